@@ -1,0 +1,86 @@
+#include "app/AppDelegate.h"
+
+#include "app/WindowDescription.h"
+
+#include <QApplication>
+#include <QWidget>
+
+namespace {
+AppDelegate *sharedDelegate = nullptr;
+}
+
+AppDelegate::AppDelegate() {
+    // The seven control notifications are registered by the controls' own feature
+    // (browser/ControlNotifications.cpp) once it exists.
+    sharedDelegate = this;
+    // Every flag, list and remembered field starts as its member initialiser says:
+    // flags clear, lists empty, texts empty, local mode on, quality 0.9.
+    currentExifDictionary = QVariantMap();
+    currentChooseFilePath = QString();
+    blocalMode = true;
+    const QString empty = QStringLiteral("");
+    for (QString *s :
+         {&currentRenameLabStr, &currentRenameTitleStr, &oldTitleStr, &oldArtistStr,
+          &oldImageDescStr, &oldCopyrightStr, &oldCommentStr, &oldKeywordStr, &oldCameraMakeStr,
+          &oldCameraModeStr, &oldCameraDateStr, &oldlensMakeStr, &oldlenModelStr,
+          &oldlensSerialNumStr, &oldimageOrientationStr, &oldimageISOSpeedStr,
+          &oldimageFNumberStr, &oldimageFlen35mmStr, &oldimageBrightStr, &oldimageApertureStr,
+          &oldimageWhiteBalanceStr, &oldimageExpotimeStr, &oldGpsAitStr, &oldGpsLatiStr,
+          &oldGpsLongtStr, &oldGpsDateStr, &oldGpsTimeStr, &currentLocationStr,
+          &currentPhotolibDatabasePath, &originalPhotolibDatabasePath, &currentPhotolibPath,
+          &bImportLocalPath})
+        *s = empty;
+    bImportLocalFolder = false;
+    currentCompressNum = 0.9f;
+}
+
+AppDelegate::~AppDelegate() {
+    for (QWidget *w : ownedWindows)
+        delete w;
+    ownedWindows.clear();
+    if (sharedDelegate == this)
+        sharedDelegate = nullptr;
+}
+
+AppDelegate *AppDelegate::GetAppDelegater() { return sharedDelegate; }
+
+void AppDelegate::launch() {
+    loadWindowDescription();
+    awakeFromNib();
+    applicationDidFinishLaunching();
+}
+
+void AppDelegate::loadWindowDescription() {
+    buildMainWindow(*this);
+    buildPreferencesWindow(*this);
+    buildCameraWindow(*this);
+    buildBatchDateWindow(*this);
+    buildRenameWindow(*this);
+    buildBatchTitleWindow(*this);
+    buildXmpMergeWindow(*this);
+    buildJsonMergeWindow(*this);
+    buildFixReferencedNameWindow(*this);
+    buildICloudDownloadWindow(*this);
+    buildLibraryMergeWindow(*this);
+    buildLibraryMergeProcessWindow(*this);
+    buildDuplicateWindow(*this);
+}
+
+bool AppDelegate::windowShouldClose() {
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    return true;
+}
+
+void AppDelegate::savePanelDidEnd3(QWidget *sheet, int returnCode, void *) {
+    if (returnCode == 1 && sheet)
+        sheet->close();
+}
+
+QWidget *newAuxiliaryWindow(AppDelegate &d, const char *objectName, const QString &title) {
+    auto *w = new QWidget(nullptr, Qt::Window);
+    w->setObjectName(QLatin1String(objectName));
+    w->setWindowTitle(title);
+    w->setAutoFillBackground(true);
+    d.ownedWindows << w;
+    return w;
+}

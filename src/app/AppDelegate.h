@@ -1,0 +1,228 @@
+#pragma once
+
+#include "model/IKImageItem.h"
+#include "model/PRDuplicateNode.h"
+
+#include <QColor>
+#include <QFont>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFileDialog;
+class QFontDialog;
+class QLabel;
+class QListView;
+class QMainWindow;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QWidget;
+class PKColorWell;
+class PKImageView;
+
+// The application object: one for the program's lifetime. It owns every window, control,
+// list, flag and setting; each feature is a method, implemented in the file of its
+// feature. Controls are "outlets": members that the window builders fill in.
+class AppDelegate : public QObject {
+    Q_OBJECT
+  public:
+    // init: clears the state; the window description is loaded by launch().
+    AppDelegate();
+    ~AppDelegate() override;
+
+    static AppDelegate *GetAppDelegater();
+
+    // Builds the windows (our window description), then runs awakeFromNib and
+    // applicationDidFinishLaunching, in that order.
+    void launch();
+    void awakeFromNib();
+    void applicationDidFinishLaunching();
+
+    // Main window delegate.
+    bool windowShouldClose();
+    // Common end of alerts and sheets: code 1 (the default button, or OK) closes the sheet.
+    void savePanelDidEnd3(QWidget *sheet, int returnCode, void *contextInfo = nullptr);
+
+    // Preferences window.
+    void ShowPreferenceSetting();
+    void CancelPreferenceSetting();
+    void ChangeStoreLocation();
+    void openPanelDidEnd5(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    void ClickCompressStampPhotosSetting();
+    void ClickUnCompressStampPhotosSetting();
+    void ClickOverwritePhotosSetting();
+    void ClickUnOverwritePhotosSetting();
+    void ResetPreferenceSetting();
+    void ShowFontPanelAction();
+    void changeFont(const QFont &font);
+
+    // ---- Shared properties ----
+    QMainWindow *window = nullptr;
+    QString storagelocation;
+    bool blocalMode = true;
+    QVariantMap currentExifDictionary;
+    QString currentChooseFilePath;
+    QString currentFileName;
+    QString currentLocationStr;
+    QString oldTitleStr, oldArtistStr, oldImageDescStr, oldCopyrightStr, oldCommentStr,
+        oldKeywordStr, oldCameraMakeStr, oldCameraModeStr, oldCameraDateStr, oldlensMakeStr,
+        oldlenModelStr, oldlensSerialNumStr, oldimageOrientationStr, oldimageISOSpeedStr,
+        oldimageFNumberStr, oldimageFlen35mmStr, oldimageBrightStr, oldimageApertureStr,
+        oldimageWhiteBalanceStr, oldimageExpotimeStr, oldGpsAitStr, oldGpsLatiStr,
+        oldGpsLongtStr, oldGpsDateStr, oldGpsTimeStr;
+    QVariantMap copyExifDictionary, copyIPTCDictionary, copyTiffDictionary, copyGPSDictionary,
+        copyAllPhotoMetaDictionary;
+    bool bImportLocalFolder = false;
+    QString bImportLocalPath;
+    float currentCompressNum = 0.9f;
+    QString currentFontname;
+    int currentFontSize = 14;
+    QColor currentFontColor = Qt::white;
+    QString currentRenameLabStr, currentRenameTitleStr;
+    QString currentPhotolibPath;
+    QString currentPhotolibDatabasePath, originalPhotolibDatabasePath;
+    QString currentJosnFilePathStr;
+    bool bPreivewFlag = false;
+    void *imageCache = nullptr; // never created; its one reader works without it
+
+    // ---- Plain fields ----
+    QList<std::shared_ptr<QObject>> mCameras;
+    QStringList photolibraryAddedArray;
+    QVariantMap unPairgooglePhotoDict, pairgooglePhotoDict;
+    QStringList googlePhotoArray;
+    QStringList currentAlbumArray;
+    QByteArray theImageData;
+    QList<IKImageItemPtr> cameItemArray;
+    QList<IKImageItemPtr> localPhotoItemArray;       // what the local browser shows
+    QList<IKImageItemPtr> localImportPhotoItemArray; // every import, in import order
+    QList<IKImageItemPtr> photoLibBroserArray;
+    bool basicInfoChange = false, cameraInfoChange = false, gpsInfoChange = false;
+    bool hHasRemoved = false, bClickAutoCheck = false;
+    bool useCustomName = false;
+    bool bChangePhotoLibTitle = false, bChangePhotoLibCaption = false;
+    bool bChangePhotoLibraryTitle = false, bChangePhotoLibFileName = false,
+         bChangePhotoLibDescription = false, bChangePhotoLibKeyWords = false,
+         bChangePhotoLibCameraDate = false, bChangePhotoLibCameraLens = false,
+         bChangePhotoLibCameraMakeAndModel = false;
+    int scanningcount = 0;
+    bool scanComplete = false, scanPhotoLibStart = false, bScanNewPhotosLib = false;
+    bool bdifResultView = false;
+    bool bDownloadinYear = false, bDownloadinAlum = false;
+    bool bMatchJsonFile = false;
+    bool bAddGPS = false;
+    bool bCopyExifData = false, bCopyIPTCData = false, bCopyTIFFData = false,
+         bCopyGPSData = false, bCopyAllPhotoMetaData = false;
+    bool bNeedViewExif = false, bDownloadandimportToEdit = false;
+    int macOsVer = 10;
+
+    // ---- Outlets: main window ----
+    QWidget *MainView = nullptr;
+    QWidget *localphotoView = nullptr;
+    QWidget *photolibView = nullptr;
+    QWidget *leftContentView = nullptr;
+    QWidget *leftphotoScrView = nullptr;
+    QWidget *leftTipView = nullptr;
+    PKImageView *leftTipCameraImageView = nullptr;
+    QWidget *previewContentView = nullptr;
+    PKImageView *previewImageView = nullptr;
+    QWidget *theplayerView = nullptr;
+    PKImageView *localPhotoViewImageView = nullptr;
+    PKImageView *photoLibraryImageView = nullptr;
+    QListView *localImageBrowserView = nullptr;
+    QListView *photoLibBrowserView = nullptr;
+    QPushButton *closedButton = nullptr, *minButton = nullptr, *maxButton = nullptr;
+    QWidget *currentlocalMapView = nullptr;
+    QPushButton *sortLocalPhotoBtn = nullptr;
+    QProgressBar *taskProgressor = nullptr;
+    QProgressBar *previewProgressor = nullptr;
+    QProgressBar *scanProcesser = nullptr;
+    QLabel *scanninginfolab = nullptr;
+    QLabel *previewPhotolibinfolab = nullptr, *previewOriginalphtoinfolab = nullptr;
+    QPushButton *filterPhotolibBtn = nullptr, *showPhotoTypelibBtn = nullptr;
+    QWidget *photolibEditView = nullptr, *photoOriginalEditView = nullptr;
+    PKImageView *photolibEiteBGImageView = nullptr, *photoOrigEiteBGImageView = nullptr;
+    PKImageView *editImageView = nullptr;
+    QAction *quickActionMenu = nullptr, *exportandimportActionMenu = nullptr;
+    QMenu *removeExifMenu = nullptr, *importandExportMenu = nullptr;
+    QAction *pasteExifMenuItem = nullptr, *pasteIPTCMenuItem = nullptr,
+            *pasteTIFFMenuItem = nullptr, *pasteGPSMenuItem = nullptr,
+            *pasteAllPhotoMetaMenuItem = nullptr, *changtoiOSmodemenu = nullptr;
+
+    // ---- Outlets: camera window ----
+    QWidget *deviceWindow = nullptr;
+    QListView *imageBrowserView = nullptr;
+    PKImageView *deviceWindowImageView = nullptr, *devicebottomWindowImageView = nullptr,
+                *hasDeviceImageView = nullptr;
+    QPushButton *deletePhotoBtn = nullptr, *downloadPhotoBtn = nullptr, *viewExifBtn = nullptr,
+                *removeExifBtn = nullptr;
+    QProgressBar *camerataskProgressor = nullptr;
+
+    // ---- Outlets: preferences window ----
+    QWidget *preferenceWindow = nullptr;
+    QLabel *storePathlab = nullptr;
+    QLabel *showFontlab = nullptr;
+    PKColorWell *colorwell = nullptr;
+    QComboBox *postionBtn = nullptr, *dateFormatBtn = nullptr;
+    QCheckBox *compressStampPhotoBtn = nullptr, *uncompressStampPhotoBtn = nullptr;
+    QCheckBox *unoverwritePhotoBtn = nullptr, *overwritePhotoBtn = nullptr;
+    QPointer<QFontDialog> fontPanel;
+    QPointer<QFileDialog> theChangePanel;
+
+    // ---- Outlets: batch windows (renaming, titles, dates, sidecars) ----
+    QWidget *renameWindow = nullptr;
+    PKImageView *renameActionImgView = nullptr;
+    QLabel *filenameFormatstrlab = nullptr;
+    QCheckBox *keepFileNameBtn = nullptr, *replaceInvaidStrBtn = nullptr, *seqNumBtn = nullptr,
+              *checkKeepLastFileName = nullptr, *checkKeepFirstFileName = nullptr,
+              *checkRemoveFirstFileName = nullptr, *checkRemoveLastFileName = nullptr,
+              *customerFileNameBtn = nullptr, *keepCurrentFileNameBtn = nullptr,
+              *metaFileNameBtn = nullptr;
+    QComboBox *renameDateFormatBtn = nullptr, *tagpostionButton = nullptr,
+              *addTagsButton = nullptr;
+    QWidget *batchTitleWindow = nullptr;
+    QComboBox *useFileNameAsTitlePopButton = nullptr,
+              *changephotoTitle_addPhotoTagsPopButton = nullptr;
+    QWidget *mutiDateWindow = nullptr;
+    QWidget *dateCustomView = nullptr;
+    QPushButton *dateChoosePhotoBtn = nullptr;
+    PKImageView *dateImageview = nullptr;
+    QPushButton *AddTimeBtn = nullptr, *RemoveTimeBtn = nullptr;
+    QComboBox *AddDateUnitBtn = nullptr;
+    QWidget *writeXmpWindow = nullptr, *writeJsonWindow = nullptr;
+    PKImageView *writeXmpImgView = nullptr, *writeJsonImgView = nullptr;
+    QProgressBar *writeXmpProcesser = nullptr;
+
+    // ---- Outlets: library windows (referenced files, iCloud, merge, duplicates) ----
+    QWidget *fixReferencedNameWindow = nullptr;
+    PKImageView *fixReferencedNameImgView = nullptr;
+    QCheckBox *copyPhotoLibFileNameBtn = nullptr, *copyOrigFileNameBtn = nullptr;
+    QWidget *downloadiCloudPhotosWindow = nullptr;
+    PKImageView *downloadiCloudPhotosImgView = nullptr;
+    QWidget *photolibMergeWindow = nullptr, *photolibMergeProcessWindow = nullptr;
+    QCheckBox *photolibDoNotImportDupBtn = nullptr, *photolibKeepAblumBtn = nullptr,
+              *photolibKeepPhotoMetaBtn = nullptr;
+    QWidget *photolibTableview = nullptr;
+    QWidget *dupWindow = nullptr;
+    PKImageView *dupGroudImageView = nullptr;
+    QWidget *previewDupContentView = nullptr;
+    PKImageView *previewDupImageView = nullptr;
+    QWidget *previewDupplayerView = nullptr;
+    QProgressBar *scanDupProcesser = nullptr;
+    QLabel *scanningDupinfolab = nullptr;
+
+    // Everything a window builder creates without a parent window is owned here.
+    QList<QWidget *> ownedWindows;
+
+  private:
+    void loadWindowDescription();
+    void restoreSettings();
+    void reportFolderFailure(const QString &what, const QString &path, const QString &why);
+};

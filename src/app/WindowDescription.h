@@ -1,0 +1,25 @@
+#pragma once
+
+class AppDelegate;
+class QCheckBox;
+class QComboBox;
+class QWidget;
+
+// Our window description: each window is built in code in its own file and connects
+// its controls to the application object's outlets.
+void buildMainWindow(AppDelegate &d);              // app/MainWindow.cpp
+void buildPreferencesWindow(AppDelegate &d);       // app/PreferencesWindow.cpp
+void buildCameraWindow(AppDelegate &d);            // browser/CameraWindow.cpp
+void buildBatchDateWindow(AppDelegate &d);         // metadata/BatchDateWindow.cpp
+void buildRenameWindow(AppDelegate &d);            // batch/RenameWindow.cpp
+void buildBatchTitleWindow(AppDelegate &d);        // batch/BatchTitleWindow.cpp
+void buildXmpMergeWindow(AppDelegate &d);          // batch/XmpMergeWindow.cpp
+void buildJsonMergeWindow(AppDelegate &d);         // batch/JsonMergeWindow.cpp
+void buildFixReferencedNameWindow(AppDelegate &d); // library/FixReferencedNameWindow.cpp
+void buildICloudDownloadWindow(AppDelegate &d);    // export/ICloudDownloadWindow.cpp
+void buildLibraryMergeWindow(AppDelegate &d);      // export/LibraryMergeWindow.cpp
+void buildLibraryMergeProcessWindow(AppDelegate &d); // export/LibraryMergeProcessWindow.cpp
+void buildDuplicateWindow(AppDelegate &d);         // export/DuplicateWindow.cpp
+
+// A secondary window: a top-level widget owned by the application object.
+QWidget *newAuxiliaryWindow(AppDelegate &d, const char *objectName, const QString &title);

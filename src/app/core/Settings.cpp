@@ -1,0 +1,112 @@
+#include "app/core/Settings.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+std::unique_ptr<QSettings> userDefaults() {
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                       QStringLiteral("PhotoKestry"),
+                                       QStringLiteral("PhotoKestry"));
+}
+
+QString defaultStoragePath() {
+    return QDir::homePath() + QStringLiteral("/Pictures/com.Tavelund.lumavistforios");
+}
+
+QString applicationSupportFolder() {
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.local/share");
+    return base + QStringLiteral("/PhotoKestry");
+}
+
+QString backupFolder() { return applicationSupportFolder() + QStringLiteral("/backup"); }
+
+LaunchSettings restoreLaunchSettings(QSettings &defaults) {
+    LaunchSettings out;
+    auto store = [&](const char *key, const QVariant &value) {
+        defaults.setValue(QLatin1String(key), value);
+        out.writtenKeys << QLatin1String(key);
+    };
+    auto has = [&](const char *key) { return defaults.contains(QLatin1String(key)); };
+    auto text = [&](const char *key) { return defaults.value(QLatin1String(key)).toString(); };
+
+    if (has(SettingsKey::storagePath)) {
+        out.storagePath = text(SettingsKey::storagePath);
+    } else {
+        out.storagePath = defaultStoragePath();
+        store(SettingsKey::storagePath, out.storagePath);
+    }
+
+    if (has(SettingsKey::fontName)) {
+        out.fontName = text(SettingsKey::fontName);
+        // A store that lost "fontsize" would otherwise give stamps of size 0.
+        bool ok = false;
+        const int size = defaults.value(QLatin1String(SettingsKey::fontsize)).toInt(&ok);
+        out.fontSize = (ok && size > 0) ? size : kDefaultFontSize;
+    } else {
+        out.fontName = QLatin1String(kDefaultFontName);
+        out.fontSize = kDefaultFontSize;
+        store(SettingsKey::fontName, out.fontName);
+        store(SettingsKey::fontsize, out.fontSize);
+    }
+
+    if (has(SettingsKey::Postion)) {
+        out.postion = text(SettingsKey::Postion);
+    } else {
+        out.postion = QLatin1String(kDefaultPostion);
+        store(SettingsKey::Postion, out.postion);
+    }
+
+    if (has(SettingsKey::Dateformat)) {
+        out.dateformat = text(SettingsKey::Dateformat);
+    } else {
+        out.dateformat = QLatin1String(kDefaultDateformat);
+        store(SettingsKey::Dateformat, out.dateformat);
+    }
+
+    if (text(SettingsKey::FirstStartData) != QLatin1String("YES")) {
+        out.firstStart = true;
+        store(SettingsKey::FirstStartData, QStringLiteral("YES"));
+    }
+
+    if (has(SettingsKey::PhotoCompress)) {
+        out.compress = text(SettingsKey::PhotoCompress) == QLatin1String("YES");
+    } else {
+        out.compress = true;
+        store(SettingsKey::PhotoCompress, QStringLiteral("YES"));
+    }
+
+    if (has(SettingsKey::PhotoOverWrite)) {
+        out.overwrite = text(SettingsKey::PhotoOverWrite) != QLatin1String("NO");
+    } else {
+        out.overwrite = false;
+        store(SettingsKey::PhotoOverWrite, QStringLiteral("NO"));
+    }
+    defaults.sync();
+    return out;
+}
+
+bool createFolder(const QString &path, QString *error) {
+    if (path.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("no folder was named");
+        return false;
+    }
+    QFileInfo info(path);
+    if (info.isDir())
+        return true;
+    if (info.exists()) {
+        if (error)
+            *error = QStringLiteral("a file of that name is in the way");
+        return false;
+    }
+    if (!QDir().mkpath(path)) {
+        if (error)
+            *error = QStringLiteral("the folder could not be created (check its parent's "
+                                    "permissions)");
+        return false;
+    }
+    return true;
+}

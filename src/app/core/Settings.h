@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+// The keys of the user defaults, as stored files and other installs know them.
+namespace SettingsKey {
+inline constexpr char storagePath[] = "storagePath";
+inline constexpr char fontName[] = "fontName";
+inline constexpr char fontsize[] = "fontsize";
+inline constexpr char Postion[] = "Postion";
+inline constexpr char Dateformat[] = "Dateformat";
+inline constexpr char PhotoCompress[] = "PhotoCompress";
+inline constexpr char PhotoOverWrite[] = "PhotoOverWrite";
+inline constexpr char FirstStartData[] = "FirstStartData";
+inline constexpr char LocalPhotoMetadataAlertSuppress[] = "LocalPhotoMetadataAlertSuppress";
+inline constexpr char ExampleAlertSuppress[] = "ExampleAlertSuppress";
+} // namespace SettingsKey
+
+inline constexpr char kDefaultFontName[] = "Lucida Grande";
+inline constexpr int kDefaultFontSize = 14;
+inline constexpr char kDefaultPostion[] = "Lower left corner";
+inline constexpr char kDefaultDateformat[] = "MM/DD/YYYY HH:MM";
+
+// The user's defaults store (~/.config/PhotoKestry/PhotoKestry.conf).
+std::unique_ptr<QSettings> userDefaults();
+
+// ~/Pictures/com.Tavelund.lumavistforios: where changed copies go until the user says
+// otherwise.
+QString defaultStoragePath();
+// ~/.local/share/PhotoKestry (XDG data home): our own data folder.
+QString applicationSupportFolder();
+// Database backups of opened libraries.
+QString backupFolder();
+
+// What the launch restores into the controls.
+struct LaunchSettings {
+    QString storagePath;
+    QString fontName;
+    int fontSize = kDefaultFontSize;
+    QString postion;
+    QString dateformat;
+    bool compress = true;   // "PhotoCompress" is "YES"
+    bool overwrite = false; // "PhotoOverWrite" is anything but "NO"
+    bool firstStart = false;
+    QStringList writtenKeys; // the defaults this launch had to write
+};
+
+// Reads the launch settings, writing each missing key with its default.
+LaunchSettings restoreLaunchSettings(QSettings &defaults);
+
+// Creates a folder with its parents. An existing folder is fine; otherwise false with a
+// reason in `error`.
+bool createFolder(const QString &path, QString *error = nullptr);

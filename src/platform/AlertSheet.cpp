@@ -1,0 +1,37 @@
+#include "platform/AlertSheet.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+
+QMessageBox *beginAlertSheet(QWidget *window, const QString &messageText,
+                             const QString &informativeText, const QStringList &buttons,
+                             AlertCompletion completion, const QString &suppressionText) {
+    auto *alert = new QMessageBox(window);
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    alert->setWindowModality(window ? Qt::WindowModal : Qt::ApplicationModal);
+    alert->setIcon(QMessageBox::Warning);
+    alert->setText(messageText);
+    alert->setInformativeText(informativeText);
+    QList<QAbstractButton *> order;
+    const QStringList titles = buttons.isEmpty() ? QStringList{QObject::tr(" Ok ")} : buttons;
+    for (int i = 0; i < titles.size(); ++i) {
+        QPushButton *b = alert->addButton(titles.at(i), i == 0 ? QMessageBox::AcceptRole
+                                                               : QMessageBox::RejectRole);
+        order << b;
+        if (i == 0)
+            alert->setDefaultButton(b);
+    }
+    if (!suppressionText.isEmpty())
+        alert->setCheckBox(new QCheckBox(suppressionText, alert));
+    QObject::connect(alert, &QMessageBox::buttonClicked, alert,
+                     [alert, order, completion](QAbstractButton *clicked) {
+                         const int index = int(order.indexOf(clicked));
+                         const int code = index == 0 ? 1 : index == 1 ? 0 : -1;
+                         if (completion)
+                             completion(alert, code);
+                     });
+    alert->open();
+    return alert;
+}
+
+QCheckBox *suppressionButton(QMessageBox *alert) { return alert ? alert->checkBox() : nullptr; }

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// A window-modal alert ("sheet") on `window`. Buttons are given in order, the first being
+// the default; the completion gets the alert and a return code: 1 for the first button,
+// 0 for the second, -1 for the third. With `suppressionText` the alert shows a check box
+// the completion can read through suppressionButton().
+using AlertCompletion = std::function<void(QMessageBox *alert, int returnCode)>;
+
+QMessageBox *beginAlertSheet(QWidget *window, const QString &messageText,
+                             const QString &informativeText, const QStringList &buttons,
+                             AlertCompletion completion,
+                             const QString &suppressionText = QString());
+
+QCheckBox *suppressionButton(QMessageBox *alert);

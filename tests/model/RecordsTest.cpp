@@ -1,0 +1,75 @@
+#include "model/IKImageItem.h"
+#include "model/PRDuplicateNode.h"
+#include "model/PRPicFileInfo.h"
+
+#include <gtest/gtest.h>
+
+TEST(Records, NewPhotoRecordHasEmptyTextsAndNoKeys) {
+    PRPicFileInfo info;
+    for (const QString *s : {&info.fileName, &info.fileFullPath, &info.fileCameraDate,
+                             &info.fileLcationLatitude, &info.fileLocationLongitude,
+                             &info.photouuid, &info.fileTypeStr}) {
+        EXPECT_TRUE(s->isEmpty());
+    }
+    EXPECT_EQ(info.photoID, -1);
+    EXPECT_EQ(info.iCloudphotoID, -1);
+    EXPECT_EQ(info.photoAssetID, 0);
+    EXPECT_EQ(info.originalfilesize, 0u);
+    EXPECT_TRUE(info.bICloudDownloadPhoto);
+    EXPECT_FALSE(info.biCloudPhoto);
+    EXPECT_FALSE(info.hasLocation());
+}
+
+TEST(Records, ItemDefaultsAndRepresentation) {
+    IKImageItem item;
+    EXPECT_EQ(item.fileType, QStringLiteral("Image"));
+    EXPECT_TRUE(item.fileThumbPath.isEmpty());
+    EXPECT_FALSE(item.fileThumbPath.isNull());
+    EXPECT_TRUE(item.filePath.isNull());
+    EXPECT_TRUE(item.fileName.isNull());
+    EXPECT_TRUE(item.bICloudDownloadPhoto);
+    EXPECT_EQ(item.imageRepresentationType(), ImageRepresentationType::Path);
+
+    item.fileType = QStringLiteral("Movie");
+    EXPECT_EQ(item.imageRepresentationType(), ImageRepresentationType::Path);
+    for (const char *other : {"Document", "image", ""}) {
+        item.fileType = QLatin1String(other);
+        EXPECT_EQ(item.imageRepresentationType(), ImageRepresentationType::QuickLookPath) << other;
+    }
+
+    item.fileThumbPath = QStringLiteral("/photos/a.jpg");
+    item.fileName = QStringLiteral("a.jpg");
+    EXPECT_EQ(item.imageUID(), item.fileThumbPath);
+    EXPECT_EQ(item.imageRepresentation(), item.fileThumbPath);
+    EXPECT_EQ(item.imageTitle(), QStringLiteral("a.jpg"));
+}
+
+TEST(Records, ItemSharesItsRecordsWithOtherLists) {
+    auto record = std::make_shared<PRPicFileInfo>();
+    auto item = std::make_shared<IKImageItem>();
+    item->originalFileNode = record;
+    record->fileTitle = QStringLiteral("Shared");
+    EXPECT_EQ(item->originalFileNode->fileTitle, QStringLiteral("Shared"));
+}
+
+TEST(Records, DuplicateGroupKeepsItsOwnListOfChildren) {
+    QList<PRDupFileNodePtr> mine;
+    mine << std::make_shared<PRDupFileNode>() << std::make_shared<PRDupFileNode>();
+    PRDuplicateNode group;
+    group.setFileChildren(mine);
+    mine.removeFirst();
+    mine << std::make_shared<PRDupFileNode>() << std::make_shared<PRDupFileNode>();
+    EXPECT_EQ(group.fileChildren().size(), 2);
+
+    // The held list itself is handed out, so members can be changed in place.
+    group.fileChildren().removeLast();
+    EXPECT_EQ(group.fileChildren().size(), 1);
+    group.setFileChildren(group.fileChildren()); // the list it holds: no change
+    EXPECT_EQ(group.fileChildren().size(), 1);
+
+    PRDupFileNode file;
+    EXPECT_TRUE(file.fileName.isEmpty());
+    EXPECT_FALSE(file.fileName.isNull());
+    EXPECT_TRUE(file.filePath.isNull());
+    EXPECT_FALSE(file.bSelected);
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+// The read-only sample photos shared by the project.
+QString fixturePath(const QString &name);
+// A fresh copy of a fixture in `dir`, writable; empty on failure.
+QString copyFixture(const QString &name, const QString &dir);
+// The private home folder every test runs in (HOME and the XDG folders point into it).
+QString testHome();
+// Forgets every stored setting.
+void clearUserDefaults();
