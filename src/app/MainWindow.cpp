@@ -56,7 +56,7 @@ QWidget *buildLeftColumn(AppDelegate &d, QWidget *parent) {
     stack->setContentsMargins(8, 8, 8, 8);
     d.leftphotoScrView = named(new QWidget(d.leftContentView), "leftphotoScrView");
     auto *tip = named(new QLabel(d.leftContentView), "leftTipView");
-    tip->setText(AppDelegate::tr("Drop photos, videos or folders here,\nor use Add Photos."));
+    tip->setText(AppDelegate::tr("Drop photos, videos or folders here"));
     tip->setAlignment(Qt::AlignCenter);
     tip->setWordWrap(true);
     tip->setStyleSheet(QStringLiteral("color: #bbb; border: 2px dashed #666; border-radius: 8px;"));
@@ -189,8 +189,15 @@ void buildMainWindow(AppDelegate &d) {
     auto *w = new PKMainWindow(d);
     w->setObjectName(QStringLiteral("window"));
     w->setWindowTitle(AppDelegate::tr("Photo Kestry"));
-    w->resize(1000, 640);
+    w->resize(1200, 750);
     d.window = w;
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    pal.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+    w->setPalette(pal);
+    w->menuBar()->setStyleSheet(
+        QStringLiteral("QMenuBar { background: #2b2827; color: #e6e6e6; }"
+                       "QMenuBar::item:selected { background: #4a4544; }"));
     d.ownedWindows << w;
 
     auto *central = new QWidget(w);

@@ -7,7 +7,6 @@ QMessageBox *beginAlertSheet(QWidget *window, const QString &messageText,
                              const QString &informativeText, const QStringList &buttons,
                              AlertCompletion completion, const QString &suppressionText) {
     auto *alert = new QMessageBox(window);
-    alert->setAttribute(Qt::WA_DeleteOnClose);
     alert->setWindowModality(window ? Qt::WindowModal : Qt::ApplicationModal);
     alert->setIcon(QMessageBox::Warning);
     alert->setText(messageText);
@@ -30,6 +29,8 @@ QMessageBox *beginAlertSheet(QWidget *window, const QString &messageText,
                          if (completion)
                              completion(alert, code);
                      });
+    // Deleted once the completion has run, never inside it.
+    QObject::connect(alert, &QDialog::finished, alert, &QObject::deleteLater);
     alert->open();
     return alert;
 }

@@ -89,24 +89,26 @@ LaunchSettings restoreLaunchSettings(QSettings &defaults) {
 }
 
 bool createFolder(const QString &path, QString *error) {
-    if (path.isEmpty()) {
+    auto fail = [error](const QString &why) {
         if (error)
-            *error = QStringLiteral("no folder was named");
+            *error = why;
         return false;
-    }
-    QFileInfo info(path);
+    };
+    if (path.isEmpty())
+        return fail(QStringLiteral("no folder was named"));
+    const QFileInfo info(path);
     if (info.isDir())
         return true;
-    if (info.exists()) {
-        if (error)
-            *error = QStringLiteral("a file of that name is in the way");
-        return false;
-    }
-    if (!QDir().mkpath(path)) {
-        if (error)
-            *error = QStringLiteral("the folder could not be created (check its parent's "
-                                    "permissions)");
-        return false;
-    }
-    return true;
+    if (QDir().mkpath(path))
+        return true;
+    // Say why: the nearest existing ancestor is either not a folder or not writable.
+    QString probe = info.absoluteFilePath();
+    while (!QFileInfo::exists(probe) && probe != QDir::rootPath())
+        probe = QFileInfo(probe).absolutePath();
+    const QFileInfo blocker(probe);
+    if (!blocker.isDir())
+        return fail(QStringLiteral("%1 is a file, not a folder").arg(probe));
+    if (!blocker.isWritable())
+        return fail(QStringLiteral("no permission to create folders in %1").arg(probe));
+    return fail(QStringLiteral("the folder could not be created"));
 }

@@ -1,0 +1,262 @@
+#include "app/AppDelegate.h"
+#include "app/core/MakerSite.h"
+#include "app/core/Settings.h"
+#include "platform/core/Workspace.h"
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QSet>
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList itemsOf(QComboBox *box) {
+    QStringList out;
+    for (int i = 0; i < box->count(); ++i)
+        out << box->itemText(i);
+    return out;
+}
+
+QMap<QString, QString> storedSettings() {
+    QMap<QString, QString> out;
+    auto defaults = userDefaults();
+    for (const QString &key : defaults->allKeys())
+        out.insert(key, defaults->value(key).toString());
+    return out;
+}
+
+class Launch : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        clearUserDefaults();
+        QDir(defaultStoragePath()).removeRecursively();
+        QDir(applicationSupportFolder()).removeRecursively();
+        opened.clear();
+        Workspace::setUrlOpener([this](const QUrl &url) {
+            opened << url;
+            return true;
+        });
+    }
+    void TearDown() override { Workspace::setUrlOpener({}); }
+
+    std::unique_ptr<AppDelegate> launch() {
+        auto d = std::make_unique<AppDelegate>();
+        d->launch();
+        return d;
+    }
+
+    QList<QUrl> opened;
+};
+
+} // namespace
+
+TEST_F(Launch, FirstStartWritesEachMissingDefaultOnce) {
+    auto d = launch();
+    EXPECT_EQ(AppDelegate::GetAppDelegater(), d.get());
+
+    const auto stored = storedSettings();
+    EXPECT_EQ(QSet<QString>(stored.keyBegin(), stored.keyEnd()),
+              (QSet<QString>{"storagePath", "fontName", "fontsize", "Postion", "Dateformat",
+                             "FirstStartData", "PhotoCompress", "PhotoOverWrite"}));
+    EXPECT_EQ(stored.value("storagePath"), testHome() + "/Pictures/com.Tavelund.lumavistforios");
+    EXPECT_EQ(stored.value("fontName"), "Lucida Grande");
+    EXPECT_EQ(stored.value("fontsize"), "14");
+    EXPECT_EQ(stored.value("Postion"), "Lower left corner");
+    EXPECT_EQ(stored.value("Dateformat"), "MM/DD/YYYY HH:MM");
+    EXPECT_EQ(stored.value("FirstStartData"), "YES");
+    EXPECT_EQ(stored.value("PhotoCompress"), "YES");
+    EXPECT_EQ(stored.value("PhotoOverWrite"), "NO");
+
+    EXPECT_TRUE(QFileInfo(d->storagelocation).isDir());
+    EXPECT_TRUE(QFileInfo(testHome() + "/.local/share/PhotoKestry/backup").isDir());
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened.first(), welcomePageUrl());
+
+    EXPECT_EQ(d->storePathlab->text(), d->storagelocation);
+    EXPECT_EQ(d->showFontlab->text(), "Lucida Grande 14");
+    EXPECT_EQ(d->currentFontname, "Lucida Grande");
+    EXPECT_EQ(d->currentFontSize, 14);
+    EXPECT_EQ(d->currentFontColor, QColor(Qt::white));
+    EXPECT_TRUE(d->compressStampPhotoBtn->isChecked());
+    EXPECT_FALSE(d->uncompressStampPhotoBtn->isChecked());
+    EXPECT_TRUE(d->unoverwritePhotoBtn->isChecked());
+    EXPECT_FALSE(d->overwritePhotoBtn->isChecked());
+    EXPECT_EQ(d->filenameFormatstrlab->text(), "{ExistingFileName}");
+}
+
+TEST_F(Launch, SecondStartWritesNothingAndOpensNoPage) {
+    launch().reset();
+    const auto before = storedSettings();
+    opened.clear();
+    auto d = launch();
+    EXPECT_EQ(storedSettings(), before);
+    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_EQ(d->postionBtn->currentText(), "Lower left corner");
+    EXPECT_EQ(d->dateFormatBtn->currentText(), "MM/DD/YYYY HH:MM");
+}
+
+TEST_F(Launch, StoredValuesReachTheControls) {
+    {
+        auto defaults = userDefaults();
+        defaults->setValue("storagePath", testHome() + "/Elsewhere/out");
+        defaults->setValue("fontName", "DejaVu Serif");
+        // "fontsize" lost: stamps must not come out at size 0.
+        defaults->setValue("Postion", "Upper right corner");
+        defaults->setValue("Dateformat", "YYYY.MM.DD");
+        defaults->setValue("FirstStartData", "YES");
+        defaults->setValue("PhotoCompress", "maybe");
+        defaults->setValue("PhotoOverWrite", "YES");
+    }
+    auto d = launch();
+    EXPECT_EQ(d->storagelocation, testHome() + "/Elsewhere/out");
+    EXPECT_TRUE(QFileInfo(d->storagelocation).isDir());
+    EXPECT_EQ(d->currentFontSize, 14);
+    EXPECT_EQ(d->showFontlab->text(), "DejaVu Serif 14");
+    EXPECT_EQ(d->postionBtn->currentText(), "Upper right corner");
+    EXPECT_EQ(d->dateFormatBtn->currentText(), "YYYY.MM.DD");
+    EXPECT_FALSE(d->compressStampPhotoBtn->isChecked());
+    EXPECT_TRUE(d->uncompressStampPhotoBtn->isChecked());
+    EXPECT_TRUE(d->overwritePhotoBtn->isChecked());
+    EXPECT_FALSE(d->unoverwritePhotoBtn->isChecked());
+    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_FALSE(userDefaults()->contains("fontsize"));
+}
+
+TEST_F(Launch, AnyOverwriteValueButNoTurnsOverwriteOn) {
+    for (const char *value : {"YES", "yes", "1", ""}) {
+        userDefaults()->setValue("PhotoOverWrite", QString::fromLatin1(value));
+        auto d = launch();
+        EXPECT_TRUE(d->overwritePhotoBtn->isChecked()) << value;
+        EXPECT_FALSE(d->unoverwritePhotoBtn->isChecked()) << value;
+    }
+}
+
+TEST_F(Launch, StorageFolderThatCannotBeCreatedIsReported) {
+    const QString blocker = testHome() + "/blocker";
+    QFile f(blocker);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    userDefaults()->setValue("storagePath", blocker + "/photos");
+    auto d = launch();
+    const auto alerts = d->window->findChildren<QMessageBox *>();
+    ASSERT_EQ(alerts.size(), 1);
+    QPointer<QMessageBox> alert = alerts.first();
+    EXPECT_TRUE(alert->informativeText().contains(blocker + "/photos"));
+    EXPECT_TRUE(alert->informativeText().contains("is a file"));
+    EXPECT_TRUE(alert->isVisible());
+    alert->buttons().first()->click();
+    EXPECT_TRUE(alert.isNull() || !alert->isVisible());
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(alert.isNull());
+}
+
+TEST_F(Launch, MainWindowTakesItsWorkingSizeAsMinimum) {
+    auto d = launch();
+    EXPECT_EQ(d->window->minimumSize(), QSize(1200, 750));
+    EXPECT_EQ(d->window->size(), QSize(1200, 750));
+    d->window->resize(800, 500);
+    EXPECT_GE(d->window->width(), 1200);
+    EXPECT_GE(d->window->height(), 750);
+    EXPECT_TRUE(d->localphotoView->isVisible());
+    EXPECT_FALSE(d->photolibView->isVisible());
+    EXPECT_TRUE(d->leftTipView->isVisible());
+    EXPECT_FALSE(d->leftphotoScrView->isVisible());
+    for (QListView *b : {d->imageBrowserView, d->localImageBrowserView, d->photoLibBrowserView}) {
+        EXPECT_EQ(b->iconSize(), QSize(85, 85));
+        EXPECT_EQ(b->viewMode(), QListView::IconMode);
+    }
+    EXPECT_FALSE(d->pasteExifMenuItem->isEnabled());
+    EXPECT_FALSE(d->pasteAllPhotoMetaMenuItem->isEnabled());
+    EXPECT_FALSE(d->deletePhotoBtn->isEnabled());
+    EXPECT_FALSE(d->renameDateFormatBtn->isEnabled());
+    EXPECT_EQ(d->quickActionMenu->menu(), d->removeExifMenu);
+    EXPECT_EQ(d->exportandimportActionMenu->menu(), d->importandExportMenu);
+}
+
+TEST_F(Launch, InitialStateOfTheApplicationObject) {
+    auto d = launch();
+    EXPECT_TRUE(d->blocalMode);
+    EXPECT_FLOAT_EQ(d->currentCompressNum, 0.9f);
+    EXPECT_TRUE(d->currentExifDictionary.isEmpty());
+    EXPECT_TRUE(d->currentChooseFilePath.isNull());
+    for (const QString *s : {&d->oldTitleStr, &d->oldGpsTimeStr, &d->currentLocationStr,
+                             &d->currentPhotolibPath, &d->bImportLocalPath}) {
+        EXPECT_TRUE(s->isEmpty());
+        EXPECT_FALSE(s->isNull());
+    }
+    EXPECT_TRUE(d->localPhotoItemArray.isEmpty());
+    EXPECT_TRUE(d->copyGPSDictionary.isEmpty());
+    EXPECT_FALSE(d->bCopyExifData);
+    d.reset();
+    EXPECT_EQ(AppDelegate::GetAppDelegater(), nullptr);
+}
+
+TEST_F(Launch, CheckBoxTitlesAndPopUpMenus) {
+    auto d = launch();
+    EXPECT_EQ(d->keepFileNameBtn->text(), "Keep existing file name text");
+    EXPECT_EQ(d->replaceInvaidStrBtn->text(), "Replace invalid characters with _");
+    EXPECT_EQ(d->seqNumBtn->text(), "Start number at: 1");
+    EXPECT_EQ(d->checkKeepLastFileName->text(),
+              "Keep the last part of the filename string (A string of filename separated by "
+              "spaces and '-' delimiters.)");
+    EXPECT_EQ(d->checkRemoveFirstFileName->text(),
+              "Remove the first part of the filename string (A string of filename separated by "
+              "spaces and '-' delimiters.)");
+    EXPECT_EQ(d->overwritePhotoBtn->text(), "Overwrite original photos with the changed photos");
+    EXPECT_EQ(d->unoverwritePhotoBtn->text(), "Save the changed photos to another location:");
+    EXPECT_EQ(d->compressStampPhotoBtn->text(), "Lossless compression of changed photos");
+    EXPECT_EQ(d->photolibKeepPhotoMetaBtn->text(),
+              "Keep edited photo metadata tags(Title, Caption, keywords, GPS data) in photo library");
+    EXPECT_EQ(d->copyOrigFileNameBtn->text(),
+              "Copy the filename from the original photo to the referenced file in the photo "
+              "library");
+    EXPECT_EQ(d->AddTimeBtn->text(), "Add Time");
+    EXPECT_EQ(d->RemoveTimeBtn->text(), "Subtract Time");
+
+    EXPECT_EQ(itemsOf(d->postionBtn),
+              (QStringList{"Upper left corner", "Upper right corner", "Lower left corner",
+                           "Lower right corner"}));
+    EXPECT_EQ(d->postionBtn->currentText(), "Lower left corner");
+    EXPECT_EQ(itemsOf(d->dateFormatBtn),
+              (QStringList{"MM/DD/YYYY HH:MM", "DD/MM/YYYY HH:MM", "YYYY/MM/DD HH:MM",
+                           "MM.DD.YYYY", "DD.MM.YYYY", "YYYY.MM.DD"}));
+    EXPECT_EQ(d->renameDateFormatBtn->count(), 12);
+    EXPECT_EQ(d->renameDateFormatBtn->currentText(), "Please Choose Date format");
+    EXPECT_EQ(d->renameDateFormatBtn->itemText(11), "DDMMYYYY HHMMss");
+    EXPECT_EQ(itemsOf(d->tagpostionButton),
+              (QStringList{"the beginning of filename", "the end of filename"}));
+    EXPECT_EQ(d->tagpostionButton->currentIndex(), 0);
+    EXPECT_EQ(d->addTagsButton->count(), 11);
+    EXPECT_EQ(d->addTagsButton->currentText(), "Insert photo metadata tag(s)");
+    EXPECT_EQ(itemsOf(d->AddDateUnitBtn), (QStringList{"Second", "Minute", "Hour"}));
+    EXPECT_EQ(d->AddDateUnitBtn->currentText(), "Second");
+    EXPECT_EQ(d->useFileNameAsTitlePopButton->currentText(), "Use entire File Name as Photo Title");
+    EXPECT_EQ(d->useFileNameAsTitlePopButton->count(), 3);
+    EXPECT_EQ(d->changephotoTitle_addPhotoTagsPopButton->itemText(2), "Caption/Description");
+    EXPECT_EQ(d->changephotoTitle_addPhotoTagsPopButton->currentText(),
+              "Add photo metadata tag(s)");
+}
+
+TEST_F(Launch, CommonSheetEndClosesOnlyOnTheDefaultButton) {
+    auto d = launch();
+    QWidget sheet(d->window, Qt::Sheet);
+    sheet.show();
+    d->savePanelDidEnd3(&sheet, 0);
+    EXPECT_TRUE(sheet.isVisible());
+    d->savePanelDidEnd3(&sheet, -1);
+    EXPECT_TRUE(sheet.isVisible());
+    d->savePanelDidEnd3(&sheet, 1);
+    EXPECT_FALSE(sheet.isVisible());
+    d->savePanelDidEnd3(nullptr, 1);
+}
