@@ -2,7 +2,10 @@
 
 #include "app/WindowDescription.h"
 
+#include "platform/ImageView.h"
+
 #include <QApplication>
+#include <QGridLayout>
 #include <QWidget>
 
 namespace {
@@ -19,16 +22,38 @@ AppDelegate::AppDelegate() {
     currentChooseFilePath = QString();
     blocalMode = true;
     const QString empty = QStringLiteral("");
-    for (QString *s :
-         {&currentRenameLabStr, &currentRenameTitleStr, &oldTitleStr, &oldArtistStr,
-          &oldImageDescStr, &oldCopyrightStr, &oldCommentStr, &oldKeywordStr, &oldCameraMakeStr,
-          &oldCameraModeStr, &oldCameraDateStr, &oldlensMakeStr, &oldlenModelStr,
-          &oldlensSerialNumStr, &oldimageOrientationStr, &oldimageISOSpeedStr,
-          &oldimageFNumberStr, &oldimageFlen35mmStr, &oldimageBrightStr, &oldimageApertureStr,
-          &oldimageWhiteBalanceStr, &oldimageExpotimeStr, &oldGpsAitStr, &oldGpsLatiStr,
-          &oldGpsLongtStr, &oldGpsDateStr, &oldGpsTimeStr, &currentLocationStr,
-          &currentPhotolibDatabasePath, &originalPhotolibDatabasePath, &currentPhotolibPath,
-          &bImportLocalPath})
+    for (QString *s : {&currentRenameLabStr,
+                       &currentRenameTitleStr,
+                       &oldTitleStr,
+                       &oldArtistStr,
+                       &oldImageDescStr,
+                       &oldCopyrightStr,
+                       &oldCommentStr,
+                       &oldKeywordStr,
+                       &oldCameraMakeStr,
+                       &oldCameraModeStr,
+                       &oldCameraDateStr,
+                       &oldlensMakeStr,
+                       &oldlenModelStr,
+                       &oldlensSerialNumStr,
+                       &oldimageOrientationStr,
+                       &oldimageISOSpeedStr,
+                       &oldimageFNumberStr,
+                       &oldimageFlen35mmStr,
+                       &oldimageBrightStr,
+                       &oldimageApertureStr,
+                       &oldimageWhiteBalanceStr,
+                       &oldimageExpotimeStr,
+                       &oldGpsAitStr,
+                       &oldGpsLatiStr,
+                       &oldGpsLongtStr,
+                       &oldGpsDateStr,
+                       &oldGpsTimeStr,
+                       &currentLocationStr,
+                       &currentPhotolibDatabasePath,
+                       &originalPhotolibDatabasePath,
+                       &currentPhotolibPath,
+                       &bImportLocalPath})
         *s = empty;
     bImportLocalFolder = false;
     currentCompressNum = 0.9f;
@@ -42,7 +67,9 @@ AppDelegate::~AppDelegate() {
         sharedDelegate = nullptr;
 }
 
-AppDelegate *AppDelegate::GetAppDelegater() { return sharedDelegate; }
+AppDelegate *AppDelegate::GetAppDelegater() {
+    return sharedDelegate;
+}
 
 void AppDelegate::launch() {
     loadWindowDescription();
@@ -83,4 +110,19 @@ QWidget *newAuxiliaryWindow(AppDelegate &d, const char *objectName, const QStrin
     w->setAutoFillBackground(true);
     d.ownedWindows << w;
     return w;
+}
+
+QVBoxLayout *newColumnWindow(AppDelegate &d, QWidget *&window, const char *objectName,
+                             const QString &title, PKImageView **background) {
+    window = newAuxiliaryWindow(d, objectName, title);
+    auto *grid = new QGridLayout(window);
+    if (background) {
+        *background = new PKImageView(window);
+        (*background)->setObjectName(QLatin1String(objectName) + QStringLiteral("Background"));
+        grid->addWidget(*background, 0, 0);
+    }
+    auto *column = new QVBoxLayout;
+    column->setContentsMargins(16, 16, 16, 16);
+    grid->addLayout(column, 0, 0);
+    return column;
 }

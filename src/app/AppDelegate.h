@@ -76,8 +76,8 @@ class AppDelegate : public QObject {
         oldKeywordStr, oldCameraMakeStr, oldCameraModeStr, oldCameraDateStr, oldlensMakeStr,
         oldlenModelStr, oldlensSerialNumStr, oldimageOrientationStr, oldimageISOSpeedStr,
         oldimageFNumberStr, oldimageFlen35mmStr, oldimageBrightStr, oldimageApertureStr,
-        oldimageWhiteBalanceStr, oldimageExpotimeStr, oldGpsAitStr, oldGpsLatiStr,
-        oldGpsLongtStr, oldGpsDateStr, oldGpsTimeStr;
+        oldimageWhiteBalanceStr, oldimageExpotimeStr, oldGpsAitStr, oldGpsLatiStr, oldGpsLongtStr,
+        oldGpsDateStr, oldGpsTimeStr;
     QVariantMap copyExifDictionary, copyIPTCDictionary, copyTiffDictionary, copyGPSDictionary,
         copyAllPhotoMetaDictionary;
     bool bImportLocalFolder = false;
@@ -118,8 +118,8 @@ class AppDelegate : public QObject {
     bool bDownloadinYear = false, bDownloadinAlum = false;
     bool bMatchJsonFile = false;
     bool bAddGPS = false;
-    bool bCopyExifData = false, bCopyIPTCData = false, bCopyTIFFData = false,
-         bCopyGPSData = false, bCopyAllPhotoMetaData = false;
+    bool bCopyExifData = false, bCopyIPTCData = false, bCopyTIFFData = false, bCopyGPSData = false,
+         bCopyAllPhotoMetaData = false;
     bool bNeedViewExif = false, bDownloadandimportToEdit = false;
     int macOsVer = 10;
 
@@ -185,8 +185,7 @@ class AppDelegate : public QObject {
               *checkRemoveFirstFileName = nullptr, *checkRemoveLastFileName = nullptr,
               *customerFileNameBtn = nullptr, *keepCurrentFileNameBtn = nullptr,
               *metaFileNameBtn = nullptr;
-    QComboBox *renameDateFormatBtn = nullptr, *tagpostionButton = nullptr,
-              *addTagsButton = nullptr;
+    QComboBox *renameDateFormatBtn = nullptr, *tagpostionButton = nullptr, *addTagsButton = nullptr;
     QWidget *batchTitleWindow = nullptr;
     QComboBox *useFileNameAsTitlePopButton = nullptr,
               *changephotoTitle_addPhotoTagsPopButton = nullptr;

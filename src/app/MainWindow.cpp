@@ -97,12 +97,12 @@ QWidget *buildLibraryView(AppDelegate &d, QWidget *parent) {
     auto *bar = new QHBoxLayout;
     d.filterPhotolibBtn =
         named(new QPushButton(AppDelegate::tr("Filter"), d.photolibView), "filterPhotolibBtn");
-    d.showPhotoTypelibBtn = named(new QPushButton(AppDelegate::tr("Show"), d.photolibView),
-                                  "showPhotoTypelibBtn");
+    d.showPhotoTypelibBtn =
+        named(new QPushButton(AppDelegate::tr("Show"), d.photolibView), "showPhotoTypelibBtn");
     d.scanProcesser = named(new QProgressBar(d.photolibView), "scanProcesser");
     d.scanProcesser->setRange(0, 0);
-    d.scanninginfolab = named(new QLabel(AppDelegate::tr("Scanning."), d.photolibView),
-                              "scanninginfolab");
+    d.scanninginfolab =
+        named(new QLabel(AppDelegate::tr("Scanning."), d.photolibView), "scanninginfolab");
     bar->addWidget(d.filterPhotolibBtn);
     bar->addWidget(d.showPhotoTypelibBtn);
     bar->addStretch(1);
@@ -110,7 +110,8 @@ QWidget *buildLibraryView(AppDelegate &d, QWidget *parent) {
     bar->addWidget(d.scanProcesser);
     d.photoLibBrowserView = named(new QListView(d.photolibView), "photoLibBrowserView");
     d.photolibEditView = named(new QWidget(d.photolibView), "photolibEditView");
-    d.photolibEiteBGImageView = named(new PKImageView(d.photolibEditView), "photolibEiteBGImageView");
+    d.photolibEiteBGImageView =
+        named(new PKImageView(d.photolibEditView), "photolibEiteBGImageView");
     layered(d.photolibEditView, d.photolibEiteBGImageView);
     d.photoOriginalEditView = named(new QWidget(d.photolibView), "photoOriginalEditView");
     d.photoOrigEiteBGImageView =
@@ -195,9 +196,8 @@ void buildMainWindow(AppDelegate &d) {
     pal.setColor(QPalette::WindowText, QColor(230, 230, 230));
     pal.setColor(QPalette::ButtonText, QColor(230, 230, 230));
     w->setPalette(pal);
-    w->menuBar()->setStyleSheet(
-        QStringLiteral("QMenuBar { background: #2b2827; color: #e6e6e6; }"
-                       "QMenuBar::item:selected { background: #4a4544; }"));
+    w->menuBar()->setStyleSheet(QStringLiteral("QMenuBar { background: #2b2827; color: #e6e6e6; }"
+                                               "QMenuBar::item:selected { background: #4a4544; }"));
     d.ownedWindows << w;
 
     auto *central = new QWidget(w);

@@ -65,8 +65,9 @@ void AppDelegate::ChangeStoreLocation() {
     panel->setOption(QFileDialog::ShowDirsOnly, true);
     panel->setWindowModality(Qt::WindowModal);
     theChangePanel = panel;
-    connect(panel, &QFileDialog::finished, this,
-            [this, panel](int result) { openPanelDidEnd5(panel, result == QDialog::Accepted ? 1 : 0); });
+    connect(panel, &QFileDialog::finished, this, [this, panel](int result) {
+        openPanelDidEnd5(panel, result == QDialog::Accepted ? 1 : 0);
+    });
     panel->open();
 }
 
@@ -105,12 +106,12 @@ void AppDelegate::ResetPreferenceSetting() {
     defaults->setValue(QLatin1String(SettingsKey::Postion), postionBtn->currentText());
     defaults->setValue(QLatin1String(SettingsKey::Dateformat), dateFormatBtn->currentText());
     storagelocation = storePathlab->text();
-    defaults->setValue(QLatin1String(SettingsKey::PhotoCompress),
-                       compressStampPhotoBtn->isChecked() ? QStringLiteral("YES")
-                                                          : QStringLiteral("NO"));
-    defaults->setValue(QLatin1String(SettingsKey::PhotoOverWrite),
-                       unoverwritePhotoBtn->isChecked() ? QStringLiteral("NO")
-                                                        : QStringLiteral("YES"));
+    defaults->setValue(QLatin1String(SettingsKey::PhotoCompress), compressStampPhotoBtn->isChecked()
+                                                                      ? QStringLiteral("YES")
+                                                                      : QStringLiteral("NO"));
+    defaults->setValue(QLatin1String(SettingsKey::PhotoOverWrite), unoverwritePhotoBtn->isChecked()
+                                                                       ? QStringLiteral("NO")
+                                                                       : QStringLiteral("YES"));
     defaults->setValue(QLatin1String(SettingsKey::storagePath), storePathlab->text());
     defaults->sync();
     QString why;

@@ -87,9 +87,9 @@ void AppDelegate::awakeFromNib() {
     for (PKImageView *v :
          {hasDeviceImageView, localPhotoViewImageView, photoLibraryImageView, dupGroudImageView})
         setBackground(v, "bgroud.png");
-    for (PKImageView *v : {editImageView, photolibEiteBGImageView, photoOrigEiteBGImageView,
-                           renameActionImgView, writeXmpImgView, writeJsonImgView,
-                           fixReferencedNameImgView, downloadiCloudPhotosImgView})
+    for (PKImageView *v :
+         {editImageView, photolibEiteBGImageView, photoOrigEiteBGImageView, renameActionImgView,
+          writeXmpImgView, writeJsonImgView, fixReferencedNameImgView, downloadiCloudPhotosImgView})
         setBackground(v, "editimageview.png");
 
     for (QListView *b : {imageBrowserView, localImageBrowserView, photoLibBrowserView})
@@ -135,7 +135,8 @@ void AppDelegate::awakeFromNib() {
         {checkKeepFirstFileName, QStringLiteral("Keep the first") + partHint},
         {checkRemoveFirstFileName, QStringLiteral("Remove the first") + partHint},
         {checkRemoveLastFileName, QStringLiteral("Remove the last") + partHint},
-        {customerFileNameBtn, QStringLiteral("Rename photos by replacing filenames with custom text:")},
+        {customerFileNameBtn,
+         QStringLiteral("Rename photos by replacing filenames with custom text:")},
         {keepCurrentFileNameBtn,
          QStringLiteral("Rename photos by removing and keeping the current filename string")},
         {metaFileNameBtn, QStringLiteral("Rename photos with photo metadata tag(s):")},
@@ -158,8 +159,9 @@ void AppDelegate::awakeFromNib() {
     for (const auto &[box, title] : titles)
         whiteTitle(box, title);
 
-    fillPopUp(postionBtn, {QStringLiteral("Upper left corner"), QStringLiteral("Upper right corner"),
-                           QStringLiteral("Lower left corner"), QStringLiteral("Lower right corner")},
+    fillPopUp(postionBtn,
+              {QStringLiteral("Upper left corner"), QStringLiteral("Upper right corner"),
+               QStringLiteral("Lower left corner"), QStringLiteral("Lower right corner")},
               QStringLiteral("Lower left corner"));
     fillPopUp(dateFormatBtn,
               {QStringLiteral("MM/DD/YYYY HH:MM"), QStringLiteral("DD/MM/YYYY HH:MM"),
@@ -179,10 +181,10 @@ void AppDelegate::awakeFromNib() {
               QStringLiteral("the beginning of filename"));
     fillPopUp(addTagsButton,
               {QStringLiteral("Title"), QStringLiteral("Artist"), QStringLiteral("Description"),
-               QStringLiteral("Copyright"), QStringLiteral("Dimensions"), QStringLiteral("Keywords"),
-               QStringLiteral("Comments"), QStringLiteral("Camera Make"),
-               QStringLiteral("Camera Model"), QStringLiteral("Camera Date"),
-               QStringLiteral("Insert photo metadata tag(s)")},
+               QStringLiteral("Copyright"), QStringLiteral("Dimensions"),
+               QStringLiteral("Keywords"), QStringLiteral("Comments"),
+               QStringLiteral("Camera Make"), QStringLiteral("Camera Model"),
+               QStringLiteral("Camera Date"), QStringLiteral("Insert photo metadata tag(s)")},
               QStringLiteral("Insert photo metadata tag(s)"));
     fillPopUp(AddDateUnitBtn,
               {QStringLiteral("Second"), QStringLiteral("Minute"), QStringLiteral("Hour")},
@@ -209,8 +211,8 @@ void AppDelegate::awakeFromNib() {
         previewDupplayerView->hide();
     }
 
-    for (QAction *item : {pasteExifMenuItem, pasteIPTCMenuItem, pasteTIFFMenuItem,
-                          pasteGPSMenuItem, pasteAllPhotoMetaMenuItem})
+    for (QAction *item : {pasteExifMenuItem, pasteIPTCMenuItem, pasteTIFFMenuItem, pasteGPSMenuItem,
+                          pasteAllPhotoMetaMenuItem})
         if (item)
             item->setEnabled(false);
     bCopyExifData = bCopyIPTCData = bCopyTIFFData = bCopyGPSData = bCopyAllPhotoMetaData = false;
@@ -248,8 +250,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     if (window) {
         // Centred by the size the window had before it takes its working size.
         const QSize old = window->size();
-        const QRect screen = window->screen() ? window->screen()->availableGeometry()
-                                              : QRect(0, 0, 1920, 1080);
+        const QRect screen =
+            window->screen() ? window->screen()->availableGeometry() : QRect(0, 0, 1920, 1080);
         window->move(screen.x() + screen.width() / 2 - old.width() / 2,
                      screen.y() + screen.height() / 2 - old.height() / 2);
         window->resize(1200, 750);
@@ -282,11 +284,10 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     restoreSettings();
 
-    for (QWidget *w :
-         std::initializer_list<QWidget *>{previewPhotolibinfolab, previewOriginalphtoinfolab,
-                                          filterPhotolibBtn, showPhotoTypelibBtn, photolibEditView,
-                                          photoOriginalEditView, scanDupProcesser,
-                                          scanningDupinfolab, sortLocalPhotoBtn})
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             previewPhotolibinfolab, previewOriginalphtoinfolab, filterPhotolibBtn,
+             showPhotoTypelibBtn, photolibEditView, photoOriginalEditView, scanDupProcesser,
+             scanningDupinfolab, sortLocalPhotoBtn})
         if (w)
             w->hide();
     if (renameDateFormatBtn)
@@ -323,8 +324,7 @@ void AppDelegate::restoreSettings() {
 
     if (s.firstStart) {
         if (!createFolder(backupFolder(), &why))
-            reportFolderFailure(tr("The backup folder could not be created."), backupFolder(),
-                                why);
+            reportFolderFailure(tr("The backup folder could not be created."), backupFolder(), why);
         Workspace::openURL(welcomePageUrl());
     }
 

@@ -1,25 +1,44 @@
 #pragma once
 
+#include <QString>
+#include <QVBoxLayout>
+
 class AppDelegate;
 class QCheckBox;
 class QComboBox;
 class QWidget;
+class PKImageView;
 
 // Our window description: each window is built in code in its own file and connects
 // its controls to the application object's outlets.
-void buildMainWindow(AppDelegate &d);              // app/MainWindow.cpp
-void buildPreferencesWindow(AppDelegate &d);       // app/PreferencesWindow.cpp
-void buildCameraWindow(AppDelegate &d);            // browser/CameraWindow.cpp
-void buildBatchDateWindow(AppDelegate &d);         // metadata/BatchDateWindow.cpp
-void buildRenameWindow(AppDelegate &d);            // batch/RenameWindow.cpp
-void buildBatchTitleWindow(AppDelegate &d);        // batch/BatchTitleWindow.cpp
-void buildXmpMergeWindow(AppDelegate &d);          // batch/XmpMergeWindow.cpp
-void buildJsonMergeWindow(AppDelegate &d);         // batch/JsonMergeWindow.cpp
-void buildFixReferencedNameWindow(AppDelegate &d); // library/FixReferencedNameWindow.cpp
-void buildICloudDownloadWindow(AppDelegate &d);    // export/ICloudDownloadWindow.cpp
-void buildLibraryMergeWindow(AppDelegate &d);      // export/LibraryMergeWindow.cpp
+void buildMainWindow(AppDelegate &d);                // app/MainWindow.cpp
+void buildPreferencesWindow(AppDelegate &d);         // app/PreferencesWindow.cpp
+void buildCameraWindow(AppDelegate &d);              // browser/CameraWindow.cpp
+void buildBatchDateWindow(AppDelegate &d);           // metadata/BatchDateWindow.cpp
+void buildRenameWindow(AppDelegate &d);              // batch/RenameWindow.cpp
+void buildBatchTitleWindow(AppDelegate &d);          // batch/BatchTitleWindow.cpp
+void buildXmpMergeWindow(AppDelegate &d);            // batch/XmpMergeWindow.cpp
+void buildJsonMergeWindow(AppDelegate &d);           // batch/JsonMergeWindow.cpp
+void buildFixReferencedNameWindow(AppDelegate &d);   // library/FixReferencedNameWindow.cpp
+void buildICloudDownloadWindow(AppDelegate &d);      // export/ICloudDownloadWindow.cpp
+void buildLibraryMergeWindow(AppDelegate &d);        // export/LibraryMergeWindow.cpp
 void buildLibraryMergeProcessWindow(AppDelegate &d); // export/LibraryMergeProcessWindow.cpp
-void buildDuplicateWindow(AppDelegate &d);         // export/DuplicateWindow.cpp
+void buildDuplicateWindow(AppDelegate &d);           // export/DuplicateWindow.cpp
 
 // A secondary window: a top-level widget owned by the application object.
 QWidget *newAuxiliaryWindow(AppDelegate &d, const char *objectName, const QString &title);
+
+// A secondary window whose controls stand in a column over an optional background
+// picture; returns the column. `background`, when given, receives the picture's view.
+QVBoxLayout *newColumnWindow(AppDelegate &d, QWidget *&window, const char *objectName,
+                             const QString &title, PKImageView **background = nullptr);
+
+// Creates a control named after its outlet, stores it there and adds it to `column`.
+template <typename T>
+T *addOutlet(QVBoxLayout *column, QWidget *parent, T *&outlet, const char *name) {
+    outlet = new T(parent);
+    outlet->setObjectName(QLatin1String(name));
+    column->addWidget(outlet);
+    return outlet;
+}
+#define PK_OUTLET(column, parent, d, member) addOutlet((column), (parent), (d).member, #member)

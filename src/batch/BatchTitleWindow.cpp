@@ -4,27 +4,13 @@
 
 #include "platform/ImageView.h"
 
-#include <QCheckBox>
 #include <QComboBox>
-#include <QGridLayout>
-#include <QLabel>
-#include <QListView>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 void buildBatchTitleWindow(AppDelegate &d) {
-    QWidget *w = newAuxiliaryWindow(d, "batchTitleWindow", AppDelegate::tr("Batch Titles and Captions"));
-    d.batchTitleWindow = w;
-    auto *grid = new QGridLayout(w);
-    auto *content = new QVBoxLayout;
-    content->setContentsMargins(16, 16, 16, 16);
-    d.useFileNameAsTitlePopButton = new QComboBox(w);
-    d.useFileNameAsTitlePopButton->setObjectName(QStringLiteral("useFileNameAsTitlePopButton"));
-    content->addWidget(d.useFileNameAsTitlePopButton);
-    d.changephotoTitle_addPhotoTagsPopButton = new QComboBox(w);
-    d.changephotoTitle_addPhotoTagsPopButton->setObjectName(QStringLiteral("changephotoTitle_addPhotoTagsPopButton"));
-    content->addWidget(d.changephotoTitle_addPhotoTagsPopButton);
-    content->addStretch(1);
-    grid->addLayout(content, 0, 0);
+    QVBoxLayout *column = newColumnWindow(d, d.batchTitleWindow, "batchTitleWindow",
+                                          AppDelegate::tr("Batch Titles and Captions"));
+    QWidget *w = d.batchTitleWindow;
+    PK_OUTLET(column, w, d, useFileNameAsTitlePopButton);
+    PK_OUTLET(column, w, d, changephotoTitle_addPhotoTagsPopButton);
+    column->addStretch(1);
 }

@@ -17,7 +17,7 @@ class IKImageItem {
     QImage fileImage; // camera items carry their picture here
     QString filePath; // null until set
     QString fileType = QStringLiteral("Image");
-    QString fileName; // null until set
+    QString fileName;                       // null until set
     std::weak_ptr<PKCameraFile> cameraItem; // not owned: it goes away with its camera
     PRPicFileInfoPtr originalFileNode;      // the file on disk
     PRPicFileInfoPtr photoLibFileNode;      // the library row (library browser only)

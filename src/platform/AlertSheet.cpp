@@ -35,4 +35,6 @@ QMessageBox *beginAlertSheet(QWidget *window, const QString &messageText,
     return alert;
 }
 
-QCheckBox *suppressionButton(QMessageBox *alert) { return alert ? alert->checkBox() : nullptr; }
+QCheckBox *suppressionButton(QMessageBox *alert) {
+    return alert ? alert->checkBox() : nullptr;
+}

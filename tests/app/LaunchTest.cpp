@@ -11,12 +11,12 @@
 #include <QFile>
 #include <QLabel>
 #include <QListView>
-#include <QMenu>
-#include <QPushButton>
-#include <QTimer>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSet>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -216,21 +216,21 @@ TEST_F(Launch, CheckBoxTitlesAndPopUpMenus) {
     EXPECT_EQ(d->overwritePhotoBtn->text(), "Overwrite original photos with the changed photos");
     EXPECT_EQ(d->unoverwritePhotoBtn->text(), "Save the changed photos to another location:");
     EXPECT_EQ(d->compressStampPhotoBtn->text(), "Lossless compression of changed photos");
-    EXPECT_EQ(d->photolibKeepPhotoMetaBtn->text(),
-              "Keep edited photo metadata tags(Title, Caption, keywords, GPS data) in photo library");
+    EXPECT_EQ(
+        d->photolibKeepPhotoMetaBtn->text(),
+        "Keep edited photo metadata tags(Title, Caption, keywords, GPS data) in photo library");
     EXPECT_EQ(d->copyOrigFileNameBtn->text(),
               "Copy the filename from the original photo to the referenced file in the photo "
               "library");
     EXPECT_EQ(d->AddTimeBtn->text(), "Add Time");
     EXPECT_EQ(d->RemoveTimeBtn->text(), "Subtract Time");
 
-    EXPECT_EQ(itemsOf(d->postionBtn),
-              (QStringList{"Upper left corner", "Upper right corner", "Lower left corner",
-                           "Lower right corner"}));
+    EXPECT_EQ(itemsOf(d->postionBtn), (QStringList{"Upper left corner", "Upper right corner",
+                                                   "Lower left corner", "Lower right corner"}));
     EXPECT_EQ(d->postionBtn->currentText(), "Lower left corner");
     EXPECT_EQ(itemsOf(d->dateFormatBtn),
-              (QStringList{"MM/DD/YYYY HH:MM", "DD/MM/YYYY HH:MM", "YYYY/MM/DD HH:MM",
-                           "MM.DD.YYYY", "DD.MM.YYYY", "YYYY.MM.DD"}));
+              (QStringList{"MM/DD/YYYY HH:MM", "DD/MM/YYYY HH:MM", "YYYY/MM/DD HH:MM", "MM.DD.YYYY",
+                           "DD.MM.YYYY", "YYYY.MM.DD"}));
     EXPECT_EQ(d->renameDateFormatBtn->count(), 12);
     EXPECT_EQ(d->renameDateFormatBtn->currentText(), "Please Choose Date format");
     EXPECT_EQ(d->renameDateFormatBtn->itemText(11), "DDMMYYYY HHMMss");

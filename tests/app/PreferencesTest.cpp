@@ -15,7 +15,9 @@
 
 namespace {
 
-QString stored(const char *key) { return userDefaults()->value(QLatin1String(key)).toString(); }
+QString stored(const char *key) {
+    return userDefaults()->value(QLatin1String(key)).toString();
+}
 
 class Preferences : public ::testing::Test {
   protected:

@@ -40,10 +40,10 @@ QByteArray readFile(const QString &path) {
 TEST(RawTemporary, PreviewBecomesJpegWithTheRawsMetadata) {
     QTemporaryDir dir;
     const QByteArray preview = makeJpeg(160, 120, Qt::darkGreen);
-    const QString raw = writeFile(
-        dir.path() + QStringLiteral("/a/DSC_0001.NEF"),
-        makeMinimalDng(preview, QStringLiteral("Kestry"), QStringLiteral("TestCam 1"),
-                       QStringLiteral("2021:06:15 12:34:56")));
+    const QString raw =
+        writeFile(dir.path() + QStringLiteral("/a/DSC_0001.NEF"),
+                  makeMinimalDng(preview, QStringLiteral("Kestry"), QStringLiteral("TestCam 1"),
+                                 QStringLiteral("2021:06:15 12:34:56")));
     ASSERT_FALSE(raw.isEmpty());
 
     const QString jpeg = GetJPGImageFromRAWPhotowithImagePath(raw);
@@ -75,12 +75,14 @@ TEST(RawTemporary, PreviewBecomesJpegWithTheRawsMetadata) {
 
 TEST(RawTemporary, SameNameFromTwoFoldersGetsTwoTemporaries) {
     QTemporaryDir dir;
-    const QString a = writeFile(dir.path() + QStringLiteral("/trip1/IMG.NEF"),
-                                makeMinimalDng(makeJpeg(64, 48, Qt::red), QStringLiteral("A"),
-                                               QStringLiteral("One"), QStringLiteral("2020:01:01 00:00:00")));
-    const QString b = writeFile(dir.path() + QStringLiteral("/trip2/IMG.NEF"),
-                                makeMinimalDng(makeJpeg(80, 48, Qt::blue), QStringLiteral("B"),
-                                               QStringLiteral("Two"), QStringLiteral("2020:01:02 00:00:00")));
+    const QString a =
+        writeFile(dir.path() + QStringLiteral("/trip1/IMG.NEF"),
+                  makeMinimalDng(makeJpeg(64, 48, Qt::red), QStringLiteral("A"),
+                                 QStringLiteral("One"), QStringLiteral("2020:01:01 00:00:00")));
+    const QString b =
+        writeFile(dir.path() + QStringLiteral("/trip2/IMG.NEF"),
+                  makeMinimalDng(makeJpeg(80, 48, Qt::blue), QStringLiteral("B"),
+                                 QStringLiteral("Two"), QStringLiteral("2020:01:02 00:00:00")));
     const QString ta = GetJPGImageFromRAWPhotowithImagePath(a);
     const QString tb = GetJPGImageFromRAWPhotowithImagePath(b);
     ASSERT_NE(ta, a);
@@ -97,16 +99,16 @@ TEST(RawTemporary, SameNameFromTwoFoldersGetsTwoTemporaries) {
 
 TEST(RawTemporary, NoPreviewOrBadInputGivesTheRawPathBack) {
     QTemporaryDir dir;
-    const QString noPreview = writeFile(
-        dir.path() + QStringLiteral("/plain.NEF"),
-        makeMinimalDng(QByteArray(), QStringLiteral("Kestry"), QStringLiteral("TestCam 1"),
-                       QStringLiteral("2021:06:15 12:34:56")));
+    const QString noPreview = writeFile(dir.path() + QStringLiteral("/plain.NEF"),
+                                        makeMinimalDng(QByteArray(), QStringLiteral("Kestry"),
+                                                       QStringLiteral("TestCam 1"),
+                                                       QStringLiteral("2021:06:15 12:34:56")));
     EXPECT_EQ(GetJPGImageFromRAWPhotowithImagePath(noPreview), noPreview);
     // Nothing under the temporary name pretends to be a JPEG of it.
     EXPECT_FALSE(QFile::exists(rawTemporaryPathFor(noPreview)));
 
-    const QString garbage = writeFile(dir.path() + QStringLiteral("/garbage.NEF"),
-                                      QByteArray(4096, '\x5a'));
+    const QString garbage =
+        writeFile(dir.path() + QStringLiteral("/garbage.NEF"), QByteArray(4096, '\x5a'));
     EXPECT_EQ(GetJPGImageFromRAWPhotowithImagePath(garbage), garbage);
     const QString empty = writeFile(dir.path() + QStringLiteral("/empty.NEF"), QByteArray());
     EXPECT_EQ(GetJPGImageFromRAWPhotowithImagePath(empty), empty);

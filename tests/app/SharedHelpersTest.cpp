@@ -69,7 +69,8 @@ TEST(Dates, ParserTakesEachForm) {
     EXPECT_EQ(ConvertDateWithDateString(QStringLiteral("2019:07:04 18:30:00")),
               QDateTime(QDate(2019, 7, 4), QTime(18, 30, 0)));
 
-    const QDateTime utc = ConvertDateWithDateString(QStringLiteral("2019-07-04T08:30:00.000000+0000"));
+    const QDateTime utc =
+        ConvertDateWithDateString(QStringLiteral("2019-07-04T08:30:00.000000+0000"));
     ASSERT_TRUE(utc.isValid());
     EXPECT_EQ(utc.toUTC(), QDateTime(QDate(2019, 7, 4), QTime(8, 30, 0), Qt::UTC));
     const QDateTime zoned =

@@ -20,7 +20,9 @@ QString copyFixture(const QString &name, const QString &dir) {
     return target;
 }
 
-QString testHome() { return qEnvironmentVariable("HOME"); }
+QString testHome() {
+    return qEnvironmentVariable("HOME");
+}
 
 void clearUserDefaults() {
     auto defaults = userDefaults();

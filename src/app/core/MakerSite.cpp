@@ -13,4 +13,6 @@ QUrl makerPage(const QString &relativePath) {
     return makerSiteBase().resolved(QUrl(relativePath));
 }
 
-QUrl welcomePageUrl() { return makerPage(QStringLiteral("welcome.html")); }
+QUrl welcomePageUrl() {
+    return makerPage(QStringLiteral("welcome.html"));
+}

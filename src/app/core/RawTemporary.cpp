@@ -143,8 +143,8 @@ QString rawTemporaryPathFor(const QString &rawPath) {
         QCryptographicHash::hash(info.absolutePath().toUtf8(), QCryptographicHash::Sha1)
             .toHex()
             .left(16);
-    return QDir::tempPath() + QStringLiteral("/PhotoKestry-raw/") +
-           QString::fromLatin1(folderKey) + QLatin1Char('/') + info.fileName();
+    return QDir::tempPath() + QStringLiteral("/PhotoKestry-raw/") + QString::fromLatin1(folderKey) +
+           QLatin1Char('/') + info.fileName();
 }
 
 QString GetJPGImageFromRAWPhotowithImagePath(const QString &rawPath) {

@@ -21,7 +21,9 @@ QString applicationSupportFolder() {
     return base + QStringLiteral("/PhotoKestry");
 }
 
-QString backupFolder() { return applicationSupportFolder() + QStringLiteral("/backup"); }
+QString backupFolder() {
+    return applicationSupportFolder() + QStringLiteral("/backup");
+}
 
 LaunchSettings restoreLaunchSettings(QSettings &defaults) {
     LaunchSettings out;

@@ -1,7 +1,7 @@
 #include "platform/core/Workspace.h"
 
-#include <QDesktopServices>
 #include <QDebug>
+#include <QDesktopServices>
 
 namespace {
 Workspace::UrlOpener &opener() {
@@ -19,4 +19,6 @@ bool Workspace::openURL(const QUrl &url) {
     return ok;
 }
 
-void Workspace::setUrlOpener(UrlOpener o) { opener() = std::move(o); }
+void Workspace::setUrlOpener(UrlOpener o) {
+    opener() = std::move(o);
+}
