@@ -22,6 +22,7 @@ class QLabel;
 class QListView;
 class QMainWindow;
 class QMenu;
+class QMessageBox;
 class QProgressBar;
 class QPushButton;
 class QWidget;
@@ -63,6 +64,11 @@ class AppDelegate : public QObject {
     void ResetPreferenceSetting();
     void ShowFontPanelAction();
     void changeFont(const QFont &font);
+
+    // Completion sheet of local metadata edits. Photos named in `notWritten` failed or
+    // were skipped; the user is always told of them, whatever the suppression setting.
+    void LocalPhotoMetadataChangedCompletedAlert(const QStringList &notWritten = {});
+    void savePanelDidEnd112(QMessageBox *alert, int returnCode, void *contextInfo = nullptr);
 
     // ---- Shared properties ----
     QMainWindow *window = nullptr;

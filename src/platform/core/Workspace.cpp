@@ -1,7 +1,10 @@
 #include "platform/core/Workspace.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDebug>
 #include <QDesktopServices>
+#include <QFileInfo>
 
 namespace {
 Workspace::UrlOpener &opener() {
@@ -21,4 +24,39 @@ bool Workspace::openURL(const QUrl &url) {
 
 void Workspace::setUrlOpener(UrlOpener o) {
     opener() = std::move(o);
+}
+
+namespace {
+Workspace::Revealer &revealer() {
+    static Workspace::Revealer r;
+    return r;
+}
+
+bool showItemsOverDBus(const QString &path) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return false;
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.FileManager1"),
+        QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+    call << QStringList{QUrl::fromLocalFile(path).toString()} << QString();
+    const QDBusMessage reply = bus.call(call, QDBus::Block, 3000);
+    return reply.type() == QDBusMessage::ReplyMessage;
+}
+} // namespace
+
+void Workspace::selectFile(const QString &path, const QString &rootFolder) {
+    if (revealer()) {
+        revealer()(path, rootFolder);
+        return;
+    }
+    if (!path.isEmpty() && showItemsOverDBus(path))
+        return;
+    const QString folder = path.isEmpty() ? rootFolder : QFileInfo(path).absolutePath();
+    openURL(QUrl::fromLocalFile(folder));
+}
+
+void Workspace::setRevealer(Revealer r) {
+    revealer() = std::move(r);
 }

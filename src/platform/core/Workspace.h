@@ -7,8 +7,15 @@
 // to record what would have been opened.
 namespace Workspace {
 using UrlOpener = std::function<bool(const QUrl &)>;
+using Revealer = std::function<void(const QString &path, const QString &rootFolder)>;
 
 bool openURL(const QUrl &url);
 // Replaces the opener; an empty function restores the desktop's.
 void setUrlOpener(UrlOpener opener);
+
+// Shows `path` selected in the file manager (D-Bus org.freedesktop.FileManager1), or,
+// where no file manager answers, opens its folder. An empty path opens `rootFolder`.
+void selectFile(const QString &path, const QString &rootFolder);
+// Replaces the revealer; an empty function restores the desktop's.
+void setRevealer(Revealer revealer);
 } // namespace Workspace

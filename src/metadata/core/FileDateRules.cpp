@@ -1,0 +1,27 @@
+#include "metadata/core/FileDateRules.h"
+
+#include "app/core/SharedHelpers.h"
+#include "platform/core/FileDates.h"
+
+#include <QDebug>
+
+QDateTime parseMetadataDate(const QString &text) {
+    if (!CheckDateFormatWithDateString(text))
+        return {};
+    return ConvertDateWithDateString(text);
+}
+
+bool SetDateAttributWithFilePath(const QString &path, const QString &origPath,
+                                 const QString &dateStr) {
+    QDateTime date = parseMetadataDate(dateStr);
+    if (!date.isValid())
+        date = FileDates::creationDate(origPath);
+    if (!date.isValid())
+        return false;
+    QString why;
+    if (!FileDates::setDates(path, date, &why)) {
+        qWarning() << "SetDateAttribut failed==" << path << why;
+        return false;
+    }
+    return true;
+}

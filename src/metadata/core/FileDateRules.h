@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+// A metadata date text ("yyyy:MM:dd HH:mm:ss" or "yyyy-MM-dd HH:mm:ss") in local time;
+// invalid when it is neither.
+QDateTime parseMetadataDate(const QString &text);
+
+// Sets both file dates of `path` to the date the text names; when the text names none,
+// to the creation date of `origPath`; when that is unknown too, leaves them alone.
+// Returns whether dates were set.
+bool SetDateAttributWithFilePath(const QString &path, const QString &origPath,
+                                 const QString &dateStr);
