@@ -81,6 +81,7 @@ void AppDelegate::loadWindowDescription() {
     buildMainWindow(*this);
     buildPreferencesWindow(*this);
     buildCameraWindow(*this);
+    buildLensWindow(*this);
     buildBatchDateWindow(*this);
     buildRenameWindow(*this);
     buildBatchTitleWindow(*this);

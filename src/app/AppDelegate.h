@@ -19,6 +19,7 @@ class QComboBox;
 class QFileDialog;
 class QFontDialog;
 class QLabel;
+class QLineEdit;
 class QListView;
 class QMainWindow;
 class QMenu;
@@ -69,6 +70,14 @@ class AppDelegate : public QObject {
     // were skipped; the user is always told of them, whatever the suppression setting.
     void LocalPhotoMetadataChangedCompletedAlert(const QStringList &notWritten = {});
     void savePanelDidEnd112(QMessageBox *alert, int returnCode, void *contextInfo = nullptr);
+
+    // The items selected in the local browser, in list order.
+    QList<IKImageItemPtr> selectedLocalItems() const;
+
+    // Camera and lens window.
+    void ShowCameLensModel();
+    void CancleCameLensModel();
+    void ChangeCameLensModel();
 
     // ---- Shared properties ----
     QMainWindow *window = nullptr;
@@ -161,6 +170,10 @@ class AppDelegate : public QObject {
     QAction *pasteExifMenuItem = nullptr, *pasteIPTCMenuItem = nullptr,
             *pasteTIFFMenuItem = nullptr, *pasteGPSMenuItem = nullptr,
             *pasteAllPhotoMetaMenuItem = nullptr, *changtoiOSmodemenu = nullptr;
+
+    // ---- Outlets: camera and lens window ----
+    QWidget *changelensWindow = nullptr;
+    QLineEdit *lensMakelab = nullptr, *lensModellab = nullptr;
 
     // ---- Outlets: camera window ----
     QWidget *deviceWindow = nullptr;

@@ -14,6 +14,7 @@ class PKImageView;
 void buildMainWindow(AppDelegate &d);                // app/MainWindow.cpp
 void buildPreferencesWindow(AppDelegate &d);         // app/PreferencesWindow.cpp
 void buildCameraWindow(AppDelegate &d);              // browser/CameraWindow.cpp
+void buildLensWindow(AppDelegate &d);                // metadata/LensWindow.cpp
 void buildBatchDateWindow(AppDelegate &d);           // metadata/BatchDateWindow.cpp
 void buildRenameWindow(AppDelegate &d);              // batch/RenameWindow.cpp
 void buildBatchTitleWindow(AppDelegate &d);          // batch/BatchTitleWindow.cpp

@@ -1,0 +1,80 @@
+// The write recipe over 1,000 photos (DateTimeOriginal set, storage-folder mode), timed
+// beside a plain `cp` of the same files and one exiftool run that writes the same tag.
+#include "metadata/core/WriteRecipe.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstdio>
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    const int count = argc > 1 ? std::atoi(argv[1]) : 1000;
+    const QString fixtures = QStringLiteral(PK_BENCH_FIXTURES "/photos");
+    const QStringList jpegs{"St James Park.jpg", "wedding.jpg", "IMG_1994.JPG", "Fritest.jpeg"};
+    QTemporaryDir dir;
+    const QString in = dir.filePath("in");
+    QDir().mkpath(in);
+    QList<IKImageItemPtr> items;
+    QStringList files;
+    qint64 bytes = 0;
+    for (int i = 0; i < count; ++i) {
+        const QString name = jpegs[i % jpegs.size()];
+        const QString target =
+            QStringLiteral("%1/%2_%3").arg(in).arg(i, 5, 10, QLatin1Char('0')).arg(name);
+        if (!QFile::copy(fixtures + "/" + name, target)) {
+            std::fprintf(stderr, "cannot copy %s\n", qPrintable(name));
+            return 1;
+        }
+        bytes += QFileInfo(target).size();
+        auto item = std::make_shared<IKImageItem>();
+        item->filePath = target;
+        item->fileName = QFileInfo(target).fileName();
+        items << item;
+        files << target;
+    }
+    QProcess::execute("sync", {});
+
+    QElapsedTimer t;
+    t.start();
+    QDir().mkpath(dir.filePath("cp"));
+    QProcess::execute("cp", QStringList(files) << dir.filePath("cp"));
+    QProcess::execute("sync", {});
+    const double cpSeconds = t.nsecsElapsed() / 1e9;
+
+    WriteRecipeOptions options;
+    options.change = [](QVariantMap &working, const IKImageItem &) {
+        QVariantMap exif = subDictionary(working, "{Exif}");
+        exif["DateTimeOriginal"] = QStringLiteral("2024:05:06 07:08:09");
+        working["{Exif}"] = exif;
+        return true;
+    };
+    t.restart();
+    const WriteRecipeReport report = runWriteRecipe(items, dir.filePath("recipe"), false, options);
+    QProcess::execute("sync", {});
+    const double recipeSeconds = t.nsecsElapsed() / 1e9;
+    if (report.writtenCount() != count) {
+        std::fprintf(stderr, "only %d of %d written\n", report.writtenCount(), count);
+        return 1;
+    }
+
+    t.restart();
+    QDir().mkpath(dir.filePath("exiftool"));
+    QProcess::execute("exiftool", QStringList{"-q", "-DateTimeOriginal=2024:05:06 07:08:09", "-o",
+                                              dir.filePath("exiftool") + "/"} +
+                                      files);
+    QProcess::execute("sync", {});
+    const double exiftoolSeconds = t.nsecsElapsed() / 1e9;
+
+    std::printf("%d photos, %.0f MB\n", count, bytes / 1e6);
+    std::printf(
+        "recipe_s=%.2f cp_s=%.2f exiftool_s=%.2f ratio_vs_cp=%.2f speedup_vs_exiftool=%.2f\n",
+        recipeSeconds, cpSeconds, exiftoolSeconds, recipeSeconds / cpSeconds,
+        exiftoolSeconds / recipeSeconds);
+    return 0;
+}

@@ -1,0 +1,47 @@
+// Lens make and model written into the selected local photos.
+#include "app/AppDelegate.h"
+
+#include "metadata/core/WriteRecipe.h"
+#include "platform/core/Workspace.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+
+void AppDelegate::ShowCameLensModel() {
+    if (!changelensWindow)
+        return;
+    changelensWindow->show();
+    changelensWindow->raise();
+}
+
+void AppDelegate::CancleCameLensModel() {
+    if (changelensWindow)
+        changelensWindow->hide();
+}
+
+void AppDelegate::ChangeCameLensModel() {
+    const bool overwrite = overwritePhotoBtn && overwritePhotoBtn->isChecked();
+    if (blocalMode) {
+        const QString make = lensMakelab->text();
+        const QString model = lensModellab->text();
+        WriteRecipeOptions options;
+        options.change = [make, model](QVariantMap &working, const IKImageItem &) {
+            QVariantMap exif = subDictionary(working, QStringLiteral("{Exif}"));
+            exif.insert(QStringLiteral("LensMake"), make);
+            exif.insert(QStringLiteral("LensModel"), model);
+            working.insert(QStringLiteral("{Exif}"), exif);
+            return true;
+        };
+        options.dates = WriteRecipeOptions::Dates::CopyFromSource;
+        const WriteRecipeReport report =
+            runWriteRecipe(selectedLocalItems(), storagelocation, overwrite, options);
+        if (!report.revealPath.isEmpty())
+            Workspace::selectFile(report.revealPath, report.revealRoot);
+        if (!overwrite)
+            Workspace::selectFile(QString(), storagelocation);
+        if (!report.notWritten().isEmpty())
+            LocalPhotoMetadataChangedCompletedAlert(report.notWritten());
+    }
+    if (changelensWindow)
+        changelensWindow->hide();
+}

@@ -1,0 +1,34 @@
+// The camera and lens window: the lens make and model written into the selected photos.
+#include "app/AppDelegate.h"
+#include "app/WindowDescription.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+
+void buildLensWindow(AppDelegate &d) {
+    QVBoxLayout *column = newColumnWindow(d, d.changelensWindow, "changelensWindow",
+                                          AppDelegate::tr("Change Lens Make and Model"));
+    QWidget *w = d.changelensWindow;
+    auto *form = new QFormLayout;
+    d.lensMakelab = new QLineEdit(w);
+    d.lensMakelab->setObjectName(QStringLiteral("lensMakelab"));
+    d.lensModellab = new QLineEdit(w);
+    d.lensModellab->setObjectName(QStringLiteral("lensModellab"));
+    form->addRow(AppDelegate::tr("Lens make:"), d.lensMakelab);
+    form->addRow(AppDelegate::tr("Lens model:"), d.lensModellab);
+    column->addLayout(form);
+    auto *buttons = new QHBoxLayout;
+    auto *cancel = new QPushButton(AppDelegate::tr("Cancel"), w);
+    cancel->setObjectName(QStringLiteral("CancleCameLensModel"));
+    auto *apply = new QPushButton(AppDelegate::tr("Change"), w);
+    apply->setObjectName(QStringLiteral("ChangeCameLensModel"));
+    apply->setDefault(true);
+    buttons->addStretch(1);
+    buttons->addWidget(cancel);
+    buttons->addWidget(apply);
+    column->addLayout(buttons);
+    QObject::connect(cancel, &QPushButton::clicked, &d, &AppDelegate::CancleCameLensModel);
+    QObject::connect(apply, &QPushButton::clicked, &d, &AppDelegate::ChangeCameLensModel);
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "model/IKImageItem.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+#include <functional>
+
+// The one procedure by which every metadata edit rewrites a local photo: read it, change
+// the property dictionaries of image 0, build the new file in memory with every frame,
+// write it into the storage folder under the photo's name, set its file dates, and, when
+// asked, replace the original, but only with a file that was written in full and reads
+// back as an image.
+struct WriteRecipeOptions {
+    enum class Dates { CopyFromSource, FromDateText, Keep };
+
+    // Changes the working copy (all properties of image 0, sub-dictionaries under their
+    // keys). Returning false skips the photo, which then counts as not written. Photos
+    // are written side by side, so this runs on worker threads and may only read what
+    // it captured.
+    std::function<bool(QVariantMap &working, const IKImageItem &item)> change;
+    // The sub-dictionary of the working copy that becomes the destination's own
+    // properties; empty for none.
+    QString destinationDictionary = QStringLiteral("{TIFF}");
+    // Checks the written "{Exif}" against the changed one and recompresses when the
+    // format could not carry it.
+    bool verify = false;
+    Dates dates = Dates::CopyFromSource;
+    QString dateText;
+    // Reads supported RAW photos through their JPEG stand-in.
+    bool useRawTemporary = false;
+    // Whether a skipped photo still takes the one reveal of the job.
+    bool skippedCountsAsHandled = false;
+};
+
+struct WriteRecipeResult {
+    QString sourcePath;
+    QString outputPath; // where the new file ended up (the original's path when overwritten)
+    bool written = false;
+    bool recompressed = false;
+    QString error;
+};
+
+struct WriteRecipeReport {
+    QList<WriteRecipeResult> photos;
+    // The first handled photo, to show in the file manager; empty when none.
+    QString revealPath;
+    QString revealRoot;
+
+    int writtenCount() const;
+    // "name: reason" for each photo that was not written.
+    QStringList notWritten() const;
+};
+
+WriteRecipeReport runWriteRecipe(const QList<IKImageItemPtr> &items, const QString &storageFolder,
+                                 bool overwrite, const WriteRecipeOptions &options);
+
+// The sub-dictionary `key` of `properties`, or an empty one.
+QVariantMap subDictionary(const QVariantMap &properties, const QString &key);
+
+// Whether every value of `expected` stands in `written` under its key, numbers compared
+// with the tolerance of a rational's round trip.
+bool sameValues(const QVariantMap &written, const QVariantMap &expected);
+
+// Step 5's check: the "{Exif}" of the written bytes holds the given values.
+bool checkSameExifFromImageData(const QByteArray &data, const QVariantMap &exif);
+
+// "%@/%@_.%@": the sibling a recompression writes (IMG_1.JPG gives IMG_1_.JPG).
+QString recompressedPath(const QString &path);

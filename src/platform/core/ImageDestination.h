@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+
+#include <memory>
+
+class ImageSource;
+
+// Writes a copy of a source image with changed metadata into a byte buffer. The pixels are never
+// re-encoded: the source's bytes are copied and only their metadata blocks rewritten, so the
+// destination's type must be the source's own.
+//
+// Property maps are merged onto the source's metadata: a null QVariant removes a key (or, for a
+// dictionary key such as "{GPS}", the whole section); a dictionary given as a map replaces the
+// keys of that section that this layer knows, leaving keys it does not know (maker notes, other
+// XMP) and sections not given alone. Destination-wide properties apply before the frame's.
+class ImageDestination {
+  public:
+    ImageDestination(QByteArray *output, const QString &type, int frameCount);
+    ~ImageDestination();
+    ImageDestination(const ImageDestination &) = delete;
+    ImageDestination &operator=(const ImageDestination &) = delete;
+
+    // The type identifiers this layer can write.
+    static QStringList typeIdentifiers();
+
+    bool isValid() const;
+    void setProperties(const QVariantMap &properties);
+    void addImageFromSource(const ImageSource &source, int index, const QVariantMap &properties);
+    // Builds the output; on failure the output is left empty and errorString() says why.
+    bool finalize();
+    QString errorString() const;
+
+  private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};

@@ -1,0 +1,266 @@
+#include "platform/core/ImagePropertyTables.h"
+
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QStringList>
+
+#include <map>
+
+namespace {
+
+using K = ValueKind;
+
+const PropertyMapping kIptc[] = {
+    {"ObjectName", "Iptc.Application2.ObjectName", K::Text},
+    {"EditStatus", "Iptc.Application2.EditStatus", K::Text},
+    {"EditorialUpdate", "Iptc.Application2.EditorialUpdate", K::Text},
+    {"Urgency", "Iptc.Application2.Urgency", K::Text},
+    {"SubjectReference", "Iptc.Application2.Subject", K::TextList},
+    {"Category", "Iptc.Application2.Category", K::Text},
+    {"SupplementalCategory", "Iptc.Application2.SuppCategory", K::TextList},
+    {"FixtureIdentifier", "Iptc.Application2.FixtureId", K::Text},
+    {"Keywords", "Iptc.Application2.Keywords", K::TextList},
+    {"ContentLocationCode", "Iptc.Application2.LocationCode", K::TextList},
+    {"ContentLocationName", "Iptc.Application2.LocationName", K::TextList},
+    {"ReleaseDate", "Iptc.Application2.ReleaseDate", K::IptcDate},
+    {"ReleaseTime", "Iptc.Application2.ReleaseTime", K::IptcTime},
+    {"ExpirationDate", "Iptc.Application2.ExpirationDate", K::IptcDate},
+    {"ExpirationTime", "Iptc.Application2.ExpirationTime", K::IptcTime},
+    {"SpecialInstructions", "Iptc.Application2.SpecialInstructions", K::Text},
+    {"ActionAdvised", "Iptc.Application2.ActionAdvised", K::Text},
+    {"DateCreated", "Iptc.Application2.DateCreated", K::IptcDate},
+    {"TimeCreated", "Iptc.Application2.TimeCreated", K::IptcTime},
+    {"DigitalCreationDate", "Iptc.Application2.DigitizationDate", K::IptcDate},
+    {"DigitalCreationTime", "Iptc.Application2.DigitizationTime", K::IptcTime},
+    {"OriginatingProgram", "Iptc.Application2.Program", K::Text},
+    {"ProgramVersion", "Iptc.Application2.ProgramVersion", K::Text},
+    {"ObjectCycle", "Iptc.Application2.ObjectCycle", K::Text},
+    {"By-line", "Iptc.Application2.Byline", K::Text},
+    {"By-lineTitle", "Iptc.Application2.BylineTitle", K::Text},
+    {"City", "Iptc.Application2.City", K::Text},
+    {"SubLocation", "Iptc.Application2.SubLocation", K::Text},
+    {"Province/State", "Iptc.Application2.ProvinceState", K::Text},
+    {"Country/PrimaryLocationCode", "Iptc.Application2.CountryCode", K::Text},
+    {"Country/PrimaryLocationName", "Iptc.Application2.CountryName", K::Text},
+    {"OriginalTransmissionReference", "Iptc.Application2.TransmissionReference", K::Text},
+    {"Headline", "Iptc.Application2.Headline", K::Text},
+    {"Credit", "Iptc.Application2.Credit", K::Text},
+    {"Source", "Iptc.Application2.Source", K::Text},
+    {"CopyrightNotice", "Iptc.Application2.Copyright", K::Text},
+    {"Contact", "Iptc.Application2.Contact", K::Text},
+    {"Caption/Abstract", "Iptc.Application2.Caption", K::Text},
+    {"Writer/Editor", "Iptc.Application2.Writer", K::Text},
+    {"ImageType", "Iptc.Application2.ImageType", K::Text},
+    {"ImageOrientation", "Iptc.Application2.ImageOrientation", K::Text},
+    {"LanguageIdentifier", "Iptc.Application2.Language", K::Text},
+};
+
+const char kCharsetKey[] = "Iptc.Envelope.CharacterSet";
+const char kUtf8Marker[] = "\x1b%G";
+
+bool declaresUtf8(const Exiv2::IptcData &iptc) {
+    const auto it = iptc.findKey(Exiv2::IptcKey(kCharsetKey));
+    return it != iptc.end() && it->toString() == kUtf8Marker;
+}
+
+// Many writers store UTF-8 without saying so; text that is not valid UTF-8 is taken as Latin-1.
+QString decodeText(const std::string &raw, bool utf8) {
+    const QByteArray bytes(raw.data(), qsizetype(raw.size()));
+    if (utf8)
+        return QString::fromUtf8(bytes);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(bytes);
+    return decoder.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
+QVariant datumToVariant(const Exiv2::Iptcdatum &d, ValueKind kind, bool utf8) {
+    if (kind == K::IptcDate) {
+        if (const auto *date = dynamic_cast<const Exiv2::DateValue *>(&d.value())) {
+            const auto &v = date->getDate();
+            return QStringLiteral("%1%2%3")
+                .arg(v.year, 4, 10, QLatin1Char('0'))
+                .arg(v.month, 2, 10, QLatin1Char('0'))
+                .arg(v.day, 2, 10, QLatin1Char('0'));
+        }
+    } else if (kind == K::IptcTime) {
+        if (const auto *time = dynamic_cast<const Exiv2::TimeValue *>(&d.value())) {
+            const auto &t = time->getTime();
+            const bool west = t.tzHour < 0 || t.tzMinute < 0;
+            return QStringLiteral("%1%2%3%4%5%6")
+                .arg(t.hour, 2, 10, QLatin1Char('0'))
+                .arg(t.minute, 2, 10, QLatin1Char('0'))
+                .arg(t.second, 2, 10, QLatin1Char('0'))
+                .arg(west ? QLatin1Char('-') : QLatin1Char('+'))
+                .arg(std::abs(t.tzHour), 2, 10, QLatin1Char('0'))
+                .arg(std::abs(t.tzMinute), 2, 10, QLatin1Char('0'));
+        }
+    }
+    return decodeText(d.toString(), utf8);
+}
+
+using Grouped = std::map<std::string, std::vector<const Exiv2::Iptcdatum *>>;
+
+Grouped groupByKey(const Exiv2::IptcData &iptc) {
+    Grouped out;
+    for (const Exiv2::Iptcdatum &d : iptc)
+        out[d.key()].push_back(&d);
+    return out;
+}
+
+QVariant readOne(const Grouped &grouped, const PropertyMapping &m, bool utf8) {
+    const auto it = grouped.find(m.exiv2Key);
+    if (it == grouped.end() || it->second.empty())
+        return {};
+    if (m.kind != K::TextList)
+        return datumToVariant(*it->second.front(), m.kind, utf8);
+    QStringList list;
+    for (const Exiv2::Iptcdatum *d : it->second)
+        list << datumToVariant(*d, m.kind, utf8).toString();
+    return list;
+}
+
+QString digitsOnly(const QString &s) {
+    QString out;
+    for (QChar c : s)
+        if (c.isDigit())
+            out += c;
+    return out;
+}
+
+Exiv2::Value::AutoPtr makeValue(const Exiv2::IptcKey &key, const PropertyMapping &m,
+                                const QString &text, QString *error) {
+    Exiv2::Value::AutoPtr v =
+        Exiv2::Value::create(Exiv2::IptcDataSets::dataSetType(key.tag(), key.record()));
+    if (m.kind == K::IptcDate) {
+        const QString digits = digitsOnly(text);
+        auto *date = dynamic_cast<Exiv2::DateValue *>(v.get());
+        if (digits.size() != 8 || !date) {
+            *error = QStringLiteral("%1: not a date: %2").arg(QLatin1String(m.key), text);
+            return Exiv2::Value::AutoPtr();
+        }
+        Exiv2::DateValue::Date value;
+        value.year = digits.left(4).toInt();
+        value.month = digits.mid(4, 2).toInt();
+        value.day = digits.mid(6).toInt();
+        date->setDate(value);
+        return v;
+    }
+    if (m.kind == K::IptcTime) {
+        static const QRegularExpression re(
+            QStringLiteral("^(\\d\\d):?(\\d\\d):?(\\d\\d)(?:([+-])(\\d\\d):?(\\d\\d))?$"));
+        const auto match = re.match(text.trimmed());
+        auto *time = dynamic_cast<Exiv2::TimeValue *>(v.get());
+        if (!match.hasMatch() || !time) {
+            *error = QStringLiteral("%1: not a time: %2").arg(QLatin1String(m.key), text);
+            return Exiv2::Value::AutoPtr();
+        }
+        const int sign = match.captured(4) == QLatin1String("-") ? -1 : 1;
+        Exiv2::TimeValue::Time t;
+        t.hour = match.captured(1).toInt();
+        t.minute = match.captured(2).toInt();
+        t.second = match.captured(3).toInt();
+        t.tzHour = sign * match.captured(5).toInt();
+        t.tzMinute = sign * match.captured(6).toInt();
+        time->setTime(t);
+        return v;
+    }
+    v->read(text.toStdString());
+    return v;
+}
+
+QStringList texts(const QVariant &value, ValueKind kind) {
+    if (kind == K::TextList &&
+        (value.typeId() == QMetaType::QVariantList || value.typeId() == QMetaType::QStringList))
+        return value.toStringList();
+    return {value.toString()};
+}
+
+// XMP-aware readers prefer these XMP twins over IPTC, so a changed IPTC value must reach them.
+void mirrorToXmp(Exiv2::XmpData &xmp, const PropertyMapping &m, const QVariant &given) {
+    struct Twin {
+        const char *iptc;
+        const char *xmp;
+        bool list;
+    };
+    static const Twin twins[] = {
+        {"ObjectName", "Xmp.dc.title", false},
+        {"Caption/Abstract", "Xmp.dc.description", false},
+        {"CopyrightNotice", "Xmp.dc.rights", false},
+        {"Keywords", "Xmp.dc.subject", true},
+    };
+    for (const Twin &t : twins) {
+        if (qstrcmp(t.iptc, m.key) != 0)
+            continue;
+        const Exiv2::XmpKey key(t.xmp);
+        for (auto it = xmp.findKey(key); it != xmp.end(); it = xmp.findKey(key))
+            xmp.erase(it);
+        if (isNullValue(given))
+            return;
+        if (t.list) {
+            Exiv2::Value::AutoPtr v = Exiv2::Value::create(Exiv2::xmpBag);
+            for (const QString &text : texts(given, m.kind))
+                v->read(text.toStdString());
+            xmp.add(key, v.get());
+        } else {
+            xmp[t.xmp] = "lang=x-default " + given.toString().toStdString();
+        }
+        return;
+    }
+}
+
+} // namespace
+
+std::span<const PropertyMapping> iptcMappings() {
+    return kIptc;
+}
+
+void readIptcSection(const Exiv2::IptcData &iptc, QVariantMap &out) {
+    const bool utf8 = declaresUtf8(iptc);
+    const Grouped grouped = groupByKey(iptc);
+    QVariantMap dict;
+    for (const PropertyMapping &m : iptcMappings()) {
+        const QVariant v = readOne(grouped, m, utf8);
+        if (v.isValid())
+            dict.insert(QLatin1String(m.key), v);
+    }
+    if (!dict.isEmpty())
+        out.insert(QStringLiteral("{IPTC}"), dict);
+}
+
+bool applyIptcSection(Exiv2::IptcData &iptc, Exiv2::XmpData &xmp, const QVariant &value,
+                      QString *error) {
+    const QVariantMap map = isNullValue(value) ? QVariantMap() : value.toMap();
+    const bool wasUtf8 = declaresUtf8(iptc);
+    const Grouped before = groupByKey(iptc);
+    bool changed = false;
+    for (const PropertyMapping &m : iptcMappings()) {
+        const QVariant given = map.value(QLatin1String(m.key));
+        const QVariant current = readOne(before, m, wasUtf8);
+        // Under a new charset declaration every text is written again, as UTF-8.
+        if (wasUtf8 && (isNullValue(given) ? !current.isValid() : current == given))
+            continue;
+        if (isNullValue(given) && !current.isValid())
+            continue;
+        const Exiv2::IptcKey key(m.exiv2Key);
+        for (auto it = iptc.findKey(key); it != iptc.end(); it = iptc.findKey(key))
+            iptc.erase(it);
+        changed = true;
+        if (isNullValue(given) ? current.isValid() : current != given)
+            mirrorToXmp(xmp, m, given);
+        if (isNullValue(given))
+            continue;
+        for (const QString &text : texts(given, m.kind)) {
+            Exiv2::Value::AutoPtr v = makeValue(key, m, text, error);
+            if (!v.get())
+                return false;
+            iptc.add(key, v.get());
+        }
+    }
+    if (isNullValue(value)) {
+        iptc.clear();
+        return true;
+    }
+    if (changed && !wasUtf8 && !iptc.empty())
+        iptc[kCharsetKey] = std::string(kUtf8Marker);
+    return true;
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+// Internal to the image source/destination layer: Exiv2 stays out of the public headers.
+
+#include "platform/core/ImageSource.h"
+
+#include <QVariant>
+
+#include <exiv2/exiv2.hpp>
+
+#include <span>
+
+enum class ValueKind {
+    Auto,       // one number, a list of numbers, or text, as the stored value has them
+    List,       // always a list of numbers
+    Text,       // always text
+    Comment,    // Exif comment with its charset header
+    Version,    // "0231" stored, [2, 3, 1] given
+    Coordinate, // three rationals d m s stored, absolute decimal degrees given
+    GpsTime,    // three rationals h m s stored, "HH:MM:SS(.ss)" given
+    TextList,   // repeatable IPTC dataset, a list of strings given
+    IptcDate,   // "yyyyMMdd"
+    IptcTime,   // "HHmmss" with an optional "+hhmm" zone
+};
+
+// One of our keys and where Exiv2 keeps it; reading and writing both go through these tables.
+struct PropertyMapping {
+    const char *key;
+    const char *exiv2Key;
+    ValueKind kind;
+};
+
+std::span<const PropertyMapping> exifMappings();
+std::span<const PropertyMapping> tiffMappings();
+std::span<const PropertyMapping> exifAuxMappings();
+std::span<const PropertyMapping> gpsMappings();
+std::span<const PropertyMapping> iptcMappings();
+
+// Rational close to `value`: 1/n for exposure-like fractions, then the smallest power-of-ten
+// denominator, then a continued fraction.
+std::pair<qint64, qint64> toRational(double value);
+bool isNullValue(const QVariant &value);
+
+QVariant exifValueToVariant(const Exiv2::Value &value, ValueKind kind);
+QVariant gpsValueToVariant(const Exiv2::Value &value, ValueKind kind);
+// Text handed to Exiv2's Value::read for the given type, or empty with *error set.
+std::string gpsVariantToText(const QVariant &value, ValueKind kind, QString *error);
+std::string variantToValueText(const QVariant &value, Exiv2::TypeId type, ValueKind kind,
+                               QString *error);
+
+// Fill `out` with the dictionaries read from decoded metadata.
+void readExifSections(const Exiv2::ExifData &exif, const Exiv2::XmpData &xmp, QVariantMap &out);
+void readIptcSection(const Exiv2::IptcData &iptc, QVariantMap &out);
+
+// Apply one section's entry from a property map; `value` is a map, or null to remove it.
+bool applyExifSection(Exiv2::ExifData &exif, const QString &section, const QVariant &value,
+                      QString *error);
+bool applyExifAuxSection(Exiv2::XmpData &xmp, const QVariant &value, QString *error);
+// Changes of the title, caption, copyright and keywords also reach their XMP twins.
+bool applyIptcSection(Exiv2::IptcData &iptc, Exiv2::XmpData &xmp, const QVariant &value,
+                      QString *error);
+bool applyExifKey(Exiv2::ExifData &exif, const PropertyMapping &m, const QVariant &value,
+                  QString *error);
+
+// Decoded Exif/XMP of a HEIF file and its primary image's description.
+struct HeifInfo {
+    bool ok = false;
+    QString error;
+    int count = 0;
+    int width = 0;
+    int height = 0;
+    bool hasAlpha = false;
+    int depth = 0;
+    QByteArray icc;
+    QByteArray exifTiff; // from the TIFF header on
+    std::string xmp;
+    std::vector<std::pair<int, int>> sizes;
+};
+HeifInfo readHeif(const QByteArray &data);
+QImage heifThumbnail(const QByteArray &data, int maxSide);
+bool looksLikeHeif(const QByteArray &data, QString *type);
+
+struct ImageSource::Private {
+    QByteArray data; // Exiv2's MemIo reads these bytes in place: keep them alive first
+    Exiv2::Image::AutoPtr image;
+    Exiv2::ExifData exif;
+    Exiv2::IptcData iptc;
+    Exiv2::XmpData xmp;
+    QByteArray icc;
+    QString type;
+    QString error;
+    bool valid = false;
+    int count = 0;
+    QVariantMap topLevel;
+    std::vector<std::pair<int, int>> frameSizes;
+};

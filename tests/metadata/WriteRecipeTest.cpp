@@ -1,0 +1,186 @@
+#include "metadata/core/WriteRecipe.h"
+#include "app/AppDelegate.h"
+#include "app/core/Settings.h"
+#include "platform/core/FileDates.h"
+#include "platform/core/ImageSource.h"
+#include "platform/core/Workspace.h"
+#include "support/TestSupport.h"
+
+#include <QCheckBox>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QListView>
+#include <QProcess>
+#include <QStandardItemModel>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray digest(const QString &path) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+QJsonObject exiftool(const QString &path) {
+    QProcess p;
+    p.start("exiftool", {"-j", "-G", path});
+    p.waitForFinished(30000);
+    return QJsonDocument::fromJson(p.readAllStandardOutput()).array().at(0).toObject();
+}
+
+IKImageItemPtr itemFor(const QString &path) {
+    auto item = std::make_shared<IKImageItem>();
+    item->filePath = path;
+    item->fileName = QFileInfo(path).fileName();
+    item->fileThumbPath = path;
+    return item;
+}
+
+WriteRecipeOptions lensOptions(const QString &make, const QString &model) {
+    WriteRecipeOptions o;
+    o.change = [=](QVariantMap &working, const IKImageItem &) {
+        QVariantMap exif = subDictionary(working, "{Exif}");
+        exif["LensMake"] = make;
+        exif["LensModel"] = model;
+        working["{Exif}"] = exif;
+        return true;
+    };
+    return o;
+}
+
+class Recipe : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        photos = dir.filePath("photos");
+        storage = dir.filePath("storage");
+        QDir().mkpath(photos);
+    }
+    QTemporaryDir dir;
+    QString photos, storage;
+};
+
+} // namespace
+
+TEST_F(Recipe, WritesIntoTheStorageFolderAndLeavesOriginalsAlone) {
+    const QString park = copyFixture("St James Park.jpg", photos);
+    const QString wedding = copyFixture("wedding.jpg", photos);
+    const QDateTime created(QDate(2018, 10, 13), QTime(9, 18, 12));
+    ASSERT_TRUE(FileDates::setDates(park, created));
+    const QByteArray parkBefore = digest(park);
+
+    const WriteRecipeReport report =
+        runWriteRecipe({itemFor(park), itemFor(wedding)}, storage, false,
+                       lensOptions("Nikon", "AF-S 35mm f/1.8G"));
+    ASSERT_EQ(report.writtenCount(), 2) << report.notWritten().join("; ").toStdString();
+    EXPECT_EQ(digest(park), parkBefore);
+    const QString out = storage + "/St James Park.jpg";
+    EXPECT_EQ(report.revealPath, out);
+    EXPECT_EQ(report.revealRoot, storage);
+
+    const QVariantMap exif = subDictionary(ImageSource::fromPath(out).properties(0), "{Exif}");
+    EXPECT_EQ(exif.value("LensModel").toString(), "AF-S 35mm f/1.8G");
+    EXPECT_EQ(exif.value("DateTimeOriginal").toString(), "2018:10:13 09:18:12");
+    const QJsonObject outside = exiftool(out);
+    EXPECT_EQ(outside.value("EXIF:LensMake").toString(), "Nikon");
+    EXPECT_EQ(outside.value("EXIF:LensModel").toString(), "AF-S 35mm f/1.8G");
+    EXPECT_EQ(outside.value("EXIF:Model").toString(), "NIKON D7000");
+    EXPECT_TRUE(outside.contains("EXIF:GPSLatitude"));
+    EXPECT_EQ(FileDates::creationDate(out), created);
+    EXPECT_EQ(FileDates::modificationDate(out), created);
+    EXPECT_TRUE(QFile::exists(storage + "/wedding.jpg"));
+}
+
+TEST_F(Recipe, OverwriteReplacesTheOriginalOnlyWithAWrittenFile) {
+    const QString park = copyFixture("St James Park.jpg", photos);
+    const WriteRecipeReport report =
+        runWriteRecipe({itemFor(park)}, storage, true, lensOptions("Nikon", "Replaced"));
+    ASSERT_EQ(report.writtenCount(), 1);
+    EXPECT_EQ(report.revealPath, park);
+    EXPECT_EQ(report.revealRoot, photos);
+    EXPECT_FALSE(QFile::exists(storage + "/St James Park.jpg"));
+    EXPECT_EQ(exiftool(park).value("EXIF:LensModel").toString(), "Replaced");
+}
+
+TEST_F(Recipe, BrokenFilesAreSkippedAndReported) {
+    auto write = [&](const QString &name, const QByteArray &bytes) {
+        QFile f(photos + "/" + name);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+        return f.fileName();
+    };
+    const QString empty = write("empty.jpg", {});
+    const QString noise = write("noise.jpg", QByteArray(5000, '\x17'));
+    QFile park(fixturePath("St James Park.jpg"));
+    park.open(QIODevice::ReadOnly);
+    const QString truncated = write("truncated.jpg", park.read(1000));
+    const QByteArray truncatedBefore = digest(truncated);
+    const QString missing = photos + "/missing.jpg";
+
+    const WriteRecipeReport report =
+        runWriteRecipe({itemFor(empty), itemFor(noise), itemFor(truncated), itemFor(missing)},
+                       storage, true, lensOptions("a", "b"));
+    EXPECT_EQ(report.writtenCount(), 0);
+    EXPECT_EQ(report.notWritten().size(), 4);
+    EXPECT_TRUE(report.revealPath.isEmpty());
+    EXPECT_EQ(digest(truncated), truncatedBefore);
+    EXPECT_TRUE(QDir(storage).entryList(QDir::Files).isEmpty());
+}
+
+TEST(RecipeChecks, ValuesCompareWithRationalTolerance) {
+    const QVariantMap written{{"ExposureTime", 0.008000001},
+                              {"FNumber", 2.8},
+                              {"ISOSpeedRatings", QVariantList{100}},
+                              {"LensModel", "X "}};
+    EXPECT_TRUE(sameValues(written, {{"ExposureTime", 1.0 / 125}, {"FNumber", "2.8"}}));
+    EXPECT_TRUE(sameValues(written, {{"ISOSpeedRatings", QVariantList{100}}, {"LensModel", "X"}}));
+    EXPECT_FALSE(sameValues(written, {{"FNumber", 4.0}}));
+    EXPECT_FALSE(sameValues(written, {{"LensMake", "Nikon"}}));
+    EXPECT_TRUE(sameValues(written, {{"LensMake", QVariant()}}));
+    EXPECT_EQ(recompressedPath("/a/b/IMG_1.JPG"), "/a/b/IMG_1_.JPG");
+    EXPECT_FALSE(checkSameExifFromImageData(QByteArray(), {}));
+    EXPECT_FALSE(checkSameExifFromImageData(QByteArray(100, 'x'), {}));
+}
+
+TEST(LensWindow, WritesTheSelectedPhotosAndRevealsTheFirst) {
+    QTemporaryDir dir;
+    Workspace::setUrlOpener([](const QUrl &) { return true; });
+    QStringList revealed;
+    Workspace::setRevealer([&](const QString &p, const QString &root) { revealed << p << root; });
+    clearUserDefaults();
+    userDefaults()->setValue("storagePath", dir.filePath("out"));
+    {
+        AppDelegate d;
+        d.launch();
+        const QString a = copyFixture("St James Park.jpg", dir.path());
+        const QString b = copyFixture("wedding.jpg", dir.path());
+        const QString c = copyFixture("Fritest.jpeg", dir.path());
+        d.localPhotoItemArray = {itemFor(a), itemFor(b), itemFor(c)};
+        QStandardItemModel model(3, 1);
+        d.localImageBrowserView->setModel(&model);
+        d.localImageBrowserView->selectionModel()->select(model.index(2, 0),
+                                                          QItemSelectionModel::Select);
+        d.localImageBrowserView->selectionModel()->select(model.index(0, 0),
+                                                          QItemSelectionModel::Select);
+        d.ShowCameLensModel();
+        d.lensMakelab->setText("Sigma");
+        d.lensModellab->setText("");
+        d.ChangeCameLensModel();
+        EXPECT_FALSE(d.changelensWindow->isVisible());
+        const QString outA = dir.filePath("out/St James Park.jpg");
+        EXPECT_EQ(revealed, (QStringList{outA, dir.filePath("out"), "", dir.filePath("out")}));
+        EXPECT_EQ(exiftool(dir.filePath("out/Fritest.jpeg")).value("EXIF:LensMake").toString(),
+                  "Sigma");
+        EXPECT_FALSE(QFile::exists(dir.filePath("out/wedding.jpg")));
+        d.localImageBrowserView->setModel(nullptr);
+    }
+    Workspace::setRevealer({});
+    Workspace::setUrlOpener({});
+}
