@@ -160,7 +160,8 @@ void buildMenus(AppDelegate &d, QMainWindow *w) {
     QMenu *app = bar->addMenu(AppDelegate::tr("Photo Kestry"));
     QAction *prefs = app->addAction(AppDelegate::tr("Preferences…"));
     prefs->setObjectName(QStringLiteral("ShowPreferenceSetting"));
-    prefs->setShortcut(QKeySequence::Preferences);
+    prefs->setShortcuts(
+        {QKeySequence(QKeySequence::Preferences), QKeySequence(QStringLiteral("Ctrl+,"))});
     QObject::connect(prefs, &QAction::triggered, &d, &AppDelegate::ShowPreferenceSetting);
     app->addSeparator();
     QAction *quit = app->addAction(AppDelegate::tr("Quit Photo Kestry"));

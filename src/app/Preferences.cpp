@@ -10,10 +10,15 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QLabel>
+#include <QMainWindow>
 
 void AppDelegate::ShowPreferenceSetting() {
     if (!preferenceWindow)
         return;
+    if (!preferenceWindow->isVisible() && window) {
+        preferenceWindow->adjustSize();
+        preferenceWindow->move(window->geometry().center() - preferenceWindow->rect().center());
+    }
     preferenceWindow->show();
     preferenceWindow->raise();
     preferenceWindow->activateWindow();

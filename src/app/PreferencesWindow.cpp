@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -13,9 +14,26 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace {
+// Closing the window from its title bar is a Cancel: the features read these controls.
+class CloseIsCancel : public QObject {
+  public:
+    CloseIsCancel(AppDelegate &d, QObject *parent) : QObject(parent), m_d(d) {}
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() == QEvent::Close)
+            m_d.CancelPreferenceSetting();
+        return false;
+    }
+
+  private:
+    AppDelegate &m_d;
+};
+} // namespace
+
 void buildPreferencesWindow(AppDelegate &d) {
     QWidget *w = newAuxiliaryWindow(d, "preferenceWindow", AppDelegate::tr("Preferences"));
     d.preferenceWindow = w;
+    w->installEventFilter(new CloseIsCancel(d, w));
     w->setMinimumWidth(560);
     QPalette pal = w->palette();
     pal.setColor(QPalette::Window, QColor(52, 48, 47));

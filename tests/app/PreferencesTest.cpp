@@ -153,6 +153,13 @@ TEST_F(Preferences, CancelPutsEveryControlBack) {
     EXPECT_EQ(stored("PhotoOverWrite"), "NO");
 }
 
+TEST_F(Preferences, ClosingTheWindowIsACancel) {
+    d->overwritePhotoBtn->click();
+    d->preferenceWindow->close();
+    EXPECT_FALSE(d->overwritePhotoBtn->isChecked());
+    EXPECT_TRUE(d->unoverwritePhotoBtn->isChecked());
+}
+
 TEST_F(Preferences, CancelledFolderChooserChangesNothing) {
     const QString shown = d->storePathlab->text();
     d->ChangeStoreLocation();
