@@ -1,6 +1,8 @@
 #include "app/AppDelegate.h"
 
 #include "app/WindowDescription.h"
+#include "browser/core/DragRules.h"
+#include "platform/core/NotificationCenter.h"
 
 #include "platform/ImageView.h"
 
@@ -13,8 +15,20 @@ AppDelegate *sharedDelegate = nullptr;
 }
 
 AppDelegate::AppDelegate() {
-    // The seven control notifications are registered by the controls' own feature
-    // (browser/ControlNotifications.cpp) once it exists.
+    NotificationCenter &nc = NotificationCenter::defaultCenter();
+    const std::pair<const char *, void (AppDelegate::*)(QObject *)> observations[] = {
+        {kMyClosebuttonMouseDown, &AppDelegate::MyClosebuttonMouseDownHandle},
+        {kMybuttonMouseDown, &AppDelegate::MybuttonMouseDownHandle},
+        {kPRbuttonMouseEntered, &AppDelegate::PRbuttonMouseEnteredHandle},
+        {kPRbuttonMouseExited, &AppDelegate::PRbuttonMouseExitedHandle},
+        {kNSDragOperationImageNote, &AppDelegate::PRDragOperationImageNoteHandle},
+        {kNSDragOperationImageViewNote, &AppDelegate::NSDragOperationImageViewNoteHandle},
+        {kNSDragOperationImageViewFolderNote,
+         &AppDelegate::NSDragOperationImageViewFolderNoteHandle},
+    };
+    for (const auto &[name, handler] : observations)
+        nc.addObserver(this, QLatin1String(name),
+                       [this, handler = handler](QObject *sender) { (this->*handler)(sender); });
     sharedDelegate = this;
     // Every flag, list and remembered field starts as its member initialiser says:
     // flags clear, lists empty, texts empty, local mode on, quality 0.9.
@@ -60,6 +74,7 @@ AppDelegate::AppDelegate() {
 }
 
 AppDelegate::~AppDelegate() {
+    NotificationCenter::defaultCenter().removeObserver(this);
     for (QWidget *w : ownedWindows)
         delete w;
     ownedWindows.clear();

@@ -28,6 +28,9 @@ class QProgressBar;
 class QPushButton;
 class QWidget;
 class PKColorWell;
+class NSDragImageBrowserView;
+class PRClosedButton;
+class PRDragImageView;
 class PKImageView;
 
 // The application object: one for the program's lifetime. It owns every window, control,
@@ -52,6 +55,15 @@ class AppDelegate : public QObject {
     bool windowShouldClose();
     // Common end of alerts and sheets: code 1 (the default button, or OK) closes the sheet.
     void savePanelDidEnd3(QWidget *sheet, int returnCode, void *contextInfo = nullptr);
+
+    // Notification handlers of the custom controls (registered by init).
+    void MyClosebuttonMouseDownHandle(QObject *sender);
+    void MybuttonMouseDownHandle(QObject *sender);
+    void PRbuttonMouseEnteredHandle(QObject *sender);
+    void PRbuttonMouseExitedHandle(QObject *sender);
+    void PRDragOperationImageNoteHandle(QObject *sender);
+    void NSDragOperationImageViewNoteHandle(QObject *sender);
+    void NSDragOperationImageViewFolderNoteHandle(QObject *sender);
 
     // Preferences window.
     void ShowPreferenceSetting();
@@ -145,15 +157,17 @@ class AppDelegate : public QObject {
     QWidget *leftContentView = nullptr;
     QWidget *leftphotoScrView = nullptr;
     QWidget *leftTipView = nullptr;
+    PRDragImageView *leftTipImageView = nullptr;
     PKImageView *leftTipCameraImageView = nullptr;
     QWidget *previewContentView = nullptr;
     PKImageView *previewImageView = nullptr;
     QWidget *theplayerView = nullptr;
     PKImageView *localPhotoViewImageView = nullptr;
     PKImageView *photoLibraryImageView = nullptr;
-    QListView *localImageBrowserView = nullptr;
+    NSDragImageBrowserView *localImageBrowserView = nullptr;
     QListView *photoLibBrowserView = nullptr;
-    QPushButton *closedButton = nullptr, *minButton = nullptr, *maxButton = nullptr;
+    PRClosedButton *closedButton = nullptr;
+    QPushButton *minButton = nullptr, *maxButton = nullptr;
     QWidget *currentlocalMapView = nullptr;
     QPushButton *sortLocalPhotoBtn = nullptr;
     QProgressBar *taskProgressor = nullptr;

@@ -3,6 +3,8 @@
 #include "app/AppDelegate.h"
 #include "app/WindowDescription.h"
 
+#include "browser/DropTargets.h"
+#include "browser/PRButton.h"
 #include "platform/ImageView.h"
 
 #include <QAction>
@@ -55,12 +57,17 @@ QWidget *buildLeftColumn(AppDelegate &d, QWidget *parent) {
     auto *stack = new QGridLayout(d.leftContentView);
     stack->setContentsMargins(8, 8, 8, 8);
     d.leftphotoScrView = named(new QWidget(d.leftContentView), "leftphotoScrView");
-    auto *tip = named(new QLabel(d.leftContentView), "leftTipView");
-    tip->setText(AppDelegate::tr("Drop photos, videos or folders here"));
-    tip->setAlignment(Qt::AlignCenter);
-    tip->setWordWrap(true);
-    tip->setStyleSheet(QStringLiteral("color: #bbb; border: 2px dashed #666; border-radius: 8px;"));
-    d.leftTipView = tip;
+    d.leftTipView = named(new QWidget(d.leftContentView), "leftTipView");
+    auto *tipLayout = new QGridLayout(d.leftTipView);
+    tipLayout->setContentsMargins(0, 0, 0, 0);
+    d.leftTipImageView = named(new PRDragImageView(d.leftTipView), "leftTipImageView");
+    d.leftTipImageView->setScaledContents(false);
+    d.leftTipImageView->setText(AppDelegate::tr("Drop photos, videos or folders here"));
+    d.leftTipImageView->setAlignment(Qt::AlignCenter);
+    d.leftTipImageView->setWordWrap(true);
+    d.leftTipImageView->setStyleSheet(
+        QStringLiteral("color: #bbb; border: 2px dashed #666; border-radius: 8px;"));
+    tipLayout->addWidget(d.leftTipImageView, 0, 0);
     d.leftTipCameraImageView = named(new PKImageView(d.leftContentView), "leftTipCameraImageView");
     stack->addWidget(d.leftphotoScrView, 0, 0);
     stack->addWidget(d.leftTipView, 0, 0);
@@ -81,7 +88,8 @@ QWidget *buildLocalView(AppDelegate &d, QWidget *parent) {
     bar->addWidget(d.sortLocalPhotoBtn);
     bar->addStretch(1);
     bar->addWidget(d.taskProgressor);
-    d.localImageBrowserView = named(new QListView(d.localphotoView), "localImageBrowserView");
+    d.localImageBrowserView =
+        named(new NSDragImageBrowserView(d.localphotoView), "localImageBrowserView");
     content->addLayout(bar);
     content->addWidget(d.localImageBrowserView, 1);
     grid->addLayout(content, 0, 0);
@@ -208,10 +216,11 @@ void buildMainWindow(AppDelegate &d) {
 
     // The window manager draws the real title bar here; these stand ready for the
     // close-button handler and stay out of sight.
-    d.closedButton = named(new QPushButton(central), "closedButton");
+    d.closedButton = named(new PRClosedButton(central), "closedButton");
     d.minButton = named(new QPushButton(central), "minButton");
     d.maxButton = named(new QPushButton(central), "maxButton");
-    for (QPushButton *b : {d.closedButton, d.minButton, d.maxButton})
+    for (QPushButton *b :
+         std::initializer_list<QPushButton *>{d.closedButton, d.minButton, d.maxButton})
         b->hide();
 
     row->addWidget(buildLeftColumn(d, central));

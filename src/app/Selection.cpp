@@ -1,6 +1,8 @@
 // The photos the user selected in the local browser.
 #include "app/AppDelegate.h"
 
+#include "browser/DropTargets.h"
+
 #include <QItemSelectionModel>
 #include <QListView>
 #include <algorithm>

@@ -5,6 +5,8 @@
 #include "app/core/MakerSite.h"
 #include "app/core/Settings.h"
 #include "app/core/SystemVersion.h"
+#include "browser/DropTargets.h"
+#include "browser/PRButton.h"
 #include "platform/AlertSheet.h"
 #include "platform/Artwork.h"
 #include "platform/ColorWell.h"
@@ -92,7 +94,8 @@ void AppDelegate::awakeFromNib() {
           writeXmpImgView, writeJsonImgView, fixReferencedNameImgView, downloadiCloudPhotosImgView})
         setBackground(v, "editimageview.png");
 
-    for (QListView *b : {imageBrowserView, localImageBrowserView, photoLibBrowserView})
+    for (QListView *b : std::initializer_list<QListView *>{imageBrowserView, localImageBrowserView,
+                                                           photoLibBrowserView})
         prepareBrowser(b);
 
     setWindowColour(photolibMergeProcessWindow, QColor(80, 75, 73));
@@ -263,7 +266,7 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     const bool modern = macOsVer > 9;
     const std::pair<QPushButton *, const char *> titleButtons[] = {
-        {closedButton, modern ? "Close_Nom.png" : "titlebarred.png"},
+        {static_cast<QPushButton *>(closedButton), modern ? "Close_Nom.png" : "titlebarred.png"},
         {minButton, modern ? "Min_Nom.png" : "titlebaryellow.png"},
         {maxButton, modern ? "Resize_Nom.png" : "titlebargreen.png"},
     };

@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 #include "app/core/MakerSite.h"
 #include "app/core/Settings.h"
+#include "browser/DropTargets.h"
 #include "platform/core/Workspace.h"
 #include "support/TestSupport.h"
 
@@ -172,7 +173,8 @@ TEST_F(Launch, MainWindowTakesItsWorkingSizeAsMinimum) {
     EXPECT_FALSE(d->photolibView->isVisible());
     EXPECT_TRUE(d->leftTipView->isVisible());
     EXPECT_FALSE(d->leftphotoScrView->isVisible());
-    for (QListView *b : {d->imageBrowserView, d->localImageBrowserView, d->photoLibBrowserView}) {
+    for (QListView *b : std::initializer_list<QListView *>{
+             d->imageBrowserView, d->localImageBrowserView, d->photoLibBrowserView}) {
         EXPECT_EQ(b->iconSize(), QSize(85, 85));
         EXPECT_EQ(b->viewMode(), QListView::IconMode);
     }

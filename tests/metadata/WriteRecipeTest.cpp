@@ -1,6 +1,7 @@
 #include "metadata/core/WriteRecipe.h"
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
+#include "browser/DropTargets.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"

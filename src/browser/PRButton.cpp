@@ -1,0 +1,46 @@
+#include "browser/PRButton.h"
+
+#include "browser/core/DragRules.h"
+#include "platform/core/NotificationCenter.h"
+
+#include <QMouseEvent>
+
+PRButton::PRButton(QWidget *parent) : QPushButton(parent) {
+    setAttribute(Qt::WA_Hover);
+}
+
+PRButton::PRButton(const QString &text, QWidget *parent) : QPushButton(text, parent) {
+    setAttribute(Qt::WA_Hover);
+}
+
+void PRButton::mousePressEvent(QMouseEvent *event) {
+    event->accept();
+    NotificationCenter::defaultCenter().postNotificationName(QLatin1String(kMybuttonMouseDown),
+                                                             this);
+}
+
+void PRButton::mouseReleaseEvent(QMouseEvent *event) {
+    event->accept();
+}
+
+void PRButton::enterEvent(QEnterEvent *event) {
+    QPushButton::enterEvent(event);
+    NotificationCenter::defaultCenter().postNotificationName(QLatin1String(kPRbuttonMouseEntered),
+                                                             this);
+}
+
+void PRButton::leaveEvent(QEvent *event) {
+    QPushButton::leaveEvent(event);
+    NotificationCenter::defaultCenter().postNotificationName(QLatin1String(kPRbuttonMouseExited),
+                                                             this);
+}
+
+void PRClosedButton::mousePressEvent(QMouseEvent *event) {
+    event->accept();
+    NotificationCenter::defaultCenter().postNotificationName(QLatin1String(kMyClosebuttonMouseDown),
+                                                             this);
+}
+
+void PRClosedButton::mouseReleaseEvent(QMouseEvent *event) {
+    event->accept();
+}

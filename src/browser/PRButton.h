@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QPushButton>
+
+// The image button of every window. It acts when the mouse button goes down, and only
+// through the notifications it posts ("MybuttonMouseDown", "PRbuttonMouseEntered",
+// "PRbuttonMouseExited"): it never emits clicked(), so the click router is the one place
+// that gives a button its effect.
+class PRButton : public QPushButton {
+    Q_OBJECT
+  public:
+    explicit PRButton(QWidget *parent = nullptr);
+    explicit PRButton(const QString &text, QWidget *parent = nullptr);
+
+  protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+};
+
+// The main window's own close button: posts "MyClosebuttonMouseDown" on mouse down.
+class PRClosedButton : public QPushButton {
+    Q_OBJECT
+  public:
+    explicit PRClosedButton(QWidget *parent = nullptr) : QPushButton(parent) {}
+
+  protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+};
