@@ -28,6 +28,7 @@ class QProgressBar;
 class QPushButton;
 class QWidget;
 class PKColorWell;
+class LocalPhotoModel;
 class NSDragImageBrowserView;
 class PRClosedButton;
 class PRDragImageView;
@@ -55,6 +56,20 @@ class AppDelegate : public QObject {
     bool windowShouldClose();
     // Common end of alerts and sheets: code 1 (the default button, or OK) closes the sheet.
     void savePanelDidEnd3(QWidget *sheet, int returnCode, void *contextInfo = nullptr);
+
+    // Importing local photos.
+    void OpenComputerFoldertoImportAction();
+    void ClickClearandImportPhotosAction();
+    void ClickImportPhotosAction();
+    void openPanelDidEnd(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    void openPanelDidEnd1(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    // Walks the paths on a worker thread; each item reaches the lists on the main thread.
+    void importPhotosItemThreader(const QStringList &paths);
+    void LoadImportedPhotsonMainThread();
+    void ClearLeftPhotos();
+    // Appends one item to both local lists and shows it (main thread).
+    void appendLocalItem(const IKImageItemPtr &item);
+    void showLocalBrowserPane();
 
     // Notification handlers of the custom controls (registered by init).
     void MyClosebuttonMouseDownHandle(QObject *sender);
@@ -208,6 +223,8 @@ class AppDelegate : public QObject {
     QCheckBox *unoverwritePhotoBtn = nullptr, *overwritePhotoBtn = nullptr;
     QPointer<QFontDialog> fontPanel;
     QPointer<QFileDialog> theChangePanel;
+    QPointer<QFileDialog> theOpenPanel;
+    LocalPhotoModel *localPhotoModel = nullptr;
 
     // ---- Outlets: batch windows (renaming, titles, dates, sidecars) ----
     QWidget *renameWindow = nullptr;

@@ -4,6 +4,7 @@
 #include "app/WindowDescription.h"
 
 #include "browser/DropTargets.h"
+#include "browser/LocalPhotoModel.h"
 #include "browser/PRButton.h"
 #include "platform/ImageView.h"
 
@@ -51,12 +52,19 @@ QGridLayout *layered(QWidget *view, PKImageView *background) {
     return grid;
 }
 
-QWidget *buildLeftColumn(AppDelegate &d, QWidget *parent) {
+// The local side: the browser, or while the list is empty the drop pane.
+QWidget *buildLocalContent(AppDelegate &d, QWidget *parent) {
     d.leftContentView = named(new QWidget(parent), "leftContentView");
-    d.leftContentView->setFixedWidth(220);
     auto *stack = new QGridLayout(d.leftContentView);
-    stack->setContentsMargins(8, 8, 8, 8);
+    stack->setContentsMargins(0, 0, 0, 0);
     d.leftphotoScrView = named(new QWidget(d.leftContentView), "leftphotoScrView");
+    auto *scrollLayout = new QVBoxLayout(d.leftphotoScrView);
+    scrollLayout->setContentsMargins(0, 0, 0, 0);
+    d.localImageBrowserView =
+        named(new NSDragImageBrowserView(d.leftphotoScrView), "localImageBrowserView");
+    d.localPhotoModel = new LocalPhotoModel(&d.localPhotoItemArray, d.localImageBrowserView);
+    d.localImageBrowserView->setModel(d.localPhotoModel);
+    scrollLayout->addWidget(d.localImageBrowserView);
     d.leftTipView = named(new QWidget(d.leftContentView), "leftTipView");
     auto *tipLayout = new QGridLayout(d.leftTipView);
     tipLayout->setContentsMargins(0, 0, 0, 0);
@@ -88,10 +96,8 @@ QWidget *buildLocalView(AppDelegate &d, QWidget *parent) {
     bar->addWidget(d.sortLocalPhotoBtn);
     bar->addStretch(1);
     bar->addWidget(d.taskProgressor);
-    d.localImageBrowserView =
-        named(new NSDragImageBrowserView(d.localphotoView), "localImageBrowserView");
     content->addLayout(bar);
-    content->addWidget(d.localImageBrowserView, 1);
+    content->addWidget(buildLocalContent(d, d.localphotoView), 1);
     grid->addLayout(content, 0, 0);
     return d.localphotoView;
 }
@@ -172,6 +178,16 @@ void buildMenus(AppDelegate &d, QMainWindow *w) {
         {QKeySequence(QKeySequence::Preferences), QKeySequence(QStringLiteral("Ctrl+,"))});
     QObject::connect(prefs, &QAction::triggered, &d, &AppDelegate::ShowPreferenceSetting);
     app->addSeparator();
+    QAction *addPhotos = app->addAction(AppDelegate::tr("Add Photos or Folders…"));
+    addPhotos->setShortcut(QKeySequence::Open);
+    QObject::connect(addPhotos, &QAction::triggered, &d, &AppDelegate::ClickImportPhotosAction);
+    QAction *addFiles = app->addAction(AppDelegate::tr("Add Photo Files…"));
+    QObject::connect(addFiles, &QAction::triggered, &d,
+                     &AppDelegate::OpenComputerFoldertoImportAction);
+    QAction *clearAdd = app->addAction(AppDelegate::tr("Clear and Add Photos…"));
+    QObject::connect(clearAdd, &QAction::triggered, &d,
+                     &AppDelegate::ClickClearandImportPhotosAction);
+    app->addSeparator();
     QAction *quit = app->addAction(AppDelegate::tr("Quit Photo Kestry"));
     quit->setShortcut(QKeySequence::Quit);
     QObject::connect(quit, &QAction::triggered, w, &QWidget::close);
@@ -184,6 +200,8 @@ void buildMenus(AppDelegate &d, QMainWindow *w) {
     d.pasteAllPhotoMetaMenuItem = edit->addAction(AppDelegate::tr("Paste All Metadata"));
 
     QMenu *actions = bar->addMenu(AppDelegate::tr("Actions"));
+    QAction *lens = actions->addAction(AppDelegate::tr("Change Lens Make and Model…"));
+    QObject::connect(lens, &QAction::triggered, &d, &AppDelegate::ShowCameLensModel);
     d.removeExifMenu = new QMenu(AppDelegate::tr("Remove Metadata"), w);
     d.importandExportMenu = new QMenu(AppDelegate::tr("Import and Export Metadata"), w);
     d.quickActionMenu = actions->addAction(AppDelegate::tr("Remove Metadata"));
@@ -223,7 +241,6 @@ void buildMainWindow(AppDelegate &d) {
          std::initializer_list<QPushButton *>{d.closedButton, d.minButton, d.maxButton})
         b->hide();
 
-    row->addWidget(buildLeftColumn(d, central));
     d.MainView = named(new QWidget(central), "MainView");
     auto *mainStack = new QGridLayout(d.MainView);
     mainStack->setContentsMargins(0, 0, 0, 0);

@@ -2,7 +2,12 @@
 // comparing the sender with the outlets.
 #include "app/AppDelegate.h"
 
+#include "browser/DropTargets.h"
+#include "browser/LocalPhotoModel.h"
 #include "browser/PRButton.h"
+#include "browser/core/LocalImport.h"
+
+#include <QItemSelectionModel>
 
 #include <QMainWindow>
 
@@ -11,11 +16,48 @@ void AppDelegate::MyClosebuttonMouseDownHandle(QObject *sender) {
         window->close();
 }
 
-// The buttons of the main window and the drop handlers come with the browser and the
-// import; until a button is named here it does nothing, as a PRButton should.
+// The main window's buttons come with the click router; until a button is named there it
+// does nothing, as a PRButton should.
 void AppDelegate::MybuttonMouseDownHandle(QObject *) {}
 void AppDelegate::PRbuttonMouseEnteredHandle(QObject *) {}
 void AppDelegate::PRbuttonMouseExitedHandle(QObject *) {}
-void AppDelegate::PRDragOperationImageNoteHandle(QObject *) {}
-void AppDelegate::NSDragOperationImageViewNoteHandle(QObject *) {}
-void AppDelegate::NSDragOperationImageViewFolderNoteHandle(QObject *) {}
+
+namespace {
+void importDroppedFiles(AppDelegate &d, const QList<QUrl> &urls) {
+    d.blocalMode = true;
+    for (const QUrl &url : urls)
+        if (url.isLocalFile())
+            d.appendLocalItem(makeLocalItem(url.toLocalFile()));
+    d.LoadImportedPhotsonMainThread();
+    if (d.localImageBrowserView && d.localPhotoModel && d.localPhotoModel->rowCount() > 0)
+        d.localImageBrowserView->selectionModel()->select(d.localPhotoModel->index(0),
+                                                          QItemSelectionModel::ClearAndSelect);
+}
+} // namespace
+
+void AppDelegate::PRDragOperationImageNoteHandle(QObject *sender) {
+    if (sender == localImageBrowserView)
+        importDroppedFiles(*this, localImageBrowserView->geturlArray());
+}
+
+void AppDelegate::NSDragOperationImageViewNoteHandle(QObject *sender) {
+    if (sender != leftTipImageView)
+        return;
+    showLocalBrowserPane();
+    bImportLocalFolder = false;
+    importDroppedFiles(*this, leftTipImageView->geturlArray());
+}
+
+void AppDelegate::NSDragOperationImageViewFolderNoteHandle(QObject *sender) {
+    if (sender != leftTipImageView)
+        return;
+    QStringList paths;
+    for (const QUrl &url : leftTipImageView->geturlArray())
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    if (paths.isEmpty())
+        return;
+    showLocalBrowserPane();
+    blocalMode = true;
+    importPhotosItemThreader(paths);
+}

@@ -11,6 +11,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -184,4 +185,21 @@ TEST(LensWindow, WritesTheSelectedPhotosAndRevealsTheFirst) {
     }
     Workspace::setRevealer({});
     Workspace::setUrlOpener({});
+}
+
+TEST_F(Recipe, UnwritableTypesBecomeALosslessTiffBesideNotOverTheOriginal) {
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(QColor(10, 120, 200));
+    const QString bmp = photos + "/scan.bmp";
+    ASSERT_TRUE(image.save(bmp, "BMP"));
+    const QByteArray before = digest(bmp);
+    const WriteRecipeReport report =
+        runWriteRecipe({itemFor(bmp)}, storage, true, lensOptions("Kestry", "Flatbed"));
+    ASSERT_EQ(report.writtenCount(), 1) << report.notWritten().join("; ").toStdString();
+    EXPECT_EQ(digest(bmp), before);
+    const QString out = storage + "/scan.tiff";
+    EXPECT_EQ(report.photos.first().outputPath, out);
+    EXPECT_EQ(exiftool(out).value("EXIF:LensModel").toString(), "Flatbed");
+    QImage back(out);
+    EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32), image);
 }

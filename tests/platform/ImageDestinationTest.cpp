@@ -264,13 +264,12 @@ TEST(ImageDestinationWrite, PngTiffAndWebpGetMetadataWithoutTouchingPixels) {
 }
 
 TEST(ImageDestinationErrors, UnsupportedWritesFailWithAReason) {
-    const ImageSource heic = ImageSource::fromPath(fixturePath(QStringLiteral("IMG_3092.heic")));
     QByteArray out;
-    ImageDestination heicDest(&out, heic.type(), heic.count());
-    heicDest.addImageFromSource(heic, 0, {});
-    EXPECT_FALSE(heicDest.finalize());
-    EXPECT_FALSE(heicDest.errorString().isEmpty());
-    EXPECT_FALSE(ImageDestination::typeIdentifiers().contains(heic.type()));
+    ImageDestination avif(&out, QStringLiteral("public.avif"), 1);
+    EXPECT_FALSE(avif.isValid());
+    EXPECT_FALSE(avif.finalize());
+    EXPECT_FALSE(avif.errorString().isEmpty());
+    EXPECT_FALSE(ImageDestination::typeIdentifiers().contains(QStringLiteral("public.avif")));
 
     const ImageSource jpeg =
         ImageSource::fromPath(fixturePath(QStringLiteral("St James Park.jpg")));

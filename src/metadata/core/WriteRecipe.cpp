@@ -4,6 +4,7 @@
 #include "app/core/RawTemporary.h"
 #include "metadata/core/FileDateRules.h"
 #include "metadata/core/Recompression.h"
+#include "metadata/core/TiffFallback.h"
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageDestination.h"
@@ -145,8 +146,8 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
             outputName = QFileInfo(outputName).completeBaseName() + QStringLiteral(".jpg");
         }
     }
-    const bool replaceOriginal = overwrite && !fromRaw;
-    const QString output = storageFolder + QLatin1Char('/') + outputName;
+    bool replaceOriginal = overwrite && !fromRaw;
+    QString output = storageFolder + QLatin1Char('/') + outputName;
     const QDateTime sourceCreated = FileDates::creationDate(originalPath);
     const QDateTime sourceModified = FileDates::modificationDate(originalPath);
 
@@ -185,12 +186,23 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
 
     // 3. Write in memory, every frame with the same properties.
     static const QStringList writable = ImageDestination::typeIdentifiers();
-    if (!writable.contains(source.type()))
-        return skip(
-            QStringLiteral("photos of this type (%1) cannot be written yet")
-                .arg(source.type().isEmpty() ? QFileInfo(readPath).suffix() : source.type()));
     QByteArray encoded;
-    {
+    bool asTiff = false;
+    if (!writable.contains(source.type())) {
+        // 4. A type we cannot write keeps its pixels in a lossless TIFF. It takes a .tiff
+        // name, since TIFF bytes under a .gif or RAW name would mislead every other
+        // program, and it never replaces the original.
+        if (GetImageType(readPath) < 0)
+            return skip(QStringLiteral("photos of this type cannot be written"));
+        QString why;
+        encoded = createTiffFromSource(source, working, &why);
+        if (encoded.isEmpty())
+            return skip(why);
+        asTiff = true;
+        replaceOriginal = false;
+        outputName = QFileInfo(outputName).completeBaseName() + QStringLiteral(".tiff");
+        output = storageFolder + QLatin1Char('/') + outputName;
+    } else {
         ImageDestination destination(&encoded, source.type(), source.count());
         if (!options.destinationDictionary.isEmpty())
             destination.setProperties(subDictionary(working, options.destinationDictionary));
@@ -204,7 +216,7 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
 
     // 5. The written file must hold the change; otherwise recompress.
     bool recompress = false;
-    if (options.verify &&
+    if (options.verify && !asTiff &&
         !checkSameExifFromImageData(encoded, subDictionary(working, QStringLiteral("{Exif}")))) {
         QString why;
         QByteArray again = recompressPhoto(bytes, working, outputName, &why);

@@ -5,9 +5,10 @@
 
 namespace {
 
-const QStringList kWritable = {QStringLiteral("public.jpeg"), QStringLiteral("public.tiff"),
-                               QStringLiteral("public.png"),
-                               QStringLiteral("org.webmproject.webp")};
+const QStringList kWritable = {
+    QStringLiteral("public.jpeg"), QStringLiteral("public.tiff"),
+    QStringLiteral("public.png"),  QStringLiteral("org.webmproject.webp"),
+    QStringLiteral("public.heic"), QStringLiteral("public.heif")};
 
 bool applyProperties(Exiv2::Image &image, const QVariantMap &props, QString *error) {
     bool ok = true;
@@ -103,6 +104,18 @@ bool ImageDestination::finalize() {
         return false;
     }
     ensureExiv2Initialised();
+    if (d->type == QLatin1String("public.heic") || d->type == QLatin1String("public.heif")) {
+        // Exiv2 cannot rewrite HEIF boxes safely; exiftool edits them without touching pixels.
+        QString error;
+        const QVariantMap original = ImageSource(frame.data).properties(0);
+        if (!writeHeifMetadata(frame.data, original, {d->destinationProperties, frame.properties},
+                               d->output, &error)) {
+            d->error = error;
+            d->output->clear();
+            return false;
+        }
+        return true;
+    }
     try {
         Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(
             reinterpret_cast<const Exiv2::byte *>(frame.data.constData()), long(frame.data.size()));

@@ -9,6 +9,7 @@
 #include <exiv2/exiv2.hpp>
 
 #include <span>
+#include <vector>
 
 enum class ValueKind {
     Auto,       // one number, a list of numbers, or text, as the stored value has them
@@ -94,3 +95,22 @@ struct ImageSource::Private {
     QVariantMap topLevel;
     std::vector<std::pair<int, int>> frameSizes;
 };
+
+// An IPTC key's XMP counterpart. HEIF files have no IPTC block, so there these carry the values.
+struct XmpTwin {
+    const char *key;      // our {IPTC} key
+    const char *exiv2Key; // where Exiv2 reads it
+    const char *exiftoolTag;
+    bool list;
+};
+std::span<const XmpTwin> iptcXmpTwins();
+// {IPTC} built from the XMP counterparts, for files without an IPTC block.
+void readIptcFromXmp(const Exiv2::XmpData &xmp, QVariantMap &out);
+
+// Rewrites the metadata of HEIF bytes through exiftool. `layers` are applied in order onto
+// `original` (the source's properties) with the same rules as the Exiv2 path.
+bool writeHeifMetadata(const QByteArray &source, const QVariantMap &original,
+                       const std::vector<QVariantMap> &layers, QByteArray *output, QString *error);
+// The exiftool tag assignments for those changes; empty with *error set when one cannot be made.
+QStringList heifTagArguments(const QVariantMap &original, const std::vector<QVariantMap> &layers,
+                             QString *error);

@@ -348,6 +348,8 @@ QVariantMap ImageSource::properties(int index) const {
     try {
         readExifSections(d->exif, d->xmp, out);
         readIptcSection(d->iptc, out);
+        if (d->iptc.empty() && looksLikeHeif(d->data, nullptr))
+            readIptcFromXmp(d->xmp, out);
     } catch (const std::exception &e) {
         d->error = QString::fromLocal8Bit(e.what());
     }

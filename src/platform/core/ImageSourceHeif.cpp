@@ -76,6 +76,9 @@ QImage decode(heif_image_handle *h) {
 } // namespace
 
 bool looksLikeHeif(const QByteArray &data, QString *type) {
+    QString ignored;
+    if (!type)
+        type = &ignored;
     if (data.size() < 12 || data.mid(4, 4) != "ftyp")
         return false;
     const QByteArray brand = data.mid(8, 4);

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "model/IKImageItem.h"
+
+#include <QAbstractListModel>
+#include <QCache>
+#include <QImage>
+#include <QPointer>
+#include <QSet>
+
+// The local browser's rows: the items of a list the application object owns. Pictures
+// are made off the main thread and cached, so scrolling never waits on a decode.
+class LocalPhotoModel : public QAbstractListModel {
+    Q_OBJECT
+  public:
+    explicit LocalPhotoModel(const QList<IKImageItemPtr> *items, QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    // The list changed: show it again.
+    void reload();
+
+  private:
+    void requestThumbnail(const QString &path) const;
+
+    const QList<IKImageItemPtr> *m_items;
+    mutable QCache<QString, QImage> m_thumbnails{2000};
+    mutable QSet<QString> m_pending;
+};

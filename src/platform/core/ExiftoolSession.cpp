@@ -1,0 +1,170 @@
+#include "platform/core/ExiftoolSession.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QMutex>
+#include <QProcess>
+#include <QThread>
+
+namespace {
+
+// QProcess may only be used from the thread it lives in, so it lives in a thread of its own
+// and callers hand it their commands.
+class Worker : public QObject {
+  public:
+    explicit Worker(const QString &program) : program_(program) {}
+
+    bool run(const QStringList &args, QByteArray *out, QString *error, int timeoutMs) {
+        if (!ensureStarted(error))
+            return false;
+        const QByteArray marker =
+            QByteArrayLiteral("{ready") + QByteArray::number(++serial_) + QByteArrayLiteral("}");
+        QByteArray command;
+        for (const QString &arg : args) {
+            if (arg.contains(QLatin1Char('\n'))) {
+                *error = QStringLiteral("exiftool arguments cannot contain line breaks");
+                return false;
+            }
+            command += arg.toUtf8() + '\n';
+        }
+        // -echo4 puts the marker on stderr after the command, so its messages can be told apart.
+        command += "-echo4\n" + marker + "\n-execute" + QByteArray::number(serial_) + '\n';
+        process_->write(command);
+
+        QByteArray stdoutData, stderrData;
+        const QDeadlineTimer deadline(timeoutMs);
+        const QByteArray endMark = marker + '\n';
+        while (!stdoutData.contains(endMark) || !stderrData.contains(endMark)) {
+            stdoutData += process_->readAllStandardOutput();
+            stderrData += process_->readAllStandardError();
+            if (stdoutData.contains(endMark) && stderrData.contains(endMark))
+                break;
+            if (process_->state() != QProcess::Running) {
+                *error = QStringLiteral("exiftool stopped unexpectedly: %1")
+                             .arg(QString::fromUtf8(stderrData).trimmed());
+                process_.reset();
+                return false;
+            }
+            if (deadline.hasExpired()) {
+                *error = QStringLiteral("exiftool did not answer in time");
+                stopNow();
+                return false;
+            }
+            process_->setReadChannel(stdoutData.contains(endMark) ? QProcess::StandardError
+                                                                  : QProcess::StandardOutput);
+            process_->waitForReadyRead(int(std::min<qint64>(deadline.remainingTime(), 1000)));
+        }
+        stdoutData.truncate(stdoutData.indexOf(endMark));
+        stderrData.truncate(stderrData.indexOf(endMark));
+        if (out)
+            *out = stdoutData;
+        const QString messages = QString::fromUtf8(stderrData).trimmed();
+        // Warnings are fine; "Error:" lines and "files weren't updated" mean the command failed.
+        for (const QString &line : messages.split(QLatin1Char('\n'))) {
+            if (line.startsWith(QLatin1String("Error")) ||
+                line.contains(QLatin1String("weren't updated"))) {
+                *error = messages;
+                return false;
+            }
+        }
+        if (stdoutData.contains("weren't updated")) {
+            *error = QString::fromUtf8(stdoutData).trimmed();
+            return false;
+        }
+        return true;
+    }
+
+    void shutdown() {
+        if (!process_)
+            return;
+        process_->write("-stay_open\nFalse\n");
+        process_->closeWriteChannel();
+        if (!process_->waitForFinished(5000))
+            stopNow();
+        process_.reset();
+    }
+
+  private:
+    bool ensureStarted(QString *error) {
+        if (process_ && process_->state() == QProcess::Running)
+            return true;
+        process_ = std::make_unique<QProcess>();
+        // Text in and out is UTF-8 whatever the locale, IPTC included.
+        process_->start(program_,
+                        {QStringLiteral("-stay_open"), QStringLiteral("True"), QStringLiteral("-@"),
+                         QStringLiteral("-"), QStringLiteral("-common_args"),
+                         QStringLiteral("-charset"), QStringLiteral("UTF8"),
+                         QStringLiteral("-charset"), QStringLiteral("iptc=UTF8"),
+                         QStringLiteral("-charset"), QStringLiteral("filename=UTF8")});
+        if (!process_->waitForStarted(30000)) {
+            *error = process_->error() == QProcess::FailedToStart
+                         ? QStringLiteral("exiftool is not installed")
+                         : QStringLiteral("exiftool could not be started: %1")
+                               .arg(process_->errorString());
+            process_.reset();
+            return false;
+        }
+        return true;
+    }
+
+    void stopNow() {
+        process_->kill();
+        process_->waitForFinished(5000);
+        process_.reset();
+    }
+
+    QString program_;
+    std::unique_ptr<QProcess> process_;
+    qint64 serial_ = 0;
+};
+
+} // namespace
+
+struct ExiftoolSession::Private {
+    QMutex mutex;
+    QThread thread;
+    Worker *worker = nullptr;
+};
+
+ExiftoolSession::ExiftoolSession(const QString &program) : d(std::make_unique<Private>()) {
+    d->worker = new Worker(program);
+    d->worker->moveToThread(&d->thread);
+    QObject::connect(&d->thread, &QThread::finished, d->worker, &QObject::deleteLater);
+    d->thread.setObjectName(QStringLiteral("exiftool"));
+    d->thread.start();
+}
+
+ExiftoolSession::~ExiftoolSession() {
+    shutdown();
+    d->thread.quit();
+    d->thread.wait();
+}
+
+ExiftoolSession &ExiftoolSession::shared() {
+    // Left alive on purpose: the post routine stops the process and thread while Qt still runs.
+    static ExiftoolSession *session = [] {
+        auto *s = new ExiftoolSession();
+        if (QCoreApplication::instance())
+            qAddPostRoutine([] { shared().shutdown(); });
+        return s;
+    }();
+    return *session;
+}
+
+bool ExiftoolSession::run(const QStringList &args, QByteArray *out, QString *error, int timeoutMs) {
+    QMutexLocker lock(&d->mutex);
+    bool ok = false;
+    QString why;
+    QMetaObject::invokeMethod(
+        d->worker, [&] { ok = d->worker->run(args, out, &why, timeoutMs); },
+        Qt::BlockingQueuedConnection);
+    if (!ok && error)
+        *error = why;
+    return ok;
+}
+
+void ExiftoolSession::shutdown() {
+    QMutexLocker lock(&d->mutex);
+    QMetaObject::invokeMethod(
+        d->worker, [&] { d->worker->shutdown(); }, Qt::BlockingQueuedConnection);
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+// One long-lived `exiftool -stay_open True -@ -` process, so a batch pays exiftool's start-up
+// cost once. Commands run one at a time; any thread may call run().
+class ExiftoolSession {
+  public:
+    explicit ExiftoolSession(const QString &program = QStringLiteral("exiftool"));
+    ~ExiftoolSession();
+    ExiftoolSession(const ExiftoolSession &) = delete;
+    ExiftoolSession &operator=(const ExiftoolSession &) = delete;
+
+    // The process-wide session; it is shut down when the application object goes away.
+    static ExiftoolSession &shared();
+
+    // Runs one command (arguments without the program name). False with *error set when
+    // exiftool is missing, died, timed out or reported an error; *out gets its stdout.
+    bool run(const QStringList &args, QByteArray *out, QString *error, int timeoutMs = 60000);
+    // Asks the process to leave; the next run() starts a new one.
+    void shutdown();
+
+  private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
