@@ -32,13 +32,6 @@ QFileDialog *openImportPanel(AppDelegate &d, bool foldersToo, const QString &mes
     return panel;
 }
 
-QStringList urlsToPaths(const QList<QUrl> &urls) {
-    QStringList out;
-    for (const QUrl &u : urls)
-        if (u.isLocalFile())
-            out << u.toLocalFile();
-    return out;
-}
 } // namespace
 
 void AppDelegate::OpenComputerFoldertoImportAction() {
