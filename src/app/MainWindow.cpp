@@ -221,7 +221,6 @@ void buildMainWindow(AppDelegate &d) {
     d.window = w;
     QPalette pal = w->palette();
     pal.setColor(QPalette::WindowText, QColor(230, 230, 230));
-    pal.setColor(QPalette::ButtonText, QColor(230, 230, 230));
     w->setPalette(pal);
     w->menuBar()->setStyleSheet(QStringLiteral("QMenuBar { background: #2b2827; color: #e6e6e6; }"
                                                "QMenuBar::item:selected { background: #4a4544; }"));

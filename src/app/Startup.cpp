@@ -46,7 +46,8 @@ void prepareBrowser(QListView *browser) {
         return;
     browser->setViewMode(QListView::IconMode);
     browser->setIconSize(QSize(85, 85));
-    browser->setGridSize(QSize(85 + 20, 85 + 30));
+    browser->setGridSize(QSize(85 + 25, 85 + 35));
+    browser->setWordWrap(true);
     browser->setResizeMode(QListView::Adjust);
     browser->setMovement(QListView::Static);
     browser->setSelectionMode(QAbstractItemView::ExtendedSelection);

@@ -55,6 +55,12 @@ void LocalPhotoModel::requestThumbnail(const QString &path) const {
     QPointer<const LocalPhotoModel> self(this);
     (void)QtConcurrent::run([self, path] {
         QImage thumb = ImageSource::fromPath(path).thumbnail(kThumbSide);
+        if (!thumb.isNull()) {
+            // Drawn at the cell's size, kept sharp on dense screens.
+            thumb = thumb.scaled(kThumbSide, kThumbSide, Qt::KeepAspectRatio,
+                                 Qt::SmoothTransformation);
+            thumb.setDevicePixelRatio(2.0);
+        }
         QMetaObject::invokeMethod(qApp, [self, path, thumb] {
             if (!self)
                 return;
