@@ -57,8 +57,8 @@ void LocalPhotoModel::requestThumbnail(const QString &path) const {
         QImage thumb = ImageSource::fromPath(path).thumbnail(kThumbSide);
         if (!thumb.isNull()) {
             // Drawn at the cell's size, kept sharp on dense screens.
-            thumb = thumb.scaled(kThumbSide, kThumbSide, Qt::KeepAspectRatio,
-                                 Qt::SmoothTransformation);
+            thumb =
+                thumb.scaled(kThumbSide, kThumbSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
             thumb.setDevicePixelRatio(2.0);
         }
         QMetaObject::invokeMethod(qApp, [self, path, thumb] {

@@ -6,12 +6,19 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMainWindow>
 
 void AppDelegate::ShowCameLensModel() {
     if (!changelensWindow)
         return;
+    if (!changelensWindow->isVisible() && window) {
+        changelensWindow->adjustSize();
+        changelensWindow->move(window->geometry().center() - changelensWindow->rect().center());
+    }
     changelensWindow->show();
     changelensWindow->raise();
+    changelensWindow->activateWindow();
+    lensMakelab->setFocus();
 }
 
 void AppDelegate::CancleCameLensModel() {

@@ -31,4 +31,7 @@ void buildLensWindow(AppDelegate &d) {
     column->addLayout(buttons);
     QObject::connect(cancel, &QPushButton::clicked, &d, &AppDelegate::CancleCameLensModel);
     QObject::connect(apply, &QPushButton::clicked, &d, &AppDelegate::ChangeCameLensModel);
+    // Return in either field is the default button, as in any dialog.
+    for (QLineEdit *field : {d.lensMakelab, d.lensModellab})
+        QObject::connect(field, &QLineEdit::returnPressed, apply, &QPushButton::click);
 }

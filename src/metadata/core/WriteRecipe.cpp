@@ -188,7 +188,11 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
     static const QStringList writable = ImageDestination::typeIdentifiers();
     QByteArray encoded;
     bool asTiff = false;
-    if (!writable.contains(source.type())) {
+    const bool heif = source.type() == QLatin1String("public.heic") ||
+                      source.type() == QLatin1String("public.heif");
+    // Our destinations rewrite one frame in place; files of several frames keep them all
+    // through the TIFF road.
+    if (!writable.contains(source.type()) || (source.count() > 1 && !heif)) {
         // 4. A type we cannot write keeps its pixels in a lossless TIFF. It takes a .tiff
         // name, since TIFF bytes under a .gif or RAW name would mislead every other
         // program, and it never replaces the original.
