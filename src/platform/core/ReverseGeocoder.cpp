@@ -1,0 +1,154 @@
+#include "platform/core/ReverseGeocoder.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPointer>
+#include <QUrlQuery>
+#include <initializer_list>
+
+namespace {
+
+// The first non-empty value among `keys`, since Nominatim names a place's level by
+// what the place is (a town has "town", a city "city").
+QString firstOf(const QJsonObject &address, std::initializer_list<const char *> keys) {
+    for (const char *key : keys) {
+        const QString value = address.value(QLatin1String(key)).toString().trimmed();
+        if (!value.isEmpty())
+            return value;
+    }
+    return QString();
+}
+
+QString acceptLanguage() {
+    QStringList languages = QLocale().uiLanguages();
+    if (languages.size() > 4)
+        languages = languages.mid(0, 4);
+    if (languages.isEmpty())
+        return QStringLiteral("en");
+    return languages.join(QLatin1Char(','));
+}
+
+} // namespace
+
+bool Placemark::isEmpty() const {
+    return subLocality.isEmpty() && locality.isEmpty() && country.isEmpty() &&
+           thoroughfare.isEmpty() && region.isEmpty() && name.isEmpty();
+}
+
+QString placeNameFrom(const Placemark &placemark) {
+    if (placemark.locality.isEmpty() && placemark.country.isEmpty())
+        return QString();
+    QStringList parts;
+    for (const QString &part : {placemark.subLocality, placemark.locality, placemark.country}) {
+        if (!part.isEmpty())
+            parts << part;
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
+ReverseGeocoder::ReverseGeocoder(QObject *parent)
+    : QObject(parent), m_network(new QNetworkAccessManager(this)) {}
+
+ReverseGeocoder::~ReverseGeocoder() = default;
+
+QUrl ReverseGeocoder::serverBase() {
+    const QString configured = qEnvironmentVariable("PHOTOKESTRY_GEOCODER_URL").trimmed();
+    if (!configured.isEmpty())
+        return QUrl(configured);
+    return QUrl(QStringLiteral("https://nominatim.openstreetmap.org"));
+}
+
+QUrl ReverseGeocoder::requestUrl(double latitude, double longitude) {
+    QUrl url = serverBase();
+    QString path = url.path();
+    while (path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    url.setPath(path + QStringLiteral("/reverse"));
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("format"), QStringLiteral("jsonv2"));
+    query.addQueryItem(QStringLiteral("lat"), QString::number(latitude, 'f', 7));
+    query.addQueryItem(QStringLiteral("lon"), QString::number(longitude, 'f', 7));
+    query.addQueryItem(QStringLiteral("zoom"), QStringLiteral("14"));
+    query.addQueryItem(QStringLiteral("addressdetails"), QStringLiteral("1"));
+    url.setQuery(query);
+    return url;
+}
+
+Placemark ReverseGeocoder::placemarkFromJson(const QByteArray &json, QString *error) {
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
+    if (parseError.error != QJsonParseError::NoError || !doc.isObject()) {
+        if (error)
+            *error = tr("The geocoder's answer could not be read (%1).")
+                         .arg(parseError.error != QJsonParseError::NoError
+                                  ? parseError.errorString()
+                                  : QStringLiteral("not an object"));
+        return Placemark();
+    }
+    const QJsonObject root = doc.object();
+    if (root.contains(QLatin1String("error"))) {
+        const QJsonValue value = root.value(QLatin1String("error"));
+        QString text = value.isObject()
+                           ? value.toObject().value(QLatin1String("message")).toString()
+                           : value.toString();
+        if (text.isEmpty())
+            text = tr("The geocoder found no place.");
+        if (error)
+            *error = text;
+        return Placemark();
+    }
+    const QJsonObject address = root.value(QLatin1String("address")).toObject();
+    Placemark placemark;
+    placemark.subLocality =
+        firstOf(address, {"suburb", "neighbourhood", "quarter", "city_district"});
+    placemark.locality = firstOf(address, {"city", "town", "village", "municipality", "hamlet"});
+    placemark.country = firstOf(address, {"country"});
+    placemark.thoroughfare = firstOf(address, {"road", "pedestrian", "footway"});
+    placemark.region = firstOf(address, {"state", "region", "county"});
+    placemark.name = firstOf(root, {"name", "display_name"});
+    if (placemark.isEmpty()) {
+        if (error)
+            *error = tr("The geocoder found no place.");
+        return Placemark();
+    }
+    if (error)
+        error->clear();
+    return placemark;
+}
+
+quint64 ReverseGeocoder::reverseGeocode(double latitude, double longitude, QObject *context,
+                                        Completion done) {
+    const quint64 id = ++m_lastId;
+    QNetworkRequest request(requestUrl(latitude, longitude));
+    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("PhotoKestry/1.0"));
+    request.setRawHeader("Accept-Language", acceptLanguage().toUtf8());
+    request.setRawHeader("Accept", "application/json");
+    request.setTransferTimeout(kTimeoutMs);
+    QNetworkReply *reply = m_network->get(request);
+    // The reply goes away whether or not anyone still wants the answer.
+    connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
+    if (!context || !done)
+        return id;
+    connect(reply, &QNetworkReply::finished, context, [reply, done = std::move(done)]() {
+        if (reply->error() != QNetworkReply::NoError) {
+            done(Placemark(), reply->errorString());
+            return;
+        }
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (status != 0 && (status < 200 || status >= 300)) {
+            done(Placemark(), tr("The geocoder answered with HTTP status %1.").arg(status));
+            return;
+        }
+        QString error;
+        const Placemark placemark = placemarkFromJson(reply->readAll(), &error);
+        if (!error.isEmpty())
+            done(Placemark(), error);
+        else
+            done(placemark, QString());
+    });
+    return id;
+}

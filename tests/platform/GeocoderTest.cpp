@@ -1,0 +1,267 @@
+#include "platform/core/ReverseGeocoder.h"
+
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QUrlQuery>
+#include <functional>
+#include <memory>
+
+namespace {
+
+// Serves one canned HTTP answer per connection and remembers what was asked.
+class CannedHttpServer : public QObject {
+  public:
+    using Responder = std::function<QByteArray(const QByteArray &target)>;
+
+    explicit CannedHttpServer(Responder responder) : m_responder(std::move(responder)) {
+        QObject::connect(&m_server, &QTcpServer::newConnection, this, [this]() {
+            while (QTcpSocket *socket = m_server.nextPendingConnection())
+                serve(socket);
+        });
+        m_server.listen(QHostAddress::LocalHost, 0);
+    }
+
+    QUrl base() const {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort()));
+    }
+    bool isListening() const { return m_server.isListening(); }
+    QList<QByteArray> requests;
+
+  private:
+    void serve(QTcpSocket *socket) {
+        auto buffer = std::make_shared<QByteArray>();
+        QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer]() {
+            buffer->append(socket->readAll());
+            if (!buffer->contains("\r\n\r\n"))
+                return;
+            requests << *buffer;
+            const QByteArray target = buffer->split(' ').value(1);
+            socket->write(m_responder(target));
+            socket->disconnectFromHost();
+        });
+    }
+
+    QTcpServer m_server;
+    Responder m_responder;
+};
+
+QByteArray httpAnswer(int status, const QByteArray &body) {
+    const QByteArray reason = status == 200 ? "OK" : "Internal Server Error";
+    return "HTTP/1.1 " + QByteArray::number(status) + ' ' + reason +
+           "\r\nContent-Type: application/json\r\nConnection: close\r\nContent-Length: " +
+           QByteArray::number(body.size()) + "\r\n\r\n" + body;
+}
+
+const QByteArray kStJamesPark = R"({"place_id":1,"lat":"51.503572","lon":"-0.131806",
+ "name":"St James's Park","display_name":"St James's Park, St. James's, London, United Kingdom",
+ "address":{"park":"St James's Park","road":"The Mall","suburb":"St. James's",
+ "city":"London","state":"England","country":"United Kingdom","country_code":"gb"}})";
+
+struct Answer {
+    bool arrived = false;
+    Placemark placemark;
+    QString error;
+};
+
+// Runs the event loop until the answer comes; the deadline only stops a broken test.
+bool waitFor(const std::function<bool()> &done) {
+    QDeadlineTimer deadline(20000);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    return done();
+}
+
+class GeocoderTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        // A proxy from the environment must not carry loopback requests away.
+        QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+        server = std::make_unique<CannedHttpServer>([this](const QByteArray &target) {
+            const QUrlQuery query(QUrl(QString::fromUtf8(target)).query());
+            const QString lat = query.queryItemValue(QStringLiteral("lat"));
+            if (lat.startsWith(QLatin1String("51.5")))
+                return httpAnswer(200, kStJamesPark);
+            if (lat.startsWith(QLatin1String("10.")))
+                return httpAnswer(200, R"({"address":{"village":"Nowhere","country":""}})");
+            if (lat.startsWith(QLatin1String("20.")))
+                return httpAnswer(200, "<html>not json");
+            if (lat.startsWith(QLatin1String("30.")))
+                return httpAnswer(500, R"({"address":{"city":"Hidden"}})");
+            if (lat.startsWith(QLatin1String("40.")))
+                return httpAnswer(200, R"({"address":{"suburb":"Alone"}})");
+            return httpAnswer(200, R"({"error":"Unable to geocode"})");
+        });
+        ASSERT_TRUE(server->isListening());
+        qputenv("PHOTOKESTRY_GEOCODER_URL", server->base().toString().toUtf8());
+    }
+    void TearDown() override { qunsetenv("PHOTOKESTRY_GEOCODER_URL"); }
+
+    Answer ask(double lat, double lon) {
+        Answer answer;
+        QObject context;
+        geocoder.reverseGeocode(lat, lon, &context,
+                                [&answer](const Placemark &placemark, const QString &error) {
+                                    answer.arrived = true;
+                                    answer.placemark = placemark;
+                                    answer.error = error;
+                                });
+        EXPECT_TRUE(waitFor([&] { return answer.arrived; }));
+        return answer;
+    }
+
+    std::unique_ptr<CannedHttpServer> server;
+    ReverseGeocoder geocoder;
+};
+
+} // namespace
+
+TEST(PlaceName, JoinsPresentPartsAndNeedsLocalityOrCountry) {
+    Placemark full;
+    full.subLocality = QStringLiteral("St. James's");
+    full.locality = QStringLiteral("London");
+    full.country = QStringLiteral("United Kingdom");
+    EXPECT_EQ(placeNameFrom(full), QStringLiteral("St. James's, London, United Kingdom"));
+
+    Placemark noSub = full;
+    noSub.subLocality.clear();
+    EXPECT_EQ(placeNameFrom(noSub), QStringLiteral("London, United Kingdom"));
+
+    Placemark countryOnly;
+    countryOnly.country = QStringLiteral("France");
+    EXPECT_EQ(placeNameFrom(countryOnly), QStringLiteral("France"));
+
+    Placemark subOnly;
+    subOnly.subLocality = QStringLiteral("Soho");
+    EXPECT_EQ(placeNameFrom(subOnly), QString());
+    EXPECT_FALSE(subOnly.isEmpty());
+    EXPECT_TRUE(Placemark().isEmpty());
+    EXPECT_FALSE(placeNameFrom(noSub).contains(QStringLiteral("null")));
+}
+
+TEST(PlacemarkJson, PicksTheFirstPresentLevelOfEachPart) {
+    QString error;
+    const Placemark town = ReverseGeocoder::placemarkFromJson(
+        R"({"address":{"neighbourhood":"Old Quarter","town":"Ely","village":"X","country":"UK"}})",
+        &error);
+    EXPECT_TRUE(error.isEmpty());
+    EXPECT_EQ(town.subLocality, QStringLiteral("Old Quarter"));
+    EXPECT_EQ(town.locality, QStringLiteral("Ely"));
+    EXPECT_EQ(town.country, QStringLiteral("UK"));
+
+    const Placemark hamlet = ReverseGeocoder::placemarkFromJson(
+        R"({"address":{"city_district":"North","hamlet":"Upend"}})", &error);
+    EXPECT_EQ(hamlet.subLocality, QStringLiteral("North"));
+    EXPECT_EQ(hamlet.locality, QStringLiteral("Upend"));
+
+    EXPECT_TRUE(ReverseGeocoder::placemarkFromJson("[1,2]", &error).isEmpty());
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_TRUE(ReverseGeocoder::placemarkFromJson("{}", &error).isEmpty());
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(GeocoderServer, ComesFromTheEnvironmentWithAPublicDefault) {
+    qunsetenv("PHOTOKESTRY_GEOCODER_URL");
+    EXPECT_EQ(ReverseGeocoder::serverBase(), QUrl("https://nominatim.openstreetmap.org"));
+    qputenv("PHOTOKESTRY_GEOCODER_URL", "http://127.0.0.1:9/base/");
+    const QUrl url = ReverseGeocoder::requestUrl(51.503572, -0.131806);
+    qunsetenv("PHOTOKESTRY_GEOCODER_URL");
+    EXPECT_EQ(url.path(), QStringLiteral("/base/reverse"));
+    const QUrlQuery query(url);
+    EXPECT_EQ(query.queryItemValue("format"), QStringLiteral("jsonv2"));
+    EXPECT_EQ(query.queryItemValue("zoom"), QStringLiteral("14"));
+    EXPECT_EQ(query.queryItemValue("addressdetails"), QStringLiteral("1"));
+    EXPECT_NEAR(query.queryItemValue("lat").toDouble(), 51.503572, 1e-7);
+    EXPECT_NEAR(query.queryItemValue("lon").toDouble(), -0.131806, 1e-7);
+}
+
+TEST_F(GeocoderTest, StJamesParkGivesItsPlaceNameAndSendsPoliteHeaders) {
+    const Answer answer = ask(51.503572, -0.131806);
+    EXPECT_TRUE(answer.error.isEmpty()) << answer.error.toStdString();
+    EXPECT_EQ(answer.placemark.subLocality, QStringLiteral("St. James's"));
+    EXPECT_EQ(answer.placemark.locality, QStringLiteral("London"));
+    EXPECT_EQ(answer.placemark.country, QStringLiteral("United Kingdom"));
+    EXPECT_EQ(answer.placemark.thoroughfare, QStringLiteral("The Mall"));
+    EXPECT_EQ(answer.placemark.region, QStringLiteral("England"));
+    EXPECT_EQ(answer.placemark.name, QStringLiteral("St James's Park"));
+    EXPECT_EQ(placeNameFrom(answer.placemark),
+              QStringLiteral("St. James's, London, United Kingdom"));
+
+    ASSERT_EQ(server->requests.size(), 1);
+    const QByteArray request = server->requests.first().toLower();
+    EXPECT_TRUE(request.startsWith("get /reverse?")) << request.constData();
+    EXPECT_TRUE(request.contains("user-agent: photokestry/1.0"));
+    EXPECT_TRUE(request.contains("accept-language: "));
+}
+
+TEST_F(GeocoderTest, MissingPartsAreLeftOutOfThePlaceName) {
+    const Answer village = ask(10.5, 3.0);
+    EXPECT_TRUE(village.error.isEmpty());
+    EXPECT_EQ(village.placemark.locality, QStringLiteral("Nowhere"));
+    EXPECT_TRUE(village.placemark.country.isEmpty());
+    EXPECT_EQ(placeNameFrom(village.placemark), QStringLiteral("Nowhere"));
+
+    const Answer suburbOnly = ask(40.5, 3.0);
+    EXPECT_TRUE(suburbOnly.error.isEmpty());
+    EXPECT_EQ(suburbOnly.placemark.subLocality, QStringLiteral("Alone"));
+    EXPECT_EQ(placeNameFrom(suburbOnly.placemark), QString());
+}
+
+TEST_F(GeocoderTest, FailuresArriveAsErrorsNeverAsPlacemarks) {
+    for (double lat : {20.5, 30.5, 60.5}) {
+        const Answer answer = ask(lat, 1.0);
+        EXPECT_FALSE(answer.error.isEmpty()) << lat;
+        EXPECT_TRUE(answer.placemark.isEmpty()) << lat;
+    }
+    EXPECT_EQ(ask(60.5, 1.0).error, QStringLiteral("Unable to geocode"));
+
+    // A port nobody listens on: the connection is refused.
+    quint16 closedPort = 0;
+    {
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+        closedPort = probe.serverPort();
+    }
+    qputenv("PHOTOKESTRY_GEOCODER_URL",
+            QByteArray("http://127.0.0.1:") + QByteArray::number(closedPort));
+    const Answer unreachable = ask(51.503572, -0.131806);
+    EXPECT_FALSE(unreachable.error.isEmpty());
+    EXPECT_TRUE(unreachable.placemark.isEmpty());
+}
+
+TEST_F(GeocoderTest, RequestIdsTellLateAnswersAndGoneContextsDropThem) {
+    int calls = 0;
+    const quint64 first = geocoder.reverseGeocode(51.5, -0.13, this->server.get(),
+                                                  [&](const Placemark &, const QString &) {});
+    {
+        QObject doomed;
+        geocoder.reverseGeocode(51.5, -0.13, &doomed,
+                                [&](const Placemark &, const QString &) { ++calls; });
+    }
+    QObject context;
+    bool lastArrived = false;
+    const quint64 last =
+        geocoder.reverseGeocode(51.5, -0.13, &context, [&](const Placemark &p, const QString &) {
+            lastArrived = true;
+            EXPECT_EQ(p.locality, QStringLiteral("London"));
+        });
+    EXPECT_LT(first, last);
+    EXPECT_FALSE(geocoder.isLatest(first));
+    EXPECT_TRUE(geocoder.isLatest(last));
+    EXPECT_EQ(geocoder.latestRequest(), last);
+    // Every reply deletes itself once finished, so no children means every answer came.
+    ASSERT_TRUE(waitFor([&] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return lastArrived && geocoder.findChildren<QNetworkReply *>().isEmpty();
+    }));
+    EXPECT_EQ(server->requests.size(), 3);
+    EXPECT_EQ(calls, 0);
+}
