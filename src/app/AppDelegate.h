@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QList>
 #include <QObject>
+#include <QPointF>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -28,6 +29,9 @@ class QProgressBar;
 class QPushButton;
 class QWidget;
 class PKColorWell;
+class PKMapView;
+class QTreeWidget;
+class ReverseGeocoder;
 class LocalPhotoModel;
 class NSDragImageBrowserView;
 class PRClosedButton;
@@ -70,6 +74,17 @@ class AppDelegate : public QObject {
     // Appends one item to both local lists and shows it (main thread).
     void appendLocalItem(const IKImageItemPtr &item);
     void showLocalBrowserPane();
+
+    // Sorting and clearing the local list.
+    void ClickSortLocalPhotosByDate();
+    void ClickSortLocalPhotosByName();
+    void ClearSelectedLeftPhotos();
+    void ClearLeftPhotosWithoutExifDate();
+    void ClearLeftPhotosWithoutExifDateMainThread(const QList<IKImageItemPtr> &toRemove);
+
+    // The selection handler: fills the panels from the first selected photo.
+    void imageBrowserSelectionDidChange(QListView *browser);
+    void getCityInfowithlonglab(double longitude, double latitude, const IKImageItemPtr &item);
 
     // Notification handlers of the custom controls (registered by init).
     void MyClosebuttonMouseDownHandle(QObject *sender);
@@ -183,7 +198,15 @@ class AppDelegate : public QObject {
     QListView *photoLibBrowserView = nullptr;
     PRClosedButton *closedButton = nullptr;
     QPushButton *minButton = nullptr, *maxButton = nullptr;
-    QWidget *currentlocalMapView = nullptr;
+    PKMapView *currentlocalMapView = nullptr;
+    QLabel *photoNamelab = nullptr, *photoCreateDatelab = nullptr, *photoFileSizelab = nullptr,
+           *photoImageSizelab = nullptr, *photoDPIlab = nullptr, *photoLensInfolab = nullptr,
+           *photoTitlelab = nullptr, *photoModDatelab = nullptr, *locationCitylab = nullptr;
+    QTreeWidget *localExifDataView = nullptr;
+    QPointF currentCoords;
+    bool bMapPreview = false;
+    ReverseGeocoder *geocoder = nullptr;
+    quint64 currentGeocodeRequest = 0;
     QPushButton *sortLocalPhotoBtn = nullptr;
     QProgressBar *taskProgressor = nullptr;
     QProgressBar *previewProgressor = nullptr;

@@ -7,17 +7,21 @@
 #include "browser/LocalPhotoModel.h"
 #include "browser/PRButton.h"
 #include "platform/ImageView.h"
+#include "platform/MapView.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QListView>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace {
@@ -64,6 +68,9 @@ QWidget *buildLocalContent(AppDelegate &d, QWidget *parent) {
         named(new NSDragImageBrowserView(d.leftphotoScrView), "localImageBrowserView");
     d.localPhotoModel = new LocalPhotoModel(&d.localPhotoItemArray, d.localImageBrowserView);
     d.localImageBrowserView->setModel(d.localPhotoModel);
+    QObject::connect(d.localImageBrowserView->selectionModel(),
+                     &QItemSelectionModel::selectionChanged, &d,
+                     [&d] { d.imageBrowserSelectionDidChange(d.localImageBrowserView); });
     scrollLayout->addWidget(d.localImageBrowserView);
     d.leftTipView = named(new QWidget(d.leftContentView), "leftTipView");
     auto *tipLayout = new QGridLayout(d.leftTipView);
@@ -92,6 +99,12 @@ QWidget *buildLocalView(AppDelegate &d, QWidget *parent) {
     auto *bar = new QHBoxLayout;
     d.sortLocalPhotoBtn =
         named(new QPushButton(AppDelegate::tr("Sort"), d.localphotoView), "sortLocalPhotoBtn");
+    auto *sortMenu = new QMenu(d.sortLocalPhotoBtn);
+    QObject::connect(sortMenu->addAction(AppDelegate::tr("Sort by Date")), &QAction::triggered, &d,
+                     &AppDelegate::ClickSortLocalPhotosByDate);
+    QObject::connect(sortMenu->addAction(AppDelegate::tr("Sort by File Name")), &QAction::triggered,
+                     &d, &AppDelegate::ClickSortLocalPhotosByName);
+    d.sortLocalPhotoBtn->setMenu(sortMenu);
     d.taskProgressor = named(new QProgressBar(d.localphotoView), "taskProgressor");
     bar->addWidget(d.sortLocalPhotoBtn);
     bar->addStretch(1);
@@ -157,14 +170,36 @@ QWidget *buildPreviewColumn(AppDelegate &d, QWidget *parent) {
     d.previewProgressor = named(new QProgressBar(column), "previewProgressor");
     d.previewPhotolibinfolab = named(new QLabel(column), "previewPhotolibinfolab");
     d.previewOriginalphtoinfolab = named(new QLabel(column), "previewOriginalphtoinfolab");
-    d.currentlocalMapView = named(new QWidget(column), "currentlocalMapView");
+    d.currentlocalMapView = named(new PKMapView(column), "currentlocalMapView");
     d.currentlocalMapView->setMinimumHeight(160);
+    auto *info = new QVBoxLayout;
+    info->setSpacing(2);
+    for (auto [label, name] : std::initializer_list<std::pair<QLabel **, const char *>>{
+             {&d.photoNamelab, "photoNamelab"},
+             {&d.photoCreateDatelab, "photoCreateDatelab"},
+             {&d.photoFileSizelab, "photoFileSizelab"},
+             {&d.photoImageSizelab, "photoImageSizelab"},
+             {&d.photoDPIlab, "photoDPIlab"},
+             {&d.photoLensInfolab, "photoLensInfolab"},
+             {&d.photoTitlelab, "photoTitlelab"},
+             {&d.photoModDatelab, "photoModDatelab"},
+             {&d.locationCitylab, "locationCitylab"}}) {
+        *label = named(new QLabel(column), name);
+        (*label)->setStyleSheet(QStringLiteral("color: #e6e6e6;"));
+        (*label)->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        info->addWidget(*label);
+    }
+    d.localExifDataView = named(new QTreeWidget(column), "localExifDataView");
+    d.localExifDataView->setHeaderLabels({AppDelegate::tr("Property"), AppDelegate::tr("Value")});
+    d.localExifDataView->setStyleSheet(
+        QStringLiteral("QTreeWidget { background: #3f3a39; color: white; }"));
     content->addWidget(d.previewContentView);
+    content->addLayout(info);
     content->addWidget(d.previewProgressor);
     content->addWidget(d.previewPhotolibinfolab);
     content->addWidget(d.previewOriginalphtoinfolab);
     content->addWidget(d.currentlocalMapView);
-    content->addStretch(1);
+    content->addWidget(d.localExifDataView, 1);
     grid->addLayout(content, 0, 0);
     return column;
 }
@@ -200,6 +235,18 @@ void buildMenus(AppDelegate &d, QMainWindow *w) {
     d.pasteAllPhotoMetaMenuItem = edit->addAction(AppDelegate::tr("Paste All Metadata"));
 
     QMenu *actions = bar->addMenu(AppDelegate::tr("Actions"));
+    const std::pair<QString, void (AppDelegate::*)()> listActions[] = {
+        {AppDelegate::tr("Sort by Date"), &AppDelegate::ClickSortLocalPhotosByDate},
+        {AppDelegate::tr("Sort by File Name"), &AppDelegate::ClickSortLocalPhotosByName},
+        {AppDelegate::tr("Remove Selected Photos from List"),
+         &AppDelegate::ClearSelectedLeftPhotos},
+        {AppDelegate::tr("Remove Photos without a Date from List"),
+         &AppDelegate::ClearLeftPhotosWithoutExifDate},
+        {AppDelegate::tr("Remove All Photos from List"), &AppDelegate::ClearLeftPhotos},
+    };
+    for (const auto &[title, action] : listActions)
+        QObject::connect(actions->addAction(title), &QAction::triggered, &d, action);
+    actions->addSeparator();
     QAction *lens = actions->addAction(AppDelegate::tr("Change Lens Make and Model…"));
     QObject::connect(lens, &QAction::triggered, &d, &AppDelegate::ShowCameLensModel);
     d.removeExifMenu = new QMenu(AppDelegate::tr("Remove Metadata"), w);

@@ -11,6 +11,7 @@
 #include "platform/Artwork.h"
 #include "platform/ColorWell.h"
 #include "platform/ImageView.h"
+#include "platform/MapView.h"
 #include "platform/core/Workspace.h"
 
 #include <QAction>

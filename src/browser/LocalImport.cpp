@@ -141,13 +141,6 @@ void AppDelegate::appendLocalItem(const IKImageItemPtr &item) {
     localImportPhotoItemArray << item;
 }
 
-void AppDelegate::ClearLeftPhotos() {
-    localPhotoItemArray.clear();
-    localImportPhotoItemArray.clear();
-    if (localPhotoModel)
-        localPhotoModel->reload();
-}
-
 void AppDelegate::showLocalBrowserPane() {
     if (leftphotoScrView)
         leftphotoScrView->show();

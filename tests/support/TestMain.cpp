@@ -21,6 +21,11 @@ int main(int argc, char **argv) {
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("TMPDIR", h + "/tmp");
     QDir().mkpath(home.path() + QStringLiteral("/tmp"));
+    // Tests never reach the network: map tiles and place names go to a closed local port
+    // unless a test points them at its own server.
+    qputenv("PHOTOKESTRY_GEOCODER_URL", "http://127.0.0.1:9");
+    qputenv("PHOTOKESTRY_TILE_URL", "http://127.0.0.1:9/{z}/{x}/{y}.png");
+    qputenv("PHOTOKESTRY_MAKER_SITE", "http://127.0.0.1:9/");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 

@@ -1,0 +1,135 @@
+// The selection handler: the panels of the first selected local photo, its map and place.
+#include "app/AppDelegate.h"
+
+#include "browser/DropTargets.h"
+#include "browser/core/PhotoPanels.h"
+#include "platform/MapView.h"
+#include "platform/core/ReverseGeocoder.h"
+
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QTreeWidget>
+
+namespace {
+void addNodes(QTreeWidgetItem *parent, QTreeWidget *tree, const QList<PropertyNode> &nodes) {
+    for (const PropertyNode &node : nodes) {
+        auto *item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree);
+        item->setText(0, node.key);
+        item->setText(1, node.value);
+        item->setForeground(0, Qt::white);
+        item->setForeground(1, Qt::white);
+        addNodes(item, tree, node.children);
+    }
+}
+
+void setIfGiven(QLabel *label, const QString &text) {
+    if (label && !text.isEmpty())
+        label->setText(text);
+}
+} // namespace
+
+void AppDelegate::imageBrowserSelectionDidChange(QListView *browser) {
+    if (browser != localImageBrowserView)
+        return;
+    const QList<IKImageItemPtr> selected = selectedLocalItems();
+    if (selected.isEmpty())
+        return;
+    const IKImageItemPtr item = selected.first();
+    const LocalPhotoPanels panels = describeLocalPhoto(*item);
+    currentChooseFilePath = panels.currentChooseFilePath;
+    if (!panels.readable)
+        return;
+    currentExifDictionary = panels.currentExifDictionary;
+    currentFileName = item->fileName;
+
+    oldTitleStr = panels.oldTitleStr;
+    oldArtistStr = panels.oldArtistStr;
+    oldImageDescStr = panels.oldImageDescStr;
+    oldCopyrightStr = panels.oldCopyrightStr;
+    oldCommentStr = panels.oldCommentStr;
+    oldKeywordStr = panels.oldKeywordStr;
+    oldCameraMakeStr = panels.oldCameraMakeStr;
+    oldCameraModeStr = panels.oldCameraModeStr;
+    oldCameraDateStr = panels.oldCameraDateStr;
+    oldlensMakeStr = panels.oldlensMakeStr;
+    oldlenModelStr = panels.oldlenModelStr;
+    oldlensSerialNumStr = panels.oldlensSerialNumStr;
+    oldimageOrientationStr = panels.oldimageOrientationStr;
+    oldimageISOSpeedStr = panels.oldimageISOSpeedStr;
+    oldimageFNumberStr = panels.oldimageFNumberStr;
+    oldimageFlen35mmStr = panels.oldimageFlen35mmStr;
+    oldimageBrightStr = panels.oldimageBrightStr;
+    oldimageApertureStr = panels.oldimageApertureStr;
+    oldimageWhiteBalanceStr = panels.oldimageWhiteBalanceStr;
+    oldimageExpotimeStr = panels.oldimageExpotimeStr;
+    oldGpsAitStr = panels.oldGpsAitStr;
+    oldGpsLatiStr = panels.oldGpsLatiStr;
+    oldGpsLongtStr = panels.oldGpsLongtStr;
+
+    setIfGiven(photoNamelab, panels.photoNameText);
+    setIfGiven(photoCreateDatelab, panels.photoCreateDateText);
+    setIfGiven(photoFileSizelab, panels.photoFileSizeText);
+    setIfGiven(photoImageSizelab, panels.photoImageSizeText);
+    for (auto [label, text] : std::initializer_list<std::pair<QLabel *, QString>>{
+             {photoDPIlab, panels.photoDPIText},
+             {photoLensInfolab, panels.photoLensInfoText},
+             {photoTitlelab, panels.photoTitleText},
+             {photoModDatelab, panels.photoModDateText}})
+        if (label)
+            label->setText(text);
+
+    if (localExifDataView) {
+        localExifDataView->clear();
+        addNodes(nullptr, localExifDataView, panels.propertyTree);
+    }
+
+    bMapPreview = panels.bMapPreview;
+    if (panels.bMapPreview) {
+        currentCoords = QPointF(panels.latitude, panels.longitude);
+        if (currentlocalMapView) {
+            currentlocalMapView->setRegion(panels.latitude, panels.longitude);
+            currentlocalMapView->setPin(panels.latitude, panels.longitude);
+            currentlocalMapView->show();
+        }
+        if (panels.startsGeocoding)
+            getCityInfowithlonglab(panels.longitude, panels.latitude, item);
+        else if (locationCitylab)
+            locationCitylab->clear();
+    } else {
+        if (currentlocalMapView)
+            currentlocalMapView->hide();
+        if (locationCitylab)
+            locationCitylab->clear();
+    }
+}
+
+void AppDelegate::getCityInfowithlonglab(double longitude, double latitude,
+                                         const IKImageItemPtr &item) {
+    currentLocationStr = QStringLiteral("");
+    if (locationCitylab)
+        locationCitylab->clear();
+    if (!geocoder)
+        geocoder = new ReverseGeocoder(this);
+    std::weak_ptr<IKImageItem> weakItem = item;
+    currentGeocodeRequest = geocoder->reverseGeocode(
+        latitude, longitude, this, [this, weakItem](const Placemark &place, const QString &error) {
+            if (!error.isEmpty()) {
+                qInfo() << "Reverse geocoding failed==" << error;
+                return;
+            }
+            qInfo() << "Reverse geocoding finished";
+            const QString name = placeNameFrom(place);
+            if (name.isEmpty())
+                return;
+            IKImageItemPtr target = weakItem.lock();
+            if (target)
+                target->GPSLocationfileName = name;
+            // A late answer for a photo that is no longer shown stays with its item only.
+            const QList<IKImageItemPtr> selected = selectedLocalItems();
+            if (!target || selected.isEmpty() || selected.first() != target)
+                return;
+            currentLocationStr = name;
+            if (locationCitylab)
+                locationCitylab->setText(name);
+        });
+}

@@ -1,0 +1,59 @@
+#include "app/AppDelegate.h"
+#include "app/core/Settings.h"
+#include "browser/DropTargets.h"
+#include "browser/LocalPhotoModel.h"
+#include "browser/core/LocalImport.h"
+#include "platform/MapView.h"
+#include "platform/core/Workspace.h"
+#include "support/TestSupport.h"
+
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+TEST(SelectionHandler, FirstSelectedPhotoFillsTheState) {
+    clearUserDefaults();
+    Workspace::setUrlOpener([](const QUrl &) { return true; });
+    QTemporaryDir dir;
+    const QString park = copyFixture("St James Park.jpg", dir.path());
+    const QString palm = copyFixture("IMG_1994.JPG", dir.path());
+    {
+        AppDelegate d;
+        d.launch();
+        d.appendLocalItem(makeLocalItem(palm));
+        d.appendLocalItem(makeLocalItem(park));
+        d.LoadImportedPhotsonMainThread();
+        auto *sel = d.localImageBrowserView->selectionModel();
+        sel->select(d.localPhotoModel->index(1), QItemSelectionModel::ClearAndSelect);
+        EXPECT_EQ(d.currentChooseFilePath, park);
+        EXPECT_EQ(d.currentFileName, "St James Park.jpg");
+        EXPECT_EQ(d.oldCameraModeStr, "NIKON D7000");
+        EXPECT_EQ(d.oldCameraDateStr, "2018:10:13 09:18:12");
+        EXPECT_TRUE(d.bMapPreview);
+        EXPECT_NEAR(d.currentCoords.x(), 51.503572, 1e-5);
+        EXPECT_NEAR(d.currentCoords.y(), -0.131806, 1e-5);
+        EXPECT_TRUE(d.currentlocalMapView->hasPin());
+        EXPECT_GT(d.localExifDataView->topLevelItemCount(), 3);
+        EXPECT_FALSE(d.photoNamelab->text().isEmpty());
+        EXPECT_TRUE(d.currentExifDictionary.contains("{GPS}"));
+
+        // A photo without a position hides the map and keeps the old coordinates.
+        sel->select(d.localPhotoModel->index(0), QItemSelectionModel::ClearAndSelect);
+        EXPECT_EQ(d.currentFileName, "IMG_1994.JPG");
+        EXPECT_FALSE(d.bMapPreview);
+        EXPECT_FALSE(d.currentlocalMapView->isVisible());
+        EXPECT_TRUE(d.locationCitylab->text().isEmpty());
+        EXPECT_NEAR(d.currentCoords.x(), 51.503572, 1e-5);
+
+        // Sorting by name and clearing.
+        d.ClickSortLocalPhotosByName();
+        EXPECT_EQ(d.localPhotoItemArray.first()->fileName, "IMG_1994.JPG");
+        d.ClearLeftPhotos();
+        EXPECT_TRUE(d.localPhotoItemArray.isEmpty());
+        EXPECT_TRUE(d.localImportPhotoItemArray.isEmpty());
+        EXPECT_TRUE(d.photoNamelab->text().isEmpty());
+    }
+    Workspace::setUrlOpener({});
+}
