@@ -2,6 +2,8 @@
 
 #include "support/TestSupport.h"
 
+#include "support/LocalHttpServer.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -17,43 +19,6 @@
 namespace {
 
 // Serves one canned HTTP answer per connection and remembers what was asked.
-class CannedHttpServer : public QObject {
-  public:
-    using Responder = std::function<QByteArray(const QByteArray &target)>;
-
-    explicit CannedHttpServer(Responder responder) : m_responder(std::move(responder)) {
-        QObject::connect(&m_server, &QTcpServer::newConnection, this, [this]() {
-            while (QTcpSocket *socket = m_server.nextPendingConnection())
-                serve(socket);
-        });
-        m_server.listen(QHostAddress::LocalHost, 0);
-    }
-
-    QUrl base() const {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort()));
-    }
-    bool isListening() const { return m_server.isListening(); }
-    QList<QByteArray> requests;
-
-  private:
-    void serve(QTcpSocket *socket) {
-        auto buffer = std::make_shared<QByteArray>();
-        QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer]() {
-            buffer->append(socket->readAll());
-            if (!buffer->contains("\r\n\r\n"))
-                return;
-            requests << *buffer;
-            const QByteArray target = buffer->split(' ').value(1);
-            socket->write(m_responder(target));
-            socket->disconnectFromHost();
-        });
-    }
-
-    QTcpServer m_server;
-    Responder m_responder;
-};
-
 QByteArray httpAnswer(int status, const QByteArray &body) {
     const QByteArray reason = status == 200 ? "OK" : "Internal Server Error";
     return "HTTP/1.1 " + QByteArray::number(status) + ' ' + reason +
@@ -71,14 +36,6 @@ struct Answer {
     Placemark placemark;
     QString error;
 };
-
-// Runs the event loop until the answer comes; the deadline only stops a broken test.
-bool waitFor(const std::function<bool()> &done) {
-    QDeadlineTimer deadline(20000);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
-    return done();
-}
 
 class GeocoderTest : public ::testing::Test {
   protected:

@@ -2,6 +2,8 @@
 
 #include "support/TestSupport.h"
 
+#include "support/LocalHttpServer.h"
+
 #include <gtest/gtest.h>
 
 #include <QBuffer>
@@ -35,49 +37,26 @@ QByteArray tilePng() {
 }
 
 // Answers every request with the same cacheable tile and records the paths asked for.
-class TileServer : public QObject {
+class TileServer {
   public:
-    TileServer() : m_png(tilePng()) {
-        QObject::connect(&m_server, &QTcpServer::newConnection, this, [this]() {
-            while (QTcpSocket *socket = m_server.nextPendingConnection())
-                serve(socket);
-        });
-        m_server.listen(QHostAddress::LocalHost, 0);
-    }
+    TileServer()
+        : m_png(tilePng()), m_server([this](const QByteArray &target) {
+              paths << QString::fromUtf8(target);
+              return QByteArray("HTTP/1.1 200 OK\r\nContent-Type: image/png\r\n"
+                                "Cache-Control: public, max-age=86400\r\n"
+                                "Last-Modified: Mon, 01 Jan 2024 00:00:00 GMT\r\n"
+                                "Connection: close\r\nContent-Length: ") +
+                     QByteArray::number(m_png.size()) + "\r\n\r\n" + m_png;
+          }) {}
     QByteArray urlTemplate() const {
-        return "http://127.0.0.1:" + QByteArray::number(m_server.serverPort()) +
-               "/tiles/{z}/{x}/{y}.png";
+        return "http://127.0.0.1:" + QByteArray::number(m_server.port()) + "/tiles/{z}/{x}/{y}.png";
     }
     QStringList paths;
 
   private:
-    void serve(QTcpSocket *socket) {
-        auto buffer = std::make_shared<QByteArray>();
-        QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer]() {
-            buffer->append(socket->readAll());
-            if (!buffer->contains("\r\n\r\n"))
-                return;
-            paths << QString::fromUtf8(buffer->split(' ').value(1));
-            socket->write("HTTP/1.1 200 OK\r\nContent-Type: image/png\r\n"
-                          "Cache-Control: public, max-age=86400\r\n"
-                          "Last-Modified: Mon, 01 Jan 2024 00:00:00 GMT\r\n"
-                          "Connection: close\r\nContent-Length: " +
-                          QByteArray::number(m_png.size()) + "\r\n\r\n" + m_png);
-            socket->disconnectFromHost();
-        });
-    }
-    QTcpServer m_server;
     QByteArray m_png;
+    CannedHttpServer m_server;
 };
-
-// Runs the event loop until the condition holds; the deadline only stops a broken test.
-bool waitFor(const std::function<bool()> &done) {
-    QDeadlineTimer deadline(20000);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
-    return done();
-}
 
 QColor pixelAt(const QPixmap &pixmap, QPointF point) {
     const QImage image = pixmap.toImage();
