@@ -20,14 +20,10 @@ QFileDialog *openImportPanel(AppDelegate &d, bool foldersToo, const QString &mes
     auto *panel = new QFileDialog(d.window, message);
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setWindowModality(Qt::WindowModal);
-    // Qt's own dialog, so folders and files can be chosen together.
-    panel->setOption(QFileDialog::DontUseNativeDialog, foldersToo);
     panel->setFileMode(QFileDialog::ExistingFiles);
-    if (foldersToo) {
-        // Directories are selectable beside files in the non-native dialog's list view.
-        panel->setFileMode(QFileDialog::ExistingFiles);
-        panel->setOption(QFileDialog::ShowDirsOnly, false);
-    }
+    // Qt's own dialog where folders are welcome too; choosing a folder there still needs a
+    // folder-accepting mode of ours.
+    panel->setOption(QFileDialog::DontUseNativeDialog, foldersToo);
     d.theOpenPanel = panel;
     return panel;
 }

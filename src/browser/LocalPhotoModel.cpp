@@ -10,7 +10,13 @@
 
 namespace {
 constexpr int kThumbSide = 170; // twice the cell, for sharp cells on dense screens
+
+// Asked on every paint of a cell still waiting for its picture: made once.
+QIcon fileIcon(const QString &path) {
+    static QFileIconProvider provider;
+    return provider.icon(QFileInfo(path));
 }
+} // namespace
 
 LocalPhotoModel::LocalPhotoModel(const QList<IKImageItemPtr> *items, QObject *parent)
     : QAbstractListModel(parent), m_items(items) {}
@@ -33,10 +39,9 @@ QVariant LocalPhotoModel::data(const QModelIndex &index, int role) const {
             return item->fileImage;
         const QString path = item->imageRepresentation();
         if (QImage *cached = m_thumbnails.object(path))
-            return cached->isNull() ? QVariant(QFileIconProvider().icon(QFileInfo(path)))
-                                    : QVariant(*cached);
+            return cached->isNull() ? QVariant(fileIcon(path)) : QVariant(*cached);
         requestThumbnail(path);
-        return QFileIconProvider().icon(QFileInfo(path));
+        return fileIcon(path);
     }
     default:
         return {};
@@ -67,12 +72,12 @@ void LocalPhotoModel::requestThumbnail(const QString &path) const {
             auto *model = const_cast<LocalPhotoModel *>(self.data());
             model->m_pending.remove(path);
             model->m_thumbnails.insert(path, new QImage(thumb));
-            for (int row = 0; row < model->m_items->size(); ++row) {
-                if (model->m_items->at(row)->imageRepresentation() == path) {
-                    const QModelIndex i = model->index(row);
-                    emit model->dataChanged(i, i, {Qt::DecorationRole});
-                }
-            }
+            // One signal for the list: the view repaints only the cells it shows, and a
+            // long list is not walked once per arriving picture.
+            if (!model->m_items->isEmpty())
+                emit model->dataChanged(model->index(0),
+                                        model->index(int(model->m_items->size()) - 1),
+                                        {Qt::DecorationRole});
         });
     });
 }

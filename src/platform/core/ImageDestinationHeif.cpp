@@ -44,25 +44,6 @@ QString exiftoolTag(const char *exiv2Key) {
     return {};
 }
 
-QVariantList elementsOf(const QVariant &value) {
-    if (value.typeId() == QMetaType::QVariantList)
-        return value.toList();
-    if (value.typeId() == QMetaType::QStringList) {
-        QVariantList out;
-        for (const QString &s : value.toStringList())
-            out << s;
-        return out;
-    }
-    if (value.typeId() == QMetaType::QString) {
-        QVariantList out;
-        for (const QString &s : value.toString().split(
-                 QRegularExpression(QStringLiteral("[\\s,]+")), Qt::SkipEmptyParts))
-            out << s;
-        return out;
-    }
-    return {value};
-}
-
 // A number as exiftool's -n input takes it; fractions such as "1/125" become decimals.
 bool numberText(const QVariant &v, QString *out) {
     const QString s = v.toString().trimmed();
@@ -93,7 +74,7 @@ QString valueText(const PropertyMapping &m, const QVariant &value, QString *erro
             return value.toStringList().join(QLatin1Char(' '));
         return value.toString();
     case K::Version: {
-        const QVariantList parts = elementsOf(value);
+        const QVariantList parts = listElements(value);
         if (parts.size() == 1 && parts.first().toString().size() == 4)
             return parts.first().toString();
         return QStringLiteral("%1%2%3")
@@ -132,7 +113,7 @@ QString valueText(const PropertyMapping &m, const QVariant &value, QString *erro
             return value.toString(); // a text tag read with Auto
     }
     QStringList parts;
-    for (const QVariant &e : elementsOf(value)) {
+    for (const QVariant &e : listElements(value)) {
         QString n;
         if (!numberText(e, &n)) {
             *error = QStringLiteral("%1: not a number: %2").arg(QLatin1String(m.key), e.toString());

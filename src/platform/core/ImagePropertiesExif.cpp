@@ -147,25 +147,6 @@ QString asciiText(const Exiv2::Value &v) {
     return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
 
-QVariantList elements(const QVariant &value) {
-    if (value.typeId() == QMetaType::QVariantList)
-        return value.toList();
-    if (value.typeId() == QMetaType::QStringList) {
-        QVariantList out;
-        for (const QString &s : value.toStringList())
-            out << s;
-        return out;
-    }
-    if (value.typeId() == QMetaType::QString) {
-        QVariantList out;
-        for (const QString &s : value.toString().split(
-                 QRegularExpression(QStringLiteral("[\\s,]+")), Qt::SkipEmptyParts))
-            out << s;
-        return out;
-    }
-    return {value};
-}
-
 // A number from a variant that may hold text such as "0.008", "1/125" or "100".
 bool toNumber(const QVariant &v, double *out, QString *fraction) {
     if (v.typeId() == QMetaType::QString) {
@@ -192,7 +173,7 @@ bool toNumber(const QVariant &v, double *out, QString *fraction) {
 
 std::string numbersText(const QVariant &value, Exiv2::TypeId type, QString *error) {
     QStringList parts;
-    for (const QVariant &e : elements(value)) {
+    for (const QVariant &e : listElements(value)) {
         double d = 0;
         QString fraction;
         if (!toNumber(e, &d, &fraction)) {
@@ -256,6 +237,26 @@ void eraseKey(Exiv2::ExifData &exif, const char *name) {
 }
 
 } // namespace
+
+// The elements of a list value: a list, a string list, or text separated by blanks or commas.
+QVariantList listElements(const QVariant &value) {
+    if (value.typeId() == QMetaType::QVariantList)
+        return value.toList();
+    if (value.typeId() == QMetaType::QStringList) {
+        QVariantList out;
+        for (const QString &s : value.toStringList())
+            out << s;
+        return out;
+    }
+    if (value.typeId() == QMetaType::QString) {
+        QVariantList out;
+        for (const QString &s : value.toString().split(
+                 QRegularExpression(QStringLiteral("[\\s,]+")), Qt::SkipEmptyParts))
+            out << s;
+        return out;
+    }
+    return {value};
+}
 
 std::span<const PropertyMapping> exifMappings() {
     return kExif;
@@ -375,7 +376,7 @@ std::string variantToValueText(const QVariant &value, Exiv2::TypeId type, ValueK
         return (ascii ? "charset=Ascii " : "charset=Unicode ") + text.toStdString();
     }
     case K::Version: {
-        const QVariantList parts = elements(value);
+        const QVariantList parts = listElements(value);
         if (parts.size() == 1 && parts.first().toString().size() == 4) {
             QString out;
             for (QChar c : parts.first().toString())

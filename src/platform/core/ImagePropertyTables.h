@@ -41,6 +41,7 @@ std::span<const PropertyMapping> iptcMappings();
 // denominator, then a continued fraction.
 std::pair<qint64, qint64> toRational(double value);
 bool isNullValue(const QVariant &value);
+QVariantList listElements(const QVariant &value);
 
 QVariant exifValueToVariant(const Exiv2::Value &value, ValueKind kind);
 QVariant gpsValueToVariant(const Exiv2::Value &value, ValueKind kind);
