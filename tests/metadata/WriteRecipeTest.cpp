@@ -203,3 +203,17 @@ TEST_F(Recipe, UnwritableTypesBecomeALosslessTiffBesideNotOverTheOriginal) {
     QImage back(out);
     EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32), image);
 }
+
+TEST_F(Recipe, SameNamesFromTwoFoldersKeepBothOutputs) {
+    QDir().mkpath(photos + "/a");
+    QDir().mkpath(photos + "/b");
+    const QString first = copyFixture("St James Park.jpg", photos + "/a");
+    const QString second = copyFixture("St James Park.jpg", photos + "/b");
+    const WriteRecipeReport report = runWriteRecipe({itemFor(first), itemFor(second)}, storage,
+                                                    false, lensOptions("Nikon", "Both"));
+    ASSERT_EQ(report.writtenCount(), 2);
+    EXPECT_NE(report.photos[0].outputPath, report.photos[1].outputPath);
+    EXPECT_EQ(report.photos[1].outputPath, storage + "/St James Park (2).jpg");
+    EXPECT_TRUE(QFile::exists(storage + "/St James Park.jpg"));
+    EXPECT_TRUE(QFile::exists(storage + "/St James Park (2).jpg"));
+}

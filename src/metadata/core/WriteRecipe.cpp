@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
 #include <QtConcurrent/QtConcurrentMap>
 #include <cmath>
@@ -128,7 +129,7 @@ struct PhotoOutcome {
 };
 
 PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder, bool overwrite,
-                           const WriteRecipeOptions &options) {
+                           const WriteRecipeOptions &options, const QString &nameSuffix) {
     PhotoOutcome outcome;
     WriteRecipeResult &result = outcome.result;
     result.sourcePath = item.filePath;
@@ -136,6 +137,11 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
     QString readPath = originalPath;
     QString outputName = item.fileName.isEmpty() ? QFileInfo(originalPath).fileName()
                                                  : QFileInfo(item.fileName).fileName();
+    if (!nameSuffix.isEmpty()) {
+        const QFileInfo name(outputName);
+        outputName = name.completeBaseName() + nameSuffix +
+                     (name.suffix().isEmpty() ? QString() : QLatin1Char('.') + name.suffix());
+    }
     bool fromRaw = false;
     if (options.useRawTemporary && GetSupportRAWImageType(originalPath) >= 0) {
         const QString jpeg = GetJPGImageFromRAWPhotowithImagePath(originalPath);
@@ -292,11 +298,22 @@ WriteRecipeReport runWriteRecipe(const QList<IKImageItemPtr> &items, const QStri
     for (const IKImageItemPtr &item : items)
         if (item)
             present << item;
+    // Two photos of one name from different folders must not write one output: the later
+    // ones get " (2)", " (3)"... The base name decides, since RAW and TIFF outputs change
+    // the extension.
+    QHash<QString, int> seen;
+    QList<std::pair<IKImageItemPtr, QString>> jobs;
+    for (const IKImageItemPtr &item : present) {
+        const QString name = item->fileName.isEmpty() ? QFileInfo(item->filePath).fileName()
+                                                      : QFileInfo(item->fileName).fileName();
+        const int n = ++seen[QFileInfo(name).completeBaseName().toLower()];
+        jobs.append({item, n > 1 ? QStringLiteral(" (%1)").arg(n) : QString()});
+    }
     // Photos are independent of each other, so they are written side by side; the job
     // still ends only when every photo is done, and reports them in list order.
     const QList<PhotoOutcome> outcomes =
-        QtConcurrent::blockingMapped(present, [&](const IKImageItemPtr &item) {
-            return writeOnePhoto(*item, storageFolder, overwrite, options);
+        QtConcurrent::blockingMapped(jobs, [&](const std::pair<IKImageItemPtr, QString> &job) {
+            return writeOnePhoto(*job.first, storageFolder, overwrite, options, job.second);
         });
     WriteRecipeReport report;
     bool revealed = false;
