@@ -107,6 +107,8 @@ void AppDelegate::loadWindowDescription() {
     buildLibraryMergeWindow(*this);
     buildLibraryMergeProcessWindow(*this);
     buildDuplicateWindow(*this);
+    buildAboutWindow(*this);
+    buildMapWindow(*this);
 }
 
 bool AppDelegate::windowShouldClose() {

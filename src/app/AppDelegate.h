@@ -36,6 +36,8 @@ class LocalPhotoModel;
 class NSDragImageBrowserView;
 class PRClosedButton;
 class PRDragImageView;
+class PRButton;
+class QTimer;
 class PKImageView;
 
 // The application object: one for the program's lifetime. It owns every window, control,
@@ -115,6 +117,28 @@ class AppDelegate : public QObject {
 
     // The items selected in the local browser, in list order.
     QList<IKImageItemPtr> selectedLocalItems() const;
+
+    // Click router, hover pictures, exit confirmation and window actions.
+    void popUpButtonMenu(QMenu *menu, QWidget *button, qreal offset);
+    void CloseTheMainWindow();
+    void ClickAbout();
+    void CLICkProductGuide();
+    void ClickProductVideoGuide();
+    void CLICkSupport();
+    void ChangeToImportComputerPhoto();
+    // The two modes of the main window.
+    void switchToLibraryMode();
+    void switchToLocalMode();
+    void openPanelDidEnd8(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    void StartScanningGIFImageViewTimer();
+    void LoadPhotosLibraryItemThreader(const QString &libraryPath);
+
+    // Browser data source and delegate.
+    struct CellWasDoubleClicked {};
+    int numberOfItemsInImageBrowser(QListView *browser) const;
+    IKImageItemPtr imageBrowser(QListView *browser, int index) const;
+    void imageBrowser(QListView *browser, CellWasDoubleClicked, int index);
+    void ShowMapAction();
 
     // Camera and lens window.
     void ShowCameLensModel();
@@ -207,13 +231,28 @@ class AppDelegate : public QObject {
     bool bMapPreview = false;
     ReverseGeocoder *geocoder = nullptr;
     quint64 currentGeocodeRequest = 0;
-    QPushButton *sortLocalPhotoBtn = nullptr;
+    PRButton *sortLocalPhotoBtn = nullptr;
+    PRButton *importPhotobtn = nullptr, *editMetaDataLocalBtn = nullptr,
+             *remoMetaDataLocalBtn = nullptr, *importandExportBtn = nullptr,
+             *localeditexifBtn = nullptr;
+    // The mode buttons, one copy on each of the two views.
+    PRButton *localphotoBtn = nullptr, *photoliblocalphotoBtn = nullptr,
+             *cameraphotoBtn = nullptr, *photolibcameraphotoBtn = nullptr;
+    PRButton *PhotolibQuickBtn = nullptr, *PhotolibEditExifBtn = nullptr;
+    QMenu *editExifMenu = nullptr, *importPhotoMenu = nullptr, *issuePhotoMenu = nullptr,
+          *showPhotoTypeMenu = nullptr, *sortLocalPhotoMenu = nullptr,
+          *PhotolibQuickMenu = nullptr, *PhotolibEditExifMenu = nullptr;
+    QTimer *scanGifTimer = nullptr;
+    int scanGifStep = 0;
+    QWidget *aboutWindow = nullptr;
+    QWidget *mapWindow = nullptr;
+    PKMapView *currentMapView = nullptr;
     QProgressBar *taskProgressor = nullptr;
     QProgressBar *previewProgressor = nullptr;
     QProgressBar *scanProcesser = nullptr;
     QLabel *scanninginfolab = nullptr;
     QLabel *previewPhotolibinfolab = nullptr, *previewOriginalphtoinfolab = nullptr;
-    QPushButton *filterPhotolibBtn = nullptr, *showPhotoTypelibBtn = nullptr;
+    PRButton *filterPhotolibBtn = nullptr, *showPhotoTypelibBtn = nullptr;
     QWidget *photolibEditView = nullptr, *photoOriginalEditView = nullptr;
     PKImageView *photolibEiteBGImageView = nullptr, *photoOrigEiteBGImageView = nullptr;
     PKImageView *editImageView = nullptr;

@@ -56,6 +56,26 @@ QGridLayout *layered(QWidget *view, PKImageView *background) {
     return grid;
 }
 
+// The image buttons of the views' bars: they act through the click router.
+PRButton *toolButton(QWidget *parent, const char *name, const QString &text) {
+    auto *button = named(new PRButton(text, parent), name);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+// The two mode buttons; each view has its own pair.
+void addModeButtons(QHBoxLayout *bar, QWidget *parent, PRButton **local, PRButton **library) {
+    const bool onLibraryView = parent->objectName() == QLatin1String("photolibView");
+    *local = toolButton(parent, onLibraryView ? "photoliblocalphotoBtn" : "localphotoBtn",
+                        AppDelegate::tr("Local Photos"));
+    *library = toolButton(parent, onLibraryView ? "photolibcameraphotoBtn" : "cameraphotoBtn",
+                          AppDelegate::tr("Photo Library"));
+    (*local)->setCheckable(true);
+    (*library)->setCheckable(true);
+    bar->addWidget(*local);
+    bar->addWidget(*library);
+}
+
 // The local side: the browser, or while the list is empty the drop pane.
 QWidget *buildLocalContent(AppDelegate &d, QWidget *parent) {
     d.leftContentView = named(new QWidget(parent), "leftContentView");
@@ -71,6 +91,11 @@ QWidget *buildLocalContent(AppDelegate &d, QWidget *parent) {
     QObject::connect(d.localImageBrowserView->selectionModel(),
                      &QItemSelectionModel::selectionChanged, &d,
                      [&d] { d.imageBrowserSelectionDidChange(d.localImageBrowserView); });
+    QObject::connect(d.localImageBrowserView, &QListView::doubleClicked, &d,
+                     [&d](const QModelIndex &index) {
+                         d.imageBrowser(d.localImageBrowserView,
+                                        AppDelegate::CellWasDoubleClicked{}, index.row());
+                     });
     scrollLayout->addWidget(d.localImageBrowserView);
     d.leftTipView = named(new QWidget(d.leftContentView), "leftTipView");
     auto *tipLayout = new QGridLayout(d.leftTipView);
@@ -97,18 +122,24 @@ QWidget *buildLocalView(AppDelegate &d, QWidget *parent) {
     auto *content = new QVBoxLayout;
     content->setContentsMargins(8, 8, 8, 8);
     auto *bar = new QHBoxLayout;
+    d.importPhotobtn = toolButton(d.localphotoView, "importPhotobtn", AppDelegate::tr("Add"));
+    d.localeditexifBtn =
+        toolButton(d.localphotoView, "localeditexifBtn", AppDelegate::tr("Edit Metadata"));
+    d.editMetaDataLocalBtn =
+        toolButton(d.localphotoView, "editMetaDataLocalBtn", AppDelegate::tr("Edit"));
+    d.remoMetaDataLocalBtn =
+        toolButton(d.localphotoView, "remoMetaDataLocalBtn", AppDelegate::tr("Remove"));
+    d.importandExportBtn =
+        toolButton(d.localphotoView, "importandExportBtn", AppDelegate::tr("Import/Export"));
     d.sortLocalPhotoBtn =
-        named(new QPushButton(AppDelegate::tr("Sort"), d.localphotoView), "sortLocalPhotoBtn");
-    auto *sortMenu = new QMenu(d.sortLocalPhotoBtn);
-    QObject::connect(sortMenu->addAction(AppDelegate::tr("Sort by Date")), &QAction::triggered, &d,
-                     &AppDelegate::ClickSortLocalPhotosByDate);
-    QObject::connect(sortMenu->addAction(AppDelegate::tr("Sort by File Name")), &QAction::triggered,
-                     &d, &AppDelegate::ClickSortLocalPhotosByName);
-    d.sortLocalPhotoBtn->setMenu(sortMenu);
+        toolButton(d.localphotoView, "sortLocalPhotoBtn", AppDelegate::tr("Sort"));
     d.taskProgressor = named(new QProgressBar(d.localphotoView), "taskProgressor");
-    bar->addWidget(d.sortLocalPhotoBtn);
+    for (PRButton *b : {d.importPhotobtn, d.localeditexifBtn, d.editMetaDataLocalBtn,
+                        d.remoMetaDataLocalBtn, d.importandExportBtn, d.sortLocalPhotoBtn})
+        bar->addWidget(b);
     bar->addStretch(1);
     bar->addWidget(d.taskProgressor);
+    addModeButtons(bar, d.localphotoView, &d.localphotoBtn, &d.cameraphotoBtn);
     content->addLayout(bar);
     content->addWidget(buildLocalContent(d, d.localphotoView), 1);
     grid->addLayout(content, 0, 0);
@@ -123,19 +154,30 @@ QWidget *buildLibraryView(AppDelegate &d, QWidget *parent) {
     content->setContentsMargins(8, 8, 8, 8);
     auto *bar = new QHBoxLayout;
     d.filterPhotolibBtn =
-        named(new QPushButton(AppDelegate::tr("Filter"), d.photolibView), "filterPhotolibBtn");
+        toolButton(d.photolibView, "filterPhotolibBtn", AppDelegate::tr("Filter"));
     d.showPhotoTypelibBtn =
-        named(new QPushButton(AppDelegate::tr("Show"), d.photolibView), "showPhotoTypelibBtn");
+        toolButton(d.photolibView, "showPhotoTypelibBtn", AppDelegate::tr("Show"));
+    d.PhotolibQuickBtn = toolButton(d.photolibView, "PhotolibQuickBtn", AppDelegate::tr("Actions"));
+    d.PhotolibEditExifBtn =
+        toolButton(d.photolibView, "PhotolibEditExifBtn", AppDelegate::tr("Edit"));
     d.scanProcesser = named(new QProgressBar(d.photolibView), "scanProcesser");
     d.scanProcesser->setRange(0, 0);
     d.scanninginfolab =
         named(new QLabel(AppDelegate::tr("Scanning."), d.photolibView), "scanninginfolab");
-    bar->addWidget(d.filterPhotolibBtn);
-    bar->addWidget(d.showPhotoTypelibBtn);
+    for (PRButton *b :
+         {d.filterPhotolibBtn, d.showPhotoTypelibBtn, d.PhotolibQuickBtn, d.PhotolibEditExifBtn})
+        bar->addWidget(b);
     bar->addStretch(1);
     bar->addWidget(d.scanninginfolab);
     bar->addWidget(d.scanProcesser);
+    addModeButtons(bar, d.photolibView, &d.photoliblocalphotoBtn, &d.photolibcameraphotoBtn);
     d.photoLibBrowserView = named(new QListView(d.photolibView), "photoLibBrowserView");
+    d.photoLibBrowserView->setModel(
+        new LocalPhotoModel(&d.photoLibBroserArray, d.photoLibBrowserView));
+    QObject::connect(
+        d.photoLibBrowserView, &QListView::doubleClicked, &d, [&d](const QModelIndex &index) {
+            d.imageBrowser(d.photoLibBrowserView, AppDelegate::CellWasDoubleClicked{}, index.row());
+        });
     d.photolibEditView = named(new QWidget(d.photolibView), "photolibEditView");
     d.photolibEiteBGImageView =
         named(new PKImageView(d.photolibEditView), "photolibEiteBGImageView");
@@ -297,4 +339,5 @@ void buildMainWindow(AppDelegate &d) {
     w->setCentralWidget(central);
 
     buildMenus(d, w);
+    buildPopupMenus(d);
 }

@@ -9,18 +9,13 @@
 
 #include <QItemSelectionModel>
 
-#include <QMainWindow>
-
-void AppDelegate::MyClosebuttonMouseDownHandle(QObject *sender) {
-    if (sender == closedButton && window)
-        window->close();
+void AppDelegate::PRbuttonMouseEnteredHandle(QObject *sender) {
+    (void)sender; // the edit sheet's buttons join with the edit sheet
 }
 
-// The main window's buttons come with the click router; until a button is named there it
-// does nothing, as a PRButton should.
-void AppDelegate::MybuttonMouseDownHandle(QObject *) {}
-void AppDelegate::PRbuttonMouseEnteredHandle(QObject *) {}
-void AppDelegate::PRbuttonMouseExitedHandle(QObject *) {}
+void AppDelegate::PRbuttonMouseExitedHandle(QObject *sender) {
+    (void)sender;
+}
 
 namespace {
 void importDroppedFiles(AppDelegate &d, const QList<QUrl> &urls) {

@@ -5,6 +5,7 @@
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
 #include "browser/LocalPhotoModel.h"
+#include "browser/PRButton.h"
 #include "browser/core/LocalImport.h"
 
 #include <QDir>

@@ -1,6 +1,7 @@
 #include "browser/PRButton.h"
 
 #include "browser/core/DragRules.h"
+#include "platform/Artwork.h"
 #include "platform/core/NotificationCenter.h"
 
 #include <QMouseEvent>
@@ -11,6 +12,15 @@ PRButton::PRButton(QWidget *parent) : QPushButton(parent) {
 
 PRButton::PRButton(const QString &text, QWidget *parent) : QPushButton(text, parent) {
     setAttribute(Qt::WA_Hover);
+}
+
+void PRButton::setImageName(const QString &name) {
+    m_imageName = name;
+    const QPixmap picture = namedImage(name);
+    if (!picture.isNull()) {
+        setIcon(QIcon(picture));
+        setIconSize(picture.size());
+    }
 }
 
 void PRButton::mousePressEvent(QMouseEvent *event) {

@@ -12,11 +12,19 @@ class PRButton : public QPushButton {
     explicit PRButton(QWidget *parent = nullptr);
     explicit PRButton(const QString &text, QWidget *parent = nullptr);
 
+    // The picture the button shows, by name; a name without a drawn picture leaves the
+    // button's text alone.
+    void setImageName(const QString &name);
+    QString imageName() const { return m_imageName; }
+
   protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
+
+  private:
+    QString m_imageName;
 };
 
 // The main window's own close button: posts "MyClosebuttonMouseDown" on mouse down.

@@ -77,6 +77,11 @@ void PKMapView::setRegion(double centerLat, double centerLon, double spanLat, do
     update();
 }
 
+void PKMapView::addAnnotation(double lat, double lon) {
+    m_annotations << QPointF(lat, lon);
+    update();
+}
+
 void PKMapView::setPin(double lat, double lon) {
     m_hasPin = true;
     m_pinLat = lat;
@@ -205,12 +210,12 @@ void PKMapView::paintEvent(QPaintEvent *) {
         }
     }
 
-    if (m_hasPin) {
-        const QPointF p = pointForCoordinate(m_pinLat, m_pinLon);
-        painter.setPen(QPen(Qt::white, 2));
-        painter.setBrush(pinColor());
-        painter.drawEllipse(p, 8, 8);
-    }
+    painter.setPen(QPen(Qt::white, 2));
+    painter.setBrush(pinColor());
+    for (const QPointF &annotation : m_annotations)
+        painter.drawEllipse(pointForCoordinate(annotation.x(), annotation.y()), 6, 6);
+    if (m_hasPin)
+        painter.drawEllipse(pointForCoordinate(m_pinLat, m_pinLon), 8, 8);
 
     m_fallbackText = missing ? coordinateText() : QString();
     const QFontMetrics metrics = painter.fontMetrics();

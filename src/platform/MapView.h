@@ -35,6 +35,9 @@ class PKMapView : public QWidget {
     void setPin(double lat, double lon);
     void clearPin();
     bool hasPin() const { return m_hasPin; }
+    // Pins that stay, however often the region or the one pin moves.
+    void addAnnotation(double lat, double lon);
+    int annotationCount() const { return int(m_annotations.size()); }
 
     double centerLatitude() const { return m_centerLat; }
     double centerLongitude() const { return m_centerLon; }
@@ -75,5 +78,6 @@ class PKMapView : public QWidget {
     bool m_hasPin = false;
     double m_pinLat = 0.0;
     double m_pinLon = 0.0;
+    QList<QPointF> m_annotations; // latitude, longitude
     QString m_fallbackText;
 };

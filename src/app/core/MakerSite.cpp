@@ -16,3 +16,15 @@ QUrl makerPage(const QString &relativePath) {
 QUrl welcomePageUrl() {
     return makerPage(QStringLiteral("welcome.html"));
 }
+
+QUrl productGuideUrl() {
+    return makerPage(QStringLiteral("guide.html"));
+}
+
+QUrl videoGuideUrl() {
+    return makerPage(QStringLiteral("videoguide.html"));
+}
+
+QUrl supportPageUrl() {
+    return makerPage(QStringLiteral("support.html"));
+}

@@ -8,3 +8,7 @@
 QUrl makerSiteBase();
 QUrl makerPage(const QString &relativePath);
 QUrl welcomePageUrl();
+// How to use the program, the video guides, and the support page.
+QUrl productGuideUrl();
+QUrl videoGuideUrl();
+QUrl supportPageUrl();

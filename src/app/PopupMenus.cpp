@@ -1,0 +1,74 @@
+// The pop-up menus of the views' image buttons, and the main menu's About and Help items.
+// A menu item runs its feature's action; the buttons only pop the menus (click router).
+#include "app/AppDelegate.h"
+#include "app/WindowDescription.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+QMenu *newMenu(QWidget *owner, const char *name, const QString &title = {}) {
+    auto *menu = new QMenu(title, owner);
+    menu->setObjectName(QLatin1String(name));
+    return menu;
+}
+
+void addItem(AppDelegate &d, QMenu *menu, const QString &title, void (AppDelegate::*action)()) {
+    QObject::connect(menu->addAction(title), &QAction::triggered, &d, action);
+}
+} // namespace
+
+void buildPopupMenus(AppDelegate &d) {
+    QWidget *owner = d.window;
+
+    d.importPhotoMenu = newMenu(owner, "importPhotoMenu");
+    addItem(d, d.importPhotoMenu, AppDelegate::tr("Add Photos or Folders…"),
+            &AppDelegate::ClickImportPhotosAction);
+    addItem(d, d.importPhotoMenu, AppDelegate::tr("Add Photo Files…"),
+            &AppDelegate::OpenComputerFoldertoImportAction);
+    addItem(d, d.importPhotoMenu, AppDelegate::tr("Clear and Add Photos…"),
+            &AppDelegate::ClickClearandImportPhotosAction);
+
+    d.sortLocalPhotoMenu = newMenu(owner, "sortLocalPhotoMenu");
+    addItem(d, d.sortLocalPhotoMenu, AppDelegate::tr("Sort by Date"),
+            &AppDelegate::ClickSortLocalPhotosByDate);
+    addItem(d, d.sortLocalPhotoMenu, AppDelegate::tr("Sort by File Name"),
+            &AppDelegate::ClickSortLocalPhotosByName);
+    d.sortLocalPhotoMenu->addSeparator();
+    addItem(d, d.sortLocalPhotoMenu, AppDelegate::tr("Remove Selected Photos from List"),
+            &AppDelegate::ClearSelectedLeftPhotos);
+    addItem(d, d.sortLocalPhotoMenu, AppDelegate::tr("Remove Photos without a Date from List"),
+            &AppDelegate::ClearLeftPhotosWithoutExifDate);
+    addItem(d, d.sortLocalPhotoMenu, AppDelegate::tr("Remove All Photos from List"),
+            &AppDelegate::ClearLeftPhotos);
+
+    // The editing features of local photos.
+    d.editExifMenu = newMenu(owner, "editExifMenu");
+    addItem(d, d.editExifMenu, AppDelegate::tr("Show Map"), &AppDelegate::ShowMapAction);
+    addItem(d, d.editExifMenu, AppDelegate::tr("Change Lens Make and Model…"),
+            &AppDelegate::ShowCameLensModel);
+
+    // The library's menus; their items come with the library features.
+    d.issuePhotoMenu = newMenu(owner, "issuePhotoMenu");
+    d.showPhotoTypeMenu = newMenu(owner, "showPhotoTypeMenu");
+    d.PhotolibQuickMenu = newMenu(owner, "PhotolibQuickMenu", AppDelegate::tr("Library Actions"));
+    d.PhotolibEditExifMenu = newMenu(owner, "PhotolibEditExifMenu");
+
+    // The main menu's item whose submenu follows the mode, and the import/export item.
+    if (d.quickActionMenu && d.removeExifMenu)
+        d.quickActionMenu->setMenu(d.removeExifMenu);
+    if (d.exportandimportActionMenu && d.importandExportMenu)
+        d.exportandimportActionMenu->setMenu(d.importandExportMenu);
+
+    if (d.window) {
+        QMenuBar *bar = d.window->menuBar();
+        QMenu *help = bar->addMenu(AppDelegate::tr("Help"));
+        addItem(d, help, AppDelegate::tr("About Photo Kestry"), &AppDelegate::ClickAbout);
+        help->addSeparator();
+        addItem(d, help, AppDelegate::tr("Photo Kestry Guide"), &AppDelegate::CLICkProductGuide);
+        addItem(d, help, AppDelegate::tr("Video Guides"), &AppDelegate::ClickProductVideoGuide);
+        addItem(d, help, AppDelegate::tr("Support"), &AppDelegate::CLICkSupport);
+    }
+}

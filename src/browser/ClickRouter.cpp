@@ -1,0 +1,95 @@
+// The click router: every image button posts its click, and this is where a click gets
+// its effect. It is also the one place the browser reaches into the other features.
+#include "app/AppDelegate.h"
+
+#include "browser/PRButton.h"
+#include "platform/AlertSheet.h"
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QMenu>
+#include <functional>
+
+namespace {
+struct Route {
+    QObject *button;
+    std::function<void()> click;
+};
+} // namespace
+
+void AppDelegate::popUpButtonMenu(QMenu *menu, QWidget *button, qreal offset) {
+    if (!menu || !button)
+        return;
+    // Below the button's lower edge, lowered by the offset.
+    const QPoint at = button->mapToGlobal(QPoint(0, button->height() + int(offset)));
+    menu->popup(at);
+}
+
+void AppDelegate::MybuttonMouseDownHandle(QObject *sender) {
+    if (!sender)
+        return;
+    auto quarter = [](QWidget *b) { return b->height() / 4.0; };
+    const Route routes[] = {
+        {importPhotobtn,
+         [&] { popUpButtonMenu(importPhotoMenu, importPhotobtn, quarter(importPhotobtn)); }},
+        {remoMetaDataLocalBtn,
+         [&] {
+             popUpButtonMenu(removeExifMenu, remoMetaDataLocalBtn, quarter(remoMetaDataLocalBtn));
+         }},
+        {editMetaDataLocalBtn,
+         [&] {
+             popUpButtonMenu(editExifMenu, editMetaDataLocalBtn, editMetaDataLocalBtn->height());
+         }},
+        {importandExportBtn,
+         [&] {
+             popUpButtonMenu(importandExportMenu, importandExportBtn, quarter(importandExportBtn));
+         }},
+        {cameraphotoBtn, [&] { switchToLibraryMode(); }},
+        {photolibcameraphotoBtn, [&] { switchToLibraryMode(); }},
+        {localphotoBtn, [&] { switchToLocalMode(); }},
+        {photoliblocalphotoBtn, [&] { switchToLocalMode(); }},
+        {filterPhotolibBtn,
+         [&] { popUpButtonMenu(issuePhotoMenu, filterPhotolibBtn, quarter(filterPhotolibBtn)); }},
+        {showPhotoTypelibBtn,
+         [&] {
+             popUpButtonMenu(showPhotoTypeMenu, showPhotoTypelibBtn, quarter(showPhotoTypelibBtn));
+         }},
+        {sortLocalPhotoBtn,
+         [&] {
+             popUpButtonMenu(sortLocalPhotoMenu, sortLocalPhotoBtn, quarter(sortLocalPhotoBtn));
+         }},
+        {PhotolibQuickBtn,
+         [&] { popUpButtonMenu(PhotolibQuickMenu, PhotolibQuickBtn, quarter(PhotolibQuickBtn)); }},
+        {PhotolibEditExifBtn,
+         [&] {
+             popUpButtonMenu(PhotolibEditExifMenu, PhotolibEditExifBtn,
+                             quarter(PhotolibEditExifBtn));
+         }},
+    };
+    for (const Route &route : routes) {
+        if (route.button && route.button == sender) {
+            route.click();
+            return; // the first match decides
+        }
+    }
+}
+
+void AppDelegate::MyClosebuttonMouseDownHandle(QObject *sender) {
+    if (!closedButton || sender != closedButton)
+        return;
+    const bool modern = macOsVer > 9;
+    closedButton->setProperty("imageName", modern ? QStringLiteral("Close_Down.png")
+                                                  : QStringLiteral("titlebarreddown.png"));
+    CloseTheMainWindow();
+    closedButton->setProperty("imageName", modern ? QStringLiteral("Close_Nom.png")
+                                                  : QStringLiteral("titlebarred.png"));
+}
+
+void AppDelegate::CloseTheMainWindow() {
+    beginAlertSheet(window, tr("Are you sure you want to Exit ?"), QString(),
+                    {tr(" Exit "), tr("Cancel")}, [](QMessageBox *, int code) {
+                        if (code == 1)
+                            QMetaObject::invokeMethod(qApp, &QCoreApplication::quit,
+                                                      Qt::QueuedConnection);
+                    });
+}

@@ -1,0 +1,215 @@
+#include "app/AppDelegate.h"
+#include "app/core/Settings.h"
+#include "browser/DropTargets.h"
+#include "browser/LocalPhotoModel.h"
+#include "browser/PRButton.h"
+#include "browser/core/LibraryLocation.h"
+#include "browser/core/LocalImport.h"
+#include "platform/MapView.h"
+#include "platform/core/NotificationCenter.h"
+#include "platform/core/Workspace.h"
+#include "support/TestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+class ClickRouter : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        clearUserDefaults();
+        QDir(testHome()).removeRecursively();
+        QDir().mkpath(testHome());
+        Workspace::setUrlOpener([this](const QUrl &url) {
+            opened << url;
+            return true;
+        });
+        d = std::make_unique<AppDelegate>();
+        d->launch();
+        opened.clear();
+    }
+    void TearDown() override {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *menu = qobject_cast<QMenu *>(w))
+                menu->hide();
+        d.reset();
+        Workspace::setUrlOpener({});
+    }
+    QMessageBox *openSheet() {
+        for (QMessageBox *s : d->window->findChildren<QMessageBox *>())
+            if (s->isVisible())
+                return s;
+        return nullptr;
+    }
+    void click(QObject *button) {
+        NotificationCenter::defaultCenter().postNotificationName(
+            QStringLiteral("MybuttonMouseDown"), button);
+    }
+    std::unique_ptr<AppDelegate> d;
+    QList<QUrl> opened;
+};
+} // namespace
+
+TEST_F(ClickRouter, ButtonsPopTheirMenusAndUnknownButtonsDoNothing) {
+    d->window->show();
+    click(d->importPhotobtn);
+    EXPECT_TRUE(d->importPhotoMenu->isVisible());
+    d->importPhotoMenu->hide();
+    click(d->sortLocalPhotoBtn);
+    EXPECT_TRUE(d->sortLocalPhotoMenu->isVisible());
+    d->sortLocalPhotoMenu->hide();
+
+    PRButton stranger(QStringLiteral("?"));
+    const bool modeBefore = d->blocalMode;
+    click(&stranger);
+    for (QMenu *m : {d->importPhotoMenu, d->sortLocalPhotoMenu, d->editExifMenu, d->removeExifMenu})
+        EXPECT_FALSE(m->isVisible());
+    EXPECT_EQ(d->blocalMode, modeBefore);
+
+    // The real mouse press reaches the router through the notification.
+    QTest::mousePress(d->importPhotobtn, Qt::LeftButton);
+    EXPECT_TRUE(d->importPhotoMenu->isVisible());
+}
+
+TEST_F(ClickRouter, LibraryModeWithoutDefaultLibraryOpensThePanelEachTime) {
+    d->window->show();
+    click(d->cameraphotoBtn);
+    EXPECT_FALSE(d->blocalMode);
+    EXPECT_TRUE(d->photolibView->isVisibleTo(d->window));
+    EXPECT_FALSE(d->localphotoView->isVisibleTo(d->window));
+    EXPECT_EQ(d->cameraphotoBtn->imageName(), "cameraphotodown.png");
+    EXPECT_EQ(d->localphotoBtn->imageName(), "localphotonom.png");
+    EXPECT_EQ(d->quickActionMenu->menu(), d->PhotolibQuickMenu);
+    ASSERT_TRUE(d->theOpenPanel);
+    EXPECT_EQ(d->theOpenPanel->windowTitle(), "Please select Photos Library to open.");
+    EXPECT_EQ(QDir(d->theOpenPanel->directory()).absolutePath(),
+              QDir(testHome() + "/Pictures").absolutePath());
+    d->theOpenPanel->reject();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(d->theOpenPanel);
+
+    click(d->photolibcameraphotoBtn);
+    ASSERT_TRUE(d->theOpenPanel);
+    d->theOpenPanel->reject();
+
+    click(d->photoliblocalphotoBtn);
+    EXPECT_TRUE(d->blocalMode);
+    EXPECT_TRUE(d->localphotoView->isVisibleTo(d->window));
+    EXPECT_EQ(d->quickActionMenu->menu(), d->removeExifMenu);
+    EXPECT_EQ(d->localphotoBtn->imageName(), "localphotodown.png");
+    // An empty list shows the drop pane.
+    EXPECT_TRUE(d->leftTipView->isVisibleTo(d->window));
+    EXPECT_FALSE(d->leftphotoScrView->isVisibleTo(d->window));
+}
+
+TEST_F(ClickRouter, LibraryModeDuringAScanOrAfterOneOnlySwapsTheView) {
+    d->window->show();
+    d->scanPhotoLibStart = true;
+    click(d->cameraphotoBtn);
+    EXPECT_TRUE(d->blocalMode); // untouched while the scan runs
+    EXPECT_EQ(d->quickActionMenu->menu(), d->removeExifMenu);
+    EXPECT_TRUE(d->photolibView->isVisibleTo(d->window));
+    EXPECT_FALSE(d->theOpenPanel);
+
+    d->scanPhotoLibStart = false;
+    d->scanComplete = true;
+    click(d->cameraphotoBtn);
+    EXPECT_FALSE(d->blocalMode);
+    EXPECT_FALSE(d->theOpenPanel); // a loaded library is not scanned again
+}
+
+TEST(LibraryLocation, CandidatesAreTriedInOrder) {
+    QTemporaryDir home;
+    DefaultPhotoLibrary none = findDefaultPhotoLibrary(home.path());
+    EXPECT_FALSE(none.exists);
+    EXPECT_TRUE(none.path.endsWith("/Pictures/iPhoto Library.photolibrary"));
+
+    QDir(home.path()).mkpath("Pictures/iPhoto Library.photolibrary");
+    DefaultPhotoLibrary iphoto = findDefaultPhotoLibrary(home.path());
+    EXPECT_TRUE(iphoto.exists);
+    EXPECT_TRUE(iphoto.path.endsWith("iPhoto Library.photolibrary"));
+    // An empty package lists nothing: it cannot be a library we may read.
+    EXPECT_FALSE(canListLibraryPackage(iphoto.path));
+    QFile(iphoto.path + "/AlbumData.xml").open(QIODevice::WriteOnly);
+    EXPECT_TRUE(canListLibraryPackage(iphoto.path));
+
+    QDir(home.path()).mkpath("Pictures/Photos Library.photoslibrary");
+    EXPECT_TRUE(findDefaultPhotoLibrary(home.path()).path.endsWith("Photos Library.photoslibrary"));
+}
+
+TEST_F(ClickRouter, ExitConfirmationCancelKeepsTheProgramRunning) {
+    d->window->show();
+    QObject other;
+    d->MyClosebuttonMouseDownHandle(&other);
+    EXPECT_EQ(openSheet(), nullptr);
+    d->MyClosebuttonMouseDownHandle(d->closedButton);
+    QMessageBox *sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->text(), "Are you sure you want to Exit ?");
+    ASSERT_EQ(sheet->buttons().size(), 2);
+    QAbstractButton *cancel = nullptr;
+    for (QAbstractButton *b : sheet->buttons())
+        if (b->text() == "Cancel")
+            cancel = b;
+    ASSERT_TRUE(cancel);
+    cancel->click();
+    EXPECT_TRUE(d->window->isVisible());
+    EXPECT_EQ(d->closedButton->property("imageName").toString(), "Close_Nom.png");
+}
+
+TEST_F(ClickRouter, AboutAndWebPages) {
+    EXPECT_FALSE(d->aboutWindow->isVisible());
+    d->ClickAbout();
+    EXPECT_TRUE(d->aboutWindow->isVisible());
+    d->CLICkProductGuide();
+    d->ClickProductVideoGuide();
+    d->CLICkSupport();
+    ASSERT_EQ(opened.size(), 3);
+    EXPECT_TRUE(opened[0].toString().endsWith("guide.html"));
+    EXPECT_TRUE(opened[2].toString().endsWith("support.html"));
+    EXPECT_NE(opened[0], opened[1]);
+}
+
+TEST_F(ClickRouter, MapWindowAndDoubleClick) {
+    d->window->show();
+    d->bMapPreview = false;
+    d->ShowMapAction();
+    QMessageBox *sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->text(), "No GPS Data");
+    EXPECT_EQ(sheet->informativeText(), "This photo does not contain GPS information.");
+    sheet->buttons().first()->click();
+    EXPECT_FALSE(d->mapWindow->isVisible());
+
+    QTemporaryDir dir;
+    const QString park = copyFixture("St James Park.jpg", dir.path());
+    d->appendLocalItem(makeLocalItem(park));
+    d->LoadImportedPhotsonMainThread();
+    d->localImageBrowserView->selectionModel()->select(d->localPhotoModel->index(0),
+                                                       QItemSelectionModel::ClearAndSelect);
+    ASSERT_TRUE(d->bMapPreview);
+    d->ShowMapAction();
+    d->ShowMapAction();
+    EXPECT_TRUE(d->mapWindow->isVisible());
+    EXPECT_NEAR(d->currentMapView->centerLatitude(), 51.503572, 1e-5);
+    EXPECT_EQ(d->currentMapView->annotationCount(), 2); // earlier pins stay
+
+    EXPECT_EQ(d->numberOfItemsInImageBrowser(d->localImageBrowserView), 1);
+    EXPECT_EQ(d->numberOfItemsInImageBrowser(nullptr), 0);
+    EXPECT_EQ(d->imageBrowser(d->localImageBrowserView, 5), nullptr);
+    d->imageBrowser(d->localImageBrowserView, AppDelegate::CellWasDoubleClicked{}, 0);
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0].toLocalFile(), park);
+    d->imageBrowser(d->imageBrowserView, AppDelegate::CellWasDoubleClicked{}, 0);
+    EXPECT_EQ(opened.size(), 1);
+}
