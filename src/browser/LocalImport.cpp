@@ -4,6 +4,7 @@
 
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
+#include "browser/FilesAndFoldersDialog.h"
 #include "browser/LocalPhotoModel.h"
 #include "browser/PRButton.h"
 #include "browser/core/LocalImport.h"
@@ -18,15 +19,21 @@
 
 namespace {
 QFileDialog *openImportPanel(AppDelegate &d, bool foldersToo, const QString &message) {
-    auto *panel = new QFileDialog(d.window, message);
+    QFileDialog *panel = foldersToo ? new FilesAndFoldersDialog(d.window, message)
+                                    : new QFileDialog(d.window, message);
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setWindowModality(Qt::WindowModal);
-    panel->setFileMode(QFileDialog::ExistingFiles);
-    // Qt's own dialog where folders are welcome too; choosing a folder there still needs a
-    // folder-accepting mode of ours.
-    panel->setOption(QFileDialog::DontUseNativeDialog, foldersToo);
+    if (!foldersToo)
+        panel->setFileMode(QFileDialog::ExistingFiles);
     d.theOpenPanel = panel;
     return panel;
+}
+
+// What the user chose: the folders too where the panel takes them.
+QStringList chosenPaths(QFileDialog *panel) {
+    if (auto *both = qobject_cast<FilesAndFoldersDialog *>(panel))
+        return both->chosenPaths();
+    return panel->selectedFiles();
 }
 
 } // namespace
@@ -68,10 +75,10 @@ void AppDelegate::openPanelDidEnd(QFileDialog *panel, int returnCode, void *) {
 }
 
 void AppDelegate::openPanelDidEnd1(QFileDialog *panel, int returnCode, void *) {
-    if (returnCode != 1 || !panel || panel->selectedFiles().isEmpty())
+    if (returnCode != 1 || !panel || chosenPaths(panel).isEmpty())
         return;
     showLocalBrowserPane();
-    importPhotosItemThreader(panel->selectedFiles());
+    importPhotosItemThreader(chosenPaths(panel));
     blocalMode = true;
 }
 
