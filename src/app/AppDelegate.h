@@ -236,12 +236,12 @@ class AppDelegate : public QObject {
              *remoMetaDataLocalBtn = nullptr, *importandExportBtn = nullptr,
              *localeditexifBtn = nullptr;
     // The mode buttons, one copy on each of the two views.
-    PRButton *localphotoBtn = nullptr, *photoliblocalphotoBtn = nullptr,
-             *cameraphotoBtn = nullptr, *photolibcameraphotoBtn = nullptr;
+    PRButton *localphotoBtn = nullptr, *photoliblocalphotoBtn = nullptr, *cameraphotoBtn = nullptr,
+             *photolibcameraphotoBtn = nullptr;
     PRButton *PhotolibQuickBtn = nullptr, *PhotolibEditExifBtn = nullptr;
     QMenu *editExifMenu = nullptr, *importPhotoMenu = nullptr, *issuePhotoMenu = nullptr,
-          *showPhotoTypeMenu = nullptr, *sortLocalPhotoMenu = nullptr,
-          *PhotolibQuickMenu = nullptr, *PhotolibEditExifMenu = nullptr;
+          *showPhotoTypeMenu = nullptr, *sortLocalPhotoMenu = nullptr, *PhotolibQuickMenu = nullptr,
+          *PhotolibEditExifMenu = nullptr;
     QTimer *scanGifTimer = nullptr;
     int scanGifStep = 0;
     QWidget *aboutWindow = nullptr;

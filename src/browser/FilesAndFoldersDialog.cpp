@@ -18,8 +18,8 @@ QStringList FilesAndFoldersDialog::selectedInView() const {
         if (!view || !view->isVisibleTo(this) || !view->selectionModel())
             continue;
         const auto *proxy = qobject_cast<const QSortFilterProxyModel *>(view->model());
-        const auto *files = qobject_cast<const QFileSystemModel *>(
-            proxy ? proxy->sourceModel() : view->model());
+        const auto *files =
+            qobject_cast<const QFileSystemModel *>(proxy ? proxy->sourceModel() : view->model());
         if (!files)
             continue;
         for (const QModelIndex &index : view->selectionModel()->selectedRows()) {

@@ -1,12 +1,13 @@
 #include "browser/LocalPhotoModel.h"
 
-#include "platform/core/ImageSource.h"
+#include "platform/core/Thumbnails.h"
 
 #include <QApplication>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QRunnable>
 #include <QStyle>
-#include <QtConcurrent/QtConcurrentRun>
+#include <QThreadPool>
 
 namespace {
 constexpr int kThumbSide = 170; // twice the cell, for sharp cells on dense screens
@@ -22,7 +23,7 @@ LocalPhotoModel::LocalPhotoModel(const QList<IKImageItemPtr> *items, QObject *pa
     : QAbstractListModel(parent), m_items(items) {}
 
 int LocalPhotoModel::rowCount(const QModelIndex &parent) const {
-    return parent.isValid() ? 0 : int(m_items->size());
+    return parent.isValid() ? 0 : int(std::min<qsizetype>(m_shownCount, m_items->size()));
 }
 
 QVariant LocalPhotoModel::data(const QModelIndex &index, int role) const {
@@ -49,8 +50,24 @@ QVariant LocalPhotoModel::data(const QModelIndex &index, int role) const {
 }
 
 void LocalPhotoModel::reload() {
-    beginResetModel();
-    endResetModel();
+    const int now = int(m_items->size());
+    // An append keeps the rows already shown: same count before, same first and last item.
+    const bool appended =
+        now > m_shownCount &&
+        (m_shownCount == 0 || (m_shownPrefix.size() == 2 && m_items->at(0) == m_shownPrefix[0] &&
+                               m_items->at(m_shownCount - 1) == m_shownPrefix[1]));
+    if (appended) {
+        beginInsertRows(QModelIndex(), m_shownCount, now - 1);
+        m_shownCount = now;
+        endInsertRows();
+    } else {
+        beginResetModel();
+        m_shownCount = now;
+        endResetModel();
+    }
+    m_shownPrefix.clear();
+    if (now > 0)
+        m_shownPrefix = {m_items->first(), m_items->last()};
 }
 
 void LocalPhotoModel::requestThumbnail(const QString &path) const {
@@ -58,8 +75,24 @@ void LocalPhotoModel::requestThumbnail(const QString &path) const {
         return;
     m_pending.insert(path);
     QPointer<const LocalPhotoModel> self(this);
-    (void)QtConcurrent::run([self, path] {
-        QImage thumb = ImageSource::fromPath(path).thumbnail(kThumbSide);
+    // Pools of our own, so pictures never wait behind other background work. Embedded
+    // previews are quick; whole HEVC or RAW decodes take a second and a hundred megabytes
+    // each, and decode on several threads themselves, so only two run at once.
+    static QThreadPool *quick = [] {
+        auto *p = new QThreadPool(qApp);
+        p->setMaxThreadCount(std::max(2, QThread::idealThreadCount()));
+        return p;
+    }();
+    static QThreadPool *slow = [] {
+        auto *p = new QThreadPool(qApp);
+        p->setMaxThreadCount(2);
+        return p;
+    }();
+    QThreadPool *pool = Thumbnails::isSlowToMake(path) ? slow : quick;
+    pool->start(QRunnable::create([self, path] {
+        QImage thumb = Thumbnails::cached(path);
+        if (thumb.isNull())
+            thumb = Thumbnails::make(path, kThumbSide);
         if (!thumb.isNull()) {
             // Drawn at the cell's size, kept sharp on dense screens.
             thumb =
@@ -79,5 +112,5 @@ void LocalPhotoModel::requestThumbnail(const QString &path) const {
                                         model->index(int(model->m_items->size()) - 1),
                                         {Qt::DecorationRole});
         });
-    });
+    }));
 }

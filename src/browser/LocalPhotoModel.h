@@ -17,8 +17,12 @@ class LocalPhotoModel : public QAbstractListModel {
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
-    // The list changed: show it again.
+    // The list changed: show it again. A list that only grew at its end gets its new rows
+    // inserted, so a long import does not lay the whole grid out once per item.
     void reload();
+    // Pictures made so far (for measurements).
+    int thumbnailsReady() const { return int(m_thumbnails.size()); }
+    int thumbnailsPending() const { return int(m_pending.size()); }
 
   private:
     void requestThumbnail(const QString &path) const;
@@ -26,4 +30,6 @@ class LocalPhotoModel : public QAbstractListModel {
     const QList<IKImageItemPtr> *m_items;
     mutable QCache<QString, QImage> m_thumbnails{2000};
     mutable QSet<QString> m_pending;
+    QList<IKImageItemPtr> m_shownPrefix; // first and last rows shown, to tell an append
+    int m_shownCount = 0;
 };

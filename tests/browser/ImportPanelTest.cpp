@@ -34,8 +34,8 @@ bool selectInView(QFileDialog *panel, const QStringList &names) {
             index = files->index(path);
             if (proxy)
                 index = proxy->mapFromSource(index);
-            view->selectionModel()->select(index, QItemSelectionModel::Select |
-                                                      QItemSelectionModel::Rows);
+            view->selectionModel()->select(index,
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
         }
         return true;
     }

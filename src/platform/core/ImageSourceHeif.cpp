@@ -1,5 +1,6 @@
 #include "platform/core/ImagePropertyTables.h"
 
+#include <QThread>
 #include <libheif/heif.h>
 
 #include <memory>
@@ -145,6 +146,8 @@ QImage heifThumbnail(const QByteArray &data, int maxSide) {
     Handle h = primary(ctx.get(), &error);
     if (!h)
         return {};
+    // A phone's grid picture is dozens of tiles: decode them side by side.
+    heif_context_set_max_decoding_threads(ctx.get(), std::max(4, QThread::idealThreadCount()));
     QImage image;
     heif_item_id thumbId = 0;
     if (heif_image_handle_get_list_of_thumbnail_IDs(h.get(), &thumbId, 1) == 1) {

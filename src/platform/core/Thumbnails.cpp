@@ -1,0 +1,95 @@
+#include "platform/core/Thumbnails.h"
+
+#include "app/core/FileTypes.h"
+#include "platform/core/ImageSource.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace {
+constexpr int kLargeSide = 256;
+
+QString cacheRoot() {
+    QString base = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.cache");
+    return base + QStringLiteral("/thumbnails");
+}
+
+QString fileUri(const QString &path) {
+    return QString::fromUtf8(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded());
+}
+
+QString mtimeText(const QString &path) {
+    return QString::number(QFileInfo(path).lastModified().toSecsSinceEpoch());
+}
+
+void store(const QString &path, const QImage &image) {
+    const QString target = Thumbnails::cachePathFor(path);
+    if (target.isEmpty() || path.startsWith(cacheRoot()))
+        return;
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    QFile::setPermissions(QFileInfo(target).absolutePath(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QImage tagged = image;
+    tagged.setText(QStringLiteral("Thumb::URI"), fileUri(path));
+    tagged.setText(QStringLiteral("Thumb::MTime"), mtimeText(path));
+    tagged.setText(QStringLiteral("Thumb::Size"), QString::number(QFileInfo(path).size()));
+    tagged.setText(QStringLiteral("Software"), QStringLiteral("Photo Kestry"));
+    // Written whole, then moved into place: a reader never sees half a thumbnail.
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    if (tagged.save(&file, "PNG"))
+        file.commit();
+    else
+        file.cancelWriting();
+}
+} // namespace
+
+QString Thumbnails::cachePathFor(const QString &path) {
+    if (path.isEmpty())
+        return {};
+    const QByteArray digest =
+        QCryptographicHash::hash(fileUri(path).toUtf8(), QCryptographicHash::Md5).toHex();
+    return cacheRoot() + QStringLiteral("/large/") + QString::fromLatin1(digest) +
+           QStringLiteral(".png");
+}
+
+QImage Thumbnails::cached(const QString &path) {
+    const QString file = cachePathFor(path);
+    if (file.isEmpty() || !QFileInfo::exists(file))
+        return {};
+    QImageReader reader(file, "PNG");
+    const QImage image = reader.read();
+    if (image.isNull() || image.text(QStringLiteral("Thumb::MTime")) != mtimeText(path) ||
+        image.text(QStringLiteral("Thumb::URI")) != fileUri(path))
+        return {};
+    return image;
+}
+
+bool Thumbnails::isSlowToMake(const QString &path) {
+    const QString ext = QFileInfo(path).suffix().toLower();
+    return ext == QLatin1String("heic") || ext == QLatin1String("heif") ||
+           GetRAWImageType(ext) >= 0 || GetViedoType(ext) >= 0;
+}
+
+QImage Thumbnails::make(const QString &path, int maxSide) {
+    QImage image = ImageSource::fromPath(path).thumbnail(std::max(maxSide, kLargeSide));
+    if (image.isNull())
+        return {};
+    if (image.width() > kLargeSide || image.height() > kLargeSide)
+        image = image.scaled(kLargeSide, kLargeSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    // A small embedded preview is good enough for our cells, but would lower the desktop's
+    // large thumbnails: only full-size ones are shared.
+    if (std::max(image.width(), image.height()) == kLargeSide)
+        store(path, image);
+    if (image.width() > maxSide || image.height() > maxSide)
+        image = image.scaled(maxSide, maxSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return image;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+// Thumbnails of local files, shared with the desktop: the freedesktop.org thumbnail cache
+// (~/.cache/thumbnails/large) is read first, and what we make is stored there, so a
+// file manager's thumbnails serve us and ours serve it.
+namespace Thumbnails {
+
+// The cache file for `path` (an absolute local path) in the "large" (256 px) folder.
+QString cachePathFor(const QString &path);
+// A cached thumbnail that is still current for the file (same modification time), or null.
+QImage cached(const QString &path);
+// Makes a thumbnail no larger than `maxSide` from the embedded preview or the pixels,
+// and stores it in the cache. Null for a file that is not a picture we can draw.
+QImage make(const QString &path, int maxSide);
+// Whether making the file's thumbnail means decoding a whole HEVC or RAW picture.
+bool isSlowToMake(const QString &path);
+
+} // namespace Thumbnails
