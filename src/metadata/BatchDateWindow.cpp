@@ -99,6 +99,10 @@ void buildBatchDateWindow(AppDelegate &d) {
     d.AddTimeBtn->setText(AppDelegate::tr("Add Time"));
     d.RemoveTimeBtn->setText(AppDelegate::tr("Subtract Time"));
     d.AddTimeBtn->setChecked(true);
+    // Their titles are white, as on the dark panels of the other windows.
+    amounts->setStyleSheet(QStringLiteral(
+        "QPushButton { background-color: #5a5554; border: 1px solid #2b2827; padding: 4px; }"
+        "QPushButton:checked { background-color: #2f6fb0; }"));
     amountGrid->addWidget(d.AddTimeBtn, 0, 0, 1, 3);
     amountGrid->addWidget(d.RemoveTimeBtn, 0, 3, 1, 3);
     const std::pair<QLineEdit * AppDelegate::*, QString> fields[] = {

@@ -4,6 +4,7 @@
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
 #include "browser/core/LocalImport.h"
+#include "metadata/core/DateCopies.h"
 #include "platform/ImageView.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
@@ -396,4 +397,78 @@ TEST_F(DateFeature, NothingSelectedShowsNoCompletionSheet) {
     d->ClickSetCameraDateFromFileNameAction();
     d->ClickCopyExifDateToCreateDateAction();
     EXPECT_EQ(openSheet(d->window), nullptr);
+}
+
+TEST_F(DateFeature, FixedDateWithoutSteppingAndReferenceOutsideLocalMode) {
+    const QString a = copy("wedding.jpg"), b = copy("Fritest.jpeg");
+    selectPhotos({a, b});
+    d->ChangeDateExifFromPhoto();
+    d->mutSetDatelab->setText("2019-08-07 06:05:04");
+    d->ClickMutiDateChangedSaveAction();
+    EXPECT_EQ(exifOriginal(out("wedding.jpg")), "2019:08:07 06:05:04");
+    EXPECT_EQ(exifOriginal(out("Fritest.jpeg")), "2019:08:07 06:05:04");
+
+    // The reference method changes local photos only.
+    QFile::remove(out("wedding.jpg"));
+    d->dateImageview->setImage(QPixmap(4, 4));
+    d->beforeorignalDatelab->setText("2019:08:07 06:05:04");
+    d->beforediginalDatelab->setText("2019:08:07 06:05:04");
+    d->afterorignalDatelab->setText("2019:08:08 06:05:04");
+    d->afterdiginalDatelab->setText("2019:08:08 06:05:04");
+    d->blocalMode = false;
+    d->ClickMutiDateChangedSaveAction();
+    d->blocalMode = true;
+    EXPECT_FALSE(QFile::exists(out("wedding.jpg")));
+    EXPECT_FALSE(d->mutiDateWindow->isVisible());
+    EXPECT_TRUE(d->beforeorignalDatelab->text().isEmpty());
+}
+
+TEST_F(DateFeature, ExiftoolSetsAllDatesOfOneFile) {
+    const QString w = copy("wedding.jpg");
+    EXPECT_TRUE(d->ChangeRawPhotoWithDate("2022-02-03 04:05:06", w));
+    const QJsonObject j = exiftoolJson(w);
+    EXPECT_EQ(j["EXIF:DateTimeOriginal"].toString(), "2022:02:03 04:05:06");
+    EXPECT_EQ(j["EXIF:CreateDate"].toString(), "2022:02:03 04:05:06");
+    EXPECT_EQ(j["EXIF:ModifyDate"].toString(), "2022:02:03 04:05:06");
+    const QByteArray before = digestOf(w);
+    EXPECT_FALSE(d->ChangeRawPhotoWithDate("soon", w));
+    EXPECT_EQ(digestOf(w), before);
+    EXPECT_FALSE(d->runExifToolCommandWithArguments(
+        {"-AllDates=2022:01:01 00:00:00", dir.filePath("missing.jpg")}));
+}
+
+TEST(DateCopies, FreshCopiesAndSafeReplacement) {
+    QTemporaryDir dir;
+    const QString src = copyFixture("wedding.jpg", dir.path());
+    const QString outPath = dir.filePath("out/sub/wedding.jpg");
+    QDir().mkpath(dir.filePath("out/sub"));
+    QFile stale(outPath);
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write("old");
+    stale.close();
+    const DateCopyOutcome c =
+        copyPhotoWithDates(src, outPath, local(2000, 1, 2, 3, 4, 5), QDateTime(), false);
+    ASSERT_TRUE(c.written) << c.error.toStdString();
+    EXPECT_EQ(digestOf(outPath), digestOf(src));
+    EXPECT_EQ(FileDates::creationDate(outPath), local(2000, 1, 2, 3, 4, 5));
+
+    // No copy: the original stays.
+    QString why;
+    EXPECT_FALSE(replaceOriginalWithCopy(dir.filePath("none.jpg"), src, &why));
+    EXPECT_TRUE(QFile::exists(src));
+    // A copy never lands on its own source.
+    EXPECT_FALSE(copyPhotoWithDates(src, src, QDateTime(), QDateTime(), false).written);
+    EXPECT_EQ(digestOf(src), digestOf(fixturePath("wedding.jpg")));
+
+    EXPECT_EQ(
+        importedFolderOutputPath("/store", "/home/u/Pictures/Trip/day1/a.jpg", "/home/u/Pictures"),
+        "/store/Trip/day1/a.jpg");
+    auto item = [](const QString &p) {
+        auto i = std::make_shared<IKImageItem>();
+        i->filePath = p;
+        i->fileName = QFileInfo(p).fileName();
+        return i;
+    };
+    EXPECT_EQ(dateCopyOutputPaths({item("/a/x.jpg"), item("/b/x.jpg")}, "/s"),
+              (QStringList{"/s/x.jpg", "/s/x (2).jpg"}));
 }
