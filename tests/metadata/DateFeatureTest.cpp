@@ -16,6 +16,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -471,4 +472,39 @@ TEST(DateCopies, FreshCopiesAndSafeReplacement) {
     };
     EXPECT_EQ(dateCopyOutputPaths({item("/a/x.jpg"), item("/b/x.jpg")}, "/s"),
               (QStringList{"/s/x.jpg", "/s/x (2).jpg"}));
+}
+
+TEST_F(DateFeature, ReferencePhotoFromThePanelIsClearedOnReset) {
+    const QString park = copy("St James Park.jpg");
+    selectPhotos({park, copy("wedding.jpg")});
+    d->ChangeDateExifFromPhoto();
+    QFileDialog panel;
+    panel.setOption(QFileDialog::DontUseNativeDialog);
+    panel.setDirectory(dir.path());
+    panel.selectFile(park);
+    ASSERT_EQ(panel.selectedFiles().value(0), park);
+    d->openPanelDidEnd3(&panel, 0);
+    EXPECT_TRUE(d->dateImageview->image().isNull()); // cancel takes nothing
+    d->openPanelDidEnd3(&panel, 1);
+    EXPECT_FALSE(d->dateImageview->image().isNull());
+    EXPECT_EQ(d->beforeorignalDatelab->text(), "2018:10:13 09:18:12");
+    EXPECT_EQ(d->beforediginalDatelab->text(), "2018:10:13 09:18:12");
+    EXPECT_TRUE(d->dateChoosePhotoBtn->isHidden());
+    EXPECT_EQ(d->currentChooseFilePath, park);
+    d->ChangeDateExifFromPhoto();
+    EXPECT_TRUE(d->dateImageview->image().isNull());
+    EXPECT_TRUE(d->beforeorignalDatelab->text().isEmpty());
+    EXPECT_FALSE(d->dateChoosePhotoBtn->isHidden());
+}
+
+TEST_F(DateFeature, CancelClosesTheWindowOfTheSelection) {
+    selectPhotos({copy("wedding.jpg"), copy("Fritest.jpeg")});
+    d->ChangeDateExifFromPhoto();
+    d->changeDateWindow->show();
+    d->ClickDateChangedCancelAction();
+    EXPECT_FALSE(d->mutiDateWindow->isVisible());
+    EXPECT_TRUE(d->changeDateWindow->isVisible());
+    selectPhotos({copy("St James Park.jpg")});
+    d->ClickDateChangedCancelAction();
+    EXPECT_FALSE(d->changeDateWindow->isVisible());
 }
