@@ -102,7 +102,10 @@ void AppDelegate::ClickCopyExifDateToCreateDateAction() {
     for (qsizetype i = 0; i < items.size(); ++i) {
         const IKImageItemPtr &item = items[i];
         if (GetViedoType(item->filePath) >= 0) {
-            written += CopyVideoExifdataWithItem(item) ? 1 : 0;
+            if (CopyVideoExifdataWithItem(item))
+                ++written;
+            else
+                failures << QStringLiteral("%1: %2").arg(nameOf(item), tr("cannot be copied"));
             continue;
         }
         const QString output =
