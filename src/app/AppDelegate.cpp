@@ -98,6 +98,8 @@ void AppDelegate::loadWindowDescription() {
     buildCameraWindow(*this);
     buildLensWindow(*this);
     buildBatchDateWindow(*this);
+    // Date features.
+    buildSingleDateWindow(*this);
     buildRenameWindow(*this);
     buildBatchTitleWindow(*this);
     buildXmpMergeWindow(*this);

@@ -332,6 +332,45 @@ class AppDelegate : public QObject {
     // Everything a window builder creates without a parent window is owned here.
     QList<QWidget *> ownedWindows;
 
+    // Date features.
+    // Single date window and the opening of both date windows.
+    void ShowChangeDateWindow();
+    void ChangeDateExifFromPhoto();
+    void ClickDateChangedSaveAction();
+    void ClickCreatedDateChangedSaveAction();
+    void ClickDateChangedCancelAction();
+    // Batch date window.
+    void ClickAddTimeAction();
+    void ClickRemoveTimeAction();
+    void ChoosePhotosAction();
+    void openPanelDidEnd3(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    void ClickMutiDateChangedCancelAction();
+    void ClickMutiDateChangedSaveAction();
+    void ClickMutiCreatedDateChangedSaveAction();
+    // Dates from file names and date copies.
+    void ClickSetCameraDateFromFileNameAction();
+    void ClickCopyExifDateToCreateDateAction();
+    // Returns whether the copy was written.
+    bool CopyVideoExifdataWithItem(const IKImageItemPtr &item);
+    void ClickCopyCreatedDateToCameraDateAction();
+    void ClickCopyCreatedDateToModifyDateAction();
+    void ClickCopyModiyDateToCreateDateAction();
+    bool ChangeRawPhotoWithDate(const QString &dateText, const QString &path);
+    bool runExifToolCommandWithArguments(const QStringList &arguments);
+    // Puts the batch window's texts back to empty (the reference photo goes too).
+    void resetMutiDateWindowTexts();
+    QWidget *changeDateWindow = nullptr;
+    QLineEdit *orignalDatelab = nullptr, *diginalDatelab = nullptr;
+    QLabel *EditDateHeadInfolab = nullptr;
+    QLineEdit *mutSetDatelab = nullptr, *beforeorignalDatelab = nullptr,
+              *beforediginalDatelab = nullptr, *afterorignalDatelab = nullptr,
+              *afterdiginalDatelab = nullptr;
+    QLineEdit *yearVaulab = nullptr, *monthVaulab = nullptr, *dayVaulab = nullptr,
+              *hourVaulab = nullptr, *minuVaulab = nullptr, *secVaulab = nullptr;
+    QCheckBox *AddDateNumBtn = nullptr;
+    QLineEdit *AddDateNumlab = nullptr;
+    // End of date features.
+
   private:
     void loadWindowDescription();
     void restoreSettings();

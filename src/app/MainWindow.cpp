@@ -291,6 +291,27 @@ void buildMenus(AppDelegate &d, QMainWindow *w) {
     actions->addSeparator();
     QAction *lens = actions->addAction(AppDelegate::tr("Change Lens Make and Model…"));
     QObject::connect(lens, &QAction::triggered, &d, &AppDelegate::ShowCameLensModel);
+    // Date features.
+    {
+        QMenu *dates = actions->addMenu(AppDelegate::tr("Dates"));
+        dates->setObjectName(QStringLiteral("changePhotoDateMenu"));
+        const std::pair<QString, void (AppDelegate::*)()> dateActions[] = {
+            {AppDelegate::tr("Change Date…"), &AppDelegate::ShowChangeDateWindow},
+            {AppDelegate::tr("Batch Change Dates…"), &AppDelegate::ChangeDateExifFromPhoto},
+            {AppDelegate::tr("Camera Date from File Name"),
+             &AppDelegate::ClickSetCameraDateFromFileNameAction},
+            {AppDelegate::tr("Copy Camera Date to File Dates"),
+             &AppDelegate::ClickCopyExifDateToCreateDateAction},
+            {AppDelegate::tr("Copy Creation Date to Camera Date"),
+             &AppDelegate::ClickCopyCreatedDateToCameraDateAction},
+            {AppDelegate::tr("Copy Creation Date to Modification Date"),
+             &AppDelegate::ClickCopyCreatedDateToModifyDateAction},
+            {AppDelegate::tr("Copy Modification Date to Creation Date"),
+             &AppDelegate::ClickCopyModiyDateToCreateDateAction},
+        };
+        for (const auto &[title, action] : dateActions)
+            QObject::connect(dates->addAction(title), &QAction::triggered, &d, action);
+    }
     d.removeExifMenu = new QMenu(AppDelegate::tr("Remove Metadata"), w);
     d.importandExportMenu = new QMenu(AppDelegate::tr("Import and Export Metadata"), w);
     d.quickActionMenu = actions->addAction(AppDelegate::tr("Remove Metadata"));

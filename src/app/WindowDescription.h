@@ -16,6 +16,8 @@ void buildPreferencesWindow(AppDelegate &d);         // app/PreferencesWindow.cp
 void buildCameraWindow(AppDelegate &d);              // browser/CameraWindow.cpp
 void buildLensWindow(AppDelegate &d);                // metadata/LensWindow.cpp
 void buildBatchDateWindow(AppDelegate &d);           // metadata/BatchDateWindow.cpp
+// Date features.
+void buildSingleDateWindow(AppDelegate &d); // metadata/SingleDateWindow.cpp
 void buildRenameWindow(AppDelegate &d);              // batch/RenameWindow.cpp
 void buildBatchTitleWindow(AppDelegate &d);          // batch/BatchTitleWindow.cpp
 void buildXmpMergeWindow(AppDelegate &d);            // batch/XmpMergeWindow.cpp

@@ -1,24 +1,156 @@
-// The batch date window.
+// The batch date window: a reference shift, a fixed date with steps, or amounts added or
+// subtracted, saved into the metadata or into the file dates.
 #include "app/AppDelegate.h"
 #include "app/WindowDescription.h"
 
 #include "platform/ImageView.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+
+namespace {
+QLineEdit *dateField(QWidget *parent, QLineEdit *&outlet, const char *name) {
+    outlet = new QLineEdit(parent);
+    outlet->setObjectName(QLatin1String(name));
+    outlet->setPlaceholderText(QStringLiteral("YYYY:MM:DD HH:MM:SS"));
+    return outlet;
+}
+#define PK_DATE_FIELD(parent, d, member) dateField((parent), (d).member, #member)
+} // namespace
 
 void buildBatchDateWindow(AppDelegate &d) {
     QVBoxLayout *column = newColumnWindow(d, d.mutiDateWindow, "mutiDateWindow",
                                           AppDelegate::tr("Batch Change Dates"));
     QWidget *w = d.mutiDateWindow;
+    d.EditDateHeadInfolab = new QLabel(w);
+    d.EditDateHeadInfolab->setObjectName(QStringLiteral("EditDateHeadInfolab"));
+    d.EditDateHeadInfolab->setWordWrap(true);
+    column->addWidget(d.EditDateHeadInfolab);
+
+    // Method 1: the reference photo and its dates before and after.
+    auto *reference = new QGroupBox(AppDelegate::tr("1. Shift by a reference photo"), w);
+    auto *refRow = new QHBoxLayout(reference);
     PK_OUTLET(column, w, d, dateCustomView);
+    column->removeWidget(d.dateCustomView);
+    d.dateCustomView->setParent(reference);
     d.dateCustomView->setMinimumSize(160, 120);
+    auto *stack = new QGridLayout(d.dateCustomView);
+    stack->setContentsMargins(0, 0, 0, 0);
     d.dateChoosePhotoBtn = new QPushButton(AppDelegate::tr("Choose a photo"), d.dateCustomView);
     d.dateChoosePhotoBtn->setObjectName(QStringLiteral("dateChoosePhotoBtn"));
     d.dateImageview = new PKImageView(d.dateCustomView);
     d.dateImageview->setObjectName(QStringLiteral("dateImageview"));
+    d.dateImageview->hide();
+    stack->addWidget(d.dateImageview, 0, 0);
+    stack->addWidget(d.dateChoosePhotoBtn, 0, 0, Qt::AlignCenter);
+    refRow->addWidget(d.dateCustomView);
+    auto *refForm = new QFormLayout;
+    refForm->addRow(AppDelegate::tr("Original date now:"),
+                    PK_DATE_FIELD(reference, d, beforeorignalDatelab));
+    refForm->addRow(AppDelegate::tr("Digitized date now:"),
+                    PK_DATE_FIELD(reference, d, beforediginalDatelab));
+    refForm->addRow(AppDelegate::tr("New original date:"),
+                    PK_DATE_FIELD(reference, d, afterorignalDatelab));
+    refForm->addRow(AppDelegate::tr("New digitized date:"),
+                    PK_DATE_FIELD(reference, d, afterdiginalDatelab));
+    refRow->addLayout(refForm);
+    column->addWidget(reference);
+
+    // Method 2: one date, optionally stepped from photo to photo.
+    auto *fixed = new QGroupBox(AppDelegate::tr("2. Set one date"), w);
+    auto *fixedColumn = new QVBoxLayout(fixed);
+    fixedColumn->addWidget(PK_DATE_FIELD(fixed, d, mutSetDatelab));
+    auto *stepRow = new QHBoxLayout;
+    d.AddDateNumBtn = new QCheckBox(AppDelegate::tr("Add to each next photo:"), fixed);
+    d.AddDateNumBtn->setObjectName(QStringLiteral("AddDateNumBtn"));
+    d.AddDateNumlab = new QLineEdit(QStringLiteral("1"), fixed);
+    d.AddDateNumlab->setObjectName(QStringLiteral("AddDateNumlab"));
+    d.AddDateNumlab->setMaximumWidth(80);
     PK_OUTLET(column, w, d, AddDateUnitBtn);
+    column->removeWidget(d.AddDateUnitBtn);
+    d.AddDateUnitBtn->setParent(fixed);
+    d.AddDateUnitBtn->addItems(
+        {QStringLiteral("Second"), QStringLiteral("Minute"), QStringLiteral("Hour")});
+    stepRow->addWidget(d.AddDateNumBtn);
+    stepRow->addWidget(d.AddDateNumlab);
+    stepRow->addWidget(d.AddDateUnitBtn);
+    stepRow->addStretch(1);
+    fixedColumn->addLayout(stepRow);
+    column->addWidget(fixed);
+
+    // Method 3: amounts added to or subtracted from each photo's own date.
+    auto *amounts = new QGroupBox(AppDelegate::tr("3. Add or subtract time"), w);
+    auto *amountGrid = new QGridLayout(amounts);
     PK_OUTLET(column, w, d, AddTimeBtn);
     PK_OUTLET(column, w, d, RemoveTimeBtn);
+    for (QPushButton *box : {d.AddTimeBtn, d.RemoveTimeBtn}) {
+        column->removeWidget(box);
+        box->setParent(amounts);
+        box->setCheckable(true);
+    }
+    d.AddTimeBtn->setText(AppDelegate::tr("Add Time"));
+    d.RemoveTimeBtn->setText(AppDelegate::tr("Subtract Time"));
+    d.AddTimeBtn->setChecked(true);
+    // Their titles are white, as on the dark panels of the other windows.
+    amounts->setStyleSheet(QStringLiteral(
+        "QPushButton { background-color: #5a5554; border: 1px solid #2b2827; padding: 4px; }"
+        "QPushButton:checked { background-color: #2f6fb0; }"));
+    amountGrid->addWidget(d.AddTimeBtn, 0, 0, 1, 3);
+    amountGrid->addWidget(d.RemoveTimeBtn, 0, 3, 1, 3);
+    const std::pair<QLineEdit * AppDelegate::*, QString> fields[] = {
+        {&AppDelegate::yearVaulab, AppDelegate::tr("Years")},
+        {&AppDelegate::monthVaulab, AppDelegate::tr("Months")},
+        {&AppDelegate::dayVaulab, AppDelegate::tr("Days")},
+        {&AppDelegate::hourVaulab, AppDelegate::tr("Hours")},
+        {&AppDelegate::minuVaulab, AppDelegate::tr("Minutes")},
+        {&AppDelegate::secVaulab, AppDelegate::tr("Seconds")},
+    };
+    static const char *names[] = {"yearVaulab", "monthVaulab", "dayVaulab",
+                                  "hourVaulab", "minuVaulab",  "secVaulab"};
+    int i = 0;
+    for (const auto &[member, label] : fields) {
+        QLineEdit *field = new QLineEdit(amounts);
+        field->setObjectName(QLatin1String(names[i]));
+        field->setValidator(new QIntValidator(-1000000, 1000000, field));
+        field->setMaximumWidth(70);
+        d.*member = field;
+        amountGrid->addWidget(new QLabel(label, amounts), 1, i);
+        amountGrid->addWidget(field, 2, i);
+        ++i;
+    }
+    column->addWidget(amounts);
+
+    auto *buttons = new QHBoxLayout;
+    auto *cancel = new QPushButton(AppDelegate::tr("Cancel"), w);
+    cancel->setObjectName(QStringLiteral("ClickMutiDateChangedCancelAction"));
+    auto *fileDates = new QPushButton(AppDelegate::tr("Change File Dates"), w);
+    fileDates->setObjectName(QStringLiteral("ClickMutiCreatedDateChangedSaveAction"));
+    auto *save = new QPushButton(AppDelegate::tr("Change Photo Dates"), w);
+    save->setObjectName(QStringLiteral("ClickMutiDateChangedSaveAction"));
+    save->setDefault(true);
+    buttons->addStretch(1);
+    buttons->addWidget(cancel);
+    buttons->addWidget(fileDates);
+    buttons->addWidget(save);
+    column->addLayout(buttons);
     column->addStretch(1);
+
+    QObject::connect(d.dateChoosePhotoBtn, &QPushButton::clicked, &d,
+                     &AppDelegate::ChoosePhotosAction);
+    QObject::connect(d.AddTimeBtn, &QPushButton::clicked, &d, &AppDelegate::ClickAddTimeAction);
+    QObject::connect(d.RemoveTimeBtn, &QPushButton::clicked, &d,
+                     &AppDelegate::ClickRemoveTimeAction);
+    QObject::connect(cancel, &QPushButton::clicked, &d,
+                     &AppDelegate::ClickMutiDateChangedCancelAction);
+    QObject::connect(fileDates, &QPushButton::clicked, &d,
+                     &AppDelegate::ClickMutiCreatedDateChangedSaveAction);
+    QObject::connect(save, &QPushButton::clicked, &d, &AppDelegate::ClickMutiDateChangedSaveAction);
 }

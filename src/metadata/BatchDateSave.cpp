@@ -1,0 +1,271 @@
+// The saves of the batch date window: into the photos' metadata, or into their file dates.
+#include "app/AppDelegate.h"
+
+#include "app/core/SharedHelpers.h"
+#include "metadata/DateFeatureSupport.h"
+#include "metadata/core/DateArithmetic.h"
+#include "metadata/core/DateCopies.h"
+#include "metadata/core/FileDateRules.h"
+#include "platform/core/FileDates.h"
+#include "platform/core/Workspace.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDebug>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <memory>
+
+using namespace datefeature;
+
+namespace {
+
+struct Amounts {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    bool add = true;
+};
+
+Amounts readAmounts(const AppDelegate &d) {
+    Amounts a;
+    a.year = intValue(d.yearVaulab);
+    a.month = intValue(d.monthVaulab);
+    a.day = intValue(d.dayVaulab);
+    a.hour = intValue(d.hourVaulab);
+    a.minute = intValue(d.minuVaulab);
+    a.second = intValue(d.secVaulab);
+    a.add = d.AddTimeBtn && d.AddTimeBtn->isChecked();
+    return a;
+}
+
+// The moved date, through the text form the calendar operations give.
+QDateTime moveByAmounts(const QDateTime &base, const Amounts &a) {
+    const QString text =
+        a.add ? AddTimeIntwithDate(base, a.year, a.month, a.day, a.hour, a.minute, a.second)
+              : SubTimeIntwithDate(base, a.year, a.month, a.day, a.hour, a.minute, a.second);
+    qInfo().noquote() << QStringLiteral("%1=").arg(text);
+    return parseMetadataDate(text);
+}
+
+// The reference shift: the four dates must all be dates.
+struct Shift {
+    qint64 original = 0, digitized = 0;
+    bool valid = false;
+};
+
+Shift readShift(const AppDelegate &d) {
+    Shift s;
+    const QDateTime bo = parseMetadataDate(text(d.beforeorignalDatelab).trimmed());
+    const QDateTime bg = parseMetadataDate(text(d.beforediginalDatelab).trimmed());
+    const QDateTime ao = parseMetadataDate(text(d.afterorignalDatelab).trimmed());
+    const QDateTime ag = parseMetadataDate(text(d.afterdiginalDatelab).trimmed());
+    if (!bo.isValid() || !ao.isValid() || !ag.isValid())
+        return s;
+    s.original = bo.secsTo(ao);
+    // A reference without a digitized date moves its digitized date like the original.
+    s.digitized = bg.isValid() ? bg.secsTo(ag) : s.original;
+    s.valid = true;
+    return s;
+}
+
+// The fixed date of each photo, stepped by its place in the job.
+QList<QDateTime> fixedDates(const AppDelegate &d, const QDateTime &start, qsizetype count) {
+    QList<QDateTime> dates;
+    const bool stepping = d.AddDateNumBtn && d.AddDateNumBtn->isChecked();
+    const qint64 number = int64Value(d.AddDateNumlab);
+    const QString unit = d.AddDateUnitBtn ? d.AddDateUnitBtn->currentText() : QString();
+    for (qsizetype k = 0; k < count; ++k)
+        dates << (stepping ? start.addSecs(stepSeconds(number, k, unit)) : start);
+    return dates;
+}
+
+void setAllDateTags(QVariantMap &working, const QDateTime &original, const QDateTime &digitized) {
+    setCameraDateTags(working, exifDateText(original), exifDateText(digitized));
+    setIptcDates(working, original);
+}
+
+QString nameOf(const IKImageItemPtr &item) {
+    return QFileInfo(item->filePath).fileName();
+}
+
+} // namespace
+
+void AppDelegate::ClickMutiDateChangedSaveAction() {
+    const BatchMethod method = chosenBatchMethod(*this);
+    const QList<IKImageItemPtr> items = selectedLocalItems();
+    const bool overwrite = overwriteOn(*this);
+    auto table = std::make_shared<PhotoDateTable>();
+    WriteRecipeOptions options;
+    options.verify = true;
+    options.dates = WriteRecipeOptions::Dates::Keep;
+    WriteRecipeReport report;
+    QStringList failures;
+    bool revealEach = false;
+
+    if (method == BatchMethod::Reference) {
+        const Shift shift = readShift(*this);
+        if (!CheckDateFormatWithDateString(text(afterdiginalDatelab).trimmed()) || !shift.valid) {
+            showInvalidDateAlert(*this, mutiDateWindow);
+            return;
+        }
+        if (blocalMode) {
+            options.change = [shift, table](QVariantMap &working, const IKImageItem &item) {
+                const QVariantMap exif = subDictionary(working, QStringLiteral("{Exif}"));
+                QString o = exif.value(QStringLiteral("DateTimeOriginal")).toString();
+                QString g = exif.value(QStringLiteral("DateTimeDigitized")).toString();
+                if (o.isEmpty())
+                    o = g;
+                if (g.isEmpty())
+                    g = o;
+                QDateTime original = parseMetadataDate(o), digitized = parseMetadataDate(g);
+                if (o.isEmpty()) {
+                    original = FileDates::creationDate(item.filePath);
+                    digitized = FileDates::modificationDate(item.filePath);
+                }
+                if (!original.isValid())
+                    return false; // nothing to shift: no date tag gets a non-date
+                if (!digitized.isValid())
+                    digitized = original;
+                const QDateTime newOriginal = original.addSecs(shift.original);
+                const QDateTime newDigitized = digitized.addSecs(shift.digitized);
+                qInfo().noquote() << QStringLiteral("%1=").arg(exifDateText(newOriginal));
+                setAllDateTags(working, newOriginal, newDigitized);
+                table->put(&item, {newOriginal, newDigitized});
+                return true;
+            };
+            report = runWriteRecipe(items, storagelocation, overwrite, options);
+        }
+    } else if (method == BatchMethod::Fixed) {
+        const QDateTime start = parseMetadataDate(text(mutSetDatelab).trimmed());
+        if (!start.isValid()) {
+            showInvalidDateAlert(*this, mutiDateWindow);
+            return;
+        }
+        const QList<QDateTime> dates = fixedDates(*this, start, items.size());
+        for (qsizetype k = 0; k < items.size(); ++k)
+            table->put(items[k].get(), {dates[k], dates[k]});
+        options.change = [table](QVariantMap &working, const IKImageItem &item) {
+            const QDateTime date = table->get(&item).creation;
+            setAllDateTags(working, date, date);
+            return true;
+        };
+        report = runWriteRecipe(items, storagelocation, overwrite, options);
+        revealEach = true;
+    } else {
+        const Amounts amounts = readAmounts(*this);
+        auto unchanged = std::make_shared<PhotoDateTable>();
+        options.change = [amounts, table, unchanged](QVariantMap &working,
+                                                     const IKImageItem &item) {
+            const QString text = subDictionary(working, QStringLiteral("{Exif}"))
+                                     .value(QStringLiteral("DateTimeOriginal"))
+                                     .toString();
+            const QDateTime base = parseMetadataDate(text);
+            const QDateTime moved = base.isValid() ? moveByAmounts(base, amounts) : QDateTime();
+            if (!moved.isValid()) {
+                // No date to move: the photo is copied as it is, below.
+                unchanged->put(&item, {FileDates::creationDate(item.filePath), {}});
+                return false;
+            }
+            setAllDateTags(working, moved, moved);
+            table->put(&item, {moved, moved});
+            return true;
+        };
+        report = runWriteRecipe(items, storagelocation, overwrite, options);
+        // Photos without an original date: a plain copy dated by the original's creation.
+        const QStringList outputs = dateCopyOutputPaths(items, storagelocation);
+        for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i) {
+            WriteRecipeResult &r = report.photos[i];
+            if (r.written)
+                continue;
+            const QDateTime created = unchanged->get(items[i].get()).creation;
+            if (!created.isValid() && r.error != QLatin1String("nothing to change"))
+                continue;
+            if (!created.isValid()) {
+                r.error = QStringLiteral("has no date to move");
+                continue;
+            }
+            const DateCopyOutcome c =
+                copyPhotoWithDates(items[i]->filePath, outputs[i], created, created, overwrite);
+            r.written = c.written;
+            r.outputPath = c.finalPath;
+            r.error = c.error;
+            if (c.written && report.revealPath.isEmpty()) {
+                report.revealPath = c.finalPath;
+                report.revealRoot =
+                    overwrite ? QFileInfo(c.finalPath).absolutePath() : storagelocation;
+            }
+        }
+    }
+
+    failures = report.notWritten() + applyPhotoDates(items, report, *table);
+    if (revealEach) {
+        for (const WriteRecipeResult &r : report.photos)
+            if (r.written)
+                Workspace::selectFile(r.outputPath, QFileInfo(r.outputPath).absolutePath());
+        finishJob(*this, QString(), QString(), report.writtenCount(), failures, false);
+    } else {
+        finishJob(*this, report.revealPath, report.revealRoot, report.writtenCount(), failures,
+                  false);
+    }
+    resetMutiDateWindowTexts();
+    mutiDateWindow->hide();
+}
+
+void AppDelegate::ClickMutiCreatedDateChangedSaveAction() {
+    const BatchMethod method = chosenBatchMethod(*this);
+    const QList<IKImageItemPtr> items = selectedLocalItems();
+    QList<QDateTime> dates; // one per item; invalid: the photo is not copied
+    QStringList failures;
+
+    if (method == BatchMethod::Reference) {
+        const Shift shift = readShift(*this);
+        if (!CheckDateFormatWithDateString(text(afterdiginalDatelab).trimmed()) || !shift.valid) {
+            showInvalidDateAlert(*this, mutiDateWindow);
+            return;
+        }
+        for (const IKImageItemPtr &item : items) {
+            const QDateTime created = FileDates::creationDate(item->filePath);
+            dates << (blocalMode && created.isValid() ? created.addSecs(shift.original)
+                                                      : QDateTime());
+        }
+    } else if (method == BatchMethod::Fixed) {
+        const QDateTime start = parseMetadataDate(text(mutSetDatelab).trimmed());
+        if (!start.isValid()) {
+            showInvalidDateAlert(*this, mutiDateWindow);
+            return;
+        }
+        dates = fixedDates(*this, start, items.size());
+    } else {
+        const Amounts amounts = readAmounts(*this);
+        for (const IKImageItemPtr &item : items) {
+            const QDateTime created = FileDates::creationDate(item->filePath);
+            dates << (created.isValid() ? moveByAmounts(created, amounts) : QDateTime());
+        }
+    }
+
+    const bool overwrite = overwriteOn(*this);
+    const QStringList outputs = dateCopyOutputPaths(items, storagelocation);
+    QString revealPath, revealRoot;
+    int written = 0;
+    const bool deviceReference = method == BatchMethod::Reference && !blocalMode;
+    for (qsizetype i = 0; i < items.size() && !deviceReference; ++i) {
+        if (!dates[i].isValid()) {
+            failures << QStringLiteral("%1: %2").arg(nameOf(items[i]),
+                                                     tr("has no creation date to start from"));
+            continue;
+        }
+        const DateCopyOutcome c =
+            copyPhotoWithDates(items[i]->filePath, outputs[i], dates[i], dates[i], overwrite);
+        if (!c.written) {
+            failures << QStringLiteral("%1: %2").arg(nameOf(items[i]), c.error);
+            continue;
+        }
+        if (++written == 1) {
+            revealPath = c.finalPath;
+            revealRoot = overwrite ? QFileInfo(c.finalPath).absolutePath() : storagelocation;
+        }
+    }
+    resetMutiDateWindowTexts();
+    mutiDateWindow->hide();
+    finishJob(*this, revealPath, revealRoot, written, failures);
+}

@@ -1,0 +1,241 @@
+// Dates from file names and the copies of one date of a photo into another place.
+#include "app/AppDelegate.h"
+
+#include "app/core/FileTypes.h"
+#include "app/core/RawTemporary.h"
+#include "app/core/SharedHelpers.h"
+#include "metadata/DateFeatureSupport.h"
+#include "metadata/core/DateArithmetic.h"
+#include "metadata/core/DateCopies.h"
+#include "metadata/core/FileDateRules.h"
+#include "metadata/core/FileNameDate.h"
+#include "platform/core/Exiv2Support.h"
+#include "platform/core/FileDates.h"
+#include "platform/core/ImageSource.h"
+#include "platform/core/VideoMetadata.h"
+#include "platform/core/Workspace.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QFileInfo>
+#include <memory>
+
+using namespace datefeature;
+
+namespace {
+
+QString nameOf(const IKImageItemPtr &item) {
+    return QFileInfo(item->filePath).fileName();
+}
+
+// The camera date of a photo: the first valid of "DateTimeOriginal" and "DateTimeDigitized";
+// without either tag, TIFF "DateTime"; without that too, the file's creation date.
+QDateTime cameraDateOf(const QVariantMap &properties, const QString &sourcePath) {
+    const QVariantMap exif = subDictionary(properties, QStringLiteral("{Exif}"));
+    const QString o = exif.value(QStringLiteral("DateTimeOriginal")).toString();
+    const QString g = exif.value(QStringLiteral("DateTimeDigitized")).toString();
+    if (!o.isEmpty() || !g.isEmpty()) {
+        for (const QString &t : {o, g})
+            if (CheckDateFormatWithDateString(t))
+                return ConvertDateWithDateString(t);
+        return {}; // tags that hold no date give none
+    }
+    const QString tiff = subDictionary(properties, QStringLiteral("{TIFF}"))
+                             .value(QStringLiteral("DateTime"))
+                             .toString();
+    if (!tiff.isEmpty())
+        return ConvertDateWithDateString(tiff);
+    return FileDates::creationDate(sourcePath);
+}
+
+} // namespace
+
+void AppDelegate::ClickSetCameraDateFromFileNameAction() {
+    const QList<IKImageItemPtr> items = selectedLocalItems();
+    if (items.isEmpty())
+        return;
+    auto table = std::make_shared<PhotoDateTable>();
+    auto found = std::make_shared<QHash<const IKImageItem *, FileNameDate>>();
+    for (const IKImageItemPtr &item : items) {
+        const FileNameDate date =
+            dateFromFileName(item->fileName.isEmpty() ? nameOf(item) : item->fileName);
+        found->insert(item.get(), date);
+        const QDateTime d = parseMetadataDate(date.text);
+        table->put(item.get(), {d, d});
+    }
+    WriteRecipeOptions options;
+    // Read-only on the workers: the table was filled before they start.
+    options.change = [found](QVariantMap &working, const IKImageItem &item) {
+        const FileNameDate date = found->value(&item);
+        if (!date.valid)
+            return false;
+        setCameraDateTags(working, date.text, date.text);
+        if (date.detected.isValid())
+            setIptcDates(working, date.detected);
+        return true;
+    };
+    options.destinationDictionary.clear();
+    options.verify = true;
+    options.dates = WriteRecipeOptions::Dates::Keep;
+    options.skippedCountsAsHandled = true;
+    WriteRecipeReport report = runWriteRecipe(items, storagelocation, overwriteOn(*this), options);
+    for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i)
+        if (!report.photos[i].written && !found->value(items[i].get()).valid)
+            report.photos[i].error = tr("no date in the file name");
+    finishJob(*this, report.revealPath, report.revealRoot, report.writtenCount(),
+              report.notWritten() + applyPhotoDates(items, report, *table));
+}
+
+void AppDelegate::ClickCopyExifDateToCreateDateAction() {
+    if (!blocalMode) {
+        qInfo() << "ClickCopyExifDateToCreateDateAction: camera mode is handled by the camera "
+                   "feature";
+        return;
+    }
+    ensureExiv2Initialised();
+    const QList<IKImageItemPtr> items = selectedLocalItems();
+    const bool overwrite = overwriteOn(*this);
+    const QStringList outputs = dateCopyOutputPaths(items, storagelocation);
+    QString revealPath, revealRoot;
+    QStringList failures;
+    int written = 0;
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const IKImageItemPtr &item = items[i];
+        if (GetViedoType(item->filePath) >= 0) {
+            if (CopyVideoExifdataWithItem(item))
+                ++written;
+            else
+                failures << QStringLiteral("%1: %2").arg(nameOf(item), tr("cannot be copied"));
+            continue;
+        }
+        const QString output =
+            bImportLocalFolder
+                ? importedFolderOutputPath(storagelocation, item->filePath, bImportLocalPath)
+                : outputs[i];
+        const QString readPath = GetSupportRAWImageType(item->filePath) >= 0
+                                     ? GetJPGImageFromRAWPhotowithImagePath(item->filePath)
+                                     : item->filePath;
+        const ImageSource source = ImageSource::fromPath(readPath);
+        if (!source.isValid()) {
+            failures << QStringLiteral("%1: %2").arg(nameOf(item), tr("not an image we can read"));
+            continue;
+        }
+        const QDateTime date = cameraDateOf(source.properties(0), item->filePath);
+        if (!date.isValid()) {
+            failures << QStringLiteral("%1: %2").arg(nameOf(item), tr("has no camera date"));
+            continue;
+        }
+        // The copy is of the photo itself, also for a RAW photo.
+        const DateCopyOutcome c = copyPhotoWithDates(item->filePath, output, date, date, overwrite);
+        if (!c.written) {
+            failures << QStringLiteral("%1: %2").arg(nameOf(item), c.error);
+            continue;
+        }
+        if (++written == 1) {
+            revealPath = c.finalPath;
+            revealRoot = overwrite ? QFileInfo(c.finalPath).absolutePath() : storagelocation;
+        }
+    }
+    finishJob(*this, revealPath, revealRoot, written, failures);
+}
+
+bool AppDelegate::CopyVideoExifdataWithItem(const IKImageItemPtr &item) {
+    if (!item || !QFileInfo(item->filePath).isFile())
+        return false;
+    const QDateTime date = VideoMetadata::creationDate(item->filePath);
+    const QString name = item->fileName.isEmpty() ? nameOf(item) : item->fileName;
+    const QString output = storagelocation + QLatin1Char('/') + QFileInfo(name).fileName();
+    // A video is never written over its original.
+    const DateCopyOutcome c = copyPhotoWithDates(item->filePath, output, date, date, false);
+    if (!c.written) {
+        qWarning() << "video copy failed==" << item->filePath << c.error;
+        return false;
+    }
+    if (date.isValid())
+        Workspace::selectFile(c.finalPath, storagelocation);
+    return true;
+}
+
+void AppDelegate::ClickCopyCreatedDateToCameraDateAction() {
+    const QList<IKImageItemPtr> items = selectedLocalItems();
+    auto texts = std::make_shared<QHash<const IKImageItem *, QString>>();
+    for (const IKImageItemPtr &item : items) {
+        const QDateTime created = FileDates::creationDate(item->filePath);
+        if (created.isValid())
+            texts->insert(item.get(), exifDateText(created));
+    }
+    WriteRecipeOptions options;
+    options.change = [texts](QVariantMap &working, const IKImageItem &item) {
+        const QString t = texts->value(&item);
+        if (t.isEmpty())
+            return false; // no creation date: no tag is set from a missing date
+        setCameraDateTags(working, t, t);
+        return true;
+    };
+    options.verify = true;
+    options.dates = WriteRecipeOptions::Dates::CopyFromSource;
+    options.skippedCountsAsHandled = true;
+    WriteRecipeReport report = runWriteRecipe(items, storagelocation, overwriteOn(*this), options);
+    for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i)
+        if (!report.photos[i].written && !texts->contains(items[i].get()))
+            report.photos[i].error = tr("has no creation date");
+    finishJob(*this, report.revealPath, report.revealRoot, report.writtenCount(),
+              report.notWritten());
+}
+
+namespace {
+
+// One file date of a byte copy from the other date of its original.
+void copyOneFileDate(AppDelegate &d, bool creationToModification) {
+    const QList<IKImageItemPtr> items = d.selectedLocalItems();
+    const bool overwrite = overwriteOn(d);
+    const QStringList outputs = dateCopyOutputPaths(items, d.storagelocation);
+    QString revealPath, revealRoot;
+    QStringList failures;
+    int written = 0;
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const QString source = items[i]->filePath;
+        const QDateTime from = creationToModification ? FileDates::creationDate(source)
+                                                      : FileDates::modificationDate(source);
+        if (!from.isValid()) {
+            failures << QStringLiteral("%1: %2").arg(nameOf(items[i]),
+                                                     AppDelegate::tr("has no such file date"));
+            continue;
+        }
+        const DateCopyOutcome c =
+            creationToModification
+                ? copyPhotoWithDates(source, outputs[i], QDateTime(), from, overwrite)
+                : copyPhotoWithDates(source, outputs[i], from, QDateTime(), overwrite);
+        if (!c.written) {
+            failures << QStringLiteral("%1: %2").arg(nameOf(items[i]), c.error);
+            continue;
+        }
+        if (++written == 1) {
+            revealPath = c.finalPath;
+            revealRoot = overwrite ? QFileInfo(c.finalPath).absolutePath() : d.storagelocation;
+        }
+    }
+    finishJob(d, revealPath, revealRoot, written, failures);
+}
+
+} // namespace
+
+void AppDelegate::ClickCopyCreatedDateToModifyDateAction() {
+    copyOneFileDate(*this, true);
+}
+
+void AppDelegate::ClickCopyModiyDateToCreateDateAction() {
+    copyOneFileDate(*this, false);
+}
+
+bool AppDelegate::ChangeRawPhotoWithDate(const QString &dateText, const QString &path) {
+    // Only a real date reaches the file's date tags.
+    const QDateTime date = parseMetadataDate(dateText.trimmed());
+    if (!date.isValid())
+        return false;
+    return runExifToolCommandWithArguments(exifToolDateArguments(exifDateText(date), path));
+}
+
+bool AppDelegate::runExifToolCommandWithArguments(const QStringList &arguments) {
+    return ::runExifToolCommandWithArguments(arguments);
+}

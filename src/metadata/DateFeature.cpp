@@ -1,0 +1,230 @@
+// The single date window, the opening of the date windows and the batch date change of the
+// photos' metadata.
+#include "app/AppDelegate.h"
+
+#include "app/core/SharedHelpers.h"
+#include "metadata/DateFeatureSupport.h"
+#include "metadata/core/DateArithmetic.h"
+#include "metadata/core/DateCopies.h"
+#include "metadata/core/FileDateRules.h"
+#include "platform/ImageView.h"
+#include "platform/core/FileDates.h"
+#include "platform/core/ImageSource.h"
+#include "platform/core/Workspace.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDebug>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QScreen>
+
+using namespace datefeature;
+
+namespace {
+
+void showCentred(QWidget *w) {
+    w->adjustSize();
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        w->move(screen->availableGeometry().center() - w->rect().center());
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+
+// The photo whose dates the windows show: the one the selection handler read, else the
+// first selected one.
+QString shownPhotoPath(const AppDelegate &d, const QList<IKImageItemPtr> &selected) {
+    if (!d.currentChooseFilePath.isEmpty())
+        return d.currentChooseFilePath;
+    return selected.isEmpty() ? QString() : selected.first()->filePath;
+}
+
+} // namespace
+
+void AppDelegate::resetMutiDateWindowTexts() {
+    for (QLineEdit *field : {mutSetDatelab, beforeorignalDatelab, beforediginalDatelab,
+                             afterorignalDatelab, afterdiginalDatelab, yearVaulab, monthVaulab,
+                             dayVaulab, hourVaulab, minuVaulab, secVaulab})
+        if (field)
+            field->clear();
+    // With its dates gone, a kept reference photo would only steer the next save into the
+    // reference method with nothing to shift by.
+    if (dateImageview) {
+        dateImageview->setImage(QPixmap());
+        dateImageview->hide();
+    }
+    if (dateChoosePhotoBtn)
+        dateChoosePhotoBtn->show();
+}
+
+void AppDelegate::ShowChangeDateWindow() {
+    const QList<IKImageItemPtr> selected = selectedLocalItems();
+    if (!blocalMode || selected.isEmpty()) {
+        showNoSelectionSheet(*this);
+        return;
+    }
+    const auto [original, digitized] = readTwoDatesOfFile(shownPhotoPath(*this, selected));
+    orignalDatelab->setText(cutZonePart(original));
+    diginalDatelab->setText(cutZonePart(digitized));
+    showCentred(changeDateWindow);
+}
+
+void AppDelegate::ChangeDateExifFromPhoto() {
+    const QList<IKImageItemPtr> selected = selectedLocalItems();
+    if (!blocalMode) {
+        // Photos on a camera are read from their downloaded copies by the camera feature.
+        qInfo() << "ChangeDateExifFromPhoto: camera mode is handled by the camera feature";
+        return;
+    }
+    if (selected.isEmpty()) {
+        showNoSelectionSheet(*this);
+        return;
+    }
+    EditDateHeadInfolab->setText(
+        tr("Choose One of Three Methods to Batch Modify Exif and Creation Dates:"));
+    const auto [original, digitized] = readTwoDatesOfFile(shownPhotoPath(*this, selected));
+    orignalDatelab->setText(cutZonePart(original));
+    diginalDatelab->setText(cutZonePart(digitized));
+    qInfo().noquote() << QString::number(selected.size());
+    if (window)
+        window->activateWindow();
+    const QString created = photoCreateDatelab ? photoCreateDatelab->text() : QString();
+    mutSetDatelab->setPlaceholderText(created.isEmpty() ? QStringLiteral("YYYY:MM:DD HH:MM:SS")
+                                                        : cutZonePart(created));
+    showCentred(mutiDateWindow);
+    resetMutiDateWindowTexts();
+    AddDateNumBtn->setChecked(false);
+    AddDateNumlab->setText(QStringLiteral("1"));
+    AddDateUnitBtn->setCurrentIndex(AddDateUnitBtn->findText(QStringLiteral("Second")));
+}
+
+void AppDelegate::ClickDateChangedSaveAction() {
+    if (!blocalMode) {
+        qInfo() << "ClickDateChangedSaveAction: camera mode is handled by the camera feature";
+        return;
+    }
+    // Both texts go into date tags, so both must be dates.
+    const QDateTime original = parseMetadataDate(orignalDatelab->text().trimmed());
+    const QDateTime digitized = parseMetadataDate(diginalDatelab->text().trimmed());
+    if (!original.isValid() || !digitized.isValid()) {
+        showInvalidDateAlert(*this, changeDateWindow);
+        return;
+    }
+    const QString o = exifDateText(original), g = exifDateText(digitized);
+    WriteRecipeOptions options;
+    options.change = [o, g](QVariantMap &working, const IKImageItem &) {
+        setCameraDateTags(working, o, g);
+        return true;
+    };
+    options.verify = true;
+    options.dates = WriteRecipeOptions::Dates::FromDateText;
+    options.dateText = o;
+    options.skippedCountsAsHandled = true;
+    const QList<IKImageItemPtr> items = selectedLocalItems();
+    const WriteRecipeReport report =
+        runWriteRecipe(items, storagelocation, overwriteOn(*this), options);
+    finishJob(*this, report.revealPath, report.revealRoot, report.writtenCount(),
+              report.notWritten());
+    changeDateWindow->hide();
+}
+
+void AppDelegate::ClickCreatedDateChangedSaveAction() {
+    if (!blocalMode) {
+        qInfo() << "ClickCreatedDateChangedSaveAction: camera mode is handled by the camera "
+                   "feature";
+        return;
+    }
+    const QDateTime original = parseMetadataDate(orignalDatelab->text().trimmed());
+    if (!original.isValid() || !CheckDateFormatWithDateString(diginalDatelab->text().trimmed())) {
+        showInvalidDateAlert(*this, changeDateWindow);
+        return;
+    }
+    const bool overwrite = overwriteOn(*this);
+    const QList<IKImageItemPtr> items = selectedLocalItems();
+    const QStringList outputs = dateCopyOutputPaths(items, storagelocation);
+    QString revealPath, revealRoot;
+    QStringList failures;
+    int written = 0;
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const DateCopyOutcome r =
+            copyPhotoWithDates(items[i]->filePath, outputs[i], original, original, overwrite);
+        if (!r.written) {
+            failures << QStringLiteral("%1: %2").arg(QFileInfo(items[i]->filePath).fileName(),
+                                                     r.error);
+            continue;
+        }
+        if (++written == 1) {
+            revealPath = r.finalPath;
+            revealRoot = overwrite ? QFileInfo(r.finalPath).absolutePath() : storagelocation;
+        }
+    }
+    finishJob(*this, revealPath, revealRoot, written, failures, false);
+    changeDateWindow->hide();
+}
+
+void AppDelegate::ClickDateChangedCancelAction() {
+    const qsizetype count = selectedLocalItems().size();
+    if (count == 1)
+        changeDateWindow->hide();
+    else if (count >= 2)
+        mutiDateWindow->hide();
+}
+
+void AppDelegate::ClickAddTimeAction() {
+    if (AddTimeBtn->isChecked())
+        RemoveTimeBtn->setChecked(false);
+}
+
+void AppDelegate::ClickRemoveTimeAction() {
+    if (RemoveTimeBtn->isChecked())
+        AddTimeBtn->setChecked(false);
+}
+
+void AppDelegate::ChoosePhotosAction() {
+    auto *panel = new QFileDialog(mutiDateWindow);
+    panel->setAttribute(Qt::WA_DeleteOnClose);
+    panel->setObjectName(QStringLiteral("ChoosePhotosPanel"));
+    panel->setFileMode(QFileDialog::ExistingFiles);
+    panel->setLabelText(QFileDialog::LookIn, tr("Please select one photo to change the date."));
+    panel->setWindowTitle(tr("Please select one photo to change the date."));
+    panel->setWindowModality(Qt::WindowModal);
+    theOpenPanel = panel;
+    connect(panel, &QFileDialog::finished, this, [this, panel](int result) {
+        openPanelDidEnd3(panel, result == QDialog::Accepted ? 1 : 0);
+    });
+    panel->open();
+}
+
+void AppDelegate::openPanelDidEnd3(QFileDialog *panel, int returnCode, void *) {
+    if (returnCode != 1 || !panel)
+        return;
+    const QStringList chosen = panel->selectedFiles();
+    if (chosen.isEmpty())
+        return;
+    currentChooseFilePath = chosen.first();
+    QImageReader reader(currentChooseFilePath);
+    reader.setAutoTransform(true);
+    QImage image = reader.read();
+    if (image.isNull()) // HEIC and RAW photos through our own reader
+        image = ImageSource::fromPath(currentChooseFilePath).thumbnail(512);
+    if (!image.isNull())
+        dateImageview->setImage(QPixmap::fromImage(image));
+    const auto [original, digitized] = readTwoDatesOfFile(currentChooseFilePath);
+    beforeorignalDatelab->setText(cutZonePart(original));
+    beforediginalDatelab->setText(cutZonePart(digitized));
+    dateChoosePhotoBtn->hide();
+    dateImageview->show();
+}
+
+void AppDelegate::ClickMutiDateChangedCancelAction() {
+    resetMutiDateWindowTexts();
+    mutiDateWindow->hide();
+}

@@ -1,0 +1,94 @@
+#include "metadata/DateFeatureSupport.h"
+
+#include "platform/AlertSheet.h"
+#include "platform/ImageView.h"
+#include "platform/core/FileDates.h"
+#include "platform/core/Workspace.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMainWindow>
+
+namespace datefeature {
+
+void showInvalidDateAlert(AppDelegate &d, QWidget *parent) {
+    beginAlertSheet(parent ? parent : d.window, AppDelegate::tr("Invalid date format"),
+                    AppDelegate::tr("Input the valid date format: YYYY:MM:DD HH:MM:SS or "
+                                    "YYYY-MM-DD HH:MM:SS"),
+                    {AppDelegate::tr(" Ok ")},
+                    [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+}
+
+void showNoSelectionSheet(AppDelegate &d) {
+    beginAlertSheet(d.window, AppDelegate::tr("No Item has been selected"),
+                    AppDelegate::tr("Please select at least one item to process."),
+                    {AppDelegate::tr(" Ok ")},
+                    [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+}
+
+bool overwriteOn(const AppDelegate &d) {
+    return d.overwritePhotoBtn && d.overwritePhotoBtn->isChecked();
+}
+
+int intValue(const QLineEdit *field) {
+    return field ? field->text().trimmed().toInt() : 0;
+}
+
+qint64 int64Value(const QLineEdit *field) {
+    return field ? field->text().trimmed().toLongLong() : 0;
+}
+
+QString text(const QLineEdit *field) {
+    return field ? field->text() : QString();
+}
+
+BatchMethod chosenBatchMethod(const AppDelegate &d) {
+    if (d.dateImageview && !d.dateImageview->image().isNull())
+        return BatchMethod::Reference;
+    if (text(d.mutSetDatelab).size() >= 5)
+        return BatchMethod::Fixed;
+    return BatchMethod::Amounts;
+}
+
+void finishJob(AppDelegate &d, const QString &revealPath, const QString &revealRoot, int written,
+               const QStringList &notWritten, bool sheetOnSuccess) {
+    if (!revealPath.isEmpty())
+        Workspace::selectFile(revealPath, revealRoot);
+    if (!notWritten.isEmpty() || (written > 0 && sheetOnSuccess))
+        d.LocalPhotoMetadataChangedCompletedAlert(notWritten);
+}
+
+QStringList applyPhotoDates(const QList<IKImageItemPtr> &items, const WriteRecipeReport &report,
+                            const PhotoDateTable &table) {
+    QStringList failures;
+    QList<IKImageItemPtr> present;
+    for (const IKImageItemPtr &item : items)
+        if (item)
+            present << item;
+    for (qsizetype i = 0; i < present.size() && i < report.photos.size(); ++i) {
+        const WriteRecipeResult &r = report.photos[i];
+        if (!r.written)
+            continue;
+        const PhotoDates dates = table.get(present[i].get());
+        QString why;
+        if ((dates.creation.isValid() &&
+             !FileDates::setCreationDate(r.outputPath, dates.creation, &why)) ||
+            (dates.modification.isValid() &&
+             !FileDates::setModificationDate(r.outputPath, dates.modification, &why)))
+            failures << QStringLiteral("%1: %2").arg(QFileInfo(r.sourcePath).fileName(), why);
+    }
+    return failures;
+}
+
+void setCameraDateTags(QVariantMap &working, const QString &original, const QString &digitized) {
+    QVariantMap exif = subDictionary(working, QStringLiteral("{Exif}"));
+    exif.insert(QStringLiteral("DateTimeOriginal"), original);
+    exif.insert(QStringLiteral("DateTimeDigitized"), digitized);
+    working.insert(QStringLiteral("{Exif}"), exif);
+    QVariantMap tiff = subDictionary(working, QStringLiteral("{TIFF}"));
+    tiff.insert(QStringLiteral("DateTime"), original);
+    working.insert(QStringLiteral("{TIFF}"), tiff);
+}
+
+} // namespace datefeature

@@ -1,0 +1,66 @@
+#pragma once
+
+// Pieces the date features share: their alerts, the reading of the window's fields and the
+// end of a job.
+#include "app/AppDelegate.h"
+#include "metadata/core/WriteRecipe.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QMutex>
+#include <QString>
+#include <QStringList>
+
+class QLineEdit;
+
+namespace datefeature {
+
+// "Invalid date format", as a sheet on `parent`.
+void showInvalidDateAlert(AppDelegate &d, QWidget *parent);
+// "No Item has been selected", as a sheet on the main window.
+void showNoSelectionSheet(AppDelegate &d);
+
+bool overwriteOn(const AppDelegate &d);
+// The integer a field holds; 0 for an empty or non-numeric text.
+int intValue(const QLineEdit *field);
+qint64 int64Value(const QLineEdit *field);
+QString text(const QLineEdit *field);
+
+// The three methods of the batch window, chosen by its contents.
+enum class BatchMethod { Reference, Fixed, Amounts };
+BatchMethod chosenBatchMethod(const AppDelegate &d);
+
+// The end of a job: reveal what it names and show the completion sheet when anything was
+// written, or the list of photos left alone when some failed. Nothing at all: no sheet.
+void finishJob(AppDelegate &d, const QString &revealPath, const QString &revealRoot, int written,
+               const QStringList &notWritten, bool sheetOnSuccess = true);
+
+// Per-photo dates that a recipe's change step finds on its worker threads.
+struct PhotoDates {
+    QDateTime creation, modification;
+};
+class PhotoDateTable {
+  public:
+    void put(const IKImageItem *item, const PhotoDates &dates) {
+        QMutexLocker lock(&mutex);
+        table.insert(item, dates);
+    }
+    PhotoDates get(const IKImageItem *item) const {
+        QMutexLocker lock(&mutex);
+        return table.value(item);
+    }
+
+  private:
+    mutable QMutex mutex;
+    QHash<const IKImageItem *, PhotoDates> table;
+};
+
+// Sets each written photo's file dates from the table; returns the failures as
+// "name: reason".
+QStringList applyPhotoDates(const QList<IKImageItemPtr> &items, const WriteRecipeReport &report,
+                            const PhotoDateTable &table);
+
+// Sets the three camera-date tags to `text` (Exif original and digitized, TIFF DateTime).
+void setCameraDateTags(QVariantMap &working, const QString &original, const QString &digitized);
+
+} // namespace datefeature

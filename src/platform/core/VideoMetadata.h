@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+// A video's creation date through FFmpeg's libavformat.
+namespace VideoMetadata {
+
+// The container's metadata items in order, as (key, value); empty when the file does not
+// open as a video.
+QList<QPair<QString, QString>> metadataItems(const QString &path);
+
+// The creation date: the QuickTime "com.apple.quicktime.creationdate" item, else "date",
+// else "creation_time", read with its own zone offset (or UTC for "Z"); a value without an
+// offset is local time. Invalid when there is none.
+QDateTime creationDate(const QString &path);
+
+// A date text of an item as an instant; invalid when it is not one.
+QDateTime parseCreationDateValue(const QString &value);
+
+// Rewrites the container with the creation date set ("creation_time" in UTC and the
+// QuickTime "com.apple.quicktime.creationdate" with the local offset). Every stream is
+// copied packet for packet, never re-encoded, into a temporary file beside the video,
+// which then replaces it in one rename. On failure the video is left as it was.
+// Only QuickTime and MP4 files are written. Tracks that FFmpeg cannot copy (Apple's "mebx"
+// timed-metadata tracks) make it fail unless `dropUncopyableTracks` is given; the indexes
+// of the tracks left out are then put into `droppedTracks`.
+bool setCreationDate(const QString &path, const QDateTime &date, QString *error = nullptr,
+                     bool dropUncopyableTracks = false, QList<int> *droppedTracks = nullptr);
+
+} // namespace VideoMetadata
