@@ -107,6 +107,9 @@ void AppDelegate::loadWindowDescription() {
     buildLibraryMergeWindow(*this);
     buildLibraryMergeProcessWindow(*this);
     buildDuplicateWindow(*this);
+    // Edit sheet and GPS window.
+    buildEditSheetWindow(*this);
+    buildGpsWindow(*this);
 }
 
 bool AppDelegate::windowShouldClose() {
