@@ -45,6 +45,8 @@ class EditSheet : public ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         clearUserDefaults();
+        // Selecting a photo with a position asks the geocoder: keep that on this machine.
+        qputenv("PHOTOKESTRY_GEOCODER_URL", "http://127.0.0.1:9");
         userDefaults()->setValue("storagePath", dir.filePath("out"));
         userDefaults()->setValue("LocalPhotoMetadataAlertSuppress", true);
         Workspace::setUrlOpener([](const QUrl &) { return true; });
@@ -54,6 +56,7 @@ class EditSheet : public ::testing::Test {
     }
     void TearDown() override {
         d.reset();
+        qunsetenv("PHOTOKESTRY_GEOCODER_URL");
         Workspace::setRevealer({});
         Workspace::setUrlOpener({});
     }
