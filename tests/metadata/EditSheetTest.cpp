@@ -7,11 +7,15 @@
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
+#include "support/MakeDng.h"
 #include "support/TestSupport.h"
 
 #include <QAbstractButton>
+#include <QBuffer>
+#include <QCheckBox>
 #include <QDialog>
 #include <QFile>
+#include <QImage>
 #include <QItemSelectionModel>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -291,4 +295,34 @@ TEST_F(EditSheet, APositionThatIsNoNumberIsRefusedAndNothingIsWritten) {
     d->StartEditViewAction();
     EXPECT_EQ(d->gpsLatilab->text(), d->oldGpsLatiStr);
     EXPECT_FALSE(d->gpsInfoChange);
+}
+
+TEST_F(EditSheet, ARawOriginalIsNeverReplacedByItsPreview) {
+    QImage picture(160, 120, QImage::Format_RGB32);
+    picture.fill(Qt::darkGreen);
+    QByteArray preview;
+    QBuffer buffer(&preview);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(picture.save(&buffer, "JPEG"));
+    const QByteArray rawBytes =
+        makeMinimalDng(preview, "Kestry", "TestCam 1", "2021:06:15 12:34:56");
+    const QString raw = dir.filePath("DSC_0001.NEF");
+    QFile file(raw);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(rawBytes);
+    file.close();
+    d->appendLocalItem(makeLocalItem(raw));
+    d->LoadImportedPhotsonMainThread();
+    d->overwritePhotoBtn->setChecked(true);
+    selectRow(0);
+    d->StartEditViewAction();
+    type(d->titlelab, "Green field");
+    d->ClickApplyChangeAction();
+
+    QFile again(raw);
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    EXPECT_EQ(again.readAll(), rawBytes);
+    const QString written = out("DSC_0001.jpg");
+    ASSERT_TRUE(QFile::exists(written));
+    EXPECT_EQ(readBack(written)["{IPTC}"].toMap()["ObjectName"].toString(), "Green field");
 }
