@@ -326,3 +326,42 @@ TEST_F(EditSheet, ARawOriginalIsNeverReplacedByItsPreview) {
     ASSERT_TRUE(QFile::exists(written));
     EXPECT_EQ(readBack(written)["{IPTC}"].toMap()["ObjectName"].toString(), "Green field");
 }
+
+TEST_F(EditSheet, EveryFieldReachesItsTags) {
+    add("Fritest.jpeg");
+    selectRow(0);
+    d->StartEditViewAction();
+    type(d->imageDescrilab, "Dusk over the bay");
+    type(d->copyrightlab, "© 2021 K.");
+    type(d->commentslab, "tripod");
+    type(d->cameraMakelab, "Kestry");
+    type(d->cameraModelab, "K-1");
+    type(d->sheetLensMakelab, "Zeiss");
+    type(d->sheetLensModellab, "Planar 50");
+    type(d->lensSerialNumlab, "L-42");
+    type(d->imageOrientationlab, "6");
+    type(d->imageISOSpeedlab, "400");
+    type(d->imageFlen35mmlab, "75");
+    type(d->imageBrightlab, "-1.5");
+    type(d->imageWhiteBalancelab, "1");
+    d->ClickApplyChangeAction();
+    const QJsonObject tool = exiftoolNumbers(out("Fritest.jpeg"));
+    EXPECT_EQ(tool["IFD0:ImageDescription"].toString(), "Dusk over the bay");
+    EXPECT_EQ(tool["IPTC:Caption-Abstract"].toString(), "Dusk over the bay");
+    EXPECT_EQ(tool["IFD0:Copyright"].toString(), "© 2021 K.");
+    EXPECT_EQ(tool["ExifIFD:UserComment"].toString(), "tripod");
+    EXPECT_EQ(tool["IFD0:Make"].toString(), "Kestry");
+    EXPECT_EQ(tool["IFD0:Model"].toString(), "K-1");
+    EXPECT_EQ(tool["ExifIFD:LensMake"].toString(), "Zeiss");
+    EXPECT_EQ(tool["ExifIFD:LensModel"].toString(), "Planar 50");
+    EXPECT_EQ(tool["ExifIFD:LensSerialNumber"].toVariant().toString(), "L-42");
+    EXPECT_EQ(tool["IFD0:Orientation"].toInt(), 6);
+    EXPECT_EQ(tool["ExifIFD:ISO"].toInt(), 400);
+    EXPECT_EQ(tool["ExifIFD:FocalLengthIn35mmFormat"].toInt(), 75);
+    EXPECT_NEAR(tool["ExifIFD:BrightnessValue"].toVariant().toDouble(), -1.5, 1e-6);
+    EXPECT_EQ(tool["ExifIFD:WhiteBalance"].toInt(), 1);
+    // Untouched: the title, the keywords and the F-number.
+    EXPECT_EQ(tool["IPTC:ObjectName"].toString(), QString::fromUtf8("Frítest"));
+    EXPECT_NEAR(tool["ExifIFD:FNumber"].toVariant().toDouble(), 1.8, 1e-6);
+    EXPECT_EQ(tool["IPTC:Keywords"].toArray().size(), 5);
+}
