@@ -111,6 +111,9 @@ void AppDelegate::loadWindowDescription() {
     buildDuplicateWindow(*this);
     buildAboutWindow(*this);
     buildMapWindow(*this);
+    // Edit sheet and GPS window.
+    buildEditSheetWindow(*this);
+    buildGpsWindow(*this);
 }
 
 bool AppDelegate::windowShouldClose() {

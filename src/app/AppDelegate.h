@@ -145,6 +145,44 @@ class AppDelegate : public QObject {
     void CancleCameLensModel();
     void ChangeCameLensModel();
 
+    // Edit sheet and GPS window.
+    void StartEditViewAction();
+    void HideEditViewAction();
+    void ClickApplyChangeAction();
+    void ClickEditPhotoExifDataMenuAction();
+    // Text delegates of the edit fields: mark the edited group and preview typed positions.
+    void controlTextDidChange(QObject *field);
+    // Editing of a field begins (textShouldBeginEditing); always answers true.
+    bool control(QObject *control);
+    // Puts the values remembered for the selected photo into the edit sheet's fields.
+    void fillEditFieldsFromRememberedValues();
+    void EditeGPSExifDataPhoto();
+    void AddGPSExifDataPhoto();
+    void PreviewCurrentGPSInMap();
+    void ClickCancleSaveGPSAction();
+    void ClickSaveChangeGPSAction();
+    // Reverse-geocodes currentCoords into the item's place name.
+    void GetCityInfowithFileThreader(const IKImageItemPtr &item);
+    QWidget *eidtMetaWindow = nullptr; // a QDialog, shown as a sheet
+    QLineEdit *titlelab = nullptr, *artistlab = nullptr, *imageDescrilab = nullptr,
+              *copyrightlab = nullptr, *commentslab = nullptr, *keywordslab = nullptr;
+    QLineEdit *cameraMakelab = nullptr, *cameraModelab = nullptr, *cameraDatelab = nullptr;
+    // The sheet's lens make and model (the lens window has fields of the same names).
+    QLineEdit *sheetLensMakelab = nullptr, *sheetLensModellab = nullptr;
+    QLineEdit *lensSerialNumlab = nullptr, *imageOrientationlab = nullptr,
+              *imageISOSpeedlab = nullptr, *imageFNumberlab = nullptr, *imageFlen35mmlab = nullptr,
+              *imageBrightlab = nullptr, *imageAperturelab = nullptr,
+              *imageWhiteBalancelab = nullptr, *imageExpotimelab = nullptr;
+    QLineEdit *gpsLatilab = nullptr, *gpsLongtlab = nullptr, *gpsAitlab = nullptr;
+    QLabel *sheetLocationCitylab = nullptr;
+    PKMapView *editMetaMapView = nullptr;
+    QWidget *changeGPSWindow = nullptr; // a QDialog, application-modal
+    QLineEdit *latitudelab = nullptr, *longtitudelab = nullptr, *altitudelab = nullptr,
+              *dateStamplab = nullptr, *timeStamplab = nullptr;
+    QLabel *gpsLocationCitylab = nullptr;
+    PKMapView *previewMapView = nullptr;
+    bool getLocation = false;
+
     // ---- Shared properties ----
     QMainWindow *window = nullptr;
     QString storagelocation;

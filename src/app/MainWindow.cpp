@@ -317,6 +317,20 @@ void buildMenus(AppDelegate &d, QMainWindow *w) {
     d.quickActionMenu = actions->addAction(AppDelegate::tr("Remove Metadata"));
     d.exportandimportActionMenu = actions->addAction(AppDelegate::tr("Import and Export Metadata"));
 
+    // Edit sheet and GPS window.
+    actions->addSeparator();
+    QAction *editSheet = actions->addAction(AppDelegate::tr("Edit Photo Metadata…"));
+    editSheet->setObjectName(QStringLiteral("ClickEditPhotoExifDataMenuAction"));
+    editSheet->setShortcut(QKeySequence(QStringLiteral("Ctrl+E")));
+    QObject::connect(editSheet, &QAction::triggered, &d,
+                     &AppDelegate::ClickEditPhotoExifDataMenuAction);
+    QAction *editGps = actions->addAction(AppDelegate::tr("Edit GPS Position…"));
+    editGps->setObjectName(QStringLiteral("EditeGPSExifDataPhoto"));
+    QObject::connect(editGps, &QAction::triggered, &d, &AppDelegate::EditeGPSExifDataPhoto);
+    QAction *addGps = actions->addAction(AppDelegate::tr("Add GPS Position…"));
+    addGps->setObjectName(QStringLiteral("AddGPSExifDataPhoto"));
+    QObject::connect(addGps, &QAction::triggered, &d, &AppDelegate::AddGPSExifDataPhoto);
+
     QMenu *devices = bar->addMenu(AppDelegate::tr("Devices"));
     d.changtoiOSmodemenu = devices->addAction(AppDelegate::tr("Show iOS Devices"));
 }

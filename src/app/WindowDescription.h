@@ -30,6 +30,9 @@ void buildDuplicateWindow(AppDelegate &d);           // export/DuplicateWindow.c
 void buildPopupMenus(AppDelegate &d);                // app/PopupMenus.cpp
 void buildAboutWindow(AppDelegate &d);               // app/AboutWindow.cpp
 void buildMapWindow(AppDelegate &d);                 // browser/MapWindow.cpp
+// Edit sheet and GPS window.
+void buildEditSheetWindow(AppDelegate &d); // metadata/EditSheetWindow.cpp
+void buildGpsWindow(AppDelegate &d);       // metadata/GpsWindow.cpp
 
 // A secondary window: a top-level widget owned by the application object.
 QWidget *newAuxiliaryWindow(AppDelegate &d, const char *objectName, const QString &title);

@@ -1,0 +1,237 @@
+// The edit sheet: opening, the text delegates and the apply that writes changed fields.
+#include "app/AppDelegate.h"
+
+#include "browser/core/PhotoPanels.h"
+#include "metadata/core/EditSheetChanges.h"
+#include "metadata/core/WriteRecipe.h"
+#include "platform/AlertSheet.h"
+#include "platform/MapView.h"
+#include "platform/core/Workspace.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+
+namespace {
+
+EditSheetTexts fieldTexts(const AppDelegate &d) {
+    EditSheetTexts t;
+    t.title = d.titlelab->text();
+    t.artist = d.artistlab->text();
+    t.imageDescription = d.imageDescrilab->text();
+    t.copyright = d.copyrightlab->text();
+    t.comment = d.commentslab->text();
+    t.keywords = d.keywordslab->text();
+    t.cameraMake = d.cameraMakelab->text();
+    t.cameraModel = d.cameraModelab->text();
+    t.cameraDate = d.cameraDatelab->text();
+    t.lensMake = d.sheetLensMakelab->text();
+    t.lensModel = d.sheetLensModellab->text();
+    t.lensSerialNumber = d.lensSerialNumlab->text();
+    t.orientation = d.imageOrientationlab->text();
+    t.isoSpeed = d.imageISOSpeedlab->text();
+    t.fNumber = d.imageFNumberlab->text();
+    t.focalLength35mm = d.imageFlen35mmlab->text();
+    t.brightness = d.imageBrightlab->text();
+    t.aperture = d.imageAperturelab->text();
+    t.whiteBalance = d.imageWhiteBalancelab->text();
+    t.exposureTime = d.imageExpotimelab->text();
+    t.gpsAltitude = d.gpsAitlab->text();
+    t.gpsLatitude = d.gpsLatilab->text();
+    t.gpsLongitude = d.gpsLongtlab->text();
+    return t;
+}
+
+EditSheetTexts rememberedTexts(const AppDelegate &d) {
+    EditSheetTexts t;
+    t.title = d.oldTitleStr;
+    t.artist = d.oldArtistStr;
+    t.imageDescription = d.oldImageDescStr;
+    t.copyright = d.oldCopyrightStr;
+    t.comment = d.oldCommentStr;
+    t.keywords = d.oldKeywordStr;
+    t.cameraMake = d.oldCameraMakeStr;
+    t.cameraModel = d.oldCameraModeStr;
+    t.cameraDate = d.oldCameraDateStr;
+    t.lensMake = d.oldlensMakeStr;
+    t.lensModel = d.oldlenModelStr;
+    t.lensSerialNumber = d.oldlensSerialNumStr;
+    t.orientation = d.oldimageOrientationStr;
+    t.isoSpeed = d.oldimageISOSpeedStr;
+    t.fNumber = d.oldimageFNumberStr;
+    t.focalLength35mm = d.oldimageFlen35mmStr;
+    t.brightness = d.oldimageBrightStr;
+    t.aperture = d.oldimageApertureStr;
+    t.whiteBalance = d.oldimageWhiteBalanceStr;
+    t.exposureTime = d.oldimageExpotimeStr;
+    t.gpsAltitude = d.oldGpsAitStr;
+    t.gpsLatitude = d.oldGpsLatiStr;
+    t.gpsLongitude = d.oldGpsLongtStr;
+    return t;
+}
+
+bool isOneOf(QObject *field, std::initializer_list<QLineEdit *> fields) {
+    for (QLineEdit *f : fields)
+        if (f && f == field)
+            return true;
+    return false;
+}
+
+void previewOnMap(PKMapView *map, double latitude, double longitude) {
+    if (!map)
+        return;
+    map->show();
+    map->setRegion(latitude, longitude);
+    map->setPin(latitude, longitude);
+    map->update();
+}
+
+} // namespace
+
+void AppDelegate::fillEditFieldsFromRememberedValues() {
+    if (!titlelab)
+        return;
+    const std::pair<QLineEdit *, const QString *> fields[] = {
+        {titlelab, &oldTitleStr},
+        {artistlab, &oldArtistStr},
+        {imageDescrilab, &oldImageDescStr},
+        {copyrightlab, &oldCopyrightStr},
+        {commentslab, &oldCommentStr},
+        {keywordslab, &oldKeywordStr},
+        {cameraMakelab, &oldCameraMakeStr},
+        {cameraModelab, &oldCameraModeStr},
+        {cameraDatelab, &oldCameraDateStr},
+        {sheetLensMakelab, &oldlensMakeStr},
+        {sheetLensModellab, &oldlenModelStr},
+        {lensSerialNumlab, &oldlensSerialNumStr},
+        {imageOrientationlab, &oldimageOrientationStr},
+        {imageISOSpeedlab, &oldimageISOSpeedStr},
+        {imageFNumberlab, &oldimageFNumberStr},
+        {imageFlen35mmlab, &oldimageFlen35mmStr},
+        {imageBrightlab, &oldimageBrightStr},
+        {imageAperturelab, &oldimageApertureStr},
+        {imageWhiteBalancelab, &oldimageWhiteBalanceStr},
+        {imageExpotimelab, &oldimageExpotimeStr},
+        {gpsAitlab, &oldGpsAitStr},
+        {gpsLatilab, &oldGpsLatiStr},
+        {gpsLongtlab, &oldGpsLongtStr},
+    };
+    for (const auto &[field, value] : fields)
+        field->setText(*value);
+    // A photo with its lens model only in "{ExifAux}" shows that one, while the
+    // remembered model stays "" (so an apply writes it into "{Exif}" too).
+    if (oldlenModelStr.isEmpty()) {
+        LocalPhotoPanels panels;
+        fillPanelsFromProperties(panels, currentExifDictionary);
+        sheetLensModellab->setText(panels.lensModelFieldText);
+    }
+}
+
+void AppDelegate::StartEditViewAction() {
+    auto *sheet = qobject_cast<QDialog *>(eidtMetaWindow);
+    if (!sheet)
+        return;
+    basicInfoChange = false;
+    cameraInfoChange = false;
+    gpsInfoChange = false;
+    // Texts typed before a Cancel are not kept: the sheet always opens on the photo's values.
+    fillEditFieldsFromRememberedValues();
+    sheetLocationCitylab->setText(currentLocationStr.isEmpty() ? QStringLiteral("")
+                                                               : currentLocationStr);
+    bool okLat = false, okLon = false;
+    const double lat = oldGpsLatiStr.toDouble(&okLat);
+    const double lon = oldGpsLongtStr.toDouble(&okLon);
+    if (okLat && okLon)
+        previewOnMap(editMetaMapView, lat, lon);
+    else
+        editMetaMapView->hide();
+    sheet->open();
+    titlelab->setFocus();
+}
+
+void AppDelegate::HideEditViewAction() {
+    if (eidtMetaWindow)
+        eidtMetaWindow->hide();
+}
+
+void AppDelegate::ClickEditPhotoExifDataMenuAction() {
+    if (blocalMode)
+        StartEditViewAction();
+}
+
+bool AppDelegate::control(QObject *control) {
+    if (isOneOf(control,
+                {titlelab, artistlab, imageDescrilab, copyrightlab, commentslab, keywordslab}))
+        basicInfoChange = true;
+    else if (isOneOf(control, {cameraMakelab, cameraModelab, cameraDatelab, sheetLensMakelab,
+                               sheetLensModellab, lensSerialNumlab, imageOrientationlab,
+                               imageISOSpeedlab, imageFNumberlab, imageFlen35mmlab, imageBrightlab,
+                               imageAperturelab, imageWhiteBalancelab, imageExpotimelab}))
+        cameraInfoChange = true;
+    // Entering a position field marks nothing: only a typed change counts for the
+    // position, so a click never rewrites the photo's "{GPS}".
+    return true;
+}
+
+void AppDelegate::controlTextDidChange(QObject *field) {
+    control(field);
+    if (!isOneOf(field, {gpsLatilab, gpsLongtlab}))
+        return;
+    gpsInfoChange = true;
+    // A half-typed position is not previewed; 0, 0 would only mislead.
+    QString problem;
+    const auto position = parseGpsPosition(gpsLatilab->text(), gpsLongtlab->text(), &problem);
+    if (!position)
+        return;
+    currentCoords = QPointF(position->latitude, position->longitude);
+    bMapPreview = true;
+    previewOnMap(editMetaMapView, position->latitude, position->longitude);
+    previewOnMap(currentlocalMapView, position->latitude, position->longitude);
+}
+
+void AppDelegate::ClickApplyChangeAction() {
+    auto *sheet = qobject_cast<QDialog *>(eidtMetaWindow);
+    if (!sheet)
+        return;
+    if (!blocalMode) {
+        sheet->hide();
+        return;
+    }
+    const EditSheetTexts fields = fieldTexts(*this);
+    const EditSheetTexts remembered = rememberedTexts(*this);
+    const EditSheetGroups groups{basicInfoChange, cameraInfoChange, gpsInfoChange};
+    const QStringList problems = editSheetProblems(fields, remembered, groups);
+    if (!problems.isEmpty()) {
+        // Nothing is written; the sheet stays open so the value can be corrected.
+        beginAlertSheet(sheet, tr("Invalid value"), problems.join(QLatin1Char('\n')), {tr(" Ok ")},
+                        [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+        return;
+    }
+    sheet->hide();
+
+    const QList<IKImageItemPtr> items = selectedLocalItems();
+    const bool overwrite = overwritePhotoBtn && overwritePhotoBtn->isChecked();
+    WriteRecipeOptions options;
+    options.change = [fields, remembered, groups](QVariantMap &working, const IKImageItem &) {
+        applyEditSheetChanges(working, fields, remembered, groups);
+        return true;
+    };
+    options.useRawTemporary = true;
+    options.skippedCountsAsHandled = true;
+    if (editSheetFileDate(fields, remembered, groups).isValid()) {
+        options.dates = WriteRecipeOptions::Dates::FromDateText;
+        options.dateText = normalizedCameraDate(fields.cameraDate);
+    } else {
+        options.dates = WriteRecipeOptions::Dates::CopyFromSource;
+    }
+    const WriteRecipeReport report = runWriteRecipe(items, storagelocation, overwrite, options);
+    if (!overwrite) {
+        if (!report.revealPath.isEmpty())
+            Workspace::selectFile(report.revealPath, report.revealRoot);
+        Workspace::selectFile(QString(), storagelocation);
+    }
+    if (!items.isEmpty())
+        LocalPhotoMetadataChangedCompletedAlert(report.notWritten());
+}

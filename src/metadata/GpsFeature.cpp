@@ -1,0 +1,215 @@
+// The GPS window: editing and adding a position with its stamps, the map preview, the save,
+// and the reverse geocoding of the current position.
+#include "app/AppDelegate.h"
+
+#include "browser/core/PhotoPanels.h"
+#include "metadata/core/GpsChanges.h"
+#include "metadata/core/WriteRecipe.h"
+#include "platform/AlertSheet.h"
+#include "platform/MapView.h"
+#include "platform/core/FileDates.h"
+#include "platform/core/ImageSource.h"
+#include "platform/core/ReverseGeocoder.h"
+#include "platform/core/Workspace.h"
+
+#include <QCheckBox>
+#include <QDebug>
+#include <QDialog>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+
+namespace {
+
+void pinOnMap(PKMapView *map, double latitude, double longitude) {
+    map->setRegion(latitude, longitude);
+    map->setPin(latitude, longitude);
+    map->update();
+}
+
+QString degreesText(double value) {
+    return QString::number(value, 'g', 12);
+}
+
+// The properties of image 0 of the file, or nothing when it cannot be read.
+std::optional<QVariantMap> readProperties(const QString &path) {
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const ImageSource source(file.readAll());
+    if (!source.isValid())
+        return std::nullopt;
+    return source.properties(0);
+}
+
+void showGpsWindow(AppDelegate &d) {
+    d.bAddGPS = true;
+    d.changeGPSWindow->show();
+    d.changeGPSWindow->raise();
+    d.changeGPSWindow->activateWindow();
+    d.latitudelab->setFocus();
+}
+
+} // namespace
+
+void AppDelegate::EditeGPSExifDataPhoto() {
+    if (!blocalMode || !changeGPSWindow)
+        return;
+    if (selectedLocalItems().isEmpty()) {
+        beginAlertSheet(window, tr("No Item has been selected"),
+                        tr("Please select at least one item to process."), {tr(" Ok ")},
+                        [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+        return;
+    }
+    const std::optional<QVariantMap> properties = readProperties(currentChooseFilePath);
+    if (properties) {
+        if (!properties->contains(QStringLiteral("{GPS}"))) {
+            beginAlertSheet(
+                window, tr("No GPS Data"),
+                tr("The selected photo does not contain GPS information."), {tr(" Ok ")},
+                [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+            return;
+        }
+        const QVariantMap gps = subDictionary(*properties, QStringLiteral("{GPS}"));
+        // Stamps the photo lacks show as placeholders, never as another photo's stamps.
+        dateStamplab->setText(gps.contains(QStringLiteral("DateStamp"))
+                                  ? propertyValueText(gps.value(QStringLiteral("DateStamp")))
+                                  : QString::fromLatin1(kGpsDatePlaceholder));
+        timeStamplab->setText(gps.contains(QStringLiteral("TimeStamp"))
+                                  ? propertyValueText(gps.value(QStringLiteral("TimeStamp")))
+                                  : QString::fromLatin1(kGpsTimePlaceholder));
+        const SignedGpsCoordinates coords = signedCoordinates(gps);
+        latitudelab->setText(coords.latitude ? degreesText(*coords.latitude) : QString());
+        longtitudelab->setText(coords.longitude ? degreesText(*coords.longitude) : QString());
+        if (gps.contains(QStringLiteral("Altitude"))) {
+            const double altitude = gps.value(QStringLiteral("Altitude")).toDouble();
+            const bool below = gps.value(QStringLiteral("AltitudeRef")).toInt() == 1;
+            altitudelab->setText(degreesText(below ? -altitude : altitude));
+        } else {
+            altitudelab->clear();
+        }
+    }
+    gpsLocationCitylab->setText(currentLocationStr.isEmpty() ? QStringLiteral("")
+                                                             : currentLocationStr);
+    // The map follows the fields, also when the photo could not be read.
+    QString problem;
+    if (const auto position =
+            parseGpsPosition(latitudelab->text(), longtitudelab->text(), &problem))
+        pinOnMap(previewMapView, position->latitude, position->longitude);
+    showGpsWindow(*this);
+}
+
+void AppDelegate::AddGPSExifDataPhoto() {
+    if (!blocalMode || !changeGPSWindow)
+        return;
+    if (selectedLocalItems().isEmpty()) {
+        beginAlertSheet(window, tr("No Item has been selected"),
+                        tr("Please select at least one item to process."), {tr(" Ok ")},
+                        [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+        return;
+    }
+    if (const std::optional<QVariantMap> properties = readProperties(currentChooseFilePath)) {
+        const QVariantMap gps = subDictionary(*properties, QStringLiteral("{GPS}"));
+        dateStamplab->setText(gps.contains(QStringLiteral("DateStamp"))
+                                  ? propertyValueText(gps.value(QStringLiteral("DateStamp")))
+                                  : QString::fromLatin1(kGpsDatePlaceholder));
+        timeStamplab->setText(gps.contains(QStringLiteral("TimeStamp"))
+                                  ? propertyValueText(gps.value(QStringLiteral("TimeStamp")))
+                                  : QString::fromLatin1(kGpsTimePlaceholder));
+    }
+    showGpsWindow(*this);
+}
+
+void AppDelegate::PreviewCurrentGPSInMap() {
+    QString problem;
+    const auto position = parseGpsPosition(latitudelab->text(), longtitudelab->text(), &problem);
+    if (!position) {
+        beginAlertSheet(changeGPSWindow, tr("Vaule Error"), problem, {tr(" Ok ")},
+                        [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+        return;
+    }
+    pinOnMap(previewMapView, position->latitude, position->longitude);
+}
+
+void AppDelegate::ClickCancleSaveGPSAction() {
+    if (changeGPSWindow)
+        changeGPSWindow->hide();
+}
+
+void AppDelegate::ClickSaveChangeGPSAction() {
+    if (!changeGPSWindow)
+        return;
+    auto refuse = [this](const QString &message, const QString &informative) {
+        // Nothing is written; the window stays open so the value can be corrected.
+        beginAlertSheet(changeGPSWindow, message, informative, {tr(" Ok ")},
+                        [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+    };
+    for (QLineEdit *field : {latitudelab, longtitudelab, timeStamplab, dateStamplab})
+        if (field->text().trimmed().isEmpty())
+            return refuse(tr("Vaule Error"), tr("Each value cannot be empty."));
+    QString problem;
+    const auto position = parseGpsPosition(latitudelab->text(), longtitudelab->text(), &problem);
+    if (!position)
+        return refuse(tr("Vaule Error"), problem);
+    const auto stamps = parseGpsStamps(dateStamplab->text(), timeStamplab->text(), &problem);
+    if (!stamps)
+        return refuse(tr("Vaule Error"), problem);
+
+    if (blocalMode) {
+        const bool overwrite = overwritePhotoBtn && overwritePhotoBtn->isChecked();
+        WriteRecipeOptions options;
+        const GpsPosition where = *position;
+        const GpsStamps when = *stamps;
+        options.change = [where, when](QVariantMap &working, const IKImageItem &) {
+            working.insert(QStringLiteral("{GPS}"),
+                           gpsWithPositionAndStamps(subDictionary(working, QStringLiteral("{GPS}")),
+                                                    where, when));
+            return true;
+        };
+        options.destinationDictionary.clear();
+        // Stamps name a UTC instant, which becomes the file dates; without stamps the
+        // photo keeps the dates of its original.
+        options.dates = when.given ? WriteRecipeOptions::Dates::Keep
+                                   : WriteRecipeOptions::Dates::CopyFromSource;
+        const WriteRecipeReport report =
+            runWriteRecipe(selectedLocalItems(), storagelocation, overwrite, options);
+        if (when.given)
+            for (const WriteRecipeResult &photo : report.photos)
+                if (photo.written)
+                    FileDates::setDates(photo.outputPath, when.instant);
+        if (!report.revealPath.isEmpty())
+            Workspace::selectFile(report.revealPath, report.revealRoot);
+        if (!report.notWritten().isEmpty())
+            LocalPhotoMetadataChangedCompletedAlert(report.notWritten());
+    }
+    changeGPSWindow->hide();
+}
+
+void AppDelegate::GetCityInfowithFileThreader(const IKImageItemPtr &item) {
+    currentLocationStr = QStringLiteral("");
+    if (!geocoder)
+        geocoder = new ReverseGeocoder(this);
+    std::weak_ptr<IKImageItem> weakItem = item;
+    geocoder->reverseGeocode(currentCoords.x(), currentCoords.y(), this,
+                             [this, weakItem](const Placemark &place, const QString &error) {
+                                 if (!error.isEmpty()) {
+                                     qInfo() << "Reverse geocoding failed==" << error;
+                                     return;
+                                 }
+                                 qInfo() << "Reverse geocoding finished";
+                                 qInfo().noquote()
+                                     << QStringLiteral("%1,%2,%3,%4,%5")
+                                            .arg(place.country, place.locality, place.subLocality,
+                                                 place.thoroughfare, place.region);
+                                 const QString name = placeNameFrom(place);
+                                 const IKImageItemPtr target = weakItem.lock();
+                                 if (name.isEmpty() || !target)
+                                     return;
+                                 target->GPSLocationfileName = name;
+                                 getLocation = true;
+                                 const QList<IKImageItemPtr> selected = selectedLocalItems();
+                                 if (!selected.isEmpty() && selected.first() == target)
+                                     currentLocationStr = name;
+                             });
+}

@@ -1,0 +1,367 @@
+#include "app/AppDelegate.h"
+#include "app/core/Settings.h"
+#include "browser/DropTargets.h"
+#include "browser/LocalPhotoModel.h"
+#include "browser/core/LocalImport.h"
+#include "metadata/core/EditSheetChanges.h"
+#include "platform/core/FileDates.h"
+#include "platform/core/ImageSource.h"
+#include "platform/core/Workspace.h"
+#include "support/MakeDng.h"
+#include "support/TestSupport.h"
+
+#include <QAbstractButton>
+#include <QBuffer>
+#include <QCheckBox>
+#include <QDialog>
+#include <QFile>
+#include <QImage>
+#include <QItemSelectionModel>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimeZone>
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Numbers as numbers (-n), so references read "S" and exposure times as decimals.
+QJsonObject exiftoolNumbers(const QString &path) {
+    QProcess p;
+    p.start("exiftool", {"-j", "-n", "-G1", path});
+    p.waitForFinished(30000);
+    return QJsonDocument::fromJson(p.readAllStandardOutput()).array().at(0).toObject();
+}
+
+QVariantMap readBack(const QString &path) {
+    return ImageSource::fromPath(path).properties(0);
+}
+
+// The running program with photos in its list, the first of `select` selected.
+class EditSheet : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        clearUserDefaults();
+        // Selecting a photo with a position asks the geocoder: keep that on this machine.
+        qputenv("PHOTOKESTRY_GEOCODER_URL", "http://127.0.0.1:9");
+        userDefaults()->setValue("storagePath", dir.filePath("out"));
+        userDefaults()->setValue("LocalPhotoMetadataAlertSuppress", true);
+        Workspace::setUrlOpener([](const QUrl &) { return true; });
+        Workspace::setRevealer([this](const QString &p, const QString &) { revealed << p; });
+        d = std::make_unique<AppDelegate>();
+        d->launch();
+    }
+    void TearDown() override {
+        d.reset();
+        qunsetenv("PHOTOKESTRY_GEOCODER_URL");
+        Workspace::setRevealer({});
+        Workspace::setUrlOpener({});
+    }
+    QString add(const QString &fixture) {
+        const QString path = copyFixture(fixture, dir.path());
+        d->appendLocalItem(makeLocalItem(path));
+        d->LoadImportedPhotsonMainThread();
+        return path;
+    }
+    void selectRow(int row) {
+        d->localImageBrowserView->selectionModel()->select(d->localPhotoModel->index(row),
+                                                           QItemSelectionModel::ClearAndSelect);
+    }
+    // What typing into a field does: the text changes and the delegate hears of it.
+    void type(QLineEdit *field, const QString &text) {
+        d->control(field);
+        field->setText(text);
+        d->controlTextDidChange(field);
+    }
+    QMessageBox *visibleAlert() {
+        for (QMessageBox *box : d->window->findChildren<QMessageBox *>())
+            if (box->isVisible())
+                return box;
+        return nullptr;
+    }
+    QString out(const QString &name) { return dir.filePath("out/" + name); }
+
+    QTemporaryDir dir;
+    std::unique_ptr<AppDelegate> d;
+    QStringList revealed;
+};
+
+} // namespace
+
+TEST(EditSheetValues, NumbersFractionsAndApexValues) {
+    EXPECT_DOUBLE_EQ(*parseDecimalOrFraction("1/125"), 0.008);
+    EXPECT_DOUBLE_EQ(*parseDecimalOrFraction(" 2.8 "), 2.8);
+    EXPECT_DOUBLE_EQ(*parseDecimalOrFraction("-1.5"), -1.5);
+    EXPECT_FALSE(parseDecimalOrFraction("1/0"));
+    EXPECT_FALSE(parseDecimalOrFraction("f/2.8"));
+    EXPECT_FALSE(parseDecimalOrFraction(""));
+    EXPECT_FALSE(parseDecimalOrFraction("fast"));
+    EXPECT_NEAR(apertureValueForFNumber(2.8), 2.97, 0.01);
+    EXPECT_NEAR(shutterSpeedValueForExposureTime(0.008), 6.97, 0.01);
+    EXPECT_NEAR(shutterSpeedValueForExposureTime(*parseDecimalOrFraction("1/125")), 6.97, 0.01);
+    EXPECT_EQ(normalizedCameraDate("2019-05-04 10:20:30"), "2019:05:04 10:20:30");
+    EXPECT_EQ(normalizedCameraDate("2019:05:04 10:20:30"), "2019:05:04 10:20:30");
+}
+
+TEST(EditSheetValues, OnlyFieldsThatWillBeWrittenAreChecked) {
+    EditSheetTexts remembered;
+    remembered.fNumber = "odd"; // as the photo had it: not ours to refuse
+    remembered.gpsLatitude = "51.5";
+    remembered.gpsLongitude = "-0.13";
+    EditSheetTexts fields = remembered;
+    EXPECT_TRUE(editSheetProblems(fields, remembered, {true, true, true}).isEmpty());
+
+    fields.gpsLatitude = "north";
+    EXPECT_TRUE(editSheetProblems(fields, remembered, {true, true, false}).isEmpty());
+    EXPECT_EQ(editSheetProblems(fields, remembered, {false, false, true}).size(), 1);
+    fields.gpsLatitude = "91";
+    EXPECT_EQ(editSheetProblems(fields, remembered, {false, false, true}).size(), 1);
+    fields.gpsLatitude = "51.5";
+
+    fields.exposureTime = "1/0";
+    fields.cameraDate = "yesterday";
+    fields.imageDescription = "free text is always fine";
+    fields.orientation = "9";
+    fields.isoSpeed = "100,200";
+    EXPECT_EQ(editSheetProblems(fields, remembered, {false, true, false}).size(), 3);
+}
+
+TEST(EditSheetValues, ChangedFieldsReachTheirKeys) {
+    EditSheetTexts remembered;
+    remembered.keywords = "Cloudy,Sky";
+    remembered.lensSerialNumber = "111";
+    remembered.orientation = "1";
+    EditSheetTexts fields = remembered;
+    fields.keywords = "Cloudy, Sky, Beach";
+    fields.lensSerialNumber = "222";
+    fields.orientation = "6";
+    fields.fNumber = "2.8";
+    fields.exposureTime = "1/125";
+    fields.cameraDate = "2019-05-04 10:20:30";
+    QVariantMap working{{"Orientation", 1},
+                        {"{TIFF}", QVariantMap{{"Orientation", 1}, {"Model", "D7000"}}},
+                        {"{ExifAux}", QVariantMap{{"SerialNumber", "BODY-1"}}}};
+    applyEditSheetChanges(working, fields, remembered, {false, true, false});
+    const QVariantMap tiff = working["{TIFF}"].toMap();
+    const QVariantMap exif = working["{Exif}"].toMap();
+    const QVariantMap iptc = working["{IPTC}"].toMap();
+    const QVariantMap aux = working["{ExifAux}"].toMap();
+    EXPECT_EQ(working["Orientation"].toInt(), 6);
+    EXPECT_EQ(tiff["Orientation"].toInt(), 6);
+    EXPECT_EQ(tiff["Model"].toString(), "D7000");
+    EXPECT_EQ(tiff["DateTime"].toString(), "2019:05:04 10:20:30");
+    EXPECT_EQ(exif["DateTimeOriginal"].toString(), "2019:05:04 10:20:30");
+    EXPECT_NEAR(exif["ExposureTime"].toDouble(), 0.008, 1e-12);
+    EXPECT_NEAR(exif["ApertureValue"].toDouble(), 2.97, 0.01);
+    EXPECT_EQ(iptc["Keywords"].toStringList(), (QStringList{"Cloudy", "Sky", "Beach"}));
+    EXPECT_FALSE(iptc.contains("ImageOrientation"));
+    const QDateTime utc =
+        QDateTime(QDate(2019, 5, 4), QTime(10, 20, 30), QTimeZone::systemTimeZone()).toUTC();
+    EXPECT_EQ(iptc["DateCreated"].toString(), utc.toString("yyyyMMdd"));
+    EXPECT_EQ(iptc["TimeCreated"].toString(), utc.toString("HHmmss"));
+    EXPECT_EQ(aux["LensSerialNumber"].toString(), "222");
+    EXPECT_EQ(aux["SerialNumber"].toString(), "BODY-1"); // the body's, untouched
+    EXPECT_FALSE(working.contains("{GPS}"));
+
+    // An emptied number field removes its tag, with the value derived from it.
+    EditSheetTexts emptied = fields;
+    emptied.fNumber = "";
+    applyEditSheetChanges(working, emptied, fields, {false, true, false});
+    EXPECT_TRUE(working["{Exif}"].toMap().contains("FNumber"));
+    EXPECT_FALSE(working["{Exif}"].toMap()["FNumber"].isValid());
+    EXPECT_FALSE(working["{Exif}"].toMap()["ApertureValue"].isValid());
+}
+
+TEST(EditSheetValues, NewPositionKeepsTheRestOfTheGps) {
+    const QVariantMap old{{"Latitude", 51.5},        {"LatitudeRef", "N"}, {"Longitude", 0.13},
+                          {"LongitudeRef", "W"},     {"Altitude", 2.6},    {"AltitudeRef", 0},
+                          {"TimeStamp", "09:18:12"}, {"Speed", 4.0},       {"SpeedRef", "M"}};
+    const QVariantMap gps = gpsWithPosition(old, {-33.5, 0.0});
+    EXPECT_DOUBLE_EQ(gps["Latitude"].toDouble(), 33.5);
+    EXPECT_EQ(gps["LatitudeRef"].toString(), "S");
+    EXPECT_DOUBLE_EQ(gps["Longitude"].toDouble(), 0.0);
+    EXPECT_EQ(gps["LongitudeRef"].toString(), "E");
+    EXPECT_DOUBLE_EQ(gps["Altitude"].toDouble(), 2.6);
+    EXPECT_EQ(gps["TimeStamp"].toString(), "09:18:12");
+    EXPECT_EQ(gps["SpeedRef"].toString(), "M");
+    EXPECT_EQ(gps["TrackRef"].toString(), "T");
+    EXPECT_EQ(gps["GPSVersion"].toList().size(), 4);
+}
+
+TEST_F(EditSheet, ApplyWritesEachChangedFieldAndNothingElse) {
+    const QString park = add("St James Park.jpg");
+    selectRow(0);
+    d->StartEditViewAction();
+    ASSERT_TRUE(d->eidtMetaWindow->isVisible());
+    EXPECT_EQ(d->cameraModelab->text(), "NIKON D7000");
+    EXPECT_EQ(d->imageExpotimelab->text(), d->oldimageExpotimeStr);
+    type(d->titlelab, "Horse Guards");
+    type(d->artistlab, "");
+    type(d->imageFNumberlab, "2.8");
+    type(d->imageExpotimelab, "1/125");
+    type(d->gpsLatilab, "-33.5");
+    type(d->cameraDatelab, "2019-05-04 10:20:30");
+    d->ClickApplyChangeAction();
+    EXPECT_FALSE(d->eidtMetaWindow->isVisible());
+
+    const QString written = out("St James Park.jpg");
+    ASSERT_TRUE(QFile::exists(written));
+    EXPECT_EQ(revealed.value(0), written);
+    const QVariantMap props = readBack(written);
+    EXPECT_EQ(props["{IPTC}"].toMap()["ObjectName"].toString(), "Horse Guards");
+    const QVariantMap gps = props["{GPS}"].toMap();
+    EXPECT_NEAR(gps["Latitude"].toDouble(), 33.5, 1e-4);
+    EXPECT_EQ(gps["LatitudeRef"].toString(), "S");
+    EXPECT_NEAR(gps["Longitude"].toDouble(), 0.131806, 1e-4);
+    EXPECT_EQ(gps["LongitudeRef"].toString(), "W");
+
+    const QJsonObject tool = exiftoolNumbers(written);
+    // APEX values as stored; exiftool shows them converted back to f/2.8 and 1/125 s.
+    EXPECT_NEAR(props["{Exif}"].toMap()["ApertureValue"].toDouble(), 2.97, 0.01);
+    EXPECT_NEAR(props["{Exif}"].toMap()["ShutterSpeedValue"].toDouble(), 6.97, 0.01);
+    EXPECT_NEAR(tool["ExifIFD:ApertureValue"].toDouble(), 2.8, 0.01);
+    EXPECT_NEAR(tool["ExifIFD:ShutterSpeedValue"].toVariant().toDouble(), 0.008, 1e-5);
+    EXPECT_NEAR(tool["GPS:GPSLatitude"].toDouble(), 33.5, 1e-4);
+    EXPECT_NEAR(tool["ExifIFD:ExposureTime"].toDouble(), 0.008, 1e-6);
+    EXPECT_NEAR(tool["ExifIFD:FNumber"].toDouble(), 2.8, 1e-3);
+    EXPECT_EQ(tool["IFD0:Artist"].toString(), "");
+    EXPECT_EQ(tool["GPS:GPSLatitudeRef"].toString(), "S");
+    EXPECT_NEAR(tool["GPS:GPSAltitude"].toDouble(), 2.6, 0.01); // kept
+    EXPECT_EQ(tool["ExifIFD:DateTimeOriginal"].toString(), "2019:05:04 10:20:30");
+    // Untouched fields keep their values.
+    EXPECT_EQ(tool["IFD0:Model"].toString(), "NIKON D7000");
+    EXPECT_EQ(tool["ExifIFD:LensModel"].toString(), "12.0-24.0 mm f/4.0");
+    EXPECT_EQ(tool["ExifIFD:ISO"].toInt(), 200);
+    // The camera date is the file's date; the original is left alone.
+    EXPECT_EQ(FileDates::modificationDate(written),
+              QDateTime(QDate(2019, 5, 4), QTime(10, 20, 30)));
+    EXPECT_EQ(readBack(park)["{IPTC}"].toMap()["ObjectName"].toString(), "St. James's Park");
+}
+
+TEST_F(EditSheet, ClickingIntoThePositionRewritesNothing) {
+    add("St James Park.jpg");
+    add("Fritest.jpeg");
+    selectRow(0);
+    d->StartEditViewAction();
+    d->control(d->gpsLatilab); // editing begins, nothing typed
+    d->control(d->titlelab);
+    d->ClickApplyChangeAction();
+    const QJsonObject before = exiftoolNumbers(fixturePath("St James Park.jpg"));
+    const QJsonObject after = exiftoolNumbers(out("St James Park.jpg"));
+    for (const char *key :
+         {"GPS:GPSLatitude", "GPS:GPSLongitude", "GPS:GPSAltitude", "GPS:GPSVersionID",
+          "ExifIFD:ExposureTime", "IFD0:Artist", "IPTC:DateCreated", "ExifIFD:LensModel"})
+        EXPECT_EQ(after[key], before[key]) << key;
+    EXPECT_FALSE(after.contains("GPS:GPSSpeedRef"));
+    EXPECT_EQ(FileDates::modificationDate(out("St James Park.jpg")),
+              FileDates::modificationDate(dir.filePath("St James Park.jpg")));
+
+    // Keywords stay a list when one is added.
+    selectRow(1);
+    d->StartEditViewAction();
+    EXPECT_EQ(d->keywordslab->text(), d->oldKeywordStr);
+    type(d->keywordslab, d->keywordslab->text() + ",Beach");
+    d->ClickApplyChangeAction();
+    const QStringList keywords =
+        readBack(out("Fritest.jpeg"))["{IPTC}"].toMap()["Keywords"].toStringList();
+    EXPECT_EQ(keywords.size(), 6);
+    EXPECT_EQ(keywords.last(), "Beach");
+    EXPECT_EQ(readBack(out("Fritest.jpeg"))["{IPTC}"].toMap()["ObjectName"].toString(),
+              QString::fromUtf8("Frítest"));
+}
+
+TEST_F(EditSheet, APositionThatIsNoNumberIsRefusedAndNothingIsWritten) {
+    add("St James Park.jpg");
+    selectRow(0);
+    d->StartEditViewAction();
+    type(d->gpsLatilab, "fifty-one");
+    d->ClickApplyChangeAction();
+    QMessageBox *alert = visibleAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_TRUE(alert->informativeText().contains("fifty-one"));
+    EXPECT_TRUE(d->eidtMetaWindow->isVisible());
+    EXPECT_FALSE(QFile::exists(out("St James Park.jpg")));
+    alert->buttons().first()->click();
+
+    // Cancel forgets what was typed: the next opening shows the photo's values.
+    d->HideEditViewAction();
+    d->StartEditViewAction();
+    EXPECT_EQ(d->gpsLatilab->text(), d->oldGpsLatiStr);
+    EXPECT_FALSE(d->gpsInfoChange);
+}
+
+TEST_F(EditSheet, ARawOriginalIsNeverReplacedByItsPreview) {
+    QImage picture(160, 120, QImage::Format_RGB32);
+    picture.fill(Qt::darkGreen);
+    QByteArray preview;
+    QBuffer buffer(&preview);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(picture.save(&buffer, "JPEG"));
+    const QByteArray rawBytes =
+        makeMinimalDng(preview, "Kestry", "TestCam 1", "2021:06:15 12:34:56");
+    const QString raw = dir.filePath("DSC_0001.NEF");
+    QFile file(raw);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(rawBytes);
+    file.close();
+    d->appendLocalItem(makeLocalItem(raw));
+    d->LoadImportedPhotsonMainThread();
+    d->overwritePhotoBtn->setChecked(true);
+    selectRow(0);
+    d->StartEditViewAction();
+    type(d->titlelab, "Green field");
+    d->ClickApplyChangeAction();
+
+    QFile again(raw);
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    EXPECT_EQ(again.readAll(), rawBytes);
+    const QString written = out("DSC_0001.jpg");
+    ASSERT_TRUE(QFile::exists(written));
+    EXPECT_EQ(readBack(written)["{IPTC}"].toMap()["ObjectName"].toString(), "Green field");
+}
+
+TEST_F(EditSheet, EveryFieldReachesItsTags) {
+    add("Fritest.jpeg");
+    selectRow(0);
+    d->StartEditViewAction();
+    type(d->imageDescrilab, "Dusk over the bay");
+    type(d->copyrightlab, "© 2021 K.");
+    type(d->commentslab, "tripod");
+    type(d->cameraMakelab, "Kestry");
+    type(d->cameraModelab, "K-1");
+    type(d->sheetLensMakelab, "Zeiss");
+    type(d->sheetLensModellab, "Planar 50");
+    type(d->lensSerialNumlab, "L-42");
+    type(d->imageOrientationlab, "6");
+    type(d->imageISOSpeedlab, "400");
+    type(d->imageFlen35mmlab, "75");
+    type(d->imageBrightlab, "-1.5");
+    type(d->imageWhiteBalancelab, "1");
+    d->ClickApplyChangeAction();
+    const QJsonObject tool = exiftoolNumbers(out("Fritest.jpeg"));
+    EXPECT_EQ(tool["IFD0:ImageDescription"].toString(), "Dusk over the bay");
+    EXPECT_EQ(tool["IPTC:Caption-Abstract"].toString(), "Dusk over the bay");
+    EXPECT_EQ(tool["IFD0:Copyright"].toString(), "© 2021 K.");
+    EXPECT_EQ(tool["ExifIFD:UserComment"].toString(), "tripod");
+    EXPECT_EQ(tool["IFD0:Make"].toString(), "Kestry");
+    EXPECT_EQ(tool["IFD0:Model"].toString(), "K-1");
+    EXPECT_EQ(tool["ExifIFD:LensMake"].toString(), "Zeiss");
+    EXPECT_EQ(tool["ExifIFD:LensModel"].toString(), "Planar 50");
+    EXPECT_EQ(tool["ExifIFD:LensSerialNumber"].toVariant().toString(), "L-42");
+    EXPECT_EQ(tool["IFD0:Orientation"].toInt(), 6);
+    EXPECT_EQ(tool["ExifIFD:ISO"].toInt(), 400);
+    EXPECT_EQ(tool["ExifIFD:FocalLengthIn35mmFormat"].toInt(), 75);
+    EXPECT_NEAR(tool["ExifIFD:BrightnessValue"].toVariant().toDouble(), -1.5, 1e-6);
+    EXPECT_EQ(tool["ExifIFD:WhiteBalance"].toInt(), 1);
+    // Untouched: the title, the keywords and the F-number.
+    EXPECT_EQ(tool["IPTC:ObjectName"].toString(), QString::fromUtf8("Frítest"));
+    EXPECT_NEAR(tool["ExifIFD:FNumber"].toVariant().toDouble(), 1.8, 1e-6);
+    EXPECT_EQ(tool["IPTC:Keywords"].toArray().size(), 5);
+}

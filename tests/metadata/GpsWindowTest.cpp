@@ -1,0 +1,223 @@
+#include "app/AppDelegate.h"
+#include "app/core/Settings.h"
+#include "browser/DropTargets.h"
+#include "browser/LocalPhotoModel.h"
+#include "browser/core/LocalImport.h"
+#include "metadata/core/GpsChanges.h"
+#include "platform/MapView.h"
+#include "platform/core/FileDates.h"
+#include "platform/core/ImageSource.h"
+#include "platform/core/Workspace.h"
+#include "support/LocalHttpServer.h"
+#include "support/TestSupport.h"
+
+#include <QAbstractButton>
+#include <QFile>
+#include <QItemSelectionModel>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QNetworkProxy>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimeZone>
+#include <gtest/gtest.h>
+
+namespace {
+
+QJsonObject exiftoolNumbers(const QString &path) {
+    QProcess p;
+    p.start("exiftool", {"-j", "-n", "-G1", path});
+    p.waitForFinished(30000);
+    return QJsonDocument::fromJson(p.readAllStandardOutput()).array().at(0).toObject();
+}
+
+class GpsWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        clearUserDefaults();
+        // Selecting a photo with a position asks the geocoder: keep that on this machine.
+        qputenv("PHOTOKESTRY_GEOCODER_URL", "http://127.0.0.1:9");
+        userDefaults()->setValue("storagePath", dir.filePath("out"));
+        Workspace::setUrlOpener([](const QUrl &) { return true; });
+        Workspace::setRevealer([this](const QString &p, const QString &) { revealed << p; });
+        d = std::make_unique<AppDelegate>();
+        d->launch();
+    }
+    void TearDown() override {
+        d.reset();
+        qunsetenv("PHOTOKESTRY_GEOCODER_URL");
+        Workspace::setRevealer({});
+        Workspace::setUrlOpener({});
+    }
+    IKImageItemPtr add(const QString &fixture) {
+        const QString path = copyFixture(fixture, dir.path());
+        IKImageItemPtr item = makeLocalItem(path);
+        d->appendLocalItem(item);
+        d->LoadImportedPhotsonMainThread();
+        return item;
+    }
+    void selectRow(int row) {
+        d->localImageBrowserView->selectionModel()->select(d->localPhotoModel->index(row),
+                                                           QItemSelectionModel::ClearAndSelect);
+    }
+    QMessageBox *visibleAlert() {
+        for (QMessageBox *box : d->window->findChildren<QMessageBox *>())
+            if (box->isVisible())
+                return box;
+        return nullptr;
+    }
+    QString out(const QString &name) { return dir.filePath("out/" + name); }
+
+    QTemporaryDir dir;
+    std::unique_ptr<AppDelegate> d;
+    QStringList revealed;
+};
+
+} // namespace
+
+TEST(GpsStampsText, UtcStampsPlaceholdersAndRefusals) {
+    QString problem;
+    const auto stamps = parseGpsStamps("2020:05:01", "12:30:00", &problem);
+    ASSERT_TRUE(stamps);
+    EXPECT_TRUE(stamps->given);
+    EXPECT_EQ(stamps->instant, QDateTime(QDate(2020, 5, 1), QTime(12, 30), QTimeZone::utc()));
+    EXPECT_EQ(parseGpsStamps("2020-05-01", "7:05:09", &problem)->time, "07:05:09");
+    const auto none = parseGpsStamps(kGpsDatePlaceholder, kGpsTimePlaceholder, &problem);
+    ASSERT_TRUE(none);
+    EXPECT_FALSE(none->given);
+    EXPECT_FALSE(parseGpsStamps(kGpsDatePlaceholder, "12:00:00", &problem));
+    EXPECT_FALSE(parseGpsStamps("2020:02:30", "12:00:00", &problem));
+    EXPECT_FALSE(parseGpsStamps("2020:05:01", "25:00:00", &problem));
+    EXPECT_TRUE(problem.contains("25:00:00"));
+
+    const QVariantMap gps = gpsWithPositionAndStamps({{"Altitude", 12.0}}, {10, -20}, *stamps);
+    EXPECT_EQ(gps["DateStamp"].toString(), "2020:05:01");
+    EXPECT_EQ(gps["TimeStamp"].toString(), "12:30:00");
+    EXPECT_EQ(gps["LongitudeRef"].toString(), "W");
+    EXPECT_DOUBLE_EQ(gps["Altitude"].toDouble(), 12.0);
+    const auto signedBack = signedCoordinates(gps);
+    EXPECT_DOUBLE_EQ(*signedBack.longitude, -20.0);
+    EXPECT_FALSE(signedCoordinates({{"Latitude", 5.0}}).longitude);
+    EXPECT_DOUBLE_EQ(*signedCoordinates({{"Latitude", 5.0}}).latitude, -5.0); // no "N"
+}
+
+TEST_F(GpsWindow, SaveOnStJamesParkKeepsTheAltitudeAndTakesUtcStamps) {
+    add("St James Park.jpg");
+    selectRow(0);
+    d->EditeGPSExifDataPhoto();
+    ASSERT_TRUE(d->changeGPSWindow->isVisible());
+    EXPECT_NEAR(d->latitudelab->text().toDouble(), 51.503572, 1e-5);
+    EXPECT_NEAR(d->longtitudelab->text().toDouble(), -0.131806, 1e-5);
+    EXPECT_EQ(d->dateStamplab->text(), kGpsDatePlaceholder); // the photo has no stamps
+    EXPECT_NEAR(d->previewMapView->centerLatitude(), 51.503572, 1e-5);
+
+    d->latitudelab->setText("-33.5");
+    d->PreviewCurrentGPSInMap();
+    EXPECT_NEAR(d->previewMapView->centerLatitude(), -33.5, 1e-9);
+    d->dateStamplab->setText("2020:05:01");
+    d->timeStamplab->setText("12:30:00");
+    d->ClickSaveChangeGPSAction();
+    EXPECT_FALSE(d->changeGPSWindow->isVisible());
+    EXPECT_EQ(visibleAlert(), nullptr);
+
+    const QString written = out("St James Park.jpg");
+    ASSERT_TRUE(QFile::exists(written));
+    EXPECT_EQ(revealed.value(0), written);
+    const QJsonObject tool = exiftoolNumbers(written);
+    EXPECT_NEAR(tool["GPS:GPSLatitude"].toVariant().toDouble(), 33.5, 1e-4);
+    EXPECT_EQ(tool["GPS:GPSLatitudeRef"].toString(), "S");
+    EXPECT_NEAR(tool["GPS:GPSLongitude"].toVariant().toDouble(), 0.131806, 1e-4);
+    EXPECT_EQ(tool["GPS:GPSLongitudeRef"].toString(), "W");
+    EXPECT_NEAR(tool["GPS:GPSAltitude"].toVariant().toDouble(), 2.6, 0.01);
+    EXPECT_EQ(tool["GPS:GPSDateStamp"].toString(), "2020:05:01");
+    EXPECT_EQ(tool["GPS:GPSTimeStamp"].toString(), "12:30:00");
+    EXPECT_EQ(tool["IFD0:Model"].toString(), "NIKON D7000");
+    EXPECT_EQ(FileDates::modificationDate(written),
+              QDateTime(QDate(2020, 5, 1), QTime(12, 30), QTimeZone::utc()));
+    // The original keeps its position.
+    EXPECT_NEAR(exiftoolNumbers(dir.filePath("St James Park.jpg"))["GPS:GPSLatitude"]
+                    .toVariant()
+                    .toDouble(),
+                51.503572, 1e-4);
+}
+
+TEST_F(GpsWindow, BadValuesAreRefusedAndNothingIsWritten) {
+    d->EditeGPSExifDataPhoto();
+    QMessageBox *alert = visibleAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->text(), "No Item has been selected");
+    alert->buttons().first()->click();
+
+    add("IMG_1994.JPG"); // no position
+    selectRow(0);
+    d->EditeGPSExifDataPhoto();
+    alert = visibleAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->text(), "No GPS Data");
+    EXPECT_FALSE(d->changeGPSWindow->isVisible());
+    alert->buttons().first()->click();
+
+    d->AddGPSExifDataPhoto();
+    ASSERT_TRUE(d->changeGPSWindow->isVisible());
+    EXPECT_EQ(d->dateStamplab->text(), "YYYY:MM:DD");
+    EXPECT_EQ(d->timeStamplab->text(), "HH:MM:SS");
+    for (const auto &[lat, lon] : std::initializer_list<std::pair<QString, QString>>{
+             {"", "10"}, {"north", "10"}, {"10", "200"}}) {
+        d->latitudelab->setText(lat);
+        d->longtitudelab->setText(lon);
+        d->ClickSaveChangeGPSAction();
+        alert = visibleAlert();
+        ASSERT_TRUE(alert) << lat.toStdString();
+        EXPECT_EQ(alert->text(), "Vaule Error");
+        alert->buttons().first()->click();
+        EXPECT_TRUE(d->changeGPSWindow->isVisible());
+    }
+    d->latitudelab->setText("48.8584");
+    d->longtitudelab->setText("2.2945");
+    d->timeStamplab->setText("noon");
+    d->ClickSaveChangeGPSAction();
+    ASSERT_TRUE(visibleAlert());
+    visibleAlert()->buttons().first()->click();
+    EXPECT_FALSE(QFile::exists(out("IMG_1994.JPG")));
+
+    // Both placeholders left alone: the position is written without stamps, and the
+    // photo keeps its original's file dates.
+    d->timeStamplab->setText("HH:MM:SS");
+    d->ClickSaveChangeGPSAction();
+    const QString written = out("IMG_1994.JPG");
+    ASSERT_TRUE(QFile::exists(written));
+    const QJsonObject tool = exiftoolNumbers(written);
+    EXPECT_NEAR(tool["GPS:GPSLatitude"].toVariant().toDouble(), 48.8584, 1e-4);
+    EXPECT_EQ(tool["GPS:GPSLongitudeRef"].toString(), "E");
+    EXPECT_FALSE(tool.contains("GPS:GPSTimeStamp"));
+    EXPECT_FALSE(tool.contains("GPS:GPSDateStamp"));
+    EXPECT_EQ(FileDates::modificationDate(written),
+              FileDates::modificationDate(dir.filePath("IMG_1994.JPG")));
+}
+
+TEST_F(GpsWindow, PlaceNameFromALocalGeocoder) {
+    QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+    CannedHttpServer server([](const QByteArray &) {
+        const QByteArray body = R"({"address":{"suburb":"St. James's","city":"London",
+            "country":"United Kingdom"}})";
+        return "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nConnection: close\r\n"
+               "Content-Length: " +
+               QByteArray::number(body.size()) + "\r\n\r\n" + body;
+    });
+    ASSERT_TRUE(server.isListening());
+    qputenv("PHOTOKESTRY_GEOCODER_URL", server.base().toString().toUtf8());
+    const IKImageItemPtr item = add("St James Park.jpg");
+    d->currentCoords = QPointF(51.503572, -0.131806);
+    d->GetCityInfowithFileThreader(item);
+    EXPECT_TRUE(waitFor([&] { return d->getLocation; }));
+    EXPECT_EQ(item->GPSLocationfileName, "St. James's, London, United Kingdom");
+    ASSERT_FALSE(server.targets.isEmpty());
+    EXPECT_TRUE(server.targets.last().contains("lat=51.50357"));
+    qunsetenv("PHOTOKESTRY_GEOCODER_URL");
+}
