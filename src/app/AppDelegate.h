@@ -121,6 +121,29 @@ class AppDelegate : public QObject {
     void CancleCameLensModel();
     void ChangeCameLensModel();
 
+    // Metadata property lists: export, import and templates.
+    void ExportTIFFtoPlistAction();
+    void ExportExiftoPlistAction();
+    void ExportExifAndIiFFDataToPlist();
+    void ExportExifAndGPSDataToPlist();
+    void WriteExifDataToPlist();
+    void ExportTemplateDataToPlist();
+    void WriteSelectedItemsExifDataToPlist();
+    void ImportTIFFtoPlistAction();
+    void ImportExiFtoPlistAction();
+    void ImportExiFAndTiffPlistAction();
+    void ImportExiFAndGPSPlistAction();
+    void ImportMetaDataPlistAction();
+    void ImportTemplateDataPlistAction();
+    void openPanelDidEnd10(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    void openPanelDidEnd11(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    void openPanelDidEnd12(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    void openPanelDidEnd16(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    void openPanelDidEnd14(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    void openPanelDidEnd13(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    // The text of an edit-sheet field, found by its outlet name; empty when there is none.
+    QString editSheetFieldText(const char *outletName) const;
+
     // ---- Shared properties ----
     QMainWindow *window = nullptr;
     QString storagelocation;
