@@ -257,8 +257,10 @@ void buildMenus(AppDelegate &d, QMainWindow *w) {
     {
         QMenu *m = d.importandExportMenu;
         const std::pair<QString, void (AppDelegate::*)()> plistActions[] = {
-            {AppDelegate::tr("Export TIFF Metadata to Plist"), &AppDelegate::ExportTIFFtoPlistAction},
-            {AppDelegate::tr("Export Exif Metadata to Plist"), &AppDelegate::ExportExiftoPlistAction},
+            {AppDelegate::tr("Export TIFF Metadata to Plist"),
+             &AppDelegate::ExportTIFFtoPlistAction},
+            {AppDelegate::tr("Export Exif Metadata to Plist"),
+             &AppDelegate::ExportExiftoPlistAction},
             {AppDelegate::tr("Export Exif and TIFF Metadata to Plist"),
              &AppDelegate::ExportExifAndIiFFDataToPlist},
             {AppDelegate::tr("Export Exif and GPS Metadata to Plist"),
