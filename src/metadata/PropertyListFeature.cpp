@@ -5,9 +5,7 @@
 #include "platform/AlertSheet.h"
 #include "platform/core/Workspace.h"
 
-#include <QDir>
 #include <QFileInfo>
-#include <QLineEdit>
 #include <QMainWindow>
 #include <QVariant>
 

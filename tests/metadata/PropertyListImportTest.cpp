@@ -271,6 +271,7 @@ TEST_F(PlistImport, TemplateValuesReachTheirSections) {
         EXPECT_EQ(exif.value("LensModel"), "50mm");
         EXPECT_EQ(exif.value("ISOSpeedRatings").toList().value(0).toInt(), 400);
         EXPECT_EQ(props.value("{TIFF}").toMap().value("Artist"), "Ann Example");
+        EXPECT_EQ(props.value("Orientation").toInt(), 1);
         EXPECT_EQ(props.value("{IPTC}").toMap().value("Keywords").toStringList(),
                   (QStringList{"sea", "sky"}));
         EXPECT_EQ(props.value("{IPTC}").toMap().value("ObjectName"), "Shore");

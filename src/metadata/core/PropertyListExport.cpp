@@ -11,7 +11,6 @@
 #include <QHash>
 #include <QLocale>
 #include <QRegularExpression>
-#include <QSet>
 
 namespace {
 
