@@ -36,12 +36,16 @@ QString chosenFile(QFileDialog *panel, int returnCode) {
     return panel->selectedFiles().first();
 }
 
-void finishImport(AppDelegate &d, const WriteRecipeReport &report) {
+void finishImport(AppDelegate &d, const WriteRecipeReport &report,
+                  const QStringList &notInFile = {}) {
     if (!report.revealPath.isEmpty())
         Workspace::selectFile(report.revealPath, report.revealRoot);
-    // Only failures are told: an import that wrote every photo ends silently.
-    if (!report.notWritten().isEmpty())
-        d.LocalPhotoMetadataChangedCompletedAlert(report.notWritten());
+    // Only photos left as they were are told: an import that wrote them all ends silently.
+    QStringList left = report.notWritten();
+    for (const QString &name : notInFile)
+        left << AppDelegate::tr("%1: not in the property list").arg(name);
+    if (!left.isEmpty())
+        d.LocalPhotoMetadataChangedCompletedAlert(left);
 }
 
 void importPerPhoto(AppDelegate &d, QFileDialog *panel, int returnCode, PlistExportKind kind) {
@@ -65,7 +69,7 @@ void importPerPhoto(AppDelegate &d, QFileDialog *panel, int returnCode, PlistExp
                  .arg(file.order.mid(0, 20).join(QStringLiteral(", "))));
         return;
     }
-    finishImport(d, result.report);
+    finishImport(d, result.report, result.notInFile);
 }
 
 } // namespace

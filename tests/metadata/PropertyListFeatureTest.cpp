@@ -141,6 +141,7 @@ TEST_F(PlistFeature, ImportThroughThePanel) {
     revealed.clear();
 
     // A file that is not a property list: a clear alert, and no photo written.
+    QString error;
     const QString bogus = work.filePath("bogus.plist");
     QFile f(bogus);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -170,4 +171,16 @@ TEST_F(PlistFeature, ImportThroughThePanel) {
                   .toMap()
                   .value("DateTimeOriginal"),
               "2020:04:15 10:25:51");
+    EXPECT_EQ(openSheet(), nullptr);
+
+    // A photo the file does not name is left as it was, and the user is told.
+    const QString one = work.filePath("one.plist");
+    ASSERT_TRUE(PropertyList::writeXml(
+        one, QVariantMap{{"IMG_1994.JPG", QVariantMap{{"ISOSpeedRatings", QVariantList{100}}}}},
+        &error));
+    answerPanel(&AppDelegate::ImportExiFtoPlistAction, one);
+    sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_TRUE(sheet->informativeText().contains("St James Park.jpg"));
+    EXPECT_FALSE(sheet->informativeText().contains("IMG_1994.JPG"));
 }
