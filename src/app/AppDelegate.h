@@ -182,6 +182,28 @@ class AppDelegate : public QObject {
     QLabel *gpsLocationCitylab = nullptr;
     PKMapView *previewMapView = nullptr;
     bool getLocation = false;
+    // Metadata property lists: export, import and templates.
+    void ExportTIFFtoPlistAction();
+    void ExportExiftoPlistAction();
+    void ExportExifAndIiFFDataToPlist();
+    void ExportExifAndGPSDataToPlist();
+    void WriteExifDataToPlist();
+    void ExportTemplateDataToPlist();
+    void WriteSelectedItemsExifDataToPlist();
+    void ImportTIFFtoPlistAction();
+    void ImportExiFtoPlistAction();
+    void ImportExiFAndTiffPlistAction();
+    void ImportExiFAndGPSPlistAction();
+    void ImportMetaDataPlistAction();
+    void ImportTemplateDataPlistAction();
+    void openPanelDidEnd10(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    void openPanelDidEnd11(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    void openPanelDidEnd12(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    void openPanelDidEnd16(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    void openPanelDidEnd14(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    void openPanelDidEnd13(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    // The text of an edit-sheet field, found by its outlet name; empty when there is none.
+    QString editSheetFieldText(const char *outletName) const;
 
     // ---- Shared properties ----
     QMainWindow *window = nullptr;

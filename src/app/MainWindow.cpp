@@ -316,6 +316,46 @@ void buildMenus(AppDelegate &d, QMainWindow *w) {
     d.importandExportMenu = new QMenu(AppDelegate::tr("Import and Export Metadata"), w);
     d.quickActionMenu = actions->addAction(AppDelegate::tr("Remove Metadata"));
     d.exportandimportActionMenu = actions->addAction(AppDelegate::tr("Import and Export Metadata"));
+    // Metadata property lists.
+    {
+        QMenu *m = d.importandExportMenu;
+        const std::pair<QString, void (AppDelegate::*)()> plistActions[] = {
+            {AppDelegate::tr("Export TIFF Metadata to Plist"),
+             &AppDelegate::ExportTIFFtoPlistAction},
+            {AppDelegate::tr("Export Exif Metadata to Plist"),
+             &AppDelegate::ExportExiftoPlistAction},
+            {AppDelegate::tr("Export Exif and TIFF Metadata to Plist"),
+             &AppDelegate::ExportExifAndIiFFDataToPlist},
+            {AppDelegate::tr("Export Exif and GPS Metadata to Plist"),
+             &AppDelegate::ExportExifAndGPSDataToPlist},
+            {AppDelegate::tr("Export All Metadata to Plist"), &AppDelegate::WriteExifDataToPlist},
+            {AppDelegate::tr("Export Shown Photo's Metadata to Plist"),
+             &AppDelegate::WriteSelectedItemsExifDataToPlist},
+            {AppDelegate::tr("Export Edit Sheet as Template"),
+             &AppDelegate::ExportTemplateDataToPlist},
+            {QString(), nullptr},
+            {AppDelegate::tr("Import TIFF Metadata from Plist…"),
+             &AppDelegate::ImportTIFFtoPlistAction},
+            {AppDelegate::tr("Import Exif Metadata from Plist…"),
+             &AppDelegate::ImportExiFtoPlistAction},
+            {AppDelegate::tr("Import Exif and TIFF Metadata from Plist…"),
+             &AppDelegate::ImportExiFAndTiffPlistAction},
+            {AppDelegate::tr("Import Exif and GPS Metadata from Plist…"),
+             &AppDelegate::ImportExiFAndGPSPlistAction},
+            {AppDelegate::tr("Import All Metadata from Plist…"),
+             &AppDelegate::ImportMetaDataPlistAction},
+            {AppDelegate::tr("Apply Template…"), &AppDelegate::ImportTemplateDataPlistAction},
+        };
+        for (const auto &[title, action] : plistActions) {
+            if (!action) {
+                m->addSeparator();
+                continue;
+            }
+            QAction *item = m->addAction(title);
+            QObject::connect(item, &QAction::triggered, &d, action);
+        }
+        d.exportandimportActionMenu->setMenu(m);
+    }
 
     // Edit sheet and GPS window.
     actions->addSeparator();

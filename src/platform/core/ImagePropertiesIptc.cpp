@@ -98,12 +98,13 @@ QVariant datumToVariant(const Exiv2::Iptcdatum &d, ValueKind kind, bool utf8) {
     return decodeText(d.toString(), utf8);
 }
 
-using Grouped = std::map<std::string, std::vector<const Exiv2::Iptcdatum *>>;
+// Copies, not pointers: the grouping outlives erasures from the data it was taken from.
+using Grouped = std::map<std::string, std::vector<Exiv2::Iptcdatum>>;
 
 Grouped groupByKey(const Exiv2::IptcData &iptc) {
     Grouped out;
     for (const Exiv2::Iptcdatum &d : iptc)
-        out[d.key()].push_back(&d);
+        out[d.key()].push_back(d);
     return out;
 }
 
@@ -112,10 +113,10 @@ QVariant readOne(const Grouped &grouped, const PropertyMapping &m, bool utf8) {
     if (it == grouped.end() || it->second.empty())
         return {};
     if (m.kind != K::TextList)
-        return datumToVariant(*it->second.front(), m.kind, utf8);
+        return datumToVariant(it->second.front(), m.kind, utf8);
     QStringList list;
-    for (const Exiv2::Iptcdatum *d : it->second)
-        list << datumToVariant(*d, m.kind, utf8).toString();
+    for (const Exiv2::Iptcdatum &d : it->second)
+        list << datumToVariant(d, m.kind, utf8).toString();
     return list;
 }
 

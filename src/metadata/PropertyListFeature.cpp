@@ -1,0 +1,105 @@
+// Metadata of the selected photos, or of the edit sheet, saved as property lists.
+#include "app/AppDelegate.h"
+
+#include "metadata/core/PropertyListExport.h"
+#include "platform/AlertSheet.h"
+#include "platform/core/Workspace.h"
+
+#include <QFileInfo>
+#include <QMainWindow>
+#include <QVariant>
+
+namespace {
+
+// Exports are shown in a file manager rooted at the folder above the storage folder.
+void revealExport(const QString &path, const QString &storageFolder) {
+    Workspace::selectFile(path, QFileInfo(storageFolder).absolutePath());
+}
+
+void reportExportFailure(AppDelegate &d, const QString &why) {
+    beginAlertSheet(d.window, AppDelegate::tr("The metadata could not be exported."), why,
+                    {AppDelegate::tr(" Ok ")},
+                    [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+}
+
+void exportSelected(AppDelegate &d, PlistExportKind kind) {
+    const PlistExportResult result =
+        exportPhotosToPlist(d.selectedLocalItems(), d.storagelocation, kind);
+    if (!result.written) {
+        reportExportFailure(d, result.error);
+        return;
+    }
+    revealExport(result.path, d.storagelocation);
+    QStringList lines;
+    if (!result.duplicateNames.isEmpty())
+        lines << AppDelegate::tr("Several selected photos are named %1; the file holds the "
+                                 "metadata of the last of them only.")
+                     .arg(result.duplicateNames.join(QStringLiteral(", ")));
+    if (!result.unreadable.isEmpty())
+        lines << AppDelegate::tr("These photos could not be read and are not in the file: %1")
+                     .arg(result.unreadable.join(QStringLiteral(", ")));
+    if (!result.skippedValues.isEmpty())
+        lines << AppDelegate::tr("These values cannot be stored in a property list and were "
+                                 "left out: %1")
+                     .arg(result.skippedValues.mid(0, 20).join(QStringLiteral(", ")));
+    if (!lines.isEmpty())
+        beginAlertSheet(d.window, AppDelegate::tr("Some metadata is not in the exported file."),
+                        lines.join(QStringLiteral("\n\n")), {AppDelegate::tr(" Ok ")},
+                        [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+}
+
+} // namespace
+
+QString AppDelegate::editSheetFieldText(const char *outletName) const {
+    const QString name = QLatin1String(outletName);
+    const QWidget *sheet = window ? window->findChild<QWidget *>(QStringLiteral("eidtMetaWindow"))
+                                  : nullptr;
+    const QWidget *field = sheet ? sheet->findChild<QWidget *>(name) : nullptr;
+    if (!field)
+        return {};
+    const QVariant plain = field->property("plainText");
+    return plain.isValid() ? plain.toString() : field->property("text").toString();
+}
+
+void AppDelegate::ExportTIFFtoPlistAction() {
+    exportSelected(*this, PlistExportKind::Tiff);
+}
+
+void AppDelegate::ExportExiftoPlistAction() {
+    exportSelected(*this, PlistExportKind::Exif);
+}
+
+void AppDelegate::ExportExifAndIiFFDataToPlist() {
+    exportSelected(*this, PlistExportKind::ExifAndTiff);
+}
+
+void AppDelegate::ExportExifAndGPSDataToPlist() {
+    exportSelected(*this, PlistExportKind::ExifAndGps);
+}
+
+void AppDelegate::WriteExifDataToPlist() {
+    exportSelected(*this, PlistExportKind::AllMetadata);
+}
+
+void AppDelegate::ExportTemplateDataToPlist() {
+    const PropertyList::OrderedDictionary dict =
+        templateDictionary([this](const char *field) { return editSheetFieldText(field); });
+    QString why;
+    const QString path = writeTemplatePlist(storagelocation, dict, &why);
+    if (path.isEmpty()) {
+        reportExportFailure(*this, why);
+        return;
+    }
+    revealExport(path, storagelocation);
+}
+
+void AppDelegate::WriteSelectedItemsExifDataToPlist() {
+    QString why;
+    const QString path =
+        writeShownPhotoPlist(storagelocation, currentFileName, currentExifDictionary, &why);
+    if (path.isEmpty()) {
+        reportExportFailure(*this, why);
+        return;
+    }
+    revealExport(path, storagelocation);
+}

@@ -1,0 +1,183 @@
+#include "app/AppDelegate.h"
+#include "browser/DropTargets.h"
+#include "browser/LocalPhotoModel.h"
+#include "browser/core/LocalImport.h"
+#include "platform/core/ImageSource.h"
+#include "platform/core/PropertyList.h"
+#include "platform/core/Workspace.h"
+#include "support/PlistReader.h"
+#include "support/TestSupport.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class PlistFeature : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        clearUserDefaults();
+        Workspace::setUrlOpener([](const QUrl &) { return true; });
+        Workspace::setRevealer(
+            [this](const QString &p, const QString &root) { revealed << p << root; });
+        d = std::make_unique<AppDelegate>();
+        d->launch();
+        d->storagelocation = work.filePath("store/Changed");
+        QDir().mkpath(work.filePath("photos"));
+        park = copyFixture("St James Park.jpg", work.filePath("photos"));
+        palm = copyFixture("IMG_1994.JPG", work.filePath("photos"));
+        d->appendLocalItem(makeLocalItem(park));
+        d->appendLocalItem(makeLocalItem(palm));
+        d->LoadImportedPhotsonMainThread();
+    }
+    void TearDown() override {
+        d.reset();
+        Workspace::setRevealer({});
+        Workspace::setUrlOpener({});
+    }
+    void selectAll() {
+        auto *sel = d->localImageBrowserView->selectionModel();
+        for (int i = 0; i < d->localPhotoItemArray.size(); ++i)
+            sel->select(d->localPhotoModel->index(i), QItemSelectionModel::Select);
+    }
+    QMessageBox *openSheet() {
+        for (QMessageBox *s : d->window->findChildren<QMessageBox *>())
+            if (s->isVisible())
+                return s;
+        return nullptr;
+    }
+    // Runs an import action and answers its panel with `file`.
+    void answerPanel(void (AppDelegate::*action)(), const QString &file) {
+        (d.get()->*action)();
+        QFileDialog *panel = d->theOpenPanel;
+        ASSERT_TRUE(panel);
+        EXPECT_EQ(panel->fileMode(), QFileDialog::ExistingFile);
+        panel->setDirectory(QFileInfo(file).absolutePath());
+        panel->selectFile(QFileInfo(file).fileName());
+        static_cast<QDialog *>(panel)->accept(); // the panel's own OK
+        QApplication::processEvents();
+    }
+    QTemporaryDir work;
+    std::unique_ptr<AppDelegate> d;
+    QString park, palm;
+    QStringList revealed;
+};
+
+} // namespace
+
+TEST_F(PlistFeature, MenuHoldsTheThirteenCommands) {
+    ASSERT_TRUE(d->importandExportMenu);
+    EXPECT_EQ(d->exportandimportActionMenu->menu(), d->importandExportMenu);
+    int commands = 0;
+    for (QAction *a : d->importandExportMenu->actions())
+        commands += a->isSeparator() ? 0 : 1;
+    EXPECT_EQ(commands, 13);
+}
+
+TEST_F(PlistFeature, ExportIsRevealedFromTheParentOfTheStorageFolder) {
+    selectAll();
+    d->ExportExifAndGPSDataToPlist();
+    const QString path = d->storagelocation + "/ExportExifandGPSInfo.plist";
+    EXPECT_EQ(revealed, (QStringList{path, work.filePath("store")}));
+    const QJsonObject root = readPlistOutside(path)["value"].toObject();
+    EXPECT_TRUE(root.contains("St James Park.jpg"));
+    EXPECT_TRUE(root.contains("IMG_1994.JPG"));
+    EXPECT_EQ(openSheet(), nullptr);
+}
+
+TEST_F(PlistFeature, SameNamedPhotosAreToldAfterTheExport) {
+    QDir().mkpath(work.filePath("other"));
+    const QString twin = copyFixture("IMG_1994.JPG", work.filePath("other"));
+    d->appendLocalItem(makeLocalItem(twin));
+    d->LoadImportedPhotsonMainThread();
+    selectAll();
+    d->ExportTIFFtoPlistAction();
+    QMessageBox *sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_TRUE(sheet->informativeText().contains("IMG_1994.JPG"));
+    EXPECT_EQ(revealed.size(), 2);
+}
+
+TEST_F(PlistFeature, TemplateFromTheEditSheetAndTheShownPhoto) {
+    // The template takes what the edit sheet's fields hold.
+    d->artistlab->setText("Ann");
+    d->gpsLatilab->setText("48.8566");
+    d->sheetLensMakelab->setText("Nikkor");
+    d->ExportTemplateDataToPlist();
+    const QString path = d->storagelocation + "/templatefile.plist";
+    ASSERT_EQ(revealed.value(0), path);
+    const QJsonObject v = readPlistOutside(path)["value"].toObject();
+    EXPECT_EQ(v["Artist"]["v"].toString(), "Ann");
+    EXPECT_EQ(v["LensMake"]["v"].toString(), "Nikkor");
+    EXPECT_DOUBLE_EQ(v["Latitude"]["v"].toDouble(), 48.856601715087891);
+    EXPECT_EQ(v.size(), 25);
+
+    d->localImageBrowserView->selectionModel()->select(d->localPhotoModel->index(1),
+                                                       QItemSelectionModel::ClearAndSelect);
+    d->WriteSelectedItemsExifDataToPlist();
+    const QString shown = d->storagelocation + "/IMG_1994.plist";
+    EXPECT_EQ(revealed.value(2), shown);
+    EXPECT_TRUE(PropertyList::read(shown).root.toMap().contains("{Exif}"));
+}
+
+TEST_F(PlistFeature, ImportThroughThePanel) {
+    selectAll();
+    d->ExportExiftoPlistAction();
+    const QString exported = d->storagelocation + "/ExportExifInfo.plist";
+    revealed.clear();
+
+    // A file that is not a property list: a clear alert, and no photo written.
+    QString error;
+    const QString bogus = work.filePath("bogus.plist");
+    QFile f(bogus);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("no plist here");
+    f.close();
+    answerPanel(&AppDelegate::ImportExiFtoPlistAction, bogus);
+    QMessageBox *sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->text(), "This property list cannot be imported.");
+    sheet->buttons().first()->click();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(revealed.isEmpty());
+
+    // Cancel does nothing.
+    d->ImportExiFtoPlistAction();
+    ASSERT_TRUE(d->theOpenPanel);
+    d->theOpenPanel->reject();
+    QApplication::processEvents();
+    EXPECT_TRUE(revealed.isEmpty());
+
+    // The exported file applied again writes both photos, the first one revealed.
+    answerPanel(&AppDelegate::ImportExiFtoPlistAction, exported);
+    EXPECT_EQ(revealed.value(0), d->storagelocation + "/St James Park.jpg");
+    EXPECT_EQ(ImageSource::fromPath(d->storagelocation + "/IMG_1994.JPG")
+                  .properties(0)
+                  .value("{Exif}")
+                  .toMap()
+                  .value("DateTimeOriginal"),
+              "2020:04:15 10:25:51");
+    EXPECT_EQ(openSheet(), nullptr);
+
+    // A photo the file does not name is left as it was, and the user is told.
+    const QString one = work.filePath("one.plist");
+    ASSERT_TRUE(PropertyList::writeXml(
+        one, QVariantMap{{"IMG_1994.JPG", QVariantMap{{"ISOSpeedRatings", QVariantList{100}}}}},
+        &error));
+    answerPanel(&AppDelegate::ImportExiFtoPlistAction, one);
+    sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_TRUE(sheet->informativeText().contains("St James Park.jpg"));
+    EXPECT_FALSE(sheet->informativeText().contains("IMG_1994.JPG"));
+}
