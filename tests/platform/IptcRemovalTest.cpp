@@ -5,6 +5,7 @@
 #include "platform/core/ImageSource.h"
 #include "support/TestSupport.h"
 
+#include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -120,4 +121,29 @@ TEST(Orientation, SurvivesTheRemovalOfTheTiffDictionary) {
     const QVariantMap after = ImageSource(rewrite(turned, working)).properties(0);
     EXPECT_EQ(after.value("Orientation").toInt(), 6);
     EXPECT_FALSE(after.value("{TIFF}").toMap().contains("Make"));
+}
+
+TEST(IptcRemoval, TiffAndPngLoseTheirIptcToo) {
+    QTemporaryDir dir;
+    QImage image(32, 20, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    for (const char *format : {"TIFF", "PNG"}) {
+        const QString path =
+            dir.filePath(QStringLiteral("p.") + QString::fromLatin1(format).toLower());
+        ASSERT_TRUE(image.save(path, format));
+        QProcess p;
+        p.start("exiftool", {"-q", "-overwrite_original", "-IPTC:ObjectName=Secret",
+                             "-IPTC:Keywords=k", "-XMP-dc:Title=Secret", "-EXIF:Artist=Me", path});
+        ASSERT_TRUE(p.waitForFinished(30000));
+        QVariantMap working = ImageSource(readAll(path)).properties(0);
+        ASSERT_EQ(working.value("{IPTC}").toMap().value("ObjectName").toString(), "Secret")
+            << format;
+        working.insert("{IPTC}", QVariant());
+        const QString out = dir.filePath(QStringLiteral("out-") + QFileInfo(path).fileName());
+        ASSERT_TRUE(writeAll(out, rewrite(readAll(path), working)));
+        const QJsonObject json = exiftoolJson(out, {"-G"});
+        EXPECT_TRUE(keysOfGroup(json, "IPTC").isEmpty()) << format;
+        EXPECT_FALSE(json.contains("XMP:Title")) << format;
+        EXPECT_EQ(json.value("EXIF:Artist").toString(), "Me") << format;
+    }
 }
