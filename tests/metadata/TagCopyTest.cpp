@@ -261,3 +261,19 @@ TEST_F(TagCopy, PlaceRenameStopsAtAPhotoWithoutGps) {
     EXPECT_TRUE(QFile::exists(out("London-Westminster 2.jpg")));
     EXPECT_TRUE(QFile::exists(out("St James Park.jpg"))); // no place name: its own name
 }
+
+TEST_F(TagCopy, PlaceRenameKeepsTheImportedFolderLayoutForPhotosWithoutAPlace) {
+    QDir().mkpath(dir.filePath("import/sub"));
+    const QString park = copyFixture("St James Park.jpg", dir.filePath("import/sub"));
+    const QString other = copyFixture("St James Park.jpg", dir.filePath("import"));
+    d->bImportLocalFolder = true;
+    d->bImportLocalPath = dir.path();
+    show({park, other});
+    d->localPhotoItemArray[1]->GPSLocationfileName = "Westminster";
+    d->ClickCopyPhotoGPSNameToFilenameAction();
+    EXPECT_EQ(bytesOf(out("import/sub/St James Park.jpg")), bytesOf(park));
+    EXPECT_TRUE(QFile::exists(out("Westminster.jpg")));
+    EXPECT_FALSE(QFile::exists(out("import/St James Park.jpg")));
+    EXPECT_EQ(revealed.value(0), out("import/sub/St James Park.jpg"));
+    EXPECT_EQ(revealed.last(), QString()); // then the storage folder itself
+}
