@@ -15,6 +15,7 @@
 #include <QJsonObject>
 #include <QListView>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardItemModel>
@@ -177,4 +178,15 @@ TEST(PasteRules, PixelDescriptionsStayTheTargets) {
     EXPECT_EQ(exif.value("{Exif}").toMap().value("ISO").toInt(), 100);
     EXPECT_EQ(exif.value("{Exif}").toMap().value("PixelXDimension").toInt(), 20);
     EXPECT_EQ(exif.value("{TIFF}"), target.value("{TIFF}"));
+}
+
+TEST_F(Clipboard, MenusReachTheActions) {
+    ASSERT_TRUE(d->removeExifMenu);
+    EXPECT_EQ(d->removeExifMenu->actions().size(), 7);
+    select(0);
+    d->pasteTIFFMenuItem->setEnabled(true);
+    d->pasteTIFFMenuItem->trigger();
+    QMessageBox *sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->text(), "First you need to copy TIFF data from a photo.");
 }

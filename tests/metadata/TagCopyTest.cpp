@@ -8,8 +8,10 @@
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
+#include "support/MakeDng.h"
 #include "support/TestSupport.h"
 
+#include <QCheckBox>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -276,4 +278,21 @@ TEST_F(TagCopy, PlaceRenameKeepsTheImportedFolderLayoutForPhotosWithoutAPlace) {
     EXPECT_FALSE(QFile::exists(out("import/St James Park.jpg")));
     EXPECT_EQ(revealed.value(0), out("import/sub/St James Park.jpg"));
     EXPECT_EQ(revealed.last(), QString()); // then the storage folder itself
+}
+
+TEST_F(TagCopy, ARawOriginalIsNeverReplacedEvenWhenOverwriting) {
+    const QString raw = dir.filePath("scene.dng");
+    const QByteArray dng = makeMinimalDng({}, "RawMaker", "R1", "2020:01:02 03:04:05");
+    {
+        QFile f(raw);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(dng);
+    }
+    d->overwritePhotoBtn->setChecked(true);
+    show({raw});
+    d->ClickCopyFileNameToCommentsAction();
+    EXPECT_EQ(bytesOf(raw), dng);
+    EXPECT_FALSE(QFile::exists(out("scene.dng")));
+    ASSERT_TRUE(QFile::exists(out("scene.tiff")));
+    EXPECT_EQ(exiftool(out("scene.tiff")).value("EXIF:UserComment").toString(), "scene");
 }
