@@ -259,7 +259,8 @@ void buildMenus(AppDelegate &d, QMainWindow *w) {
 
     // Metadata removal, copy and paste of sections, tag-to-tag copies and renames.
     using Action = void (AppDelegate::*)();
-    const auto addItems = [&d](QMenu *menu, std::initializer_list<std::pair<QString, Action>> list) {
+    const auto addItems = [&d](QMenu *menu,
+                               std::initializer_list<std::pair<QString, Action>> list) {
         for (const auto &[title, action] : list)
             QObject::connect(menu->addAction(title), &QAction::triggered, &d, action);
     };
@@ -292,23 +293,22 @@ void buildMenus(AppDelegate &d, QMainWindow *w) {
               {AppDelegate::tr("Remove Exif Data"), &AppDelegate::RemoveExifDataFromPhoto},
               {AppDelegate::tr("Remove GPS Data"), &AppDelegate::RemoveGPSDataFromPhoto}});
     QMenu *tags = actions->addMenu(AppDelegate::tr("Copy Tags"));
-    addItems(tags,
-             {{AppDelegate::tr("TIFF Date to Exif Dates"),
-               &AppDelegate::ClickCopyTIFFandIPTCtoExifAction},
-              {AppDelegate::tr("Exif Date to TIFF Date"),
-               &AppDelegate::ClickCopyExiftoTIFFandIPTCAction},
-              {AppDelegate::tr("Title to Caption"), &AppDelegate::ClickCopyTitletoCaptionAction},
-              {AppDelegate::tr("Keywords to Caption"),
-               &AppDelegate::ClickCopyKeywordstoCaptionAction},
-              {AppDelegate::tr("Caption to Title"), &AppDelegate::ClickCopyCaptionToTitleAction},
-              {AppDelegate::tr("Add Persons Shown…"), &AppDelegate::ClickAddPersonShownAction},
-              {AppDelegate::tr("Persons Shown to Keywords"),
-               &AppDelegate::ClickCopyPersonShownToKeywordsAction},
-              {AppDelegate::tr("Camera Date to Title"),
-               &AppDelegate::ClickCopyCameraDateToTitleAction},
-              {AppDelegate::tr("File Name to Title"), &AppDelegate::ClickCopyFileNameToTitleAction},
-              {AppDelegate::tr("File Name to Comments"),
-               &AppDelegate::ClickCopyFileNameToCommentsAction}});
+    addItems(
+        tags,
+        {{AppDelegate::tr("TIFF Date to Exif Dates"),
+          &AppDelegate::ClickCopyTIFFandIPTCtoExifAction},
+         {AppDelegate::tr("Exif Date to TIFF Date"),
+          &AppDelegate::ClickCopyExiftoTIFFandIPTCAction},
+         {AppDelegate::tr("Title to Caption"), &AppDelegate::ClickCopyTitletoCaptionAction},
+         {AppDelegate::tr("Keywords to Caption"), &AppDelegate::ClickCopyKeywordstoCaptionAction},
+         {AppDelegate::tr("Caption to Title"), &AppDelegate::ClickCopyCaptionToTitleAction},
+         {AppDelegate::tr("Add Persons Shown…"), &AppDelegate::ClickAddPersonShownAction},
+         {AppDelegate::tr("Persons Shown to Keywords"),
+          &AppDelegate::ClickCopyPersonShownToKeywordsAction},
+         {AppDelegate::tr("Camera Date to Title"), &AppDelegate::ClickCopyCameraDateToTitleAction},
+         {AppDelegate::tr("File Name to Title"), &AppDelegate::ClickCopyFileNameToTitleAction},
+         {AppDelegate::tr("File Name to Comments"),
+          &AppDelegate::ClickCopyFileNameToCommentsAction}});
     tags->addSeparator();
     addItems(tags, {{AppDelegate::tr("Name Copies after the Title"),
                      &AppDelegate::ClickCopyPhotoTitleToFilenameAction},

@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QInputDialog>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -295,4 +296,19 @@ TEST_F(TagCopy, ARawOriginalIsNeverReplacedEvenWhenOverwriting) {
     EXPECT_FALSE(QFile::exists(out("scene.dng")));
     ASSERT_TRUE(QFile::exists(out("scene.tiff")));
     EXPECT_EQ(exiftool(out("scene.tiff")).value("EXIF:UserComment").toString(), "scene");
+}
+
+TEST_F(TagCopy, CameraDateToTitleFallsBackOnTheFilesCreationDate) {
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(Qt::green);
+    const QString plain = dir.filePath("plain.jpg");
+    ASSERT_TRUE(image.save(plain, "JPEG"));
+    const QDateTime created(QDate(2015, 3, 4), QTime(5, 6, 7), QTimeZone::utc());
+    ASSERT_TRUE(FileDates::setCreationDate(plain, created));
+    const QString park = copyFixture("St James Park.jpg", dir.path());
+    show({plain, park});
+    d->ClickCopyCameraDateToTitleAction();
+    EXPECT_EQ(iptcOf(out("plain.jpg")).value("ObjectName").toString(), "2015-03-04 05:06:07");
+    EXPECT_EQ(iptcOf(out("St James Park.jpg")).value("ObjectName").toString(),
+              "2018:10:13 09:18:12");
 }
