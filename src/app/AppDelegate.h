@@ -204,6 +204,38 @@ class AppDelegate : public QObject {
     void openPanelDidEnd13(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
     // The text of an edit-sheet field, found by its outlet name; empty when there is none.
     QString editSheetFieldText(const char *outletName) const;
+    // Metadata removal, copy and paste of sections, tag-to-tag copies and renames.
+    void DeleteExifAndGPSData();
+    void DeleteAllPhotoMetadataData();
+    void RemoveIPTCandTIFFTagsDataFromPhoto();
+    void RemoveTIFFTagsDataFromPhoto();
+    void RemoveIPTCDataFromPhoto();
+    void RemoveExifDataFromPhoto();
+    void RemoveGPSDataFromPhoto();
+    void ClickCopyOnePhotoExifAction();
+    void ClickCopyOnePhotoIPTCAction();
+    void ClickCopyOnePhotoTIFFAction();
+    void ClickCopyOnePhotoGPSAction();
+    void ClickCopyOneAllPhotoMetadataAction();
+    void ClickPasteExifDataAction();
+    void ClickPasteIPTCDataAction();
+    void ClickPasteTIFFDataAction();
+    void ClickPasteGPSDataAction();
+    void ClickPasteAllPhotoMetaAction();
+    void ClickCopyTIFFandIPTCtoExifAction();
+    void ClickCopyExiftoTIFFandIPTCAction();
+    void ClickCopyTitletoCaptionAction();
+    void ClickCopyKeywordstoCaptionAction();
+    void ClickCopyCaptionToTitleAction();
+    void ClickAddPersonShownAction();
+    void ClickCopyPersonShownToKeywordsAction();
+    void ClickCopyCameraDateToTitleAction();
+    void ClickCopyFileNameToTitleAction();
+    void ClickCopyFileNameToCommentsAction();
+    void ClickCopyPhotoTitleToFilenameAction();
+    void ClickCopyPhotoGPSNameToFilenameAction();
+    // Completion of the persons-shown question; writes `persons` into the selected photos.
+    void addPersonsShownDidEnd(const QStringList &persons);
 
     // ---- Shared properties ----
     QMainWindow *window = nullptr;

@@ -373,6 +373,64 @@ void buildMenus(AppDelegate &d, QMainWindow *w) {
 
     QMenu *devices = bar->addMenu(AppDelegate::tr("Devices"));
     d.changtoiOSmodemenu = devices->addAction(AppDelegate::tr("Show iOS Devices"));
+
+    // Metadata removal, copy and paste of sections, tag-to-tag copies and renames.
+    using Action = void (AppDelegate::*)();
+    const auto addItems = [&d](QMenu *menu,
+                               std::initializer_list<std::pair<QString, Action>> list) {
+        for (const auto &[title, action] : list)
+            QObject::connect(menu->addAction(title), &QAction::triggered, &d, action);
+    };
+    edit->addSeparator();
+    addItems(edit, {{AppDelegate::tr("Copy Exif data from a selected photo"),
+                     &AppDelegate::ClickCopyOnePhotoExifAction},
+                    {AppDelegate::tr("Copy IPTC data from a selected photo"),
+                     &AppDelegate::ClickCopyOnePhotoIPTCAction},
+                    {AppDelegate::tr("Copy TIFF data from a selected photo"),
+                     &AppDelegate::ClickCopyOnePhotoTIFFAction},
+                    {AppDelegate::tr("Copy GPS data from a selected photo"),
+                     &AppDelegate::ClickCopyOnePhotoGPSAction},
+                    {AppDelegate::tr("Copy All Photo metadata from a selected photo"),
+                     &AppDelegate::ClickCopyOneAllPhotoMetadataAction}});
+    const std::pair<QAction *, Action> pastes[] = {
+        {d.pasteExifMenuItem, &AppDelegate::ClickPasteExifDataAction},
+        {d.pasteIPTCMenuItem, &AppDelegate::ClickPasteIPTCDataAction},
+        {d.pasteTIFFMenuItem, &AppDelegate::ClickPasteTIFFDataAction},
+        {d.pasteGPSMenuItem, &AppDelegate::ClickPasteGPSDataAction},
+        {d.pasteAllPhotoMetaMenuItem, &AppDelegate::ClickPasteAllPhotoMetaAction}};
+    for (const auto &[item, action] : pastes)
+        QObject::connect(item, &QAction::triggered, &d, action);
+    addItems(d.removeExifMenu,
+             {{AppDelegate::tr("Remove Exif and GPS Data"), &AppDelegate::DeleteExifAndGPSData},
+              {AppDelegate::tr("Remove All Metadata"), &AppDelegate::DeleteAllPhotoMetadataData},
+              {AppDelegate::tr("Remove IPTC and TIFF Data"),
+               &AppDelegate::RemoveIPTCandTIFFTagsDataFromPhoto},
+              {AppDelegate::tr("Remove TIFF Data"), &AppDelegate::RemoveTIFFTagsDataFromPhoto},
+              {AppDelegate::tr("Remove IPTC Data"), &AppDelegate::RemoveIPTCDataFromPhoto},
+              {AppDelegate::tr("Remove Exif Data"), &AppDelegate::RemoveExifDataFromPhoto},
+              {AppDelegate::tr("Remove GPS Data"), &AppDelegate::RemoveGPSDataFromPhoto}});
+    QMenu *tags = actions->addMenu(AppDelegate::tr("Copy Tags"));
+    addItems(
+        tags,
+        {{AppDelegate::tr("TIFF Date to Exif Dates"),
+          &AppDelegate::ClickCopyTIFFandIPTCtoExifAction},
+         {AppDelegate::tr("Exif Date to TIFF Date"),
+          &AppDelegate::ClickCopyExiftoTIFFandIPTCAction},
+         {AppDelegate::tr("Title to Caption"), &AppDelegate::ClickCopyTitletoCaptionAction},
+         {AppDelegate::tr("Keywords to Caption"), &AppDelegate::ClickCopyKeywordstoCaptionAction},
+         {AppDelegate::tr("Caption to Title"), &AppDelegate::ClickCopyCaptionToTitleAction},
+         {AppDelegate::tr("Add Persons Shown…"), &AppDelegate::ClickAddPersonShownAction},
+         {AppDelegate::tr("Persons Shown to Keywords"),
+          &AppDelegate::ClickCopyPersonShownToKeywordsAction},
+         {AppDelegate::tr("Camera Date to Title"), &AppDelegate::ClickCopyCameraDateToTitleAction},
+         {AppDelegate::tr("File Name to Title"), &AppDelegate::ClickCopyFileNameToTitleAction},
+         {AppDelegate::tr("File Name to Comments"),
+          &AppDelegate::ClickCopyFileNameToCommentsAction}});
+    tags->addSeparator();
+    addItems(tags, {{AppDelegate::tr("Name Copies after the Title"),
+                     &AppDelegate::ClickCopyPhotoTitleToFilenameAction},
+                    {AppDelegate::tr("Name Copies after the Place"),
+                     &AppDelegate::ClickCopyPhotoGPSNameToFilenameAction}});
 }
 
 } // namespace

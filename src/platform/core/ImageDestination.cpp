@@ -21,13 +21,16 @@ bool applyProperties(Exiv2::Image &image, const QVariantMap &props, QString *err
             ok = applyIptcSection(image.iptcData(), image.xmpData(), it.value(), error) && ok;
         else if (key == QLatin1String("{ExifAux}"))
             ok = applyExifAuxSection(image.xmpData(), it.value(), error) && ok;
-        else if (key == QLatin1String("Orientation"))
-            ok = applyExifKey(image.exifData(),
-                              {"Orientation", "Exif.Image.Orientation", ValueKind::Auto},
-                              it.value(), error) &&
-                 ok;
         // Pixel size, depth, colour model and the like describe pixels we never touch.
     }
+    // The top-level orientation goes last: a removed or replaced {TIFF}, which also holds
+    // it, must not take the photo's orientation along.
+    const auto orientation = props.constFind(QStringLiteral("Orientation"));
+    if (orientation != props.cend())
+        ok = applyExifKey(image.exifData(),
+                          {"Orientation", "Exif.Image.Orientation", ValueKind::Auto},
+                          orientation.value(), error) &&
+             ok;
     return ok;
 }
 

@@ -176,37 +176,86 @@ QStringList texts(const QVariant &value, ValueKind kind) {
     return {value.toString()};
 }
 
+// Writes the XMP property `key` as `given` (text or list), in the type its schema names.
+void writeXmp(Exiv2::XmpData &xmp, const char *key, const QVariant &given, bool list) {
+    const Exiv2::XmpKey xmpKey(key);
+    const Exiv2::TypeId type = Exiv2::XmpProperties::propertyType(xmpKey);
+    if (list || type == Exiv2::xmpBag || type == Exiv2::xmpSeq) {
+        Exiv2::Value::AutoPtr v =
+            Exiv2::Value::create(type == Exiv2::xmpSeq ? Exiv2::xmpSeq : Exiv2::xmpBag);
+        for (const QString &text : texts(given, list ? K::TextList : K::Text))
+            v->read(text.toStdString());
+        xmp.add(xmpKey, v.get());
+    } else if (type == Exiv2::langAlt) {
+        xmp[key] = "lang=x-default " + given.toString().toStdString();
+    } else {
+        xmp[key] = given.toString().toStdString();
+    }
+}
+
+void eraseXmp(Exiv2::XmpData &xmp, const std::string &key) {
+    for (auto it = xmp.begin(); it != xmp.end();)
+        it = it->key() == key ? xmp.erase(it) : std::next(it);
+}
+
 // XMP-aware readers prefer these XMP twins over IPTC, so a changed IPTC value must reach them.
 void mirrorToXmp(Exiv2::XmpData &xmp, const PropertyMapping &m, const QVariant &given) {
-    struct Twin {
-        const char *iptc;
-        const char *xmp;
-        bool list;
-    };
-    static const Twin twins[] = {
-        {"ObjectName", "Xmp.dc.title", false},
-        {"Caption/Abstract", "Xmp.dc.description", false},
-        {"CopyrightNotice", "Xmp.dc.rights", false},
-        {"Keywords", "Xmp.dc.subject", true},
-    };
-    for (const Twin &t : twins) {
-        if (qstrcmp(t.iptc, m.key) != 0)
-            continue;
-        const Exiv2::XmpKey key(t.xmp);
-        for (auto it = xmp.findKey(key); it != xmp.end(); it = xmp.findKey(key))
-            xmp.erase(it);
-        if (isNullValue(given))
-            return;
-        if (t.list) {
-            Exiv2::Value::AutoPtr v = Exiv2::Value::create(Exiv2::xmpBag);
-            for (const QString &text : texts(given, m.kind))
-                v->read(text.toStdString());
-            xmp.add(key, v.get());
-        } else {
-            xmp[t.xmp] = "lang=x-default " + given.toString().toStdString();
-        }
+    // Photoshop's date joins the IPTC date and time; a removed IPTC date takes it along.
+    if (qstrcmp(m.key, "DateCreated") == 0 && isNullValue(given)) {
+        eraseXmp(xmp, "Xmp.photoshop.DateCreated");
         return;
     }
+    for (const XmpTwin &t : iptcXmpTwins()) {
+        if (qstrcmp(t.key, m.key) != 0)
+            continue;
+        eraseXmp(xmp, t.exiv2Key);
+        if (!isNullValue(given))
+            writeXmp(xmp, t.exiv2Key, given, t.list);
+        return;
+    }
+}
+
+// Keyword lists of other programs that repeat the IPTC keywords.
+const char *const kKeywordCopies[] = {"Xmp.digiKam.TagsList", "Xmp.lr.hierarchicalSubject",
+                                      "Xmp.MicrosoftPhoto.LastKeywordXMP",
+                                      "Xmp.MicrosoftPhoto.LastKeywordIPTC"};
+
+bool startsWith(const std::string &s, const char *prefix) {
+    return s.rfind(prefix, 0) == 0;
+}
+
+// With the IPTC block gone, every XMP copy of it must go too, or the next reader shows it
+// again. The Dublin Core twins also mirror Exif tags, so they go only where IPTC had the
+// tag; the photoshop and IPTC namespaces hold nothing but IPTC.
+void eraseIptcMirrors(Exiv2::XmpData &xmp, const QVariantMap &before) {
+    for (const XmpTwin &t : iptcXmpTwins()) {
+        const bool dublinCore = startsWith(t.exiv2Key, "Xmp.dc.");
+        const bool had = before.contains(QLatin1String(t.key));
+        if (!dublinCore || had)
+            eraseXmp(xmp, t.exiv2Key);
+        if (qstrcmp(t.key, "Keywords") == 0 && had)
+            for (const char *copy : kKeywordCopies)
+                eraseXmp(xmp, copy);
+    }
+    for (auto it = xmp.begin(); it != xmp.end();) {
+        const std::string key = it->key();
+        const bool iptcOnly = startsWith(key, "Xmp.photoshop.") || startsWith(key, "Xmp.iptc.") ||
+                              startsWith(key, "Xmp.iptcExt.");
+        it = iptcOnly ? xmp.erase(it) : std::next(it);
+    }
+}
+
+const char kPersonKey[] = "PersonInImage";
+const char kPersonXmp[] = "Xmp.iptcExt.PersonInImage";
+
+QStringList xmpList(const Exiv2::XmpData &xmp, const char *key) {
+    QStringList list;
+    const auto it = xmp.findKey(Exiv2::XmpKey(key));
+    if (it == xmp.end())
+        return list;
+    for (long i = 0; i < it->count(); ++i)
+        list << QString::fromStdString(it->toString(i));
+    return list;
 }
 
 } // namespace
@@ -228,15 +277,33 @@ void readIptcSection(const Exiv2::IptcData &iptc, QVariantMap &out) {
         out.insert(QStringLiteral("{IPTC}"), dict);
 }
 
+void readIptcExtension(const Exiv2::XmpData &xmp, QVariantMap &out) {
+    const QStringList persons = xmpList(xmp, kPersonXmp);
+    if (persons.isEmpty())
+        return;
+    QVariantMap dict = out.value(QStringLiteral("{IPTC}")).toMap();
+    dict.insert(QLatin1String(kPersonKey), persons);
+    out.insert(QStringLiteral("{IPTC}"), dict);
+}
+
 bool applyIptcSection(Exiv2::IptcData &iptc, Exiv2::XmpData &xmp, const QVariant &value,
                       QString *error) {
     const QVariantMap map = isNullValue(value) ? QVariantMap() : value.toMap();
     const bool wasUtf8 = declaresUtf8(iptc);
-    const Grouped before = groupByKey(iptc);
+    // Read every current value first: erasing datums moves the others in memory.
+    QVariantMap before;
+    {
+        const Grouped grouped = groupByKey(iptc);
+        for (const PropertyMapping &m : iptcMappings()) {
+            const QVariant v = readOne(grouped, m, wasUtf8);
+            if (v.isValid())
+                before.insert(QLatin1String(m.key), v);
+        }
+    }
     bool changed = false;
     for (const PropertyMapping &m : iptcMappings()) {
         const QVariant given = map.value(QLatin1String(m.key));
-        const QVariant current = readOne(before, m, wasUtf8);
+        const QVariant current = before.value(QLatin1String(m.key));
         // Under a new charset declaration every text is written again, as UTF-8.
         if (wasUtf8 && (isNullValue(given) ? !current.isValid() : current == given))
             continue;
@@ -258,8 +325,18 @@ bool applyIptcSection(Exiv2::IptcData &iptc, Exiv2::XmpData &xmp, const QVariant
         }
     }
     if (isNullValue(value)) {
+        eraseIptcMirrors(xmp, before);
         iptc.clear();
         return true;
+    }
+    // The persons shown live only in XMP's IPTC extension.
+    const QVariant persons = map.value(QLatin1String(kPersonKey));
+    const QStringList currentPersons = xmpList(xmp, kPersonXmp);
+    if (isNullValue(persons)) {
+        eraseXmp(xmp, kPersonXmp);
+    } else if (texts(persons, K::TextList) != currentPersons) {
+        eraseXmp(xmp, kPersonXmp);
+        writeXmp(xmp, kPersonXmp, persons, true);
     }
     if (changed && !wasUtf8 && !iptc.empty())
         iptc[kCharsetKey] = std::string(kUtf8Marker);

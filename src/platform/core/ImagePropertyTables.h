@@ -53,12 +53,15 @@ std::string variantToValueText(const QVariant &value, Exiv2::TypeId type, ValueK
 // Fill `out` with the dictionaries read from decoded metadata.
 void readExifSections(const Exiv2::ExifData &exif, const Exiv2::XmpData &xmp, QVariantMap &out);
 void readIptcSection(const Exiv2::IptcData &iptc, QVariantMap &out);
+// The IPTC extension's "PersonInImage" list, kept in XMP, added to {IPTC}.
+void readIptcExtension(const Exiv2::XmpData &xmp, QVariantMap &out);
 
 // Apply one section's entry from a property map; `value` is a map, or null to remove it.
 bool applyExifSection(Exiv2::ExifData &exif, const QString &section, const QVariant &value,
                       QString *error);
 bool applyExifAuxSection(Exiv2::XmpData &xmp, const QVariant &value, QString *error);
-// Changes of the title, caption, copyright and keywords also reach their XMP twins.
+// Changes of IPTC tags also reach their XMP twins; a removed section takes its XMP copies
+// (twins, photoshop and IPTC namespaces, other programs' keyword lists) along.
 bool applyIptcSection(Exiv2::IptcData &iptc, Exiv2::XmpData &xmp, const QVariant &value,
                       QString *error);
 bool applyExifKey(Exiv2::ExifData &exif, const PropertyMapping &m, const QVariant &value,

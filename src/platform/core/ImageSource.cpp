@@ -350,6 +350,7 @@ QVariantMap ImageSource::properties(int index) const {
         readIptcSection(d->iptc, out);
         if (d->iptc.empty() && looksLikeHeif(d->data, nullptr))
             readIptcFromXmp(d->xmp, out);
+        readIptcExtension(d->xmp, out);
     } catch (const std::exception &e) {
         d->error = QString::fromLocal8Bit(e.what());
     }

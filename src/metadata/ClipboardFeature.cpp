@@ -1,0 +1,150 @@
+// Copy and paste of metadata sections between local photos.
+#include "app/AppDelegate.h"
+
+#include "metadata/core/MetadataClipboard.h"
+#include "metadata/core/WriteRecipe.h"
+#include "platform/AlertSheet.h"
+#include "platform/core/ImageSource.h"
+#include "platform/core/Workspace.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMainWindow>
+
+namespace {
+
+enum class Slot { Exif, Iptc, Tiff, Gps, All };
+
+struct SlotParts {
+    QVariantMap *dictionary;
+    bool *flag;
+    QAction *item;
+    QString key; // empty for the whole dictionary
+    QString message;
+    QString informative;
+};
+
+SlotParts partsOf(AppDelegate &d, Slot slot) {
+    const auto info = [](const char *what) {
+        return QStringLiteral("Please select a photo, and then click the Copy %1 data from a "
+                              "selected photo menu item.")
+            .arg(QLatin1String(what));
+    };
+    switch (slot) {
+    case Slot::Exif:
+        return {&d.copyExifDictionary,
+                &d.bCopyExifData,
+                d.pasteExifMenuItem,
+                QStringLiteral("{Exif}"),
+                AppDelegate::tr("First you need to copy Exif data from a photo."),
+                info("Exif")};
+    case Slot::Iptc:
+        return {&d.copyIPTCDictionary,
+                &d.bCopyIPTCData,
+                d.pasteIPTCMenuItem,
+                QStringLiteral("{IPTC}"),
+                AppDelegate::tr("First you need to copy IPTC data from a photo."),
+                info("IPTC")};
+    case Slot::Tiff:
+        return {&d.copyTiffDictionary,
+                &d.bCopyTIFFData,
+                d.pasteTIFFMenuItem,
+                QStringLiteral("{TIFF}"),
+                AppDelegate::tr("First you need to copy TIFF data from a photo."),
+                info("TIFF")};
+    case Slot::Gps:
+        return {&d.copyGPSDictionary,
+                &d.bCopyGPSData,
+                d.pasteGPSMenuItem,
+                QStringLiteral("{GPS}"),
+                AppDelegate::tr("First you need to copy GPS data from a photo."),
+                info("GPS")};
+    case Slot::All:
+        break;
+    }
+    return {&d.copyAllPhotoMetaDictionary,
+            &d.bCopyAllPhotoMetaData,
+            d.pasteAllPhotoMetaMenuItem,
+            QString(),
+            AppDelegate::tr("First you need to copy All Photo metadata from a photo."),
+            QString()};
+}
+
+void copySlot(AppDelegate &d, Slot slot) {
+    const QList<IKImageItemPtr> items = d.selectedLocalItems();
+    if (items.isEmpty())
+        return;
+    QFile file(items.first()->filePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const ImageSource source(file.readAll());
+    if (!source.isValid())
+        return;
+    const QVariantMap properties = source.properties(0);
+    SlotParts parts = partsOf(d, slot);
+    *parts.dictionary = parts.key.isEmpty() ? properties : subDictionary(properties, parts.key);
+    *parts.flag = true;
+    if (parts.item)
+        parts.item->setEnabled(true);
+}
+
+void pasteSlot(AppDelegate &d, Slot slot) {
+    const SlotParts parts = partsOf(d, slot);
+    if (!*parts.flag) {
+        beginAlertSheet(d.window, parts.message, parts.informative, {AppDelegate::tr(" Ok ")},
+                        [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+        return;
+    }
+    const QList<IKImageItemPtr> items = d.selectedLocalItems();
+    if (items.isEmpty())
+        return;
+    const QVariantMap copied = *parts.dictionary;
+    const QString key = parts.key;
+    WriteRecipeOptions options;
+    options.change = [copied, key](QVariantMap &working, const IKImageItem &) {
+        working = key.isEmpty() ? pasteAll(working, copied) : pasteSection(working, key, copied);
+        return true;
+    };
+    options.destinationDictionary = QStringLiteral("{IPTC}");
+    options.dates = WriteRecipeOptions::Dates::CopyFromSource;
+    options.useRawTemporary = true;
+    // A paste writes into the storage folder only; the original is never replaced.
+    const WriteRecipeReport report = runWriteRecipe(items, d.storagelocation, false, options);
+    if (!report.revealPath.isEmpty())
+        Workspace::selectFile(report.revealPath, report.revealRoot);
+    if (!report.notWritten().isEmpty())
+        d.LocalPhotoMetadataChangedCompletedAlert(report.notWritten());
+}
+
+} // namespace
+
+void AppDelegate::ClickCopyOnePhotoExifAction() {
+    copySlot(*this, Slot::Exif);
+}
+void AppDelegate::ClickCopyOnePhotoIPTCAction() {
+    copySlot(*this, Slot::Iptc);
+}
+void AppDelegate::ClickCopyOnePhotoTIFFAction() {
+    copySlot(*this, Slot::Tiff);
+}
+void AppDelegate::ClickCopyOnePhotoGPSAction() {
+    copySlot(*this, Slot::Gps);
+}
+void AppDelegate::ClickCopyOneAllPhotoMetadataAction() {
+    copySlot(*this, Slot::All);
+}
+void AppDelegate::ClickPasteExifDataAction() {
+    pasteSlot(*this, Slot::Exif);
+}
+void AppDelegate::ClickPasteIPTCDataAction() {
+    pasteSlot(*this, Slot::Iptc);
+}
+void AppDelegate::ClickPasteTIFFDataAction() {
+    pasteSlot(*this, Slot::Tiff);
+}
+void AppDelegate::ClickPasteGPSDataAction() {
+    pasteSlot(*this, Slot::Gps);
+}
+void AppDelegate::ClickPasteAllPhotoMetaAction() {
+    pasteSlot(*this, Slot::All);
+}

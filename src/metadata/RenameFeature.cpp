@@ -1,0 +1,142 @@
+// Copies of the selected local photos named after their title or their place.
+#include "app/AppDelegate.h"
+
+#include "metadata/core/SafeFileName.h"
+#include "metadata/core/TagCopies.h"
+#include "metadata/core/WriteRecipe.h"
+#include "platform/AlertSheet.h"
+#include "platform/core/FileDates.h"
+#include "platform/core/ImageSource.h"
+#include "platform/core/Workspace.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMainWindow>
+#include <QSaveFile>
+
+namespace {
+
+bool readPhoto(const QString &path, QByteArray *bytes, QVariantMap *properties) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    *bytes = file.readAll();
+    const ImageSource source(*bytes);
+    if (bytes->isEmpty() || !source.isValid())
+        return false;
+    *properties = source.properties(0);
+    return true;
+}
+
+// The unchanged bytes under a new name, never over an existing file, with the photo's dates.
+bool writeCopy(const QString &path, const QByteArray &bytes, const QString &source,
+               QString *error) {
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
+        *error = out.errorString();
+        return false;
+    }
+    FileDates::copyDates(source, path);
+    return true;
+}
+
+// The copy's path: `name` made safe, in `folder`, the next free name; `fallback` (the
+// photo's own name) when `name` gives nothing usable.
+QString copyPath(const QString &folder, const QString &name, const QString &fileName) {
+    const QString extension = QFileInfo(fileName).suffix();
+    QString base = safeFileBaseName(name, extension);
+    if (base.isEmpty())
+        base = safeFileBaseName(fileNameWithoutExtension(fileName), extension);
+    if (base.isEmpty())
+        base = QStringLiteral("Photo");
+    return freeFilePath(folder, base, extension);
+}
+
+} // namespace
+
+void AppDelegate::ClickCopyPhotoTitleToFilenameAction() {
+    const QList<IKImageItemPtr> items = selectedLocalItems();
+    if (items.isEmpty())
+        return;
+    QStringList notWritten;
+    bool revealed = false;
+    for (const IKImageItemPtr &item : items) {
+        QByteArray bytes;
+        QVariantMap properties;
+        if (!readPhoto(item->filePath, &bytes, &properties)) {
+            notWritten << tr("%1: not an image we can read").arg(item->fileName);
+            continue;
+        }
+        const QString title =
+            subDictionary(properties, QStringLiteral("{IPTC}")).value("ObjectName").toString();
+        QDir().mkpath(storagelocation);
+        const QString path = copyPath(storagelocation, title, item->fileName);
+        QString why;
+        if (!writeCopy(path, bytes, item->filePath, &why)) {
+            notWritten << QStringLiteral("%1: %2").arg(item->fileName, why);
+            continue;
+        }
+        if (!revealed)
+            Workspace::selectFile(path, storagelocation);
+        revealed = true;
+    }
+    LocalPhotoMetadataChangedCompletedAlert(notWritten);
+}
+
+void AppDelegate::ClickCopyPhotoGPSNameToFilenameAction() {
+    getLocation = false;
+    const bool overwrite = overwritePhotoBtn && overwritePhotoBtn->isChecked();
+    QStringList notWritten;
+    bool revealed = false;
+    for (const IKImageItemPtr &item : selectedLocalItems()) {
+        // Without a place the copy keeps its name, below the imported folder's mirror.
+        QString folder = storagelocation;
+        const QString root = QDir::cleanPath(bImportLocalPath);
+        if (bImportLocalFolder && !root.isEmpty() &&
+            item->filePath.startsWith(root + QLatin1Char('/')))
+            folder = QDir::cleanPath(storagelocation + QLatin1Char('/') +
+                                     QFileInfo(item->filePath.mid(root.size() + 1)).path());
+        QByteArray bytes;
+        QVariantMap properties;
+        if (!readPhoto(item->filePath, &bytes, &properties)) {
+            notWritten << tr("%1: not an image we can read").arg(item->fileName);
+            continue;
+        }
+        if (!properties.contains(QStringLiteral("{GPS}"))) {
+            beginAlertSheet(
+                window, tr("No GPS data"), tr("Please select a photo that contains GPS data."),
+                {tr(" Ok ")},
+                [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+            return;
+        }
+        const QVariantMap gps = subDictionary(properties, QStringLiteral("{GPS}"));
+        const double lat = gps.value(QStringLiteral("Latitude")).toDouble();
+        const double lon = gps.value(QStringLiteral("Longitude")).toDouble();
+        currentCoords =
+            QPointF(gps.value("LatitudeRef").toString() == QLatin1String("N") ? lat : -lat,
+                    gps.value("LongitudeRef").toString() == QLatin1String("E") ? lon : -lon);
+        // Any position but the null island counts, west and south included.
+        const bool placed = (lat != 0 || lon != 0) && !item->GPSLocationfileName.isEmpty();
+        QString path;
+        if (placed) {
+            path = copyPath(storagelocation, item->GPSLocationfileName, item->fileName);
+        } else {
+            path = copyPath(folder, QString(), item->fileName);
+        }
+        QDir().mkpath(QFileInfo(path).path());
+        QString why;
+        if (!writeCopy(path, bytes, item->filePath, &why)) {
+            notWritten << QStringLiteral("%1: %2").arg(item->fileName, why);
+            continue;
+        }
+        if (!revealed)
+            Workspace::selectFile(path, storagelocation);
+        revealed = true;
+    }
+    if (!overwrite)
+        Workspace::selectFile(QString(), storagelocation);
+    if (!notWritten.isEmpty())
+        LocalPhotoMetadataChangedCompletedAlert(notWritten);
+}

@@ -1,0 +1,136 @@
+// Copies of one tag into another in the selected local photos.
+#include "app/AppDelegate.h"
+
+#include "metadata/core/FileDateRules.h"
+#include "metadata/core/TagCopies.h"
+#include "metadata/core/WriteRecipe.h"
+#include "platform/core/FileDates.h"
+#include "platform/core/ImageSource.h"
+#include "platform/core/Workspace.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QInputDialog>
+#include <QMainWindow>
+
+namespace {
+
+using Change = std::function<bool(QVariantMap &, const IKImageItem &)>;
+
+struct TagCopy {
+    Change change;
+    QString destination;       // the dictionary set on the destination
+    bool mayOverwrite = false; // replaces the original when the setting says so
+    bool completion = true;    // the completion sheet closes the job
+    bool useRawTemporary = true;
+};
+
+WriteRecipeReport runTagCopy(AppDelegate &d, const TagCopy &copy) {
+    const QList<IKImageItemPtr> items = d.selectedLocalItems();
+    if (items.isEmpty())
+        return {};
+    const bool overwrite =
+        copy.mayOverwrite && d.overwritePhotoBtn && d.overwritePhotoBtn->isChecked();
+    WriteRecipeOptions options;
+    options.change = copy.change;
+    options.destinationDictionary = copy.destination;
+    options.dates = WriteRecipeOptions::Dates::CopyFromSource;
+    options.useRawTemporary = copy.useRawTemporary;
+    const WriteRecipeReport report = runWriteRecipe(items, d.storagelocation, overwrite, options);
+    if (!report.revealPath.isEmpty())
+        Workspace::selectFile(report.revealPath, report.revealRoot);
+    if (copy.completion || !report.notWritten().isEmpty())
+        d.LocalPhotoMetadataChangedCompletedAlert(report.notWritten());
+    return report;
+}
+
+Change plain(bool (*f)(QVariantMap &)) {
+    return [f](QVariantMap &working, const IKImageItem &) { return f(working); };
+}
+
+} // namespace
+
+void AppDelegate::ClickCopyTIFFandIPTCtoExifAction() {
+    const WriteRecipeReport report =
+        runTagCopy(*this, {plain(copyTiffDateToExif), QStringLiteral("{TIFF}"), true, false, true});
+    // Each written photo takes its own new camera date as its file dates.
+    for (const WriteRecipeResult &r : report.photos) {
+        if (!r.written)
+            continue;
+        QFile file(r.outputPath);
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QVariantMap exif =
+            subDictionary(ImageSource(file.readAll()).properties(0), QStringLiteral("{Exif}"));
+        if (exif.contains(QStringLiteral("DateTimeOriginal")))
+            SetDateAttributWithFilePath(r.outputPath, r.sourcePath,
+                                        exif.value(QStringLiteral("DateTimeOriginal")).toString());
+    }
+}
+
+void AppDelegate::ClickCopyExiftoTIFFandIPTCAction() {
+    runTagCopy(*this, {plain(copyExifDateToTiff), QStringLiteral("{IPTC}"), false, false, true});
+}
+
+void AppDelegate::ClickCopyTitletoCaptionAction() {
+    runTagCopy(*this, {plain(copyTitleToCaption), QStringLiteral("{IPTC}")});
+}
+
+void AppDelegate::ClickCopyKeywordstoCaptionAction() {
+    runTagCopy(*this, {plain(copyKeywordsToCaption), QStringLiteral("{IPTC}")});
+}
+
+void AppDelegate::ClickCopyCaptionToTitleAction() {
+    runTagCopy(*this, {plain(copyCaptionToTitle), QStringLiteral("{IPTC}")});
+}
+
+void AppDelegate::ClickAddPersonShownAction() {
+    if (selectedLocalItems().isEmpty())
+        return;
+    // The persons are the user's to give: asked in a sheet, written when it is accepted.
+    auto *ask = new QInputDialog(window);
+    ask->setObjectName(QStringLiteral("addPersonsShownSheet"));
+    ask->setAttribute(Qt::WA_DeleteOnClose);
+    ask->setWindowModality(Qt::WindowModal);
+    ask->setWindowTitle(tr("Add Persons Shown"));
+    ask->setLabelText(tr("Persons shown in the selected photos (separated by commas):"));
+    QObject::connect(ask, &QInputDialog::textValueSelected, this,
+                     [this](const QString &text) { addPersonsShownDidEnd(parsePersonList(text)); });
+    ask->open();
+}
+
+void AppDelegate::addPersonsShownDidEnd(const QStringList &persons) {
+    if (persons.isEmpty())
+        return;
+    runTagCopy(*this, {[persons](QVariantMap &working, const IKImageItem &) {
+                           return setPersonsShown(working, persons);
+                       },
+                       QStringLiteral("{IPTC}")});
+}
+
+void AppDelegate::ClickCopyPersonShownToKeywordsAction() {
+    runTagCopy(*this, {plain(copyPersonsToKeywords), QStringLiteral("{IPTC}")});
+}
+
+void AppDelegate::ClickCopyCameraDateToTitleAction() {
+    runTagCopy(*this, {[](QVariantMap &working, const IKImageItem &item) {
+                           // The photo's own file, never its RAW stand-in.
+                           return copyCameraDateToTitle(working,
+                                                        FileDates::creationDate(item.filePath));
+                       },
+                       QStringLiteral("{IPTC}")});
+}
+
+void AppDelegate::ClickCopyFileNameToTitleAction() {
+    runTagCopy(*this, {[](QVariantMap &working, const IKImageItem &item) {
+                           return copyFileNameToTitle(working, item.fileName);
+                       },
+                       QStringLiteral("{IPTC}"), true});
+}
+
+void AppDelegate::ClickCopyFileNameToCommentsAction() {
+    runTagCopy(*this, {[](QVariantMap &working, const IKImageItem &item) {
+                           return copyFileNameToComment(working, item.fileName);
+                       },
+                       QStringLiteral("{TIFF}"), true, true, false});
+}

@@ -1,0 +1,314 @@
+// Tag-to-tag copies and the renames, on copies of the real photos.
+#include "app/AppDelegate.h"
+#include "app/core/Settings.h"
+#include "browser/DropTargets.h"
+#include "metadata/core/SafeFileName.h"
+#include "metadata/core/TagCopies.h"
+#include "metadata/core/WriteRecipe.h"
+#include "platform/core/FileDates.h"
+#include "platform/core/ImageSource.h"
+#include "platform/core/Workspace.h"
+#include "support/MakeDng.h"
+#include "support/TestSupport.h"
+
+#include <QCheckBox>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QInputDialog>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QListView>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QProcess>
+#include <QStandardItemModel>
+#include <QTemporaryDir>
+#include <QTimeZone>
+#include <gtest/gtest.h>
+
+namespace {
+
+QJsonObject exiftool(const QString &path) {
+    QProcess p;
+    p.start("exiftool", {"-j", "-G", path});
+    p.waitForFinished(30000);
+    return QJsonDocument::fromJson(p.readAllStandardOutput()).array().at(0).toObject();
+}
+
+QByteArray bytesOf(const QString &path) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+QVariantMap iptcOf(const QString &path) {
+    return ImageSource(bytesOf(path)).properties(0).value("{IPTC}").toMap();
+}
+
+IKImageItemPtr itemFor(const QString &path) {
+    auto item = std::make_shared<IKImageItem>();
+    item->filePath = path;
+    item->fileName = QFileInfo(path).fileName();
+    item->fileThumbPath = path;
+    return item;
+}
+
+class TagCopy : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Workspace::setUrlOpener([](const QUrl &) { return true; });
+        Workspace::setRevealer([this](const QString &p, const QString &) { revealed << p; });
+        clearUserDefaults();
+        userDefaults()->setValue("storagePath", dir.filePath("out"));
+        userDefaults()->setValue("LocalPhotoMetadataAlertSuppress", true);
+        d = std::make_unique<AppDelegate>();
+        d->launch();
+    }
+    void TearDown() override {
+        d->localImageBrowserView->setModel(nullptr);
+        d.reset();
+        Workspace::setRevealer({});
+        Workspace::setUrlOpener({});
+    }
+    // Shows `paths` in the local list and selects them all.
+    void show(const QStringList &paths) {
+        d->localPhotoItemArray.clear();
+        for (const QString &p : paths)
+            d->localPhotoItemArray << itemFor(p);
+        model.setRowCount(int(paths.size()));
+        model.setColumnCount(1);
+        d->localImageBrowserView->setModel(&model);
+        for (int i = 0; i < paths.size(); ++i)
+            d->localImageBrowserView->selectionModel()->select(model.index(i, 0),
+                                                               QItemSelectionModel::Select);
+    }
+    QString out(const QString &name) { return dir.filePath("out/" + name); }
+    QMessageBox *openSheet() {
+        for (QMessageBox *s : d->window->findChildren<QMessageBox *>())
+            if (s->isVisible())
+                return s;
+        return nullptr;
+    }
+    QTemporaryDir dir;
+    QStandardItemModel model;
+    std::unique_ptr<AppDelegate> d;
+    QStringList revealed;
+};
+
+} // namespace
+
+TEST(TagCopyRules, KeywordsPersonsAndDates) {
+    QVariantMap w{{"{IPTC}", QVariantMap{{"Keywords", QStringList{"a", "b"}}}}};
+    ASSERT_TRUE(copyKeywordsToCaption(w));
+    EXPECT_EQ(w.value("{TIFF}").toMap().value("ImageDescription").toString(), "a,b");
+    QVariantMap none{{"{IPTC}", QVariantMap{{"City", "Oslo"}}}};
+    EXPECT_FALSE(copyKeywordsToCaption(none));
+
+    QVariantMap p{{"{IPTC}", QVariantMap{{"Keywords", QStringList{"x"}},
+                                         {"PersonInImage", QStringList{"y", "x"}}}}};
+    ASSERT_TRUE(copyPersonsToKeywords(p));
+    EXPECT_EQ(p.value("{IPTC}").toMap().value("Keywords").toStringList(), (QStringList{"x", "y"}));
+    QVariantMap nobody{{"{IPTC}", QVariantMap{{"Keywords", QStringList{"x"}}}}};
+    EXPECT_FALSE(copyPersonsToKeywords(nobody));
+
+    QVariantMap same{{"{TIFF}", QVariantMap{{"DateTime", "2020:01:02 03:04:05"}}},
+                     {"{Exif}", QVariantMap{{"DateTimeOriginal", "2020:01:02 03:04:05"},
+                                            {"DateTimeDigitized", "2019:01:01 00:00:00"}}}};
+    copyTiffDateToExif(same);
+    EXPECT_EQ(same.value("{Exif}").toMap().value("DateTimeDigitized").toString(),
+              "2019:01:01 00:00:00");
+    QVariantMap onlyTiff{{"{TIFF}", QVariantMap{{"DateTime", "2021:01:01 00:00:00"}}}};
+    copyExifDateToTiff(onlyTiff);
+    EXPECT_EQ(onlyTiff.value("{TIFF}").toMap().value("DateTime").toString(), "2021:01:01 00:00:00");
+
+    const QDateTime created(QDate(2022, 5, 6), QTime(7, 8, 9), QTimeZone::utc());
+    EXPECT_EQ(cameraDateText({}, created), "2022-05-06 07:08:09");
+    EXPECT_EQ(cameraDateText({{"{Exif}", QVariantMap{{"DateTimeOriginal", "garbage"}}}}, created),
+              QString());
+    EXPECT_EQ(fileNameWithoutExtension("IMG_0001.JPG"), "IMG_0001");
+    EXPECT_EQ(fileNameWithoutExtension("a.b.jpg"), "a.b");
+    EXPECT_EQ(parsePersonList(" Ann ;Bob,, Ann\nCy "), (QStringList{"Ann", "Bob", "Cy"}));
+}
+
+TEST(SafeNames, TitlesBecomeHarmlessFileNames) {
+    EXPECT_EQ(safeFileBaseName("../../etc/passwd", "jpg"), "-..-etc-passwd");
+    EXPECT_EQ(safeFileBaseName("..", "jpg"), "");
+    EXPECT_EQ(safeFileBaseName(".hidden", "jpg"), "hidden");
+    EXPECT_EQ(safeFileBaseName(QString("a\nb\tc") + QChar(0x1b), "jpg"), "abc");
+    const QString longName = QString(300, QChar(0x00e9)); // two bytes each in UTF-8
+    const QString cut = safeFileBaseName(longName, "jpeg");
+    EXPECT_LE((cut + ".jpeg").toUtf8().size(), 255);
+    EXPECT_GT(cut.size(), 100);
+
+    QTemporaryDir dir;
+    EXPECT_EQ(freeFilePath(dir.path(), "Park", "jpg"), dir.filePath("Park.jpg"));
+    QFile(dir.filePath("Park.jpg")).open(QIODevice::WriteOnly);
+    QFile(dir.filePath("Park 2.jpg")).open(QIODevice::WriteOnly);
+    EXPECT_EQ(freeFilePath(dir.path(), "Park", "jpg"), dir.filePath("Park 3.jpg"));
+}
+
+TEST_F(TagCopy, KeywordsToCaptionSkipsPhotosWithoutKeywordsAndSaysSo) {
+    const QString park = copyFixture("St James Park.jpg", dir.path());
+    const QString fri = copyFixture("IMG_1994.JPG", dir.path());
+    show({park, fri});
+    d->ClickCopyKeywordstoCaptionAction();
+    EXPECT_EQ(exiftool(out("St James Park.jpg")).value("EXIF:ImageDescription").toString(),
+              "UK,England,United Kingdom,London,London 2018,St. James's Park");
+    EXPECT_FALSE(QFile::exists(out("IMG_1994.JPG")));
+    QMessageBox *sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_TRUE(sheet->informativeText().contains("IMG_1994.JPG"));
+}
+
+TEST_F(TagCopy, PersonsToKeywordsWithoutDuplicates) {
+    const QString wedding = copyFixture("wedding.jpg", dir.path());
+    show({wedding});
+    d->ClickCopyPersonShownToKeywordsAction();
+    const QJsonObject json = exiftool(out("wedding.jpg"));
+    EXPECT_EQ(json.value("IPTC:Keywords").toArray(), (QJsonArray{"wedding", "Maria"}));
+    d->localPhotoItemArray[0] = itemFor(out("wedding.jpg"));
+    d->ClickCopyPersonShownToKeywordsAction();
+    EXPECT_EQ(iptcOf(out("wedding.jpg")).value("Keywords").toStringList(),
+              (QStringList{"wedding", "Maria"}));
+}
+
+TEST_F(TagCopy, PersonsShownAreTheOnesTheUserGives) {
+    const QString wedding = copyFixture("wedding.jpg", dir.path());
+    show({wedding});
+    d->ClickAddPersonShownAction();
+    auto *ask = d->window->findChild<QInputDialog *>("addPersonsShownSheet");
+    ASSERT_TRUE(ask);
+    ask->setTextValue("Maria, Tom");
+    ask->accept();
+    EXPECT_EQ(iptcOf(out("wedding.jpg")).value("PersonInImage").toStringList(),
+              (QStringList{"Maria", "Tom"}));
+    EXPECT_EQ(exiftool(out("wedding.jpg")).value("XMP:PersonInImage").toArray().size(), 2);
+}
+
+TEST_F(TagCopy, FileNameToTitleAndCaptionToTitle) {
+    const QString a = copyFixture("IMG_1994.JPG", dir.path());
+    const QString b = copyFixture("wedding.jpg", dir.path());
+    show({a});
+    d->ClickCopyFileNameToTitleAction();
+    EXPECT_EQ(exiftool(out("IMG_1994.JPG")).value("IPTC:ObjectName").toString(), "IMG_1994");
+    show({b});
+    d->ClickCopyCaptionToTitleAction();
+    const QJsonObject json = exiftool(out("wedding.jpg"));
+    EXPECT_EQ(json.value("IPTC:ObjectName").toString(), "Bride Wedding day");
+    EXPECT_EQ(json.value("XMP:Title").toString(), "Bride Wedding day");
+}
+
+TEST_F(TagCopy, TiffDateToExifSetsEachPhotosOwnFileDates) {
+    const QString wedding = copyFixture("wedding.jpg", dir.path());
+    show({wedding});
+    d->ClickCopyTIFFandIPTCtoExifAction();
+    const QJsonObject json = exiftool(out("wedding.jpg"));
+    EXPECT_EQ(json.value("EXIF:DateTimeOriginal").toString(), "2019:06:25 15:27:48");
+    EXPECT_EQ(json.value("EXIF:CreateDate").toString(), "2019:06:25 15:27:48");
+    EXPECT_EQ(FileDates::modificationDate(out("wedding.jpg")),
+              QDateTime(QDate(2019, 6, 25), QTime(15, 27, 48)));
+}
+
+TEST_F(TagCopy, TitleRenameMakesClashingAndUnsafeTitlesSafe) {
+    const QString a = copyFixture("St James Park.jpg", dir.path());
+    QDir().mkpath(dir.filePath("b"));
+    const QString b = copyFixture("St James Park.jpg", dir.filePath("b"));
+    // A photo whose title tries to climb out of the storage folder.
+    WriteRecipeOptions evil;
+    evil.change = [](QVariantMap &w, const IKImageItem &) {
+        QVariantMap iptc = w.value("{IPTC}").toMap();
+        iptc["ObjectName"] = "../../evil/..";
+        w["{IPTC}"] = iptc;
+        return true;
+    };
+    ASSERT_EQ(runWriteRecipe({itemFor(copyFixture("wedding.jpg", dir.path()))},
+                             dir.filePath("titled"), false, evil)
+                  .writtenCount(),
+              1);
+    const QString c = dir.filePath("titled/wedding.jpg");
+    show({a, b, c});
+    d->ClickCopyPhotoTitleToFilenameAction();
+    EXPECT_EQ(bytesOf(out("St. James's Park.jpg")), bytesOf(a));
+    EXPECT_EQ(bytesOf(out("St. James's Park 2.jpg")), bytesOf(b));
+    EXPECT_EQ(bytesOf(out("-..-evil-...jpg")), bytesOf(c));
+    EXPECT_EQ(revealed.value(0), out("St. James's Park.jpg"));
+    EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files).size(), 3);
+    EXPECT_FALSE(QFile::exists(dir.filePath("evil")));
+}
+
+TEST_F(TagCopy, PlaceRenameStopsAtAPhotoWithoutGps) {
+    const QString park = copyFixture("St James Park.jpg", dir.path());
+    const QString wedding = copyFixture("wedding.jpg", dir.path());
+    QDir().mkpath(dir.filePath("c"));
+    const QString park2 = copyFixture("St James Park.jpg", dir.filePath("c"));
+    show({park, wedding, park2});
+    d->localPhotoItemArray[0]->GPSLocationfileName = "London/Westminster";
+    d->localPhotoItemArray[2]->GPSLocationfileName = "London/Westminster";
+    d->ClickCopyPhotoGPSNameToFilenameAction();
+    EXPECT_TRUE(QFile::exists(out("London-Westminster.jpg")));
+    EXPECT_FALSE(QFile::exists(out("London-Westminster 2.jpg")));
+    QMessageBox *sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->text(), "No GPS data");
+    EXPECT_NEAR(d->currentCoords.x(), 51.5036, 1e-3);
+    EXPECT_LT(d->currentCoords.y(), 0);
+    sheet->close();
+
+    show({park, park2});
+    d->localPhotoItemArray[0]->GPSLocationfileName = "London/Westminster";
+    d->ClickCopyPhotoGPSNameToFilenameAction();
+    EXPECT_TRUE(QFile::exists(out("London-Westminster 2.jpg")));
+    EXPECT_TRUE(QFile::exists(out("St James Park.jpg"))); // no place name: its own name
+}
+
+TEST_F(TagCopy, PlaceRenameKeepsTheImportedFolderLayoutForPhotosWithoutAPlace) {
+    QDir().mkpath(dir.filePath("import/sub"));
+    const QString park = copyFixture("St James Park.jpg", dir.filePath("import/sub"));
+    const QString other = copyFixture("St James Park.jpg", dir.filePath("import"));
+    d->bImportLocalFolder = true;
+    d->bImportLocalPath = dir.path();
+    show({park, other});
+    d->localPhotoItemArray[1]->GPSLocationfileName = "Westminster";
+    d->ClickCopyPhotoGPSNameToFilenameAction();
+    EXPECT_EQ(bytesOf(out("import/sub/St James Park.jpg")), bytesOf(park));
+    EXPECT_TRUE(QFile::exists(out("Westminster.jpg")));
+    EXPECT_FALSE(QFile::exists(out("import/St James Park.jpg")));
+    EXPECT_EQ(revealed.value(0), out("import/sub/St James Park.jpg"));
+    EXPECT_EQ(revealed.last(), QString()); // then the storage folder itself
+}
+
+TEST_F(TagCopy, ARawOriginalIsNeverReplacedEvenWhenOverwriting) {
+    const QString raw = dir.filePath("scene.dng");
+    const QByteArray dng = makeMinimalDng({}, "RawMaker", "R1", "2020:01:02 03:04:05");
+    {
+        QFile f(raw);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(dng);
+    }
+    d->overwritePhotoBtn->setChecked(true);
+    show({raw});
+    d->ClickCopyFileNameToCommentsAction();
+    EXPECT_EQ(bytesOf(raw), dng);
+    EXPECT_FALSE(QFile::exists(out("scene.dng")));
+    ASSERT_TRUE(QFile::exists(out("scene.tiff")));
+    EXPECT_EQ(exiftool(out("scene.tiff")).value("EXIF:UserComment").toString(), "scene");
+}
+
+TEST_F(TagCopy, CameraDateToTitleFallsBackOnTheFilesCreationDate) {
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(Qt::green);
+    const QString plain = dir.filePath("plain.jpg");
+    ASSERT_TRUE(image.save(plain, "JPEG"));
+    const QDateTime created(QDate(2015, 3, 4), QTime(5, 6, 7), QTimeZone::utc());
+    ASSERT_TRUE(FileDates::setCreationDate(plain, created));
+    const QString park = copyFixture("St James Park.jpg", dir.path());
+    show({plain, park});
+    d->ClickCopyCameraDateToTitleAction();
+    EXPECT_EQ(iptcOf(out("plain.jpg")).value("ObjectName").toString(), "2015-03-04 05:06:07");
+    EXPECT_EQ(iptcOf(out("St James Park.jpg")).value("ObjectName").toString(),
+              "2018:10:13 09:18:12");
+}
