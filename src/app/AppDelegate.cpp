@@ -107,6 +107,9 @@ void AppDelegate::loadWindowDescription() {
     buildLibraryMergeWindow(*this);
     buildLibraryMergeProcessWindow(*this);
     buildDuplicateWindow(*this);
+    // Update check and library comparison panels.
+    buildUpdateController(*this);
+    buildLibraryComparisonPanels(*this);
 }
 
 bool AppDelegate::windowShouldClose() {

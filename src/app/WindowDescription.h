@@ -25,6 +25,9 @@ void buildICloudDownloadWindow(AppDelegate &d);      // export/ICloudDownloadWin
 void buildLibraryMergeWindow(AppDelegate &d);        // export/LibraryMergeWindow.cpp
 void buildLibraryMergeProcessWindow(AppDelegate &d); // export/LibraryMergeProcessWindow.cpp
 void buildDuplicateWindow(AppDelegate &d);           // export/DuplicateWindow.cpp
+// Update check and library comparison panels.
+void buildUpdateController(AppDelegate &d);          // app/UpdateFeature.cpp
+void buildLibraryComparisonPanels(AppDelegate &d);   // browser/LibraryComparisonPanels.cpp
 
 // A secondary window: a top-level widget owned by the application object.
 QWidget *newAuxiliaryWindow(AppDelegate &d, const char *objectName, const QString &title);
