@@ -19,6 +19,8 @@
 #include <QVBoxLayout>
 
 namespace {
+constexpr qsizetype kMaxVersionListBytes = 1 << 20;
+
 void showCentred(QWidget *w) {
     w->adjustSize();
     if (QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -134,8 +136,12 @@ void PRUpdateController::checkServerVersion() {
     connect = reply;
     receivedData.clear();
     QObject::connect(reply, &QNetworkReply::readyRead, this, [this, reply]() {
-        if (reply == connect)
-            receivedData += reply->readAll();
+        if (reply != connect)
+            return;
+        receivedData += reply->readAll();
+        // A version list is a few hundred bytes; anything huge is not one.
+        if (receivedData.size() > kMaxVersionListBytes)
+            reply->abort();
     });
     QObject::connect(reply, &QNetworkReply::finished, this, [this, reply]() {
         reply->deleteLater();

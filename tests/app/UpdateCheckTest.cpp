@@ -139,6 +139,11 @@ TEST(UpdateCheck, AnswersOfTheServer) {
     }
     {
         Check c;
+        answer = httpOk(QByteArray(3 << 20, 'x'));
+        EXPECT_EQ(c.run(server.base(), "3.2"), Shown::Failure);
+    }
+    {
+        Check c;
         answer = "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
         EXPECT_EQ(c.run(server.base(), "3.2"), Shown::Failure);
     }

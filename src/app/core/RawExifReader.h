@@ -21,7 +21,8 @@ QString getHexString(const QByteArray &data, qint64 offset, qint64 count);
 // The value of the first `digits` hex digits (most significant first); other characters
 // count as 0; 0 when the text is shorter than `digits`.
 quint64 DemaNumberFormHexChar(const QString &hex, int digits);
-// `count` bytes at `offset`, zeros where the data ends; null for a count of 0 or less.
+// `count` bytes at `offset`, zeros where the data ends; null for a count of 0 or less and
+// for counts above 64 KiB (no tag value of interest is longer).
 QByteArray readData(const QByteArray &data, qint64 offset, qint64 count);
 // The string whose bytes are the text's digit pairs; "" for fewer than two characters.
 QString stringFromHex(const QString &hex);
