@@ -1,10 +1,13 @@
 #include "app/core/UpdateCheck.h"
+#include "app/AppDelegate.h"
 #include "app/PRUpdateController.h"
 #include "platform/core/Workspace.h"
 #include "support/LocalHttpServer.h"
 
+#include <QAction>
 #include <QDir>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -167,4 +170,26 @@ TEST(UpdateCheck, UnreachableOrInsecureServerIsReported) {
               Shown::Nothing);
     Check insecure;
     EXPECT_EQ(insecure.run(QUrl("http://updates.example.com/"), "1.0"), Shown::Failure);
+}
+
+TEST(UpdateCheck, MenuItemAsksTheServer) {
+    CannedHttpServer server(
+        [](const QByteArray &) { return httpOk(versionPlist("999.0", "New")); });
+    qputenv("PHOTOKESTRY_UPDATE_SITE", server.base().toString().toUtf8());
+    {
+        AppDelegate d;
+        d.launch();
+        ASSERT_NE(d.updateController, nullptr);
+        EXPECT_FALSE(d.updateController->currentVersion.isEmpty());
+        EXPECT_FALSE(d.updateController->window()->isVisible()); // nothing at launch
+        EXPECT_TRUE(server.targets.isEmpty());
+        QAction *item = d.window->findChild<QAction *>("CheckforUpdateAction");
+        ASSERT_NE(item, nullptr);
+        item->trigger();
+        EXPECT_TRUE(d.updateController->checkUpdate);
+        EXPECT_TRUE(waitFor([&] { return d.updateController->window()->isVisible(); }));
+        EXPECT_EQ(d.updateController->newversionlab->text(),
+                  "Tavelund Photo Kestry 999.0 is available.");
+    }
+    qunsetenv("PHOTOKESTRY_UPDATE_SITE");
 }
