@@ -114,6 +114,9 @@ void AppDelegate::loadWindowDescription() {
     // Edit sheet and GPS window.
     buildEditSheetWindow(*this);
     buildGpsWindow(*this);
+    // Update check and library comparison panels.
+    buildUpdateController(*this);
+    buildLibraryComparisonPanels(*this);
 }
 
 bool AppDelegate::windowShouldClose() {

@@ -421,6 +421,49 @@ class AppDelegate : public QObject {
     QProgressBar *scanDupProcesser = nullptr;
     QLabel *scanningDupinfolab = nullptr;
 
+    // Update check, utility classes and library comparison panels.
+    class PRUpdateController *updateController = nullptr;
+    void CheckforUpdateAction();
+    void getSystemVersionMajor(int *major, int *minor, int *bugFix);
+    // The raw EXIF reader's log lines (also written to the log).
+    QStringList ReadExifDataFromPiture(const QString &path);
+    bool bhasThumImage = false;
+    // The library case of the selection handler: both columns of the first selected photo.
+    void libraryBrowserSelectionDidChange();
+    // Replaces the item's original record by one read from its file (any thread).
+    void getOriginalMedataDataWithItem(const IKImageItemPtr &item);
+    QPointF photolibEiteCoords, originalPhotolibCoords;
+    QLabel *origphotoNamelab = nullptr, *origphotoFileSizelab = nullptr,
+           *origphotoImageSizelab = nullptr, *origphotoCreateDatelab = nullptr,
+           *origphotocameraDatelab = nullptr, *origphototitlelab = nullptr,
+           *origphotoartistlab = nullptr, *origphotoimageDescrilab = nullptr,
+           *origphotokeywordslab = nullptr, *origphotocommentslab = nullptr,
+           *origphotocameraMakelab = nullptr, *origphotocameraModelab = nullptr,
+           *origphotolensModelab = nullptr, *origphotolensLatitudelab = nullptr,
+           *origphotolensLongitudelab = nullptr;
+    QLabel *photolibNamelab = nullptr, *photolibFileSizelab = nullptr,
+           *photolibImageSizelab = nullptr, *photolibCreateDatelab = nullptr,
+           *photolibcameraDatelab = nullptr, *photolibtitlelab = nullptr,
+           *photolibartistlab = nullptr, *photolibimageDescrilab = nullptr,
+           *photolibkeywordslab = nullptr, *photolibcommentslab = nullptr,
+           *photolibcameraMakelab = nullptr, *photolibcameraModelab = nullptr,
+           *photoliblensMakelab = nullptr, *photoliblensModelab = nullptr,
+           *photoliblensLatitudelab = nullptr, *photoliblensLongitudelab = nullptr;
+    QLineEdit *originalPhotolibCameraDatelab = nullptr, *originalPhotolibTitlelab = nullptr,
+              *originalPhotolibArtistlab = nullptr, *originalPhotolibDescriplab = nullptr,
+              *originalPhotolibkeywordslab = nullptr, *originalPhotolibCommendlab = nullptr,
+              *originalPhotolibCameraMakelab = nullptr, *originalPhotolibCameraModelab = nullptr,
+              *originalPhotolibLenModelab = nullptr, *originalPhotolibgpsLatilab = nullptr,
+              *originalPhotolibgpsLongtlab = nullptr;
+    QLineEdit *photolibEiteFileNamelab = nullptr, *photolibEiteCameraDatelab = nullptr,
+              *photolibEiteTitlelab = nullptr, *photolibEiteDescriplab = nullptr,
+              *photolibEitekeywordslab = nullptr, *photolibEiteCameraMakelab = nullptr,
+              *photolibEiteCameraModellab = nullptr, *photolibEiteLensModellab = nullptr,
+              *photolibEitegpsLatilab = nullptr, *photolibEitegpsLongtlab = nullptr;
+    PKMapView *originalPhotolibMapView = nullptr, *photolibEiteMapView = nullptr;
+    PKImageView *playerFrameView = nullptr; // the video's first picture, in theplayerView
+    QString playerFilePath;                 // the video the player shows
+
     // Everything a window builder creates without a parent window is owned here.
     QList<QWidget *> ownedWindows;
 

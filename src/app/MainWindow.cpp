@@ -264,6 +264,10 @@ void buildMenus(AppDelegate &d, QMainWindow *w) {
     QAction *clearAdd = app->addAction(AppDelegate::tr("Clear and Add Photos…"));
     QObject::connect(clearAdd, &QAction::triggered, &d,
                      &AppDelegate::ClickClearandImportPhotosAction);
+    // Update check.
+    QAction *checkUpdate = app->addAction(AppDelegate::tr("Check for Updates…"));
+    checkUpdate->setObjectName(QStringLiteral("CheckforUpdateAction"));
+    QObject::connect(checkUpdate, &QAction::triggered, &d, &AppDelegate::CheckforUpdateAction);
     app->addSeparator();
     QAction *quit = app->addAction(AppDelegate::tr("Quit Photo Kestry"));
     quit->setShortcut(QKeySequence::Quit);

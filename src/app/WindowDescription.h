@@ -33,6 +33,9 @@ void buildMapWindow(AppDelegate &d);                 // browser/MapWindow.cpp
 // Edit sheet and GPS window.
 void buildEditSheetWindow(AppDelegate &d); // metadata/EditSheetWindow.cpp
 void buildGpsWindow(AppDelegate &d);       // metadata/GpsWindow.cpp
+// Update check and library comparison panels.
+void buildUpdateController(AppDelegate &d);          // app/UpdateFeature.cpp
+void buildLibraryComparisonPanels(AppDelegate &d);   // browser/LibraryComparisonPanels.cpp
 
 // A secondary window: a top-level widget owned by the application object.
 QWidget *newAuxiliaryWindow(AppDelegate &d, const char *objectName, const QString &title);

@@ -1,0 +1,125 @@
+// The library case of the selection handler: the first selected library photo's two
+// records side by side, with their maps and the preview.
+#include "app/AppDelegate.h"
+
+#include "browser/core/LibraryComparison.h"
+#include "platform/ImageView.h"
+#include "platform/MapView.h"
+#include "platform/core/VideoFrame.h"
+
+#include <QDebug>
+#include <QImageReader>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+
+namespace {
+void colourLabel(QLabel *label, const QColor &colour) {
+    if (label)
+        label->setStyleSheet(QStringLiteral("color: %1;").arg(colour.name(QColor::HexRgb)));
+}
+
+void showMap(PKMapView *map, QPointF &coords, const ColumnMap &position) {
+    if (!map)
+        return;
+    if (!position.shown) {
+        map->hide();
+        return;
+    }
+    coords = QPointF(position.latitude, position.longitude);
+    map->show();
+    map->setRegion(position.latitude, position.longitude, PKMapView::kDefaultSpanLat,
+                   PKMapView::kDefaultSpanLon);
+    map->clearPin();
+    map->setPin(position.latitude, position.longitude);
+    map->update();
+}
+} // namespace
+
+void AppDelegate::getOriginalMedataDataWithItem(const IKImageItemPtr &item) {
+    if (item)
+        ::getOriginalMedataDataWithItem(*item);
+}
+
+void AppDelegate::libraryBrowserSelectionDidChange() {
+    if (!photoLibBrowserView || !photoLibBrowserView->selectionModel())
+        return;
+    int first = -1;
+    for (const QModelIndex &index : photoLibBrowserView->selectionModel()->selectedIndexes())
+        if (first < 0 || index.row() < first)
+            first = index.row();
+    if (first < 0 || first >= photoLibBroserArray.size() || !photoLibBroserArray.at(first))
+        return;
+    if (previewPhotolibinfolab)
+        previewPhotolibinfolab->show();
+    if (previewOriginalphtoinfolab)
+        previewOriginalphtoinfolab->show();
+
+    const IKImageItemPtr item = photoLibBroserArray.at(first);
+    const LibraryComparison c = compareLibraryItem(*item, bScanNewPhotosLib);
+
+    if (previewOriginalphtoinfolab) {
+        previewOriginalphtoinfolab->setText(c.originalCaption);
+        colourLabel(previewOriginalphtoinfolab,
+                    c.originalCaptionDiffers ? libraryDifferenceColor() : QColor(Qt::white));
+    }
+    if (c.isImage) {
+        if (previewImageView)
+            previewImageView->show();
+        if (theplayerView)
+            theplayerView->hide();
+        QImageReader reader(c.previewPath);
+        reader.setAutoTransform(true);
+        const QImage image = reader.read();
+        if (!image.isNull() && previewImageView) // an unreadable file keeps the old picture
+            previewImageView->setImage(QPixmap::fromImage(image));
+    } else {
+        if (previewImageView)
+            previewImageView->hide();
+        if (theplayerView)
+            theplayerView->show();
+        playerFilePath = c.previewPath;
+        QString why;
+        const QImage frame = firstVideoFrame(c.previewPath, &why);
+        if (playerFrameView) {
+            if (frame.isNull()) {
+                qInfo().noquote() << "No video preview:" << why;
+                playerFrameView->clear();
+            } else {
+                playerFrameView->setImage(QPixmap::fromImage(frame));
+            }
+        }
+    }
+
+    const auto apply = [this](const QList<PanelText> &texts) {
+        for (const PanelText &t : texts) {
+            QObject *target = nullptr;
+            for (QWidget *root : {photoOriginalEditView, photolibEditView})
+                if (root && !target)
+                    target = root->findChild<QObject *>(t.outlet);
+            if (auto *label = qobject_cast<QLabel *>(target))
+                label->setText(t.text);
+            else if (auto *edit = qobject_cast<QLineEdit *>(target))
+                edit->setText(t.text);
+        }
+    };
+    if (c.hasOriginal) {
+        apply(c.originalLines);
+        apply(c.originalFields);
+        showMap(originalPhotolibMapView, originalPhotolibCoords, c.originalMap);
+    }
+    apply(c.libraryLines);
+    apply(c.libraryFields);
+    if (c.hasLibrary)
+        showMap(photolibEiteMapView, photolibEiteCoords, c.libraryMap);
+
+    for (QWidget *root : {photoOriginalEditView, photolibEditView}) {
+        if (!root)
+            continue;
+        for (const QString &name : c.differingLines)
+            colourLabel(root->findChild<QLabel *>(name), libraryDifferenceColor());
+        for (const QString &name : c.agreeingLines)
+            colourLabel(root->findChild<QLabel *>(name), Qt::white);
+    }
+}

@@ -1,0 +1,250 @@
+#include "browser/core/LibraryComparison.h"
+
+#include "app/core/SharedHelpers.h"
+#include "platform/core/FileDates.h"
+#include "platform/core/ImageSource.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QStringList>
+
+namespace {
+// The text of a property value: lists of any kind are joined with ",".
+QString valueText(const QVariant &value) {
+    if (value.canConvert<QVariantList>() && value.typeId() != QMetaType::QString &&
+        value.typeId() != QMetaType::QByteArray) {
+        QStringList parts;
+        for (const QVariant &v : value.toList())
+            parts << v.toString();
+        return parts.join(QLatin1Char(','));
+    }
+    return value.toString();
+}
+
+void setIfPresent(QString &field, const QVariantMap &dict, const char *key) {
+    const auto it = dict.constFind(QLatin1String(key));
+    if (it != dict.constEnd() && it->isValid() && !it->isNull())
+        field = valueText(*it);
+}
+
+QString signedCoordinate(const QVariant &value, const QVariant &ref, const char *positive) {
+    bool ok = false;
+    const double v = value.toDouble(&ok);
+    if (!ok)
+        return QString();
+    const QString r = ref.toString().trimmed().toUpper();
+    // With no reference at all the stored sign is kept rather than a hemisphere invented.
+    const bool negate = !r.isEmpty() && r != QLatin1String(positive);
+    return QString::asprintf("%f", negate ? -qAbs(v) : v);
+}
+
+struct Row {
+    QString PRPicFileInfo::*field;
+    const char *caption;
+    const char *originalLine;
+    const char *originalField;
+    const char *libraryLine;
+    const char *libraryField;
+    bool compared;
+};
+
+const Row kRows[] = {
+    {&PRPicFileInfo::fileName, "File Name: ", "origphotoNamelab", nullptr, "photolibNamelab",
+     "photolibEiteFileNamelab", false},
+    {&PRPicFileInfo::fileSize, "File Size: ", "origphotoFileSizelab", nullptr,
+     "photolibFileSizelab", nullptr, false},
+    {&PRPicFileInfo::filePixel, "Image DPI: ", "origphotoImageSizelab", nullptr,
+     "photolibImageSizelab", nullptr, false},
+    {&PRPicFileInfo::fileCreateDate, "Created Date: ", "origphotoCreateDatelab", nullptr,
+     "photolibCreateDatelab", nullptr, true},
+    {&PRPicFileInfo::fileCameraDate, "Camera Date: ", "origphotocameraDatelab",
+     "originalPhotolibCameraDatelab", "photolibcameraDatelab", "photolibEiteCameraDatelab", true},
+    {&PRPicFileInfo::fileTitle, "Title: ", "origphototitlelab", "originalPhotolibTitlelab",
+     "photolibtitlelab", "photolibEiteTitlelab", true},
+    {&PRPicFileInfo::fileAuthor, "Author: ", "origphotoartistlab", "originalPhotolibArtistlab",
+     "photolibartistlab", nullptr, true},
+    {&PRPicFileInfo::fileDescription, "Caption: ", "origphotoimageDescrilab",
+     "originalPhotolibDescriplab", "photolibimageDescrilab", "photolibEiteDescriplab", true},
+    {&PRPicFileInfo::fileKeywords, "Keywords: ", "origphotokeywordslab",
+     "originalPhotolibkeywordslab", "photolibkeywordslab", "photolibEitekeywordslab", true},
+    {&PRPicFileInfo::fileComments, "Comments: ", "origphotocommentslab",
+     "originalPhotolibCommendlab", "photolibcommentslab", nullptr, true},
+    {&PRPicFileInfo::fileMaker, "Camera Make: ", "origphotocameraMakelab",
+     "originalPhotolibCameraMakelab", "photolibcameraMakelab", "photolibEiteCameraMakelab", true},
+    {&PRPicFileInfo::fileModel, "Camera Model: ", "origphotocameraModelab",
+     "originalPhotolibCameraModelab", "photolibcameraModelab", "photolibEiteCameraModellab", true},
+    {&PRPicFileInfo::fileLensMake, "Lens Make: ", nullptr, nullptr, "photoliblensMakelab", nullptr,
+     false},
+    {&PRPicFileInfo::fileLensModel, "Lens Model: ", "origphotolensModelab",
+     "originalPhotolibLenModelab", "photoliblensModelab", "photolibEiteLensModellab", true},
+    {&PRPicFileInfo::fileLcationLatitude, "Latitude: ", "origphotolensLatitudelab",
+     "originalPhotolibgpsLatilab", "photoliblensLatitudelab", "photolibEitegpsLatilab", true},
+    {&PRPicFileInfo::fileLocationLongitude, "Longitude: ", "origphotolensLongitudelab",
+     "originalPhotolibgpsLongtlab", "photoliblensLongitudelab", "photolibEitegpsLongtlab", true},
+};
+
+QString lineText(const char *caption, const QString &value) {
+    return QCoreApplication::translate("LibraryComparison", caption) + value;
+}
+
+ColumnMap mapOf(const PRPicFileInfo &record) {
+    ColumnMap map;
+    if (record.fileLcationLatitude.isEmpty() || record.fileLocationLongitude.isEmpty())
+        return map;
+    bool okLat = false, okLon = false;
+    map.latitude = record.fileLcationLatitude.toDouble(&okLat);
+    map.longitude = record.fileLocationLongitude.toDouble(&okLon);
+    // A text that is not a position on the globe hides the map instead of pinning 0, 0.
+    map.shown = okLat && okLon && qAbs(map.latitude) <= 90.0 && qAbs(map.longitude) <= 180.0;
+    return map;
+}
+} // namespace
+
+QColor libraryDifferenceColor() {
+    return QColor::fromRgbF(0.0f, 145.0f / 255.0f, 1.0f, 1.0f);
+}
+
+PRPicFileInfoPtr readOriginalRecord(const QString &path, const QString &fileName) {
+    auto record = std::make_shared<PRPicFileInfo>();
+    if (path.isEmpty())
+        return record;
+    const ImageSource source = ImageSource::fromPath(path);
+    if (!source.isValid())
+        return record;
+    const QVariantMap props = source.properties(0);
+    const QVariantMap gps = props.value(QStringLiteral("{GPS}")).toMap();
+    if (gps.contains(QStringLiteral("Latitude")))
+        record->fileLcationLatitude = signedCoordinate(
+            gps.value(QStringLiteral("Latitude")), gps.value(QStringLiteral("LatitudeRef")), "N");
+    if (gps.contains(QStringLiteral("Longitude")))
+        record->fileLocationLongitude = signedCoordinate(
+            gps.value(QStringLiteral("Longitude")), gps.value(QStringLiteral("LongitudeRef")), "E");
+    if (!fileName.isNull())
+        record->fileName = fileName;
+    const QDateTime created = FileDates::creationDate(path);
+    if (created.isValid())
+        record->fileCreateDate =
+            created.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss +0000"));
+    const qint64 size = QFileInfo(path).size();
+    if (size > 0)
+        record->fileSize = sizeToUnitString(uint64_t(size));
+    if (props.contains(QStringLiteral("PixelWidth")) &&
+        props.contains(QStringLiteral("PixelHeight")))
+        record->filePixel =
+            QStringLiteral("%1 x %2").arg(props.value(QStringLiteral("PixelWidth")).toString(),
+                                          props.value(QStringLiteral("PixelHeight")).toString());
+    const QVariantMap tiff = props.value(QStringLiteral("{TIFF}")).toMap();
+    setIfPresent(record->fileAuthor, tiff, "Artist");
+    setIfPresent(record->fileDescription, tiff, "ImageDescription");
+    setIfPresent(record->fileCopyright, tiff, "Copyright");
+    setIfPresent(record->fileMaker, tiff, "Make");
+    setIfPresent(record->fileModel, tiff, "Model");
+    const QVariantMap exif = props.value(QStringLiteral("{Exif}")).toMap();
+    setIfPresent(record->fileLensMake, exif, "LensMake");
+    setIfPresent(record->fileLensModel, exif, "LensModel");
+    setIfPresent(record->fileCameraDate, exif, "DateTimeOriginal");
+    setIfPresent(record->fileComments, exif, "UserComment");
+    const QVariantMap iptc = props.value(QStringLiteral("{IPTC}")).toMap();
+    setIfPresent(record->fileKeywords, iptc, "Keywords");
+    setIfPresent(record->fileTitle, iptc, "ObjectName");
+    return record;
+}
+
+void getOriginalMedataDataWithItem(IKImageItem &item) {
+    item.originalFileNode = readOriginalRecord(item.filePath, item.fileName);
+}
+
+QString shortenedOriginalName(const QString &name) {
+    return name.size() >= 21 ? name.left(8) + QStringLiteral(".....") + name.right(10) : name;
+}
+
+QString shortenedLibraryName(const QString &name) {
+    return name.size() >= 21 ? name.left(10) + QStringLiteral(".....") + name.right(10) : name;
+}
+
+bool sameKeywords(const QString &a, const QString &b) {
+    const auto words = [](const QString &text) {
+        QStringList list;
+        for (const QString &w : text.split(QLatin1Char(','), Qt::SkipEmptyParts))
+            if (!w.trimmed().isEmpty())
+                list << w.trimmed();
+        return list;
+    };
+    return words(a) == words(b);
+}
+
+LibraryComparison compareLibraryItem(IKImageItem &item, bool bScanNewPhotosLib) {
+    LibraryComparison c;
+    c.isImage = item.fileType == QLatin1String("Image");
+    if (c.isImage)
+        getOriginalMedataDataWithItem(item);
+    else if (!item.originalFileNode)
+        item.originalFileNode = std::make_shared<PRPicFileInfo>();
+    PRPicFileInfo *o = item.originalFileNode.get();
+    PRPicFileInfo *l = item.photoLibFileNode.get();
+    if (o && l) {
+        o->fileName = l->fileName;
+        o->filePixel = l->filePixel;
+    }
+    if (!bScanNewPhotosLib && o && l) {
+        l->fileMaker = o->fileMaker;
+        l->fileModel = o->fileModel;
+        l->fileLensMake = o->fileLensMake;
+        l->fileLensModel = o->fileLensModel;
+    }
+    if (item.bICloudDownloadPhoto) {
+        c.originalCaption =
+            QCoreApplication::translate("LibraryComparison", "Photo metadata of original file");
+        c.previewPath = item.filePath;
+    } else {
+        c.originalCaption =
+            QCoreApplication::translate("LibraryComparison", "Undownloaded iCloud Photos");
+        c.originalCaptionDiffers = true;
+        c.previewPath = item.fileThumbPath;
+    }
+    if (!c.isImage && o && l) {
+        o->fileName = l->fileName;
+        o->fileLcationLatitude = l->fileLcationLatitude;
+        o->fileLocationLongitude = l->fileLocationLongitude;
+    }
+
+    c.hasOriginal = o != nullptr;
+    c.hasLibrary = l != nullptr;
+    for (const Row &row : kRows) {
+        const QString ov = o ? o->*row.field : QString();
+        const QString lv = l ? l->*row.field : QString();
+        if (o && row.originalLine) {
+            const QString shown =
+                row.field == &PRPicFileInfo::fileName ? shortenedOriginalName(ov) : ov;
+            c.originalLines << PanelText{QLatin1String(row.originalLine),
+                                         lineText(row.caption, shown)};
+        }
+        if (o && row.originalField)
+            c.originalFields << PanelText{QLatin1String(row.originalField), ov};
+        if (row.libraryLine) {
+            const QString shown =
+                row.field == &PRPicFileInfo::fileName ? shortenedLibraryName(lv) : lv;
+            c.libraryLines << PanelText{QLatin1String(row.libraryLine),
+                                        lineText(row.caption, shown)};
+        }
+        if (row.libraryField) {
+            const QString value = row.field == &PRPicFileInfo::fileName && !lv.isEmpty()
+                                      ? QFileInfo(lv).completeBaseName()
+                                      : lv;
+            c.libraryFields << PanelText{QLatin1String(row.libraryField), value};
+        }
+        if (row.compared) {
+            // A missing record matches nothing, so its pairs are always marked.
+            bool same =
+                o && l &&
+                (row.field == &PRPicFileInfo::fileKeywords ? sameKeywords(ov, lv) : ov == lv);
+            QList<QString> &target = same ? c.agreeingLines : c.differingLines;
+            target << QLatin1String(row.originalLine) << QLatin1String(row.libraryLine);
+        }
+    }
+    if (o)
+        c.originalMap = mapOf(*o);
+    if (l)
+        c.libraryMap = mapOf(*l);
+    return c;
+}

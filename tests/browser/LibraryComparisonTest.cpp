@@ -1,0 +1,227 @@
+#include "browser/core/LibraryComparison.h"
+#include "app/AppDelegate.h"
+#include "platform/ImageView.h"
+#include "platform/MapView.h"
+#include "platform/core/VideoFrame.h"
+#include "platform/core/Workspace.h"
+#include "support/TestSupport.h"
+
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QProcess>
+#include <QStandardItemModel>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+IKImageItemPtr libraryItem(const QString &path, const QString &name, PRPicFileInfoPtr record,
+                           const QString &type = QStringLiteral("Image")) {
+    auto item = std::make_shared<IKImageItem>();
+    item->filePath = path;
+    item->fileName = name;
+    item->fileType = type;
+    item->photoLibFileNode = std::move(record);
+    return item;
+}
+
+PRPicFileInfoPtr record(const QString &name) {
+    auto r = std::make_shared<PRPicFileInfo>();
+    r->fileName = name;
+    return r;
+}
+
+bool differs(const LibraryComparison &c, const QString &line) {
+    return c.differingLines.contains(line) && !c.agreeingLines.contains(line);
+}
+bool agrees(const LibraryComparison &c, const QString &line) {
+    return c.agreeingLines.contains(line) && !c.differingLines.contains(line);
+}
+QString textOf(const QList<PanelText> &texts, const QString &outlet) {
+    for (const PanelText &t : texts)
+        if (t.outlet == outlet)
+            return t.text;
+    return QStringLiteral("<missing>");
+}
+} // namespace
+
+TEST(LibraryComparison, OriginalRecordFromTheFile) {
+    QTemporaryDir dir;
+    const QString park = copyFixture("St James Park.jpg", dir.path());
+    const PRPicFileInfoPtr o = readOriginalRecord(park, "St James Park.jpg");
+    EXPECT_EQ(o->fileName, "St James Park.jpg");
+    EXPECT_EQ(o->fileTitle, "St. James's Park");
+    EXPECT_EQ(o->fileModel, "NIKON D7000");
+    EXPECT_EQ(o->fileCameraDate, "2018:10:13 09:18:12");
+    EXPECT_TRUE(o->fileKeywords.startsWith("UK,England,United Kingdom,London"));
+    EXPECT_TRUE(o->fileLcationLatitude.startsWith("51.503"));
+    EXPECT_TRUE(o->fileLocationLongitude.startsWith("-0.131"));
+    EXPECT_FALSE(o->fileSize.isEmpty());
+    EXPECT_TRUE(o->filePixel.contains(" x "));
+
+    // A southern position written by an outside tool comes back negative.
+    const QString south = copyFixture("wedding.jpg", dir.path());
+    ASSERT_EQ(QProcess::execute("exiftool", {"-q", "-overwrite_original", "-GPSLatitude=48.5",
+                                             "-GPSLatitudeRef=S", "-GPSLongitude=2.25",
+                                             "-GPSLongitudeRef=W", south}),
+              0);
+    const PRPicFileInfoPtr s = readOriginalRecord(south, "wedding.jpg");
+    EXPECT_EQ(s->fileLcationLatitude, "-48.500000");
+    EXPECT_EQ(s->fileLocationLongitude, "-2.250000");
+
+    // An unreadable file gives a record of defaults.
+    const PRPicFileInfoPtr none = readOriginalRecord(dir.filePath("missing.jpg"), "missing.jpg");
+    EXPECT_TRUE(none->fileName.isEmpty());
+    EXPECT_TRUE(none->fileTitle.isEmpty());
+    EXPECT_EQ(none->photoID, -1);
+}
+
+TEST(LibraryComparison, PairsAreColouredWhereTheRecordsDisagree) {
+    QTemporaryDir dir;
+    const QString park = copyFixture("St James Park.jpg", dir.path());
+    const QString wedding = copyFixture("wedding.jpg", dir.path());
+
+    auto same = record("St James Park.jpg");
+    same->fileTitle = "St. James's Park";
+    same->fileKeywords = "UK, England, United Kingdom, London, London 2018, St. James's Park";
+    same->fileMaker = "NIKON CORPORATION";
+    auto item = libraryItem(park, "St James Park.jpg", same);
+    LibraryComparison c = compareLibraryItem(*item, true);
+    EXPECT_TRUE(agrees(c, "origphototitlelab"));
+    EXPECT_TRUE(agrees(c, "photolibtitlelab"));
+    EXPECT_TRUE(agrees(c, "photolibkeywordslab")); // lists compared, not spacing
+    EXPECT_TRUE(agrees(c, "photolibcameraMakelab"));
+    EXPECT_TRUE(differs(c, "photolibcameraModelab")); // the library holds no model
+    EXPECT_TRUE(differs(c, "origphotolensLatitudelab"));
+    EXPECT_EQ(textOf(c.libraryLines, "photolibtitlelab"), "Title: St. James's Park");
+    EXPECT_EQ(textOf(c.originalLines, "origphotocameraModelab"), "Camera Model: NIKON D7000");
+    EXPECT_EQ(textOf(c.libraryLines, "photolibcameraModelab"), "Camera Model: ");
+    EXPECT_EQ(textOf(c.libraryFields, "photolibEiteFileNamelab"), "St James Park");
+    EXPECT_TRUE(c.originalMap.shown);
+    EXPECT_FALSE(c.libraryMap.shown);
+
+    auto other = record("St James Park.jpg");
+    other->fileTitle = "Green Park";
+    c = compareLibraryItem(*libraryItem(park, "St James Park.jpg", other), true);
+    EXPECT_TRUE(differs(c, "origphototitlelab"));
+    EXPECT_TRUE(differs(c, "photolibtitlelab"));
+
+    // Title "" in both: white. Title only in the file: both coloured.
+    c = compareLibraryItem(*libraryItem(wedding, "wedding.jpg", record("wedding.jpg")), true);
+    EXPECT_TRUE(agrees(c, "photolibtitlelab"));
+    EXPECT_TRUE(differs(c, "photolibkeywordslab"));
+    c = compareLibraryItem(*libraryItem(park, "St James Park.jpg", record("x.jpg")), true);
+    EXPECT_TRUE(differs(c, "origphototitlelab"));
+
+    // No library record: bare captions, and nothing agrees.
+    c = compareLibraryItem(*libraryItem(wedding, "wedding.jpg", nullptr), true);
+    EXPECT_FALSE(c.hasLibrary);
+    EXPECT_EQ(textOf(c.libraryLines, "photolibtitlelab"), "Title: ");
+    EXPECT_TRUE(c.agreeingLines.isEmpty());
+}
+
+TEST(LibraryComparison, NamesSchemasDownloadsAndVideos) {
+    EXPECT_EQ(shortenedOriginalName("abcdefghijklmnopqrstuvwxy"), "abcdefgh.....pqrstuvwxy");
+    EXPECT_EQ(shortenedLibraryName("abcdefghijklmnopqrstuvwxy"), "abcdefghij.....pqrstuvwxy");
+    EXPECT_EQ(shortenedOriginalName("abcdefghijklmnopqrst"), "abcdefghijklmnopqrst");
+    EXPECT_TRUE(sameKeywords("a, b", "a,b"));
+    EXPECT_FALSE(sameKeywords("a,b", "b,a"));
+
+    QTemporaryDir dir;
+    const QString park = copyFixture("St James Park.jpg", dir.path());
+    auto longName = record("abcdefghijklmnopqrstuvwxy.jpg");
+    auto item = libraryItem(park, "St James Park.jpg", longName);
+    item->bICloudDownloadPhoto = false;
+    item->fileThumbPath = dir.filePath("thumb.jpg");
+    // Older schema: the library column takes camera and lens from the file.
+    LibraryComparison c = compareLibraryItem(*item, false);
+    EXPECT_EQ(item->photoLibFileNode->fileModel, "NIKON D7000");
+    EXPECT_TRUE(agrees(c, "photolibcameraModelab"));
+    EXPECT_TRUE(agrees(c, "photolibcameraMakelab"));
+    EXPECT_EQ(item->originalFileNode->fileName, "abcdefghijklmnopqrstuvwxy.jpg");
+    EXPECT_EQ(textOf(c.originalLines, "origphotoNamelab"), "File Name: abcdefgh.....tuvwxy.jpg");
+    EXPECT_EQ(c.originalCaption, "Undownloaded iCloud Photos");
+    EXPECT_TRUE(c.originalCaptionDiffers);
+    EXPECT_EQ(c.previewPath, dir.filePath("thumb.jpg"));
+
+    // A video keeps its original record and takes the library's position.
+    const QString clip = copyFixture("clip.mp4", dir.path());
+    auto videoRecord = record("clip.mp4");
+    videoRecord->fileLcationLatitude = "-33.856800";
+    videoRecord->fileLocationLongitude = "151.215300";
+    auto video = libraryItem(clip, "clip.mp4", videoRecord, "Movie");
+    video->originalFileNode = record("clip.mp4");
+    video->originalFileNode->fileSize = "1.00 MB";
+    c = compareLibraryItem(*video, true);
+    EXPECT_FALSE(c.isImage);
+    EXPECT_EQ(video->originalFileNode->fileSize, "1.00 MB");
+    EXPECT_TRUE(agrees(c, "origphotolensLatitudelab"));
+    EXPECT_TRUE(c.originalMap.shown);
+    EXPECT_NEAR(c.originalMap.latitude, -33.8568, 1e-6);
+
+    QString why;
+    const QImage frame = firstVideoFrame(clip, &why);
+    EXPECT_FALSE(frame.isNull()) << why.toStdString();
+    EXPECT_EQ(frame.size(), QSize(1280, 720));
+    EXPECT_TRUE(firstVideoFrame(dir.filePath("none.mp4"), &why).isNull());
+    EXPECT_FALSE(why.isEmpty());
+}
+
+TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
+    clearUserDefaults();
+    Workspace::setUrlOpener([](const QUrl &) { return true; });
+    QTemporaryDir dir;
+    const QString park = copyFixture("St James Park.jpg", dir.path());
+    const QString clip = copyFixture("clip.mp4", dir.path());
+    {
+        AppDelegate d;
+        d.launch();
+        d.blocalMode = false;
+        d.bScanNewPhotosLib = true;
+        auto lib = record("St James Park.jpg");
+        lib->fileTitle = "Another title";
+        lib->fileLcationLatitude = "-48.500000";
+        lib->fileLocationLongitude = "2.250000";
+        auto video = record("clip.mp4");
+        video->fileLcationLatitude = "10.000000";
+        video->fileLocationLongitude = "20.000000";
+        d.photoLibBroserArray = {libraryItem(park, "St James Park.jpg", lib),
+                                 libraryItem(clip, "clip.mp4", video, "Movie")};
+        QStandardItemModel model(2, 1);
+        d.photoLibBrowserView->setModel(&model);
+        d.photoLibBrowserView->selectionModel()->select(model.index(0, 0),
+                                                        QItemSelectionModel::ClearAndSelect);
+        d.libraryBrowserSelectionDidChange();
+
+        EXPECT_EQ(d.photolibtitlelab->text(), "Title: Another title");
+        EXPECT_EQ(d.origphototitlelab->text(), "Title: St. James's Park");
+        const QString blue = libraryDifferenceColor().name();
+        EXPECT_EQ(blue, "#0091ff");
+        EXPECT_TRUE(d.photolibtitlelab->styleSheet().contains(blue));
+        EXPECT_TRUE(d.origphototitlelab->styleSheet().contains(blue));
+        EXPECT_TRUE(d.origphotocameraModelab->styleSheet().contains(blue));
+        EXPECT_EQ(d.photolibEiteTitlelab->text(), "Another title");
+        EXPECT_EQ(d.originalPhotolibTitlelab->text(), "St. James's Park");
+        EXPECT_EQ(d.photolibEitegpsLatilab->text(), "-48.500000");
+        EXPECT_NEAR(d.photolibEiteCoords.x(), -48.5, 1e-9);
+        EXPECT_NEAR(d.originalPhotolibCoords.x(), 51.5035, 1e-3);
+        EXPECT_TRUE(d.photolibEiteMapView->hasPin());
+        EXPECT_FALSE(d.photolibEiteMapView->isHidden());
+        EXPECT_EQ(d.previewOriginalphtoinfolab->text(), "Photo metadata of original file");
+        EXPECT_FALSE(d.previewImageView->image().isNull());
+        EXPECT_TRUE(d.theplayerView->isHidden());
+
+        d.photoLibBrowserView->selectionModel()->select(model.index(1, 0),
+                                                        QItemSelectionModel::ClearAndSelect);
+        d.libraryBrowserSelectionDidChange();
+        EXPECT_TRUE(d.previewImageView->isHidden());
+        EXPECT_FALSE(d.theplayerView->isHidden());
+        EXPECT_FALSE(d.playerFrameView->image().isNull());
+        EXPECT_EQ(d.photolibNamelab->text(), "File Name: clip.mp4");
+        EXPECT_EQ(d.origphotolensLatitudelab->text(), "Latitude: 10.000000");
+        EXPECT_TRUE(d.origphotolensLatitudelab->styleSheet().contains("#ffffff"));
+        d.photoLibBrowserView->setModel(nullptr);
+    }
+    Workspace::setUrlOpener({});
+}
