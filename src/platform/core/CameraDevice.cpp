@@ -368,6 +368,8 @@ PKDeviceBrowser::PKDeviceBrowser(QObject *parent) : QObject(parent) {
 
 PKDeviceBrowser::~PKDeviceBrowser() {
     *m_alive = false;
+    // The look in hand posts back to this object; it must find it still there.
+    m_poll.waitForFinished();
 }
 
 void PKDeviceBrowser::start(int intervalMs) {
@@ -397,7 +399,7 @@ void PKDeviceBrowser::pollNow() {
     const bool autodetect = m_autodetect;
     const QStringList folders = m_folders;
     const std::weak_ptr<bool> alive = m_alive;
-    (void)QtConcurrent::run([=, this] {
+    m_poll = QtConcurrent::run([=, this] {
         const QList<PKDeviceAddress> found = detect(autodetect, folders);
         QMetaObject::invokeMethod(this, [=, this] {
             if (!alive.lock())

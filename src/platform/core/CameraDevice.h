@@ -4,6 +4,7 @@
 // Every device talks to libgphoto2 on a thread of its own, one request after another;
 // every signal and completion reaches the receiver on the main thread.
 
+#include <QFuture>
 #include <QImage>
 #include <QList>
 #include <QObject>
@@ -135,6 +136,7 @@ class PKDeviceBrowser : public QObject {
     void apply(const QList<PKDeviceAddress> &found);
 
     QTimer m_timer;
+    QFuture<void> m_poll;
     bool m_autodetect = true;
     bool m_polling = false;
     bool m_pollAgain = false;
