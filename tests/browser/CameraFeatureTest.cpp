@@ -281,3 +281,20 @@ TEST_F(CameraFeature, ViewMetadataSkipsVideosWithoutStopping) {
     ASSERT_TRUE(exiftool.waitForFinished(30000));
     EXPECT_EQ(exiftool.readAllStandardOutput().trimmed(), "Canon PowerShot G10");
 }
+
+TEST(CameraItems, ThumbnailPathsStayInOurFolderAndApartPerDeviceAndFolder) {
+    PKCameraFile a, b, sneaky;
+    a.name = b.name = "IMG_0001.JPG";
+    a.folder = "/DCIM/100CANON";
+    b.folder = "/DCIM/101CANON";
+    sneaky.name = "x.jpg";
+    sneaky.folder = "/../../etc";
+    const QString root = cameraThumbnailRoot();
+    EXPECT_EQ(cameraThumbnailPath("dev1", a), root + "/dev1/DCIM/100CANON/IMG_0001.JPG");
+    EXPECT_NE(cameraThumbnailPath("dev1", a), cameraThumbnailPath("dev1", b));
+    EXPECT_NE(cameraThumbnailPath("dev1", a), cameraThumbnailPath("dev2", a));
+    EXPECT_EQ(cameraThumbnailPath("dev1", sneaky), root + "/dev1/etc/x.jpg");
+    // A file that came without a picture makes no item.
+    auto file = std::make_shared<PKCameraFile>(a);
+    EXPECT_EQ(makeCameraItem(file, QImage(), "dev1"), nullptr);
+}

@@ -6,6 +6,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
+#include <QMutex>
 #include <QSaveFile>
 #include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
@@ -14,6 +15,13 @@
 #include <unistd.h>
 
 namespace {
+
+// libgphoto2 loads its drivers through libltdl, which is not safe to enter from two
+// threads at once; the device threads and the poll take turns here.
+QMutex &loaderLock() {
+    static QMutex lock;
+    return lock;
+}
 
 QString gpError(int code) {
     return QString::fromUtf8(gp_result_as_string(code));
@@ -47,6 +55,7 @@ class PKCameraWorker : public QObject {
 
     QString open(const PKDeviceAddress &address) {
         close();
+        QMutexLocker locked(&loaderLock());
         m_context = gp_context_new();
         int rc = gp_camera_new(&m_camera);
         if (rc < GP_OK)
@@ -417,6 +426,7 @@ void PKDeviceBrowser::pollNow() {
 QList<PKDeviceAddress> PKDeviceBrowser::detect(bool autodetect, const QStringList &folders) {
     QList<PKDeviceAddress> found;
     if (autodetect) {
+        QMutexLocker locked(&loaderLock());
         GPContext *context = gp_context_new();
         CameraList *list = nullptr;
         gp_list_new(&list);
