@@ -90,6 +90,8 @@ void AppDelegate::launch() {
     loadWindowDescription();
     awakeFromNib();
     applicationDidFinishLaunching();
+    // Camera and iOS device import.
+    startDeviceBrowser();
 }
 
 void AppDelegate::loadWindowDescription() {

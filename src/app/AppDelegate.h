@@ -237,6 +237,46 @@ class AppDelegate : public QObject {
     // Completion of the persons-shown question; writes `persons` into the selected photos.
     void addPersonsShownDidEnd(const QStringList &persons);
 
+    // Camera and iOS device import.
+    void OpenDeviceAction();
+    void DownloadPhotoAction();
+    void DownloadImportEditePhotoAction();
+    void DeletePhotoAction();
+    void ViewExifData();
+    void ChangeToImportiOSDevicePhoto();
+    // The device spinner: shows and animates `camerataskProgressor`; hides and stops it.
+    void startProgreess();
+    void endProgress();
+    // The download road: asks the item's own camera to copy its file into the storage
+    // folder as `saveAsName` (the camera's name when empty). The result reaches
+    // didDownloadFile on the main thread; with `importToEdit` the copy joins the local list.
+    // False, with nothing sent, when the item's camera has gone.
+    bool requestCameraDownload(const IKImageItemPtr &item, const QString &saveAsName,
+                               bool importToEdit = false);
+    void didDownloadFile(const struct PKDownloadResult &result, bool importToEdit);
+    // Whether any camera still has requests in hand.
+    bool cameraRequestsPending() const;
+    // Device browser and camera delegate calls (main thread).
+    void deviceBrowserDidAddDevice(const std::shared_ptr<class PKCameraDevice> &device,
+                                   bool moreComing);
+    void deviceBrowserDidRemoveDevice(const std::shared_ptr<PKCameraDevice> &device,
+                                      bool moreGoing);
+    void cameraDeviceDidAddItem(PKCameraDevice *device, const std::shared_ptr<PKCameraFile> &file);
+    void cameraDeviceDidRemoveItem(PKCameraDevice *device,
+                                   const std::shared_ptr<PKCameraFile> &file);
+    void deviceDidOpenSessionWithError(PKCameraDevice *device, const QString &error);
+    void startDeviceBrowser();
+    // The items selected in the camera browser, in list order.
+    QList<IKImageItemPtr> selectedCameraItems() const;
+    class PKDeviceBrowser *mDeviceBrowser = nullptr;
+    std::weak_ptr<PKCameraDevice> currentDevice; // never keeps a device that has gone
+    LocalPhotoModel *cameraPhotoModel = nullptr;
+    QLabel *deviceNamelab = nullptr;
+    QPushButton *opendeviceBtn = nullptr, *importEditPhotoBtn = nullptr;
+  signals:
+    void camerasChanged();
+
+  public:
     // ---- Shared properties ----
     QMainWindow *window = nullptr;
     QString storagelocation;

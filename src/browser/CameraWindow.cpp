@@ -2,8 +2,11 @@
 #include "app/AppDelegate.h"
 #include "app/WindowDescription.h"
 
+#include "browser/LocalPhotoModel.h"
 #include "platform/ImageView.h"
 
+#include <QAction>
+#include <QLabel>
 #include <QListView>
 #include <QProgressBar>
 #include <QPushButton>
@@ -13,8 +16,11 @@ void buildCameraWindow(AppDelegate &d) {
                                           AppDelegate::tr("Camera"), &d.deviceWindowImageView);
     QWidget *w = d.deviceWindow;
     PK_OUTLET(column, w, d, hasDeviceImageView);
+    PK_OUTLET(column, w, d, deviceNamelab);
     PK_OUTLET(column, w, d, imageBrowserView);
+    PK_OUTLET(column, w, d, opendeviceBtn);
     PK_OUTLET(column, w, d, downloadPhotoBtn);
+    PK_OUTLET(column, w, d, importEditPhotoBtn);
     PK_OUTLET(column, w, d, deletePhotoBtn);
     PK_OUTLET(column, w, d, viewExifBtn);
     PK_OUTLET(column, w, d, removeExifBtn);
@@ -22,9 +28,28 @@ void buildCameraWindow(AppDelegate &d) {
     PK_OUTLET(column, w, d, devicebottomWindowImageView);
     d.hasDeviceImageView->setMinimumHeight(40);
     d.devicebottomWindowImageView->setMinimumHeight(24);
+    d.opendeviceBtn->setText(AppDelegate::tr("Open Device"));
     d.downloadPhotoBtn->setText(AppDelegate::tr("Download"));
+    d.importEditPhotoBtn->setText(AppDelegate::tr("Download and Edit"));
     d.deletePhotoBtn->setText(AppDelegate::tr("Delete"));
     d.viewExifBtn->setText(AppDelegate::tr("View Metadata"));
     d.removeExifBtn->setText(AppDelegate::tr("Remove Metadata"));
     column->addStretch(1);
+
+    d.cameraPhotoModel = new LocalPhotoModel(&d.cameItemArray, d.imageBrowserView);
+    d.imageBrowserView->setModel(d.cameraPhotoModel);
+    d.imageBrowserView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+
+    const std::pair<QPushButton *, void (AppDelegate::*)()> actions[] = {
+        {d.opendeviceBtn, &AppDelegate::OpenDeviceAction},
+        {d.downloadPhotoBtn, &AppDelegate::DownloadPhotoAction},
+        {d.importEditPhotoBtn, &AppDelegate::DownloadImportEditePhotoAction},
+        {d.deletePhotoBtn, &AppDelegate::DeletePhotoAction},
+        {d.viewExifBtn, &AppDelegate::ViewExifData},
+    };
+    for (const auto &[button, action] : actions)
+        QObject::connect(button, &QPushButton::clicked, &d, action);
+    if (d.changtoiOSmodemenu)
+        QObject::connect(d.changtoiOSmodemenu, &QAction::triggered, &d,
+                         &AppDelegate::ChangeToImportiOSDevicePhoto);
 }

@@ -1,0 +1,325 @@
+// Cameras and iOS devices: discovery, the camera browser, downloads, deletion and the
+// metadata view. Device work runs on each device's own thread; everything here runs on
+// the main thread.
+#include "app/AppDelegate.h"
+
+#include "app/core/FileTypes.h"
+#include "app/core/Settings.h"
+#include "browser/LocalPhotoModel.h"
+#include "browser/core/CameraItems.h"
+#include "browser/core/LocalImport.h"
+#include "platform/AlertSheet.h"
+#include "platform/core/CameraDevice.h"
+#include "platform/core/Workspace.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QListView>
+#include <QMainWindow>
+#include <QProgressBar>
+#include <QScreen>
+
+namespace {
+// A picture for a camera file that came without a preview, so that it is still listed.
+QImage placeholderPicture(const QString &name) {
+    static QFileIconProvider provider;
+    QImage image = provider.icon(QFileInfo(name)).pixmap(128, 128).toImage();
+    if (image.isNull()) {
+        image = QImage(128, 128, QImage::Format_ARGB32);
+        image.fill(QColor(90, 90, 90));
+    }
+    return image;
+}
+
+QWidget *sheetWindow(AppDelegate &d) {
+    if (d.deviceWindow && d.deviceWindow->isVisible())
+        return d.deviceWindow;
+    return d.window;
+}
+
+void spin(QProgressBar *bar, bool on) {
+    if (!bar)
+        return;
+    // A busy bar: no range is its animation.
+    bar->setRange(0, on ? 0 : 1);
+    bar->setVisible(on);
+}
+} // namespace
+
+void AppDelegate::startDeviceBrowser() {
+    if (mDeviceBrowser)
+        return;
+    mDeviceBrowser = new PKDeviceBrowser(this);
+    connect(mDeviceBrowser, &PKDeviceBrowser::didAddDevice, this,
+            &AppDelegate::deviceBrowserDidAddDevice);
+    connect(mDeviceBrowser, &PKDeviceBrowser::didRemoveDevice, this,
+            &AppDelegate::deviceBrowserDidRemoveDevice);
+    mDeviceBrowser->start();
+}
+
+void AppDelegate::startProgreess() {
+    spin(camerataskProgressor, true);
+}
+
+void AppDelegate::endProgress() {
+    spin(camerataskProgressor, false);
+}
+
+bool AppDelegate::cameraRequestsPending() const {
+    for (const auto &object : mCameras)
+        if (auto *device = qobject_cast<PKCameraDevice *>(object.get()))
+            if (device->pendingRequests() > 0)
+                return true;
+    return false;
+}
+
+QList<IKImageItemPtr> AppDelegate::selectedCameraItems() const {
+    QList<IKImageItemPtr> items;
+    if (!imageBrowserView || !imageBrowserView->selectionModel())
+        return items;
+    for (int i = 0; i < cameItemArray.size(); ++i)
+        if (imageBrowserView->selectionModel()->isRowSelected(i))
+            items << cameItemArray[i];
+    return items;
+}
+
+// ---- Devices ----
+
+void AppDelegate::deviceBrowserDidAddDevice(const PKCameraDevicePtr &device, bool) {
+    if (!device)
+        return;
+    if (deviceNamelab)
+        deviceNamelab->setText(device->name());
+    if (device->type() & kPKDeviceTypeCamera) {
+        mCameras << device;
+        emit camerasChanged();
+        currentDevice = device;
+        PKCameraDevice *raw = device.get();
+        connect(raw, &PKCameraDevice::didAddItem, this,
+                [this, raw](const PKCameraFilePtr &f) { cameraDeviceDidAddItem(raw, f); });
+        connect(raw, &PKCameraDevice::didRemoveItem, this,
+                [this, raw](const PKCameraFilePtr &f) { cameraDeviceDidRemoveItem(raw, f); });
+        connect(raw, &PKCameraDevice::didOpenSession, this,
+                [this, raw](const QString &e) { deviceDidOpenSessionWithError(raw, e); });
+        connect(raw, &PKCameraDevice::didFailToDeleteItem, this,
+                [this](const PKCameraFilePtr &f, const QString &error) {
+                    beginAlertSheet(sheetWindow(*this), tr("The photo could not be deleted."),
+                                    QStringLiteral("%1\n%2").arg(f->name, error), {tr(" Ok ")},
+                                    [this](QMessageBox *a, int c) { savePanelDidEnd3(a, c); });
+                });
+        connect(raw, &PKCameraDevice::didEncounterError, this, [raw](const QString &error) {
+            qWarning().noquote() << "device: \n"
+                                 << raw->name() << "\ndidEncounterError: \n"
+                                 << error;
+        });
+    }
+    if (changtoiOSmodemenu)
+        changtoiOSmodemenu->setEnabled(true);
+}
+
+void AppDelegate::deviceBrowserDidRemoveDevice(const PKCameraDevicePtr &device, bool) {
+    qInfo().noquote() << "deviceBrowser:didRemoveDevice: \n"
+                      << (device ? device->name() : "") << "\n";
+    if (!device)
+        return;
+    mCameras.removeAll(std::static_pointer_cast<QObject>(device));
+    // The items of a camera that has gone cannot be downloaded or deleted any more.
+    const qsizetype before = cameItemArray.size();
+    cameItemArray.removeIf([&](const IKImageItemPtr &item) {
+        auto file = item->cameraItem.lock();
+        return !file || file->device() == device.get();
+    });
+    if (mCameras.isEmpty()) {
+        currentDevice.reset();
+        cameItemArray.clear();
+        if (deviceWindow)
+            deviceWindow->hide();
+    } else if (currentDevice.expired() || currentDevice.lock() == device) {
+        currentDevice = std::static_pointer_cast<PKCameraDevice>(mCameras.last());
+    }
+    if (cameraPhotoModel && (before != cameItemArray.size() || mCameras.isEmpty()))
+        cameraPhotoModel->reload();
+    if (!cameraRequestsPending())
+        endProgress();
+}
+
+void AppDelegate::ChangeToImportiOSDevicePhoto() {
+    if (!mCameras.isEmpty() && deviceWindow) {
+        deviceWindow->show();
+        if (QScreen *screen = deviceWindow->screen()) {
+            const QRect area = screen->availableGeometry();
+            deviceWindow->move(area.center() - deviceWindow->rect().center());
+        }
+        deviceWindow->raise();
+        deviceWindow->activateWindow();
+        return;
+    }
+    beginAlertSheet(window, tr("No camera detected"),
+                    tr("Please connect the camera to the computer by USB cable."), {tr(" Ok ")},
+                    [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+}
+
+void AppDelegate::OpenDeviceAction() {
+    createFolder(storagelocation);
+    auto device = currentDevice.lock();
+    if (!device)
+        return;
+    startProgreess();
+    device->requestOpenSession();
+}
+
+void AppDelegate::deviceDidOpenSessionWithError(PKCameraDevice *device, const QString &error) {
+    qInfo().noquote() << "device:didOpenSessionWithError: \n"
+                      << device->name() << "\n"
+                      << error << "\n"
+                      << (error.isEmpty() ? "Open device success" : "Open device failed");
+    if (!cameraRequestsPending())
+        endProgress();
+    if (!error.isEmpty())
+        beginAlertSheet(sheetWindow(*this), tr("The device could not be opened."),
+                        QStringLiteral("%1\n%2").arg(device->name(), error), {tr(" Ok ")},
+                        [this](QMessageBox *a, int c) { savePanelDidEnd3(a, c); });
+}
+
+// ---- Items ----
+
+void AppDelegate::cameraDeviceDidAddItem(PKCameraDevice *device, const PKCameraFilePtr &file) {
+    if (!device || !file)
+        return;
+    qInfo().noquote() << "[item UTI]====" << file->UTI;
+    if (file->UTI != QLatin1String("public.image") && file->UTI != QLatin1String("public.movie"))
+        return;
+    const QImage picture =
+        file->thumbnail.isNull() ? placeholderPicture(file->name) : file->thumbnail;
+    IKImageItemPtr item = makeCameraItem(file, picture, device->identifier());
+    if (!item)
+        return;
+    cameItemArray << item;
+    if (cameraPhotoModel)
+        cameraPhotoModel->reload();
+}
+
+void AppDelegate::cameraDeviceDidRemoveItem(PKCameraDevice *device, const PKCameraFilePtr &file) {
+    qInfo().noquote() << "cameraDevice: \n"
+                      << device->name() << "\ndidRemoveItem: \n"
+                      << file->name;
+    const qsizetype removed = cameItemArray.removeIf(
+        [&](const IKImageItemPtr &item) { return item->cameraItem.lock() == file; });
+    if (removed && cameraPhotoModel)
+        cameraPhotoModel->reload();
+}
+
+// ---- Downloads ----
+
+bool AppDelegate::requestCameraDownload(const IKImageItemPtr &item, const QString &saveAsName,
+                                        bool importToEdit) {
+    auto file = item ? item->cameraItem.lock() : nullptr;
+    if (!file || !file->device())
+        return false;
+    createFolder(storagelocation);
+    QPointer<AppDelegate> self(this);
+    file->device()->requestDownloadFile(file, storagelocation, saveAsName,
+                                        [self, importToEdit](const PKDownloadResult &r) {
+                                            if (self)
+                                                self->didDownloadFile(r, importToEdit);
+                                        });
+    return true;
+}
+
+void AppDelegate::DownloadPhotoAction() {
+    startProgreess();
+    bool sent = false;
+    for (const IKImageItemPtr &item : selectedCameraItems()) {
+        bDownloadandimportToEdit = false;
+        sent = requestCameraDownload(item, item->fileName, false) || sent;
+    }
+    // Nothing was asked of a device, so no completion will stop the spinner.
+    if (!sent && !cameraRequestsPending())
+        endProgress();
+}
+
+void AppDelegate::DownloadImportEditePhotoAction() {
+    showLocalBrowserPane();
+    startProgreess();
+    bool sent = false;
+    for (const IKImageItemPtr &item : selectedCameraItems()) {
+        bDownloadandimportToEdit = true;
+        sent = requestCameraDownload(item, item->fileName, true) || sent;
+    }
+    if (!sent && !cameraRequestsPending())
+        endProgress();
+}
+
+void AppDelegate::didDownloadFile(const PKDownloadResult &result, bool importToEdit) {
+    qInfo().noquote() << "didDownloadFile called with:\n"
+                      << (result.file ? result.file->name : QString()) << "\n"
+                      << result.error << "\n"
+                      << result.saveAsName << "\n"
+                      << result.path;
+    if (!cameraRequestsPending()) {
+        endProgress();
+        if (previewProgressor)
+            previewProgressor->hide();
+    }
+    if (!result.error.isEmpty()) {
+        // A copy that did not arrive is neither listed nor shown.
+        beginAlertSheet(
+            sheetWindow(*this), tr("The photo could not be downloaded."),
+            QStringLiteral("%1\n%2").arg(result.file ? result.file->name : QString(), result.error),
+            {tr(" Ok ")}, [this](QMessageBox *a, int c) { savePanelDidEnd3(a, c); });
+        return;
+    }
+    if (importToEdit) {
+        appendLocalItem(makeLocalItem(result.path));
+        LoadImportedPhotsonMainThread();
+    }
+    Workspace::selectFile(result.path, QFileInfo(result.path).absolutePath());
+}
+
+// ---- Delete and view ----
+
+void AppDelegate::DeletePhotoAction() {
+    const QList<IKImageItemPtr> items = selectedCameraItems();
+    if (items.isEmpty())
+        return;
+    beginAlertSheet(sheetWindow(*this), tr("Are you sure you want to delete the selected photo ?"),
+                    QString(), {tr(" Delete "), tr("Cancel")},
+                    [this, items](QMessageBox *alert, int code) {
+                        savePanelDidEnd3(alert, code);
+                        if (code != 1)
+                            return;
+                        // Each camera is asked for its own files; items leave the list
+                        // when their camera confirms.
+                        QHash<PKCameraDevice *, QList<PKCameraFilePtr>> byDevice;
+                        for (const IKImageItemPtr &item : items)
+                            if (auto file = item->cameraItem.lock(); file && file->device())
+                                byDevice[file->device()] << file;
+                        for (auto it = byDevice.cbegin(); it != byDevice.cend(); ++it)
+                            it.key()->requestDeleteFiles(it.value());
+                    });
+}
+
+void AppDelegate::ViewExifData() {
+    if (previewProgressor) {
+        previewProgressor->setRange(0, 0);
+        previewProgressor->show();
+    }
+    bool sent = false;
+    for (const IKImageItemPtr &item : selectedCameraItems()) {
+        // Videos carry no photo metadata to view; the photos after them still do.
+        if (item->fileType == QLatin1String("Movie") ||
+            item->fileName.endsWith(QLatin1String("mov"), Qt::CaseInsensitive))
+            continue;
+        qInfo().noquote() << "[[item cameraItem] userData]===" << item->fileName;
+        if (requestCameraDownload(item, QString(), false)) {
+            sent = true;
+            currentFileName = item->fileName;
+        }
+    }
+    if (!sent && !cameraRequestsPending() && previewProgressor)
+        previewProgressor->hide();
+}

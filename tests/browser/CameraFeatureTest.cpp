@@ -1,0 +1,300 @@
+// The camera window against folder-backed cameras (libgphoto2's "Directory Browse").
+#include "app/AppDelegate.h"
+#include "app/core/Settings.h"
+#include "browser/LocalPhotoModel.h"
+#include "browser/core/CameraItems.h"
+#include "platform/core/CameraDevice.h"
+#include "platform/core/Workspace.h"
+#include "support/LocalHttpServer.h"
+#include "support/TestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QImageReader>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QListView>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+class CameraFeature : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        clearUserDefaults();
+        Workspace::setUrlOpener([](const QUrl &) { return true; });
+        Workspace::setRevealer([this](const QString &p, const QString &) { revealed << p; });
+        d = std::make_unique<AppDelegate>();
+        d->launch();
+        d->mDeviceBrowser->setAutodetectEnabled(false);
+        d->storagelocation = storage.path();
+    }
+    void TearDown() override {
+        d.reset();
+        Workspace::setUrlOpener({});
+        Workspace::setRevealer({});
+    }
+    // A memory card: a folder of fixture copies in a DCIM sub-folder.
+    QString makeCard(const QString &name, const QStringList &fixtures) {
+        const QString card = cards.filePath(name);
+        QDir().mkpath(card + "/DCIM/100TEST");
+        for (const QString &f : fixtures)
+            EXPECT_FALSE(copyFixture(f, card + "/DCIM/100TEST").isEmpty());
+        return card;
+    }
+    void plugIn(const QString &card) {
+        const qsizetype before = d->mCameras.size();
+        d->mDeviceBrowser->addFolderDevice(card);
+        d->mDeviceBrowser->pollNow();
+        ASSERT_TRUE(waitFor([&] { return d->mCameras.size() == before + 1; }));
+    }
+    void openCurrent(qsizetype expectedItems) {
+        d->OpenDeviceAction();
+        ASSERT_TRUE(waitFor([&] {
+            return d->cameItemArray.size() == expectedItems && !d->cameraRequestsPending();
+        }));
+    }
+    void select(const QStringList &names) {
+        QItemSelectionModel *sel = d->imageBrowserView->selectionModel();
+        sel->clear();
+        for (int i = 0; i < d->cameItemArray.size(); ++i)
+            if (names.contains(d->cameItemArray[i]->fileName))
+                sel->select(d->cameraPhotoModel->index(i), QItemSelectionModel::Select);
+    }
+    QMessageBox *openSheet() {
+        for (QWidget *top : QApplication::topLevelWidgets())
+            for (QMessageBox *s : top->findChildren<QMessageBox *>())
+                if (s->isVisible())
+                    return s;
+        return nullptr;
+    }
+    void answer(QMessageBox *sheet, const QString &button) {
+        for (QAbstractButton *b : sheet->buttons())
+            if (b->text() == button) {
+                b->click();
+                return;
+            }
+        ADD_FAILURE() << "no button " << button.toStdString();
+    }
+    bool sameBytes(const QString &a, const QString &b) {
+        QFile fa(a), fb(b);
+        return fa.open(QIODevice::ReadOnly) && fb.open(QIODevice::ReadOnly) &&
+               fa.readAll() == fb.readAll();
+    }
+    QTemporaryDir cards, storage;
+    QStringList revealed;
+    std::unique_ptr<AppDelegate> d;
+};
+} // namespace
+
+TEST_F(CameraFeature, NoCameraSheetAndMenuStaysOff) {
+    EXPECT_FALSE(d->changtoiOSmodemenu->isEnabled());
+    d->ChangeToImportiOSDevicePhoto();
+    QMessageBox *sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->text(), "No camera detected");
+    EXPECT_EQ(sheet->informativeText(), "Please connect the camera to the computer by USB cable.");
+    EXPECT_FALSE(d->deviceWindow->isVisible());
+    answer(sheet, " Ok ");
+    // With no device the actions send nothing and leave no spinner running.
+    d->OpenDeviceAction();
+    d->DownloadPhotoAction();
+    EXPECT_FALSE(d->camerataskProgressor->isVisible());
+}
+
+TEST_F(CameraFeature, DiscoveryListingAndThumbnails) {
+    const QString card = makeCard("one", {"wedding.jpg", "IMG_1994.JPG", "IMG_0123.mov"});
+    plugIn(card);
+    EXPECT_TRUE(d->changtoiOSmodemenu->isEnabled());
+    EXPECT_EQ(d->deviceNamelab->text(), "Directory Browse");
+    ASSERT_TRUE(d->currentDevice.lock());
+    d->ChangeToImportiOSDevicePhoto();
+    EXPECT_TRUE(d->deviceWindow->isVisible());
+    EXPECT_EQ(openSheet(), nullptr);
+
+    openCurrent(3);
+    EXPECT_FALSE(d->camerataskProgressor->isVisible());
+    EXPECT_EQ(d->cameraPhotoModel->rowCount(), 3);
+    QStringList thumbPaths;
+    for (const IKImageItemPtr &item : d->cameItemArray) {
+        EXPECT_FALSE(item->fileImage.isNull()) << item->fileName.toStdString();
+        EXPECT_TRUE(item->cameraItem.lock());
+        EXPECT_EQ(QFileInfo(item->filePath).fileName(), item->fileName);
+        EXPECT_TRUE(item->filePath.startsWith(cameraThumbnailRoot()));
+        // A TIFF despite the camera file's extension.
+        QImageReader reader(item->filePath);
+        EXPECT_EQ(reader.format(), "tiff") << item->filePath.toStdString();
+        EXPECT_EQ(item->fileType, item->fileName.endsWith(".mov") ? "Movie" : "Image");
+        thumbPaths << item->filePath;
+    }
+    // A second opening lists nothing twice.
+    openCurrent(3);
+    EXPECT_EQ(d->cameItemArray.size(), 3);
+
+    // A second camera with a file of the same name keeps its own thumbnail file.
+    const QString other = makeCard("two", {"IMG_1994.JPG"});
+    plugIn(other);
+    openCurrent(4);
+    const QString newest = d->cameItemArray.last()->filePath;
+    EXPECT_EQ(d->cameItemArray.last()->fileName, "IMG_1994.JPG");
+    EXPECT_FALSE(thumbPaths.contains(newest));
+}
+
+TEST_F(CameraFeature, UnpluggingOneOfTwoKeepsTheOtherUsable) {
+    const QString first = makeCard("first", {"wedding.jpg", "IMG_1994.JPG"});
+    const QString second = makeCard("second", {"Fritest.jpeg"});
+    plugIn(first);
+    openCurrent(2);
+    plugIn(second);
+    openCurrent(3);
+    ASSERT_TRUE(QDir(second).removeRecursively());
+    d->mDeviceBrowser->pollNow();
+    ASSERT_TRUE(waitFor([&] { return d->mCameras.size() == 1; }));
+    // The gone camera's item leaves; the other camera is current and still answers.
+    EXPECT_EQ(d->cameItemArray.size(), 2);
+    ASSERT_TRUE(d->currentDevice.lock());
+    EXPECT_EQ(d->currentDevice.lock()->address().port, "disk:" + first);
+    select({"wedding.jpg"});
+    d->DownloadPhotoAction();
+    ASSERT_TRUE(waitFor([&] { return !revealed.isEmpty(); }));
+    EXPECT_TRUE(sameBytes(storage.filePath("wedding.jpg"), fixturePath("wedding.jpg")));
+
+    d->deviceWindow->show();
+    ASSERT_TRUE(QDir(first).removeRecursively());
+    d->mDeviceBrowser->pollNow();
+    ASSERT_TRUE(waitFor([&] { return d->mCameras.isEmpty(); }));
+    EXPECT_TRUE(d->cameItemArray.isEmpty());
+    EXPECT_FALSE(d->currentDevice.lock());
+    EXPECT_FALSE(d->deviceWindow->isVisible());
+}
+
+TEST_F(CameraFeature, DownloadAndDownloadAndEdit) {
+    const QString card = makeCard("card", {"wedding.jpg", "IMG_1994.JPG", "IMG_0123.mov"});
+    plugIn(card);
+    openCurrent(3);
+    select({"wedding.jpg", "IMG_0123.mov"});
+    d->DownloadPhotoAction();
+    ASSERT_TRUE(waitFor([&] { return revealed.size() == 2; }));
+    EXPECT_TRUE(revealed.contains(storage.filePath("wedding.jpg")));
+    EXPECT_TRUE(revealed.contains(storage.filePath("IMG_0123.mov")));
+    EXPECT_TRUE(d->localPhotoItemArray.isEmpty());
+    EXPECT_FALSE(d->camerataskProgressor->isVisible());
+    // An outside reader sees the video whole.
+    QProcess probe;
+    probe.start("ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0",
+                            storage.filePath("IMG_0123.mov")});
+    ASSERT_TRUE(probe.waitForFinished(30000));
+    EXPECT_EQ(probe.exitCode(), 0);
+    EXPECT_NEAR(probe.readAllStandardOutput().trimmed().toDouble(), 2.9, 0.2);
+
+    revealed.clear();
+    select({"wedding.jpg", "IMG_1994.JPG"});
+    d->DownloadImportEditePhotoAction();
+    ASSERT_TRUE(waitFor([&] { return revealed.size() == 2; }));
+    ASSERT_EQ(d->localPhotoItemArray.size(), 2);
+    EXPECT_EQ(d->localImportPhotoItemArray.size(), 2);
+    QStringList names;
+    for (const auto &item : d->localPhotoItemArray) {
+        names << item->fileName;
+        EXPECT_EQ(item->filePath, storage.filePath(item->fileName));
+        EXPECT_TRUE(sameBytes(item->filePath, fixturePath(item->fileName)));
+    }
+    names.sort();
+    EXPECT_EQ(names, (QStringList{"IMG_1994.JPG", "wedding.jpg"}));
+    EXPECT_EQ(d->localPhotoModel->rowCount(), 2);
+    EXPECT_EQ(openSheet(), nullptr);
+}
+
+TEST_F(CameraFeature, FailedDownloadIsReportedNotListedNorRevealed) {
+    const QString card = makeCard("card", {"wedding.jpg"});
+    plugIn(card);
+    openCurrent(1);
+    ASSERT_TRUE(QFile::remove(card + "/DCIM/100TEST/wedding.jpg"));
+    select({"wedding.jpg"});
+    d->DownloadImportEditePhotoAction();
+    ASSERT_TRUE(waitFor([&] { return openSheet() != nullptr; }));
+    EXPECT_EQ(openSheet()->text(), "The photo could not be downloaded.");
+    EXPECT_TRUE(revealed.isEmpty());
+    EXPECT_TRUE(d->localPhotoItemArray.isEmpty());
+    EXPECT_FALSE(QFile::exists(storage.filePath("wedding.jpg")));
+    EXPECT_FALSE(d->camerataskProgressor->isVisible());
+    answer(openSheet(), " Ok ");
+}
+
+TEST_F(CameraFeature, DeleteWaitsForTheDeviceAndCancelKeepsAll) {
+    const QString card = makeCard("card", {"wedding.jpg", "IMG_1994.JPG", "IMG_0123.mov"});
+    plugIn(card);
+    openCurrent(3);
+    d->deviceWindow->show();
+    select({"wedding.jpg", "IMG_0123.mov"});
+    d->DeletePhotoAction();
+    QMessageBox *sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->text(), "Are you sure you want to delete the selected photo ?");
+    answer(sheet, "Cancel");
+    EXPECT_EQ(d->cameItemArray.size(), 3);
+    EXPECT_TRUE(QFile::exists(card + "/DCIM/100TEST/wedding.jpg"));
+
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    // One of the two vanished from the card: only the confirmed one leaves the list.
+    ASSERT_TRUE(QFile::remove(card + "/DCIM/100TEST/IMG_0123.mov"));
+    d->DeletePhotoAction();
+    sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    answer(sheet, " Delete ");
+    EXPECT_EQ(d->cameItemArray.size(), 3); // nothing leaves before the device answers
+    ASSERT_TRUE(waitFor([&] { return !d->cameraRequestsPending(); }));
+    QStringList left;
+    for (const auto &item : d->cameItemArray)
+        left << item->fileName;
+    left.sort();
+    EXPECT_EQ(left, (QStringList{"IMG_0123.mov", "IMG_1994.JPG"}));
+    EXPECT_FALSE(QFile::exists(card + "/DCIM/100TEST/wedding.jpg"));
+    ASSERT_TRUE(waitFor([&] { return openSheet() != nullptr; }));
+    EXPECT_EQ(openSheet()->text(), "The photo could not be deleted.");
+    answer(openSheet(), " Ok ");
+}
+
+TEST_F(CameraFeature, ViewMetadataSkipsVideosWithoutStopping) {
+    const QString card =
+        makeCard("card", {"IMG_1994.JPG", "IMG_0123.mov", "wedding.jpg", "clip.mp4"});
+    plugIn(card);
+    openCurrent(4);
+    select({"IMG_1994.JPG", "IMG_0123.mov", "wedding.jpg", "clip.mp4"});
+    d->ViewExifData();
+    ASSERT_TRUE(waitFor([&] { return revealed.size() == 2 && !d->cameraRequestsPending(); }));
+    EXPECT_TRUE(QFile::exists(storage.filePath("IMG_1994.JPG")));
+    EXPECT_TRUE(QFile::exists(storage.filePath("wedding.jpg")));
+    EXPECT_FALSE(QFile::exists(storage.filePath("IMG_0123.mov")));
+    EXPECT_FALSE(QFile::exists(storage.filePath("clip.mp4")));
+    EXPECT_FALSE(d->previewProgressor->isVisible());
+    EXPECT_FALSE(d->currentFileName.isEmpty());
+    // The downloaded copy reads back as the photo, metadata and all.
+    QProcess exiftool;
+    exiftool.start("exiftool", {"-s3", "-Model", storage.filePath("IMG_1994.JPG")});
+    ASSERT_TRUE(exiftool.waitForFinished(30000));
+    EXPECT_EQ(exiftool.readAllStandardOutput().trimmed(), "Canon PowerShot G10");
+}
+
+TEST(CameraItems, ThumbnailPathsStayInOurFolderAndApartPerDeviceAndFolder) {
+    PKCameraFile a, b, sneaky;
+    a.name = b.name = "IMG_0001.JPG";
+    a.folder = "/DCIM/100CANON";
+    b.folder = "/DCIM/101CANON";
+    sneaky.name = "x.jpg";
+    sneaky.folder = "/../../etc";
+    const QString root = cameraThumbnailRoot();
+    EXPECT_EQ(cameraThumbnailPath("dev1", a), root + "/dev1/DCIM/100CANON/IMG_0001.JPG");
+    EXPECT_NE(cameraThumbnailPath("dev1", a), cameraThumbnailPath("dev1", b));
+    EXPECT_NE(cameraThumbnailPath("dev1", a), cameraThumbnailPath("dev2", a));
+    EXPECT_EQ(cameraThumbnailPath("dev1", sneaky), root + "/dev1/etc/x.jpg");
+    // A file that came without a picture makes no item.
+    auto file = std::make_shared<PKCameraFile>(a);
+    EXPECT_EQ(makeCameraItem(file, QImage(), "dev1"), nullptr);
+}
