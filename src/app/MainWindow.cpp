@@ -414,6 +414,7 @@ void buildMenus(AppDelegate &d, QMainWindow *w) {
               {AppDelegate::tr("Remove Exif Data"), &AppDelegate::RemoveExifDataFromPhoto},
               {AppDelegate::tr("Remove GPS Data"), &AppDelegate::RemoveGPSDataFromPhoto}});
     QMenu *tags = actions->addMenu(AppDelegate::tr("Copy Tags"));
+    tags->setObjectName(QStringLiteral("copyTagsMenu"));
     addItems(
         tags,
         {{AppDelegate::tr("TIFF Date to Exif Dates"),

@@ -46,9 +46,22 @@ void buildPopupMenus(AppDelegate &d) {
 
     // The editing features of local photos.
     d.editExifMenu = newMenu(owner, "editExifMenu");
+    addItem(d, d.editExifMenu, AppDelegate::tr("Edit Photo Metadata…"),
+            &AppDelegate::ClickEditPhotoExifDataMenuAction);
+    addItem(d, d.editExifMenu, AppDelegate::tr("Edit GPS Position…"),
+            &AppDelegate::EditeGPSExifDataPhoto);
+    addItem(d, d.editExifMenu, AppDelegate::tr("Add GPS Position…"),
+            &AppDelegate::AddGPSExifDataPhoto);
     addItem(d, d.editExifMenu, AppDelegate::tr("Show Map"), &AppDelegate::ShowMapAction);
     addItem(d, d.editExifMenu, AppDelegate::tr("Change Lens Make and Model…"),
             &AppDelegate::ShowCameLensModel);
+    // The dates and tag copies of the main menu, as submenus here too.
+    if (d.window) {
+        d.editExifMenu->addSeparator();
+        for (const char *name : {"changePhotoDateMenu", "copyTagsMenu"})
+            if (auto *sub = d.window->findChild<QMenu *>(QLatin1String(name)))
+                d.editExifMenu->addMenu(sub);
+    }
 
     // The library's menus; their items come with the library features.
     d.issuePhotoMenu = newMenu(owner, "issuePhotoMenu");

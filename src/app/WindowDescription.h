@@ -11,13 +11,13 @@ class PKImageView;
 
 // Our window description: each window is built in code in its own file and connects
 // its controls to the application object's outlets.
-void buildMainWindow(AppDelegate &d);                // app/MainWindow.cpp
-void buildPreferencesWindow(AppDelegate &d);         // app/PreferencesWindow.cpp
-void buildCameraWindow(AppDelegate &d);              // browser/CameraWindow.cpp
-void buildLensWindow(AppDelegate &d);                // metadata/LensWindow.cpp
-void buildBatchDateWindow(AppDelegate &d);           // metadata/BatchDateWindow.cpp
+void buildMainWindow(AppDelegate &d);        // app/MainWindow.cpp
+void buildPreferencesWindow(AppDelegate &d); // app/PreferencesWindow.cpp
+void buildCameraWindow(AppDelegate &d);      // browser/CameraWindow.cpp
+void buildLensWindow(AppDelegate &d);        // metadata/LensWindow.cpp
+void buildBatchDateWindow(AppDelegate &d);   // metadata/BatchDateWindow.cpp
 // Date features.
-void buildSingleDateWindow(AppDelegate &d); // metadata/SingleDateWindow.cpp
+void buildSingleDateWindow(AppDelegate &d);          // metadata/SingleDateWindow.cpp
 void buildRenameWindow(AppDelegate &d);              // batch/RenameWindow.cpp
 void buildBatchTitleWindow(AppDelegate &d);          // batch/BatchTitleWindow.cpp
 void buildXmpMergeWindow(AppDelegate &d);            // batch/XmpMergeWindow.cpp
@@ -34,8 +34,8 @@ void buildMapWindow(AppDelegate &d);                 // browser/MapWindow.cpp
 void buildEditSheetWindow(AppDelegate &d); // metadata/EditSheetWindow.cpp
 void buildGpsWindow(AppDelegate &d);       // metadata/GpsWindow.cpp
 // Update check and library comparison panels.
-void buildUpdateController(AppDelegate &d);          // app/UpdateFeature.cpp
-void buildLibraryComparisonPanels(AppDelegate &d);   // browser/LibraryComparisonPanels.cpp
+void buildUpdateController(AppDelegate &d);        // app/UpdateFeature.cpp
+void buildLibraryComparisonPanels(AppDelegate &d); // browser/LibraryComparisonPanels.cpp
 
 // A secondary window: a top-level widget owned by the application object.
 QWidget *newAuxiliaryWindow(AppDelegate &d, const char *objectName, const QString &title);

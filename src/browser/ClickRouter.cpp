@@ -11,6 +11,13 @@
 #include <functional>
 
 namespace {
+// Shows `image` on the button while the action runs, and again once it has returned.
+void withImage(PRButton *button, const char *image, const std::function<void()> &action) {
+    button->setImageName(QLatin1String(image));
+    action();
+    button->setImageName(QLatin1String(image));
+}
+
 struct Route {
     QObject *button;
     std::function<void()> click;
@@ -44,6 +51,8 @@ void AppDelegate::MybuttonMouseDownHandle(QObject *sender) {
          [&] {
              popUpButtonMenu(importandExportMenu, importandExportBtn, quarter(importandExportBtn));
          }},
+        {localeditexifBtn,
+         [&] { withImage(localeditexifBtn, "editexifnom.png", [&] { StartEditViewAction(); }); }},
         {cameraphotoBtn, [&] { switchToLibraryMode(); }},
         {photolibcameraphotoBtn, [&] { switchToLibraryMode(); }},
         {localphotoBtn, [&] { switchToLocalMode(); }},

@@ -29,7 +29,11 @@ void setIfGiven(QLabel *label, const QString &text) {
 } // namespace
 
 void AppDelegate::imageBrowserSelectionDidChange(QListView *browser) {
-    if (browser != localImageBrowserView)
+    if (browser && browser == photoLibBrowserView) {
+        libraryBrowserSelectionDidChange();
+        return;
+    }
+    if (!browser || browser != localImageBrowserView)
         return;
     const QList<IKImageItemPtr> selected = selectedLocalItems();
     if (selected.isEmpty())
@@ -65,6 +69,7 @@ void AppDelegate::imageBrowserSelectionDidChange(QListView *browser) {
     oldGpsAitStr = panels.oldGpsAitStr;
     oldGpsLatiStr = panels.oldGpsLatiStr;
     oldGpsLongtStr = panels.oldGpsLongtStr;
+    fillEditFieldsFromRememberedValues();
 
     setIfGiven(photoNamelab, panels.photoNameText);
     setIfGiven(photoCreateDatelab, panels.photoCreateDateText);

@@ -124,6 +124,13 @@ void buildEditSheetWindow(AppDelegate &d) {
     auto *apply = new QPushButton(AppDelegate::tr("Apply"), sheet);
     apply->setObjectName(QStringLiteral("ClickApplyChangeAction"));
     apply->setDefault(true);
+    // Saves the fields as they stand as a template for the template import.
+    auto *templateButton = new QPushButton(AppDelegate::tr("Save as Template"), sheet);
+    templateButton->setObjectName(QStringLiteral("editTemplateBtn"));
+    templateButton->setAutoDefault(false);
+    QObject::connect(templateButton, &QPushButton::clicked, &d,
+                     &AppDelegate::ExportTemplateDataToPlist);
+    buttons->addWidget(templateButton);
     buttons->addStretch(1);
     buttons->addWidget(cancel);
     buttons->addWidget(apply);

@@ -52,8 +52,8 @@ void exportSelected(AppDelegate &d, PlistExportKind kind) {
 
 QString AppDelegate::editSheetFieldText(const char *outletName) const {
     const QString name = QLatin1String(outletName);
-    const QWidget *sheet = window ? window->findChild<QWidget *>(QStringLiteral("eidtMetaWindow"))
-                                  : nullptr;
+    const QWidget *sheet =
+        window ? window->findChild<QWidget *>(QStringLiteral("eidtMetaWindow")) : nullptr;
     const QWidget *field = sheet ? sheet->findChild<QWidget *>(name) : nullptr;
     if (!field)
         return {};

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMessageBox>
@@ -212,4 +213,22 @@ TEST_F(ClickRouter, MapWindowAndDoubleClick) {
     EXPECT_EQ(opened[0].toLocalFile(), park);
     d->imageBrowser(d->imageBrowserView, AppDelegate::CellWasDoubleClicked{}, 0);
     EXPECT_EQ(opened.size(), 1);
+}
+
+TEST_F(ClickRouter, EditButtonOpensTheSheetOnTheSelectedPhotosValues) {
+    d->window->show();
+    QTemporaryDir dir;
+    const QString park = copyFixture("St James Park.jpg", dir.path());
+    d->appendLocalItem(makeLocalItem(park));
+    d->LoadImportedPhotsonMainThread();
+    d->localImageBrowserView->selectionModel()->select(d->localPhotoModel->index(0),
+                                                       QItemSelectionModel::ClearAndSelect);
+    // The selection fills the sheet's fields from the remembered values.
+    EXPECT_EQ(d->cameraModelab->text(), "NIKON D7000");
+    click(d->localeditexifBtn);
+    auto *sheet = d->window->findChild<QWidget *>("eidtMetaWindow");
+    ASSERT_TRUE(sheet);
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_EQ(d->localeditexifBtn->imageName(), "editexifnom.png");
+    d->HideEditViewAction();
 }
