@@ -45,3 +45,13 @@ TEST(Thumbnails, NotAPictureGivesNothingAndNoCacheFile) {
     EXPECT_TRUE(Thumbnails::isSlowToMake("/x/IMG_3092.HEIC"));
     EXPECT_FALSE(Thumbnails::isSlowToMake("/x/wedding.jpg"));
 }
+
+TEST(Thumbnails, VideosShowTheirFirstFrame) {
+    QTemporaryDir dir;
+    for (const char *name : {"clip.mp4", "IMG_0123.mov"}) {
+        const QString video = copyFixture(name, dir.path());
+        const QImage frame = Thumbnails::make(video, 170);
+        ASSERT_FALSE(frame.isNull()) << name;
+        EXPECT_EQ(std::max(frame.width(), frame.height()), 170) << name;
+    }
+}

@@ -2,6 +2,7 @@
 
 #include "app/core/FileTypes.h"
 #include "platform/core/ImageSource.h"
+#include "platform/core/VideoFrame.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -80,7 +81,9 @@ bool Thumbnails::isSlowToMake(const QString &path) {
 }
 
 QImage Thumbnails::make(const QString &path, int maxSide) {
-    QImage image = ImageSource::fromPath(path).thumbnail(std::max(maxSide, kLargeSide));
+    QImage image = GetViedoType(path) >= 0
+                       ? firstVideoFrame(path)
+                       : ImageSource::fromPath(path).thumbnail(std::max(maxSide, kLargeSide));
     if (image.isNull())
         return {};
     if (image.width() > kLargeSide || image.height() > kLargeSide)
