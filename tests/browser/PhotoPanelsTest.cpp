@@ -65,6 +65,7 @@ TEST(PhotoPanels, NikonPhotoWithGpsAndIptcFillsEveryPanel) {
     EXPECT_EQ(p.oldCameraModeStr, "NIKON D7000");
     EXPECT_EQ(p.photoDPIText, "NIKON D7000");
     EXPECT_EQ(p.oldCameraDateStr, "2018:10:13 09:18:12");
+    EXPECT_EQ(p.oldimageExpotimeStr, "0.0005"); // 1/2000 s, as a plain decimal
     EXPECT_EQ(p.photoModDateText, p.oldCameraDateStr);
     EXPECT_EQ(p.oldTitleStr, "St. James's Park");
     EXPECT_EQ(p.photoTitleText, p.oldTitleStr);

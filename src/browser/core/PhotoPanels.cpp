@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QStringList>
 
 namespace {
@@ -74,6 +75,10 @@ QString propertyValueText(const QVariant &value) {
         return dataText(value.toByteArray());
     case QMetaType::Bool:
         return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    case QMetaType::Double:
+    case QMetaType::Float:
+        // Plain decimals, as a photographer reads them: 0.0005, never 5e-04.
+        return QLocale::c().toString(value.toDouble(), 'f', QLocale::FloatingPointShortest);
     case QMetaType::QVariantMap:
     case QMetaType::QVariantHash:
         return QString(QLatin1String(""));
