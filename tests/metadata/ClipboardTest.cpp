@@ -5,6 +5,7 @@
 #include "metadata/core/MetadataClipboard.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
+#include "support/ImageTestHelpers.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -23,27 +24,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QJsonObject exiftool(const QString &path) {
-    QProcess p;
-    p.start("exiftool", {"-j", "-G", path});
-    p.waitForFinished(30000);
-    return QJsonDocument::fromJson(p.readAllStandardOutput()).array().at(0).toObject();
-}
-
-QVariantMap propertiesOf(const QString &path) {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return ImageSource(f.readAll()).properties(0);
-}
-
-IKImageItemPtr itemFor(const QString &path) {
-    auto item = std::make_shared<IKImageItem>();
-    item->filePath = path;
-    item->fileName = QFileInfo(path).fileName();
-    item->fileThumbPath = path;
-    return item;
-}
 
 class Clipboard : public ::testing::Test {
   protected:

@@ -9,6 +9,7 @@
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
+#include "support/ImageTestHelpers.h"
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
@@ -33,13 +34,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QJsonObject exiftoolJson(const QString &path) {
-    QProcess p;
-    p.start("exiftool", {"-j", "-G", path});
-    p.waitForFinished(30000);
-    return QJsonDocument::fromJson(p.readAllStandardOutput()).array().at(0).toObject();
-}
 
 void exiftoolSet(const QString &path, const QStringList &assignments) {
     QProcess p;
@@ -149,7 +143,7 @@ TEST_F(DateFeature, FixedDateStepsFiveMinutesOverThreePhotos) {
         const QDateTime want = local(2021, 3, 4, 5, 6 + 5 * k, 7);
         const QString expected = want.toString("yyyy:MM:dd HH:mm:ss");
         EXPECT_EQ(exifOriginal(out(names[k])), expected);
-        const QJsonObject j = exiftoolJson(out(names[k]));
+        const QJsonObject j = exiftool(out(names[k]));
         EXPECT_EQ(j["EXIF:DateTimeOriginal"].toString(), expected);
         EXPECT_EQ(j["EXIF:CreateDate"].toString(), expected);
         EXPECT_EQ(j["EXIF:ModifyDate"].toString(), expected);
@@ -174,7 +168,7 @@ TEST_F(DateFeature, AmountsCarryAcrossTheYearAndBackOverFebruary) {
     d->hourVaulab->setText("1");
     d->AddTimeBtn->setChecked(true);
     d->ClickMutiDateChangedSaveAction();
-    EXPECT_EQ(exiftoolJson(out("a.jpg"))["EXIF:DateTimeOriginal"].toString(),
+    EXPECT_EQ(exiftool(out("a.jpg"))["EXIF:DateTimeOriginal"].toString(),
               "2022:01:01 00:30:00");
     EXPECT_EQ(FileDates::creationDate(out("a.jpg")), local(2022, 1, 1, 0, 30, 0));
 
@@ -214,7 +208,7 @@ TEST_F(DateFeature, ReferenceShiftMovesEachDateByItsOwnShift) {
     d->afterorignalDatelab->setText("2018:10:14 09:18:12");
     d->afterdiginalDatelab->setText("2018-10-13 10:18:12");
     d->ClickMutiDateChangedSaveAction();
-    const QJsonObject j = exiftoolJson(out("St James Park.jpg"));
+    const QJsonObject j = exiftool(out("St James Park.jpg"));
     EXPECT_EQ(j["EXIF:DateTimeOriginal"].toString(), "2018:10:14 09:18:12");
     EXPECT_EQ(j["EXIF:CreateDate"].toString(), "2018:10:13 10:18:12");
     EXPECT_EQ(FileDates::creationDate(out("St James Park.jpg")), local(2018, 10, 14, 9, 18, 12));
@@ -286,7 +280,7 @@ TEST_F(DateFeature, SingleWindowWritesBothDatesAndTheFileDates) {
     d->diginalDatelab->setText("2021-03-05 06:07:08");
     d->ClickDateChangedSaveAction();
     EXPECT_FALSE(d->changeDateWindow->isVisible());
-    const QJsonObject j = exiftoolJson(out("St James Park.jpg"));
+    const QJsonObject j = exiftool(out("St James Park.jpg"));
     EXPECT_EQ(j["EXIF:DateTimeOriginal"].toString(), "2021:03:04 05:06:07");
     EXPECT_EQ(j["EXIF:CreateDate"].toString(), "2021:03:05 06:07:08");
     EXPECT_EQ(j["EXIF:ModifyDate"].toString(), "2021:03:04 05:06:07");
@@ -322,12 +316,12 @@ TEST_F(DateFeature, CameraDateFromFileNames) {
     const QString none = copy("St James Park.jpg", "holiday.jpg");
     selectPhotos({named, detected, none});
     d->ClickSetCameraDateFromFileNameAction();
-    const QJsonObject j = exiftoolJson(out("IMG_20200105_123045.jpg"));
+    const QJsonObject j = exiftool(out("IMG_20200105_123045.jpg"));
     EXPECT_EQ(j["EXIF:DateTimeOriginal"].toString(), "2020:01:05 12:30:45");
     EXPECT_EQ(j["EXIF:ModifyDate"].toString(), "2020:01:05 12:30:45");
     EXPECT_EQ(FileDates::creationDate(out("IMG_20200105_123045.jpg")),
               local(2020, 1, 5, 12, 30, 45));
-    const QJsonObject k = exiftoolJson(out("party 5 January 2019.jpeg"));
+    const QJsonObject k = exiftool(out("party 5 January 2019.jpeg"));
     EXPECT_EQ(k["EXIF:DateTimeOriginal"].toString(), "2019:01:05 00:00:00");
     EXPECT_EQ(k["IPTC:DateCreated"].toString(), "2019:01:04"); // midnight in Tokyo, in UTC
     EXPECT_FALSE(QFile::exists(out("holiday.jpg")));
@@ -341,7 +335,7 @@ TEST_F(DateFeature, CreatedDateToCameraDateAndBack) {
     ASSERT_TRUE(FileDates::setCreationDate(w, local(2010, 5, 6, 7, 8, 9)));
     selectPhotos({w});
     d->ClickCopyCreatedDateToCameraDateAction();
-    const QJsonObject j = exiftoolJson(out("wedding.jpg"));
+    const QJsonObject j = exiftool(out("wedding.jpg"));
     EXPECT_EQ(j["EXIF:DateTimeOriginal"].toString(), "2010:05:06 07:08:09");
     EXPECT_EQ(j["EXIF:CreateDate"].toString(), "2010:05:06 07:08:09");
     EXPECT_EQ(j["EXIF:ModifyDate"].toString(), "2010:05:06 07:08:09");
@@ -427,7 +421,7 @@ TEST_F(DateFeature, FixedDateWithoutSteppingAndReferenceOutsideLocalMode) {
 TEST_F(DateFeature, ExiftoolSetsAllDatesOfOneFile) {
     const QString w = copy("wedding.jpg");
     EXPECT_TRUE(d->ChangeRawPhotoWithDate("2022-02-03 04:05:06", w));
-    const QJsonObject j = exiftoolJson(w);
+    const QJsonObject j = exiftool(w);
     EXPECT_EQ(j["EXIF:DateTimeOriginal"].toString(), "2022:02:03 04:05:06");
     EXPECT_EQ(j["EXIF:CreateDate"].toString(), "2022:02:03 04:05:06");
     EXPECT_EQ(j["EXIF:ModifyDate"].toString(), "2022:02:03 04:05:06");

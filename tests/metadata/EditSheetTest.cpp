@@ -8,6 +8,7 @@
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
 #include "support/MakeDng.h"
+#include "support/ImageTestHelpers.h"
 #include "support/TestSupport.h"
 
 #include <QAbstractButton>
@@ -32,13 +33,6 @@
 namespace {
 
 // Numbers as numbers (-n), so references read "S" and exposure times as decimals.
-QJsonObject exiftoolNumbers(const QString &path) {
-    QProcess p;
-    p.start("exiftool", {"-j", "-n", "-G1", path});
-    p.waitForFinished(30000);
-    return QJsonDocument::fromJson(p.readAllStandardOutput()).array().at(0).toObject();
-}
-
 QVariantMap readBack(const QString &path) {
     return ImageSource::fromPath(path).properties(0);
 }

@@ -9,6 +9,7 @@
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
 #include "support/LocalHttpServer.h"
+#include "support/ImageTestHelpers.h"
 #include "support/TestSupport.h"
 
 #include <QAbstractButton>
@@ -28,13 +29,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QJsonObject exiftoolNumbers(const QString &path) {
-    QProcess p;
-    p.start("exiftool", {"-j", "-n", "-G1", path});
-    p.waitForFinished(30000);
-    return QJsonDocument::fromJson(p.readAllStandardOutput()).array().at(0).toObject();
-}
 
 class GpsWindow : public ::testing::Test {
   protected:

@@ -2,6 +2,7 @@
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
 #include "support/PlistReader.h"
+#include "support/ImageTestHelpers.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -23,17 +24,6 @@ IKImageItemPtr importItem(const QString &path) {
     item->fileName = QFileInfo(path).fileName();
     item->fileThumbPath = path;
     return item;
-}
-
-QJsonObject exiftoolJson(const QString &path) {
-    QProcess p;
-    p.start("exiftool", {"-j", "-G1", "-n", path});
-    p.waitForFinished(30000);
-    return QJsonDocument::fromJson(p.readAllStandardOutput()).array().at(0).toObject();
-}
-
-QVariantMap propsOf(const QString &path) {
-    return ImageSource::fromPath(path).properties(0);
 }
 
 void writeText(const QString &path, const QByteArray &bytes) {
@@ -87,14 +77,14 @@ TEST_F(PlistImport, ExifRoundTripGoesOnlyToPhotosOfTheSameName) {
     EXPECT_EQ(result.notInFile, QStringList{"other.jpg"});
     ASSERT_EQ(result.report.writtenCount(), 1)
         << result.report.notWritten().join(";").toStdString();
-    const QVariantMap exifA = propsOf(a).value("{Exif}").toMap();
-    const QVariantMap exifB = propsOf(storage + "/shot.jpg").value("{Exif}").toMap();
+    const QVariantMap exifA = propertiesOf(a).value("{Exif}").toMap();
+    const QVariantMap exifB = propertiesOf(storage + "/shot.jpg").value("{Exif}").toMap();
     EXPECT_EQ(exifB.value("DateTimeOriginal"), exifA.value("DateTimeOriginal"));
     EXPECT_EQ(exifB.value("ISOSpeedRatings").toList().value(0).toInt(), 200);
     // IMG_1994's F-number is not in the entry and does not survive.
     EXPECT_EQ(exifB.value("FNumber"), exifA.value("FNumber"));
     EXPECT_FALSE(QFile::exists(storage + "/other.jpg"));
-    const QJsonObject outside = exiftoolJson(storage + "/shot.jpg");
+    const QJsonObject outside = exiftoolNumbers(storage + "/shot.jpg");
     EXPECT_EQ(outside.value("ExifIFD:DateTimeOriginal").toString(), "2018:10:13 09:18:12");
     EXPECT_EQ(outside.value("IFD0:Model").toString(), "Canon PowerShot G10");
 }
@@ -103,8 +93,8 @@ TEST_F(PlistImport, TiffImportTakesTheEntryByNameOrTheFirst) {
     const QString a = photo("St James Park.jpg", "a", "park.jpg");
     const QString w = photo("wedding.jpg", "a", "wedding.jpg");
     // The wedding photo first in the file, whatever the sorting of names.
-    const QVariantMap park = propsOf(a).value("{TIFF}").toMap();
-    const QVariantMap wedding = propsOf(w).value("{TIFF}").toMap();
+    const QVariantMap park = propertiesOf(a).value("{TIFF}").toMap();
+    const QVariantMap wedding = propertiesOf(w).value("{TIFF}").toMap();
     const PropertyList::OrderedDictionary root{{"zz.jpg", wedding}, {"park.jpg", park}};
     const QString path = writePlist(work.filePath("tiff.plist"), QVariant::fromValue(root));
     const PerPhotoPlist file = loadPerPhotoPlist(path, PlistExportKind::Tiff);
@@ -120,11 +110,11 @@ TEST_F(PlistImport, TiffImportTakesTheEntryByNameOrTheFirst) {
         {importItem(b)}, storage, false, PlistExportKind::Tiff, file, "2020:05:06 07:08:09");
     ASSERT_EQ(result.report.writtenCount(), 1);
     const QString out = storage + "/IMG_9.JPG";
-    EXPECT_EQ(propsOf(out).value("{TIFF}").toMap().value("Model"), "NIKON D810");
+    EXPECT_EQ(propertiesOf(out).value("{TIFF}").toMap().value("Model"), "NIKON D810");
     // The edit sheet's camera date becomes the file dates.
     EXPECT_EQ(FileDates::modificationDate(out).toString("yyyy:MM:dd HH:mm:ss"),
               "2020:05:06 07:08:09");
-    EXPECT_EQ(propsOf(b).value("{TIFF}").toMap().value("Model"), "Canon PowerShot G10");
+    EXPECT_EQ(propertiesOf(b).value("{TIFF}").toMap().value("Model"), "Canon PowerShot G10");
 }
 
 TEST_F(PlistImport, ExifAndTiffEntryWithoutTiffKeepsThePhotosTiff) {
@@ -137,7 +127,7 @@ TEST_F(PlistImport, ExifAndTiffEntryWithoutTiffKeepsThePhotosTiff) {
     const PlistImportResult result = importPerPhotoPlist(
         {importItem(b)}, storage, false, PlistExportKind::ExifAndTiff, file, "not a date");
     ASSERT_EQ(result.report.writtenCount(), 1);
-    const QVariantMap props = propsOf(storage + "/IMG_1994.JPG");
+    const QVariantMap props = propertiesOf(storage + "/IMG_1994.JPG");
     EXPECT_EQ(props.value("{Exif}").toMap().value("DateTimeOriginal"), "2001:02:03 04:05:06");
     EXPECT_EQ(props.value("{TIFF}").toMap().value("Model"), "Canon PowerShot G10");
 }
@@ -155,7 +145,7 @@ TEST_F(PlistImport, ExifAndGpsRoundTripFromABinaryFile) {
     const PlistImportResult result = importPerPhotoPlist(
         {importItem(b)}, storage, false, PlistExportKind::ExifAndGps, file, QString());
     ASSERT_EQ(result.report.writtenCount(), 1);
-    const QJsonObject outside = exiftoolJson(storage + "/x.jpg");
+    const QJsonObject outside = exiftoolNumbers(storage + "/x.jpg");
     EXPECT_NEAR(outside.value("GPS:GPSLatitude").toDouble(), 51.503572, 1e-5);
     EXPECT_EQ(outside.value("GPS:GPSLatitudeRef").toString(), "N");
     EXPECT_NEAR(outside.value("GPS:GPSLongitude").toDouble(), 0.131806, 1e-5);
@@ -172,7 +162,7 @@ TEST_F(PlistImport, AllMetadataEntryBecomesThePhotosMetadata) {
         {importItem(b)}, storage, false, PlistExportKind::AllMetadata, file, QString());
     ASSERT_EQ(result.report.writtenCount(), 1)
         << result.report.notWritten().join(";").toStdString();
-    const QVariantMap props = propsOf(storage + "/f.jpeg");
+    const QVariantMap props = propertiesOf(storage + "/f.jpeg");
     EXPECT_EQ(props.value("{TIFF}").toMap().value("Model"), "iPhone 11 Pro");
     EXPECT_EQ(props.value("{IPTC}").toMap().value("ObjectName"), QStringLiteral("Frítest"));
     EXPECT_EQ(props.value("{Exif}").toMap().value("DateTimeOriginal"), "2021:09:05 19:41:12");
@@ -230,7 +220,7 @@ TEST_F(PlistImport, EmptyTemplateKeepsValuesAndWritesNoPosition) {
     const QString p = photo("IMG_1994.JPG", "a", "IMG_1994.JPG");
     const WriteRecipeReport report = importTemplatePlist({importItem(p)}, storage, false, tpl);
     ASSERT_EQ(report.writtenCount(), 1) << report.notWritten().join(";").toStdString();
-    const QVariantMap props = propsOf(storage + "/IMG_1994.JPG");
+    const QVariantMap props = propertiesOf(storage + "/IMG_1994.JPG");
     EXPECT_EQ(props.value("{TIFF}").toMap().value("Model"), "Canon PowerShot G10");
     EXPECT_EQ(props.value("{Exif}").toMap().value("DateTimeOriginal"), "2020:04:15 10:25:51");
     EXPECT_DOUBLE_EQ(props.value("{Exif}").toMap().value("FNumber").toDouble(), 4.0);
@@ -265,7 +255,7 @@ TEST_F(PlistImport, TemplateValuesReachTheirSections) {
 
     for (const QString &name : {QString("park.jpg"), QString("bare.jpg")}) {
         const QString out = storage + "/" + name;
-        const QVariantMap props = propsOf(out);
+        const QVariantMap props = propertiesOf(out);
         const QVariantMap exif = props.value("{Exif}").toMap();
         EXPECT_EQ(exif.value("DateTimeDigitized"), "2021:01:02 03:04:05") << name.toStdString();
         EXPECT_EQ(exif.value("LensModel"), "50mm");
@@ -280,15 +270,15 @@ TEST_F(PlistImport, TemplateValuesReachTheirSections) {
         EXPECT_EQ(gps.value("LatitudeRef"), "S");
         EXPECT_NEAR(gps.value("Longitude").toDouble(), 18.4, 1e-5);
         EXPECT_EQ(gps.value("LongitudeRef"), "E");
-        const QJsonObject outside = exiftoolJson(out);
+        const QJsonObject outside = exiftoolNumbers(out);
         EXPECT_EQ(outside.value("IFD0:Artist").toString(), "Ann Example");
         EXPECT_EQ(outside.value("GPS:GPSSpeedRef").toString(), "K");
         EXPECT_EQ(outside.value("GPS:GPSTrackRef").toString(), "T");
     }
     // Values the template did not fill stay as they were.
-    EXPECT_EQ(propsOf(storage + "/park.jpg").value("{TIFF}").toMap().value("Model"), "NIKON D7000");
+    EXPECT_EQ(propertiesOf(storage + "/park.jpg").value("{TIFF}").toMap().value("Model"), "NIKON D7000");
     // The original is untouched.
-    EXPECT_EQ(propsOf(park).value("{TIFF}").toMap().value("Artist"),
-              QVariant(propsOf(park).value("{TIFF}").toMap().value("Artist")));
-    EXPECT_NE(propsOf(park).value("{GPS}").toMap().value("LatitudeRef"), "S");
+    EXPECT_EQ(propertiesOf(park).value("{TIFF}").toMap().value("Artist"),
+              QVariant(propertiesOf(park).value("{TIFF}").toMap().value("Artist")));
+    EXPECT_NE(propertiesOf(park).value("{GPS}").toMap().value("LatitudeRef"), "S");
 }

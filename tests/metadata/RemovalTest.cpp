@@ -6,6 +6,7 @@
 #include "metadata/core/WriteRecipe.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
+#include "support/ImageTestHelpers.h"
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
@@ -25,33 +26,12 @@
 
 namespace {
 
-QJsonObject exiftool(const QString &path) {
-    QProcess p;
-    p.start("exiftool", {"-j", "-G", path});
-    p.waitForFinished(30000);
-    return QJsonDocument::fromJson(p.readAllStandardOutput()).array().at(0).toObject();
-}
-
 QStringList groupKeys(const QJsonObject &json, const QString &group) {
     QStringList out;
     for (auto it = json.begin(); it != json.end(); ++it)
         if (it.key().startsWith(group + ':'))
             out << it.key();
     return out;
-}
-
-QVariantMap propertiesOf(const QString &path) {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return ImageSource(f.readAll()).properties(0);
-}
-
-IKImageItemPtr itemFor(const QString &path) {
-    auto item = std::make_shared<IKImageItem>();
-    item->filePath = path;
-    item->fileName = QFileInfo(path).fileName();
-    item->fileThumbPath = path;
-    return item;
 }
 
 class Removal : public ::testing::Test {

@@ -9,6 +9,7 @@
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
 #include "support/MakeDng.h"
+#include "support/ImageTestHelpers.h"
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
@@ -32,29 +33,8 @@
 
 namespace {
 
-QJsonObject exiftool(const QString &path) {
-    QProcess p;
-    p.start("exiftool", {"-j", "-G", path});
-    p.waitForFinished(30000);
-    return QJsonDocument::fromJson(p.readAllStandardOutput()).array().at(0).toObject();
-}
-
-QByteArray bytesOf(const QString &path) {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
 QVariantMap iptcOf(const QString &path) {
-    return ImageSource(bytesOf(path)).properties(0).value("{IPTC}").toMap();
-}
-
-IKImageItemPtr itemFor(const QString &path) {
-    auto item = std::make_shared<IKImageItem>();
-    item->filePath = path;
-    item->fileName = QFileInfo(path).fileName();
-    item->fileThumbPath = path;
-    return item;
+    return ImageSource(readAll(path)).properties(0).value("{IPTC}").toMap();
 }
 
 class TagCopy : public ::testing::Test {
@@ -232,9 +212,9 @@ TEST_F(TagCopy, TitleRenameMakesClashingAndUnsafeTitlesSafe) {
     const QString c = dir.filePath("titled/wedding.jpg");
     show({a, b, c});
     d->ClickCopyPhotoTitleToFilenameAction();
-    EXPECT_EQ(bytesOf(out("St. James's Park.jpg")), bytesOf(a));
-    EXPECT_EQ(bytesOf(out("St. James's Park 2.jpg")), bytesOf(b));
-    EXPECT_EQ(bytesOf(out("-..-evil-...jpg")), bytesOf(c));
+    EXPECT_EQ(readAll(out("St. James's Park.jpg")), readAll(a));
+    EXPECT_EQ(readAll(out("St. James's Park 2.jpg")), readAll(b));
+    EXPECT_EQ(readAll(out("-..-evil-...jpg")), readAll(c));
     EXPECT_EQ(revealed.value(0), out("St. James's Park.jpg"));
     EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files).size(), 3);
     EXPECT_FALSE(QFile::exists(dir.filePath("evil")));
@@ -274,7 +254,7 @@ TEST_F(TagCopy, PlaceRenameKeepsTheImportedFolderLayoutForPhotosWithoutAPlace) {
     show({park, other});
     d->localPhotoItemArray[1]->GPSLocationfileName = "Westminster";
     d->ClickCopyPhotoGPSNameToFilenameAction();
-    EXPECT_EQ(bytesOf(out("import/sub/St James Park.jpg")), bytesOf(park));
+    EXPECT_EQ(readAll(out("import/sub/St James Park.jpg")), readAll(park));
     EXPECT_TRUE(QFile::exists(out("Westminster.jpg")));
     EXPECT_FALSE(QFile::exists(out("import/St James Park.jpg")));
     EXPECT_EQ(revealed.value(0), out("import/sub/St James Park.jpg"));
@@ -292,7 +272,7 @@ TEST_F(TagCopy, ARawOriginalIsNeverReplacedEvenWhenOverwriting) {
     d->overwritePhotoBtn->setChecked(true);
     show({raw});
     d->ClickCopyFileNameToCommentsAction();
-    EXPECT_EQ(bytesOf(raw), dng);
+    EXPECT_EQ(readAll(raw), dng);
     EXPECT_FALSE(QFile::exists(out("scene.dng")));
     ASSERT_TRUE(QFile::exists(out("scene.tiff")));
     EXPECT_EQ(exiftool(out("scene.tiff")).value("EXIF:UserComment").toString(), "scene");

@@ -1,6 +1,7 @@
 #include "metadata/core/TiffFallback.h"
 #include "platform/core/ImageSource.h"
 #include "support/MakeDng.h"
+#include "support/ImageTestHelpers.h"
 #include "support/TestSupport.h"
 
 #include <QBuffer>
@@ -107,13 +108,6 @@ void expectSamePixels(const QImage &expected, const QImage &actual, int page) {
                               << actual.format();
                 return;
             }
-}
-
-QJsonObject exiftool(const QString &path) {
-    QProcess p;
-    p.start("exiftool", {"-j", "-G", path});
-    p.waitForFinished(30000);
-    return QJsonDocument::fromJson(p.readAllStandardOutput()).array().at(0).toObject();
 }
 
 QString saved(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes) {

@@ -5,6 +5,7 @@
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
+#include "support/ImageTestHelpers.h"
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
@@ -28,21 +29,6 @@ QByteArray digest(const QString &path) {
     QFile f(path);
     f.open(QIODevice::ReadOnly);
     return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
-}
-
-QJsonObject exiftool(const QString &path) {
-    QProcess p;
-    p.start("exiftool", {"-j", "-G", path});
-    p.waitForFinished(30000);
-    return QJsonDocument::fromJson(p.readAllStandardOutput()).array().at(0).toObject();
-}
-
-IKImageItemPtr itemFor(const QString &path) {
-    auto item = std::make_shared<IKImageItem>();
-    item->filePath = path;
-    item->fileName = QFileInfo(path).fileName();
-    item->fileThumbPath = path;
-    return item;
 }
 
 WriteRecipeOptions lensOptions(const QString &make, const QString &model) {

@@ -3,7 +3,7 @@
 #include "platform/core/ImagePropertyTables.h"
 #include "platform/core/ImageSource.h"
 
-#include "ImageTestHelpers.h"
+#include "support/ImageTestHelpers.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "platform/core/ImageDestination.h"
 #include "platform/core/ImageSource.h"
 
-#include "ImageTestHelpers.h"
+#include "support/ImageTestHelpers.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "model/IKImageItem.h"
+#include "platform/core/ImageSource.h"
+
 #include <QByteArray>
+#include <QFileInfo>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -18,6 +22,30 @@ inline QJsonObject exiftoolJson(const QString &path, const QStringList &extra = 
         return {};
     const QJsonArray all = QJsonDocument::fromJson(p.readAllStandardOutput()).array();
     return all.isEmpty() ? QJsonObject() : all.first().toObject();
+}
+
+// With group names ("EXIF:Make").
+inline QJsonObject exiftool(const QString &path) {
+    return exiftoolJson(path, {QStringLiteral("-G")});
+}
+
+// Numbers as numbers, with the family-1 groups ("IFD0:Make", "GPS:GPSLatitude").
+inline QJsonObject exiftoolNumbers(const QString &path) {
+    return exiftoolJson(path, {QStringLiteral("-n"), QStringLiteral("-G1")});
+}
+
+// Our own reader's view: the properties of the first image.
+inline QVariantMap propertiesOf(const QString &path) {
+    return ImageSource::fromPath(path).properties(0);
+}
+
+// A browser item for a file, as an import makes it.
+inline IKImageItemPtr itemFor(const QString &path) {
+    auto item = std::make_shared<IKImageItem>();
+    item->filePath = path;
+    item->fileName = QFileInfo(path).fileName();
+    item->fileThumbPath = path;
+    return item;
 }
 
 inline QByteArray readAll(const QString &path) {
