@@ -6,6 +6,7 @@
 #include "platform/ImageView.h"
 
 #include <QAction>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
@@ -51,6 +52,18 @@ void buildCameraWindow(AppDelegate &d) {
     };
     for (const auto &[button, action] : actions)
         QObject::connect(button, &QPushButton::clicked, &d, action);
+    // The buttons act on the selected photos, so they are on while there are some.
+    auto updateButtons = [&d] {
+        const bool any = d.imageBrowserView->selectionModel() &&
+                         d.imageBrowserView->selectionModel()->hasSelection();
+        for (QPushButton *b : {d.deletePhotoBtn, d.downloadPhotoBtn, d.importEditPhotoBtn,
+                               d.viewExifBtn, d.removeExifBtn})
+            b->setEnabled(any);
+    };
+    QObject::connect(d.imageBrowserView->selectionModel(), &QItemSelectionModel::selectionChanged,
+                     &d, updateButtons);
+    QObject::connect(d.cameraPhotoModel, &QAbstractItemModel::modelReset, &d, updateButtons);
+    QObject::connect(d.cameraPhotoModel, &QAbstractItemModel::rowsRemoved, &d, updateButtons);
     // The removal menu from here works on the camera's photos, until it closes.
     QObject::connect(d.removeExifBtn, &QPushButton::clicked, &d, [&d] {
         if (!d.removeExifMenu)
