@@ -137,6 +137,39 @@ void AppDelegate::StartEditViewAction() {
     basicInfoChange = false;
     cameraInfoChange = false;
     gpsInfoChange = false;
+    if (cameraIsSource()) {
+        // Camera photos have no values shown here: the sheet opens empty, and only what
+        // the user types is written to them.
+        for (QLineEdit *field : {titlelab,
+                                 artistlab,
+                                 imageDescrilab,
+                                 copyrightlab,
+                                 commentslab,
+                                 keywordslab,
+                                 cameraMakelab,
+                                 cameraModelab,
+                                 cameraDatelab,
+                                 sheetLensMakelab,
+                                 sheetLensModellab,
+                                 lensSerialNumlab,
+                                 imageOrientationlab,
+                                 imageISOSpeedlab,
+                                 imageFNumberlab,
+                                 imageFlen35mmlab,
+                                 imageBrightlab,
+                                 imageAperturelab,
+                                 imageWhiteBalancelab,
+                                 imageExpotimelab,
+                                 gpsAitlab,
+                                 gpsLatilab,
+                                 gpsLongtlab})
+            field->clear();
+        sheetLocationCitylab->setText(QString());
+        editMetaMapView->hide();
+        sheet->open();
+        titlelab->setFocus();
+        return;
+    }
     // Texts typed before a Cancel are not kept: the sheet always opens on the photo's values.
     fillEditFieldsFromRememberedValues();
     sheetLocationCitylab->setText(currentLocationStr.isEmpty() ? QStringLiteral("")

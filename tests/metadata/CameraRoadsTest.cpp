@@ -294,6 +294,12 @@ TEST_F(CameraRoads, GpsWindowOpensOnTheCopyAndSavesIntoIt) {
 
 TEST_F(CameraRoads, EditSheetChecksWhatItWritesThenEditsTheCopies) {
     select({"wedding.jpg", "IMG_1994.JPG"});
+    // The sheet opens empty for camera photos, whatever a local photo showed before.
+    d->oldTitleStr = "A local photo's title";
+    d->oldArtistStr = "A local artist";
+    d->StartEditViewAction();
+    EXPECT_TRUE(d->titlelab->text().isEmpty());
+    EXPECT_TRUE(d->artistlab->text().isEmpty());
     d->titlelab->setText("From the camera");
     d->imageFNumberlab->setText("two point eight");
     d->ClickApplyChangeAction();
@@ -314,6 +320,21 @@ TEST_F(CameraRoads, EditSheetChecksWhatItWritesThenEditsTheCopies) {
         EXPECT_EQ(bytesOf(onCard(name)), bytesOf(fixturePath(name)));
     }
     // Fields left empty keep the photo's own tags.
-    EXPECT_EQ(exiftool(storage.filePath("wedding.jpg")).value("IPTC:Keywords").toString(),
-              "wedding");
+    const QJsonObject wedding = exiftool(storage.filePath("wedding.jpg"));
+    EXPECT_EQ(wedding.value("IPTC:Keywords").toString(), "wedding");
+    EXPECT_FALSE(wedding.contains("IFD0:Artist"));
+}
+
+TEST_F(CameraRoads, APhotoThatDoesNotArriveIsReportedAndTheOthersAreDone) {
+    ASSERT_TRUE(QFile::remove(onCard("wedding.jpg")));
+    select({"wedding.jpg", "IMG_1994.JPG"});
+    d->RemoveExifDataFromPhoto();
+    ASSERT_TRUE(waitFor([&] { return settled() && openSheet(); }));
+    const QString details = openSheet()->informativeText();
+    EXPECT_EQ(answerSheet(), "Some photos could not be changed.");
+    EXPECT_TRUE(details.contains("wedding.jpg"));
+    EXPECT_FALSE(details.contains("IMG_1994"));
+    EXPECT_EQ(storageFiles(), (QStringList{"IMG_1994.JPG", "NoExif_IMG_1994.JPG"}));
+    EXPECT_FALSE(
+        exiftool(storage.filePath("NoExif_IMG_1994.JPG")).contains("ExifIFD:DateTimeOriginal"));
 }
