@@ -338,3 +338,18 @@ TEST_F(CameraRoads, APhotoThatDoesNotArriveIsReportedAndTheOthersAreDone) {
     EXPECT_FALSE(
         exiftool(storage.filePath("NoExif_IMG_1994.JPG")).contains("ExifIFD:DateTimeOriginal"));
 }
+
+TEST_F(CameraRoads, LensWindowRewritesTheCopyQuietly) {
+    select({"IMG_1994.JPG"});
+    d->lensMakelab->setText("Kestry Optics");
+    d->lensModellab->setText("KO 35mm F2");
+    d->ChangeCameLensModel();
+    const QString copy = storage.filePath("IMG_1994.JPG");
+    ASSERT_TRUE(waitFor([&] {
+        return settled() && exiftool(copy).value("ExifIFD:LensModel").toString() == "KO 35mm F2";
+    }));
+    EXPECT_EQ(exiftool(copy).value("ExifIFD:LensMake").toString(), "Kestry Optics");
+    EXPECT_EQ(openSheet(), nullptr);
+    EXPECT_FALSE(revealed.contains(copy));
+    EXPECT_EQ(bytesOf(onCard("IMG_1994.JPG")), bytesOf(fixturePath("IMG_1994.JPG")));
+}
