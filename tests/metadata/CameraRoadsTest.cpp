@@ -4,6 +4,7 @@
 #include "app/core/Settings.h"
 #include "browser/LocalPhotoModel.h"
 #include "platform/core/CameraDevice.h"
+#include "platform/core/FileDates.h"
 #include "platform/core/FreeFileName.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -352,4 +354,19 @@ TEST_F(CameraRoads, LensWindowRewritesTheCopyQuietly) {
     EXPECT_EQ(openSheet(), nullptr);
     EXPECT_FALSE(revealed.contains(copy));
     EXPECT_EQ(bytesOf(onCard("IMG_1994.JPG")), bytesOf(fixturePath("IMG_1994.JPG")));
+}
+
+TEST_F(CameraRoads, CameraDateBecomesTheFileDatesOfEachCopy) {
+    select({"wedding.jpg", "IMG_1994.JPG"});
+    d->ClickCopyExifDateToCreateDateAction();
+    ASSERT_TRUE(waitFor([&] { return settled() && openSheet(); }));
+    EXPECT_EQ(answerSheet(), "Photo metadata updated successfully.");
+    const QDateTime wedding(QDate(2019, 4, 15), QTime(14, 40, 24));
+    const QDateTime ip(QDate(2020, 4, 15), QTime(10, 25, 51));
+    EXPECT_EQ(QFileInfo(storage.filePath("wedding.jpg")).lastModified(), wedding);
+    EXPECT_EQ(FileDates::creationDate(storage.filePath("wedding.jpg")), wedding);
+    EXPECT_EQ(QFileInfo(storage.filePath("IMG_1994.JPG")).lastModified(), ip);
+    EXPECT_TRUE(revealed.contains(storage.filePath("wedding.jpg")));
+    EXPECT_TRUE(revealed.contains(storage.filePath("IMG_1994.JPG")));
+    EXPECT_EQ(bytesOf(storage.filePath("wedding.jpg")), bytesOf(fixturePath("wedding.jpg")));
 }
