@@ -546,6 +546,24 @@ class AppDelegate : public QObject {
     QLineEdit *AddDateNumlab = nullptr;
     // End of date features.
 
+    // Camera roads of the editing features.
+    // Whether the editing features work on the camera browser's selection: outside local
+    // mode, or while the removal menu was opened from the camera window.
+    bool cameraIsSource() const;
+    // Copies the selected camera photos into the storage folder (a copy this session
+    // already made and which is still there is used again), then calls `then` on the main
+    // thread with one local item per copy, in list order, and "name: reason" for each
+    // photo that did not arrive. False, with the no-selection sheet shown, when nothing
+    // is selected.
+    bool withCameraCopies(
+        std::function<void(const QList<IKImageItemPtr> &copies, const QStringList &failures)>
+            then);
+    // The camera file of each copy made, and where it lies.
+    QList<std::pair<std::weak_ptr<PKCameraFile>, QString>> cameraCopies;
+    // Set while the removal menu popped from the camera window's button is open.
+    bool removalMenuFromCamera = false;
+    // End of camera roads.
+
   private:
     void loadWindowDescription();
     void restoreSettings();

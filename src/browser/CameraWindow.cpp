@@ -6,10 +6,13 @@
 #include "platform/ImageView.h"
 
 #include <QAction>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QListView>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 
 void buildCameraWindow(AppDelegate &d) {
     QVBoxLayout *column = newColumnWindow(d, d.deviceWindow, "deviceWindow",
@@ -49,6 +52,32 @@ void buildCameraWindow(AppDelegate &d) {
     };
     for (const auto &[button, action] : actions)
         QObject::connect(button, &QPushButton::clicked, &d, action);
+    // The buttons act on the selected photos, so they are on while there are some.
+    auto updateButtons = [&d] {
+        const bool any = d.imageBrowserView->selectionModel() &&
+                         d.imageBrowserView->selectionModel()->hasSelection();
+        for (QPushButton *b : {d.deletePhotoBtn, d.downloadPhotoBtn, d.importEditPhotoBtn,
+                               d.viewExifBtn, d.removeExifBtn})
+            b->setEnabled(any);
+    };
+    QObject::connect(d.imageBrowserView->selectionModel(), &QItemSelectionModel::selectionChanged,
+                     &d, updateButtons);
+    QObject::connect(d.cameraPhotoModel, &QAbstractItemModel::modelReset, &d, updateButtons);
+    QObject::connect(d.cameraPhotoModel, &QAbstractItemModel::rowsRemoved, &d, updateButtons);
+    // The removal menu from here works on the camera's photos, until it closes.
+    QObject::connect(d.removeExifBtn, &QPushButton::clicked, &d, [&d] {
+        if (!d.removeExifMenu)
+            return;
+        if (!d.removeExifMenu->property("pkCameraHook").toBool()) {
+            d.removeExifMenu->setProperty("pkCameraHook", true);
+            // The chosen action runs after the menu hides, so the flag goes after it.
+            QObject::connect(d.removeExifMenu, &QMenu::aboutToHide, &d, [&d] {
+                QTimer::singleShot(0, &d, [&d] { d.removalMenuFromCamera = false; });
+            });
+        }
+        d.removalMenuFromCamera = true;
+        d.popUpButtonMenu(d.removeExifMenu, d.removeExifBtn, d.removeExifBtn->height() / 4.0);
+    });
     if (d.changtoiOSmodemenu)
         QObject::connect(d.changtoiOSmodemenu, &QAction::triggered, &d,
                          &AppDelegate::ChangeToImportiOSDevicePhoto);

@@ -18,6 +18,7 @@
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <memory>
 
 using namespace datefeature;
@@ -87,12 +88,45 @@ void AppDelegate::ClickSetCameraDateFromFileNameAction() {
 }
 
 void AppDelegate::ClickCopyExifDateToCreateDateAction() {
-    if (!blocalMode) {
-        qInfo() << "ClickCopyExifDateToCreateDateAction: camera mode is handled by the camera "
-                   "feature";
+    ensureExiv2Initialised();
+    if (cameraIsSource()) {
+        // Camera photos: the downloaded copies take their camera dates as file dates. A
+        // copy's own creation date is only the time of its download, so it is no fallback.
+        QPointer<AppDelegate> self(this);
+        withCameraCopies([self](const QList<IKImageItemPtr> &copies,
+                                const QStringList &downloadFailures) {
+            if (!self)
+                return;
+            QStringList failures = downloadFailures;
+            int written = 0;
+            for (const IKImageItemPtr &copy : copies) {
+                if (GetViedoType(copy->filePath) >= 0) {
+                    failures << QStringLiteral("%1: %2").arg(nameOf(copy),
+                                                             tr("videos are not handled here"));
+                    continue;
+                }
+                const ImageSource source = ImageSource::fromPath(copy->filePath);
+                const QDateTime date =
+                    source.isValid() ? cameraDateOf(source.properties(0), QString()) : QDateTime();
+                if (!date.isValid()) {
+                    failures << QStringLiteral("%1: %2").arg(
+                        nameOf(copy), source.isValid() ? tr("has no camera date")
+                                                       : tr("not an image we can read"));
+                    continue;
+                }
+                if (!FileDates::setCreationDate(copy->filePath, date) ||
+                    !FileDates::setModificationDate(copy->filePath, date)) {
+                    failures << QStringLiteral("%1: %2").arg(nameOf(copy),
+                                                             tr("its dates cannot be set"));
+                    continue;
+                }
+                ++written;
+                Workspace::selectFile(copy->filePath, self->storagelocation);
+            }
+            finishJob(*self, QString(), QString(), written, failures);
+        });
         return;
     }
-    ensureExiv2Initialised();
     const QList<IKImageItemPtr> items = selectedLocalItems();
     const bool overwrite = overwriteOn(*this);
     const QStringList outputs = dateCopyOutputPaths(items, storagelocation);

@@ -7,6 +7,7 @@
 #include "metadata/core/DateArithmetic.h"
 #include "metadata/core/DateCopies.h"
 #include "metadata/core/FileDateRules.h"
+#include "platform/AlertSheet.h"
 #include "platform/ImageView.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
@@ -23,6 +24,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMainWindow>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 
@@ -66,8 +68,27 @@ void AppDelegate::resetMutiDateWindowTexts() {
 }
 
 void AppDelegate::ShowChangeDateWindow() {
+    if (cameraIsSource()) {
+        // The window shows the dates of the first copy once the copies are here.
+        QPointer<AppDelegate> self(this);
+        withCameraCopies([self](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
+            if (!self)
+                return;
+            if (copies.isEmpty()) {
+                beginAlertSheet(self->window, tr("The photo could not be downloaded."),
+                                failures.join(QLatin1Char('\n')), {tr(" Ok ")},
+                                [self](QMessageBox *a, int c) { self->savePanelDidEnd3(a, c); });
+                return;
+            }
+            const auto [original, digitized] = readTwoDatesOfFile(copies.first()->filePath);
+            self->orignalDatelab->setText(cutZonePart(original));
+            self->diginalDatelab->setText(cutZonePart(digitized));
+            showCentred(self->changeDateWindow);
+        });
+        return;
+    }
     const QList<IKImageItemPtr> selected = selectedLocalItems();
-    if (!blocalMode || selected.isEmpty()) {
+    if (selected.isEmpty()) {
         showNoSelectionSheet(*this);
         return;
     }
@@ -107,10 +128,6 @@ void AppDelegate::ChangeDateExifFromPhoto() {
 }
 
 void AppDelegate::ClickDateChangedSaveAction() {
-    if (!blocalMode) {
-        qInfo() << "ClickDateChangedSaveAction: camera mode is handled by the camera feature";
-        return;
-    }
     // Both texts go into date tags, so both must be dates.
     const QDateTime original = parseMetadataDate(orignalDatelab->text().trimmed());
     const QDateTime digitized = parseMetadataDate(diginalDatelab->text().trimmed());
@@ -128,6 +145,21 @@ void AppDelegate::ClickDateChangedSaveAction() {
     options.dates = WriteRecipeOptions::Dates::FromDateText;
     options.dateText = o;
     options.skippedCountsAsHandled = true;
+    // Camera photos: their downloaded copies are rewritten in place.
+    if (cameraIsSource()) {
+        changeDateWindow->hide();
+        QPointer<AppDelegate> self(this);
+        withCameraCopies(
+            [self, options](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
+                if (!self)
+                    return;
+                const WriteRecipeReport report =
+                    runWriteRecipe(copies, self->storagelocation, false, options);
+                finishJob(*self, report.revealPath, report.revealRoot, report.writtenCount(),
+                          failures + report.notWritten());
+            });
+        return;
+    }
     const QList<IKImageItemPtr> items = selectedLocalItems();
     const WriteRecipeReport report =
         runWriteRecipe(items, storagelocation, overwriteOn(*this), options);
@@ -137,14 +169,33 @@ void AppDelegate::ClickDateChangedSaveAction() {
 }
 
 void AppDelegate::ClickCreatedDateChangedSaveAction() {
-    if (!blocalMode) {
-        qInfo() << "ClickCreatedDateChangedSaveAction: camera mode is handled by the camera "
-                   "feature";
-        return;
-    }
     const QDateTime original = parseMetadataDate(orignalDatelab->text().trimmed());
     if (!original.isValid() || !CheckDateFormatWithDateString(diginalDatelab->text().trimmed())) {
         showInvalidDateAlert(*this, changeDateWindow);
+        return;
+    }
+    // Camera photos: the downloaded copies are the copies, so only their dates change.
+    if (cameraIsSource()) {
+        changeDateWindow->hide();
+        QPointer<AppDelegate> self(this);
+        withCameraCopies([self, original](const QList<IKImageItemPtr> &copies,
+                                          const QStringList &downloadFailures) {
+            if (!self)
+                return;
+            QStringList failures = downloadFailures;
+            QString revealPath;
+            int written = 0;
+            for (const IKImageItemPtr &copy : copies) {
+                if (!FileDates::setCreationDate(copy->filePath, original) ||
+                    !FileDates::setModificationDate(copy->filePath, original)) {
+                    failures << tr("%1: its dates cannot be set").arg(copy->fileName);
+                    continue;
+                }
+                if (++written == 1)
+                    revealPath = copy->filePath;
+            }
+            finishJob(*self, revealPath, self->storagelocation, written, failures, false);
+        });
         return;
     }
     const bool overwrite = overwriteOn(*this);
@@ -171,6 +222,11 @@ void AppDelegate::ClickCreatedDateChangedSaveAction() {
 }
 
 void AppDelegate::ClickDateChangedCancelAction() {
+    // Camera photos only ever open the single date window.
+    if (cameraIsSource()) {
+        changeDateWindow->hide();
+        return;
+    }
     const qsizetype count = selectedLocalItems().size();
     if (count == 1)
         changeDateWindow->hide();

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QPointer>
 
 namespace {
 
@@ -136,6 +137,39 @@ void AppDelegate::StartEditViewAction() {
     basicInfoChange = false;
     cameraInfoChange = false;
     gpsInfoChange = false;
+    if (cameraIsSource()) {
+        // Camera photos have no values shown here: the sheet opens empty, and only what
+        // the user types is written to them.
+        for (QLineEdit *field : {titlelab,
+                                 artistlab,
+                                 imageDescrilab,
+                                 copyrightlab,
+                                 commentslab,
+                                 keywordslab,
+                                 cameraMakelab,
+                                 cameraModelab,
+                                 cameraDatelab,
+                                 sheetLensMakelab,
+                                 sheetLensModellab,
+                                 lensSerialNumlab,
+                                 imageOrientationlab,
+                                 imageISOSpeedlab,
+                                 imageFNumberlab,
+                                 imageFlen35mmlab,
+                                 imageBrightlab,
+                                 imageAperturelab,
+                                 imageWhiteBalancelab,
+                                 imageExpotimelab,
+                                 gpsAitlab,
+                                 gpsLatilab,
+                                 gpsLongtlab})
+            field->clear();
+        sheetLocationCitylab->setText(QString());
+        editMetaMapView->hide();
+        sheet->open();
+        titlelab->setFocus();
+        return;
+    }
     // Texts typed before a Cancel are not kept: the sheet always opens on the photo's values.
     fillEditFieldsFromRememberedValues();
     sheetLocationCitylab->setText(currentLocationStr.isEmpty() ? QStringLiteral("")
@@ -195,13 +229,14 @@ void AppDelegate::ClickApplyChangeAction() {
     auto *sheet = qobject_cast<QDialog *>(eidtMetaWindow);
     if (!sheet)
         return;
-    if (!blocalMode) {
-        sheet->hide();
-        return;
-    }
+    const bool camera = cameraIsSource();
     const EditSheetTexts fields = fieldTexts(*this);
-    const EditSheetTexts remembered = rememberedTexts(*this);
-    const EditSheetGroups groups{basicInfoChange, cameraInfoChange, gpsInfoChange};
+    // A camera photo has no remembered values: every field with a text is written to it,
+    // and an empty field leaves its tag as the photo has it.
+    const EditSheetTexts remembered = camera ? EditSheetTexts{} : rememberedTexts(*this);
+    const EditSheetGroups groups =
+        camera ? EditSheetGroups{true, true, true}
+               : EditSheetGroups{basicInfoChange, cameraInfoChange, gpsInfoChange};
     const QStringList problems = editSheetProblems(fields, remembered, groups);
     if (!problems.isEmpty()) {
         // Nothing is written; the sheet stays open so the value can be corrected.
@@ -211,8 +246,6 @@ void AppDelegate::ClickApplyChangeAction() {
     }
     sheet->hide();
 
-    const QList<IKImageItemPtr> items = selectedLocalItems();
-    const bool overwrite = overwritePhotoBtn && overwritePhotoBtn->isChecked();
     WriteRecipeOptions options;
     options.change = [fields, remembered, groups](QVariantMap &working, const IKImageItem &) {
         applyEditSheetChanges(working, fields, remembered, groups);
@@ -226,6 +259,24 @@ void AppDelegate::ClickApplyChangeAction() {
     } else {
         options.dates = WriteRecipeOptions::Dates::CopyFromSource;
     }
+    if (camera) {
+        // Camera photos: their downloaded copies are rewritten in place, and each is shown.
+        QPointer<AppDelegate> self(this);
+        withCameraCopies(
+            [self, options](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
+                if (!self)
+                    return;
+                const WriteRecipeReport report =
+                    runWriteRecipe(copies, self->storagelocation, false, options);
+                for (const WriteRecipeResult &photo : report.photos)
+                    if (photo.written)
+                        Workspace::selectFile(photo.outputPath, self->storagelocation);
+                self->LocalPhotoMetadataChangedCompletedAlert(failures + report.notWritten());
+            });
+        return;
+    }
+    const QList<IKImageItemPtr> items = selectedLocalItems();
+    const bool overwrite = overwritePhotoBtn && overwritePhotoBtn->isChecked();
     const WriteRecipeReport report = runWriteRecipe(items, storagelocation, overwrite, options);
     if (!overwrite) {
         if (!report.revealPath.isEmpty())

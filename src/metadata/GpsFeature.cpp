@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QPointer>
 
 namespace {
 
@@ -51,75 +52,113 @@ void showGpsWindow(AppDelegate &d) {
     d.latitudelab->setFocus();
 }
 
+// Photos on a camera open the window once their copies are here, showing the first copy.
+void openWithCameraCopies(AppDelegate &d, void (*open)(AppDelegate &, const QString &)) {
+    QPointer<AppDelegate> self(&d);
+    d.withCameraCopies(
+        [self, open](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
+            if (!self)
+                return;
+            if (copies.isEmpty()) {
+                beginAlertSheet(self->window, AppDelegate::tr("The photo could not be downloaded."),
+                                failures.join(QLatin1Char('\n')), {AppDelegate::tr(" Ok ")},
+                                [self](QMessageBox *a, int c) { self->savePanelDidEnd3(a, c); });
+                return;
+            }
+            open(*self, copies.first()->filePath);
+        });
+}
+
+void openGpsForEditing(AppDelegate &d, const QString &path);
+void openGpsForAdding(AppDelegate &d, const QString &path);
+
 } // namespace
 
 void AppDelegate::EditeGPSExifDataPhoto() {
-    if (!blocalMode || !changeGPSWindow)
+    if (!changeGPSWindow)
         return;
+    if (cameraIsSource())
+        return openWithCameraCopies(*this, openGpsForEditing);
     if (selectedLocalItems().isEmpty()) {
         beginAlertSheet(window, tr("No Item has been selected"),
                         tr("Please select at least one item to process."), {tr(" Ok ")},
                         [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
         return;
     }
-    const std::optional<QVariantMap> properties = readProperties(currentChooseFilePath);
+    openGpsForEditing(*this, currentChooseFilePath);
+}
+
+void AppDelegate::AddGPSExifDataPhoto() {
+    if (!changeGPSWindow)
+        return;
+    if (cameraIsSource())
+        return openWithCameraCopies(*this, openGpsForAdding);
+    if (selectedLocalItems().isEmpty()) {
+        beginAlertSheet(window, tr("No Item has been selected"),
+                        tr("Please select at least one item to process."), {tr(" Ok ")},
+                        [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+        return;
+    }
+    openGpsForAdding(*this, currentChooseFilePath);
+}
+
+namespace {
+
+void openGpsForEditing(AppDelegate &d, const QString &path) {
+    auto tr = [](const char *text) { return AppDelegate::tr(text); };
+    const std::optional<QVariantMap> properties = readProperties(path);
     if (properties) {
         if (!properties->contains(QStringLiteral("{GPS}"))) {
             beginAlertSheet(
-                window, tr("No GPS Data"),
+                d.window, tr("No GPS Data"),
                 tr("The selected photo does not contain GPS information."), {tr(" Ok ")},
-                [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+                [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
             return;
         }
         const QVariantMap gps = subDictionary(*properties, QStringLiteral("{GPS}"));
         // Stamps the photo lacks show as placeholders, never as another photo's stamps.
-        dateStamplab->setText(gps.contains(QStringLiteral("DateStamp"))
-                                  ? propertyValueText(gps.value(QStringLiteral("DateStamp")))
-                                  : QString::fromLatin1(kGpsDatePlaceholder));
-        timeStamplab->setText(gps.contains(QStringLiteral("TimeStamp"))
-                                  ? propertyValueText(gps.value(QStringLiteral("TimeStamp")))
-                                  : QString::fromLatin1(kGpsTimePlaceholder));
+        d.dateStamplab->setText(gps.contains(QStringLiteral("DateStamp"))
+                                    ? propertyValueText(gps.value(QStringLiteral("DateStamp")))
+                                    : QString::fromLatin1(kGpsDatePlaceholder));
+        d.timeStamplab->setText(gps.contains(QStringLiteral("TimeStamp"))
+                                    ? propertyValueText(gps.value(QStringLiteral("TimeStamp")))
+                                    : QString::fromLatin1(kGpsTimePlaceholder));
         const SignedGpsCoordinates coords = signedCoordinates(gps);
-        latitudelab->setText(coords.latitude ? degreesText(*coords.latitude) : QString());
-        longtitudelab->setText(coords.longitude ? degreesText(*coords.longitude) : QString());
+        d.latitudelab->setText(coords.latitude ? degreesText(*coords.latitude) : QString());
+        d.longtitudelab->setText(coords.longitude ? degreesText(*coords.longitude) : QString());
         if (gps.contains(QStringLiteral("Altitude"))) {
             const double altitude = gps.value(QStringLiteral("Altitude")).toDouble();
             const bool below = gps.value(QStringLiteral("AltitudeRef")).toInt() == 1;
-            altitudelab->setText(degreesText(below ? -altitude : altitude));
+            d.altitudelab->setText(degreesText(below ? -altitude : altitude));
         } else {
-            altitudelab->clear();
+            d.altitudelab->clear();
         }
     }
-    gpsLocationCitylab->setText(currentLocationStr.isEmpty() ? QStringLiteral("")
-                                                             : currentLocationStr);
+    // The place name found for the shown photo belongs to that photo alone.
+    d.gpsLocationCitylab->setText(path == d.currentChooseFilePath ? d.currentLocationStr
+                                                                  : QStringLiteral(""));
     // The map follows the fields, also when the photo could not be read.
     QString problem;
     if (const auto position =
-            parseGpsPosition(latitudelab->text(), longtitudelab->text(), &problem))
-        pinOnMap(previewMapView, position->latitude, position->longitude);
-    showGpsWindow(*this);
+            parseGpsPosition(d.latitudelab->text(), d.longtitudelab->text(), &problem))
+        pinOnMap(d.previewMapView, position->latitude, position->longitude);
+    showGpsWindow(d);
 }
 
-void AppDelegate::AddGPSExifDataPhoto() {
-    if (!blocalMode || !changeGPSWindow)
-        return;
-    if (selectedLocalItems().isEmpty()) {
-        beginAlertSheet(window, tr("No Item has been selected"),
-                        tr("Please select at least one item to process."), {tr(" Ok ")},
-                        [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
-        return;
-    }
-    if (const std::optional<QVariantMap> properties = readProperties(currentChooseFilePath)) {
+void openGpsForAdding(AppDelegate &d, const QString &path) {
+    if (const std::optional<QVariantMap> properties = readProperties(path)) {
         const QVariantMap gps = subDictionary(*properties, QStringLiteral("{GPS}"));
-        dateStamplab->setText(gps.contains(QStringLiteral("DateStamp"))
-                                  ? propertyValueText(gps.value(QStringLiteral("DateStamp")))
-                                  : QString::fromLatin1(kGpsDatePlaceholder));
-        timeStamplab->setText(gps.contains(QStringLiteral("TimeStamp"))
-                                  ? propertyValueText(gps.value(QStringLiteral("TimeStamp")))
-                                  : QString::fromLatin1(kGpsTimePlaceholder));
+        d.dateStamplab->setText(gps.contains(QStringLiteral("DateStamp"))
+                                    ? propertyValueText(gps.value(QStringLiteral("DateStamp")))
+                                    : QString::fromLatin1(kGpsDatePlaceholder));
+        d.timeStamplab->setText(gps.contains(QStringLiteral("TimeStamp"))
+                                    ? propertyValueText(gps.value(QStringLiteral("TimeStamp")))
+                                    : QString::fromLatin1(kGpsTimePlaceholder));
     }
-    showGpsWindow(*this);
+    showGpsWindow(d);
 }
+
+} // namespace
 
 void AppDelegate::PreviewCurrentGPSInMap() {
     QString problem;
@@ -156,34 +195,46 @@ void AppDelegate::ClickSaveChangeGPSAction() {
     if (!stamps)
         return refuse(tr("Vaule Error"), problem);
 
-    if (blocalMode) {
-        const bool overwrite = overwritePhotoBtn && overwritePhotoBtn->isChecked();
-        WriteRecipeOptions options;
-        const GpsPosition where = *position;
-        const GpsStamps when = *stamps;
-        options.change = [where, when](QVariantMap &working, const IKImageItem &) {
-            working.insert(QStringLiteral("{GPS}"),
-                           gpsWithPositionAndStamps(subDictionary(working, QStringLiteral("{GPS}")),
-                                                    where, when));
-            return true;
-        };
-        options.destinationDictionary.clear();
-        // Stamps name a UTC instant, which becomes the file dates; without stamps the
-        // photo keeps the dates of its original.
-        options.dates = when.given ? WriteRecipeOptions::Dates::Keep
-                                   : WriteRecipeOptions::Dates::CopyFromSource;
+    WriteRecipeOptions options;
+    const GpsPosition where = *position;
+    const GpsStamps when = *stamps;
+    options.change = [where, when](QVariantMap &working, const IKImageItem &) {
+        working.insert(
+            QStringLiteral("{GPS}"),
+            gpsWithPositionAndStamps(subDictionary(working, QStringLiteral("{GPS}")), where, when));
+        return true;
+    };
+    options.destinationDictionary.clear();
+    // Stamps name a UTC instant, which becomes the file dates; without stamps the
+    // photo keeps the dates of its original.
+    options.dates =
+        when.given ? WriteRecipeOptions::Dates::Keep : WriteRecipeOptions::Dates::CopyFromSource;
+    auto write = [when, options](AppDelegate &d, const QList<IKImageItemPtr> &items, bool overwrite,
+                                 const QStringList &failures) {
         const WriteRecipeReport report =
-            runWriteRecipe(selectedLocalItems(), storagelocation, overwrite, options);
+            runWriteRecipe(items, d.storagelocation, overwrite, options);
         if (when.given)
             for (const WriteRecipeResult &photo : report.photos)
                 if (photo.written)
                     FileDates::setDates(photo.outputPath, when.instant);
         if (!report.revealPath.isEmpty())
             Workspace::selectFile(report.revealPath, report.revealRoot);
-        if (!report.notWritten().isEmpty())
-            LocalPhotoMetadataChangedCompletedAlert(report.notWritten());
-    }
+        const QStringList notWritten = failures + report.notWritten();
+        if (!notWritten.isEmpty())
+            d.LocalPhotoMetadataChangedCompletedAlert(notWritten);
+    };
     changeGPSWindow->hide();
+    if (cameraIsSource()) {
+        // Camera photos: their downloaded copies are rewritten in place.
+        QPointer<AppDelegate> self(this);
+        withCameraCopies(
+            [self, write](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
+                if (self)
+                    write(*self, copies, false, failures);
+            });
+        return;
+    }
+    write(*this, selectedLocalItems(), overwritePhotoBtn && overwritePhotoBtn->isChecked(), {});
 }
 
 void AppDelegate::GetCityInfowithFileThreader(const IKImageItemPtr &item) {

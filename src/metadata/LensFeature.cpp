@@ -1,4 +1,5 @@
-// Lens make and model written into the selected local photos.
+// Lens make and model written into the selected local photos, or into copies of the
+// selected camera photos.
 #include "app/AppDelegate.h"
 
 #include "metadata/core/WriteRecipe.h"
@@ -7,6 +8,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QPointer>
 
 void AppDelegate::ShowCameLensModel() {
     if (!changelensWindow)
@@ -28,18 +30,32 @@ void AppDelegate::CancleCameLensModel() {
 
 void AppDelegate::ChangeCameLensModel() {
     const bool overwrite = overwritePhotoBtn && overwritePhotoBtn->isChecked();
-    if (blocalMode) {
-        const QString make = lensMakelab->text();
-        const QString model = lensModellab->text();
-        WriteRecipeOptions options;
-        options.change = [make, model](QVariantMap &working, const IKImageItem &) {
-            QVariantMap exif = subDictionary(working, QStringLiteral("{Exif}"));
-            exif.insert(QStringLiteral("LensMake"), make);
-            exif.insert(QStringLiteral("LensModel"), model);
-            working.insert(QStringLiteral("{Exif}"), exif);
-            return true;
-        };
-        options.dates = WriteRecipeOptions::Dates::CopyFromSource;
+    const QString make = lensMakelab->text();
+    const QString model = lensModellab->text();
+    WriteRecipeOptions options;
+    options.change = [make, model](QVariantMap &working, const IKImageItem &) {
+        QVariantMap exif = subDictionary(working, QStringLiteral("{Exif}"));
+        exif.insert(QStringLiteral("LensMake"), make);
+        exif.insert(QStringLiteral("LensModel"), model);
+        working.insert(QStringLiteral("{Exif}"), exif);
+        return true;
+    };
+    options.dates = WriteRecipeOptions::Dates::CopyFromSource;
+    if (cameraIsSource()) {
+        // Camera photos: their downloaded copies are rewritten in place, quietly unless
+        // some could not be.
+        QPointer<AppDelegate> self(this);
+        withCameraCopies(
+            [self, options](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
+                if (!self)
+                    return;
+                const WriteRecipeReport report =
+                    runWriteRecipe(copies, self->storagelocation, false, options);
+                const QStringList notWritten = failures + report.notWritten();
+                if (!notWritten.isEmpty())
+                    self->LocalPhotoMetadataChangedCompletedAlert(notWritten);
+            });
+    } else {
         const WriteRecipeReport report =
             runWriteRecipe(selectedLocalItems(), storagelocation, overwrite, options);
         if (!report.revealPath.isEmpty())

@@ -1,27 +1,23 @@
-// Removal of metadata dictionaries from the selected local photos.
+// Removal of metadata dictionaries from the selected local photos, or from copies of the
+// selected camera photos.
 #include "app/AppDelegate.h"
 
 #include "metadata/core/MetadataRemoval.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/AlertSheet.h"
+#include "platform/core/FreeFileName.h"
 #include "platform/core/Workspace.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPointer>
+#include <QSet>
 
 #include <QMainWindow>
 
 namespace {
 
-void runRemoval(AppDelegate &d, MetadataRemoval removal) {
-    // Photos on a connected camera take the camera feature's own road.
-    if (!d.blocalMode)
-        return;
-    const QList<IKImageItemPtr> items = d.selectedLocalItems();
-    if (items.isEmpty()) {
-        beginAlertSheet(d.window, AppDelegate::tr("No Item has been selected"),
-                        AppDelegate::tr("Please select at least one item to process."),
-                        {AppDelegate::tr(" Ok ")},
-                        [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
-        return;
-    }
+WriteRecipeOptions removalOptions(MetadataRemoval removal) {
     WriteRecipeOptions options;
     options.change = [removal](QVariantMap &working, const IKImageItem &) {
         applyLocalRemoval(working, removal);
@@ -30,12 +26,60 @@ void runRemoval(AppDelegate &d, MetadataRemoval removal) {
     options.destinationDictionary.clear();
     options.dates = WriteRecipeOptions::Dates::CopyFromSource;
     options.useRawTemporary = true;
-    // A removal never replaces the original, whatever the overwrite setting says.
-    const WriteRecipeReport report = runWriteRecipe(items, d.storagelocation, false, options);
+    return options;
+}
+
+void finishRemoval(AppDelegate &d, MetadataRemoval removal, const WriteRecipeReport &report,
+                   const QStringList &notDownloaded = {}) {
     if (!report.revealPath.isEmpty())
         Workspace::selectFile(report.revealPath, report.revealRoot);
-    if (removalShowsCompletion(removal) || !report.notWritten().isEmpty())
-        d.LocalPhotoMetadataChangedCompletedAlert(report.notWritten());
+    const QStringList notWritten = notDownloaded + report.notWritten();
+    if (removalShowsCompletion(removal) || !notWritten.isEmpty())
+        d.LocalPhotoMetadataChangedCompletedAlert(notWritten);
+}
+
+// Camera photos: each downloaded copy stays as it arrived; the removal is written beside
+// it under the removal's prefix, and a result of an earlier run is never replaced.
+void runCameraRemoval(AppDelegate &d, MetadataRemoval removal) {
+    QPointer<AppDelegate> self(&d);
+    d.withCameraCopies(
+        [self, removal](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
+            if (!self)
+                return;
+            QList<IKImageItemPtr> outputs;
+            QSet<QString> taken;
+            for (const IKImageItemPtr &copy : copies) {
+                auto output = std::make_shared<IKImageItem>(*copy);
+                QString name = cameraRemovalPrefix(removal) + copy->fileName;
+                for (int n = 2; QFileInfo::exists(QDir(self->storagelocation).filePath(name)) ||
+                                taken.contains(name);
+                     ++n)
+                    name = numberedFileName(cameraRemovalPrefix(removal) + copy->fileName, n);
+                taken.insert(name);
+                output->fileName = name;
+                outputs << output;
+            }
+            const WriteRecipeReport report =
+                runWriteRecipe(outputs, self->storagelocation, false, removalOptions(removal));
+            finishRemoval(*self, removal, report, failures);
+        });
+}
+
+void runRemoval(AppDelegate &d, MetadataRemoval removal) {
+    if (d.cameraIsSource())
+        return runCameraRemoval(d, removal);
+    const QList<IKImageItemPtr> items = d.selectedLocalItems();
+    if (items.isEmpty()) {
+        beginAlertSheet(d.window, AppDelegate::tr("No Item has been selected"),
+                        AppDelegate::tr("Please select at least one item to process."),
+                        {AppDelegate::tr(" Ok ")},
+                        [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+        return;
+    }
+    // A removal never replaces the original, whatever the overwrite setting says.
+    const WriteRecipeReport report =
+        runWriteRecipe(items, d.storagelocation, false, removalOptions(removal));
+    finishRemoval(d, removal, report);
 }
 
 } // namespace

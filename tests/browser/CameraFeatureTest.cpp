@@ -203,10 +203,13 @@ TEST_F(CameraFeature, DownloadAndDownloadAndEdit) {
     for (const auto &item : d->localPhotoItemArray) {
         names << item->fileName;
         EXPECT_EQ(item->filePath, storage.filePath(item->fileName));
-        EXPECT_TRUE(sameBytes(item->filePath, fixturePath(item->fileName)));
+        EXPECT_TRUE(revealed.contains(item->filePath));
     }
     names.sort();
-    EXPECT_EQ(names, (QStringList{"IMG_1994.JPG", "wedding.jpg"}));
+    // The first download's wedding.jpg is still there, so the second copy takes a new name.
+    EXPECT_EQ(names, (QStringList{"IMG_1994.JPG", "wedding (2).jpg"}));
+    EXPECT_TRUE(sameBytes(storage.filePath("wedding (2).jpg"), fixturePath("wedding.jpg")));
+    EXPECT_TRUE(sameBytes(storage.filePath("IMG_1994.JPG"), fixturePath("IMG_1994.JPG")));
     EXPECT_EQ(d->localPhotoModel->rowCount(), 2);
     EXPECT_EQ(openSheet(), nullptr);
 }

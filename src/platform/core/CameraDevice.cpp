@@ -1,17 +1,19 @@
 #include "platform/core/CameraDevice.h"
 
 #include "app/core/FileTypes.h"
+#include "platform/core/FreeFileName.h"
 
 #include <QCryptographicHash>
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 #include <QMutex>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <gphoto2/gphoto2.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -169,17 +171,21 @@ class PKCameraWorker : public QObject {
         return image;
     }
 
-    // Streams the file into a temporary beside `target`; the target appears only whole.
-    QString download(const QString &folder, const QString &name, const QString &target,
-                     qint64 expectedSize) {
+    // Copies the device file into `targetFolder` under the first free name for
+    // `targetName`; `*writtenPath` is where it landed. An existing file is never replaced.
+    QString download(const QString &folder, const QString &name, const QString &targetFolder,
+                     const QString &targetName, qint64 expectedSize, QString *writtenPath) {
         if (!m_camera)
             return QStringLiteral("The device is not open.");
-        QSaveFile out(target);
-        if (!out.open(QIODevice::WriteOnly))
+        // The bytes arrive under a hidden name beside the target and take a real name
+        // only once they are complete.
+        QTemporaryFile out(
+            QDir(targetFolder).filePath(QStringLiteral(".%1.XXXXXX.part").arg(targetName)));
+        if (!out.open())
             return out.errorString();
         const int fd = ::dup(out.handle());
         if (fd < 0)
-            return QStringLiteral("Cannot write %1").arg(target);
+            return QStringLiteral("Cannot write in %1").arg(targetFolder);
         CameraFile *file = nullptr;
         int rc = gp_file_new_from_fd(&file, fd);
         if (rc < GP_OK) {
@@ -190,18 +196,22 @@ class PKCameraWorker : public QObject {
         rc = gp_camera_file_get(m_camera, f.constData(), n.constData(), GP_FILE_TYPE_NORMAL, file,
                                 m_context);
         gp_file_unref(file); // the file system cache may hold it a while longer
-        if (rc < GP_OK) {
-            out.cancelWriting();
+        if (rc < GP_OK)
             return gpError(rc);
-        }
-        // The bytes went through the descriptor, past QSaveFile's own counter.
+        // The bytes went through the descriptor, past QTemporaryFile's own counter.
         const qint64 written = qint64(::lseek(out.handle(), 0, SEEK_END));
-        if (expectedSize >= 0 && written != expectedSize) {
-            out.cancelWriting();
+        if (expectedSize >= 0 && written != expectedSize)
             return QStringLiteral("Only %1 of %2 bytes arrived.").arg(written).arg(expectedSize);
-        }
-        if (!out.commit())
-            return out.errorString();
+        // A temporary file is private; the photo gets the permissions of an ordinary one.
+        ::fchmod(out.handle(), 0644);
+        if (::fsync(out.handle()) != 0)
+            return QStringLiteral("Cannot write %1").arg(out.fileName());
+        QString error;
+        const QString landed = moveToFreeName(out.fileName(), targetFolder, targetName, &error);
+        if (landed.isEmpty())
+            return error;
+        out.setAutoRemove(false); // it is gone from the temporary name already
+        *writtenPath = landed;
         return {};
     }
 
@@ -325,19 +335,19 @@ void PKCameraDevice::requestDownloadFile(const PKCameraFilePtr &file, const QStr
             Qt::QueuedConnection);
         return;
     }
-    const QString target = QDir(folder).filePath(name);
     const QString deviceFolder = file->folder, deviceName = file->name;
     const qint64 size = file->size;
     const std::weak_ptr<bool> alive = m_alive;
     PKCameraDevice *self = this;
     runOnWorker([=](PKCameraWorker &w) mutable {
-        const QString error = w.download(deviceFolder, deviceName, target, size);
+        QString landed;
+        const QString error = w.download(deviceFolder, deviceName, folder, name, size, &landed);
         QMetaObject::invokeMethod(self, [=]() mutable {
             if (!alive.lock())
                 return;
             result.error = error;
             if (error.isEmpty())
-                result.path = target;
+                result.path = landed;
             self->finishRequest();
             if (completion)
                 completion(result);

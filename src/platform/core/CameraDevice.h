@@ -73,8 +73,10 @@ class PKCameraDevice : public QObject {
     // Opens the device and reports each of its files (didAddItem) with its thumbnail,
     // then didOpenSession; an error opens nothing.
     void requestOpenSession();
-    // Copies `file` into `folder` as `saveAsName` (the device's name when empty). The
-    // copy is written beside the target and renamed onto it only once complete.
+    // Copies `file` into `folder` as `saveAsName` (the device's name when empty), or as
+    // "name (2).ext"... when that name is taken: nothing in the folder is ever replaced.
+    // The copy is written beside the target and named only once complete; the result's
+    // `path` is the name it got.
     void requestDownloadFile(const PKCameraFilePtr &file, const QString &folder,
                              const QString &saveAsName,
                              std::function<void(const PKDownloadResult &)> completion);

@@ -1,0 +1,100 @@
+// Photos still on a camera are edited through copies in the storage folder: the selected
+// camera photos are downloaded first, then each feature's local road runs on the copies.
+#include "app/AppDelegate.h"
+
+#include "app/core/Settings.h"
+#include "browser/core/LocalImport.h"
+#include "metadata/DateFeatureSupport.h"
+#include "platform/core/CameraDevice.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+
+bool AppDelegate::cameraIsSource() const {
+    return !blocalMode || removalMenuFromCamera;
+}
+
+bool AppDelegate::withCameraCopies(
+    std::function<void(const QList<IKImageItemPtr> &, const QStringList &)> then) {
+    const QList<IKImageItemPtr> items = selectedCameraItems();
+    if (items.isEmpty()) {
+        datefeature::showNoSelectionSheet(*this);
+        return false;
+    }
+    struct Job {
+        QStringList paths;
+        QStringList failures;
+        int waiting = 0;
+        std::function<void(const QList<IKImageItemPtr> &, const QStringList &)> then;
+    };
+    auto job = std::make_shared<Job>();
+    job->then = std::move(then);
+    for (qsizetype i = 0; i < items.size(); ++i)
+        job->paths << QString();
+    auto finish = [job] {
+        QList<IKImageItemPtr> copies;
+        for (const QString &path : job->paths)
+            if (!path.isEmpty())
+                copies << makeLocalItem(path);
+        if (job->then)
+            job->then(copies, job->failures);
+    };
+
+    QString folderError;
+    if (!createFolder(storagelocation, &folderError)) {
+        job->failures
+            << tr("The storage folder %1 cannot be created: %2").arg(storagelocation, folderError);
+        finish();
+        return true;
+    }
+    // Copies whose camera file has gone are of no further use.
+    cameraCopies.removeIf([](const auto &copy) { return copy.first.expired(); });
+    startProgreess();
+    QPointer<AppDelegate> self(this);
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const IKImageItemPtr &item = items[i];
+        const PKCameraFilePtr file = item->cameraItem.lock();
+        if (!file || !file->device()) {
+            job->failures << tr("%1: the camera is no longer connected").arg(item->fileName);
+            continue;
+        }
+        // A copy already made is edited again rather than downloaded a second time.
+        QString known;
+        for (const auto &copy : cameraCopies)
+            if (copy.first.lock() == file && QFileInfo(copy.second).isFile() &&
+                QFileInfo(copy.second).absoluteDir() == QDir(storagelocation))
+                known = copy.second;
+        if (!known.isEmpty()) {
+            job->paths[i] = known;
+            continue;
+        }
+        ++job->waiting;
+        file->device()->requestDownloadFile(
+            file, storagelocation, item->fileName,
+            [self, job, i, file, finish](const PKDownloadResult &r) {
+                if (!self)
+                    return;
+                qInfo().noquote() << "didDownloadFile called with:\n"
+                                  << file->name << "\n"
+                                  << r.error << "\n"
+                                  << r.path;
+                if (r.error.isEmpty()) {
+                    job->paths[i] = r.path;
+                    self->cameraCopies.append({file, r.path});
+                } else {
+                    job->failures << QStringLiteral("%1: %2").arg(file->name, r.error);
+                }
+                if (!self->cameraRequestsPending())
+                    self->endProgress();
+                if (--job->waiting == 0)
+                    finish();
+            });
+    }
+    if (job->waiting == 0) {
+        if (!cameraRequestsPending())
+            endProgress();
+        finish();
+    }
+    return true;
+}

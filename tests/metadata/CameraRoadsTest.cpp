@@ -1,0 +1,372 @@
+// The editing features on photos of a folder-backed camera (libgphoto2's "Directory
+// Browse"): each downloads the selected photos and edits the copies, never the card.
+#include "app/AppDelegate.h"
+#include "app/core/Settings.h"
+#include "browser/LocalPhotoModel.h"
+#include "platform/core/CameraDevice.h"
+#include "platform/core/FileDates.h"
+#include "platform/core/FreeFileName.h"
+#include "platform/core/ImageSource.h"
+#include "platform/core/Workspace.h"
+#include "support/LocalHttpServer.h"
+#include "support/TestSupport.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QItemSelectionModel>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QJsonObject exiftool(const QString &path) {
+    QProcess p;
+    p.start("exiftool", {"-j", "-n", "-G1", path});
+    p.waitForFinished(30000);
+    return QJsonDocument::fromJson(p.readAllStandardOutput()).array().at(0).toObject();
+}
+
+bool hasGroup(const QJsonObject &json, const QString &group) {
+    for (auto it = json.begin(); it != json.end(); ++it)
+        if (it.key().startsWith(group + ":"))
+            return true;
+    return false;
+}
+
+QByteArray bytesOf(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class CameraRoads : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        clearUserDefaults();
+        qputenv("PHOTOKESTRY_GEOCODER_URL", "http://127.0.0.1:9");
+        Workspace::setUrlOpener([](const QUrl &) { return true; });
+        Workspace::setRevealer([this](const QString &p, const QString &) { revealed << p; });
+        d = std::make_unique<AppDelegate>();
+        d->launch();
+        d->mDeviceBrowser->setAutodetectEnabled(false);
+        d->storagelocation = storage.path();
+        card = cards.filePath("card");
+        QDir().mkpath(card + "/DCIM/100TEST");
+        for (const char *f : {"wedding.jpg", "St James Park.jpg", "IMG_1994.JPG"})
+            EXPECT_FALSE(copyFixture(f, card + "/DCIM/100TEST").isEmpty());
+        d->mDeviceBrowser->addFolderDevice(card);
+        d->mDeviceBrowser->pollNow();
+        ASSERT_TRUE(waitFor([&] { return d->mCameras.size() == 1; }));
+        d->OpenDeviceAction();
+        ASSERT_TRUE(
+            waitFor([&] { return d->cameItemArray.size() == 3 && !d->cameraRequestsPending(); }));
+        d->blocalMode = false; // the camera is the source
+    }
+    void TearDown() override {
+        d.reset();
+        qunsetenv("PHOTOKESTRY_GEOCODER_URL");
+        Workspace::setUrlOpener({});
+        Workspace::setRevealer({});
+    }
+    void select(const QStringList &names) {
+        QItemSelectionModel *sel = d->imageBrowserView->selectionModel();
+        sel->clear();
+        for (int i = 0; i < d->cameItemArray.size(); ++i)
+            if (names.contains(d->cameItemArray[i]->fileName))
+                sel->select(d->cameraPhotoModel->index(i), QItemSelectionModel::Select);
+    }
+    QMessageBox *openSheet() {
+        for (QWidget *top : QApplication::topLevelWidgets())
+            for (QMessageBox *s : top->findChildren<QMessageBox *>())
+                if (s->isVisible())
+                    return s;
+        return nullptr;
+    }
+    // Answers the sheet that is open and returns its text.
+    QString answerSheet() {
+        QMessageBox *sheet = openSheet();
+        if (!sheet)
+            return {};
+        const QString text = sheet->text();
+        sheet->buttons().first()->click();
+        QApplication::processEvents();
+        return text;
+    }
+    bool settled() { return !d->cameraRequestsPending() && !d->camerataskProgressor->isVisible(); }
+    QString onCard(const QString &name) { return card + "/DCIM/100TEST/" + name; }
+    QStringList storageFiles() {
+        return QDir(storage.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+
+    QTemporaryDir cards, storage;
+    QString card;
+    QStringList revealed;
+    std::unique_ptr<AppDelegate> d;
+};
+
+} // namespace
+
+TEST(FreeFileName, NumberedCandidates) {
+    EXPECT_EQ(numberedFileName("IMG_1.JPG", 1), "IMG_1.JPG");
+    EXPECT_EQ(numberedFileName("IMG_1.JPG", 2), "IMG_1 (2).JPG");
+    EXPECT_EQ(numberedFileName("St James Park.jpg", 3), "St James Park (3).jpg");
+    EXPECT_EQ(numberedFileName("archive.tar.gz", 2), "archive.tar (2).gz");
+    EXPECT_EQ(numberedFileName("README", 2), "README (2)");
+    EXPECT_EQ(numberedFileName(".hidden", 2), ".hidden (2)");
+}
+
+TEST(FreeFileName, MoveNeverReplaces) {
+    QTemporaryDir dir;
+    auto write = [&](const QString &name, const QByteArray &bytes) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    write("a.jpg", "first");
+    write("a (2).jpg", "second");
+    write(".tmp", "third");
+    QString error;
+    const QString landed = moveToFreeName(dir.filePath(".tmp"), dir.path(), "a.jpg", &error);
+    EXPECT_EQ(landed, dir.filePath("a (3).jpg")) << error.toStdString();
+    EXPECT_EQ(bytesOf(dir.filePath("a.jpg")), "first");
+    EXPECT_EQ(bytesOf(dir.filePath("a (2).jpg")), "second");
+    EXPECT_EQ(bytesOf(landed), "third");
+    EXPECT_FALSE(QFile::exists(dir.filePath(".tmp")));
+    EXPECT_EQ(freeFilePath(dir.path(), "a.jpg"), dir.filePath("a (4).jpg"));
+}
+
+TEST_F(CameraRoads, DownloadKeepsAFileAlreadyInTheStorageFolder) {
+    {
+        QFile mine(storage.filePath("wedding.jpg"));
+        ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
+        mine.write("the user's own file");
+    }
+    select({"wedding.jpg"});
+    d->DownloadPhotoAction();
+    ASSERT_TRUE(waitFor([&] { return revealed.size() == 1 && settled(); }));
+    EXPECT_EQ(bytesOf(storage.filePath("wedding.jpg")), "the user's own file");
+    EXPECT_EQ(revealed.first(), storage.filePath("wedding (2).jpg"));
+    EXPECT_EQ(bytesOf(revealed.first()), bytesOf(onCard("wedding.jpg")));
+    // No half-written temporary is left behind, and the copy is readable by others.
+    EXPECT_EQ(storageFiles(), (QStringList{"wedding (2).jpg", "wedding.jpg"}));
+    EXPECT_TRUE(QFile::permissions(revealed.first()) & QFile::ReadOther);
+}
+
+TEST_F(CameraRoads, RemovalsWriteBesideTheCopyAndNeverReplace) {
+    select({"St James Park.jpg"});
+    d->RemoveGPSDataFromPhoto();
+    const QString first = storage.filePath("NoGPS_St James Park.jpg");
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(first) && settled(); }));
+    EXPECT_EQ(openSheet(), nullptr); // the GPS removal ends without a message
+    const QJsonObject out = exiftool(first);
+    EXPECT_FALSE(hasGroup(out, "GPS"));
+    EXPECT_EQ(out.value("IPTC:ObjectName").toString(), "St. James's Park");
+    // The downloaded copy and the card keep their position.
+    const QString copy = storage.filePath("St James Park.jpg");
+    EXPECT_TRUE(hasGroup(exiftool(copy), "GPS"));
+    EXPECT_EQ(bytesOf(copy), bytesOf(onCard("St James Park.jpg")));
+    EXPECT_EQ(bytesOf(onCard("St James Park.jpg")), bytesOf(fixturePath("St James Park.jpg")));
+
+    // A second run reuses the copy and keeps the first result.
+    const QByteArray firstBytes = bytesOf(first);
+    d->RemoveGPSDataFromPhoto();
+    const QString second = storage.filePath("NoGPS_St James Park (2).jpg");
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(second) && settled(); }));
+    EXPECT_EQ(bytesOf(first), firstBytes);
+    EXPECT_EQ(storageFiles(), (QStringList{"NoGPS_St James Park (2).jpg", "NoGPS_St James Park.jpg",
+                                           "St James Park.jpg"}));
+}
+
+TEST_F(CameraRoads, RemovingAllMetadataFromACameraPhotoLeavesNoneOfIt) {
+    select({"wedding.jpg"});
+    d->DeleteAllPhotoMetadataData();
+    const QString out = storage.filePath("NoExifAndGPS_wedding.jpg");
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(out) && settled() && openSheet(); }));
+    EXPECT_EQ(answerSheet(), "Photo metadata updated successfully.");
+    const QJsonObject json = exiftool(out);
+    EXPECT_FALSE(hasGroup(json, "IPTC"));
+    EXPECT_FALSE(hasGroup(json, "ExifIFD"));
+    EXPECT_FALSE(json.contains("IPTC:Keywords"));
+    EXPECT_TRUE(ImageSource(bytesOf(out)).isValid());
+    EXPECT_EQ(exiftool(storage.filePath("wedding.jpg")).value("IPTC:Keywords").toString(),
+              "wedding");
+}
+
+TEST_F(CameraRoads, CameraButtonPopsTheRemovalMenuForTheCamera) {
+    d->blocalMode = true; // the main window is in local mode with nothing selected
+    select({});
+    EXPECT_FALSE(d->removeExifBtn->isEnabled()); // nothing to remove from
+    EXPECT_FALSE(d->downloadPhotoBtn->isEnabled());
+    select({"St James Park.jpg"});
+    EXPECT_TRUE(d->downloadPhotoBtn->isEnabled());
+    ASSERT_TRUE(d->removeExifBtn->isEnabled());
+    d->removeExifBtn->click();
+    EXPECT_TRUE(d->removalMenuFromCamera);
+    EXPECT_TRUE(d->removeExifMenu->isVisible());
+    EXPECT_TRUE(d->cameraIsSource());
+    // The user picks a removal from the open menu.
+    d->RemoveExifDataFromPhoto();
+    d->removeExifMenu->hide();
+    const QString out = storage.filePath("NoExif_St James Park.jpg");
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(out) && settled() && openSheet(); }));
+    answerSheet();
+    EXPECT_FALSE(d->removalMenuFromCamera);
+    EXPECT_FALSE(d->cameraIsSource());
+    const QJsonObject json = exiftool(out);
+    EXPECT_FALSE(json.contains("ExifIFD:DateTimeOriginal"));
+    EXPECT_TRUE(json.contains("GPS:GPSLatitude")); // the position stays
+    EXPECT_TRUE(d->localPhotoItemArray.isEmpty());
+}
+
+TEST_F(CameraRoads, NothingSelectedSaysSo) {
+    select({});
+    d->RemoveGPSDataFromPhoto();
+    EXPECT_EQ(answerSheet(), "No Item has been selected");
+    d->ShowChangeDateWindow();
+    EXPECT_EQ(answerSheet(), "No Item has been selected");
+    EXPECT_TRUE(storageFiles().isEmpty());
+}
+
+TEST_F(CameraRoads, SingleDateWindowEditsTheDownloadedCopy) {
+    select({"IMG_1994.JPG"});
+    d->ShowChangeDateWindow();
+    ASSERT_TRUE(waitFor([&] { return d->changeDateWindow->isVisible() && settled(); }));
+    EXPECT_EQ(d->orignalDatelab->text(), "2020:04:15 10:25:51");
+
+    // A text that is no date writes nothing and keeps the window open.
+    d->orignalDatelab->setText("yesterday");
+    d->ClickDateChangedSaveAction();
+    EXPECT_EQ(answerSheet(), "Invalid date format");
+    EXPECT_TRUE(d->changeDateWindow->isVisible());
+
+    const QByteArray downloaded = bytesOf(storage.filePath("IMG_1994.JPG"));
+    d->orignalDatelab->setText("2001:02:03 04:05:06");
+    d->diginalDatelab->setText("2001-02-03 04:05:07");
+    d->ClickDateChangedSaveAction();
+    ASSERT_TRUE(waitFor([&] { return settled() && openSheet(); }));
+    EXPECT_EQ(answerSheet(), "Photo metadata updated successfully.");
+    EXPECT_FALSE(d->changeDateWindow->isVisible());
+    const QString copy = storage.filePath("IMG_1994.JPG");
+    EXPECT_NE(bytesOf(copy), downloaded);
+    const QJsonObject json = exiftool(copy);
+    EXPECT_EQ(json.value("ExifIFD:DateTimeOriginal").toString(), "2001:02:03 04:05:06");
+    EXPECT_EQ(json.value("ExifIFD:CreateDate").toString(), "2001:02:03 04:05:07");
+    // One copy only, and the card is untouched.
+    EXPECT_EQ(storageFiles(), QStringList{"IMG_1994.JPG"});
+    EXPECT_EQ(bytesOf(onCard("IMG_1994.JPG")), bytesOf(fixturePath("IMG_1994.JPG")));
+}
+
+TEST_F(CameraRoads, GpsWindowOpensOnTheCopyAndSavesIntoIt) {
+    select({"St James Park.jpg"});
+    d->EditeGPSExifDataPhoto();
+    ASSERT_TRUE(waitFor([&] { return d->changeGPSWindow->isVisible() && settled(); }));
+    EXPECT_NEAR(d->latitudelab->text().toDouble(), 51.5036, 1e-3);
+    EXPECT_NEAR(d->longtitudelab->text().toDouble(), -0.1318, 1e-3);
+
+    d->latitudelab->setText("-33.5");
+    d->longtitudelab->setText("151.25");
+    d->dateStamplab->setText("2020:01:02");
+    d->timeStamplab->setText("03:04:05");
+    d->ClickSaveChangeGPSAction();
+    const QString copy = storage.filePath("St James Park.jpg");
+    ASSERT_TRUE(waitFor(
+        [&] { return settled() && exiftool(copy).value("GPS:GPSLatitudeRef").toString() == "S"; }));
+    const QJsonObject json = exiftool(copy);
+    EXPECT_NEAR(json.value("GPS:GPSLatitude").toDouble(), 33.5, 1e-4);
+    EXPECT_NEAR(json.value("GPS:GPSLongitude").toDouble(), 151.25, 1e-4);
+    EXPECT_EQ(json.value("GPS:GPSLongitudeRef").toString(), "E");
+    EXPECT_EQ(json.value("GPS:GPSDateStamp").toString(), "2020:01:02");
+    EXPECT_EQ(storageFiles(), QStringList{"St James Park.jpg"});
+    EXPECT_EQ(bytesOf(onCard("St James Park.jpg")), bytesOf(fixturePath("St James Park.jpg")));
+}
+
+TEST_F(CameraRoads, EditSheetChecksWhatItWritesThenEditsTheCopies) {
+    select({"wedding.jpg", "IMG_1994.JPG"});
+    // The sheet opens empty for camera photos, whatever a local photo showed before.
+    d->oldTitleStr = "A local photo's title";
+    d->oldArtistStr = "A local artist";
+    d->StartEditViewAction();
+    EXPECT_TRUE(d->titlelab->text().isEmpty());
+    EXPECT_TRUE(d->artistlab->text().isEmpty());
+    d->titlelab->setText("From the camera");
+    d->imageFNumberlab->setText("two point eight");
+    d->ClickApplyChangeAction();
+    EXPECT_EQ(answerSheet(), "Invalid value");
+    QApplication::processEvents();
+    EXPECT_TRUE(storageFiles().isEmpty()); // nothing downloaded, nothing written
+
+    d->imageFNumberlab->setText("2.8");
+    d->ClickApplyChangeAction();
+    ASSERT_TRUE(waitFor([&] { return settled() && openSheet(); }));
+    EXPECT_EQ(answerSheet(), "Photo metadata updated successfully.");
+    for (const QString name : {"wedding.jpg", "IMG_1994.JPG"}) {
+        const QJsonObject json = exiftool(storage.filePath(name));
+        EXPECT_EQ(json.value("IPTC:ObjectName").toString(), "From the camera")
+            << name.toStdString();
+        EXPECT_NEAR(json.value("ExifIFD:FNumber").toDouble(), 2.8, 1e-6);
+        EXPECT_TRUE(revealed.contains(storage.filePath(name)));
+        EXPECT_EQ(bytesOf(onCard(name)), bytesOf(fixturePath(name)));
+    }
+    // Fields left empty keep the photo's own tags.
+    const QJsonObject wedding = exiftool(storage.filePath("wedding.jpg"));
+    EXPECT_EQ(wedding.value("IPTC:Keywords").toString(), "wedding");
+    EXPECT_FALSE(wedding.contains("IFD0:Artist"));
+}
+
+TEST_F(CameraRoads, APhotoThatDoesNotArriveIsReportedAndTheOthersAreDone) {
+    ASSERT_TRUE(QFile::remove(onCard("wedding.jpg")));
+    select({"wedding.jpg", "IMG_1994.JPG"});
+    d->RemoveExifDataFromPhoto();
+    ASSERT_TRUE(waitFor([&] { return settled() && openSheet(); }));
+    const QString details = openSheet()->informativeText();
+    EXPECT_EQ(answerSheet(), "Some photos could not be changed.");
+    EXPECT_TRUE(details.contains("wedding.jpg"));
+    EXPECT_FALSE(details.contains("IMG_1994"));
+    EXPECT_EQ(storageFiles(), (QStringList{"IMG_1994.JPG", "NoExif_IMG_1994.JPG"}));
+    EXPECT_FALSE(
+        exiftool(storage.filePath("NoExif_IMG_1994.JPG")).contains("ExifIFD:DateTimeOriginal"));
+}
+
+TEST_F(CameraRoads, LensWindowRewritesTheCopyQuietly) {
+    select({"IMG_1994.JPG"});
+    d->lensMakelab->setText("Kestry Optics");
+    d->lensModellab->setText("KO 35mm F2");
+    d->ChangeCameLensModel();
+    const QString copy = storage.filePath("IMG_1994.JPG");
+    ASSERT_TRUE(waitFor([&] {
+        return settled() && exiftool(copy).value("ExifIFD:LensModel").toString() == "KO 35mm F2";
+    }));
+    EXPECT_EQ(exiftool(copy).value("ExifIFD:LensMake").toString(), "Kestry Optics");
+    EXPECT_EQ(openSheet(), nullptr);
+    EXPECT_FALSE(revealed.contains(copy));
+    EXPECT_EQ(bytesOf(onCard("IMG_1994.JPG")), bytesOf(fixturePath("IMG_1994.JPG")));
+}
+
+TEST_F(CameraRoads, CameraDateBecomesTheFileDatesOfEachCopy) {
+    select({"wedding.jpg", "IMG_1994.JPG"});
+    d->ClickCopyExifDateToCreateDateAction();
+    ASSERT_TRUE(waitFor([&] { return settled() && openSheet(); }));
+    EXPECT_EQ(answerSheet(), "Photo metadata updated successfully.");
+    const QDateTime wedding(QDate(2019, 4, 15), QTime(14, 40, 24));
+    const QDateTime ip(QDate(2020, 4, 15), QTime(10, 25, 51));
+    EXPECT_EQ(QFileInfo(storage.filePath("wedding.jpg")).lastModified(), wedding);
+    EXPECT_EQ(FileDates::creationDate(storage.filePath("wedding.jpg")), wedding);
+    EXPECT_EQ(QFileInfo(storage.filePath("IMG_1994.JPG")).lastModified(), ip);
+    EXPECT_TRUE(revealed.contains(storage.filePath("wedding.jpg")));
+    EXPECT_TRUE(revealed.contains(storage.filePath("IMG_1994.JPG")));
+    EXPECT_EQ(bytesOf(storage.filePath("wedding.jpg")), bytesOf(fixturePath("wedding.jpg")));
+}
