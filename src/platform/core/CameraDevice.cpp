@@ -177,10 +177,9 @@ class PKCameraWorker : public QObject {
                      const QString &targetName, qint64 expectedSize, QString *writtenPath) {
         if (!m_camera)
             return QStringLiteral("The device is not open.");
-        // The bytes arrive under a hidden name beside the target and take a real name
-        // only once they are complete.
-        QTemporaryFile out(
-            QDir(targetFolder).filePath(QStringLiteral(".%1.XXXXXX.part").arg(targetName)));
+        // The bytes arrive under a short hidden name beside the target and take the real
+        // name only once they are complete.
+        QTemporaryFile out(QDir(targetFolder).filePath(QStringLiteral(".pk-download.XXXXXX")));
         if (!out.open())
             return out.errorString();
         const int fd = ::dup(out.handle());
