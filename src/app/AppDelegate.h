@@ -556,8 +556,7 @@ class AppDelegate : public QObject {
     // photo that did not arrive. False, with the no-selection sheet shown, when nothing
     // is selected.
     bool withCameraCopies(
-        std::function<void(const QList<IKImageItemPtr> &copies, const QStringList &failures)>
-            then);
+        std::function<void(const QList<IKImageItemPtr> &copies, const QStringList &failures)> then);
     // The camera file of each copy made, and where it lies.
     QList<std::pair<std::weak_ptr<PKCameraFile>, QString>> cameraCopies;
     // Set while the removal menu popped from the camera window's button is open.

@@ -168,8 +168,7 @@ TEST_F(DateFeature, AmountsCarryAcrossTheYearAndBackOverFebruary) {
     d->hourVaulab->setText("1");
     d->AddTimeBtn->setChecked(true);
     d->ClickMutiDateChangedSaveAction();
-    EXPECT_EQ(exiftool(out("a.jpg"))["EXIF:DateTimeOriginal"].toString(),
-              "2022:01:01 00:30:00");
+    EXPECT_EQ(exiftool(out("a.jpg"))["EXIF:DateTimeOriginal"].toString(), "2022:01:01 00:30:00");
     EXPECT_EQ(FileDates::creationDate(out("a.jpg")), local(2022, 1, 1, 0, 30, 0));
 
     selectPhotos({b});

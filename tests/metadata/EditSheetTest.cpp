@@ -7,8 +7,8 @@
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
-#include "support/MakeDng.h"
 #include "support/ImageTestHelpers.h"
+#include "support/MakeDng.h"
 #include "support/TestSupport.h"
 
 #include <QAbstractButton>

@@ -8,8 +8,8 @@
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
-#include "support/LocalHttpServer.h"
 #include "support/ImageTestHelpers.h"
+#include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"
 
 #include <QAbstractButton>

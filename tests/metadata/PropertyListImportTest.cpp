@@ -1,8 +1,8 @@
 #include "metadata/core/PropertyListImport.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
-#include "support/PlistReader.h"
 #include "support/ImageTestHelpers.h"
+#include "support/PlistReader.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -276,7 +276,8 @@ TEST_F(PlistImport, TemplateValuesReachTheirSections) {
         EXPECT_EQ(outside.value("GPS:GPSTrackRef").toString(), "T");
     }
     // Values the template did not fill stay as they were.
-    EXPECT_EQ(propertiesOf(storage + "/park.jpg").value("{TIFF}").toMap().value("Model"), "NIKON D7000");
+    EXPECT_EQ(propertiesOf(storage + "/park.jpg").value("{TIFF}").toMap().value("Model"),
+              "NIKON D7000");
     // The original is untouched.
     EXPECT_EQ(propertiesOf(park).value("{TIFF}").toMap().value("Artist"),
               QVariant(propertiesOf(park).value("{TIFF}").toMap().value("Artist")));

@@ -1,7 +1,7 @@
 #include "metadata/core/TiffFallback.h"
 #include "platform/core/ImageSource.h"
-#include "support/MakeDng.h"
 #include "support/ImageTestHelpers.h"
+#include "support/MakeDng.h"
 #include "support/TestSupport.h"
 
 #include <QBuffer>

@@ -6,8 +6,10 @@
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
 #include "support/ImageTestHelpers.h"
+#include "support/MakeDng.h"
 #include "support/TestSupport.h"
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QCryptographicHash>
 #include <QDir>
@@ -202,4 +204,28 @@ TEST_F(Recipe, SameNamesFromTwoFoldersKeepBothOutputs) {
     EXPECT_EQ(report.photos[1].outputPath, storage + "/St James Park (2).jpg");
     EXPECT_TRUE(QFile::exists(storage + "/St James Park.jpg"));
     EXPECT_TRUE(QFile::exists(storage + "/St James Park (2).jpg"));
+}
+
+TEST_F(Recipe, ARawsJpegNeverTakesThePlaceOfTheCamerasOwnJpeg) {
+    QImage picture(160, 120, QImage::Format_RGB32);
+    picture.fill(Qt::darkGreen);
+    QByteArray preview;
+    QBuffer buffer(&preview);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(picture.save(&buffer, "JPEG"));
+    const QString raw = photos + "/DSC_0001.NEF";
+    ASSERT_TRUE(writeAll(raw, makeMinimalDng(preview, "Kestry", "Cam", "2021:06:15 12:34:56")));
+    // The shot's JPEG, downloaded from the camera into the storage folder.
+    QDir().mkpath(storage);
+    const QString cameraJpeg = copyFixture("wedding.jpg", storage);
+    ASSERT_TRUE(QFile::rename(cameraJpeg, storage + "/DSC_0001.jpg"));
+    const QByteArray before = digest(storage + "/DSC_0001.jpg");
+
+    WriteRecipeOptions options = lensOptions("Kestry", "Raw");
+    options.useRawTemporary = true;
+    const WriteRecipeReport report = runWriteRecipe({itemFor(raw)}, storage, true, options);
+    ASSERT_EQ(report.writtenCount(), 1) << report.notWritten().join("; ").toStdString();
+    EXPECT_EQ(digest(storage + "/DSC_0001.jpg"), before);
+    EXPECT_EQ(report.photos.first().outputPath, storage + "/DSC_0001 (2).jpg");
+    EXPECT_EQ(exiftool(storage + "/DSC_0001 (2).jpg").value("EXIF:LensModel").toString(), "Raw");
 }

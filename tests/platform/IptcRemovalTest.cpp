@@ -1,8 +1,8 @@
 // Removing IPTC must leave no copy a reader could bring back, and persons shown travel
 // through the IPTC dictionary.
-#include "support/ImageTestHelpers.h"
 #include "platform/core/ImageDestination.h"
 #include "platform/core/ImageSource.h"
+#include "support/ImageTestHelpers.h"
 #include "support/TestSupport.h"
 
 #include <QFileInfo>

@@ -4,8 +4,8 @@
 #include "platform/core/ImageSource.h"
 
 #include <QByteArray>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>

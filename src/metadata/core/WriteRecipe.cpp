@@ -7,6 +7,7 @@
 #include "metadata/core/TiffFallback.h"
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/FileDates.h"
+#include "platform/core/FreeFileName.h"
 #include "platform/core/ImageDestination.h"
 #include "platform/core/ImageSource.h"
 
@@ -154,6 +155,12 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
     }
     bool replaceOriginal = overwrite && !fromRaw;
     QString output = storageFolder + QLatin1Char('/') + outputName;
+    // A RAW's JPEG may meet the camera's own JPEG of the same shot in the storage folder:
+    // it takes a free name rather than that file's place.
+    if (fromRaw && QFileInfo::exists(output)) {
+        output = freeFilePath(storageFolder, outputName);
+        outputName = QFileInfo(output).fileName();
+    }
     const QDateTime sourceCreated = FileDates::creationDate(originalPath);
     const QDateTime sourceModified = FileDates::modificationDate(originalPath);
 
@@ -212,6 +219,10 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
         replaceOriginal = false;
         outputName = QFileInfo(outputName).completeBaseName() + QStringLiteral(".tiff");
         output = storageFolder + QLatin1Char('/') + outputName;
+        if (QFileInfo::exists(output)) { // a TIFF of the same name that is not this photo's
+            output = freeFilePath(storageFolder, outputName);
+            outputName = QFileInfo(output).fileName();
+        }
     } else {
         ImageDestination destination(&encoded, source.type(), source.count());
         if (!options.destinationDictionary.isEmpty())
