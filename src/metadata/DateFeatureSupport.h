@@ -17,7 +17,7 @@ namespace datefeature {
 
 // "Invalid date format", as a sheet on `parent`.
 void showInvalidDateAlert(AppDelegate &d, QWidget *parent);
-// "No Item has been selected", as a sheet on the main window.
+// "No Item has been selected", as a sheet on the main window (every editing feature).
 void showNoSelectionSheet(AppDelegate &d);
 
 bool overwriteOn(const AppDelegate &d);

@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 
 #include "browser/core/PhotoPanels.h"
+#include "metadata/DateFeatureSupport.h"
 #include "metadata/core/GpsChanges.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/AlertSheet.h"
@@ -80,9 +81,7 @@ void AppDelegate::EditeGPSExifDataPhoto() {
     if (cameraIsSource())
         return openWithCameraCopies(*this, openGpsForEditing);
     if (selectedLocalItems().isEmpty()) {
-        beginAlertSheet(window, tr("No Item has been selected"),
-                        tr("Please select at least one item to process."), {tr(" Ok ")},
-                        [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+        datefeature::showNoSelectionSheet(*this);
         return;
     }
     openGpsForEditing(*this, currentChooseFilePath);
@@ -94,9 +93,7 @@ void AppDelegate::AddGPSExifDataPhoto() {
     if (cameraIsSource())
         return openWithCameraCopies(*this, openGpsForAdding);
     if (selectedLocalItems().isEmpty()) {
-        beginAlertSheet(window, tr("No Item has been selected"),
-                        tr("Please select at least one item to process."), {tr(" Ok ")},
-                        [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+        datefeature::showNoSelectionSheet(*this);
         return;
     }
     openGpsForAdding(*this, currentChooseFilePath);

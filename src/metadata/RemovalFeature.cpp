@@ -2,6 +2,8 @@
 // selected camera photos.
 #include "app/AppDelegate.h"
 
+#include "metadata/DateFeatureSupport.h"
+
 #include "metadata/core/MetadataRemoval.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/AlertSheet.h"
@@ -70,10 +72,7 @@ void runRemoval(AppDelegate &d, MetadataRemoval removal) {
         return runCameraRemoval(d, removal);
     const QList<IKImageItemPtr> items = d.selectedLocalItems();
     if (items.isEmpty()) {
-        beginAlertSheet(d.window, AppDelegate::tr("No Item has been selected"),
-                        AppDelegate::tr("Please select at least one item to process."),
-                        {AppDelegate::tr(" Ok ")},
-                        [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+        datefeature::showNoSelectionSheet(d);
         return;
     }
     // A removal never replaces the original, whatever the overwrite setting says.
