@@ -1,5 +1,7 @@
 #include "metadata/core/PropertyListImport.h"
 
+#include "metadata/core/MetadataClipboard.h"
+
 #include "app/core/SharedHelpers.h"
 
 #include <QFileInfo>
@@ -149,16 +151,18 @@ std::optional<QVariantMap> plistEntryForPhoto(const PerPhotoPlist &file, PlistEx
 }
 
 void applyPlistEntry(PlistExportKind kind, const QVariantMap &entry, QVariantMap &working) {
+    // Sections come in as the clipboard pastes them: what describes the target's own
+    // pixels (size, orientation) stays the target's.
     const auto takeSection = [&](const QString &key) {
         if (entry.contains(key))
-            working.insert(key, entry.value(key).toMap());
+            working = pasteSection(working, key, entry.value(key).toMap());
     };
     switch (kind) {
     case PlistExportKind::Tiff:
         working.insert(kTiff, entry);
         break;
     case PlistExportKind::Exif:
-        working.insert(kExif, entry);
+        working = pasteSection(working, kExif, entry);
         break;
     case PlistExportKind::ExifAndTiff:
         takeSection(kExif);
@@ -169,7 +173,7 @@ void applyPlistEntry(PlistExportKind kind, const QVariantMap &entry, QVariantMap
         takeSection(kGps);
         break;
     case PlistExportKind::AllMetadata:
-        working = entry;
+        working = pasteAll(working, entry);
         break;
     }
 }

@@ -19,6 +19,7 @@
 #include <QSaveFile>
 #include <QtConcurrent/QtConcurrentMap>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -247,8 +248,10 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
         recompress = true;
     }
 
-    // An original is only ever replaced by a file that reads back as an image.
-    if (replaceOriginal && !ImageSource(encoded).isValid())
+    // A file is only ever replaced by one that reads back as an image: the original, or
+    // whatever already stands at the output path (a photo that lives in the storage
+    // folder is its own output).
+    if ((replaceOriginal || QFileInfo::exists(output)) && !ImageSource(encoded).isValid())
         return skip(QStringLiteral("the new file did not read back"));
 
     QString why;
@@ -285,9 +288,12 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
             QFile::remove(written);
         finalPath = originalPath;
     } else if (recompress) {
-        QFile::remove(output);
-        if (!QFile::rename(written, output))
+        // One atomic rename: the file at the output path is never gone in between.
+        if (::rename(QFile::encodeName(written).constData(),
+                     QFile::encodeName(output).constData()) != 0) {
+            QFile::remove(written);
             return skip(QStringLiteral("cannot move %1 to %2").arg(written, output));
+        }
         finalPath = output;
     }
 
