@@ -201,6 +201,10 @@ class PKCameraWorker : public QObject {
         const qint64 written = qint64(::lseek(out.handle(), 0, SEEK_END));
         if (expectedSize >= 0 && written != expectedSize)
             return QStringLiteral("Only %1 of %2 bytes arrived.").arg(written).arg(expectedSize);
+        // Without a size from the camera, an empty copy is still no copy: the user may
+        // delete the camera's file next.
+        if (written <= 0)
+            return QStringLiteral("No bytes arrived for %1.").arg(name);
         // A temporary file is private; the photo gets the permissions of an ordinary one.
         ::fchmod(out.handle(), 0644);
         if (::fsync(out.handle()) != 0)
