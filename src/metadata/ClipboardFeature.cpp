@@ -74,12 +74,14 @@ void copySlot(AppDelegate &d, Slot slot) {
     const QList<IKImageItemPtr> items = d.selectedLocalItems();
     if (items.isEmpty())
         return;
-    QFile file(items.first()->filePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    const ImageSource source(file.readAll());
+    auto tell = [&d](const QString &text) {
+        beginAlertSheet(d.window, text, QString(), {AppDelegate::tr(" Ok ")},
+                        [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+    };
+    const ImageSource source = ImageSource::fromPath(items.first()->filePath);
     if (!source.isValid())
-        return;
+        return tell(AppDelegate::tr("The metadata of \"%1\" could not be read.")
+                        .arg(items.first()->fileName));
     const QVariantMap properties = source.properties(0);
     SlotParts parts = partsOf(d, slot);
     *parts.dictionary = parts.key.isEmpty() ? properties : subDictionary(properties, parts.key);
