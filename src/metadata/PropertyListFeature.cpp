@@ -1,6 +1,8 @@
 // Metadata of the selected photos, or of the edit sheet, saved as property lists.
 #include "app/AppDelegate.h"
 
+#include "metadata/DateFeatureSupport.h"
+
 #include "metadata/core/PropertyListExport.h"
 #include "platform/AlertSheet.h"
 #include "platform/core/Workspace.h"
@@ -23,6 +25,9 @@ void reportExportFailure(AppDelegate &d, const QString &why) {
 }
 
 void exportSelected(AppDelegate &d, PlistExportKind kind) {
+    // An empty file would replace the last export and be shown as a success.
+    if (d.selectedLocalItems().isEmpty())
+        return datefeature::showNoSelectionSheet(d);
     const PlistExportResult result =
         exportPhotosToPlist(d.selectedLocalItems(), d.storagelocation, kind);
     if (!result.written) {
