@@ -38,9 +38,10 @@ QString root(QString *error) {
     QMutexLocker lock(&mutex);
     if (!made.isEmpty() && isPrivate(made))
         return made;
-    QByteArray pattern =
-        QFile::encodeName(QDir::tempPath() + QLatin1Char('/') + QLatin1String(kPrefix) +
-                          QString::number(::getpid()) + QStringLiteral("-XXXXXX"));
+    // Absolute, so that no path handed to a helper program can be read as one of its options.
+    QByteArray pattern = QFile::encodeName(QDir(QDir::tempPath()).absolutePath() +
+                                           QLatin1Char('/') + QLatin1String(kPrefix) +
+                                           QString::number(::getpid()) + QStringLiteral("-XXXXXX"));
     if (!::mkdtemp(pattern.data())) {
         fail(error, QStringLiteral("no private temporary folder: %1").arg(systemError()));
         return {};
