@@ -76,10 +76,8 @@ QString moveToFreeName(const QString &tempPath, const QString &folder, const QSt
     for (int n = std::max(1, firstNumber); n < 100000; ++n) {
         const QString candidate = dir.filePath(numberedFileName(name, n));
         const int rc = renameNoReplace(from, QFile::encodeName(candidate));
-        if (rc == 0) {
-            SafeWrite::syncFolder(folder);
+        if (rc == 0)
             return candidate;
-        }
         if (rc != EEXIST) {
             if (error)
                 *error = QStringLiteral("cannot move %1 to %2: %3")

@@ -22,7 +22,8 @@ QString freeFilePath(const QString &folder, const QString &name);
 
 // Moves the finished file `tempPath` (in `folder`) onto the first free candidate for `name`,
 // counting from `firstNumber`, without ever replacing an existing file or link, even one that
-// appears meanwhile (renameat2 RENAME_NOREPLACE). Syncs the folder afterwards. Returns the
-// path it now has, or an empty string with `error` set (`tempPath` stays).
+// appears meanwhile (renameat2 RENAME_NOREPLACE). Returns the path it now has, or an empty
+// string with `error` set (`tempPath` stays). The folder is not synced: a crash can lose the new
+// name, never a file, so callers sync folders when they must (once per job is enough).
 QString moveToFreeName(const QString &tempPath, const QString &folder, const QString &name,
                        QString *error, int firstNumber = 1);

@@ -166,7 +166,7 @@ bool Temporary::useDefaultMode(QString *error) {
 bool Temporary::finish(QString *error) {
     if (fd_ < 0)
         return fail(error, QStringLiteral("the temporary file is not open"));
-    const int rc = ::fsync(fd_);
+    const int rc = ::fdatasync(fd_);
     const int code = errno;
     const int closed = ::close(fd_);
     fd_ = -1;
@@ -198,7 +198,7 @@ bool syncFolder(const QString &folder) {
 }
 
 bool replaceWith(const QString &tempPath, const QString &target, const FileStamp &expected,
-                 QString *error) {
+                 QString *error, bool syncTheFolder) {
     const QByteArray to = QFile::encodeName(target);
     struct stat st {};
     if (::lstat(to.constData(), &st) == 0) {
@@ -215,7 +215,8 @@ bool replaceWith(const QString &tempPath, const QString &target, const FileStamp
                                .arg(target));
     if (::rename(QFile::encodeName(tempPath).constData(), to.constData()) != 0)
         return fail(error, QStringLiteral("cannot replace %1: %2").arg(target, systemError(errno)));
-    syncFolder(QFileInfo(target).absolutePath());
+    if (syncTheFolder)
+        syncFolder(QFileInfo(target).absolutePath());
     return true;
 }
 
@@ -230,8 +231,10 @@ QString writeNewFile(const QString &folder, const QString &name, const QByteArra
         !temp.finish(bytes, error))
         return {};
     const QString landed = moveToFreeName(temp.path(), folder, name, error, firstNumber);
-    if (!landed.isEmpty())
+    if (!landed.isEmpty()) {
         temp.release();
+        syncFolder(folder);
+    }
     return landed;
 }
 
@@ -243,7 +246,7 @@ bool replaceFileContents(const QString &target, const QByteArray &bytes, QString
     const FileStamp before = stampOf(target);
     if (before.valid ? !temp.keepAttributesOf(target, error) : !temp.useDefaultMode(error))
         return false;
-    if (!temp.finish(bytes, error) || !replaceWith(temp.path(), target, before, error))
+    if (!temp.finish(bytes, error) || !replaceWith(temp.path(), target, before, error, true))
         return false;
     temp.release();
     return true;

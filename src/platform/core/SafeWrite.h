@@ -65,19 +65,22 @@ class Temporary {
 // Syncs a folder, so that a rename in it survives a crash.
 bool syncFolder(const QString &folder);
 
-// Replaces `target` by the finished temporary `tempPath` (same folder) in one rename. Refuses,
+// Replaces `target` by the finished temporary `tempPath` (same folder) in one rename, then
+// syncs the folder when `syncTheFolder` is set. Refuses,
 // leaving both as they were, when `target` is a link or no regular file, or when `expected`
 // is valid and the target no longer matches it (another program changed it meanwhile).
 bool replaceWith(const QString &tempPath, const QString &target, const FileStamp &expected,
-                 QString *error);
+                 QString *error, bool syncTheFolder = false);
 
 // `bytes` as a new file named `name` (or its next free name, counting from `firstNumber`) in
-// `folder`, which is created when missing. Returns the path written, or empty with `error`.
+// `folder`, which is created when missing and synced. Returns the path written, or empty with
+// `error`.
 QString writeNewFile(const QString &folder, const QString &name, const QByteArray &bytes,
                      QString *error, int firstNumber = 1);
 
 // `bytes` in place of the regular file `target` (or as a new file when there is none), in one
-// rename, keeping the target's mode, owner and extended attributes; never through a link.
+// rename, keeping the target's mode, owner and extended attributes; never through a link. The
+// folder is synced.
 bool replaceFileContents(const QString &target, const QByteArray &bytes, QString *error);
 
 // Removes temporaries of ours in `folder` that a process no longer running left behind: our

@@ -278,7 +278,7 @@ bool setCreationDate(const QString &path, const QDateTime &date, QString *error,
         if (!readBack.isValid() || readBack.toSecsSinceEpoch() != date.toSecsSinceEpoch())
             return abandon(QStringLiteral("the new video does not hold the new date"));
     }
-    if (!SafeWrite::replaceWith(temp, path, stamp, &why))
+    if (!SafeWrite::replaceWith(temp, path, stamp, &why, true))
         return abandon(why);
     staged.release();
     if (droppedTracks)
