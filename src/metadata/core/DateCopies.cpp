@@ -87,8 +87,8 @@ bool replaceOriginalWithCopy(const QString &copy, const QString &original, QStri
     SafeWrite::Temporary temp;
     if (!copyIntoTemporary(copy, QFileInfo(original).absolutePath(), original, temp, error))
         return false;
-    FileDates::copyDates(copy, temp.path());
-    if (!SafeWrite::replaceWith(temp.path(), original, {}, error))
+    if (!FileDates::copyDates(copy, temp.path(), error) ||
+        !SafeWrite::replaceWith(temp.path(), original, {}, error))
         return false;
     temp.release();
     QFile::remove(copy);
