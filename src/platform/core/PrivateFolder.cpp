@@ -1,5 +1,6 @@
 #include "platform/core/PrivateFolder.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QMutex>
@@ -47,6 +48,9 @@ QString root(QString *error) {
         return {};
     }
     made = QFile::decodeName(pattern);
+    // Gone with a normal exit; after a crash the next start removes it (removeStale).
+    if (QCoreApplication::instance())
+        qAddPostRoutine([] { QDir(made).removeRecursively(); });
     return made;
 }
 
