@@ -12,6 +12,8 @@
 #include "platform/ColorWell.h"
 #include "platform/ImageView.h"
 #include "platform/MapView.h"
+#include "platform/core/PrivateFolder.h"
+#include "platform/core/SafeWrite.h"
 #include "platform/core/Workspace.h"
 
 #include <QAction>
@@ -310,6 +312,10 @@ void AppDelegate::restoreSettings() {
     if (!createFolder(preferences.storagelocation, &why))
         reportFolderFailure(tr("The folder for changed photos could not be created."),
                             preferences.storagelocation, why);
+    // What a crashed run of ours left behind: its private temporary folder and the
+    // unfinished writes in the storage folder.
+    PrivateFolder::removeStale();
+    SafeWrite::removeStaleTemporaries(preferences.storagelocation);
     if (filenameFormatstrlab)
         filenameFormatstrlab->setText(QStringLiteral("{ExistingFileName}"));
 

@@ -17,6 +17,7 @@
 #include <QDebug>
 #include <QDialog>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -211,13 +212,16 @@ void AppDelegate::ClickSaveChangeGPSAction() {
                                  const QStringList &failures) {
         const WriteRecipeReport report =
             runWriteRecipe(items, d.preferences.storagelocation, overwrite, options);
+        QStringList datesNotSet;
+        QString why;
         if (when.given)
             for (const WriteRecipeResult &photo : report.photos)
-                if (photo.written)
-                    FileDates::setDates(photo.outputPath, when.instant);
+                if (photo.written && !FileDates::setDates(photo.outputPath, when.instant, &why))
+                    datesNotSet << QStringLiteral("%1: its file dates could not be set: %2")
+                                       .arg(QFileInfo(photo.sourcePath).fileName(), why);
         if (!report.revealPath.isEmpty())
             Workspace::selectFile(report.revealPath, report.revealRoot);
-        const QStringList notWritten = failures + report.notWritten();
+        const QStringList notWritten = failures + report.notWritten() + datesNotSet;
         if (!notWritten.isEmpty())
             d.LocalPhotoMetadataChangedCompletedAlert(notWritten);
     };

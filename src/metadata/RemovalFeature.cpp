@@ -7,7 +7,6 @@
 #include "metadata/core/MetadataRemoval.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/AlertSheet.h"
-#include "platform/core/FreeFileName.h"
 #include "platform/core/Workspace.h"
 
 #include <QDir>
@@ -48,18 +47,11 @@ void runCameraRemoval(AppDelegate &d, MetadataRemoval removal) {
                                        const QStringList &failures) {
         if (!self)
             return;
+        // The recipe gives each output the next free name, so nothing is replaced.
         QList<IKImageItemPtr> outputs;
-        QSet<QString> taken;
         for (const IKImageItemPtr &copy : copies) {
             auto output = std::make_shared<IKImageItem>(*copy);
-            QString name = cameraRemovalPrefix(removal) + copy->fileName;
-            for (int n = 2;
-                 QFileInfo::exists(QDir(self->preferences.storagelocation).filePath(name)) ||
-                 taken.contains(name);
-                 ++n)
-                name = numberedFileName(cameraRemovalPrefix(removal) + copy->fileName, n);
-            taken.insert(name);
-            output->fileName = name;
+            output->fileName = cameraRemovalPrefix(removal) + copy->fileName;
             outputs << output;
         }
         const WriteRecipeReport report = runWriteRecipe(outputs, self->preferences.storagelocation,

@@ -9,6 +9,7 @@
 #include "platform/AlertSheet.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
+#include "platform/core/SafeWrite.h"
 #include "platform/core/Workspace.h"
 
 #include <QCheckBox>
@@ -16,7 +17,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMainWindow>
-#include <QSaveFile>
 
 namespace {
 
@@ -32,28 +32,32 @@ bool readPhoto(const QString &path, QByteArray *bytes, QVariantMap *properties) 
     return true;
 }
 
-// The unchanged bytes under a new name, never over an existing file, with the photo's dates.
-bool writeCopy(const QString &path, const QByteArray &bytes, const QString &source,
-               QString *error) {
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
-        *error = out.errorString();
-        return false;
+// The unchanged bytes under a new name (its next free name when taken), with the photo's
+// dates. Returns the path written, or empty with `error` set.
+QString writeCopy(const QString &folder, const QString &name, const QByteArray &bytes,
+                  const QString &source, QString *error) {
+    const QString path = SafeWrite::writeNewFile(folder, name, bytes, error);
+    if (path.isEmpty())
+        return {};
+    QString why;
+    if (!FileDates::copyDates(source, path, &why)) {
+        *error =
+            QStringLiteral("written to %1, but its file dates could not be set: %2").arg(path, why);
+        return {};
     }
-    FileDates::copyDates(source, path);
-    return true;
+    return path;
 }
 
-// The copy's path: `name` made safe, in `folder`, the next free name; `fallback` (the
-// photo's own name) when `name` gives nothing usable.
-QString copyPath(const QString &folder, const QString &name, const QString &fileName) {
+// The copy's name: `name` made safe; `fileName` (the photo's own name) when `name` gives
+// nothing usable.
+QString copyName(const QString &name, const QString &fileName) {
     const QString extension = QFileInfo(fileName).suffix();
     QString base = safeFileBaseName(name, extension);
     if (base.isEmpty())
         base = safeFileBaseName(fileNameWithoutExtension(fileName), extension);
     if (base.isEmpty())
         base = QStringLiteral("Photo");
-    return freeFilePath(folder, base, extension);
+    return extension.isEmpty() ? base : base + QLatin1Char('.') + extension;
 }
 
 } // namespace
@@ -73,10 +77,10 @@ void AppDelegate::ClickCopyPhotoTitleToFilenameAction() {
         }
         const QString title =
             subDictionary(properties, QStringLiteral("{IPTC}")).value("ObjectName").toString();
-        QDir().mkpath(preferences.storagelocation);
-        const QString path = copyPath(preferences.storagelocation, title, item->fileName);
         QString why;
-        if (!writeCopy(path, bytes, item->filePath, &why)) {
+        const QString path = writeCopy(preferences.storagelocation, copyName(title, item->fileName),
+                                       bytes, item->filePath, &why);
+        if (path.isEmpty()) {
             notWritten << QStringLiteral("%1: %2").arg(item->fileName, why);
             continue;
         }
@@ -119,15 +123,13 @@ void AppDelegate::ClickCopyPhotoGPSNameToFilenameAction() {
         selection.currentCoords = QPointF(lat, lon);
         // Any position but the null island counts, west and south included.
         const bool placed = (lat != 0 || lon != 0) && !item->GPSLocationfileName.isEmpty();
-        QString path;
-        if (placed) {
-            path = copyPath(preferences.storagelocation, item->GPSLocationfileName, item->fileName);
-        } else {
-            path = copyPath(folder, QString(), item->fileName);
-        }
-        QDir().mkpath(QFileInfo(path).path());
         QString why;
-        if (!writeCopy(path, bytes, item->filePath, &why)) {
+        const QString path = placed ? writeCopy(preferences.storagelocation,
+                                                copyName(item->GPSLocationfileName, item->fileName),
+                                                bytes, item->filePath, &why)
+                                    : writeCopy(folder, copyName(QString(), item->fileName), bytes,
+                                                item->filePath, &why);
+        if (path.isEmpty()) {
             notWritten << QStringLiteral("%1: %2").arg(item->fileName, why);
             continue;
         }

@@ -123,12 +123,6 @@ TEST(SafeNames, TitlesBecomeHarmlessFileNames) {
     const QString cut = safeFileBaseName(longName, "jpeg");
     EXPECT_LE((cut + ".jpeg").toUtf8().size(), 255);
     EXPECT_GT(cut.size(), 100);
-
-    QTemporaryDir dir;
-    EXPECT_EQ(freeFilePath(dir.path(), "Park", "jpg"), dir.filePath("Park.jpg"));
-    QFile(dir.filePath("Park.jpg")).open(QIODevice::WriteOnly);
-    QFile(dir.filePath("Park 2.jpg")).open(QIODevice::WriteOnly);
-    EXPECT_EQ(freeFilePath(dir.path(), "Park", "jpg"), dir.filePath("Park 3.jpg"));
 }
 
 TEST_F(TagCopy, KeywordsToCaptionSkipsPhotosWithoutKeywordsAndSaysSo) {
@@ -213,7 +207,7 @@ TEST_F(TagCopy, TitleRenameMakesClashingAndUnsafeTitlesSafe) {
     show({a, b, c});
     d->ClickCopyPhotoTitleToFilenameAction();
     EXPECT_EQ(readAll(out("St. James's Park.jpg")), readAll(a));
-    EXPECT_EQ(readAll(out("St. James's Park 2.jpg")), readAll(b));
+    EXPECT_EQ(readAll(out("St. James's Park (2).jpg")), readAll(b));
     EXPECT_EQ(readAll(out("-..-evil-...jpg")), readAll(c));
     EXPECT_EQ(revealed.value(0), out("St. James's Park.jpg"));
     EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files).size(), 3);
@@ -230,7 +224,7 @@ TEST_F(TagCopy, PlaceRenameStopsAtAPhotoWithoutGps) {
     d->localPhotoItemArray[2]->GPSLocationfileName = "London/Westminster";
     d->ClickCopyPhotoGPSNameToFilenameAction();
     EXPECT_TRUE(QFile::exists(out("London-Westminster.jpg")));
-    EXPECT_FALSE(QFile::exists(out("London-Westminster 2.jpg")));
+    EXPECT_FALSE(QFile::exists(out("London-Westminster (2).jpg")));
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "No GPS data");
@@ -241,7 +235,7 @@ TEST_F(TagCopy, PlaceRenameStopsAtAPhotoWithoutGps) {
     show({park, park2});
     d->localPhotoItemArray[0]->GPSLocationfileName = "London/Westminster";
     d->ClickCopyPhotoGPSNameToFilenameAction();
-    EXPECT_TRUE(QFile::exists(out("London-Westminster 2.jpg")));
+    EXPECT_TRUE(QFile::exists(out("London-Westminster (2).jpg")));
     EXPECT_TRUE(QFile::exists(out("St James Park.jpg"))); // no place name: its own name
 }
 

@@ -1,6 +1,8 @@
 #include "app/core/RawTemporary.h"
 
 #include "platform/core/Exiv2Support.h"
+#include "platform/core/PrivateFolder.h"
+#include "platform/core/SafeWrite.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
@@ -9,12 +11,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QSaveFile>
 
 #include <exiv2/exiv2.hpp>
 #include <libraw/libraw.h>
 
+#include <cerrno>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -143,8 +146,14 @@ QString rawTemporaryPathFor(const QString &rawPath) {
         QCryptographicHash::hash(info.absolutePath().toUtf8(), QCryptographicHash::Sha1)
             .toHex()
             .left(16);
-    return QDir::tempPath() + QStringLiteral("/PhotoKestry-raw/") + QString::fromLatin1(folderKey) +
-           QLatin1Char('/') + info.fileName();
+    QString error;
+    const QString folder = PrivateFolder::subfolder(QStringLiteral("raw"), &error);
+    if (folder.isEmpty()) {
+        qWarning() << "RAW stand-in has no private folder==" << error;
+        return {};
+    }
+    return folder + QLatin1Char('/') + QString::fromLatin1(folderKey) + QLatin1Char('/') +
+           info.fileName();
 }
 
 QString GetJPGImageFromRAWPhotowithImagePath(const QString &rawPath) {
@@ -169,10 +178,17 @@ QString GetJPGImageFromRAWPhotowithImagePath(const QString &rawPath) {
     }
 
     const QString target = rawTemporaryPathFor(rawPath);
-    QDir().mkpath(QFileInfo(target).absolutePath());
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly) || out.write(jpeg) != jpeg.size() || !out.commit()) {
-        qWarning() << "CGImageDestinationFinalize failed" << target << out.errorString();
+    if (target.isEmpty())
+        return rawPath;
+    // Our folder is private (0700), so only this user can reach the stand-in between its
+    // write and its read; it still never writes through a link.
+    const QString folder = QFileInfo(target).absolutePath();
+    if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST) {
+        qWarning() << "RAW stand-in folder cannot be made==" << folder;
+        return rawPath;
+    }
+    if (!SafeWrite::replaceFileContents(target, jpeg, &why)) {
+        qWarning() << "CGImageDestinationFinalize failed" << target << why;
         return rawPath;
     }
     return target;

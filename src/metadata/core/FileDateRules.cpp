@@ -12,7 +12,7 @@ QDateTime parseMetadataDate(const QString &text) {
 }
 
 bool SetDateAttributWithFilePath(const QString &path, const QString &origPath,
-                                 const QString &dateStr) {
+                                 const QString &dateStr, QString *error) {
     QDateTime date = parseMetadataDate(dateStr);
     if (!date.isValid())
         date = FileDates::creationDate(origPath);
@@ -21,6 +21,8 @@ bool SetDateAttributWithFilePath(const QString &path, const QString &origPath,
     QString why;
     if (!FileDates::setDates(path, date, &why)) {
         qWarning() << "SetDateAttribut failed==" << path << why;
+        if (error)
+            *error = why;
         return false;
     }
     return true;

@@ -10,27 +10,18 @@
 #include "platform/core/FreeFileName.h"
 #include "platform/core/ImageDestination.h"
 #include "platform/core/ImageSource.h"
+#include "platform/core/SafeWrite.h"
 
 #include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QtConcurrent/QtConcurrentMap>
 #include <cmath>
 #include <cstdio>
 
 namespace {
-
-bool writeAtomically(const QString &path, const QByteArray &bytes, QString *error) {
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
-        *error = QStringLiteral("cannot write %1: %2").arg(path, out.errorString());
-        return false;
-    }
-    return true;
-}
 
 bool sameValue(const QVariant &a, const QVariant &b) {
     const auto isNumber = [](const QVariant &v) {
@@ -131,7 +122,7 @@ struct PhotoOutcome {
 };
 
 PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder, bool overwrite,
-                           const WriteRecipeOptions &options, const QString &nameSuffix) {
+                           const WriteRecipeOptions &options, int firstNumber) {
     PhotoOutcome outcome;
     WriteRecipeResult &result = outcome.result;
     result.sourcePath = item.filePath;
@@ -139,11 +130,6 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
     QString readPath = originalPath;
     QString outputName = item.fileName.isEmpty() ? QFileInfo(originalPath).fileName()
                                                  : QFileInfo(item.fileName).fileName();
-    if (!nameSuffix.isEmpty()) {
-        const QFileInfo name(outputName);
-        outputName = name.completeBaseName() + nameSuffix +
-                     (name.suffix().isEmpty() ? QString() : QLatin1Char('.') + name.suffix());
-    }
     bool fromRaw = false;
     if (options.useRawTemporary && GetSupportRAWImageType(originalPath) >= 0) {
         const QString jpeg = GetJPGImageFromRAWPhotowithImagePath(originalPath);
@@ -156,12 +142,6 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
     }
     bool replaceOriginal = overwrite && !fromRaw;
     QString output = storageFolder + QLatin1Char('/') + outputName;
-    // A RAW's JPEG may meet the camera's own JPEG of the same shot in the storage folder:
-    // it takes a free name rather than that file's place.
-    if (fromRaw && QFileInfo::exists(output)) {
-        output = freeFilePath(storageFolder, outputName);
-        outputName = QFileInfo(output).fileName();
-    }
     const QDateTime sourceCreated = FileDates::creationDate(originalPath);
     const QDateTime sourceModified = FileDates::modificationDate(originalPath);
 
@@ -177,7 +157,8 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
         return outcome;
     };
 
-    // 1. Read.
+    // 1. Read. The stamp tells whether another program changes the original meanwhile.
+    const SafeWrite::FileStamp readStamp = SafeWrite::stampOf(originalPath);
     QFile file(readPath);
     if (!file.open(QIODevice::ReadOnly))
         return skip(QStringLiteral("cannot be read"));
@@ -220,10 +201,6 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
         replaceOriginal = false;
         outputName = QFileInfo(outputName).completeBaseName() + QStringLiteral(".tiff");
         output = storageFolder + QLatin1Char('/') + outputName;
-        if (QFileInfo::exists(output)) { // a TIFF of the same name that is not this photo's
-            output = freeFilePath(storageFolder, outputName);
-            outputName = QFileInfo(output).fileName();
-        }
     } else {
         ImageDestination destination(&encoded, source.type(), source.count());
         if (!options.destinationDictionary.isEmpty())
@@ -248,60 +225,68 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
         recompress = true;
     }
 
-    // A file is only ever replaced by one that reads back as an image: the original, or
-    // whatever already stands at the output path (a photo that lives in the storage
-    // folder is its own output).
-    if ((replaceOriginal || QFileInfo::exists(output)) && !ImageSource(encoded).isValid())
+    // A photo that lives in the storage folder under its own name is its own output.
+    const bool inPlace =
+        !replaceOriginal && QFileInfo::exists(originalPath) &&
+        QFileInfo(output).canonicalFilePath() == QFileInfo(originalPath).canonicalFilePath();
+    const bool replaces = replaceOriginal || inPlace;
+    // A file is only ever replaced by one that reads back as an image.
+    if (replaces && !ImageSource(encoded).isValid())
         return skip(QStringLiteral("the new file did not read back"));
 
+    // The new bytes go into an exclusive temporary beside their target, never through a
+    // link and never over another file; it is synced and read back before it takes a name.
     QString why;
-    const QString written = recompress ? recompressedPath(output) : output;
-    if (!QDir().mkpath(storageFolder))
+    if (!replaces && !QDir().mkpath(storageFolder))
         return skip(QStringLiteral("the storage folder %1 cannot be created").arg(storageFolder));
-    if (!writeAtomically(written, encoded, &why))
+    SafeWrite::Temporary staged;
+    if (!staged.create(replaces ? QFileInfo(originalPath).absolutePath() : storageFolder, &why) ||
+        !staged.write(encoded, &why) ||
+        !(replaces ? staged.keepAttributesOf(originalPath, &why) : staged.useDefaultMode(&why)) ||
+        !staged.finish(encoded, &why))
         return skip(why);
+    const QString written = staged.path();
 
-    // 6. File dates.
+    // 6. File dates. A failure is reported with the photo, never passed over.
+    QString dateError;
     switch (options.dates) {
     case WriteRecipeOptions::Dates::CopyFromSource:
         if (sourceCreated.isValid())
-            FileDates::setCreationDate(written, sourceCreated);
-        if (sourceModified.isValid())
-            FileDates::setModificationDate(written, sourceModified);
+            FileDates::setCreationDate(written, sourceCreated, &dateError);
+        if (sourceModified.isValid() && dateError.isEmpty())
+            FileDates::setModificationDate(written, sourceModified, &dateError);
         break;
     case WriteRecipeOptions::Dates::FromDateText:
-        SetDateAttributWithFilePath(written, originalPath, options.dateText);
+        SetDateAttributWithFilePath(written, originalPath, options.dateText, &dateError);
         break;
     case WriteRecipeOptions::Dates::Keep:
         break;
     }
 
-    // 7. Overwrite: the original is replaced in one atomic step by the file just made.
-    QString finalPath = written;
-    if (replaceOriginal) {
-        if (!writeAtomically(originalPath, encoded, &why)) {
-            QFile::remove(written);
+    // 7. The staged file takes the original's place in one rename (only if nobody changed
+    // the original since it was read), or the first free name in the storage folder.
+    QString finalPath;
+    if (replaces) {
+        if (!SafeWrite::replaceWith(written, originalPath, readStamp, &why))
             return skip(why);
-        }
-        FileDates::copyDates(written, originalPath);
-        if (written != originalPath)
-            QFile::remove(written);
         finalPath = originalPath;
-    } else if (recompress) {
-        // One atomic rename: the file at the output path is never gone in between.
-        if (::rename(QFile::encodeName(written).constData(),
-                     QFile::encodeName(output).constData()) != 0) {
-            QFile::remove(written);
-            return skip(QStringLiteral("cannot move %1 to %2").arg(written, output));
-        }
-        finalPath = output;
+    } else {
+        finalPath = moveToFreeName(written, storageFolder, outputName, &why, firstNumber);
+        if (finalPath.isEmpty())
+            return skip(why);
+    }
+    staged.release();
+    if (!dateError.isEmpty()) {
+        result.error = QStringLiteral("written to %1, but its file dates could not be set: %2")
+                           .arg(finalPath, dateError);
+        qWarning() << "photo dates not set==" << finalPath << dateError;
     }
 
     outcome.handled = true;
     outcome.revealPath = finalPath;
     outcome.revealRoot = replaceOriginal ? QFileInfo(originalPath).absolutePath() : storageFolder;
     result.outputPath = finalPath;
-    result.written = true;
+    result.written = dateError.isEmpty();
     result.recompressed = recompress;
     return outcome;
 }
@@ -319,17 +304,17 @@ WriteRecipeReport runWriteRecipe(const QList<IKImageItemPtr> &items, const QStri
     // ones get " (2)", " (3)"... The base name decides, since RAW and TIFF outputs change
     // the extension.
     QHash<QString, int> seen;
-    QList<std::pair<IKImageItemPtr, QString>> jobs;
+    QList<std::pair<IKImageItemPtr, int>> jobs;
     for (const IKImageItemPtr &item : present) {
         const QString name = item->fileName.isEmpty() ? QFileInfo(item->filePath).fileName()
                                                       : QFileInfo(item->fileName).fileName();
         const int n = ++seen[QFileInfo(name).completeBaseName().toLower()];
-        jobs.append({item, n > 1 ? QStringLiteral(" (%1)").arg(n) : QString()});
+        jobs.append({item, n});
     }
     // Photos are independent of each other, so they are written side by side; the job
     // still ends only when every photo is done, and reports them in list order.
     const QList<PhotoOutcome> outcomes =
-        QtConcurrent::blockingMapped(jobs, [&](const std::pair<IKImageItemPtr, QString> &job) {
+        QtConcurrent::blockingMapped(jobs, [&](const std::pair<IKImageItemPtr, int> &job) {
             return writeOnePhoto(*job.first, storageFolder, overwrite, options, job.second);
         });
     WriteRecipeReport report;

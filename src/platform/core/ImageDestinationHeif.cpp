@@ -1,4 +1,5 @@
 #include "platform/core/ExiftoolSession.h"
+#include "platform/core/PrivateFolder.h"
 #include "platform/core/ImagePropertyTables.h"
 
 #include <QFile>
@@ -261,8 +262,10 @@ bool writeHeifMetadata(const QByteArray &source, const QVariantMap &original,
         *output = source; // nothing changes
         return true;
     }
-    QTemporaryDir dir;
-    if (!dir.isValid()) {
+    // In our private folder, so that a start after a crash finds and removes it.
+    const QString privateRoot = PrivateFolder::root(error);
+    QTemporaryDir dir(privateRoot + QStringLiteral("/heif-XXXXXX"));
+    if (privateRoot.isEmpty() || !dir.isValid()) {
         *error = QStringLiteral("no temporary folder: %1").arg(dir.errorString());
         return false;
     }

@@ -1,3 +1,4 @@
+#include "platform/core/ImageLimits.h"
 #include "platform/core/ImagePropertyTables.h"
 
 #include <QThread>
@@ -58,6 +59,8 @@ QByteArray metadataBlock(heif_image_handle *h, const char *type, const char *con
 }
 
 QImage decode(heif_image_handle *h) {
+    if (!ImageLimits::decodeAllowed(heif_image_handle_get_width(h), heif_image_handle_get_height(h)))
+        return {};
     heif_image *raw = nullptr;
     if (heif_decode_image(h, &raw, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, nullptr)
             .code != heif_error_Ok)
