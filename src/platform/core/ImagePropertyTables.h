@@ -8,6 +8,7 @@
 
 #include <exiv2/exiv2.hpp>
 
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -85,13 +86,29 @@ HeifInfo readHeif(const QByteArray &data);
 QImage heifThumbnail(const QByteArray &data, int maxSide);
 bool looksLikeHeif(const QByteArray &data, QString *type);
 
-struct ImageSource::Private {
-    QByteArray data; // Exiv2's MemIo reads these bytes in place: keep them alive first
-    Exiv2::Image::AutoPtr image;
+// What a source decoded from its bytes, shared with the destinations written from it.
+struct DecodedMetadata {
     Exiv2::ExifData exif;
     Exiv2::IptcData iptc;
     Exiv2::XmpData xmp;
     QByteArray icc;
+    std::string comment;
+    Exiv2::ByteOrder byteOrder = Exiv2::invalidByteOrder;
+    // The source's properties(0), once asked for.
+    std::optional<QVariantMap> properties;
+
+    // Gives an image opened on the same bytes what readMetadata() would have read.
+    void copyInto(Exiv2::Image &image) const;
+};
+
+struct ImageSource::Private {
+    QByteArray data; // Exiv2's MemIo reads these bytes in place: keep them alive first
+    Exiv2::Image::AutoPtr image;
+    std::shared_ptr<DecodedMetadata> meta = std::make_shared<DecodedMetadata>();
+    Exiv2::ExifData &exif = meta->exif;
+    Exiv2::IptcData &iptc = meta->iptc;
+    Exiv2::XmpData &xmp = meta->xmp;
+    QByteArray &icc = meta->icc;
     QString type;
     QString error;
     bool valid = false;

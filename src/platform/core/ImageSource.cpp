@@ -206,6 +206,36 @@ void describeTiff(const Exiv2::ExifData &exif, QVariantMap &top) {
     top.insert(QStringLiteral("HasAlpha"), find("Exif.Image.ExtraSamples") != exif.end());
 }
 
+// Decodes at no more than about `maxSide`: JPEG decoders scale while decoding.
+QImage decodeScaled(const QByteArray &bytes, int maxSide) {
+    QByteArray data = bytes;
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    if (size.isValid() && (size.width() > maxSide || size.height() > maxSide))
+        reader.setScaledSize(size.scaled(maxSide, maxSide, Qt::KeepAspectRatio));
+    return reader.read();
+}
+
+// The smallest embedded preview that still fills `maxSide`: the 160-pixel Exif thumbnail that
+// comes first would be blurry in a larger cell. Null when none is large enough.
+QImage embeddedPreview(const Exiv2::Image &image, int maxSide) {
+    Exiv2::PreviewManager previews(image);
+    // Listed from the smallest to the largest.
+    for (const Exiv2::PreviewProperties &p : previews.getPreviewProperties()) {
+        if (std::max(p.width_, p.height_) < uint32_t(std::max(maxSide, 0)))
+            continue;
+        const Exiv2::PreviewImage preview = previews.getPreviewImage(p);
+        const QImage decoded =
+            decodeScaled(QByteArray::fromRawData(reinterpret_cast<const char *>(preview.pData()),
+                                                 qsizetype(preview.size())),
+                         maxSide);
+        if (!decoded.isNull())
+            return decoded;
+    }
+    return {};
+}
+
 } // namespace
 
 ImageSource::ImageSource() : d(std::make_unique<Private>()) {}
@@ -259,9 +289,15 @@ ImageSource::ImageSource(const QByteArray &data) : ImageSource() {
             }
             d->image = Exiv2::ImageFactory::open(bytes, long(d->data.size()));
             d->image->readMetadata();
-            d->exif = d->image->exifData();
-            d->iptc = d->image->iptcData();
-            d->xmp = d->image->xmpData();
+            // Moved, not copied: only the previews need them back in the image.
+            d->exif = std::move(d->image->exifData());
+            d->iptc = std::move(d->image->iptcData());
+            d->xmp = std::move(d->image->xmpData());
+            d->image->clearExifData();
+            d->image->clearIptcData();
+            d->image->clearXmpData();
+            d->meta->comment = d->image->comment();
+            d->meta->byteOrder = d->image->byteOrder();
             if (d->image->iccProfileDefined())
                 d->icc = QByteArray(reinterpret_cast<const char *>(d->image->iccProfile()->pData_),
                                     qsizetype(d->image->iccProfile()->size_));
@@ -344,6 +380,8 @@ QVariantMap ImageSource::properties(int index) const {
         }
         return frame;
     }
+    if (d->meta->properties)
+        return *d->meta->properties;
     QVariantMap out = d->topLevel;
     try {
         readExifSections(d->exif, d->xmp, out);
@@ -351,6 +389,7 @@ QVariantMap ImageSource::properties(int index) const {
         if (d->iptc.empty() && looksLikeHeif(d->data, nullptr))
             readIptcFromXmp(d->xmp, out);
         readIptcExtension(d->xmp, out);
+        d->meta->properties = out;
     } catch (const std::exception &e) {
         d->error = QString::fromLocal8Bit(e.what());
     }
@@ -365,24 +404,18 @@ QImage ImageSource::thumbnail(int maxSide) const {
     QImage image;
     try {
         if (d->image.get()) {
-            Exiv2::PreviewManager previews(*d->image);
-            const Exiv2::PreviewPropertiesList list = previews.getPreviewProperties();
-            if (!list.empty()) {
-                const Exiv2::PreviewImage preview = previews.getPreviewImage(list.front());
-                image = QImage::fromData(preview.pData(), int(preview.size()));
-            }
+            // The previews are found through the metadata, which the source keeps apart.
+            d->image->setExifData(d->exif);
+            d->image->setXmpData(d->xmp);
+            image = embeddedPreview(*d->image, maxSide);
+            d->image->clearExifData();
+            d->image->clearXmpData();
         }
     } catch (const std::exception &) {
         image = QImage(); // a broken preview: decode the image itself instead
     }
-    if (image.isNull()) {
-        QBuffer buffer(&d->data);
-        QImageReader reader(&buffer);
-        const QSize size = reader.size();
-        if (size.isValid() && (size.width() > maxSide || size.height() > maxSide))
-            reader.setScaledSize(size.scaled(maxSide, maxSide, Qt::KeepAspectRatio));
-        image = reader.read();
-    }
+    if (image.isNull())
+        image = decodeScaled(d->data, maxSide);
     if (image.width() > maxSide || image.height() > maxSide)
         image = image.scaled(maxSide, maxSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     return image;
