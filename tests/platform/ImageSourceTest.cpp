@@ -1,3 +1,4 @@
+#include "platform/core/Exiv2Support.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/ImagePropertyTables.h"
 
@@ -6,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QImage>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -17,6 +20,53 @@ QVariantMap dict(const QVariantMap &props, const char *name) {
 
 QStringList strings(const QVariant &v) {
     return v.toStringList();
+}
+
+QByteArray jpegOf(int width, int height, Qt::GlobalColor colour) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 90);
+    return bytes;
+}
+
+// A blue photo with a red 160-pixel Exif thumbnail and a green 512-pixel XMP preview, as
+// cameras and editors embed several previews of different sizes.
+QByteArray photoWithTwoPreviews() {
+    ensureExiv2Initialised();
+    const QByteArray photo = jpegOf(1200, 900, Qt::blue);
+    const QByteArray small = jpegOf(160, 120, Qt::red);
+    const QByteArray large = jpegOf(512, 384, Qt::green);
+    Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(
+        reinterpret_cast<const Exiv2::byte *>(photo.constData()), long(photo.size()));
+    image->readMetadata();
+    image->exifData()["Exif.Image.Make"] = std::string("Test");
+    Exiv2::ExifThumb(image->exifData())
+        .setJpegThumbnail(reinterpret_cast<const Exiv2::byte *>(small.constData()),
+                          long(small.size()));
+    Exiv2::XmpData &xmp = image->xmpData();
+    Exiv2::XmpTextValue alt;
+    alt.setXmpArrayType(Exiv2::XmpValue::xaAlt);
+    xmp.add(Exiv2::XmpKey("Xmp.xmp.Thumbnails"), &alt);
+    xmp["Xmp.xmp.Thumbnails[1]/xmpGImg:format"] = std::string("JPEG");
+    xmp["Xmp.xmp.Thumbnails[1]/xmpGImg:width"] = std::string("512");
+    xmp["Xmp.xmp.Thumbnails[1]/xmpGImg:height"] = std::string("384");
+    xmp["Xmp.xmp.Thumbnails[1]/xmpGImg:image"] = large.toBase64().toStdString();
+    image->writeMetadata();
+    Exiv2::BasicIo &io = image->io();
+    io.open();
+    const QByteArray out(reinterpret_cast<const char *>(io.mmap()), qsizetype(io.size()));
+    io.munmap();
+    io.close();
+    return out;
+}
+
+bool mostly(const QImage &image, Qt::GlobalColor colour) {
+    const QColor want(colour), got = image.pixelColor(image.width() / 2, image.height() / 2);
+    return qAbs(got.red() - want.red()) < 40 && qAbs(got.green() - want.green()) < 40 &&
+           qAbs(got.blue() - want.blue()) < 40;
 }
 
 } // namespace
@@ -126,6 +176,26 @@ TEST(ImageSourceRead, ThumbnailsFitTheAskedSize) {
         ASSERT_FALSE(thumb.isNull()) << name;
         EXPECT_LE(qMax(thumb.width(), thumb.height()), 200) << name;
     }
+}
+
+TEST(ImageSourceRead, ThumbnailsComeFromThePreviewThatFillsTheSize) {
+    const ImageSource source(photoWithTwoPreviews());
+    ASSERT_TRUE(source.isValid()) << source.errorString().toStdString();
+
+    // Not the 160-pixel thumbnail, blurry when blown up to 256: the 512-pixel preview.
+    const QImage cell = source.thumbnail(256);
+    EXPECT_EQ(qMax(cell.width(), cell.height()), 256);
+    EXPECT_TRUE(mostly(cell, Qt::green)) << cell.pixelColor(128, 96).name().toStdString();
+
+    // A small size is served by the small thumbnail.
+    const QImage icon = source.thumbnail(128);
+    EXPECT_EQ(qMax(icon.width(), icon.height()), 128);
+    EXPECT_TRUE(mostly(icon, Qt::red));
+
+    // Larger than every preview: the photo itself, scaled.
+    const QImage big = source.thumbnail(800);
+    EXPECT_EQ(qMax(big.width(), big.height()), 800);
+    EXPECT_TRUE(mostly(big, Qt::blue));
 }
 
 TEST(ImagePropertyTables, EveryExiv2KeyIsKnownToExiv2) {

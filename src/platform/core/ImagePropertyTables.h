@@ -8,9 +8,12 @@
 
 #include <exiv2/exiv2.hpp>
 
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
+
+struct heif_context;
 
 enum class ValueKind {
     Auto,       // one number, a list of numbers, or text, as the stored value has them
@@ -81,9 +84,11 @@ struct HeifInfo {
     QByteArray exifTiff; // from the TIFF header on
     std::string xmp;
     std::vector<std::pair<int, int>> sizes;
+    // The parsed file, kept for the thumbnail; it reads the bytes in place.
+    std::shared_ptr<heif_context> context;
 };
 HeifInfo readHeif(const QByteArray &data);
-QImage heifThumbnail(const QByteArray &data, int maxSide);
+QImage heifThumbnail(heif_context *context, int maxSide);
 bool looksLikeHeif(const QByteArray &data, QString *type);
 
 // What a source decoded from its bytes, shared with the destinations written from it.
@@ -115,6 +120,7 @@ struct ImageSource::Private {
     int count = 0;
     QVariantMap topLevel;
     std::vector<std::pair<int, int>> frameSizes;
+    std::shared_ptr<heif_context> heif; // declared after `data`, so released before it
 };
 
 // An IPTC key's XMP counterpart. HEIF files have no IPTC block, so there these carry the values.

@@ -256,6 +256,7 @@ ImageSource::ImageSource(const QByteArray &data) : ImageSource() {
                 return;
             }
             d->type = heifType;
+            d->heif = info.context;
             d->count = info.count;
             d->frameSizes = info.sizes;
             d->icc = info.icc;
@@ -400,7 +401,7 @@ QImage ImageSource::thumbnail(int maxSide) const {
     if (!isValid())
         return {};
     if (d->type.startsWith(QLatin1String("public.he")) || d->type == QLatin1String("public.avif"))
-        return heifThumbnail(d->data, maxSide);
+        return heifThumbnail(d->heif.get(), maxSide);
     QImage image;
     try {
         if (d->image.get()) {
