@@ -40,7 +40,8 @@ bool addImage(heif_context *ctx, heif_encoder *encoder, int width, int height, u
             std::fill_n(plane + y * stride, w, channel == heif_channel_Y ? grey : uint8_t(128));
     }
     heif_image_handle *handle = nullptr;
-    bool ok = heif_context_encode_image(ctx, image, encoder, nullptr, &handle).code == heif_error_Ok;
+    bool ok =
+        heif_context_encode_image(ctx, image, encoder, nullptr, &handle).code == heif_error_Ok;
     if (ok && withExif) {
         const std::vector<uint8_t> exif = exifWithDate("2019:01:02 03:04:05");
         ok = heif_context_add_exif_metadata(ctx, handle, exif.data(), int(exif.size())).code ==
@@ -65,7 +66,8 @@ QByteArray twoImageHeic() {
     if (heif_context_get_encoder_for_format(ctx, heif_compression_HEVC, &encoder).code ==
         heif_error_Ok) {
         heif_encoder_set_lossy_quality(encoder, 50);
-        if (addImage(ctx, encoder, 64, 48, 200, true) && addImage(ctx, encoder, 32, 32, 60, false)) {
+        if (addImage(ctx, encoder, 64, 48, 200, true) &&
+            addImage(ctx, encoder, 32, 32, 60, false)) {
             heif_writer writer{1, &appendTo};
             if (heif_context_write(ctx, &writer, &out).code != heif_error_Ok)
                 out.clear();

@@ -1,5 +1,5 @@
-#include "platform/core/Exiv2Support.h"
 #include "platform/core/ImageSource.h"
+#include "platform/core/Exiv2Support.h"
 #include "platform/core/ImagePropertyTables.h"
 
 #include "support/ImageTestHelpers.h"

@@ -36,6 +36,15 @@ bool applyProperties(Exiv2::Image &image, const QVariantMap &props, QString *err
     return ok;
 }
 
+bool sameXmp(const Exiv2::XmpData &a, const Exiv2::XmpData &b) {
+    if (a.count() != b.count())
+        return false;
+    for (auto i = a.begin(), j = b.begin(); i != a.end(); ++i, ++j)
+        if (i->key() != j->key() || i->typeId() != j->typeId() || i->toString() != j->toString())
+            return false;
+    return true;
+}
+
 bool isHeif(const QString &type) {
     return type == QLatin1String("public.heic") || type == QLatin1String("public.heif");
 }
@@ -179,6 +188,12 @@ bool ImageDestination::finalize() {
             !applyProperties(*image, frame.properties, &error)) {
             d->error = error;
             return false;
+        }
+        // Unchanged XMP keeps its packet byte for byte rather than being serialised again.
+        if (frame.decoded && !frame.decoded->xmpPacket.empty() &&
+            sameXmp(image->xmpData(), frame.decoded->xmp)) {
+            image->xmpPacket() = frame.decoded->xmpPacket;
+            image->writeXmpFromPacket(true);
         }
         image->writeMetadata();
         // The written file is in the image's memory: copy it out once.

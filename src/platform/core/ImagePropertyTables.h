@@ -96,6 +96,7 @@ struct DecodedMetadata {
     Exiv2::ExifData exif;
     Exiv2::IptcData iptc;
     Exiv2::XmpData xmp;
+    std::string xmpPacket; // as the file holds it
     QByteArray icc;
     std::string comment;
     Exiv2::ByteOrder byteOrder = Exiv2::invalidByteOrder;

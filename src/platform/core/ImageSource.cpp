@@ -298,6 +298,7 @@ ImageSource::ImageSource(const QByteArray &data) : ImageSource() {
             d->image->clearIptcData();
             d->image->clearXmpData();
             d->meta->comment = d->image->comment();
+            d->meta->xmpPacket = d->image->xmpPacket();
             d->meta->byteOrder = d->image->byteOrder();
             if (d->image->iccProfileDefined())
                 d->icc = QByteArray(reinterpret_cast<const char *>(d->image->iccProfile()->pData_),

@@ -97,8 +97,8 @@ bool looksLikeHeif(const QByteArray &data, QString *type) {
 
 HeifInfo readHeif(const QByteArray &data) {
     HeifInfo info;
-    info.context = std::shared_ptr<heif_context>(openContext(data, &info.error).release(),
-                                                 ContextDeleter());
+    info.context =
+        std::shared_ptr<heif_context>(openContext(data, &info.error).release(), ContextDeleter());
     heif_context *const ctx = info.context.get();
     if (!ctx)
         return info;
