@@ -148,57 +148,26 @@ QString asciiText(const Exiv2::Value &v) {
     return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
 
-// A number from a variant that may hold text such as "0.008", "1/125" or "100".
-bool toNumber(const QVariant &v, double *out, QString *fraction) {
-    if (v.typeId() == QMetaType::QString) {
-        const QString s = v.toString().trimmed();
-        const int slash = int(s.indexOf(QLatin1Char('/')));
-        if (slash > 0) {
-            bool okN = false, okD = false;
-            const qint64 n = s.left(slash).trimmed().toLongLong(&okN);
-            const qint64 d = s.mid(slash + 1).trimmed().toLongLong(&okD);
-            if (!okN || !okD || d == 0)
-                return false;
-            *fraction = QStringLiteral("%1/%2").arg(n).arg(d);
-            *out = double(n) / double(d);
-            return true;
-        }
-        bool ok = false;
-        *out = s.toDouble(&ok);
-        return ok && std::isfinite(*out);
-    }
-    bool ok = false;
-    *out = v.toDouble(&ok);
-    return ok && std::isfinite(*out);
-}
-
 std::string numbersText(const QVariant &value, Exiv2::TypeId type, QString *error) {
+    std::vector<ParsedNumber> numbers;
+    if (!parseNumbers(value, &numbers, error))
+        return {};
     QStringList parts;
-    for (const QVariant &e : listElements(value)) {
-        double d = 0;
-        QString fraction;
-        if (!toNumber(e, &d, &fraction)) {
-            *error = QStringLiteral("not a number: %1").arg(e.toString());
-            return {};
-        }
+    for (const ParsedNumber &n : numbers) {
         if (isRational(type)) {
-            if (type == Exiv2::unsignedRational && d < 0) {
-                *error = QStringLiteral("negative value for an unsigned rational: %1").arg(d);
+            if (type == Exiv2::unsignedRational && n.value < 0) {
+                *error = QStringLiteral("negative value for an unsigned rational: %1").arg(n.value);
                 return {};
             }
-            if (fraction.isEmpty()) {
-                const auto [n, den] = toRational(d);
-                fraction = QStringLiteral("%1/%2").arg(n).arg(den);
-            }
-            parts << fraction;
+            const auto [num, den] =
+                n.denominator != 0 ? std::pair(n.numerator, n.denominator) : toRational(n.value);
+            parts << QStringLiteral("%1/%2").arg(num).arg(den);
         } else if (type == Exiv2::tiffFloat || type == Exiv2::tiffDouble) {
-            parts << QString::number(d, 'g', 17);
+            parts << QString::number(n.value, 'g', 17);
         } else {
-            parts << QString::number(std::llround(d));
+            parts << QString::number(std::llround(n.value));
         }
     }
-    if (parts.isEmpty())
-        *error = QStringLiteral("no value");
     return parts.join(QLatin1Char(' ')).toStdString();
 }
 
@@ -208,13 +177,12 @@ QVariant xmpToVariant(const std::string &text, ValueKind kind) {
         return s;
     QVariantList list;
     for (const QString &part : s.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        double d = 0;
-        QString fraction;
-        if (!toNumber(part, &d, &fraction))
+        ParsedNumber n;
+        if (!parseNumber(part, &n))
             return s;
         bool isInt = false;
         const int i = part.toInt(&isInt);
-        list << (isInt ? QVariant(i) : QVariant(d));
+        list << (isInt ? QVariant(i) : QVariant(n.value));
     }
     if (kind == K::List)
         return list;
@@ -414,30 +382,17 @@ std::string variantToValueText(const QVariant &value, Exiv2::TypeId type, ValueK
         return (ascii ? "charset=Ascii " : "charset=Unicode ") + text.toStdString();
     }
     case K::Version: {
-        const QVariantList parts = listElements(value);
-        if (parts.size() == 1 && parts.first().toString().size() == 4) {
-            QString out;
-            for (QChar c : parts.first().toString())
-                out += QString::number(c.unicode()) + QLatin1Char(' ');
-            return out.trimmed().toStdString();
-        }
-        const QString digits = QStringLiteral("%1%2%3")
-                                   .arg(parts.value(0).toInt(), 2, 10, QLatin1Char('0'))
-                                   .arg(parts.value(1).toInt() % 10)
-                                   .arg(parts.value(2).toInt() % 10);
+        // Stored as the character codes of the four digits.
         QString out;
-        for (QChar c : digits)
+        for (QChar c : versionDigits(value))
             out += QString::number(c.unicode()) + QLatin1Char(' ');
         return out.trimmed().toStdString();
     }
     default:
         break;
     }
-    if (type == Exiv2::asciiString || type == Exiv2::string) {
-        if (value.typeId() == QMetaType::QVariantList || value.typeId() == QMetaType::QStringList)
-            return value.toStringList().join(QLatin1Char(' ')).toStdString();
-        return value.toString().toStdString();
-    }
+    if (type == Exiv2::asciiString || type == Exiv2::string)
+        return joinedText(value).toStdString();
     if (type == Exiv2::undefined && value.typeId() == QMetaType::QString) {
         QString out;
         for (char c : value.toString().toUtf8())

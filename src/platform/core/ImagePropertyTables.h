@@ -47,6 +47,31 @@ std::pair<qint64, qint64> toRational(double value);
 bool isNullValue(const QVariant &value);
 QVariantList listElements(const QVariant &value);
 
+// Reading our values for a writer, shared by the Exiv2 and the HEIF writers.
+struct ParsedNumber {
+    double value = 0;
+    qint64 numerator = 0;
+    qint64 denominator = 0; // 0 unless given as a fraction such as "1/125"
+};
+// One number from a number or a text ("0.008", "1/125", "100").
+bool parseNumber(const QVariant &value, ParsedNumber *out);
+// Every element of a list value; false with *error set when one is not a number or none is given.
+bool parseNumbers(const QVariant &value, std::vector<ParsedNumber> *out, QString *error);
+// Text, with the elements of a list joined by blanks.
+QString joinedText(const QVariant &value);
+// "0231" from "0231" or [2, 3, 1].
+QString versionDigits(const QVariant &value);
+// Absolute decimal degrees, at most 180.
+bool parseCoordinate(const QVariant &value, double *degrees, QString *error);
+struct TimeOfDay {
+    int hours = 0;
+    int minutes = 0;
+    double seconds = 0;
+    QString text; // as given, trimmed
+};
+// "HH:MM:SS" with optional decimals of a second.
+bool parseTimeOfDay(const QVariant &value, TimeOfDay *out, QString *error);
+
 QVariant exifValueToVariant(const Exiv2::Value &value, ValueKind kind);
 QVariant gpsValueToVariant(const Exiv2::Value &value, ValueKind kind);
 // Text handed to Exiv2's Value::read for the given type, or empty with *error set.
