@@ -198,6 +198,18 @@ TEST(ImageSourceRead, ThumbnailsComeFromThePreviewThatFillsTheSize) {
     EXPECT_TRUE(mostly(big, Qt::blue));
 }
 
+TEST(ImageSourceRead, TheExifBlockAloneGivesTheSameExifDictionary) {
+    for (const char *name :
+         {"St James Park.jpg", "wedding.jpg", "IMG_1994.JPG", "Fritest.jpeg", "IMG_3092.heic"}) {
+        const QByteArray bytes = readAll(fixturePath(QLatin1String(name)));
+        const QVariantMap exif = dict(ImageSource(bytes).properties(0), "{Exif}");
+        ASSERT_FALSE(exif.isEmpty()) << name;
+        EXPECT_EQ(ImageSource::exifDictionary(bytes), exif) << name;
+    }
+    EXPECT_TRUE(ImageSource::exifDictionary(QByteArray("\xff\xd8\xff\xe1\xff\xff")).isEmpty());
+    EXPECT_TRUE(ImageSource::exifDictionary(QByteArray(100, 'x')).isEmpty());
+}
+
 TEST(ImagePropertyTables, EveryExiv2KeyIsKnownToExiv2) {
     const ImageSource warmUp(QByteArray("x")); // initialises Exiv2's XMP toolkit
     for (const auto &table : {exifMappings(), tiffMappings(), gpsMappings()})

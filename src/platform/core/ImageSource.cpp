@@ -236,7 +236,53 @@ QImage embeddedPreview(const Exiv2::Image &image, int maxSide) {
     return {};
 }
 
+// The Exif block of a JPEG (from its TIFF header on), or empty.
+QByteArray jpegExifBlock(const QByteArray &b) {
+    if (b.size() < 4 || uchar(b[0]) != 0xff || uchar(b[1]) != 0xd8)
+        return {};
+    qsizetype i = 2;
+    while (i + 4 <= b.size()) {
+        if (uchar(b[i]) != 0xff)
+            return {};
+        const uchar marker = uchar(b[i + 1]);
+        if (marker == 0xff) { // fill byte
+            ++i;
+            continue;
+        }
+        if (marker == 0x01 || (marker >= 0xd0 && marker <= 0xd7)) {
+            i += 2;
+            continue;
+        }
+        if (marker == 0xda || marker == 0xd9)
+            return {};
+        const qsizetype length = be16(b, i + 2);
+        if (length < 2 || i + 2 + length > b.size())
+            return {};
+        if (marker == 0xe1 && length >= 8 && b.mid(i + 4, 6) == QByteArray("Exif\0\0", 6))
+            return b.mid(i + 10, length - 8);
+        i += 2 + length;
+    }
+    return {};
+}
+
 } // namespace
+
+QVariantMap ImageSource::exifDictionary(const QByteArray &data) {
+    ensureExiv2Initialised();
+    try {
+        const QByteArray block = jpegExifBlock(data);
+        if (block.isEmpty())
+            return ImageSource(data).properties(0).value(QStringLiteral("{Exif}")).toMap();
+        Exiv2::ExifData exif;
+        Exiv2::ExifParser::decode(exif, reinterpret_cast<const Exiv2::byte *>(block.constData()),
+                                  uint32_t(block.size()));
+        QVariantMap out;
+        readExifSections(exif, Exiv2::XmpData(), out);
+        return out.value(QStringLiteral("{Exif}")).toMap();
+    } catch (const std::exception &) {
+        return {};
+    }
+}
 
 ImageSource::ImageSource() : d(std::make_unique<Private>()) {}
 
