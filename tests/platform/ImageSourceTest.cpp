@@ -210,6 +210,25 @@ TEST(ImageSourceRead, TheExifBlockAloneGivesTheSameExifDictionary) {
     EXPECT_TRUE(ImageSource::exifDictionary(QByteArray(100, 'x')).isEmpty());
 }
 
+TEST(ImageSourceRead, RawFilesKeepThePixelSizeTheirExifGives) {
+    // An Olympus raw file is a TIFF with its own magic number; Exiv2 takes its pixel size from
+    // the Exif data, which the source keeps apart from the decoded image.
+    QImage image(40, 24, QImage::Format_RGB32);
+    image.fill(Qt::gray);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(image.save(&buffer, "TIFF"));
+    ASSERT_TRUE(bytes.startsWith("II*"));
+    bytes[2] = 'R';
+    bytes[3] = 'O';
+    const ImageSource source(bytes);
+    ASSERT_TRUE(source.isValid()) << source.errorString().toStdString();
+    EXPECT_EQ(source.type(), QStringLiteral("com.olympus.raw-image"));
+    EXPECT_EQ(source.properties(0).value("PixelWidth").toInt(), 40);
+    EXPECT_EQ(source.properties(0).value("PixelHeight").toInt(), 24);
+}
+
 TEST(ImagePropertyTables, EveryExiv2KeyIsKnownToExiv2) {
     const ImageSource warmUp(QByteArray("x")); // initialises Exiv2's XMP toolkit
     for (const auto &table : {exifMappings(), tiffMappings(), gpsMappings()})

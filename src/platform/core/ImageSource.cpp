@@ -336,6 +336,9 @@ ImageSource::ImageSource(const QByteArray &data) : ImageSource() {
             }
             d->image = Exiv2::ImageFactory::open(bytes, long(d->data.size()));
             d->image->readMetadata();
+            // Raw formats take their pixel size from the Exif data: ask before it moves out.
+            const int pixelWidth = d->image->pixelWidth();
+            const int pixelHeight = d->image->pixelHeight();
             // Moved, not copied: only the previews need them back in the image.
             d->exif = std::move(d->image->exifData());
             d->iptc = std::move(d->image->iptcData());
@@ -354,10 +357,10 @@ ImageSource::ImageSource(const QByteArray &data) : ImageSource() {
                 if (d->exif.findKey(Exiv2::ExifKey("Exif.Image.DNGVersion")) != d->exif.end())
                     d->type = QStringLiteral("com.adobe.raw-image");
             } else {
-                if (d->image->pixelWidth() > 0)
-                    d->topLevel.insert(QStringLiteral("PixelWidth"), d->image->pixelWidth());
-                if (d->image->pixelHeight() > 0)
-                    d->topLevel.insert(QStringLiteral("PixelHeight"), d->image->pixelHeight());
+                if (pixelWidth > 0)
+                    d->topLevel.insert(QStringLiteral("PixelWidth"), pixelWidth);
+                if (pixelHeight > 0)
+                    d->topLevel.insert(QStringLiteral("PixelHeight"), pixelHeight);
                 if (imageType == 1)
                     describeJpeg(d->data, d->topLevel);
                 else if (imageType == 6)
