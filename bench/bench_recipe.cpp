@@ -63,6 +63,8 @@ int main(int argc, char **argv) {
     const double cpSeconds = t.nsecsElapsed() / 1e9;
 
     WriteRecipeOptions options;
+    // "verify": read the change back as the date features do.
+    options.verify = argc > 2 && qstrcmp(argv[2], "verify") == 0;
     options.change = [](QVariantMap &working, const IKImageItem &) {
         QVariantMap exif = subDictionary(working, "{Exif}");
         exif["DateTimeOriginal"] = QStringLiteral("2024:05:06 07:08:09");
