@@ -31,8 +31,9 @@ void pinOnMap(PKMapView *map, double latitude, double longitude) {
     map->update();
 }
 
+// Twelve significant digits, shown as the panels show numbers: never with an exponent.
 QString degreesText(double value) {
-    return QString::number(value, 'g', 12);
+    return propertyValueText(QString::number(value, 'g', 12).toDouble());
 }
 
 // The properties of image 0 of the file, or nothing when it cannot be read.

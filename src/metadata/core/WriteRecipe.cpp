@@ -97,13 +97,9 @@ bool sameValues(const QVariantMap &written, const QVariantMap &expected) {
 bool checkSameExifFromImageData(const QByteArray &data, const QVariantMap &exif) {
     if (data.isEmpty())
         return false;
-    ImageSource source(data);
-    if (!source.isValid())
-        return false;
-    const QVariantMap props = source.properties(0);
-    if (!props.contains(QStringLiteral("{Exif}")))
-        return false;
-    return sameValues(subDictionary(props, QStringLiteral("{Exif}")), exif);
+    // Only the Exif block is decoded again: the check runs once for every photo written.
+    const QVariantMap written = ImageSource::exifDictionary(data);
+    return !written.isEmpty() && sameValues(written, exif);
 }
 
 QString recompressedPath(const QString &path) {
