@@ -1,5 +1,6 @@
 #include "app/core/RawTemporary.h"
 
+#include "app/core/Logging.h"
 #include "platform/core/Exiv2Support.h"
 
 #include <QBuffer>
@@ -120,7 +121,7 @@ bool copyMetadata(const QByteArray &rawBytes, QByteArray &jpeg, QString *why) {
             } catch (const Exiv2::Error &e) {
                 if (attempt == 1)
                     throw;
-                qWarning() << "RAW metadata did not fit, dropping maker notes==" << e.what();
+                qCWarning(lcApp) << "RAW metadata did not fit, dropping maker notes==" << e.what();
                 for (auto it = exif.begin(); it != exif.end();) {
                     if (it->tag() == 0x927c || Exiv2::ExifTags::isMakerGroup(it->groupName()))
                         it = exif.erase(it);
@@ -150,7 +151,7 @@ QString rawTemporaryPathFor(const QString &rawPath) {
 QString GetJPGImageFromRAWPhotowithImagePath(const QString &rawPath) {
     QFile file(rawPath);
     if (!file.open(QIODevice::ReadOnly)) {
-        qWarning() << "RAW unreadable==" << rawPath << file.errorString();
+        qCWarning(lcApp) << "RAW unreadable==" << rawPath << file.errorString();
         return rawPath;
     }
     const QByteArray rawBytes = file.readAll();
@@ -159,12 +160,12 @@ QString GetJPGImageFromRAWPhotowithImagePath(const QString &rawPath) {
     QString why;
     QByteArray jpeg = embeddedPreviewJpeg(rawBytes, &why);
     if (jpeg.isEmpty()) {
-        qWarning() << "RAW has no usable preview==" << rawPath << why;
+        qCWarning(lcApp) << "RAW has no usable preview==" << rawPath << why;
         return rawPath;
     }
     if (!copyMetadata(rawBytes, jpeg, &why)) {
         // A JPEG without the photo's metadata would lose every edit's context; read the RAW.
-        qWarning() << "RAW metadata could not be copied==" << rawPath << why;
+        qCWarning(lcApp) << "RAW metadata could not be copied==" << rawPath << why;
         return rawPath;
     }
 
@@ -172,7 +173,7 @@ QString GetJPGImageFromRAWPhotowithImagePath(const QString &rawPath) {
     QDir().mkpath(QFileInfo(target).absolutePath());
     QSaveFile out(target);
     if (!out.open(QIODevice::WriteOnly) || out.write(jpeg) != jpeg.size() || !out.commit()) {
-        qWarning() << "CGImageDestinationFinalize failed" << target << out.errorString();
+        qCWarning(lcApp) << "CGImageDestinationFinalize failed" << target << out.errorString();
         return rawPath;
     }
     return target;

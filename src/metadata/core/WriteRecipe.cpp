@@ -1,6 +1,7 @@
 #include "metadata/core/WriteRecipe.h"
 
 #include "app/core/FileTypes.h"
+#include "app/core/Logging.h"
 #include "app/core/RawTemporary.h"
 #include "metadata/core/FileDateRules.h"
 #include "metadata/core/Recompression.h"
@@ -167,7 +168,7 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
 
     auto skip = [&](const QString &why) {
         result.error = why;
-        qWarning() << "photo skipped==" << originalPath << why;
+        qCWarning(lcMetadata) << "photo skipped==" << originalPath << why;
         if (options.skippedCountsAsHandled) {
             outcome.handled = true;
             outcome.revealPath = replaceOriginal ? originalPath : QString();
@@ -231,7 +232,8 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
         for (int i = 0; i < source.count(); ++i)
             destination.addImageFromSource(source, i, working);
         if (!destination.finalize()) {
-            qWarning() << "CGImageDestinationFinalize failed" << destination.errorString();
+            qCWarning(lcMetadata) << "CGImageDestinationFinalize failed"
+                                  << destination.errorString();
             return skip(destination.errorString());
         }
     }

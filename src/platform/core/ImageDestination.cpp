@@ -1,5 +1,6 @@
 #include "platform/core/ImageDestination.h"
 
+#include "app/core/Logging.h"
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/ImagePropertyTables.h"
 
@@ -137,6 +138,7 @@ bool ImageDestination::finalize() {
         io.close();
         *d->output = QByteArray(reinterpret_cast<const char *>(buf.pData_), qsizetype(buf.size_));
     } catch (const std::exception &e) {
+        qCWarning(lcPlatform) << "image not written:" << e.what();
         d->error = QString::fromLocal8Bit(e.what());
         d->output->clear();
         return false;

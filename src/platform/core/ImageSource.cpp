@@ -1,5 +1,6 @@
 #include "platform/core/ImageSource.h"
 
+#include "app/core/Logging.h"
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/ImagePropertyTables.h"
 
@@ -289,6 +290,7 @@ ImageSource::ImageSource(const QByteArray &data) : ImageSource() {
             d->topLevel.insert(QStringLiteral("ProfileName"), profile);
         d->valid = true;
     } catch (const std::exception &e) {
+        qCWarning(lcPlatform) << "image unreadable:" << e.what();
         d->error = QString::fromLocal8Bit(e.what());
         d->valid = false;
         d->image.reset();
@@ -352,6 +354,7 @@ QVariantMap ImageSource::properties(int index) const {
             readIptcFromXmp(d->xmp, out);
         readIptcExtension(d->xmp, out);
     } catch (const std::exception &e) {
+        qCWarning(lcPlatform) << "image properties unreadable:" << e.what();
         d->error = QString::fromLocal8Bit(e.what());
     }
     return out;
@@ -372,7 +375,8 @@ QImage ImageSource::thumbnail(int maxSide) const {
                 image = QImage::fromData(preview.pData(), int(preview.size()));
             }
         }
-    } catch (const std::exception &) {
+    } catch (const std::exception &e) {
+        qCWarning(lcPlatform) << "embedded preview unreadable:" << e.what();
         image = QImage(); // a broken preview: decode the image itself instead
     }
     if (image.isNull()) {
