@@ -14,5 +14,6 @@ int main(int argc, char **argv) {
     QGuiApplication::setOrganizationName(QStringLiteral("PhotoKestry"));
     QGuiApplication::setApplicationName(QStringLiteral("PhotoKestry"));
     ::testing::InitGoogleTest(&argc, argv);
+    TestEnvironment::installListeners();
     return RUN_ALL_TESTS();
 }

@@ -2,11 +2,36 @@
 
 #include "support/TestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cstdio>
+
+namespace {
+
+// Tests never reach the network: map tiles, place names and the maker's site go to a closed
+// local port unless a test points them at its own server.
+void keepServersLocal() {
+    qputenv("PHOTOKESTRY_GEOCODER_URL", "http://127.0.0.1:9");
+    qputenv("PHOTOKESTRY_TILE_URL", "http://127.0.0.1:9/{z}/{x}/{y}.png");
+    qputenv("PHOTOKESTRY_MAKER_SITE", "http://127.0.0.1:9/");
+    qunsetenv("PHOTOKESTRY_UPDATE_SITE");
+}
+
+// A test that unsets a server variable to check the public default must not leave the tests
+// after it asking the public server (slow, and answers arriving late change later tests).
+class ServerReset : public ::testing::EmptyTestEventListener {
+    void OnTestEnd(const ::testing::TestInfo &) override { keepServersLocal(); }
+};
+
+} // namespace
+
+void TestEnvironment::installListeners() {
+    ::testing::UnitTest::GetInstance()->listeners().Append(new ServerReset);
+}
 
 TestEnvironment::TestEnvironment()
     : m_home(QDir::tempPath() + QStringLiteral("/pk-test-home-XXXXXX")) {
@@ -34,11 +59,7 @@ TestEnvironment::TestEnvironment()
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("TMPDIR", h + "/tmp");
     QDir().mkpath(m_home.path() + QStringLiteral("/tmp"));
-    // Tests never reach the network: map tiles and place names go to a closed local port
-    // unless a test points them at its own server.
-    qputenv("PHOTOKESTRY_GEOCODER_URL", "http://127.0.0.1:9");
-    qputenv("PHOTOKESTRY_TILE_URL", "http://127.0.0.1:9/{z}/{x}/{y}.png");
-    qputenv("PHOTOKESTRY_MAKER_SITE", "http://127.0.0.1:9/");
+    keepServersLocal();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     m_ready = true;

@@ -9,6 +9,8 @@ class TestEnvironment {
     TestEnvironment();
     // False, after printing one line that says why, when the tests cannot run.
     bool ready() const { return m_ready; }
+    // After InitGoogleTest: puts the server variables back after every test.
+    static void installListeners();
 
   private:
     QTemporaryDir m_home;
