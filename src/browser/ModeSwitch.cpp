@@ -35,7 +35,7 @@ void setModeImages(AppDelegate &d, bool library) {
 } // namespace
 
 void AppDelegate::switchToLibraryMode() {
-    const bool scanRunning = scanPhotoLibStart;
+    const bool scanRunning = library.scanPhotoLibStart;
     setModeImages(*this, true);
     if (localphotoView)
         localphotoView->hide();
@@ -48,7 +48,7 @@ void AppDelegate::switchToLibraryMode() {
         quickActionMenu->setMenu(PhotolibQuickMenu);
     if (exportandimportActionMenu)
         exportandimportActionMenu->setVisible(false);
-    if (scanComplete)
+    if (library.scanComplete)
         return;
 
     const DefaultPhotoLibrary library = findDefaultPhotoLibrary(QDir::homePath());
