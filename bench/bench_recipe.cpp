@@ -30,7 +30,7 @@ Cpu cpuSeconds() {
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     const int count = argc > 1 ? std::atoi(argv[1]) : 1000;
-    const QString fixtures = QStringLiteral(PK_BENCH_FIXTURES "/photos");
+    const QString fixtures = qEnvironmentVariable("PK_FIXTURES_DIR", PK_BENCH_FIXTURES) + "/photos";
     const QStringList jpegs{"St James Park.jpg", "wedding.jpg", "IMG_1994.JPG", "Fritest.jpeg"};
     QTemporaryDir dir;
     const QString in = dir.filePath("in");

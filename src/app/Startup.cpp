@@ -2,6 +2,7 @@
 // settings restored at launch.
 #include "app/AppDelegate.h"
 
+#include "app/core/Logging.h"
 #include "app/core/MakerSite.h"
 #include "app/core/Settings.h"
 #include "app/core/SystemVersion.h"
@@ -328,7 +329,7 @@ void AppDelegate::restoreSettings() {
 
 void AppDelegate::reportFolderFailure(const QString &what, const QString &path,
                                       const QString &why) {
-    qWarning() << "createFolder failed==" << path << why;
+    qCWarning(lcApp) << "createFolder failed==" << path << why;
     beginAlertSheet(window, what, tr("%1\n%2").arg(path, why), {tr(" Ok ")},
                     [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
 }

@@ -2,6 +2,7 @@
 // and the reverse geocoding of the current position.
 #include "app/AppDelegate.h"
 
+#include "app/core/Logging.h"
 #include "browser/core/PhotoPanels.h"
 #include "metadata/DateFeatureSupport.h"
 #include "metadata/core/GpsChanges.h"
@@ -248,11 +249,11 @@ void AppDelegate::GetCityInfowithFileThreader(const IKImageItemPtr &item) {
     geocoder->reverseGeocode(selection.currentCoords.x(), selection.currentCoords.y(), this,
                              [this, weakItem](const Placemark &place, const QString &error) {
                                  if (!error.isEmpty()) {
-                                     qInfo() << "Reverse geocoding failed==" << error;
+                                     qCWarning(lcMetadata) << "Reverse geocoding failed==" << error;
                                      return;
                                  }
-                                 qInfo() << "Reverse geocoding finished";
-                                 qInfo().noquote()
+                                 qCDebug(lcMetadata) << "Reverse geocoding finished";
+                                 qCDebug(lcMetadata).noquote()
                                      << QStringLiteral("%1,%2,%3,%4,%5")
                                             .arg(place.country, place.locality, place.subLocality,
                                                  place.thoroughfare, place.region);

@@ -7,8 +7,13 @@
 #include <QFileInfo>
 #include <QProcess>
 
+QString fixturesDir() {
+    const QString fromEnvironment = qEnvironmentVariable("PK_FIXTURES_DIR");
+    return fromEnvironment.isEmpty() ? QStringLiteral(PK_FIXTURES_DIR) : fromEnvironment;
+}
+
 QString fixturePath(const QString &name) {
-    return QStringLiteral(PK_FIXTURES_DIR "/photos/") + name;
+    return fixturesDir() + QStringLiteral("/photos/") + name;
 }
 
 QString copyFixture(const QString &name, const QString &dir) {

@@ -2,6 +2,9 @@
 
 #include <QString>
 
+// The shared fixtures folder: $PK_FIXTURES_DIR when set, else the one the build was
+// configured with.
+QString fixturesDir();
 // The read-only sample photos shared by the project.
 QString fixturePath(const QString &name);
 // A fresh copy of a fixture in `dir`, writable; empty on failure.

@@ -1,5 +1,6 @@
 #include "app/core/RawExifReader.h"
 
+#include "app/core/Logging.h"
 #include "app/core/SharedHelpers.h"
 
 #include <QDebug>
@@ -287,6 +288,6 @@ QStringList ReadExifDataFromPiture(const QString &path, RawExifState &state) {
         }
     }
     for (const QString &line : log)
-        qInfo().noquote() << line;
+        qCDebug(lcApp).noquote() << line;
     return log;
 }

@@ -1,5 +1,6 @@
 #include "app/core/RawTemporary.h"
 
+#include "app/core/Logging.h"
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/PrivateFolder.h"
 #include "platform/core/SafeWrite.h"
@@ -123,7 +124,7 @@ bool copyMetadata(const QByteArray &rawBytes, QByteArray &jpeg, QString *why) {
             } catch (const Exiv2::Error &e) {
                 if (attempt == 1)
                     throw;
-                qWarning() << "RAW metadata did not fit, dropping maker notes==" << e.what();
+                qCWarning(lcApp) << "RAW metadata did not fit, dropping maker notes==" << e.what();
                 for (auto it = exif.begin(); it != exif.end();) {
                     if (it->tag() == 0x927c || Exiv2::ExifTags::isMakerGroup(it->groupName()))
                         it = exif.erase(it);
@@ -149,7 +150,7 @@ QString rawTemporaryPathFor(const QString &rawPath) {
     QString error;
     const QString folder = PrivateFolder::subfolder(QStringLiteral("raw"), &error);
     if (folder.isEmpty()) {
-        qWarning() << "RAW stand-in has no private folder==" << error;
+        qCWarning(lcApp) << "RAW stand-in has no private folder==" << error;
         return {};
     }
     return folder + QLatin1Char('/') + QString::fromLatin1(folderKey) + QLatin1Char('/') +
@@ -159,7 +160,7 @@ QString rawTemporaryPathFor(const QString &rawPath) {
 QString GetJPGImageFromRAWPhotowithImagePath(const QString &rawPath) {
     QFile file(rawPath);
     if (!file.open(QIODevice::ReadOnly)) {
-        qWarning() << "RAW unreadable==" << rawPath << file.errorString();
+        qCWarning(lcApp) << "RAW unreadable==" << rawPath << file.errorString();
         return rawPath;
     }
     const QByteArray rawBytes = file.readAll();
@@ -168,12 +169,12 @@ QString GetJPGImageFromRAWPhotowithImagePath(const QString &rawPath) {
     QString why;
     QByteArray jpeg = embeddedPreviewJpeg(rawBytes, &why);
     if (jpeg.isEmpty()) {
-        qWarning() << "RAW has no usable preview==" << rawPath << why;
+        qCWarning(lcApp) << "RAW has no usable preview==" << rawPath << why;
         return rawPath;
     }
     if (!copyMetadata(rawBytes, jpeg, &why)) {
         // A JPEG without the photo's metadata would lose every edit's context; read the RAW.
-        qWarning() << "RAW metadata could not be copied==" << rawPath << why;
+        qCWarning(lcApp) << "RAW metadata could not be copied==" << rawPath << why;
         return rawPath;
     }
 
@@ -184,11 +185,11 @@ QString GetJPGImageFromRAWPhotowithImagePath(const QString &rawPath) {
     // write and its read; it still never writes through a link.
     const QString folder = QFileInfo(target).absolutePath();
     if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST) {
-        qWarning() << "RAW stand-in folder cannot be made==" << folder;
+        qCWarning(lcApp) << "RAW stand-in folder cannot be made==" << folder;
         return rawPath;
     }
     if (!SafeWrite::replaceFileContents(target, jpeg, &why)) {
-        qWarning() << "CGImageDestinationFinalize failed" << target << why;
+        qCWarning(lcApp) << "CGImageDestinationFinalize failed" << target << why;
         return rawPath;
     }
     return target;

@@ -1,4 +1,5 @@
 #include "browser/core/CameraItems.h"
+#include "app/core/Logging.h"
 
 #include "app/core/FileTypes.h"
 #include "platform/core/PrivateFolder.h"
@@ -44,7 +45,7 @@ IKImageItemPtr makeCameraItem(const PKCameraFilePtr &file, const QImage &picture
     QImageWriter writer(&buffer, "tiff");
     QString why;
     if (!writer.write(picture) || !SafeWrite::replaceFileContents(path, tiff, &why)) {
-        qWarning() << "camera thumbnail not written==" << path << why;
+        qCWarning(lcBrowser) << "camera thumbnail not written==" << path << why;
         return nullptr;
     }
 

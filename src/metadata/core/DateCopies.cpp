@@ -1,5 +1,6 @@
 #include "metadata/core/DateCopies.h"
 
+#include "app/core/Logging.h"
 #include "platform/core/ExiftoolSession.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/FreeFileName.h"
@@ -140,7 +141,7 @@ QStringList exifToolDateArguments(const QString &dateText, const QString &path) 
 bool runExifToolCommandWithArguments(const QStringList &arguments, QString *output) {
     const QString program = QStandardPaths::findExecutable(QStringLiteral("exiftool"));
     if (program.isEmpty()) {
-        qWarning() << "ExifTool Output: exiftool is not installed";
+        qCWarning(lcMetadata) << "ExifTool Output: exiftool is not installed";
         return false;
     }
     QProcess process;
@@ -152,7 +153,7 @@ bool runExifToolCommandWithArguments(const QStringList &arguments, QString *outp
     process.closeWriteChannel();
     process.waitForFinished(-1);
     const QString text = QString::fromUtf8(process.readAll());
-    qInfo().noquote() << QStringLiteral("ExifTool Output: %1").arg(text);
+    qCDebug(lcMetadata).noquote() << QStringLiteral("ExifTool Output: %1").arg(text);
     if (output)
         *output = text;
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;

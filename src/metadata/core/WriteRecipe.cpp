@@ -1,6 +1,7 @@
 #include "metadata/core/WriteRecipe.h"
 
 #include "app/core/FileTypes.h"
+#include "app/core/Logging.h"
 #include "app/core/RawTemporary.h"
 #include "metadata/core/FileDateRules.h"
 #include "metadata/core/Recompression.h"
@@ -143,7 +144,7 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
 
     auto skip = [&](const QString &why) {
         result.error = why;
-        qWarning() << "photo skipped==" << originalPath << why;
+        qCWarning(lcMetadata) << "photo skipped==" << originalPath << why;
         if (options.skippedCountsAsHandled) {
             outcome.handled = true;
             outcome.revealPath = replaceOriginal ? originalPath : QString();
@@ -204,7 +205,8 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
         for (int i = 0; i < source.count(); ++i)
             destination.addImageFromSource(source, i, working);
         if (!destination.finalize()) {
-            qWarning() << "CGImageDestinationFinalize failed" << destination.errorString();
+            qCWarning(lcMetadata) << "CGImageDestinationFinalize failed"
+                                  << destination.errorString();
             return skip(destination.errorString());
         }
     }
@@ -275,7 +277,7 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
     if (!dateError.isEmpty()) {
         result.error = QStringLiteral("written to %1, but its file dates could not be set: %2")
                            .arg(finalPath, dateError);
-        qWarning() << "photo dates not set==" << finalPath << dateError;
+        qCWarning(lcMetadata) << "photo dates not set==" << finalPath << dateError;
     }
 
     outcome.handled = true;

@@ -1,5 +1,6 @@
 #include "platform/core/ImageDestination.h"
 
+#include "app/core/Logging.h"
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/ImagePropertyTables.h"
 
@@ -206,6 +207,7 @@ bool ImageDestination::finalize() {
         io.munmap();
         io.close();
     } catch (const std::exception &e) {
+        qCWarning(lcPlatform) << "image not written:" << e.what();
         d->error = QString::fromLocal8Bit(e.what());
         d->output->clear();
         return false;

@@ -1,4 +1,5 @@
 #include "platform/core/ImageLimits.h"
+#include "app/core/Logging.h"
 
 #include <QDebug>
 #include <QImageReader>
@@ -15,7 +16,7 @@ bool decodeAllowed(qint64 width, qint64 height, QString *why) {
     if (width > 0 && height > 0 && width <= kMaxPixels / height)
         return true;
     const QString reason = tooLargeReason(width, height);
-    qWarning().noquote() << reason;
+    qCWarning(lcPlatform).noquote() << reason;
     if (why)
         *why = reason;
     return false;

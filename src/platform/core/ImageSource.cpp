@@ -1,5 +1,6 @@
 #include "platform/core/ImageSource.h"
 
+#include "app/core/Logging.h"
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/ImagePropertyTables.h"
 
@@ -376,6 +377,7 @@ ImageSource::ImageSource(const QByteArray &data) : ImageSource() {
             d->topLevel.insert(QStringLiteral("ProfileName"), profile);
         d->valid = true;
     } catch (const std::exception &e) {
+        qCWarning(lcPlatform) << "image unreadable:" << e.what();
         d->error = QString::fromLocal8Bit(e.what());
         d->valid = false;
         d->image.reset();
@@ -442,6 +444,7 @@ QVariantMap ImageSource::properties(int index) const {
         readIptcExtension(d->xmp, out);
         d->meta->properties = out;
     } catch (const std::exception &e) {
+        qCWarning(lcPlatform) << "image properties unreadable:" << e.what();
         d->error = QString::fromLocal8Bit(e.what());
     }
     return out;
@@ -462,7 +465,8 @@ QImage ImageSource::thumbnail(int maxSide) const {
             d->image->clearExifData();
             d->image->clearXmpData();
         }
-    } catch (const std::exception &) {
+    } catch (const std::exception &e) {
+        qCWarning(lcPlatform) << "embedded preview unreadable:" << e.what();
         image = QImage(); // a broken preview: decode the image itself instead
     }
     if (image.isNull())
