@@ -1,0 +1,165 @@
+#include "library/core/LibraryLookups.h"
+
+#include "app/core/SharedHelpers.h"
+#include "library/core/SqliteDatabase.h"
+#include "model/PRPicFileInfo.h"
+
+LibraryDateTime GetDateTime(int64_t seconds, int /*fileType*/) {
+    LibraryDateTime out;
+    int64_t unixSeconds = 0;
+    if (__builtin_add_overflow(seconds, kLibraryReferenceDate, &unixSeconds))
+        return out;
+    const time_t t = time_t(unixSeconds);
+    out.valid = localtime_r(&t, &out.fields) != nullptr;
+    return out;
+}
+
+QString GetNSStringDate(const LibraryDateTime &date) {
+    if (!date.valid)
+        return QStringLiteral("Unkown Date");
+    const struct tm &t = date.fields;
+    return QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", t.tm_year + 1900, t.tm_mon + 1,
+                             t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
+}
+
+QString libraryDateText(int64_t seconds) {
+    return GetNSStringDate(GetDateTime(seconds, 0));
+}
+
+namespace {
+// A column's text as the records take it: invalid UTF-8 or an empty text is "absent".
+QString columnText(SqliteStatement &stmt, int column) {
+    const char *text = stmt.text(column);
+    if (!text || !*text)
+        return QString();
+    return GetStringFormChar(text);
+}
+} // namespace
+
+CurrentLibraryLookups::CurrentLibraryLookups(SqliteDatabase &db, const LibrarySchema &schema)
+    : db_(db) {
+    if (schema.hasAlbumJoin())
+        albumSql_ =
+            QStringLiteral("SELECT a.ZTITLE, a.ZTRASHEDSTATE FROM ZGENERICALBUM a "
+                           "JOIN %1 j ON a.Z_PK = j.%2 WHERE j.%3 = ?1 ORDER BY a.Z_PK")
+                .arg(schema.albumJoinTable, schema.albumAlbumColumn, schema.albumAssetColumn);
+    cameraSql_ = QStringLiteral("SELECT ZCAMERAMAKE, ZCAMERAMODEL, ZLENSMODEL FROM "
+                                "ZEXTENDEDATTRIBUTES WHERE ZASSET = ?1 ORDER BY Z_PK");
+    descriptionSql_ = QStringLiteral("SELECT ZLONGDESCRIPTION FROM ZASSETDESCRIPTION "
+                                     "WHERE ZASSETATTRIBUTES = ?1 ORDER BY Z_PK");
+    if (schema.hasKeywordJoin())
+        keywordSql_ = QStringLiteral("SELECT k.ZTITLE FROM ZKEYWORD k JOIN %1 j ON k.Z_PK = j.%2 "
+                                     "WHERE j.%3 = ?1 ORDER BY k.Z_PK")
+                          .arg(schema.keywordJoinTable, schema.keywordKeywordColumn,
+                               schema.keywordAttributesColumn);
+}
+
+QString CurrentLibraryLookups::getCurrentAlbumWithZPK(int64_t assetKey) {
+    SqliteStatement *stmt = albumSql_.isEmpty() ? nullptr : db_.prepare(albumSql_);
+    if (!stmt)
+        return QString();
+    stmt->bind(1, assetKey);
+    QString result;
+    while (stmt->step()) {
+        const char *trashed = stmt->text(1);
+        if (trashed && *trashed && atoi(trashed) == 0) {
+            result = columnText(*stmt, 0);
+            if (result.isNull())
+                result = QStringLiteral("");
+            break;
+        }
+    }
+    stmt->reset();
+    return result;
+}
+
+void CurrentLibraryLookups::getPhotoLibCameraInfowithAsset(int64_t assetKey,
+                                                           PRPicFileInfo &record) {
+    SqliteStatement *stmt = db_.prepare(cameraSql_);
+    if (!stmt)
+        return;
+    stmt->bind(1, assetKey);
+    while (stmt->step()) {
+        const QString make = columnText(*stmt, 0), model = columnText(*stmt, 1),
+                      lens = columnText(*stmt, 2);
+        if (!make.isEmpty())
+            record.fileMaker = make;
+        if (!model.isEmpty())
+            record.fileModel = model;
+        if (!lens.isEmpty())
+            record.fileLensModel = lens;
+    }
+    stmt->reset();
+}
+
+QString CurrentLibraryLookups::getCurrentDescriptionText(int64_t attributesKey) {
+    SqliteStatement *stmt = db_.prepare(descriptionSql_);
+    if (!stmt)
+        return QString();
+    stmt->bind(1, attributesKey);
+    QString result;
+    while (stmt->step()) {
+        const QString text = columnText(*stmt, 0);
+        if (!text.isEmpty())
+            result = text;
+    }
+    stmt->reset();
+    return result;
+}
+
+QString CurrentLibraryLookups::getCurrentKeyWordText(int64_t attributesKey) {
+    SqliteStatement *stmt = keywordSql_.isEmpty() ? nullptr : db_.prepare(keywordSql_);
+    if (!stmt)
+        return QString();
+    stmt->bind(1, attributesKey);
+    QString result;
+    while (stmt->step()) {
+        const QString title = columnText(*stmt, 0);
+        if (title.isEmpty())
+            continue;
+        result = result.isNull() ? title : result + QLatin1Char(',') + title;
+    }
+    stmt->reset();
+    return result;
+}
+
+OlderLibraryLookups::OlderLibraryLookups(SqliteDatabase &db) : db_(db) {}
+
+QString OlderLibraryLookups::getOldDatabaseKeyWordTextwithphotoid(int64_t versionId) {
+    SqliteStatement *stmt = db_.prepare(QStringLiteral(
+        "SELECT k.name FROM RKKeyword k JOIN RKKeywordForVersion j ON k.modelId = j.keywordId "
+        "WHERE j.versionId = ?1 ORDER BY k.modelId"));
+    if (!stmt)
+        return QString();
+    stmt->bind(1, versionId);
+    QString result;
+    while (stmt->step()) {
+        const QString name = columnText(*stmt, 0);
+        if (name.isEmpty())
+            continue;
+        result = result.isNull() ? name : result + QLatin1Char(',') + name;
+    }
+    stmt->reset();
+    return result;
+}
+
+QString OlderLibraryLookups::getOldAlbumWithZPK(int64_t versionId) {
+    SqliteStatement *stmt = db_.prepare(QStringLiteral(
+        "SELECT a.name, a.isInTrash FROM RKAlbum a JOIN RKAlbumVersion j ON a.modelId = "
+        "j.albumId WHERE j.versionId = ?1 ORDER BY a.modelId"));
+    if (!stmt)
+        return QString();
+    stmt->bind(1, versionId);
+    QString result;
+    while (stmt->step()) {
+        const char *trashed = stmt->text(1);
+        if (!trashed || !*trashed || atoi(trashed) != 0)
+            continue;
+        QString name = columnText(*stmt, 0);
+        if (name.isNull())
+            name = QStringLiteral("");
+        result = result.isNull() ? name : result + QStringLiteral(", ") + name;
+    }
+    stmt->reset();
+    return result;
+}
