@@ -287,3 +287,33 @@ TEST(LibraryScan, NamesThatClimbOutCountAsMissing) {
     EXPECT_EQ(libraryFileType(QStringLiteral("a.mov")), QStringLiteral("Videos"));
     EXPECT_EQ(libraryFileType(QStringLiteral("a.tif")), QString());
 }
+
+TEST(LibraryScan, NamesWithDotDotInTheDatabaseCountAsMissing) {
+    QTemporaryDir dir;
+    const QString library = copyLibrary(QStringLiteral("Test-13.0.0"), dir.path());
+    const QString db = library + QStringLiteral("/database/Photos.sqlite");
+    // Both name files that exist, through "..".
+    sqliteRows(db, QStringLiteral("UPDATE ZASSET SET ZFILENAME = '../D/D79B8D77-BFFC-460B-9312-034F2877D35B.jpeg' "
+                                  "WHERE Z_PK = 3;"
+                                  "UPDATE ZASSET SET ZDIRECTORY = '%1/originals/E/..' WHERE Z_PK = 1;"
+                                  "UPDATE ZADDITIONALASSETATTRIBUTES SET ZORIGINALFILENAME = "
+                                  "'../D/D79B8D77-BFFC-460B-9312-034F2877D35B.jpeg' WHERE ZASSET = 1;")
+                       .arg(library));
+    FakePhotosApplication nobody;
+    LibraryWorkingCopy copy(&nobody);
+    const LibraryScanResult r = ScanPhotoLibMetadata(library, copy);
+    ASSERT_TRUE(r.ok) << r.message.toStdString();
+    int seen = 0;
+    for (const PRPicFileInfoPtr &rec : r.records) {
+        if (rec->photoAssetID == 3) {
+            ++seen;
+            EXPECT_FALSE(rec->bICloudDownloadPhoto);
+        }
+        if (rec->photoAssetID == 1) {
+            ++seen;
+            EXPECT_TRUE(rec->bReferencePhoto);
+            EXPECT_TRUE(rec->bLostReferencePhoto);
+        }
+    }
+    EXPECT_EQ(seen, 2);
+}

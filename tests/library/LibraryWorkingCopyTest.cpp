@@ -10,7 +10,9 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -274,4 +276,27 @@ TEST(PhotosApplication, StaleLockFilesFromAnotherHostHoldNothing) {
     const QString library = copyLibrary(QStringLiteral("Test-13.0.0"), dir.path());
     LinuxPhotosApplication linux;
     EXPECT_TRUE(linux.holders(databaseOf(library)).isEmpty());
+}
+
+TEST(LibraryWorkingCopy, FullDiskLeavesTheLibraryAsItWas) {
+    auto o = openCopy(QStringLiteral("Test-13.0.0"));
+    retitle(o->copy->currentPhotolibDatabasePath(), 2, QStringLiteral("no room"));
+    const QByteArray before = fileBytes(o->original);
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit small = saved;
+    small.rlim_cur = 1 << 20; // smaller than the database
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const LibraryStepResult back = o->copy->copyBack();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(back.ok);
+    EXPECT_FALSE(back.reason.isEmpty());
+    EXPECT_EQ(fileBytes(o->original), before);
+    const QStringList left = QDir(QFileInfo(o->original).absolutePath())
+                                 .entryList({QStringLiteral("*.pk-*")}, QDir::Files | QDir::Hidden);
+    EXPECT_TRUE(left.isEmpty()) << left.join(' ').toStdString();
+    // With room again, the same copy back goes through.
+    EXPECT_TRUE(o->copy->copyBack().ok);
 }
