@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -88,6 +89,10 @@ int main(int argc, char **argv) {
     timer.restart();
     const QString check = checkDatabaseFile(w);
     const double quickCheck = timer.nsecsElapsed() / 1e9;
+    // A second argument repeats the scan, for profilers.
+    const int repeats = argc > 2 ? std::max(1, std::atoi(argv[2])) : 1;
+    for (int i = 1; i < repeats; ++i)
+        scanCurrentLibraryDatabase(library, w);
     timer.restart();
     const LibraryScanResult scan = scanCurrentLibraryDatabase(library, w);
     const double scanSeconds = timer.nsecsElapsed() / 1e9;

@@ -293,12 +293,14 @@ TEST(LibraryScan, NamesWithDotDotInTheDatabaseCountAsMissing) {
     const QString library = copyLibrary(QStringLiteral("Test-13.0.0"), dir.path());
     const QString db = library + QStringLiteral("/database/Photos.sqlite");
     // Both name files that exist, through "..".
-    sqliteRows(db, QStringLiteral("UPDATE ZASSET SET ZFILENAME = '../D/D79B8D77-BFFC-460B-9312-034F2877D35B.jpeg' "
-                                  "WHERE Z_PK = 3;"
-                                  "UPDATE ZASSET SET ZDIRECTORY = '%1/originals/E/..' WHERE Z_PK = 1;"
-                                  "UPDATE ZADDITIONALASSETATTRIBUTES SET ZORIGINALFILENAME = "
-                                  "'../D/D79B8D77-BFFC-460B-9312-034F2877D35B.jpeg' WHERE ZASSET = 1;")
-                       .arg(library));
+    sqliteRows(db,
+               QStringLiteral(
+                   "UPDATE ZASSET SET ZFILENAME = '../D/D79B8D77-BFFC-460B-9312-034F2877D35B.jpeg' "
+                   "WHERE Z_PK = 3;"
+                   "UPDATE ZASSET SET ZDIRECTORY = '%1/originals/E/..' WHERE Z_PK = 1;"
+                   "UPDATE ZADDITIONALASSETATTRIBUTES SET ZORIGINALFILENAME = "
+                   "'../D/D79B8D77-BFFC-460B-9312-034F2877D35B.jpeg' WHERE ZASSET = 1;")
+                   .arg(library));
     FakePhotosApplication nobody;
     LibraryWorkingCopy copy(&nobody);
     const LibraryScanResult r = ScanPhotoLibMetadata(library, copy);
@@ -316,4 +318,30 @@ TEST(LibraryScan, NamesWithDotDotInTheDatabaseCountAsMissing) {
         }
     }
     EXPECT_EQ(seen, 2);
+}
+
+TEST(LibraryScan, LookupTablesReadOnceGiveTheSameRecords) {
+    for (const char *name : {"Test-13.0.0", "Test-10.15.7"}) {
+        SCOPED_TRACE(name);
+        QTemporaryDir dir;
+        const QString library = copyLibrary(QLatin1String(name), dir.path());
+        FakePhotosApplication nobody;
+        LibraryWorkingCopy copy(&nobody);
+        ASSERT_TRUE(copy.open(library + QStringLiteral("/database/Photos.sqlite")).ok);
+        const LibraryScanResult each =
+            scanCurrentLibraryDatabase(library, copy.currentPhotolibDatabasePath(), false);
+        const LibraryScanResult once =
+            scanCurrentLibraryDatabase(library, copy.currentPhotolibDatabasePath(), true);
+        ASSERT_TRUE(each.ok && once.ok);
+        ASSERT_EQ(each.records.size(), once.records.size());
+        for (int i = 0; i < each.records.size(); ++i) {
+            const PRPicFileInfo &a = *each.records[i], &b = *once.records[i];
+            EXPECT_EQ(a.fileKeywords, b.fileKeywords);
+            EXPECT_EQ(a.fileAlbum, b.fileAlbum);
+            EXPECT_EQ(a.fileDescription, b.fileDescription);
+            EXPECT_EQ(a.fileMaker, b.fileMaker);
+            EXPECT_EQ(a.fileModel, b.fileModel);
+            EXPECT_EQ(a.fileLensModel, b.fileLensModel);
+        }
+    }
 }

@@ -37,7 +37,7 @@ QString columnText(SqliteStatement &stmt, int column) {
 } // namespace
 
 CurrentLibraryLookups::CurrentLibraryLookups(SqliteDatabase &db, const LibrarySchema &schema)
-    : db_(db) {
+    : db_(db), schema_(schema) {
     if (schema.hasAlbumJoin())
         albumSql_ =
             QStringLiteral("SELECT a.ZTITLE, a.ZTRASHEDSTATE FROM ZGENERICALBUM a "
@@ -54,7 +54,96 @@ CurrentLibraryLookups::CurrentLibraryLookups(SqliteDatabase &db, const LibrarySc
                                schema.keywordAttributesColumn);
 }
 
+bool CurrentLibraryLookups::preload() {
+    albums_.clear();
+    descriptions_.clear();
+    keywords_.clear();
+    cameras_.clear();
+    // Same tables, joins and orders as the single lookups, grouped by their key.
+    if (schema_.hasAlbumJoin()) {
+        SqliteStatement *s = db_.prepare(
+            QStringLiteral(
+                "SELECT j.%2, a.ZTITLE, a.ZTRASHEDSTATE FROM ZGENERICALBUM a JOIN %1 j ON "
+                "a.Z_PK = j.%3 ORDER BY j.%2, a.Z_PK")
+                .arg(schema_.albumJoinTable, schema_.albumAssetColumn, schema_.albumAlbumColumn));
+        if (!s)
+            return false;
+        while (s->step()) {
+            if (s->isNull(0))
+                continue;
+            const int64_t key = s->int64(0);
+            const char *trashed = s->text(2);
+            if (!trashed || !*trashed || atoi(trashed) != 0 || albums_.contains(key))
+                continue;
+            QString title = columnText(*s, 1);
+            albums_.insert(key, title.isNull() ? QStringLiteral("") : title);
+        }
+        if (s->failed())
+            return false;
+        s->reset();
+    }
+    if (SqliteStatement *s = db_.prepare(QStringLiteral(
+            "SELECT ZASSET, ZCAMERAMAKE, ZCAMERAMODEL, ZLENSMODEL FROM ZEXTENDEDATTRIBUTES "
+            "ORDER BY ZASSET, Z_PK"))) {
+        while (s->step()) {
+            if (s->isNull(0))
+                continue;
+            Camera &c = cameras_[s->int64(0)];
+            const QString make = columnText(*s, 1), model = columnText(*s, 2),
+                          lens = columnText(*s, 3);
+            if (!make.isEmpty())
+                c.make = make;
+            if (!model.isEmpty())
+                c.model = model;
+            if (!lens.isEmpty())
+                c.lens = lens;
+        }
+        if (s->failed())
+            return false;
+        s->reset();
+    } else {
+        return false;
+    }
+    if (SqliteStatement *s = db_.prepare(
+            QStringLiteral("SELECT ZASSETATTRIBUTES, ZLONGDESCRIPTION FROM ZASSETDESCRIPTION "
+                           "ORDER BY ZASSETATTRIBUTES, Z_PK"))) {
+        while (s->step()) {
+            const QString text = columnText(*s, 1);
+            if (!s->isNull(0) && !text.isEmpty())
+                descriptions_.insert(s->int64(0), text);
+        }
+        if (s->failed())
+            return false;
+        s->reset();
+    } else {
+        return false;
+    }
+    if (schema_.hasKeywordJoin()) {
+        SqliteStatement *s = db_.prepare(
+            QStringLiteral("SELECT j.%2, k.ZTITLE FROM ZKEYWORD k JOIN %1 j ON k.Z_PK = j.%3 "
+                           "ORDER BY j.%2, k.Z_PK")
+                .arg(schema_.keywordJoinTable, schema_.keywordAttributesColumn,
+                     schema_.keywordKeywordColumn));
+        if (!s)
+            return false;
+        while (s->step()) {
+            const QString title = columnText(*s, 1);
+            if (s->isNull(0) || title.isEmpty())
+                continue;
+            QString &text = keywords_[s->int64(0)];
+            text = text.isEmpty() ? title : text + QLatin1Char(',') + title;
+        }
+        if (s->failed())
+            return false;
+        s->reset();
+    }
+    preloaded_ = true;
+    return true;
+}
+
 QString CurrentLibraryLookups::getCurrentAlbumWithZPK(int64_t assetKey) {
+    if (preloaded_)
+        return albums_.value(assetKey);
     SqliteStatement *stmt = albumSql_.isEmpty() ? nullptr : db_.prepare(albumSql_);
     if (!stmt)
         return QString();
@@ -75,6 +164,18 @@ QString CurrentLibraryLookups::getCurrentAlbumWithZPK(int64_t assetKey) {
 
 void CurrentLibraryLookups::getPhotoLibCameraInfowithAsset(int64_t assetKey,
                                                            PRPicFileInfo &record) {
+    if (preloaded_) {
+        const auto it = cameras_.constFind(assetKey);
+        if (it != cameras_.constEnd()) {
+            if (!it->make.isEmpty())
+                record.fileMaker = it->make;
+            if (!it->model.isEmpty())
+                record.fileModel = it->model;
+            if (!it->lens.isEmpty())
+                record.fileLensModel = it->lens;
+        }
+        return;
+    }
     SqliteStatement *stmt = db_.prepare(cameraSql_);
     if (!stmt)
         return;
@@ -93,6 +194,8 @@ void CurrentLibraryLookups::getPhotoLibCameraInfowithAsset(int64_t assetKey,
 }
 
 QString CurrentLibraryLookups::getCurrentDescriptionText(int64_t attributesKey) {
+    if (preloaded_)
+        return descriptions_.value(attributesKey);
     SqliteStatement *stmt = db_.prepare(descriptionSql_);
     if (!stmt)
         return QString();
@@ -108,6 +211,8 @@ QString CurrentLibraryLookups::getCurrentDescriptionText(int64_t attributesKey) 
 }
 
 QString CurrentLibraryLookups::getCurrentKeyWordText(int64_t attributesKey) {
+    if (preloaded_)
+        return keywords_.value(attributesKey);
     SqliteStatement *stmt = keywordSql_.isEmpty() ? nullptr : db_.prepare(keywordSql_);
     if (!stmt)
         return QString();

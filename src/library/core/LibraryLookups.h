@@ -2,6 +2,7 @@
 
 #include "library/core/LibrarySchema.h"
 
+#include <QHash>
 #include <QString>
 #include <cstdint>
 #include <ctime>
@@ -27,6 +28,9 @@ inline constexpr int64_t kLibraryReferenceDate = 978307200;
 class CurrentLibraryLookups {
   public:
     CurrentLibraryLookups(SqliteDatabase &db, const LibrarySchema &schema);
+    // Reads the four lookup tables once into memory; the lookups then answer from there,
+    // with the same results (a scan of a large library asks 400,000 questions).
+    bool preload();
     // The title of the asset's first album that is not in the trash.
     QString getCurrentAlbumWithZPK(int64_t assetKey);
     // Camera make and model and lens model of the asset, into the record.
@@ -36,8 +40,15 @@ class CurrentLibraryLookups {
     QString getCurrentKeyWordText(int64_t attributesKey);
 
   private:
+    struct Camera {
+        QString make, model, lens;
+    };
     SqliteDatabase &db_;
+    const LibrarySchema &schema_;
     QString albumSql_, cameraSql_, descriptionSql_, keywordSql_;
+    bool preloaded_ = false;
+    QHash<int64_t, QString> albums_, descriptions_, keywords_;
+    QHash<int64_t, Camera> cameras_;
 };
 
 // The per-photo lookups of the older schema, keyed by RKVersion.modelId (albums and

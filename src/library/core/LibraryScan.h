@@ -22,8 +22,10 @@ struct LibraryScanResult {
 // one, else "database/photos.db" (older schema).
 LibraryScanResult ScanPhotoLibMetadata(const QString &libraryPath, LibraryWorkingCopy &workingCopy);
 // The scans alone, on a database file that is already ours.
+// `preloadLookups` reads the lookup tables once instead of asking per photo.
 LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
-                                             const QString &databasePath);
+                                             const QString &databasePath,
+                                             bool preloadLookups = true);
 LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QString &databasePath);
 
 // Whether files exist, answered by listing each folder once (a library has hundreds of
