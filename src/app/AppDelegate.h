@@ -570,6 +570,8 @@ class AppDelegate : public QObject {
         difPhotoLibItemArray, backupdifPhotoLibItemArray;
     QString photolibReadOnlyReason; // empty while the open library may be written
     QList<qint64> photosHolderPids; // the processes the force-quit offer named
+    // Makes an opened working copy the open library's (main thread, after the load).
+    void useLibraryWorkingCopy(std::shared_ptr<class LibraryWorkingCopy> copy);
     // True while a process holds the open library's database.
     bool CheckPhotosApplicationRun();
     // The force-quit offer naming those processes; its end is savePanelDidEnd5.

@@ -10,6 +10,16 @@
 #include <QMessageBox>
 #include <utility>
 
+void AppDelegate::useLibraryWorkingCopy(std::shared_ptr<LibraryWorkingCopy> copy) {
+    libraryWorkingCopy = std::move(copy);
+    originalPhotolibDatabasePath =
+        libraryWorkingCopy ? libraryWorkingCopy->originalPhotolibDatabasePath() : QString();
+    currentPhotolibDatabasePath =
+        libraryWorkingCopy ? libraryWorkingCopy->currentPhotolibDatabasePath() : QString();
+    photolibReadOnlyReason =
+        libraryWorkingCopy ? libraryWorkingCopy->photolibReadOnlyReason() : QString();
+}
+
 bool AppDelegate::CheckPhotosApplicationRun() {
     return libraryWorkingCopy && !libraryWorkingCopy->holders().isEmpty();
 }
@@ -45,6 +55,7 @@ LibraryStepResult AppDelegate::CopyDatabasetoPhotoLibraryWithoutAlert() {
     if (!libraryWorkingCopy)
         return {false, tr("No library is open.")};
     const LibraryStepResult result = libraryWorkingCopy->copyBack();
+    photolibReadOnlyReason = libraryWorkingCopy->photolibReadOnlyReason();
     if (!result.ok)
         qWarning().noquote() << "CopyDatabasetoPhotoLibrary==" << result.reason;
     return result;
@@ -78,6 +89,8 @@ void AppDelegate::savePanelDidEnd6(QWidget *sheet, int returnCode, void *) {
     const LibraryStepResult result =
         libraryWorkingCopy ? libraryWorkingCopy->restore()
                            : LibraryStepResult{false, tr("No library has been opened.")};
+    if (libraryWorkingCopy)
+        photolibReadOnlyReason = libraryWorkingCopy->photolibReadOnlyReason();
     const auto end = [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); };
     if (result.ok)
         beginAlertSheet(window, tr("Restore Photo Library metadata has been completed."),

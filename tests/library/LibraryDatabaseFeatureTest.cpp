@@ -23,8 +23,11 @@ class LibraryDatabaseFeature : public ::testing::Test {
         d->launch();
         library = copyLibrary(QStringLiteral("Test-13.0.0"), dir.path());
         original = library + QStringLiteral("/database/Photos.sqlite");
-        d->libraryWorkingCopy = std::make_shared<LibraryWorkingCopy>(&photos);
-        ASSERT_TRUE(d->libraryWorkingCopy->open(original).ok);
+        auto copy = std::make_shared<LibraryWorkingCopy>(&photos);
+        ASSERT_TRUE(copy->open(original).ok);
+        d->useLibraryWorkingCopy(copy);
+        ASSERT_EQ(d->originalPhotolibDatabasePath, original);
+        ASSERT_TRUE(d->photolibReadOnlyReason.isEmpty());
     }
     void TearDown() override {
         d.reset();

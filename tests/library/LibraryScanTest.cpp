@@ -299,7 +299,9 @@ TEST(LibraryScan, NamesWithDotDotInTheDatabaseCountAsMissing) {
                    "WHERE Z_PK = 3;"
                    "UPDATE ZASSET SET ZDIRECTORY = '%1/originals/E/..' WHERE Z_PK = 1;"
                    "UPDATE ZADDITIONALASSETATTRIBUTES SET ZORIGINALFILENAME = "
-                   "'../D/D79B8D77-BFFC-460B-9312-034F2877D35B.jpeg' WHERE ZASSET = 1;")
+                   "'../D/D79B8D77-BFFC-460B-9312-034F2877D35B.jpeg' WHERE ZASSET = 1;"
+                   "UPDATE ZADDITIONALASSETATTRIBUTES SET ZORIGINALFILESIZE = 5000000000 "
+                   "WHERE ZASSET = 6;")
                    .arg(library));
     FakePhotosApplication nobody;
     LibraryWorkingCopy copy(&nobody);
@@ -307,6 +309,10 @@ TEST(LibraryScan, NamesWithDotDotInTheDatabaseCountAsMissing) {
     ASSERT_TRUE(r.ok) << r.message.toStdString();
     int seen = 0;
     for (const PRPicFileInfoPtr &rec : r.records) {
+        if (rec->photoAssetID == 6) { // sizes past 2 GiB stay whole
+            EXPECT_EQ(rec->originalfilesize, 5000000000ull);
+            EXPECT_EQ(rec->fileSize, QStringLiteral("5.00 GB"));
+        }
         if (rec->photoAssetID == 3) {
             ++seen;
             EXPECT_FALSE(rec->bICloudDownloadPhoto);

@@ -300,3 +300,27 @@ TEST(LibraryWorkingCopy, FullDiskLeavesTheLibraryAsItWas) {
     // With room again, the same copy back goes through.
     EXPECT_TRUE(o->copy->copyBack().ok);
 }
+
+TEST(LibraryWorkingCopy, ABusyFoldOpensReadOnly) {
+    QTemporaryDir dir;
+    const QString library = copyLibrary(QStringLiteral("Test-10.15.7"), dir.path());
+    const QString db = databaseOf(library);
+    QProcess reader; // unknown to the holder check: only the fold finds it
+    reader.start(QStringLiteral("sqlite3"), {db});
+    ASSERT_TRUE(reader.waitForStarted());
+    reader.write("BEGIN; SELECT count(*) FROM ZGENERICASSET;\n");
+    ASSERT_TRUE(reader.waitForReadyRead(10000));
+    FakePhotosApplication nobody;
+    LibraryWorkingCopy copy(&nobody);
+    const LibraryStepResult opened = copy.open(db);
+    EXPECT_TRUE(opened.ok) << opened.reason.toStdString();
+    EXPECT_TRUE(copy.photolibReadOnlyReason().contains(QStringLiteral("in use")))
+        << copy.photolibReadOnlyReason().toStdString();
+    EXPECT_EQ(sqliteValue(copy.currentPhotolibDatabasePath(),
+                          QStringLiteral("SELECT count(*) FROM ZGENERICASSET")),
+              QStringLiteral("29"));
+    EXPECT_FALSE(copy.copyBack().ok);
+    reader.write("COMMIT;\n.quit\n");
+    reader.closeWriteChannel();
+    reader.waitForFinished(10000);
+}

@@ -220,16 +220,28 @@ LibraryStepResult LibraryWorkingCopy::open(const QString &originalDatabasePath) 
 
     bool copied = false;
     if (held.isEmpty() && writable) {
-        SqliteDatabase db;
-        if (!db.open(original_, SqliteDatabase::Mode::ReadWrite, &why)) {
-            result.reason = why;
-            original_.clear();
-            return result;
+        FoldResult fold;
+        {
+            SqliteDatabase db;
+            if (!db.open(original_, SqliteDatabase::Mode::ReadWrite, &why)) {
+                if (!why.contains(QLatin1String("locked")) &&
+                    !why.contains(QLatin1String("busy"))) {
+                    result.reason = why;
+                    original_.clear();
+                    return result;
+                }
+                fold.busy = true;
+            } else {
+                fold = foldOpen(db);
+                if (!fold.ok && fold.reason.isEmpty())
+                    fold.reason = db.lastError();
+            }
         }
-        const FoldResult fold = foldOpen(db);
-        if (fold.ok && db.exec(QStringLiteral("BEGIN")) &&
-            !db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master")).isNull()) {
-            // Our read transaction keeps writers from changing the file under the copies.
+        // The connection is closed before we read the file ourselves: closing any other
+        // descriptor of it would drop SQLite's POSIX locks. Instead the file must look the
+        // same before and after the copies.
+        if (fold.ok) {
+            foldState_ = databaseFileState(original_);
             if (readOnlyReason_.isEmpty())
                 makeBackup();
             copied = copyFileSafely(original_, working, &why);
@@ -240,16 +252,18 @@ LibraryStepResult LibraryWorkingCopy::open(const QString &originalDatabasePath) 
                 if (copied)
                     working = fallback;
             }
-            db.exec(QStringLiteral("COMMIT"));
+            if (copied && !(databaseFileState(original_) == foldState_)) {
+                copied = false;
+                if (readOnlyReason_.isEmpty())
+                    readOnlyReason_ = QStringLiteral("The library was changed by another program "
+                                                     "while it was opened.");
+            }
         } else if (readOnlyReason_.isEmpty()) {
-            readOnlyReason_ = fold.busy
-                                  ? QStringLiteral("The library is in use by another "
-                                                   "program.")
-                                  : QStringLiteral("The library could not be prepared: %1")
-                                        .arg(fold.reason.isEmpty() ? db.lastError() : fold.reason);
+            readOnlyReason_ =
+                fold.busy
+                    ? QStringLiteral("The library is in use by another program.")
+                    : QStringLiteral("The library could not be prepared: %1").arg(fold.reason);
         }
-        db.close();
-        foldState_ = databaseFileState(original_);
     }
     if (!copied) {
         // Read-only: a snapshot of O and its log, folded in our copy only.
