@@ -250,6 +250,26 @@ TEST(LibraryScan, BadDatabasesGiveAMessageAndChangeNothing) {
         EXPECT_TRUE(r.records.isEmpty());
         EXPECT_EQ(folderHashes(library), before);
     }
+    // A sound header over damaged pages.
+    {
+        QTemporaryDir dir;
+        const QString library = copyLibrary(QStringLiteral("Test-13.0.0"), dir.path());
+        const QString db = library + QStringLiteral("/database/Photos.sqlite");
+        QFile::remove(db + QStringLiteral("-wal"));
+        QFile::remove(db + QStringLiteral("-shm"));
+        QByteArray bytes = fileBytes(db);
+        for (int i = 8192; i < bytes.size(); i += 7)
+            bytes[i] = char(i * 31);
+        writeBytes(db, bytes);
+        const QStringList before = folderHashes(library);
+        FakePhotosApplication nobody;
+        LibraryWorkingCopy copy(&nobody);
+        const LibraryScanResult r = ScanPhotoLibMetadata(library, copy);
+        EXPECT_FALSE(r.ok);
+        EXPECT_FALSE(r.message.isEmpty());
+        EXPECT_EQ(folderHashes(library), before);
+        EXPECT_TRUE(copy.lastBackupPath().isEmpty()); // no damaged copy among the backups
+    }
     // Cut short in the middle of its pages.
     QTemporaryDir dir;
     const QString library = copyLibrary(QStringLiteral("Test-10.14.6"), dir.path());

@@ -174,9 +174,6 @@ void LibraryWorkingCopy::makeBackup() {
             copyFileSafely(aside, target + QLatin1Char('/') + name + QLatin1String(suffix), &why);
     }
     backup_ = target + QLatin1Char('/') + name;
-    QStringList kept = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-    while (kept.size() > kBackupsKept)
-        QDir(folder + QLatin1Char('/') + kept.takeFirst()).removeRecursively();
 }
 
 LibraryStepResult LibraryWorkingCopy::open(const QString &originalDatabasePath) {
@@ -282,9 +279,19 @@ LibraryStepResult LibraryWorkingCopy::open(const QString &originalDatabasePath) 
     current_ = working;
     const QString problem = checkDatabaseFile(current_);
     if (!problem.isEmpty()) {
+        // A copy of a damaged library must not push a sound backup out of the five.
+        if (!backup_.isEmpty())
+            QDir(QFileInfo(backup_).absolutePath()).removeRecursively();
+        backup_.clear();
         result.reason = problem;
         readOnlyReason_ = problem;
         return result;
+    }
+    if (!backup_.isEmpty()) {
+        const QString folder = libraryBackupFolder();
+        QStringList kept = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+        while (kept.size() > kBackupsKept)
+            QDir(folder + QLatin1Char('/') + kept.takeFirst()).removeRecursively();
     }
     result.ok = true;
     return result;
