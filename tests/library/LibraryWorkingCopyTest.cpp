@@ -324,3 +324,30 @@ TEST(LibraryWorkingCopy, ABusyFoldOpensReadOnly) {
     reader.closeWriteChannel();
     reader.waitForFinished(10000);
 }
+
+TEST(LibraryWorkingCopy, UpdatesThatFireThePhotoApplicationsTriggersWork) {
+    for (const char *name : {"Test-13.0.0", "Test-10.15.7"}) {
+        SCOPED_TRACE(name);
+        auto o = openCopy(QLatin1String(name));
+        const QString table = QLatin1String(name) == QLatin1String("Test-13.0.0")
+                                  ? QStringLiteral("ZASSET")
+                                  : QStringLiteral("ZGENERICASSET");
+        // Without stand-ins this fails with "no such function: NSCoreData...".
+        SqliteDatabase db;
+        QString why;
+        ASSERT_TRUE(
+            db.open(o->copy->currentPhotolibDatabasePath(), SqliteDatabase::Mode::ReadWrite, &why));
+        SqliteStatement *stmt = db.prepare(
+            QStringLiteral("UPDATE %1 SET ZTRASHEDSTATE = ?1 WHERE Z_PK = ?2").arg(table));
+        ASSERT_TRUE(stmt) << db.lastError().toStdString();
+        stmt->bind(1, int64_t(1)).bind(2, int64_t(2));
+        stmt->step();
+        EXPECT_FALSE(stmt->failed()) << stmt->error().toStdString();
+        db.close();
+        ASSERT_TRUE(o->copy->copyBack().ok);
+        EXPECT_EQ(
+            sqliteValue(o->original,
+                        QStringLiteral("SELECT ZTRASHEDSTATE FROM %1 WHERE Z_PK = 2").arg(table)),
+            QStringLiteral("1"));
+    }
+}

@@ -168,8 +168,8 @@ PhotosApplication *replacementApplication = nullptr;
 }
 
 PhotosApplication &photosApplication() {
-    static LinuxPhotosApplication linux;
-    return replacementApplication ? *replacementApplication : linux;
+    static LinuxPhotosApplication onLinux;
+    return replacementApplication ? *replacementApplication : onLinux;
 }
 
 void setPhotosApplication(PhotosApplication *replacement) {
