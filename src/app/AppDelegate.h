@@ -565,7 +565,7 @@ class AppDelegate : public QObject {
 
     // Library database: working copy, copy back, restore (library/LibraryDatabase.cpp).
     std::shared_ptr<class LibraryWorkingCopy> libraryWorkingCopy; // the open library's O and W
-    QList<PRPicFileInfoPtr> photoLibraryItemArray;          // records of the last scan
+    QList<PRPicFileInfoPtr> photoLibraryItemArray;                // records of the last scan
     QList<IKImageItemPtr> referencePhotoItemArray, lostReferencePhotoItemArray,
         difPhotoLibItemArray, backupdifPhotoLibItemArray;
     QString photolibReadOnlyReason; // empty while the open library may be written
