@@ -251,6 +251,9 @@ LibraryStepResult LibraryWorkingCopy::open(const QString &originalDatabasePath) 
             }
             if (copied && !(databaseFileState(original_) == foldState_)) {
                 copied = false;
+                if (!backup_.isEmpty())
+                    QDir(QFileInfo(backup_).absolutePath()).removeRecursively();
+                backup_.clear();
                 if (readOnlyReason_.isEmpty())
                     readOnlyReason_ = QStringLiteral("The library was changed by another program "
                                                      "while it was opened.");
