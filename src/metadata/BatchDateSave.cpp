@@ -133,7 +133,7 @@ void AppDelegate::ClickMutiDateChangedSaveAction() {
                 table->put(&item, {newOriginal, newDigitized});
                 return true;
             };
-            report = runWriteRecipe(items, storagelocation, overwrite, options);
+            report = runWriteRecipe(items, preferences.storagelocation, overwrite, options);
         }
     } else if (method == BatchMethod::Fixed) {
         const QDateTime start = parseMetadataDate(text(mutSetDatelab).trimmed());
@@ -149,7 +149,7 @@ void AppDelegate::ClickMutiDateChangedSaveAction() {
             setAllDateTags(working, date, date);
             return true;
         };
-        report = runWriteRecipe(items, storagelocation, overwrite, options);
+        report = runWriteRecipe(items, preferences.storagelocation, overwrite, options);
         revealEach = true;
     } else {
         const Amounts amounts = readAmounts(*this);
@@ -170,9 +170,9 @@ void AppDelegate::ClickMutiDateChangedSaveAction() {
             table->put(&item, {moved, moved});
             return true;
         };
-        report = runWriteRecipe(items, storagelocation, overwrite, options);
+        report = runWriteRecipe(items, preferences.storagelocation, overwrite, options);
         // Photos without an original date: a plain copy dated by the original's creation.
-        const QStringList outputs = dateCopyOutputPaths(items, storagelocation);
+        const QStringList outputs = dateCopyOutputPaths(items, preferences.storagelocation);
         for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i) {
             WriteRecipeResult &r = report.photos[i];
             if (r.written)
@@ -192,7 +192,7 @@ void AppDelegate::ClickMutiDateChangedSaveAction() {
             if (c.written && report.revealPath.isEmpty()) {
                 report.revealPath = c.finalPath;
                 report.revealRoot =
-                    overwrite ? QFileInfo(c.finalPath).absolutePath() : storagelocation;
+                    overwrite ? QFileInfo(c.finalPath).absolutePath() : preferences.storagelocation;
             }
         }
     }
@@ -244,7 +244,7 @@ void AppDelegate::ClickMutiCreatedDateChangedSaveAction() {
     }
 
     const bool overwrite = overwriteOn(*this);
-    const QStringList outputs = dateCopyOutputPaths(items, storagelocation);
+    const QStringList outputs = dateCopyOutputPaths(items, preferences.storagelocation);
     QString revealPath, revealRoot;
     int written = 0;
     const bool deviceReference = method == BatchMethod::Reference && !blocalMode;
@@ -262,7 +262,8 @@ void AppDelegate::ClickMutiCreatedDateChangedSaveAction() {
         }
         if (++written == 1) {
             revealPath = c.finalPath;
-            revealRoot = overwrite ? QFileInfo(c.finalPath).absolutePath() : storagelocation;
+            revealRoot =
+                overwrite ? QFileInfo(c.finalPath).absolutePath() : preferences.storagelocation;
         }
     }
     resetMutiDateWindowTexts();

@@ -111,7 +111,8 @@ void pasteSlot(AppDelegate &d, Slot slot) {
     options.dates = WriteRecipeOptions::Dates::CopyFromSource;
     options.useRawTemporary = true;
     // A paste writes into the storage folder only; the original is never replaced.
-    const WriteRecipeReport report = runWriteRecipe(items, d.storagelocation, false, options);
+    const WriteRecipeReport report =
+        runWriteRecipe(items, d.preferences.storagelocation, false, options);
     if (!report.revealPath.isEmpty())
         Workspace::selectFile(report.revealPath, report.revealRoot);
     if (!report.notWritten().isEmpty())

@@ -79,7 +79,8 @@ void AppDelegate::ClickSetCameraDateFromFileNameAction() {
     options.verify = true;
     options.dates = WriteRecipeOptions::Dates::Keep;
     options.skippedCountsAsHandled = true;
-    WriteRecipeReport report = runWriteRecipe(items, storagelocation, overwriteOn(*this), options);
+    WriteRecipeReport report =
+        runWriteRecipe(items, preferences.storagelocation, overwriteOn(*this), options);
     for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i)
         if (!report.photos[i].written && !found->value(items[i].get()).valid)
             report.photos[i].error = tr("no date in the file name");
@@ -121,7 +122,7 @@ void AppDelegate::ClickCopyExifDateToCreateDateAction() {
                     continue;
                 }
                 ++written;
-                Workspace::selectFile(copy->filePath, self->storagelocation);
+                Workspace::selectFile(copy->filePath, self->preferences.storagelocation);
             }
             finishJob(*self, QString(), QString(), written, failures);
         });
@@ -129,7 +130,7 @@ void AppDelegate::ClickCopyExifDateToCreateDateAction() {
     }
     const QList<IKImageItemPtr> items = selectedLocalItems();
     const bool overwrite = overwriteOn(*this);
-    const QStringList outputs = dateCopyOutputPaths(items, storagelocation);
+    const QStringList outputs = dateCopyOutputPaths(items, preferences.storagelocation);
     QString revealPath, revealRoot;
     QStringList failures;
     int written = 0;
@@ -142,10 +143,10 @@ void AppDelegate::ClickCopyExifDateToCreateDateAction() {
                 failures << QStringLiteral("%1: %2").arg(nameOf(item), tr("cannot be copied"));
             continue;
         }
-        const QString output =
-            bImportLocalFolder
-                ? importedFolderOutputPath(storagelocation, item->filePath, bImportLocalPath)
-                : outputs[i];
+        const QString output = bImportLocalFolder
+                                   ? importedFolderOutputPath(preferences.storagelocation,
+                                                              item->filePath, bImportLocalPath)
+                                   : outputs[i];
         const QString readPath = GetSupportRAWImageType(item->filePath) >= 0
                                      ? GetJPGImageFromRAWPhotowithImagePath(item->filePath)
                                      : item->filePath;
@@ -167,7 +168,8 @@ void AppDelegate::ClickCopyExifDateToCreateDateAction() {
         }
         if (++written == 1) {
             revealPath = c.finalPath;
-            revealRoot = overwrite ? QFileInfo(c.finalPath).absolutePath() : storagelocation;
+            revealRoot =
+                overwrite ? QFileInfo(c.finalPath).absolutePath() : preferences.storagelocation;
         }
     }
     finishJob(*this, revealPath, revealRoot, written, failures);
@@ -178,7 +180,8 @@ bool AppDelegate::CopyVideoExifdataWithItem(const IKImageItemPtr &item) {
         return false;
     const QDateTime date = VideoMetadata::creationDate(item->filePath);
     const QString name = item->fileName.isEmpty() ? nameOf(item) : item->fileName;
-    const QString output = storagelocation + QLatin1Char('/') + QFileInfo(name).fileName();
+    const QString output =
+        preferences.storagelocation + QLatin1Char('/') + QFileInfo(name).fileName();
     // A video is never written over its original.
     const DateCopyOutcome c = copyPhotoWithDates(item->filePath, output, date, date, false);
     if (!c.written) {
@@ -186,7 +189,7 @@ bool AppDelegate::CopyVideoExifdataWithItem(const IKImageItemPtr &item) {
         return false;
     }
     if (date.isValid())
-        Workspace::selectFile(c.finalPath, storagelocation);
+        Workspace::selectFile(c.finalPath, preferences.storagelocation);
     return true;
 }
 
@@ -209,7 +212,8 @@ void AppDelegate::ClickCopyCreatedDateToCameraDateAction() {
     options.verify = true;
     options.dates = WriteRecipeOptions::Dates::CopyFromSource;
     options.skippedCountsAsHandled = true;
-    WriteRecipeReport report = runWriteRecipe(items, storagelocation, overwriteOn(*this), options);
+    WriteRecipeReport report =
+        runWriteRecipe(items, preferences.storagelocation, overwriteOn(*this), options);
     for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i)
         if (!report.photos[i].written && !texts->contains(items[i].get()))
             report.photos[i].error = tr("has no creation date");
@@ -223,7 +227,7 @@ namespace {
 void copyOneFileDate(AppDelegate &d, bool creationToModification) {
     const QList<IKImageItemPtr> items = d.selectedLocalItems();
     const bool overwrite = overwriteOn(d);
-    const QStringList outputs = dateCopyOutputPaths(items, d.storagelocation);
+    const QStringList outputs = dateCopyOutputPaths(items, d.preferences.storagelocation);
     QString revealPath, revealRoot;
     QStringList failures;
     int written = 0;
@@ -246,7 +250,8 @@ void copyOneFileDate(AppDelegate &d, bool creationToModification) {
         }
         if (++written == 1) {
             revealPath = c.finalPath;
-            revealRoot = overwrite ? QFileInfo(c.finalPath).absolutePath() : d.storagelocation;
+            revealRoot =
+                overwrite ? QFileInfo(c.finalPath).absolutePath() : d.preferences.storagelocation;
         }
     }
     finishJob(d, revealPath, revealRoot, written, failures);

@@ -44,8 +44,8 @@ void showCentred(QWidget *w) {
 // The photo whose dates the windows show: the one the selection handler read, else the
 // first selected one.
 QString shownPhotoPath(const AppDelegate &d, const QList<IKImageItemPtr> &selected) {
-    if (!d.currentChooseFilePath.isEmpty())
-        return d.currentChooseFilePath;
+    if (!d.selection.currentChooseFilePath.isEmpty())
+        return d.selection.currentChooseFilePath;
     return selected.isEmpty() ? QString() : selected.first()->filePath;
 }
 
@@ -154,7 +154,7 @@ void AppDelegate::ClickDateChangedSaveAction() {
                 if (!self)
                     return;
                 const WriteRecipeReport report =
-                    runWriteRecipe(copies, self->storagelocation, false, options);
+                    runWriteRecipe(copies, self->preferences.storagelocation, false, options);
                 finishJob(*self, report.revealPath, report.revealRoot, report.writtenCount(),
                           failures + report.notWritten());
             });
@@ -162,7 +162,7 @@ void AppDelegate::ClickDateChangedSaveAction() {
     }
     const QList<IKImageItemPtr> items = selectedLocalItems();
     const WriteRecipeReport report =
-        runWriteRecipe(items, storagelocation, overwriteOn(*this), options);
+        runWriteRecipe(items, preferences.storagelocation, overwriteOn(*this), options);
     finishJob(*this, report.revealPath, report.revealRoot, report.writtenCount(),
               report.notWritten());
     changeDateWindow->hide();
@@ -194,13 +194,14 @@ void AppDelegate::ClickCreatedDateChangedSaveAction() {
                 if (++written == 1)
                     revealPath = copy->filePath;
             }
-            finishJob(*self, revealPath, self->storagelocation, written, failures, false);
+            finishJob(*self, revealPath, self->preferences.storagelocation, written, failures,
+                      false);
         });
         return;
     }
     const bool overwrite = overwriteOn(*this);
     const QList<IKImageItemPtr> items = selectedLocalItems();
-    const QStringList outputs = dateCopyOutputPaths(items, storagelocation);
+    const QStringList outputs = dateCopyOutputPaths(items, preferences.storagelocation);
     QString revealPath, revealRoot;
     QStringList failures;
     int written = 0;
@@ -214,7 +215,8 @@ void AppDelegate::ClickCreatedDateChangedSaveAction() {
         }
         if (++written == 1) {
             revealPath = r.finalPath;
-            revealRoot = overwrite ? QFileInfo(r.finalPath).absolutePath() : storagelocation;
+            revealRoot =
+                overwrite ? QFileInfo(r.finalPath).absolutePath() : preferences.storagelocation;
         }
     }
     finishJob(*this, revealPath, revealRoot, written, failures, false);
@@ -265,15 +267,15 @@ void AppDelegate::openPanelDidEnd3(QFileDialog *panel, int returnCode, void *) {
     const QStringList chosen = panel->selectedFiles();
     if (chosen.isEmpty())
         return;
-    currentChooseFilePath = chosen.first();
-    QImageReader reader(currentChooseFilePath);
+    selection.currentChooseFilePath = chosen.first();
+    QImageReader reader(selection.currentChooseFilePath);
     reader.setAutoTransform(true);
     QImage image = reader.read();
     if (image.isNull()) // HEIC and RAW photos through our own reader
-        image = ImageSource::fromPath(currentChooseFilePath).thumbnail(512);
+        image = ImageSource::fromPath(selection.currentChooseFilePath).thumbnail(512);
     if (!image.isNull())
         dateImageview->setImage(QPixmap::fromImage(image));
-    const auto [original, digitized] = readTwoDatesOfFile(currentChooseFilePath);
+    const auto [original, digitized] = readTwoDatesOfFile(selection.currentChooseFilePath);
     beforeorignalDatelab->setText(cutZonePart(original));
     beforediginalDatelab->setText(cutZonePart(digitized));
     dateChoosePhotoBtn->hide();

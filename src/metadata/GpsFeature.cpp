@@ -84,7 +84,7 @@ void AppDelegate::EditeGPSExifDataPhoto() {
         datefeature::showNoSelectionSheet(*this);
         return;
     }
-    openGpsForEditing(*this, currentChooseFilePath);
+    openGpsForEditing(*this, selection.currentChooseFilePath);
 }
 
 void AppDelegate::AddGPSExifDataPhoto() {
@@ -96,7 +96,7 @@ void AppDelegate::AddGPSExifDataPhoto() {
         datefeature::showNoSelectionSheet(*this);
         return;
     }
-    openGpsForAdding(*this, currentChooseFilePath);
+    openGpsForAdding(*this, selection.currentChooseFilePath);
 }
 
 namespace {
@@ -132,8 +132,9 @@ void openGpsForEditing(AppDelegate &d, const QString &path) {
         }
     }
     // The place name found for the shown photo belongs to that photo alone.
-    d.gpsLocationCitylab->setText(path == d.currentChooseFilePath ? d.currentLocationStr
-                                                                  : QStringLiteral(""));
+    d.gpsLocationCitylab->setText(path == d.selection.currentChooseFilePath
+                                      ? d.selection.currentLocationStr
+                                      : QStringLiteral(""));
     // The map follows the fields, also when the photo could not be read.
     QString problem;
     if (const auto position =
@@ -209,7 +210,7 @@ void AppDelegate::ClickSaveChangeGPSAction() {
     auto write = [when, options](AppDelegate &d, const QList<IKImageItemPtr> &items, bool overwrite,
                                  const QStringList &failures) {
         const WriteRecipeReport report =
-            runWriteRecipe(items, d.storagelocation, overwrite, options);
+            runWriteRecipe(items, d.preferences.storagelocation, overwrite, options);
         if (when.given)
             for (const WriteRecipeResult &photo : report.photos)
                 if (photo.written)
@@ -231,15 +232,15 @@ void AppDelegate::ClickSaveChangeGPSAction() {
             });
         return;
     }
-    write(*this, selectedLocalItems(), overwritePhotoBtn && overwritePhotoBtn->isChecked(), {});
+    write(*this, selectedLocalItems(), preferences.overwrite, {});
 }
 
 void AppDelegate::GetCityInfowithFileThreader(const IKImageItemPtr &item) {
-    currentLocationStr = QStringLiteral("");
+    selection.currentLocationStr = QStringLiteral("");
     if (!geocoder)
         geocoder = new ReverseGeocoder(this);
     std::weak_ptr<IKImageItem> weakItem = item;
-    geocoder->reverseGeocode(currentCoords.x(), currentCoords.y(), this,
+    geocoder->reverseGeocode(selection.currentCoords.x(), selection.currentCoords.y(), this,
                              [this, weakItem](const Placemark &place, const QString &error) {
                                  if (!error.isEmpty()) {
                                      qInfo() << "Reverse geocoding failed==" << error;
@@ -258,6 +259,6 @@ void AppDelegate::GetCityInfowithFileThreader(const IKImageItemPtr &item) {
                                  getLocation = true;
                                  const QList<IKImageItemPtr> selected = selectedLocalItems();
                                  if (!selected.isEmpty() && selected.first() == target)
-                                     currentLocationStr = name;
+                                     selection.currentLocationStr = name;
                              });
 }

@@ -29,7 +29,7 @@ void AppDelegate::CancleCameLensModel() {
 }
 
 void AppDelegate::ChangeCameLensModel() {
-    const bool overwrite = overwritePhotoBtn && overwritePhotoBtn->isChecked();
+    const bool overwrite = preferences.overwrite;
     const QString make = lensMakelab->text();
     const QString model = lensModellab->text();
     WriteRecipeOptions options;
@@ -50,18 +50,18 @@ void AppDelegate::ChangeCameLensModel() {
                 if (!self)
                     return;
                 const WriteRecipeReport report =
-                    runWriteRecipe(copies, self->storagelocation, false, options);
+                    runWriteRecipe(copies, self->preferences.storagelocation, false, options);
                 const QStringList notWritten = failures + report.notWritten();
                 if (!notWritten.isEmpty())
                     self->LocalPhotoMetadataChangedCompletedAlert(notWritten);
             });
     } else {
         const WriteRecipeReport report =
-            runWriteRecipe(selectedLocalItems(), storagelocation, overwrite, options);
+            runWriteRecipe(selectedLocalItems(), preferences.storagelocation, overwrite, options);
         if (!report.revealPath.isEmpty())
             Workspace::selectFile(report.revealPath, report.revealRoot);
         if (!overwrite)
-            Workspace::selectFile(QString(), storagelocation);
+            Workspace::selectFile(QString(), preferences.storagelocation);
         if (!report.notWritten().isEmpty())
             LocalPhotoMetadataChangedCompletedAlert(report.notWritten());
     }

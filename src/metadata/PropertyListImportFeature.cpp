@@ -60,9 +60,10 @@ void importPerPhoto(AppDelegate &d, QFileDialog *panel, int returnCode, PlistExp
     const QList<IKImageItemPtr> items = d.selectedLocalItems();
     if (items.isEmpty())
         return;
-    const bool overwrite = d.overwritePhotoBtn && d.overwritePhotoBtn->isChecked();
-    const PlistImportResult result = importPerPhotoPlist(
-        items, d.storagelocation, overwrite, kind, file, d.editSheetFieldText("cameraDatelab"));
+    const bool overwrite = d.preferences.overwrite;
+    const PlistImportResult result =
+        importPerPhotoPlist(items, d.preferences.storagelocation, overwrite, kind, file,
+                            d.editSheetFieldText("cameraDatelab"));
     if (result.report.photos.isEmpty()) {
         tell(d, AppDelegate::tr("None of the selected photos is in this property list."),
              AppDelegate::tr("The file holds the metadata of photos named: %1")
@@ -130,6 +131,6 @@ void AppDelegate::openPanelDidEnd13(QFileDialog *panel, int returnCode, void *) 
     const QList<IKImageItemPtr> items = selectedLocalItems();
     if (items.isEmpty())
         return;
-    const bool overwrite = overwritePhotoBtn && overwritePhotoBtn->isChecked();
-    finishImport(*this, importTemplatePlist(items, storagelocation, overwrite, tpl));
+    const bool overwrite = preferences.overwrite;
+    finishImport(*this, importTemplatePlist(items, preferences.storagelocation, overwrite, tpl));
 }

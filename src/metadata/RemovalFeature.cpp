@@ -44,27 +44,28 @@ void finishRemoval(AppDelegate &d, MetadataRemoval removal, const WriteRecipeRep
 // it under the removal's prefix, and a result of an earlier run is never replaced.
 void runCameraRemoval(AppDelegate &d, MetadataRemoval removal) {
     QPointer<AppDelegate> self(&d);
-    d.withCameraCopies(
-        [self, removal](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
-            if (!self)
-                return;
-            QList<IKImageItemPtr> outputs;
-            QSet<QString> taken;
-            for (const IKImageItemPtr &copy : copies) {
-                auto output = std::make_shared<IKImageItem>(*copy);
-                QString name = cameraRemovalPrefix(removal) + copy->fileName;
-                for (int n = 2; QFileInfo::exists(QDir(self->storagelocation).filePath(name)) ||
-                                taken.contains(name);
-                     ++n)
-                    name = numberedFileName(cameraRemovalPrefix(removal) + copy->fileName, n);
-                taken.insert(name);
-                output->fileName = name;
-                outputs << output;
-            }
-            const WriteRecipeReport report =
-                runWriteRecipe(outputs, self->storagelocation, false, removalOptions(removal));
-            finishRemoval(*self, removal, report, failures);
-        });
+    d.withCameraCopies([self, removal](const QList<IKImageItemPtr> &copies,
+                                       const QStringList &failures) {
+        if (!self)
+            return;
+        QList<IKImageItemPtr> outputs;
+        QSet<QString> taken;
+        for (const IKImageItemPtr &copy : copies) {
+            auto output = std::make_shared<IKImageItem>(*copy);
+            QString name = cameraRemovalPrefix(removal) + copy->fileName;
+            for (int n = 2;
+                 QFileInfo::exists(QDir(self->preferences.storagelocation).filePath(name)) ||
+                 taken.contains(name);
+                 ++n)
+                name = numberedFileName(cameraRemovalPrefix(removal) + copy->fileName, n);
+            taken.insert(name);
+            output->fileName = name;
+            outputs << output;
+        }
+        const WriteRecipeReport report = runWriteRecipe(outputs, self->preferences.storagelocation,
+                                                        false, removalOptions(removal));
+        finishRemoval(*self, removal, report, failures);
+    });
 }
 
 void runRemoval(AppDelegate &d, MetadataRemoval removal) {
@@ -77,7 +78,7 @@ void runRemoval(AppDelegate &d, MetadataRemoval removal) {
     }
     // A removal never replaces the original, whatever the overwrite setting says.
     const WriteRecipeReport report =
-        runWriteRecipe(items, d.storagelocation, false, removalOptions(removal));
+        runWriteRecipe(items, d.preferences.storagelocation, false, removalOptions(removal));
     finishRemoval(d, removal, report);
 }
 

@@ -29,14 +29,14 @@ WriteRecipeReport runTagCopy(AppDelegate &d, const TagCopy &copy) {
     const QList<IKImageItemPtr> items = d.selectedLocalItems();
     if (items.isEmpty())
         return {};
-    const bool overwrite =
-        copy.mayOverwrite && d.overwritePhotoBtn && d.overwritePhotoBtn->isChecked();
+    const bool overwrite = copy.mayOverwrite && d.preferences.overwrite;
     WriteRecipeOptions options;
     options.change = copy.change;
     options.destinationDictionary = copy.destination;
     options.dates = WriteRecipeOptions::Dates::CopyFromSource;
     options.useRawTemporary = copy.useRawTemporary;
-    const WriteRecipeReport report = runWriteRecipe(items, d.storagelocation, overwrite, options);
+    const WriteRecipeReport report =
+        runWriteRecipe(items, d.preferences.storagelocation, overwrite, options);
     if (!report.revealPath.isEmpty())
         Workspace::selectFile(report.revealPath, report.revealRoot);
     if (copy.completion || !report.notWritten().isEmpty())

@@ -234,8 +234,8 @@ TEST_F(TagCopy, PlaceRenameStopsAtAPhotoWithoutGps) {
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "No GPS data");
-    EXPECT_NEAR(d->currentCoords.x(), 51.5036, 1e-3);
-    EXPECT_LT(d->currentCoords.y(), 0);
+    EXPECT_NEAR(d->selection.currentCoords.x(), 51.5036, 1e-3);
+    EXPECT_LT(d->selection.currentCoords.y(), 0);
     sheet->close();
 
     show({park, park2});
@@ -269,7 +269,7 @@ TEST_F(TagCopy, ARawOriginalIsNeverReplacedEvenWhenOverwriting) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(dng);
     }
-    d->overwritePhotoBtn->setChecked(true);
+    d->preferences.overwrite = true;
     show({raw});
     d->ClickCopyFileNameToCommentsAction();
     EXPECT_EQ(readAll(raw), dng);
