@@ -12,9 +12,9 @@
 
 void AppDelegate::useLibraryWorkingCopy(std::shared_ptr<LibraryWorkingCopy> copy) {
     libraryWorkingCopy = std::move(copy);
-    originalPhotolibDatabasePath =
+    library.originalPhotolibDatabasePath =
         libraryWorkingCopy ? libraryWorkingCopy->originalPhotolibDatabasePath() : QString();
-    currentPhotolibDatabasePath =
+    library.currentPhotolibDatabasePath =
         libraryWorkingCopy ? libraryWorkingCopy->currentPhotolibDatabasePath() : QString();
     photolibReadOnlyReason =
         libraryWorkingCopy ? libraryWorkingCopy->photolibReadOnlyReason() : QString();

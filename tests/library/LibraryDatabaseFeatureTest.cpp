@@ -26,7 +26,7 @@ class LibraryDatabaseFeature : public ::testing::Test {
         auto copy = std::make_shared<LibraryWorkingCopy>(&photos);
         ASSERT_TRUE(copy->open(original).ok);
         d->useLibraryWorkingCopy(copy);
-        ASSERT_EQ(d->originalPhotolibDatabasePath, original);
+        ASSERT_EQ(d->library.originalPhotolibDatabasePath, original);
         ASSERT_TRUE(d->photolibReadOnlyReason.isEmpty());
     }
     void TearDown() override {
