@@ -250,6 +250,9 @@ TEST(LibraryWorkingCopy, SecondOpenOfTheWorkingCopyIsToldItIsInUse) {
     EXPECT_FALSE(second.photolibReadOnlyReason().isEmpty());
     EXPECT_NE(second.currentPhotolibDatabasePath(), o->copy->currentPhotolibDatabasePath());
     EXPECT_FALSE(second.copyBack().ok);
+    const QString privateCopy = second.currentPhotolibDatabasePath();
+    second.close();
+    EXPECT_FALSE(QFileInfo::exists(privateCopy));
 }
 
 TEST(PhotosApplication, EndProcessTermsThenKills) {

@@ -122,6 +122,9 @@ void LibraryWorkingCopy::close() {
     if (workingLockFd_ >= 0)
         ::close(workingLockFd_);
     workingLockFd_ = -1;
+    if (!privateFolder_.isEmpty())
+        QDir(privateFolder_).removeRecursively();
+    privateFolder_.clear();
     original_.clear();
     current_.clear();
     readOnlyReason_.clear();
@@ -196,7 +199,8 @@ LibraryStepResult LibraryWorkingCopy::open(const QString &originalDatabasePath) 
     QDir().mkpath(applicationSupportFolder());
     if (!lockWorkingCopy(working)) {
         // Another Photo Kestry works on that copy: leave it alone and read a private one.
-        working = QDir::tempPath() + QStringLiteral("/PhotoKestry-%1/").arg(::getpid()) + name;
+        privateFolder_ = QDir::tempPath() + QStringLiteral("/PhotoKestry-%1").arg(::getpid());
+        working = privateFolder_ + QLatin1Char('/') + name;
         readOnlyReason_ = QStringLiteral("Another Photo Kestry has a library open; this one "
                                          "is opened read-only.");
     }

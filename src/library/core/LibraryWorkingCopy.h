@@ -70,6 +70,7 @@ class LibraryWorkingCopy {
     bool lockWorkingCopy(const QString &path);
     PhotosApplication &photos_;
     QString original_, current_, readOnlyReason_, backup_;
+    QString privateFolder_; // this process's own working folder when the shared one is taken
     DatabaseFileState foldState_;
     int workingLockFd_ = -1;
 };
