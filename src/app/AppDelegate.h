@@ -5,6 +5,7 @@
 #include "model/PRDuplicateNode.h"
 
 #include <QColor>
+#include <QDateTime>
 #include <QFont>
 #include <QList>
 #include <QObject>
@@ -13,6 +14,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -129,12 +131,29 @@ class AppDelegate : public QObject {
     void ClickProductVideoGuide();
     void CLICkSupport();
     void ChangeToImportComputerPhoto();
-    // The two modes of the main window.
-    void switchToLibraryMode();
-    void switchToLocalMode();
+    // The two modes of the main window and the opening of a library (library/LibraryOpen.cpp).
+    void ChangeLocalPhotoMenuAction();
+    void ChangePhotoLibraryMenuAction();
+    void OpenPhotoLibraryAction();
     void openPanelDidEnd8(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
     void StartScanningGIFImageViewTimer();
-    void LoadPhotosLibraryItemThreader(const QString &libraryPath);
+    // Starts the load of the library (or folder) at `libraryPath` on a worker; false, with a
+    // sheet saying so, while another load runs.
+    bool LoadPhotosLibraryItemThreader(const QString &libraryPath);
+    // The load's hand-backs, on the main thread.
+    void LoadImportedPhotoLibraryonMainThread();
+    void CompletedScanPhotoLibraryonMainThread();
+    void savePanelDidEnd12(QMessageBox *alert, int returnCode, void *contextInfo = nullptr);
+    // Library browser sorts (library/LibrarySortActions.cpp).
+    void SortAllPhotosLibraryByDateAction();
+    void SortAllPhotosLibraryByOldToNewDateAction();
+    void SortAllPhotosLibraryByTitleAction();
+    void SortAllPhotosLibraryByFileNameAction();
+    void SortAllPhotosLibraryByFileSizeAction();
+    // The list behind a filter image of showPhotoTypelibBtn.
+    QList<IKImageItemPtr> &libraryListForFilter(const QString &imageName);
+    // Shows one album's items (the album menu's action).
+    void FilterSelectOneAlbumsAction(const QString &albumTitle);
 
     // Browser data source and delegate.
     struct CellWasDoubleClicked {};
@@ -318,7 +337,7 @@ class AppDelegate : public QObject {
     bool bCopyExifData = false, bCopyIPTCData = false, bCopyTIFFData = false, bCopyGPSData = false,
          bCopyAllPhotoMetaData = false;
     bool bNeedViewExif = false, bDownloadandimportToEdit = false;
-    int macOsVer = 10;
+    int macOsVer = 10, macOSmajor = 10;
 
     // ---- Outlets: main window ----
     QWidget *MainView = nullptr;
@@ -358,7 +377,8 @@ class AppDelegate : public QObject {
           *showPhotoTypeMenu = nullptr, *sortLocalPhotoMenu = nullptr, *PhotolibQuickMenu = nullptr,
           *PhotolibEditExifMenu = nullptr;
     QTimer *scanGifTimer = nullptr;
-    int scanGifStep = 0;
+    QAction *albumsFolderMenuItem = nullptr; // the album submenu of showPhotoTypeMenu
+    QAction *openPhotoLibraryMenuItem = nullptr;
     QWidget *aboutWindow = nullptr;
     QWidget *mapWindow = nullptr;
     PKMapView *currentMapView = nullptr;
@@ -549,8 +569,10 @@ class AppDelegate : public QObject {
     // Library database: working copy, copy back, restore (library/LibraryDatabase.cpp).
     std::shared_ptr<class LibraryWorkingCopy> libraryWorkingCopy; // the open library's O and W
     QList<PRPicFileInfoPtr> photoLibraryItemArray;                // records of the last scan
-    QList<IKImageItemPtr> referencePhotoItemArray, lostReferencePhotoItemArray,
-        difPhotoLibItemArray, backupdifPhotoLibItemArray;
+    QList<IKImageItemPtr> &referencePhotoItemArray = library.referencePhotoItemArray;
+    QList<IKImageItemPtr> &lostReferencePhotoItemArray = library.lostReferencePhotoItemArray;
+    QList<IKImageItemPtr> &difPhotoLibItemArray = library.difPhotoLibItemArray;
+    QList<IKImageItemPtr> &backupdifPhotoLibItemArray = library.backupdifPhotoLibItemArray;
     QString photolibReadOnlyReason; // empty while the open library may be written
     QList<qint64> photosHolderPids; // the processes the force-quit offer named
     // Makes an opened working copy the open library's (main thread, after the load).
@@ -566,6 +588,16 @@ class AppDelegate : public QObject {
     void RestorePhotoLibraryDatabase();
     void savePanelDidEnd6(QWidget *sheet, int returnCode, void *contextInfo = nullptr);
     // End of library database.
+
+    // Library load (library/LibraryLoad.cpp).
+    std::shared_ptr<class LibraryLoadJob> libraryLoad; // the running load, if any
+    // The load's clock for the date windows; tests set it.
+    std::function<QDateTime()> libraryLoadClock;
+    int libraryReloadCount = 0; // hand-backs of the current load
+    QString libraryLoadNote;    // what the last load could not show, and why
+    // Appends one batch of the load on the main thread and reloads the browser once.
+    void appendLibraryBatch(const LibraryLists &batch);
+    void showLibraryAlbumMenu();
 
   private:
     void loadWindowDescription();

@@ -66,6 +66,19 @@ void buildPopupMenus(AppDelegate &d) {
     // The library's menus; their items come with the library features.
     d.issuePhotoMenu = newMenu(owner, "issuePhotoMenu");
     d.showPhotoTypeMenu = newMenu(owner, "showPhotoTypeMenu");
+    addItem(d, d.issuePhotoMenu, AppDelegate::tr("Sort by Date (Newest First)"),
+            &AppDelegate::SortAllPhotosLibraryByDateAction);
+    addItem(d, d.issuePhotoMenu, AppDelegate::tr("Sort by Date (Oldest First)"),
+            &AppDelegate::SortAllPhotosLibraryByOldToNewDateAction);
+    addItem(d, d.issuePhotoMenu, AppDelegate::tr("Sort by Title"),
+            &AppDelegate::SortAllPhotosLibraryByTitleAction);
+    addItem(d, d.issuePhotoMenu, AppDelegate::tr("Sort by File Name"),
+            &AppDelegate::SortAllPhotosLibraryByFileNameAction);
+    addItem(d, d.issuePhotoMenu, AppDelegate::tr("Sort by File Size"),
+            &AppDelegate::SortAllPhotosLibraryByFileSizeAction);
+    // Its submenu is built at the end of each library load.
+    d.albumsFolderMenuItem = d.showPhotoTypeMenu->addAction(AppDelegate::tr("Albums"));
+    d.albumsFolderMenuItem->setEnabled(false);
     d.PhotolibQuickMenu = newMenu(owner, "PhotolibQuickMenu", AppDelegate::tr("Library Actions"));
     d.PhotolibEditExifMenu = newMenu(owner, "PhotolibEditExifMenu");
 
@@ -77,6 +90,10 @@ void buildPopupMenus(AppDelegate &d) {
 
     if (d.window) {
         QMenuBar *bar = d.window->menuBar();
+        QMenu *file = bar->addMenu(AppDelegate::tr("File"));
+        d.openPhotoLibraryMenuItem = file->addAction(AppDelegate::tr("Open Photo Library…"));
+        QObject::connect(d.openPhotoLibraryMenuItem, &QAction::triggered, &d,
+                         &AppDelegate::OpenPhotoLibraryAction);
         QMenu *help = bar->addMenu(AppDelegate::tr("Help"));
         addItem(d, help, AppDelegate::tr("About Photo Kestry"), &AppDelegate::ClickAbout);
         help->addSeparator();

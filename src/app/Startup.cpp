@@ -88,6 +88,13 @@ void fillPopUp(QComboBox *popUp, const QStringList &items, const QString &select
 
 void AppDelegate::awakeFromNib() {
     macOsVer = minorSystemVersion(systemVersionString());
+    // "Version 13.0 (Build …)": the first number; texts without one keep 10.
+    if (const int major = systemVersionString()
+                              .section(QLatin1Char(' '), 1, 1)
+                              .section(QLatin1Char('.'), 0, 0)
+                              .toInt();
+        major > 0)
+        macOSmajor = major;
 
     setBackground(deviceWindowImageView, "mainwindow.png");
     setBackground(devicebottomWindowImageView, "bottomwindow.png");

@@ -1,42 +1,126 @@
-// Opening a photo library from the open panel, and the start of its scan.
+// The two views of the main window, the road to a library (the default one in ~/Pictures or
+// one chosen in the open panel) and the "Scanning." label while it loads.
 #include "app/AppDelegate.h"
 
+#include "app/core/Logging.h"
+#include "browser/PRButton.h"
+#include "browser/core/LibraryLocation.h"
 #include "platform/AlertSheet.h"
 
+#include <QAction>
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMenu>
 #include <QProgressBar>
 #include <QTimer>
+
+namespace {
+void setModeImages(AppDelegate &d, bool library) {
+    for (PRButton *b : {d.cameraphotoBtn, d.photolibcameraphotoBtn})
+        if (b) {
+            b->setImageName(library ? QStringLiteral("cameraphotodown.png")
+                                    : QStringLiteral("cameraphotonom.png"));
+            b->setChecked(library);
+        }
+    for (PRButton *b : {d.localphotoBtn, d.photoliblocalphotoBtn})
+        if (b) {
+            b->setImageName(library ? QStringLiteral("localphotonom.png")
+                                    : QStringLiteral("localphotodown.png"));
+            b->setChecked(!library);
+        }
+}
+
+void showLibraryView(AppDelegate &d) {
+    if (d.localphotoView)
+        d.localphotoView->hide();
+    if (d.photolibView)
+        d.photolibView->show();
+}
+
+void showOpenPanel(AppDelegate &d) {
+    auto *panel =
+        new QFileDialog(d.window, AppDelegate::tr("Please select Photos Library to open."),
+                        QDir(QDir::homePath()).filePath(QStringLiteral("Pictures")));
+    panel->setAttribute(Qt::WA_DeleteOnClose);
+    panel->setWindowModality(Qt::WindowModal);
+    // A library is a package, that is a folder: Qt's own dialog lets one be chosen.
+    panel->setOption(QFileDialog::DontUseNativeDialog, true);
+    panel->setFileMode(QFileDialog::Directory);
+    d.theOpenPanel = panel;
+    QObject::connect(panel, &QFileDialog::finished, &d, [&d, panel](int r) {
+        d.openPanelDidEnd8(panel, r == QDialog::Accepted ? 1 : 0);
+    });
+    panel->open();
+}
+} // namespace
+
+void AppDelegate::ChangeLocalPhotoMenuAction() {
+    setModeImages(*this, false);
+    if (localphotoView)
+        localphotoView->show();
+    if (photolibView)
+        photolibView->hide();
+    blocalMode = true;
+    if (quickActionMenu)
+        quickActionMenu->setMenu(removeExifMenu);
+    if (exportandimportActionMenu)
+        exportandimportActionMenu->setVisible(false);
+    ChangeToImportComputerPhoto();
+}
+
+void AppDelegate::ChangePhotoLibraryMenuAction() {
+    const bool scanRunning = library.scanPhotoLibStart;
+    setModeImages(*this, true);
+    showLibraryView(*this);
+    if (scanRunning)
+        return;
+    blocalMode = false;
+    if (quickActionMenu)
+        quickActionMenu->setMenu(PhotolibQuickMenu);
+    if (exportandimportActionMenu)
+        exportandimportActionMenu->setVisible(false);
+    if (library.scanComplete)
+        return;
+
+    const DefaultPhotoLibrary found = findDefaultPhotoLibrary(QDir::homePath());
+    if (!found.exists) {
+        showOpenPanel(*this);
+        return;
+    }
+    if (!canListLibraryPackage(found.path)) {
+        // Linux has no privacy pane: the folder's permissions decide, so say which folder.
+        beginAlertSheet(window, tr("The photo library cannot be opened."),
+                        tr("\"%1\" cannot be listed: its permissions do not allow Photo Kestry "
+                           "to read it.")
+                            .arg(found.path),
+                        {tr(" Ok ")}, [this](QMessageBox *a, int c) { savePanelDidEnd3(a, c); });
+        return;
+    }
+    LoadPhotosLibraryItemThreader(found.path);
+}
+
+void AppDelegate::OpenPhotoLibraryAction() {
+    showOpenPanel(*this);
+    setModeImages(*this, true);
+    showLibraryView(*this);
+}
 
 void AppDelegate::openPanelDidEnd8(QFileDialog *panel, int returnCode, void *) {
     if (returnCode != 1 || !panel || panel->selectedFiles().isEmpty())
         return;
-    if (scanProcesser)
-        scanProcesser->show();
-    if (scanninginfolab)
-        scanninginfolab->show();
-    blocalMode = false;
-    if (!scanGifTimer) {
-        scanGifTimer = new QTimer(this);
-        connect(scanGifTimer, &QTimer::timeout, this, &AppDelegate::StartScanningGIFImageViewTimer);
-    }
-    scanGifTimer->start(100);
-    LoadPhotosLibraryItemThreader(panel->selectedFiles().first());
+    const QString chosen = panel->selectedFiles().first();
+    if (LoadPhotosLibraryItemThreader(chosen))
+        blocalMode = false;
 }
 
-void AppDelegate::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
-    // The library reader is not part of this build yet: end the scan visibly rather than
-    // leave the spinner turning.
-    if (scanGifTimer)
-        scanGifTimer->stop();
-    if (scanProcesser)
-        scanProcesser->hide();
-    if (scanninginfolab)
-        scanninginfolab->hide();
-    library.scanPhotoLibStart = false;
-    library.scanComplete = false;
-    beginAlertSheet(window, tr("Photo libraries cannot be opened yet."),
-                    tr("This version of Photo Kestry does not read \"%1\".").arg(libraryPath),
-                    {tr(" Ok ")}, nullptr);
+void AppDelegate::StartScanningGIFImageViewTimer() {
+    const int n = library.scanningcount++;
+    if (n <= 6) {
+        if (scanninginfolab)
+            scanninginfolab->setText(QStringLiteral("Scanning.") + QString(n, QLatin1Char('.')));
+    } else if (n > 10) {
+        library.scanningcount = 0;
+    }
 }

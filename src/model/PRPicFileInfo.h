@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <memory>
 
@@ -26,6 +27,7 @@ class PRPicFileInfo {
     QString fileComments;
     QString fileCopyright;
     QString fileAlbum;
+    QStringList albumTitles;       // every album the photo is in, each title whole
     QString fileLcationLatitude;   // signed decimal text, south negative; empty = no position
     QString fileLocationLongitude; // signed decimal text, west negative; empty = no position
     QString fileMaker;

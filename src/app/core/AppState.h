@@ -1,5 +1,6 @@
 #pragma once
 
+#include "library/core/LibraryLists.h"
 #include "model/IKImageItem.h"
 
 #include <QColor>
@@ -44,14 +45,13 @@ struct SelectionState {
 };
 
 // The open library: where it is, where its working copy is, how far its scan is, and the
-// lists the library browser shows.
-struct LibraryState {
+// lists the library browser shows (only the main thread touches them).
+struct LibraryState : LibraryLists {
     QString currentPhotolibPath;
     QString currentPhotolibDatabasePath, originalPhotolibDatabasePath;
     int scanningcount = 0;
     bool scanComplete = false, scanPhotoLibStart = false;
     bool bScanNewPhotosLib = false; // the current schema ("Photos.sqlite") rather than the older
-    QList<IKImageItemPtr> photoLibBroserArray;
     QStringList photolibraryAddedArray;
-    QStringList currentAlbumArray;
+    QList<IKImageItemPtr> currentAlbumArray; // the chosen album's or date range's items
 };

@@ -73,10 +73,10 @@ bool CurrentLibraryLookups::preload() {
                 continue;
             const int64_t key = s->int64(0);
             const char *trashed = s->text(2);
-            if (!trashed || !*trashed || atoi(trashed) != 0 || albums_.contains(key))
+            if (!trashed || !*trashed || atoi(trashed) != 0)
                 continue;
             QString title = columnText(*s, 1);
-            albums_.insert(key, title.isNull() ? QStringLiteral("") : title);
+            albums_[key].append(title.isNull() ? QStringLiteral("") : title);
         }
         if (s->failed())
             return false;
@@ -142,20 +142,23 @@ bool CurrentLibraryLookups::preload() {
 }
 
 QString CurrentLibraryLookups::getCurrentAlbumWithZPK(int64_t assetKey) {
+    const QStringList titles = getCurrentAlbumTitlesWithZPK(assetKey);
+    return titles.isEmpty() ? QString() : titles.first();
+}
+
+QStringList CurrentLibraryLookups::getCurrentAlbumTitlesWithZPK(int64_t assetKey) {
     if (preloaded_)
         return albums_.value(assetKey);
     SqliteStatement *stmt = albumSql_.isEmpty() ? nullptr : db_.prepare(albumSql_);
     if (!stmt)
-        return QString();
+        return {};
     stmt->bind(1, assetKey);
-    QString result;
+    QStringList result;
     while (stmt->step()) {
         const char *trashed = stmt->text(1);
         if (trashed && *trashed && atoi(trashed) == 0) {
-            result = columnText(*stmt, 0);
-            if (result.isNull())
-                result = QStringLiteral("");
-            break;
+            const QString title = columnText(*stmt, 0);
+            result << (title.isNull() ? QStringLiteral("") : title);
         }
     }
     stmt->reset();
@@ -249,13 +252,18 @@ QString OlderLibraryLookups::getOldDatabaseKeyWordTextwithphotoid(int64_t versio
 }
 
 QString OlderLibraryLookups::getOldAlbumWithZPK(int64_t versionId) {
+    const QStringList names = getOldAlbumTitlesWithZPK(versionId);
+    return names.isEmpty() ? QString() : names.join(QStringLiteral(", "));
+}
+
+QStringList OlderLibraryLookups::getOldAlbumTitlesWithZPK(int64_t versionId) {
     SqliteStatement *stmt = db_.prepare(QStringLiteral(
         "SELECT a.name, a.isInTrash FROM RKAlbum a JOIN RKAlbumVersion j ON a.modelId = "
         "j.albumId WHERE j.versionId = ?1 ORDER BY a.modelId"));
     if (!stmt)
-        return QString();
+        return {};
     stmt->bind(1, versionId);
-    QString result;
+    QStringList result;
     while (stmt->step()) {
         const char *trashed = stmt->text(1);
         if (!trashed || !*trashed || atoi(trashed) != 0)
@@ -263,7 +271,7 @@ QString OlderLibraryLookups::getOldAlbumWithZPK(int64_t versionId) {
         QString name = columnText(*stmt, 0);
         if (name.isNull())
             name = QStringLiteral("");
-        result = result.isNull() ? name : result + QStringLiteral(", ") + name;
+        result << name;
     }
     stmt->reset();
     return result;

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <ctime>
 
@@ -33,6 +34,8 @@ class CurrentLibraryLookups {
     bool preload();
     // The title of the asset's first album that is not in the trash.
     QString getCurrentAlbumWithZPK(int64_t assetKey);
+    // The titles of all its albums not in the trash, in album order.
+    QStringList getCurrentAlbumTitlesWithZPK(int64_t assetKey);
     // Camera make and model and lens model of the asset, into the record.
     void getPhotoLibCameraInfowithAsset(int64_t assetKey, PRPicFileInfo &record);
     QString getCurrentDescriptionText(int64_t attributesKey);
@@ -47,7 +50,8 @@ class CurrentLibraryLookups {
     const LibrarySchema &schema_;
     QString albumSql_, cameraSql_, descriptionSql_, keywordSql_;
     bool preloaded_ = false;
-    QHash<int64_t, QString> albums_, descriptions_, keywords_;
+    QHash<int64_t, QStringList> albums_;
+    QHash<int64_t, QString> descriptions_, keywords_;
     QHash<int64_t, Camera> cameras_;
 };
 
@@ -60,6 +64,8 @@ class OlderLibraryLookups {
     QString getOldDatabaseKeyWordTextwithphotoid(int64_t versionId);
     // Names of the albums not in the trash, joined with ", ".
     QString getOldAlbumWithZPK(int64_t versionId);
+    // The same names as a list (a name may itself hold ", ").
+    QStringList getOldAlbumTitlesWithZPK(int64_t versionId);
 
   private:
     SqliteDatabase &db_;

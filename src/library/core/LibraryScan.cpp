@@ -173,9 +173,9 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
         }
         if (row.present(13)) {
             r.photoAssetID = row.i32(13);
-            const QString album = lookups.getCurrentAlbumWithZPK(r.photoAssetID);
-            if (!album.isEmpty())
-                r.fileAlbum = album;
+            r.albumTitles = lookups.getCurrentAlbumTitlesWithZPK(r.photoAssetID);
+            if (!r.albumTitles.isEmpty() && !r.albumTitles.first().isEmpty())
+                r.fileAlbum = r.albumTitles.first();
         }
         const QString directory = row.text(14);
         bool originalPresent = false;

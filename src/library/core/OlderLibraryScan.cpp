@@ -113,7 +113,8 @@ LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QStr
                 if (!keywords.isEmpty())
                     r.fileKeywords = keywords;
             }
-            const QString album = lookups.getOldAlbumWithZPK(version);
+            r.albumTitles = lookups.getOldAlbumTitlesWithZPK(version);
+            const QString album = r.albumTitles.join(QStringLiteral(", "));
             if (!album.isEmpty())
                 r.fileAlbum = album;
         }

@@ -1,0 +1,208 @@
+// The library load: started on the main thread, run on a worker, its batches appended and
+// its end shown on the main thread. The worker never touches the lists the browser draws.
+#include "app/AppDelegate.h"
+
+#include "app/core/Logging.h"
+#include "app/core/Settings.h"
+#include "browser/LocalPhotoModel.h"
+#include "browser/PRButton.h"
+#include "library/core/LibraryLoad.h"
+#include "library/core/LibrarySort.h"
+#include "library/core/LibraryWorkingCopy.h"
+#include "platform/AlertSheet.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QListView>
+#include <QMainWindow>
+#include <QMenu>
+#include <QProgressBar>
+#include <QSettings>
+#include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
+#include <atomic>
+
+// The running load: cancelled and waited for when the application object goes.
+class LibraryLoadJob {
+  public:
+    ~LibraryLoadJob() {
+        cancel = true;
+        future.waitForFinished();
+    }
+    std::atomic_bool cancel{false};
+    QFuture<void> future;
+    QString path;
+};
+
+namespace {
+void startScanIndicator(AppDelegate &d) {
+    if (d.scanProcesser)
+        d.scanProcesser->show();
+    if (d.scanninginfolab)
+        d.scanninginfolab->show();
+    if (!d.scanGifTimer) {
+        d.scanGifTimer = new QTimer(&d);
+        QObject::connect(d.scanGifTimer, &QTimer::timeout, &d,
+                         &AppDelegate::StartScanningGIFImageViewTimer);
+    }
+    d.scanGifTimer->start(100);
+}
+} // namespace
+
+bool AppDelegate::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
+    if (library.scanPhotoLibStart) {
+        beginAlertSheet(window, tr("A photo library is still loading."),
+                        tr("Wait until \"%1\" has loaded, then open \"%2\".")
+                            .arg(libraryLoad ? libraryLoad->path : QString(), libraryPath),
+                        {tr(" Ok ")}, [this](QMessageBox *a, int c) { savePanelDidEnd3(a, c); });
+        return false;
+    }
+    startScanIndicator(*this);
+    library.scanComplete = false;
+    library.scanPhotoLibStart = true;
+    // Nothing of the last library stays on screen, nor can an edit reach it.
+    static_cast<LibraryLists &>(library) = LibraryLists{};
+    library.currentAlbumArray.clear();
+    photoLibraryItemArray.clear();
+    useLibraryWorkingCopy(nullptr);
+    library.currentPhotolibPath = libraryPath;
+    libraryReloadCount = 0;
+    libraryLoadNote.clear();
+    if (showPhotoTypelibBtn)
+        showPhotoTypelibBtn->setImageName(QStringLiteral("showallitembtn.png"));
+    if (albumsFolderMenuItem) {
+        albumsFolderMenuItem->setEnabled(false);
+        if (QMenu *old = albumsFolderMenuItem->menu()) {
+            albumsFolderMenuItem->setMenu(nullptr);
+            old->deleteLater();
+        }
+    }
+    LoadImportedPhotoLibraryonMainThread();
+
+    LibraryLoadSettings settings;
+    settings.libraryPath = libraryPath;
+    settings.now = libraryLoadClock ? libraryLoadClock() : QDateTime::currentDateTime();
+    auto job = std::make_shared<LibraryLoadJob>();
+    job->path = libraryPath;
+    libraryLoad = job;
+    LibraryLoadJob *raw = job.get();
+    job->future = QtConcurrent::run([this, settings, raw] {
+        LibraryLoadOutcome outcome;
+        try {
+            outcome = runLibraryLoad(
+                settings,
+                [this, raw](LibraryLoadBatch &&batch) {
+                    auto shared = std::make_shared<LibraryLoadBatch>(std::move(batch));
+                    QMetaObject::invokeMethod(
+                        this,
+                        [this, raw, shared] {
+                            if (libraryLoad.get() != raw || raw->cancel)
+                                return;
+                            photoLibraryItemArray.append(shared->records);
+                            appendLibraryBatch(shared->lists);
+                        },
+                        Qt::QueuedConnection);
+                },
+                &raw->cancel);
+        } catch (const std::exception &e) {
+            qCWarning(lcLibrary).noquote() << "LoadPhotosLibraryItemThreader==" << e.what();
+            outcome.note = tr("The library could not be loaded: %1").arg(e.what());
+        }
+        auto shared = std::make_shared<LibraryLoadOutcome>(std::move(outcome));
+        QMetaObject::invokeMethod(
+            this,
+            [this, raw, shared] {
+                if (libraryLoad.get() != raw || raw->cancel)
+                    return;
+                if (shared->workingCopy)
+                    useLibraryWorkingCopy(shared->workingCopy);
+                library.bScanNewPhotosLib = shared->bScanNewPhotosLib;
+                libraryLoadNote = shared->note;
+                CompletedScanPhotoLibraryonMainThread();
+            },
+            Qt::QueuedConnection);
+    });
+    return true;
+}
+
+void AppDelegate::appendLibraryBatch(const LibraryLists &batch) {
+    library.append(batch);
+    LoadImportedPhotoLibraryonMainThread();
+}
+
+void AppDelegate::LoadImportedPhotoLibraryonMainThread() {
+    ++libraryReloadCount;
+    if (photoLibBrowserView)
+        if (auto *model = qobject_cast<LocalPhotoModel *>(photoLibBrowserView->model()))
+            model->reload();
+}
+
+void AppDelegate::CompletedScanPhotoLibraryonMainThread() {
+    library.scanComplete = true;
+    library.scanPhotoLibStart = false;
+    if (scanGifTimer)
+        scanGifTimer->stop();
+    LoadImportedPhotoLibraryonMainThread();
+    if (scanProcesser)
+        scanProcesser->hide();
+    if (scanninginfolab)
+        scanninginfolab->hide();
+    if (filterPhotolibBtn)
+        filterPhotolibBtn->show();
+    if (showPhotoTypelibBtn)
+        showPhotoTypelibBtn->show();
+    SortAllPhotosLibraryByDateAction();
+    showLibraryAlbumMenu();
+
+    const auto end3 = [this](QMessageBox *a, int c) { savePanelDidEnd3(a, c); };
+    if (!libraryLoadNote.isEmpty()) {
+        // A load that could not show the library says why instead of the usual hint.
+        beginAlertSheet(window, tr("The photo library could not be read as a whole."),
+                        libraryLoadNote, {tr(" Ok ")}, end3);
+        return;
+    }
+    if (!photolibReadOnlyReason.isEmpty())
+        qCInfo(lcLibrary).noquote() << "library opened read-only:" << photolibReadOnlyReason;
+    if (userDefaults()->value(QLatin1String(SettingsKey::ExampleAlertSuppress)).toBool()) {
+        qCDebug(lcLibrary) << "ExampleAlert suppressed";
+        return;
+    }
+    beginAlertSheet(
+        window, tr("If you want to select a different Photo Library to Scan"),
+        tr("Go to File Menu -> Open Photo Library…  to open and scan another photo library."),
+        {tr(" Ok ")}, [this](QMessageBox *a, int c) { savePanelDidEnd12(a, c); },
+        tr("Do not show this message again"));
+}
+
+void AppDelegate::savePanelDidEnd12(QMessageBox *alert, int returnCode, void *) {
+    if (returnCode != 1)
+        return;
+    if (QCheckBox *box = suppressionButton(alert); box && box->isChecked())
+        userDefaults()->setValue(QLatin1String(SettingsKey::ExampleAlertSuppress), true);
+    if (alert)
+        alert->close();
+}
+
+void AppDelegate::showLibraryAlbumMenu() {
+    if (!albumsFolderMenuItem)
+        return;
+    auto *menu = new QMenu(window);
+    menu->setObjectName(QStringLiteral("albumsMenu"));
+    for (const QString &title : sortedAlbumTitles(library.albumDictionary)) {
+        QAction *item = menu->addAction(title);
+        connect(item, &QAction::triggered, this,
+                [this, title] { FilterSelectOneAlbumsAction(title); });
+    }
+    if (QMenu *old = albumsFolderMenuItem->menu())
+        old->deleteLater();
+    albumsFolderMenuItem->setMenu(menu);
+    albumsFolderMenuItem->setEnabled(true);
+}
+
+void AppDelegate::FilterSelectOneAlbumsAction(const QString &albumTitle) {
+    library.currentAlbumArray = library.albumDictionary.value(albumTitle);
+    if (showPhotoTypelibBtn)
+        showPhotoTypelibBtn->setImageName(QStringLiteral("showalbums.png"));
+    SortAllPhotosLibraryByDateAction();
+}

@@ -1,0 +1,92 @@
+// The library browser's five sorts: the current filter's list, sorted into the shown list.
+#include "app/AppDelegate.h"
+
+#include "browser/PRButton.h"
+#include "library/core/LibrarySort.h"
+
+#include <QListView>
+
+namespace {
+void sortShownList(AppDelegate &d, LibrarySortOrder order, const char *image, int width) {
+    const QString filter = d.showPhotoTypelibBtn ? d.showPhotoTypelibBtn->imageName() : QString();
+    // Copy first: the source may be the shown list itself.
+    const QList<IKImageItemPtr> source = d.libraryListForFilter(filter);
+    d.library.photoLibBroserArray = sortedLibraryItems(source, order);
+    d.LoadImportedPhotoLibraryonMainThread();
+    if (PRButton *b = d.filterPhotolibBtn) {
+        const int browserWidth = d.photoLibBrowserView ? d.photoLibBrowserView->width() : 0;
+        b->setGeometry(browserWidth - width + 5, b->y(), width, 23);
+        b->setImageName(QLatin1String(image));
+    }
+}
+} // namespace
+
+QList<IKImageItemPtr> &AppDelegate::libraryListForFilter(const QString &imageName) {
+    LibraryState &l = library;
+    switch (libraryListForFilterImage(imageName)) {
+    case LibraryListId::All:
+        return l.backupdifPhotoLibItemArray;
+    case LibraryListId::LivePhotos:
+        return l.livesPhotosItemArray;
+    case LibraryListId::Jpeg:
+        return l.jpgPhotosItemArray;
+    case LibraryListId::Raw:
+        return l.rawPhotosItemArray;
+    case LibraryListId::Png:
+        return l.pngPhotosItemArray;
+    case LibraryListId::Videos:
+        return l.videosItemArray;
+    case LibraryListId::Favourites:
+        return l.favPhotosItemArray;
+    case LibraryListId::Edited:
+        return l.editPhotosItemArray;
+    case LibraryListId::NotDownloaded:
+        return l.unDownloadPhotosItemArray;
+    case LibraryListId::CurrentAlbum:
+        return l.currentAlbumArray;
+    case LibraryListId::Last24Hours:
+        return l.twentyfourhoursItemArray;
+    case LibraryListId::Last7Days:
+        return l.sevendaysItemArray;
+    case LibraryListId::Last30Days:
+        return l.thirtydaysItemArray;
+    case LibraryListId::Last90Days:
+        return l.ninetydaysItemArray;
+    case LibraryListId::LastYear:
+        return l.oneyearsItemArray;
+    case LibraryListId::NoTitle:
+        return l.noTitlePhotosItemArray;
+    case LibraryListId::NoCaption:
+        return l.noCaptionPhotosItemArray;
+    case LibraryListId::NoKeywords:
+        return l.noKeywordsPhotosItemArray;
+    case LibraryListId::NoLocation:
+        return l.noLocationPhotosItemArray;
+    case LibraryListId::NoAlbum:
+        return l.noAlbumPhotosItemArray;
+    case LibraryListId::Referenced:
+        return l.referencePhotoItemArray;
+    case LibraryListId::LostReferenced:
+        return l.lostReferencePhotoItemArray;
+    case LibraryListId::SameName:
+    case LibraryListId::Shown:
+        break;
+    }
+    return l.photoLibBroserArray;
+}
+
+void AppDelegate::SortAllPhotosLibraryByDateAction() {
+    sortShownList(*this, LibrarySortOrder::NewestFirst, "sortphotobydate.png", 196);
+}
+void AppDelegate::SortAllPhotosLibraryByOldToNewDateAction() {
+    sortShownList(*this, LibrarySortOrder::OldestFirst, "sortbyolddate.png", 310);
+}
+void AppDelegate::SortAllPhotosLibraryByTitleAction() {
+    sortShownList(*this, LibrarySortOrder::Title, "sortbytitle.png", 201);
+}
+void AppDelegate::SortAllPhotosLibraryByFileNameAction() {
+    sortShownList(*this, LibrarySortOrder::FileName, "sortbyname.png", 234);
+}
+void AppDelegate::SortAllPhotosLibraryByFileSizeAction() {
+    sortShownList(*this, LibrarySortOrder::FileSize, "sortbyfilesize.png", 222);
+}
