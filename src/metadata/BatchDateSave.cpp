@@ -7,7 +7,6 @@
 #include "metadata/core/DateCopies.h"
 #include "metadata/core/FileDateRules.h"
 #include "platform/core/FileDates.h"
-#include "platform/core/Workspace.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -88,6 +87,33 @@ QString nameOf(const IKImageItemPtr &item) {
     return QFileInfo(item->filePath).fileName();
 }
 
+// Photos without an original date to move: a plain copy dated by the original's creation.
+void copyUndatedPhotos(const QList<IKImageItemPtr> &items, const PhotoDateTable &unchanged,
+                       const QString &storage, bool overwrite, WriteRecipeReport &report) {
+    const QStringList outputs = dateCopyOutputPaths(items, storage);
+    for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i) {
+        WriteRecipeResult &r = report.photos[i];
+        if (r.written)
+            continue;
+        const QDateTime created = unchanged.get(items[i].get()).creation;
+        if (!created.isValid() && r.error != QLatin1String("nothing to change"))
+            continue;
+        if (!created.isValid()) {
+            r.error = QStringLiteral("has no date to move");
+            continue;
+        }
+        const DateCopyOutcome c =
+            copyPhotoWithDates(items[i]->filePath, outputs[i], created, created, overwrite);
+        r.written = c.written;
+        r.outputPath = c.finalPath;
+        r.error = c.error;
+        if (c.written && report.revealPath.isEmpty()) {
+            report.revealPath = c.finalPath;
+            report.revealRoot = overwrite ? QFileInfo(c.finalPath).absolutePath() : storage;
+        }
+    }
+}
+
 } // namespace
 
 void AppDelegate::ClickMutiDateChangedSaveAction() {
@@ -98,9 +124,8 @@ void AppDelegate::ClickMutiDateChangedSaveAction() {
     WriteRecipeOptions options;
     options.verify = true;
     options.dates = WriteRecipeOptions::Dates::Keep;
-    WriteRecipeReport report;
-    QStringList failures;
-    bool revealEach = false;
+    auto unchanged = std::make_shared<PhotoDateTable>();
+    bool copyUndated = false;
 
     if (method == BatchMethod::Reference) {
         const Shift shift = readShift(*this);
@@ -133,7 +158,11 @@ void AppDelegate::ClickMutiDateChangedSaveAction() {
                 table->put(&item, {newOriginal, newDigitized});
                 return true;
             };
-            report = runWriteRecipe(items, storagelocation, overwrite, options);
+        } else {
+            // The reference road of a device's photos writes nothing.
+            resetMutiDateWindowTexts();
+            mutiDateWindow->hide();
+            return;
         }
     } else if (method == BatchMethod::Fixed) {
         const QDateTime start = parseMetadataDate(text(mutSetDatelab).trimmed());
@@ -149,11 +178,9 @@ void AppDelegate::ClickMutiDateChangedSaveAction() {
             setAllDateTags(working, date, date);
             return true;
         };
-        report = runWriteRecipe(items, storagelocation, overwrite, options);
-        revealEach = true;
     } else {
         const Amounts amounts = readAmounts(*this);
-        auto unchanged = std::make_shared<PhotoDateTable>();
+        copyUndated = true;
         options.change = [amounts, table, unchanged](QVariantMap &working,
                                                      const IKImageItem &item) {
             const QString text = subDictionary(working, QStringLiteral("{Exif}"))
@@ -170,43 +197,19 @@ void AppDelegate::ClickMutiDateChangedSaveAction() {
             table->put(&item, {moved, moved});
             return true;
         };
-        report = runWriteRecipe(items, storagelocation, overwrite, options);
-        // Photos without an original date: a plain copy dated by the original's creation.
-        const QStringList outputs = dateCopyOutputPaths(items, storagelocation);
-        for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i) {
-            WriteRecipeResult &r = report.photos[i];
-            if (r.written)
-                continue;
-            const QDateTime created = unchanged->get(items[i].get()).creation;
-            if (!created.isValid() && r.error != QLatin1String("nothing to change"))
-                continue;
-            if (!created.isValid()) {
-                r.error = QStringLiteral("has no date to move");
-                continue;
-            }
-            const DateCopyOutcome c =
-                copyPhotoWithDates(items[i]->filePath, outputs[i], created, created, overwrite);
-            r.written = c.written;
-            r.outputPath = c.finalPath;
-            r.error = c.error;
-            if (c.written && report.revealPath.isEmpty()) {
-                report.revealPath = c.finalPath;
-                report.revealRoot =
-                    overwrite ? QFileInfo(c.finalPath).absolutePath() : storagelocation;
-            }
-        }
     }
 
-    failures = report.notWritten() + applyPhotoDates(items, report, *table);
-    if (revealEach) {
-        for (const WriteRecipeResult &r : report.photos)
-            if (r.written)
-                Workspace::selectFile(r.outputPath, QFileInfo(r.outputPath).absolutePath());
-        finishJob(*this, QString(), QString(), report.writtenCount(), failures, false);
-    } else {
-        finishJob(*this, report.revealPath, report.revealRoot, report.writtenCount(), failures,
-                  false);
-    }
+    const QString storage = storagelocation;
+    startRecipeJob(items, overwrite, options,
+                   [this, items, table, unchanged, copyUndated, overwrite,
+                    storage](WriteRecipeReport report, bool) {
+                       if (copyUndated)
+                           copyUndatedPhotos(items, *unchanged, storage, overwrite, report);
+                       const QStringList failures =
+                           report.notWritten() + applyPhotoDates(items, report, *table);
+                       datefeature::finishJob(*this, report.revealPath, report.revealRoot,
+                                              report.writtenCount(), failures, false);
+                   });
     resetMutiDateWindowTexts();
     mutiDateWindow->hide();
 }
@@ -267,5 +270,5 @@ void AppDelegate::ClickMutiCreatedDateChangedSaveAction() {
     }
     resetMutiDateWindowTexts();
     mutiDateWindow->hide();
-    finishJob(*this, revealPath, revealRoot, written, failures);
+    datefeature::finishJob(*this, revealPath, revealRoot, written, failures);
 }

@@ -79,12 +79,15 @@ void AppDelegate::ClickSetCameraDateFromFileNameAction() {
     options.verify = true;
     options.dates = WriteRecipeOptions::Dates::Keep;
     options.skippedCountsAsHandled = true;
-    WriteRecipeReport report = runWriteRecipe(items, storagelocation, overwriteOn(*this), options);
-    for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i)
-        if (!report.photos[i].written && !found->value(items[i].get()).valid)
-            report.photos[i].error = tr("no date in the file name");
-    finishJob(*this, report.revealPath, report.revealRoot, report.writtenCount(),
-              report.notWritten() + applyPhotoDates(items, report, *table));
+    startRecipeJob(items, overwriteOn(*this), options,
+                   [this, items, found, table](WriteRecipeReport report, bool) {
+                       for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i)
+                           if (!report.photos[i].written && !found->value(items[i].get()).valid)
+                               report.photos[i].error = tr("no date in the file name");
+                       datefeature::finishJob(
+                           *this, report.revealPath, report.revealRoot, report.writtenCount(),
+                           report.notWritten() + applyPhotoDates(items, report, *table));
+                   });
 }
 
 void AppDelegate::ClickCopyExifDateToCreateDateAction() {
@@ -98,6 +101,7 @@ void AppDelegate::ClickCopyExifDateToCreateDateAction() {
             if (!self)
                 return;
             QStringList failures = downloadFailures;
+            QString revealPath;
             int written = 0;
             for (const IKImageItemPtr &copy : copies) {
                 if (GetViedoType(copy->filePath) >= 0) {
@@ -120,10 +124,10 @@ void AppDelegate::ClickCopyExifDateToCreateDateAction() {
                                                              tr("its dates cannot be set"));
                     continue;
                 }
-                ++written;
-                Workspace::selectFile(copy->filePath, self->storagelocation);
+                if (++written == 1)
+                    revealPath = copy->filePath;
             }
-            finishJob(*self, QString(), QString(), written, failures);
+            datefeature::finishJob(*self, revealPath, self->storagelocation, written, failures);
         });
         return;
     }
@@ -170,7 +174,7 @@ void AppDelegate::ClickCopyExifDateToCreateDateAction() {
             revealRoot = overwrite ? QFileInfo(c.finalPath).absolutePath() : storagelocation;
         }
     }
-    finishJob(*this, revealPath, revealRoot, written, failures);
+    datefeature::finishJob(*this, revealPath, revealRoot, written, failures);
 }
 
 bool AppDelegate::CopyVideoExifdataWithItem(const IKImageItemPtr &item) {
@@ -209,12 +213,14 @@ void AppDelegate::ClickCopyCreatedDateToCameraDateAction() {
     options.verify = true;
     options.dates = WriteRecipeOptions::Dates::CopyFromSource;
     options.skippedCountsAsHandled = true;
-    WriteRecipeReport report = runWriteRecipe(items, storagelocation, overwriteOn(*this), options);
-    for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i)
-        if (!report.photos[i].written && !texts->contains(items[i].get()))
-            report.photos[i].error = tr("has no creation date");
-    finishJob(*this, report.revealPath, report.revealRoot, report.writtenCount(),
-              report.notWritten());
+    startRecipeJob(items, overwriteOn(*this), options,
+                   [this, items, texts](WriteRecipeReport report, bool) {
+                       for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i)
+                           if (!report.photos[i].written && !texts->contains(items[i].get()))
+                               report.photos[i].error = tr("has no creation date");
+                       datefeature::finishJob(*this, report.revealPath, report.revealRoot,
+                                              report.writtenCount(), report.notWritten());
+                   });
 }
 
 namespace {
@@ -249,7 +255,7 @@ void copyOneFileDate(AppDelegate &d, bool creationToModification) {
             revealRoot = overwrite ? QFileInfo(c.finalPath).absolutePath() : d.storagelocation;
         }
     }
-    finishJob(d, revealPath, revealRoot, written, failures);
+    datefeature::finishJob(d, revealPath, revealRoot, written, failures);
 }
 
 } // namespace

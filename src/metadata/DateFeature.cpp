@@ -149,22 +149,24 @@ void AppDelegate::ClickDateChangedSaveAction() {
     if (cameraIsSource()) {
         changeDateWindow->hide();
         QPointer<AppDelegate> self(this);
-        withCameraCopies(
-            [self, options](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
-                if (!self)
-                    return;
-                const WriteRecipeReport report =
-                    runWriteRecipe(copies, self->storagelocation, false, options);
-                finishJob(*self, report.revealPath, report.revealRoot, report.writtenCount(),
-                          failures + report.notWritten());
-            });
+        withCameraCopies([self, options](const QList<IKImageItemPtr> &copies,
+                                         const QStringList &failures) {
+            if (!self)
+                return;
+            AppDelegate *d = self.data();
+            d->startRecipeJob(
+                copies, false, options, [d, failures](const WriteRecipeReport &report, bool) {
+                    datefeature::finishJob(*d, report.revealPath, report.revealRoot,
+                                           report.writtenCount(), failures + report.notWritten());
+                });
+        });
         return;
     }
-    const QList<IKImageItemPtr> items = selectedLocalItems();
-    const WriteRecipeReport report =
-        runWriteRecipe(items, storagelocation, overwriteOn(*this), options);
-    finishJob(*this, report.revealPath, report.revealRoot, report.writtenCount(),
-              report.notWritten());
+    startRecipeJob(selectedLocalItems(), overwriteOn(*this), options,
+                   [this](const WriteRecipeReport &report, bool) {
+                       datefeature::finishJob(*this, report.revealPath, report.revealRoot,
+                                              report.writtenCount(), report.notWritten());
+                   });
     changeDateWindow->hide();
 }
 
@@ -194,7 +196,8 @@ void AppDelegate::ClickCreatedDateChangedSaveAction() {
                 if (++written == 1)
                     revealPath = copy->filePath;
             }
-            finishJob(*self, revealPath, self->storagelocation, written, failures, false);
+            datefeature::finishJob(*self, revealPath, self->storagelocation, written, failures,
+                                   false);
         });
         return;
     }
@@ -217,7 +220,7 @@ void AppDelegate::ClickCreatedDateChangedSaveAction() {
             revealRoot = overwrite ? QFileInfo(r.finalPath).absolutePath() : storagelocation;
         }
     }
-    finishJob(*this, revealPath, revealRoot, written, failures, false);
+    datefeature::finishJob(*this, revealPath, revealRoot, written, failures, false);
     changeDateWindow->hide();
 }
 

@@ -5,6 +5,7 @@
 #include "browser/core/PhotoPanels.h"
 #include "metadata/DateFeatureSupport.h"
 #include "metadata/core/GpsChanges.h"
+#include "metadata/core/JobReport.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/AlertSheet.h"
 #include "platform/MapView.h"
@@ -208,17 +209,17 @@ void AppDelegate::ClickSaveChangeGPSAction() {
         when.given ? WriteRecipeOptions::Dates::Keep : WriteRecipeOptions::Dates::CopyFromSource;
     auto write = [when, options](AppDelegate &d, const QList<IKImageItemPtr> &items, bool overwrite,
                                  const QStringList &failures) {
-        const WriteRecipeReport report =
-            runWriteRecipe(items, d.storagelocation, overwrite, options);
-        if (when.given)
-            for (const WriteRecipeResult &photo : report.photos)
-                if (photo.written)
-                    FileDates::setDates(photo.outputPath, when.instant);
-        if (!report.revealPath.isEmpty())
-            Workspace::selectFile(report.revealPath, report.revealRoot);
-        const QStringList notWritten = failures + report.notWritten();
-        if (!notWritten.isEmpty())
-            d.LocalPhotoMetadataChangedCompletedAlert(notWritten);
+        AppDelegate *owner = &d;
+        d.startRecipeJob(items, overwrite, options,
+                         [owner, when, failures](const WriteRecipeReport &report, bool) {
+                             if (when.given)
+                                 for (const WriteRecipeResult &photo : report.photos)
+                                     if (photo.written)
+                                         FileDates::setDates(photo.outputPath, when.instant);
+                             JobReport job = JobReport::fromRecipe(report, failures);
+                             job.sheetOnSuccess = false;
+                             owner->finishJob(job);
+                         });
     };
     changeGPSWindow->hide();
     if (cameraIsSource()) {

@@ -4,11 +4,11 @@
 
 #include "metadata/DateFeatureSupport.h"
 
+#include "metadata/core/JobReport.h"
 #include "metadata/core/MetadataRemoval.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/AlertSheet.h"
 #include "platform/core/FreeFileName.h"
-#include "platform/core/Workspace.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -33,11 +33,19 @@ WriteRecipeOptions removalOptions(MetadataRemoval removal) {
 
 void finishRemoval(AppDelegate &d, MetadataRemoval removal, const WriteRecipeReport &report,
                    const QStringList &notDownloaded = {}) {
-    if (!report.revealPath.isEmpty())
-        Workspace::selectFile(report.revealPath, report.revealRoot);
-    const QStringList notWritten = notDownloaded + report.notWritten();
-    if (removalShowsCompletion(removal) || !notWritten.isEmpty())
-        d.LocalPhotoMetadataChangedCompletedAlert(notWritten);
+    JobReport job = JobReport::fromRecipe(report, notDownloaded);
+    job.sheetOnSuccess = removalShowsCompletion(removal);
+    d.finishJob(job);
+}
+
+// The recipe as a job of the window, ending in the removal's own ending.
+void startRemoval(AppDelegate &d, MetadataRemoval removal, const QList<IKImageItemPtr> &items,
+                  const QStringList &notDownloaded = {}) {
+    AppDelegate *owner = &d;
+    d.startRecipeJob(items, false, removalOptions(removal),
+                     [owner, removal, notDownloaded](const WriteRecipeReport &report, bool) {
+                         finishRemoval(*owner, removal, report, notDownloaded);
+                     });
 }
 
 // Camera photos: each downloaded copy stays as it arrived; the removal is written beside
@@ -61,9 +69,7 @@ void runCameraRemoval(AppDelegate &d, MetadataRemoval removal) {
                 output->fileName = name;
                 outputs << output;
             }
-            const WriteRecipeReport report =
-                runWriteRecipe(outputs, self->storagelocation, false, removalOptions(removal));
-            finishRemoval(*self, removal, report, failures);
+            startRemoval(*self, removal, outputs, failures);
         });
 }
 
@@ -76,9 +82,7 @@ void runRemoval(AppDelegate &d, MetadataRemoval removal) {
         return;
     }
     // A removal never replaces the original, whatever the overwrite setting says.
-    const WriteRecipeReport report =
-        runWriteRecipe(items, d.storagelocation, false, removalOptions(removal));
-    finishRemoval(d, removal, report);
+    startRemoval(d, removal, items);
 }
 
 } // namespace

@@ -1,13 +1,14 @@
 // Copies of the selected local photos named after their title or their place.
 #include "app/AppDelegate.h"
 
+#include "metadata/DateFeatureSupport.h"
+#include "metadata/core/JobReport.h"
 #include "metadata/core/SafeFileName.h"
 #include "metadata/core/TagCopies.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/AlertSheet.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
-#include "platform/core/Workspace.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -59,14 +60,13 @@ QString copyPath(const QString &folder, const QString &name, const QString &file
 void AppDelegate::ClickCopyPhotoTitleToFilenameAction() {
     const QList<IKImageItemPtr> items = selectedLocalItems();
     if (items.isEmpty())
-        return;
-    QStringList notWritten;
-    bool revealed = false;
+        return datefeature::showNoSelectionSheet(*this);
+    JobReport job;
     for (const IKImageItemPtr &item : items) {
         QByteArray bytes;
         QVariantMap properties;
         if (!readPhoto(item->filePath, &bytes, &properties)) {
-            notWritten << tr("%1: not an image we can read").arg(item->fileName);
+            job.notWritten << tr("%1: not an image we can read").arg(item->fileName);
             continue;
         }
         const QString title =
@@ -75,22 +75,26 @@ void AppDelegate::ClickCopyPhotoTitleToFilenameAction() {
         const QString path = copyPath(storagelocation, title, item->fileName);
         QString why;
         if (!writeCopy(path, bytes, item->filePath, &why)) {
-            notWritten << QStringLiteral("%1: %2").arg(item->fileName, why);
+            job.notWritten << QStringLiteral("%1: %2").arg(item->fileName, why);
             continue;
         }
-        if (!revealed)
-            Workspace::selectFile(path, storagelocation);
-        revealed = true;
+        if (++job.written == 1) {
+            job.revealPath = path;
+            job.revealRoot = storagelocation;
+        }
     }
-    LocalPhotoMetadataChangedCompletedAlert(notWritten);
+    finishJob(job);
 }
 
 void AppDelegate::ClickCopyPhotoGPSNameToFilenameAction() {
     getLocation = false;
-    const bool overwrite = overwritePhotoBtn && overwritePhotoBtn->isChecked();
-    QStringList notWritten;
-    bool revealed = false;
-    for (const IKImageItemPtr &item : selectedLocalItems()) {
+    const QList<IKImageItemPtr> items = selectedLocalItems();
+    if (items.isEmpty())
+        return datefeature::showNoSelectionSheet(*this);
+    JobReport job;
+    job.sheetOnSuccess = false;
+    int withoutGps = 0;
+    for (const IKImageItemPtr &item : items) {
         // Without a place the copy keeps its name, below the imported folder's mirror.
         QString folder = storagelocation;
         const QString root = QDir::cleanPath(bImportLocalPath);
@@ -101,15 +105,14 @@ void AppDelegate::ClickCopyPhotoGPSNameToFilenameAction() {
         QByteArray bytes;
         QVariantMap properties;
         if (!readPhoto(item->filePath, &bytes, &properties)) {
-            notWritten << tr("%1: not an image we can read").arg(item->fileName);
+            job.notWritten << tr("%1: not an image we can read").arg(item->fileName);
             continue;
         }
         if (!properties.contains(QStringLiteral("{GPS}"))) {
-            beginAlertSheet(
-                window, tr("No GPS data"), tr("Please select a photo that contains GPS data."),
-                {tr(" Ok ")},
-                [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
-            return;
+            // One photo without a position leaves the others of the batch to be named.
+            job.notWritten << tr("%1: no GPS data").arg(item->fileName);
+            ++withoutGps;
+            continue;
         }
         const QVariantMap gps = subDictionary(properties, QStringLiteral("{GPS}"));
         const double lat = gps.value(QStringLiteral("Latitude")).toDouble();
@@ -128,15 +131,19 @@ void AppDelegate::ClickCopyPhotoGPSNameToFilenameAction() {
         QDir().mkpath(QFileInfo(path).path());
         QString why;
         if (!writeCopy(path, bytes, item->filePath, &why)) {
-            notWritten << QStringLiteral("%1: %2").arg(item->fileName, why);
+            job.notWritten << QStringLiteral("%1: %2").arg(item->fileName, why);
             continue;
         }
-        if (!revealed)
-            Workspace::selectFile(path, storagelocation);
-        revealed = true;
+        if (++job.written == 1) {
+            job.revealPath = path;
+            job.revealRoot = storagelocation;
+        }
     }
-    if (!overwrite)
-        Workspace::selectFile(QString(), storagelocation);
-    if (!notWritten.isEmpty())
-        LocalPhotoMetadataChangedCompletedAlert(notWritten);
+    if (withoutGps == items.size()) {
+        beginAlertSheet(window, tr("No GPS data"),
+                        tr("Please select a photo that contains GPS data."), {tr(" Ok ")},
+                        [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+        return;
+    }
+    finishJob(job);
 }

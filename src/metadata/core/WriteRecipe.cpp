@@ -5,6 +5,7 @@
 #include "metadata/core/FileDateRules.h"
 #include "metadata/core/Recompression.h"
 #include "metadata/core/TiffFallback.h"
+#include "platform/core/DurableBatch.h"
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/FreeFileName.h"
@@ -16,21 +17,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
-#include <QtConcurrent/QtConcurrentMap>
 #include <cmath>
-#include <cstdio>
+#include <memory>
+#include <utility>
+#include <vector>
 
 namespace {
-
-bool writeAtomically(const QString &path, const QByteArray &bytes, QString *error) {
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
-        *error = QStringLiteral("cannot write %1: %2").arg(path, out.errorString());
-        return false;
-    }
-    return true;
-}
 
 bool sameValue(const QVariant &a, const QVariant &b) {
     const auto isNumber = [](const QVariant &v) {
@@ -128,6 +120,10 @@ struct PhotoOutcome {
     bool handled = false; // takes part in the job's one reveal
     QString revealPath;
     QString revealRoot;
+    // The finished file waiting for the batch's commit, and where it goes.
+    QString temporaryPath;
+    QString targetPath;
+    bool takeFreeName = false;
 };
 
 PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder, bool overwrite,
@@ -157,11 +153,7 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
     bool replaceOriginal = overwrite && !fromRaw;
     QString output = storageFolder + QLatin1Char('/') + outputName;
     // A RAW's JPEG may meet the camera's own JPEG of the same shot in the storage folder:
-    // it takes a free name rather than that file's place.
-    if (fromRaw && QFileInfo::exists(output)) {
-        output = freeFilePath(storageFolder, outputName);
-        outputName = QFileInfo(output).fileName();
-    }
+    // it takes a free name (at the commit) rather than that file's place.
     const QDateTime sourceCreated = FileDates::creationDate(originalPath);
     const QDateTime sourceModified = FileDates::modificationDate(originalPath);
 
@@ -219,11 +211,8 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
         asTiff = true;
         replaceOriginal = false;
         outputName = QFileInfo(outputName).completeBaseName() + QStringLiteral(".tiff");
+        // A TIFF of the same name that is not this photo's keeps its place (at the commit).
         output = storageFolder + QLatin1Char('/') + outputName;
-        if (QFileInfo::exists(output)) { // a TIFF of the same name that is not this photo's
-            output = freeFilePath(storageFolder, outputName);
-            outputName = QFileInfo(output).fileName();
-        }
     } else {
         ImageDestination destination(&encoded, source.type(), source.count());
         if (!options.destinationDictionary.isEmpty())
@@ -254,94 +243,185 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
     if ((replaceOriginal || QFileInfo::exists(output)) && !ImageSource(encoded).isValid())
         return skip(QStringLiteral("the new file did not read back"));
 
-    QString why;
-    const QString written = recompress ? recompressedPath(output) : output;
+    // The new file goes beside its final place under a temporary name; the job's commit
+    // makes a batch of them durable at once and only then moves them into place.
     if (!QDir().mkpath(storageFolder))
         return skip(QStringLiteral("the storage folder %1 cannot be created").arg(storageFolder));
-    if (!writeAtomically(written, encoded, &why))
+    const QString target = replaceOriginal ? originalPath : output;
+    QString why;
+    const QString temporary = DurableBatch::writeTemporaryBeside(target, encoded, &why);
+    if (temporary.isEmpty())
         return skip(why);
 
-    // 6. File dates.
+    // 6. File dates, set on the temporary: a rename keeps them.
     switch (options.dates) {
     case WriteRecipeOptions::Dates::CopyFromSource:
         if (sourceCreated.isValid())
-            FileDates::setCreationDate(written, sourceCreated);
+            FileDates::setCreationDate(temporary, sourceCreated);
         if (sourceModified.isValid())
-            FileDates::setModificationDate(written, sourceModified);
+            FileDates::setModificationDate(temporary, sourceModified);
         break;
     case WriteRecipeOptions::Dates::FromDateText:
-        SetDateAttributWithFilePath(written, originalPath, options.dateText);
+        SetDateAttributWithFilePath(temporary, originalPath, options.dateText);
         break;
     case WriteRecipeOptions::Dates::Keep:
         break;
     }
 
-    // 7. Overwrite: the original is replaced in one atomic step by the file just made.
-    QString finalPath = written;
-    if (replaceOriginal) {
-        if (!writeAtomically(originalPath, encoded, &why)) {
-            QFile::remove(written);
-            return skip(why);
-        }
-        FileDates::copyDates(written, originalPath);
-        if (written != originalPath)
-            QFile::remove(written);
-        finalPath = originalPath;
-    } else if (recompress) {
-        // One atomic rename: the file at the output path is never gone in between.
-        if (::rename(QFile::encodeName(written).constData(),
-                     QFile::encodeName(output).constData()) != 0) {
-            QFile::remove(written);
-            return skip(QStringLiteral("cannot move %1 to %2").arg(written, output));
-        }
-        finalPath = output;
-    }
-
-    outcome.handled = true;
-    outcome.revealPath = finalPath;
+    // 7. Overwrite: the original is replaced in one rename by the file just made.
+    outcome.temporaryPath = temporary;
+    outcome.targetPath = target;
+    // A RAW's JPEG or a TIFF stand-in never takes the place of another file.
+    outcome.takeFreeName = fromRaw || asTiff;
     outcome.revealRoot = replaceOriginal ? QFileInfo(originalPath).absolutePath() : storageFolder;
-    result.outputPath = finalPath;
-    result.written = true;
     result.recompressed = recompress;
     return outcome;
+}
+
+// Per batch of finished photos: one sync for all temporaries, then the moves into place,
+// then the folders. A photo counts as written only once it stands under its final name.
+void commitPhotos(QList<JobResult> &batch, std::vector<PhotoOutcome> &outcomes) {
+    QStringList temporaries;
+    for (const JobResult &r : batch)
+        if (!outcomes[size_t(r.index)].temporaryPath.isEmpty())
+            temporaries << outcomes[size_t(r.index)].temporaryPath;
+    if (temporaries.isEmpty())
+        return;
+    QString syncError;
+    const bool synced = DurableBatch::syncFiles(temporaries, &syncError);
+    QStringList folders;
+    for (JobResult &r : batch) {
+        PhotoOutcome &o = outcomes[size_t(r.index)];
+        if (o.temporaryPath.isEmpty())
+            continue;
+        const QString temporary = std::exchange(o.temporaryPath, QString());
+        auto fail = [&](const QString &why) {
+            QFile::remove(temporary);
+            o.result.error = why;
+            o.result.recompressed = false;
+            o.handled = false;
+            qWarning() << "photo not written==" << o.result.sourcePath << why;
+            r.ok = false;
+            r.reason = why;
+        };
+        if (!synced) {
+            fail(syncError);
+            continue;
+        }
+        QString why;
+        QString finalPath = o.targetPath;
+        if (o.takeFreeName) {
+            const QFileInfo target(o.targetPath);
+            finalPath = moveToFreeName(temporary, target.absolutePath(), target.fileName(), &why);
+            if (finalPath.isEmpty()) {
+                fail(why);
+                continue;
+            }
+        } else if (!DurableBatch::replaceWith(temporary, o.targetPath, &why)) {
+            fail(why);
+            continue;
+        }
+        folders << QFileInfo(finalPath).absolutePath();
+        o.handled = true;
+        o.revealPath = finalPath;
+        o.result.outputPath = finalPath;
+        o.result.written = true;
+        r.ok = true;
+        r.outputPath = finalPath;
+        r.reason.clear();
+    }
+    QString folderError;
+    if (!DurableBatch::syncFolders(folders, &folderError))
+        qWarning() << "folder sync failed==" << folderError;
+}
+
+struct RecipeJob {
+    QList<std::pair<IKImageItemPtr, QString>> photos;
+    std::shared_ptr<std::vector<PhotoOutcome>> outcomes;
+};
+
+RecipeJob prepareRecipe(const QList<IKImageItemPtr> &items) {
+    ensureExiv2Initialised();
+    RecipeJob job;
+    // Two photos of one name from different folders must not write one output: the later
+    // ones get " (2)", " (3)"... The base name decides, since RAW and TIFF outputs change
+    // the extension.
+    QHash<QString, int> seen;
+    for (const IKImageItemPtr &item : items) {
+        if (!item)
+            continue;
+        const QString name = item->fileName.isEmpty() ? QFileInfo(item->filePath).fileName()
+                                                      : QFileInfo(item->fileName).fileName();
+        const int n = ++seen[QFileInfo(name).completeBaseName().toLower()];
+        job.photos.append({item, n > 1 ? QStringLiteral(" (%1)").arg(n) : QString()});
+    }
+    job.outcomes = std::make_shared<std::vector<PhotoOutcome>>(size_t(job.photos.size()));
+    return job;
+}
+
+bool startRecipe(JobRunner &runner, const RecipeJob &job, const QString &storageFolder,
+                 bool overwrite, const WriteRecipeOptions &options) {
+    const auto outcomes = job.outcomes;
+    const auto photos = job.photos;
+    return runner.start(
+        photos.size(),
+        [photos, outcomes, storageFolder, overwrite, options](qsizetype i) {
+            PhotoOutcome &o = (*outcomes)[size_t(i)];
+            o = writeOnePhoto(*photos[i].first, storageFolder, overwrite, options,
+                              photos[i].second);
+            JobResult r;
+            r.ok = !o.temporaryPath.isEmpty();
+            r.reason = o.result.error;
+            return r;
+        },
+        [outcomes](QList<JobResult> &batch) { commitPhotos(batch, *outcomes); });
+}
+
+WriteRecipeReport reportOf(const RecipeJob &job, const QList<JobResult> &results) {
+    const std::vector<PhotoOutcome> &outcomes = *job.outcomes;
+    WriteRecipeReport report;
+    bool revealed = false;
+    for (size_t i = 0; i < outcomes.size(); ++i) {
+        WriteRecipeResult photo = outcomes[i].result;
+        // A photo the job never reached (cancelled) or whose task failed outright.
+        if (photo.sourcePath.isEmpty())
+            photo.sourcePath = job.photos[qsizetype(i)].first->filePath;
+        if (!photo.written && photo.error.isEmpty() && qsizetype(i) < results.size())
+            photo.error = results[qsizetype(i)].reason;
+        report.photos << photo;
+        if (outcomes[i].handled && !revealed) {
+            // 8. Reveal the first handled photo only.
+            revealed = true;
+            report.revealPath = outcomes[i].revealPath;
+            report.revealRoot = outcomes[i].revealRoot;
+        }
+    }
+    return report;
 }
 
 } // namespace
 
 WriteRecipeReport runWriteRecipe(const QList<IKImageItemPtr> &items, const QString &storageFolder,
                                  bool overwrite, const WriteRecipeOptions &options) {
-    ensureExiv2Initialised();
-    QList<IKImageItemPtr> present;
-    for (const IKImageItemPtr &item : items)
-        if (item)
-            present << item;
-    // Two photos of one name from different folders must not write one output: the later
-    // ones get " (2)", " (3)"... The base name decides, since RAW and TIFF outputs change
-    // the extension.
-    QHash<QString, int> seen;
-    QList<std::pair<IKImageItemPtr, QString>> jobs;
-    for (const IKImageItemPtr &item : present) {
-        const QString name = item->fileName.isEmpty() ? QFileInfo(item->filePath).fileName()
-                                                      : QFileInfo(item->fileName).fileName();
-        const int n = ++seen[QFileInfo(name).completeBaseName().toLower()];
-        jobs.append({item, n > 1 ? QStringLiteral(" (%1)").arg(n) : QString()});
-    }
-    // Photos are independent of each other, so they are written side by side; the job
-    // still ends only when every photo is done, and reports them in list order.
-    const QList<PhotoOutcome> outcomes =
-        QtConcurrent::blockingMapped(jobs, [&](const std::pair<IKImageItemPtr, QString> &job) {
-            return writeOnePhoto(*job.first, storageFolder, overwrite, options, job.second);
-        });
-    WriteRecipeReport report;
-    bool revealed = false;
-    for (const PhotoOutcome &o : outcomes) {
-        report.photos << o.result;
-        if (o.handled && !revealed) {
-            // 8. Reveal the first handled photo only.
-            revealed = true;
-            report.revealPath = o.revealPath;
-            report.revealRoot = o.revealRoot;
-        }
-    }
-    return report;
+    const RecipeJob job = prepareRecipe(items);
+    JobRunner runner;
+    startRecipe(runner, job, storageFolder, overwrite, options);
+    const QList<JobResult> results = runner.waitForResults();
+    return reportOf(job, results);
+}
+
+bool startWriteRecipe(JobRunner &runner, const QList<IKImageItemPtr> &items,
+                      const QString &storageFolder, bool overwrite,
+                      const WriteRecipeOptions &options, WriteRecipeDone done) {
+    const RecipeJob job = prepareRecipe(items);
+    if (!startRecipe(runner, job, storageFolder, overwrite, options))
+        return false;
+    QObject::connect(
+        &runner, &JobRunner::finished, &runner,
+        [job, done](const QList<JobResult> &results, bool cancelled) {
+            if (done)
+                done(reportOf(job, results), cancelled);
+        },
+        Qt::SingleShotConnection);
+    return true;
 }
