@@ -42,6 +42,7 @@ class QTimer;
 class PKImageView;
 class JobRunner;
 struct JobReport;
+struct JobResult;
 struct WriteRecipeOptions;
 struct WriteRecipeReport;
 
@@ -579,6 +580,12 @@ class AppDelegate : public QObject {
     void startRecipeJob(const QList<IKImageItemPtr> &items, bool overwrite,
                         const WriteRecipeOptions &options,
                         std::function<void(const WriteRecipeReport &, bool cancelled)> then);
+    // One task per photo as a job of the window; a task's ok result names the file written.
+    // The ending reveals the first one (in `revealRoot`, or its own folder when empty) and
+    // names each photo not written, after those of `failedBefore`.
+    void startPhotoJob(const QList<IKImageItemPtr> &items,
+                       std::function<JobResult(qsizetype index)> task, const QString &revealRoot,
+                       bool sheetOnSuccess, const QStringList &failedBefore = {});
     // The one ending of a job: the completion sheet, then one reveal without waiting for
     // the file manager.
     void finishJob(const JobReport &report);

@@ -83,10 +83,6 @@ void setAllDateTags(QVariantMap &working, const QDateTime &original, const QDate
     setIptcDates(working, original);
 }
 
-QString nameOf(const IKImageItemPtr &item) {
-    return QFileInfo(item->filePath).fileName();
-}
-
 // Photos without an original date to move: a plain copy dated by the original's creation.
 void copyUndatedPhotos(const QList<IKImageItemPtr> &items, const PhotoDateTable &unchanged,
                        const QString &storage, bool overwrite, WriteRecipeReport &report) {
@@ -218,7 +214,6 @@ void AppDelegate::ClickMutiCreatedDateChangedSaveAction() {
     const BatchMethod method = chosenBatchMethod(*this);
     const QList<IKImageItemPtr> items = selectedLocalItems();
     QList<QDateTime> dates; // one per item; invalid: the photo is not copied
-    QStringList failures;
 
     if (method == BatchMethod::Reference) {
         const Shift shift = readShift(*this);
@@ -248,27 +243,21 @@ void AppDelegate::ClickMutiCreatedDateChangedSaveAction() {
 
     const bool overwrite = overwriteOn(*this);
     const QStringList outputs = dateCopyOutputPaths(items, storagelocation);
-    QString revealPath, revealRoot;
-    int written = 0;
-    const bool deviceReference = method == BatchMethod::Reference && !blocalMode;
-    for (qsizetype i = 0; i < items.size() && !deviceReference; ++i) {
-        if (!dates[i].isValid()) {
-            failures << QStringLiteral("%1: %2").arg(nameOf(items[i]),
-                                                     tr("has no creation date to start from"));
-            continue;
-        }
-        const DateCopyOutcome c =
-            copyPhotoWithDates(items[i]->filePath, outputs[i], dates[i], dates[i], overwrite);
-        if (!c.written) {
-            failures << QStringLiteral("%1: %2").arg(nameOf(items[i]), c.error);
-            continue;
-        }
-        if (++written == 1) {
-            revealPath = c.finalPath;
-            revealRoot = overwrite ? QFileInfo(c.finalPath).absolutePath() : storagelocation;
-        }
-    }
     resetMutiDateWindowTexts();
     mutiDateWindow->hide();
-    datefeature::finishJob(*this, revealPath, revealRoot, written, failures);
+    // A device's photos have no file dates to shift: nothing is copied.
+    if (method == BatchMethod::Reference && !blocalMode)
+        return;
+    startPhotoJob(
+        items,
+        [items, outputs, dates, overwrite](qsizetype i) {
+            if (!dates[i].isValid()) {
+                JobResult r;
+                r.reason = tr("has no creation date to start from");
+                return r;
+            }
+            return dateCopyResult(
+                copyPhotoWithDates(items[i]->filePath, outputs[i], dates[i], dates[i], overwrite));
+        },
+        overwrite ? QString() : storagelocation, true);
 }

@@ -230,32 +230,23 @@ void copyOneFileDate(AppDelegate &d, bool creationToModification) {
     const QList<IKImageItemPtr> items = d.selectedLocalItems();
     const bool overwrite = overwriteOn(d);
     const QStringList outputs = dateCopyOutputPaths(items, d.storagelocation);
-    QString revealPath, revealRoot;
-    QStringList failures;
-    int written = 0;
-    for (qsizetype i = 0; i < items.size(); ++i) {
-        const QString source = items[i]->filePath;
-        const QDateTime from = creationToModification ? FileDates::creationDate(source)
-                                                      : FileDates::modificationDate(source);
-        if (!from.isValid()) {
-            failures << QStringLiteral("%1: %2").arg(nameOf(items[i]),
-                                                     AppDelegate::tr("has no such file date"));
-            continue;
-        }
-        const DateCopyOutcome c =
-            creationToModification
-                ? copyPhotoWithDates(source, outputs[i], QDateTime(), from, overwrite)
-                : copyPhotoWithDates(source, outputs[i], from, QDateTime(), overwrite);
-        if (!c.written) {
-            failures << QStringLiteral("%1: %2").arg(nameOf(items[i]), c.error);
-            continue;
-        }
-        if (++written == 1) {
-            revealPath = c.finalPath;
-            revealRoot = overwrite ? QFileInfo(c.finalPath).absolutePath() : d.storagelocation;
-        }
-    }
-    datefeature::finishJob(d, revealPath, revealRoot, written, failures);
+    d.startPhotoJob(
+        items,
+        [items, outputs, overwrite, creationToModification](qsizetype i) {
+            const QString source = items[i]->filePath;
+            const QDateTime from = creationToModification ? FileDates::creationDate(source)
+                                                          : FileDates::modificationDate(source);
+            if (!from.isValid()) {
+                JobResult r;
+                r.reason = AppDelegate::tr("has no such file date");
+                return r;
+            }
+            return dateCopyResult(
+                creationToModification
+                    ? copyPhotoWithDates(source, outputs[i], QDateTime(), from, overwrite)
+                    : copyPhotoWithDates(source, outputs[i], from, QDateTime(), overwrite));
+        },
+        overwrite ? QString() : d.storagelocation, true);
 }
 
 } // namespace

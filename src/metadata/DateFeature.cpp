@@ -204,23 +204,13 @@ void AppDelegate::ClickCreatedDateChangedSaveAction() {
     const bool overwrite = overwriteOn(*this);
     const QList<IKImageItemPtr> items = selectedLocalItems();
     const QStringList outputs = dateCopyOutputPaths(items, storagelocation);
-    QString revealPath, revealRoot;
-    QStringList failures;
-    int written = 0;
-    for (qsizetype i = 0; i < items.size(); ++i) {
-        const DateCopyOutcome r =
-            copyPhotoWithDates(items[i]->filePath, outputs[i], original, original, overwrite);
-        if (!r.written) {
-            failures << QStringLiteral("%1: %2").arg(QFileInfo(items[i]->filePath).fileName(),
-                                                     r.error);
-            continue;
-        }
-        if (++written == 1) {
-            revealPath = r.finalPath;
-            revealRoot = overwrite ? QFileInfo(r.finalPath).absolutePath() : storagelocation;
-        }
-    }
-    datefeature::finishJob(*this, revealPath, revealRoot, written, failures, false);
+    startPhotoJob(
+        items,
+        [items, outputs, original, overwrite](qsizetype i) {
+            return dateCopyResult(
+                copyPhotoWithDates(items[i]->filePath, outputs[i], original, original, overwrite));
+        },
+        overwrite ? QString() : storagelocation, false);
     changeDateWindow->hide();
 }
 

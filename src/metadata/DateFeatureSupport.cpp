@@ -86,6 +86,14 @@ QStringList applyPhotoDates(const QList<IKImageItemPtr> &items, const WriteRecip
     return failures;
 }
 
+JobResult dateCopyResult(const DateCopyOutcome &copy) {
+    JobResult r;
+    r.ok = copy.written;
+    r.outputPath = copy.finalPath;
+    r.reason = copy.error;
+    return r;
+}
+
 void setCameraDateTags(QVariantMap &working, const QString &original, const QString &digitized) {
     QVariantMap exif = subDictionary(working, QStringLiteral("{Exif}"));
     exif.insert(QStringLiteral("DateTimeOriginal"), original);

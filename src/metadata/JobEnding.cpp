@@ -5,6 +5,7 @@
 #include "platform/core/JobRunner.h"
 #include "platform/core/Workspace.h"
 
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMainWindow>
 #include <QProgressBar>
@@ -73,6 +74,36 @@ void AppDelegate::startRecipeJob(
     std::function<void(const WriteRecipeReport &, bool cancelled)> then) {
     JobRunner *runner = startJob();
     startWriteRecipe(*runner, items, storagelocation, overwrite, options, std::move(then));
+}
+
+void AppDelegate::startPhotoJob(const QList<IKImageItemPtr> &items,
+                                std::function<JobResult(qsizetype index)> task,
+                                const QString &revealRoot, bool sheetOnSuccess,
+                                const QStringList &failedBefore) {
+    JobRunner *runner = startJob();
+    connect(runner, &JobRunner::finished, this,
+            [this, items, revealRoot, sheetOnSuccess, failedBefore](const QList<JobResult> &results,
+                                                                    bool cancelled) {
+                JobReport report;
+                report.sheetOnSuccess = sheetOnSuccess;
+                report.cancelled = cancelled;
+                report.notWritten = failedBefore;
+                for (const JobResult &r : results) {
+                    const QString name = QFileInfo(items.value(r.index)->filePath).fileName();
+                    if (!r.ok) {
+                        report.notWritten << QStringLiteral("%1: %2").arg(name, r.reason);
+                        continue;
+                    }
+                    if (++report.written == 1) {
+                        report.revealPath = r.outputPath;
+                        report.revealRoot = revealRoot.isEmpty()
+                                                ? QFileInfo(r.outputPath).absolutePath()
+                                                : revealRoot;
+                    }
+                }
+                finishJob(report);
+            });
+    runner->start(items.size(), std::move(task));
 }
 
 void AppDelegate::finishJob(const JobReport &report) {
