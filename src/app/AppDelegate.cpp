@@ -32,45 +32,45 @@ AppDelegate::AppDelegate() {
     sharedDelegate = this;
     // Every flag, list and remembered field starts as its member initialiser says:
     // flags clear, lists empty, texts empty, local mode on, quality 0.9.
-    currentExifDictionary = QVariantMap();
-    currentChooseFilePath = QString();
+    selection.currentExifDictionary = QVariantMap();
+    selection.currentChooseFilePath = QString();
     blocalMode = true;
     const QString empty = QStringLiteral("");
     for (QString *s : {&currentRenameLabStr,
                        &currentRenameTitleStr,
-                       &oldTitleStr,
-                       &oldArtistStr,
-                       &oldImageDescStr,
-                       &oldCopyrightStr,
-                       &oldCommentStr,
-                       &oldKeywordStr,
-                       &oldCameraMakeStr,
-                       &oldCameraModeStr,
-                       &oldCameraDateStr,
-                       &oldlensMakeStr,
-                       &oldlenModelStr,
-                       &oldlensSerialNumStr,
-                       &oldimageOrientationStr,
-                       &oldimageISOSpeedStr,
-                       &oldimageFNumberStr,
-                       &oldimageFlen35mmStr,
-                       &oldimageBrightStr,
-                       &oldimageApertureStr,
-                       &oldimageWhiteBalanceStr,
-                       &oldimageExpotimeStr,
-                       &oldGpsAitStr,
-                       &oldGpsLatiStr,
-                       &oldGpsLongtStr,
-                       &oldGpsDateStr,
-                       &oldGpsTimeStr,
-                       &currentLocationStr,
-                       &currentPhotolibDatabasePath,
-                       &originalPhotolibDatabasePath,
-                       &currentPhotolibPath,
+                       &selection.oldTitleStr,
+                       &selection.oldArtistStr,
+                       &selection.oldImageDescStr,
+                       &selection.oldCopyrightStr,
+                       &selection.oldCommentStr,
+                       &selection.oldKeywordStr,
+                       &selection.oldCameraMakeStr,
+                       &selection.oldCameraModeStr,
+                       &selection.oldCameraDateStr,
+                       &selection.oldlensMakeStr,
+                       &selection.oldlenModelStr,
+                       &selection.oldlensSerialNumStr,
+                       &selection.oldimageOrientationStr,
+                       &selection.oldimageISOSpeedStr,
+                       &selection.oldimageFNumberStr,
+                       &selection.oldimageFlen35mmStr,
+                       &selection.oldimageBrightStr,
+                       &selection.oldimageApertureStr,
+                       &selection.oldimageWhiteBalanceStr,
+                       &selection.oldimageExpotimeStr,
+                       &selection.oldGpsAitStr,
+                       &selection.oldGpsLatiStr,
+                       &selection.oldGpsLongtStr,
+                       &selection.oldGpsDateStr,
+                       &selection.oldGpsTimeStr,
+                       &selection.currentLocationStr,
+                       &library.currentPhotolibDatabasePath,
+                       &library.originalPhotolibDatabasePath,
+                       &library.currentPhotolibPath,
                        &bImportLocalPath})
         *s = empty;
     bImportLocalFolder = false;
-    currentCompressNum = 0.9f;
+    preferences.currentCompressNum = 0.9f;
 }
 
 AppDelegate::~AppDelegate() {

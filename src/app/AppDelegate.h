@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/core/AppState.h"
 #include "model/IKImageItem.h"
 #include "model/PRDuplicateNode.h"
 
@@ -113,6 +114,8 @@ class AppDelegate : public QObject {
     void ClickOverwritePhotosSetting();
     void ClickUnOverwritePhotosSetting();
     void ResetPreferenceSetting();
+    // Shows `preferences` in the preferences window's controls.
+    void showPreferencesInWindow();
     void ShowFontPanelAction();
     void changeFont(const QFont &font);
 
@@ -285,44 +288,27 @@ class AppDelegate : public QObject {
   public:
     // ---- Shared properties ----
     QMainWindow *window = nullptr;
-    QString storagelocation;
+    Preferences preferences;
+    SelectionState selection;
+    LibraryState library;
     bool blocalMode = true;
-    QVariantMap currentExifDictionary;
-    QString currentChooseFilePath;
-    QString currentFileName;
-    QString currentLocationStr;
-    QString oldTitleStr, oldArtistStr, oldImageDescStr, oldCopyrightStr, oldCommentStr,
-        oldKeywordStr, oldCameraMakeStr, oldCameraModeStr, oldCameraDateStr, oldlensMakeStr,
-        oldlenModelStr, oldlensSerialNumStr, oldimageOrientationStr, oldimageISOSpeedStr,
-        oldimageFNumberStr, oldimageFlen35mmStr, oldimageBrightStr, oldimageApertureStr,
-        oldimageWhiteBalanceStr, oldimageExpotimeStr, oldGpsAitStr, oldGpsLatiStr, oldGpsLongtStr,
-        oldGpsDateStr, oldGpsTimeStr;
     QVariantMap copyExifDictionary, copyIPTCDictionary, copyTiffDictionary, copyGPSDictionary,
         copyAllPhotoMetaDictionary;
     bool bImportLocalFolder = false;
     QString bImportLocalPath;
-    float currentCompressNum = 0.9f;
-    QString currentFontname;
-    int currentFontSize = 14;
-    QColor currentFontColor = Qt::white;
     QString currentRenameLabStr, currentRenameTitleStr;
-    QString currentPhotolibPath;
-    QString currentPhotolibDatabasePath, originalPhotolibDatabasePath;
     QString currentJosnFilePathStr;
     bool bPreivewFlag = false;
     void *imageCache = nullptr; // never created; its one reader works without it
 
     // ---- Plain fields ----
     QList<std::shared_ptr<QObject>> mCameras;
-    QStringList photolibraryAddedArray;
     QVariantMap unPairgooglePhotoDict, pairgooglePhotoDict;
     QStringList googlePhotoArray;
-    QStringList currentAlbumArray;
     QByteArray theImageData;
     QList<IKImageItemPtr> cameItemArray;
     QList<IKImageItemPtr> localPhotoItemArray;       // what the local browser shows
     QList<IKImageItemPtr> localImportPhotoItemArray; // every import, in import order
-    QList<IKImageItemPtr> photoLibBroserArray;
     bool basicInfoChange = false, cameraInfoChange = false, gpsInfoChange = false;
     bool hHasRemoved = false, bClickAutoCheck = false;
     bool useCustomName = false;
@@ -331,8 +317,6 @@ class AppDelegate : public QObject {
          bChangePhotoLibDescription = false, bChangePhotoLibKeyWords = false,
          bChangePhotoLibCameraDate = false, bChangePhotoLibCameraLens = false,
          bChangePhotoLibCameraMakeAndModel = false;
-    int scanningcount = 0;
-    bool scanComplete = false, scanPhotoLibStart = false, bScanNewPhotosLib = false;
     bool bdifResultView = false;
     bool bDownloadinYear = false, bDownloadinAlum = false;
     bool bMatchJsonFile = false;
@@ -365,7 +349,6 @@ class AppDelegate : public QObject {
            *photoImageSizelab = nullptr, *photoDPIlab = nullptr, *photoLensInfolab = nullptr,
            *photoTitlelab = nullptr, *photoModDatelab = nullptr, *locationCitylab = nullptr;
     QTreeWidget *localExifDataView = nullptr;
-    QPointF currentCoords;
     bool bMapPreview = false;
     ReverseGeocoder *geocoder = nullptr;
     quint64 currentGeocodeRequest = 0;

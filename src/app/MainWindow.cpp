@@ -173,7 +173,7 @@ QWidget *buildLibraryView(AppDelegate &d, QWidget *parent) {
     addModeButtons(bar, d.photolibView, &d.photoliblocalphotoBtn, &d.photolibcameraphotoBtn);
     d.photoLibBrowserView = named(new QListView(d.photolibView), "photoLibBrowserView");
     d.photoLibBrowserView->setModel(
-        new LocalPhotoModel(&d.photoLibBroserArray, d.photoLibBrowserView));
+        new LocalPhotoModel(&d.library.photoLibBroserArray, d.photoLibBrowserView));
     QObject::connect(
         d.photoLibBrowserView, &QListView::doubleClicked, &d, [&d](const QModelIndex &index) {
             d.imageBrowser(d.photoLibBrowserView, AppDelegate::CellWasDoubleClicked{}, index.row());

@@ -24,41 +24,42 @@ void AppDelegate::ShowPreferenceSetting() {
     preferenceWindow->activateWindow();
 }
 
+void AppDelegate::showPreferencesInWindow() {
+    const Preferences &p = preferences;
+    if (storePathlab)
+        storePathlab->setText(p.storagelocation);
+    if (compressStampPhotoBtn && uncompressStampPhotoBtn) {
+        compressStampPhotoBtn->setChecked(p.compress);
+        uncompressStampPhotoBtn->setChecked(!p.compress);
+    }
+    if (overwritePhotoBtn && unoverwritePhotoBtn) {
+        overwritePhotoBtn->setChecked(p.overwrite);
+        unoverwritePhotoBtn->setChecked(!p.overwrite);
+    }
+    if (postionBtn)
+        postionBtn->setCurrentText(p.postion);
+    if (dateFormatBtn)
+        dateFormatBtn->setCurrentText(p.dateformat);
+    if (showFontlab)
+        showFontlab->setText(QStringLiteral("%1 %2").arg(p.currentFontname).arg(p.currentFontSize));
+    if (colorwell)
+        colorwell->setColor(p.currentFontColor);
+}
+
 void AppDelegate::CancelPreferenceSetting() {
     if (fontPanel)
         fontPanel->hide();
-    // The features read these controls, so a cancelled change must not stay in them: put
-    // back what is stored and what the program runs with.
+    // A cancelled change must not stay in the window: put back what the program runs with.
+    // The font panel changes the font as it goes, so the font comes back from the store.
     auto defaults = userDefaults();
-    const auto text = [&](const char *key) {
-        return defaults->value(QLatin1String(key)).toString();
-    };
-    if (storePathlab)
-        storePathlab->setText(storagelocation);
-    const bool compress = text(SettingsKey::PhotoCompress) == QLatin1String("YES");
-    if (compressStampPhotoBtn && uncompressStampPhotoBtn) {
-        compressStampPhotoBtn->setChecked(compress);
-        uncompressStampPhotoBtn->setChecked(!compress);
-    }
-    const bool overwrite = text(SettingsKey::PhotoOverWrite) != QLatin1String("NO");
-    if (overwritePhotoBtn && unoverwritePhotoBtn) {
-        overwritePhotoBtn->setChecked(overwrite);
-        unoverwritePhotoBtn->setChecked(!overwrite);
-    }
-    if (postionBtn && defaults->contains(QLatin1String(SettingsKey::Postion)))
-        postionBtn->setCurrentText(text(SettingsKey::Postion));
-    if (dateFormatBtn && defaults->contains(QLatin1String(SettingsKey::Dateformat)))
-        dateFormatBtn->setCurrentText(text(SettingsKey::Dateformat));
     if (defaults->contains(QLatin1String(SettingsKey::fontName))) {
-        currentFontname = text(SettingsKey::fontName);
+        preferences.currentFontname =
+            defaults->value(QLatin1String(SettingsKey::fontName)).toString();
         bool ok = false;
         const int size = defaults->value(QLatin1String(SettingsKey::fontsize)).toInt(&ok);
-        currentFontSize = (ok && size > 0) ? size : kDefaultFontSize;
+        preferences.currentFontSize = (ok && size > 0) ? size : kDefaultFontSize;
     }
-    if (showFontlab)
-        showFontlab->setText(QStringLiteral("%1 %2").arg(currentFontname).arg(currentFontSize));
-    if (colorwell)
-        colorwell->setColor(currentFontColor);
+    showPreferencesInWindow();
     if (preferenceWindow)
         preferenceWindow->hide();
 }
@@ -104,25 +105,17 @@ void AppDelegate::ResetPreferenceSetting() {
     if (fontPanel)
         fontPanel->hide();
     if (colorwell)
-        currentFontColor = colorwell->color();
-    auto defaults = userDefaults();
-    defaults->setValue(QLatin1String(SettingsKey::fontName), currentFontname);
-    defaults->setValue(QLatin1String(SettingsKey::fontsize), currentFontSize);
-    defaults->setValue(QLatin1String(SettingsKey::Postion), postionBtn->currentText());
-    defaults->setValue(QLatin1String(SettingsKey::Dateformat), dateFormatBtn->currentText());
-    storagelocation = storePathlab->text();
-    defaults->setValue(QLatin1String(SettingsKey::PhotoCompress), compressStampPhotoBtn->isChecked()
-                                                                      ? QStringLiteral("YES")
-                                                                      : QStringLiteral("NO"));
-    defaults->setValue(QLatin1String(SettingsKey::PhotoOverWrite), unoverwritePhotoBtn->isChecked()
-                                                                       ? QStringLiteral("NO")
-                                                                       : QStringLiteral("YES"));
-    defaults->setValue(QLatin1String(SettingsKey::storagePath), storePathlab->text());
-    defaults->sync();
+        preferences.currentFontColor = colorwell->color();
+    preferences.postion = postionBtn->currentText();
+    preferences.dateformat = dateFormatBtn->currentText();
+    preferences.storagelocation = storePathlab->text();
+    preferences.compress = compressStampPhotoBtn->isChecked();
+    preferences.overwrite = !unoverwritePhotoBtn->isChecked();
+    storePreferences(*userDefaults(), preferences);
     QString why;
-    if (!createFolder(storagelocation, &why))
+    if (!createFolder(preferences.storagelocation, &why))
         reportFolderFailure(tr("The folder for changed photos could not be created."),
-                            storagelocation, why);
+                            preferences.storagelocation, why);
     if (preferenceWindow)
         preferenceWindow->hide();
 }
@@ -143,8 +136,11 @@ void AppDelegate::ShowFontPanelAction() {
 void AppDelegate::changeFont(const QFont &font) {
     if (font.family().isEmpty())
         return;
-    currentFontname = font.family();
-    currentFontSize = font.pointSize() > 0 ? font.pointSize() : currentFontSize;
+    preferences.currentFontname = font.family();
+    preferences.currentFontSize =
+        font.pointSize() > 0 ? font.pointSize() : preferences.currentFontSize;
     if (showFontlab)
-        showFontlab->setText(QStringLiteral("%1 %2").arg(currentFontname).arg(currentFontSize));
+        showFontlab->setText(QStringLiteral("%1 %2")
+                                 .arg(preferences.currentFontname)
+                                 .arg(preferences.currentFontSize));
 }

@@ -302,28 +302,14 @@ void AppDelegate::applicationDidFinishLaunching() {
 void AppDelegate::restoreSettings() {
     auto defaults = userDefaults();
     const LaunchSettings s = restoreLaunchSettings(*defaults);
+    preferences = s.preferences;
+    preferences.currentFontColor = Qt::white;
+    showPreferencesInWindow();
 
-    storagelocation = s.storagePath;
-    if (storePathlab)
-        storePathlab->setText(s.storagePath);
     QString why;
-    if (!createFolder(storagelocation, &why))
+    if (!createFolder(preferences.storagelocation, &why))
         reportFolderFailure(tr("The folder for changed photos could not be created."),
-                            storagelocation, why);
-
-    currentFontname = s.fontName;
-    currentFontSize = s.fontSize;
-    if (showFontlab)
-        showFontlab->setText(QStringLiteral("%1 %2").arg(currentFontname).arg(currentFontSize));
-
-    currentFontColor = Qt::white;
-    if (colorwell)
-        colorwell->setColor(Qt::white);
-
-    if (postionBtn)
-        postionBtn->setCurrentText(s.postion);
-    if (dateFormatBtn)
-        dateFormatBtn->setCurrentText(s.dateformat);
+                            preferences.storagelocation, why);
     if (filenameFormatstrlab)
         filenameFormatstrlab->setText(QStringLiteral("{ExistingFileName}"));
 
@@ -331,15 +317,6 @@ void AppDelegate::restoreSettings() {
         if (!createFolder(backupFolder(), &why))
             reportFolderFailure(tr("The backup folder could not be created."), backupFolder(), why);
         Workspace::openURL(welcomePageUrl());
-    }
-
-    if (compressStampPhotoBtn && uncompressStampPhotoBtn) {
-        compressStampPhotoBtn->setChecked(s.compress);
-        uncompressStampPhotoBtn->setChecked(!s.compress);
-    }
-    if (overwritePhotoBtn && unoverwritePhotoBtn) {
-        overwritePhotoBtn->setChecked(s.overwrite);
-        unoverwritePhotoBtn->setChecked(!s.overwrite);
     }
 }
 

@@ -164,7 +164,7 @@ void AppDelegate::ChangeToImportiOSDevicePhoto() {
 }
 
 void AppDelegate::OpenDeviceAction() {
-    createFolder(storagelocation);
+    createFolder(preferences.storagelocation);
     auto device = currentDevice.lock();
     if (!device)
         return;
@@ -220,9 +220,9 @@ bool AppDelegate::requestCameraDownload(const IKImageItemPtr &item, const QStrin
     auto file = item ? item->cameraItem.lock() : nullptr;
     if (!file || !file->device())
         return false;
-    createFolder(storagelocation);
+    createFolder(preferences.storagelocation);
     QPointer<AppDelegate> self(this);
-    file->device()->requestDownloadFile(file, storagelocation, saveAsName,
+    file->device()->requestDownloadFile(file, preferences.storagelocation, saveAsName,
                                         [self, importToEdit](const PKDownloadResult &r) {
                                             if (self)
                                                 self->didDownloadFile(r, importToEdit);
@@ -317,7 +317,7 @@ void AppDelegate::ViewExifData() {
         qInfo().noquote() << "[[item cameraItem] userData]===" << item->fileName;
         if (requestCameraDownload(item, QString(), false)) {
             sent = true;
-            currentFileName = item->fileName;
+            selection.currentFileName = item->fileName;
         }
     }
     if (!sent && !cameraRequestsPending() && previewProgressor)

@@ -49,15 +49,16 @@ void AppDelegate::libraryBrowserSelectionDidChange() {
     for (const QModelIndex &index : photoLibBrowserView->selectionModel()->selectedIndexes())
         if (first < 0 || index.row() < first)
             first = index.row();
-    if (first < 0 || first >= photoLibBroserArray.size() || !photoLibBroserArray.at(first))
+    if (first < 0 || first >= library.photoLibBroserArray.size() ||
+        !library.photoLibBroserArray.at(first))
         return;
     if (previewPhotolibinfolab)
         previewPhotolibinfolab->show();
     if (previewOriginalphtoinfolab)
         previewOriginalphtoinfolab->show();
 
-    const IKImageItemPtr item = photoLibBroserArray.at(first);
-    const LibraryComparison c = compareLibraryItem(*item, bScanNewPhotosLib);
+    const IKImageItemPtr item = library.photoLibBroserArray.at(first);
+    const LibraryComparison c = compareLibraryItem(*item, library.bScanNewPhotosLib);
 
     if (previewOriginalphtoinfolab) {
         previewOriginalphtoinfolab->setText(c.originalCaption);

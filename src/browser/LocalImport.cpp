@@ -72,7 +72,7 @@ void AppDelegate::openPanelDidEnd(QFileDialog *panel, int returnCode, void *) {
             appendLocalItem(makeLocalItem(path));
         blocalMode = true;
     }
-    createFolder(storagelocation);
+    createFolder(preferences.storagelocation);
 }
 
 void AppDelegate::openPanelDidEnd1(QFileDialog *panel, int returnCode, void *) {

@@ -35,8 +35,8 @@ void AppDelegate::ShowMapAction() {
         return;
     if (!mapWindow->isVisible())
         mapWindow->show();
-    currentMapView->setRegion(currentCoords.x(), currentCoords.y());
-    currentMapView->addAnnotation(currentCoords.x(), currentCoords.y());
+    currentMapView->setRegion(selection.currentCoords.x(), selection.currentCoords.y());
+    currentMapView->addAnnotation(selection.currentCoords.x(), selection.currentCoords.y());
 }
 
 int AppDelegate::numberOfItemsInImageBrowser(QListView *browser) const {
@@ -45,7 +45,7 @@ int AppDelegate::numberOfItemsInImageBrowser(QListView *browser) const {
     if (browser == localImageBrowserView)
         return int(localPhotoItemArray.size());
     if (browser == photoLibBrowserView)
-        return int(photoLibBroserArray.size());
+        return int(library.photoLibBroserArray.size());
     if (browser == imageBrowserView)
         return int(cameItemArray.size());
     return 0;
@@ -58,7 +58,7 @@ IKImageItemPtr AppDelegate::imageBrowser(QListView *browser, int index) const {
     if (browser == localImageBrowserView)
         items = &localPhotoItemArray;
     else if (browser == photoLibBrowserView)
-        items = &photoLibBroserArray;
+        items = &library.photoLibBroserArray;
     else if (browser == imageBrowserView)
         items = &cameItemArray;
     if (!items || index < 0 || index >= items->size())

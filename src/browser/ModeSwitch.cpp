@@ -34,7 +34,7 @@ void setModeImages(AppDelegate &d, bool library) {
 } // namespace
 
 void AppDelegate::switchToLibraryMode() {
-    const bool scanRunning = scanPhotoLibStart;
+    const bool scanRunning = library.scanPhotoLibStart;
     setModeImages(*this, true);
     if (localphotoView)
         localphotoView->hide();
@@ -47,7 +47,7 @@ void AppDelegate::switchToLibraryMode() {
         quickActionMenu->setMenu(PhotolibQuickMenu);
     if (exportandimportActionMenu)
         exportandimportActionMenu->setVisible(false);
-    if (scanComplete)
+    if (library.scanComplete)
         return;
 
     const DefaultPhotoLibrary library = findDefaultPhotoLibrary(QDir::homePath());

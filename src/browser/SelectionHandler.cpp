@@ -40,35 +40,35 @@ void AppDelegate::imageBrowserSelectionDidChange(QListView *browser) {
         return;
     const IKImageItemPtr item = selected.first();
     const LocalPhotoPanels panels = describeLocalPhoto(*item);
-    currentChooseFilePath = panels.currentChooseFilePath;
+    selection.currentChooseFilePath = panels.currentChooseFilePath;
     if (!panels.readable)
         return;
-    currentExifDictionary = panels.currentExifDictionary;
-    currentFileName = item->fileName;
+    selection.currentExifDictionary = panels.currentExifDictionary;
+    selection.currentFileName = item->fileName;
 
-    oldTitleStr = panels.oldTitleStr;
-    oldArtistStr = panels.oldArtistStr;
-    oldImageDescStr = panels.oldImageDescStr;
-    oldCopyrightStr = panels.oldCopyrightStr;
-    oldCommentStr = panels.oldCommentStr;
-    oldKeywordStr = panels.oldKeywordStr;
-    oldCameraMakeStr = panels.oldCameraMakeStr;
-    oldCameraModeStr = panels.oldCameraModeStr;
-    oldCameraDateStr = panels.oldCameraDateStr;
-    oldlensMakeStr = panels.oldlensMakeStr;
-    oldlenModelStr = panels.oldlenModelStr;
-    oldlensSerialNumStr = panels.oldlensSerialNumStr;
-    oldimageOrientationStr = panels.oldimageOrientationStr;
-    oldimageISOSpeedStr = panels.oldimageISOSpeedStr;
-    oldimageFNumberStr = panels.oldimageFNumberStr;
-    oldimageFlen35mmStr = panels.oldimageFlen35mmStr;
-    oldimageBrightStr = panels.oldimageBrightStr;
-    oldimageApertureStr = panels.oldimageApertureStr;
-    oldimageWhiteBalanceStr = panels.oldimageWhiteBalanceStr;
-    oldimageExpotimeStr = panels.oldimageExpotimeStr;
-    oldGpsAitStr = panels.oldGpsAitStr;
-    oldGpsLatiStr = panels.oldGpsLatiStr;
-    oldGpsLongtStr = panels.oldGpsLongtStr;
+    selection.oldTitleStr = panels.oldTitleStr;
+    selection.oldArtistStr = panels.oldArtistStr;
+    selection.oldImageDescStr = panels.oldImageDescStr;
+    selection.oldCopyrightStr = panels.oldCopyrightStr;
+    selection.oldCommentStr = panels.oldCommentStr;
+    selection.oldKeywordStr = panels.oldKeywordStr;
+    selection.oldCameraMakeStr = panels.oldCameraMakeStr;
+    selection.oldCameraModeStr = panels.oldCameraModeStr;
+    selection.oldCameraDateStr = panels.oldCameraDateStr;
+    selection.oldlensMakeStr = panels.oldlensMakeStr;
+    selection.oldlenModelStr = panels.oldlenModelStr;
+    selection.oldlensSerialNumStr = panels.oldlensSerialNumStr;
+    selection.oldimageOrientationStr = panels.oldimageOrientationStr;
+    selection.oldimageISOSpeedStr = panels.oldimageISOSpeedStr;
+    selection.oldimageFNumberStr = panels.oldimageFNumberStr;
+    selection.oldimageFlen35mmStr = panels.oldimageFlen35mmStr;
+    selection.oldimageBrightStr = panels.oldimageBrightStr;
+    selection.oldimageApertureStr = panels.oldimageApertureStr;
+    selection.oldimageWhiteBalanceStr = panels.oldimageWhiteBalanceStr;
+    selection.oldimageExpotimeStr = panels.oldimageExpotimeStr;
+    selection.oldGpsAitStr = panels.oldGpsAitStr;
+    selection.oldGpsLatiStr = panels.oldGpsLatiStr;
+    selection.oldGpsLongtStr = panels.oldGpsLongtStr;
     fillEditFieldsFromRememberedValues();
 
     setIfGiven(photoNamelab, panels.photoNameText);
@@ -90,7 +90,7 @@ void AppDelegate::imageBrowserSelectionDidChange(QListView *browser) {
 
     bMapPreview = panels.bMapPreview;
     if (panels.bMapPreview) {
-        currentCoords = QPointF(panels.latitude, panels.longitude);
+        selection.currentCoords = QPointF(panels.latitude, panels.longitude);
         if (currentlocalMapView) {
             currentlocalMapView->setRegion(panels.latitude, panels.longitude);
             currentlocalMapView->setPin(panels.latitude, panels.longitude);
@@ -110,7 +110,7 @@ void AppDelegate::imageBrowserSelectionDidChange(QListView *browser) {
 
 void AppDelegate::getCityInfowithlonglab(double longitude, double latitude,
                                          const IKImageItemPtr &item) {
-    currentLocationStr = QStringLiteral("");
+    selection.currentLocationStr = QStringLiteral("");
     if (locationCitylab)
         locationCitylab->clear();
     if (!geocoder)
@@ -133,7 +133,7 @@ void AppDelegate::getCityInfowithlonglab(double longitude, double latitude,
             const QList<IKImageItemPtr> selected = selectedLocalItems();
             if (!target || selected.isEmpty() || selected.first() != target)
                 return;
-            currentLocationStr = name;
+            selection.currentLocationStr = name;
             if (locationCitylab)
                 locationCitylab->setText(name);
         });

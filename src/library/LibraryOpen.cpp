@@ -34,8 +34,8 @@ void AppDelegate::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
         scanProcesser->hide();
     if (scanninginfolab)
         scanninginfolab->hide();
-    scanPhotoLibStart = false;
-    scanComplete = false;
+    library.scanPhotoLibStart = false;
+    library.scanComplete = false;
     beginAlertSheet(window, tr("Photo libraries cannot be opened yet."),
                     tr("This version of Photo Kestry does not read \"%1\".").arg(libraryPath),
                     {tr(" Ok ")}, nullptr);

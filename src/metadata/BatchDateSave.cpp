@@ -195,7 +195,7 @@ void AppDelegate::ClickMutiDateChangedSaveAction() {
         };
     }
 
-    const QString storage = storagelocation;
+    const QString storage = preferences.storagelocation;
     startRecipeJob(items, overwrite, options,
                    [this, items, table, unchanged, copyUndated, overwrite,
                     storage](WriteRecipeReport report, bool) {
@@ -242,7 +242,7 @@ void AppDelegate::ClickMutiCreatedDateChangedSaveAction() {
     }
 
     const bool overwrite = overwriteOn(*this);
-    const QStringList outputs = dateCopyOutputPaths(items, storagelocation);
+    const QStringList outputs = dateCopyOutputPaths(items, preferences.storagelocation);
     resetMutiDateWindowTexts();
     mutiDateWindow->hide();
     // A device's photos have no file dates to shift: nothing is copied.
@@ -259,5 +259,5 @@ void AppDelegate::ClickMutiCreatedDateChangedSaveAction() {
             return dateCopyResult(
                 copyPhotoWithDates(items[i]->filePath, outputs[i], dates[i], dates[i], overwrite));
         },
-        overwrite ? QString() : storagelocation, true);
+        overwrite ? QString() : preferences.storagelocation, true);
 }

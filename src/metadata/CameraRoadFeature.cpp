@@ -42,9 +42,9 @@ bool AppDelegate::withCameraCopies(
     };
 
     QString folderError;
-    if (!createFolder(storagelocation, &folderError)) {
-        job->failures
-            << tr("The storage folder %1 cannot be created: %2").arg(storagelocation, folderError);
+    if (!createFolder(preferences.storagelocation, &folderError)) {
+        job->failures << tr("The storage folder %1 cannot be created: %2")
+                             .arg(preferences.storagelocation, folderError);
         finish();
         return true;
     }
@@ -63,7 +63,7 @@ bool AppDelegate::withCameraCopies(
         QString known;
         for (const auto &copy : cameraCopies)
             if (copy.first.lock() == file && QFileInfo(copy.second).isFile() &&
-                QFileInfo(copy.second).absoluteDir() == QDir(storagelocation))
+                QFileInfo(copy.second).absoluteDir() == QDir(preferences.storagelocation))
                 known = copy.second;
         if (!known.isEmpty()) {
             job->paths[i] = known;
@@ -71,7 +71,7 @@ bool AppDelegate::withCameraCopies(
         }
         ++job->waiting;
         file->device()->requestDownloadFile(
-            file, storagelocation, item->fileName,
+            file, preferences.storagelocation, item->fileName,
             [self, job, i, file, finish](const PKDownloadResult &r) {
                 if (!self)
                     return;

@@ -127,13 +127,14 @@ void AppDelegate::ClickCopyExifDateToCreateDateAction() {
                 if (++written == 1)
                     revealPath = copy->filePath;
             }
-            datefeature::finishJob(*self, revealPath, self->storagelocation, written, failures);
+            datefeature::finishJob(*self, revealPath, self->preferences.storagelocation, written,
+                                   failures);
         });
         return;
     }
     const QList<IKImageItemPtr> items = selectedLocalItems();
     const bool overwrite = overwriteOn(*this);
-    const QStringList outputs = dateCopyOutputPaths(items, storagelocation);
+    const QStringList outputs = dateCopyOutputPaths(items, preferences.storagelocation);
     QString revealPath, revealRoot;
     QStringList failures;
     int written = 0;
@@ -146,10 +147,10 @@ void AppDelegate::ClickCopyExifDateToCreateDateAction() {
                 failures << QStringLiteral("%1: %2").arg(nameOf(item), tr("cannot be copied"));
             continue;
         }
-        const QString output =
-            bImportLocalFolder
-                ? importedFolderOutputPath(storagelocation, item->filePath, bImportLocalPath)
-                : outputs[i];
+        const QString output = bImportLocalFolder
+                                   ? importedFolderOutputPath(preferences.storagelocation,
+                                                              item->filePath, bImportLocalPath)
+                                   : outputs[i];
         const QString readPath = GetSupportRAWImageType(item->filePath) >= 0
                                      ? GetJPGImageFromRAWPhotowithImagePath(item->filePath)
                                      : item->filePath;
@@ -171,7 +172,8 @@ void AppDelegate::ClickCopyExifDateToCreateDateAction() {
         }
         if (++written == 1) {
             revealPath = c.finalPath;
-            revealRoot = overwrite ? QFileInfo(c.finalPath).absolutePath() : storagelocation;
+            revealRoot =
+                overwrite ? QFileInfo(c.finalPath).absolutePath() : preferences.storagelocation;
         }
     }
     datefeature::finishJob(*this, revealPath, revealRoot, written, failures);
@@ -182,7 +184,8 @@ bool AppDelegate::CopyVideoExifdataWithItem(const IKImageItemPtr &item) {
         return false;
     const QDateTime date = VideoMetadata::creationDate(item->filePath);
     const QString name = item->fileName.isEmpty() ? nameOf(item) : item->fileName;
-    const QString output = storagelocation + QLatin1Char('/') + QFileInfo(name).fileName();
+    const QString output =
+        preferences.storagelocation + QLatin1Char('/') + QFileInfo(name).fileName();
     // A video is never written over its original.
     const DateCopyOutcome c = copyPhotoWithDates(item->filePath, output, date, date, false);
     if (!c.written) {
@@ -190,7 +193,7 @@ bool AppDelegate::CopyVideoExifdataWithItem(const IKImageItemPtr &item) {
         return false;
     }
     if (date.isValid())
-        Workspace::selectFile(c.finalPath, storagelocation);
+        Workspace::selectFile(c.finalPath, preferences.storagelocation);
     return true;
 }
 
@@ -229,7 +232,7 @@ namespace {
 void copyOneFileDate(AppDelegate &d, bool creationToModification) {
     const QList<IKImageItemPtr> items = d.selectedLocalItems();
     const bool overwrite = overwriteOn(d);
-    const QStringList outputs = dateCopyOutputPaths(items, d.storagelocation);
+    const QStringList outputs = dateCopyOutputPaths(items, d.preferences.storagelocation);
     d.startPhotoJob(
         items,
         [items, outputs, overwrite, creationToModification](qsizetype i) {
@@ -246,7 +249,7 @@ void copyOneFileDate(AppDelegate &d, bool creationToModification) {
                     ? copyPhotoWithDates(source, outputs[i], QDateTime(), from, overwrite)
                     : copyPhotoWithDates(source, outputs[i], from, QDateTime(), overwrite));
         },
-        overwrite ? QString() : d.storagelocation, true);
+        overwrite ? QString() : d.preferences.storagelocation, true);
 }
 
 } // namespace

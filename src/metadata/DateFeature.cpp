@@ -44,8 +44,8 @@ void showCentred(QWidget *w) {
 // The photo whose dates the windows show: the one the selection handler read, else the
 // first selected one.
 QString shownPhotoPath(const AppDelegate &d, const QList<IKImageItemPtr> &selected) {
-    if (!d.currentChooseFilePath.isEmpty())
-        return d.currentChooseFilePath;
+    if (!d.selection.currentChooseFilePath.isEmpty())
+        return d.selection.currentChooseFilePath;
     return selected.isEmpty() ? QString() : selected.first()->filePath;
 }
 
@@ -196,21 +196,21 @@ void AppDelegate::ClickCreatedDateChangedSaveAction() {
                 if (++written == 1)
                     revealPath = copy->filePath;
             }
-            datefeature::finishJob(*self, revealPath, self->storagelocation, written, failures,
-                                   false);
+            datefeature::finishJob(*self, revealPath, self->preferences.storagelocation, written,
+                                   failures, false);
         });
         return;
     }
     const bool overwrite = overwriteOn(*this);
     const QList<IKImageItemPtr> items = selectedLocalItems();
-    const QStringList outputs = dateCopyOutputPaths(items, storagelocation);
+    const QStringList outputs = dateCopyOutputPaths(items, preferences.storagelocation);
     startPhotoJob(
         items,
         [items, outputs, original, overwrite](qsizetype i) {
             return dateCopyResult(
                 copyPhotoWithDates(items[i]->filePath, outputs[i], original, original, overwrite));
         },
-        overwrite ? QString() : storagelocation, false);
+        overwrite ? QString() : preferences.storagelocation, false);
     changeDateWindow->hide();
 }
 
@@ -258,15 +258,15 @@ void AppDelegate::openPanelDidEnd3(QFileDialog *panel, int returnCode, void *) {
     const QStringList chosen = panel->selectedFiles();
     if (chosen.isEmpty())
         return;
-    currentChooseFilePath = chosen.first();
-    QImageReader reader(currentChooseFilePath);
+    selection.currentChooseFilePath = chosen.first();
+    QImageReader reader(selection.currentChooseFilePath);
     reader.setAutoTransform(true);
     QImage image = reader.read();
     if (image.isNull()) // HEIC and RAW photos through our own reader
-        image = ImageSource::fromPath(currentChooseFilePath).thumbnail(512);
+        image = ImageSource::fromPath(selection.currentChooseFilePath).thumbnail(512);
     if (!image.isNull())
         dateImageview->setImage(QPixmap::fromImage(image));
-    const auto [original, digitized] = readTwoDatesOfFile(currentChooseFilePath);
+    const auto [original, digitized] = readTwoDatesOfFile(selection.currentChooseFilePath);
     beforeorignalDatelab->setText(cutZonePart(original));
     beforediginalDatelab->setText(cutZonePart(digitized));
     dateChoosePhotoBtn->hide();

@@ -28,7 +28,7 @@ void showNoSelectionSheet(AppDelegate &d) {
 }
 
 bool overwriteOn(const AppDelegate &d) {
-    return d.overwritePhotoBtn && d.overwritePhotoBtn->isChecked();
+    return d.preferences.overwrite;
 }
 
 int intValue(const QLineEdit *field) {

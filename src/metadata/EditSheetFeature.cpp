@@ -48,29 +48,29 @@ EditSheetTexts fieldTexts(const AppDelegate &d) {
 
 EditSheetTexts rememberedTexts(const AppDelegate &d) {
     EditSheetTexts t;
-    t.title = d.oldTitleStr;
-    t.artist = d.oldArtistStr;
-    t.imageDescription = d.oldImageDescStr;
-    t.copyright = d.oldCopyrightStr;
-    t.comment = d.oldCommentStr;
-    t.keywords = d.oldKeywordStr;
-    t.cameraMake = d.oldCameraMakeStr;
-    t.cameraModel = d.oldCameraModeStr;
-    t.cameraDate = d.oldCameraDateStr;
-    t.lensMake = d.oldlensMakeStr;
-    t.lensModel = d.oldlenModelStr;
-    t.lensSerialNumber = d.oldlensSerialNumStr;
-    t.orientation = d.oldimageOrientationStr;
-    t.isoSpeed = d.oldimageISOSpeedStr;
-    t.fNumber = d.oldimageFNumberStr;
-    t.focalLength35mm = d.oldimageFlen35mmStr;
-    t.brightness = d.oldimageBrightStr;
-    t.aperture = d.oldimageApertureStr;
-    t.whiteBalance = d.oldimageWhiteBalanceStr;
-    t.exposureTime = d.oldimageExpotimeStr;
-    t.gpsAltitude = d.oldGpsAitStr;
-    t.gpsLatitude = d.oldGpsLatiStr;
-    t.gpsLongitude = d.oldGpsLongtStr;
+    t.title = d.selection.oldTitleStr;
+    t.artist = d.selection.oldArtistStr;
+    t.imageDescription = d.selection.oldImageDescStr;
+    t.copyright = d.selection.oldCopyrightStr;
+    t.comment = d.selection.oldCommentStr;
+    t.keywords = d.selection.oldKeywordStr;
+    t.cameraMake = d.selection.oldCameraMakeStr;
+    t.cameraModel = d.selection.oldCameraModeStr;
+    t.cameraDate = d.selection.oldCameraDateStr;
+    t.lensMake = d.selection.oldlensMakeStr;
+    t.lensModel = d.selection.oldlenModelStr;
+    t.lensSerialNumber = d.selection.oldlensSerialNumStr;
+    t.orientation = d.selection.oldimageOrientationStr;
+    t.isoSpeed = d.selection.oldimageISOSpeedStr;
+    t.fNumber = d.selection.oldimageFNumberStr;
+    t.focalLength35mm = d.selection.oldimageFlen35mmStr;
+    t.brightness = d.selection.oldimageBrightStr;
+    t.aperture = d.selection.oldimageApertureStr;
+    t.whiteBalance = d.selection.oldimageWhiteBalanceStr;
+    t.exposureTime = d.selection.oldimageExpotimeStr;
+    t.gpsAltitude = d.selection.oldGpsAitStr;
+    t.gpsLatitude = d.selection.oldGpsLatiStr;
+    t.gpsLongitude = d.selection.oldGpsLongtStr;
     return t;
 }
 
@@ -96,37 +96,37 @@ void AppDelegate::fillEditFieldsFromRememberedValues() {
     if (!titlelab)
         return;
     const std::pair<QLineEdit *, const QString *> fields[] = {
-        {titlelab, &oldTitleStr},
-        {artistlab, &oldArtistStr},
-        {imageDescrilab, &oldImageDescStr},
-        {copyrightlab, &oldCopyrightStr},
-        {commentslab, &oldCommentStr},
-        {keywordslab, &oldKeywordStr},
-        {cameraMakelab, &oldCameraMakeStr},
-        {cameraModelab, &oldCameraModeStr},
-        {cameraDatelab, &oldCameraDateStr},
-        {sheetLensMakelab, &oldlensMakeStr},
-        {sheetLensModellab, &oldlenModelStr},
-        {lensSerialNumlab, &oldlensSerialNumStr},
-        {imageOrientationlab, &oldimageOrientationStr},
-        {imageISOSpeedlab, &oldimageISOSpeedStr},
-        {imageFNumberlab, &oldimageFNumberStr},
-        {imageFlen35mmlab, &oldimageFlen35mmStr},
-        {imageBrightlab, &oldimageBrightStr},
-        {imageAperturelab, &oldimageApertureStr},
-        {imageWhiteBalancelab, &oldimageWhiteBalanceStr},
-        {imageExpotimelab, &oldimageExpotimeStr},
-        {gpsAitlab, &oldGpsAitStr},
-        {gpsLatilab, &oldGpsLatiStr},
-        {gpsLongtlab, &oldGpsLongtStr},
+        {titlelab, &selection.oldTitleStr},
+        {artistlab, &selection.oldArtistStr},
+        {imageDescrilab, &selection.oldImageDescStr},
+        {copyrightlab, &selection.oldCopyrightStr},
+        {commentslab, &selection.oldCommentStr},
+        {keywordslab, &selection.oldKeywordStr},
+        {cameraMakelab, &selection.oldCameraMakeStr},
+        {cameraModelab, &selection.oldCameraModeStr},
+        {cameraDatelab, &selection.oldCameraDateStr},
+        {sheetLensMakelab, &selection.oldlensMakeStr},
+        {sheetLensModellab, &selection.oldlenModelStr},
+        {lensSerialNumlab, &selection.oldlensSerialNumStr},
+        {imageOrientationlab, &selection.oldimageOrientationStr},
+        {imageISOSpeedlab, &selection.oldimageISOSpeedStr},
+        {imageFNumberlab, &selection.oldimageFNumberStr},
+        {imageFlen35mmlab, &selection.oldimageFlen35mmStr},
+        {imageBrightlab, &selection.oldimageBrightStr},
+        {imageAperturelab, &selection.oldimageApertureStr},
+        {imageWhiteBalancelab, &selection.oldimageWhiteBalanceStr},
+        {imageExpotimelab, &selection.oldimageExpotimeStr},
+        {gpsAitlab, &selection.oldGpsAitStr},
+        {gpsLatilab, &selection.oldGpsLatiStr},
+        {gpsLongtlab, &selection.oldGpsLongtStr},
     };
     for (const auto &[field, value] : fields)
         field->setText(*value);
     // A photo with its lens model only in "{ExifAux}" shows that one, while the
     // remembered model stays "" (so an apply writes it into "{Exif}" too).
-    if (oldlenModelStr.isEmpty()) {
+    if (selection.oldlenModelStr.isEmpty()) {
         LocalPhotoPanels panels;
-        fillPanelsFromProperties(panels, currentExifDictionary);
+        fillPanelsFromProperties(panels, selection.currentExifDictionary);
         sheetLensModellab->setText(panels.lensModelFieldText);
     }
 }
@@ -173,11 +173,11 @@ void AppDelegate::StartEditViewAction() {
     }
     // Texts typed before a Cancel are not kept: the sheet always opens on the photo's values.
     fillEditFieldsFromRememberedValues();
-    sheetLocationCitylab->setText(currentLocationStr.isEmpty() ? QStringLiteral("")
-                                                               : currentLocationStr);
+    sheetLocationCitylab->setText(
+        selection.currentLocationStr.isEmpty() ? QStringLiteral("") : selection.currentLocationStr);
     bool okLat = false, okLon = false;
-    const double lat = oldGpsLatiStr.toDouble(&okLat);
-    const double lon = oldGpsLongtStr.toDouble(&okLon);
+    const double lat = selection.oldGpsLatiStr.toDouble(&okLat);
+    const double lon = selection.oldGpsLongtStr.toDouble(&okLon);
     if (okLat && okLon)
         previewOnMap(editMetaMapView, lat, lon);
     else
@@ -220,7 +220,7 @@ void AppDelegate::controlTextDidChange(QObject *field) {
     const auto position = parseGpsPosition(gpsLatilab->text(), gpsLongtlab->text(), &problem);
     if (!position)
         return;
-    currentCoords = QPointF(position->latitude, position->longitude);
+    selection.currentCoords = QPointF(position->latitude, position->longitude);
     bMapPreview = true;
     previewOnMap(editMetaMapView, position->latitude, position->longitude);
     previewOnMap(currentlocalMapView, position->latitude, position->longitude);
@@ -276,7 +276,7 @@ void AppDelegate::ClickApplyChangeAction() {
         return;
     }
     const QList<IKImageItemPtr> items = selectedLocalItems();
-    const bool overwrite = overwritePhotoBtn && overwritePhotoBtn->isChecked();
+    const bool overwrite = preferences.overwrite;
     startRecipeJob(items, overwrite, options, [this](const WriteRecipeReport &report, bool) {
         finishJob(JobReport::fromRecipe(report));
     });

@@ -85,7 +85,7 @@ void AppDelegate::EditeGPSExifDataPhoto() {
         datefeature::showNoSelectionSheet(*this);
         return;
     }
-    openGpsForEditing(*this, currentChooseFilePath);
+    openGpsForEditing(*this, selection.currentChooseFilePath);
 }
 
 void AppDelegate::AddGPSExifDataPhoto() {
@@ -97,7 +97,7 @@ void AppDelegate::AddGPSExifDataPhoto() {
         datefeature::showNoSelectionSheet(*this);
         return;
     }
-    openGpsForAdding(*this, currentChooseFilePath);
+    openGpsForAdding(*this, selection.currentChooseFilePath);
 }
 
 namespace {
@@ -133,8 +133,9 @@ void openGpsForEditing(AppDelegate &d, const QString &path) {
         }
     }
     // The place name found for the shown photo belongs to that photo alone.
-    d.gpsLocationCitylab->setText(path == d.currentChooseFilePath ? d.currentLocationStr
-                                                                  : QStringLiteral(""));
+    d.gpsLocationCitylab->setText(path == d.selection.currentChooseFilePath
+                                      ? d.selection.currentLocationStr
+                                      : QStringLiteral(""));
     // The map follows the fields, also when the photo could not be read.
     QString problem;
     if (const auto position =
@@ -232,15 +233,15 @@ void AppDelegate::ClickSaveChangeGPSAction() {
             });
         return;
     }
-    write(*this, selectedLocalItems(), overwritePhotoBtn && overwritePhotoBtn->isChecked(), {});
+    write(*this, selectedLocalItems(), preferences.overwrite, {});
 }
 
 void AppDelegate::GetCityInfowithFileThreader(const IKImageItemPtr &item) {
-    currentLocationStr = QStringLiteral("");
+    selection.currentLocationStr = QStringLiteral("");
     if (!geocoder)
         geocoder = new ReverseGeocoder(this);
     std::weak_ptr<IKImageItem> weakItem = item;
-    geocoder->reverseGeocode(currentCoords.x(), currentCoords.y(), this,
+    geocoder->reverseGeocode(selection.currentCoords.x(), selection.currentCoords.y(), this,
                              [this, weakItem](const Placemark &place, const QString &error) {
                                  if (!error.isEmpty()) {
                                      qInfo() << "Reverse geocoding failed==" << error;
@@ -259,6 +260,6 @@ void AppDelegate::GetCityInfowithFileThreader(const IKImageItemPtr &item) {
                                  getLocation = true;
                                  const QList<IKImageItemPtr> selected = selectedLocalItems();
                                  if (!selected.isEmpty() && selected.first() == target)
-                                     currentLocationStr = name;
+                                     selection.currentLocationStr = name;
                              });
 }

@@ -73,7 +73,8 @@ void AppDelegate::startRecipeJob(
     const QList<IKImageItemPtr> &items, bool overwrite, const WriteRecipeOptions &options,
     std::function<void(const WriteRecipeReport &, bool cancelled)> then) {
     JobRunner *runner = startJob();
-    startWriteRecipe(*runner, items, storagelocation, overwrite, options, std::move(then));
+    startWriteRecipe(*runner, items, preferences.storagelocation, overwrite, options,
+                     std::move(then));
 }
 
 void AppDelegate::startPhotoJob(const QList<IKImageItemPtr> &items,

@@ -29,7 +29,7 @@ void AppDelegate::CancleCameLensModel() {
 }
 
 void AppDelegate::ChangeCameLensModel() {
-    const bool overwrite = overwritePhotoBtn && overwritePhotoBtn->isChecked();
+    const bool overwrite = preferences.overwrite;
     const QString make = lensMakelab->text();
     const QString model = lensModellab->text();
     WriteRecipeOptions options;

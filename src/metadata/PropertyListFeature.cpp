@@ -29,12 +29,12 @@ void exportSelected(AppDelegate &d, PlistExportKind kind) {
     if (d.selectedLocalItems().isEmpty())
         return datefeature::showNoSelectionSheet(d);
     const PlistExportResult result =
-        exportPhotosToPlist(d.selectedLocalItems(), d.storagelocation, kind);
+        exportPhotosToPlist(d.selectedLocalItems(), d.preferences.storagelocation, kind);
     if (!result.written) {
         reportExportFailure(d, result.error);
         return;
     }
-    revealExport(result.path, d.storagelocation);
+    revealExport(result.path, d.preferences.storagelocation);
     QStringList lines;
     if (!result.duplicateNames.isEmpty())
         lines << AppDelegate::tr("Several selected photos are named %1; the file holds the "
@@ -90,21 +90,22 @@ void AppDelegate::ExportTemplateDataToPlist() {
     const PropertyList::OrderedDictionary dict =
         templateDictionary([this](const char *field) { return editSheetFieldText(field); });
     QString why;
-    const QString path = writeTemplatePlist(storagelocation, dict, &why);
+    const QString path = writeTemplatePlist(preferences.storagelocation, dict, &why);
     if (path.isEmpty()) {
         reportExportFailure(*this, why);
         return;
     }
-    revealExport(path, storagelocation);
+    revealExport(path, preferences.storagelocation);
 }
 
 void AppDelegate::WriteSelectedItemsExifDataToPlist() {
     QString why;
     const QString path =
-        writeShownPhotoPlist(storagelocation, currentFileName, currentExifDictionary, &why);
+        writeShownPhotoPlist(preferences.storagelocation, selection.currentFileName,
+                             selection.currentExifDictionary, &why);
     if (path.isEmpty()) {
         reportExportFailure(*this, why);
         return;
     }
-    revealExport(path, storagelocation);
+    revealExport(path, preferences.storagelocation);
 }

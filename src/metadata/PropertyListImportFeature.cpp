@@ -70,7 +70,7 @@ void importPerPhoto(AppDelegate &d, QFileDialog *panel, int returnCode, PlistExp
     const QList<IKImageItemPtr> items = d.selectedLocalItems();
     if (items.isEmpty())
         return datefeature::showNoSelectionSheet(d);
-    const bool overwrite = d.overwritePhotoBtn && d.overwritePhotoBtn->isChecked();
+    const bool overwrite = d.preferences.overwrite;
     const PlistImportPlan plan =
         planPerPhotoPlist(items, kind, file, d.editSheetFieldText("cameraDatelab"));
     if (plan.named.isEmpty()) {
@@ -140,6 +140,6 @@ void AppDelegate::openPanelDidEnd13(QFileDialog *panel, int returnCode, void *) 
     const QList<IKImageItemPtr> items = selectedLocalItems();
     if (items.isEmpty())
         return datefeature::showNoSelectionSheet(*this);
-    const bool overwrite = overwritePhotoBtn && overwritePhotoBtn->isChecked();
+    const bool overwrite = preferences.overwrite;
     startImport(*this, items, overwrite, templateOptions(tpl));
 }

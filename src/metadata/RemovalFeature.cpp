@@ -61,8 +61,9 @@ void runCameraRemoval(AppDelegate &d, MetadataRemoval removal) {
             for (const IKImageItemPtr &copy : copies) {
                 auto output = std::make_shared<IKImageItem>(*copy);
                 QString name = cameraRemovalPrefix(removal) + copy->fileName;
-                for (int n = 2; QFileInfo::exists(QDir(self->storagelocation).filePath(name)) ||
-                                taken.contains(name);
+                for (int n = 2;
+                     QFileInfo::exists(QDir(self->preferences.storagelocation).filePath(name)) ||
+                     taken.contains(name);
                      ++n)
                     name = numberedFileName(cameraRemovalPrefix(removal) + copy->fileName, n);
                 taken.insert(name);

@@ -1,6 +1,7 @@
 // Copies of the selected local photos named after their title or their place.
 #include "app/AppDelegate.h"
 
+#include "app/core/Coordinates.h"
 #include "metadata/DateFeatureSupport.h"
 #include "metadata/core/JobReport.h"
 #include "metadata/core/SafeFileName.h"
@@ -71,8 +72,8 @@ void AppDelegate::ClickCopyPhotoTitleToFilenameAction() {
         }
         const QString title =
             subDictionary(properties, QStringLiteral("{IPTC}")).value("ObjectName").toString();
-        QDir().mkpath(storagelocation);
-        const QString path = copyPath(storagelocation, title, item->fileName);
+        QDir().mkpath(preferences.storagelocation);
+        const QString path = copyPath(preferences.storagelocation, title, item->fileName);
         QString why;
         if (!writeCopy(path, bytes, item->filePath, &why)) {
             job.notWritten << QStringLiteral("%1: %2").arg(item->fileName, why);
@@ -80,7 +81,7 @@ void AppDelegate::ClickCopyPhotoTitleToFilenameAction() {
         }
         if (++job.written == 1) {
             job.revealPath = path;
-            job.revealRoot = storagelocation;
+            job.revealRoot = preferences.storagelocation;
         }
     }
     finishJob(job);
@@ -96,11 +97,11 @@ void AppDelegate::ClickCopyPhotoGPSNameToFilenameAction() {
     int withoutGps = 0;
     for (const IKImageItemPtr &item : items) {
         // Without a place the copy keeps its name, below the imported folder's mirror.
-        QString folder = storagelocation;
+        QString folder = preferences.storagelocation;
         const QString root = QDir::cleanPath(bImportLocalPath);
         if (bImportLocalFolder && !root.isEmpty() &&
             item->filePath.startsWith(root + QLatin1Char('/')))
-            folder = QDir::cleanPath(storagelocation + QLatin1Char('/') +
+            folder = QDir::cleanPath(preferences.storagelocation + QLatin1Char('/') +
                                      QFileInfo(item->filePath.mid(root.size() + 1)).path());
         QByteArray bytes;
         QVariantMap properties;
@@ -115,16 +116,14 @@ void AppDelegate::ClickCopyPhotoGPSNameToFilenameAction() {
             continue;
         }
         const QVariantMap gps = subDictionary(properties, QStringLiteral("{GPS}"));
-        const double lat = gps.value(QStringLiteral("Latitude")).toDouble();
-        const double lon = gps.value(QStringLiteral("Longitude")).toDouble();
-        currentCoords =
-            QPointF(gps.value("LatitudeRef").toString() == QLatin1String("N") ? lat : -lat,
-                    gps.value("LongitudeRef").toString() == QLatin1String("E") ? lon : -lon);
+        const SignedGpsCoordinates c = signedCoordinates(gps);
+        const double lat = c.latitude.value_or(0.0), lon = c.longitude.value_or(0.0);
+        selection.currentCoords = QPointF(lat, lon);
         // Any position but the null island counts, west and south included.
         const bool placed = (lat != 0 || lon != 0) && !item->GPSLocationfileName.isEmpty();
         QString path;
         if (placed) {
-            path = copyPath(storagelocation, item->GPSLocationfileName, item->fileName);
+            path = copyPath(preferences.storagelocation, item->GPSLocationfileName, item->fileName);
         } else {
             path = copyPath(folder, QString(), item->fileName);
         }
@@ -136,7 +135,7 @@ void AppDelegate::ClickCopyPhotoGPSNameToFilenameAction() {
         }
         if (++job.written == 1) {
             job.revealPath = path;
-            job.revealRoot = storagelocation;
+            job.revealRoot = preferences.storagelocation;
         }
     }
     if (withoutGps == items.size()) {

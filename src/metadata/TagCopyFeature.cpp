@@ -32,8 +32,7 @@ void runTagCopy(AppDelegate &d, const TagCopy &copy,
     const QList<IKImageItemPtr> items = d.selectedLocalItems();
     if (items.isEmpty())
         return datefeature::showNoSelectionSheet(d);
-    const bool overwrite =
-        copy.mayOverwrite && d.overwritePhotoBtn && d.overwritePhotoBtn->isChecked();
+    const bool overwrite = copy.mayOverwrite && d.preferences.overwrite;
     WriteRecipeOptions options;
     options.change = copy.change;
     options.destinationDictionary = copy.destination;

@@ -79,16 +79,16 @@ TEST_F(Launch, FirstStartWritesEachMissingDefaultOnce) {
     EXPECT_EQ(stored.value("PhotoCompress"), "YES");
     EXPECT_EQ(stored.value("PhotoOverWrite"), "NO");
 
-    EXPECT_TRUE(QFileInfo(d->storagelocation).isDir());
+    EXPECT_TRUE(QFileInfo(d->preferences.storagelocation).isDir());
     EXPECT_TRUE(QFileInfo(testHome() + "/.local/share/PhotoKestry/backup").isDir());
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened.first(), welcomePageUrl());
 
-    EXPECT_EQ(d->storePathlab->text(), d->storagelocation);
+    EXPECT_EQ(d->storePathlab->text(), d->preferences.storagelocation);
     EXPECT_EQ(d->showFontlab->text(), "Lucida Grande 14");
-    EXPECT_EQ(d->currentFontname, "Lucida Grande");
-    EXPECT_EQ(d->currentFontSize, 14);
-    EXPECT_EQ(d->currentFontColor, QColor(Qt::white));
+    EXPECT_EQ(d->preferences.currentFontname, "Lucida Grande");
+    EXPECT_EQ(d->preferences.currentFontSize, 14);
+    EXPECT_EQ(d->preferences.currentFontColor, QColor(Qt::white));
     EXPECT_TRUE(d->compressStampPhotoBtn->isChecked());
     EXPECT_FALSE(d->uncompressStampPhotoBtn->isChecked());
     EXPECT_TRUE(d->unoverwritePhotoBtn->isChecked());
@@ -120,9 +120,9 @@ TEST_F(Launch, StoredValuesReachTheControls) {
         defaults->setValue("PhotoOverWrite", "YES");
     }
     auto d = launch();
-    EXPECT_EQ(d->storagelocation, testHome() + "/Elsewhere/out");
-    EXPECT_TRUE(QFileInfo(d->storagelocation).isDir());
-    EXPECT_EQ(d->currentFontSize, 14);
+    EXPECT_EQ(d->preferences.storagelocation, testHome() + "/Elsewhere/out");
+    EXPECT_TRUE(QFileInfo(d->preferences.storagelocation).isDir());
+    EXPECT_EQ(d->preferences.currentFontSize, 14);
     EXPECT_EQ(d->showFontlab->text(), "DejaVu Serif 14");
     EXPECT_EQ(d->postionBtn->currentText(), "Upper right corner");
     EXPECT_EQ(d->dateFormatBtn->currentText(), "YYYY.MM.DD");
@@ -189,11 +189,12 @@ TEST_F(Launch, MainWindowTakesItsWorkingSizeAsMinimum) {
 TEST_F(Launch, InitialStateOfTheApplicationObject) {
     auto d = launch();
     EXPECT_TRUE(d->blocalMode);
-    EXPECT_FLOAT_EQ(d->currentCompressNum, 0.9f);
-    EXPECT_TRUE(d->currentExifDictionary.isEmpty());
-    EXPECT_TRUE(d->currentChooseFilePath.isNull());
-    for (const QString *s : {&d->oldTitleStr, &d->oldGpsTimeStr, &d->currentLocationStr,
-                             &d->currentPhotolibPath, &d->bImportLocalPath}) {
+    EXPECT_FLOAT_EQ(d->preferences.currentCompressNum, 0.9f);
+    EXPECT_TRUE(d->selection.currentExifDictionary.isEmpty());
+    EXPECT_TRUE(d->selection.currentChooseFilePath.isNull());
+    for (const QString *s :
+         {&d->selection.oldTitleStr, &d->selection.oldGpsTimeStr, &d->selection.currentLocationStr,
+          &d->library.currentPhotolibPath, &d->bImportLocalPath}) {
         EXPECT_TRUE(s->isEmpty());
         EXPECT_FALSE(s->isNull());
     }

@@ -19,7 +19,7 @@ QString stored(const char *key) {
     return userDefaults()->value(QLatin1String(key)).toString();
 }
 
-class Preferences : public ::testing::Test {
+class PreferencesWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
         clearUserDefaults();
@@ -48,7 +48,7 @@ class Preferences : public ::testing::Test {
 
 } // namespace
 
-TEST_F(Preferences, CheckBoxesActAsExclusivePairs) {
+TEST_F(PreferencesWindowTest, CheckBoxesActAsExclusivePairs) {
     d->overwritePhotoBtn->click();
     EXPECT_TRUE(d->overwritePhotoBtn->isChecked());
     EXPECT_FALSE(d->unoverwritePhotoBtn->isChecked());
@@ -65,14 +65,14 @@ TEST_F(Preferences, CheckBoxesActAsExclusivePairs) {
     EXPECT_FALSE(d->uncompressStampPhotoBtn->isChecked());
 }
 
-TEST_F(Preferences, SaveStoresEverySetting) {
+TEST_F(PreferencesWindowTest, SaveStoresEverySetting) {
     const QString folder = testHome() + "/Chosen/Not yet there";
     QDir().mkpath(folder);
     chooseFolder(folder);
     EXPECT_EQ(d->storePathlab->text(), folder);
     // Gone again by the time the user saves: Save makes it.
     ASSERT_TRUE(QDir(folder).removeRecursively());
-    EXPECT_NE(d->storagelocation, folder); // only shown until Save
+    EXPECT_NE(d->preferences.storagelocation, folder); // only shown until Save
 
     d->overwritePhotoBtn->click();
     d->uncompressStampPhotoBtn->click();
@@ -93,9 +93,9 @@ TEST_F(Preferences, SaveStoresEverySetting) {
     EXPECT_EQ(stored("fontName"), "DejaVu Sans");
     EXPECT_EQ(stored("fontsize"), "22");
     EXPECT_EQ(stored("storagePath"), folder);
-    EXPECT_EQ(d->storagelocation, folder);
+    EXPECT_EQ(d->preferences.storagelocation, folder);
     EXPECT_TRUE(QFileInfo(folder).isDir()); // created on Save
-    EXPECT_EQ(d->currentFontColor, QColor(Qt::red));
+    EXPECT_EQ(d->preferences.currentFontColor, QColor(Qt::red));
 
     // Back to the defaults, and the colour is never stored: white again next launch.
     d->unoverwritePhotoBtn->click();
@@ -106,16 +106,16 @@ TEST_F(Preferences, SaveStoresEverySetting) {
     d.reset();
     d = std::make_unique<AppDelegate>();
     d->launch();
-    EXPECT_EQ(d->currentFontColor, QColor(Qt::white));
+    EXPECT_EQ(d->preferences.currentFontColor, QColor(Qt::white));
     EXPECT_EQ(d->colorwell->color(), QColor(Qt::white));
-    EXPECT_EQ(d->currentFontname, "DejaVu Sans");
-    EXPECT_EQ(d->currentFontSize, 22);
-    EXPECT_EQ(d->storagelocation, folder);
+    EXPECT_EQ(d->preferences.currentFontname, "DejaVu Sans");
+    EXPECT_EQ(d->preferences.currentFontSize, 22);
+    EXPECT_EQ(d->preferences.storagelocation, folder);
     EXPECT_EQ(d->postionBtn->currentText(), "Upper right corner");
 }
 
-TEST_F(Preferences, CancelPutsEveryControlBack) {
-    const QString before = d->storagelocation;
+TEST_F(PreferencesWindowTest, CancelPutsEveryControlBack) {
+    const QString before = d->preferences.storagelocation;
     const auto storedBefore = userDefaults()->allKeys();
     QDir().mkpath(testHome() + "/Elsewhere");
     chooseFolder(testHome() + "/Elsewhere");
@@ -131,7 +131,7 @@ TEST_F(Preferences, CancelPutsEveryControlBack) {
 
     d->CancelPreferenceSetting();
     EXPECT_FALSE(d->preferenceWindow->isVisible());
-    EXPECT_EQ(d->storagelocation, before);
+    EXPECT_EQ(d->preferences.storagelocation, before);
     EXPECT_EQ(stored("storagePath"), before);
     EXPECT_EQ(d->storePathlab->text(), before);
     // The features read these controls: a cancelled overwrite must not stay on.
@@ -140,8 +140,8 @@ TEST_F(Preferences, CancelPutsEveryControlBack) {
     EXPECT_TRUE(d->compressStampPhotoBtn->isChecked());
     EXPECT_EQ(d->postionBtn->currentText(), "Lower left corner");
     EXPECT_EQ(d->dateFormatBtn->currentText(), "MM/DD/YYYY HH:MM");
-    EXPECT_EQ(d->currentFontname, "Lucida Grande");
-    EXPECT_EQ(d->currentFontSize, 14);
+    EXPECT_EQ(d->preferences.currentFontname, "Lucida Grande");
+    EXPECT_EQ(d->preferences.currentFontSize, 14);
     EXPECT_EQ(d->showFontlab->text(), "Lucida Grande 14");
     EXPECT_EQ(d->colorwell->color(), QColor(Qt::white));
     EXPECT_EQ(stored("PhotoOverWrite"), "NO");
@@ -153,14 +153,14 @@ TEST_F(Preferences, CancelPutsEveryControlBack) {
     EXPECT_EQ(stored("PhotoOverWrite"), "NO");
 }
 
-TEST_F(Preferences, ClosingTheWindowIsACancel) {
+TEST_F(PreferencesWindowTest, ClosingTheWindowIsACancel) {
     d->overwritePhotoBtn->click();
     d->preferenceWindow->close();
     EXPECT_FALSE(d->overwritePhotoBtn->isChecked());
     EXPECT_TRUE(d->unoverwritePhotoBtn->isChecked());
 }
 
-TEST_F(Preferences, CancelledFolderChooserChangesNothing) {
+TEST_F(PreferencesWindowTest, CancelledFolderChooserChangesNothing) {
     const QString shown = d->storePathlab->text();
     d->ChangeStoreLocation();
     ASSERT_TRUE(d->theChangePanel);
@@ -169,7 +169,7 @@ TEST_F(Preferences, CancelledFolderChooserChangesNothing) {
     EXPECT_EQ(d->storePathlab->text(), shown);
 }
 
-TEST_F(Preferences, FontPanelStartsAtTheDefaultFont) {
+TEST_F(PreferencesWindowTest, FontPanelStartsAtTheDefaultFont) {
     d->ShowFontPanelAction();
     ASSERT_TRUE(d->fontPanel);
     EXPECT_TRUE(d->fontPanel->isVisible());

@@ -33,7 +33,7 @@ class CameraFeature : public ::testing::Test {
         d = std::make_unique<AppDelegate>();
         d->launch();
         d->mDeviceBrowser->setAutodetectEnabled(false);
-        d->storagelocation = storage.path();
+        d->preferences.storagelocation = storage.path();
     }
     void TearDown() override {
         d.reset();
@@ -277,7 +277,7 @@ TEST_F(CameraFeature, ViewMetadataSkipsVideosWithoutStopping) {
     EXPECT_FALSE(QFile::exists(storage.filePath("IMG_0123.mov")));
     EXPECT_FALSE(QFile::exists(storage.filePath("clip.mp4")));
     EXPECT_FALSE(d->previewProgressor->isVisible());
-    EXPECT_FALSE(d->currentFileName.isEmpty());
+    EXPECT_FALSE(d->selection.currentFileName.isEmpty());
     // The downloaded copy reads back as the photo, metadata and all.
     QProcess exiftool;
     exiftool.start("exiftool", {"-s3", "-Model", storage.filePath("IMG_1994.JPG")});

@@ -115,15 +115,15 @@ TEST_F(ClickRouter, LibraryModeWithoutDefaultLibraryOpensThePanelEachTime) {
 
 TEST_F(ClickRouter, LibraryModeDuringAScanOrAfterOneOnlySwapsTheView) {
     d->window->show();
-    d->scanPhotoLibStart = true;
+    d->library.scanPhotoLibStart = true;
     click(d->cameraphotoBtn);
     EXPECT_TRUE(d->blocalMode); // untouched while the scan runs
     EXPECT_EQ(d->quickActionMenu->menu(), d->removeExifMenu);
     EXPECT_TRUE(d->photolibView->isVisibleTo(d->window));
     EXPECT_FALSE(d->theOpenPanel);
 
-    d->scanPhotoLibStart = false;
-    d->scanComplete = true;
+    d->library.scanPhotoLibStart = false;
+    d->library.scanComplete = true;
     click(d->cameraphotoBtn);
     EXPECT_FALSE(d->blocalMode);
     EXPECT_FALSE(d->theOpenPanel); // a loaded library is not scanned again

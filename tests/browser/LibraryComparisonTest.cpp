@@ -178,7 +178,7 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
         AppDelegate d;
         d.launch();
         d.blocalMode = false;
-        d.bScanNewPhotosLib = true;
+        d.library.bScanNewPhotosLib = true;
         auto lib = record("St James Park.jpg");
         lib->fileTitle = "Another title";
         lib->fileLcationLatitude = "-48.500000";
@@ -186,8 +186,8 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
         auto video = record("clip.mp4");
         video->fileLcationLatitude = "10.000000";
         video->fileLocationLongitude = "20.000000";
-        d.photoLibBroserArray = {libraryItem(park, "St James Park.jpg", lib),
-                                 libraryItem(clip, "clip.mp4", video, "Movie")};
+        d.library.photoLibBroserArray = {libraryItem(park, "St James Park.jpg", lib),
+                                         libraryItem(clip, "clip.mp4", video, "Movie")};
         QStandardItemModel model(2, 1);
         d.photoLibBrowserView->setModel(&model);
         d.photoLibBrowserView->selectionModel()->select(model.index(0, 0),

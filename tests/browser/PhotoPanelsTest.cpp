@@ -190,10 +190,10 @@ TEST(PhotoPanels, FieldRulesFromDictionaries) {
     EXPECT_EQ(p.lensModelFieldText, "Aux 50mm");
     EXPECT_EQ(p.photoLensInfoText, "Aux 50mm");
     EXPECT_EQ(p.oldlenModelStr, "");
-    // South by reference, west by a missing reference.
+    // South by its reference; a missing reference keeps the stored sign.
     EXPECT_TRUE(p.bMapPreview);
     EXPECT_DOUBLE_EQ(p.latitude, -33.5);
-    EXPECT_DOUBLE_EQ(p.longitude, -18.25);
+    EXPECT_DOUBLE_EQ(p.longitude, 18.25);
     EXPECT_EQ(p.oldGpsLatiStr, "-33.500000");
     EXPECT_TRUE(p.startsGeocoding);
 

@@ -27,25 +27,25 @@ TEST(SelectionHandler, FirstSelectedPhotoFillsTheState) {
         d.LoadImportedPhotsonMainThread();
         auto *sel = d.localImageBrowserView->selectionModel();
         sel->select(d.localPhotoModel->index(1), QItemSelectionModel::ClearAndSelect);
-        EXPECT_EQ(d.currentChooseFilePath, park);
-        EXPECT_EQ(d.currentFileName, "St James Park.jpg");
-        EXPECT_EQ(d.oldCameraModeStr, "NIKON D7000");
-        EXPECT_EQ(d.oldCameraDateStr, "2018:10:13 09:18:12");
+        EXPECT_EQ(d.selection.currentChooseFilePath, park);
+        EXPECT_EQ(d.selection.currentFileName, "St James Park.jpg");
+        EXPECT_EQ(d.selection.oldCameraModeStr, "NIKON D7000");
+        EXPECT_EQ(d.selection.oldCameraDateStr, "2018:10:13 09:18:12");
         EXPECT_TRUE(d.bMapPreview);
-        EXPECT_NEAR(d.currentCoords.x(), 51.503572, 1e-5);
-        EXPECT_NEAR(d.currentCoords.y(), -0.131806, 1e-5);
+        EXPECT_NEAR(d.selection.currentCoords.x(), 51.503572, 1e-5);
+        EXPECT_NEAR(d.selection.currentCoords.y(), -0.131806, 1e-5);
         EXPECT_TRUE(d.currentlocalMapView->hasPin());
         EXPECT_GT(d.localExifDataView->topLevelItemCount(), 3);
         EXPECT_FALSE(d.photoNamelab->text().isEmpty());
-        EXPECT_TRUE(d.currentExifDictionary.contains("{GPS}"));
+        EXPECT_TRUE(d.selection.currentExifDictionary.contains("{GPS}"));
 
         // A photo without a position hides the map and keeps the old coordinates.
         sel->select(d.localPhotoModel->index(0), QItemSelectionModel::ClearAndSelect);
-        EXPECT_EQ(d.currentFileName, "IMG_1994.JPG");
+        EXPECT_EQ(d.selection.currentFileName, "IMG_1994.JPG");
         EXPECT_FALSE(d.bMapPreview);
         EXPECT_FALSE(d.currentlocalMapView->isVisible());
         EXPECT_TRUE(d.locationCitylab->text().isEmpty());
-        EXPECT_NEAR(d.currentCoords.x(), 51.503572, 1e-5);
+        EXPECT_NEAR(d.selection.currentCoords.x(), 51.503572, 1e-5);
 
         // Sorting by name and clearing.
         d.ClickSortLocalPhotosByName();

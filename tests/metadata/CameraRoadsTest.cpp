@@ -64,7 +64,7 @@ class CameraRoads : public ::testing::Test {
         d = std::make_unique<AppDelegate>();
         d->launch();
         d->mDeviceBrowser->setAutodetectEnabled(false);
-        d->storagelocation = storage.path();
+        d->preferences.storagelocation = storage.path();
         card = cards.filePath("card");
         QDir().mkpath(card + "/DCIM/100TEST");
         for (const char *f : {"wedding.jpg", "St James Park.jpg", "IMG_1994.JPG"})
@@ -306,8 +306,8 @@ TEST_F(CameraRoads, GpsWindowOpensOnTheCopyAndSavesIntoIt) {
 TEST_F(CameraRoads, EditSheetChecksWhatItWritesThenEditsTheCopies) {
     select({"wedding.jpg", "IMG_1994.JPG"});
     // The sheet opens empty for camera photos, whatever a local photo showed before.
-    d->oldTitleStr = "A local photo's title";
-    d->oldArtistStr = "A local artist";
+    d->selection.oldTitleStr = "A local photo's title";
+    d->selection.oldArtistStr = "A local artist";
     d->StartEditViewAction();
     EXPECT_TRUE(d->titlelab->text().isEmpty());
     EXPECT_TRUE(d->artistlab->text().isEmpty());

@@ -100,7 +100,7 @@ class DateFeature : public ::testing::Test {
         for (int i = 0; i < paths.size(); ++i)
             d->localImageBrowserView->selectionModel()->select(model.index(i, 0),
                                                                QItemSelectionModel::Select);
-        d->currentChooseFilePath = paths.value(0);
+        d->selection.currentChooseFilePath = paths.value(0);
     }
     QString copy(const QString &fixture, const QString &as = QString()) {
         const QString path = copyFixture(fixture, dir.path());
@@ -381,7 +381,7 @@ TEST_F(DateFeature, CreatedDateToCameraDateAndBack) {
 TEST_F(DateFeature, VideosGetTheirCreationDateAndAreNeverReplaced) {
     const QString clip = copy("clip.mp4");
     const QByteArray before = digestOf(clip);
-    d->overwritePhotoBtn->setChecked(true);
+    d->preferences.overwrite = true;
     selectPhotos({clip});
     d->ClickCopyExifDateToCreateDateAction();
     ASSERT_TRUE(waitForJobs(*d));
@@ -397,7 +397,7 @@ TEST_F(DateFeature, FileDatesIntoEachOtherWithOverwrite) {
     const QByteArray before = digestOf(w);
     ASSERT_TRUE(FileDates::setCreationDate(w, local(2011, 1, 2, 3, 4, 5)));
     ASSERT_TRUE(FileDates::setModificationDate(w, local(2012, 1, 2, 3, 4, 5)));
-    d->overwritePhotoBtn->setChecked(true);
+    d->preferences.overwrite = true;
     selectPhotos({w});
     d->ClickCopyCreatedDateToModifyDateAction();
     ASSERT_TRUE(waitForJobs(*d));
@@ -405,7 +405,7 @@ TEST_F(DateFeature, FileDatesIntoEachOtherWithOverwrite) {
     EXPECT_EQ(FileDates::modificationDate(w), local(2011, 1, 2, 3, 4, 5));
     EXPECT_FALSE(QFile::exists(out("wedding.jpg")));
 
-    d->overwritePhotoBtn->setChecked(false);
+    d->preferences.overwrite = false;
     ASSERT_TRUE(FileDates::setModificationDate(w, local(2013, 1, 2, 3, 4, 5)));
     d->ClickCopyModiyDateToCreateDateAction();
     ASSERT_TRUE(waitForJobs(*d));
@@ -519,7 +519,7 @@ TEST_F(DateFeature, ReferencePhotoFromThePanelIsClearedOnReset) {
     EXPECT_EQ(d->beforeorignalDatelab->text(), "2018:10:13 09:18:12");
     EXPECT_EQ(d->beforediginalDatelab->text(), "2018:10:13 09:18:12");
     EXPECT_TRUE(d->dateChoosePhotoBtn->isHidden());
-    EXPECT_EQ(d->currentChooseFilePath, park);
+    EXPECT_EQ(d->selection.currentChooseFilePath, park);
     d->ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(d->dateImageview->image().isNull());

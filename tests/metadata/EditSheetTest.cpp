@@ -196,7 +196,7 @@ TEST_F(EditSheet, ApplyWritesEachChangedFieldAndNothingElse) {
     d->StartEditViewAction();
     ASSERT_TRUE(d->eidtMetaWindow->isVisible());
     EXPECT_EQ(d->cameraModelab->text(), "NIKON D7000");
-    EXPECT_EQ(d->imageExpotimelab->text(), d->oldimageExpotimeStr);
+    EXPECT_EQ(d->imageExpotimelab->text(), d->selection.oldimageExpotimeStr);
     type(d->titlelab, "Horse Guards");
     type(d->artistlab, "");
     type(d->imageFNumberlab, "2.8");
@@ -263,7 +263,7 @@ TEST_F(EditSheet, ClickingIntoThePositionRewritesNothing) {
     // Keywords stay a list when one is added.
     selectRow(1);
     d->StartEditViewAction();
-    EXPECT_EQ(d->keywordslab->text(), d->oldKeywordStr);
+    EXPECT_EQ(d->keywordslab->text(), d->selection.oldKeywordStr);
     type(d->keywordslab, d->keywordslab->text() + ",Beach");
     d->ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
@@ -292,7 +292,7 @@ TEST_F(EditSheet, APositionThatIsNoNumberIsRefusedAndNothingIsWritten) {
     // Cancel forgets what was typed: the next opening shows the photo's values.
     d->HideEditViewAction();
     d->StartEditViewAction();
-    EXPECT_EQ(d->gpsLatilab->text(), d->oldGpsLatiStr);
+    EXPECT_EQ(d->gpsLatilab->text(), d->selection.oldGpsLatiStr);
     EXPECT_FALSE(d->gpsInfoChange);
 }
 
@@ -312,7 +312,7 @@ TEST_F(EditSheet, ARawOriginalIsNeverReplacedByItsPreview) {
     file.close();
     d->appendLocalItem(makeLocalItem(raw));
     d->LoadImportedPhotsonMainThread();
-    d->overwritePhotoBtn->setChecked(true);
+    d->preferences.overwrite = true;
     selectRow(0);
     d->StartEditViewAction();
     type(d->titlelab, "Green field");

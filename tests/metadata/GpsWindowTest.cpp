@@ -99,7 +99,7 @@ TEST(GpsStampsText, UtcStampsPlaceholdersAndRefusals) {
     const auto signedBack = signedCoordinates(gps);
     EXPECT_DOUBLE_EQ(*signedBack.longitude, -20.0);
     EXPECT_FALSE(signedCoordinates({{"Latitude", 5.0}}).longitude);
-    EXPECT_DOUBLE_EQ(*signedCoordinates({{"Latitude", 5.0}}).latitude, -5.0); // no "N"
+    EXPECT_DOUBLE_EQ(*signedCoordinates({{"Latitude", 5.0}}).latitude, 5.0); // no letter
 }
 
 TEST_F(GpsWindow, SaveOnStJamesParkKeepsTheAltitudeAndTakesUtcStamps) {
@@ -212,7 +212,7 @@ TEST_F(GpsWindow, PlaceNameFromALocalGeocoder) {
     ASSERT_TRUE(server.isListening());
     qputenv("PHOTOKESTRY_GEOCODER_URL", server.base().toString().toUtf8());
     const IKImageItemPtr item = add("St James Park.jpg");
-    d->currentCoords = QPointF(51.503572, -0.131806);
+    d->selection.currentCoords = QPointF(51.503572, -0.131806);
     d->GetCityInfowithFileThreader(item);
     EXPECT_TRUE(waitFor([&] { return d->getLocation; }));
     EXPECT_EQ(item->GPSLocationfileName, "St. James's, London, United Kingdom");

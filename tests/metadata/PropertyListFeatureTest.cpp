@@ -34,7 +34,7 @@ class PlistFeature : public ::testing::Test {
             [this](const QString &p, const QString &root) { revealed << p << root; });
         d = std::make_unique<AppDelegate>();
         d->launch();
-        d->storagelocation = work.filePath("store/Changed");
+        d->preferences.storagelocation = work.filePath("store/Changed");
         QDir().mkpath(work.filePath("photos"));
         park = copyFixture("St James Park.jpg", work.filePath("photos"));
         palm = copyFixture("IMG_1994.JPG", work.filePath("photos"));
@@ -90,7 +90,7 @@ TEST_F(PlistFeature, MenuHoldsTheThirteenCommands) {
 TEST_F(PlistFeature, ExportIsRevealedFromTheParentOfTheStorageFolder) {
     selectAll();
     d->ExportExifAndGPSDataToPlist();
-    const QString path = d->storagelocation + "/ExportExifandGPSInfo.plist";
+    const QString path = d->preferences.storagelocation + "/ExportExifandGPSInfo.plist";
     EXPECT_EQ(revealed, (QStringList{path, work.filePath("store")}));
     const QJsonObject root = readPlistOutside(path)["value"].toObject();
     EXPECT_TRUE(root.contains("St James Park.jpg"));
@@ -117,7 +117,7 @@ TEST_F(PlistFeature, TemplateFromTheEditSheetAndTheShownPhoto) {
     d->gpsLatilab->setText("48.8566");
     d->sheetLensMakelab->setText("Nikkor");
     d->ExportTemplateDataToPlist();
-    const QString path = d->storagelocation + "/templatefile.plist";
+    const QString path = d->preferences.storagelocation + "/templatefile.plist";
     ASSERT_EQ(revealed.value(0), path);
     const QJsonObject v = readPlistOutside(path)["value"].toObject();
     EXPECT_EQ(v["Artist"]["v"].toString(), "Ann");
@@ -128,7 +128,7 @@ TEST_F(PlistFeature, TemplateFromTheEditSheetAndTheShownPhoto) {
     d->localImageBrowserView->selectionModel()->select(d->localPhotoModel->index(1),
                                                        QItemSelectionModel::ClearAndSelect);
     d->WriteSelectedItemsExifDataToPlist();
-    const QString shown = d->storagelocation + "/IMG_1994.plist";
+    const QString shown = d->preferences.storagelocation + "/IMG_1994.plist";
     EXPECT_EQ(revealed.value(2), shown);
     EXPECT_TRUE(PropertyList::read(shown).root.toMap().contains("{Exif}"));
 }
@@ -136,7 +136,7 @@ TEST_F(PlistFeature, TemplateFromTheEditSheetAndTheShownPhoto) {
 TEST_F(PlistFeature, ImportThroughThePanel) {
     selectAll();
     d->ExportExiftoPlistAction();
-    const QString exported = d->storagelocation + "/ExportExifInfo.plist";
+    const QString exported = d->preferences.storagelocation + "/ExportExifInfo.plist";
     revealed.clear();
 
     // A file that is not a property list: a clear alert, and no photo written.
@@ -163,8 +163,8 @@ TEST_F(PlistFeature, ImportThroughThePanel) {
 
     // The exported file applied again writes both photos, the first one revealed.
     answerPanel(&AppDelegate::ImportExiFtoPlistAction, exported);
-    EXPECT_EQ(revealed.value(0), d->storagelocation + "/St James Park.jpg");
-    EXPECT_EQ(ImageSource::fromPath(d->storagelocation + "/IMG_1994.JPG")
+    EXPECT_EQ(revealed.value(0), d->preferences.storagelocation + "/St James Park.jpg");
+    EXPECT_EQ(ImageSource::fromPath(d->preferences.storagelocation + "/IMG_1994.JPG")
                   .properties(0)
                   .value("{Exif}")
                   .toMap()

@@ -246,8 +246,8 @@ TEST_F(TagCopy, PlaceRenameGoesOnPastAPhotoWithoutGps) {
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_TRUE(sheet->informativeText().contains("wedding.jpg: no GPS data"));
-    EXPECT_NEAR(d->currentCoords.x(), 51.5036, 1e-3);
-    EXPECT_LT(d->currentCoords.y(), 0);
+    EXPECT_NEAR(d->selection.currentCoords.x(), 51.5036, 1e-3);
+    EXPECT_LT(d->selection.currentCoords.y(), 0);
     sheet->close();
 
     // Only photos without a position: the sheet asks for one that has it.
@@ -291,7 +291,7 @@ TEST_F(TagCopy, ARawOriginalIsNeverReplacedEvenWhenOverwriting) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(dng);
     }
-    d->overwritePhotoBtn->setChecked(true);
+    d->preferences.overwrite = true;
     show({raw});
     d->ClickCopyFileNameToCommentsAction();
     ASSERT_TRUE(waitForJobs(*d));

@@ -35,37 +35,37 @@ LaunchSettings restoreLaunchSettings(QSettings &defaults) {
     auto text = [&](const char *key) { return defaults.value(QLatin1String(key)).toString(); };
 
     if (has(SettingsKey::storagePath)) {
-        out.storagePath = text(SettingsKey::storagePath);
+        out.preferences.storagelocation = text(SettingsKey::storagePath);
     } else {
-        out.storagePath = defaultStoragePath();
-        store(SettingsKey::storagePath, out.storagePath);
+        out.preferences.storagelocation = defaultStoragePath();
+        store(SettingsKey::storagePath, out.preferences.storagelocation);
     }
 
     if (has(SettingsKey::fontName)) {
-        out.fontName = text(SettingsKey::fontName);
+        out.preferences.currentFontname = text(SettingsKey::fontName);
         // A store that lost "fontsize" would otherwise give stamps of size 0.
         bool ok = false;
         const int size = defaults.value(QLatin1String(SettingsKey::fontsize)).toInt(&ok);
-        out.fontSize = (ok && size > 0) ? size : kDefaultFontSize;
+        out.preferences.currentFontSize = (ok && size > 0) ? size : kDefaultFontSize;
     } else {
-        out.fontName = QLatin1String(kDefaultFontName);
-        out.fontSize = kDefaultFontSize;
-        store(SettingsKey::fontName, out.fontName);
-        store(SettingsKey::fontsize, out.fontSize);
+        out.preferences.currentFontname = QLatin1String(kDefaultFontName);
+        out.preferences.currentFontSize = kDefaultFontSize;
+        store(SettingsKey::fontName, out.preferences.currentFontname);
+        store(SettingsKey::fontsize, out.preferences.currentFontSize);
     }
 
     if (has(SettingsKey::Postion)) {
-        out.postion = text(SettingsKey::Postion);
+        out.preferences.postion = text(SettingsKey::Postion);
     } else {
-        out.postion = QLatin1String(kDefaultPostion);
-        store(SettingsKey::Postion, out.postion);
+        out.preferences.postion = QLatin1String(kDefaultPostion);
+        store(SettingsKey::Postion, out.preferences.postion);
     }
 
     if (has(SettingsKey::Dateformat)) {
-        out.dateformat = text(SettingsKey::Dateformat);
+        out.preferences.dateformat = text(SettingsKey::Dateformat);
     } else {
-        out.dateformat = QLatin1String(kDefaultDateformat);
-        store(SettingsKey::Dateformat, out.dateformat);
+        out.preferences.dateformat = QLatin1String(kDefaultDateformat);
+        store(SettingsKey::Dateformat, out.preferences.dateformat);
     }
 
     if (text(SettingsKey::FirstStartData) != QLatin1String("YES")) {
@@ -74,20 +74,33 @@ LaunchSettings restoreLaunchSettings(QSettings &defaults) {
     }
 
     if (has(SettingsKey::PhotoCompress)) {
-        out.compress = text(SettingsKey::PhotoCompress) == QLatin1String("YES");
+        out.preferences.compress = text(SettingsKey::PhotoCompress) == QLatin1String("YES");
     } else {
-        out.compress = true;
+        out.preferences.compress = true;
         store(SettingsKey::PhotoCompress, QStringLiteral("YES"));
     }
 
     if (has(SettingsKey::PhotoOverWrite)) {
-        out.overwrite = text(SettingsKey::PhotoOverWrite) != QLatin1String("NO");
+        out.preferences.overwrite = text(SettingsKey::PhotoOverWrite) != QLatin1String("NO");
     } else {
-        out.overwrite = false;
+        out.preferences.overwrite = false;
         store(SettingsKey::PhotoOverWrite, QStringLiteral("NO"));
     }
     defaults.sync();
     return out;
+}
+
+void storePreferences(QSettings &defaults, const Preferences &p) {
+    defaults.setValue(QLatin1String(SettingsKey::fontName), p.currentFontname);
+    defaults.setValue(QLatin1String(SettingsKey::fontsize), p.currentFontSize);
+    defaults.setValue(QLatin1String(SettingsKey::Postion), p.postion);
+    defaults.setValue(QLatin1String(SettingsKey::Dateformat), p.dateformat);
+    defaults.setValue(QLatin1String(SettingsKey::PhotoCompress),
+                      p.compress ? QStringLiteral("YES") : QStringLiteral("NO"));
+    defaults.setValue(QLatin1String(SettingsKey::PhotoOverWrite),
+                      p.overwrite ? QStringLiteral("YES") : QStringLiteral("NO"));
+    defaults.setValue(QLatin1String(SettingsKey::storagePath), p.storagelocation);
+    defaults.sync();
 }
 
 bool createFolder(const QString &path, QString *error) {

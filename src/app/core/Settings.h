@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/core/AppState.h"
+
 #include <QSettings>
 #include <QString>
 #include <QStringList>
@@ -35,21 +37,18 @@ QString applicationSupportFolder();
 // Database backups of opened libraries.
 QString backupFolder();
 
-// What the launch restores into the controls.
+// What the launch restores: the preferences, and what the launch itself had to do.
 struct LaunchSettings {
-    QString storagePath;
-    QString fontName;
-    int fontSize = kDefaultFontSize;
-    QString postion;
-    QString dateformat;
-    bool compress = true;   // "PhotoCompress" is "YES"
-    bool overwrite = false; // "PhotoOverWrite" is anything but "NO"
+    Preferences preferences;
     bool firstStart = false;
     QStringList writtenKeys; // the defaults this launch had to write
 };
 
 // Reads the launch settings, writing each missing key with its default.
 LaunchSettings restoreLaunchSettings(QSettings &defaults);
+
+// Stores the preferences the preferences window saves (the font colour is not stored).
+void storePreferences(QSettings &defaults, const Preferences &preferences);
 
 // Creates a folder with its parents. An existing folder is fine; otherwise false with a
 // reason in `error`.

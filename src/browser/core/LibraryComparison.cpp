@@ -1,5 +1,7 @@
 #include "browser/core/LibraryComparison.h"
 
+#include "app/core/Coordinates.h"
+
 #include "app/core/SharedHelpers.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
@@ -27,15 +29,9 @@ void setIfPresent(QString &field, const QVariantMap &dict, const char *key) {
         field = valueText(*it);
 }
 
-QString signedCoordinate(const QVariant &value, const QVariant &ref, const char *positive) {
-    bool ok = false;
-    const double v = value.toDouble(&ok);
-    if (!ok)
-        return QString();
-    const QString r = ref.toString().trimmed().toUpper();
-    // With no reference at all the stored sign is kept rather than a hemisphere invented.
-    const bool negate = !r.isEmpty() && r != QLatin1String(positive);
-    return QString::asprintf("%f", negate ? -qAbs(v) : v);
+QString signedCoordinateText(const QVariant &value, const QVariant &ref, char negative) {
+    const std::optional<double> v = signedCoordinate(value, ref, negative);
+    return v ? QString::asprintf("%f", *v) : QString();
 }
 
 struct Row {
@@ -114,11 +110,11 @@ PRPicFileInfoPtr readOriginalRecord(const QString &path, const QString &fileName
     const QVariantMap props = source.properties(0);
     const QVariantMap gps = props.value(QStringLiteral("{GPS}")).toMap();
     if (gps.contains(QStringLiteral("Latitude")))
-        record->fileLcationLatitude = signedCoordinate(
-            gps.value(QStringLiteral("Latitude")), gps.value(QStringLiteral("LatitudeRef")), "N");
+        record->fileLcationLatitude = signedCoordinateText(
+            gps.value(QStringLiteral("Latitude")), gps.value(QStringLiteral("LatitudeRef")), 'S');
     if (gps.contains(QStringLiteral("Longitude")))
-        record->fileLocationLongitude = signedCoordinate(
-            gps.value(QStringLiteral("Longitude")), gps.value(QStringLiteral("LongitudeRef")), "E");
+        record->fileLocationLongitude = signedCoordinateText(
+            gps.value(QStringLiteral("Longitude")), gps.value(QStringLiteral("LongitudeRef")), 'W');
     if (!fileName.isNull())
         record->fileName = fileName;
     const QDateTime created = FileDates::creationDate(path);

@@ -1,5 +1,7 @@
 #include "browser/core/PhotoPanels.h"
 
+#include "app/core/Coordinates.h"
+
 #include "app/core/FileTypes.h"
 #include "app/core/RawTemporary.h"
 #include "app/core/SharedHelpers.h"
@@ -116,16 +118,13 @@ void fillPanelsFromProperties(LocalPhotoPanels &p, const QVariantMap &properties
     const QVariantMap iptc = dictionaryOf(properties.value(QStringLiteral("{IPTC}")));
     const bool hasGps = properties.contains(QStringLiteral("{GPS}"));
 
-    // Position: a missing reference counts as south or west.
     p.bMapPreview = hasGps;
     if (hasGps) {
-        const double lat = gps.value(QStringLiteral("Latitude")).toDouble();
-        const double lon = gps.value(QStringLiteral("Longitude")).toDouble();
-        p.latitude =
-            gps.value(QStringLiteral("LatitudeRef")).toString() == QLatin1String("N") ? lat : -lat;
-        p.longitude =
-            gps.value(QStringLiteral("LongitudeRef")).toString() == QLatin1String("E") ? lon : -lon;
-        p.startsGeocoding = lat > 0 || lon > 0;
+        const SignedGpsCoordinates c = signedCoordinates(gps);
+        p.latitude = c.latitude.value_or(0.0);
+        p.longitude = c.longitude.value_or(0.0);
+        // Any position but the null island has a place name, west and south included.
+        p.startsGeocoding = p.latitude != 0.0 || p.longitude != 0.0;
     }
 
     const QString pw = QStringLiteral("PixelWidth"), ph = QStringLiteral("PixelHeight");

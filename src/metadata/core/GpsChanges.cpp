@@ -38,24 +38,6 @@ std::optional<GpsPosition> parseGpsPosition(const QString &latitude, const QStri
     return GpsPosition{*lat, *lon};
 }
 
-SignedGpsCoordinates signedCoordinates(const QVariantMap &gps) {
-    SignedGpsCoordinates out;
-    bool ok = false;
-    if (gps.contains(QStringLiteral("Latitude"))) {
-        const double v = gps.value(QStringLiteral("Latitude")).toDouble(&ok);
-        if (ok)
-            out.latitude =
-                gps.value(QStringLiteral("LatitudeRef")).toString() == QLatin1String("N") ? v : -v;
-    }
-    if (gps.contains(QStringLiteral("Longitude"))) {
-        const double v = gps.value(QStringLiteral("Longitude")).toDouble(&ok);
-        if (ok)
-            out.longitude =
-                gps.value(QStringLiteral("LongitudeRef")).toString() == QLatin1String("E") ? v : -v;
-    }
-    return out;
-}
-
 QVariantMap gpsWithPosition(const QVariantMap &oldGps, const GpsPosition &position) {
     QVariantMap gps = oldGps;
     gps.insert(QStringLiteral("Latitude"), std::fabs(position.latitude));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/core/Coordinates.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QVariantMap>
@@ -18,11 +20,6 @@ std::optional<GpsPosition> parseGpsPosition(const QString &latitude, const QStri
 
 // The position a "{GPS}" dictionary holds, signed by its references (negative unless the
 // reference is "N" or "E"); a coordinate that is missing stays unset.
-struct SignedGpsCoordinates {
-    std::optional<double> latitude;
-    std::optional<double> longitude;
-};
-SignedGpsCoordinates signedCoordinates(const QVariantMap &gps);
 
 // The photo's "{GPS}" with a new position: the coordinates as absolute values with their
 // references; every other entry the photo had (altitude, stamps, speed, track...) is kept.
