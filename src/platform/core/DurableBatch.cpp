@@ -5,6 +5,7 @@
 #include <QRandomGenerator>
 #include <QSet>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -132,6 +133,32 @@ bool replaceWith(const QString &tempPath, const QString &target, QString *error)
     if (error)
         *error =
             QStringLiteral("cannot move %1 to %2: %3").arg(tempPath, target, systemError(errno));
+    return false;
+}
+
+bool moveNoReplace(const QString &tempPath, const QString &target, bool *taken, QString *error) {
+    const QByteArray from = QFile::encodeName(tempPath), to = QFile::encodeName(target);
+    *taken = false;
+    int code = 0;
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    code = errno;
+#else
+    code = EINVAL;
+#endif
+    if (code == EINVAL || code == ENOSYS || code == ENOTSUP) {
+        // File systems that cannot rename without replacing still refuse a link onto a name.
+        if (::link(from.constData(), to.constData()) == 0) {
+            ::unlink(from.constData());
+            return true;
+        }
+        code = errno;
+    }
+    *taken = code == EEXIST;
+    if (error)
+        *error =
+            QStringLiteral("cannot move %1 to %2: %3").arg(tempPath, target, systemError(code));
     return false;
 }
 

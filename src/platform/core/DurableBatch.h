@@ -23,4 +23,8 @@ bool syncFolders(const QStringList &folders, QString *error);
 // Moves `tempPath` onto `target`, replacing it, in one step.
 bool replaceWith(const QString &tempPath, const QString &target, QString *error);
 
+// Moves `tempPath` onto `target` only while `target` does not exist, in one step. False
+// with `taken` set when it does; false with a reason on other failures.
+bool moveNoReplace(const QString &tempPath, const QString &target, bool *taken, QString *error);
+
 } // namespace DurableBatch
