@@ -136,6 +136,8 @@ void AppDelegate::ClickCopyPhotoTitleToFilenameAction() {
         return datefeature::showNoSelectionSheet(*this);
     const QString storage = preferences.storagelocation;
     JobRunner *runner = startJob();
+    // Clashing names are numbered in list order.
+    runner->setCommitInOrder(true);
     connect(runner, &JobRunner::finished, this,
             [this, items, storage](const QList<JobResult> &results) {
                 finishJob(reportOf(items, results, storage));
@@ -174,6 +176,8 @@ void AppDelegate::ClickCopyPhotoGPSNameToFilenameAction() {
     for (const IKImageItemPtr &item : items)
         places << item->GPSLocationfileName;
     JobRunner *runner = startJob();
+    // Clashing names are numbered in list order.
+    runner->setCommitInOrder(true);
     connect(runner, &JobRunner::finished, this,
             [this, items, storage](const QList<JobResult> &results) {
                 JobReport job = reportOf(items, results, storage);

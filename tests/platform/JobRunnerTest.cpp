@@ -113,6 +113,30 @@ TEST(JobRunner, HandsBackInBatchesAfterTheirCommit) {
         EXPECT_EQ(r.data.toString(), "committed") << "a result left before its commit";
 }
 
+TEST(JobRunner, CommitsInInputOrderWhenAsked) {
+    JobRunner runner;
+    Recorder seen(runner);
+    runner.setCommitInOrder(true);
+    QList<qsizetype> committed;
+    QSemaphore firstMayEnd;
+    ASSERT_TRUE(runner.start(
+        6,
+        [&](qsizetype i) {
+            if (i == 0)
+                firstMayEnd.acquire(); // the others finish first
+            return okResult(QString::number(i));
+        },
+        [&](QList<JobResult> &batch) {
+            for (const JobResult &r : batch)
+                committed << r.index;
+        }));
+    QThread::msleep(100);
+    firstMayEnd.release();
+    ASSERT_TRUE(waitForEnd(runner));
+    EXPECT_EQ(committed, (QList<qsizetype>{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(seen.lastDone, 6);
+}
+
 TEST(JobRunner, ExceptionsBecomeTheReason) {
     JobRunner runner;
     Recorder seen(runner);

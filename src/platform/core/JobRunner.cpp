@@ -135,22 +135,33 @@ bool JobRunner::start(qsizetype count, Task task, Commit commit) {
     for (qsizetype i = 0; i < s->total; ++i)
         pool()->start([s, i] { s->runOne(i); });
 
-    coordinator = QThread::create([this, s] {
+    coordinator = QThread::create([this, s, inOrder = commitInOrder] {
         QElapsedTimer sinceHandBack;
         qsizetype committed = 0;
+        QList<qsizetype> finished; // not yet committed
         for (;;) {
             if (sinceHandBack.isValid() && sinceHandBack.elapsed() < batchIntervalMs)
                 QThread::msleep(ulong(batchIntervalMs - sinceHandBack.elapsed()));
             QList<qsizetype> indices;
-            bool last = false;
             {
                 QMutexLocker lock(&s->mutex);
                 while (s->fresh.isEmpty() && s->finishedCount < s->total)
                     s->wake.wait(&s->mutex);
-                indices.swap(s->fresh);
-                last = s->finishedCount == s->total;
+                finished += s->fresh;
+                s->fresh.clear();
             }
-            std::sort(indices.begin(), indices.end());
+            std::sort(finished.begin(), finished.end());
+            if (inOrder) {
+                qsizetype n = 0;
+                while (n < finished.size() && finished[n] == committed + n)
+                    ++n;
+                indices = finished.mid(0, n);
+                finished.remove(0, n);
+            } else {
+                indices.swap(finished);
+            }
+            if (indices.isEmpty() && committed < s->total)
+                continue; // waiting for an earlier input
             QList<JobResult> batch;
             batch.reserve(indices.size());
             {
@@ -166,6 +177,7 @@ bool JobRunner::start(qsizetype count, Task task, Commit commit) {
                         s->results[size_t(r.index)] = r;
             }
             committed += batch.size();
+            const bool last = committed == s->total;
             const int done = int(committed);
             QMetaObject::invokeMethod(
                 this, [this, batch, done, last] { deliver(batch, done, last); },

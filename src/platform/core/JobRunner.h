@@ -63,6 +63,10 @@ class JobRunner : public QObject {
             std::move(commit));
     }
 
+    // Commits (and so hands back) results only in input order, for a commit whose outcome
+    // depends on order (free names taken one after the other). Set before start().
+    void setCommitInOrder(bool inOrder) { commitInOrder = inOrder; }
+
     void cancel();
     bool isRunning() const;
     bool isCancelled() const;
@@ -87,6 +91,7 @@ class JobRunner : public QObject {
     std::shared_ptr<Shared> shared;
     class QThread *coordinator = nullptr;
     bool running = false;
+    bool commitInOrder = false;
     QMap<qsizetype, JobResult> held;
     qsizetype nextToHandBack = 0;
 };
