@@ -24,7 +24,7 @@ int main(int argc, char **argv) {
     qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
     QApplication app(argc, argv);
     const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
-    const QString fixtures = QStringLiteral(PK_BENCH_FIXTURES "/photos");
+    const QString fixtures = qEnvironmentVariable("PK_FIXTURES_DIR", PK_BENCH_FIXTURES) + "/photos";
     // "jpeg" as the second argument leaves out the HEIC photo, whose thumbnail is a whole
     // HEVC decode (the file carries no preview).
     const bool jpegOnly = argc > 2 && QByteArray(argv[2]) == "jpeg";

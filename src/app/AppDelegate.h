@@ -576,6 +576,27 @@ class AppDelegate : public QObject {
     int runningJobs = 0;
     // End of long jobs.
 
+    // Library database: working copy, copy back, restore (library/LibraryDatabase.cpp).
+    std::shared_ptr<class LibraryWorkingCopy> libraryWorkingCopy; // the open library's O and W
+    QList<PRPicFileInfoPtr> photoLibraryItemArray;                // records of the last scan
+    QList<IKImageItemPtr> referencePhotoItemArray, lostReferencePhotoItemArray,
+        difPhotoLibItemArray, backupdifPhotoLibItemArray;
+    QString photolibReadOnlyReason; // empty while the open library may be written
+    QList<qint64> photosHolderPids; // the processes the force-quit offer named
+    // Makes an opened working copy the open library's (main thread, after the load).
+    void useLibraryWorkingCopy(std::shared_ptr<class LibraryWorkingCopy> copy);
+    // True while a process holds the open library's database.
+    bool CheckPhotosApplicationRun();
+    // The force-quit offer naming those processes; its end is savePanelDidEnd5.
+    void showQuitPhotosOffer();
+    void savePanelDidEnd5(QWidget *sheet, int returnCode, void *contextInfo = nullptr);
+    void CopyDatabasetoPhotoLibrary();
+    // Whether the working copy replaced the library's database, and if not why.
+    struct LibraryStepResult CopyDatabasetoPhotoLibraryWithoutAlert();
+    void RestorePhotoLibraryDatabase();
+    void savePanelDidEnd6(QWidget *sheet, int returnCode, void *contextInfo = nullptr);
+    // End of library database.
+
   private:
     void loadWindowDescription();
     void restoreSettings();

@@ -1,6 +1,7 @@
 // The update window, the up-to-date window and the request behind them.
 #include "app/PRUpdateController.h"
 
+#include "app/core/Logging.h"
 #include "app/core/UpdateCheck.h"
 #include "platform/Artwork.h"
 #include "platform/ImageView.h"
@@ -185,13 +186,13 @@ void PRUpdateController::connectionDidFinishLoading(QNetworkReply *reply) {
 }
 
 void PRUpdateController::connectionDidFailWithError(QNetworkReply *reply) {
-    qInfo().noquote() << QStringLiteral("Connection failed! Error - %1 %2")
-                             .arg(reply->errorString(), reply->url().toDisplayString());
+    qCWarning(lcApp).noquote() << QStringLiteral("Connection failed! Error - %1 %2")
+                                      .arg(reply->errorString(), reply->url().toDisplayString());
     reportFailure(reply->errorString());
 }
 
 void PRUpdateController::reportFailure(const QString &why) {
-    qInfo().noquote() << "Update check failed:" << why;
+    qCWarning(lcApp).noquote() << "Update check failed:" << why;
     if (!checkUpdate)
         return;
     delete failureAlert.data();

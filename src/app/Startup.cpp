@@ -2,6 +2,7 @@
 // settings restored at launch.
 #include "app/AppDelegate.h"
 
+#include "app/core/Logging.h"
 #include "app/core/MakerSite.h"
 #include "app/core/Settings.h"
 #include "app/core/SystemVersion.h"
@@ -12,6 +13,8 @@
 #include "platform/ColorWell.h"
 #include "platform/ImageView.h"
 #include "platform/MapView.h"
+#include "platform/core/PrivateFolder.h"
+#include "platform/core/SafeWrite.h"
 #include "platform/core/Workspace.h"
 
 #include <QAction>
@@ -310,6 +313,10 @@ void AppDelegate::restoreSettings() {
     if (!createFolder(preferences.storagelocation, &why))
         reportFolderFailure(tr("The folder for changed photos could not be created."),
                             preferences.storagelocation, why);
+    // What a crashed run of ours left behind: its private temporary folder and the
+    // unfinished writes in the storage folder.
+    PrivateFolder::removeStale();
+    SafeWrite::removeStaleTemporaries(preferences.storagelocation);
     if (filenameFormatstrlab)
         filenameFormatstrlab->setText(QStringLiteral("{ExistingFileName}"));
 
@@ -322,7 +329,7 @@ void AppDelegate::restoreSettings() {
 
 void AppDelegate::reportFolderFailure(const QString &what, const QString &path,
                                       const QString &why) {
-    qWarning() << "createFolder failed==" << path << why;
+    qCWarning(lcApp) << "createFolder failed==" << path << why;
     beginAlertSheet(window, what, tr("%1\n%2").arg(path, why), {tr(" Ok ")},
                     [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
 }

@@ -1,4 +1,5 @@
 #include "app/AppDelegate.h"
+#include "platform/core/ImageLimits.h"
 
 #include <QApplication>
 
@@ -7,6 +8,7 @@ int main(int argc, char *argv[]) {
     QApplication::setApplicationName(QStringLiteral("PhotoKestry"));
     QApplication::setApplicationDisplayName(QStringLiteral("Photo Kestry"));
     QApplication::setOrganizationName(QStringLiteral("PhotoKestry"));
+    ImageLimits::applyToQt();
     AppDelegate delegate;
     delegate.launch();
     return app.exec();

@@ -4,6 +4,7 @@
 #include "app/AppDelegate.h"
 
 #include "app/core/FileTypes.h"
+#include "app/core/Logging.h"
 #include "app/core/Settings.h"
 #include "browser/LocalPhotoModel.h"
 #include "browser/core/CameraItems.h"
@@ -112,9 +113,9 @@ void AppDelegate::deviceBrowserDidAddDevice(const PKCameraDevicePtr &device, boo
                                     [this](QMessageBox *a, int c) { savePanelDidEnd3(a, c); });
                 });
         connect(raw, &PKCameraDevice::didEncounterError, this, [raw](const QString &error) {
-            qWarning().noquote() << "device: \n"
-                                 << raw->name() << "\ndidEncounterError: \n"
-                                 << error;
+            qCWarning(lcBrowser).noquote() << "device: \n"
+                                           << raw->name() << "\ndidEncounterError: \n"
+                                           << error;
         });
     }
     if (changtoiOSmodemenu)
@@ -122,8 +123,8 @@ void AppDelegate::deviceBrowserDidAddDevice(const PKCameraDevicePtr &device, boo
 }
 
 void AppDelegate::deviceBrowserDidRemoveDevice(const PKCameraDevicePtr &device, bool) {
-    qInfo().noquote() << "deviceBrowser:didRemoveDevice: \n"
-                      << (device ? device->name() : "") << "\n";
+    qCInfo(lcBrowser).noquote() << "deviceBrowser:didRemoveDevice: \n"
+                                << (device ? device->name() : "") << "\n";
     if (!device)
         return;
     mCameras.removeAll(std::static_pointer_cast<QObject>(device));
@@ -173,10 +174,10 @@ void AppDelegate::OpenDeviceAction() {
 }
 
 void AppDelegate::deviceDidOpenSessionWithError(PKCameraDevice *device, const QString &error) {
-    qInfo().noquote() << "device:didOpenSessionWithError: \n"
-                      << device->name() << "\n"
-                      << error << "\n"
-                      << (error.isEmpty() ? "Open device success" : "Open device failed");
+    qCInfo(lcBrowser).noquote() << "device:didOpenSessionWithError: \n"
+                                << device->name() << "\n"
+                                << error << "\n"
+                                << (error.isEmpty() ? "Open device success" : "Open device failed");
     if (!cameraRequestsPending())
         endProgress();
     if (!error.isEmpty())
@@ -190,7 +191,7 @@ void AppDelegate::deviceDidOpenSessionWithError(PKCameraDevice *device, const QS
 void AppDelegate::cameraDeviceDidAddItem(PKCameraDevice *device, const PKCameraFilePtr &file) {
     if (!device || !file)
         return;
-    qInfo().noquote() << "[item UTI]====" << file->UTI;
+    qCDebug(lcBrowser).noquote() << "[item UTI]====" << file->UTI;
     if (file->UTI != QLatin1String("public.image") && file->UTI != QLatin1String("public.movie"))
         return;
     const QImage picture =
@@ -204,9 +205,9 @@ void AppDelegate::cameraDeviceDidAddItem(PKCameraDevice *device, const PKCameraF
 }
 
 void AppDelegate::cameraDeviceDidRemoveItem(PKCameraDevice *device, const PKCameraFilePtr &file) {
-    qInfo().noquote() << "cameraDevice: \n"
-                      << device->name() << "\ndidRemoveItem: \n"
-                      << file->name;
+    qCDebug(lcBrowser).noquote() << "cameraDevice: \n"
+                                 << device->name() << "\ndidRemoveItem: \n"
+                                 << file->name;
     const qsizetype removed = cameItemArray.removeIf(
         [&](const IKImageItemPtr &item) { return item->cameraItem.lock() == file; });
     if (removed && cameraPhotoModel)
@@ -306,11 +307,11 @@ void AppDelegate::DownloadImportEditePhotoAction() {
 }
 
 void AppDelegate::didDownloadFile(const PKDownloadResult &result, bool importToEdit) {
-    qInfo().noquote() << "didDownloadFile called with:\n"
-                      << (result.file ? result.file->name : QString()) << "\n"
-                      << result.error << "\n"
-                      << result.saveAsName << "\n"
-                      << result.path;
+    qCDebug(lcBrowser).noquote() << "didDownloadFile called with:\n"
+                                 << (result.file ? result.file->name : QString()) << "\n"
+                                 << result.error << "\n"
+                                 << result.saveAsName << "\n"
+                                 << result.path;
     if (!cameraRequestsPending()) {
         endProgress();
         if (previewProgressor)
@@ -357,7 +358,7 @@ void AppDelegate::ViewExifData() {
         if (item->fileType == QLatin1String("Movie") ||
             item->fileName.endsWith(QLatin1String("mov"), Qt::CaseInsensitive))
             continue;
-        qInfo().noquote() << "[[item cameraItem] userData]===" << item->fileName;
+        qCDebug(lcBrowser).noquote() << "[[item cameraItem] userData]===" << item->fileName;
         auto file = item->cameraItem.lock();
         if (file && file->device()) {
             photos << item;

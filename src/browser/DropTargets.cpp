@@ -1,5 +1,6 @@
 #include "browser/DropTargets.h"
 
+#include "app/core/Logging.h"
 #include "browser/core/DragRules.h"
 #include "platform/core/NotificationCenter.h"
 
@@ -38,7 +39,7 @@ void PRDragImageView::dropEvent(QDropEvent *event) {
 
 void PRDragImageView::performDrop(const QList<QUrl> &urls) {
     urlArray = urls;
-    qInfo() << "urls==" << urlArray;
+    qCDebug(lcBrowser) << "urls==" << urlArray;
     NotificationCenter::defaultCenter().postNotificationName(dropTargetNotification(urlArray),
                                                              this);
 }

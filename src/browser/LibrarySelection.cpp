@@ -2,6 +2,7 @@
 // records side by side, with their maps and the preview.
 #include "app/AppDelegate.h"
 
+#include "app/core/Logging.h"
 #include "browser/core/LibraryComparison.h"
 #include "platform/ImageView.h"
 #include "platform/MapView.h"
@@ -85,7 +86,7 @@ void AppDelegate::libraryBrowserSelectionDidChange() {
         const QImage frame = firstVideoFrame(c.previewPath, &why);
         if (playerFrameView) {
             if (frame.isNull()) {
-                qInfo().noquote() << "No video preview:" << why;
+                qCDebug(lcBrowser).noquote() << "No video preview:" << why;
                 playerFrameView->clear();
             } else {
                 playerFrameView->setImage(QPixmap::fromImage(frame));

@@ -2,6 +2,7 @@
 // default library.
 #include "app/AppDelegate.h"
 
+#include "app/core/Logging.h"
 #include "browser/PRButton.h"
 #include "browser/core/LibraryLocation.h"
 #include "platform/AlertSheet.h"
@@ -61,7 +62,7 @@ void AppDelegate::switchToLibraryMode() {
                    "Disk Access. Add or drag and drop Photo Kestry.app to the right table view."),
                 {tr(" Ok ")}, [](QMessageBox *, int) {
                     // Linux has no privacy pane to open: the folder's permissions decide.
-                    qInfo("library package cannot be listed; check its permissions");
+                    qCInfo(lcBrowser, "library package cannot be listed; check its permissions");
                 });
             return;
         }

@@ -1,6 +1,7 @@
 // The selection handler: the panels of the first selected local photo, its map and place.
 #include "app/AppDelegate.h"
 
+#include "app/core/Logging.h"
 #include "browser/DropTargets.h"
 #include "browser/core/PhotoPanels.h"
 #include "platform/MapView.h"
@@ -119,10 +120,10 @@ void AppDelegate::getCityInfowithlonglab(double longitude, double latitude,
     currentGeocodeRequest = geocoder->reverseGeocode(
         latitude, longitude, this, [this, weakItem](const Placemark &place, const QString &error) {
             if (!error.isEmpty()) {
-                qInfo() << "Reverse geocoding failed==" << error;
+                qCWarning(lcBrowser) << "Reverse geocoding failed==" << error;
                 return;
             }
-            qInfo() << "Reverse geocoding finished";
+            qCDebug(lcBrowser) << "Reverse geocoding finished";
             const QString name = placeNameFrom(place);
             if (name.isEmpty())
                 return;

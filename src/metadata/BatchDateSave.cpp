@@ -1,6 +1,7 @@
 // The saves of the batch date window: into the photos' metadata, or into their file dates.
 #include "app/AppDelegate.h"
 
+#include "app/core/Logging.h"
 #include "app/core/SharedHelpers.h"
 #include "metadata/DateFeatureSupport.h"
 #include "metadata/core/DateArithmetic.h"
@@ -42,7 +43,7 @@ QDateTime moveByAmounts(const QDateTime &base, const Amounts &a) {
     const QString text =
         a.add ? AddTimeIntwithDate(base, a.year, a.month, a.day, a.hour, a.minute, a.second)
               : SubTimeIntwithDate(base, a.year, a.month, a.day, a.hour, a.minute, a.second);
-    qInfo().noquote() << QStringLiteral("%1=").arg(text);
+    qCDebug(lcMetadata).noquote() << QStringLiteral("%1=").arg(text);
     return parseMetadataDate(text);
 }
 
@@ -149,7 +150,8 @@ void AppDelegate::ClickMutiDateChangedSaveAction() {
                     digitized = original;
                 const QDateTime newOriginal = original.addSecs(shift.original);
                 const QDateTime newDigitized = digitized.addSecs(shift.digitized);
-                qInfo().noquote() << QStringLiteral("%1=").arg(exifDateText(newOriginal));
+                qCDebug(lcMetadata).noquote()
+                    << QStringLiteral("%1=").arg(exifDateText(newOriginal));
                 setAllDateTags(working, newOriginal, newDigitized);
                 table->put(&item, {newOriginal, newDigitized});
                 return true;

@@ -2,6 +2,7 @@
 // camera photos are downloaded first, then each feature's local road runs on the copies.
 #include "app/AppDelegate.h"
 
+#include "app/core/Logging.h"
 #include "app/core/Settings.h"
 #include "browser/core/LocalImport.h"
 #include "metadata/DateFeatureSupport.h"
@@ -75,10 +76,10 @@ bool AppDelegate::withCameraCopies(
             [self, job, i, file, finish](const PKDownloadResult &r) {
                 if (!self)
                     return;
-                qInfo().noquote() << "didDownloadFile called with:\n"
-                                  << file->name << "\n"
-                                  << r.error << "\n"
-                                  << r.path;
+                qCDebug(lcMetadata).noquote() << "didDownloadFile called with:\n"
+                                              << file->name << "\n"
+                                              << r.error << "\n"
+                                              << r.path;
                 if (r.error.isEmpty()) {
                     job->paths[i] = r.path;
                     self->cameraCopies.append({file, r.path});

@@ -1,6 +1,7 @@
 // The sheet that closes a job of local metadata edits.
 #include "app/AppDelegate.h"
 
+#include "app/core/Logging.h"
 #include "app/core/Settings.h"
 #include "platform/AlertSheet.h"
 
@@ -24,7 +25,7 @@ void AppDelegate::LocalPhotoMetadataChangedCompletedAlert(const QStringList &not
     if (userDefaults()
             ->value(QLatin1String(SettingsKey::LocalPhotoMetadataAlertSuppress))
             .toBool()) {
-        qInfo() << "LocalPhotoMetadataAlertSuppress";
+        qCDebug(lcMetadata) << "LocalPhotoMetadataAlertSuppress";
         return;
     }
     beginAlertSheet(

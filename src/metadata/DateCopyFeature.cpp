@@ -2,6 +2,7 @@
 #include "app/AppDelegate.h"
 
 #include "app/core/FileTypes.h"
+#include "app/core/Logging.h"
 #include "app/core/RawTemporary.h"
 #include "app/core/SharedHelpers.h"
 #include "metadata/DateFeatureSupport.h"
@@ -189,7 +190,7 @@ bool AppDelegate::CopyVideoExifdataWithItem(const IKImageItemPtr &item) {
     // A video is never written over its original.
     const DateCopyOutcome c = copyPhotoWithDates(item->filePath, output, date, date, false);
     if (!c.written) {
-        qWarning() << "video copy failed==" << item->filePath << c.error;
+        qCWarning(lcMetadata) << "video copy failed==" << item->filePath << c.error;
         return false;
     }
     if (date.isValid())

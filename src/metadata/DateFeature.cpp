@@ -2,6 +2,7 @@
 // photos' metadata.
 #include "app/AppDelegate.h"
 
+#include "app/core/Logging.h"
 #include "app/core/SharedHelpers.h"
 #include "metadata/DateFeatureSupport.h"
 #include "metadata/core/DateArithmetic.h"
@@ -102,7 +103,8 @@ void AppDelegate::ChangeDateExifFromPhoto() {
     const QList<IKImageItemPtr> selected = selectedLocalItems();
     if (!blocalMode) {
         // Photos on a camera are read from their downloaded copies by the camera feature.
-        qInfo() << "ChangeDateExifFromPhoto: camera mode is handled by the camera feature";
+        qCDebug(lcMetadata)
+            << "ChangeDateExifFromPhoto: camera mode is handled by the camera feature";
         return;
     }
     if (selected.isEmpty()) {
@@ -114,7 +116,7 @@ void AppDelegate::ChangeDateExifFromPhoto() {
     const auto [original, digitized] = readTwoDatesOfFile(shownPhotoPath(*this, selected));
     orignalDatelab->setText(cutZonePart(original));
     diginalDatelab->setText(cutZonePart(digitized));
-    qInfo().noquote() << QString::number(selected.size());
+    qCDebug(lcMetadata).noquote() << QString::number(selected.size());
     if (window)
         window->activateWindow();
     const QString created = photoCreateDatelab ? photoCreateDatelab->text() : QString();

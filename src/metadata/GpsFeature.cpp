@@ -2,6 +2,7 @@
 // and the reverse geocoding of the current position.
 #include "app/AppDelegate.h"
 
+#include "app/core/Logging.h"
 #include "browser/core/PhotoPanels.h"
 #include "metadata/DateFeatureSupport.h"
 #include "metadata/core/GpsChanges.h"
@@ -18,6 +19,7 @@
 #include <QDebug>
 #include <QDialog>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -31,8 +33,9 @@ void pinOnMap(PKMapView *map, double latitude, double longitude) {
     map->update();
 }
 
+// Twelve significant digits, shown as the panels show numbers: never with an exponent.
 QString degreesText(double value) {
-    return QString::number(value, 'g', 12);
+    return propertyValueText(QString::number(value, 'g', 12).toDouble());
 }
 
 // The properties of image 0 of the file, or nothing when it cannot be read.
@@ -211,16 +214,22 @@ void AppDelegate::ClickSaveChangeGPSAction() {
     auto write = [when, options](AppDelegate &d, const QList<IKImageItemPtr> &items, bool overwrite,
                                  const QStringList &failures) {
         AppDelegate *owner = &d;
-        d.startRecipeJob(items, overwrite, options,
-                         [owner, when, failures](const WriteRecipeReport &report, bool) {
-                             if (when.given)
-                                 for (const WriteRecipeResult &photo : report.photos)
-                                     if (photo.written)
-                                         FileDates::setDates(photo.outputPath, when.instant);
-                             JobReport job = JobReport::fromRecipe(report, failures);
-                             job.sheetOnSuccess = false;
-                             owner->finishJob(job);
-                         });
+        d.startRecipeJob(
+            items, overwrite, options,
+            [owner, when, failures](const WriteRecipeReport &report, bool) {
+                QStringList datesNotSet;
+                QString why;
+                if (when.given)
+                    for (const WriteRecipeResult &photo : report.photos)
+                        if (photo.written &&
+                            !FileDates::setDates(photo.outputPath, when.instant, &why))
+                            datesNotSet << QStringLiteral("%1: its file dates could not be set: %2")
+                                               .arg(QFileInfo(photo.sourcePath).fileName(), why);
+                JobReport job = JobReport::fromRecipe(report, failures);
+                job.notWritten += datesNotSet;
+                job.sheetOnSuccess = false;
+                owner->finishJob(job);
+            });
     };
     changeGPSWindow->hide();
     if (cameraIsSource()) {
@@ -244,11 +253,11 @@ void AppDelegate::GetCityInfowithFileThreader(const IKImageItemPtr &item) {
     geocoder->reverseGeocode(selection.currentCoords.x(), selection.currentCoords.y(), this,
                              [this, weakItem](const Placemark &place, const QString &error) {
                                  if (!error.isEmpty()) {
-                                     qInfo() << "Reverse geocoding failed==" << error;
+                                     qCWarning(lcMetadata) << "Reverse geocoding failed==" << error;
                                      return;
                                  }
-                                 qInfo() << "Reverse geocoding finished";
-                                 qInfo().noquote()
+                                 qCDebug(lcMetadata) << "Reverse geocoding finished";
+                                 qCDebug(lcMetadata).noquote()
                                      << QStringLiteral("%1,%2,%3,%4,%5")
                                             .arg(place.country, place.locality, place.subLocality,
                                                  place.thoroughfare, place.region);

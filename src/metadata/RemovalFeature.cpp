@@ -8,7 +8,6 @@
 #include "metadata/core/MetadataRemoval.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/AlertSheet.h"
-#include "platform/core/FreeFileName.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -56,18 +55,11 @@ void runCameraRemoval(AppDelegate &d, MetadataRemoval removal) {
         [self, removal](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
             if (!self)
                 return;
+            // The recipe gives each output the next free name, so nothing is replaced.
             QList<IKImageItemPtr> outputs;
-            QSet<QString> taken;
             for (const IKImageItemPtr &copy : copies) {
                 auto output = std::make_shared<IKImageItem>(*copy);
-                QString name = cameraRemovalPrefix(removal) + copy->fileName;
-                for (int n = 2;
-                     QFileInfo::exists(QDir(self->preferences.storagelocation).filePath(name)) ||
-                     taken.contains(name);
-                     ++n)
-                    name = numberedFileName(cameraRemovalPrefix(removal) + copy->fileName, n);
-                taken.insert(name);
-                output->fileName = name;
+                output->fileName = cameraRemovalPrefix(removal) + copy->fileName;
                 outputs << output;
             }
             startRemoval(*self, removal, outputs, failures);

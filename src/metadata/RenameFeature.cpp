@@ -10,6 +10,7 @@
 #include "platform/AlertSheet.h"
 #include "platform/core/DurableBatch.h"
 #include "platform/core/FileDates.h"
+#include "platform/core/FreeFileName.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/JobRunner.h"
 
@@ -90,14 +91,9 @@ void commitCopies(QList<JobResult> &batch) {
         const NamedCopy copy = r.data.value<NamedCopy>();
         QString why = syncError;
         QString path;
-        for (int attempt = 0; synced && attempt < 1000 && path.isEmpty(); ++attempt) {
-            const QString candidate = freeFilePath(copy.folder, copy.base, copy.extension);
-            bool taken = false;
-            if (DurableBatch::moveNoReplace(copy.temporary, candidate, &taken, &why))
-                path = candidate;
-            else if (!taken)
-                break;
-        }
+        if (synced)
+            path = moveToFreeName(copy.temporary, copy.folder,
+                                  copy.base + QLatin1Char('.') + copy.extension, &why);
         if (path.isEmpty()) {
             QFile::remove(copy.temporary);
             r.ok = false;

@@ -131,8 +131,10 @@ TEST(RawExifReader, CraftedCountsAndOffsetsAreBounded) {
     RawExifState s2;
     const QStringList manyLog =
         ReadExifDataFromPiture(writeFile(dir.filePath("many.jpg"), many), s2);
-    EXPECT_EQ(manyLog.count("457869660000"), 20000);
-    EXPECT_LT(manyLog.size(), 20100);
+    // Nor the log: it stops growing and says so.
+    EXPECT_GT(manyLog.count("457869660000"), 1000);
+    EXPECT_LE(manyLog.size(), 2001);
+    EXPECT_TRUE(manyLog.last().startsWith("(log cut")) << manyLog.last().toStdString();
 
     // Unknown byte order is reported, not guessed.
     RawExifState s3;

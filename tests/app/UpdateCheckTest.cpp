@@ -193,3 +193,26 @@ TEST(UpdateCheck, MenuItemAsksTheServer) {
     }
     qunsetenv("PHOTOKESTRY_UPDATE_SITE");
 }
+
+// A server's answer reaches the property-list reader: one with a NUL in a string is a failed
+// check, not the end of the program.
+TEST(UpdateCheck, AnAnswerWithANulInAStringIsRefused) {
+    // {"lastestVersion": "9<NUL>9"} with the value as UTF-16, built byte by byte.
+    QByteArray list("bplist00");
+    const int dictAt = int(list.size());
+    list += QByteArray("\xd1\x01\x02", 3);
+    const int keyAt = int(list.size());
+    list += char(0x5e) + QByteArray("lastestVersion");
+    const int valueAt = int(list.size());
+    list += QByteArray("\x63\x00\x39\x00\x00\x00\x39", 7);
+    const int table = int(list.size());
+    list += char(dictAt);
+    list += char(keyAt);
+    list += char(valueAt);
+    list += QByteArray(6, '\0') + char(1) + char(1) + QByteArray(7, '\0') + char(3) +
+            QByteArray(8, '\0') + QByteArray(7, '\0') + char(table);
+    QString error;
+    const VersionList parsed = parseVersionList(list, &error);
+    EXPECT_FALSE(parsed.isDictionary);
+    EXPECT_FALSE(error.isEmpty());
+}

@@ -4,6 +4,7 @@
 #include "browser/LocalPhotoModel.h"
 #include "browser/core/CameraItems.h"
 #include "platform/core/CameraDevice.h"
+#include "platform/core/PrivateFolder.h"
 #include "platform/core/Workspace.h"
 #include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"
@@ -309,4 +310,34 @@ TEST(CameraItems, ThumbnailPathsStayInOurFolderAndApartPerDeviceAndFolder) {
     // A file that came without a picture makes no item.
     auto file = std::make_shared<PKCameraFile>(a);
     EXPECT_EQ(makeCameraItem(file, QImage(), "dev1"), nullptr);
+}
+
+// Thumbnails used to go to a fixed shared folder another local user could prepare.
+TEST(CameraItems, ThumbnailsNeverGoThroughAPlantedLinkOrASharedFolder) {
+    QTemporaryDir dir;
+    const QString victim = dir.filePath(".profile");
+    {
+        QFile f(victim);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("export EDITOR=vi\n");
+    }
+    const QString shared = QDir::tempPath() + "/PhotoKestry-cameras/dev9/DCIM";
+    ASSERT_TRUE(QDir().mkpath(shared));
+    QFile::setPermissions(shared, QFileDevice::Permissions(0x7777));
+    ASSERT_TRUE(QFile::link(victim, shared + "/IMG_0009.JPG"));
+
+    auto file = std::make_shared<PKCameraFile>();
+    file->name = "IMG_0009.JPG";
+    file->folder = "/DCIM";
+    QImage picture(32, 24, QImage::Format_RGB32);
+    picture.fill(Qt::green);
+    const IKImageItemPtr item = makeCameraItem(file, picture, "dev9");
+    ASSERT_NE(item, nullptr);
+    QFile f(victim);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "export EDITOR=vi\n");
+    EXPECT_FALSE(item->filePath.startsWith(QDir::tempPath() + "/PhotoKestry-cameras"));
+    EXPECT_TRUE(PrivateFolder::isPrivate(cameraThumbnailRoot()));
+    EXPECT_FALSE(QImageReader(item->filePath).read().isNull());
+    QDir(QDir::tempPath() + "/PhotoKestry-cameras").removeRecursively();
 }

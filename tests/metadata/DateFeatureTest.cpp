@@ -362,7 +362,7 @@ TEST_F(DateFeature, CreatedDateToCameraDateAndBack) {
     EXPECT_EQ(j["EXIF:CreateDate"].toString(), "2010:05:06 07:08:09");
     EXPECT_EQ(j["EXIF:ModifyDate"].toString(), "2010:05:06 07:08:09");
 
-    // Camera date to file dates, over a stale file already at the output path.
+    // Camera date to file dates, beside a file already at the output path: that file stays.
     const QString park = copy("St James Park.jpg");
     QDir().mkpath(storage);
     QFile stale(out("St James Park.jpg"));
@@ -372,9 +372,11 @@ TEST_F(DateFeature, CreatedDateToCameraDateAndBack) {
     selectPhotos({park});
     d->ClickCopyExifDateToCreateDateAction();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_EQ(digestOf(out("St James Park.jpg")), digestOf(park));
-    EXPECT_EQ(FileDates::creationDate(out("St James Park.jpg")), local(2018, 10, 13, 9, 18, 12));
-    EXPECT_EQ(FileDates::modificationDate(out("St James Park.jpg")),
+    EXPECT_EQ(readAll(out("St James Park.jpg")), "stale");
+    EXPECT_EQ(digestOf(out("St James Park (2).jpg")), digestOf(park));
+    EXPECT_EQ(FileDates::creationDate(out("St James Park (2).jpg")),
+              local(2018, 10, 13, 9, 18, 12));
+    EXPECT_EQ(FileDates::modificationDate(out("St James Park (2).jpg")),
               local(2018, 10, 13, 9, 18, 12));
 }
 
@@ -476,8 +478,11 @@ TEST(DateCopies, FreshCopiesAndSafeReplacement) {
     const DateCopyOutcome c =
         copyPhotoWithDates(src, outPath, local(2000, 1, 2, 3, 4, 5), QDateTime(), false);
     ASSERT_TRUE(c.written) << c.error.toStdString();
-    EXPECT_EQ(digestOf(outPath), digestOf(src));
-    EXPECT_EQ(FileDates::creationDate(outPath), local(2000, 1, 2, 3, 4, 5));
+    // A file already at the output path is never replaced: the copy takes the next name.
+    EXPECT_EQ(c.finalPath, dir.filePath("out/sub/wedding (2).jpg"));
+    EXPECT_EQ(readAll(outPath), "old");
+    EXPECT_EQ(digestOf(c.finalPath), digestOf(src));
+    EXPECT_EQ(FileDates::creationDate(c.finalPath), local(2000, 1, 2, 3, 4, 5));
 
     // No copy: the original stays.
     QString why;

@@ -44,14 +44,6 @@ TEST(Records, ItemDefaultsAndRepresentation) {
     EXPECT_EQ(item.imageTitle(), QStringLiteral("a.jpg"));
 }
 
-TEST(Records, ItemSharesItsRecordsWithOtherLists) {
-    auto record = std::make_shared<PRPicFileInfo>();
-    auto item = std::make_shared<IKImageItem>();
-    item->originalFileNode = record;
-    record->fileTitle = QStringLiteral("Shared");
-    EXPECT_EQ(item->originalFileNode->fileTitle, QStringLiteral("Shared"));
-}
-
 TEST(Records, DuplicateGroupKeepsItsOwnListOfChildren) {
     QList<PRDupFileNodePtr> mine;
     mine << std::make_shared<PRDupFileNode>() << std::make_shared<PRDupFileNode>();

@@ -2,6 +2,9 @@
 
 #include <QString>
 
+// The shared fixtures folder: $PK_FIXTURES_DIR when set, else the one the build was
+// configured with.
+QString fixturesDir();
 // The read-only sample photos shared by the project.
 QString fixturePath(const QString &name);
 // A fresh copy of a fixture in `dir`, writable; empty on failure.
@@ -10,3 +13,9 @@ QString copyFixture(const QString &name, const QString &dir);
 QString testHome();
 // Forgets every stored setting.
 void clearUserDefaults();
+
+// Mounts a fresh file system of `type` ("ramfs", "tmpfs") with `options` on the existing
+// folder `dir`, for faults only a real file system shows (no user attributes, a full disk).
+// Needs the right to mount; false with `why` when it is missing.
+bool mountScratch(const QString &dir, const QString &type, const QString &options, QString *why);
+void unmountScratch(const QString &dir);

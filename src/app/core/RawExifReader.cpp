@@ -1,5 +1,6 @@
 #include "app/core/RawExifReader.h"
 
+#include "app/core/Logging.h"
 #include "app/core/SharedHelpers.h"
 
 #include <QDebug>
@@ -125,6 +126,16 @@ QString entryValue(const Block &b, qint64 p) {
     }
 }
 
+// A file can hold the markers millions of times; the diagnostic stops growing long before.
+constexpr int kMaxLogLines = 2000;
+
+void addLine(QStringList &log, const QString &line) {
+    if (log.size() < kMaxLogLines)
+        log << line;
+    else if (log.size() == kMaxLogLines)
+        log << QStringLiteral("(log cut after %1 lines)").arg(kMaxLogLines);
+}
+
 QString shown(const QString &value) {
     return value.isNull() ? QStringLiteral("(null)") : value;
 }
@@ -142,7 +153,7 @@ class Walker {
         }
         const qint64 tiff = idPos + 6;
         if (tiff + 8 > segEnd) {
-            m_log << QStringLiteral("EXIF block too short");
+            addLine(m_log, QStringLiteral("EXIF block too short"));
             return;
         }
         bool big;
@@ -151,7 +162,7 @@ class Walker {
         else if (bytes[tiff] == 'I' && bytes[tiff + 1] == 'I')
             big = false;
         else {
-            m_log << QStringLiteral("EXIF block with unknown byte order");
+            addLine(m_log, QStringLiteral("EXIF block with unknown byte order"));
             return;
         }
         const Block b{bytes, tiff, segEnd, big};
@@ -169,7 +180,7 @@ class Walker {
         for (qint64 i = 0; i < count; ++i) {
             if (++m_entries > kMaxEntries) {
                 if (m_entries == kMaxEntries + 1)
-                    m_log << QStringLiteral("EXIF walk stopped: too many entries");
+                    addLine(m_log, QStringLiteral("EXIF walk stopped: too many entries"));
                 return;
             }
             const qint64 p = ifd + 2 + 12 * i;
@@ -183,7 +194,7 @@ class Walker {
             }
             const char *message = isIfd0 ? messageFor(kIfd0Tags, tag) : messageFor(kExifTags, tag);
             if (message)
-                m_log << QString::fromLatin1(message).arg(shown(entryValue(b, p)));
+                addLine(m_log, QString::fromLatin1(message).arg(shown(entryValue(b, p))));
         }
     }
 
@@ -244,11 +255,11 @@ QStringList ReadExifDataFromPiture(const QString &path, RawExifState &state) {
     QStringList log;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        log << QStringLiteral("Unable to open %1").arg(path);
+        addLine(log, QStringLiteral("Unable to open %1").arg(path));
     } else {
         const qint64 size = file.size();
         const QByteArray head = file.read(2);
-        log << QString::fromLatin1(head.toHex());
+        addLine(log, QString::fromLatin1(head.toHex()));
         // Mapping gives the bytes without copying however large the file is.
         const uchar *bytes =
             size > 0 && head == QByteArray("\xff\xd8", 2) ? file.map(0, size) : nullptr;
@@ -259,11 +270,11 @@ QStringList ReadExifDataFromPiture(const QString &path, RawExifState &state) {
             int walks = 0;
             for (qint64 pos = 0; pos < size; ++pos) {
                 if (pos + 6 <= size && std::memcmp(bytes + pos, exifId, 6) == 0) {
-                    log << QStringLiteral("457869660000");
+                    addLine(log, QStringLiteral("457869660000"));
                     if (++walks <= kMaxWalks)
                         walker.walkExifSegment(bytes, size, pos);
                 } else if (pos + 6 <= size && std::memcmp(bytes + pos, thumbMark, 6) == 0) {
-                    log << QStringLiteral("000c03010002");
+                    addLine(log, QStringLiteral("000c03010002"));
                     if (state.bhasThumImage)
                         state.theImageData.clear();
                 } else if (pos + 2 <= size && bytes[pos] == 0xff && bytes[pos + 1] == 0xd9 &&
@@ -273,10 +284,10 @@ QStringList ReadExifDataFromPiture(const QString &path, RawExifState &state) {
             }
             file.unmap(const_cast<uchar *>(bytes));
         } else if (size > 0 && head == QByteArray("\xff\xd8", 2)) {
-            log << QStringLiteral("Unable to read %1").arg(path);
+            addLine(log, QStringLiteral("Unable to read %1").arg(path));
         }
     }
     for (const QString &line : log)
-        qInfo().noquote() << line;
+        qCDebug(lcApp).noquote() << line;
     return log;
 }

@@ -1,6 +1,9 @@
 #include "app/core/RawTemporary.h"
 
+#include "app/core/Logging.h"
 #include "platform/core/Exiv2Support.h"
+#include "platform/core/PrivateFolder.h"
+#include "platform/core/SafeWrite.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
@@ -9,12 +12,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QSaveFile>
 
 #include <exiv2/exiv2.hpp>
 #include <libraw/libraw.h>
 
+#include <cerrno>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -120,7 +124,7 @@ bool copyMetadata(const QByteArray &rawBytes, QByteArray &jpeg, QString *why) {
             } catch (const Exiv2::Error &e) {
                 if (attempt == 1)
                     throw;
-                qWarning() << "RAW metadata did not fit, dropping maker notes==" << e.what();
+                qCWarning(lcApp) << "RAW metadata did not fit, dropping maker notes==" << e.what();
                 for (auto it = exif.begin(); it != exif.end();) {
                     if (it->tag() == 0x927c || Exiv2::ExifTags::isMakerGroup(it->groupName()))
                         it = exif.erase(it);
@@ -143,14 +147,20 @@ QString rawTemporaryPathFor(const QString &rawPath) {
         QCryptographicHash::hash(info.absolutePath().toUtf8(), QCryptographicHash::Sha1)
             .toHex()
             .left(16);
-    return QDir::tempPath() + QStringLiteral("/PhotoKestry-raw/") + QString::fromLatin1(folderKey) +
-           QLatin1Char('/') + info.fileName();
+    QString error;
+    const QString folder = PrivateFolder::subfolder(QStringLiteral("raw"), &error);
+    if (folder.isEmpty()) {
+        qCWarning(lcApp) << "RAW stand-in has no private folder==" << error;
+        return {};
+    }
+    return folder + QLatin1Char('/') + QString::fromLatin1(folderKey) + QLatin1Char('/') +
+           info.fileName();
 }
 
 QString GetJPGImageFromRAWPhotowithImagePath(const QString &rawPath) {
     QFile file(rawPath);
     if (!file.open(QIODevice::ReadOnly)) {
-        qWarning() << "RAW unreadable==" << rawPath << file.errorString();
+        qCWarning(lcApp) << "RAW unreadable==" << rawPath << file.errorString();
         return rawPath;
     }
     const QByteArray rawBytes = file.readAll();
@@ -159,20 +169,27 @@ QString GetJPGImageFromRAWPhotowithImagePath(const QString &rawPath) {
     QString why;
     QByteArray jpeg = embeddedPreviewJpeg(rawBytes, &why);
     if (jpeg.isEmpty()) {
-        qWarning() << "RAW has no usable preview==" << rawPath << why;
+        qCWarning(lcApp) << "RAW has no usable preview==" << rawPath << why;
         return rawPath;
     }
     if (!copyMetadata(rawBytes, jpeg, &why)) {
         // A JPEG without the photo's metadata would lose every edit's context; read the RAW.
-        qWarning() << "RAW metadata could not be copied==" << rawPath << why;
+        qCWarning(lcApp) << "RAW metadata could not be copied==" << rawPath << why;
         return rawPath;
     }
 
     const QString target = rawTemporaryPathFor(rawPath);
-    QDir().mkpath(QFileInfo(target).absolutePath());
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly) || out.write(jpeg) != jpeg.size() || !out.commit()) {
-        qWarning() << "CGImageDestinationFinalize failed" << target << out.errorString();
+    if (target.isEmpty())
+        return rawPath;
+    // Our folder is private (0700), so only this user can reach the stand-in between its
+    // write and its read; it still never writes through a link.
+    const QString folder = QFileInfo(target).absolutePath();
+    if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST) {
+        qCWarning(lcApp) << "RAW stand-in folder cannot be made==" << folder;
+        return rawPath;
+    }
+    if (!SafeWrite::replaceFileContents(target, jpeg, &why)) {
+        qCWarning(lcApp) << "CGImageDestinationFinalize failed" << target << why;
         return rawPath;
     }
     return target;

@@ -1,5 +1,7 @@
 #include "app/core/THLock.h"
 
+#include "app/core/Logging.h"
+
 #include <QDebug>
 #include <QHash>
 #include <condition_variable>
@@ -49,7 +51,7 @@ void THLock::unLockForKey(const QString &key) {
     std::unique_lock guard(t.monitor);
     auto it = t.locks.find(key);
     if (it == t.locks.end() || !it.value()->held) {
-        qWarning() << "THLock: unlock of a key that is not held:" << key;
+        qCWarning(lcApp) << "THLock: unlock of a key that is not held:" << key;
         return;
     }
     std::shared_ptr<KeyLock> lock = it.value();

@@ -1,13 +1,13 @@
 #include "app/core/UpdateCheck.h"
 
 #include "app/core/MakerSite.h"
+#include "platform/core/PropertyList.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QHostAddress>
 #include <QStringList>
 #include <QTemporaryFile>
-#include <plist/plist.h>
 
 namespace {
 QList<quint64> versionNumbers(const QString &text) {
@@ -24,15 +24,9 @@ QList<quint64> versionNumbers(const QString &text) {
     return numbers;
 }
 
-QString stringValue(plist_t dict, const char *key) {
-    plist_t node = plist_dict_get_item(dict, key);
-    if (!node || plist_get_node_type(node) != PLIST_STRING)
-        return QString();
-    char *value = nullptr;
-    plist_get_string_val(node, &value);
-    const QString text = value ? QString::fromUtf8(value) : QStringLiteral("");
-    free(value);
-    return text;
+QString stringValue(const QVariantMap &dict, const QString &key) {
+    const QVariant value = dict.value(key);
+    return value.typeId() == QMetaType::QString ? value.toString() : QString();
 }
 } // namespace
 
@@ -58,20 +52,17 @@ VersionList parseVersionList(const QByteArray &body, QString *error) {
     }
     file.seek(0);
     const QByteArray stored = file.readAll();
-    plist_t root = nullptr;
-    if (!stored.isEmpty())
-        plist_from_memory(stored.constData(), uint32_t(stored.size()), &root);
-    if (!root || plist_get_node_type(root) != PLIST_DICT) {
+    // Our reader refuses what would abort libplist: the answer comes from a server.
+    const PropertyList::Document doc = PropertyList::fromData(stored);
+    if (!doc.ok || doc.root.typeId() != QMetaType::QVariantMap) {
         if (error)
             *error = QStringLiteral("The server's answer is not a version list.");
-        if (root)
-            plist_free(root);
         return list;
     }
+    const QVariantMap root = doc.root.toMap();
     list.isDictionary = true;
-    list.lastestVersion = stringValue(root, "lastestVersion");
-    list.whatsNew = stringValue(root, "WhatsNew");
-    plist_free(root);
+    list.lastestVersion = stringValue(root, QStringLiteral("lastestVersion"));
+    list.whatsNew = stringValue(root, QStringLiteral("WhatsNew"));
     return list;
 }
 

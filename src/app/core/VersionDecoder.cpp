@@ -1,5 +1,7 @@
 #include "app/core/VersionDecoder.h"
 
+#include "app/core/Logging.h"
+
 #include <QDebug>
 #include <QOperatingSystemVersion>
 #include <QPainter>
@@ -8,7 +10,8 @@
 void decodeSystemVersion(const VersionSelector &selector, int *major, int *minor, int *bugFix) {
     int ma = 10, mi = 0, bf = 0;
     const auto fail = [](long error) {
-        qInfo().noquote() << QStringLiteral("Unable to obtain system version: %1").arg(error);
+        qCWarning(lcApp).noquote()
+            << QStringLiteral("Unable to obtain system version: %1").arg(error);
     };
     const std::optional<long> packed = selector ? selector("sysv") : std::nullopt;
     if (!packed) {
@@ -60,7 +63,7 @@ VersionSelector systemVersionSelector() {
 
 QImage thumbnailImage(const QImage &source, int width, int height) {
     if (source.isNull() || width <= 0 || height <= 0) {
-        qInfo() << "Invalid Image";
+        qCDebug(lcApp) << "Invalid Image";
         return QImage();
     }
     QImage result(width, height, QImage::Format_ARGB32_Premultiplied);

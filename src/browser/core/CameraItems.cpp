@@ -1,24 +1,32 @@
 #include "browser/core/CameraItems.h"
+#include "app/core/Logging.h"
 
 #include "app/core/FileTypes.h"
+#include "platform/core/PrivateFolder.h"
+#include "platform/core/SafeWrite.h"
 
+#include <QBuffer>
+#include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageWriter>
-#include <QSaveFile>
 
 QString cameraThumbnailRoot() {
-    return QDir::tempPath() + QStringLiteral("/PhotoKestry-cameras");
+    // Private to this user: a shared folder would let another user plant links or swap files.
+    return PrivateFolder::subfolder(QStringLiteral("cameras"));
 }
 
 QString cameraThumbnailPath(const QString &deviceIdentifier, const PKCameraFile &file) {
-    QString folder = file.folder;
-    // Device folders are names, never a way out of our own folder.
+    const QString root = cameraThumbnailRoot();
+    if (root.isEmpty())
+        return {};
+    // Device identifiers and folders are names, never a way out of our own folder.
     QStringList parts;
-    for (const QString &part : folder.split(QLatin1Char('/'), Qt::SkipEmptyParts))
+    for (const QString &part : (deviceIdentifier + QLatin1Char('/') + file.folder)
+                                   .split(QLatin1Char('/'), Qt::SkipEmptyParts))
         if (part != QLatin1String(".") && part != QLatin1String(".."))
             parts << part;
-    QString path = cameraThumbnailRoot() + QLatin1Char('/') + deviceIdentifier;
+    QString path = root;
     for (const QString &part : parts)
         path += QLatin1Char('/') + part;
     return path + QLatin1Char('/') + QFileInfo(file.name).fileName();
@@ -29,14 +37,17 @@ IKImageItemPtr makeCameraItem(const PKCameraFilePtr &file, const QImage &picture
     if (!file || picture.isNull() || QFileInfo(file->name).fileName().isEmpty())
         return nullptr;
     const QString path = cameraThumbnailPath(deviceIdentifier, *file);
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+    if (path.isEmpty() || !QDir().mkpath(QFileInfo(path).absolutePath()))
         return nullptr;
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
+    QByteArray tiff;
+    QBuffer buffer(&tiff);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "tiff");
+    QString why;
+    if (!writer.write(picture) || !SafeWrite::replaceFileContents(path, tiff, &why)) {
+        qCWarning(lcBrowser) << "camera thumbnail not written==" << path << why;
         return nullptr;
-    QImageWriter writer(&out, "tiff");
-    if (!writer.write(picture) || !out.commit())
-        return nullptr;
+    }
 
     auto item = std::make_shared<IKImageItem>();
     item->fileImage = picture;

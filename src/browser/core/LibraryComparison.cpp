@@ -1,6 +1,7 @@
 #include "browser/core/LibraryComparison.h"
 
 #include "app/core/Coordinates.h"
+#include "browser/core/PhotoPanels.h"
 
 #include "app/core/SharedHelpers.h"
 #include "platform/core/FileDates.h"
@@ -11,22 +12,10 @@
 #include <QStringList>
 
 namespace {
-// The text of a property value: lists of any kind are joined with ",".
-QString valueText(const QVariant &value) {
-    if (value.canConvert<QVariantList>() && value.typeId() != QMetaType::QString &&
-        value.typeId() != QMetaType::QByteArray) {
-        QStringList parts;
-        for (const QVariant &v : value.toList())
-            parts << v.toString();
-        return parts.join(QLatin1Char(','));
-    }
-    return value.toString();
-}
-
 void setIfPresent(QString &field, const QVariantMap &dict, const char *key) {
     const auto it = dict.constFind(QLatin1String(key));
     if (it != dict.constEnd() && it->isValid() && !it->isNull())
-        field = valueText(*it);
+        field = propertyValueText(*it);
 }
 
 QString signedCoordinateText(const QVariant &value, const QVariant &ref, char negative) {

@@ -1,5 +1,6 @@
 #include "metadata/core/DateArithmetic.h"
 
+#include "app/core/Logging.h"
 #include "metadata/core/FileDateRules.h"
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/FileDates.h"
@@ -140,6 +141,6 @@ QString GetChangeDateforExifDate(const QString &text, double seconds) {
         result = date.addMSecs(qint64(seconds * 1000.0))
                      .toLocalTime()
                      .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    qInfo().noquote() << QStringLiteral("origStampString==%1==").arg(result);
+    qCDebug(lcMetadata).noquote() << QStringLiteral("origStampString==%1==").arg(result);
     return result;
 }

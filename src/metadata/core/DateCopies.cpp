@@ -1,6 +1,10 @@
 #include "metadata/core/DateCopies.h"
 
+#include "app/core/Logging.h"
+#include "platform/core/ExiftoolSession.h"
 #include "platform/core/FileDates.h"
+#include "platform/core/FreeFileName.h"
+#include "platform/core/SafeWrite.h"
 
 #include <QDebug>
 #include <QDir>
@@ -8,7 +12,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <cstdio>
 
@@ -18,13 +21,7 @@ QStringList dateCopyOutputPaths(const QList<IKImageItemPtr> &items, const QStrin
     for (const IKImageItemPtr &item : items) {
         const QString name = item->fileName.isEmpty() ? QFileInfo(item->filePath).fileName()
                                                       : QFileInfo(item->fileName).fileName();
-        const QFileInfo info(name);
-        const int n = ++seen[name.toLower()];
-        QString out = name;
-        if (n > 1)
-            out = info.completeBaseName() + QStringLiteral(" (%1)").arg(n) +
-                  (info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix());
-        paths << storageFolder + QLatin1Char('/') + out;
+        paths << storageFolder + QLatin1Char('/') + numberedFileName(name, ++seen[name.toLower()]);
     }
     return paths;
 }
@@ -39,64 +36,62 @@ QString importedFolderOutputPath(const QString &storageFolder, const QString &so
     return QDir::cleanPath(storageFolder + rest);
 }
 
-bool writeByteCopy(const QString &source, const QString &output, QString *error) {
+namespace {
+
+// `source` streamed into a new exclusive temporary in `folder`, synced; with the attributes
+// of `attributesFrom` when given, else those of an ordinary new file.
+bool copyIntoTemporary(const QString &source, const QString &folder, const QString &attributesFrom,
+                       SafeWrite::Temporary &temp, QString *error) {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly)) {
         *error = QStringLiteral("cannot be read");
         return false;
     }
-    if (QFileInfo(source).canonicalFilePath() == QFileInfo(output).canonicalFilePath()) {
-        *error = QStringLiteral("the copy would land on the photo itself");
+    if (!QDir().mkpath(folder)) {
+        *error = QStringLiteral("the folder %1 cannot be created").arg(folder);
         return false;
     }
-    if (!QDir().mkpath(QFileInfo(output).absolutePath())) {
-        *error = QStringLiteral("the folder of %1 cannot be created").arg(output);
+    if (!temp.create(folder, error) ||
+        !(attributesFrom.isEmpty() ? temp.useDefaultMode(error)
+                                   : temp.keepAttributesOf(attributesFrom, error)))
         return false;
-    }
-    QSaveFile out(output);
-    if (!out.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("cannot write %1: %2").arg(output, out.errorString());
-        return false;
-    }
+    qint64 copied = 0;
     while (!in.atEnd()) {
         const QByteArray chunk = in.read(1 << 20);
         if (chunk.isEmpty() && in.error() != QFile::NoError) {
             *error = QStringLiteral("cannot be read: %1").arg(in.errorString());
-            out.cancelWriting();
             return false;
         }
-        if (out.write(chunk) != chunk.size()) {
-            *error = QStringLiteral("cannot write %1: %2").arg(output, out.errorString());
-            out.cancelWriting();
+        if (!temp.write(chunk, error))
             return false;
-        }
+        copied += chunk.size();
     }
-    if (!out.commit()) {
-        *error = QStringLiteral("cannot write %1: %2").arg(output, out.errorString());
+    if (!temp.finish(error))
+        return false;
+    if (QFileInfo(temp.path()).size() != copied || copied != in.size()) {
+        *error = QStringLiteral("the copy did not read back whole");
         return false;
     }
     return true;
 }
 
+} // namespace
+
 bool replaceOriginalWithCopy(const QString &copy, const QString &original, QString *error) {
-    if (!QFileInfo(copy).isFile()) {
+    if (!QFileInfo(copy).isFile() || QFileInfo(copy).isSymLink()) {
         *error = QStringLiteral("the copy was not written");
         return false;
     }
-    if (::rename(QFile::encodeName(copy).constData(), QFile::encodeName(original).constData()) == 0)
-        return true;
-    // Another file system: a fresh copy beside the original, then one rename over it.
-    QString why;
-    const QFileInfo info(original);
-    const QString beside =
-        info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".pk-tmp");
-    if (!writeByteCopy(copy, beside, &why) ||
-        ::rename(QFile::encodeName(beside).constData(), QFile::encodeName(original).constData()) !=
-            0) {
-        QFile::remove(beside);
-        *error = QStringLiteral("cannot replace %1 %2").arg(original, why);
+    if (QFileInfo(copy).absolutePath() == QFileInfo(original).absolutePath())
+        return SafeWrite::replaceWith(copy, original, {}, error);
+    // Another folder, maybe another file system: a fresh copy beside the original first.
+    SafeWrite::Temporary temp;
+    if (!copyIntoTemporary(copy, QFileInfo(original).absolutePath(), original, temp, error))
         return false;
-    }
+    if (!FileDates::copyDates(copy, temp.path(), error) ||
+        !SafeWrite::replaceWith(temp.path(), original, {}, error))
+        return false;
+    temp.release();
     QFile::remove(copy);
     return true;
 }
@@ -105,39 +100,52 @@ DateCopyOutcome copyPhotoWithDates(const QString &source, const QString &output,
                                    const QDateTime &creation, const QDateTime &modification,
                                    bool overwrite) {
     DateCopyOutcome outcome;
-    if (!writeByteCopy(source, output, &outcome.error))
-        return outcome;
-    QString why;
-    if (creation.isValid() && !FileDates::setCreationDate(output, creation, &why)) {
-        outcome.error = why;
+    if (!overwrite &&
+        QFileInfo(source).canonicalFilePath() == QFileInfo(output).canonicalFilePath()) {
+        outcome.error = QStringLiteral("the copy would land on the photo itself");
         return outcome;
     }
-    if (modification.isValid() && !FileDates::setModificationDate(output, modification, &why)) {
-        outcome.error = why;
+    const SafeWrite::FileStamp stamp = SafeWrite::stampOf(source);
+    // Overwriting stages beside the original and touches nothing in the storage folder.
+    const QString folder =
+        overwrite ? QFileInfo(source).absolutePath() : QFileInfo(output).absolutePath();
+    SafeWrite::Temporary temp;
+    if (!copyIntoTemporary(source, folder, overwrite ? source : QString(), temp, &outcome.error))
         return outcome;
-    }
-    outcome.finalPath = output;
+    if (creation.isValid() && !FileDates::setCreationDate(temp.path(), creation, &outcome.error))
+        return outcome;
+    if (modification.isValid() &&
+        !FileDates::setModificationDate(temp.path(), modification, &outcome.error))
+        return outcome;
     if (overwrite) {
-        if (!replaceOriginalWithCopy(output, source, &outcome.error))
+        if (!SafeWrite::replaceWith(temp.path(), source, stamp, &outcome.error))
             return outcome;
         outcome.finalPath = source;
+    } else {
+        outcome.finalPath =
+            moveToFreeName(temp.path(), folder, QFileInfo(output).fileName(), &outcome.error);
+        if (outcome.finalPath.isEmpty())
+            return outcome;
     }
+    temp.release();
     outcome.written = true;
     return outcome;
 }
 
 QStringList exifToolDateArguments(const QString &dateText, const QString &path) {
+    // "--" ends the options: a file named like one ("-delete.jpg") stays a file name.
     return {QStringLiteral("-f"), QStringLiteral("-AllDates=%1").arg(dateText),
-            QStringLiteral("-overwrite_original"), path};
+            QStringLiteral("-overwrite_original"), QStringLiteral("--"), path};
 }
 
 bool runExifToolCommandWithArguments(const QStringList &arguments, QString *output) {
     const QString program = QStandardPaths::findExecutable(QStringLiteral("exiftool"));
     if (program.isEmpty()) {
-        qWarning() << "ExifTool Output: exiftool is not installed";
+        qCWarning(lcMetadata) << "ExifTool Output: exiftool is not installed";
         return false;
     }
     QProcess process;
+    endWithParent(process);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
     if (!process.waitForStarted())
@@ -145,7 +153,7 @@ bool runExifToolCommandWithArguments(const QStringList &arguments, QString *outp
     process.closeWriteChannel();
     process.waitForFinished(-1);
     const QString text = QString::fromUtf8(process.readAll());
-    qInfo().noquote() << QStringLiteral("ExifTool Output: %1").arg(text);
+    qCDebug(lcMetadata).noquote() << QStringLiteral("ExifTool Output: %1").arg(text);
     if (output)
         *output = text;
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;

@@ -1,5 +1,6 @@
 #include "metadata/core/FileDateRules.h"
 
+#include "app/core/Logging.h"
 #include "app/core/SharedHelpers.h"
 #include "platform/core/FileDates.h"
 
@@ -12,7 +13,7 @@ QDateTime parseMetadataDate(const QString &text) {
 }
 
 bool SetDateAttributWithFilePath(const QString &path, const QString &origPath,
-                                 const QString &dateStr) {
+                                 const QString &dateStr, QString *error) {
     QDateTime date = parseMetadataDate(dateStr);
     if (!date.isValid())
         date = FileDates::creationDate(origPath);
@@ -20,7 +21,9 @@ bool SetDateAttributWithFilePath(const QString &path, const QString &origPath,
         return false;
     QString why;
     if (!FileDates::setDates(path, date, &why)) {
-        qWarning() << "SetDateAttribut failed==" << path << why;
+        qCWarning(lcMetadata) << "SetDateAttribut failed==" << path << why;
+        if (error)
+            *error = why;
         return false;
     }
     return true;

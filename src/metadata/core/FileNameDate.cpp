@@ -1,5 +1,6 @@
 #include "metadata/core/FileNameDate.h"
 
+#include "app/core/Logging.h"
 #include "metadata/core/DateArithmetic.h"
 #include "metadata/core/FileDateRules.h"
 
@@ -135,14 +136,14 @@ QString cameraDateCandidate(const QString &baseName) {
     for (const QChar c : baseName)
         if (kept.contains(c))
             s += c;
-    qInfo().noquote() << QStringLiteral("newString--%1--").arg(s);
+    qCDebug(lcMetadata).noquote() << QStringLiteral("newString--%1--").arg(s);
     if (s.size() >= 2) {
         if (!s.front().isDigit())
             s.remove(0, 1);
         if (!s.isEmpty() && !s.back().isDigit())
             s.chop(1);
     }
-    qInfo().noquote() << QStringLiteral("newString--%1--").arg(s);
+    qCDebug(lcMetadata).noquote() << QStringLiteral("newString--%1--").arg(s);
 
     if (s.contains(QLatin1Char(' '))) {
         const QStringList p = s.split(QLatin1Char(' '));

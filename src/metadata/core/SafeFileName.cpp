@@ -37,13 +37,3 @@ QString safeFileBaseName(const QString &name, const QString &extension) {
         out.remove(0, 1);
     return fitted(out, QString(), extension);
 }
-
-QString freeFilePath(const QString &folder, const QString &base, const QString &extension) {
-    QString path = folder + QLatin1Char('/') + joinName(base, extension);
-    for (int n = 2; QFileInfo::exists(path) || QFileInfo(path).isSymLink(); ++n) {
-        const QString suffix = QStringLiteral(" %1").arg(n);
-        path = folder + QLatin1Char('/') +
-               joinName(fitted(base, suffix, extension) + suffix, extension);
-    }
-    return path;
-}

@@ -1,16 +1,17 @@
 #include "metadata/core/WriteRecipe.h"
 
 #include "app/core/FileTypes.h"
+#include "app/core/Logging.h"
 #include "app/core/RawTemporary.h"
 #include "metadata/core/FileDateRules.h"
 #include "metadata/core/Recompression.h"
 #include "metadata/core/TiffFallback.h"
-#include "platform/core/DurableBatch.h"
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/FreeFileName.h"
 #include "platform/core/ImageDestination.h"
 #include "platform/core/ImageSource.h"
+#include "platform/core/SafeWrite.h"
 
 #include <QDebug>
 #include <QDir>
@@ -18,8 +19,8 @@
 #include <QFileInfo>
 #include <QHash>
 #include <cmath>
+#include <cstdio>
 #include <memory>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -98,13 +99,9 @@ bool sameValues(const QVariantMap &written, const QVariantMap &expected) {
 bool checkSameExifFromImageData(const QByteArray &data, const QVariantMap &exif) {
     if (data.isEmpty())
         return false;
-    ImageSource source(data);
-    if (!source.isValid())
-        return false;
-    const QVariantMap props = source.properties(0);
-    if (!props.contains(QStringLiteral("{Exif}")))
-        return false;
-    return sameValues(subDictionary(props, QStringLiteral("{Exif}")), exif);
+    // Only the Exif block is decoded again: the check runs once for every photo written.
+    const QVariantMap written = ImageSource::exifDictionary(data);
+    return !written.isEmpty() && sameValues(written, exif);
 }
 
 QString recompressedPath(const QString &path) {
@@ -120,14 +117,10 @@ struct PhotoOutcome {
     bool handled = false; // takes part in the job's one reveal
     QString revealPath;
     QString revealRoot;
-    // The finished file waiting for the batch's commit, and where it goes.
-    QString temporaryPath;
-    QString targetPath;
-    bool takeFreeName = false;
 };
 
 PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder, bool overwrite,
-                           const WriteRecipeOptions &options, const QString &nameSuffix) {
+                           const WriteRecipeOptions &options, int firstNumber) {
     PhotoOutcome outcome;
     WriteRecipeResult &result = outcome.result;
     result.sourcePath = item.filePath;
@@ -135,11 +128,6 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
     QString readPath = originalPath;
     QString outputName = item.fileName.isEmpty() ? QFileInfo(originalPath).fileName()
                                                  : QFileInfo(item.fileName).fileName();
-    if (!nameSuffix.isEmpty()) {
-        const QFileInfo name(outputName);
-        outputName = name.completeBaseName() + nameSuffix +
-                     (name.suffix().isEmpty() ? QString() : QLatin1Char('.') + name.suffix());
-    }
     bool fromRaw = false;
     if (options.useRawTemporary && GetSupportRAWImageType(originalPath) >= 0) {
         const QString jpeg = GetJPGImageFromRAWPhotowithImagePath(originalPath);
@@ -152,14 +140,12 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
     }
     bool replaceOriginal = overwrite && !fromRaw;
     QString output = storageFolder + QLatin1Char('/') + outputName;
-    // A RAW's JPEG may meet the camera's own JPEG of the same shot in the storage folder:
-    // it takes a free name (at the commit) rather than that file's place.
     const QDateTime sourceCreated = FileDates::creationDate(originalPath);
     const QDateTime sourceModified = FileDates::modificationDate(originalPath);
 
     auto skip = [&](const QString &why) {
         result.error = why;
-        qWarning() << "photo skipped==" << originalPath << why;
+        qCWarning(lcMetadata) << "photo skipped==" << originalPath << why;
         if (options.skippedCountsAsHandled) {
             outcome.handled = true;
             outcome.revealPath = replaceOriginal ? originalPath : QString();
@@ -169,7 +155,8 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
         return outcome;
     };
 
-    // 1. Read.
+    // 1. Read. The stamp tells whether another program changes the original meanwhile.
+    const SafeWrite::FileStamp readStamp = SafeWrite::stampOf(originalPath);
     QFile file(readPath);
     if (!file.open(QIODevice::ReadOnly))
         return skip(QStringLiteral("cannot be read"));
@@ -211,7 +198,6 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
         asTiff = true;
         replaceOriginal = false;
         outputName = QFileInfo(outputName).completeBaseName() + QStringLiteral(".tiff");
-        // A TIFF of the same name that is not this photo's keeps its place (at the commit).
         output = storageFolder + QLatin1Char('/') + outputName;
     } else {
         ImageDestination destination(&encoded, source.type(), source.count());
@@ -220,7 +206,8 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
         for (int i = 0; i < source.count(); ++i)
             destination.addImageFromSource(source, i, working);
         if (!destination.finalize()) {
-            qWarning() << "CGImageDestinationFinalize failed" << destination.errorString();
+            qCWarning(lcMetadata) << "CGImageDestinationFinalize failed"
+                                  << destination.errorString();
             return skip(destination.errorString());
         }
     }
@@ -237,106 +224,79 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
         recompress = true;
     }
 
-    // A file is only ever replaced by one that reads back as an image: the original, or
-    // whatever already stands at the output path (a photo that lives in the storage
-    // folder is its own output).
-    if ((replaceOriginal || QFileInfo::exists(output)) && !ImageSource(encoded).isValid())
+    // A photo that lives in the storage folder under its own name is its own output.
+    const bool inPlace =
+        !replaceOriginal && QFileInfo::exists(originalPath) &&
+        QFileInfo(output).canonicalFilePath() == QFileInfo(originalPath).canonicalFilePath();
+    const bool replaces = replaceOriginal || inPlace;
+    // A file is only ever replaced by one that reads back as an image.
+    if (replaces && !ImageSource(encoded).isValid())
         return skip(QStringLiteral("the new file did not read back"));
 
-    // The new file goes beside its final place under a temporary name; the job's commit
-    // makes a batch of them durable at once and only then moves them into place.
-    if (!QDir().mkpath(storageFolder))
-        return skip(QStringLiteral("the storage folder %1 cannot be created").arg(storageFolder));
-    const QString target = replaceOriginal ? originalPath : output;
+    // The new bytes go into an exclusive temporary beside their target, never through a
+    // link and never over another file; it is synced and read back before it takes a name.
     QString why;
-    const QString temporary = DurableBatch::writeTemporaryBeside(target, encoded, &why);
-    if (temporary.isEmpty())
+    if (!replaces && !QDir().mkpath(storageFolder))
+        return skip(QStringLiteral("the storage folder %1 cannot be created").arg(storageFolder));
+    SafeWrite::Temporary staged;
+    if (!staged.create(replaces ? QFileInfo(originalPath).absolutePath() : storageFolder, &why) ||
+        !staged.write(encoded, &why) ||
+        !(replaces ? staged.keepAttributesOf(originalPath, &why) : staged.useDefaultMode(&why)) ||
+        !staged.finish(encoded, &why))
         return skip(why);
+    const QString written = staged.path();
 
-    // 6. File dates, set on the temporary: a rename keeps them.
+    // 6. File dates. A failure is reported with the photo, never passed over.
+    QString dateError;
     switch (options.dates) {
     case WriteRecipeOptions::Dates::CopyFromSource:
         if (sourceCreated.isValid())
-            FileDates::setCreationDate(temporary, sourceCreated);
-        if (sourceModified.isValid())
-            FileDates::setModificationDate(temporary, sourceModified);
+            FileDates::setCreationDate(written, sourceCreated, &dateError);
+        if (sourceModified.isValid() && dateError.isEmpty())
+            FileDates::setModificationDate(written, sourceModified, &dateError);
         break;
     case WriteRecipeOptions::Dates::FromDateText:
-        SetDateAttributWithFilePath(temporary, originalPath, options.dateText);
+        SetDateAttributWithFilePath(written, originalPath, options.dateText, &dateError);
         break;
     case WriteRecipeOptions::Dates::Keep:
         break;
     }
 
-    // 7. Overwrite: the original is replaced in one rename by the file just made.
-    outcome.temporaryPath = temporary;
-    outcome.targetPath = target;
-    // A RAW's JPEG or a TIFF stand-in never takes the place of another file.
-    outcome.takeFreeName = fromRaw || asTiff;
+    // 7. The staged file takes the original's place in one rename (only if nobody changed
+    // the original since it was read), or the first free name in the storage folder.
+    QString finalPath;
+    if (replaces) {
+        if (!SafeWrite::replaceWith(written, originalPath, readStamp, &why))
+            return skip(why);
+        finalPath = originalPath;
+    } else {
+        finalPath = moveToFreeName(written, storageFolder, outputName, &why, firstNumber);
+        if (finalPath.isEmpty())
+            return skip(why);
+    }
+    staged.release();
+    if (!dateError.isEmpty()) {
+        result.error = QStringLiteral("written to %1, but its file dates could not be set: %2")
+                           .arg(finalPath, dateError);
+        qCWarning(lcMetadata) << "photo dates not set==" << finalPath << dateError;
+    }
+
+    outcome.handled = true;
+    outcome.revealPath = finalPath;
     outcome.revealRoot = replaceOriginal ? QFileInfo(originalPath).absolutePath() : storageFolder;
+    result.outputPath = finalPath;
+    result.written = dateError.isEmpty();
     result.recompressed = recompress;
     return outcome;
 }
 
-// Per batch of finished photos: one sync for all temporaries, then the moves into place,
-// then the folders. A photo counts as written only once it stands under its final name.
-void commitPhotos(QList<JobResult> &batch, std::vector<PhotoOutcome> &outcomes) {
-    QStringList temporaries;
-    for (const JobResult &r : batch)
-        if (!outcomes[size_t(r.index)].temporaryPath.isEmpty())
-            temporaries << outcomes[size_t(r.index)].temporaryPath;
-    if (temporaries.isEmpty())
-        return;
-    QString syncError;
-    const bool synced = DurableBatch::syncFiles(temporaries, &syncError);
-    QStringList folders;
-    for (JobResult &r : batch) {
-        PhotoOutcome &o = outcomes[size_t(r.index)];
-        if (o.temporaryPath.isEmpty())
-            continue;
-        const QString temporary = std::exchange(o.temporaryPath, QString());
-        auto fail = [&](const QString &why) {
-            QFile::remove(temporary);
-            o.result.error = why;
-            o.result.recompressed = false;
-            o.handled = false;
-            qWarning() << "photo not written==" << o.result.sourcePath << why;
-            r.ok = false;
-            r.reason = why;
-        };
-        if (!synced) {
-            fail(syncError);
-            continue;
-        }
-        QString why;
-        QString finalPath = o.targetPath;
-        if (o.takeFreeName) {
-            const QFileInfo target(o.targetPath);
-            finalPath = moveToFreeName(temporary, target.absolutePath(), target.fileName(), &why);
-            if (finalPath.isEmpty()) {
-                fail(why);
-                continue;
-            }
-        } else if (!DurableBatch::replaceWith(temporary, o.targetPath, &why)) {
-            fail(why);
-            continue;
-        }
-        folders << QFileInfo(finalPath).absolutePath();
-        o.handled = true;
-        o.revealPath = finalPath;
-        o.result.outputPath = finalPath;
-        o.result.written = true;
-        r.ok = true;
-        r.outputPath = finalPath;
-        r.reason.clear();
-    }
-    QString folderError;
-    if (!DurableBatch::syncFolders(folders, &folderError))
-        qWarning() << "folder sync failed==" << folderError;
-}
+} // namespace
+
+namespace {
 
 struct RecipeJob {
-    QList<std::pair<IKImageItemPtr, QString>> photos;
+    // Each photo with the first number its output name may take.
+    QList<std::pair<IKImageItemPtr, int>> photos;
     std::shared_ptr<std::vector<PhotoOutcome>> outcomes;
 };
 
@@ -353,28 +313,28 @@ RecipeJob prepareRecipe(const QList<IKImageItemPtr> &items) {
         const QString name = item->fileName.isEmpty() ? QFileInfo(item->filePath).fileName()
                                                       : QFileInfo(item->fileName).fileName();
         const int n = ++seen[QFileInfo(name).completeBaseName().toLower()];
-        job.photos.append({item, n > 1 ? QStringLiteral(" (%1)").arg(n) : QString()});
+        job.photos.append({item, n});
     }
     job.outcomes = std::make_shared<std::vector<PhotoOutcome>>(size_t(job.photos.size()));
     return job;
 }
 
+// Photos are independent of each other, so they are written side by side on the job
+// runner's pool; each one is in place before its task ends.
 bool startRecipe(JobRunner &runner, const RecipeJob &job, const QString &storageFolder,
                  bool overwrite, const WriteRecipeOptions &options) {
     const auto outcomes = job.outcomes;
     const auto photos = job.photos;
-    return runner.start(
-        photos.size(),
-        [photos, outcomes, storageFolder, overwrite, options](qsizetype i) {
-            PhotoOutcome &o = (*outcomes)[size_t(i)];
-            o = writeOnePhoto(*photos[i].first, storageFolder, overwrite, options,
-                              photos[i].second);
-            JobResult r;
-            r.ok = !o.temporaryPath.isEmpty();
-            r.reason = o.result.error;
-            return r;
-        },
-        [outcomes](QList<JobResult> &batch) { commitPhotos(batch, *outcomes); });
+    return runner.start(photos.size(), [photos, outcomes, storageFolder, overwrite,
+                                        options](qsizetype i) {
+        PhotoOutcome &o = (*outcomes)[size_t(i)];
+        o = writeOnePhoto(*photos[i].first, storageFolder, overwrite, options, photos[i].second);
+        JobResult r;
+        r.ok = o.result.written;
+        r.outputPath = o.result.outputPath;
+        r.reason = o.result.error;
+        return r;
+    });
 }
 
 WriteRecipeReport reportOf(const RecipeJob &job, const QList<JobResult> &results) {

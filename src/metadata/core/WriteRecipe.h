@@ -60,9 +60,8 @@ WriteRecipeReport runWriteRecipe(const QList<IKImageItemPtr> &items, const QStri
                                  bool overwrite, const WriteRecipeOptions &options);
 
 // Starts the same job on `runner` and returns at once; `done` runs on the runner's thread
-// when the job ends, with photos the job never reached reported as "cancelled". Each
-// photo's new file is moved into place (after one sync per batch) before it is reported
-// written. Returns false when the runner is busy.
+// when the job ends, with photos the job never reached reported as "cancelled". Returns
+// false when the runner is busy.
 using WriteRecipeDone = std::function<void(const WriteRecipeReport &report, bool cancelled)>;
 bool startWriteRecipe(JobRunner &runner, const QList<IKImageItemPtr> &items,
                       const QString &storageFolder, bool overwrite,

@@ -6,6 +6,20 @@
 #include <QProcess>
 #include <QThread>
 
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+void endWithParent(QProcess &process) {
+    const pid_t parent = ::getpid();
+    process.setChildProcessModifier([parent] {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        // The parent may have died before the signal was asked for.
+        if (::getppid() != parent)
+            ::_exit(127);
+    });
+}
+
 namespace {
 
 // QProcess may only be used from the thread it lives in, so it lives in a thread of its own
@@ -84,11 +98,17 @@ class Worker : public QObject {
         process_.reset();
     }
 
+    qint64 processId() const {
+        return process_ && process_->state() == QProcess::Running ? process_->processId() : 0;
+    }
+
   private:
     bool ensureStarted(QString *error) {
         if (process_ && process_->state() == QProcess::Running)
             return true;
         process_ = std::make_unique<QProcess>();
+        // A -stay_open exiftool would otherwise poll its input forever after a crash of ours.
+        endWithParent(*process_);
         // Text in and out is UTF-8 whatever the locale, IPTC included.
         process_->start(program_,
                         {QStringLiteral("-stay_open"), QStringLiteral("True"), QStringLiteral("-@"),
@@ -167,4 +187,12 @@ void ExiftoolSession::shutdown() {
     QMutexLocker lock(&d->mutex);
     QMetaObject::invokeMethod(
         d->worker, [&] { d->worker->shutdown(); }, Qt::BlockingQueuedConnection);
+}
+
+qint64 ExiftoolSession::processId() {
+    QMutexLocker lock(&d->mutex);
+    qint64 pid = 0;
+    QMetaObject::invokeMethod(
+        d->worker, [&] { pid = d->worker->processId(); }, Qt::BlockingQueuedConnection);
+    return pid;
 }

@@ -6,6 +6,12 @@
 
 #include <memory>
 
+class QProcess;
+
+// Makes the child that `process` starts receive SIGKILL when the thread that started it ends,
+// our program killed included, so no helper outlives us.
+void endWithParent(QProcess &process);
+
 // One long-lived `exiftool -stay_open True -@ -` process, so a batch pays exiftool's start-up
 // cost once. Commands run one at a time; any thread may call run().
 class ExiftoolSession {
@@ -23,6 +29,8 @@ class ExiftoolSession {
     bool run(const QStringList &args, QByteArray *out, QString *error, int timeoutMs = 60000);
     // Asks the process to leave; the next run() starts a new one.
     void shutdown();
+    // The running exiftool's process id; 0 when none runs.
+    qint64 processId();
 
   private:
     struct Private;

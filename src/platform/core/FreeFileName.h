@@ -3,16 +3,27 @@
 #include <QString>
 
 // Files that arrive in a folder never take the place of a file already there: they take
-// the next free name instead ("IMG_1.JPG", "IMG_1 (2).JPG", "IMG_1 (3).JPG"...).
+// the next free name instead ("IMG_1.JPG", "IMG_1 (2).JPG", "IMG_1 (3).JPG"...). A link of
+// that name, even a dangling one, counts as taken: nothing is ever written through it.
 
-// The n-th candidate for `name`: the name itself for n <= 1, else "base (n).ext".
+// The longest file name, in bytes, that Linux file systems take.
+inline constexpr int kMaxFileNameBytes = 255;
+
+// The n-th candidate for `name`: the name itself for n <= 1, else "base (n).ext". The base is
+// shortened, whole characters at a time, so that the result fits kMaxFileNameBytes.
 QString numberedFileName(const QString &name, int n);
 
-// The first candidate for `name` that does not exist in `folder` now, as a full path.
+// Whether `path` names anything at all, a dangling link included.
+bool isTakenPath(const QString &path);
+
+// The first candidate for `name` that is free in `folder` now, as a full path. Only a hint
+// for showing a name: writers use moveToFreeName, which cannot lose a race.
 QString freeFilePath(const QString &folder, const QString &name);
 
-// Moves the finished file `tempPath` (in `folder`) onto the first free candidate for
-// `name` without ever replacing an existing file, even one that appears meanwhile.
-// Returns the path it now has, or an empty string with `error` set (`tempPath` stays).
+// Moves the finished file `tempPath` (in `folder`) onto the first free candidate for `name`,
+// counting from `firstNumber`, without ever replacing an existing file or link, even one that
+// appears meanwhile (renameat2 RENAME_NOREPLACE). Returns the path it now has, or an empty
+// string with `error` set (`tempPath` stays). The folder is not synced: a crash can lose the new
+// name, never a file, so callers sync folders when they must (once per job is enough).
 QString moveToFreeName(const QString &tempPath, const QString &folder, const QString &name,
-                       QString *error);
+                       QString *error, int firstNumber = 1);

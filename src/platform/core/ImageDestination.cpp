@@ -1,7 +1,10 @@
 #include "platform/core/ImageDestination.h"
 
+#include "app/core/Logging.h"
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/ImagePropertyTables.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -34,7 +37,34 @@ bool applyProperties(Exiv2::Image &image, const QVariantMap &props, QString *err
     return ok;
 }
 
+bool sameXmp(const Exiv2::XmpData &a, const Exiv2::XmpData &b) {
+    if (a.count() != b.count())
+        return false;
+    for (auto i = a.begin(), j = b.begin(); i != a.end(); ++i, ++j)
+        if (i->key() != j->key() || i->typeId() != j->typeId() || i->toString() != j->toString())
+            return false;
+    return true;
+}
+
+bool isHeif(const QString &type) {
+    return type == QLatin1String("public.heic") || type == QLatin1String("public.heif");
+}
+
 } // namespace
+
+void DecodedMetadata::copyInto(Exiv2::Image &image) const {
+    image.setByteOrder(byteOrder);
+    image.setExifData(exif);
+    image.setIptcData(iptc);
+    image.setXmpData(xmp);
+    image.setComment(comment);
+    if (!icc.isEmpty()) {
+        // The JPEG writer drops the old profile segments and writes this one in their place.
+        Exiv2::DataBuf profile(reinterpret_cast<const Exiv2::byte *>(icc.constData()),
+                               long(icc.size()));
+        image.setIccProfile(profile, false);
+    }
+}
 
 struct ImageDestination::Private {
     QByteArray *output = nullptr;
@@ -46,6 +76,8 @@ struct ImageDestination::Private {
         QString type;
         int index;
         QVariantMap properties;
+        // What the source already decoded, so the write never decodes the same bytes again.
+        std::shared_ptr<const DecodedMetadata> decoded;
     };
     std::vector<Frame> frames;
     QString error;
@@ -60,7 +92,7 @@ ImageDestination::ImageDestination(QByteArray *output, const QString &type, int 
         d->error = QStringLiteral("no output buffer");
     else if (!kWritable.contains(type))
         d->error = QStringLiteral("cannot write images of type \"%1\"").arg(type);
-    else if (frameCount != 1)
+    else if (frameCount < 1 || (frameCount > 1 && !isHeif(type)))
         d->error =
             QStringLiteral("only single-image files can be written (asked for %1)").arg(frameCount);
 }
@@ -81,8 +113,14 @@ void ImageDestination::setProperties(const QVariantMap &properties) {
 
 void ImageDestination::addImageFromSource(const ImageSource &source, int index,
                                           const QVariantMap &properties) {
+    std::shared_ptr<const DecodedMetadata> decoded;
+    if (source.isValid()) {
+        if (isHeif(source.type()))
+            source.properties(0); // the HEIF writer compares against these
+        decoded = source.d->meta;
+    }
     d->frames.push_back(
-        {source.data(), source.isValid() ? source.type() : QString(), index, properties});
+        {source.data(), source.isValid() ? source.type() : QString(), index, properties, decoded});
 }
 
 bool ImageDestination::finalize() {
@@ -94,23 +132,43 @@ bool ImageDestination::finalize() {
                        .arg(d->frameCount);
         return false;
     }
-    const Private::Frame &frame = d->frames.front();
-    if (frame.type != d->type) {
-        d->error = frame.type.isEmpty()
-                       ? QStringLiteral("the source image could not be read")
-                       : QStringLiteral("re-encoding from \"%1\" to \"%2\" is not supported")
-                             .arg(frame.type, d->type);
+    // Frame 0 carries the metadata; the others must be the same file's own images, each once.
+    const auto primary = std::find_if(d->frames.cbegin(), d->frames.cend(),
+                                      [](const Private::Frame &f) { return f.index == 0; });
+    if (primary == d->frames.cend()) {
+        d->error = QStringLiteral("image index %1 is out of range").arg(d->frames.front().index);
         return false;
     }
-    if (frame.index != 0) {
-        d->error = QStringLiteral("image index %1 is out of range").arg(frame.index);
-        return false;
+    std::vector<bool> seen(d->frames.size(), false);
+    for (const Private::Frame &frame : d->frames) {
+        if (frame.type != d->type) {
+            d->error = frame.type.isEmpty()
+                           ? QStringLiteral("the source image could not be read")
+                           : QStringLiteral("re-encoding from \"%1\" to \"%2\" is not supported")
+                                 .arg(frame.type, d->type);
+            return false;
+        }
+        if (frame.index < 0 || frame.index >= d->frameCount || seen[size_t(frame.index)]) {
+            d->error = QStringLiteral("image index %1 is out of range").arg(frame.index);
+            return false;
+        }
+        seen[size_t(frame.index)] = true;
+        const bool sameBytes =
+            frame.data.constData() == primary->data.constData() || frame.data == primary->data;
+        if (!sameBytes) {
+            d->error = QStringLiteral("the images of one file must come from one source file");
+            return false;
+        }
     }
+    const Private::Frame &frame = *primary;
     ensureExiv2Initialised();
-    if (d->type == QLatin1String("public.heic") || d->type == QLatin1String("public.heif")) {
-        // Exiv2 cannot rewrite HEIF boxes safely; exiftool edits them without touching pixels.
+    if (isHeif(d->type)) {
+        // Exiv2 cannot rewrite HEIF boxes safely; exiftool edits them in place, every image kept,
+        // without touching pixels.
         QString error;
-        const QVariantMap original = ImageSource(frame.data).properties(0);
+        const QVariantMap original = frame.decoded && frame.decoded->properties
+                                         ? *frame.decoded->properties
+                                         : ImageSource(frame.data).properties(0);
         if (!writeHeifMetadata(frame.data, original, {d->destinationProperties, frame.properties},
                                d->output, &error)) {
             d->error = error;
@@ -122,21 +180,34 @@ bool ImageDestination::finalize() {
     try {
         Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(
             reinterpret_cast<const Exiv2::byte *>(frame.data.constData()), long(frame.data.size()));
-        image->readMetadata();
+        if (frame.decoded && d->type == QLatin1String("public.jpeg"))
+            frame.decoded->copyInto(*image);
+        else
+            image->readMetadata();
         QString error;
         if (!applyProperties(*image, d->destinationProperties, &error) ||
             !applyProperties(*image, frame.properties, &error)) {
             d->error = error;
             return false;
         }
+        // Unchanged XMP keeps its packet byte for byte rather than being serialised again.
+        if (frame.decoded && !frame.decoded->xmpPacket.empty() &&
+            sameXmp(image->xmpData(), frame.decoded->xmp)) {
+            image->xmpPacket() = frame.decoded->xmpPacket;
+            image->writeXmpFromPacket(true);
+        }
         image->writeMetadata();
+        // The written file is in the image's memory: copy it out once.
         Exiv2::BasicIo &io = image->io();
-        io.open();
-        io.seek(0, Exiv2::BasicIo::beg);
-        const Exiv2::DataBuf buf = io.read(io.size());
+        if (io.open() != 0)
+            throw Exiv2::Error(Exiv2::kerDataSourceOpenFailed, io.path(), "");
+        const long size = io.size();
+        const Exiv2::byte *bytes = io.mmap(false);
+        *d->output = QByteArray(reinterpret_cast<const char *>(bytes), qsizetype(size));
+        io.munmap();
         io.close();
-        *d->output = QByteArray(reinterpret_cast<const char *>(buf.pData_), qsizetype(buf.size_));
     } catch (const std::exception &e) {
+        qCWarning(lcPlatform) << "image not written:" << e.what();
         d->error = QString::fromLocal8Bit(e.what());
         d->output->clear();
         return false;

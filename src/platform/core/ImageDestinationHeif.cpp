@@ -1,9 +1,9 @@
 #include "platform/core/ExiftoolSession.h"
+#include "platform/core/PrivateFolder.h"
 #include "platform/core/ImagePropertyTables.h"
 
 #include <QFile>
 #include <QHash>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -44,85 +44,56 @@ QString exiftoolTag(const char *exiv2Key) {
     return {};
 }
 
-// A number as exiftool's -n input takes it; fractions such as "1/125" become decimals.
-bool numberText(const QVariant &v, QString *out) {
-    const QString s = v.toString().trimmed();
-    const qsizetype slash = s.indexOf(QLatin1Char('/'));
-    double d = 0;
-    bool ok = false;
-    if (slash > 0) {
-        bool okD = false;
-        const double n = s.left(slash).toDouble(&ok);
-        const double den = s.mid(slash + 1).toDouble(&okD);
-        ok = ok && okD && den != 0;
-        d = ok ? n / den : 0;
-    } else {
-        d = v.typeId() == QMetaType::QString ? s.toDouble(&ok) : v.toDouble(&ok);
-    }
-    if (!ok || !std::isfinite(d))
+// As on the Exiv2 path, the tag's Exif type decides between text and numbers.
+bool storedAsText(const PropertyMapping &m) {
+    if (qstrncmp(m.exiv2Key, "Exif.", 5) != 0)
         return false;
-    *out = QString::number(d, 'g', 15);
-    return true;
+    const Exiv2::TypeId type = Exiv2::ExifKey(m.exiv2Key).defaultTypeId();
+    return type == Exiv2::asciiString || type == Exiv2::string || type == Exiv2::undefined ||
+           type == Exiv2::comment;
+}
+
+// A number as exiftool's -n input takes it; fractions such as "1/125" become decimals.
+QString numberText(const ParsedNumber &n) {
+    return QString::number(n.value, 'g', 15);
 }
 
 // The -n value text for one of our values, or empty with *error set.
 QString valueText(const PropertyMapping &m, const QVariant &value, QString *error) {
+    const auto fail = [&](const QString &why) {
+        *error = QStringLiteral("%1: %2").arg(QLatin1String(m.key), why);
+        return QString();
+    };
+    QString why;
     switch (m.kind) {
     case K::Text:
     case K::Comment:
-        if (value.typeId() == QMetaType::QVariantList || value.typeId() == QMetaType::QStringList)
-            return value.toStringList().join(QLatin1Char(' '));
-        return value.toString();
-    case K::Version: {
-        const QVariantList parts = listElements(value);
-        if (parts.size() == 1 && parts.first().toString().size() == 4)
-            return parts.first().toString();
-        return QStringLiteral("%1%2%3")
-            .arg(parts.value(0).toInt(), 2, 10, QLatin1Char('0'))
-            .arg(parts.value(1).toInt() % 10)
-            .arg(parts.value(2).toInt() % 10);
-    }
+        return joinedText(value);
+    case K::Version:
+        return versionDigits(value);
     case K::Coordinate: {
-        bool ok = false;
-        const double degrees = std::fabs(value.toString().trimmed().toDouble(&ok));
-        if (!ok || !std::isfinite(degrees) || degrees > 180) {
-            *error = QStringLiteral("%1: not a coordinate: %2")
-                         .arg(QLatin1String(m.key), value.toString());
-            return {};
-        }
+        double degrees = 0;
+        if (!parseCoordinate(value, &degrees, &why))
+            return fail(why);
         return QString::number(degrees, 'g', 15);
     }
     case K::GpsTime: {
-        static const QRegularExpression re(
-            QStringLiteral("^(\\d{1,2}):(\\d{1,2}):(\\d{1,2}(?:\\.\\d+)?)$"));
-        const auto match = re.match(value.toString().trimmed());
-        if (!match.hasMatch() || match.captured(1).toInt() > 23 || match.captured(2).toInt() > 59 ||
-            match.captured(3).toDouble() >= 61) {
-            *error = QStringLiteral("%1: not a time of day: %2")
-                         .arg(QLatin1String(m.key), value.toString());
-            return {};
-        }
-        return match.captured(0);
+        TimeOfDay t;
+        if (!parseTimeOfDay(value, &t, &why))
+            return fail(why);
+        return t.text;
     }
     default:
         break;
     }
-    if (value.typeId() == QMetaType::QString && m.kind == K::Auto) {
-        QString n;
-        if (!numberText(value, &n))
-            return value.toString(); // a text tag read with Auto
-    }
+    if (storedAsText(m))
+        return joinedText(value);
+    std::vector<ParsedNumber> numbers;
+    if (!parseNumbers(value, &numbers, &why))
+        return fail(why);
     QStringList parts;
-    for (const QVariant &e : listElements(value)) {
-        QString n;
-        if (!numberText(e, &n)) {
-            *error = QStringLiteral("%1: not a number: %2").arg(QLatin1String(m.key), e.toString());
-            return {};
-        }
-        parts << n;
-    }
-    if (parts.isEmpty())
-        *error = QStringLiteral("%1: no value").arg(QLatin1String(m.key));
+    for (const ParsedNumber &n : numbers)
+        parts << numberText(n);
     return parts.join(QLatin1Char(' '));
 }
 
@@ -261,8 +232,10 @@ bool writeHeifMetadata(const QByteArray &source, const QVariantMap &original,
         *output = source; // nothing changes
         return true;
     }
-    QTemporaryDir dir;
-    if (!dir.isValid()) {
+    // In our private folder, so that a start after a crash finds and removes it.
+    const QString privateRoot = PrivateFolder::root(error);
+    QTemporaryDir dir(privateRoot + QStringLiteral("/heif-XXXXXX"));
+    if (privateRoot.isEmpty() || !dir.isValid()) {
         *error = QStringLiteral("no temporary folder: %1").arg(dir.errorString());
         return false;
     }

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <cmath>
+#include <unordered_map>
 
 namespace {
 
@@ -147,57 +148,26 @@ QString asciiText(const Exiv2::Value &v) {
     return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
 
-// A number from a variant that may hold text such as "0.008", "1/125" or "100".
-bool toNumber(const QVariant &v, double *out, QString *fraction) {
-    if (v.typeId() == QMetaType::QString) {
-        const QString s = v.toString().trimmed();
-        const int slash = int(s.indexOf(QLatin1Char('/')));
-        if (slash > 0) {
-            bool okN = false, okD = false;
-            const qint64 n = s.left(slash).trimmed().toLongLong(&okN);
-            const qint64 d = s.mid(slash + 1).trimmed().toLongLong(&okD);
-            if (!okN || !okD || d == 0)
-                return false;
-            *fraction = QStringLiteral("%1/%2").arg(n).arg(d);
-            *out = double(n) / double(d);
-            return true;
-        }
-        bool ok = false;
-        *out = s.toDouble(&ok);
-        return ok && std::isfinite(*out);
-    }
-    bool ok = false;
-    *out = v.toDouble(&ok);
-    return ok && std::isfinite(*out);
-}
-
 std::string numbersText(const QVariant &value, Exiv2::TypeId type, QString *error) {
+    std::vector<ParsedNumber> numbers;
+    if (!parseNumbers(value, &numbers, error))
+        return {};
     QStringList parts;
-    for (const QVariant &e : listElements(value)) {
-        double d = 0;
-        QString fraction;
-        if (!toNumber(e, &d, &fraction)) {
-            *error = QStringLiteral("not a number: %1").arg(e.toString());
-            return {};
-        }
+    for (const ParsedNumber &n : numbers) {
         if (isRational(type)) {
-            if (type == Exiv2::unsignedRational && d < 0) {
-                *error = QStringLiteral("negative value for an unsigned rational: %1").arg(d);
+            if (type == Exiv2::unsignedRational && n.value < 0) {
+                *error = QStringLiteral("negative value for an unsigned rational: %1").arg(n.value);
                 return {};
             }
-            if (fraction.isEmpty()) {
-                const auto [n, den] = toRational(d);
-                fraction = QStringLiteral("%1/%2").arg(n).arg(den);
-            }
-            parts << fraction;
+            const auto [num, den] =
+                n.denominator != 0 ? std::pair(n.numerator, n.denominator) : toRational(n.value);
+            parts << QStringLiteral("%1/%2").arg(num).arg(den);
         } else if (type == Exiv2::tiffFloat || type == Exiv2::tiffDouble) {
-            parts << QString::number(d, 'g', 17);
+            parts << QString::number(n.value, 'g', 17);
         } else {
-            parts << QString::number(std::llround(d));
+            parts << QString::number(std::llround(n.value));
         }
     }
-    if (parts.isEmpty())
-        *error = QStringLiteral("no value");
     return parts.join(QLatin1Char(' ')).toStdString();
 }
 
@@ -207,17 +177,59 @@ QVariant xmpToVariant(const std::string &text, ValueKind kind) {
         return s;
     QVariantList list;
     for (const QString &part : s.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        double d = 0;
-        QString fraction;
-        if (!toNumber(part, &d, &fraction))
+        ParsedNumber n;
+        if (!parseNumber(part, &n))
             return s;
         bool isInt = false;
         const int i = part.toInt(&isInt);
-        list << (isInt ? QVariant(i) : QVariant(d));
+        list << (isInt ? QVariant(i) : QVariant(n.value));
     }
     if (kind == K::List)
         return list;
     return list.size() == 1 ? list.first() : QVariant(s);
+}
+
+// A tag's place in Exiv2 as two numbers: comparing these is cheap, where ExifData::findKey
+// builds and compares a key string for every datum of the file.
+quint32 tagId(int ifd, uint16_t tag) {
+    return (quint32(ifd) << 16) | tag;
+}
+
+struct TableIds {
+    std::span<const PropertyMapping> table;
+    std::unordered_map<quint32, int> index; // tag id -> row of the table
+};
+
+TableIds makeIds(std::span<const PropertyMapping> table) {
+    TableIds ids{table, {}};
+    for (size_t i = 0; i < table.size(); ++i) {
+        const Exiv2::ExifKey key(table[i].exiv2Key);
+        ids.index.emplace(tagId(key.ifdId(), key.tag()), int(i));
+    }
+    return ids;
+}
+
+const TableIds &idsFor(std::span<const PropertyMapping> table) {
+    static const TableIds tables[] = {makeIds(exifMappings()), makeIds(tiffMappings()),
+                                      makeIds(gpsMappings())};
+    for (const TableIds &ids : tables)
+        if (ids.table.data() == table.data())
+            return ids;
+    static const TableIds none;
+    return none;
+}
+
+// Every datum of the table's tags, per row, in file order: one pass over the Exif data.
+template <typename Data, typename Iterator>
+std::vector<std::vector<Iterator>> datumsByRow(Data &exif, std::span<const PropertyMapping> table) {
+    const TableIds &ids = idsFor(table);
+    std::vector<std::vector<Iterator>> rows(table.size());
+    for (Iterator it = exif.begin(); it != exif.end(); ++it) {
+        const auto found = ids.index.find(tagId(it->ifdId(), it->tag()));
+        if (found != ids.index.end())
+            rows[size_t(found->second)].push_back(it);
+    }
+    return rows;
 }
 
 std::span<const PropertyMapping> tableFor(const QString &section) {
@@ -228,12 +240,6 @@ std::span<const PropertyMapping> tableFor(const QString &section) {
     if (section == QLatin1String("{GPS}"))
         return gpsMappings();
     return {};
-}
-
-void eraseKey(Exiv2::ExifData &exif, const char *name) {
-    const Exiv2::ExifKey key(name);
-    for (auto it = exif.findKey(key); it != exif.end(); it = exif.findKey(key))
-        exif.erase(it);
 }
 
 } // namespace
@@ -376,30 +382,17 @@ std::string variantToValueText(const QVariant &value, Exiv2::TypeId type, ValueK
         return (ascii ? "charset=Ascii " : "charset=Unicode ") + text.toStdString();
     }
     case K::Version: {
-        const QVariantList parts = listElements(value);
-        if (parts.size() == 1 && parts.first().toString().size() == 4) {
-            QString out;
-            for (QChar c : parts.first().toString())
-                out += QString::number(c.unicode()) + QLatin1Char(' ');
-            return out.trimmed().toStdString();
-        }
-        const QString digits = QStringLiteral("%1%2%3")
-                                   .arg(parts.value(0).toInt(), 2, 10, QLatin1Char('0'))
-                                   .arg(parts.value(1).toInt() % 10)
-                                   .arg(parts.value(2).toInt() % 10);
+        // Stored as the character codes of the four digits.
         QString out;
-        for (QChar c : digits)
+        for (QChar c : versionDigits(value))
             out += QString::number(c.unicode()) + QLatin1Char(' ');
         return out.trimmed().toStdString();
     }
     default:
         break;
     }
-    if (type == Exiv2::asciiString || type == Exiv2::string) {
-        if (value.typeId() == QMetaType::QVariantList || value.typeId() == QMetaType::QStringList)
-            return value.toStringList().join(QLatin1Char(' ')).toStdString();
-        return value.toString().toStdString();
-    }
+    if (type == Exiv2::asciiString || type == Exiv2::string)
+        return joinedText(value).toStdString();
     if (type == Exiv2::undefined && value.typeId() == QMetaType::QString) {
         QString out;
         for (char c : value.toString().toUtf8())
@@ -409,16 +402,21 @@ std::string variantToValueText(const QVariant &value, Exiv2::TypeId type, ValueK
     return numbersText(value, type, error);
 }
 
-bool applyExifKey(Exiv2::ExifData &exif, const PropertyMapping &m, const QVariant &value,
-                  QString *error) {
+namespace {
+
+// Sets or removes one mapped tag, given every datum the file holds for it.
+bool applyAt(Exiv2::ExifData &exif, const PropertyMapping &m,
+             const std::vector<Exiv2::ExifData::iterator> &datums, const QVariant &value,
+             QString *error) {
     if (isNullValue(value)) {
-        eraseKey(exif, m.exiv2Key);
+        for (auto it : datums)
+            exif.erase(it);
         return true;
     }
-    const Exiv2::ExifKey key(m.exiv2Key);
-    auto it = exif.findKey(key);
+    const auto it = datums.empty() ? exif.end() : datums.front();
     if (it != exif.end() && exifValueToVariant(it->value(), m.kind) == value)
         return true; // unchanged: keep the stored bytes as they are
+    const Exiv2::ExifKey key(m.exiv2Key);
     Exiv2::TypeId type = it != exif.end() ? it->typeId() : key.defaultTypeId();
     if (m.kind == K::Comment)
         type = Exiv2::comment;
@@ -443,15 +441,30 @@ bool applyExifKey(Exiv2::ExifData &exif, const PropertyMapping &m, const QVarian
     return true;
 }
 
+} // namespace
+
+bool applyExifKey(Exiv2::ExifData &exif, const PropertyMapping &m, const QVariant &value,
+                  QString *error) {
+    const Exiv2::ExifKey key(m.exiv2Key);
+    std::vector<Exiv2::ExifData::iterator> datums;
+    for (auto it = exif.begin(); it != exif.end(); ++it)
+        if (it->tag() == key.tag() && it->ifdId() == key.ifdId())
+            datums.push_back(it);
+    return applyAt(exif, m, datums, value, error);
+}
+
 void readExifSections(const Exiv2::ExifData &exif, const Exiv2::XmpData &xmp, QVariantMap &out) {
     const std::pair<const char *, std::span<const PropertyMapping>> sections[] = {
         {"{Exif}", exifMappings()}, {"{TIFF}", tiffMappings()}, {"{GPS}", gpsMappings()}};
     for (const auto &[name, table] : sections) {
+        const auto rows =
+            datumsByRow<const Exiv2::ExifData, Exiv2::ExifData::const_iterator>(exif, table);
         QVariantMap dict;
-        for (const PropertyMapping &m : table) {
-            const auto it = exif.findKey(Exiv2::ExifKey(m.exiv2Key));
-            if (it != exif.end() && it->count() > 0)
-                dict.insert(QLatin1String(m.key), exifValueToVariant(it->value(), m.kind));
+        for (size_t i = 0; i < table.size(); ++i) {
+            if (rows[i].empty() || rows[i].front()->count() == 0)
+                continue;
+            const PropertyMapping &m = table[i];
+            dict.insert(QLatin1String(m.key), exifValueToVariant(rows[i].front()->value(), m.kind));
         }
         if (!dict.isEmpty())
             out.insert(QLatin1String(name), dict);
@@ -471,8 +484,10 @@ bool applyExifSection(Exiv2::ExifData &exif, const QString &section, const QVari
     const auto table = tableFor(section);
     if (isNullValue(value)) {
         if (section == QLatin1String("{TIFF}")) {
-            for (const PropertyMapping &m : table)
-                eraseKey(exif, m.exiv2Key);
+            for (const auto &row :
+                 datumsByRow<Exiv2::ExifData, Exiv2::ExifData::iterator>(exif, table))
+                for (auto it : row)
+                    exif.erase(it);
             return true;
         }
         const bool gps = section == QLatin1String("{GPS}");
@@ -485,10 +500,13 @@ bool applyExifSection(Exiv2::ExifData &exif, const QString &section, const QVari
         return true;
     }
     const QVariantMap map = value.toMap();
+    // List iterators stay valid while other datums are erased or added.
+    const auto rows = datumsByRow<Exiv2::ExifData, Exiv2::ExifData::iterator>(exif, table);
     bool ok = true;
-    for (const PropertyMapping &m : table) {
+    for (size_t i = 0; i < table.size(); ++i) {
+        const PropertyMapping &m = table[i];
         const auto given = map.constFind(QLatin1String(m.key));
-        ok = applyExifKey(exif, m, given == map.cend() ? QVariant() : *given, error) && ok;
+        ok = applyAt(exif, m, rows[i], given == map.cend() ? QVariant() : *given, error) && ok;
     }
     return ok;
 }

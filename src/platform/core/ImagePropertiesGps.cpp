@@ -70,12 +70,9 @@ QVariant gpsValueToVariant(const Exiv2::Value &v, ValueKind kind) {
 
 std::string gpsVariantToText(const QVariant &value, ValueKind kind, QString *error) {
     if (kind == ValueKind::Coordinate) {
-        bool ok = false;
-        const double degrees = std::fabs(value.toString().trimmed().toDouble(&ok));
-        if (!ok || !std::isfinite(degrees) || degrees > 180) {
-            *error = QStringLiteral("not a coordinate: %1").arg(value.toString());
+        double degrees = 0;
+        if (!parseCoordinate(value, &degrees, error))
             return {};
-        }
         qint64 d = qint64(std::floor(degrees));
         const double minutes = (degrees - double(d)) * 60.0;
         qint64 m = qint64(std::floor(minutes));
@@ -90,17 +87,11 @@ std::string gpsVariantToText(const QVariant &value, ValueKind kind, QString *err
         }
         return QStringLiteral("%1/1 %2/1 %3/100").arg(d).arg(m).arg(hundredths).toStdString();
     }
-    const QStringList parts = value.toString().trimmed().split(QLatin1Char(':'));
-    bool okH = false, okM = false, okS = false;
-    const int h = parts.value(0).toInt(&okH);
-    const int m = parts.value(1).toInt(&okM);
-    const double s = parts.value(2).toDouble(&okS);
-    if (parts.size() != 3 || !okH || !okM || !okS || h < 0 || h > 23 || m < 0 || m > 59 || s < 0 ||
-        s >= 61) {
-        *error = QStringLiteral("not a time of day: %1").arg(value.toString());
+    TimeOfDay t;
+    if (!parseTimeOfDay(value, &t, error))
         return {};
-    }
+    const double s = t.seconds;
     const QString sec = s == std::floor(s) ? QStringLiteral("%1/1").arg(qint64(s))
                                            : QStringLiteral("%1/100").arg(std::llround(s * 100));
-    return QStringLiteral("%1/1 %2/1 %3").arg(h).arg(m).arg(sec).toStdString();
+    return QStringLiteral("%1/1 %2/1 %3").arg(t.hours).arg(t.minutes).arg(sec).toStdString();
 }

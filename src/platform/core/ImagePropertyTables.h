@@ -8,8 +8,12 @@
 
 #include <exiv2/exiv2.hpp>
 
+#include <memory>
+#include <optional>
 #include <span>
 #include <vector>
+
+struct heif_context;
 
 enum class ValueKind {
     Auto,       // one number, a list of numbers, or text, as the stored value has them
@@ -42,6 +46,31 @@ std::span<const PropertyMapping> iptcMappings();
 std::pair<qint64, qint64> toRational(double value);
 bool isNullValue(const QVariant &value);
 QVariantList listElements(const QVariant &value);
+
+// Reading our values for a writer, shared by the Exiv2 and the HEIF writers.
+struct ParsedNumber {
+    double value = 0;
+    qint64 numerator = 0;
+    qint64 denominator = 0; // 0 unless given as a fraction such as "1/125"
+};
+// One number from a number or a text ("0.008", "1/125", "100").
+bool parseNumber(const QVariant &value, ParsedNumber *out);
+// Every element of a list value; false with *error set when one is not a number or none is given.
+bool parseNumbers(const QVariant &value, std::vector<ParsedNumber> *out, QString *error);
+// Text, with the elements of a list joined by blanks.
+QString joinedText(const QVariant &value);
+// "0231" from "0231" or [2, 3, 1].
+QString versionDigits(const QVariant &value);
+// Absolute decimal degrees, at most 180.
+bool parseCoordinate(const QVariant &value, double *degrees, QString *error);
+struct TimeOfDay {
+    int hours = 0;
+    int minutes = 0;
+    double seconds = 0;
+    QString text; // as given, trimmed
+};
+// "HH:MM:SS" with optional decimals of a second.
+bool parseTimeOfDay(const QVariant &value, TimeOfDay *out, QString *error);
 
 QVariant exifValueToVariant(const Exiv2::Value &value, ValueKind kind);
 QVariant gpsValueToVariant(const Exiv2::Value &value, ValueKind kind);
@@ -80,24 +109,44 @@ struct HeifInfo {
     QByteArray exifTiff; // from the TIFF header on
     std::string xmp;
     std::vector<std::pair<int, int>> sizes;
+    // The parsed file, kept for the thumbnail; it reads the bytes in place.
+    std::shared_ptr<heif_context> context;
 };
 HeifInfo readHeif(const QByteArray &data);
-QImage heifThumbnail(const QByteArray &data, int maxSide);
+QImage heifThumbnail(heif_context *context, int maxSide);
 bool looksLikeHeif(const QByteArray &data, QString *type);
+
+// What a source decoded from its bytes, shared with the destinations written from it.
+struct DecodedMetadata {
+    Exiv2::ExifData exif;
+    Exiv2::IptcData iptc;
+    Exiv2::XmpData xmp;
+    std::string xmpPacket; // as the file holds it
+    QByteArray icc;
+    std::string comment;
+    Exiv2::ByteOrder byteOrder = Exiv2::invalidByteOrder;
+    // The source's properties(0), once asked for.
+    std::optional<QVariantMap> properties;
+
+    // Gives an image opened on the same bytes what readMetadata() would have read.
+    void copyInto(Exiv2::Image &image) const;
+};
 
 struct ImageSource::Private {
     QByteArray data; // Exiv2's MemIo reads these bytes in place: keep them alive first
     Exiv2::Image::AutoPtr image;
-    Exiv2::ExifData exif;
-    Exiv2::IptcData iptc;
-    Exiv2::XmpData xmp;
-    QByteArray icc;
+    std::shared_ptr<DecodedMetadata> meta = std::make_shared<DecodedMetadata>();
+    Exiv2::ExifData &exif = meta->exif;
+    Exiv2::IptcData &iptc = meta->iptc;
+    Exiv2::XmpData &xmp = meta->xmp;
+    QByteArray &icc = meta->icc;
     QString type;
     QString error;
     bool valid = false;
     int count = 0;
     QVariantMap topLevel;
     std::vector<std::pair<int, int>> frameSizes;
+    std::shared_ptr<heif_context> heif; // declared after `data`, so released before it
 };
 
 // An IPTC key's XMP counterpart. HEIF files have no IPTC block, so there these carry the values.

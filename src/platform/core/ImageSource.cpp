@@ -1,5 +1,6 @@
 #include "platform/core/ImageSource.h"
 
+#include "app/core/Logging.h"
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/ImagePropertyTables.h"
 
@@ -206,7 +207,83 @@ void describeTiff(const Exiv2::ExifData &exif, QVariantMap &top) {
     top.insert(QStringLiteral("HasAlpha"), find("Exif.Image.ExtraSamples") != exif.end());
 }
 
+// Decodes at no more than about `maxSide`: JPEG decoders scale while decoding.
+QImage decodeScaled(const QByteArray &bytes, int maxSide) {
+    QByteArray data = bytes;
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    if (size.isValid() && (size.width() > maxSide || size.height() > maxSide))
+        reader.setScaledSize(size.scaled(maxSide, maxSide, Qt::KeepAspectRatio));
+    return reader.read();
+}
+
+// The smallest embedded preview that still fills `maxSide`: the 160-pixel Exif thumbnail that
+// comes first would be blurry in a larger cell. Null when none is large enough.
+QImage embeddedPreview(const Exiv2::Image &image, int maxSide) {
+    Exiv2::PreviewManager previews(image);
+    // Listed from the smallest to the largest.
+    for (const Exiv2::PreviewProperties &p : previews.getPreviewProperties()) {
+        if (std::max(p.width_, p.height_) < uint32_t(std::max(maxSide, 0)))
+            continue;
+        const Exiv2::PreviewImage preview = previews.getPreviewImage(p);
+        const QImage decoded =
+            decodeScaled(QByteArray::fromRawData(reinterpret_cast<const char *>(preview.pData()),
+                                                 qsizetype(preview.size())),
+                         maxSide);
+        if (!decoded.isNull())
+            return decoded;
+    }
+    return {};
+}
+
+// The Exif block of a JPEG (from its TIFF header on), or empty.
+QByteArray jpegExifBlock(const QByteArray &b) {
+    if (b.size() < 4 || uchar(b[0]) != 0xff || uchar(b[1]) != 0xd8)
+        return {};
+    qsizetype i = 2;
+    while (i + 4 <= b.size()) {
+        if (uchar(b[i]) != 0xff)
+            return {};
+        const uchar marker = uchar(b[i + 1]);
+        if (marker == 0xff) { // fill byte
+            ++i;
+            continue;
+        }
+        if (marker == 0x01 || (marker >= 0xd0 && marker <= 0xd7)) {
+            i += 2;
+            continue;
+        }
+        if (marker == 0xda || marker == 0xd9)
+            return {};
+        const qsizetype length = be16(b, i + 2);
+        if (length < 2 || i + 2 + length > b.size())
+            return {};
+        if (marker == 0xe1 && length >= 8 && b.mid(i + 4, 6) == QByteArray("Exif\0\0", 6))
+            return b.mid(i + 10, length - 8);
+        i += 2 + length;
+    }
+    return {};
+}
+
 } // namespace
+
+QVariantMap ImageSource::exifDictionary(const QByteArray &data) {
+    ensureExiv2Initialised();
+    try {
+        const QByteArray block = jpegExifBlock(data);
+        if (block.isEmpty())
+            return ImageSource(data).properties(0).value(QStringLiteral("{Exif}")).toMap();
+        Exiv2::ExifData exif;
+        Exiv2::ExifParser::decode(exif, reinterpret_cast<const Exiv2::byte *>(block.constData()),
+                                  uint32_t(block.size()));
+        QVariantMap out;
+        readExifSections(exif, Exiv2::XmpData(), out);
+        return out.value(QStringLiteral("{Exif}")).toMap();
+    } catch (const std::exception &) {
+        return {};
+    }
+}
 
 ImageSource::ImageSource() : d(std::make_unique<Private>()) {}
 
@@ -226,6 +303,7 @@ ImageSource::ImageSource(const QByteArray &data) : ImageSource() {
                 return;
             }
             d->type = heifType;
+            d->heif = info.context;
             d->count = info.count;
             d->frameSizes = info.sizes;
             d->icc = info.icc;
@@ -259,9 +337,19 @@ ImageSource::ImageSource(const QByteArray &data) : ImageSource() {
             }
             d->image = Exiv2::ImageFactory::open(bytes, long(d->data.size()));
             d->image->readMetadata();
-            d->exif = d->image->exifData();
-            d->iptc = d->image->iptcData();
-            d->xmp = d->image->xmpData();
+            // Raw formats take their pixel size from the Exif data: ask before it moves out.
+            const int pixelWidth = d->image->pixelWidth();
+            const int pixelHeight = d->image->pixelHeight();
+            // Moved, not copied: only the previews need them back in the image.
+            d->exif = std::move(d->image->exifData());
+            d->iptc = std::move(d->image->iptcData());
+            d->xmp = std::move(d->image->xmpData());
+            d->image->clearExifData();
+            d->image->clearIptcData();
+            d->image->clearXmpData();
+            d->meta->comment = d->image->comment();
+            d->meta->xmpPacket = d->image->xmpPacket();
+            d->meta->byteOrder = d->image->byteOrder();
             if (d->image->iccProfileDefined())
                 d->icc = QByteArray(reinterpret_cast<const char *>(d->image->iccProfile()->pData_),
                                     qsizetype(d->image->iccProfile()->size_));
@@ -270,10 +358,10 @@ ImageSource::ImageSource(const QByteArray &data) : ImageSource() {
                 if (d->exif.findKey(Exiv2::ExifKey("Exif.Image.DNGVersion")) != d->exif.end())
                     d->type = QStringLiteral("com.adobe.raw-image");
             } else {
-                if (d->image->pixelWidth() > 0)
-                    d->topLevel.insert(QStringLiteral("PixelWidth"), d->image->pixelWidth());
-                if (d->image->pixelHeight() > 0)
-                    d->topLevel.insert(QStringLiteral("PixelHeight"), d->image->pixelHeight());
+                if (pixelWidth > 0)
+                    d->topLevel.insert(QStringLiteral("PixelWidth"), pixelWidth);
+                if (pixelHeight > 0)
+                    d->topLevel.insert(QStringLiteral("PixelHeight"), pixelHeight);
                 if (imageType == 1)
                     describeJpeg(d->data, d->topLevel);
                 else if (imageType == 6)
@@ -289,6 +377,7 @@ ImageSource::ImageSource(const QByteArray &data) : ImageSource() {
             d->topLevel.insert(QStringLiteral("ProfileName"), profile);
         d->valid = true;
     } catch (const std::exception &e) {
+        qCWarning(lcPlatform) << "image unreadable:" << e.what();
         d->error = QString::fromLocal8Bit(e.what());
         d->valid = false;
         d->image.reset();
@@ -344,6 +433,8 @@ QVariantMap ImageSource::properties(int index) const {
         }
         return frame;
     }
+    if (d->meta->properties)
+        return *d->meta->properties;
     QVariantMap out = d->topLevel;
     try {
         readExifSections(d->exif, d->xmp, out);
@@ -351,7 +442,9 @@ QVariantMap ImageSource::properties(int index) const {
         if (d->iptc.empty() && looksLikeHeif(d->data, nullptr))
             readIptcFromXmp(d->xmp, out);
         readIptcExtension(d->xmp, out);
+        d->meta->properties = out;
     } catch (const std::exception &e) {
+        qCWarning(lcPlatform) << "image properties unreadable:" << e.what();
         d->error = QString::fromLocal8Bit(e.what());
     }
     return out;
@@ -361,28 +454,23 @@ QImage ImageSource::thumbnail(int maxSide) const {
     if (!isValid())
         return {};
     if (d->type.startsWith(QLatin1String("public.he")) || d->type == QLatin1String("public.avif"))
-        return heifThumbnail(d->data, maxSide);
+        return heifThumbnail(d->heif.get(), maxSide);
     QImage image;
     try {
         if (d->image.get()) {
-            Exiv2::PreviewManager previews(*d->image);
-            const Exiv2::PreviewPropertiesList list = previews.getPreviewProperties();
-            if (!list.empty()) {
-                const Exiv2::PreviewImage preview = previews.getPreviewImage(list.front());
-                image = QImage::fromData(preview.pData(), int(preview.size()));
-            }
+            // The previews are found through the metadata, which the source keeps apart.
+            d->image->setExifData(d->exif);
+            d->image->setXmpData(d->xmp);
+            image = embeddedPreview(*d->image, maxSide);
+            d->image->clearExifData();
+            d->image->clearXmpData();
         }
-    } catch (const std::exception &) {
+    } catch (const std::exception &e) {
+        qCWarning(lcPlatform) << "embedded preview unreadable:" << e.what();
         image = QImage(); // a broken preview: decode the image itself instead
     }
-    if (image.isNull()) {
-        QBuffer buffer(&d->data);
-        QImageReader reader(&buffer);
-        const QSize size = reader.size();
-        if (size.isValid() && (size.width() > maxSide || size.height() > maxSide))
-            reader.setScaledSize(size.scaled(maxSide, maxSide, Qt::KeepAspectRatio));
-        image = reader.read();
-    }
+    if (image.isNull())
+        image = decodeScaled(d->data, maxSide);
     if (image.width() > maxSide || image.height() > maxSide)
         image = image.scaled(maxSide, maxSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     return image;

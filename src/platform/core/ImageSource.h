@@ -42,6 +42,10 @@ class ImageSource {
     QImage thumbnail(int maxSide = 256) const;
     QByteArray data() const;
 
+    // The "{Exif}" dictionary of image bytes, decoding nothing but the Exif block of a JPEG: a
+    // cheap check of what a write stored. Empty when the bytes hold none or cannot be read.
+    static QVariantMap exifDictionary(const QByteArray &data);
+
     struct Private;
 
   private:

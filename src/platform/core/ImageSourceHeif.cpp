@@ -1,3 +1,4 @@
+#include "platform/core/ImageLimits.h"
 #include "platform/core/ImagePropertyTables.h"
 
 #include <QThread>
@@ -58,6 +59,8 @@ QByteArray metadataBlock(heif_image_handle *h, const char *type, const char *con
 }
 
 QImage decode(heif_image_handle *h) {
+    if (!ImageLimits::decodeAllowed(heif_image_handle_get_width(h), heif_image_handle_get_height(h)))
+        return {};
     heif_image *raw = nullptr;
     if (heif_decode_image(h, &raw, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, nullptr)
             .code != heif_error_Ok)
@@ -97,21 +100,23 @@ bool looksLikeHeif(const QByteArray &data, QString *type) {
 
 HeifInfo readHeif(const QByteArray &data) {
     HeifInfo info;
-    Context ctx = openContext(data, &info.error);
+    info.context =
+        std::shared_ptr<heif_context>(openContext(data, &info.error).release(), ContextDeleter());
+    heif_context *const ctx = info.context.get();
     if (!ctx)
         return info;
-    info.count = heif_context_get_number_of_top_level_images(ctx.get());
+    info.count = heif_context_get_number_of_top_level_images(ctx);
     std::vector<heif_item_id> ids(size_t(std::max(info.count, 0)));
-    heif_context_get_list_of_top_level_image_IDs(ctx.get(), ids.data(), info.count);
+    heif_context_get_list_of_top_level_image_IDs(ctx, ids.data(), info.count);
     for (heif_item_id id : ids) {
         heif_image_handle *h = nullptr;
-        if (heif_context_get_image_handle(ctx.get(), id, &h).code == heif_error_Ok) {
+        if (heif_context_get_image_handle(ctx, id, &h).code == heif_error_Ok) {
             info.sizes.emplace_back(heif_image_handle_get_width(h),
                                     heif_image_handle_get_height(h));
             heif_image_handle_release(h);
         }
     }
-    Handle h = primary(ctx.get(), &info.error);
+    Handle h = primary(ctx, &info.error);
     if (!h)
         return info;
     info.width = heif_image_handle_get_width(h.get());
@@ -138,16 +143,15 @@ HeifInfo readHeif(const QByteArray &data) {
     return info;
 }
 
-QImage heifThumbnail(const QByteArray &data, int maxSide) {
-    QString error;
-    Context ctx = openContext(data, &error);
+QImage heifThumbnail(heif_context *ctx, int maxSide) {
     if (!ctx)
         return {};
-    Handle h = primary(ctx.get(), &error);
+    QString error;
+    Handle h = primary(ctx, &error);
     if (!h)
         return {};
     // A phone's grid picture is dozens of tiles: decode them side by side.
-    heif_context_set_max_decoding_threads(ctx.get(), std::max(4, QThread::idealThreadCount()));
+    heif_context_set_max_decoding_threads(ctx, std::max(4, QThread::idealThreadCount()));
     QImage image;
     heif_item_id thumbId = 0;
     if (heif_image_handle_get_list_of_thumbnail_IDs(h.get(), &thumbId, 1) == 1) {

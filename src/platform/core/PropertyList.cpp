@@ -1,12 +1,14 @@
 #include "platform/core/PropertyList.h"
 
+#include "platform/core/SafeWrite.h"
+
 #include <QDateTime>
 #include <QFile>
-#include <QSaveFile>
 #include <QTimeZone>
 
 #include <plist/plist.h>
 
+#include <cstring>
 #include <limits>
 #include <memory>
 
@@ -151,16 +153,15 @@ QVariant fromNode(plist_t node, int depth, QString *error) {
         plist_get_real_val(node, &d);
         return QVariant(d);
     }
-    case PLIST_STRING:
-    case PLIST_KEY: {
-        char *s = nullptr;
-        if (plist_get_node_type(node) == PLIST_KEY)
-            plist_get_key_val(node, &s);
-        else
-            plist_get_string_val(node, &s);
-        const QString text = QString::fromUtf8(s ? s : "");
-        free(s);
-        return QVariant(text);
+    case PLIST_STRING: {
+        // Read with its length: the value-copying calls abort on a NUL inside.
+        uint64_t length = 0;
+        const char *s = plist_get_string_ptr(node, &length);
+        if (s && std::memchr(s, 0, size_t(length))) {
+            *error = QStringLiteral("the property list holds a NUL character in a string");
+            return {};
+        }
+        return QVariant(QString::fromUtf8(s ? s : "", s ? qsizetype(length) : 0));
     }
     case PLIST_DATA: {
         char *bytes = nullptr;
@@ -217,6 +218,70 @@ QVariant fromNode(plist_t node, int depth, QString *error) {
     }
 }
 
+// libplist 2.2 aborts the whole program (an assertion) when asked for a string or a key that
+// holds a NUL, which a 48-byte binary file can do. Such files are refused before it is asked.
+// In XML a NUL is never allowed; in a binary list every ASCII and UTF-16 string object is
+// looked at through the list's own offset table.
+bool holdsNul(const QByteArray &data, QString *error) {
+    if (!data.startsWith("bplist00")) {
+        if (!data.contains('\0'))
+            return false;
+        *error = QStringLiteral("the property list holds a NUL character");
+        return true;
+    }
+    const auto *bytes = reinterpret_cast<const uchar *>(data.constData());
+    const quint64 size = quint64(data.size());
+    if (size < 8 + 32)
+        return false; // too short for a trailer: libplist refuses it on its own
+    auto bigEndian = [&](quint64 at, int width, quint64 *value) {
+        if (width < 1 || width > 8 || at + quint64(width) > size)
+            return false;
+        quint64 v = 0;
+        for (int i = 0; i < width; ++i)
+            v = (v << 8) | bytes[at + quint64(i)];
+        *value = v;
+        return true;
+    };
+    const quint64 trailer = size - 32;
+    const int offsetSize = bytes[trailer + 6];
+    quint64 objects = 0, table = 0;
+    if (!bigEndian(trailer + 8, 8, &objects) || !bigEndian(trailer + 24, 8, &table) ||
+        offsetSize < 1 || offsetSize > 8 || objects > size ||
+        table + objects * quint64(offsetSize) > trailer)
+        return false;
+    for (quint64 i = 0; i < objects; ++i) {
+        quint64 at = 0;
+        if (!bigEndian(table + i * quint64(offsetSize), offsetSize, &at) || at >= trailer)
+            continue;
+        const uchar marker = bytes[at];
+        const uchar kind = marker >> 4;
+        if (kind != 0x5 && kind != 0x6)
+            continue;
+        quint64 count = marker & 0x0f;
+        quint64 start = at + 1;
+        if (count == 0x0f) { // the length follows as an integer object
+            if (start >= trailer || (bytes[start] >> 4) != 0x1)
+                continue;
+            const int width = 1 << (bytes[start] & 0x0f);
+            if (!bigEndian(start + 1, width, &count))
+                continue;
+            start += 1 + quint64(width);
+        }
+        const quint64 unit = kind == 0x6 ? 2 : 1;
+        if (count > size || start + count * unit > trailer)
+            continue;
+        for (quint64 c = 0; c < count; ++c) {
+            const quint64 p = start + c * unit;
+            if (bytes[p] == 0 && (unit == 1 || bytes[p + 1] == 0)) {
+                *error =
+                    QStringLiteral("the property list holds a NUL character in a string or key");
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 QStringList dictKeysInOrder(plist_t dict) {
     QStringList keys;
     plist_dict_iter it = nullptr;
@@ -261,12 +326,8 @@ bool writeXml(const QString &path, const QVariant &root, QString *error, QString
     const QByteArray xml = toXml(root, error, skipped);
     if (xml.isEmpty())
         return false;
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(xml) != xml.size() || !out.commit()) {
-        *error = out.errorString();
-        return false;
-    }
-    return true;
+    // Never through a link that stands at the path: the link is refused, not followed.
+    return SafeWrite::replaceFileContents(path, xml, error);
 }
 
 Document fromData(const QByteArray &data) {
@@ -279,6 +340,8 @@ Document fromData(const QByteArray &data) {
         doc.error = QStringLiteral("the file is too large for a property list");
         return doc;
     }
+    if (holdsNul(data, &doc.error))
+        return doc;
     plist_t raw = nullptr;
     plist_from_memory(data.constData(), static_cast<uint32_t>(data.size()), &raw);
     Node node(raw);

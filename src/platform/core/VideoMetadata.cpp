@@ -1,11 +1,16 @@
 #include "platform/core/VideoMetadata.h"
 
+#include "platform/core/SafeWrite.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTimeZone>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -31,16 +36,45 @@ QString avError(int code) {
     return QString::fromUtf8(buf);
 }
 
-AVFormatContext *openInput(const QString &path) {
+// `probeStreams` decodes the first packets of every stream: needed to copy them, not to read
+// the container's own metadata.
+AVFormatContext *openInput(const QString &path, bool probeStreams) {
     AVFormatContext *ctx = nullptr;
     const QByteArray name = QFile::encodeName(path);
     if (avformat_open_input(&ctx, name.constData(), nullptr, nullptr) < 0)
         return nullptr;
-    if (avformat_find_stream_info(ctx, nullptr) < 0) {
+    if (probeStreams && avformat_find_stream_info(ctx, nullptr) < 0) {
         avformat_close_input(&ctx);
         return nullptr;
     }
     return ctx;
+}
+
+// The new video goes through our own exclusive temporary file's descriptor, never through a
+// name FFmpeg would open (and follow, were it a planted link).
+int writeToFd(void *opaque, uint8_t *buffer, int size) {
+    const int fd = *static_cast<int *>(opaque);
+    int left = size;
+    while (left > 0) {
+        const ssize_t n = ::write(fd, buffer + (size - left), size_t(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return AVERROR(errno);
+        }
+        left -= int(n);
+    }
+    return size;
+}
+
+int64_t seekFd(void *opaque, int64_t offset, int whence) {
+    const int fd = *static_cast<int *>(opaque);
+    if (whence == AVSEEK_SIZE) {
+        struct stat st {};
+        return ::fstat(fd, &st) == 0 ? int64_t(st.st_size) : AVERROR(errno);
+    }
+    const off_t at = ::lseek(fd, off_t(offset), whence & ~AVSEEK_FORCE);
+    return at < 0 ? AVERROR(errno) : int64_t(at);
 }
 
 } // namespace
@@ -49,7 +83,7 @@ QList<QPair<QString, QString>> metadataItems(const QString &path) {
     QList<QPair<QString, QString>> items;
     if (!QFileInfo(path).isFile())
         return items;
-    InputCloser in{openInput(path)};
+    InputCloser in{openInput(path, false)};
     if (!in.ctx)
         return items;
     const AVDictionaryEntry *e = nullptr;
@@ -104,7 +138,9 @@ bool setCreationDate(const QString &path, const QDateTime &date, QString *error,
     };
     if (!date.isValid())
         return fail(QStringLiteral("no date given"));
-    InputCloser in{openInput(path)};
+    // Taken before reading, to notice another program changing the video meanwhile.
+    const SafeWrite::FileStamp stamp = SafeWrite::stampOf(path);
+    InputCloser in{openInput(path, true)};
     if (!in.ctx)
         return fail(QStringLiteral("%1 does not open as a video").arg(path));
     // The creation-date items are QuickTime's; other containers are not ours to rewrite.
@@ -112,28 +148,44 @@ bool setCreationDate(const QString &path, const QDateTime &date, QString *error,
         return fail(QStringLiteral("%1 is not a QuickTime or MP4 video").arg(path));
 
     const QFileInfo info(path);
-    // Beside the video, so that the final rename stays on one file system.
-    const QString temp = info.absolutePath() + QStringLiteral("/.") + info.completeBaseName() +
-                         QStringLiteral(".pk-date-tmp.") + info.suffix();
-    const QByteArray tempName = QFile::encodeName(temp);
     // The muxer is the input's own kind (mov, mp4, ...), chosen by the original's name.
     const AVOutputFormat *format =
         av_guess_format(nullptr, QFile::encodeName(info.fileName()).constData(), nullptr);
     if (!format)
         return fail(QStringLiteral("no writer for %1").arg(info.suffix()));
 
+    // Beside the video, so that the final rename stays on one file system; with the video's
+    // mode, owner and extended attributes (user.creation_date among them).
+    SafeWrite::Temporary staged;
+    QString why;
+    if (!staged.create(info.absolutePath(), &why) || !staged.keepAttributesOf(path, &why))
+        return fail(why);
+    const QString temp = staged.path();
+    int stagedFd = staged.fd();
+
     AVFormatContext *out = nullptr;
-    if (avformat_alloc_output_context2(&out, format, nullptr, tempName.constData()) < 0 || !out)
+    if (avformat_alloc_output_context2(&out, format, nullptr, nullptr) < 0 || !out)
         return fail(QStringLiteral("cannot prepare the new video"));
     struct OutputCloser {
         AVFormatContext *ctx;
-        bool opened = false;
         ~OutputCloser() {
-            if (opened)
-                avio_closep(&ctx->pb);
+            if (ctx->pb) {
+                av_freep(&ctx->pb->buffer);
+                avio_context_free(&ctx->pb);
+            }
             avformat_free_context(ctx);
         }
     } closer{out};
+    constexpr int kBufferSize = 1 << 16;
+    auto *ioBuffer = static_cast<unsigned char *>(av_malloc(kBufferSize));
+    out->pb = ioBuffer ? avio_alloc_context(ioBuffer, kBufferSize, 1, &stagedFd, nullptr, writeToFd,
+                                            seekFd)
+                       : nullptr;
+    if (!out->pb) {
+        av_free(ioBuffer);
+        return fail(QStringLiteral("cannot prepare the new video"));
+    }
+    out->flags |= AVFMT_FLAG_CUSTOM_IO;
 
     QList<int> streamMap; // input stream -> output stream, -1 when left out
     QList<int> dropped;
@@ -173,25 +225,13 @@ bool setCreationDate(const QString &path, const QDateTime &date, QString *error,
     av_dict_set(&out->metadata, "com.apple.quicktime.creationdate", quicktime.constData(), 0);
     av_dict_set(&out->metadata, "date", nullptr, 0); // would otherwise contradict the new date
 
-    if (!(format->flags & AVFMT_NOFILE)) {
-        const int rc = avio_open(&out->pb, tempName.constData(), AVIO_FLAG_WRITE);
-        if (rc < 0)
-            return fail(QStringLiteral("cannot write %1: %2").arg(temp, avError(rc)));
-        closer.opened = true;
-    }
     AVDictionary *options = nullptr;
     // Keeps the QuickTime item as a metadata item of its own ("mdta").
     av_dict_set(&options, "movflags", "use_metadata_tags", 0);
     int rc = avformat_write_header(out, &options);
     av_dict_free(&options);
-    auto abandon = [&](const QString &why) {
-        if (closer.opened) {
-            avio_closep(&out->pb);
-            closer.opened = false;
-        }
-        QFile::remove(temp);
-        return fail(why);
-    };
+    // The staged file goes when `staged` does.
+    auto abandon = [&](const QString &reason) { return fail(reason); };
     if (rc < 0)
         return abandon(QStringLiteral("cannot write the new video: %1").arg(avError(rc)));
 
@@ -219,18 +259,28 @@ bool setCreationDate(const QString &path, const QDateTime &date, QString *error,
     rc = av_write_trailer(out);
     if (rc < 0)
         return abandon(QStringLiteral("cannot finish the new video: %1").arg(avError(rc)));
-    if (closer.opened) {
-        avio_closep(&out->pb);
-        closer.opened = false;
-    }
-    // The new file must open as a video before it takes the original's place.
+    avio_flush(out->pb);
+    if (out->pb->error < 0)
+        return abandon(
+            QStringLiteral("cannot write the new video: %1").arg(avError(out->pb->error)));
+    if (!staged.finish(&why))
+        return abandon(why);
+    // The new file must open as a video with every kept track and the new date before it
+    // takes the original's place.
     {
-        InputCloser check{openInput(temp)};
+        InputCloser check{openInput(temp, true)};
         if (!check.ctx || check.ctx->nb_streams != out->nb_streams)
             return abandon(QStringLiteral("the new video does not read back"));
+        QDateTime readBack;
+        const AVDictionaryEntry *e = av_dict_get(check.ctx->metadata, "creation_time", nullptr, 0);
+        if (e)
+            readBack = parseCreationDateValue(QString::fromUtf8(e->value));
+        if (!readBack.isValid() || readBack.toSecsSinceEpoch() != date.toSecsSinceEpoch())
+            return abandon(QStringLiteral("the new video does not hold the new date"));
     }
-    if (::rename(tempName.constData(), QFile::encodeName(path).constData()) != 0)
-        return abandon(QStringLiteral("cannot replace %1").arg(path));
+    if (!SafeWrite::replaceWith(temp, path, stamp, &why, true))
+        return abandon(why);
+    staged.release();
     if (droppedTracks)
         *droppedTracks = dropped;
     return true;

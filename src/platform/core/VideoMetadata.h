@@ -9,7 +9,7 @@
 namespace VideoMetadata {
 
 // The container's metadata items in order, as (key, value); empty when the file does not
-// open as a video.
+// open as a video. Reads the header only, never the streams.
 QList<QPair<QString, QString>> metadataItems(const QString &path);
 
 // The creation date: the QuickTime "com.apple.quicktime.creationdate" item, else "date",
@@ -22,8 +22,10 @@ QDateTime parseCreationDateValue(const QString &value);
 
 // Rewrites the container with the creation date set ("creation_time" in UTC and the
 // QuickTime "com.apple.quicktime.creationdate" with the local offset). Every stream is
-// copied packet for packet, never re-encoded, into a temporary file beside the video,
-// which then replaces it in one rename. On failure the video is left as it was.
+// copied packet for packet, never re-encoded, into an exclusive temporary file beside the
+// video that takes its mode, owner and extended attributes; it is synced, read back (every
+// track and the new date) and then replaces the video in one rename, unless another program
+// changed the video meanwhile. On failure the video is left as it was.
 // Only QuickTime and MP4 files are written. Tracks that FFmpeg cannot copy (Apple's "mebx"
 // timed-metadata tracks) make it fail unless `dropUncopyableTracks` is given; the indexes
 // of the tracks left out are then put into `droppedTracks`.

@@ -1,5 +1,7 @@
 #include "platform/core/Workspace.h"
 
+#include "app/core/Logging.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -19,7 +21,7 @@ bool Workspace::openURL(const QUrl &url) {
         return opener()(url);
     const bool ok = QDesktopServices::openUrl(url);
     if (!ok)
-        qWarning() << "openURL failed==" << url.toString();
+        qCWarning(lcPlatform) << "openURL failed==" << url.toString();
     return ok;
 }
 

@@ -148,3 +148,99 @@ TEST(PropertyList, FailedWriteLeavesTheOldFile) {
                                         QVariantMap{{"a", 1}}, &error));
     EXPECT_FALSE(error.isEmpty());
 }
+
+namespace {
+
+// A binary property list built object by object, so that strings libplist would never write
+// (a NUL inside) can be made.
+class BinaryPlist {
+  public:
+    static QByteArray ascii(const QByteArray &s) { return char(0x50 | s.size()) + s; }
+    static QByteArray utf16(const QString &s) {
+        QByteArray o(1, char(0x60 | s.size()));
+        for (QChar c : s) {
+            o += char(c.unicode() >> 8);
+            o += char(c.unicode() & 0xff);
+        }
+        return o;
+    }
+    static QByteArray dict(const QList<std::pair<int, int>> &refs) {
+        QByteArray o(1, char(0xd0 | refs.size()));
+        for (const auto &r : refs)
+            o += char(r.first);
+        for (const auto &r : refs)
+            o += char(r.second);
+        return o;
+    }
+    static QByteArray array(const QList<int> &refs) {
+        QByteArray o(1, char(0xa0 | refs.size()));
+        for (int r : refs)
+            o += char(r);
+        return o;
+    }
+    int add(const QByteArray &object) {
+        objects << object;
+        return int(objects.size() - 1);
+    }
+    QByteArray build() const {
+        QByteArray out("bplist00");
+        QList<int> offsets;
+        for (const QByteArray &o : objects) {
+            offsets << int(out.size());
+            out += o;
+        }
+        const int table = int(out.size());
+        for (int offset : offsets)
+            out += char(offset);
+        auto be64 = [](quint64 v) {
+            QByteArray b(8, '\0');
+            for (int i = 7; i >= 0; --i, v >>= 8)
+                b[i] = char(v & 0xff);
+            return b;
+        };
+        out += QByteArray(6, '\0') + char(1) + char(1) + be64(quint64(objects.size())) + be64(0) +
+               be64(quint64(table));
+        return out;
+    }
+
+  private:
+    QList<QByteArray> objects;
+};
+
+const QString kNulText = QString::fromUtf8("\xc3\xa9") + QChar(0) + QLatin1String("b");
+
+} // namespace
+
+// libplist 2.2 aborts the program when asked for such a string; our reader refuses them.
+TEST(PropertyList, NulCharactersInStringsAndKeysAreRefusedNotFatal) {
+    BinaryPlist inValue;
+    inValue.add(BinaryPlist::dict({{1, 2}}));
+    inValue.add(BinaryPlist::ascii("k"));
+    inValue.add(BinaryPlist::utf16(kNulText));
+
+    BinaryPlist inKey;
+    inKey.add(BinaryPlist::dict({{1, 2}}));
+    inKey.add(BinaryPlist::utf16(kNulText));
+    inKey.add(BinaryPlist::ascii("x"));
+
+    BinaryPlist inArray;
+    inArray.add(BinaryPlist::array({1}));
+    inArray.add(BinaryPlist::utf16(kNulText));
+
+    static const char xmlText[] = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
+                                  "<key>k</key><string>a\0b</string></dict></plist>";
+    const QByteArray xml(xmlText, sizeof xmlText - 1);
+    for (const QByteArray &data : {inValue.build(), inKey.build(), inArray.build(), xml}) {
+        const PropertyList::Document doc = PropertyList::fromData(data);
+        EXPECT_FALSE(doc.ok);
+        EXPECT_TRUE(doc.error.contains("NUL")) << doc.error.toStdString();
+    }
+    // The same list without the NUL still reads.
+    BinaryPlist plain;
+    plain.add(BinaryPlist::dict({{1, 2}}));
+    plain.add(BinaryPlist::ascii("k"));
+    plain.add(BinaryPlist::utf16(QString::fromUtf8("\xc3\xa9t\xc3\xa9")));
+    const PropertyList::Document ok = PropertyList::fromData(plain.build());
+    ASSERT_TRUE(ok.ok) << ok.error.toStdString();
+    EXPECT_EQ(ok.root.toMap().value("k").toString(), QString::fromUtf8("\xc3\xa9t\xc3\xa9"));
+}

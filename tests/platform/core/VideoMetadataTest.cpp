@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTimeZone>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
 
 namespace {
 QString run(const QString &program, const QStringList &args) {
@@ -92,4 +94,55 @@ TEST(VideoMetadata, LeavesANonVideoAlone) {
     EXPECT_FALSE(why.isEmpty());
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), bytes);
+}
+
+// The temporary's old fixed name, prepared by someone who can write in the video's folder.
+TEST(VideoMetadata, APlantedLinkAtTheTemporaryNameIsNeverWrittenThrough) {
+    QTemporaryDir dir;
+    const QString path = copyFixture("clip.mp4", dir.path());
+    const QString victim = dir.filePath("victim.txt");
+    {
+        QFile f(victim);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("not a video");
+    }
+    const QString planted = dir.filePath(".clip.pk-date-tmp.mp4");
+    ASSERT_TRUE(QFile::link(victim, planted));
+    const QDateTime when(QDate(2019, 7, 1), QTime(8, 9, 10), QTimeZone::utc());
+    QString why;
+    ASSERT_TRUE(VideoMetadata::setCreationDate(path, when, &why)) << why.toStdString();
+    QFile f(victim);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "not a video");
+    EXPECT_TRUE(QFileInfo(planted).isSymLink());
+    EXPECT_EQ(VideoMetadata::creationDate(path).toUTC(), when);
+}
+
+TEST(VideoMetadata, ARewriteKeepsModeAndExtendedAttributes) {
+    QTemporaryDir dir;
+    const QString path = copyFixture("clip.mp4", dir.path());
+    const QByteArray native = QFile::encodeName(path);
+    ASSERT_EQ(::chmod(native.constData(), 0600), 0);
+    const QByteArray created("2011-02-03T04:05:06.000Z");
+    if (::setxattr(native.constData(), "user.creation_date", created.constData(),
+                   size_t(created.size()), 0) != 0)
+        GTEST_SKIP() << "no user attributes in " << dir.path().toStdString();
+    ASSERT_EQ(::setxattr(native.constData(), "user.note", "kept", 4, 0), 0);
+    struct stat before {};
+    ASSERT_EQ(::stat(native.constData(), &before), 0);
+
+    QString why;
+    ASSERT_TRUE(VideoMetadata::setCreationDate(
+        path, QDateTime(QDate(2019, 7, 1), QTime(8, 9, 10), QTimeZone::utc()), &why))
+        << why.toStdString();
+    struct stat after {};
+    ASSERT_EQ(::stat(native.constData(), &after), 0);
+    EXPECT_NE(after.st_ino, before.st_ino); // it really is a new file
+    EXPECT_EQ(after.st_mode & 07777, 0600u);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    char value[64] = {};
+    const ssize_t n = ::getxattr(native.constData(), "user.creation_date", value, sizeof value);
+    EXPECT_EQ(QByteArray(value, int(std::max<ssize_t>(n, 0))), created);
+    const ssize_t m = ::getxattr(native.constData(), "user.note", value, sizeof value);
+    EXPECT_EQ(QByteArray(value, int(std::max<ssize_t>(m, 0))), "kept");
 }

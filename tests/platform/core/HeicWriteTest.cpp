@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QtConcurrent>
 
@@ -325,4 +326,48 @@ TEST(ExiftoolSession, MissingProgramIsReported) {
     QString error;
     EXPECT_FALSE(session.run({QStringLiteral("-ver")}, &out, &error));
     EXPECT_EQ(error, QStringLiteral("exiftool is not installed"));
+}
+
+// Both writers read values through one set of encoders: what one refuses, the other refuses too,
+// and what one takes, the other stores as the same value.
+TEST(HeicWrite, ValuesAreReadAsTheJpegWriterReadsThem) {
+    const ImageSource jpeg = ImageSource::fromPath(fixturePath(QStringLiteral("wedding.jpg")));
+    ASSERT_TRUE(jpeg.isValid());
+    const QVariantMap refused[] = {
+        {{"{Exif}", QVariantMap{{"ExposureTime", "1.5/2"}}}},
+        {{"{Exif}", QVariantMap{{"FNumber", "fast"}}}},
+        {{"{GPS}", QVariantMap{{"TimeStamp", "25:00:00"}}}},
+        {{"{GPS}", QVariantMap{{"Latitude", "200"}}}},
+    };
+    for (const QVariantMap &change : refused) {
+        const QString what = QString::fromUtf8(QJsonDocument::fromVariant(change).toJson());
+        QString error;
+        EXPECT_TRUE(heifTagArguments({}, {change}, &error).isEmpty()) << what.toStdString();
+        EXPECT_FALSE(error.isEmpty()) << what.toStdString();
+        QByteArray out;
+        ImageDestination destination(&out, jpeg.type(), 1);
+        destination.addImageFromSource(jpeg, 0, change);
+        EXPECT_FALSE(destination.finalize()) << what.toStdString();
+    }
+
+    const QVariantMap taken{{"{Exif}", QVariantMap{{"ExposureTime", " 1/250 "},
+                                                   {"ExifVersion", "0230"},
+                                                   {"SubjectArea", "10, 20 30"}}},
+                            {"{GPS}", QVariantMap{{"TimeStamp", "7:08:09.5"}}}};
+    QString error;
+    const QStringList args = heifTagArguments({}, {taken}, &error);
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+    EXPECT_TRUE(args.contains("-EXIF:ExposureTime=0.004"));
+    EXPECT_TRUE(args.contains("-EXIF:ExifVersion=0230"));
+    EXPECT_TRUE(args.contains("-EXIF:SubjectArea=10 20 30"));
+    EXPECT_TRUE(args.contains("-EXIF:GPSTimeStamp=7:08:09.5"));
+    QByteArray out;
+    ImageDestination destination(&out, jpeg.type(), 1);
+    destination.addImageFromSource(jpeg, 0, taken);
+    ASSERT_TRUE(destination.finalize()) << destination.errorString().toStdString();
+    const QVariantMap back = ImageSource(out).properties(0);
+    EXPECT_DOUBLE_EQ(section(back, "{Exif}").value("ExposureTime").toDouble(), 0.004);
+    EXPECT_EQ(section(back, "{Exif}").value("ExifVersion").toList(), (QVariantList{2, 3}));
+    EXPECT_EQ(section(back, "{Exif}").value("SubjectArea").toList(), (QVariantList{10, 20, 30}));
+    EXPECT_EQ(section(back, "{GPS}").value("TimeStamp").toString(), QStringLiteral("07:08:09.50"));
 }

@@ -1,14 +1,19 @@
 #include "app/core/RawTemporary.h"
 
+#include "platform/core/PrivateFolder.h"
 #include "support/MakeDng.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <exiv2/exiv2.hpp>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -114,4 +119,76 @@ TEST(RawTemporary, NoPreviewOrBadInputGivesTheRawPathBack) {
     EXPECT_EQ(GetJPGImageFromRAWPhotowithImagePath(empty), empty);
     const QString missing = dir.path() + QStringLiteral("/missing.NEF");
     EXPECT_EQ(GetJPGImageFromRAWPhotowithImagePath(missing), missing);
+}
+
+// What another local user could prepare in the shared temporary folder before our first run:
+// the stand-in's old folder, world-writable, with a link where the stand-in would be written,
+// and a world-writable folder under our own prefix.
+TEST(RawTemporary, PlantedLinksAndSharedFoldersInTheTemporaryFolderAreNeverUsed) {
+    QTemporaryDir dir;
+    const QString raw =
+        writeFile(dir.path() + QStringLiteral("/shoot/DSC_0002.NEF"),
+                  makeMinimalDng(makeJpeg(64, 48, Qt::red), QStringLiteral("A"),
+                                 QStringLiteral("One"), QStringLiteral("2020:01:01 00:00:00")));
+    const QByteArray profile("export PATH=$HOME/bin:$PATH\n");
+    const QString victim = writeFile(dir.path() + QStringLiteral("/.profile"), profile);
+    const QString key = QString::fromLatin1(
+        QCryptographicHash::hash(QFileInfo(raw).absolutePath().toUtf8(), QCryptographicHash::Sha1)
+            .toHex()
+            .left(16));
+    const QString shared = QDir::tempPath() + QStringLiteral("/PhotoKestry-raw/") + key;
+    ASSERT_TRUE(QDir().mkpath(shared));
+    ::chmod(QFile::encodeName(QDir::tempPath() + QStringLiteral("/PhotoKestry-raw")), 0777);
+    ::chmod(QFile::encodeName(shared), 0777);
+    ASSERT_TRUE(QFile::link(victim, shared + QStringLiteral("/DSC_0002.NEF")));
+    const QString planted = QDir::tempPath() + QLatin1Char('/') +
+                            QLatin1String(PrivateFolder::kPrefix) + QStringLiteral("1-planted");
+    ASSERT_TRUE(QDir().mkpath(planted));
+    ::chmod(QFile::encodeName(planted), 0777);
+
+    const QString jpeg = GetJPGImageFromRAWPhotowithImagePath(raw);
+    EXPECT_EQ(readFile(victim), profile);
+    ASSERT_NE(jpeg, raw);
+    EXPECT_FALSE(jpeg.startsWith(shared));
+    EXPECT_FALSE(jpeg.startsWith(planted));
+    EXPECT_FALSE(QFileInfo(jpeg).isSymLink());
+    QImage image;
+    EXPECT_TRUE(image.load(jpeg, "JPEG"));
+    // Every folder from our private root down is this user's alone.
+    for (QString folder = QFileInfo(jpeg).absolutePath(); folder.startsWith(QDir::tempPath() + "/");
+         folder = QFileInfo(folder).absolutePath()) {
+        if (folder == QDir::tempPath())
+            break;
+        EXPECT_TRUE(PrivateFolder::isPrivate(folder)) << folder.toStdString();
+    }
+    QDir(QDir::tempPath() + QStringLiteral("/PhotoKestry-raw")).removeRecursively();
+    QDir(planted).removeRecursively();
+}
+
+TEST(PrivateFolder, StaleFoldersOfEndedRunsGoOthersStay) {
+    QTemporaryDir root;
+    // A process that has ended: its id is free.
+    QProcess ended;
+    ended.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("sleep 0.2")});
+    ASSERT_TRUE(ended.waitForStarted());
+    const qint64 endedPid = ended.processId();
+    ASSERT_TRUE(ended.waitForFinished());
+    const QString stale = root.filePath(QLatin1String(PrivateFolder::kPrefix) +
+                                        QStringLiteral("%1-abcdef").arg(endedPid));
+    const QString running =
+        root.filePath(QLatin1String(PrivateFolder::kPrefix) +
+                      QStringLiteral("%1-ghijkl").arg(QCoreApplication::applicationPid()));
+    const QString notOurs = root.filePath(QStringLiteral("Other-1-x"));
+    for (const QString &folder : {stale, running, notOurs}) {
+        ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/raw")));
+        ::chmod(QFile::encodeName(folder), 0700);
+    }
+    // A link inside a stale folder goes, never what it points to.
+    const QString kept = writeFile(root.filePath(QStringLiteral("kept.txt")), "kept");
+    ASSERT_TRUE(QFile::link(kept, stale + QStringLiteral("/raw/link")));
+    EXPECT_EQ(PrivateFolder::removeStale(root.path()), 1);
+    EXPECT_FALSE(QFileInfo::exists(stale));
+    EXPECT_TRUE(QFileInfo::exists(running));
+    EXPECT_TRUE(QFileInfo::exists(notOurs));
+    EXPECT_EQ(readFile(kept), "kept");
 }

@@ -8,6 +8,7 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QJsonObject>
 #include <QTemporaryDir>
 
 #include <tuple>
@@ -109,6 +110,41 @@ TEST(ImageDestinationWrite, UnchangedPropertiesRoundTripExactly) {
         const QVariantMap props = source.properties(0);
         const QByteArray written = rewrite(source, props, section(props, "{TIFF}"));
         EXPECT_EQ(ImageSource(written).properties(0), props) << name;
+    }
+}
+
+TEST(ImageDestinationWrite, ADateChangeLeavesEveryOtherTagAsExiftoolReadsIt) {
+    // The write starts from what the source decoded rather than decoding the file again: the
+    // profile, comment, byte order, maker notes and previews must all come through unchanged.
+    for (const char *name : {"St James Park.jpg", "wedding.jpg", "IMG_1994.JPG", "Fritest.jpeg"}) {
+        const ImageSource source = ImageSource::fromPath(fixturePath(QLatin1String(name)));
+        QVariantMap props = source.properties(0);
+        QVariantMap exif = section(props, "{Exif}");
+        exif["DateTimeOriginal"] = QStringLiteral("2024:05:06 07:08:09");
+        props["{Exif}"] = exif;
+        Written w;
+        saveAs(w, QLatin1String(name), rewrite(source, props));
+
+        QJsonObject before = exiftoolJson(fixturePath(QLatin1String(name)),
+                                          {QStringLiteral("-G1"), QStringLiteral("-n")});
+        QJsonObject after = exiftoolJson(w.path, {QStringLiteral("-G1"), QStringLiteral("-n")});
+        ASSERT_FALSE(after.isEmpty()) << name;
+        EXPECT_EQ(after.value("ExifIFD:DateTimeOriginal").toString(),
+                  QStringLiteral("2024:05:06 07:08:09"))
+            << name;
+        for (QJsonObject *tags : {&before, &after})
+            for (const QString &key : tags->keys())
+                if (key.startsWith(QLatin1String("System:")) ||
+                    key == QLatin1String("SourceFile") ||
+                    key.contains(QLatin1String("DateTimeOriginal")) ||
+                    // A written IPTC block always declares UTF-8, which changes its digest.
+                    key == QLatin1String("IPTC:CodedCharacterSet") ||
+                    key == QLatin1String("File:CurrentIPTCDigest"))
+                    tags->remove(key);
+        for (const QString &key : before.keys())
+            EXPECT_EQ(after.value(key), before.value(key)) << name << " " << key.toStdString();
+        for (const QString &key : after.keys())
+            EXPECT_TRUE(before.contains(key)) << name << " gained " << key.toStdString();
     }
 }
 

@@ -1,0 +1,102 @@
+// The user's side of the working copy: the in-use check and its force-quit offer, the copy
+// back with its result sheet, and the restore from the backup.
+#include "app/AppDelegate.h"
+#include "library/core/LibraryWorkingCopy.h"
+#include "platform/AlertSheet.h"
+#include "platform/core/PhotosApplication.h"
+
+#include <QDebug>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <utility>
+
+void AppDelegate::useLibraryWorkingCopy(std::shared_ptr<LibraryWorkingCopy> copy) {
+    libraryWorkingCopy = std::move(copy);
+    library.originalPhotolibDatabasePath =
+        libraryWorkingCopy ? libraryWorkingCopy->originalPhotolibDatabasePath() : QString();
+    library.currentPhotolibDatabasePath =
+        libraryWorkingCopy ? libraryWorkingCopy->currentPhotolibDatabasePath() : QString();
+    photolibReadOnlyReason =
+        libraryWorkingCopy ? libraryWorkingCopy->photolibReadOnlyReason() : QString();
+}
+
+bool AppDelegate::CheckPhotosApplicationRun() {
+    return libraryWorkingCopy && !libraryWorkingCopy->holders().isEmpty();
+}
+
+void AppDelegate::showQuitPhotosOffer() {
+    const QList<DatabaseHolder> held =
+        libraryWorkingCopy ? libraryWorkingCopy->holders() : QList<DatabaseHolder>();
+    photosHolderPids.clear();
+    for (const DatabaseHolder &h : held)
+        photosHolderPids << h.pid;
+    beginAlertSheet(window, tr("You need to quit the running Photos application."),
+                    held.isEmpty() ? QString()
+                                   : tr("The library is in use by %1.").arg(describeHolders(held)),
+                    {tr(" Ok "), tr(" Cancel ")},
+                    [this](QMessageBox *alert, int code) { savePanelDidEnd5(alert, code); });
+}
+
+void AppDelegate::savePanelDidEnd5(QWidget *sheet, int returnCode, void *) {
+    if (sheet)
+        sheet->close();
+    const QList<qint64> pids = std::exchange(photosHolderPids, {});
+    if (returnCode != 1)
+        return;
+    // Only the processes the offer named, by their id.
+    for (qint64 pid : pids) {
+        QString why;
+        if (!photosApplication().endProcess(pid, &why))
+            qWarning().noquote() << "endProcess==" << why;
+    }
+}
+
+LibraryStepResult AppDelegate::CopyDatabasetoPhotoLibraryWithoutAlert() {
+    if (!libraryWorkingCopy)
+        return {false, tr("No library is open.")};
+    const LibraryStepResult result = libraryWorkingCopy->copyBack();
+    photolibReadOnlyReason = libraryWorkingCopy->photolibReadOnlyReason();
+    if (!result.ok)
+        qWarning().noquote() << "CopyDatabasetoPhotoLibrary==" << result.reason;
+    return result;
+}
+
+void AppDelegate::CopyDatabasetoPhotoLibrary() {
+    const LibraryStepResult result = CopyDatabasetoPhotoLibraryWithoutAlert();
+    const auto end = [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); };
+    if (result.ok)
+        beginAlertSheet(window, tr("New Photo Library metadata tag(s) has been applied."),
+                        tr("The changed exif data has been saved in Photos."), {tr(" Ok ")}, end);
+    else
+        beginAlertSheet(window, tr("Photo Library metadata can't update"),
+                        tr("Writing the changed exif data to Photo Library failed.") +
+                            QStringLiteral("\n") + result.reason,
+                        {tr(" Ok ")}, end);
+}
+
+void AppDelegate::RestorePhotoLibraryDatabase() {
+    beginAlertSheet(window, tr("Are you sure you want to restore the photo library?"),
+                    tr("All photo library data will be restored before the change."),
+                    {tr(" Ok "), tr(" Cancel ")},
+                    [this](QMessageBox *alert, int code) { savePanelDidEnd6(alert, code); });
+}
+
+void AppDelegate::savePanelDidEnd6(QWidget *sheet, int returnCode, void *) {
+    if (sheet)
+        sheet->close();
+    if (returnCode != 1)
+        return;
+    const LibraryStepResult result =
+        libraryWorkingCopy ? libraryWorkingCopy->restore()
+                           : LibraryStepResult{false, tr("No library has been opened.")};
+    if (libraryWorkingCopy)
+        photolibReadOnlyReason = libraryWorkingCopy->photolibReadOnlyReason();
+    const auto end = [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); };
+    if (result.ok)
+        beginAlertSheet(window, tr("Restore Photo Library metadata has been completed."),
+                        tr("All photolibrary data has been restored before the change."),
+                        {tr(" Ok ")}, end);
+    else
+        beginAlertSheet(window, tr("The photo library was not restored."), result.reason,
+                        {tr(" Ok ")}, end);
+}

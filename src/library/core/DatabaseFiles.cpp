@@ -1,0 +1,152 @@
+#include "library/core/DatabaseFiles.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString errnoText() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+bool writeAll(int fd, const char *data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
+} // namespace
+
+DatabaseFileState databaseFileState(const QString &path) {
+    DatabaseFileState s;
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return s;
+    s.exists = true;
+    s.size = st.st_size;
+    s.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    s.inode = qint64(st.st_ino);
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+        s.header = file.read(100);
+    struct stat wal {};
+    if (::stat(QFile::encodeName(path + QStringLiteral("-wal")).constData(), &wal) == 0)
+        s.walSize = wal.st_size;
+    return s;
+}
+
+void syncFolder(const QString &folder) {
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+bool sameFileContents(const QString &a, const QString &b) {
+    QFile fa(a), fb(b);
+    if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly) || fa.size() != fb.size())
+        return false;
+    constexpr qint64 chunk = 1 << 20;
+    while (!fa.atEnd()) {
+        const QByteArray x = fa.read(chunk), y = fb.read(chunk);
+        if (x != y || x.isEmpty())
+            return false;
+    }
+    return fb.atEnd();
+}
+
+bool removeIfPresent(const QString &path, QString *why) {
+    if (::unlink(QFile::encodeName(path).constData()) == 0 || errno == ENOENT)
+        return true;
+    if (why)
+        *why = QStringLiteral("\"%1\" could not be removed: %2").arg(path, errnoText());
+    return false;
+}
+
+bool copyFileSafely(const QString &source, const QString &target, QString *why,
+                    const std::function<bool(QString *why)> &beforeRename) {
+    const auto fail = [&](const QString &reason) {
+        if (why)
+            *why = reason;
+        return false;
+    };
+    const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return fail(QStringLiteral("\"%1\" cannot be read: %2").arg(source, errnoText()));
+    QByteArray tmpl = QFile::encodeName(target) + ".pk-XXXXXX";
+    const int out = ::mkostemp(tmpl.data(), O_CLOEXEC);
+    if (out < 0) {
+        const QString reason =
+            QStringLiteral("No file can be written beside \"%1\": %2").arg(target, errnoText());
+        ::close(in);
+        return fail(reason);
+    }
+    const QString temp = QFile::decodeName(tmpl);
+    const auto abandon = [&](const QString &reason) {
+        ::close(in);
+        ::close(out);
+        ::unlink(tmpl.constData());
+        return fail(reason);
+    };
+    struct stat targetStat {};
+    if (::stat(QFile::encodeName(target).constData(), &targetStat) == 0)
+        ::fchmod(out, targetStat.st_mode & 07777);
+    else
+        ::fchmod(out, 0644);
+
+    static constexpr size_t chunk = 1 << 20;
+    std::unique_ptr<char[]> buffer(new char[chunk]);
+    for (;;) {
+        const ssize_t n = ::read(in, buffer.get(), chunk);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return abandon(QStringLiteral("\"%1\" cannot be read: %2").arg(source, errnoText()));
+        }
+        if (n == 0)
+            break;
+        if (!writeAll(out, buffer.get(), size_t(n)))
+            return abandon(
+                QStringLiteral("\"%1\" could not be written: %2").arg(temp, errnoText()));
+    }
+    if (::fsync(out) != 0)
+        return abandon(QStringLiteral("\"%1\" could not be flushed: %2").arg(temp, errnoText()));
+    ::close(in);
+    if (::close(out) != 0) {
+        ::unlink(tmpl.constData());
+        return fail(QStringLiteral("\"%1\" could not be written: %2").arg(temp, errnoText()));
+    }
+    if (!sameFileContents(source, temp)) {
+        ::unlink(tmpl.constData());
+        return fail(QStringLiteral("The copy of \"%1\" does not read back as written").arg(source));
+    }
+    QString veto;
+    if (beforeRename && !beforeRename(&veto)) {
+        ::unlink(tmpl.constData());
+        return fail(veto);
+    }
+    if (::rename(tmpl.constData(), QFile::encodeName(target).constData()) != 0) {
+        const QString reason =
+            QStringLiteral("\"%1\" could not be replaced: %2").arg(target, errnoText());
+        ::unlink(tmpl.constData());
+        return fail(reason);
+    }
+    syncFolder(QFileInfo(target).absolutePath());
+    return true;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+// How a database file looked at one moment: enough to tell whether anyone wrote it since.
+struct DatabaseFileState {
+    bool exists = false;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    qint64 inode = 0;
+    QByteArray header;   // the first 100 bytes: change counter, page count, journal mode
+    qint64 walSize = -1; // -1: no -wal beside it
+    bool operator==(const DatabaseFileState &) const = default;
+};
+DatabaseFileState databaseFileState(const QString &path);
+
+// Copies `source` to `target` without ever leaving a partial target: the bytes go to a
+// temporary file beside the target, are flushed to disk and compared with the source, and
+// only then renamed over the target. The target keeps its permission bits. On failure the
+// target is as it was and *why says what went wrong. `beforeRename`, when given, may still
+// call it off (with its reason) after the copy is complete.
+bool copyFileSafely(const QString &source, const QString &target, QString *why,
+                    const std::function<bool(QString *why)> &beforeRename = {});
+// Byte-for-byte equality of two files.
+bool sameFileContents(const QString &a, const QString &b);
+// Removes a file that may be missing; false with a reason when it stays.
+bool removeIfPresent(const QString &path, QString *why);
+// Flushes a folder's entries (a rename in it) to disk.
+void syncFolder(const QString &folder);

@@ -1,0 +1,270 @@
+#include "library/core/LibraryLookups.h"
+
+#include "app/core/SharedHelpers.h"
+#include "library/core/SqliteDatabase.h"
+#include "model/PRPicFileInfo.h"
+
+LibraryDateTime GetDateTime(int64_t seconds, int /*fileType*/) {
+    LibraryDateTime out;
+    int64_t unixSeconds = 0;
+    if (__builtin_add_overflow(seconds, kLibraryReferenceDate, &unixSeconds))
+        return out;
+    const time_t t = time_t(unixSeconds);
+    out.valid = localtime_r(&t, &out.fields) != nullptr;
+    return out;
+}
+
+QString GetNSStringDate(const LibraryDateTime &date) {
+    if (!date.valid)
+        return QStringLiteral("Unkown Date");
+    const struct tm &t = date.fields;
+    return QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", t.tm_year + 1900, t.tm_mon + 1,
+                             t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
+}
+
+QString libraryDateText(int64_t seconds) {
+    return GetNSStringDate(GetDateTime(seconds, 0));
+}
+
+namespace {
+// A column's text as the records take it: invalid UTF-8 or an empty text is "absent".
+QString columnText(SqliteStatement &stmt, int column) {
+    const char *text = stmt.text(column);
+    if (!text || !*text)
+        return QString();
+    return GetStringFormChar(text);
+}
+} // namespace
+
+CurrentLibraryLookups::CurrentLibraryLookups(SqliteDatabase &db, const LibrarySchema &schema)
+    : db_(db), schema_(schema) {
+    if (schema.hasAlbumJoin())
+        albumSql_ =
+            QStringLiteral("SELECT a.ZTITLE, a.ZTRASHEDSTATE FROM ZGENERICALBUM a "
+                           "JOIN %1 j ON a.Z_PK = j.%2 WHERE j.%3 = ?1 ORDER BY a.Z_PK")
+                .arg(schema.albumJoinTable, schema.albumAlbumColumn, schema.albumAssetColumn);
+    cameraSql_ = QStringLiteral("SELECT ZCAMERAMAKE, ZCAMERAMODEL, ZLENSMODEL FROM "
+                                "ZEXTENDEDATTRIBUTES WHERE ZASSET = ?1 ORDER BY Z_PK");
+    descriptionSql_ = QStringLiteral("SELECT ZLONGDESCRIPTION FROM ZASSETDESCRIPTION "
+                                     "WHERE ZASSETATTRIBUTES = ?1 ORDER BY Z_PK");
+    if (schema.hasKeywordJoin())
+        keywordSql_ = QStringLiteral("SELECT k.ZTITLE FROM ZKEYWORD k JOIN %1 j ON k.Z_PK = j.%2 "
+                                     "WHERE j.%3 = ?1 ORDER BY k.Z_PK")
+                          .arg(schema.keywordJoinTable, schema.keywordKeywordColumn,
+                               schema.keywordAttributesColumn);
+}
+
+bool CurrentLibraryLookups::preload() {
+    albums_.clear();
+    descriptions_.clear();
+    keywords_.clear();
+    cameras_.clear();
+    // Same tables, joins and orders as the single lookups, grouped by their key.
+    if (schema_.hasAlbumJoin()) {
+        SqliteStatement *s = db_.prepare(
+            QStringLiteral(
+                "SELECT j.%2, a.ZTITLE, a.ZTRASHEDSTATE FROM ZGENERICALBUM a JOIN %1 j ON "
+                "a.Z_PK = j.%3 ORDER BY j.%2, a.Z_PK")
+                .arg(schema_.albumJoinTable, schema_.albumAssetColumn, schema_.albumAlbumColumn));
+        if (!s)
+            return false;
+        while (s->step()) {
+            if (s->isNull(0))
+                continue;
+            const int64_t key = s->int64(0);
+            const char *trashed = s->text(2);
+            if (!trashed || !*trashed || atoi(trashed) != 0 || albums_.contains(key))
+                continue;
+            QString title = columnText(*s, 1);
+            albums_.insert(key, title.isNull() ? QStringLiteral("") : title);
+        }
+        if (s->failed())
+            return false;
+        s->reset();
+    }
+    if (SqliteStatement *s = db_.prepare(QStringLiteral(
+            "SELECT ZASSET, ZCAMERAMAKE, ZCAMERAMODEL, ZLENSMODEL FROM ZEXTENDEDATTRIBUTES "
+            "ORDER BY ZASSET, Z_PK"))) {
+        while (s->step()) {
+            if (s->isNull(0))
+                continue;
+            Camera &c = cameras_[s->int64(0)];
+            const QString make = columnText(*s, 1), model = columnText(*s, 2),
+                          lens = columnText(*s, 3);
+            if (!make.isEmpty())
+                c.make = make;
+            if (!model.isEmpty())
+                c.model = model;
+            if (!lens.isEmpty())
+                c.lens = lens;
+        }
+        if (s->failed())
+            return false;
+        s->reset();
+    } else {
+        return false;
+    }
+    if (SqliteStatement *s = db_.prepare(
+            QStringLiteral("SELECT ZASSETATTRIBUTES, ZLONGDESCRIPTION FROM ZASSETDESCRIPTION "
+                           "ORDER BY ZASSETATTRIBUTES, Z_PK"))) {
+        while (s->step()) {
+            const QString text = columnText(*s, 1);
+            if (!s->isNull(0) && !text.isEmpty())
+                descriptions_.insert(s->int64(0), text);
+        }
+        if (s->failed())
+            return false;
+        s->reset();
+    } else {
+        return false;
+    }
+    if (schema_.hasKeywordJoin()) {
+        SqliteStatement *s = db_.prepare(
+            QStringLiteral("SELECT j.%2, k.ZTITLE FROM ZKEYWORD k JOIN %1 j ON k.Z_PK = j.%3 "
+                           "ORDER BY j.%2, k.Z_PK")
+                .arg(schema_.keywordJoinTable, schema_.keywordAttributesColumn,
+                     schema_.keywordKeywordColumn));
+        if (!s)
+            return false;
+        while (s->step()) {
+            const QString title = columnText(*s, 1);
+            if (s->isNull(0) || title.isEmpty())
+                continue;
+            QString &text = keywords_[s->int64(0)];
+            text = text.isEmpty() ? title : text + QLatin1Char(',') + title;
+        }
+        if (s->failed())
+            return false;
+        s->reset();
+    }
+    preloaded_ = true;
+    return true;
+}
+
+QString CurrentLibraryLookups::getCurrentAlbumWithZPK(int64_t assetKey) {
+    if (preloaded_)
+        return albums_.value(assetKey);
+    SqliteStatement *stmt = albumSql_.isEmpty() ? nullptr : db_.prepare(albumSql_);
+    if (!stmt)
+        return QString();
+    stmt->bind(1, assetKey);
+    QString result;
+    while (stmt->step()) {
+        const char *trashed = stmt->text(1);
+        if (trashed && *trashed && atoi(trashed) == 0) {
+            result = columnText(*stmt, 0);
+            if (result.isNull())
+                result = QStringLiteral("");
+            break;
+        }
+    }
+    stmt->reset();
+    return result;
+}
+
+void CurrentLibraryLookups::getPhotoLibCameraInfowithAsset(int64_t assetKey,
+                                                           PRPicFileInfo &record) {
+    if (preloaded_) {
+        const auto it = cameras_.constFind(assetKey);
+        if (it != cameras_.constEnd()) {
+            if (!it->make.isEmpty())
+                record.fileMaker = it->make;
+            if (!it->model.isEmpty())
+                record.fileModel = it->model;
+            if (!it->lens.isEmpty())
+                record.fileLensModel = it->lens;
+        }
+        return;
+    }
+    SqliteStatement *stmt = db_.prepare(cameraSql_);
+    if (!stmt)
+        return;
+    stmt->bind(1, assetKey);
+    while (stmt->step()) {
+        const QString make = columnText(*stmt, 0), model = columnText(*stmt, 1),
+                      lens = columnText(*stmt, 2);
+        if (!make.isEmpty())
+            record.fileMaker = make;
+        if (!model.isEmpty())
+            record.fileModel = model;
+        if (!lens.isEmpty())
+            record.fileLensModel = lens;
+    }
+    stmt->reset();
+}
+
+QString CurrentLibraryLookups::getCurrentDescriptionText(int64_t attributesKey) {
+    if (preloaded_)
+        return descriptions_.value(attributesKey);
+    SqliteStatement *stmt = db_.prepare(descriptionSql_);
+    if (!stmt)
+        return QString();
+    stmt->bind(1, attributesKey);
+    QString result;
+    while (stmt->step()) {
+        const QString text = columnText(*stmt, 0);
+        if (!text.isEmpty())
+            result = text;
+    }
+    stmt->reset();
+    return result;
+}
+
+QString CurrentLibraryLookups::getCurrentKeyWordText(int64_t attributesKey) {
+    if (preloaded_)
+        return keywords_.value(attributesKey);
+    SqliteStatement *stmt = keywordSql_.isEmpty() ? nullptr : db_.prepare(keywordSql_);
+    if (!stmt)
+        return QString();
+    stmt->bind(1, attributesKey);
+    QString result;
+    while (stmt->step()) {
+        const QString title = columnText(*stmt, 0);
+        if (title.isEmpty())
+            continue;
+        result = result.isNull() ? title : result + QLatin1Char(',') + title;
+    }
+    stmt->reset();
+    return result;
+}
+
+OlderLibraryLookups::OlderLibraryLookups(SqliteDatabase &db) : db_(db) {}
+
+QString OlderLibraryLookups::getOldDatabaseKeyWordTextwithphotoid(int64_t versionId) {
+    SqliteStatement *stmt = db_.prepare(QStringLiteral(
+        "SELECT k.name FROM RKKeyword k JOIN RKKeywordForVersion j ON k.modelId = j.keywordId "
+        "WHERE j.versionId = ?1 ORDER BY k.modelId"));
+    if (!stmt)
+        return QString();
+    stmt->bind(1, versionId);
+    QString result;
+    while (stmt->step()) {
+        const QString name = columnText(*stmt, 0);
+        if (name.isEmpty())
+            continue;
+        result = result.isNull() ? name : result + QLatin1Char(',') + name;
+    }
+    stmt->reset();
+    return result;
+}
+
+QString OlderLibraryLookups::getOldAlbumWithZPK(int64_t versionId) {
+    SqliteStatement *stmt = db_.prepare(QStringLiteral(
+        "SELECT a.name, a.isInTrash FROM RKAlbum a JOIN RKAlbumVersion j ON a.modelId = "
+        "j.albumId WHERE j.versionId = ?1 ORDER BY a.modelId"));
+    if (!stmt)
+        return QString();
+    stmt->bind(1, versionId);
+    QString result;
+    while (stmt->step()) {
+        const char *trashed = stmt->text(1);
+        if (!trashed || !*trashed || atoi(trashed) != 0)
+            continue;
+        QString name = columnText(*stmt, 0);
+        if (name.isNull())
+            name = QStringLiteral("");
+        result = result.isNull() ? name : result + QStringLiteral(", ") + name;
+    }
+    stmt->reset();
+    return result;
+}

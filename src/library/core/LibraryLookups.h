@@ -1,0 +1,66 @@
+#pragma once
+
+#include "library/core/LibrarySchema.h"
+
+#include <QHash>
+#include <QString>
+#include <cstdint>
+#include <ctime>
+
+class PRPicFileInfo;
+class SqliteDatabase;
+
+// A library time stamp (seconds since 2001-01-01 00:00:00 UTC) as local calendar time.
+struct LibraryDateTime {
+    bool valid = false;
+    struct tm fields {};
+};
+LibraryDateTime GetDateTime(int64_t seconds, int fileType = 0);
+// "%04d-%02d-%02d %02d:%02d:%02d", or "Unkown Date" when the time could not be converted.
+QString GetNSStringDate(const LibraryDateTime &date);
+// Both steps at once.
+QString libraryDateText(int64_t seconds);
+// Seconds between the Unix epoch and the library's reference date.
+inline constexpr int64_t kLibraryReferenceDate = 978307200;
+
+// The per-photo lookups of the current schema, on a connection the caller opened. Each
+// statement is prepared once for the connection; a null result means "nothing found".
+class CurrentLibraryLookups {
+  public:
+    CurrentLibraryLookups(SqliteDatabase &db, const LibrarySchema &schema);
+    // Reads the four lookup tables once into memory; the lookups then answer from there,
+    // with the same results (a scan of a large library asks 400,000 questions).
+    bool preload();
+    // The title of the asset's first album that is not in the trash.
+    QString getCurrentAlbumWithZPK(int64_t assetKey);
+    // Camera make and model and lens model of the asset, into the record.
+    void getPhotoLibCameraInfowithAsset(int64_t assetKey, PRPicFileInfo &record);
+    QString getCurrentDescriptionText(int64_t attributesKey);
+    // Keyword titles joined with ",".
+    QString getCurrentKeyWordText(int64_t attributesKey);
+
+  private:
+    struct Camera {
+        QString make, model, lens;
+    };
+    SqliteDatabase &db_;
+    const LibrarySchema &schema_;
+    QString albumSql_, cameraSql_, descriptionSql_, keywordSql_;
+    bool preloaded_ = false;
+    QHash<int64_t, QString> albums_, descriptions_, keywords_;
+    QHash<int64_t, Camera> cameras_;
+};
+
+// The per-photo lookups of the older schema, keyed by RKVersion.modelId (albums and
+// keywords belong to versions, not masters).
+class OlderLibraryLookups {
+  public:
+    explicit OlderLibraryLookups(SqliteDatabase &db);
+    // Keyword names joined with ",".
+    QString getOldDatabaseKeyWordTextwithphotoid(int64_t versionId);
+    // Names of the albums not in the trash, joined with ", ".
+    QString getOldAlbumWithZPK(int64_t versionId);
+
+  private:
+    SqliteDatabase &db_;
+};

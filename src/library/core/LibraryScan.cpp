@@ -1,0 +1,244 @@
+#include "library/core/LibraryScan.h"
+
+#include "app/core/FileTypes.h"
+#include "app/core/SharedHelpers.h"
+#include "library/core/LibraryLookups.h"
+#include "library/core/LibrarySchema.h"
+#include "library/core/LibraryWorkingCopy.h"
+#include "library/core/SqliteDatabase.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <cstdlib>
+
+bool FolderListing::exists(const QString &folder, const QString &name) {
+    auto it = folders_.find(folder);
+    if (it == folders_.end()) {
+        const QStringList entries = QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::System |
+                                                           QDir::Hidden | QDir::NoDotAndDotDot);
+        it = folders_.insert(folder, QSet<QString>(entries.begin(), entries.end()));
+    }
+    return it->contains(name);
+}
+
+bool FolderListing::exists(const QString &path) {
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return false;
+    return exists(slash == 0 ? QStringLiteral("/") : path.left(slash), path.mid(slash + 1));
+}
+
+bool isPlainFileName(const QString &name) {
+    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && name != QLatin1String(".") &&
+           name != QLatin1String("..");
+}
+
+bool hasNoDotSegments(const QString &path) {
+    for (const QString &part : path.split(QLatin1Char('/')))
+        if (part == QLatin1String(".") || part == QLatin1String(".."))
+            return false;
+    return true;
+}
+
+QString libraryFileType(const QString &fileName) {
+    const QString ext = QFileInfo(fileName).suffix();
+    QString type;
+    if (ext == QLatin1String("HEIC") || ext == QLatin1String("heic"))
+        type = QStringLiteral("Live Photos");
+    if (ext == QLatin1String("JPG") || ext == QLatin1String("JPEG") ||
+        ext == QLatin1String("jpg") || ext == QLatin1String("jpeg"))
+        type = QStringLiteral("JPG Photos");
+    if (ext == QLatin1String("PNG") || ext == QLatin1String("png"))
+        type = QStringLiteral("PNG images");
+    if (!ext.isEmpty() && GetRAWImageType(ext) >= 0)
+        type = QStringLiteral("RAW Photos");
+    if (!ext.isEmpty() && GetViedoType(ext) >= 0)
+        type = QStringLiteral("Videos");
+    return type;
+}
+
+namespace {
+
+// A column as the records read it: NULL, empty or invalid UTF-8 count as absent.
+struct Row {
+    SqliteStatement &s;
+    bool present(int c) const {
+        const char *t = s.text(c);
+        return t && *t;
+    }
+    const char *raw(int c) const { return s.text(c); }
+    QString text(int c) const { return present(c) ? GetStringFormChar(raw(c)) : QString(); }
+    int32_t i32(int c) const { return present(c) ? int32_t(std::atoi(raw(c))) : 0; }
+    int64_t i64(int c) const { return present(c) ? int64_t(std::strtoll(raw(c), nullptr, 10)) : 0; }
+    double real(int c) const { return present(c) ? std::atof(raw(c)) : 0.0; }
+};
+
+void setThumbnails(PRPicFileInfo &r, const QString &library, FolderListing &files) {
+    const QString &n = r.filePhotoLibName;
+    r.fileThumbPath = r.fileLargeThumbPath = r.fileFullPath;
+    if (n.size() < 2 || !isPlainFileName(n))
+        return;
+    const QString first = n.left(1);
+    const QString base = QFileInfo(n).completeBaseName();
+    const QString masters = library + QStringLiteral("/resources/derivatives/masters/") + first;
+    const QString small = library + QStringLiteral("/resources/derivatives/") + first;
+    const QString m = base + QStringLiteral("_4_5005_c.jpeg");
+    const QString s = base + QStringLiteral("_1_105_c.jpeg");
+    if (files.exists(masters, m)) {
+        r.fileThumbPath = masters + QLatin1Char('/') + m;
+        r.fileLargeThumbPath = small + QLatin1Char('/') + s;
+    } else if (files.exists(small, s)) {
+        r.fileThumbPath = r.fileLargeThumbPath = small + QLatin1Char('/') + s;
+    }
+}
+
+} // namespace
+
+LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
+                                             const QString &databasePath, bool preloadLookups) {
+    LibraryScanResult result;
+    result.bScanNewPhotosLib = true;
+    SqliteDatabase db;
+    if (!db.open(databasePath, SqliteDatabase::Mode::ReadWrite, &result.message))
+        return result;
+    // One pass over a file we own: mapped pages spare a copy per page read.
+    db.exec(QStringLiteral("PRAGMA mmap_size = 1073741824"));
+    const LibrarySchema schema = LibrarySchema::read(db);
+    if (schema.kind != LibrarySchema::Kind::Current) {
+        result.message =
+            schema.error.isEmpty()
+                ? QStringLiteral("\"%1\" holds no photo library catalogue").arg(databasePath)
+                : schema.error;
+        return result;
+    }
+    const QString sql =
+        QStringLiteral(
+            "SELECT A.ZHEIGHT, A.ZWIDTH, A.ZADDEDDATE, A.ZDATECREATED, A.ZLATITUDE, A.ZLONGITUDE, "
+            "A.ZFILENAME, B.ZORIGINALFILESIZE, B.ZORIGINALHEIGHT, B.ZORIGINALWIDTH, "
+            "B.ZORIGINALFILENAME, B.ZTITLE, B.Z_PK, B.ZASSET, A.ZDIRECTORY, A.ZTRASHEDSTATE, "
+            "A.ZMASTER, A.ZFAVORITE, %2 FROM %1 A LEFT JOIN ZADDITIONALASSETATTRIBUTES B "
+            "ON A.Z_PK = B.ZASSET ORDER BY A.Z_PK")
+            .arg(schema.assetTable, schema.adjustmentsColumn.isEmpty()
+                                        ? QStringLiteral("NULL")
+                                        : QStringLiteral("A.") + schema.adjustmentsColumn);
+    SqliteStatement *stmt = db.prepare(sql);
+    if (!stmt) {
+        result.message = db.lastError();
+        return result;
+    }
+    CurrentLibraryLookups lookups(db, schema);
+    if (preloadLookups)
+        lookups.preload(); // on failure the lookups ask per photo
+    FolderListing files;
+    const Row row{*stmt};
+    while (stmt->step()) {
+        auto record = std::make_shared<PRPicFileInfo>();
+        PRPicFileInfo &r = *record;
+        QString height = row.present(0) ? QString::number(row.i32(0)) : QStringLiteral("");
+        if (row.present(1))
+            r.filePixel = QStringLiteral("%1 X %2").arg(row.i32(1)).arg(height);
+        if (row.present(3)) {
+            const int64_t seconds = row.i64(3);
+            r.shootDateNumber = uint64_t(seconds);
+            r.fileCreateDate = r.fileCameraDate = libraryDateText(seconds);
+        }
+        if (row.present(4) && row.i32(4) != -180)
+            r.fileLcationLatitude = QString::asprintf("%f", row.real(4));
+        if (row.present(5) && row.i32(5) != -180)
+            r.fileLocationLongitude = QString::asprintf("%f", row.real(5));
+        if (row.present(6))
+            r.filePhotoLibName = row.text(6);
+        if (row.present(7)) {
+            r.originalfilesize = uint64_t(row.i64(7));
+            r.fileSize = sizeToUnitString(r.originalfilesize);
+        }
+        if (row.present(8))
+            height = QString::number(row.i32(8));
+        if (row.present(9))
+            r.filePixel = QStringLiteral("%1 X %2").arg(row.i32(9)).arg(height);
+        if (row.present(10)) {
+            r.fileName = row.text(10);
+            r.fileTypeStr = libraryFileType(r.fileName);
+        }
+        if (row.present(11))
+            r.fileTitle = row.text(11);
+        if (row.present(12)) {
+            r.photoID = row.i32(12);
+            const QString description = lookups.getCurrentDescriptionText(r.photoID);
+            if (!description.isEmpty())
+                r.fileDescription = description;
+            const QString keywords = lookups.getCurrentKeyWordText(r.photoID);
+            if (!keywords.isEmpty())
+                r.fileKeywords = keywords;
+        }
+        if (row.present(13)) {
+            r.photoAssetID = row.i32(13);
+            const QString album = lookups.getCurrentAlbumWithZPK(r.photoAssetID);
+            if (!album.isEmpty())
+                r.fileAlbum = album;
+        }
+        const QString directory = row.text(14);
+        bool originalPresent = false;
+        if (directory.contains(QLatin1Char('/'))) {
+            r.bReferencePhoto = true;
+            r.findLocation = directory + QLatin1Char('/') + r.fileName;
+            // A name that climbs out of its folder names no file of this photo.
+            originalPresent = isPlainFileName(r.fileName) && hasNoDotSegments(directory) &&
+                              QFileInfo(r.findLocation).isFile();
+            r.bLostReferencePhoto = !originalPresent;
+            r.fileFullPath = r.findLocation;
+        } else {
+            const QString folder = libraryPath + QStringLiteral("/originals/") + directory;
+            r.fileFullPath = folder + QLatin1Char('/') + r.filePhotoLibName;
+            originalPresent = isPlainFileName(directory) && isPlainFileName(r.filePhotoLibName) &&
+                              files.exists(folder, r.filePhotoLibName);
+        }
+        r.bTrashPhoto = row.present(15) && row.i32(15) == 1;
+        if (row.present(16))
+            r.iCloudphotoID = row.i32(16);
+        if (row.present(17))
+            r.favoriteNum = row.i32(17);
+        if (row.present(18))
+            r.hasAdjustNum = row.i32(18);
+        setThumbnails(r, libraryPath, files);
+        lookups.getPhotoLibCameraInfowithAsset(r.photoAssetID, r);
+
+        if (r.bReferencePhoto || originalPresent) {
+            if (!r.bTrashPhoto)
+                result.records << record;
+        } else {
+            r.bICloudDownloadPhoto = false;
+            result.records << record;
+        }
+    }
+    if (stmt->failed()) {
+        result.message = stmt->error();
+        result.records.clear();
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+LibraryScanResult ScanPhotoLibMetadata(const QString &libraryPath,
+                                       LibraryWorkingCopy &workingCopy) {
+    const QString library = QDir::cleanPath(QFileInfo(libraryPath).absoluteFilePath());
+    const QString current = library + QStringLiteral("/database/Photos.sqlite");
+    const QString older = library + QStringLiteral("/database/photos.db");
+    const bool isCurrent = QFileInfo(current).isFile();
+    if (!isCurrent && !QFileInfo(older).isFile()) {
+        LibraryScanResult result;
+        result.message = QStringLiteral("\"%1\" has no library database.").arg(libraryPath);
+        return result;
+    }
+    const LibraryStepResult opened = workingCopy.open(isCurrent ? current : older);
+    if (!opened.ok) {
+        LibraryScanResult result;
+        result.bScanNewPhotosLib = isCurrent;
+        result.message = opened.reason;
+        return result;
+    }
+    return isCurrent
+               ? scanCurrentLibraryDatabase(library, workingCopy.currentPhotolibDatabasePath())
+               : ScanOldPhotoLibMetadata(library, workingCopy.currentPhotolibDatabasePath());
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "model/PRPicFileInfo.h"
+
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QString>
+
+class LibraryWorkingCopy;
+
+// The records of one library scan, in the order of the database rows, or why there are none.
+struct LibraryScanResult {
+    bool ok = false;
+    QString message; // set when the library could not be read
+    bool bScanNewPhotosLib = false;
+    QList<PRPicFileInfoPtr> records;
+};
+
+// Opens the library at `libraryPath` through `workingCopy` (fold, backup, working copy) and
+// scans the working copy: "database/Photos.sqlite" (current schema) when the package has
+// one, else "database/photos.db" (older schema).
+LibraryScanResult ScanPhotoLibMetadata(const QString &libraryPath, LibraryWorkingCopy &workingCopy);
+// The scans alone, on a database file that is already ours.
+// `preloadLookups` reads the lookup tables once instead of asking per photo.
+LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
+                                             const QString &databasePath,
+                                             bool preloadLookups = true);
+LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QString &databasePath);
+
+// Whether files exist, answered by listing each folder once (a library has hundreds of
+// thousands of originals in a few hundred folders).
+class FolderListing {
+  public:
+    bool exists(const QString &folder, const QString &name);
+    bool exists(const QString &path);
+
+  private:
+    QHash<QString, QSet<QString>> folders_;
+};
+
+// A single file name: not empty, no "/", not "." or "..".
+bool isPlainFileName(const QString &name);
+// A path without "." or ".." components.
+bool hasNoDotSegments(const QString &path);
+// "Live Photos", "JPG Photos", "PNG images", "RAW Photos", "Videos" or empty, from the
+// extension of a file name.
+QString libraryFileType(const QString &fileName);

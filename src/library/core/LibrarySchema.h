@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+class SqliteDatabase;
+
+// What one library database calls its tables and columns. Core Data numbers its join
+// tables after entity numbers that change from one Photos version to the next, so they are
+// read from Z_PRIMARYKEY and checked by exact name in sqlite_master, never guessed.
+struct LibrarySchema {
+    enum class Kind { Unknown, Current, Older };
+    Kind kind = Kind::Unknown;
+    QString error; // why the database is not a library we can read
+
+    // Current schema.
+    QString assetTable;        // "ZASSET" or "ZGENERICASSET"
+    QString adjustmentsColumn; // "ZHASADJUSTMENTS" or "ZADJUSTMENTSSTATE"; empty when neither
+    int assetEntity = 0;       // root entity of the asset table
+    int albumEntity = 0;
+    int keywordEntity = 0;
+    int attributesEntity = 0;
+    // Z_<attributes>KEYWORDS(Z_<attributes>ASSETATTRIBUTES, Z_<keyword>KEYWORDS)
+    QString keywordJoinTable, keywordAttributesColumn, keywordKeywordColumn;
+    // Z_<album>ASSETS(Z_<album>ALBUMS, Z_<asset>ASSETS)
+    QString albumJoinTable, albumAlbumColumn, albumAssetColumn;
+
+    bool isValid() const { return kind != Kind::Unknown; }
+    bool hasKeywordJoin() const { return !keywordJoinTable.isEmpty(); }
+    bool hasAlbumJoin() const { return !albumJoinTable.isEmpty(); }
+
+    static LibrarySchema read(SqliteDatabase &db);
+};
+
+// Whether `table` has a column named exactly `column`.
+bool tableHasColumn(SqliteDatabase &db, const QString &table, const QString &column);
+bool hasTable(SqliteDatabase &db, const QString &table);

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "library/core/DatabaseFiles.h"
+
+#include <QList>
+#include <QString>
+
+class PhotosApplication;
+struct DatabaseHolder;
+
+// The outcome of a step that may refuse: `ok`, or the reason it did nothing.
+struct LibraryStepResult {
+    bool ok = false;
+    QString reason;
+};
+
+// Folds the write-ahead log of an existing database into its main file. Opens read-write
+// without creating and changes no journal mode; a database held by someone else is
+// reported busy, not waited for.
+struct FoldResult {
+    bool ok = false;
+    bool busy = false; // another connection holds it: the library is in use
+    bool wal = false;  // the database is in WAL mode
+    QString reason;
+};
+FoldResult commitDB(const QString &path);
+
+// `PRAGMA quick_check` of a database file that must look like one; empty when it passes,
+// else the reason.
+QString checkDatabaseFile(const QString &path);
+
+// The library's database O, its backups and our working copy W of it. Everything we read
+// or write is W; O is only folded at the open, and replaced by copyBack()/restore() when
+// nothing else holds it and it is as we left it.
+class LibraryWorkingCopy {
+  public:
+    // nullptr: the program's PhotosApplication.
+    explicit LibraryWorkingCopy(PhotosApplication *photos = nullptr);
+    ~LibraryWorkingCopy();
+    LibraryWorkingCopy(const LibraryWorkingCopy &) = delete;
+    LibraryWorkingCopy &operator=(const LibraryWorkingCopy &) = delete;
+
+    // Folds O (unless held or read-only), backs it up and makes W. Fails only when no W
+    // could be made; a library that must not be written opens with readOnlyReason() set.
+    LibraryStepResult open(const QString &originalDatabasePath);
+    void close();
+
+    const QString &originalPhotolibDatabasePath() const { return original_; }
+    const QString &currentPhotolibDatabasePath() const { return current_; }
+    // Empty while the library may be written.
+    const QString &photolibReadOnlyReason() const { return readOnlyReason_; }
+    // The folder of this library's backups, and the backup made at the open.
+    QString libraryBackupFolder() const;
+    const QString &lastBackupPath() const { return backup_; }
+
+    // Who holds O now.
+    QList<DatabaseHolder> holders() const;
+    // W over O. Only with no holder, O as it was after the open, W folded and passing
+    // quick_check; O's -wal/-shm, lock and aside files go after the replacement.
+    LibraryStepResult copyBack();
+    // This library's newest backup that passes quick_check over O (and W), likewise.
+    LibraryStepResult restore();
+
+    // Backups kept per library.
+    static constexpr int kBackupsKept = 5;
+
+  private:
+    LibraryStepResult replaceOriginal(const QString &source, bool requireUnchanged);
+    void makeBackup();
+    bool lockWorkingCopy(const QString &path);
+    PhotosApplication &photos_;
+    QString original_, current_, readOnlyReason_, backup_;
+    QString privateFolder_; // this process's own working folder when the shared one is taken
+    DatabaseFileState foldState_;
+    int workingLockFd_ = -1;
+};
+
+// The folder that keeps the backups of the library whose database is `originalPath`:
+// named after the library package, with a short hash of its full path so that libraries
+// of one name keep theirs apart.
+QString libraryBackupFolderFor(const QString &originalPath);

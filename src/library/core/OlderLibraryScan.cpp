@@ -1,0 +1,134 @@
+// The older catalogue (iPhoto, Aperture, Photos before 10.15): RKMaster and RKVersion.
+#include "app/core/SharedHelpers.h"
+#include "library/core/LibraryLookups.h"
+#include "library/core/LibraryScan.h"
+#include "library/core/LibrarySchema.h"
+#include "library/core/SqliteDatabase.h"
+
+#include <QFileInfo>
+#include <cstdlib>
+
+namespace {
+
+struct Row {
+    SqliteStatement &s;
+    bool present(int c) const {
+        const char *t = s.text(c);
+        return t && *t;
+    }
+    QString text(int c) const { return present(c) ? GetStringFormChar(s.text(c)) : QString(); }
+    int32_t i32(int c) const { return present(c) ? int32_t(std::atoi(s.text(c))) : 0; }
+    int64_t i64(int c) const {
+        return present(c) ? int64_t(std::strtoll(s.text(c), nullptr, 10)) : 0;
+    }
+    double real(int c) const { return present(c) ? std::atof(s.text(c)) : 0.0; }
+};
+
+bool isFileOutsideLibrary(const QString &path) {
+    return hasNoDotSegments(path) && QFileInfo(path).isFile();
+}
+
+} // namespace
+
+LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QString &databasePath) {
+    LibraryScanResult result;
+    result.bScanNewPhotosLib = false;
+    SqliteDatabase db;
+    if (!db.open(databasePath, SqliteDatabase::Mode::ReadWrite, &result.message))
+        return result;
+    if (LibrarySchema::read(db).kind != LibrarySchema::Kind::Older) {
+        result.message =
+            QStringLiteral("\"%1\" holds no photo library catalogue").arg(databasePath);
+        return result;
+    }
+    // RKVersion.modelId comes last: albums and keywords belong to the version.
+    SqliteStatement *stmt = db.prepare(QStringLiteral(
+        "SELECT RKMaster.modelId, RKMaster.uuid, RKMaster.createDate, RKMaster.fileSize, "
+        "RKMaster.height, RKMaster.width, RKMaster.filename, RKMaster.imagePath, "
+        "RKMaster.imageDate, RKMaster.fileCreationDate, RKMaster.originalFileSize, RKVersion.name, "
+        "RKVersion.hasKeywords, RKVersion.extendedDescription, RKVersion.exifLatitude, "
+        "RKVersion.exifLongitude, RKVersion.masterId, RKMaster.isInTrash, RKVersion.modelId "
+        "FROM RKMaster LEFT JOIN RKVersion ON RKMaster.modelId = RKVersion.masterId "
+        "ORDER BY RKMaster.modelId, RKVersion.modelId"));
+    if (!stmt) {
+        result.message = db.lastError();
+        return result;
+    }
+    OlderLibraryLookups lookups(db);
+    QHash<int32_t, int> rowsPerMaster;
+    const Row row{*stmt};
+    while (stmt->step()) {
+        auto record = std::make_shared<PRPicFileInfo>();
+        PRPicFileInfo &r = *record;
+        if (row.present(1))
+            r.photouuid = row.text(1);
+        const QString height = row.present(4) ? QString::number(row.i32(4)) : QStringLiteral("");
+        if (row.present(5))
+            r.filePixel = QStringLiteral("%1 X %2").arg(row.i32(5)).arg(height);
+        if (row.present(6)) {
+            r.fileName = r.filePhotoLibName = row.text(6);
+            r.fileTypeStr = libraryFileType(r.fileName);
+        }
+        // imagePath: absolute, or relative to the root of the disk for referenced files and
+        // to Masters for managed ones; never to our working directory.
+        const QString imagePath = row.text(7);
+        const QString fromRoot =
+            imagePath.startsWith(QLatin1Char('/')) ? imagePath : QLatin1Char('/') + imagePath;
+        if (!imagePath.isEmpty() && isFileOutsideLibrary(fromRoot)) {
+            r.bReferencePhoto = true;
+            r.findLocation = r.fileFullPath = fromRoot;
+        } else if (fromRoot.contains(QLatin1String("/Users"), Qt::CaseInsensitive) ||
+                   fromRoot.contains(QLatin1String("/Volumes"), Qt::CaseInsensitive)) {
+            r.bReferencePhoto = r.bLostReferencePhoto = true;
+            r.findLocation = r.fileFullPath = fromRoot;
+        } else {
+            r.fileFullPath = libraryPath + QStringLiteral("/Masters") + fromRoot;
+        }
+        if (row.present(8)) {
+            r.shootDateNumber = uint64_t(row.i64(8));
+            r.fileCameraDate = libraryDateText(row.i64(8));
+        }
+        if (row.present(9))
+            r.fileCreateDate = libraryDateText(row.i64(9));
+        if (row.present(10)) {
+            r.originalfilesize = uint64_t(row.i64(10));
+            r.fileSize = sizeToUnitString(r.originalfilesize);
+        }
+        if (row.present(11))
+            r.fileTitle = row.text(11);
+        const bool hasKeywords = row.i32(12) > 0;
+        if (row.present(13))
+            r.fileDescription = row.text(13);
+        if (row.present(14) && row.i32(14) != -180)
+            r.fileLcationLatitude = QString::asprintf("%f", row.real(14));
+        if (row.present(15) && row.i32(15) != -180)
+            r.fileLocationLongitude = QString::asprintf("%f", row.real(15));
+        int seenForMaster = 0;
+        if (row.present(16)) {
+            r.photoID = row.i32(16);
+            seenForMaster = ++rowsPerMaster[r.photoID];
+            const int64_t version = row.i64(18);
+            if (hasKeywords) {
+                const QString keywords = lookups.getOldDatabaseKeyWordTextwithphotoid(version);
+                if (!keywords.isEmpty())
+                    r.fileKeywords = keywords;
+            }
+            const QString album = lookups.getOldAlbumWithZPK(version);
+            if (!album.isEmpty())
+                r.fileAlbum = album;
+        }
+        r.bTrashPhoto = row.present(17) && row.i32(17) == 1;
+        r.fileThumbPath = r.fileLargeThumbPath = r.fileFullPath;
+
+        const bool present = r.bReferencePhoto || isFileOutsideLibrary(r.fileFullPath);
+        if (seenForMaster <= 1 && present && !r.bTrashPhoto)
+            result.records << record;
+    }
+    if (stmt->failed()) {
+        result.message = stmt->error();
+        result.records.clear();
+        return result;
+    }
+    result.ok = true;
+    return result;
+}

@@ -1,0 +1,184 @@
+#include "platform/core/PhotosApplication.h"
+
+#include "platform/core/PropertyList.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QHostInfo>
+#include <QSet>
+#include <QThread>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString processName(qint64 pid) {
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+    if (!comm.open(QIODevice::ReadOnly))
+        return QStringLiteral("process");
+    return QString::fromLocal8Bit(comm.readAll()).trimmed();
+}
+
+bool processAlive(qint64 pid) {
+    if (pid <= 0)
+        return false;
+    if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+        return false;
+    // A zombie has ended; only its parent has not collected it yet.
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (stat.open(QIODevice::ReadOnly)) {
+        const QByteArray line = stat.readAll();
+        const int close = line.lastIndexOf(')');
+        if (close > 0 && close + 2 < line.size() && line.at(close + 2) == 'Z')
+            return false;
+    }
+    return true;
+}
+
+// The process holding a lock that a write lock on [start, start+len) would meet. Opening
+// and closing a descriptor drops this process's own POSIX locks on the file, so callers
+// must not hold a connection to it; and F_GETLK never reports our own locks anyway.
+qint64 lockHolder(const QString &path, off_t start, off_t len) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = start;
+    lock.l_len = len;
+    qint64 pid = 0;
+    if (::fcntl(fd, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK)
+        pid = lock.l_pid;
+    ::close(fd);
+    return pid;
+}
+
+QString canonical(const QString &path) {
+    const QString c = QFileInfo(path).canonicalFilePath();
+    return c.isEmpty() ? QFileInfo(path).absoluteFilePath() : c;
+}
+
+} // namespace
+
+QList<DatabaseHolder> LinuxPhotosApplication::holders(const QString &databasePath) {
+    QList<DatabaseHolder> out;
+    QSet<qint64> seen;
+    const qint64 self = ::getpid();
+    const auto add = [&](qint64 pid, const QString &how) {
+        if (pid <= 0 || pid == self || seen.contains(pid) || !processAlive(pid))
+            return;
+        seen.insert(pid);
+        out << DatabaseHolder{pid, processName(pid), how};
+    };
+    // Every WAL connection holds a read lock on byte 128 of the -shm; a connection in a
+    // transaction holds the database's own lock bytes at 1 GiB.
+    add(lockHolder(databasePath + QStringLiteral("-shm"), 128, 1), QStringLiteral("lock"));
+    add(lockHolder(databasePath, 0x40000000, 512), QStringLiteral("lock"));
+
+    const QSet<QString> targets = {canonical(databasePath),
+                                   canonical(databasePath + QStringLiteral("-wal")),
+                                   canonical(databasePath + QStringLiteral("-shm"))};
+    if (DIR *proc = ::opendir("/proc")) {
+        while (const dirent *entry = ::readdir(proc)) {
+            char *end = nullptr;
+            const qint64 pid = std::strtoll(entry->d_name, &end, 10);
+            if (!end || *end || pid <= 0 || pid == self || seen.contains(pid))
+                continue;
+            const QByteArray fdDir = "/proc/" + QByteArray::number(pid) + "/fd";
+            DIR *fds = ::opendir(fdDir.constData());
+            if (!fds)
+                continue;
+            while (const dirent *fd = ::readdir(fds)) {
+                if (fd->d_name[0] == '.')
+                    continue;
+                char target[4096];
+                const ssize_t n =
+                    ::readlink((fdDir + '/' + fd->d_name).constData(), target, sizeof target - 1);
+                if (n <= 0)
+                    continue;
+                if (targets.contains(QFile::decodeName(QByteArray(target, int(n))))) {
+                    add(pid, QStringLiteral("open file"));
+                    break;
+                }
+            }
+            ::closedir(fds);
+        }
+        ::closedir(proc);
+    }
+
+    // The photo application's lock plist; one naming another host, or a dead process, is
+    // stale (every library copied from a Mac carries one).
+    const PropertyList::Document lock = PropertyList::read(databasePath + QStringLiteral(".lock"));
+    if (lock.ok) {
+        const QVariantMap dict = lock.root.toMap();
+        const QString host = dict.value(QStringLiteral("hostname")).toString();
+        const qint64 pid = dict.value(QStringLiteral("pid")).toLongLong();
+        const QString here = QHostInfo::localHostName();
+        if (!host.isEmpty() &&
+            (host.compare(here, Qt::CaseInsensitive) == 0 ||
+             host.section(QLatin1Char('.'), 0, 0)
+                     .compare(here.section(QLatin1Char('.'), 0, 0), Qt::CaseInsensitive) == 0))
+            add(pid, QStringLiteral("lock file"));
+    }
+    return out;
+}
+
+bool LinuxPhotosApplication::endProcess(qint64 pid, QString *why) {
+    if (pid <= 0 || pid == ::getpid()) {
+        if (why)
+            *why = QStringLiteral("no such process");
+        return false;
+    }
+    if (!processAlive(pid))
+        return true;
+    if (::kill(pid_t(pid), SIGTERM) != 0 && errno != ESRCH) {
+        if (why)
+            *why = QString::fromLocal8Bit(strerror(errno));
+        return false;
+    }
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < graceMilliseconds) {
+        if (!processAlive(pid))
+            return true;
+        QThread::msleep(50);
+    }
+    ::kill(pid_t(pid), SIGKILL);
+    for (int i = 0; i < 40; ++i) {
+        if (!processAlive(pid))
+            return true;
+        QThread::msleep(50);
+    }
+    if (why)
+        *why = QStringLiteral("%1 (%2) did not end").arg(processName(pid)).arg(pid);
+    return false;
+}
+
+namespace {
+PhotosApplication *replacementApplication = nullptr;
+}
+
+PhotosApplication &photosApplication() {
+    static LinuxPhotosApplication onLinux;
+    return replacementApplication ? *replacementApplication : onLinux;
+}
+
+void setPhotosApplication(PhotosApplication *replacement) {
+    replacementApplication = replacement;
+}
+
+QString describeHolders(const QList<DatabaseHolder> &holders) {
+    QStringList parts;
+    for (const DatabaseHolder &h : holders)
+        parts << QStringLiteral("%1 (%2)").arg(h.name).arg(h.pid);
+    return parts.join(QStringLiteral(", "));
+}

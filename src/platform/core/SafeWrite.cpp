@@ -1,0 +1,278 @@
+#include "platform/core/SafeWrite.h"
+
+#include "platform/core/FreeFileName.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#include <vector>
+
+namespace SafeWrite {
+namespace {
+
+bool fail(QString *error, const QString &why) {
+    if (error)
+        *error = why;
+    return false;
+}
+
+bool writeAll(int fd, const char *data, qint64 size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size_t(std::min<qint64>(size, 1 << 30)));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+// The names of a file's extended attributes; empty when it has none or no support for them.
+std::vector<std::string> attributeNames(int fd) {
+    const ssize_t size = ::flistxattr(fd, nullptr, 0);
+    if (size <= 0)
+        return {};
+    std::vector<char> buffer(static_cast<size_t>(size));
+    const ssize_t got = ::flistxattr(fd, buffer.data(), buffer.size());
+    std::vector<std::string> names;
+    for (ssize_t i = 0; i < got;) {
+        names.emplace_back(buffer.data() + i);
+        i += ssize_t(names.back().size()) + 1;
+    }
+    return names;
+}
+
+// The process's umask, read without changing it (umask() would race other threads).
+mode_t currentUmask() {
+    static const mode_t mask = [] {
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (status.open(QIODevice::ReadOnly))
+            for (const QByteArray &line : status.readAll().split('\n'))
+                if (line.startsWith("Umask:"))
+                    return mode_t(line.mid(6).trimmed().toUInt(nullptr, 8));
+        return mode_t(022);
+    }();
+    return mask;
+}
+
+} // namespace
+
+QString systemError(int code) {
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
+FileStamp stampOf(const QString &path) {
+    struct stat st {};
+    FileStamp stamp;
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return stamp;
+    stamp.valid = true;
+    stamp.device = st.st_dev;
+    stamp.inode = st.st_ino;
+    stamp.size = qint64(st.st_size);
+    stamp.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    return stamp;
+}
+
+Temporary::~Temporary() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    if (!path_.isEmpty())
+        ::unlink(QFile::encodeName(path_).constData());
+}
+
+bool Temporary::create(const QString &folder, QString *error) {
+    const QDir dir(folder);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString name =
+            QStringLiteral("%1%2-%3")
+                .arg(QLatin1String(kTemporaryPrefix))
+                .arg(::getpid())
+                .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
+        const QString candidate = dir.filePath(name);
+        const int fd = ::open(QFile::encodeName(candidate).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            fd_ = fd;
+            path_ = candidate;
+            return true;
+        }
+        if (errno != EEXIST)
+            return fail(error,
+                        QStringLiteral("cannot write in %1: %2").arg(folder, systemError(errno)));
+    }
+    return fail(error, QStringLiteral("no temporary name is free in %1").arg(folder));
+}
+
+bool Temporary::write(const QByteArray &bytes, QString *error) {
+    if (fd_ < 0)
+        return fail(error, QStringLiteral("the temporary file is not open"));
+    if (!writeAll(fd_, bytes.constData(), bytes.size()))
+        return fail(error, QStringLiteral("cannot write %1: %2").arg(path_, systemError(errno)));
+    return true;
+}
+
+bool Temporary::keepAttributesOf(const QString &original, QString *error) {
+    const int from = ::open(QFile::encodeName(original).constData(),
+                            O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (from < 0)
+        return fail(error, QStringLiteral("cannot read %1: %2").arg(original, systemError(errno)));
+    struct stat st {};
+    ::fstat(from, &st);
+    // Only root may give a file away; the group often still fits.
+    if (::fchown(fd_, st.st_uid, st.st_gid) != 0)
+        (void)!::fchown(fd_, uid_t(-1), st.st_gid);
+    for (const std::string &name : attributeNames(from)) {
+        const ssize_t size = ::fgetxattr(from, name.c_str(), nullptr, 0);
+        std::vector<char> value(size_t(std::max<ssize_t>(size, 0)));
+        const ssize_t got =
+            size < 0 ? -1 : ::fgetxattr(from, name.c_str(), value.data(), value.size());
+        const bool copied =
+            got >= 0 && ::fsetxattr(fd_, name.c_str(), value.data(), size_t(got), 0) == 0;
+        // security.* and system.* belong to the system; the user's own must all come along.
+        if (!copied && name.rfind("user.", 0) == 0) {
+            const int code = errno;
+            ::close(from);
+            return fail(error, QStringLiteral("cannot keep the attribute %1 of %2: %3")
+                                   .arg(QString::fromStdString(name), original, systemError(code)));
+        }
+    }
+    ::close(from);
+    if (::fchmod(fd_, st.st_mode & 07777) != 0)
+        return fail(error, QStringLiteral("cannot keep the permissions of %1: %2")
+                               .arg(original, systemError(errno)));
+    return true;
+}
+
+bool Temporary::useDefaultMode(QString *error) {
+    if (fd_ < 0 || ::fchmod(fd_, 0666 & ~currentUmask()) != 0)
+        return fail(error, QStringLiteral("cannot set the permissions of %1").arg(path_));
+    return true;
+}
+
+bool Temporary::finish(QString *error) {
+    if (fd_ < 0)
+        return fail(error, QStringLiteral("the temporary file is not open"));
+    const int rc = ::fdatasync(fd_);
+    const int code = errno;
+    const int closed = ::close(fd_);
+    fd_ = -1;
+    if (rc != 0 || closed != 0)
+        return fail(
+            error,
+            QStringLiteral("cannot write %1: %2").arg(path_, systemError(rc != 0 ? code : errno)));
+    return true;
+}
+
+bool Temporary::finish(const QByteArray &expected, QString *error) {
+    if (!finish(error))
+        return false;
+    QFile back(path_);
+    if (!back.open(QIODevice::ReadOnly) || back.size() != expected.size() ||
+        back.readAll() != expected)
+        return fail(error, QStringLiteral("%1 did not read back as written").arg(path_));
+    return true;
+}
+
+bool syncFolder(const QString &folder) {
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+bool replaceWith(const QString &tempPath, const QString &target, const FileStamp &expected,
+                 QString *error, bool syncTheFolder) {
+    const QByteArray to = QFile::encodeName(target);
+    struct stat st {};
+    if (::lstat(to.constData(), &st) == 0) {
+        if (S_ISLNK(st.st_mode))
+            return fail(error, QStringLiteral("%1 is a link; it is left as it is").arg(target));
+        if (!S_ISREG(st.st_mode))
+            return fail(error, QStringLiteral("%1 is not a regular file").arg(target));
+    } else if (errno != ENOENT) {
+        return fail(error, QStringLiteral("cannot read %1: %2").arg(target, systemError(errno)));
+    }
+    if (expected.valid && !(stampOf(target) == expected))
+        return fail(error, QStringLiteral("%1 was changed by another program meanwhile; it is "
+                                          "left as it is")
+                               .arg(target));
+    if (::rename(QFile::encodeName(tempPath).constData(), to.constData()) != 0)
+        return fail(error, QStringLiteral("cannot replace %1: %2").arg(target, systemError(errno)));
+    if (syncTheFolder)
+        syncFolder(QFileInfo(target).absolutePath());
+    return true;
+}
+
+QString writeNewFile(const QString &folder, const QString &name, const QByteArray &bytes,
+                     QString *error, int firstNumber) {
+    if (!QDir().mkpath(folder)) {
+        fail(error, QStringLiteral("the folder %1 cannot be created").arg(folder));
+        return {};
+    }
+    Temporary temp;
+    if (!temp.create(folder, error) || !temp.useDefaultMode(error) || !temp.write(bytes, error) ||
+        !temp.finish(bytes, error))
+        return {};
+    const QString landed = moveToFreeName(temp.path(), folder, name, error, firstNumber);
+    if (!landed.isEmpty()) {
+        temp.release();
+        syncFolder(folder);
+    }
+    return landed;
+}
+
+bool replaceFileContents(const QString &target, const QByteArray &bytes, QString *error) {
+    const QFileInfo info(target);
+    Temporary temp;
+    if (!temp.create(info.absolutePath(), error) || !temp.write(bytes, error))
+        return false;
+    const FileStamp before = stampOf(target);
+    if (before.valid ? !temp.keepAttributesOf(target, error) : !temp.useDefaultMode(error))
+        return false;
+    if (!temp.finish(bytes, error) || !replaceWith(temp.path(), target, before, error, true))
+        return false;
+    temp.release();
+    return true;
+}
+
+int removeStaleTemporaries(const QString &folder) {
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return 0;
+    const size_t prefixLength = std::strlen(kTemporaryPrefix);
+    int removed = 0;
+    while (const dirent *entry = ::readdir(dir)) {
+        if (std::strncmp(entry->d_name, kTemporaryPrefix, prefixLength) != 0)
+            continue;
+        const long pid = std::strtol(entry->d_name + prefixLength, nullptr, 10);
+        struct stat st {};
+        if (pid <= 0 || ::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
+            continue;
+        if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH)
+            continue; // its writer may still be at work
+        if (::unlinkat(::dirfd(dir), entry->d_name, 0) == 0)
+            ++removed;
+    }
+    ::closedir(dir);
+    return removed;
+}
+
+} // namespace SafeWrite

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <sys/types.h>
+
+// Writing files without ever losing or redirecting one: new bytes go into an exclusive
+// temporary file beside their target (O_CREAT|O_EXCL|O_NOFOLLOW, so a planted link or file
+// makes the write fail instead of landing elsewhere), are synced and read back, and only then
+// take their name: a free one (moveToFreeName) or, for a replacement, the target's own in one
+// rename that never goes through a link.
+namespace SafeWrite {
+
+// The system's text for an errno value ("No space left on device", ...).
+QString systemError(int code);
+
+// Names of our temporaries start with this, then our process id: ".pk-tmp-<pid>-<random>".
+inline constexpr char kTemporaryPrefix[] = ".pk-tmp-";
+
+// What a file was when it was read, to notice another program changing it meanwhile.
+struct FileStamp {
+    bool valid = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    bool operator==(const FileStamp &) const = default;
+};
+// The stamp of `path` itself, never of a link's target; invalid when it cannot be read.
+FileStamp stampOf(const QString &path);
+
+class Temporary {
+  public:
+    Temporary() = default;
+    Temporary(const Temporary &) = delete;
+    Temporary &operator=(const Temporary &) = delete;
+    // Removes the file unless it was moved away (release()).
+    ~Temporary();
+
+    // A new, empty file of mode 0600 in `folder`, under a name of ours nobody else holds.
+    bool create(const QString &folder, QString *error);
+    bool write(const QByteArray &bytes, QString *error);
+    // Mode, owner (where allowed) and every extended attribute of `original`, whose
+    // user.creation_date among them. A user attribute that cannot be copied is an error.
+    bool keepAttributesOf(const QString &original, QString *error);
+    // The permissions of an ordinary new file (0666 less the umask), for a file that
+    // replaces nothing.
+    bool useDefaultMode(QString *error);
+    // Syncs and closes the file, then reads it back: it must hold exactly `expected`.
+    bool finish(const QByteArray &expected, QString *error);
+    // Syncs and closes without a read-back (for files written through fd()).
+    bool finish(QString *error);
+
+    QString path() const { return path_; }
+    int fd() const { return fd_; }
+    // The file has moved to its final name: nothing left to clean up.
+    void release() { path_.clear(); }
+
+  private:
+    QString path_;
+    int fd_ = -1;
+};
+
+// Syncs a folder, so that a rename in it survives a crash.
+bool syncFolder(const QString &folder);
+
+// Replaces `target` by the finished temporary `tempPath` (same folder) in one rename, then
+// syncs the folder when `syncTheFolder` is set. Refuses,
+// leaving both as they were, when `target` is a link or no regular file, or when `expected`
+// is valid and the target no longer matches it (another program changed it meanwhile).
+bool replaceWith(const QString &tempPath, const QString &target, const FileStamp &expected,
+                 QString *error, bool syncTheFolder = false);
+
+// `bytes` as a new file named `name` (or its next free name, counting from `firstNumber`) in
+// `folder`, which is created when missing and synced. Returns the path written, or empty with
+// `error`.
+QString writeNewFile(const QString &folder, const QString &name, const QByteArray &bytes,
+                     QString *error, int firstNumber = 1);
+
+// `bytes` in place of the regular file `target` (or as a new file when there is none), in one
+// rename, keeping the target's mode, owner and extended attributes; never through a link. The
+// folder is synced.
+bool replaceFileContents(const QString &target, const QByteArray &bytes, QString *error);
+
+// Removes temporaries of ours in `folder` that a process no longer running left behind: our
+// prefix, our user, a dead process id. Returns how many went.
+int removeStaleTemporaries(const QString &folder);
+
+} // namespace SafeWrite

@@ -1,0 +1,106 @@
+#include "LibraryTestSupport.h"
+#include "app/AppDelegate.h"
+#include "library/core/LibraryWorkingCopy.h"
+#include "platform/core/PhotosApplication.h"
+#include "platform/core/Workspace.h"
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+class LibraryDatabaseFeature : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        clearUserDefaults();
+        Workspace::setUrlOpener([](const QUrl &) { return true; });
+        setPhotosApplication(&photos);
+        d = std::make_unique<AppDelegate>();
+        d->launch();
+        library = copyLibrary(QStringLiteral("Test-13.0.0"), dir.path());
+        original = library + QStringLiteral("/database/Photos.sqlite");
+        auto copy = std::make_shared<LibraryWorkingCopy>(&photos);
+        ASSERT_TRUE(copy->open(original).ok);
+        d->useLibraryWorkingCopy(copy);
+        ASSERT_EQ(d->library.originalPhotolibDatabasePath, original);
+        ASSERT_TRUE(d->photolibReadOnlyReason.isEmpty());
+    }
+    void TearDown() override {
+        d.reset();
+        setPhotosApplication(nullptr);
+        Workspace::setUrlOpener({});
+    }
+    QMessageBox *openSheet() {
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (QMessageBox *s : d->window->findChildren<QMessageBox *>())
+            if (s->isVisible())
+                return s;
+        return nullptr;
+    }
+    void press(QMessageBox *sheet, const QString &title) {
+        for (QAbstractButton *b : sheet->buttons())
+            if (b->text() == title) {
+                b->click();
+                return;
+            }
+        ADD_FAILURE() << "no button " << title.toStdString();
+    }
+    FakePhotosApplication photos;
+    QTemporaryDir dir;
+    QString library, original;
+    std::unique_ptr<AppDelegate> d;
+};
+} // namespace
+
+TEST_F(LibraryDatabaseFeature, ForceQuitOfferNamesTheHoldersAndCancelEndsNothing) {
+    EXPECT_FALSE(d->CheckPhotosApplicationRun());
+    photos.heldBy << DatabaseHolder{4242, QStringLiteral("sqlite3"), QStringLiteral("lock")};
+    EXPECT_TRUE(d->CheckPhotosApplicationRun());
+    d->showQuitPhotosOffer();
+    QMessageBox *sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->text(), QStringLiteral("You need to quit the running Photos application."));
+    EXPECT_TRUE(sheet->informativeText().contains(QStringLiteral("sqlite3 (4242)")));
+    press(sheet, QStringLiteral(" Cancel "));
+    EXPECT_TRUE(photos.ended.isEmpty());
+
+    d->showQuitPhotosOffer();
+    sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    press(sheet, QStringLiteral(" Ok "));
+    EXPECT_EQ(photos.ended, QList<qint64>{4242});
+}
+
+TEST_F(LibraryDatabaseFeature, CopyBackWhileHeldShowsTheFailureAndKeepsTheLibrary) {
+    photos.heldBy << DatabaseHolder{4242, QStringLiteral("Photos"), QStringLiteral("lock")};
+    const QByteArray before = fileBytes(original);
+    d->CopyDatabasetoPhotoLibrary();
+    QMessageBox *sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->text(), QStringLiteral("Photo Library metadata can't update"));
+    EXPECT_TRUE(sheet->informativeText().contains(QStringLiteral("Photos (4242)")));
+    EXPECT_EQ(fileBytes(original), before);
+    press(sheet, QStringLiteral(" Ok "));
+
+    photos.heldBy.clear();
+    const LibraryStepResult r = d->CopyDatabasetoPhotoLibraryWithoutAlert();
+    EXPECT_TRUE(r.ok) << r.reason.toStdString();
+    EXPECT_FALSE(openSheet());
+}
+
+TEST_F(LibraryDatabaseFeature, RestoreAsksThenRestores) {
+    d->RestorePhotoLibraryDatabase();
+    QMessageBox *sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->text(), QStringLiteral("Are you sure you want to restore the photo library?"));
+    press(sheet, QStringLiteral(" Ok "));
+    sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->text(), QStringLiteral("Restore Photo Library metadata has been completed."));
+    EXPECT_EQ(sqliteValue(original, QStringLiteral("PRAGMA integrity_check")),
+              QStringLiteral("ok"));
+}

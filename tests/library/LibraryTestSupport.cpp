@@ -1,0 +1,71 @@
+#include "LibraryTestSupport.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+
+QString copyLibrary(const QString &name, const QString &dir) {
+    const QString source =
+        QStringLiteral(PK_FIXTURES_DIR "/libraries/") + name + QStringLiteral(".photoslibrary");
+    const QString target = dir + QLatin1Char('/') + name + QStringLiteral(".photoslibrary");
+    if (QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-a"), source, target}) != 0)
+        return {};
+    if (QProcess::execute(QStringLiteral("chmod"),
+                          {QStringLiteral("-R"), QStringLiteral("u+w"), target}) != 0)
+        return {};
+    return target;
+}
+
+QList<QStringList> sqliteRows(const QString &database, const QString &sql) {
+    QProcess p;
+    p.start(QStringLiteral("sqlite3"),
+            {QStringLiteral("-batch"), QStringLiteral("-noheader"), QStringLiteral("-separator"),
+             QStringLiteral("\x1f"), QStringLiteral("-newline"), QStringLiteral("\x1e"), database,
+             sql});
+    p.waitForFinished(60000);
+    QList<QStringList> rows;
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    for (const QString &line : out.split(QChar(0x1e), Qt::SkipEmptyParts))
+        rows << line.split(QChar(0x1f));
+    return rows;
+}
+
+QString sqliteValue(const QString &database, const QString &sql) {
+    const QList<QStringList> rows = sqliteRows(database, sql);
+    return rows.isEmpty() || rows.first().isEmpty() ? QString() : rows.first().first();
+}
+
+QByteArray sqliteDump(const QString &database) {
+    QProcess p;
+    p.start(QStringLiteral("sqlite3"),
+            {QStringLiteral("-batch"), database, QStringLiteral(".dump")});
+    p.waitForFinished(60000);
+    return p.readAllStandardOutput();
+}
+
+QStringList folderHashes(const QString &folder) {
+    QStringList out;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        out << QDir(folder).relativeFilePath(path) + QLatin1Char(' ') +
+                   QString::fromLatin1(
+                       QCryptographicHash::hash(fileBytes(path), QCryptographicHash::Sha1).toHex());
+    }
+    out.sort();
+    return out;
+}
+
+QByteArray fileBytes(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes) {
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(bytes);
+}

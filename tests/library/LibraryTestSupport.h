@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// A writable copy of a fixture library package ("Test-13.0.0") in `dir`, made with cp -a
+// as the fixtures ask; empty on failure.
+QString copyLibrary(const QString &name, const QString &dir);
+// Rows of the sqlite3 command's answer, fields split on the unit separator.
+QList<QStringList> sqliteRows(const QString &database, const QString &sql);
+QString sqliteValue(const QString &database, const QString &sql);
+// `sqlite3 database .dump`.
+QByteArray sqliteDump(const QString &database);
+// SHA-1 of every file under `folder`, by relative path.
+QStringList folderHashes(const QString &folder);
+QByteArray fileBytes(const QString &path);
+void writeBytes(const QString &path, const QByteArray &bytes);

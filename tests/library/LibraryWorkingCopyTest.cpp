@@ -1,0 +1,356 @@
+#include "library/core/LibraryWorkingCopy.h"
+#include "LibraryTestSupport.h"
+#include "app/core/Settings.h"
+#include "library/core/SqliteDatabase.h"
+#include "platform/core/PhotosApplication.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+namespace {
+
+QString databaseOf(const QString &library) {
+    return library + QStringLiteral("/database/Photos.sqlite");
+}
+
+// A bound UPDATE of one title in the working copy, as the library edits write.
+void retitle(const QString &workingCopy, int attributesKey, const QString &title) {
+    SqliteDatabase db;
+    QString why;
+    ASSERT_TRUE(db.open(workingCopy, SqliteDatabase::Mode::ReadWrite, &why)) << why.toStdString();
+    SqliteStatement *stmt = db.prepare(
+        QStringLiteral("UPDATE ZADDITIONALASSETATTRIBUTES SET ZTITLE = ?1 WHERE Z_PK = ?2"));
+    ASSERT_TRUE(stmt) << db.lastError().toStdString();
+    stmt->bind(1, title).bind(2, int64_t(attributesKey));
+    EXPECT_FALSE(stmt->step());
+    EXPECT_FALSE(stmt->failed()) << stmt->error().toStdString();
+}
+
+struct Opened {
+    QTemporaryDir dir;
+    QString library, original;
+    FakePhotosApplication photos;
+    std::unique_ptr<LibraryWorkingCopy> copy;
+};
+
+std::unique_ptr<Opened> openCopy(const QString &name, PhotosApplication *photos = nullptr) {
+    auto o = std::make_unique<Opened>();
+    o->library = copyLibrary(name, o->dir.path());
+    o->original = databaseOf(o->library);
+    o->copy = std::make_unique<LibraryWorkingCopy>(photos ? photos : &o->photos);
+    const LibraryStepResult r = o->copy->open(o->original);
+    EXPECT_TRUE(r.ok) << r.reason.toStdString();
+    return o;
+}
+
+} // namespace
+
+TEST(LibraryWorkingCopy, WorkingCopyHoldsWhatTheLibraryHolds) {
+    QTemporaryDir reference;
+    const QString fixtureCopy =
+        databaseOf(copyLibrary(QStringLiteral("Test-10.15.7"), reference.path()));
+    auto o = openCopy(QStringLiteral("Test-10.15.7"));
+    const QString w = o->copy->currentPhotolibDatabasePath();
+    EXPECT_TRUE(o->copy->photolibReadOnlyReason().isEmpty())
+        << o->copy->photolibReadOnlyReason().toStdString();
+    EXPECT_TRUE(w.startsWith(applicationSupportFolder()));
+    EXPECT_EQ(o->copy->originalPhotolibDatabasePath(), o->original);
+    // The log was folded into the library's own file, and nothing else was left there.
+    EXPECT_FALSE(QFileInfo::exists(o->original + QStringLiteral("-wal")));
+    EXPECT_EQ(sqliteDump(w), sqliteDump(fixtureCopy));
+    EXPECT_TRUE(QFileInfo(o->copy->lastBackupPath()).isFile());
+    EXPECT_TRUE(o->copy->lastBackupPath().startsWith(backupFolder()));
+    EXPECT_TRUE(o->copy->lastBackupPath().contains(QStringLiteral("Test-10.15.7.photoslibrary")));
+}
+
+TEST(LibraryWorkingCopy, CopyBackCarriesABoundEditIntoTheLibrary) {
+    auto o = openCopy(QStringLiteral("Test-10.15.7"));
+    const QString w = o->copy->currentPhotolibDatabasePath();
+    retitle(w, 7, QStringLiteral("Park's \"edge\"; DROP TABLE ZASSET"));
+    const LibraryStepResult back = o->copy->copyBack();
+    ASSERT_TRUE(back.ok) << back.reason.toStdString();
+    EXPECT_EQ(
+        sqliteValue(o->original,
+                    QStringLiteral("SELECT ZTITLE FROM ZADDITIONALASSETATTRIBUTES WHERE Z_PK=7")),
+        QStringLiteral("Park's \"edge\"; DROP TABLE ZASSET"));
+    EXPECT_EQ(sqliteValue(o->original, QStringLiteral("PRAGMA integrity_check")),
+              QStringLiteral("ok"));
+    EXPECT_FALSE(QFileInfo::exists(o->original + QStringLiteral(".lock")));
+    // A second edit goes back too: the state after a copy back is the new baseline.
+    retitle(w, 7, QStringLiteral("Second"));
+    ASSERT_TRUE(o->copy->copyBack().ok);
+    EXPECT_EQ(
+        sqliteValue(o->original,
+                    QStringLiteral("SELECT ZTITLE FROM ZADDITIONALASSETATTRIBUTES WHERE Z_PK=7")),
+        QStringLiteral("Second"));
+}
+
+TEST(LibraryWorkingCopy, DamagedWorkingCopiesAreRefused) {
+    const QList<std::pair<const char *, std::function<QByteArray(const QByteArray &)>>> damages = {
+        {"truncated", [](const QByteArray &b) { return b.left(b.size() / 2); }},
+        {"zeroed", [](const QByteArray &b) { return QByteArray(b.size(), '\0'); }},
+        {"random",
+         [](const QByteArray &b) {
+             QByteArray r(b.size(), '\0');
+             QRandomGenerator gen(7);
+             for (char &c : r)
+                 c = char(gen.generate());
+             return r;
+         }},
+        {"random pages",
+         [](const QByteArray &b) {
+             QByteArray r = b;
+             QRandomGenerator gen(11);
+             for (int i = 4096; i < r.size(); ++i)
+                 r[i] = char(gen.generate());
+             return r;
+         }},
+        {"empty", [](const QByteArray &) { return QByteArray(); }},
+    };
+    for (const auto &[what, damage] : damages) {
+        SCOPED_TRACE(what);
+        auto o = openCopy(QStringLiteral("Test-13.0.0"));
+        const QByteArray before = fileBytes(o->original);
+        const QString w = o->copy->currentPhotolibDatabasePath();
+        writeBytes(w, damage(fileBytes(w)));
+        const LibraryStepResult back = o->copy->copyBack();
+        EXPECT_FALSE(back.ok);
+        EXPECT_FALSE(back.reason.isEmpty());
+        EXPECT_EQ(fileBytes(o->original), before);
+    }
+}
+
+TEST(LibraryWorkingCopy, LibraryWrittenAfterTheOpenIsNotOverwritten) {
+    auto o = openCopy(QStringLiteral("Test-13.0.0"));
+    sqliteRows(
+        o->original,
+        QStringLiteral("UPDATE ZADDITIONALASSETATTRIBUTES SET ZTITLE='by Photos' WHERE Z_PK=2"));
+    const QByteArray before = fileBytes(o->original);
+    retitle(o->copy->currentPhotolibDatabasePath(), 2, QStringLiteral("by us"));
+    const LibraryStepResult back = o->copy->copyBack();
+    EXPECT_FALSE(back.ok);
+    EXPECT_TRUE(back.reason.contains(QStringLiteral("changed")));
+    EXPECT_EQ(fileBytes(o->original), before);
+}
+
+TEST(LibraryWorkingCopy, ALibraryHeldByAnotherProcessIsNotOverwritten) {
+    LinuxPhotosApplication linux;
+    auto o = openCopy(QStringLiteral("Test-10.15.7"), &linux);
+    ASSERT_TRUE(o->copy->photolibReadOnlyReason().isEmpty());
+    QProcess reader;
+    reader.start(QStringLiteral("sqlite3"), {o->original});
+    ASSERT_TRUE(reader.waitForStarted());
+    reader.write("BEGIN; SELECT count(*) FROM ZGENERICASSET;\n");
+    ASSERT_TRUE(reader.waitForReadyRead(10000));
+    const QByteArray before = fileBytes(o->original);
+    retitle(o->copy->currentPhotolibDatabasePath(), 7, QStringLiteral("not now"));
+
+    const QList<DatabaseHolder> held = o->copy->holders();
+    ASSERT_FALSE(held.isEmpty());
+    EXPECT_EQ(held.first().pid, reader.processId());
+    EXPECT_EQ(held.first().name, QStringLiteral("sqlite3"));
+    const LibraryStepResult back = o->copy->copyBack();
+    EXPECT_FALSE(back.ok);
+    EXPECT_TRUE(back.reason.contains(QStringLiteral("sqlite3"))) << back.reason.toStdString();
+    EXPECT_EQ(fileBytes(o->original), before);
+
+    reader.write("COMMIT;\n.quit\n");
+    reader.closeWriteChannel();
+    ASSERT_TRUE(reader.waitForFinished(10000));
+    EXPECT_TRUE(o->copy->holders().isEmpty());
+}
+
+TEST(LibraryWorkingCopy, HeldLibraryOpensReadOnly) {
+    FakePhotosApplication held;
+    held.heldBy << DatabaseHolder{4242, QStringLiteral("Photos"), QStringLiteral("lock")};
+    QTemporaryDir dir;
+    const QString library = copyLibrary(QStringLiteral("Test-13.0.0"), dir.path());
+    const QStringList before = folderHashes(library);
+    LibraryWorkingCopy copy(&held);
+    ASSERT_TRUE(copy.open(databaseOf(library)).ok);
+    EXPECT_TRUE(copy.photolibReadOnlyReason().contains(QStringLiteral("Photos (4242)")));
+    EXPECT_EQ(folderHashes(library), before); // not even folded
+    const LibraryStepResult back = copy.copyBack();
+    EXPECT_FALSE(back.ok);
+    EXPECT_EQ(folderHashes(library), before);
+}
+
+TEST(LibraryWorkingCopy, DeleteModeLibraryStaysInDeleteMode) {
+    QTemporaryDir dir;
+    const QString library = copyLibrary(QStringLiteral("Test-13.0.0"), dir.path());
+    const QString db = databaseOf(library);
+    EXPECT_EQ(sqliteValue(db, QStringLiteral("PRAGMA journal_mode=DELETE")),
+              QStringLiteral("delete"));
+    FakePhotosApplication nobody;
+    LibraryWorkingCopy copy(&nobody);
+    ASSERT_TRUE(copy.open(db).ok);
+    retitle(copy.currentPhotolibDatabasePath(), 2, QStringLiteral("delete mode"));
+    ASSERT_TRUE(copy.copyBack().ok);
+    EXPECT_EQ(sqliteValue(db, QStringLiteral("PRAGMA journal_mode")), QStringLiteral("delete"));
+    EXPECT_EQ(sqliteValue(
+                  db, QStringLiteral("SELECT ZTITLE FROM ZADDITIONALASSETATTRIBUTES WHERE Z_PK=2")),
+              QStringLiteral("delete mode"));
+}
+
+TEST(LibraryWorkingCopy, RestorePutsThisLibrarysNewestSoundBackupBack) {
+    auto o = openCopy(QStringLiteral("Test-10.15.7"));
+    const QByteArray backupDump = sqliteDump(o->copy->lastBackupPath());
+    retitle(o->copy->currentPhotolibDatabasePath(), 7, QStringLiteral("to be undone"));
+    ASSERT_TRUE(o->copy->copyBack().ok);
+    ASSERT_NE(sqliteDump(o->original), backupDump);
+    const LibraryStepResult restored = o->copy->restore();
+    ASSERT_TRUE(restored.ok) << restored.reason.toStdString();
+    EXPECT_EQ(sqliteDump(o->original), backupDump);
+    EXPECT_EQ(sqliteDump(o->copy->currentPhotolibDatabasePath()), backupDump);
+    // After a restore, edits go on from the restored state.
+    retitle(o->copy->currentPhotolibDatabasePath(), 7, QStringLiteral("again"));
+    EXPECT_TRUE(o->copy->copyBack().ok);
+}
+
+TEST(LibraryWorkingCopy, RestoreNeverUsesAnotherLibrarysBackup) {
+    auto first = openCopy(QStringLiteral("Test-10.15.7"));
+    ASSERT_TRUE(QFileInfo(first->copy->lastBackupPath()).isFile());
+    first->copy->close();
+    // Same name, other folder: its own backups, and a damaged one is passed over.
+    auto second = openCopy(QStringLiteral("Test-10.15.7"));
+    EXPECT_NE(second->copy->libraryBackupFolder(), libraryBackupFolderFor(first->original));
+    writeBytes(second->copy->lastBackupPath(), QByteArray("damaged"));
+    const QByteArray before = fileBytes(second->original);
+    const LibraryStepResult r = second->copy->restore();
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.reason.isEmpty());
+    EXPECT_EQ(fileBytes(second->original), before);
+}
+
+TEST(LibraryWorkingCopy, FiveBackupsKeptPerLibrary) {
+    QTemporaryDir dir;
+    const QString library = copyLibrary(QStringLiteral("Test-13.0.0"), dir.path());
+    FakePhotosApplication nobody;
+    LibraryWorkingCopy copy(&nobody);
+    for (int i = 0; i < 7; ++i)
+        ASSERT_TRUE(copy.open(databaseOf(library)).ok);
+    EXPECT_EQ(QDir(copy.libraryBackupFolder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(),
+              LibraryWorkingCopy::kBackupsKept);
+}
+
+TEST(LibraryWorkingCopy, SecondOpenOfTheWorkingCopyIsToldItIsInUse) {
+    auto o = openCopy(QStringLiteral("Test-13.0.0"));
+    QTemporaryDir dir;
+    const QString other = databaseOf(copyLibrary(QStringLiteral("Test-13.0.0"), dir.path()));
+    FakePhotosApplication nobody;
+    LibraryWorkingCopy second(&nobody);
+    ASSERT_TRUE(second.open(other).ok);
+    EXPECT_FALSE(second.photolibReadOnlyReason().isEmpty());
+    EXPECT_NE(second.currentPhotolibDatabasePath(), o->copy->currentPhotolibDatabasePath());
+    EXPECT_FALSE(second.copyBack().ok);
+    const QString privateCopy = second.currentPhotolibDatabasePath();
+    second.close();
+    EXPECT_FALSE(QFileInfo::exists(privateCopy));
+}
+
+TEST(PhotosApplication, EndProcessTermsThenKills) {
+    LinuxPhotosApplication linux;
+    linux.graceMilliseconds = 300;
+    QProcess polite;
+    polite.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+    ASSERT_TRUE(polite.waitForStarted());
+    QProcess stubborn;
+    stubborn.start(
+        QStringLiteral("sh"),
+        {QStringLiteral("-c"), QStringLiteral("trap '' TERM; sleep 30 & wait; sleep 30")});
+    ASSERT_TRUE(stubborn.waitForStarted());
+    QString why;
+    EXPECT_TRUE(linux.endProcess(polite.processId(), &why)) << why.toStdString();
+    EXPECT_TRUE(linux.endProcess(stubborn.processId(), &why)) << why.toStdString();
+    EXPECT_TRUE(polite.waitForFinished(5000));
+    EXPECT_TRUE(stubborn.waitForFinished(5000));
+    EXPECT_FALSE(linux.endProcess(0, &why));
+}
+
+TEST(PhotosApplication, StaleLockFilesFromAnotherHostHoldNothing) {
+    QTemporaryDir dir;
+    const QString library = copyLibrary(QStringLiteral("Test-13.0.0"), dir.path());
+    LinuxPhotosApplication linux;
+    EXPECT_TRUE(linux.holders(databaseOf(library)).isEmpty());
+}
+
+TEST(LibraryWorkingCopy, FullDiskLeavesTheLibraryAsItWas) {
+    auto o = openCopy(QStringLiteral("Test-13.0.0"));
+    retitle(o->copy->currentPhotolibDatabasePath(), 2, QStringLiteral("no room"));
+    const QByteArray before = fileBytes(o->original);
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit small = saved;
+    small.rlim_cur = 1 << 20; // smaller than the database
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const LibraryStepResult back = o->copy->copyBack();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(back.ok);
+    EXPECT_FALSE(back.reason.isEmpty());
+    EXPECT_EQ(fileBytes(o->original), before);
+    const QStringList left = QDir(QFileInfo(o->original).absolutePath())
+                                 .entryList({QStringLiteral("*.pk-*")}, QDir::Files | QDir::Hidden);
+    EXPECT_TRUE(left.isEmpty()) << left.join(' ').toStdString();
+    // With room again, the same copy back goes through.
+    EXPECT_TRUE(o->copy->copyBack().ok);
+}
+
+TEST(LibraryWorkingCopy, ABusyFoldOpensReadOnly) {
+    QTemporaryDir dir;
+    const QString library = copyLibrary(QStringLiteral("Test-10.15.7"), dir.path());
+    const QString db = databaseOf(library);
+    QProcess reader; // unknown to the holder check: only the fold finds it
+    reader.start(QStringLiteral("sqlite3"), {db});
+    ASSERT_TRUE(reader.waitForStarted());
+    reader.write("BEGIN; SELECT count(*) FROM ZGENERICASSET;\n");
+    ASSERT_TRUE(reader.waitForReadyRead(10000));
+    FakePhotosApplication nobody;
+    LibraryWorkingCopy copy(&nobody);
+    const LibraryStepResult opened = copy.open(db);
+    EXPECT_TRUE(opened.ok) << opened.reason.toStdString();
+    EXPECT_TRUE(copy.photolibReadOnlyReason().contains(QStringLiteral("in use")))
+        << copy.photolibReadOnlyReason().toStdString();
+    EXPECT_EQ(sqliteValue(copy.currentPhotolibDatabasePath(),
+                          QStringLiteral("SELECT count(*) FROM ZGENERICASSET")),
+              QStringLiteral("29"));
+    EXPECT_FALSE(copy.copyBack().ok);
+    reader.write("COMMIT;\n.quit\n");
+    reader.closeWriteChannel();
+    reader.waitForFinished(10000);
+}
+
+TEST(LibraryWorkingCopy, UpdatesThatFireThePhotoApplicationsTriggersWork) {
+    for (const char *name : {"Test-13.0.0", "Test-10.15.7"}) {
+        SCOPED_TRACE(name);
+        auto o = openCopy(QLatin1String(name));
+        const QString table = QLatin1String(name) == QLatin1String("Test-13.0.0")
+                                  ? QStringLiteral("ZASSET")
+                                  : QStringLiteral("ZGENERICASSET");
+        // Without stand-ins this fails with "no such function: NSCoreData...".
+        SqliteDatabase db;
+        QString why;
+        ASSERT_TRUE(
+            db.open(o->copy->currentPhotolibDatabasePath(), SqliteDatabase::Mode::ReadWrite, &why));
+        SqliteStatement *stmt = db.prepare(
+            QStringLiteral("UPDATE %1 SET ZTRASHEDSTATE = ?1 WHERE Z_PK = ?2").arg(table));
+        ASSERT_TRUE(stmt) << db.lastError().toStdString();
+        stmt->bind(1, int64_t(1)).bind(2, int64_t(2));
+        stmt->step();
+        EXPECT_FALSE(stmt->failed()) << stmt->error().toStdString();
+        db.close();
+        ASSERT_TRUE(o->copy->copyBack().ok);
+        EXPECT_EQ(
+            sqliteValue(o->original,
+                        QStringLiteral("SELECT ZTRASHEDSTATE FROM %1 WHERE Z_PK = 2").arg(table)),
+            QStringLiteral("1"));
+    }
+}
