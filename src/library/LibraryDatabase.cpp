@@ -1,6 +1,8 @@
 // The user's side of the working copy: the in-use check and its force-quit offer, the copy
 // back with its result sheet, and the restore from the backup.
 #include "app/AppDelegate.h"
+
+#include "app/core/Logging.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "platform/AlertSheet.h"
 #include "platform/core/PhotosApplication.h"
@@ -47,7 +49,7 @@ void AppDelegate::savePanelDidEnd5(QWidget *sheet, int returnCode, void *) {
     for (qint64 pid : pids) {
         QString why;
         if (!photosApplication().endProcess(pid, &why))
-            qWarning().noquote() << "endProcess==" << why;
+            qCWarning(lcLibrary).noquote() << "endProcess==" << why;
     }
 }
 
@@ -57,7 +59,7 @@ LibraryStepResult AppDelegate::CopyDatabasetoPhotoLibraryWithoutAlert() {
     const LibraryStepResult result = libraryWorkingCopy->copyBack();
     photolibReadOnlyReason = libraryWorkingCopy->photolibReadOnlyReason();
     if (!result.ok)
-        qWarning().noquote() << "CopyDatabasetoPhotoLibrary==" << result.reason;
+        qCWarning(lcLibrary).noquote() << "CopyDatabasetoPhotoLibrary==" << result.reason;
     return result;
 }
 
