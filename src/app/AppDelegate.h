@@ -42,6 +42,11 @@ class PRDragImageView;
 class PRButton;
 class QTimer;
 class PKImageView;
+class JobRunner;
+struct JobReport;
+struct JobResult;
+struct WriteRecipeOptions;
+struct WriteRecipeReport;
 
 // The application object: one for the program's lifetime. It owns every window, control,
 // list, flag and setting; each feature is a method, implemented in the file of its
@@ -565,6 +570,30 @@ class AppDelegate : public QObject {
     // Set while the removal menu popped from the camera window's button is open.
     bool removalMenuFromCamera = false;
     // End of camera roads.
+
+    // Long jobs of the window (JobEnding.cpp). A job runs on the job runner's pool, shows
+    // a progress bar with a cancel button in the status bar once it lasts, and ends in
+    // finishJob: one sheet naming every photo not written and why, one reveal of its first
+    // result.
+    // A runner for a new job, owned by the application object and gone after its end;
+    // `finishJob` (or the caller's own ending) runs before runningJobCount drops.
+    JobRunner *startJob();
+    // The write recipe as a job of the window; `then` runs on the main thread when it ends.
+    void startRecipeJob(const QList<IKImageItemPtr> &items, bool overwrite,
+                        const WriteRecipeOptions &options,
+                        std::function<void(const WriteRecipeReport &, bool cancelled)> then);
+    // One task per photo as a job of the window; a task's ok result names the file written.
+    // The ending reveals the first one (in `revealRoot`, or its own folder when empty) and
+    // names each photo not written, after those of `failedBefore`.
+    void startPhotoJob(const QList<IKImageItemPtr> &items,
+                       std::function<JobResult(qsizetype index)> task, const QString &revealRoot,
+                       bool sheetOnSuccess, const QStringList &failedBefore = {});
+    // The one ending of a job: the completion sheet, then one reveal without waiting for
+    // the file manager.
+    void finishJob(const JobReport &report);
+    int runningJobCount() const { return runningJobs; }
+    int runningJobs = 0;
+    // End of long jobs.
 
     // Library database: working copy, copy back, restore (library/LibraryDatabase.cpp).
     std::shared_ptr<class LibraryWorkingCopy> libraryWorkingCopy; // the open library's O and W

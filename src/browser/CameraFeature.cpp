@@ -216,28 +216,82 @@ void AppDelegate::cameraDeviceDidRemoveItem(PKCameraDevice *device, const PKCame
 
 // ---- Downloads ----
 
+namespace {
+
+// The downloads one action asked for, ended together: one sheet naming every copy that did
+// not arrive, one reveal of the first that did.
+struct DownloadJob {
+    QStringList arrived; // per request, in selection order; empty until it arrives
+    QStringList failures;
+    int waiting = 0;
+};
+
+void endDownloadJob(AppDelegate &d, const DownloadJob &job) {
+    if (!job.failures.isEmpty())
+        beginAlertSheet(sheetWindow(d), AppDelegate::tr("The photo could not be downloaded."),
+                        job.failures.join(QLatin1Char('\n')), {AppDelegate::tr(" Ok ")},
+                        [&d](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); });
+    for (const QString &path : job.arrived) {
+        if (path.isEmpty())
+            continue;
+        Workspace::selectFile(path, QFileInfo(path).absolutePath());
+        break;
+    }
+}
+
+// Asks each item's camera for its file (`saveAs` gives the name; empty: the camera's);
+// false when nothing could be asked.
+bool downloadAsOneJob(AppDelegate &d, const QList<IKImageItemPtr> &items, bool importToEdit,
+                      const std::function<QString(const IKImageItemPtr &)> &saveAs) {
+    auto job = std::make_shared<DownloadJob>();
+    QList<std::pair<PKCameraFilePtr, QString>> requests;
+    for (const IKImageItemPtr &item : items) {
+        auto file = item ? item->cameraItem.lock() : nullptr;
+        if (file && file->device())
+            requests.append({file, saveAs(item)});
+    }
+    if (requests.isEmpty())
+        return false;
+    createFolder(d.preferences.storagelocation);
+    job->arrived = QStringList(requests.size(), QString());
+    job->waiting = int(requests.size());
+    QPointer<AppDelegate> self(&d);
+    for (qsizetype i = 0; i < requests.size(); ++i) {
+        const PKCameraFilePtr &file = requests[i].first;
+        file->device()->requestDownloadFile(
+            file, d.preferences.storagelocation, requests[i].second,
+            [self, job, i, importToEdit](const PKDownloadResult &r) {
+                if (!self)
+                    return;
+                self->didDownloadFile(r, importToEdit);
+                if (r.error.isEmpty())
+                    job->arrived[i] = r.path;
+                else
+                    job->failures << QStringLiteral("%1\n%2").arg(r.file ? r.file->name : QString(),
+                                                                  r.error);
+                if (--job->waiting == 0)
+                    endDownloadJob(*self, *job);
+            });
+    }
+    return true;
+}
+
+QString ownName(const IKImageItemPtr &item) {
+    return item->fileName;
+}
+
+} // namespace
+
 bool AppDelegate::requestCameraDownload(const IKImageItemPtr &item, const QString &saveAsName,
                                         bool importToEdit) {
-    auto file = item ? item->cameraItem.lock() : nullptr;
-    if (!file || !file->device())
-        return false;
-    createFolder(preferences.storagelocation);
-    QPointer<AppDelegate> self(this);
-    file->device()->requestDownloadFile(file, preferences.storagelocation, saveAsName,
-                                        [self, importToEdit](const PKDownloadResult &r) {
-                                            if (self)
-                                                self->didDownloadFile(r, importToEdit);
-                                        });
-    return true;
+    return downloadAsOneJob(*this, {item}, importToEdit,
+                            [saveAsName](const IKImageItemPtr &) { return saveAsName; });
 }
 
 void AppDelegate::DownloadPhotoAction() {
     startProgreess();
-    bool sent = false;
-    for (const IKImageItemPtr &item : selectedCameraItems()) {
-        bDownloadandimportToEdit = false;
-        sent = requestCameraDownload(item, item->fileName, false) || sent;
-    }
+    bDownloadandimportToEdit = false;
+    const bool sent = downloadAsOneJob(*this, selectedCameraItems(), false, ownName);
     // Nothing was asked of a device, so no completion will stop the spinner.
     if (!sent && !cameraRequestsPending())
         endProgress();
@@ -246,11 +300,8 @@ void AppDelegate::DownloadPhotoAction() {
 void AppDelegate::DownloadImportEditePhotoAction() {
     showLocalBrowserPane();
     startProgreess();
-    bool sent = false;
-    for (const IKImageItemPtr &item : selectedCameraItems()) {
-        bDownloadandimportToEdit = true;
-        sent = requestCameraDownload(item, item->fileName, true) || sent;
-    }
+    bDownloadandimportToEdit = true;
+    const bool sent = downloadAsOneJob(*this, selectedCameraItems(), true, ownName);
     if (!sent && !cameraRequestsPending())
         endProgress();
 }
@@ -266,19 +317,11 @@ void AppDelegate::didDownloadFile(const PKDownloadResult &result, bool importToE
         if (previewProgressor)
             previewProgressor->hide();
     }
-    if (!result.error.isEmpty()) {
-        // A copy that did not arrive is neither listed nor shown.
-        beginAlertSheet(
-            sheetWindow(*this), tr("The photo could not be downloaded."),
-            QStringLiteral("%1\n%2").arg(result.file ? result.file->name : QString(), result.error),
-            {tr(" Ok ")}, [this](QMessageBox *a, int c) { savePanelDidEnd3(a, c); });
-        return;
-    }
-    if (importToEdit) {
+    // A copy that did not arrive is neither listed nor shown; the job's end tells of it.
+    if (result.error.isEmpty() && importToEdit) {
         appendLocalItem(makeLocalItem(result.path));
         LoadImportedPhotsonMainThread();
     }
-    Workspace::selectFile(result.path, QFileInfo(result.path).absolutePath());
 }
 
 // ---- Delete and view ----
@@ -309,18 +352,21 @@ void AppDelegate::ViewExifData() {
         previewProgressor->setRange(0, 0);
         previewProgressor->show();
     }
-    bool sent = false;
+    QList<IKImageItemPtr> photos;
     for (const IKImageItemPtr &item : selectedCameraItems()) {
         // Videos carry no photo metadata to view; the photos after them still do.
         if (item->fileType == QLatin1String("Movie") ||
             item->fileName.endsWith(QLatin1String("mov"), Qt::CaseInsensitive))
             continue;
         qCDebug(lcBrowser).noquote() << "[[item cameraItem] userData]===" << item->fileName;
-        if (requestCameraDownload(item, QString(), false)) {
-            sent = true;
+        auto file = item->cameraItem.lock();
+        if (file && file->device()) {
+            photos << item;
             selection.currentFileName = item->fileName;
         }
     }
+    const bool sent =
+        downloadAsOneJob(*this, photos, false, [](const IKImageItemPtr &) { return QString(); });
     if (!sent && !cameraRequestsPending() && previewProgressor)
         previewProgressor->hide();
 }

@@ -8,6 +8,7 @@
 #include "browser/LocalPhotoModel.h"
 #include "browser/PRButton.h"
 #include "browser/core/LocalImport.h"
+#include "platform/core/JobRunner.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -15,7 +16,7 @@
 #include <QItemSelectionModel>
 #include <QMainWindow>
 #include <QPushButton>
-#include <QtConcurrent/QtConcurrentRun>
+#include <memory>
 
 namespace {
 QFileDialog *openImportPanel(AppDelegate &d, bool foldersToo, const QString &message) {
@@ -82,52 +83,64 @@ void AppDelegate::openPanelDidEnd1(QFileDialog *panel, int returnCode, void *) {
     blocalMode = true;
 }
 
-void AppDelegate::importPhotosItemThreader(const QStringList &paths) {
-    QPointer<AppDelegate> self(this);
-    // Every change to the lists and flags happens on the main thread, inside the
-    // hand-back, so the browser never reads a list in the middle of an append.
-    auto handBack = [self](std::function<void(AppDelegate &)> work) {
-        if (!self)
+namespace {
+
+// What one chosen path brought: its items in walk order, each with its real path so that a
+// folder chosen twice (or reached through a link) adds its photos once.
+struct ImportedPath {
+    QList<IKImageItemPtr> items;
+    QStringList realPaths;
+    bool folder = false;
+};
+
+ImportedPath importPath(const QString &path) {
+    ImportedPath found;
+    auto take = [&found](const QString &file) {
+        if (!isImportableFile(file))
             return;
-        QMetaObject::invokeMethod(
-            self.data(),
-            [self, work] {
-                if (self)
-                    work(*self);
-            },
-            Qt::BlockingQueuedConnection);
+        found.items << makeLocalItem(file);
+        found.realPaths << QFileInfo(file).canonicalFilePath();
     };
-    (void)QtConcurrent::run([paths, handBack] {
+    if (QFileInfo(path).isDir()) {
+        found.folder = true;
         QSet<QString> visited;
-        for (const QString &path : paths) {
-            if (QFileInfo(path).isDir()) {
-                walkFolder(
-                    path,
-                    [&](const QString &file) {
-                        IKImageItemPtr item =
-                            isImportableFile(file) ? makeLocalItem(file) : nullptr;
-                        handBack([item](AppDelegate &d) {
-                            if (item)
-                                d.appendLocalItem(item);
-                            d.LoadImportedPhotsonMainThread();
-                        });
-                    },
-                    visited);
-                const QString parent = QFileInfo(path).absolutePath();
-                handBack([parent](AppDelegate &d) {
-                    d.bImportLocalFolder = true;
-                    d.bImportLocalPath = parent;
-                });
-            } else {
-                IKImageItemPtr item = isImportableFile(path) ? makeLocalItem(path) : nullptr;
-                handBack([item](AppDelegate &d) {
-                    if (item)
-                        d.appendLocalItem(item);
-                    d.bImportLocalFolder = false;
-                    d.LoadImportedPhotsonMainThread();
-                });
-            }
-        }
+        walkFolder(path, take, visited);
+    } else {
+        take(path);
+    }
+    return found;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(ImportedPath)
+
+void AppDelegate::importPhotosItemThreader(const QStringList &paths) {
+    JobRunner *runner = startJob();
+    auto seen = std::make_shared<QSet<QString>>();
+    // Every change to the lists and flags happens on the main thread, a batch at a time,
+    // so the browser never reads a list in the middle of an append.
+    connect(runner, &JobRunner::resultReady, this,
+            [this, paths, seen](int index, const JobResult &r) {
+                const ImportedPath found = r.data.value<ImportedPath>();
+                for (qsizetype i = 0; i < found.items.size(); ++i) {
+                    const QString real = found.realPaths[i];
+                    if (!real.isEmpty() && seen->contains(real))
+                        continue;
+                    seen->insert(real);
+                    appendLocalItem(found.items[i]);
+                }
+                bImportLocalFolder = found.folder;
+                if (found.folder)
+                    bImportLocalPath = QFileInfo(paths.value(index)).absolutePath();
+            });
+    connect(runner, &JobRunner::progress, this, [this] { LoadImportedPhotsonMainThread(); });
+    runner->start(paths, [](const QString &path) {
+        JobResult r;
+        r.ok = true;
+        r.outputPath = path;
+        r.data = QVariant::fromValue(importPath(path));
+        return r;
     });
 }
 

@@ -8,7 +8,6 @@
 #include "metadata/core/DateCopies.h"
 #include "metadata/core/FileDateRules.h"
 #include "platform/core/FileDates.h"
-#include "platform/core/Workspace.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -85,8 +84,31 @@ void setAllDateTags(QVariantMap &working, const QDateTime &original, const QDate
     setIptcDates(working, original);
 }
 
-QString nameOf(const IKImageItemPtr &item) {
-    return QFileInfo(item->filePath).fileName();
+// Photos without an original date to move: a plain copy dated by the original's creation.
+void copyUndatedPhotos(const QList<IKImageItemPtr> &items, const PhotoDateTable &unchanged,
+                       const QString &storage, bool overwrite, WriteRecipeReport &report) {
+    const QStringList outputs = dateCopyOutputPaths(items, storage);
+    for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i) {
+        WriteRecipeResult &r = report.photos[i];
+        if (r.written)
+            continue;
+        const QDateTime created = unchanged.get(items[i].get()).creation;
+        if (!created.isValid() && r.error != QLatin1String("nothing to change"))
+            continue;
+        if (!created.isValid()) {
+            r.error = QStringLiteral("has no date to move");
+            continue;
+        }
+        const DateCopyOutcome c =
+            copyPhotoWithDates(items[i]->filePath, outputs[i], created, created, overwrite);
+        r.written = c.written;
+        r.outputPath = c.finalPath;
+        r.error = c.error;
+        if (c.written && report.revealPath.isEmpty()) {
+            report.revealPath = c.finalPath;
+            report.revealRoot = overwrite ? QFileInfo(c.finalPath).absolutePath() : storage;
+        }
+    }
 }
 
 } // namespace
@@ -99,9 +121,8 @@ void AppDelegate::ClickMutiDateChangedSaveAction() {
     WriteRecipeOptions options;
     options.verify = true;
     options.dates = WriteRecipeOptions::Dates::Keep;
-    WriteRecipeReport report;
-    QStringList failures;
-    bool revealEach = false;
+    auto unchanged = std::make_shared<PhotoDateTable>();
+    bool copyUndated = false;
 
     if (method == BatchMethod::Reference) {
         const Shift shift = readShift(*this);
@@ -135,7 +156,11 @@ void AppDelegate::ClickMutiDateChangedSaveAction() {
                 table->put(&item, {newOriginal, newDigitized});
                 return true;
             };
-            report = runWriteRecipe(items, preferences.storagelocation, overwrite, options);
+        } else {
+            // The reference road of a device's photos writes nothing.
+            resetMutiDateWindowTexts();
+            mutiDateWindow->hide();
+            return;
         }
     } else if (method == BatchMethod::Fixed) {
         const QDateTime start = parseMetadataDate(text(mutSetDatelab).trimmed());
@@ -151,11 +176,9 @@ void AppDelegate::ClickMutiDateChangedSaveAction() {
             setAllDateTags(working, date, date);
             return true;
         };
-        report = runWriteRecipe(items, preferences.storagelocation, overwrite, options);
-        revealEach = true;
     } else {
         const Amounts amounts = readAmounts(*this);
-        auto unchanged = std::make_shared<PhotoDateTable>();
+        copyUndated = true;
         options.change = [amounts, table, unchanged](QVariantMap &working,
                                                      const IKImageItem &item) {
             const QString text = subDictionary(working, QStringLiteral("{Exif}"))
@@ -172,43 +195,19 @@ void AppDelegate::ClickMutiDateChangedSaveAction() {
             table->put(&item, {moved, moved});
             return true;
         };
-        report = runWriteRecipe(items, preferences.storagelocation, overwrite, options);
-        // Photos without an original date: a plain copy dated by the original's creation.
-        const QStringList outputs = dateCopyOutputPaths(items, preferences.storagelocation);
-        for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i) {
-            WriteRecipeResult &r = report.photos[i];
-            if (r.written)
-                continue;
-            const QDateTime created = unchanged->get(items[i].get()).creation;
-            if (!created.isValid() && r.error != QLatin1String("nothing to change"))
-                continue;
-            if (!created.isValid()) {
-                r.error = QStringLiteral("has no date to move");
-                continue;
-            }
-            const DateCopyOutcome c =
-                copyPhotoWithDates(items[i]->filePath, outputs[i], created, created, overwrite);
-            r.written = c.written;
-            r.outputPath = c.finalPath;
-            r.error = c.error;
-            if (c.written && report.revealPath.isEmpty()) {
-                report.revealPath = c.finalPath;
-                report.revealRoot =
-                    overwrite ? QFileInfo(c.finalPath).absolutePath() : preferences.storagelocation;
-            }
-        }
     }
 
-    failures = report.notWritten() + applyPhotoDates(items, report, *table);
-    if (revealEach) {
-        for (const WriteRecipeResult &r : report.photos)
-            if (r.written)
-                Workspace::selectFile(r.outputPath, QFileInfo(r.outputPath).absolutePath());
-        finishJob(*this, QString(), QString(), report.writtenCount(), failures, false);
-    } else {
-        finishJob(*this, report.revealPath, report.revealRoot, report.writtenCount(), failures,
-                  false);
-    }
+    const QString storage = preferences.storagelocation;
+    startRecipeJob(items, overwrite, options,
+                   [this, items, table, unchanged, copyUndated, overwrite,
+                    storage](WriteRecipeReport report, bool) {
+                       if (copyUndated)
+                           copyUndatedPhotos(items, *unchanged, storage, overwrite, report);
+                       const QStringList failures =
+                           report.notWritten() + applyPhotoDates(items, report, *table);
+                       datefeature::finishJob(*this, report.revealPath, report.revealRoot,
+                                              report.writtenCount(), failures, false);
+                   });
     resetMutiDateWindowTexts();
     mutiDateWindow->hide();
 }
@@ -217,7 +216,6 @@ void AppDelegate::ClickMutiCreatedDateChangedSaveAction() {
     const BatchMethod method = chosenBatchMethod(*this);
     const QList<IKImageItemPtr> items = selectedLocalItems();
     QList<QDateTime> dates; // one per item; invalid: the photo is not copied
-    QStringList failures;
 
     if (method == BatchMethod::Reference) {
         const Shift shift = readShift(*this);
@@ -247,28 +245,21 @@ void AppDelegate::ClickMutiCreatedDateChangedSaveAction() {
 
     const bool overwrite = overwriteOn(*this);
     const QStringList outputs = dateCopyOutputPaths(items, preferences.storagelocation);
-    QString revealPath, revealRoot;
-    int written = 0;
-    const bool deviceReference = method == BatchMethod::Reference && !blocalMode;
-    for (qsizetype i = 0; i < items.size() && !deviceReference; ++i) {
-        if (!dates[i].isValid()) {
-            failures << QStringLiteral("%1: %2").arg(nameOf(items[i]),
-                                                     tr("has no creation date to start from"));
-            continue;
-        }
-        const DateCopyOutcome c =
-            copyPhotoWithDates(items[i]->filePath, outputs[i], dates[i], dates[i], overwrite);
-        if (!c.written) {
-            failures << QStringLiteral("%1: %2").arg(nameOf(items[i]), c.error);
-            continue;
-        }
-        if (++written == 1) {
-            revealPath = c.finalPath;
-            revealRoot =
-                overwrite ? QFileInfo(c.finalPath).absolutePath() : preferences.storagelocation;
-        }
-    }
     resetMutiDateWindowTexts();
     mutiDateWindow->hide();
-    finishJob(*this, revealPath, revealRoot, written, failures);
+    // A device's photos have no file dates to shift: nothing is copied.
+    if (method == BatchMethod::Reference && !blocalMode)
+        return;
+    startPhotoJob(
+        items,
+        [items, outputs, dates, overwrite](qsizetype i) {
+            if (!dates[i].isValid()) {
+                JobResult r;
+                r.reason = tr("has no creation date to start from");
+                return r;
+            }
+            return dateCopyResult(
+                copyPhotoWithDates(items[i]->filePath, outputs[i], dates[i], dates[i], overwrite));
+        },
+        overwrite ? QString() : preferences.storagelocation, true);
 }

@@ -1,11 +1,12 @@
 // Copy and paste of metadata sections between local photos.
 #include "app/AppDelegate.h"
 
+#include "metadata/DateFeatureSupport.h"
+#include "metadata/core/JobReport.h"
 #include "metadata/core/MetadataClipboard.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/AlertSheet.h"
 #include "platform/core/ImageSource.h"
-#include "platform/core/Workspace.h"
 
 #include <QAction>
 #include <QFile>
@@ -73,7 +74,7 @@ SlotParts partsOf(AppDelegate &d, Slot slot) {
 void copySlot(AppDelegate &d, Slot slot) {
     const QList<IKImageItemPtr> items = d.selectedLocalItems();
     if (items.isEmpty())
-        return;
+        return datefeature::showNoSelectionSheet(d);
     auto tell = [&d](const QString &text) {
         beginAlertSheet(d.window, text, QString(), {AppDelegate::tr(" Ok ")},
                         [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
@@ -99,7 +100,7 @@ void pasteSlot(AppDelegate &d, Slot slot) {
     }
     const QList<IKImageItemPtr> items = d.selectedLocalItems();
     if (items.isEmpty())
-        return;
+        return datefeature::showNoSelectionSheet(d);
     const QVariantMap copied = *parts.dictionary;
     const QString key = parts.key;
     WriteRecipeOptions options;
@@ -111,12 +112,12 @@ void pasteSlot(AppDelegate &d, Slot slot) {
     options.dates = WriteRecipeOptions::Dates::CopyFromSource;
     options.useRawTemporary = true;
     // A paste writes into the storage folder only; the original is never replaced.
-    const WriteRecipeReport report =
-        runWriteRecipe(items, d.preferences.storagelocation, false, options);
-    if (!report.revealPath.isEmpty())
-        Workspace::selectFile(report.revealPath, report.revealRoot);
-    if (!report.notWritten().isEmpty())
-        d.LocalPhotoMetadataChangedCompletedAlert(report.notWritten());
+    AppDelegate *owner = &d;
+    d.startRecipeJob(items, false, options, [owner](const WriteRecipeReport &report, bool) {
+        JobReport job = JobReport::fromRecipe(report);
+        job.sheetOnSuccess = false;
+        owner->finishJob(job);
+    });
 }
 
 } // namespace

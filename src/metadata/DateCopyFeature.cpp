@@ -80,13 +80,15 @@ void AppDelegate::ClickSetCameraDateFromFileNameAction() {
     options.verify = true;
     options.dates = WriteRecipeOptions::Dates::Keep;
     options.skippedCountsAsHandled = true;
-    WriteRecipeReport report =
-        runWriteRecipe(items, preferences.storagelocation, overwriteOn(*this), options);
-    for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i)
-        if (!report.photos[i].written && !found->value(items[i].get()).valid)
-            report.photos[i].error = tr("no date in the file name");
-    finishJob(*this, report.revealPath, report.revealRoot, report.writtenCount(),
-              report.notWritten() + applyPhotoDates(items, report, *table));
+    startRecipeJob(items, overwriteOn(*this), options,
+                   [this, items, found, table](WriteRecipeReport report, bool) {
+                       for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i)
+                           if (!report.photos[i].written && !found->value(items[i].get()).valid)
+                               report.photos[i].error = tr("no date in the file name");
+                       datefeature::finishJob(
+                           *this, report.revealPath, report.revealRoot, report.writtenCount(),
+                           report.notWritten() + applyPhotoDates(items, report, *table));
+                   });
 }
 
 void AppDelegate::ClickCopyExifDateToCreateDateAction() {
@@ -100,6 +102,7 @@ void AppDelegate::ClickCopyExifDateToCreateDateAction() {
             if (!self)
                 return;
             QStringList failures = downloadFailures;
+            QString revealPath;
             int written = 0;
             for (const IKImageItemPtr &copy : copies) {
                 if (GetViedoType(copy->filePath) >= 0) {
@@ -122,10 +125,11 @@ void AppDelegate::ClickCopyExifDateToCreateDateAction() {
                                                              tr("its dates cannot be set"));
                     continue;
                 }
-                ++written;
-                Workspace::selectFile(copy->filePath, self->preferences.storagelocation);
+                if (++written == 1)
+                    revealPath = copy->filePath;
             }
-            finishJob(*self, QString(), QString(), written, failures);
+            datefeature::finishJob(*self, revealPath, self->preferences.storagelocation, written,
+                                   failures);
         });
         return;
     }
@@ -173,7 +177,7 @@ void AppDelegate::ClickCopyExifDateToCreateDateAction() {
                 overwrite ? QFileInfo(c.finalPath).absolutePath() : preferences.storagelocation;
         }
     }
-    finishJob(*this, revealPath, revealRoot, written, failures);
+    datefeature::finishJob(*this, revealPath, revealRoot, written, failures);
 }
 
 bool AppDelegate::CopyVideoExifdataWithItem(const IKImageItemPtr &item) {
@@ -213,13 +217,14 @@ void AppDelegate::ClickCopyCreatedDateToCameraDateAction() {
     options.verify = true;
     options.dates = WriteRecipeOptions::Dates::CopyFromSource;
     options.skippedCountsAsHandled = true;
-    WriteRecipeReport report =
-        runWriteRecipe(items, preferences.storagelocation, overwriteOn(*this), options);
-    for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i)
-        if (!report.photos[i].written && !texts->contains(items[i].get()))
-            report.photos[i].error = tr("has no creation date");
-    finishJob(*this, report.revealPath, report.revealRoot, report.writtenCount(),
-              report.notWritten());
+    startRecipeJob(items, overwriteOn(*this), options,
+                   [this, items, texts](WriteRecipeReport report, bool) {
+                       for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i)
+                           if (!report.photos[i].written && !texts->contains(items[i].get()))
+                               report.photos[i].error = tr("has no creation date");
+                       datefeature::finishJob(*this, report.revealPath, report.revealRoot,
+                                              report.writtenCount(), report.notWritten());
+                   });
 }
 
 namespace {
@@ -229,33 +234,23 @@ void copyOneFileDate(AppDelegate &d, bool creationToModification) {
     const QList<IKImageItemPtr> items = d.selectedLocalItems();
     const bool overwrite = overwriteOn(d);
     const QStringList outputs = dateCopyOutputPaths(items, d.preferences.storagelocation);
-    QString revealPath, revealRoot;
-    QStringList failures;
-    int written = 0;
-    for (qsizetype i = 0; i < items.size(); ++i) {
-        const QString source = items[i]->filePath;
-        const QDateTime from = creationToModification ? FileDates::creationDate(source)
-                                                      : FileDates::modificationDate(source);
-        if (!from.isValid()) {
-            failures << QStringLiteral("%1: %2").arg(nameOf(items[i]),
-                                                     AppDelegate::tr("has no such file date"));
-            continue;
-        }
-        const DateCopyOutcome c =
-            creationToModification
-                ? copyPhotoWithDates(source, outputs[i], QDateTime(), from, overwrite)
-                : copyPhotoWithDates(source, outputs[i], from, QDateTime(), overwrite);
-        if (!c.written) {
-            failures << QStringLiteral("%1: %2").arg(nameOf(items[i]), c.error);
-            continue;
-        }
-        if (++written == 1) {
-            revealPath = c.finalPath;
-            revealRoot =
-                overwrite ? QFileInfo(c.finalPath).absolutePath() : d.preferences.storagelocation;
-        }
-    }
-    finishJob(d, revealPath, revealRoot, written, failures);
+    d.startPhotoJob(
+        items,
+        [items, outputs, overwrite, creationToModification](qsizetype i) {
+            const QString source = items[i]->filePath;
+            const QDateTime from = creationToModification ? FileDates::creationDate(source)
+                                                          : FileDates::modificationDate(source);
+            if (!from.isValid()) {
+                JobResult r;
+                r.reason = AppDelegate::tr("has no such file date");
+                return r;
+            }
+            return dateCopyResult(
+                creationToModification
+                    ? copyPhotoWithDates(source, outputs[i], QDateTime(), from, overwrite)
+                    : copyPhotoWithDates(source, outputs[i], from, QDateTime(), overwrite));
+        },
+        overwrite ? QString() : d.preferences.storagelocation, true);
 }
 
 } // namespace

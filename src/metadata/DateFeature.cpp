@@ -151,22 +151,24 @@ void AppDelegate::ClickDateChangedSaveAction() {
     if (cameraIsSource()) {
         changeDateWindow->hide();
         QPointer<AppDelegate> self(this);
-        withCameraCopies(
-            [self, options](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
-                if (!self)
-                    return;
-                const WriteRecipeReport report =
-                    runWriteRecipe(copies, self->preferences.storagelocation, false, options);
-                finishJob(*self, report.revealPath, report.revealRoot, report.writtenCount(),
-                          failures + report.notWritten());
-            });
+        withCameraCopies([self, options](const QList<IKImageItemPtr> &copies,
+                                         const QStringList &failures) {
+            if (!self)
+                return;
+            AppDelegate *d = self.data();
+            d->startRecipeJob(
+                copies, false, options, [d, failures](const WriteRecipeReport &report, bool) {
+                    datefeature::finishJob(*d, report.revealPath, report.revealRoot,
+                                           report.writtenCount(), failures + report.notWritten());
+                });
+        });
         return;
     }
-    const QList<IKImageItemPtr> items = selectedLocalItems();
-    const WriteRecipeReport report =
-        runWriteRecipe(items, preferences.storagelocation, overwriteOn(*this), options);
-    finishJob(*this, report.revealPath, report.revealRoot, report.writtenCount(),
-              report.notWritten());
+    startRecipeJob(selectedLocalItems(), overwriteOn(*this), options,
+                   [this](const WriteRecipeReport &report, bool) {
+                       datefeature::finishJob(*this, report.revealPath, report.revealRoot,
+                                              report.writtenCount(), report.notWritten());
+                   });
     changeDateWindow->hide();
 }
 
@@ -196,32 +198,21 @@ void AppDelegate::ClickCreatedDateChangedSaveAction() {
                 if (++written == 1)
                     revealPath = copy->filePath;
             }
-            finishJob(*self, revealPath, self->preferences.storagelocation, written, failures,
-                      false);
+            datefeature::finishJob(*self, revealPath, self->preferences.storagelocation, written,
+                                   failures, false);
         });
         return;
     }
     const bool overwrite = overwriteOn(*this);
     const QList<IKImageItemPtr> items = selectedLocalItems();
     const QStringList outputs = dateCopyOutputPaths(items, preferences.storagelocation);
-    QString revealPath, revealRoot;
-    QStringList failures;
-    int written = 0;
-    for (qsizetype i = 0; i < items.size(); ++i) {
-        const DateCopyOutcome r =
-            copyPhotoWithDates(items[i]->filePath, outputs[i], original, original, overwrite);
-        if (!r.written) {
-            failures << QStringLiteral("%1: %2").arg(QFileInfo(items[i]->filePath).fileName(),
-                                                     r.error);
-            continue;
-        }
-        if (++written == 1) {
-            revealPath = r.finalPath;
-            revealRoot =
-                overwrite ? QFileInfo(r.finalPath).absolutePath() : preferences.storagelocation;
-        }
-    }
-    finishJob(*this, revealPath, revealRoot, written, failures, false);
+    startPhotoJob(
+        items,
+        [items, outputs, original, overwrite](qsizetype i) {
+            return dateCopyResult(
+                copyPhotoWithDates(items[i]->filePath, outputs[i], original, original, overwrite));
+        },
+        overwrite ? QString() : preferences.storagelocation, false);
     changeDateWindow->hide();
 }
 

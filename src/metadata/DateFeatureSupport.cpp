@@ -1,9 +1,9 @@
 #include "metadata/DateFeatureSupport.h"
 
+#include "metadata/core/JobReport.h"
 #include "platform/AlertSheet.h"
 #include "platform/ImageView.h"
 #include "platform/core/FileDates.h"
-#include "platform/core/Workspace.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -53,10 +53,15 @@ BatchMethod chosenBatchMethod(const AppDelegate &d) {
 
 void finishJob(AppDelegate &d, const QString &revealPath, const QString &revealRoot, int written,
                const QStringList &notWritten, bool sheetOnSuccess) {
-    if (!revealPath.isEmpty())
-        Workspace::selectFile(revealPath, revealRoot);
-    if (!notWritten.isEmpty() || (written > 0 && sheetOnSuccess))
-        d.LocalPhotoMetadataChangedCompletedAlert(notWritten);
+    JobReport report;
+    report.written = written;
+    report.notWritten = notWritten;
+    if (!revealPath.isEmpty()) {
+        report.revealPath = revealPath;
+        report.revealRoot = revealRoot;
+    }
+    report.sheetOnSuccess = sheetOnSuccess;
+    d.finishJob(report);
 }
 
 QStringList applyPhotoDates(const QList<IKImageItemPtr> &items, const WriteRecipeReport &report,
@@ -79,6 +84,14 @@ QStringList applyPhotoDates(const QList<IKImageItemPtr> &items, const WriteRecip
             failures << QStringLiteral("%1: %2").arg(QFileInfo(r.sourcePath).fileName(), why);
     }
     return failures;
+}
+
+JobResult dateCopyResult(const DateCopyOutcome &copy) {
+    JobResult r;
+    r.ok = copy.written;
+    r.outputPath = copy.finalPath;
+    r.reason = copy.error;
+    return r;
 }
 
 void setCameraDateTags(QVariantMap &working, const QString &original, const QString &digitized) {

@@ -3,7 +3,9 @@
 // Pieces the date features share: their alerts, the reading of the window's fields and the
 // end of a job.
 #include "app/AppDelegate.h"
+#include "metadata/core/DateCopies.h"
 #include "metadata/core/WriteRecipe.h"
+#include "platform/core/JobRunner.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -59,6 +61,9 @@ class PhotoDateTable {
 // "name: reason".
 QStringList applyPhotoDates(const QList<IKImageItemPtr> &items, const WriteRecipeReport &report,
                             const PhotoDateTable &table);
+
+// A byte copy's outcome as a job's result.
+JobResult dateCopyResult(const DateCopyOutcome &copy);
 
 // Sets the three camera-date tags to `text` (Exif original and digitized, TIFF DateTime).
 void setCameraDateTags(QVariantMap &working, const QString &original, const QString &digitized);

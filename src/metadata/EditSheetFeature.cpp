@@ -3,6 +3,7 @@
 
 #include "browser/core/PhotoPanels.h"
 #include "metadata/core/EditSheetChanges.h"
+#include "metadata/core/JobReport.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/AlertSheet.h"
 #include "platform/MapView.h"
@@ -260,30 +261,23 @@ void AppDelegate::ClickApplyChangeAction() {
         options.dates = WriteRecipeOptions::Dates::CopyFromSource;
     }
     if (camera) {
-        // Camera photos: their downloaded copies are rewritten in place, and each is shown.
+        // Camera photos: their downloaded copies are rewritten in place.
         QPointer<AppDelegate> self(this);
         withCameraCopies(
             [self, options](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
                 if (!self)
                     return;
-                const WriteRecipeReport report =
-                    runWriteRecipe(copies, self->preferences.storagelocation, false, options);
-                for (const WriteRecipeResult &photo : report.photos)
-                    if (photo.written)
-                        Workspace::selectFile(photo.outputPath, self->preferences.storagelocation);
-                self->LocalPhotoMetadataChangedCompletedAlert(failures + report.notWritten());
+                AppDelegate *d = self.data();
+                d->startRecipeJob(copies, false, options,
+                                  [d, failures](const WriteRecipeReport &report, bool) {
+                                      d->finishJob(JobReport::fromRecipe(report, failures));
+                                  });
             });
         return;
     }
     const QList<IKImageItemPtr> items = selectedLocalItems();
     const bool overwrite = preferences.overwrite;
-    const WriteRecipeReport report =
-        runWriteRecipe(items, preferences.storagelocation, overwrite, options);
-    if (!overwrite) {
-        if (!report.revealPath.isEmpty())
-            Workspace::selectFile(report.revealPath, report.revealRoot);
-        Workspace::selectFile(QString(), preferences.storagelocation);
-    }
-    if (!items.isEmpty())
-        LocalPhotoMetadataChangedCompletedAlert(report.notWritten());
+    startRecipeJob(items, overwrite, options, [this](const WriteRecipeReport &report, bool) {
+        finishJob(JobReport::fromRecipe(report));
+    });
 }

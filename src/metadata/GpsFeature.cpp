@@ -6,6 +6,7 @@
 #include "browser/core/PhotoPanels.h"
 #include "metadata/DateFeatureSupport.h"
 #include "metadata/core/GpsChanges.h"
+#include "metadata/core/JobReport.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/AlertSheet.h"
 #include "platform/MapView.h"
@@ -212,20 +213,23 @@ void AppDelegate::ClickSaveChangeGPSAction() {
         when.given ? WriteRecipeOptions::Dates::Keep : WriteRecipeOptions::Dates::CopyFromSource;
     auto write = [when, options](AppDelegate &d, const QList<IKImageItemPtr> &items, bool overwrite,
                                  const QStringList &failures) {
-        const WriteRecipeReport report =
-            runWriteRecipe(items, d.preferences.storagelocation, overwrite, options);
-        QStringList datesNotSet;
-        QString why;
-        if (when.given)
-            for (const WriteRecipeResult &photo : report.photos)
-                if (photo.written && !FileDates::setDates(photo.outputPath, when.instant, &why))
-                    datesNotSet << QStringLiteral("%1: its file dates could not be set: %2")
-                                       .arg(QFileInfo(photo.sourcePath).fileName(), why);
-        if (!report.revealPath.isEmpty())
-            Workspace::selectFile(report.revealPath, report.revealRoot);
-        const QStringList notWritten = failures + report.notWritten() + datesNotSet;
-        if (!notWritten.isEmpty())
-            d.LocalPhotoMetadataChangedCompletedAlert(notWritten);
+        AppDelegate *owner = &d;
+        d.startRecipeJob(
+            items, overwrite, options,
+            [owner, when, failures](const WriteRecipeReport &report, bool) {
+                QStringList datesNotSet;
+                QString why;
+                if (when.given)
+                    for (const WriteRecipeResult &photo : report.photos)
+                        if (photo.written &&
+                            !FileDates::setDates(photo.outputPath, when.instant, &why))
+                            datesNotSet << QStringLiteral("%1: its file dates could not be set: %2")
+                                               .arg(QFileInfo(photo.sourcePath).fileName(), why);
+                JobReport job = JobReport::fromRecipe(report, failures);
+                job.notWritten += datesNotSet;
+                job.sheetOnSuccess = false;
+                owner->finishJob(job);
+            });
     };
     changeGPSWindow->hide();
     if (cameraIsSource()) {

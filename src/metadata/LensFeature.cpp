@@ -2,8 +2,8 @@
 // selected camera photos.
 #include "app/AppDelegate.h"
 
+#include "metadata/core/JobReport.h"
 #include "metadata/core/WriteRecipe.h"
-#include "platform/core/Workspace.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -49,21 +49,23 @@ void AppDelegate::ChangeCameLensModel() {
             [self, options](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
                 if (!self)
                     return;
-                const WriteRecipeReport report =
-                    runWriteRecipe(copies, self->preferences.storagelocation, false, options);
-                const QStringList notWritten = failures + report.notWritten();
-                if (!notWritten.isEmpty())
-                    self->LocalPhotoMetadataChangedCompletedAlert(notWritten);
+                AppDelegate *d = self.data();
+                d->startRecipeJob(copies, false, options,
+                                  [d, failures](const WriteRecipeReport &report, bool) {
+                                      JobReport job = JobReport::fromRecipe(report, failures);
+                                      job.sheetOnSuccess = false;
+                                      job.revealPath.clear();
+                                      job.revealRoot.clear();
+                                      d->finishJob(job);
+                                  });
             });
     } else {
-        const WriteRecipeReport report =
-            runWriteRecipe(selectedLocalItems(), preferences.storagelocation, overwrite, options);
-        if (!report.revealPath.isEmpty())
-            Workspace::selectFile(report.revealPath, report.revealRoot);
-        if (!overwrite)
-            Workspace::selectFile(QString(), preferences.storagelocation);
-        if (!report.notWritten().isEmpty())
-            LocalPhotoMetadataChangedCompletedAlert(report.notWritten());
+        startRecipeJob(selectedLocalItems(), overwrite, options,
+                       [this](const WriteRecipeReport &report, bool) {
+                           JobReport job = JobReport::fromRecipe(report);
+                           job.sheetOnSuccess = false;
+                           finishJob(job);
+                       });
     }
     if (changelensWindow)
         changelensWindow->hide();

@@ -1,9 +1,10 @@
 // Property lists and templates applied to the selected local photos.
 #include "app/AppDelegate.h"
 
+#include "metadata/DateFeatureSupport.h"
+#include "metadata/core/JobReport.h"
 #include "metadata/core/PropertyListImport.h"
 #include "platform/AlertSheet.h"
-#include "platform/core/Workspace.h"
 
 #include <QCheckBox>
 #include <QFileDialog>
@@ -38,14 +39,23 @@ QString chosenFile(QFileDialog *panel, int returnCode) {
 
 void finishImport(AppDelegate &d, const WriteRecipeReport &report,
                   const QStringList &notInFile = {}) {
-    if (!report.revealPath.isEmpty())
-        Workspace::selectFile(report.revealPath, report.revealRoot);
-    // Only photos left as they were are told: an import that wrote them all ends silently.
-    QStringList left = report.notWritten();
+    QStringList missing;
     for (const QString &name : notInFile)
-        left << AppDelegate::tr("%1: not in the property list").arg(name);
-    if (!left.isEmpty())
-        d.LocalPhotoMetadataChangedCompletedAlert(left);
+        missing << AppDelegate::tr("%1: not in the property list").arg(name);
+    JobReport job = JobReport::fromRecipe(report);
+    job.notWritten += missing;
+    // Only photos left as they were are told: an import that wrote them all ends silently.
+    job.sheetOnSuccess = false;
+    d.finishJob(job);
+}
+
+void startImport(AppDelegate &d, const QList<IKImageItemPtr> &items, bool overwrite,
+                 const WriteRecipeOptions &options, const QStringList &notInFile = {}) {
+    AppDelegate *owner = &d;
+    d.startRecipeJob(items, overwrite, options,
+                     [owner, notInFile](const WriteRecipeReport &report, bool) {
+                         finishImport(*owner, report, notInFile);
+                     });
 }
 
 void importPerPhoto(AppDelegate &d, QFileDialog *panel, int returnCode, PlistExportKind kind) {
@@ -59,18 +69,17 @@ void importPerPhoto(AppDelegate &d, QFileDialog *panel, int returnCode, PlistExp
     }
     const QList<IKImageItemPtr> items = d.selectedLocalItems();
     if (items.isEmpty())
-        return;
+        return datefeature::showNoSelectionSheet(d);
     const bool overwrite = d.preferences.overwrite;
-    const PlistImportResult result =
-        importPerPhotoPlist(items, d.preferences.storagelocation, overwrite, kind, file,
-                            d.editSheetFieldText("cameraDatelab"));
-    if (result.report.photos.isEmpty()) {
+    const PlistImportPlan plan =
+        planPerPhotoPlist(items, kind, file, d.editSheetFieldText("cameraDatelab"));
+    if (plan.named.isEmpty()) {
         tell(d, AppDelegate::tr("None of the selected photos is in this property list."),
              AppDelegate::tr("The file holds the metadata of photos named: %1")
                  .arg(file.order.mid(0, 20).join(QStringLiteral(", "))));
         return;
     }
-    finishImport(d, result.report, result.notInFile);
+    startImport(d, plan.named, overwrite, plan.options, plan.notInFile);
 }
 
 } // namespace
@@ -130,7 +139,7 @@ void AppDelegate::openPanelDidEnd13(QFileDialog *panel, int returnCode, void *) 
     }
     const QList<IKImageItemPtr> items = selectedLocalItems();
     if (items.isEmpty())
-        return;
+        return datefeature::showNoSelectionSheet(*this);
     const bool overwrite = preferences.overwrite;
-    finishImport(*this, importTemplatePlist(items, preferences.storagelocation, overwrite, tpl));
+    startImport(*this, items, overwrite, templateOptions(tpl));
 }

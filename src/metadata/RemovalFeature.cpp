@@ -4,10 +4,10 @@
 
 #include "metadata/DateFeatureSupport.h"
 
+#include "metadata/core/JobReport.h"
 #include "metadata/core/MetadataRemoval.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/AlertSheet.h"
-#include "platform/core/Workspace.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -32,32 +32,38 @@ WriteRecipeOptions removalOptions(MetadataRemoval removal) {
 
 void finishRemoval(AppDelegate &d, MetadataRemoval removal, const WriteRecipeReport &report,
                    const QStringList &notDownloaded = {}) {
-    if (!report.revealPath.isEmpty())
-        Workspace::selectFile(report.revealPath, report.revealRoot);
-    const QStringList notWritten = notDownloaded + report.notWritten();
-    if (removalShowsCompletion(removal) || !notWritten.isEmpty())
-        d.LocalPhotoMetadataChangedCompletedAlert(notWritten);
+    JobReport job = JobReport::fromRecipe(report, notDownloaded);
+    job.sheetOnSuccess = removalShowsCompletion(removal);
+    d.finishJob(job);
+}
+
+// The recipe as a job of the window, ending in the removal's own ending.
+void startRemoval(AppDelegate &d, MetadataRemoval removal, const QList<IKImageItemPtr> &items,
+                  const QStringList &notDownloaded = {}) {
+    AppDelegate *owner = &d;
+    d.startRecipeJob(items, false, removalOptions(removal),
+                     [owner, removal, notDownloaded](const WriteRecipeReport &report, bool) {
+                         finishRemoval(*owner, removal, report, notDownloaded);
+                     });
 }
 
 // Camera photos: each downloaded copy stays as it arrived; the removal is written beside
 // it under the removal's prefix, and a result of an earlier run is never replaced.
 void runCameraRemoval(AppDelegate &d, MetadataRemoval removal) {
     QPointer<AppDelegate> self(&d);
-    d.withCameraCopies([self, removal](const QList<IKImageItemPtr> &copies,
-                                       const QStringList &failures) {
-        if (!self)
-            return;
-        // The recipe gives each output the next free name, so nothing is replaced.
-        QList<IKImageItemPtr> outputs;
-        for (const IKImageItemPtr &copy : copies) {
-            auto output = std::make_shared<IKImageItem>(*copy);
-            output->fileName = cameraRemovalPrefix(removal) + copy->fileName;
-            outputs << output;
-        }
-        const WriteRecipeReport report = runWriteRecipe(outputs, self->preferences.storagelocation,
-                                                        false, removalOptions(removal));
-        finishRemoval(*self, removal, report, failures);
-    });
+    d.withCameraCopies(
+        [self, removal](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
+            if (!self)
+                return;
+            // The recipe gives each output the next free name, so nothing is replaced.
+            QList<IKImageItemPtr> outputs;
+            for (const IKImageItemPtr &copy : copies) {
+                auto output = std::make_shared<IKImageItem>(*copy);
+                output->fileName = cameraRemovalPrefix(removal) + copy->fileName;
+                outputs << output;
+            }
+            startRemoval(*self, removal, outputs, failures);
+        });
 }
 
 void runRemoval(AppDelegate &d, MetadataRemoval removal) {
@@ -69,9 +75,7 @@ void runRemoval(AppDelegate &d, MetadataRemoval removal) {
         return;
     }
     // A removal never replaces the original, whatever the overwrite setting says.
-    const WriteRecipeReport report =
-        runWriteRecipe(items, d.preferences.storagelocation, false, removalOptions(removal));
-    finishRemoval(d, removal, report);
+    startRemoval(d, removal, items);
 }
 
 } // namespace

@@ -2,21 +2,25 @@
 #include "app/AppDelegate.h"
 
 #include "app/core/Coordinates.h"
-
+#include "metadata/DateFeatureSupport.h"
+#include "metadata/core/JobReport.h"
 #include "metadata/core/SafeFileName.h"
 #include "metadata/core/TagCopies.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/AlertSheet.h"
+#include "platform/core/DurableBatch.h"
 #include "platform/core/FileDates.h"
+#include "platform/core/FreeFileName.h"
 #include "platform/core/ImageSource.h"
-#include "platform/core/SafeWrite.h"
-#include "platform/core/Workspace.h"
+#include "platform/core/JobRunner.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMainWindow>
+#include <QPointF>
+#include <optional>
 
 namespace {
 
@@ -32,113 +36,205 @@ bool readPhoto(const QString &path, QByteArray *bytes, QVariantMap *properties) 
     return true;
 }
 
-// The unchanged bytes under a new name (its next free name when taken), with the photo's
-// dates. Returns the path written, or empty with `error` set.
-QString writeCopy(const QString &folder, const QString &name, const QByteArray &bytes,
-                  const QString &source, QString *error) {
-    const QString path = SafeWrite::writeNewFile(folder, name, bytes, error);
-    if (path.isEmpty())
-        return {};
-    QString why;
-    if (!FileDates::copyDates(source, path, &why)) {
-        *error =
-            QStringLiteral("written to %1, but its file dates could not be set: %2").arg(path, why);
-        return {};
-    }
-    return path;
-}
+// One photo's copy, written beside its folder under a temporary name by a task; the
+// batch's commit gives it the free name it wants.
+struct NamedCopy {
+    QString temporary, folder, base, extension;
+    bool noGps = false;
+    std::optional<QPointF> coords;
+};
 
-// The copy's name: `name` made safe; `fileName` (the photo's own name) when `name` gives
-// nothing usable.
-QString copyName(const QString &name, const QString &fileName) {
+// The copy's name: `name` made safe; the photo's own name when `name` gives nothing usable.
+QString wantedBase(const QString &name, const QString &fileName) {
     const QString extension = QFileInfo(fileName).suffix();
     QString base = safeFileBaseName(name, extension);
     if (base.isEmpty())
         base = safeFileBaseName(fileNameWithoutExtension(fileName), extension);
     if (base.isEmpty())
         base = QStringLiteral("Photo");
-    return extension.isEmpty() ? base : base + QLatin1Char('.') + extension;
+    return base;
+}
+
+// Writes the unchanged bytes beside `folder`, with the photo's dates.
+JobResult prepareCopy(const QString &source, const QByteArray &bytes, NamedCopy copy) {
+    JobResult r;
+    QDir().mkpath(copy.folder);
+    QString why;
+    const QString target =
+        QDir(copy.folder).filePath(copy.base + QLatin1Char('.') + copy.extension);
+    copy.temporary = DurableBatch::writeTemporaryBeside(target, bytes, &why);
+    if (copy.temporary.isEmpty()) {
+        r.reason = why;
+        return r;
+    }
+    FileDates::copyDates(source, copy.temporary);
+    r.ok = true;
+    r.data = QVariant::fromValue(copy);
+    return r;
+}
+
+// One sync for the batch, then each copy takes the first free name: never one that a
+// file took meanwhile.
+void commitCopies(QList<JobResult> &batch) {
+    QStringList temporaries;
+    for (const JobResult &r : batch)
+        if (r.ok)
+            temporaries << r.data.value<NamedCopy>().temporary;
+    if (temporaries.isEmpty())
+        return;
+    QString syncError;
+    const bool synced = DurableBatch::syncFiles(temporaries, &syncError);
+    QStringList folders;
+    for (JobResult &r : batch) {
+        if (!r.ok)
+            continue;
+        const NamedCopy copy = r.data.value<NamedCopy>();
+        QString why = syncError;
+        QString path;
+        if (synced)
+            path = moveToFreeName(copy.temporary, copy.folder,
+                                  copy.base + QLatin1Char('.') + copy.extension, &why);
+        if (path.isEmpty()) {
+            QFile::remove(copy.temporary);
+            r.ok = false;
+            r.reason = why;
+            continue;
+        }
+        r.outputPath = path;
+        folders << copy.folder;
+    }
+    DurableBatch::syncFolders(folders, nullptr);
+}
+
+JobReport reportOf(const QList<IKImageItemPtr> &items, const QList<JobResult> &results,
+                   const QString &storage) {
+    JobReport job;
+    for (const JobResult &r : results) {
+        if (!r.ok) {
+            job.notWritten << QStringLiteral("%1: %2").arg(items[r.index]->fileName, r.reason);
+            continue;
+        }
+        if (++job.written == 1) {
+            job.revealPath = r.outputPath;
+            job.revealRoot = storage;
+        }
+    }
+    return job;
 }
 
 } // namespace
 
+Q_DECLARE_METATYPE(NamedCopy)
+
 void AppDelegate::ClickCopyPhotoTitleToFilenameAction() {
     const QList<IKImageItemPtr> items = selectedLocalItems();
     if (items.isEmpty())
-        return;
-    QStringList notWritten;
-    bool revealed = false;
-    for (const IKImageItemPtr &item : items) {
-        QByteArray bytes;
-        QVariantMap properties;
-        if (!readPhoto(item->filePath, &bytes, &properties)) {
-            notWritten << tr("%1: not an image we can read").arg(item->fileName);
-            continue;
-        }
-        const QString title =
-            subDictionary(properties, QStringLiteral("{IPTC}")).value("ObjectName").toString();
-        QString why;
-        const QString path = writeCopy(preferences.storagelocation, copyName(title, item->fileName),
-                                       bytes, item->filePath, &why);
-        if (path.isEmpty()) {
-            notWritten << QStringLiteral("%1: %2").arg(item->fileName, why);
-            continue;
-        }
-        if (!revealed)
-            Workspace::selectFile(path, preferences.storagelocation);
-        revealed = true;
-    }
-    LocalPhotoMetadataChangedCompletedAlert(notWritten);
+        return datefeature::showNoSelectionSheet(*this);
+    const QString storage = preferences.storagelocation;
+    JobRunner *runner = startJob();
+    // Clashing names are numbered in list order.
+    runner->setCommitInOrder(true);
+    connect(runner, &JobRunner::finished, this,
+            [this, items, storage](const QList<JobResult> &results) {
+                finishJob(reportOf(items, results, storage));
+            });
+    runner->start(
+        items,
+        [storage](const IKImageItemPtr &item) {
+            QByteArray bytes;
+            QVariantMap properties;
+            if (!readPhoto(item->filePath, &bytes, &properties)) {
+                JobResult r;
+                r.reason = tr("not an image we can read");
+                return r;
+            }
+            const QString title = subDictionary(properties, QStringLiteral("{IPTC}"))
+                                      .value(QStringLiteral("ObjectName"))
+                                      .toString();
+            NamedCopy copy;
+            copy.folder = storage;
+            copy.base = wantedBase(title, item->fileName);
+            copy.extension = QFileInfo(item->fileName).suffix();
+            return prepareCopy(item->filePath, bytes, copy);
+        },
+        commitCopies);
 }
 
 void AppDelegate::ClickCopyPhotoGPSNameToFilenameAction() {
     getLocation = false;
-    const bool overwrite = preferences.overwrite;
-    QStringList notWritten;
-    bool revealed = false;
-    for (const IKImageItemPtr &item : selectedLocalItems()) {
-        // Without a place the copy keeps its name, below the imported folder's mirror.
-        QString folder = preferences.storagelocation;
-        const QString root = QDir::cleanPath(bImportLocalPath);
-        if (bImportLocalFolder && !root.isEmpty() &&
-            item->filePath.startsWith(root + QLatin1Char('/')))
-            folder = QDir::cleanPath(preferences.storagelocation + QLatin1Char('/') +
-                                     QFileInfo(item->filePath.mid(root.size() + 1)).path());
-        QByteArray bytes;
-        QVariantMap properties;
-        if (!readPhoto(item->filePath, &bytes, &properties)) {
-            notWritten << tr("%1: not an image we can read").arg(item->fileName);
-            continue;
-        }
-        if (!properties.contains(QStringLiteral("{GPS}"))) {
-            beginAlertSheet(
-                window, tr("No GPS data"), tr("Please select a photo that contains GPS data."),
-                {tr(" Ok ")},
-                [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
-            return;
-        }
-        const QVariantMap gps = subDictionary(properties, QStringLiteral("{GPS}"));
-        const SignedGpsCoordinates c = signedCoordinates(gps);
-        const double lat = c.latitude.value_or(0.0), lon = c.longitude.value_or(0.0);
-        selection.currentCoords = QPointF(lat, lon);
-        // Any position but the null island counts, west and south included.
-        const bool placed = (lat != 0 || lon != 0) && !item->GPSLocationfileName.isEmpty();
-        QString why;
-        const QString path = placed ? writeCopy(preferences.storagelocation,
-                                                copyName(item->GPSLocationfileName, item->fileName),
-                                                bytes, item->filePath, &why)
-                                    : writeCopy(folder, copyName(QString(), item->fileName), bytes,
-                                                item->filePath, &why);
-        if (path.isEmpty()) {
-            notWritten << QStringLiteral("%1: %2").arg(item->fileName, why);
-            continue;
-        }
-        if (!revealed)
-            Workspace::selectFile(path, preferences.storagelocation);
-        revealed = true;
-    }
-    if (!overwrite)
-        Workspace::selectFile(QString(), preferences.storagelocation);
-    if (!notWritten.isEmpty())
-        LocalPhotoMetadataChangedCompletedAlert(notWritten);
+    const QList<IKImageItemPtr> items = selectedLocalItems();
+    if (items.isEmpty())
+        return datefeature::showNoSelectionSheet(*this);
+    const QString storage = preferences.storagelocation;
+    const QString root = bImportLocalFolder ? QDir::cleanPath(bImportLocalPath) : QString();
+    // The place names the geocoder found, read here: workers never touch the items.
+    QStringList places;
+    for (const IKImageItemPtr &item : items)
+        places << item->GPSLocationfileName;
+    JobRunner *runner = startJob();
+    // Clashing names are numbered in list order.
+    runner->setCommitInOrder(true);
+    connect(runner, &JobRunner::finished, this,
+            [this, items, storage](const QList<JobResult> &results) {
+                JobReport job = reportOf(items, results, storage);
+                job.sheetOnSuccess = false;
+                int withoutGps = 0;
+                for (const JobResult &r : results) {
+                    const NamedCopy copy = r.data.value<NamedCopy>();
+                    withoutGps += copy.noGps ? 1 : 0;
+                    if (copy.coords)
+                        selection.currentCoords = *copy.coords;
+                }
+                if (withoutGps == items.size()) {
+                    beginAlertSheet(
+                        window, tr("No GPS data"),
+                        tr("Please select a photo that contains GPS data."), {tr(" Ok ")},
+                        [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+                    return;
+                }
+                finishJob(job);
+            });
+    runner->start(
+        items.size(),
+        [items, places, storage, root](qsizetype i) {
+            const IKImageItemPtr &item = items[i];
+            JobResult r;
+            QByteArray bytes;
+            QVariantMap properties;
+            if (!readPhoto(item->filePath, &bytes, &properties)) {
+                r.reason = tr("not an image we can read");
+                return r;
+            }
+            NamedCopy copy;
+            if (!properties.contains(QStringLiteral("{GPS}"))) {
+                // One photo without a position leaves the others of the batch to be named.
+                copy.noGps = true;
+                r.reason = tr("no GPS data");
+                r.data = QVariant::fromValue(copy);
+                return r;
+            }
+            const SignedGpsCoordinates c =
+                signedCoordinates(subDictionary(properties, QStringLiteral("{GPS}")));
+            const double lat = c.latitude.value_or(0.0), lon = c.longitude.value_or(0.0);
+            copy.coords = QPointF(lat, lon);
+            copy.extension = QFileInfo(item->fileName).suffix();
+            // Any position but the null island counts, west and south included.
+            if ((lat != 0 || lon != 0) && !places[i].isEmpty()) {
+                copy.folder = storage;
+                copy.base = wantedBase(places[i], item->fileName);
+            } else {
+                // Without a place the copy keeps its name, below the imported folder's mirror.
+                copy.folder = storage;
+                if (!root.isEmpty() && item->filePath.startsWith(root + QLatin1Char('/')))
+                    copy.folder =
+                        QDir::cleanPath(storage + QLatin1Char('/') +
+                                        QFileInfo(item->filePath.mid(root.size() + 1)).path());
+                copy.base = wantedBase(QString(), item->fileName);
+            }
+            JobResult done = prepareCopy(item->filePath, bytes, copy);
+            if (!done.ok)
+                done.data = QVariant::fromValue(copy); // the position still counts
+            return done;
+        },
+        commitCopies);
 }

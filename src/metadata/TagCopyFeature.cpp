@@ -1,12 +1,13 @@
 // Copies of one tag into another in the selected local photos.
 #include "app/AppDelegate.h"
 
+#include "metadata/DateFeatureSupport.h"
 #include "metadata/core/FileDateRules.h"
+#include "metadata/core/JobReport.h"
 #include "metadata/core/TagCopies.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
-#include "platform/core/Workspace.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -25,23 +26,28 @@ struct TagCopy {
     bool useRawTemporary = true;
 };
 
-WriteRecipeReport runTagCopy(AppDelegate &d, const TagCopy &copy) {
+// Starts the copy as a job of the window; `after` runs on its report before the ending.
+void runTagCopy(AppDelegate &d, const TagCopy &copy,
+                std::function<void(const WriteRecipeReport &)> after = {}) {
     const QList<IKImageItemPtr> items = d.selectedLocalItems();
     if (items.isEmpty())
-        return {};
+        return datefeature::showNoSelectionSheet(d);
     const bool overwrite = copy.mayOverwrite && d.preferences.overwrite;
     WriteRecipeOptions options;
     options.change = copy.change;
     options.destinationDictionary = copy.destination;
     options.dates = WriteRecipeOptions::Dates::CopyFromSource;
     options.useRawTemporary = copy.useRawTemporary;
-    const WriteRecipeReport report =
-        runWriteRecipe(items, d.preferences.storagelocation, overwrite, options);
-    if (!report.revealPath.isEmpty())
-        Workspace::selectFile(report.revealPath, report.revealRoot);
-    if (copy.completion || !report.notWritten().isEmpty())
-        d.LocalPhotoMetadataChangedCompletedAlert(report.notWritten());
-    return report;
+    AppDelegate *owner = &d;
+    const bool completion = copy.completion;
+    d.startRecipeJob(items, overwrite, options,
+                     [owner, completion, after](const WriteRecipeReport &report, bool) {
+                         if (after)
+                             after(report);
+                         JobReport job = JobReport::fromRecipe(report);
+                         job.sheetOnSuccess = completion;
+                         owner->finishJob(job);
+                     });
 }
 
 Change plain(bool (*f)(QVariantMap &)) {
@@ -51,21 +57,23 @@ Change plain(bool (*f)(QVariantMap &)) {
 } // namespace
 
 void AppDelegate::ClickCopyTIFFandIPTCtoExifAction() {
-    const WriteRecipeReport report =
-        runTagCopy(*this, {plain(copyTiffDateToExif), QStringLiteral("{TIFF}"), true, false, true});
     // Each written photo takes its own new camera date as its file dates.
-    for (const WriteRecipeResult &r : report.photos) {
-        if (!r.written)
-            continue;
-        QFile file(r.outputPath);
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        const QVariantMap exif =
-            subDictionary(ImageSource(file.readAll()).properties(0), QStringLiteral("{Exif}"));
-        if (exif.contains(QStringLiteral("DateTimeOriginal")))
-            SetDateAttributWithFilePath(r.outputPath, r.sourcePath,
-                                        exif.value(QStringLiteral("DateTimeOriginal")).toString());
-    }
+    runTagCopy(*this, {plain(copyTiffDateToExif), QStringLiteral("{TIFF}"), true, false, true},
+               [](const WriteRecipeReport &report) {
+                   for (const WriteRecipeResult &r : report.photos) {
+                       if (!r.written)
+                           continue;
+                       QFile file(r.outputPath);
+                       if (!file.open(QIODevice::ReadOnly))
+                           continue;
+                       const QVariantMap exif = subDictionary(
+                           ImageSource(file.readAll()).properties(0), QStringLiteral("{Exif}"));
+                       if (exif.contains(QStringLiteral("DateTimeOriginal")))
+                           SetDateAttributWithFilePath(
+                               r.outputPath, r.sourcePath,
+                               exif.value(QStringLiteral("DateTimeOriginal")).toString());
+                   }
+               });
 }
 
 void AppDelegate::ClickCopyExiftoTIFFandIPTCAction() {
@@ -86,7 +94,7 @@ void AppDelegate::ClickCopyCaptionToTitleAction() {
 
 void AppDelegate::ClickAddPersonShownAction() {
     if (selectedLocalItems().isEmpty())
-        return;
+        return datefeature::showNoSelectionSheet(*this);
     // The persons are the user's to give: asked in a sheet, written when it is accepted.
     auto *ask = new QInputDialog(window);
     ask->setObjectName(QStringLiteral("addPersonsShownSheet"));

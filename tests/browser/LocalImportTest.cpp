@@ -88,3 +88,33 @@ TEST(LocalImport, FolderWalkFillsBothListsOnTheMainThread) {
     }
     Workspace::setUrlOpener({});
 }
+
+TEST(LocalImport, PathsChosenTogetherAddEachPhotoOnceInTheirOrder) {
+    clearUserDefaults();
+    Workspace::setUrlOpener([](const QUrl &) { return true; });
+    QTemporaryDir dir;
+    QDir().mkpath(dir.filePath("A/B"));
+    copyFixture("wedding.jpg", dir.filePath("A/B"));
+    copyFixture("St James Park.jpg", dir.filePath(""));
+    for (int i = 0; i < 30; ++i)
+        touch(dir.filePath(QStringLiteral("C/photo%1.jpg").arg(i, 2, 10, QLatin1Char('0'))));
+    {
+        AppDelegate d;
+        d.launch();
+        // The sub-folder is walked with its parent too; its photo joins once.
+        d.importPhotosItemThreader({dir.filePath("St James Park.jpg"), dir.filePath("A"),
+                                    dir.filePath("A/B"), dir.filePath("C")});
+        QTRY_COMPARE_WITH_TIMEOUT(d.runningJobCount(), 0, 20000);
+        const QStringList got = names(d.localPhotoItemArray);
+        ASSERT_EQ(got.size(), 32);
+        EXPECT_EQ(got.mid(0, 2), (QStringList{"St James Park.jpg", "wedding.jpg"}));
+        QStringList walked = got.mid(2);
+        QStringList sorted = walked;
+        sorted.sort();
+        EXPECT_EQ(walked.size(), 30);
+        EXPECT_EQ(sorted.first(), "photo00.jpg");
+        EXPECT_TRUE(d.bImportLocalFolder); // the last path was a folder
+        EXPECT_EQ(d.localPhotoModel->rowCount(), 32);
+    }
+    Workspace::setUrlOpener({});
+}

@@ -6,6 +6,7 @@
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
 #include "support/ImageTestHelpers.h"
+#include "support/JobWait.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -70,6 +71,7 @@ TEST_F(Clipboard, PasteBeforeCopyTellsWhatToDo) {
     EXPECT_FALSE(d->pasteGPSMenuItem->isEnabled());
     select(1);
     d->ClickPasteGPSDataAction();
+    ASSERT_TRUE(waitForJobs(*d));
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "First you need to copy GPS data from a photo.");
@@ -78,6 +80,7 @@ TEST_F(Clipboard, PasteBeforeCopyTellsWhatToDo) {
     sheet->close();
     delete sheet;
     d->ClickPasteAllPhotoMetaAction();
+    ASSERT_TRUE(waitForJobs(*d));
     sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "First you need to copy All Photo metadata from a photo.");
@@ -88,12 +91,15 @@ TEST_F(Clipboard, PasteBeforeCopyTellsWhatToDo) {
 TEST_F(Clipboard, GpsAndIptcGoOverSectionBySection) {
     select(0);
     d->ClickCopyOnePhotoGPSAction();
+    ASSERT_TRUE(waitForJobs(*d));
     d->ClickCopyOnePhotoIPTCAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(d->bCopyGPSData);
     EXPECT_TRUE(d->pasteGPSMenuItem->isEnabled());
     EXPECT_FALSE(d->pasteExifMenuItem->isEnabled());
     select(1);
     d->ClickPasteGPSDataAction();
+    ASSERT_TRUE(waitForJobs(*d));
     const QString out = dir.filePath("out/wedding.jpg");
     EXPECT_EQ(revealed, QStringList{out});
     QJsonObject json = exiftool(out);
@@ -104,6 +110,7 @@ TEST_F(Clipboard, GpsAndIptcGoOverSectionBySection) {
     // The IPTC paste replaces the section whole: the old keyword goes.
     d->localPhotoItemArray[1] = itemFor(out);
     d->ClickPasteIPTCDataAction();
+    ASSERT_TRUE(waitForJobs(*d));
     json = exiftool(out);
     EXPECT_EQ(json.value("IPTC:ObjectName").toString(), "St. James's Park");
     EXPECT_EQ(json.value("IPTC:Keywords").toArray().size(), 6);
@@ -116,18 +123,22 @@ TEST_F(Clipboard, GpsAndIptcGoOverSectionBySection) {
 TEST_F(Clipboard, CopyOfAPhotoWithoutGpsPastesAnEmptySection) {
     select(1);
     d->ClickCopyOnePhotoGPSAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(d->bCopyGPSData);
     EXPECT_TRUE(d->copyGPSDictionary.isEmpty());
     select(0);
     d->ClickPasteGPSDataAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_FALSE(propertiesOf(dir.filePath("out/St James Park.jpg")).contains("{GPS}"));
 }
 
 TEST_F(Clipboard, AllPasteKeepsTheTargetsPixelsAndOrientation) {
     select(0);
     d->ClickCopyOneAllPhotoMetadataAction();
+    ASSERT_TRUE(waitForJobs(*d));
     select(1);
     d->ClickPasteAllPhotoMetaAction();
+    ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject json = exiftool(dir.filePath("out/wedding.jpg"));
     EXPECT_EQ(json.value("EXIF:Model").toString(), "NIKON D7000");
     EXPECT_EQ(json.value("IPTC:ObjectName").toString(), "St. James's Park");

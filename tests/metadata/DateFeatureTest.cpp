@@ -10,6 +10,7 @@
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
 #include "support/ImageTestHelpers.h"
+#include "support/JobWait.h"
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
@@ -130,12 +131,14 @@ class DateFeature : public ::testing::Test {
 TEST_F(DateFeature, FixedDateStepsFiveMinutesOverThreePhotos) {
     selectPhotos({copy("St James Park.jpg"), copy("wedding.jpg"), copy("Fritest.jpeg")});
     d->ChangeDateExifFromPhoto();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(d->mutiDateWindow->isVisible());
     d->mutSetDatelab->setText("2021-03-04 05:06:07");
     d->AddDateNumBtn->setChecked(true);
     d->AddDateNumlab->setText("5");
     d->AddDateUnitBtn->setCurrentText("Minute");
     d->ClickMutiDateChangedSaveAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_FALSE(d->mutiDateWindow->isVisible());
     const QStringList names = {"St James Park.jpg", "wedding.jpg", "Fritest.jpeg"};
     for (int k = 0; k < 3; ++k) {
@@ -154,7 +157,7 @@ TEST_F(DateFeature, FixedDateStepsFiveMinutesOverThreePhotos) {
         EXPECT_EQ(FileDates::creationDate(out(names[k])), want);
         EXPECT_EQ(FileDates::modificationDate(out(names[k])), want);
     }
-    EXPECT_EQ(revealed.size(), 3); // every photo of a fixed-date job is shown
+    EXPECT_EQ(revealed.size(), 1); // one reveal per job: the first photo
     EXPECT_EQ(openSheet(d->window), nullptr);
 }
 
@@ -165,19 +168,24 @@ TEST_F(DateFeature, AmountsCarryAcrossTheYearAndBackOverFebruary) {
     exiftoolSet(b, {"-DateTimeOriginal=2021:03:01 10:00:00"});
     selectPhotos({a});
     d->ChangeDateExifFromPhoto();
+    ASSERT_TRUE(waitForJobs(*d));
     d->hourVaulab->setText("1");
     d->AddTimeBtn->setChecked(true);
     d->ClickMutiDateChangedSaveAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(exiftool(out("a.jpg"))["EXIF:DateTimeOriginal"].toString(), "2022:01:01 00:30:00");
     EXPECT_EQ(FileDates::creationDate(out("a.jpg")), local(2022, 1, 1, 0, 30, 0));
 
     selectPhotos({b});
     d->ChangeDateExifFromPhoto();
+    ASSERT_TRUE(waitForJobs(*d));
     d->dayVaulab->setText("1");
     d->RemoveTimeBtn->setChecked(true);
     d->ClickRemoveTimeAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_FALSE(d->AddTimeBtn->isChecked());
     d->ClickMutiDateChangedSaveAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(exifOriginal(out("b.jpg")), "2021:02:28 10:00:00");
 }
 
@@ -190,8 +198,10 @@ TEST_F(DateFeature, AmountsOnAPhotoWithoutADateGiveAPlainCopy) {
     ASSERT_TRUE(FileDates::setCreationDate(plain, created));
     selectPhotos({plain});
     d->ChangeDateExifFromPhoto();
+    ASSERT_TRUE(waitForJobs(*d));
     d->dayVaulab->setText("3");
     d->ClickMutiDateChangedSaveAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(digestOf(out("plain.jpg")), digestOf(plain));
     EXPECT_EQ(FileDates::creationDate(out("plain.jpg")), created);
     EXPECT_EQ(FileDates::modificationDate(out("plain.jpg")), created);
@@ -201,12 +211,14 @@ TEST_F(DateFeature, ReferenceShiftMovesEachDateByItsOwnShift) {
     const QString park = copy("St James Park.jpg");
     selectPhotos({park});
     d->ChangeDateExifFromPhoto();
+    ASSERT_TRUE(waitForJobs(*d));
     d->dateImageview->setImage(QPixmap(4, 4));
     d->beforeorignalDatelab->setText("2018:10:13 09:18:12");
     d->beforediginalDatelab->setText("2018:10:13 09:18:12");
     d->afterorignalDatelab->setText("2018:10:14 09:18:12");
     d->afterdiginalDatelab->setText("2018-10-13 10:18:12");
     d->ClickMutiDateChangedSaveAction();
+    ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject j = exiftool(out("St James Park.jpg"));
     EXPECT_EQ(j["EXIF:DateTimeOriginal"].toString(), "2018:10:14 09:18:12");
     EXPECT_EQ(j["EXIF:CreateDate"].toString(), "2018:10:13 10:18:12");
@@ -221,8 +233,10 @@ TEST_F(DateFeature, ReferenceShiftMovesEachDateByItsOwnShift) {
 TEST_F(DateFeature, InvalidDatesWriteNothingAndKeepTheWindow) {
     selectPhotos({copy("wedding.jpg")});
     d->ChangeDateExifFromPhoto();
+    ASSERT_TRUE(waitForJobs(*d));
     d->mutSetDatelab->setText("2021-13-45 99:00:00");
     d->ClickMutiDateChangedSaveAction();
+    ASSERT_TRUE(waitForJobs(*d));
     QMessageBox *sheet = openSheet(d->mutiDateWindow);
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "Invalid date format");
@@ -234,12 +248,14 @@ TEST_F(DateFeature, InvalidDatesWriteNothingAndKeepTheWindow) {
     EXPECT_FALSE(QFile::exists(out("wedding.jpg")));
 
     d->ClickMutiCreatedDateChangedSaveAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_FALSE(QFile::exists(out("wedding.jpg")));
 }
 
 TEST_F(DateFeature, EmptySelectionAsksForAPhoto) {
     selectPhotos({});
     d->ChangeDateExifFromPhoto();
+    ASSERT_TRUE(waitForJobs(*d));
     QMessageBox *sheet = openSheet(d->window);
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "No Item has been selected");
@@ -252,11 +268,13 @@ TEST_F(DateFeature, FileDatesBatchStepsAndLeavesTheBytes) {
                                 copy("Fritest.jpeg")};
     selectPhotos(photos);
     d->ChangeDateExifFromPhoto();
+    ASSERT_TRUE(waitForJobs(*d));
     d->mutSetDatelab->setText("2020:02:29 23:55:00");
     d->AddDateNumBtn->setChecked(true);
     d->AddDateNumlab->setText("5");
     d->AddDateUnitBtn->setCurrentText("Minute");
     d->ClickMutiCreatedDateChangedSaveAction();
+    ASSERT_TRUE(waitForJobs(*d));
     for (int k = 0; k < 3; ++k) {
         const QString o = out(QFileInfo(photos[k]).fileName());
         EXPECT_EQ(digestOf(o), digestOf(photos[k]));
@@ -278,6 +296,7 @@ TEST_F(DateFeature, SingleWindowWritesBothDatesAndTheFileDates) {
     d->orignalDatelab->setText("2021-03-04 05:06:07");
     d->diginalDatelab->setText("2021-03-05 06:07:08");
     d->ClickDateChangedSaveAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_FALSE(d->changeDateWindow->isVisible());
     const QJsonObject j = exiftool(out("St James Park.jpg"));
     EXPECT_EQ(j["EXIF:DateTimeOriginal"].toString(), "2021:03:04 05:06:07");
@@ -292,6 +311,7 @@ TEST_F(DateFeature, SingleWindowRefusesATextThatIsNotADate) {
     d->orignalDatelab->setText("next tuesday");
     d->diginalDatelab->setText("2021:03:05 06:07:08");
     d->ClickDateChangedSaveAction();
+    ASSERT_TRUE(waitForJobs(*d));
     ASSERT_TRUE(openSheet(d->changeDateWindow));
     EXPECT_TRUE(d->changeDateWindow->isVisible());
     EXPECT_FALSE(QFile::exists(out("wedding.jpg")));
@@ -304,6 +324,7 @@ TEST_F(DateFeature, SingleWindowFileDatesKeepTheContent) {
     d->orignalDatelab->setText("2001:02:03 04:05:06");
     d->diginalDatelab->setText("2001:02:03 04:05:06");
     d->ClickCreatedDateChangedSaveAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(digestOf(out("wedding.jpg")), digestOf(w));
     EXPECT_EQ(FileDates::creationDate(out("wedding.jpg")), local(2001, 2, 3, 4, 5, 6));
     EXPECT_EQ(FileDates::modificationDate(out("wedding.jpg")), local(2001, 2, 3, 4, 5, 6));
@@ -315,6 +336,7 @@ TEST_F(DateFeature, CameraDateFromFileNames) {
     const QString none = copy("St James Park.jpg", "holiday.jpg");
     selectPhotos({named, detected, none});
     d->ClickSetCameraDateFromFileNameAction();
+    ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject j = exiftool(out("IMG_20200105_123045.jpg"));
     EXPECT_EQ(j["EXIF:DateTimeOriginal"].toString(), "2020:01:05 12:30:45");
     EXPECT_EQ(j["EXIF:ModifyDate"].toString(), "2020:01:05 12:30:45");
@@ -334,6 +356,7 @@ TEST_F(DateFeature, CreatedDateToCameraDateAndBack) {
     ASSERT_TRUE(FileDates::setCreationDate(w, local(2010, 5, 6, 7, 8, 9)));
     selectPhotos({w});
     d->ClickCopyCreatedDateToCameraDateAction();
+    ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject j = exiftool(out("wedding.jpg"));
     EXPECT_EQ(j["EXIF:DateTimeOriginal"].toString(), "2010:05:06 07:08:09");
     EXPECT_EQ(j["EXIF:CreateDate"].toString(), "2010:05:06 07:08:09");
@@ -348,6 +371,7 @@ TEST_F(DateFeature, CreatedDateToCameraDateAndBack) {
     stale.close();
     selectPhotos({park});
     d->ClickCopyExifDateToCreateDateAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(readAll(out("St James Park.jpg")), "stale");
     EXPECT_EQ(digestOf(out("St James Park (2).jpg")), digestOf(park));
     EXPECT_EQ(FileDates::creationDate(out("St James Park (2).jpg")),
@@ -362,6 +386,7 @@ TEST_F(DateFeature, VideosGetTheirCreationDateAndAreNeverReplaced) {
     d->preferences.overwrite = true;
     selectPhotos({clip});
     d->ClickCopyExifDateToCreateDateAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(digestOf(clip), before);
     EXPECT_EQ(digestOf(out("clip.mp4")), before);
     EXPECT_EQ(FileDates::creationDate(out("clip.mp4")).toUTC(),
@@ -377,6 +402,7 @@ TEST_F(DateFeature, FileDatesIntoEachOtherWithOverwrite) {
     d->preferences.overwrite = true;
     selectPhotos({w});
     d->ClickCopyCreatedDateToModifyDateAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(digestOf(w), before);
     EXPECT_EQ(FileDates::modificationDate(w), local(2011, 1, 2, 3, 4, 5));
     EXPECT_FALSE(QFile::exists(out("wedding.jpg")));
@@ -384,14 +410,18 @@ TEST_F(DateFeature, FileDatesIntoEachOtherWithOverwrite) {
     d->preferences.overwrite = false;
     ASSERT_TRUE(FileDates::setModificationDate(w, local(2013, 1, 2, 3, 4, 5)));
     d->ClickCopyModiyDateToCreateDateAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(FileDates::creationDate(out("wedding.jpg")), local(2013, 1, 2, 3, 4, 5));
 }
 
 TEST_F(DateFeature, NothingSelectedShowsNoCompletionSheet) {
     selectPhotos({});
     d->ClickCopyCreatedDateToModifyDateAction();
+    ASSERT_TRUE(waitForJobs(*d));
     d->ClickSetCameraDateFromFileNameAction();
+    ASSERT_TRUE(waitForJobs(*d));
     d->ClickCopyExifDateToCreateDateAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(openSheet(d->window), nullptr);
 }
 
@@ -399,8 +429,10 @@ TEST_F(DateFeature, FixedDateWithoutSteppingAndReferenceOutsideLocalMode) {
     const QString a = copy("wedding.jpg"), b = copy("Fritest.jpeg");
     selectPhotos({a, b});
     d->ChangeDateExifFromPhoto();
+    ASSERT_TRUE(waitForJobs(*d));
     d->mutSetDatelab->setText("2019-08-07 06:05:04");
     d->ClickMutiDateChangedSaveAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(exifOriginal(out("wedding.jpg")), "2019:08:07 06:05:04");
     EXPECT_EQ(exifOriginal(out("Fritest.jpeg")), "2019:08:07 06:05:04");
 
@@ -413,6 +445,7 @@ TEST_F(DateFeature, FixedDateWithoutSteppingAndReferenceOutsideLocalMode) {
     d->afterdiginalDatelab->setText("2019:08:08 06:05:04");
     d->blocalMode = false;
     d->ClickMutiDateChangedSaveAction();
+    ASSERT_TRUE(waitForJobs(*d));
     d->blocalMode = true;
     EXPECT_FALSE(QFile::exists(out("wedding.jpg")));
     EXPECT_FALSE(d->mutiDateWindow->isVisible());
@@ -476,20 +509,24 @@ TEST_F(DateFeature, ReferencePhotoFromThePanelIsClearedOnReset) {
     const QString park = copy("St James Park.jpg");
     selectPhotos({park, copy("wedding.jpg")});
     d->ChangeDateExifFromPhoto();
+    ASSERT_TRUE(waitForJobs(*d));
     QFileDialog panel;
     panel.setOption(QFileDialog::DontUseNativeDialog);
     panel.setDirectory(dir.path());
     panel.selectFile(park);
     ASSERT_EQ(panel.selectedFiles().value(0), park);
     d->openPanelDidEnd3(&panel, 0);
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(d->dateImageview->image().isNull()); // cancel takes nothing
     d->openPanelDidEnd3(&panel, 1);
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_FALSE(d->dateImageview->image().isNull());
     EXPECT_EQ(d->beforeorignalDatelab->text(), "2018:10:13 09:18:12");
     EXPECT_EQ(d->beforediginalDatelab->text(), "2018:10:13 09:18:12");
     EXPECT_TRUE(d->dateChoosePhotoBtn->isHidden());
     EXPECT_EQ(d->selection.currentChooseFilePath, park);
     d->ChangeDateExifFromPhoto();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(d->dateImageview->image().isNull());
     EXPECT_TRUE(d->beforeorignalDatelab->text().isEmpty());
     EXPECT_FALSE(d->dateChoosePhotoBtn->isHidden());
@@ -498,11 +535,14 @@ TEST_F(DateFeature, ReferencePhotoFromThePanelIsClearedOnReset) {
 TEST_F(DateFeature, CancelClosesTheWindowOfTheSelection) {
     selectPhotos({copy("wedding.jpg"), copy("Fritest.jpeg")});
     d->ChangeDateExifFromPhoto();
+    ASSERT_TRUE(waitForJobs(*d));
     d->changeDateWindow->show();
     d->ClickDateChangedCancelAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_FALSE(d->mutiDateWindow->isVisible());
     EXPECT_TRUE(d->changeDateWindow->isVisible());
     selectPhotos({copy("St James Park.jpg")});
     d->ClickDateChangedCancelAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_FALSE(d->changeDateWindow->isVisible());
 }

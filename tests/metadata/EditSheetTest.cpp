@@ -8,6 +8,7 @@
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
 #include "support/ImageTestHelpers.h"
+#include "support/JobWait.h"
 #include "support/MakeDng.h"
 #include "support/TestSupport.h"
 
@@ -203,6 +204,7 @@ TEST_F(EditSheet, ApplyWritesEachChangedFieldAndNothingElse) {
     type(d->gpsLatilab, "-33.5");
     type(d->cameraDatelab, "2019-05-04 10:20:30");
     d->ClickApplyChangeAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_FALSE(d->eidtMetaWindow->isVisible());
 
     const QString written = out("St James Park.jpg");
@@ -247,6 +249,7 @@ TEST_F(EditSheet, ClickingIntoThePositionRewritesNothing) {
     d->control(d->gpsLatilab); // editing begins, nothing typed
     d->control(d->titlelab);
     d->ClickApplyChangeAction();
+    ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject before = exiftoolNumbers(fixturePath("St James Park.jpg"));
     const QJsonObject after = exiftoolNumbers(out("St James Park.jpg"));
     for (const char *key :
@@ -263,6 +266,7 @@ TEST_F(EditSheet, ClickingIntoThePositionRewritesNothing) {
     EXPECT_EQ(d->keywordslab->text(), d->selection.oldKeywordStr);
     type(d->keywordslab, d->keywordslab->text() + ",Beach");
     d->ClickApplyChangeAction();
+    ASSERT_TRUE(waitForJobs(*d));
     const QStringList keywords =
         readBack(out("Fritest.jpeg"))["{IPTC}"].toMap()["Keywords"].toStringList();
     EXPECT_EQ(keywords.size(), 6);
@@ -277,6 +281,7 @@ TEST_F(EditSheet, APositionThatIsNoNumberIsRefusedAndNothingIsWritten) {
     d->StartEditViewAction();
     type(d->gpsLatilab, "fifty-one");
     d->ClickApplyChangeAction();
+    ASSERT_TRUE(waitForJobs(*d));
     QMessageBox *alert = visibleAlert();
     ASSERT_TRUE(alert);
     EXPECT_TRUE(alert->informativeText().contains("fifty-one"));
@@ -312,6 +317,7 @@ TEST_F(EditSheet, ARawOriginalIsNeverReplacedByItsPreview) {
     d->StartEditViewAction();
     type(d->titlelab, "Green field");
     d->ClickApplyChangeAction();
+    ASSERT_TRUE(waitForJobs(*d));
 
     QFile again(raw);
     ASSERT_TRUE(again.open(QIODevice::ReadOnly));
@@ -339,6 +345,7 @@ TEST_F(EditSheet, EveryFieldReachesItsTags) {
     type(d->imageBrightlab, "-1.5");
     type(d->imageWhiteBalancelab, "1");
     d->ClickApplyChangeAction();
+    ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject tool = exiftoolNumbers(out("Fritest.jpeg"));
     EXPECT_EQ(tool["IFD0:ImageDescription"].toString(), "Dusk over the bay");
     EXPECT_EQ(tool["IPTC:Caption-Abstract"].toString(), "Dusk over the bay");

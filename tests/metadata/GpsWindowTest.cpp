@@ -9,6 +9,7 @@
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
 #include "support/ImageTestHelpers.h"
+#include "support/JobWait.h"
 #include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"
 
@@ -117,6 +118,7 @@ TEST_F(GpsWindow, SaveOnStJamesParkKeepsTheAltitudeAndTakesUtcStamps) {
     d->dateStamplab->setText("2020:05:01");
     d->timeStamplab->setText("12:30:00");
     d->ClickSaveChangeGPSAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_FALSE(d->changeGPSWindow->isVisible());
     EXPECT_EQ(visibleAlert(), nullptr);
 
@@ -166,6 +168,7 @@ TEST_F(GpsWindow, BadValuesAreRefusedAndNothingIsWritten) {
         d->latitudelab->setText(lat);
         d->longtitudelab->setText(lon);
         d->ClickSaveChangeGPSAction();
+        ASSERT_TRUE(waitForJobs(*d));
         alert = visibleAlert();
         ASSERT_TRUE(alert) << lat.toStdString();
         EXPECT_EQ(alert->text(), "Vaule Error");
@@ -176,6 +179,7 @@ TEST_F(GpsWindow, BadValuesAreRefusedAndNothingIsWritten) {
     d->longtitudelab->setText("2.2945");
     d->timeStamplab->setText("noon");
     d->ClickSaveChangeGPSAction();
+    ASSERT_TRUE(waitForJobs(*d));
     ASSERT_TRUE(visibleAlert());
     visibleAlert()->buttons().first()->click();
     EXPECT_FALSE(QFile::exists(out("IMG_1994.JPG")));
@@ -184,6 +188,7 @@ TEST_F(GpsWindow, BadValuesAreRefusedAndNothingIsWritten) {
     // photo keeps its original's file dates.
     d->timeStamplab->setText("HH:MM:SS");
     d->ClickSaveChangeGPSAction();
+    ASSERT_TRUE(waitForJobs(*d));
     const QString written = out("IMG_1994.JPG");
     ASSERT_TRUE(QFile::exists(written));
     const QJsonObject tool = exiftoolNumbers(written);

@@ -5,6 +5,7 @@
 #include "platform/core/ImageSource.h"
 #include "platform/core/PropertyList.h"
 #include "platform/core/Workspace.h"
+#include "support/JobWait.h"
 #include "support/PlistReader.h"
 #include "support/TestSupport.h"
 
@@ -67,6 +68,7 @@ class PlistFeature : public ::testing::Test {
         panel->selectFile(QFileInfo(file).fileName());
         static_cast<QDialog *>(panel)->accept(); // the panel's own OK
         QApplication::processEvents();
+        ASSERT_TRUE(waitForJobs(*d));
     }
     QTemporaryDir work;
     std::unique_ptr<AppDelegate> d;

@@ -7,6 +7,7 @@
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
 #include "support/ImageTestHelpers.h"
+#include "support/JobWait.h"
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
@@ -186,6 +187,7 @@ TEST(RemovalAction, EmptySelectionAsksAndTheOriginalIsNeverReplaced) {
         QStandardItemModel model(1, 1);
         d.localImageBrowserView->setModel(&model);
         d.RemoveGPSDataFromPhoto();
+        ASSERT_TRUE(waitForJobs(d));
         QMessageBox *sheet = d.window->findChild<QMessageBox *>();
         ASSERT_TRUE(sheet);
         EXPECT_EQ(sheet->text(), "No Item has been selected");
@@ -195,6 +197,7 @@ TEST(RemovalAction, EmptySelectionAsksAndTheOriginalIsNeverReplaced) {
         d.localImageBrowserView->selectionModel()->select(model.index(0, 0),
                                                           QItemSelectionModel::Select);
         d.RemoveGPSDataFromPhoto();
+        ASSERT_TRUE(waitForJobs(d));
         f.open(QIODevice::ReadOnly);
         EXPECT_EQ(QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256), before);
         EXPECT_EQ(revealed, QStringList{dir.filePath("out/St James Park.jpg")});

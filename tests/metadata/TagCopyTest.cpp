@@ -9,6 +9,7 @@
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
 #include "support/ImageTestHelpers.h"
+#include "support/JobWait.h"
 #include "support/MakeDng.h"
 #include "support/TestSupport.h"
 
@@ -130,6 +131,7 @@ TEST_F(TagCopy, KeywordsToCaptionSkipsPhotosWithoutKeywordsAndSaysSo) {
     const QString fri = copyFixture("IMG_1994.JPG", dir.path());
     show({park, fri});
     d->ClickCopyKeywordstoCaptionAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(exiftool(out("St James Park.jpg")).value("EXIF:ImageDescription").toString(),
               "UK,England,United Kingdom,London,London 2018,St. James's Park");
     EXPECT_FALSE(QFile::exists(out("IMG_1994.JPG")));
@@ -142,10 +144,12 @@ TEST_F(TagCopy, PersonsToKeywordsWithoutDuplicates) {
     const QString wedding = copyFixture("wedding.jpg", dir.path());
     show({wedding});
     d->ClickCopyPersonShownToKeywordsAction();
+    ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject json = exiftool(out("wedding.jpg"));
     EXPECT_EQ(json.value("IPTC:Keywords").toArray(), (QJsonArray{"wedding", "Maria"}));
     d->localPhotoItemArray[0] = itemFor(out("wedding.jpg"));
     d->ClickCopyPersonShownToKeywordsAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(iptcOf(out("wedding.jpg")).value("Keywords").toStringList(),
               (QStringList{"wedding", "Maria"}));
 }
@@ -154,10 +158,12 @@ TEST_F(TagCopy, PersonsShownAreTheOnesTheUserGives) {
     const QString wedding = copyFixture("wedding.jpg", dir.path());
     show({wedding});
     d->ClickAddPersonShownAction();
+    ASSERT_TRUE(waitForJobs(*d));
     auto *ask = d->window->findChild<QInputDialog *>("addPersonsShownSheet");
     ASSERT_TRUE(ask);
     ask->setTextValue("Maria, Tom");
     ask->accept();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(iptcOf(out("wedding.jpg")).value("PersonInImage").toStringList(),
               (QStringList{"Maria", "Tom"}));
     EXPECT_EQ(exiftool(out("wedding.jpg")).value("XMP:PersonInImage").toArray().size(), 2);
@@ -168,9 +174,11 @@ TEST_F(TagCopy, FileNameToTitleAndCaptionToTitle) {
     const QString b = copyFixture("wedding.jpg", dir.path());
     show({a});
     d->ClickCopyFileNameToTitleAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(exiftool(out("IMG_1994.JPG")).value("IPTC:ObjectName").toString(), "IMG_1994");
     show({b});
     d->ClickCopyCaptionToTitleAction();
+    ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject json = exiftool(out("wedding.jpg"));
     EXPECT_EQ(json.value("IPTC:ObjectName").toString(), "Bride Wedding day");
     EXPECT_EQ(json.value("XMP:Title").toString(), "Bride Wedding day");
@@ -180,6 +188,7 @@ TEST_F(TagCopy, TiffDateToExifSetsEachPhotosOwnFileDates) {
     const QString wedding = copyFixture("wedding.jpg", dir.path());
     show({wedding});
     d->ClickCopyTIFFandIPTCtoExifAction();
+    ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject json = exiftool(out("wedding.jpg"));
     EXPECT_EQ(json.value("EXIF:DateTimeOriginal").toString(), "2019:06:25 15:27:48");
     EXPECT_EQ(json.value("EXIF:CreateDate").toString(), "2019:06:25 15:27:48");
@@ -206,6 +215,7 @@ TEST_F(TagCopy, TitleRenameMakesClashingAndUnsafeTitlesSafe) {
     const QString c = dir.filePath("titled/wedding.jpg");
     show({a, b, c});
     d->ClickCopyPhotoTitleToFilenameAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(readAll(out("St. James's Park.jpg")), readAll(a));
     EXPECT_EQ(readAll(out("St. James's Park (2).jpg")), readAll(b));
     EXPECT_EQ(readAll(out("-..-evil-...jpg")), readAll(c));
@@ -214,7 +224,7 @@ TEST_F(TagCopy, TitleRenameMakesClashingAndUnsafeTitlesSafe) {
     EXPECT_FALSE(QFile::exists(dir.filePath("evil")));
 }
 
-TEST_F(TagCopy, PlaceRenameStopsAtAPhotoWithoutGps) {
+TEST_F(TagCopy, PlaceRenameGoesOnPastAPhotoWithoutGps) {
     const QString park = copyFixture("St James Park.jpg", dir.path());
     const QString wedding = copyFixture("wedding.jpg", dir.path());
     QDir().mkpath(dir.filePath("c"));
@@ -223,19 +233,31 @@ TEST_F(TagCopy, PlaceRenameStopsAtAPhotoWithoutGps) {
     d->localPhotoItemArray[0]->GPSLocationfileName = "London/Westminster";
     d->localPhotoItemArray[2]->GPSLocationfileName = "London/Westminster";
     d->ClickCopyPhotoGPSNameToFilenameAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(QFile::exists(out("London-Westminster.jpg")));
-    EXPECT_FALSE(QFile::exists(out("London-Westminster (2).jpg")));
+    EXPECT_TRUE(QFile::exists(out("London-Westminster (2).jpg")));
+    EXPECT_FALSE(QFile::exists(out("wedding.jpg")));
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
-    EXPECT_EQ(sheet->text(), "No GPS data");
+    EXPECT_TRUE(sheet->informativeText().contains("wedding.jpg: no GPS data"));
     EXPECT_NEAR(d->selection.currentCoords.x(), 51.5036, 1e-3);
     EXPECT_LT(d->selection.currentCoords.y(), 0);
+    sheet->close();
+
+    // Only photos without a position: the sheet asks for one that has it.
+    show({wedding});
+    d->ClickCopyPhotoGPSNameToFilenameAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->text(), "No GPS data");
     sheet->close();
 
     show({park, park2});
     d->localPhotoItemArray[0]->GPSLocationfileName = "London/Westminster";
     d->ClickCopyPhotoGPSNameToFilenameAction();
-    EXPECT_TRUE(QFile::exists(out("London-Westminster (2).jpg")));
+    ASSERT_TRUE(waitForJobs(*d));
+    EXPECT_TRUE(QFile::exists(out("London-Westminster (3).jpg")));
     EXPECT_TRUE(QFile::exists(out("St James Park.jpg"))); // no place name: its own name
 }
 
@@ -248,11 +270,11 @@ TEST_F(TagCopy, PlaceRenameKeepsTheImportedFolderLayoutForPhotosWithoutAPlace) {
     show({park, other});
     d->localPhotoItemArray[1]->GPSLocationfileName = "Westminster";
     d->ClickCopyPhotoGPSNameToFilenameAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(readAll(out("import/sub/St James Park.jpg")), readAll(park));
     EXPECT_TRUE(QFile::exists(out("Westminster.jpg")));
     EXPECT_FALSE(QFile::exists(out("import/St James Park.jpg")));
-    EXPECT_EQ(revealed.value(0), out("import/sub/St James Park.jpg"));
-    EXPECT_EQ(revealed.last(), QString()); // then the storage folder itself
+    EXPECT_EQ(revealed, QStringList{out("import/sub/St James Park.jpg")}); // one reveal per job
 }
 
 TEST_F(TagCopy, ARawOriginalIsNeverReplacedEvenWhenOverwriting) {
@@ -266,6 +288,7 @@ TEST_F(TagCopy, ARawOriginalIsNeverReplacedEvenWhenOverwriting) {
     d->preferences.overwrite = true;
     show({raw});
     d->ClickCopyFileNameToCommentsAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(readAll(raw), dng);
     EXPECT_FALSE(QFile::exists(out("scene.dng")));
     ASSERT_TRUE(QFile::exists(out("scene.tiff")));
@@ -282,6 +305,7 @@ TEST_F(TagCopy, CameraDateToTitleFallsBackOnTheFilesCreationDate) {
     const QString park = copyFixture("St James Park.jpg", dir.path());
     show({plain, park});
     d->ClickCopyCameraDateToTitleAction();
+    ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(iptcOf(out("plain.jpg")).value("ObjectName").toString(), "2015-03-04 05:06:07");
     EXPECT_EQ(iptcOf(out("St James Park.jpg")).value("ObjectName").toString(),
               "2018:10:13 09:18:12");

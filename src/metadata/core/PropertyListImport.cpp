@@ -178,26 +178,20 @@ void applyPlistEntry(PlistExportKind kind, const QVariantMap &entry, QVariantMap
     }
 }
 
-PlistImportResult importPerPhotoPlist(const QList<IKImageItemPtr> &items,
-                                      const QString &storageFolder, bool overwrite,
-                                      PlistExportKind kind, const PerPhotoPlist &file,
-                                      const QString &dateText) {
-    PlistImportResult result;
-    QList<IKImageItemPtr> named;
+PlistImportPlan planPerPhotoPlist(const QList<IKImageItemPtr> &items, PlistExportKind kind,
+                                  const PerPhotoPlist &file, const QString &dateText) {
+    PlistImportPlan plan;
     for (const IKImageItemPtr &item : items) {
         if (!item)
             continue;
         const QString name =
             item->fileName.isEmpty() ? QFileInfo(item->filePath).fileName() : item->fileName;
         if (plistEntryForPhoto(file, kind, name))
-            named << item;
+            plan.named << item;
         else
-            result.notInFile << name;
+            plan.notInFile << name;
     }
-    if (named.isEmpty())
-        return result;
-    WriteRecipeOptions options;
-    options.change = [file, kind](QVariantMap &working, const IKImageItem &item) {
+    plan.options.change = [file, kind](QVariantMap &working, const IKImageItem &item) {
         const QString name =
             item.fileName.isEmpty() ? QFileInfo(item.filePath).fileName() : item.fileName;
         const std::optional<QVariantMap> entry = plistEntryForPhoto(file, kind, name);
@@ -206,10 +200,21 @@ PlistImportResult importPerPhotoPlist(const QList<IKImageItemPtr> &items,
         applyPlistEntry(kind, *entry, working);
         return true;
     };
-    options.useRawTemporary = true;
-    options.dates = WriteRecipeOptions::Dates::FromDateText;
-    options.dateText = dateText;
-    result.report = runWriteRecipe(named, storageFolder, overwrite, options);
+    plan.options.useRawTemporary = true;
+    plan.options.dates = WriteRecipeOptions::Dates::FromDateText;
+    plan.options.dateText = dateText;
+    return plan;
+}
+
+PlistImportResult importPerPhotoPlist(const QList<IKImageItemPtr> &items,
+                                      const QString &storageFolder, bool overwrite,
+                                      PlistExportKind kind, const PerPhotoPlist &file,
+                                      const QString &dateText) {
+    const PlistImportPlan plan = planPerPhotoPlist(items, kind, file, dateText);
+    PlistImportResult result;
+    result.notInFile = plan.notInFile;
+    if (!plan.named.isEmpty())
+        result.report = runWriteRecipe(plan.named, storageFolder, overwrite, plan.options);
     return result;
 }
 
@@ -333,9 +338,7 @@ void applyTemplate(const TemplatePlist &tpl, QVariantMap &working) {
     }
 }
 
-WriteRecipeReport importTemplatePlist(const QList<IKImageItemPtr> &items,
-                                      const QString &storageFolder, bool overwrite,
-                                      const TemplatePlist &tpl) {
+WriteRecipeOptions templateOptions(const TemplatePlist &tpl) {
     WriteRecipeOptions options;
     options.change = [tpl](QVariantMap &working, const IKImageItem &) {
         applyTemplate(tpl, working);
@@ -343,5 +346,11 @@ WriteRecipeReport importTemplatePlist(const QList<IKImageItemPtr> &items,
     };
     options.destinationDictionary.clear();
     options.dates = WriteRecipeOptions::Dates::CopyFromSource;
-    return runWriteRecipe(items, storageFolder, overwrite, options);
+    return options;
+}
+
+WriteRecipeReport importTemplatePlist(const QList<IKImageItemPtr> &items,
+                                      const QString &storageFolder, bool overwrite,
+                                      const TemplatePlist &tpl) {
+    return runWriteRecipe(items, storageFolder, overwrite, templateOptions(tpl));
 }

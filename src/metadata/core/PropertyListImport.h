@@ -31,6 +31,15 @@ struct PlistImportResult {
     QStringList notInFile; // selected photos without an entry, left as they were
 };
 
+// The photos of `items` that have an entry and the recipe that writes them, for a job.
+struct PlistImportPlan {
+    QList<IKImageItemPtr> named;
+    QStringList notInFile;
+    WriteRecipeOptions options;
+};
+PlistImportPlan planPerPhotoPlist(const QList<IKImageItemPtr> &items, PlistExportKind kind,
+                                  const PerPhotoPlist &file, const QString &dateText);
+
 // Rewrites each selected photo that has an entry. Every photo written takes its file dates
 // from `dateText` (the edit sheet's camera date), or its source's creation date.
 PlistImportResult importPerPhotoPlist(const QList<IKImageItemPtr> &items,
@@ -51,6 +60,8 @@ TemplatePlist loadTemplatePlist(const QString &path);
 // Sets the template's values in a photo's working copy.
 void applyTemplate(const TemplatePlist &tpl, QVariantMap &working);
 
+// The recipe that applies a template, for a job.
+WriteRecipeOptions templateOptions(const TemplatePlist &tpl);
 WriteRecipeReport importTemplatePlist(const QList<IKImageItemPtr> &items,
                                       const QString &storageFolder, bool overwrite,
                                       const TemplatePlist &tpl);

@@ -18,9 +18,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QtConcurrent/QtConcurrentMap>
 #include <cmath>
 #include <cstdio>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -291,40 +292,96 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
 
 } // namespace
 
-WriteRecipeReport runWriteRecipe(const QList<IKImageItemPtr> &items, const QString &storageFolder,
-                                 bool overwrite, const WriteRecipeOptions &options) {
+namespace {
+
+struct RecipeJob {
+    // Each photo with the first number its output name may take.
+    QList<std::pair<IKImageItemPtr, int>> photos;
+    std::shared_ptr<std::vector<PhotoOutcome>> outcomes;
+};
+
+RecipeJob prepareRecipe(const QList<IKImageItemPtr> &items) {
     ensureExiv2Initialised();
-    QList<IKImageItemPtr> present;
-    for (const IKImageItemPtr &item : items)
-        if (item)
-            present << item;
+    RecipeJob job;
     // Two photos of one name from different folders must not write one output: the later
     // ones get " (2)", " (3)"... The base name decides, since RAW and TIFF outputs change
     // the extension.
     QHash<QString, int> seen;
-    QList<std::pair<IKImageItemPtr, int>> jobs;
-    for (const IKImageItemPtr &item : present) {
+    for (const IKImageItemPtr &item : items) {
+        if (!item)
+            continue;
         const QString name = item->fileName.isEmpty() ? QFileInfo(item->filePath).fileName()
                                                       : QFileInfo(item->fileName).fileName();
         const int n = ++seen[QFileInfo(name).completeBaseName().toLower()];
-        jobs.append({item, n});
+        job.photos.append({item, n});
     }
-    // Photos are independent of each other, so they are written side by side; the job
-    // still ends only when every photo is done, and reports them in list order.
-    const QList<PhotoOutcome> outcomes =
-        QtConcurrent::blockingMapped(jobs, [&](const std::pair<IKImageItemPtr, int> &job) {
-            return writeOnePhoto(*job.first, storageFolder, overwrite, options, job.second);
-        });
+    job.outcomes = std::make_shared<std::vector<PhotoOutcome>>(size_t(job.photos.size()));
+    return job;
+}
+
+// Photos are independent of each other, so they are written side by side on the job
+// runner's pool; each one is in place before its task ends.
+bool startRecipe(JobRunner &runner, const RecipeJob &job, const QString &storageFolder,
+                 bool overwrite, const WriteRecipeOptions &options) {
+    const auto outcomes = job.outcomes;
+    const auto photos = job.photos;
+    return runner.start(photos.size(), [photos, outcomes, storageFolder, overwrite,
+                                        options](qsizetype i) {
+        PhotoOutcome &o = (*outcomes)[size_t(i)];
+        o = writeOnePhoto(*photos[i].first, storageFolder, overwrite, options, photos[i].second);
+        JobResult r;
+        r.ok = o.result.written;
+        r.outputPath = o.result.outputPath;
+        r.reason = o.result.error;
+        return r;
+    });
+}
+
+WriteRecipeReport reportOf(const RecipeJob &job, const QList<JobResult> &results) {
+    const std::vector<PhotoOutcome> &outcomes = *job.outcomes;
     WriteRecipeReport report;
     bool revealed = false;
-    for (const PhotoOutcome &o : outcomes) {
-        report.photos << o.result;
-        if (o.handled && !revealed) {
+    for (size_t i = 0; i < outcomes.size(); ++i) {
+        WriteRecipeResult photo = outcomes[i].result;
+        // A photo the job never reached (cancelled) or whose task failed outright.
+        if (photo.sourcePath.isEmpty())
+            photo.sourcePath = job.photos[qsizetype(i)].first->filePath;
+        if (!photo.written && photo.error.isEmpty() && qsizetype(i) < results.size())
+            photo.error = results[qsizetype(i)].reason;
+        report.photos << photo;
+        if (outcomes[i].handled && !revealed) {
             // 8. Reveal the first handled photo only.
             revealed = true;
-            report.revealPath = o.revealPath;
-            report.revealRoot = o.revealRoot;
+            report.revealPath = outcomes[i].revealPath;
+            report.revealRoot = outcomes[i].revealRoot;
         }
     }
     return report;
+}
+
+} // namespace
+
+WriteRecipeReport runWriteRecipe(const QList<IKImageItemPtr> &items, const QString &storageFolder,
+                                 bool overwrite, const WriteRecipeOptions &options) {
+    const RecipeJob job = prepareRecipe(items);
+    JobRunner runner;
+    startRecipe(runner, job, storageFolder, overwrite, options);
+    const QList<JobResult> results = runner.waitForResults();
+    return reportOf(job, results);
+}
+
+bool startWriteRecipe(JobRunner &runner, const QList<IKImageItemPtr> &items,
+                      const QString &storageFolder, bool overwrite,
+                      const WriteRecipeOptions &options, WriteRecipeDone done) {
+    const RecipeJob job = prepareRecipe(items);
+    if (!startRecipe(runner, job, storageFolder, overwrite, options))
+        return false;
+    QObject::connect(
+        &runner, &JobRunner::finished, &runner,
+        [job, done](const QList<JobResult> &results, bool cancelled) {
+            if (done)
+                done(reportOf(job, results), cancelled);
+        },
+        Qt::SingleShotConnection);
+    return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/IKImageItem.h"
+#include "platform/core/JobRunner.h"
 
 #include <QList>
 #include <QString>
@@ -54,8 +55,17 @@ struct WriteRecipeReport {
     QStringList notWritten() const;
 };
 
+// Writes the photos side by side on the job runner's pool and waits for the last one.
 WriteRecipeReport runWriteRecipe(const QList<IKImageItemPtr> &items, const QString &storageFolder,
                                  bool overwrite, const WriteRecipeOptions &options);
+
+// Starts the same job on `runner` and returns at once; `done` runs on the runner's thread
+// when the job ends, with photos the job never reached reported as "cancelled". Returns
+// false when the runner is busy.
+using WriteRecipeDone = std::function<void(const WriteRecipeReport &report, bool cancelled)>;
+bool startWriteRecipe(JobRunner &runner, const QList<IKImageItemPtr> &items,
+                      const QString &storageFolder, bool overwrite,
+                      const WriteRecipeOptions &options, WriteRecipeDone done);
 
 // The sub-dictionary `key` of `properties`, or an empty one.
 QVariantMap subDictionary(const QVariantMap &properties, const QString &key);

@@ -4,6 +4,7 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDebug>
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -34,7 +35,14 @@ Workspace::Revealer &revealer() {
     return r;
 }
 
-bool showItemsOverDBus(const QString &path) {
+void openFolderOf(const QString &path, const QString &rootFolder) {
+    const QString folder = path.isEmpty() ? rootFolder : QFileInfo(path).absolutePath();
+    Workspace::openURL(QUrl::fromLocalFile(folder));
+}
+
+// Asks the file manager without waiting for it: a slow or absent one must not hold up the
+// window. Where it does not answer, the folder opens instead.
+bool showItemsOverDBus(const QString &path, const QString &rootFolder) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return false;
@@ -43,8 +51,16 @@ bool showItemsOverDBus(const QString &path) {
         QStringLiteral("/org/freedesktop/FileManager1"),
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
     call << QStringList{QUrl::fromLocalFile(path).toString()} << QString();
-    const QDBusMessage reply = bus.call(call, QDBus::Block, 3000);
-    return reply.type() == QDBusMessage::ReplyMessage;
+    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 3000));
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+                     [path, rootFolder](QDBusPendingCallWatcher *w) {
+                         if (w->isError()) {
+                             qWarning() << "ShowItems failed==" << w->error().message();
+                             openFolderOf(path, rootFolder);
+                         }
+                         w->deleteLater();
+                     });
+    return true;
 }
 } // namespace
 
@@ -53,10 +69,9 @@ void Workspace::selectFile(const QString &path, const QString &rootFolder) {
         revealer()(path, rootFolder);
         return;
     }
-    if (!path.isEmpty() && showItemsOverDBus(path))
+    if (!path.isEmpty() && showItemsOverDBus(path, rootFolder))
         return;
-    const QString folder = path.isEmpty() ? rootFolder : QFileInfo(path).absolutePath();
-    openURL(QUrl::fromLocalFile(folder));
+    openFolderOf(path, rootFolder);
 }
 
 void Workspace::setRevealer(Revealer r) {

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "metadata/core/WriteRecipe.h"
+
+#include <QString>
+#include <QStringList>
+
+// What a job of the window leaves for its one ending: how many photos were written, each
+// photo that was not and why, and the one result to show in the file manager.
+struct JobReport {
+    int written = 0;
+    QStringList notWritten; // "name: reason", one per photo
+    // The first result; an empty path with a root opens the root folder instead.
+    QString revealPath;
+    QString revealRoot;
+    // Whether a job in which everything went well still says so in a sheet.
+    bool sheetOnSuccess = true;
+    bool cancelled = false;
+
+    // `failedBefore`: photos the job lost before the recipe (a download that failed).
+    static JobReport fromRecipe(const WriteRecipeReport &report,
+                                const QStringList &failedBefore = {}) {
+        JobReport job;
+        job.written = report.writtenCount();
+        job.notWritten = failedBefore + report.notWritten();
+        // A photo skipped but counted as handled names no file: nothing to show then.
+        if (!report.revealPath.isEmpty()) {
+            job.revealPath = report.revealPath;
+            job.revealRoot = report.revealRoot;
+        }
+        return job;
+    }
+};

@@ -1,0 +1,238 @@
+#include "platform/core/JobRunner.h"
+
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QLoggingCategory>
+#include <QMutex>
+#include <QThread>
+#include <QThreadPool>
+#include <QWaitCondition>
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <vector>
+
+Q_LOGGING_CATEGORY(lcJobs, "pk.jobs")
+
+namespace {
+
+Q_GLOBAL_STATIC(QThreadPool, workerPool)
+
+QString unknownError() {
+    return QStringLiteral("an unknown error stopped it");
+}
+
+} // namespace
+
+struct JobRunner::Shared {
+    qsizetype total = 0;
+    Task task;
+    Commit commit;
+    std::atomic<bool> cancelled{false};
+
+    QMutex mutex;
+    QWaitCondition wake;
+    std::vector<JobResult> results;
+    QList<qsizetype> fresh; // finished, not yet committed
+    qsizetype finishedCount = 0;
+
+    void runOne(qsizetype index) {
+        JobResult r;
+        if (cancelled.load()) {
+            r.reason = QStringLiteral("cancelled");
+        } else {
+            try {
+                r = task(index);
+            } catch (const std::exception &e) {
+                qCWarning(lcJobs) << "task" << index << "failed==" << e.what();
+                r = JobResult{};
+                r.reason = QString::fromLocal8Bit(e.what());
+                if (r.reason.isEmpty())
+                    r.reason = unknownError();
+            } catch (...) {
+                qCWarning(lcJobs) << "task" << index << "failed with an unknown exception";
+                r = JobResult{};
+                r.reason = unknownError();
+            }
+        }
+        r.index = index;
+        if (!r.ok && r.reason.isEmpty())
+            r.reason = QStringLiteral("not done");
+        QMutexLocker lock(&mutex);
+        results[size_t(index)] = std::move(r);
+        fresh.append(index);
+        ++finishedCount;
+        wake.wakeAll();
+    }
+
+    void commitBatch(QList<JobResult> &batch) {
+        if (!commit || batch.isEmpty())
+            return;
+        try {
+            commit(batch);
+        } catch (const std::exception &e) {
+            qCWarning(lcJobs) << "commit failed==" << e.what();
+            for (JobResult &r : batch) {
+                r.ok = false;
+                r.reason = QString::fromLocal8Bit(e.what());
+            }
+        } catch (...) {
+            qCWarning(lcJobs) << "commit failed with an unknown exception";
+            for (JobResult &r : batch) {
+                r.ok = false;
+                r.reason = unknownError();
+            }
+        }
+    }
+};
+
+JobRunner::JobRunner(QObject *parent) : QObject(parent) {
+    qRegisterMetaType<JobResult>();
+    qRegisterMetaType<QList<JobResult>>();
+}
+
+JobRunner::~JobRunner() {
+    cancel();
+    if (coordinator) {
+        coordinator->wait();
+        delete coordinator;
+    }
+}
+
+QThreadPool *JobRunner::pool() {
+    QThreadPool *p = workerPool();
+    static const bool sized = [p] {
+        p->setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+        return true;
+    }();
+    Q_UNUSED(sized);
+    return p;
+}
+
+bool JobRunner::start(qsizetype count, Task task, Commit commit) {
+    if (running)
+        return false;
+    if (coordinator) {
+        coordinator->wait();
+        delete coordinator;
+        coordinator = nullptr;
+    }
+    running = true;
+    held.clear();
+    nextToHandBack = 0;
+    auto s = std::make_shared<Shared>();
+    s->total = std::max<qsizetype>(0, count);
+    s->task = std::move(task);
+    s->commit = std::move(commit);
+    s->results.resize(size_t(s->total));
+    shared = s;
+
+    const int total = int(s->total);
+    // Queued, so that connections made right after start() still see it first.
+    QMetaObject::invokeMethod(
+        this, [this, total] { emit started(total); }, Qt::QueuedConnection);
+
+    for (qsizetype i = 0; i < s->total; ++i)
+        pool()->start([s, i] { s->runOne(i); });
+
+    coordinator = QThread::create([this, s, inOrder = commitInOrder] {
+        QElapsedTimer sinceHandBack;
+        qsizetype committed = 0;
+        QList<qsizetype> finished; // not yet committed
+        for (;;) {
+            if (sinceHandBack.isValid() && sinceHandBack.elapsed() < batchIntervalMs)
+                QThread::msleep(ulong(batchIntervalMs - sinceHandBack.elapsed()));
+            QList<qsizetype> indices;
+            {
+                QMutexLocker lock(&s->mutex);
+                while (s->fresh.isEmpty() && s->finishedCount < s->total)
+                    s->wake.wait(&s->mutex);
+                finished += s->fresh;
+                s->fresh.clear();
+            }
+            std::sort(finished.begin(), finished.end());
+            if (inOrder) {
+                qsizetype n = 0;
+                while (n < finished.size() && finished[n] == committed + n)
+                    ++n;
+                indices = finished.mid(0, n);
+                finished.remove(0, n);
+            } else {
+                indices.swap(finished);
+            }
+            if (indices.isEmpty() && committed < s->total)
+                continue; // waiting for an earlier input
+            QList<JobResult> batch;
+            batch.reserve(indices.size());
+            {
+                QMutexLocker lock(&s->mutex);
+                for (qsizetype i : indices)
+                    batch.append(s->results[size_t(i)]);
+            }
+            s->commitBatch(batch);
+            {
+                QMutexLocker lock(&s->mutex);
+                for (const JobResult &r : batch)
+                    if (r.index >= 0 && r.index < s->total)
+                        s->results[size_t(r.index)] = r;
+            }
+            committed += batch.size();
+            const bool last = committed == s->total;
+            const int done = int(committed);
+            QMetaObject::invokeMethod(
+                this, [this, batch, done, last] { deliver(batch, done, last); },
+                Qt::QueuedConnection);
+            sinceHandBack.start();
+            if (last)
+                return;
+        }
+    });
+    coordinator->start();
+    return true;
+}
+
+void JobRunner::deliver(const QList<JobResult> &batch, int done, bool last) {
+    if (!shared)
+        return;
+    // Results leave in input order: one that finished early waits for those before it.
+    for (const JobResult &r : batch)
+        held.insert(r.index, r);
+    while (!held.isEmpty() && held.firstKey() == nextToHandBack) {
+        const JobResult r = held.take(nextToHandBack);
+        ++nextToHandBack;
+        emit resultReady(int(r.index), r);
+    }
+    emit progress(done, int(shared->total));
+    if (!last)
+        return;
+    QList<JobResult> all;
+    {
+        QMutexLocker lock(&shared->mutex);
+        all = QList<JobResult>(shared->results.begin(), shared->results.end());
+    }
+    const bool wasCancelled = shared->cancelled.load();
+    running = false;
+    emit finished(all, wasCancelled);
+}
+
+void JobRunner::cancel() {
+    if (shared)
+        shared->cancelled = true;
+}
+
+bool JobRunner::isRunning() const {
+    return running;
+}
+
+bool JobRunner::isCancelled() const {
+    return shared && shared->cancelled.load();
+}
+
+QList<JobResult> JobRunner::waitForResults() {
+    if (!shared)
+        return {};
+    if (coordinator)
+        coordinator->wait();
+    QMutexLocker lock(&shared->mutex);
+    return QList<JobResult>(shared->results.begin(), shared->results.end());
+}

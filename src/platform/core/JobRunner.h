@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QString>
+#include <QVariant>
+#include <functional>
+#include <memory>
+
+class QThreadPool;
+
+// What one input of a job came to.
+struct JobResult {
+    qsizetype index = -1; // the input's place in the job's list
+    bool ok = false;
+    QString outputPath;
+    QString reason; // why it was not done; empty when ok
+    QVariant data;  // whatever else the task wants the ending to know
+};
+
+// Runs one task per input of a job on a pool of worker threads and reports back to the
+// thread that started it (the main thread for features).
+//
+// Signals, all on the starting thread, in this order:
+//   started(total)                  once, before anything else
+//   resultReady(index, result)      once per input, in input order, a batch at a time
+//   progress(done, total)           after each batch (done counts every result handed
+//                                   back, also those held for an earlier one)
+//   finished(results, cancelled)    once; every input's result, in input order
+// The batches come at most every 50 ms, so a job of thousands of small files does not
+// flood the event loop. Inputs not started when cancel() is called come back with the
+// reason "cancelled"; tasks already running are finished and committed.
+//
+// A task must only use what it captured (an immutable settings value and its input) and
+// never touch widgets. An exception leaving a task becomes that input's reason.
+class JobRunner : public QObject {
+    Q_OBJECT
+  public:
+    using Task = std::function<JobResult(qsizetype index)>;
+    // Runs on a worker thread, one batch of finished tasks at a time, never two at once;
+    // it may change the results (a write made durable and moved into place turns ok only
+    // here). Results reach the starting thread only after their batch was committed.
+    using Commit = std::function<void(QList<JobResult> &batch)>;
+
+    explicit JobRunner(QObject *parent = nullptr);
+    // Cancels and waits for the running tasks.
+    ~JobRunner() override;
+
+    // Starts `count` tasks. A runner runs one job at a time: returns false while busy.
+    bool start(qsizetype count, Task task, Commit commit = {});
+
+    // One task per element of `inputs`, each called with its input.
+    template <class Input, class Fn>
+    bool start(const QList<Input> &inputs, Fn fn, Commit commit = {}) {
+        return start(
+            inputs.size(),
+            [inputs, fn](qsizetype i) {
+                JobResult r = fn(inputs.at(i));
+                r.index = i;
+                return r;
+            },
+            std::move(commit));
+    }
+
+    // Commits (and so hands back) results only in input order, for a commit whose outcome
+    // depends on order (free names taken one after the other). Set before start().
+    void setCommitInOrder(bool inOrder) { commitInOrder = inOrder; }
+
+    void cancel();
+    bool isRunning() const;
+    bool isCancelled() const;
+    // Blocks until the workers are done and returns every result in input order; the
+    // signals still arrive later through the event loop. For core callers without a window.
+    QList<JobResult> waitForResults();
+
+    // The workers' pool, shared by all runners and sized to the machine's cores.
+    static QThreadPool *pool();
+    // The shortest time between two hand-backs.
+    static constexpr int batchIntervalMs = 50;
+
+  signals:
+    void started(int total);
+    void resultReady(int index, const JobResult &result);
+    void progress(int done, int total);
+    void finished(const QList<JobResult> &results, bool cancelled);
+
+  private:
+    struct Shared;
+    void deliver(const QList<JobResult> &batch, int done, bool last);
+    std::shared_ptr<Shared> shared;
+    class QThread *coordinator = nullptr;
+    bool running = false;
+    bool commitInOrder = false;
+    QMap<qsizetype, JobResult> held;
+    qsizetype nextToHandBack = 0;
+};
+
+Q_DECLARE_METATYPE(JobResult)

@@ -1,0 +1,237 @@
+#include "platform/core/JobRunner.h"
+
+#include <QCoreApplication>
+#include <QSemaphore>
+#include <QSignalSpy>
+#include <QThread>
+#include <atomic>
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+namespace {
+
+// Everything a job told the main thread, in the order it arrived.
+struct Recorder {
+    explicit Recorder(JobRunner &runner) {
+        QObject::connect(&runner, &JobRunner::started, [this](int total) {
+            events << QStringLiteral("started");
+            startedTotal = total;
+        });
+        QObject::connect(&runner, &JobRunner::resultReady, [this](int index, const JobResult &r) {
+            events << QStringLiteral("result");
+            indices << index;
+            EXPECT_EQ(r.index, index);
+            EXPECT_EQ(QThread::currentThread(), qApp->thread());
+        });
+        QObject::connect(&runner, &JobRunner::progress, [this](int done, int total) {
+            events << QStringLiteral("progress");
+            batchEnds << indices.size();
+            lastDone = done;
+            EXPECT_EQ(total, startedTotal);
+        });
+        QObject::connect(&runner, &JobRunner::finished,
+                         [this](const QList<JobResult> &all, bool c) {
+                             events << QStringLiteral("finished");
+                             results = all;
+                             cancelled = c;
+                         });
+    }
+    QStringList events;
+    QList<int> indices;
+    QList<qsizetype> batchEnds;
+    QList<JobResult> results;
+    int startedTotal = -1;
+    int lastDone = -1;
+    bool cancelled = false;
+};
+
+bool waitForEnd(JobRunner &runner) {
+    QSignalSpy spy(&runner, &JobRunner::finished);
+    return spy.count() > 0 || spy.wait(60000);
+}
+
+JobResult okResult(const QString &out) {
+    JobResult r;
+    r.ok = true;
+    r.outputPath = out;
+    return r;
+}
+
+} // namespace
+
+TEST(JobRunner, ReportsEveryInputOnceAndFinishesInInputOrder) {
+    JobRunner runner;
+    Recorder seen(runner);
+    QList<int> inputs;
+    for (int i = 0; i < 40; ++i)
+        inputs << i;
+    // Later inputs finish first.
+    ASSERT_TRUE(runner.start(inputs, [](int n) {
+        QThread::usleep(ulong((40 - n) * 200));
+        return okResult(QString::number(n * n));
+    }));
+    EXPECT_FALSE(runner.start(1, [](qsizetype) { return JobResult{}; })) << "one job at a time";
+    ASSERT_TRUE(waitForEnd(runner));
+
+    EXPECT_EQ(seen.events.first(), "started");
+    EXPECT_EQ(seen.events.last(), "finished");
+    EXPECT_EQ(seen.startedTotal, 40);
+    EXPECT_EQ(seen.lastDone, 40);
+    EXPECT_EQ(seen.indices, inputs) << "results are handed back in input order";
+    ASSERT_EQ(seen.results.size(), 40);
+    for (int i = 0; i < 40; ++i) {
+        EXPECT_EQ(seen.results[i].index, i);
+        EXPECT_TRUE(seen.results[i].ok);
+        EXPECT_EQ(seen.results[i].outputPath, QString::number(i * i));
+    }
+    EXPECT_FALSE(seen.cancelled);
+    EXPECT_FALSE(runner.isRunning());
+}
+
+TEST(JobRunner, HandsBackInBatchesAfterTheirCommit) {
+    JobRunner runner;
+    Recorder seen(runner);
+    std::atomic<int> commits{0}, inCommit{0};
+    bool overlapped = false;
+    const int total = 2000;
+    ASSERT_TRUE(runner.start(
+        total, [](qsizetype i) { return okResult(QString::number(i)); },
+        [&](QList<JobResult> &batch) {
+            if (inCommit.fetch_add(1) != 0)
+                overlapped = true;
+            ++commits;
+            for (JobResult &r : batch)
+                r.data = QStringLiteral("committed");
+            inCommit.fetch_sub(1);
+        }));
+    ASSERT_TRUE(waitForEnd(runner));
+    EXPECT_FALSE(overlapped);
+    // One hand-back per committed batch, far fewer than one per input.
+    EXPECT_EQ(seen.batchEnds.size(), commits.load());
+    EXPECT_LT(seen.batchEnds.size(), total / 4);
+    for (const JobResult &r : seen.results)
+        EXPECT_EQ(r.data.toString(), "committed") << "a result left before its commit";
+}
+
+TEST(JobRunner, CommitsInInputOrderWhenAsked) {
+    JobRunner runner;
+    Recorder seen(runner);
+    runner.setCommitInOrder(true);
+    QList<qsizetype> committed;
+    QSemaphore firstMayEnd;
+    ASSERT_TRUE(runner.start(
+        6,
+        [&](qsizetype i) {
+            if (i == 0)
+                firstMayEnd.acquire(); // the others finish first
+            return okResult(QString::number(i));
+        },
+        [&](QList<JobResult> &batch) {
+            for (const JobResult &r : batch)
+                committed << r.index;
+        }));
+    QThread::msleep(100);
+    firstMayEnd.release();
+    ASSERT_TRUE(waitForEnd(runner));
+    EXPECT_EQ(committed, (QList<qsizetype>{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(seen.lastDone, 6);
+}
+
+TEST(JobRunner, ExceptionsBecomeTheReason) {
+    JobRunner runner;
+    Recorder seen(runner);
+    ASSERT_TRUE(runner.start(QList<int>{0, 1, 2}, [](int n) -> JobResult {
+        if (n == 1)
+            throw std::runtime_error("disk on fire");
+        if (n == 2)
+            throw 42;
+        return okResult("fine");
+    }));
+    ASSERT_TRUE(waitForEnd(runner));
+    ASSERT_EQ(seen.results.size(), 3);
+    EXPECT_TRUE(seen.results[0].ok);
+    EXPECT_FALSE(seen.results[1].ok);
+    EXPECT_EQ(seen.results[1].reason, "disk on fire");
+    EXPECT_FALSE(seen.results[2].ok);
+    EXPECT_FALSE(seen.results[2].reason.isEmpty());
+}
+
+TEST(JobRunner, AFailingCommitFailsItsBatch) {
+    JobRunner runner;
+    Recorder seen(runner);
+    ASSERT_TRUE(runner.start(
+        3, [](qsizetype) { return okResult("x"); },
+        [](QList<JobResult> &) { throw std::runtime_error("no space left"); }));
+    ASSERT_TRUE(waitForEnd(runner));
+    for (const JobResult &r : seen.results) {
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.reason, "no space left");
+    }
+}
+
+TEST(JobRunner, CancelSkipsWhatHasNotStarted) {
+    JobRunner runner;
+    Recorder seen(runner);
+    QSemaphore entered, release;
+    const int total = 500;
+    ASSERT_TRUE(runner.start(total, [&](qsizetype) {
+        entered.release();
+        release.acquire();
+        return okResult("done");
+    }));
+    entered.acquire(); // at least one task runs
+    runner.cancel();
+    release.release(total);
+    ASSERT_TRUE(waitForEnd(runner));
+    EXPECT_TRUE(seen.cancelled);
+    ASSERT_EQ(seen.results.size(), total);
+    int done = 0, cancelled = 0;
+    for (const JobResult &r : seen.results) {
+        if (r.ok)
+            ++done;
+        else if (r.reason == "cancelled")
+            ++cancelled;
+    }
+    EXPECT_GE(done, 1);
+    EXPECT_GE(cancelled, 1);
+    EXPECT_EQ(done + cancelled, total);
+    EXPECT_EQ(seen.lastDone, total) << "cancelled inputs still get their result";
+}
+
+TEST(JobRunner, AnEmptyJobStillStartsAndFinishes) {
+    JobRunner runner;
+    Recorder seen(runner);
+    ASSERT_TRUE(runner.start(0, [](qsizetype) { return JobResult{}; }));
+    ASSERT_TRUE(waitForEnd(runner));
+    EXPECT_EQ(seen.events.first(), "started");
+    EXPECT_EQ(seen.events.last(), "finished");
+    EXPECT_TRUE(seen.results.isEmpty());
+}
+
+TEST(JobRunner, WaitingReturnsTheResultsWithoutAnEventLoop) {
+    JobRunner runner;
+    ASSERT_TRUE(runner.start(QList<QString>{"a", "b"}, [](const QString &s) {
+        JobResult r;
+        r.reason = s; // not ok: the reason is kept as given
+        return r;
+    }));
+    const QList<JobResult> results = runner.waitForResults();
+    ASSERT_EQ(results.size(), 2);
+    EXPECT_EQ(results[0].reason, "a");
+    EXPECT_EQ(results[1].reason, "b");
+}
+
+TEST(JobRunner, DestroyingARunningJobWaitsForItsTasks) {
+    std::atomic<int> finished{0};
+    {
+        JobRunner runner;
+        runner.start(64, [&](qsizetype) {
+            QThread::msleep(2);
+            ++finished;
+            return okResult("x");
+        });
+    }
+    const int atEnd = finished.load();
+    QThread::msleep(20);
+    EXPECT_EQ(finished.load(), atEnd) << "no task may run after its runner is gone";
+}
