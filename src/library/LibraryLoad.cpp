@@ -10,6 +10,7 @@
 #include "library/core/LibrarySort.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "platform/AlertSheet.h"
+#include "platform/core/JobRunner.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -87,7 +88,8 @@ bool AppDelegate::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
     job->path = libraryPath;
     libraryLoad = job;
     LibraryLoadJob *raw = job.get();
-    job->future = QtConcurrent::run([this, settings, raw] {
+    // One long task that streams its own batches: the runner's pool, not a per-input job.
+    job->future = QtConcurrent::run(JobRunner::pool(), [this, settings, raw] {
         LibraryLoadOutcome outcome;
         try {
             outcome = runLibraryLoad(
