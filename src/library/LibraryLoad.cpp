@@ -101,6 +101,10 @@ bool AppDelegate::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
                         [this, raw, shared] {
                             if (libraryLoad.get() != raw || raw->cancel)
                                 return;
+                            if (shared->restart) {
+                                static_cast<LibraryLists &>(library) = LibraryLists{};
+                                photoLibraryItemArray.clear();
+                            }
                             photoLibraryItemArray.append(shared->records);
                             appendLibraryBatch(shared->lists);
                         },

@@ -192,11 +192,15 @@ IKImageItemPtr makeLibraryRecordItem(const PRPicFileInfoPtr &record) {
     return item;
 }
 
+void fileLibraryRecord(const PRPicFileInfoPtr &record, const QDateTime &now, LibraryLists &batch) {
+    if (IKImageItemPtr item = makeLibraryRecordItem(record))
+        fileRecordItem(item, *record, now, batch);
+}
+
 LibraryLists fileLibraryRecords(const QList<PRPicFileInfoPtr> &records, const QDateTime &now) {
     LibraryLists batch;
     for (const PRPicFileInfoPtr &record : records)
-        if (IKImageItemPtr item = makeLibraryRecordItem(record))
-            fileRecordItem(item, *record, now, batch);
+        fileLibraryRecord(record, now, batch);
     return batch;
 }
 

@@ -32,6 +32,8 @@ struct LibraryLists {
 // null for anything else.
 IKImageItemPtr makeLibraryRecordItem(const PRPicFileInfoPtr &record);
 
+// Files one record's item (when it has one) into `batch`.
+void fileLibraryRecord(const PRPicFileInfoPtr &record, const QDateTime &now, LibraryLists &batch);
 // Files the records' items into a batch of lists, in record order. `now` is the load's
 // one clock reading for the date windows.
 LibraryLists fileLibraryRecords(const QList<PRPicFileInfoPtr> &records, const QDateTime &now);

@@ -32,14 +32,18 @@ class Batcher {
             flush();
     }
     void flush() {
-        if (pending_ == 0 && batch_.lists.isEmpty() && batch_.records.isEmpty())
+        if (pending_ == 0 && !batch_.restart && batch_.lists.isEmpty() && batch_.records.isEmpty())
             return;
+        if (batch_.restart)
+            items_ = 0;
         items_ += int(batch_.lists.photoLibBroserArray.size());
         out_(std::exchange(batch_, {}));
         pending_ = 0;
         clock_.restart();
     }
-    int items() const { return items_ + int(batch_.lists.photoLibBroserArray.size()); }
+    int items() const {
+        return (batch_.restart ? 0 : items_) + int(batch_.lists.photoLibBroserArray.size());
+    }
 
   private:
     const LibraryLoadSettings &settings_;
@@ -136,20 +140,27 @@ LibraryLoadOutcome runLibraryLoad(const LibraryLoadSettings &settings,
 
     Batcher out(settings, handBack);
     auto workingCopy = std::make_shared<LibraryWorkingCopy>(settings.photos);
-    LibraryScanResult scan = ScanPhotoLibMetadata(path, *workingCopy);
+    int streamed = 0;
+    // Items show while the scan reads on.
+    LibraryScanResult scan =
+        ScanPhotoLibMetadata(path, *workingCopy, [&](const PRPicFileInfoPtr &record) {
+            if (cancelled(cancel))
+                return;
+            ++streamed;
+            fileLibraryRecord(record, settings.now, out.batch().lists);
+            out.batch().records.append(record);
+            out.counted(1);
+        });
     outcome.bScanNewPhotosLib = scan.bScanNewPhotosLib;
     QString reason = scan.ok ? QString() : scan.message;
+    if (!scan.ok && streamed > 0) {
+        out.flush();
+        out.batch().restart = true;
+    }
     if (scan.ok && !scan.records.isEmpty()) {
         outcome.libraryRead = true;
         outcome.workingCopy = workingCopy;
         const QList<PRPicFileInfoPtr> &records = scan.records;
-        const int step = std::max(1, settings.batchRecords);
-        for (qsizetype from = 0; from < records.size() && !cancelled(cancel); from += step) {
-            const QList<PRPicFileInfoPtr> chunk = records.mid(from, step);
-            out.batch().lists.append(fileLibraryRecords(chunk, settings.now));
-            out.batch().records.append(chunk);
-            out.counted(int(chunk.size()));
-        }
         out.flush();
         if (!cancelled(cancel)) {
             ReferencePhotoLists refs = scanReferencePhotos(records);

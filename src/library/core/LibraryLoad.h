@@ -23,6 +23,7 @@ struct LibraryLoadSettings {
 
 // One hand-back: items filed into lists, and the records they came from.
 struct LibraryLoadBatch {
+    bool restart = false; // what earlier batches brought is void: a scan failed midway
     LibraryLists lists;
     QList<PRPicFileInfoPtr> records;
 };

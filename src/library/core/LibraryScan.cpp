@@ -95,7 +95,8 @@ void setThumbnails(PRPicFileInfo &r, const QString &library, FolderListing &file
 } // namespace
 
 LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
-                                             const QString &databasePath, bool preloadLookups) {
+                                             const QString &databasePath, bool preloadLookups,
+                                             const LibraryRecordSink &onRecord) {
     LibraryScanResult result;
     result.bScanNewPhotosLib = true;
     SqliteDatabase db;
@@ -203,12 +204,13 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
         setThumbnails(r, libraryPath, files);
         lookups.getPhotoLibCameraInfowithAsset(r.photoAssetID, r);
 
-        if (r.bReferencePhoto || originalPresent) {
-            if (!r.bTrashPhoto)
-                result.records << record;
-        } else {
+        const bool local = r.bReferencePhoto || originalPresent;
+        if (!local)
             r.bICloudDownloadPhoto = false;
+        if (!local || !r.bTrashPhoto) {
             result.records << record;
+            if (onRecord)
+                onRecord(record);
         }
     }
     if (stmt->failed()) {
@@ -220,8 +222,8 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
     return result;
 }
 
-LibraryScanResult ScanPhotoLibMetadata(const QString &libraryPath,
-                                       LibraryWorkingCopy &workingCopy) {
+LibraryScanResult ScanPhotoLibMetadata(const QString &libraryPath, LibraryWorkingCopy &workingCopy,
+                                       const LibraryRecordSink &onRecord) {
     const QString library = QDir::cleanPath(QFileInfo(libraryPath).absoluteFilePath());
     const QString current = library + QStringLiteral("/database/Photos.sqlite");
     const QString older = library + QStringLiteral("/database/photos.db");
@@ -238,7 +240,8 @@ LibraryScanResult ScanPhotoLibMetadata(const QString &libraryPath,
         result.message = opened.reason;
         return result;
     }
-    return isCurrent
-               ? scanCurrentLibraryDatabase(library, workingCopy.currentPhotolibDatabasePath())
-               : ScanOldPhotoLibMetadata(library, workingCopy.currentPhotolibDatabasePath());
+    return isCurrent ? scanCurrentLibraryDatabase(
+                           library, workingCopy.currentPhotolibDatabasePath(), true, onRecord)
+                     : ScanOldPhotoLibMetadata(library, workingCopy.currentPhotolibDatabasePath(),
+                                               onRecord);
 }

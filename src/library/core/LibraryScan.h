@@ -6,8 +6,13 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <functional>
 
 class LibraryWorkingCopy;
+
+// Called with each record as its row is read, before the scan ends (the load files records
+// while the scan goes on). A scan that fails afterwards still reports its failure.
+using LibraryRecordSink = std::function<void(const PRPicFileInfoPtr &)>;
 
 // The records of one library scan, in the order of the database rows, or why there are none.
 struct LibraryScanResult {
@@ -20,13 +25,16 @@ struct LibraryScanResult {
 // Opens the library at `libraryPath` through `workingCopy` (fold, backup, working copy) and
 // scans the working copy: "database/Photos.sqlite" (current schema) when the package has
 // one, else "database/photos.db" (older schema).
-LibraryScanResult ScanPhotoLibMetadata(const QString &libraryPath, LibraryWorkingCopy &workingCopy);
+LibraryScanResult ScanPhotoLibMetadata(const QString &libraryPath, LibraryWorkingCopy &workingCopy,
+                                       const LibraryRecordSink &onRecord = {});
 // The scans alone, on a database file that is already ours.
 // `preloadLookups` reads the lookup tables once instead of asking per photo.
 LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
                                              const QString &databasePath,
-                                             bool preloadLookups = true);
-LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QString &databasePath);
+                                             bool preloadLookups = true,
+                                             const LibraryRecordSink &onRecord = {});
+LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QString &databasePath,
+                                          const LibraryRecordSink &onRecord = {});
 
 // Whether files exist, answered by listing each folder once (a library has hundreds of
 // thousands of originals in a few hundred folders).

@@ -30,7 +30,8 @@ bool isFileOutsideLibrary(const QString &path) {
 
 } // namespace
 
-LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QString &databasePath) {
+LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QString &databasePath,
+                                          const LibraryRecordSink &onRecord) {
     LibraryScanResult result;
     result.bScanNewPhotosLib = false;
     SqliteDatabase db;
@@ -122,8 +123,11 @@ LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QStr
         r.fileThumbPath = r.fileLargeThumbPath = r.fileFullPath;
 
         const bool present = r.bReferencePhoto || isFileOutsideLibrary(r.fileFullPath);
-        if (seenForMaster <= 1 && present && !r.bTrashPhoto)
+        if (seenForMaster <= 1 && present && !r.bTrashPhoto) {
             result.records << record;
+            if (onRecord)
+                onRecord(record);
+        }
     }
     if (stmt->failed()) {
         result.message = stmt->error();
