@@ -168,8 +168,12 @@ void AppDelegate::CompletedScanPhotoLibraryonMainThread() {
                         libraryLoadNote, {tr(" Ok ")}, end3);
         return;
     }
-    if (!photolibReadOnlyReason.isEmpty())
-        qCInfo(lcLibrary).noquote() << "library opened read-only:" << photolibReadOnlyReason;
+    if (!photolibReadOnlyReason.isEmpty()) {
+        // Shown, but edits would not reach the library: say so now, not at the first edit.
+        beginAlertSheet(window, tr("The photo library is open read-only."),
+                        photolibReadOnlyReason, {tr(" Ok ")}, end3);
+        return;
+    }
     if (userDefaults()->value(QLatin1String(SettingsKey::ExampleAlertSuppress)).toBool()) {
         qCDebug(lcLibrary) << "ExampleAlert suppressed";
         return;
