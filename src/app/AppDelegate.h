@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QDateTime>
 #include <QFont>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointF>
@@ -478,6 +479,9 @@ class AppDelegate : public QObject {
     bool bhasThumImage = false;
     // The library case of the selection handler: both columns of the first selected photo.
     void libraryBrowserSelectionDidChange();
+    // The label or field of the two library panels that is named `name`.
+    QObject *libraryPanelOutlet(const QString &name);
+    QHash<QString, QPointer<QObject>> libraryPanelOutlets;
     // Replaces the item's original record by one read from its file (any thread).
     void getOriginalMedataDataWithItem(const IKImageItemPtr &item);
     QPointF photolibEiteCoords, originalPhotolibCoords;

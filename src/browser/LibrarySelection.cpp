@@ -96,10 +96,7 @@ void AppDelegate::libraryBrowserSelectionDidChange() {
 
     const auto apply = [this](const QList<PanelText> &texts) {
         for (const PanelText &t : texts) {
-            QObject *target = nullptr;
-            for (QWidget *root : {photoOriginalEditView, photolibEditView})
-                if (root && !target)
-                    target = root->findChild<QObject *>(t.outlet);
+            QObject *target = libraryPanelOutlet(t.outlet);
             if (auto *label = qobject_cast<QLabel *>(target))
                 label->setText(t.text);
             else if (auto *edit = qobject_cast<QLineEdit *>(target))
@@ -116,12 +113,22 @@ void AppDelegate::libraryBrowserSelectionDidChange() {
     if (c.hasLibrary)
         showMap(photolibEiteMapView, photolibEiteCoords, c.libraryMap);
 
-    for (QWidget *root : {photoOriginalEditView, photolibEditView}) {
-        if (!root)
-            continue;
-        for (const QString &name : c.differingLines)
-            colourLabel(root->findChild<QLabel *>(name), libraryDifferenceColor());
-        for (const QString &name : c.agreeingLines)
-            colourLabel(root->findChild<QLabel *>(name), Qt::white);
-    }
+    for (const QString &name : c.differingLines)
+        colourLabel(qobject_cast<QLabel *>(libraryPanelOutlet(name)), libraryDifferenceColor());
+    for (const QString &name : c.agreeingLines)
+        colourLabel(qobject_cast<QLabel *>(libraryPanelOutlet(name)), Qt::white);
+}
+
+QObject *AppDelegate::libraryPanelOutlet(const QString &name) {
+    // Looked up once: a search of both panels' widget trees on every selection adds up
+    // when the user walks through a library with the arrow keys.
+    const auto known = libraryPanelOutlets.constFind(name);
+    if (known != libraryPanelOutlets.cend() && *known)
+        return *known;
+    QObject *found = nullptr;
+    for (QWidget *root : {photoOriginalEditView, photolibEditView})
+        if (root && !found)
+            found = root->findChild<QObject *>(name);
+    libraryPanelOutlets.insert(name, found);
+    return found;
 }

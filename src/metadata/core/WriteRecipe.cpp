@@ -18,9 +18,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -112,11 +114,25 @@ QString recompressedPath(const QString &path) {
 
 namespace {
 
+// A photo written into its temporary file, waiting for its batch to be synced and moved.
+struct PendingPlacement {
+    std::shared_ptr<SafeWrite::Temporary> staged;
+    bool replaces = false;
+    bool replaceOriginal = false;
+    QString originalPath;
+    SafeWrite::FileStamp readStamp;
+    QString storageFolder, outputName;
+    int firstNumber = 1;
+    QString dateError;
+    bool recompress = false;
+};
+
 struct PhotoOutcome {
     WriteRecipeResult result;
     bool handled = false; // takes part in the job's one reveal
     QString revealPath;
     QString revealRoot;
+    std::optional<PendingPlacement> pending;
 };
 
 PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder, bool overwrite,
@@ -238,13 +254,13 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
     QString why;
     if (!replaces && !QDir().mkpath(storageFolder))
         return skip(QStringLiteral("the storage folder %1 cannot be created").arg(storageFolder));
-    SafeWrite::Temporary staged;
-    if (!staged.create(replaces ? QFileInfo(originalPath).absolutePath() : storageFolder, &why) ||
-        !staged.write(encoded, &why) ||
-        !(replaces ? staged.keepAttributesOf(originalPath, &why) : staged.useDefaultMode(&why)) ||
-        !staged.finish(encoded, &why))
+    auto staged = std::make_shared<SafeWrite::Temporary>();
+    if (!staged->create(replaces ? QFileInfo(originalPath).absolutePath() : storageFolder, &why) ||
+        !staged->write(encoded, &why) ||
+        !(replaces ? staged->keepAttributesOf(originalPath, &why) : staged->useDefaultMode(&why)) ||
+        !staged->closeUnsynced(encoded, &why))
         return skip(why);
-    const QString written = staged.path();
+    const QString written = staged->path();
 
     // 6. File dates. A failure is reported with the photo, never passed over.
     QString dateError;
@@ -262,32 +278,90 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
         break;
     }
 
-    // 7. The staged file takes the original's place in one rename (only if nobody changed
-    // the original since it was read), or the first free name in the storage folder.
-    QString finalPath;
-    if (replaces) {
-        if (!SafeWrite::replaceWith(written, originalPath, readStamp, &why))
-            return skip(why);
-        finalPath = originalPath;
-    } else {
-        finalPath = moveToFreeName(written, storageFolder, outputName, &why, firstNumber);
-        if (finalPath.isEmpty())
-            return skip(why);
-    }
-    staged.release();
-    if (!dateError.isEmpty()) {
-        result.error = QStringLiteral("written to %1, but its file dates could not be set: %2")
-                           .arg(finalPath, dateError);
-        qCWarning(lcMetadata) << "photo dates not set==" << finalPath << dateError;
-    }
+    // 7 waits for the batch: its temporaries are synced together, then moved into place.
+    PendingPlacement pending;
+    pending.staged = staged;
+    pending.replaces = replaces;
+    pending.replaceOriginal = replaceOriginal;
+    pending.originalPath = originalPath;
+    pending.readStamp = readStamp;
+    pending.storageFolder = storageFolder;
+    pending.outputName = outputName;
+    pending.firstNumber = firstNumber;
+    pending.dateError = dateError;
+    pending.recompress = recompress;
+    outcome.pending = std::move(pending);
+    return outcome;
+}
 
+// 7. The synced temporary takes the original's place in one rename (only if nobody changed
+// the original since it was read), or the first free name in the storage folder.
+void placePhoto(PhotoOutcome &outcome, const QString &syncError) {
+    PendingPlacement p = std::move(*outcome.pending);
+    outcome.pending.reset();
+    WriteRecipeResult &result = outcome.result;
+    auto fail = [&](const QString &why) {
+        result.error = why;
+        qCWarning(lcMetadata) << "photo skipped==" << p.originalPath << why;
+    };
+    if (!syncError.isEmpty())
+        return fail(syncError);
+    QString why, finalPath;
+    const QString written = p.staged->path();
+    if (p.replaces) {
+        if (!SafeWrite::replaceWith(written, p.originalPath, p.readStamp, &why))
+            return fail(why);
+        finalPath = p.originalPath;
+    } else {
+        finalPath = moveToFreeName(written, p.storageFolder, p.outputName, &why, p.firstNumber);
+        if (finalPath.isEmpty())
+            return fail(why);
+    }
+    p.staged->release();
+    if (!p.dateError.isEmpty()) {
+        result.error = QStringLiteral("written to %1, but its file dates could not be set: %2")
+                           .arg(finalPath, p.dateError);
+        qCWarning(lcMetadata) << "photo dates not set==" << finalPath << p.dateError;
+    }
     outcome.handled = true;
     outcome.revealPath = finalPath;
-    outcome.revealRoot = replaceOriginal ? QFileInfo(originalPath).absolutePath() : storageFolder;
+    outcome.revealRoot =
+        p.replaceOriginal ? QFileInfo(p.originalPath).absolutePath() : p.storageFolder;
     result.outputPath = finalPath;
-    result.written = dateError.isEmpty();
-    result.recompressed = recompress;
-    return outcome;
+    result.written = p.dateError.isEmpty();
+    result.recompressed = p.recompress;
+}
+
+// One batch of finished photos: one sync per file system for all their temporaries, then
+// the moves in list order, then one sync per folder so the new names survive a crash.
+void commitPhotos(std::vector<PhotoOutcome> &outcomes, QList<JobResult> &batch) {
+    QHash<QString, QString> syncErrors; // temporary's folder -> why its sync failed
+    for (const JobResult &r : batch) {
+        const PhotoOutcome &o = outcomes[size_t(r.index)];
+        if (!o.pending)
+            continue;
+        const QString folder = QFileInfo(o.pending->staged->path()).absolutePath();
+        if (syncErrors.contains(folder))
+            continue;
+        QString why;
+        SafeWrite::syncFileSystemOf(folder, &why);
+        syncErrors.insert(folder, why);
+    }
+    QSet<QString> folders;
+    for (JobResult &r : batch) {
+        PhotoOutcome &o = outcomes[size_t(r.index)];
+        if (!o.pending)
+            continue;
+        const QString folder = QFileInfo(o.pending->staged->path()).absolutePath();
+        placePhoto(o, syncErrors.value(folder));
+        if (!o.result.outputPath.isEmpty())
+            folders.insert(QFileInfo(o.result.outputPath).absolutePath());
+        r.ok = o.result.written;
+        r.outputPath = o.result.outputPath;
+        r.reason = o.result.error;
+    }
+    for (const QString &folder : std::as_const(folders))
+        SafeWrite::syncFolder(folder);
 }
 
 } // namespace
@@ -320,21 +394,26 @@ RecipeJob prepareRecipe(const QList<IKImageItemPtr> &items) {
 }
 
 // Photos are independent of each other, so they are written side by side on the job
-// runner's pool; each one is in place before its task ends.
+// runner's pool; each batch of them is made durable and moved into place by the commit, in
+// list order, so same-named photos take their numbers as listed.
 bool startRecipe(JobRunner &runner, const RecipeJob &job, const QString &storageFolder,
                  bool overwrite, const WriteRecipeOptions &options) {
     const auto outcomes = job.outcomes;
     const auto photos = job.photos;
-    return runner.start(photos.size(), [photos, outcomes, storageFolder, overwrite,
-                                        options](qsizetype i) {
-        PhotoOutcome &o = (*outcomes)[size_t(i)];
-        o = writeOnePhoto(*photos[i].first, storageFolder, overwrite, options, photos[i].second);
-        JobResult r;
-        r.ok = o.result.written;
-        r.outputPath = o.result.outputPath;
-        r.reason = o.result.error;
-        return r;
-    });
+    runner.setCommitInOrder(true);
+    return runner.start(
+        photos.size(),
+        [photos, outcomes, storageFolder, overwrite, options](qsizetype i) {
+            PhotoOutcome &o = (*outcomes)[size_t(i)];
+            o = writeOnePhoto(*photos[i].first, storageFolder, overwrite, options,
+                              photos[i].second);
+            JobResult r;
+            r.ok = o.result.written;
+            r.outputPath = o.result.outputPath;
+            r.reason = o.result.error;
+            return r;
+        },
+        [outcomes](QList<JobResult> &batch) { commitPhotos(*outcomes, batch); });
 }
 
 WriteRecipeReport reportOf(const RecipeJob &job, const QList<JobResult> &results) {

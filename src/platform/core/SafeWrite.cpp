@@ -187,6 +187,33 @@ bool Temporary::finish(const QByteArray &expected, QString *error) {
     return true;
 }
 
+bool Temporary::closeUnsynced(const QByteArray &expected, QString *error) {
+    if (fd_ < 0)
+        return fail(error, QStringLiteral("the temporary file is not open"));
+    const int closed = ::close(fd_);
+    fd_ = -1;
+    if (closed != 0)
+        return fail(error, QStringLiteral("cannot write %1: %2").arg(path_, systemError(errno)));
+    QFile back(path_);
+    if (!back.open(QIODevice::ReadOnly) || back.size() != expected.size() ||
+        back.readAll() != expected)
+        return fail(error, QStringLiteral("%1 did not read back as written").arg(path_));
+    return true;
+}
+
+bool syncFileSystemOf(const QString &folder, QString *error) {
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return fail(error, QStringLiteral("cannot open %1: %2").arg(folder, systemError(errno)));
+    const int rc = ::syncfs(fd);
+    const int code = errno;
+    ::close(fd);
+    if (rc != 0)
+        return fail(error, QStringLiteral("cannot write to %1: %2").arg(folder, systemError(code)));
+    return true;
+}
+
 bool syncFolder(const QString &folder) {
     const int fd =
         ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

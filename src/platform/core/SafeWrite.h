@@ -51,6 +51,9 @@ class Temporary {
     bool finish(const QByteArray &expected, QString *error);
     // Syncs and closes without a read-back (for files written through fd()).
     bool finish(QString *error);
+    // Closes and reads back without a sync, for a batch that syncs its files together
+    // (syncFileSystemOf) before it moves any of them into place.
+    bool closeUnsynced(const QByteArray &expected, QString *error);
 
     QString path() const { return path_; }
     int fd() const { return fd_; }
@@ -61,6 +64,10 @@ class Temporary {
     QString path_;
     int fd_ = -1;
 };
+
+// Syncs the whole file system that holds `folder`: one call makes every temporary of a batch
+// durable, where a sync per file would wait on the disk once per photo.
+bool syncFileSystemOf(const QString &folder, QString *error);
 
 // Syncs a folder, so that a rename in it survives a crash.
 bool syncFolder(const QString &folder);

@@ -156,3 +156,32 @@ TEST_F(RecipeJob, ACancelledJobLeavesWholePhotosOrNone) {
     for (const QString &name : everyFile(storage))
         EXPECT_FALSE(name.startsWith('.')) << "temporary left behind: " << name.toStdString();
 }
+
+// Photos are moved into place a batch at a time after one sync; same-named photos from
+// different folders still take their numbers in list order, each with its own change.
+TEST_F(RecipeJob, SameNamedPhotosOfManyBatchesAreNumberedAsListed) {
+    QList<IKImageItemPtr> items;
+    for (int i = 0; i < 12; ++i) {
+        const QString folder = photos + QStringLiteral("/f%1").arg(i);
+        QDir().mkpath(folder);
+        items << itemFor(copyFixture("wedding.jpg", folder));
+    }
+    WriteRecipeOptions options;
+    options.change = [](QVariantMap &working, const IKImageItem &item) {
+        QVariantMap exif = subDictionary(working, "{Exif}");
+        exif["LensModel"] = QFileInfo(QFileInfo(item.filePath).absolutePath()).fileName();
+        working["{Exif}"] = exif;
+        return true;
+    };
+    const WriteRecipeReport report = runWriteRecipe(items, storage, false, options);
+    ASSERT_EQ(report.photos.size(), 12);
+    EXPECT_EQ(report.writtenCount(), 12);
+    for (int i = 0; i < 12; ++i) {
+        const QString expected =
+            i == 0 ? QStringLiteral("wedding.jpg") : QStringLiteral("wedding (%1).jpg").arg(i + 1);
+        EXPECT_EQ(QFileInfo(report.photos[i].outputPath).fileName(), expected);
+        EXPECT_EQ(exiftool(report.photos[i].outputPath).value("EXIF:LensModel").toString(),
+                  QStringLiteral("f%1").arg(i));
+    }
+    EXPECT_EQ(everyFile(storage).size(), 12); // no temporary left behind
+}
