@@ -1,0 +1,119 @@
+// Library open: the whole road of the open panel's end (working copy, scan, filing, batched
+// hand-backs, the closing sort) on the fixture libraries, then on one grown to 100,000 assets.
+#include "app/AppDelegate.h"
+#include "app/core/Settings.h"
+#include "library/core/LibrarySort.h"
+#include "library/core/LibraryWorkingCopy.h"
+#include "platform/core/PhotosApplication.h"
+#include "platform/core/Workspace.h"
+#include "support/LibraryBenchGenerator.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileDialog>
+#include <QMainWindow>
+#include <QMenu>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+QString copyPackage(const QString &name, const QString &dir) {
+    QDir().mkpath(dir);
+    const QString source =
+        QStringLiteral(PK_BENCH_FIXTURES "/libraries/") + name + QStringLiteral(".photoslibrary");
+    const QString target = dir + QLatin1Char('/') + name + QStringLiteral(".photoslibrary");
+    QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-a"), source, target});
+    QProcess::execute(QStringLiteral("chmod"),
+                      {QStringLiteral("-R"), QStringLiteral("u+w"), target});
+    return target;
+}
+
+void choose(AppDelegate &d, const QString &path) {
+    QFileDialog panel(d.window);
+    panel.setOption(QFileDialog::DontUseNativeDialog, true);
+    panel.setFileMode(QFileDialog::AnyFile);
+    panel.selectFile(path);
+    d.openPanelDidEnd8(&panel, 1);
+}
+
+long peakRssMb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong() / 1024;
+    return -1;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_DATA_HOME", (home.path() + "/.local/share").toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
+    QApplication app(argc, argv);
+    const int count = argc > 1 ? std::atoi(argv[1]) : 100000;
+    QTemporaryDir dir;
+    FakePhotosApplication nobody;
+    setPhotosApplication(&nobody);
+    Workspace::setUrlOpener([](const QUrl &) { return true; });
+    userDefaults()->setValue(QLatin1String(SettingsKey::ExampleAlertSuppress), true);
+
+    AppDelegate d;
+    d.launch();
+    const auto waitForLoad = [&] {
+        while (!d.library.scanComplete)
+            app.processEvents(QEventLoop::AllEvents, 5);
+    };
+    for (const char *name : {"Test-13.0.0", "Test-10.15.7", "Test-10.14.6"}) {
+        const QString library =
+            copyPackage(QLatin1String(name), dir.path() + QLatin1Char('/') + name);
+        choose(d, library);
+        waitForLoad();
+        const QMenu *albums = d.albumsFolderMenuItem ? d.albumsFolderMenuItem->menu() : nullptr;
+        std::printf("open_fixture=%s shown=%lld albums=%lld\n", name,
+                    qlonglong(d.library.photoLibBroserArray.size()),
+                    qlonglong(albums ? albums->actions().size() : 0));
+    }
+
+    const QString library = copyPackage(QStringLiteral("Test-13.0.0"), dir.path() + "/big");
+    commitDB(library + QStringLiteral("/database/Photos.sqlite"));
+    const QString photo = dir.path() + QStringLiteral("/photo.jpg");
+    QFile::copy(QStringLiteral(PK_BENCH_FIXTURES "/photos/St James Park.jpg"), photo);
+    const bench::GeneratedLibrary grown = bench::growLibrary(library, count, photo);
+    if (!grown.ok) {
+        std::fprintf(stderr, "generator: %s\n", qPrintable(grown.error));
+        return 1;
+    }
+
+    QElapsedTimer t;
+    t.start();
+    choose(d, library);
+    double firstItems = -1;
+    while (!d.library.scanComplete) {
+        app.processEvents(QEventLoop::AllEvents, 1);
+        if (firstItems < 0 && !d.library.photoLibBroserArray.isEmpty())
+            firstItems = t.nsecsElapsed() / 1e9;
+    }
+    const double open = t.nsecsElapsed() / 1e9;
+    const QList<IKImageItemPtr> &shown = d.library.photoLibBroserArray;
+    const bool sorted = std::is_sorted(shown.begin(), shown.end(),
+                                       [](const IKImageItemPtr &a, const IKImageItemPtr &b) {
+                                           return comparePhotoLibItemsByDate(*a, *b) < 0;
+                                       });
+    std::printf("lib_open_100k_s=%.3f first_items_s=%.3f items=%lld reloads=%d sorted=%d "
+                "peak_rss_mb=%ld\n",
+                open, firstItems, qlonglong(shown.size()), d.libraryReloadCount, sorted ? 1 : 0,
+                peakRssMb());
+    setPhotosApplication(nullptr);
+    return 0;
+}
