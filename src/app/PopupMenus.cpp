@@ -80,6 +80,8 @@ void buildPopupMenus(AppDelegate &d) {
     d.albumsFolderMenuItem = d.showPhotoTypeMenu->addAction(AppDelegate::tr("Albums"));
     d.albumsFolderMenuItem->setEnabled(false);
     d.PhotolibQuickMenu = newMenu(owner, "PhotolibQuickMenu", AppDelegate::tr("Library Actions"));
+    addItem(d, d.PhotolibQuickMenu, AppDelegate::tr("Restore Photo Library Database…"),
+            &AppDelegate::RestorePhotoLibraryDatabase);
     d.PhotolibEditExifMenu = newMenu(owner, "PhotolibEditExifMenu");
 
     // The main menu's item whose submenu follows the mode, and the import/export item.
