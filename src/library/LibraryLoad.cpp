@@ -170,8 +170,8 @@ void AppDelegate::CompletedScanPhotoLibraryonMainThread() {
     }
     if (!photolibReadOnlyReason.isEmpty()) {
         // Shown, but edits would not reach the library: say so now, not at the first edit.
-        beginAlertSheet(window, tr("The photo library is open read-only."),
-                        photolibReadOnlyReason, {tr(" Ok ")}, end3);
+        beginAlertSheet(window, tr("The photo library is open read-only."), photolibReadOnlyReason,
+                        {tr(" Ok ")}, end3);
         return;
     }
     if (userDefaults()->value(QLatin1String(SettingsKey::ExampleAlertSuppress)).toBool()) {

@@ -14,8 +14,8 @@ QString copyPackage(const QString &name, const QTemporaryDir &dir) {
     const QString source = fixturesDir() + QStringLiteral("/libraries/") + name;
     const QString target = dir.path() + QLatin1Char('/') + name;
     if (QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-a"), source, target}) != 0 ||
-        QProcess::execute(QStringLiteral("chmod"), {QStringLiteral("-R"), QStringLiteral("u+w"),
-                                                    target}) != 0)
+        QProcess::execute(QStringLiteral("chmod"),
+                          {QStringLiteral("-R"), QStringLiteral("u+w"), target}) != 0)
         return {};
     return target;
 }
@@ -66,9 +66,8 @@ TEST(LibraryLoad, MalformedDatabaseWalksTheFoldersAndWritesNothing) {
     file.write(QByteArray(8192, 'x'));
     file.close();
     int items = 0;
-    const LibraryLoadOutcome outcome = runLibraryLoad(settings, [&](LibraryLoadBatch &&b) {
-        items += int(b.lists.photoLibBroserArray.size());
-    });
+    const LibraryLoadOutcome outcome = runLibraryLoad(
+        settings, [&](LibraryLoadBatch &&b) { items += int(b.lists.photoLibBroserArray.size()); });
     EXPECT_FALSE(outcome.libraryRead);
     EXPECT_FALSE(outcome.workingCopy);
     EXPECT_EQ(items, 12);
