@@ -86,6 +86,7 @@ LibrarySchema LibrarySchema::read(SqliteDatabase &db) {
     s.albumEntity = entityNumber(db, QStringLiteral("Album"));
     s.keywordEntity = entityNumber(db, QStringLiteral("Keyword"));
     s.attributesEntity = entityNumber(db, QStringLiteral("AdditionalAssetAttributes"));
+    s.descriptionEntity = entityNumber(db, QStringLiteral("AssetDescription"));
 
     if (s.attributesEntity && s.keywordEntity) {
         const QString table = QStringLiteral("Z_%1KEYWORDS").arg(s.attributesEntity);

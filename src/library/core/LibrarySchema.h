@@ -19,6 +19,7 @@ struct LibrarySchema {
     int albumEntity = 0;
     int keywordEntity = 0;
     int attributesEntity = 0;
+    int descriptionEntity = 0; // AssetDescription: the caption rows
     // Z_<attributes>KEYWORDS(Z_<attributes>ASSETATTRIBUTES, Z_<keyword>KEYWORDS)
     QString keywordJoinTable, keywordAttributesColumn, keywordKeywordColumn;
     // Z_<album>ASSETS(Z_<album>ALBUMS, Z_<asset>ASSETS)

@@ -42,15 +42,24 @@ LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QStr
             QStringLiteral("\"%1\" holds no photo library catalogue").arg(databasePath);
         return result;
     }
+    // The name the library shows, where it keeps one apart from the file's own.
+    const QString shownName =
+        tableHasColumn(db, QStringLiteral("RKMaster"), QStringLiteral("originalFileName"))
+            ? QStringLiteral("RKMaster.originalFileName")
+            : QStringLiteral("NULL");
     // RKVersion.modelId comes last: albums and keywords belong to the version.
-    SqliteStatement *stmt = db.prepare(QStringLiteral(
-        "SELECT RKMaster.modelId, RKMaster.uuid, RKMaster.createDate, RKMaster.fileSize, "
-        "RKMaster.height, RKMaster.width, RKMaster.filename, RKMaster.imagePath, "
-        "RKMaster.imageDate, RKMaster.fileCreationDate, RKMaster.originalFileSize, RKVersion.name, "
-        "RKVersion.hasKeywords, RKVersion.extendedDescription, RKVersion.exifLatitude, "
-        "RKVersion.exifLongitude, RKVersion.masterId, RKMaster.isInTrash, RKVersion.modelId "
-        "FROM RKMaster LEFT JOIN RKVersion ON RKMaster.modelId = RKVersion.masterId "
-        "ORDER BY RKMaster.modelId, RKVersion.modelId"));
+    SqliteStatement *stmt = db.prepare(
+        QStringLiteral(
+            "SELECT RKMaster.modelId, RKMaster.uuid, RKMaster.createDate, RKMaster.fileSize, "
+            "RKMaster.height, RKMaster.width, RKMaster.filename, RKMaster.imagePath, "
+            "RKMaster.imageDate, RKMaster.fileCreationDate, RKMaster.originalFileSize, "
+            "RKVersion.name, "
+            "RKVersion.hasKeywords, RKVersion.extendedDescription, RKVersion.exifLatitude, "
+            "RKVersion.exifLongitude, RKVersion.masterId, RKMaster.isInTrash, RKVersion.modelId, "
+            "%1 "
+            "FROM RKMaster LEFT JOIN RKVersion ON RKMaster.modelId = RKVersion.masterId "
+            "ORDER BY RKMaster.modelId, RKVersion.modelId")
+            .arg(shownName));
     if (!stmt) {
         result.message = db.lastError();
         return result;
@@ -68,6 +77,8 @@ LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QStr
             r.filePixel = QStringLiteral("%1 X %2").arg(row.i32(5)).arg(height);
         if (row.present(6)) {
             r.fileName = r.filePhotoLibName = row.text(6);
+            if (row.present(19))
+                r.fileName = row.text(19);
             r.fileTypeStr = libraryFileType(r.fileName);
         }
         // imagePath: absolute, or relative to the root of the disk for referenced files and

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "library/core/LibrarySchema.h"
+#include "library/core/SqliteDatabase.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+#include <optional>
+
+// What one writer did for one photo: written, or why not. A statement that changes no row
+// is "not written" (the photo has left the library since the scan).
+struct LibraryWriteResult {
+    bool ok = false;
+    QString reason;
+    // The value as the library now holds it, in the scan's text form, where a writer
+    // changes it on the way in (keywords as the scan joins them, a file name with its
+    // extension, a date as local text).
+    QString stored;
+
+    static LibraryWriteResult written(const QString &stored = {}) { return {true, {}, stored}; }
+    static LibraryWriteResult failed(const QString &why) { return {false, why, {}}; }
+};
+
+// A latitude and longitude; no value means "no position".
+struct LibraryPosition {
+    double latitude = 0, longitude = 0;
+};
+// The position typed as text: nullopt with `why` when it is not a number or out of range;
+// both texts empty give a position-less value (`*none` set).
+std::optional<LibraryPosition>
+parseLibraryPosition(const QString &latitude, const QString &longitude, bool *none, QString *why);
+
+// Seconds since 2001-01-01 00:00:00 UTC of a local date text "yyyy:MM:dd HH:mm:ss" or
+// "yyyy-MM-dd HH:mm:ss" (the library's own text form); nullopt when it is neither.
+std::optional<double> librarySecondsFromText(const QString &text);
+
+// Keywords as a set: split at ",", trimmed, empties dropped, each once (equal after NFC).
+QStringList keywordSet(const QString &text);
+
+// One user action on the open library's working copy: one connection, one transaction.
+// Every value is bound; only table and column names read from the schema go into the SQL.
+// Nothing reaches the library itself until the caller commits and copies back.
+class LibraryStore {
+  public:
+    // Opens the working copy read-write (never creating it), waits up to `busyMs` for a
+    // lock and begins the action's transaction. Refuses at once, with the reason, while
+    // the library is read-only or when the file is no library of a schema we know.
+    static std::unique_ptr<LibraryStore> begin(const QString &workingCopyPath,
+                                               const QString &readOnlyReason, QString *error,
+                                               int busyMs = 5000);
+    ~LibraryStore(); // rolls back what was not committed
+
+    LibraryStore(const LibraryStore &) = delete;
+    LibraryStore &operator=(const LibraryStore &) = delete;
+
+    bool commit(QString *error);
+    void rollback();
+    bool isCurrentSchema() const { return schema_.kind == LibrarySchema::Kind::Current; }
+    const LibrarySchema &schema() const { return schema_; }
+    SqliteDatabase &database() { return db_; }
+
+    // ---- Current schema ("Photos.sqlite") ----
+    LibraryWriteResult setTitle(int attributesKey, const QString &title);
+    // One caption row per photo: the one the attributes row points to is updated, a new
+    // one inserted and linked both ways only when there is none.
+    LibraryWriteResult setDescription(int attributesKey, const QString &caption);
+    // The photo's keyword links become exactly keywordSet(text): each keyword is the row
+    // of that title (after NFC), or one new row. No keyword row is renamed.
+    LibraryWriteResult setKeywords(int attributesKey, const QString &text);
+    // `newName` without extension; the stored name takes `currentFileName`'s extension.
+    LibraryWriteResult setFileName(int attributesKey, const QString &newName,
+                                   const QString &currentFileName);
+    LibraryWriteResult setCameraDate(int assetKey, double seconds);
+    LibraryWriteResult copyCameraDateToAddedDate(int assetKey);
+    // No position is stored as -180, -180.
+    LibraryWriteResult setPosition(int assetKey, std::optional<LibraryPosition> position);
+    LibraryWriteResult setCameraInfo(int assetKey, const QString &make, const QString &model,
+                                     const QString &lensModel);
+    LibraryWriteResult setDirectory(int assetKey, const QString &folder);
+    // Removes the photo and every row that names it; detected faces stay, unlinked; the
+    // cloud master only when no other asset names it (`cloudKey` -1: none).
+    LibraryWriteResult deletePhoto(int attributesKey, int assetKey, int cloudKey);
+
+    // ---- Older schema ("photos.db"): keyed by the master ----
+    LibraryWriteResult setOlderTitle(int masterKey, const QString &title);
+    LibraryWriteResult setOlderDescription(int masterKey, const QString &caption);
+    // Links go on every version of the master.
+    LibraryWriteResult setOlderKeywords(int masterKey, const QString &text);
+    LibraryWriteResult setOlderFileName(int masterKey, const QString &newName,
+                                        const QString &currentFileName);
+    // On the master and on its versions (what the library shows).
+    LibraryWriteResult setOlderCameraDate(int masterKey, double seconds);
+    LibraryWriteResult olderCopyCameraDateToAddedDate(int masterKey);
+    // No position is stored as NULL.
+    LibraryWriteResult setOlderPosition(int masterKey, std::optional<LibraryPosition> position);
+    LibraryWriteResult setOlderImagePath(int masterKey, const QString &folder,
+                                         const QString &fileName);
+    LibraryWriteResult deleteOlderPhoto(int masterKey);
+
+  private:
+    LibraryStore() = default;
+    // Runs a bound statement that must change at least one row.
+    LibraryWriteResult change(const QString &sql, std::initializer_list<QVariant> values,
+                              const QString &what);
+    bool run(const QString &sql, std::initializer_list<QVariant> values, int *changes = nullptr);
+    // Z_PK for a new row of `entity`'s table: above Z_MAX and above every Z_PK, with Z_MAX
+    // raised to it.
+    std::optional<int64_t> newPrimaryKey(int entity, const QString &table);
+    QString currentKeywordText(int attributesKey);
+    QString olderKeywordText(int64_t versionId);
+    SqliteDatabase db_;
+    LibrarySchema schema_;
+    bool open_ = false;
+    QString error_;
+};

@@ -1,0 +1,465 @@
+// The write layer on copies of the real libraries: every value reads back exactly through
+// the sqlite3 command and a new scan, the store stays whole, and a failed action leaves the
+// working copy and the library as they were.
+#include "library/core/LibraryStore.h"
+#include "LibraryTestSupport.h"
+#include "library/core/LibraryLookups.h"
+#include "library/core/LibraryScan.h"
+#include "library/core/LibraryWorkingCopy.h"
+#include "platform/core/PhotosApplication.h"
+
+#include <QFileInfo>
+#include <QSet>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <time.h>
+
+namespace {
+
+struct Opened {
+    QTemporaryDir dir;
+    QString library, database;
+    FakePhotosApplication photos;
+    std::unique_ptr<LibraryWorkingCopy> copy;
+    bool current = true;
+
+    QString workingCopy() const { return copy->currentPhotolibDatabasePath(); }
+    LibraryScanResult scanLibrary() const {
+        // A new open of the package, as the program makes one: what the library now holds.
+        FakePhotosApplication photos2;
+        LibraryWorkingCopy again(&photos2);
+        EXPECT_TRUE(again.open(database).ok);
+        return current ? scanCurrentLibraryDatabase(library, again.currentPhotolibDatabasePath())
+                       : ScanOldPhotoLibMetadata(library, again.currentPhotolibDatabasePath());
+    }
+};
+
+std::unique_ptr<Opened> openLibrary(const QString &name) {
+    auto o = std::make_unique<Opened>();
+    o->library = copyLibrary(name, o->dir.path());
+    o->current = name != QLatin1String("Test-10.14.6");
+    o->database = o->library + (o->current ? QStringLiteral("/database/Photos.sqlite")
+                                           : QStringLiteral("/database/photos.db"));
+    o->copy = std::make_unique<LibraryWorkingCopy>(&o->photos);
+    const LibraryStepResult r = o->copy->open(o->database);
+    EXPECT_TRUE(r.ok) << r.reason.toStdString();
+    return o;
+}
+
+PRPicFileInfoPtr recordOf(const LibraryScanResult &scan, const PRPicFileInfo &like) {
+    for (const PRPicFileInfoPtr &r : scan.records)
+        if (r->photoID == like.photoID && r->photoAssetID == like.photoAssetID)
+            return r;
+    return nullptr;
+}
+
+PRPicFileInfoPtr recordNamed(const LibraryScanResult &scan, const QString &fileName) {
+    for (const PRPicFileInfoPtr &r : scan.records)
+        if (r->fileName == fileName)
+            return r;
+    return nullptr;
+}
+
+QStringList sortedKeywords(const QString &text) {
+    QStringList k = text.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (QString &s : k)
+        s = s.normalized(QString::NormalizationForm_C);
+    k.sort();
+    return k;
+}
+
+std::unique_ptr<LibraryStore> begin(const Opened &o, int busyMs = 5000) {
+    QString why;
+    auto store = LibraryStore::begin(o.workingCopy(), QString(), &why, busyMs);
+    EXPECT_TRUE(store) << why.toStdString();
+    return store;
+}
+
+void commitAndCopyBack(Opened &o, LibraryStore &store) {
+    QString why;
+    ASSERT_TRUE(store.commit(&why)) << why.toStdString();
+    const LibraryStepResult back = o.copy->copyBack();
+    ASSERT_TRUE(back.ok) << back.reason.toStdString();
+}
+
+void expectWhole(const QString &database) {
+    EXPECT_EQ(sqliteValue(database, QStringLiteral("PRAGMA integrity_check")),
+              QStringLiteral("ok"));
+}
+
+// Rows that name an asset, an attributes row or a keyword no table holds.
+int danglingReferences(const QString &db, const QString &assetTable) {
+    int n = 0;
+    for (const QStringList &row :
+         sqliteRows(db, QStringLiteral("SELECT m.name, p.name FROM sqlite_master m, "
+                                       "pragma_table_info(m.name) p WHERE m.type = 'table' AND "
+                                       "p.name IN ('ZASSET', 'ZASSETATTRIBUTES')"))) {
+        const QString target = row[1] == QLatin1String("ZASSET")
+                                   ? assetTable
+                                   : QStringLiteral("ZADDITIONALASSETATTRIBUTES");
+        if (row[0] == QLatin1String("ZDETECTEDFACE") && row[1] == QLatin1String("ZASSET"))
+            continue;
+        n += sqliteValue(db, QStringLiteral("SELECT count(*) FROM %1 WHERE %2 IS NOT NULL AND %2 "
+                                            "NOT IN (SELECT Z_PK FROM %3)")
+                                 .arg(row[0], row[1], target))
+                 .toInt();
+    }
+    return n;
+}
+
+struct CurrentCase {
+    const char *library;
+    const char *assetTable;
+    int keywordEntity, descriptionEntity;
+};
+
+} // namespace
+
+class CurrentLibraryWrites : public ::testing::TestWithParam<CurrentCase> {};
+
+TEST_P(CurrentLibraryWrites, EveryFieldReadsBackExactlyAndTheStoreStaysWhole) {
+    const CurrentCase c = GetParam();
+    auto o = openLibrary(QLatin1String(c.library));
+    const QString lib = o->database;
+    const int triggersBefore =
+        sqliteValue(lib, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='trigger'"))
+            .toInt();
+    const int danglingBefore = danglingReferences(lib, QLatin1String(c.assetTable));
+    const int keywordRowsBefore =
+        sqliteValue(lib, QStringLiteral("SELECT count(*) FROM ZKEYWORD")).toInt();
+    QSet<QString> titles;
+    for (const QStringList &row : sqliteRows(lib, QStringLiteral("SELECT ZTITLE FROM ZKEYWORD")))
+        titles.insert(row.value(0).normalized(QString::NormalizationForm_C));
+    int missing = 0;
+    for (const char *k : {"Kids", "Val d'Isère", "Pumpkin"})
+        missing += titles.contains(QString::fromUtf8(k)) ? 0 : 1;
+    const LibraryScanResult before = o->scanLibrary();
+    const PRPicFileInfoPtr park = recordNamed(before, QStringLiteral("St James Park.jpg"));
+    const PRPicFileInfoPtr pumpkins = recordNamed(before, QStringLiteral("Pumkins2.jpg"));
+    const PRPicFileInfoPtr wedding = recordNamed(before, QStringLiteral("wedding.jpg"));
+    ASSERT_TRUE(park && pumpkins && wedding);
+    ASSERT_TRUE(park->fileDescription.isEmpty()); // so a caption row is inserted
+
+    const QString title = QStringLiteral("St. James's \"Park\"; --");
+    const QString caption = QStringLiteral("Café – 100% ''");
+    const auto date = librarySecondsFromText(QStringLiteral("2020:07:04 12:00:00"));
+    ASSERT_TRUE(date);
+    {
+        auto store = begin(*o);
+        ASSERT_TRUE(store);
+        EXPECT_TRUE(store->setTitle(park->photoID, title).ok);
+        const LibraryWriteResult name =
+            store->setFileName(park->photoID, QStringLiteral("St James' Park"), park->fileName);
+        EXPECT_TRUE(name.ok) << name.reason.toStdString();
+        EXPECT_EQ(name.stored, QStringLiteral("St James' Park.jpg"));
+        EXPECT_TRUE(store->setDescription(park->photoID, caption).ok);
+        EXPECT_TRUE(
+            store->setPosition(park->photoAssetID, LibraryPosition{48.858370, 2.294481}).ok);
+        EXPECT_TRUE(store->setCameraDate(park->photoAssetID, *date).ok);
+        EXPECT_TRUE(store
+                        ->setCameraInfo(park->photoAssetID, QStringLiteral("Ricoh \"GR\""),
+                                        QStringLiteral("GR III"), QStringLiteral("18.3 mm f/2.8"))
+                        .ok);
+        const LibraryWriteResult k =
+            store->setKeywords(pumpkins->photoID, QStringLiteral("Kids, Val d'Isère ,Pumpkin"));
+        EXPECT_TRUE(k.ok) << k.reason.toStdString();
+        EXPECT_EQ(sortedKeywords(k.stored),
+                  sortedKeywords(QStringLiteral("Kids,Pumpkin,Val d'Isère")));
+        EXPECT_TRUE(store->setDescription(pumpkins->photoID, QStringLiteral("Two pumpkins")).ok);
+        const LibraryWriteResult gone =
+            store->deletePhoto(wedding->photoID, wedding->photoAssetID, wedding->iCloudphotoID);
+        EXPECT_TRUE(gone.ok) << gone.reason.toStdString();
+        commitAndCopyBack(*o, *store);
+    }
+
+    expectWhole(lib);
+    EXPECT_EQ(
+        sqliteValue(lib, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='trigger'"))
+            .toInt(),
+        triggersBefore);
+    const QString attrs = QString::number(park->photoID),
+                  asset = QString::number(park->photoAssetID);
+    EXPECT_EQ(sqliteRows(lib, QStringLiteral("SELECT ZTITLE, ZORIGINALFILENAME FROM "
+                                             "ZADDITIONALASSETATTRIBUTES WHERE Z_PK = ") +
+                                  attrs),
+              (QList<QStringList>{{title, QStringLiteral("St James' Park.jpg")}}));
+    EXPECT_EQ(sqliteRows(lib, QStringLiteral("SELECT ZLONGDESCRIPTION, Z_ENT, Z_OPT FROM "
+                                             "ZASSETDESCRIPTION WHERE ZASSETATTRIBUTES = ") +
+                                  attrs),
+              (QList<QStringList>{{caption, QString::number(c.descriptionEntity), "1"}}));
+    // Linked both ways.
+    EXPECT_EQ(sqliteValue(lib, QStringLiteral("SELECT d.ZASSETATTRIBUTES FROM ZASSETDESCRIPTION d "
+                                              "JOIN ZADDITIONALASSETATTRIBUTES a ON "
+                                              "a.ZASSETDESCRIPTION = d.Z_PK WHERE a.Z_PK = ") +
+                                   attrs),
+              attrs);
+    EXPECT_EQ(sqliteRows(lib, QStringLiteral("SELECT printf('%.6f,%.6f', ZLATITUDE, ZLONGITUDE), "
+                                             "printf('%.3f', ZDATECREATED) FROM %1 WHERE Z_PK = ")
+                                      .arg(QLatin1String(c.assetTable)) +
+                                  asset),
+              (QList<QStringList>{{"48.858370,2.294481", QString::number(*date, 'f', 3)}}));
+    EXPECT_EQ(sqliteRows(lib, QStringLiteral("SELECT ZCAMERAMAKE, ZCAMERAMODEL, ZLENSMODEL FROM "
+                                             "ZEXTENDEDATTRIBUTES WHERE ZASSET = ") +
+                                  asset),
+              (QList<QStringList>{{"Ricoh \"GR\"", "GR III", "18.3 mm f/2.8"}}));
+
+    // Keywords: "Kids" and the decomposed "Val d'Isère" are the existing rows, untouched;
+    // only "Pumpkin" is new where the library had none, with the keyword entity's number.
+    const QStringList kidsTitle =
+        sqliteRows(lib, QStringLiteral("SELECT ZTITLE FROM ZKEYWORD WHERE ZTITLE = 'Kids'"))
+            .value(0);
+    EXPECT_EQ(kidsTitle, QStringList{"Kids"});
+    const int newRows = sqliteValue(lib, QStringLiteral("SELECT count(*) FROM ZKEYWORD")).toInt() -
+                        keywordRowsBefore;
+    EXPECT_EQ(newRows, missing);
+    EXPECT_EQ(sqliteValue(lib, QStringLiteral("SELECT count(*) FROM ZKEYWORD WHERE Z_ENT != %1")
+                                   .arg(c.keywordEntity)),
+              QStringLiteral("0"));
+    EXPECT_EQ(sqliteValue(lib, QStringLiteral("SELECT count(*) FROM ZKEYWORD WHERE ZUUID IS NULL")),
+              QStringLiteral("0"));
+    // Z_MAX stays above every key, so the photo application's next row takes a free one.
+    for (const char *t : {"ZKEYWORD", "ZASSETDESCRIPTION"})
+        EXPECT_EQ(sqliteValue(lib, QStringLiteral("SELECT (SELECT max(Z_PK) FROM %1) <= Z_MAX FROM "
+                                                  "Z_PRIMARYKEY WHERE Z_ENT = (SELECT Z_ENT FROM "
+                                                  "%1 LIMIT 1)")
+                                       .arg(QLatin1String(t))),
+                  QStringLiteral("1"))
+            << t;
+    // The deletion left nothing pointing at the photo.
+    EXPECT_EQ(danglingReferences(lib, QLatin1String(c.assetTable)), danglingBefore);
+    EXPECT_EQ(sqliteValue(lib, QStringLiteral("SELECT count(*) FROM %1 WHERE Z_PK = %2")
+                                   .arg(QLatin1String(c.assetTable))
+                                   .arg(wedding->photoAssetID)),
+              QStringLiteral("0"));
+
+    // A new scan of the library shows exactly what was written, and the rest as it was.
+    const LibraryScanResult after = o->scanLibrary();
+    ASSERT_TRUE(after.ok) << after.message.toStdString();
+    EXPECT_EQ(after.records.size(), before.records.size() - 1);
+    const PRPicFileInfoPtr p2 = recordNamed(after, QStringLiteral("St James' Park.jpg"));
+    ASSERT_TRUE(p2);
+    EXPECT_EQ(p2->fileTitle, title);
+    EXPECT_EQ(p2->fileDescription, caption);
+    EXPECT_EQ(p2->fileLcationLatitude, QStringLiteral("48.858370"));
+    EXPECT_EQ(p2->fileLocationLongitude, QStringLiteral("2.294481"));
+    EXPECT_EQ(p2->fileCameraDate, QStringLiteral("2020-07-04 12:00:00"));
+    EXPECT_EQ(p2->fileMaker, QStringLiteral("Ricoh \"GR\""));
+    EXPECT_EQ(p2->fileLensModel, QStringLiteral("18.3 mm f/2.8"));
+    const PRPicFileInfoPtr k2 = recordNamed(after, QStringLiteral("Pumkins2.jpg"));
+    ASSERT_TRUE(k2);
+    EXPECT_EQ(sortedKeywords(k2->fileKeywords),
+              sortedKeywords(QStringLiteral("Kids,Pumpkin,Val d'Isère")));
+    EXPECT_EQ(k2->fileDescription, QStringLiteral("Two pumpkins"));
+    for (const PRPicFileInfoPtr &r : before.records) {
+        if (r == park || r == pumpkins || r == wedding)
+            continue;
+        const PRPicFileInfoPtr same = recordOf(after, *r);
+        ASSERT_TRUE(same) << r->fileName.toStdString();
+        EXPECT_EQ(same->fileTitle, r->fileTitle);
+        EXPECT_EQ(same->fileKeywords, r->fileKeywords) << r->fileName.toStdString();
+        EXPECT_EQ(same->fileDescription, r->fileDescription);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Libraries, CurrentLibraryWrites,
+                         ::testing::Values(CurrentCase{"Test-10.15.7", "ZGENERICASSET", 37, 5},
+                                           CurrentCase{"Test-13.0.0", "ZASSET", 40, 6}));
+
+TEST(OlderLibraryWrites, FieldsLandOnTheMastersOwnVersionsAndReadBack) {
+    auto o = openLibrary(QStringLiteral("Test-10.14.6"));
+    const QString lib = o->database;
+    const LibraryScanResult before = o->scanLibrary();
+    // IMG_1994.cr2's original is not in the package, so it has no record: its master is 12,
+    // its version 10, and version 12 belongs to another photo (DSC03584.dng).
+    const int raw = 12;
+    const PRPicFileInfoPtr park = recordNamed(before, QStringLiteral("St James Park.jpg"));
+    const PRPicFileInfoPtr wedding = recordNamed(before, QStringLiteral("wedding.jpg"));
+    ASSERT_TRUE(park && wedding);
+    const int dngKeywordLinks =
+        sqliteValue(lib,
+                    QStringLiteral("SELECT count(*) FROM RKKeywordForVersion WHERE versionId = 12"))
+            .toInt();
+    const QString title = QStringLiteral("St. James's \"Park\"; --");
+    const auto date = librarySecondsFromText(QStringLiteral("2020-07-04 12:00:00"));
+    ASSERT_TRUE(date);
+    {
+        auto store = begin(*o);
+        ASSERT_TRUE(store);
+        EXPECT_FALSE(store->isCurrentSchema());
+        EXPECT_TRUE(store->setOlderKeywords(raw, QStringLiteral("Kids, Val d'Isère ,Pumpkin")).ok);
+        EXPECT_TRUE(store->setOlderTitle(park->photoID, title).ok);
+        EXPECT_TRUE(store->setOlderDescription(park->photoID, QStringLiteral("Café – 100% ''")).ok);
+        EXPECT_TRUE(
+            store->setOlderPosition(park->photoID, LibraryPosition{48.858370, 2.294481}).ok);
+        EXPECT_TRUE(store->setOlderCameraDate(park->photoID, *date).ok);
+        const LibraryWriteResult name = store->setOlderFileName(
+            park->photoID, QStringLiteral("St James' Park"), park->fileName);
+        EXPECT_EQ(name.stored, QStringLiteral("St James' Park.jpg"));
+        EXPECT_TRUE(store->deleteOlderPhoto(wedding->photoID).ok);
+        commitAndCopyBack(*o, *store);
+    }
+    expectWhole(lib);
+    EXPECT_EQ(
+        sortedKeywords(
+            sqliteRows(lib, QStringLiteral("SELECT group_concat(k.name) FROM RKKeyword k JOIN "
+                                           "RKKeywordForVersion j ON k.modelId = j.keywordId "
+                                           "WHERE j.versionId = 10"))
+                .value(0)
+                .value(0)),
+        sortedKeywords(QStringLiteral("Kids,Pumpkin,Val d'Isère")));
+    EXPECT_EQ(sqliteValue(lib, QStringLiteral(
+                                   "SELECT count(*) FROM RKKeywordForVersion WHERE versionId = 12"))
+                  .toInt(),
+              dngKeywordLinks);
+    EXPECT_EQ(
+        sqliteValue(lib, QStringLiteral("SELECT count(*) FROM RKKeyword WHERE name = 'Kids'")),
+        QStringLiteral("1"));
+    // What the library shows: the version's position and date, not only the Exif pair.
+    EXPECT_EQ(sqliteRows(lib, QStringLiteral(
+                                  "SELECT printf('%.6f,%.6f', latitude, longitude), "
+                                  "printf('%.6f,%.6f', exifLatitude, exifLongitude), "
+                                  "printf('%.3f', imageDate) FROM RKVersion WHERE masterId = 6")),
+              (QList<QStringList>{
+                  {"48.858370,2.294481", "48.858370,2.294481", QString::number(*date, 'f', 3)}}));
+    EXPECT_EQ(sqliteValue(lib, QStringLiteral("SELECT count(*) FROM RKVersion WHERE masterId = 1")),
+              QStringLiteral("0"));
+    EXPECT_EQ(sqliteValue(lib, QStringLiteral("SELECT count(*) FROM RKKeywordForVersion WHERE "
+                                              "versionId NOT IN (SELECT modelId FROM RKVersion)")),
+              QStringLiteral("0"));
+
+    const LibraryScanResult after = o->scanLibrary();
+    ASSERT_TRUE(after.ok) << after.message.toStdString();
+    EXPECT_EQ(after.records.size(), before.records.size() - 1);
+    const PRPicFileInfoPtr p2 = recordNamed(after, QStringLiteral("St James' Park.jpg"));
+    ASSERT_TRUE(p2);
+    EXPECT_EQ(p2->fileTitle, title);
+    EXPECT_EQ(p2->fileDescription, QStringLiteral("Café – 100% ''"));
+    EXPECT_EQ(p2->fileLcationLatitude, QStringLiteral("48.858370"));
+    EXPECT_EQ(p2->fileCameraDate, QStringLiteral("2020-07-04 12:00:00"));
+    EXPECT_TRUE(QFileInfo(p2->fileFullPath).isFile()); // the file on disk kept its name
+}
+
+TEST(LibraryWriteFailures, AFailedActionLeavesTheWorkingCopyAndTheLibraryAsTheyWere) {
+    auto o = openLibrary(QStringLiteral("Test-13.0.0"));
+    const QString w = o->workingCopy();
+    const QByteArray pristine = sqliteDump(w);
+    const QStringList libraryFiles = folderHashes(o->library + QStringLiteral("/database"));
+
+    // Read-only: refused before the file is opened.
+    QString why;
+    EXPECT_FALSE(LibraryStore::begin(w, QStringLiteral("The library is in use by Photos."), &why));
+    EXPECT_EQ(why, QStringLiteral("The library is in use by Photos."));
+
+    // A row gone since the scan is "not written", and the action's other writes go too.
+    {
+        auto store = begin(*o);
+        ASSERT_TRUE(store);
+        EXPECT_TRUE(store->setTitle(7, QStringLiteral("kept only with the rest")).ok);
+        const LibraryWriteResult r = store->setTitle(9999, QStringLiteral("x"));
+        EXPECT_FALSE(r.ok);
+        EXPECT_TRUE(r.reason.contains(QStringLiteral("no longer in the library")));
+        EXPECT_FALSE(store->setCameraDate(9999, 0).ok);
+        EXPECT_FALSE(store->setPosition(7, LibraryPosition{91, 0}).ok);
+    } // not committed: rolled back
+    EXPECT_EQ(sqliteDump(w), pristine);
+
+    // Full: a write that does not fit fails and takes nothing with it.
+    {
+        auto store = begin(*o);
+        ASSERT_TRUE(store);
+        const QString pages = store->database().scalar(QStringLiteral("PRAGMA page_count"));
+        ASSERT_TRUE(store->database().exec(QStringLiteral("PRAGMA max_page_count = ") + pages));
+        EXPECT_TRUE(store->setTitle(7, QStringLiteral("short")).ok);
+        const LibraryWriteResult big = store->setDescription(7, QString(200000, QLatin1Char('x')));
+        EXPECT_FALSE(big.ok);
+        EXPECT_TRUE(big.reason.contains(QStringLiteral("full"))) << big.reason.toStdString();
+    }
+    EXPECT_EQ(sqliteDump(w), pristine);
+
+    // Held by another connection past the wait: refused with SQLite's reason.
+    {
+        SqliteDatabase other;
+        ASSERT_TRUE(other.open(w, SqliteDatabase::Mode::ReadWrite, &why));
+        ASSERT_TRUE(other.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+        EXPECT_FALSE(LibraryStore::begin(w, QString(), &why, 200));
+        EXPECT_TRUE(why.contains(QStringLiteral("locked"))) << why.toStdString();
+        other.exec(QStringLiteral("ROLLBACK"));
+    }
+
+    // A working copy that is no database, or cut short.
+    QTemporaryDir scratch;
+    const QString cut = scratch.path() + QStringLiteral("/Photos.sqlite");
+    const QByteArray bytes = fileBytes(w);
+    writeBytes(cut, bytes.left(bytes.size() / 2 + 100));
+    EXPECT_FALSE(LibraryStore::begin(cut, QString(), &why));
+    EXPECT_FALSE(why.isEmpty());
+    writeBytes(cut, QByteArray("not a database at all"));
+    EXPECT_FALSE(LibraryStore::begin(cut, QString(), &why));
+    EXPECT_FALSE(
+        LibraryStore::begin(scratch.path() + QStringLiteral("/missing.sqlite"), QString(), &why));
+    EXPECT_FALSE(QFileInfo::exists(scratch.path() + QStringLiteral("/missing.sqlite")));
+
+    EXPECT_EQ(sqliteDump(w), pristine);
+    EXPECT_EQ(folderHashes(o->library + QStringLiteral("/database")), libraryFiles);
+}
+
+TEST(LibraryWriteValues, PositionsAndKeywordTextsAreCheckedBeforeTheyAreWritten) {
+    bool none = false;
+    QString why;
+    EXPECT_FALSE(parseLibraryPosition(QString(), QString(), &none, &why));
+    EXPECT_TRUE(none);
+    const auto p = parseLibraryPosition(QStringLiteral(" 51.503572 "), QStringLiteral("-0.131806"),
+                                        &none, &why);
+    ASSERT_TRUE(p);
+    EXPECT_FALSE(none);
+    EXPECT_DOUBLE_EQ(p->longitude, -0.131806);
+    for (auto [lat, lon] : {std::pair{"north", "0"},
+                            {"91", "0"},
+                            {"0", "-180.5"},
+                            {"12", ""},
+                            {"nan", "1"},
+                            {"1e400", "1"}}) {
+        EXPECT_FALSE(parseLibraryPosition(QLatin1String(lat), QLatin1String(lon), &none, &why))
+            << lat << " " << lon;
+        EXPECT_FALSE(none);
+        EXPECT_FALSE(why.isEmpty());
+    }
+    EXPECT_EQ(keywordSet(QStringLiteral(",Kids, Val d'Ise\u0300re ,,Kids,Val d'Is\u00e8re, ")),
+              (QStringList{"Kids", QStringLiteral("Val d'Ise\u0300re")}));
+    EXPECT_TRUE(keywordSet(QStringLiteral(" , ,")).isEmpty());
+    EXPECT_FALSE(librarySecondsFromText(QStringLiteral("2020:13:04 12:00:00")));
+    EXPECT_FALSE(librarySecondsFromText(QStringLiteral("yesterday")));
+    EXPECT_EQ(*librarySecondsFromText(QStringLiteral("2001-01-01 00:00:00 +0000")), 0.0);
+    EXPECT_EQ(*librarySecondsFromText(QStringLiteral("2001-01-01 05:30:00 +0530")), 0.0);
+}
+
+// Summer and winter dates written in one zone read back as typed, whatever offset today has.
+TEST(LibraryWriteValues, LocalDatesReadBackUnchangedInEveryZone) {
+    const QByteArray savedTz = qgetenv("TZ");
+    auto o = openLibrary(QStringLiteral("Test-13.0.0"));
+    const int asset =
+        recordNamed(o->scanLibrary(), QStringLiteral("St James Park.jpg"))->photoAssetID;
+    for (const char *zone : {"America/Los_Angeles", "Asia/Kolkata"}) {
+        qputenv("TZ", zone);
+        tzset();
+        for (const char *text : {"2021-07-04 09:30:00", "2021-12-24 18:45:10"}) {
+            const auto seconds = librarySecondsFromText(QLatin1String(text));
+            ASSERT_TRUE(seconds);
+            auto store = begin(*o);
+            ASSERT_TRUE(store);
+            const LibraryWriteResult r = store->setCameraDate(asset, *seconds);
+            EXPECT_EQ(r.stored, QLatin1String(text)) << zone;
+            QString why;
+            ASSERT_TRUE(store->commit(&why));
+            const LibraryScanResult scan = scanCurrentLibraryDatabase(o->library, o->workingCopy());
+            const PRPicFileInfoPtr park = recordNamed(scan, QStringLiteral("St James Park.jpg"));
+            ASSERT_TRUE(park);
+            EXPECT_EQ(park->fileCameraDate, QLatin1String(text)) << zone;
+        }
+    }
+    if (savedTz.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", savedTz);
+    tzset();
+}
