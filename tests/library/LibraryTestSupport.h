@@ -4,7 +4,8 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <ostream>
+
+#include "support/TestSupport.h"
 
 // A writable copy of a fixture library package ("Test-13.0.0") in `dir`, made with cp -a
 // as the fixtures ask; empty on failure.
@@ -18,8 +19,3 @@ QByteArray sqliteDump(const QString &database);
 QStringList folderHashes(const QString &folder);
 QByteArray fileBytes(const QString &path);
 void writeBytes(const QString &path, const QByteArray &bytes);
-
-// Readable QStrings in test failures.
-inline void PrintTo(const QString &s, std::ostream *os) {
-    *os << '"' << s.toStdString() << '"';
-}

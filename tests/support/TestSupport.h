@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <ostream>
 
 // The shared fixtures folder: $PK_FIXTURES_DIR when set, else the one the build was
 // configured with.
@@ -19,3 +20,8 @@ void clearUserDefaults();
 // Needs the right to mount; false with `why` when it is missing.
 bool mountScratch(const QString &dir, const QString &type, const QString &options, QString *why);
 void unmountScratch(const QString &dir);
+
+// Readable QStrings in test failures.
+inline void PrintTo(const QString &s, std::ostream *os) {
+    *os << '"' << s.toStdString() << '"';
+}
