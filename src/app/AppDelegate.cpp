@@ -3,6 +3,7 @@
 #include "app/WindowDescription.h"
 #include "browser/core/DragRules.h"
 #include "platform/core/NotificationCenter.h"
+#include "library/core/LibraryStore.h"
 
 #include "platform/ImageView.h"
 

@@ -622,6 +622,58 @@ class AppDelegate : public QObject {
     void savePanelDidEnd6(QWidget *sheet, int returnCode, void *contextInfo = nullptr);
     // End of library database.
 
+    // Library SQL write layer (library/LibraryWriters.cpp). Every library edit is one
+    // transaction on the working copy: beginLibraryEdit opens it (refused while the library
+    // is read-only), the writers below write into it, and endLibraryEdit commits it, or rolls
+    // it all back when a write failed, then copies the working copy back once.
+    std::unique_ptr<class LibraryStore> libraryEdit; // the action's transaction, if one is open
+    bool beginLibraryEdit(QString *why);
+    // Commits and copies back; on failure nothing of the action stays in the working copy.
+    struct LibraryStepResult endLibraryEdit();
+    void abandonLibraryEdit();
+    // The 23 writers. Each writes into the open edit (or, called alone, into an edit of
+    // its own, committed at once) and says whether the photo was written.
+    struct LibraryWriteResult UpdatePhotoLibrayTitlewithTitleStr(const QString &title, int uidd);
+    LibraryWriteResult UpdateOldPhotoLibrayTitlewithTitleStr(const QString &title, int uidd);
+    LibraryWriteResult UpdatePhotoLibrayDescriptionwithDescription(const QString &caption,
+                                                                   int uidd);
+    LibraryWriteResult InsertPhotoLibrayDescriptionwithDescription(const QString &caption,
+                                                                   int uidd);
+    LibraryWriteResult UpdateOldPhotoLibrayDescriptionwithDescription(const QString &caption,
+                                                                      int uidd);
+    LibraryWriteResult UpdatePhotoLibrayKeywordswithKeyWords(const QString &keywords, int uidd);
+    LibraryWriteResult InsertPhotoLibrayKeywordswithDescription(const QString &keywords,
+                                                                int uidd);
+    LibraryWriteResult UpdateOldPhotoLibrayKeywordswithKeyWords(const QString &keywords,
+                                                                int uidd);
+    LibraryWriteResult InsertOldPhotoLibrayKeywordswithDescription(const QString &keywords,
+                                                                   int uidd);
+    LibraryWriteResult UpdatePhotoLibrayFileNamewithStr(const QString &name,
+                                                        const QString &oldFileName, int uidd);
+    LibraryWriteResult UpdateOldPhotoLibrayFileNamewithStr(const QString &name,
+                                                           const QString &oldFileName, int uidd);
+    LibraryWriteResult UpdatePhotoLibrayCameraDatewithDateNum(double seconds, int uidd);
+    LibraryWriteResult UpdateOldPhotoLibrayCameraDatewithDateNum(double seconds, int uidd);
+    LibraryWriteResult UpdatePhotoLibrayAddedDatewithUIDD(int uidd);
+    LibraryWriteResult UpdateOldPhotoLibrayAddedDatewithUIDD(int uidd);
+    // Empty texts remove the position; text that is no position is refused.
+    LibraryWriteResult UpdatePhotoLibrayGPSwithLatitude(const QString &latitude,
+                                                        const QString &longitude, int uidd);
+    LibraryWriteResult UpdateOldPhotoLibrayGPSwithLatitude(const QString &latitude,
+                                                           const QString &longitude, int uidd);
+    LibraryWriteResult UpdatePhotoLibrayCameraInfowithCameraMake(const QString &make,
+                                                                 const QString &model,
+                                                                 const QString &lensModel,
+                                                                 int photoAsset);
+    LibraryWriteResult UpdatePhotoLibrayDictorywithStr(const QString &folder,
+                                                       const QString &oldFolder, int uidd);
+    LibraryWriteResult UpdateOldPhotoLibrayImagePathwithStr(const QString &folder,
+                                                            const QString &fileName, int uidd);
+    LibraryWriteResult DeletePhotofromNewPhotoLibraywithUIDD(int uidd, int assetID, int iCloudID);
+    LibraryWriteResult DeletePhotofromNewPhotoLibraywithUIDD(int uidd, int assetID);
+    LibraryWriteResult DeletePhotofromOldPhotoLibraywithUIDD(int uidd);
+    // End of library SQL write layer.
+
     // Library load (library/LibraryLoad.cpp).
     std::shared_ptr<class LibraryLoadJob> libraryLoad; // the running load, if any
     // The load's clock for the date windows; tests set it.

@@ -1,0 +1,219 @@
+// The library's write layer on the application object: one transaction per user action on
+// the working copy, the writers that fill it, and its end in one copy back.
+#include "app/AppDelegate.h"
+
+#include "app/core/Logging.h"
+#include "library/core/LibraryStore.h"
+#include "library/core/LibraryWorkingCopy.h"
+
+#include <QDebug>
+
+bool AppDelegate::beginLibraryEdit(QString *why) {
+    if (libraryEdit) {
+        if (why)
+            *why = tr("Another change of the library is still under way.");
+        return false;
+    }
+    if (!libraryWorkingCopy) {
+        if (why)
+            *why = tr("No library is open.");
+        return false;
+    }
+    // The working copy's own view of whether the library may be written is the newest.
+    photolibReadOnlyReason = libraryWorkingCopy->photolibReadOnlyReason();
+    QString error;
+    libraryEdit =
+        LibraryStore::begin(library.currentPhotolibDatabasePath, photolibReadOnlyReason, &error);
+    if (!libraryEdit) {
+        qCWarning(lcLibrary).noquote() << "beginLibraryEdit==" << error;
+        if (why)
+            *why = error;
+        return false;
+    }
+    return true;
+}
+
+void AppDelegate::abandonLibraryEdit() {
+    libraryEdit.reset(); // rolls back
+}
+
+LibraryStepResult AppDelegate::endLibraryEdit() {
+    if (!libraryEdit)
+        return {false, tr("No change of the library is under way.")};
+    QString error;
+    const bool committed = libraryEdit->commit(&error);
+    libraryEdit.reset();
+    if (!committed) {
+        qCWarning(lcLibrary).noquote() << "endLibraryEdit==" << error;
+        return {false, error};
+    }
+    return CopyDatabasetoPhotoLibraryWithoutAlert();
+}
+
+namespace {
+
+// Runs one writer in the action's transaction, or alone in a transaction of its own.
+template <typename Write>
+LibraryWriteResult inEdit(AppDelegate &d, const char *name, int key, Write &&write) {
+    LibraryWriteResult r;
+    if (d.libraryEdit) {
+        r = write(*d.libraryEdit);
+    } else {
+        QString why;
+        if (!d.beginLibraryEdit(&why))
+            return LibraryWriteResult::failed(why);
+        r = write(*d.libraryEdit);
+        if (r.ok) {
+            QString error;
+            if (!d.libraryEdit->commit(&error))
+                r = LibraryWriteResult::failed(error);
+        }
+        d.abandonLibraryEdit();
+    }
+    if (!r.ok)
+        qCWarning(lcLibrary).noquote() << name << "==" << key << r.reason;
+    return r;
+}
+
+std::optional<LibraryPosition> positionOf(const QString &latitude, const QString &longitude,
+                                          bool *valid, QString *why) {
+    bool none = false;
+    const auto p = parseLibraryPosition(latitude, longitude, &none, why);
+    *valid = p.has_value() || none;
+    return p;
+}
+
+} // namespace
+
+#define PK_WRITE(key, call)                                                                        \
+    inEdit(*this, __func__, key, [&](LibraryStore &store) { return store.call; })
+
+LibraryWriteResult AppDelegate::UpdatePhotoLibrayTitlewithTitleStr(const QString &title, int uidd) {
+    return PK_WRITE(uidd, setTitle(uidd, title));
+}
+
+LibraryWriteResult AppDelegate::UpdateOldPhotoLibrayTitlewithTitleStr(const QString &title,
+                                                                      int uidd) {
+    return PK_WRITE(uidd, setOlderTitle(uidd, title));
+}
+
+LibraryWriteResult AppDelegate::UpdatePhotoLibrayDescriptionwithDescription(const QString &caption,
+                                                                            int uidd) {
+    return PK_WRITE(uidd, setDescription(uidd, caption));
+}
+
+// A photo has one caption row: inserting when one exists updates it instead.
+LibraryWriteResult AppDelegate::InsertPhotoLibrayDescriptionwithDescription(const QString &caption,
+                                                                            int uidd) {
+    return PK_WRITE(uidd, setDescription(uidd, caption));
+}
+
+LibraryWriteResult
+AppDelegate::UpdateOldPhotoLibrayDescriptionwithDescription(const QString &caption, int uidd) {
+    return PK_WRITE(uidd, setOlderDescription(uidd, caption));
+}
+
+// Keywords are a set: the update and the insert both make the photo's links that set.
+LibraryWriteResult AppDelegate::UpdatePhotoLibrayKeywordswithKeyWords(const QString &keywords,
+                                                                      int uidd) {
+    return PK_WRITE(uidd, setKeywords(uidd, keywords));
+}
+
+LibraryWriteResult AppDelegate::InsertPhotoLibrayKeywordswithDescription(const QString &keywords,
+                                                                         int uidd) {
+    return PK_WRITE(uidd, setKeywords(uidd, keywords));
+}
+
+LibraryWriteResult AppDelegate::UpdateOldPhotoLibrayKeywordswithKeyWords(const QString &keywords,
+                                                                         int uidd) {
+    return PK_WRITE(uidd, setOlderKeywords(uidd, keywords));
+}
+
+LibraryWriteResult AppDelegate::InsertOldPhotoLibrayKeywordswithDescription(const QString &keywords,
+                                                                            int uidd) {
+    return PK_WRITE(uidd, setOlderKeywords(uidd, keywords));
+}
+
+LibraryWriteResult AppDelegate::UpdatePhotoLibrayFileNamewithStr(const QString &name,
+                                                                 const QString &oldFileName,
+                                                                 int uidd) {
+    return PK_WRITE(uidd, setFileName(uidd, name, oldFileName));
+}
+
+LibraryWriteResult AppDelegate::UpdateOldPhotoLibrayFileNamewithStr(const QString &name,
+                                                                    const QString &oldFileName,
+                                                                    int uidd) {
+    return PK_WRITE(uidd, setOlderFileName(uidd, name, oldFileName));
+}
+
+LibraryWriteResult AppDelegate::UpdatePhotoLibrayCameraDatewithDateNum(double seconds, int uidd) {
+    return PK_WRITE(uidd, setCameraDate(uidd, seconds));
+}
+
+LibraryWriteResult AppDelegate::UpdateOldPhotoLibrayCameraDatewithDateNum(double seconds,
+                                                                          int uidd) {
+    return PK_WRITE(uidd, setOlderCameraDate(uidd, seconds));
+}
+
+LibraryWriteResult AppDelegate::UpdatePhotoLibrayAddedDatewithUIDD(int uidd) {
+    return PK_WRITE(uidd, copyCameraDateToAddedDate(uidd));
+}
+
+LibraryWriteResult AppDelegate::UpdateOldPhotoLibrayAddedDatewithUIDD(int uidd) {
+    return PK_WRITE(uidd, olderCopyCameraDateToAddedDate(uidd));
+}
+
+LibraryWriteResult AppDelegate::UpdatePhotoLibrayGPSwithLatitude(const QString &latitude,
+                                                                 const QString &longitude,
+                                                                 int uidd) {
+    bool valid = false;
+    QString why;
+    const auto p = positionOf(latitude, longitude, &valid, &why);
+    if (!valid)
+        return LibraryWriteResult::failed(why);
+    return PK_WRITE(uidd, setPosition(uidd, p));
+}
+
+LibraryWriteResult AppDelegate::UpdateOldPhotoLibrayGPSwithLatitude(const QString &latitude,
+                                                                    const QString &longitude,
+                                                                    int uidd) {
+    bool valid = false;
+    QString why;
+    const auto p = positionOf(latitude, longitude, &valid, &why);
+    if (!valid)
+        return LibraryWriteResult::failed(why);
+    return PK_WRITE(uidd, setOlderPosition(uidd, p));
+}
+
+LibraryWriteResult AppDelegate::UpdatePhotoLibrayCameraInfowithCameraMake(const QString &make,
+                                                                          const QString &model,
+                                                                          const QString &lensModel,
+                                                                          int photoAsset) {
+    return PK_WRITE(photoAsset, setCameraInfo(photoAsset, make, model, lensModel));
+}
+
+LibraryWriteResult AppDelegate::UpdatePhotoLibrayDictorywithStr(const QString &folder,
+                                                                const QString &, int uidd) {
+    return PK_WRITE(uidd, setDirectory(uidd, folder));
+}
+
+LibraryWriteResult AppDelegate::UpdateOldPhotoLibrayImagePathwithStr(const QString &folder,
+                                                                     const QString &fileName,
+                                                                     int uidd) {
+    return PK_WRITE(uidd, setOlderImagePath(uidd, folder, fileName));
+}
+
+LibraryWriteResult AppDelegate::DeletePhotofromNewPhotoLibraywithUIDD(int uidd, int assetID,
+                                                                      int iCloudID) {
+    return PK_WRITE(assetID, deletePhoto(uidd, assetID, iCloudID));
+}
+
+LibraryWriteResult AppDelegate::DeletePhotofromNewPhotoLibraywithUIDD(int uidd, int assetID) {
+    return PK_WRITE(assetID, deletePhoto(uidd, assetID, -1));
+}
+
+LibraryWriteResult AppDelegate::DeletePhotofromOldPhotoLibraywithUIDD(int uidd) {
+    return PK_WRITE(uidd, deleteOlderPhoto(uidd));
+}
+
+#undef PK_WRITE
