@@ -110,9 +110,33 @@ bool copyFileSafely(const QString &source, const QString &target, QString *why,
     else
         ::fchmod(out, 0644);
 
+    // The kernel copies without the bytes passing through us; where it cannot (another file
+    // system, an old kernel) the plain loop below does the rest.
+    bool copiedInKernel = false;
+    for (;;) {
+        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0);
+        if (n > 0) {
+            copiedInKernel = true;
+            continue;
+        }
+        if (n == 0 && copiedInKernel)
+            break;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
+            return abandon(
+                QStringLiteral("\"%1\" could not be written: %2").arg(temp, errnoText()));
+        // Nothing was copied yet (or an empty file): start again with the plain loop.
+        if (::lseek(in, 0, SEEK_SET) < 0 || ::lseek(out, 0, SEEK_SET) < 0 ||
+            ::ftruncate(out, 0) != 0)
+            return abandon(
+                QStringLiteral("\"%1\" could not be written: %2").arg(temp, errnoText()));
+        copiedInKernel = false;
+        break;
+    }
     static constexpr size_t chunk = 1 << 20;
     std::unique_ptr<char[]> buffer(new char[chunk]);
-    for (;;) {
+    while (!copiedInKernel) {
         const ssize_t n = ::read(in, buffer.get(), chunk);
         if (n < 0) {
             if (errno == EINTR)

@@ -147,6 +147,9 @@ std::unique_ptr<LibraryStore> LibraryStore::begin(const QString &path,
     if (!store->db_.open(path, SqliteDatabase::Mode::ReadWrite, &why))
         return fail(why);
     store->db_.setBusyTimeout(busyMs);
+    // A batch touches pages all over the asset table and its many indexes; a larger cache
+    // keeps them from spilling to the log before the commit.
+    store->db_.exec(QStringLiteral("PRAGMA cache_size = -65536"));
     store->schema_ = LibrarySchema::read(store->db_);
     if (!store->schema_.isValid())
         return fail(store->schema_.error.isEmpty()
@@ -275,8 +278,10 @@ LibraryWriteResult LibraryStore::setTitle(int attributesKey, const QString &titl
 }
 
 LibraryWriteResult LibraryStore::setDescription(int attributesKey, const QString &caption) {
-    const bool hasPointer = tableHasColumn(db_, QStringLiteral("ZADDITIONALASSETATTRIBUTES"),
-                                           QStringLiteral("ZASSETDESCRIPTION"));
+    if (!attributesPointAtCaption_)
+        attributesPointAtCaption_ = tableHasColumn(
+            db_, QStringLiteral("ZADDITIONALASSETATTRIBUTES"), QStringLiteral("ZASSETDESCRIPTION"));
+    const bool hasPointer = *attributesPointAtCaption_;
     SqliteStatement *row = db_.prepare(
         hasPointer ? QStringLiteral("SELECT ZASSETDESCRIPTION FROM ZADDITIONALASSETATTRIBUTES "
                                     "WHERE Z_PK = ?1")
@@ -340,6 +345,35 @@ LibraryWriteResult LibraryStore::setDescription(int attributesKey, const QString
     return LibraryWriteResult::written(caption);
 }
 
+QHash<QString, int64_t> *LibraryStore::keywordRows(bool older) {
+    if (keywordRows_)
+        return &*keywordRows_;
+    SqliteStatement *all =
+        db_.prepare(older ? QStringLiteral("SELECT modelId, name FROM RKKeyword ORDER BY modelId")
+                          : QStringLiteral("SELECT Z_PK, ZTITLE FROM ZKEYWORD ORDER BY Z_PK"));
+    if (!all) {
+        error_ = db_.lastError();
+        return nullptr;
+    }
+    QHash<QString, int64_t> rows;
+    while (all->step()) {
+        if (all->isNull(1))
+            continue;
+        // Stores hold decomposed titles too; the oldest row of a title wins.
+        const QString title = nfc(all->string(1));
+        if (!rows.contains(title))
+            rows.insert(title, all->int64(0));
+    }
+    if (all->failed()) {
+        error_ = all->error();
+        all->reset();
+        return nullptr;
+    }
+    all->reset();
+    keywordRows_ = std::move(rows);
+    return &*keywordRows_;
+}
+
 QString LibraryStore::currentKeywordText(int attributesKey) {
     SqliteStatement *s =
         db_.prepare(QStringLiteral("SELECT k.ZTITLE FROM ZKEYWORD k JOIN %1 j ON k.Z_PK = j.%2 "
@@ -369,24 +403,17 @@ LibraryWriteResult LibraryStore::setKeywords(int attributesKey, const QString &t
     if (!changes)
         return LibraryWriteResult::failed(gone("attributes row", attributesKey));
 
-    // Stores hold decomposed titles too: match after NFC, the oldest row first.
-    QHash<QString, int64_t> byTitle;
-    SqliteStatement *all =
-        db_.prepare(QStringLiteral("SELECT Z_PK, ZTITLE FROM ZKEYWORD ORDER BY Z_PK"));
-    if (!all)
-        return LibraryWriteResult::failed(db_.lastError());
-    while (all->step())
-        if (!all->isNull(1) && !byTitle.contains(nfc(all->string(1))))
-            byTitle.insert(nfc(all->string(1)), all->int64(0));
-    if (all->failed())
-        return LibraryWriteResult::failed(all->error());
-    all->reset();
-
-    const bool hasUuid = tableHasColumn(db_, QStringLiteral("ZKEYWORD"), QStringLiteral("ZUUID"));
+    QHash<QString, int64_t> *byTitle = keywordRows(false);
+    if (!byTitle)
+        return LibraryWriteResult::failed(error_);
+    if (!keywordsHaveUuid_)
+        keywordsHaveUuid_ =
+            tableHasColumn(db_, QStringLiteral("ZKEYWORD"), QStringLiteral("ZUUID"));
+    const bool hasUuid = *keywordsHaveUuid_;
     QSet<int64_t> wanted;
     for (const QString &keyword : keywordSet(text)) {
-        auto it = byTitle.constFind(nfc(keyword));
-        if (it != byTitle.constEnd()) {
+        auto it = byTitle->constFind(nfc(keyword));
+        if (it != byTitle->constEnd()) {
             wanted.insert(*it);
             continue;
         }
@@ -403,7 +430,7 @@ LibraryWriteResult LibraryStore::setKeywords(int attributesKey, const QString &t
                           {qlonglong(*pk), schema_.keywordEntity, keyword});
         if (!ok)
             return LibraryWriteResult::failed(error_);
-        byTitle.insert(nfc(keyword), *pk);
+        byTitle->insert(nfc(keyword), *pk);
         wanted.insert(*pk);
     }
 

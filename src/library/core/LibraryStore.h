@@ -3,6 +3,7 @@
 #include "library/core/LibrarySchema.h"
 #include "library/core/SqliteDatabase.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -110,6 +111,11 @@ class LibraryStore {
     std::optional<int64_t> newPrimaryKey(int entity, const QString &table);
     QString currentKeywordText(int attributesKey);
     QString olderKeywordText(int64_t versionId);
+    // Keyword rows by NFC title, read once per transaction and kept up to date as rows are
+    // added: a batch of thousands of photos must not re-read the keyword table each time.
+    QHash<QString, int64_t> *keywordRows(bool older);
+    std::optional<QHash<QString, int64_t>> keywordRows_;
+    std::optional<bool> keywordsHaveUuid_, attributesPointAtCaption_;
     SqliteDatabase db_;
     LibrarySchema schema_;
     bool open_ = false;

@@ -70,24 +70,14 @@ LibraryWriteResult LibraryStore::setOlderKeywords(int masterKey, const QString &
     if (versions.isEmpty())
         return LibraryWriteResult::failed(noMaster(masterKey));
 
-    QHash<QString, int64_t> byName;
-    SqliteStatement *all =
-        db_.prepare(QStringLiteral("SELECT modelId, name FROM RKKeyword ORDER BY modelId"));
-    if (!all)
-        return LibraryWriteResult::failed(db_.lastError());
-    while (all->step()) {
-        const QString key = all->string(1).normalized(QString::NormalizationForm_C);
-        if (!all->isNull(1) && !byName.contains(key))
-            byName.insert(key, all->int64(0));
-    }
-    if (all->failed())
-        return LibraryWriteResult::failed(all->error());
-    all->reset();
+    QHash<QString, int64_t> *byName = keywordRows(true);
+    if (!byName)
+        return LibraryWriteResult::failed(error_);
 
     QList<int64_t> wanted;
     for (const QString &keyword : keywordSet(text)) {
         const QString key = keyword.normalized(QString::NormalizationForm_C);
-        if (auto it = byName.constFind(key); it != byName.constEnd()) {
+        if (auto it = byName->constFind(key); it != byName->constEnd()) {
             if (!wanted.contains(*it))
                 wanted << *it;
             continue;
@@ -100,7 +90,7 @@ LibraryWriteResult LibraryStore::setOlderKeywords(int masterKey, const QString &
                  {uuid, keyword, keyword.toLower()}))
             return LibraryWriteResult::failed(error_);
         const int64_t id = sqlite3_last_insert_rowid(db_.handle());
-        byName.insert(key, id);
+        byName->insert(key, id);
         wanted << id;
     }
 

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <fcntl.h>
+#include <future>
 #include <sqlite3.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -304,8 +305,8 @@ LibraryStepResult LibraryWorkingCopy::open(const QString &originalDatabasePath) 
     return result;
 }
 
-LibraryStepResult LibraryWorkingCopy::replaceOriginal(const QString &source,
-                                                      bool requireUnchanged) {
+LibraryStepResult LibraryWorkingCopy::replaceOriginal(const QString &source, bool requireUnchanged,
+                                                      const std::function<bool(QString *)> &check) {
     LibraryStepResult result;
     QString why;
     const auto stillOurs = [&](QString *veto) {
@@ -321,7 +322,10 @@ LibraryStepResult LibraryWorkingCopy::replaceOriginal(const QString &source,
         }
         return true;
     };
-    if (!stillOurs(&why) || !copyFileSafely(source, original_, &why, stillOurs)) {
+    const auto beforeRename = [&](QString *veto) {
+        return (!check || check(veto)) && stillOurs(veto);
+    };
+    if (!stillOurs(&why) || !copyFileSafely(source, original_, &why, beforeRename)) {
         result.reason = why;
         return result;
     }
@@ -373,18 +377,38 @@ LibraryStepResult LibraryWorkingCopy::copyBack() {
         result.reason = QStringLiteral("The working copy is still in use.");
         return result;
     }
-    why = checkDatabaseFile(current_);
-    if (why.isEmpty()) {
-        SqliteDatabase db;
-        if (db.open(current_, SqliteDatabase::Mode::ReadWrite, &why) &&
-            !LibrarySchema::read(db).isValid())
-            why = QStringLiteral("\"%1\" holds no photo library catalogue").arg(current_);
+    // The check reads the working copy while the copy beside the library is written; the
+    // copy replaces the library's database only once the check has passed.
+    auto checked = std::async(std::launch::async, [path = current_] {
+        QString problem = checkDatabaseFile(path);
+        if (problem.isEmpty()) {
+            SqliteDatabase db;
+            if (db.open(path, SqliteDatabase::Mode::ReadWrite, &problem) &&
+                !LibrarySchema::read(db).isValid())
+                problem = QStringLiteral("\"%1\" holds no photo library catalogue").arg(path);
+        }
+        return problem;
+    });
+    QString damage;
+    bool checkedAlready = false;
+    const auto passes = [&](QString *veto) {
+        if (!checkedAlready) {
+            damage = checked.get();
+            checkedAlready = true;
+        }
+        if (damage.isEmpty())
+            return true;
+        *veto = QStringLiteral("The working copy is damaged: %1").arg(damage);
+        return false;
+    };
+    result = replaceOriginal(current_, true, passes);
+    if (!result.ok && !checkedAlready) {
+        // Refused before the check was asked: a damaged copy still says so first.
+        QString veto;
+        if (!passes(&veto))
+            result.reason = veto;
     }
-    if (!why.isEmpty()) {
-        result.reason = QStringLiteral("The working copy is damaged: %1").arg(why);
-        return result;
-    }
-    return replaceOriginal(current_, true);
+    return result;
 }
 
 LibraryStepResult LibraryWorkingCopy::restore() {

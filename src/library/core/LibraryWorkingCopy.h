@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 
 class PhotosApplication;
 struct DatabaseHolder;
@@ -65,7 +66,9 @@ class LibraryWorkingCopy {
     static constexpr int kBackupsKept = 5;
 
   private:
-    LibraryStepResult replaceOriginal(const QString &source, bool requireUnchanged);
+    // `check`, when given, must pass before the finished copy is renamed over O.
+    LibraryStepResult replaceOriginal(const QString &source, bool requireUnchanged,
+                                      const std::function<bool(QString *why)> &check = {});
     void makeBackup();
     bool lockWorkingCopy(const QString &path);
     PhotosApplication &photos_;
