@@ -442,7 +442,7 @@ class AppDelegate : public QObject {
     QWidget *batchTitleWindow = nullptr;
     QComboBox *useFileNameAsTitlePopButton = nullptr,
               *changephotoTitle_addPhotoTagsPopButton = nullptr;
-    QWidget *mutiDateWindow = nullptr;
+    QWidget *changeMutiDateWindow = nullptr;
     QWidget *dateCustomView = nullptr;
     QPushButton *dateChoosePhotoBtn = nullptr;
     PKImageView *dateImageview = nullptr;
@@ -673,6 +673,46 @@ class AppDelegate : public QObject {
     LibraryWriteResult DeletePhotofromNewPhotoLibraywithUIDD(int uidd, int assetID);
     LibraryWriteResult DeletePhotofromOldPhotoLibraywithUIDD(int uidd);
     // End of library SQL write layer.
+
+    // Library edit panels, batch edits between library fields and metadata from the
+    // originals (library/LibraryEditPanels.cpp, LibraryPanelApply.cpp, LibraryBatchDates.cpp,
+    // LibraryFieldCopies.cpp, LibraryFromOriginal.cpp). Each action is one library edit: the
+    // read-only and in-use checks, one transaction over the selected photos, one copy back
+    // and one sheet; records change only once the library holds the new values.
+    PRButton *canclePhotolibEiteViewBtn = nullptr, *applyPhotolibEiteViewBtn = nullptr,
+             *canclePhotoOrigEiteViewBtn = nullptr;
+    PRButton *changeMutiPhotoDateBtn = nullptr; // the batch date window's save
+    // Typing into a position field of the library panel: only then is the panel's position
+    // written (to every selected photo), so one photo's position never spreads by accident.
+    bool bChangePhotoLibGPS = false;
+    // The items selected in the library browser, in list order.
+    QList<IKImageItemPtr> selectedLibraryItems() const;
+    // The library panel's half of controlTextDidChange; false for a field not of that panel.
+    bool libraryControlTextDidChange(QObject *field);
+    void clearLibraryChangeFlags();
+    void StartPhotoLibEditViewAction();
+    void StartPhotoOriginalEditViewAction();
+    void HidePhotoLibEditViewAction();
+    void HidePhotoOriginalEditViewAction();
+    void ApplyPhotoLibMetadataChangeAction();
+    // Shows the records again in the browser, keeps its selection and refills the panels.
+    void reloadLibraryBrowserAndPanels();
+    void ChangePhotoLibraryPhotoDateAction();
+    void ClickMutiDateChangedSavePhotoLibAction();
+    void CopyOriginalCameraDatetoPhotoLibraryCameraDateAction();
+    void CopyCameraDatetoPhotoLibraryAddedDateAction();
+    void CopyCameraDatetoPhotoLibraryTileAction();
+    void CopyFileNametoPhotoLibraryTileAction();
+    void CopyFileTitletoPhotoLibraryFileNameAction();
+    void CopyFileTitletoPhotoLibraryCaptionAction();
+    void CopyFileNametoPhotoLibraryCaptionAction();
+    void CopyFileCaptiontoPhotoLibraryTitleAction();
+    void ReplacePhotoLibrarytitleWithOriginalPhototitleAction();
+    void ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction();
+    void ReplacePhotoLibraryKeyWordsWithOriginalPhotoKeyWordsAction();
+    void ReplacePhotoLibraryDescriWithOriginalPhotoDescriAction();
+    void ReplacePhotoLibraryCameraandLensInfoWithOriginalPhotoCameraLensAction();
+    // End of library edits.
 
     // Library load (library/LibraryLoad.cpp).
     std::shared_ptr<class LibraryLoadJob> libraryLoad; // the running load, if any

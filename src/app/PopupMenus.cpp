@@ -83,6 +83,54 @@ void buildPopupMenus(AppDelegate &d) {
     addItem(d, d.PhotolibQuickMenu, AppDelegate::tr("Restore Photo Library Database…"),
             &AppDelegate::RestorePhotoLibraryDatabase);
     d.PhotolibEditExifMenu = newMenu(owner, "PhotolibEditExifMenu");
+    {
+        // Library edits: each item changes the selected library photos at once.
+        using Action = void (AppDelegate::*)();
+        const std::pair<const char *, Action> items[] = {
+            {QT_TRANSLATE_NOOP("AppDelegate", "Edit Library Fields…"),
+             &AppDelegate::StartPhotoLibEditViewAction},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Show the Original's Fields…"),
+             &AppDelegate::StartPhotoOriginalEditViewAction},
+            {nullptr, nullptr},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Batch Change Dates…"),
+             &AppDelegate::ChangePhotoLibraryPhotoDateAction},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Copy Original Camera Date to Library Camera Date"),
+             &AppDelegate::CopyOriginalCameraDatetoPhotoLibraryCameraDateAction},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Copy Camera Date to Added Date"),
+             &AppDelegate::CopyCameraDatetoPhotoLibraryAddedDateAction},
+            {nullptr, nullptr},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Copy Camera Date to Title"),
+             &AppDelegate::CopyCameraDatetoPhotoLibraryTileAction},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Copy File Name to Title"),
+             &AppDelegate::CopyFileNametoPhotoLibraryTileAction},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Copy Title to File Name"),
+             &AppDelegate::CopyFileTitletoPhotoLibraryFileNameAction},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Copy Title to Caption"),
+             &AppDelegate::CopyFileTitletoPhotoLibraryCaptionAction},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Copy File Name to Caption"),
+             &AppDelegate::CopyFileNametoPhotoLibraryCaptionAction},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Copy Caption to Title"),
+             &AppDelegate::CopyFileCaptiontoPhotoLibraryTitleAction},
+            {nullptr, nullptr},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Replace Library Title with the Original's"),
+             &AppDelegate::ReplacePhotoLibrarytitleWithOriginalPhototitleAction},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Replace Library Position with the Original's"),
+             &AppDelegate::ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Replace Library Keywords with the Original's"),
+             &AppDelegate::ReplacePhotoLibraryKeyWordsWithOriginalPhotoKeyWordsAction},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Replace Library Caption with the Original's"),
+             &AppDelegate::ReplacePhotoLibraryDescriWithOriginalPhotoDescriAction},
+            {QT_TRANSLATE_NOOP("AppDelegate",
+                               "Replace Library Camera and Lens with the Original's"),
+             &AppDelegate::ReplacePhotoLibraryCameraandLensInfoWithOriginalPhotoCameraLensAction},
+        };
+        for (const auto &[title, action] : items) {
+            if (!title)
+                d.PhotolibEditExifMenu->addSeparator();
+            else
+                addItem(d, d.PhotolibEditExifMenu, AppDelegate::tr(title), action);
+        }
+    }
 
     // The main menu's item whose submenu follows the mode, and the import/export item.
     if (d.quickActionMenu && d.removeExifMenu)

@@ -36,6 +36,8 @@ void buildGpsWindow(AppDelegate &d);       // metadata/GpsWindow.cpp
 // Update check and library comparison panels.
 void buildUpdateController(AppDelegate &d);        // app/UpdateFeature.cpp
 void buildLibraryComparisonPanels(AppDelegate &d); // browser/LibraryComparisonPanels.cpp
+// The panels' buttons, typing and slide-in; built by buildLibraryComparisonPanels.
+void buildLibraryEditPanels(AppDelegate &d); // library/LibraryEditPanels.cpp
 
 // A secondary window: a top-level widget owned by the application object.
 QWidget *newAuxiliaryWindow(AppDelegate &d, const char *objectName, const QString &title);

@@ -74,6 +74,18 @@ void AppDelegate::MybuttonMouseDownHandle(QObject *sender) {
              popUpButtonMenu(PhotolibEditExifMenu, PhotolibEditExifBtn,
                              quarter(PhotolibEditExifBtn));
          }},
+        {canclePhotolibEiteViewBtn, [&] { HidePhotoLibEditViewAction(); }},
+        {canclePhotoOrigEiteViewBtn, [&] { HidePhotoOriginalEditViewAction(); }},
+        {applyPhotolibEiteViewBtn, [&] { ApplyPhotoLibMetadataChangeAction(); }},
+        // One save button for both kinds of photo: the mode says whose dates change.
+        {changeMutiPhotoDateBtn,
+         [&] {
+             changeMutiPhotoDateBtn->setImageName(QStringLiteral("savechanges.png"));
+             if (blocalMode)
+                 ClickMutiDateChangedSaveAction();
+             else
+                 ClickMutiDateChangedSavePhotoLibAction();
+         }},
     };
     for (const Route &route : routes) {
         if (route.button && route.button == sender) {

@@ -131,4 +131,5 @@ void buildLibraryComparisonPanels(AppDelegate &d) {
         d.playerFrameView->setObjectName(QStringLiteral("playerFrameView"));
         playerLayout->addWidget(d.playerFrameView);
     }
+    buildLibraryEditPanels(d);
 }

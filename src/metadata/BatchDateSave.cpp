@@ -127,7 +127,7 @@ void AppDelegate::ClickMutiDateChangedSaveAction() {
     if (method == BatchMethod::Reference) {
         const Shift shift = readShift(*this);
         if (!CheckDateFormatWithDateString(text(afterdiginalDatelab).trimmed()) || !shift.valid) {
-            showInvalidDateAlert(*this, mutiDateWindow);
+            showInvalidDateAlert(*this, changeMutiDateWindow);
             return;
         }
         if (blocalMode) {
@@ -159,13 +159,13 @@ void AppDelegate::ClickMutiDateChangedSaveAction() {
         } else {
             // The reference road of a device's photos writes nothing.
             resetMutiDateWindowTexts();
-            mutiDateWindow->hide();
+            changeMutiDateWindow->hide();
             return;
         }
     } else if (method == BatchMethod::Fixed) {
         const QDateTime start = parseMetadataDate(text(mutSetDatelab).trimmed());
         if (!start.isValid()) {
-            showInvalidDateAlert(*this, mutiDateWindow);
+            showInvalidDateAlert(*this, changeMutiDateWindow);
             return;
         }
         const QList<QDateTime> dates = fixedDates(*this, start, items.size());
@@ -209,7 +209,7 @@ void AppDelegate::ClickMutiDateChangedSaveAction() {
                                               report.writtenCount(), failures, false);
                    });
     resetMutiDateWindowTexts();
-    mutiDateWindow->hide();
+    changeMutiDateWindow->hide();
 }
 
 void AppDelegate::ClickMutiCreatedDateChangedSaveAction() {
@@ -220,7 +220,7 @@ void AppDelegate::ClickMutiCreatedDateChangedSaveAction() {
     if (method == BatchMethod::Reference) {
         const Shift shift = readShift(*this);
         if (!CheckDateFormatWithDateString(text(afterdiginalDatelab).trimmed()) || !shift.valid) {
-            showInvalidDateAlert(*this, mutiDateWindow);
+            showInvalidDateAlert(*this, changeMutiDateWindow);
             return;
         }
         for (const IKImageItemPtr &item : items) {
@@ -231,7 +231,7 @@ void AppDelegate::ClickMutiCreatedDateChangedSaveAction() {
     } else if (method == BatchMethod::Fixed) {
         const QDateTime start = parseMetadataDate(text(mutSetDatelab).trimmed());
         if (!start.isValid()) {
-            showInvalidDateAlert(*this, mutiDateWindow);
+            showInvalidDateAlert(*this, changeMutiDateWindow);
             return;
         }
         dates = fixedDates(*this, start, items.size());
@@ -246,7 +246,7 @@ void AppDelegate::ClickMutiCreatedDateChangedSaveAction() {
     const bool overwrite = overwriteOn(*this);
     const QStringList outputs = dateCopyOutputPaths(items, preferences.storagelocation);
     resetMutiDateWindowTexts();
-    mutiDateWindow->hide();
+    changeMutiDateWindow->hide();
     // A device's photos have no file dates to shift: nothing is copied.
     if (method == BatchMethod::Reference && !blocalMode)
         return;

@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 #include "app/WindowDescription.h"
 
+#include "browser/PRButton.h"
 #include "platform/ImageView.h"
 
 #include <QCheckBox>
@@ -27,9 +28,9 @@ QLineEdit *dateField(QWidget *parent, QLineEdit *&outlet, const char *name) {
 } // namespace
 
 void buildBatchDateWindow(AppDelegate &d) {
-    QVBoxLayout *column = newColumnWindow(d, d.mutiDateWindow, "mutiDateWindow",
+    QVBoxLayout *column = newColumnWindow(d, d.changeMutiDateWindow, "changeMutiDateWindow",
                                           AppDelegate::tr("Batch Change Dates"));
-    QWidget *w = d.mutiDateWindow;
+    QWidget *w = d.changeMutiDateWindow;
     d.EditDateHeadInfolab = new QLabel(w);
     d.EditDateHeadInfolab->setObjectName(QStringLiteral("EditDateHeadInfolab"));
     d.EditDateHeadInfolab->setWordWrap(true);
@@ -133,13 +134,13 @@ void buildBatchDateWindow(AppDelegate &d) {
     cancel->setObjectName(QStringLiteral("ClickMutiDateChangedCancelAction"));
     auto *fileDates = new QPushButton(AppDelegate::tr("Change File Dates"), w);
     fileDates->setObjectName(QStringLiteral("ClickMutiCreatedDateChangedSaveAction"));
-    auto *save = new QPushButton(AppDelegate::tr("Change Photo Dates"), w);
-    save->setObjectName(QStringLiteral("ClickMutiDateChangedSaveAction"));
-    save->setDefault(true);
+    // An image button: the click router saves local or library photos by the mode.
+    d.changeMutiPhotoDateBtn = new PRButton(AppDelegate::tr("Change Photo Dates"), w);
+    d.changeMutiPhotoDateBtn->setObjectName(QStringLiteral("changeMutiPhotoDateBtn"));
     buttons->addStretch(1);
     buttons->addWidget(cancel);
     buttons->addWidget(fileDates);
-    buttons->addWidget(save);
+    buttons->addWidget(d.changeMutiPhotoDateBtn);
     column->addLayout(buttons);
     column->addStretch(1);
 
@@ -152,5 +153,4 @@ void buildBatchDateWindow(AppDelegate &d) {
                      &AppDelegate::ClickMutiDateChangedCancelAction);
     QObject::connect(fileDates, &QPushButton::clicked, &d,
                      &AppDelegate::ClickMutiCreatedDateChangedSaveAction);
-    QObject::connect(save, &QPushButton::clicked, &d, &AppDelegate::ClickMutiDateChangedSaveAction);
 }

@@ -122,7 +122,11 @@ void AppDelegate::ChangeDateExifFromPhoto() {
     const QString created = photoCreateDatelab ? photoCreateDatelab->text() : QString();
     mutSetDatelab->setPlaceholderText(created.isEmpty() ? QStringLiteral("YYYY:MM:DD HH:MM:SS")
                                                         : cutZonePart(created));
-    showCentred(mutiDateWindow);
+    showCentred(changeMutiDateWindow);
+    // Hidden while the window served library photos, which have no file dates here.
+    if (auto *fileDates = changeMutiDateWindow->findChild<QPushButton *>(
+            QStringLiteral("ClickMutiCreatedDateChangedSaveAction")))
+        fileDates->show();
     resetMutiDateWindowTexts();
     AddDateNumBtn->setChecked(false);
     AddDateNumlab->setText(QStringLiteral("1"));
@@ -226,7 +230,7 @@ void AppDelegate::ClickDateChangedCancelAction() {
     if (count == 1)
         changeDateWindow->hide();
     else if (count >= 2)
-        mutiDateWindow->hide();
+        changeMutiDateWindow->hide();
 }
 
 void AppDelegate::ClickAddTimeAction() {
@@ -240,7 +244,7 @@ void AppDelegate::ClickRemoveTimeAction() {
 }
 
 void AppDelegate::ChoosePhotosAction() {
-    auto *panel = new QFileDialog(mutiDateWindow);
+    auto *panel = new QFileDialog(changeMutiDateWindow);
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setObjectName(QStringLiteral("ChoosePhotosPanel"));
     panel->setFileMode(QFileDialog::ExistingFiles);
@@ -277,5 +281,5 @@ void AppDelegate::openPanelDidEnd3(QFileDialog *panel, int returnCode, void *) {
 
 void AppDelegate::ClickMutiDateChangedCancelAction() {
     resetMutiDateWindowTexts();
-    mutiDateWindow->hide();
+    changeMutiDateWindow->hide();
 }

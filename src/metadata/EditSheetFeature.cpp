@@ -192,8 +192,11 @@ void AppDelegate::HideEditViewAction() {
 }
 
 void AppDelegate::ClickEditPhotoExifDataMenuAction() {
-    if (blocalMode)
-        StartEditViewAction();
+    if (!blocalMode) {
+        StartPhotoLibEditViewAction();
+        return;
+    }
+    StartEditViewAction();
 }
 
 bool AppDelegate::control(QObject *control) {
@@ -211,6 +214,8 @@ bool AppDelegate::control(QObject *control) {
 }
 
 void AppDelegate::controlTextDidChange(QObject *field) {
+    if (libraryControlTextDidChange(field))
+        return;
     control(field);
     if (!isOneOf(field, {gpsLatilab, gpsLongtlab}))
         return;

@@ -132,14 +132,14 @@ TEST_F(DateFeature, FixedDateStepsFiveMinutesOverThreePhotos) {
     selectPhotos({copy("St James Park.jpg"), copy("wedding.jpg"), copy("Fritest.jpeg")});
     d->ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_TRUE(d->mutiDateWindow->isVisible());
+    EXPECT_TRUE(d->changeMutiDateWindow->isVisible());
     d->mutSetDatelab->setText("2021-03-04 05:06:07");
     d->AddDateNumBtn->setChecked(true);
     d->AddDateNumlab->setText("5");
     d->AddDateUnitBtn->setCurrentText("Minute");
     d->ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_FALSE(d->mutiDateWindow->isVisible());
+    EXPECT_FALSE(d->changeMutiDateWindow->isVisible());
     const QStringList names = {"St James Park.jpg", "wedding.jpg", "Fritest.jpeg"};
     for (int k = 0; k < 3; ++k) {
         SCOPED_TRACE(names[k].toStdString());
@@ -237,13 +237,13 @@ TEST_F(DateFeature, InvalidDatesWriteNothingAndKeepTheWindow) {
     d->mutSetDatelab->setText("2021-13-45 99:00:00");
     d->ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
-    QMessageBox *sheet = openSheet(d->mutiDateWindow);
+    QMessageBox *sheet = openSheet(d->changeMutiDateWindow);
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "Invalid date format");
     EXPECT_EQ(sheet->informativeText(),
               "Input the valid date format: YYYY:MM:DD HH:MM:SS or YYYY-MM-DD HH:MM:SS");
     sheet->buttons().first()->click();
-    EXPECT_TRUE(d->mutiDateWindow->isVisible());
+    EXPECT_TRUE(d->changeMutiDateWindow->isVisible());
     EXPECT_EQ(d->mutSetDatelab->text(), "2021-13-45 99:00:00");
     EXPECT_FALSE(QFile::exists(out("wedding.jpg")));
 
@@ -260,7 +260,7 @@ TEST_F(DateFeature, EmptySelectionAsksForAPhoto) {
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "No Item has been selected");
     EXPECT_EQ(sheet->informativeText(), "Please select at least one item to process.");
-    EXPECT_FALSE(d->mutiDateWindow->isVisible());
+    EXPECT_FALSE(d->changeMutiDateWindow->isVisible());
 }
 
 TEST_F(DateFeature, FileDatesBatchStepsAndLeavesTheBytes) {
@@ -448,7 +448,7 @@ TEST_F(DateFeature, FixedDateWithoutSteppingAndReferenceOutsideLocalMode) {
     ASSERT_TRUE(waitForJobs(*d));
     d->blocalMode = true;
     EXPECT_FALSE(QFile::exists(out("wedding.jpg")));
-    EXPECT_FALSE(d->mutiDateWindow->isVisible());
+    EXPECT_FALSE(d->changeMutiDateWindow->isVisible());
     EXPECT_TRUE(d->beforeorignalDatelab->text().isEmpty());
 }
 
@@ -539,7 +539,7 @@ TEST_F(DateFeature, CancelClosesTheWindowOfTheSelection) {
     d->changeDateWindow->show();
     d->ClickDateChangedCancelAction();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_FALSE(d->mutiDateWindow->isVisible());
+    EXPECT_FALSE(d->changeMutiDateWindow->isVisible());
     EXPECT_TRUE(d->changeDateWindow->isVisible());
     selectPhotos({copy("St James Park.jpg")});
     d->ClickDateChangedCancelAction();

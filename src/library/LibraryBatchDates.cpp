@@ -1,0 +1,182 @@
+// The batch date window for library photos: its opening and its save into the library's
+// camera dates (a sample photo's shift, one date stepped from photo to photo, or amounts
+// added or subtracted).
+#include "app/AppDelegate.h"
+
+#include "app/core/SharedHelpers.h"
+#include "library/LibraryEditRun.h"
+#include "library/core/LibraryLookups.h"
+#include "metadata/DateFeatureSupport.h"
+#include "metadata/core/DateArithmetic.h"
+#include "metadata/core/FileDateRules.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QScreen>
+#include <cmath>
+#include <optional>
+
+using namespace datefeature;
+
+namespace {
+
+void showCentred(QWidget *w) {
+    w->adjustSize();
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        w->move(screen->availableGeometry().center() - w->rect().center());
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+
+QPushButton *fileDatesButton(const AppDelegate &d) {
+    return d.changeMutiDateWindow ? d.changeMutiDateWindow->findChild<QPushButton *>(
+                                        QStringLiteral("ClickMutiCreatedDateChangedSaveAction"))
+                                  : nullptr;
+}
+
+QDateTime dateOf(const QLineEdit *field) {
+    return parseMetadataDate(text(field).trimmed());
+}
+
+// The camera date the open edit holds for the record, with the fraction of a second that
+// the record's text leaves out, so that a shift moves the date by the shift alone.
+std::optional<double> heldCameraSeconds(AppDelegate &d, const PRPicFileInfo &r) {
+    if (!d.libraryEdit)
+        return std::nullopt;
+    LibraryStore &store = *d.libraryEdit;
+    const bool current = store.isCurrentSchema();
+    SqliteStatement *read = store.database().prepare(
+        current ? QStringLiteral("SELECT ZDATECREATED FROM %1 WHERE Z_PK = ?1")
+                      .arg(store.schema().assetTable)
+                : QStringLiteral("SELECT imageDate FROM RKMaster WHERE modelId = ?1"));
+    if (!read)
+        return std::nullopt;
+    read->reset().bind(1, int64_t(current ? r.photoAssetID : r.photoID));
+    std::optional<double> seconds;
+    if (read->step() && !read->isNull(0))
+        seconds = read->real(0);
+    read->reset();
+    return seconds;
+}
+
+QDateTime dateFromLibrarySeconds(double seconds) {
+    return QDateTime::fromMSecsSinceEpoch(
+        qint64(std::llround((seconds + double(kLibraryReferenceDate)) * 1000.0)));
+}
+
+} // namespace
+
+void AppDelegate::ChangePhotoLibraryPhotoDateAction() {
+    if (selectedLibraryItems().isEmpty()) {
+        showNoSelectionSheet(*this);
+        return;
+    }
+    EditDateHeadInfolab->setText(
+        tr("Choose One of Three Methods to Batch Modify Photo Library Photo Dates:"));
+    if (window) {
+        window->raise();
+        window->activateWindow();
+    }
+    const QString shown = text(photolibEiteCameraDatelab);
+    const QStringList parts = shown.split(QLatin1Char(' '));
+    QString placeholder = parts.size() == 3 ? parts[0] + QLatin1Char(' ') + parts[1] : shown;
+    if (placeholder.isEmpty())
+        placeholder = QStringLiteral("YYYY:MM:DD HH:MM:SS");
+    mutSetDatelab->setPlaceholderText(placeholder);
+    // Library photos have no file dates to change from here.
+    if (QPushButton *fileDates = fileDatesButton(*this))
+        fileDates->hide();
+    showCentred(changeMutiDateWindow);
+    resetMutiDateWindowTexts();
+    AddDateNumBtn->setChecked(false);
+    AddDateNumlab->setText(QStringLiteral("1"));
+    AddDateUnitBtn->setCurrentIndex(AddDateUnitBtn->findText(QStringLiteral("Second")));
+}
+
+void AppDelegate::ClickMutiDateChangedSavePhotoLibAction() {
+    if (!LibraryEditRun::mayEdit(*this))
+        return;
+    const QList<IKImageItemPtr> items = LibraryEditRun::selectedOrSay(*this);
+    if (items.isEmpty())
+        return;
+    const BatchMethod method = chosenBatchMethod(*this);
+    qint64 shift = 0;
+    QDateTime start;
+    if (method == BatchMethod::Reference) {
+        // The shift uses the two original dates, so both must be dates.
+        const QDateTime before = dateOf(beforeorignalDatelab), after = dateOf(afterorignalDatelab);
+        if (!before.isValid() || !after.isValid()) {
+            showInvalidDateAlert(*this, changeMutiDateWindow);
+            return;
+        }
+        shift = before.secsTo(after);
+    } else if (method == BatchMethod::Fixed) {
+        start = dateOf(mutSetDatelab);
+        if (!start.isValid()) {
+            showInvalidDateAlert(*this, changeMutiDateWindow);
+            return;
+        }
+    }
+    const bool stepping = AddDateNumBtn && AddDateNumBtn->isChecked();
+    const qint64 number = int64Value(AddDateNumlab);
+    const QString unit = AddDateUnitBtn ? AddDateUnitBtn->currentText() : QString();
+    const bool add = AddTimeBtn && AddTimeBtn->isChecked();
+    const int amounts[] = {intValue(yearVaulab), intValue(monthVaulab), intValue(dayVaulab),
+                           intValue(hourVaulab), intValue(minuVaulab),  intValue(secVaulab)};
+    const bool current = library.bScanNewPhotosLib;
+
+    LibraryEditRun run(*this);
+    if (!run.begin())
+        return;
+    qint64 step = 0;
+    for (const IKImageItemPtr &item : items) {
+        const PRPicFileInfoPtr r = item->photoLibFileNode;
+        QDateTime date;
+        if (method == BatchMethod::Fixed) {
+            // Stepped by the photo's place in the selection, counted whether written or not.
+            date = stepping ? start.addSecs(stepSeconds(number, step, unit)) : start;
+            ++step;
+        }
+        if (!r) {
+            run.skip(item, tr("it is not in the library's database"));
+            continue;
+        }
+        if (method != BatchMethod::Fixed) {
+            QDateTime own = parseMetadataDate(r->fileCameraDate);
+            if (!own.isValid()) {
+                run.skip(item, tr("its camera date \"%1\" is no date").arg(r->fileCameraDate));
+                continue;
+            }
+            if (const std::optional<double> held = heldCameraSeconds(*this, *r))
+                own = dateFromLibrarySeconds(*held);
+            if (method == BatchMethod::Reference)
+                date = own.addSecs(shift);
+            else
+                date = add ? AddDateTimeIntwithDate(own, amounts[0], amounts[1], amounts[2],
+                                                    amounts[3], amounts[4], amounts[5])
+                           : SubDateTimeIntwithDate(own, amounts[0], amounts[1], amounts[2],
+                                                    amounts[3], amounts[4], amounts[5]);
+        }
+        if (!date.isValid()) {
+            run.skip(item, tr("the new date is no date"));
+            continue;
+        }
+        const double seconds = librarySeconds(date);
+        const LibraryWriteResult w =
+            current ? UpdatePhotoLibrayCameraDatewithDateNum(seconds, r->photoAssetID)
+                    : UpdateOldPhotoLibrayCameraDatewithDateNum(seconds, r->photoID);
+        if (!run.take(item, w,
+                      [r, w, seconds, current] { setRecordCameraDate(*r, w, seconds, current); }))
+            return;
+    }
+    if (!run.finish())
+        return;
+    resetMutiDateWindowTexts();
+    changeMutiDateWindow->hide();
+}

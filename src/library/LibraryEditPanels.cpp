@@ -1,0 +1,227 @@
+// The two slide-in panels of the library view: their buttons, what typing into the library
+// panel marks for the apply, their slide in and out, and the browser's reload after an edit.
+#include "app/AppDelegate.h"
+#include "app/WindowDescription.h"
+
+#include "browser/LocalPhotoModel.h"
+#include "browser/PRButton.h"
+#include "library/core/LibraryStore.h"
+#include "platform/ImageView.h"
+#include "platform/MapView.h"
+
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMainWindow>
+#include <QPropertyAnimation>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kSlideMs = 200;
+constexpr int kPanelMinWidth = 340;
+
+// The panel's column of fields, under its background picture.
+QVBoxLayout *panelColumn(QWidget *panel) {
+    QLayout *layout = panel ? panel->layout() : nullptr;
+    if (!layout)
+        return nullptr;
+    for (int i = 0; i < layout->count(); ++i)
+        if (auto *column = qobject_cast<QVBoxLayout *>(layout->itemAt(i)->layout()))
+            return column;
+    return nullptr;
+}
+
+PRButton *panelButton(QWidget *panel, const char *name, const QString &title) {
+    auto *button = new PRButton(title, panel);
+    button->setObjectName(QLatin1String(name));
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+// The panels float over the window once opened; they go when the library view goes.
+class PanelsFollowLibraryView : public QObject {
+  public:
+    PanelsFollowLibraryView(AppDelegate &d, QObject *parent) : QObject(parent), d_(d) {}
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() == QEvent::Hide && watched == d_.photolibView) {
+            d_.HidePhotoLibEditViewAction();
+            d_.HidePhotoOriginalEditViewAction();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    AppDelegate &d_;
+};
+
+void slideIn(AppDelegate &d, QWidget *panel) {
+    QWidget *area = d.window ? d.window->centralWidget() : nullptr;
+    // The panels belong to the library view.
+    if (!panel || !area || !d.photolibView || !d.photolibView->isVisible())
+        return;
+    if (panel->parentWidget() != area) {
+        // Out of the library view's column, to lie over the window's right side; its
+        // width stays the one it had in the column.
+        const int width = std::max(panel->sizeHint().width(), kPanelMinWidth);
+        if (QWidget *old = panel->parentWidget(); old && old->layout())
+            old->layout()->removeWidget(panel);
+        panel->setParent(area);
+        panel->resize(width, area->height());
+    }
+    panel->resize(panel->width(), area->height());
+    for (auto *running : panel->findChildren<QPropertyAnimation *>(Qt::FindDirectChildrenOnly))
+        running->stop();
+    const QPoint from(d.localPhotoViewImageView ? d.localPhotoViewImageView->width() : 0, 0);
+    const QPoint to(d.window->width() - panel->width(), 0);
+    panel->show();
+    panel->raise();
+    panel->move(from);
+    auto *slide = new QPropertyAnimation(panel, "pos", panel);
+    slide->setDuration(kSlideMs);
+    slide->setStartValue(from);
+    slide->setEndValue(to);
+    slide->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void hidePanel(QWidget *panel) {
+    if (!panel)
+        return;
+    for (auto *running : panel->findChildren<QPropertyAnimation *>(Qt::FindDirectChildrenOnly))
+        running->stop();
+    panel->setHidden(true);
+}
+
+} // namespace
+
+void buildLibraryEditPanels(AppDelegate &d) {
+    if (QVBoxLayout *column = panelColumn(d.photolibEditView)) {
+        auto *row = new QHBoxLayout;
+        d.canclePhotolibEiteViewBtn =
+            panelButton(d.photolibEditView, "canclePhotolibEiteViewBtn", AppDelegate::tr("Close"));
+        d.applyPhotolibEiteViewBtn = panelButton(d.photolibEditView, "applyPhotolibEiteViewBtn",
+                                                 AppDelegate::tr("Apply to Library"));
+        row->addWidget(d.canclePhotolibEiteViewBtn);
+        row->addStretch(1);
+        row->addWidget(d.applyPhotolibEiteViewBtn);
+        column->addLayout(row);
+    }
+    if (QVBoxLayout *column = panelColumn(d.photoOriginalEditView)) {
+        auto *row = new QHBoxLayout;
+        d.canclePhotoOrigEiteViewBtn = panelButton(
+            d.photoOriginalEditView, "canclePhotoOrigEiteViewBtn", AppDelegate::tr("Close"));
+        row->addWidget(d.canclePhotoOrigEiteViewBtn);
+        row->addStretch(1);
+        column->addLayout(row);
+    }
+    // The user's typing only: the selection handler fills the fields with setText, which
+    // marks nothing.
+    for (QLineEdit *field :
+         {d.photolibEiteTitlelab, d.photolibEiteFileNamelab, d.photolibEiteDescriplab,
+          d.photolibEitekeywordslab, d.photolibEiteCameraMakelab, d.photolibEiteCameraModellab,
+          d.photolibEiteLensModellab, d.photolibEitegpsLatilab, d.photolibEitegpsLongtlab,
+          d.photolibEiteCameraDatelab})
+        if (field)
+            QObject::connect(field, &QLineEdit::textEdited, &d,
+                             [&d, field] { d.controlTextDidChange(field); });
+    if (d.photoLibBrowserView && d.photoLibBrowserView->selectionModel())
+        QObject::connect(d.photoLibBrowserView->selectionModel(),
+                         &QItemSelectionModel::selectionChanged, &d, [&d] {
+                             // What was typed for one photo is not meant for the next.
+                             d.clearLibraryChangeFlags();
+                             d.imageBrowserSelectionDidChange(d.photoLibBrowserView);
+                         });
+    if (d.photolibView)
+        d.photolibView->installEventFilter(new PanelsFollowLibraryView(d, d.photolibView));
+}
+
+bool AppDelegate::libraryControlTextDidChange(QObject *field) {
+    if (!field)
+        return false;
+    const std::pair<QLineEdit *, bool AppDelegate::*> marks[] = {
+        {photolibEiteTitlelab, &AppDelegate::bChangePhotoLibraryTitle},
+        {photolibEiteFileNamelab, &AppDelegate::bChangePhotoLibFileName},
+        {photolibEiteDescriplab, &AppDelegate::bChangePhotoLibDescription},
+        {photolibEitekeywordslab, &AppDelegate::bChangePhotoLibKeyWords},
+        {photolibEiteCameraDatelab, &AppDelegate::bChangePhotoLibCameraDate},
+        {photolibEiteLensModellab, &AppDelegate::bChangePhotoLibCameraLens},
+        {photolibEiteCameraMakelab, &AppDelegate::bChangePhotoLibCameraMakeAndModel},
+        {photolibEiteCameraModellab, &AppDelegate::bChangePhotoLibCameraMakeAndModel},
+    };
+    for (const auto &[edit, flag] : marks) {
+        if (edit && edit == field) {
+            this->*flag = true;
+            return true;
+        }
+    }
+    if (field != photolibEitegpsLatilab && field != photolibEitegpsLongtlab)
+        return false;
+    bChangePhotoLibGPS = true;
+    // A half-typed position moves nothing: 0, 0 would only mislead.
+    bool none = false;
+    QString why;
+    const auto position = parseLibraryPosition(photolibEitegpsLatilab->text(),
+                                               photolibEitegpsLongtlab->text(), &none, &why);
+    if (position && photolibEiteMapView) {
+        photolibEiteCoords = QPointF(position->latitude, position->longitude);
+        photolibEiteMapView->setRegion(position->latitude, position->longitude,
+                                       PKMapView::kDefaultSpanLat, PKMapView::kDefaultSpanLon);
+        photolibEiteMapView->setPin(position->latitude, position->longitude);
+        photolibEiteMapView->show();
+    }
+    return true;
+}
+
+void AppDelegate::clearLibraryChangeFlags() {
+    for (bool AppDelegate::*flag :
+         {&AppDelegate::bChangePhotoLibraryTitle, &AppDelegate::bChangePhotoLibFileName,
+          &AppDelegate::bChangePhotoLibDescription, &AppDelegate::bChangePhotoLibKeyWords,
+          &AppDelegate::bChangePhotoLibCameraDate, &AppDelegate::bChangePhotoLibCameraLens,
+          &AppDelegate::bChangePhotoLibCameraMakeAndModel, &AppDelegate::bChangePhotoLibGPS})
+        this->*flag = false;
+}
+
+void AppDelegate::StartPhotoLibEditViewAction() {
+    slideIn(*this, photolibEditView);
+}
+
+void AppDelegate::StartPhotoOriginalEditViewAction() {
+    clearLibraryChangeFlags();
+    slideIn(*this, photoOriginalEditView);
+}
+
+void AppDelegate::HidePhotoLibEditViewAction() {
+    hidePanel(photolibEditView);
+}
+
+void AppDelegate::HidePhotoOriginalEditViewAction() {
+    hidePanel(photoOriginalEditView);
+}
+
+void AppDelegate::reloadLibraryBrowserAndPanels() {
+    if (!photoLibBrowserView)
+        return;
+    const QList<IKImageItemPtr> chosen = selectedLibraryItems();
+    if (auto *model = qobject_cast<LocalPhotoModel *>(photoLibBrowserView->model()))
+        model->reload();
+    QItemSelectionModel *selectionModel = photoLibBrowserView->selectionModel();
+    QAbstractItemModel *model = photoLibBrowserView->model();
+    if (selectionModel && model) {
+        // A reset forgets the selection; the same photos are chosen again, once.
+        QItemSelection again;
+        for (int row = 0; row < library.photoLibBroserArray.size() && row < model->rowCount();
+             ++row)
+            if (chosen.contains(library.photoLibBroserArray.at(row)))
+                again.select(model->index(row, 0), model->index(row, 0));
+        const QSignalBlocker quiet(selectionModel);
+        selectionModel->select(again, QItemSelectionModel::ClearAndSelect);
+    }
+    photoLibBrowserView->viewport()->update();
+    imageBrowserSelectionDidChange(photoLibBrowserView);
+}

@@ -1,0 +1,189 @@
+#include "library/LibraryEditRun.h"
+
+#include "app/core/Logging.h"
+#include "library/core/LibraryLookups.h"
+#include "library/core/LibraryWorkingCopy.h"
+#include "metadata/DateFeatureSupport.h"
+#include "platform/AlertSheet.h"
+#include "platform/core/ImageSource.h"
+
+#include <QDebug>
+#include <QFileInfo>
+#include <QItemSelectionModel>
+#include <QListView>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <cmath>
+
+namespace {
+// Sheets of library edits list at most this many photos; the rest are counted.
+constexpr int kListedPhotos = 20;
+
+QString listed(const QStringList &lines) {
+    QStringList shown = lines.mid(0, kListedPhotos);
+    if (lines.size() > kListedPhotos)
+        shown << AppDelegate::tr("… and %n more", nullptr, int(lines.size() - kListedPhotos));
+    return shown.join(QLatin1Char('\n'));
+}
+} // namespace
+
+QString libraryPhotoName(const IKImageItem &item) {
+    if (!item.fileName.isEmpty())
+        return item.fileName;
+    return item.photoLibFileNode ? item.photoLibFileNode->fileName : item.filePath;
+}
+
+QString storedOr(const LibraryWriteResult &result, const QString &fallback) {
+    return result.stored.isEmpty() ? fallback : result.stored;
+}
+
+double librarySeconds(const QDateTime &date) {
+    return double(date.toMSecsSinceEpoch()) / 1000.0 - double(kLibraryReferenceDate);
+}
+
+void setRecordCameraDate(PRPicFileInfo &record, const LibraryWriteResult &result, double seconds,
+                         bool currentSchema) {
+    record.fileCameraDate = storedOr(result, libraryDateText(int64_t(std::floor(seconds))));
+    record.shootDateNumber = uint64_t(int64_t(std::floor(seconds)));
+    // The current schema shows one column as both dates.
+    if (currentSchema)
+        record.fileCreateDate = record.fileCameraDate;
+}
+
+bool originalReadable(const IKImageItem &item, QString *why) {
+    const auto say = [why](const QString &text) {
+        if (why)
+            *why = text;
+        return false;
+    };
+    if (!item.bICloudDownloadPhoto)
+        return say(AppDelegate::tr("its original is only in iCloud"));
+    if (item.filePath.isEmpty() || !QFileInfo(item.filePath).isFile())
+        return say(AppDelegate::tr("its original file is missing"));
+    if (item.fileType != QLatin1String("Image"))
+        return say(AppDelegate::tr("the metadata of its original video is not read here"));
+    const ImageSource source = ImageSource::fromPath(item.filePath);
+    if (!source.isValid())
+        return say(AppDelegate::tr("its original cannot be read: %1").arg(source.errorString()));
+    return true;
+}
+
+QList<IKImageItemPtr> AppDelegate::selectedLibraryItems() const {
+    QList<IKImageItemPtr> out;
+    if (!photoLibBrowserView || !photoLibBrowserView->selectionModel())
+        return out;
+    QList<int> rows;
+    for (const QModelIndex &index : photoLibBrowserView->selectionModel()->selectedIndexes())
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    for (int row : rows)
+        if (row >= 0 && row < library.photoLibBroserArray.size() &&
+            library.photoLibBroserArray.at(row))
+            out << library.photoLibBroserArray.at(row);
+    return out;
+}
+
+LibraryEditRun::~LibraryEditRun() {
+    if (open_)
+        d_.abandonLibraryEdit();
+}
+
+bool LibraryEditRun::mayEdit(AppDelegate &d) {
+    // Read-only first: its reason says more than an offer to quit a program would.
+    if (!d.photolibReadOnlyReason.isEmpty()) {
+        beginAlertSheet(d.window, AppDelegate::tr("The photo library is open read-only."),
+                        d.photolibReadOnlyReason, {AppDelegate::tr(" Ok ")},
+                        [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+        return false;
+    }
+    if (d.CheckPhotosApplicationRun()) {
+        d.showQuitPhotosOffer();
+        return false;
+    }
+    return true;
+}
+
+QList<IKImageItemPtr> LibraryEditRun::selectedOrSay(AppDelegate &d) {
+    const QList<IKImageItemPtr> items = d.selectedLibraryItems();
+    if (items.isEmpty())
+        datefeature::showNoSelectionSheet(d);
+    return items;
+}
+
+bool LibraryEditRun::begin() {
+    QString why;
+    if (!d_.beginLibraryEdit(&why)) {
+        showEnd(AppDelegate::tr("Photo Library metadata can't update"), why);
+        failed_ = true;
+        return false;
+    }
+    open_ = true;
+    return true;
+}
+
+bool LibraryEditRun::take(const IKImageItemPtr &item, const LibraryWriteResult &result,
+                          std::function<void()> update) {
+    if (failed_)
+        return false;
+    if (!result.ok) {
+        if (open_)
+            d_.abandonLibraryEdit();
+        open_ = false;
+        failed_ = true;
+        updates_.clear();
+        qCWarning(lcLibrary).noquote() << "library edit refused==" << result.reason;
+        showEnd(AppDelegate::tr("Photo Library metadata can't update"),
+                AppDelegate::tr("%1: %2\n\nNothing of this change was written to the library.")
+                    .arg(item ? libraryPhotoName(*item) : QString(), result.reason));
+        return false;
+    }
+    ++written_;
+    if (update)
+        updates_.push_back(std::move(update));
+    return true;
+}
+
+void LibraryEditRun::skip(const IKImageItemPtr &item, const QString &why) {
+    skipped_ << QStringLiteral("%1: %2").arg(item ? libraryPhotoName(*item) : QString(), why);
+}
+
+bool LibraryEditRun::finish(bool refresh) {
+    if (failed_ || !open_)
+        return false;
+    if (written_ == 0) {
+        // Nothing to carry into the library: no copy back.
+        d_.abandonLibraryEdit();
+        open_ = false;
+        showEnd(AppDelegate::tr("No library photo was changed."),
+                skipped_.isEmpty() ? AppDelegate::tr("There was nothing to change.")
+                                   : listed(skipped_));
+        return false;
+    }
+    open_ = false;
+    const LibraryStepResult end = d_.endLibraryEdit();
+    if (!end.ok) {
+        failed_ = true;
+        showEnd(AppDelegate::tr("Photo Library metadata can't update"),
+                AppDelegate::tr("Writing the changed exif data to Photo Library failed.") +
+                    QLatin1Char('\n') + end.reason);
+        return false;
+    }
+    for (const auto &update : updates_)
+        update();
+    updates_.clear();
+    if (refresh)
+        d_.reloadLibraryBrowserAndPanels();
+    QString informative = AppDelegate::tr("The changed exif data has been saved in Photos.");
+    if (!skipped_.isEmpty())
+        informative += QStringLiteral("\n\n") + AppDelegate::tr("Left as they were:") +
+                       QLatin1Char('\n') + listed(skipped_);
+    showEnd(AppDelegate::tr("New Photo Library metadata tag(s) has been applied."), informative);
+    return true;
+}
+
+void LibraryEditRun::showEnd(const QString &message, const QString &informative) {
+    AppDelegate &d = d_;
+    beginAlertSheet(d.window, message, informative, {AppDelegate::tr(" Ok ")},
+                    [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+}

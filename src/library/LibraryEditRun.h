@@ -1,0 +1,63 @@
+#pragma once
+
+// One library edit as the user meets it: the checks before it, one transaction over the
+// selected photos, one copy back and one sheet at its end. The records of the browser
+// change only after the library holds the new values.
+#include "app/AppDelegate.h"
+#include "library/core/LibraryStore.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+class LibraryEditRun {
+  public:
+    explicit LibraryEditRun(AppDelegate &d) : d_(d) {}
+    ~LibraryEditRun(); // an edit left open is rolled back
+    LibraryEditRun(const LibraryEditRun &) = delete;
+    LibraryEditRun &operator=(const LibraryEditRun &) = delete;
+
+    // The library may be written now: not read-only (said with its reason), and held by no
+    // other program (the force-quit offer). False with the sheet shown.
+    static bool mayEdit(AppDelegate &d);
+    // The selected library photos, or the no-selection sheet and an empty list.
+    static QList<IKImageItemPtr> selectedOrSay(AppDelegate &d);
+
+    // Opens the action's transaction; false with a sheet when it cannot be opened.
+    bool begin();
+    // One writer's outcome for `item`. A failure rolls the whole action back and names the
+    // photo and the cause; `update` (the record's new values) waits for the copy back.
+    bool take(const IKImageItemPtr &item, const LibraryWriteResult &result,
+              std::function<void()> update = {});
+    // A photo left as it is, and why; listed in the end sheet.
+    void skip(const IKImageItemPtr &item, const QString &why);
+    // Commits and copies back once, then updates the records and shows the one sheet; with
+    // `refresh` the browser and panels show the new values. A run where nothing was written
+    // is rolled back and says what was left. True when the library holds the changes.
+    bool finish(bool refresh = true);
+
+    bool failed() const { return failed_; }
+    int written() const { return written_; }
+
+  private:
+    void showEnd(const QString &message, const QString &informative);
+    AppDelegate &d_;
+    bool open_ = false, failed_ = false;
+    int written_ = 0;
+    QStringList skipped_;
+    std::vector<std::function<void()>> updates_;
+};
+
+// The name a photo goes by in the sheets.
+QString libraryPhotoName(const IKImageItem &item);
+// The value a writer says the library now holds, else `fallback`.
+QString storedOr(const LibraryWriteResult &result, const QString &fallback);
+// Seconds since the library's reference date of a date and time.
+double librarySeconds(const QDateTime &date);
+// A record's camera date as the library now holds it after writing `seconds`.
+void setRecordCameraDate(PRPicFileInfo &record, const LibraryWriteResult &result, double seconds,
+                         bool currentSchema);
+// Whether the item's original can be read on this computer; if not, why (in the sheet's
+// words).
+bool originalReadable(const IKImageItem &item, QString *why);

@@ -1,0 +1,207 @@
+// Copies from one library field into another for every selected library photo: camera
+// dates, added dates, titles, file names and captions, each action one library edit.
+#include "app/AppDelegate.h"
+
+#include "app/core/SharedHelpers.h"
+#include "library/LibraryEditRun.h"
+#include "metadata/core/FileDateRules.h"
+#include "metadata/core/SafeFileName.h"
+
+#include <QFileInfo>
+#include <QTimeZone>
+#include <functional>
+
+namespace {
+
+// One photo's part of a copy: write through the run, or say why not.
+using CopyStep = std::function<bool(LibraryEditRun &run, const IKImageItemPtr &item,
+                                    const PRPicFileInfoPtr &record)>;
+
+void copyFrame(AppDelegate &d, bool readOriginalFirst, bool refresh, const CopyStep &step) {
+    if (!LibraryEditRun::mayEdit(d))
+        return;
+    const QList<IKImageItemPtr> items = LibraryEditRun::selectedOrSay(d);
+    if (items.isEmpty())
+        return;
+    LibraryEditRun run(d);
+    if (!run.begin())
+        return;
+    for (const IKImageItemPtr &item : items) {
+        const PRPicFileInfoPtr r = item->photoLibFileNode;
+        if (!r) {
+            run.skip(item, AppDelegate::tr("it is not in the library's database"));
+            continue;
+        }
+        if (readOriginalFirst)
+            d.getOriginalMedataDataWithItem(item);
+        if (!step(run, item, r))
+            return;
+    }
+    run.finish(refresh);
+}
+
+QString baseName(const QString &fileName) {
+    return QFileInfo(fileName).completeBaseName();
+}
+
+// A date text as the original's record gives it: Exif's local "yyyy:MM:dd HH:mm:ss", or
+// the file's creation date, printed in UTC with "+0000".
+QDateTime originalDate(const QString &text) {
+    static const QLatin1String utc(" +0000");
+    if (text.endsWith(utc)) {
+        QDateTime date =
+            QDateTime::fromString(text.chopped(utc.size()), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        date.setTimeZone(QTimeZone::utc());
+        return date;
+    }
+    return parseMetadataDate(text);
+}
+
+bool writeTitle(AppDelegate &d, LibraryEditRun &run, const IKImageItemPtr &item,
+                const PRPicFileInfoPtr &r, const QString &title) {
+    const LibraryWriteResult w = d.library.bScanNewPhotosLib
+                                     ? d.UpdatePhotoLibrayTitlewithTitleStr(title, r->photoID)
+                                     : d.UpdateOldPhotoLibrayTitlewithTitleStr(title, r->photoID);
+    const QString v = storedOr(w, title);
+    return run.take(item, w, [r, v] { r->fileTitle = v; });
+}
+
+bool writeCaption(AppDelegate &d, LibraryEditRun &run, const IKImageItemPtr &item,
+                  const PRPicFileInfoPtr &r, const QString &caption) {
+    const LibraryWriteResult w =
+        !d.library.bScanNewPhotosLib
+            ? d.UpdateOldPhotoLibrayDescriptionwithDescription(caption, r->photoID)
+        : r->fileDescription.isEmpty()
+            ? d.InsertPhotoLibrayDescriptionwithDescription(caption, r->photoID)
+            : d.UpdatePhotoLibrayDescriptionwithDescription(caption, r->photoID);
+    const QString v = storedOr(w, caption);
+    return run.take(item, w, [r, v] { r->fileDescription = v; });
+}
+
+} // namespace
+
+void AppDelegate::CopyOriginalCameraDatetoPhotoLibraryCameraDateAction() {
+    copyFrame(*this, true, true,
+              [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
+                  QString why;
+                  if (!originalReadable(*item, &why)) {
+                      run.skip(item, why);
+                      return true;
+                  }
+                  const PRPicFileInfoPtr o = item->originalFileNode;
+                  const QString text = !o                             ? QString()
+                                       : !o->fileCameraDate.isEmpty() ? o->fileCameraDate
+                                                                      : o->fileCreateDate;
+                  const QDateTime date = originalDate(text);
+                  if (!date.isValid()) {
+                      run.skip(item, text.isEmpty()
+                                         ? tr("its original has no date")
+                                         : tr("its original's date \"%1\" is no date").arg(text));
+                      return true;
+                  }
+                  const double seconds = librarySeconds(date);
+                  const bool current = library.bScanNewPhotosLib;
+                  const LibraryWriteResult w =
+                      current ? UpdatePhotoLibrayCameraDatewithDateNum(seconds, r->photoAssetID)
+                              : UpdateOldPhotoLibrayCameraDatewithDateNum(seconds, r->photoID);
+                  return run.take(item, w, [r, w, seconds, current] {
+                      setRecordCameraDate(*r, w, seconds, current);
+                  });
+              });
+}
+
+void AppDelegate::CopyCameraDatetoPhotoLibraryAddedDateAction() {
+    // The copy is made inside the database, from the camera date the library holds.
+    copyFrame(*this, true, false,
+              [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
+                  return run.take(item, library.bScanNewPhotosLib
+                                            ? UpdatePhotoLibrayAddedDatewithUIDD(r->photoAssetID)
+                                            : UpdateOldPhotoLibrayAddedDatewithUIDD(r->photoID));
+              });
+}
+
+void AppDelegate::CopyCameraDatetoPhotoLibraryTileAction() {
+    copyFrame(*this, true, true,
+              [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
+                  const QString date =
+                      r->fileCameraDate.isEmpty() ? r->fileCreateDate : r->fileCameraDate;
+                  // No date: an empty title would only erase the one it has.
+                  if (date.isEmpty()) {
+                      run.skip(item, tr("it has no date"));
+                      return true;
+                  }
+                  return writeTitle(*this, run, item, r, date);
+              });
+}
+
+void AppDelegate::CopyFileNametoPhotoLibraryTileAction() {
+    copyFrame(*this, false, true,
+              [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
+                  const QString name = baseName(r->fileName);
+                  if (name.isEmpty()) {
+                      run.skip(item, tr("it has no file name"));
+                      return true;
+                  }
+                  return writeTitle(*this, run, item, r, name);
+              });
+}
+
+void AppDelegate::CopyFileTitletoPhotoLibraryFileNameAction() {
+    copyFrame(*this, false, true,
+              [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
+                  if (r->fileTitle.isEmpty()) {
+                      run.skip(item, tr("it has no title"));
+                      return true;
+                  }
+                  const QString extension = QFileInfo(r->fileName).suffix();
+                  const QString name = safeFileBaseName(r->fileTitle, extension);
+                  if (name.isEmpty()) {
+                      run.skip(item, tr("its title \"%1\" cannot name a file").arg(r->fileTitle));
+                      return true;
+                  }
+                  const LibraryWriteResult w =
+                      library.bScanNewPhotosLib
+                          ? UpdatePhotoLibrayFileNamewithStr(name, r->fileName, r->photoID)
+                          : UpdateOldPhotoLibrayFileNamewithStr(name, r->fileName, r->photoID);
+                  const QString v =
+                      storedOr(w, extension.isEmpty() ? name : name + QLatin1Char('.') + extension);
+                  return run.take(item, w, [item, r, v] {
+                      r->fileName = v;
+                      item->fileName = v;
+                  });
+              });
+}
+
+void AppDelegate::CopyFileTitletoPhotoLibraryCaptionAction() {
+    copyFrame(*this, false, true,
+              [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
+                  if (r->fileTitle.isEmpty()) {
+                      run.skip(item, tr("it has no title"));
+                      return true;
+                  }
+                  return writeCaption(*this, run, item, r, r->fileTitle);
+              });
+}
+
+void AppDelegate::CopyFileNametoPhotoLibraryCaptionAction() {
+    copyFrame(*this, false, true,
+              [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
+                  const QString name = baseName(r->fileName);
+                  if (name.isEmpty()) {
+                      run.skip(item, tr("it has no file name"));
+                      return true;
+                  }
+                  return writeCaption(*this, run, item, r, name);
+              });
+}
+
+void AppDelegate::CopyFileCaptiontoPhotoLibraryTitleAction() {
+    copyFrame(*this, false, true,
+              [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
+                  if (r->fileDescription.isEmpty()) {
+                      run.skip(item, tr("it has no caption"));
+                      return true;
+                  }
+                  return writeTitle(*this, run, item, r, r->fileDescription);
+              });
+}

@@ -1,0 +1,198 @@
+// The apply of the library panel: every field the user typed into, written for each
+// selected photo whose record holds something else, in one library edit.
+#include "app/AppDelegate.h"
+
+#include "library/LibraryEditRun.h"
+#include "metadata/DateFeatureSupport.h"
+#include "metadata/core/SafeFileName.h"
+#include "platform/AlertSheet.h"
+
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <optional>
+
+namespace {
+
+struct PanelTexts {
+    QString title, name, caption, keywords, make, model, lens, latitude, longitude, date;
+};
+
+QString textOf(const QLineEdit *field) {
+    return field ? field->text() : QString(QLatin1String(""));
+}
+
+PanelTexts panelTexts(const AppDelegate &d) {
+    return {textOf(d.photolibEiteTitlelab),      textOf(d.photolibEiteFileNamelab),
+            textOf(d.photolibEiteDescriplab),    textOf(d.photolibEitekeywordslab),
+            textOf(d.photolibEiteCameraMakelab), textOf(d.photolibEiteCameraModellab),
+            textOf(d.photolibEiteLensModellab),  textOf(d.photolibEitegpsLatilab),
+            textOf(d.photolibEitegpsLongtlab),   textOf(d.photolibEiteCameraDatelab)};
+}
+
+// What the user typed, read once: the flags as they were when the apply began.
+struct Typed {
+    bool title, name, caption, keywords, date, camera, position;
+};
+
+QString baseName(const QString &fileName) {
+    return QFileInfo(fileName).completeBaseName();
+}
+
+void refuse(AppDelegate &d, const QString &message, const QString &informative) {
+    beginAlertSheet(d.window, message, informative, {AppDelegate::tr(" Ok ")},
+                    [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+}
+
+} // namespace
+
+void AppDelegate::ApplyPhotoLibMetadataChangeAction() {
+    if (!LibraryEditRun::mayEdit(*this))
+        return;
+    const QList<IKImageItemPtr> items = LibraryEditRun::selectedOrSay(*this);
+    if (items.isEmpty())
+        return;
+    const bool current = library.bScanNewPhotosLib;
+    const PanelTexts p = panelTexts(*this);
+    const Typed typed{
+        bChangePhotoLibraryTitle,   bChangePhotoLibFileName,
+        bChangePhotoLibDescription, bChangePhotoLibKeyWords,
+        bChangePhotoLibCameraDate,  bChangePhotoLibCameraMakeAndModel || bChangePhotoLibCameraLens,
+        bChangePhotoLibGPS};
+    if (!typed.title && !typed.name && !typed.caption && !typed.keywords && !typed.date &&
+        !typed.camera && !typed.position) {
+        refuse(*this, tr("No library field was changed."),
+               tr("Type the new values into the fields of the library panel, then apply."));
+        return;
+    }
+
+    // Every typed value is checked before anything is written.
+    std::optional<double> seconds;
+    if (typed.date) {
+        bool differs = false;
+        for (const IKImageItemPtr &item : items)
+            if (item->photoLibFileNode && item->photoLibFileNode->fileCameraDate != p.date)
+                differs = true;
+        seconds = librarySecondsFromText(p.date.trimmed());
+        if (differs && !seconds) {
+            datefeature::showInvalidDateAlert(*this, window);
+            return;
+        }
+    }
+    std::optional<LibraryPosition> position;
+    if (typed.position) {
+        bool none = false;
+        QString why;
+        position = parseLibraryPosition(p.latitude, p.longitude, &none, &why);
+        if (!position && !none) {
+            refuse(*this, tr("The position cannot be written."), why);
+            return;
+        }
+    }
+    if (typed.name) {
+        for (const IKImageItemPtr &item : items) {
+            const PRPicFileInfoPtr r = item->photoLibFileNode;
+            if (r && p.name != baseName(r->fileName) &&
+                safeFileBaseName(p.name, QFileInfo(r->fileName).suffix()).isEmpty()) {
+                refuse(*this, tr("The file name cannot be used."),
+                       tr("\"%1\" leaves nothing that can name a file.").arg(p.name));
+                return;
+            }
+        }
+    }
+    const QString positionLatitude =
+        position ? QString::asprintf("%f", position->latitude) : QString(QLatin1String(""));
+    const QString positionLongitude =
+        position ? QString::asprintf("%f", position->longitude) : QString(QLatin1String(""));
+
+    LibraryEditRun run(*this);
+    if (!run.begin())
+        return;
+    for (const IKImageItemPtr &item : items) {
+        const PRPicFileInfoPtr r = item->photoLibFileNode;
+        if (!r) {
+            run.skip(item, tr("it is not in the library's database"));
+            continue;
+        }
+        if (typed.title && p.title != r->fileTitle) {
+            const LibraryWriteResult w =
+                current ? UpdatePhotoLibrayTitlewithTitleStr(p.title, r->photoID)
+                        : UpdateOldPhotoLibrayTitlewithTitleStr(p.title, r->photoID);
+            const QString v = storedOr(w, p.title);
+            if (!run.take(item, w, [r, v] { r->fileTitle = v; }))
+                return;
+        }
+        if (typed.name && p.name != baseName(r->fileName)) {
+            const QString extension = QFileInfo(r->fileName).suffix();
+            const QString name = safeFileBaseName(p.name, extension);
+            const LibraryWriteResult w =
+                current ? UpdatePhotoLibrayFileNamewithStr(name, r->fileName, r->photoID)
+                        : UpdateOldPhotoLibrayFileNamewithStr(name, r->fileName, r->photoID);
+            // The record keeps the extension, as the library does.
+            const QString v =
+                storedOr(w, extension.isEmpty() ? name : name + QLatin1Char('.') + extension);
+            if (!run.take(item, w, [item, r, v] {
+                    r->fileName = v;
+                    item->fileName = v;
+                }))
+                return;
+        }
+        if (typed.caption && p.caption != r->fileDescription) {
+            const LibraryWriteResult w =
+                !current ? UpdateOldPhotoLibrayDescriptionwithDescription(p.caption, r->photoID)
+                : r->fileDescription.isEmpty()
+                    ? InsertPhotoLibrayDescriptionwithDescription(p.caption, r->photoID)
+                    : UpdatePhotoLibrayDescriptionwithDescription(p.caption, r->photoID);
+            const QString v = storedOr(w, p.caption);
+            if (!run.take(item, w, [r, v] { r->fileDescription = v; }))
+                return;
+        }
+        if (typed.keywords && p.keywords != r->fileKeywords) {
+            const bool has = !r->fileKeywords.isEmpty();
+            const LibraryWriteResult w =
+                current
+                    ? (has ? UpdatePhotoLibrayKeywordswithKeyWords(p.keywords, r->photoID)
+                           : InsertPhotoLibrayKeywordswithDescription(p.keywords, r->photoID))
+                    : (has ? UpdateOldPhotoLibrayKeywordswithKeyWords(p.keywords, r->photoID)
+                           : InsertOldPhotoLibrayKeywordswithDescription(p.keywords, r->photoID));
+            // The library keeps keywords as a set; the record shows what it now holds.
+            const QString v = storedOr(w, keywordSet(p.keywords).join(QLatin1Char(',')));
+            if (!run.take(item, w, [r, v] { r->fileKeywords = v; }))
+                return;
+        }
+        // The older schema keeps no camera fields of its own: nothing to write there.
+        if (typed.camera && current &&
+            (p.make != r->fileMaker || p.model != r->fileModel || p.lens != r->fileLensModel)) {
+            const LibraryWriteResult w =
+                UpdatePhotoLibrayCameraInfowithCameraMake(p.make, p.model, p.lens, r->photoAssetID);
+            const PanelTexts t = p;
+            if (!run.take(item, w, [r, t] {
+                    r->fileMaker = t.make;
+                    r->fileModel = t.model;
+                    r->fileLensModel = t.lens;
+                }))
+                return;
+        }
+        if (typed.position &&
+            (p.latitude != r->fileLcationLatitude || p.longitude != r->fileLocationLongitude)) {
+            const LibraryWriteResult w =
+                current ? UpdatePhotoLibrayGPSwithLatitude(p.latitude, p.longitude, r->photoAssetID)
+                        : UpdateOldPhotoLibrayGPSwithLatitude(p.latitude, p.longitude, r->photoID);
+            if (!run.take(item, w, [r, positionLatitude, positionLongitude] {
+                    r->fileLcationLatitude = positionLatitude;
+                    r->fileLocationLongitude = positionLongitude;
+                }))
+                return;
+        }
+        if (typed.date && seconds && p.date != r->fileCameraDate) {
+            const double s = *seconds;
+            const LibraryWriteResult w =
+                current ? UpdatePhotoLibrayCameraDatewithDateNum(s, r->photoAssetID)
+                        : UpdateOldPhotoLibrayCameraDatewithDateNum(s, r->photoID);
+            if (!run.take(item, w, [r, w, s, current] { setRecordCameraDate(*r, w, s, current); }))
+                return;
+        }
+    }
+    if (run.finish())
+        clearLibraryChangeFlags();
+}

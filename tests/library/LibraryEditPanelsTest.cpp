@@ -1,0 +1,329 @@
+// The library edit panel on copies of the fixture libraries, driven as the user drives it:
+// select photos, type into fields, press the apply button; then the library's own database
+// is read with the sqlite3 command.
+#include "LibraryEditTestSupport.h"
+#include "browser/PRButton.h"
+#include "platform/ImageView.h"
+#include "platform/MapView.h"
+
+#include <QAction>
+#include <QDateTime>
+#include <QLineEdit>
+#include <QListView>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPropertyAnimation>
+#include <QTest>
+
+namespace {
+
+// Quotes, SQL comment and wildcard characters, and text outside ASCII.
+const QString kTricky = QString::fromUtf8("It's \"Sunday\"; -- 100% Frítest ü'); DROP TABLE x; --");
+
+double secondsOf(const QDateTime &local) {
+    return double(local.toSecsSinceEpoch() - 978307200);
+}
+
+class LibraryPanel : public LibraryEditTest, public ::testing::WithParamInterface<const char *> {
+  protected:
+    void apply() { d->MybuttonMouseDownHandle(d->applyPhotolibEiteViewBtn); }
+    // The one sheet an apply ends with.
+    SheetText onlySheet() {
+        const QList<SheetText> sheets = takeSheets();
+        EXPECT_EQ(sheets.size(), 1);
+        return sheets.value(0);
+    }
+};
+
+const char kApplied[] = "New Photo Library metadata tag(s) has been applied.";
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(Libraries, LibraryPanel,
+                         ::testing::Values("Test-10.14.6", "Test-10.15.7", "Test-13.0.0"));
+
+TEST_P(LibraryPanel, ATypedTitleReachesEverySelectedPhotoAndNothingElse) {
+    ASSERT_TRUE(openLibrary(GetParam()));
+    const QStringList names = {"St James Park.jpg", "wedding.jpg", "Tulips.jpg"};
+    select(names);
+    QList<QStringList> positions;
+    QStringList captions;
+    for (const QString &n : names) {
+        positions << libraryPosition(record(n));
+        captions << libraryCaption(record(n));
+    }
+    type(d->photolibEiteTitlelab, kTricky);
+    apply();
+    EXPECT_EQ(onlySheet().text, kApplied);
+    for (int i = 0; i < names.size(); ++i) {
+        SCOPED_TRACE(names[i].toStdString());
+        EXPECT_EQ(libraryTitle(record(names[i])), kTricky);
+        EXPECT_EQ(record(names[i]).fileTitle, kTricky);
+        // Only the typed field: the first photo's position and caption went nowhere.
+        EXPECT_EQ(libraryPosition(record(names[i])), positions[i]);
+        EXPECT_EQ(libraryCaption(record(names[i])), captions[i]);
+    }
+    EXPECT_EQ(integrity(), "ok");
+    // The panel shows the records again, and what was typed is spent.
+    EXPECT_EQ(d->photolibEiteTitlelab->text(), kTricky);
+    EXPECT_FALSE(d->bChangePhotoLibraryTitle);
+    EXPECT_EQ(d->selectedLibraryItems().size(), 3);
+}
+
+TEST_P(LibraryPanel, ATypedPositionGoesToEveryPhotoAndEmptyFieldsRemoveIt) {
+    ASSERT_TRUE(openLibrary(GetParam()));
+    const QStringList names = {"wedding.jpg", "Tulips.jpg"};
+    select(names);
+    type(d->photolibEitegpsLatilab, "48.858370");
+    type(d->photolibEitegpsLongtlab, "2.294481");
+    // Typing moves the panel's map, nothing more.
+    EXPECT_NEAR(d->photolibEiteMapView->centerLatitude(), 48.85837, 1e-6);
+    apply();
+    EXPECT_EQ(onlySheet().text, kApplied);
+    for (const QString &n : names) {
+        const QStringList at = libraryPosition(record(n));
+        ASSERT_EQ(at.size(), 2) << n.toStdString();
+        EXPECT_NEAR(at[0].toDouble(), 48.85837, 1e-6);
+        EXPECT_NEAR(at[1].toDouble(), 2.294481, 1e-6);
+        EXPECT_EQ(record(n).fileLcationLatitude, "48.858370");
+    }
+
+    // No position on the globe: refused before anything is written.
+    const QStringList before = databaseHashes();
+    type(d->photolibEitegpsLatilab, "91");
+    apply();
+    EXPECT_EQ(onlySheet().text, "The position cannot be written.");
+    type(d->photolibEitegpsLatilab, "north");
+    apply();
+    EXPECT_EQ(onlySheet().text, "The position cannot be written.");
+    EXPECT_EQ(databaseHashes(), before);
+
+    type(d->photolibEitegpsLatilab, "");
+    type(d->photolibEitegpsLongtlab, "");
+    apply();
+    EXPECT_EQ(onlySheet().text, kApplied);
+    // The current schema keeps "no position" as -180, -180; the older one as NULL.
+    const QStringList none =
+        currentSchema() ? QStringList{"-180.0", "-180.0"} : QStringList{"", ""};
+    for (const QString &n : names) {
+        EXPECT_EQ(libraryPosition(record(n)), none) << n.toStdString();
+        EXPECT_FALSE(record(n).hasLocation());
+    }
+    EXPECT_EQ(integrity(), "ok");
+}
+
+TEST_P(LibraryPanel, AnInvalidCameraDateChangesNothingAndAValidOneIsLocalTime) {
+    ASSERT_TRUE(openLibrary(GetParam()));
+    select({"wedding.jpg"});
+    const QString shown = record("wedding.jpg").fileCameraDate;
+    const QStringList before = databaseHashes();
+    type(d->photolibEiteTitlelab, "Not this either");
+    type(d->photolibEiteCameraDatelab, "31/12/2020 10:00");
+    apply();
+    const SheetText alert = onlySheet();
+    EXPECT_EQ(alert.text, "Invalid date format");
+    EXPECT_EQ(alert.informative,
+              "Input the valid date format: YYYY:MM:DD HH:MM:SS or YYYY-MM-DD HH:MM:SS");
+    EXPECT_EQ(databaseHashes(), before);
+    EXPECT_EQ(record("wedding.jpg").fileCameraDate, shown);
+    EXPECT_EQ(record("wedding.jpg").fileTitle, "");
+
+    type(d->photolibEiteCameraDatelab, "2020:12:31 23:59:58");
+    apply();
+    EXPECT_EQ(onlySheet().text, kApplied);
+    EXPECT_NEAR(libraryCameraDate(record("wedding.jpg")),
+                secondsOf(QDateTime(QDate(2020, 12, 31), QTime(23, 59, 58))), 1e-3);
+    EXPECT_EQ(record("wedding.jpg").fileCameraDate, "2020-12-31 23:59:58");
+    EXPECT_EQ(d->photolibEiteCameraDatelab->text(), "2020-12-31 23:59:58");
+    EXPECT_EQ(integrity(), "ok");
+}
+
+TEST_P(LibraryPanel, ANewFileNameKeepsItsExtensionAndAnEmptyOneIsRefused) {
+    ASSERT_TRUE(openLibrary(GetParam()));
+    select({"wedding.jpg"});
+    const IKImageItemPtr photo = item("wedding.jpg");
+    EXPECT_EQ(d->photolibEiteFileNamelab->text(), "wedding");
+    const QStringList before = databaseHashes();
+    type(d->photolibEiteFileNamelab, " ... ");
+    apply();
+    EXPECT_EQ(onlySheet().text, "The file name cannot be used.");
+    EXPECT_EQ(databaseHashes(), before);
+
+    const QString name = QString::fromUtf8("Bride's day – Zürich 100%");
+    type(d->photolibEiteFileNamelab, name);
+    apply();
+    EXPECT_EQ(onlySheet().text, kApplied);
+    const QString stored = name + ".jpg";
+    const PRPicFileInfo &r = *photo->photoLibFileNode;
+    // The name the scan reads, so that the next open shows it too.
+    EXPECT_EQ(currentSchema()
+                  ? value(QString("SELECT ZORIGINALFILENAME FROM ZADDITIONALASSETATTRIBUTES "
+                                  "WHERE Z_PK = %1")
+                              .arg(r.photoID))
+                  : value(QString("SELECT originalFileName FROM RKMaster WHERE modelId = %1")
+                              .arg(r.photoID)),
+              stored);
+    EXPECT_EQ(r.fileName, stored);
+    EXPECT_EQ(photo->fileName, stored);
+    EXPECT_EQ(d->photolibEiteFileNamelab->text(), name);
+    EXPECT_EQ(integrity(), "ok");
+}
+
+TEST_F(LibraryEditTest, TypingMarksItsFieldOnlyAndANewSelectionForgetsIt) {
+    ASSERT_TRUE(openLibrary("Test-13.0.0"));
+    select({"St James Park.jpg"});
+    // The selection filled the panel; filling is not typing.
+    EXPECT_EQ(d->photolibEiteTitlelab->text(), "St. James's Park");
+    const auto flags = [this] {
+        return QList<bool>{d->bChangePhotoLibraryTitle,          d->bChangePhotoLibFileName,
+                           d->bChangePhotoLibDescription,        d->bChangePhotoLibKeyWords,
+                           d->bChangePhotoLibCameraDate,         d->bChangePhotoLibCameraLens,
+                           d->bChangePhotoLibCameraMakeAndModel, d->bChangePhotoLibGPS};
+    };
+    EXPECT_EQ(flags(), QList<bool>(8, false));
+    QTest::keyClicks(d->photolibEiteTitlelab, "!");
+    EXPECT_EQ(d->photolibEiteTitlelab->text(), "St. James's Park!");
+    EXPECT_EQ(flags(), (QList<bool>{true, false, false, false, false, false, false, false}));
+    QTest::keyClicks(d->photolibEiteCameraModellab, "x");
+    QTest::keyClicks(d->photolibEitekeywordslab, "x");
+    EXPECT_EQ(flags(), (QList<bool>{true, false, false, true, false, false, true, false}));
+    select({"wedding.jpg"});
+    EXPECT_EQ(flags(), QList<bool>(8, false));
+    QTest::keyClicks(d->photolibEiteLensModellab, "x");
+    QTest::keyClicks(d->photolibEitegpsLongtlab, "1");
+    EXPECT_TRUE(d->bChangePhotoLibCameraLens);
+    EXPECT_TRUE(d->bChangePhotoLibGPS);
+    // Opening the original's panel starts the library panel afresh.
+    d->StartPhotoOriginalEditViewAction();
+    EXPECT_EQ(flags(), QList<bool>(8, false));
+}
+
+TEST_F(LibraryEditTest, ALensTypedAloneGoesWithThePanelsMakeAndModel) {
+    ASSERT_TRUE(openLibrary("Test-13.0.0"));
+    select({"wedding.jpg"});
+    const PRPicFileInfo &r = record("wedding.jpg");
+    type(d->photolibEiteLensModellab, "Nikkor 105mm f/1.4E; 'ED'");
+    d->MybuttonMouseDownHandle(d->applyPhotolibEiteViewBtn);
+    ASSERT_EQ(takeSheets().value(0).text, kApplied);
+    EXPECT_EQ(
+        rows(QString("SELECT ZCAMERAMAKE, ZCAMERAMODEL, ZLENSMODEL FROM ZEXTENDEDATTRIBUTES "
+                     "WHERE ZASSET = %1")
+                 .arg(r.photoAssetID)),
+        (QList<QStringList>{{"NIKON CORPORATION", "NIKON D810", "Nikkor 105mm f/1.4E; 'ED'"}}));
+    EXPECT_EQ(r.fileLensModel, "Nikkor 105mm f/1.4E; 'ED'");
+}
+
+TEST_F(LibraryEditTest, AReadOnlyLibraryIsRefusedWithItsReasonBeforeAnythingElse) {
+    photos.heldBy << DatabaseHolder{4242, QStringLiteral("Photos"), QStringLiteral("lock")};
+    ASSERT_TRUE(openLibrary("Test-13.0.0"));
+    ASSERT_FALSE(d->photolibReadOnlyReason.isEmpty());
+    const QStringList before = databaseHashes();
+    select({"wedding.jpg"});
+    type(d->photolibEiteTitlelab, "Never written");
+    d->MybuttonMouseDownHandle(d->applyPhotolibEiteViewBtn);
+    const QList<SheetText> sheets = takeSheets();
+    ASSERT_EQ(sheets.size(), 1);
+    // Not the offer to quit the holder: the library was opened read-only, and says why.
+    EXPECT_EQ(sheets[0].text, "The photo library is open read-only.");
+    EXPECT_TRUE(sheets[0].informative.contains("Photos (4242)"));
+    EXPECT_EQ(databaseHashes(), before);
+    EXPECT_EQ(record("wedding.jpg").fileTitle, "");
+}
+
+TEST_F(LibraryEditTest, ALibraryTakenByAnotherProgramAfterTheOpenIsOfferedToQuit) {
+    ASSERT_TRUE(openLibrary("Test-13.0.0"));
+    const QStringList before = databaseHashes();
+    photos.heldBy << DatabaseHolder{4243, QStringLiteral("Photos"), QStringLiteral("lock")};
+    select({"wedding.jpg"});
+    type(d->photolibEiteTitlelab, "Never written");
+    d->ApplyPhotoLibMetadataChangeAction();
+    const QList<SheetText> sheets = takeSheets();
+    ASSERT_EQ(sheets.size(), 1);
+    EXPECT_EQ(sheets[0].text, "You need to quit the running Photos application.");
+    EXPECT_EQ(databaseHashes(), before);
+    EXPECT_TRUE(photos.ended.isEmpty());
+}
+
+TEST_F(LibraryEditTest, AFailedWriteRollsBackTheWholeApplyAndNamesThePhoto) {
+    ASSERT_TRUE(openLibrary("Test-13.0.0"));
+    const QStringList before = databaseHashes();
+    const QString working = d->library.currentPhotolibDatabasePath;
+    // Tulips comes first in the browser; wedding's row has left the library since the scan.
+    select({"Tulips.jpg", "wedding.jpg"});
+    ASSERT_EQ(d->selectedLibraryItems().first(), item("Tulips.jpg"));
+    const int tulips = record("Tulips.jpg").photoID;
+    record("wedding.jpg").photoID = 424242;
+    type(d->photolibEiteTitlelab, "Half an apply");
+    d->ApplyPhotoLibMetadataChangeAction();
+    const QList<SheetText> sheets = takeSheets();
+    ASSERT_EQ(sheets.size(), 1);
+    EXPECT_EQ(sheets[0].text, "Photo Library metadata can't update");
+    EXPECT_TRUE(sheets[0].informative.contains("wedding.jpg"));
+    EXPECT_EQ(databaseHashes(), before);
+    EXPECT_EQ(record("Tulips.jpg").fileTitle, "Tulips tied together at a flower shop");
+    // Tulips' title was written first and went back with the rest.
+    EXPECT_EQ(
+        value(QString("SELECT ZTITLE FROM ZADDITIONALASSETATTRIBUTES WHERE Z_PK = %1").arg(tulips),
+              working),
+        "Tulips tied together at a flower shop");
+}
+
+TEST_F(LibraryEditTest, ARefusedCopyBackSaysSoAndTheRecordsStayAsTheLibraryIs) {
+    ASSERT_TRUE(openLibrary("Test-13.0.0"));
+    const int wedding = record("wedding.jpg").photoID;
+    // Another program changes the library after our open: ours must not go over it.
+    QProcess::execute("sqlite3",
+                      {database(), QString("UPDATE ZADDITIONALASSETATTRIBUTES SET ZTITLE = "
+                                           "'From elsewhere' WHERE Z_PK = %1")
+                                       .arg(wedding)});
+    select({"wedding.jpg"});
+    type(d->photolibEiteTitlelab, "Ours");
+    d->ApplyPhotoLibMetadataChangeAction();
+    const QList<SheetText> sheets = takeSheets();
+    ASSERT_EQ(sheets.size(), 1);
+    EXPECT_EQ(sheets[0].text, "Photo Library metadata can't update");
+    EXPECT_TRUE(
+        sheets[0].informative.startsWith("Writing the changed exif data to Photo Library failed."));
+    EXPECT_EQ(record("wedding.jpg").fileTitle, "");
+    EXPECT_EQ(libraryTitle(record("wedding.jpg")), "From elsewhere");
+}
+
+TEST_F(LibraryEditTest, PanelsSlideInAtTheWindowsRightEdgeAndTheirButtonsRoute) {
+    ASSERT_TRUE(openLibrary("Test-13.0.0"));
+    select({"wedding.jpg"});
+    QWidget *panel = d->photolibEditView;
+    d->ClickEditPhotoExifDataMenuAction(); // library mode: the library panel
+    ASSERT_TRUE(panel->isVisible());
+    auto *slide = panel->findChild<QPropertyAnimation *>();
+    ASSERT_TRUE(slide);
+    EXPECT_EQ(slide->duration(), 200);
+    EXPECT_EQ(slide->startValue().toPoint(), QPoint(d->localPhotoViewImageView->width(), 0));
+    const QPoint end(d->window->width() - panel->width(), 0);
+    EXPECT_EQ(slide->endValue().toPoint(), end);
+    QTRY_COMPARE(panel->pos(), end);
+    d->MybuttonMouseDownHandle(d->canclePhotolibEiteViewBtn);
+    EXPECT_TRUE(panel->isHidden());
+
+    d->StartPhotoOriginalEditViewAction();
+    EXPECT_TRUE(d->photoOriginalEditView->isVisible());
+    QTRY_COMPARE(d->photoOriginalEditView->pos(),
+                 QPoint(d->window->width() - d->photoOriginalEditView->width(), 0));
+    d->MybuttonMouseDownHandle(d->canclePhotoOrigEiteViewBtn);
+    EXPECT_TRUE(d->photoOriginalEditView->isHidden());
+
+    // The menu's item opens it too; leaving the library view takes the panels along.
+    QAction *edit = nullptr;
+    for (QAction *a : d->PhotolibEditExifMenu->actions())
+        if (a->text() == QString::fromUtf8("Edit Library Fields…"))
+            edit = a;
+    ASSERT_TRUE(edit);
+    edit->trigger();
+    EXPECT_TRUE(panel->isVisible());
+    d->ChangeLocalPhotoMenuAction();
+    EXPECT_TRUE(panel->isHidden());
+    // Nor do they open over the local view.
+    d->StartPhotoLibEditViewAction();
+    EXPECT_TRUE(panel->isHidden());
+}
