@@ -361,8 +361,11 @@ timeAction(LibraryWorkingCopy &work, const QList<PRPicFileInfoPtr> &chosen,
     QElapsedTimer t;
     t.start();
     QString error;
-    std::unique_ptr<LibraryStore> store = LibraryStore::begin(
-        work.currentPhotolibDatabasePath(), work.photolibReadOnlyReason(), &error);
+    // As the program's actions do: with the working copy's earlier state kept aside until
+    // the library has taken the change.
+    std::unique_ptr<LibraryStore> store =
+        LibraryStore::begin(work.currentPhotolibDatabasePath(), work.photolibReadOnlyReason(),
+                            &error, 5000, /*keepSnapshot=*/true);
     if (!store) {
         out.problem = QStringLiteral("begin: ") + error;
         return out;
@@ -380,9 +383,10 @@ timeAction(LibraryWorkingCopy &work, const QList<PRPicFileInfoPtr> &chosen,
         out.problem = QStringLiteral("commit: ") + error;
         return out;
     }
-    store.reset();
+    store->closeConnection();
     out.sqlSeconds = t.nsecsElapsed() / 1e9;
     const LibraryStepResult back = work.copyBack();
+    store.reset(); // the kept state goes once the library has the change
     out.seconds = t.nsecsElapsed() / 1e9;
     out.copyBackSeconds = out.seconds - out.sqlSeconds;
     if (!back.ok) {

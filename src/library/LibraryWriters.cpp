@@ -22,8 +22,8 @@ bool AppDelegate::beginLibraryEdit(QString *why) {
     // The working copy's own view of whether the library may be written is the newest.
     photolibReadOnlyReason = libraryWorkingCopy->photolibReadOnlyReason();
     QString error;
-    libraryEdit =
-        LibraryStore::begin(library.currentPhotolibDatabasePath, photolibReadOnlyReason, &error);
+    libraryEdit = LibraryStore::begin(library.currentPhotolibDatabasePath, photolibReadOnlyReason,
+                                      &error, 5000, /*keepSnapshot=*/true);
     if (!libraryEdit) {
         qCWarning(lcLibrary).noquote() << "beginLibraryEdit==" << error;
         if (why)
@@ -40,14 +40,26 @@ void AppDelegate::abandonLibraryEdit() {
 LibraryStepResult AppDelegate::endLibraryEdit() {
     if (!libraryEdit)
         return {false, tr("No change of the library is under way.")};
+    const std::unique_ptr<LibraryStore> edit = std::move(libraryEdit);
     QString error;
-    const bool committed = libraryEdit->commit(&error);
-    libraryEdit.reset();
-    if (!committed) {
+    if (!edit->commit(&error)) {
         qCWarning(lcLibrary).noquote() << "endLibraryEdit==" << error;
         return {false, error};
     }
-    return CopyDatabasetoPhotoLibraryWithoutAlert();
+    edit->closeConnection();
+    LibraryStepResult result = CopyDatabasetoPhotoLibraryWithoutAlert();
+    if (!result.ok && edit->hasSnapshot()) {
+        // The library did not take the change: the working copy must not keep it either.
+        QString why;
+        if (!edit->restoreSnapshot(&why)) {
+            qCWarning(lcLibrary).noquote() << "restoreSnapshot==" << why;
+            result.reason +=
+                QLatin1Char('\n') + tr("The change also stays in Photo Kestry's working copy (%1); "
+                                       "open the library again before editing it further.")
+                                        .arg(why);
+        }
+    }
+    return result;
 }
 
 namespace {

@@ -174,3 +174,60 @@ bool copyFileSafely(const QString &source, const QString &target, QString *why,
     syncFolder(QFileInfo(target).absolutePath());
     return true;
 }
+
+bool copyFileQuickly(const QString &source, const QString &target, QString *why) {
+    const auto fail = [&](const QString &reason) {
+        if (why)
+            *why = reason;
+        return false;
+    };
+    const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return fail(QStringLiteral("\"%1\" cannot be read: %2").arg(source, errnoText()));
+    const QByteArray out8 = QFile::encodeName(target);
+    ::unlink(out8.constData());
+    const int out =
+        ::open(out8.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (out < 0) {
+        const QString reason = QStringLiteral("\"%1\" cannot be made: %2").arg(target, errnoText());
+        ::close(in);
+        return fail(reason);
+    }
+    bool ok = true;
+    bool kernel = true;
+    static constexpr size_t chunk = 1 << 20;
+    std::unique_ptr<char[]> buffer;
+    for (;;) {
+        ssize_t n = -1;
+        if (kernel) {
+            n = ::copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0);
+            if (n < 0 &&
+                (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
+                kernel = false; // copy_file_range moved nothing; the offsets stand
+                continue;
+            }
+        } else {
+            if (!buffer)
+                buffer.reset(new char[chunk]);
+            n = ::read(in, buffer.get(), chunk);
+            if (n > 0 && !writeAll(out, buffer.get(), size_t(n)))
+                n = -1;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+    }
+    const QString reason =
+        ok ? QString() : QStringLiteral("\"%1\" could not be written: %2").arg(target, errnoText());
+    ::close(in);
+    if (::close(out) != 0 && ok)
+        return fail(QStringLiteral("\"%1\" could not be written: %2").arg(target, errnoText()));
+    if (!ok) {
+        ::unlink(out8.constData());
+        return fail(reason);
+    }
+    return true;
+}

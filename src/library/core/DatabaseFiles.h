@@ -29,3 +29,7 @@ bool sameFileContents(const QString &a, const QString &b);
 bool removeIfPresent(const QString &path, QString *why);
 // Flushes a folder's entries (a rename in it) to disk.
 void syncFolder(const QString &folder);
+// A plain copy of a file we own, as a new file `target` (a stale one is replaced), through
+// the kernel where it can; not flushed to disk. For copies whose loss a crash would not make
+// matter, such as a working copy's state before an action.
+bool copyFileQuickly(const QString &source, const QString &target, QString *why);

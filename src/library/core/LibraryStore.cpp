@@ -1,17 +1,22 @@
 #include "library/core/LibraryStore.h"
 
+#include "library/core/DatabaseFiles.h"
 #include "library/core/LibraryLookups.h"
 #include "metadata/core/SafeFileName.h"
 
 #include <QDate>
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTime>
 #include <QUuid>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <sqlite3.h>
 
 // ---- Values ----
@@ -130,7 +135,7 @@ QString storedFileName(const QString &newName, const QString &currentFileName, Q
 
 std::unique_ptr<LibraryStore> LibraryStore::begin(const QString &path,
                                                   const QString &readOnlyReason, QString *error,
-                                                  int busyMs) {
+                                                  int busyMs, bool keepSnapshot) {
     const auto fail = [&](const QString &why) {
         if (error)
             *error = why;
@@ -155,6 +160,16 @@ std::unique_ptr<LibraryStore> LibraryStore::begin(const QString &path,
         return fail(store->schema_.error.isEmpty()
                         ? QStringLiteral("\"%1\" holds no photo library catalogue").arg(path)
                         : store->schema_.error);
+    store->path_ = path;
+    if (keepSnapshot) {
+        // Everything a former connection left in the log goes into the file first.
+        if (!store->db_.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")))
+            return fail(store->db_.lastError());
+        const QString snapshot = path + QStringLiteral(".pk-before");
+        if (!copyFileQuickly(path, snapshot, &why))
+            return fail(why);
+        store->snapshot_ = snapshot;
+    }
     if (!store->db_.exec(QStringLiteral("BEGIN IMMEDIATE")))
         return fail(store->db_.lastError());
     store->open_ = true;
@@ -163,6 +178,34 @@ std::unique_ptr<LibraryStore> LibraryStore::begin(const QString &path,
 
 LibraryStore::~LibraryStore() {
     rollback();
+    db_.close();
+    if (!snapshot_.isEmpty())
+        removeIfPresent(snapshot_, nullptr);
+}
+
+void LibraryStore::closeConnection() {
+    rollback();
+    db_.close();
+}
+
+bool LibraryStore::restoreSnapshot(QString *error) {
+    closeConnection();
+    if (snapshot_.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("no earlier state of the working copy was kept");
+        return false;
+    }
+    for (const char *suffix : {"-wal", "-shm"})
+        removeIfPresent(path_ + QLatin1String(suffix), nullptr);
+    if (::rename(QFile::encodeName(snapshot_).constData(), QFile::encodeName(path_).constData()) !=
+        0) {
+        if (error)
+            *error = QStringLiteral("\"%1\" could not be put back: %2")
+                         .arg(path_, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    snapshot_.clear();
+    return true;
 }
 
 bool LibraryStore::commit(QString *error) {

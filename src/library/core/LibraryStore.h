@@ -50,7 +50,7 @@ class LibraryStore {
     // the library is read-only or when the file is no library of a schema we know.
     static std::unique_ptr<LibraryStore> begin(const QString &workingCopyPath,
                                                const QString &readOnlyReason, QString *error,
-                                               int busyMs = 5000);
+                                               int busyMs = 5000, bool keepSnapshot = false);
     ~LibraryStore(); // rolls back what was not committed
 
     LibraryStore(const LibraryStore &) = delete;
@@ -58,6 +58,17 @@ class LibraryStore {
 
     bool commit(QString *error);
     void rollback();
+
+    // The working copy as it was before the action, kept beside it until the action has
+    // reached the library: a copy back that is refused must not leave the action in the
+    // working copy, where the next copy back would carry it in unasked. Taken by begin()
+    // when asked for.
+    bool hasSnapshot() const { return !snapshot_.isEmpty(); }
+    // After commit(): closes the connection (which folds the working copy's log) and puts
+    // the working copy back as it was when the action began.
+    bool restoreSnapshot(QString *error);
+    // After commit(): closes the connection, so that the working copy can be copied back.
+    void closeConnection();
     bool isCurrentSchema() const { return schema_.kind == LibrarySchema::Kind::Current; }
     const LibrarySchema &schema() const { return schema_; }
     SqliteDatabase &database() { return db_; }
@@ -118,6 +129,7 @@ class LibraryStore {
     std::optional<bool> keywordsHaveUuid_, attributesPointAtCaption_;
     SqliteDatabase db_;
     LibrarySchema schema_;
+    QString path_, snapshot_;
     bool open_ = false;
     QString error_;
 };
