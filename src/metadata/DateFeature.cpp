@@ -101,6 +101,10 @@ void AppDelegate::ShowChangeDateWindow() {
 
 void AppDelegate::ChangeDateExifFromPhoto() {
     const QList<IKImageItemPtr> selected = selectedLocalItems();
+    if (!blocalMode && photolibView && !photolibView->isHidden()) {
+        ChangePhotoLibraryPhotoDateAction(); // the library's photos, in the same window
+        return;
+    }
     if (!blocalMode) {
         // Photos on a camera are read from their downloaded copies by the camera feature.
         qCDebug(lcMetadata)

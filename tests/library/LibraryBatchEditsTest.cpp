@@ -355,3 +355,12 @@ TEST_P(FromOriginal, TheOriginalWinsWhereItSaysSomethingAndIsNamedWhereNot) {
     }
     EXPECT_EQ(integrity(), "ok");
 }
+
+TEST_F(LibraryEditTest, TheMainMenusBatchDateItemServesTheLibraryInLibraryMode) {
+    ASSERT_TRUE(openLibrary("Test-13.0.0"));
+    select({"wedding.jpg"});
+    d->ChangeDateExifFromPhoto();
+    EXPECT_TRUE(d->changeMutiDateWindow->isVisible());
+    EXPECT_EQ(d->EditDateHeadInfolab->text(),
+              "Choose One of Three Methods to Batch Modify Photo Library Photo Dates:");
+}
