@@ -6,6 +6,7 @@
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QRunnable>
+#include <QSize>
 #include <QStyle>
 #include <QThreadPool>
 
@@ -35,6 +36,10 @@ QVariant LocalPhotoModel::data(const QModelIndex &index, int role) const {
         return item->imageTitle();
     case Qt::ToolTipRole:
         return item->filePath;
+    case Qt::SizeHintRole:
+        // Every cell the size of the grid's: with uniform sizes the first cell's own hint
+        // would decide for all, and a one-line title there cuts two-line titles elsewhere.
+        return QSize(105, 115);
     case Qt::DecorationRole: {
         if (!item->fileImage.isNull())
             return item->fileImage;
