@@ -25,15 +25,6 @@ using namespace datefeature;
 
 namespace {
 
-void showCentred(QWidget *w) {
-    w->adjustSize();
-    if (QScreen *screen = QGuiApplication::primaryScreen())
-        w->move(screen->availableGeometry().center() - w->rect().center());
-    w->show();
-    w->raise();
-    w->activateWindow();
-}
-
 QPushButton *fileDatesButton(const AppDelegate &d) {
     return d.changeMutiDateWindow ? d.changeMutiDateWindow->findChild<QPushButton *>(
                                         QStringLiteral("ClickMutiCreatedDateChangedSaveAction"))

@@ -111,6 +111,27 @@ QList<IKImageItemPtr> LibraryEditRun::selectedOrSay(AppDelegate &d) {
     return items;
 }
 
+void LibraryEditRun::overSelection(AppDelegate &d, const Step &step, bool refresh) {
+    if (!mayEdit(d))
+        return;
+    const QList<IKImageItemPtr> items = selectedOrSay(d);
+    if (items.isEmpty())
+        return;
+    LibraryEditRun run(d);
+    if (!run.begin())
+        return;
+    for (const IKImageItemPtr &item : items) {
+        const PRPicFileInfoPtr r = item->photoLibFileNode;
+        if (!r) {
+            run.skip(item, AppDelegate::tr("it is not in the library's database"));
+            continue;
+        }
+        if (!step(run, item, r))
+            return;
+    }
+    run.finish(refresh);
+}
+
 bool LibraryEditRun::begin() {
     QString why;
     if (!d_.beginLibraryEdit(&why)) {

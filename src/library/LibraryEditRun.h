@@ -24,6 +24,13 @@ class LibraryEditRun {
     // The selected library photos, or the no-selection sheet and an empty list.
     static QList<IKImageItemPtr> selectedOrSay(AppDelegate &d);
 
+    // One photo's part of an action over the selection; false stops it (the run failed).
+    using Step = std::function<bool(LibraryEditRun &run, const IKImageItemPtr &item,
+                                    const PRPicFileInfoPtr &record)>;
+    // The frame of such an action: the checks, one transaction, `step` for each selected
+    // photo that has a library record, then finish(refresh).
+    static void overSelection(AppDelegate &d, const Step &step, bool refresh = true);
+
     // Opens the action's transaction; false with a sheet when it cannot be opened.
     bool begin();
     // One writer's outcome for `item`. A failure rolls the whole action back and names the

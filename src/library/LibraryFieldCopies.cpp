@@ -14,30 +14,17 @@
 namespace {
 
 // One photo's part of a copy: write through the run, or say why not.
-using CopyStep = std::function<bool(LibraryEditRun &run, const IKImageItemPtr &item,
-                                    const PRPicFileInfoPtr &record)>;
+using CopyStep = LibraryEditRun::Step;
 
 void copyFrame(AppDelegate &d, bool readOriginalFirst, bool refresh, const CopyStep &step) {
-    if (!LibraryEditRun::mayEdit(d))
-        return;
-    const QList<IKImageItemPtr> items = LibraryEditRun::selectedOrSay(d);
-    if (items.isEmpty())
-        return;
-    LibraryEditRun run(d);
-    if (!run.begin())
-        return;
-    for (const IKImageItemPtr &item : items) {
-        const PRPicFileInfoPtr r = item->photoLibFileNode;
-        if (!r) {
-            run.skip(item, AppDelegate::tr("it is not in the library's database"));
-            continue;
-        }
-        if (readOriginalFirst)
-            d.getOriginalMedataDataWithItem(item);
-        if (!step(run, item, r))
-            return;
-    }
-    run.finish(refresh);
+    LibraryEditRun::overSelection(
+        d,
+        [&](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
+            if (readOriginalFirst)
+                d.getOriginalMedataDataWithItem(item);
+            return step(run, item, r);
+        },
+        refresh);
 }
 
 QString baseName(const QString &fileName) {

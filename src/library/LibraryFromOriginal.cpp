@@ -16,35 +16,21 @@ using FromOriginalStep = std::function<bool(LibraryEditRun &run, const IKImageIt
                                             const PRPicFileInfoPtr &r, const PRPicFileInfo &o)>;
 
 void fromOriginalFrame(AppDelegate &d, const FromOriginalStep &step) {
-    if (!LibraryEditRun::mayEdit(d))
-        return;
-    const QList<IKImageItemPtr> items = LibraryEditRun::selectedOrSay(d);
-    if (items.isEmpty())
-        return;
-    LibraryEditRun run(d);
-    if (!run.begin())
-        return;
-    for (const IKImageItemPtr &item : items) {
-        const PRPicFileInfoPtr r = item->photoLibFileNode;
-        if (!r) {
-            run.skip(item, AppDelegate::tr("it is not in the library's database"));
-            continue;
-        }
-        QString why;
-        if (!originalReadable(*item, &why)) {
-            run.skip(item, why);
-            continue;
-        }
-        d.getOriginalMedataDataWithItem(item);
-        if (!item->originalFileNode) {
-            run.skip(item, AppDelegate::tr("its original cannot be read"));
-            continue;
-        }
-        const PRPicFileInfo o = *item->originalFileNode;
-        if (!step(run, item, r, o))
-            return;
-    }
-    run.finish();
+    LibraryEditRun::overSelection(
+        d, [&](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
+            QString why;
+            if (!originalReadable(*item, &why)) {
+                run.skip(item, why);
+                return true;
+            }
+            d.getOriginalMedataDataWithItem(item);
+            if (!item->originalFileNode) {
+                run.skip(item, AppDelegate::tr("its original cannot be read"));
+                return true;
+            }
+            const PRPicFileInfo o = *item->originalFileNode;
+            return step(run, item, r, o);
+        });
 }
 
 } // namespace

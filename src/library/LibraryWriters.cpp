@@ -117,7 +117,7 @@ LibraryWriteResult AppDelegate::UpdatePhotoLibrayDescriptionwithDescription(cons
 // A photo has one caption row: inserting when one exists updates it instead.
 LibraryWriteResult AppDelegate::InsertPhotoLibrayDescriptionwithDescription(const QString &caption,
                                                                             int uidd) {
-    return PK_WRITE(uidd, setDescription(uidd, caption));
+    return UpdatePhotoLibrayDescriptionwithDescription(caption, uidd);
 }
 
 LibraryWriteResult
@@ -133,7 +133,7 @@ LibraryWriteResult AppDelegate::UpdatePhotoLibrayKeywordswithKeyWords(const QStr
 
 LibraryWriteResult AppDelegate::InsertPhotoLibrayKeywordswithDescription(const QString &keywords,
                                                                          int uidd) {
-    return PK_WRITE(uidd, setKeywords(uidd, keywords));
+    return UpdatePhotoLibrayKeywordswithKeyWords(keywords, uidd);
 }
 
 LibraryWriteResult AppDelegate::UpdateOldPhotoLibrayKeywordswithKeyWords(const QString &keywords,
@@ -143,7 +143,7 @@ LibraryWriteResult AppDelegate::UpdateOldPhotoLibrayKeywordswithKeyWords(const Q
 
 LibraryWriteResult AppDelegate::InsertOldPhotoLibrayKeywordswithDescription(const QString &keywords,
                                                                             int uidd) {
-    return PK_WRITE(uidd, setOlderKeywords(uidd, keywords));
+    return UpdateOldPhotoLibrayKeywordswithKeyWords(keywords, uidd);
 }
 
 LibraryWriteResult AppDelegate::UpdatePhotoLibrayFileNamewithStr(const QString &name,
@@ -221,7 +221,7 @@ LibraryWriteResult AppDelegate::DeletePhotofromNewPhotoLibraywithUIDD(int uidd, 
 }
 
 LibraryWriteResult AppDelegate::DeletePhotofromNewPhotoLibraywithUIDD(int uidd, int assetID) {
-    return PK_WRITE(assetID, deletePhoto(uidd, assetID, -1));
+    return DeletePhotofromNewPhotoLibraywithUIDD(uidd, assetID, -1);
 }
 
 LibraryWriteResult AppDelegate::DeletePhotofromOldPhotoLibraywithUIDD(int uidd) {

@@ -33,15 +33,6 @@ using namespace datefeature;
 
 namespace {
 
-void showCentred(QWidget *w) {
-    w->adjustSize();
-    if (QScreen *screen = QGuiApplication::primaryScreen())
-        w->move(screen->availableGeometry().center() - w->rect().center());
-    w->show();
-    w->raise();
-    w->activateWindow();
-}
-
 // The photo whose dates the windows show: the one the selection handler read, else the
 // first selected one.
 QString shownPhotoPath(const AppDelegate &d, const QList<IKImageItemPtr> &selected) {

@@ -1,5 +1,9 @@
 #include "metadata/DateFeatureSupport.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
 #include "metadata/core/JobReport.h"
 #include "platform/AlertSheet.h"
 #include "platform/ImageView.h"
@@ -11,6 +15,15 @@
 #include <QMainWindow>
 
 namespace datefeature {
+
+void showCentred(QWidget *w) {
+    w->adjustSize();
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        w->move(screen->availableGeometry().center() - w->rect().center());
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
 
 void showInvalidDateAlert(AppDelegate &d, QWidget *parent) {
     beginAlertSheet(parent ? parent : d.window, AppDelegate::tr("Invalid date format"),

@@ -21,6 +21,8 @@ namespace datefeature {
 void showInvalidDateAlert(AppDelegate &d, QWidget *parent);
 // "No Item has been selected", as a sheet on the main window (every editing feature).
 void showNoSelectionSheet(AppDelegate &d);
+// A date window shown in the middle of the screen, in front.
+void showCentred(QWidget *w);
 
 bool overwriteOn(const AppDelegate &d);
 // The integer a field holds; 0 for an empty or non-numeric text.
