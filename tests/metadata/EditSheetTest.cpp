@@ -186,7 +186,10 @@ TEST(EditSheetValues, NewPositionKeepsTheRestOfTheGps) {
     EXPECT_DOUBLE_EQ(gps["Altitude"].toDouble(), 2.6);
     EXPECT_EQ(gps["TimeStamp"].toString(), "09:18:12");
     EXPECT_EQ(gps["SpeedRef"].toString(), "M");
-    EXPECT_EQ(gps["TrackRef"].toString(), "T");
+    EXPECT_DOUBLE_EQ(gps["Speed"].toDouble(), 4.0);
+    // A photo without a track gets none: 0 would say it faced true north.
+    EXPECT_FALSE(gps.contains("Track"));
+    EXPECT_FALSE(gps.contains("TrackRef"));
     EXPECT_EQ(gps["GPSVersion"].toList().size(), 4);
 }
 

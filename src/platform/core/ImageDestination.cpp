@@ -206,6 +206,11 @@ bool ImageDestination::finalize() {
         *d->output = QByteArray(reinterpret_cast<const char *>(bytes), qsizetype(size));
         io.munmap();
         io.close();
+        // Exiv2 rewrites the IPTC block but not its digest, and readers then take the XMP
+        // for stale; an unchanged block keeps the digest it has.
+        if (d->type == QLatin1String("public.jpeg") &&
+            jpegIptcData(*d->output) != jpegIptcData(frame.data))
+            refreshIptcDigest(d->output);
     } catch (const std::exception &e) {
         qCWarning(lcPlatform) << "image not written:" << e.what();
         d->error = QString::fromLocal8Bit(e.what());

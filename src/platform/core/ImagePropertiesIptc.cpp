@@ -4,6 +4,7 @@
 #include <QStringDecoder>
 #include <QStringList>
 
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -155,6 +156,13 @@ Exiv2::Value::AutoPtr makeValue(const Exiv2::IptcKey &key, const PropertyMapping
             *error = QStringLiteral("%1: not a time: %2").arg(QLatin1String(m.key), text);
             return Exiv2::Value::AutoPtr();
         }
+        if (match.captured(4).isEmpty()) {
+            // Exiv2's time value always writes a zone; a time given without one is stored
+            // as its six digits, which is what it says.
+            v = Exiv2::Value::create(Exiv2::string);
+            v->read((match.captured(1) + match.captured(2) + match.captured(3)).toStdString());
+            return v;
+        }
         const int sign = match.captured(4) == QLatin1String("-") ? -1 : 1;
         Exiv2::TimeValue::Time t;
         t.hour = match.captured(1).toInt();
@@ -300,12 +308,23 @@ bool applyIptcSection(Exiv2::IptcData &iptc, Exiv2::XmpData &xmp, const QVariant
                 before.insert(QLatin1String(m.key), v);
         }
     }
+    // A write that changes no dataset leaves the block alone: not even the charset is added.
+    const bool anyDifference =
+        std::any_of(iptcMappings().begin(), iptcMappings().end(), [&](const PropertyMapping &m) {
+            const QVariant given = map.value(QLatin1String(m.key));
+            const QVariant current = before.value(QLatin1String(m.key));
+            return isNullValue(given) ? current.isValid() : current != given;
+        });
     bool changed = false;
     for (const PropertyMapping &m : iptcMappings()) {
+        if (!anyDifference)
+            break;
         const QVariant given = map.value(QLatin1String(m.key));
         const QVariant current = before.value(QLatin1String(m.key));
-        // Under a new charset declaration every text is written again, as UTF-8.
-        if (wasUtf8 && (isNullValue(given) ? !current.isValid() : current == given))
+        // Under a new charset declaration every text is written again, as UTF-8; dates and
+        // times hold digits only and stay as they are.
+        const bool digits = m.kind == K::IptcDate || m.kind == K::IptcTime;
+        if ((wasUtf8 || digits) && (isNullValue(given) ? !current.isValid() : current == given))
             continue;
         if (isNullValue(given) && !current.isValid())
             continue;

@@ -347,6 +347,8 @@ ImageSource::ImageSource(const QByteArray &data) : ImageSource() {
             d->image->clearExifData();
             d->image->clearIptcData();
             d->image->clearXmpData();
+            if (imageType == 1)
+                keepZonelessIptcTimes(d->iptc, jpegPhotoshopData(d->data));
             d->meta->comment = d->image->comment();
             d->meta->xmpPacket = d->image->xmpPacket();
             d->meta->byteOrder = d->image->byteOrder();
