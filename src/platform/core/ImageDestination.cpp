@@ -170,7 +170,7 @@ bool ImageDestination::finalize() {
                                          ? *frame.decoded->properties
                                          : ImageSource(frame.data).properties(0);
         if (!writeHeifMetadata(frame.data, original, {d->destinationProperties, frame.properties},
-                               d->output, &error)) {
+                               d->output, &error, frame.decoded ? &frame.decoded->xmp : nullptr)) {
             d->error = error;
             d->output->clear();
             return false;
@@ -185,11 +185,13 @@ bool ImageDestination::finalize() {
         else
             image->readMetadata();
         QString error;
+        const ExifDates datesBefore = exifDates(image->exifData());
         if (!applyProperties(*image, d->destinationProperties, &error) ||
             !applyProperties(*image, frame.properties, &error)) {
             d->error = error;
             return false;
         }
+        mirrorExifDatesToXmp(datesBefore, image->exifData(), image->xmpData());
         // Unchanged XMP keeps its packet byte for byte rather than being serialised again.
         if (frame.decoded && !frame.decoded->xmpPacket.empty() &&
             sameXmp(image->xmpData(), frame.decoded->xmp)) {

@@ -223,6 +223,24 @@ void mirrorToXmp(Exiv2::XmpData &xmp, const PropertyMapping &m, const QVariant &
     }
 }
 
+// A changed IPTC date or time moves the XMP date that holds the pair, where the file has one.
+// Where an Exif date shares that place, the Exif date has moved it already.
+void mirrorDatesToXmp(Exiv2::XmpData &xmp, const QVariantMap &before, const QVariantMap &given) {
+    for (const IptcDateTwin &t : iptcDateTwins()) {
+        const QString date = QLatin1String(t.dateKey), time = QLatin1String(t.timeKey);
+        const QVariant newDate = given.value(date);
+        const QVariant newTime = isNullValue(given.value(time)) ? QVariant() : given.value(time);
+        if (t.exifKey || isNullValue(newDate) ||
+            (before.value(date) == newDate && before.value(time) == newTime))
+            continue;
+        if (xmp.findKey(Exiv2::XmpKey(t.exiv2Key)) == xmp.end())
+            continue;
+        const QString text = xmpDateOfIptc(newDate, newTime, false);
+        if (!text.isEmpty())
+            xmp[t.exiv2Key] = text.toStdString();
+    }
+}
+
 // Keyword lists of other programs that repeat the IPTC keywords.
 const char *const kKeywordCopies[] = {"Xmp.digiKam.TagsList", "Xmp.lr.hierarchicalSubject",
                                       "Xmp.MicrosoftPhoto.LastKeywordXMP",
@@ -348,6 +366,7 @@ bool applyIptcSection(Exiv2::IptcData &iptc, Exiv2::XmpData &xmp, const QVariant
         iptc.clear();
         return true;
     }
+    mirrorDatesToXmp(xmp, before, map);
     // The persons shown live only in XMP's IPTC extension.
     const QVariant persons = map.value(QLatin1String(kPersonKey));
     const QStringList currentPersons = xmpList(xmp, kPersonXmp);

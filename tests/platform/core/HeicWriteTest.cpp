@@ -3,6 +3,7 @@
 #include "platform/core/ImagePropertyTables.h"
 #include "platform/core/ImageSource.h"
 
+#include "support/DatedPhotos.h"
 #include "support/ImageTestHelpers.h"
 #include "support/TestSupport.h"
 
@@ -370,4 +371,53 @@ TEST(HeicWrite, ValuesAreReadAsTheJpegWriterReadsThem) {
     EXPECT_EQ(section(back, "{Exif}").value("ExifVersion").toList(), (QVariantList{2, 3}));
     EXPECT_EQ(section(back, "{Exif}").value("SubjectArea").toList(), (QVariantList{10, 20, 30}));
     EXPECT_EQ(section(back, "{GPS}").value("TimeStamp").toString(), QStringLiteral("07:08:09.50"));
+}
+// HEIF files carry IPTC as XMP: the creation date and time are photoshop:DateCreated, the
+// digital creation date and time xmp:CreateDate.
+TEST(HeicIptcDates, DatesAndTimesGoToTheirXmpPlacesAndReadBack) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString heic = copyFixture(QStringLiteral("IMG_3092.heic"), dir.path());
+    const QByteArray bytes = readAll(heic);
+    const ImageSource source(bytes);
+    ASSERT_TRUE(source.isValid());
+    QVariantMap working = source.properties(0);
+    QVariantMap iptc = working.value("{IPTC}").toMap();
+    iptc.insert("DateCreated", QStringLiteral("20210304"));
+    iptc.insert("TimeCreated", QStringLiteral("050607-0700"));
+    iptc.insert("DigitalCreationDate", QStringLiteral("20210303"));
+    iptc.insert("DigitalCreationTime", QStringLiteral("220607"));
+    working.insert("{IPTC}", iptc);
+    QString error;
+    const QByteArray out = writeHeic(source, working, &error);
+    ASSERT_FALSE(out.isEmpty()) << error.toStdString();
+    const QString path = dir.filePath(QStringLiteral("out.heic"));
+    ASSERT_TRUE(writeAll(path, out));
+
+    const QJsonObject before = exiftoolAll(heic);
+    const QJsonObject after = exiftoolAll(path);
+    // Besides the dates only exiftool's own marks change: its name as the XMP writer, the
+    // size of the media data that holds the XMP, and the fixture's empty keyword bag, which
+    // it does not write again.
+    EXPECT_EQ(changedTags(before, after),
+              (QStringList{"QuickTime:MediaDataSize", "XMP-dc:Subject", "XMP-photoshop:DateCreated",
+                           "XMP-x:XMPToolkit", "XMP-xmp:CreateDate"}))
+        << changedTags(before, after).join(' ').toStdString();
+    EXPECT_EQ(after.value("XMP-photoshop:DateCreated").toString(),
+              QStringLiteral("2021:03:04 05:06:07-07:00"));
+    EXPECT_EQ(after.value("XMP-xmp:CreateDate").toString(), QStringLiteral("2021:03:03 22:06:07"));
+
+    const ImageSource back(out);
+    const QVariantMap got = back.properties(0).value("{IPTC}").toMap();
+    EXPECT_EQ(got.value("DateCreated").toString(), QStringLiteral("20210304"));
+    EXPECT_EQ(got.value("TimeCreated").toString(), QStringLiteral("050607-0700"));
+    EXPECT_EQ(got.value("DigitalCreationDate").toString(), QStringLiteral("20210303"));
+    EXPECT_EQ(got.value("DigitalCreationTime").toString(), QStringLiteral("220607"));
+    // Read back and written again unchanged, the file stays as it is.
+    EXPECT_EQ(writeHeic(back, back.properties(0), &error), out) << error.toStdString();
+
+    // The fixture's own XMP dates read as its IPTC dates: without a zone, the fraction dropped.
+    const QVariantMap own = source.properties(0).value("{IPTC}").toMap();
+    EXPECT_EQ(own.value("DateCreated").toString(), QStringLiteral("20200919"));
+    EXPECT_EQ(own.value("TimeCreated").toString(), QStringLiteral("143626"));
 }
