@@ -160,7 +160,8 @@ TEST(EditSheetValues, ChangedFieldsReachTheirKeys) {
     const QDateTime utc =
         QDateTime(QDate(2019, 5, 4), QTime(10, 20, 30), QTimeZone::systemTimeZone()).toUTC();
     EXPECT_EQ(iptc["DateCreated"].toString(), utc.toString("yyyyMMdd"));
-    EXPECT_EQ(iptc["TimeCreated"].toString(), utc.toString("HHmmss"));
+    // A photo without an IPTC time gets one in UTC, with its zone said.
+    EXPECT_EQ(iptc["TimeCreated"].toString(), utc.toString("HHmmss") + "+0000");
     EXPECT_EQ(aux["LensSerialNumber"].toString(), "222");
     EXPECT_EQ(aux["SerialNumber"].toString(), "BODY-1"); // the body's, untouched
     EXPECT_FALSE(working.contains("{GPS}"));

@@ -64,7 +64,13 @@ inline QString makeRotatedDatedJpeg(const QString &dir) {
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSet>
+
+#include <ostream>
+
+// Tag lists in gtest's messages as text.
+inline void PrintTo(const QStringList &list, std::ostream *os) {
+    *os << list.join(QLatin1Char(' ')).toStdString();
+}
 
 // exiftool's full view (-j -G1 -a), numbers as numbers when `numbers`.
 inline QJsonObject exiftoolAll(const QString &path, bool numbers = false) {

@@ -326,23 +326,29 @@ bool applyIptcSection(Exiv2::IptcData &iptc, Exiv2::XmpData &xmp, const QVariant
                 before.insert(QLatin1String(m.key), v);
         }
     }
-    // A write that changes no dataset leaves the block alone: not even the charset is added.
-    const bool anyDifference =
-        std::any_of(iptcMappings().begin(), iptcMappings().end(), [&](const PropertyMapping &m) {
-            const QVariant given = map.value(QLatin1String(m.key));
-            const QVariant current = before.value(QLatin1String(m.key));
-            return isNullValue(given) ? current.isValid() : current != given;
-        });
+    const auto differs = [&](const PropertyMapping &m) {
+        const QVariant given = map.value(QLatin1String(m.key));
+        const QVariant current = before.value(QLatin1String(m.key));
+        return isNullValue(given) ? current.isValid() : current != given;
+    };
+    const auto isDigits = [](const PropertyMapping &m) {
+        return m.kind == K::IptcDate || m.kind == K::IptcTime;
+    };
+    // A write that changes no dataset leaves the block alone, and one that changes only dates
+    // and times, which hold digits, declares no charset: neither re-encodes any text.
+    const bool anyDifference = std::any_of(iptcMappings().begin(), iptcMappings().end(), differs);
+    const bool recode = !wasUtf8 && std::any_of(iptcMappings().begin(), iptcMappings().end(),
+                                                [&](const PropertyMapping &m) {
+                                                    return !isDigits(m) && differs(m);
+                                                });
     bool changed = false;
     for (const PropertyMapping &m : iptcMappings()) {
         if (!anyDifference)
             break;
         const QVariant given = map.value(QLatin1String(m.key));
         const QVariant current = before.value(QLatin1String(m.key));
-        // Under a new charset declaration every text is written again, as UTF-8; dates and
-        // times hold digits only and stay as they are.
-        const bool digits = m.kind == K::IptcDate || m.kind == K::IptcTime;
-        if ((wasUtf8 || digits) && (isNullValue(given) ? !current.isValid() : current == given))
+        // Under a new charset declaration every text is written again, as UTF-8.
+        if ((!recode || isDigits(m)) && !differs(m))
             continue;
         if (isNullValue(given) && !current.isValid())
             continue;
@@ -376,7 +382,7 @@ bool applyIptcSection(Exiv2::IptcData &iptc, Exiv2::XmpData &xmp, const QVariant
         eraseXmp(xmp, kPersonXmp);
         writeXmp(xmp, kPersonXmp, persons, true);
     }
-    if (changed && !wasUtf8 && !iptc.empty())
+    if (changed && recode && !iptc.empty())
         iptc[kCharsetKey] = std::string(kUtf8Marker);
     return true;
 }
