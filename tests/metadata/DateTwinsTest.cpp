@@ -143,14 +143,16 @@ TEST_F(DateTwins, AShiftMovesEveryCopyAndNothingElse) {
     }
 }
 
-// "DateCreated cannot be stored in HEIF files" refused the whole save, title and position too.
-TEST_F(DateTwins, TheEditSheetSavesDateTitleAndPositionOfAHeicInOneGo) {
+// "DateCreated cannot be stored in HEIF files" refused the whole save, title, keywords and
+// position too.
+TEST_F(DateTwins, TheEditSheetSavesDateTitleKeywordsAndPositionOfAHeicInOneGo) {
     const QString heic = copyFixture("IMG_3092.heic", dir.path());
     add(heic);
     select({0});
     d->StartEditViewAction();
     type(d->cameraDatelab, "2021-03-04 05:06:07");
     type(d->titlelab, "Harbour");
+    type(d->keywordslab, "Sydney, Ferry");
     type(d->gpsLatilab, "-33.8568");
     type(d->gpsLongtlab, "151.2153");
     d->ClickApplyChangeAction();
@@ -166,6 +168,7 @@ TEST_F(DateTwins, TheEditSheetSavesDateTitleAndPositionOfAHeicInOneGo) {
         EXPECT_EQ(after.value(tag).toString(), date) << tag;
     EXPECT_EQ(after.value("XMP-xmp:ModifyDate").toString(), date + "-07:00");
     EXPECT_EQ(after.value("XMP-dc:Title").toString(), QStringLiteral("Harbour"));
+    EXPECT_EQ(after.value("XMP-dc:Subject").toArray(), (QJsonArray{"Sydney", "Ferry"}));
     EXPECT_NEAR(after.value("GPS:GPSLatitude").toDouble(), 33.8568, 1e-4);
     EXPECT_EQ(after.value("GPS:GPSLatitudeRef").toString(), QStringLiteral("S"));
     EXPECT_NEAR(after.value("GPS:GPSLongitude").toDouble(), 151.2153, 1e-4);
@@ -177,4 +180,45 @@ TEST_F(DateTwins, TheEditSheetSavesDateTitleAndPositionOfAHeicInOneGo) {
                       "GPS:GPSLongitudeRef", "GPS:GPSLongitude", "QuickTime:MediaDataSize",
                       "XMP-dc:Subject", "XMP-x:XMPToolkit"}));
     EXPECT_TRUE(decodedPixels(readAll(written)) == decodedPixels(readAll(heic)));
+}
+
+// A photo that names its zone everywhere: the typed date is a time of that zone, and every copy
+// tells it there. Neither our zone nor UTC takes its place ("-07:00" became "+00:00").
+TEST_F(DateTwins, TheEditSheetKeepsEachCopyInThePhotosZone) {
+    const QString jpeg = makeZonedDatedJpeg(dir.path());
+    ASSERT_FALSE(jpeg.isEmpty());
+    add(jpeg);
+    select({0});
+    d->StartEditViewAction();
+    type(d->cameraDatelab, "2021-03-04 05:06:07");
+    d->ClickApplyChangeAction();
+    ASSERT_TRUE(waitForJobs(*d));
+
+    const QString written = out("zoned-dates.jpg");
+    const QJsonObject before = exiftoolAll(jpeg);
+    const QJsonObject after = exiftoolAll(written);
+    const QString date = QStringLiteral("2021:03:04 05:06:07");
+    const QStringList exifDates = {"IFD0:ModifyDate", "ExifIFD:DateTimeOriginal",
+                                   "ExifIFD:CreateDate"};
+    const QStringList xmpDates = {"XMP-exif:DateTimeOriginal", "XMP-photoshop:DateCreated",
+                                  "XMP-xmp:CreateDate", "XMP-xmp:ModifyDate"};
+    for (const QString &tag : exifDates)
+        EXPECT_EQ(after.value(tag).toString(), date) << tag.toStdString();
+    for (const QString &tag : xmpDates)
+        EXPECT_EQ(after.value(tag).toString(), date + "-07:00") << tag.toStdString();
+    for (const char *tag :
+         {"ExifIFD:OffsetTime", "ExifIFD:OffsetTimeOriginal", "ExifIFD:OffsetTimeDigitized"})
+        EXPECT_EQ(after.value(tag).toString(), QStringLiteral("-07:00")) << tag;
+    EXPECT_EQ(after.value("IPTC:DateCreated").toString(), QStringLiteral("2021:03:04"));
+    EXPECT_EQ(after.value("IPTC:TimeCreated").toString(), QStringLiteral("05:06:07-07:00"));
+    EXPECT_EQ(after.value("IPTC:DigitalCreationDate").toString(), QStringLiteral("2021:03:04"));
+    EXPECT_EQ(after.value("IPTC:DigitalCreationTime").toString(), QStringLiteral("05:06:07-07:00"));
+    EXPECT_EQ(after.value("Photoshop:IPTCDigest"), after.value("File:CurrentIPTCDigest"));
+    EXPECT_FALSE(after.contains("ExifTool:Warning"));
+    EXPECT_EQ(changedTags(before, after),
+              sorted(exifDates + xmpDates +
+                     QStringList{"IPTC:DateCreated", "IPTC:TimeCreated", "IPTC:DigitalCreationDate",
+                                 "IPTC:DigitalCreationTime", "Photoshop:IPTCDigest",
+                                 "XMP-x:XMPToolkit"}));
+    EXPECT_EQ(jpegScanData(readAll(written)), jpegScanData(readAll(jpeg)));
 }

@@ -61,6 +61,35 @@ inline QString makeRotatedDatedJpeg(const QString &dir) {
     return path;
 }
 
+// "zoned-dates.jpg" in `dir`: the Canon photo IMG_1994.JPG dated 2019:05:04 17:18:56 at -07:00
+// everywhere: Exif with its three zone tags, IPTC (exiftool writes times with a zone), the four
+// XMP twins, and a matching IPTC digest. Empty on failure.
+inline QString makeZonedDatedJpeg(const QString &dir) {
+    const QString path = dir + QStringLiteral("/zoned-dates.jpg");
+    QFile::remove(path);
+    if (!QFile::copy(fixturePath(QStringLiteral("IMG_1994.JPG")), path))
+        return {};
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    const QString date = QStringLiteral("2019:05:04 17:18:56");
+    const QString zoned = date + QStringLiteral("-07:00");
+    if (!exiftoolWrite(path,
+                       {QStringLiteral("-AllDates=") + date, QStringLiteral("-OffsetTime=-07:00"),
+                        QStringLiteral("-OffsetTimeOriginal=-07:00"),
+                        QStringLiteral("-OffsetTimeDigitized=-07:00"),
+                        QStringLiteral("-IPTC:ObjectName=Zoned"),
+                        QStringLiteral("-IPTC:DateCreated=2019:05:04"),
+                        QStringLiteral("-IPTC:TimeCreated=17:18:56-07:00"),
+                        QStringLiteral("-IPTC:DigitalCreationDate=2019:05:04"),
+                        QStringLiteral("-IPTC:DigitalCreationTime=17:18:56-07:00"),
+                        QStringLiteral("-XMP-photoshop:DateCreated=") + zoned,
+                        QStringLiteral("-XMP-xmp:CreateDate=") + zoned,
+                        QStringLiteral("-XMP-xmp:ModifyDate=") + zoned,
+                        QStringLiteral("-XMP-exif:DateTimeOriginal=") + zoned}) ||
+        !exiftoolWrite(path, {QStringLiteral("-IPTCDigest=new")}))
+        return {};
+    return path;
+}
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
