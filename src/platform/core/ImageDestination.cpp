@@ -180,10 +180,13 @@ bool ImageDestination::finalize() {
     try {
         Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(
             reinterpret_cast<const Exiv2::byte *>(frame.data.constData()), long(frame.data.size()));
-        if (frame.decoded && d->type == QLatin1String("public.jpeg"))
+        if (frame.decoded && d->type == QLatin1String("public.jpeg")) {
             frame.decoded->copyInto(*image);
-        else
+        } else {
             image->readMetadata();
+            keepZonelessIptcTimes(image->iptcData(),
+                                  tiffIptcData(image->exifData(), image->byteOrder()));
+        }
         QString error;
         const ExifDates datesBefore = exifDates(image->exifData());
         if (!applyProperties(*image, d->destinationProperties, &error) ||

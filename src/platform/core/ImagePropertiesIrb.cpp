@@ -1,5 +1,6 @@
-// The Photoshop block of a JPEG (APP13): what Exiv2 decodes from it loses the form of the IPTC
-// times, and what it writes leaves the IPTC digest behind.
+// The IPTC block as files store it (a JPEG's Photoshop segments, a TIFF's IPTC tag): what Exiv2
+// decodes from it loses the form of the IPTC times, and what it writes into a JPEG leaves the
+// IPTC digest behind.
 #include "platform/core/ImagePropertyTables.h"
 
 #include <QCryptographicHash>
@@ -72,18 +73,27 @@ QByteArray resourceData(const QByteArray &data, uint16_t tag, qsizetype *offset 
     return data.mid(at, sizeData);
 }
 
-} // namespace
-
 QByteArray jpegPhotoshopData(const QByteArray &jpeg) {
     return joined(jpeg, photoshopPieces(jpeg));
 }
+
+} // namespace
 
 QByteArray jpegIptcData(const QByteArray &jpeg) {
     return resourceData(jpegPhotoshopData(jpeg), Exiv2::Photoshop::iptc_);
 }
 
-void keepZonelessIptcTimes(Exiv2::IptcData &iptc, const QByteArray &photoshopData) {
-    const QByteArray raw = resourceData(photoshopData, Exiv2::Photoshop::iptc_);
+QByteArray tiffIptcData(const Exiv2::ExifData &exif, Exiv2::ByteOrder byteOrder) {
+    const auto it = exif.findKey(Exiv2::ExifKey("Exif.Image.IPTCNAA"));
+    if (it == exif.end() || it->size() == 0)
+        return {};
+    QByteArray raw(qsizetype(it->size()), '\0');
+    // Writers store the block as bytes or as longs; in the file's order, longs give its bytes.
+    it->copy(reinterpret_cast<Exiv2::byte *>(raw.data()), byteOrder);
+    return raw;
+}
+
+void keepZonelessIptcTimes(Exiv2::IptcData &iptc, const QByteArray &raw) {
     // Exiv2 parses "HHMMSS" and "HHMMSS+0000" alike and writes both back with a zone; a time
     // stored without one keeps its six digits as text, so a rewrite stores it as it was.
     qsizetype i = 0;

@@ -96,12 +96,12 @@ bool applyIptcSection(Exiv2::IptcData &iptc, Exiv2::XmpData &xmp, const QVariant
 bool applyExifKey(Exiv2::ExifData &exif, const PropertyMapping &m, const QVariant &value,
                   QString *error);
 
-// The resource data of a JPEG's Photoshop (APP13) segments, joined; empty when it has none.
-QByteArray jpegPhotoshopData(const QByteArray &jpeg);
-// The IPTC block inside those; empty when there is none.
+// The IPTC block inside a JPEG's Photoshop (APP13) segments; empty when there is none.
 QByteArray jpegIptcData(const QByteArray &jpeg);
-// IPTC times the file stores without a zone become text, so that they are written back so.
-void keepZonelessIptcTimes(Exiv2::IptcData &iptc, const QByteArray &photoshopData);
+// The IPTC block of a TIFF-based file, from its IPTC tag; empty when there is none.
+QByteArray tiffIptcData(const Exiv2::ExifData &exif, Exiv2::ByteOrder byteOrder);
+// IPTC times the block `raw` stores without a zone become text, so that they are written back so.
+void keepZonelessIptcTimes(Exiv2::IptcData &iptc, const QByteArray &raw);
 // Sets the IPTC digest of a written JPEG, where it has one, to the digest of its IPTC block.
 void refreshIptcDigest(QByteArray *jpeg);
 

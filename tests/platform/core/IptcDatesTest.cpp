@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QTemporaryDir>
 
 namespace {
@@ -126,4 +127,43 @@ TEST(IptcForms, ChangedIptcKeepsItsDigestCurrent) {
     EXPECT_FALSE(none.contains("IPTC:ObjectName"));
     EXPECT_FALSE(none.contains("ExifTool:Warning"))
         << none.value("ExifTool:Warning").toString().toStdString();
+}
+
+// A TIFF keeps its IPTC in a tag of its own; a time stored there without a zone stays so too.
+TEST(IptcForms, ATiffKeepsItsZonelessTimes) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("plain.tiff");
+    QImage picture(64, 48, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    ASSERT_TRUE(picture.save(path, "TIFF"));
+    const QString block = dir.filePath("plain.iptc");
+    ASSERT_TRUE(writeAll(block, iptcDataset(0, QByteArray("\x00\x04", 2)) +
+                                    iptcDataset(55, "20190504") + iptcDataset(60, "171856")));
+    ASSERT_TRUE(exiftoolWrite(path, {"-IPTC<=" + block}));
+    ASSERT_EQ(exiftoolAll(path).value("IPTC:TimeCreated").toString(), QStringLiteral("17:18:56"));
+
+    const ImageSource source(readAll(path));
+    ASSERT_TRUE(source.isValid());
+    QVariantMap working = source.properties(0);
+    EXPECT_EQ(working.value("{IPTC}").toMap().value("TimeCreated").toString(),
+              QStringLiteral("171856"));
+    QVariantMap iptc = working.value("{IPTC}").toMap();
+    iptc.insert("City", QStringLiteral("Oslo"));
+    working.insert("{IPTC}", iptc);
+    QString error;
+    const QByteArray out = rewrite(source, working, &error);
+    ASSERT_FALSE(out.isEmpty()) << error.toStdString();
+    const QJsonObject after = exiftoolAll(written(dir, "out.tiff", out));
+    EXPECT_EQ(after.value("IPTC:City").toString(), QStringLiteral("Oslo"));
+    EXPECT_EQ(after.value("IPTC:TimeCreated").toString(), QStringLiteral("17:18:56"));
+    EXPECT_EQ(after.value("IPTC:DateCreated").toString(), QStringLiteral("2019:05:04"));
+
+    // A write given no IPTC at all still stores the block again.
+    const QByteArray artist =
+        rewrite(source, {{"{TIFF}", QVariantMap{{"Artist", QStringLiteral("Ann")}}}}, &error);
+    ASSERT_FALSE(artist.isEmpty()) << error.toStdString();
+    const QJsonObject other = exiftoolAll(written(dir, "artist.tiff", artist));
+    EXPECT_EQ(other.value("IFD0:Artist").toString(), QStringLiteral("Ann"));
+    EXPECT_EQ(other.value("IPTC:TimeCreated").toString(), QStringLiteral("17:18:56"));
 }
