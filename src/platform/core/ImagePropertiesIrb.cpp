@@ -19,15 +19,15 @@ quint16 be16(const QByteArray &b, qsizetype i) {
 }
 
 // Where each APP13 Photoshop segment's resource data lies in the file; readers join them.
-struct Piece {
+struct Segment {
     qsizetype fileOffset;
     qsizetype size;
 };
 
-std::vector<Piece> photoshopPieces(const QByteArray &b) {
-    std::vector<Piece> pieces;
+std::vector<Segment> photoshopSegments(const QByteArray &b) {
+    std::vector<Segment> segments;
     if (b.size() < 4 || uchar(b[0]) != 0xff || uchar(b[1]) != 0xd8)
-        return pieces;
+        return segments;
     qsizetype i = 2;
     while (i + 4 <= b.size() && uchar(b[i]) == 0xff) {
         const uchar marker = uchar(b[i + 1]);
@@ -46,15 +46,15 @@ std::vector<Piece> photoshopPieces(const QByteArray &b) {
             break;
         if (marker == 0xed && length - 2 > kSignatureSize &&
             std::memcmp(b.constData() + i + 4, kSignature, size_t(kSignatureSize)) == 0)
-            pieces.push_back({i + 4 + kSignatureSize, length - 2 - kSignatureSize});
+            segments.push_back({i + 4 + kSignatureSize, length - 2 - kSignatureSize});
         i += 2 + length;
     }
-    return pieces;
+    return segments;
 }
 
-QByteArray joined(const QByteArray &b, const std::vector<Piece> &pieces) {
+QByteArray joined(const QByteArray &b, const std::vector<Segment> &segments) {
     QByteArray out;
-    for (const Piece &p : pieces)
+    for (const Segment &p : segments)
         out += b.mid(p.fileOffset, p.size);
     return out;
 }
@@ -74,7 +74,7 @@ QByteArray resourceData(const QByteArray &data, uint16_t tag, qsizetype *offset 
 }
 
 QByteArray jpegPhotoshopData(const QByteArray &jpeg) {
-    return joined(jpeg, photoshopPieces(jpeg));
+    return joined(jpeg, photoshopSegments(jpeg));
 }
 
 } // namespace
@@ -119,8 +119,8 @@ void keepZonelessIptcTimes(Exiv2::IptcData &iptc, const QByteArray &raw) {
 }
 
 void refreshIptcDigest(QByteArray *jpeg) {
-    const std::vector<Piece> pieces = photoshopPieces(*jpeg);
-    const QByteArray data = joined(*jpeg, pieces);
+    const std::vector<Segment> segments = photoshopSegments(*jpeg);
+    const QByteArray data = joined(*jpeg, segments);
     qsizetype at = 0;
     if (resourceData(data, kDigestTag, &at).size() != 16)
         return;
@@ -130,7 +130,7 @@ void refreshIptcDigest(QByteArray *jpeg) {
     const QByteArray digest = QCryptographicHash::hash(iptc, QCryptographicHash::Md5);
     // The 16 bytes keep their place: map the offset in the joined data back to the file.
     qsizetype before = 0;
-    for (const Piece &p : pieces) {
+    for (const Segment &p : segments) {
         if (at >= before && at + 16 <= before + p.size) {
             jpeg->replace(p.fileOffset + (at - before), 16, digest);
             return;
