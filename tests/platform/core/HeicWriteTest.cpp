@@ -163,6 +163,10 @@ TEST(HeicWrite, NullAndLeftOutKeysAreRemoved) {
     EXPECT_FALSE(tool.contains("ExifIFD:LensModel"));
     EXPECT_FALSE(tool.contains("XMP-dc:Subject"));
     EXPECT_TRUE(tool.contains("GPS:GPSLatitude"));
+    // In HEIF the IPTC dates are these XMP dates: they go with it; Exif keeps its own.
+    EXPECT_FALSE(tool.contains("XMP-photoshop:DateCreated"));
+    EXPECT_FALSE(tool.contains("XMP-xmp:CreateDate"));
+    EXPECT_EQ(tool.value("ExifIFD:CreateDate").toString(), QStringLiteral("2020:09:19 14:36:26"));
 
     QVariantMap noGps = ImageSource(second).properties(0);
     noGps["{GPS}"] = QVariant();
