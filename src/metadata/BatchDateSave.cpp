@@ -81,7 +81,7 @@ QList<QDateTime> fixedDates(const AppDelegate &d, const QDateTime &start, qsizet
 
 void setAllDateTags(QVariantMap &working, const QDateTime &original, const QDateTime &digitized) {
     setCameraDateTags(working, exifDateText(original), exifDateText(digitized));
-    setIptcDates(working, original);
+    setIptcDates(working, original, digitized);
 }
 
 // Photos without an original date to move: a plain copy dated by the original's creation.

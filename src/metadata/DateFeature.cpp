@@ -138,8 +138,10 @@ void AppDelegate::ClickDateChangedSaveAction() {
     }
     const QString o = exifDateText(original), g = exifDateText(digitized);
     WriteRecipeOptions options;
-    options.change = [o, g](QVariantMap &working, const IKImageItem &) {
+    options.change = [o, g, original, digitized](QVariantMap &working, const IKImageItem &) {
         setCameraDateTags(working, o, g);
+        // The IPTC copies move with the Exif dates, or readers that prefer them show the old.
+        setIptcDates(working, original, digitized);
         return true;
     };
     options.verify = true;

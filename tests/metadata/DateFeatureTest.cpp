@@ -58,6 +58,16 @@ QString exifOriginal(const QString &path) {
         .toString();
 }
 
+// The instant IPTC's creation date and time name, as exiftool shows them ("-07:00" zones).
+QDateTime iptcInstant(const QJsonObject &j) {
+    const QString time = j["IPTC:TimeCreated"].toString();
+    QDateTime at = QDateTime::fromString(j["IPTC:DateCreated"].toString() + " " + time.left(8),
+                                         "yyyy:MM:dd HH:mm:ss");
+    at.setTimeZone(QTimeZone::utc());
+    const int zone = time.mid(9, 2).toInt() * 3600 + time.mid(12, 2).toInt() * 60;
+    return at.addSecs(time.mid(8, 1) == "-" ? zone : -zone);
+}
+
 QDateTime local(int y, int mo, int d, int h, int mi, int s) {
     return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
 }
@@ -150,10 +160,12 @@ TEST_F(DateFeature, FixedDateStepsFiveMinutesOverThreePhotos) {
         EXPECT_EQ(j["EXIF:DateTimeOriginal"].toString(), expected);
         EXPECT_EQ(j["EXIF:CreateDate"].toString(), expected);
         EXPECT_EQ(j["EXIF:ModifyDate"].toString(), expected);
-        // IPTC holds the same instant in UTC: 05:06 in Tokyo is 20:06 the day before.
-        EXPECT_EQ(j["IPTC:DateCreated"].toString(), "2021:03:03");
-        EXPECT_TRUE(j["IPTC:TimeCreated"].toString().startsWith(want.toUTC().toString("HH:mm:ss")))
-            << j["IPTC:TimeCreated"].toString().toStdString();
+        // IPTC keeps the zone its time had (-07:00) and tells the instant of the new date: a
+        // date in our zone, or in the zone the photo's Exif names (Fritest's -07:00).
+        const QDateTime instant =
+            k == 2 ? QDateTime(want.date(), want.time(), QTimeZone(-7 * 3600)) : want;
+        EXPECT_TRUE(j["IPTC:TimeCreated"].toString().endsWith("-07:00"));
+        EXPECT_EQ(iptcInstant(j), instant) << j["IPTC:TimeCreated"].toString().toStdString();
         EXPECT_EQ(FileDates::creationDate(out(names[k])), want);
         EXPECT_EQ(FileDates::modificationDate(out(names[k])), want);
     }
@@ -302,6 +314,9 @@ TEST_F(DateFeature, SingleWindowWritesBothDatesAndTheFileDates) {
     EXPECT_EQ(j["EXIF:DateTimeOriginal"].toString(), "2021:03:04 05:06:07");
     EXPECT_EQ(j["EXIF:CreateDate"].toString(), "2021:03:05 06:07:08");
     EXPECT_EQ(j["EXIF:ModifyDate"].toString(), "2021:03:04 05:06:07");
+    // The IPTC copy moves too, told in the -07:00 its time had.
+    EXPECT_EQ(j["IPTC:TimeCreated"].toString(), "13:06:07-07:00");
+    EXPECT_EQ(iptcInstant(j), local(2021, 3, 4, 5, 6, 7));
     EXPECT_EQ(FileDates::creationDate(out("St James Park.jpg")), local(2021, 3, 4, 5, 6, 7));
 }
 
@@ -344,7 +359,9 @@ TEST_F(DateFeature, CameraDateFromFileNames) {
               local(2020, 1, 5, 12, 30, 45));
     const QJsonObject k = exiftool(out("party 5 January 2019.jpeg"));
     EXPECT_EQ(k["EXIF:DateTimeOriginal"].toString(), "2019:01:05 00:00:00");
-    EXPECT_EQ(k["IPTC:DateCreated"].toString(), "2019:01:04"); // midnight in Tokyo, in UTC
+    // Midnight of the photo's own zone, which its Exif and its IPTC time name (-07:00).
+    EXPECT_EQ(k["IPTC:DateCreated"].toString(), "2019:01:05");
+    EXPECT_EQ(k["IPTC:TimeCreated"].toString(), "00:00:00-07:00");
     EXPECT_FALSE(QFile::exists(out("holiday.jpg")));
     QMessageBox *sheet = openSheet(d->window);
     ASSERT_TRUE(sheet);

@@ -160,7 +160,8 @@ TEST(EditSheetValues, ChangedFieldsReachTheirKeys) {
     const QDateTime utc =
         QDateTime(QDate(2019, 5, 4), QTime(10, 20, 30), QTimeZone::systemTimeZone()).toUTC();
     EXPECT_EQ(iptc["DateCreated"].toString(), utc.toString("yyyyMMdd"));
-    EXPECT_EQ(iptc["TimeCreated"].toString(), utc.toString("HHmmss"));
+    // A photo without an IPTC time gets one in UTC, with its zone said.
+    EXPECT_EQ(iptc["TimeCreated"].toString(), utc.toString("HHmmss") + "+0000");
     EXPECT_EQ(aux["LensSerialNumber"].toString(), "222");
     EXPECT_EQ(aux["SerialNumber"].toString(), "BODY-1"); // the body's, untouched
     EXPECT_FALSE(working.contains("{GPS}"));
@@ -186,7 +187,10 @@ TEST(EditSheetValues, NewPositionKeepsTheRestOfTheGps) {
     EXPECT_DOUBLE_EQ(gps["Altitude"].toDouble(), 2.6);
     EXPECT_EQ(gps["TimeStamp"].toString(), "09:18:12");
     EXPECT_EQ(gps["SpeedRef"].toString(), "M");
-    EXPECT_EQ(gps["TrackRef"].toString(), "T");
+    EXPECT_DOUBLE_EQ(gps["Speed"].toDouble(), 4.0);
+    // A photo without a track gets none: 0 would say it faced true north.
+    EXPECT_FALSE(gps.contains("Track"));
+    EXPECT_FALSE(gps.contains("TrackRef"));
     EXPECT_EQ(gps["GPSVersion"].toList().size(), 4);
 }
 

@@ -8,9 +8,12 @@
 
 #include <QDebug>
 #include <QFile>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTimeZone>
 #include <climits>
+#include <cstdlib>
+#include <optional>
 
 QDateTime AddDateTimeIntwithDate(const QDateTime &date, int year, int month, int day, int hour,
                                  int minute, int second) {
@@ -92,13 +95,63 @@ QString iptcTimeText(const QDateTime &date) {
     return date.toUTC().toString(QStringLiteral("HHmmss"));
 }
 
-void setIptcDates(QVariantMap &properties, const QDateTime &date) {
+namespace {
+
+// Seconds east of UTC of a zone written "+hh:mm" (Exif) or "+hhmm" (at the end of an IPTC time).
+std::optional<int> zoneSeconds(const QString &text, bool iptcTime) {
+    static const QRegularExpression exif(QStringLiteral("^([+-])(\\d{2}):(\\d{2})$"));
+    static const QRegularExpression iptc(QStringLiteral("^\\d{6}([+-])(\\d{2})(\\d{2})$"));
+    const auto m = (iptcTime ? iptc : exif).match(text.trimmed());
+    if (!m.hasMatch())
+        return std::nullopt;
+    const int seconds = m.captured(2).toInt() * 3600 + m.captured(3).toInt() * 60;
+    return m.captured(1) == QLatin1String("-") ? -seconds : seconds;
+}
+
+QString iptcZoneText(int seconds) {
+    const int a = std::abs(seconds) / 60;
+    return QStringLiteral("%1%2%3")
+        .arg(seconds < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+        .arg(a / 60, 2, 10, QLatin1Char('0'))
+        .arg(a % 60, 2, 10, QLatin1Char('0'));
+}
+
+void setIptcPair(QVariantMap &iptc, const QString &dateKey, const QString &timeKey,
+                 const QDateTime &wallClock, const QString &exifOffset) {
+    const QDate day = wallClock.date();
+    const QTime clock = wallClock.time();
+    const std::optional<int> photoZone = zoneSeconds(exifOffset, false);
+    const QDateTime instant =
+        photoZone ? QDateTime(day, clock, QTimeZone(*photoZone)) : QDateTime(day, clock);
+    const QString old = iptc.value(timeKey).toString().trimmed();
+    QDateTime shown;
+    QString zone;
+    if (const std::optional<int> own = zoneSeconds(old, true)) {
+        // "-07:00" stays "-07:00": the same instant, told in the zone the photo used.
+        shown = instant.toOffsetFromUtc(*own);
+        zone = iptcZoneText(*own);
+    } else if (old.size() == 6) {
+        shown = QDateTime(day, clock); // a time without a zone is the photo's wall clock
+    } else {
+        shown = instant.toUTC();
+        zone = QStringLiteral("+0000");
+    }
+    iptc.insert(dateKey, shown.toString(QStringLiteral("yyyyMMdd")));
+    iptc.insert(timeKey, shown.toString(QStringLiteral("HHmmss")) + zone);
+}
+
+} // namespace
+
+void setIptcDates(QVariantMap &properties, const QDateTime &original, const QDateTime &digitized) {
+    if (!original.isValid())
+        return;
+    const QVariantMap exif = properties.value(QStringLiteral("{Exif}")).toMap();
     QVariantMap iptc = properties.value(QStringLiteral("{IPTC}")).toMap();
-    const QString day = iptcDateText(date), time = iptcTimeText(date);
-    iptc.insert(QStringLiteral("DigitalCreationDate"), day);
-    iptc.insert(QStringLiteral("DateCreated"), day);
-    iptc.insert(QStringLiteral("DigitalCreationTime"), time);
-    iptc.insert(QStringLiteral("TimeCreated"), time);
+    setIptcPair(iptc, QStringLiteral("DateCreated"), QStringLiteral("TimeCreated"), original,
+                exif.value(QStringLiteral("OffsetTimeOriginal")).toString());
+    setIptcPair(iptc, QStringLiteral("DigitalCreationDate"), QStringLiteral("DigitalCreationTime"),
+                digitized.isValid() ? digitized : original,
+                exif.value(QStringLiteral("OffsetTimeDigitized")).toString());
     properties.insert(QStringLiteral("{IPTC}"), iptc);
 }
 

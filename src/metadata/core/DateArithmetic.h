@@ -34,8 +34,12 @@ QString exifDateText(const QDateTime &date);
 // The IPTC forms "yyyyMMdd" and "HHmmss" of the instant in UTC.
 QString iptcDateText(const QDateTime &date);
 QString iptcTimeText(const QDateTime &date);
-// Sets the four IPTC date and time fields of `properties` to the instant (in UTC).
-void setIptcDates(QVariantMap &properties, const QDateTime &date);
+// Sets the IPTC creation date and time of `properties` to the wall-clock time `original`, and
+// the digital creation date and time to `digitized` (`original` when invalid). The wall clock
+// is in the zone the photo's Exif names for it, else in ours. A time the photo has keeps its
+// form: its zone, or none; a new one is written in UTC.
+void setIptcDates(QVariantMap &properties, const QDateTime &original,
+                  const QDateTime &digitized = {});
 
 // A text of "a b c" keeps its first two parts "a b"; any other stays as it is.
 QString cutZonePart(const QString &text);

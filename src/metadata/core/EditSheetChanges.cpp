@@ -1,6 +1,7 @@
 #include "metadata/core/EditSheetChanges.h"
 
 #include "app/core/SharedHelpers.h"
+#include "metadata/core/DateArithmetic.h"
 #include "metadata/core/WriteRecipe.h"
 
 #include <QCoreApplication>
@@ -284,20 +285,11 @@ void applyEditSheetChanges(QVariantMap &working, const EditSheetTexts &f, const 
             iptc.insert(QStringLiteral("ObjectName"), f.title);
         if (changed(f.imageDescription, r.imageDescription))
             iptc.insert(QStringLiteral("Caption/Abstract"), f.imageDescription);
-        if (dateChanged) {
-            const QDateTime local = ConvertDateWithDateString(cameraDate);
-            if (local.isValid()) {
-                const QDateTime utc = local.toUTC();
-                const QString day = utc.toString(QStringLiteral("yyyyMMdd"));
-                const QString time = utc.toString(QStringLiteral("HHmmss"));
-                iptc.insert(QStringLiteral("DigitalCreationDate"), day);
-                iptc.insert(QStringLiteral("DateCreated"), day);
-                iptc.insert(QStringLiteral("DigitalCreationTime"), time);
-                iptc.insert(QStringLiteral("TimeCreated"), time);
-            }
-        }
         if (!iptc.isEmpty() || working.contains(kIptc))
             working.insert(kIptc, iptc);
+        // A camera date that does not parse changes no IPTC key.
+        if (dateChanged)
+            setIptcDates(working, ConvertDateWithDateString(cameraDate));
     }
 }
 

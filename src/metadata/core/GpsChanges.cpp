@@ -48,14 +48,7 @@ QVariantMap gpsWithPosition(const QVariantMap &oldGps, const GpsPosition &positi
                position.longitude < 0 ? QStringLiteral("W") : QStringLiteral("E"));
     if (!gps.contains(QStringLiteral("GPSVersion")))
         gps.insert(QStringLiteral("GPSVersion"), QVariantList{2, 2, 0, 0});
-    if (!gps.contains(QStringLiteral("Speed")) && !gps.contains(QStringLiteral("SpeedRef"))) {
-        gps.insert(QStringLiteral("SpeedRef"), QStringLiteral("K"));
-        gps.insert(QStringLiteral("Speed"), 0.0);
-    }
-    if (!gps.contains(QStringLiteral("Track")) && !gps.contains(QStringLiteral("TrackRef"))) {
-        gps.insert(QStringLiteral("TrackRef"), QStringLiteral("T"));
-        gps.insert(QStringLiteral("Track"), 0.0);
-    }
+    // No speed or track is made up: a 0 would claim the camera stood still facing north.
     return gps;
 }
 

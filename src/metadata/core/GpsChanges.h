@@ -23,7 +23,7 @@ std::optional<GpsPosition> parseGpsPosition(const QString &latitude, const QStri
 
 // The photo's "{GPS}" with a new position: the coordinates as absolute values with their
 // references; every other entry the photo had (altitude, stamps, speed, track...) is kept.
-// The version and the speed and track defaults are added only where the photo had none.
+// The version is added where the photo had none; speed and track are never made up.
 QVariantMap gpsWithPosition(const QVariantMap &oldGps, const GpsPosition &position);
 
 // The texts the GPS window offers when the photo has no stamps of its own.

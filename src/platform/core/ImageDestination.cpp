@@ -170,7 +170,7 @@ bool ImageDestination::finalize() {
                                          ? *frame.decoded->properties
                                          : ImageSource(frame.data).properties(0);
         if (!writeHeifMetadata(frame.data, original, {d->destinationProperties, frame.properties},
-                               d->output, &error)) {
+                               d->output, &error, frame.decoded ? &frame.decoded->xmp : nullptr)) {
             d->error = error;
             d->output->clear();
             return false;
@@ -180,16 +180,21 @@ bool ImageDestination::finalize() {
     try {
         Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(
             reinterpret_cast<const Exiv2::byte *>(frame.data.constData()), long(frame.data.size()));
-        if (frame.decoded && d->type == QLatin1String("public.jpeg"))
+        if (frame.decoded && d->type == QLatin1String("public.jpeg")) {
             frame.decoded->copyInto(*image);
-        else
+        } else {
             image->readMetadata();
+            keepZonelessIptcTimes(image->iptcData(),
+                                  tiffIptcData(image->exifData(), image->byteOrder()));
+        }
         QString error;
+        const ExifDates datesBefore = exifDates(image->exifData());
         if (!applyProperties(*image, d->destinationProperties, &error) ||
             !applyProperties(*image, frame.properties, &error)) {
             d->error = error;
             return false;
         }
+        mirrorExifDatesToXmp(datesBefore, image->exifData(), image->xmpData());
         // Unchanged XMP keeps its packet byte for byte rather than being serialised again.
         if (frame.decoded && !frame.decoded->xmpPacket.empty() &&
             sameXmp(image->xmpData(), frame.decoded->xmp)) {
@@ -206,6 +211,11 @@ bool ImageDestination::finalize() {
         *d->output = QByteArray(reinterpret_cast<const char *>(bytes), qsizetype(size));
         io.munmap();
         io.close();
+        // Exiv2 rewrites the IPTC block but not its digest, and readers then take the XMP
+        // for stale; an unchanged block keeps the digest it has.
+        if (d->type == QLatin1String("public.jpeg") &&
+            jpegIptcData(*d->output) != jpegIptcData(frame.data))
+            refreshIptcDigest(d->output);
     } catch (const std::exception &e) {
         qCWarning(lcPlatform) << "image not written:" << e.what();
         d->error = QString::fromLocal8Bit(e.what());

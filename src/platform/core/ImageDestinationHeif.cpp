@@ -1,11 +1,12 @@
 #include "platform/core/ExiftoolSession.h"
-#include "platform/core/PrivateFolder.h"
 #include "platform/core/ImagePropertyTables.h"
+#include "platform/core/PrivateFolder.h"
 
 #include <QFile>
 #include <QHash>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -139,10 +140,53 @@ QStringList texts(const QVariant &value) {
     return {value.toString()};
 }
 
+// The XMP date of an IPTC date and time pair, when either changed.
+bool dateArgument(const IptcDateTwin &pair, const QVariantMap &before, const QVariantMap &after,
+                  QStringList *args, QString *error) {
+    const QString date = QLatin1String(pair.dateKey), time = QLatin1String(pair.timeKey);
+    if (before.value(date) == after.value(date) && before.value(time) == after.value(time))
+        return true;
+    const QString tag = QLatin1Char('-') + QLatin1String(pair.exiftoolTag) + QLatin1Char('=');
+    if (!after.contains(date)) {
+        *args << tag; // a time alone has no XMP place
+        return true;
+    }
+    const QString text = xmpDateOfIptc(after.value(date), after.value(time), true);
+    if (text.isEmpty()) {
+        *error = QStringLiteral("%1: not a date: %2").arg(date, after.value(date).toString());
+        return false;
+    }
+    *args << tag + text;
+    return true;
+}
+
+// The XMP copies of changed Exif dates, where the file has them and no IPTC date took the place.
+void addExifDateCopies(const Exiv2::XmpData &xmp, const QHash<QString, QVariantMap> &before,
+                       const QHash<QString, QVariantMap> &after, QStringList *args) {
+    for (const ExifDateTwin &t : exifDateTwins()) {
+        const QString section = QLatin1String(t.section), key = QLatin1String(t.key);
+        const QVariant now = after[section].value(key);
+        if (!now.isValid() || before[section].value(key) == now)
+            continue;
+        const auto it = xmp.findKey(Exiv2::XmpKey(t.xmpKey));
+        const QString tag = QLatin1Char('-') + QLatin1String(t.exiftoolTag) + QLatin1Char('=');
+        const bool taken = std::any_of(args->cbegin(), args->cend(),
+                                       [&](const QString &a) { return a.startsWith(tag); });
+        if (it == xmp.end() || taken)
+            continue;
+        const QString text = xmpDateOfExif(
+            now.toString(),
+            after[QStringLiteral("{Exif}")].value(QLatin1String(t.offsetKey)).toString(),
+            QString::fromStdString(it->toString()), true);
+        if (!text.isEmpty())
+            *args << tag + text;
+    }
+}
+
 } // namespace
 
 QStringList heifTagArguments(const QVariantMap &original, const std::vector<QVariantMap> &layers,
-                             QString *error) {
+                             QString *error, const Exiv2::XmpData *xmp) {
     QHash<QString, QVariantMap> before, after;
     for (const QString &s : kSections) {
         before[s] = known(s, original.value(s).toMap());
@@ -184,6 +228,15 @@ QStringList heifTagArguments(const QVariantMap &original, const std::vector<QVar
             const QString k = QLatin1String(m.key);
             const QVariant was = before[s].value(k);
             const QVariant now = after[s].value(k);
+            if (s == QLatin1String("{IPTC}")) {
+                if (const IptcDateTwin *pair = iptcDateTwinOf(m.key)) {
+                    // One XMP date holds the IPTC date and time: it is written once, at the date.
+                    if (qstrcmp(pair->dateKey, m.key) == 0 &&
+                        !dateArgument(*pair, before[s], after[s], &args, error))
+                        return {};
+                    continue;
+                }
+            }
             if (!wiped && was == now)
                 continue;
             if (wiped && !now.isValid())
@@ -220,12 +273,15 @@ QStringList heifTagArguments(const QVariantMap &original, const std::vector<QVar
             args << tag + QLatin1Char('=') + text;
         }
     }
+    if (xmp)
+        addExifDateCopies(*xmp, before, after, &args);
     return args;
 }
 
 bool writeHeifMetadata(const QByteArray &source, const QVariantMap &original,
-                       const std::vector<QVariantMap> &layers, QByteArray *output, QString *error) {
-    const QStringList tags = heifTagArguments(original, layers, error);
+                       const std::vector<QVariantMap> &layers, QByteArray *output, QString *error,
+                       const Exiv2::XmpData *xmp) {
+    const QStringList tags = heifTagArguments(original, layers, error, xmp);
     if (tags.isEmpty()) {
         if (!error->isEmpty())
             return false;

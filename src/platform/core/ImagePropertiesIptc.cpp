@@ -4,6 +4,7 @@
 #include <QStringDecoder>
 #include <QStringList>
 
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -155,6 +156,13 @@ Exiv2::Value::AutoPtr makeValue(const Exiv2::IptcKey &key, const PropertyMapping
             *error = QStringLiteral("%1: not a time: %2").arg(QLatin1String(m.key), text);
             return Exiv2::Value::AutoPtr();
         }
+        if (match.captured(4).isEmpty()) {
+            // Exiv2's time value always writes a zone; a time given without one is stored
+            // as its six digits, which is what it says.
+            v = Exiv2::Value::create(Exiv2::string);
+            v->read((match.captured(1) + match.captured(2) + match.captured(3)).toStdString());
+            return v;
+        }
         const int sign = match.captured(4) == QLatin1String("-") ? -1 : 1;
         Exiv2::TimeValue::Time t;
         t.hour = match.captured(1).toInt();
@@ -212,6 +220,24 @@ void mirrorToXmp(Exiv2::XmpData &xmp, const PropertyMapping &m, const QVariant &
         if (!isNullValue(given))
             writeXmp(xmp, t.exiv2Key, given, t.list);
         return;
+    }
+}
+
+// A changed IPTC date or time moves the XMP date that holds the pair, where the file has one.
+// Where an Exif date shares that place, the Exif date has moved it already.
+void mirrorDatesToXmp(Exiv2::XmpData &xmp, const QVariantMap &before, const QVariantMap &given) {
+    for (const IptcDateTwin &t : iptcDateTwins()) {
+        const QString date = QLatin1String(t.dateKey), time = QLatin1String(t.timeKey);
+        const QVariant newDate = given.value(date);
+        const QVariant newTime = isNullValue(given.value(time)) ? QVariant() : given.value(time);
+        if (t.exifKey || isNullValue(newDate) ||
+            (before.value(date) == newDate && before.value(time) == newTime))
+            continue;
+        if (xmp.findKey(Exiv2::XmpKey(t.exiv2Key)) == xmp.end())
+            continue;
+        const QString text = xmpDateOfIptc(newDate, newTime, false);
+        if (!text.isEmpty())
+            xmp[t.exiv2Key] = text.toStdString();
     }
 }
 
@@ -300,12 +326,29 @@ bool applyIptcSection(Exiv2::IptcData &iptc, Exiv2::XmpData &xmp, const QVariant
                 before.insert(QLatin1String(m.key), v);
         }
     }
+    const auto differs = [&](const PropertyMapping &m) {
+        const QVariant given = map.value(QLatin1String(m.key));
+        const QVariant current = before.value(QLatin1String(m.key));
+        return isNullValue(given) ? current.isValid() : current != given;
+    };
+    const auto isDigits = [](const PropertyMapping &m) {
+        return m.kind == K::IptcDate || m.kind == K::IptcTime;
+    };
+    // A write that changes no dataset leaves the block alone, and one that changes only dates
+    // and times, which hold digits, declares no charset: neither re-encodes any text.
+    const bool anyDifference = std::any_of(iptcMappings().begin(), iptcMappings().end(), differs);
+    const bool recode = !wasUtf8 && std::any_of(iptcMappings().begin(), iptcMappings().end(),
+                                                [&](const PropertyMapping &m) {
+                                                    return !isDigits(m) && differs(m);
+                                                });
     bool changed = false;
     for (const PropertyMapping &m : iptcMappings()) {
+        if (!anyDifference)
+            break;
         const QVariant given = map.value(QLatin1String(m.key));
         const QVariant current = before.value(QLatin1String(m.key));
         // Under a new charset declaration every text is written again, as UTF-8.
-        if (wasUtf8 && (isNullValue(given) ? !current.isValid() : current == given))
+        if ((!recode || isDigits(m)) && !differs(m))
             continue;
         if (isNullValue(given) && !current.isValid())
             continue;
@@ -329,6 +372,7 @@ bool applyIptcSection(Exiv2::IptcData &iptc, Exiv2::XmpData &xmp, const QVariant
         iptc.clear();
         return true;
     }
+    mirrorDatesToXmp(xmp, before, map);
     // The persons shown live only in XMP's IPTC extension.
     const QVariant persons = map.value(QLatin1String(kPersonKey));
     const QStringList currentPersons = xmpList(xmp, kPersonXmp);
@@ -338,7 +382,7 @@ bool applyIptcSection(Exiv2::IptcData &iptc, Exiv2::XmpData &xmp, const QVariant
         eraseXmp(xmp, kPersonXmp);
         writeXmp(xmp, kPersonXmp, persons, true);
     }
-    if (changed && !wasUtf8 && !iptc.empty())
+    if (changed && recode && !iptc.empty())
         iptc[kCharsetKey] = std::string(kUtf8Marker);
     return true;
 }

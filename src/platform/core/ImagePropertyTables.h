@@ -96,6 +96,15 @@ bool applyIptcSection(Exiv2::IptcData &iptc, Exiv2::XmpData &xmp, const QVariant
 bool applyExifKey(Exiv2::ExifData &exif, const PropertyMapping &m, const QVariant &value,
                   QString *error);
 
+// The IPTC block inside a JPEG's Photoshop (APP13) segments; empty when there is none.
+QByteArray jpegIptcData(const QByteArray &jpeg);
+// The IPTC block of a TIFF-based file, from its IPTC tag; empty when there is none.
+QByteArray tiffIptcData(const Exiv2::ExifData &exif, Exiv2::ByteOrder byteOrder);
+// IPTC times the block `raw` stores without a zone become text, so that they are written back so.
+void keepZonelessIptcTimes(Exiv2::IptcData &iptc, const QByteArray &raw);
+// Sets the IPTC digest of a written JPEG, where it has one, to the digest of its IPTC block.
+void refreshIptcDigest(QByteArray *jpeg);
+
 // Decoded Exif/XMP of a HEIF file and its primary image's description.
 struct HeifInfo {
     bool ok = false;
@@ -157,13 +166,53 @@ struct XmpTwin {
     bool list;
 };
 std::span<const XmpTwin> iptcXmpTwins();
+
+// An IPTC date and time pair and the one XMP date that holds both.
+struct IptcDateTwin {
+    const char *dateKey; // our {IPTC} keys
+    const char *timeKey;
+    const char *exiv2Key;
+    const char *exiftoolTag;
+    // The Exif date that shares the XMP place, or null; where the file has Exif, it decides.
+    const char *exifKey;
+};
+std::span<const IptcDateTwin> iptcDateTwins();
+const IptcDateTwin *iptcDateTwinOf(const char *key);
+// An Exif date and its XMP copy, which a write keeps in step where the file has one.
+struct ExifDateTwin {
+    const char *section; // "{Exif}" or "{TIFF}"
+    const char *key;
+    const char *offsetKey; // the {Exif} key of its zone
+    const char *exiv2Key;
+    const char *offsetExiv2Key;
+    const char *xmpKey;
+    const char *exiftoolTag;
+};
+std::span<const ExifDateTwin> exifDateTwins();
+// The XMP date of an IPTC date ("yyyyMMdd") and time ("HHmmss" with an optional "+hhmm"), in
+// XMP's form or, for exiftool, in its "yyyy:MM:dd HH:mm:ss+hh:mm"; empty without a date.
+QString xmpDateOfIptc(const QVariant &date, const QVariant &time, bool exiftoolForm);
+// The XMP date of an Exif date "yyyy:MM:dd HH:mm:ss" in the zone of `offset` ("+hh:mm"); without
+// one, in the zone the old XMP value named, if it named one. Empty when `dateTime` is no date.
+QString xmpDateOfExif(const QString &dateTime, const QString &offset, const QString &oldXmp,
+                      bool exiftoolForm);
+// Brings the present XMP copies of the Exif dates in step with the dates that changed since
+// `before` was taken.
+struct ExifDates {
+    std::string values[3];
+};
+ExifDates exifDates(const Exiv2::ExifData &exif);
+void mirrorExifDatesToXmp(const ExifDates &before, const Exiv2::ExifData &exif,
+                          Exiv2::XmpData &xmp);
 // {IPTC} built from the XMP counterparts, for files without an IPTC block.
 void readIptcFromXmp(const Exiv2::XmpData &xmp, QVariantMap &out);
 
 // Rewrites the metadata of HEIF bytes through exiftool. `layers` are applied in order onto
 // `original` (the source's properties) with the same rules as the Exiv2 path.
+// `xmp`, the file's XMP, tells which XMP copies of the Exif dates it has.
 bool writeHeifMetadata(const QByteArray &source, const QVariantMap &original,
-                       const std::vector<QVariantMap> &layers, QByteArray *output, QString *error);
+                       const std::vector<QVariantMap> &layers, QByteArray *output, QString *error,
+                       const Exiv2::XmpData *xmp = nullptr);
 // The exiftool tag assignments for those changes; empty with *error set when one cannot be made.
 QStringList heifTagArguments(const QVariantMap &original, const std::vector<QVariantMap> &layers,
-                             QString *error);
+                             QString *error, const Exiv2::XmpData *xmp = nullptr);

@@ -347,6 +347,9 @@ ImageSource::ImageSource(const QByteArray &data) : ImageSource() {
             d->image->clearExifData();
             d->image->clearIptcData();
             d->image->clearXmpData();
+            keepZonelessIptcTimes(d->iptc, imageType == 1
+                                               ? jpegIptcData(d->data)
+                                               : tiffIptcData(d->exif, d->image->byteOrder()));
             d->meta->comment = d->image->comment();
             d->meta->xmpPacket = d->image->xmpPacket();
             d->meta->byteOrder = d->image->byteOrder();

@@ -3,6 +3,8 @@
 #include "platform/core/ImagePropertyTables.h"
 #include "platform/core/ImageSource.h"
 
+#include "support/DatedPhotos.h"
+#include "support/HeifPixels.h"
 #include "support/ImageTestHelpers.h"
 #include "support/TestSupport.h"
 
@@ -12,8 +14,6 @@
 #include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QtConcurrent>
-
-#include <libheif/heif.h>
 
 namespace {
 
@@ -31,40 +31,6 @@ QByteArray writeHeic(const ImageSource &source, const QVariantMap &frame, QStrin
         return {};
     }
     return out;
-}
-
-// The primary image decoded by libheif, every plane row by row: what a viewer would show.
-QByteArray decodedPixels(const QByteArray &data) {
-    heif_context *ctx = heif_context_alloc();
-    QByteArray pixels;
-    heif_image_handle *h = nullptr;
-    heif_image *img = nullptr;
-    if (heif_context_read_from_memory_without_copy(ctx, data.constData(), size_t(data.size()),
-                                                   nullptr)
-                .code == heif_error_Ok &&
-        heif_context_get_primary_image_handle(ctx, &h).code == heif_error_Ok &&
-        heif_decode_image(h, &img, heif_colorspace_RGB, heif_chroma_interleaved_RGB, nullptr)
-                .code == heif_error_Ok) {
-        for (heif_channel channel :
-             {heif_channel_Y, heif_channel_Cb, heif_channel_Cr, heif_channel_interleaved}) {
-            if (!heif_image_has_channel(img, channel))
-                continue;
-            int stride = 0;
-            const uint8_t *plane = heif_image_get_plane_readonly(img, channel, &stride);
-            const int width = heif_image_get_width(img, channel);
-            const int height = heif_image_get_height(img, channel);
-            const int bytesPerRow = (heif_image_get_bits_per_pixel(img, channel) * width + 7) / 8;
-            for (int y = 0; y < height; ++y)
-                pixels.append(reinterpret_cast<const char *>(plane) + qsizetype(y) * stride,
-                              bytesPerRow);
-        }
-    }
-    if (img)
-        heif_image_release(img);
-    if (h)
-        heif_image_handle_release(h);
-    heif_context_free(ctx);
-    return pixels;
 }
 
 struct HeicCopy {
@@ -197,6 +163,10 @@ TEST(HeicWrite, NullAndLeftOutKeysAreRemoved) {
     EXPECT_FALSE(tool.contains("ExifIFD:LensModel"));
     EXPECT_FALSE(tool.contains("XMP-dc:Subject"));
     EXPECT_TRUE(tool.contains("GPS:GPSLatitude"));
+    // In HEIF the IPTC dates are these XMP dates: they go with it; Exif keeps its own.
+    EXPECT_FALSE(tool.contains("XMP-photoshop:DateCreated"));
+    EXPECT_FALSE(tool.contains("XMP-xmp:CreateDate"));
+    EXPECT_EQ(tool.value("ExifIFD:CreateDate").toString(), QStringLiteral("2020:09:19 14:36:26"));
 
     QVariantMap noGps = ImageSource(second).properties(0);
     noGps["{GPS}"] = QVariant();
@@ -370,4 +340,52 @@ TEST(HeicWrite, ValuesAreReadAsTheJpegWriterReadsThem) {
     EXPECT_EQ(section(back, "{Exif}").value("ExifVersion").toList(), (QVariantList{2, 3}));
     EXPECT_EQ(section(back, "{Exif}").value("SubjectArea").toList(), (QVariantList{10, 20, 30}));
     EXPECT_EQ(section(back, "{GPS}").value("TimeStamp").toString(), QStringLiteral("07:08:09.50"));
+}
+// HEIF files carry IPTC as XMP: the creation date and time are photoshop:DateCreated, the
+// digital creation date and time xmp:CreateDate.
+TEST(HeicIptcDates, DatesAndTimesGoToTheirXmpPlacesAndReadBack) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString heic = copyFixture(QStringLiteral("IMG_3092.heic"), dir.path());
+    const QByteArray bytes = readAll(heic);
+    const ImageSource source(bytes);
+    ASSERT_TRUE(source.isValid());
+    QVariantMap working = source.properties(0);
+    QVariantMap iptc = working.value("{IPTC}").toMap();
+    iptc.insert("DateCreated", QStringLiteral("20210304"));
+    iptc.insert("TimeCreated", QStringLiteral("050607-0700"));
+    iptc.insert("DigitalCreationDate", QStringLiteral("20210303"));
+    iptc.insert("DigitalCreationTime", QStringLiteral("220607"));
+    working.insert("{IPTC}", iptc);
+    QString error;
+    const QByteArray out = writeHeic(source, working, &error);
+    ASSERT_FALSE(out.isEmpty()) << error.toStdString();
+    const QString path = dir.filePath(QStringLiteral("out.heic"));
+    ASSERT_TRUE(writeAll(path, out));
+
+    const QJsonObject before = exiftoolAll(heic);
+    const QJsonObject after = exiftoolAll(path);
+    // Besides the dates only exiftool's own marks change: its name as the XMP writer, the
+    // size of the media data that holds the XMP, and the fixture's empty keyword bag, which
+    // it does not write again.
+    EXPECT_EQ(changedTags(before, after),
+              (QStringList{"QuickTime:MediaDataSize", "XMP-dc:Subject", "XMP-photoshop:DateCreated",
+                           "XMP-x:XMPToolkit", "XMP-xmp:CreateDate"}));
+    EXPECT_EQ(after.value("XMP-photoshop:DateCreated").toString(),
+              QStringLiteral("2021:03:04 05:06:07-07:00"));
+    EXPECT_EQ(after.value("XMP-xmp:CreateDate").toString(), QStringLiteral("2021:03:03 22:06:07"));
+
+    const ImageSource back(out);
+    const QVariantMap got = back.properties(0).value("{IPTC}").toMap();
+    EXPECT_EQ(got.value("DateCreated").toString(), QStringLiteral("20210304"));
+    EXPECT_EQ(got.value("TimeCreated").toString(), QStringLiteral("050607-0700"));
+    EXPECT_EQ(got.value("DigitalCreationDate").toString(), QStringLiteral("20210303"));
+    EXPECT_EQ(got.value("DigitalCreationTime").toString(), QStringLiteral("220607"));
+    // Read back and written again unchanged, the file stays as it is.
+    EXPECT_EQ(writeHeic(back, back.properties(0), &error), out) << error.toStdString();
+
+    // The fixture's own XMP dates read as its IPTC dates: without a zone, the fraction dropped.
+    const QVariantMap own = source.properties(0).value("{IPTC}").toMap();
+    EXPECT_EQ(own.value("DateCreated").toString(), QStringLiteral("20200919"));
+    EXPECT_EQ(own.value("TimeCreated").toString(), QStringLiteral("143626"));
 }

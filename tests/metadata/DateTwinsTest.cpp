@@ -1,0 +1,224 @@
+// Every copy of a photo's date moves with a date change, in JPEG and HEIC photos alike, and
+// nothing else changes: run through the application object, read back by exiftool.
+#include "app/AppDelegate.h"
+#include "app/core/Settings.h"
+#include "browser/DropTargets.h"
+#include "browser/LocalPhotoModel.h"
+#include "browser/core/LocalImport.h"
+#include "platform/core/Workspace.h"
+#include "support/DatedPhotos.h"
+#include "support/HeifPixels.h"
+#include "support/ImageTestHelpers.h"
+#include "support/JobWait.h"
+#include "support/TestSupport.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <ctime>
+#include <gtest/gtest.h>
+
+namespace {
+
+class DateTwins : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        // A zone away from UTC and from the photos' own, so a date told in the wrong one shows.
+        oldTz = qgetenv("TZ");
+        qputenv("TZ", "Asia/Tokyo");
+        tzset();
+        clearUserDefaults();
+        qputenv("PHOTOKESTRY_GEOCODER_URL", "http://127.0.0.1:9");
+        userDefaults()->setValue("storagePath", dir.filePath("out"));
+        userDefaults()->setValue("LocalPhotoMetadataAlertSuppress", true);
+        Workspace::setUrlOpener([](const QUrl &) { return true; });
+        Workspace::setRevealer([](const QString &, const QString &) {});
+        d = std::make_unique<AppDelegate>();
+        d->launch();
+    }
+    void TearDown() override {
+        d.reset();
+        qunsetenv("PHOTOKESTRY_GEOCODER_URL");
+        Workspace::setRevealer({});
+        Workspace::setUrlOpener({});
+        if (oldTz.isNull())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", oldTz);
+        tzset();
+    }
+    void add(const QString &path) {
+        d->appendLocalItem(makeLocalItem(path));
+        d->LoadImportedPhotsonMainThread();
+    }
+    void select(std::initializer_list<int> rows) {
+        QItemSelectionModel *s = d->localImageBrowserView->selectionModel();
+        s->clearSelection();
+        for (int row : rows)
+            s->select(d->localPhotoModel->index(row), QItemSelectionModel::Select);
+    }
+    void type(QLineEdit *field, const QString &text) {
+        d->control(field);
+        field->setText(text);
+        d->controlTextDidChange(field);
+    }
+    QString out(const QString &name) { return dir.filePath("out/" + name); }
+
+    QByteArray oldTz;
+    QTemporaryDir dir;
+    std::unique_ptr<AppDelegate> d;
+};
+
+QStringList sorted(QStringList list) {
+    list.sort();
+    return list;
+}
+
+} // namespace
+
+// The batch shift by one hour, on a rotated JPEG that has its date in Exif, in IPTC (times
+// without a zone) and in four XMP copies, and on an iPhone HEIC.
+TEST_F(DateTwins, AShiftMovesEveryCopyAndNothingElse) {
+    const QString jpeg = makeRotatedDatedJpeg(dir.path());
+    ASSERT_FALSE(jpeg.isEmpty());
+    const QString heic = copyFixture("IMG_3092.heic", dir.path());
+    add(jpeg);
+    add(heic);
+    select({0, 1});
+    d->ChangeDateExifFromPhoto();
+    ASSERT_TRUE(waitForJobs(*d));
+    d->hourVaulab->setText("1");
+    d->AddTimeBtn->setChecked(true);
+    d->ClickMutiDateChangedSaveAction();
+    ASSERT_TRUE(waitForJobs(*d));
+
+    {
+        SCOPED_TRACE("rotated JPEG");
+        const QJsonObject before = exiftoolAll(jpeg);
+        const QJsonObject after = exiftoolAll(out("rotated-dates.jpg"));
+        const QString moved = QStringLiteral("2019:05:04 18:18:56");
+        const QStringList dates = {"IFD0:ModifyDate",           "ExifIFD:DateTimeOriginal",
+                                   "ExifIFD:CreateDate",        "XMP-exif:DateTimeOriginal",
+                                   "XMP-photoshop:DateCreated", "XMP-xmp:CreateDate",
+                                   "XMP-xmp:ModifyDate"};
+        for (const QString &tag : dates)
+            EXPECT_EQ(after.value(tag).toString(), moved) << tag.toStdString();
+        // The IPTC times move and keep their form, without a zone.
+        EXPECT_EQ(after.value("IPTC:DateCreated").toString(), QStringLiteral("2019:05:04"));
+        EXPECT_EQ(after.value("IPTC:TimeCreated").toString(), QStringLiteral("18:18:56"));
+        EXPECT_EQ(after.value("IPTC:DigitalCreationTime").toString(), QStringLiteral("18:18:56"));
+        EXPECT_EQ(after.value("Photoshop:IPTCDigest"), after.value("File:CurrentIPTCDigest"));
+        EXPECT_FALSE(after.contains("ExifTool:Warning"));
+        const QStringList changed =
+            sorted(dates + QStringList{"IPTC:TimeCreated", "IPTC:DigitalCreationTime",
+                                       "Photoshop:IPTCDigest",
+                                       // the writer's name, as every XMP writer leaves it
+                                       "XMP-x:XMPToolkit"});
+        EXPECT_EQ(changedTags(before, after), changed);
+        EXPECT_EQ(after.value("IFD0:Orientation").toString(), QStringLiteral("Rotate 90 CW"));
+        EXPECT_EQ(jpegScanData(readAll(out("rotated-dates.jpg"))), jpegScanData(readAll(jpeg)));
+    }
+    {
+        SCOPED_TRACE("HEIC");
+        const QJsonObject before = exiftoolAll(heic);
+        const QJsonObject after = exiftoolAll(out("IMG_3092.heic"));
+        const QString moved = QStringLiteral("2020:09:19 15:36:26");
+        for (const char *tag : {"IFD0:ModifyDate", "ExifIFD:DateTimeOriginal", "ExifIFD:CreateDate",
+                                "XMP-photoshop:DateCreated", "XMP-xmp:CreateDate"})
+            EXPECT_EQ(after.value(tag).toString(), moved) << tag;
+        // The XMP modify date takes the zone of the Exif one; the Exif zones stay.
+        EXPECT_EQ(after.value("XMP-xmp:ModifyDate").toString(), moved + "-07:00");
+        EXPECT_EQ(after.value("ExifIFD:OffsetTimeOriginal").toString(), QStringLiteral("-07:00"));
+        EXPECT_EQ(changedTags(before, after),
+                  sorted({"IFD0:ModifyDate", "ExifIFD:DateTimeOriginal", "ExifIFD:CreateDate",
+                          "XMP-photoshop:DateCreated", "XMP-xmp:CreateDate", "XMP-xmp:ModifyDate",
+                          // exiftool's own marks, as in every HEIC it writes
+                          "QuickTime:MediaDataSize", "XMP-dc:Subject", "XMP-x:XMPToolkit"}));
+        EXPECT_TRUE(decodedPixels(readAll(out("IMG_3092.heic"))) == decodedPixels(readAll(heic)));
+    }
+}
+
+// "DateCreated cannot be stored in HEIF files" refused the whole save, title, keywords and
+// position too.
+TEST_F(DateTwins, TheEditSheetSavesDateTitleKeywordsAndPositionOfAHeicInOneGo) {
+    const QString heic = copyFixture("IMG_3092.heic", dir.path());
+    add(heic);
+    select({0});
+    d->StartEditViewAction();
+    type(d->cameraDatelab, "2021-03-04 05:06:07");
+    type(d->titlelab, "Harbour");
+    type(d->keywordslab, "Sydney, Ferry");
+    type(d->gpsLatilab, "-33.8568");
+    type(d->gpsLongtlab, "151.2153");
+    d->ClickApplyChangeAction();
+    ASSERT_TRUE(waitForJobs(*d));
+
+    const QString written = out("IMG_3092.heic");
+    ASSERT_TRUE(QFile::exists(written));
+    const QJsonObject before = exiftoolAll(heic, true);
+    const QJsonObject after = exiftoolAll(written, true);
+    const QString date = QStringLiteral("2021:03:04 05:06:07");
+    for (const char *tag : {"IFD0:ModifyDate", "ExifIFD:DateTimeOriginal", "ExifIFD:CreateDate",
+                            "XMP-photoshop:DateCreated", "XMP-xmp:CreateDate"})
+        EXPECT_EQ(after.value(tag).toString(), date) << tag;
+    EXPECT_EQ(after.value("XMP-xmp:ModifyDate").toString(), date + "-07:00");
+    EXPECT_EQ(after.value("XMP-dc:Title").toString(), QStringLiteral("Harbour"));
+    EXPECT_EQ(after.value("XMP-dc:Subject").toArray(), (QJsonArray{"Sydney", "Ferry"}));
+    EXPECT_NEAR(after.value("GPS:GPSLatitude").toDouble(), 33.8568, 1e-4);
+    EXPECT_EQ(after.value("GPS:GPSLatitudeRef").toString(), QStringLiteral("S"));
+    EXPECT_NEAR(after.value("GPS:GPSLongitude").toDouble(), 151.2153, 1e-4);
+    EXPECT_EQ(after.value("GPS:GPSLongitudeRef").toString(), QStringLiteral("E"));
+    EXPECT_EQ(changedTags(before, after),
+              sorted({"IFD0:ModifyDate", "ExifIFD:DateTimeOriginal", "ExifIFD:CreateDate",
+                      "XMP-photoshop:DateCreated", "XMP-xmp:CreateDate", "XMP-xmp:ModifyDate",
+                      "XMP-dc:Title", "GPS:GPSVersionID", "GPS:GPSLatitudeRef", "GPS:GPSLatitude",
+                      "GPS:GPSLongitudeRef", "GPS:GPSLongitude", "QuickTime:MediaDataSize",
+                      "XMP-dc:Subject", "XMP-x:XMPToolkit"}));
+    EXPECT_TRUE(decodedPixels(readAll(written)) == decodedPixels(readAll(heic)));
+}
+
+// A photo that names its zone everywhere: the typed date is a time of that zone, and every copy
+// tells it there. Neither our zone nor UTC takes its place ("-07:00" became "+00:00").
+TEST_F(DateTwins, TheEditSheetKeepsEachCopyInThePhotosZone) {
+    const QString jpeg = makeZonedDatedJpeg(dir.path());
+    ASSERT_FALSE(jpeg.isEmpty());
+    add(jpeg);
+    select({0});
+    d->StartEditViewAction();
+    type(d->cameraDatelab, "2021-03-04 05:06:07");
+    d->ClickApplyChangeAction();
+    ASSERT_TRUE(waitForJobs(*d));
+
+    const QString written = out("zoned-dates.jpg");
+    const QJsonObject before = exiftoolAll(jpeg);
+    const QJsonObject after = exiftoolAll(written);
+    const QString date = QStringLiteral("2021:03:04 05:06:07");
+    const QStringList exifDates = {"IFD0:ModifyDate", "ExifIFD:DateTimeOriginal",
+                                   "ExifIFD:CreateDate"};
+    const QStringList xmpDates = {"XMP-exif:DateTimeOriginal", "XMP-photoshop:DateCreated",
+                                  "XMP-xmp:CreateDate", "XMP-xmp:ModifyDate"};
+    for (const QString &tag : exifDates)
+        EXPECT_EQ(after.value(tag).toString(), date) << tag.toStdString();
+    for (const QString &tag : xmpDates)
+        EXPECT_EQ(after.value(tag).toString(), date + "-07:00") << tag.toStdString();
+    for (const char *tag :
+         {"ExifIFD:OffsetTime", "ExifIFD:OffsetTimeOriginal", "ExifIFD:OffsetTimeDigitized"})
+        EXPECT_EQ(after.value(tag).toString(), QStringLiteral("-07:00")) << tag;
+    EXPECT_EQ(after.value("IPTC:DateCreated").toString(), QStringLiteral("2021:03:04"));
+    EXPECT_EQ(after.value("IPTC:TimeCreated").toString(), QStringLiteral("05:06:07-07:00"));
+    EXPECT_EQ(after.value("IPTC:DigitalCreationDate").toString(), QStringLiteral("2021:03:04"));
+    EXPECT_EQ(after.value("IPTC:DigitalCreationTime").toString(), QStringLiteral("05:06:07-07:00"));
+    EXPECT_EQ(after.value("Photoshop:IPTCDigest"), after.value("File:CurrentIPTCDigest"));
+    EXPECT_FALSE(after.contains("ExifTool:Warning"));
+    EXPECT_EQ(changedTags(before, after),
+              sorted(exifDates + xmpDates +
+                     QStringList{"IPTC:DateCreated", "IPTC:TimeCreated", "IPTC:DigitalCreationDate",
+                                 "IPTC:DigitalCreationTime", "Photoshop:IPTCDigest",
+                                 "XMP-x:XMPToolkit"}));
+    EXPECT_EQ(jpegScanData(readAll(written)), jpegScanData(readAll(jpeg)));
+}
