@@ -7,7 +7,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins
-  libexiv2-dev libheif-dev libraw-dev libtiff-dev
+  libexiv2-dev libraw-dev libtiff-dev
   libgphoto2-dev gphoto2
   libavformat-dev libavcodec-dev libavutil-dev ffmpeg
   libplist-dev libplist-utils
@@ -17,6 +17,13 @@ PACKAGES=(
   xvfb xauth attr
 )
 
+# libheif from Debian's bookworm-backports, pinned so that only libheif's own packages come
+# from there: Debian 12's libheif 1.15 refuses the HEICs of iOS 17 and later.
+HEIF_PACKAGES=(libheif-dev libheif1 libheif-plugin-libde265 libheif-plugin-x265 libheif-examples)
+HEIF_MINIMUM=1.18
+BACKPORTS_SOURCES=/etc/apt/sources.list.d/photokestry-backports.sources
+BACKPORTS_PIN=/etc/apt/preferences.d/photokestry-libheif
+
 missing=()
 for p in "${PACKAGES[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
@@ -24,14 +31,46 @@ for p in "${PACKAGES[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
+heif_needed=0
+for p in "${HEIF_PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    heif_needed=1
+  fi
+done
+heif_version=$(dpkg-query -W -f='${Version}' libheif-dev 2>/dev/null || true)
+if [ -z "$heif_version" ] || ! dpkg --compare-versions "$heif_version" ge "$HEIF_MINIMUM"; then
+  heif_needed=1
+fi
+
+if [ ${#missing[@]} -eq 0 ] && [ "$heif_needed" -eq 0 ]; then
   exit 0
 fi
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+
+if [ "$heif_needed" -eq 1 ]; then
+  if [ ! -f "$BACKPORTS_SOURCES" ]; then
+    printf '%s\n' "Types: deb" "URIs: http://deb.debian.org/debian" "Suites: bookworm-backports" \
+      "Components: main" "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg" |
+      $SUDO tee "$BACKPORTS_SOURCES" > /dev/null
+  fi
+  if [ ! -f "$BACKPORTS_PIN" ]; then
+    printf '%s\n' "Package: libheif1 libheif-dev libheif-plugin-* libheif-examples" \
+      "Pin: release n=bookworm-backports" "Pin-Priority: 500" |
+      $SUDO tee "$BACKPORTS_PIN" > /dev/null
+  fi
+  missing+=("${HEIF_PACKAGES[@]}")
+fi
 
 echo "Installing: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq "${missing[@]}"
+if [ "$heif_needed" -eq 1 ]; then
+  heif_version=$(dpkg-query -W -f='${Version}' libheif-dev)
+  if ! dpkg --compare-versions "$heif_version" ge "$HEIF_MINIMUM"; then
+    echo "libheif $heif_version is older than $HEIF_MINIMUM: bookworm-backports was not reached" >&2
+    exit 1
+  fi
+fi

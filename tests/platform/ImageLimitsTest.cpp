@@ -164,7 +164,12 @@ TEST(ImageLimits, ATileBombHeicIsRefusedBeforeDecoding) {
     const QByteArray bomb = tileBomb(hvcC, tile);
     ASSERT_LT(bomb.size(), 200 * 1024);
     const ImageSource source(bomb);
-    ASSERT_TRUE(source.isValid()) << source.errorString().toStdString();
+    if (!source.isValid()) {
+        // libheif 1.18 and later refuse a grid of that many tiles at the open already.
+        EXPECT_TRUE(source.errorString().contains("limit")) << source.errorString().toStdString();
+        EXPECT_TRUE(source.thumbnail(256).isNull());
+        return;
+    }
     EXPECT_EQ(source.properties(0).value("PixelWidth").toInt(), 16384);
 
     warnings.clear();
