@@ -1,0 +1,134 @@
+// HEICs as phones from iOS 17 on make them: an auxiliary image beside the primary one (here an
+// alpha plane; a depth map or HDR gain map is stored the same way), a second top-level image
+// and a small thumbnail item. libheif before 1.18 refused such files.
+#include "platform/core/ImageDestination.h"
+#include "platform/core/ImageSource.h"
+
+#include "support/HeifPixels.h"
+#include "support/ImageTestHelpers.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <libheif/heif.h>
+
+namespace {
+
+heif_error writeToArray(heif_context *, const void *data, size_t size, void *userdata) {
+    static_cast<QByteArray *>(userdata)->append(static_cast<const char *>(data), qsizetype(size));
+    return heif_error{heif_error_Ok, heif_suberror_Unspecified, "ok"};
+}
+
+heif_image *planes(int width, int height, bool alpha, uint8_t luma) {
+    heif_image *image = nullptr;
+    heif_image_create(width, height, heif_colorspace_YCbCr, heif_chroma_420, &image);
+    const auto fill = [&](heif_channel channel, int w, int h, uint8_t value) {
+        heif_image_add_plane(image, channel, w, h, 8);
+        int stride = 0;
+        uint8_t *plane = heif_image_get_plane(image, channel, &stride);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                plane[y * stride + x] = uint8_t(value + (x * 7 + y * 3) % 40);
+    };
+    fill(heif_channel_Y, width, height, luma);
+    fill(heif_channel_Cb, (width + 1) / 2, (height + 1) / 2, 100);
+    fill(heif_channel_Cr, (width + 1) / 2, (height + 1) / 2, 150);
+    if (alpha)
+        fill(heif_channel_Alpha, width, height, 200);
+    return image;
+}
+
+// The primary image with alpha and a 320-pixel thumbnail, then a second image.
+QByteArray modernHeic(QString *why) {
+    heif_context *ctx = heif_context_alloc();
+    heif_encoder *encoder = nullptr;
+    if (heif_context_get_encoder_for_format(ctx, heif_compression_HEVC, &encoder).code !=
+        heif_error_Ok) {
+        heif_context_free(ctx);
+        *why = QStringLiteral("this libheif has no HEVC encoder");
+        return {};
+    }
+    heif_encoder_set_lossy_quality(encoder, 50);
+    heif_image *primary = planes(640, 480, true, 60);
+    heif_image_handle *handle = nullptr;
+    QByteArray file;
+    if (heif_context_encode_image(ctx, primary, encoder, nullptr, &handle).code == heif_error_Ok) {
+        heif_image_handle *thumb = nullptr;
+        heif_context_encode_thumbnail(ctx, primary, handle, encoder, nullptr, 320, &thumb);
+        if (thumb)
+            heif_image_handle_release(thumb);
+        heif_context_set_primary_image(ctx, handle);
+        heif_image *second = planes(320, 240, false, 120);
+        heif_image_handle *other = nullptr;
+        heif_context_encode_image(ctx, second, encoder, nullptr, &other);
+        if (other)
+            heif_image_handle_release(other);
+        heif_image_release(second);
+        heif_writer writer{1, writeToArray};
+        heif_context_write(ctx, &writer, &file);
+    }
+    if (handle)
+        heif_image_handle_release(handle);
+    heif_image_release(primary);
+    heif_encoder_release(encoder);
+    heif_context_free(ctx);
+    if (file.isEmpty())
+        *why = QStringLiteral("libheif could not write the test HEIC");
+    return file;
+}
+
+} // namespace
+
+TEST(ModernHeic, AuxiliaryImagesAndThumbnailsOpenAndSurviveAMetadataWrite) {
+    QString why;
+    const QByteArray made = modernHeic(&why);
+    if (made.isEmpty())
+        GTEST_SKIP() << why.toStdString();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("modern.heic"));
+    ASSERT_TRUE(writeAll(path, made));
+    // Exif as a phone writes it, added by an outside tool.
+    ASSERT_EQ(QProcess::execute(QStringLiteral("exiftool"),
+                                {QStringLiteral("-q"), QStringLiteral("-overwrite_original"),
+                                 QStringLiteral("-Make=Apple"),
+                                 QStringLiteral("-DateTimeOriginal=2024:05:06 07:08:09"), path}),
+              0);
+    const QByteArray bytes = readAll(path);
+    const ImageSource source(bytes);
+    ASSERT_TRUE(source.isValid()) << source.errorString().toStdString();
+    EXPECT_EQ(source.type(), QStringLiteral("public.heic"));
+    const QVariantMap props = source.properties(0);
+    EXPECT_EQ(props.value("PixelWidth").toInt(), 640);
+    EXPECT_EQ(props.value("{Exif}").toMap().value("DateTimeOriginal").toString(),
+              QStringLiteral("2024:05:06 07:08:09"));
+    const QImage thumbnail = source.thumbnail(200);
+    ASSERT_FALSE(thumbnail.isNull());
+    EXPECT_LE(std::max(thumbnail.width(), thumbnail.height()), 320);
+
+    QVariantMap frame = props;
+    QVariantMap exif = frame.value("{Exif}").toMap();
+    exif["DateTimeOriginal"] = QStringLiteral("2024:05:06 08:08:09");
+    frame["{Exif}"] = exif;
+    QByteArray written;
+    ImageDestination destination(&written, source.type(), source.count());
+    for (int i = 0; i < source.count(); ++i)
+        destination.addImageFromSource(source, i, i == 0 ? frame : source.properties(i));
+    ASSERT_TRUE(destination.finalize()) << destination.errorString().toStdString();
+    ASSERT_TRUE(writeAll(path, written));
+    const QJsonObject tags = exiftoolJson(path, {QStringLiteral("-G1")});
+    EXPECT_EQ(tags.value("ExifIFD:DateTimeOriginal").toString(),
+              QStringLiteral("2024:05:06 08:08:09"));
+    // Every image, the auxiliary one and the thumbnail are still there, pixels untouched.
+    EXPECT_EQ(decodedPixels(written), decodedPixels(bytes));
+    heif_context *ctx = heif_context_alloc();
+    ASSERT_EQ(heif_context_read_from_memory_without_copy(ctx, written.constData(),
+                                                         size_t(written.size()), nullptr)
+                  .code,
+              heif_error_Ok);
+    EXPECT_EQ(heif_context_get_number_of_top_level_images(ctx), 2);
+    heif_image_handle *primary = nullptr;
+    ASSERT_EQ(heif_context_get_primary_image_handle(ctx, &primary).code, heif_error_Ok);
+    EXPECT_TRUE(heif_image_handle_has_alpha_channel(primary));
+    EXPECT_EQ(heif_image_handle_get_number_of_thumbnails(primary), 1);
+    heif_image_handle_release(primary);
+    heif_context_free(ctx);
+}
