@@ -12,6 +12,7 @@
 #include "platform/core/ImageSource.h"
 #include "platform/core/JobRunner.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QListView>
@@ -117,21 +118,23 @@ JobReport writeTexts(AppDelegate &d, Job job, const QList<IKImageItemPtr> &items
         QString text;
     };
     QList<Change> changes;
-    QStringList failed;
     for (const JobResult &r : results) {
         const LibraryPhoto &p = photos[r.index];
-        if (!r.ok) {
-            failed << QStringLiteral("%1: %2").arg(p.fileName, r.reason);
-            continue;
-        }
         const QString text = r.data.toString();
         // An empty text changes neither the library nor the record.
         if (text.isEmpty())
             continue;
         const LibraryWriteResult w = write(d, job, p, text);
         if (!w.ok) {
-            failed << QStringLiteral("%1: %2").arg(p.fileName, w.reason);
-            continue;
+            // One failed step undoes the whole action: a writer of several statements may
+            // have done half of its work.
+            d.abandonLibraryEdit();
+            report.notWritten << QStringLiteral("%1: %2").arg(p.fileName, w.reason);
+            for (const Change &c : changes)
+                report.notWritten << QCoreApplication::translate("LibraryNaming",
+                                                                 "%1: not written, as %2 failed")
+                                         .arg(c.item->fileName, p.fileName);
+            return report;
         }
         QString stored = text;
         if (job == Job::Rename) {
@@ -141,14 +144,23 @@ JobReport writeTexts(AppDelegate &d, Job job, const QList<IKImageItemPtr> &items
         }
         changes << Change{items[r.index], stored};
     }
-    const LibraryStepResult end = d.endLibraryEdit();
-    if (!end.ok) {
-        // Nothing reached the library: no record changes.
+    QString error;
+    const bool committed = d.libraryEdit->commit(&error);
+    d.abandonLibraryEdit();
+    if (!committed) {
         for (const Change &c : changes)
-            failed << QStringLiteral("%1: %2").arg(c.item->fileName, end.reason);
-        report.notWritten = failed;
+            report.notWritten << QStringLiteral("%1: %2").arg(c.item->fileName, error);
         return report;
     }
+    // The records follow the working copy, which now holds the changes even when the copy
+    // back has to wait.
+    const LibraryStepResult back = d.CopyDatabasetoPhotoLibraryWithoutAlert();
+    if (!back.ok)
+        for (const Change &c : changes)
+            report.notWritten << QCoreApplication::translate(
+                                     "LibraryNaming",
+                                     "%1: changed in the working copy, not yet in the library: %2")
+                                     .arg(c.item->fileName, back.reason);
     for (const Change &c : changes) {
         PRPicFileInfo &record = *c.item->photoLibFileNode;
         switch (job) {
@@ -167,7 +179,6 @@ JobReport writeTexts(AppDelegate &d, Job job, const QList<IKImageItemPtr> &items
         }
     }
     report.written = int(changes.size());
-    report.notWritten = failed;
     return report;
 }
 

@@ -190,6 +190,25 @@ TEST_P(LibraryNaming, TitlesCaptionsAndNamesReachDatabaseAndRecords) {
     EXPECT_FALSE(d->renameActionWindow->isVisible());
 }
 
+TEST_P(LibraryNaming, OneFailedWriteUndoesTheWholeAction) {
+    const QList<IKImageItemPtr> items =
+        select({QStringLiteral("St James Park.jpg"), QStringLiteral("wedding.jpg")});
+    ASSERT_EQ(items.size(), 2);
+    const int firstId = items[0]->photoLibFileNode->photoID;
+    const QString titleBefore = titleInDatabase(firstId);
+    const QString recordBefore = items[0]->photoLibFileNode->fileTitle;
+    // A record whose row has gone: its write is refused after the first one was made.
+    items[1]->photoLibFileNode->photoID = 999999;
+    runTitleWindow(false, [] {});
+    EXPECT_EQ(titleInDatabase(firstId), titleBefore);
+    EXPECT_EQ(items[0]->photoLibFileNode->fileTitle, recordBefore);
+    QMessageBox *sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_TRUE(sheet->informativeText().contains(items[0]->fileName));
+    EXPECT_TRUE(sheet->informativeText().contains(items[1]->fileName));
+    expectWhole();
+}
+
 TEST_P(LibraryNaming, WhilePhotosRunsNothingStarts) {
     select({QStringLiteral("wedding.jpg")});
     const QByteArray before = sqliteDump(db);
