@@ -190,6 +190,38 @@ TEST_P(LibraryNaming, TitlesCaptionsAndNamesReachDatabaseAndRecords) {
     EXPECT_FALSE(d->renameActionWindow->isVisible());
 }
 
+TEST_P(LibraryNaming, TemplatesReadTheRecordAndTheOriginalFile) {
+    const QList<IKImageItemPtr> items = select({QStringLiteral("St James Park.jpg")});
+    ASSERT_EQ(items.size(), 1);
+    const PRPicFileInfo &record = *items[0]->photoLibFileNode;
+    const int id = record.photoID;
+    // Keywords come from the record, the camera make from the original file.
+    QString keywords = record.fileKeywords;
+    for (const char *gone : {" ", "\n", ","})
+        keywords.remove(QLatin1String(gone));
+    runTitleWindow(true, [&] {
+        d->useTagsAsTitleBtn->click();
+        d->changephotoTitle_PhotoTitleStrLab->setText(QStringLiteral("{Keywords} {Camera Make}"));
+    });
+    EXPECT_EQ(captionsInDatabase(id), QStringList{keywords + QStringLiteral(" NIKON CORPORATION")});
+
+    // A metadata name from the record's title, made fit for a file name.
+    const QString title = record.fileTitle;
+    ASSERT_FALSE(title.isEmpty());
+    d->photolibView->show();
+    d->ShowRenameWindowAction();
+    d->metaFileNameBtn->click();
+    d->filenameFormatstrlab->setText(QStringLiteral("{Title}"));
+    d->SaveChangesRenameWindowAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    QString expected = title;
+    for (const char *gone : {"{", "}", ",", "(", ")", "/"})
+        expected.remove(QLatin1String(gone));
+    EXPECT_EQ(items[0]->fileName, expected + QStringLiteral(".jpg"));
+    EXPECT_EQ(nameInDatabase(id), expected + QStringLiteral(".jpg"));
+    expectWhole();
+}
+
 TEST_P(LibraryNaming, OneFailedWriteUndoesTheWholeAction) {
     const QList<IKImageItemPtr> items =
         select({QStringLiteral("St James Park.jpg"), QStringLiteral("wedding.jpg")});
