@@ -103,13 +103,13 @@ naming::RenameSettings renameSettingsOf(const AppDelegate &d) {
     s.startNumber = isOn(d.checkStartNumber);
     s.customText = textOf(d.customNamelab);
     if (isOn(d.checkKeepLastFileName))
-        s.part = naming::PartBox::KeepLast;
+        s.segment = naming::NameSegment::KeepLast;
     else if (isOn(d.checkKeepFirstFileName))
-        s.part = naming::PartBox::KeepFirst;
+        s.segment = naming::NameSegment::KeepFirst;
     else if (isOn(d.checkRemoveLastFileName))
-        s.part = naming::PartBox::RemoveLast;
+        s.segment = naming::NameSegment::RemoveLast;
     else if (isOn(d.checkRemoveFirstFileName))
-        s.part = naming::PartBox::RemoveFirst;
+        s.segment = naming::NameSegment::RemoveFirst;
     s.templateText = d.currentRenameLabStr;
     s.dateFormatTitle = d.currentRenameTitleStr;
     s.counter = isOn(d.seqNumBtn);

@@ -40,7 +40,7 @@ void buildProgressSheet(AppDelegate &d) {
     d.renameActionWindow = sheet;
 }
 
-QList<QCheckBox *> partBoxes(AppDelegate &d) {
+QList<QCheckBox *> segmentBoxes(AppDelegate &d) {
     return {d.checkKeepLastFileName, d.checkKeepFirstFileName, d.checkRemoveLastFileName,
             d.checkRemoveFirstFileName};
 }
@@ -81,18 +81,18 @@ void chooseRenameMode(AppDelegate &d, RenameMode mode) {
         }
     }
     setEnabled({d.customNamelab, d.checkStartNumber}, mode == RenameMode::Custom);
-    // A counter left on from the custom text would win over the part boxes.
+    // A counter left on from the custom text would win over the segment boxes.
     if (mode == RenameMode::CurrentName)
         setOn(d.checkStartNumber, false);
-    for (QCheckBox *box : partBoxes(d)) {
+    for (QCheckBox *box : segmentBoxes(d)) {
         setOn(box, false);
         if (box)
             box->setEnabled(mode == RenameMode::CurrentName);
     }
 }
 
-void choosePart(AppDelegate &d, QCheckBox *chosen) {
-    for (QCheckBox *box : partBoxes(d))
+void chooseSegment(AppDelegate &d, QCheckBox *chosen) {
+    for (QCheckBox *box : segmentBoxes(d))
         setOn(box, box == chosen);
 }
 
@@ -160,19 +160,19 @@ void AppDelegate::ClickRenamewithMetadataAction() {
 }
 
 void AppDelegate::KeepLastPartCurrentFileNameAction() {
-    choosePart(*this, checkKeepLastFileName);
+    chooseSegment(*this, checkKeepLastFileName);
 }
 
 void AppDelegate::KeepFirstPartCurrentFileNameAction() {
-    choosePart(*this, checkKeepFirstFileName);
+    chooseSegment(*this, checkKeepFirstFileName);
 }
 
 void AppDelegate::RemoveLastPartCurrentFileNameAction() {
-    choosePart(*this, checkRemoveLastFileName);
+    chooseSegment(*this, checkRemoveLastFileName);
 }
 
 void AppDelegate::RemoveFirstPartCurrentFileNameAction() {
-    choosePart(*this, checkRemoveFirstFileName);
+    chooseSegment(*this, checkRemoveFirstFileName);
 }
 
 void AppDelegate::KeepExistingFileNameAction() {

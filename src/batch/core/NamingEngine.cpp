@@ -118,19 +118,19 @@ PhotoValues photoValues(const QVariantMap &properties, const QString &fileName,
 }
 
 QString cameraDateText(const QString &dateText) {
-    const QStringList parts = dateText.split(QLatin1Char(' '));
-    if (parts.size() < 2)
+    const QStringList words = dateText.split(QLatin1Char(' '));
+    if (words.size() < 2)
         return dateText;
-    QString date = QStringLiteral("%1 %2").arg(parts[0], parts[1]);
-    QStringList d = parts[0].split(QLatin1Char(':'));
+    QString date = QStringLiteral("%1 %2").arg(words[0], words[1]);
+    QStringList d = words[0].split(QLatin1Char(':'));
     if (d.size() == 1)
-        d = parts[0].split(QLatin1Char('-'));
+        d = words[0].split(QLatin1Char('-'));
     if (d.size() == 3)
         date = QStringLiteral("%1.%2.%3").arg(d[0], d[1], d[2]);
-    const QStringList t = parts[1].split(QLatin1Char(':'));
+    const QStringList t = words[1].split(QLatin1Char(':'));
     if (t.size() == 3)
         return QStringLiteral("%1_%2.%3.%4").arg(date, t[0], t[1], t[2]);
-    return QStringLiteral("%1_%2").arg(date, parts[1]);
+    return QStringLiteral("%1_%2").arg(date, words[1]);
 }
 
 QStringList renameDateFormats() {
@@ -154,10 +154,10 @@ QString formatRenameDate(const QString &dateText, const QString &formatTitle) {
         return QString();
     if (format == 0)
         return dateText;
-    const QStringList parts = dateText.split(QLatin1Char(' '));
-    if (parts.size() < 2)
+    const QStringList words = dateText.split(QLatin1Char(' '));
+    if (words.size() < 2)
         return dateText;
-    const QString &first = parts[0], &second = parts[1];
+    const QString &first = words[0], &second = words[1];
     QStringList d = first.split(QLatin1Char(':'));
     if (d.size() == 1)
         d = first.split(QLatin1Char('-'));
@@ -254,36 +254,36 @@ QString replaceTitleTokens(TextKind kind, const QString &templateText, const Pho
     return replaced(t, "Existing Photo Caption", v.caption);
 }
 
-QString nameParts(const QString &baseName, PartBox part) {
-    QStringList parts = baseName.split(QLatin1Char(' '));
-    if (parts.size() < 2)
-        parts = baseName.split(QLatin1Char('-'));
-    if (parts.size() >= 2) {
-        switch (part) {
-        case PartBox::KeepLast:
-            parts = {parts.last()};
+QString nameSegments(const QString &baseName, NameSegment segment) {
+    QStringList words = baseName.split(QLatin1Char(' '));
+    if (words.size() < 2)
+        words = baseName.split(QLatin1Char('-'));
+    if (words.size() >= 2) {
+        switch (segment) {
+        case NameSegment::KeepLast:
+            words = {words.last()};
             break;
-        case PartBox::KeepFirst:
-            parts = {parts.first()};
+        case NameSegment::KeepFirst:
+            words = {words.first()};
             break;
-        case PartBox::RemoveLast:
-            parts.removeLast();
+        case NameSegment::RemoveLast:
+            words.removeLast();
             break;
-        case PartBox::RemoveFirst:
-            parts.removeFirst();
+        case NameSegment::RemoveFirst:
+            words.removeFirst();
             break;
-        case PartBox::None:
+        case NameSegment::None:
             break;
         }
     }
-    return parts.join(QLatin1Char(' ')).remove(QLatin1Char('_'));
+    return words.join(QLatin1Char(' ')).remove(QLatin1Char('_'));
 }
 
 QString customFileName(const RenameSettings &s, const QString &baseName, int counter) {
     if (s.startNumber)
         return counterText(s.customText, counter);
-    if (s.part != PartBox::None)
-        return nameParts(baseName, s.part);
+    if (s.segment != NameSegment::None)
+        return nameSegments(baseName, s.segment);
     return s.customText;
 }
 

@@ -74,20 +74,20 @@ QString fileNameModeText(const TitleSettings &settings, const QString &baseName)
 QString replaceTitleTokens(TextKind kind, const QString &templateText, const PhotoValues &values);
 
 // ---- Renaming ----
-enum class PartBox { None, KeepLast, KeepFirst, RemoveLast, RemoveFirst };
+enum class NameSegment { None, KeepLast, KeepFirst, RemoveLast, RemoveFirst };
 
 struct RenameSettings {
     bool useCustomName = true;
     bool startNumber = false; // custom text followed by the counter
     QString customText;
-    PartBox part = PartBox::None;
+    NameSegment segment = NameSegment::None;
     QString templateText;    // the tag template
     QString dateFormatTitle; // the date-format pop-up's title
     bool counter = false;    // the template name followed by the counter
 };
 
-// The parts of a name split at " ", else at "-", joined with blanks, "_" removed.
-QString nameParts(const QString &baseName, PartBox part);
+// The segments of a name split at " ", else at "-", joined with blanks, "_" removed.
+QString nameSegments(const QString &baseName, NameSegment segment);
 // The custom family's name of the `counter`-th photo.
 QString customFileName(const RenameSettings &settings, const QString &baseName, int counter);
 // The template family's name of the `counter`-th photo, cleaned up.

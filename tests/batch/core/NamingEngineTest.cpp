@@ -132,31 +132,31 @@ TEST(NamingTitles, FileNameModes) {
     EXPECT_TRUE(fileNameModeText(s, QStringLiteral("IMG_0001")).isEmpty());
 }
 
-TEST(NamingRenames, CustomFamilyCountersAndParts) {
+TEST(NamingRenames, CustomFamilyCountersAndSegments) {
     RenameSettings s;
     s.customText = QStringLiteral("Trip");
     s.startNumber = true;
     EXPECT_EQ(customFileName(s, QStringLiteral("x"), 1), QStringLiteral("Trip000001"));
     EXPECT_EQ(counterText(QStringLiteral("T"), 99999), QStringLiteral("T099999"));
     EXPECT_EQ(counterText(QStringLiteral("T"), 123456), QStringLiteral("T123456"));
-    // The counter wins over a part box left on.
-    s.part = PartBox::KeepFirst;
+    // The counter wins over a segment box left on.
+    s.segment = NameSegment::KeepFirst;
     EXPECT_EQ(customFileName(s, QStringLiteral("IMG 2019 05"), 2), QStringLiteral("Trip000002"));
     s.startNumber = false;
-    const std::tuple<const char *, PartBox, const char *> parts[] = {
-        {"IMG 2019 05", PartBox::KeepFirst, "IMG"},
-        {"IMG 2019 05", PartBox::KeepLast, "05"},
-        {"IMG 2019 05", PartBox::RemoveLast, "IMG 2019"},
-        {"IMG 2019 05", PartBox::RemoveFirst, "2019 05"},
-        {"trip-day-1", PartBox::RemoveLast, "trip day"},
-        {"IMG_1234", PartBox::KeepLast, "IMG1234"},
-        {"IMG_1234", PartBox::RemoveFirst, "IMG1234"},
+    const std::tuple<const char *, NameSegment, const char *> words[] = {
+        {"IMG 2019 05", NameSegment::KeepFirst, "IMG"},
+        {"IMG 2019 05", NameSegment::KeepLast, "05"},
+        {"IMG 2019 05", NameSegment::RemoveLast, "IMG 2019"},
+        {"IMG 2019 05", NameSegment::RemoveFirst, "2019 05"},
+        {"trip-day-1", NameSegment::RemoveLast, "trip day"},
+        {"IMG_1234", NameSegment::KeepLast, "IMG1234"},
+        {"IMG_1234", NameSegment::RemoveFirst, "IMG1234"},
     };
-    for (const auto &[name, part, result] : parts) {
-        s.part = part;
+    for (const auto &[name, segment, result] : words) {
+        s.segment = segment;
         EXPECT_EQ(customFileName(s, QLatin1String(name), 1), QLatin1String(result)) << name;
     }
-    s.part = PartBox::None;
+    s.segment = NameSegment::None;
     EXPECT_EQ(customFileName(s, QStringLiteral("x"), 5), QStringLiteral("Trip"));
 }
 
