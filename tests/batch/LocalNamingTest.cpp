@@ -6,11 +6,14 @@
 #include "platform/core/Workspace.h"
 #include "support/ImageTestHelpers.h"
 #include "support/JobWait.h"
+#include "support/MakeDng.h"
 #include "support/TestSupport.h"
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QImage>
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
@@ -238,4 +241,54 @@ TEST_F(LocalNaming, AnEmptyNameIsListedAtTheEnd) {
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_TRUE(sheet->informativeText().contains("a.jpg"));
+}
+
+TEST_F(LocalNaming, WithNothingSelectedEveryJobEndsAndTakesItsSheetAway) {
+    show({});
+    const std::function<void()> saves[] = {[&] {
+                                               d->BatchChangePhotoTitleAction();
+                                               d->ClickSaveChangePhotoTitleAction();
+                                           },
+                                           [&] {
+                                               d->BatchChangePhotoCaptionAction();
+                                               d->useTagsAsTitleBtn->click();
+                                               d->ClickSaveChangePhotoTitleAction();
+                                           },
+                                           [&] {
+                                               d->ShowRenameWindowAction();
+                                               d->SaveChangesRenameWindowAction();
+                                           }};
+    for (const auto &save : saves) {
+        save();
+        ASSERT_TRUE(waitForJobs(*d));
+        QTest::qWait(10);
+        EXPECT_FALSE(d->renameActionWindow->isVisible());
+        EXPECT_FALSE(openSheet());
+    }
+    EXPECT_TRUE(outFiles().isEmpty());
+    EXPECT_TRUE(revealed.isEmpty());
+}
+
+TEST_F(LocalNaming, ARawPhotoIsTitledThroughItsJpegStandIn) {
+    QImage picture(32, 32, QImage::Format_RGB32);
+    picture.fill(Qt::darkGreen);
+    QByteArray preview;
+    QBuffer buffer(&preview);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(picture.save(&buffer, "JPEG"));
+    const QString raw = in("IMG_1.NEF");
+    const QByteArray dng = makeMinimalDng(preview, "Kestry", "Cam", "2021:06:15 12:34:56");
+    ASSERT_TRUE(writeAll(raw, dng));
+    show({raw});
+    d->BatchChangePhotoTitleAction();
+    d->useTagsAsTitleBtn->click();
+    d->changephotoTitle_PhotoTitleStrLab->setText("{Camera Make} {Camera Date}");
+    d->ClickSaveChangePhotoTitleAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    // The JPEG bytes never go out under the RAW's name; the RAW stays as it was.
+    EXPECT_EQ(outFiles(), QStringList{"IMG_1.jpg"});
+    const QJsonObject json = exiftoolJson(out("IMG_1.jpg"));
+    EXPECT_TRUE(readAll(out("IMG_1.jpg")).startsWith("\xff\xd8")); // JPEG bytes
+    EXPECT_EQ(json["ObjectName"].toString(), "Kestry 2021.06.15_12.34.56");
+    EXPECT_EQ(readAll(raw), dng);
 }
