@@ -432,7 +432,7 @@ class AppDelegate : public QObject {
     // ---- Outlets: batch windows (renaming, titles, dates, sidecars) ----
     QWidget *renameWindow = nullptr;
     PKImageView *renameActionImgView = nullptr;
-    QLabel *filenameFormatstrlab = nullptr;
+    QLineEdit *filenameFormatstrlab = nullptr;
     QCheckBox *keepFileNameBtn = nullptr, *replaceInvaidStrBtn = nullptr, *seqNumBtn = nullptr,
               *checkKeepLastFileName = nullptr, *checkKeepFirstFileName = nullptr,
               *checkRemoveFirstFileName = nullptr, *checkRemoveLastFileName = nullptr,
@@ -574,6 +574,68 @@ class AppDelegate : public QObject {
     // Set while the removal menu popped from the camera window's button is open.
     bool removalMenuFromCamera = false;
     // End of camera roads.
+
+    // Batch titles, captions and renames (batch/NamingJobs.cpp, batch/LibraryNamingJobs.cpp,
+    // batch/BatchTitleWindow.cpp, batch/RenameWindow.cpp). Each job copies the window's
+    // choices when it starts; its workers never touch a control or a list.
+    void ChangePhotoTitleLocalPhotowithFileThreader();
+    void ChangePhotoCaptionLocalPhotowithFileThreader();
+    void ReNameLocalphotowithFileThreader();
+    void ChangePhotoTitlePhotoLibrarywithFileThreader();
+    void ChangePhotoCaptionPhotoLibrarywithFileThreader();
+    void ReNamePhotoLibrarywithFileThreader();
+    // "Applying changes..." and fourteen blanks before the progress text ("k/n").
+    void RefreshRenamePhotoProcessToMainThread(const QString &progress);
+    // The ends of the title and caption jobs and of the rename jobs: the progress sheet
+    // goes, then the one sheet and reveal of `report` (library: the browser shows the
+    // new records).
+    void ChangePhotoTitlePhotoLibraryCompleteToMainThread(const JobReport &report);
+    void RenamePhotoFinishedHanderToMainThread(const JobReport &report);
+    // Shows the progress sheet over the main window.
+    void showRenameActionWindow();
+    // The batch title window.
+    void BatchChangePhotoTitleAction();
+    void BatchChangePhotoCaptionAction();
+    void ClickChangePhotoTitleFromFileNameAction();
+    void ClickChangePhotoTitleFromPhotoTagsAction();
+    void ChangePhotoTitleFromFileNameAction();
+    void KeepExistingPhotoTitleAction();
+    void InsertPhotoTagsPhotoTitleAction();
+    void ClickCancleChangePhotoTitleAction();
+    void ClickSaveChangePhotoTitleAction();
+    // The rename window.
+    void ShowRenameWindowAction();
+    void ClickRenamewithCustomtextAction();
+    void ClickRenameCurrentFileNameAction();
+    void ClickRenamewithMetadataAction();
+    void KeepLastPartCurrentFileNameAction();
+    void KeepFirstPartCurrentFileNameAction();
+    void RemoveLastPartCurrentFileNameAction();
+    void RemoveFirstPartCurrentFileNameAction();
+    void KeepExistingFileNameAction();
+    void InsertPhotoTagsFileNameAction();
+    void CloseRenameWindowAction();
+    void SaveChangesRenameWindowAction();
+    // The library's " OK " alert when Photos holds the library; true when it was shown.
+    bool alertWhilePhotosRuns();
+    QWidget *&changePhotoTitleWindow = batchTitleWindow;
+    QCheckBox *useFileNameAsTitleBtn = nullptr, *useTagsAsTitleBtn = nullptr,
+              *changephotoTitle_keepPhotoTitleBtn = nullptr;
+    QLabel *addTextFileNametoTitleDisplayLab = nullptr,
+           *beReplacedTextFileNametoTitleDisplayLab = nullptr,
+           *replaceTextFileNametoTitleDisplayLab = nullptr,
+           *changephotoTitle_PhotoTitleFormatDiplayLab = nullptr;
+    QLineEdit *addTextFileNametoTitleLab = nullptr, *beReplacedTextFileNametoTitleLab = nullptr,
+              *replaceTextFileNametoTitleLab = nullptr,
+              *changephotoTitle_PhotoTitleStrLab = nullptr;
+    QPushButton *changePhotoTitleSaveBtn = nullptr, *changePhotoTitleCancelBtn = nullptr;
+    QLineEdit *customNamelab = nullptr;
+    QCheckBox *checkStartNumber = nullptr;
+    QPushButton *renameSaveBtn = nullptr, *renameCloseBtn = nullptr;
+    QWidget *renameActionWindow = nullptr; // a QDialog, window-modal over the main window
+    QLabel *renameActionLab = nullptr;
+    QProgressBar *renameActionProcesser = nullptr;
+    // End of batch titles, captions and renames.
 
     // Long jobs of the window (JobEnding.cpp). A job runs on the job runner's pool, shows
     // a progress bar with a cancel button in the status bar once it lasts, and ends in

@@ -1,0 +1,229 @@
+// Batch titles, captions and names of library photos: workers make the texts from each
+// photo's record and original file; the main thread writes them in one transaction of the
+// working copy, copied back once, and only then changes the records that were written.
+#include "batch/NamingSettings.h"
+
+#include "app/AppDelegate.h"
+#include "library/core/LibraryStore.h"
+#include "library/core/LibraryWorkingCopy.h"
+#include "metadata/core/JobReport.h"
+#include "metadata/core/SafeFileName.h"
+#include "platform/core/FileDates.h"
+#include "platform/core/ImageSource.h"
+#include "platform/core/JobRunner.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QItemSelectionModel>
+#include <QListView>
+#include <algorithm>
+
+namespace {
+
+enum class Job { Title, Caption, Rename };
+
+// What a worker may read of one selected library photo, copied on the main thread.
+struct LibraryPhoto {
+    int photoID = -1;
+    QString fileName; // the item's
+    QString filePath; // the original inside the library, or the referenced file
+    QString title, description, keywords, recordFileName;
+};
+
+QList<IKImageItemPtr> selectedLibraryItems(const AppDelegate &d) {
+    QList<IKImageItemPtr> out;
+    if (!d.photoLibBrowserView || !d.photoLibBrowserView->selectionModel())
+        return out;
+    QList<int> rows;
+    for (const QModelIndex &index : d.photoLibBrowserView->selectionModel()->selectedIndexes())
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    for (int row : rows)
+        if (row >= 0 && row < d.library.photoLibBroserArray.size() &&
+            d.library.photoLibBroserArray.at(row) &&
+            d.library.photoLibBroserArray.at(row)->photoLibFileNode)
+            out << d.library.photoLibBroserArray.at(row);
+    return out;
+}
+
+QString withoutBlanks(QString text) {
+    text.remove(QLatin1Char('\n'));
+    text.remove(QLatin1Char('\r'));
+    text.remove(QLatin1Char(' '));
+    return text;
+}
+
+// The values of the tag words: the record's title, keywords and caption, the rest from the
+// original file (all empty when it cannot be read).
+naming::PhotoValues valuesOf(const LibraryPhoto &p) {
+    naming::PhotoValues v;
+    const ImageSource source = ImageSource::fromPath(p.filePath);
+    if (source.isValid())
+        v = naming::photoValues(source.properties(0), p.fileName,
+                                FileDates::creationDate(p.filePath), naming::Missing::Empty);
+    v.baseName = baseNameOf(p.fileName);
+    v.title = p.title;
+    v.keywords = withoutBlanks(p.keywords);
+    v.caption = v.hasTiff ? p.description : QString();
+    return v;
+}
+
+QString textFor(Job job, const naming::TitleSettings &t, const naming::RenameSettings &r,
+                const LibraryPhoto &p, int counter) {
+    if (job == Job::Rename) {
+        naming::PhotoValues v;
+        if (r.useCustomName)
+            v.baseName = baseNameOf(p.fileName);
+        else
+            v = valuesOf(p);
+        return safeFileBaseName(naming::newFileName(r, v, counter), QFileInfo(p.filePath).suffix());
+    }
+    if (t.fileNameMode)
+        return naming::fileNameModeText(t, baseNameOf(p.fileName));
+    return naming::cleanUp(naming::replaceTitleTokens(t.kind, t.templateText, valuesOf(p)), false);
+}
+
+LibraryWriteResult write(AppDelegate &d, Job job, const LibraryPhoto &p, const QString &text) {
+    const bool current = d.library.bScanNewPhotosLib;
+    switch (job) {
+    case Job::Title:
+        return current ? d.UpdatePhotoLibrayTitlewithTitleStr(text, p.photoID)
+                       : d.UpdateOldPhotoLibrayTitlewithTitleStr(text, p.photoID);
+    case Job::Caption:
+        if (!current)
+            return d.UpdateOldPhotoLibrayDescriptionwithDescription(text, p.photoID);
+        return p.description.isEmpty()
+                   ? d.InsertPhotoLibrayDescriptionwithDescription(text, p.photoID)
+                   : d.UpdatePhotoLibrayDescriptionwithDescription(text, p.photoID);
+    case Job::Rename:
+        return current ? d.UpdatePhotoLibrayFileNamewithStr(text, p.recordFileName, p.photoID)
+                       : d.UpdateOldPhotoLibrayFileNamewithStr(text, p.recordFileName, p.photoID);
+    }
+    return LibraryWriteResult::failed(QStringLiteral("unknown job"));
+}
+
+// Writes every text in one transaction, copies back once, then changes the records.
+JobReport writeTexts(AppDelegate &d, Job job, const QList<IKImageItemPtr> &items,
+                     const QList<LibraryPhoto> &photos, const QList<JobResult> &results) {
+    JobReport report;
+    QString why;
+    if (!d.beginLibraryEdit(&why)) {
+        for (const IKImageItemPtr &item : items)
+            report.notWritten << QStringLiteral("%1: %2").arg(item->fileName, why);
+        return report;
+    }
+    struct Change {
+        IKImageItemPtr item;
+        QString text;
+    };
+    QList<Change> changes;
+    for (const JobResult &r : results) {
+        const LibraryPhoto &p = photos[r.index];
+        const QString text = r.data.toString();
+        // An empty text changes neither the library nor the record.
+        if (text.isEmpty())
+            continue;
+        const LibraryWriteResult w = write(d, job, p, text);
+        if (!w.ok) {
+            // One failed step undoes the whole action: a writer of several statements may
+            // have done half of its work.
+            d.abandonLibraryEdit();
+            report.notWritten << QStringLiteral("%1: %2").arg(p.fileName, w.reason);
+            for (const Change &c : changes)
+                report.notWritten << QCoreApplication::translate("LibraryNaming",
+                                                                 "%1: not written, as %2 failed")
+                                         .arg(c.item->fileName, p.fileName);
+            return report;
+        }
+        QString stored = text;
+        if (job == Job::Rename) {
+            const QString extension = QFileInfo(p.filePath).suffix();
+            stored = w.stored.isEmpty() ? (extension.isEmpty() ? text : text + '.' + extension)
+                                        : w.stored;
+        }
+        changes << Change{items[r.index], stored};
+    }
+    QString error;
+    const bool committed = d.libraryEdit->commit(&error);
+    d.abandonLibraryEdit();
+    if (!committed) {
+        for (const Change &c : changes)
+            report.notWritten << QStringLiteral("%1: %2").arg(c.item->fileName, error);
+        return report;
+    }
+    // The records follow the working copy, which now holds the changes even when the copy
+    // back has to wait.
+    const LibraryStepResult back = d.CopyDatabasetoPhotoLibraryWithoutAlert();
+    if (!back.ok)
+        for (const Change &c : changes)
+            report.notWritten << QCoreApplication::translate(
+                                     "LibraryNaming",
+                                     "%1: changed in the working copy, not yet in the library: %2")
+                                     .arg(c.item->fileName, back.reason);
+    for (const Change &c : changes) {
+        PRPicFileInfo &record = *c.item->photoLibFileNode;
+        switch (job) {
+        case Job::Title:
+            record.fileTitle = c.text;
+            break;
+        case Job::Caption:
+            record.fileDescription = c.text;
+            break;
+        case Job::Rename:
+            c.item->fileName = c.text;
+            record.fileName = c.text;
+            if (c.item->originalFileNode)
+                c.item->originalFileNode->fileName = c.text;
+            break;
+        }
+    }
+    report.written = int(changes.size());
+    return report;
+}
+
+void startLibraryJob(AppDelegate &d, Job job) {
+    const QList<IKImageItemPtr> items = selectedLibraryItems(d);
+    QList<LibraryPhoto> photos;
+    for (const IKImageItemPtr &item : items) {
+        const PRPicFileInfo &record = *item->photoLibFileNode;
+        photos << LibraryPhoto{record.photoID,   item->fileName,         item->filePath,
+                               record.fileTitle, record.fileDescription, record.fileKeywords,
+                               record.fileName};
+    }
+    const naming::TitleSettings t = titleSettingsOf(
+        d, job == Job::Caption ? naming::TextKind::Caption : naming::TextKind::Title);
+    const naming::RenameSettings r = renameSettingsOf(d);
+    JobRunner *runner = d.startJob();
+    connectRenameProgress(d, runner);
+    AppDelegate *owner = &d;
+    QObject::connect(runner, &JobRunner::finished, owner,
+                     [owner, job, items, photos](const QList<JobResult> &results, bool cancelled) {
+                         JobReport report = writeTexts(*owner, job, items, photos, results);
+                         report.cancelled = cancelled;
+                         if (job == Job::Rename)
+                             owner->RenamePhotoFinishedHanderToMainThread(report);
+                         else
+                             owner->ChangePhotoTitlePhotoLibraryCompleteToMainThread(report);
+                     });
+    runner->start(photos.size(), [job, t, r, photos](qsizetype i) {
+        JobResult result;
+        result.ok = true;
+        result.data = textFor(job, t, r, photos[i], int(i) + 1);
+        return result;
+    });
+}
+
+} // namespace
+
+void AppDelegate::ChangePhotoTitlePhotoLibrarywithFileThreader() {
+    startLibraryJob(*this, Job::Title);
+}
+
+void AppDelegate::ChangePhotoCaptionPhotoLibrarywithFileThreader() {
+    startLibraryJob(*this, Job::Caption);
+}
+
+void AppDelegate::ReNamePhotoLibrarywithFileThreader() {
+    startLibraryJob(*this, Job::Rename);
+}

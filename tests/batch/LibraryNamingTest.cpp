@@ -1,0 +1,280 @@
+// Batch titles, captions and names in copies of the three fixture libraries, checked with
+// the sqlite3 command.
+#include "../library/LibraryTestSupport.h"
+#include "app/AppDelegate.h"
+#include "app/core/Settings.h"
+#include "platform/core/PhotosApplication.h"
+#include "platform/core/Workspace.h"
+#include "support/JobWait.h"
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDeadlineTimer>
+#include <QFileDialog>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct LibraryCase {
+    const char *name;
+    const char *database;
+    bool current;
+};
+
+class LibraryNaming : public ::testing::TestWithParam<LibraryCase> {
+  protected:
+    void SetUp() override {
+        clearUserDefaults();
+        userDefaults()->setValue(QLatin1String(SettingsKey::ExampleAlertSuppress), true);
+        Workspace::setUrlOpener([](const QUrl &) { return true; });
+        Workspace::setRevealer([](const QString &, const QString &) {});
+        setPhotosApplication(&photos);
+        d = std::make_unique<AppDelegate>();
+        d->launch();
+        lib = copyLibrary(QLatin1String(GetParam().name), dir.path());
+        ASSERT_FALSE(lib.isEmpty());
+        db = lib + QLatin1Char('/') + QLatin1String(GetParam().database);
+        auto *panel = new QFileDialog(d->window);
+        panel->setOption(QFileDialog::DontUseNativeDialog, true);
+        panel->setFileMode(QFileDialog::AnyFile);
+        panel->selectFile(lib);
+        d->openPanelDidEnd8(panel, 1);
+        delete panel;
+        QDeadlineTimer deadline(120000);
+        while (!d->library.scanComplete && !deadline.hasExpired())
+            QTest::qWait(5);
+        ASSERT_TRUE(d->library.scanComplete);
+        ASSERT_TRUE(d->photolibReadOnlyReason.isEmpty()) << d->photolibReadOnlyReason.toStdString();
+        ASSERT_EQ(d->library.bScanNewPhotosLib, GetParam().current);
+        d->blocalMode = false;
+    }
+    void TearDown() override {
+        d.reset();
+        setPhotosApplication(nullptr);
+        Workspace::setRevealer({});
+        Workspace::setUrlOpener({});
+    }
+    // Selects the library items of these file names; returns them in list order.
+    QList<IKImageItemPtr> select(const QStringList &names) {
+        QList<IKImageItemPtr> out;
+        QItemSelectionModel *selection = d->photoLibBrowserView->selectionModel();
+        selection->clearSelection();
+        const QList<IKImageItemPtr> &list = d->library.photoLibBroserArray;
+        for (int i = 0; i < list.size(); ++i)
+            if (names.contains(list[i]->fileName)) {
+                selection->select(d->photoLibBrowserView->model()->index(i, 0),
+                                  QItemSelectionModel::Select);
+                out << list[i];
+            }
+        EXPECT_EQ(out.size(), names.size());
+        return out;
+    }
+    QString titleInDatabase(int id) {
+        return sqliteValue(
+            db, GetParam().current
+                    ? QStringLiteral("SELECT ZTITLE FROM ZADDITIONALASSETATTRIBUTES "
+                                     "WHERE Z_PK = %1")
+                          .arg(id)
+                    : QStringLiteral("SELECT name FROM RKVersion WHERE masterId = %1").arg(id));
+    }
+    QStringList captionsInDatabase(int id) {
+        QStringList out;
+        const QString sql =
+            GetParam().current
+                ? QStringLiteral("SELECT ZLONGDESCRIPTION FROM ZASSETDESCRIPTION WHERE "
+                                 "ZASSETATTRIBUTES = %1")
+                      .arg(id)
+                : QStringLiteral("SELECT extendedDescription FROM RKVersion WHERE masterId = %1")
+                      .arg(id);
+        for (const QStringList &row : sqliteRows(db, sql))
+            out << row.value(0);
+        return out;
+    }
+    QString nameInDatabase(int id) {
+        return sqliteValue(db, GetParam().current
+                                   ? QStringLiteral("SELECT ZORIGINALFILENAME FROM "
+                                                    "ZADDITIONALASSETATTRIBUTES WHERE Z_PK = %1")
+                                         .arg(id)
+                                   : QStringLiteral("SELECT fileName FROM RKVersion WHERE "
+                                                    "masterId = %1")
+                                         .arg(id));
+    }
+    void expectWhole() {
+        EXPECT_EQ(sqliteValue(db, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    }
+    void runTitleWindow(bool caption, const std::function<void()> &setUp) {
+        caption ? d->BatchChangePhotoCaptionAction() : d->BatchChangePhotoTitleAction();
+        setUp();
+        d->ClickSaveChangePhotoTitleAction();
+        ASSERT_TRUE(waitForJobs(*d));
+    }
+    QMessageBox *openSheet() {
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (QMessageBox *s : d->window->findChildren<QMessageBox *>())
+            if (s->isVisible())
+                return s;
+        return nullptr;
+    }
+    FakePhotosApplication photos;
+    QTemporaryDir dir;
+    QString lib, db;
+    std::unique_ptr<AppDelegate> d;
+};
+
+} // namespace
+
+TEST_P(LibraryNaming, TitlesCaptionsAndNamesReachDatabaseAndRecords) {
+    const QList<IKImageItemPtr> items =
+        select({QStringLiteral("St James Park.jpg"), QStringLiteral("wedding.jpg")});
+    ASSERT_EQ(items.size(), 2);
+    const IKImageItemPtr park =
+        items[0]->fileName == QLatin1String("St James Park.jpg") ? items[0] : items[1];
+    const IKImageItemPtr wedding = park == items[0] ? items[1] : items[0];
+    const int parkId = park->photoLibFileNode->photoID,
+              weddingId = wedding->photoLibFileNode->photoID;
+
+    runTitleWindow(false, [&] {
+        d->useFileNameAsTitlePopButton->setCurrentIndex(1);
+        d->addTextFileNametoTitleLab->setText(QStringLiteral("Owner's"));
+    });
+    EXPECT_EQ(titleInDatabase(parkId), QStringLiteral("Owner's St James Park"));
+    EXPECT_EQ(titleInDatabase(weddingId), QStringLiteral("Owner's wedding"));
+    EXPECT_EQ(park->photoLibFileNode->fileTitle, QStringLiteral("Owner's St James Park"));
+    EXPECT_FALSE(openSheet());
+
+    // A caption twice: the second replaces the first, one caption row per photo.
+    for (const QString &text : {QStringLiteral("first"), QStringLiteral("second")}) {
+        runTitleWindow(true, [&] {
+            d->useTagsAsTitleBtn->click();
+            d->changephotoTitle_PhotoTitleStrLab->setText(text + QStringLiteral(" {File Name}"));
+        });
+        EXPECT_EQ(captionsInDatabase(parkId), QStringList{text + QStringLiteral(" St James Park")});
+        EXPECT_EQ(captionsInDatabase(weddingId), QStringList{text + QStringLiteral(" wedding")});
+        EXPECT_EQ(park->photoLibFileNode->fileDescription, text + QStringLiteral(" St James Park"));
+    }
+
+    // A template that gives nothing changes neither the library nor the record.
+    select({QStringLiteral("wedding.jpg")});
+    runTitleWindow(false, [&] {
+        d->useTagsAsTitleBtn->click();
+        d->changephotoTitle_PhotoTitleStrLab->setText(QStringLiteral("{Comments}"));
+    });
+    EXPECT_EQ(titleInDatabase(weddingId), QStringLiteral("Owner's wedding"));
+    EXPECT_EQ(wedding->photoLibFileNode->fileTitle, QStringLiteral("Owner's wedding"));
+
+    // Names: custom text with the counter, counted over the selection.
+    select({QStringLiteral("St James Park.jpg"), QStringLiteral("wedding.jpg")});
+    d->photolibView->show();
+    d->ShowRenameWindowAction();
+    d->customNamelab->setText(QStringLiteral("Trip"));
+    d->checkStartNumber->setChecked(true);
+    d->SaveChangesRenameWindowAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    const QString first = items[0]->fileName, second = items[1]->fileName;
+    EXPECT_EQ(first, QStringLiteral("Trip000001.jpg"));
+    EXPECT_EQ(second, QStringLiteral("Trip000002.jpg"));
+    EXPECT_EQ(items[0]->photoLibFileNode->fileName, first);
+    EXPECT_EQ(nameInDatabase(items[0]->photoLibFileNode->photoID), first);
+    EXPECT_EQ(nameInDatabase(items[1]->photoLibFileNode->photoID), second);
+    EXPECT_EQ(d->filenameFormatstrlab->text(), QStringLiteral("{ExistingFileName}"));
+    expectWhole();
+    EXPECT_FALSE(d->renameActionWindow->isVisible());
+}
+
+TEST_P(LibraryNaming, TemplatesReadTheRecordAndTheOriginalFile) {
+    const QList<IKImageItemPtr> items = select({QStringLiteral("St James Park.jpg")});
+    ASSERT_EQ(items.size(), 1);
+    const PRPicFileInfo &record = *items[0]->photoLibFileNode;
+    const int id = record.photoID;
+    // Keywords come from the record, the camera make from the original file.
+    QString keywords = record.fileKeywords;
+    for (const char *gone : {" ", "\n", ","})
+        keywords.remove(QLatin1String(gone));
+    runTitleWindow(true, [&] {
+        d->useTagsAsTitleBtn->click();
+        d->changephotoTitle_PhotoTitleStrLab->setText(QStringLiteral("{Keywords} {Camera Make}"));
+    });
+    EXPECT_EQ(captionsInDatabase(id), QStringList{keywords + QStringLiteral(" NIKON CORPORATION")});
+
+    // A metadata name from the record's title, made fit for a file name.
+    const QString title = record.fileTitle;
+    ASSERT_FALSE(title.isEmpty());
+    d->photolibView->show();
+    d->ShowRenameWindowAction();
+    d->metaFileNameBtn->click();
+    d->filenameFormatstrlab->setText(QStringLiteral("{Title}"));
+    d->SaveChangesRenameWindowAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    QString expected = title;
+    for (const char *gone : {"{", "}", ",", "(", ")", "/"})
+        expected.remove(QLatin1String(gone));
+    EXPECT_EQ(items[0]->fileName, expected + QStringLiteral(".jpg"));
+    EXPECT_EQ(nameInDatabase(id), expected + QStringLiteral(".jpg"));
+    expectWhole();
+}
+
+TEST_P(LibraryNaming, OneFailedWriteUndoesTheWholeAction) {
+    const QList<IKImageItemPtr> items =
+        select({QStringLiteral("St James Park.jpg"), QStringLiteral("wedding.jpg")});
+    ASSERT_EQ(items.size(), 2);
+    const int firstId = items[0]->photoLibFileNode->photoID;
+    const QString titleBefore = titleInDatabase(firstId);
+    const QString recordBefore = items[0]->photoLibFileNode->fileTitle;
+    // A record whose row has gone: its write is refused after the first one was made.
+    items[1]->photoLibFileNode->photoID = 999999;
+    runTitleWindow(false, [] {});
+    EXPECT_EQ(titleInDatabase(firstId), titleBefore);
+    EXPECT_EQ(items[0]->photoLibFileNode->fileTitle, recordBefore);
+    QMessageBox *sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_TRUE(sheet->informativeText().contains(items[0]->fileName));
+    EXPECT_TRUE(sheet->informativeText().contains(items[1]->fileName));
+    expectWhole();
+}
+
+TEST_P(LibraryNaming, WhilePhotosRunsNothingStarts) {
+    select({QStringLiteral("wedding.jpg")});
+    const QByteArray before = sqliteDump(db);
+    photos.heldBy << DatabaseHolder{4242, QStringLiteral("Photos"), QStringLiteral("lock")};
+    d->BatchChangePhotoTitleAction();
+    d->ClickSaveChangePhotoTitleAction();
+    EXPECT_EQ(d->runningJobCount(), 0);
+    EXPECT_FALSE(d->batchTitleWindow->isVisible());
+    QMessageBox *sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->text(), QStringLiteral("You need to quit the running Photos application."));
+    ASSERT_EQ(sheet->buttons().size(), 1);
+    EXPECT_EQ(sheet->buttons().first()->text(), QStringLiteral(" OK "));
+    sheet->buttons().first()->click();
+
+    d->photolibView->show();
+    d->ShowRenameWindowAction();
+    d->customNamelab->setText(QStringLiteral("Trip"));
+    d->SaveChangesRenameWindowAction();
+    EXPECT_EQ(d->runningJobCount(), 0);
+    EXPECT_TRUE(openSheet());
+    EXPECT_FALSE(d->renameActionWindow->isVisible());
+    EXPECT_EQ(sqliteDump(db), before);
+    EXPECT_TRUE(photos.ended.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Libraries, LibraryNaming,
+    ::testing::Values(LibraryCase{"Test-10.15.7", "database/Photos.sqlite", true},
+                      LibraryCase{"Test-13.0.0", "database/Photos.sqlite", true},
+                      LibraryCase{"Test-10.14.6", "database/photos.db", false}),
+    [](const auto &info) {
+        return QString::fromLatin1(info.param.name)
+            .remove(QLatin1Char('-'))
+            .remove(QLatin1Char('.'))
+            .toStdString();
+    });
