@@ -144,23 +144,14 @@ JobReport writeTexts(AppDelegate &d, Job job, const QList<IKImageItemPtr> &items
         }
         changes << Change{items[r.index], stored};
     }
-    QString error;
-    const bool committed = d.libraryEdit->commit(&error);
-    d.abandonLibraryEdit();
-    if (!committed) {
+    // One commit and one copy back; a library that does not take the change leaves the
+    // working copy as it was too, and the records unchanged.
+    const LibraryStepResult end = d.endLibraryEdit();
+    if (!end.ok) {
         for (const Change &c : changes)
-            report.notWritten << QStringLiteral("%1: %2").arg(c.item->fileName, error);
+            report.notWritten << QStringLiteral("%1: %2").arg(c.item->fileName, end.reason);
         return report;
     }
-    // The records follow the working copy, which now holds the changes even when the copy
-    // back has to wait.
-    const LibraryStepResult back = d.CopyDatabasetoPhotoLibraryWithoutAlert();
-    if (!back.ok)
-        for (const Change &c : changes)
-            report.notWritten << QCoreApplication::translate(
-                                     "LibraryNaming",
-                                     "%1: changed in the working copy, not yet in the library: %2")
-                                     .arg(c.item->fileName, back.reason);
     for (const Change &c : changes) {
         PRPicFileInfo &record = *c.item->photoLibFileNode;
         switch (job) {
