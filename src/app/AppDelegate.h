@@ -599,6 +599,44 @@ class AppDelegate : public QObject {
     int runningJobs = 0;
     // End of long jobs.
 
+    // Library filters and selections (library/LibraryFilterActions.cpp). While a load runs
+    // every one of them answers with the not-completed alert.
+    bool libraryScanNotCompleted(); // true, with the alert shown, until the scan has ended
+    void ShowAllItemsBtninPhotoLibraryAction();
+    void ShowLivePhotoBtninPhotoLibraryAction();
+    void ShowJPGPhotoBtninPhotoLibraryAction();
+    void ShowUnDownloadediCloudPhotoLibraryAction();
+    void ShowRAWPhotoBtninPhotoLibraryAction();
+    void ShowPNGPhotoBtninPhotoLibraryAction();
+    void ShowFavortePhotoBtninPhotoLibraryAction();
+    void ShowEditedPhotoBtninPhotoLibraryAction();
+    void ShowNoAlbumPhotoBtninPhotoLibraryAction();
+    void ShowNoTitlePhotoBtninPhotoLibraryAction();
+    void ShowNoCaptionPhotoBtninPhotoLibraryAction();
+    void ShowNoLocationPhotoBtninPhotoLibraryAction();
+    void ShowNoKeywordsPhotoBtninPhotoLibraryAction();
+    void ShowTwentyfourHoursinPhotoLibraryAction();
+    void ShowSevenDaysinPhotoLibraryAction();
+    void ShowThirtyDaysinPhotoLibraryAction();
+    void ShowNineDaysinPhotoLibraryAction();
+    void ShowOneYearDaysinPhotoLibraryAction();
+    void ShowVideosBtninPhotoLibraryAction();
+    void ShowReferencePhotosinPhotoLibraryAction();
+    void ShowLostReferencePhotosinPhotoLibraryAction();
+    // The photos dated from startDatePicker to endDatePicker, both ends included.
+    void ShowCustomRangePhotoLibraryAction();
+    // The sheet holding the two pickers; its OK shows the range.
+    void ShowCustomRangeWindow();
+    void ensureDateRangePickers();
+    QWidget *dateRangeWindow = nullptr;
+    class QDateTimeEdit *startDatePicker = nullptr, *endDatePicker = nullptr;
+    void SelectAllPhotosLibraryAction();
+    void SelectAllissuesPhotosAction();
+    // Every photo whose file name another photo has too, grouped by name.
+    void SelectSamePhotosNameAction();
+    void FindSameFileNameinPhotoLibraryAction();
+    // End of library filters and selections.
+
     // Library database: working copy, copy back, restore (library/LibraryDatabase.cpp).
     std::shared_ptr<class LibraryWorkingCopy> libraryWorkingCopy; // the open library's O and W
     QList<PRPicFileInfoPtr> photoLibraryItemArray;                // records of the last scan
