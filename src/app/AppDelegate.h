@@ -636,6 +636,22 @@ class AppDelegate : public QObject {
     void SelectSamePhotosNameAction();
     void FindSameFileNameinPhotoLibraryAction();
     // End of library filters and selections.
+    // Deleting photos from the library (library/LibraryDeleteActions.cpp). Every road checks
+    // that no other program holds the library; the rows of all photos go in one transaction
+    // and one copy back, and only then their files go to the Trash.
+    void DeleteSelectedPhotosinPhotoLibraryAction(); // asks first; savePanelDidEnd9 deletes
+    void savePanelDidEnd9(QWidget *sheet, int returnCode, void *contextInfo = nullptr);
+    void DeletePhotoinPhotoLibraryAction(); // without asking, and without "_3.mov" companions
+    // The files ticked in the duplicate window's groups.
+    void DeleteDuplicatePhotosinPhotoLibraryAction();
+    QList<PRDuplicateNodePtr> duplicateGroups; // what the duplicate window lists
+    // Deletes the photos' rows (`withCloud`: their cloud master too), copies back, trashes
+    // their files (`companions`: and "_3.mov" halves) and drops them from every list.
+    struct LibraryDeletionReport deleteLibraryPhotos(const QList<IKImageItemPtr> &items,
+                                                     bool withCloud, bool companions);
+    void showLibraryDeletionResult(const LibraryDeletionReport &report, const QString &doneMessage);
+    QList<IKImageItemPtr> selectedLibraryItems() const; // in list order
+    // End of deleting photos.
 
     // Library database: working copy, copy back, restore (library/LibraryDatabase.cpp).
     std::shared_ptr<class LibraryWorkingCopy> libraryWorkingCopy; // the open library's O and W
