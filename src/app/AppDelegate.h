@@ -652,6 +652,31 @@ class AppDelegate : public QObject {
     void showLibraryDeletionResult(const LibraryDeletionReport &report, const QString &doneMessage);
     QList<IKImageItemPtr> selectedLibraryItems() const; // in list order
     // End of deleting photos.
+    // Repairing referenced photos (library/ReferenceRepairActions.cpp): files moved under a
+    // new root folder, or renamed in their own folder, are found and relinked; only lost
+    // referenced photos are searched.
+    void FixMovedReferencedPhotosAction(); // the root folder panel; openPanelDidEnd18 relinks
+    void openPanelDidEnd18(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    // The folder under `root` that now holds the record's file; empty with `why` when none.
+    QString getcurrentphotolocationwithNewFolderPath(const QString &root,
+                                                     const PRPicFileInfoPtr &node, QString *why);
+    struct ReferenceRepairReport relinkMovedReferencedPhotos(const QString &root,
+                                                             const QList<IKImageItemPtr> &items);
+    void FixReferencedPhotosAction(); // fixReferencedNameWindow as a sheet
+    void CheckCopyOrigFileNameReferenceFileAction();
+    void CheckCopyPhotoLibFileNameReferenceFileAction();
+    void StartCopyFileNameReferenceFileAction();
+    // Finds the record's renamed file in `folder` by its size, then renames it back
+    // (`renameFile`) or writes its name into the open edit (`*writeFailed` when that
+    // failed). Returns the name without extension and the file's path now, or empty with
+    // `why`.
+    QString FindandChangeFinderPhotowithPath(const QString &folder, const PRPicFileInfoPtr &node,
+                                             bool renameFile, QString *why, bool *writeFailed,
+                                             QString *newPath);
+    ReferenceRepairReport relinkRenamedReferencedPhotos(const QList<IKImageItemPtr> &items,
+                                                        bool renameFiles);
+    void showReferenceRepairResult(const ReferenceRepairReport &report);
+    // End of repairing referenced photos.
 
     // Library database: working copy, copy back, restore (library/LibraryDatabase.cpp).
     std::shared_ptr<class LibraryWorkingCopy> libraryWorkingCopy; // the open library's O and W

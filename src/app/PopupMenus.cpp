@@ -125,6 +125,14 @@ void buildPopupMenus(AppDelegate &d) {
     d.PhotolibQuickMenu = newMenu(owner, "PhotolibQuickMenu", AppDelegate::tr("Library Actions"));
     addItem(d, d.PhotolibQuickMenu, AppDelegate::tr("Restore Photo Library Database…"),
             &AppDelegate::RestorePhotoLibraryDatabase);
+    d.PhotolibQuickMenu->addSeparator();
+    addItem(d, d.PhotolibQuickMenu, AppDelegate::tr("Fix Moved Referenced Photos…"),
+            &AppDelegate::FixMovedReferencedPhotosAction);
+    addItem(d, d.PhotolibQuickMenu, AppDelegate::tr("Fix Renamed Referenced Photos…"),
+            &AppDelegate::FixReferencedPhotosAction);
+    d.PhotolibQuickMenu->addSeparator();
+    addItem(d, d.PhotolibQuickMenu, AppDelegate::tr("Delete Selected Photos from Library…"),
+            &AppDelegate::DeleteSelectedPhotosinPhotoLibraryAction);
     d.PhotolibEditExifMenu = newMenu(owner, "PhotolibEditExifMenu");
 
     // The main menu's item whose submenu follows the mode, and the import/export item.
