@@ -60,7 +60,8 @@ LibraryDeletionReport AppDelegate::deleteLibraryPhotos(const QList<IKImageItemPt
     }
     QString why;
     if (!beginLibraryEdit(&why)) {
-        report.reason = why;
+        // Without a working copy the load's own note names the database and its fault.
+        report.reason = !libraryWorkingCopy && !libraryLoadNote.isEmpty() ? libraryLoadNote : why;
         return report;
     }
     for (const IKImageItemPtr &item : photos) {

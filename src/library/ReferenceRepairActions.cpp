@@ -38,6 +38,11 @@ void relinkItem(AppDelegate &d, const IKImageItemPtr &item, const QString &path)
     d.library.lostReferencePhotoItemArray.removeAll(item);
 }
 
+// Without a working copy the load's own note names the database and its fault.
+QString whyNotWritable(const AppDelegate &d, const QString &why) {
+    return !d.libraryWorkingCopy && !d.libraryLoadNote.isEmpty() ? d.libraryLoadNote : why;
+}
+
 } // namespace
 
 void AppDelegate::showReferenceRepairResult(const ReferenceRepairReport &report) {
@@ -134,8 +139,10 @@ ReferenceRepairReport AppDelegate::relinkMovedReferencedPhotos(const QString &ro
     }
     if (found.isEmpty())
         return report;
-    if (!beginLibraryEdit(&report.failure))
+    if (!beginLibraryEdit(&report.failure)) {
+        report.failure = whyNotWritable(*this, report.failure);
         return report;
+    }
     for (const auto &[item, path] : found) {
         const PRPicFileInfoPtr &r = item->photoLibFileNode;
         const QFileInfo file(path);
@@ -234,8 +241,10 @@ ReferenceRepairReport AppDelegate::relinkRenamedReferencedPhotos(const QList<IKI
         report.failure = tr("No photo is selected.");
         return report;
     }
-    if (!renameFiles && !beginLibraryEdit(&report.failure))
+    if (!renameFiles && !beginLibraryEdit(&report.failure)) {
+        report.failure = whyNotWritable(*this, report.failure);
         return report;
+    }
     QList<std::pair<IKImageItemPtr, QString>> relinked; // item, the path it now has
     for (const IKImageItemPtr &item : items) {
         const PRPicFileInfoPtr r = item ? item->photoLibFileNode : nullptr;

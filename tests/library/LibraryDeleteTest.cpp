@@ -249,11 +249,49 @@ TEST_F(LibraryDelete, AHeldLibraryIsOfferedTheQuitAndNothingIsDeleted) {
         EXPECT_TRUE(sheet->informativeText().contains(QStringLiteral("Photos (4242)")));
         closeSheets();
     }
+    // Free again, but the question is answered " Cancel ".
+    photos.heldBy.clear();
+    d->DeleteSelectedPhotosinPhotoLibraryAction();
+    QMessageBox *ask = visibleSheet();
+    ASSERT_TRUE(ask);
+    d->savePanelDidEnd9(ask, 0);
+    EXPECT_FALSE(visibleSheet());
     EXPECT_TRUE(fake.trashed.isEmpty());
     EXPECT_TRUE(d->library.photoLibBroserArray.contains(wedding));
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM ZGENERICASSET WHERE Z_PK = %1")
                         .arg(wedding->photoLibFileNode->photoAssetID)),
               QStringLiteral("1"));
+}
+
+TEST_F(LibraryDelete, WithoutAReadableDatabaseNothingIsDeletedAndTheSheetSaysWhy) {
+    FakeTrash fake;
+    setTrash(&fake);
+    QDir().mkpath(dir.path() + QStringLiteral("/broken"));
+    lib = copyLibrary(QStringLiteral("Test-13.0.0"), dir.path() + QStringLiteral("/broken"));
+    ASSERT_FALSE(lib.isEmpty());
+    database = lib + QStringLiteral("/database/Photos.sqlite");
+    for (const char *f : {"Photos.sqlite-wal", "Photos.sqlite-shm"})
+        QFile::remove(lib + QStringLiteral("/database/") + QLatin1String(f));
+    writeBytes(database, QByteArray("SQLite format 3").append(4096, '\x7f'));
+    ASSERT_TRUE(d->LoadPhotosLibraryItemThreader(lib));
+    QDeadlineTimer deadline(120000);
+    while (!d->library.scanComplete && !deadline.hasExpired())
+        QTest::qWait(5);
+    closeSheets();
+    // The folder walk still shows the originals.
+    ASSERT_FALSE(d->library.photoLibBroserArray.isEmpty());
+    const IKImageItemPtr first = d->library.photoLibBroserArray.first();
+    const QByteArray bytes = fileBytes(database);
+    select({first});
+    d->DeletePhotoinPhotoLibraryAction();
+    QMessageBox *sheet = visibleSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->text(), QStringLiteral("The photos were not removed from the Photo Library."));
+    EXPECT_TRUE(sheet->informativeText().contains(lib)) << sheet->informativeText().toStdString();
+    EXPECT_TRUE(fake.trashed.isEmpty());
+    EXPECT_TRUE(QFile::exists(first->filePath));
+    EXPECT_EQ(fileBytes(database), bytes);
+    EXPECT_TRUE(d->library.photoLibBroserArray.contains(first));
 }
 
 TEST_F(LibraryDelete, TickedDuplicatesGoWithCompanionsAndAnUntrashableFileIsListed) {

@@ -198,3 +198,21 @@ TEST_F(ReferenceRepair, ARenamedFileIsWrittenIntoTheLibraryOrRenamedBackWithoutR
     EXPECT_FALSE(QFile::exists(root + QStringLiteral("/Shared/IMG 9.jpg")));
     EXPECT_EQ(assetRow().value(1), QStringLiteral("Kürbis 4.jpeg")) << "the library is unchanged";
 }
+
+TEST_F(ReferenceRepair, AHeldLibraryIsOfferedTheQuitAndNoPanelOpens) {
+    photos.heldBy << DatabaseHolder{4242, QStringLiteral("Photos"), QStringLiteral("lock")};
+    select({pumpkins});
+    d->FixMovedReferencedPhotosAction();
+    QMessageBox *sheet = visibleSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->text(), QStringLiteral("You need to quit the running Photos application."));
+    EXPECT_FALSE(d->window->findChild<QFileDialog *>());
+    closeSheets();
+    writeSized(roots.path() + QStringLiteral("/Pumpkins4.jpg"), kPumpkinsSize);
+    d->StartCopyFileNameReferenceFileAction();
+    ASSERT_TRUE(visibleSheet());
+    EXPECT_EQ(visibleSheet()->text(),
+              QStringLiteral("You need to quit the running Photos application."));
+    EXPECT_EQ(assetRow().value(0), QStringLiteral("/Volumes/MacBook Mojave/Users/Shared"));
+    EXPECT_TRUE(pumpkins->photoLibFileNode->bLostReferencePhoto);
+}
