@@ -168,7 +168,7 @@ TEST_F(LibraryFilters, SelectionsKeepTheFilterAndSameNamesComeGroupedByName) {
         name = name.normalized(QString::NormalizationForm_C);
     // The library spells Frítest decomposed.
     EXPECT_EQ(composed, (QStringList{"[2020-08-29] AAF035.jpg", "Frítest.jpg", "winebottle.jpeg"}));
-    // Each group whole and in one piece, in its stored order.
+    // Each group whole and contiguous, in its stored order.
     for (const QString &name : groups) {
         const QList<IKImageItemPtr> group = l.nameDictionary.value(name);
         const qsizetype at = l.photoLibBroserArray.indexOf(group.first());

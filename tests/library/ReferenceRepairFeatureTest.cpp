@@ -41,8 +41,9 @@ class ReferenceRepair : public ::testing::Test {
         setPhotosApplication(&photos);
         d = std::make_unique<AppDelegate>();
         d->launch();
-        lib = copyLibrary(QStringLiteral("Test-10.15.7"), dir.path());
-        database = lib + QStringLiteral("/database/Photos.sqlite");
+        lib = copyLibrary(QLatin1String(libraryName()), dir.path());
+        database = lib + (older() ? QStringLiteral("/database/photos.db")
+                                  : QStringLiteral("/database/Photos.sqlite"));
         ASSERT_TRUE(d->LoadPhotosLibraryItemThreader(lib));
         QDeadlineTimer deadline(120000);
         while (!d->library.scanComplete && !deadline.hasExpired())
@@ -62,6 +63,8 @@ class ReferenceRepair : public ::testing::Test {
         d.reset();
         setPhotosApplication(nullptr);
     }
+    virtual const char *libraryName() const { return "Test-10.15.7"; }
+    bool older() const { return QLatin1String(libraryName()) == QLatin1String("Test-10.14.6"); }
     void select(const QList<IKImageItemPtr> &items) {
         QItemSelectionModel *m = d->photoLibBrowserView->selectionModel();
         m->clearSelection();
@@ -215,4 +218,37 @@ TEST_F(ReferenceRepair, AHeldLibraryIsOfferedTheQuitAndNoPanelOpens) {
               QStringLiteral("You need to quit the running Photos application."));
     EXPECT_EQ(assetRow().value(0), QStringLiteral("/Volumes/MacBook Mojave/Users/Shared"));
     EXPECT_TRUE(pumpkins->photoLibFileNode->bLostReferencePhoto);
+}
+
+class OlderReferenceRepair : public ReferenceRepair {
+  protected:
+    const char *libraryName() const override { return "Test-10.14.6"; }
+    QStringList masterRow() {
+        return sqliteRows(database, QStringLiteral("SELECT imagePath, name FROM RKMaster WHERE "
+                                                   "modelId = %1")
+                                        .arg(pumpkins->photoLibFileNode->photoID))
+            .value(0);
+    }
+};
+
+TEST_F(OlderReferenceRepair, TheMastersImagePathFollowsTheMovedAndRenamedFile) {
+    const QString root = roots.path();
+    writeSized(root + QStringLiteral("/Shared/Pumpkins4.jpg"), kPumpkinsSize);
+    select({pumpkins});
+    chooseRoot(root);
+    QMessageBox *sheet = visibleSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->text(), QStringLiteral("1 referenced photo(s) relinked. Please open the "
+                                            "Photos app to view."));
+    EXPECT_EQ(masterRow().value(0), root + QStringLiteral("/Shared/Pumpkins4.jpg"));
+    closeSheets();
+
+    ASSERT_TRUE(QFile::rename(pumpkins->filePath, root + QStringLiteral("/Shared/Kürbis.jpg")));
+    select({pumpkins});
+    d->StartCopyFileNameReferenceFileAction();
+    ASSERT_TRUE(visibleSheet());
+    EXPECT_EQ(masterRow(), (QStringList{root + QStringLiteral("/Shared/Kürbis.jpg"), "Kürbis"}));
+    EXPECT_EQ(pumpkins->filePath, root + QStringLiteral("/Shared/Kürbis.jpg"));
+    EXPECT_EQ(sqliteValue(database, QStringLiteral("PRAGMA integrity_check")),
+              QStringLiteral("ok"));
 }

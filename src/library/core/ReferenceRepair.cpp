@@ -105,14 +105,14 @@ ReferenceSearch findMovedReferenceFolder(const QString &rootIn, const PRPicFileI
         result.found = root;
         return result;
     }
-    const QStringList parts = old.path().split(QLatin1Char('/'));
+    const QStringList folders = old.path().split(QLatin1Char('/'));
     QStringList problems;
     QString tail;
-    for (qsizetype j = parts.size() - 1; j >= 1; --j) {
-        if (parts.at(j).isEmpty() || parts.at(j) == QLatin1String(".") ||
-            parts.at(j) == QLatin1String(".."))
+    for (qsizetype j = folders.size() - 1; j >= 1; --j) {
+        if (folders.at(j).isEmpty() || folders.at(j) == QLatin1String(".") ||
+            folders.at(j) == QLatin1String(".."))
             continue;
-        tail = tail.isEmpty() ? parts.at(j) : parts.at(j) + QLatin1Char('/') + tail;
+        tail = tail.isEmpty() ? folders.at(j) : folders.at(j) + QLatin1Char('/') + tail;
         const QString candidate = root + QLatin1Char('/') + tail;
         if (nameFits(candidate)) {
             result.found = candidate;
