@@ -117,6 +117,68 @@ TEST_F(LibraryFilters, EachFilterShowsItsListNewestFirstAndMarksTheButtons) {
     expectButtons("showallitembtn.png", 146);
 }
 
+TEST_F(LibraryFilters, EveryFilterActionShowsItsOwnList) {
+    ASSERT_TRUE(open());
+    LibraryState &l = d->library;
+    using A = AppDelegate;
+    using M = QList<IKImageItemPtr> LibraryLists::*;
+    const std::tuple<void (A::*)(), M, const char *> filters[] = {
+        {&A::ShowAllItemsBtninPhotoLibraryAction, &LibraryLists::backupdifPhotoLibItemArray,
+         "showallitembtn.png"},
+        {&A::ShowLivePhotoBtninPhotoLibraryAction, &LibraryLists::livesPhotosItemArray,
+         "showlivephotosbtn.png"},
+        {&A::ShowJPGPhotoBtninPhotoLibraryAction, &LibraryLists::jpgPhotosItemArray,
+         "showjpgphotobtn.png"},
+        {&A::ShowUnDownloadediCloudPhotoLibraryAction, &LibraryLists::unDownloadPhotosItemArray,
+         "icloudphotosbtn.png"},
+        {&A::ShowRAWPhotoBtninPhotoLibraryAction, &LibraryLists::rawPhotosItemArray,
+         "showrawphotobtn.png"},
+        {&A::ShowPNGPhotoBtninPhotoLibraryAction, &LibraryLists::pngPhotosItemArray,
+         "showpngphotobtn.png"},
+        {&A::ShowFavortePhotoBtninPhotoLibraryAction, &LibraryLists::favPhotosItemArray,
+         "favbtn.png"},
+        {&A::ShowEditedPhotoBtninPhotoLibraryAction, &LibraryLists::editPhotosItemArray,
+         "showedited.png"},
+        {&A::ShowNoAlbumPhotoBtninPhotoLibraryAction, &LibraryLists::noAlbumPhotosItemArray,
+         "photosnoablum.png"},
+        {&A::ShowNoTitlePhotoBtninPhotoLibraryAction, &LibraryLists::noTitlePhotosItemArray,
+         "photosnotitle.png"},
+        {&A::ShowNoCaptionPhotoBtninPhotoLibraryAction, &LibraryLists::noCaptionPhotosItemArray,
+         "photosnocaption.png"},
+        {&A::ShowNoLocationPhotoBtninPhotoLibraryAction, &LibraryLists::noLocationPhotosItemArray,
+         "photosnolocation.png"},
+        {&A::ShowNoKeywordsPhotoBtninPhotoLibraryAction, &LibraryLists::noKeywordsPhotosItemArray,
+         "photosnokeywords.png"},
+        {&A::ShowTwentyfourHoursinPhotoLibraryAction, &LibraryLists::twentyfourhoursItemArray,
+         "last24hourbtn.png"},
+        {&A::ShowSevenDaysinPhotoLibraryAction, &LibraryLists::sevendaysItemArray,
+         "last7daysbtn.png"},
+        {&A::ShowThirtyDaysinPhotoLibraryAction, &LibraryLists::thirtydaysItemArray,
+         "last30daysbtn.png"},
+        {&A::ShowNineDaysinPhotoLibraryAction, &LibraryLists::ninetydaysItemArray,
+         "last90daysbtn.png"},
+        {&A::ShowOneYearDaysinPhotoLibraryAction, &LibraryLists::oneyearsItemArray,
+         "last365daysbtn.png"},
+        {&A::ShowVideosBtninPhotoLibraryAction, &LibraryLists::videosItemArray, "showvideobtn.png"},
+        {&A::ShowReferencePhotosinPhotoLibraryAction, &LibraryLists::referencePhotoItemArray,
+         "showreferencephotos.png"},
+    };
+    // Each list told apart from the others by a marker item of its own.
+    for (const auto &[action, list, image] : filters) {
+        auto marker = std::make_shared<IKImageItem>();
+        marker->fileName = QLatin1String(image);
+        (l.*list).append(marker);
+    }
+    for (const auto &[action, list, image] : filters) {
+        (d.get()->*action)();
+        EXPECT_EQ(l.photoLibBroserArray, newest(l.*list)) << image;
+        EXPECT_TRUE(names(l.photoLibBroserArray).contains(QLatin1String(image))) << image;
+        EXPECT_EQ(d->showPhotoTypelibBtn->imageName(), QLatin1String(image));
+        // The sorts find the same list again through the button's picture.
+        EXPECT_EQ(&d->libraryListForFilter(d->showPhotoTypelibBtn->imageName()), &(l.*list));
+    }
+}
+
 TEST_F(LibraryFilters, AnAlbumFromItsMenuItemShowsNewestFirstAndKeepsScanOrder) {
     ASSERT_TRUE(open());
     const LibraryState &l = d->library;
@@ -135,11 +197,23 @@ TEST_F(LibraryFilters, AnAlbumFromItsMenuItemShowsNewestFirstAndKeepsScanOrder) 
     d->SortAllPhotosLibraryByFileNameAction();
     EXPECT_EQ(l.photoLibBroserArray.size(), 3);
 
+    // A title with "&" is shown escaped and found by the item's data.
+    const QList<IKImageItemPtr> kids = {album.first()};
+    d->library.albumDictionary.insert(QStringLiteral("Kids & Dogs"), kids);
+    d->showLibraryAlbumMenu();
+    QAction *amp = nullptr;
+    for (QAction *a : d->albumsFolderMenuItem->menu()->actions())
+        if (a->text() == QLatin1String("Kids && Dogs"))
+            amp = a;
+    ASSERT_TRUE(amp);
+    amp->trigger();
+    EXPECT_EQ(l.currentAlbumArray, kids);
+
     // An album title the last scan does not know changes nothing.
     const QList<IKImageItemPtr> shown = l.photoLibBroserArray;
     d->FilterSelectOneAlbumsAction(QStringLiteral("No Such Album"));
     EXPECT_EQ(l.photoLibBroserArray, shown);
-    EXPECT_EQ(l.currentAlbumArray, album);
+    EXPECT_EQ(l.currentAlbumArray, kids);
 }
 
 TEST_F(LibraryFilters, SelectionsKeepTheFilterAndSameNamesComeGroupedByName) {
