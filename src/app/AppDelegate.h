@@ -661,6 +661,84 @@ class AppDelegate : public QObject {
     int runningJobs = 0;
     // End of long jobs.
 
+    // Library filters and selections (library/LibraryFilterActions.cpp). While a load runs
+    // every one of them answers with the not-completed alert.
+    bool libraryScanNotCompleted(); // true, with the alert shown, until the scan has ended
+    void ShowAllItemsBtninPhotoLibraryAction();
+    void ShowLivePhotoBtninPhotoLibraryAction();
+    void ShowJPGPhotoBtninPhotoLibraryAction();
+    void ShowUnDownloadediCloudPhotoLibraryAction();
+    void ShowRAWPhotoBtninPhotoLibraryAction();
+    void ShowPNGPhotoBtninPhotoLibraryAction();
+    void ShowFavortePhotoBtninPhotoLibraryAction();
+    void ShowEditedPhotoBtninPhotoLibraryAction();
+    void ShowNoAlbumPhotoBtninPhotoLibraryAction();
+    void ShowNoTitlePhotoBtninPhotoLibraryAction();
+    void ShowNoCaptionPhotoBtninPhotoLibraryAction();
+    void ShowNoLocationPhotoBtninPhotoLibraryAction();
+    void ShowNoKeywordsPhotoBtninPhotoLibraryAction();
+    void ShowTwentyfourHoursinPhotoLibraryAction();
+    void ShowSevenDaysinPhotoLibraryAction();
+    void ShowThirtyDaysinPhotoLibraryAction();
+    void ShowNineDaysinPhotoLibraryAction();
+    void ShowOneYearDaysinPhotoLibraryAction();
+    void ShowVideosBtninPhotoLibraryAction();
+    void ShowReferencePhotosinPhotoLibraryAction();
+    void ShowLostReferencePhotosinPhotoLibraryAction();
+    // The photos dated from startDatePicker to endDatePicker, both ends included.
+    void ShowCustomRangePhotoLibraryAction();
+    // The sheet holding the two pickers; its OK shows the range.
+    void ShowCustomRangeWindow();
+    void ensureDateRangePickers();
+    QWidget *dateRangeWindow = nullptr;
+    class QDateTimeEdit *startDatePicker = nullptr, *endDatePicker = nullptr;
+    void SelectAllPhotosLibraryAction();
+    void SelectAllissuesPhotosAction();
+    // Every photo whose file name another photo has too, grouped by name.
+    void SelectSamePhotosNameAction();
+    void FindSameFileNameinPhotoLibraryAction();
+    // End of library filters and selections.
+    // Deleting photos from the library (library/LibraryDeleteActions.cpp). Every road checks
+    // that no other program holds the library; the rows of all photos go in one transaction
+    // and one copy back, and only then their files go to the Trash.
+    void DeleteSelectedPhotosinPhotoLibraryAction(); // asks first; savePanelDidEnd9 deletes
+    void savePanelDidEnd9(QWidget *sheet, int returnCode, void *contextInfo = nullptr);
+    void DeletePhotoinPhotoLibraryAction(); // without asking, and without "_3.mov" companions
+    // The files ticked in the duplicate window's groups.
+    void DeleteDuplicatePhotosinPhotoLibraryAction();
+    QList<PRDuplicateNodePtr> duplicateGroups; // what the duplicate window lists
+    // Deletes the photos' rows (`withCloud`: their cloud master too), copies back, trashes
+    // their files (`companions`: and "_3.mov" halves) and drops them from every list.
+    struct LibraryDeletionReport deleteLibraryPhotos(const QList<IKImageItemPtr> &items,
+                                                     bool withCloud, bool companions);
+    void showLibraryDeletionResult(const LibraryDeletionReport &report, const QString &doneMessage);
+    // End of deleting photos.
+    // Repairing referenced photos (library/ReferenceRepairActions.cpp): files moved under a
+    // new root folder, or renamed in their own folder, are found and relinked; only lost
+    // referenced photos are searched.
+    void FixMovedReferencedPhotosAction(); // the root folder panel; openPanelDidEnd18 relinks
+    void openPanelDidEnd18(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    // The folder under `root` that now holds the record's file; empty with `why` when none.
+    QString getcurrentphotolocationwithNewFolderPath(const QString &root,
+                                                     const PRPicFileInfoPtr &node, QString *why);
+    struct ReferenceRepairReport relinkMovedReferencedPhotos(const QString &root,
+                                                             const QList<IKImageItemPtr> &items);
+    void FixReferencedPhotosAction(); // fixReferencedNameWindow as a sheet
+    void CheckCopyOrigFileNameReferenceFileAction();
+    void CheckCopyPhotoLibFileNameReferenceFileAction();
+    void StartCopyFileNameReferenceFileAction();
+    // Finds the record's renamed file in `folder` by its size, then renames it back
+    // (`renameFile`) or writes its name into the open edit (`*writeFailed` when that
+    // failed). Returns the name without extension and the file's path now, or empty with
+    // `why`.
+    QString FindandChangeFinderPhotowithPath(const QString &folder, const PRPicFileInfoPtr &node,
+                                             bool renameFile, QString *why, bool *writeFailed,
+                                             QString *newPath);
+    ReferenceRepairReport relinkRenamedReferencedPhotos(const QList<IKImageItemPtr> &items,
+                                                        bool renameFiles);
+    void showReferenceRepairResult(const ReferenceRepairReport &report);
+    // End of repairing referenced photos.
+
     // Library database: working copy, copy back, restore (library/LibraryDatabase.cpp).
     std::shared_ptr<class LibraryWorkingCopy> libraryWorkingCopy; // the open library's O and W
     QList<PRPicFileInfoPtr> photoLibraryItemArray;                // records of the last scan

@@ -76,12 +76,63 @@ void buildPopupMenus(AppDelegate &d) {
             &AppDelegate::SortAllPhotosLibraryByFileNameAction);
     addItem(d, d.issuePhotoMenu, AppDelegate::tr("Sort by File Size"),
             &AppDelegate::SortAllPhotosLibraryByFileSizeAction);
+    d.issuePhotoMenu->addSeparator();
+    addItem(d, d.issuePhotoMenu, AppDelegate::tr("All Photos"),
+            &AppDelegate::SelectAllPhotosLibraryAction);
+    addItem(d, d.issuePhotoMenu, AppDelegate::tr("All Photos with Differing Metadata"),
+            &AppDelegate::SelectAllissuesPhotosAction);
+    addItem(d, d.issuePhotoMenu, AppDelegate::tr("Photos with the Same File Name"),
+            &AppDelegate::SelectSamePhotosNameAction);
+    const std::pair<const char *, void (AppDelegate::*)()> filters[] = {
+        {QT_TR_NOOP("All Photos and Videos"), &AppDelegate::ShowAllItemsBtninPhotoLibraryAction},
+        {QT_TR_NOOP("Live Photos"), &AppDelegate::ShowLivePhotoBtninPhotoLibraryAction},
+        {QT_TR_NOOP("JPEG Photos"), &AppDelegate::ShowJPGPhotoBtninPhotoLibraryAction},
+        {QT_TR_NOOP("RAW Photos"), &AppDelegate::ShowRAWPhotoBtninPhotoLibraryAction},
+        {QT_TR_NOOP("PNG Photos"), &AppDelegate::ShowPNGPhotoBtninPhotoLibraryAction},
+        {QT_TR_NOOP("Videos"), &AppDelegate::ShowVideosBtninPhotoLibraryAction},
+        {QT_TR_NOOP("Favorites"), &AppDelegate::ShowFavortePhotoBtninPhotoLibraryAction},
+        {QT_TR_NOOP("Edited Photos"), &AppDelegate::ShowEditedPhotoBtninPhotoLibraryAction},
+        {QT_TR_NOOP("Not Downloaded from iCloud"),
+         &AppDelegate::ShowUnDownloadediCloudPhotoLibraryAction},
+        {nullptr, nullptr},
+        {QT_TR_NOOP("Without Title"), &AppDelegate::ShowNoTitlePhotoBtninPhotoLibraryAction},
+        {QT_TR_NOOP("Without Caption"), &AppDelegate::ShowNoCaptionPhotoBtninPhotoLibraryAction},
+        {QT_TR_NOOP("Without Keywords"), &AppDelegate::ShowNoKeywordsPhotoBtninPhotoLibraryAction},
+        {QT_TR_NOOP("Without Location"), &AppDelegate::ShowNoLocationPhotoBtninPhotoLibraryAction},
+        {QT_TR_NOOP("In No Album"), &AppDelegate::ShowNoAlbumPhotoBtninPhotoLibraryAction},
+        {nullptr, nullptr},
+        {QT_TR_NOOP("Last 24 Hours"), &AppDelegate::ShowTwentyfourHoursinPhotoLibraryAction},
+        {QT_TR_NOOP("Last 7 Days"), &AppDelegate::ShowSevenDaysinPhotoLibraryAction},
+        {QT_TR_NOOP("Last 30 Days"), &AppDelegate::ShowThirtyDaysinPhotoLibraryAction},
+        {QT_TR_NOOP("Last 90 Days"), &AppDelegate::ShowNineDaysinPhotoLibraryAction},
+        {QT_TR_NOOP("Last 365 Days"), &AppDelegate::ShowOneYearDaysinPhotoLibraryAction},
+        {QT_TR_NOOP("Custom Date Range…"), &AppDelegate::ShowCustomRangeWindow},
+        {nullptr, nullptr},
+        {QT_TR_NOOP("Referenced Photos"), &AppDelegate::ShowReferencePhotosinPhotoLibraryAction},
+        {QT_TR_NOOP("Referenced Photos Whose File Is Missing"),
+         &AppDelegate::ShowLostReferencePhotosinPhotoLibraryAction},
+    };
+    for (const auto &[title, action] : filters) {
+        if (title)
+            addItem(d, d.showPhotoTypeMenu, AppDelegate::tr(title), action);
+        else
+            d.showPhotoTypeMenu->addSeparator();
+    }
+    d.showPhotoTypeMenu->addSeparator();
     // Its submenu is built at the end of each library load.
     d.albumsFolderMenuItem = d.showPhotoTypeMenu->addAction(AppDelegate::tr("Albums"));
     d.albumsFolderMenuItem->setEnabled(false);
     d.PhotolibQuickMenu = newMenu(owner, "PhotolibQuickMenu", AppDelegate::tr("Library Actions"));
     addItem(d, d.PhotolibQuickMenu, AppDelegate::tr("Restore Photo Library Database…"),
             &AppDelegate::RestorePhotoLibraryDatabase);
+    d.PhotolibQuickMenu->addSeparator();
+    addItem(d, d.PhotolibQuickMenu, AppDelegate::tr("Fix Moved Referenced Photos…"),
+            &AppDelegate::FixMovedReferencedPhotosAction);
+    addItem(d, d.PhotolibQuickMenu, AppDelegate::tr("Fix Renamed Referenced Photos…"),
+            &AppDelegate::FixReferencedPhotosAction);
+    d.PhotolibQuickMenu->addSeparator();
+    addItem(d, d.PhotolibQuickMenu, AppDelegate::tr("Delete Selected Photos from Library…"),
+            &AppDelegate::DeleteSelectedPhotosinPhotoLibraryAction);
     d.PhotolibEditExifMenu = newMenu(owner, "PhotolibEditExifMenu");
     {
         // Library edits: each item changes the selected library photos at once.

@@ -200,19 +200,16 @@ void AppDelegate::showLibraryAlbumMenu() {
     auto *menu = new QMenu(window);
     menu->setObjectName(QStringLiteral("albumsMenu"));
     for (const QString &title : sortedAlbumTitles(library.albumDictionary)) {
-        QAction *item = menu->addAction(title);
+        // Shown with "&" escaped, which would otherwise mark a mnemonic; the title itself
+        // travels as the item's data.
+        QAction *item =
+            menu->addAction(QString(title).replace(QLatin1Char('&'), QLatin1String("&&")));
+        item->setData(title);
         connect(item, &QAction::triggered, this,
-                [this, title] { FilterSelectOneAlbumsAction(title); });
+                [this, item] { FilterSelectOneAlbumsAction(item->data().toString()); });
     }
     if (QMenu *old = albumsFolderMenuItem->menu())
         old->deleteLater();
     albumsFolderMenuItem->setMenu(menu);
     albumsFolderMenuItem->setEnabled(true);
-}
-
-void AppDelegate::FilterSelectOneAlbumsAction(const QString &albumTitle) {
-    library.currentAlbumArray = library.albumDictionary.value(albumTitle);
-    if (showPhotoTypelibBtn)
-        showPhotoTypelibBtn->setImageName(QStringLiteral("showalbums.png"));
-    SortAllPhotosLibraryByDateAction();
 }

@@ -111,6 +111,13 @@ class LibraryStore {
                                          const QString &fileName);
     LibraryWriteResult deleteOlderPhoto(int masterKey);
 
+    // ---- Referenced-photo repair (LibraryStoreRepair.cpp) ----
+    // A referenced photo's file was renamed on disk: the library takes that whole name as
+    // the file in its folder (the asset's ZFILENAME) and as the photo's original name.
+    // Refused for a photo kept inside the library, and for anything but one plain name.
+    LibraryWriteResult setReferencedFileName(int attributesKey, int assetKey,
+                                             const QString &fileName);
+
   private:
     LibraryStore() = default;
     // Runs a bound statement that must change at least one row.

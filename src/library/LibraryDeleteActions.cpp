@@ -1,0 +1,186 @@
+// Deleting photos from the open library: the rows of every photo in one transaction, the
+// copy back, and only then their files to the Trash, so a failure leaves every file where
+// it was.
+#include "app/AppDelegate.h"
+
+#include "app/core/Logging.h"
+#include "library/core/LibraryDeletion.h"
+#include "library/core/LibraryStore.h"
+#include "library/core/LibraryWorkingCopy.h"
+#include "platform/AlertSheet.h"
+#include "platform/ImageView.h"
+#include "platform/core/Trash.h"
+
+#include <QDebug>
+#include <QItemSelectionModel>
+#include <QListView>
+#include <QMainWindow>
+
+namespace {
+
+QString photoName(const IKImageItem &item) {
+    return item.fileName.isEmpty() ? item.filePath : item.fileName;
+}
+
+// The informative text of the result sheet: what did not go to the Trash, and why.
+QString trashNotes(const LibraryDeletionReport &r) {
+    QStringList lines;
+    if (!r.notTrashed.isEmpty())
+        lines << AppDelegate::tr("These files could not be moved to the Trash and stay where "
+                                 "they are:")
+              << r.notTrashed;
+    if (!r.kept.isEmpty())
+        lines << AppDelegate::tr("These files stay because other photos of the library use them:")
+              << r.kept;
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+LibraryDeletionReport AppDelegate::deleteLibraryPhotos(const QList<IKImageItemPtr> &items,
+                                                       bool withCloud, bool companions) {
+    LibraryDeletionReport report;
+    QList<IKImageItemPtr> photos;
+    for (const IKImageItemPtr &item : items)
+        if (item && !photos.contains(item))
+            photos << item;
+    if (photos.isEmpty()) {
+        report.reason = tr("No photo is selected.");
+        return report;
+    }
+    QString why;
+    if (!beginLibraryEdit(&why)) {
+        // Without a working copy the load's own note names the database and its fault.
+        report.reason = !libraryWorkingCopy && !libraryLoadNote.isEmpty() ? libraryLoadNote : why;
+        return report;
+    }
+    for (const IKImageItemPtr &item : photos) {
+        const PRPicFileInfoPtr r = item->photoLibFileNode;
+        if (!r || r->photoID < 0) {
+            abandonLibraryEdit();
+            report.reason = tr("%1 is a file of the library's folders, not a photo of its "
+                               "database.")
+                                .arg(photoName(*item));
+            return report;
+        }
+        const LibraryWriteResult w =
+            !library.bScanNewPhotosLib ? DeletePhotofromOldPhotoLibraywithUIDD(r->photoID)
+            : withCloud ? DeletePhotofromNewPhotoLibraywithUIDD(r->photoID, r->photoAssetID,
+                                                                r->iCloudphotoID)
+                        : DeletePhotofromNewPhotoLibraywithUIDD(r->photoID, r->photoAssetID);
+        if (!w.ok) {
+            abandonLibraryEdit();
+            report.reason = QStringLiteral("%1: %2").arg(photoName(*item), w.reason);
+            return report;
+        }
+    }
+    const LibraryStepResult end = endLibraryEdit();
+    if (!end.ok) {
+        report.reason = end.reason;
+        return report;
+    }
+    report.ok = true;
+    report.deleted = photos;
+
+    QSet<const IKImageItem *> gone;
+    for (const IKImageItemPtr &item : photos)
+        gone.insert(item.get());
+    QList<IKImageItemPtr> remaining = library.backupdifPhotoLibItemArray;
+    removeLibraryItems(remaining, gone);
+    const LibraryTrashPlan plan = libraryTrashPlan(photos, remaining, companions);
+    report.kept = plan.kept;
+    for (const QString &file : plan.files) {
+        QString reason;
+        if (trash().moveToTrash(file, &reason))
+            report.trashed << file;
+        else
+            report.notTrashed << QStringLiteral("%1: %2").arg(file, reason);
+    }
+    if (!report.notTrashed.isEmpty())
+        qCWarning(lcLibrary).noquote() << "deleteLibraryPhotos==" << report.notTrashed;
+
+    // The deleted photos leave every view, not only the shown one.
+    removeLibraryItems(static_cast<LibraryLists &>(library), gone);
+    removeLibraryItems(library.currentAlbumArray, gone);
+    photoLibraryItemArray.removeIf([&photos](const PRPicFileInfoPtr &r) {
+        for (const IKImageItemPtr &item : photos)
+            if (item->photoLibFileNode == r)
+                return true;
+        return false;
+    });
+    LoadImportedPhotoLibraryonMainThread();
+    return report;
+}
+
+void AppDelegate::showLibraryDeletionResult(const LibraryDeletionReport &report,
+                                            const QString &doneMessage) {
+    const auto end = [this](QMessageBox *a, int c) { savePanelDidEnd3(a, c); };
+    if (report.ok)
+        beginAlertSheet(window, doneMessage, trashNotes(report), {tr(" Ok ")}, end);
+    else
+        beginAlertSheet(window, tr("The photos were not removed from the Photo Library."),
+                        report.reason + QLatin1Char('\n') +
+                            tr("No photo was removed and no file was moved to the Trash."),
+                        {tr(" Ok ")}, end);
+}
+
+void AppDelegate::DeleteSelectedPhotosinPhotoLibraryAction() {
+    if (CheckPhotosApplicationRun()) {
+        showQuitPhotosOffer();
+        return;
+    }
+    beginAlertSheet(window,
+                    tr("Are your sure you want to delete the selected photo(s) from Photo "
+                       "Library?"),
+                    QString(), {tr(" YES "), tr(" Cancel ")},
+                    [this](QMessageBox *a, int c) { savePanelDidEnd9(a, c); });
+}
+
+void AppDelegate::savePanelDidEnd9(QWidget *sheet, int returnCode, void *) {
+    if (sheet)
+        sheet->close();
+    if (returnCode != 1)
+        return;
+    // The offer may have waited while another program opened the library.
+    if (CheckPhotosApplicationRun()) {
+        showQuitPhotosOffer();
+        return;
+    }
+    showLibraryDeletionResult(deleteLibraryPhotos(selectedLibraryItems(), true, true),
+                              tr("The selected photo(s) has been removed from Photo Library. "
+                                 "Please open Photos application to check it."));
+}
+
+void AppDelegate::DeletePhotoinPhotoLibraryAction() {
+    if (CheckPhotosApplicationRun()) {
+        showQuitPhotosOffer();
+        return;
+    }
+    showLibraryDeletionResult(deleteLibraryPhotos(selectedLibraryItems(), false, false),
+                              tr("New Photo Library metadata tag(s) has been applied."));
+}
+
+void AppDelegate::DeleteDuplicatePhotosinPhotoLibraryAction() {
+    if (CheckPhotosApplicationRun()) {
+        showQuitPhotosOffer();
+        return;
+    }
+    QList<IKImageItemPtr> ticked;
+    for (const PRDuplicateNodePtr &group : duplicateGroups)
+        if (group)
+            for (const PRDupFileNodePtr &file : group->fileChildren())
+                if (file && file->bSelected && file->theItem)
+                    ticked << file->theItem;
+    const LibraryDeletionReport report = deleteLibraryPhotos(ticked, false, true);
+    if (report.ok) {
+        hHasRemoved = true;
+        if (dupWindow)
+            dupWindow->hide();
+        duplicateGroups.clear();
+        if (previewDupImageView)
+            previewDupImageView->setImage(QPixmap());
+    }
+    showLibraryDeletionResult(report,
+                              tr("The selected duplicate photo(s) has been removed from Photo "
+                                 "Library."));
+}

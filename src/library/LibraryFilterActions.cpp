@@ -1,0 +1,218 @@
+// The library browser's filters and selections: each puts one list of the last scan on
+// screen and marks it on the filter button, which the sorts read back.
+#include "app/AppDelegate.h"
+
+#include "browser/PRButton.h"
+#include "library/core/LibraryFilters.h"
+#include "platform/AlertSheet.h"
+#include "platform/core/FileDates.h"
+
+#include <QDateTimeEdit>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QListView>
+#include <QMainWindow>
+
+namespace {
+
+int browserWidth(const AppDelegate &d) {
+    return d.photoLibBrowserView ? d.photoLibBrowserView->width() : 0;
+}
+
+// Marks the view on the filter button and resets the sort button to newest first.
+void markFilter(AppDelegate &d, const QString &image, int width) {
+    if (PRButton *b = d.showPhotoTypelibBtn) {
+        b->setGeometry(5, b->y(), width, 23);
+        b->setImageName(image);
+    }
+    if (PRButton *b = d.filterPhotolibBtn) {
+        b->setGeometry(browserWidth(d) - 196 + 5, b->y(), 196, 23);
+        b->setImageName(QStringLiteral("sortphotobydate.png"));
+    }
+}
+
+void showList(AppDelegate &d, QList<IKImageItemPtr> items) {
+    d.library.photoLibBroserArray = std::move(items);
+    d.LoadImportedPhotoLibraryonMainThread();
+}
+
+void showFilter(AppDelegate &d, LibraryFilter filter) {
+    if (d.libraryScanNotCompleted())
+        return;
+    const LibraryFilterLook &look = libraryFilterLook(filter);
+    showList(d, libraryFilterShownList(d.libraryListForFilter(QLatin1String(look.image)),
+                                       look.newestFirst));
+    markFilter(d, QLatin1String(look.image), look.width);
+}
+
+void showSelection(AppDelegate &d, const QList<IKImageItemPtr> &items, const char *image,
+                   int width) {
+    if (d.libraryScanNotCompleted())
+        return;
+    showList(d, items);
+    // The filter button keeps its picture: a sort afterwards still sorts the filter's list.
+    if (PRButton *b = d.filterPhotolibBtn) {
+        b->setGeometry(browserWidth(d) - width, b->y(), width, 23);
+        b->setImageName(QLatin1String(image));
+    }
+}
+
+} // namespace
+
+bool AppDelegate::libraryScanNotCompleted() {
+    // While a load runs its lists are still being filled: no view of them yet.
+    if (library.scanComplete && !library.scanPhotoLibStart)
+        return false;
+    beginAlertSheet(window, tr("The Scan is not completed."),
+                    tr("Please wait a while to complete the scan."), {tr(" Ok ")},
+                    [this](QMessageBox *a, int c) { savePanelDidEnd3(a, c); });
+    return true;
+}
+
+void AppDelegate::ShowAllItemsBtninPhotoLibraryAction() {
+    showFilter(*this, LibraryFilter::All);
+}
+void AppDelegate::ShowLivePhotoBtninPhotoLibraryAction() {
+    showFilter(*this, LibraryFilter::LivePhotos);
+}
+void AppDelegate::ShowJPGPhotoBtninPhotoLibraryAction() {
+    showFilter(*this, LibraryFilter::Jpeg);
+}
+void AppDelegate::ShowUnDownloadediCloudPhotoLibraryAction() {
+    showFilter(*this, LibraryFilter::NotDownloaded);
+}
+void AppDelegate::ShowRAWPhotoBtninPhotoLibraryAction() {
+    showFilter(*this, LibraryFilter::Raw);
+}
+void AppDelegate::ShowPNGPhotoBtninPhotoLibraryAction() {
+    showFilter(*this, LibraryFilter::Png);
+}
+void AppDelegate::ShowFavortePhotoBtninPhotoLibraryAction() {
+    showFilter(*this, LibraryFilter::Favourites);
+}
+void AppDelegate::ShowEditedPhotoBtninPhotoLibraryAction() {
+    showFilter(*this, LibraryFilter::Edited);
+}
+void AppDelegate::ShowNoAlbumPhotoBtninPhotoLibraryAction() {
+    showFilter(*this, LibraryFilter::NoAlbum);
+}
+void AppDelegate::ShowNoTitlePhotoBtninPhotoLibraryAction() {
+    showFilter(*this, LibraryFilter::NoTitle);
+}
+void AppDelegate::ShowNoCaptionPhotoBtninPhotoLibraryAction() {
+    showFilter(*this, LibraryFilter::NoCaption);
+}
+void AppDelegate::ShowNoLocationPhotoBtninPhotoLibraryAction() {
+    showFilter(*this, LibraryFilter::NoLocation);
+}
+void AppDelegate::ShowNoKeywordsPhotoBtninPhotoLibraryAction() {
+    showFilter(*this, LibraryFilter::NoKeywords);
+}
+void AppDelegate::ShowTwentyfourHoursinPhotoLibraryAction() {
+    showFilter(*this, LibraryFilter::Last24Hours);
+}
+void AppDelegate::ShowSevenDaysinPhotoLibraryAction() {
+    showFilter(*this, LibraryFilter::Last7Days);
+}
+void AppDelegate::ShowThirtyDaysinPhotoLibraryAction() {
+    showFilter(*this, LibraryFilter::Last30Days);
+}
+void AppDelegate::ShowNineDaysinPhotoLibraryAction() {
+    showFilter(*this, LibraryFilter::Last90Days);
+}
+void AppDelegate::ShowOneYearDaysinPhotoLibraryAction() {
+    showFilter(*this, LibraryFilter::LastYear);
+}
+void AppDelegate::ShowVideosBtninPhotoLibraryAction() {
+    showFilter(*this, LibraryFilter::Videos);
+}
+void AppDelegate::ShowReferencePhotosinPhotoLibraryAction() {
+    showFilter(*this, LibraryFilter::Referenced);
+}
+void AppDelegate::ShowLostReferencePhotosinPhotoLibraryAction() {
+    showFilter(*this, LibraryFilter::LostReferenced);
+}
+
+void AppDelegate::FilterSelectOneAlbumsAction(const QString &albumTitle) {
+    if (libraryScanNotCompleted())
+        return;
+    const auto album = library.albumDictionary.constFind(albumTitle);
+    if (album == library.albumDictionary.cend())
+        return;
+    const LibraryFilterLook &look = libraryFilterLook(LibraryFilter::Album);
+    showList(*this, libraryFilterShownList(album.value(), true));
+    library.currentAlbumArray = album.value();
+    markFilter(*this, QLatin1String(look.image), look.width);
+}
+
+void AppDelegate::ShowCustomRangePhotoLibraryAction() {
+    if (libraryScanNotCompleted())
+        return;
+    ensureDateRangePickers();
+    const QList<IKImageItemPtr> kept =
+        libraryItemsInRange(library.backupdifPhotoLibItemArray, startDatePicker->dateTime(),
+                            endDatePicker->dateTime(), QDateTime::currentDateTime(),
+                            [](const QString &path) { return FileDates::creationDate(path); });
+    const LibraryFilterLook &look = libraryFilterLook(LibraryFilter::CustomRange);
+    showList(*this, libraryFilterShownList(kept, true));
+    library.currentAlbumArray = kept;
+    markFilter(*this, QLatin1String(look.image), look.width);
+}
+
+void AppDelegate::ensureDateRangePickers() {
+    if (dateRangeWindow)
+        return;
+    auto *sheet = new QDialog(window);
+    sheet->setObjectName(QStringLiteral("dateRangeWindow"));
+    sheet->setWindowTitle(tr("Custom Date Range"));
+    sheet->setWindowModality(Qt::WindowModal);
+    auto *form = new QFormLayout(sheet);
+    const QDateTime now = QDateTime::currentDateTime();
+    startDatePicker = new QDateTimeEdit(now.addDays(-30), sheet);
+    startDatePicker->setObjectName(QStringLiteral("startDatePicker"));
+    endDatePicker = new QDateTimeEdit(now, sheet);
+    endDatePicker->setObjectName(QStringLiteral("endDatePicker"));
+    for (QDateTimeEdit *picker : {startDatePicker, endDatePicker}) {
+        picker->setCalendarPopup(true);
+        picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    }
+    form->addRow(tr("From:"), startDatePicker);
+    form->addRow(tr("To:"), endDatePicker);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, sheet);
+    form->addRow(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, sheet, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, sheet, &QDialog::reject);
+    connect(sheet, &QDialog::accepted, this, &AppDelegate::ShowCustomRangePhotoLibraryAction);
+    dateRangeWindow = sheet;
+}
+
+void AppDelegate::ShowCustomRangeWindow() {
+    if (libraryScanNotCompleted())
+        return;
+    ensureDateRangePickers();
+    static_cast<QDialog *>(dateRangeWindow)->open();
+}
+
+void AppDelegate::SelectAllPhotosLibraryAction() {
+    showSelection(*this, library.backupdifPhotoLibItemArray, "allphotoinphotolib.png", 270);
+}
+
+void AppDelegate::SelectAllissuesPhotosAction() {
+    showSelection(*this, library.difPhotoLibItemArray, "allincorrectphotos.png", 284);
+}
+
+void AppDelegate::SelectSamePhotosNameAction() {
+    if (libraryScanNotCompleted())
+        return;
+    showList(*this, sameFileNameItems(library.nameDictionary));
+    if (filterPhotolibBtn)
+        filterPhotolibBtn->show();
+    if (showPhotoTypelibBtn)
+        showPhotoTypelibBtn->show();
+    markFilter(*this, QStringLiteral("samephotoname.png"), 243);
+}
+
+void AppDelegate::FindSameFileNameinPhotoLibraryAction() {
+    SelectSamePhotosNameAction();
+}

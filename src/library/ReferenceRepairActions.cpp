@@ -1,0 +1,304 @@
+// Repairing referenced photos whose files were moved (found again under a chosen root) or
+// renamed (found again in their folder by their size). The library's changes are one
+// transaction and one copy back; each repair ends saying how many photos were relinked
+// and why the others were not.
+#include "app/AppDelegate.h"
+
+#include "app/core/Logging.h"
+#include "library/core/LibraryStore.h"
+#include "library/core/LibraryWorkingCopy.h"
+#include "library/core/ReferenceRepair.h"
+#include "platform/AlertSheet.h"
+
+#include <QCheckBox>
+#include <QDebug>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QListView>
+#include <QMainWindow>
+
+namespace {
+
+QString nameOf(const IKImageItem &item) {
+    return item.fileName.isEmpty() ? QFileInfo(item.filePath).fileName() : item.fileName;
+}
+
+// The photo's file is where the library says: nothing to repair.
+bool fileIsThere(const QString &path) {
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
+
+// The record and item now point at `path`, which exists.
+void relinkItem(AppDelegate &d, const IKImageItemPtr &item, const QString &path) {
+    const PRPicFileInfoPtr &r = item->photoLibFileNode;
+    r->fileFullPath = r->findLocation = path;
+    r->bLostReferencePhoto = false;
+    item->filePath = path;
+    d.library.lostReferencePhotoItemArray.removeAll(item);
+}
+
+// Without a working copy the load's own note names the database and its fault.
+QString whyNotWritable(const AppDelegate &d, const QString &why) {
+    return !d.libraryWorkingCopy && !d.libraryLoadNote.isEmpty() ? d.libraryLoadNote : why;
+}
+
+} // namespace
+
+void AppDelegate::showReferenceRepairResult(const ReferenceRepairReport &report) {
+    const auto end = [this](QMessageBox *a, int c) { savePanelDidEnd3(a, c); };
+    if (!report.failure.isEmpty()) {
+        beginAlertSheet(window, tr("The referenced photos were not repaired."),
+                        report.failure + QLatin1Char('\n') +
+                            tr("The library and the files are as they were."),
+                        {tr(" OK ")}, end);
+        return;
+    }
+    const QString others = report.others.isEmpty() ? QString()
+                                                   : tr("Not relinked:") + QLatin1Char('\n') +
+                                                         report.others.join(QLatin1Char('\n'));
+    if (report.relinked == 0)
+        beginAlertSheet(window, tr("No selected referenced photo was relinked."), others,
+                        {tr(" OK ")}, end);
+    else
+        beginAlertSheet(window,
+                        tr("%n referenced photo(s) relinked. Please open the Photos app to view.",
+                           nullptr, report.relinked),
+                        others, {tr(" OK ")}, end);
+}
+
+// ---- Moved photos ----
+
+void AppDelegate::FixMovedReferencedPhotosAction() {
+    if (CheckPhotosApplicationRun()) {
+        showQuitPhotosOffer();
+        return;
+    }
+    auto *panel = new QFileDialog(window, tr("Please select the root folder of the original "
+                                             "photos to establish a new connection for "
+                                             "referenced photos."));
+    panel->setAttribute(Qt::WA_DeleteOnClose);
+    panel->setWindowModality(Qt::WindowModal);
+    panel->setOption(QFileDialog::DontUseNativeDialog, true);
+    panel->setOption(QFileDialog::ShowDirsOnly, true);
+    panel->setFileMode(QFileDialog::Directory);
+    theOpenPanel = panel;
+    connect(panel, &QFileDialog::finished, this,
+            [this, panel](int r) { openPanelDidEnd18(panel, r == QDialog::Accepted ? 1 : 0); });
+    panel->open();
+}
+
+void AppDelegate::openPanelDidEnd18(QFileDialog *panel, int returnCode, void *) {
+    if (returnCode != 1 || !panel)
+        return;
+    const QStringList paths = panel->selectedFiles();
+    if (paths.isEmpty())
+        return;
+    showReferenceRepairResult(relinkMovedReferencedPhotos(paths.first(), selectedLibraryItems()));
+}
+
+QString AppDelegate::getcurrentphotolocationwithNewFolderPath(const QString &root,
+                                                              const PRPicFileInfoPtr &node,
+                                                              QString *why) {
+    if (!node)
+        return {};
+    const ReferenceSearch found = findMovedReferenceFolder(root, *node);
+    if (!found.ok() && why)
+        *why = found.why;
+    return found.found;
+}
+
+ReferenceRepairReport AppDelegate::relinkMovedReferencedPhotos(const QString &root,
+                                                               const QList<IKImageItemPtr> &items) {
+    ReferenceRepairReport report;
+    if (items.isEmpty()) {
+        report.failure = tr("No photo is selected.");
+        return report;
+    }
+    QList<std::pair<IKImageItemPtr, QString>> found; // item, its file's new path
+    for (const IKImageItemPtr &item : items) {
+        const PRPicFileInfoPtr r = item ? item->photoLibFileNode : nullptr;
+        if (!r)
+            continue;
+        // Only a lost referenced photo has something to find.
+        if (!r->bReferencePhoto) {
+            report.others << tr("%1: it is kept inside the library").arg(nameOf(*item));
+            continue;
+        }
+        if (!r->bLostReferencePhoto && fileIsThere(r->fileFullPath)) {
+            report.others << tr("%1: its file is where the library says").arg(nameOf(*item));
+            continue;
+        }
+        QString why;
+        const QString folder = getcurrentphotolocationwithNewFolderPath(root, r, &why);
+        if (folder.isEmpty()) {
+            report.others << QStringLiteral("%1: %2").arg(nameOf(*item), why);
+            continue;
+        }
+        found << std::pair{item, folder + QLatin1Char('/') + QFileInfo(r->fileFullPath).fileName()};
+    }
+    if (found.isEmpty())
+        return report;
+    if (!beginLibraryEdit(&report.failure)) {
+        report.failure = whyNotWritable(*this, report.failure);
+        return report;
+    }
+    for (const auto &[item, path] : found) {
+        const PRPicFileInfoPtr &r = item->photoLibFileNode;
+        const QFileInfo file(path);
+        const LibraryWriteResult w =
+            library.bScanNewPhotosLib
+                ? UpdatePhotoLibrayDictorywithStr(file.path(), r->fileName, r->photoAssetID)
+                : UpdateOldPhotoLibrayImagePathwithStr(file.path(), file.fileName(), r->photoID);
+        if (!w.ok) {
+            abandonLibraryEdit();
+            report.failure = QStringLiteral("%1: %2").arg(nameOf(*item), w.reason);
+            return report;
+        }
+    }
+    const LibraryStepResult end = endLibraryEdit();
+    if (!end.ok) {
+        report.failure = end.reason;
+        return report;
+    }
+    for (const auto &[item, path] : found)
+        relinkItem(*this, item, path);
+    report.relinked = int(found.size());
+    LoadImportedPhotoLibraryonMainThread();
+    return report;
+}
+
+// ---- Renamed photos ----
+
+void AppDelegate::FixReferencedPhotosAction() {
+    if (auto *sheet = qobject_cast<QDialog *>(fixReferencedNameWindow))
+        sheet->open();
+}
+
+void AppDelegate::CheckCopyOrigFileNameReferenceFileAction() {
+    if (copyOrigFileNameBtn && copyPhotoLibFileNameBtn)
+        copyPhotoLibFileNameBtn->setChecked(!copyOrigFileNameBtn->isChecked());
+}
+
+void AppDelegate::CheckCopyPhotoLibFileNameReferenceFileAction() {
+    if (copyOrigFileNameBtn && copyPhotoLibFileNameBtn)
+        copyOrigFileNameBtn->setChecked(!copyPhotoLibFileNameBtn->isChecked());
+}
+
+void AppDelegate::StartCopyFileNameReferenceFileAction() {
+    if (auto *sheet = qobject_cast<QDialog *>(fixReferencedNameWindow))
+        sheet->accept();
+    if (CheckPhotosApplicationRun()) {
+        showQuitPhotosOffer();
+        return;
+    }
+    const bool renameFiles = copyPhotoLibFileNameBtn && copyPhotoLibFileNameBtn->isChecked();
+    showReferenceRepairResult(relinkRenamedReferencedPhotos(selectedLibraryItems(), renameFiles));
+}
+
+QString AppDelegate::FindandChangeFinderPhotowithPath(const QString &folder,
+                                                      const PRPicFileInfoPtr &node, bool renameFile,
+                                                      QString *why, bool *writeFailed,
+                                                      QString *newPath) {
+    const ReferenceSearch match = findRenamedReferenceFile(folder, *node);
+    if (!match.ok()) {
+        *why = match.why;
+        return {};
+    }
+    const QString found = folder + QLatin1Char('/') + match.found;
+    if (renameFile) {
+        // Back to the name the library knows; never over a file that has taken it.
+        const QString libraryName = QFileInfo(node->fileFullPath).fileName();
+        *newPath = folder + QLatin1Char('/') + libraryName;
+        if (!renameWithoutReplacing(found, *newPath, why))
+            return {};
+        return QFileInfo(libraryName).completeBaseName();
+    }
+    LibraryWriteResult w;
+    if (library.bScanNewPhotosLib) {
+        w = libraryEdit
+                ? libraryEdit->setReferencedFileName(node->photoID, node->photoAssetID, match.found)
+                : LibraryWriteResult::failed(tr("No change of the library is under way."));
+    } else {
+        w = UpdateOldPhotoLibrayFileNamewithStr(QFileInfo(match.found).completeBaseName(),
+                                                match.found, node->photoID);
+        if (w.ok)
+            w = UpdateOldPhotoLibrayImagePathwithStr(folder, match.found, node->photoID);
+    }
+    if (!w.ok) {
+        *why = w.reason;
+        *writeFailed = true;
+        return {};
+    }
+    *newPath = found;
+    return QFileInfo(match.found).completeBaseName();
+}
+
+ReferenceRepairReport AppDelegate::relinkRenamedReferencedPhotos(const QList<IKImageItemPtr> &items,
+                                                                 bool renameFiles) {
+    ReferenceRepairReport report;
+    if (items.isEmpty()) {
+        report.failure = tr("No photo is selected.");
+        return report;
+    }
+    if (!renameFiles && !beginLibraryEdit(&report.failure)) {
+        report.failure = whyNotWritable(*this, report.failure);
+        return report;
+    }
+    QList<std::pair<IKImageItemPtr, QString>> relinked; // item, the path it now has
+    for (const IKImageItemPtr &item : items) {
+        const PRPicFileInfoPtr r = item ? item->photoLibFileNode : nullptr;
+        if (!r)
+            continue;
+        if (!r->bReferencePhoto) {
+            report.others << tr("%1: it is kept inside the library").arg(nameOf(*item));
+            continue;
+        }
+        if (fileIsThere(item->filePath)) {
+            report.others << tr("%1: its file is where the library says").arg(nameOf(*item));
+            continue;
+        }
+        const QString folder = QFileInfo(item->filePath).path();
+        QString why;
+        bool writeFailed = false;
+        QString path;
+        const QString base =
+            FindandChangeFinderPhotowithPath(folder, r, renameFiles, &why, &writeFailed, &path);
+        if (writeFailed) {
+            abandonLibraryEdit();
+            report.failure = QStringLiteral("%1: %2").arg(nameOf(*item), why);
+            return report;
+        }
+        if (base.isEmpty()) {
+            report.others << QStringLiteral("%1: %2").arg(nameOf(*item), why);
+            continue;
+        }
+        if (renameFiles) {
+            // Renamed on disk at once: the record's name holds again.
+            relinkItem(*this, item, path);
+            ++report.relinked;
+            continue;
+        }
+        relinked << std::pair{item, path};
+    }
+    if (!renameFiles) {
+        if (relinked.isEmpty()) {
+            abandonLibraryEdit();
+        } else {
+            const LibraryStepResult end = endLibraryEdit();
+            if (!end.ok) {
+                report.failure = end.reason;
+                return report;
+            }
+        }
+        for (const auto &[item, path] : relinked) {
+            const QString name = QFileInfo(path).fileName();
+            item->photoLibFileNode->fileName = name;
+            item->fileName = name;
+            relinkItem(*this, item, path);
+        }
+        report.relinked = int(relinked.size());
+    }
+    LoadImportedPhotoLibraryonMainThread();
+    return report;
+}

@@ -1,0 +1,371 @@
+// Deleting photos from a copied library: the rows go in one transaction and one copy back,
+// the store stays whole, and only then the files go to the Trash; any failure before that
+// leaves every file where it was.
+#include "LibraryTestSupport.h"
+#include "app/AppDelegate.h"
+#include "app/core/Settings.h"
+#include "library/core/LibraryDeletion.h"
+#include "platform/core/PhotosApplication.h"
+#include "platform/core/Trash.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QItemSelectionModel>
+#include <QListView>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace {
+
+// Rows that name an asset or an attributes row no table holds (faces may stay unlinked).
+int danglingReferences(const QString &db) {
+    int n = 0;
+    for (const QStringList &row :
+         sqliteRows(db, QStringLiteral("SELECT m.name, p.name FROM sqlite_master m, "
+                                       "pragma_table_info(m.name) p WHERE m.type = 'table' AND "
+                                       "p.name IN ('ZASSET', 'ZASSETATTRIBUTES')"))) {
+        if (row[0] == QLatin1String("ZDETECTEDFACE"))
+            continue;
+        const QString target = row[1] == QLatin1String("ZASSET")
+                                   ? QStringLiteral("ZGENERICASSET")
+                                   : QStringLiteral("ZADDITIONALASSETATTRIBUTES");
+        n += sqliteValue(db, QStringLiteral("SELECT count(*) FROM %1 WHERE %2 IS NOT NULL AND %2 "
+                                            "NOT IN (SELECT Z_PK FROM %3)")
+                                 .arg(row[0], row[1], target))
+                 .toInt();
+    }
+    return n;
+}
+
+QString trashInfoPathOf(const QString &trashedName) {
+    QFile f(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash/info/") + trashedName +
+            QStringLiteral(".trashinfo"));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith("Path="))
+            return QUrl::fromPercentEncoding(line.mid(5));
+    return {};
+}
+
+class LibraryDelete : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        clearUserDefaults();
+        userDefaults()->setValue(QLatin1String(SettingsKey::ExampleAlertSuppress), true);
+        setPhotosApplication(&photos);
+        d = std::make_unique<AppDelegate>();
+        d->launch();
+    }
+    void TearDown() override {
+        d.reset();
+        setPhotosApplication(nullptr);
+        setTrash(nullptr);
+    }
+    bool open(const QString &parent, const char *name = "Test-10.15.7") {
+        QDir().mkpath(parent);
+        lib = copyLibrary(QLatin1String(name), parent);
+        database = lib + (QLatin1String(name) == QLatin1String("Test-10.14.6")
+                              ? QStringLiteral("/database/photos.db")
+                              : QStringLiteral("/database/Photos.sqlite"));
+        if (lib.isEmpty() || !d->LoadPhotosLibraryItemThreader(lib))
+            return false;
+        QDeadlineTimer deadline(120000);
+        while (!d->library.scanComplete && !deadline.hasExpired())
+            QTest::qWait(5);
+        closeSheets();
+        return d->library.scanComplete && d->libraryWorkingCopy;
+    }
+    IKImageItemPtr item(const QString &fileName) {
+        for (const IKImageItemPtr &i : d->library.photoLibBroserArray)
+            if (i->fileName == fileName)
+                return i;
+        return nullptr;
+    }
+    void select(const QList<IKImageItemPtr> &items) {
+        QItemSelectionModel *m = d->photoLibBrowserView->selectionModel();
+        m->clearSelection();
+        for (const IKImageItemPtr &i : items)
+            m->select(d->photoLibBrowserView->model()->index(
+                          int(d->library.photoLibBroserArray.indexOf(i)), 0),
+                      QItemSelectionModel::Select);
+    }
+    QMessageBox *visibleSheet() {
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (QMessageBox *s : d->window->findChildren<QMessageBox *>())
+            if (s->isVisible())
+                return s;
+        return nullptr;
+    }
+    void closeSheets() {
+        for (QMessageBox *s : d->window->findChildren<QMessageBox *>())
+            s->close();
+    }
+    QString count(const QString &sql) { return sqliteValue(database, sql); }
+    FakePhotosApplication photos;
+    QTemporaryDir dir;
+    QString lib, database;
+    std::unique_ptr<AppDelegate> d;
+};
+
+} // namespace
+
+TEST_F(LibraryDelete, ConfirmedDeletionRemovesRowsThenTrashesFilesAndCompanions) {
+    // A library whose path has "%" and "é", which the trash info must spell back exactly.
+    ASSERT_TRUE(open(dir.path() + QStringLiteral("/Fotos é 100%")));
+    const IKImageItemPtr wedding = item(QStringLiteral("wedding.jpg"));
+    const IKImageItemPtr pumpkins = item(QStringLiteral("Pumpkins3.jpg"));
+    ASSERT_TRUE(wedding && pumpkins);
+    const QString weddingFile = wedding->filePath, pumpkinsFile = pumpkins->filePath;
+    ASSERT_TRUE(QFile::exists(weddingFile) && QFile::exists(pumpkinsFile));
+    const QString companion = livePhotoCompanionPath(weddingFile);
+    {
+        QFile f(companion);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("the video half");
+    }
+    const QString triggers = count(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE "
+                                                  "type = 'trigger'"));
+    const QString assets = count(QStringLiteral("SELECT count(*) FROM ZGENERICASSET"));
+    const int keys[] = {wedding->photoLibFileNode->photoAssetID,
+                        pumpkins->photoLibFileNode->photoAssetID};
+
+    select({wedding, pumpkins});
+    d->DeleteSelectedPhotosinPhotoLibraryAction();
+    QMessageBox *ask = visibleSheet();
+    ASSERT_TRUE(ask);
+    EXPECT_EQ(ask->text(), QStringLiteral("Are your sure you want to delete the selected "
+                                          "photo(s) from Photo Library?"));
+    d->savePanelDidEnd9(ask, 1);
+    QMessageBox *done = visibleSheet();
+    ASSERT_TRUE(done);
+    EXPECT_EQ(done->text(), QStringLiteral("The selected photo(s) has been removed from Photo "
+                                           "Library. Please open Photos application to check "
+                                           "it."));
+    EXPECT_TRUE(done->informativeText().isEmpty()) << done->informativeText().toStdString();
+
+    // The library's own database, after the copy back.
+    for (int key : keys) {
+        EXPECT_EQ(
+            count(QStringLiteral("SELECT count(*) FROM ZGENERICASSET WHERE Z_PK = %1").arg(key)),
+            QStringLiteral("0"));
+        EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM ZADDITIONALASSETATTRIBUTES WHERE "
+                                       "ZASSET = %1")
+                            .arg(key)),
+                  QStringLiteral("0"));
+    }
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM ZGENERICASSET")).toInt(),
+              assets.toInt() - 2);
+    EXPECT_EQ(danglingReferences(database), 0);
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'trigger'")),
+              triggers);
+    EXPECT_EQ(count(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+
+    // The files, the companion too, are in the home trash with their old paths.
+    for (const QString &file : {weddingFile, pumpkinsFile, companion}) {
+        EXPECT_FALSE(QFile::exists(file)) << file.toStdString();
+        const QString name = QFileInfo(file).fileName();
+        EXPECT_TRUE(QFile::exists(qEnvironmentVariable("XDG_DATA_HOME") +
+                                  QStringLiteral("/Trash/files/") + name));
+        EXPECT_EQ(trashInfoPathOf(name), file);
+    }
+    // Gone from every list, not only the shown one.
+    for (const IKImageItemPtr &gone : {wedding, pumpkins}) {
+        EXPECT_FALSE(d->library.photoLibBroserArray.contains(gone));
+        EXPECT_FALSE(d->library.backupdifPhotoLibItemArray.contains(gone));
+        EXPECT_FALSE(d->library.jpgPhotosItemArray.contains(gone));
+        for (const auto &album : d->library.albumDictionary)
+            EXPECT_FALSE(album.contains(gone));
+    }
+    EXPECT_FALSE(d->library.nameDictionary.contains(QStringLiteral("Pumpkins3.jpg")));
+}
+
+TEST_F(LibraryDelete, AFailedCopyBackTrashesNothingAndChangesNoList) {
+    FakeTrash fake;
+    setTrash(&fake);
+    ASSERT_TRUE(open(dir.path()));
+    const IKImageItemPtr wedding = item(QStringLiteral("wedding.jpg"));
+    ASSERT_TRUE(wedding);
+    const QList<IKImageItemPtr> shown = d->library.photoLibBroserArray;
+    // Another program changes the library's database after our open.
+    ASSERT_EQ(sqliteValue(database, QStringLiteral("PRAGMA user_version = 7; PRAGMA "
+                                                   "user_version")),
+              QStringLiteral("7"));
+    select({wedding});
+    d->DeletePhotoinPhotoLibraryAction();
+    QMessageBox *sheet = visibleSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->text(), QStringLiteral("The photos were not removed from the Photo Library."));
+    EXPECT_TRUE(sheet->informativeText().contains(QStringLiteral("changed by another program")))
+        << sheet->informativeText().toStdString();
+    EXPECT_TRUE(fake.trashed.isEmpty());
+    EXPECT_TRUE(QFile::exists(wedding->filePath));
+    EXPECT_EQ(d->library.photoLibBroserArray, shown);
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM ZGENERICASSET WHERE Z_PK = %1")
+                        .arg(wedding->photoLibFileNode->photoAssetID)),
+              QStringLiteral("1"));
+    // The working copy rolled back too: the next try deletes nothing twice.
+    EXPECT_FALSE(d->libraryEdit);
+
+    // A read-only database folder refuses the copy back for anyone but root.
+    if (geteuid() != 0) {
+        ASSERT_TRUE(open(dir.path() + QStringLiteral("/again")));
+        const IKImageItemPtr park = item(QStringLiteral("St James Park.jpg"));
+        ASSERT_TRUE(park);
+        QFile::setPermissions(lib + QStringLiteral("/database"),
+                              QFile::ReadOwner | QFile::ExeOwner);
+        select({park});
+        d->DeletePhotoinPhotoLibraryAction();
+        QFile::setPermissions(lib + QStringLiteral("/database"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        EXPECT_TRUE(fake.trashed.isEmpty());
+        EXPECT_TRUE(QFile::exists(park->filePath));
+    }
+}
+
+TEST_F(LibraryDelete, AHeldLibraryIsOfferedTheQuitAndNothingIsDeleted) {
+    FakeTrash fake;
+    setTrash(&fake);
+    ASSERT_TRUE(open(dir.path()));
+    const IKImageItemPtr wedding = item(QStringLiteral("wedding.jpg"));
+    ASSERT_TRUE(wedding);
+    photos.heldBy << DatabaseHolder{4242, QStringLiteral("Photos"), QStringLiteral("lock")};
+    select({wedding});
+    for (void (AppDelegate::*road)() : {&AppDelegate::DeleteSelectedPhotosinPhotoLibraryAction,
+                                        &AppDelegate::DeletePhotoinPhotoLibraryAction,
+                                        &AppDelegate::DeleteDuplicatePhotosinPhotoLibraryAction}) {
+        (d.get()->*road)();
+        QMessageBox *sheet = visibleSheet();
+        ASSERT_TRUE(sheet);
+        EXPECT_EQ(sheet->text(),
+                  QStringLiteral("You need to quit the running Photos application."));
+        EXPECT_TRUE(sheet->informativeText().contains(QStringLiteral("Photos (4242)")));
+        closeSheets();
+    }
+    // Free again, but the question is answered " Cancel ".
+    photos.heldBy.clear();
+    d->DeleteSelectedPhotosinPhotoLibraryAction();
+    QMessageBox *ask = visibleSheet();
+    ASSERT_TRUE(ask);
+    d->savePanelDidEnd9(ask, 0);
+    EXPECT_FALSE(visibleSheet());
+    EXPECT_TRUE(fake.trashed.isEmpty());
+    EXPECT_TRUE(d->library.photoLibBroserArray.contains(wedding));
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM ZGENERICASSET WHERE Z_PK = %1")
+                        .arg(wedding->photoLibFileNode->photoAssetID)),
+              QStringLiteral("1"));
+}
+
+TEST_F(LibraryDelete, WithoutAReadableDatabaseNothingIsDeletedAndTheSheetSaysWhy) {
+    FakeTrash fake;
+    setTrash(&fake);
+    QDir().mkpath(dir.path() + QStringLiteral("/broken"));
+    lib = copyLibrary(QStringLiteral("Test-13.0.0"), dir.path() + QStringLiteral("/broken"));
+    ASSERT_FALSE(lib.isEmpty());
+    database = lib + QStringLiteral("/database/Photos.sqlite");
+    for (const char *f : {"Photos.sqlite-wal", "Photos.sqlite-shm"})
+        QFile::remove(lib + QStringLiteral("/database/") + QLatin1String(f));
+    writeBytes(database, QByteArray("SQLite format 3").append(4096, '\x7f'));
+    ASSERT_TRUE(d->LoadPhotosLibraryItemThreader(lib));
+    QDeadlineTimer deadline(120000);
+    while (!d->library.scanComplete && !deadline.hasExpired())
+        QTest::qWait(5);
+    closeSheets();
+    // The folder walk still shows the originals.
+    ASSERT_FALSE(d->library.photoLibBroserArray.isEmpty());
+    const IKImageItemPtr first = d->library.photoLibBroserArray.first();
+    const QByteArray bytes = fileBytes(database);
+    select({first});
+    d->DeletePhotoinPhotoLibraryAction();
+    QMessageBox *sheet = visibleSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->text(), QStringLiteral("The photos were not removed from the Photo Library."));
+    EXPECT_TRUE(sheet->informativeText().contains(lib)) << sheet->informativeText().toStdString();
+    EXPECT_TRUE(fake.trashed.isEmpty());
+    EXPECT_TRUE(QFile::exists(first->filePath));
+    EXPECT_EQ(fileBytes(database), bytes);
+    EXPECT_TRUE(d->library.photoLibBroserArray.contains(first));
+}
+
+TEST_F(LibraryDelete, TickedDuplicatesGoWithCompanionsAndAnUntrashableFileIsListed) {
+    FakeTrash fake;
+    setTrash(&fake);
+    ASSERT_TRUE(open(dir.path()));
+    const IKImageItemPtr kept = item(QStringLiteral("winebottle.jpeg"));
+    IKImageItemPtr other;
+    for (const IKImageItemPtr &i :
+         d->library.nameDictionary.value(QStringLiteral("winebottle.jpeg")))
+        if (i != kept)
+            other = i;
+    const IKImageItemPtr tulips = item(QStringLiteral("Tulips.jpg"));
+    ASSERT_TRUE(kept && other && tulips);
+    {
+        QFile f(livePhotoCompanionPath(other->filePath));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    fake.refuse.insert(tulips->filePath);
+    auto group = std::make_shared<PRDuplicateNode>();
+    for (const IKImageItemPtr &i : {kept, other}) {
+        auto file = std::make_shared<PRDupFileNode>();
+        file->theItem = i;
+        file->bSelected = i == other;
+        group->fileChildren().append(file);
+    }
+    auto untouched = std::make_shared<PRDuplicateNode>();
+    auto tulipGroup = std::make_shared<PRDuplicateNode>();
+    auto tulipFile = std::make_shared<PRDupFileNode>();
+    tulipFile->theItem = tulips;
+    tulipFile->bSelected = true;
+    tulipGroup->fileChildren().append(tulipFile);
+    d->duplicateGroups = {group, untouched, tulipGroup};
+
+    d->DeleteDuplicatePhotosinPhotoLibraryAction();
+    EXPECT_EQ(fake.trashed,
+              (QStringList{other->filePath, livePhotoCompanionPath(other->filePath)}));
+    EXPECT_TRUE(d->hHasRemoved);
+    EXPECT_TRUE(d->duplicateGroups.isEmpty());
+    QMessageBox *sheet = visibleSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(
+        sheet->text(),
+        QStringLiteral("The selected duplicate photo(s) has been removed from Photo Library."));
+    EXPECT_TRUE(sheet->informativeText().contains(tulips->filePath));
+    // The rows of both ticked photos went, the refused file's too; the unticked one stays.
+    for (const IKImageItemPtr &gone : {other, tulips})
+        EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM ZGENERICASSET WHERE Z_PK = %1")
+                            .arg(gone->photoLibFileNode->photoAssetID)),
+                  QStringLiteral("0"));
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM ZGENERICASSET WHERE Z_PK = %1")
+                        .arg(kept->photoLibFileNode->photoAssetID)),
+              QStringLiteral("1"));
+    EXPECT_TRUE(QFile::exists(tulips->filePath));
+    EXPECT_TRUE(d->library.photoLibBroserArray.contains(kept));
+    EXPECT_FALSE(d->library.photoLibBroserArray.contains(other));
+    EXPECT_EQ(count(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+}
+
+TEST_F(LibraryDelete, OlderLibraryLosesTheMasterAndItsVersions) {
+    FakeTrash fake;
+    setTrash(&fake);
+    ASSERT_TRUE(open(dir.path(), "Test-10.14.6"));
+    const IKImageItemPtr first = d->library.photoLibBroserArray.value(0);
+    ASSERT_TRUE(first && first->photoLibFileNode);
+    const int master = first->photoLibFileNode->photoID;
+    select({first});
+    d->DeletePhotoinPhotoLibraryAction();
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM RKMaster WHERE modelId = %1").arg(master)),
+              QStringLiteral("0"));
+    EXPECT_EQ(
+        count(QStringLiteral("SELECT count(*) FROM RKVersion WHERE masterId = %1").arg(master)),
+        QStringLiteral("0"));
+    EXPECT_EQ(count(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    EXPECT_EQ(fake.trashed, (QStringList{first->filePath}));
+    EXPECT_FALSE(d->library.photoLibBroserArray.contains(first));
+}

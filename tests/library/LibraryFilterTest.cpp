@@ -1,0 +1,321 @@
+// The library browser's filters and selections after a real scan of a copied library: the
+// list each shows, its order, and what the two buttons then say.
+#include "LibraryTestSupport.h"
+#include "app/AppDelegate.h"
+#include "app/core/Settings.h"
+#include "browser/PRButton.h"
+#include "library/core/LibrarySort.h"
+#include "platform/core/PhotosApplication.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDateTimeEdit>
+#include <QDeadlineTimer>
+#include <QFileDialog>
+#include <QListView>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList names(const QList<IKImageItemPtr> &items) {
+    QStringList out;
+    for (const auto &i : items)
+        out << i->fileName;
+    return out;
+}
+
+class LibraryFilters : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        clearUserDefaults();
+        userDefaults()->setValue(QLatin1String(SettingsKey::ExampleAlertSuppress), true);
+        setPhotosApplication(&photos);
+        d = std::make_unique<AppDelegate>();
+        d->launch();
+        lib = copyLibrary(QStringLiteral("Test-10.15.7"), dir.path());
+        ASSERT_FALSE(lib.isEmpty());
+    }
+    void TearDown() override {
+        d.reset();
+        setPhotosApplication(nullptr);
+    }
+    bool open() {
+        if (!d->LoadPhotosLibraryItemThreader(lib))
+            return false;
+        QDeadlineTimer deadline(120000);
+        while (!d->library.scanComplete && !deadline.hasExpired())
+            QTest::qWait(5);
+        return d->library.scanComplete;
+    }
+    QMessageBox *visibleSheet() {
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (QMessageBox *s : d->window->findChildren<QMessageBox *>())
+            if (s->isVisible())
+                return s;
+        return nullptr;
+    }
+    void closeSheets() {
+        for (QMessageBox *s : d->window->findChildren<QMessageBox *>())
+            s->close();
+    }
+    void expectButtons(const char *filterImage, int filterWidth) {
+        EXPECT_EQ(d->showPhotoTypelibBtn->imageName(), QLatin1String(filterImage));
+        EXPECT_EQ(d->showPhotoTypelibBtn->x(), 5);
+        EXPECT_EQ(d->showPhotoTypelibBtn->width(), filterWidth);
+        EXPECT_EQ(d->filterPhotolibBtn->imageName(), QStringLiteral("sortphotobydate.png"));
+        EXPECT_EQ(d->filterPhotolibBtn->width(), 196);
+        EXPECT_EQ(d->filterPhotolibBtn->x(), d->photoLibBrowserView->width() - 196 + 5);
+    }
+    QList<IKImageItemPtr> newest(const QList<IKImageItemPtr> &l) {
+        return sortedLibraryItems(l, LibrarySortOrder::NewestFirst);
+    }
+    FakePhotosApplication photos;
+    QTemporaryDir dir;
+    QString lib;
+    std::unique_ptr<AppDelegate> d;
+};
+
+} // namespace
+
+TEST_F(LibraryFilters, EachFilterShowsItsListNewestFirstAndMarksTheButtons) {
+    ASSERT_TRUE(open());
+    const LibraryState &l = d->library;
+    // A sort first, so the filters have a sort button to reset.
+    d->SortAllPhotosLibraryByFileNameAction();
+    const QList<IKImageItemPtr> jpegs = l.jpgPhotosItemArray;
+    ASSERT_GT(jpegs.size(), 5);
+    d->ShowJPGPhotoBtninPhotoLibraryAction();
+    EXPECT_EQ(l.photoLibBroserArray, newest(jpegs));
+    EXPECT_NE(l.photoLibBroserArray, jpegs) << "the scan order is not newest first here";
+    EXPECT_EQ(l.jpgPhotosItemArray, jpegs) << "the source keeps its order";
+    expectButtons("showjpgphotobtn.png", 165);
+    // The sorts now sort the JPEG list.
+    d->SortAllPhotosLibraryByFileSizeAction();
+    EXPECT_EQ(l.photoLibBroserArray.size(), jpegs.size());
+
+    d->ShowVideosBtninPhotoLibraryAction();
+    EXPECT_EQ(names(l.photoLibBroserArray).size(), 2);
+    for (const IKImageItemPtr &v : l.photoLibBroserArray)
+        EXPECT_EQ(v->fileType, QStringLiteral("Movie"));
+    expectButtons("showvideobtn.png", 133);
+
+    // Lost files come in the order the check found them, not by date.
+    d->ShowLostReferencePhotosinPhotoLibraryAction();
+    EXPECT_EQ(l.photoLibBroserArray, l.lostReferencePhotoItemArray);
+    QStringList lost = names(l.photoLibBroserArray);
+    lost.sort();
+    EXPECT_EQ(lost, (QStringList{"IMG_2000.JPG", "Pumpkins4.jpg"}));
+    expectButtons("missreferencephoto.png", 335);
+
+    d->ShowAllItemsBtninPhotoLibraryAction();
+    EXPECT_EQ(l.photoLibBroserArray, newest(l.backupdifPhotoLibItemArray));
+    expectButtons("showallitembtn.png", 146);
+}
+
+TEST_F(LibraryFilters, EveryFilterActionShowsItsOwnList) {
+    ASSERT_TRUE(open());
+    LibraryState &l = d->library;
+    using A = AppDelegate;
+    using M = QList<IKImageItemPtr> LibraryLists::*;
+    const std::tuple<void (A::*)(), M, const char *> filters[] = {
+        {&A::ShowAllItemsBtninPhotoLibraryAction, &LibraryLists::backupdifPhotoLibItemArray,
+         "showallitembtn.png"},
+        {&A::ShowLivePhotoBtninPhotoLibraryAction, &LibraryLists::livesPhotosItemArray,
+         "showlivephotosbtn.png"},
+        {&A::ShowJPGPhotoBtninPhotoLibraryAction, &LibraryLists::jpgPhotosItemArray,
+         "showjpgphotobtn.png"},
+        {&A::ShowUnDownloadediCloudPhotoLibraryAction, &LibraryLists::unDownloadPhotosItemArray,
+         "icloudphotosbtn.png"},
+        {&A::ShowRAWPhotoBtninPhotoLibraryAction, &LibraryLists::rawPhotosItemArray,
+         "showrawphotobtn.png"},
+        {&A::ShowPNGPhotoBtninPhotoLibraryAction, &LibraryLists::pngPhotosItemArray,
+         "showpngphotobtn.png"},
+        {&A::ShowFavortePhotoBtninPhotoLibraryAction, &LibraryLists::favPhotosItemArray,
+         "favbtn.png"},
+        {&A::ShowEditedPhotoBtninPhotoLibraryAction, &LibraryLists::editPhotosItemArray,
+         "showedited.png"},
+        {&A::ShowNoAlbumPhotoBtninPhotoLibraryAction, &LibraryLists::noAlbumPhotosItemArray,
+         "photosnoablum.png"},
+        {&A::ShowNoTitlePhotoBtninPhotoLibraryAction, &LibraryLists::noTitlePhotosItemArray,
+         "photosnotitle.png"},
+        {&A::ShowNoCaptionPhotoBtninPhotoLibraryAction, &LibraryLists::noCaptionPhotosItemArray,
+         "photosnocaption.png"},
+        {&A::ShowNoLocationPhotoBtninPhotoLibraryAction, &LibraryLists::noLocationPhotosItemArray,
+         "photosnolocation.png"},
+        {&A::ShowNoKeywordsPhotoBtninPhotoLibraryAction, &LibraryLists::noKeywordsPhotosItemArray,
+         "photosnokeywords.png"},
+        {&A::ShowTwentyfourHoursinPhotoLibraryAction, &LibraryLists::twentyfourhoursItemArray,
+         "last24hourbtn.png"},
+        {&A::ShowSevenDaysinPhotoLibraryAction, &LibraryLists::sevendaysItemArray,
+         "last7daysbtn.png"},
+        {&A::ShowThirtyDaysinPhotoLibraryAction, &LibraryLists::thirtydaysItemArray,
+         "last30daysbtn.png"},
+        {&A::ShowNineDaysinPhotoLibraryAction, &LibraryLists::ninetydaysItemArray,
+         "last90daysbtn.png"},
+        {&A::ShowOneYearDaysinPhotoLibraryAction, &LibraryLists::oneyearsItemArray,
+         "last365daysbtn.png"},
+        {&A::ShowVideosBtninPhotoLibraryAction, &LibraryLists::videosItemArray, "showvideobtn.png"},
+        {&A::ShowReferencePhotosinPhotoLibraryAction, &LibraryLists::referencePhotoItemArray,
+         "showreferencephotos.png"},
+    };
+    // Each list told apart from the others by a marker item of its own.
+    for (const auto &[action, list, image] : filters) {
+        auto marker = std::make_shared<IKImageItem>();
+        marker->fileName = QLatin1String(image);
+        (l.*list).append(marker);
+    }
+    for (const auto &[action, list, image] : filters) {
+        (d.get()->*action)();
+        EXPECT_EQ(l.photoLibBroserArray, newest(l.*list)) << image;
+        EXPECT_TRUE(names(l.photoLibBroserArray).contains(QLatin1String(image))) << image;
+        EXPECT_EQ(d->showPhotoTypelibBtn->imageName(), QLatin1String(image));
+        // The sorts find the same list again through the button's picture.
+        EXPECT_EQ(&d->libraryListForFilter(d->showPhotoTypelibBtn->imageName()), &(l.*list));
+    }
+}
+
+TEST_F(LibraryFilters, AnAlbumFromItsMenuItemShowsNewestFirstAndKeepsScanOrder) {
+    ASSERT_TRUE(open());
+    const LibraryState &l = d->library;
+    QAction *item = nullptr;
+    for (QAction *a : d->albumsFolderMenuItem->menu()->actions())
+        if (a->data().toString() == QLatin1String("Pumpkin Farm"))
+            item = a;
+    ASSERT_TRUE(item);
+    item->trigger();
+    const QList<IKImageItemPtr> album = l.albumDictionary.value(QStringLiteral("Pumpkin Farm"));
+    ASSERT_EQ(album.size(), 3) << names(album).join(",").toStdString();
+    EXPECT_EQ(l.currentAlbumArray, album);
+    EXPECT_EQ(l.photoLibBroserArray, newest(album));
+    expectButtons("showalbums.png", 162);
+    // A sort afterwards sorts the album, not the whole library.
+    d->SortAllPhotosLibraryByFileNameAction();
+    EXPECT_EQ(l.photoLibBroserArray.size(), 3);
+
+    // A title with "&" is shown escaped and found by the item's data.
+    const QList<IKImageItemPtr> kids = {album.first()};
+    d->library.albumDictionary.insert(QStringLiteral("Kids & Dogs"), kids);
+    d->showLibraryAlbumMenu();
+    QAction *amp = nullptr;
+    for (QAction *a : d->albumsFolderMenuItem->menu()->actions())
+        if (a->text() == QLatin1String("Kids && Dogs"))
+            amp = a;
+    ASSERT_TRUE(amp);
+    amp->trigger();
+    EXPECT_EQ(l.currentAlbumArray, kids);
+
+    // An album title the last scan does not know changes nothing.
+    const QList<IKImageItemPtr> shown = l.photoLibBroserArray;
+    d->FilterSelectOneAlbumsAction(QStringLiteral("No Such Album"));
+    EXPECT_EQ(l.photoLibBroserArray, shown);
+    EXPECT_EQ(l.currentAlbumArray, kids);
+}
+
+TEST_F(LibraryFilters, SelectionsKeepTheFilterAndSameNamesComeGroupedByName) {
+    ASSERT_TRUE(open());
+    const LibraryState &l = d->library;
+    d->ShowVideosBtninPhotoLibraryAction();
+    d->SelectAllissuesPhotosAction();
+    EXPECT_EQ(l.photoLibBroserArray, l.difPhotoLibItemArray);
+    EXPECT_EQ(d->showPhotoTypelibBtn->imageName(), QStringLiteral("showvideobtn.png"));
+    EXPECT_EQ(d->filterPhotolibBtn->imageName(), QStringLiteral("allincorrectphotos.png"));
+    EXPECT_EQ(d->filterPhotolibBtn->width(), 284);
+    // The sort still sorts the videos.
+    d->SortAllPhotosLibraryByDateAction();
+    EXPECT_EQ(l.photoLibBroserArray, newest(l.videosItemArray));
+
+    d->SelectAllPhotosLibraryAction();
+    EXPECT_EQ(l.photoLibBroserArray, l.backupdifPhotoLibItemArray);
+    EXPECT_EQ(d->filterPhotolibBtn->imageName(), QStringLiteral("allphotoinphotolib.png"));
+    EXPECT_EQ(d->filterPhotolibBtn->x(), d->photoLibBrowserView->width() - 270);
+
+    d->FindSameFileNameinPhotoLibraryAction();
+    QStringList groups = names(l.photoLibBroserArray);
+    groups.removeDuplicates();
+    QStringList composed = groups;
+    for (QString &name : composed)
+        name = name.normalized(QString::NormalizationForm_C);
+    // The library spells Frítest decomposed.
+    EXPECT_EQ(composed, (QStringList{"[2020-08-29] AAF035.jpg", "Frítest.jpg", "winebottle.jpeg"}));
+    // Each group whole and contiguous, in its stored order.
+    for (const QString &name : groups) {
+        const QList<IKImageItemPtr> group = l.nameDictionary.value(name);
+        const qsizetype at = l.photoLibBroserArray.indexOf(group.first());
+        EXPECT_EQ(l.photoLibBroserArray.mid(at, group.size()), group) << name.toStdString();
+    }
+    expectButtons("samephotoname.png", 243);
+}
+
+TEST_F(LibraryFilters, CustomRangeOverThePickers) {
+    ASSERT_TRUE(open());
+    const LibraryState &l = d->library;
+    d->ensureDateRangePickers();
+    ASSERT_TRUE(d->startDatePicker && d->endDatePicker);
+    // One photo dated in the future, one with a dashed date text.
+    const IKImageItemPtr future = l.backupdifPhotoLibItemArray.at(0);
+    const IKImageItemPtr dashed = l.backupdifPhotoLibItemArray.at(1);
+    const QDateTime now = QDateTime::currentDateTime();
+    future->photoLibFileNode->fileCreateDate =
+        now.addDays(2).toString(QStringLiteral("yyyy:MM:dd HH:mm:ss"));
+    dashed->photoLibFileNode->fileCreateDate = QStringLiteral("1999-07-01 10:00:00");
+
+    d->startDatePicker->setDateTime(now.addDays(1));
+    d->endDatePicker->setDateTime(now.addDays(3));
+    d->ShowCustomRangePhotoLibraryAction();
+    EXPECT_EQ(l.photoLibBroserArray, (QList<IKImageItemPtr>{future}));
+    EXPECT_EQ(l.currentAlbumArray, (QList<IKImageItemPtr>{future}));
+    expectButtons("daterangebtn.png", 162);
+
+    // Both ends are included.
+    const QDateTime ten(QDate(1999, 7, 1), QTime(10, 0));
+    d->startDatePicker->setDateTime(ten);
+    d->endDatePicker->setDateTime(ten);
+    d->ShowCustomRangePhotoLibraryAction();
+    EXPECT_EQ(l.photoLibBroserArray, (QList<IKImageItemPtr>{dashed}));
+
+    d->startDatePicker->setDateTime(now.addDays(3));
+    d->endDatePicker->setDateTime(now.addDays(1));
+    d->ShowCustomRangePhotoLibraryAction();
+    EXPECT_TRUE(l.photoLibBroserArray.isEmpty());
+    EXPECT_TRUE(l.currentAlbumArray.isEmpty());
+
+    // Every dated photo of the library lies between 1990 and the day after tomorrow, in
+    // scan order behind the view.
+    d->startDatePicker->setDateTime(QDateTime(QDate(1990, 1, 1), QTime(0, 0)));
+    d->endDatePicker->setDateTime(now.addDays(3));
+    d->ShowCustomRangePhotoLibraryAction();
+    EXPECT_EQ(l.photoLibBroserArray, newest(l.currentAlbumArray));
+    EXPECT_GE(l.currentAlbumArray.size(), l.backupdifPhotoLibItemArray.size() - 2);
+    for (qsizetype i = 1; i < l.currentAlbumArray.size(); ++i)
+        EXPECT_LT(l.backupdifPhotoLibItemArray.indexOf(l.currentAlbumArray.at(i - 1)),
+                  l.backupdifPhotoLibItemArray.indexOf(l.currentAlbumArray.at(i)));
+}
+
+TEST_F(LibraryFilters, WhileALoadRunsEveryViewSaysTheScanIsNotComplete) {
+    ASSERT_TRUE(d->LoadPhotosLibraryItemThreader(lib));
+    for (void (AppDelegate::*action)() :
+         {&AppDelegate::ShowJPGPhotoBtninPhotoLibraryAction,
+          &AppDelegate::SelectAllissuesPhotosAction, &AppDelegate::SelectSamePhotosNameAction,
+          &AppDelegate::ShowCustomRangePhotoLibraryAction}) {
+        (d.get()->*action)();
+        QMessageBox *sheet = visibleSheet();
+        ASSERT_TRUE(sheet);
+        EXPECT_EQ(sheet->text(), QStringLiteral("The Scan is not completed."));
+        EXPECT_EQ(sheet->informativeText(),
+                  QStringLiteral("Please wait a while to complete the scan."));
+        closeSheets();
+    }
+    d->FilterSelectOneAlbumsAction(QStringLiteral("Pumpkin Farm"));
+    EXPECT_TRUE(visibleSheet());
+    closeSheets();
+    EXPECT_TRUE(d->library.currentAlbumArray.isEmpty());
+    QDeadlineTimer deadline(120000);
+    while (!d->library.scanComplete && !deadline.hasExpired())
+        QTest::qWait(5);
+    ASSERT_TRUE(d->library.scanComplete);
+}
