@@ -1,4 +1,5 @@
 #include "platform/core/ImageSource.h"
+#include "platform/core/Orientation.h"
 
 #include "app/core/Logging.h"
 #include "platform/core/Exiv2Support.h"
@@ -476,5 +477,6 @@ QImage ImageSource::thumbnail(int maxSide) const {
         image = decodeScaled(d->data, maxSide);
     if (image.width() > maxSide || image.height() > maxSide)
         image = image.scaled(maxSide, maxSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    return image;
+    // Previews and decodes hold the stored pixels; a camera held upright says so only here.
+    return uprightImage(image, d->topLevel.value(QStringLiteral("Orientation"), 1).toInt());
 }
