@@ -3,6 +3,7 @@
 #include "app/core/Logging.h"
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/ImagePropertyTables.h"
+#include "platform/core/PngExif.h"
 
 #include <algorithm>
 
@@ -195,6 +196,18 @@ bool ImageDestination::finalize() {
             return false;
         }
         mirrorExifDatesToXmp(datesBefore, image->exifData(), image->xmpData());
+        // A PNG's Exif goes into its own chunk below, where readers look for it.
+        const bool png = d->type == QLatin1String("public.png");
+        Exiv2::Blob pngExif;
+        if (png) {
+            if (!image->exifData().empty())
+                Exiv2::ExifParser::encode(pngExif,
+                                          image->byteOrder() == Exiv2::invalidByteOrder
+                                              ? Exiv2::littleEndian
+                                              : image->byteOrder(),
+                                          image->exifData());
+            image->clearExifData();
+        }
         // Unchanged XMP keeps its packet byte for byte rather than being serialised again.
         if (frame.decoded && !frame.decoded->xmpPacket.empty() &&
             sameXmp(image->xmpData(), frame.decoded->xmp)) {
@@ -211,6 +224,13 @@ bool ImageDestination::finalize() {
         *d->output = QByteArray(reinterpret_cast<const char *>(bytes), qsizetype(size));
         io.munmap();
         io.close();
+        if (png) {
+            *d->output =
+                withExifChunk(*d->output, QByteArray(reinterpret_cast<const char *>(pngExif.data()),
+                                                     qsizetype(pngExif.size())));
+            if (d->output->isEmpty())
+                throw Exiv2::Error(Exiv2::kerFailedToReadImageData);
+        }
         // Exiv2 rewrites the IPTC block but not its digest, and readers then take the XMP
         // for stale; an unchanged block keeps the digest it has.
         if (d->type == QLatin1String("public.jpeg") &&
