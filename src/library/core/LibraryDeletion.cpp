@@ -30,11 +30,23 @@ LibraryTrashPlan libraryTrashPlan(const QList<IKImageItemPtr> &deleted,
     for (const IKImageItemPtr &item : deleted)
         if (item)
             gone.insert(item.get());
+    // Only a remaining photo whose file has the name of one to go can share its file: the
+    // others need no look at the disk, which a library of many thousands would feel.
+    const auto nameOf = [](const QString &path) { return path.mid(path.lastIndexOf('/') + 1); };
+    QSet<QString> names;
+    for (const IKImageItemPtr &item : deleted)
+        if (item && !item->filePath.isEmpty()) {
+            names.insert(nameOf(item->filePath));
+            names.insert(nameOf(livePhotoCompanionPath(item->filePath)));
+        }
     QSet<QString> used;
     for (const IKImageItemPtr &item : remaining)
         if (item && !gone.contains(item.get()) && !item->filePath.isEmpty()) {
-            used.insert(fileKey(item->filePath));
-            used.insert(fileKey(livePhotoCompanionPath(item->filePath)));
+            if (names.contains(nameOf(item->filePath)))
+                used.insert(fileKey(item->filePath));
+            const QString companion = livePhotoCompanionPath(item->filePath);
+            if (names.contains(nameOf(companion)))
+                used.insert(fileKey(companion));
         }
     LibraryTrashPlan plan;
     QSet<QString> planned;

@@ -9,6 +9,7 @@
 #include <QVariant>
 #include <memory>
 #include <optional>
+#include <vector>
 
 // What one writer did for one photo: written, or why not. A statement that changes no row
 // is "not written" (the photo has left the library since the scan).
@@ -134,6 +135,16 @@ class LibraryStore {
     QHash<QString, int64_t> *keywordRows(bool older);
     std::optional<QHash<QString, int64_t>> keywordRows_;
     std::optional<bool> keywordsHaveUuid_, attributesPointAtCaption_;
+
+  public:
+    struct DeletionStep {
+        QString sql;
+        enum Key { Asset, Attributes, Cloud } key;
+    };
+
+  private:
+    const std::vector<DeletionStep> *deletionSteps();
+    std::optional<std::vector<DeletionStep>> deletionSteps_;
     SqliteDatabase db_;
     LibrarySchema schema_;
     QString path_, snapshot_;

@@ -37,6 +37,125 @@ QList<TableColumns> tablesOf(SqliteDatabase &db, QString *error) {
 
 } // namespace
 
+// The statements that take one photo out of the current store, in the order they must run,
+// each with the key it binds. Read from the schema once per transaction: a deletion of a
+// thousand photos would otherwise list every table and column a thousand times.
+const std::vector<LibraryStore::DeletionStep> *LibraryStore::deletionSteps() {
+    if (deletionSteps_)
+        return &*deletionSteps_;
+    QString why;
+    const QList<TableColumns> tables = tablesOf(db_, &why);
+    if (!why.isEmpty()) {
+        error_ = why;
+        return nullptr;
+    }
+    const QString &assets = schema_.assetTable;
+    std::vector<DeletionStep> steps;
+    const auto add = [&](const QString &sql, DeletionStep::Key key) {
+        steps.push_back({sql, key});
+    };
+    QSet<QString> tableNames;
+    for (const TableColumns &t : tables)
+        tableNames.insert(t.table);
+
+    // Join tables name their asset column after the asset's root entity.
+    const QRegularExpression joinAsset(
+        QStringLiteral("^Z_%1[A-Z]*ASSETS$").arg(schema_.assetEntity));
+    // Single links to an asset ("ZKEYASSET" of an album or memory); "…BEING…ASSET" columns
+    // are the other ends of such links, kept in the asset row itself.
+    const QRegularExpression pointer(QStringLiteral("^Z[A-Z]+ASSET$"));
+
+    // Rows that hang off a row about to go: resource bookmarks, and rows naming a parent
+    // table by its name (character recognition under media analysis).
+    for (const TableColumns &t : tables) {
+        if (t.table == assets || t.table == QLatin1String("ZDETECTEDFACE") ||
+            !t.columns.contains(QLatin1String("ZASSET")))
+            continue;
+        for (const TableColumns &child : tables)
+            if (child.table != t.table && child.table != assets && child.columns.contains(t.table))
+                add(QStringLiteral("DELETE FROM %1 WHERE %2 IN (SELECT Z_PK FROM %2 WHERE "
+                                   "ZASSET = ?1)")
+                        .arg(child.table, t.table),
+                    DeletionStep::Asset);
+        if (t.table == QLatin1String("ZINTERNALRESOURCE") &&
+            tableNames.contains(QStringLiteral("ZFILESYSTEMBOOKMARK"))) {
+            if (t.columns.contains(QLatin1String("ZFILESYSTEMBOOKMARK")))
+                add(QStringLiteral("DELETE FROM ZFILESYSTEMBOOKMARK WHERE Z_PK IN (SELECT "
+                                   "ZFILESYSTEMBOOKMARK FROM ZINTERNALRESOURCE WHERE ZASSET = ?1)"),
+                    DeletionStep::Asset);
+            if (tableHasColumn(db_, QStringLiteral("ZFILESYSTEMBOOKMARK"),
+                               QStringLiteral("ZRESOURCE")))
+                add(QStringLiteral("DELETE FROM ZFILESYSTEMBOOKMARK WHERE ZRESOURCE IN (SELECT "
+                                   "Z_PK FROM ZINTERNALRESOURCE WHERE ZASSET = ?1)"),
+                    DeletionStep::Asset);
+        }
+    }
+
+    for (const TableColumns &t : tables) {
+        if (t.table == assets)
+            continue;
+        if (t.table == QLatin1String("ZDETECTEDFACE")) {
+            // Faces stay with the people they were named for; they just lose their photo.
+            if (t.columns.contains(QLatin1String("ZASSET"))) {
+                const QString entityColumn = QStringLiteral("Z%1_ASSET").arg(schema_.assetEntity);
+                add(t.columns.contains(entityColumn)
+                        ? QStringLiteral("UPDATE ZDETECTEDFACE SET ZASSET = NULL, %1 = NULL "
+                                         "WHERE ZASSET = ?1")
+                              .arg(entityColumn)
+                        : QStringLiteral(
+                              "UPDATE ZDETECTEDFACE SET ZASSET = NULL WHERE ZASSET = ?1"),
+                    DeletionStep::Asset);
+            }
+            continue;
+        }
+        if (t.columns.contains(QLatin1String("ZASSET")))
+            add(QStringLiteral("DELETE FROM %1 WHERE ZASSET = ?1").arg(t.table),
+                DeletionStep::Asset);
+        for (const char *column : {"ZASSETATTRIBUTES", "ZADDITIONALASSETATTRIBUTES"})
+            if (t.columns.contains(QLatin1String(column)))
+                add(QStringLiteral("DELETE FROM %1 WHERE %2 = ?1")
+                        .arg(t.table, QLatin1String(column)),
+                    DeletionStep::Attributes);
+        if (t.table == schema_.keywordJoinTable)
+            add(QStringLiteral("DELETE FROM %1 WHERE %2 = ?1")
+                    .arg(t.table, schema_.keywordAttributesColumn),
+                DeletionStep::Attributes);
+        for (const QString &column : t.columns) {
+            if (t.table.startsWith(QLatin1String("Z_")) && joinAsset.match(column).hasMatch()) {
+                add(QStringLiteral("DELETE FROM %1 WHERE %2 = ?1").arg(t.table, column),
+                    DeletionStep::Asset);
+            } else if (column != QLatin1String("ZASSET") && pointer.match(column).hasMatch() &&
+                       !column.contains(QLatin1String("BEING")) &&
+                       column != QLatin1String("ZCLOUDISMYASSET")) {
+                // Core Data keeps the linked row's entity beside some links ("Z34_KEYASSET").
+                const QString entity =
+                    QStringLiteral("Z%1_%2").arg(schema_.assetEntity).arg(column.mid(1));
+                add(t.columns.contains(entity)
+                        ? QStringLiteral("UPDATE %1 SET %2 = NULL, %3 = NULL WHERE %2 = ?1")
+                              .arg(t.table, column, entity)
+                        : QStringLiteral("UPDATE %1 SET %2 = NULL WHERE %2 = ?1")
+                              .arg(t.table, column),
+                    DeletionStep::Asset);
+            }
+        }
+    }
+    add(QStringLiteral("DELETE FROM ZADDITIONALASSETATTRIBUTES WHERE Z_PK = ?1"),
+        DeletionStep::Attributes);
+
+    // A cloud master can stand behind several assets (edited copies): it goes with the last.
+    if (tableNames.contains(QStringLiteral("ZCLOUDMASTER"))) {
+        for (const TableColumns &t : tables)
+            if (t.table != assets && t.table != QLatin1String("ZCLOUDMASTER") &&
+                t.columns.contains(QLatin1String("ZCLOUDMASTER")))
+                add(QStringLiteral("UPDATE %1 SET ZCLOUDMASTER = NULL WHERE ZCLOUDMASTER = ?1")
+                        .arg(t.table),
+                    DeletionStep::Cloud);
+        add(QStringLiteral("DELETE FROM ZCLOUDMASTER WHERE Z_PK = ?1"), DeletionStep::Cloud);
+    }
+    deletionSteps_ = std::move(steps);
+    return &*deletionSteps_;
+}
+
 LibraryWriteResult LibraryStore::deletePhoto(int attributesKey, int assetKey, int cloudKey) {
     const QString &assets = schema_.assetTable;
     SqliteStatement *exists =
@@ -49,138 +168,28 @@ LibraryWriteResult LibraryStore::deletePhoto(int attributesKey, int assetKey, in
     if (!found)
         return LibraryWriteResult::failed(
             QStringLiteral("the photo is no longer in the library (no asset %1)").arg(assetKey));
-
-    QString why;
-    const QList<TableColumns> tables = tablesOf(db_, &why);
-    if (!why.isEmpty())
-        return LibraryWriteResult::failed(why);
-    QSet<QString> tableNames;
-    for (const TableColumns &t : tables)
-        tableNames.insert(t.table);
-
-    // Join tables name their asset column after the asset's root entity.
-    const QRegularExpression joinAsset(
-        QStringLiteral("^Z_%1[A-Z]*ASSETS$").arg(schema_.assetEntity));
-    // Single links to an asset ("ZKEYASSET" of an album or memory); "…BEING…ASSET" columns
-    // are the other ends of such links, kept in the asset row itself.
-    const QRegularExpression pointer(QStringLiteral("^Z[A-Z]+ASSET$"));
-
-    const auto del = [&](const QString &sql, int key) { return run(sql, {key}); };
-    // Rows that hang off a row about to go: resource bookmarks, and rows naming a parent
-    // table by its name (character recognition under media analysis).
-    for (const TableColumns &t : tables) {
-        if (t.table == assets || t.table == QLatin1String("ZDETECTEDFACE") ||
-            !t.columns.contains(QLatin1String("ZASSET")))
-            continue;
-        for (const TableColumns &child : tables)
-            if (child.table != t.table && child.table != assets &&
-                child.columns.contains(t.table) &&
-                !del(QStringLiteral("DELETE FROM %1 WHERE %2 IN (SELECT Z_PK FROM %2 WHERE "
-                                    "ZASSET = ?1)")
-                         .arg(child.table, t.table),
-                     assetKey))
-                return LibraryWriteResult::failed(error_);
-        if (t.table == QLatin1String("ZINTERNALRESOURCE") &&
-            tableNames.contains(QStringLiteral("ZFILESYSTEMBOOKMARK"))) {
-            if (t.columns.contains(QLatin1String("ZFILESYSTEMBOOKMARK")) &&
-                !del(
-                    QStringLiteral("DELETE FROM ZFILESYSTEMBOOKMARK WHERE Z_PK IN (SELECT "
-                                   "ZFILESYSTEMBOOKMARK FROM ZINTERNALRESOURCE WHERE ZASSET = ?1)"),
-                    assetKey))
-                return LibraryWriteResult::failed(error_);
-            if (tableHasColumn(db_, QStringLiteral("ZFILESYSTEMBOOKMARK"),
-                               QStringLiteral("ZRESOURCE")) &&
-                !del(QStringLiteral("DELETE FROM ZFILESYSTEMBOOKMARK WHERE ZRESOURCE IN (SELECT "
-                                    "Z_PK FROM ZINTERNALRESOURCE WHERE ZASSET = ?1)"),
-                     assetKey))
-                return LibraryWriteResult::failed(error_);
-        }
-    }
-
-    for (const TableColumns &t : tables) {
-        if (t.table == assets)
-            continue;
-        if (t.table == QLatin1String("ZDETECTEDFACE")) {
-            // Faces stay with the people they were named for; they just lose their photo.
-            if (t.columns.contains(QLatin1String("ZASSET"))) {
-                const QString entityColumn = QStringLiteral("Z%1_ASSET").arg(schema_.assetEntity);
-                const QString sql =
-                    t.columns.contains(entityColumn)
-                        ? QStringLiteral("UPDATE ZDETECTEDFACE SET ZASSET = NULL, %1 = NULL "
-                                         "WHERE ZASSET = ?1")
-                              .arg(entityColumn)
-                        : QStringLiteral(
-                              "UPDATE ZDETECTEDFACE SET ZASSET = NULL WHERE ZASSET = ?1");
-                if (!del(sql, assetKey))
-                    return LibraryWriteResult::failed(error_);
-            }
-            continue;
-        }
-        if (t.columns.contains(QLatin1String("ZASSET")) &&
-            !del(QStringLiteral("DELETE FROM %1 WHERE ZASSET = ?1").arg(t.table), assetKey))
-            return LibraryWriteResult::failed(error_);
-        for (const char *column : {"ZASSETATTRIBUTES", "ZADDITIONALASSETATTRIBUTES"})
-            if (t.columns.contains(QLatin1String(column)) &&
-                !del(QStringLiteral("DELETE FROM %1 WHERE %2 = ?1")
-                         .arg(t.table, QLatin1String(column)),
-                     attributesKey))
-                return LibraryWriteResult::failed(error_);
-        if (t.table == schema_.keywordJoinTable &&
-            !del(QStringLiteral("DELETE FROM %1 WHERE %2 = ?1")
-                     .arg(t.table, schema_.keywordAttributesColumn),
-                 attributesKey))
-            return LibraryWriteResult::failed(error_);
-        for (const QString &column : t.columns) {
-            if (t.table.startsWith(QLatin1String("Z_")) && joinAsset.match(column).hasMatch()) {
-                if (!del(QStringLiteral("DELETE FROM %1 WHERE %2 = ?1").arg(t.table, column),
-                         assetKey))
-                    return LibraryWriteResult::failed(error_);
-            } else if (column != QLatin1String("ZASSET") && pointer.match(column).hasMatch() &&
-                       !column.contains(QLatin1String("BEING")) &&
-                       column != QLatin1String("ZCLOUDISMYASSET")) {
-                // Core Data keeps the linked row's entity beside some links ("Z34_KEYASSET").
-                const QString entity =
-                    QStringLiteral("Z%1_%2").arg(schema_.assetEntity).arg(column.mid(1));
-                const QString sql =
-                    t.columns.contains(entity)
-                        ? QStringLiteral("UPDATE %1 SET %2 = NULL, %3 = NULL WHERE %2 = ?1")
-                              .arg(t.table, column, entity)
-                        : QStringLiteral("UPDATE %1 SET %2 = NULL WHERE %2 = ?1")
-                              .arg(t.table, column);
-                if (!del(sql, assetKey))
-                    return LibraryWriteResult::failed(error_);
-            }
-        }
-    }
-    if (!del(QStringLiteral("DELETE FROM ZADDITIONALASSETATTRIBUTES WHERE Z_PK = ?1"),
-             attributesKey))
+    const std::vector<DeletionStep> *steps = deletionSteps();
+    if (!steps)
         return LibraryWriteResult::failed(error_);
+    for (const DeletionStep &step : *steps)
+        if (step.key != DeletionStep::Cloud &&
+            !run(step.sql, {step.key == DeletionStep::Asset ? assetKey : attributesKey}))
+            return LibraryWriteResult::failed(error_);
     LibraryWriteResult r = change(QStringLiteral("DELETE FROM %1 WHERE Z_PK = ?1").arg(assets),
                                   {assetKey}, QStringLiteral("the photo could not be removed"));
-    if (!r.ok)
+    if (!r.ok || cloudKey == -1)
         return r;
-
-    // A cloud master can stand behind several assets (edited copies): it goes with the last.
-    if (cloudKey != -1 && tableNames.contains(QStringLiteral("ZCLOUDMASTER"))) {
-        SqliteStatement *others =
-            db_.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE ZMASTER = ?1").arg(assets));
-        if (!others)
-            return LibraryWriteResult::failed(db_.lastError());
-        others->bind(1, int64_t(cloudKey));
-        const bool shared = others->step();
-        others->reset();
-        if (!shared) {
-            for (const TableColumns &t : tables)
-                if (t.table != assets && t.table != QLatin1String("ZCLOUDMASTER") &&
-                    t.columns.contains(QLatin1String("ZCLOUDMASTER")) &&
-                    !del(QStringLiteral("UPDATE %1 SET ZCLOUDMASTER = NULL WHERE ZCLOUDMASTER = ?1")
-                             .arg(t.table),
-                         cloudKey))
-                    return LibraryWriteResult::failed(error_);
-            if (!del(QStringLiteral("DELETE FROM ZCLOUDMASTER WHERE Z_PK = ?1"), cloudKey))
+    SqliteStatement *others =
+        db_.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE ZMASTER = ?1").arg(assets));
+    if (!others)
+        return LibraryWriteResult::failed(db_.lastError());
+    others->bind(1, int64_t(cloudKey));
+    const bool shared = others->step();
+    others->reset();
+    if (!shared)
+        for (const DeletionStep &step : *steps)
+            if (step.key == DeletionStep::Cloud && !run(step.sql, {cloudKey}))
                 return LibraryWriteResult::failed(error_);
-        }
-    }
     return r;
 }
 

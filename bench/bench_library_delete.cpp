@@ -1,0 +1,165 @@
+// Deleting library photos: the rows of every photo in one transaction, one copy back, then
+// the files to the Trash. (1) The confirmed deletion of wedding.jpg (with a Live Photo half
+// beside its original) and Pumpkins3.jpg on copies of the three fixture libraries, kept with
+// --keep DIR; (2) 1,000 photos out of Test-13.0.0 grown to 20,000 assets, against a floor
+// measured in the same run: 1,000 renames of like files, `cp` and `sync` of the database.
+#include "app/AppDelegate.h"
+#include "app/core/Settings.h"
+#include "library/core/LibraryDeletion.h"
+#include "library/core/LibraryWorkingCopy.h"
+#include "platform/core/PhotosApplication.h"
+#include "platform/core/Workspace.h"
+#include "support/LibraryBenchGenerator.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileDialog>
+#include <QMainWindow>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstdio>
+
+namespace {
+
+QString copyPackage(const QString &name, const QString &dir) {
+    QDir().mkpath(dir);
+    const QString source =
+        QStringLiteral(PK_BENCH_FIXTURES "/libraries/") + name + QStringLiteral(".photoslibrary");
+    const QString target = dir + QLatin1Char('/') + name + QStringLiteral(".photoslibrary");
+    QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-a"), source, target});
+    QProcess::execute(QStringLiteral("chmod"),
+                      {QStringLiteral("-R"), QStringLiteral("u+w"), target});
+    return target;
+}
+
+void choose(AppDelegate &d, const QString &path) {
+    QFileDialog panel(d.window);
+    panel.setOption(QFileDialog::DontUseNativeDialog, true);
+    panel.setFileMode(QFileDialog::AnyFile);
+    panel.selectFile(path);
+    d.openPanelDidEnd8(&panel, 1);
+    while (!d.library.scanComplete)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+QString sqlite(const QString &db, const QString &sql) {
+    QProcess p;
+    p.start(QStringLiteral("sqlite3"), {db, sql});
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+QString databaseOf(const QString &library) {
+    const QString current = library + QStringLiteral("/database/Photos.sqlite");
+    return QFileInfo::exists(current) ? current : library + QStringLiteral("/database/photos.db");
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QString keep;
+    int count = 20000, deleting = 1000;
+    for (int i = 1; i < argc; ++i) {
+        const QString a = QString::fromLocal8Bit(argv[i]);
+        if (a == QLatin1String("--keep") && i + 1 < argc)
+            keep = QString::fromLocal8Bit(argv[++i]);
+        else if (a == QLatin1String("--assets") && i + 1 < argc)
+            count = std::atoi(argv[++i]);
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toUtf8());
+    // The Trash lives in the data home; GLib reads it once, before its first use.
+    qputenv("XDG_DATA_HOME", (home.path() + "/.local/share").toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
+    QApplication app(argc, argv);
+    QTemporaryDir scratch;
+    const QString root = keep.isEmpty() ? scratch.path() : keep;
+    FakePhotosApplication nobody;
+    setPhotosApplication(&nobody);
+    Workspace::setUrlOpener([](const QUrl &) { return true; });
+    userDefaults()->setValue(QLatin1String(SettingsKey::ExampleAlertSuppress), true);
+
+    AppDelegate d;
+    d.launch();
+    int failures = 0;
+    for (const char *name : {"Test-10.14.6", "Test-10.15.7", "Test-13.0.0"}) {
+        const QString library = copyPackage(QLatin1String(name), root);
+        choose(d, library);
+        QList<IKImageItemPtr> chosen;
+        for (const IKImageItemPtr &item : d.library.photoLibBroserArray)
+            if (item->fileName == QLatin1String("wedding.jpg") ||
+                item->fileName == QLatin1String("Pumpkins3.jpg"))
+                chosen << item;
+        for (const IKImageItemPtr &item : chosen)
+            if (item->fileName == QLatin1String("wedding.jpg"))
+                QFile::copy(QStringLiteral(PK_BENCH_FIXTURES "/photos/IMG_0123.mov"),
+                            livePhotoCompanionPath(item->filePath));
+        const LibraryDeletionReport r = d.deleteLibraryPhotos(chosen, true, true);
+        const QString integrity =
+            sqlite(databaseOf(library), QStringLiteral("PRAGMA integrity_check"));
+        const bool ok =
+            r.ok && r.deleted.size() == chosen.size() && integrity == QLatin1String("ok");
+        failures += ok ? 0 : 1;
+        std::printf("library=%s chosen=%lld deleted=%lld trashed=%lld not_trashed=%lld "
+                    "integrity=%s%s\n",
+                    name, qlonglong(chosen.size()), qlonglong(r.deleted.size()),
+                    qlonglong(r.trashed.size()), qlonglong(r.notTrashed.size()),
+                    qPrintable(integrity), r.ok ? "" : qPrintable(" reason=" + r.reason));
+    }
+
+    // (2) A grown library; small originals, each its own file so that each goes to the Trash.
+    const QString big = copyPackage(QStringLiteral("Test-13.0.0"), scratch.path() + "/big");
+    commitDB(big + QStringLiteral("/database/Photos.sqlite"));
+    const QString photo = scratch.path() + QStringLiteral("/photo.jpg");
+    QFile::copy(QStringLiteral(PK_BENCH_FIXTURES "/photos/Fritest.jpeg"), photo);
+    const bench::GeneratedLibrary grown = bench::growLibrary(big, count, photo);
+    if (!grown.ok) {
+        std::fprintf(stderr, "generator: %s\n", qPrintable(grown.error));
+        return 1;
+    }
+    choose(d, big);
+    QList<IKImageItemPtr> chosen;
+    const QList<IKImageItemPtr> &shown = d.library.photoLibBroserArray;
+    for (qsizetype i = 0; i < shown.size() && chosen.size() < deleting; i += 7) {
+        const IKImageItemPtr &item = shown.at(i);
+        const PRPicFileInfo *r = item->photoLibFileNode.get();
+        if (!r || r->bReferencePhoto || !item->bICloudDownloadPhoto ||
+            !QFileInfo(item->filePath).isFile())
+            continue;
+        // Hard links would keep one file for many photos: give each its own bytes.
+        QFile::remove(item->filePath);
+        QFile::copy(photo, item->filePath);
+        chosen << item;
+    }
+    QProcess::execute(QStringLiteral("sync"), {});
+    QElapsedTimer t;
+    t.start();
+    const LibraryDeletionReport r = d.deleteLibraryPhotos(chosen, true, false);
+    const double seconds = t.nsecsElapsed() / 1e9;
+    const QString integrity = sqlite(databaseOf(big), QStringLiteral("PRAGMA integrity_check"));
+    failures += r.ok && integrity == QLatin1String("ok") ? 0 : 1;
+
+    // The floor: the same number of renames, and the database copied and synced once.
+    const QString like = scratch.path() + QStringLiteral("/like");
+    QDir().mkpath(like + "/a");
+    QDir().mkpath(like + "/b");
+    for (int i = 0; i < deleting; ++i)
+        QFile::copy(photo, QStringLiteral("%1/a/%2.jpeg").arg(like).arg(i));
+    QProcess::execute(QStringLiteral("sync"), {});
+    t.restart();
+    for (int i = 0; i < deleting; ++i)
+        QFile::rename(QStringLiteral("%1/a/%2.jpeg").arg(like).arg(i),
+                      QStringLiteral("%1/b/%2.jpeg").arg(like).arg(i));
+    QProcess::execute(QStringLiteral("cp"), {databaseOf(big), like + QStringLiteral("/db")});
+    QProcess::execute(QStringLiteral("sync"), {});
+    const double floor = t.nsecsElapsed() / 1e9;
+    std::printf("grown_assets=%d chosen=%lld deleted=%lld integrity=%s\n", count,
+                qlonglong(chosen.size()), qlonglong(r.deleted.size()), qPrintable(integrity));
+    std::printf("lib_delete_%d_s=%.3f trashed=%lld floor_s=%.3f ratio_vs_floor=%.2f\n", deleting,
+                seconds, qlonglong(r.trashed.size()), floor, seconds / floor);
+    setPhotosApplication(nullptr);
+    return failures == 0 ? 0 : 1;
+}
