@@ -183,3 +183,33 @@ TEST_F(Stamps, TheDateTextOfAPhotoAndOfAFileWithoutExif) {
     EXPECT_EQ(stampTextFor(settings, park, fixturePath("St James Park.jpg"), &why),
               "10/13/2018 09:18:12");
 }
+
+TEST_F(Stamps, SidewaysAndHeicPhotosAreStampedUpright) {
+    // 200 x 100 stored lying on its side (Orientation 6): upright it is 100 x 200.
+    QImage image(200, 100, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    QPainter(&image).fillRect(0, 0, 100, 100, Qt::green);
+    const QString sideways = dir.filePath("orient6.jpg");
+    ASSERT_TRUE(image.save(sideways, "JPEG", 95));
+    QProcess exif;
+    exif.start("exiftool", {"-q", "-overwrite_original", "-n", "-Orientation=6", sideways});
+    ASSERT_TRUE(exif.waitForFinished(-1));
+    settings.fontSize = 10;
+    const OutputResult r = stampPhotoFile(settings, sideways);
+    ASSERT_TRUE(r.ok()) << r.error.toStdString();
+    const QJsonObject json = exiftoolNumbers(r.path);
+    EXPECT_EQ(json.value("IFD0:Orientation").toInt(), 1);
+    const QImage shown(r.path);
+    ASSERT_EQ(shown.size(), QSize(100, 200));
+    EXPECT_GT(shown.pixelColor(50, 20).green(), 200) << "green on top, as the photo is seen";
+    EXPECT_GT(shown.pixelColor(50, 120).blue(), 200);
+
+    const QString heic = copyFixture("IMG_3092.heic", dir.path());
+    const OutputResult h = stampPhotoFile(settings, heic);
+    ASSERT_TRUE(h.ok()) << h.error.toStdString();
+    EXPECT_EQ(QFileInfo(h.path).fileName(), "IMG_3092.jpg");
+    const QJsonObject heicJson = exiftoolNumbers(h.path);
+    EXPECT_EQ(heicJson.value("IFD0:Make").toString(), "Apple");
+    EXPECT_FALSE(heicJson.value("ExifIFD:DateTimeOriginal").toString().isEmpty());
+    EXPECT_EQ(QImage(h.path).size(), QSize(3024, 4032));
+}
