@@ -7,7 +7,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins
-  libexiv2-dev libheif-dev libraw-dev libtiff-dev
+  libexiv2-dev libheif-dev libheif-examples libraw-dev libtiff-dev
   libgphoto2-dev gphoto2
   libavformat-dev libavcodec-dev libavutil-dev ffmpeg
   libplist-dev libplist-utils

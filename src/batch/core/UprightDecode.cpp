@@ -86,8 +86,10 @@ UprightImage decodeHeif(const QByteArray &data) {
     if (!ImageLimits::decodeAllowed(w, hh, &out.error))
         return out;
     heif_image *rawImage = nullptr;
+    const bool alpha = heif_image_handle_has_alpha_channel(h.get());
     // libheif applies the file's rotation and mirror boxes while decoding.
-    err = heif_decode_image(h.get(), &rawImage, heif_colorspace_RGB, heif_chroma_interleaved_RGBA,
+    err = heif_decode_image(h.get(), &rawImage, heif_colorspace_RGB,
+                            alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB,
                             nullptr);
     if (err.code != heif_error_Ok) {
         out.error = QString::fromUtf8(err.message);
@@ -101,11 +103,11 @@ UprightImage decodeHeif(const QByteArray &data) {
         out.error = QStringLiteral("the HEIF image has no pixels");
         return out;
     }
-    const bool alpha = heif_image_handle_has_alpha_channel(h.get());
+    // The view borrows libheif's pixels, released with `img`: the copy owns its own.
     out.image = QImage(plane, heif_image_get_width(img.get(), heif_channel_interleaved),
                        heif_image_get_height(img.get(), heif_channel_interleaved), stride,
-                       QImage::Format_RGBA8888)
-                    .convertToFormat(alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+                       alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888)
+                    .copy();
     out.image.setColorSpace(heifColorSpace(h.get(), img.get()));
     return out;
 }
