@@ -187,3 +187,33 @@ TEST_F(ImageOutputFeature, PlaceStampNamesThePhotoWithoutAPosition) {
     EXPECT_EQ(exiftool(out() + "/second.jpg").value("IPTC:ObjectName").toString(),
               "St. James's Park");
 }
+
+TEST_F(ImageOutputFeature, ResizeEncodesAtTheLastRecompressionsQuality) {
+    const QString park = copyFixture("St James Park.jpg", dir.path());
+    show({park});
+    d->ResizePhotosWithOptions("1920 x 1080");
+    ASSERT_TRUE(waitForJobs(*d));
+    const QString atStart = out() + "/St James Park.jpg";
+    ASSERT_TRUE(QFileInfo::exists(atStart));
+    ASSERT_TRUE(QFile::rename(atStart, dir.filePath("resized at 0.9.jpg")));
+    d->CompressPhotosWithOptions("20%");
+    ASSERT_TRUE(waitForJobs(*d));
+    d->ResizePhotosWithOptions("1920 x 1080");
+    ASSERT_TRUE(waitForJobs(*d));
+    const QString after = out() + "/St James Park (2).jpg";
+    EXPECT_EQ(decodeUprightFile(after).image.size(), QSize(1920, 1080));
+    EXPECT_LT(QFileInfo(after).size(), QFileInfo(dir.filePath("resized at 0.9.jpg")).size() / 2);
+}
+
+TEST_F(ImageOutputFeature, NothingSelectedDoesNothing) {
+    show({copyFixture("wedding.jpg", dir.path())}, {5});
+    d->CompressPhotosWithOptions("80%");
+    d->ClickConvertHEICtoJPEGAction();
+    d->AddCopyrightOnPhotoAction();
+    d->AddLocationPlaceOnPhotoAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    EXPECT_FALSE(d->placeStampRunning);
+    EXPECT_TRUE(outputs().isEmpty());
+    EXPECT_TRUE(openSheets().isEmpty());
+    EXPECT_TRUE(revealed.isEmpty());
+}
