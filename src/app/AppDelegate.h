@@ -284,8 +284,10 @@ class AppDelegate : public QObject {
     // How an image-output job shows its result: the storage folder, the first output, or the
     // output of the list's first item only.
     enum class OutputReveal { StorageFolder, FirstOutput, FirstOutputIfFirstItem };
-    void startImageOutputJob(const QList<IKImageItemPtr> &items,
-                             std::function<JobResult(const IKImageItemPtr &item)> task,
+    // `prepare` encodes on the workers; the outputs are written in list order, so that the
+    // first photo of two with one output name keeps the name.
+    using PrepareOutput = std::function<struct PreparedOutput(const IKImageItemPtr &item)>;
+    void startImageOutputJob(const QList<IKImageItemPtr> &items, PrepareOutput prepare,
                              OutputReveal reveal, const QStringList &failedBefore = {},
                              const IKImageItemPtr &firstListItem = {});
     QMenu *imageOutputMenu = nullptr;

@@ -8,15 +8,9 @@
 
 #include <QFileInfo>
 
-namespace {
+#include <vector>
 
-JobResult jobResultOf(const OutputResult &r) {
-    JobResult j;
-    j.ok = r.ok();
-    j.outputPath = r.path;
-    j.reason = r.ok() ? QString() : r.error;
-    return j;
-}
+namespace {
 
 QString nameOf(const IKImageItemPtr &item) {
     return item->fileName.isEmpty() ? QFileInfo(item->filePath).fileName() : item->fileName;
@@ -24,11 +18,12 @@ QString nameOf(const IKImageItemPtr &item) {
 
 } // namespace
 
-void AppDelegate::startImageOutputJob(const QList<IKImageItemPtr> &items,
-                                      std::function<JobResult(const IKImageItemPtr &)> task,
+void AppDelegate::startImageOutputJob(const QList<IKImageItemPtr> &items, PrepareOutput prepare,
                                       OutputReveal reveal, const QStringList &failedBefore,
                                       const IKImageItemPtr &firstListItem) {
     JobRunner *runner = startJob();
+    // One slot per photo: its task fills it, the commit writes and empties it.
+    auto prepared = std::make_shared<std::vector<PreparedOutput>>(size_t(items.size()));
     const QString storage = preferences.storagelocation;
     connect(runner, &JobRunner::finished, this,
             [this, items, reveal, failedBefore, firstListItem,
@@ -58,7 +53,29 @@ void AppDelegate::startImageOutputJob(const QList<IKImageItemPtr> &items,
                     report.revealRoot = QFileInfo(report.revealPath).absolutePath();
                 finishJob(report);
             });
-    runner->start(items, [task](const IKImageItemPtr &item) { return task(item); });
+    runner->setCommitInOrder(true);
+    runner->start(
+        items.size(),
+        [items, prepare, prepared](qsizetype i) {
+            (*prepared)[size_t(i)] = prepare(items[i]);
+            JobResult r;
+            r.index = i;
+            r.ok = (*prepared)[size_t(i)].ok();
+            r.reason = (*prepared)[size_t(i)].error;
+            return r;
+        },
+        [prepared](QList<JobResult> &batch) {
+            for (JobResult &r : batch) {
+                if (!r.ok)
+                    continue;
+                PreparedOutput &output = (*prepared)[size_t(r.index)];
+                const OutputResult written = writePrepared(output);
+                output = PreparedOutput();
+                r.ok = written.ok();
+                r.outputPath = written.path;
+                r.reason = written.ok() ? QString() : written.error;
+            }
+        });
 }
 
 void AppDelegate::CompressPhotosWithOptions(const QString &title) {
@@ -68,7 +85,7 @@ void AppDelegate::CompressPhotosWithOptions(const QString &title) {
     startImageOutputJob(
         selectedLocalItems(),
         [quality, storage](const IKImageItemPtr &item) {
-            return jobResultOf(recompressPhotoFile(item->filePath, nameOf(item), storage, quality));
+            return prepareRecompression(item->filePath, nameOf(item), storage, quality);
         },
         OutputReveal::StorageFolder);
 }
@@ -85,8 +102,7 @@ void AppDelegate::compressReSizePhotowithArrayThreader(const QList<IKImageItemPt
     startImageOutputJob(
         items,
         [quality, storage, title](const IKImageItemPtr &item) {
-            return jobResultOf(
-                resizePhotoFile(item->filePath, nameOf(item), storage, title, quality));
+            return prepareResize(item->filePath, nameOf(item), storage, title, quality);
         },
         OutputReveal::StorageFolder);
 }
@@ -103,7 +119,7 @@ void AppDelegate::ConvertHEICtoJPEGThreader(const QList<IKImageItemPtr> &items, 
     startImageOutputJob(
         items,
         [storage](const IKImageItemPtr &item) {
-            return jobResultOf(convertPhotoToJpeg(item->filePath, nameOf(item), storage));
+            return prepareJpegConversion(item->filePath, nameOf(item), storage);
         },
         OutputReveal::FirstOutputIfFirstItem, {},
         revealFirst && !items.isEmpty() ? items.first() : IKImageItemPtr());

@@ -28,14 +28,9 @@ StampSettings stampSettingsOf(const Preferences &p, StampKind kind, bool recompr
     return s;
 }
 
-JobResult stampResult(const StampSettings &settings, const IKImageItemPtr &item,
-                      const QString &placeText = {}) {
-    const OutputResult r = stampPhotoFile(settings, item->filePath, placeText);
-    JobResult j;
-    j.ok = r.ok();
-    j.outputPath = r.path;
-    j.reason = r.error;
-    return j;
+PreparedOutput stampResult(const StampSettings &settings, const IKImageItemPtr &item,
+                           const QString &placeText = {}) {
+    return prepareStamp(settings, item->filePath, placeText);
 }
 
 // The place stamp's walk: one position asked at a time, the texts kept until the last answer.

@@ -217,3 +217,18 @@ TEST_F(ImageOutputFeature, NothingSelectedDoesNothing) {
     EXPECT_TRUE(openSheets().isEmpty());
     EXPECT_TRUE(revealed.isEmpty());
 }
+
+TEST_F(ImageOutputFeature, OfTwoOutputsOfOneNameTheFirstInTheListKeepsTheName) {
+    // The HEIC takes far longer to decode than the small JPEG after it.
+    const QString heic = dir.filePath("IMG_1.heic");
+    const QString jpeg = dir.filePath("IMG_1.jpg");
+    ASSERT_TRUE(QFile::copy(fixturePath("IMG_3092.heic"), heic));
+    ASSERT_TRUE(QFile::copy(fixturePath("Fritest.jpeg"), jpeg));
+    show({heic, jpeg});
+    d->ClickConvertHEICtoJPEGAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    EXPECT_EQ(decodeUprightFile(out() + "/IMG_1.jpg").image.size(), QSize(3024, 4032));
+    EXPECT_EQ(decodeUprightFile(out() + "/IMG_1 (2).jpg").image.size(), QSize(1080, 601));
+    ASSERT_EQ(revealed.size(), 1);
+    EXPECT_EQ(revealed[0].path, out() + "/IMG_1.jpg");
+}

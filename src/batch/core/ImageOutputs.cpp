@@ -29,20 +29,24 @@ ReadPhoto readPhoto(const QString &path) {
     return r;
 }
 
-OutputResult failed(const QString &why) {
-    return {QString(), why};
+PreparedOutput failed(const QString &why) {
+    return PreparedOutput::failure(why);
 }
 
-OutputResult encodeAndWrite(const QImage &image, EncodedFormat format, float quality,
-                            const QByteArray &metadataFrom, MetadataCarry carry,
-                            const QString &outputPath, const QString &outputName) {
+PreparedOutput encodeFor(const QImage &image, EncodedFormat format, float quality,
+                         const QByteArray &metadataFrom, MetadataCarry carry,
+                         const QString &outputPath, const QString &outputName) {
     QString why;
-    QByteArray bytes = encodeImage(image, format, quality, &why);
-    if (bytes.isEmpty())
+    PreparedOutput out;
+    out.bytes = encodeImage(image, format, quality, &why);
+    if (out.bytes.isEmpty())
         return failed(why);
-    if (!metadataFrom.isEmpty() && !carryMetadata(metadataFrom, &bytes, carry, image.size(), &why))
+    if (!metadataFrom.isEmpty() &&
+        !carryMetadata(metadataFrom, &out.bytes, carry, image.size(), &why))
         return failed(why);
-    return writeOutput(QFileInfo(outputPath).path(), outputName, bytes);
+    out.folder = QFileInfo(outputPath).path();
+    out.name = outputName;
+    return out;
 }
 
 QString outputPathIn(const QString &storage, const QString &name) {
@@ -68,25 +72,45 @@ OutputResult writeOutput(const QString &folder, const QString &name, const QByte
     QString error;
     const QString written = SafeWrite::writeNewFile(folder, name, bytes, &error);
     if (written.isEmpty())
-        return failed(error);
+        return {QString(), error};
     return {written, QString()};
 }
 
-OutputResult CompressJpgWithImageData(const QImage &upright, const QString &outputPath,
-                                      const QByteArray &metadataFrom, float quality) {
-    return encodeAndWrite(upright, EncodedFormat::Jpeg, quality, metadataFrom,
-                          MetadataCarry::WithoutExifAndGps, outputPath, jpegOutputName(outputPath));
+OutputResult writePrepared(const PreparedOutput &output) {
+    if (!output.ok())
+        return {QString(),
+                output.error.isEmpty() ? QStringLiteral("nothing was encoded") : output.error};
+    OutputResult r;
+    if (!output.replaces.isEmpty()) {
+        // One rename of a complete file that was read back: the original is never half gone.
+        if (!SafeWrite::replaceFileContents(output.replaces, output.bytes, &r.error))
+            return r;
+        r.path = output.replaces;
+    } else {
+        r = writeOutput(output.folder, output.name, output.bytes);
+    }
+    QString why;
+    if (r.ok() && !output.datesFrom.isEmpty() &&
+        !FileDates::copyDates(output.datesFrom, r.path, &why))
+        r.error = why; // the file is written; its dates are only a note
+    return r;
 }
 
-OutputResult compressPngWithUprightImage(const QImage &upright, const QString &outputPath,
-                                         const QByteArray &metadataFrom) {
-    return encodeAndWrite(upright, EncodedFormat::Png, 1.0f, metadataFrom,
-                          MetadataCarry::WithoutExifAndGps, outputPath,
-                          QFileInfo(outputPath).fileName());
+PreparedOutput CompressJpgWithImageData(const QImage &upright, const QString &outputPath,
+                                        const QByteArray &metadataFrom, float quality) {
+    return encodeFor(upright, EncodedFormat::Jpeg, quality, metadataFrom,
+                     MetadataCarry::WithoutExifAndGps, outputPath, jpegOutputName(outputPath));
 }
 
-OutputResult recompressPhotoFile(const QString &path, const QString &name, const QString &storage,
-                                 float quality) {
+PreparedOutput compressPngWithUprightImage(const QImage &upright, const QString &outputPath,
+                                           const QByteArray &metadataFrom) {
+    return encodeFor(upright, EncodedFormat::Png, 1.0f, metadataFrom,
+                     MetadataCarry::WithoutExifAndGps, outputPath,
+                     QFileInfo(outputPath).fileName());
+}
+
+PreparedOutput prepareRecompression(const QString &path, const QString &name,
+                                    const QString &storage, float quality) {
     const ReadPhoto photo = readPhoto(path);
     if (!photo.upright.ok())
         return failed(photo.upright.error);
@@ -96,7 +120,7 @@ OutputResult recompressPhotoFile(const QString &path, const QString &name, const
     return CompressJpgWithImageData(photo.upright.image, output, photo.bytes, quality);
 }
 
-OutputResult resizePhotoFile(const QString &path, const QString &name, const QString &storage,
+PreparedOutput prepareResize(const QString &path, const QString &name, const QString &storage,
                              const QString &title, float quality) {
     const ReadPhoto photo = readPhoto(path);
     if (!photo.upright.ok())
@@ -111,18 +135,34 @@ OutputResult resizePhotoFile(const QString &path, const QString &name, const QSt
     return CompressJpgWithImageData(resized, output, photo.bytes, quality);
 }
 
-OutputResult convertPhotoToJpeg(const QString &path, const QString &name, const QString &storage) {
+PreparedOutput prepareJpegConversion(const QString &path, const QString &name,
+                                     const QString &storage) {
     const ReadPhoto photo = readPhoto(path);
     if (!photo.upright.ok())
         return failed(photo.upright.error);
     const QString base = QFileInfo(name).suffix().isEmpty() ? QFileInfo(name).fileName()
                                                             : QFileInfo(name).completeBaseName();
     QString why;
-    const QByteArray bytes = encodeImage(photo.upright.image, EncodedFormat::Jpeg, 0.9f, &why);
-    if (bytes.isEmpty())
+    PreparedOutput out;
+    out.bytes = encodeImage(photo.upright.image, EncodedFormat::Jpeg, 0.9f, &why);
+    if (out.bytes.isEmpty())
         return failed(why);
-    OutputResult r = writeOutput(storage, base + QStringLiteral(".jpg"), bytes);
-    if (r.ok() && !FileDates::copyDates(path, r.path, &why))
-        r.error = why; // the file is written; its dates are only a note
-    return r;
+    out.folder = storage;
+    out.name = base + QStringLiteral(".jpg");
+    out.datesFrom = path;
+    return out;
+}
+
+OutputResult recompressPhotoFile(const QString &path, const QString &name, const QString &storage,
+                                 float quality) {
+    return writePrepared(prepareRecompression(path, name, storage, quality));
+}
+
+OutputResult resizePhotoFile(const QString &path, const QString &name, const QString &storage,
+                             const QString &title, float quality) {
+    return writePrepared(prepareResize(path, name, storage, title, quality));
+}
+
+OutputResult convertPhotoToJpeg(const QString &path, const QString &name, const QString &storage) {
+    return writePrepared(prepareJpegConversion(path, name, storage));
 }

@@ -3,7 +3,6 @@
 #include "batch/core/UprightDecode.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
-#include "platform/core/SafeWrite.h"
 
 #include <QColorSpace>
 #include <QFile>
@@ -83,34 +82,40 @@ QImage drawStamp(const QImage &upright, const QString &text, const StampSettings
     return out;
 }
 
-OutputResult stampPhotoFile(const StampSettings &settings, const QString &path,
+PreparedOutput prepareStamp(const StampSettings &settings, const QString &path,
                             const QString &placeText) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return {QString(), file.errorString()};
+        return PreparedOutput::failure(file.errorString());
     const QByteArray bytes = file.readAll();
     file.close();
     const UprightImage upright = decodeUpright(bytes, path);
     if (!upright.ok())
-        return {QString(), upright.error};
+        return PreparedOutput::failure(upright.error);
     QString why;
     const QString text =
         settings.kind == StampKind::Place ? placeText : stampTextFor(settings, bytes, path, &why);
     if (!why.isEmpty())
-        return {QString(), why};
+        return PreparedOutput::failure(why);
 
     const QImage stamped = drawStamp(upright.image, text, settings);
     const Output output = outputFor(settings, path, ImageSource(bytes).type());
-    QByteArray encoded = encodeImage(stamped, output.format, 0.9f, &why);
-    if (encoded.isEmpty())
-        return {QString(), why};
-    if (!carryMetadata(bytes, &encoded, MetadataCarry::All, stamped.size(), &why))
-        return {QString(), why};
+    PreparedOutput out;
+    out.bytes = encodeImage(stamped, output.format, 0.9f, &why);
+    if (out.bytes.isEmpty())
+        return PreparedOutput::failure(why);
+    if (!carryMetadata(bytes, &out.bytes, MetadataCarry::All, stamped.size(), &why))
+        return PreparedOutput::failure(why);
     if (output.replacesOriginal) {
-        // One rename of a complete file that was read back: the original is never half gone.
-        if (!SafeWrite::replaceFileContents(path, encoded, &why))
-            return {QString(), why};
-        return {path, QString()};
+        out.replaces = path;
+    } else {
+        out.folder = settings.storage;
+        out.name = output.name;
     }
-    return writeOutput(settings.storage, output.name, encoded);
+    return out;
+}
+
+OutputResult stampPhotoFile(const StampSettings &settings, const QString &path,
+                            const QString &placeText) {
+    return writePrepared(prepareStamp(settings, path, placeText));
 }

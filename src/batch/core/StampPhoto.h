@@ -32,5 +32,8 @@ QImage drawStamp(const QImage &upright, const QString &text, const StampSettings
 // recompression as "<name>.tiff", in the storage folder, or over the original when overwriting
 // and the original has that format. The original's metadata is kept (Orientation 1). For the
 // place stamp `placeText` is the text; the other stamps find their own.
+PreparedOutput prepareStamp(const StampSettings &settings, const QString &path,
+                            const QString &placeText = {});
+// Prepared and written at once.
 OutputResult stampPhotoFile(const StampSettings &settings, const QString &path,
                             const QString &placeText = {});
