@@ -12,6 +12,7 @@
 #include <libraw/libraw.h>
 
 #include <memory>
+#include <mutex>
 
 namespace {
 
@@ -161,7 +162,9 @@ UprightImage decodeWithQt(const QByteArray &data) {
         out.error = QStringLiteral("the JPEG file is cut short");
         return out;
     }
-    ImageLimits::applyToQt(); // 48 MP photos are above Qt's own 128 MB bound
+    // 48 MP photos are above Qt's own 128 MB bound; set once, as workers decode side by side.
+    static std::once_flag limitSet;
+    std::call_once(limitSet, ImageLimits::applyToQt);
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
