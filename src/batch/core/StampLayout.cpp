@@ -72,11 +72,11 @@ bool copyrightStampable(const QString &copyright) {
 QString placeStampText(const Placemark &place) {
     if (place.country.isEmpty() && place.locality.isEmpty())
         return {};
-    QStringList parts;
-    for (const QString &part : {place.locality, place.subLocality})
-        if (!part.isEmpty())
-            parts << part;
-    return parts.join(QStringLiteral(", "));
+    QStringList names;
+    for (const QString &name : {place.locality, place.subLocality})
+        if (!name.isEmpty())
+            names << name;
+    return names.join(QStringLiteral(", "));
 }
 
 namespace {

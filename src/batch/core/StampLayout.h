@@ -33,7 +33,7 @@ QString formatStampDate(const QString &text, const QString &formatTitle);
 // A copyright notice worth stamping: at least two characters.
 bool copyrightStampable(const QString &copyright);
 
-// "locality, sub-locality", leaving out a part the place does not have; empty when the place
+// "locality, sub-locality", leaving out a name the place lacks; empty when the place
 // has neither a country nor a locality.
 QString placeStampText(const Placemark &place);
 
