@@ -265,6 +265,35 @@ class AppDelegate : public QObject {
     // Completion of the persons-shown question; writes `persons` into the selected photos.
     void addPersonsShownDidEnd(const QStringList &persons);
 
+    // Image output (batch/ImageOutputFeature.cpp, batch/StampFeature.cpp): recompression,
+    // resizing, conversion to JPEG and the date, copyright and place stamps. Each takes the
+    // selection on the main thread, works on the job runner and ends in one message naming
+    // the photos that gave no output (none when all went well) and one reveal.
+    // `title` is the menu item's: "20%", "40%", "80%"; a resize size ("1920 x 1080", ...).
+    void CompressPhotosWithOptions(const QString &title);
+    void ResizePhotosWithOptions(const QString &title);
+    void compressReSizePhotowithArrayThreader(const QList<IKImageItemPtr> &items,
+                                              const QString &title);
+    void ClickConvertHEICtoJPEGAction();
+    void ConvertHEICtoJPEGThreader(const QList<IKImageItemPtr> &items, bool revealFirst);
+    void AddDateStampsOnPhotoAction();
+    void AddDateOnPhotoAction();
+    void AddDateOnPhotoWithOutCompassAction();
+    void AddCopyrightOnPhotoAction();
+    void AddLocationPlaceOnPhotoAction();
+    // How an image-output job shows its result: the storage folder, the first output, or the
+    // output of the list's first item only.
+    enum class OutputReveal { StorageFolder, FirstOutput, FirstOutputIfFirstItem };
+    // `prepare` encodes on the workers; the outputs are written in list order, so that the
+    // first photo of two with one output name keeps the name.
+    using PrepareOutput = std::function<struct PreparedOutput(const IKImageItemPtr &item)>;
+    void startImageOutputJob(const QList<IKImageItemPtr> &items, PrepareOutput prepare,
+                             OutputReveal reveal, const QStringList &failedBefore = {},
+                             const IKImageItemPtr &firstListItem = {});
+    QMenu *imageOutputMenu = nullptr;
+    bool placeStampRunning = false; // its geocoding asks one position after the other
+    // End of image output.
+
     // Camera and iOS device import.
     void OpenDeviceAction();
     void DownloadPhotoAction();

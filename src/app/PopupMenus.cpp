@@ -2,6 +2,7 @@
 // A menu item runs its feature's action; the buttons only pop the menus (click router).
 #include "app/AppDelegate.h"
 #include "app/WindowDescription.h"
+#include "batch/core/StampLayout.h"
 
 #include <QAction>
 #include <QMainWindow>
@@ -61,6 +62,33 @@ void buildPopupMenus(AppDelegate &d) {
         for (const char *name : {"changePhotoDateMenu", "copyTagsMenu"})
             if (auto *sub = d.window->findChild<QMenu *>(QLatin1String(name)))
                 d.editExifMenu->addMenu(sub);
+    }
+
+    // Image output: recompression, resizing, conversion and stamps, a submenu of the
+    // local edit menu. The recompression and resize items pass their own titles.
+    d.imageOutputMenu = newMenu(owner, "imageOutputMenu", AppDelegate::tr("Image Output"));
+    {
+        QMenu *compress = d.imageOutputMenu->addMenu(AppDelegate::tr("Recompress Photos"));
+        compress->setObjectName(QStringLiteral("compressPhotoMenu"));
+        for (const char *title : {"20%", "40%", "80%"})
+            QObject::connect(compress->addAction(QLatin1String(title)), &QAction::triggered, &d,
+                             [&d, title] { d.CompressPhotosWithOptions(QLatin1String(title)); });
+        QMenu *resize = d.imageOutputMenu->addMenu(AppDelegate::tr("Resize Photos"));
+        resize->setObjectName(QStringLiteral("resizePhotoMenu"));
+        for (const QString &title : resizeTitles())
+            QObject::connect(resize->addAction(title), &QAction::triggered, &d,
+                             [&d, title] { d.ResizePhotosWithOptions(title); });
+        addItem(d, d.imageOutputMenu, AppDelegate::tr("Convert HEIC to JPEG"),
+                &AppDelegate::ClickConvertHEICtoJPEGAction);
+        d.imageOutputMenu->addSeparator();
+        addItem(d, d.imageOutputMenu, AppDelegate::tr("Add Date Stamp"),
+                &AppDelegate::AddDateStampsOnPhotoAction);
+        addItem(d, d.imageOutputMenu, AppDelegate::tr("Add Copyright Stamp"),
+                &AppDelegate::AddCopyrightOnPhotoAction);
+        addItem(d, d.imageOutputMenu, AppDelegate::tr("Add Place Stamp"),
+                &AppDelegate::AddLocationPlaceOnPhotoAction);
+        d.editExifMenu->addSeparator();
+        d.editExifMenu->addMenu(d.imageOutputMenu);
     }
 
     // The library's menus; their items come with the library features.

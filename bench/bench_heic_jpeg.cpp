@@ -1,0 +1,78 @@
+// HEIC to JPEG: 50 copies of the fixture HEIC converted on 8 threads by our conversion,
+// timed beside Debian's heif-convert -q 90 over the same files through xargs -P8.
+#include "batch/core/ImageOutputs.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThreadPool>
+#include <QtConcurrent>
+#include <atomic>
+#include <cstdio>
+#include <sys/resource.h>
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    const int count = argc > 1 ? std::atoi(argv[1]) : 50;
+    constexpr int threads = 8;
+    const QString source =
+        qEnvironmentVariable("PK_FIXTURES_DIR", PK_BENCH_FIXTURES) + "/photos/IMG_3092.heic";
+    if (QStandardPaths::findExecutable("heif-convert").isEmpty()) {
+        std::fprintf(stderr, "heif-convert is missing (Debian's libheif-examples)\n");
+        return 1;
+    }
+    QTemporaryDir dir;
+    const QString in = dir.filePath("in");
+    QDir().mkpath(in);
+    QStringList files;
+    for (int i = 0; i < count; ++i) {
+        const QString target = QStringLiteral("%1/IMG_%2.heic").arg(in).arg(i, 3, 10, QChar('0'));
+        if (!QFile::copy(source, target)) {
+            std::fprintf(stderr, "cannot copy %s\n", qPrintable(source));
+            return 1;
+        }
+        files << target;
+    }
+    QProcess::execute("sync", {});
+
+    const QString ours = dir.filePath("ours");
+    QDir().mkpath(ours);
+    QThreadPool pool;
+    pool.setMaxThreadCount(threads);
+    std::atomic<int> converted{0};
+    QElapsedTimer t;
+    t.start();
+    QtConcurrent::blockingMap(&pool, files, [&](const QString &path) {
+        if (convertPhotoToJpeg(path, QFileInfo(path).fileName(), ours).ok())
+            ++converted;
+    });
+    const double oursSeconds = t.nsecsElapsed() / 1e9;
+
+    const QString theirs = dir.filePath("theirs");
+    QDir().mkpath(theirs);
+    QProcess xargs;
+    xargs.setWorkingDirectory(in);
+    // heif-convert writes "<name>.jpg" beside the name it is given: into "theirs".
+    xargs.start("sh", {"-c", QStringLiteral("ls *.heic | xargs -P%1 -I{} heif-convert -q 90 {} "
+                                            "%2/{}.jpg > /dev/null")
+                                 .arg(threads)
+                                 .arg(theirs)});
+    t.restart();
+    xargs.waitForFinished(-1);
+    const double theirSeconds = t.nsecsElapsed() / 1e9;
+    const int theirCount = int(QDir(theirs).entryList({"*.jpg"}, QDir::Files).size());
+
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("ours: %d converted in %.2f s; heif-convert: %d in %.2f s\n", converted.load(),
+                oursSeconds, theirCount, theirSeconds);
+    std::printf("heic_jpeg_s=%.2f heif_convert_s=%.2f heic_vs_heif_convert=%.2f "
+                "peak_rss_mb=%.0f converted=%d\n",
+                oursSeconds, theirSeconds, theirSeconds > 0 ? oursSeconds / theirSeconds : 0.0,
+                usage.ru_maxrss / 1024.0, converted.load());
+    return converted == count && theirCount == count ? 0 : 1;
+}

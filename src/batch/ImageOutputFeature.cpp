@@ -1,0 +1,126 @@
+// Recompression, resizing and conversion to JPEG of the selected local photos.
+#include "app/AppDelegate.h"
+
+#include "batch/core/ImageOutputs.h"
+#include "batch/core/StampLayout.h"
+#include "metadata/core/JobReport.h"
+#include "platform/core/JobRunner.h"
+
+#include <QFileInfo>
+
+#include <vector>
+
+namespace {
+
+QString nameOf(const IKImageItemPtr &item) {
+    return item->fileName.isEmpty() ? QFileInfo(item->filePath).fileName() : item->fileName;
+}
+
+} // namespace
+
+void AppDelegate::startImageOutputJob(const QList<IKImageItemPtr> &items, PrepareOutput prepare,
+                                      OutputReveal reveal, const QStringList &failedBefore,
+                                      const IKImageItemPtr &firstListItem) {
+    JobRunner *runner = startJob();
+    // One slot per photo: its task fills it, the commit writes and empties it.
+    auto prepared = std::make_shared<std::vector<PreparedOutput>>(size_t(items.size()));
+    const QString storage = preferences.storagelocation;
+    connect(runner, &JobRunner::finished, this,
+            [this, items, reveal, failedBefore, firstListItem,
+             storage](const QList<JobResult> &results, bool cancelled) {
+                JobReport report;
+                report.sheetOnSuccess = false;
+                report.cancelled = cancelled;
+                report.notWritten = failedBefore;
+                QString firstOutput;
+                for (const JobResult &r : results) {
+                    const IKImageItemPtr item = items.value(r.index);
+                    if (!r.ok) {
+                        report.notWritten << QStringLiteral("%1: %2").arg(
+                            QFileInfo(item->filePath).fileName(), r.reason);
+                        continue;
+                    }
+                    if (++report.written == 1)
+                        firstOutput = r.outputPath;
+                    if (reveal == OutputReveal::FirstOutputIfFirstItem && item == firstListItem)
+                        report.revealPath = r.outputPath;
+                }
+                if (reveal == OutputReveal::StorageFolder && report.written > 0)
+                    report.revealRoot = storage;
+                if (reveal == OutputReveal::FirstOutput)
+                    report.revealPath = firstOutput;
+                if (!report.revealPath.isEmpty())
+                    report.revealRoot = QFileInfo(report.revealPath).absolutePath();
+                finishJob(report);
+            });
+    runner->setCommitInOrder(true);
+    runner->start(
+        items.size(),
+        [items, prepare, prepared](qsizetype i) {
+            (*prepared)[size_t(i)] = prepare(items[i]);
+            JobResult r;
+            r.index = i;
+            r.ok = (*prepared)[size_t(i)].ok();
+            r.reason = (*prepared)[size_t(i)].error;
+            return r;
+        },
+        [prepared](QList<JobResult> &batch) {
+            for (JobResult &r : batch) {
+                if (!r.ok)
+                    continue;
+                PreparedOutput &output = (*prepared)[size_t(r.index)];
+                const OutputResult written = writePrepared(output);
+                output = PreparedOutput();
+                r.ok = written.ok();
+                r.outputPath = written.path;
+                r.reason = written.ok() ? QString() : written.error;
+            }
+        });
+}
+
+void AppDelegate::CompressPhotosWithOptions(const QString &title) {
+    preferences.currentCompressNum = compressQualityForTitle(title, preferences.currentCompressNum);
+    const float quality = preferences.currentCompressNum;
+    const QString storage = preferences.storagelocation;
+    startImageOutputJob(
+        selectedLocalItems(),
+        [quality, storage](const IKImageItemPtr &item) {
+            return prepareRecompression(item->filePath, nameOf(item), storage, quality);
+        },
+        OutputReveal::StorageFolder);
+}
+
+void AppDelegate::ResizePhotosWithOptions(const QString &title) {
+    compressReSizePhotowithArrayThreader(selectedLocalItems(), title);
+}
+
+void AppDelegate::compressReSizePhotowithArrayThreader(const QList<IKImageItemPtr> &items,
+                                                       const QString &title) {
+    // The quality of the last recompression applies to every later resize.
+    const float quality = preferences.currentCompressNum;
+    const QString storage = preferences.storagelocation;
+    startImageOutputJob(
+        items,
+        [quality, storage, title](const IKImageItemPtr &item) {
+            return prepareResize(item->filePath, nameOf(item), storage, title, quality);
+        },
+        OutputReveal::StorageFolder);
+}
+
+void AppDelegate::ClickConvertHEICtoJPEGAction() {
+    const QList<IKImageItemPtr> items = selectedLocalItems();
+    const bool firstSelected = !items.isEmpty() && !localPhotoItemArray.isEmpty() &&
+                               items.first() == localPhotoItemArray.first();
+    ConvertHEICtoJPEGThreader(items, firstSelected);
+}
+
+void AppDelegate::ConvertHEICtoJPEGThreader(const QList<IKImageItemPtr> &items, bool revealFirst) {
+    const QString storage = preferences.storagelocation;
+    startImageOutputJob(
+        items,
+        [storage](const IKImageItemPtr &item) {
+            return prepareJpegConversion(item->filePath, nameOf(item), storage);
+        },
+        OutputReveal::FirstOutputIfFirstItem, {},
+        revealFirst && !items.isEmpty() ? items.first() : IKImageItemPtr());
+}

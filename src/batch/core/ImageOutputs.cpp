@@ -1,0 +1,168 @@
+#include "batch/core/ImageOutputs.h"
+
+#include "app/core/SharedHelpers.h"
+#include "batch/core/StampLayout.h"
+#include "batch/core/UprightDecode.h"
+#include "platform/core/FileDates.h"
+#include "platform/core/SafeWrite.h"
+
+#include <QColorSpace>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+struct ReadPhoto {
+    QByteArray bytes;
+    UprightImage upright;
+};
+
+ReadPhoto readPhoto(const QString &path) {
+    ReadPhoto r;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        r.upright.error = file.errorString();
+        return r;
+    }
+    r.bytes = file.readAll();
+    r.upright = decodeUpright(r.bytes, path);
+    return r;
+}
+
+PreparedOutput failed(const QString &why) {
+    return PreparedOutput::failure(why);
+}
+
+PreparedOutput encodeFor(const QImage &image, EncodedFormat format, float quality,
+                         const QByteArray &metadataFrom, MetadataCarry carry,
+                         const QString &outputPath, const QString &outputName) {
+    QString why;
+    PreparedOutput out;
+    out.bytes = encodeImage(image, format, quality, &why);
+    if (out.bytes.isEmpty())
+        return failed(why);
+    if (!metadataFrom.isEmpty() &&
+        !carryMetadata(metadataFrom, &out.bytes, carry, image.size(), &why))
+        return failed(why);
+    out.folder = QFileInfo(outputPath).path();
+    out.name = outputName;
+    return out;
+}
+
+QString outputPathIn(const QString &storage, const QString &name) {
+    return storage + QLatin1Char('/') + QFileInfo(name).fileName();
+}
+
+} // namespace
+
+QString jpegOutputName(const QString &name) {
+    const QFileInfo info(name);
+    const QString suffix = info.suffix().toLower();
+    if (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg"))
+        return info.fileName();
+    const QString base = suffix.isEmpty() ? info.fileName() : info.completeBaseName();
+    return base + QStringLiteral(".jpg");
+}
+
+bool isPngName(const QString &name) {
+    return QFileInfo(name).suffix().compare(QLatin1String("png"), Qt::CaseInsensitive) == 0;
+}
+
+OutputResult writeOutput(const QString &folder, const QString &name, const QByteArray &bytes) {
+    QString error;
+    const QString written = SafeWrite::writeNewFile(folder, name, bytes, &error);
+    if (written.isEmpty())
+        return {QString(), error};
+    return {written, QString()};
+}
+
+OutputResult writePrepared(const PreparedOutput &output) {
+    if (!output.ok())
+        return {QString(),
+                output.error.isEmpty() ? QStringLiteral("nothing was encoded") : output.error};
+    OutputResult r;
+    if (!output.replaces.isEmpty()) {
+        // One rename of a complete file that was read back: the original is never half gone.
+        if (!SafeWrite::replaceFileContents(output.replaces, output.bytes, &r.error))
+            return r;
+        r.path = output.replaces;
+    } else {
+        r = writeOutput(output.folder, output.name, output.bytes);
+    }
+    QString why;
+    if (r.ok() && !output.datesFrom.isEmpty() &&
+        !FileDates::copyDates(output.datesFrom, r.path, &why))
+        r.error = why; // the file is written; its dates are only a note
+    return r;
+}
+
+PreparedOutput CompressJpgWithImageData(const QImage &upright, const QString &outputPath,
+                                        const QByteArray &metadataFrom, float quality) {
+    return encodeFor(upright, EncodedFormat::Jpeg, quality, metadataFrom,
+                     MetadataCarry::WithoutExifAndGps, outputPath, jpegOutputName(outputPath));
+}
+
+PreparedOutput compressPngWithUprightImage(const QImage &upright, const QString &outputPath,
+                                           const QByteArray &metadataFrom) {
+    return encodeFor(upright, EncodedFormat::Png, 1.0f, metadataFrom,
+                     MetadataCarry::WithoutExifAndGps, outputPath,
+                     QFileInfo(outputPath).fileName());
+}
+
+PreparedOutput prepareRecompression(const QString &path, const QString &name,
+                                    const QString &storage, float quality) {
+    const ReadPhoto photo = readPhoto(path);
+    if (!photo.upright.ok())
+        return failed(photo.upright.error);
+    const QString output = outputPathIn(storage, name);
+    if (isPngName(name))
+        return compressPngWithUprightImage(photo.upright.image, output, photo.bytes);
+    return CompressJpgWithImageData(photo.upright.image, output, photo.bytes, quality);
+}
+
+PreparedOutput prepareResize(const QString &path, const QString &name, const QString &storage,
+                             const QString &title, float quality) {
+    const ReadPhoto photo = readPhoto(path);
+    if (!photo.upright.ok())
+        return failed(photo.upright.error);
+    const QImage &source = photo.upright.image;
+    const QSize target = resizeTargetPixels(title, source.size());
+    QImage resized = resizeTo(source, target.width(), target.height());
+    resized.setColorSpace(source.colorSpace());
+    const QString output = outputPathIn(storage, name);
+    if (isPngName(name))
+        return compressPngWithUprightImage(resized, output, photo.bytes);
+    return CompressJpgWithImageData(resized, output, photo.bytes, quality);
+}
+
+PreparedOutput prepareJpegConversion(const QString &path, const QString &name,
+                                     const QString &storage) {
+    const ReadPhoto photo = readPhoto(path);
+    if (!photo.upright.ok())
+        return failed(photo.upright.error);
+    const QString base = QFileInfo(name).suffix().isEmpty() ? QFileInfo(name).fileName()
+                                                            : QFileInfo(name).completeBaseName();
+    QString why;
+    PreparedOutput out;
+    out.bytes = encodeImage(photo.upright.image, EncodedFormat::Jpeg, 0.9f, &why);
+    if (out.bytes.isEmpty())
+        return failed(why);
+    out.folder = storage;
+    out.name = base + QStringLiteral(".jpg");
+    out.datesFrom = path;
+    return out;
+}
+
+OutputResult recompressPhotoFile(const QString &path, const QString &name, const QString &storage,
+                                 float quality) {
+    return writePrepared(prepareRecompression(path, name, storage, quality));
+}
+
+OutputResult resizePhotoFile(const QString &path, const QString &name, const QString &storage,
+                             const QString &title, float quality) {
+    return writePrepared(prepareResize(path, name, storage, title, quality));
+}
+
+OutputResult convertPhotoToJpeg(const QString &path, const QString &name, const QString &storage) {
+    return writePrepared(prepareJpegConversion(path, name, storage));
+}

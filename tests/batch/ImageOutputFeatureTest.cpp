@@ -1,0 +1,234 @@
+// The image-output actions of the window: their selection, their one closing message and
+// their reveal, the place stamp's one-at-a-time geocoding.
+#include "app/AppDelegate.h"
+#include "app/core/Settings.h"
+#include "batch/core/UprightDecode.h"
+#include "browser/DropTargets.h"
+#include "platform/core/Workspace.h"
+#include "support/ImageTestHelpers.h"
+#include "support/JobWait.h"
+#include "support/LocalHttpServer.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QListView>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMessageBox>
+#include <QNetworkProxy>
+#include <QStandardItemModel>
+#include <QTemporaryDir>
+#include <QUrlQuery>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray httpAnswer(const QByteArray &body) {
+    return "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nConnection: close\r\n"
+           "Content-Length: " +
+           QByteArray::number(body.size()) + "\r\n\r\n" + body;
+}
+
+struct Reveal {
+    QString path, root;
+};
+
+class ImageOutputFeature : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        clearUserDefaults();
+        userDefaults()->setValue("storagePath", out());
+        Workspace::setUrlOpener([](const QUrl &) { return true; });
+        Workspace::setRevealer([this](const QString &p, const QString &root) {
+            revealed.append({p, root});
+        });
+        d = std::make_unique<AppDelegate>();
+        d->launch();
+    }
+    void TearDown() override {
+        if (d && d->localImageBrowserView)
+            d->localImageBrowserView->setModel(nullptr);
+        d.reset();
+        Workspace::setRevealer({});
+        Workspace::setUrlOpener({});
+    }
+    QString out() const { return dir.filePath("out"); }
+    // Shows `paths` in the local browser and selects the rows in `rows` (all when empty).
+    void show(const QStringList &paths, const QList<int> &rows = {}) {
+        d->localPhotoItemArray.clear();
+        for (const QString &p : paths)
+            d->localPhotoItemArray << itemFor(p);
+        model = std::make_unique<QStandardItemModel>(int(paths.size()), 1);
+        d->localImageBrowserView->setModel(model.get());
+        for (int i = 0; i < paths.size(); ++i)
+            if (rows.isEmpty() || rows.contains(i))
+                d->localImageBrowserView->selectionModel()->select(model->index(i, 0),
+                                                                   QItemSelectionModel::Select);
+    }
+    QList<QMessageBox *> openSheets() {
+        QList<QMessageBox *> open;
+        for (QMessageBox *s : d->window->findChildren<QMessageBox *>())
+            if (s->isVisible())
+                open << s;
+        return open;
+    }
+    QStringList outputs() const { return QDir(out()).entryList(QDir::Files | QDir::Hidden); }
+
+    QTemporaryDir dir;
+    QList<Reveal> revealed;
+    std::unique_ptr<AppDelegate> d;
+    std::unique_ptr<QStandardItemModel> model;
+};
+
+} // namespace
+
+TEST_F(ImageOutputFeature, RecompressionNamesWhatGaveNoOutputInOneMessage) {
+    const QString park = copyFixture("St James Park.jpg", dir.path());
+    const QString video = copyFixture("IMG_0123.mov", dir.path());
+    const QString empty = dir.filePath("empty.jpg");
+    ASSERT_TRUE(writeAll(empty, {}));
+    show({park, video, empty});
+    d->CompressPhotosWithOptions("40%");
+    ASSERT_TRUE(waitForJobs(*d));
+    EXPECT_FLOAT_EQ(d->preferences.currentCompressNum, 0.4f);
+    EXPECT_EQ(outputs(), QStringList{"St James Park.jpg"}) << "a video gives no output";
+    const QList<QMessageBox *> sheets = openSheets();
+    ASSERT_EQ(sheets.size(), 1);
+    EXPECT_TRUE(sheets[0]->informativeText().contains("IMG_0123.mov: "));
+    EXPECT_TRUE(sheets[0]->informativeText().contains("empty.jpg: "));
+    EXPECT_FALSE(sheets[0]->informativeText().contains("St James Park"));
+    ASSERT_EQ(revealed.size(), 1);
+    EXPECT_TRUE(revealed[0].path.isEmpty());
+    EXPECT_EQ(revealed[0].root, out());
+}
+
+TEST_F(ImageOutputFeature, ResizeFromItsMenuSaysNothingWhenAllWentWell) {
+    const QString park = copyFixture("St James Park.jpg", dir.path());
+    show({park});
+    auto *menu = d->window->findChild<QMenu *>("resizePhotoMenu");
+    ASSERT_TRUE(menu);
+    QAction *item = nullptr;
+    for (QAction *a : menu->actions())
+        if (a->text() == "640 x 480")
+            item = a;
+    ASSERT_TRUE(item);
+    item->trigger();
+    ASSERT_TRUE(waitForJobs(*d));
+    EXPECT_TRUE(openSheets().isEmpty());
+    EXPECT_EQ(decodeUprightFile(out() + "/St James Park.jpg").image.size(), QSize(640, 480));
+    EXPECT_EQ(outputs(), QStringList{"St James Park.jpg"}) << "no temporary in the storage folder";
+}
+
+TEST_F(ImageOutputFeature, ConversionRevealsOnlyWhenTheListsFirstItemIsSelected) {
+    const QString heic = copyFixture("IMG_3092.heic", dir.path());
+    const QString wedding = copyFixture("wedding.jpg", dir.path());
+    show({heic, wedding}, {1});
+    d->ClickConvertHEICtoJPEGAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    EXPECT_EQ(outputs(), QStringList{"wedding.jpg"});
+    EXPECT_TRUE(revealed.isEmpty());
+
+    show({heic, wedding});
+    d->ClickConvertHEICtoJPEGAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    EXPECT_EQ(outputs(), (QStringList{"IMG_3092.jpg", "wedding (2).jpg", "wedding.jpg"}));
+    ASSERT_EQ(revealed.size(), 1);
+    EXPECT_EQ(revealed[0].path, out() + "/IMG_3092.jpg");
+    EXPECT_TRUE(openSheets().isEmpty());
+}
+
+TEST_F(ImageOutputFeature, DateStampWithAndWithoutRecompressionAndOverwrite) {
+    const QString park = copyFixture("St James Park.jpg", dir.path());
+    const QByteArray before = readAll(park);
+    show({park});
+    d->preferences.compress = false;
+    d->AddDateStampsOnPhotoAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    EXPECT_EQ(outputs(), QStringList{"St James Park.tiff"});
+    ASSERT_EQ(revealed.size(), 1);
+    EXPECT_EQ(revealed[0].path, out() + "/St James Park.tiff");
+
+    d->preferences.compress = true;
+    d->preferences.overwrite = true;
+    d->AddDateStampsOnPhotoAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    EXPECT_EQ(outputs(), QStringList{"St James Park.tiff"}) << "the original took the result";
+    EXPECT_NE(readAll(park), before);
+    ASSERT_EQ(revealed.size(), 2);
+    EXPECT_EQ(revealed[1].path, park);
+    EXPECT_EQ(revealed[1].root, dir.path());
+    EXPECT_TRUE(openSheets().isEmpty());
+}
+
+TEST_F(ImageOutputFeature, PlaceStampNamesThePhotoWithoutAPosition) {
+    QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+    CannedHttpServer server([](const QByteArray &) {
+        return httpAnswer(R"({"address":{"suburb":"St. James's","city":"London",)"
+                          R"("country":"United Kingdom"}})");
+    });
+    ASSERT_TRUE(server.isListening());
+    qputenv("PHOTOKESTRY_GEOCODER_URL", server.base().toString().toUtf8());
+    const QString park = copyFixture("St James Park.jpg", dir.path());
+    const QString second = dir.filePath("second.jpg");
+    ASSERT_TRUE(QFile::copy(park, second));
+    const QString wedding = copyFixture("wedding.jpg", dir.path()); // no position
+    show({park, wedding, second});
+    d->AddLocationPlaceOnPhotoAction();
+    EXPECT_TRUE(d->placeStampRunning);
+    ASSERT_TRUE(waitFor([&] { return !d->placeStampRunning; }));
+    ASSERT_TRUE(waitForJobs(*d));
+    qunsetenv("PHOTOKESTRY_GEOCODER_URL");
+    EXPECT_EQ(server.targets.size(), 2);
+    EXPECT_EQ(outputs(), (QStringList{"second.jpg", "St James Park.jpg"}));
+    const QList<QMessageBox *> sheets = openSheets();
+    ASSERT_EQ(sheets.size(), 1);
+    EXPECT_TRUE(sheets[0]->informativeText().contains("wedding.jpg: "));
+    EXPECT_EQ(exiftool(out() + "/second.jpg").value("IPTC:ObjectName").toString(),
+              "St. James's Park");
+}
+
+TEST_F(ImageOutputFeature, ResizeEncodesAtTheLastRecompressionsQuality) {
+    const QString park = copyFixture("St James Park.jpg", dir.path());
+    show({park});
+    d->ResizePhotosWithOptions("1920 x 1080");
+    ASSERT_TRUE(waitForJobs(*d));
+    const QString atStart = out() + "/St James Park.jpg";
+    ASSERT_TRUE(QFileInfo::exists(atStart));
+    ASSERT_TRUE(QFile::rename(atStart, dir.filePath("resized at 0.9.jpg")));
+    d->CompressPhotosWithOptions("20%");
+    ASSERT_TRUE(waitForJobs(*d));
+    d->ResizePhotosWithOptions("1920 x 1080");
+    ASSERT_TRUE(waitForJobs(*d));
+    const QString after = out() + "/St James Park (2).jpg";
+    EXPECT_EQ(decodeUprightFile(after).image.size(), QSize(1920, 1080));
+    EXPECT_LT(QFileInfo(after).size(), QFileInfo(dir.filePath("resized at 0.9.jpg")).size() / 2);
+}
+
+TEST_F(ImageOutputFeature, NothingSelectedDoesNothing) {
+    show({copyFixture("wedding.jpg", dir.path())}, {5});
+    d->CompressPhotosWithOptions("80%");
+    d->ClickConvertHEICtoJPEGAction();
+    d->AddCopyrightOnPhotoAction();
+    d->AddLocationPlaceOnPhotoAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    EXPECT_FALSE(d->placeStampRunning);
+    EXPECT_TRUE(outputs().isEmpty());
+    EXPECT_TRUE(openSheets().isEmpty());
+    EXPECT_TRUE(revealed.isEmpty());
+}
+
+TEST_F(ImageOutputFeature, OfTwoOutputsOfOneNameTheFirstInTheListKeepsTheName) {
+    // The HEIC takes far longer to decode than the small JPEG after it.
+    const QString heic = dir.filePath("IMG_1.heic");
+    const QString jpeg = dir.filePath("IMG_1.jpg");
+    ASSERT_TRUE(QFile::copy(fixturePath("IMG_3092.heic"), heic));
+    ASSERT_TRUE(QFile::copy(fixturePath("Fritest.jpeg"), jpeg));
+    show({heic, jpeg});
+    d->ClickConvertHEICtoJPEGAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    EXPECT_EQ(decodeUprightFile(out() + "/IMG_1.jpg").image.size(), QSize(3024, 4032));
+    EXPECT_EQ(decodeUprightFile(out() + "/IMG_1 (2).jpg").image.size(), QSize(1080, 601));
+    ASSERT_EQ(revealed.size(), 1);
+    EXPECT_EQ(revealed[0].path, out() + "/IMG_1.jpg");
+}
