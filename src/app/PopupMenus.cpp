@@ -82,6 +82,9 @@ void buildPopupMenus(AppDelegate &d) {
     d.PhotolibQuickMenu = newMenu(owner, "PhotolibQuickMenu", AppDelegate::tr("Library Actions"));
     addItem(d, d.PhotolibQuickMenu, AppDelegate::tr("Restore Photo Library Database…"),
             &AppDelegate::RestorePhotoLibraryDatabase);
+    // Duplicate photos of the open library.
+    addItem(d, d.PhotolibQuickMenu, AppDelegate::tr("Find Duplicate Photos…"),
+            &AppDelegate::FindDuplicatePhotosAction);
     d.PhotolibEditExifMenu = newMenu(owner, "PhotolibEditExifMenu");
     {
         // Library edits: each item changes the selected library photos at once.
