@@ -220,6 +220,8 @@ class AppDelegate : public QObject {
     // The end of a scan, on the main thread.
     void ScanDuplicateFinishedHanderToMainThread(const struct DuplicateScanResult &result);
     bool duplicateScanRunning() const { return duplicateScan != nullptr; }
+    // Stops a running scan; its groups are never shown.
+    void stopDuplicateScan();
     std::shared_ptr<class DuplicateScanJob> duplicateScan; // the running scan, if any
     class QThread *findDuplicatThreader = nullptr;         // owned by duplicateScan
     QTimer *scanDupGifTimer = nullptr;

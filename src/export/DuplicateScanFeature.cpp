@@ -93,6 +93,18 @@ void AppDelegate::FindDuplicatePhotosAction() {
     static_cast<QDialog *>(dupWindow)->open();
 }
 
+void AppDelegate::stopDuplicateScan() {
+    if (!duplicateScan)
+        return;
+    duplicateScan->cancel = true;
+    duplicateScan.reset(); // the hashing stops at its next thumbnail
+    findDuplicatThreader = nullptr;
+    if (scanDupGifTimer)
+        scanDupGifTimer->stop();
+    scanDupProcesser->hide();
+    scanningDupinfolab->hide();
+}
+
 void AppDelegate::StartScanningDupGIFImageViewTimer() {
     const int n = library.scanningcount++;
     if (n <= 6)

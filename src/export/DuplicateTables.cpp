@@ -224,6 +224,8 @@ void AppDelegate::AudoCheckAction() {
 void AppDelegate::CLickCancleDupAction() {
     if (dupWindow)
         dupWindow->hide();
+    // A scan left behind would fill the closed window and pop its alert over nothing.
+    stopDuplicateScan();
     leftController->removeAllObjects();
     rightController->removeAllObjects();
     reloadDuplicateTable(leftTableView);

@@ -407,3 +407,17 @@ TEST_F(DuplicateWindow, CancelClosesTheWindowAndEmptiesBothTables) {
     EXPECT_EQ(d->rightController->count(), 0);
     EXPECT_EQ(d->sameFileArray.size(), groups); // kept until the next scan
 }
+
+TEST_F(DuplicateWindow, CancelDuringAScanStopsItAndNothingShowsAfterwards) {
+    ASSERT_TRUE(openLibrary(QStringLiteral("Test-13.0.0")));
+    d->FindDuplicatePhotosAction();
+    ASSERT_TRUE(d->duplicateScanRunning());
+    d->cancelDupBtn->click();
+    EXPECT_FALSE(d->duplicateScanRunning());
+    // Whatever the worker had finished before the Cancel never reaches the window.
+    QTest::qWait(200);
+    EXPECT_EQ(noDuplicatesAlert(), nullptr);
+    EXPECT_FALSE(d->dupWindow->isVisible());
+    EXPECT_FALSE(d->duplicateResultlab->isVisibleTo(d->dupWindow));
+    EXPECT_FALSE(d->scanDupGifTimer->isActive());
+}
