@@ -233,8 +233,11 @@ class AppDelegate : public QObject {
     int numberOfRowsInTableView(class QTableView *table) const;
     QWidget *tableView(QTableView *table, const QString &columnIdentifier, int row);
     void tableViewSelectionDidChange(QTableView *table);
-    // Makes every cell of `table` again from its controller.
+    // Makes the cells of `table` again from its controller. Only rows in sight get theirs,
+    // the others as they scroll in: thousands of groups must not each read a thumbnail
+    // before the window answers.
     void reloadDuplicateTable(QTableView *table);
+    void fillDuplicateCellsInSight(QTableView *table);
     // Shows `path` in the preview: a picture, a video's first frame, or the file's icon.
     void showDuplicatePreview(const QString &path);
     void AudoCheckAction();

@@ -33,6 +33,11 @@ QPixmap fileIcon(const QString &path, int side) {
     return icon.pixmap(side, side);
 }
 
+// A file icon drawn into the group cell's picture box, whole.
+QPixmap cellIcon(const QString &path) {
+    return fileIcon(path, 128).scaled(48, 36, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
 QImage readPicture(const QString &path) {
     QImageReader reader(path);
     reader.setAutoTransform(true);
@@ -92,13 +97,13 @@ QWidget *AppDelegate::tableView(QTableView *table, const QString &columnIdentifi
         if (!g->filePath.isEmpty()) {
             const QString &path = g->filePath;
             if (GetDragImageType(QFileInfo(path).suffix()) < 0) {
-                cell->imageView->setPixmap(fileIcon(path, 128));
+                cell->imageView->setPixmap(cellIcon(path));
             } else if (const QImage *cached = imageCache.object(path)) {
                 cell->imageView->setPixmap(QPixmap::fromImage(*cached));
             } else {
                 const QImage source = readPicture(path);
                 if (source.isNull()) {
-                    cell->imageView->setPixmap(fileIcon(path, 128));
+                    cell->imageView->setPixmap(cellIcon(path));
                 } else {
                     const QImage fitted = groupPicture(source);
                     imageCache.insert(path, new QImage(fitted));
@@ -134,9 +139,27 @@ void AppDelegate::reloadDuplicateTable(QTableView *table) {
         return;
     for (int row = 0; row < controller->count(); ++row)
         for (int column = 0; column < controller->columnCount(); ++column)
-            table->setIndexWidget(controller->index(row, column),
-                                  tableView(table, controller->columnIdentifier(column), row));
+            if (table->indexWidget(controller->index(row, column)))
+                table->setIndexWidget(controller->index(row, column), nullptr);
+    fillDuplicateCellsInSight(table);
     table->viewport()->update();
+}
+
+void AppDelegate::fillDuplicateCellsInSight(QTableView *table) {
+    auto *controller = qobject_cast<PRArrayController *>(table->model());
+    if (!controller || controller->count() == 0)
+        return;
+    const int first = qMax(0, table->rowAt(0));
+    int last = table->rowAt(table->viewport()->height() - 1);
+    if (last < 0)
+        last = controller->count() - 1;
+    for (int row = first; row <= last; ++row)
+        for (int column = 0; column < controller->columnCount(); ++column) {
+            const QModelIndex index = controller->index(row, column);
+            if (!table->indexWidget(index))
+                table->setIndexWidget(index,
+                                      tableView(table, controller->columnIdentifier(column), row));
+        }
 }
 
 void AppDelegate::tableViewSelectionDidChange(QTableView *table) {

@@ -15,6 +15,7 @@
 #include <QMainWindow>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStackedLayout>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -38,6 +39,10 @@ QTableView *newTable(AppDelegate &d, QWidget *parent, const char *name,
     table->setStyleSheet(QStringLiteral("QTableView { background: #3a3a3a; }"));
     QObject::connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, &d,
                      [&d, table] { d.tableViewSelectionDidChange(table); });
+    // Scrolling, and a resize (which changes the scroll range), bring rows into sight.
+    const auto fill = [&d, table] { d.fillDuplicateCellsInSight(table); };
+    QObject::connect(table->verticalScrollBar(), &QScrollBar::valueChanged, &d, fill);
+    QObject::connect(table->verticalScrollBar(), &QScrollBar::rangeChanged, &d, fill);
     return table;
 }
 } // namespace

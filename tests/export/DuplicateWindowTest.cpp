@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
+#include <QDialog>
 #include <QFile>
 #include <QImage>
 #include <QItemSelectionModel>
@@ -68,7 +69,7 @@ class DuplicateWindow : public LibraryEditTest {
         return d->dupWindow->findChild<QMessageBox *>(QStringLiteral("noDuplicatesAlert"));
     }
     // Hand-made groups of these sizes, their files named "g<group>-<member>".
-    QList<PRDuplicateNodePtr> groupsOf(std::initializer_list<int> sizes) {
+    QList<PRDuplicateNodePtr> groupsOf(const QList<int> &sizes) {
         QList<PRDuplicateNodePtr> out;
         int n = 0;
         for (int size : sizes) {
@@ -90,6 +91,7 @@ class DuplicateWindow : public LibraryEditTest {
         return out;
     }
     void show(const QList<PRDuplicateNodePtr> &groups) {
+        static_cast<QDialog *>(d->dupWindow)->open();
         d->leftController->setContent(groups);
         d->reloadDuplicateTable(d->leftTableView);
         d->leftTableView->selectRow(0);
@@ -390,10 +392,17 @@ TEST_F(DuplicateWindow, PreviewFollowsTheFileRowButNotTheRebuildOfTheList) {
     EXPECT_FALSE(d->bPreivewFlag);
     EXPECT_TRUE(d->rightTableView->selectionModel()->selectedRows().isEmpty());
 
+    // A video shows its first frame in the player view.
+    d->showDuplicatePreview(fixturePath(QStringLiteral("clip.mp4")));
+    EXPECT_FALSE(d->previewDupImageView->isVisibleTo(d->dupWindow));
+    EXPECT_TRUE(d->previewDupplayerView->isVisibleTo(d->dupWindow));
+    EXPECT_FALSE(d->previewDupFrameView->image().isNull());
+
     // A file that is no picture or video shows its icon.
     d->showDuplicatePreview(dir.filePath(QStringLiteral("notes.txt")));
     EXPECT_TRUE(d->previewDupImageView->isVisibleTo(d->dupWindow));
     EXPECT_FALSE(d->previewDupplayerView->isVisibleTo(d->dupWindow));
+    EXPECT_FALSE(d->previewDupImageView->image().isNull());
 }
 
 TEST_F(DuplicateWindow, CancelClosesTheWindowAndEmptiesBothTables) {
@@ -420,4 +429,21 @@ TEST_F(DuplicateWindow, CancelDuringAScanStopsItAndNothingShowsAfterwards) {
     EXPECT_FALSE(d->dupWindow->isVisible());
     EXPECT_FALSE(d->duplicateResultlab->isVisibleTo(d->dupWindow));
     EXPECT_FALSE(d->scanDupGifTimer->isActive());
+}
+
+TEST_F(DuplicateWindow, ManyGroupsGetTheirCellsAsTheyScrollIntoSight) {
+    const QList<PRDuplicateNodePtr> groups = groupsOf(QList<int>(300, 2));
+    show(groups);
+    const auto made = [&] {
+        int n = 0;
+        for (int row = 0; row < 300; ++row)
+            n += groupCell(row) != nullptr;
+        return n;
+    };
+    EXPECT_GT(made(), 0);
+    EXPECT_LT(made(), 50) << "every thumbnail read before the window answers";
+    EXPECT_EQ(groupCell(299), nullptr);
+    d->leftTableView->scrollToBottom();
+    ASSERT_NE(groupCell(299), nullptr);
+    EXPECT_EQ(groupCell(299)->fileNamelab->text(), QStringLiteral("g299"));
 }
