@@ -15,9 +15,9 @@ namespace {
 constexpr int kSide = 32;
 constexpr int kCells = kSide * kSide;
 
-// A JPEG cut short (a half-copied package, an interrupted sync) still decodes, its lost
-// part painted grey, so a cut is found by its missing end marker. Some writers pad the end
-// with zeros.
+// A JPEG cut short (a half-copied package, an interrupted sync) still decodes, what is
+// missing painted grey, so a cut is found by its missing end marker. Some writers pad the
+// end with zeros.
 bool jpegLacksEnd(const QByteArray &bytes) {
     if (bytes.size() < 4 || uchar(bytes[0]) != 0xff || uchar(bytes[1]) != 0xd8)
         return false;

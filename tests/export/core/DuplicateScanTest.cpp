@@ -125,7 +125,7 @@ TEST(DuplicateHash, ThumbnailFilesAtTwoSizesHashTheSameAndBrokenOnesAreLeftOut) 
     EXPECT_EQ(a.bits, blocksHash(pattern)) << why.toStdString();
     EXPECT_EQ(averageHashOfFile(small).bits, a.bits);
 
-    // A JPEG cut short still decodes, its lost part grey: it must not be hashed.
+    // A JPEG cut short still decodes, the rest grey: it must not be hashed.
     QFile whole(big);
     ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
     const QByteArray bytes = whole.readAll();
