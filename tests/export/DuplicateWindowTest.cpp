@@ -5,6 +5,7 @@
 #include "platform/core/Workspace.h"
 #include "support/TestSupport.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCryptographicHash>
@@ -14,6 +15,7 @@
 #include <QImage>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -190,7 +192,13 @@ TEST_F(DuplicateWindow, ScanWithoutDuplicatesSaysSoAndReferencedOrBrokenThumbnai
 }
 
 TEST_F(DuplicateWindow, RefusesBeforeTheLoadEndsAndWhileAnotherProgramHoldsTheLibrary) {
-    d->FindDuplicatePhotosAction();
+    // From the library menu's item, as the user starts it.
+    QAction *item = nullptr;
+    for (QAction *a : d->PhotolibQuickMenu->actions())
+        if (a->text() == QStringLiteral("Find Duplicate Photos…"))
+            item = a;
+    ASSERT_NE(item, nullptr);
+    item->trigger();
     QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets.at(0).text, QStringLiteral("The Scan is not completed."));
@@ -294,7 +302,7 @@ TEST_F(DuplicateWindow, AutoCheckKeepsEachFirstFileAndASecondClickUnticksAll) {
     const QList<PRDuplicateNodePtr> groups = groupsOf({2, 3, 5});
     show(groups);
     groups[1]->fileChildren().at(0)->bSelected = true; // ticked by hand
-    d->AudoCheckAction();
+    d->autoCheckDupBtn->click();
     QList<int> ticked;
     for (const auto &g : groups) {
         int n = 0;
@@ -349,7 +357,7 @@ TEST_F(DuplicateWindow, TicksFeedTheDeletionAndADeletionHidesTheTickedFiles) {
         handed = ticked;
         d->hHasRemoved = true; // as the deletion leaves it
     };
-    d->deleteTickedDuplicates();
+    d->deleteDupBtn->click();
     EXPECT_EQ(names(handed), (QStringList{"g0-1", "g0-2", "g1-1"}));
     EXPECT_EQ(handed.at(0)->theItem, groups[0]->fileChildren().at(1)->theItem);
 
