@@ -69,14 +69,17 @@ void AppDelegate::FindDuplicatePhotosAction() {
     const QList<DuplicateScanEntry> entries = duplicateScanEntries(library.photoLibBroserArray);
     auto job = std::make_shared<DuplicateScanJob>();
     DuplicateScanJob *raw = job.get();
+    // A weak reference, not the address: a later scan's job may be made at the same one.
+    const std::weak_ptr<DuplicateScanJob> weak = job;
     duplicateScan = job;
-    job->thread = QThread::create([this, raw, entries] {
+    job->thread = QThread::create([this, raw, weak, entries] {
         auto result = std::make_shared<DuplicateScanResult>(
             findDuplicateFiles(entries, nullptr, &raw->cancel));
         QMetaObject::invokeMethod(
             this,
-            [this, raw, result] {
-                if (duplicateScan.get() != raw || raw->cancel)
+            [this, weak, result] {
+                const std::shared_ptr<DuplicateScanJob> alive = weak.lock();
+                if (!alive || alive != duplicateScan || alive->cancel)
                     return;
                 ScanDuplicateFinishedHanderToMainThread(*result);
                 duplicateScan.reset(); // waits for the worker, which has only to return
