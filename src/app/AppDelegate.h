@@ -4,6 +4,7 @@
 #include "model/IKImageItem.h"
 #include "model/PRDuplicateNode.h"
 
+#include <QCache>
 #include <QColor>
 #include <QDateTime>
 #include <QFont>
@@ -210,6 +211,51 @@ class AppDelegate : public QObject {
     QLabel *gpsLocationCitylab = nullptr;
     PKMapView *previewMapView = nullptr;
     bool getLocation = false;
+    // Duplicate photos of the open library (export/DuplicateScanFeature.cpp,
+    // export/DuplicateTables.cpp, export/DuplicateWindow.cpp). The scan hashes a snapshot
+    // of the browser's list on a worker; the window's two tables show the groups and the
+    // files of one group, whose ticks the deletion reads.
+    void FindDuplicatePhotosAction();
+    void StartScanningDupGIFImageViewTimer();
+    // The end of a scan, on the main thread.
+    void ScanDuplicateFinishedHanderToMainThread(const struct DuplicateScanResult &result);
+    bool duplicateScanRunning() const { return duplicateScan != nullptr; }
+    // Stops a running scan; its groups are never shown.
+    void stopDuplicateScan();
+    std::shared_ptr<class DuplicateScanJob> duplicateScan; // the running scan, if any
+    class QThread *findDuplicatThreader = nullptr;         // owned by duplicateScan
+    QTimer *scanDupGifTimer = nullptr;
+    QList<PRDuplicateNodePtr> sameFileArray;
+    int duplicatePhotosNum = 0, duplicateVideosNum = 0;
+    QStringList duplicateUnreadable; // thumbnails the last scan could not read, and why
+    // Data source and delegate of the window's tables (and of the merge list, whose rows
+    // come with the merge window).
+    int numberOfRowsInTableView(class QTableView *table) const;
+    QWidget *tableView(QTableView *table, const QString &columnIdentifier, int row);
+    void tableViewSelectionDidChange(QTableView *table);
+    // Makes the cells of `table` again from its controller. Only rows in sight get theirs,
+    // the others as they scroll in: thousands of groups must not each read a thumbnail
+    // before the window answers.
+    void reloadDuplicateTable(QTableView *table);
+    void fillDuplicateCellsInSight(QTableView *table);
+    // Shows `path` in the preview: a picture, a video's first frame, or the file's icon.
+    void showDuplicatePreview(const QString &path);
+    void AudoCheckAction();
+    void CLickCancleDupAction();
+    // The delete button: hands the ticked files, group by group in table order, to
+    // onDeleteTickedDuplicates; without it a sheet says deletion is not available.
+    void deleteTickedDuplicates();
+    std::function<void(const QList<PRDupFileNodePtr> &ticked)> onDeleteTickedDuplicates;
+    // Empties both tables of the duplicate window (after its ticked files went).
+    void clearDuplicateTables();
+    QCache<QString, QImage> imageCache{4000}; // group pictures by thumbnail path
+    class PRArrayController *leftController = nullptr, *rightController = nullptr;
+    QTableView *leftTableView = nullptr, *rightTableView = nullptr;
+    QLabel *duplicateResultlab = nullptr, *duplicateUnreadablelab = nullptr,
+           *previewFilePath = nullptr;
+    PKImageView *previewDupFrameView = nullptr; // the video's first frame, in previewDupplayerView
+    QPushButton *autoCheckDupBtn = nullptr, *cancelDupBtn = nullptr, *deleteDupBtn = nullptr;
+    // End of duplicate photos.
     // Metadata property lists: export, import and templates.
     void ExportTIFFtoPlistAction();
     void ExportExiftoPlistAction();
@@ -347,7 +393,6 @@ class AppDelegate : public QObject {
     QString currentRenameLabStr, currentRenameTitleStr;
     QString currentJosnFilePathStr;
     bool bPreivewFlag = false;
-    void *imageCache = nullptr; // never created; its one reader works without it
 
     // ---- Plain fields ----
     QList<std::shared_ptr<QObject>> mCameras;
@@ -735,7 +780,6 @@ class AppDelegate : public QObject {
     void DeletePhotoinPhotoLibraryAction(); // without asking, and without "_3.mov" companions
     // The files ticked in the duplicate window's groups.
     void DeleteDuplicatePhotosinPhotoLibraryAction();
-    QList<PRDuplicateNodePtr> duplicateGroups; // what the duplicate window lists
     // Deletes the photos' rows (`withCloud`: their cloud master too), copies back, trashes
     // their files (`companions`: and "_3.mov" halves) and drops them from every list.
     struct LibraryDeletionReport deleteLibraryPhotos(const QList<IKImageItemPtr> &items,

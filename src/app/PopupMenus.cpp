@@ -161,6 +161,10 @@ void buildPopupMenus(AppDelegate &d) {
     d.PhotolibQuickMenu->addSeparator();
     addItem(d, d.PhotolibQuickMenu, AppDelegate::tr("Delete Selected Photos from Library…"),
             &AppDelegate::DeleteSelectedPhotosinPhotoLibraryAction);
+    d.PhotolibQuickMenu->addSeparator();
+    // Duplicate photos of the open library.
+    addItem(d, d.PhotolibQuickMenu, AppDelegate::tr("Find Duplicate Photos…"),
+            &AppDelegate::FindDuplicatePhotosAction);
     d.PhotolibEditExifMenu = newMenu(owner, "PhotolibEditExifMenu");
     {
         // Library edits: each item changes the selected library photos at once.

@@ -166,7 +166,7 @@ void AppDelegate::DeleteDuplicatePhotosinPhotoLibraryAction() {
         return;
     }
     QList<IKImageItemPtr> ticked;
-    for (const PRDuplicateNodePtr &group : duplicateGroups)
+    for (const PRDuplicateNodePtr &group : sameFileArray)
         if (group)
             for (const PRDupFileNodePtr &file : group->fileChildren())
                 if (file && file->bSelected && file->theItem)
@@ -176,7 +176,8 @@ void AppDelegate::DeleteDuplicatePhotosinPhotoLibraryAction() {
         hHasRemoved = true;
         if (dupWindow)
             dupWindow->hide();
-        duplicateGroups.clear();
+        sameFileArray.clear();
+        clearDuplicateTables();
         if (previewDupImageView)
             previewDupImageView->setImage(QPixmap());
     }

@@ -324,13 +324,13 @@ TEST_F(LibraryDelete, TickedDuplicatesGoWithCompanionsAndAnUntrashableFileIsList
     tulipFile->theItem = tulips;
     tulipFile->bSelected = true;
     tulipGroup->fileChildren().append(tulipFile);
-    d->duplicateGroups = {group, untouched, tulipGroup};
+    d->sameFileArray = {group, untouched, tulipGroup};
 
     d->DeleteDuplicatePhotosinPhotoLibraryAction();
     EXPECT_EQ(fake.trashed,
               (QStringList{other->filePath, livePhotoCompanionPath(other->filePath)}));
     EXPECT_TRUE(d->hHasRemoved);
-    EXPECT_TRUE(d->duplicateGroups.isEmpty());
+    EXPECT_TRUE(d->sameFileArray.isEmpty());
     QMessageBox *sheet = visibleSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(

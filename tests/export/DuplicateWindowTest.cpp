@@ -1,0 +1,446 @@
+#include "LibraryEditTestSupport.h"
+#include "export/DuplicateCells.h"
+#include "export/PRArrayController.h"
+#include "platform/ImageView.h"
+#include "platform/core/Workspace.h"
+#include "support/TestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QDialog>
+#include <QFile>
+#include <QImage>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+
+namespace {
+
+QStringList names(const QList<PRDupFileNodePtr> &files) {
+    QStringList out;
+    for (const PRDupFileNodePtr &f : files)
+        out << f->fileName;
+    return out;
+}
+
+QByteArray md5Of(const QString &path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Md5);
+}
+
+class DuplicateWindow : public LibraryEditTest {
+  protected:
+    // The menu item's action, then the event loop until the scan has handed back.
+    bool scan() {
+        d->FindDuplicatePhotosAction();
+        QDeadlineTimer deadline(120000);
+        while (d->duplicateScanRunning() && !deadline.hasExpired())
+            QTest::qWait(5);
+        return !d->duplicateScanRunning();
+    }
+    QList<QStringList> shownGroups() const {
+        QList<QStringList> out;
+        for (const auto &g : d->leftController->arrangedObjects<PRDuplicateNode>())
+            out << names(g->fileChildren());
+        return out;
+    }
+    QStringList shownFiles() const {
+        return names(d->rightController->arrangedObjects<PRDupFileNode>());
+    }
+    PRDupFilePathCellView *fileCell(int row) const {
+        return qobject_cast<PRDupFilePathCellView *>(
+            d->rightTableView->indexWidget(d->rightController->index(row, 0)));
+    }
+    PRDupNameCellView *groupCell(int row) const {
+        return qobject_cast<PRDupNameCellView *>(
+            d->leftTableView->indexWidget(d->leftController->index(row, 0)));
+    }
+    QMessageBox *noDuplicatesAlert() const {
+        return d->dupWindow->findChild<QMessageBox *>(QStringLiteral("noDuplicatesAlert"));
+    }
+    // Hand-made groups of these sizes, their files named "g<group>-<member>".
+    QList<PRDuplicateNodePtr> groupsOf(const QList<int> &sizes) {
+        QList<PRDuplicateNodePtr> out;
+        int n = 0;
+        for (int size : sizes) {
+            auto g = std::make_shared<PRDuplicateNode>();
+            g->fileName = QStringLiteral("g%1").arg(n);
+            QList<PRDupFileNodePtr> files;
+            for (int m = 0; m < size; ++m) {
+                auto f = std::make_shared<PRDupFileNode>();
+                f->fileName = QStringLiteral("g%1-%2").arg(n).arg(m);
+                f->filePath = dir.filePath(f->fileName + QStringLiteral(".jpg"));
+                f->fileFullPath = dir.filePath(QStringLiteral("missing-") + f->fileName);
+                f->theItem = std::make_shared<IKImageItem>();
+                files << f;
+            }
+            g->setFileChildren(files);
+            out << g;
+            ++n;
+        }
+        return out;
+    }
+    void show(const QList<PRDuplicateNodePtr> &groups) {
+        static_cast<QDialog *>(d->dupWindow)->open();
+        d->leftController->setContent(groups);
+        d->reloadDuplicateTable(d->leftTableView);
+        d->leftTableView->selectRow(0);
+    }
+};
+
+} // namespace
+
+TEST_F(DuplicateWindow, ScanOfTheCurrentLibraryGroupsExactlyItsByteIdenticalThumbnails) {
+    ASSERT_TRUE(openLibrary(QStringLiteral("Test-10.15.7")));
+    // The oracle: items of the browser's list whose thumbnails have the same bytes.
+    QHash<QByteArray, QStringList> byBytes;
+    QList<QByteArray> order;
+    for (const IKImageItemPtr &i : d->library.photoLibBroserArray) {
+        if (i->photoLibFileNode && i->photoLibFileNode->bReferencePhoto)
+            continue;
+        const QByteArray md5 = md5Of(i->fileThumbPath);
+        if (md5.isEmpty())
+            continue;
+        if (!byBytes.contains(md5))
+            order << md5;
+        byBytes[md5] << i->fileName;
+    }
+    QList<QStringList> expected;
+    for (const QByteArray &md5 : order)
+        if (byBytes.value(md5).size() > 1)
+            expected << byBytes.value(md5);
+
+    ASSERT_TRUE(scan());
+    EXPECT_EQ(shownGroups(), expected);
+    QList<QStringList> sorted;
+    for (QStringList g : shownGroups()) {
+        g.sort();
+        sorted << g;
+    }
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted, (QList<QStringList>{
+                          {"IMG_1994.JPG", "[2020-08-29] AAF035.jpg", "[2020-08-29] AAF035.jpg"},
+                          {"winebottle.jpeg", "winebottle.jpeg"}}));
+    EXPECT_EQ(d->duplicateResultlab->text(), QStringLiteral("5 Photos, 0 Videos"));
+    EXPECT_TRUE(d->duplicateResultlab->isVisibleTo(d->dupWindow));
+    EXPECT_FALSE(d->scanDupProcesser->isVisibleTo(d->dupWindow));
+    EXPECT_TRUE(d->dupWindow->isVisible());
+    EXPECT_EQ(noDuplicatesAlert(), nullptr);
+
+    // Row 0 selected: its files listed and the first one previewed from its thumbnail.
+    const PRDuplicateNodePtr first = d->leftController->objectAt<PRDuplicateNode>(0);
+    EXPECT_EQ(d->leftTableView->selectionModel()->selectedRows().value(0).row(), 0);
+    EXPECT_EQ(shownFiles(), names(first->fileChildren()));
+    EXPECT_EQ(d->previewFilePath->text(),
+              QStringLiteral("Original Photo Path: ") + first->fileChildren().at(0)->fileFullPath);
+    EXPECT_EQ(d->previewDupImageView->property("previewPath").toString(),
+              first->fileChildren().at(0)->filePath);
+    EXPECT_FALSE(d->previewDupImageView->image().isNull());
+
+    // Scanning again gives the same groups in the same order.
+    ASSERT_TRUE(scan());
+    EXPECT_EQ(shownGroups(), expected);
+}
+
+TEST_F(DuplicateWindow, ScanWithoutDuplicatesSaysSoAndReferencedOrBrokenThumbnailsNeverGroup) {
+    ASSERT_TRUE(openLibrary(QStringLiteral("Test-13.0.0")));
+    ASSERT_TRUE(scan());
+    ASSERT_NE(noDuplicatesAlert(), nullptr);
+    EXPECT_EQ(noDuplicatesAlert()->text(), QStringLiteral("No duplicate photos found."));
+    EXPECT_EQ(d->duplicateResultlab->text(), QStringLiteral("0 Photos, 0 Videos"));
+    EXPECT_EQ(d->leftController->count(), 0);
+    EXPECT_TRUE(d->dupWindow->isVisible());
+    const qsizetype unreadableBefore = d->duplicateUnreadable.size();
+    noDuplicatesAlert()->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // Two photos made to share a referenced photo's picture, and two whose thumbnails are
+    // cut the same way: neither pair is a group, and the cut ones are counted.
+    QList<IKImageItemPtr> plain, referenced;
+    for (const IKImageItemPtr &i : d->library.photoLibBroserArray)
+        (i->photoLibFileNode->bReferencePhoto ? referenced : plain) << i;
+    ASSERT_GE(plain.size(), 3);
+    ASSERT_FALSE(referenced.isEmpty());
+    QFile firstThumb(plain.at(0)->fileThumbPath);
+    ASSERT_TRUE(firstThumb.open(QIODevice::ReadOnly));
+    const QByteArray bytes = firstThumb.readAll();
+    ASSERT_FALSE(bytes.isEmpty());
+    for (int i : {1, 2}) {
+        const QString cut = dir.filePath(QStringLiteral("cut%1.jpeg").arg(i));
+        QFile c(cut);
+        ASSERT_TRUE(c.open(QIODevice::WriteOnly));
+        c.write(bytes.left(bytes.size() / 2));
+        plain.at(i)->fileThumbPath = cut;
+    }
+    referenced.at(0)->fileThumbPath = plain.at(0)->fileThumbPath;
+    ASSERT_TRUE(scan());
+    EXPECT_EQ(d->leftController->count(), 0);
+    EXPECT_EQ(d->duplicateUnreadable.size(), unreadableBefore + 2);
+    EXPECT_TRUE(d->duplicateUnreadablelab->isVisibleTo(d->dupWindow));
+}
+
+TEST_F(DuplicateWindow, RefusesBeforeTheLoadEndsAndWhileAnotherProgramHoldsTheLibrary) {
+    // From the library menu's item, as the user starts it.
+    QAction *item = nullptr;
+    for (QAction *a : d->PhotolibQuickMenu->actions())
+        if (a->text() == QStringLiteral("Find Duplicate Photos…"))
+            item = a;
+    ASSERT_NE(item, nullptr);
+    item->trigger();
+    QList<SheetText> sheets = takeSheets();
+    ASSERT_EQ(sheets.size(), 1);
+    EXPECT_EQ(sheets.at(0).text, QStringLiteral("The Scan is not completed."));
+    EXPECT_EQ(sheets.at(0).informative,
+              QStringLiteral("Please wait a while to complete the scan."));
+    EXPECT_FALSE(d->dupWindow->isVisible());
+    EXPECT_FALSE(d->duplicateScanRunning());
+
+    ASSERT_TRUE(openLibrary(QStringLiteral("Test-10.15.7")));
+    d->hHasRemoved = true;
+    photos.heldBy = {DatabaseHolder{4242, QStringLiteral("sqlitebrowser"), QStringLiteral("lock")}};
+    d->FindDuplicatePhotosAction();
+    sheets = takeSheets();
+    ASSERT_EQ(sheets.size(), 1);
+    EXPECT_EQ(sheets.at(0).text,
+              QStringLiteral("You need to quit the running Photos application."));
+    EXPECT_FALSE(d->dupWindow->isVisible());
+    EXPECT_FALSE(d->duplicateScanRunning());
+    EXPECT_TRUE(d->hHasRemoved);
+
+    // Once nothing holds it, a scan starts and clears the mark of the last deletion.
+    photos.heldBy.clear();
+    ASSERT_TRUE(scan());
+    EXPECT_FALSE(d->hHasRemoved);
+}
+
+TEST_F(DuplicateWindow, ScanningLabelRunsANineTickCycleFromZero) {
+    d->library.scanningcount = 5; // left over by a library load
+    ASSERT_TRUE(openLibrary(QStringLiteral("Test-13.0.0")));
+    d->library.scanningcount = 5;
+    d->FindDuplicatePhotosAction();
+    EXPECT_EQ(d->library.scanningcount, 0);
+    ASSERT_TRUE(scan()); // let the first one end; the ticks below are driven by hand
+    d->scanDupGifTimer->stop();
+    d->library.scanningcount = 0;
+    d->scanningDupinfolab->setText(QString());
+    QStringList seen;
+    for (int tick = 0; tick < 18; ++tick) {
+        d->StartScanningDupGIFImageViewTimer();
+        seen << d->scanningDupinfolab->text();
+    }
+    const QStringList cycle = {"Scanning.",       "Scanning..",      "Scanning...",
+                               "Scanning....",    "Scanning.....",   "Scanning......",
+                               "Scanning.......", "Scanning.......", "Scanning......."};
+    EXPECT_EQ(seen, cycle + cycle);
+}
+
+TEST_F(DuplicateWindow, CellsFitThePictureAndShowTheFile) {
+    const QString wide = dir.filePath(QStringLiteral("wide.jpg"));
+    const QString tall = dir.filePath(QStringLiteral("tall.jpg"));
+    QImage w(4000, 3000, QImage::Format_RGB32), t(3000, 4000, QImage::Format_RGB32);
+    w.fill(Qt::darkCyan);
+    t.fill(Qt::darkMagenta);
+    ASSERT_TRUE(w.save(wide, "JPEG", 50));
+    ASSERT_TRUE(t.save(tall, "JPEG", 50));
+    QList<PRDuplicateNodePtr> groups = groupsOf({2, 2, 2});
+    groups[0]->filePath = wide;
+    groups[0]->fileSize = QStringLiteral("2.31 MB");
+    groups[1]->filePath = tall;
+    groups[2]->filePath = dir.filePath(QStringLiteral("gone.jpg"));
+    const QString real = dir.filePath(QStringLiteral("real.bin"));
+    {
+        QFile f(real);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(2500, 'x'));
+    }
+    groups[0]->fileChildren().at(1)->fileFullPath = real;
+    show(groups);
+
+    EXPECT_EQ(groupCell(0)->imageView->pixmap().size(), QSize(48, 27));
+    EXPECT_EQ(groupCell(1)->imageView->pixmap().size(), QSize(36, 36));
+    EXPECT_EQ(groupCell(0)->fileNamelab->text(), QStringLiteral("g0"));
+    EXPECT_EQ(groupCell(0)->fileSizelab->text(), QStringLiteral("2.31 MB"));
+    // A picture that cannot be loaded shows the file's icon.
+    EXPECT_FALSE(groupCell(2)->imageView->pixmap().isNull());
+    auto *count =
+        qobject_cast<QLabel *>(d->leftTableView->indexWidget(d->leftController->index(0, 1)));
+    ASSERT_NE(count, nullptr);
+    EXPECT_EQ(count->text(), QStringLiteral("2"));
+    // The fitted picture is kept: a reload does not read the thumbnail again.
+    ASSERT_NE(d->imageCache.object(wide), nullptr);
+    QFile::remove(wide);
+    d->reloadDuplicateTable(d->leftTableView);
+    EXPECT_EQ(groupCell(0)->imageView->pixmap().size(), QSize(48, 27));
+
+    EXPECT_EQ(fileCell(0)->fileNamelab->text(), QStringLiteral("0 KB"));
+    EXPECT_TRUE(fileCell(0)->fileDatelab->text().isEmpty());
+    EXPECT_EQ(fileCell(1)->fileNamelab->text(), QStringLiteral("2.50 KB"));
+    EXPECT_FALSE(fileCell(1)->fileDatelab->text().isEmpty());
+    EXPECT_EQ(fileCell(1)->textField->text(), QStringLiteral("g0-1"));
+
+    // The reveal button shows the row's file.
+    QStringList revealed;
+    Workspace::setRevealer([&](const QString &path, const QString &) { revealed << path; });
+    fileCell(1)->findBtn->click();
+    Workspace::setRevealer({});
+    EXPECT_EQ(revealed, QStringList{groups[0]->fileChildren().at(1)->filePath});
+}
+
+TEST_F(DuplicateWindow, AutoCheckKeepsEachFirstFileAndASecondClickUnticksAll) {
+    const QList<PRDuplicateNodePtr> groups = groupsOf({2, 3, 5});
+    show(groups);
+    groups[1]->fileChildren().at(0)->bSelected = true; // ticked by hand
+    d->autoCheckDupBtn->click();
+    QList<int> ticked;
+    for (const auto &g : groups) {
+        int n = 0;
+        for (const auto &f : g->fileChildren())
+            n += f->bSelected && f != groups[1]->fileChildren().at(0);
+        ticked << n;
+        EXPECT_TRUE(g == groups[1] || !g->fileChildren().at(0)->bSelected);
+    }
+    EXPECT_EQ(ticked, (QList<int>{1, 2, 4}));
+    EXPECT_TRUE(groups[1]->fileChildren().at(0)->bSelected);
+    // The shown rows follow the records.
+    EXPECT_FALSE(fileCell(0)->checkBtn->isChecked());
+    EXPECT_TRUE(fileCell(1)->checkBtn->isChecked());
+
+    d->AudoCheckAction();
+    for (const auto &g : groups)
+        for (const auto &f : g->fileChildren())
+            EXPECT_FALSE(f->bSelected) << f->fileName.toStdString();
+    EXPECT_FALSE(d->bClickAutoCheck);
+}
+
+TEST_F(DuplicateWindow, TicksFeedTheDeletionAndADeletionHidesTheTickedFiles) {
+    const QList<PRDuplicateNodePtr> groups = groupsOf({3, 2});
+    show(groups);
+    // The user ticks the second and third files of group 0, unticks the third again and
+    // ticks it back, then ticks the second file of group 1.
+    fileCell(1)->checkBtn->click();
+    fileCell(2)->checkBtn->click();
+    fileCell(2)->checkBtn->click();
+    fileCell(2)->checkBtn->click();
+    d->leftTableView->selectRow(1);
+    fileCell(1)->checkBtn->click();
+    // Ticks live in the records: back in group 0 they show again.
+    d->leftTableView->selectRow(0);
+    EXPECT_TRUE(fileCell(1)->checkBtn->isChecked());
+    EXPECT_TRUE(fileCell(2)->checkBtn->isChecked());
+    EXPECT_FALSE(fileCell(0)->checkBtn->isChecked());
+
+    QList<PRDupFileNodePtr> handed;
+    d->onDeleteTickedDuplicates = [&](const QList<PRDupFileNodePtr> &ticked) {
+        handed = ticked;
+        d->hHasRemoved = true; // as the deletion leaves it
+    };
+    d->deleteDupBtn->click();
+    EXPECT_EQ(names(handed), (QStringList{"g0-1", "g0-2", "g1-1"}));
+    EXPECT_EQ(handed.at(0)->theItem, groups[0]->fileChildren().at(1)->theItem);
+
+    // After the deletion a group lists only the files left in the library.
+    d->leftTableView->selectRow(1);
+    EXPECT_EQ(shownFiles(), QStringList{"g1-0"});
+    d->leftTableView->selectRow(0);
+    EXPECT_EQ(shownFiles(), QStringList{"g0-0"});
+}
+
+TEST_F(DuplicateWindow, PreviewFollowsTheFileRowButNotTheRebuildOfTheList) {
+    QList<PRDuplicateNodePtr> groups = groupsOf({2, 2});
+    for (const auto &g : groups)
+        for (const auto &f : g->fileChildren()) {
+            QImage image(60, 40, QImage::Format_RGB32);
+            image.fill(Qt::gray);
+            ASSERT_TRUE(image.save(f->filePath));
+            f->fileFullPath = f->filePath;
+        }
+    show(groups);
+    const QString path0 = groups[0]->fileChildren().at(0)->filePath;
+    EXPECT_EQ(d->previewDupImageView->property("previewPath").toString(), path0);
+
+    d->rightTableView->selectRow(1);
+    EXPECT_EQ(d->previewFilePath->text(), QStringLiteral("Original Photo Path: ") +
+                                              groups[0]->fileChildren().at(1)->fileFullPath);
+
+    // A file row chosen while a group rebuilds the list leaves the preview alone.
+    d->bPreivewFlag = true;
+    d->rightTableView->selectRow(0);
+    EXPECT_EQ(d->previewFilePath->text(), QStringLiteral("Original Photo Path: ") +
+                                              groups[0]->fileChildren().at(1)->fileFullPath);
+    d->bPreivewFlag = false;
+
+    // Choosing the other group previews its first file, not the row chosen before.
+    d->rightTableView->selectRow(1);
+    d->leftTableView->selectRow(1);
+    EXPECT_EQ(d->previewDupImageView->property("previewPath").toString(),
+              groups[1]->fileChildren().at(0)->filePath);
+    EXPECT_FALSE(d->bPreivewFlag);
+    EXPECT_TRUE(d->rightTableView->selectionModel()->selectedRows().isEmpty());
+
+    // A video shows its first frame in the player view.
+    d->showDuplicatePreview(fixturePath(QStringLiteral("clip.mp4")));
+    EXPECT_FALSE(d->previewDupImageView->isVisibleTo(d->dupWindow));
+    EXPECT_TRUE(d->previewDupplayerView->isVisibleTo(d->dupWindow));
+    EXPECT_FALSE(d->previewDupFrameView->image().isNull());
+
+    // A file that is no picture or video shows its icon.
+    d->showDuplicatePreview(dir.filePath(QStringLiteral("notes.txt")));
+    EXPECT_TRUE(d->previewDupImageView->isVisibleTo(d->dupWindow));
+    EXPECT_FALSE(d->previewDupplayerView->isVisibleTo(d->dupWindow));
+    EXPECT_FALSE(d->previewDupImageView->image().isNull());
+}
+
+TEST_F(DuplicateWindow, CancelClosesTheWindowAndEmptiesBothTables) {
+    ASSERT_TRUE(openLibrary(QStringLiteral("Test-10.15.7")));
+    ASSERT_TRUE(scan());
+    ASSERT_GT(d->leftController->count(), 0);
+    const int groups = int(d->sameFileArray.size());
+    d->cancelDupBtn->click();
+    EXPECT_FALSE(d->dupWindow->isVisible());
+    EXPECT_EQ(d->leftController->count(), 0);
+    EXPECT_EQ(d->rightController->count(), 0);
+    EXPECT_EQ(d->sameFileArray.size(), groups); // kept until the next scan
+}
+
+TEST_F(DuplicateWindow, CancelDuringAScanStopsItAndNothingShowsAfterwards) {
+    ASSERT_TRUE(openLibrary(QStringLiteral("Test-13.0.0")));
+    d->FindDuplicatePhotosAction();
+    ASSERT_TRUE(d->duplicateScanRunning());
+    d->cancelDupBtn->click();
+    EXPECT_FALSE(d->duplicateScanRunning());
+    // Whatever the worker had finished before the Cancel never reaches the window.
+    QTest::qWait(200);
+    EXPECT_EQ(noDuplicatesAlert(), nullptr);
+    EXPECT_FALSE(d->dupWindow->isVisible());
+    EXPECT_FALSE(d->duplicateResultlab->isVisibleTo(d->dupWindow));
+    EXPECT_FALSE(d->scanDupGifTimer->isActive());
+}
+
+TEST_F(DuplicateWindow, ManyGroupsGetTheirCellsAsTheyScrollIntoSight) {
+    const QList<PRDuplicateNodePtr> groups = groupsOf(QList<int>(300, 2));
+    show(groups);
+    const auto made = [&] {
+        int n = 0;
+        for (int row = 0; row < 300; ++row)
+            n += groupCell(row) != nullptr;
+        return n;
+    };
+    EXPECT_GT(made(), 0);
+    EXPECT_LT(made(), 50) << "every thumbnail read before the window answers";
+    EXPECT_EQ(groupCell(299), nullptr);
+    d->leftTableView->scrollToBottom();
+    ASSERT_NE(groupCell(299), nullptr);
+    EXPECT_EQ(groupCell(299)->fileNamelab->text(), QStringLiteral("g299"));
+}
