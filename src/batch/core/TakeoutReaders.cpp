@@ -208,7 +208,15 @@ QString looseTakeoutPhotoName(const QString &jsonName, const QStringList &unpair
     const QString wanted = stripLastExtensions(jsonName, 2);
     if (wanted.isEmpty())
         return {};
+    // The same stem spelled in other letters is the best fit.
     QStringList found;
+    for (const QString &name : unpairedMediaNames) {
+        if (stripLastExtensions(name, 2).compare(wanted, Qt::CaseInsensitive) == 0)
+            found << name;
+    }
+    if (found.size() == 1)
+        return found.first();
+    found.clear();
     for (const QString &name : unpairedMediaNames) {
         const QString stem = stripLastExtensions(name, 2);
         if (stem.isEmpty())

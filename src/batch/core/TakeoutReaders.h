@@ -49,7 +49,8 @@ TakeoutValues readTakeoutValues(const QJsonObject &json);
 // to "IMG_1(1).JPG", never to the first copy. Empty when none is found by name.
 QStringList takeoutPhotoNames(const QString &jsonName, const QStringList &mediaNames);
 
-// The looser match of a sidecar nobody claimed: the one name among `unpairedMediaNames` whose
-// stem contains the sidecar's stem or is contained in it (both without their last two
-// extensions, letter case ignored). Empty unless exactly one matches.
+// The looser match of a sidecar nobody claimed: among `unpairedMediaNames`, the one name whose
+// stem (without its last two extensions) is the sidecar's in other letters, else the one whose
+// stem contains the sidecar's or is contained in it, letter case ignored. Empty unless exactly
+// one fits.
 QString looseTakeoutPhotoName(const QString &jsonName, const QStringList &unpairedMediaNames);
