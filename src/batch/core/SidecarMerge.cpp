@@ -428,6 +428,20 @@ class XmpRun {
                 break;
             }
         }
+        // Linux tells "IMG_7.heic" from "IMG_7.HEIC": another spelling of a candidate counts.
+        if (photo.isEmpty()) {
+            const QFileInfo info(path);
+            const QStringList present =
+                info.dir().entryList({info.completeBaseName() + QStringLiteral(".*")}, QDir::Files);
+            for (const QString &candidate : xmpPhotoCandidates(path)) {
+                const QString wanted = QFileInfo(candidate).fileName();
+                for (const QString &name : present) {
+                    if (photo.isEmpty() && name.compare(wanted, Qt::CaseInsensitive) == 0 &&
+                        isImage(name))
+                        photo = info.dir().absoluteFilePath(name);
+                }
+            }
+        }
         if (photo.isEmpty()) {
             summary.unpaired << path;
             return;

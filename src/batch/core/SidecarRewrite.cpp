@@ -119,7 +119,17 @@ RewriteOutcome rewritePhotoInPlace(const QString &path, const SidecarChanges &ch
         out.reason = QStringLiteral("not a photo that can be read: %1").arg(source.errorString());
         return out;
     }
-    const QVariantMap properties = sidecarProperties(source.properties(0), changes);
+    QVariantMap properties = sidecarProperties(source.properties(0), changes);
+    // HEIF carries IPTC as XMP, which has no twin of the IPTC dates: the Exif date with its
+    // offset names the instant there.
+    if (source.type() == QLatin1String("public.heic") ||
+        source.type() == QLatin1String("public.heif")) {
+        QVariantMap iptc = section(properties, "{IPTC}");
+        for (const char *key :
+             {"DateCreated", "TimeCreated", "DigitalCreationDate", "DigitalCreationTime"})
+            iptc.remove(QLatin1String(key));
+        properties.insert(QStringLiteral("{IPTC}"), iptc);
+    }
     QByteArray bytes;
     {
         ImageDestination destination(&bytes, source.type(), source.count());
