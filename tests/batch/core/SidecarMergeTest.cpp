@@ -1,4 +1,5 @@
 #include "batch/core/SidecarMerge.h"
+#include "platform/core/ExiftoolSession.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/SafeWrite.h"
 #include "support/ImageTestHelpers.h"
@@ -11,6 +12,9 @@
 #include <QTemporaryDir>
 #include <QTimeZone>
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/types.h>
 
 namespace {
 
@@ -104,6 +108,7 @@ TEST(TakeoutMerge, WritesEachSidecarIntoItsOwnPhotos) {
     put(broken, "this is no JPEG at all");
     const QByteArray brokenBefore = readAll(broken);
     const QImage parkPixels(park);
+    const QJsonObject parkBefore = tags(park);
 
     put(wedding + ".json", takeoutJson("wedding.jpg", R"(Say \"cheese\", then: caf\u00e9, \\o/)",
                                        1500000000, kZero, kSanFrancisco)
@@ -169,6 +174,9 @@ TEST(TakeoutMerge, WritesEachSidecarIntoItsOwnPhotos) {
     EXPECT_EQ(tag(park, "ExifIFD:DateTimeOriginal"), "2009:11:16 12:51:58");
     EXPECT_EQ(tags(park).value("IPTC:Keywords").toArray().size(), 6);
     EXPECT_EQ(QImage(park), parkPixels);
+    for (const char *kept : {"IFD0:Make", "IFD0:Model", "ExifIFD:ExposureTime", "IFD0:Copyright",
+                             "IPTC:ObjectName", "ExifIFD:LensModel"})
+        EXPECT_EQ(tags(park).value(kept), parkBefore.value(kept)) << kept;
 
     // Each duplicate takes its own sidecar, and keeps its own mode.
     EXPECT_EQ(FileDates::modificationDate(first), utcSeconds(1400000000));
@@ -288,4 +296,68 @@ TEST(TakeoutMerge, FolderMergeMovesWithoutLosing) {
     EXPECT_EQ(readAll(b + "/Photos from 2017/IMG_1.JPG"), "second");
     EXPECT_EQ(readAll(a + "/Photos from 2017/x/IMG_2.JPG"), "two");
     EXPECT_FALSE(QFileInfo::exists(b + "/Photos from 2017/x/IMG_2.JPG"));
+}
+
+// A folder mounted read-only: nothing can be written, each photo is named, nothing changes.
+TEST(TakeoutMerge, ReadOnlyFolderLeavesEverything) {
+    QTemporaryDir tmp;
+    QString why;
+    if (!mountScratch(tmp.path(), "tmpfs", QStringLiteral("size=8m"), &why))
+        GTEST_SKIP() << why.toStdString();
+    const QString photo = copyFixture("wedding.jpg", tmp.path());
+    put(photo + ".json", takeoutJson("w", "ro", 1500000000, kZero, kZero).toUtf8());
+    const QByteArray before = md5(photo);
+    QProcess::execute("mount", {"-o", "remount,ro", tmp.path()});
+    const SidecarMergeSummary s = ScanJsonPhotosItemThreader(tmp.path(), {});
+    EXPECT_TRUE(s.merged.isEmpty());
+    EXPECT_TRUE(s.text().contains(QStringLiteral("wedding.jpg:"))) << s.text().toStdString();
+    EXPECT_EQ(md5(photo), before);
+    unmountScratch(tmp.path());
+}
+
+// exiftool killed under the run: the next write starts a new one, or the file is named and
+// left as it was; never half a file, never a temporary.
+TEST(TakeoutMerge, KilledExiftool) {
+    QTemporaryDir tmp;
+    const QString mp4 = copyFixture("clip.mp4", tmp.path());
+    const QByteArray before = md5(mp4), streams = streamDigest(mp4);
+    put(mp4 + ".json", takeoutJson("Clip", "", 1500000000, kZero, kZero).toUtf8());
+    QByteArray out;
+    QString why;
+    ASSERT_TRUE(ExiftoolSession::shared().run({"-ver"}, &out, &why)) << why.toStdString();
+    const qint64 pid = ExiftoolSession::shared().processId();
+    ASSERT_GT(pid, 0);
+    ::kill(pid_t(pid), SIGKILL);
+    const SidecarMergeSummary s = ScanJsonPhotosItemThreader(tmp.path(), {});
+    if (s.merged.isEmpty()) {
+        EXPECT_TRUE(s.text().contains("clip.mp4:")) << s.text().toStdString();
+        EXPECT_EQ(md5(mp4), before);
+    } else {
+        EXPECT_EQ(tags(mp4).value("ItemList:Title").toString(), "Clip");
+    }
+    EXPECT_EQ(streamDigest(mp4), streams);
+    EXPECT_TRUE(leftovers(tmp.path()).isEmpty());
+}
+
+// A ".json" far larger than any sidecar is not read at all; a linked video is written at
+// its target.
+TEST(TakeoutMerge, HugeSidecarAndLinkedVideo) {
+    QTemporaryDir tmp;
+    ASSERT_TRUE(QDir().mkpath(tmp.path() + "/store") && QDir().mkpath(tmp.path() + "/t"));
+    const QString real = copyFixture("clip.mp4", tmp.path() + "/store");
+    const QString link = tmp.path() + "/t/clip.mp4";
+    ASSERT_TRUE(QFile::link(real, link));
+    put(link + ".json", takeoutJson("Linked", "", 1500000000, kZero, kZero).toUtf8());
+    const QString photo = copyFixture("wedding.jpg", tmp.path() + "/t");
+    const QByteArray before = md5(photo);
+    QFile huge(photo + ".json");
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(huge.resize(64 * 1024 * 1024));
+    huge.close();
+    const SidecarMergeSummary s = ScanJsonPhotosItemThreader(tmp.path() + "/t", {});
+    EXPECT_TRUE(s.text().contains("wedding.jpg.json: larger than any sidecar"))
+        << s.text().toStdString();
+    EXPECT_EQ(md5(photo), before);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(tags(real).value("ItemList:Title").toString(), "Linked");
 }
