@@ -13,8 +13,11 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
 #include <QSet>
+#include <QThreadPool>
 #include <QTimeZone>
+#include <QtConcurrent>
 
 namespace {
 
@@ -142,9 +145,10 @@ class TakeoutRun {
         : progress(progress), cancel(cancel) {}
 
     SidecarMergeSummary run(const QString &root) {
-        total = countSidecars(root, QStringLiteral("json"));
         walk(root);
+        runJobs();
         finalPass();
+        runJobs();
         photoDatePass();
         return summary;
     }
@@ -157,22 +161,58 @@ class TakeoutRun {
 
     bool cancelled() const { return cancel && cancel->load(); }
 
+    struct Job {
+        QString path;
+        TakeoutValues values;
+        bool loose = false;
+        bool ok = false;
+        QString reason;
+    };
+
+    // Pairing decides first; the files are written afterwards, several at a time.
     void write(const QString &path, const TakeoutValues &v, bool loose) {
         paired.insert(QFileInfo(path).absoluteFilePath());
-        if (isVideo(path)) {
-            const VideoWriteOutcome r = SaveChangedVideoExifWith(path, v.title, v.altitude,
-                                                                 v.latitude, v.longitude, v.taken);
-            if (r.ok)
-                summary.merged << path;
-            if (!r.reason.isEmpty())
-                summary.skipped << named(path, r.reason);
+        jobs.append({path, v, loose, false, {}});
+    }
+
+    void perform(Job &job) const {
+        if (cancelled()) {
+            job.reason = QStringLiteral("cancelled");
             return;
         }
-        const RewriteOutcome r = rewritePhotoInPlace(path, takeoutChanges(v, loose));
-        if (r.ok)
-            summary.merged << path;
-        if (!r.reason.isEmpty())
-            summary.skipped << named(path, r.reason);
+        const TakeoutValues &v = job.values;
+        if (isVideo(job.path)) {
+            const VideoWriteOutcome r = SaveChangedVideoExifWith(job.path, v.title, v.altitude,
+                                                                 v.latitude, v.longitude, v.taken);
+            job.ok = r.ok;
+            job.reason = r.reason;
+            return;
+        }
+        const RewriteOutcome r = rewritePhotoInPlace(job.path, takeoutChanges(v, job.loose));
+        job.ok = r.ok;
+        job.reason = r.reason;
+    }
+
+    void runJobs() {
+        QThreadPool pool;
+        QMutex reporting;
+        int finished = 0;
+        const int total = written + int(jobs.size());
+        QtConcurrent::blockingMap(&pool, jobs, [&](Job &job) {
+            perform(job);
+            const QMutexLocker lock(&reporting);
+            ++finished;
+            if (progress)
+                progress(written + finished, total);
+        });
+        for (const Job &job : std::as_const(jobs)) {
+            if (job.ok)
+                summary.merged << job.path;
+            if (!job.reason.isEmpty())
+                summary.skipped << named(job.path, job.reason);
+        }
+        written += int(jobs.size());
+        jobs.clear();
     }
 
     void walk(const QString &folder) {
@@ -190,8 +230,6 @@ class TakeoutRun {
             const QString path = folder + QLatin1Char('/') + name;
             ++summary.sidecars;
             handle(folder, name, path);
-            if (progress)
-                progress(++done, total);
         }
     }
 
@@ -262,7 +300,8 @@ class TakeoutRun {
     QHash<QString, QStringList> allMedia; // folder -> its photos and videos
     QSet<QString> paired;
     QList<Pending> pending;
-    int total = 0, done = 0;
+    QList<Job> jobs;
+    int written = 0; // files of the jobs already run
 };
 
 } // namespace

@@ -16,7 +16,7 @@ struct SidecarMergeSummary {
     QString text() const;
 };
 
-// Progress: sidecars handled so far and the count of the whole run.
+// Progress: files written so far and the files to write (a pass that finds more adds them).
 using MergeProgress = std::function<void(int done, int total)>;
 
 // Moves the contents of `folders` 2..n into the first one, keeping their relative paths.
