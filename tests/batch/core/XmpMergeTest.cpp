@@ -148,3 +148,25 @@ TEST(XmpMerge, HeicPhoto) {
     EXPECT_NEAR(h.value("Composite:GPSLatitude").toDouble(), -10.5, 1e-6);
     EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
+
+// A date without an offset says nothing of the photo's old offsets: they go, so no reader
+// puts the new wall clock in the old zone; the instant is the computer's own wall clock.
+TEST(XmpMerge, DateWithoutOffsetDropsTheOldOffsets) {
+    QTemporaryDir tmp;
+    const QString photo = copyFixture("Fritest.jpeg", tmp.path());
+    put(tmp.path() + "/Fritest.xmp", R"(<x:xmpmeta xmlns:x="adobe:ns:meta/">
+<rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#">
+<rdf:Description rdf:about="" xmlns:exif="http://ns.adobe.com/exif/1.0/">
+<exif:DateTimeOriginal>2019-01-02T03:04:05</exif:DateTimeOriginal>
+</rdf:Description></rdf:RDF></x:xmpmeta>)");
+    const SidecarMergeSummary s = ScnXmpPhotosItemThreader(tmp.path(), {});
+    ASSERT_EQ(s.merged, QStringList{photo}) << s.text().toStdString();
+    const QJsonObject t = tags(photo);
+    EXPECT_EQ(t.value("ExifIFD:DateTimeOriginal").toString(), "2019:01:02 03:04:05");
+    EXPECT_FALSE(t.contains("ExifIFD:OffsetTimeOriginal"));
+    EXPECT_FALSE(t.contains("ExifIFD:OffsetTimeDigitized"));
+    // The sidecar names no keywords: the photo's own stay.
+    EXPECT_EQ(t.value("IPTC:Keywords").toArray().size(), 5);
+    EXPECT_EQ(FileDates::modificationDate(photo),
+              QDateTime(QDate(2019, 1, 2), QTime(3, 4, 5), QTimeZone::systemTimeZone()));
+}
