@@ -90,6 +90,12 @@ TEST_F(SidecarMergeWindows, TakeoutRunEndsWithItsSummary) {
 
     ASSERT_TRUE(d->startJsonMerge({a, b}));
     EXPECT_TRUE(d->writeJsonWindow->isVisible());
+    // One run at a time: a second one, of either kind, is refused with a sheet.
+    EXPECT_FALSE(d->startXmpMerge(a));
+    EXPECT_FALSE(d->startJsonMerge({a}));
+    EXPECT_TRUE(visibleSheetText().contains("already running"));
+    for (QMessageBox *sheet : d->window->findChildren<QMessageBox *>())
+        sheet->done(0);
     EXPECT_TRUE(d->writeGooglePhotoLab->text().startsWith("The merge process first combines"));
     ASSERT_TRUE(waitForJobs(*d));
 

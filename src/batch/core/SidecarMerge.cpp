@@ -145,7 +145,7 @@ class TakeoutRun {
         : progress(progress), cancel(cancel) {}
 
     SidecarMergeSummary run(const QString &root) {
-        walk(root);
+        ScanJsonPhotosWithinFolder(root);
         runJobs();
         finalPass();
         runJobs();
@@ -215,14 +215,14 @@ class TakeoutRun {
         jobs.clear();
     }
 
-    void walk(const QString &folder) {
+    void ScanJsonPhotosWithinFolder(const QString &folder) {
         const FolderListing listing = listFolder(folder, QStringLiteral("json"));
         if (!listing.ok) {
             summary.skipped << named(folder, QStringLiteral("the folder cannot be listed"));
             return;
         }
         for (const QString &sub : listing.folders)
-            walk(sub);
+            ScanJsonPhotosWithinFolder(sub);
         allMedia.insert(folder, listing.media);
         for (const QString &name : listing.sidecars) {
             if (cancelled())
@@ -425,19 +425,19 @@ class XmpRun {
 
     SidecarMergeSummary run(const QString &root) {
         total = countSidecars(root, QStringLiteral("xmp"));
-        walk(root);
+        ScanXMPPhotosWithinFolder(root);
         return summary;
     }
 
   private:
-    void walk(const QString &folder) {
+    void ScanXMPPhotosWithinFolder(const QString &folder) {
         const FolderListing listing = listFolder(folder, QStringLiteral("xmp"));
         if (!listing.ok) {
             summary.skipped << named(folder, QStringLiteral("the folder cannot be listed"));
             return;
         }
         for (const QString &sub : listing.folders)
-            walk(sub);
+            ScanXMPPhotosWithinFolder(sub);
         for (const QString &name : listing.sidecars) {
             if (cancel && cancel->load())
                 return;

@@ -355,7 +355,13 @@ TEST(TakeoutMerge, HugeSidecarAndLinkedVideo) {
     ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
     ASSERT_TRUE(huge.resize(64 * 1024 * 1024));
     huge.close();
+    const QString fake = tmp.path() + "/t/fake.mov";
+    put(fake, "no QuickTime box in here");
+    put(fake + ".json", takeoutJson("Fake", "", 1500000000, kZero, kZero).toUtf8());
     const SidecarMergeSummary s = ScanJsonPhotosItemThreader(tmp.path() + "/t", {});
+    EXPECT_EQ(readAll(fake), "no QuickTime box in here");
+    EXPECT_TRUE(s.text().contains("fake.mov: ")) << s.text().toStdString();
+    EXPECT_TRUE(leftovers(tmp.path()).isEmpty());
     EXPECT_TRUE(s.text().contains("wedding.jpg.json: larger than any sidecar"))
         << s.text().toStdString();
     EXPECT_EQ(md5(photo), before);
