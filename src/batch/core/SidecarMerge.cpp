@@ -170,8 +170,17 @@ class TakeoutRun {
     };
 
     // Pairing decides first; the files are written afterwards, several at a time.
-    void write(const QString &path, const TakeoutValues &v, bool loose) {
-        paired.insert(QFileInfo(path).absoluteFilePath());
+    // One sidecar a file: two that name one photo (a merge of two exports holds both
+    // "IMG_1.JPG.json" and its supplemental twin) would otherwise race for it.
+    void write(const QString &path, const TakeoutValues &v, bool loose, const QString &sidecar) {
+        const QString key = QFileInfo(path).absoluteFilePath();
+        if (const auto first = paired.constFind(key); first != paired.cend()) {
+            summary.skipped << named(
+                sidecar, QStringLiteral("%1 takes the values of %2")
+                             .arg(QFileInfo(path).fileName(), QFileInfo(*first).fileName()));
+            return;
+        }
+        paired.insert(key, sidecar);
         jobs.append({path, v, loose, false, {}});
     }
 
@@ -256,7 +265,7 @@ class TakeoutRun {
             return;
         }
         for (const QString &photo : names)
-            write(folder + QLatin1Char('/') + photo, values, false);
+            write(folder + QLatin1Char('/') + photo, values, false, path);
     }
 
     // Only into a photo nobody was paired with, and only when exactly one fits.
@@ -274,7 +283,8 @@ class TakeoutRun {
             if (photo.isEmpty())
                 summary.unpaired << p.folder + QLatin1Char('/') + p.name;
             else
-                write(p.folder + QLatin1Char('/') + photo, p.values, true);
+                write(p.folder + QLatin1Char('/') + photo, p.values, true,
+                      p.folder + QLatin1Char('/') + p.name);
         }
     }
 
@@ -298,7 +308,7 @@ class TakeoutRun {
     const std::atomic_bool *cancel;
     SidecarMergeSummary summary;
     QHash<QString, QStringList> allMedia; // folder -> its photos and videos
-    QSet<QString> paired;
+    QHash<QString, QString> paired;       // photo -> the sidecar whose values it takes
     QList<Pending> pending;
     QList<Job> jobs;
     int written = 0; // files of the jobs already run

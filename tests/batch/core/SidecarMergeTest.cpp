@@ -368,3 +368,18 @@ TEST(TakeoutMerge, HugeSidecarAndLinkedVideo) {
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(tags(real).value("ItemList:Title").toString(), "Linked");
 }
+
+// Two exports merged into one folder hold both sidecar forms of one photo: the first one
+// read is written, the other is named, and the photo is never written twice at once.
+TEST(TakeoutMerge, TwoSidecarsOfOnePhoto) {
+    QTemporaryDir tmp;
+    const QString photo = copyFixture("wedding.jpg", tmp.path());
+    put(photo + ".json", takeoutJson("w", "plain", 1500000000, kZero, kZero).toUtf8());
+    put(photo + ".supplemental-metadata.json",
+        takeoutJson("w", "supplemental", 1500000000, kZero, kZero).toUtf8());
+    const SidecarMergeSummary s = ScanJsonPhotosItemThreader(tmp.path(), {});
+    EXPECT_EQ(s.merged, QStringList{photo});
+    EXPECT_TRUE(s.text().contains("wedding.jpg takes the values of")) << s.text().toStdString();
+    // Listings are read in name order: ".json" before ".supplemental-metadata.json".
+    EXPECT_EQ(tag(photo, "IFD0:ImageDescription"), "plain");
+}
