@@ -544,6 +544,33 @@ class AppDelegate : public QObject {
     QProgressBar *scanDupProcesser = nullptr;
     QLabel *scanningDupinfolab = nullptr;
 
+    // Takeout JSON and XMP sidecar merges (batch/SidecarMergeActions.cpp and the two merge
+    // windows). Both write into the photos themselves; one run at a time, on a worker; the end
+    // shows one summary sheet (merged, unpaired, not done and why) and one reveal.
+    void MergeJsonMetadataToPhotosAction();
+    void BatchWriteJsonFileToPhotos();
+    void openPanelDidEnd19(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    void CanelJsonMetadataToPhotosAction();
+    void ScanJsonUpdatProgessItemToMainThread(int done, int total);
+    void BatchScanJsonPhotosItemToMainThread(const struct SidecarMergeSummary &summary);
+    void WriteXMPMetadataToPhotosAction();
+    void BatchWriteXMPFileToFile();
+    void CanelXMPMetadataToPhotosAction();
+    void openPanelDidEnd9(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    void BatchScanXmpPhotosItemToMainThread(const SidecarMergeSummary &summary);
+    // The runs the panels start; false, with a sheet saying so, while a merge runs.
+    bool startJsonMerge(const QStringList &folders);
+    bool startXmpMerge(const QString &folder);
+    bool sidecarMergeRunning = false;
+    int totalJsonFiles = 0, countJsonFiles = 0;
+    QLabel *writeGooglePhotoLab = nullptr;
+    QProgressBar *writeJsonProcesser = nullptr;
+    PRButton *writeJsonBtn = nullptr, *CancelJsonBtn = nullptr, *writeXmpBtn = nullptr,
+             *CancelXmpBtn = nullptr;
+    QMessageBox *sidecarSummarySheet = nullptr; // the last run's summary, while it is shown
+    std::shared_ptr<struct SidecarMergeRun> sidecarMerge; // the running merge, if any
+    // End of sidecar merges.
+
     // Update check, utility classes and library comparison panels.
     class PRUpdateController *updateController = nullptr;
     void CheckforUpdateAction();

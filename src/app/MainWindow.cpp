@@ -375,6 +375,17 @@ void buildMenus(AppDelegate &d, QMainWindow *w) {
     addGps->setObjectName(QStringLiteral("AddGPSExifDataPhoto"));
     QObject::connect(addGps, &QAction::triggered, &d, &AppDelegate::AddGPSExifDataPhoto);
 
+    // Sidecar merges.
+    actions->addSeparator();
+    QAction *mergeJson = actions->addAction(AppDelegate::tr("Merge Google Takeout Metadata…"));
+    mergeJson->setObjectName(QStringLiteral("MergeJsonMetadataToPhotosAction"));
+    QObject::connect(mergeJson, &QAction::triggered, &d,
+                     &AppDelegate::MergeJsonMetadataToPhotosAction);
+    QAction *mergeXmp = actions->addAction(AppDelegate::tr("Merge XMP Sidecar Files…"));
+    mergeXmp->setObjectName(QStringLiteral("WriteXMPMetadataToPhotosAction"));
+    QObject::connect(mergeXmp, &QAction::triggered, &d,
+                     &AppDelegate::WriteXMPMetadataToPhotosAction);
+
     QMenu *devices = bar->addMenu(AppDelegate::tr("Devices"));
     d.changtoiOSmodemenu = devices->addAction(AppDelegate::tr("Show iOS Devices"));
 

@@ -2,8 +2,11 @@
 #include "app/AppDelegate.h"
 #include "app/WindowDescription.h"
 
+#include "browser/PRButton.h"
 #include "platform/ImageView.h"
 
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QProgressBar>
 
 void buildXmpMergeWindow(AppDelegate &d) {
@@ -11,6 +14,21 @@ void buildXmpMergeWindow(AppDelegate &d) {
         newColumnWindow(d, d.writeXmpWindow, "writeXmpWindow",
                         AppDelegate::tr("Merge XMP Sidecar Files"), &d.writeXmpImgView);
     QWidget *w = d.writeXmpWindow;
+    auto *text = new QLabel(AppDelegate::tr("Choose a folder: each XMP sidecar file in it and "
+                                            "its subfolders is merged into the photo of the "
+                                            "same name."),
+                            w);
+    text->setWordWrap(true);
+    column->addWidget(text);
     PK_OUTLET(column, w, d, writeXmpProcesser);
+    auto *buttons = new QHBoxLayout;
+    d.CancelXmpBtn = new PRButton(AppDelegate::tr("Cancel"), w);
+    d.CancelXmpBtn->setObjectName(QStringLiteral("CancelXmpBtn"));
+    d.writeXmpBtn = new PRButton(AppDelegate::tr("Choose XMP Folder…"), w);
+    d.writeXmpBtn->setObjectName(QStringLiteral("writeXmpBtn"));
+    buttons->addStretch(1);
+    buttons->addWidget(d.CancelXmpBtn);
+    buttons->addWidget(d.writeXmpBtn);
+    column->addLayout(buttons);
     column->addStretch(1);
 }

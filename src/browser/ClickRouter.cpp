@@ -86,6 +86,11 @@ void AppDelegate::MybuttonMouseDownHandle(QObject *sender) {
              else
                  ClickMutiDateChangedSavePhotoLibAction();
          }},
+        // Sidecar merges.
+        {writeJsonBtn, [&] { BatchWriteJsonFileToPhotos(); }},
+        {CancelJsonBtn, [&] { CanelJsonMetadataToPhotosAction(); }},
+        {writeXmpBtn, [&] { BatchWriteXMPFileToFile(); }},
+        {CancelXmpBtn, [&] { CanelXMPMetadataToPhotosAction(); }},
     };
     for (const Route &route : routes) {
         if (route.button && route.button == sender) {

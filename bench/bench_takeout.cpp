@@ -1,0 +1,92 @@
+// The Takeout run over 1,000 photos with their "NAME.EXT.json" sidecars, timed beside one
+// exiftool run that copies the same values from the same sidecars into a second copy.
+#include "batch/core/SidecarMerge.h"
+#include "platform/core/ImageSource.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstdio>
+
+namespace {
+
+QByteArray sidecar(const QString &name, qint64 timestamp) {
+    return QStringLiteral(R"({
+  "title": "%1",
+  "description": "Bench photo, \"quoted\"",
+  "photoTakenTime": {
+    "timestamp": "%2",
+    "formatted": "x"
+  },
+  "geoData": {
+    "latitude": 37.7749,
+    "longitude": -122.4194,
+    "altitude": 12.5
+  }
+})")
+        .arg(name)
+        .arg(timestamp)
+        .toUtf8();
+}
+
+bool fill(const QString &folder, const QString &photo, int count) {
+    QDir().mkpath(folder);
+    for (int i = 0; i < count; ++i) {
+        const QString name = QStringLiteral("IMG_%1.jpg").arg(i, 4, 10, QLatin1Char('0'));
+        const QString path = folder + QLatin1Char('/') + name;
+        QFile json(path + QStringLiteral(".json"));
+        if (!QFile::copy(photo, path) || !json.open(QIODevice::WriteOnly) ||
+            json.write(sidecar(name, 1500000000 + i)) < 0)
+            return false;
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    const int count = argc > 1 ? std::atoi(argv[1]) : 1000;
+    const QString photo =
+        qEnvironmentVariable("PK_FIXTURES_DIR", PK_BENCH_FIXTURES) + "/photos/St James Park.jpg";
+    QTemporaryDir dir;
+    const QString ours = dir.filePath("ours"), theirs = dir.filePath("exiftool");
+    if (!fill(ours, photo, count) || !fill(theirs, photo, count)) {
+        std::fprintf(stderr, "cannot make the bench folders\n");
+        return 1;
+    }
+    QProcess::execute("sync", {});
+
+    QElapsedTimer t;
+    t.start();
+    const SidecarMergeSummary summary = ScanJsonPhotosItemThreader(ours, {});
+    int merged = 0;
+    for (const QString &path : summary.merged) {
+        QFile f(path);
+        if (f.open(QIODevice::ReadOnly) &&
+            ImageSource::exifDictionary(f.readAll()).value("DateTimeOriginal").toString().size() ==
+                19)
+            ++merged;
+    }
+    const double takeout = t.elapsed() / 1000.0;
+
+    t.restart();
+    QProcess::execute("exiftool",
+                      {"-q", "-overwrite_original", "-d", "%s", "-tagsfromfile", "%d%F.json",
+                       "-DateTimeOriginal<PhotoTakenTimeTimestamp",
+                       "-CreateDate<PhotoTakenTimeTimestamp", "-Artist<Title",
+                       "-ImageDescription<Description", "-GPSLatitude<GeoDataLatitude",
+                       "-GPSLatitudeRef<GeoDataLatitude", "-GPSLongitude<GeoDataLongitude",
+                       "-GPSLongitudeRef<GeoDataLongitude",
+                       "-FileModifyDate<PhotoTakenTimeTimestamp", "-ext", "jpg", theirs});
+    const double exiftool = t.elapsed() / 1000.0;
+
+    std::printf("takeout_s=%.2f exiftool_s=%.2f takeout_vs_exiftool=%.2f pairs=%d merged=%d\n",
+                takeout, exiftool, takeout > 0 ? exiftool / takeout : 0.0, count, merged);
+    return merged == count ? 0 : 1;
+}

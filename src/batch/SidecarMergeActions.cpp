@@ -1,0 +1,244 @@
+// The Takeout JSON and XMP sidecar merges: their panels, runs and one ending each.
+#include "app/AppDelegate.h"
+
+#include "batch/core/SidecarMerge.h"
+#include "browser/PRButton.h"
+#include "platform/AlertSheet.h"
+#include "platform/core/JobRunner.h"
+#include "platform/core/Workspace.h"
+
+#include <QAbstractItemView>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMainWindow>
+#include <QProgressBar>
+
+#include <atomic>
+
+// What the main thread keeps of a running merge.
+struct SidecarMergeRun {
+    std::atomic_bool cancel{false};
+    SidecarMergeSummary summary;
+};
+
+namespace {
+
+QFileDialog *folderPanel(AppDelegate &d, const QString &message, bool several) {
+    auto *panel = new QFileDialog(d.window, message, QDir::homePath());
+    panel->setAttribute(Qt::WA_DeleteOnClose);
+    panel->setWindowModality(Qt::WindowModal);
+    panel->setOption(QFileDialog::DontUseNativeDialog, true);
+    panel->setOption(QFileDialog::ShowDirsOnly, true);
+    panel->setFileMode(QFileDialog::Directory);
+    panel->setLabelText(QFileDialog::LookIn, message);
+    // Qt's folder dialog picks one folder; its views take several when asked.
+    if (several) {
+        for (QAbstractItemView *view : panel->findChildren<QAbstractItemView *>())
+            view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    }
+    d.theOpenPanel = panel;
+    return panel;
+}
+
+void showWindow(QWidget *w) {
+    w->adjustSize();
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+
+void showBusy(QWidget *window, QWidget *bar, PRButton *a, PRButton *b) {
+    for (PRButton *button : {a, b}) {
+        if (button)
+            button->hide();
+    }
+    if (bar)
+        bar->show();
+    if (window)
+        showWindow(window);
+}
+
+void showIdle(QWidget *window, QWidget *bar, PRButton *a, PRButton *b) {
+    for (PRButton *button : {a, b}) {
+        if (button)
+            button->show();
+    }
+    if (bar)
+        bar->hide();
+    if (window)
+        window->hide();
+}
+
+bool refuseSecondRun(AppDelegate &d) {
+    if (!d.sidecarMerge)
+        return false;
+    beginAlertSheet(d.window, AppDelegate::tr("A merge is already running."),
+                    AppDelegate::tr("Wait until it has ended, then start the next one."),
+                    {AppDelegate::tr(" Ok ")}, {});
+    return true;
+}
+
+void showSummary(AppDelegate &d, const QString &heading, const SidecarMergeSummary &summary) {
+    d.sidecarSummarySheet =
+        beginAlertSheet(d.window, heading, summary.text(), {AppDelegate::tr(" Ok ")}, {});
+}
+
+} // namespace
+
+void AppDelegate::MergeJsonMetadataToPhotosAction() {
+    BatchWriteJsonFileToPhotos();
+}
+
+void AppDelegate::BatchWriteJsonFileToPhotos() {
+    if (refuseSecondRun(*this))
+        return;
+    QFileDialog *panel = folderPanel(
+        *this, tr("Select one or more downloaded Google Takeout Photos folders to merge."), true);
+    connect(panel, &QFileDialog::finished, this,
+            [this, panel](int r) { openPanelDidEnd19(panel, r == QDialog::Accepted ? 1 : 0); });
+    panel->open();
+}
+
+void AppDelegate::openPanelDidEnd19(QFileDialog *panel, int returnCode, void *) {
+    if (returnCode != 1 || !panel)
+        return;
+    const QStringList folders = panel->selectedFiles();
+    if (!folders.isEmpty())
+        startJsonMerge(folders);
+}
+
+bool AppDelegate::startJsonMerge(const QStringList &folders) {
+    if (folders.isEmpty() || refuseSecondRun(*this))
+        return false;
+    totalJsonFiles = countJsonFiles = 0;
+    if (writeGooglePhotoLab) {
+        writeGooglePhotoLab->setText(
+            folders.size() == 1
+                ? tr("The merge process will match the json files and photos in the Google "
+                     "Takeout folder, and automatically batch merge the json metadata into the "
+                     "corresponding photos.")
+                : tr("The merge process first combines all selected Google Takeout folder "
+                     "structures and files into a single Google Takeout folder. It then matches "
+                     "all JSON files and photos within the Google Takeout folder and "
+                     "automatically merges the JSON metadata into the corresponding photos in "
+                     "batches."));
+    }
+    currentJosnFilePathStr = folders.first();
+    if (writeJsonProcesser)
+        writeJsonProcesser->setValue(0);
+    showBusy(writeJsonWindow, writeJsonProcesser, writeJsonBtn, CancelJsonBtn);
+    // The sheet's cancel stops the run at its next sidecar.
+    if (CancelJsonBtn)
+        CancelJsonBtn->show();
+
+    auto run = std::make_shared<SidecarMergeRun>();
+    sidecarMerge = run;
+    JobRunner *runner = startJob();
+    connect(runner, &JobRunner::finished, this, [this, run] {
+        if (sidecarMerge == run)
+            sidecarMerge.reset();
+        BatchScanJsonPhotosItemToMainThread(run->summary);
+    });
+    runner->start(1, [this, run, folders](qsizetype) {
+        const QStringList notMoved = mergeFolderswithSourceArray(folders);
+        run->summary = ScanJsonPhotosItemThreader(
+            folders.first(),
+            [this](int done, int total) {
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, done, total] { ScanJsonUpdatProgessItemToMainThread(done, total); },
+                    Qt::QueuedConnection);
+            },
+            &run->cancel);
+        run->summary.skipped = notMoved + run->summary.skipped;
+        return JobResult{0, true, {}, {}, {}};
+    });
+    return true;
+}
+
+void AppDelegate::ScanJsonUpdatProgessItemToMainThread(int done, int total) {
+    countJsonFiles = done;
+    totalJsonFiles = total;
+    if (writeJsonProcesser && total > 0)
+        writeJsonProcesser->setValue(done * 95 / total);
+}
+
+void AppDelegate::BatchScanJsonPhotosItemToMainThread(const SidecarMergeSummary &summary) {
+    if (writeJsonProcesser)
+        writeJsonProcesser->setValue(100);
+    showIdle(writeJsonWindow, writeJsonProcesser, writeJsonBtn, CancelJsonBtn);
+    showSummary(*this, tr("The Google Takeout merge has ended."), summary);
+    Workspace::selectFile(QString(), currentJosnFilePathStr);
+}
+
+void AppDelegate::CanelJsonMetadataToPhotosAction() {
+    if (sidecarMerge)
+        sidecarMerge->cancel = true;
+    if (writeJsonWindow)
+        writeJsonWindow->hide();
+}
+
+void AppDelegate::WriteXMPMetadataToPhotosAction() {
+    if (refuseSecondRun(*this))
+        return;
+    showIdle(nullptr, writeXmpProcesser, writeXmpBtn, CancelXmpBtn);
+    if (writeXmpWindow)
+        showWindow(writeXmpWindow);
+}
+
+void AppDelegate::BatchWriteXMPFileToFile() {
+    if (writeXmpWindow)
+        writeXmpWindow->hide();
+    if (refuseSecondRun(*this))
+        return;
+    QFileDialog *panel = folderPanel(*this, tr("Choose a xmp folder to open."), false);
+    connect(panel, &QFileDialog::finished, this,
+            [this, panel](int r) { openPanelDidEnd9(panel, r == QDialog::Accepted ? 1 : 0); });
+    panel->open();
+}
+
+void AppDelegate::CanelXMPMetadataToPhotosAction() {
+    if (sidecarMerge)
+        sidecarMerge->cancel = true;
+    if (writeXmpWindow)
+        writeXmpWindow->hide();
+}
+
+void AppDelegate::openPanelDidEnd9(QFileDialog *panel, int returnCode, void *) {
+    if (returnCode != 1 || !panel || panel->selectedFiles().isEmpty())
+        return;
+    startXmpMerge(panel->selectedFiles().first());
+}
+
+bool AppDelegate::startXmpMerge(const QString &folder) {
+    if (folder.isEmpty() || refuseSecondRun(*this))
+        return false;
+    if (writeXmpProcesser)
+        writeXmpProcesser->setRange(0, 0); // busy: the walk does not know its end
+    showBusy(writeXmpWindow, writeXmpProcesser, writeXmpBtn, CancelXmpBtn);
+    if (CancelXmpBtn)
+        CancelXmpBtn->show();
+    auto run = std::make_shared<SidecarMergeRun>();
+    sidecarMerge = run;
+    JobRunner *runner = startJob();
+    connect(runner, &JobRunner::finished, this, [this, run] {
+        if (sidecarMerge == run)
+            sidecarMerge.reset();
+        BatchScanXmpPhotosItemToMainThread(run->summary);
+    });
+    runner->start(1, [run, folder](qsizetype) {
+        run->summary = ScnXmpPhotosItemThreader(folder, {}, &run->cancel);
+        return JobResult{0, true, {}, {}, {}};
+    });
+    return true;
+}
+
+void AppDelegate::BatchScanXmpPhotosItemToMainThread(const SidecarMergeSummary &summary) {
+    showIdle(writeXmpWindow, writeXmpProcesser, writeXmpBtn, CancelXmpBtn);
+    showSummary(*this, tr("The XMP merge has ended."), summary);
+    // One reveal for the run: its first merged photo.
+    if (!summary.merged.isEmpty())
+        Workspace::selectFile(summary.merged.first(),
+                              QFileInfo(summary.merged.first()).absolutePath());
+}

@@ -1,0 +1,523 @@
+#include "batch/core/SidecarMerge.h"
+
+#include "app/core/FileTypes.h"
+#include "batch/core/SidecarRewrite.h"
+#include "batch/core/TakeoutReaders.h"
+#include "batch/core/VideoSidecarWrite.h"
+#include "batch/core/XmpReaders.h"
+#include "platform/core/FileDates.h"
+#include "platform/core/ImageSource.h"
+#include "platform/core/SafeWrite.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QSet>
+#include <QThreadPool>
+#include <QTimeZone>
+#include <QtConcurrent>
+
+namespace {
+
+bool isImage(const QString &name) {
+    return GetDragImageType(QFileInfo(name).suffix().toUtf8().constData()) >= 0;
+}
+bool isVideo(const QString &name) {
+    return GetViedoType(QFileInfo(name).suffix().toUtf8().constData()) >= 0;
+}
+bool isOurTemporary(const QString &name) {
+    return name.startsWith(QLatin1String(SafeWrite::kTemporaryPrefix));
+}
+
+QString named(const QString &path, const QString &why) {
+    return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), why);
+}
+
+// Reads a sidecar whole, refusing one larger than `cap`.
+bool readSidecar(const QString &path, qint64 cap, QByteArray *bytes, QString *why) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        *why = QStringLiteral("cannot be read: %1").arg(f.errorString());
+        return false;
+    }
+    if (f.size() > cap) {
+        *why = QStringLiteral("larger than any sidecar (%1 bytes)").arg(f.size());
+        return false;
+    }
+    *bytes = f.read(cap + 1);
+    return true;
+}
+
+struct FolderListing {
+    QStringList folders, sidecars, media;
+    bool ok = true;
+};
+
+FolderListing listFolder(const QString &folder, const QString &sidecarSuffix) {
+    FolderListing out;
+    QDir dir(folder);
+    if (!dir.isReadable()) {
+        out.ok = false;
+        return out;
+    }
+    const QFileInfoList entries =
+        dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+    if (entries.isEmpty() && !QDir(folder).exists()) {
+        out.ok = false;
+        return out;
+    }
+    for (const QFileInfo &e : entries) {
+        if (isOurTemporary(e.fileName()))
+            continue;
+        if (e.isDir() && !e.isSymLink())
+            out.folders << e.absoluteFilePath();
+        else if (e.suffix() == sidecarSuffix || e.suffix() == sidecarSuffix.toUpper())
+            out.sidecars << e.fileName();
+        else if (isImage(e.fileName()) || isVideo(e.fileName()))
+            out.media << e.fileName();
+    }
+    return out;
+}
+
+int countSidecars(const QString &folder, const QString &suffix) {
+    int n = 0;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo f(it.next());
+        n += f.suffix() == suffix || f.suffix() == suffix.toUpper();
+    }
+    return n;
+}
+
+// The photo's own taken instant from its Exif, for photos no sidecar dated.
+QDateTime ownTakenDate(const QString &path) {
+    const ImageSource source = ImageSource::fromPath(path);
+    if (!source.isValid())
+        return {};
+    const QVariantMap props = source.properties(0);
+    const QVariantMap exif = props.value(QStringLiteral("{Exif}")).toMap();
+    const QVariantMap tiff = props.value(QStringLiteral("{TIFF}")).toMap();
+    const std::pair<QString, QString> tries[] = {
+        {exif.value(QStringLiteral("DateTimeOriginal")).toString(),
+         exif.value(QStringLiteral("OffsetTimeOriginal")).toString()},
+        {exif.value(QStringLiteral("DateTimeDigitized")).toString(),
+         exif.value(QStringLiteral("OffsetTimeDigitized")).toString()},
+        {tiff.value(QStringLiteral("DateTime")).toString(),
+         exif.value(QStringLiteral("OffsetTime")).toString()}};
+    for (const auto &[text, offset] : tries) {
+        QDateTime local =
+            QDateTime::fromString(text.trimmed(), QStringLiteral("yyyy:MM:dd HH:mm:ss"));
+        if (!local.isValid())
+            continue;
+        // Without an offset the wall clock is read in the computer's own zone.
+        if (offset.size() == 6 &&
+            (offset[0] == QLatin1Char('+') || offset[0] == QLatin1Char('-'))) {
+            const int sign = offset[0] == QLatin1Char('-') ? -1 : 1;
+            local.setOffsetFromUtc(
+                sign * (offset.mid(1, 2).toInt() * 3600 + offset.mid(4, 2).toInt() * 60));
+        }
+        return local;
+    }
+    return {};
+}
+
+SidecarChanges takeoutChanges(const TakeoutValues &v, bool tiffDateTime) {
+    SidecarChanges c;
+    c.title = v.title;
+    c.description = v.description;
+    c.instant = v.taken.toUTC();
+    c.exifDate = c.instant.toString(QStringLiteral("yyyy:MM:dd HH:mm:ss"));
+    c.offset = QStringLiteral("+00:00");
+    // Takeout's zero is no position, and a latitude alone is none either.
+    if (!v.latitude.isEmpty()) {
+        c.latitude = v.latitude.toDouble();
+        c.longitude = v.longitude.isEmpty() ? 0.0 : v.longitude.toDouble();
+    }
+    c.tiffDateTime = tiffDateTime;
+    return c;
+}
+
+class TakeoutRun {
+  public:
+    TakeoutRun(const MergeProgress &progress, const std::atomic_bool *cancel)
+        : progress(progress), cancel(cancel) {}
+
+    SidecarMergeSummary run(const QString &root) {
+        ScanJsonPhotosWithinFolder(root);
+        runJobs();
+        finalPass();
+        runJobs();
+        photoDatePass();
+        return summary;
+    }
+
+  private:
+    struct Pending {
+        QString folder, name;
+        TakeoutValues values;
+    };
+
+    bool cancelled() const { return cancel && cancel->load(); }
+
+    struct Job {
+        QString path;
+        TakeoutValues values;
+        bool loose = false;
+        bool ok = false;
+        QString reason;
+    };
+
+    // Pairing decides first; the files are written afterwards, several at a time.
+    // One sidecar a file: two that name one photo (a merge of two exports holds both
+    // "IMG_1.JPG.json" and its supplemental twin) would otherwise race for it.
+    void write(const QString &path, const TakeoutValues &v, bool loose, const QString &sidecar) {
+        const QString key = QFileInfo(path).absoluteFilePath();
+        if (const auto first = paired.constFind(key); first != paired.cend()) {
+            summary.skipped << named(
+                sidecar, QStringLiteral("%1 takes the values of %2")
+                             .arg(QFileInfo(path).fileName(), QFileInfo(*first).fileName()));
+            return;
+        }
+        paired.insert(key, sidecar);
+        jobs.append({path, v, loose, false, {}});
+    }
+
+    void perform(Job &job) const {
+        if (cancelled()) {
+            job.reason = QStringLiteral("cancelled");
+            return;
+        }
+        const TakeoutValues &v = job.values;
+        if (isVideo(job.path)) {
+            const VideoWriteOutcome r = SaveChangedVideoExifWith(job.path, v.title, v.altitude,
+                                                                 v.latitude, v.longitude, v.taken);
+            job.ok = r.ok;
+            job.reason = r.reason;
+            return;
+        }
+        const RewriteOutcome r = rewritePhotoInPlace(job.path, takeoutChanges(v, job.loose));
+        job.ok = r.ok;
+        job.reason = r.reason;
+    }
+
+    void runJobs() {
+        QThreadPool pool;
+        QMutex reporting;
+        int finished = 0;
+        const int total = written + int(jobs.size());
+        QtConcurrent::blockingMap(&pool, jobs, [&](Job &job) {
+            perform(job);
+            const QMutexLocker lock(&reporting);
+            ++finished;
+            if (progress)
+                progress(written + finished, total);
+        });
+        for (const Job &job : std::as_const(jobs)) {
+            if (job.ok)
+                summary.merged << job.path;
+            if (!job.reason.isEmpty())
+                summary.skipped << named(job.path, job.reason);
+        }
+        written += int(jobs.size());
+        jobs.clear();
+    }
+
+    void ScanJsonPhotosWithinFolder(const QString &folder) {
+        const FolderListing listing = listFolder(folder, QStringLiteral("json"));
+        if (!listing.ok) {
+            summary.skipped << named(folder, QStringLiteral("the folder cannot be listed"));
+            return;
+        }
+        for (const QString &sub : listing.folders)
+            ScanJsonPhotosWithinFolder(sub);
+        allMedia.insert(folder, listing.media);
+        for (const QString &name : listing.sidecars) {
+            if (cancelled())
+                return;
+            const QString path = folder + QLatin1Char('/') + name;
+            ++summary.sidecars;
+            handle(folder, name, path);
+        }
+    }
+
+    void handle(const QString &folder, const QString &name, const QString &path) {
+        QByteArray bytes;
+        QString why;
+        if (!readSidecar(path, kMaxTakeoutJsonBytes, &bytes, &why)) {
+            summary.skipped << named(path, why);
+            return;
+        }
+        const auto json = parseTakeoutJson(bytes, &why);
+        if (!json) {
+            summary.skipped << named(path, why);
+            return;
+        }
+        const TakeoutValues values = readTakeoutValues(*json);
+        if (!values.taken.isValid()) {
+            summary.skipped << named(path, QStringLiteral("the sidecar gives no date"));
+            return;
+        }
+        const QStringList names = takeoutPhotoNames(name, allMedia.value(folder));
+        if (names.isEmpty()) {
+            pending.append({folder, name, values});
+            return;
+        }
+        for (const QString &photo : names)
+            write(folder + QLatin1Char('/') + photo, values, false, path);
+    }
+
+    // Only into a photo nobody was paired with, and only when exactly one fits.
+    void finalPass() {
+        for (const Pending &p : pending) {
+            if (cancelled())
+                return;
+            QStringList free;
+            for (const QString &name : allMedia.value(p.folder)) {
+                if (!paired.contains(
+                        QFileInfo(p.folder + QLatin1Char('/') + name).absoluteFilePath()))
+                    free << name;
+            }
+            const QString photo = looseTakeoutPhotoName(p.name, free);
+            if (photo.isEmpty())
+                summary.unpaired << p.folder + QLatin1Char('/') + p.name;
+            else
+                write(p.folder + QLatin1Char('/') + photo, p.values, true,
+                      p.folder + QLatin1Char('/') + p.name);
+        }
+    }
+
+    void photoDatePass() {
+        for (auto it = allMedia.cbegin(); it != allMedia.cend(); ++it) {
+            for (const QString &name : it.value()) {
+                const QString path = it.key() + QLatin1Char('/') + name;
+                if (cancelled() || paired.contains(QFileInfo(path).absoluteFilePath()) ||
+                    !isImage(name))
+                    continue;
+                const QDateTime taken = ownTakenDate(path);
+                QString why;
+                if (taken.isValid() && !FileDates::setDates(path, taken, &why))
+                    summary.skipped
+                        << named(path, QStringLiteral("its own date was not set: %1").arg(why));
+            }
+        }
+    }
+
+    MergeProgress progress;
+    const std::atomic_bool *cancel;
+    SidecarMergeSummary summary;
+    QHash<QString, QStringList> allMedia; // folder -> its photos and videos
+    QHash<QString, QString> paired;       // photo -> the sidecar whose values it takes
+    QList<Pending> pending;
+    QList<Job> jobs;
+    int written = 0; // files of the jobs already run
+};
+
+} // namespace
+
+QString SidecarMergeSummary::text() const {
+    QString t =
+        QStringLiteral("%1 files merged from %2 sidecars.").arg(merged.size()).arg(sidecars);
+    auto list = [&t](const char *heading, const QStringList &items) {
+        if (items.isEmpty())
+            return;
+        t += QStringLiteral("\n\n%1 (%2):").arg(QLatin1String(heading)).arg(items.size());
+        for (const QString &item : items)
+            t += QStringLiteral("\n") + QDir::toNativeSeparators(item);
+    };
+    list("Sidecars without their photo", unpaired);
+    list("Not done", skipped);
+    return t;
+}
+
+namespace {
+
+bool sameBytes(const QString &a, const QString &b) {
+    QFile fa(a), fb(b);
+    if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly) || fa.size() != fb.size())
+        return false;
+    while (!fa.atEnd()) {
+        if (fa.read(1 << 20) != fb.read(1 << 20))
+            return false;
+    }
+    return true;
+}
+
+// A rename where it can be one; across file systems a copy that is checked before the
+// original goes.
+bool moveFile(const QString &from, const QString &to, QString *why) {
+    if (QFile::rename(from, to))
+        return true;
+    if (!QFile::copy(from, to)) {
+        *why = QStringLiteral("cannot be copied");
+        QFile::remove(to);
+        return false;
+    }
+    if (!sameBytes(from, to)) {
+        *why = QStringLiteral("the copy does not read back the same");
+        QFile::remove(to);
+        return false;
+    }
+    FileDates::copyDates(from, to);
+    if (!QFile::remove(from)) {
+        *why = QStringLiteral("copied, but the original cannot be removed");
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QStringList mergeFolderswithSourceArray(const QStringList &folders) {
+    QStringList notMoved;
+    if (folders.size() < 2)
+        return notMoved;
+    const QDir target(folders.first());
+    for (qsizetype i = 1; i < folders.size(); ++i) {
+        const QDir source(folders.at(i));
+        QDirIterator it(source.absolutePath(),
+                        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                        QDirIterator::Subdirectories);
+        // Folders first, so that every file finds its folder in the target.
+        QStringList files;
+        while (it.hasNext()) {
+            const QString path = it.next();
+            const QString relative = source.relativeFilePath(path);
+            const QFileInfo info(path);
+            if (info.isDir() && !info.isSymLink()) {
+                if (!target.mkpath(relative))
+                    notMoved << named(path, QStringLiteral("its folder cannot be made in %1")
+                                                .arg(target.absolutePath()));
+            } else {
+                files << relative;
+            }
+        }
+        for (const QString &relative : files) {
+            const QString from = source.absoluteFilePath(relative);
+            const QString to = target.absoluteFilePath(relative);
+            QString why;
+            if (QFileInfo::exists(to) || QFileInfo(to).isSymLink())
+                notMoved << named(from, QStringLiteral("a file of that name is already in %1")
+                                            .arg(target.absolutePath()));
+            else if (!moveFile(from, to, &why))
+                notMoved << named(from, why);
+        }
+    }
+    return notMoved;
+}
+
+namespace {
+
+SidecarChanges xmpChanges(const XmpFields &xmp) {
+    SidecarChanges c;
+    c.iptcTexts = true;
+    c.title = getTitlewithXMPStr(xmp);
+    c.description = getDescriptionwithXMPStr(xmp);
+    c.keywords = getKeywordswithXMPStr(xmp);
+    const XmpDate date = xmpDate(getPhotoDatewithXMPStr(xmp));
+    if (date.isValid()) {
+        c.exifDate = date.exifText;
+        c.offset = date.offset;
+        c.instant = date.instant;
+    }
+    c.latitude =
+        xmpCoordinate(getGPSLatitudewithXMPStr(xmp), getGPSLatitudeRefwithXMPStr(xmp), true);
+    c.longitude =
+        xmpCoordinate(getGPSLongitudewithXMPStr(xmp), getGPSLongitudeRefwithXMPStr(xmp), false);
+    return c;
+}
+
+class XmpRun {
+  public:
+    XmpRun(const MergeProgress &progress, const std::atomic_bool *cancel)
+        : progress(progress), cancel(cancel) {}
+
+    SidecarMergeSummary run(const QString &root) {
+        total = countSidecars(root, QStringLiteral("xmp"));
+        ScanXMPPhotosWithinFolder(root);
+        return summary;
+    }
+
+  private:
+    void ScanXMPPhotosWithinFolder(const QString &folder) {
+        const FolderListing listing = listFolder(folder, QStringLiteral("xmp"));
+        if (!listing.ok) {
+            summary.skipped << named(folder, QStringLiteral("the folder cannot be listed"));
+            return;
+        }
+        for (const QString &sub : listing.folders)
+            ScanXMPPhotosWithinFolder(sub);
+        for (const QString &name : listing.sidecars) {
+            if (cancel && cancel->load())
+                return;
+            ++summary.sidecars;
+            handle(folder + QLatin1Char('/') + name);
+            if (progress)
+                progress(++done, total);
+        }
+    }
+
+    void handle(const QString &path) {
+        QByteArray bytes;
+        QString why;
+        if (!readSidecar(path, kMaxXmpSidecarBytes, &bytes, &why)) {
+            summary.skipped << named(path, why);
+            return;
+        }
+        const auto xmp = parseXmpSidecar(bytes, &why);
+        if (!xmp) {
+            summary.skipped << named(path, why);
+            return;
+        }
+        QString photo;
+        for (const QString &candidate : xmpPhotoCandidates(path)) {
+            if (QFileInfo(candidate).isFile() && isImage(candidate)) {
+                photo = candidate;
+                break;
+            }
+        }
+        // Linux tells "IMG_7.heic" from "IMG_7.HEIC": another spelling of a candidate counts.
+        if (photo.isEmpty()) {
+            const QFileInfo info(path);
+            const QStringList present =
+                info.dir().entryList({info.completeBaseName() + QStringLiteral(".*")}, QDir::Files);
+            for (const QString &candidate : xmpPhotoCandidates(path)) {
+                const QString wanted = QFileInfo(candidate).fileName();
+                for (const QString &name : present) {
+                    if (photo.isEmpty() && name.compare(wanted, Qt::CaseInsensitive) == 0 &&
+                        isImage(name))
+                        photo = info.dir().absoluteFilePath(name);
+                }
+            }
+        }
+        if (photo.isEmpty()) {
+            summary.unpaired << path;
+            return;
+        }
+        const RewriteOutcome r = rewritePhotoInPlace(photo, xmpChanges(*xmp));
+        if (r.ok)
+            summary.merged << photo;
+        if (!r.reason.isEmpty())
+            summary.skipped << named(photo, r.reason);
+    }
+
+    MergeProgress progress;
+    const std::atomic_bool *cancel;
+    SidecarMergeSummary summary;
+    int total = 0, done = 0;
+};
+
+} // namespace
+
+SidecarMergeSummary ScnXmpPhotosItemThreader(const QString &folder, const MergeProgress &progress,
+                                             const std::atomic_bool *cancel) {
+    XmpRun run(progress, cancel);
+    return run.run(QFileInfo(folder).absoluteFilePath());
+}
+
+SidecarMergeSummary ScanJsonPhotosItemThreader(const QString &folder, const MergeProgress &progress,
+                                               const std::atomic_bool *cancel) {
+    TakeoutRun run(progress, cancel);
+    return run.run(QFileInfo(folder).absoluteFilePath());
+}

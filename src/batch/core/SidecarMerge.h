@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+
+// What a sidecar merge run came to, for its one closing sheet.
+struct SidecarMergeSummary {
+    QStringList merged;   // files written, in the order they were written
+    QStringList unpaired; // sidecars whose photo was not found (or, loosely, found twice)
+    QStringList skipped;  // "name: reason" for every sidecar, photo or folder not done
+    int sidecars = 0;     // sidecars met by the walk
+    // The sheet's text: counts, then each list.
+    QString text() const;
+};
+
+// Progress: files written so far and the files to write (a pass that finds more adds them).
+using MergeProgress = std::function<void(int done, int total)>;
+
+// Moves the contents of `folders` 2..n into the first one, keeping their relative paths.
+// Nothing is deleted or replaced: a file whose place is taken stays where it was and is
+// named in the result, as is every file that could not be moved. A move to another file system
+// copies, checks the copy's size and bytes, and only then removes the original.
+QStringList mergeFolderswithSourceArray(const QStringList &folders);
+
+// The Takeout run over `folder` and every folder below it: each sidecar is paired with its
+// photos or videos by name, and its values are written into them in place. A sidecar that
+// no photo claimed by name gets one looser match among the photos nobody was paired with.
+// Photos left without a sidecar take their own Exif date as their file dates.
+SidecarMergeSummary ScanJsonPhotosItemThreader(const QString &folder, const MergeProgress &progress,
+                                               const std::atomic_bool *cancel = nullptr);
+
+// The XMP run over `folder` and every folder below it.
+SidecarMergeSummary ScnXmpPhotosItemThreader(const QString &folder, const MergeProgress &progress,
+                                             const std::atomic_bool *cancel = nullptr);

@@ -1,0 +1,170 @@
+#include "batch/core/SidecarRewrite.h"
+
+#include "platform/core/FileDates.h"
+#include "platform/core/ImageDestination.h"
+#include "platform/core/ImageSource.h"
+#include "platform/core/SafeWrite.h"
+
+#include <QFileInfo>
+#include <QTimeZone>
+
+#include <cmath>
+
+namespace {
+
+QVariantMap section(const QVariantMap &photo, const char *name) {
+    return photo.value(QLatin1String(name)).toMap();
+}
+
+bool hasText(const QVariantMap &dict, const char *key) {
+    return !dict.value(QLatin1String(key)).toString().trimmed().isEmpty();
+}
+
+// The check of the new bytes before any file is touched.
+QString missingFrom(const QByteArray &bytes, const SidecarChanges &c) {
+    const ImageSource written(bytes);
+    if (!written.isValid())
+        return QStringLiteral("the new file cannot be read: %1").arg(written.errorString());
+    if (written.thumbnail(64).isNull())
+        return QStringLiteral("the new file's image does not decode");
+    const QVariantMap p = written.properties(0);
+    if (!c.exifDate.isEmpty() &&
+        section(p, "{Exif}").value(QStringLiteral("DateTimeOriginal")).toString() != c.exifDate)
+        return QStringLiteral("the new file does not hold the date");
+    if (c.latitude && !section(p, "{GPS}").contains(QStringLiteral("Latitude")))
+        return QStringLiteral("the new file does not hold the position");
+    if (!c.description.isEmpty() &&
+        section(p, "{TIFF}").value(QStringLiteral("ImageDescription")).toString() != c.description)
+        return QStringLiteral("the new file does not hold the description");
+    return {};
+}
+
+} // namespace
+
+QVariantMap sidecarProperties(const QVariantMap &photo, const SidecarChanges &c) {
+    QVariantMap p = photo;
+    QVariantMap exif = section(photo, "{Exif}"), tiff = section(photo, "{TIFF}"),
+                iptc = section(photo, "{IPTC}"), gps = section(photo, "{GPS}");
+
+    if (!c.exifDate.isEmpty()) {
+        exif.insert(QStringLiteral("DateTimeOriginal"), c.exifDate);
+        exif.insert(QStringLiteral("DateTimeDigitized"), c.exifDate);
+        for (const char *key : {"OffsetTimeOriginal", "OffsetTimeDigitized"}) {
+            if (c.offset.isEmpty())
+                exif.insert(QLatin1String(key), QVariant()); // null: removed
+            else
+                exif.insert(QLatin1String(key), c.offset);
+        }
+        if (c.tiffDateTime)
+            tiff.insert(QStringLiteral("DateTime"), c.exifDate);
+    }
+    if (!c.title.isEmpty() && !hasText(tiff, "Artist"))
+        tiff.insert(QStringLiteral("Artist"), c.title);
+    if (!c.description.isEmpty())
+        tiff.insert(QStringLiteral("ImageDescription"), c.description);
+
+    if (c.instant.isValid()) {
+        const QDateTime u = c.instant.toUTC();
+        const QString date = u.toString(QStringLiteral("yyyyMMdd"));
+        const QString time = u.toString(QStringLiteral("HHmmss")) + QStringLiteral("+0000");
+        iptc.insert(QStringLiteral("DateCreated"), date);
+        iptc.insert(QStringLiteral("DigitalCreationDate"), date);
+        iptc.insert(QStringLiteral("TimeCreated"), time);
+        iptc.insert(QStringLiteral("DigitalCreationTime"), time);
+    }
+    if (c.iptcTexts) {
+        if (!c.keywords.isEmpty())
+            iptc.insert(QStringLiteral("Keywords"), c.keywords);
+        if (!c.title.isEmpty() && !hasText(iptc, "By-line"))
+            iptc.insert(QStringLiteral("By-line"), c.title);
+        if (!c.description.isEmpty())
+            iptc.insert(QStringLiteral("Caption/Abstract"), c.description);
+    }
+
+    if (c.latitude || c.longitude) {
+        gps.insert(QStringLiteral("GPSVersion"), QVariantList{2, 2, 0, 0});
+        if (c.latitude) {
+            gps.insert(QStringLiteral("Latitude"), std::fabs(*c.latitude));
+            gps.insert(QStringLiteral("LatitudeRef"),
+                       *c.latitude < 0 ? QStringLiteral("S") : QStringLiteral("N"));
+        }
+        if (c.longitude) {
+            gps.insert(QStringLiteral("Longitude"), std::fabs(*c.longitude));
+            gps.insert(QStringLiteral("LongitudeRef"),
+                       *c.longitude < 0 ? QStringLiteral("W") : QStringLiteral("E"));
+        }
+        p.insert(QStringLiteral("{GPS}"), gps);
+    }
+    p.insert(QStringLiteral("{Exif}"), exif);
+    p.insert(QStringLiteral("{TIFF}"), tiff);
+    p.insert(QStringLiteral("{IPTC}"), iptc);
+    return p;
+}
+
+RewriteOutcome rewritePhotoInPlace(const QString &path, const SidecarChanges &changes) {
+    RewriteOutcome out;
+    const QFileInfo given(path);
+    // A link's photo is its target; replacing the link itself would turn it into a copy.
+    out.path = given.isSymLink() ? given.canonicalFilePath() : given.absoluteFilePath();
+    if (out.path.isEmpty() || !QFileInfo(out.path).isFile()) {
+        out.reason = QStringLiteral("the photo is not there");
+        return out;
+    }
+    const SafeWrite::FileStamp stamp = SafeWrite::stampOf(out.path);
+    const QDateTime created = FileDates::creationDate(out.path);
+    const QDateTime modified = FileDates::modificationDate(out.path);
+
+    const ImageSource source = ImageSource::fromPath(out.path);
+    if (!source.isValid()) {
+        out.reason = QStringLiteral("not a photo that can be read: %1").arg(source.errorString());
+        return out;
+    }
+    QVariantMap properties = sidecarProperties(source.properties(0), changes);
+    // HEIF carries IPTC as XMP, which has no twin of the IPTC dates: the Exif date with its
+    // offset names the instant there.
+    if (source.type() == QLatin1String("public.heic") ||
+        source.type() == QLatin1String("public.heif")) {
+        QVariantMap iptc = section(properties, "{IPTC}");
+        for (const char *key :
+             {"DateCreated", "TimeCreated", "DigitalCreationDate", "DigitalCreationTime"})
+            iptc.remove(QLatin1String(key));
+        properties.insert(QStringLiteral("{IPTC}"), iptc);
+    }
+    QByteArray bytes;
+    {
+        ImageDestination destination(&bytes, source.type(), source.count());
+        if (!destination.isValid()) {
+            out.reason = QStringLiteral("photos of this type cannot be written");
+            return out;
+        }
+        for (int i = 0; i < source.count(); ++i)
+            destination.addImageFromSource(source, i, properties);
+        if (!destination.finalize()) {
+            out.reason = destination.errorString();
+            return out;
+        }
+    }
+    out.reason = missingFrom(bytes, changes);
+    if (!out.reason.isEmpty())
+        return out;
+
+    SafeWrite::Temporary temp;
+    if (!temp.create(QFileInfo(out.path).absolutePath(), &out.reason) ||
+        !temp.keepAttributesOf(out.path, &out.reason) || !temp.write(bytes, &out.reason) ||
+        !temp.finish(bytes, &out.reason) ||
+        !SafeWrite::replaceWith(temp.path(), out.path, stamp, &out.reason, true))
+        return out;
+    temp.release();
+
+    // The photo is replaced: a date that cannot be set is worth saying, not undoing.
+    QString why;
+    const bool dated =
+        changes.instant.isValid()
+            ? FileDates::setDates(out.path, changes.instant, &why)
+            : (!created.isValid() || FileDates::setCreationDate(out.path, created, &why)) &&
+                  FileDates::setModificationDate(out.path, modified, &why);
+    out.ok = true;
+    if (!dated)
+        out.reason = QStringLiteral("written, but its file dates were not set: %1").arg(why);
+    return out;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+
+#include <optional>
+
+// What a sidecar merge writes into one photo. Empty texts and unset numbers leave the
+// photo's own values alone.
+struct SidecarChanges {
+    // Artist and By-line only where the photo names no photographer yet: sidecar titles are
+    // mostly file names, and a photographer's name is worth more.
+    QString title;
+    QString description;
+    QStringList keywords;
+    // The taken date: its wall clock for the Exif dates, its offset ("+00:00"; empty removes
+    // the photo's offsets, since a wall clock without one says nothing of them) and the
+    // instant for the IPTC dates (in UTC) and the file dates.
+    QString exifDate, offset;
+    QDateTime instant;
+    std::optional<double> latitude, longitude; // south and west negative
+    // Also the TIFF DateTime (the Takeout pass that pairs by a looser match).
+    bool tiffDateTime = false;
+    // Caption, keywords and By-line in IPTC (the XMP merge).
+    bool iptcTexts = false;
+};
+
+// The photo's properties `photo` with the changes merged in, as ImageDestination takes them.
+QVariantMap sidecarProperties(const QVariantMap &photo, const SidecarChanges &changes);
+
+struct RewriteOutcome {
+    bool ok = false;
+    QString path; // the file written: a link's target, not the link
+    QString reason;
+};
+
+// Rewrites the photo at `path` in place: the new file is made in memory (HEIC through
+// exiftool), checked there (the values present, the image decodes), written to a dot-named
+// temporary in the photo's folder with the photo's mode and attributes, read back, renamed
+// over the photo, and then given the taken instant as its file dates (the photo's own dates
+// when there is none). A link is followed and its target rewritten; the link stays a link. On
+// any failure the photo is left byte for byte as it was and no temporary remains.
+RewriteOutcome rewritePhotoInPlace(const QString &path, const SidecarChanges &changes);

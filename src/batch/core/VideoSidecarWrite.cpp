@@ -1,0 +1,132 @@
+#include "batch/core/VideoSidecarWrite.h"
+
+#include "platform/core/ExiftoolSession.h"
+#include "platform/core/FileDates.h"
+#include "platform/core/SafeWrite.h"
+#include "platform/core/VideoMetadata.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QTimeZone>
+
+namespace {
+
+QString signedText(const QString &n) {
+    const QString t = n.trimmed();
+    return t.contains(QLatin1Char('-')) ? t : QStringLiteral("+") + t;
+}
+
+// exiftool takes a position as three plain numbers and writes the ISO 6709 text itself.
+QString exiftoolPosition(const QString &lat, const QString &lon, const QString &alt) {
+    QString text = lat.trimmed() + QLatin1Char(' ') + lon.trimmed();
+    if (!alt.trimmed().isEmpty())
+        text += QLatin1Char(' ') + alt.trimmed();
+    return text;
+}
+
+} // namespace
+
+QString iso6709(const QString &latitude, const QString &longitude, const QString &altitude) {
+    QString text = signedText(latitude) + signedText(longitude);
+    if (!altitude.trimmed().isEmpty())
+        text += signedText(altitude);
+    return text;
+}
+
+QList<VideoItem> videoMetadataItems(const QString &title, const QString &altitude,
+                                    const QString &latitude, const QString &longitude,
+                                    const QDateTime &date, bool hasKeys) {
+    QList<VideoItem> items;
+    if (!title.isEmpty())
+        items.append({QStringLiteral("ItemList:Title"), title});
+    if (date.isValid()) {
+        const QString text =
+            date.toUTC().toString(QStringLiteral("yyyy:MM:dd HH:mm:ss")) + QStringLiteral("+00:00");
+        items.append({QStringLiteral("UserData:DateTimeOriginal"), text});
+        items.append({QStringLiteral("Keys:CreationDate"), text});
+    }
+    if (!latitude.trimmed().isEmpty() && !longitude.trimmed().isEmpty()) {
+        const QString position = iso6709(latitude, longitude, altitude);
+        items.append({QStringLiteral("UserData:GPSCoordinates"), position});
+        if (hasKeys)
+            items.append({QStringLiteral("Keys:GPSCoordinates"), position});
+    }
+    return items;
+}
+
+VideoWriteOutcome SaveChangedVideoExifWith(const QString &path, const QString &title,
+                                           const QString &altitude, const QString &latitude,
+                                           const QString &longitude, const QDateTime &date) {
+    VideoWriteOutcome out;
+    const QFileInfo given(path);
+    out.path = given.isSymLink() ? given.canonicalFilePath() : given.absoluteFilePath();
+    if (out.path.isEmpty() || !QFileInfo(out.path).isFile()) {
+        out.reason = QStringLiteral("the video is not there");
+        return out;
+    }
+    const auto before = VideoMetadata::metadataItems(out.path);
+    if (before.isEmpty() && !VideoMetadata::creationDate(out.path).isValid() &&
+        QFileInfo(out.path).size() == 0) {
+        out.reason = QStringLiteral("not a video that can be read");
+        return out;
+    }
+    bool hasKeys = false;
+    for (const auto &item : before)
+        hasKeys = hasKeys || item.first.startsWith(QLatin1String("com.apple.quicktime."));
+    const QList<VideoItem> items =
+        videoMetadataItems(title, altitude, latitude, longitude, date, hasKeys);
+    if (items.isEmpty()) {
+        out.reason = QStringLiteral("the sidecar gives nothing to write");
+        return out;
+    }
+
+    const SafeWrite::FileStamp stamp = SafeWrite::stampOf(out.path);
+    const QFileInfo info(out.path);
+    // exiftool refuses to write over a file, so the temporary is a free name it creates.
+    const QString temp = QStringLiteral("%1/%2%3-%4.%5")
+                             .arg(info.absolutePath(), QLatin1String(SafeWrite::kTemporaryPrefix))
+                             .arg(QCoreApplication::applicationPid())
+                             .arg(QRandomGenerator::global()->generate64(), 0, 16)
+                             .arg(info.suffix());
+    QStringList args{QStringLiteral("-m"), QStringLiteral("-q")};
+    for (const VideoItem &item : items) {
+        if (item.tag.endsWith(QLatin1String("GPSCoordinates")))
+            args << QStringLiteral("-%1#=%2").arg(item.tag,
+                                                  exiftoolPosition(latitude, longitude, altitude));
+        else
+            args << QStringLiteral("-%1=%2").arg(item.tag, item.value);
+    }
+    args << QStringLiteral("-o") << temp << out.path;
+    auto fail = [&](const QString &why) {
+        QFile::remove(temp);
+        out.reason = why;
+        return out;
+    };
+    QByteArray printed;
+    if (!ExiftoolSession::shared().run(args, &printed, &out.reason))
+        return fail(QStringLiteral("exiftool did not write it: %1").arg(out.reason));
+    if (!QFileInfo(temp).isFile())
+        return fail(QStringLiteral("exiftool wrote no file"));
+    if (!QFile::setPermissions(temp, QFile::permissions(out.path)))
+        return fail(QStringLiteral("the new file cannot take the video's mode"));
+
+    // The new file must say what was written before it takes the video's place.
+    if (date.isValid() && VideoMetadata::creationDate(temp) != date)
+        return fail(QStringLiteral("the new file does not hold the date"));
+    if (!title.isEmpty()) {
+        bool found = false;
+        for (const auto &item : VideoMetadata::metadataItems(temp))
+            found = found || (item.first == QLatin1String("title") && item.second == title);
+        if (!found)
+            return fail(QStringLiteral("the new file does not hold the title"));
+    }
+    QString why;
+    if (!SafeWrite::replaceWith(temp, out.path, stamp, &why, true))
+        return fail(why);
+    out.ok = true;
+    if (date.isValid() && !FileDates::setDates(out.path, date, &why))
+        out.reason = QStringLiteral("written, but its file dates were not set: %1").arg(why);
+    return out;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+// A sidecar's values written into a video's QuickTime metadata. exiftool edits the boxes in
+// place of the container without remuxing, so every track (Apple's "mebx" timed metadata
+// too) and every packet stays as it was.
+
+struct VideoItem {
+    QString tag;   // exiftool's name of the box: "ItemList:Title", "UserData:DateTimeOriginal"
+    QString value; // as the box holds it
+    bool operator==(const VideoItem &) const = default;
+};
+
+// The items for a title, a position (texts as the sidecar gives them) and the taken instant:
+// the title in ItemList "©nam"; the date, in UTC with its "+00:00" (readers take a bare date
+// for local time), in UserData "date" and Keys "creationdate"; the position as ISO 6709 text
+// ("+37.7749-122.4194+12.5") in UserData "©xyz", and in Keys too when `hasKeys`. No position
+// unless both latitude and longitude are given.
+QList<VideoItem> videoMetadataItems(const QString &title, const QString &altitude,
+                                    const QString &latitude, const QString &longitude,
+                                    const QDateTime &date, bool hasKeys);
+
+// ISO 6709 text of a position: each number with its sign, "+" unless it has a "-".
+QString iso6709(const QString &latitude, const QString &longitude, const QString &altitude);
+
+struct VideoWriteOutcome {
+    bool ok = false;
+    QString path; // a link's target
+    QString reason;
+};
+
+// Writes the items into the video at `path` in place: exiftool writes a new file to a
+// dot-named temporary in the video's folder, which gets the video's mode, is checked (the
+// values read back, the same tracks) and renamed over the video; then the file dates take the
+// taken instant. On failure the video is left as it was and no temporary remains.
+VideoWriteOutcome SaveChangedVideoExifWith(const QString &path, const QString &title,
+                                           const QString &altitude, const QString &latitude,
+                                           const QString &longitude, const QDateTime &date);

@@ -1,0 +1,128 @@
+// The two merge windows: their buttons, their runs and their one ending each.
+#include "app/AppDelegate.h"
+#include "app/core/Settings.h"
+#include "browser/PRButton.h"
+#include "platform/core/Workspace.h"
+#include "support/ImageTestHelpers.h"
+#include "support/JobWait.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class SidecarMergeWindows : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        clearUserDefaults();
+        userDefaults()->setValue("storagePath", dir.filePath("storage"));
+        Workspace::setUrlOpener([](const QUrl &) { return true; });
+        Workspace::setRevealer([this](const QString &p, const QString &root) {
+            revealed << (p.isEmpty() ? root : p);
+        });
+        d = std::make_unique<AppDelegate>();
+        d->launch();
+    }
+    void TearDown() override {
+        d.reset();
+        Workspace::setRevealer({});
+        Workspace::setUrlOpener({});
+    }
+    QString visibleSheetText() {
+        for (QMessageBox *s : d->window->findChildren<QMessageBox *>())
+            if (s->isVisible())
+                return s->text() + QLatin1Char('\n') + s->informativeText();
+        return {};
+    }
+    QTemporaryDir dir;
+    std::unique_ptr<AppDelegate> d;
+    QStringList revealed;
+};
+
+QByteArray takeout(qint64 timestamp) {
+    return QStringLiteral(R"({
+  "title": "t",
+  "description": "From the window",
+  "photoTakenTime": {"timestamp": "%1", "formatted": "x"},
+  "geoData": {"latitude": 0.0, "longitude": 0.0}
+})")
+        .arg(timestamp)
+        .toUtf8();
+}
+
+} // namespace
+
+TEST_F(SidecarMergeWindows, ButtonsOpenTheirPanels) {
+    ASSERT_TRUE(d->writeJsonBtn && d->CancelJsonBtn && d->writeXmpBtn && d->CancelXmpBtn);
+    d->MybuttonMouseDownHandle(d->writeJsonBtn);
+    ASSERT_TRUE(d->theOpenPanel);
+    EXPECT_TRUE(d->theOpenPanel->isVisible());
+    EXPECT_EQ(d->theOpenPanel->fileMode(), QFileDialog::Directory);
+    d->theOpenPanel->reject();
+    EXPECT_EQ(d->runningJobCount(), 0);
+
+    d->WriteXMPMetadataToPhotosAction();
+    EXPECT_TRUE(d->writeXmpWindow->isVisible());
+    d->MybuttonMouseDownHandle(d->writeXmpBtn);
+    EXPECT_FALSE(d->writeXmpWindow->isVisible());
+    ASSERT_TRUE(d->theOpenPanel);
+    d->theOpenPanel->reject();
+    d->MybuttonMouseDownHandle(d->CancelXmpBtn);
+    EXPECT_EQ(d->runningJobCount(), 0);
+}
+
+// Two Takeout folders: the second one's files join the first, the run writes the photo,
+// and the end shows the summary and opens the merged folder once.
+TEST_F(SidecarMergeWindows, TakeoutRunEndsWithItsSummary) {
+    const QString a = dir.filePath("Takeout"), b = dir.filePath("Takeout 2");
+    ASSERT_TRUE(QDir().mkpath(a) && QDir().mkpath(b + "/Photos from 2017"));
+    const QString photo = copyFixture("wedding.jpg", b + "/Photos from 2017");
+    ASSERT_TRUE(writeAll(photo + ".json", takeout(1500000000)));
+    ASSERT_TRUE(writeAll(b + "/lost.jpg.json", takeout(1500000000)));
+
+    ASSERT_TRUE(d->startJsonMerge({a, b}));
+    EXPECT_TRUE(d->writeJsonWindow->isVisible());
+    // One run at a time: a second one, of either kind, is refused with a sheet.
+    EXPECT_FALSE(d->startXmpMerge(a));
+    EXPECT_FALSE(d->startJsonMerge({a}));
+    EXPECT_TRUE(visibleSheetText().contains("already running"));
+    for (QMessageBox *sheet : d->window->findChildren<QMessageBox *>())
+        sheet->done(0);
+    EXPECT_TRUE(d->writeGooglePhotoLab->text().startsWith("The merge process first combines"));
+    ASSERT_TRUE(waitForJobs(*d));
+
+    const QString merged = a + "/Photos from 2017/wedding.jpg";
+    EXPECT_EQ(exiftool(merged).value("EXIF:ImageDescription").toString(), "From the window");
+    EXPECT_EQ(d->writeJsonProcesser->value(), 100);
+    EXPECT_FALSE(d->writeJsonWindow->isVisible());
+    EXPECT_EQ(revealed, QStringList{a});
+    const QString sheet = visibleSheetText();
+    EXPECT_TRUE(sheet.contains("1 files merged from 2 sidecars")) << sheet.toStdString();
+    EXPECT_TRUE(sheet.contains("lost.jpg.json")) << sheet.toStdString();
+    EXPECT_FALSE(QDir(dir.filePath("storage")).exists() &&
+                 !QDir(dir.filePath("storage")).isEmpty(QDir::Files | QDir::NoDotAndDotDot));
+}
+
+TEST_F(SidecarMergeWindows, XmpRunRevealsItsFirstPhotoOnce) {
+    const QString photo = copyFixture("wedding.jpg", dir.path());
+    ASSERT_TRUE(writeAll(photo + ".xmp", R"(<x:xmpmeta xmlns:x="adobe:ns:meta/">
+<rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#">
+<rdf:Description rdf:about="" xmlns:dc="http://purl.org/dc/elements/1.1/">
+<dc:subject><rdf:Bag><rdf:li>One</rdf:li><rdf:li>Two words</rdf:li></rdf:Bag></dc:subject>
+</rdf:Description></rdf:RDF></x:xmpmeta>)"));
+    ASSERT_TRUE(d->startXmpMerge(dir.path()));
+    ASSERT_TRUE(waitForJobs(*d));
+    EXPECT_EQ(revealed, QStringList{photo});
+    EXPECT_FALSE(d->writeXmpWindow->isVisible());
+    EXPECT_EQ(exiftoolJson(photo, {"-G1"}).value("IPTC:Keywords").toArray(),
+              (QJsonArray{"One", "Two words"}));
+    EXPECT_TRUE(visibleSheetText().contains("1 files merged from 1 sidecars"));
+}

@@ -1,0 +1,172 @@
+#include "batch/core/SidecarMerge.h"
+#include "platform/core/FileDates.h"
+#include "support/ImageTestHelpers.h"
+#include "support/TestSupport.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTimeZone>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray adobeSidecar(const char *date, const char *lat, const char *lon) {
+    return QStringLiteral(R"(<?xpacket begin="" id="W5M0MpCehiHzreSzNTczkc9d"?>
+<x:xmpmeta xmlns:x="adobe:ns:meta/">
+ <rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#">
+  <rdf:Description rdf:about=""
+    xmlns:dc="http://purl.org/dc/elements/1.1/"
+    xmlns:photoshop="http://ns.adobe.com/photoshop/1.0/"
+    xmlns:exif="http://ns.adobe.com/exif/1.0/"
+    photoshop:DateCreated="%1"
+    exif:GPSLatitude="%2"
+    exif:GPSLongitude="%3">
+   <dc:title><rdf:Alt><rdf:li xml:lang="x-default">Lake view</rdf:li></rdf:Alt></dc:title>
+   <dc:description><rdf:Alt><rdf:li xml:lang="x-default">Pelicans, swans</rdf:li></rdf:Alt></dc:description>
+   <dc:subject><rdf:Bag><rdf:li>London park</rdf:li><rdf:li>Swans</rdf:li></rdf:Bag></dc:subject>
+  </rdf:Description>
+ </rdf:RDF>
+</x:xmpmeta>
+<?xpacket end="w"?>)")
+        .arg(QLatin1String(date), QLatin1String(lat), QLatin1String(lon))
+        .toUtf8();
+}
+
+// darktable's: elements, a sequence of keywords, no date.
+const char *kDarktable = R"(<?xml version="1.0" encoding="UTF-8"?>
+<x:xmpmeta xmlns:x="adobe:ns:meta/" x:xmptk="XMP Core 4.4.0-Exiv2">
+ <rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#">
+  <rdf:Description rdf:about=""
+    xmlns:dc="http://purl.org/dc/elements/1.1/"
+    xmlns:darktable="http://darktable.sf.net/"
+    darktable:xmp_version="5">
+   <dc:subject><rdf:Seq><rdf:li>Family trip</rdf:li><rdf:li>Kids</rdf:li></rdf:Seq></dc:subject>
+  </rdf:Description>
+ </rdf:RDF>
+</x:xmpmeta>)";
+
+void put(const QString &path, const QByteArray &bytes) {
+    ASSERT_TRUE(writeAll(path, bytes)) << path.toStdString();
+}
+
+QJsonObject tags(const QString &path) {
+    return exiftoolJson(path, {QStringLiteral("-G1"), QStringLiteral("-a")});
+}
+
+} // namespace
+
+TEST(XmpMerge, WritesSidecarsIntoTheirPhotos) {
+    QTemporaryDir tmp;
+    const QString dir = tmp.path();
+    ASSERT_TRUE(QDir().mkpath(dir + "/sub"));
+    const QString park = dir + "/IMG_7.jpg";
+    ASSERT_TRUE(QFile::copy(fixturePath("St James Park.jpg"), park));
+    QFile::setPermissions(park, QFile::ReadOwner | QFile::WriteOwner);
+    const QString heicBeside = dir + "/IMG_7.HEIC";
+    ASSERT_TRUE(QFile::copy(fixturePath("IMG_3092.heic"), heicBeside));
+    const QByteArray heicBefore = readAll(heicBeside);
+    put(dir + "/IMG_7.xmp", adobeSidecar("2021-06-01T10:20:30+02:00", "51,30.2142N", "0,7.9083W"));
+
+    const QString wedding = copyFixture("wedding.jpg", dir + "/sub");
+    const QDateTime weddingModified = FileDates::modificationDate(wedding);
+    put(wedding + ".xmp", kDarktable);
+
+    const QString dayOnly = dir + "/day.jpg";
+    ASSERT_TRUE(QFile::copy(fixturePath("IMG_1994.JPG"), dayOnly));
+    put(dir + "/day.xmp", adobeSidecar("2021-06-01", "45.5", "10.25"));
+
+    const QString broken = dir + "/broken.jpg";
+    ASSERT_TRUE(QFile::copy(fixturePath("wedding.jpg"), broken));
+    const QByteArray brokenBefore = readAll(broken);
+    put(dir + "/broken.xmp", "<x:xmpmeta><rdf:RDF><unclosed>");
+    const QString entity = dir + "/entity.jpg";
+    ASSERT_TRUE(QFile::copy(fixturePath("wedding.jpg"), entity));
+    put(dir + "/entity.xmp", R"(<?xml version="1.0"?>
+<!DOCTYPE x [ <!ENTITY e SYSTEM "file:///etc/hostname"> ]>
+<x:xmpmeta xmlns:x="adobe:ns:meta/"><rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#">
+<rdf:Description rdf:about="" xmlns:dc="http://purl.org/dc/elements/1.1/" dc:format="&e;"/>
+</rdf:RDF></x:xmpmeta>)");
+    put(dir + "/alone.xmp", kDarktable);
+
+    const SidecarMergeSummary s = ScnXmpPhotosItemThreader(dir, {});
+    EXPECT_EQ(s.sidecars, 6);
+    EXPECT_EQ(s.merged.size(), 3) << s.text().toStdString();
+    EXPECT_EQ(s.unpaired, QStringList{dir + "/alone.xmp"});
+    // A bad sidecar is named and the walk goes on past it.
+    EXPECT_TRUE(s.text().contains("broken.xmp: not XMP")) << s.text().toStdString();
+    EXPECT_TRUE(s.text().contains("entity.xmp: declares a document type"));
+    EXPECT_EQ(readAll(broken), brokenBefore);
+    EXPECT_EQ(readAll(heicBeside), heicBefore);
+
+    // The date names its instant: wall clock and offset in Exif, UTC in IPTC and the file.
+    const QJsonObject p = tags(park);
+    EXPECT_EQ(p.value("ExifIFD:DateTimeOriginal").toString(), "2021:06:01 10:20:30");
+    EXPECT_EQ(p.value("ExifIFD:OffsetTimeOriginal").toString(), "+02:00");
+    EXPECT_EQ(p.value("IPTC:DateCreated").toString(), "2021:06:01");
+    EXPECT_EQ(p.value("IPTC:TimeCreated").toString(), "08:20:30+00:00");
+    EXPECT_EQ(FileDates::modificationDate(park),
+              QDateTime(QDate(2021, 6, 1), QTime(8, 20, 30), QTimeZone::utc()));
+    // Texts as texts, keywords as a list, the photographer kept.
+    EXPECT_EQ(p.value("IFD0:Artist").toString(), "Jeff Hitchcock");
+    EXPECT_EQ(p.value("IPTC:By-line").toString(), "Jeff Hitchcock");
+    EXPECT_EQ(p.value("IFD0:ImageDescription").toString(), "Pelicans, swans");
+    EXPECT_EQ(p.value("IPTC:Caption-Abstract").toString(), "Pelicans, swans");
+    EXPECT_EQ(p.value("IPTC:Keywords").toArray(), (QJsonArray{"London park", "Swans"}));
+    const QJsonObject pn = exiftoolNumbers(park);
+    EXPECT_NEAR(pn.value("Composite:GPSLatitude").toDouble(), 51.50357, 1e-5);
+    EXPECT_NEAR(pn.value("Composite:GPSLongitude").toDouble(), -0.131805, 1e-5);
+    EXPECT_EQ(QFileInfo(park).permissions() & 0x0077, 0);
+
+    // darktable's "photo.jpg.xmp": keywords only; no date keeps the file's dates.
+    const QJsonObject w = tags(wedding);
+    EXPECT_EQ(w.value("IPTC:Keywords").toArray(), (QJsonArray{"Family trip", "Kids"}));
+    EXPECT_EQ(w.value("ExifIFD:DateTimeOriginal").toString(), "2019:04:15 14:40:24");
+    EXPECT_EQ(w.value("IFD0:ImageDescription").toString(), "Bride Wedding day");
+    EXPECT_EQ(FileDates::modificationDate(wedding), weddingModified);
+
+    // A day alone is no date; the position is north and east without a ref or sign.
+    const QJsonObject d = tags(dayOnly);
+    EXPECT_EQ(d.value("ExifIFD:DateTimeOriginal").toString(), "2020:04:15 10:25:51");
+    EXPECT_FALSE(d.contains("IPTC:DateCreated"));
+    const QJsonObject dn = exiftoolNumbers(dayOnly);
+    EXPECT_NEAR(dn.value("Composite:GPSLatitude").toDouble(), 45.5, 1e-6);
+    EXPECT_NEAR(dn.value("Composite:GPSLongitude").toDouble(), 10.25, 1e-6);
+}
+
+// HEIC goes through exiftool; the photo keeps its pixels and gains the values.
+TEST(XmpMerge, HeicPhoto) {
+    QTemporaryDir tmp;
+    const QString heic = copyFixture("IMG_3092.heic", tmp.path());
+    put(tmp.path() + "/IMG_3092.xmp", adobeSidecar("2021-06-01T10:20:30Z", "10,30.0S", "20,15.0E"));
+    const SidecarMergeSummary s = ScnXmpPhotosItemThreader(tmp.path(), {});
+    EXPECT_EQ(s.merged, QStringList{heic}) << s.text().toStdString();
+    const QJsonObject h = exiftoolNumbers(heic);
+    EXPECT_EQ(h.value("ExifIFD:DateTimeOriginal").toString(), "2021:06:01 10:20:30");
+    EXPECT_EQ(h.value("ExifIFD:OffsetTimeOriginal").toString(), "+00:00");
+    EXPECT_NEAR(h.value("Composite:GPSLatitude").toDouble(), -10.5, 1e-6);
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+// A date without an offset says nothing of the photo's old offsets: they go, so no reader
+// puts the new wall clock in the old zone; the instant is the computer's own wall clock.
+TEST(XmpMerge, DateWithoutOffsetDropsTheOldOffsets) {
+    QTemporaryDir tmp;
+    const QString photo = copyFixture("Fritest.jpeg", tmp.path());
+    put(tmp.path() + "/Fritest.xmp", R"(<x:xmpmeta xmlns:x="adobe:ns:meta/">
+<rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#">
+<rdf:Description rdf:about="" xmlns:exif="http://ns.adobe.com/exif/1.0/">
+<exif:DateTimeOriginal>2019-01-02T03:04:05</exif:DateTimeOriginal>
+</rdf:Description></rdf:RDF></x:xmpmeta>)");
+    const SidecarMergeSummary s = ScnXmpPhotosItemThreader(tmp.path(), {});
+    ASSERT_EQ(s.merged, QStringList{photo}) << s.text().toStdString();
+    const QJsonObject t = tags(photo);
+    EXPECT_EQ(t.value("ExifIFD:DateTimeOriginal").toString(), "2019:01:02 03:04:05");
+    EXPECT_FALSE(t.contains("ExifIFD:OffsetTimeOriginal"));
+    EXPECT_FALSE(t.contains("ExifIFD:OffsetTimeDigitized"));
+    // The sidecar names no keywords: the photo's own stay.
+    EXPECT_EQ(t.value("IPTC:Keywords").toArray().size(), 5);
+    EXPECT_EQ(FileDates::modificationDate(photo),
+              QDateTime(QDate(2019, 1, 2), QTime(3, 4, 5), QTimeZone::systemTimeZone()));
+}
