@@ -9,6 +9,7 @@
 #include "library/core/LibraryWorkingCopy.h"
 #include "platform/core/PhotosApplication.h"
 #include "platform/core/Workspace.h"
+#include "support/BenchLibraries.h"
 #include "support/LibraryBenchGenerator.h"
 
 #include <QApplication>
@@ -22,27 +23,8 @@
 #include <cstdio>
 
 namespace {
-
-QString copyPackage(const QString &name, const QString &dir) {
-    QDir().mkpath(dir);
-    const QString source =
-        QStringLiteral(PK_BENCH_FIXTURES "/libraries/") + name + QStringLiteral(".photoslibrary");
-    const QString target = dir + QLatin1Char('/') + name + QStringLiteral(".photoslibrary");
-    QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-a"), source, target});
-    QProcess::execute(QStringLiteral("chmod"),
-                      {QStringLiteral("-R"), QStringLiteral("u+w"), target});
-    return target;
-}
-
-void choose(AppDelegate &d, const QString &path) {
-    QFileDialog panel(d.window);
-    panel.setOption(QFileDialog::DontUseNativeDialog, true);
-    panel.setFileMode(QFileDialog::AnyFile);
-    panel.selectFile(path);
-    d.openPanelDidEnd8(&panel, 1);
-    while (!d.library.scanComplete)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
+using bench::choose;
+using bench::copyPackage;
 
 QString sqlite(const QString &db, const QString &sql) {
     QProcess p;

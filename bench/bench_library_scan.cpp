@@ -4,6 +4,7 @@
 #include "library/core/LibraryScan.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "platform/core/PhotosApplication.h"
+#include "support/BenchLibraries.h"
 #include "support/LibraryBenchGenerator.h"
 
 #include <QCoreApplication>
@@ -14,16 +15,7 @@
 #include <cstdio>
 
 namespace {
-
-QString copyPackage(const QString &name, const QString &dir) {
-    const QString source =
-        QStringLiteral(PK_BENCH_FIXTURES "/libraries/") + name + QStringLiteral(".photoslibrary");
-    const QString target = dir + QLatin1Char('/') + name + QStringLiteral(".photoslibrary");
-    QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-a"), source, target});
-    QProcess::execute(QStringLiteral("chmod"),
-                      {QStringLiteral("-R"), QStringLiteral("u+w"), target});
-    return target;
-}
+using bench::copyPackage;
 
 void printCounts(const QString &name, const LibraryScanResult &r) {
     int keyworded = 0, albumed = 0, located = 0, titled = 0, undownloaded = 0, referenced = 0,

@@ -13,6 +13,7 @@
 #include "library/core/LibraryStore.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "platform/core/PhotosApplication.h"
+#include "support/BenchLibraries.h"
 #include "support/LibraryBenchGenerator.h"
 
 #include <QCoreApplication>
@@ -29,26 +30,8 @@
 #include <functional>
 
 namespace {
-
-QString fixturesFolder() {
-    const QString fromEnvironment = qEnvironmentVariable("PK_FIXTURES_DIR");
-    return fromEnvironment.isEmpty() ? QStringLiteral(PK_BENCH_FIXTURES) : fromEnvironment;
-}
-
-// A writable copy of a fixture library package as dir/name.photoslibrary.
-QString copyPackage(const QString &name, const QString &dir) {
-    QDir().mkpath(dir);
-    const QString source =
-        fixturesFolder() + QStringLiteral("/libraries/") + name + QStringLiteral(".photoslibrary");
-    const QString target = dir + QLatin1Char('/') + name + QStringLiteral(".photoslibrary");
-    if (QFileInfo::exists(target))
-        QDir(target).removeRecursively(); // a copy kept by an earlier run
-    if (QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-a"), source, target}) != 0)
-        return {};
-    QProcess::execute(QStringLiteral("chmod"),
-                      {QStringLiteral("-R"), QStringLiteral("u+w"), target});
-    return target;
-}
+using bench::copyPackage;
+using bench::fixturesFolder;
 
 QString databaseOf(const QString &library) {
     const QString current = library + QStringLiteral("/database/Photos.sqlite");
