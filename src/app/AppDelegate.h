@@ -519,6 +519,31 @@ class AppDelegate : public QObject {
     // Everything a window builder creates without a parent window is owned here.
     QList<QWidget *> ownedWindows;
 
+    // Library exports (export/LibraryExports.cpp): copies of the selected library photos
+    // into the storage folder, plain or with the library's values written in. None replaces
+    // a file; the ending names each photo that did not go out, and why.
+    void ExportphotosfromphotolibraryAction();
+    void ExportEditedphotosfromphotolibraryAction();
+    void ExportAllphotosfromphotolibrarywithAlbumsAction();
+    void ExportphotosfromphotolibrarywithYearandMonthAction();
+    void ExportEditedphotosfromphotolibrarywithYearandMonthAction();
+    void ExportOriginalPhotoWithPhotoLibraryMetaAction();
+    void ExportEditedPhotoWithPhotoLibraryMetaAction();
+    void ExportOriginalPhotoWithPhotoLibraryTitleAction();
+    void ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction();
+    void ExportOriginalPhotoWithPhotoLibraryMetaCameraDateAction();
+    void ExportOriginalPhotoWithPhotoLibraryMetaDescripAction();
+    void ExportOriginalPhotoWithPhotoLibraryMetaKeyWordsAction();
+    void ExportOriginalPhotoWithPhotoLibraryMetaGPSinfoAction();
+    void ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction();
+    void ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAction();
+    void ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction();
+    void ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction();
+    // The alert that some selected photos went out as thumbnails: their originals are only
+    // in iCloud.
+    void showDownloadiCLoudPHotosonMainThread();
+    // End of library exports.
+
     // Date features.
     // Single date window and the opening of both date windows.
     void ShowChangeDateWindow();
