@@ -542,6 +542,11 @@ class AppDelegate : public QObject {
     // The alert that some selected photos went out as thumbnails: their originals are only
     // in iCloud.
     void showDownloadiCLoudPHotosonMainThread();
+    // Writes the original-photo panel's fields, where they differ from the file, into copies
+    // of the selected photos.
+    void ApplyOriginalPhotoMetadataChangeAction();
+    PRButton *applyPhotoOrigEiteViewBtn = nullptr;
+    QLineEdit *originalPhotolibCopyrightlab = nullptr, *originalPhotolibLenMakelab = nullptr;
     // End of library exports.
 
     // Date features.

@@ -207,3 +207,43 @@ void AppDelegate::showDownloadiCLoudPHotosonMainThread() {
                     {tr(" Ok ")},
                     [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
 }
+
+void AppDelegate::ApplyOriginalPhotoMetadataChangeAction() {
+    if (library.photoLibBroserArray.isEmpty())
+        return;
+    const QList<ExportEntry> entries = selectedEntries(*this);
+    if (entries.isEmpty())
+        return;
+    const auto text = [](const QLineEdit *field) { return field ? field->text() : QString(); };
+    PanelValues panel;
+    panel.latitude = text(originalPhotolibgpsLatilab);
+    panel.longitude = text(originalPhotolibgpsLongtlab);
+    panel.cameraDate = text(originalPhotolibCameraDatelab);
+    panel.artist = text(originalPhotolibArtistlab);
+    panel.description = text(originalPhotolibDescriplab);
+    panel.copyright = text(originalPhotolibCopyrightlab);
+    panel.make = text(originalPhotolibCameraMakelab);
+    panel.model = text(originalPhotolibCameraModelab);
+    panel.lensMake = text(originalPhotolibLenMakelab);
+    panel.lensModel = text(originalPhotolibLenModelab);
+    panel.comment = text(originalPhotolibCommendlab);
+    panel.keywords = text(originalPhotolibkeywordslab);
+    panel.title = text(originalPhotolibTitlelab);
+    const QString storage = preferences.storagelocation;
+    ExportReport refused;
+    if (!storageFolderWritable(storage, &refused.folderError))
+        return finishExport(*this, refused, {});
+    QList<IKImageItemPtr> items;
+    for (const ExportEntry &e : entries)
+        items << e.item;
+    LibraryExportSettings flat;
+    flat.storageFolder = storage;
+    startRecipeJob(items, false, panelRecipeOptions(entries, storage, panel),
+                   [this, entries, flat](const WriteRecipeReport &written, bool) {
+                       ExportReport report = libraryExportReport(entries, flat, written);
+                       // The panel's values go out as typed; no photo is said to be missing
+                       // from iCloud here.
+                       report.notDownloaded = false;
+                       finishExport(*this, report, entries);
+                   });
+}

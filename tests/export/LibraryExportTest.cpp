@@ -11,10 +11,12 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QItemSelectionModel>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLineEdit>
 #include <QListView>
 #include <QProcess>
 
@@ -223,9 +225,17 @@ TEST_F(LibraryExport, MissingOriginalsAreNamedAndICloudPhotosGoOutAsThumbnails) 
 
 TEST_F(LibraryExport, LibraryValuesAreWrittenIntoTheCopies) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
-    select({"Pumkins2.jpg", "St James Park.jpg"});
+    select({"Pumkins2.jpg", "St James Park.jpg", "IMG_3092.heic"});
     run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaAction);
     EXPECT_TRUE(takeSheets().isEmpty());
+    // The image data is the original's: only metadata changed.
+    const QImage copied(storage + "/Pumkins2.jpg"), original(item("Pumkins2.jpg")->filePath);
+    ASSERT_FALSE(original.isNull());
+    EXPECT_EQ(copied, original);
+    // A HEIC goes the recipe's HEIC road: its keywords as XMP.
+    const QVariantMap heic = exiftoolTexts(storage + "/IMG_3092.heic");
+    EXPECT_EQ(heic.value("XMP-dc:Subject").toString(), "foo/bar")
+        << record("IMG_3092.heic").fileKeywords.toStdString();
 
     const QVariantMap pumpkin = exiftoolTexts(storage + "/Pumkins2.jpg");
     EXPECT_EQ(pumpkin.value("IPTC:ObjectName").toString(), "I found one!");
@@ -289,4 +299,34 @@ TEST_F(LibraryExport, TheCurrentLibraryOfTheNewestKindExportsWithItsValues) {
               record("St James Park.jpg").fileTitle.isEmpty()
                   ? "St. James's Park"
                   : record("St James Park.jpg").fileTitle);
+}
+
+TEST_F(LibraryExport, TheOriginalPanelsValuesGoIntoACopyBesideAnyFileOfThatName) {
+    ASSERT_TRUE(openLibrary("Test-10.15.7"));
+    select({"St James Park.jpg"});
+    d->StartPhotoOriginalEditViewAction();
+    // The panel shows the file's own copyright and lens make too.
+    EXPECT_EQ(d->originalPhotolibCopyrightlab->text(),
+              item("St James Park.jpg")->originalFileNode->fileCopyright);
+    EXPECT_FALSE(d->originalPhotolibCopyrightlab->text().isEmpty());
+    writeBytes(storage + "/St James Park.jpg", "someone's");
+    type(d->originalPhotolibTitlelab, "Typed title");
+    type(d->originalPhotolibCopyrightlab, "Typed copyright");
+    type(d->originalPhotolibLenMakelab, "Typed lens make");
+    type(d->originalPhotolibkeywordslab, "one, two");
+    type(d->originalPhotolibCameraDatelab, "2019:05:03 10:20:30");
+    d->ApplyOriginalPhotoMetadataChangeAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    EXPECT_TRUE(takeSheets().isEmpty());
+    EXPECT_EQ(fileBytes(storage + "/St James Park.jpg"), "someone's");
+    const QString copy = storage + "/St James Park 2.jpg";
+    const QVariantMap park = exiftoolTexts(copy);
+    EXPECT_EQ(park.value("IPTC:ObjectName").toString(), "Typed title");
+    EXPECT_EQ(park.value("IFD0:Copyright").toString(), "Typed copyright");
+    EXPECT_EQ(park.value("ExifIFD:LensMake").toString(), "Typed lens make");
+    EXPECT_EQ(park.value("IPTC:Keywords").toStringList(), (QStringList{"one", "two"}));
+    EXPECT_EQ(park.value("ExifIFD:DateTimeOriginal").toString(), "2019:05:03 10:20:30");
+    EXPECT_EQ(park.value("IFD0:Artist").toString(), "Jeff Hitchcock");
+    EXPECT_NEAR(park.value("GPS:GPSAltitude").toDouble(), 2.6, 0.05);
+    EXPECT_EQ(FileDates::modificationDate(copy), QDateTime(QDate(2019, 5, 3), QTime(10, 20, 30)));
 }

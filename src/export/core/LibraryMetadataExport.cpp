@@ -218,3 +218,88 @@ ExportReport exportWithLibraryCreationDate(const QList<ExportEntry> &entries,
     report.revealRoot = storageFolder;
     return report;
 }
+
+void applyPanelValues(QVariantMap &working, const PRPicFileInfo &file, const PanelValues &panel) {
+    bool latOk = false, lonOk = false;
+    const double lat = panel.latitude.toDouble(&latOk), lon = panel.longitude.toDouble(&lonOk);
+    if (latOk && lonOk && std::fabs(lat) <= 90 && std::fabs(lon) <= 180 &&
+        (panel.latitude != file.fileLcationLatitude ||
+         panel.longitude != file.fileLocationLongitude)) {
+        QVariantMap gps = working.value(QStringLiteral("{GPS}")).toMap();
+        gps.insert(QStringLiteral("Latitude"), std::fabs(lat));
+        gps.insert(QStringLiteral("Longitude"), std::fabs(lon));
+        gps.insert(QStringLiteral("LatitudeRef"),
+                   lat < 0 ? QStringLiteral("S") : QStringLiteral("N"));
+        gps.insert(QStringLiteral("LongitudeRef"),
+                   lon < 0 ? QStringLiteral("W") : QStringLiteral("E"));
+        if (!gps.contains(QStringLiteral("GPSVersion")))
+            gps.insert(QStringLiteral("GPSVersion"), QVariantList{2, 2, 0, 0});
+        working.insert(QStringLiteral("{GPS}"), gps);
+    }
+    const QDateTime date = libraryDate(panel.cameraDate);
+    if (panel.cameraDate != file.fileCameraDate && date.isValid()) {
+        const QString text = date.toString(QStringLiteral("yyyy:MM:dd HH:mm:ss"));
+        setText(working, "{TIFF}", "DateTime", text);
+        setText(working, "{Exif}", "DateTimeOriginal", text);
+        setText(working, "{Exif}", "DateTimeDigitized", text);
+        // The GPS date counts in UTC.
+        if (working.contains(QStringLiteral("{GPS}")))
+            setText(working, "{GPS}", "DateStamp",
+                    date.toUTC().toString(QStringLiteral("yyyy:MM:dd")));
+    }
+    const struct {
+        const QString &typed;
+        const QString &had;
+        const char *dictionary, *key;
+    } texts[] = {
+        {panel.artist, file.fileAuthor, "{TIFF}", "Artist"},
+        {panel.description, file.fileDescription, "{TIFF}", "ImageDescription"},
+        {panel.copyright, file.fileCopyright, "{TIFF}", "Copyright"},
+        {panel.make, file.fileMaker, "{TIFF}", "Make"},
+        {panel.model, file.fileModel, "{TIFF}", "Model"},
+        {panel.lensMake, file.fileLensMake, "{Exif}", "LensMake"},
+        {panel.lensModel, file.fileLensModel, "{Exif}", "LensModel"},
+        {panel.comment, file.fileComments, "{Exif}", "UserComment"},
+        {panel.title, file.fileTitle, "{IPTC}", "ObjectName"},
+    };
+    for (const auto &t : texts)
+        if (t.typed != t.had)
+            setText(working, t.dictionary, t.key, t.typed);
+    if (!sameKeywords(panel.keywords, file.fileKeywords)) {
+        QVariantMap iptc = working.value(QStringLiteral("{IPTC}")).toMap();
+        iptc.insert(QStringLiteral("Keywords"), keywordList(panel.keywords));
+        working.insert(QStringLiteral("{IPTC}"), iptc);
+    }
+}
+
+WriteRecipeOptions panelRecipeOptions(const QList<ExportEntry> &entries,
+                                      const QString &storageFolder, const PanelValues &panel) {
+    QHash<const IKImageItem *, ExportEntry> byItem;
+    for (const ExportEntry &entry : entries)
+        byItem.insert(entry.item.get(), entry);
+    WriteRecipeOptions options;
+    options.placement = [byItem, storageFolder, panel](const IKImageItem &item) {
+        const ExportEntry entry = byItem.value(&item);
+        RecipePlacement p;
+        if (!entry.item)
+            return p;
+        getOriginalMedataDataWithItem(*entry.item);
+        const ExportSource source = exportSource(item, false);
+        p.readPath = source.path;
+        p.folder = storageFolder;
+        p.names = {source.name};
+        const PRPicFileInfo none;
+        const PRPicFileInfo &o = item.originalFileNode ? *item.originalFileNode : none;
+        if (panel.cameraDate != o.fileCameraDate) {
+            const QDateTime typed = libraryDate(panel.cameraDate);
+            p.date = typed.isValid() ? typed : creationOrModification(source.path);
+        }
+        return p;
+    };
+    options.change = [panel](QVariantMap &working, const IKImageItem &item) {
+        const PRPicFileInfo none;
+        applyPanelValues(working, item.originalFileNode ? *item.originalFileNode : none, panel);
+        return true;
+    };
+    return options;
+}

@@ -66,3 +66,17 @@ ExportReport exportWithLibraryMetadata(const QList<ExportEntry> &entries,
 // flat in the storage folder.
 ExportReport exportWithLibraryCreationDate(const QList<ExportEntry> &entries,
                                            const QString &storageFolder);
+
+// The texts of the original-photo panel, as typed.
+struct PanelValues {
+    QString latitude, longitude, cameraDate, artist, description, copyright, make, model, lensMake,
+        lensModel, comment, keywords, title;
+};
+// Writes each panel text that differs from the file record's into `working`; an emptied
+// field empties the file's value. Only a position on the globe and a readable date are
+// written: a typing slip never becomes 0, 0 or a date of text.
+void applyPanelValues(QVariantMap &working, const PRPicFileInfo &file, const PanelValues &panel);
+// The recipe's options for copies with the panel's values: flat under each photo's name (then
+// the next free "B n.E"), dated by the typed camera date when it changed.
+WriteRecipeOptions panelRecipeOptions(const QList<ExportEntry> &entries,
+                                      const QString &storageFolder, const PanelValues &panel);
