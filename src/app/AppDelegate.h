@@ -546,6 +546,10 @@ class AppDelegate : public QObject {
     // of the selected photos.
     void ApplyOriginalPhotoMetadataChangeAction();
     PRButton *applyPhotoOrigEiteViewBtn = nullptr;
+    // The originals' properties and the library's values of the selected photos, as one
+    // property list each in the storage folder.
+    void ExportOriginaPhotoLibraryMetaToPlistAction();
+    void ExportPhotoLibraryMetaToPlistAction();
     QLineEdit *originalPhotolibCopyrightlab = nullptr, *originalPhotolibLenMakelab = nullptr;
     // End of library exports.
 

@@ -125,6 +125,11 @@ void buildPopupMenus(AppDelegate &d) {
             {QT_TRANSLATE_NOOP("AppDelegate",
                                "Export Edited Photos with Library Metadata by Album"),
              &AppDelegate::ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction},
+            {nullptr, nullptr},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals' Metadata as a Property List"),
+             &AppDelegate::ExportOriginaPhotoLibraryMetaToPlistAction},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Export Library Metadata as a Property List"),
+             &AppDelegate::ExportPhotoLibraryMetaToPlistAction},
         };
         QMenu *exports = d.PhotolibQuickMenu->addMenu(AppDelegate::tr("Export"));
         exports->setObjectName(QStringLiteral("libraryExportMenu"));
