@@ -551,6 +551,18 @@ class AppDelegate : public QObject {
     void ExportOriginaPhotoLibraryMetaToPlistAction();
     void ExportPhotoLibraryMetaToPlistAction();
     QLineEdit *originalPhotolibCopyrightlab = nullptr, *originalPhotolibLenMakelab = nullptr;
+    // iCloud originals of the selected photos (export/ICloudDownload.cpp): local originals
+    // are copied, the others fetched from the photo service, or, where it cannot give them,
+    // saved as their thumbnails and named with the reason.
+    void DownloadICloudsfromphotolibraryAction();
+    void downloadAssetResourceonMainThread(int finished, int total);
+    void ShowphotoinFinderAction();
+    QWidget *downloadPhotosWindow = nullptr; // the download window, shown as a sheet
+    QProgressBar *downloadPhotosProgressor = nullptr;
+    QLabel *downloadiCloudPhotoInfolab = nullptr, *downloadiCloudPhotoProcesslab = nullptr;
+    int allDownloadiCloudNum = 0;
+    quint64 allDownloadiCloudPhotoSize = 0;
+    std::shared_ptr<class CloudDownloadRun> cloudDownload; // the running download, if any
     // End of library exports.
 
     // Date features.

@@ -130,6 +130,11 @@ void buildPopupMenus(AppDelegate &d) {
              &AppDelegate::ExportOriginaPhotoLibraryMetaToPlistAction},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Library Metadata as a Property List"),
              &AppDelegate::ExportPhotoLibraryMetaToPlistAction},
+            {nullptr, nullptr},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Download Full-resolution iCloud Photos"),
+             &AppDelegate::DownloadICloudsfromphotolibraryAction},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Show Original in the File Manager"),
+             &AppDelegate::ShowphotoinFinderAction},
         };
         QMenu *exports = d.PhotolibQuickMenu->addMenu(AppDelegate::tr("Export"));
         exports->setObjectName(QStringLiteral("libraryExportMenu"));
