@@ -287,18 +287,53 @@ TEST_F(LibraryExport, SortedMetadataExportsFileByAlbumOrByDate) {
     EXPECT_TRUE(takeSheets().isEmpty());
 }
 
-TEST_F(LibraryExport, TheCurrentLibraryOfTheNewestKindExportsWithItsValues) {
-    ASSERT_TRUE(openLibrary("Test-13.0.0"));
+class LibraryExportEach : public LibraryExport,
+                          public ::testing::WithParamInterface<const char *> {};
+
+INSTANTIATE_TEST_SUITE_P(Libraries, LibraryExportEach,
+                         ::testing::Values("Test-10.14.6", "Test-10.15.7", "Test-13.0.0"));
+
+TEST_P(LibraryExportEach, StJamesParkKeepsItsOwnPositionAltitudeAndArtist) {
+    ASSERT_TRUE(openLibrary(GetParam()));
     select({"St James Park.jpg"});
     run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaAction);
+    EXPECT_TRUE(takeSheets().isEmpty());
     const QVariantMap park = exiftoolTexts(storage + "/St James Park.jpg");
     EXPECT_NEAR(park.value("GPS:GPSLatitude").toDouble(), 51.50357, 1e-4);
+    EXPECT_EQ(park.value("GPS:GPSLatitudeRef").toString(), "N");
+    EXPECT_NEAR(park.value("GPS:GPSLongitude").toDouble(), 0.13180, 1e-4);
+    EXPECT_EQ(park.value("GPS:GPSLongitudeRef").toString(), "W");
     EXPECT_NEAR(park.value("GPS:GPSAltitude").toDouble(), 2.6, 0.05);
     EXPECT_EQ(park.value("IFD0:Artist").toString(), "Jeff Hitchcock");
+    const QString title = record("St James Park.jpg").fileTitle;
     EXPECT_EQ(park.value("IPTC:ObjectName").toString(),
-              record("St James Park.jpg").fileTitle.isEmpty()
-                  ? "St. James's Park"
-                  : record("St James Park.jpg").fileTitle);
+              title.isEmpty() ? QString("St. James's Park") : title);
+}
+
+TEST_F(LibraryExport, OneGroupExportsWriteThatGroupAlone) {
+    ASSERT_TRUE(openLibrary("Test-10.15.7"));
+    select({"Pumkins2.jpg"});
+    const QVariantMap before = exiftoolTexts(item("Pumkins2.jpg")->filePath);
+    run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryTitleAction);
+    QVariantMap out = exiftoolTexts(storage + "/Pumkins2.jpg");
+    EXPECT_EQ(out.value("IPTC:ObjectName").toString(), "I found one!");
+    EXPECT_EQ(out.value("IFD0:ImageDescription"), before.value("IFD0:ImageDescription"));
+    EXPECT_EQ(out.value("GPS:GPSLatitude"), before.value("GPS:GPSLatitude"));
+
+    // The creation-date copy is the original byte for byte, under the next name.
+    run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction);
+    EXPECT_EQ(fileBytes(storage + "/Pumkins2 2.jpg"), fileBytes(item("Pumkins2.jpg")->filePath));
+    const QDateTime created = libraryDate(record("Pumkins2.jpg").fileCreateDate);
+    ASSERT_TRUE(created.isValid());
+    EXPECT_EQ(FileDates::modificationDate(storage + "/Pumkins2 2.jpg"), created);
+
+    // The edited road with library values: the render goes out under its own extension.
+    select({"IMG_3092.heic"});
+    run(&AppDelegate::ExportEditedPhotoWithPhotoLibraryMetaAction);
+    out = exiftoolTexts(storage + "/IMG_3092.jpeg");
+    EXPECT_EQ(out.value("File:FileType").toString(), "JPEG");
+    EXPECT_EQ(out.value("IPTC:Keywords").toString(), "foo/bar");
+    EXPECT_NEAR(out.value("GPS:GPSLatitude").toDouble(), 41.256566, 1e-5);
 }
 
 TEST_F(LibraryExport, TheOriginalPanelsValuesGoIntoACopyBesideAnyFileOfThatName) {

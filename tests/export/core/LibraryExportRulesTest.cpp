@@ -134,7 +134,7 @@ TEST_F(LibraryExportRules, FlatCopiesNeverReplaceAFileAndTakeTheNextFreeName) {
     EXPECT_EQ(FileDates::modificationDate(storage() + "/IMG_1 7.JPG"), when);
     EXPECT_EQ(FileDates::creationDate(storage() + "/IMG_1 7.JPG"), when);
 
-    // Where the Part's names are all taken, the next free "B n.E".
+    // Where the three names are all taken, the next free "B n.E".
     r = exportPlainCopies(once, settings);
     EXPECT_EQ(r.photos[0].outputPath, storage() + "/IMG_1 3.JPG");
     EXPECT_EQ(readAll(storage() + "/IMG_1.JPG"), "older one");
