@@ -203,24 +203,33 @@ TEST_F(LibraryExport, OlderLibrariesHaveNoRendersAndTheOriginalGoesOut) {
 
 TEST_F(LibraryExport, MissingOriginalsAreNamedAndICloudPhotosGoOutAsThumbnails) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
-    select({"DSC03584.dng", "IMG_1693.tif", "wedding.jpg"});
+    ASSERT_FALSE(item("DSC03584.dng")->bICloudDownloadPhoto);
+    // An original lost from the package after the scan (the package is the test's copy).
+    ASSERT_TRUE(QFile::remove(item("Tulips.jpg")->filePath));
+    select({"DSC03584.dng", "Tulips.jpg", "wedding.jpg"});
     run(&AppDelegate::ExportphotosfromphotolibraryAction);
+    EXPECT_EQ(files(), (QStringList{"DSC03584.jpeg", "wedding.jpg"}));
     const QList<SheetText> sheets = takeSheets();
-    QStringList texts;
-    for (const SheetText &s : sheets)
-        texts << s.text + " / " + s.informative;
-    EXPECT_TRUE(files().contains("wedding.jpg"));
-    if (!item("DSC03584.dng")->bICloudDownloadPhoto) {
-        EXPECT_TRUE(files().contains("DSC03584.jpeg")) << files().join(", ").toStdString();
-        EXPECT_TRUE(texts.join("\n").contains(
-            "The currently selected photos include one or more iCloud Photos that have not "
-            "been downloaded."))
-            << texts.join("\n").toStdString();
-    }
-    if (!QFileInfo::exists(item("IMG_1693.tif")->filePath) &&
-        item("IMG_1693.tif")->bICloudDownloadPhoto) {
-        EXPECT_TRUE(texts.join("\n").contains("IMG_1693.tif: ")) << texts.join("\n").toStdString();
-    }
+    ASSERT_EQ(sheets.size(), 2);
+    EXPECT_EQ(sheets[0].text, "Some photos were not exported.");
+    EXPECT_EQ(sheets[0].informative,
+              "2 of 3 photos went out. Not exported:\nTulips.jpg: its file is not in the library");
+    EXPECT_EQ(sheets[1].text, "The currently selected photos include one or more iCloud Photos "
+                              "that have not been downloaded.");
+    EXPECT_EQ(sheets[1].informative,
+              "Please use Quick Action -> Download Full-resolution iCloud Photos feature to "
+              "download and export original photos.");
+
+    // The metadata exports say the same, and the run goes on.
+    select({"Tulips.jpg", "Jellyfish.MOV", "wedding.jpg"});
+    run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaAction);
+    const QList<SheetText> again = takeSheets();
+    ASSERT_EQ(again.size(), 1);
+    EXPECT_TRUE(again[0].informative.startsWith("1 of 3 photos went out."))
+        << again[0].informative.toStdString();
+    EXPECT_TRUE(again[0].informative.contains("Tulips.jpg: "));
+    EXPECT_TRUE(again[0].informative.contains("Jellyfish.MOV: "));
+    EXPECT_TRUE(files().contains("wedding 2.jpg")) << files().join(", ").toStdString();
 }
 
 TEST_F(LibraryExport, LibraryValuesAreWrittenIntoTheCopies) {
