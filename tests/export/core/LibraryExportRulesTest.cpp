@@ -302,3 +302,26 @@ TEST_F(LibraryExportRules, NamedCandidatesComeFirstThenTheNextFreeSpacedNumber) 
     EXPECT_EQ(spacedNumberedFileName("A.jpg", 1), "A.jpg");
     EXPECT_EQ(spacedNumberedFileName("A.jpg", 4), "A 4.jpg");
 }
+
+TEST_F(LibraryExportRules, AFullDiskLeavesNoPartialFileAndStopsTheRun) {
+    QDir().mkpath(storage());
+    QString why;
+    if (!mountScratch(storage(), "tmpfs", "size=64k", &why))
+        GTEST_SKIP() << why.toStdString();
+    const QString big = package() + "/originals/A/big.jpg";
+    const QString small = package() + "/originals/A/small.jpg";
+    writeFile(big, QByteArray(200 * 1024, 'x'));
+    writeFile(small, "small");
+    PlainExportSettings settings;
+    settings.storageFolder = storage();
+    const ExportReport r = exportPlainCopies(
+        {entry(small, "small.jpg", 0), entry(big, "big.jpg", 1), entry(small, "later.jpg", 2)},
+        settings);
+    const QStringList left = filesUnder(storage());
+    unmountScratch(storage());
+    EXPECT_EQ(left, QStringList{"small.jpg"});
+    EXPECT_EQ(r.writtenCount(), 1);
+    // The run stopped at the full disk and says how many went out.
+    EXPECT_EQ(r.photos.size(), 2);
+    EXPECT_TRUE(r.folderError.contains("1 photos were exported")) << r.folderError.toStdString();
+}
