@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMainWindow>
+#include <QSet>
 #include <algorithm>
 #include <memory>
 
@@ -28,8 +29,11 @@ QList<ExportEntry> selectedEntries(const AppDelegate &d) {
 void finishExport(AppDelegate &d, const ExportReport &report, const QList<ExportEntry> &entries) {
     // The records read from the files go back to the browser's items, as a refresh on the
     // main thread would have left them.
+    QSet<const IKImageItem *> shown;
+    for (const IKImageItemPtr &i : std::as_const(d.library.photoLibBroserArray))
+        shown.insert(i.get());
     for (const ExportEntry &e : entries)
-        if (e.source && d.library.photoLibBroserArray.contains(e.source))
+        if (e.source && shown.contains(e.source.get()))
             e.source->originalFileNode = e.item->originalFileNode;
     if (report.photos.isEmpty() && !report.folderError.isEmpty()) {
         beginAlertSheet(d.window, AppDelegate::tr("The photos could not be exported."),

@@ -9,6 +9,7 @@
 #include <QItemSelectionModel>
 #include <QListView>
 #include <QMainWindow>
+#include <QSet>
 
 namespace {
 
@@ -24,8 +25,11 @@ void writeLibraryPlist(AppDelegate &d,
         return;
     const QString storage = d.preferences.storagelocation;
     const PlistExportResult result = write(entries, storage);
+    QSet<const IKImageItem *> shown;
+    for (const IKImageItemPtr &i : std::as_const(d.library.photoLibBroserArray))
+        shown.insert(i.get());
     for (const ExportEntry &e : entries)
-        if (d.library.photoLibBroserArray.contains(e.source))
+        if (e.source && shown.contains(e.source.get()))
             e.source->originalFileNode = e.item->originalFileNode;
     const auto done = [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); };
     if (!result.written) {

@@ -7,13 +7,15 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
+#include <QSet>
 #include <QTemporaryFile>
 
 QList<ExportEntry> snapshotSelection(const QList<IKImageItemPtr> &list,
                                      const QList<int> &selected) {
     QList<ExportEntry> out;
+    const QSet<int> chosen(selected.cbegin(), selected.cend());
     for (qsizetype i = 0; i < list.size(); ++i) {
-        if (!selected.contains(int(i)) || !list[i])
+        if (!chosen.contains(int(i)) || !list[i])
             continue;
         auto copy = std::make_shared<IKImageItem>(*list[i]);
         if (copy->photoLibFileNode)
