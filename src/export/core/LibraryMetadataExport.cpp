@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 #include <QHash>
+#include <QStorageInfo>
 #include <cmath>
 
 namespace {
@@ -138,7 +139,13 @@ WriteRecipeOptions libraryRecipeOptions(const QList<ExportEntry> &entries,
         if (!entry.item)
             return RecipePlacement{};
         getOriginalMedataDataWithItem(*entry.item);
-        return libraryPlacement(entry, settings);
+        RecipePlacement p = libraryPlacement(entry, settings);
+        // Once the disk is full the rest of the run is refused, rather than each photo
+        // failing halfway through its write.
+        const QStorageInfo disk(settings.storageFolder);
+        if (disk.isValid() && disk.bytesAvailable() < QFileInfo(p.readPath).size())
+            p.refused = QStringLiteral("the storage folder is full");
+        return p;
     };
     options.change = [settings](QVariantMap &working, const IKImageItem &item) {
         // A sorted export files a thumbnail that stands in for an iCloud original unchanged.

@@ -191,6 +191,9 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
         return outcome;
     };
 
+    if (placement && !placement->refused.isEmpty())
+        return skip(placement->refused);
+
     // 1. Read. The stamp tells whether another program changes the original meanwhile.
     const SafeWrite::FileStamp readStamp = SafeWrite::stampOf(originalPath);
     QFile file(readPath);

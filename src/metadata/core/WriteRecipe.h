@@ -25,6 +25,8 @@ struct RecipePlacement {
     QStringList names;
     // When valid, both file dates of the new file; otherwise those of readPath.
     QDateTime date;
+    // Why the photo is not written at all (a storage folder already full); empty to write.
+    QString refused;
 };
 
 struct WriteRecipeOptions {

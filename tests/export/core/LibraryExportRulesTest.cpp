@@ -325,3 +325,23 @@ TEST_F(LibraryExportRules, AFullDiskLeavesNoPartialFileAndStopsTheRun) {
     EXPECT_EQ(r.photos.size(), 2);
     EXPECT_TRUE(r.folderError.contains("1 photos were exported")) << r.folderError.toStdString();
 }
+
+TEST_F(LibraryExportRules, MetadataCopiesOntoAFullDiskAreRefusedAndLeaveNothing) {
+    QDir().mkpath(storage());
+    QString why;
+    if (!mountScratch(storage(), "tmpfs", "size=1m", &why))
+        GTEST_SKIP() << why.toStdString();
+    const QString source = package() + "/originals/S/St James Park.jpg";
+    QDir().mkpath(QFileInfo(source).absolutePath());
+    ASSERT_TRUE(QFile::copy(fixturePath("St James Park.jpg"), source));
+    LibraryExportSettings settings;
+    settings.storageFolder = storage();
+    const ExportReport r = exportWithLibraryMetadata(
+        {entry(source, "St James Park.jpg", 0), entry(source, "St James Park.jpg", 1)}, settings);
+    const QStringList left = filesUnder(storage());
+    unmountScratch(storage());
+    EXPECT_TRUE(left.isEmpty()) << left.join(", ").toStdString();
+    EXPECT_EQ(r.writtenCount(), 0);
+    EXPECT_EQ(r.notWritten(), (QStringList{"St James Park.jpg: the storage folder is full",
+                                           "St James Park.jpg: the storage folder is full"}));
+}
