@@ -10,6 +10,14 @@
 #include <QFileInfo>
 #include <QUuid>
 
+QString photoUuidOf(const IKImageItem &item) {
+    if (item.photoLibFileNode && !item.photoLibFileNode->photouuid.isEmpty())
+        return item.photoLibFileNode->photouuid;
+    // Current libraries name each original after its photo's uuid.
+    const QString base = QFileInfo(item.filePath).completeBaseName();
+    return QUuid::fromString(base).isNull() ? QString() : base.toUpper();
+}
+
 std::shared_ptr<CloudDownloadRun> CloudDownloadRun::start(const QList<ExportEntry> &entries,
                                                           const QString &storageFolder,
                                                           CloudPhotoLibrary &service,
@@ -73,8 +81,7 @@ void CloudDownloadRun::fetch(size_t i, CloudPhotoLibrary &service) {
             return; // an answer that came twice
         if (!granted && !p.fetching)
             return self->fallBack(i, QStringLiteral("access to iCloud Photos was refused"));
-        const QString uuid =
-            p.entry.item->photoLibFileNode ? p.entry.item->photoLibFileNode->photouuid : QString();
+        const QString uuid = photoUuidOf(*p.entry.item);
         QList<CloudResource> originals;
         for (const CloudResource &r : service.resources(uuid))
             if (r.type == 1 || r.type == 2)

@@ -10,6 +10,9 @@
 #include <memory>
 #include <vector>
 
+// The uuid the photo service knows the photo by; empty when the library gives none.
+QString photoUuidOf(const IKImageItem &item);
+
 // One download run over a snapshot of the selection: local originals are copied into the
 // storage folder, iCloud originals are fetched from the photo service; a photo the service
 // cannot give goes out as its thumbnail and is named with the reason. Every file this run
