@@ -620,6 +620,52 @@ class AppDelegate : public QObject {
     // Everything a window builder creates without a parent window is owned here.
     QList<QWidget *> ownedWindows;
 
+    // Library exports (export/LibraryExports.cpp): copies of the selected library photos
+    // into the storage folder, plain or with the library's values written in. None replaces
+    // a file; the ending names each photo that did not go out, and why.
+    void ExportphotosfromphotolibraryAction();
+    void ExportEditedphotosfromphotolibraryAction();
+    void ExportAllphotosfromphotolibrarywithAlbumsAction();
+    void ExportphotosfromphotolibrarywithYearandMonthAction();
+    void ExportEditedphotosfromphotolibrarywithYearandMonthAction();
+    void ExportOriginalPhotoWithPhotoLibraryMetaAction();
+    void ExportEditedPhotoWithPhotoLibraryMetaAction();
+    void ExportOriginalPhotoWithPhotoLibraryTitleAction();
+    void ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction();
+    void ExportOriginalPhotoWithPhotoLibraryMetaCameraDateAction();
+    void ExportOriginalPhotoWithPhotoLibraryMetaDescripAction();
+    void ExportOriginalPhotoWithPhotoLibraryMetaKeyWordsAction();
+    void ExportOriginalPhotoWithPhotoLibraryMetaGPSinfoAction();
+    void ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction();
+    void ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAction();
+    void ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction();
+    void ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction();
+    // The alert that some selected photos went out as thumbnails: their originals are only
+    // in iCloud.
+    void showDownloadiCLoudPHotosonMainThread();
+    // Writes the original-photo panel's fields, where they differ from the file, into copies
+    // of the selected photos.
+    void ApplyOriginalPhotoMetadataChangeAction();
+    PRButton *applyPhotoOrigEiteViewBtn = nullptr;
+    // The originals' properties and the library's values of the selected photos, as one
+    // property list each in the storage folder.
+    void ExportOriginaPhotoLibraryMetaToPlistAction();
+    void ExportPhotoLibraryMetaToPlistAction();
+    QLineEdit *originalPhotolibCopyrightlab = nullptr, *originalPhotolibLenMakelab = nullptr;
+    // iCloud originals of the selected photos (export/ICloudDownload.cpp): local originals
+    // are copied, the others fetched from the photo service, or, where it cannot give them,
+    // saved as their thumbnails and named with the reason.
+    void DownloadICloudsfromphotolibraryAction();
+    void downloadAssetResourceonMainThread(int finished, int total);
+    void ShowphotoinFinderAction();
+    QWidget *downloadPhotosWindow = nullptr; // the download window, shown as a sheet
+    QProgressBar *downloadPhotosProgressor = nullptr;
+    QLabel *downloadiCloudPhotoInfolab = nullptr, *downloadiCloudPhotoProcesslab = nullptr;
+    int allDownloadiCloudNum = 0;
+    quint64 allDownloadiCloudPhotoSize = 0;
+    std::shared_ptr<class CloudDownloadRun> cloudDownload; // the running download, if any
+    // End of library exports.
+
     // Date features.
     // Single date window and the opening of both date windows.
     void ShowChangeDateWindow();

@@ -165,6 +165,70 @@ void buildPopupMenus(AppDelegate &d) {
     // Duplicate photos of the open library.
     addItem(d, d.PhotolibQuickMenu, AppDelegate::tr("Find Duplicate Photos…"),
             &AppDelegate::FindDuplicatePhotosAction);
+    d.PhotolibQuickMenu->addSeparator();
+    {
+        // Library exports: copies of the selected photos into the storage folder.
+        using Action = void (AppDelegate::*)();
+        const std::pair<const char *, Action> items[] = {
+            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals"),
+             &AppDelegate::ExportphotosfromphotolibraryAction},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Export Edited Photos"),
+             &AppDelegate::ExportEditedphotosfromphotolibraryAction},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals into Album Folders"),
+             &AppDelegate::ExportAllphotosfromphotolibrarywithAlbumsAction},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals by Year and Month"),
+             &AppDelegate::ExportphotosfromphotolibrarywithYearandMonthAction},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Export Edited Photos by Year and Month"),
+             &AppDelegate::ExportEditedphotosfromphotolibrarywithYearandMonthAction},
+            {nullptr, nullptr},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Metadata"),
+             &AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaAction},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Export Edited Photos with Library Metadata"),
+             &AppDelegate::ExportEditedPhotoWithPhotoLibraryMetaAction},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Title"),
+             &AppDelegate::ExportOriginalPhotoWithPhotoLibraryTitleAction},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Creation Date"),
+             &AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Camera Date"),
+             &AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaCameraDateAction},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Caption"),
+             &AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaDescripAction},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Keywords"),
+             &AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaKeyWordsAction},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Position"),
+             &AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaGPSinfoAction},
+            {nullptr, nullptr},
+            {QT_TRANSLATE_NOOP("AppDelegate",
+                               "Export Originals with Library Metadata by Year and Month"),
+             &AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction},
+            {QT_TRANSLATE_NOOP("AppDelegate",
+                               "Export Edited Photos with Library Metadata by Year and Month"),
+             &AppDelegate::ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAction},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Metadata by Album"),
+             &AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction},
+            {QT_TRANSLATE_NOOP("AppDelegate",
+                               "Export Edited Photos with Library Metadata by Album"),
+             &AppDelegate::ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction},
+            {nullptr, nullptr},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals' Metadata as a Property List"),
+             &AppDelegate::ExportOriginaPhotoLibraryMetaToPlistAction},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Export Library Metadata as a Property List"),
+             &AppDelegate::ExportPhotoLibraryMetaToPlistAction},
+            {nullptr, nullptr},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Download Full-resolution iCloud Photos"),
+             &AppDelegate::DownloadICloudsfromphotolibraryAction},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Show Original in the File Manager"),
+             &AppDelegate::ShowphotoinFinderAction},
+        };
+        QMenu *exports = d.PhotolibQuickMenu->addMenu(AppDelegate::tr("Export"));
+        exports->setObjectName(QStringLiteral("libraryExportMenu"));
+        for (const auto &[title, action] : items) {
+            if (!title)
+                exports->addSeparator();
+            else
+                addItem(d, exports, AppDelegate::tr(title), action);
+        }
+    }
     d.PhotolibEditExifMenu = newMenu(owner, "PhotolibEditExifMenu");
     {
         // Library edits: each item changes the selected library photos at once.

@@ -77,6 +77,7 @@ void AppDelegate::MybuttonMouseDownHandle(QObject *sender) {
         {canclePhotolibEiteViewBtn, [&] { HidePhotoLibEditViewAction(); }},
         {canclePhotoOrigEiteViewBtn, [&] { HidePhotoOriginalEditViewAction(); }},
         {applyPhotolibEiteViewBtn, [&] { ApplyPhotoLibMetadataChangeAction(); }},
+        {applyPhotoOrigEiteViewBtn, [&] { ApplyOriginalPhotoMetadataChangeAction(); }},
         // One save button for both kinds of photo: the mode says whose dates change.
         {changeMutiPhotoDateBtn,
          [&] {

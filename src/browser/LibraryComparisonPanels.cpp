@@ -113,10 +113,12 @@ void buildLibraryComparisonPanels(AppDelegate &d) {
                {&d.originalPhotolibTitlelab, "originalPhotolibTitlelab", "Title:"},
                {&d.originalPhotolibArtistlab, "originalPhotolibArtistlab", "Author:"},
                {&d.originalPhotolibDescriplab, "originalPhotolibDescriplab", "Caption:"},
+               {&d.originalPhotolibCopyrightlab, "originalPhotolibCopyrightlab", "Copyright:"},
                {&d.originalPhotolibkeywordslab, "originalPhotolibkeywordslab", "Keywords:"},
                {&d.originalPhotolibCommendlab, "originalPhotolibCommendlab", "Comments:"},
                {&d.originalPhotolibCameraMakelab, "originalPhotolibCameraMakelab", "Camera Make:"},
                {&d.originalPhotolibCameraModelab, "originalPhotolibCameraModelab", "Camera Model:"},
+               {&d.originalPhotolibLenMakelab, "originalPhotolibLenMakelab", "Lens Make:"},
                {&d.originalPhotolibLenModelab, "originalPhotolibLenModelab", "Lens Model:"},
                {&d.originalPhotolibgpsLatilab, "originalPhotolibgpsLatilab", "Latitude:"},
                {&d.originalPhotolibgpsLongtlab, "originalPhotolibgpsLongtlab", "Longitude:"}});

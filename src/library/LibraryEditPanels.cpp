@@ -118,6 +118,10 @@ void buildLibraryEditPanels(AppDelegate &d) {
             d.photoOriginalEditView, "canclePhotoOrigEiteViewBtn", AppDelegate::tr("Close"));
         row->addWidget(d.canclePhotoOrigEiteViewBtn);
         row->addStretch(1);
+        d.applyPhotoOrigEiteViewBtn =
+            panelButton(d.photoOriginalEditView, "applyPhotoOrigEiteViewBtn",
+                        AppDelegate::tr("Export with These Values"));
+        row->addWidget(d.applyPhotoOrigEiteViewBtn);
         column->addLayout(row);
     }
     // The user's typing only: the selection handler fills the fields with setText, which

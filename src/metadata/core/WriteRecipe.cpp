@@ -123,6 +123,7 @@ struct PendingPlacement {
     SafeWrite::FileStamp readStamp;
     QString storageFolder, outputName;
     int firstNumber = 1;
+    QStringList names; // the placement's names, when it decides them
     QString dateError;
     bool recompress = false;
 };
@@ -135,15 +136,34 @@ struct PhotoOutcome {
     std::optional<PendingPlacement> pending;
 };
 
-PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder, bool overwrite,
+// `names` with the extension of `outputName` when the road changed the type.
+QStringList namesWithExtensionOf(const QStringList &names, const QString &outputName) {
+    const QString suffix = QFileInfo(outputName).suffix();
+    QStringList out;
+    for (const QString &name : names)
+        out << (QFileInfo(name).suffix() == suffix
+                    ? name
+                    : QFileInfo(name).completeBaseName() + QLatin1Char('.') + suffix);
+    return out;
+}
+
+PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bool overwrite,
                            const WriteRecipeOptions &options, int firstNumber) {
     PhotoOutcome outcome;
     WriteRecipeResult &result = outcome.result;
     result.sourcePath = item.filePath;
-    const QString originalPath = item.filePath;
+    std::optional<RecipePlacement> placement;
+    if (options.placement) {
+        placement = options.placement(item);
+        // Exports never replace anything, whatever the overwrite setting says.
+        overwrite = false;
+    }
+    const QString storageFolder = placement ? placement->folder : jobFolder;
+    const QString originalPath = placement ? placement->readPath : item.filePath;
     QString readPath = originalPath;
-    QString outputName = item.fileName.isEmpty() ? QFileInfo(originalPath).fileName()
-                                                 : QFileInfo(item.fileName).fileName();
+    QString outputName = placement && !placement->names.isEmpty() ? placement->names.first()
+                         : item.fileName.isEmpty() ? QFileInfo(originalPath).fileName()
+                                                   : QFileInfo(item.fileName).fileName();
     bool fromRaw = false;
     if (options.useRawTemporary && GetSupportRAWImageType(originalPath) >= 0) {
         const QString jpeg = GetJPGImageFromRAWPhotowithImagePath(originalPath);
@@ -170,6 +190,9 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
         }
         return outcome;
     };
+
+    if (placement && !placement->refused.isEmpty())
+        return skip(placement->refused);
 
     // 1. Read. The stamp tells whether another program changes the original meanwhile.
     const SafeWrite::FileStamp readStamp = SafeWrite::stampOf(originalPath);
@@ -264,7 +287,14 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
 
     // 6. File dates. A failure is reported with the photo, never passed over.
     QString dateError;
-    switch (options.dates) {
+    if (placement) {
+        if (placement->date.isValid())
+            FileDates::setDates(written, placement->date, &dateError);
+        else
+            FileDates::copyDates(originalPath, written, &dateError);
+    }
+    // A placement sets the dates itself.
+    switch (placement ? WriteRecipeOptions::Dates::Keep : options.dates) {
     case WriteRecipeOptions::Dates::CopyFromSource:
         if (sourceCreated.isValid())
             FileDates::setCreationDate(written, sourceCreated, &dateError);
@@ -289,6 +319,8 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &storageFolder
     pending.outputName = outputName;
     pending.firstNumber = firstNumber;
     pending.dateError = dateError;
+    if (placement)
+        pending.names = namesWithExtensionOf(placement->names, outputName);
     pending.recompress = recompress;
     outcome.pending = std::move(pending);
     return outcome;
@@ -313,7 +345,9 @@ void placePhoto(PhotoOutcome &outcome, const QString &syncError) {
             return fail(why);
         finalPath = p.originalPath;
     } else {
-        finalPath = moveToFreeName(written, p.storageFolder, p.outputName, &why, p.firstNumber);
+        finalPath = p.names.isEmpty() ? moveToFreeName(written, p.storageFolder, p.outputName, &why,
+                                                       p.firstNumber)
+                                      : moveToFirstFreeOf(written, p.storageFolder, p.names, &why);
         if (finalPath.isEmpty())
             return fail(why);
     }

@@ -3,6 +3,7 @@
 #include "model/IKImageItem.h"
 #include "platform/core/JobRunner.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -14,6 +15,20 @@
 // write it into the storage folder under the photo's name, set its file dates, and, when
 // asked, replace the original, but only with a file that was written in full and reads
 // back as an image.
+// Where one photo is read from and where its new file goes, for jobs that decide it photo
+// by photo (the library exports: renders, thumbnails, sorted folders, their own names).
+struct RecipePlacement {
+    QString readPath; // the file read instead of the item's filePath
+    QString folder;   // the folder written into; created when missing
+    // Names tried in order, then the next free "base n.ext" of the first; a change of type
+    // (the TIFF road) changes their extensions.
+    QStringList names;
+    // When valid, both file dates of the new file; otherwise those of readPath.
+    QDateTime date;
+    // Why the photo is not written at all (a storage folder already full); empty to write.
+    QString refused;
+};
+
 struct WriteRecipeOptions {
     enum class Dates { CopyFromSource, FromDateText, Keep };
 
@@ -32,6 +47,9 @@ struct WriteRecipeOptions {
     QString dateText;
     // Reads supported RAW photos through their JPEG stand-in.
     bool useRawTemporary = false;
+    // When set, decides each photo's source, folder, names and dates (and `dates` is not
+    // used); the job then never replaces a file.
+    std::function<RecipePlacement(const IKImageItem &item)> placement;
     // Whether a skipped photo still takes the one reveal of the job.
     bool skippedCountsAsHandled = false;
 };

@@ -89,3 +89,41 @@ QString moveToFreeName(const QString &tempPath, const QString &folder, const QSt
         *error = QStringLiteral("no free name for %1 in %2").arg(name, folder);
     return {};
 }
+
+QString spacedNumberedFileName(const QString &name, int n) {
+    const QFileInfo info(name);
+    const QString suffix = info.completeBaseName().isEmpty() ? QString() : info.suffix();
+    const QString base = suffix.isEmpty() ? name : info.completeBaseName();
+    const QString rest = (n <= 1 ? QString() : QStringLiteral(" %1").arg(n)) +
+                         (suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix);
+    if (n <= 1 && name.toUtf8().size() <= kMaxFileNameBytes)
+        return name;
+    return fittedBase(base, rest).trimmed() + rest;
+}
+
+QString moveToFirstFreeOf(const QString &tempPath, const QString &folder, const QStringList &names,
+                          QString *error) {
+    if (names.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("no name for %1").arg(tempPath);
+        return {};
+    }
+    const QByteArray from = QFile::encodeName(tempPath);
+    const QDir dir(folder);
+    for (qsizetype k = 0, n = 2; n < 100000; ++k) {
+        const QString candidate = dir.filePath(
+            k < names.size() ? names[k] : spacedNumberedFileName(names.first(), int(n++)));
+        const int rc = renameNoReplace(from, QFile::encodeName(candidate));
+        if (rc == 0)
+            return candidate;
+        if (rc != EEXIST) {
+            if (error)
+                *error = QStringLiteral("cannot move %1 to %2: %3")
+                             .arg(tempPath, candidate, SafeWrite::systemError(rc));
+            return {};
+        }
+    }
+    if (error)
+        *error = QStringLiteral("no free name for %1 in %2").arg(names.first(), folder);
+    return {};
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Files that arrive in a folder never take the place of a file already there: they take
 // the next free name instead ("IMG_1.JPG", "IMG_1 (2).JPG", "IMG_1 (3).JPG"...). A link of
@@ -27,3 +28,12 @@ QString freeFilePath(const QString &folder, const QString &name);
 // name, never a file, so callers sync folders when they must (once per job is enough).
 QString moveToFreeName(const QString &tempPath, const QString &folder, const QString &name,
                        QString *error, int firstNumber = 1);
+
+// "base n.ext" for n >= 2 (the name itself below), shortened like numberedFileName: the
+// numbering of the library exports, whose copies sit beside files named that way.
+QString spacedNumberedFileName(const QString &name, int n);
+
+// Moves `tempPath` onto the first of `names` that is free in `folder`, then onto the first
+// free "base n.ext" of the first name (n from 2), never replacing anything (as moveToFreeName).
+QString moveToFirstFreeOf(const QString &tempPath, const QString &folder, const QStringList &names,
+                          QString *error);

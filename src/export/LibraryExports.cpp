@@ -1,0 +1,253 @@
+// The library's export commands: each takes a snapshot of the selection, runs as a job of
+// the window and ends with one reveal and the photos that did not go out.
+#include "app/AppDelegate.h"
+
+#include "export/core/LibraryMetadataExport.h"
+#include "export/core/PlainExport.h"
+#include "platform/AlertSheet.h"
+#include "platform/core/JobRunner.h"
+#include "platform/core/Workspace.h"
+
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMainWindow>
+#include <QSet>
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+QList<ExportEntry> selectedEntries(const AppDelegate &d) {
+    QList<int> rows;
+    if (d.photoLibBrowserView && d.photoLibBrowserView->selectionModel())
+        for (const QModelIndex &index : d.photoLibBrowserView->selectionModel()->selectedIndexes())
+            rows << index.row();
+    return snapshotSelection(d.library.photoLibBroserArray, rows);
+}
+
+void finishExport(AppDelegate &d, const ExportReport &report, const QList<ExportEntry> &entries) {
+    // The records read from the files go back to the browser's items, as a refresh on the
+    // main thread would have left them.
+    QSet<const IKImageItem *> shown;
+    for (const IKImageItemPtr &i : std::as_const(d.library.photoLibBroserArray))
+        shown.insert(i.get());
+    for (const ExportEntry &e : entries)
+        if (e.source && shown.contains(e.source.get()))
+            e.source->originalFileNode = e.item->originalFileNode;
+    if (report.photos.isEmpty() && !report.folderError.isEmpty()) {
+        beginAlertSheet(d.window, AppDelegate::tr("The photos could not be exported."),
+                        report.folderError, {AppDelegate::tr(" Ok ")},
+                        [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+        return;
+    }
+    const QStringList notWritten = report.notWritten();
+    if (!notWritten.isEmpty()) {
+        const int shown = 20;
+        QStringList lines = notWritten.mid(0, shown);
+        if (notWritten.size() > shown)
+            lines << AppDelegate::tr("… and %1 more").arg(notWritten.size() - shown);
+        beginAlertSheet(d.window, AppDelegate::tr("Some photos were not exported."),
+                        AppDelegate::tr("%1 of %2 photos went out. Not exported:\n%3")
+                            .arg(report.writtenCount())
+                            .arg(report.photos.size())
+                            .arg(lines.join(QLatin1Char('\n'))),
+                        {AppDelegate::tr(" Ok ")},
+                        [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+    }
+    if (report.notDownloaded)
+        d.showDownloadiCLoudPHotosonMainThread();
+    if (report.writtenCount() > 0)
+        Workspace::selectFile(report.revealPath, report.revealRoot);
+}
+
+// Runs `work` over a snapshot of the selection as one job of the window.
+void runExport(AppDelegate &d,
+               std::function<ExportReport(const QList<ExportEntry> &entries)> work) {
+    if (d.library.photoLibBroserArray.isEmpty())
+        return;
+    const QList<ExportEntry> entries = selectedEntries(d);
+    if (entries.isEmpty())
+        return;
+    JobRunner *runner = d.startJob();
+    auto report = std::make_shared<ExportReport>();
+    QObject::connect(runner, &JobRunner::finished, &d,
+                     [&d, report, entries] { finishExport(d, *report, entries); });
+    runner->start(1, [report, entries, work](qsizetype) {
+        *report = work(entries);
+        JobResult r;
+        r.ok = true;
+        return r;
+    });
+}
+
+void plainExport(AppDelegate &d, PlainLayout layout, bool edited) {
+    PlainExportSettings settings;
+    settings.storageFolder = d.preferences.storagelocation;
+    settings.layout = layout;
+    settings.edited = edited;
+    runExport(d, [settings](const QList<ExportEntry> &entries) {
+        return exportPlainCopies(entries, settings);
+    });
+}
+
+// The copies with library values go through the write recipe, photos side by side.
+void metadataExport(AppDelegate &d, LibraryExportSettings settings) {
+    if (d.library.photoLibBroserArray.isEmpty())
+        return;
+    const QList<ExportEntry> entries = selectedEntries(d);
+    if (entries.isEmpty())
+        return;
+    settings.storageFolder = d.preferences.storagelocation;
+    if (d.gpsAitlab) {
+        settings.altitudeText = d.gpsAitlab->text();
+        settings.shownAltitudeText = d.selection.oldGpsAitStr;
+    }
+    ExportReport refused;
+    if (!storageFolderWritable(settings.storageFolder, &refused.folderError))
+        return finishExport(d, refused, {});
+    QList<IKImageItemPtr> items;
+    for (const ExportEntry &e : entries)
+        items << e.item;
+    d.startRecipeJob(items, false, libraryRecipeOptions(entries, settings),
+                     [&d, entries, settings](const WriteRecipeReport &written, bool) {
+                         finishExport(d, libraryExportReport(entries, settings, written), entries);
+                     });
+}
+
+LibraryExportSettings onlyKeys(LibraryKeys keys, bool altitude = true) {
+    LibraryExportSettings s;
+    keys.altitude = keys.gps && altitude;
+    s.keys = keys;
+    s.dateRule = LibraryDateRule::FileCreation;
+    return s;
+}
+
+LibraryKeys keysOf(bool title, bool description, bool keywords, bool cameraDate, bool gps) {
+    LibraryKeys k = LibraryKeys::none();
+    k.title = title;
+    k.description = description;
+    k.keywords = keywords;
+    k.cameraDate = cameraDate;
+    k.gps = gps;
+    return k;
+}
+
+LibraryExportSettings sorted(bool edited, LibraryLayout layout) {
+    LibraryExportSettings s;
+    s.edited = edited;
+    s.layout = layout;
+    return s;
+}
+
+} // namespace
+
+void AppDelegate::ExportphotosfromphotolibraryAction() {
+    plainExport(*this, PlainLayout::Flat, false);
+}
+void AppDelegate::ExportEditedphotosfromphotolibraryAction() {
+    plainExport(*this, PlainLayout::Flat, true);
+}
+void AppDelegate::ExportAllphotosfromphotolibrarywithAlbumsAction() {
+    plainExport(*this, PlainLayout::Album, false);
+}
+void AppDelegate::ExportphotosfromphotolibrarywithYearandMonthAction() {
+    plainExport(*this, PlainLayout::YearMonth, false);
+}
+void AppDelegate::ExportEditedphotosfromphotolibrarywithYearandMonthAction() {
+    plainExport(*this, PlainLayout::YearMonth, true);
+}
+
+void AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaAction() {
+    metadataExport(*this, LibraryExportSettings{});
+}
+void AppDelegate::ExportEditedPhotoWithPhotoLibraryMetaAction() {
+    LibraryExportSettings s;
+    s.edited = true;
+    metadataExport(*this, s);
+}
+void AppDelegate::ExportOriginalPhotoWithPhotoLibraryTitleAction() {
+    metadataExport(*this, onlyKeys(keysOf(true, false, false, false, false)));
+}
+void AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction() {
+    runExport(*this, [storage = preferences.storagelocation](const QList<ExportEntry> &entries) {
+        return exportWithLibraryCreationDate(entries, storage);
+    });
+}
+void AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaCameraDateAction() {
+    LibraryExportSettings s;
+    s.keys = keysOf(false, false, false, true, false);
+    metadataExport(*this, s);
+}
+void AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaDescripAction() {
+    metadataExport(*this, onlyKeys(keysOf(false, true, false, false, false)));
+}
+void AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaKeyWordsAction() {
+    metadataExport(*this, onlyKeys(keysOf(false, false, true, false, false)));
+}
+void AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaGPSinfoAction() {
+    metadataExport(*this, onlyKeys(keysOf(false, false, false, false, true), false));
+}
+
+void AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction() {
+    metadataExport(*this, sorted(false, LibraryLayout::YearMonth));
+}
+void AppDelegate::ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAction() {
+    metadataExport(*this, sorted(true, LibraryLayout::YearMonth));
+}
+void AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction() {
+    metadataExport(*this, sorted(false, LibraryLayout::AlbumOrYearMonth));
+}
+void AppDelegate::ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction() {
+    metadataExport(*this, sorted(true, LibraryLayout::AlbumOrYearMonth));
+}
+
+void AppDelegate::showDownloadiCLoudPHotosonMainThread() {
+    beginAlertSheet(window,
+                    tr("The currently selected photos include one or more iCloud Photos that "
+                       "have not been downloaded."),
+                    tr("Please use Quick Action -> Download Full-resolution iCloud Photos "
+                       "feature to download and export original photos."),
+                    {tr(" Ok ")},
+                    [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+}
+
+void AppDelegate::ApplyOriginalPhotoMetadataChangeAction() {
+    if (library.photoLibBroserArray.isEmpty())
+        return;
+    const QList<ExportEntry> entries = selectedEntries(*this);
+    if (entries.isEmpty())
+        return;
+    const auto text = [](const QLineEdit *field) { return field ? field->text() : QString(); };
+    PanelValues panel;
+    panel.latitude = text(originalPhotolibgpsLatilab);
+    panel.longitude = text(originalPhotolibgpsLongtlab);
+    panel.cameraDate = text(originalPhotolibCameraDatelab);
+    panel.artist = text(originalPhotolibArtistlab);
+    panel.description = text(originalPhotolibDescriplab);
+    panel.copyright = text(originalPhotolibCopyrightlab);
+    panel.make = text(originalPhotolibCameraMakelab);
+    panel.model = text(originalPhotolibCameraModelab);
+    panel.lensMake = text(originalPhotolibLenMakelab);
+    panel.lensModel = text(originalPhotolibLenModelab);
+    panel.comment = text(originalPhotolibCommendlab);
+    panel.keywords = text(originalPhotolibkeywordslab);
+    panel.title = text(originalPhotolibTitlelab);
+    const QString storage = preferences.storagelocation;
+    ExportReport refused;
+    if (!storageFolderWritable(storage, &refused.folderError))
+        return finishExport(*this, refused, {});
+    QList<IKImageItemPtr> items;
+    for (const ExportEntry &e : entries)
+        items << e.item;
+    LibraryExportSettings flat;
+    flat.storageFolder = storage;
+    startRecipeJob(items, false, panelRecipeOptions(entries, storage, panel),
+                   [this, entries, flat](const WriteRecipeReport &written, bool) {
+                       ExportReport report = libraryExportReport(entries, flat, written);
+                       // The panel's values go out as typed; no photo is said to be missing
+                       // from iCloud here.
+                       report.notDownloaded = false;
+                       finishExport(*this, report, entries);
+                   });
+}

@@ -1,0 +1,312 @@
+#include "export/core/LibraryMetadataExport.h"
+
+#include "browser/core/LibraryComparison.h"
+#include "platform/core/FileDates.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QStorageInfo>
+#include <cmath>
+
+namespace {
+
+void setText(QVariantMap &working, const char *dictionary, const char *key, const QString &value) {
+    QVariantMap d = working.value(QLatin1String(dictionary)).toMap();
+    d.insert(QLatin1String(key), value);
+    working.insert(QLatin1String(dictionary), d);
+}
+
+// The library's text, when it holds one that the file does not.
+bool differs(const QString &library, const QString &file) {
+    return !library.isEmpty() && library != file;
+}
+
+QStringList keywordList(const QString &text) {
+    QStringList out;
+    for (const QString &word : text.split(QLatin1Char(',')))
+        if (!word.trimmed().isEmpty())
+            out << word.trimmed();
+    return out;
+}
+
+} // namespace
+
+void applyLibraryValues(QVariantMap &working, const PRPicFileInfo &file,
+                        const PRPicFileInfo &library, const LibraryExportSettings &settings) {
+    const LibraryKeys &keys = settings.keys;
+    // {GPS}: only a library position goes in; "no position" is no reason to write 0, 0.
+    if (keys.gps && library.hasLocation() &&
+        (file.fileLcationLatitude != library.fileLcationLatitude ||
+         file.fileLocationLongitude != library.fileLocationLongitude)) {
+        QVariantMap gps = working.value(QStringLiteral("{GPS}")).toMap();
+        const double lat = library.fileLcationLatitude.toDouble();
+        const double lon = library.fileLocationLongitude.toDouble();
+        if (file.fileLcationLatitude != library.fileLcationLatitude)
+            gps.insert(QStringLiteral("Latitude"), std::fabs(lat));
+        if (file.fileLocationLongitude != library.fileLocationLongitude)
+            gps.insert(QStringLiteral("Longitude"), std::fabs(lon));
+        gps.insert(QStringLiteral("LatitudeRef"),
+                   lat < 0 ? QStringLiteral("S") : QStringLiteral("N"));
+        gps.insert(QStringLiteral("LongitudeRef"),
+                   lon < 0 ? QStringLiteral("W") : QStringLiteral("E"));
+        if (!gps.contains(QStringLiteral("GPSVersion")))
+            gps.insert(QStringLiteral("GPSVersion"), QVariantList{2, 2, 0, 0});
+        bool ok = false;
+        const double altitude = settings.altitudeText.toDouble(&ok);
+        if (keys.altitude && ok && settings.altitudeText != settings.shownAltitudeText) {
+            gps.insert(QStringLiteral("Altitude"), std::fabs(altitude));
+            gps.insert(QStringLiteral("AltitudeRef"), altitude < 0 ? 1 : 0);
+        }
+        working.insert(QStringLiteral("{GPS}"), gps);
+    }
+    if (keys.description && differs(library.fileDescription, file.fileDescription))
+        setText(working, "{TIFF}", "ImageDescription", library.fileDescription);
+    if (keys.cameraDate && differs(library.fileCameraDate, file.fileCameraDate) &&
+        libraryDate(library.fileCameraDate).isValid()) {
+        const QString date =
+            QString(library.fileCameraDate).replace(QLatin1Char('-'), QLatin1Char(':'));
+        setText(working, "{Exif}", "DateTimeOriginal", date);
+        setText(working, "{Exif}", "DateTimeDigitized", date);
+    }
+    if (keys.keywords && !library.fileKeywords.isEmpty() &&
+        !sameKeywords(library.fileKeywords, file.fileKeywords)) {
+        QVariantMap iptc = working.value(QStringLiteral("{IPTC}")).toMap();
+        iptc.insert(QStringLiteral("Keywords"), keywordList(library.fileKeywords));
+        working.insert(QStringLiteral("{IPTC}"), iptc);
+    }
+    if (keys.title && differs(library.fileTitle, file.fileTitle))
+        setText(working, "{IPTC}", "ObjectName", library.fileTitle);
+}
+
+RecipePlacement libraryPlacement(const ExportEntry &entry, const LibraryExportSettings &settings) {
+    const IKImageItem &item = *entry.item;
+    const ExportSource source = exportSource(item, settings.edited);
+    const PRPicFileInfo none;
+    const PRPicFileInfo &t = item.photoLibFileNode ? *item.photoLibFileNode : none;
+    const PRPicFileInfo &o = item.originalFileNode ? *item.originalFileNode : none;
+    RecipePlacement p;
+    p.readPath = source.path;
+    const QString &n = source.name;
+    const QDateTime sourceDate = creationOrModification(source.path);
+
+    if (settings.layout == LibraryLayout::Flat) {
+        p.folder = settings.storageFolder;
+        p.names = {n, clashName(n, 2)};
+        QDateTime date;
+        if (settings.dateRule == LibraryDateRule::LibraryCreation) {
+            date = libraryDate(t.fileCreateDate);
+            if (!date.isValid())
+                date = sourceDate;
+            if (o.fileCreateDate != t.fileCreateDate)
+                p.date = date;
+        } else {
+            date = libraryDate(o.fileCreateDate);
+            p.date = date.isValid() ? date : sourceDate;
+        }
+        return p;
+    }
+
+    // Sorted: an original on disk is filed by its library camera date, a thumbnail that
+    // stands in for an iCloud original by the library's creation date.
+    QDateTime date = libraryDate(source.substituted ? t.fileCreateDate : t.fileCameraDate);
+    if (!date.isValid())
+        date = sourceDate;
+    if (!date.isValid())
+        date = QDateTime::currentDateTime(); // a file without any date: filed under today
+    const QString album = libraryFolderName(t.fileAlbum);
+    if (settings.layout == LibraryLayout::AlbumOrYearMonth && !album.isEmpty()) {
+        p.folder = settings.storageFolder + QLatin1Char('/') + album;
+        p.names = {n, clashName(n, entry.index)};
+    } else {
+        p.folder = settings.storageFolder + QLatin1Char('/') + yearMonthFolder(date, false);
+        p.names = {n};
+    }
+    if (source.substituted || o.fileCreateDate != t.fileCreateDate)
+        p.date = date;
+    return p;
+}
+
+WriteRecipeOptions libraryRecipeOptions(const QList<ExportEntry> &entries,
+                                        const LibraryExportSettings &settings) {
+    QHash<const IKImageItem *, ExportEntry> byItem;
+    for (const ExportEntry &entry : entries)
+        byItem.insert(entry.item.get(), entry);
+    WriteRecipeOptions options;
+    // The placement runs first for each photo, on the photo's own worker: the refresh of its
+    // snapshot is then seen by its change.
+    options.placement = [byItem, settings](const IKImageItem &item) {
+        const ExportEntry entry = byItem.value(&item);
+        if (!entry.item)
+            return RecipePlacement{};
+        getOriginalMedataDataWithItem(*entry.item);
+        RecipePlacement p = libraryPlacement(entry, settings);
+        // Once the disk is full the rest of the run is refused, rather than each photo
+        // failing halfway through its write.
+        const QStorageInfo disk(settings.storageFolder);
+        if (disk.isValid() && disk.bytesAvailable() < QFileInfo(p.readPath).size())
+            p.refused = QStringLiteral("the storage folder is full");
+        return p;
+    };
+    options.change = [settings](QVariantMap &working, const IKImageItem &item) {
+        // A sorted export files a thumbnail that stands in for an iCloud original unchanged.
+        if (!item.bICloudDownloadPhoto && settings.layout != LibraryLayout::Flat)
+            return true;
+        const PRPicFileInfo none;
+        applyLibraryValues(working, item.originalFileNode ? *item.originalFileNode : none,
+                           item.photoLibFileNode ? *item.photoLibFileNode : none, settings);
+        return true;
+    };
+    return options;
+}
+
+ExportReport libraryExportReport(const QList<ExportEntry> &entries,
+                                 const LibraryExportSettings &settings,
+                                 const WriteRecipeReport &written) {
+    ExportReport report;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        report.notDownloaded |= !entries[i].item->bICloudDownloadPhoto;
+        ExportOutcome outcome;
+        outcome.name = entries[i].item->fileName;
+        if (i < written.photos.size()) {
+            const WriteRecipeResult &r = written.photos[i];
+            outcome.outputPath = r.outputPath;
+            if (!r.written)
+                outcome.error = r.error.isEmpty() ? QStringLiteral("not written") : r.error;
+        } else {
+            outcome.error = QStringLiteral("not written");
+        }
+        report.photos << outcome;
+    }
+    if (!report.photos.isEmpty()) {
+        if (settings.layout == LibraryLayout::Flat)
+            report.revealPath = report.photos.first().outputPath;
+        report.revealRoot = settings.storageFolder;
+    }
+    return report;
+}
+
+ExportReport exportWithLibraryMetadata(const QList<ExportEntry> &entries,
+                                       const LibraryExportSettings &settings) {
+    ExportReport report;
+    if (entries.isEmpty())
+        return report;
+    if (!storageFolderWritable(settings.storageFolder, &report.folderError))
+        return report;
+    QList<IKImageItemPtr> items;
+    for (const ExportEntry &entry : entries)
+        items << entry.item;
+    const WriteRecipeReport written = runWriteRecipe(items, settings.storageFolder, false,
+                                                     libraryRecipeOptions(entries, settings));
+    return libraryExportReport(entries, settings, written);
+}
+
+ExportReport exportWithLibraryCreationDate(const QList<ExportEntry> &entries,
+                                           const QString &storageFolder) {
+    ExportReport report;
+    if (entries.isEmpty() || !storageFolderWritable(storageFolder, &report.folderError))
+        return report;
+    LibraryExportSettings settings;
+    settings.storageFolder = storageFolder;
+    for (const ExportEntry &entry : entries) {
+        getOriginalMedataDataWithItem(*entry.item);
+        const RecipePlacement p = libraryPlacement(entry, settings);
+        report.notDownloaded |= !entry.item->bICloudDownloadPhoto;
+        ExportOutcome outcome;
+        outcome.name = entry.item->fileName;
+        outcome.outputPath = copyIntoFolder(p.readPath, p.folder, p.names, &outcome.error);
+        QString why;
+        if (!outcome.outputPath.isEmpty() && p.date.isValid() &&
+            !FileDates::setDates(outcome.outputPath, p.date, &why))
+            outcome.error = QStringLiteral("written to %1, but its file dates could not be set: %2")
+                                .arg(outcome.outputPath, why);
+        report.photos << outcome;
+    }
+    report.revealPath = report.photos.first().outputPath;
+    report.revealRoot = storageFolder;
+    return report;
+}
+
+void applyPanelValues(QVariantMap &working, const PRPicFileInfo &file, const PanelValues &panel) {
+    bool latOk = false, lonOk = false;
+    const double lat = panel.latitude.toDouble(&latOk), lon = panel.longitude.toDouble(&lonOk);
+    if (latOk && lonOk && std::fabs(lat) <= 90 && std::fabs(lon) <= 180 &&
+        (panel.latitude != file.fileLcationLatitude ||
+         panel.longitude != file.fileLocationLongitude)) {
+        QVariantMap gps = working.value(QStringLiteral("{GPS}")).toMap();
+        gps.insert(QStringLiteral("Latitude"), std::fabs(lat));
+        gps.insert(QStringLiteral("Longitude"), std::fabs(lon));
+        gps.insert(QStringLiteral("LatitudeRef"),
+                   lat < 0 ? QStringLiteral("S") : QStringLiteral("N"));
+        gps.insert(QStringLiteral("LongitudeRef"),
+                   lon < 0 ? QStringLiteral("W") : QStringLiteral("E"));
+        if (!gps.contains(QStringLiteral("GPSVersion")))
+            gps.insert(QStringLiteral("GPSVersion"), QVariantList{2, 2, 0, 0});
+        working.insert(QStringLiteral("{GPS}"), gps);
+    }
+    const QDateTime date = libraryDate(panel.cameraDate);
+    if (panel.cameraDate != file.fileCameraDate && date.isValid()) {
+        const QString text = date.toString(QStringLiteral("yyyy:MM:dd HH:mm:ss"));
+        setText(working, "{TIFF}", "DateTime", text);
+        setText(working, "{Exif}", "DateTimeOriginal", text);
+        setText(working, "{Exif}", "DateTimeDigitized", text);
+        // The GPS date counts in UTC.
+        if (working.contains(QStringLiteral("{GPS}")))
+            setText(working, "{GPS}", "DateStamp",
+                    date.toUTC().toString(QStringLiteral("yyyy:MM:dd")));
+    }
+    const struct {
+        const QString &typed;
+        const QString &had;
+        const char *dictionary, *key;
+    } texts[] = {
+        {panel.artist, file.fileAuthor, "{TIFF}", "Artist"},
+        {panel.description, file.fileDescription, "{TIFF}", "ImageDescription"},
+        {panel.copyright, file.fileCopyright, "{TIFF}", "Copyright"},
+        {panel.make, file.fileMaker, "{TIFF}", "Make"},
+        {panel.model, file.fileModel, "{TIFF}", "Model"},
+        {panel.lensMake, file.fileLensMake, "{Exif}", "LensMake"},
+        {panel.lensModel, file.fileLensModel, "{Exif}", "LensModel"},
+        {panel.comment, file.fileComments, "{Exif}", "UserComment"},
+        {panel.title, file.fileTitle, "{IPTC}", "ObjectName"},
+    };
+    for (const auto &t : texts)
+        if (t.typed != t.had)
+            setText(working, t.dictionary, t.key, t.typed);
+    if (!sameKeywords(panel.keywords, file.fileKeywords)) {
+        QVariantMap iptc = working.value(QStringLiteral("{IPTC}")).toMap();
+        iptc.insert(QStringLiteral("Keywords"), keywordList(panel.keywords));
+        working.insert(QStringLiteral("{IPTC}"), iptc);
+    }
+}
+
+WriteRecipeOptions panelRecipeOptions(const QList<ExportEntry> &entries,
+                                      const QString &storageFolder, const PanelValues &panel) {
+    QHash<const IKImageItem *, ExportEntry> byItem;
+    for (const ExportEntry &entry : entries)
+        byItem.insert(entry.item.get(), entry);
+    WriteRecipeOptions options;
+    options.placement = [byItem, storageFolder, panel](const IKImageItem &item) {
+        const ExportEntry entry = byItem.value(&item);
+        RecipePlacement p;
+        if (!entry.item)
+            return p;
+        getOriginalMedataDataWithItem(*entry.item);
+        const ExportSource source = exportSource(item, false);
+        p.readPath = source.path;
+        p.folder = storageFolder;
+        p.names = {source.name};
+        const PRPicFileInfo none;
+        const PRPicFileInfo &o = item.originalFileNode ? *item.originalFileNode : none;
+        if (panel.cameraDate != o.fileCameraDate) {
+            const QDateTime typed = libraryDate(panel.cameraDate);
+            p.date = typed.isValid() ? typed : creationOrModification(source.path);
+        }
+        return p;
+    };
+    options.change = [panel](QVariantMap &working, const IKImageItem &item) {
+        const PRPicFileInfo none;
+        applyPanelValues(working, item.originalFileNode ? *item.originalFileNode : none, panel);
+        return true;
+    };
+    return options;
+}

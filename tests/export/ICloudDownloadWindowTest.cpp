@@ -1,0 +1,119 @@
+// The download command and the reveal of one photo on Linux, where iCloud is out of reach.
+#include "../library/LibraryEditTestSupport.h"
+#include "../library/LibraryTestSupport.h"
+#include "export/core/CloudDownload.h"
+#include "platform/core/CloudPhotoLibrary.h"
+#include "platform/core/Workspace.h"
+#include "support/JobWait.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QSignalSpy>
+
+namespace {
+
+class ICloudWindow : public LibraryEditTest {
+  protected:
+    void SetUp() override {
+        LibraryEditTest::SetUp();
+        storage = dir.filePath(QStringLiteral("S"));
+        d->preferences.storagelocation = storage;
+        Workspace::setRevealer([this](const QString &p, const QString &root) {
+            revealed << (p.isEmpty() ? root : p);
+        });
+    }
+    void TearDown() override {
+        Workspace::setRevealer({});
+        LibraryEditTest::TearDown();
+    }
+    QString storage;
+    QStringList revealed;
+};
+
+} // namespace
+
+TEST_F(ICloudWindow, LocalOriginalsAreCopiedAndICloudOnesAreNamedWithTheReason) {
+    ASSERT_TRUE(openLibrary("Test-10.15.7"));
+    ASSERT_FALSE(item("DSC03584.dng")->bICloudDownloadPhoto);
+    select({"DSC03584.dng", "Pumkins2.jpg"});
+    d->DownloadICloudsfromphotolibraryAction();
+    ASSERT_TRUE(d->downloadPhotosProgressor);
+    EXPECT_EQ(
+        d->downloadiCloudPhotoInfolab->text(),
+        QString("2 full-resolution iCloud photos total %1 are being downloaded.").arg("22.01 MB"));
+    QSignalSpy values(d->downloadPhotosProgressor, &QProgressBar::valueChanged);
+    ASSERT_TRUE(waitForJobs(*d));
+    QList<int> shown;
+    for (const QList<QVariant> &v : values)
+        shown << v.at(0).toInt();
+    EXPECT_EQ(shown, (QList<int>{50, 100}));
+    EXPECT_FALSE(d->downloadPhotosWindow->isVisible());
+    const QList<SheetText> sheets = takeSheets();
+    ASSERT_EQ(sheets.size(), 1);
+    EXPECT_EQ(sheets[0].informative,
+              "DSC03584.dng: iCloud Photos cannot be reached from Linux (its thumbnail is "
+              "DSC03584.jpeg)");
+    EXPECT_EQ(fileBytes(storage + "/Pumkins2.jpg"), fileBytes(item("Pumkins2.jpg")->filePath));
+    EXPECT_TRUE(QFileInfo::exists(storage + "/DSC03584.jpeg"));
+    EXPECT_EQ(revealed, QStringList{storage});
+}
+
+TEST_F(ICloudWindow, ShowingAnICloudPhotoSaysWhyItCannotBeDownloaded) {
+    ASSERT_TRUE(openLibrary("Test-10.15.7"));
+    select({"DSC03584.dng", "Pumkins2.jpg"});
+    d->ShowphotoinFinderAction();
+    EXPECT_EQ(revealed, QStringList{item("Pumkins2.jpg")->filePath});
+    const QList<SheetText> sheets = takeSheets();
+    ASSERT_EQ(sheets.size(), 1);
+    EXPECT_EQ(sheets[0].text,
+              "The original iCloud photo is stored in iCloud. It may take some time to download.");
+    EXPECT_EQ(sheets[0].informative, "iCloud Photos cannot be reached from Linux");
+    EXPECT_TRUE(QDir(storage).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(ICloudWindow, WithAServiceTheOriginalIsFetchedByTheProgressOfEachPhoto) {
+    FakeCloudPhotoLibrary fake;
+    fake.late = true;
+    setCloudPhotoLibrary(&fake);
+    ASSERT_TRUE(openLibrary("Test-10.15.7"));
+    const QString uuid = photoUuidOf(*item("DSC03584.dng"));
+    ASSERT_EQ(uuid, "D05A5FE3-15FB-49A1-A15D-AB3DA6F8B068");
+    fake.served << FakeCloudPhotoLibrary::Served{{uuid, "DSC03584.dng", 1}, "raw", {}};
+    select({"DSC03584.dng", "Pumkins2.jpg", "wedding.jpg"});
+    d->DownloadICloudsfromphotolibraryAction();
+    ASSERT_TRUE(d->downloadPhotosProgressor);
+    QSignalSpy values(d->downloadPhotosProgressor, &QProgressBar::valueChanged);
+    ASSERT_TRUE(waitForJobs(*d));
+    QList<int> shown;
+    for (const QList<QVariant> &v : values)
+        shown << v.at(0).toInt();
+    EXPECT_EQ(shown, (QList<int>{33, 66, 100}));
+    for (const SheetText &t : takeSheets())
+        ADD_FAILURE() << t.informative.toStdString();
+    EXPECT_EQ(fileBytes(storage + "/DSC03584.dng"), "raw");
+    EXPECT_TRUE(
+        d->downloadiCloudPhotoInfolab->text().startsWith("3 full-resolution iCloud photos total "))
+        << d->downloadiCloudPhotoInfolab->text().toStdString();
+
+    // Shown in the file manager: asked first, then fetched beside the first one.
+    select({"DSC03584.dng"});
+    d->ShowphotoinFinderAction();
+    QMessageBox *ask = nullptr;
+    for (QMessageBox *box : d->window->findChildren<QMessageBox *>())
+        if (box->isVisible())
+            ask = box;
+    ASSERT_TRUE(ask);
+    EXPECT_EQ(ask->informativeText(), "Do you want to download it locally?");
+    for (QAbstractButton *b : ask->buttons())
+        if (b->text() == " Download ")
+            b->click();
+    ASSERT_TRUE(waitForJobs(*d));
+    EXPECT_EQ(fileBytes(storage + "/DSC03584 2.dng"), "raw");
+    EXPECT_FALSE(QFileInfo::exists(storage + "/DSC03584 3.dng"));
+    setCloudPhotoLibrary(nullptr);
+}

@@ -1,0 +1,376 @@
+// The library's export commands on copies of the fixture libraries, read back with exiftool.
+#include "../library/LibraryEditTestSupport.h"
+#include "../library/LibraryTestSupport.h"
+#include "export/core/ExportRules.h"
+#include "platform/core/FileDates.h"
+#include "platform/core/Workspace.h"
+#include "support/JobWait.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QItemSelectionModel>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QListView>
+#include <QProcess>
+
+namespace {
+
+QByteArray sha256(const QString &path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex();
+}
+
+// exiftool's text reading of a file, lists kept as lists.
+QVariantMap exiftoolTexts(const QString &path) {
+    QProcess p;
+    p.start(QStringLiteral("exiftool"),
+            {QStringLiteral("-j"), QStringLiteral("-G1"), QStringLiteral("-n"), path});
+    p.waitForFinished(30000);
+    const QJsonArray all = QJsonDocument::fromJson(p.readAllStandardOutput()).array();
+    return all.isEmpty() ? QVariantMap() : all.first().toObject().toVariantMap();
+}
+
+class LibraryExport : public LibraryEditTest {
+  protected:
+    void SetUp() override {
+        LibraryEditTest::SetUp();
+        storage = dir.filePath(QStringLiteral("S"));
+        QDir().mkpath(storage);
+        d->preferences.storagelocation = storage;
+        Workspace::setRevealer([this](const QString &p, const QString &root) {
+            revealed << (p.isEmpty() ? root : p);
+        });
+    }
+    void TearDown() override {
+        Workspace::setRevealer({});
+        LibraryEditTest::TearDown();
+    }
+    // Selects these very items (several may share one name).
+    void selectItems(const QList<IKImageItemPtr> &items) {
+        QItemSelection chosen;
+        QAbstractItemModel *model = d->photoLibBrowserView->model();
+        for (const IKImageItemPtr &i : items) {
+            const int row = int(d->library.photoLibBroserArray.indexOf(i));
+            chosen.select(model->index(row, 0), model->index(row, 0));
+        }
+        d->photoLibBrowserView->selectionModel()->select(chosen,
+                                                         QItemSelectionModel::ClearAndSelect);
+    }
+    QList<IKImageItemPtr> named(const QString &name) const {
+        QList<IKImageItemPtr> out;
+        for (const IKImageItemPtr &i : d->library.photoLibBroserArray)
+            if (i->fileName.normalized(QString::NormalizationForm_C) ==
+                name.normalized(QString::NormalizationForm_C))
+                out << i;
+        return out;
+    }
+    void run(void (AppDelegate::*action)()) {
+        (d.get()->*action)();
+        ASSERT_TRUE(waitForJobs(*d));
+    }
+    // Every file under S, relative, sorted.
+    QStringList files() const {
+        QStringList out;
+        QDirIterator it(storage, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            out << QDir(storage).relativeFilePath(it.next());
+        out.sort();
+        return out;
+    }
+    QString storage;
+    QStringList revealed;
+};
+
+} // namespace
+
+TEST_F(LibraryExport, CopiesOfSameNamedPhotosAllGoOutAndNoFileIsReplaced) {
+    ASSERT_TRUE(openLibrary("Test-10.15.7"));
+    const QList<IKImageItemPtr> fritest = named("Frítest.jpg");
+    ASSERT_EQ(fritest.size(), 4);
+    // The files already there carry the library's own spelling of the name.
+    const QString name = fritest.first()->fileName;
+    const QString taken = storage + "/" + name;
+    const QString taken2 = storage + "/" + QFileInfo(name).completeBaseName() + " 2.jpg";
+    writeBytes(taken, "already here");
+    writeBytes(taken2, "this one too");
+    selectItems(fritest);
+    run(&AppDelegate::ExportphotosfromphotolibraryAction);
+
+    EXPECT_EQ(fileBytes(taken), "already here");
+    EXPECT_EQ(fileBytes(taken2), "this one too");
+    // Each photo went out as its original, or as its thumbnail when the original is only in
+    // iCloud, byte for byte, each as a file of its own.
+    QList<QByteArray> expected, copies;
+    for (const IKImageItemPtr &i : fritest)
+        expected << sha256(i->bICloudDownloadPhoto                    ? i->filePath
+                           : QFileInfo::exists(i->fileLargeThumbPath) ? i->fileLargeThumbPath
+                                                                      : i->fileThumbPath);
+    const QStringList out = files();
+    EXPECT_EQ(out.size(), 6) << out.join(", ").toStdString();
+    for (const QString &f : out)
+        if (storage + "/" + f != taken && storage + "/" + f != taken2)
+            copies << sha256(storage + "/" + f);
+    std::sort(expected.begin(), expected.end());
+    std::sort(copies.begin(), copies.end());
+    EXPECT_EQ(copies, expected);
+    // The two iCloud photos went out as thumbnails, under their own base name, and said so.
+    const QString base = QFileInfo(name).completeBaseName();
+    EXPECT_TRUE(out.contains(base + ".jpeg") && out.contains(base + " 2.jpeg"))
+        << out.join(", ").toStdString();
+    const QList<SheetText> sheets = takeSheets();
+    ASSERT_EQ(sheets.size(), 1);
+    EXPECT_EQ(sheets[0].text, "The currently selected photos include one or more iCloud Photos "
+                              "that have not been downloaded.");
+    EXPECT_EQ(revealed.size(), 1);
+}
+
+TEST_F(LibraryExport, AlbumFoldersAreOneFolderPerAlbumAndClashesTakeNumbers) {
+    ASSERT_TRUE(openLibrary("Test-10.15.7"));
+    QList<IKImageItemPtr> chosen = named("IMG_4547.jpg");
+    QList<QByteArray> agua;
+    for (const IKImageItemPtr &i : named("[2020-08-29] AAF035.jpg"))
+        if (i->photoLibFileNode->fileAlbum.normalized(QString::NormalizationForm_C) ==
+            QString("Água").normalized(QString::NormalizationForm_C)) {
+            chosen << i;
+            agua << sha256(i->filePath);
+        }
+    ASSERT_EQ(agua.size(), 3);
+    selectItems(chosen);
+    run(&AppDelegate::ExportAllphotosfromphotolibrarywithAlbumsAction);
+    const QStringList out = files();
+    EXPECT_TRUE(out.contains(record("IMG_4547.jpg").fileAlbum + "/IMG_4547.jpg"))
+        << out.join(", ").toStdString();
+    QList<QByteArray> inAgua;
+    for (const QString &f : out)
+        if (f.normalized(QString::NormalizationForm_C)
+                .startsWith(QString("Água/").normalized(QString::NormalizationForm_C)))
+            inAgua << sha256(storage + "/" + f);
+    std::sort(agua.begin(), agua.end());
+    std::sort(inAgua.begin(), inAgua.end());
+    EXPECT_EQ(inAgua, agua) << out.join(", ").toStdString();
+    EXPECT_EQ(out.size(), 4);
+    EXPECT_EQ(revealed, QStringList{storage});
+
+    // The scan files a photo under its album's title; a "/" in the title makes no subfolder.
+    ASSERT_TRUE(record("IMG_4547.jpg").albumTitles.contains("2019-10/11 Paris Clermont"));
+    record("IMG_4547.jpg").fileAlbum = "2019-10/11 Paris Clermont";
+    select({"IMG_4547.jpg"});
+    run(&AppDelegate::ExportAllphotosfromphotolibrarywithAlbumsAction);
+    EXPECT_TRUE(files().contains("2019-10-11 Paris Clermont/IMG_4547.jpg"))
+        << files().join(", ").toStdString();
+    EXPECT_FALSE(QFileInfo::exists(storage + "/2019-10"));
+}
+
+TEST_F(LibraryExport, EditedExportsUseTheRenderUnderItsOwnExtension) {
+    ASSERT_TRUE(openLibrary("Test-10.15.7"));
+    select({"IMG_3092.heic", "wedding.jpg"});
+    run(&AppDelegate::ExportEditedphotosfromphotolibraryAction);
+    const QStringList out = files();
+    EXPECT_TRUE(out.contains("IMG_3092.jpeg")) << out.join(", ").toStdString();
+    EXPECT_EQ(exiftoolTexts(storage + "/IMG_3092.jpeg").value("File:FileType").toString(), "JPEG");
+    // wedding.jpg has a render too; it goes out as the render's bytes.
+    const QString render =
+        libraryPath + "/resources/renders/E/E9BC5C36-7CD1-40A1-A72B-8B8FAC227D51_1_201_a.jpeg";
+    EXPECT_EQ(sha256(storage + "/wedding.jpeg"), sha256(render));
+}
+
+TEST_F(LibraryExport, EditedExportsOfTheOtherLibrariesFollowTheirRenders) {
+    ASSERT_TRUE(openLibrary("Test-13.0.0"));
+    select({"IMG_3092.heic"});
+    run(&AppDelegate::ExportEditedphotosfromphotolibraryAction);
+    const QStringList out = files();
+    ASSERT_EQ(out.size(), 1);
+    const QString type = exiftoolTexts(storage + "/" + out[0]).value("File:FileType").toString();
+    EXPECT_EQ(type, QFileInfo(out[0]).suffix().toLower() == "heic" ? "HEIC" : "JPEG");
+    EXPECT_NE(sha256(storage + "/" + out[0]), sha256(item("IMG_3092.heic")->filePath));
+}
+
+TEST_F(LibraryExport, OlderLibrariesHaveNoRendersAndTheOriginalGoesOut) {
+    ASSERT_TRUE(openLibrary("Test-10.14.6"));
+    select({"wedding.jpg"});
+    run(&AppDelegate::ExportEditedphotosfromphotolibraryAction);
+    EXPECT_EQ(sha256(storage + "/wedding.jpg"), sha256(item("wedding.jpg")->filePath));
+}
+
+TEST_F(LibraryExport, MissingOriginalsAreNamedAndICloudPhotosGoOutAsThumbnails) {
+    ASSERT_TRUE(openLibrary("Test-10.15.7"));
+    ASSERT_FALSE(item("DSC03584.dng")->bICloudDownloadPhoto);
+    // An original lost from the package after the scan (the package is the test's copy).
+    ASSERT_TRUE(QFile::remove(item("Tulips.jpg")->filePath));
+    select({"DSC03584.dng", "Tulips.jpg", "wedding.jpg"});
+    run(&AppDelegate::ExportphotosfromphotolibraryAction);
+    EXPECT_EQ(files(), (QStringList{"DSC03584.jpeg", "wedding.jpg"}));
+    const QList<SheetText> sheets = takeSheets();
+    ASSERT_EQ(sheets.size(), 2);
+    EXPECT_EQ(sheets[0].text, "Some photos were not exported.");
+    EXPECT_EQ(sheets[0].informative,
+              "2 of 3 photos went out. Not exported:\nTulips.jpg: its file is not in the library");
+    EXPECT_EQ(sheets[1].text, "The currently selected photos include one or more iCloud Photos "
+                              "that have not been downloaded.");
+    EXPECT_EQ(sheets[1].informative,
+              "Please use Quick Action -> Download Full-resolution iCloud Photos feature to "
+              "download and export original photos.");
+
+    // The metadata exports say the same, and the run goes on.
+    select({"Tulips.jpg", "Jellyfish.MOV", "wedding.jpg"});
+    run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaAction);
+    const QList<SheetText> again = takeSheets();
+    ASSERT_EQ(again.size(), 1);
+    EXPECT_TRUE(again[0].informative.startsWith("1 of 3 photos went out."))
+        << again[0].informative.toStdString();
+    EXPECT_TRUE(again[0].informative.contains("Tulips.jpg: "));
+    EXPECT_TRUE(again[0].informative.contains("Jellyfish.MOV: "));
+    EXPECT_TRUE(files().contains("wedding 2.jpg")) << files().join(", ").toStdString();
+}
+
+TEST_F(LibraryExport, LibraryValuesAreWrittenIntoTheCopies) {
+    ASSERT_TRUE(openLibrary("Test-10.15.7"));
+    select({"Pumkins2.jpg", "St James Park.jpg", "IMG_3092.heic"});
+    run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaAction);
+    EXPECT_TRUE(takeSheets().isEmpty());
+    // The image data is the original's: only metadata changed.
+    const QImage copied(storage + "/Pumkins2.jpg"), original(item("Pumkins2.jpg")->filePath);
+    ASSERT_FALSE(original.isNull());
+    EXPECT_EQ(copied, original);
+    // A HEIC goes the recipe's HEIC road: its keywords as XMP.
+    const QVariantMap heic = exiftoolTexts(storage + "/IMG_3092.heic");
+    EXPECT_EQ(heic.value("XMP-dc:Subject").toString(), "foo/bar")
+        << record("IMG_3092.heic").fileKeywords.toStdString();
+
+    const QVariantMap pumpkin = exiftoolTexts(storage + "/Pumkins2.jpg");
+    EXPECT_EQ(pumpkin.value("IPTC:ObjectName").toString(), "I found one!");
+    EXPECT_EQ(pumpkin.value("IPTC:Keywords").toString(), "Kids");
+    EXPECT_EQ(pumpkin.value("IFD0:ImageDescription").toString(), "Girl holding pumpkin");
+    EXPECT_NEAR(pumpkin.value("GPS:GPSLatitude").toDouble(), 41.256566, 1e-5);
+    EXPECT_EQ(pumpkin.value("GPS:GPSLatitudeRef").toString(), "N");
+    EXPECT_NEAR(pumpkin.value("GPS:GPSLongitude").toDouble(), 95.940257, 1e-5);
+    EXPECT_EQ(pumpkin.value("GPS:GPSLongitudeRef").toString(), "W");
+
+    const QVariantMap park = exiftoolTexts(storage + "/St James Park.jpg");
+    EXPECT_EQ(park.value("IPTC:ObjectName").toString(), "St. James's Park");
+    EXPECT_NEAR(park.value("GPS:GPSLatitude").toDouble(), 51.50357, 1e-4);
+    EXPECT_NEAR(park.value("GPS:GPSLongitude").toDouble(), 0.13180, 1e-4);
+    EXPECT_NEAR(park.value("GPS:GPSAltitude").toDouble(), 2.6, 0.05);
+    EXPECT_EQ(park.value("IFD0:Artist").toString(), "Jeff Hitchcock");
+    // Six keywords in the file, a list still.
+    EXPECT_TRUE(park.value("IPTC:Keywords").typeId() == QMetaType::QVariantList)
+        << park.value("IPTC:Keywords").toString().toStdString();
+    EXPECT_FALSE(revealed.isEmpty());
+}
+
+TEST_F(LibraryExport, SortedMetadataExportsFileByAlbumOrByDate) {
+    ASSERT_TRUE(openLibrary("Test-10.15.7"));
+    record("IMG_4547.jpg").fileAlbum = "2019-10/11 Paris Clermont";
+    select({"IMG_4547.jpg", "Pumkins2.jpg"});
+    run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction);
+    QStringList out = files();
+    EXPECT_EQ(out,
+              (QStringList{"2019-10-11 Paris Clermont/IMG_4547.jpg", "Pumpkin Farm/Pumkins2.jpg"}));
+    EXPECT_EQ(exiftoolTexts(storage + "/Pumpkin Farm/Pumkins2.jpg").value("IPTC:ObjectName"),
+              "I found one!");
+    // The same photo again in its album: numbered by its place in the whole list.
+    select({"Pumkins2.jpg"});
+    run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction);
+    const int index = int(d->library.photoLibBroserArray.indexOf(item("Pumkins2.jpg")));
+    EXPECT_TRUE(files().contains(QString("Pumpkin Farm/Pumkins2 %1.jpg").arg(index)))
+        << files().join(", ").toStdString();
+
+    // By year and month: the library's camera date decides the folder.
+    run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction);
+    const QDateTime date = libraryDate(record("Pumkins2.jpg").fileCameraDate);
+    ASSERT_TRUE(date.isValid());
+    const QString filed =
+        QString("%1/%2/Pumkins2.jpg").arg(date.date().year()).arg(date.date().month());
+    EXPECT_TRUE(files().contains(filed)) << files().join(", ").toStdString();
+    EXPECT_EQ(exiftoolTexts(storage + "/" + filed).value("IPTC:ObjectName").toString(),
+              "I found one!");
+    EXPECT_TRUE(takeSheets().isEmpty());
+}
+
+class LibraryExportEach : public LibraryExport,
+                          public ::testing::WithParamInterface<const char *> {};
+
+INSTANTIATE_TEST_SUITE_P(Libraries, LibraryExportEach,
+                         ::testing::Values("Test-10.14.6", "Test-10.15.7", "Test-13.0.0"));
+
+TEST_P(LibraryExportEach, StJamesParkKeepsItsOwnPositionAltitudeAndArtist) {
+    ASSERT_TRUE(openLibrary(GetParam()));
+    select({"St James Park.jpg"});
+    run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaAction);
+    EXPECT_TRUE(takeSheets().isEmpty());
+    const QVariantMap park = exiftoolTexts(storage + "/St James Park.jpg");
+    EXPECT_NEAR(park.value("GPS:GPSLatitude").toDouble(), 51.50357, 1e-4);
+    EXPECT_EQ(park.value("GPS:GPSLatitudeRef").toString(), "N");
+    EXPECT_NEAR(park.value("GPS:GPSLongitude").toDouble(), 0.13180, 1e-4);
+    EXPECT_EQ(park.value("GPS:GPSLongitudeRef").toString(), "W");
+    EXPECT_NEAR(park.value("GPS:GPSAltitude").toDouble(), 2.6, 0.05);
+    EXPECT_EQ(park.value("IFD0:Artist").toString(), "Jeff Hitchcock");
+    const QString title = record("St James Park.jpg").fileTitle;
+    EXPECT_EQ(park.value("IPTC:ObjectName").toString(),
+              title.isEmpty() ? QString("St. James's Park") : title);
+}
+
+TEST_F(LibraryExport, OneGroupExportsWriteThatGroupAlone) {
+    ASSERT_TRUE(openLibrary("Test-10.15.7"));
+    select({"Pumkins2.jpg"});
+    const QVariantMap before = exiftoolTexts(item("Pumkins2.jpg")->filePath);
+    run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryTitleAction);
+    QVariantMap out = exiftoolTexts(storage + "/Pumkins2.jpg");
+    EXPECT_EQ(out.value("IPTC:ObjectName").toString(), "I found one!");
+    EXPECT_EQ(out.value("IFD0:ImageDescription"), before.value("IFD0:ImageDescription"));
+    EXPECT_EQ(out.value("GPS:GPSLatitude"), before.value("GPS:GPSLatitude"));
+
+    // The creation-date copy is the original byte for byte, under the next name.
+    run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction);
+    EXPECT_EQ(fileBytes(storage + "/Pumkins2 2.jpg"), fileBytes(item("Pumkins2.jpg")->filePath));
+    const QDateTime created = libraryDate(record("Pumkins2.jpg").fileCreateDate);
+    ASSERT_TRUE(created.isValid());
+    EXPECT_EQ(FileDates::modificationDate(storage + "/Pumkins2 2.jpg"), created);
+
+    // The edited road with library values: the render goes out under its own extension.
+    select({"IMG_3092.heic"});
+    run(&AppDelegate::ExportEditedPhotoWithPhotoLibraryMetaAction);
+    out = exiftoolTexts(storage + "/IMG_3092.jpeg");
+    EXPECT_EQ(out.value("File:FileType").toString(), "JPEG");
+    EXPECT_EQ(out.value("IPTC:Keywords").toString(), "foo/bar");
+    EXPECT_NEAR(out.value("GPS:GPSLatitude").toDouble(), 41.256566, 1e-5);
+}
+
+TEST_F(LibraryExport, TheOriginalPanelsValuesGoIntoACopyBesideAnyFileOfThatName) {
+    ASSERT_TRUE(openLibrary("Test-10.15.7"));
+    select({"St James Park.jpg"});
+    d->StartPhotoOriginalEditViewAction();
+    // The panel shows the file's own copyright and lens make too.
+    EXPECT_EQ(d->originalPhotolibCopyrightlab->text(),
+              item("St James Park.jpg")->originalFileNode->fileCopyright);
+    EXPECT_FALSE(d->originalPhotolibCopyrightlab->text().isEmpty());
+    writeBytes(storage + "/St James Park.jpg", "someone's");
+    type(d->originalPhotolibTitlelab, "Typed title");
+    type(d->originalPhotolibCopyrightlab, "Typed copyright");
+    type(d->originalPhotolibLenMakelab, "Typed lens make");
+    type(d->originalPhotolibkeywordslab, "one, two");
+    type(d->originalPhotolibCameraDatelab, "2019:05:03 10:20:30");
+    d->ApplyOriginalPhotoMetadataChangeAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    EXPECT_TRUE(takeSheets().isEmpty());
+    EXPECT_EQ(fileBytes(storage + "/St James Park.jpg"), "someone's");
+    const QString copy = storage + "/St James Park 2.jpg";
+    const QVariantMap park = exiftoolTexts(copy);
+    EXPECT_EQ(park.value("IPTC:ObjectName").toString(), "Typed title");
+    EXPECT_EQ(park.value("IFD0:Copyright").toString(), "Typed copyright");
+    EXPECT_EQ(park.value("ExifIFD:LensMake").toString(), "Typed lens make");
+    EXPECT_EQ(park.value("IPTC:Keywords").toStringList(), (QStringList{"one", "two"}));
+    EXPECT_EQ(park.value("ExifIFD:DateTimeOriginal").toString(), "2019:05:03 10:20:30");
+    EXPECT_EQ(park.value("IFD0:Artist").toString(), "Jeff Hitchcock");
+    EXPECT_NEAR(park.value("GPS:GPSAltitude").toDouble(), 2.6, 0.05);
+    EXPECT_EQ(FileDates::modificationDate(copy), QDateTime(QDate(2019, 5, 3), QTime(10, 20, 30)));
+}
