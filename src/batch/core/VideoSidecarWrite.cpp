@@ -1,14 +1,9 @@
 #include "batch/core/VideoSidecarWrite.h"
 
-#include "platform/core/ExiftoolSession.h"
 #include "platform/core/FileDates.h"
-#include "platform/core/SafeWrite.h"
 #include "platform/core/VideoMetadata.h"
 
-#include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QTimeZone>
 
 namespace {
@@ -18,7 +13,6 @@ QString signedText(const QString &n) {
     return t.contains(QLatin1Char('-')) ? t : QStringLiteral("+") + t;
 }
 
-// exiftool takes a position as three plain numbers and writes the ISO 6709 text itself.
 QString exiftoolPosition(const QString &lat, const QString &lon, const QString &alt) {
     QString text = lat.trimmed() + QLatin1Char(' ') + lon.trimmed();
     if (!alt.trimmed().isEmpty())
@@ -82,49 +76,20 @@ VideoWriteOutcome SaveChangedVideoExifWith(const QString &path, const QString &t
         return out;
     }
 
-    const SafeWrite::FileStamp stamp = SafeWrite::stampOf(out.path);
-    const QFileInfo info(out.path);
-    // exiftool refuses to write over a file, so the temporary is a free name it creates.
-    const QString temp = QStringLiteral("%1/%2%3-%4.%5")
-                             .arg(info.absolutePath(), QLatin1String(SafeWrite::kTemporaryPrefix))
-                             .arg(QCoreApplication::applicationPid())
-                             .arg(QRandomGenerator::global()->generate64(), 0, 16)
-                             .arg(info.suffix());
-    QStringList args{QStringLiteral("-m"), QStringLiteral("-q")};
+    QStringList assignments;
     for (const VideoItem &item : items) {
+        // exiftool takes a position as three plain numbers and writes the ISO 6709 text.
         if (item.tag.endsWith(QLatin1String("GPSCoordinates")))
-            args << QStringLiteral("-%1#=%2").arg(item.tag,
-                                                  exiftoolPosition(latitude, longitude, altitude));
+            assignments << QStringLiteral("-%1#=%2").arg(
+                item.tag, exiftoolPosition(latitude, longitude, altitude));
         else
-            args << QStringLiteral("-%1=%2").arg(item.tag, item.value);
-    }
-    args << QStringLiteral("-o") << temp << out.path;
-    auto fail = [&](const QString &why) {
-        QFile::remove(temp);
-        out.reason = why;
-        return out;
-    };
-    QByteArray printed;
-    if (!ExiftoolSession::shared().run(args, &printed, &out.reason))
-        return fail(QStringLiteral("exiftool did not write it: %1").arg(out.reason));
-    if (!QFileInfo(temp).isFile())
-        return fail(QStringLiteral("exiftool wrote no file"));
-    if (!QFile::setPermissions(temp, QFile::permissions(out.path)))
-        return fail(QStringLiteral("the new file cannot take the video's mode"));
-
-    // The new file must say what was written before it takes the video's place.
-    if (date.isValid() && VideoMetadata::creationDate(temp) != date)
-        return fail(QStringLiteral("the new file does not hold the date"));
-    if (!title.isEmpty()) {
-        bool found = false;
-        for (const auto &item : VideoMetadata::metadataItems(temp))
-            found = found || (item.first == QLatin1String("title") && item.second == title);
-        if (!found)
-            return fail(QStringLiteral("the new file does not hold the title"));
+            assignments << QuickTimeWriter::assignment(item);
     }
     QString why;
-    if (!SafeWrite::replaceWith(temp, out.path, stamp, &why, true))
-        return fail(why);
+    if (!QuickTimeWriter::writeInPlace(out.path, assignments, date, title, &why)) {
+        out.reason = why;
+        return out;
+    }
     out.ok = true;
     if (date.isValid() && !FileDates::setDates(out.path, date, &why))
         out.reason = QStringLiteral("written, but its file dates were not set: %1").arg(why);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/QuickTimeWriter.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -8,11 +10,7 @@
 // place of the container without remuxing, so every track (Apple's "mebx" timed metadata
 // too) and every packet stays as it was.
 
-struct VideoItem {
-    QString tag;   // exiftool's name of the box: "ItemList:Title", "UserData:DateTimeOriginal"
-    QString value; // as the box holds it
-    bool operator==(const VideoItem &) const = default;
-};
+using VideoItem = QuickTimeWriter::Item;
 
 // The items for a title, a position (texts as the sidecar gives them) and the taken instant:
 // the title in ItemList "©nam"; the date, in UTC with its "+00:00" (readers take a bare date
@@ -32,10 +30,9 @@ struct VideoWriteOutcome {
     QString reason;
 };
 
-// Writes the items into the video at `path` in place: exiftool writes a new file to a
-// dot-named temporary in the video's folder, which gets the video's mode, is checked (the
-// values read back, the same tracks) and renamed over the video; then the file dates take the
-// taken instant. On failure the video is left as it was and no temporary remains.
+// Writes the items into the video at `path` in place through QuickTimeWriter::writeInPlace
+// (the values read back, the same tracks); then the file dates take the taken instant. On failure
+// the video is left as it was and no temporary remains.
 VideoWriteOutcome SaveChangedVideoExifWith(const QString &path, const QString &title,
                                            const QString &altitude, const QString &latitude,
                                            const QString &longitude, const QDateTime &date);

@@ -117,6 +117,14 @@ bool Temporary::create(const QString &folder, QString *error) {
     return fail(error, QStringLiteral("no temporary name is free in %1").arg(folder));
 }
 
+bool Temporary::adopt(const QString &path, QString *error) {
+    path_ = path;
+    fd_ = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd_ < 0)
+        return fail(error, QStringLiteral("cannot open %1: %2").arg(path, systemError(errno)));
+    return true;
+}
+
 bool Temporary::write(const QByteArray &bytes, QString *error) {
     if (fd_ < 0)
         return fail(error, QStringLiteral("the temporary file is not open"));
@@ -184,6 +192,16 @@ bool Temporary::finish(const QByteArray &expected, QString *error) {
     if (!back.open(QIODevice::ReadOnly) || back.size() != expected.size() ||
         back.readAll() != expected)
         return fail(error, QStringLiteral("%1 did not read back as written").arg(path_));
+    return true;
+}
+
+bool Temporary::closeUnsynced(QString *error) {
+    if (fd_ < 0)
+        return fail(error, QStringLiteral("the temporary file is not open"));
+    const int closed = ::close(fd_);
+    fd_ = -1;
+    if (closed != 0)
+        return fail(error, QStringLiteral("cannot write %1: %2").arg(path_, systemError(errno)));
     return true;
 }
 

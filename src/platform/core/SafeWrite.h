@@ -41,6 +41,10 @@ class Temporary {
     // A new, empty file of mode 0600 in `folder`, under a name of ours nobody else holds.
     bool create(const QString &folder, QString *error);
     bool write(const QByteArray &bytes, QString *error);
+    // Takes over a finished file of ours that another program wrote (exiftool's -o) and
+    // opens it, so that it gets the attributes below; it is removed like one we created,
+    // also when it cannot be opened.
+    bool adopt(const QString &path, QString *error);
     // Mode, owner (where allowed) and every extended attribute of `original`, whose
     // user.creation_date among them. A user attribute that cannot be copied is an error.
     bool keepAttributesOf(const QString &original, QString *error);
@@ -54,6 +58,8 @@ class Temporary {
     // Closes and reads back without a sync, for a batch that syncs its files together
     // (syncFileSystemOf) before it moves any of them into place.
     bool closeUnsynced(const QByteArray &expected, QString *error);
+    // The same for a file its writer has already read back.
+    bool closeUnsynced(QString *error);
 
     QString path() const { return path_; }
     int fd() const { return fd_; }

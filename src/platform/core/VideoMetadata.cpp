@@ -129,6 +129,15 @@ QDateTime creationDate(const QString &path) {
     return {};
 }
 
+int trackCount(const QString &path) {
+    AVFormatContext *ctx = openInput(path, false);
+    if (!ctx)
+        return -1;
+    const int count = int(ctx->nb_streams);
+    avformat_close_input(&ctx);
+    return count;
+}
+
 bool setCreationDate(const QString &path, const QDateTime &date, QString *error,
                      bool dropUncopyableTracks, QList<int> *droppedTracks) {
     auto fail = [&](const QString &why) {

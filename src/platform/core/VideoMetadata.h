@@ -20,6 +20,10 @@ QDateTime creationDate(const QString &path);
 // A date text of an item as an instant; invalid when it is not one.
 QDateTime parseCreationDateValue(const QString &value);
 
+// The number of tracks the container lists (timed-metadata ones too); -1 when it does not
+// open as a video.
+int trackCount(const QString &path);
+
 // Rewrites the container with the creation date set ("creation_time" in UTC and the
 // QuickTime "com.apple.quicktime.creationdate" with the local offset). Every stream is
 // copied packet for packet, never re-encoded, into an exclusive temporary file beside the
