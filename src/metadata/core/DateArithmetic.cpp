@@ -5,6 +5,8 @@
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
+#include "platform/core/QuickTimeWriter.h"
+#include "platform/core/VideoMetadata.h"
 
 #include <QDebug>
 #include <QFile>
@@ -163,6 +165,15 @@ QString cutZonePart(const QString &text) {
 }
 
 std::pair<QString, QString> readTwoDatesOfFile(const QString &path) {
+    // A video's camera date is its QuickTime creation date, shown in local time as the
+    // date features write it.
+    if (QuickTimeWriter::isQuickTimeName(path)) {
+        const QDateTime created = VideoMetadata::creationDate(path);
+        if (created.isValid()) {
+            const QString text = exifDateText(created);
+            return {text, text};
+        }
+    }
     ensureExiv2Initialised();
     QFile file(path);
     if (file.open(QIODevice::ReadOnly)) {

@@ -11,7 +11,9 @@
 #include "platform/core/FreeFileName.h"
 #include "platform/core/ImageDestination.h"
 #include "platform/core/ImageSource.h"
+#include "platform/core/QuickTimeWriter.h"
 #include "platform/core/SafeWrite.h"
+#include "platform/core/VideoMetadata.h"
 
 #include <QDebug>
 #include <QDir>
@@ -147,6 +149,104 @@ QStringList namesWithExtensionOf(const QStringList &names, const QString &output
     return out;
 }
 
+// 6. The file dates the options ask for; a failure is reported with the photo.
+QString setRecipeDates(const QString &written, const QString &originalPath,
+                       const WriteRecipeOptions &options, const QDateTime &sourceCreated,
+                       const QDateTime &sourceModified) {
+    QString dateError;
+    switch (options.dates) {
+    case WriteRecipeOptions::Dates::CopyFromSource:
+        if (sourceCreated.isValid())
+            FileDates::setCreationDate(written, sourceCreated, &dateError);
+        if (sourceModified.isValid() && dateError.isEmpty())
+            FileDates::setModificationDate(written, sourceModified, &dateError);
+        break;
+    case WriteRecipeOptions::Dates::FromDateText:
+        SetDateAttributWithFilePath(written, originalPath, options.dateText, &dateError);
+        break;
+    case WriteRecipeOptions::Dates::Keep:
+        break;
+    }
+    return dateError;
+}
+
+// A video's road: the change sees its creation date as the photos' "{Exif}" dates, in local
+// time, and the changed DateTimeOriginal goes into its QuickTime boxes through exiftool.
+// Nothing else of a video is written, and no track or packet changes.
+PhotoOutcome writeOneVideo(const IKImageItem &item, const QString &storageFolder,
+                           const QString &outputName, bool overwrite,
+                           const WriteRecipeOptions &options, int firstNumber) {
+    PhotoOutcome outcome;
+    WriteRecipeResult &result = outcome.result;
+    const QString originalPath = item.filePath;
+    result.sourcePath = originalPath;
+    auto skip = [&](const QString &why) {
+        result.error = why;
+        qCWarning(lcMetadata) << "video skipped==" << originalPath << why;
+        if (options.skippedCountsAsHandled) {
+            outcome.handled = true;
+            outcome.revealPath = overwrite ? originalPath : QString();
+            outcome.revealRoot = overwrite ? QFileInfo(originalPath).absolutePath() : storageFolder;
+        }
+        return outcome;
+    };
+    const QDateTime sourceCreated = FileDates::creationDate(originalPath);
+    const QDateTime sourceModified = FileDates::modificationDate(originalPath);
+    const SafeWrite::FileStamp readStamp = SafeWrite::stampOf(originalPath);
+    if (VideoMetadata::trackCount(originalPath) < 0)
+        return skip(QStringLiteral("not a video that can be read"));
+
+    QVariantMap working;
+    const QString shown = VideoMetadata::creationDate(originalPath)
+                              .toLocalTime()
+                              .toString(QStringLiteral("yyyy:MM:dd HH:mm:ss"));
+    if (!shown.isEmpty())
+        working.insert(QStringLiteral("{Exif}"),
+                       QVariantMap{{QStringLiteral("DateTimeOriginal"), shown},
+                                   {QStringLiteral("DateTimeDigitized"), shown}});
+    if (options.change && !options.change(working, item))
+        return skip(QStringLiteral("nothing to change"));
+    const QDateTime date = parseMetadataDate(subDictionary(working, QStringLiteral("{Exif}"))
+                                                 .value(QStringLiteral("DateTimeOriginal"))
+                                                 .toString());
+    if (!date.isValid())
+        return skip(QStringLiteral("a video takes only a date, and none was given"));
+
+    const QString output = storageFolder + QLatin1Char('/') + outputName;
+    const bool inPlace = !overwrite && QFileInfo(output).canonicalFilePath() ==
+                                           QFileInfo(originalPath).canonicalFilePath();
+    const bool replaces = overwrite || inPlace;
+    if (!replaces && !QDir().mkpath(storageFolder))
+        return skip(QStringLiteral("the storage folder %1 cannot be created").arg(storageFolder));
+    QStringList assignments;
+    for (const QuickTimeWriter::Item &i : QuickTimeWriter::creationDateItems(date))
+        assignments << QuickTimeWriter::assignment(i);
+    QString why;
+    const QString temp = QuickTimeWriter::writeTemporary(
+        originalPath, assignments,
+        replaces ? QFileInfo(originalPath).absolutePath() : storageFolder, date, QString(), &why);
+    if (temp.isEmpty())
+        return skip(why);
+    auto staged = std::make_shared<SafeWrite::Temporary>();
+    if (!staged->adopt(temp, &why) ||
+        !(replaces ? staged->keepAttributesOf(originalPath, &why) : staged->useDefaultMode(&why)) ||
+        !staged->closeUnsynced(&why))
+        return skip(why);
+
+    PendingPlacement pending;
+    pending.staged = staged;
+    pending.replaces = replaces;
+    pending.replaceOriginal = overwrite;
+    pending.originalPath = originalPath;
+    pending.readStamp = readStamp;
+    pending.storageFolder = storageFolder;
+    pending.outputName = outputName;
+    pending.firstNumber = firstNumber;
+    pending.dateError = setRecipeDates(temp, originalPath, options, sourceCreated, sourceModified);
+    outcome.pending = std::move(pending);
+    return outcome;
+}
+
 PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bool overwrite,
                            const WriteRecipeOptions &options, int firstNumber) {
     PhotoOutcome outcome;
@@ -193,6 +293,8 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
 
     if (placement && !placement->refused.isEmpty())
         return skip(placement->refused);
+    if (!placement && QuickTimeWriter::isQuickTimeName(originalPath))
+        return writeOneVideo(item, storageFolder, outputName, overwrite, options, firstNumber);
 
     // 1. Read. The stamp tells whether another program changes the original meanwhile.
     const SafeWrite::FileStamp readStamp = SafeWrite::stampOf(originalPath);
@@ -294,19 +396,8 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
             FileDates::copyDates(originalPath, written, &dateError);
     }
     // A placement sets the dates itself.
-    switch (placement ? WriteRecipeOptions::Dates::Keep : options.dates) {
-    case WriteRecipeOptions::Dates::CopyFromSource:
-        if (sourceCreated.isValid())
-            FileDates::setCreationDate(written, sourceCreated, &dateError);
-        if (sourceModified.isValid() && dateError.isEmpty())
-            FileDates::setModificationDate(written, sourceModified, &dateError);
-        break;
-    case WriteRecipeOptions::Dates::FromDateText:
-        SetDateAttributWithFilePath(written, originalPath, options.dateText, &dateError);
-        break;
-    case WriteRecipeOptions::Dates::Keep:
-        break;
-    }
+    if (!placement)
+        dateError = setRecipeDates(written, originalPath, options, sourceCreated, sourceModified);
 
     // 7 waits for the batch: its temporaries are synced together, then moved into place.
     PendingPlacement pending;

@@ -1,0 +1,240 @@
+// The date windows on the sample videos: their QuickTime creation date is shown and written
+// through exiftool, and every track and packet stays as it was.
+#include "app/AppDelegate.h"
+#include "app/core/Settings.h"
+#include "browser/DropTargets.h"
+#include "browser/core/LocalImport.h"
+#include "platform/core/FileDates.h"
+#include "platform/core/SafeWrite.h"
+#include "platform/core/Workspace.h"
+#include "support/ImageTestHelpers.h"
+#include "support/JobWait.h"
+#include "support/TestSupport.h"
+
+#include <QCheckBox>
+#include <QCryptographicHash>
+#include <QDirIterator>
+#include <QFile>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QListView>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTemporaryDir>
+#include <ctime>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray fileDigest(const QString &path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Md5).toHex();
+}
+
+// ffmpeg's digest of every decoded audio and video frame.
+QByteArray streamDigest(const QString &path) {
+    QProcess p;
+    p.start(QStringLiteral("ffmpeg"),
+            {"-v", "error", "-i", path, "-map", "0:v", "-map", "0:a", "-f", "md5", "-"});
+    p.waitForFinished(-1);
+    return p.readAllStandardOutput().trimmed();
+}
+
+// The tracks as ffprobe lists them, timed-metadata ones too: "video avc1", "data mebx".
+QStringList tracks(const QString &path) {
+    QProcess p;
+    p.start(QStringLiteral("ffprobe"),
+            {"-v", "error", "-show_entries", "stream=codec_type,codec_tag_string", "-of", "csv=p=0",
+             path});
+    p.waitForFinished(-1);
+    return QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+}
+
+QStringList temporariesIn(const QString &dir) {
+    QStringList found;
+    QDirIterator it(dir, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString p = it.next();
+        if (QFileInfo(p).fileName().startsWith(QLatin1String(SafeWrite::kTemporaryPrefix)))
+            found << p;
+    }
+    return found;
+}
+
+// A sample video with the dates it holds and what a write must keep of it.
+struct Video {
+    QString name;
+    QString shown; // its creation date as the window shows it, in Tokyo time
+    QString path;
+    QByteArray bytes, packets;
+    QStringList trackList;
+    QFile::Permissions mode;
+};
+
+class VideoDates : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        // A zone away from UTC, so that a date written in the wrong zone shows.
+        oldTz = qgetenv("TZ");
+        qputenv("TZ", "Asia/Tokyo");
+        tzset();
+        clearUserDefaults();
+        storage = dir.filePath("out");
+        userDefaults()->setValue("storagePath", storage);
+        Workspace::setUrlOpener([](const QUrl &) { return true; });
+        Workspace::setRevealer([](const QString &, const QString &) {});
+        d = std::make_unique<AppDelegate>();
+        d->launch();
+        d->localImageBrowserView->setModel(&model);
+        // The iPhone video: a Keys date in -08:00 and two "mebx" timed-metadata tracks.
+        for (const auto &[name, shown] : {std::pair{"IMG_0123.mov", "2020:01:06 07:13:13"},
+                                          std::pair{"clip.mp4", "2020:12:05 14:21:52"}}) {
+            Video v;
+            v.name = name;
+            v.shown = shown;
+            v.path = copyFixture(v.name, dir.path());
+            QFile::setPermissions(v.path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                              QFile::ReadOther);
+            v.bytes = fileDigest(v.path);
+            v.packets = streamDigest(v.path);
+            v.trackList = tracks(v.path);
+            v.mode = QFile::permissions(v.path);
+            videos << v;
+        }
+    }
+    void TearDown() override {
+        d->localImageBrowserView->setModel(nullptr);
+        d.reset();
+        Workspace::setRevealer({});
+        Workspace::setUrlOpener({});
+        if (oldTz.isNull())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", oldTz);
+        tzset();
+    }
+    void select(const QStringList &paths) {
+        d->localPhotoItemArray.clear();
+        for (const QString &p : paths)
+            d->localPhotoItemArray << makeLocalItem(p);
+        model.clear();
+        model.setRowCount(int(paths.size()));
+        model.setColumnCount(1);
+        for (int i = 0; i < paths.size(); ++i)
+            d->localImageBrowserView->selectionModel()->select(model.index(i, 0),
+                                                               QItemSelectionModel::Select);
+        d->selection.currentChooseFilePath = paths.value(0);
+    }
+    // The written video holds `wallClock` (with Tokyo's offset) in all three date boxes and
+    // every track and packet of the original.
+    void expectWritten(const Video &v, const QString &written, const QString &wallClock,
+                       const QString &utc) {
+        SCOPED_TRACE(written.toStdString());
+        const QJsonObject j = exiftoolJson(written, {"-G1", "-a"});
+        EXPECT_EQ(j["UserData:DateTimeOriginal"].toString(), wallClock + "+09:00");
+        EXPECT_EQ(j["Keys:CreationDate"].toString(), wallClock + "+09:00");
+        EXPECT_EQ(j["QuickTime:CreateDate"].toString(), utc);
+        EXPECT_EQ(streamDigest(written), v.packets);
+        EXPECT_EQ(tracks(written), v.trackList);
+        EXPECT_NE(fileDigest(written), v.bytes);
+    }
+
+    QByteArray oldTz;
+    QTemporaryDir dir;
+    QString storage;
+    QStandardItemModel model;
+    std::unique_ptr<AppDelegate> d;
+    QList<Video> videos;
+};
+
+} // namespace
+
+TEST_F(VideoDates, SingleWindowShowsAndWritesTheCreationDateIntoACopy) {
+    ASSERT_EQ(videos[0].trackList.count("data,mebx"), 2);
+    for (const Video &v : videos) {
+        SCOPED_TRACE(v.name.toStdString());
+        select({v.path});
+        d->ShowChangeDateWindow();
+        EXPECT_EQ(d->orignalDatelab->text(), v.shown);
+        EXPECT_EQ(d->diginalDatelab->text(), v.shown);
+        d->orignalDatelab->setText("2021-03-04 05:06:07");
+        d->diginalDatelab->setText("2021-03-04 05:06:07");
+        d->ClickDateChangedSaveAction();
+        ASSERT_TRUE(waitForJobs(*d));
+        const QString written = storage + "/" + v.name;
+        expectWritten(v, written, "2021:03:04 05:06:07", "2021:03:03 20:06:07");
+        EXPECT_EQ(FileDates::creationDate(written), QDateTime(QDate(2021, 3, 4), QTime(5, 6, 7)));
+        // The original is not touched when overwriting is off.
+        EXPECT_EQ(fileDigest(v.path), v.bytes);
+    }
+    // A second write of the same video takes a free name and never replaces the first.
+    const QByteArray first = fileDigest(storage + "/clip.mp4");
+    d->ShowChangeDateWindow();
+    d->orignalDatelab->setText("2022-01-02 03:04:05");
+    d->diginalDatelab->setText("2022-01-02 03:04:05");
+    d->ClickDateChangedSaveAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    EXPECT_EQ(fileDigest(storage + "/clip.mp4"), first);
+    const QStringList names = QDir(storage).entryList(QDir::Files);
+    ASSERT_EQ(names.size(), 3) << names.join(", ").toStdString();
+    QString second;
+    for (const QString &name : names)
+        if (name != "clip.mp4" && name != "IMG_0123.mov")
+            second = storage + "/" + name;
+    EXPECT_TRUE(second.endsWith(".mp4")) << second.toStdString();
+    expectWritten(videos[1], second, "2022:01:02 03:04:05", "2022:01:01 18:04:05");
+    EXPECT_TRUE(temporariesIn(dir.path()).isEmpty())
+        << temporariesIn(dir.path()).join(", ").toStdString();
+}
+
+TEST_F(VideoDates, BatchHourShiftOverwritesTheVideosInPlace) {
+    d->preferences.overwrite = true;
+    select({videos[0].path, videos[1].path});
+    d->ChangeDateExifFromPhoto();
+    ASSERT_TRUE(waitForJobs(*d));
+    d->hourVaulab->setText("1");
+    d->AddTimeBtn->setChecked(true);
+    d->ClickMutiDateChangedSaveAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    const QStringList utc = {"2020:01:05 23:13:13", "2020:12:05 06:21:52"};
+    for (int k = 0; k < 2; ++k) {
+        const Video &v = videos[k];
+        SCOPED_TRACE(v.name.toStdString());
+        QDateTime moved = QDateTime::fromString(v.shown, "yyyy:MM:dd HH:mm:ss").addSecs(3600);
+        expectWritten(v, v.path, moved.toString("yyyy:MM:dd HH:mm:ss"), utc[k]);
+        // The replacement keeps the original's mode and takes the moved date as file date.
+        EXPECT_EQ(QFile::permissions(v.path), v.mode);
+        EXPECT_EQ(FileDates::creationDate(v.path), moved);
+        EXPECT_FALSE(QFileInfo::exists(storage + "/" + v.name));
+    }
+    EXPECT_TRUE(temporariesIn(dir.path()).isEmpty())
+        << temporariesIn(dir.path()).join(", ").toStdString();
+}
+
+TEST_F(VideoDates, AFileThatIsNoVideoIsNamedAndLeavesNothing) {
+    const QString broken = dir.filePath("broken.mov");
+    QFile f(broken);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(4096, 'x'));
+    f.close();
+    const QByteArray before = fileDigest(broken);
+    select({broken});
+    d->ShowChangeDateWindow();
+    d->orignalDatelab->setText("2021-03-04 05:06:07");
+    d->diginalDatelab->setText("2021-03-04 05:06:07");
+    d->ClickDateChangedSaveAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    EXPECT_EQ(fileDigest(broken), before);
+    QString said;
+    for (QMessageBox *sheet : d->window->findChildren<QMessageBox *>())
+        if (sheet->isVisible())
+            said += sheet->text() + sheet->informativeText() + sheet->detailedText();
+    EXPECT_TRUE(said.contains("broken.mov")) << said.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(storage + "/broken.mov"));
+    EXPECT_TRUE(temporariesIn(dir.path()).isEmpty());
+}
