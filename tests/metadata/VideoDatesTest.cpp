@@ -238,3 +238,14 @@ TEST_F(VideoDates, AFileThatIsNoVideoIsNamedAndLeavesNothing) {
     EXPECT_FALSE(QFileInfo::exists(storage + "/broken.mov"));
     EXPECT_TRUE(temporariesIn(dir.path()).isEmpty());
 }
+
+TEST_F(VideoDates, CreationDateOfTheFileBecomesTheVideosCameraDate) {
+    const Video &v = videos[1];
+    const QDateTime created(QDate(2019, 7, 8), QTime(9, 10, 11));
+    ASSERT_TRUE(FileDates::setCreationDate(v.path, created));
+    select({v.path});
+    d->ClickCopyCreatedDateToCameraDateAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    expectWritten(v, storage + "/" + v.name, "2019:07:08 09:10:11", "2019:07:08 00:10:11");
+    EXPECT_EQ(fileDigest(v.path), v.bytes);
+}
