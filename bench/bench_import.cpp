@@ -23,8 +23,10 @@ namespace {
 heif_error writeToFile(heif_context *, const void *data, size_t size, void *userdata) {
     const bool ok = static_cast<QFile *>(userdata)->write(static_cast<const char *>(data),
                                                           qint64(size)) == qint64(size);
-    return heif_error{ok ? heif_error_Ok : heif_error_Encoding_error, heif_suberror_Unspecified,
-                      ok ? "ok" : "cannot write"};
+    heif_error result{};
+    result.code = ok ? heif_error_Ok : heif_error_Encoding_error;
+    result.message = ok ? "ok" : "cannot write";
+    return result;
 }
 
 // A phone-sized HEIC with a thumbnail item, so that a grid thumbnail needs no full decode.

@@ -52,7 +52,7 @@ QStringList tracks(const QString &path) {
             {"-v", "error", "-show_entries", "stream=codec_type,codec_tag_string", "-of", "csv=p=0",
              path});
     p.waitForFinished(-1);
-    return QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed().split('\n');
 }
 
 QStringList temporariesIn(const QString &dir) {
