@@ -330,10 +330,7 @@ void applyTemplate(const TemplatePlist &tpl, QVariantMap &working) {
                    double(static_cast<float>(std::fabs(tpl.longitude))));
         gps.insert(QStringLiteral("LongitudeRef"),
                    tpl.longitude < 0 ? QStringLiteral("W") : QStringLiteral("E"));
-        gps.insert(QStringLiteral("SpeedRef"), QStringLiteral("K"));
-        gps.insert(QStringLiteral("Speed"), 0.0);
-        gps.insert(QStringLiteral("TrackRef"), QStringLiteral("T"));
-        gps.insert(QStringLiteral("Track"), 0.0);
+        // A template holds no speed or heading: none is made up (a photo's own stay).
         working.insert(kGps, gps);
     }
 }
