@@ -254,3 +254,29 @@ TEST_F(LibraryMergeEngine, TheMetadataOptionWritesTheLibraryValuesIntoTheCopies)
     EXPECT_TRUE(out.contains("Girl holding pumpkin")) << out;
     expectLibrariesUnchanged();
 }
+
+TEST_F(LibraryMergeEngine, PhotosOfOneSizeMergeOnceOnlyWhenTheirBytesAreEqual) {
+    libraries("Test-10.15.7", "Test-13.0.0");
+    // The two "winebottle.jpeg" rows: equal bytes go out once.
+    const QString pair = source + "/originals/5/52083079-73D5-4921-AC1B-FE76F279133F.jpeg";
+    QStringList wines;
+    for (const QString &path : ImportPhotosfromSourcePhotoLibrary(settings(), photos).exported)
+        if (path.contains("winebottle"))
+            wines << QFileInfo(path).fileName();
+    EXPECT_EQ(wines, QStringList{"winebottle.jpeg"});
+
+    // One byte changed: two photos, the second under the next free name.
+    QDir(exportFolder()).removeRecursively();
+    QByteArray bytes = fileBytes(pair);
+    ASSERT_FALSE(bytes.isEmpty());
+    bytes[bytes.size() - 3] = char(bytes[bytes.size() - 3] ^ 0x01);
+    writeBytes(pair, bytes);
+    sourceBefore = folderHashes(source);
+    wines.clear();
+    for (const QString &path : ImportPhotosfromSourcePhotoLibrary(settings(), photos).exported)
+        if (path.contains("winebottle"))
+            wines << QFileInfo(path).fileName();
+    wines.sort();
+    EXPECT_EQ(wines, (QStringList{"winebottle 2.jpeg", "winebottle.jpeg"}));
+    expectLibrariesUnchanged();
+}
