@@ -535,7 +535,7 @@ class AppDelegate : public QObject {
     QWidget *photolibMergeWindow = nullptr, *photolibMergeProcessWindow = nullptr;
     QCheckBox *photolibDoNotImportDupBtn = nullptr, *photolibKeepAblumBtn = nullptr,
               *photolibKeepPhotoMetaBtn = nullptr;
-    QWidget *photolibTableview = nullptr;
+    QTableView *photolibTableview = nullptr;
     QWidget *dupWindow = nullptr;
     PKImageView *dupGroudImageView = nullptr;
     QWidget *previewDupContentView = nullptr;
@@ -928,10 +928,8 @@ class AppDelegate : public QObject {
     LibraryWriteResult UpdateOldPhotoLibrayDescriptionwithDescription(const QString &caption,
                                                                       int uidd);
     LibraryWriteResult UpdatePhotoLibrayKeywordswithKeyWords(const QString &keywords, int uidd);
-    LibraryWriteResult InsertPhotoLibrayKeywordswithDescription(const QString &keywords,
-                                                                int uidd);
-    LibraryWriteResult UpdateOldPhotoLibrayKeywordswithKeyWords(const QString &keywords,
-                                                                int uidd);
+    LibraryWriteResult InsertPhotoLibrayKeywordswithDescription(const QString &keywords, int uidd);
+    LibraryWriteResult UpdateOldPhotoLibrayKeywordswithKeyWords(const QString &keywords, int uidd);
     LibraryWriteResult InsertOldPhotoLibrayKeywordswithDescription(const QString &keywords,
                                                                    int uidd);
     LibraryWriteResult UpdatePhotoLibrayFileNamewithStr(const QString &name,
@@ -999,6 +997,28 @@ class AppDelegate : public QObject {
     void ReplacePhotoLibraryDescriWithOriginalPhotoDescriAction();
     void ReplacePhotoLibraryCameraandLensInfoWithOriginalPhotoCameraLensAction();
     // End of library edits.
+
+    // Library merge (export/LibraryMerge.cpp, export/LibraryMergeWindow.cpp and
+    // export/LibraryMergeProcessWindow.cpp).
+    void ClickMergePhotoLibraryAction();
+    void AddPhotoLibraryintoTableView();
+    void openPanelDidEnd28(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    // Lists the paths that are existing library packages; the rest are left out.
+    void importPhotoLibraryintoTableViewThreader(const QStringList &paths);
+    void importPhotoLibraryintoTableViewMainThreader();
+    void RemovePhotoLibraryFromTableView();
+    void ClickStartMergePhotoLibraryAction();
+    void savePanelDidEnd36(QMessageBox *alert, int returnCode, void *contextInfo = nullptr);
+    void StartMergePhotoLibraryThreader();
+    void MergePhotoLibraryProcessInMainThread(const QString &text);
+    void StartMergePhotoLibraryFinshMainThreader(const struct LibraryMergeReport &report);
+    QList<PRPicFileInfoPtr> photolibraryAddedArray;
+    class QStandardItemModel *photolibController = nullptr;
+    QLabel *photolibDestLab = nullptr, *photolibMergeProcessTipLab = nullptr;
+    QProgressBar *photolibMergeProcesser = nullptr;
+    PRButton *photolibMergeBtn = nullptr, *photolibAddBtn = nullptr, *photolibSubBtn = nullptr,
+             *photolibStartBtn = nullptr;
+    bool photolibMergeRunning = false;
 
     // Library load (library/LibraryLoad.cpp).
     std::shared_ptr<class LibraryLoadJob> libraryLoad; // the running load, if any

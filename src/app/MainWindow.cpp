@@ -160,12 +160,13 @@ QWidget *buildLibraryView(AppDelegate &d, QWidget *parent) {
     d.PhotolibQuickBtn = toolButton(d.photolibView, "PhotolibQuickBtn", AppDelegate::tr("Actions"));
     d.PhotolibEditExifBtn =
         toolButton(d.photolibView, "PhotolibEditExifBtn", AppDelegate::tr("Edit"));
+    d.photolibMergeBtn = toolButton(d.photolibView, "photolibMergeBtn", AppDelegate::tr("Merge"));
     d.scanProcesser = named(new QProgressBar(d.photolibView), "scanProcesser");
     d.scanProcesser->setRange(0, 0);
     d.scanninginfolab =
         named(new QLabel(AppDelegate::tr("Scanning."), d.photolibView), "scanninginfolab");
-    for (PRButton *b :
-         {d.filterPhotolibBtn, d.showPhotoTypelibBtn, d.PhotolibQuickBtn, d.PhotolibEditExifBtn})
+    for (PRButton *b : {d.filterPhotolibBtn, d.showPhotoTypelibBtn, d.PhotolibQuickBtn,
+                        d.PhotolibEditExifBtn, d.photolibMergeBtn})
         bar->addWidget(b);
     bar->addStretch(1);
     bar->addWidget(d.scanninginfolab);

@@ -217,6 +217,8 @@ void buildPopupMenus(AppDelegate &d) {
             {nullptr, nullptr},
             {QT_TRANSLATE_NOOP("AppDelegate", "Download Full-resolution iCloud Photos"),
              &AppDelegate::DownloadICloudsfromphotolibraryAction},
+            {QT_TRANSLATE_NOOP("AppDelegate", "Merge Photo Libraries..."),
+             &AppDelegate::ClickMergePhotoLibraryAction},
             {QT_TRANSLATE_NOOP("AppDelegate", "Show Original in the File Manager"),
              &AppDelegate::ShowphotoinFinderAction},
         };

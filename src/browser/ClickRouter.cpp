@@ -92,6 +92,11 @@ void AppDelegate::MybuttonMouseDownHandle(QObject *sender) {
         {CancelJsonBtn, [&] { CanelJsonMetadataToPhotosAction(); }},
         {writeXmpBtn, [&] { BatchWriteXMPFileToFile(); }},
         {CancelXmpBtn, [&] { CanelXMPMetadataToPhotosAction(); }},
+        // Library merge.
+        {photolibMergeBtn, [&] { ClickMergePhotoLibraryAction(); }},
+        {photolibAddBtn, [&] { AddPhotoLibraryintoTableView(); }},
+        {photolibSubBtn, [&] { RemovePhotoLibraryFromTableView(); }},
+        {photolibStartBtn, [&] { ClickStartMergePhotoLibraryAction(); }},
     };
     for (const Route &route : routes) {
         if (route.button && route.button == sender) {

@@ -1,14 +1,20 @@
-// The progress window of a library merge.
+// The progress sheet of a library merge.
 #include "app/AppDelegate.h"
 #include "app/WindowDescription.h"
 
 #include "platform/ImageView.h"
+
+#include <QLabel>
+#include <QProgressBar>
 
 void buildLibraryMergeProcessWindow(AppDelegate &d) {
     QVBoxLayout *column =
         newColumnWindow(d, d.photolibMergeProcessWindow, "photolibMergeProcessWindow",
                         AppDelegate::tr("Merging Photo Libraries"));
     QWidget *w = d.photolibMergeProcessWindow;
-    Q_UNUSED(w);
+    PK_OUTLET(column, w, d, photolibMergeProcesser);
+    d.photolibMergeProcesser->setRange(0, 1);
+    PK_OUTLET(column, w, d, photolibMergeProcessTipLab);
+    d.photolibMergeProcessTipLab->setWordWrap(true);
     column->addStretch(1);
 }

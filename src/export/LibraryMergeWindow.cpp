@@ -1,19 +1,63 @@
-// The library merge window.
+// The library merge window: the two libraries, the destination, the options and the
+// buttons (their clicks go through the click router).
 #include "app/AppDelegate.h"
 #include "app/WindowDescription.h"
 
+#include "browser/PRButton.h"
 #include "platform/ImageView.h"
 
 #include <QCheckBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QStandardItemModel>
+#include <QTableView>
 
 void buildLibraryMergeWindow(AppDelegate &d) {
     QVBoxLayout *column = newColumnWindow(d, d.photolibMergeWindow, "photolibMergeWindow",
                                           AppDelegate::tr("Merge Photo Libraries"));
     QWidget *w = d.photolibMergeWindow;
     PK_OUTLET(column, w, d, photolibTableview);
+    d.photolibController = new QStandardItemModel(0, 2, w);
+    d.photolibController->setHorizontalHeaderLabels(
+        {AppDelegate::tr("Name"), AppDelegate::tr("Date")});
+    d.photolibTableview->setModel(d.photolibController);
+    d.photolibTableview->setSelectionBehavior(QAbstractItemView::SelectRows);
+    d.photolibTableview->setSelectionMode(QAbstractItemView::SingleSelection);
+    d.photolibTableview->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    d.photolibTableview->horizontalHeader()->setStretchLastSection(true);
     d.photolibTableview->setMinimumHeight(120);
+    QObject::connect(d.photolibTableview->selectionModel(), &QItemSelectionModel::selectionChanged,
+                     &d, [&d] {
+                         const int row = d.photolibTableview->currentIndex().row();
+                         const bool listed = d.photolibraryAddedArray.size() > 1 && row >= 0 &&
+                                             row < d.photolibraryAddedArray.size();
+                         d.photolibDestLab->setText(
+                             listed ? AppDelegate::tr("Destination Photo Library: %1")
+                                          .arg(d.photolibraryAddedArray.at(row)->fileFullPath)
+                                    : QString());
+                     });
+    auto *buttons = new QHBoxLayout;
+    auto button = [&](PRButton *&b, const char *name, const QString &text) {
+        b = new PRButton(text, w);
+        b->setObjectName(QLatin1String(name));
+        buttons->addWidget(b);
+    };
+    button(d.photolibAddBtn, "photolibAddBtn", QStringLiteral("+"));
+    button(d.photolibSubBtn, "photolibSubBtn", QStringLiteral("-"));
+    buttons->addStretch(1);
+    column->addLayout(buttons);
+    PK_OUTLET(column, w, d, photolibDestLab);
     PK_OUTLET(column, w, d, photolibDoNotImportDupBtn);
+    d.photolibDoNotImportDupBtn->setText(
+        AppDelegate::tr("Do not import photos the destination already holds"));
     PK_OUTLET(column, w, d, photolibKeepAblumBtn);
+    d.photolibKeepAblumBtn->setText(AppDelegate::tr("Keep albums"));
     PK_OUTLET(column, w, d, photolibKeepPhotoMetaBtn);
+    d.photolibKeepPhotoMetaBtn->setText(
+        AppDelegate::tr("Write the library's metadata into the photos"));
+    d.photolibStartBtn = new PRButton(AppDelegate::tr("Start"), w);
+    d.photolibStartBtn->setObjectName(QStringLiteral("photolibStartBtn"));
+    column->addWidget(d.photolibStartBtn, 0, Qt::AlignRight);
     column->addStretch(1);
 }

@@ -167,6 +167,18 @@ namespace {
 PhotosApplication *replacementApplication = nullptr;
 }
 
+QString photosApplicationMissingReason() {
+    return QStringLiteral("The Photos application does not exist on Linux");
+}
+
+PhotosAnswer LinuxPhotosApplication::openLibrary(const QString &) {
+    return PhotosAnswer::unavailable(photosApplicationMissingReason());
+}
+
+PhotosAnswer LinuxPhotosApplication::importFile(const QString &, const QString &) {
+    return PhotosAnswer::unavailable(photosApplicationMissingReason());
+}
+
 PhotosApplication &photosApplication() {
     static LinuxPhotosApplication onLinux;
     return replacementApplication ? *replacementApplication : onLinux;

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QList>
+#include <QPair>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 // A process on this machine that holds a library database open, and how we know.
@@ -9,6 +11,18 @@ struct DatabaseHolder {
     qint64 pid = 0;
     QString name; // the process's command name
     QString how;  // "lock", "open file" or "lock file"
+};
+
+// What the Photos application answered to a request: done, unavailable (it cannot be
+// asked here, with the reason) or failed (it was asked and refused, with its error).
+struct PhotosAnswer {
+    enum Kind { Done, Unavailable, Failed };
+    Kind kind = Done;
+    QString text; // the reason or the error; empty when done
+    static PhotosAnswer done() { return {}; }
+    static PhotosAnswer unavailable(const QString &why) { return {Unavailable, why}; }
+    static PhotosAnswer failed(const QString &error) { return {Failed, error}; }
+    bool isDone() const { return kind == Done; }
 };
 
 // The photo application and whatever else may have a library open. On Linux there is no
@@ -23,12 +37,21 @@ class PhotosApplication {
     // Asks the process to end, forces it after five seconds; false with a reason when it
     // still runs.
     virtual bool endProcess(qint64 pid, QString *why) = 0;
+    // Has the application open the library package at `path`. Paths and album names are
+    // values handed over whole, never text of a script.
+    virtual PhotosAnswer openLibrary(const QString &path) = 0;
+    // Imports one file into the library the application has open, into the album `album`
+    // (made when missing) unless it is empty.
+    virtual PhotosAnswer importFile(const QString &path, const QString &album) = 0;
 };
 
 class LinuxPhotosApplication : public PhotosApplication {
   public:
     QList<DatabaseHolder> holders(const QString &databasePath) override;
     bool endProcess(qint64 pid, QString *why) override;
+    // Unavailable: there is no Photos application on Linux.
+    PhotosAnswer openLibrary(const QString &path) override;
+    PhotosAnswer importFile(const QString &path, const QString &album) override;
     // How long endProcess waits before SIGKILL.
     int graceMilliseconds = 5000;
 };
@@ -46,6 +69,18 @@ class FakePhotosApplication : public PhotosApplication {
             *why = QStringLiteral("the process did not end");
         return endSucceeds;
     }
+    // The requests as made, and what to answer them (done unless told otherwise).
+    QStringList openedLibraries;
+    QList<QPair<QString, QString>> imports; // path, album
+    PhotosAnswer openAnswer, importAnswer;
+    PhotosAnswer openLibrary(const QString &path) override {
+        openedLibraries << path;
+        return openAnswer;
+    }
+    PhotosAnswer importFile(const QString &path, const QString &album) override {
+        imports << qMakePair(path, album);
+        return importAnswer;
+    }
 };
 
 // The one the program uses; tests may replace it (nullptr restores the Linux one).
@@ -54,3 +89,6 @@ void setPhotosApplication(PhotosApplication *replacement);
 
 // Each holder as "name (pid)", joined with ", ".
 QString describeHolders(const QList<DatabaseHolder> &holders);
+
+// The reason every request of the Linux layer is unavailable.
+QString photosApplicationMissingReason();

@@ -1,0 +1,220 @@
+// The library merge: listing two libraries, choosing the destination, the confirmation,
+// the merge on a worker thread and its end sheet.
+#include "app/AppDelegate.h"
+
+#include "export/core/LibraryMerge.h"
+#include "platform/AlertSheet.h"
+#include "platform/core/PhotosApplication.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDateTime>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLocale>
+#include <QMainWindow>
+#include <QPointer>
+#include <QProgressBar>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QtConcurrent>
+
+namespace {
+
+void front(QWidget *window) {
+    if (!window)
+        return;
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+bool isLibraryPackage(const QString &path) {
+    const QFileInfo info(path);
+    const QString ext = info.suffix();
+    // Exactly these letters: Photos names its packages so.
+    return info.exists() &&
+           (ext == QLatin1String("photoslibrary") || ext == QLatin1String("photolibrary"));
+}
+
+PRPicFileInfoPtr libraryRecord(const QString &path) {
+    auto r = std::make_shared<PRPicFileInfo>();
+    const QFileInfo info(path);
+    r->fileName = info.fileName();
+    r->fileFullPath = info.absoluteFilePath();
+    r->fileCreateDate = QLocale(QStringLiteral("en_US"))
+                            .toString(info.lastModified(), QStringLiteral("yyyy:MM:dd HH:mm:ss"));
+    return r;
+}
+
+// The source and the destination as the table shows them: the selected row is the
+// destination, the other the source.
+bool mergePair(const AppDelegate &d, QString *source, QString *destination) {
+    const int row = d.photolibTableview->currentIndex().row();
+    if (d.photolibraryAddedArray.size() != 2 || row < 0 || row > 1)
+        return false;
+    *destination = d.photolibraryAddedArray.at(row)->fileFullPath;
+    *source = d.photolibraryAddedArray.at(1 - row)->fileFullPath;
+    return true;
+}
+
+} // namespace
+
+void AppDelegate::ClickMergePhotoLibraryAction() {
+    photolibraryAddedArray.clear();
+    importPhotoLibraryintoTableViewMainThreader();
+    photolibDestLab->setText(QString());
+    for (QCheckBox *box :
+         {photolibDoNotImportDupBtn, photolibKeepAblumBtn, photolibKeepPhotoMetaBtn})
+        box->setChecked(true);
+    front(photolibMergeWindow);
+}
+
+void AppDelegate::AddPhotoLibraryintoTableView() {
+    auto *panel = new QFileDialog(window, tr("Please select the photo libraries to merge."));
+    panel->setAttribute(Qt::WA_DeleteOnClose);
+    panel->setWindowModality(Qt::WindowModal);
+    // Library packages are folders.
+    panel->setFileMode(QFileDialog::Directory);
+    panel->setOption(QFileDialog::ShowDirsOnly, true);
+    theOpenPanel = panel;
+    connect(panel, &QFileDialog::finished, this, [this, panel](int r) {
+        openPanelDidEnd28(panel, r == QDialog::Accepted ? 1 : 0, nullptr);
+    });
+    panel->open();
+}
+
+void AppDelegate::openPanelDidEnd28(QFileDialog *panel, int returnCode, void *) {
+    if (returnCode != 1 || !panel || panel->selectedFiles().isEmpty())
+        return;
+    importPhotoLibraryintoTableViewThreader(panel->selectedFiles());
+}
+
+void AppDelegate::importPhotoLibraryintoTableViewThreader(const QStringList &paths) {
+    // A few existence checks: quick enough for the main thread.
+    for (const QString &path : paths)
+        if (isLibraryPackage(path))
+            photolibraryAddedArray << libraryRecord(path);
+    importPhotoLibraryintoTableViewMainThreader();
+    front(photolibMergeWindow);
+}
+
+void AppDelegate::importPhotoLibraryintoTableViewMainThreader() {
+    photolibController->removeRows(0, photolibController->rowCount());
+    for (const PRPicFileInfoPtr &r : photolibraryAddedArray) {
+        auto *name = new QStandardItem(r->fileName);
+        name->setToolTip(r->fileFullPath);
+        photolibController->appendRow({name, new QStandardItem(r->fileCreateDate)});
+    }
+    photolibTableview->clearSelection();
+    if (!photolibraryAddedArray.isEmpty())
+        photolibTableview->selectRow(0);
+    else
+        photolibDestLab->setText(QString());
+}
+
+void AppDelegate::RemovePhotoLibraryFromTableView() {
+    const int row = photolibTableview->currentIndex().row();
+    if (row < 0 || row >= photolibraryAddedArray.size())
+        return;
+    photolibraryAddedArray.removeAt(row);
+    importPhotoLibraryintoTableViewMainThreader();
+}
+
+void AppDelegate::ClickStartMergePhotoLibraryAction() {
+    if (photolibMergeRunning)
+        return;
+    QString source, destination;
+    if (!mergePair(*this, &source, &destination)) {
+        beginAlertSheet(photolibMergeWindow,
+                        tr("You need to add two photo libraries in the table view to merge the "
+                           "photo libraries."),
+                        QString(), {tr(" OK ")}, [](QMessageBox *, int) {});
+        return;
+    }
+    QString info = tr("All photo library data will be merged into the Destination Photo Library.");
+    const QString folder = exportFolderFor(source);
+    if (dynamic_cast<LinuxPhotosApplication *>(&photosApplication()))
+        info = tr("The photos of %1 are exported to %2. Neither library is changed: the Photos "
+                  "application does not exist on Linux, so nothing is imported into %3.")
+                   .arg(QFileInfo(source).fileName(), folder, QFileInfo(destination).fileName());
+    else
+        info += QLatin1Char(' ') +
+                tr("The photos are exported to %1 first; the destination's database is not "
+                   "written by this program.")
+                    .arg(folder);
+    beginAlertSheet(photolibMergeWindow,
+                    tr("Are you sure you want to choose the %1?").arg(photolibDestLab->text()),
+                    info, {tr(" YES "), tr(" Cancel ")},
+                    [this](QMessageBox *alert, int code) { savePanelDidEnd36(alert, code); });
+}
+
+void AppDelegate::savePanelDidEnd36(QMessageBox *, int returnCode, void *) {
+    if (returnCode != 1)
+        return;
+    StartMergePhotoLibraryThreader();
+}
+
+void AppDelegate::StartMergePhotoLibraryThreader() {
+    LibraryMergeSettings settings;
+    if (!mergePair(*this, &settings.sourceLibrary, &settings.destinationLibrary))
+        return;
+    // Options are read here, on the main thread; the worker gets its own copy.
+    settings.keepAlbums = photolibKeepAblumBtn->isChecked();
+    settings.keepMetadata = photolibKeepPhotoMetaBtn->isChecked();
+    photolibMergeRunning = true;
+    photolibMergeProcesser->setRange(0, 0);
+    photolibMergeProcessTipLab->setText(QString());
+    photolibMergeProcessWindow->setWindowModality(Qt::ApplicationModal);
+    front(photolibMergeProcessWindow);
+    QPointer<AppDelegate> self(this);
+    PhotosApplication *photos = &photosApplication();
+    (void)QtConcurrent::run([self, settings, photos] {
+        const LibraryMergeReport report =
+            ImportPhotosfromSourcePhotoLibrary(settings, *photos, [self](const QString &text) {
+                QMetaObject::invokeMethod(
+                    qApp,
+                    [self, text] {
+                        if (self)
+                            self->MergePhotoLibraryProcessInMainThread(text);
+                    },
+                    Qt::QueuedConnection);
+            });
+        QMetaObject::invokeMethod(
+            qApp,
+            [self, report] {
+                if (self)
+                    self->StartMergePhotoLibraryFinshMainThreader(report);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void AppDelegate::MergePhotoLibraryProcessInMainThread(const QString &text) {
+    photolibMergeProcessTipLab->setText(QStringLiteral("%1...").arg(text));
+}
+
+void AppDelegate::StartMergePhotoLibraryFinshMainThreader(const LibraryMergeReport &report) {
+    photolibMergeRunning = false;
+    photolibMergeProcesser->setRange(0, 1);
+    photolibMergeProcessWindow->hide();
+    QStringList lines;
+    lines << tr("Photos in %1: %2.").arg(report.exportFolder).arg(report.exported.size());
+    lines << tr("Not in the destination library by name (what Photos would import): %1.")
+                 .arg(report.lacking.size());
+    if (report.imported > 0)
+        lines << tr("Imported into the destination library: %1.").arg(report.imported);
+    if (!report.importsNotTried.isEmpty())
+        lines << tr("Nothing was imported: %1.").arg(report.importsNotTried);
+    if (!report.stopped.isEmpty())
+        lines << report.stopped;
+    if (!report.failed.isEmpty())
+        lines << tr("Not merged:") << report.failed;
+    const QString message = !report.stopped.isEmpty() ? tr("The photo library merge stopped.")
+                            : report.imported == 0
+                                ? tr("The photos were exported, not imported.")
+                                : tr("The photo library merge task has been completed.");
+    beginAlertSheet(photolibMergeWindow, message, lines.join(QLatin1Char('\n')), {tr(" Ok ")},
+                    [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+}

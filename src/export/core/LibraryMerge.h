@@ -1,0 +1,52 @@
+#pragma once
+
+#include "model/PRPicFileInfo.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class PhotosApplication;
+
+// The merge of one library (the source) into another (the destination): the source's
+// photos are exported into a folder E under Pictures, in album folders, and the Photos
+// application is asked to import those the destination lacks. Neither library is written:
+// both databases are read from private snapshots.
+
+struct LibraryMergeSettings {
+    QString sourceLibrary, destinationLibrary; // package folders
+    QString exportFolder;                      // E; empty: exportFolderFor(sourceLibrary)
+    bool keepMetadata = true;                  // the library's values written into the copies
+    bool keepAlbums = true; // imports go into an album of the photo's album title
+};
+
+struct LibraryMergeReport {
+    QString stopped;      // why the merge stopped before its end; empty when it ran
+    QString exportFolder; // E
+    QStringList exported; // the files in E of the merged photos, in source order
+    QStringList lacking;  // names of the exported photos the destination lacks
+    int imported = 0;     // imports the Photos application took
+    QString
+        importsNotTried; // why the Photos application was not asked (unavailable, a failed open)
+    QStringList failed;  // "name: reason" for each photo not exported or not imported
+};
+
+// The phase texts and the per-photo line under them.
+using LibraryMergeProgress = std::function<void(const QString &text)>;
+
+// "<home>/Pictures/<the source's folder name without its last extension>".
+QString exportFolderFor(const QString &sourceLibrary);
+
+// The four phases: read the source, read the destination's names, export into E, import
+// what the destination lacks through `photos`. An unreadable source or destination stops
+// the merge before anything is exported.
+LibraryMergeReport ImportPhotosfromSourcePhotoLibrary(const LibraryMergeSettings &settings,
+                                                      PhotosApplication &photos,
+                                                      const LibraryMergeProgress &progress = {});
+
+// Whether the destination, whose photos by NFC name are `destination`, lacks `photo` (the
+// file at `path`): no photo of the same name, or none of the same size and bytes.
+bool destinationLacksPhoto(const QHash<QString, QList<PRPicFileInfoPtr>> &destination,
+                           const PRPicFileInfo &photo, const QString &path);

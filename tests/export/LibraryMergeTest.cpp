@@ -1,0 +1,282 @@
+// The merge of one library into another, on copies of the fixture libraries.
+#include "export/core/LibraryMerge.h"
+#include "library/core/DatabaseFiles.h"
+#include "platform/core/PhotosApplication.h"
+
+#include "LibraryTestSupport.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSet>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+// Readable QStrings in failure messages.
+inline std::ostream &operator<<(std::ostream &os, const QString &s) {
+    return os << s.toStdString();
+}
+
+namespace {
+
+QStringList filesIn(const QString &folder) {
+    QStringList out;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out << QDir(folder).relativeFilePath(it.next());
+    out.sort();
+    return out;
+}
+
+QString nfc(const QString &s) {
+    return s.normalized(QString::NormalizationForm_C);
+}
+
+struct LibraryMergeEngine : ::testing::Test {
+    QTemporaryDir dir;
+    QString source, destination;
+    QStringList sourceBefore, destinationBefore;
+    FakePhotosApplication photos;
+
+    void libraries(const QString &from, const QString &into) {
+        QDir().mkpath(dir.filePath("a"));
+        QDir().mkpath(dir.filePath("b"));
+        source = copyLibrary(from, dir.filePath("a"));
+        destination = copyLibrary(into, dir.filePath("b"));
+        ASSERT_FALSE(source.isEmpty());
+        ASSERT_FALSE(destination.isEmpty());
+        sourceBefore = folderHashes(source);
+        destinationBefore = folderHashes(destination);
+    }
+    LibraryMergeSettings settings(bool metadata = false) const {
+        LibraryMergeSettings s;
+        s.sourceLibrary = source;
+        s.destinationLibrary = destination;
+        s.exportFolder = dir.filePath("E");
+        s.keepMetadata = metadata;
+        return s;
+    }
+    void expectLibrariesUnchanged() const {
+        EXPECT_EQ(folderHashes(source), sourceBefore);
+        EXPECT_EQ(folderHashes(destination), destinationBefore);
+    }
+    QString exportFolder() const { return dir.filePath("E"); }
+};
+
+} // namespace
+
+TEST(LibraryMergeFolder, IsThePicturesFolderOfTheSourceWithoutItsLastExtension) {
+    EXPECT_EQ(exportFolderFor("/x/Test-10.15.7.photoslibrary"),
+              QDir::homePath() + "/Pictures/Test-10.15.7");
+    EXPECT_EQ(exportFolderFor("/x/Test-10.15.7.photoslibrary/"),
+              QDir::homePath() + "/Pictures/Test-10.15.7");
+}
+
+TEST(LibraryMergeNames, AreComparedAfterNfcAndThenBySizeAndBytes) {
+    QTemporaryDir dir;
+    const QString mine = dir.filePath("mine.jpg"), same = dir.filePath("same.jpg"),
+                  other = dir.filePath("other.jpg");
+    writeBytes(mine, "photo bytes");
+    writeBytes(same, "photo bytes");
+    writeBytes(other, "photo BYTES");
+    PRPicFileInfo photo;
+    photo.fileName = QString::fromUtf8("Fr\xc3\xadtest.jpg"); // composed
+    auto theirs = std::make_shared<PRPicFileInfo>();
+    theirs->fileName = QString::fromUtf8("Fri\xcc\x81test.jpg"); // decomposed
+    theirs->fileFullPath = same;
+    QHash<QString, QList<PRPicFileInfoPtr>> table;
+    table[nfc(theirs->fileName)] << theirs;
+    EXPECT_FALSE(destinationLacksPhoto(table, photo, mine));
+    // The same name with other bytes is another photo.
+    theirs->fileFullPath = other;
+    EXPECT_TRUE(destinationLacksPhoto(table, photo, mine));
+    // Its original not on disk: a different recorded size is another photo, the same is not.
+    theirs->fileFullPath = dir.filePath("gone.jpg");
+    theirs->originalfilesize = 5;
+    EXPECT_TRUE(destinationLacksPhoto(table, photo, mine));
+    theirs->originalfilesize = 11;
+    EXPECT_FALSE(destinationLacksPhoto(table, photo, mine));
+    photo.fileName = "elsewhere.jpg";
+    EXPECT_TRUE(destinationLacksPhoto(table, photo, mine));
+}
+
+TEST_F(LibraryMergeEngine, ExportsTheSourceInAlbumFoldersAndImportsWhatTheDestinationLacks) {
+    libraries("Test-10.15.7", "Test-13.0.0");
+    QStringList texts;
+    const LibraryMergeReport r = ImportPhotosfromSourcePhotoLibrary(
+        settings(), photos, [&](const QString &t) { texts << t; });
+    ASSERT_TRUE(r.stopped.isEmpty()) << r.stopped;
+    expectLibrariesUnchanged();
+
+    const QStringList files = filesIn(exportFolder());
+    EXPECT_EQ(files.size(), r.exported.size());
+    ASSERT_FALSE(files.isEmpty());
+    EXPECT_TRUE(QFileInfo(exportFolder() + "/Pumpkin Farm").isDir()) << files.join(", ");
+    // The byte-identical pair goes out once; the two different same-named photos of one
+    // album both go out, one under the next free name.
+    EXPECT_EQ(files.filter("winebottle").size(), 1) << files.join(", ");
+    EXPECT_GE(files.filter("AAF035 2.jpg").size(), 1) << files.join(", ");
+    // Trashed photos stay behind; originals not on disk are named.
+    EXPECT_TRUE(files.filter("IMG_1064").isEmpty());
+    EXPECT_FALSE(r.failed.filter("IMG_2000.JPG").isEmpty()) << r.failed.join("; ");
+    // Plain copies are the originals' bytes.
+    for (const QString &path : r.exported)
+        EXPECT_EQ(fileBytes(path).size(), QFileInfo(path).size());
+
+    // The imports: every exported photo whose name the destination has not, and those of a
+    // known name only with other bytes; each once, from E.
+    // The oracle reads a copy: sqlite3 on the library itself would fold its -wal.
+    const QString oracle = dir.filePath("oracle.sqlite");
+    ASSERT_TRUE(QFile::copy(destination + "/database/Photos.sqlite", oracle));
+    ASSERT_TRUE(QFile::copy(destination + "/database/Photos.sqlite-wal", oracle + "-wal"));
+    const QStringList held =
+        sqliteValue(oracle,
+                    "select group_concat(ZORIGINALFILENAME, '|') from ZADDITIONALASSETATTRIBUTES")
+            .split('|');
+    QSet<QString> heldNames;
+    for (const QString &n : held)
+        heldNames << nfc(n);
+    QSet<QString> imported;
+    for (const auto &[path, album] : photos.imports) {
+        EXPECT_TRUE(path.startsWith(exportFolder() + "/")) << path;
+        EXPECT_FALSE(imported.contains(path)) << path;
+        imported << path;
+    }
+    EXPECT_EQ(photos.openedLibraries, QStringList{destination});
+    EXPECT_EQ(photos.imports.size(), r.lacking.size());
+    EXPECT_EQ(r.imported, r.lacking.size());
+    int absent = 0;
+    for (const QString &path : r.exported) {
+        const QString name = nfc(QFileInfo(path).fileName());
+        if (!heldNames.contains(name)) {
+            EXPECT_TRUE(imported.contains(path)) << path;
+            ++absent;
+        }
+    }
+    EXPECT_GT(absent, 0);
+    EXPECT_LT(photos.imports.size(), r.exported.size()); // some are in the destination
+    // With the album option on, a photo of an album goes into it.
+    bool intoAlbum = false;
+    for (const auto &[path, album] : photos.imports)
+        intoAlbum |= path.contains("/" + album + "/") && !album.isEmpty();
+    EXPECT_TRUE(intoAlbum);
+    EXPECT_TRUE(texts.contains("Analyzing and reading photo data in the source photo library."));
+    EXPECT_FALSE(texts.filter("Export: ").isEmpty());
+
+    // A second run adds nothing to E and replaces nothing.
+    const QStringList hashes = folderHashes(exportFolder());
+    FakePhotosApplication again;
+    const LibraryMergeReport second = ImportPhotosfromSourcePhotoLibrary(settings(), again);
+    EXPECT_EQ(folderHashes(exportFolder()), hashes);
+    EXPECT_EQ(second.exported, r.exported);
+    expectLibrariesUnchanged();
+}
+
+TEST_F(LibraryMergeEngine, APhotosApplicationThatFailsOrIsMissingIsReported) {
+    libraries("Test-10.15.7", "Test-13.0.0");
+    photos.importAnswer = PhotosAnswer::failed("Photos refused the file");
+    const LibraryMergeReport failing = ImportPhotosfromSourcePhotoLibrary(settings(), photos);
+    EXPECT_EQ(failing.imported, 0);
+    EXPECT_EQ(failing.failed.filter("not imported: Photos refused the file").size(),
+              failing.lacking.size());
+    ASSERT_FALSE(failing.lacking.isEmpty());
+
+    // A library that Photos did not open gets no import at all.
+    FakePhotosApplication closed;
+    closed.openAnswer = PhotosAnswer::failed("no such library");
+    const LibraryMergeReport notOpened = ImportPhotosfromSourcePhotoLibrary(settings(), closed);
+    EXPECT_TRUE(closed.imports.isEmpty());
+    EXPECT_TRUE(notOpened.importsNotTried.contains("no such library"));
+
+    // On Linux: unavailable, nothing imported, the counts still there.
+    LinuxPhotosApplication onThisSystem;
+    const LibraryMergeReport onLinux = ImportPhotosfromSourcePhotoLibrary(settings(), onThisSystem);
+    EXPECT_EQ(onLinux.imported, 0);
+    EXPECT_EQ(onLinux.importsNotTried, "The Photos application does not exist on Linux");
+    EXPECT_EQ(onLinux.lacking, failing.lacking);
+    EXPECT_FALSE(onLinux.exported.isEmpty());
+    expectLibrariesUnchanged();
+}
+
+TEST_F(LibraryMergeEngine, AnOlderLibraryMergesAsSourceAndAsDestination) {
+    libraries("Test-10.14.6", "Test-13.0.0");
+    const LibraryMergeReport r = ImportPhotosfromSourcePhotoLibrary(settings(), photos);
+    ASSERT_TRUE(r.stopped.isEmpty()) << r.stopped;
+    EXPECT_FALSE(r.exported.isEmpty());
+    EXPECT_EQ(filesIn(exportFolder()).size(), r.exported.size());
+    expectLibrariesUnchanged();
+
+    QTemporaryDir other;
+    LibraryMergeSettings back = settings();
+    std::swap(back.sourceLibrary, back.destinationLibrary);
+    back.exportFolder = other.filePath("E");
+    FakePhotosApplication into;
+    const LibraryMergeReport reverse = ImportPhotosfromSourcePhotoLibrary(back, into);
+    ASSERT_TRUE(reverse.stopped.isEmpty()) << reverse.stopped;
+    EXPECT_FALSE(reverse.exported.isEmpty());
+    // Test-13.0.0 and Test-10.14.6 share names such as "Tulips.jpg": those are not all new.
+    EXPECT_LT(into.imports.size(), reverse.exported.size());
+    expectLibrariesUnchanged();
+}
+
+TEST_F(LibraryMergeEngine, AnUnreadableDestinationStopsTheMergeBeforeAnyExport) {
+    libraries("Test-10.15.7", "Test-13.0.0");
+    const QString db = destination + "/database/Photos.sqlite";
+    QFile::remove(db + "-wal");
+    QFile::remove(db + "-shm");
+    writeBytes(db, fileBytes(db).left(3000)); // truncated
+    destinationBefore = folderHashes(destination);
+    const LibraryMergeReport r = ImportPhotosfromSourcePhotoLibrary(settings(), photos);
+    EXPECT_FALSE(r.stopped.isEmpty());
+    EXPECT_TRUE(r.stopped.contains("Test-13.0.0.photoslibrary")) << r.stopped;
+    EXPECT_TRUE(filesIn(exportFolder()).isEmpty());
+    EXPECT_TRUE(photos.imports.isEmpty());
+    expectLibrariesUnchanged();
+
+    // A package without a database is named too.
+    QDir(destination + "/database").removeRecursively();
+    const LibraryMergeReport none = ImportPhotosfromSourcePhotoLibrary(settings(), photos);
+    EXPECT_TRUE(none.stopped.contains("has no database")) << none.stopped;
+}
+
+TEST_F(LibraryMergeEngine, TheMetadataOptionWritesTheLibraryValuesIntoTheCopies) {
+    libraries("Test-10.15.7", "Test-13.0.0");
+    const LibraryMergeReport r = ImportPhotosfromSourcePhotoLibrary(settings(true), photos);
+    ASSERT_TRUE(r.stopped.isEmpty()) << r.stopped;
+    const QStringList pumpkins = r.exported.filter("/Pumkins2.jpg");
+    ASSERT_EQ(pumpkins.size(), 1) << r.exported.join(", ");
+    QProcess exiftool;
+    exiftool.start("exiftool", {"-s3", "-ObjectName", "-ImageDescription", pumpkins.first()});
+    ASSERT_TRUE(exiftool.waitForFinished(60000));
+    const QString out = QString::fromUtf8(exiftool.readAllStandardOutput());
+    EXPECT_TRUE(out.contains("I found one!")) << out;
+    EXPECT_TRUE(out.contains("Girl holding pumpkin")) << out;
+    expectLibrariesUnchanged();
+}
+
+TEST_F(LibraryMergeEngine, PhotosOfOneSizeMergeOnceOnlyWhenTheirBytesAreEqual) {
+    libraries("Test-10.15.7", "Test-13.0.0");
+    // The two "winebottle.jpeg" rows: equal bytes go out once.
+    const QString pair = source + "/originals/5/52083079-73D5-4921-AC1B-FE76F279133F.jpeg";
+    QStringList wines;
+    for (const QString &path : ImportPhotosfromSourcePhotoLibrary(settings(), photos).exported)
+        if (path.contains("winebottle"))
+            wines << QFileInfo(path).fileName();
+    EXPECT_EQ(wines, QStringList{"winebottle.jpeg"});
+
+    // One byte changed: two photos, the second under the next free name.
+    QDir(exportFolder()).removeRecursively();
+    QByteArray bytes = fileBytes(pair);
+    ASSERT_FALSE(bytes.isEmpty());
+    bytes[bytes.size() - 3] = char(bytes[bytes.size() - 3] ^ 0x01);
+    writeBytes(pair, bytes);
+    sourceBefore = folderHashes(source);
+    wines.clear();
+    for (const QString &path : ImportPhotosfromSourcePhotoLibrary(settings(), photos).exported)
+        if (path.contains("winebottle"))
+            wines << QFileInfo(path).fileName();
+    wines.sort();
+    EXPECT_EQ(wines, (QStringList{"winebottle 2.jpeg", "winebottle.jpeg"}));
+    expectLibrariesUnchanged();
+}

@@ -1,0 +1,129 @@
+// The merge window offscreen: listing, removing, the start road and the end sheet on Linux.
+#include "../library/LibraryEditTestSupport.h"
+#include "../library/LibraryTestSupport.h"
+#include "browser/PRButton.h"
+#include "platform/core/PhotosApplication.h"
+
+#include <QCheckBox>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLabel>
+#include <QMessageBox>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTest>
+
+// Readable QStrings in failure messages.
+inline std::ostream &operator<<(std::ostream &os, const QString &s) {
+    return os << s.toStdString();
+}
+
+namespace {
+
+class LibraryMergeWindow : public LibraryEditTest {
+  protected:
+    void SetUp() override {
+        LibraryEditTest::SetUp();
+        QDir().mkpath(dir.filePath("a"));
+        QDir().mkpath(dir.filePath("b"));
+        source = copyLibrary("Test-10.15.7", dir.filePath("a"));
+        destination = copyLibrary("Test-13.0.0", dir.filePath("b"));
+        QDir(QDir::homePath() + "/Pictures/Test-10.15.7").removeRecursively();
+    }
+    // The alerts open on the merge window, closed once read.
+    QList<SheetText> mergeSheets() {
+        QList<SheetText> out;
+        for (QMessageBox *box : d->photolibMergeWindow->findChildren<QMessageBox *>()) {
+            if (!box->isVisible())
+                continue;
+            out << SheetText{box->text(), box->informativeText()};
+            box->done(0);
+        }
+        return out;
+    }
+    QString source, destination;
+};
+
+bool waitForMerge(AppDelegate &d) {
+    QDeadlineTimer deadline(300000);
+    while (d.photolibMergeRunning && !deadline.hasExpired())
+        QTest::qWait(10);
+    return !d.photolibMergeRunning;
+}
+
+} // namespace
+
+TEST_F(LibraryMergeWindow, ListsOnlyLibraryPackagesAndRemovesTheSelectedOne) {
+    d->ClickMergePhotoLibraryAction();
+    EXPECT_TRUE(d->photolibKeepAblumBtn->isChecked());
+    EXPECT_TRUE(d->photolibKeepPhotoMetaBtn->isChecked());
+    EXPECT_EQ(d->photolibController->headerData(0, Qt::Horizontal).toString(), "Name");
+    EXPECT_EQ(d->photolibController->headerData(1, Qt::Horizontal).toString(), "Date");
+    const QString other = dir.filePath("Other.photolibrary"),
+                  wrongCase = dir.filePath("X.PhotosLibrary"), plain = dir.filePath("plain");
+    for (const QString &f : {other, wrongCase, plain})
+        QDir().mkpath(f);
+    d->importPhotoLibraryintoTableViewThreader(
+        {destination, wrongCase, plain, dir.filePath("missing.photoslibrary")});
+    EXPECT_EQ(d->photolibController->rowCount(), 1);
+    EXPECT_TRUE(d->photolibDestLab->text().isEmpty()); // one library: no destination yet
+    d->importPhotoLibraryintoTableViewThreader({source, other});
+    ASSERT_EQ(d->photolibController->rowCount(), 3);
+    EXPECT_EQ(d->photolibController->item(0, 0)->text(), "Test-13.0.0.photoslibrary");
+    EXPECT_EQ(d->photolibDestLab->text(), "Destination Photo Library: " + destination);
+
+    // Three listed: Start is refused.
+    d->MybuttonMouseDownHandle(d->photolibStartBtn);
+    QList<SheetText> sheets = mergeSheets();
+    ASSERT_EQ(sheets.size(), 1);
+    EXPECT_EQ(sheets[0].text, "You need to add two photo libraries in the table view to merge "
+                              "the photo libraries.");
+    EXPECT_FALSE(d->photolibMergeRunning);
+
+    d->photolibTableview->selectRow(2);
+    d->MybuttonMouseDownHandle(d->photolibSubBtn);
+    ASSERT_EQ(d->photolibController->rowCount(), 2);
+    EXPECT_EQ(d->photolibraryAddedArray.at(1)->fileFullPath, source);
+    // Removing selects the first row again: the destination.
+    d->MybuttonMouseDownHandle(d->photolibSubBtn);
+    EXPECT_EQ(d->photolibController->rowCount(), 1);
+    d->MybuttonMouseDownHandle(d->photolibStartBtn);
+    EXPECT_EQ(mergeSheets().size(), 1);
+}
+
+TEST_F(LibraryMergeWindow, OnLinuxTheEndSheetSaysThePhotosWereExportedNotImported) {
+    setPhotosApplication(nullptr); // the Linux layer
+    const QStringList sourceBefore = folderHashes(source),
+                      destinationBefore = folderHashes(destination);
+    d->ClickMergePhotoLibraryAction();
+    d->importPhotoLibraryintoTableViewThreader({destination, source});
+    d->photolibKeepPhotoMetaBtn->setChecked(false);
+    d->MybuttonMouseDownHandle(d->photolibStartBtn);
+    const QString folder = QDir::homePath() + "/Pictures/Test-10.15.7";
+    QList<SheetText> sheets = mergeSheets();
+    ASSERT_EQ(sheets.size(), 1);
+    EXPECT_EQ(sheets[0].text, "Are you sure you want to choose the Destination Photo Library: " +
+                                  destination + "?");
+    EXPECT_TRUE(sheets[0].informative.contains(folder)) << sheets[0].informative;
+    EXPECT_TRUE(sheets[0].informative.contains("Neither library is changed"));
+
+    d->savePanelDidEnd36(nullptr, 1);
+    EXPECT_TRUE(d->photolibMergeProcessWindow->isVisible());
+    ASSERT_TRUE(waitForMerge(*d));
+    EXPECT_FALSE(d->photolibMergeProcessWindow->isVisible());
+    sheets = mergeSheets();
+    ASSERT_EQ(sheets.size(), 1);
+    EXPECT_EQ(sheets[0].text, "The photos were exported, not imported.");
+    const int inE = int(folderHashes(folder).size());
+    EXPECT_GT(inE, 0);
+    EXPECT_TRUE(sheets[0].informative.contains(QString("Photos in %1: %2.").arg(folder).arg(inE)))
+        << sheets[0].informative;
+    EXPECT_TRUE(sheets[0].informative.contains(
+        "Not in the destination library by name (what Photos would import): "));
+    EXPECT_TRUE(sheets[0].informative.contains(
+        "Nothing was imported: The Photos application does not exist on Linux."));
+    EXPECT_TRUE(sheets[0].informative.contains("IMG_2000.JPG: the original is not on disk"));
+    EXPECT_TRUE(d->photolibMergeProcessTipLab->text().endsWith("..."));
+    EXPECT_EQ(folderHashes(source), sourceBefore);
+    EXPECT_EQ(folderHashes(destination), destinationBefore);
+}
