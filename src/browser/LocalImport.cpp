@@ -47,10 +47,14 @@ void AppDelegate::OpenComputerFoldertoImportAction() {
 }
 
 void AppDelegate::ClickClearandImportPhotosAction() {
-    ClearLeftPhotos();
     QFileDialog *panel = openImportPanel(*this, false, tr("Please select photos to import."));
-    connect(panel, &QFileDialog::finished, this,
-            [this, panel](int r) { openPanelDidEnd1(panel, r == QDialog::Accepted ? 1 : 0); });
+    // The list is cleared only once photos are chosen: a cancel leaves it as it was.
+    connect(panel, &QFileDialog::finished, this, [this, panel](int r) {
+        if (r != QDialog::Accepted || chosenPaths(panel).isEmpty())
+            return;
+        ClearLeftPhotos();
+        openPanelDidEnd1(panel, 1);
+    });
     panel->open();
 }
 
