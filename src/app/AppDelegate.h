@@ -76,6 +76,8 @@ class AppDelegate : public QObject {
     // Empties every panel of the local selection: information lines, tree, map, place and
     // the values the edit sheet is filled from.
     void clearLocalPanels();
+    // One sheet naming the files and folders an import could not take or read.
+    void showImportProblems(const QStringList &problems);
 
     // Importing local photos.
     void OpenComputerFoldertoImportAction();
