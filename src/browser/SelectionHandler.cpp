@@ -128,15 +128,18 @@ void AppDelegate::getCityInfowithlonglab(double longitude, double latitude,
     std::weak_ptr<IKImageItem> weakItem = item;
     currentGeocodeRequest = geocoder->reverseGeocode(
         latitude, longitude, this, [this, weakItem](const Placemark &place, const QString &error) {
-            if (!error.isEmpty()) {
+            if (!error.isEmpty())
                 qCWarning(lcBrowser) << "Reverse geocoding failed==" << error;
+            const QString name = error.isEmpty() ? placeNameFrom(place) : QString();
+            IKImageItemPtr target = weakItem.lock();
+            if (name.isEmpty()) {
+                // Offline, without a server or without a known place, the label says so
+                // rather than staying blank as if still asking.
+                const QList<IKImageItemPtr> selected = selectedLocalItems();
+                if (target && !selected.isEmpty() && selected.first() == target && locationCitylab)
+                    locationCitylab->setText(tr("Place unknown"));
                 return;
             }
-            qCDebug(lcBrowser) << "Reverse geocoding finished";
-            const QString name = placeNameFrom(place);
-            if (name.isEmpty())
-                return;
-            IKImageItemPtr target = weakItem.lock();
             if (target)
                 target->GPSLocationfileName = name;
             // A late answer for a photo that is no longer shown stays with its item only.
