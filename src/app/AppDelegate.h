@@ -73,6 +73,12 @@ class AppDelegate : public QObject {
     // Common end of alerts and sheets: code 1 (the default button, or OK) closes the sheet.
     void savePanelDidEnd3(QWidget *sheet, int returnCode, void *contextInfo = nullptr);
 
+    // Empties every panel of the local selection: information lines, tree, map, place and
+    // the values the edit sheet is filled from.
+    void clearLocalPanels();
+    // One sheet naming the files and folders an import could not take or read.
+    void showImportProblems(const QStringList &problems);
+
     // Importing local photos.
     void OpenComputerFoldertoImportAction();
     void ClickClearandImportPhotosAction();

@@ -20,10 +20,18 @@ void AppDelegate::PRbuttonMouseExitedHandle(QObject *sender) {
 namespace {
 void importDroppedFiles(AppDelegate &d, const QList<QUrl> &urls) {
     d.blocalMode = true;
-    for (const QUrl &url : urls)
-        if (url.isLocalFile())
-            d.appendLocalItem(makeLocalItem(url.toLocalFile()));
+    QStringList problems;
+    for (const QUrl &url : urls) {
+        if (!url.isLocalFile())
+            continue;
+        const IKImageItemPtr item = makeLocalItem(url.toLocalFile());
+        item->unreadableReason = unreadableReason(item->filePath);
+        if (!item->unreadableReason.isEmpty())
+            problems << QStringLiteral("%1: %2").arg(item->filePath, item->unreadableReason);
+        d.appendLocalItem(item);
+    }
     d.LoadImportedPhotsonMainThread();
+    d.showImportProblems(problems);
     if (d.localImageBrowserView && d.localPhotoModel && d.localPhotoModel->rowCount() > 0)
         d.localImageBrowserView->selectionModel()->select(d.localPhotoModel->index(0),
                                                           QItemSelectionModel::ClearAndSelect);

@@ -8,6 +8,7 @@
 #include "browser/LocalPhotoModel.h"
 #include "browser/PRButton.h"
 #include "browser/core/LocalImport.h"
+#include "platform/AlertSheet.h"
 #include "platform/core/JobRunner.h"
 
 #include <QDir>
@@ -47,10 +48,14 @@ void AppDelegate::OpenComputerFoldertoImportAction() {
 }
 
 void AppDelegate::ClickClearandImportPhotosAction() {
-    ClearLeftPhotos();
     QFileDialog *panel = openImportPanel(*this, false, tr("Please select photos to import."));
-    connect(panel, &QFileDialog::finished, this,
-            [this, panel](int r) { openPanelDidEnd1(panel, r == QDialog::Accepted ? 1 : 0); });
+    // The list is cleared only once photos are chosen: a cancel leaves it as it was.
+    connect(panel, &QFileDialog::finished, this, [this, panel](int r) {
+        if (r != QDialog::Accepted || chosenPaths(panel).isEmpty())
+            return;
+        ClearLeftPhotos();
+        openPanelDidEnd1(panel, 1);
+    });
     panel->open();
 }
 
@@ -68,9 +73,16 @@ void AppDelegate::openPanelDidEnd(QFileDialog *panel, int returnCode, void *) {
     const QStringList files = panel->selectedFiles();
     if (!files.isEmpty()) {
         showLocalBrowserPane();
-        for (const QString &path : files)
-            appendLocalItem(makeLocalItem(path));
+        QStringList problems;
+        for (const QString &path : files) {
+            const IKImageItemPtr item = makeLocalItem(path);
+            item->unreadableReason = unreadableReason(path);
+            if (!item->unreadableReason.isEmpty())
+                problems << QStringLiteral("%1: %2").arg(path, item->unreadableReason);
+            appendLocalItem(item);
+        }
         blocalMode = true;
+        showImportProblems(problems);
     }
     createFolder(preferences.storagelocation);
 }
@@ -87,9 +99,11 @@ namespace {
 
 // What one chosen path brought: its items in walk order, each with its real path so that a
 // folder chosen twice (or reached through a link) adds its photos once.
+// Unreadable files are added too, marked, and named in `problems` with what else was skipped.
 struct ImportedPath {
     QList<IKImageItemPtr> items;
     QStringList realPaths;
+    QStringList problems; // "path: reason"
     bool folder = false;
 };
 
@@ -98,13 +112,26 @@ ImportedPath importPath(const QString &path) {
     auto take = [&found](const QString &file) {
         if (!isImportableFile(file))
             return;
-        found.items << makeLocalItem(file);
+        const IKImageItemPtr item = makeLocalItem(file);
+        item->unreadableReason = unreadableReason(file);
+        if (!item->unreadableReason.isEmpty())
+            found.problems << QStringLiteral("%1: %2").arg(file, item->unreadableReason);
+        found.items << item;
         found.realPaths << QFileInfo(file).canonicalFilePath();
     };
-    if (QFileInfo(path).isDir()) {
+    auto skipped = [&found](const QString &folder, const QString &reason) {
+        found.problems << QStringLiteral("%1: %2").arg(folder, reason);
+    };
+    const QFileInfo info(path);
+    if (info.isDir()) {
         found.folder = true;
         QSet<QString> visited;
-        walkFolder(path, take, visited);
+        walkFolder(path, take, visited, skipped);
+    } else if (!info.exists() && !info.isSymLink()) {
+        found.problems << QStringLiteral("%1: %2").arg(path, QStringLiteral("the file is missing"));
+    } else if (!isImportableFile(path)) {
+        found.problems << QStringLiteral("%1: %2").arg(path,
+                                                       QStringLiteral("not a photo or video"));
     } else {
         take(path);
     }
@@ -118,11 +145,13 @@ Q_DECLARE_METATYPE(ImportedPath)
 void AppDelegate::importPhotosItemThreader(const QStringList &paths) {
     JobRunner *runner = startJob();
     auto seen = std::make_shared<QSet<QString>>();
+    auto problems = std::make_shared<QStringList>();
     // Every change to the lists and flags happens on the main thread, a batch at a time,
     // so the browser never reads a list in the middle of an append.
     connect(runner, &JobRunner::resultReady, this,
-            [this, paths, seen](int index, const JobResult &r) {
+            [this, paths, seen, problems](int index, const JobResult &r) {
                 const ImportedPath found = r.data.value<ImportedPath>();
+                *problems << found.problems;
                 for (qsizetype i = 0; i < found.items.size(); ++i) {
                     const QString real = found.realPaths[i];
                     if (!real.isEmpty() && seen->contains(real))
@@ -135,6 +164,8 @@ void AppDelegate::importPhotosItemThreader(const QStringList &paths) {
                     bImportLocalPath = QFileInfo(paths.value(index)).absolutePath();
             });
     connect(runner, &JobRunner::progress, this, [this] { LoadImportedPhotsonMainThread(); });
+    connect(runner, &JobRunner::finished, this,
+            [this, problems] { showImportProblems(*problems); });
     runner->start(paths, [](const QString &path) {
         JobResult r;
         r.ok = true;
@@ -149,6 +180,23 @@ void AppDelegate::LoadImportedPhotsonMainThread() {
         localPhotoModel->reload();
     if (sortLocalPhotoBtn)
         sortLocalPhotoBtn->show();
+}
+
+void AppDelegate::showImportProblems(const QStringList &problems) {
+    if (problems.isEmpty())
+        return;
+    const int shown = 20;
+    QStringList lines = problems.mid(0, shown);
+    if (problems.size() > shown)
+        lines << tr("… and %1 more").arg(problems.size() - shown);
+    QMessageBox *sheet = beginAlertSheet(
+        window, tr("Some files or folders could not be read."),
+        tr("Files listed here are shown as unreadable and cannot be edited; folders were "
+           "skipped:\n%1")
+            .arg(lines.join(QLatin1Char('\n'))),
+        {tr(" Ok ")}, [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+    if (sheet)
+        sheet->setObjectName(QStringLiteral("importProblemsAlert"));
 }
 
 void AppDelegate::appendLocalItem(const IKImageItemPtr &item) {

@@ -35,12 +35,16 @@ QVariant LocalPhotoModel::data(const QModelIndex &index, int role) const {
     case Qt::DisplayRole:
         return item->imageTitle();
     case Qt::ToolTipRole:
-        return item->filePath;
+        return item->unreadableReason.isEmpty()
+                   ? item->filePath
+                   : QStringLiteral("%1\n%2").arg(item->filePath, item->unreadableReason);
     case Qt::SizeHintRole:
         // Every cell the size of the grid's: with uniform sizes the first cell's own hint
         // would decide for all, and a one-line title there cuts two-line titles elsewhere.
         return QSize(105, 115);
     case Qt::DecorationRole: {
+        if (!item->unreadableReason.isEmpty())
+            return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
         if (!item->fileImage.isNull())
             return item->fileImage;
         const QString path = item->imageRepresentation();

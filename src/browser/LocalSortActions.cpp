@@ -6,7 +6,6 @@
 #include "browser/core/LocalSort.h"
 
 #include <QItemSelectionModel>
-#include <QLabel>
 #include <QPointer>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -59,8 +58,5 @@ void AppDelegate::ClearLeftPhotos() {
     removeAllItems(localPhotoItemArray, localImportPhotoItemArray);
     if (localPhotoModel)
         localPhotoModel->reload();
-    for (QLabel *label : {photoNamelab, photoCreateDatelab, photoFileSizelab, photoImageSizelab,
-                          photoDPIlab, photoTitlelab, photoLensInfolab, photoModDatelab})
-        if (label)
-            label->clear();
+    clearLocalPanels();
 }

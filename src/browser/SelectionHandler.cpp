@@ -23,29 +23,14 @@ void addNodes(QTreeWidgetItem *parent, QTreeWidget *tree, const QList<PropertyNo
     }
 }
 
-void setIfGiven(QLabel *label, const QString &text) {
-    if (label && !text.isEmpty())
-        label->setText(text);
-}
-} // namespace
-
-void AppDelegate::imageBrowserSelectionDidChange(QListView *browser) {
-    if (browser && browser == photoLibBrowserView) {
-        libraryBrowserSelectionDidChange();
-        return;
-    }
-    if (!browser || browser != localImageBrowserView)
-        return;
-    const QList<IKImageItemPtr> selected = selectedLocalItems();
-    if (selected.isEmpty())
-        return;
-    const IKImageItemPtr item = selected.first();
-    const LocalPhotoPanels panels = describeLocalPhoto(*item);
+// Sets every local panel from one description; `item` gets the place name when one is found.
+void showLocalPanels(AppDelegate &d, const LocalPhotoPanels &panels,
+                     const IKImageItemPtr &item = nullptr) {
+    SelectionState &selection = d.selection;
     selection.currentChooseFilePath = panels.currentChooseFilePath;
-    if (!panels.readable)
-        return;
     selection.currentExifDictionary = panels.currentExifDictionary;
-    selection.currentFileName = item->fileName;
+    selection.currentFileName = panels.currentFileName;
+    selection.currentLocationStr = QStringLiteral("");
 
     selection.oldTitleStr = panels.oldTitleStr;
     selection.oldArtistStr = panels.oldArtistStr;
@@ -70,43 +55,67 @@ void AppDelegate::imageBrowserSelectionDidChange(QListView *browser) {
     selection.oldGpsAitStr = panels.oldGpsAitStr;
     selection.oldGpsLatiStr = panels.oldGpsLatiStr;
     selection.oldGpsLongtStr = panels.oldGpsLongtStr;
-    fillEditFieldsFromRememberedValues();
+    d.fillEditFieldsFromRememberedValues();
 
-    setIfGiven(photoNamelab, panels.photoNameText);
-    setIfGiven(photoCreateDatelab, panels.photoCreateDateText);
-    setIfGiven(photoFileSizelab, panels.photoFileSizeText);
-    setIfGiven(photoImageSizelab, panels.photoImageSizeText);
     for (auto [label, text] : std::initializer_list<std::pair<QLabel *, QString>>{
-             {photoDPIlab, panels.photoDPIText},
-             {photoLensInfolab, panels.photoLensInfoText},
-             {photoTitlelab, panels.photoTitleText},
-             {photoModDatelab, panels.photoModDateText}})
+             {d.photoNamelab, panels.photoNameText},
+             {d.photoCreateDatelab, panels.photoCreateDateText},
+             {d.photoFileSizelab, panels.photoFileSizeText},
+             {d.photoImageSizelab, panels.photoImageSizeText},
+             {d.photoDPIlab, panels.photoDPIText},
+             {d.photoLensInfolab, panels.photoLensInfoText},
+             {d.photoTitlelab, panels.photoTitleText},
+             {d.photoModDatelab, panels.photoModDateText}})
         if (label)
             label->setText(text);
 
-    if (localExifDataView) {
-        localExifDataView->clear();
-        addNodes(nullptr, localExifDataView, panels.propertyTree);
+    if (d.localExifDataView) {
+        d.localExifDataView->clear();
+        addNodes(nullptr, d.localExifDataView, panels.propertyTree);
     }
 
-    bMapPreview = panels.bMapPreview;
+    d.bMapPreview = panels.bMapPreview;
     if (panels.bMapPreview) {
         selection.currentCoords = QPointF(panels.latitude, panels.longitude);
-        if (currentlocalMapView) {
-            currentlocalMapView->setRegion(panels.latitude, panels.longitude);
-            currentlocalMapView->setPin(panels.latitude, panels.longitude);
-            currentlocalMapView->show();
+        if (d.currentlocalMapView) {
+            d.currentlocalMapView->setRegion(panels.latitude, panels.longitude);
+            d.currentlocalMapView->setPin(panels.latitude, panels.longitude);
+            d.currentlocalMapView->show();
         }
-        if (panels.startsGeocoding)
-            getCityInfowithlonglab(panels.longitude, panels.latitude, item);
-        else if (locationCitylab)
-            locationCitylab->clear();
+        if (panels.startsGeocoding && item)
+            d.getCityInfowithlonglab(panels.longitude, panels.latitude, item);
+        else if (d.locationCitylab)
+            d.locationCitylab->clear();
     } else {
-        if (currentlocalMapView)
-            currentlocalMapView->hide();
-        if (locationCitylab)
-            locationCitylab->clear();
+        if (d.currentlocalMapView)
+            d.currentlocalMapView->hide();
+        if (d.locationCitylab)
+            d.locationCitylab->clear();
     }
+}
+
+} // namespace
+
+void AppDelegate::clearLocalPanels() {
+    showLocalPanels(*this, LocalPhotoPanels{});
+}
+
+void AppDelegate::imageBrowserSelectionDidChange(QListView *browser) {
+    if (browser && browser == photoLibBrowserView) {
+        libraryBrowserSelectionDidChange();
+        return;
+    }
+    if (!browser || browser != localImageBrowserView)
+        return;
+    const QList<IKImageItemPtr> selected = selectedLocalItems();
+    if (selected.isEmpty()) {
+        clearLocalPanels();
+        return;
+    }
+    const IKImageItemPtr item = selected.first();
+    // Every panel is set from this file alone, an unreadable one too: what the panels or the
+    // edit sheet show never comes from the photo selected before.
+    showLocalPanels(*this, describeLocalPhoto(*item), item);
 }
 
 void AppDelegate::getCityInfowithlonglab(double longitude, double latitude,
@@ -119,15 +128,18 @@ void AppDelegate::getCityInfowithlonglab(double longitude, double latitude,
     std::weak_ptr<IKImageItem> weakItem = item;
     currentGeocodeRequest = geocoder->reverseGeocode(
         latitude, longitude, this, [this, weakItem](const Placemark &place, const QString &error) {
-            if (!error.isEmpty()) {
+            if (!error.isEmpty())
                 qCWarning(lcBrowser) << "Reverse geocoding failed==" << error;
+            const QString name = error.isEmpty() ? placeNameFrom(place) : QString();
+            IKImageItemPtr target = weakItem.lock();
+            if (name.isEmpty()) {
+                // Offline, without a server or without a known place, the label says so
+                // rather than staying blank as if still asking.
+                const QList<IKImageItemPtr> selected = selectedLocalItems();
+                if (target && !selected.isEmpty() && selected.first() == target && locationCitylab)
+                    locationCitylab->setText(tr("Place unknown"));
                 return;
             }
-            qCDebug(lcBrowser) << "Reverse geocoding finished";
-            const QString name = placeNameFrom(place);
-            if (name.isEmpty())
-                return;
-            IKImageItemPtr target = weakItem.lock();
             if (target)
                 target->GPSLocationfileName = name;
             // A late answer for a photo that is no longer shown stays with its item only.

@@ -28,6 +28,8 @@ class IKImageItem {
     QString fileLargeThumbPath = QStringLiteral("");
     bool bICloudDownloadPhoto = true;
     bool bHasAdjustedItem = false;
+    // Why the local file is no readable photo or video (empty when it is); the grid says so.
+    QString unreadableReason;
 
     // The browser's questions. Two items with one fileThumbPath are one cell to it.
     ImageRepresentationType imageRepresentationType() const {
@@ -37,7 +39,9 @@ class IKImageItem {
     }
     QString imageRepresentation() const { return fileThumbPath; }
     QString imageUID() const { return fileThumbPath; }
-    QString imageTitle() const { return fileName; }
+    QString imageTitle() const {
+        return unreadableReason.isEmpty() ? fileName : fileName + QStringLiteral(" (unreadable)");
+    }
 };
 
 using IKImageItemPtr = std::shared_ptr<IKImageItem>;

@@ -1,5 +1,7 @@
 #include "platform/MapView.h"
 
+#include "platform/core/ReverseGeocoder.h"
+
 #include <QDir>
 #include <QNetworkAccessManager>
 #include <QNetworkDiskCache>
@@ -53,7 +55,7 @@ QString PKMapView::defaultTileUrlTemplate() {
 
 QString PKMapView::tileUrlTemplate() {
     const QString configured = qEnvironmentVariable("PHOTOKESTRY_TILE_URL").trimmed();
-    return configured.isEmpty() ? defaultTileUrlTemplate() : configured;
+    return configured; // no tile is asked for unless a server is set
 }
 
 QColor PKMapView::pinColor() {
@@ -143,12 +145,16 @@ QString PKMapView::coordinateText() const {
 
 void PKMapView::requestTile(int z, int x, int y) {
     const QString key = tileKey(z, x, y);
+    if (m_template.isEmpty()) {
+        m_failed.insert(key);
+        return;
+    }
     QString url = m_template;
     url.replace(QLatin1String("{z}"), QString::number(z));
     url.replace(QLatin1String("{x}"), QString::number(x));
     url.replace(QLatin1String("{y}"), QString::number(y));
     QNetworkRequest request{QUrl(url)};
-    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("PhotoKestry/1.0"));
+    request.setHeader(QNetworkRequest::UserAgentHeader, ReverseGeocoder::userAgent());
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::PreferCache);
     request.setTransferTimeout(15000);
     m_pending.insert(key);

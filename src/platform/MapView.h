@@ -24,7 +24,8 @@ class PKMapView : public QWidget {
     explicit PKMapView(QWidget *parent = nullptr);
     ~PKMapView() override;
 
-    // PHOTOKESTRY_TILE_URL, else the public OpenStreetMap tiles; {z}, {x}, {y} are filled.
+    // PHOTOKESTRY_TILE_URL, {z}, {x}, {y} filled; empty when unset, and then no tile is
+    // asked for: the map shows its grid and pin only.
     static QString tileUrlTemplate();
     static QString defaultTileUrlTemplate();
     static QColor pinColor();

@@ -10,9 +10,12 @@
 #include <QDir>
 #include <QFile>
 #include <QItemSelectionModel>
+#include <QMainWindow>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 void touch(const QString &path) {
@@ -115,6 +118,72 @@ TEST(LocalImport, PathsChosenTogetherAddEachPhotoOnceInTheirOrder) {
         EXPECT_EQ(sorted.first(), "photo00.jpg");
         EXPECT_TRUE(d.bImportLocalFolder); // the last path was a folder
         EXPECT_EQ(d.localPhotoModel->rowCount(), 32);
+    }
+    Workspace::setUrlOpener({});
+}
+
+TEST(LocalImport, UnreadableEntriesAreNamedAndMarkedWhenAdded) {
+    clearUserDefaults();
+    Workspace::setUrlOpener([](const QUrl &) { return true; });
+    QTemporaryDir dir;
+    const QString top = dir.filePath("top");
+    QDir().mkpath(top + "/sub");
+    copyFixture("St James Park.jpg", top);
+    copyFixture("clip.mp4", top + "/sub");
+    QFile(top + "/empty.jpg").open(QIODevice::WriteOnly);
+    touch(top + "/sub/garbage.heic");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(top + "/pipe.jpg").constData(), 0644), 0);
+    ASSERT_TRUE(QFile::link(top + "/gone.jpg", top + "/dangling.jpg"));
+
+    // What root cannot read either: a vanished file, a FIFO, no data, data of no photo.
+    EXPECT_FALSE(unreadableReason(top + "/vanished.jpg").isEmpty());
+    EXPECT_FALSE(unreadableReason(top + "/dangling.jpg").isEmpty());
+    EXPECT_FALSE(unreadableReason(top + "/pipe.jpg").isEmpty());
+    EXPECT_FALSE(unreadableReason(top + "/empty.jpg").isEmpty());
+    EXPECT_FALSE(unreadableReason(top + "/sub/garbage.heic").isEmpty());
+    EXPECT_TRUE(unreadableReason(top + "/St James Park.jpg").isEmpty());
+    EXPECT_TRUE(unreadableReason(top + "/sub/clip.mp4").isEmpty());
+    {
+        AppDelegate d;
+        d.launch();
+        d.importPhotosItemThreader({top, dir.filePath("missing.jpg")});
+        QTRY_COMPARE_WITH_TIMEOUT(d.runningJobCount(), 0, 20000);
+        // The unreadable files are in the grid, marked; the readable ones are not marked.
+        QStringList marked, plain;
+        for (int row = 0; row < d.localPhotoModel->rowCount(); ++row) {
+            const IKImageItemPtr &item = d.localPhotoItemArray[row];
+            const QString title = d.localPhotoModel->index(row).data().toString();
+            if (item->unreadableReason.isEmpty()) {
+                plain << item->fileName;
+                EXPECT_EQ(title, item->fileName);
+            } else {
+                marked << item->fileName;
+                EXPECT_TRUE(title.endsWith("(unreadable)")) << title.toStdString();
+            }
+        }
+        marked.sort();
+        plain.sort();
+        EXPECT_EQ(marked, (QStringList{"dangling.jpg", "empty.jpg", "garbage.heic", "pipe.jpg"}));
+        EXPECT_EQ(plain, (QStringList{"St James Park.jpg", "clip.mp4"}));
+
+        // One sheet names each of them and the path that is not there, and no good file.
+        const auto sheets = d.window->findChildren<QMessageBox *>("importProblemsAlert");
+        ASSERT_EQ(sheets.size(), 1);
+        const QString text = sheets.first()->informativeText();
+        for (const char *name :
+             {"dangling.jpg", "empty.jpg", "garbage.heic", "pipe.jpg", "missing.jpg"})
+            EXPECT_TRUE(text.contains(QLatin1String(name))) << name;
+        EXPECT_FALSE(text.contains("St James Park.jpg"));
+        EXPECT_FALSE(text.contains("clip.mp4"));
+    }
+    {
+        // A fine import says nothing.
+        AppDelegate d;
+        d.launch();
+        d.importPhotosItemThreader({top + "/St James Park.jpg"});
+        QTRY_COMPARE_WITH_TIMEOUT(d.runningJobCount(), 0, 20000);
+        EXPECT_EQ(d.localPhotoItemArray.size(), 1);
+        EXPECT_TRUE(d.window->findChildren<QMessageBox *>("importProblemsAlert").isEmpty());
     }
     Workspace::setUrlOpener({});
 }

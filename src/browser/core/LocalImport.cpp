@@ -1,6 +1,7 @@
 #include "browser/core/LocalImport.h"
 
 #include "app/core/FileTypes.h"
+#include "platform/core/ImageSource.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -24,18 +25,50 @@ bool isImportableFile(const QString &path) {
     return GetDragImageType(ext.constData()) >= 0 || GetViedoType(ext.constData()) >= 0;
 }
 
+QString unreadableReason(const QString &path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return info.isSymLink() ? QStringLiteral("the link leads to no file")
+                                : QStringLiteral("the file is missing");
+    // A FIFO or a device would block or never end when read.
+    if (!info.isFile())
+        return QStringLiteral("not a regular file");
+    if (!info.isReadable())
+        return QStringLiteral("no permission to read it");
+    if (info.size() == 0)
+        return QStringLiteral("the file is empty");
+    const QByteArray ext = info.suffix().toUtf8();
+    if (GetDragImageType(ext.constData()) < 0)
+        return QString(); // a video: FFmpeg reads it when it is shown
+    const ImageSource source = ImageSource::fromPath(path);
+    if (!source.isValid())
+        return source.errorString().isEmpty()
+                   ? QStringLiteral("not a readable photo")
+                   : QStringLiteral("not a readable photo (%1)").arg(source.errorString());
+    return QString();
+}
+
 void walkFolder(const QString &folder, const std::function<void(const QString &)> &onFile,
-                QSet<QString> &visited) {
-    const QString canonical = QFileInfo(folder).canonicalFilePath();
+                QSet<QString> &visited,
+                const std::function<void(const QString &, const QString &)> &onSkipped) {
+    const QFileInfo info(folder);
+    const QString canonical = info.canonicalFilePath();
     if (canonical.isEmpty() || visited.contains(canonical))
         return;
     visited.insert(canonical);
+    // Without read and search permission the listing is empty or its entries cannot be
+    // looked at; the folder is named rather than taken as holding nothing.
+    if (!info.isReadable() || !info.isExecutable()) {
+        if (onSkipped)
+            onSkipped(folder, QStringLiteral("no permission to read the folder"));
+        return;
+    }
     const QStringList entries = QDir(folder).entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString &name : entries) {
         const QString path = folder + QLatin1Char('/') + name;
         if (QFileInfo(path).isDir())
-            walkFolder(path, onFile, visited);
+            walkFolder(path, onFile, visited, onSkipped);
         else
             onFile(path);
     }

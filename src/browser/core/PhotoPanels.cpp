@@ -186,15 +186,40 @@ void fillPanelsFromProperties(LocalPhotoPanels &p, const QVariantMap &properties
     p.photoTitleText = p.oldTitleStr;
 }
 
+namespace {
+// The information lines of the item's own file, also for a RAW, a video or an unreadable file.
+void describeFile(LocalPhotoPanels &p, const IKImageItem &item) {
+    p.currentFileName = item.fileName;
+    p.photoNameText = item.fileName;
+    const QFileInfo info(item.filePath);
+    if (!info.exists())
+        return;
+    const QDateTime created = FileDates::creationDate(item.filePath);
+    if (created.isValid())
+        p.photoCreateDateText = dateText(created);
+    const qint64 size = info.size();
+    p.photoFileSizeText = QStringLiteral("%1 (%2 bytes)")
+                              .arg(sizeToUnitString(static_cast<uint64_t>(size)))
+                              .arg(size);
+}
+} // namespace
+
 LocalPhotoPanels describeLocalPhoto(const IKImageItem &item) {
     LocalPhotoPanels p;
+    describeFile(p, item);
     QString path = item.filePath;
+    // A video holds no photo properties, and reading it whole would only cost memory.
+    if (GetViedoType(path) >= 0) {
+        p.currentChooseFilePath = path;
+        return p;
+    }
     if (GetSupportRAWImageType(path) >= 0)
         path = GetJPGImageFromRAWPhotowithImagePath(path);
     p.currentChooseFilePath = path;
 
+    // Only a regular file is opened: reading a FIFO would never end.
     QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+    if (path.isEmpty() || !QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return p;
     const QByteArray bytes = file.readAll();
     file.close();
@@ -210,18 +235,6 @@ LocalPhotoPanels describeLocalPhoto(const IKImageItem &item) {
         if (byPath.isValid())
             properties = byPath.properties(0);
     }
-    p.currentFileName = item.fileName;
     fillPanelsFromProperties(p, properties);
-
-    // The information lines describe the photo's own file, also for a RAW.
-    p.photoNameText = item.fileName;
-    const QDateTime created = FileDates::creationDate(item.filePath);
-    if (created.isValid())
-        p.photoCreateDateText = dateText(created);
-    const qint64 size = QFileInfo(item.filePath).size();
-    if (size > 0)
-        p.photoFileSizeText = QStringLiteral("%1 (%2 bytes)")
-                                  .arg(sizeToUnitString(static_cast<uint64_t>(size)))
-                                  .arg(size);
     return p;
 }

@@ -23,15 +23,16 @@ QString propertyValueText(const QVariant &value);
 
 // Everything the selection of one local photo shows; the caller copies it into the panels.
 struct LocalPhotoPanels {
-    // False when the file could not be read or is no image; then only
-    // currentChooseFilePath is meaningful and the panels keep what they showed.
+    // False when the file could not be read or is no image (a video, an empty file); then
+    // only the path, the name and the file's own lines are filled, and every other panel
+    // shows nothing: never what an earlier photo showed.
     bool readable = false;
     QString currentChooseFilePath; // the RAW temporary for supported RAWs
     QVariantMap currentExifDictionary;
     QString currentFileName;
     QList<PropertyNode> propertyTree;
 
-    // Information lines; an empty name, creation date, size or pixel size means "unchanged".
+    // Information lines; each is shown as it is, empty ones included.
     QString photoNameText;       // photoNamelab
     QString photoCreateDateText; // photoCreateDatelab
     QString photoFileSizeText;   // photoFileSizelab

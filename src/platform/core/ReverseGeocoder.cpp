@@ -7,6 +7,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
+#include <QTimer>
 #include <QUrlQuery>
 #include <initializer_list>
 
@@ -30,6 +31,20 @@ QString acceptLanguage() {
     if (languages.isEmpty())
         return QStringLiteral("en");
     return languages.join(QLatin1Char(','));
+}
+
+QString cacheKey(double latitude, double longitude) {
+    return QString::number(latitude, 'f', 7) + QLatin1Char(',') +
+           QString::number(longitude, 'f', 7);
+}
+
+// Answers later, as a network answer would come, and not at all once `context` is gone.
+void answerLater(QObject *context, const ReverseGeocoder::Completion &done,
+                 const Placemark &placemark, const QString &error) {
+    if (!context || !done)
+        return;
+    QMetaObject::invokeMethod(
+        context, [done, placemark, error] { done(placemark, error); }, Qt::QueuedConnection);
 }
 
 } // namespace
@@ -57,9 +72,12 @@ ReverseGeocoder::~ReverseGeocoder() = default;
 
 QUrl ReverseGeocoder::serverBase() {
     const QString configured = qEnvironmentVariable("PHOTOKESTRY_GEOCODER_URL").trimmed();
-    if (!configured.isEmpty())
-        return QUrl(configured);
-    return QUrl(QStringLiteral("https://nominatim.openstreetmap.org"));
+    return configured.isEmpty() ? QUrl() : QUrl(configured);
+}
+
+QString ReverseGeocoder::userAgent() {
+    return QStringLiteral("PhotoKestry/%1 (+https://www.photokestry.com/)")
+        .arg(QStringLiteral(PK_PROGRAM_VERSION));
 }
 
 QUrl ReverseGeocoder::requestUrl(double latitude, double longitude) {
@@ -123,32 +141,75 @@ Placemark ReverseGeocoder::placemarkFromJson(const QByteArray &json, QString *er
 quint64 ReverseGeocoder::reverseGeocode(double latitude, double longitude, QObject *context,
                                         Completion done) {
     const quint64 id = ++m_lastId;
-    QNetworkRequest request(requestUrl(latitude, longitude));
-    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("PhotoKestry/1.0"));
+    if (serverBase().isEmpty()) {
+        answerLater(context, done, Placemark(),
+                    tr("No place-name server is set (PHOTOKESTRY_GEOCODER_URL)."));
+        return id;
+    }
+    const auto cached = m_cache.constFind(cacheKey(latitude, longitude));
+    if (cached != m_cache.cend()) {
+        answerLater(context, done, *cached, QString());
+        return id;
+    }
+    m_queue.append(Pending{latitude, longitude, context, std::move(done)});
+    sendNext();
+    return id;
+}
+
+void ReverseGeocoder::sendNext() {
+    if (m_queue.isEmpty() || m_waiting)
+        return;
+    if (m_lastSent.isValid() && m_lastSent.elapsed() < kMinIntervalMs) {
+        m_waiting = true;
+        QTimer::singleShot(int(kMinIntervalMs - m_lastSent.elapsed()), this, [this] {
+            m_waiting = false;
+            sendNext();
+        });
+        return;
+    }
+    Pending next = m_queue.takeFirst();
+    // A position asked twice while waiting is answered by the first answer.
+    const auto cached = m_cache.constFind(cacheKey(next.latitude, next.longitude));
+    if (cached != m_cache.cend()) {
+        answerLater(next.context, next.done, *cached, QString());
+        sendNext();
+        return;
+    }
+    m_lastSent.start();
+    send(std::move(next));
+    sendNext();
+}
+
+void ReverseGeocoder::send(Pending pending) {
+    QNetworkRequest request(requestUrl(pending.latitude, pending.longitude));
+    request.setHeader(QNetworkRequest::UserAgentHeader, userAgent());
     request.setRawHeader("Accept-Language", acceptLanguage().toUtf8());
     request.setRawHeader("Accept", "application/json");
     request.setTransferTimeout(kTimeoutMs);
     QNetworkReply *reply = m_network->get(request);
-    // The reply goes away whether or not anyone still wants the answer.
-    connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
-    if (!context || !done)
-        return id;
-    connect(reply, &QNetworkReply::finished, context, [reply, done = std::move(done)]() {
+    const QString key = cacheKey(pending.latitude, pending.longitude);
+    connect(reply, &QNetworkReply::finished, this, [this, reply, key, pending]() {
+        reply->deleteLater();
+        auto answer = [&pending](const Placemark &placemark, const QString &error) {
+            if (pending.context && pending.done)
+                pending.done(placemark, error);
+        };
         if (reply->error() != QNetworkReply::NoError) {
-            done(Placemark(), reply->errorString());
+            answer(Placemark(), reply->errorString());
             return;
         }
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         if (status != 0 && (status < 200 || status >= 300)) {
-            done(Placemark(), tr("The geocoder answered with HTTP status %1.").arg(status));
+            answer(Placemark(), tr("The geocoder answered with HTTP status %1.").arg(status));
             return;
         }
         QString error;
         const Placemark placemark = placemarkFromJson(reply->readAll(), &error);
-        if (!error.isEmpty())
-            done(Placemark(), error);
-        else
-            done(placemark, QString());
+        if (!error.isEmpty()) {
+            answer(Placemark(), error);
+            return;
+        }
+        m_cache.insert(key, placemark);
+        answer(placemark, QString());
     });
-    return id;
 }

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QHash>
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QUrl>
 #include <functional>
@@ -30,18 +34,23 @@ class ReverseGeocoder : public QObject {
     using Completion = std::function<void(const Placemark &placemark, const QString &error)>;
 
     static constexpr int kTimeoutMs = 15000;
+    // Requests go out at most one per interval, the public Nominatim servers' rule.
+    static constexpr int kMinIntervalMs = 1000;
 
     explicit ReverseGeocoder(QObject *parent = nullptr);
     ~ReverseGeocoder() override;
 
-    // PHOTOKESTRY_GEOCODER_URL, else the public OpenStreetMap server.
+    // PHOTOKESTRY_GEOCODER_URL; empty when it is not set, and then nothing is asked.
     static QUrl serverBase();
+    // Names the program and where it comes from, as public map servers ask.
+    static QString userAgent();
     // The request sent for a position, for callers that log or test it.
     static QUrl requestUrl(double latitude, double longitude);
 
     // Returns at once; `done` runs later in `context`'s thread, and not at all once
     // `context` is gone. Exactly one of placemark and error is filled. The returned id
     // grows with every call, so a caller can drop answers older than its latest one.
+    // A position answered before is answered again from memory, without a request.
     quint64 reverseGeocode(double latitude, double longitude, QObject *context, Completion done);
     quint64 latestRequest() const { return m_lastId; }
     bool isLatest(quint64 id) const { return id == m_lastId; }
@@ -50,6 +59,19 @@ class ReverseGeocoder : public QObject {
     static Placemark placemarkFromJson(const QByteArray &json, QString *error);
 
   private:
+    struct Pending {
+        double latitude = 0;
+        double longitude = 0;
+        QPointer<QObject> context;
+        Completion done;
+    };
+    void sendNext();
+    void send(Pending pending);
+
     QNetworkAccessManager *m_network = nullptr;
     quint64 m_lastId = 0;
+    QList<Pending> m_queue;
+    QHash<QString, Placemark> m_cache; // by the position's request text
+    QElapsedTimer m_lastSent;
+    bool m_waiting = false;
 };

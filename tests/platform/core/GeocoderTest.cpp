@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QTcpServer>
@@ -125,9 +126,23 @@ TEST(PlacemarkJson, PicksTheFirstPresentLevelOfEachPart) {
     EXPECT_FALSE(error.isEmpty());
 }
 
-TEST(GeocoderServer, ComesFromTheEnvironmentWithAPublicDefault) {
+TEST(GeocoderServer, ComesFromTheEnvironmentAndIsNeverGuessed) {
     qunsetenv("PHOTOKESTRY_GEOCODER_URL");
-    EXPECT_EQ(ReverseGeocoder::serverBase(), QUrl("https://nominatim.openstreetmap.org"));
+    EXPECT_TRUE(ReverseGeocoder::serverBase().isEmpty());
+    {
+        // Without a server nothing is asked, and the answer is an error.
+        ReverseGeocoder geocoder;
+        QObject context;
+        QString error;
+        bool arrived = false;
+        geocoder.reverseGeocode(51.5, -0.13, &context, [&](const Placemark &p, const QString &e) {
+            arrived = true;
+            error = e;
+            EXPECT_TRUE(p.isEmpty());
+        });
+        EXPECT_TRUE(waitFor([&] { return arrived; }));
+        EXPECT_FALSE(error.isEmpty());
+    }
     qputenv("PHOTOKESTRY_GEOCODER_URL", "http://127.0.0.1:9/base/");
     const QUrl url = ReverseGeocoder::requestUrl(51.503572, -0.131806);
     qunsetenv("PHOTOKESTRY_GEOCODER_URL");
@@ -155,7 +170,8 @@ TEST_F(GeocoderTest, StJamesParkGivesItsPlaceNameAndSendsPoliteHeaders) {
     ASSERT_EQ(server->requests.size(), 1);
     const QByteArray request = server->requests.first().toLower();
     EXPECT_TRUE(request.startsWith("get /reverse?")) << request.constData();
-    EXPECT_TRUE(request.contains("user-agent: photokestry/1.0"));
+    EXPECT_TRUE(request.contains("user-agent: photokestry/"));
+    EXPECT_TRUE(request.contains("photokestry.com"));
     EXPECT_TRUE(request.contains("accept-language: "));
 }
 
@@ -219,6 +235,36 @@ TEST_F(GeocoderTest, RequestIdsTellLateAnswersAndGoneContextsDropThem) {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return lastArrived && geocoder.findChildren<QNetworkReply *>().isEmpty();
     }));
-    EXPECT_EQ(server->requests.size(), 3);
+    // One position asked three times goes out once; the others wait for its answer.
+    EXPECT_EQ(server->requests.size(), 1);
     EXPECT_EQ(calls, 0);
+}
+
+TEST_F(GeocoderTest, RequestsKeepTheirIntervalAndRepeatsComeFromTheCache) {
+    QElapsedTimer clock;
+    clock.start();
+    QList<qint64> arrivals;
+    auto counting = std::make_unique<CannedHttpServer>([&](const QByteArray &) {
+        arrivals << clock.elapsed();
+        return httpAnswer(200, kStJamesPark);
+    });
+    qputenv("PHOTOKESTRY_GEOCODER_URL", counting->base().toString().toUtf8());
+    int answered = 0;
+    QObject context;
+    // Asked all at once, as a selection moving over a grid would.
+    for (double lat : {51.501, 51.502, 51.503, 51.501})
+        geocoder.reverseGeocode(lat, -0.13, &context, [&](const Placemark &p, const QString &e) {
+            EXPECT_TRUE(e.isEmpty()) << e.toStdString();
+            EXPECT_EQ(p.locality, QStringLiteral("London"));
+            ++answered;
+        });
+    ASSERT_TRUE(waitFor([&] { return answered == 4; }));
+    ASSERT_EQ(arrivals.size(), 3); // the repeat was not asked again
+    // Arrival times vary with the connection a little; without the interval they would be
+    // a few milliseconds apart.
+    for (qsizetype i = 1; i < arrivals.size(); ++i)
+        EXPECT_GE(arrivals[i] - arrivals[i - 1], ReverseGeocoder::kMinIntervalMs - 250);
+    const Answer again = ask(51.502, -0.13);
+    EXPECT_EQ(again.placemark.locality, QStringLiteral("London"));
+    EXPECT_EQ(arrivals.size(), 3);
 }
