@@ -4,6 +4,7 @@
 #include "platform/core/ImageSource.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 IKImageItemPtr makeLocalItem(const QString &path) {
@@ -25,6 +26,25 @@ bool isImportableFile(const QString &path) {
     return GetDragImageType(ext.constData()) >= 0 || GetViedoType(ext.constData()) >= 0;
 }
 
+namespace {
+// JPEG, PNG, GIF, BMP, WebP, TIFF and the TIFF-based raw formats, ISO media (HEIC, HEIF,
+// AVIF, CR3), Fujifilm, Olympus and Panasonic raw files.
+bool hasKnownImageHeader(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray h = file.read(32);
+    const auto at = [&](int offset, const char *magic) {
+        return h.mid(offset, qsizetype(qstrlen(magic))) == QByteArray(magic);
+    };
+    return at(0, "\xFF\xD8\xFF") || at(0, "\x89PNG\r\n\x1A\n") || at(0, "GIF8") || at(0, "BM") ||
+           (at(0, "RIFF") && at(8, "WEBP")) || at(0, "II*") || at(0, "MM\x00*") || at(0, "IIRO") ||
+           at(0, "IIRS") || at(0, "MMOR") || at(0, "IIU") || at(0, "FUJIFILMCCD-RAW") ||
+           (at(4, "ftyp") && (at(8, "heic") || at(8, "heix") || at(8, "mif1") || at(8, "msf1") ||
+                              at(8, "avif") || at(8, "crx ")));
+}
+} // namespace
+
 QString unreadableReason(const QString &path) {
     const QFileInfo info(path);
     if (!info.exists())
@@ -40,6 +60,10 @@ QString unreadableReason(const QString &path) {
     const QByteArray ext = info.suffix().toUtf8();
     if (GetDragImageType(ext.constData()) < 0)
         return QString(); // a video: FFmpeg reads it when it is shown
+    // The common kinds are told by their first bytes: reading and parsing every photo of a
+    // large import in full would cost seconds before the grid fills.
+    if (hasKnownImageHeader(path))
+        return QString();
     const ImageSource source = ImageSource::fromPath(path);
     if (!source.isValid())
         return source.errorString().isEmpty()
