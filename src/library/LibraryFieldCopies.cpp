@@ -121,16 +121,33 @@ void AppDelegate::CopyCameraDatetoPhotoLibraryTileAction() {
               });
 }
 
-void AppDelegate::CopyFileNametoPhotoLibraryTileAction() {
-    copyFrame(*this, false, true,
-              [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
-                  const QString name = baseName(r->fileName);
-                  if (name.isEmpty()) {
-                      run.skip(item, tr("it has no file name"));
+namespace {
+
+enum class TextField { Title, Caption };
+
+// A text of each selected photo's record into its title or caption; a photo without that
+// text is skipped and named.
+void copyRecordText(AppDelegate &d, QString (*source)(const PRPicFileInfo &),
+                    const QString &whenEmpty, TextField target) {
+    copyFrame(d, false, true,
+              [&d, source, whenEmpty, target](LibraryEditRun &run, const IKImageItemPtr &item,
+                                              const PRPicFileInfoPtr &r) {
+                  const QString text = source(*r);
+                  if (text.isEmpty()) {
+                      run.skip(item, whenEmpty);
                       return true;
                   }
-                  return writeTitle(*this, run, item, r, name);
+                  return target == TextField::Title ? writeTitle(d, run, item, r, text)
+                                                    : writeCaption(d, run, item, r, text);
               });
+}
+
+} // namespace
+
+void AppDelegate::CopyFileNametoPhotoLibraryTileAction() {
+    copyRecordText(
+        *this, [](const PRPicFileInfo &r) { return baseName(r.fileName); },
+        tr("it has no file name"), TextField::Title);
 }
 
 void AppDelegate::CopyFileTitletoPhotoLibraryFileNameAction() {
@@ -160,35 +177,19 @@ void AppDelegate::CopyFileTitletoPhotoLibraryFileNameAction() {
 }
 
 void AppDelegate::CopyFileTitletoPhotoLibraryCaptionAction() {
-    copyFrame(*this, false, true,
-              [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
-                  if (r->fileTitle.isEmpty()) {
-                      run.skip(item, tr("it has no title"));
-                      return true;
-                  }
-                  return writeCaption(*this, run, item, r, r->fileTitle);
-              });
+    copyRecordText(
+        *this, [](const PRPicFileInfo &r) { return r.fileTitle; }, tr("it has no title"),
+        TextField::Caption);
 }
 
 void AppDelegate::CopyFileNametoPhotoLibraryCaptionAction() {
-    copyFrame(*this, false, true,
-              [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
-                  const QString name = baseName(r->fileName);
-                  if (name.isEmpty()) {
-                      run.skip(item, tr("it has no file name"));
-                      return true;
-                  }
-                  return writeCaption(*this, run, item, r, name);
-              });
+    copyRecordText(
+        *this, [](const PRPicFileInfo &r) { return baseName(r.fileName); },
+        tr("it has no file name"), TextField::Caption);
 }
 
 void AppDelegate::CopyFileCaptiontoPhotoLibraryTitleAction() {
-    copyFrame(*this, false, true,
-              [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
-                  if (r->fileDescription.isEmpty()) {
-                      run.skip(item, tr("it has no caption"));
-                      return true;
-                  }
-                  return writeTitle(*this, run, item, r, r->fileDescription);
-              });
+    copyRecordText(
+        *this, [](const PRPicFileInfo &r) { return r.fileDescription; }, tr("it has no caption"),
+        TextField::Title);
 }
