@@ -807,6 +807,9 @@ class AppDelegate : public QObject {
     void startPhotoJob(const QList<IKImageItemPtr> &items,
                        std::function<JobResult(qsizetype index)> task, const QString &revealRoot,
                        bool sheetOnSuccess, const QStringList &failedBefore = {});
+    // After a recipe job: the photos written show their new state, in the grid and, for the
+    // selected one, in the panels.
+    void showEditedPhotos(const WriteRecipeReport &report);
     // The one ending of a job: the completion sheet, then one reveal without waiting for
     // the file manager.
     void finishJob(const JobReport &report);

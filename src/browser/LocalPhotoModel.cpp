@@ -35,9 +35,12 @@ QVariant LocalPhotoModel::data(const QModelIndex &index, int role) const {
     case Qt::DisplayRole:
         return item->imageTitle();
     case Qt::ToolTipRole:
-        return item->unreadableReason.isEmpty()
-                   ? item->filePath
-                   : QStringLiteral("%1\n%2").arg(item->filePath, item->unreadableReason);
+        if (!item->unreadableReason.isEmpty())
+            return QStringLiteral("%1\n%2").arg(item->filePath, item->unreadableReason);
+        // Where the photo's edits went, beside where it came from.
+        if (item->currentPath() != item->filePath)
+            return tr("%1\nEdited copy: %2").arg(item->filePath, item->editedCopyPath);
+        return item->filePath;
     case Qt::SizeHintRole:
         // Every cell the size of the grid's: with uniform sizes the first cell's own hint
         // would decide for all, and a one-line title there cuts two-line titles elsewhere.
@@ -47,7 +50,7 @@ QVariant LocalPhotoModel::data(const QModelIndex &index, int role) const {
             return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
         if (!item->fileImage.isNull())
             return item->fileImage;
-        const QString path = item->imageRepresentation();
+        const QString path = picturePath(*item);
         if (QImage *cached = m_thumbnails.object(path))
             return cached->isNull() ? QVariant(fileIcon(path)) : QVariant(*cached);
         requestThumbnail(path);
@@ -79,6 +82,24 @@ void LocalPhotoModel::reload() {
         m_shownPrefix = {m_items->first(), m_items->last()};
 }
 
+QString LocalPhotoModel::picturePath(const IKImageItem &item) {
+    // An edited photo shows its latest copy.
+    return item.editedCopyPath.isEmpty() ? item.imageRepresentation() : item.currentPath();
+}
+
+void LocalPhotoModel::refreshItem(const IKImageItemPtr &item) {
+    if (!item)
+        return;
+    for (const QString &path : {item->imageRepresentation(), picturePath(*item)}) {
+        m_thumbnails.remove(path);
+        m_pending.remove(path); // a picture still being made may be of the old file
+        m_rewritten.insert(path);
+    }
+    const qsizetype row = m_items->indexOf(item);
+    if (row >= 0 && row < rowCount())
+        emit dataChanged(index(int(row)), index(int(row)), {Qt::DecorationRole});
+}
+
 void LocalPhotoModel::requestThumbnail(const QString &path) const {
     if (path.isEmpty() || m_pending.contains(path))
         return;
@@ -98,8 +119,9 @@ void LocalPhotoModel::requestThumbnail(const QString &path) const {
         return p;
     }();
     QThreadPool *pool = Thumbnails::isSlowToMake(path) ? slow : quick;
-    pool->start(QRunnable::create([self, path] {
-        QImage thumb = Thumbnails::cached(path);
+    const bool rewritten = m_rewritten.contains(path);
+    pool->start(QRunnable::create([self, path, rewritten] {
+        QImage thumb = rewritten ? QImage() : Thumbnails::cached(path);
         if (thumb.isNull())
             thumb = Thumbnails::make(path, kThumbSide);
         if (!thumb.isNull()) {
@@ -113,6 +135,7 @@ void LocalPhotoModel::requestThumbnail(const QString &path) const {
                 return;
             auto *model = const_cast<LocalPhotoModel *>(self.data());
             model->m_pending.remove(path);
+            model->m_rewritten.remove(path);
             model->m_thumbnails.insert(path, new QImage(thumb));
             // One signal for the list: the view repaints only the cells it shows, and a
             // long list is not walked once per arriving picture.

@@ -20,16 +20,21 @@ class LocalPhotoModel : public QAbstractListModel {
     // The list changed: show it again. A list that only grew at its end gets its new rows
     // inserted, so a long import does not lay the whole grid out once per item.
     void reload();
+    // The item's file was rewritten (or it now shows its edited copy): its picture is made
+    // again from the file, past every cache, since an edit keeps the file's dates.
+    void refreshItem(const IKImageItemPtr &item);
     // Pictures made so far (for measurements).
     int thumbnailsReady() const { return int(m_thumbnails.size()); }
     int thumbnailsPending() const { return int(m_pending.size()); }
 
   private:
     void requestThumbnail(const QString &path) const;
+    static QString picturePath(const IKImageItem &item);
 
     const QList<IKImageItemPtr> *m_items;
     mutable QCache<QString, QImage> m_thumbnails{2000};
     mutable QSet<QString> m_pending;
+    QSet<QString> m_rewritten;           // made again past the desktop's thumbnail cache
     QList<IKImageItemPtr> m_shownPrefix; // first and last rows shown, to tell an append
     int m_shownCount = 0;
 };

@@ -79,7 +79,7 @@ void copySlot(AppDelegate &d, Slot slot) {
         beginAlertSheet(d.window, text, QString(), {AppDelegate::tr(" Ok ")},
                         [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
     };
-    const ImageSource source = ImageSource::fromPath(items.first()->filePath);
+    const ImageSource source = ImageSource::fromPath(items.first()->currentPath());
     if (!source.isValid())
         return tell(AppDelegate::tr("The metadata of \"%1\" could not be read.")
                         .arg(items.first()->fileName));

@@ -38,7 +38,7 @@ namespace {
 QString shownPhotoPath(const AppDelegate &d, const QList<IKImageItemPtr> &selected) {
     if (!d.selection.currentChooseFilePath.isEmpty())
         return d.selection.currentChooseFilePath;
-    return selected.isEmpty() ? QString() : selected.first()->filePath;
+    return selected.isEmpty() ? QString() : selected.first()->currentPath();
 }
 
 } // namespace

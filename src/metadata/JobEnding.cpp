@@ -1,6 +1,9 @@
 // The long jobs of the window: their runner, their progress bar and their one ending.
 #include "app/AppDelegate.h"
 
+#include "browser/DropTargets.h"
+#include "browser/LocalPhotoModel.h"
+
 #include "metadata/core/JobReport.h"
 #include "platform/core/JobRunner.h"
 #include "platform/core/Workspace.h"
@@ -73,8 +76,28 @@ void AppDelegate::startRecipeJob(
     const QList<IKImageItemPtr> &items, bool overwrite, const WriteRecipeOptions &options,
     std::function<void(const WriteRecipeReport &, bool cancelled)> then) {
     JobRunner *runner = startJob();
-    startWriteRecipe(*runner, items, preferences.storagelocation, overwrite, options,
-                     std::move(then));
+    startWriteRecipe(
+        *runner, items, preferences.storagelocation, overwrite, options,
+        [this, then = std::move(then)](const WriteRecipeReport &report, bool cancelled) {
+            showEditedPhotos(report);
+            if (then)
+                then(report, cancelled);
+        });
+}
+
+void AppDelegate::showEditedPhotos(const WriteRecipeReport &report) {
+    bool shownChanged = false;
+    const QList<IKImageItemPtr> selected = selectedLocalItems();
+    for (const WriteRecipeResult &photo : report.photos) {
+        if (!photo.item || photo.outputPath.isEmpty())
+            continue;
+        if (localPhotoModel)
+            localPhotoModel->refreshItem(photo.item);
+        shownChanged = shownChanged || (!selected.isEmpty() && selected.first() == photo.item);
+    }
+    // The panels and the edit sheet read the photo as now written.
+    if (shownChanged && localImageBrowserView)
+        imageBrowserSelectionDidChange(localImageBrowserView);
 }
 
 void AppDelegate::startPhotoJob(const QList<IKImageItemPtr> &items,

@@ -39,9 +39,11 @@ void finishRemoval(AppDelegate &d, MetadataRemoval removal, const WriteRecipeRep
 
 // The recipe as a job of the window, ending in the removal's own ending.
 void startRemoval(AppDelegate &d, MetadataRemoval removal, const QList<IKImageItemPtr> &items,
-                  const QStringList &notDownloaded = {}) {
+                  const QStringList &notDownloaded = {}, bool addsUp = true) {
     AppDelegate *owner = &d;
-    d.startRecipeJob(items, false, removalOptions(removal),
+    WriteRecipeOptions options = removalOptions(removal);
+    options.addsUp = addsUp;
+    d.startRecipeJob(items, false, options,
                      [owner, removal, notDownloaded](const WriteRecipeReport &report, bool) {
                          finishRemoval(*owner, removal, report, notDownloaded);
                      });
@@ -62,7 +64,7 @@ void runCameraRemoval(AppDelegate &d, MetadataRemoval removal) {
                 output->fileName = cameraRemovalPrefix(removal) + copy->fileName;
                 outputs << output;
             }
-            startRemoval(*self, removal, outputs, failures);
+            startRemoval(*self, removal, outputs, failures, false);
         });
 }
 

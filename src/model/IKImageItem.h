@@ -2,6 +2,8 @@
 
 #include "model/PRPicFileInfo.h"
 
+#include <QByteArray>
+#include <QFileInfo>
 #include <QImage>
 #include <QString>
 #include <memory>
@@ -30,6 +32,18 @@ class IKImageItem {
     bool bHasAdjustedItem = false;
     // Why the local file is no readable photo or video (empty when it is); the grid says so.
     QString unreadableReason;
+    // The copy the latest edit of this photo wrote into the storage folder, with the digest
+    // of its bytes and the state of filePath then; empty while the photo's own file holds
+    // its latest state.
+    QString editedCopyPath;
+    QByteArray editedCopyDigest, editedCopyOriginalState;
+
+    // The file that shows the photo as edited so far: the latest edit's copy while it is
+    // there, otherwise the photo's own file.
+    QString currentPath() const {
+        return !editedCopyPath.isEmpty() && QFileInfo::exists(editedCopyPath) ? editedCopyPath
+                                                                              : filePath;
+    }
 
     // The browser's questions. Two items with one fileThumbPath are one cell to it.
     ImageRepresentationType imageRepresentationType() const {

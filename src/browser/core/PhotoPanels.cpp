@@ -191,10 +191,10 @@ namespace {
 void describeFile(LocalPhotoPanels &p, const IKImageItem &item) {
     p.currentFileName = item.fileName;
     p.photoNameText = item.fileName;
-    const QFileInfo info(item.filePath);
+    const QFileInfo info(item.currentPath());
     if (!info.exists())
         return;
-    const QDateTime created = FileDates::creationDate(item.filePath);
+    const QDateTime created = FileDates::creationDate(item.currentPath());
     if (created.isValid())
         p.photoCreateDateText = dateText(created);
     const qint64 size = info.size();
@@ -207,7 +207,7 @@ void describeFile(LocalPhotoPanels &p, const IKImageItem &item) {
 LocalPhotoPanels describeLocalPhoto(const IKImageItem &item) {
     LocalPhotoPanels p;
     describeFile(p, item);
-    QString path = item.filePath;
+    QString path = item.currentPath();
     // A video holds no photo properties, and reading it whole would only cost memory.
     if (GetViedoType(path) >= 0) {
         p.currentChooseFilePath = path;

@@ -3,6 +3,7 @@
 #include "app/core/FileTypes.h"
 #include "app/core/Logging.h"
 #include "app/core/RawTemporary.h"
+#include "metadata/core/EditedCopies.h"
 #include "metadata/core/FileDateRules.h"
 #include "metadata/core/Recompression.h"
 #include "metadata/core/TiffFallback.h"
@@ -128,6 +129,8 @@ struct PendingPlacement {
     QStringList names; // the placement's names, when it decides them
     QString dateError;
     bool recompress = false;
+    bool editedCopy = false; // the output is the photo's edited copy, with this digest
+    QByteArray digest, originalState;
 };
 
 struct PhotoOutcome {
@@ -170,16 +173,45 @@ QString setRecipeDates(const QString &written, const QString &originalPath,
     return dateError;
 }
 
+// The record on a new file before it takes its name. A copy of the photo (a new one, or the
+// next state of its edited copy) names the photo's original; a file replacing one that had
+// a record keeps that source with the new digest, so a chain of edits of a copy the user
+// added to the list goes on. Returns whether the output is the photo's edited copy, which
+// its item then remembers (also where the file system keeps no record).
+bool recordEditedCopy(SafeWrite::Temporary &staged, const QByteArray &bytes,
+                      const QString &originalPath, bool copyOfOriginal, QByteArray *digest,
+                      QByteArray *originalState) {
+    const QString source =
+        copyOfOriginal ? originalPath : EditedCopies::recordedSource(staged.fd());
+    if (source.isEmpty())
+        return false;
+    QByteArray data = bytes;
+    if (data.isNull()) {
+        QFile file(staged.path());
+        if (file.open(QIODevice::ReadOnly))
+            data = file.readAll();
+    }
+    *digest = EditedCopies::digestOf(data);
+    if (copyOfOriginal)
+        *originalState = EditedCopies::originalState(originalPath);
+    QString why;
+    if (!EditedCopies::record(staged.fd(), source, *digest, *originalState, &why))
+        qCWarning(lcMetadata) << "no record on the edited copy==" << staged.path() << why;
+    return copyOfOriginal;
+}
+
 // A video's road: the change sees its creation date as the photos' "{Exif}" dates, in local
 // time, and the changed DateTimeOriginal goes into its QuickTime boxes through exiftool.
 // Nothing else of a video is written, and no track or packet changes.
 PhotoOutcome writeOneVideo(const IKImageItem &item, const QString &storageFolder,
                            const QString &outputName, bool overwrite,
-                           const WriteRecipeOptions &options, int firstNumber) {
+                           const WriteRecipeOptions &options, int firstNumber,
+                           const std::optional<EditedCopies::Copy> &edited) {
     PhotoOutcome outcome;
     WriteRecipeResult &result = outcome.result;
-    const QString originalPath = item.filePath;
-    result.sourcePath = originalPath;
+    // An earlier edit's copy is read and replaced instead of the original.
+    const QString originalPath = edited ? edited->path : item.filePath;
+    result.sourcePath = item.filePath;
     auto skip = [&](const QString &why) {
         result.error = why;
         qCWarning(lcMetadata) << "video skipped==" << originalPath << why;
@@ -212,7 +244,7 @@ PhotoOutcome writeOneVideo(const IKImageItem &item, const QString &storageFolder
     if (!date.isValid())
         return skip(QStringLiteral("a video takes only a date, and none was given"));
 
-    const QString output = storageFolder + QLatin1Char('/') + outputName;
+    const QString output = edited ? edited->path : storageFolder + QLatin1Char('/') + outputName;
     const bool inPlace = !overwrite && QFileInfo(output).canonicalFilePath() ==
                                            QFileInfo(originalPath).canonicalFilePath();
     const bool replaces = overwrite || inPlace;
@@ -229,8 +261,12 @@ PhotoOutcome writeOneVideo(const IKImageItem &item, const QString &storageFolder
         return skip(why);
     auto staged = std::make_shared<SafeWrite::Temporary>();
     if (!staged->adopt(temp, &why) ||
-        !(replaces ? staged->keepAttributesOf(originalPath, &why) : staged->useDefaultMode(&why)) ||
-        !staged->closeUnsynced(&why))
+        !(replaces ? staged->keepAttributesOf(originalPath, &why) : staged->useDefaultMode(&why)))
+        return skip(why);
+    QByteArray digest, originalState;
+    const bool editedCopy = recordEditedCopy(*staged, QByteArray(), item.filePath,
+                                             !replaces || edited, &digest, &originalState);
+    if (!staged->closeUnsynced(&why))
         return skip(why);
 
     PendingPlacement pending;
@@ -243,12 +279,16 @@ PhotoOutcome writeOneVideo(const IKImageItem &item, const QString &storageFolder
     pending.outputName = outputName;
     pending.firstNumber = firstNumber;
     pending.dateError = setRecipeDates(temp, originalPath, options, sourceCreated, sourceModified);
+    pending.editedCopy = editedCopy;
+    pending.digest = digest;
+    pending.originalState = originalState;
     outcome.pending = std::move(pending);
     return outcome;
 }
 
 PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bool overwrite,
-                           const WriteRecipeOptions &options, int firstNumber) {
+                           const WriteRecipeOptions &options, int firstNumber,
+                           const EditedCopies::Remembered &remembered) {
     PhotoOutcome outcome;
     WriteRecipeResult &result = outcome.result;
     result.sourcePath = item.filePath;
@@ -259,13 +299,37 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
         overwrite = false;
     }
     const QString storageFolder = placement ? placement->folder : jobFolder;
-    const QString originalPath = placement ? placement->readPath : item.filePath;
+    QString originalPath = placement ? placement->readPath : item.filePath;
     QString readPath = originalPath;
     QString outputName = placement && !placement->names.isEmpty() ? placement->names.first()
                          : item.fileName.isEmpty() ? QFileInfo(originalPath).fileName()
                                                    : QFileInfo(item.fileName).fileName();
+    // Edits add up: an earlier edit's copy, still as we wrote it, is read and replaced.
+    std::optional<EditedCopies::Copy> edited;
+    if (!placement && !overwrite && options.addsUp) {
+        const QString base =
+            storageFolder + QLatin1Char('/') + QFileInfo(outputName).completeBaseName();
+        // Only a copy in the storage folder of now: after a change of folder the edits go on
+        // in the new one.
+        const bool here = !remembered.path.isEmpty() &&
+                          EditedCopies::recordPath(QFileInfo(remembered.path).absolutePath()) ==
+                              EditedCopies::recordPath(storageFolder);
+        edited = EditedCopies::findCopy(
+            item.filePath, here ? remembered : EditedCopies::Remembered{},
+            {here ? remembered.path : QString(), storageFolder + QLatin1Char('/') + outputName,
+             base + QStringLiteral(".jpg"), base + QStringLiteral(".tiff")},
+            !QuickTimeWriter::isQuickTimeName(originalPath));
+    }
+    if (edited && QuickTimeWriter::isQuickTimeName(originalPath))
+        return writeOneVideo(item, storageFolder, outputName, overwrite, options, firstNumber,
+                             edited);
+    if (edited) {
+        readPath = originalPath = edited->path;
+        outputName = QFileInfo(edited->path).fileName();
+    }
     bool fromRaw = false;
-    if (options.useRawTemporary && GetSupportRAWImageType(originalPath) >= 0) {
+    if (!edited && options.useRawTemporary && QFileInfo(originalPath).isFile() &&
+        GetSupportRAWImageType(originalPath) >= 0) {
         const QString jpeg = GetJPGImageFromRAWPhotowithImagePath(originalPath);
         if (jpeg != originalPath) {
             readPath = jpeg;
@@ -275,7 +339,7 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
         }
     }
     bool replaceOriginal = overwrite && !fromRaw;
-    QString output = storageFolder + QLatin1Char('/') + outputName;
+    QString output = edited ? edited->path : storageFolder + QLatin1Char('/') + outputName;
     const QDateTime sourceCreated = FileDates::creationDate(originalPath);
     const QDateTime sourceModified = FileDates::modificationDate(originalPath);
 
@@ -293,16 +357,25 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
 
     if (placement && !placement->refused.isEmpty())
         return skip(placement->refused);
+    // Opening a FIFO or a device would wait forever or read what is no photo.
+    if (!QFileInfo(readPath).isFile())
+        return skip(QFileInfo::exists(readPath) ? QStringLiteral("not a regular file")
+                                                : QStringLiteral("the file is missing"));
     if (!placement && QuickTimeWriter::isQuickTimeName(originalPath))
-        return writeOneVideo(item, storageFolder, outputName, overwrite, options, firstNumber);
+        return writeOneVideo(item, storageFolder, outputName, overwrite, options, firstNumber,
+                             std::nullopt);
 
     // 1. Read. The stamp tells whether another program changes the original meanwhile.
     const SafeWrite::FileStamp readStamp = SafeWrite::stampOf(originalPath);
-    QFile file(readPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return skip(QStringLiteral("cannot be read"));
-    const QByteArray bytes = file.readAll();
-    file.close();
+    QByteArray bytes;
+    if (edited) {
+        bytes = edited->bytes;
+    } else {
+        QFile file(readPath);
+        if (!file.open(QIODevice::ReadOnly))
+            return skip(QStringLiteral("cannot be read"));
+        bytes = file.readAll();
+    }
     if (bytes.isEmpty())
         return skip(QStringLiteral("the file is empty"));
     ImageSource source(bytes);
@@ -382,8 +455,13 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
     auto staged = std::make_shared<SafeWrite::Temporary>();
     if (!staged->create(replaces ? QFileInfo(originalPath).absolutePath() : storageFolder, &why) ||
         !staged->write(encoded, &why) ||
-        !(replaces ? staged->keepAttributesOf(originalPath, &why) : staged->useDefaultMode(&why)) ||
-        !staged->closeUnsynced(encoded, &why))
+        !(replaces ? staged->keepAttributesOf(originalPath, &why) : staged->useDefaultMode(&why)))
+        return skip(why);
+    QByteArray digest, originalState;
+    const bool editedCopy =
+        recordEditedCopy(*staged, encoded, item.filePath, !placement && (!replaces || edited),
+                         &digest, &originalState);
+    if (!staged->closeUnsynced(encoded, &why))
         return skip(why);
     const QString written = staged->path();
 
@@ -413,6 +491,9 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
     if (placement)
         pending.names = namesWithExtensionOf(placement->names, outputName);
     pending.recompress = recompress;
+    pending.editedCopy = editedCopy;
+    pending.digest = digest;
+    pending.originalState = originalState;
     outcome.pending = std::move(pending);
     return outcome;
 }
@@ -455,6 +536,9 @@ void placePhoto(PhotoOutcome &outcome, const QString &syncError) {
     result.outputPath = finalPath;
     result.written = p.dateError.isEmpty();
     result.recompressed = p.recompress;
+    result.editedCopy = p.editedCopy;
+    result.digest = p.digest;
+    result.originalState = p.originalState;
 }
 
 // One batch of finished photos: one sync per file system for all their temporaries, then
@@ -493,9 +577,15 @@ void commitPhotos(std::vector<PhotoOutcome> &outcomes, QList<JobResult> &batch) 
 
 namespace {
 
+struct RecipePhoto {
+    IKImageItemPtr item;
+    int firstNumber = 1; // the first number its output name may take
+    // Read on the calling thread: workers never look at an item the window may change.
+    EditedCopies::Remembered remembered;
+};
+
 struct RecipeJob {
-    // Each photo with the first number its output name may take.
-    QList<std::pair<IKImageItemPtr, int>> photos;
+    QList<RecipePhoto> photos;
     std::shared_ptr<std::vector<PhotoOutcome>> outcomes;
 };
 
@@ -512,7 +602,10 @@ RecipeJob prepareRecipe(const QList<IKImageItemPtr> &items) {
         const QString name = item->fileName.isEmpty() ? QFileInfo(item->filePath).fileName()
                                                       : QFileInfo(item->fileName).fileName();
         const int n = ++seen[QFileInfo(name).completeBaseName().toLower()];
-        job.photos.append({item, n});
+        job.photos.append(
+            {item,
+             n,
+             {item->editedCopyPath, item->editedCopyDigest, item->editedCopyOriginalState}});
     }
     job.outcomes = std::make_shared<std::vector<PhotoOutcome>>(size_t(job.photos.size()));
     return job;
@@ -530,8 +623,8 @@ bool startRecipe(JobRunner &runner, const RecipeJob &job, const QString &storage
         photos.size(),
         [photos, outcomes, storageFolder, overwrite, options](qsizetype i) {
             PhotoOutcome &o = (*outcomes)[size_t(i)];
-            o = writeOnePhoto(*photos[i].first, storageFolder, overwrite, options,
-                              photos[i].second);
+            o = writeOnePhoto(*photos[i].item, storageFolder, overwrite, options,
+                              photos[i].firstNumber, photos[i].remembered);
             JobResult r;
             r.ok = o.result.written;
             r.outputPath = o.result.outputPath;
@@ -549,7 +642,8 @@ WriteRecipeReport reportOf(const RecipeJob &job, const QList<JobResult> &results
         WriteRecipeResult photo = outcomes[i].result;
         // A photo the job never reached (cancelled) or whose task failed outright.
         if (photo.sourcePath.isEmpty())
-            photo.sourcePath = job.photos[qsizetype(i)].first->filePath;
+            photo.sourcePath = job.photos[qsizetype(i)].item->filePath;
+        photo.item = job.photos[qsizetype(i)].item;
         if (!photo.written && photo.error.isEmpty() && qsizetype(i) < results.size())
             photo.error = results[qsizetype(i)].reason;
         report.photos << photo;
@@ -565,13 +659,33 @@ WriteRecipeReport reportOf(const RecipeJob &job, const QList<JobResult> &results
 
 } // namespace
 
+void rememberEditedCopies(const WriteRecipeReport &report) {
+    for (const WriteRecipeResult &photo : report.photos) {
+        if (!photo.item || photo.outputPath.isEmpty())
+            continue;
+        if (photo.editedCopy) {
+            photo.item->editedCopyPath = photo.outputPath;
+            photo.item->editedCopyDigest = photo.digest;
+            photo.item->editedCopyOriginalState = photo.originalState;
+        } else if (EditedCopies::recordPath(photo.outputPath) ==
+                   EditedCopies::recordPath(photo.item->filePath)) {
+            // Written over the photo's own file: that file holds the latest state now.
+            photo.item->editedCopyPath.clear();
+            photo.item->editedCopyDigest.clear();
+            photo.item->editedCopyOriginalState.clear();
+        }
+    }
+}
+
 WriteRecipeReport runWriteRecipe(const QList<IKImageItemPtr> &items, const QString &storageFolder,
                                  bool overwrite, const WriteRecipeOptions &options) {
     const RecipeJob job = prepareRecipe(items);
     JobRunner runner;
     startRecipe(runner, job, storageFolder, overwrite, options);
     const QList<JobResult> results = runner.waitForResults();
-    return reportOf(job, results);
+    const WriteRecipeReport report = reportOf(job, results);
+    rememberEditedCopies(report);
+    return report;
 }
 
 bool startWriteRecipe(JobRunner &runner, const QList<IKImageItemPtr> &items,
@@ -583,8 +697,10 @@ bool startWriteRecipe(JobRunner &runner, const QList<IKImageItemPtr> &items,
     QObject::connect(
         &runner, &JobRunner::finished, &runner,
         [job, done](const QList<JobResult> &results, bool cancelled) {
+            const WriteRecipeReport report = reportOf(job, results);
+            rememberEditedCopies(report);
             if (done)
-                done(reportOf(job, results), cancelled);
+                done(report, cancelled);
         },
         Qt::SingleShotConnection);
     return true;

@@ -52,6 +52,9 @@ struct WriteRecipeOptions {
     std::function<RecipePlacement(const IKImageItem &item)> placement;
     // Whether a skipped photo still takes the one reveal of the job.
     bool skippedCountsAsHandled = false;
+    // Whether an earlier edit's copy of a photo is where this edit starts (and what it
+    // replaces); off for results that must stand beside each other.
+    bool addsUp = true;
 };
 
 struct WriteRecipeResult {
@@ -60,6 +63,11 @@ struct WriteRecipeResult {
     bool written = false;
     bool recompressed = false;
     QString error;
+    // The photo's item, and whether the output is its edited copy in the storage folder
+    // (the start of its next edit), with the digest of the bytes written.
+    IKImageItemPtr item;
+    bool editedCopy = false;
+    QByteArray digest, originalState;
 };
 
 struct WriteRecipeReport {
@@ -72,6 +80,13 @@ struct WriteRecipeReport {
     // "name: reason" for each photo that was not written.
     QStringList notWritten() const;
 };
+
+// An edit of a photo whose copy an earlier edit wrote into the storage folder starts from
+// that copy and replaces it, so edits add up; the original stays as it is unless
+// overwriting is on. Jobs with a placement (exports) always read their own source.
+// When the job ends, each item written remembers its new copy (or, once overwritten, none):
+// on the calling thread for runWriteRecipe, before `done` for startWriteRecipe.
+void rememberEditedCopies(const WriteRecipeReport &report);
 
 // Writes the photos side by side on the job runner's pool and waits for the last one.
 WriteRecipeReport runWriteRecipe(const QList<IKImageItemPtr> &items, const QString &storageFolder,

@@ -68,8 +68,11 @@ QImage Thumbnails::cached(const QString &path) {
         return {};
     QImageReader reader(file, "PNG");
     const QImage image = reader.read();
+    // Our edits keep a file's modification time, so its size tells a rewrite too.
+    const QString size = image.text(QStringLiteral("Thumb::Size"));
     if (image.isNull() || image.text(QStringLiteral("Thumb::MTime")) != mtimeText(path) ||
-        image.text(QStringLiteral("Thumb::URI")) != fileUri(path))
+        image.text(QStringLiteral("Thumb::URI")) != fileUri(path) ||
+        (!size.isEmpty() && size != QString::number(QFileInfo(path).size())))
         return {};
     return image;
 }

@@ -1,0 +1,135 @@
+#include "metadata/core/EditedCopies.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace EditedCopies {
+
+namespace {
+
+QByteArray attribute(int fd, const char *name) {
+    char value[4096];
+    const ssize_t got = ::fgetxattr(fd, name, value, sizeof value);
+    return got > 0 ? QByteArray(value, int(got)) : QByteArray();
+}
+
+// The regular file at `path`, never through a link, never a FIFO or a device: its digest,
+// and its bytes when `keep` asks for them. `fdOut` stays open for its attributes.
+bool readRegularFile(const QString &path, bool keep, QByteArray *bytes, QByteArray *digest,
+                     int *fdOut) {
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    QFile file;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    bool ok = false;
+    if (keep) {
+        *bytes = file.readAll();
+        ok = bytes->size() == st.st_size;
+        *digest = digestOf(*bytes);
+    } else {
+        // A video is only hashed, a piece at a time.
+        QCryptographicHash hash(QCryptographicHash::Blake2b_256);
+        ok = hash.addData(&file) && file.pos() == st.st_size;
+        *digest = hash.result().toHex();
+    }
+    file.close();
+    if (!ok) {
+        ::close(fd);
+        return false;
+    }
+    *fdOut = fd;
+    return true;
+}
+
+} // namespace
+
+QByteArray digestOf(const QByteArray &bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Blake2b_256).toHex();
+}
+
+QString recordPath(const QString &path) {
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return canonical.isEmpty() ? QFileInfo(path).absoluteFilePath() : canonical;
+}
+
+QByteArray originalState(const QString &path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return QByteArray::number(qulonglong(st.st_ino)) + ':' +
+           QByteArray::number(qint64(st.st_size)) + ':' +
+           QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.' +
+           QByteArray::number(qint64(st.st_mtim.tv_nsec));
+}
+
+QString recordedSource(int fd) {
+    return QString::fromUtf8(attribute(fd, kSourceAttribute));
+}
+
+bool record(int fd, const QString &originalPath, const QByteArray &digest,
+            const QByteArray &originalState, QString *why) {
+    const QByteArray source = recordPath(originalPath).toUtf8();
+    if (::fsetxattr(fd, kSourceAttribute, source.constData(), size_t(source.size()), 0) != 0 ||
+        (!originalState.isEmpty() && ::fsetxattr(fd, kOriginalAttribute, originalState.constData(),
+                                                 size_t(originalState.size()), 0) != 0) ||
+        ::fsetxattr(fd, kDigestAttribute, digest.constData(), size_t(digest.size()), 0) != 0) {
+        if (why)
+            *why = QString::fromLocal8Bit(std::strerror(errno));
+        // Half a record must not survive: a source without its digest is never taken.
+        ::fremovexattr(fd, kDigestAttribute);
+        return false;
+    }
+    return true;
+}
+
+std::optional<Copy> findCopy(const QString &originalPath, const Remembered &remembered,
+                             const QStringList &candidates, bool keepBytes) {
+    const QString original = recordPath(originalPath);
+    const QByteArray state = originalState(originalPath);
+    QStringList tried;
+    for (const QString &candidate : candidates) {
+        if (candidate.isEmpty() || tried.contains(candidate))
+            continue;
+        tried << candidate;
+        if (recordPath(candidate) == original)
+            continue; // the photo itself, living in the storage folder
+        int fd = -1;
+        QByteArray bytes, digest;
+        if (!readRegularFile(candidate, keepBytes, &bytes, &digest, &fd))
+            continue;
+        const QByteArray source = attribute(fd, kSourceAttribute);
+        const QByteArray recorded = attribute(fd, kDigestAttribute);
+        const QByteArray recordedState = attribute(fd, kOriginalAttribute);
+        ::close(fd);
+        const bool isRemembered = !remembered.path.isEmpty() && !remembered.digest.isEmpty() &&
+                                  recordPath(remembered.path) == recordPath(candidate) &&
+                                  remembered.originalState == state;
+        const bool byRecord = QString::fromUtf8(source) == original && !recorded.isEmpty() &&
+                              !state.isEmpty() && recordedState == state;
+        if (!byRecord && !isRemembered)
+            continue;
+        // Changed since we wrote it (by another program, or by hand): it is the user's file
+        // now, and an edit of the original must not replace it.
+        if (!(byRecord && digest == recorded) && !(isRemembered && digest == remembered.digest))
+            continue;
+        return Copy{candidate, bytes};
+    }
+    return std::nullopt;
+}
+
+} // namespace EditedCopies

@@ -1,0 +1,107 @@
+// Edits made one after the other in the window all end up in the photo's one copy, and the
+// window shows that copy afterwards.
+#include "app/AppDelegate.h"
+#include "app/core/Settings.h"
+#include "browser/DropTargets.h"
+#include "browser/LocalPhotoModel.h"
+#include "browser/core/LocalImport.h"
+#include "platform/core/Workspace.h"
+#include "support/ImageTestHelpers.h"
+#include "support/JobWait.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class EditsAddUp : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        clearUserDefaults();
+        qputenv("PHOTOKESTRY_GEOCODER_URL", "http://127.0.0.1:9");
+        userDefaults()->setValue("storagePath", dir.filePath("out"));
+        userDefaults()->setValue("LocalPhotoMetadataAlertSuppress", true);
+        Workspace::setUrlOpener([](const QUrl &) { return true; });
+        Workspace::setRevealer([](const QString &, const QString &) {});
+        d = std::make_unique<AppDelegate>();
+        d->launch();
+        QDir().mkpath(dir.filePath("photos"));
+    }
+    void TearDown() override {
+        d.reset();
+        qunsetenv("PHOTOKESTRY_GEOCODER_URL");
+        Workspace::setRevealer({});
+        Workspace::setUrlOpener({});
+    }
+    QString add(const QString &fixture) {
+        const QString path = copyFixture(fixture, dir.filePath("photos"));
+        d->appendLocalItem(makeLocalItem(path));
+        d->LoadImportedPhotsonMainThread();
+        return path;
+    }
+    void selectFirst() {
+        d->localImageBrowserView->selectionModel()->select(d->localPhotoModel->index(0),
+                                                           QItemSelectionModel::ClearAndSelect);
+    }
+    void typeTitle(const QString &text) {
+        d->StartEditViewAction();
+        d->control(d->titlelab);
+        d->titlelab->setText(text);
+        d->controlTextDidChange(d->titlelab);
+        d->ClickApplyChangeAction();
+        ASSERT_TRUE(waitForJobs(*d));
+    }
+    QTemporaryDir dir;
+    std::unique_ptr<AppDelegate> d;
+};
+
+} // namespace
+
+TEST_F(EditsAddUp, ATitleThenRemoveGpsLeaveACopyWithTheTitleAndNoPosition) {
+    const QString park = add("St James Park.jpg");
+    const QByteArray original = readAll(park);
+    selectFirst();
+    ASSERT_EQ(d->selection.oldTitleStr, "St. James's Park");
+    typeTitle("Horse Guards");
+    d->RemoveGPSDataFromPhoto();
+    ASSERT_TRUE(waitForJobs(*d));
+
+    const QString copy = dir.filePath("out/St James Park.jpg");
+    EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files | QDir::Hidden),
+              QStringList{"St James Park.jpg"});
+    const QJsonObject tool = exiftoolNumbers(copy);
+    EXPECT_EQ(tool["IPTC:ObjectName"].toString(), "Horse Guards");
+    EXPECT_FALSE(tool.contains("GPS:GPSLatitude"));
+    EXPECT_EQ(tool["IFD0:Model"].toString(), "NIKON D7000");
+    EXPECT_EQ(readAll(park), original);
+
+    // The item keeps both paths, and the panels and the edit sheet read the copy.
+    const IKImageItemPtr item = d->localPhotoItemArray.first();
+    EXPECT_EQ(item->filePath, park);
+    EXPECT_EQ(item->editedCopyPath, copy);
+    EXPECT_EQ(d->selection.oldTitleStr, "Horse Guards");
+    EXPECT_EQ(d->photoTitlelab->text(), "Horse Guards");
+    EXPECT_TRUE(d->selection.oldGpsLatiStr.isEmpty());
+    d->StartEditViewAction();
+    EXPECT_EQ(d->titlelab->text(), "Horse Guards");
+}
+
+TEST_F(EditsAddUp, ThreeTitlesOneAfterTheOtherRewriteTheOneCopy) {
+    add("IMG_3092.heic");
+    selectFirst();
+    typeTitle("one");
+    typeTitle("two");
+    typeTitle("three");
+    const QStringList files = QDir(dir.filePath("out")).entryList(QDir::Files | QDir::Hidden);
+    ASSERT_EQ(files, QStringList{"IMG_3092.heic"});
+    EXPECT_EQ(exiftoolNumbers(dir.filePath("out/IMG_3092.heic"))["XMP-dc:Title"].toString(),
+              "three");
+    EXPECT_EQ(d->selection.oldTitleStr, "three");
+}
