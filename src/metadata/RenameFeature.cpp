@@ -56,6 +56,15 @@ QString wantedBase(const QString &name, const QString &fileName) {
 }
 
 // Writes the unchanged bytes beside `folder`, with the photo's dates.
+// Each photo as edited so far (its latest copy, else its own file), read on the main
+// thread: the workers never look at an item the window may change.
+QStringList currentPaths(const QList<IKImageItemPtr> &items) {
+    QStringList paths;
+    for (const IKImageItemPtr &item : items)
+        paths << item->currentPath();
+    return paths;
+}
+
 JobResult prepareCopy(const QString &source, const QByteArray &bytes, NamedCopy copy) {
     JobResult r;
     QDir().mkpath(copy.folder);
@@ -138,12 +147,14 @@ void AppDelegate::ClickCopyPhotoTitleToFilenameAction() {
             [this, items, storage](const QList<JobResult> &results) {
                 finishJob(reportOf(items, results, storage));
             });
+    const QStringList sources = currentPaths(items);
     runner->start(
-        items,
-        [storage](const IKImageItemPtr &item) {
+        items.size(),
+        [items, sources, storage](qsizetype i) {
+            const IKImageItemPtr &item = items[i];
             QByteArray bytes;
             QVariantMap properties;
-            if (!readPhoto(item->filePath, &bytes, &properties)) {
+            if (!readPhoto(sources[i], &bytes, &properties)) {
                 JobResult r;
                 r.reason = tr("not an image we can read");
                 return r;
@@ -155,7 +166,7 @@ void AppDelegate::ClickCopyPhotoTitleToFilenameAction() {
             copy.folder = storage;
             copy.base = wantedBase(title, item->fileName);
             copy.extension = QFileInfo(item->fileName).suffix();
-            return prepareCopy(item->filePath, bytes, copy);
+            return prepareCopy(sources[i], bytes, copy);
         },
         commitCopies);
 }
@@ -194,14 +205,15 @@ void AppDelegate::ClickCopyPhotoGPSNameToFilenameAction() {
                 }
                 finishJob(job);
             });
+    const QStringList sources = currentPaths(items);
     runner->start(
         items.size(),
-        [items, places, storage, root](qsizetype i) {
+        [items, sources, places, storage, root](qsizetype i) {
             const IKImageItemPtr &item = items[i];
             JobResult r;
             QByteArray bytes;
             QVariantMap properties;
-            if (!readPhoto(item->filePath, &bytes, &properties)) {
+            if (!readPhoto(sources[i], &bytes, &properties)) {
                 r.reason = tr("not an image we can read");
                 return r;
             }
@@ -231,7 +243,7 @@ void AppDelegate::ClickCopyPhotoGPSNameToFilenameAction() {
                                         QFileInfo(item->filePath.mid(root.size() + 1)).path());
                 copy.base = wantedBase(QString(), item->fileName);
             }
-            JobResult done = prepareCopy(item->filePath, bytes, copy);
+            JobResult done = prepareCopy(sources[i], bytes, copy);
             if (!done.ok)
                 done.data = QVariant::fromValue(copy); // the position still counts
             return done;

@@ -105,3 +105,15 @@ TEST_F(EditsAddUp, ThreeTitlesOneAfterTheOtherRewriteTheOneCopy) {
               "three");
     EXPECT_EQ(d->selection.oldTitleStr, "three");
 }
+
+TEST_F(EditsAddUp, TheTitleJustTypedNamesTheRenamedCopy) {
+    add("St James Park.jpg");
+    selectFirst();
+    typeTitle("Horse Guards");
+    d->ClickCopyPhotoTitleToFilenameAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    const QString renamed = dir.filePath("out/Horse Guards.jpg");
+    ASSERT_TRUE(QFile::exists(renamed))
+        << QDir(dir.filePath("out")).entryList(QDir::Files).join(", ").toStdString();
+    EXPECT_EQ(exiftoolNumbers(renamed)["IPTC:ObjectName"].toString(), "Horse Guards");
+}
