@@ -262,6 +262,10 @@ class AppDelegate : public QObject {
     PKImageView *previewDupFrameView = nullptr; // the video's first frame, in previewDupplayerView
     QPushButton *autoCheckDupBtn = nullptr, *cancelDupBtn = nullptr, *deleteDupBtn = nullptr;
     // End of duplicate photos.
+    // Application look and menus (app/AppLook.cpp, app/LaunchPaths.cpp).
+    // Adds the photos, videos and folders named on the command line to the local list.
+    void openLaunchPaths(const QStringList &paths);
+    // End of application look and menus.
     // Metadata property lists: export, import and templates.
     void ExportTIFFtoPlistAction();
     void ExportExiftoPlistAction();

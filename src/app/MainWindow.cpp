@@ -228,14 +228,11 @@ QWidget *buildPreviewColumn(AppDelegate &d, QWidget *parent) {
              {&d.photoModDatelab, "photoModDatelab"},
              {&d.locationCitylab, "locationCitylab"}}) {
         *label = named(new QLabel(column), name);
-        (*label)->setStyleSheet(QStringLiteral("color: #e6e6e6;"));
         (*label)->setTextInteractionFlags(Qt::TextSelectableByMouse);
         info->addWidget(*label);
     }
     d.localExifDataView = named(new QTreeWidget(column), "localExifDataView");
     d.localExifDataView->setHeaderLabels({AppDelegate::tr("Property"), AppDelegate::tr("Value")});
-    d.localExifDataView->setStyleSheet(
-        QStringLiteral("QTreeWidget { background: #3f3a39; color: white; }"));
     content->addWidget(d.previewContentView);
     content->addLayout(info);
     content->addWidget(d.previewProgressor);
@@ -458,11 +455,6 @@ void buildMainWindow(AppDelegate &d) {
     w->setWindowTitle(AppDelegate::tr("Photo Kestry"));
     w->resize(1200, 750);
     d.window = w;
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::WindowText, QColor(230, 230, 230));
-    w->setPalette(pal);
-    w->menuBar()->setStyleSheet(QStringLiteral("QMenuBar { background: #2b2827; color: #e6e6e6; }"
-                                               "QMenuBar::item:selected { background: #4a4544; }"));
     d.ownedWindows << w;
 
     auto *central = new QWidget(w);
