@@ -125,6 +125,7 @@ void AppDelegate::loadWindowDescription() {
 }
 
 bool AppDelegate::windowShouldClose() {
+    saveWindowGeometry();
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     return true;
 }

@@ -2,6 +2,7 @@
 // middle, the preview column on the right, and the menus.
 #include "app/AppDelegate.h"
 #include "app/WindowDescription.h"
+#include "app/core/WindowPlacement.h"
 
 #include "browser/DropTargets.h"
 #include "browser/LocalPhotoModel.h"
@@ -453,7 +454,7 @@ void buildMainWindow(AppDelegate &d) {
     auto *w = new PKMainWindow(d);
     w->setObjectName(QStringLiteral("window"));
     w->setWindowTitle(AppDelegate::tr("Photo Kestry"));
-    w->resize(1200, 750);
+    w->resize(kMainWindowDefaultSize);
     d.window = w;
     d.ownedWindows << w;
 

@@ -28,7 +28,6 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 
 namespace {
 
@@ -246,16 +245,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     if (theplayerView)
         theplayerView->hide();
 
-    if (window) {
-        // Centred by the size the window had before it takes its working size.
-        const QSize old = window->size();
-        const QRect screen =
-            window->screen() ? window->screen()->availableGeometry() : QRect(0, 0, 1920, 1080);
-        window->move(screen.x() + screen.width() / 2 - old.width() / 2,
-                     screen.y() + screen.height() / 2 - old.height() / 2);
-        window->resize(1200, 750);
-        window->setMinimumSize(1200, 750);
-    }
+    restoreWindowGeometry();
 
     bNeedViewExif = false;
     bDownloadandimportToEdit = false;
