@@ -7,6 +7,7 @@
 #include "support/JobWait.h"
 #include "support/TestSupport.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QMainWindow>
 #include <QScreen>
@@ -58,6 +59,24 @@ TEST_F(WindowGeometry, ClosingKeepsTheSizeAndPlaceForTheNextLaunch) {
         d->window->close(); // as the title bar's close button or File ▸ Quit does
     }
     EXPECT_FALSE(storedMainWindowGeometry(*userDefaults()).isEmpty());
+    auto next = launch();
+    EXPECT_EQ(next->window->geometry(), chosen);
+}
+
+TEST_F(WindowGeometry, QuitFromTheMenuKeepsTheGeometryToo) {
+    QRect chosen;
+    {
+        auto d = launch();
+        QAction *quit = d->window->findChild<QAction *>("quitMenuItem");
+        ASSERT_NE(quit, nullptr);
+        const QRect area = screenArea(*d);
+        chosen =
+            QRect(area.topLeft() + QPoint(30, 40), kMainWindowMinimumSize.boundedTo(area.size()));
+        d->window->setGeometry(chosen);
+        quit->trigger();
+        EXPECT_FALSE(d->window->isVisible());
+    }
+    ASSERT_FALSE(storedMainWindowGeometry(*userDefaults()).isEmpty());
     auto next = launch();
     EXPECT_EQ(next->window->geometry(), chosen);
 }
