@@ -1,38 +1,50 @@
 // The About window and the maker's web pages.
 #include "app/AppDelegate.h"
+#include "app/AppLook.h"
 #include "app/WindowDescription.h"
 
 #include "app/core/MakerSite.h"
+#include "app/core/UpdateCheck.h"
 #include "platform/core/Workspace.h"
 
-#include <QCoreApplication>
 #include <QLabel>
 
 void buildAboutWindow(AppDelegate &d) {
     QVBoxLayout *column =
         newColumnWindow(d, d.aboutWindow, "aboutWindow", AppDelegate::tr("About Photo Kestry"));
+    auto *icon = new QLabel(d.aboutWindow);
+    icon->setObjectName(QStringLiteral("aboutIconlab"));
+    icon->setPixmap(applicationIcon().pixmap(96, 96));
+    icon->setAlignment(Qt::AlignCenter);
     auto *name = new QLabel(AppDelegate::tr("Photo Kestry"), d.aboutWindow);
     QFont big = name->font();
     big.setPointSize(big.pointSize() + 6);
     big.setBold(true);
     name->setFont(big);
     name->setAlignment(Qt::AlignCenter);
-    auto *version = new QLabel(
-        AppDelegate::tr("Version %1").arg(QCoreApplication::applicationVersion()), d.aboutWindow);
+    auto *version = new QLabel(AppDelegate::tr("Version %1").arg(programVersion()), d.aboutWindow);
     version->setObjectName(QStringLiteral("aboutVersionlab"));
     version->setAlignment(Qt::AlignCenter);
-    auto *what =
-        new QLabel(AppDelegate::tr("Edits the metadata of photos and videos."), d.aboutWindow);
+    auto *what = new QLabel(AppDelegate::tr("Edits the metadata of photos and videos, and of "
+                                            "the photos in Photos, iPhoto and Aperture libraries."),
+                            d.aboutWindow);
+    what->setObjectName(QStringLiteral("aboutDescriptionlab"));
     what->setAlignment(Qt::AlignCenter);
+    what->setWordWrap(true);
+    column->addWidget(icon);
     column->addWidget(name);
     column->addWidget(version);
     column->addWidget(what);
-    d.aboutWindow->resize(360, 180);
+    column->addStretch(1);
+    d.aboutWindow->resize(380, 300);
 }
 
 void AppDelegate::ClickAbout() {
-    if (aboutWindow && !aboutWindow->isVisible())
-        aboutWindow->show();
+    if (!aboutWindow)
+        return;
+    aboutWindow->show();
+    aboutWindow->raise();
+    aboutWindow->activateWindow();
 }
 
 void AppDelegate::CLICkProductGuide() {

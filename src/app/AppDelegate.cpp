@@ -1,9 +1,10 @@
 #include "app/AppDelegate.h"
 
+#include "app/AppLook.h"
 #include "app/WindowDescription.h"
 #include "browser/core/DragRules.h"
-#include "platform/core/NotificationCenter.h"
 #include "library/core/LibraryStore.h"
+#include "platform/core/NotificationCenter.h"
 
 #include "platform/ImageView.h"
 
@@ -88,6 +89,7 @@ AppDelegate *AppDelegate::GetAppDelegater() {
 }
 
 void AppDelegate::launch() {
+    applyApplicationLook();
     loadWindowDescription();
     awakeFromNib();
     applicationDidFinishLaunching();
@@ -123,6 +125,7 @@ void AppDelegate::loadWindowDescription() {
 }
 
 bool AppDelegate::windowShouldClose() {
+    saveWindowGeometry();
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     return true;
 }

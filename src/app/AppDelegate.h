@@ -262,6 +262,14 @@ class AppDelegate : public QObject {
     PKImageView *previewDupFrameView = nullptr; // the video's first frame, in previewDupplayerView
     QPushButton *autoCheckDupBtn = nullptr, *cancelDupBtn = nullptr, *deleteDupBtn = nullptr;
     // End of duplicate photos.
+    // Application look and menus (app/AppLook.cpp, app/MainMenu.cpp, app/WindowGeometry.cpp,
+    // app/LaunchPaths.cpp).
+    // The main window's size and place: kept at every close, put back at launch.
+    void saveWindowGeometry();
+    void restoreWindowGeometry();
+    // Adds the photos, videos and folders named on the command line to the local list.
+    void openLaunchPaths(const QStringList &paths);
+    // End of application look and menus.
     // Metadata property lists: export, import and templates.
     void ExportTIFFtoPlistAction();
     void ExportExiftoPlistAction();

@@ -1,7 +1,8 @@
 // The main window: the drop tip on the left, the local and library browsers in the
-// middle, the preview column on the right, and the menus.
+// middle, the preview column on the right. Its menus are in MainMenu.cpp.
 #include "app/AppDelegate.h"
 #include "app/WindowDescription.h"
+#include "app/core/WindowPlacement.h"
 
 #include "browser/DropTargets.h"
 #include "browser/LocalPhotoModel.h"
@@ -9,7 +10,6 @@
 #include "platform/ImageView.h"
 #include "platform/MapView.h"
 
-#include <QAction>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -17,8 +17,6 @@
 #include <QLabel>
 #include <QListView>
 #include <QMainWindow>
-#include <QMenu>
-#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -228,14 +226,11 @@ QWidget *buildPreviewColumn(AppDelegate &d, QWidget *parent) {
              {&d.photoModDatelab, "photoModDatelab"},
              {&d.locationCitylab, "locationCitylab"}}) {
         *label = named(new QLabel(column), name);
-        (*label)->setStyleSheet(QStringLiteral("color: #e6e6e6;"));
         (*label)->setTextInteractionFlags(Qt::TextSelectableByMouse);
         info->addWidget(*label);
     }
     d.localExifDataView = named(new QTreeWidget(column), "localExifDataView");
     d.localExifDataView->setHeaderLabels({AppDelegate::tr("Property"), AppDelegate::tr("Value")});
-    d.localExifDataView->setStyleSheet(
-        QStringLiteral("QTreeWidget { background: #3f3a39; color: white; }"));
     content->addWidget(d.previewContentView);
     content->addLayout(info);
     content->addWidget(d.previewProgressor);
@@ -247,222 +242,14 @@ QWidget *buildPreviewColumn(AppDelegate &d, QWidget *parent) {
     return column;
 }
 
-void buildMenus(AppDelegate &d, QMainWindow *w) {
-    QMenuBar *bar = w->menuBar();
-    QMenu *app = bar->addMenu(AppDelegate::tr("Photo Kestry"));
-    QAction *prefs = app->addAction(AppDelegate::tr("Preferences…"));
-    prefs->setObjectName(QStringLiteral("ShowPreferenceSetting"));
-    prefs->setShortcuts(
-        {QKeySequence(QKeySequence::Preferences), QKeySequence(QStringLiteral("Ctrl+,"))});
-    QObject::connect(prefs, &QAction::triggered, &d, &AppDelegate::ShowPreferenceSetting);
-    app->addSeparator();
-    QAction *addPhotos = app->addAction(AppDelegate::tr("Add Photos or Folders…"));
-    addPhotos->setShortcut(QKeySequence::Open);
-    QObject::connect(addPhotos, &QAction::triggered, &d, &AppDelegate::ClickImportPhotosAction);
-    QAction *addFiles = app->addAction(AppDelegate::tr("Add Photo Files…"));
-    QObject::connect(addFiles, &QAction::triggered, &d,
-                     &AppDelegate::OpenComputerFoldertoImportAction);
-    QAction *clearAdd = app->addAction(AppDelegate::tr("Clear and Add Photos…"));
-    QObject::connect(clearAdd, &QAction::triggered, &d,
-                     &AppDelegate::ClickClearandImportPhotosAction);
-    // Update check.
-    QAction *checkUpdate = app->addAction(AppDelegate::tr("Check for Updates…"));
-    checkUpdate->setObjectName(QStringLiteral("CheckforUpdateAction"));
-    QObject::connect(checkUpdate, &QAction::triggered, &d, &AppDelegate::CheckforUpdateAction);
-    app->addSeparator();
-    QAction *quit = app->addAction(AppDelegate::tr("Quit Photo Kestry"));
-    quit->setShortcut(QKeySequence::Quit);
-    QObject::connect(quit, &QAction::triggered, w, &QWidget::close);
-
-    QMenu *edit = bar->addMenu(AppDelegate::tr("Edit"));
-    d.pasteExifMenuItem = edit->addAction(AppDelegate::tr("Paste Exif Metadata"));
-    d.pasteIPTCMenuItem = edit->addAction(AppDelegate::tr("Paste IPTC Metadata"));
-    d.pasteTIFFMenuItem = edit->addAction(AppDelegate::tr("Paste TIFF Metadata"));
-    d.pasteGPSMenuItem = edit->addAction(AppDelegate::tr("Paste GPS Metadata"));
-    d.pasteAllPhotoMetaMenuItem = edit->addAction(AppDelegate::tr("Paste All Metadata"));
-
-    QMenu *actions = bar->addMenu(AppDelegate::tr("Actions"));
-    const std::pair<QString, void (AppDelegate::*)()> listActions[] = {
-        {AppDelegate::tr("Sort by Date"), &AppDelegate::ClickSortLocalPhotosByDate},
-        {AppDelegate::tr("Sort by File Name"), &AppDelegate::ClickSortLocalPhotosByName},
-        {AppDelegate::tr("Remove Selected Photos from List"),
-         &AppDelegate::ClearSelectedLeftPhotos},
-        {AppDelegate::tr("Remove Photos without a Date from List"),
-         &AppDelegate::ClearLeftPhotosWithoutExifDate},
-        {AppDelegate::tr("Remove All Photos from List"), &AppDelegate::ClearLeftPhotos},
-    };
-    for (const auto &[title, action] : listActions)
-        QObject::connect(actions->addAction(title), &QAction::triggered, &d, action);
-    actions->addSeparator();
-    QAction *lens = actions->addAction(AppDelegate::tr("Change Lens Make and Model…"));
-    QObject::connect(lens, &QAction::triggered, &d, &AppDelegate::ShowCameLensModel);
-    // Date features.
-    {
-        QMenu *dates = actions->addMenu(AppDelegate::tr("Dates"));
-        dates->setObjectName(QStringLiteral("changePhotoDateMenu"));
-        const std::pair<QString, void (AppDelegate::*)()> dateActions[] = {
-            {AppDelegate::tr("Change Date…"), &AppDelegate::ShowChangeDateWindow},
-            {AppDelegate::tr("Batch Change Dates…"), &AppDelegate::ChangeDateExifFromPhoto},
-            {AppDelegate::tr("Camera Date from File Name"),
-             &AppDelegate::ClickSetCameraDateFromFileNameAction},
-            {AppDelegate::tr("Copy Camera Date to File Dates"),
-             &AppDelegate::ClickCopyExifDateToCreateDateAction},
-            {AppDelegate::tr("Copy Creation Date to Camera Date"),
-             &AppDelegate::ClickCopyCreatedDateToCameraDateAction},
-            {AppDelegate::tr("Copy Creation Date to Modification Date"),
-             &AppDelegate::ClickCopyCreatedDateToModifyDateAction},
-            {AppDelegate::tr("Copy Modification Date to Creation Date"),
-             &AppDelegate::ClickCopyModiyDateToCreateDateAction},
-        };
-        for (const auto &[title, action] : dateActions)
-            QObject::connect(dates->addAction(title), &QAction::triggered, &d, action);
-    }
-    d.removeExifMenu = new QMenu(AppDelegate::tr("Remove Metadata"), w);
-    d.importandExportMenu = new QMenu(AppDelegate::tr("Import and Export Metadata"), w);
-    d.quickActionMenu = actions->addAction(AppDelegate::tr("Remove Metadata"));
-    d.exportandimportActionMenu = actions->addAction(AppDelegate::tr("Import and Export Metadata"));
-    // Metadata property lists.
-    {
-        QMenu *m = d.importandExportMenu;
-        const std::pair<QString, void (AppDelegate::*)()> plistActions[] = {
-            {AppDelegate::tr("Export TIFF Metadata to Plist"),
-             &AppDelegate::ExportTIFFtoPlistAction},
-            {AppDelegate::tr("Export Exif Metadata to Plist"),
-             &AppDelegate::ExportExiftoPlistAction},
-            {AppDelegate::tr("Export Exif and TIFF Metadata to Plist"),
-             &AppDelegate::ExportExifAndIiFFDataToPlist},
-            {AppDelegate::tr("Export Exif and GPS Metadata to Plist"),
-             &AppDelegate::ExportExifAndGPSDataToPlist},
-            {AppDelegate::tr("Export All Metadata to Plist"), &AppDelegate::WriteExifDataToPlist},
-            {AppDelegate::tr("Export Shown Photo's Metadata to Plist"),
-             &AppDelegate::WriteSelectedItemsExifDataToPlist},
-            {AppDelegate::tr("Export Edit Sheet as Template"),
-             &AppDelegate::ExportTemplateDataToPlist},
-            {QString(), nullptr},
-            {AppDelegate::tr("Import TIFF Metadata from Plist…"),
-             &AppDelegate::ImportTIFFtoPlistAction},
-            {AppDelegate::tr("Import Exif Metadata from Plist…"),
-             &AppDelegate::ImportExiFtoPlistAction},
-            {AppDelegate::tr("Import Exif and TIFF Metadata from Plist…"),
-             &AppDelegate::ImportExiFAndTiffPlistAction},
-            {AppDelegate::tr("Import Exif and GPS Metadata from Plist…"),
-             &AppDelegate::ImportExiFAndGPSPlistAction},
-            {AppDelegate::tr("Import All Metadata from Plist…"),
-             &AppDelegate::ImportMetaDataPlistAction},
-            {AppDelegate::tr("Apply Template…"), &AppDelegate::ImportTemplateDataPlistAction},
-        };
-        for (const auto &[title, action] : plistActions) {
-            if (!action) {
-                m->addSeparator();
-                continue;
-            }
-            QAction *item = m->addAction(title);
-            QObject::connect(item, &QAction::triggered, &d, action);
-        }
-        d.exportandimportActionMenu->setMenu(m);
-    }
-
-    // Edit sheet and GPS window.
-    actions->addSeparator();
-    QAction *editSheet = actions->addAction(AppDelegate::tr("Edit Photo Metadata…"));
-    editSheet->setObjectName(QStringLiteral("ClickEditPhotoExifDataMenuAction"));
-    editSheet->setShortcut(QKeySequence(QStringLiteral("Ctrl+E")));
-    QObject::connect(editSheet, &QAction::triggered, &d,
-                     &AppDelegate::ClickEditPhotoExifDataMenuAction);
-    QAction *editGps = actions->addAction(AppDelegate::tr("Edit GPS Position…"));
-    editGps->setObjectName(QStringLiteral("EditeGPSExifDataPhoto"));
-    QObject::connect(editGps, &QAction::triggered, &d, &AppDelegate::EditeGPSExifDataPhoto);
-    QAction *addGps = actions->addAction(AppDelegate::tr("Add GPS Position…"));
-    addGps->setObjectName(QStringLiteral("AddGPSExifDataPhoto"));
-    QObject::connect(addGps, &QAction::triggered, &d, &AppDelegate::AddGPSExifDataPhoto);
-
-    // Sidecar merges.
-    actions->addSeparator();
-    QAction *mergeJson = actions->addAction(AppDelegate::tr("Merge Google Takeout Metadata…"));
-    mergeJson->setObjectName(QStringLiteral("MergeJsonMetadataToPhotosAction"));
-    QObject::connect(mergeJson, &QAction::triggered, &d,
-                     &AppDelegate::MergeJsonMetadataToPhotosAction);
-    QAction *mergeXmp = actions->addAction(AppDelegate::tr("Merge XMP Sidecar Files…"));
-    mergeXmp->setObjectName(QStringLiteral("WriteXMPMetadataToPhotosAction"));
-    QObject::connect(mergeXmp, &QAction::triggered, &d,
-                     &AppDelegate::WriteXMPMetadataToPhotosAction);
-
-    QMenu *devices = bar->addMenu(AppDelegate::tr("Devices"));
-    d.changtoiOSmodemenu = devices->addAction(AppDelegate::tr("Show iOS Devices"));
-
-    // Metadata removal, copy and paste of sections, tag-to-tag copies and renames.
-    using Action = void (AppDelegate::*)();
-    const auto addItems = [&d](QMenu *menu,
-                               std::initializer_list<std::pair<QString, Action>> list) {
-        for (const auto &[title, action] : list)
-            QObject::connect(menu->addAction(title), &QAction::triggered, &d, action);
-    };
-    edit->addSeparator();
-    addItems(edit, {{AppDelegate::tr("Copy Exif data from a selected photo"),
-                     &AppDelegate::ClickCopyOnePhotoExifAction},
-                    {AppDelegate::tr("Copy IPTC data from a selected photo"),
-                     &AppDelegate::ClickCopyOnePhotoIPTCAction},
-                    {AppDelegate::tr("Copy TIFF data from a selected photo"),
-                     &AppDelegate::ClickCopyOnePhotoTIFFAction},
-                    {AppDelegate::tr("Copy GPS data from a selected photo"),
-                     &AppDelegate::ClickCopyOnePhotoGPSAction},
-                    {AppDelegate::tr("Copy All Photo metadata from a selected photo"),
-                     &AppDelegate::ClickCopyOneAllPhotoMetadataAction}});
-    const std::pair<QAction *, Action> pastes[] = {
-        {d.pasteExifMenuItem, &AppDelegate::ClickPasteExifDataAction},
-        {d.pasteIPTCMenuItem, &AppDelegate::ClickPasteIPTCDataAction},
-        {d.pasteTIFFMenuItem, &AppDelegate::ClickPasteTIFFDataAction},
-        {d.pasteGPSMenuItem, &AppDelegate::ClickPasteGPSDataAction},
-        {d.pasteAllPhotoMetaMenuItem, &AppDelegate::ClickPasteAllPhotoMetaAction}};
-    for (const auto &[item, action] : pastes)
-        QObject::connect(item, &QAction::triggered, &d, action);
-    addItems(d.removeExifMenu,
-             {{AppDelegate::tr("Remove Exif and GPS Data"), &AppDelegate::DeleteExifAndGPSData},
-              {AppDelegate::tr("Remove All Metadata"), &AppDelegate::DeleteAllPhotoMetadataData},
-              {AppDelegate::tr("Remove IPTC and TIFF Data"),
-               &AppDelegate::RemoveIPTCandTIFFTagsDataFromPhoto},
-              {AppDelegate::tr("Remove TIFF Data"), &AppDelegate::RemoveTIFFTagsDataFromPhoto},
-              {AppDelegate::tr("Remove IPTC Data"), &AppDelegate::RemoveIPTCDataFromPhoto},
-              {AppDelegate::tr("Remove Exif Data"), &AppDelegate::RemoveExifDataFromPhoto},
-              {AppDelegate::tr("Remove GPS Data"), &AppDelegate::RemoveGPSDataFromPhoto}});
-    QMenu *tags = actions->addMenu(AppDelegate::tr("Copy Tags"));
-    tags->setObjectName(QStringLiteral("copyTagsMenu"));
-    addItems(
-        tags,
-        {{AppDelegate::tr("TIFF Date to Exif Dates"),
-          &AppDelegate::ClickCopyTIFFandIPTCtoExifAction},
-         {AppDelegate::tr("Exif Date to TIFF Date"),
-          &AppDelegate::ClickCopyExiftoTIFFandIPTCAction},
-         {AppDelegate::tr("Title to Caption"), &AppDelegate::ClickCopyTitletoCaptionAction},
-         {AppDelegate::tr("Keywords to Caption"), &AppDelegate::ClickCopyKeywordstoCaptionAction},
-         {AppDelegate::tr("Caption to Title"), &AppDelegate::ClickCopyCaptionToTitleAction},
-         {AppDelegate::tr("Add Persons Shown…"), &AppDelegate::ClickAddPersonShownAction},
-         {AppDelegate::tr("Persons Shown to Keywords"),
-          &AppDelegate::ClickCopyPersonShownToKeywordsAction},
-         {AppDelegate::tr("Camera Date to Title"), &AppDelegate::ClickCopyCameraDateToTitleAction},
-         {AppDelegate::tr("File Name to Title"), &AppDelegate::ClickCopyFileNameToTitleAction},
-         {AppDelegate::tr("File Name to Comments"),
-          &AppDelegate::ClickCopyFileNameToCommentsAction}});
-    tags->addSeparator();
-    addItems(tags, {{AppDelegate::tr("Name Copies after the Title"),
-                     &AppDelegate::ClickCopyPhotoTitleToFilenameAction},
-                    {AppDelegate::tr("Name Copies after the Place"),
-                     &AppDelegate::ClickCopyPhotoGPSNameToFilenameAction}});
-}
-
 } // namespace
 
 void buildMainWindow(AppDelegate &d) {
     auto *w = new PKMainWindow(d);
     w->setObjectName(QStringLiteral("window"));
     w->setWindowTitle(AppDelegate::tr("Photo Kestry"));
-    w->resize(1200, 750);
+    w->resize(kMainWindowDefaultSize);
     d.window = w;
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::WindowText, QColor(230, 230, 230));
-    w->setPalette(pal);
-    w->menuBar()->setStyleSheet(QStringLiteral("QMenuBar { background: #2b2827; color: #e6e6e6; }"
-                                               "QMenuBar::item:selected { background: #4a4544; }"));
     d.ownedWindows << w;
 
     auto *central = new QWidget(w);
@@ -488,6 +275,6 @@ void buildMainWindow(AppDelegate &d) {
     row->addWidget(buildPreviewColumn(d, central));
     w->setCentralWidget(central);
 
-    buildMenus(d, w);
+    buildMainMenu(d, w);
     buildPopupMenus(d);
 }

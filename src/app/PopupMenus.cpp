@@ -1,4 +1,4 @@
-// The pop-up menus of the views' image buttons, and the main menu's About and Help items.
+// The pop-up menus of the views' image buttons.
 // A menu item runs its feature's action; the buttons only pop the menus (click router).
 #include "app/AppDelegate.h"
 #include "app/WindowDescription.h"
@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QMainWindow>
 #include <QMenu>
-#include <QMenuBar>
 
 namespace {
 QMenu *newMenu(QWidget *owner, const char *name, const QString &title = {}) {
@@ -286,18 +285,4 @@ void buildPopupMenus(AppDelegate &d) {
         d.quickActionMenu->setMenu(d.removeExifMenu);
     if (d.exportandimportActionMenu && d.importandExportMenu)
         d.exportandimportActionMenu->setMenu(d.importandExportMenu);
-
-    if (d.window) {
-        QMenuBar *bar = d.window->menuBar();
-        QMenu *file = bar->addMenu(AppDelegate::tr("File"));
-        d.openPhotoLibraryMenuItem = file->addAction(AppDelegate::tr("Open Photo Library…"));
-        QObject::connect(d.openPhotoLibraryMenuItem, &QAction::triggered, &d,
-                         &AppDelegate::OpenPhotoLibraryAction);
-        QMenu *help = bar->addMenu(AppDelegate::tr("Help"));
-        addItem(d, help, AppDelegate::tr("About Photo Kestry"), &AppDelegate::ClickAbout);
-        help->addSeparator();
-        addItem(d, help, AppDelegate::tr("Photo Kestry Guide"), &AppDelegate::CLICkProductGuide);
-        addItem(d, help, AppDelegate::tr("Video Guides"), &AppDelegate::ClickProductVideoGuide);
-        addItem(d, help, AppDelegate::tr("Support"), &AppDelegate::CLICkSupport);
-    }
 }

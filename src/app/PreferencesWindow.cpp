@@ -35,10 +35,6 @@ void buildPreferencesWindow(AppDelegate &d) {
     d.preferenceWindow = w;
     w->installEventFilter(new CloseIsCancel(d, w));
     w->setMinimumWidth(560);
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Window, QColor(52, 48, 47));
-    pal.setColor(QPalette::WindowText, Qt::white);
-    w->setPalette(pal);
 
     auto *layout = new QVBoxLayout(w);
 

@@ -28,22 +28,12 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 
 namespace {
 
 void setBackground(PKImageView *view, const char *name) {
     if (view)
         view->setImage(namedImage(QLatin1String(name)));
-}
-
-void setWindowColour(QWidget *w, QColor c) {
-    if (!w)
-        return;
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Window, c);
-    w->setPalette(pal);
-    w->setAutoFillBackground(true);
 }
 
 void prepareBrowser(QListView *browser) {
@@ -57,10 +47,6 @@ void prepareBrowser(QListView *browser) {
     browser->setMovement(QListView::Static);
     browser->setSelectionMode(QAbstractItemView::ExtendedSelection);
     browser->setUniformItemSizes(true);
-    QPalette pal = browser->palette();
-    pal.setColor(QPalette::Base, QColor(63, 58, 57));
-    pal.setColor(QPalette::Text, Qt::white);
-    browser->setPalette(pal);
 }
 
 QFont systemFont12() {
@@ -69,12 +55,12 @@ QFont systemFont12() {
     return f;
 }
 
-void whiteTitle(QAbstractButton *b, const QString &title) {
+// The text colour comes from the application's palette, like every other control's.
+void setTitle(QAbstractButton *b, const QString &title) {
     if (!b)
         return;
     b->setText(title);
     b->setFont(systemFont12());
-    b->setStyleSheet(QStringLiteral("color: white;"));
 }
 
 void fillPopUp(QComboBox *popUp, const QStringList &items, const QString &selected) {
@@ -111,10 +97,6 @@ void AppDelegate::awakeFromNib() {
                                                            photoLibBrowserView})
         prepareBrowser(b);
 
-    setWindowColour(photolibMergeProcessWindow, QColor(80, 75, 73));
-    setWindowColour(photolibMergeWindow, QColor(80, 75, 73));
-    setWindowColour(window, QColor(27, 27, 27));
-
     for (QPushButton *b : {deletePhotoBtn, downloadPhotoBtn, viewExifBtn, removeExifBtn})
         if (b)
             b->setEnabled(false);
@@ -137,8 +119,8 @@ void AppDelegate::awakeFromNib() {
         dateImageview->hide();
     }
 
-    whiteTitle(AddTimeBtn, tr("Add Time"));
-    whiteTitle(RemoveTimeBtn, tr("Subtract Time"));
+    setTitle(AddTimeBtn, tr("Add Time"));
+    setTitle(RemoveTimeBtn, tr("Subtract Time"));
 
     const QString partHint =
         QStringLiteral(" part of the filename string (A string of filename separated by spaces "
@@ -173,7 +155,7 @@ void AppDelegate::awakeFromNib() {
                         "photo library")},
     };
     for (const auto &[box, title] : titles)
-        whiteTitle(box, title);
+        setTitle(box, title);
 
     fillPopUp(postionBtn,
               {QStringLiteral("Upper left corner"), QStringLiteral("Upper right corner"),
@@ -263,16 +245,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     if (theplayerView)
         theplayerView->hide();
 
-    if (window) {
-        // Centred by the size the window had before it takes its working size.
-        const QSize old = window->size();
-        const QRect screen =
-            window->screen() ? window->screen()->availableGeometry() : QRect(0, 0, 1920, 1080);
-        window->move(screen.x() + screen.width() / 2 - old.width() / 2,
-                     screen.y() + screen.height() / 2 - old.height() / 2);
-        window->resize(1200, 750);
-        window->setMinimumSize(1200, 750);
-    }
+    restoreWindowGeometry();
 
     bNeedViewExif = false;
     bDownloadandimportToEdit = false;

@@ -6,6 +6,7 @@
 class AppDelegate;
 class QCheckBox;
 class QComboBox;
+class QMainWindow;
 class QWidget;
 class PKImageView;
 
@@ -38,6 +39,8 @@ void buildUpdateController(AppDelegate &d);        // app/UpdateFeature.cpp
 void buildLibraryComparisonPanels(AppDelegate &d); // browser/LibraryComparisonPanels.cpp
 // The panels' buttons, typing and slide-in; built by buildLibraryComparisonPanels.
 void buildLibraryEditPanels(AppDelegate &d); // library/LibraryEditPanels.cpp
+// The main window's menu bar, in the desktop's order; built by buildMainWindow.
+void buildMainMenu(AppDelegate &d, QMainWindow *w); // app/MainMenu.cpp
 
 // A secondary window: a top-level widget owned by the application object.
 QWidget *newAuxiliaryWindow(AppDelegate &d, const char *objectName, const QString &title);

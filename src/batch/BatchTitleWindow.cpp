@@ -12,7 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
-#include <QMenuBar>
+#include <QMenu>
 #include <QPushButton>
 
 namespace {
@@ -160,9 +160,13 @@ void buildBatchTitleWindow(AppDelegate &d) {
     onClick(d, d.changePhotoTitleSaveBtn, &AppDelegate::ClickSaveChangePhotoTitleAction);
     column->addStretch(1);
 
-    if (!d.window)
+    // A submenu of Actions, so the menu bar keeps the desktop's order with Help last.
+    auto *actions =
+        d.window ? d.window->findChild<QMenu *>(QStringLiteral("actionsMenu")) : nullptr;
+    if (!actions)
         return;
-    QMenu *menu = d.window->menuBar()->addMenu(AppDelegate::tr("Batch"));
+    actions->addSeparator();
+    QMenu *menu = actions->addMenu(AppDelegate::tr("Batch"));
     menu->setObjectName(QStringLiteral("batchNamingMenu"));
     const std::pair<QString, Action> items[] = {
         {AppDelegate::tr("Change Photo Titles…"), &AppDelegate::BatchChangePhotoTitleAction},

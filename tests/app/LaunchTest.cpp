@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 #include "app/core/MakerSite.h"
 #include "app/core/Settings.h"
+#include "app/core/WindowPlacement.h"
 #include "browser/DropTargets.h"
 #include "platform/core/Workspace.h"
 #include "support/TestSupport.h"
@@ -17,6 +18,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSet>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -163,13 +165,15 @@ TEST_F(Launch, StorageFolderThatCannotBeCreatedIsReported) {
     EXPECT_TRUE(alert.isNull());
 }
 
-TEST_F(Launch, MainWindowTakesItsWorkingSizeAsMinimum) {
+TEST_F(Launch, MainWindowFitsTheScreenAndKeepsAMinimum) {
     auto d = launch();
-    EXPECT_EQ(d->window->minimumSize(), QSize(1200, 750));
-    EXPECT_EQ(d->window->size(), QSize(1200, 750));
-    d->window->resize(800, 500);
-    EXPECT_GE(d->window->width(), 1200);
-    EXPECT_GE(d->window->height(), 750);
+    const QRect screen = d->window->screen()->availableGeometry();
+    EXPECT_EQ(d->window->minimumSize(), minimumWindowSize(screen));
+    EXPECT_TRUE(screen.contains(d->window->geometry()));
+    EXPECT_EQ(d->window->size(), kMainWindowDefaultSize.boundedTo(screen.size()));
+    d->window->resize(200, 150);
+    EXPECT_GE(d->window->width(), d->window->minimumWidth());
+    EXPECT_GE(d->window->height(), d->window->minimumHeight());
     EXPECT_TRUE(d->localphotoView->isVisible());
     EXPECT_FALSE(d->photolibView->isVisible());
     EXPECT_TRUE(d->leftTipView->isVisible());

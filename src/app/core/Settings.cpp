@@ -103,6 +103,16 @@ void storePreferences(QSettings &defaults, const Preferences &p) {
     defaults.sync();
 }
 
+QByteArray storedMainWindowGeometry(QSettings &defaults) {
+    const QVariant value = defaults.value(QLatin1String(SettingsKey::MainWindowGeometry));
+    return value.typeId() == QMetaType::QByteArray ? value.toByteArray() : QByteArray();
+}
+
+void storeMainWindowGeometry(QSettings &defaults, const QByteArray &geometry) {
+    defaults.setValue(QLatin1String(SettingsKey::MainWindowGeometry), geometry);
+    defaults.sync();
+}
+
 bool createFolder(const QString &path, QString *error) {
     auto fail = [error](const QString &why) {
         if (error)

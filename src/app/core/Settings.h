@@ -19,6 +19,7 @@ inline constexpr char PhotoOverWrite[] = "PhotoOverWrite";
 inline constexpr char FirstStartData[] = "FirstStartData";
 inline constexpr char LocalPhotoMetadataAlertSuppress[] = "LocalPhotoMetadataAlertSuppress";
 inline constexpr char ExampleAlertSuppress[] = "ExampleAlertSuppress";
+inline constexpr char MainWindowGeometry[] = "MainWindowGeometry";
 } // namespace SettingsKey
 
 inline constexpr char kDefaultFontName[] = "Lucida Grande";
@@ -49,6 +50,11 @@ LaunchSettings restoreLaunchSettings(QSettings &defaults);
 
 // Stores the preferences the preferences window saves (the font colour is not stored).
 void storePreferences(QSettings &defaults, const Preferences &preferences);
+
+// The main window's size and place as QWidget::saveGeometry gave them; empty when none was
+// kept (the first launch) or the stored value is not one.
+QByteArray storedMainWindowGeometry(QSettings &defaults);
+void storeMainWindowGeometry(QSettings &defaults, const QByteArray &geometry);
 
 // Creates a folder with its parents. An existing folder is fine; otherwise false with a
 // reason in `error`.

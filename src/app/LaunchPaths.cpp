@@ -1,0 +1,11 @@
+// Photos given on the command line (the file manager's "Open With") take the road of the
+// Add Photos or Folders panel.
+#include "app/AppDelegate.h"
+
+void AppDelegate::openLaunchPaths(const QStringList &paths) {
+    if (paths.isEmpty())
+        return;
+    showLocalBrowserPane();
+    importPhotosItemThreader(paths);
+    blocalMode = true;
+}

@@ -1,0 +1,269 @@
+// The main window's menu bar, in the order of the Linux desktops: File, Edit, Actions,
+// Devices, Help. No menu carries the program's name; Preferences lives in Edit, Quit in
+// File, About and the update check in Help.
+#include "app/AppDelegate.h"
+#include "app/WindowDescription.h"
+
+#include "browser/DropTargets.h"
+
+#include <QAction>
+#include <QListView>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+
+using Action = void (AppDelegate::*)();
+
+QAction *addItem(AppDelegate &d, QMenu *menu, const QString &title, Action action,
+                 const QKeySequence &shortcut = {}, const char *name = nullptr) {
+    QAction *item = menu->addAction(title);
+    if (!shortcut.isEmpty())
+        item->setShortcut(shortcut);
+    if (name)
+        item->setObjectName(QLatin1String(name));
+    QObject::connect(item, &QAction::triggered, &d, action);
+    return item;
+}
+
+void addItems(AppDelegate &d, QMenu *menu, std::initializer_list<std::pair<QString, Action>> list) {
+    for (const auto &[title, action] : list)
+        addItem(d, menu, title, action);
+}
+
+void buildFileMenu(AppDelegate &d, QMainWindow *w) {
+    QMenu *file = w->menuBar()->addMenu(AppDelegate::tr("&File"));
+    file->setObjectName(QStringLiteral("fileMenu"));
+    addItem(d, file, AppDelegate::tr("Add Photos…"), &AppDelegate::OpenComputerFoldertoImportAction,
+            QKeySequence::Open, "addPhotosMenuItem");
+    addItem(d, file, AppDelegate::tr("Add Photos or Folders…"),
+            &AppDelegate::ClickImportPhotosAction, QKeySequence(QStringLiteral("Ctrl+Shift+O")),
+            "addFoldersMenuItem");
+    addItem(d, file, AppDelegate::tr("Clear and Add Photos…"),
+            &AppDelegate::ClickClearandImportPhotosAction);
+    file->addSeparator();
+    d.openPhotoLibraryMenuItem = addItem(
+        d, file, AppDelegate::tr("Open Photo Library…"), &AppDelegate::OpenPhotoLibraryAction,
+        QKeySequence(QStringLiteral("Ctrl+Shift+L")), "openPhotoLibraryMenuItem");
+    file->addSeparator();
+    QAction *quit = file->addAction(AppDelegate::tr("&Quit"));
+    quit->setObjectName(QStringLiteral("quitMenuItem"));
+    // Spelt out: QKeySequence::Quit is empty where the platform theme knows no desktop.
+    quit->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
+    quit->setMenuRole(QAction::QuitRole);
+    // Through the window's close, so the window's place is kept as on any other close.
+    QObject::connect(quit, &QAction::triggered, w, &QWidget::close);
+}
+
+// Select All acts on the browser in sight; a text field keeps Ctrl+A for its own text.
+void selectAllInShownBrowser(AppDelegate &d) {
+    const bool library = d.photolibView && d.photolibView->isVisible();
+    QListView *view = library ? d.photoLibBrowserView : d.localImageBrowserView;
+    if (view)
+        view->selectAll();
+}
+
+void buildEditMenu(AppDelegate &d, QMainWindow *w) {
+    QMenu *edit = w->menuBar()->addMenu(AppDelegate::tr("&Edit"));
+    edit->setObjectName(QStringLiteral("editMenu"));
+    QAction *selectAll = edit->addAction(AppDelegate::tr("Select All"));
+    selectAll->setObjectName(QStringLiteral("selectAllMenuItem"));
+    selectAll->setShortcut(QKeySequence::SelectAll);
+    QObject::connect(selectAll, &QAction::triggered, &d, [&d] { selectAllInShownBrowser(d); });
+    edit->addSeparator();
+    // Metadata copy and paste of sections between photos.
+    addItems(d, edit,
+             {{AppDelegate::tr("Copy Exif data from a selected photo"),
+               &AppDelegate::ClickCopyOnePhotoExifAction},
+              {AppDelegate::tr("Copy IPTC data from a selected photo"),
+               &AppDelegate::ClickCopyOnePhotoIPTCAction},
+              {AppDelegate::tr("Copy TIFF data from a selected photo"),
+               &AppDelegate::ClickCopyOnePhotoTIFFAction},
+              {AppDelegate::tr("Copy GPS data from a selected photo"),
+               &AppDelegate::ClickCopyOnePhotoGPSAction},
+              {AppDelegate::tr("Copy All Photo metadata from a selected photo"),
+               &AppDelegate::ClickCopyOneAllPhotoMetadataAction}});
+    edit->addSeparator();
+    d.pasteExifMenuItem = addItem(d, edit, AppDelegate::tr("Paste Exif Metadata"),
+                                  &AppDelegate::ClickPasteExifDataAction);
+    d.pasteIPTCMenuItem = addItem(d, edit, AppDelegate::tr("Paste IPTC Metadata"),
+                                  &AppDelegate::ClickPasteIPTCDataAction);
+    d.pasteTIFFMenuItem = addItem(d, edit, AppDelegate::tr("Paste TIFF Metadata"),
+                                  &AppDelegate::ClickPasteTIFFDataAction);
+    d.pasteGPSMenuItem = addItem(d, edit, AppDelegate::tr("Paste GPS Metadata"),
+                                 &AppDelegate::ClickPasteGPSDataAction);
+    d.pasteAllPhotoMetaMenuItem = addItem(d, edit, AppDelegate::tr("Paste All Metadata"),
+                                          &AppDelegate::ClickPasteAllPhotoMetaAction);
+    edit->addSeparator();
+    QAction *prefs =
+        addItem(d, edit, AppDelegate::tr("Preferences…"), &AppDelegate::ShowPreferenceSetting,
+                QKeySequence(QStringLiteral("Ctrl+,")), "ShowPreferenceSetting");
+    prefs->setMenuRole(QAction::PreferencesRole);
+}
+
+void buildDatesMenu(AppDelegate &d, QMenu *actions) {
+    QMenu *dates = actions->addMenu(AppDelegate::tr("Dates"));
+    dates->setObjectName(QStringLiteral("changePhotoDateMenu"));
+    addItems(d, dates,
+             {{AppDelegate::tr("Change Date…"), &AppDelegate::ShowChangeDateWindow},
+              {AppDelegate::tr("Batch Change Dates…"), &AppDelegate::ChangeDateExifFromPhoto},
+              {AppDelegate::tr("Camera Date from File Name"),
+               &AppDelegate::ClickSetCameraDateFromFileNameAction},
+              {AppDelegate::tr("Copy Camera Date to File Dates"),
+               &AppDelegate::ClickCopyExifDateToCreateDateAction},
+              {AppDelegate::tr("Copy Creation Date to Camera Date"),
+               &AppDelegate::ClickCopyCreatedDateToCameraDateAction},
+              {AppDelegate::tr("Copy Creation Date to Modification Date"),
+               &AppDelegate::ClickCopyCreatedDateToModifyDateAction},
+              {AppDelegate::tr("Copy Modification Date to Creation Date"),
+               &AppDelegate::ClickCopyModiyDateToCreateDateAction}});
+}
+
+// Metadata property lists: exports, imports and templates.
+void buildPlistMenu(AppDelegate &d, QMenu *m) {
+    const std::pair<QString, Action> plistActions[] = {
+        {AppDelegate::tr("Export TIFF Metadata to Plist"), &AppDelegate::ExportTIFFtoPlistAction},
+        {AppDelegate::tr("Export Exif Metadata to Plist"), &AppDelegate::ExportExiftoPlistAction},
+        {AppDelegate::tr("Export Exif and TIFF Metadata to Plist"),
+         &AppDelegate::ExportExifAndIiFFDataToPlist},
+        {AppDelegate::tr("Export Exif and GPS Metadata to Plist"),
+         &AppDelegate::ExportExifAndGPSDataToPlist},
+        {AppDelegate::tr("Export All Metadata to Plist"), &AppDelegate::WriteExifDataToPlist},
+        {AppDelegate::tr("Export Shown Photo's Metadata to Plist"),
+         &AppDelegate::WriteSelectedItemsExifDataToPlist},
+        {AppDelegate::tr("Export Edit Sheet as Template"), &AppDelegate::ExportTemplateDataToPlist},
+        {QString(), nullptr},
+        {AppDelegate::tr("Import TIFF Metadata from Plist…"),
+         &AppDelegate::ImportTIFFtoPlistAction},
+        {AppDelegate::tr("Import Exif Metadata from Plist…"),
+         &AppDelegate::ImportExiFtoPlistAction},
+        {AppDelegate::tr("Import Exif and TIFF Metadata from Plist…"),
+         &AppDelegate::ImportExiFAndTiffPlistAction},
+        {AppDelegate::tr("Import Exif and GPS Metadata from Plist…"),
+         &AppDelegate::ImportExiFAndGPSPlistAction},
+        {AppDelegate::tr("Import All Metadata from Plist…"),
+         &AppDelegate::ImportMetaDataPlistAction},
+        {AppDelegate::tr("Apply Template…"), &AppDelegate::ImportTemplateDataPlistAction},
+    };
+    for (const auto &[title, action] : plistActions) {
+        if (action)
+            addItem(d, m, title, action);
+        else
+            m->addSeparator();
+    }
+}
+
+void buildCopyTagsMenu(AppDelegate &d, QMenu *actions) {
+    QMenu *tags = actions->addMenu(AppDelegate::tr("Copy Tags"));
+    tags->setObjectName(QStringLiteral("copyTagsMenu"));
+    addItems(
+        d, tags,
+        {{AppDelegate::tr("TIFF Date to Exif Dates"),
+          &AppDelegate::ClickCopyTIFFandIPTCtoExifAction},
+         {AppDelegate::tr("Exif Date to TIFF Date"),
+          &AppDelegate::ClickCopyExiftoTIFFandIPTCAction},
+         {AppDelegate::tr("Title to Caption"), &AppDelegate::ClickCopyTitletoCaptionAction},
+         {AppDelegate::tr("Keywords to Caption"), &AppDelegate::ClickCopyKeywordstoCaptionAction},
+         {AppDelegate::tr("Caption to Title"), &AppDelegate::ClickCopyCaptionToTitleAction},
+         {AppDelegate::tr("Add Persons Shown…"), &AppDelegate::ClickAddPersonShownAction},
+         {AppDelegate::tr("Persons Shown to Keywords"),
+          &AppDelegate::ClickCopyPersonShownToKeywordsAction},
+         {AppDelegate::tr("Camera Date to Title"), &AppDelegate::ClickCopyCameraDateToTitleAction},
+         {AppDelegate::tr("File Name to Title"), &AppDelegate::ClickCopyFileNameToTitleAction},
+         {AppDelegate::tr("File Name to Comments"),
+          &AppDelegate::ClickCopyFileNameToCommentsAction}});
+    tags->addSeparator();
+    addItems(d, tags,
+             {{AppDelegate::tr("Name Copies after the Title"),
+               &AppDelegate::ClickCopyPhotoTitleToFilenameAction},
+              {AppDelegate::tr("Name Copies after the Place"),
+               &AppDelegate::ClickCopyPhotoGPSNameToFilenameAction}});
+}
+
+void buildActionsMenu(AppDelegate &d, QMainWindow *w) {
+    QMenu *actions = w->menuBar()->addMenu(AppDelegate::tr("&Actions"));
+    actions->setObjectName(QStringLiteral("actionsMenu"));
+    addItems(d, actions,
+             {{AppDelegate::tr("Sort by Date"), &AppDelegate::ClickSortLocalPhotosByDate},
+              {AppDelegate::tr("Sort by File Name"), &AppDelegate::ClickSortLocalPhotosByName}});
+    QAction *removeSelected = addItem(
+        d, actions, AppDelegate::tr("Remove Selected Photos from List"),
+        &AppDelegate::ClearSelectedLeftPhotos, QKeySequence::Delete, "removeSelectedMenuItem");
+    // Del takes photos off the local list only while that list is where the user works, so
+    // the key never reaches a list that is out of sight; the menu item works everywhere.
+    if (d.localphotoView) {
+        removeSelected->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        d.localphotoView->addAction(removeSelected);
+    }
+    addItems(d, actions,
+             {{AppDelegate::tr("Remove Photos without a Date from List"),
+               &AppDelegate::ClearLeftPhotosWithoutExifDate},
+              {AppDelegate::tr("Remove All Photos from List"), &AppDelegate::ClearLeftPhotos}});
+    actions->addSeparator();
+    addItem(d, actions, AppDelegate::tr("Change Lens Make and Model…"),
+            &AppDelegate::ShowCameLensModel);
+    buildDatesMenu(d, actions);
+    d.removeExifMenu = new QMenu(AppDelegate::tr("Remove Metadata"), w);
+    addItems(d, d.removeExifMenu,
+             {{AppDelegate::tr("Remove Exif and GPS Data"), &AppDelegate::DeleteExifAndGPSData},
+              {AppDelegate::tr("Remove All Metadata"), &AppDelegate::DeleteAllPhotoMetadataData},
+              {AppDelegate::tr("Remove IPTC and TIFF Data"),
+               &AppDelegate::RemoveIPTCandTIFFTagsDataFromPhoto},
+              {AppDelegate::tr("Remove TIFF Data"), &AppDelegate::RemoveTIFFTagsDataFromPhoto},
+              {AppDelegate::tr("Remove IPTC Data"), &AppDelegate::RemoveIPTCDataFromPhoto},
+              {AppDelegate::tr("Remove Exif Data"), &AppDelegate::RemoveExifDataFromPhoto},
+              {AppDelegate::tr("Remove GPS Data"), &AppDelegate::RemoveGPSDataFromPhoto}});
+    d.importandExportMenu = new QMenu(AppDelegate::tr("Import and Export Metadata"), w);
+    buildPlistMenu(d, d.importandExportMenu);
+    d.quickActionMenu = actions->addAction(AppDelegate::tr("Remove Metadata"));
+    d.quickActionMenu->setMenu(d.removeExifMenu);
+    d.exportandimportActionMenu = actions->addAction(AppDelegate::tr("Import and Export Metadata"));
+    d.exportandimportActionMenu->setMenu(d.importandExportMenu);
+
+    // Edit sheet and GPS window.
+    actions->addSeparator();
+    addItem(d, actions, AppDelegate::tr("Edit Photo Metadata…"),
+            &AppDelegate::ClickEditPhotoExifDataMenuAction, QKeySequence(QStringLiteral("Ctrl+E")),
+            "ClickEditPhotoExifDataMenuAction");
+    addItem(d, actions, AppDelegate::tr("Edit GPS Position…"), &AppDelegate::EditeGPSExifDataPhoto,
+            {}, "EditeGPSExifDataPhoto");
+    addItem(d, actions, AppDelegate::tr("Add GPS Position…"), &AppDelegate::AddGPSExifDataPhoto, {},
+            "AddGPSExifDataPhoto");
+
+    // Sidecar merges.
+    actions->addSeparator();
+    addItem(d, actions, AppDelegate::tr("Merge Google Takeout Metadata…"),
+            &AppDelegate::MergeJsonMetadataToPhotosAction, {}, "MergeJsonMetadataToPhotosAction");
+    addItem(d, actions, AppDelegate::tr("Merge XMP Sidecar Files…"),
+            &AppDelegate::WriteXMPMetadataToPhotosAction, {}, "WriteXMPMetadataToPhotosAction");
+    buildCopyTagsMenu(d, actions);
+}
+
+void buildHelpMenu(AppDelegate &d, QMainWindow *w) {
+    QMenu *help = w->menuBar()->addMenu(AppDelegate::tr("&Help"));
+    help->setObjectName(QStringLiteral("helpMenu"));
+    addItems(d, help,
+             {{AppDelegate::tr("Photo Kestry Guide"), &AppDelegate::CLICkProductGuide},
+              {AppDelegate::tr("Video Guides"), &AppDelegate::ClickProductVideoGuide},
+              {AppDelegate::tr("Support"), &AppDelegate::CLICkSupport}});
+    help->addSeparator();
+    addItem(d, help, AppDelegate::tr("Check for Updates…"), &AppDelegate::CheckforUpdateAction, {},
+            "CheckforUpdateAction");
+    help->addSeparator();
+    QAction *about = addItem(d, help, AppDelegate::tr("About Photo Kestry"),
+                             &AppDelegate::ClickAbout, {}, "aboutMenuItem");
+    about->setMenuRole(QAction::AboutRole);
+}
+
+} // namespace
+
+void buildMainMenu(AppDelegate &d, QMainWindow *w) {
+    buildFileMenu(d, w);
+    buildEditMenu(d, w);
+    buildActionsMenu(d, w);
+    QMenu *devices = w->menuBar()->addMenu(AppDelegate::tr("&Devices"));
+    devices->setObjectName(QStringLiteral("devicesMenu"));
+    d.changtoiOSmodemenu = devices->addAction(AppDelegate::tr("Show iOS Devices"));
+    buildHelpMenu(d, w);
+}

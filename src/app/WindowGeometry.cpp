@@ -1,0 +1,33 @@
+// The main window's size and place, kept in the user defaults across launches.
+#include "app/AppDelegate.h"
+
+#include "app/core/Settings.h"
+#include "app/core/WindowPlacement.h"
+
+#include <QGuiApplication>
+#include <QMainWindow>
+#include <QScreen>
+
+namespace {
+QRect availableArea(QWidget *w) {
+    QScreen *screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+} // namespace
+
+void AppDelegate::saveWindowGeometry() {
+    if (window)
+        storeMainWindowGeometry(*userDefaults(), window->saveGeometry());
+}
+
+void AppDelegate::restoreWindowGeometry() {
+    if (!window)
+        return;
+    const QRect area = availableArea(window);
+    window->setMinimumSize(minimumWindowSize(area));
+    // restoreGeometry moves a window whose screen has gone onto one that is there.
+    const QByteArray kept = storedMainWindowGeometry(*userDefaults());
+    if (!kept.isEmpty() && window->restoreGeometry(kept))
+        return;
+    window->setGeometry(centredWindowRect(area, kMainWindowDefaultSize));
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The photos, videos and folders named on the command line (a file manager's "Open With"
+// passes them as %F), as absolute paths in their order. Options (a leading "-") are
+// skipped until a lone "--"; file:// addresses become their local paths and other
+// addresses are skipped; paths are taken relative to `workingFolder`. Whether each one exists is
+// the import's to say.
+QStringList launchPaths(const QStringList &arguments, const QString &workingFolder);
