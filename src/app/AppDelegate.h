@@ -354,6 +354,13 @@ class AppDelegate : public QObject {
     bool placeStampRunning = false; // its geocoding asks one position after the other
     // End of image output.
 
+    // Panel values and map (browser/LocalInfoPanel.cpp, browser/SelectionHandler.cpp): the
+    // exposure line of the captioned information lines, and what the map's fixed slot shows
+    // while the map is hidden.
+    QLabel *photoExposurelab = nullptr;
+    QLabel *localMapPlaceholder = nullptr;
+    // End of panel values and map.
+
     // Camera and iOS device import.
     void OpenDeviceAction();
     void DownloadPhotoAction();

@@ -5,12 +5,14 @@
 #include "app/core/WindowPlacement.h"
 
 #include "browser/DropTargets.h"
+#include "browser/LocalInfoPanel.h"
 #include "browser/LocalPhotoModel.h"
 #include "browser/PRButton.h"
 #include "platform/ImageView.h"
 #include "platform/MapView.h"
 
 #include <QCloseEvent>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
@@ -211,24 +213,8 @@ QWidget *buildPreviewColumn(AppDelegate &d, QWidget *parent) {
     d.previewProgressor = named(new QProgressBar(column), "previewProgressor");
     d.previewPhotolibinfolab = named(new QLabel(column), "previewPhotolibinfolab");
     d.previewOriginalphtoinfolab = named(new QLabel(column), "previewOriginalphtoinfolab");
-    d.currentlocalMapView = named(new PKMapView(column), "currentlocalMapView");
-    d.currentlocalMapView->setMinimumHeight(160);
-    auto *info = new QVBoxLayout;
-    info->setSpacing(2);
-    for (auto [label, name] : std::initializer_list<std::pair<QLabel **, const char *>>{
-             {&d.photoNamelab, "photoNamelab"},
-             {&d.photoCreateDatelab, "photoCreateDatelab"},
-             {&d.photoFileSizelab, "photoFileSizelab"},
-             {&d.photoImageSizelab, "photoImageSizelab"},
-             {&d.photoDPIlab, "photoDPIlab"},
-             {&d.photoLensInfolab, "photoLensInfolab"},
-             {&d.photoTitlelab, "photoTitlelab"},
-             {&d.photoModDatelab, "photoModDatelab"},
-             {&d.locationCitylab, "locationCitylab"}}) {
-        *label = named(new QLabel(column), name);
-        (*label)->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        info->addWidget(*label);
-    }
+    QFormLayout *info = buildLocalInformationLines(d, column);
+    QWidget *mapSlot = buildLocalMapSlot(d, column);
     d.localExifDataView = named(new QTreeWidget(column), "localExifDataView");
     d.localExifDataView->setHeaderLabels({AppDelegate::tr("Property"), AppDelegate::tr("Value")});
     content->addWidget(d.previewContentView);
@@ -236,7 +222,7 @@ QWidget *buildPreviewColumn(AppDelegate &d, QWidget *parent) {
     content->addWidget(d.previewProgressor);
     content->addWidget(d.previewPhotolibinfolab);
     content->addWidget(d.previewOriginalphtoinfolab);
-    content->addWidget(d.currentlocalMapView);
+    content->addWidget(mapSlot);
     content->addWidget(d.localExifDataView, 1);
     grid->addLayout(content, 0, 0);
     return column;
@@ -274,6 +260,7 @@ void buildMainWindow(AppDelegate &d) {
     row->addWidget(d.MainView, 1);
     row->addWidget(buildPreviewColumn(d, central));
     w->setCentralWidget(central);
+    useFittedCellTitles(d);
 
     buildMainMenu(d, w);
     buildPopupMenus(d);

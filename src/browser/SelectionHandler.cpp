@@ -65,7 +65,8 @@ void showLocalPanels(AppDelegate &d, const LocalPhotoPanels &panels,
              {d.photoDPIlab, panels.photoDPIText},
              {d.photoLensInfolab, panels.photoLensInfoText},
              {d.photoTitlelab, panels.photoTitleText},
-             {d.photoModDatelab, panels.photoModDateText}})
+             {d.photoModDatelab, panels.photoModDateText},
+             {d.photoExposurelab, panels.photoExposureText}})
         if (label)
             label->setText(text);
 
@@ -75,6 +76,9 @@ void showLocalPanels(AppDelegate &d, const LocalPhotoPanels &panels,
     }
 
     d.bMapPreview = panels.bMapPreview;
+    if (d.localMapPlaceholder)
+        d.localMapPlaceholder->setText(
+            panels.currentFileName.isEmpty() ? QString() : AppDelegate::tr("No position"));
     if (panels.bMapPreview) {
         selection.currentCoords = QPointF(panels.latitude, panels.longitude);
         if (d.currentlocalMapView) {

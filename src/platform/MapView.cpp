@@ -63,6 +63,10 @@ QColor PKMapView::pinColor() {
 }
 
 QString PKMapView::attributionText() const {
+    // A configured server names the credit its terms ask for.
+    const QString configured = qEnvironmentVariable("PHOTOKESTRY_TILE_CREDIT").trimmed();
+    if (!configured.isEmpty() && !m_template.isEmpty())
+        return configured;
     if (m_template == defaultTileUrlTemplate())
         return QStringLiteral("© OpenStreetMap contributors");
     return QString();
@@ -225,22 +229,41 @@ void PKMapView::paintEvent(QPaintEvent *) {
 
     m_fallbackText = missing ? coordinateText() : QString();
     const QFontMetrics metrics = painter.fontMetrics();
-    auto drawLabel = [&](const QString &text, Qt::Alignment corner) {
-        QRectF box(QPointF(0, 0),
-                   QSizeF(metrics.horizontalAdvance(text) + 8, metrics.height() + 4));
-        if (corner & Qt::AlignRight)
-            box.moveRight(area.right());
-        if (corner & Qt::AlignBottom)
-            box.moveBottom(area.bottom());
+    const int boxHeight = metrics.height() + 4;
+    // A box for `text` at most the view's width, its text shortened to fit.
+    auto box = [&](QString &text) {
+        const int maxText = qMax(0, width() - 8);
+        text = metrics.elidedText(text, Qt::ElideMiddle, maxText);
+        return QRect(0, 0, qMin(metrics.horizontalAdvance(text) + 8, width()), boxHeight);
+    };
+    auto drawLabel = [&](const QRect &where, const QString &text) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(QColor(255, 255, 255, 200));
-        painter.drawRect(box);
+        painter.drawRect(where);
         painter.setPen(QColor(40, 40, 40));
-        painter.drawText(box, Qt::AlignCenter, text);
+        painter.drawText(where, Qt::AlignCenter, text);
     };
-    if (!m_fallbackText.isEmpty())
-        drawLabel(m_fallbackText, Qt::AlignLeft | Qt::AlignBottom);
-    const QString attribution = attributionText();
-    if (!attribution.isEmpty())
-        drawLabel(attribution, Qt::AlignRight | Qt::AlignBottom);
+
+    QString attribution = attributionText();
+    m_attributionRect = QRect();
+    if (!attribution.isEmpty()) {
+        m_attributionRect = box(attribution);
+        m_attributionRect.moveBottomRight(rect().bottomRight());
+        drawLabel(m_attributionRect, attribution);
+    }
+    m_fallbackRect = QRect();
+    if (!m_fallbackText.isEmpty()) {
+        QString shown = m_fallbackText;
+        m_fallbackRect = box(shown);
+        m_fallbackRect.moveBottomLeft(rect().bottomLeft());
+        // Beside the credit line when both fit on the bottom edge, else just above it, else
+        // (a map too low for two lines) at the top.
+        if (!m_attributionRect.isNull() &&
+            m_fallbackRect.intersects(m_attributionRect.adjusted(-4, 0, 0, 0))) {
+            m_fallbackRect.moveBottom(m_attributionRect.top() - 2);
+            if (m_fallbackRect.top() < 0)
+                m_fallbackRect.moveTop(0);
+        }
+        drawLabel(m_fallbackRect, shown);
+    }
 }

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QImage>
 #include <QPointF>
+#include <QRect>
 #include <QSet>
 #include <QString>
 #include <QWidget>
@@ -48,8 +49,13 @@ class PKMapView : public QWidget {
     // The coordinates drawn over the map by the last paint that lacked tiles; "" when
     // the last paint had every tile it needed.
     QString fallbackText() const { return m_fallbackText; }
-    // "© OpenStreetMap contributors" for the default server, else "".
+    // The credit line: PHOTOKESTRY_TILE_CREDIT when set, else "© OpenStreetMap contributors"
+    // for the default server, else "".
     QString attributionText() const;
+    // Where the last paint drew the coordinates and the credit line; empty when it drew none.
+    // The coordinates never cover the credit line: beside it when both fit, else above it.
+    QRect fallbackTextRect() const { return m_fallbackRect; }
+    QRect attributionRect() const { return m_attributionRect; }
     int pendingTileCount() const { return int(m_pending.size()); }
 
     QSize sizeHint() const override { return QSize(400, 300); }
@@ -81,4 +87,6 @@ class PKMapView : public QWidget {
     double m_pinLon = 0.0;
     QList<QPointF> m_annotations; // latitude, longitude
     QString m_fallbackText;
+    QRect m_fallbackRect;
+    QRect m_attributionRect;
 };

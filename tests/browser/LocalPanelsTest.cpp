@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
+#include "browser/LocalCellDelegate.h"
 #include "browser/LocalPhotoModel.h"
 #include "browser/core/LocalImport.h"
 #include "platform/MapView.h"
@@ -10,12 +11,15 @@
 #include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QFile>
 #include <QFileDialog>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
+#include <QMainWindow>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -53,8 +57,9 @@ class LocalPanels : public ::testing::Test {
         SCOPED_TRACE(name.toStdString());
         EXPECT_EQ(d->selection.currentFileName, name);
         EXPECT_EQ(d->photoNamelab->text(), name);
-        for (QLabel *label : {d->photoImageSizelab, d->photoDPIlab, d->photoLensInfolab,
-                              d->photoTitlelab, d->photoModDatelab, d->locationCitylab})
+        for (QLabel *label :
+             {d->photoImageSizelab, d->photoDPIlab, d->photoLensInfolab, d->photoTitlelab,
+              d->photoModDatelab, d->photoExposurelab, d->locationCitylab})
             EXPECT_TRUE(label->text().isEmpty()) << label->text().toStdString();
         EXPECT_EQ(d->localExifDataView->topLevelItemCount(), 0);
         EXPECT_FALSE(d->bMapPreview);
@@ -149,4 +154,136 @@ TEST_F(LocalPanels, ClearAndAddKeepsTheListUntilPhotosAreChosen) {
     // The cleared photo's panels went with it.
     EXPECT_TRUE(d->selection.oldCameraModeStr.isEmpty());
     EXPECT_EQ(d->localExifDataView->topLevelItemCount(), 0);
+}
+
+TEST_F(LocalPanels, EveryInformationLineHasItsCaptionAndReadableValues) {
+    QTemporaryDir dir;
+    add(copyFixture("St James Park.jpg", dir.path()));
+    add(copyFixture("clip.mp4", dir.path()));
+    const std::pair<QLabel *, QString> lines[] = {{d->photoNamelab, "Name:"},
+                                                  {d->photoTitlelab, "Title:"},
+                                                  {d->photoModDatelab, "Taken:"},
+                                                  {d->photoDPIlab, "Camera:"},
+                                                  {d->photoLensInfolab, "Lens:"},
+                                                  {d->photoExposurelab, "Exposure:"},
+                                                  {d->photoImageSizelab, "Dimensions:"},
+                                                  {d->photoFileSizelab, "File size:"},
+                                                  {d->photoCreateDatelab, "Created:"},
+                                                  {d->locationCitylab, "Place:"}};
+    auto captionOf = [&](QLabel *value) {
+        const auto captions = d->window->findChildren<QLabel *>();
+        for (QLabel *label : captions)
+            if (label->buddy() == value)
+                return label;
+        return static_cast<QLabel *>(nullptr);
+    };
+
+    selectRow(0);
+    QApplication::processEvents();
+    for (const auto &[value, caption] : lines) {
+        ASSERT_TRUE(value);
+        QLabel *label = captionOf(value);
+        ASSERT_TRUE(label) << caption.toStdString();
+        EXPECT_EQ(label->text(), caption);
+        EXPECT_TRUE(label->isVisible());
+        // Caption and value on one line, the caption first, the value not under it.
+        EXPECT_EQ(label->geometry().center().y(), value->geometry().center().y())
+            << caption.toStdString();
+        EXPECT_LT(label->geometry().right(), value->geometry().left());
+        EXPECT_LE(value->geometry().right(), value->parentWidget()->width());
+    }
+    EXPECT_EQ(d->photoModDatelab->text(), "2018-10-13 09:18:12");
+    EXPECT_EQ(d->photoExposurelab->text(), "1/2000 s, ISO 200, 22 mm, -1.7 EV");
+    // The edit sheet keeps the Exif form for what it writes.
+    EXPECT_EQ(d->selection.oldCameraDateStr, "2018:10:13 09:18:12");
+    EXPECT_EQ(d->selection.oldimageExpotimeStr, "0.0005");
+
+    // A video has no camera values: the captions stay, the values are empty.
+    selectRow(1);
+    for (const auto &[value, caption] : lines) {
+        EXPECT_TRUE(captionOf(value)->isVisible()) << caption.toStdString();
+        if (value != d->photoNamelab && value != d->photoFileSizelab &&
+            value != d->photoCreateDatelab) {
+            EXPECT_TRUE(value->text().isEmpty()) << caption.toStdString();
+        }
+    }
+}
+
+TEST_F(LocalPanels, ThePropertyTreeKeepsItsHeightWhenTheMapShows) {
+    QTemporaryDir dir;
+    add(copyFixture("St James Park.jpg", dir.path())); // with a position
+    add(copyFixture("IMG_1994.JPG", dir.path()));      // without one
+    d->window->resize(1200, 750);
+    auto settle = [] {
+        for (int i = 0; i < 5; ++i)
+            QApplication::processEvents();
+    };
+    settle();
+    const int before = d->localExifDataView->height();
+
+    selectRow(0);
+    settle();
+    ASSERT_TRUE(d->currentlocalMapView->isVisible());
+    const int withMap = d->localExifDataView->height();
+    const QRect mapArea = d->currentlocalMapView->geometry();
+
+    selectRow(1);
+    settle();
+    ASSERT_FALSE(d->currentlocalMapView->isVisible());
+    EXPECT_EQ(d->localExifDataView->height(), withMap);
+    EXPECT_EQ(d->localExifDataView->height(), before);
+    EXPECT_EQ(d->localMapPlaceholder->text(), "No position");
+    EXPECT_TRUE(d->localMapPlaceholder->isVisible());
+    EXPECT_EQ(d->localMapPlaceholder->geometry(), mapArea);
+    // Room for more than a handful of rows.
+    EXPECT_GE(d->localExifDataView->height(), 8 * d->localExifDataView->fontMetrics().height());
+
+    d->localImageBrowserView->selectionModel()->clearSelection();
+    settle();
+    EXPECT_EQ(d->localExifDataView->height(), withMap);
+    EXPECT_TRUE(d->localMapPlaceholder->text().isEmpty());
+}
+
+TEST_F(LocalPanels, GridTitlesAreShortenedInTheMiddleAndFitTheirCells) {
+    QTemporaryDir dir;
+    const QString longName = dir.filePath("IMG_20181013_091812_HDR_panorama_final_0912.jpg");
+    ASSERT_TRUE(QFile::copy(copyFixture("St James Park.jpg", dir.path()), longName));
+    add(longName);
+    add(copyFixture("wedding.jpg", dir.path()));
+    d->window->resize(1200, 750);
+    QApplication::processEvents();
+
+    QListView *view = d->localImageBrowserView;
+    auto *delegate = qobject_cast<LocalCellDelegate *>(view->itemDelegate());
+    ASSERT_TRUE(delegate);
+    for (int row : {0, 1}) {
+        const QModelIndex index = d->localPhotoModel->index(row);
+        QStyleOptionViewItem option;
+        option.initFrom(view);
+        option.widget = view;
+        option.rect = view->visualRect(index);
+        option.decorationSize = view->iconSize();
+        option.decorationPosition = QStyleOptionViewItem::Top;
+        option.displayAlignment = Qt::AlignHCenter | Qt::AlignTop;
+        option.features |= QStyleOptionViewItem::WrapText;
+        ASSERT_FALSE(option.rect.isEmpty());
+        const QString shown = delegate->shownTitle(option, index);
+        const QStringList lines = shown.split(QChar(QChar::LineSeparator));
+        const QFontMetrics metrics(view->font());
+        EXPECT_LE(lines.size(), 2);
+        for (const QString &line : lines)
+            EXPECT_LE(metrics.horizontalAdvance(line), LocalCellDelegate::titleWidth(option))
+                << line.toStdString();
+        EXPECT_LE(LocalCellDelegate::titleWidth(option), option.rect.width());
+        // Both lines fit under the picture, inside the cell.
+        EXPECT_LE(view->iconSize().height() + lines.size() * metrics.lineSpacing(),
+                  option.rect.height());
+        if (row == 0) {
+            EXPECT_TRUE(shown.startsWith("IMG_2018")) << shown.toStdString();
+            EXPECT_TRUE(shown.endsWith("0912.jpg")) << shown.toStdString();
+            EXPECT_TRUE(shown.contains(QChar(0x2026)));
+        } else {
+            EXPECT_EQ(shown, "wedding.jpg");
+        }
+    }
 }

@@ -96,7 +96,10 @@ class MapViewTest : public ::testing::Test {
         // A proxy from the environment must not carry loopback requests away.
         QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
     }
-    void TearDown() override { qunsetenv("PHOTOKESTRY_TILE_URL"); }
+    void TearDown() override {
+        qunsetenv("PHOTOKESTRY_TILE_URL");
+        qunsetenv("PHOTOKESTRY_TILE_CREDIT");
+    }
 };
 
 } // namespace
@@ -211,4 +214,46 @@ TEST_F(MapViewTest, WithTheServerDownTheGridPinAndCoordinatesStillShow) {
     const QPixmap plain = view.grab();
     EXPECT_NE(pixelAt(plain, QPointF(200, 150)), PKMapView::pinColor());
     EXPECT_TRUE(view.fallbackText().contains(QStringLiteral("51.503572")));
+}
+
+TEST_F(MapViewTest, OfflineCoordinatesNeverCoverTheCreditLine) {
+    // No tile answers (a closed port), and the credit line the server's terms ask for.
+    qputenv("PHOTOKESTRY_TILE_URL", "http://127.0.0.1:9/{z}/{x}/{y}.png");
+    qputenv("PHOTOKESTRY_TILE_CREDIT", "© OpenStreetMap contributors, tiles by Example Maps");
+    PKMapView view;
+    view.setRegion(kLat, kLon);
+    view.setPin(kLat, kLon);
+    EXPECT_FALSE(view.attributionText().isEmpty());
+    // The local panel's map (its column less margins, its fixed height), a narrower one and
+    // the view's own size.
+    for (const QSize size : {QSize(304, 160), QSize(200, 160), QSize(400, 300)}) {
+        SCOPED_TRACE(QStringLiteral("%1x%2").arg(size.width()).arg(size.height()).toStdString());
+        view.resize(size);
+        const QImage shot = view.grab().toImage();
+        ASSERT_FALSE(shot.isNull());
+        ASSERT_TRUE(view.fallbackText().contains(QStringLiteral("51.503572")));
+        const QRect coordinates = view.fallbackTextRect();
+        const QRect credit = view.attributionRect();
+        ASSERT_FALSE(coordinates.isEmpty());
+        ASSERT_FALSE(credit.isEmpty());
+        EXPECT_FALSE(coordinates.intersects(credit));
+        EXPECT_TRUE(view.rect().contains(coordinates));
+        EXPECT_TRUE(view.rect().contains(credit));
+        // Wide enough for the whole text, so nothing of the position is cut.
+        const QFontMetrics metrics(view.font());
+        EXPECT_GE(coordinates.width(), metrics.horizontalAdvance(view.fallbackText()));
+        // The pin stays clear of both.
+        const QPoint pin = view.pointForCoordinate(kLat, kLon).toPoint();
+        EXPECT_FALSE(coordinates.adjusted(-8, -8, 8, 8).contains(pin));
+        EXPECT_EQ(shot.pixelColor(pin * shot.devicePixelRatio()), PKMapView::pinColor());
+    }
+    qunsetenv("PHOTOKESTRY_TILE_CREDIT");
+
+    // Without a credit line the coordinates sit in the bottom corner.
+    PKMapView plain;
+    plain.resize(304, 160);
+    plain.setRegion(kLat, kLon);
+    plain.grab();
+    EXPECT_TRUE(plain.attributionRect().isNull());
+    EXPECT_EQ(plain.fallbackTextRect().bottomLeft(), plain.rect().bottomLeft());
 }

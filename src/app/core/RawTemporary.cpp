@@ -3,6 +3,7 @@
 #include "app/core/Logging.h"
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/PrivateFolder.h"
+#include "platform/core/RegularFile.h"
 #include "platform/core/SafeWrite.h"
 
 #include <QBuffer>
@@ -158,13 +159,14 @@ QString rawTemporaryPathFor(const QString &rawPath) {
 }
 
 QString GetJPGImageFromRAWPhotowithImagePath(const QString &rawPath) {
-    QFile file(rawPath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        qCWarning(lcApp) << "RAW unreadable==" << rawPath << file.errorString();
+    // A FIFO under a RAW name would block the read for good.
+    QString unreadable;
+    const std::optional<QByteArray> read = RegularFile::readAll(rawPath, &unreadable);
+    if (!read) {
+        qCWarning(lcApp) << "RAW unreadable==" << rawPath << unreadable;
         return rawPath;
     }
-    const QByteArray rawBytes = file.readAll();
-    file.close();
+    const QByteArray &rawBytes = *read;
 
     QString why;
     QByteArray jpeg = embeddedPreviewJpeg(rawBytes, &why);

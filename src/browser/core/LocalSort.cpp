@@ -4,6 +4,7 @@
 #include "app/core/RawTemporary.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
+#include "platform/core/RegularFile.h"
 
 #include <QSet>
 #include <QVariantMap>
@@ -62,9 +63,12 @@ QList<IKImageItemPtr> stableSortByKey(const QList<IKImageItemPtr> &items,
     return out;
 }
 
-// (missing, -seconds): known dates before missing ones, newest first.
+// (missing, -seconds): known dates before missing ones, newest first. A FIFO, a device or
+// an unreadable entry goes last with the undated ones, whatever its own dates say.
 std::pair<bool, int64_t> dateKey(const IKImageItemPtr &item) {
-    const QDateTime date = item ? FileDates::creationDate(item->filePath) : QDateTime();
+    if (!item || !item->unreadableReason.isEmpty() || !RegularFile::isRegular(item->filePath))
+        return {true, 0};
+    const QDateTime date = FileDates::creationDate(item->filePath);
     if (!date.isValid())
         return {true, 0};
     return {false, -floorSeconds(date)};
@@ -137,7 +141,8 @@ void removeAllItems(QList<IKImageItemPtr> &shown, QList<IKImageItemPtr> &importO
 }
 
 ExifDateStatus exifDateStatus(const QString &path) {
-    if (path.isEmpty())
+    // Nothing but a regular file is opened: reading a FIFO waits for a writer forever.
+    if (path.isEmpty() || !RegularFile::isRegular(path))
         return ExifDateStatus::Unreadable;
     const QString readPath =
         GetSupportRAWImageType(path) >= 0 ? GetJPGImageFromRAWPhotowithImagePath(path) : path;
@@ -159,7 +164,8 @@ bool hasExifDate(const QString &path) {
 QList<IKImageItemPtr> itemsWithoutExifDate(const QList<IKImageItemPtr> &items) {
     QList<IKImageItemPtr> out;
     for (const IKImageItemPtr &item : items)
-        if (item && exifDateStatus(item->filePath) == ExifDateStatus::NoDate)
+        if (item && item->unreadableReason.isEmpty() &&
+            exifDateStatus(item->filePath) == ExifDateStatus::NoDate)
             out.append(item);
     return out;
 }

@@ -24,7 +24,8 @@ QString sortButtonImage(LocalSortOrder order);
 QRect sortButtonFrame(LocalSortOrder order, int browserWidth, int currentY);
 
 // Newest creation date first, compared to the second; equal seconds keep import order and
-// files without a readable creation date go last, in import order.
+// files without a readable creation date go last, in import order, with the entries that are
+// no regular file or were found unreadable (none of them is opened).
 QList<IKImageItemPtr> sortedByCreationDate(const QList<IKImageItemPtr> &importOrder);
 // Empty names first, then names starting with punctuation, then the rest; within a group
 // names compare ignoring case and diacritics, code unit by code unit (so "img10" before
@@ -53,13 +54,14 @@ enum class ExifDateStatus { HasDate, NoDate, Unreadable };
 
 // Whether image 0 carries "{Exif}" DateTimeOriginal or DateTimeDigitized or "{TIFF}" DateTime,
 // whatever their text; a supported RAW is read through its JPEG temporary (which may be made
-// here). Safe on any thread: it shares no state but the temporary folder.
+// here). A path that is no regular file (a FIFO, a device) is Unreadable and never opened.
+// Safe on any thread: it shares no state but the temporary folder.
 ExifDateStatus exifDateStatus(const QString &path);
 // True only for HasDate; unreadable files are not "without a date", see below.
 bool hasExifDate(const QString &path);
-// The items the date filter removes: those read as NoDate. Unreadable files (videos among
-// them) are kept. Works on the caller's copy, so it can run on a worker thread while the
-// lists themselves change only on the main thread through removeItems().
+// The items the date filter removes: those read as NoDate. Unreadable files (videos, FIFOs,
+// items the import marked unreadable) are kept. Works on the caller's copy, so it can run on a
+// worker thread while the lists themselves change only on the main thread through removeItems().
 QList<IKImageItemPtr> itemsWithoutExifDate(const QList<IKImageItemPtr> &items);
 // The whole filter on the calling thread.
 void removeItemsWithoutExifDate(QList<IKImageItemPtr> &shown, QList<IKImageItemPtr> &importOrder);

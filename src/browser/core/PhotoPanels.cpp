@@ -5,8 +5,10 @@
 #include "app/core/FileTypes.h"
 #include "app/core/RawTemporary.h"
 #include "app/core/SharedHelpers.h"
+#include "browser/core/DisplayValues.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
+#include "platform/core/RegularFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -52,9 +54,9 @@ QString decimalText(double value) {
     return QString::asprintf("%f", value);
 }
 
-// The platform prints a date in UTC with its offset.
+// A file date as the user's clock showed it.
 QString dateText(const QDateTime &date) {
-    return date.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QStringLiteral(" +0000");
+    return date.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
 } // namespace
@@ -100,7 +102,7 @@ QList<PropertyNode> propTree(const QVariantMap &dictionary) {
             node.value = QString(QLatin1String(""));
             node.children = propTree(dictionaryOf(it.value()));
         } else {
-            node.value = propertyValueText(it.value());
+            node.value = displayValueText(it.key(), it.value());
         }
         nodes.append(node);
     }
@@ -139,14 +141,21 @@ void fillPanelsFromProperties(LocalPhotoPanels &p, const QVariantMap &properties
     const QString original = field(exif, "DateTimeOriginal");
     const QString digitized = field(exif, "DateTimeDigitized");
     QString cameraDate = QLatin1String("");
-    if (CheckDateFormatWithDateString(original))
+    QString cameraZone; // the offset the camera wrote beside the date it chose
+    if (CheckDateFormatWithDateString(original)) {
         cameraDate = original;
-    else if (CheckDateFormatWithDateString(digitized))
+        cameraZone = field(exif, "OffsetTimeOriginal");
+    } else if (CheckDateFormatWithDateString(digitized)) {
         cameraDate = digitized;
-    if (cameraDate.isEmpty() && tiff.contains(QStringLiteral("DateTime")))
+        cameraZone = field(exif, "OffsetTimeDigitized");
+    }
+    if (cameraDate.isEmpty() && tiff.contains(QStringLiteral("DateTime"))) {
         cameraDate = field(tiff, "DateTime");
+        cameraZone = field(exif, "OffsetTime");
+    }
     p.oldCameraDateStr = cameraDate;
-    p.photoModDateText = cameraDate;
+    p.photoModDateText = exifDateDisplayText(cameraDate, cameraZone);
+    p.photoExposureText = exposureSummaryText(exif);
 
     p.oldlensMakeStr = field(exif, "LensMake");
     p.oldlenModelStr = field(exif, "LensModel");
@@ -213,16 +222,19 @@ LocalPhotoPanels describeLocalPhoto(const IKImageItem &item) {
         p.currentChooseFilePath = path;
         return p;
     }
+    if (!RegularFile::isRegular(path)) {
+        p.currentChooseFilePath = path;
+        return p;
+    }
     if (GetSupportRAWImageType(path) >= 0)
         path = GetJPGImageFromRAWPhotowithImagePath(path);
     p.currentChooseFilePath = path;
 
     // Only a regular file is opened: reading a FIFO would never end.
-    QFile file(path);
-    if (path.isEmpty() || !QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> read = RegularFile::readAll(path);
+    if (!read)
         return p;
-    const QByteArray bytes = file.readAll();
-    file.close();
+    const QByteArray &bytes = *read;
     ImageSource source(bytes);
     if (bytes.isEmpty() || !source.isValid())
         return p;

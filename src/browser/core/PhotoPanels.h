@@ -15,7 +15,8 @@ struct PropertyNode {
     bool isDictionary = false; // an empty sub-dictionary still is one
 };
 
-// The property tree of a dictionary: keys ascending, sub-dictionaries as children.
+// The property tree of a dictionary: keys ascending, sub-dictionaries as children, values
+// in display form (displayValueText).
 QList<PropertyNode> propTree(const QVariantMap &dictionary);
 
 // A property value as field text: text as it is, lists joined with ",", numbers shortest.
@@ -32,15 +33,17 @@ struct LocalPhotoPanels {
     QString currentFileName;
     QList<PropertyNode> propertyTree;
 
-    // Information lines; each is shown as it is, empty ones included.
+    // Information lines, in display form (see DisplayValues.h); each is shown as it is,
+    // empty ones included.
     QString photoNameText;       // photoNamelab
-    QString photoCreateDateText; // photoCreateDatelab
+    QString photoCreateDateText; // photoCreateDatelab: local time, "2018-10-13 09:18:12"
     QString photoFileSizeText;   // photoFileSizelab
     QString photoImageSizeText;  // photoImageSizelab
     QString photoDPIText;        // photoDPIlab: the camera model
     QString photoLensInfoText;   // photoLensInfolab: the shown lens model
     QString photoTitleText;      // photoTitlelab
-    QString photoModDateText;    // photoModDatelab: the camera date
+    QString photoModDateText;    // photoModDatelab: the camera date, "2018-10-13 09:18:12"
+    QString photoExposureText;   // photoExposurelab: "f/4.0, 1/2000 s, ISO 100, 24 mm"
 
     // Edit fields, each the text its field shows and the value remembered for it.
     QString oldTitleStr, oldArtistStr, oldImageDescStr, oldCopyrightStr, oldCommentStr,

@@ -4,6 +4,7 @@
 #include "app/core/Logging.h"
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/ImagePropertyTables.h"
+#include "platform/core/RegularFile.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -393,13 +394,14 @@ ImageSource::ImageSource(const QByteArray &data) : ImageSource() {
 }
 
 ImageSource ImageSource::fromPath(const QString &path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QString why;
+    const std::optional<QByteArray> bytes = RegularFile::readAll(path, &why);
+    if (!bytes) {
         ImageSource failed;
-        failed.d->error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        failed.d->error = QStringLiteral("%1: %2").arg(path, why);
         return failed;
     }
-    ImageSource source(file.readAll());
+    ImageSource source(*bytes);
     const QString raw = rawTypeForExtension(QFileInfo(path).suffix());
     if (source.d->type == QLatin1String("public.tiff") && !raw.isEmpty())
         source.d->type = raw;

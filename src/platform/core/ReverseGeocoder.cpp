@@ -1,5 +1,7 @@
 #include "platform/core/ReverseGeocoder.h"
 
+#include "platform/core/PlaceNameCache.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
@@ -33,11 +35,6 @@ QString acceptLanguage() {
     return languages.join(QLatin1Char(','));
 }
 
-QString cacheKey(double latitude, double longitude) {
-    return QString::number(latitude, 'f', 7) + QLatin1Char(',') +
-           QString::number(longitude, 'f', 7);
-}
-
 // Answers later, as a network answer would come, and not at all once `context` is gone.
 void answerLater(QObject *context, const ReverseGeocoder::Completion &done,
                  const Placemark &placemark, const QString &error) {
@@ -66,7 +63,32 @@ QString placeNameFrom(const Placemark &placemark) {
 }
 
 ReverseGeocoder::ReverseGeocoder(QObject *parent)
-    : QObject(parent), m_network(new QNetworkAccessManager(this)) {}
+    : QObject(parent), m_network(new QNetworkAccessManager(this)),
+      m_cacheDirectory(PlaceNameCache::defaultDirectory()) {}
+
+void ReverseGeocoder::setCacheDirectory(const QString &directory) {
+    m_cacheDirectory = directory;
+    m_disk.reset();
+    m_cache.clear();
+}
+
+QString ReverseGeocoder::cacheKey(double latitude, double longitude) const {
+    return PlaceNameCache::key(serverBase().toString(), latitude, longitude, acceptLanguage());
+}
+
+std::optional<Placemark> ReverseGeocoder::cached(const QString &key) {
+    const auto inMemory = m_cache.constFind(key);
+    if (inMemory != m_cache.cend())
+        return *inMemory;
+    if (m_cacheDirectory.isEmpty())
+        return std::nullopt;
+    if (!m_disk)
+        m_disk = std::make_unique<PlaceNameCache>(m_cacheDirectory);
+    std::optional<Placemark> kept = m_disk->find(key);
+    if (kept)
+        m_cache.insert(key, *kept);
+    return kept;
+}
 
 ReverseGeocoder::~ReverseGeocoder() = default;
 
@@ -146,9 +168,8 @@ quint64 ReverseGeocoder::reverseGeocode(double latitude, double longitude, QObje
                     tr("No place-name server is set (PHOTOKESTRY_GEOCODER_URL)."));
         return id;
     }
-    const auto cached = m_cache.constFind(cacheKey(latitude, longitude));
-    if (cached != m_cache.cend()) {
-        answerLater(context, done, *cached, QString());
+    if (const std::optional<Placemark> kept = cached(cacheKey(latitude, longitude))) {
+        answerLater(context, done, *kept, QString());
         return id;
     }
     m_queue.append(Pending{latitude, longitude, context, std::move(done)});
@@ -169,9 +190,8 @@ void ReverseGeocoder::sendNext() {
     }
     Pending next = m_queue.takeFirst();
     // A position asked twice while waiting is answered by the first answer.
-    const auto cached = m_cache.constFind(cacheKey(next.latitude, next.longitude));
-    if (cached != m_cache.cend()) {
-        answerLater(next.context, next.done, *cached, QString());
+    if (const std::optional<Placemark> kept = cached(cacheKey(next.latitude, next.longitude))) {
+        answerLater(next.context, next.done, *kept, QString());
         sendNext();
         return;
     }
@@ -210,6 +230,12 @@ void ReverseGeocoder::send(Pending pending) {
             return;
         }
         m_cache.insert(key, placemark);
+        if (!m_cacheDirectory.isEmpty()) {
+            if (!m_disk)
+                m_disk = std::make_unique<PlaceNameCache>(m_cacheDirectory);
+            // A cache that cannot be written costs a request next session, nothing more.
+            m_disk->insert(key, placemark);
+        }
         answer(placemark, QString());
     });
 }

@@ -8,7 +8,10 @@
 #include <QString>
 #include <QUrl>
 #include <functional>
+#include <memory>
+#include <optional>
 
+class PlaceNameCache;
 class QNetworkAccessManager;
 
 // One answer of the reverse geocoder, reduced to the parts the program shows.
@@ -50,8 +53,13 @@ class ReverseGeocoder : public QObject {
     // Returns at once; `done` runs later in `context`'s thread, and not at all once
     // `context` is gone. Exactly one of placemark and error is filled. The returned id
     // grows with every call, so a caller can drop answers older than its latest one.
-    // A position answered before is answered again from memory, without a request.
+    // A position answered before is answered again from memory or, from an earlier session,
+    // from the disk cache, without a request.
     quint64 reverseGeocode(double latitude, double longitude, QObject *context, Completion done);
+    // Where answers are kept between sessions; PlaceNameCache::defaultDirectory() unless set,
+    // "" to keep them in memory only.
+    void setCacheDirectory(const QString &directory);
+    QString cacheDirectory() const { return m_cacheDirectory; }
     quint64 latestRequest() const { return m_lastId; }
     bool isLatest(quint64 id) const { return id == m_lastId; }
 
@@ -67,11 +75,16 @@ class ReverseGeocoder : public QObject {
     };
     void sendNext();
     void send(Pending pending);
+    // The answer kept for a position, from memory or disk; a disk answer is kept in memory.
+    std::optional<Placemark> cached(const QString &key);
+    QString cacheKey(double latitude, double longitude) const;
 
     QNetworkAccessManager *m_network = nullptr;
     quint64 m_lastId = 0;
     QList<Pending> m_queue;
-    QHash<QString, Placemark> m_cache; // by the position's request text
+    QHash<QString, Placemark> m_cache; // by PlaceNameCache::key
+    QString m_cacheDirectory;
+    std::unique_ptr<PlaceNameCache> m_disk; // made at the first look-up
     QElapsedTimer m_lastSent;
     bool m_waiting = false;
 };

@@ -17,7 +17,13 @@
 #include <QtConcurrent/QtConcurrentRun>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fcntl.h>
+#include <functional>
+#include <future>
 #include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -248,4 +254,71 @@ TEST(LocalExifDateFilter, SupportedRawIsReadThroughItsTemporary) {
     EXPECT_EQ(exifDateStatus(raw), ExifDateStatus::HasDate);
     EXPECT_TRUE(QFileInfo::exists(rawTemporaryPathFor(raw)));
     QFile::remove(rawTemporaryPathFor(raw));
+}
+
+namespace {
+
+// Runs `call` aside and gives up after a generous while: a read that blocks on a FIFO would
+// otherwise hang the whole test program. Opening the FIFOs for writing and closing them
+// again hands a blocked reader its end of file, so the call can finish and the test fail.
+template <typename Result>
+bool finishesWithoutBlocking(const QStringList &fifos, std::function<Result()> call, Result *out) {
+    auto future = std::async(std::launch::async, std::move(call));
+    const bool ready = future.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    while (future.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready) {
+        for (const QString &fifo : fifos) {
+            const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        }
+    }
+    *out = future.get();
+    return ready;
+}
+
+} // namespace
+
+TEST(LocalListFifo, SortByDateAndTheDateFilterNeverOpenAFifo) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString park = copyFixture("St James Park.jpg", dir.path());
+    const QString plain = dir.filePath("plain.jpg");
+    ASSERT_TRUE(writeFile(plain, plainJpeg()));
+    // A FIFO and a FIFO behind a link, under photo and RAW names; the import would mark
+    // them, but a list item can also become one after the import.
+    const QString fifo = dir.filePath("pipe.jpg");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    const QString rawFifo = dir.filePath("pipe.NEF");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(rawFifo).constData(), 0644), 0);
+    const QString link = dir.filePath("link.jpg");
+    ASSERT_TRUE(QFile::link(fifo, link));
+
+    QList<IKImageItemPtr> items;
+    for (const QString &path : {fifo, park, rawFifo, link, plain})
+        items << makeLocalItem(path);
+    QString error;
+    ASSERT_TRUE(FileDates::setCreationDate(park, utc(10, 0, 0), &error)) << error.toStdString();
+    ASSERT_TRUE(FileDates::setCreationDate(plain, utc(9, 0, 0), &error)) << error.toStdString();
+
+    QList<IKImageItemPtr> sorted;
+    EXPECT_TRUE(finishesWithoutBlocking<QList<IKImageItemPtr>>(
+        {fifo, rawFifo}, [&] { return sortedByCreationDate(items); }, &sorted));
+    // Dated files first, newest first; the FIFOs last in list order.
+    EXPECT_EQ(names(sorted),
+              (QStringList{"St James Park.jpg", "plain.jpg", "pipe.jpg", "pipe.NEF", "link.jpg"}));
+
+    QList<IKImageItemPtr> undated;
+    EXPECT_TRUE(finishesWithoutBlocking<QList<IKImageItemPtr>>(
+        {fifo, rawFifo}, [&] { return itemsWithoutExifDate(items); }, &undated));
+    // Only the plain JPEG lacks a date; FIFOs are kept like unreadable files.
+    EXPECT_EQ(names(undated), (QStringList{"plain.jpg"}));
+    for (const QString &path : {fifo, rawFifo, link})
+        EXPECT_EQ(exifDateStatus(path), ExifDateStatus::Unreadable) << path.toStdString();
+
+    // An item the import found unreadable is not opened either, even once it is a file.
+    auto marked = makeLocalItem(plain);
+    marked->unreadableReason = QStringLiteral("not a regular file");
+    EXPECT_TRUE(itemsWithoutExifDate({marked}).isEmpty());
+    EXPECT_EQ(names(sortedByCreationDate({marked, makeLocalItem(park)})),
+              (QStringList{"St James Park.jpg", "plain.jpg"}));
 }

@@ -1,5 +1,7 @@
 #include "platform/core/ReverseGeocoder.h"
 
+#include "platform/core/PlaceNameCache.h"
+
 #include "support/TestSupport.h"
 
 #include "support/LocalHttpServer.h"
@@ -9,10 +11,15 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QUrlQuery>
 #include <functional>
 #include <memory>
@@ -60,6 +67,9 @@ class GeocoderTest : public ::testing::Test {
         });
         ASSERT_TRUE(server->isListening());
         qputenv("PHOTOKESTRY_GEOCODER_URL", server->base().toString().toUtf8());
+        // Answers kept by an earlier test must not stand in for this one's server.
+        ASSERT_TRUE(cacheDir.isValid());
+        geocoder.setCacheDirectory(cacheDir.path());
     }
     void TearDown() override { qunsetenv("PHOTOKESTRY_GEOCODER_URL"); }
 
@@ -76,6 +86,20 @@ class GeocoderTest : public ::testing::Test {
         return answer;
     }
 
+    // Asks a geocoder of a new session, as a second run of the program would.
+    static Answer askAnew(ReverseGeocoder &fresh, double lat, double lon) {
+        Answer answer;
+        QObject context;
+        fresh.reverseGeocode(lat, lon, &context, [&answer](const Placemark &p, const QString &e) {
+            answer.arrived = true;
+            answer.placemark = p;
+            answer.error = e;
+        });
+        EXPECT_TRUE(waitFor([&] { return answer.arrived; }));
+        return answer;
+    }
+
+    QTemporaryDir cacheDir;
     std::unique_ptr<CannedHttpServer> server;
     ReverseGeocoder geocoder;
 };
@@ -267,4 +291,132 @@ TEST_F(GeocoderTest, RequestsKeepTheirIntervalAndRepeatsComeFromTheCache) {
     const Answer again = ask(51.502, -0.13);
     EXPECT_EQ(again.placemark.locality, QStringLiteral("London"));
     EXPECT_EQ(arrivals.size(), 3);
+
+    // The next session finds every answer on disk and asks nothing.
+    ReverseGeocoder nextSession;
+    nextSession.setCacheDirectory(cacheDir.path());
+    for (double lat : {51.501, 51.502, 51.503}) {
+        const Answer kept = askAnew(nextSession, lat, -0.13);
+        EXPECT_TRUE(kept.error.isEmpty()) << kept.error.toStdString();
+        EXPECT_EQ(placeNameFrom(kept.placemark),
+                  QStringLiteral("St. James's, London, United Kingdom"));
+        EXPECT_EQ(kept.placemark.thoroughfare, QStringLiteral("The Mall"));
+    }
+    EXPECT_EQ(arrivals.size(), 3);
+    // A new position is still asked, still after the interval.
+    const Answer fresh = askAnew(nextSession, 51.504, -0.13);
+    EXPECT_TRUE(fresh.error.isEmpty());
+    ASSERT_EQ(arrivals.size(), 4);
+    // The cache lives where it was told, never in the user's own cache folder.
+    EXPECT_TRUE(QFileInfo::exists(cacheDir.filePath("places.json")));
+    EXPECT_TRUE(PlaceNameCache::defaultDirectory().startsWith(testHome()));
+}
+
+TEST_F(GeocoderTest, ACorruptCacheFileIsIgnoredAndReplaced) {
+    const QString file = cacheDir.filePath("places.json");
+    for (const QByteArray &junk :
+         {QByteArray("{\"format\":1,\"places\":{\"x\":"), QByteArray("\0\xff\xfe garbage"),
+          QByteArray("[1,2,3]"), QByteArray(R"({"format":99,"places":{}})")}) {
+        {
+            QFile f(file);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(junk);
+        }
+        ReverseGeocoder session;
+        session.setCacheDirectory(cacheDir.path());
+        const qsizetype before = server->requests.size();
+        const Answer answer = askAnew(session, 51.503572, -0.131806);
+        EXPECT_TRUE(answer.error.isEmpty()) << answer.error.toStdString();
+        EXPECT_EQ(answer.placemark.locality, QStringLiteral("London"));
+        EXPECT_EQ(server->requests.size(), before + 1);
+        // Replaced by a readable file that the next session answers from.
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QJsonObject root = QJsonDocument::fromJson(f.readAll()).object();
+        EXPECT_EQ(root.value("places").toObject().size(), 1);
+        ReverseGeocoder after;
+        after.setCacheDirectory(cacheDir.path());
+        EXPECT_EQ(askAnew(after, 51.503572, -0.131806).placemark.locality, "London");
+        EXPECT_EQ(server->requests.size(), before + 1);
+    }
+    // Failed answers are never kept: asked again next time.
+    ReverseGeocoder session;
+    session.setCacheDirectory(cacheDir.path());
+    EXPECT_FALSE(askAnew(session, 60.5, 1.0).error.isEmpty());
+    ReverseGeocoder later;
+    later.setCacheDirectory(cacheDir.path());
+    const qsizetype before = server->requests.size();
+    EXPECT_FALSE(askAnew(later, 60.5, 1.0).error.isEmpty());
+    EXPECT_EQ(server->requests.size(), before + 1);
+}
+
+TEST(PlaceNameCacheFile, KeysExpiryMergeAndCap) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString folder = dir.filePath("geocoder");
+    // A metre apart is one place; another language or server is another answer.
+    const QString key = PlaceNameCache::key("http://a", 51.5035722, -0.1318056, "en");
+    EXPECT_EQ(key, PlaceNameCache::key("http://a", 51.5035749, -0.1318061, "en"));
+    EXPECT_NE(key, PlaceNameCache::key("http://a", 51.50358, -0.1318056, "en"));
+    EXPECT_NE(key, PlaceNameCache::key("http://a", 51.5035722, -0.1318056, "de"));
+    EXPECT_NE(key, PlaceNameCache::key("http://b", 51.5035722, -0.1318056, "en"));
+    EXPECT_EQ(PlaceNameCache::key("s", -0.000001, 0.000001, "en"),
+              PlaceNameCache::key("s", 0.0, 0.0, "en"));
+
+    Placemark london;
+    london.locality = QStringLiteral("London");
+    london.country = QStringLiteral("United Kingdom");
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    {
+        PlaceNameCache cache(folder);
+        EXPECT_FALSE(cache.find(key, now).has_value()); // no file yet: nothing, no error
+        ASSERT_TRUE(cache.insert(key, london, now.addDays(-29))) << cache.lastError().toStdString();
+    }
+    EXPECT_EQ(QFileInfo(folder).permissions() & (QFile::ReadOther | QFile::ReadGroup), 0);
+    // Another session sees it until it is older than the limit.
+    EXPECT_EQ(PlaceNameCache(folder).find(key, now)->locality, QStringLiteral("London"));
+    EXPECT_FALSE(PlaceNameCache(folder).find(key, now.addDays(2)).has_value());
+
+    // Two sessions writing one after the other keep both answers.
+    PlaceNameCache first(folder), second(folder);
+    EXPECT_TRUE(first.find(key, now).has_value());
+    Placemark paris;
+    paris.locality = QStringLiteral("Paris");
+    ASSERT_TRUE(second.insert("p", paris, now));
+    Placemark rome;
+    rome.locality = QStringLiteral("Rome");
+    ASSERT_TRUE(first.insert("r", rome, now));
+    PlaceNameCache third(folder);
+    EXPECT_TRUE(third.find("p", now).has_value());
+    EXPECT_TRUE(third.find("r", now).has_value());
+    EXPECT_TRUE(third.find(key, now).has_value());
+
+    // The file keeps the newest answers only.
+    QJsonObject places;
+    for (int i = 0; i < PlaceNameCache::kMaxEntries + 10; ++i)
+        places.insert(QString::number(i), QJsonObject{{"time", now.toSecsSinceEpoch() - 100000 + i},
+                                                      {"locality", "Rome"}});
+    {
+        QFile full(PlaceNameCache(folder).filePath());
+        ASSERT_TRUE(full.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        full.write(QJsonDocument(QJsonObject{{"format", 1}, {"places", places}}).toJson());
+    }
+    PlaceNameCache many(folder);
+    EXPECT_TRUE(many.find("0", now).has_value());
+    ASSERT_TRUE(many.insert("newest", rome, now));
+    PlaceNameCache capped(folder);
+    EXPECT_TRUE(capped.find("newest", now).has_value());
+    EXPECT_FALSE(capped.find("10", now).has_value());
+    EXPECT_FALSE(capped.find("0", now).has_value());
+    EXPECT_TRUE(capped.find(QString::number(PlaceNameCache::kMaxEntries + 9), now).has_value());
+    QFile f(capped.filePath());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QJsonDocument::fromJson(f.readAll()).object().value("places").toObject().size(),
+              PlaceNameCache::kMaxEntries);
+
+    // A folder that cannot be made is reported, and the answer still serves this session.
+    PlaceNameCache nowhere(QStringLiteral("/proc/no-such-place/geocoder"));
+    EXPECT_FALSE(nowhere.insert(key, london, now));
+    EXPECT_FALSE(nowhere.lastError().isEmpty());
+    EXPECT_TRUE(nowhere.find(key, now).has_value());
 }
