@@ -32,7 +32,9 @@ class QMenu;
 class QMessageBox;
 class QProgressBar;
 class QPushButton;
+class QRadioButton;
 class QWidget;
+class PKChoiceButtons;
 class PKColorWell;
 class PKMapView;
 class QTreeWidget;
@@ -118,10 +120,8 @@ class AppDelegate : public QObject {
     void CancelPreferenceSetting();
     void ChangeStoreLocation();
     void openPanelDidEnd5(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
-    void ClickCompressStampPhotosSetting();
-    void ClickUnCompressStampPhotosSetting();
+    // Ticking "Overwrite original photos" asks once for a confirmation; Cancel unticks it.
     void ClickOverwritePhotosSetting();
-    void ClickUnOverwritePhotosSetting();
     void ResetPreferenceSetting();
     // Shows `preferences` in the preferences window's controls.
     void showPreferencesInWindow();
@@ -501,9 +501,9 @@ class AppDelegate : public QObject {
     QLabel *storePathlab = nullptr;
     QLabel *showFontlab = nullptr;
     PKColorWell *colorwell = nullptr;
-    QComboBox *postionBtn = nullptr, *dateFormatBtn = nullptr;
-    QCheckBox *compressStampPhotoBtn = nullptr, *uncompressStampPhotoBtn = nullptr;
-    QCheckBox *unoverwritePhotoBtn = nullptr, *overwritePhotoBtn = nullptr;
+    PKChoiceButtons *postionBtn = nullptr, *dateFormatBtn = nullptr;
+    QRadioButton *compressStampPhotoBtn = nullptr, *uncompressStampPhotoBtn = nullptr;
+    QRadioButton *unoverwritePhotoBtn = nullptr, *overwritePhotoBtn = nullptr;
     QPointer<QFontDialog> fontPanel;
     QPointer<QFileDialog> theChangePanel;
     QPointer<QFileDialog> theOpenPanel;
