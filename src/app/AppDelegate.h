@@ -128,9 +128,10 @@ class AppDelegate : public QObject {
     void ShowFontPanelAction();
     void changeFont(const QFont &font);
 
-    // Completion sheet of local metadata edits. Photos named in `notWritten` failed or
-    // were skipped; the user is always told of them, whatever the suppression setting.
-    void LocalPhotoMetadataChangedCompletedAlert(const QStringList &notWritten = {});
+    // Completion sheet of a job: what was done, where the photos are, each photo of
+    // `report.notWritten` (failed or skipped; told whatever the suppression setting) and a
+    // button that reveals the result. False when the suppression setting kept it away.
+    bool LocalPhotoMetadataChangedCompletedAlert(const JobReport &report);
     void savePanelDidEnd112(QMessageBox *alert, int returnCode, void *contextInfo = nullptr);
 
     // The items selected in the local browser, in list order.
@@ -710,6 +711,22 @@ class AppDelegate : public QObject {
     QCheckBox *AddDateNumBtn = nullptr;
     QLineEdit *AddDateNumlab = nullptr;
     // End of date features.
+    // Sheets and preferences (app/, metadata/...).
+    // The menu words of the action that started a job (metadata/JobTitles.cpp): the menu
+    // item being handled, the one that opened the window whose button starts the job, or
+    // the job whose ending starts this one. Hooked onto the menus once they exist.
+    void watchMenuActions();
+    QString jobActionTitle();
+    // Gives the window's buttons `title` for their jobs until a menu item opens it again.
+    void setJobActionTitle(QWidget *window, const QString &title);
+    // Hands the title of a starting job to its ending.
+    void trackJobTitle(JobRunner *runner);
+    QString currentActionTitle; // while a triggered menu item is handled
+    QString endingJobTitle;     // while a job's ending runs
+    // The one ending of a job (metadata/CompletionSheet.cpp): the completion sheet when one
+    // is due, whose button reveals the result; otherwise the reveal at once.
+    void showJobEnding(const JobReport &report);
+    // End of sheets and preferences.
 
     // Camera roads of the editing features.
     // Whether the editing features work on the camera browser's selection: outside local
@@ -807,8 +824,8 @@ class AppDelegate : public QObject {
     void startPhotoJob(const QList<IKImageItemPtr> &items,
                        std::function<JobResult(qsizetype index)> task, const QString &revealRoot,
                        bool sheetOnSuccess, const QStringList &failedBefore = {});
-    // The one ending of a job: the completion sheet, then one reveal without waiting for
-    // the file manager.
+    // The one ending of a job: the completion sheet with its reveal button, or, when no
+    // sheet is due, one reveal without waiting for the file manager (showJobEnding).
     void finishJob(const JobReport &report);
     int runningJobCount() const { return runningJobs; }
     int runningJobs = 0;

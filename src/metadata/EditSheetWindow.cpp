@@ -77,6 +77,8 @@ void buildEditSheetWindow(AppDelegate &d) {
     sheet->setWindowTitle(AppDelegate::tr("Edit Metadata"));
     sheet->setWindowModality(Qt::WindowModal);
     d.eidtMetaWindow = sheet;
+    // Until its menu item opens it, the sheet's jobs are named with that item's words.
+    d.setJobActionTitle(sheet, AppDelegate::tr("Edit Photo Metadata"));
     auto *filter = new BeginEditingFilter(d, sheet);
 
     auto *columns = new QHBoxLayout;
