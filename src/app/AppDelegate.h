@@ -32,7 +32,9 @@ class QMenu;
 class QMessageBox;
 class QProgressBar;
 class QPushButton;
+class QRadioButton;
 class QWidget;
+class PKChoiceButtons;
 class PKColorWell;
 class PKMapView;
 class QTreeWidget;
@@ -118,19 +120,18 @@ class AppDelegate : public QObject {
     void CancelPreferenceSetting();
     void ChangeStoreLocation();
     void openPanelDidEnd5(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
-    void ClickCompressStampPhotosSetting();
-    void ClickUnCompressStampPhotosSetting();
+    // Ticking "Overwrite original photos" asks once for a confirmation; Cancel unticks it.
     void ClickOverwritePhotosSetting();
-    void ClickUnOverwritePhotosSetting();
     void ResetPreferenceSetting();
     // Shows `preferences` in the preferences window's controls.
     void showPreferencesInWindow();
     void ShowFontPanelAction();
     void changeFont(const QFont &font);
 
-    // Completion sheet of local metadata edits. Photos named in `notWritten` failed or
-    // were skipped; the user is always told of them, whatever the suppression setting.
-    void LocalPhotoMetadataChangedCompletedAlert(const QStringList &notWritten = {});
+    // Completion sheet of a job: what was done, where the photos are, each photo of
+    // `report.notWritten` (failed or skipped; told whatever the suppression setting) and a
+    // button that reveals the result. False when the suppression setting kept it away.
+    bool LocalPhotoMetadataChangedCompletedAlert(const JobReport &report);
     void savePanelDidEnd112(QMessageBox *alert, int returnCode, void *contextInfo = nullptr);
 
     // The items selected in the local browser, in list order.
@@ -516,9 +517,9 @@ class AppDelegate : public QObject {
     QLabel *storePathlab = nullptr;
     QLabel *showFontlab = nullptr;
     PKColorWell *colorwell = nullptr;
-    QComboBox *postionBtn = nullptr, *dateFormatBtn = nullptr;
-    QCheckBox *compressStampPhotoBtn = nullptr, *uncompressStampPhotoBtn = nullptr;
-    QCheckBox *unoverwritePhotoBtn = nullptr, *overwritePhotoBtn = nullptr;
+    PKChoiceButtons *postionBtn = nullptr, *dateFormatBtn = nullptr;
+    QRadioButton *compressStampPhotoBtn = nullptr, *uncompressStampPhotoBtn = nullptr;
+    QRadioButton *unoverwritePhotoBtn = nullptr, *overwritePhotoBtn = nullptr;
     QPointer<QFontDialog> fontPanel;
     QPointer<QFileDialog> theChangePanel;
     QPointer<QFileDialog> theOpenPanel;
@@ -725,6 +726,22 @@ class AppDelegate : public QObject {
     QCheckBox *AddDateNumBtn = nullptr;
     QLineEdit *AddDateNumlab = nullptr;
     // End of date features.
+    // Sheets and preferences (app/, metadata/...).
+    // The menu words of the action that started a job (metadata/JobTitles.cpp): the menu
+    // item being handled, the one that opened the window whose button starts the job, or
+    // the job whose ending starts this one. Hooked onto the menus once they exist.
+    void watchMenuActions();
+    QString jobActionTitle();
+    // Gives the window's buttons `title` for their jobs until a menu item opens it again.
+    void setJobActionTitle(QWidget *window, const QString &title);
+    // Hands the title of a starting job to its ending.
+    void trackJobTitle(JobRunner *runner);
+    QString currentActionTitle; // while a triggered menu item is handled
+    QString endingJobTitle;     // while a job's ending runs
+    // The one ending of a job (metadata/CompletionSheet.cpp): the completion sheet when one
+    // is due, whose button reveals the result; otherwise the reveal at once.
+    void showJobEnding(const JobReport &report);
+    // End of sheets and preferences.
 
     // Camera roads of the editing features.
     // Whether the editing features work on the camera browser's selection: outside local
@@ -825,8 +842,8 @@ class AppDelegate : public QObject {
     // After a recipe job: the photos written show their new state, in the grid and, for the
     // selected one, in the panels.
     void showEditedPhotos(const WriteRecipeReport &report);
-    // The one ending of a job: the completion sheet, then one reveal without waiting for
-    // the file manager.
+    // The one ending of a job: the completion sheet with its reveal button, or, when no
+    // sheet is due, one reveal without waiting for the file manager (showJobEnding).
     void finishJob(const JobReport &report);
     int runningJobCount() const { return runningJobs; }
     int runningJobs = 0;

@@ -1,16 +1,18 @@
-// The preferences window's actions: show, cancel, folder choice, the paired check boxes,
+// The preferences window's actions: show, cancel, folder choice, the overwrite confirmation,
 // save, and the stamp font.
 #include "app/AppDelegate.h"
 
 #include "app/core/Settings.h"
+#include "platform/ChoiceButtons.h"
 #include "platform/ColorWell.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
 
 void AppDelegate::ShowPreferenceSetting() {
     if (!preferenceWindow)
@@ -28,14 +30,11 @@ void AppDelegate::showPreferencesInWindow() {
     const Preferences &p = preferences;
     if (storePathlab)
         storePathlab->setText(p.storagelocation);
-    if (compressStampPhotoBtn && uncompressStampPhotoBtn) {
-        compressStampPhotoBtn->setChecked(p.compress);
-        uncompressStampPhotoBtn->setChecked(!p.compress);
-    }
-    if (overwritePhotoBtn && unoverwritePhotoBtn) {
-        overwritePhotoBtn->setChecked(p.overwrite);
-        unoverwritePhotoBtn->setChecked(!p.overwrite);
-    }
+    // In a group of radio buttons only ticking one unticks the other.
+    if (compressStampPhotoBtn && uncompressStampPhotoBtn)
+        (p.compress ? compressStampPhotoBtn : uncompressStampPhotoBtn)->setChecked(true);
+    if (overwritePhotoBtn && unoverwritePhotoBtn)
+        (p.overwrite ? overwritePhotoBtn : unoverwritePhotoBtn)->setChecked(true);
     if (postionBtn)
         postionBtn->setCurrentText(p.postion);
     if (dateFormatBtn)
@@ -54,7 +53,7 @@ void AppDelegate::CancelPreferenceSetting() {
     auto defaults = userDefaults();
     if (defaults->contains(QLatin1String(SettingsKey::fontName))) {
         preferences.currentFontname =
-            defaults->value(QLatin1String(SettingsKey::fontName)).toString();
+            installedFontFamily(defaults->value(QLatin1String(SettingsKey::fontName)).toString());
         bool ok = false;
         const int size = defaults->value(QLatin1String(SettingsKey::fontsize)).toInt(&ok);
         preferences.currentFontSize = (ok && size > 0) ? size : kDefaultFontSize;
@@ -85,20 +84,32 @@ void AppDelegate::openPanelDidEnd5(QFileDialog *panel, int returnCode, void *) {
         storePathlab->setText(chosen.first());
 }
 
-void AppDelegate::ClickCompressStampPhotosSetting() {
-    uncompressStampPhotoBtn->setChecked(!compressStampPhotoBtn->isChecked());
-}
-
-void AppDelegate::ClickUnCompressStampPhotosSetting() {
-    compressStampPhotoBtn->setChecked(!uncompressStampPhotoBtn->isChecked());
-}
-
 void AppDelegate::ClickOverwritePhotosSetting() {
-    unoverwritePhotoBtn->setChecked(!overwritePhotoBtn->isChecked());
-}
-
-void AppDelegate::ClickUnOverwritePhotosSetting() {
-    overwritePhotoBtn->setChecked(!unoverwritePhotoBtn->isChecked());
+    // Asked only when the tick turns overwriting on, and only until the user has confirmed
+    // it once; a setting already on was chosen before.
+    if (!overwritePhotoBtn->isChecked() || preferences.overwrite ||
+        userDefaults()->value(QLatin1String(SettingsKey::OverwriteOriginalsConfirmed)).toBool())
+        return;
+    auto *question = new QMessageBox(preferenceWindow);
+    question->setWindowModality(Qt::WindowModal);
+    question->setIcon(QMessageBox::Warning);
+    question->setText(tr("Overwrite the original photos?"));
+    question->setInformativeText(
+        tr("Every edit will then replace the original file of the photo. No copy of the photo as "
+           "it was is kept."));
+    QPushButton *confirm = question->addButton(tr("Overwrite Originals"), QMessageBox::AcceptRole);
+    QPushButton *cancel = question->addButton(tr("Cancel"), QMessageBox::RejectRole);
+    // Return and Escape keep the originals.
+    question->setDefaultButton(cancel);
+    question->setEscapeButton(cancel);
+    connect(question, &QMessageBox::finished, this, [this, question, confirm] {
+        if (question->clickedButton() == confirm)
+            userDefaults()->setValue(QLatin1String(SettingsKey::OverwriteOriginalsConfirmed), true);
+        else if (unoverwritePhotoBtn)
+            unoverwritePhotoBtn->setChecked(true);
+        question->deleteLater();
+    });
+    question->open();
 }
 
 void AppDelegate::ResetPreferenceSetting() {
@@ -110,7 +121,7 @@ void AppDelegate::ResetPreferenceSetting() {
     preferences.dateformat = dateFormatBtn->currentText();
     preferences.storagelocation = storePathlab->text();
     preferences.compress = compressStampPhotoBtn->isChecked();
-    preferences.overwrite = !unoverwritePhotoBtn->isChecked();
+    preferences.overwrite = overwritePhotoBtn->isChecked();
     storePreferences(*userDefaults(), preferences);
     QString why;
     if (!createFolder(preferences.storagelocation, &why))
@@ -126,8 +137,8 @@ void AppDelegate::ShowFontPanelAction() {
         fontPanel->setOption(QFontDialog::NoButtons, true);
         connect(fontPanel, &QFontDialog::currentFontChanged, this, &AppDelegate::changeFont);
     }
-    QFont start(QStringLiteral("Lucida Grande"));
-    start.setPointSize(14);
+    QFont start(installedFontFamily(preferences.currentFontname));
+    start.setPointSize(preferences.currentFontSize);
     fontPanel->setCurrentFont(start);
     fontPanel->show();
     fontPanel->raise();

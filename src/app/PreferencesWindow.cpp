@@ -1,17 +1,19 @@
-// The preferences window: storage folder, overwrite choice and the stamp settings.
+// The preferences window: storage folder, overwrite choice and the stamp settings. Each set of
+// exclusive choices is a group of radio buttons.
 #include "app/AppDelegate.h"
 #include "app/WindowDescription.h"
 
+#include "platform/ChoiceButtons.h"
 #include "platform/ColorWell.h"
 
-#include <QCheckBox>
-#include <QComboBox>
+#include <QButtonGroup>
 #include <QEvent>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -38,9 +40,11 @@ void buildPreferencesWindow(AppDelegate &d) {
 
     auto *layout = new QVBoxLayout(w);
 
+    // Where changed photos go: two exclusive choices, the folder belonging to the first.
     auto *storage = new QGroupBox(AppDelegate::tr("Changed photos"), w);
     auto *storageLayout = new QVBoxLayout(storage);
-    d.unoverwritePhotoBtn = new QCheckBox(storage);
+    d.unoverwritePhotoBtn =
+        new QRadioButton(AppDelegate::tr("Save the changed photos to another location:"), storage);
     d.unoverwritePhotoBtn->setObjectName(QStringLiteral("unoverwritePhotoBtn"));
     auto *pathRow = new QHBoxLayout;
     d.storePathlab = new QLabel(storage);
@@ -52,8 +56,12 @@ void buildPreferencesWindow(AppDelegate &d) {
     pathRow->addSpacing(24);
     pathRow->addWidget(d.storePathlab, 1);
     pathRow->addWidget(choose);
-    d.overwritePhotoBtn = new QCheckBox(storage);
+    d.overwritePhotoBtn = new QRadioButton(
+        AppDelegate::tr("Overwrite original photos with the changed photos"), storage);
     d.overwritePhotoBtn->setObjectName(QStringLiteral("overwritePhotoBtn"));
+    auto *storageChoice = new QButtonGroup(storage);
+    storageChoice->addButton(d.unoverwritePhotoBtn);
+    storageChoice->addButton(d.overwritePhotoBtn);
     storageLayout->addWidget(d.unoverwritePhotoBtn);
     storageLayout->addLayout(pathRow);
     storageLayout->addWidget(d.overwritePhotoBtn);
@@ -61,6 +69,7 @@ void buildPreferencesWindow(AppDelegate &d) {
 
     auto *stamps = new QGroupBox(AppDelegate::tr("Stamps"), w);
     auto *form = new QFormLayout(stamps);
+    form->setLabelAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto *fontRow = new QHBoxLayout;
     d.showFontlab = new QLabel(stamps);
     d.showFontlab->setObjectName(QStringLiteral("showFontlab"));
@@ -72,18 +81,36 @@ void buildPreferencesWindow(AppDelegate &d) {
     d.colorwell = new PKColorWell(stamps);
     d.colorwell->setObjectName(QStringLiteral("colorwell"));
     form->addRow(AppDelegate::tr("Colour:"), d.colorwell);
-    d.postionBtn = new QComboBox(stamps);
+    // The choices are the stored values. The corners lie as on the photo; each date with a
+    // time stands beside the same date without one.
+    d.postionBtn = new PKChoiceButtons(stamps);
     d.postionBtn->setObjectName(QStringLiteral("postionBtn"));
+    d.postionBtn->setChoices(
+        {QStringLiteral("Upper left corner"), QStringLiteral("Upper right corner"),
+         QStringLiteral("Lower left corner"), QStringLiteral("Lower right corner")},
+        QStringLiteral("Lower left corner"), 2);
     form->addRow(AppDelegate::tr("Position:"), d.postionBtn);
-    d.dateFormatBtn = new QComboBox(stamps);
+    d.dateFormatBtn = new PKChoiceButtons(stamps);
     d.dateFormatBtn->setObjectName(QStringLiteral("dateFormatBtn"));
+    d.dateFormatBtn->setChoices({QStringLiteral("MM/DD/YYYY HH:MM"),
+                                 QStringLiteral("DD/MM/YYYY HH:MM"),
+                                 QStringLiteral("YYYY/MM/DD HH:MM"), QStringLiteral("MM.DD.YYYY"),
+                                 QStringLiteral("DD.MM.YYYY"), QStringLiteral("YYYY.MM.DD")},
+                                QStringLiteral("MM/DD/YYYY HH:MM"), 2, Qt::Vertical);
     form->addRow(AppDelegate::tr("Date format:"), d.dateFormatBtn);
-    d.compressStampPhotoBtn = new QCheckBox(stamps);
+    auto *compression = new QVBoxLayout;
+    d.compressStampPhotoBtn =
+        new QRadioButton(AppDelegate::tr("Lossless compression of changed photos"), stamps);
     d.compressStampPhotoBtn->setObjectName(QStringLiteral("compressStampPhotoBtn"));
-    d.uncompressStampPhotoBtn = new QCheckBox(stamps);
+    d.uncompressStampPhotoBtn =
+        new QRadioButton(AppDelegate::tr("Do not compress the changed photos"), stamps);
     d.uncompressStampPhotoBtn->setObjectName(QStringLiteral("uncompressStampPhotoBtn"));
-    form->addRow(d.compressStampPhotoBtn);
-    form->addRow(d.uncompressStampPhotoBtn);
+    auto *compressChoice = new QButtonGroup(stamps);
+    compressChoice->addButton(d.compressStampPhotoBtn);
+    compressChoice->addButton(d.uncompressStampPhotoBtn);
+    compression->addWidget(d.compressStampPhotoBtn);
+    compression->addWidget(d.uncompressStampPhotoBtn);
+    form->addRow(AppDelegate::tr("Compression:"), compression);
     layout->addWidget(stamps);
 
     auto *buttons = new QHBoxLayout;
@@ -99,14 +126,8 @@ void buildPreferencesWindow(AppDelegate &d) {
 
     QObject::connect(choose, &QPushButton::clicked, &d, &AppDelegate::ChangeStoreLocation);
     QObject::connect(fontButton, &QPushButton::clicked, &d, &AppDelegate::ShowFontPanelAction);
-    QObject::connect(d.compressStampPhotoBtn, &QCheckBox::clicked, &d,
-                     &AppDelegate::ClickCompressStampPhotosSetting);
-    QObject::connect(d.uncompressStampPhotoBtn, &QCheckBox::clicked, &d,
-                     &AppDelegate::ClickUnCompressStampPhotosSetting);
-    QObject::connect(d.overwritePhotoBtn, &QCheckBox::clicked, &d,
+    QObject::connect(d.overwritePhotoBtn, &QRadioButton::clicked, &d,
                      &AppDelegate::ClickOverwritePhotosSetting);
-    QObject::connect(d.unoverwritePhotoBtn, &QCheckBox::clicked, &d,
-                     &AppDelegate::ClickUnOverwritePhotosSetting);
     QObject::connect(cancel, &QPushButton::clicked, &d, &AppDelegate::CancelPreferenceSetting);
     QObject::connect(save, &QPushButton::clicked, &d, &AppDelegate::ResetPreferenceSetting);
 }

@@ -144,10 +144,6 @@ void AppDelegate::awakeFromNib() {
         {copyOrigFileNameBtn,
          QStringLiteral("Copy the filename from the original photo to the referenced file in the "
                         "photo library")},
-        {compressStampPhotoBtn, QStringLiteral("Lossless compression of changed photos")},
-        {uncompressStampPhotoBtn, QStringLiteral("Do not compress the changed photos")},
-        {unoverwritePhotoBtn, QStringLiteral("Save the changed photos to another location:")},
-        {overwritePhotoBtn, QStringLiteral("Overwrite original photos with the changed photos")},
         {photolibDoNotImportDupBtn, QStringLiteral("Do not copy duplicates while merging")},
         {photolibKeepAblumBtn, QStringLiteral("Keep photo albums while merging")},
         {photolibKeepPhotoMetaBtn,
@@ -157,15 +153,6 @@ void AppDelegate::awakeFromNib() {
     for (const auto &[box, title] : titles)
         setTitle(box, title);
 
-    fillPopUp(postionBtn,
-              {QStringLiteral("Upper left corner"), QStringLiteral("Upper right corner"),
-               QStringLiteral("Lower left corner"), QStringLiteral("Lower right corner")},
-              QStringLiteral("Lower left corner"));
-    fillPopUp(dateFormatBtn,
-              {QStringLiteral("MM/DD/YYYY HH:MM"), QStringLiteral("DD/MM/YYYY HH:MM"),
-               QStringLiteral("YYYY/MM/DD HH:MM"), QStringLiteral("MM.DD.YYYY"),
-               QStringLiteral("DD.MM.YYYY"), QStringLiteral("YYYY.MM.DD")},
-              QStringLiteral("MM/DD/YYYY HH:MM"));
     fillPopUp(renameDateFormatBtn,
               {QStringLiteral("Please Choose Date format"), QStringLiteral("MM:DD:YYYY HH:MM:ss"),
                QStringLiteral("DD:MM:YYYY HH:MM:ss"), QStringLiteral("YYYY:MM:DD HH:MM:ss"),

@@ -39,18 +39,32 @@ struct FieldRow {
     const char *label;
 };
 
+// Wide enough for a date or a lens name; longer values scroll inside the field.
+constexpr int kFieldMinimumWidth = 180;
+
+// Labels keep their width and fields take the rest, never less than the minimum: what is
+// typed, or the map appearing beside them, must not squeeze a field to a few letters.
 QGroupBox *fieldGroup(AppDelegate &d, QWidget *parent, const QString &title,
                       std::initializer_list<FieldRow> rows, BeginEditingFilter *filter) {
     auto *box = new QGroupBox(title, parent);
     auto *form = new QFormLayout(box);
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    form->setRowWrapPolicy(QFormLayout::DontWrapRows);
+    form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
     for (const FieldRow &row : rows) {
         auto *field = new QLineEdit(box);
         field->setObjectName(QLatin1String(row.name));
+        field->setMinimumWidth(kFieldMinimumWidth);
+        field->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         field->installEventFilter(filter);
         QObject::connect(field, &QLineEdit::textEdited, &d,
                          [&d, field] { d.controlTextDidChange(field); });
         d.*(row.outlet) = field;
-        form->addRow(AppDelegate::tr(row.label), field);
+        auto *label = new QLabel(AppDelegate::tr(row.label), box);
+        label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setBuddy(field);
+        form->addRow(label, field);
     }
     return box;
 }
@@ -63,23 +77,37 @@ void buildEditSheetWindow(AppDelegate &d) {
     sheet->setWindowTitle(AppDelegate::tr("Edit Metadata"));
     sheet->setWindowModality(Qt::WindowModal);
     d.eidtMetaWindow = sheet;
+    // Until its menu item opens it, the sheet's jobs are named with that item's words.
+    d.setJobActionTitle(sheet, AppDelegate::tr("Edit Photo Metadata"));
     auto *filter = new BeginEditingFilter(d, sheet);
 
     auto *columns = new QHBoxLayout;
     auto *left = new QVBoxLayout;
-    left->addWidget(fieldGroup(d, sheet, AppDelegate::tr("Description"),
-                               {{&AppDelegate::titlelab, "titlelab", "Title:"},
-                                {&AppDelegate::artistlab, "artistlab", "Artist:"},
-                                {&AppDelegate::imageDescrilab, "imageDescrilab", "Description:"},
-                                {&AppDelegate::copyrightlab, "copyrightlab", "Copyright:"},
-                                {&AppDelegate::commentslab, "commentslab", "Comments:"},
-                                {&AppDelegate::keywordslab, "keywordslab", "Keywords:"}},
-                               filter));
-    left->addWidget(fieldGroup(d, sheet, AppDelegate::tr("Position"),
-                               {{&AppDelegate::gpsLatilab, "gpsLatilab", "Latitude:"},
-                                {&AppDelegate::gpsLongtlab, "gpsLongtlab", "Longitude:"},
-                                {&AppDelegate::gpsAitlab, "gpsAitlab", "Altitude:"}},
-                               filter));
+    QGroupBox *description =
+        fieldGroup(d, sheet, AppDelegate::tr("Description"),
+                   {{&AppDelegate::titlelab, "titlelab", "Title:"},
+                    {&AppDelegate::artistlab, "artistlab", "Artist:"},
+                    {&AppDelegate::imageDescrilab, "imageDescrilab", "Description:"},
+                    {&AppDelegate::copyrightlab, "copyrightlab", "Copyright:"},
+                    {&AppDelegate::commentslab, "commentslab", "Comments:"},
+                    {&AppDelegate::keywordslab, "keywordslab", "Keywords:"}},
+                   filter);
+    QGroupBox *position = fieldGroup(d, sheet, AppDelegate::tr("Position"),
+                                     {{&AppDelegate::gpsLatilab, "gpsLatilab", "Latitude:"},
+                                      {&AppDelegate::gpsLongtlab, "gpsLongtlab", "Longitude:"},
+                                      {&AppDelegate::gpsAitlab, "gpsAitlab", "Altitude:"}},
+                                     filter);
+    // The two groups of the column share one label width, so their fields line up.
+    int labelWidth = 0;
+    const QList<QGroupBox *> leftGroups{description, position};
+    for (QGroupBox *group : leftGroups)
+        for (QLabel *label : group->findChildren<QLabel *>())
+            labelWidth = qMax(labelWidth, label->sizeHint().width());
+    for (QGroupBox *group : leftGroups) {
+        for (QLabel *label : group->findChildren<QLabel *>())
+            label->setMinimumWidth(labelWidth);
+        left->addWidget(group);
+    }
     d.gpsLatilab->setPlaceholderText(AppDelegate::tr("decimal degrees, negative for south"));
     d.gpsLongtlab->setPlaceholderText(AppDelegate::tr("decimal degrees, negative for west"));
     // The altitude is shown for reference; an apply keeps the photo's own.
@@ -88,10 +116,17 @@ void buildEditSheetWindow(AppDelegate &d) {
     d.sheetLocationCitylab = new QLabel(sheet);
     d.sheetLocationCitylab->setObjectName(QStringLiteral("sheetLocationCitylab"));
     d.sheetLocationCitylab->setWordWrap(true);
+    // A long place name wraps within the column instead of widening it.
+    d.sheetLocationCitylab->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     left->addWidget(d.sheetLocationCitylab);
     d.editMetaMapView = new PKMapView(sheet);
     d.editMetaMapView->setObjectName(QStringLiteral("editMetaMapView"));
     d.editMetaMapView->setMinimumSize(320, 180);
+    // The map shows once a position is typed; its place is kept meanwhile, so the fields
+    // beside it do not move.
+    QSizePolicy mapPolicy = d.editMetaMapView->sizePolicy();
+    mapPolicy.setRetainSizeWhenHidden(true);
+    d.editMetaMapView->setSizePolicy(mapPolicy);
     left->addWidget(d.editMetaMapView, 1);
 
     auto *right = new QVBoxLayout;

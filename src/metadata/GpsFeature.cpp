@@ -77,6 +77,26 @@ void openWithCameraCopies(AppDelegate &d, void (*open)(AppDelegate &, const QStr
 void openGpsForEditing(AppDelegate &d, const QString &path);
 void openGpsForAdding(AppDelegate &d, const QString &path);
 
+// Editing a position the photo lacks becomes adding one, if the user wants that.
+void offerToAddGps(AppDelegate &d, const QString &path) {
+    // The window's save is still the job of the item the user chose.
+    const QString title = d.jobActionTitle();
+    QPointer<AppDelegate> self(&d);
+    QMessageBox *question = beginAlertSheet(
+        d.window, AppDelegate::tr("This photo has no GPS position. Add one?"),
+        AppDelegate::tr("The GPS window opens for a new position; the photo changes only when "
+                        "you save it there."),
+        {AppDelegate::tr("Add GPS Position…"), AppDelegate::tr("Cancel")},
+        [self, path, title](QMessageBox *, int code) {
+            if (!self || code != 1)
+                return;
+            if (!title.isEmpty())
+                self->setJobActionTitle(self->changeGPSWindow, title);
+            openGpsForAdding(*self, path);
+        });
+    question->setIcon(QMessageBox::Question);
+}
+
 } // namespace
 
 void AppDelegate::EditeGPSExifDataPhoto() {
@@ -106,17 +126,15 @@ void AppDelegate::AddGPSExifDataPhoto() {
 namespace {
 
 void openGpsForEditing(AppDelegate &d, const QString &path) {
-    auto tr = [](const char *text) { return AppDelegate::tr(text); };
     const std::optional<QVariantMap> properties = readProperties(path);
     if (properties) {
-        if (!properties->contains(QStringLiteral("{GPS}"))) {
-            beginAlertSheet(
-                d.window, tr("No GPS Data"),
-                tr("The selected photo does not contain GPS information."), {tr(" Ok ")},
-                [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+        const QVariantMap gps = subDictionary(*properties, QStringLiteral("{GPS}"));
+        // Stamps or an altitude alone are no position: there is nothing to edit yet.
+        const SignedGpsCoordinates position = signedCoordinates(gps);
+        if (!position.latitude || !position.longitude) {
+            offerToAddGps(d, path);
             return;
         }
-        const QVariantMap gps = subDictionary(*properties, QStringLiteral("{GPS}"));
         // Stamps the photo lacks show as placeholders, never as another photo's stamps.
         d.dateStamplab->setText(gps.contains(QStringLiteral("DateStamp"))
                                     ? propertyValueText(gps.value(QStringLiteral("DateStamp")))
@@ -124,9 +142,8 @@ void openGpsForEditing(AppDelegate &d, const QString &path) {
         d.timeStamplab->setText(gps.contains(QStringLiteral("TimeStamp"))
                                     ? propertyValueText(gps.value(QStringLiteral("TimeStamp")))
                                     : QString::fromLatin1(kGpsTimePlaceholder));
-        const SignedGpsCoordinates coords = signedCoordinates(gps);
-        d.latitudelab->setText(coords.latitude ? degreesText(*coords.latitude) : QString());
-        d.longtitudelab->setText(coords.longitude ? degreesText(*coords.longitude) : QString());
+        d.latitudelab->setText(degreesText(*position.latitude));
+        d.longtitudelab->setText(degreesText(*position.longitude));
         if (gps.contains(QStringLiteral("Altitude"))) {
             const double altitude = gps.value(QStringLiteral("Altitude")).toDouble();
             const bool below = gps.value(QStringLiteral("AltitudeRef")).toInt() == 1;

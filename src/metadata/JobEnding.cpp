@@ -6,7 +6,6 @@
 
 #include "metadata/core/JobReport.h"
 #include "platform/core/JobRunner.h"
-#include "platform/core/Workspace.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -59,6 +58,7 @@ void attachProgress(AppDelegate &d, JobRunner *runner) {
 
 JobRunner *AppDelegate::startJob() {
     auto *runner = new JobRunner(this);
+    trackJobTitle(runner);
     ++runningJobs;
     attachProgress(*this, runner);
     // Queued: the caller's own handlers of `finished` (its ending) run first.
@@ -118,6 +118,8 @@ void AppDelegate::startPhotoJob(const QList<IKImageItemPtr> &items,
                         report.notWritten << QStringLiteral("%1: %2").arg(name, r.reason);
                         continue;
                     }
+                    if (r.outputPath == items.value(r.index)->filePath)
+                        report.replaced << r.outputPath;
                     if (++report.written == 1) {
                         report.revealPath = r.outputPath;
                         report.revealRoot = revealRoot.isEmpty()
@@ -131,8 +133,5 @@ void AppDelegate::startPhotoJob(const QList<IKImageItemPtr> &items,
 }
 
 void AppDelegate::finishJob(const JobReport &report) {
-    if (!report.notWritten.isEmpty() || (report.written > 0 && report.sheetOnSuccess))
-        LocalPhotoMetadataChangedCompletedAlert(report.notWritten);
-    if (!report.revealPath.isEmpty() || !report.revealRoot.isEmpty())
-        Workspace::selectFile(report.revealPath, report.revealRoot);
+    showJobEnding(report);
 }

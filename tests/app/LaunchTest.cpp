@@ -3,6 +3,7 @@
 #include "app/core/Settings.h"
 #include "app/core/WindowPlacement.h"
 #include "browser/DropTargets.h"
+#include "platform/ChoiceButtons.h"
 #include "platform/core/Workspace.h"
 #include "support/TestSupport.h"
 
@@ -11,6 +12,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -19,6 +21,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QRadioButton>
 #include <QSet>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -74,7 +77,8 @@ TEST_F(Launch, FirstStartWritesEachMissingDefaultOnce) {
               (QSet<QString>{"storagePath", "fontName", "fontsize", "Postion", "Dateformat",
                              "FirstStartData", "PhotoCompress", "PhotoOverWrite"}));
     EXPECT_EQ(stored.value("storagePath"), testHome() + "/Pictures/com.Tavelund.lumavistforios");
-    EXPECT_EQ(stored.value("fontName"), "Lucida Grande");
+    EXPECT_EQ(stored.value("fontName"), defaultFontFamily());
+    EXPECT_TRUE(QFontDatabase::families().contains(stored.value("fontName")));
     EXPECT_EQ(stored.value("fontsize"), "14");
     EXPECT_EQ(stored.value("Postion"), "Lower left corner");
     EXPECT_EQ(stored.value("Dateformat"), "MM/DD/YYYY HH:MM");
@@ -88,8 +92,8 @@ TEST_F(Launch, FirstStartWritesEachMissingDefaultOnce) {
     EXPECT_EQ(opened.first(), welcomePageUrl());
 
     EXPECT_EQ(d->storePathlab->text(), d->preferences.storagelocation);
-    EXPECT_EQ(d->showFontlab->text(), "Lucida Grande 14");
-    EXPECT_EQ(d->preferences.currentFontname, "Lucida Grande");
+    EXPECT_EQ(d->showFontlab->text(), defaultFontFamily() + " 14");
+    EXPECT_EQ(d->preferences.currentFontname, defaultFontFamily());
     EXPECT_EQ(d->preferences.currentFontSize, 14);
     EXPECT_EQ(d->preferences.currentFontColor, QColor(Qt::white));
     EXPECT_TRUE(d->compressStampPhotoBtn->isChecked());
@@ -135,6 +139,22 @@ TEST_F(Launch, StoredValuesReachTheControls) {
     EXPECT_FALSE(d->unoverwritePhotoBtn->isChecked());
     EXPECT_TRUE(opened.isEmpty());
     EXPECT_FALSE(userDefaults()->contains("fontsize"));
+}
+
+TEST_F(Launch, AStoredFontThatIsNotInstalledGivesWayToTheDesktopFont) {
+    ASSERT_FALSE(QFontDatabase::families().contains("Lucida Grande"));
+    userDefaults()->setValue("fontName", "Lucida Grande");
+    userDefaults()->setValue("fontsize", 18);
+    auto d = launch();
+    EXPECT_EQ(d->preferences.currentFontname, defaultFontFamily());
+    EXPECT_TRUE(QFontDatabase::families().contains(d->preferences.currentFontname));
+    EXPECT_EQ(d->preferences.currentFontSize, 18);
+    EXPECT_EQ(d->showFontlab->text(), defaultFontFamily() + " 18");
+    // The store keeps the name: the font may be installed later.
+    EXPECT_EQ(userDefaults()->value("fontName").toString(), "Lucida Grande");
+    // A Cancel in the preferences window reads the store again, and falls back again.
+    d->CancelPreferenceSetting();
+    EXPECT_EQ(d->preferences.currentFontname, defaultFontFamily());
 }
 
 TEST_F(Launch, AnyOverwriteValueButNoTurnsOverwriteOn) {
@@ -233,10 +253,10 @@ TEST_F(Launch, CheckBoxTitlesAndPopUpMenus) {
     EXPECT_EQ(d->AddTimeBtn->text(), "Add Time");
     EXPECT_EQ(d->RemoveTimeBtn->text(), "Subtract Time");
 
-    EXPECT_EQ(itemsOf(d->postionBtn), (QStringList{"Upper left corner", "Upper right corner",
-                                                   "Lower left corner", "Lower right corner"}));
+    EXPECT_EQ(d->postionBtn->choices(), (QStringList{"Upper left corner", "Upper right corner",
+                                                     "Lower left corner", "Lower right corner"}));
     EXPECT_EQ(d->postionBtn->currentText(), "Lower left corner");
-    EXPECT_EQ(itemsOf(d->dateFormatBtn),
+    EXPECT_EQ(d->dateFormatBtn->choices(),
               (QStringList{"MM/DD/YYYY HH:MM", "DD/MM/YYYY HH:MM", "YYYY/MM/DD HH:MM", "MM.DD.YYYY",
                            "DD.MM.YYYY", "YYYY.MM.DD"}));
     EXPECT_EQ(d->renameDateFormatBtn->count(), 12);

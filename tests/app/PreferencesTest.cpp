@@ -1,16 +1,19 @@
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
+#include "platform/ChoiceButtons.h"
 #include "platform/ColorWell.h"
 #include "platform/core/Workspace.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
+#include <QButtonGroup>
 #include <QDir>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
 #include <gtest/gtest.h>
 
 namespace {
@@ -43,26 +46,129 @@ class PreferencesWindowTest : public ::testing::Test {
         QApplication::processEvents();
     }
 
+    // The question the preferences window shows, if any.
+    QMessageBox *question() {
+        for (QMessageBox *box : d->preferenceWindow->findChildren<QMessageBox *>())
+            if (box->isVisible())
+                return box;
+        return nullptr;
+    }
+    // The user answers the open question with the button titled `text`.
+    void answer(const QString &text) {
+        QMessageBox *box = question();
+        ASSERT_TRUE(box);
+        for (QAbstractButton *b : box->buttons())
+            if (b->text() == text) {
+                b->click();
+                QApplication::processEvents();
+                return;
+            }
+        FAIL() << "no button " << text.toStdString();
+    }
+    void confirmOverwriteOnce() { userDefaults()->setValue("OverwriteOriginalsConfirmed", true); }
+
     std::unique_ptr<AppDelegate> d;
 };
 
+int ticked(const PKChoiceButtons *choices) {
+    int n = 0;
+    for (const QString &c : choices->choices())
+        n += choices->button(c)->isChecked() ? 1 : 0;
+    return n;
+}
+
 } // namespace
 
-TEST_F(PreferencesWindowTest, CheckBoxesActAsExclusivePairs) {
+TEST_F(PreferencesWindowTest, ExclusiveChoicesAreRadioButtonsThatUntickEachOther) {
+    confirmOverwriteOnce();
     d->overwritePhotoBtn->click();
     EXPECT_TRUE(d->overwritePhotoBtn->isChecked());
     EXPECT_FALSE(d->unoverwritePhotoBtn->isChecked());
-    d->overwritePhotoBtn->click();
-    EXPECT_TRUE(d->unoverwritePhotoBtn->isChecked());
-    d->unoverwritePhotoBtn->click();
+    d->overwritePhotoBtn->click(); // a second click keeps the choice, as a radio button does
     EXPECT_TRUE(d->overwritePhotoBtn->isChecked());
+    d->unoverwritePhotoBtn->click();
+    EXPECT_TRUE(d->unoverwritePhotoBtn->isChecked());
+    EXPECT_FALSE(d->overwritePhotoBtn->isChecked());
 
     d->uncompressStampPhotoBtn->click();
-    EXPECT_TRUE(d->uncompressStampPhotoBtn->isChecked());
     EXPECT_FALSE(d->compressStampPhotoBtn->isChecked());
     d->compressStampPhotoBtn->click();
     EXPECT_TRUE(d->compressStampPhotoBtn->isChecked());
     EXPECT_FALSE(d->uncompressStampPhotoBtn->isChecked());
+
+    for (PKChoiceButtons *choices : {d->postionBtn, d->dateFormatBtn}) {
+        ASSERT_GE(choices->choices().size(), 4);
+        for (const QString &c : choices->choices()) {
+            choices->button(c)->click();
+            EXPECT_EQ(choices->currentText(), c);
+            EXPECT_EQ(ticked(choices), 1) << c.toStdString();
+        }
+    }
+    d->postionBtn->button("Lower right corner")->click();
+    d->dateFormatBtn->button("YYYY/MM/DD HH:MM")->click();
+    d->ResetPreferenceSetting();
+    // Stored as the pop-ups stored them, so that earlier settings read back.
+    EXPECT_EQ(stored("Postion"), "Lower right corner");
+    EXPECT_EQ(stored("Dateformat"), "YYYY/MM/DD HH:MM");
+    EXPECT_EQ(stored("PhotoOverWrite"), "NO");
+    EXPECT_EQ(stored("PhotoCompress"), "YES");
+}
+
+TEST_F(PreferencesWindowTest, AStoredChoiceThatIsNoLongerOfferedLeavesTheDefault) {
+    d.reset();
+    userDefaults()->setValue("Postion", "Centre");
+    d = std::make_unique<AppDelegate>();
+    d->launch();
+    EXPECT_EQ(d->preferences.postion, "Centre");
+    EXPECT_EQ(d->postionBtn->currentText(), "Lower left corner");
+    EXPECT_EQ(ticked(d->postionBtn), 1);
+}
+
+TEST_F(PreferencesWindowTest, OverwritingOriginalsIsConfirmedOnce) {
+    d->overwritePhotoBtn->click();
+    QMessageBox *box = question();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->icon(), QMessageBox::Warning);
+    EXPECT_EQ(box->windowModality(), Qt::WindowModal);
+    EXPECT_TRUE(box->informativeText().contains("replace the original file"));
+    answer("Cancel");
+    EXPECT_FALSE(d->overwritePhotoBtn->isChecked());
+    EXPECT_TRUE(d->unoverwritePhotoBtn->isChecked());
+    EXPECT_FALSE(userDefaults()->contains("OverwriteOriginalsConfirmed"));
+    d->ResetPreferenceSetting();
+    EXPECT_EQ(stored("PhotoOverWrite"), "NO");
+
+    d->ShowPreferenceSetting();
+    d->overwritePhotoBtn->click();
+    answer("Overwrite Originals");
+    EXPECT_TRUE(d->overwritePhotoBtn->isChecked());
+    EXPECT_TRUE(userDefaults()->value("OverwriteOriginalsConfirmed").toBool());
+
+    // Confirmed once: later ticks, in this window or after a relaunch, ask nothing.
+    d->unoverwritePhotoBtn->click();
+    d->overwritePhotoBtn->click();
+    EXPECT_EQ(question(), nullptr);
+    d->ResetPreferenceSetting();
+    EXPECT_EQ(stored("PhotoOverWrite"), "YES");
+    d.reset();
+    d = std::make_unique<AppDelegate>();
+    d->launch();
+    d->ShowPreferenceSetting();
+    d->unoverwritePhotoBtn->click();
+    d->overwritePhotoBtn->click();
+    EXPECT_EQ(question(), nullptr);
+    EXPECT_TRUE(d->overwritePhotoBtn->isChecked());
+}
+
+TEST_F(PreferencesWindowTest, ShowingStoredOverwritingAsksNothing) {
+    d.reset();
+    userDefaults()->setValue("PhotoOverWrite", "YES");
+    d = std::make_unique<AppDelegate>();
+    d->launch();
+    d->ShowPreferenceSetting();
+    EXPECT_TRUE(d->overwritePhotoBtn->isChecked());
+    d->overwritePhotoBtn->click();
+    EXPECT_EQ(question(), nullptr) << "the originals were already being replaced";
 }
 
 TEST_F(PreferencesWindowTest, SaveStoresEverySetting) {
@@ -75,6 +181,7 @@ TEST_F(PreferencesWindowTest, SaveStoresEverySetting) {
     EXPECT_NE(d->preferences.storagelocation, folder); // only shown until Save
 
     d->overwritePhotoBtn->click();
+    answer("Overwrite Originals");
     d->uncompressStampPhotoBtn->click();
     d->postionBtn->setCurrentText("Upper right corner");
     d->dateFormatBtn->setCurrentText("DD.MM.YYYY");
@@ -115,6 +222,7 @@ TEST_F(PreferencesWindowTest, SaveStoresEverySetting) {
 }
 
 TEST_F(PreferencesWindowTest, CancelPutsEveryControlBack) {
+    confirmOverwriteOnce();
     const QString before = d->preferences.storagelocation;
     const auto storedBefore = userDefaults()->allKeys();
     QDir().mkpath(testHome() + "/Elsewhere");
@@ -140,9 +248,9 @@ TEST_F(PreferencesWindowTest, CancelPutsEveryControlBack) {
     EXPECT_TRUE(d->compressStampPhotoBtn->isChecked());
     EXPECT_EQ(d->postionBtn->currentText(), "Lower left corner");
     EXPECT_EQ(d->dateFormatBtn->currentText(), "MM/DD/YYYY HH:MM");
-    EXPECT_EQ(d->preferences.currentFontname, "Lucida Grande");
+    EXPECT_EQ(d->preferences.currentFontname, defaultFontFamily());
     EXPECT_EQ(d->preferences.currentFontSize, 14);
-    EXPECT_EQ(d->showFontlab->text(), "Lucida Grande 14");
+    EXPECT_EQ(d->showFontlab->text(), defaultFontFamily() + " 14");
     EXPECT_EQ(d->colorwell->color(), QColor(Qt::white));
     EXPECT_EQ(stored("PhotoOverWrite"), "NO");
     EXPECT_EQ(userDefaults()->allKeys(), storedBefore);
@@ -154,6 +262,7 @@ TEST_F(PreferencesWindowTest, CancelPutsEveryControlBack) {
 }
 
 TEST_F(PreferencesWindowTest, ClosingTheWindowIsACancel) {
+    confirmOverwriteOnce();
     d->overwritePhotoBtn->click();
     d->preferenceWindow->close();
     EXPECT_FALSE(d->overwritePhotoBtn->isChecked());
@@ -169,10 +278,17 @@ TEST_F(PreferencesWindowTest, CancelledFolderChooserChangesNothing) {
     EXPECT_EQ(d->storePathlab->text(), shown);
 }
 
-TEST_F(PreferencesWindowTest, FontPanelStartsAtTheDefaultFont) {
+TEST_F(PreferencesWindowTest, FontPanelStartsAtTheChosenFont) {
+    QFont font("DejaVu Serif");
+    font.setPointSize(20);
+    d->changeFont(font);
     d->ShowFontPanelAction();
     ASSERT_TRUE(d->fontPanel);
     EXPECT_TRUE(d->fontPanel->isVisible());
+    EXPECT_EQ(d->fontPanel->currentFont().family(), "DejaVu Serif");
+    EXPECT_EQ(d->preferences.currentFontname, "DejaVu Serif")
+        << "opening the panel changes nothing";
+    EXPECT_EQ(d->preferences.currentFontSize, 20);
     d->ResetPreferenceSetting();
     EXPECT_FALSE(d->fontPanel->isVisible());
 }

@@ -10,6 +10,7 @@
 #include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QListView>
 #include <QMainWindow>
@@ -98,6 +99,12 @@ TEST_F(ImageOutputFeature, RecompressionNamesWhatGaveNoOutputInOneMessage) {
     EXPECT_TRUE(sheets[0]->informativeText().contains("IMG_0123.mov: "));
     EXPECT_TRUE(sheets[0]->informativeText().contains("empty.jpg: "));
     EXPECT_FALSE(sheets[0]->informativeText().contains("St James Park"));
+    EXPECT_TRUE(sheets[0]->informativeText().contains(out()));
+    // The message's button is the job's one reveal: the storage folder.
+    EXPECT_TRUE(revealed.isEmpty());
+    for (QAbstractButton *b : sheets[0]->buttons())
+        if (b->text() == "Show in Folder")
+            b->click();
     ASSERT_EQ(revealed.size(), 1);
     EXPECT_TRUE(revealed[0].path.isEmpty());
     EXPECT_EQ(revealed[0].root, out());

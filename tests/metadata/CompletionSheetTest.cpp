@@ -1,43 +1,98 @@
+// The end of a job: what the completion sheet says, its icon, and its one reveal.
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
+#include "browser/DropTargets.h"
+#include "browser/LocalPhotoModel.h"
+#include "browser/core/LocalImport.h"
+#include "metadata/core/JobReport.h"
 #include "platform/AlertSheet.h"
 #include "platform/core/Workspace.h"
+#include "support/ImageTestHelpers.h"
+#include "support/JobWait.h"
 #include "support/TestSupport.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
+#include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
 class CompletionSheet : public ::testing::Test {
   protected:
     void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
         clearUserDefaults();
+        // Selecting a photo with a position asks the geocoder: keep that on this machine.
+        qputenv("PHOTOKESTRY_GEOCODER_URL", "http://127.0.0.1:9");
+        userDefaults()->setValue("storagePath", dir.filePath("out"));
         Workspace::setUrlOpener([](const QUrl &) { return true; });
+        Workspace::setRevealer([this](const QString &p, const QString &root) {
+            revealed << (p.isEmpty() ? root : p);
+        });
         d = std::make_unique<AppDelegate>();
         d->launch();
     }
     void TearDown() override {
         d.reset();
+        qunsetenv("PHOTOKESTRY_GEOCODER_URL");
+        Workspace::setRevealer({});
         Workspace::setUrlOpener({});
     }
+    QString add(const QString &fixture) {
+        const QString path = copyFixture(fixture, dir.path());
+        addPath(path);
+        return path;
+    }
+    void addPath(const QString &path) {
+        d->appendLocalItem(makeLocalItem(path));
+        d->LoadImportedPhotsonMainThread();
+    }
+    void selectAll() {
+        auto *selection = d->localImageBrowserView->selectionModel();
+        for (int row = 0; row < d->localPhotoModel->rowCount(); ++row)
+            selection->select(d->localPhotoModel->index(row), QItemSelectionModel::Select);
+    }
+    // What the user does: picks the item of `menu` titled `text`.
+    void choose(QMenu *menu, const QString &text) {
+        ASSERT_TRUE(menu);
+        for (QAction *action : menu->actions())
+            if (action->text() == text) {
+                action->trigger();
+                return;
+            }
+        FAIL() << "no menu item " << text.toStdString();
+    }
     QMessageBox *openSheet() {
-        const auto sheets = d->window->findChildren<QMessageBox *>();
-        for (QMessageBox *s : sheets)
+        for (QMessageBox *s : d->window->findChildren<QMessageBox *>())
             if (s->isVisible())
                 return s;
         return nullptr;
     }
+    QAbstractButton *button(QMessageBox *sheet, const QString &text) {
+        for (QAbstractButton *b : sheet->buttons())
+            if (b->text() == text)
+                return b;
+        return nullptr;
+    }
+    QString out(const QString &name) { return dir.filePath("out/" + name); }
+
+    QTemporaryDir dir;
+    QStringList revealed;
     std::unique_ptr<AppDelegate> d;
 };
 } // namespace
 
 TEST_F(CompletionSheet, SuppressionBoxStoresOnlyWhenChecked) {
-    d->LocalPhotoMetadataChangedCompletedAlert();
+    EXPECT_TRUE(d->LocalPhotoMetadataChangedCompletedAlert(JobReport{}));
     QPointer<QMessageBox> sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "Photo metadata updated successfully.");
@@ -46,7 +101,7 @@ TEST_F(CompletionSheet, SuppressionBoxStoresOnlyWhenChecked) {
     EXPECT_FALSE(userDefaults()->contains("LocalPhotoMetadataAlertSuppress"));
 
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    d->LocalPhotoMetadataChangedCompletedAlert();
+    d->LocalPhotoMetadataChangedCompletedAlert(JobReport{});
     sheet = openSheet();
     ASSERT_TRUE(sheet);
     suppressionButton(sheet)->setChecked(true);
@@ -54,18 +109,121 @@ TEST_F(CompletionSheet, SuppressionBoxStoresOnlyWhenChecked) {
     EXPECT_TRUE(userDefaults()->value("LocalPhotoMetadataAlertSuppress").toBool());
 
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    d->LocalPhotoMetadataChangedCompletedAlert();
+    EXPECT_FALSE(d->LocalPhotoMetadataChangedCompletedAlert(JobReport{}));
     EXPECT_EQ(openSheet(), nullptr);
 }
 
 TEST_F(CompletionSheet, FailuresAreToldEvenWhenSuppressed) {
     userDefaults()->setValue("LocalPhotoMetadataAlertSuppress", true);
-    d->LocalPhotoMetadataChangedCompletedAlert({"broken.jpg", "empty.png"});
+    JobReport report;
+    report.notWritten = QStringList{"broken.jpg: not an image", "empty.png: empty file"};
+    EXPECT_TRUE(d->LocalPhotoMetadataChangedCompletedAlert(report));
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
-    EXPECT_NE(sheet->text(), "Photo metadata updated successfully.");
+    EXPECT_EQ(sheet->text(), "Some photos could not be changed.");
+    EXPECT_EQ(sheet->icon(), QMessageBox::Warning);
     EXPECT_TRUE(sheet->informativeText().contains("broken.jpg"));
     EXPECT_TRUE(sheet->informativeText().contains("empty.png"));
+    EXPECT_FALSE(button(sheet, "Show in Folder")) << "nothing was written to show";
+}
+
+TEST_F(CompletionSheet, NamesTheMenuItemAndTheFolderAndRevealsOnlyFromItsButton) {
+    add("St James Park.jpg");
+    add("wedding.jpg");
+    selectAll();
+    choose(d->removeExifMenu, "Remove Exif and GPS Data");
+    ASSERT_TRUE(waitForJobs(*d));
+
+    QMessageBox *sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->text(), "\u201cRemove Exif and GPS Data\u201d done for 2 photos.");
+    EXPECT_EQ(sheet->icon(), QMessageBox::Information);
+    EXPECT_TRUE(sheet->informativeText().contains(dir.filePath("out")))
+        << sheet->informativeText().toStdString();
+    EXPECT_TRUE(exiftool(out("St James Park.jpg")).value("GPS:GPSLatitude").isUndefined());
+    EXPECT_TRUE(revealed.isEmpty()) << "the sheet offers the reveal; it does not add a second";
+    EXPECT_TRUE(suppressionButton(sheet));
+
+    QAbstractButton *show = button(sheet, "Show in Folder");
+    ASSERT_TRUE(show);
+    EXPECT_NE(sheet->escapeButton(), show);
+    EXPECT_NE(sheet->defaultButton(), show);
+    show->click();
+    EXPECT_EQ(revealed, QStringList{out("St James Park.jpg")});
+    EXPECT_FALSE(sheet->isVisible());
+}
+
+TEST_F(CompletionSheet, AQuietJobThatWentWellRevealsAtOnce) {
+    add("St James Park.jpg");
+    selectAll();
+    choose(d->removeExifMenu, "Remove GPS Data"); // says nothing when all went well
+    ASSERT_TRUE(waitForJobs(*d));
+    EXPECT_EQ(openSheet(), nullptr);
+    EXPECT_EQ(revealed, QStringList{out("St James Park.jpg")});
+}
+
+TEST_F(CompletionSheet, PhotosNotWrittenMakeAWarningThatStillShowsTheOthers) {
+    const QString broken = dir.filePath("broken.jpg");
+    ASSERT_TRUE(writeAll(broken, QByteArray(4000, 'q')));
+    addPath(broken);
+    add("St James Park.jpg");
+    selectAll();
+    choose(d->removeExifMenu, "Remove GPS Data");
+    ASSERT_TRUE(waitForJobs(*d));
+
+    QMessageBox *sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_TRUE(sheet->text().contains("Remove GPS Data"));
+    EXPECT_FALSE(sheet->text().contains("done"));
+    EXPECT_EQ(sheet->icon(), QMessageBox::Warning);
+    EXPECT_TRUE(sheet->informativeText().contains("broken.jpg: "));
+    EXPECT_FALSE(sheet->informativeText().contains("St James Park.jpg"));
+    EXPECT_TRUE(sheet->informativeText().contains(dir.filePath("out")));
+    ASSERT_TRUE(button(sheet, "Show in Folder"));
+    button(sheet, "Show in Folder")->click();
+    EXPECT_EQ(revealed, QStringList{out("St James Park.jpg")});
+}
+
+TEST_F(CompletionSheet, AJobStartedInAWindowTakesTheItemThatOpenedItAndSaysOriginalsWereReplaced) {
+    const QString park = add("St James Park.jpg");
+    selectAll();
+    d->preferences.overwrite = true;
+    choose(d->editExifMenu, "Edit Photo Metadata…");
+    ASSERT_TRUE(d->eidtMetaWindow->isVisible());
+    QApplication::processEvents(); // the menu item's handling is over: only the sheet knows it
+    d->titlelab->setFocus();
+    d->titlelab->setText("Horse Guards Road");
+    d->controlTextDidChange(d->titlelab);
+    auto *apply = d->eidtMetaWindow->findChild<QPushButton *>("ClickApplyChangeAction");
+    ASSERT_TRUE(apply);
+    apply->click();
+    ASSERT_TRUE(waitForJobs(*d));
+
+    QMessageBox *sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->text(), "\u201cEdit Photo Metadata\u201d done for 1 photo.");
+    EXPECT_EQ(sheet->informativeText(), "The original photo was overwritten.");
+    EXPECT_EQ(exiftool(park).value("IPTC:ObjectName").toString(), "Horse Guards Road");
+    EXPECT_FALSE(QFile::exists(out("St James Park.jpg")));
+    button(sheet, "Show in Folder")->click();
+    EXPECT_EQ(revealed, QStringList{park});
+}
+
+TEST_F(CompletionSheet, WithoutASheetTheResultIsRevealedOnce) {
+    JobReport quiet;
+    quiet.written = 1;
+    quiet.revealPath = "/x/a.jpg";
+    quiet.revealRoot = "/x";
+    quiet.sheetOnSuccess = false;
+    d->finishJob(quiet);
+    EXPECT_EQ(openSheet(), nullptr);
+    EXPECT_EQ(revealed, QStringList{"/x/a.jpg"});
+
+    userDefaults()->setValue("LocalPhotoMetadataAlertSuppress", true);
+    quiet.sheetOnSuccess = true;
+    d->finishJob(quiet);
+    EXPECT_EQ(openSheet(), nullptr);
+    EXPECT_EQ(revealed, (QStringList{"/x/a.jpg", "/x/a.jpg"}));
 }
 
 TEST(Reveal, RecordedWhenReplaced) {

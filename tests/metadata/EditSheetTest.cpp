@@ -4,6 +4,7 @@
 #include "browser/LocalPhotoModel.h"
 #include "browser/core/LocalImport.h"
 #include "metadata/core/EditSheetChanges.h"
+#include "platform/MapView.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
@@ -13,6 +14,7 @@
 #include "support/TestSupport.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QBuffer>
 #include <QCheckBox>
 #include <QDialog>
@@ -27,6 +29,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimeZone>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -369,4 +372,45 @@ TEST_F(EditSheet, EveryFieldReachesItsTags) {
     EXPECT_EQ(tool["IPTC:ObjectName"].toString(), QString::fromUtf8("Frítest"));
     EXPECT_NEAR(tool["ExifIFD:FNumber"].toVariant().toDouble(), 1.8, 1e-6);
     EXPECT_EQ(tool["IPTC:Keywords"].toArray().size(), 5);
+}
+
+TEST_F(EditSheet, FieldsKeepTheirWidthWhileTyping) {
+    add("IMG_1994.JPG"); // no position: the map appears only once one is typed
+    selectRow(0);
+    d->StartEditViewAction();
+    ASSERT_TRUE(d->eidtMetaWindow->isVisible());
+    QApplication::processEvents();
+    EXPECT_FALSE(d->editMetaMapView->isVisible());
+    const QList<QLineEdit *> fields = d->eidtMetaWindow->findChildren<QLineEdit *>();
+    ASSERT_EQ(fields.size(), 23);
+    QHash<QLineEdit *, int> widths;
+    for (QLineEdit *f : fields) {
+        EXPECT_GE(f->width(), 120) << f->objectName().toStdString();
+        widths[f] = f->width();
+    }
+    auto expectSameWidths = [&](const QString &after) {
+        for (QLineEdit *f : fields)
+            EXPECT_EQ(f->width(), widths[f])
+                << f->objectName().toStdString() << " after " << after.toStdString();
+    };
+    const QString longText =
+        QStringLiteral("A value much longer than any field is wide, typed to the end 0123456789");
+    for (QLineEdit *typed : fields) {
+        if (typed->isReadOnly())
+            continue;
+        typed->setFocus();
+        typed->selectAll();
+        QTest::keyClicks(typed, longText);
+        QApplication::processEvents();
+        EXPECT_EQ(typed->text(), longText);
+        expectSameWidths(typed->objectName());
+    }
+    // A position typed brings the map beside the fields; they stay where they are.
+    for (QLineEdit *f : {d->gpsLatilab, d->gpsLongtlab}) {
+        f->selectAll();
+        QTest::keyClicks(f, f == d->gpsLatilab ? "48.8584" : "2.2945");
+    }
+    QApplication::processEvents();
+    EXPECT_TRUE(d->editMetaMapView->isVisible());
+    expectSameWidths("the map appeared");
 }

@@ -14,6 +14,7 @@
 #include "support/TestSupport.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QJsonArray>
@@ -68,6 +69,17 @@ class GpsWindow : public ::testing::Test {
         return nullptr;
     }
     QString out(const QString &name) { return dir.filePath("out/" + name); }
+    // The user answers `box` with its button titled `text`.
+    void answer(QMessageBox *box, const QString &text) {
+        ASSERT_TRUE(box);
+        for (QAbstractButton *b : box->buttons())
+            if (b->text() == text) {
+                b->click();
+                QApplication::processEvents();
+                return;
+            }
+        FAIL() << "no button " << text.toStdString();
+    }
 
     QTemporaryDir dir;
     std::unique_ptr<AppDelegate> d;
@@ -152,13 +164,6 @@ TEST_F(GpsWindow, BadValuesAreRefusedAndNothingIsWritten) {
 
     add("IMG_1994.JPG"); // no position
     selectRow(0);
-    d->EditeGPSExifDataPhoto();
-    alert = visibleAlert();
-    ASSERT_TRUE(alert);
-    EXPECT_EQ(alert->text(), "No GPS Data");
-    EXPECT_FALSE(d->changeGPSWindow->isVisible());
-    alert->buttons().first()->click();
-
     d->AddGPSExifDataPhoto();
     ASSERT_TRUE(d->changeGPSWindow->isVisible());
     EXPECT_EQ(d->dateStamplab->text(), "YYYY:MM:DD");
@@ -198,6 +203,49 @@ TEST_F(GpsWindow, BadValuesAreRefusedAndNothingIsWritten) {
     EXPECT_FALSE(tool.contains("GPS:GPSDateStamp"));
     EXPECT_EQ(FileDates::modificationDate(written),
               FileDates::modificationDate(dir.filePath("IMG_1994.JPG")));
+}
+
+TEST_F(GpsWindow, EditingAPositionThePhotoLacksOffersToAddOne) {
+    const IKImageItemPtr item = add("IMG_1994.JPG"); // no position
+    selectRow(0);
+    d->EditeGPSExifDataPhoto();
+    QMessageBox *question = visibleAlert();
+    ASSERT_TRUE(question);
+    EXPECT_EQ(question->text(), "This photo has no GPS position. Add one?");
+    EXPECT_EQ(question->windowModality(), Qt::WindowModal);
+    EXPECT_FALSE(d->changeGPSWindow->isVisible());
+    ASSERT_EQ(question->buttons().size(), 2);
+    answer(question, "Cancel");
+    EXPECT_FALSE(d->changeGPSWindow->isVisible());
+    EXPECT_EQ(visibleAlert(), nullptr);
+
+    d->EditeGPSExifDataPhoto();
+    answer(visibleAlert(), "Add GPS Position…");
+    ASSERT_TRUE(d->changeGPSWindow->isVisible());
+    EXPECT_EQ(d->dateStamplab->text(), "YYYY:MM:DD");
+    d->latitudelab->setText("48.8584");
+    d->longtitudelab->setText("2.2945");
+    d->ClickSaveChangeGPSAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    const QJsonObject tool = exiftoolNumbers(out("IMG_1994.JPG"));
+    EXPECT_NEAR(tool["GPS:GPSLatitude"].toVariant().toDouble(), 48.8584, 1e-4);
+    EXPECT_FALSE(exiftoolNumbers(item->filePath).contains("GPS:GPSLatitude"));
+}
+
+TEST_F(GpsWindow, StampsWithoutAPositionAreNoPositionToEdit) {
+    const IKImageItemPtr item = add("wedding.jpg");
+    QProcess tool;
+    tool.start("exiftool", {"-q", "-overwrite_original", "-GPSDateStamp=2020:05:01",
+                            "-GPSTimeStamp=12:30:00", item->filePath});
+    ASSERT_TRUE(tool.waitForFinished(30000));
+    ASSERT_EQ(tool.exitCode(), 0);
+    selectRow(0);
+    d->EditeGPSExifDataPhoto();
+    ASSERT_TRUE(visibleAlert());
+    answer(visibleAlert(), "Add GPS Position…");
+    ASSERT_TRUE(d->changeGPSWindow->isVisible());
+    EXPECT_EQ(d->dateStamplab->text(), "2020:05:01"); // the photo's own stamps
+    EXPECT_EQ(d->timeStamplab->text(), "12:30:00");
 }
 
 TEST_F(GpsWindow, PlaceNameFromALocalGeocoder) {

@@ -2,12 +2,30 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QStandardPaths>
 
 std::unique_ptr<QSettings> userDefaults() {
     return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                        QStringLiteral("PhotoKestry"),
                                        QStringLiteral("PhotoKestry"));
+}
+
+QString defaultFontFamily() {
+    const QStringList installed = QFontDatabase::families();
+    const QFont general = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    // The theme may name an alias ("Sans Serif"): the family it resolves to comes first.
+    for (const QString &family : {QFontInfo(general).family(), general.family()})
+        if (installed.contains(family))
+            return family;
+    return installed.isEmpty() ? general.family() : installed.first();
+}
+
+QString installedFontFamily(const QString &family) {
+    if (!family.isEmpty() && QFontDatabase::families().contains(family))
+        return family;
+    return defaultFontFamily();
 }
 
 QString defaultStoragePath() {
@@ -42,13 +60,14 @@ LaunchSettings restoreLaunchSettings(QSettings &defaults) {
     }
 
     if (has(SettingsKey::fontName)) {
-        out.preferences.currentFontname = text(SettingsKey::fontName);
+        // The stored name stays as it is: the font may be installed later.
+        out.preferences.currentFontname = installedFontFamily(text(SettingsKey::fontName));
         // A store that lost "fontsize" would otherwise give stamps of size 0.
         bool ok = false;
         const int size = defaults.value(QLatin1String(SettingsKey::fontsize)).toInt(&ok);
         out.preferences.currentFontSize = (ok && size > 0) ? size : kDefaultFontSize;
     } else {
-        out.preferences.currentFontname = QLatin1String(kDefaultFontName);
+        out.preferences.currentFontname = defaultFontFamily();
         out.preferences.currentFontSize = kDefaultFontSize;
         store(SettingsKey::fontName, out.preferences.currentFontname);
         store(SettingsKey::fontsize, out.preferences.currentFontSize);

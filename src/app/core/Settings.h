@@ -20,12 +20,20 @@ inline constexpr char FirstStartData[] = "FirstStartData";
 inline constexpr char LocalPhotoMetadataAlertSuppress[] = "LocalPhotoMetadataAlertSuppress";
 inline constexpr char ExampleAlertSuppress[] = "ExampleAlertSuppress";
 inline constexpr char MainWindowGeometry[] = "MainWindowGeometry";
+// Set once the user has confirmed that edits replace the original photos.
+inline constexpr char OverwriteOriginalsConfirmed[] = "OverwriteOriginalsConfirmed";
 } // namespace SettingsKey
 
-inline constexpr char kDefaultFontName[] = "Lucida Grande";
 inline constexpr int kDefaultFontSize = 14;
 inline constexpr char kDefaultPostion[] = "Lower left corner";
 inline constexpr char kDefaultDateformat[] = "MM/DD/YYYY HH:MM";
+
+// The stamp font unless the user chose another: the desktop's general font, resolved to a
+// family that is installed here.
+QString defaultFontFamily();
+// `family` when it is installed here, else the default: a store written on another machine
+// may name a font this one lacks.
+QString installedFontFamily(const QString &family);
 
 // The user's defaults store (~/.config/PhotoKestry/PhotoKestry.conf).
 std::unique_ptr<QSettings> userDefaults();

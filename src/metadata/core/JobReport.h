@@ -2,6 +2,7 @@
 
 #include "metadata/core/WriteRecipe.h"
 
+#include <QFileInfo>
 #include <QString>
 #include <QStringList>
 
@@ -16,6 +17,14 @@ struct JobReport {
     // Whether a job in which everything went well still says so in a sheet.
     bool sheetOnSuccess = true;
     bool cancelled = false;
+    // The words of the menu item that started the job ("Remove GPS Data"); empty when the
+    // job was started otherwise.
+    QString actionTitle;
+    // The photos whose own file was rewritten (overwritten originals), as written.
+    QStringList replaced;
+
+    // The folder the written photos are in: the reveal's root, else the first result's.
+    QString resultFolder() const;
 
     // `failedBefore`: photos the job lost before the recipe (a download that failed).
     static JobReport fromRecipe(const WriteRecipeReport &report,
@@ -28,6 +37,15 @@ struct JobReport {
             job.revealPath = report.revealPath;
             job.revealRoot = report.revealRoot;
         }
+        for (const WriteRecipeResult &photo : report.photos)
+            if (photo.written && photo.outputPath == photo.sourcePath)
+                job.replaced << photo.outputPath;
         return job;
     }
 };
+
+inline QString JobReport::resultFolder() const {
+    if (!revealRoot.isEmpty())
+        return revealRoot;
+    return revealPath.isEmpty() ? QString() : QFileInfo(revealPath).absolutePath();
+}
