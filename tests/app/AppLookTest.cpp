@@ -147,11 +147,12 @@ TEST_F(AppLook, EveryControlWithTextReadsOnItsGround) {
     sheet->buttons().first()->click();
 }
 
-TEST_F(AppLook, ThePreferencesCheckBoxesDrawLightTextOnTheirWindow) {
+TEST_F(AppLook, ThePreferencesChoicesDrawLightTextOnTheirWindow) {
     // They once drew white text from a style sheet on whatever ground the window had.
     d->ShowPreferenceSetting();
-    for (QCheckBox *box : {d->overwritePhotoBtn, d->unoverwritePhotoBtn, d->compressStampPhotoBtn,
-                           d->uncompressStampPhotoBtn}) {
+    for (QAbstractButton *box : std::initializer_list<QAbstractButton *>{
+             d->overwritePhotoBtn, d->unoverwritePhotoBtn, d->compressStampPhotoBtn,
+             d->uncompressStampPhotoBtn}) {
         EXPECT_TRUE(box->styleSheet().isEmpty()) << box->objectName().toStdString();
         EXPECT_EQ(box->palette().color(QPalette::WindowText),
                   QApplication::palette().color(QPalette::WindowText));
