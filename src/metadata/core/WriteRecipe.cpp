@@ -13,6 +13,7 @@
 #include "platform/core/ImageDestination.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/QuickTimeWriter.h"
+#include "platform/core/RegularFile.h"
 #include "platform/core/SafeWrite.h"
 #include "platform/core/VideoMetadata.h"
 
@@ -358,7 +359,7 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
     if (placement && !placement->refused.isEmpty())
         return skip(placement->refused);
     // Opening a FIFO or a device would wait forever or read what is no photo.
-    if (!QFileInfo(readPath).isFile())
+    if (!RegularFile::isRegular(readPath))
         return skip(QFileInfo::exists(readPath) ? QStringLiteral("not a regular file")
                                                 : QStringLiteral("the file is missing"));
     if (!placement && QuickTimeWriter::isQuickTimeName(originalPath))
@@ -371,10 +372,12 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
     if (edited) {
         bytes = edited->bytes;
     } else {
-        QFile file(readPath);
-        if (!file.open(QIODevice::ReadOnly))
-            return skip(QStringLiteral("cannot be read"));
-        bytes = file.readAll();
+        // Checked again on the opened file: one swapped for a FIFO meanwhile is refused too.
+        QString why;
+        const std::optional<QByteArray> read = RegularFile::readAll(readPath, &why);
+        if (!read)
+            return skip(why.isEmpty() ? QStringLiteral("cannot be read") : why);
+        bytes = *read;
     }
     if (bytes.isEmpty())
         return skip(QStringLiteral("the file is empty"));
