@@ -4,12 +4,18 @@
 #include "app/core/Logging.h"
 #include "browser/DropTargets.h"
 #include "browser/core/PhotoPanels.h"
+#include "platform/ImageView.h"
 #include "platform/MapView.h"
 #include "platform/core/ReverseGeocoder.h"
+#include "platform/core/Thumbnails.h"
 
+#include <QApplication>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QPainter>
+#include <QPointer>
 #include <QTreeWidget>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 void addNodes(QTreeWidgetItem *parent, QTreeWidget *tree, const QList<PropertyNode> &nodes) {
@@ -98,6 +104,49 @@ void showLocalPanels(AppDelegate &d, const LocalPhotoPanels &panels,
     }
 }
 
+// `image` whole and centred in `box`: the view stretches what it is given.
+QPixmap fitted(const QImage &image, const QSize &box) {
+    QPixmap out(box);
+    out.fill(Qt::transparent);
+    const QImage scaled = image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QPainter painter(&out);
+    painter.drawImage((box.width() - scaled.width()) / 2, (box.height() - scaled.height()) / 2,
+                      scaled);
+    return out;
+}
+
+// The selected photo as it is now (its latest edited copy, if any), made off the main thread;
+// a picture that arrives after the selection moved on is dropped.
+void showLocalPreview(AppDelegate &d, const IKImageItemPtr &item) {
+    if (!d.previewImageView)
+        return;
+    d.previewImageView->setImage(QPixmap());
+    if (d.theplayerView)
+        d.theplayerView->hide();
+    if (!item || !item->unreadableReason.isEmpty()) {
+        d.previewImageView->hide();
+        return;
+    }
+    d.previewImageView->show();
+    const QString path = item->currentPath();
+    const QSize box = d.previewContentView ? d.previewContentView->size() : QSize(300, 240);
+    QPointer<AppDelegate> self(&d);
+    std::weak_ptr<IKImageItem> weak = item;
+    (void)QtConcurrent::run([self, weak, path, box] {
+        QImage image = Thumbnails::cached(path);
+        if (image.isNull())
+            image = Thumbnails::make(path, 256);
+        QMetaObject::invokeMethod(qApp, [self, weak, image, box] {
+            const IKImageItemPtr shown = weak.lock();
+            if (!self || !shown || !self->previewImageView || image.isNull())
+                return;
+            const QList<IKImageItemPtr> selected = self->selectedLocalItems();
+            if (!selected.isEmpty() && selected.first() == shown)
+                self->previewImageView->setImage(fitted(image, box));
+        });
+    });
+}
+
 } // namespace
 
 void AppDelegate::clearLocalPanels() {
@@ -114,12 +163,14 @@ void AppDelegate::imageBrowserSelectionDidChange(QListView *browser) {
     const QList<IKImageItemPtr> selected = selectedLocalItems();
     if (selected.isEmpty()) {
         clearLocalPanels();
+        showLocalPreview(*this, nullptr);
         return;
     }
     const IKImageItemPtr item = selected.first();
     // Every panel is set from this file alone, an unreadable one too: what the panels or the
     // edit sheet show never comes from the photo selected before.
     showLocalPanels(*this, describeLocalPhoto(*item), item);
+    showLocalPreview(*this, item);
 }
 
 void AppDelegate::getCityInfowithlonglab(double longitude, double latitude,
