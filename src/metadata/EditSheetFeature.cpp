@@ -120,8 +120,10 @@ void AppDelegate::fillEditFieldsFromRememberedValues() {
         {gpsLatilab, &selection.oldGpsLatiStr},
         {gpsLongtlab, &selection.oldGpsLongtStr},
     };
-    for (const auto &[field, value] : fields)
+    for (const auto &[field, value] : fields) {
         field->setText(*value);
+        field->setCursorPosition(0); // a long value shows its start, not its end
+    }
     // A photo with its lens model only in "{ExifAux}" shows that one, while the
     // remembered model stays "" (so an apply writes it into "{Exif}" too).
     if (selection.oldlenModelStr.isEmpty()) {
