@@ -162,3 +162,17 @@ QDateTime ConvertDateWithDateString(const QString &text) {
     }
     return {};
 }
+
+bool isNumberVariant(const QVariant &value) {
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return true;
+    default:
+        return false;
+    }
+}

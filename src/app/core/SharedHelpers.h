@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QImage>
 #include <QString>
+#include <QVariant>
 #include <cstdint>
 
 // Writes a byte count as "%d bytes", "%.2f KB", "%.2f MB", "%.2f GB" or "%.2f TB", in
@@ -10,6 +11,9 @@
 char *size_to_unit(uint64_t size, char *out_buffer);
 // The same text as a string.
 QString sizeToUnitString(uint64_t size);
+
+// Whether a property value holds a number (any integer type, or a float).
+bool isNumberVariant(const QVariant &value);
 
 // UTF-8 bytes of a database column as a string; invalid UTF-8 gives the empty string.
 QString GetStringFormChar(const char *utf8);

@@ -1,5 +1,6 @@
 #include "browser/core/DisplayValues.h"
 
+#include "app/core/SharedHelpers.h"
 #include "browser/core/PhotoPanels.h"
 
 #include <QLocale>
@@ -13,17 +14,7 @@
 namespace {
 
 bool isNumber(const QVariant &value) {
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return false;
-    }
+    return isNumberVariant(value);
 }
 
 // `decimals` places at most, without trailing zeros: 2.50 -> "2.5", 3.00 -> "3".

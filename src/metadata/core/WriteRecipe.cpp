@@ -3,6 +3,7 @@
 #include "app/core/FileTypes.h"
 #include "app/core/Logging.h"
 #include "app/core/RawTemporary.h"
+#include "app/core/SharedHelpers.h"
 #include "metadata/core/EditedCopies.h"
 #include "metadata/core/FileDateRules.h"
 #include "metadata/core/Recompression.h"
@@ -32,20 +33,7 @@
 namespace {
 
 bool sameValue(const QVariant &a, const QVariant &b) {
-    const auto isNumber = [](const QVariant &v) {
-        switch (v.typeId()) {
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong:
-        case QMetaType::Double:
-        case QMetaType::Float:
-            return true;
-        default:
-            return false;
-        }
-    };
-    if (isNumber(a) || isNumber(b)) {
+    if (isNumberVariant(a) || isNumberVariant(b)) {
         bool okA = false, okB = false;
         const double x = a.toDouble(&okA), y = b.toDouble(&okB);
         if (!okA || !okB)
