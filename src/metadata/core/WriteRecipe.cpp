@@ -165,28 +165,27 @@ QString setRecipeDates(const QString &written, const QString &originalPath,
 // The record on a new file before it takes its name. A copy of the photo (a new one, or the
 // next state of its edited copy) names the photo's original; a file replacing one that had
 // a record keeps that source with the new digest, so a chain of edits of a copy the user
-// added to the list goes on. Returns whether the output is the photo's edited copy, which
-// its item then remembers (also where the file system keeps no record).
-bool recordEditedCopy(SafeWrite::Temporary &staged, const QByteArray &bytes,
-                      const QString &originalPath, bool copyOfOriginal, QByteArray *digest,
-                      QByteArray *originalState) {
+// added to the list goes on. `pending` learns whether the output is the photo's edited copy,
+// which its item then remembers (also where the file system keeps no record).
+void recordEditedCopy(SafeWrite::Temporary &staged, const QByteArray &bytes,
+                      const QString &originalPath, bool copyOfOriginal, PendingPlacement &pending) {
     const QString source =
         copyOfOriginal ? originalPath : EditedCopies::recordedSource(staged.fd());
     if (source.isEmpty())
-        return false;
+        return;
     QByteArray data = bytes;
     if (data.isNull()) {
         QFile file(staged.path());
         if (file.open(QIODevice::ReadOnly))
             data = file.readAll();
     }
-    *digest = EditedCopies::digestOf(data);
+    pending.digest = EditedCopies::digestOf(data);
     if (copyOfOriginal)
-        *originalState = EditedCopies::originalState(originalPath);
+        pending.originalState = EditedCopies::originalState(originalPath);
+    pending.editedCopy = copyOfOriginal;
     QString why;
-    if (!EditedCopies::record(staged.fd(), source, *digest, *originalState, &why))
+    if (!EditedCopies::record(staged.fd(), source, pending.digest, pending.originalState, &why))
         qCWarning(lcMetadata) << "no record on the edited copy==" << staged.path() << why;
-    return copyOfOriginal;
 }
 
 // A video's road: the change sees its creation date as the photos' "{Exif}" dates, in local
@@ -252,13 +251,11 @@ PhotoOutcome writeOneVideo(const IKImageItem &item, const QString &storageFolder
     if (!staged->adopt(temp, &why) ||
         !(replaces ? staged->keepAttributesOf(originalPath, &why) : staged->useDefaultMode(&why)))
         return skip(why);
-    QByteArray digest, originalState;
-    const bool editedCopy = recordEditedCopy(*staged, QByteArray(), item.filePath,
-                                             !replaces || edited, &digest, &originalState);
+    PendingPlacement pending;
+    recordEditedCopy(*staged, QByteArray(), item.filePath, !replaces || edited, pending);
     if (!staged->closeUnsynced(&why))
         return skip(why);
 
-    PendingPlacement pending;
     pending.staged = staged;
     pending.replaces = replaces;
     pending.replaceOriginal = overwrite;
@@ -268,9 +265,6 @@ PhotoOutcome writeOneVideo(const IKImageItem &item, const QString &storageFolder
     pending.outputName = outputName;
     pending.firstNumber = firstNumber;
     pending.dateError = setRecipeDates(temp, originalPath, options, sourceCreated, sourceModified);
-    pending.editedCopy = editedCopy;
-    pending.digest = digest;
-    pending.originalState = originalState;
     outcome.pending = std::move(pending);
     return outcome;
 }
@@ -448,10 +442,8 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
         !staged->write(encoded, &why) ||
         !(replaces ? staged->keepAttributesOf(originalPath, &why) : staged->useDefaultMode(&why)))
         return skip(why);
-    QByteArray digest, originalState;
-    const bool editedCopy =
-        recordEditedCopy(*staged, encoded, item.filePath, !placement && (!replaces || edited),
-                         &digest, &originalState);
+    PendingPlacement pending;
+    recordEditedCopy(*staged, encoded, item.filePath, !placement && (!replaces || edited), pending);
     if (!staged->closeUnsynced(encoded, &why))
         return skip(why);
     const QString written = staged->path();
@@ -469,7 +461,6 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
         dateError = setRecipeDates(written, originalPath, options, sourceCreated, sourceModified);
 
     // 7 waits for the batch: its temporaries are synced together, then moved into place.
-    PendingPlacement pending;
     pending.staged = staged;
     pending.replaces = replaces;
     pending.replaceOriginal = replaceOriginal;
@@ -482,9 +473,6 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
     if (placement)
         pending.names = namesWithExtensionOf(placement->names, outputName);
     pending.recompress = recompress;
-    pending.editedCopy = editedCopy;
-    pending.digest = digest;
-    pending.originalState = originalState;
     outcome.pending = std::move(pending);
     return outcome;
 }
