@@ -21,39 +21,36 @@ QByteArray attribute(int fd, const char *name) {
     return got > 0 ? QByteArray(value, int(got)) : QByteArray();
 }
 
-// The regular file at `path`, never through a link, never a FIFO or a device: its digest,
-// and its bytes when `keep` asks for them. `fdOut` stays open for its attributes.
-bool readRegularFile(const QString &path, bool keep, QByteArray *bytes, QByteArray *digest,
-                     int *fdOut) {
+// The regular file at `path`, opened never through a link and never blocking on a FIFO or a
+// device; -1 for anything else.
+int openRegularFile(const QString &path) {
     const int fd =
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return false;
+    struct stat st {};
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// The digest of the open file, and its bytes when `keep` asks for them; false when it could
+// not be read whole.
+bool readAndHash(int fd, bool keep, QByteArray *bytes, QByteArray *digest) {
     struct stat st {};
     QFile file;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        !file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
-        ::close(fd);
+    if (::fstat(fd, &st) != 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
         return false;
-    }
-    bool ok = false;
     if (keep) {
         *bytes = file.readAll();
-        ok = bytes->size() == st.st_size;
         *digest = digestOf(*bytes);
-    } else {
-        // A video is only hashed, a piece at a time.
-        QCryptographicHash hash(QCryptographicHash::Blake2b_256);
-        ok = hash.addData(&file) && file.pos() == st.st_size;
-        *digest = hash.result().toHex();
+        return bytes->size() == st.st_size;
     }
-    file.close();
-    if (!ok) {
-        ::close(fd);
-        return false;
-    }
-    *fdOut = fd;
-    return true;
+    // A video is only hashed, a piece at a time.
+    QCryptographicHash hash(QCryptographicHash::Blake2b_256);
+    const bool ok = hash.addData(&file) && file.pos() == st.st_size;
+    *digest = hash.result().toHex();
+    return ok;
 }
 
 } // namespace
@@ -108,20 +105,22 @@ std::optional<Copy> findCopy(const QString &originalPath, const Remembered &reme
         tried << candidate;
         if (recordPath(candidate) == original)
             continue; // the photo itself, living in the storage folder
-        int fd = -1;
-        QByteArray bytes, digest;
-        if (!readRegularFile(candidate, keepBytes, &bytes, &digest, &fd))
+        const int fd = openRegularFile(candidate);
+        if (fd < 0)
             continue;
         const QByteArray source = attribute(fd, kSourceAttribute);
         const QByteArray recorded = attribute(fd, kDigestAttribute);
         const QByteArray recordedState = attribute(fd, kOriginalAttribute);
-        ::close(fd);
         const bool isRemembered = !remembered.path.isEmpty() && !remembered.digest.isEmpty() &&
                                   recordPath(remembered.path) == recordPath(candidate) &&
                                   remembered.originalState == state;
         const bool byRecord = QString::fromUtf8(source) == original && !recorded.isEmpty() &&
                               !state.isEmpty() && recordedState == state;
-        if (!byRecord && !isRemembered)
+        // Only a copy made from this original is read at all.
+        QByteArray bytes, digest;
+        const bool read = (byRecord || isRemembered) && readAndHash(fd, keepBytes, &bytes, &digest);
+        ::close(fd);
+        if (!read)
             continue;
         // Changed since we wrote it (by another program, or by hand): it is the user's file
         // now, and an edit of the original must not replace it.
