@@ -25,7 +25,8 @@ test: build
 
 bench: build
 	@set -e; for b in $(BUILD_DIR)/bench/bench_*; do \
-	  [ -x "$$b" ] || continue; echo "== $$b"; "$$b"; done
+	  [ -f "$$b" ] && [ -x "$$b" ] || continue; echo "== $$b"; \
+	  QT_QPA_PLATFORM=$${QT_QPA_PLATFORM:-offscreen} "$$b"; done
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -51,9 +51,19 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 
+# The address this machine already takes bookworm from (a proxy or local mirror included), so
+# that backports come the same way; Debian's own address only when apt names none.
+debian_mirror() {
+  local uri
+  uri=$(apt-get indextargets --format '$(RELEASE) $(REPO_URI)' 'Identifier: Packages' 2>/dev/null |
+    awk '$1 == "bookworm" || $1 == "stable" { print $2; exit }')
+  echo "${uri:-http://deb.debian.org/debian}"
+}
+
 if [ "$heif_needed" -eq 1 ]; then
   if [ ! -f "$BACKPORTS_SOURCES" ]; then
-    printf '%s\n' "Types: deb" "URIs: http://deb.debian.org/debian" "Suites: bookworm-backports" \
+    mirror=$(debian_mirror)
+    printf '%s\n' "Types: deb" "URIs: ${mirror%/}" "Suites: bookworm-backports" \
       "Components: main" "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg" |
       $SUDO tee "$BACKPORTS_SOURCES" > /dev/null
   fi
