@@ -1,22 +1,32 @@
-// HEIC to JPEG: 50 copies of the fixture HEIC converted on 8 threads by our conversion,
-// timed beside Debian's heif-convert -q 90 over the same files through xargs -P8.
-#include "batch/core/ImageOutputs.h"
+// HEIC to JPEG: 50 copies of the fixture HEIC converted through the menu action's own job
+// (selection, runner, ordered commits, the job's ending), timed beside Debian's
+// heif-convert -q 90 over the same files through xargs -P8.
+#include "app/AppDelegate.h"
+#include "app/core/Settings.h"
+#include "browser/DropTargets.h"
+#include "browser/core/LocalImport.h"
+#include "platform/core/Workspace.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QItemSelectionModel>
+#include <QListView>
 #include <QProcess>
+#include <QStandardItemModel>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QThreadPool>
-#include <QtConcurrent>
-#include <atomic>
 #include <cstdio>
 #include <sys/resource.h>
 
 int main(int argc, char **argv) {
-    QCoreApplication app(argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_DATA_HOME", (home.path() + "/.local/share").toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
+    QApplication app(argc, argv);
     const int count = argc > 1 ? std::atoi(argv[1]) : 50;
     constexpr int threads = 8;
     const QString source =
@@ -41,16 +51,25 @@ int main(int argc, char **argv) {
 
     const QString ours = dir.filePath("ours");
     QDir().mkpath(ours);
-    QThreadPool pool;
-    pool.setMaxThreadCount(threads);
-    std::atomic<int> converted{0};
+    userDefaults()->setValue(QLatin1String(SettingsKey::ExampleAlertSuppress), true);
+    userDefaults()->setValue(QStringLiteral("storagePath"), ours);
+    Workspace::setUrlOpener([](const QUrl &) { return true; });
+    Workspace::setRevealer([](const QString &, const QString &) {});
+    AppDelegate d;
+    d.launch();
+    for (const QString &path : files)
+        d.localPhotoItemArray << makeLocalItem(path);
+    QStandardItemModel model(int(files.size()), 1);
+    d.localImageBrowserView->setModel(&model);
+    d.localImageBrowserView->selectAll();
     QElapsedTimer t;
     t.start();
-    QtConcurrent::blockingMap(&pool, files, [&](const QString &path) {
-        if (convertPhotoToJpeg(path, QFileInfo(path).fileName(), ours).ok())
-            ++converted;
-    });
+    d.ClickConvertHEICtoJPEGAction();
+    while (d.runningJobCount() > 0)
+        app.processEvents(QEventLoop::AllEvents, 5);
     const double oursSeconds = t.nsecsElapsed() / 1e9;
+    const int converted = int(QDir(ours).entryList({"*.jpg"}, QDir::Files).size());
+    d.localImageBrowserView->setModel(nullptr);
 
     const QString theirs = dir.filePath("theirs");
     QDir().mkpath(theirs);
@@ -68,11 +87,11 @@ int main(int argc, char **argv) {
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("ours: %d converted in %.2f s; heif-convert: %d in %.2f s\n", converted.load(),
+    std::printf("ours: %d converted in %.2f s; heif-convert: %d in %.2f s\n", converted,
                 oursSeconds, theirCount, theirSeconds);
     std::printf("heic_jpeg_s=%.2f heif_convert_s=%.2f heic_vs_heif_convert=%.2f "
                 "peak_rss_mb=%.0f converted=%d\n",
                 oursSeconds, theirSeconds, theirSeconds > 0 ? oursSeconds / theirSeconds : 0.0,
-                usage.ru_maxrss / 1024.0, converted.load());
+                usage.ru_maxrss / 1024.0, converted);
     return converted == count && theirCount == count ? 0 : 1;
 }

@@ -1,14 +1,16 @@
 // Deleting library photos: the rows of every photo in one transaction, one copy back, then
 // the files to the Trash. (1) The confirmed deletion of wedding.jpg (with a Live Photo half
 // beside its original) and Pumpkins3.jpg on copies of the three fixture libraries, kept with
-// --keep DIR; (2) 1,000 photos out of Test-13.0.0 grown to 20,000 assets, against a floor
-// measured in the same run: 1,000 renames of like files, `cp` and `sync` of the database.
+// --keep DIR (the libraries under DIR/root, the Trash under DIR/home); (2) 1,000 photos out of
+// Test-13.0.0 grown to 20,000 assets, against a floor measured in the same run: `gio trash` of
+// 1,000 like files, `cp` and `sync` of the database.
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
 #include "library/core/LibraryDeletion.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "platform/core/PhotosApplication.h"
 #include "platform/core/Workspace.h"
+#include "support/BenchKeys.h"
 #include "support/BenchLibraries.h"
 #include "support/LibraryBenchGenerator.h"
 
@@ -51,14 +53,18 @@ int main(int argc, char **argv) {
             count = std::atoi(argv[++i]);
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    // The Trash lives in the data home; GLib reads it once, before its first use.
-    qputenv("XDG_DATA_HOME", (home.path() + "/.local/share").toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
-    QApplication app(argc, argv);
     QTemporaryDir scratch;
-    const QString root = keep.isEmpty() ? scratch.path() : keep;
+    // With --keep everything made stays under DIR, the Trash of the kept home included.
+    const QString root = keep.isEmpty() ? scratch.path() : keep + QStringLiteral("/root");
+    const QString home =
+        keep.isEmpty() ? scratch.path() + QStringLiteral("/home") : keep + QStringLiteral("/home");
+    QDir().mkpath(root);
+    QDir().mkpath(home);
+    qputenv("HOME", home.toUtf8());
+    // The Trash lives in the data home; GLib reads it once, before its first use.
+    qputenv("XDG_DATA_HOME", (home + "/.local/share").toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home + "/.config").toUtf8());
+    QApplication app(argc, argv);
     FakePhotosApplication nobody;
     setPhotosApplication(&nobody);
     Workspace::setUrlOpener([](const QUrl &) { return true; });
@@ -124,24 +130,26 @@ int main(int argc, char **argv) {
     const QString integrity = sqlite(databaseOf(big), QStringLiteral("PRAGMA integrity_check"));
     failures += r.ok && integrity == QLatin1String("ok") ? 0 : 1;
 
-    // The floor: the same number of renames, and the database copied and synced once.
+    // The floor: the Trash's own work for as many like files (`gio trash`, as a file manager
+    // would), and the database copied and synced once.
     const QString like = scratch.path() + QStringLiteral("/like");
-    QDir().mkpath(like + "/a");
-    QDir().mkpath(like + "/b");
-    for (int i = 0; i < deleting; ++i)
-        QFile::copy(photo, QStringLiteral("%1/a/%2.jpeg").arg(like).arg(i));
+    QDir().mkpath(like);
+    QStringList likeFiles;
+    for (qsizetype i = 0; i < chosen.size(); ++i) {
+        likeFiles << QStringLiteral("%1/%2.jpeg").arg(like).arg(i);
+        QFile::copy(photo, likeFiles.last());
+    }
     QProcess::execute(QStringLiteral("sync"), {});
     t.restart();
-    for (int i = 0; i < deleting; ++i)
-        QFile::rename(QStringLiteral("%1/a/%2.jpeg").arg(like).arg(i),
-                      QStringLiteral("%1/b/%2.jpeg").arg(like).arg(i));
+    QProcess::execute(QStringLiteral("gio"), QStringList{QStringLiteral("trash")} + likeFiles);
     QProcess::execute(QStringLiteral("cp"), {databaseOf(big), like + QStringLiteral("/db")});
     QProcess::execute(QStringLiteral("sync"), {});
     const double floor = t.nsecsElapsed() / 1e9;
     std::printf("grown_assets=%d chosen=%lld deleted=%lld integrity=%s\n", count,
                 qlonglong(chosen.size()), qlonglong(r.deleted.size()), qPrintable(integrity));
-    std::printf("lib_delete_%d_s=%.3f trashed=%lld floor_s=%.3f ratio_vs_floor=%.2f\n", deleting,
-                seconds, qlonglong(r.trashed.size()), floor, seconds / floor);
+    std::printf("lib_delete_%s_s=%.3f trashed=%lld floor_s=%.3f ratio_vs_floor=%.2f\n",
+                bench::sizeKey(chosen.size()).constData(), seconds, qlonglong(r.trashed.size()),
+                floor, seconds / floor);
     setPhotosApplication(nullptr);
     return failures == 0 ? 0 : 1;
 }
