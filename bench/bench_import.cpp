@@ -4,6 +4,7 @@
 // disk space; every one is read as a file of its own. One in five is a HEIC made here as
 // recent iPhones make them: a 12-megapixel primary image with a 320-pixel thumbnail item.
 #include "app/AppDelegate.h"
+#include "app/core/LaunchArguments.h"
 #include "browser/LocalPhotoModel.h"
 #include "platform/core/Workspace.h"
 
@@ -79,6 +80,7 @@ bool makeHeicWithThumbnail(const QString &path) {
 
 int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    pinLocalTimeZone(); // as the program's start does
     QTemporaryDir home;
     qputenv("HOME", home.path().toUtf8());
     qputenv("XDG_DATA_HOME", (home.path() + "/.local/share").toUtf8());

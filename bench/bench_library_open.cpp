@@ -1,6 +1,7 @@
 // Library open: the whole road of the open panel's end (working copy, scan, filing, batched
 // hand-backs, the closing sort) on the fixture libraries, then on one grown to 100,000 assets.
 #include "app/AppDelegate.h"
+#include "app/core/LaunchArguments.h"
 #include "app/core/Settings.h"
 #include "library/core/LibrarySort.h"
 #include "library/core/LibraryWorkingCopy.h"
@@ -41,6 +42,7 @@ long peakRssMb() {
 
 int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    pinLocalTimeZone(); // as the program's start does
     QTemporaryDir home;
     qputenv("HOME", home.path().toUtf8());
     qputenv("XDG_DATA_HOME", (home.path() + "/.local/share").toUtf8());

@@ -7,6 +7,7 @@
 #include <QDir>
 
 int main(int argc, char *argv[]) {
+    pinLocalTimeZone();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("PhotoKestry"));
     QApplication::setApplicationDisplayName(QStringLiteral("Photo Kestry"));

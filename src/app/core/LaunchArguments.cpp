@@ -28,3 +28,8 @@ QStringList launchPaths(const QStringList &arguments, const QString &workingFold
     }
     return out;
 }
+
+void pinLocalTimeZone() {
+    if (!qEnvironmentVariableIsSet("TZ"))
+        qputenv("TZ", ":/etc/localtime");
+}
