@@ -382,8 +382,8 @@ TEST_P(CurrentLibraryWrites, ATableNamedLikeSqlStaysAName) {
     EXPECT_EQ(after.records.size(), before.records.size() - 1);
     const PRPicFileInfoPtr park = recordNamed(after, QStringLiteral("St James Park.jpg"));
     ASSERT_TRUE(park);
-    EXPECT_EQ(park->fileKeywords,
-              recordNamed(before, QStringLiteral("St James Park.jpg"))->fileKeywords);
+    EXPECT_EQ(park->fileKeywords.toStdString(),
+              recordNamed(before, QStringLiteral("St James Park.jpg"))->fileKeywords.toStdString());
 }
 
 INSTANTIATE_TEST_SUITE_P(Libraries, CurrentLibraryWrites,
