@@ -446,6 +446,11 @@ TEST(OlderLibraryWrites, FieldsLandOnTheMastersOwnVersionsAndReadBack) {
                                   "printf('%.3f', imageDate) FROM RKVersion WHERE masterId = 6")),
               (QList<QStringList>{
                   {"48.858370,2.294481", "48.858370,2.294481", QString::number(*date, 'f', 3)}}));
+    // The place named after the old position is gone, to be looked up again.
+    EXPECT_EQ(sqliteRows(lib, QStringLiteral("SELECT reverseLocationData IS NULL, "
+                                             "reverseLocationDataIsValid FROM RKVersion WHERE "
+                                             "masterId = 6")),
+              (QList<QStringList>{{"1", "0"}}));
     EXPECT_EQ(sqliteValue(lib, QStringLiteral("SELECT count(*) FROM RKVersion WHERE masterId = 1")),
               QStringLiteral("0"));
     EXPECT_EQ(sqliteValue(lib, QStringLiteral("SELECT count(*) FROM RKKeywordForVersion WHERE "
