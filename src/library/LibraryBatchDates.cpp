@@ -44,8 +44,9 @@ std::optional<double> heldCameraSeconds(AppDelegate &d, const PRPicFileInfo &r) 
     const bool current = store.isCurrentSchema();
     SqliteStatement *read = store.database().prepare(
         current ? QStringLiteral("SELECT ZDATECREATED FROM %1 WHERE Z_PK = ?1")
-                      .arg(store.schema().assetTable)
-                : QStringLiteral("SELECT imageDate FROM RKMaster WHERE modelId = ?1"));
+                      .arg(sqlName(store.schema().assetTable))
+                : QStringLiteral("SELECT imageDate FROM RKVersion WHERE %1 ORDER BY modelId")
+                      .arg(olderVersionsOf(olderSchemaPairsMasters(store.database()), 1)));
     if (!read)
         return std::nullopt;
     read->reset().bind(1, int64_t(current ? r.photoAssetID : r.photoID));

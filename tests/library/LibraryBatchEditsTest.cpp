@@ -81,6 +81,11 @@ TEST_P(LibraryBatch, AnHourAddedTwiceIsTwoHoursAndSubtractedGoesBack) {
     ASSERT_TRUE(openLibrary(GetParam()));
     select({"St James Park.jpg", "wedding.jpg"});
     const QList<IKImageItemPtr> photos = d->selectedLibraryItems();
+    const QString tokensApart =
+        currentSchema()
+            ? QString("SELECT count(*) FROM %1 WHERE ZSORTTOKEN != ZDATECREATED").arg(assetTable())
+            : QString("SELECT 0");
+    const QString apartBefore = value(tokensApart);
     QList<double> before;
     for (const IKImageItemPtr &i : photos)
         before << libraryCameraDate(*i->photoLibFileNode);
@@ -107,6 +112,8 @@ TEST_P(LibraryBatch, AnHourAddedTwiceIsTwoHoursAndSubtractedGoesBack) {
     EXPECT_EQ(onlySheet().text, kApplied);
     for (int i = 0; i < photos.size(); ++i)
         EXPECT_NEAR(libraryCameraDate(*photos[i]->photoLibFileNode), before[i], 1e-3);
+    // The sort tokens moved with their dates.
+    EXPECT_EQ(value(tokensApart), apartBefore);
     EXPECT_EQ(integrity(), "ok");
 }
 

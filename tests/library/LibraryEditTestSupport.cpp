@@ -171,8 +171,11 @@ double LibraryEditTest::libraryCameraDate(const PRPicFileInfo &r) const {
                 ? value(QString("SELECT ZDATECREATED FROM %1 WHERE Z_PK = %2")
                             .arg(assetTable())
                             .arg(r.photoAssetID))
-                : value(
-                      QString("SELECT imageDate FROM RKMaster WHERE modelId = %1").arg(r.photoID)))
+                // The version's date, the one the photo application shows.
+                : value(QString("SELECT imageDate FROM RKVersion WHERE masterId = %1 OR "
+                                "nonRawMasterUuid = (SELECT uuid FROM RKMaster WHERE modelId = "
+                                "%1) ORDER BY modelId LIMIT 1")
+                            .arg(r.photoID)))
         .toDouble();
 }
 

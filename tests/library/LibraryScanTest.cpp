@@ -197,6 +197,34 @@ TEST(LibraryScan, OlderLibraryByVersion) {
     EXPECT_EQ(
         byName(s.result, QStringLiteral("St James Park.jpg"))->fileKeywords.count(QLatin1Char(',')),
         5);
+
+    // What the photo application shows is the version's: its favourite mark and its date
+    // (Tulips.jpg's version was given a date of its own).
+    for (const PRPicFileInfoPtr &r : s.result.records) {
+        EXPECT_GT(r->photoID, 0) << r->fileName.toStdString();
+        EXPECT_EQ(r->favoriteNum, r->fileName == QLatin1String("wedding.jpg") ? 1 : 0)
+            << r->fileName.toStdString();
+    }
+    const PRPicFileInfoPtr tulips = byName(s.result, QStringLiteral("Tulips.jpg"));
+    const QString versionDate =
+        sqliteValue(db, QStringLiteral("SELECT imageDate FROM RKVersion WHERE masterId = 5"));
+    ASSERT_NE(versionDate,
+              sqliteValue(db, QStringLiteral("SELECT imageDate FROM RKMaster WHERE modelId = 5")));
+    EXPECT_EQ(tulips->shootDateNumber, versionDate.toULongLong());
+    EXPECT_EQ(tulips->fileCameraDate, libraryDateText(versionDate.toLongLong()));
+    // IMG_1994 is a RAW+JPEG pair whose version stands on the RAW master (12, absent on
+    // disk) and names the JPEG master (11): one photo, the JPEG, keyed by the JPEG's master.
+    int pairs = 0;
+    for (const PRPicFileInfoPtr &r : s.result.records)
+        pairs += r->fileName.startsWith(QLatin1String("IMG_1994")) ? 1 : 0;
+    EXPECT_EQ(pairs, 1);
+    const PRPicFileInfoPtr jpeg = byName(s.result, QStringLiteral("IMG_1994.JPG"));
+    ASSERT_TRUE(jpeg);
+    EXPECT_EQ(jpeg->photoID, 11);
+    EXPECT_TRUE(QFile::exists(jpeg->fileFullPath));
+    EXPECT_EQ(jpeg->shootDateNumber,
+              sqliteValue(db, QStringLiteral("SELECT imageDate FROM RKVersion WHERE modelId = 10"))
+                  .toULongLong());
 }
 
 TEST(LibraryScan, RenumberedStoreGivesTheSameRecords) {

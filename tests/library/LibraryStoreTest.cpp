@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QtEndian>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <time.h>
 
@@ -105,6 +107,24 @@ int danglingReferences(const QString &db, const QString &assetTable) {
                  .toInt();
     }
     return n;
+}
+
+// The asset's location record as the sqlite3 command reads it, decoded into its eight
+// little-endian doubles; empty for NULL.
+QList<double> locationRecord(const QString &db, const QString &assetTable, int asset) {
+    const QByteArray bytes = QByteArray::fromHex(
+        sqliteValue(db, QStringLiteral("SELECT hex(ZLOCATIONDATA) FROM %1 WHERE Z_PK = %2")
+                            .arg(assetTable)
+                            .arg(asset))
+            .toLatin1());
+    QList<double> fields;
+    for (int i = 0; i + 8 <= bytes.size(); i += 8) {
+        const quint64 bits = qFromLittleEndian<quint64>(bytes.constData() + i);
+        double d;
+        std::memcpy(&d, &bits, sizeof d);
+        fields << d;
+    }
+    return fields;
 }
 
 struct CurrentCase {
@@ -261,6 +281,111 @@ TEST_P(CurrentLibraryWrites, EveryFieldReadsBackExactlyAndTheStoreStaysWhole) {
     }
 }
 
+// The columns that mirror the date and the position follow them in the same transaction.
+TEST_P(CurrentLibraryWrites, MirroredColumnsFollowTheDateAndThePosition) {
+    const CurrentCase c = GetParam();
+    auto o = openLibrary(QLatin1String(c.library));
+    const QString lib = o->database, table = QLatin1String(c.assetTable);
+    // Fixture assets: 1 has no position, 6 and 8 a location record, 13 a sort token apart
+    // from its date.
+    const int bare = 1, park = 6, removed = 8, apart = 13;
+    const QList<double> parkBefore = locationRecord(lib, table, park);
+    ASSERT_EQ(parkBefore.size(), 8);
+    ASSERT_EQ(locationRecord(lib, table, removed).size(), 8);
+    ASSERT_TRUE(locationRecord(lib, table, bare).isEmpty());
+    const QString apartToken =
+        sqliteValue(lib, QStringLiteral("SELECT ZSORTTOKEN FROM %1 WHERE Z_PK = 13").arg(table));
+    ASSERT_NE(
+        apartToken,
+        sqliteValue(lib, QStringLiteral("SELECT ZDATECREATED FROM %1 WHERE Z_PK = 13").arg(table)));
+    {
+        auto store = begin(*o);
+        ASSERT_TRUE(store);
+        for (int asset : {park, apart})
+            EXPECT_TRUE(store->setCameraDate(asset, 615000000.5).ok);
+        EXPECT_TRUE(store->setPosition(park, LibraryPosition{48.85837, 2.294481}).ok);
+        EXPECT_TRUE(store->setPosition(bare, LibraryPosition{-33.856784, 151.215297}).ok);
+        EXPECT_TRUE(store->setPosition(removed, std::nullopt).ok);
+        commitAndCopyBack(*o, *store);
+    }
+    expectWhole(lib);
+    EXPECT_EQ(sqliteRows(lib, QStringLiteral("SELECT Z_PK, ZSORTTOKEN = ZDATECREATED FROM %1 "
+                                             "WHERE Z_PK IN (6, 13) ORDER BY Z_PK")
+                                  .arg(table)),
+              (QList<QStringList>{{"6", "1"}, {"13", "0"}}));
+    EXPECT_EQ(
+        sqliteValue(lib, QStringLiteral("SELECT ZSORTTOKEN FROM %1 WHERE Z_PK = 13").arg(table)),
+        apartToken);
+
+    // The record's coordinates equal the columns; its altitude and the rest are kept.
+    const QList<double> parkAfter = locationRecord(lib, table, park);
+    ASSERT_EQ(parkAfter.size(), 8);
+    EXPECT_EQ(parkAfter.mid(2), parkBefore.mid(2));
+    EXPECT_DOUBLE_EQ(parkAfter[2], 2.6);
+    const QList<double> bareAfter = locationRecord(lib, table, bare);
+    ASSERT_EQ(bareAfter.size(), 8);
+    for (auto [asset, record] : {std::pair{park, parkAfter}, {bare, bareAfter}}) {
+        const QStringList columns =
+            sqliteRows(lib, QStringLiteral("SELECT ZLATITUDE, ZLONGITUDE FROM %1 WHERE Z_PK = %2")
+                                .arg(table)
+                                .arg(asset))
+                .value(0);
+        EXPECT_DOUBLE_EQ(record[0], columns.value(0).toDouble()) << asset;
+        EXPECT_DOUBLE_EQ(record[1], columns.value(1).toDouble()) << asset;
+    }
+    EXPECT_DOUBLE_EQ(bareAfter[1], 151.215297);
+    EXPECT_TRUE(locationRecord(lib, table, removed).isEmpty());
+    // The place of the old position is gone: to be looked up again where there is a position.
+    EXPECT_EQ(
+        sqliteRows(lib, QStringLiteral("SELECT ZASSET, ZREVERSELOCATIONDATA IS NULL, "
+                                       "ZREVERSELOCATIONDATAISVALID, ZLOCATIONHASH FROM "
+                                       "ZADDITIONALASSETATTRIBUTES WHERE ZASSET IN (1, 6, 8) "
+                                       "ORDER BY ZASSET")),
+        (QList<QStringList>{{"1", "1", "0", "0"}, {"6", "1", "0", "0"}, {"8", "1", "1", "0"}}));
+
+    const PRPicFileInfoPtr shown =
+        recordNamed(o->scanLibrary(), QStringLiteral("St James Park.jpg"));
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->fileLcationLatitude, QStringLiteral("48.858370"));
+}
+
+// A table whose name reads as SQL is only ever a name: deleting one photo removes its rows
+// there and leaves every keyword.
+TEST_P(CurrentLibraryWrites, ATableNamedLikeSqlStaysAName) {
+    const CurrentCase c = GetParam();
+    auto o = openLibrary(QLatin1String(c.library));
+    const QString lib = o->database;
+    const QString hostile = QStringLiteral("\"ZKEYWORD WHERE ?1 OR 1 --\"");
+    sqliteRows(o->workingCopy(),
+               QStringLiteral("CREATE TABLE %1 (Z_PK INTEGER PRIMARY KEY, ZASSET INTEGER); "
+                              "INSERT INTO %1 (ZASSET) VALUES (3), (6);")
+                   .arg(hostile));
+    const QString keywords = QStringLiteral("SELECT count(*) FROM ZKEYWORD");
+    const int keywordRows = sqliteValue(o->workingCopy(), keywords).toInt();
+    ASSERT_GT(keywordRows, 0);
+    const LibraryScanResult before = o->scanLibrary();
+    const PRPicFileInfoPtr wedding = recordNamed(before, QStringLiteral("wedding.jpg"));
+    ASSERT_TRUE(wedding);
+    {
+        auto store = begin(*o);
+        ASSERT_TRUE(store);
+        const LibraryWriteResult r =
+            store->deletePhoto(wedding->photoID, wedding->photoAssetID, wedding->iCloudphotoID);
+        ASSERT_TRUE(r.ok) << r.reason.toStdString();
+        commitAndCopyBack(*o, *store);
+    }
+    expectWhole(lib);
+    EXPECT_EQ(sqliteValue(lib, keywords).toInt(), keywordRows);
+    EXPECT_EQ(sqliteRows(lib, QStringLiteral("SELECT ZASSET FROM %1").arg(hostile)),
+              (QList<QStringList>{{QString::number(wedding->photoAssetID == 3 ? 6 : 3)}}));
+    const LibraryScanResult after = o->scanLibrary();
+    EXPECT_EQ(after.records.size(), before.records.size() - 1);
+    const PRPicFileInfoPtr park = recordNamed(after, QStringLiteral("St James Park.jpg"));
+    ASSERT_TRUE(park);
+    EXPECT_EQ(park->fileKeywords.toStdString(),
+              recordNamed(before, QStringLiteral("St James Park.jpg"))->fileKeywords.toStdString());
+}
+
 INSTANTIATE_TEST_SUITE_P(Libraries, CurrentLibraryWrites,
                          ::testing::Values(CurrentCase{"Test-10.15.7", "ZGENERICASSET", 37, 5},
                                            CurrentCase{"Test-13.0.0", "ZASSET", 40, 6}));
@@ -321,6 +446,11 @@ TEST(OlderLibraryWrites, FieldsLandOnTheMastersOwnVersionsAndReadBack) {
                                   "printf('%.3f', imageDate) FROM RKVersion WHERE masterId = 6")),
               (QList<QStringList>{
                   {"48.858370,2.294481", "48.858370,2.294481", QString::number(*date, 'f', 3)}}));
+    // The place named after the old position is gone, to be looked up again.
+    EXPECT_EQ(sqliteRows(lib, QStringLiteral("SELECT reverseLocationData IS NULL, "
+                                             "reverseLocationDataIsValid FROM RKVersion WHERE "
+                                             "masterId = 6")),
+              (QList<QStringList>{{"1", "0"}}));
     EXPECT_EQ(sqliteValue(lib, QStringLiteral("SELECT count(*) FROM RKVersion WHERE masterId = 1")),
               QStringLiteral("0"));
     EXPECT_EQ(sqliteValue(lib, QStringLiteral("SELECT count(*) FROM RKKeywordForVersion WHERE "
@@ -337,6 +467,57 @@ TEST(OlderLibraryWrites, FieldsLandOnTheMastersOwnVersionsAndReadBack) {
     EXPECT_EQ(p2->fileLcationLatitude, QStringLiteral("48.858370"));
     EXPECT_EQ(p2->fileCameraDate, QStringLiteral("2020-07-04 12:00:00"));
     EXPECT_TRUE(QFileInfo(p2->fileFullPath).isFile()); // the file on disk kept its name
+}
+
+// IMG_1994 is a RAW+JPEG pair: version 10 stands on the RAW master 12 (absent on disk) and
+// names the JPEG master 11, which the scan shows. Edits by the JPEG's key reach the
+// version; deleting the photo takes both masters.
+TEST(OlderLibraryWrites, ARawAndJpegPairTakesEditsAndGoesAsOne) {
+    auto o = openLibrary(QStringLiteral("Test-10.14.6"));
+    const QString lib = o->database;
+    const LibraryScanResult before = o->scanLibrary();
+    const PRPicFileInfoPtr jpeg = recordNamed(before, QStringLiteral("IMG_1994.JPG"));
+    const PRPicFileInfoPtr tulips = recordNamed(before, QStringLiteral("Tulips.jpg"));
+    ASSERT_TRUE(jpeg && tulips);
+    ASSERT_EQ(jpeg->photoID, 11);
+    // A shift moves the version's date, the one shown.
+    const double shifted = double(tulips->shootDateNumber) + 3600;
+    {
+        auto store = begin(*o);
+        ASSERT_TRUE(store);
+        const LibraryWriteResult title =
+            store->setOlderTitle(jpeg->photoID, QStringLiteral("Pair"));
+        EXPECT_TRUE(title.ok) << title.reason.toStdString();
+        EXPECT_TRUE(store->setOlderKeywords(jpeg->photoID, QStringLiteral("raw, jpeg")).ok);
+        EXPECT_TRUE(store->setOlderCameraDate(tulips->photoID, shifted).ok);
+        commitAndCopyBack(*o, *store);
+    }
+    expectWhole(lib);
+    EXPECT_EQ(sqliteValue(lib, QStringLiteral("SELECT name FROM RKVersion WHERE modelId = 10")),
+              QStringLiteral("Pair"));
+    EXPECT_EQ(sqliteValue(lib, QStringLiteral("SELECT printf('%.1f', imageDate) FROM RKVersion "
+                                              "WHERE masterId = 5")),
+              QString::number(shifted, 'f', 1));
+    const PRPicFileInfoPtr shown = recordNamed(o->scanLibrary(), QStringLiteral("IMG_1994.JPG"));
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->fileTitle, QStringLiteral("Pair"));
+    EXPECT_EQ(sortedKeywords(shown->fileKeywords), sortedKeywords(QStringLiteral("jpeg,raw")));
+    {
+        auto store = begin(*o);
+        ASSERT_TRUE(store);
+        EXPECT_TRUE(store->deleteOlderPhoto(jpeg->photoID).ok);
+        commitAndCopyBack(*o, *store);
+    }
+    expectWhole(lib);
+    EXPECT_EQ(sqliteValue(lib, QStringLiteral("SELECT group_concat(modelId) FROM RKMaster WHERE "
+                                              "modelId IN (9, 10, 11, 12)")),
+              QStringLiteral("9,10"));
+    EXPECT_EQ(sqliteValue(lib, QStringLiteral("SELECT count(*) FROM RKVersion WHERE modelId = 10")),
+              QStringLiteral("0"));
+    const LibraryScanResult after = o->scanLibrary();
+    EXPECT_EQ(after.records.size(), before.records.size() - 1);
+    EXPECT_FALSE(recordNamed(after, QStringLiteral("IMG_1994.JPG")));
+    EXPECT_TRUE(recordNamed(after, QStringLiteral("IMG_1997.JPG")));
 }
 
 TEST(LibraryWriteFailures, AFailedActionLeavesTheWorkingCopyAndTheLibraryAsTheyWere) {

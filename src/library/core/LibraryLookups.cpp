@@ -39,19 +39,20 @@ QString columnText(SqliteStatement &stmt, int column) {
 CurrentLibraryLookups::CurrentLibraryLookups(SqliteDatabase &db, const LibrarySchema &schema)
     : db_(db), schema_(schema) {
     if (schema.hasAlbumJoin())
-        albumSql_ =
-            QStringLiteral("SELECT a.ZTITLE, a.ZTRASHEDSTATE FROM ZGENERICALBUM a "
-                           "JOIN %1 j ON a.Z_PK = j.%2 WHERE j.%3 = ?1 ORDER BY a.Z_PK")
-                .arg(schema.albumJoinTable, schema.albumAlbumColumn, schema.albumAssetColumn);
+        albumSql_ = QStringLiteral("SELECT a.ZTITLE, a.ZTRASHEDSTATE FROM ZGENERICALBUM a "
+                                   "JOIN %1 j ON a.Z_PK = j.%2 WHERE j.%3 = ?1 ORDER BY a.Z_PK")
+                        .arg(sqlName(schema.albumJoinTable), sqlName(schema.albumAlbumColumn),
+                             sqlName(schema.albumAssetColumn));
     cameraSql_ = QStringLiteral("SELECT ZCAMERAMAKE, ZCAMERAMODEL, ZLENSMODEL FROM "
                                 "ZEXTENDEDATTRIBUTES WHERE ZASSET = ?1 ORDER BY Z_PK");
     descriptionSql_ = QStringLiteral("SELECT ZLONGDESCRIPTION FROM ZASSETDESCRIPTION "
                                      "WHERE ZASSETATTRIBUTES = ?1 ORDER BY Z_PK");
     if (schema.hasKeywordJoin())
-        keywordSql_ = QStringLiteral("SELECT k.ZTITLE FROM ZKEYWORD k JOIN %1 j ON k.Z_PK = j.%2 "
-                                     "WHERE j.%3 = ?1 ORDER BY k.Z_PK")
-                          .arg(schema.keywordJoinTable, schema.keywordKeywordColumn,
-                               schema.keywordAttributesColumn);
+        keywordSql_ =
+            QStringLiteral("SELECT k.ZTITLE FROM ZKEYWORD k JOIN %1 j ON k.Z_PK = j.%2 "
+                           "WHERE j.%3 = ?1 ORDER BY k.Z_PK")
+                .arg(sqlName(schema.keywordJoinTable), sqlName(schema.keywordKeywordColumn),
+                     sqlName(schema.keywordAttributesColumn));
 }
 
 bool CurrentLibraryLookups::preload() {
@@ -65,7 +66,8 @@ bool CurrentLibraryLookups::preload() {
             QStringLiteral(
                 "SELECT j.%2, a.ZTITLE, a.ZTRASHEDSTATE FROM ZGENERICALBUM a JOIN %1 j ON "
                 "a.Z_PK = j.%3 ORDER BY j.%2, a.Z_PK")
-                .arg(schema_.albumJoinTable, schema_.albumAssetColumn, schema_.albumAlbumColumn));
+                .arg(sqlName(schema_.albumJoinTable), sqlName(schema_.albumAssetColumn),
+                     sqlName(schema_.albumAlbumColumn)));
         if (!s)
             return false;
         while (s->step()) {
@@ -122,8 +124,8 @@ bool CurrentLibraryLookups::preload() {
         SqliteStatement *s = db_.prepare(
             QStringLiteral("SELECT j.%2, k.ZTITLE FROM ZKEYWORD k JOIN %1 j ON k.Z_PK = j.%3 "
                            "ORDER BY j.%2, k.Z_PK")
-                .arg(schema_.keywordJoinTable, schema_.keywordAttributesColumn,
-                     schema_.keywordKeywordColumn));
+                .arg(sqlName(schema_.keywordJoinTable), sqlName(schema_.keywordAttributesColumn),
+                     sqlName(schema_.keywordKeywordColumn)));
         if (!s)
             return false;
         while (s->step()) {

@@ -119,9 +119,10 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
             "B.ZORIGINALFILENAME, B.ZTITLE, B.Z_PK, B.ZASSET, A.ZDIRECTORY, A.ZTRASHEDSTATE, "
             "A.ZMASTER, A.ZFAVORITE, %2 FROM %1 A LEFT JOIN ZADDITIONALASSETATTRIBUTES B "
             "ON A.Z_PK = B.ZASSET ORDER BY A.Z_PK")
-            .arg(schema.assetTable, schema.adjustmentsColumn.isEmpty()
-                                        ? QStringLiteral("NULL")
-                                        : QStringLiteral("A.") + schema.adjustmentsColumn);
+            .arg(sqlName(schema.assetTable),
+                 schema.adjustmentsColumn.isEmpty()
+                     ? QStringLiteral("NULL")
+                     : QStringLiteral("A.") + sqlName(schema.adjustmentsColumn));
     SqliteStatement *stmt = db.prepare(sql);
     if (!stmt) {
         result.message = db.lastError();

@@ -24,6 +24,20 @@ bool tableHasColumn(SqliteDatabase &db, const QString &table, const QString &col
     return found;
 }
 
+bool olderSchemaPairsMasters(SqliteDatabase &db) {
+    return tableHasColumn(db, QStringLiteral("RKVersion"), QStringLiteral("rawMasterUuid")) &&
+           tableHasColumn(db, QStringLiteral("RKVersion"), QStringLiteral("nonRawMasterUuid"));
+}
+
+QString olderVersionsOf(bool pairedMasters, int parameter) {
+    const QString key = QStringLiteral("?%1").arg(parameter);
+    if (!pairedMasters)
+        return QStringLiteral("RKVersion.masterId = ") + key;
+    return QStringLiteral("(RKVersion.masterId = %1 OR RKVersion.nonRawMasterUuid = "
+                          "(SELECT uuid FROM RKMaster WHERE modelId = %1))")
+        .arg(key);
+}
+
 namespace {
 
 int entityNumber(SqliteDatabase &db, const QString &name) {

@@ -35,3 +35,10 @@ struct LibrarySchema {
 // Whether `table` has a column named exactly `column`.
 bool tableHasColumn(SqliteDatabase &db, const QString &table, const QString &column);
 bool hasTable(SqliteDatabase &db, const QString &table);
+
+// The older schema's RKVersion rows of the photo whose master's modelId is bound at
+// ?`parameter`: its own versions, and for the JPEG of a RAW+JPEG pair those of the RAW
+// master that name it as their JPEG (`pairedMasters`: olderSchemaPairsMasters()).
+QString olderVersionsOf(bool pairedMasters, int parameter);
+// Whether the older schema pairs RAW and JPEG masters through their versions.
+bool olderSchemaPairsMasters(SqliteDatabase &db);

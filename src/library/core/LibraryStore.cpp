@@ -13,10 +13,12 @@
 #include <QSet>
 #include <QTime>
 #include <QUuid>
+#include <QtEndian>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <sqlite3.h>
 
 // ---- Values ----
@@ -83,6 +85,31 @@ std::optional<double> librarySecondsFromText(const QString &input) {
         unixSeconds = local.toSecsSinceEpoch();
     }
     return double(unixSeconds - kLibraryReferenceDate);
+}
+
+QByteArray libraryLocationRecord(const QByteArray &record, double latitude, double longitude,
+                                 int64_t unixSeconds) {
+    const auto put = [](QByteArray &bytes, int field, double value) {
+        quint64 bits = 0;
+        std::memcpy(&bits, &value, sizeof bits);
+        qToLittleEndian(bits, bytes.data() + field * 8);
+    };
+    if (record.isEmpty()) {
+        // As the photo application records a place the user gave: no altitude, an exact
+        // position, no vertical accuracy, course or speed, and the time it was set.
+        QByteArray fresh(kLibraryLocationRecordSize, '\0');
+        const double fields[] = {
+            latitude, longitude, 0, 0, -1, -1, -1, double(unixSeconds - kLibraryReferenceDate)};
+        for (int i = 0; i < 8; ++i)
+            put(fresh, i, fields[i]);
+        return fresh;
+    }
+    if (record.size() != kLibraryLocationRecordSize)
+        return {}; // a layout we do not know: cleared rather than left wrong
+    QByteArray out = record;
+    put(out, 0, latitude);
+    put(out, 1, longitude);
+    return out;
 }
 
 QStringList keywordSet(const QString &text) {
@@ -249,6 +276,8 @@ bool LibraryStore::run(const QString &sql, std::initializer_list<QVariant> value
             stmt->bind(i, v.toDouble());
         else if (v.typeId() == QMetaType::QString)
             stmt->bind(i, v.toString());
+        else if (v.typeId() == QMetaType::QByteArray)
+            stmt->bindBlob(i, v.toByteArray());
         else
             stmt->bind(i, int64_t(v.toLongLong()));
         ++i;
@@ -297,7 +326,8 @@ std::optional<int64_t> LibraryStore::newPrimaryKey(int entity, const QString &ta
     int64_t next = max->int64(0);
     max->reset();
     // A row above Z_MAX (written by someone who forgot to raise it) must not be overwritten.
-    const QString highest = db_.scalar(QStringLiteral("SELECT max(Z_PK) FROM %1").arg(table));
+    const QString highest =
+        db_.scalar(QStringLiteral("SELECT max(Z_PK) FROM %1").arg(sqlName(table)));
     if (highest.isNull()) {
         error_ = db_.lastError();
         return std::nullopt;
@@ -418,11 +448,11 @@ QHash<QString, int64_t> *LibraryStore::keywordRows(bool older) {
 }
 
 QString LibraryStore::currentKeywordText(int attributesKey) {
-    SqliteStatement *s =
-        db_.prepare(QStringLiteral("SELECT k.ZTITLE FROM ZKEYWORD k JOIN %1 j ON k.Z_PK = j.%2 "
-                                   "WHERE j.%3 = ?1 ORDER BY k.Z_PK")
-                        .arg(schema_.keywordJoinTable, schema_.keywordKeywordColumn,
-                             schema_.keywordAttributesColumn));
+    SqliteStatement *s = db_.prepare(
+        QStringLiteral("SELECT k.ZTITLE FROM ZKEYWORD k JOIN %1 j ON k.Z_PK = j.%2 "
+                       "WHERE j.%3 = ?1 ORDER BY k.Z_PK")
+            .arg(sqlName(schema_.keywordJoinTable), sqlName(schema_.keywordKeywordColumn),
+                 sqlName(schema_.keywordAttributesColumn)));
     if (!s)
         return {};
     s->bind(1, int64_t(attributesKey));
@@ -477,8 +507,9 @@ LibraryWriteResult LibraryStore::setKeywords(int attributesKey, const QString &t
         wanted.insert(*pk);
     }
 
-    const QString &join = schema_.keywordJoinTable, &attr = schema_.keywordAttributesColumn,
-                  &kw = schema_.keywordKeywordColumn;
+    const QString join = sqlName(schema_.keywordJoinTable),
+                  attr = sqlName(schema_.keywordAttributesColumn),
+                  kw = sqlName(schema_.keywordKeywordColumn);
     QSet<int64_t> linked;
     SqliteStatement *links =
         db_.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?1").arg(kw, join, attr));
@@ -517,11 +548,25 @@ LibraryWriteResult LibraryStore::setFileName(int attributesKey, const QString &n
     return r;
 }
 
+bool LibraryStore::hasColumn(const QString &table, const QString &column) {
+    const QString key = table + QLatin1Char('.') + column;
+    auto it = columns_.constFind(key);
+    if (it == columns_.constEnd())
+        it = columns_.insert(key, tableHasColumn(db_, table, column));
+    return *it;
+}
+
 LibraryWriteResult LibraryStore::setCameraDate(int assetKey, double seconds) {
+    // The library sorts by the token; one that differed from the date was set apart on purpose.
+    const QString token =
+        hasColumn(schema_.assetTable, QStringLiteral("ZSORTTOKEN"))
+            ? QStringLiteral("ZSORTTOKEN = CASE WHEN ZSORTTOKEN = ZDATECREATED THEN ?1 ELSE "
+                             "ZSORTTOKEN END, ")
+            : QString();
     LibraryWriteResult r =
-        change(QStringLiteral("UPDATE %1 SET ZDATECREATED = ?1, Z_OPT = ifnull(Z_OPT, 0) + 1 "
+        change(QStringLiteral("UPDATE %1 SET %2ZDATECREATED = ?1, Z_OPT = ifnull(Z_OPT, 0) + 1 "
                               "WHERE Z_PK = ?2")
-                   .arg(schema_.assetTable),
+                   .arg(sqlName(schema_.assetTable), token),
                {seconds, assetKey}, gone("asset", assetKey));
     if (r.ok)
         r.stored = libraryDateText(int64_t(seconds));
@@ -531,7 +576,7 @@ LibraryWriteResult LibraryStore::setCameraDate(int assetKey, double seconds) {
 LibraryWriteResult LibraryStore::copyCameraDateToAddedDate(int assetKey) {
     return change(QStringLiteral("UPDATE %1 SET ZADDEDDATE = ZDATECREATED, "
                                  "Z_OPT = ifnull(Z_OPT, 0) + 1 WHERE Z_PK = ?1")
-                      .arg(schema_.assetTable),
+                      .arg(sqlName(schema_.assetTable)),
                   {assetKey}, gone("asset", assetKey));
 }
 
@@ -541,11 +586,54 @@ LibraryWriteResult LibraryStore::setPosition(int assetKey, std::optional<Library
         return LibraryWriteResult::failed(QStringLiteral("the position is out of range"));
     // The store marks "no position" with -180, -180; 0, 0 is a place in the sea.
     const double lat = p ? p->latitude : -180.0, lon = p ? p->longitude : -180.0;
-    LibraryWriteResult r = change(QStringLiteral("UPDATE %1 SET ZLATITUDE = ?1, ZLONGITUDE = ?2, "
-                                                 "Z_OPT = ifnull(Z_OPT, 0) + 1 WHERE Z_PK = ?3")
-                                      .arg(schema_.assetTable),
-                                  {lat, lon, assetKey}, gone("asset", assetKey));
-    if (r.ok && p)
+    const QString asset = sqlName(schema_.assetTable);
+    QString record;
+    QVariant recordValue;
+    if (hasColumn(schema_.assetTable, QStringLiteral("ZLOCATIONDATA"))) {
+        SqliteStatement *read =
+            db_.prepare(QStringLiteral("SELECT ZLOCATIONDATA FROM %1 WHERE Z_PK = ?1").arg(asset));
+        if (!read)
+            return LibraryWriteResult::failed(db_.lastError());
+        read->reset().bind(1, int64_t(assetKey));
+        const QByteArray old = read->step() ? read->blob(0) : QByteArray();
+        const QString why = read->error();
+        read->reset();
+        if (!why.isEmpty())
+            return LibraryWriteResult::failed(why);
+        const QByteArray next =
+            p ? libraryLocationRecord(old, p->latitude, p->longitude, std::time(nullptr))
+              : QByteArray();
+        record = QStringLiteral("ZLOCATIONDATA = ?4, ");
+        recordValue = next.isEmpty() ? QVariant() : QVariant(next);
+    }
+    const QString sql = QStringLiteral("UPDATE %1 SET ZLATITUDE = ?1, ZLONGITUDE = ?2, %2"
+                                       "Z_OPT = ifnull(Z_OPT, 0) + 1 WHERE Z_PK = ?3")
+                            .arg(asset, record);
+    LibraryWriteResult r =
+        record.isEmpty() ? change(sql, {lat, lon, assetKey}, gone("asset", assetKey))
+                         : change(sql, {lat, lon, assetKey, recordValue}, gone("asset", assetKey));
+    if (!r.ok)
+        return r;
+    // The place names and hash belong to the old position: cleared, and for a new position
+    // marked not valid, so that the photo application looks the place up again.
+    static const std::pair<const char *, const char *> cleared[] = {
+        {"ZREVERSELOCATIONDATA", "NULL"},
+        {"ZREVERSELOCATIONDATAISVALID", "?1"},
+        {"ZLOCATIONHASH", "0"},
+        {"ZSHIFTEDLOCATIONDATA", "NULL"},
+        {"ZSHIFTEDLOCATIONISVALID", "?1"},
+        {"ZPLACEANNOTATIONDATA", "NULL"}};
+    QStringList sets;
+    for (const auto &[column, value] : cleared)
+        if (hasColumn(QStringLiteral("ZADDITIONALASSETATTRIBUTES"), QLatin1String(column)))
+            sets << QLatin1String(column) + QStringLiteral(" = ") + QLatin1String(value);
+    if (!sets.isEmpty() &&
+        !run(QStringLiteral("UPDATE ZADDITIONALASSETATTRIBUTES SET %1, Z_OPT = ifnull(Z_OPT, 0) "
+                            "+ 1 WHERE ZASSET = ?2")
+                 .arg(sets.join(QStringLiteral(", "))),
+             {p ? 0 : 1, assetKey}))
+        return LibraryWriteResult::failed(error_);
+    if (p)
         r.stored = QString::asprintf("%f, %f", lat, lon);
     return r;
 }
@@ -564,6 +652,6 @@ LibraryWriteResult LibraryStore::setDirectory(int assetKey, const QString &folde
         return LibraryWriteResult::failed(QStringLiteral("no folder was given"));
     return change(QStringLiteral("UPDATE %1 SET ZDIRECTORY = ?1, Z_OPT = ifnull(Z_OPT, 0) + 1 "
                                  "WHERE Z_PK = ?2")
-                      .arg(schema_.assetTable),
+                      .arg(sqlName(schema_.assetTable)),
                   {folder, assetKey}, gone("asset", assetKey));
 }

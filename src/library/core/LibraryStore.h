@@ -38,6 +38,13 @@ parseLibraryPosition(const QString &latitude, const QString &longitude, bool *no
 // "yyyy-MM-dd HH:mm:ss" (the library's own text form); nullopt when it is neither.
 std::optional<double> librarySecondsFromText(const QString &text);
 
+// The asset's location record: little-endian doubles, latitude and longitude first, then
+// altitude, accuracies, course, speed and time. The coordinates of `record` replaced, the
+// rest kept; a new record for an empty one; empty for a record of another size.
+inline constexpr int kLibraryLocationRecordSize = 64;
+QByteArray libraryLocationRecord(const QByteArray &record, double latitude, double longitude,
+                                 int64_t unixSeconds);
+
 // Keywords as a set: split at ",", trimmed, empties dropped, each once (equal after NFC).
 QStringList keywordSet(const QString &text);
 
@@ -85,9 +92,12 @@ class LibraryStore {
     // `newName` without extension; the stored name takes `currentFileName`'s extension.
     LibraryWriteResult setFileName(int attributesKey, const QString &newName,
                                    const QString &currentFileName);
+    // The sort token follows the date where it equalled it.
     LibraryWriteResult setCameraDate(int assetKey, double seconds);
     LibraryWriteResult copyCameraDateToAddedDate(int assetKey);
-    // No position is stored as -180, -180.
+    // No position is stored as -180, -180. The location record follows (its coordinates
+    // rewritten in place, or NULL for none), and the place derived from the old position is
+    // cleared and marked to be looked up again.
     LibraryWriteResult setPosition(int assetKey, std::optional<LibraryPosition> position);
     LibraryWriteResult setCameraInfo(int assetKey, const QString &make, const QString &model,
                                      const QString &lensModel);
@@ -130,11 +140,17 @@ class LibraryStore {
     std::optional<int64_t> newPrimaryKey(int entity, const QString &table);
     QString currentKeywordText(int attributesKey);
     QString olderKeywordText(int64_t versionId);
+    // olderSchemaPairsMasters() and olderVersionsOf() for this store.
+    bool pairsMasters();
+    QString versionsOf(int parameter);
     // Keyword rows by NFC title, read once per transaction and kept up to date as rows are
     // added: a batch of thousands of photos must not re-read the keyword table each time.
     QHash<QString, int64_t> *keywordRows(bool older);
     std::optional<QHash<QString, int64_t>> keywordRows_;
     std::optional<bool> keywordsHaveUuid_, attributesPointAtCaption_;
+    // Columns that some versions of a store lack, asked once per transaction.
+    bool hasColumn(const QString &table, const QString &column);
+    QHash<QString, bool> columns_;
 
   public:
     struct DeletionStep {

@@ -23,18 +23,27 @@ QVariant textOrNull(const QString &s) {
 
 } // namespace
 
+bool LibraryStore::pairsMasters() {
+    return hasColumn(QStringLiteral("RKVersion"), QStringLiteral("rawMasterUuid")) &&
+           hasColumn(QStringLiteral("RKVersion"), QStringLiteral("nonRawMasterUuid"));
+}
+
+QString LibraryStore::versionsOf(int parameter) {
+    return olderVersionsOf(pairsMasters(), parameter);
+}
+
 LibraryWriteResult LibraryStore::setOlderTitle(int masterKey, const QString &title) {
     LibraryWriteResult r =
-        change(QStringLiteral("UPDATE RKVersion SET name = ?1 WHERE masterId = ?2"),
+        change(QStringLiteral("UPDATE RKVersion SET name = ?1 WHERE ") + versionsOf(2),
                {textOrNull(title), masterKey}, noMaster(masterKey));
     r.stored = title;
     return r;
 }
 
 LibraryWriteResult LibraryStore::setOlderDescription(int masterKey, const QString &caption) {
-    LibraryWriteResult r =
-        change(QStringLiteral("UPDATE RKVersion SET extendedDescription = ?1 WHERE masterId = ?2"),
-               {textOrNull(caption), masterKey}, noMaster(masterKey));
+    LibraryWriteResult r = change(
+        QStringLiteral("UPDATE RKVersion SET extendedDescription = ?1 WHERE ") + versionsOf(2),
+        {textOrNull(caption), masterKey}, noMaster(masterKey));
     r.stored = caption;
     return r;
 }
@@ -57,8 +66,9 @@ QString LibraryStore::olderKeywordText(int64_t versionId) {
 LibraryWriteResult LibraryStore::setOlderKeywords(int masterKey, const QString &text) {
     // Keywords belong to versions, whose numbers are not the master's.
     QList<int64_t> versions;
-    SqliteStatement *v = db_.prepare(
-        QStringLiteral("SELECT modelId FROM RKVersion WHERE masterId = ?1 ORDER BY modelId"));
+    SqliteStatement *v =
+        db_.prepare(QStringLiteral("SELECT modelId FROM RKVersion WHERE %1 ORDER BY modelId")
+                        .arg(versionsOf(1)));
     if (!v)
         return LibraryWriteResult::failed(db_.lastError());
     v->bind(1, int64_t(masterKey));
@@ -144,7 +154,7 @@ LibraryWriteResult LibraryStore::setOlderFileName(int masterKey, const QString &
                {base, name, masterKey}, noMaster(masterKey));
     if (!r.ok)
         return r;
-    if (!run(QStringLiteral("UPDATE RKVersion SET fileName = ?1 WHERE masterId = ?2"),
+    if (!run(QStringLiteral("UPDATE RKVersion SET fileName = ?1 WHERE ") + versionsOf(2),
              {name, masterKey}))
         return LibraryWriteResult::failed(error_);
     return LibraryWriteResult::written(name);
@@ -156,7 +166,7 @@ LibraryWriteResult LibraryStore::setOlderCameraDate(int masterKey, double second
                {seconds, masterKey}, noMaster(masterKey));
     if (!r.ok)
         return r;
-    if (!run(QStringLiteral("UPDATE RKVersion SET imageDate = ?1 WHERE masterId = ?2"),
+    if (!run(QStringLiteral("UPDATE RKVersion SET imageDate = ?1 WHERE ") + versionsOf(2),
              {seconds, masterKey}))
         return LibraryWriteResult::failed(error_);
     return LibraryWriteResult::written(libraryDateText(int64_t(seconds)));
@@ -178,9 +188,13 @@ LibraryWriteResult LibraryStore::setOlderPosition(int masterKey, std::optional<L
     if (tableHasColumn(db_, QStringLiteral("RKVersion"), QStringLiteral("latitude")) &&
         tableHasColumn(db_, QStringLiteral("RKVersion"), QStringLiteral("longitude")))
         sets << QStringLiteral("latitude = ?1") << QStringLiteral("longitude = ?2");
-    LibraryWriteResult r =
-        change(QStringLiteral("UPDATE RKVersion SET %1 WHERE masterId = ?3").arg(sets.join(", ")),
-               {lat, lon, masterKey}, noMaster(masterKey));
+    // The place named after the old position, to be looked up again.
+    if (hasColumn(QStringLiteral("RKVersion"), QStringLiteral("reverseLocationData")) &&
+        hasColumn(QStringLiteral("RKVersion"), QStringLiteral("reverseLocationDataIsValid")))
+        sets << QStringLiteral("reverseLocationData = NULL, reverseLocationDataIsValid = 0");
+    LibraryWriteResult r = change(
+        QStringLiteral("UPDATE RKVersion SET %1 WHERE %2").arg(sets.join(", "), versionsOf(3)),
+        {lat, lon, masterKey}, noMaster(masterKey));
     if (r.ok && p)
         r.stored = QString::asprintf("%f, %f", p->latitude, p->longitude);
     return r;

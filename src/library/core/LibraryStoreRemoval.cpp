@@ -75,7 +75,7 @@ const std::vector<LibraryStore::DeletionStep> *LibraryStore::deletionSteps() {
             if (child.table != t.table && child.table != assets && child.columns.contains(t.table))
                 add(QStringLiteral("DELETE FROM %1 WHERE %2 IN (SELECT Z_PK FROM %2 WHERE "
                                    "ZASSET = ?1)")
-                        .arg(child.table, t.table),
+                        .arg(sqlName(child.table), sqlName(t.table)),
                     DeletionStep::Asset);
         if (t.table == QLatin1String("ZINTERNALRESOURCE") &&
             tableNames.contains(QStringLiteral("ZFILESYSTEMBOOKMARK"))) {
@@ -101,7 +101,7 @@ const std::vector<LibraryStore::DeletionStep> *LibraryStore::deletionSteps() {
                 add(t.columns.contains(entityColumn)
                         ? QStringLiteral("UPDATE ZDETECTEDFACE SET ZASSET = NULL, %1 = NULL "
                                          "WHERE ZASSET = ?1")
-                              .arg(entityColumn)
+                              .arg(sqlName(entityColumn))
                         : QStringLiteral(
                               "UPDATE ZDETECTEDFACE SET ZASSET = NULL WHERE ZASSET = ?1"),
                     DeletionStep::Asset);
@@ -109,20 +109,21 @@ const std::vector<LibraryStore::DeletionStep> *LibraryStore::deletionSteps() {
             continue;
         }
         if (t.columns.contains(QLatin1String("ZASSET")))
-            add(QStringLiteral("DELETE FROM %1 WHERE ZASSET = ?1").arg(t.table),
+            add(QStringLiteral("DELETE FROM %1 WHERE ZASSET = ?1").arg(sqlName(t.table)),
                 DeletionStep::Asset);
         for (const char *column : {"ZASSETATTRIBUTES", "ZADDITIONALASSETATTRIBUTES"})
             if (t.columns.contains(QLatin1String(column)))
                 add(QStringLiteral("DELETE FROM %1 WHERE %2 = ?1")
-                        .arg(t.table, QLatin1String(column)),
+                        .arg(sqlName(t.table), QLatin1String(column)),
                     DeletionStep::Attributes);
         if (t.table == schema_.keywordJoinTable)
             add(QStringLiteral("DELETE FROM %1 WHERE %2 = ?1")
-                    .arg(t.table, schema_.keywordAttributesColumn),
+                    .arg(sqlName(t.table), sqlName(schema_.keywordAttributesColumn)),
                 DeletionStep::Attributes);
         for (const QString &column : t.columns) {
             if (t.table.startsWith(QLatin1String("Z_")) && joinAsset.match(column).hasMatch()) {
-                add(QStringLiteral("DELETE FROM %1 WHERE %2 = ?1").arg(t.table, column),
+                add(QStringLiteral("DELETE FROM %1 WHERE %2 = ?1")
+                        .arg(sqlName(t.table), sqlName(column)),
                     DeletionStep::Asset);
             } else if (column != QLatin1String("ZASSET") && pointer.match(column).hasMatch() &&
                        !column.contains(QLatin1String("BEING")) &&
@@ -132,9 +133,9 @@ const std::vector<LibraryStore::DeletionStep> *LibraryStore::deletionSteps() {
                     QStringLiteral("Z%1_%2").arg(schema_.assetEntity).arg(column.mid(1));
                 add(t.columns.contains(entity)
                         ? QStringLiteral("UPDATE %1 SET %2 = NULL, %3 = NULL WHERE %2 = ?1")
-                              .arg(t.table, column, entity)
+                              .arg(sqlName(t.table), sqlName(column), sqlName(entity))
                         : QStringLiteral("UPDATE %1 SET %2 = NULL WHERE %2 = ?1")
-                              .arg(t.table, column),
+                              .arg(sqlName(t.table), sqlName(column)),
                     DeletionStep::Asset);
             }
         }
@@ -148,7 +149,7 @@ const std::vector<LibraryStore::DeletionStep> *LibraryStore::deletionSteps() {
             if (t.table != assets && t.table != QLatin1String("ZCLOUDMASTER") &&
                 t.columns.contains(QLatin1String("ZCLOUDMASTER")))
                 add(QStringLiteral("UPDATE %1 SET ZCLOUDMASTER = NULL WHERE ZCLOUDMASTER = ?1")
-                        .arg(t.table),
+                        .arg(sqlName(t.table)),
                     DeletionStep::Cloud);
         add(QStringLiteral("DELETE FROM ZCLOUDMASTER WHERE Z_PK = ?1"), DeletionStep::Cloud);
     }
@@ -159,7 +160,7 @@ const std::vector<LibraryStore::DeletionStep> *LibraryStore::deletionSteps() {
 LibraryWriteResult LibraryStore::deletePhoto(int attributesKey, int assetKey, int cloudKey) {
     const QString &assets = schema_.assetTable;
     SqliteStatement *exists =
-        db_.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE Z_PK = ?1").arg(assets));
+        db_.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE Z_PK = ?1").arg(sqlName(assets)));
     if (!exists)
         return LibraryWriteResult::failed(db_.lastError());
     exists->bind(1, int64_t(assetKey));
@@ -175,12 +176,13 @@ LibraryWriteResult LibraryStore::deletePhoto(int attributesKey, int assetKey, in
         if (step.key != DeletionStep::Cloud &&
             !run(step.sql, {step.key == DeletionStep::Asset ? assetKey : attributesKey}))
             return LibraryWriteResult::failed(error_);
-    LibraryWriteResult r = change(QStringLiteral("DELETE FROM %1 WHERE Z_PK = ?1").arg(assets),
-                                  {assetKey}, QStringLiteral("the photo could not be removed"));
+    LibraryWriteResult r =
+        change(QStringLiteral("DELETE FROM %1 WHERE Z_PK = ?1").arg(sqlName(assets)), {assetKey},
+               QStringLiteral("the photo could not be removed"));
     if (!r.ok || cloudKey == -1)
         return r;
     SqliteStatement *others =
-        db_.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE ZMASTER = ?1").arg(assets));
+        db_.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE ZMASTER = ?1").arg(sqlName(assets)));
     if (!others)
         return LibraryWriteResult::failed(db_.lastError());
     others->bind(1, int64_t(cloudKey));
@@ -198,16 +200,43 @@ LibraryWriteResult LibraryStore::deleteOlderPhoto(int masterKey) {
     const QList<TableColumns> tables = tablesOf(db_, &why);
     if (!why.isEmpty())
         return LibraryWriteResult::failed(why);
+    const QString versions = versionsOf(1);
+    // The other half of a RAW+JPEG pair goes with the photo once no version stands on it.
+    QList<int64_t> others;
+    if (pairsMasters()) {
+        SqliteStatement *named = db_.prepare(
+            QStringLiteral("SELECT m.modelId FROM RKMaster m WHERE m.modelId != ?1 AND "
+                           "(m.modelId IN (SELECT masterId FROM RKVersion WHERE %1) OR m.uuid IN "
+                           "(SELECT rawMasterUuid FROM RKVersion WHERE %1) OR m.uuid IN (SELECT "
+                           "nonRawMasterUuid FROM RKVersion WHERE %1))")
+                .arg(versions));
+        if (!named)
+            return LibraryWriteResult::failed(db_.lastError());
+        named->reset().bind(1, int64_t(masterKey));
+        while (named->step())
+            others << named->int64(0);
+        why = named->error();
+        named->reset();
+        if (!why.isEmpty())
+            return LibraryWriteResult::failed(why);
+    }
     for (const TableColumns &t : tables)
         if (t.table != QLatin1String("RKVersion") &&
             t.columns.contains(QLatin1String("versionId")) &&
             !run(QStringLiteral("DELETE FROM %1 WHERE versionId IN (SELECT modelId FROM RKVersion "
-                                "WHERE masterId = ?1)")
-                     .arg(t.table),
+                                "WHERE %2)")
+                     .arg(sqlName(t.table), versions),
                  {masterKey}))
             return LibraryWriteResult::failed(error_);
-    if (!run(QStringLiteral("DELETE FROM RKVersion WHERE masterId = ?1"), {masterKey}))
+    if (!run(QStringLiteral("DELETE FROM RKVersion WHERE ") + versions, {masterKey}))
         return LibraryWriteResult::failed(error_);
+    for (int64_t other : others)
+        if (!run(QStringLiteral("DELETE FROM RKMaster WHERE modelId = ?1 AND NOT EXISTS (SELECT 1 "
+                                "FROM RKVersion v WHERE v.masterId = RKMaster.modelId OR "
+                                "v.rawMasterUuid = RKMaster.uuid OR v.nonRawMasterUuid = "
+                                "RKMaster.uuid)"),
+                 {qlonglong(other)}))
+            return LibraryWriteResult::failed(error_);
     return change(
         QStringLiteral("DELETE FROM RKMaster WHERE modelId = ?1"), {masterKey},
         QStringLiteral("the photo is no longer in the library (no master %1)").arg(masterKey));

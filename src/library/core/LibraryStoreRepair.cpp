@@ -17,7 +17,7 @@ LibraryWriteResult LibraryStore::setReferencedFileName(int attributesKey, int as
     LibraryWriteResult r =
         change(QStringLiteral("UPDATE %1 SET ZFILENAME = ?1, Z_OPT = ifnull(Z_OPT, 0) + 1 "
                               "WHERE Z_PK = ?2 AND instr(ZDIRECTORY, '/') > 0")
-                   .arg(schema_.assetTable),
+                   .arg(sqlName(schema_.assetTable)),
                {fileName, assetKey},
                QStringLiteral("asset %1 is no referenced photo of this library").arg(assetKey));
     if (r.ok)

@@ -47,6 +47,26 @@ LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QStr
         tableHasColumn(db, QStringLiteral("RKMaster"), QStringLiteral("originalFileName"))
             ? QStringLiteral("RKMaster.originalFileName")
             : QStringLiteral("NULL");
+    // The version's own date and mark, which the photo application shows over the master's.
+    const QString favorite =
+        tableHasColumn(db, QStringLiteral("RKVersion"), QStringLiteral("isFavorite"))
+            ? QStringLiteral("RKVersion.isFavorite")
+            : QStringLiteral("NULL");
+    // A RAW+JPEG pair is one photo, shown on its JPEG master: the RAW master's versions name
+    // it. A master without a version of its own that a version names is the other half.
+    const bool pairs = olderSchemaPairsMasters(db);
+    const QString versionsShown =
+        pairs ? QStringLiteral(
+                    "(RKVersion.masterId = RKMaster.modelId AND (RKVersion.nonRawMasterUuid IS "
+                    "NULL OR RKVersion.nonRawMasterUuid = RKMaster.uuid OR NOT EXISTS (SELECT 1 "
+                    "FROM RKMaster j WHERE j.uuid = RKVersion.nonRawMasterUuid))) OR "
+                    "RKVersion.nonRawMasterUuid = RKMaster.uuid")
+              : QStringLiteral("RKMaster.modelId = RKVersion.masterId");
+    const QString otherHalf =
+        pairs ? QStringLiteral("EXISTS (SELECT 1 FROM RKVersion w WHERE w.masterId = "
+                               "RKMaster.modelId OR w.rawMasterUuid = RKMaster.uuid OR "
+                               "w.nonRawMasterUuid = RKMaster.uuid)")
+              : QStringLiteral("0");
     // RKVersion.modelId comes last: albums and keywords belong to the version.
     SqliteStatement *stmt = db.prepare(
         QStringLiteral(
@@ -56,10 +76,10 @@ LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QStr
             "RKVersion.name, "
             "RKVersion.hasKeywords, RKVersion.extendedDescription, RKVersion.exifLatitude, "
             "RKVersion.exifLongitude, RKVersion.masterId, RKMaster.isInTrash, RKVersion.modelId, "
-            "%1 "
-            "FROM RKMaster LEFT JOIN RKVersion ON RKMaster.modelId = RKVersion.masterId "
+            "%1, RKVersion.imageDate, %2, %3 "
+            "FROM RKMaster LEFT JOIN RKVersion ON %4 "
             "ORDER BY RKMaster.modelId, RKVersion.modelId")
-            .arg(shownName));
+            .arg(shownName, favorite, otherHalf, versionsShown));
     if (!stmt) {
         result.message = db.lastError();
         return result;
@@ -96,10 +116,12 @@ LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QStr
         } else {
             r.fileFullPath = libraryPath + QStringLiteral("/Masters") + fromRoot;
         }
-        if (row.present(8)) {
-            r.shootDateNumber = uint64_t(row.i64(8));
-            r.fileCameraDate = libraryDateText(row.i64(8));
+        if (const int date = row.present(20) ? 20 : 8; row.present(date)) {
+            r.shootDateNumber = uint64_t(row.i64(date));
+            r.fileCameraDate = libraryDateText(row.i64(date));
         }
+        if (row.present(21))
+            r.favoriteNum = row.i32(21);
         if (row.present(9))
             r.fileCreateDate = libraryDateText(row.i64(9));
         if (row.present(10)) {
@@ -117,7 +139,7 @@ LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QStr
             r.fileLocationLongitude = QString::asprintf("%f", row.real(15));
         int seenForMaster = 0;
         if (row.present(16)) {
-            r.photoID = row.i32(16);
+            r.photoID = row.i32(0); // the master whose file the photo shows
             seenForMaster = ++rowsPerMaster[r.photoID];
             const int64_t version = row.i64(18);
             if (hasKeywords) {
@@ -134,7 +156,8 @@ LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QStr
         r.fileThumbPath = r.fileLargeThumbPath = r.fileFullPath;
 
         const bool present = r.bReferencePhoto || isFileOutsideLibrary(r.fileFullPath);
-        if (seenForMaster <= 1 && present && !r.bTrashPhoto) {
+        const bool partOfAnother = !row.present(16) && row.i32(22) == 1;
+        if (seenForMaster <= 1 && present && !r.bTrashPhoto && !partOfAnother) {
             result.records << record;
             if (onRecord)
                 onRecord(record);

@@ -48,6 +48,13 @@ SqliteStatement &SqliteStatement::bind(int index, const QString &value) {
     return *this;
 }
 
+SqliteStatement &SqliteStatement::bindBlob(int index, const QByteArray &value) {
+    if (sqlite3_bind_blob(stmt_, index, value.constData(), int(value.size()), SQLITE_TRANSIENT) !=
+        SQLITE_OK)
+        error_ = db_->errorFor(QStringLiteral("bind"));
+    return *this;
+}
+
 SqliteStatement &SqliteStatement::bindNull(int index) {
     if (sqlite3_bind_null(stmt_, index) != SQLITE_OK)
         error_ = db_->errorFor(QStringLiteral("bind"));
@@ -88,6 +95,12 @@ int64_t SqliteStatement::int64(int column) const {
 
 double SqliteStatement::real(int column) const {
     return sqlite3_column_double(stmt_, column);
+}
+
+QByteArray SqliteStatement::blob(int column) const {
+    const void *bytes = sqlite3_column_blob(stmt_, column);
+    const int size = sqlite3_column_bytes(stmt_, column);
+    return bytes ? QByteArray(static_cast<const char *>(bytes), size) : QByteArray();
 }
 
 // ---- SqliteDatabase ----
@@ -245,6 +258,12 @@ void SqliteDatabase::registerTriggerStandIns() {
         }
     }
     triggers->reset();
+}
+
+QString sqlName(const QString &name) {
+    QString quoted = name;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
 bool looksLikeSqliteFile(const QString &path, QString *why) {

@@ -29,6 +29,7 @@ class SqliteStatement {
     SqliteStatement &bind(int index, int64_t value);
     SqliteStatement &bind(int index, double value);
     SqliteStatement &bind(int index, const QString &value);
+    SqliteStatement &bindBlob(int index, const QByteArray &value);
     SqliteStatement &bindNull(int index);
 
     // True while a row is ready; false at the end or on an error (see failed()).
@@ -43,6 +44,7 @@ class SqliteStatement {
     QString string(int column) const;
     int64_t int64(int column) const;
     double real(int column) const;
+    QByteArray blob(int column) const;
 
     sqlite3_stmt *handle() const { return stmt_; }
 
@@ -94,6 +96,10 @@ class SqliteDatabase {
     std::vector<std::pair<QString, std::unique_ptr<SqliteStatement>>> statements_;
     friend class SqliteStatement;
 };
+
+// A table or column name read from a library's schema, quoted for the SQL text: such names
+// come from files we did not make and must never read as SQL.
+QString sqlName(const QString &name);
 
 // "SQLite format 3\0" at the start of the file, and a size that whole pages fill.
 bool looksLikeSqliteFile(const QString &path, QString *why);
