@@ -204,6 +204,14 @@ struct ExifDates {
 ExifDates exifDates(const Exiv2::ExifData &exif);
 void mirrorExifDatesToXmp(const ExifDates &before, const Exiv2::ExifData &exif,
                           Exiv2::XmpData &xmp);
+// The same for the Exif texts whose copies are Dublin Core's (artist, description, copyright):
+// readers that prefer XMP show dc:creator over the Exif artist.
+struct ExifTexts {
+    std::string values[3];
+};
+ExifTexts exifTexts(const Exiv2::ExifData &exif);
+void mirrorExifTextsToXmp(const ExifTexts &before, const Exiv2::ExifData &exif,
+                          Exiv2::XmpData &xmp);
 // {IPTC} built from the XMP counterparts, for files without an IPTC block.
 void readIptcFromXmp(const Exiv2::XmpData &xmp, QVariantMap &out);
 
