@@ -232,6 +232,7 @@ bool ImageDestination::finalize() {
                                                      qsizetype(pngExif.size())));
             if (d->output->isEmpty())
                 throw Exiv2::Error(Exiv2::kerFailedToReadImageData);
+            *d->output = withIdotOf(frame.data, *d->output);
         }
         // Exiv2 rewrites the IPTC block but not its digest, and readers then take the XMP
         // for stale; an unchanged block keeps the digest it has.
