@@ -110,8 +110,10 @@ struct HeifInfo {
     bool ok = false;
     QString error;
     int count = 0;
-    int width = 0;
+    int width = 0; // as shown: turned and mirrored by the file's transformations
     int height = 0;
+    int storedWidth = 0; // as stored, before them
+    int storedHeight = 0;
     bool hasAlpha = false;
     int depth = 0;
     QByteArray icc;
