@@ -417,9 +417,9 @@ TEST_F(EditSheet, FieldsKeepTheirWidthWhileTyping) {
     expectSameWidths("the map appeared");
 }
 
-// A viewer that prefers XMP, or IPTC, shows the new artist, title, caption and keywords: every
-// copy the photo has takes them, and a copy it lacks is not added. wedding.jpg with the artist
-// in Exif, IPTC and XMP; its twin with the artist in Exif and XMP only.
+// A viewer that prefers XMP, or IPTC, shows the new artist, title, caption, keywords, camera,
+// lens and comment: every copy the photo has takes them, and a copy it lacks is not added.
+// wedding.jpg with the artist in Exif, IPTC and XMP; its twin with it in Exif and XMP only.
 TEST_F(EditSheet, EachFieldReachesEveryCopyThePhotoHas) {
     QStringList paths;
     for (const char *name : {"twins.jpg", "xmp-artist.jpg"}) {
@@ -432,7 +432,10 @@ TEST_F(EditSheet, EachFieldReachesEveryCopyThePhotoHas) {
                             "-XMP-dc:Title=Old title",
                             "-IFD0:ImageDescription=Old caption",
                             "-IPTC:Caption-Abstract=Old caption",
-                            "-XMP-dc:Description=Old caption"};
+                            "-XMP-dc:Description=Old caption",
+                            "-XMP-tiff:Model=NIKON D810",
+                            "-XMP-exif:UserComment=Old comment",
+                            "-XMP-exifEX:LensModel=Old lens"};
         if (paths.isEmpty())
             tags << "-IPTC:By-line=Old Name";
         ASSERT_TRUE(exiftoolWrite(path, tags));
@@ -446,6 +449,9 @@ TEST_F(EditSheet, EachFieldReachesEveryCopyThePhotoHas) {
     type(d->titlelab, "New title");
     type(d->imageDescrilab, "New caption");
     type(d->keywordslab, "Sea, Sky");
+    type(d->cameraModelab, "D850");
+    type(d->commentslab, "tripod");
+    type(d->sheetLensModellab, "Nikkor 50");
     d->ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
 
@@ -471,6 +477,9 @@ TEST_F(EditSheet, EachFieldReachesEveryCopyThePhotoHas) {
                "New caption");
         expect({"IPTC:Keywords", "XMP-dc:Subject", "XMP-digiKam:TagsList"},
                QJsonArray{"Sea", "Sky"});
+        expect({"IFD0:Model", "XMP-tiff:Model"}, "D850");
+        expect({"ExifIFD:UserComment", "XMP-exif:UserComment"}, "tripod");
+        expect({"ExifIFD:LensModel", "XMP-exifEX:LensModel"}, "Nikkor 50");
         // New IPTC text is declared UTF-8.
         changed << "IPTC:CodedCharacterSet"
                 << "XMP-x:XMPToolkit";

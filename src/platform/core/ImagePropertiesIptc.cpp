@@ -300,17 +300,26 @@ const std::pair<const char *, const char *> kExifTextTwins[] = {
     {"Exif.Image.Artist", "Xmp.dc.creator"},
     {"Exif.Image.ImageDescription", "Xmp.dc.description"},
     {"Exif.Image.Copyright", "Xmp.dc.rights"},
+    {"Exif.Image.Make", "Xmp.tiff.Make"},
+    {"Exif.Image.Model", "Xmp.tiff.Model"},
+    {"Exif.Photo.UserComment", "Xmp.exif.UserComment"},
+    {"Exif.Photo.LensMake", "Xmp.exifEX.LensMake"},
+    {"Exif.Photo.LensModel", "Xmp.exifEX.LensModel"},
+    {"Exif.Photo.LensSerialNumber", "Xmp.exifEX.LensSerialNumber"},
 };
 
 } // namespace
 
 ExifTexts exifTexts(const Exiv2::ExifData &exif) {
     ExifTexts out;
+    out.values.resize(std::size(kExifTextTwins));
     for (size_t i = 0; i < std::size(kExifTextTwins); ++i) {
         const auto it = exif.findKey(Exiv2::ExifKey(kExifTextTwins[i].first));
         if (it == exif.end())
             continue;
-        out.values[i] = it->toString();
+        // A comment without its charset header, as XMP holds it.
+        const auto *comment = dynamic_cast<const Exiv2::CommentValue *>(&it->value());
+        out.values[i] = comment ? comment->comment() : it->toString();
         while (!out.values[i].empty() && out.values[i].back() == '\0')
             out.values[i].pop_back();
     }

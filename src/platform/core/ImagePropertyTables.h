@@ -206,10 +206,10 @@ struct ExifDates {
 ExifDates exifDates(const Exiv2::ExifData &exif);
 void mirrorExifDatesToXmp(const ExifDates &before, const Exiv2::ExifData &exif,
                           Exiv2::XmpData &xmp);
-// The same for the Exif texts whose copies are Dublin Core's (artist, description, copyright):
-// readers that prefer XMP show dc:creator over the Exif artist.
+// The same for the Exif texts with an XMP copy (artist, description, copyright, camera, lens,
+// comment): readers that prefer XMP show dc:creator over the Exif artist.
 struct ExifTexts {
-    std::string values[3];
+    std::vector<std::string> values;
 };
 ExifTexts exifTexts(const Exiv2::ExifData &exif);
 void mirrorExifTextsToXmp(const ExifTexts &before, const Exiv2::ExifData &exif,
