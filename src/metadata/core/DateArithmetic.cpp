@@ -130,7 +130,7 @@ void setIptcPair(QVariantMap &iptc, const QString &dateKey, const QString &timeK
     QString zone;
     if (const std::optional<int> own = zoneSeconds(old, true)) {
         // "-07:00" stays "-07:00": the same instant, told in the zone the photo used. Without
-        // an Exif zone the wall clock is the photo's own, not one of the computer's zone.
+        // an Exif zone the new wall clock is the photo's own, whatever the computer's zone.
         shown = photoZone ? instant.toOffsetFromUtc(*own) : QDateTime(day, clock);
         zone = iptcZoneText(*own);
     } else if (old.size() == 6) {

@@ -295,7 +295,7 @@ QStringList xmpList(const Exiv2::XmpData &xmp, const char *key) {
     return list;
 }
 
-// The Exif texts with a Dublin Core copy, in the order of ExifTexts.
+// The Exif texts with an XMP copy, in the order of ExifTexts.
 const std::pair<const char *, const char *> kExifTextTwins[] = {
     {"Exif.Image.Artist", "Xmp.dc.creator"},
     {"Exif.Image.ImageDescription", "Xmp.dc.description"},
