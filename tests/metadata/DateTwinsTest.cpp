@@ -14,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QDialog>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QListView>
@@ -68,6 +69,16 @@ class DateTwins : public ::testing::Test {
         d->controlTextDidChange(field);
     }
     QString out(const QString &name) { return dir.filePath("out/" + name); }
+    // The batch window's amounts: one hour added to the selected photos.
+    bool addOneHour() {
+        d->ChangeDateExifFromPhoto();
+        if (!waitForJobs(*d))
+            return false;
+        d->hourVaulab->setText("1");
+        d->AddTimeBtn->setChecked(true);
+        d->ClickMutiDateChangedSaveAction();
+        return waitForJobs(*d);
+    }
 
     QByteArray oldTz;
     QTemporaryDir dir;
@@ -90,12 +101,7 @@ TEST_F(DateTwins, AShiftMovesEveryCopyAndNothingElse) {
     add(jpeg);
     add(heic);
     select({0, 1});
-    d->ChangeDateExifFromPhoto();
-    ASSERT_TRUE(waitForJobs(*d));
-    d->hourVaulab->setText("1");
-    d->AddTimeBtn->setChecked(true);
-    d->ClickMutiDateChangedSaveAction();
-    ASSERT_TRUE(waitForJobs(*d));
+    ASSERT_TRUE(addOneHour());
 
     {
         SCOPED_TRACE("rotated JPEG");
@@ -221,4 +227,67 @@ TEST_F(DateTwins, TheEditSheetKeepsEachCopyInThePhotosZone) {
                                  "IPTC:DigitalCreationTime", "Photoshop:IPTCDigest",
                                  "XMP-x:XMPToolkit"}));
     EXPECT_EQ(jpegScanData(readAll(written)), jpegScanData(readAll(jpeg)));
+}
+
+// wedding.jpg's Exif names no zone, its IPTC times and XMP copies say -07:00: a shift moves
+// each by the hour asked and a typed date becomes each copy's wall clock, every zone kept
+// (the shift gave IPTC 22:40:24-07:00, the hour of Tokyo told in California).
+TEST_F(DateTwins, CopiesWithTheirOwnZoneKeepItWhenExifNamesNone) {
+    const QString zoned = QStringLiteral("2019:04:15 14:40:24-07:00");
+    QStringList paths;
+    for (const char *name : {"shifted.jpg", "typed.jpg"}) {
+        const QString path = dir.filePath(name);
+        ASSERT_TRUE(QFile::copy(fixturePath("wedding.jpg"), path));
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        ASSERT_TRUE(exiftoolWrite(path, {"-IPTC:DigitalCreationTime=14:40:24-07:00",
+                                         "-XMP-photoshop:DateCreated=" + zoned,
+                                         "-XMP-xmp:CreateDate=" + zoned,
+                                         "-XMP-exif:DateTimeOriginal=" + zoned}));
+        add(path);
+        paths << path;
+    }
+    const QStringList exifDates = {"ExifIFD:DateTimeOriginal", "ExifIFD:CreateDate"};
+    const QStringList xmpDates = {"XMP-photoshop:DateCreated", "XMP-xmp:CreateDate",
+                                  "XMP-exif:DateTimeOriginal"};
+    const auto check = [&](const QString &path, const QString &day, const QString &clock) {
+        const QJsonObject before = exiftoolAll(path);
+        const QJsonObject after = exiftoolAll(out(QFileInfo(path).fileName()));
+        for (const QString &tag : exifDates)
+            EXPECT_EQ(after.value(tag).toString(), day + " " + clock) << tag.toStdString();
+        for (const QString &tag : xmpDates)
+            EXPECT_EQ(after.value(tag).toString(), day + " " + clock + "-07:00")
+                << tag.toStdString();
+        EXPECT_EQ(after.value("IPTC:DateCreated").toString(), day);
+        EXPECT_EQ(after.value("IPTC:TimeCreated").toString(), clock + "-07:00");
+        EXPECT_EQ(after.value("IPTC:DigitalCreationDate").toString(), day);
+        EXPECT_EQ(after.value("IPTC:DigitalCreationTime").toString(), clock + "-07:00");
+        EXPECT_FALSE(after.contains("ExifIFD:OffsetTimeOriginal"));
+        QStringList changed = exifDates + xmpDates +
+                              QStringList{"IFD0:ModifyDate", "IPTC:TimeCreated",
+                                          "IPTC:DigitalCreationTime", "XMP-x:XMPToolkit"};
+        if (day != QLatin1String("2019:04:15"))
+            changed << "IPTC:DateCreated"
+                    << "IPTC:DigitalCreationDate";
+        EXPECT_EQ(changedTags(before, after), sorted(changed));
+        EXPECT_EQ(jpegScanData(readAll(out(QFileInfo(path).fileName()))),
+                  jpegScanData(readAll(path)));
+    };
+
+    select({0});
+    ASSERT_TRUE(addOneHour());
+    {
+        SCOPED_TRACE("shift by one hour");
+        check(paths[0], "2019:04:15", "15:40:24");
+    }
+
+    select({1});
+    d->ShowChangeDateWindow();
+    d->orignalDatelab->setText("2021-03-04 05:06:07");
+    d->diginalDatelab->setText("2021-03-04 05:06:07");
+    d->ClickDateChangedSaveAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    {
+        SCOPED_TRACE("a typed date");
+        check(paths[1], "2021:03:04", "05:06:07");
+    }
 }

@@ -8,6 +8,7 @@
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
+#include "support/DatedPhotos.h"
 #include "support/ImageTestHelpers.h"
 #include "support/JobWait.h"
 #include "support/MakeDng.h"
@@ -19,6 +20,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QItemSelectionModel>
 #include <QJsonArray>
@@ -413,4 +415,76 @@ TEST_F(EditSheet, FieldsKeepTheirWidthWhileTyping) {
     QApplication::processEvents();
     EXPECT_TRUE(d->editMetaMapView->isVisible());
     expectSameWidths("the map appeared");
+}
+
+// A viewer that prefers XMP, or IPTC, shows the new artist, title, caption, keywords, camera,
+// lens and comment: every copy the photo has takes them, and a copy it lacks is not added.
+// wedding.jpg with the artist in Exif, IPTC and XMP; its twin with it in Exif and XMP only.
+TEST_F(EditSheet, EachFieldReachesEveryCopyThePhotoHas) {
+    QStringList paths;
+    for (const char *name : {"twins.jpg", "xmp-artist.jpg"}) {
+        const QString path = dir.filePath(name);
+        ASSERT_TRUE(QFile::copy(fixturePath("wedding.jpg"), path));
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        QStringList tags = {"-IFD0:Artist=Old Name",
+                            "-XMP-dc:Creator=Old Name",
+                            "-IPTC:ObjectName=Old title",
+                            "-XMP-dc:Title=Old title",
+                            "-IFD0:ImageDescription=Old caption",
+                            "-IPTC:Caption-Abstract=Old caption",
+                            "-XMP-dc:Description=Old caption",
+                            "-XMP-tiff:Model=NIKON D810",
+                            "-XMP-exif:UserComment=Old comment",
+                            "-XMP-exifEX:LensModel=Old lens"};
+        if (paths.isEmpty())
+            tags << "-IPTC:By-line=Old Name";
+        ASSERT_TRUE(exiftoolWrite(path, tags));
+        d->appendLocalItem(makeLocalItem(path));
+        d->LoadImportedPhotsonMainThread();
+        paths << path;
+    }
+    d->localImageBrowserView->selectAll();
+    d->StartEditViewAction();
+    type(d->artistlab, "New Name");
+    type(d->titlelab, "New title");
+    type(d->imageDescrilab, "New caption");
+    type(d->keywordslab, "Sea, Sky");
+    type(d->cameraModelab, "D850");
+    type(d->commentslab, "tripod");
+    type(d->sheetLensModellab, "Nikkor 50");
+    d->ClickApplyChangeAction();
+    ASSERT_TRUE(waitForJobs(*d));
+
+    for (const QString &path : paths) {
+        const bool byLine = path == paths[0];
+        SCOPED_TRACE(path.toStdString());
+        const QString written = out(QFileInfo(path).fileName());
+        const QJsonObject before = exiftoolAll(path);
+        const QJsonObject after = exiftoolAll(written);
+        QStringList changed;
+        const auto expect = [&](const QStringList &tags, const QJsonValue &value) {
+            for (const QString &tag : tags)
+                EXPECT_EQ(after.value(tag), value) << tag.toStdString();
+            changed << tags;
+        };
+        expect({"IFD0:Artist", "XMP-dc:Creator"}, "New Name");
+        if (byLine)
+            expect({"IPTC:By-line"}, "New Name");
+        else
+            EXPECT_FALSE(after.contains("IPTC:By-line"));
+        expect({"IPTC:ObjectName", "XMP-dc:Title"}, "New title");
+        expect({"IFD0:ImageDescription", "IPTC:Caption-Abstract", "XMP-dc:Description"},
+               "New caption");
+        expect({"IPTC:Keywords", "XMP-dc:Subject", "XMP-digiKam:TagsList"},
+               QJsonArray{"Sea", "Sky"});
+        expect({"IFD0:Model", "XMP-tiff:Model"}, "D850");
+        expect({"ExifIFD:UserComment", "XMP-exif:UserComment"}, "tripod");
+        expect({"ExifIFD:LensModel", "XMP-exifEX:LensModel"}, "Nikkor 50");
+        // New IPTC text is declared UTF-8.
+        changed << "IPTC:CodedCharacterSet"
+                << "XMP-x:XMPToolkit";
+        changed.sort();
+        EXPECT_EQ(changedTags(before, after), changed);
+        EXPECT_EQ(jpegScanData(readAll(written)), jpegScanData(readAll(path)));
+    }
 }

@@ -129,8 +129,9 @@ void setIptcPair(QVariantMap &iptc, const QString &dateKey, const QString &timeK
     QDateTime shown;
     QString zone;
     if (const std::optional<int> own = zoneSeconds(old, true)) {
-        // "-07:00" stays "-07:00": the same instant, told in the zone the photo used.
-        shown = instant.toOffsetFromUtc(*own);
+        // "-07:00" stays "-07:00": the same instant, told in the zone the photo used. Without
+        // an Exif zone the new wall clock is the photo's own, whatever the computer's zone.
+        shown = photoZone ? instant.toOffsetFromUtc(*own) : QDateTime(day, clock);
         zone = iptcZoneText(*own);
     } else if (old.size() == 6) {
         shown = QDateTime(day, clock); // a time without a zone is the photo's wall clock

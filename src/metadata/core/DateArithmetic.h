@@ -37,7 +37,8 @@ QString iptcTimeText(const QDateTime &date);
 // Sets the IPTC creation date and time of `properties` to the wall-clock time `original`, and
 // the digital creation date and time to `digitized` (`original` when invalid). The wall clock
 // is in the zone the photo's Exif names for it, else in ours. A time the photo has keeps its
-// form: its zone, or none; a new one is written in UTC.
+// form: its zone, or none; without an Exif zone it takes the wall clock as it stands. A new
+// time is written in UTC.
 void setIptcDates(QVariantMap &properties, const QDateTime &original,
                   const QDateTime &digitized = {});
 

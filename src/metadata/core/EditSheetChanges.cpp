@@ -285,6 +285,12 @@ void applyEditSheetChanges(QVariantMap &working, const EditSheetTexts &f, const 
             iptc.insert(QStringLiteral("ObjectName"), f.title);
         if (changed(f.imageDescription, r.imageDescription))
             iptc.insert(QStringLiteral("Caption/Abstract"), f.imageDescription);
+        // IPTC's own artist and copyright, where the photo has them, say what "{TIFF}" says;
+        // their XMP copies follow.
+        if (changed(f.artist, r.artist) && iptc.contains(QStringLiteral("By-line")))
+            iptc.insert(QStringLiteral("By-line"), f.artist);
+        if (changed(f.copyright, r.copyright) && iptc.contains(QStringLiteral("CopyrightNotice")))
+            iptc.insert(QStringLiteral("CopyrightNotice"), f.copyright);
         if (!iptc.isEmpty() || working.contains(kIptc))
             working.insert(kIptc, iptc);
         // A camera date that does not parse changes no IPTC key.

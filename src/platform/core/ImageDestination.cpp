@@ -190,12 +190,14 @@ bool ImageDestination::finalize() {
         }
         QString error;
         const ExifDates datesBefore = exifDates(image->exifData());
+        const ExifTexts textsBefore = exifTexts(image->exifData());
         if (!applyProperties(*image, d->destinationProperties, &error) ||
             !applyProperties(*image, frame.properties, &error)) {
             d->error = error;
             return false;
         }
         mirrorExifDatesToXmp(datesBefore, image->exifData(), image->xmpData());
+        mirrorExifTextsToXmp(textsBefore, image->exifData(), image->xmpData());
         // A PNG's Exif goes into its own chunk below, where readers look for it.
         const bool png = d->type == QLatin1String("public.png");
         Exiv2::Blob pngExif;
@@ -230,6 +232,7 @@ bool ImageDestination::finalize() {
                                                      qsizetype(pngExif.size())));
             if (d->output->isEmpty())
                 throw Exiv2::Error(Exiv2::kerFailedToReadImageData);
+            *d->output = withIdotOf(frame.data, *d->output);
         }
         // Exiv2 rewrites the IPTC block but not its digest, and readers then take the XMP
         // for stale; an unchanged block keeps the digest it has.

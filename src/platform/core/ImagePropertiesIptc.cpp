@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 
 namespace {
@@ -206,6 +207,11 @@ void eraseXmp(Exiv2::XmpData &xmp, const std::string &key) {
         it = it->key() == key ? xmp.erase(it) : std::next(it);
 }
 
+// Keyword lists of other programs that repeat the IPTC keywords.
+const char *const kKeywordCopies[] = {"Xmp.digiKam.TagsList", "Xmp.lr.hierarchicalSubject",
+                                      "Xmp.MicrosoftPhoto.LastKeywordXMP",
+                                      "Xmp.MicrosoftPhoto.LastKeywordIPTC"};
+
 // XMP-aware readers prefer these XMP twins over IPTC, so a changed IPTC value must reach them.
 void mirrorToXmp(Exiv2::XmpData &xmp, const PropertyMapping &m, const QVariant &given) {
     // Photoshop's date joins the IPTC date and time; a removed IPTC date takes it along.
@@ -219,6 +225,16 @@ void mirrorToXmp(Exiv2::XmpData &xmp, const PropertyMapping &m, const QVariant &
         eraseXmp(xmp, t.exiv2Key);
         if (!isNullValue(given))
             writeXmp(xmp, t.exiv2Key, given, t.list);
+        if (qstrcmp(m.key, "Keywords") != 0)
+            return;
+        // digiKam and others show their own list first: the lists the file has take the new one.
+        for (const char *copy : kKeywordCopies) {
+            if (xmp.findKey(Exiv2::XmpKey(copy)) == xmp.end())
+                continue;
+            eraseXmp(xmp, copy);
+            if (!isNullValue(given))
+                writeXmp(xmp, copy, given, true);
+        }
         return;
     }
 }
@@ -240,11 +256,6 @@ void mirrorDatesToXmp(Exiv2::XmpData &xmp, const QVariantMap &before, const QVar
             xmp[t.exiv2Key] = text.toStdString();
     }
 }
-
-// Keyword lists of other programs that repeat the IPTC keywords.
-const char *const kKeywordCopies[] = {"Xmp.digiKam.TagsList", "Xmp.lr.hierarchicalSubject",
-                                      "Xmp.MicrosoftPhoto.LastKeywordXMP",
-                                      "Xmp.MicrosoftPhoto.LastKeywordIPTC"};
 
 bool startsWith(const std::string &s, const char *prefix) {
     return s.rfind(prefix, 0) == 0;
@@ -284,7 +295,49 @@ QStringList xmpList(const Exiv2::XmpData &xmp, const char *key) {
     return list;
 }
 
+// The Exif texts with an XMP copy, in the order of ExifTexts.
+const std::pair<const char *, const char *> kExifTextTwins[] = {
+    {"Exif.Image.Artist", "Xmp.dc.creator"},
+    {"Exif.Image.ImageDescription", "Xmp.dc.description"},
+    {"Exif.Image.Copyright", "Xmp.dc.rights"},
+    {"Exif.Image.Make", "Xmp.tiff.Make"},
+    {"Exif.Image.Model", "Xmp.tiff.Model"},
+    {"Exif.Photo.UserComment", "Xmp.exif.UserComment"},
+    {"Exif.Photo.LensMake", "Xmp.exifEX.LensMake"},
+    {"Exif.Photo.LensModel", "Xmp.exifEX.LensModel"},
+    {"Exif.Photo.LensSerialNumber", "Xmp.exifEX.LensSerialNumber"},
+};
+
 } // namespace
+
+ExifTexts exifTexts(const Exiv2::ExifData &exif) {
+    ExifTexts out;
+    out.values.resize(std::size(kExifTextTwins));
+    for (size_t i = 0; i < std::size(kExifTextTwins); ++i) {
+        const auto it = exif.findKey(Exiv2::ExifKey(kExifTextTwins[i].first));
+        if (it == exif.end())
+            continue;
+        // A comment without its charset header, as XMP holds it.
+        const auto *comment = dynamic_cast<const Exiv2::CommentValue *>(&it->value());
+        out.values[i] = comment ? comment->comment() : it->toString();
+        while (!out.values[i].empty() && out.values[i].back() == '\0')
+            out.values[i].pop_back();
+    }
+    return out;
+}
+
+void mirrorExifTextsToXmp(const ExifTexts &before, const Exiv2::ExifData &exif,
+                          Exiv2::XmpData &xmp) {
+    const ExifTexts now = exifTexts(exif);
+    for (size_t i = 0; i < std::size(kExifTextTwins); ++i) {
+        const char *key = kExifTextTwins[i].second;
+        if (now.values[i] == before.values[i] || xmp.findKey(Exiv2::XmpKey(key)) == xmp.end())
+            continue;
+        eraseXmp(xmp, key);
+        if (!now.values[i].empty())
+            writeXmp(xmp, key, QString::fromStdString(now.values[i]), false);
+    }
+}
 
 std::span<const PropertyMapping> iptcMappings() {
     return kIptc;

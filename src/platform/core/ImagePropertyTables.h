@@ -110,8 +110,10 @@ struct HeifInfo {
     bool ok = false;
     QString error;
     int count = 0;
-    int width = 0;
+    int width = 0; // as shown: turned and mirrored by the file's transformations
     int height = 0;
+    int storedWidth = 0; // as stored, before them
+    int storedHeight = 0;
     bool hasAlpha = false;
     int depth = 0;
     QByteArray icc;
@@ -203,6 +205,14 @@ struct ExifDates {
 };
 ExifDates exifDates(const Exiv2::ExifData &exif);
 void mirrorExifDatesToXmp(const ExifDates &before, const Exiv2::ExifData &exif,
+                          Exiv2::XmpData &xmp);
+// The same for the Exif texts with an XMP copy (artist, description, copyright, camera, lens,
+// comment): readers that prefer XMP show dc:creator over the Exif artist.
+struct ExifTexts {
+    std::vector<std::string> values;
+};
+ExifTexts exifTexts(const Exiv2::ExifData &exif);
+void mirrorExifTextsToXmp(const ExifTexts &before, const Exiv2::ExifData &exif,
                           Exiv2::XmpData &xmp);
 // {IPTC} built from the XMP counterparts, for files without an IPTC block.
 void readIptcFromXmp(const Exiv2::XmpData &xmp, QVariantMap &out);

@@ -315,8 +315,14 @@ ImageSource::ImageSource(const QByteArray &data) : ImageSource() {
                     uint32_t(info.exifTiff.size()));
             if (!info.xmp.empty())
                 Exiv2::XmpParser::decode(d->xmp, info.xmp);
-            d->topLevel.insert(QStringLiteral("PixelWidth"), info.width);
-            d->topLevel.insert(QStringLiteral("PixelHeight"), info.height);
+            // With an Exif orientation the size is the stored one, as a JPEG's is, so that the
+            // two together say how it shows; without one, the size it shows in.
+            const bool oriented =
+                d->exif.findKey(Exiv2::ExifKey("Exif.Image.Orientation")) != d->exif.end();
+            d->topLevel.insert(QStringLiteral("PixelWidth"),
+                               oriented ? info.storedWidth : info.width);
+            d->topLevel.insert(QStringLiteral("PixelHeight"),
+                               oriented ? info.storedHeight : info.height);
             d->topLevel.insert(QStringLiteral("HasAlpha"), info.hasAlpha);
             d->topLevel.insert(QStringLiteral("ColorModel"), QStringLiteral("RGB"));
             if (info.depth > 0)

@@ -121,6 +121,12 @@ HeifInfo readHeif(const QByteArray &data) {
         return info;
     info.width = heif_image_handle_get_width(h.get());
     info.height = heif_image_handle_get_height(h.get());
+    info.storedWidth = heif_image_handle_get_ispe_width(h.get());
+    info.storedHeight = heif_image_handle_get_ispe_height(h.get());
+    if (info.storedWidth <= 0 || info.storedHeight <= 0) {
+        info.storedWidth = info.width;
+        info.storedHeight = info.height;
+    }
     info.hasAlpha = heif_image_handle_has_alpha_channel(h.get());
     info.depth = heif_image_handle_get_luma_bits_per_pixel(h.get());
     if (heif_image_handle_get_color_profile_type(h.get()) == heif_color_profile_type_prof ||

@@ -76,7 +76,69 @@ QByteArray modernHeic(QString *why) {
     return file;
 }
 
+// 128 x 64 stored and turned 90° clockwise by the container (irot), as a phone's portrait is.
+QByteArray turnedHeic() {
+    heif_context *ctx = heif_context_alloc();
+    heif_encoder *encoder = nullptr;
+    QByteArray file;
+    if (heif_context_get_encoder_for_format(ctx, heif_compression_HEVC, &encoder).code ==
+        heif_error_Ok) {
+        heif_image *image = planes(128, 64, false, 60);
+        heif_encoding_options *options = heif_encoding_options_alloc();
+        options->image_orientation = heif_orientation_rotate_90_cw;
+        if (heif_context_encode_image(ctx, image, encoder, options, nullptr).code ==
+            heif_error_Ok) {
+            heif_writer writer{1, writeToArray};
+            heif_context_write(ctx, &writer, &file);
+        }
+        heif_encoding_options_free(options);
+        heif_image_release(image);
+        heif_encoder_release(encoder);
+    }
+    heif_context_free(ctx);
+    return file;
+}
+
+bool plantOrientation6(const QString &path) {
+    return QProcess::execute(QStringLiteral("exiftool"),
+                             {QStringLiteral("-q"), QStringLiteral("-overwrite_original"),
+                              QStringLiteral("-IFD0:Orientation#=6"), path}) == 0;
+}
+
 } // namespace
+
+// A phone's portrait HEIC tells its size as a JPEG does, the stored size with its orientation,
+// so that the panel, renames by size and the property list say the same of both.
+TEST(ModernHeic, ATurnedHeicTellsItsStoredSizeWithItsOrientation) {
+    const QByteArray made = turnedHeic();
+    if (made.isEmpty())
+        GTEST_SKIP() << "this libheif has no HEVC encoder";
+    QTemporaryDir dir;
+    // Without an Exif orientation, the size it shows in is the one to tell.
+    const QVariantMap bare = ImageSource(made).properties(0);
+    EXPECT_EQ(bare.value("PixelWidth").toInt(), 64);
+    EXPECT_EQ(bare.value("PixelHeight").toInt(), 128);
+    EXPECT_FALSE(bare.contains("Orientation"));
+
+    const QString heic = dir.filePath(QStringLiteral("portrait.heic"));
+    const QString jpeg = dir.filePath(QStringLiteral("portrait.jpg"));
+    QImage stored(128, 64, QImage::Format_RGB32);
+    stored.fill(Qt::darkCyan);
+    ASSERT_TRUE(writeAll(heic, made) && stored.save(jpeg, "JPEG"));
+    ASSERT_TRUE(plantOrientation6(heic) && plantOrientation6(jpeg));
+    const ImageSource heicSource(readAll(heic)), jpegSource(readAll(jpeg));
+    for (const ImageSource *source : {&heicSource, &jpegSource}) {
+        SCOPED_TRACE(source->type().toStdString());
+        const QVariantMap props = source->properties(0);
+        EXPECT_EQ(props.value("PixelWidth").toInt(), 128);
+        EXPECT_EQ(props.value("PixelHeight").toInt(), 64);
+        EXPECT_EQ(props.value("Orientation").toInt(), 6);
+        EXPECT_EQ(source->thumbnail(200).size(), QSize(64, 128)); // shown upright
+    }
+    const QJsonObject tags = exiftoolJson(heic, {QStringLiteral("-G1"), QStringLiteral("-a")});
+    EXPECT_EQ(tags.value("QuickTime:ImageSpatialExtent").toString(), QStringLiteral("128x64"));
+    EXPECT_EQ(tags.value("IFD0:Orientation").toString(), QStringLiteral("Rotate 90 CW"));
+}
 
 TEST(ModernHeic, AuxiliaryImagesAndThumbnailsOpenAndSurviveAMetadataWrite) {
     QString why;

@@ -82,3 +82,63 @@ TEST(PngExif, ExifGoesIntoOneExifChunkAndThePixelsStay) {
     EXPECT_TRUE(withExifChunk("not a png", "II*").isEmpty());
     EXPECT_TRUE(withExifChunk(before.left(before.size() - 20), "II*").isEmpty());
 }
+
+// Apple's screenshots split their image data in two parts and say in an iDOT chunk where each
+// starts, as offsets from the iDOT chunk; decoders that trust it read garbage when they lie.
+TEST(PngExif, AppleIdotOffsetsStayTrue) {
+    QImage image(40, 40, QImage::Format_RGB32);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x)
+            image.setPixel(x, y, qRgb(x * 6, y * 6, (x * y) % 256));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("screenshot.png"));
+    ASSERT_TRUE(image.save(path, "PNG"));
+    const QByteArray plain = readAll(path);
+    // One IDAT split in two, with the iDOT Apple puts right before them; a stale eXIf between
+    // them, which the write drops, moves the parts.
+    const qsizetype at = plain.indexOf("IDAT") - 4;
+    const QByteArray data = idat(plain);
+    const auto chunk = [](const QByteArray &type, const QByteArray &body) {
+        QByteArray out(4, '\0');
+        qToBigEndian(quint32(body.size()), out.data());
+        QByteArray crc(4, '\0');
+        quint32 c = 0xffffffffu;
+        for (char b : type + body) {
+            c ^= quint8(b);
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xedb88320u ^ (c >> 1) : c >> 1;
+        }
+        qToBigEndian(c ^ 0xffffffffu, crc.data());
+        return out + type + body + crc;
+    };
+    const QByteArray first = chunk("IDAT", data.left(data.size() / 2));
+    const QByteArray second = chunk("IDAT", data.mid(data.size() / 2));
+    const QByteArray stale = chunk("eXIf", QByteArray("MM\0*\0\0\0\x08\0\0\0\0\0\0", 14));
+    const quint32 start = quint32(40 + stale.size());
+    QByteArray idot(28, '\0');
+    const quint32 fields[] = {2, 0, 20, start, 20, 20, quint32(start + first.size())};
+    for (int i = 0; i < 7; ++i)
+        qToBigEndian(fields[i], idot.data() + 4 * i);
+    const qsizetype end = plain.indexOf("IEND") - 4;
+    const QByteArray apple =
+        plain.left(at) + chunk("iDOT", idot) + stale + first + second + plain.mid(end);
+    ASSERT_EQ(chunkTypes(apple).mid(chunkTypes(apple).size() - 5),
+              (QStringList{"iDOT", "eXIf", "IDAT", "IDAT", "IEND"}));
+
+    const QByteArray out =
+        written(apple, {{"DateTimeOriginal", QStringLiteral("2021:02:03 04:05:06")}});
+    EXPECT_EQ(chunkTypes(out).count("eXIf"), 1);
+    const qsizetype idotAt = out.indexOf("iDOT") - 4;
+    ASSERT_GT(idotAt, 0);
+    EXPECT_EQ(out.mid(idotAt, 40), chunk("iDOT", out.mid(idotAt + 8, 28))); // its CRC holds
+    for (int part = 0; part < 2; ++part) {
+        const qsizetype target =
+            idotAt + qFromBigEndian<quint32>(out.constData() + idotAt + 8 + 4 + 12 * part + 8);
+        EXPECT_EQ(out.mid(target, (part ? second : first).size()), part ? second : first) << part;
+    }
+    ASSERT_TRUE(writeAll(path, out));
+    const QJsonObject tool = exiftoolJson(path, {QStringLiteral("-G1"), QStringLiteral("-a")});
+    EXPECT_EQ(tool.value("ExifIFD:DateTimeOriginal"), QStringLiteral("2021:02:03 04:05:06"));
+    EXPECT_FALSE(tool.contains("ExifTool:Warning"));
+    EXPECT_EQ(QImage(path).convertToFormat(QImage::Format_RGB32), image);
+}
