@@ -4,6 +4,7 @@
 #include "export/core/LibraryMetadataExport.h"
 #include "library/core/DatabaseFiles.h"
 #include "library/core/LibraryScan.h"
+#include "metadata/core/SafeFileName.h"
 #include "platform/core/PhotosApplication.h"
 
 #include <QDir>
@@ -222,11 +223,14 @@ LibraryMergeReport ImportPhotosfromSourcePhotoLibrary(const LibraryMergeSettings
         const QString album = libraryFolderName(r.fileAlbum);
         const QString folder =
             album.isEmpty() ? report.exportFolder : QDir(report.exportFolder).filePath(album);
-        if (!isPlainFileName(r.fileName)) {
-            report.failed << failure(r, QStringLiteral("the library names no usable file name"));
+        // The copy takes the name the exports give it, plain whatever the library says.
+        const QString name = plainFileName(r.fileName, QStringLiteral("Photo"));
+        if (!staysInside(report.exportFolder, folder, {name})) {
+            report.failed << failure(
+                r, QStringLiteral("its name leads out of %1").arg(report.exportFolder));
             continue;
         }
-        const QString placed = placeInto(from, folder, r.fileName, &why);
+        const QString placed = placeInto(from, folder, name, &why);
         if (placed.isEmpty()) {
             // E cannot take more (a full disk, no permission): the rest would fail alike.
             report.failed << failure(r, why);

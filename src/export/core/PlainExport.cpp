@@ -119,6 +119,8 @@ ExportReport exportPlainCopies(const QList<ExportEntry> &entries,
         outcome.name = entry.item->fileName;
         const Destination d = destinationOf(entry, source, settings);
         outcome.error = d.error;
+        if (outcome.error.isEmpty() && !staysInside(settings.storageFolder, d.folder, d.names))
+            outcome.error = QStringLiteral("its name leads out of the storage folder");
         if (outcome.error.isEmpty())
             outcome.outputPath = copyIntoFolder(source.path, d.folder, d.names, &outcome.error);
         if (!outcome.outputPath.isEmpty() && d.date.isValid()) {
