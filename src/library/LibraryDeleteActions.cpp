@@ -87,7 +87,8 @@ LibraryDeletionReport AppDelegate::deleteLibraryPhotos(const QList<IKImageItemPt
         gone.insert(item.get());
     QList<IKImageItemPtr> remaining = library.backupdifPhotoLibItemArray;
     removeLibraryItems(remaining, gone);
-    const LibraryTrashPlan plan = libraryTrashPlan(photos, remaining, companions);
+    const LibraryTrashPlan plan =
+        libraryTrashPlan(photos, remaining, companions, library.currentPhotolibPath);
     report.kept = plan.kept;
     for (const QString &file : plan.files) {
         QString reason;
