@@ -6,6 +6,7 @@
 #include "library/core/LibraryScan.h"
 #include "metadata/core/SafeFileName.h"
 #include "platform/core/PhotosApplication.h"
+#include "platform/core/UnicodeForms.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -58,7 +59,7 @@ LibraryScanResult scanSnapshot(const QString &library) {
 }
 
 QString nfc(const QString &name) {
-    return name.normalized(QString::NormalizationForm_C);
+    return normalizedText(name, QString::NormalizationForm_C);
 }
 
 QString failure(const PRPicFileInfo &r, const QString &why) {
