@@ -74,6 +74,7 @@ TEST(LibraryMergeFolder, IsThePicturesFolderOfTheSourceWithoutItsLastExtension) 
               QDir::homePath() + "/Pictures/Test-10.15.7");
     EXPECT_EQ(exportFolderFor("/x/Test-10.15.7.photoslibrary/"),
               QDir::homePath() + "/Pictures/Test-10.15.7");
+    EXPECT_EQ(exportFolderFor("/x/...photoslibrary"), QDir::homePath() + "/Pictures/Photo Library");
 }
 
 TEST(LibraryMergeNames, AreComparedAfterNfcAndThenBySizeAndBytes) {

@@ -116,10 +116,8 @@ QList<PRPicFileInfoPtr> photosToMerge(const QList<PRPicFileInfoPtr> &records, QS
 
 QString exportFolderFor(const QString &sourceLibrary) {
     const QString base = QFileInfo(QDir::cleanPath(sourceLibrary)).completeBaseName();
-    QString folder = libraryFolderName(base);
-    if (folder.isEmpty())
-        folder = QStringLiteral("Photo Library");
-    return QDir::homePath() + QStringLiteral("/Pictures/") + folder;
+    return QDir::homePath() + QStringLiteral("/Pictures/") +
+           plainFileName(base.simplified(), QStringLiteral("Photo Library"), false);
 }
 
 bool destinationLacksPhoto(const QHash<QString, QList<PRPicFileInfoPtr>> &destination,
