@@ -419,6 +419,10 @@ TEST_F(LibraryDelete, ARecordThatNamesNoFileOfItsOwnLosesItsRowsAndTrashesNothin
         d->savePanelDidEnd9(visibleSheet(), 1);
         ASSERT_TRUE(visibleSheet());
         EXPECT_TRUE(visibleSheet()->text().startsWith("The selected photo(s) has been removed"));
+        // Each file that a record names but does not own is said to stay.
+        EXPECT_EQ(visibleSheet()->informativeText().count("does not name it as the photo's own"),
+                  c.names.size())
+            << visibleSheet()->informativeText().toStdString();
         closeSheets();
         const QStringList after = treeListing(QDir::homePath(), QStringList(mine) << lib);
         EXPECT_EQ(after, before) << c.library;

@@ -78,8 +78,13 @@ LibraryTrashPlan libraryTrashPlan(const QList<IKImageItemPtr> &deleted,
     LibraryTrashPlan plan;
     QSet<QString> planned;
     const auto add = [&](const IKImageItem &item, const QString &path) {
-        if (!isFile(path) || !isPhotosOwnFile(item, path, libraryPath))
+        if (!isFile(path))
             return;
+        if (!isPhotosOwnFile(item, path, libraryPath)) {
+            if (path == item.filePath)
+                plan.foreign << path;
+            return;
+        }
         const QString key = fileKey(path);
         if (planned.contains(key))
             return;

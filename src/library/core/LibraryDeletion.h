@@ -13,8 +13,9 @@ QString livePhotoCompanionPath(const QString &photoPath);
 
 // The files to move to the Trash once the rows of `deleted` are gone from the library.
 struct LibraryTrashPlan {
-    QStringList files; // each once, in the order of the photos
-    QStringList kept;  // files a photo that stays still uses
+    QStringList files;   // each once, in the order of the photos
+    QStringList kept;    // files a photo that stays still uses
+    QStringList foreign; // files a record names that are not its photo's own: left alone
 };
 // Each deleted photo's file that exists, and with `companions` its "_3.mov" when there is
 // one; a file that a photo of `remaining` uses is kept instead. Only a photo's own file goes:

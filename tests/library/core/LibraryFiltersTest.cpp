@@ -151,6 +151,7 @@ TEST(LibraryTrashPlan, OnlyThePhotosOwnFilesAreTrashed) {
         const LibraryTrashPlan plan = libraryTrashPlan({item}, {}, true, lib);
         EXPECT_TRUE(plan.files.isEmpty()) << item->filePath.toStdString();
         EXPECT_TRUE(plan.kept.isEmpty()) << item->filePath.toStdString();
+        EXPECT_EQ(plan.foreign, QStringList{item->filePath});
     }
     const IKImageItemPtr ref = referenced(dated("ref.jpg", {}, out + "/ref.jpg"));
     EXPECT_EQ(libraryTrashPlan(hostile + QList{own, ref}, {}, true, lib).files,
