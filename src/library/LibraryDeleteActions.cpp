@@ -87,8 +87,12 @@ LibraryDeletionReport AppDelegate::deleteLibraryPhotos(const QList<IKImageItemPt
         gone.insert(item.get());
     QList<IKImageItemPtr> remaining = library.backupdifPhotoLibItemArray;
     removeLibraryItems(remaining, gone);
-    const LibraryTrashPlan plan = libraryTrashPlan(photos, remaining, companions);
+    const LibraryTrashPlan plan =
+        libraryTrashPlan(photos, remaining, companions, library.currentPhotolibPath);
     report.kept = plan.kept;
+    for (const QString &file : plan.foreign)
+        report.notTrashed
+            << tr("%1: the library does not name it as the photo's own file").arg(file);
     for (const QString &file : plan.files) {
         QString reason;
         if (trash().moveToTrash(file, &reason))

@@ -130,6 +130,10 @@ ReferenceRepairReport AppDelegate::relinkMovedReferencedPhotos(const QString &ro
             continue;
         }
         QString why;
+        if (!namesPlainReferencedFile(*r, r->fileFullPath, &why)) {
+            report.others << QStringLiteral("%1: %2").arg(nameOf(*item), why);
+            continue;
+        }
         const QString folder = getcurrentphotolocationwithNewFolderPath(root, r, &why);
         if (folder.isEmpty()) {
             report.others << QStringLiteral("%1: %2").arg(nameOf(*item), why);
@@ -258,8 +262,14 @@ ReferenceRepairReport AppDelegate::relinkRenamedReferencedPhotos(const QList<IKI
             report.others << tr("%1: its file is where the library says").arg(nameOf(*item));
             continue;
         }
-        const QString folder = QFileInfo(item->filePath).path();
         QString why;
+        // The repair lists and renames only in the folder the library names, never above it.
+        if (!namesPlainReferencedFile(*r, item->filePath, &why) ||
+            !namesPlainReferencedFile(*r, r->fileFullPath, &why)) {
+            report.others << QStringLiteral("%1: %2").arg(nameOf(*item), why);
+            continue;
+        }
+        const QString folder = QFileInfo(item->filePath).path();
         bool writeFailed = false;
         QString path;
         const QString base =

@@ -3,6 +3,7 @@
 #include "../library/LibraryTestSupport.h"
 #include "export/core/ExportRules.h"
 #include "platform/core/FileDates.h"
+#include "platform/core/PrivateFolder.h"
 #include "platform/core/Workspace.h"
 #include "support/JobWait.h"
 
@@ -19,6 +20,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QProcess>
+#include <QRegularExpression>
 
 namespace {
 
@@ -37,6 +39,18 @@ QVariantMap exiftoolTexts(const QString &path) {
     p.waitForFinished(30000);
     const QJsonArray all = QJsonDocument::fromJson(p.readAllStandardOutput()).array();
     return all.isEmpty() ? QVariantMap() : all.first().toObject().toVariantMap();
+}
+
+// The entries of one listing that the other lacks, each side marked.
+QString changedEntries(const QStringList &before, const QStringList &after) {
+    QStringList lines;
+    for (const QString &e : before)
+        if (!after.contains(e))
+            lines << "- " + e;
+    for (const QString &e : after)
+        if (!before.contains(e))
+            lines << "+ " + e;
+    return lines.join('\n');
 }
 
 class LibraryExport : public LibraryEditTest {
@@ -373,4 +387,53 @@ TEST_F(LibraryExport, TheOriginalPanelsValuesGoIntoACopyBesideAnyFileOfThatName)
     EXPECT_EQ(park.value("IFD0:Artist").toString(), "Jeff Hitchcock");
     EXPECT_NEAR(park.value("GPS:GPSAltitude").toDouble(), 2.6, 0.05);
     EXPECT_EQ(FileDates::modificationDate(copy), QDateTime(QDate(2019, 5, 3), QTime(10, 20, 30)));
+}
+
+TEST_F(LibraryExport, AHostileLibrarysNamesStayInsideTheStorageFolderInEveryLayout) {
+    // Names that climb out of the storage folder or name a path of their own, a name of dots,
+    // album titles that climb, and one of two megabytes.
+    const QString victim = dir.filePath("victim/abs.jpg");
+    ASSERT_TRUE(openLibrary("Test-13.0.0", [&](const QString &package) {
+        const QString db = package + "/database/Photos.sqlite";
+        sqliteValue(db, QString("UPDATE ZADDITIONALASSETATTRIBUTES SET ZORIGINALFILENAME = CASE "
+                                "Z_PK WHEN 1 THEN '../../climb.jpg' WHEN 6 THEN '%1' WHEN 7 "
+                                "THEN '..' ELSE ZORIGINALFILENAME END; UPDATE ZGENERICALBUM SET "
+                                "ZTITLE = '../../climb-album' WHERE ZKIND = 2; UPDATE "
+                                "ZGENERICALBUM SET ZTITLE = replace(hex(zeroblob(1048576)), "
+                                "'00', 'Ä') WHERE Z_PK IN (48, 64, 65)")
+                            .arg(victim));
+    }));
+    storage = dir.filePath("out/deep/S");
+    ASSERT_TRUE(QDir().mkpath(storage));
+    d->preferences.storagelocation = storage;
+    // The browser's cached thumbnails and the program's own scratch folder are no export's.
+    const QStringList mine = {storage, QDir::homePath() + "/.cache", PrivateFolder::root()};
+    const QStringList before = treeListing(QDir::homePath(), mine);
+    selectItems(d->library.photoLibBroserArray);
+    for (void (AppDelegate::*action)() :
+         {&AppDelegate::ExportphotosfromphotolibraryAction,
+          &AppDelegate::ExportEditedphotosfromphotolibraryAction,
+          &AppDelegate::ExportAllphotosfromphotolibrarywithAlbumsAction,
+          &AppDelegate::ExportphotosfromphotolibrarywithYearandMonthAction,
+          &AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaAction,
+          &AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction,
+          &AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction,
+          &AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction,
+          &AppDelegate::ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction,
+          &AppDelegate::ExportOriginaPhotoLibraryMetaToPlistAction,
+          &AppDelegate::ExportPhotoLibraryMetaToPlistAction}) {
+        run(action);
+        takeSheets();
+    }
+    const QStringList after = treeListing(QDir::homePath(), mine);
+    EXPECT_EQ(after, before) << changedEntries(before, after).toStdString();
+    EXPECT_FALSE(QFileInfo::exists(victim));
+    const QStringList out = files();
+    const QString longAlbum(127, QChar(0x00c4)); // 254 bytes: the most whole "Ä" that fit
+    EXPECT_TRUE(out.contains("climb.jpg") && out.contains("Photo") &&
+                out.contains(longAlbum + "/IMG_4547.jpg"))
+        << out.join(", ").toStdString();
+    EXPECT_FALSE(out.filter(QRegularExpression("^climb-album/Pumkins1")).isEmpty());
+    EXPECT_FALSE(out.filter(QRegularExpression("^tmp-.*victim-abs.jpg$")).isEmpty());
+    EXPECT_EQ(integrity(), "ok");
 }

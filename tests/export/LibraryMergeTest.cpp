@@ -2,6 +2,7 @@
 #include "export/core/LibraryMerge.h"
 #include "library/core/DatabaseFiles.h"
 #include "platform/core/PhotosApplication.h"
+#include "platform/core/PrivateFolder.h"
 
 #include "LibraryTestSupport.h"
 
@@ -9,9 +10,11 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <tuple>
 
 // Readable QStrings in failure messages.
 inline std::ostream &operator<<(std::ostream &os, const QString &s) {
@@ -71,6 +74,7 @@ TEST(LibraryMergeFolder, IsThePicturesFolderOfTheSourceWithoutItsLastExtension) 
               QDir::homePath() + "/Pictures/Test-10.15.7");
     EXPECT_EQ(exportFolderFor("/x/Test-10.15.7.photoslibrary/"),
               QDir::homePath() + "/Pictures/Test-10.15.7");
+    EXPECT_EQ(exportFolderFor("/x/...photoslibrary"), QDir::homePath() + "/Pictures/Photo Library");
 }
 
 TEST(LibraryMergeNames, AreComparedAfterNfcAndThenBySizeAndBytes) {
@@ -279,4 +283,44 @@ TEST_F(LibraryMergeEngine, PhotosOfOneSizeMergeOnceOnlyWhenTheirBytesAreEqual) {
     wines.sort();
     EXPECT_EQ(wines, (QStringList{"winebottle 2.jpeg", "winebottle.jpeg"}));
     expectLibrariesUnchanged();
+}
+
+TEST_F(LibraryMergeEngine, AHostileLibrarysNamesStayInsideTheExportFolder) {
+    // Names that climb out of the staging and export folders or name a path of their own, and
+    // an album title that climbs; in the older schema and in the current one.
+    const QString victim = dir.filePath("victim.jpg");
+    const QStringList mine = {exportFolder(), QDir::homePath() + "/.cache", PrivateFolder::root()};
+    for (const auto &[from, into, sql] : QList<std::tuple<QString, QString, QString>>{
+             {"Test-10.14.6", "Test-13.0.0",
+              QString("UPDATE RKMaster SET originalFileName = CASE modelId WHEN 3 THEN "
+                      "'../../climb.jpg' WHEN 1 THEN '%1' ELSE originalFileName END; UPDATE "
+                      "RKAlbum SET name = '../../climb-album' WHERE name = 'Pumpkin Farm'")
+                  .arg(victim)},
+             {"Test-13.0.0", "Test-10.15.7",
+              QString("UPDATE ZADDITIONALASSETATTRIBUTES SET ZORIGINALFILENAME = CASE Z_PK WHEN "
+                      "1 THEN '../../climb.jpg' WHEN 6 THEN '%1' ELSE ZORIGINALFILENAME END; "
+                      "UPDATE ZGENERICALBUM SET ZTITLE = '../../climb-album' WHERE ZKIND = 2")
+                  .arg(victim)}}) {
+        QDir(dir.path()).removeRecursively();
+        libraries(from, into);
+        const QString db =
+            source + (from == "Test-10.14.6" ? "/database/photos.db" : "/database/Photos.sqlite");
+        sqliteValue(db, sql);
+        sourceBefore = folderHashes(source);
+        const QStringList before = treeListing(QDir::homePath(), mine);
+        const LibraryMergeReport r = ImportPhotosfromSourcePhotoLibrary(settings(true), photos);
+        ASSERT_TRUE(r.stopped.isEmpty()) << r.stopped;
+        EXPECT_EQ(treeListing(QDir::homePath(), mine), before) << from;
+        EXPECT_FALSE(QFileInfo::exists(victim));
+        for (const QString &path : r.exported)
+            EXPECT_TRUE(path.startsWith(exportFolder() + "/")) << path;
+        const QStringList files = filesIn(exportFolder());
+        // Each went out under its plain name, in its album's folder or in E itself.
+        EXPECT_EQ(files.filter(QRegularExpression("(^|/)climb\\.jpg$")).size(), 1)
+            << from << files.join(", ");
+        EXPECT_EQ(files.filter(QRegularExpression("(^|/)tmp-.*-victim\\.jpg$")).size(), 1)
+            << from << files.join(", ");
+        expectLibrariesUnchanged();
+        EXPECT_EQ(sqliteValue(db, "PRAGMA integrity_check"), "ok");
+    }
 }

@@ -6,6 +6,7 @@
 #include "app/core/Settings.h"
 #include "library/core/LibraryDeletion.h"
 #include "platform/core/PhotosApplication.h"
+#include "platform/core/PrivateFolder.h"
 #include "platform/core/Trash.h"
 
 #include <QApplication>
@@ -69,12 +70,16 @@ class LibraryDelete : public ::testing::Test {
         setPhotosApplication(nullptr);
         setTrash(nullptr);
     }
-    bool open(const QString &parent, const char *name = "Test-10.15.7") {
+    // `sql` changes the copy before it is opened.
+    bool open(const QString &parent, const char *name = "Test-10.15.7",
+              const QString &sql = QString()) {
         QDir().mkpath(parent);
         lib = copyLibrary(QLatin1String(name), parent);
         database = lib + (QLatin1String(name) == QLatin1String("Test-10.14.6")
                               ? QStringLiteral("/database/photos.db")
                               : QStringLiteral("/database/Photos.sqlite"));
+        if (!sql.isEmpty())
+            sqliteValue(database, sql);
         if (lib.isEmpty() || !d->LoadPhotosLibraryItemThreader(lib))
             return false;
         QDeadlineTimer deadline(120000);
@@ -368,4 +373,66 @@ TEST_F(LibraryDelete, OlderLibraryLosesTheMasterAndItsVersions) {
     EXPECT_EQ(count(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
     EXPECT_EQ(fake.trashed, (QStringList{first->filePath}));
     EXPECT_FALSE(d->library.photoLibBroserArray.contains(first));
+}
+
+TEST_F(LibraryDelete, ARecordThatNamesNoFileOfItsOwnLosesItsRowsAndTrashesNothing) {
+    // Beside the library: files that records of a hostile library name by a climbing name, a
+    // relative folder read against our working folder, a link, and an older image path.
+    const QString out = dir.filePath("outside");
+    for (const QString &f : {out + "/victim.jpg", out + "/victim_3.mov", out + "/rel/victim2.jpg",
+                             out + "/ref/sub/keep", out + "/Users/keep", out + "/victim5.jpg"}) {
+        QDir().mkpath(QFileInfo(f).path());
+        writeBytes(f, "not the library's");
+    }
+    ASSERT_TRUE(QFile::link(out + "/victim.jpg", out + "/ref/link.jpg"));
+    const QString relative = QDir::current().relativeFilePath(out + "/rel");
+    const QStringList mine = {QDir::homePath() + "/.local/share/PhotoKestry",
+                              QDir::homePath() + "/.cache", PrivateFolder::root()};
+    struct Case {
+        const char *library;
+        QString sql;
+        QStringList names;
+    };
+    for (const Case &c :
+         {Case{"Test-10.15.7",
+               QString("UPDATE ZGENERICASSET SET ZDIRECTORY = CASE Z_PK WHEN 3 THEN '%1/ref/sub' "
+                       "WHEN 7 THEN '%2' WHEN 1 THEN '%1/ref' ELSE ZDIRECTORY END; UPDATE "
+                       "ZADDITIONALASSETATTRIBUTES SET ZORIGINALFILENAME = CASE Z_PK WHEN 6 "
+                       "THEN '../../victim.jpg' WHEN 3 THEN 'victim2.jpg' WHEN 2 THEN "
+                       "'link.jpg' ELSE ZORIGINALFILENAME END")
+                   .arg(out, relative),
+               {"../../victim.jpg", "victim2.jpg", "link.jpg"}},
+          Case{"Test-10.14.6",
+               QString("UPDATE RKMaster SET imagePath = '%1/Users/../victim5.jpg', "
+                       "originalFileName = 'victim5.jpg' WHERE modelId = 1")
+                   .arg(out),
+               {"victim5.jpg"}}}) {
+        ASSERT_TRUE(open(dir.filePath(c.library), c.library, c.sql)) << c.library;
+        QList<IKImageItemPtr> hostile;
+        for (const QString &name : c.names)
+            hostile << item(name);
+        ASSERT_FALSE(hostile.contains(nullptr)) << c.library;
+        const QStringList before = treeListing(QDir::homePath(), QStringList(mine) << lib);
+        select(hostile);
+        d->DeleteSelectedPhotosinPhotoLibraryAction();
+        ASSERT_TRUE(visibleSheet());
+        d->savePanelDidEnd9(visibleSheet(), 1);
+        ASSERT_TRUE(visibleSheet());
+        EXPECT_TRUE(visibleSheet()->text().startsWith("The selected photo(s) has been removed"));
+        // Each file that a record names but does not own is said to stay.
+        EXPECT_EQ(visibleSheet()->informativeText().count("does not name it as the photo's own"),
+                  c.names.size())
+            << visibleSheet()->informativeText().toStdString();
+        closeSheets();
+        const QStringList after = treeListing(QDir::homePath(), QStringList(mine) << lib);
+        EXPECT_EQ(after, before) << c.library;
+        for (const IKImageItemPtr &gone : hostile)
+            EXPECT_EQ(count(QLatin1String(c.library) != QLatin1String("Test-10.14.6")
+                                ? QString("SELECT count(*) FROM ZGENERICASSET WHERE Z_PK = %1")
+                                      .arg(gone->photoLibFileNode->photoAssetID)
+                                : QString("SELECT count(*) FROM RKMaster WHERE modelId = %1")
+                                      .arg(gone->photoLibFileNode->photoID)),
+                      "0");
+        EXPECT_EQ(count("PRAGMA integrity_check"), "ok");
+    }
 }

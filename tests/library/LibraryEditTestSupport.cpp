@@ -45,10 +45,13 @@ void LibraryEditTest::TearDown() {
     tzset();
 }
 
-bool LibraryEditTest::openLibrary(const QString &name) {
+bool LibraryEditTest::openLibrary(const QString &name,
+                                  const std::function<void(const QString &package)> &prepare) {
     libraryPath = copyLibrary(name, dir.path());
     if (libraryPath.isEmpty())
         return false;
+    if (prepare)
+        prepare(libraryPath);
     auto *panel = new QFileDialog(d->window);
     panel->setOption(QFileDialog::DontUseNativeDialog, true);
     panel->setFileMode(QFileDialog::AnyFile);

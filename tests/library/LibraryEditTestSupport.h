@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -26,7 +27,9 @@ class LibraryEditTest : public ::testing::Test {
     void TearDown() override;
 
     // Copies the fixture library ("Test-13.0.0") and opens it; false when it did not load.
-    bool openLibrary(const QString &name);
+    // `prepare` changes the copy (its package path given) before the open.
+    bool openLibrary(const QString &name,
+                     const std::function<void(const QString &package)> &prepare = {});
     bool currentSchema() const { return d->library.bScanNewPhotosLib; }
     // The library's own database (inside the package).
     QString database() const;

@@ -4,7 +4,9 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <algorithm>
 
 QString copyLibrary(const QString &name, const QString &dir) {
     const QString source =
@@ -54,6 +56,34 @@ QStringList folderHashes(const QString &folder) {
         out << QDir(folder).relativeFilePath(path) + QLatin1Char(' ') +
                    QString::fromLatin1(
                        QCryptographicHash::hash(fileBytes(path), QCryptographicHash::Sha1).toHex());
+    }
+    out.sort();
+    return out;
+}
+
+QStringList treeListing(const QString &root, const QStringList &except) {
+    QStringList out;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (std::any_of(except.cbegin(), except.cend(), [&](const QString &folder) {
+                return path == folder || path.startsWith(folder + QLatin1Char('/'));
+            }))
+            continue;
+        const QFileInfo info = it.fileInfo();
+        QString line = QDir(root).relativeFilePath(path);
+        if (info.isSymLink())
+            line += QStringLiteral(" -> ") + info.symLinkTarget();
+        else if (info.isDir())
+            line += QLatin1Char('/');
+        else
+            line +=
+                QLatin1Char(' ') +
+                QString::fromLatin1(
+                    QCryptographicHash::hash(fileBytes(path), QCryptographicHash::Sha1).toHex()) +
+                QLatin1Char(' ') + info.lastModified().toString(Qt::ISODateWithMs);
+        out << line;
     }
     out.sort();
     return out;

@@ -17,5 +17,9 @@ QString sqliteValue(const QString &database, const QString &sql);
 QByteArray sqliteDump(const QString &database);
 // SHA-1 of every file under `folder`, by relative path.
 QStringList folderHashes(const QString &folder);
+// Everything under `root` by relative path, sorted: folders, links with their targets, files
+// with their SHA-1 and time; nothing under the folders of `except`. Two listings are equal
+// when nothing there was made, changed, moved or removed.
+QStringList treeListing(const QString &root, const QStringList &except = {});
 QByteArray fileBytes(const QString &path);
 void writeBytes(const QString &path, const QByteArray &bytes);

@@ -252,3 +252,50 @@ TEST_F(OlderReferenceRepair, TheMastersImagePathFollowsTheMovedAndRenamedFile) {
     EXPECT_EQ(sqliteValue(database, QStringLiteral("PRAGMA integrity_check")),
               QStringLiteral("ok"));
 }
+
+TEST_F(ReferenceRepair, ALostReferenceWhoseNameClimbsOutOfItsFolderIsNeverRepaired) {
+    // A hostile library: Pumpkins4's name climbs two folders above the folder it names.
+    const QString folder = roots.path() + QStringLiteral("/Shared/sub");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const int asset = pumpkins->photoLibFileNode->photoAssetID;
+    sqliteValue(database, QStringLiteral("UPDATE ZGENERICASSET SET ZDIRECTORY = '%1' WHERE Z_PK = "
+                                         "%2; UPDATE ZADDITIONALASSETATTRIBUTES SET "
+                                         "ZORIGINALFILENAME = '../../victim.jpg' WHERE ZASSET = %2")
+                              .arg(folder)
+                              .arg(asset));
+    ASSERT_TRUE(d->LoadPhotosLibraryItemThreader(lib));
+    QDeadlineTimer deadline(120000);
+    while (!d->library.scanComplete && !deadline.hasExpired())
+        QTest::qWait(5);
+    closeSheets();
+    IKImageItemPtr hostile;
+    for (const IKImageItemPtr &i : d->library.photoLibBroserArray)
+        if (i->photoLibFileNode && i->photoLibFileNode->photoAssetID == asset)
+            hostile = i;
+    ASSERT_TRUE(hostile);
+    // A file of the record's size where the name leads, and one under the chosen root.
+    writeSized(roots.path() + QStringLiteral("/bait.jpg"), kPumpkinsSize);
+    writeSized(roots.path() + QStringLiteral("/moved/victim.jpg"), kPumpkinsSize);
+    const QStringList row = assetRow();
+    const QStringList before = treeListing(roots.path());
+
+    d->copyPhotoLibFileNameBtn->setChecked(true); // rename files on disk
+    select({hostile});
+    d->StartCopyFileNameReferenceFileAction();
+    QMessageBox *sheet = visibleSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->text(), QStringLiteral("No selected referenced photo was relinked."));
+    EXPECT_TRUE(sheet->informativeText().contains(QStringLiteral("leads out of its folder")))
+        << sheet->informativeText().toStdString();
+    closeSheets();
+    select({hostile});
+    chooseRoot(roots.path() + QStringLiteral("/moved"));
+    ASSERT_TRUE(visibleSheet());
+    EXPECT_EQ(visibleSheet()->text(), QStringLiteral("No selected referenced photo was relinked."));
+    closeSheets();
+
+    EXPECT_EQ(treeListing(roots.path()), before);
+    EXPECT_EQ(assetRow(), row);
+    EXPECT_EQ(sqliteValue(database, QStringLiteral("PRAGMA integrity_check")),
+              QStringLiteral("ok"));
+}

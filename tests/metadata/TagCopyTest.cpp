@@ -124,6 +124,10 @@ TEST(SafeNames, TitlesBecomeHarmlessFileNames) {
     const QString cut = safeFileBaseName(longName, "jpeg");
     EXPECT_LE((cut + ".jpeg").toUtf8().size(), 255);
     EXPECT_GT(cut.size(), 100);
+    // A title of megabytes (dots first) is cut once, not a character at a time.
+    const QString huge =
+        safeFileBaseName(QString(1024 * 1024, '.') + QString(1024 * 1024, 'x'), "jpg");
+    EXPECT_EQ(huge, QString(251, 'x'));
 }
 
 TEST_F(TagCopy, KeywordsToCaptionSkipsPhotosWithoutKeywordsAndSaysSo) {

@@ -24,15 +24,10 @@ QString joined(const QString &base, const QString &extension) {
     return extension.isEmpty() ? base : base + QLatin1Char('.') + extension;
 }
 
-// "base j.ext", the base shortened, whole characters at a time, to fit one file name.
-QString withCounter(QString base, int counter, const QString &extension) {
+// "base j.ext", the base shortened at a character boundary to fit one file name.
+QString withCounter(const QString &base, int counter, const QString &extension) {
     const QString rest = joined(QStringLiteral(" %1").arg(counter), extension);
-    while (!base.isEmpty() && (base + rest).toUtf8().size() > kMaxFileNameBytes) {
-        base.chop(1);
-        if (!base.isEmpty() && base.back().isHighSurrogate())
-            base.chop(1);
-    }
-    return base + rest;
+    return utf8Prefix(base, kMaxFileNameBytes - rest.toUtf8().size()) + rest;
 }
 
 // The n of a name moveToFreeName gave: "base (n).ext", or 1 for the name itself.

@@ -1,6 +1,7 @@
 #include "export/core/CloudDownload.h"
 
 #include "export/core/PlainExport.h"
+#include "metadata/core/SafeFileName.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/FreeFileName.h"
 #include "platform/core/SafeWrite.h"
@@ -57,7 +58,9 @@ void CloudDownloadRun::run(CloudPhotoLibrary &service) {
         const IKImageItem &item = *photos[i]->entry.item;
         if (item.bICloudDownloadPhoto) {
             QString error;
-            const QString path = copyIntoFolder(item.filePath, storage, {item.fileName}, &error);
+            const QString path =
+                copyIntoFolder(item.filePath, storage,
+                               {plainFileName(item.fileName, QStringLiteral("Photo"))}, &error);
             if (path.isEmpty()) {
                 QMutexLocker lock(&mutex);
                 report.notCopied << QStringLiteral("%1: %2").arg(item.fileName, error);
@@ -111,8 +114,9 @@ void CloudDownloadRun::writeResource(size_t i, const CloudResource &resource,
         Photo &p = *self->photos[i];
         QString why = error;
         if (why.isEmpty()) {
-            const QString placed =
-                moveToFirstFreeOf(temp, self->storage, {resource.originalFilename}, &why);
+            const QString placed = moveToFirstFreeOf(
+                temp, self->storage,
+                {plainFileName(resource.originalFilename, QStringLiteral("Photo"))}, &why);
             if (!placed.isEmpty()) {
                 self->noteWritten(placed, p.entry);
                 p.anyWritten = true;
@@ -137,12 +141,10 @@ void CloudDownloadRun::fallBack(size_t i, const QString &why) {
     if (p.counted)
         return;
     const IKImageItem &item = *p.entry.item;
-    const QString thumb =
-        QFileInfo(item.fileLargeThumbPath).isFile() ? item.fileLargeThumbPath : item.fileThumbPath;
-    const QString name =
-        QFileInfo(item.fileName).completeBaseName() + QLatin1Char('.') + QFileInfo(thumb).suffix();
+    // Not downloaded: the thumbnail goes out as the exports send it.
+    const ExportSource thumb = exportSource(item, false);
     QString error;
-    const QString path = copyIntoFolder(thumb, storage, {name}, &error);
+    const QString path = copyIntoFolder(thumb.path, storage, {thumb.name}, &error);
     QString line = QStringLiteral("%1: %2").arg(item.fileName, why);
     if (!path.isEmpty()) {
         noteWritten(path, p.entry);

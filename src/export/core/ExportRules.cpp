@@ -1,5 +1,6 @@
 #include "export/core/ExportRules.h"
 
+#include "library/core/LibraryScan.h"
 #include "metadata/core/SafeFileName.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/FreeFileName.h"
@@ -44,19 +45,22 @@ QString editedRenderPath(const QString &originalPath) {
 ExportSource exportSource(const IKImageItem &item, bool edited) {
     ExportSource s;
     s.path = item.filePath;
-    s.name = item.fileName.isEmpty() ? QFileInfo(item.filePath).fileName() : item.fileName;
+    // The library's name, however it reads, becomes one plain name in the storage folder.
+    s.name =
+        plainFileName(item.fileName.isEmpty() ? QFileInfo(item.filePath).fileName() : item.fileName,
+                      QStringLiteral("Photo"));
     const QString base = QFileInfo(s.name).completeBaseName();
     if (edited) {
         const QString render = editedRenderPath(item.filePath);
         if (!render.isEmpty()) {
             s.path = render;
-            s.name = base + QLatin1Char('.') + QFileInfo(render).suffix();
+            s.name = plainFileName(base + QLatin1Char('.') + QFileInfo(render).suffix());
         }
     }
     if (!item.bICloudDownloadPhoto) {
         s.path = QFileInfo(item.fileLargeThumbPath).isFile() ? item.fileLargeThumbPath
                                                              : item.fileThumbPath;
-        s.name = base + QLatin1Char('.') + QFileInfo(s.path).suffix();
+        s.name = plainFileName(base + QLatin1Char('.') + QFileInfo(s.path).suffix());
         s.substituted = true;
     }
     return s;
@@ -64,9 +68,12 @@ ExportSource exportSource(const IKImageItem &item, bool edited) {
 
 QString clashName(const QString &name, int n) {
     const QFileInfo info(name);
-    return info.suffix().isEmpty()
-               ? QStringLiteral("%1 %2").arg(name).arg(n)
-               : QStringLiteral("%1 %2.%3").arg(info.completeBaseName()).arg(n).arg(info.suffix());
+    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+    const QString number = QStringLiteral(" %1").arg(n);
+    const QString base = suffix.isEmpty() ? name : info.completeBaseName();
+    // The number never makes a name too long for the disk: the base gives way.
+    return utf8Prefix(base, kMaxFileNameBytes - (number + suffix).toUtf8().size()) + number +
+           suffix;
 }
 
 QDateTime libraryDate(const QString &text) {
@@ -85,10 +92,27 @@ QDateTime creationOrModification(const QString &path) {
 }
 
 QString libraryFolderName(const QString &name) {
-    const QString safe = safeFileBaseName(name, QString());
-    // Dots alone would name this folder or its parent.
-    return safe.isEmpty() || safe == QLatin1String(".") || safe == QLatin1String("..") ? QString()
-                                                                                       : safe;
+    if (name.trimmed().isEmpty())
+        return {};
+    return plainFileName(name.simplified(), QStringLiteral("Untitled"), false);
+}
+
+bool staysInside(const QString &root, const QString &folder, const QStringList &names) {
+    // No "..": below a link it leads to the link's target's parent, whatever the text says.
+    const QString below = folder.startsWith(root) ? folder.mid(root.size()) : QString();
+    if (root.isEmpty() || !folder.startsWith(root) ||
+        (!below.isEmpty() && !below.startsWith(QLatin1Char('/')) &&
+         !root.endsWith(QLatin1Char('/'))) ||
+        !hasNoDotSegments(below))
+        return false;
+    for (const QString &name : names)
+        if (!isPlainFileName(name))
+            return false;
+    // A folder that is already there counts where it really lies (a link leads elsewhere).
+    const QString real = QFileInfo(folder).canonicalFilePath();
+    const QString realTop = QFileInfo(root).canonicalFilePath();
+    return real.isEmpty() || realTop.isEmpty() || real == realTop ||
+           real.startsWith(realTop + QLatin1Char('/'));
 }
 
 QString yearMonthFolder(const QDateTime &date, bool yearInMonthFolder) {

@@ -37,7 +37,7 @@ struct ExportSource {
 // thumbnail's extension.
 ExportSource exportSource(const IKImageItem &item, bool edited);
 
-// "B n.E" of N.
+// "B n.E" of N, B shortened so that it fits the disk's 255 bytes.
 QString clashName(const QString &name, int n);
 
 // A library date text ("yyyy:MM:dd HH:mm:ss" or "yyyy-MM-dd HH:mm:ss", local time); invalid
@@ -47,8 +47,12 @@ QDateTime libraryDate(const QString &text);
 QDateTime creationOrModification(const QString &path);
 
 // A library name (an album title) as one folder name of the storage folder: a "/" in it
-// never makes two folders, and ".." never leaves it. Empty for no usable name.
+// never makes two folders, and ".." never leaves it. Empty for an empty title (no album).
 QString libraryFolderName(const QString &name);
+
+// Whether files named `names` in `folder` lie inside `root`: by their names, and where
+// `folder` exists, by where it really is. The last check before anything is written.
+bool staysInside(const QString &root, const QString &folder, const QStringList &names);
 
 // "Y/Y-M" (the plain copies) or "Y/M" (the copies with library metadata), unpadded.
 QString yearMonthFolder(const QDateTime &date, bool yearInMonthFolder);

@@ -4,7 +4,9 @@
 #include "export/core/LibraryMetadataExport.h"
 #include "library/core/DatabaseFiles.h"
 #include "library/core/LibraryScan.h"
+#include "metadata/core/SafeFileName.h"
 #include "platform/core/PhotosApplication.h"
+#include "platform/core/UnicodeForms.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -57,7 +59,7 @@ LibraryScanResult scanSnapshot(const QString &library) {
 }
 
 QString nfc(const QString &name) {
-    return name.normalized(QString::NormalizationForm_C);
+    return normalizedText(name, QString::NormalizationForm_C);
 }
 
 QString failure(const PRPicFileInfo &r, const QString &why) {
@@ -114,10 +116,8 @@ QList<PRPicFileInfoPtr> photosToMerge(const QList<PRPicFileInfoPtr> &records, QS
 
 QString exportFolderFor(const QString &sourceLibrary) {
     const QString base = QFileInfo(QDir::cleanPath(sourceLibrary)).completeBaseName();
-    QString folder = libraryFolderName(base);
-    if (folder.isEmpty())
-        folder = QStringLiteral("Photo Library");
-    return QDir::homePath() + QStringLiteral("/Pictures/") + folder;
+    return QDir::homePath() + QStringLiteral("/Pictures/") +
+           plainFileName(base.simplified(), QStringLiteral("Photo Library"), false);
 }
 
 bool destinationLacksPhoto(const QHash<QString, QList<PRPicFileInfoPtr>> &destination,
@@ -222,11 +222,14 @@ LibraryMergeReport ImportPhotosfromSourcePhotoLibrary(const LibraryMergeSettings
         const QString album = libraryFolderName(r.fileAlbum);
         const QString folder =
             album.isEmpty() ? report.exportFolder : QDir(report.exportFolder).filePath(album);
-        if (!isPlainFileName(r.fileName)) {
-            report.failed << failure(r, QStringLiteral("the library names no usable file name"));
+        // The copy takes the name the exports give it, plain whatever the library says.
+        const QString name = plainFileName(r.fileName, QStringLiteral("Photo"));
+        if (!staysInside(report.exportFolder, folder, {name})) {
+            report.failed << failure(
+                r, QStringLiteral("its name leads out of %1").arg(report.exportFolder));
             continue;
         }
-        const QString placed = placeInto(from, folder, r.fileName, &why);
+        const QString placed = placeInto(from, folder, name, &why);
         if (placed.isEmpty()) {
             // E cannot take more (a full disk, no permission): the rest would fail alike.
             report.failed << failure(r, why);

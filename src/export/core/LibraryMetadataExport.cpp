@@ -21,6 +21,12 @@ bool differs(const QString &library, const QString &file) {
     return !library.isEmpty() && library != file;
 }
 
+// The last check before a write: no name of the library leads out of the storage folder.
+void refuseOutside(RecipePlacement &p, const QString &storageFolder) {
+    if (p.refused.isEmpty() && !staysInside(storageFolder, p.folder, p.names))
+        p.refused = QStringLiteral("its name leads out of the storage folder");
+}
+
 QStringList keywordList(const QString &text) {
     QStringList out;
     for (const QString &word : text.split(QLatin1Char(',')))
@@ -140,6 +146,7 @@ WriteRecipeOptions libraryRecipeOptions(const QList<ExportEntry> &entries,
             return RecipePlacement{};
         getOriginalMedataDataWithItem(*entry.item);
         RecipePlacement p = libraryPlacement(entry, settings);
+        refuseOutside(p, settings.storageFolder);
         // Once the disk is full the rest of the run is refused, rather than each photo
         // failing halfway through its write.
         const QStorageInfo disk(settings.storageFolder);
@@ -209,11 +216,14 @@ ExportReport exportWithLibraryCreationDate(const QList<ExportEntry> &entries,
     settings.storageFolder = storageFolder;
     for (const ExportEntry &entry : entries) {
         getOriginalMedataDataWithItem(*entry.item);
-        const RecipePlacement p = libraryPlacement(entry, settings);
+        RecipePlacement p = libraryPlacement(entry, settings);
+        refuseOutside(p, storageFolder);
         report.notDownloaded |= !entry.item->bICloudDownloadPhoto;
         ExportOutcome outcome;
         outcome.name = entry.item->fileName;
-        outcome.outputPath = copyIntoFolder(p.readPath, p.folder, p.names, &outcome.error);
+        outcome.error = p.refused;
+        if (outcome.error.isEmpty())
+            outcome.outputPath = copyIntoFolder(p.readPath, p.folder, p.names, &outcome.error);
         QString why;
         if (!outcome.outputPath.isEmpty() && p.date.isValid() &&
             !FileDates::setDates(outcome.outputPath, p.date, &why))
@@ -301,6 +311,7 @@ WriteRecipeOptions panelRecipeOptions(const QList<ExportEntry> &entries,
             const QDateTime typed = libraryDate(panel.cameraDate);
             p.date = typed.isValid() ? typed : creationOrModification(source.path);
         }
+        refuseOutside(p, storageFolder);
         return p;
     };
     options.change = [panel](QVariantMap &working, const IKImageItem &item) {

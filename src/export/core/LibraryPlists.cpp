@@ -1,6 +1,7 @@
 #include "export/core/LibraryPlists.h"
 
 #include "browser/core/LibraryComparison.h"
+#include "metadata/core/SafeFileName.h"
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/PropertyList.h"
@@ -27,6 +28,12 @@ PlistExportResult writeRoot(const QString &storageFolder, const char *name, cons
         result.error = QStringLiteral("%1 cannot be written: %2").arg(result.path, why);
     result.written = result.error.isEmpty();
     return result;
+}
+
+// The photo's entry goes under the plain name its copies take: a library's name may hold
+// anything, which an XML key must not.
+QString entryName(const IKImageItem &item) {
+    return plainFileName(item.fileName, QStringLiteral("Photo"));
 }
 
 void noteName(QHash<QString, int> &uses, const QString &name, PlistExportResult &result) {
@@ -77,8 +84,8 @@ PlistExportResult exportOriginalMetadataPlist(const QList<ExportEntry> &entries,
             result.unreadable << e.item->fileName;
             continue;
         }
-        noteName(uses, e.item->fileName, result);
-        root.insert(e.item->fileName, props);
+        noteName(uses, entryName(*e.item), result);
+        root.insert(entryName(*e.item), props);
     }
     return writeRoot(storageFolder, kOriginalMetadataPlist, root, result);
 }
@@ -89,10 +96,10 @@ PlistExportResult exportLibraryMetadataPlist(const QList<ExportEntry> &entries,
     QVariantMap root;
     QHash<QString, int> uses;
     for (const ExportEntry &e : entries) {
-        noteName(uses, e.item->fileName, result);
-        root.insert(e.item->fileName, e.item->photoLibFileNode
-                                          ? libraryPlistEntry(*e.item->photoLibFileNode)
-                                          : QVariantMap());
+        noteName(uses, entryName(*e.item), result);
+        root.insert(entryName(*e.item), e.item->photoLibFileNode
+                                            ? libraryPlistEntry(*e.item->photoLibFileNode)
+                                            : QVariantMap());
     }
     return writeRoot(storageFolder, kLibraryMetadataPlist, root, result);
 }

@@ -200,6 +200,8 @@ ExportReport exportPlainCopies(const QList<ExportEntry> &entries,
         outcome.name = entry.item->fileName;
         Destination d = destinationOf(entry, source, settings);
         outcome.error = d.error;
+        if (outcome.error.isEmpty() && !staysInside(settings.storageFolder, d.folder, d.names))
+            outcome.error = QStringLiteral("its name leads out of the storage folder");
         std::unique_ptr<SafeWrite::Temporary> temp;
         if (outcome.error.isEmpty())
             temp = writeUnsynced(source.path, d.folder, &outcome.error);

@@ -17,7 +17,33 @@ bool isFile(const QString &path) {
     return !path.isEmpty() && (info.isFile() || info.isSymLink());
 }
 
+bool climbs(const QString &path) {
+    return path.split(QLatin1Char('/')).contains(QLatin1String(".."));
+}
+
+bool isInside(const QString &path, const QString &folder) {
+    return !path.isEmpty() && !folder.isEmpty() && path.startsWith(folder + QLatin1Char('/'));
+}
+
 } // namespace
+
+bool isPhotosOwnFile(const IKImageItem &item, const QString &path, const QString &libraryPath) {
+    // A relative path would be read against our working folder; ".." can climb anywhere.
+    if (!path.startsWith(QLatin1Char('/')) || climbs(path))
+        return false;
+    const QFileInfo info(path);
+    if (item.photoLibFileNode && item.photoLibFileNode->bReferencePhoto)
+        // No link on the way: the file trashed is the very file the library records.
+        return info.canonicalFilePath() == QDir::cleanPath(path);
+    if (libraryPath.isEmpty())
+        return false;
+    // The folder's real place, so that a linked folder inside the package leads nowhere else.
+    const QString package = QFileInfo(libraryPath).canonicalFilePath();
+    const QString folder = QFileInfo(info.path()).canonicalFilePath();
+    return isInside(QDir::cleanPath(path),
+                    QDir::cleanPath(QFileInfo(libraryPath).absoluteFilePath())) &&
+           (folder == package || isInside(folder, package));
+}
 
 QString livePhotoCompanionPath(const QString &photoPath) {
     const QFileInfo info(photoPath);
@@ -25,7 +51,8 @@ QString livePhotoCompanionPath(const QString &photoPath) {
 }
 
 LibraryTrashPlan libraryTrashPlan(const QList<IKImageItemPtr> &deleted,
-                                  const QList<IKImageItemPtr> &remaining, bool companions) {
+                                  const QList<IKImageItemPtr> &remaining, bool companions,
+                                  const QString &libraryPath) {
     QSet<const IKImageItem *> gone;
     for (const IKImageItemPtr &item : deleted)
         if (item)
@@ -50,9 +77,14 @@ LibraryTrashPlan libraryTrashPlan(const QList<IKImageItemPtr> &deleted,
         }
     LibraryTrashPlan plan;
     QSet<QString> planned;
-    const auto add = [&](const QString &path) {
+    const auto add = [&](const IKImageItem &item, const QString &path) {
         if (!isFile(path))
             return;
+        if (!isPhotosOwnFile(item, path, libraryPath)) {
+            if (path == item.filePath)
+                plan.foreign << path;
+            return;
+        }
         const QString key = fileKey(path);
         if (planned.contains(key))
             return;
@@ -62,9 +94,9 @@ LibraryTrashPlan libraryTrashPlan(const QList<IKImageItemPtr> &deleted,
     for (const IKImageItemPtr &item : deleted) {
         if (!item || item->filePath.isEmpty())
             continue;
-        add(item->filePath);
+        add(*item, item->filePath);
         if (companions)
-            add(livePhotoCompanionPath(item->filePath));
+            add(*item, livePhotoCompanionPath(item->filePath));
     }
     return plan;
 }

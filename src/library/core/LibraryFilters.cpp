@@ -1,5 +1,7 @@
 #include "library/core/LibraryFilters.h"
 
+#include "platform/core/UnicodeForms.h"
+
 #include <QLocale>
 #include <algorithm>
 
@@ -88,7 +90,7 @@ QList<IKImageItemPtr> sameFileNameItems(const QHash<QString, QList<IKImageItemPt
     };
     std::vector<Entry> entries;
     for (auto it = names.cbegin(); it != names.cend(); ++it) {
-        const QString nfc = it.key().normalized(QString::NormalizationForm_C);
+        const QString nfc = normalizedText(it.key(), QString::NormalizationForm_C);
         entries.push_back({libraryStringKey(nfc), nfc, it.key(), &it.value()});
     }
     // A hash has no order of its own: a fixed one lets the same library show the same view.

@@ -1,6 +1,7 @@
 #include "library/core/LibrarySort.h"
 
 #include "library/core/LibraryLookups.h"
+#include "platform/core/UnicodeForms.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -64,7 +65,7 @@ std::optional<int64_t> libraryItemDateKey(const IKImageItem &item) {
 LibraryStringKey libraryStringKey(const QString &text) {
     LibraryStringKey key;
     key.punctuationFirst = !text.isEmpty() && text.at(0).isPunct();
-    const QString nfd = text.normalized(QString::NormalizationForm_D);
+    const QString nfd = normalizedText(text, QString::NormalizationForm_D);
     QString stripped;
     stripped.reserve(nfd.size());
     for (QChar c : nfd)

@@ -4,6 +4,7 @@
 #include "app/core/SharedHelpers.h"
 #include "browser/core/LibraryComparison.h"
 #include "platform/core/FileDates.h"
+#include "platform/core/UnicodeForms.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -33,7 +34,7 @@ QDateTime recordDateInstant(const QString &text) {
 namespace {
 
 QString nfc(const QString &text) {
-    return text.normalized(QString::NormalizationForm_C);
+    return normalizedText(text, QString::NormalizationForm_C);
 }
 
 bool textDiffers(const QString &original, const QString &library) {

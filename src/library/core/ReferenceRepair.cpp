@@ -1,5 +1,7 @@
 #include "library/core/ReferenceRepair.h"
 
+#include "library/core/LibraryScan.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -53,6 +55,15 @@ QString withoutTrailingSlashes(QString path) {
 }
 
 } // namespace
+
+bool namesPlainReferencedFile(const PRPicFileInfo &record, const QString &path, QString *why) {
+    if (path.startsWith(QLatin1Char('/')) && hasNoDotSegments(path) &&
+        isPlainFileName(record.fileName) && isPlainFileName(QFileInfo(path).fileName()))
+        return true;
+    if (why)
+        *why = QStringLiteral("the library's name of its file leads out of its folder");
+    return false;
+}
 
 bool listRegularFiles(const QString &folder, QStringList *names, QString *why) {
     names->clear();

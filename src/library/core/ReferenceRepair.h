@@ -21,6 +21,11 @@ struct ReferenceSearch {
 // the folder cannot be read.
 bool listRegularFiles(const QString &folder, QStringList *names, QString *why);
 
+// Whether `path`, where the library says a referenced photo's file is, names one plain file
+// in one folder: absolute, no "." or ".." on the way, and the record's file name a plain
+// name. A repair works only inside that folder, so a name that climbs out is never repaired.
+bool namesPlainReferencedFile(const PRPicFileInfo &record, const QString &path, QString *why);
+
 // The folder under `root` that now holds the file of `record` (a referenced photo whose
 // fileFullPath is where the library last saw it). Tried in order: the file's name in the
 // root itself, then for tails of the old folder growing leftwards ("Trip", "Pictures/Trip",

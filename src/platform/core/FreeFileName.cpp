@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTextBoundaryFinder>
 
 #include <cerrno>
 #include <cstdio>
@@ -14,15 +15,9 @@
 
 namespace {
 
-// `base` cut at a character boundary until `rest` fits after it.
-QString fittedBase(QString base, const QString &rest) {
-    const qsizetype restBytes = rest.toUtf8().size();
-    while (!base.isEmpty() && base.toUtf8().size() + restBytes > kMaxFileNameBytes) {
-        base.chop(1);
-        if (!base.isEmpty() && base.back().isHighSurrogate())
-            base.chop(1);
-    }
-    return base;
+// `base` cut at a character boundary so that `rest` fits after it.
+QString fittedBase(const QString &base, const QString &rest) {
+    return utf8Prefix(base, kMaxFileNameBytes - rest.toUtf8().size());
 }
 
 // 0 on success, else errno; never replaces `to`, a link included.
@@ -42,6 +37,40 @@ int renameNoReplace(const QByteArray &from, const QByteArray &to) {
 }
 
 } // namespace
+
+QString utf8Prefix(const QString &text, qsizetype maxBytes) {
+    if (maxBytes <= 0)
+        return {};
+    // No UTF-16 unit takes more than 3 bytes; a pair takes 4 for its two units.
+    if (text.size() * 3 <= maxBytes)
+        return text;
+    // Every unit takes a byte at least: only the first maxBytes units can fit, and one more
+    // tells whether the cut falls inside a character.
+    const QString head = text.left(maxBytes + 1);
+    qsizetype bytes = 0, cut = 0;
+    for (qsizetype i = 0; i < head.size();) {
+        const bool pair = head[i].isHighSurrogate() && i + 1 < head.size() &&
+                          head[i + 1].isLowSurrogate();
+        const char16_t u = head[i].unicode();
+        bytes += pair ? 4 : u < 0x80 ? 1 : u < 0x800 ? 2 : 3;
+        if (bytes > maxBytes)
+            break;
+        i += pair ? 2 : 1;
+        cut = i;
+    }
+    if (cut >= text.size())
+        return text;
+    // Back to the start of a letter whose accents would be cut off; a "letter" of hundreds
+    // of accents is cut where the bytes end.
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, head);
+    graphemes.setPosition(cut);
+    if (!graphemes.isAtBoundary()) {
+        const qsizetype previous = graphemes.toPreviousBoundary();
+        if (previous > 0)
+            cut = previous;
+    }
+    return text.left(cut);
+}
 
 QString numberedFileName(const QString &name, int n) {
     const QFileInfo info(name);

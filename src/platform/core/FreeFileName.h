@@ -10,6 +10,11 @@
 // The longest file name, in bytes, that Linux file systems take.
 inline constexpr int kMaxFileNameBytes = 255;
 
+// The longest start of `text` that takes at most `maxBytes` in UTF-8, cut between two
+// characters (never inside one, nor between a letter and its accents). One cut, however long
+// the text: a name of megabytes costs what its first few hundred characters cost.
+QString utf8Prefix(const QString &text, qsizetype maxBytes);
+
 // The n-th candidate for `name`: the name itself for n <= 1, else "base (n).ext". The base is
 // shortened, whole characters at a time, so that the result fits kMaxFileNameBytes.
 QString numberedFileName(const QString &name, int n);

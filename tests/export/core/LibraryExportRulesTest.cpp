@@ -2,6 +2,7 @@
 #include "export/core/ExportRules.h"
 #include "export/core/LibraryMetadataExport.h"
 #include "export/core/PlainExport.h"
+#include "metadata/core/SafeFileName.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/FreeFileName.h"
 #include "platform/core/ImageSource.h"
@@ -104,8 +105,38 @@ TEST_F(LibraryExportRules, NamesAndFoldersStayInsideTheStorageFolder) {
     EXPECT_EQ(clashName("IMG_1.JPG", 2), "IMG_1 2.JPG");
     EXPECT_EQ(clashName("St James Park.jpg", 7), "St James Park 7.jpg");
     EXPECT_EQ(libraryFolderName("2019-10/11 Paris Clermont"), "2019-10-11 Paris Clermont");
-    EXPECT_EQ(libraryFolderName(".."), "");
-    EXPECT_EQ(libraryFolderName("../../etc"), "-..-etc");
+    EXPECT_EQ(libraryFolderName(""), "");
+    EXPECT_EQ(libraryFolderName(".."), "Untitled");
+    EXPECT_EQ(libraryFolderName("../../etc"), "etc");
+    // Every name the library gives becomes one plain name: no folder, no option, no dots.
+    for (const auto &[given, plain] :
+         QList<QPair<QString, QString>>{{"../../x.jpg", "x.jpg"},
+                                        {"/etc/x.jpg", "etc-x.jpg"},
+                                        {"-rf .jpg", "rf.jpg"},
+                                        {QString("a") + QChar(0) + "b\\n\t.JPG", "ab-n.JPG"},
+                                        {".", "Untitled"},
+                                        {"..", "Untitled"},
+                                        {".jpg", "Untitled.jpg"},
+                                        {"", "Untitled"},
+                                        {"Île 😀.heic", "Île 😀.heic"}})
+        EXPECT_EQ(plainFileName(given), plain) << given.toStdString();
+    // Long names are cut once, at 255 bytes between characters, keeping the extension; a
+    // letter keeps its accent; the clash number still fits.
+    const QString accented = QString("e") + QChar(0x0301);
+    const QString huge = QString(2 * 1024 * 1024, QChar(0x00e9)) + ".jpeg";
+    const QString cut = plainFileName(huge);
+    EXPECT_TRUE(cut.endsWith(".jpeg"));
+    EXPECT_LE(cut.toUtf8().size(), 255);
+    EXPECT_GE(cut.toUtf8().size(), 250);
+    const QString pairs = plainFileName(QString(200, 'x') + accented.repeated(40));
+    EXPECT_LE(pairs.toUtf8().size(), 255);
+    EXPECT_FALSE(pairs.endsWith('e')) << "an accent was cut off its letter";
+    const QString emoji = plainFileName(QString("😀").repeated(100) + ".png");
+    EXPECT_FALSE(emoji.contains(QChar(0xfffd)));
+    EXPECT_TRUE(QString(emoji).remove("😀") == ".png") << emoji.toStdString();
+    EXPECT_LE(clashName(cut, 12345).toUtf8().size(), 255);
+    EXPECT_TRUE(clashName(cut, 12345).endsWith(" 12345.jpeg"));
+    EXPECT_EQ(libraryFolderName(QString(2 * 1024 * 1024, 'A')).size(), 255);
     EXPECT_EQ(yearMonthFolder(QDateTime(QDate(2019, 3, 7), QTime(10, 0)), true), "2019/2019-3");
     EXPECT_EQ(yearMonthFolder(QDateTime(QDate(2019, 12, 7), QTime(10, 0)), false), "2019/12");
     EXPECT_EQ(libraryDate("2019-05-03 10:20:30"), QDateTime(QDate(2019, 5, 3), QTime(10, 20, 30)));

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -29,6 +30,7 @@ QStringList names(const QList<IKImageItemPtr> &items) {
 }
 
 void writeFile(const QString &path) {
+    QDir().mkpath(QFileInfo(path).path());
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
     f.write("x");
@@ -111,16 +113,49 @@ TEST(LibraryTrashPlan, CompanionsOnlyWhenAskedAndSharedFilesStay) {
     const IKImageItemPtr cloud = dated("cloud.jpg", {}, p + "/not-downloaded.jpg");
     const QList<IKImageItemPtr> all = {wedding, park, shared, sharer, cloud};
 
-    LibraryTrashPlan plan = libraryTrashPlan({wedding, shared, cloud, wedding}, all, true);
+    LibraryTrashPlan plan = libraryTrashPlan({wedding, shared, cloud, wedding}, all, true, p);
     EXPECT_EQ(plan.files, (QStringList{p + "/wedding.jpg", p + "/wedding_3.mov"}));
     EXPECT_EQ(plan.kept, (QStringList{p + "/./shared.jpg"}));
-    plan = libraryTrashPlan({wedding}, all, false);
+    plan = libraryTrashPlan({wedding}, all, false, p);
     EXPECT_EQ(plan.files, (QStringList{p + "/wedding.jpg"}));
     // With both photos of the shared file gone, the file goes too.
-    plan = libraryTrashPlan({shared, sharer}, all, true);
+    plan = libraryTrashPlan({shared, sharer}, all, true, p);
     EXPECT_EQ(plan.files, (QStringList{p + "/./shared.jpg"}));
     EXPECT_EQ(livePhotoCompanionPath(QStringLiteral("/a/b/IMG_1.2.HEIC")),
               QStringLiteral("/a/b/IMG_1.2_3.mov"));
+}
+
+TEST(LibraryTrashPlan, OnlyThePhotosOwnFilesAreTrashed) {
+    QTemporaryDir dir;
+    const QString lib = dir.path() + "/L.photoslibrary", out = dir.path() + "/Elsewhere";
+    for (const QString &f : {lib + "/originals/A/own.jpg", out + "/victim.jpg",
+                             out + "/victim_3.mov", out + "/ref.jpg"})
+        writeFile(f);
+    ASSERT_TRUE(QFile::link(out, lib + "/originals/L"));
+    ASSERT_TRUE(QFile::link(out + "/ref.jpg", out + "/link.jpg"));
+    const auto referenced = [](IKImageItemPtr item) {
+        item->photoLibFileNode->bReferencePhoto = true;
+        return item;
+    };
+    const IKImageItemPtr own = dated("own.jpg", {}, lib + "/originals/A/own.jpg");
+    const QList<IKImageItemPtr> hostile = {
+        // Names that climb out of the package, or are read against our working folder.
+        dated("victim.jpg", {}, lib + "/originals/A/../../../Elsewhere/victim.jpg"),
+        dated("victim.jpg", {}, QDir(QDir::currentPath()).relativeFilePath(out + "/victim.jpg")),
+        referenced(dated("victim.jpg", {}, out + "/../Elsewhere/victim.jpg")),
+        // A folder of the package that leads outside, a photo outside it, a link on the way.
+        dated("victim.jpg", {}, lib + "/originals/L/victim.jpg"),
+        dated("victim.jpg", {}, out + "/victim.jpg"),
+        referenced(dated("ref.jpg", {}, out + "/link.jpg"))};
+    for (const IKImageItemPtr &item : hostile) {
+        const LibraryTrashPlan plan = libraryTrashPlan({item}, {}, true, lib);
+        EXPECT_TRUE(plan.files.isEmpty()) << item->filePath.toStdString();
+        EXPECT_TRUE(plan.kept.isEmpty()) << item->filePath.toStdString();
+        EXPECT_EQ(plan.foreign, QStringList{item->filePath});
+    }
+    const IKImageItemPtr ref = referenced(dated("ref.jpg", {}, out + "/ref.jpg"));
+    EXPECT_EQ(libraryTrashPlan(hostile + QList{own, ref}, {}, true, lib).files,
+              (QStringList{lib + "/originals/A/own.jpg", out + "/ref.jpg"}));
 }
 
 TEST(LibraryTrashPlan, DeletedItemsLeaveEveryListAndEmptyDictionaryEntries) {

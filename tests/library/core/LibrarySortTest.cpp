@@ -1,5 +1,6 @@
 #include "library/core/LibrarySort.h"
 #include "library/core/LibraryLookups.h"
+#include "platform/core/UnicodeForms.h"
 
 #include <QDateTime>
 #include <algorithm>
@@ -151,4 +152,18 @@ TEST(LibrarySort, RandomItemsGiveStrictWeakOrders) {
             }
         EXPECT_EQ(items, before);
     }
+}
+
+TEST(LibrarySort, LongNamesNormalizeInPiecesAsAWhole) {
+    // Composed and decomposed letters, marks out of order, Hangul jamo, a character beyond
+    // the first plane: cut anywhere, the pieces must give what the whole gives.
+    const QString sample =
+        QString::fromUtf8("Ä A\xcc\x88 e\xcc\x81\xcc\xa3 \xe1\x84\x80\xe1\x85\xa1"
+                          "\xe1\x86\xa8 \xf0\x9f\x98\x80 Val d'Ise\xcc\x80re ");
+    const QString text = sample.repeated(2000) + QString(3000, QChar(0x0301));
+    for (const auto form : {QString::NormalizationForm_C, QString::NormalizationForm_D})
+        EXPECT_EQ(normalizedText(text, form), text.normalized(form));
+    // Two megabytes of letters with accents sort like any name.
+    const QString huge(1024 * 1024, QChar(0x00c4));
+    EXPECT_EQ(libraryStringKey(huge).folded, QString(1024 * 1024, 'a'));
 }
