@@ -199,9 +199,16 @@ void planPosition(Plan &plan, const QJsonObject &tags, const std::optional<Posit
             plan.expected.insert(tag, QJsonValue::Null);
         }
         plan.assignments << QStringLiteral("-XMP-exif:GPS*=");
+        // A position in any other box (a track's own user data) must go too, or the removal
+        // is reported as not done.
         for (auto it = tags.begin(); it != tags.end(); ++it)
-            if (it.key().startsWith(QLatin1String("XMP-exif:GPS")))
+            if (it.key().contains(QLatin1String(":GPS")) &&
+                !it.key().startsWith(QLatin1String("Composite:"))) {
+                if (!plan.expected.contains(it.key()) &&
+                    !it.key().startsWith(QLatin1String("XMP-exif:")))
+                    plan.assignments << QStringLiteral("-%1=").arg(it.key());
                 plan.expected.insert(it.key(), QJsonValue::Null);
+            }
         return;
     }
     QString numbers =
@@ -261,6 +268,7 @@ std::optional<QJsonObject> readTags(const QString &path, QString *error) {
                               QStringLiteral("-ItemList:all"),
                               QStringLiteral("-XMP:all"),
                               QStringLiteral("-QuickTime:CreateDate"),
+                              QStringLiteral("-GPS*"),
                               path};
     if (!ExiftoolSession::shared().run(args, &printed, &why)) {
         if (error)
