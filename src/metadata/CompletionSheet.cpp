@@ -21,7 +21,8 @@ void AppDelegate::showJobEnding(const JobReport &given) {
     JobReport report = given;
     if (report.actionTitle.isEmpty())
         report.actionTitle = jobActionTitle();
-    const bool due = !report.notWritten.isEmpty() || (report.written > 0 && report.sheetOnSuccess);
+    const bool due = !report.notWritten.isEmpty() || !report.partlyWritten.isEmpty() ||
+                     (report.written > 0 && report.sheetOnSuccess);
     // A sheet offers the reveal on its button; without a sheet the result is shown at once,
     // or the job would leave no trace on the screen.
     if (due && LocalPhotoMetadataChangedCompletedAlert(report))
@@ -32,7 +33,7 @@ void AppDelegate::showJobEnding(const JobReport &given) {
 
 bool AppDelegate::LocalPhotoMetadataChangedCompletedAlert(const JobReport &report) {
     // Never report success for a photo that was not written: failures are always told.
-    const bool failures = !report.notWritten.isEmpty();
+    const bool failures = !report.notWritten.isEmpty() || !report.partlyWritten.isEmpty();
     if (!failures && userDefaults()
                          ->value(QLatin1String(SettingsKey::LocalPhotoMetadataAlertSuppress))
                          .toBool()) {

@@ -7,12 +7,15 @@
 #include "metadata/DateFeatureSupport.h"
 #include "metadata/core/GpsChanges.h"
 #include "metadata/core/JobReport.h"
+#include "metadata/core/VideoEdits.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/AlertSheet.h"
 #include "platform/MapView.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
+#include "platform/core/QuickTimeWriter.h"
 #include "platform/core/ReverseGeocoder.h"
+#include "platform/core/VideoMetadata.h"
 #include "platform/core/Workspace.h"
 
 #include <QCheckBox>
@@ -40,6 +43,13 @@ QString degreesText(double value) {
 
 // The properties of image 0 of the file, or nothing when it cannot be read.
 std::optional<QVariantMap> readProperties(const QString &path) {
+    // A video's position lives in its QuickTime boxes, seen as a photo's "{GPS}".
+    if (QuickTimeWriter::isQuickTimeName(path)) {
+        const std::optional<QJsonObject> tags = VideoEdits::readTags(path, nullptr);
+        if (!tags)
+            return std::nullopt;
+        return VideoEdits::propertiesOf(*tags, VideoMetadata::creationDateInItsZone(path));
+    }
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
         return std::nullopt;

@@ -1,5 +1,6 @@
-// The date windows on the sample videos: their QuickTime creation date is shown and written
-// through exiftool, and every track and packet stays as it was.
+// The features on videos: the date windows on the sample videos (their QuickTime creation date
+// is shown and written through exiftool), and the removals, the edit sheet and the GPS window
+// on a video made here. Every track and packet stays as it was.
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
@@ -26,6 +27,7 @@
 #include <QTemporaryDir>
 #include <ctime>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
@@ -69,7 +71,8 @@ QStringList temporariesIn(const QString &dir) {
 // A sample video with the dates it holds and what a write must keep of it.
 struct Video {
     QString name;
-    QString shown; // its creation date as the window shows it, in Tokyo time
+    QString shown; // its creation date as the window shows it, on its own wall clock
+    QString zone;  // the offset its dates keep: its own, else Tokyo's
     QString path;
     QByteArray bytes, packets;
     QStringList trackList;
@@ -91,12 +94,15 @@ class VideoDates : public ::testing::Test {
         d = std::make_unique<AppDelegate>();
         d->launch();
         d->localImageBrowserView->setModel(&model);
-        // The iPhone video: a Keys date in -08:00 and two "mebx" timed-metadata tracks.
-        for (const auto &[name, shown] : {std::pair{"IMG_0123.mov", "2020:01:06 07:13:13"},
-                                          std::pair{"clip.mp4", "2020:12:05 14:21:52"}}) {
+        // The iPhone video: a Keys date in -08:00 and two "mebx" timed-metadata tracks. The
+        // other has only the movie header's UTC date, shown in local time.
+        for (const auto &[name, shown, zone] :
+             {std::tuple{"IMG_0123.mov", "2020:01:05 14:13:13", "-08:00"},
+              std::tuple{"clip.mp4", "2020:12:05 14:21:52", "+09:00"}}) {
             Video v;
             v.name = name;
             v.shown = shown;
+            v.zone = zone;
             v.path = copyFixture(v.name, dir.path());
             QFile::setPermissions(v.path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
                                               QFile::ReadOther);
@@ -130,18 +136,57 @@ class VideoDates : public ::testing::Test {
                                                                QItemSelectionModel::Select);
         d->selection.currentChooseFilePath = paths.value(0);
     }
-    // The written video holds `wallClock` (with Tokyo's offset) in all three date boxes and
-    // every track and packet of the original.
+    // The written video holds `wallClock` (with the video's own offset) in all three date
+    // boxes and every track and packet of the original.
     void expectWritten(const Video &v, const QString &written, const QString &wallClock,
                        const QString &utc) {
         SCOPED_TRACE(written.toStdString());
         const QJsonObject j = exiftoolJson(written, {"-G1", "-a"});
-        EXPECT_EQ(j["UserData:DateTimeOriginal"].toString(), wallClock + "+09:00");
-        EXPECT_EQ(j["Keys:CreationDate"].toString(), wallClock + "+09:00");
+        EXPECT_EQ(j["UserData:DateTimeOriginal"].toString(), wallClock + v.zone);
+        EXPECT_EQ(j["Keys:CreationDate"].toString(), wallClock + v.zone);
         EXPECT_EQ(j["QuickTime:CreateDate"].toString(), utc);
         EXPECT_EQ(streamDigest(written), v.packets);
         EXPECT_EQ(tracks(written), v.trackList);
         EXPECT_NE(fileDigest(written), v.bytes);
+    }
+
+    // A small .mov as a phone leaves it: a date in +01:00, a title in two boxes, an artist
+    // and a position in Keys, UserData and XMP.
+    QString makeVideo(const QString &name) {
+        const QString path = dir.filePath(name);
+        QProcess ffmpeg;
+        ffmpeg.start("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "testsrc=s=64x48:d=1", "-f",
+                                "lavfi", "-i", "sine=d=1", "-c:v", "libx264", "-pix_fmt", "yuv420p",
+                                "-c:a", "aac", "-shortest", path});
+        QProcess exiftool;
+        if (ffmpeg.waitForFinished(-1) && ffmpeg.exitCode() == 0)
+            exiftool.start("exiftool",
+                           {"-q", "-overwrite_original", "-Keys:GPSCoordinates#=48.8583 2.2945 35",
+                            "-UserData:GPSCoordinates#=48.8583 2.2945 35",
+                            "-XMP-exif:GPSLatitude=48.8583", "-XMP-exif:GPSLongitude=2.2945",
+                            "-Keys:CreationDate=2020:01:11 10:00:00+01:00",
+                            "-UserData:DateTimeOriginal=2020:01:11 10:00:00+01:00",
+                            "-QuickTime:CreateDate=2020:01:11 09:00:00", "-ItemList:Title=Old",
+                            "-Keys:Title=Old", "-ItemList:Artist=Ann", path});
+        exiftool.waitForFinished(-1);
+        return path;
+    }
+    QString sheetText() {
+        QString said;
+        for (QMessageBox *sheet : d->window->findChildren<QMessageBox *>())
+            if (sheet->isVisible())
+                said += sheet->text() + sheet->informativeText() + sheet->detailedText();
+        return said;
+    }
+    void closeSheets() {
+        for (QMessageBox *sheet : d->window->findChildren<QMessageBox *>())
+            sheet->hide();
+    }
+    // What typing into a field does: the text changes and the delegate hears of it.
+    void type(QLineEdit *field, const QString &text) {
+        d->control(field);
+        field->setText(text);
+        d->controlTextDidChange(field);
     }
 
     QByteArray oldTz;
@@ -156,6 +201,8 @@ class VideoDates : public ::testing::Test {
 
 TEST_F(VideoDates, SingleWindowShowsAndWritesTheCreationDateIntoACopy) {
     ASSERT_EQ(videos[0].trackList.count("data,mebx"), 2);
+    // The same wall clock is another instant in the iPhone video's own zone.
+    const QStringList utc = {"2021:03:04 13:06:07", "2021:03:03 20:06:07"};
     for (const Video &v : videos) {
         SCOPED_TRACE(v.name.toStdString());
         select({v.path});
@@ -167,7 +214,7 @@ TEST_F(VideoDates, SingleWindowShowsAndWritesTheCreationDateIntoACopy) {
         d->ClickDateChangedSaveAction();
         ASSERT_TRUE(waitForJobs(*d));
         const QString written = storage + "/" + v.name;
-        expectWritten(v, written, "2021:03:04 05:06:07", "2021:03:03 20:06:07");
+        expectWritten(v, written, "2021:03:04 05:06:07", utc[int(&v - &videos[0])]);
         EXPECT_EQ(FileDates::creationDate(written), QDateTime(QDate(2021, 3, 4), QTime(5, 6, 7)));
         // The original is not touched when overwriting is off.
         EXPECT_EQ(fileDigest(v.path), v.bytes);
@@ -224,10 +271,7 @@ TEST_F(VideoDates, AFileThatIsNoVideoIsNamedAndLeavesNothing) {
     d->ClickDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(fileDigest(broken), before);
-    QString said;
-    for (QMessageBox *sheet : d->window->findChildren<QMessageBox *>())
-        if (sheet->isVisible())
-            said += sheet->text() + sheet->informativeText() + sheet->detailedText();
+    const QString said = sheetText();
     EXPECT_TRUE(said.contains("broken.mov")) << said.toStdString();
     EXPECT_FALSE(QFileInfo::exists(storage + "/broken.mov"));
     EXPECT_TRUE(temporariesIn(dir.path()).isEmpty());
@@ -242,4 +286,107 @@ TEST_F(VideoDates, CreationDateOfTheFileBecomesTheVideosCameraDate) {
     ASSERT_TRUE(waitForJobs(*d));
     expectWritten(v, storage + "/" + v.name, "2019:07:08 09:10:11", "2019:07:08 00:10:11");
     EXPECT_EQ(fileDigest(v.path), v.bytes);
+}
+
+namespace {
+
+// The numbers of an ISO 6709 position as exiftool -n gives them ("-33.85 151.21 35").
+QList<double> numbers(const QJsonValue &value) {
+    QList<double> out;
+    for (const QString &part : value.toVariant().toString().split(' ', Qt::SkipEmptyParts))
+        out << part.toDouble();
+    return out;
+}
+
+QStringList gpsTags(const QJsonObject &tags) {
+    QStringList out;
+    for (auto it = tags.begin(); it != tags.end(); ++it)
+        if (it.key().contains("GPS"))
+            out << it.key();
+    return out;
+}
+
+} // namespace
+
+TEST_F(VideoDates, RemovingGpsTakesThePositionFromEveryBoxAndSaysWhenThereIsNone) {
+    const QString video = makeVideo("trip.mov");
+    const QJsonObject before = exiftoolJson(video, {"-G1", "-a"});
+    ASSERT_GE(gpsTags(before).size(), 4) << gpsTags(before).join(", ").toStdString();
+    const QByteArray packets = streamDigest(video);
+    select({video});
+    d->RemoveGPSDataFromPhoto();
+    ASSERT_TRUE(waitForJobs(*d));
+    const QString written = storage + "/trip.mov";
+    const QJsonObject after = exiftoolJson(written, {"-G1", "-a"});
+    EXPECT_TRUE(gpsTags(after).isEmpty()) << gpsTags(after).join(", ").toStdString();
+    for (const char *kept :
+         {"Keys:CreationDate", "UserData:DateTimeOriginal", "QuickTime:CreateDate",
+          "ItemList:Title", "Keys:Title", "ItemList:Artist"})
+        EXPECT_EQ(after[kept], before[kept]) << kept;
+    EXPECT_EQ(streamDigest(written), packets);
+    EXPECT_EQ(tracks(written), tracks(video));
+
+    // A video with no position has nothing to remove: it is named, and no copy is made.
+    closeSheets();
+    select({videos[1].path});
+    d->RemoveGPSDataFromPhoto();
+    ASSERT_TRUE(waitForJobs(*d));
+    EXPECT_TRUE(sheetText().contains("clip.mp4")) << sheetText().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(storage + "/clip.mp4"));
+}
+
+TEST_F(VideoDates, EditSheetAndGpsWindowWriteTitleArtistAndPositionAndLeaveTheDates) {
+    const QString video = makeVideo("harbour.mov");
+    const QJsonObject before = exiftoolJson(video, {"-G1", "-a", "-n"});
+    const QByteArray packets = streamDigest(video);
+    select({video});
+    d->StartEditViewAction();
+    type(d->titlelab, "Harbour");
+    type(d->artistlab, "Kim");
+    type(d->copyrightlab, "Kim 2020");
+    type(d->gpsLatilab, "-33.85");
+    type(d->gpsLongtlab, "151.21");
+    d->ClickApplyChangeAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    const QString written = storage + "/harbour.mov";
+    QJsonObject after = exiftoolJson(written, {"-G1", "-a", "-n"});
+    EXPECT_EQ(after["ItemList:Title"].toString(), "Harbour");
+    EXPECT_EQ(after["Keys:Title"].toString(), "Harbour");
+    EXPECT_EQ(after["ItemList:Artist"].toString(), "Kim");
+    for (const char *box : {"Keys:GPSCoordinates", "UserData:GPSCoordinates"}) {
+        const QList<double> p = numbers(after[box]);
+        ASSERT_EQ(p.size(), 3) << box;
+        EXPECT_NEAR(p[0], -33.85, 1e-4) << box;
+        EXPECT_NEAR(p[1], 151.21, 1e-4) << box;
+        EXPECT_NEAR(p[2], 35, 1e-3) << box; // the altitude stays
+    }
+    EXPECT_NEAR(after["XMP-exif:GPSLatitude"].toDouble(), -33.85, 1e-4);
+    EXPECT_NEAR(after["XMP-exif:GPSLongitude"].toDouble(), 151.21, 1e-4);
+    for (const char *kept :
+         {"Keys:CreationDate", "UserData:DateTimeOriginal", "QuickTime:CreateDate"})
+        EXPECT_EQ(after[kept], before[kept]) << kept;
+    EXPECT_EQ(streamDigest(written), packets);
+    // The copyright has no box in a video: the ending names it and the video.
+    EXPECT_TRUE(sheetText().contains("harbour.mov: copyright")) << sheetText().toStdString();
+
+    // The GPS window shows the video's position as now written and writes only the position,
+    // into the same copy.
+    closeSheets();
+    d->EditeGPSExifDataPhoto();
+    ASSERT_TRUE(d->changeGPSWindow->isVisible());
+    EXPECT_NEAR(d->latitudelab->text().toDouble(), -33.85, 1e-4);
+    d->latitudelab->setText("10.5");
+    d->longtitudelab->setText("-20.25");
+    d->ClickSaveChangeGPSAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    EXPECT_TRUE(sheetText().isEmpty()) << sheetText().toStdString();
+    after = exiftoolJson(written, {"-G1", "-a", "-n"});
+    EXPECT_EQ(numbers(after["Keys:GPSCoordinates"]).mid(0, 2), (QList<double>{10.5, -20.25}));
+    EXPECT_EQ(numbers(after["UserData:GPSCoordinates"]).mid(0, 2), (QList<double>{10.5, -20.25}));
+    EXPECT_NEAR(after["XMP-exif:GPSLongitude"].toDouble(), -20.25, 1e-4);
+    EXPECT_EQ(after["ItemList:Title"].toString(), "Harbour");
+    for (const char *kept :
+         {"Keys:CreationDate", "UserData:DateTimeOriginal", "QuickTime:CreateDate"})
+        EXPECT_EQ(after[kept], before[kept]) << kept;
+    EXPECT_EQ(tracks(written), tracks(video));
 }

@@ -63,7 +63,20 @@ CompletionTexts completionTexts(const JobReport &report, int originalsReplaced,
     const QString title = report.actionTitle;
     const QString folder = report.resultFolder();
     const QString where = whereText(report.written, originalsReplaced, folder, storageFolder);
-    texts.failures = !report.notWritten.isEmpty();
+    texts.failures = !report.notWritten.isEmpty() || !report.partlyWritten.isEmpty();
+    // Videos written without some of the values asked for are never told as a success.
+    const QString partly =
+        report.partlyWritten.isEmpty()
+            ? QString()
+            : tr("These videos were written without the values a video cannot take:\n%1")
+                  .arg(report.partlyWritten.join('\n'));
+    if (report.notWritten.isEmpty() && !partly.isEmpty()) {
+        texts.message = title.isEmpty()
+                            ? tr("Some values could not be written.")
+                            : tr("\u201c%1\u201d: some values could not be written.").arg(title);
+        texts.informative = where.isEmpty() ? partly : partly + QStringLiteral("\n\n") + where;
+        return texts;
+    }
     if (texts.failures) {
         texts.message = title.isEmpty()
                             ? tr("Some photos could not be changed.")
@@ -73,6 +86,8 @@ CompletionTexts completionTexts(const JobReport &report, int originalsReplaced,
         if (report.notWritten.size() > shown)
             names << tr("… and %1 more").arg(report.notWritten.size() - shown);
         texts.informative = tr("These photos were left as they were:\n%1").arg(names.join('\n'));
+        if (!partly.isEmpty())
+            texts.informative += QStringLiteral("\n\n") + partly;
         if (!where.isEmpty())
             texts.informative += QStringLiteral("\n\n") + where;
         return texts;

@@ -166,12 +166,12 @@ QString cutZonePart(const QString &text) {
 }
 
 std::pair<QString, QString> readTwoDatesOfFile(const QString &path) {
-    // A video's camera date is its QuickTime creation date, shown in local time as the
-    // date features write it.
+    // A video's camera date is its QuickTime creation date, on the wall clock of the zone it
+    // was taken in when it names one, as a photo's Exif date is.
     if (QuickTimeWriter::isQuickTimeName(path)) {
-        const QDateTime created = VideoMetadata::creationDate(path);
+        const QDateTime created = VideoMetadata::creationDateInItsZone(path);
         if (created.isValid()) {
-            const QString text = exifDateText(created);
+            const QString text = created.toString(QStringLiteral("yyyy:MM:dd HH:mm:ss"));
             return {text, text};
         }
     }

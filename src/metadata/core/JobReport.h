@@ -11,6 +11,7 @@
 struct JobReport {
     int written = 0;
     QStringList notWritten; // "name: reason", one per photo
+    QStringList partlyWritten; // "name: values", one per video written without some values
     // The first result; an empty path with a root opens the root folder instead.
     QString revealPath;
     QString revealRoot;
@@ -40,6 +41,11 @@ struct JobReport {
         for (const WriteRecipeResult &photo : report.photos)
             if (photo.written && photo.outputPath == photo.sourcePath)
                 job.replaced << photo.outputPath;
+        for (const WriteRecipeResult &photo : report.photos)
+            if (photo.written && !photo.leftOut.isEmpty())
+                job.partlyWritten << QStringLiteral("%1: %2").arg(
+                    QFileInfo(photo.sourcePath).fileName(),
+                    photo.leftOut.join(QStringLiteral(", ")));
         return job;
     }
 };

@@ -8,6 +8,7 @@
 #include "metadata/core/FileDateRules.h"
 #include "metadata/core/Recompression.h"
 #include "metadata/core/TiffFallback.h"
+#include "metadata/core/VideoEdits.h"
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/FreeFileName.h"
@@ -188,9 +189,10 @@ void recordEditedCopy(SafeWrite::Temporary &staged, const QByteArray &bytes,
         qCWarning(lcMetadata) << "no record on the edited copy==" << staged.path() << why;
 }
 
-// A video's road: the change sees its creation date as the photos' "{Exif}" dates, in local
-// time, and the changed DateTimeOriginal goes into its QuickTime boxes through exiftool.
-// Nothing else of a video is written, and no track or packet changes.
+// A video's road: the change sees its date, title, artist and position as a photo's
+// dictionaries hold them (the date on the wall clock of the zone it was taken in), and what it
+// changed goes into the QuickTime boxes through exiftool; values a video has no place for are
+// named with the result. No track or packet changes.
 PhotoOutcome writeOneVideo(const IKImageItem &item, const QString &storageFolder,
                            const QString &outputName, bool overwrite,
                            const WriteRecipeOptions &options, int firstNumber,
@@ -215,22 +217,22 @@ PhotoOutcome writeOneVideo(const IKImageItem &item, const QString &storageFolder
     const SafeWrite::FileStamp readStamp = SafeWrite::stampOf(originalPath);
     if (VideoMetadata::trackCount(originalPath) < 0)
         return skip(QStringLiteral("not a video that can be read"));
+    QString why;
+    const std::optional<QJsonObject> tags = VideoEdits::readTags(originalPath, &why);
+    if (!tags)
+        return skip(why);
 
-    QVariantMap working;
-    const QString shown = VideoMetadata::creationDate(originalPath)
-                              .toLocalTime()
-                              .toString(QStringLiteral("yyyy:MM:dd HH:mm:ss"));
-    if (!shown.isEmpty())
-        working.insert(QStringLiteral("{Exif}"),
-                       QVariantMap{{QStringLiteral("DateTimeOriginal"), shown},
-                                   {QStringLiteral("DateTimeDigitized"), shown}});
+    const QDateTime created = VideoMetadata::creationDateInItsZone(originalPath);
+    const QVariantMap before = VideoEdits::propertiesOf(*tags, created);
+    QVariantMap working = before;
     if (options.change && !options.change(working, item))
         return skip(QStringLiteral("nothing to change"));
-    const QDateTime date = parseMetadataDate(subDictionary(working, QStringLiteral("{Exif}"))
-                                                 .value(QStringLiteral("DateTimeOriginal"))
-                                                 .toString());
-    if (!date.isValid())
-        return skip(QStringLiteral("a video takes only a date, and none was given"));
+    const VideoEdits::Plan plan = VideoEdits::planFor(before, working, *tags, created);
+    if (plan.assignments.isEmpty())
+        return skip(
+            plan.leftOut.isEmpty()
+                ? QStringLiteral("the video holds nothing this changes")
+                : QStringLiteral("a video cannot take its %1").arg(plan.leftOut.join(", ")));
 
     const QString output = edited ? edited->path : storageFolder + QLatin1Char('/') + outputName;
     const bool inPlace = !overwrite && QFileInfo(output).canonicalFilePath() ==
@@ -238,15 +240,22 @@ PhotoOutcome writeOneVideo(const IKImageItem &item, const QString &storageFolder
     const bool replaces = overwrite || inPlace;
     if (!replaces && !QDir().mkpath(storageFolder))
         return skip(QStringLiteral("the storage folder %1 cannot be created").arg(storageFolder));
-    QStringList assignments;
-    for (const QuickTimeWriter::Item &i : QuickTimeWriter::creationDateItems(date))
-        assignments << QuickTimeWriter::assignment(i);
-    QString why;
     const QString temp = QuickTimeWriter::writeTemporary(
-        originalPath, assignments,
-        replaces ? QFileInfo(originalPath).absolutePath() : storageFolder, date, QString(), &why);
+        originalPath, plan.assignments,
+        replaces ? QFileInfo(originalPath).absolutePath() : storageFolder, plan.date, QString(),
+        &why);
     if (temp.isEmpty())
         return skip(why);
+    // A value exiftool could not set, or a position it could not remove, is never reported
+    // as written.
+    const std::optional<QJsonObject> written = VideoEdits::readTags(temp, &why);
+    const QStringList missed = written ? VideoEdits::missedIn(*written, plan) : QStringList();
+    if (!written || !missed.isEmpty()) {
+        QFile::remove(temp);
+        return skip(written ? QStringLiteral("exiftool could not change %1 in it")
+                                  .arg(missed.join(QStringLiteral(", ")))
+                            : why);
+    }
     auto staged = std::make_shared<SafeWrite::Temporary>();
     if (!staged->adopt(temp, &why) ||
         !(replaces ? staged->keepAttributesOf(originalPath, &why) : staged->useDefaultMode(&why)))
@@ -256,6 +265,7 @@ PhotoOutcome writeOneVideo(const IKImageItem &item, const QString &storageFolder
     if (!staged->closeUnsynced(&why))
         return skip(why);
 
+    result.leftOut = plan.leftOut;
     pending.staged = staged;
     pending.replaces = replaces;
     pending.replaceOriginal = overwrite;

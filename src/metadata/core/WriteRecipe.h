@@ -63,6 +63,8 @@ struct WriteRecipeResult {
     bool written = false;
     bool recompressed = false;
     QString error;
+    // The values of the edit a written video could not take ("copyright").
+    QStringList leftOut;
     // The photo's item, and whether the output is its edited copy in the storage folder
     // (the start of its next edit), with the digest of the bytes written.
     IKImageItemPtr item;

@@ -42,6 +42,7 @@ void store(const QString &path, const QImage &image) {
     tagged.setText(QStringLiteral("Thumb::MTime"), mtimeText(path));
     tagged.setText(QStringLiteral("Thumb::Size"), QString::number(QFileInfo(path).size()));
     tagged.setText(QStringLiteral("Software"), QStringLiteral("Photo Kestry"));
+    tagged.setText(QStringLiteral("X-PhotoKestry-Upright"), QStringLiteral("1"));
     // Written whole, then moved into place: a reader never sees half a thumbnail.
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly))
@@ -73,6 +74,10 @@ QImage Thumbnails::cached(const QString &path) {
     if (image.isNull() || image.text(QStringLiteral("Thumb::MTime")) != mtimeText(path) ||
         image.text(QStringLiteral("Thumb::URI")) != fileUri(path) ||
         (!size.isEmpty() && size != QString::number(QFileInfo(path).size())))
+        return {};
+    // Our older video thumbnails ignored the track's rotation and may lie sideways.
+    if (GetViedoType(path) >= 0 && image.text(QStringLiteral("Software")) == "Photo Kestry" &&
+        image.text(QStringLiteral("X-PhotoKestry-Upright")).isEmpty())
         return {};
     return image;
 }

@@ -7,8 +7,12 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/display.h>
 #include <libavutil/pixdesc.h>
 }
+
+#include <QTransform>
+#include <cmath>
 
 namespace {
 constexpr int kMaxPackets = 2000; // a stream that never yields a picture is given up on
@@ -78,6 +82,22 @@ QImage toImage(const AVFrame *f) {
     }
     return image;
 }
+
+// A phone stores a portrait video's pictures sideways and says in the track's display matrix
+// how to turn them; the picture is turned as a player shows it.
+QImage upright(const QImage &image, const AVStream *stream) {
+    size_t size = 0;
+    const uint8_t *data = av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, &size);
+    if (!data || size < 9 * sizeof(int32_t))
+        return image;
+    const auto *matrix = reinterpret_cast<const int32_t *>(data);
+    const double counterClockwise = av_display_rotation_get(matrix);
+    if (std::isnan(counterClockwise))
+        return image;
+    QTransform turn;
+    turn.rotate(-std::round(counterClockwise / 90.0) * 90.0);
+    return turn.isIdentity() ? image : image.transformed(turn);
+}
 } // namespace
 
 QImage firstVideoFrame(const QString &path, QString *error) {
@@ -122,7 +142,7 @@ QImage firstVideoFrame(const QString &path, QString *error) {
             QImage image = toImage(frame.get());
             if (image.isNull())
                 return fail(QStringLiteral("The video's picture format is not supported."));
-            return image;
+            return upright(image, format->streams[stream]);
         }
     }
     return fail(QStringLiteral("No picture could be decoded from the video."));

@@ -92,7 +92,9 @@ QList<QPair<QString, QString>> metadataItems(const QString &path) {
     return items;
 }
 
-QDateTime parseCreationDateValue(const QString &value) {
+namespace {
+
+QDateTime parseInItsZone(const QString &value) {
     static const QRegularExpression re(
         QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})[T ](\\d{2}):(\\d{2}):(\\d{2})(?:\\.(\\d+))?"
                        "\\s*(Z|[+-]\\d{2}:?\\d{2})?$"));
@@ -114,19 +116,32 @@ QDateTime parseCreationDateValue(const QString &value) {
         offset = (digits.left(2).toInt() * 3600 + digits.mid(2, 2).toInt() * 60) *
                  (zone.startsWith(QLatin1Char('-')) ? -1 : 1);
     }
-    return QDateTime(day, time, QTimeZone(offset)).toLocalTime();
+    return zone == QLatin1String("Z") ? QDateTime(day, time, QTimeZone::utc()).toLocalTime()
+                                      : QDateTime(day, time, QTimeZone(offset));
 }
 
-QDateTime creationDate(const QString &path) {
+} // namespace
+
+QDateTime parseCreationDateValue(const QString &value) {
+    const QDateTime date = parseInItsZone(value);
+    return date.isValid() ? date.toLocalTime() : date;
+}
+
+QDateTime creationDateInItsZone(const QString &path) {
     const auto items = metadataItems(path);
     for (const char *key : {"com.apple.quicktime.creationdate", "date", "creation_time"})
         for (const auto &item : items)
             if (item.first == QLatin1String(key)) {
-                const QDateTime d = parseCreationDateValue(item.second);
+                const QDateTime d = parseInItsZone(item.second);
                 if (d.isValid())
                     return d;
             }
     return {};
+}
+
+QDateTime creationDate(const QString &path) {
+    const QDateTime date = creationDateInItsZone(path);
+    return date.isValid() ? date.toLocalTime() : date;
 }
 
 int trackCount(const QString &path) {

@@ -17,6 +17,11 @@ QList<QPair<QString, QString>> metadataItems(const QString &path);
 // offset is local time. Invalid when there is none.
 QDateTime creationDate(const QString &path);
 
+// The same instant in the zone of the item it comes from, as the camera's wall clock, when the
+// item has an offset of its own ("Z" is none: it only says the value is stored in UTC);
+// otherwise in local time.
+QDateTime creationDateInItsZone(const QString &path);
+
 // A date text of an item as an instant; invalid when it is not one.
 QDateTime parseCreationDateValue(const QString &value);
 

@@ -1,4 +1,5 @@
 // The write recipe as a job: started without waiting, committed in batches, cancellable.
+#include "metadata/core/VideoEdits.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/JobRunner.h"
@@ -7,10 +8,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonObject>
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThreadPool>
+#include <QTimeZone>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -184,4 +187,31 @@ TEST_F(RecipeJob, SameNamedPhotosOfManyBatchesAreNumberedAsListed) {
                   QStringLiteral("f%1").arg(i));
     }
     EXPECT_EQ(everyFile(storage).size(), 12); // no temporary left behind
+}
+
+// The video road's plan: a new wall clock keeps the capture's own offset, and a position the
+// written file still holds is named, never taken for removed.
+TEST(VideoRoad, KeepsTheCapturesZoneAndNamesWhatTheFileStillHolds) {
+    const QJsonObject tags{{"Keys:GPSCoordinates", "48.8583 2.2945 35"},
+                           {"Keys:CreationDate", "2020:01:11 10:00:00+01:00"},
+                           {"ItemList:Title", "Old"}};
+    const QDateTime created(QDate(2020, 1, 11), QTime(10, 0), QTimeZone(3600));
+    const QVariantMap before = VideoEdits::propertiesOf(tags, created);
+    EXPECT_EQ(before["{IPTC}"].toMap()["ObjectName"], "Old");
+    QVariantMap after = before;
+    after.insert("{GPS}", QVariant());
+    after.insert("{Exif}", QVariantMap{{"DateTimeOriginal", "2020:01:11 11:30:00"}});
+    after.insert("{TIFF}", QVariantMap{{"Copyright", "Kim"}});
+    const VideoEdits::Plan plan = VideoEdits::planFor(before, after, tags, created);
+    EXPECT_EQ(plan.expected["Keys:CreationDate"], "2020:01:11 11:30:00+01:00");
+    EXPECT_EQ(plan.expected["QuickTime:CreateDate"], "2020:01:11 10:30:00");
+    EXPECT_TRUE(plan.expected["Keys:GPSCoordinates"].isNull());
+    EXPECT_EQ(plan.leftOut, QStringList{"copyright"});
+    QJsonObject written = tags;
+    written["Keys:CreationDate"] = "2020:01:11 11:30:00+01:00";
+    written["UserData:DateTimeOriginal"] = "2020:01:11 11:30:00+01:00";
+    written["QuickTime:CreateDate"] = "2020:01:11 10:30:00";
+    EXPECT_EQ(VideoEdits::missedIn(written, plan), QStringList{"Keys:GPSCoordinates"});
+    written.remove("Keys:GPSCoordinates");
+    EXPECT_TRUE(VideoEdits::missedIn(written, plan).isEmpty());
 }

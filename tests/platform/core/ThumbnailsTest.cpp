@@ -1,11 +1,16 @@
 #include "platform/core/Thumbnails.h"
+#include "platform/core/VideoFrame.h"
 #include "support/TestSupport.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QTransform>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 TEST(Thumbnails, SharedCacheIsWrittenReadAndOutdatedByAChange) {
@@ -54,4 +59,40 @@ TEST(Thumbnails, VideosShowTheirFirstFrame) {
         ASSERT_FALSE(frame.isNull()) << name;
         EXPECT_EQ(std::max(frame.width(), frame.height()), 170) << name;
     }
+}
+
+// A portrait phone video: sideways pictures and a track matrix that turns them 90° clockwise.
+TEST(Thumbnails, RotatedVideosShowUpright) {
+    QTemporaryDir dir;
+    const QString video = dir.filePath("portrait.mp4");
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "color=red:s=64x48:d=1", "-f",
+                            "lavfi", "-i", "color=blue:s=64x48:d=1", "-filter_complex",
+                            "hstack,format=yuv420p", "-c:v", "libx264", "-t", "1", video});
+    ASSERT_TRUE(ffmpeg.waitForFinished(-1) && ffmpeg.exitCode() == 0);
+    QProcess exiftool;
+    exiftool.start("exiftool", {"-q", "-overwrite_original", "-Rotation=90", video});
+    ASSERT_TRUE(exiftool.waitForFinished(-1) && exiftool.exitCode() == 0);
+    const QImage frame = Thumbnails::make(video, 170);
+    ASSERT_FALSE(frame.isNull());
+    // Red stood left of blue; turned clockwise it stands above it.
+    EXPECT_EQ(frame.size(), QSize(48, 128));
+    const QColor top = frame.pixelColor(frame.width() / 2, 10);
+    const QColor bottom = frame.pixelColor(frame.width() / 2, frame.height() - 10);
+    EXPECT_GT(top.red(), 200);
+    EXPECT_LT(top.blue(), 60);
+    EXPECT_GT(bottom.blue(), 200);
+    EXPECT_LT(bottom.red(), 60);
+    // The preview of a library video is the same first frame.
+    EXPECT_EQ(firstVideoFrame(video).size(), QSize(48, 128));
+    // A cached thumbnail of ours from before videos were turned is made again.
+    QImage sideways = frame.transformed(QTransform().rotate(-90));
+    sideways.setText("Thumb::URI", QUrl::fromLocalFile(video).toEncoded());
+    sideways.setText("Thumb::MTime",
+                     QString::number(QFileInfo(video).lastModified().toSecsSinceEpoch()));
+    sideways.setText("Thumb::Size", QString::number(QFileInfo(video).size()));
+    sideways.setText("Software", "Photo Kestry");
+    QDir().mkpath(QFileInfo(Thumbnails::cachePathFor(video)).absolutePath());
+    ASSERT_TRUE(sideways.save(Thumbnails::cachePathFor(video), "PNG"));
+    EXPECT_TRUE(Thumbnails::cached(video).isNull());
 }
