@@ -1,6 +1,7 @@
 #include "library/core/LibraryScan.h"
 #include "LibraryTestSupport.h"
 #include "library/core/LibraryLookups.h"
+#include "library/core/LibraryStore.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "library/core/ReferencePhotos.h"
 #include "platform/core/PhotosApplication.h"
@@ -525,4 +526,10 @@ TEST(LibraryScan, SharedAlbumPhotosLiveInsideThePackage) {
     for (const IKImageItemPtr &item : scanReferencePhotos(r.records).referencePhotoItemArray)
         EXPECT_FALSE(item->photoLibFileNode == present || item->photoLibFileNode == absent ||
                      item->photoLibFileNode == climbing);
+    QString why;
+    auto store = LibraryStore::begin(copy.currentPhotolibDatabasePath(), QString(), &why);
+    ASSERT_TRUE(store) << why.toStdString();
+    EXPECT_FALSE(
+        store->setReferencedFileName(absent->photoID, absent->photoAssetID, QStringLiteral("x.jpg"))
+            .ok);
 }
