@@ -442,6 +442,29 @@ TEST(OlderLibraryWrites, IPhotoCatalogueTakesEveryFieldInTheDatabaseThatKeepsIt)
     EXPECT_EQ(recordOf(after, *elder)->fileLcationLatitude, QString());
     reopened.close();
 
+    // Properties.apdb written by another program since: the action that would replace it
+    // is refused before either file is touched.
+    sqliteRows(props, QStringLiteral("UPDATE RKUniqueString SET stringProperty = stringProperty "
+                                     "WHERE modelId = 1"));
+    const QByteArray libBefore = fileBytes(lib), propsChanged = fileBytes(props);
+    {
+        QString why;
+        auto store = LibraryStore::begin(copy.currentPhotolibDatabasePath(), QString(), &why,
+                                         5000, true, copy.companionWorkingPath());
+        ASSERT_TRUE(store) << why.toStdString();
+        EXPECT_TRUE(store->setOlderTitle(p1->photoID, QStringLiteral("not now")).ok);
+        EXPECT_TRUE(store->setOlderDescription(p1->photoID, QStringLiteral("not now")).ok);
+        ASSERT_TRUE(store->commit(&why));
+        store->closeConnection();
+        const LibraryStepResult back = copy.copyBack();
+        EXPECT_FALSE(back.ok);
+        EXPECT_TRUE(back.reason.contains(QStringLiteral("Properties.apdb")))
+            << back.reason.toStdString();
+        EXPECT_TRUE(store->restoreSnapshot(&why)) << why.toStdString();
+    }
+    EXPECT_EQ(fileBytes(lib), libBefore);
+    EXPECT_EQ(fileBytes(props), propsChanged);
+
     // A restore puts both databases back as they were opened.
     const LibraryStepResult restored = copy.restore();
     ASSERT_TRUE(restored.ok) << restored.reason.toStdString();

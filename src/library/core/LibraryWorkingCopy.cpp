@@ -354,6 +354,8 @@ LibraryStepResult LibraryWorkingCopy::copyBack() {
         result.reason = readOnlyReason_;
         return result;
     }
+    if (const LibraryStepResult ready = companionReady(); !ready.ok)
+        return ready;
     const QList<DatabaseHolder> held = photos_.holders(original_);
     if (!held.isEmpty()) {
         result.reason = QStringLiteral("The library is in use by %1.").arg(describeHolders(held));

@@ -79,6 +79,10 @@ class LibraryWorkingCopy {
                                       const std::function<bool(QString *why)> &check = {});
     void makeBackup();
     bool lockWorkingCopy(const QString &path);
+    // Whether a changed companion would be taken, checked before O is replaced, so that a
+    // refusal leaves both files as they were.
+    LibraryStepResult companionReady() const;
+    bool companionChanged() const;
     // O's own result, or the companion's failure.
     LibraryStepResult copyBackCompanion(const LibraryStepResult &done);
     LibraryStepResult restoreCompanion(const LibraryStepResult &done);

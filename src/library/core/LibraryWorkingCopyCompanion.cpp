@@ -1,6 +1,8 @@
 // The second database of an iPhoto or Aperture library, beside its catalogue.
 #include "library/core/LibraryWorkingCopy.h"
 
+#include "platform/core/PhotosApplication.h"
+
 #include <QFileInfo>
 
 LibraryStepResult LibraryWorkingCopy::openCompanion(const QString &originalDatabasePath) {
@@ -37,10 +39,32 @@ LibraryStepResult withCompanion(const LibraryStepResult &done, LibraryStepResult
 
 } // namespace
 
+bool LibraryWorkingCopy::companionChanged() const {
+    return companion_ && (databaseFileState(companion_->current_).walSize > 0 ||
+                          !sameFileContents(companion_->current_, companion_->original_));
+}
+
+LibraryStepResult LibraryWorkingCopy::companionReady() const {
+    if (!companionChanged())
+        return {true, {}};
+    const LibraryWorkingCopy &c = *companion_;
+    const QString file = QFileInfo(c.original_).fileName();
+    const QList<DatabaseHolder> held = photos_.holders(c.original_);
+    QString why = c.readOnlyReason_;
+    if (why.isEmpty() && !held.isEmpty())
+        why = QStringLiteral("The library is in use by %1.").arg(describeHolders(held));
+    if (why.isEmpty() && !(databaseFileState(c.original_) == c.foldState_))
+        why = QStringLiteral("It was changed by another program after Photo Kestry opened it.");
+    if (why.isEmpty() && databaseFileState(c.current_).walSize <= 0)
+        why = checkDatabaseFile(c.current_);
+    if (why.isEmpty())
+        return {true, {}};
+    return {false, QStringLiteral("\"%1\" cannot be written: %2").arg(file, why)};
+}
+
 LibraryStepResult LibraryWorkingCopy::copyBackCompanion(const LibraryStepResult &done) {
     // An action that left the companion alone must not rewrite it.
-    if (!companion_ || (databaseFileState(companion_->current_).walSize <= 0 &&
-                        sameFileContents(companion_->current_, companion_->original_)))
+    if (!companionChanged())
         return done;
     return withCompanion(done, companion_->copyBack(), companion_->original_, "written");
 }
