@@ -23,7 +23,8 @@ bool AppDelegate::beginLibraryEdit(QString *why) {
     photolibReadOnlyReason = libraryWorkingCopy->photolibReadOnlyReason();
     QString error;
     libraryEdit = LibraryStore::begin(library.currentPhotolibDatabasePath, photolibReadOnlyReason,
-                                      &error, 5000, /*keepSnapshot=*/true);
+                                      &error, 5000, /*keepSnapshot=*/true,
+                                      libraryWorkingCopy->companionWorkingPath());
     if (!libraryEdit) {
         qCWarning(lcLibrary).noquote() << "beginLibraryEdit==" << error;
         if (why)

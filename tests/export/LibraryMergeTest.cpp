@@ -244,8 +244,11 @@ TEST_F(LibraryMergeEngine, AnUnreadableDestinationStopsTheMergeBeforeAnyExport) 
     EXPECT_TRUE(none.stopped.contains("has no database")) << none.stopped;
 }
 
-TEST_F(LibraryMergeEngine, TheMetadataOptionWritesTheLibraryValuesIntoTheCopies) {
-    libraries("Test-10.15.7", "Test-13.0.0");
+// From a current library, and from an iPhoto catalogue whose captions are in Properties.apdb.
+struct LibraryMergeMetadata : LibraryMergeEngine, ::testing::WithParamInterface<const char *> {};
+
+TEST_P(LibraryMergeMetadata, TheMetadataOptionWritesTheLibraryValuesIntoTheCopies) {
+    libraries(GetParam(), "Test-13.0.0");
     const LibraryMergeReport r = ImportPhotosfromSourcePhotoLibrary(settings(true), photos);
     ASSERT_TRUE(r.stopped.isEmpty()) << r.stopped;
     const QStringList pumpkins = r.exported.filter("/Pumkins2.jpg");
@@ -258,6 +261,9 @@ TEST_F(LibraryMergeEngine, TheMetadataOptionWritesTheLibraryValuesIntoTheCopies)
     EXPECT_TRUE(out.contains("Girl holding pumpkin")) << out;
     expectLibrariesUnchanged();
 }
+
+INSTANTIATE_TEST_SUITE_P(Sources, LibraryMergeMetadata,
+                         ::testing::Values("Test-10.15.7", "Test-iPhoto-9.6.1"));
 
 TEST_F(LibraryMergeEngine, PhotosOfOneSizeMergeOnceOnlyWhenTheirBytesAreEqual) {
     libraries("Test-10.15.7", "Test-13.0.0");

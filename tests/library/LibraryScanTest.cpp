@@ -1,10 +1,14 @@
 #include "library/core/LibraryScan.h"
 #include "LibraryTestSupport.h"
 #include "library/core/LibraryLookups.h"
+#include "library/core/LibraryStore.h"
 #include "library/core/LibraryWorkingCopy.h"
+#include "library/core/ReferencePhotos.h"
 #include "platform/core/PhotosApplication.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -398,4 +402,162 @@ TEST(LibraryScan, LookupTablesReadOnceGiveTheSameRecords) {
             EXPECT_EQ(a.fileLensModel, b.fileLensModel);
         }
     }
+}
+
+TEST(LibraryScan, IPhotoCatalogueWithItsCaptions) {
+    QTemporaryDir dir, other;
+    const Scanned s = scanCopy(QStringLiteral("Test-iPhoto-9.6.1"), dir);
+    ASSERT_TRUE(s.result.ok) << s.result.message.toStdString();
+    EXPECT_FALSE(s.result.bScanNewPhotosLib);
+    // 15 masters: two in the trash, three RAW originals absent from the package.
+    QStringList names;
+    for (const PRPicFileInfoPtr &r : s.result.records)
+        names << r->fileName;
+    names.sort();
+    EXPECT_EQ(names, (QStringList{"IMG_1994.JPG", "IMG_1997.JPG", "IMG_3092.heic", "IMG_4547.jpg",
+                                  "Pumkins1.jpg", "Pumkins2.jpg", "Pumpkins3.jpg",
+                                  "St James Park.jpg", "Tulips.jpg", "wedding.jpg"}));
+    const PRPicFileInfoPtr p1 = byName(s.result, QStringLiteral("Pumkins1.jpg"));
+    ASSERT_TRUE(p1);
+    EXPECT_EQ(p1->fileTitle, QStringLiteral("Can we carry this?"));
+    EXPECT_EQ(p1->fileDescription, QStringLiteral("Girls with pumpkins"));
+    EXPECT_EQ(p1->fileKeywords, QStringLiteral("Katie,Suzy"));
+    EXPECT_EQ(p1->filePixel, QStringLiteral("2048 X 1365"));
+    EXPECT_FALSE(p1->bReferencePhoto);
+    EXPECT_TRUE(QFileInfo(p1->fileFullPath).isFile());
+    EXPECT_EQ(byName(s.result, QStringLiteral("IMG_4547.jpg"))->fileLcationLatitude,
+              QStringLiteral("-34.918892"));
+
+    // Every record against the sqlite3 command's reading of a second copy, Properties.apdb
+    // attached: the first version of each master.
+    const QString apdb = copyLibrary(QStringLiteral("Test-iPhoto-9.6.1"), other.path()) +
+                         QStringLiteral("/Database/apdb/");
+    EXPECT_EQ(sqliteValue(apdb + QStringLiteral("Library.apdb"),
+                          QStringLiteral("SELECT count(*) FROM RKMaster WHERE isInTrash = 1")),
+              QStringLiteral("2"));
+    const QList<QStringList> rows = sqliteRows(
+        apdb + QStringLiteral("Library.apdb"),
+        QStringLiteral(
+            "ATTACH '%1Properties.apdb' AS p; "
+            "SELECT v.masterId, ifnull(v.name,''), ifnull((SELECT group_concat(n, ',') FROM "
+            "(SELECT k.name n FROM RKKeyword k JOIN RKKeywordForVersion j ON k.modelId = "
+            "j.keywordId WHERE j.versionId = v.modelId ORDER BY k.modelId)),''), "
+            "ifnull((SELECT s.stringProperty FROM p.RKIptcProperty i JOIN p.RKUniqueString s ON "
+            "s.modelId = i.stringId WHERE i.versionId = v.modelId AND i.propertyKey = "
+            "'Caption/Abstract'),''), ifnull(v.exifLatitude,''), ifnull(v.exifLongitude,''), "
+            "CAST(m.imageDate AS INTEGER) FROM RKVersion v JOIN RKMaster m ON m.modelId = "
+            "v.masterId WHERE v.modelId = (SELECT min(modelId) FROM RKVersion WHERE masterId = "
+            "v.masterId)")
+            .arg(apdb));
+    ASSERT_EQ(rows.size(), 15);
+    int compared = 0;
+    for (const QStringList &row : rows)
+        for (const PRPicFileInfoPtr &r : s.result.records)
+            if (r->photoID == row.value(0).toInt()) {
+                SCOPED_TRACE(r->fileName.toStdString());
+                ++compared;
+                EXPECT_EQ(r->fileTitle, row.value(1));
+                EXPECT_EQ(r->fileKeywords, row.value(2));
+                EXPECT_EQ(r->fileDescription, row.value(3));
+                EXPECT_EQ(r->fileLcationLatitude,
+                          row.value(4).isEmpty()
+                              ? QString()
+                              : QString::asprintf("%f", row.value(4).toDouble()));
+                EXPECT_EQ(r->fileLocationLongitude,
+                          row.value(5).isEmpty()
+                              ? QString()
+                              : QString::asprintf("%f", row.value(5).toDouble()));
+                EXPECT_EQ(r->shootDateNumber, row.value(6).toULongLong());
+            }
+    EXPECT_EQ(compared, 10);
+}
+
+TEST(LibraryScan, CatalogueLinkIsFollowedOnlyInsideThePackage) {
+    QTemporaryDir dir;
+    const QString library = copyLibrary(QStringLiteral("Test-iPhoto-9.6.1"), dir.path());
+    const QString database = library + QStringLiteral("/Database");
+    // The catalogue reached only through the link, as a Mac may leave it.
+    ASSERT_TRUE(QDir(database).rename(QStringLiteral("apdb"), QStringLiteral("store")));
+    for (const char *name : {"Library.apdb", "Properties.apdb"}) {
+        QFile::remove(database + QLatin1Char('/') + QLatin1String(name));
+        ASSERT_TRUE(QFile::link(QStringLiteral("store/") + QLatin1String(name),
+                                database + QLatin1Char('/') + QLatin1String(name)));
+    }
+    {
+        FakePhotosApplication nobody;
+        LibraryWorkingCopy copy(&nobody);
+        const LibraryScanResult r = ScanPhotoLibMetadata(library, copy);
+        ASSERT_TRUE(r.ok) << r.message.toStdString();
+        EXPECT_EQ(r.records.size(), 10);
+        EXPECT_EQ(copy.originalPhotolibDatabasePath(),
+                  QFileInfo(database + QStringLiteral("/store/Library.apdb")).canonicalFilePath());
+        EXPECT_EQ(byName(r, QStringLiteral("wedding.jpg"))->fileDescription,
+                  QStringLiteral("Bride Wedding day"));
+    }
+    // A link that leads out of the package is not followed, and its target is not touched.
+    ASSERT_TRUE(QDir(database).rename(QStringLiteral("store"), QStringLiteral("../../outside")));
+    QFile::remove(database + QStringLiteral("/Library.apdb"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("../../outside/Library.apdb"),
+                            database + QStringLiteral("/Library.apdb")));
+    const QStringList before = folderHashes(dir.path() + QStringLiteral("/outside"));
+    FakePhotosApplication nobody;
+    LibraryWorkingCopy copy(&nobody);
+    const LibraryScanResult r = ScanPhotoLibMetadata(library, copy);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.message.contains(QStringLiteral("outside"))) << r.message.toStdString();
+    EXPECT_EQ(folderHashes(dir.path() + QStringLiteral("/outside")), before);
+}
+
+TEST(LibraryScan, SharedAlbumPhotosLiveInsideThePackage) {
+    QTemporaryDir dir;
+    const QString library = copyLibrary(QStringLiteral("Test-13.0.0"), dir.path());
+    const QString db = library + QStringLiteral("/database/Photos.sqlite");
+    const QList<QStringList> assets = sqliteRows(
+        db,
+        QStringLiteral("SELECT Z_PK, ZDIRECTORY, ZFILENAME FROM ZASSET WHERE ZTRASHEDSTATE = 0 AND "
+                       "length(ZDIRECTORY) = 1 "
+                       "ORDER BY Z_PK LIMIT 3"));
+    ASSERT_EQ(assets.size(), 3);
+    // Two shared-album assets, one with its file under scopes/cloudsharing/data; a third
+    // whose folder climbs out of the package.
+    const QString folder = QStringLiteral("17058154511/9F9A0A6B-2C1D-4E7A-8F00-0123456789AB");
+    const QString shared = library + QStringLiteral("/scopes/cloudsharing/data/") + folder;
+    ASSERT_TRUE(QDir().mkpath(shared));
+    ASSERT_TRUE(QFile::rename(library + QStringLiteral("/originals/") + assets[0][1] +
+                                  QLatin1Char('/') + assets[0][2],
+                              shared + QLatin1Char('/') + assets[0][2]));
+    sqliteRows(db, QStringLiteral("UPDATE ZASSET SET ZDIRECTORY = '%1' WHERE Z_PK IN (%2, %3); "
+                                  "UPDATE ZASSET SET ZDIRECTORY = '../../%4' WHERE Z_PK = %5;")
+                       .arg(folder, assets[0][0], assets[1][0], assets[2][1], assets[2][0]));
+    FakePhotosApplication nobody;
+    LibraryWorkingCopy copy(&nobody);
+    const LibraryScanResult r = ScanPhotoLibMetadata(library, copy);
+    ASSERT_TRUE(r.ok) << r.message.toStdString();
+    QHash<int, PRPicFileInfoPtr> byAsset;
+    for (const PRPicFileInfoPtr &rec : r.records)
+        byAsset.insert(rec->photoAssetID, rec);
+    const PRPicFileInfoPtr present = byAsset.value(assets[0][0].toInt());
+    const PRPicFileInfoPtr absent = byAsset.value(assets[1][0].toInt());
+    const PRPicFileInfoPtr climbing = byAsset.value(assets[2][0].toInt());
+    ASSERT_TRUE(present && absent && climbing);
+    for (const PRPicFileInfoPtr &rec : {present, absent, climbing}) {
+        EXPECT_FALSE(rec->bReferencePhoto);
+        EXPECT_FALSE(rec->bLostReferencePhoto);
+        EXPECT_TRUE(rec->fileFullPath.startsWith(library + QLatin1Char('/')));
+        EXPECT_FALSE(rec->fileFullPath.contains(QStringLiteral("..")));
+    }
+    EXPECT_EQ(present->fileFullPath, shared + QLatin1Char('/') + assets[0][2]);
+    EXPECT_TRUE(present->bICloudDownloadPhoto);
+    EXPECT_FALSE(absent->bICloudDownloadPhoto);
+    EXPECT_FALSE(climbing->bICloudDownloadPhoto);
+    // Nothing for the referenced-photo check, and so nothing for its repair.
+    for (const IKImageItemPtr &item : scanReferencePhotos(r.records).referencePhotoItemArray)
+        EXPECT_FALSE(item->photoLibFileNode == present || item->photoLibFileNode == absent ||
+                     item->photoLibFileNode == climbing);
+    QString why;
+    auto store = LibraryStore::begin(copy.currentPhotolibDatabasePath(), QString(), &why);
+    ASSERT_TRUE(store) << why.toStdString();
+    EXPECT_FALSE(
+        store->setReferencedFileName(absent->photoID, absent->photoAssetID, QStringLiteral("x.jpg"))
+            .ok);
 }

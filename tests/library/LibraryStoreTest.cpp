@@ -3,6 +3,7 @@
 // working copy and the library as they were.
 #include "library/core/LibraryStore.h"
 #include "LibraryTestSupport.h"
+#include "library/core/DatabaseFiles.h"
 #include "library/core/LibraryLookups.h"
 #include "library/core/LibraryScan.h"
 #include "library/core/LibraryWorkingCopy.h"
@@ -13,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 #include <time.h>
 
@@ -518,6 +520,139 @@ TEST(OlderLibraryWrites, ARawAndJpegPairTakesEditsAndGoesAsOne) {
     EXPECT_EQ(after.records.size(), before.records.size() - 1);
     EXPECT_FALSE(recordNamed(after, QStringLiteral("IMG_1994.JPG")));
     EXPECT_TRUE(recordNamed(after, QStringLiteral("IMG_1997.JPG")));
+}
+
+TEST(OlderLibraryWrites, IPhotoCatalogueTakesEveryFieldInTheDatabaseThatKeepsIt) {
+    QTemporaryDir dir;
+    const QString library = copyLibrary(QStringLiteral("Test-iPhoto-9.6.1"), dir.path());
+    const QString lib = library + QStringLiteral("/Database/apdb/Library.apdb");
+    const QString props = library + QStringLiteral("/Database/apdb/Properties.apdb");
+    FakePhotosApplication nobody;
+    LibraryWorkingCopy copy(&nobody);
+    const LibraryScanResult before = ScanPhotoLibMetadata(library, copy);
+    ASSERT_TRUE(before.ok) << before.message.toStdString();
+    ASSERT_FALSE(copy.companionWorkingPath().isEmpty());
+    const PRPicFileInfoPtr p1 = recordNamed(before, QStringLiteral("Pumkins1.jpg"));
+    const PRPicFileInfoPtr p2 = recordNamed(before, QStringLiteral("Pumkins2.jpg"));
+    const PRPicFileInfoPtr park = recordNamed(before, QStringLiteral("St James Park.jpg"));
+    const PRPicFileInfoPtr tulips = recordNamed(before, QStringLiteral("Tulips.jpg"));
+    const PRPicFileInfoPtr elder = recordNamed(before, QStringLiteral("IMG_4547.jpg"));
+    ASSERT_TRUE(p1 && p2 && park && tulips && elder);
+    const auto act = [&](const std::function<void(LibraryStore &)> &writes) {
+        QString why;
+        auto store = LibraryStore::begin(copy.currentPhotolibDatabasePath(), QString(), &why, 5000,
+                                         true, copy.companionWorkingPath());
+        ASSERT_TRUE(store) << why.toStdString();
+        writes(*store);
+        ASSERT_TRUE(store->commit(&why)) << why.toStdString();
+        store->closeConnection();
+        const LibraryStepResult back = copy.copyBack();
+        ASSERT_TRUE(back.ok) << back.reason.toStdString();
+    };
+
+    // A title alone leaves Properties.apdb as it was, file and all.
+    const DatabaseFileState propsBefore = databaseFileState(props);
+    const QString title = QStringLiteral("St. James's \"Park\"; --");
+    act([&](LibraryStore &s) { EXPECT_TRUE(s.setOlderTitle(park->photoID, title).ok); });
+    EXPECT_EQ(databaseFileState(props), propsBefore);
+
+    const QString caption = QStringLiteral("Kürbisse – 100% ''; --");
+    const auto date = librarySecondsFromText(QStringLiteral("2020-07-04 12:00:00"));
+    ASSERT_TRUE(date);
+    act([&](LibraryStore &s) {
+        EXPECT_TRUE(s.setOlderDescription(p1->photoID, caption).ok);       // replaced
+        EXPECT_TRUE(s.setOlderDescription(park->photoID, caption).ok);     // added
+        EXPECT_TRUE(s.setOlderDescription(tulips->photoID, QString()).ok); // removed
+        EXPECT_TRUE(s.setOlderKeywords(p2->photoID, QStringLiteral("Katie, Pumpkin Farm")).ok);
+        EXPECT_TRUE(s.setOlderCameraDate(p1->photoID, *date).ok);
+        EXPECT_TRUE(s.setOlderPosition(p2->photoID, LibraryPosition{48.858370, 2.294481}).ok);
+        EXPECT_TRUE(s.setOlderPosition(elder->photoID, std::nullopt).ok);
+        EXPECT_FALSE(s.setOlderDescription(9999, caption).ok);
+    });
+    expectWhole(lib);
+    expectWhole(props);
+    const auto captions = [&](int master) {
+        return sqliteRows(
+            props, QStringLiteral("ATTACH '%1' AS l; SELECT s.stringProperty, t.stringProperty "
+                                  "FROM RKIptcProperty i JOIN RKUniqueString s ON s.modelId = "
+                                  "i.stringId JOIN RKUniqueString t ON t.modelId = "
+                                  "i.searchStringId WHERE i.propertyKey = 'Caption/Abstract' AND "
+                                  "i.versionId IN (SELECT modelId FROM l.RKVersion WHERE "
+                                  "masterId = %2)")
+                       .arg(lib)
+                       .arg(master));
+    };
+    const QList<QStringList> both{{caption, caption.toLower()}, {caption, caption.toLower()}};
+    EXPECT_EQ(captions(p1->photoID), both);
+    EXPECT_EQ(captions(park->photoID), both);
+    EXPECT_TRUE(captions(tulips->photoID).isEmpty());
+    // A text other properties share is never rewritten in place.
+    EXPECT_EQ(sqliteValue(props, QStringLiteral("SELECT count(*) FROM RKUniqueString WHERE "
+                                                "stringProperty = 'Girls with pumpkins'")),
+              QStringLiteral("1"));
+    EXPECT_EQ(sqliteValue(lib, QStringLiteral("SELECT group_concat(DISTINCT printf('%.3f', "
+                                              "imageDate)) FROM (SELECT imageDate FROM RKMaster "
+                                              "WHERE modelId = %1 UNION ALL SELECT imageDate "
+                                              "FROM RKVersion WHERE masterId = %1)")
+                                   .arg(p1->photoID)),
+              QString::number(*date, 'f', 3));
+    EXPECT_EQ(sqliteRows(lib, QStringLiteral("SELECT masterId, CASE WHEN exifLatitude IS NULL "
+                                             "AND exifLongitude IS NULL THEN 'none' ELSE "
+                                             "printf('%.6f,%.6f', exifLatitude, exifLongitude) "
+                                             "END FROM RKVersion WHERE masterId IN (%1, %2) "
+                                             "GROUP BY masterId ORDER BY masterId")
+                                  .arg(p2->photoID)
+                                  .arg(elder->photoID)),
+              (QList<QStringList>{{QString::number(p2->photoID), "48.858370,2.294481"},
+                                  {QString::number(elder->photoID), "none"}}));
+
+    // The program's own scan of the library as it now is.
+    FakePhotosApplication again;
+    LibraryWorkingCopy reopened(&again);
+    const LibraryScanResult after = ScanPhotoLibMetadata(library, reopened);
+    ASSERT_TRUE(after.ok) << after.message.toStdString();
+    EXPECT_EQ(after.records.size(), before.records.size());
+    EXPECT_EQ(recordOf(after, *park)->fileTitle, title);
+    EXPECT_EQ(recordOf(after, *park)->fileDescription, caption);
+    EXPECT_EQ(recordOf(after, *p1)->fileDescription, caption);
+    EXPECT_EQ(recordOf(after, *p1)->fileCameraDate, QStringLiteral("2020-07-04 12:00:00"));
+    EXPECT_EQ(recordOf(after, *tulips)->fileDescription, QString());
+    EXPECT_EQ(sortedKeywords(recordOf(after, *p2)->fileKeywords),
+              sortedKeywords(QStringLiteral("Katie,Pumpkin Farm")));
+    EXPECT_EQ(recordOf(after, *p2)->fileLcationLatitude, QStringLiteral("48.858370"));
+    EXPECT_EQ(recordOf(after, *elder)->fileLcationLatitude, QString());
+    reopened.close();
+
+    // Properties.apdb written by another program since: the action that would replace it
+    // is refused before either file is touched.
+    sqliteRows(props, QStringLiteral("UPDATE RKUniqueString SET stringProperty = stringProperty "
+                                     "WHERE modelId = 1"));
+    const QByteArray libBefore = fileBytes(lib), propsChanged = fileBytes(props);
+    {
+        QString why;
+        auto store = LibraryStore::begin(copy.currentPhotolibDatabasePath(), QString(), &why,
+                                         5000, true, copy.companionWorkingPath());
+        ASSERT_TRUE(store) << why.toStdString();
+        EXPECT_TRUE(store->setOlderTitle(p1->photoID, QStringLiteral("not now")).ok);
+        EXPECT_TRUE(store->setOlderDescription(p1->photoID, QStringLiteral("not now")).ok);
+        ASSERT_TRUE(store->commit(&why));
+        store->closeConnection();
+        const LibraryStepResult back = copy.copyBack();
+        EXPECT_FALSE(back.ok);
+        EXPECT_TRUE(back.reason.contains(QStringLiteral("Properties.apdb")))
+            << back.reason.toStdString();
+        EXPECT_TRUE(store->restoreSnapshot(&why)) << why.toStdString();
+    }
+    EXPECT_EQ(fileBytes(lib), libBefore);
+    EXPECT_EQ(fileBytes(props), propsChanged);
+
+    // A restore puts both databases back as they were opened.
+    const LibraryStepResult restored = copy.restore();
+    ASSERT_TRUE(restored.ok) << restored.reason.toStdString();
+    expectWhole(props);
+    EXPECT_EQ(captions(p1->photoID),
+              (QList<QStringList>{{"Girls with pumpkins", "girls with pumpkins"},
+                                  {"Girls with pumpkins", "girls with pumpkins"}}));
 }
 
 TEST(LibraryWriteFailures, AFailedActionLeavesTheWorkingCopyAndTheLibraryAsTheyWere) {

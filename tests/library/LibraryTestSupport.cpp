@@ -9,9 +9,13 @@
 #include <algorithm>
 
 QString copyLibrary(const QString &name, const QString &dir) {
-    const QString source =
-        QStringLiteral(PK_FIXTURES_DIR "/libraries/") + name + QStringLiteral(".photoslibrary");
-    const QString target = dir + QLatin1Char('/') + name + QStringLiteral(".photoslibrary");
+    // iPhoto's packages end in ".photolibrary".
+    const QString folder = QStringLiteral(PK_FIXTURES_DIR "/libraries/") + name;
+    const QString suffix = QFileInfo::exists(folder + QStringLiteral(".photoslibrary"))
+                               ? QStringLiteral(".photoslibrary")
+                               : QStringLiteral(".photolibrary");
+    const QString source = folder + suffix;
+    const QString target = dir + QLatin1Char('/') + name + suffix;
     if (QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-a"), source, target}) != 0)
         return {};
     if (QProcess::execute(QStringLiteral("chmod"),

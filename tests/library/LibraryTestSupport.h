@@ -7,8 +7,8 @@
 
 #include "support/TestSupport.h"
 
-// A writable copy of a fixture library package ("Test-13.0.0") in `dir`, made with cp -a
-// as the fixtures ask; empty on failure.
+// A writable copy of a fixture library package ("Test-13.0.0", "Test-iPhoto-9.6.1") in
+// `dir`, made with cp -a as the fixtures ask; empty on failure.
 QString copyLibrary(const QString &name, const QString &dir);
 // Rows of the sqlite3 command's answer, fields split on the unit separator.
 QList<QStringList> sqliteRows(const QString &database, const QString &sql);

@@ -274,6 +274,24 @@ TEST(PhotosApplication, EndProcessTermsThenKills) {
     EXPECT_FALSE(linux.endProcess(0, &why));
 }
 
+TEST(PhotosApplication, AProcessHoldingIPhotosLockFileHoldsTheCatalogue) {
+    QTemporaryDir dir;
+    const QString library = copyLibrary(QStringLiteral("Test-iPhoto-9.6.1"), dir.path());
+    const QString catalogue = library + QStringLiteral("/Database/apdb/Library.apdb");
+    LinuxPhotosApplication linux;
+    EXPECT_TRUE(linux.holders(catalogue).isEmpty());
+    QProcess holder;
+    holder.start(QStringLiteral("sh"),
+                 {QStringLiteral("-c"), QStringLiteral("exec 3<\"$0\"; echo ready; exec sleep 60"),
+                  library + QStringLiteral("/iPhotoLock.data")});
+    ASSERT_TRUE(holder.waitForReadyRead(10000));
+    const QList<DatabaseHolder> held = linux.holders(catalogue);
+    ASSERT_EQ(held.size(), 1);
+    EXPECT_EQ(held.first().pid, holder.processId());
+    holder.kill();
+    holder.waitForFinished(10000);
+}
+
 TEST(PhotosApplication, StaleLockFilesFromAnotherHostHoldNothing) {
     QTemporaryDir dir;
     const QString library = copyLibrary(QStringLiteral("Test-13.0.0"), dir.path());

@@ -3,6 +3,7 @@
 #include "export/core/ExportRules.h"
 #include "export/core/LibraryMetadataExport.h"
 #include "library/core/DatabaseFiles.h"
+#include "library/core/LibraryCatalogue.h"
 #include "library/core/LibraryScan.h"
 #include "metadata/core/SafeFileName.h"
 #include "platform/core/PhotosApplication.h"
@@ -28,7 +29,12 @@ LibraryScanResult scanSnapshot(const QString &library) {
     const QString current = library + QStringLiteral("/database/Photos.sqlite");
     const QString older = library + QStringLiteral("/database/photos.db");
     const bool isCurrent = QFileInfo(current).isFile();
-    const QString database = isCurrent ? current : older;
+    // iPhoto and Aperture: the catalogue, with the captions in a second database.
+    const QString catalogue =
+        isCurrent || QFileInfo(older).isFile() ? QString() : catalogueDatabasePath(library);
+    const QString properties =
+        catalogue.isEmpty() ? QString() : cataloguePropertiesPath(library, catalogue);
+    const QString database = isCurrent ? current : catalogue.isEmpty() ? older : catalogue;
     if (!QFileInfo(database).isFile()) {
         none.message = QStringLiteral("The library %1 has no database.").arg(name);
         return none;
@@ -49,8 +55,15 @@ LibraryScanResult scanSnapshot(const QString &library) {
             QStringLiteral("The database of the library %1 could not be copied: %2").arg(name, why);
         return none;
     }
+    const QString propertiesCopy =
+        properties.isEmpty() ? QString() : snapshot.filePath(QFileInfo(properties).fileName());
+    if (!properties.isEmpty() && !copyFileQuickly(properties, propertiesCopy, &why)) {
+        none.message =
+            QStringLiteral("The database of the library %1 could not be copied: %2").arg(name, why);
+        return none;
+    }
     LibraryScanResult scan = isCurrent ? scanCurrentLibraryDatabase(library, copy)
-                                       : ScanOldPhotoLibMetadata(library, copy);
+                                       : ScanOldPhotoLibMetadata(library, copy, {}, propertiesCopy);
     if (!scan.ok)
         scan.message = QStringLiteral("The library %1 could not be read: %2")
                            .arg(name, scan.message.isEmpty() ? QStringLiteral("unreadable database")

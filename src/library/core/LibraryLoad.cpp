@@ -3,6 +3,7 @@
 #include "app/core/FileTypes.h"
 #include "browser/core/LibraryComparison.h"
 #include "browser/core/LocalImport.h"
+#include "library/core/LibraryCatalogue.h"
 #include "library/core/LibraryScan.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "library/core/ReferencePhotos.h"
@@ -112,7 +113,8 @@ void walkPackage(const QString &package, Batcher &out, const std::atomic_bool *c
 
 bool hasDatabaseFile(const QString &package) {
     return QFileInfo(package + QStringLiteral("/database/Photos.sqlite")).isFile() ||
-           QFileInfo(package + QStringLiteral("/database/photos.db")).isFile();
+           QFileInfo(package + QStringLiteral("/database/photos.db")).isFile() ||
+           !catalogueDatabasePath(package).isEmpty();
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "app/core/FileTypes.h"
 #include "app/core/SharedHelpers.h"
+#include "library/core/LibraryCatalogue.h"
 #include "library/core/LibraryLookups.h"
 #include "library/core/LibrarySchema.h"
 #include "library/core/LibraryWorkingCopy.h"
@@ -181,7 +182,15 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
         }
         const QString directory = row.text(14);
         bool originalPresent = false;
-        if (directory.contains(QLatin1Char('/'))) {
+        if (isSharedAlbumFolder(directory)) {
+            // A shared album's photo: kept inside the package, never a referenced one.
+            const QString shared = libraryPath + QStringLiteral("/scopes/cloudsharing/data");
+            // A folder that climbs names nothing: the photo is then missing from the package.
+            const bool inside = hasNoDotSegments(directory) && isPlainFileName(r.filePhotoLibName);
+            const QString folder = inside ? shared + QLatin1Char('/') + directory : shared;
+            r.fileFullPath = folder + QLatin1Char('/') + QFileInfo(r.filePhotoLibName).fileName();
+            originalPresent = inside && files.exists(folder, r.filePhotoLibName);
+        } else if (directory.contains(QLatin1Char('/'))) {
             r.bReferencePhoto = true;
             r.findLocation = directory + QLatin1Char('/') + r.fileName;
             // A name that climbs out of its folder names no file of this photo.
@@ -229,12 +238,24 @@ LibraryScanResult ScanPhotoLibMetadata(const QString &libraryPath, LibraryWorkin
     const QString current = library + QStringLiteral("/database/Photos.sqlite");
     const QString older = library + QStringLiteral("/database/photos.db");
     const bool isCurrent = QFileInfo(current).isFile();
-    if (!isCurrent && !QFileInfo(older).isFile()) {
+    QString catalogue, why;
+    if (!isCurrent && !QFileInfo(older).isFile())
+        catalogue = catalogueDatabasePath(library, &why);
+    if (!isCurrent && !QFileInfo(older).isFile() && catalogue.isEmpty()) {
         LibraryScanResult result;
-        result.message = QStringLiteral("\"%1\" has no library database.").arg(libraryPath);
+        result.message = why.isEmpty()
+                             ? QStringLiteral("\"%1\" has no library database.").arg(libraryPath)
+                             : why;
         return result;
     }
-    const LibraryStepResult opened = workingCopy.open(isCurrent ? current : older);
+    LibraryStepResult opened = workingCopy.open(isCurrent             ? current
+                                                : catalogue.isEmpty() ? older
+                                                                      : catalogue);
+    // The catalogue's captions live in a second database, which goes the same road.
+    const QString properties =
+        catalogue.isEmpty() ? QString() : cataloguePropertiesPath(library, catalogue);
+    if (opened.ok && !properties.isEmpty())
+        opened = workingCopy.openCompanion(properties);
     if (!opened.ok) {
         LibraryScanResult result;
         result.bScanNewPhotosLib = isCurrent;
@@ -244,5 +265,9 @@ LibraryScanResult ScanPhotoLibMetadata(const QString &libraryPath, LibraryWorkin
     return isCurrent ? scanCurrentLibraryDatabase(
                            library, workingCopy.currentPhotolibDatabasePath(), true, onRecord)
                      : ScanOldPhotoLibMetadata(library, workingCopy.currentPhotolibDatabasePath(),
-                                               onRecord);
+                                               onRecord, workingCopy.companionWorkingPath());
+}
+
+bool isSharedAlbumFolder(const QString &directory) {
+    return directory.contains(QLatin1Char('/')) && !directory.startsWith(QLatin1Char('/'));
 }

@@ -33,8 +33,11 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
                                              const QString &databasePath,
                                              bool preloadLookups = true,
                                              const LibraryRecordSink &onRecord = {});
+// `propertiesPath`: the working copy of an iPhoto or Aperture catalogue's Properties.apdb,
+// where its captions are.
 LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QString &databasePath,
-                                          const LibraryRecordSink &onRecord = {});
+                                          const LibraryRecordSink &onRecord = {},
+                                          const QString &propertiesPath = {});
 
 // Whether files exist, answered by listing each folder once (a library has hundreds of
 // thousands of originals in a few hundred folders).
@@ -47,6 +50,9 @@ class FolderListing {
     QHash<QString, QSet<QString>> folders_;
 };
 
+// A relative folder with a slash: a shared album's, under "scopes/cloudsharing/data" in the
+// package (a referenced photo's folder is absolute).
+bool isSharedAlbumFolder(const QString &directory);
 // A single file name: not empty, no "/", not "." or "..".
 bool isPlainFileName(const QString &name);
 // A path without "." or ".." components.

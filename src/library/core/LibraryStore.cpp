@@ -1,6 +1,7 @@
 #include "library/core/LibraryStore.h"
 
 #include "library/core/DatabaseFiles.h"
+#include "library/core/LibraryCatalogue.h"
 #include "library/core/LibraryLookups.h"
 #include "metadata/core/SafeFileName.h"
 
@@ -162,7 +163,8 @@ QString storedFileName(const QString &newName, const QString &currentFileName, Q
 
 std::unique_ptr<LibraryStore> LibraryStore::begin(const QString &path,
                                                   const QString &readOnlyReason, QString *error,
-                                                  int busyMs, bool keepSnapshot) {
+                                                  int busyMs, bool keepSnapshot,
+                                                  const QString &propertiesPath) {
     const auto fail = [&](const QString &why) {
         if (error)
             *error = why;
@@ -188,6 +190,11 @@ std::unique_ptr<LibraryStore> LibraryStore::begin(const QString &path,
                         ? QStringLiteral("\"%1\" holds no photo library catalogue").arg(path)
                         : store->schema_.error);
     store->path_ = path;
+    if (!propertiesPath.isEmpty()) {
+        if (!attachCatalogueProperties(store->db_, propertiesPath, &why))
+            return fail(why);
+        store->propertiesPath_ = propertiesPath;
+    }
     if (keepSnapshot) {
         // Everything a former connection left in the log goes into the file first.
         if (!store->db_.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")))
@@ -196,6 +203,12 @@ std::unique_ptr<LibraryStore> LibraryStore::begin(const QString &path,
         if (!copyFileQuickly(path, snapshot, &why))
             return fail(why);
         store->snapshot_ = snapshot;
+        if (!propertiesPath.isEmpty()) {
+            const QString properties = propertiesPath + QStringLiteral(".pk-before");
+            if (!copyFileQuickly(propertiesPath, properties, &why))
+                return fail(why);
+            store->propertiesSnapshot_ = properties;
+        }
     }
     if (!store->db_.exec(QStringLiteral("BEGIN IMMEDIATE")))
         return fail(store->db_.lastError());
@@ -206,8 +219,9 @@ std::unique_ptr<LibraryStore> LibraryStore::begin(const QString &path,
 LibraryStore::~LibraryStore() {
     rollback();
     db_.close();
-    if (!snapshot_.isEmpty())
-        removeIfPresent(snapshot_, nullptr);
+    for (const QString &snapshot : {snapshot_, propertiesSnapshot_})
+        if (!snapshot.isEmpty())
+            removeIfPresent(snapshot, nullptr);
 }
 
 void LibraryStore::closeConnection() {
@@ -232,6 +246,15 @@ bool LibraryStore::restoreSnapshot(QString *error) {
         return false;
     }
     snapshot_.clear();
+    if (!propertiesSnapshot_.isEmpty() &&
+        ::rename(QFile::encodeName(propertiesSnapshot_).constData(),
+                 QFile::encodeName(propertiesPath_).constData()) != 0) {
+        if (error)
+            *error = QStringLiteral("\"%1\" could not be put back: %2")
+                         .arg(propertiesPath_, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    propertiesSnapshot_.clear();
     return true;
 }
 

@@ -56,9 +56,12 @@ class LibraryStore {
     // Opens the working copy read-write (never creating it), waits up to `busyMs` for a
     // lock and begins the action's transaction. Refuses at once, with the reason, while
     // the library is read-only or when the file is no library of a schema we know.
+    // `propertiesPath`: the working copy of an iPhoto or Aperture catalogue's
+    // Properties.apdb, written in the same transaction.
     static std::unique_ptr<LibraryStore> begin(const QString &workingCopyPath,
                                                const QString &readOnlyReason, QString *error,
-                                               int busyMs = 5000, bool keepSnapshot = false);
+                                               int busyMs = 5000, bool keepSnapshot = false,
+                                               const QString &propertiesPath = {});
     ~LibraryStore(); // rolls back what was not committed
 
     LibraryStore(const LibraryStore &) = delete;
@@ -108,6 +111,7 @@ class LibraryStore {
 
     // ---- Older schema ("photos.db"): keyed by the master ----
     LibraryWriteResult setOlderTitle(int masterKey, const QString &title);
+    // In RKVersion, or as the IPTC caption of an iPhoto or Aperture catalogue.
     LibraryWriteResult setOlderDescription(int masterKey, const QString &caption);
     // Links go on every version of the master.
     LibraryWriteResult setOlderKeywords(int masterKey, const QString &text);
@@ -131,6 +135,11 @@ class LibraryStore {
 
   private:
     LibraryStore() = default;
+    // The "Caption/Abstract" property of every version of the master (LibraryStoreCatalogue).
+    LibraryWriteResult setCatalogueCaption(int masterKey, const QString &caption);
+    std::optional<int64_t> catalogueString(const QString &text);
+    // The master's versions (RKVersion.modelId), or nullopt with error_ set.
+    std::optional<QList<int64_t>> olderVersions(int masterKey);
     // Runs a bound statement that must change at least one row.
     LibraryWriteResult change(const QString &sql, std::initializer_list<QVariant> values,
                               const QString &what);
@@ -164,6 +173,7 @@ class LibraryStore {
     SqliteDatabase db_;
     LibrarySchema schema_;
     QString path_, snapshot_;
+    QString propertiesPath_, propertiesSnapshot_; // an attached Properties.apdb
     bool open_ = false;
     QString error_;
 };

@@ -41,6 +41,8 @@ LibraryWriteResult LibraryStore::setOlderTitle(int masterKey, const QString &tit
 }
 
 LibraryWriteResult LibraryStore::setOlderDescription(int masterKey, const QString &caption) {
+    if (!tableHasColumn(db_, QStringLiteral("RKVersion"), QStringLiteral("extendedDescription")))
+        return setCatalogueCaption(masterKey, caption);
     LibraryWriteResult r = change(
         QStringLiteral("UPDATE RKVersion SET extendedDescription = ?1 WHERE ") + versionsOf(2),
         {textOrNull(caption), masterKey}, noMaster(masterKey));
@@ -63,22 +65,31 @@ QString LibraryStore::olderKeywordText(int64_t versionId) {
     return names.join(QLatin1Char(','));
 }
 
-LibraryWriteResult LibraryStore::setOlderKeywords(int masterKey, const QString &text) {
-    // Keywords belong to versions, whose numbers are not the master's.
+std::optional<QList<int64_t>> LibraryStore::olderVersions(int masterKey) {
     QList<int64_t> versions;
     SqliteStatement *v =
         db_.prepare(QStringLiteral("SELECT modelId FROM RKVersion WHERE %1 ORDER BY modelId")
                         .arg(versionsOf(1)));
-    if (!v)
-        return LibraryWriteResult::failed(db_.lastError());
+    if (!v) {
+        error_ = db_.lastError();
+        return std::nullopt;
+    }
     v->bind(1, int64_t(masterKey));
     while (v->step())
         versions << v->int64(0);
-    if (v->failed())
-        return LibraryWriteResult::failed(v->error());
+    error_ = v->failed() ? v->error() : versions.isEmpty() ? noMaster(masterKey) : QString();
     v->reset();
-    if (versions.isEmpty())
-        return LibraryWriteResult::failed(noMaster(masterKey));
+    if (!error_.isEmpty())
+        return std::nullopt;
+    return versions;
+}
+
+LibraryWriteResult LibraryStore::setOlderKeywords(int masterKey, const QString &text) {
+    // Keywords belong to versions, whose numbers are not the master's.
+    const std::optional<QList<int64_t>> found = olderVersions(masterKey);
+    if (!found)
+        return LibraryWriteResult::failed(error_);
+    const QList<int64_t> &versions = *found;
 
     QHash<QString, int64_t> *byName = keywordRows(true);
     if (!byName)

@@ -16,7 +16,7 @@ LibraryWriteResult LibraryStore::setReferencedFileName(int attributesKey, int as
         return LibraryWriteResult::failed(error_);
     LibraryWriteResult r =
         change(QStringLiteral("UPDATE %1 SET ZFILENAME = ?1, Z_OPT = ifnull(Z_OPT, 0) + 1 "
-                              "WHERE Z_PK = ?2 AND instr(ZDIRECTORY, '/') > 0")
+                              "WHERE Z_PK = ?2 AND substr(ZDIRECTORY, 1, 1) = '/'")
                    .arg(sqlName(schema_.assetTable)),
                {fileName, assetKey},
                QStringLiteral("asset %1 is no referenced photo of this library").arg(assetKey));

@@ -1,6 +1,7 @@
 #include "library/core/LibraryWorkingCopy.h"
 
 #include "app/core/Settings.h"
+#include "library/core/LibraryCatalogue.h"
 #include "library/core/LibrarySchema.h"
 #include "library/core/SqliteDatabase.h"
 #include "platform/core/PhotosApplication.h"
@@ -103,7 +104,7 @@ QString checkDatabaseFile(const QString &path) {
 
 QString libraryBackupFolderFor(const QString &originalPath) {
     const QFileInfo info(originalPath);
-    const QString package = QFileInfo(info.absolutePath()).absolutePath();
+    const QString package = libraryPackageOf(info.absoluteFilePath());
     const QByteArray hash =
         QCryptographicHash::hash(info.absoluteFilePath().toUtf8(), QCryptographicHash::Sha1)
             .toHex()
@@ -120,6 +121,7 @@ LibraryWorkingCopy::~LibraryWorkingCopy() {
 }
 
 void LibraryWorkingCopy::close() {
+    companion_.reset();
     if (workingLockFd_ >= 0)
         ::close(workingLockFd_);
     workingLockFd_ = -1;
@@ -352,6 +354,8 @@ LibraryStepResult LibraryWorkingCopy::copyBack() {
         result.reason = readOnlyReason_;
         return result;
     }
+    if (const LibraryStepResult ready = companionReady(); !ready.ok)
+        return ready;
     const QList<DatabaseHolder> held = photos_.holders(original_);
     if (!held.isEmpty()) {
         result.reason = QStringLiteral("The library is in use by %1.").arg(describeHolders(held));
@@ -379,9 +383,9 @@ LibraryStepResult LibraryWorkingCopy::copyBack() {
     }
     // The check reads the working copy while the copy beside the library is written; the
     // copy replaces the library's database only once the check has passed.
-    auto checked = std::async(std::launch::async, [path = current_] {
+    auto checked = std::async(std::launch::async, [path = current_, catalogue = holdsCatalogue_] {
         QString problem = checkDatabaseFile(path);
-        if (problem.isEmpty()) {
+        if (problem.isEmpty() && catalogue) {
             SqliteDatabase db;
             if (db.open(path, SqliteDatabase::Mode::ReadWrite, &problem) &&
                 !LibrarySchema::read(db).isValid())
@@ -408,7 +412,7 @@ LibraryStepResult LibraryWorkingCopy::copyBack() {
         if (!passes(&veto))
             result.reason = veto;
     }
-    return result;
+    return result.ok ? copyBackCompanion(result) : result;
 }
 
 LibraryStepResult LibraryWorkingCopy::restore() {
@@ -440,5 +444,5 @@ LibraryStepResult LibraryWorkingCopy::restore() {
             readOnlyReason_ =
                 QStringLiteral("The working copy could not follow the restore: %1").arg(why);
     }
-    return result;
+    return restoreCompanion(result);
 }

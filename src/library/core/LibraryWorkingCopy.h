@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class PhotosApplication;
 struct DatabaseHolder;
@@ -62,6 +63,13 @@ class LibraryWorkingCopy {
     // This library's newest backup that passes quick_check over O (and W), likewise.
     LibraryStepResult restore();
 
+    // A second database of the same library (iPhoto's and Aperture's Properties.apdb): the
+    // same fold, backup and working copy; copied back after O when its working copy
+    // changed, and restored with O. Call after open().
+    LibraryStepResult openCompanion(const QString &originalDatabasePath);
+    // Its working copy; empty without one.
+    QString companionWorkingPath() const;
+
     // Backups kept per library.
     static constexpr int kBackupsKept = 5;
 
@@ -71,6 +79,15 @@ class LibraryWorkingCopy {
                                       const std::function<bool(QString *why)> &check = {});
     void makeBackup();
     bool lockWorkingCopy(const QString &path);
+    // Whether a changed companion would be taken, checked before O is replaced, so that a
+    // refusal leaves both files as they were.
+    LibraryStepResult companionReady() const;
+    bool companionChanged() const;
+    // O's own result, or the companion's failure.
+    LibraryStepResult copyBackCompanion(const LibraryStepResult &done);
+    LibraryStepResult restoreCompanion(const LibraryStepResult &done);
+    std::unique_ptr<LibraryWorkingCopy> companion_;
+    bool holdsCatalogue_ = true; // false for a companion: no RK or Z tables to check
     PhotosApplication &photos_;
     QString original_, current_, readOnlyReason_, backup_;
     QString privateFolder_; // this process's own working folder when the shared one is taken

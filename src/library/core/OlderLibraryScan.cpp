@@ -1,5 +1,6 @@
 // The older catalogue (iPhoto, Aperture, Photos before 10.15): RKMaster and RKVersion.
 #include "app/core/SharedHelpers.h"
+#include "library/core/LibraryCatalogue.h"
 #include "library/core/LibraryLookups.h"
 #include "library/core/LibraryScan.h"
 #include "library/core/LibrarySchema.h"
@@ -31,7 +32,8 @@ bool isFileOutsideLibrary(const QString &path) {
 } // namespace
 
 LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QString &databasePath,
-                                          const LibraryRecordSink &onRecord) {
+                                          const LibraryRecordSink &onRecord,
+                                          const QString &propertiesPath) {
     LibraryScanResult result;
     result.bScanNewPhotosLib = false;
     SqliteDatabase db;
@@ -67,8 +69,12 @@ LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QStr
                                "RKMaster.modelId OR w.rawMasterUuid = RKMaster.uuid OR "
                                "w.nonRawMasterUuid = RKMaster.uuid)")
               : QStringLiteral("0");
-    // RKVersion.modelId comes last: albums and keywords belong to the version.
-    SqliteStatement *stmt = db.prepare(
+    const bool captions =
+        !propertiesPath.isEmpty() && attachCatalogueProperties(db, propertiesPath, nullptr);
+    // RKVersion.modelId comes last: albums and keywords belong to the version. iPhoto's and
+    // Aperture's catalogues lack some of these columns.
+    SqliteStatement *stmt = db.prepare(withCatalogueColumns(
+        db,
         QStringLiteral(
             "SELECT RKMaster.modelId, RKMaster.uuid, RKMaster.createDate, RKMaster.fileSize, "
             "RKMaster.height, RKMaster.width, RKMaster.filename, RKMaster.imagePath, "
@@ -79,7 +85,8 @@ LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QStr
             "%1, RKVersion.imageDate, %2, %3 "
             "FROM RKMaster LEFT JOIN RKVersion ON %4 "
             "ORDER BY RKMaster.modelId, RKVersion.modelId")
-            .arg(shownName, favorite, otherHalf, versionsShown));
+            .arg(shownName, favorite, otherHalf, versionsShown),
+        captions));
     if (!stmt) {
         result.message = db.lastError();
         return result;

@@ -62,6 +62,17 @@ qint64 lockHolder(const QString &path, off_t start, off_t len) {
     return pid;
 }
 
+// "iPhotoLock.data" of the package whose catalogue is "Database/apdb/<name>.apdb"; empty for
+// other databases.
+QString iPhotoLockFile(const QString &databasePath) {
+    QDir folder = QFileInfo(databasePath).absoluteDir();
+    if (folder.dirName() != QLatin1String("apdb") || !folder.cdUp() ||
+        folder.dirName() != QLatin1String("Database") || !folder.cdUp())
+        return {};
+    const QString lock = folder.absoluteFilePath(QStringLiteral("iPhotoLock.data"));
+    return QFileInfo(lock).isFile() ? lock : QString();
+}
+
 QString canonical(const QString &path) {
     const QString c = QFileInfo(path).canonicalFilePath();
     return c.isEmpty() ? QFileInfo(path).absoluteFilePath() : c;
@@ -84,9 +95,15 @@ QList<DatabaseHolder> LinuxPhotosApplication::holders(const QString &databasePat
     add(lockHolder(databasePath + QStringLiteral("-shm"), 128, 1), QStringLiteral("lock"));
     add(lockHolder(databasePath, 0x40000000, 512), QStringLiteral("lock"));
 
-    const QSet<QString> targets = {canonical(databasePath),
-                                   canonical(databasePath + QStringLiteral("-wal")),
-                                   canonical(databasePath + QStringLiteral("-shm"))};
+    QSet<QString> targets = {canonical(databasePath),
+                             canonical(databasePath + QStringLiteral("-wal")),
+                             canonical(databasePath + QStringLiteral("-shm"))};
+    // iPhoto and Aperture lock the whole package with one file beside their catalogue.
+    const QString packageLock = iPhotoLockFile(databasePath);
+    if (!packageLock.isEmpty()) {
+        add(lockHolder(packageLock, 0, 0), QStringLiteral("lock"));
+        targets.insert(canonical(packageLock));
+    }
     if (DIR *proc = ::opendir("/proc")) {
         while (const dirent *entry = ::readdir(proc)) {
             char *end = nullptr;
@@ -117,8 +134,11 @@ QList<DatabaseHolder> LinuxPhotosApplication::holders(const QString &databasePat
 
     // The photo application's lock plist; one naming another host, or a dead process, is
     // stale (every library copied from a Mac carries one).
-    const PropertyList::Document lock = PropertyList::read(databasePath + QStringLiteral(".lock"));
-    if (lock.ok) {
+    for (const QString &lockFile : {databasePath + QStringLiteral(".lock"), packageLock}) {
+        const PropertyList::Document lock =
+            lockFile.isEmpty() ? PropertyList::Document() : PropertyList::read(lockFile);
+        if (!lock.ok)
+            continue;
         const QVariantMap dict = lock.root.toMap();
         const QString host = dict.value(QStringLiteral("hostname")).toString();
         const qint64 pid = dict.value(QStringLiteral("pid")).toLongLong();
