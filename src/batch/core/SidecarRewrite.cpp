@@ -139,15 +139,21 @@ RewriteOutcome rewritePhotoInPlace(const QString &path, const SidecarChanges &gi
         out.reason = QStringLiteral("not a photo that can be read: %1").arg(source.errorString());
         return out;
     }
-    QVariantMap properties = sidecarProperties(source.properties(0), changes);
-    // HEIF carries IPTC as XMP, which has no twin of the IPTC dates: the Exif date with its
-    // offset names the instant there.
+    const QVariantMap own = source.properties(0);
+    QVariantMap properties = sidecarProperties(own, changes);
+    // HEIF carries IPTC as XMP: its IPTC dates are the XMP dates the photo has, which move with
+    // the rest; one it lacks is not added, since the Exif date with its offset names the instant.
     if (source.type() == QLatin1String("public.heic") ||
         source.type() == QLatin1String("public.heif")) {
+        const QVariantMap had = section(own, "{IPTC}");
         QVariantMap iptc = section(properties, "{IPTC}");
-        for (const char *key :
-             {"DateCreated", "TimeCreated", "DigitalCreationDate", "DigitalCreationTime"})
-            iptc.remove(QLatin1String(key));
+        for (const auto &[date, time] : {std::pair{"DateCreated", "TimeCreated"},
+                                         {"DigitalCreationDate", "DigitalCreationTime"}}) {
+            if (had.contains(QLatin1String(date)))
+                continue;
+            iptc.remove(QLatin1String(date));
+            iptc.remove(QLatin1String(time));
+        }
         properties.insert(QStringLiteral("{IPTC}"), iptc);
     }
     QByteArray bytes;

@@ -194,7 +194,8 @@ TEST(TakeoutMerge, WritesEachSidecarIntoItsOwnPhotos) {
 }
 
 // A caption of several lines reaches a HEIC (through exiftool) as it reaches a JPEG, and every
-// copy of the caption the photo holds; a title that is the file name names no photographer.
+// copy of the caption and date the photo holds; a title that is the file name names no
+// photographer.
 TEST(TakeoutMerge, CaptionLinesReachEveryCopy) {
     QTemporaryDir tmp;
     const QString heic = copyFixture("IMG_3092.heic", tmp.path());
@@ -221,6 +222,10 @@ TEST(TakeoutMerge, CaptionLinesReachEveryCopy) {
             EXPECT_FALSE(t.contains(none)) << none;
         EXPECT_EQ(t.value("ExifIFD:DateTimeOriginal").toString(), "2017:07:14 02:40:00");
     }
+    // The iPhone HEIC's XMP dates move with its Exif date rather than going.
+    const QJsonObject h = tags(heic);
+    for (const char *date : {"XMP-photoshop:DateCreated", "XMP-xmp:CreateDate"})
+        EXPECT_EQ(h.value(date).toString(), "2017:07:14 02:40:00+00:00") << date;
 }
 
 // A sidecar nobody claims by name goes to exactly one unpaired photo it fits, or to none.
