@@ -87,6 +87,11 @@ TEST_F(SidecarMergeWindows, TakeoutRunEndsWithItsSummary) {
     const QString photo = copyFixture("wedding.jpg", b + "/Photos from 2017");
     ASSERT_TRUE(writeAll(photo + ".json", takeout(1500000000)));
     ASSERT_TRUE(writeAll(b + "/lost.jpg.json", takeout(1500000000)));
+    // A link in a picked folder stays where it is, and what it leads to stays as it was.
+    const QString outside = copyFixture("St James Park.jpg", dir.path());
+    const QByteArray outsideBytes = readAll(outside);
+    ASSERT_TRUE(QFile::link(outside, b + "/Photos from 2017/park.jpg"));
+    ASSERT_TRUE(writeAll(b + "/Photos from 2017/park.jpg.json", takeout(1500000000)));
 
     ASSERT_TRUE(d->startJsonMerge({a, b}));
     EXPECT_TRUE(d->writeJsonWindow->isVisible());
@@ -105,8 +110,11 @@ TEST_F(SidecarMergeWindows, TakeoutRunEndsWithItsSummary) {
     EXPECT_FALSE(d->writeJsonWindow->isVisible());
     EXPECT_EQ(revealed, QStringList{a});
     const QString sheet = visibleSheetText();
-    EXPECT_TRUE(sheet.contains("1 files merged from 2 sidecars")) << sheet.toStdString();
+    EXPECT_TRUE(sheet.contains("1 files merged from 3 sidecars")) << sheet.toStdString();
     EXPECT_TRUE(sheet.contains("lost.jpg.json")) << sheet.toStdString();
+    EXPECT_TRUE(sheet.contains("park.jpg: a link: links are left alone")) << sheet.toStdString();
+    EXPECT_TRUE(QFileInfo(b + "/Photos from 2017/park.jpg").isSymLink());
+    EXPECT_EQ(readAll(outside), outsideBytes);
     EXPECT_FALSE(QDir(dir.filePath("storage")).exists() &&
                  !QDir(dir.filePath("storage")).isEmpty(QDir::Files | QDir::NoDotAndDotDot));
 }

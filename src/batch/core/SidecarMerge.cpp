@@ -19,6 +19,8 @@
 #include <QTimeZone>
 #include <QtConcurrent>
 
+#include <tuple>
+
 namespace {
 
 bool isImage(const QString &name) {
@@ -34,6 +36,14 @@ bool isOurTemporary(const QString &name) {
 QString named(const QString &path, const QString &why) {
     return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), why);
 }
+
+// A link may lead anywhere, outside the chosen folder too: nothing is written through one.
+QString leftAlone(const QString &path) {
+    return named(path, QStringLiteral("a link: links are left alone"));
+}
+
+constexpr char kNotInVideos[] =
+    "written, but not its description or keywords: videos take a title, date and position";
 
 // Reads a sidecar whole, refusing one larger than `cap`.
 bool readSidecar(const QString &path, qint64 cap, QByteArray *bytes, QString *why) {
@@ -51,7 +61,8 @@ bool readSidecar(const QString &path, qint64 cap, QByteArray *bytes, QString *wh
 }
 
 struct FolderListing {
-    QStringList folders, sidecars, media;
+    QStringList folders, sidecars, media; // media: names, links to photos too, to pair them
+    QStringList links;                    // paths of linked folders and sidecars
     bool ok = true;
 };
 
@@ -71,9 +82,12 @@ FolderListing listFolder(const QString &folder, const QString &sidecarSuffix) {
     for (const QFileInfo &e : entries) {
         if (isOurTemporary(e.fileName()))
             continue;
-        if (e.isDir() && !e.isSymLink())
+        const bool sidecar = e.suffix() == sidecarSuffix || e.suffix() == sidecarSuffix.toUpper();
+        if (e.isSymLink() && (e.isDir() || sidecar))
+            out.links << e.absoluteFilePath();
+        else if (e.isDir())
             out.folders << e.absoluteFilePath();
-        else if (e.suffix() == sidecarSuffix || e.suffix() == sidecarSuffix.toUpper())
+        else if (sidecar)
             out.sidecars << e.fileName();
         else if (isImage(e.fileName()) || isVideo(e.fileName()))
             out.media << e.fileName();
@@ -86,16 +100,19 @@ int countSidecars(const QString &folder, const QString &suffix) {
     QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QFileInfo f(it.next());
-        n += f.suffix() == suffix || f.suffix() == suffix.toUpper();
+        n += !f.isSymLink() && (f.suffix() == suffix || f.suffix() == suffix.toUpper());
     }
     return n;
 }
 
-// The photo's own taken instant from its Exif, for photos no sidecar dated.
+// The date a photo no sidecar dated takes as its file dates: its own Exif or TIFF date, or its
+// creation date when it names none. Invalid for a file that is no photo or a date that does
+// not parse.
 QDateTime ownTakenDate(const QString &path) {
     const ImageSource source = ImageSource::fromPath(path);
     if (!source.isValid())
         return {};
+    bool named = false;
     const QVariantMap props = source.properties(0);
     const QVariantMap exif = props.value(QStringLiteral("{Exif}")).toMap();
     const QVariantMap tiff = props.value(QStringLiteral("{TIFF}")).toMap();
@@ -107,6 +124,7 @@ QDateTime ownTakenDate(const QString &path) {
         {tiff.value(QStringLiteral("DateTime")).toString(),
          exif.value(QStringLiteral("OffsetTime")).toString()}};
     for (const auto &[text, offset] : tries) {
+        named = named || !text.trimmed().isEmpty();
         QDateTime local =
             QDateTime::fromString(text.trimmed(), QStringLiteral("yyyy:MM:dd HH:mm:ss"));
         if (!local.isValid())
@@ -120,7 +138,7 @@ QDateTime ownTakenDate(const QString &path) {
         }
         return local;
     }
-    return {};
+    return named ? QDateTime() : FileDates::creationDate(path);
 }
 
 SidecarChanges takeoutChanges(const TakeoutValues &v, bool tiffDateTime) {
@@ -162,7 +180,7 @@ class TakeoutRun {
     bool cancelled() const { return cancel && cancel->load(); }
 
     struct Job {
-        QString path;
+        QString path, sidecar;
         TakeoutValues values;
         bool loose = false;
         bool ok = false;
@@ -181,7 +199,11 @@ class TakeoutRun {
             return;
         }
         paired.insert(key, sidecar);
-        jobs.append({path, v, loose, false, {}});
+        if (QFileInfo(path).isSymLink()) {
+            summary.skipped << leftAlone(path);
+            return;
+        }
+        jobs.append({path, sidecar, v, loose, false, {}});
     }
 
     void perform(Job &job) const {
@@ -195,11 +217,17 @@ class TakeoutRun {
                                                                  v.latitude, v.longitude, v.taken);
             job.ok = r.ok;
             job.reason = r.reason;
-            return;
+            if (r.ok && job.reason.isEmpty() && !v.description.trimmed().isEmpty())
+                job.reason = QLatin1String(kNotInVideos);
+        } else {
+            const RewriteOutcome r = rewritePhotoInPlace(job.path, takeoutChanges(v, job.loose));
+            job.ok = r.ok;
+            job.reason = r.reason;
         }
-        const RewriteOutcome r = rewritePhotoInPlace(job.path, takeoutChanges(v, job.loose));
-        job.ok = r.ok;
-        job.reason = r.reason;
+        // The sidecar is dated like its photo, whether the photo could be written or not.
+        QString why;
+        if (!FileDates::setDates(job.sidecar, v.taken, &why) && job.reason.isEmpty())
+            job.reason = QStringLiteral("its sidecar's file dates were not set: %1").arg(why);
     }
 
     void runJobs() {
@@ -230,6 +258,8 @@ class TakeoutRun {
             summary.skipped << named(folder, QStringLiteral("the folder cannot be listed"));
             return;
         }
+        for (const QString &link : listing.links)
+            summary.skipped << leftAlone(link);
         for (const QString &sub : listing.folders)
             ScanJsonPhotosWithinFolder(sub);
         allMedia.insert(folder, listing.media);
@@ -295,6 +325,10 @@ class TakeoutRun {
                 if (cancelled() || paired.contains(QFileInfo(path).absoluteFilePath()) ||
                     !isImage(name))
                     continue;
+                if (QFileInfo(path).isSymLink()) {
+                    summary.skipped << leftAlone(path);
+                    continue;
+                }
                 const QDateTime taken = ownTakenDate(path);
                 QString why;
                 if (taken.isValid() && !FileDates::setDates(path, taken, &why))
@@ -367,6 +401,17 @@ bool moveFile(const QString &from, const QString &to, QString *why) {
     return true;
 }
 
+// Whether `relative` below `root` passes through a link, which may lead out of the folder.
+bool throughLink(const QString &root, const QString &relative) {
+    QString path = root;
+    for (const QString &part : relative.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        path += QLatin1Char('/') + part;
+        if (QFileInfo(path).isSymLink())
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 QStringList mergeFolderswithSourceArray(const QStringList &folders) {
@@ -374,6 +419,10 @@ QStringList mergeFolderswithSourceArray(const QStringList &folders) {
     if (folders.size() < 2)
         return notMoved;
     const QDir target(folders.first());
+    const auto linkedFolder = [&](const QString &from) {
+        return named(from, QStringLiteral("its folder in %1 is a link: links are left alone")
+                               .arg(target.absolutePath()));
+    };
     for (qsizetype i = 1; i < folders.size(); ++i) {
         const QDir source(folders.at(i));
         QDirIterator it(source.absolutePath(),
@@ -385,8 +434,12 @@ QStringList mergeFolderswithSourceArray(const QStringList &folders) {
             const QString path = it.next();
             const QString relative = source.relativeFilePath(path);
             const QFileInfo info(path);
-            if (info.isDir() && !info.isSymLink()) {
-                if (!target.mkpath(relative))
+            if (info.isSymLink()) {
+                notMoved << leftAlone(path);
+            } else if (info.isDir()) {
+                if (throughLink(target.absolutePath(), relative))
+                    notMoved << linkedFolder(path);
+                else if (!target.mkpath(relative))
                     notMoved << named(path, QStringLiteral("its folder cannot be made in %1")
                                                 .arg(target.absolutePath()));
             } else {
@@ -397,7 +450,9 @@ QStringList mergeFolderswithSourceArray(const QStringList &folders) {
             const QString from = source.absoluteFilePath(relative);
             const QString to = target.absoluteFilePath(relative);
             QString why;
-            if (QFileInfo::exists(to) || QFileInfo(to).isSymLink())
+            if (throughLink(target.absolutePath(), QFileInfo(relative).path()))
+                notMoved << linkedFolder(from);
+            else if (QFileInfo::exists(to) || QFileInfo(to).isSymLink())
                 notMoved << named(from, QStringLiteral("a file of that name is already in %1")
                                             .arg(target.absolutePath()));
             else if (!moveFile(from, to, &why))
@@ -446,6 +501,8 @@ class XmpRun {
             summary.skipped << named(folder, QStringLiteral("the folder cannot be listed"));
             return;
         }
+        for (const QString &link : listing.links)
+            summary.skipped << leftAlone(link);
         for (const QString &sub : listing.folders)
             ScanXMPPhotosWithinFolder(sub);
         for (const QString &name : listing.sidecars) {
@@ -470,9 +527,13 @@ class XmpRun {
             summary.skipped << named(path, why);
             return;
         }
+        const auto wanted = [](const QString &candidate) {
+            const QFileInfo f(candidate);
+            return (f.isFile() || f.isSymLink()) && (isImage(candidate) || isVideo(candidate));
+        };
         QString photo;
         for (const QString &candidate : xmpPhotoCandidates(path)) {
-            if (QFileInfo(candidate).isFile() && isImage(candidate)) {
+            if (wanted(candidate)) {
                 photo = candidate;
                 break;
             }
@@ -483,10 +544,10 @@ class XmpRun {
             const QStringList present =
                 info.dir().entryList({info.completeBaseName() + QStringLiteral(".*")}, QDir::Files);
             for (const QString &candidate : xmpPhotoCandidates(path)) {
-                const QString wanted = QFileInfo(candidate).fileName();
+                const QString candidateName = QFileInfo(candidate).fileName();
                 for (const QString &name : present) {
-                    if (photo.isEmpty() && name.compare(wanted, Qt::CaseInsensitive) == 0 &&
-                        isImage(name))
+                    if (photo.isEmpty() && name.compare(candidateName, Qt::CaseInsensitive) == 0 &&
+                        wanted(info.dir().absoluteFilePath(name)))
                         photo = info.dir().absoluteFilePath(name);
                 }
             }
@@ -495,11 +556,38 @@ class XmpRun {
             summary.unpaired << path;
             return;
         }
-        const RewriteOutcome r = rewritePhotoInPlace(photo, xmpChanges(*xmp));
-        if (r.ok)
+        if (QFileInfo(photo).isSymLink()) {
+            summary.skipped << leftAlone(photo);
+            return;
+        }
+        const SidecarChanges changes = xmpChanges(*xmp);
+        bool ok = false;
+        QString reason;
+        if (isVideo(photo)) {
+            std::tie(ok, reason) = writeVideo(photo, changes);
+        } else {
+            const RewriteOutcome r = rewritePhotoInPlace(photo, changes);
+            ok = r.ok;
+            reason = r.reason;
+        }
+        if (ok)
             summary.merged << photo;
-        if (!r.reason.isEmpty())
-            summary.skipped << named(photo, r.reason);
+        if (!reason.isEmpty())
+            summary.skipped << named(photo, reason);
+    }
+
+    // A video takes the sidecar's title, date and position; its description and keywords
+    // have no place there and are named.
+    static std::pair<bool, QString> writeVideo(const QString &path, const SidecarChanges &c) {
+        const auto degrees = [](const std::optional<double> &v) {
+            return v ? QString::number(*v, 'f', 7) : QString();
+        };
+        const VideoWriteOutcome r = SaveChangedVideoExifWith(path, c.title, {}, degrees(c.latitude),
+                                                             degrees(c.longitude), c.instant);
+        QString reason = r.reason;
+        if (r.ok && reason.isEmpty() && (!c.description.isEmpty() || !c.keywords.isEmpty()))
+            reason = QLatin1String(kNotInVideos);
+        return {r.ok, reason};
     }
 
     MergeProgress progress;

@@ -21,17 +21,20 @@ using MergeProgress = std::function<void(int done, int total)>;
 
 // Moves the contents of `folders` 2..n into the first one, keeping their relative paths.
 // Nothing is deleted or replaced: a file whose place is taken stays where it was and is
-// named in the result, as is every file that could not be moved. A move to another file system
+// named in the result, as is every file that could not be moved, every link and every file
+// whose folder in the first one is a link (it may lead anywhere). A move to another file system
 // copies, checks the copy's size and bytes, and only then removes the original.
 QStringList mergeFolderswithSourceArray(const QStringList &folders);
 
 // The Takeout run over `folder` and every folder below it: each sidecar is paired with its
-// photos or videos by name, and its values are written into them in place. A sidecar that
-// no photo claimed by name gets one looser match among the photos nobody was paired with.
-// Photos left without a sidecar take their own Exif date as their file dates.
+// photos or videos by name, and its values are written into them in place; the sidecar takes
+// the taken date as its file dates too. A sidecar that no photo claimed by name gets one looser
+// match among the photos nobody was paired with. Photos left without a sidecar take their own
+// Exif date as their file dates, or their creation date when they have none. Links (photos,
+// sidecars, folders) are never written through nor walked: each is named in the summary.
 SidecarMergeSummary ScanJsonPhotosItemThreader(const QString &folder, const MergeProgress &progress,
                                                const std::atomic_bool *cancel = nullptr);
 
-// The XMP run over `folder` and every folder below it.
+// The XMP run over `folder` and every folder below it, into photos and videos; links as above.
 SidecarMergeSummary ScnXmpPhotosItemThreader(const QString &folder, const MergeProgress &progress,
                                              const std::atomic_bool *cancel = nullptr);

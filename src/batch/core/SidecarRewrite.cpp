@@ -1,5 +1,6 @@
 #include "batch/core/SidecarRewrite.h"
 
+#include "app/core/FileTypes.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageDestination.h"
 #include "platform/core/ImageSource.h"
@@ -60,8 +61,13 @@ QVariantMap sidecarProperties(const QVariantMap &photo, const SidecarChanges &c)
     }
     if (!c.title.isEmpty() && !hasText(tiff, "Artist"))
         tiff.insert(QStringLiteral("Artist"), c.title);
-    if (!c.description.isEmpty())
+    if (!c.description.isEmpty()) {
         tiff.insert(QStringLiteral("ImageDescription"), c.description);
+        // A caption the photo also holds in IPTC (or, in a HEIC, in XMP) takes the new one, or
+        // readers that prefer it show the old.
+        if (iptc.contains(QStringLiteral("Caption/Abstract")))
+            iptc.insert(QStringLiteral("Caption/Abstract"), c.description);
+    }
 
     if (c.instant.isValid()) {
         const QDateTime u = c.instant.toUTC();
@@ -101,15 +107,29 @@ QVariantMap sidecarProperties(const QVariantMap &photo, const SidecarChanges &c)
     return p;
 }
 
-RewriteOutcome rewritePhotoInPlace(const QString &path, const SidecarChanges &changes) {
+bool isFileNameTitle(const QString &title, const QString &photoName) {
+    const QString t = title.trimmed();
+    const QString suffix = QFileInfo(t).suffix();
+    return t.compare(photoName, Qt::CaseInsensitive) == 0 || GetDragImageType(suffix) >= 0 ||
+           GetViedoType(suffix) >= 0;
+}
+
+RewriteOutcome rewritePhotoInPlace(const QString &path, const SidecarChanges &given) {
     RewriteOutcome out;
-    const QFileInfo given(path);
-    // A link's photo is its target; replacing the link itself would turn it into a copy.
-    out.path = given.isSymLink() ? given.canonicalFilePath() : given.absoluteFilePath();
-    if (out.path.isEmpty() || !QFileInfo(out.path).isFile()) {
+    const QFileInfo info(path);
+    out.path = info.absoluteFilePath();
+    // A link's target may lie anywhere, outside the folder the user chose too.
+    if (info.isSymLink()) {
+        out.reason = QStringLiteral("a link: links are left alone");
+        return out;
+    }
+    if (!info.isFile()) {
         out.reason = QStringLiteral("the photo is not there");
         return out;
     }
+    SidecarChanges changes = given;
+    if (isFileNameTitle(changes.title, info.fileName()))
+        changes.title.clear();
     const SafeWrite::FileStamp stamp = SafeWrite::stampOf(out.path);
     const QDateTime created = FileDates::creationDate(out.path);
     const QDateTime modified = FileDates::modificationDate(out.path);
@@ -119,15 +139,21 @@ RewriteOutcome rewritePhotoInPlace(const QString &path, const SidecarChanges &ch
         out.reason = QStringLiteral("not a photo that can be read: %1").arg(source.errorString());
         return out;
     }
-    QVariantMap properties = sidecarProperties(source.properties(0), changes);
-    // HEIF carries IPTC as XMP, which has no twin of the IPTC dates: the Exif date with its
-    // offset names the instant there.
+    const QVariantMap own = source.properties(0);
+    QVariantMap properties = sidecarProperties(own, changes);
+    // HEIF carries IPTC as XMP: its IPTC dates are the XMP dates the photo has, which move with
+    // the rest; one it lacks is not added, since the Exif date with its offset names the instant.
     if (source.type() == QLatin1String("public.heic") ||
         source.type() == QLatin1String("public.heif")) {
+        const QVariantMap had = section(own, "{IPTC}");
         QVariantMap iptc = section(properties, "{IPTC}");
-        for (const char *key :
-             {"DateCreated", "TimeCreated", "DigitalCreationDate", "DigitalCreationTime"})
-            iptc.remove(QLatin1String(key));
+        for (const auto &[date, time] : {std::pair{"DateCreated", "TimeCreated"},
+                                         {"DigitalCreationDate", "DigitalCreationTime"}}) {
+            if (had.contains(QLatin1String(date)))
+                continue;
+            iptc.remove(QLatin1String(date));
+            iptc.remove(QLatin1String(time));
+        }
         properties.insert(QStringLiteral("{IPTC}"), iptc);
     }
     QByteArray bytes;

@@ -11,7 +11,8 @@
 // photo's own values alone.
 struct SidecarChanges {
     // Artist and By-line only where the photo names no photographer yet: sidecar titles are
-    // mostly file names, and a photographer's name is worth more.
+    // mostly file names, and a photographer's name is worth more. A title that is a file name
+    // is none at all.
     QString title;
     QString description;
     QStringList keywords;
@@ -32,14 +33,18 @@ QVariantMap sidecarProperties(const QVariantMap &photo, const SidecarChanges &ch
 
 struct RewriteOutcome {
     bool ok = false;
-    QString path; // the file written: a link's target, not the link
+    QString path; // the file written
     QString reason;
 };
+
+// Whether a sidecar's title only names a file: the photo's own name (Takeout writes one for
+// every photo) or any name with a photo or video extension.
+bool isFileNameTitle(const QString &title, const QString &photoName);
 
 // Rewrites the photo at `path` in place: the new file is made in memory (HEIC through
 // exiftool), checked there (the values present, the image decodes), written to a dot-named
 // temporary in the photo's folder with the photo's mode and attributes, read back, renamed
 // over the photo, and then given the taken instant as its file dates (the photo's own dates
-// when there is none). A link is followed and its target rewritten; the link stays a link. On
+// when there is none). A link is refused: its target may lie outside the chosen folder. On
 // any failure the photo is left byte for byte as it was and no temporary remains.
 RewriteOutcome rewritePhotoInPlace(const QString &path, const SidecarChanges &changes);

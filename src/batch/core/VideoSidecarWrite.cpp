@@ -40,6 +40,9 @@ QList<VideoItem> videoMetadataItems(const QString &title, const QString &altitud
             date.toUTC().toString(QStringLiteral("yyyy:MM:dd HH:mm:ss")) + QStringLiteral("+00:00");
         items.append({QStringLiteral("UserData:DateTimeOriginal"), text});
         items.append({QStringLiteral("Keys:CreationDate"), text});
+        // The movie header's date, which QuickTime keeps in UTC and many players show.
+        items.append({QStringLiteral("QuickTime:CreateDate"),
+                      date.toUTC().toString(QStringLiteral("yyyy:MM:dd HH:mm:ss"))});
     }
     if (!latitude.trimmed().isEmpty() && !longitude.trimmed().isEmpty()) {
         const QString position = iso6709(latitude, longitude, altitude);
@@ -55,8 +58,13 @@ VideoWriteOutcome SaveChangedVideoExifWith(const QString &path, const QString &t
                                            const QString &longitude, const QDateTime &date) {
     VideoWriteOutcome out;
     const QFileInfo given(path);
-    out.path = given.isSymLink() ? given.canonicalFilePath() : given.absoluteFilePath();
-    if (out.path.isEmpty() || !QFileInfo(out.path).isFile()) {
+    out.path = given.absoluteFilePath();
+    // A link's target may lie anywhere, outside the folder the user chose too.
+    if (given.isSymLink()) {
+        out.reason = QStringLiteral("a link: links are left alone");
+        return out;
+    }
+    if (!given.isFile()) {
         out.reason = QStringLiteral("the video is not there");
         return out;
     }

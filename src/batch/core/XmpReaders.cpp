@@ -177,7 +177,9 @@ QStringList xmpPhotoCandidates(const QString &sidecarPath) {
     // darktable and digiKam keep the photo's whole name: "IMG_7.jpg.xmp".
     if (!QFileInfo(stem).suffix().isEmpty())
         candidates << stem;
-    for (const char *ext : {"jpg", "jpeg", "JPG", "JPEG", "HEIC", "PNG"})
+    // Photos first: a video beside a photo of the same name is its Live Photo's motion.
+    for (const char *ext :
+         {"jpg", "jpeg", "JPG", "JPEG", "HEIC", "PNG", "mov", "MOV", "mp4", "MP4"})
         candidates << stem + QLatin1Char('.') + QLatin1String(ext);
     return candidates;
 }

@@ -4,8 +4,10 @@
 #include <QDeadlineTimer>
 #include <QMutex>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QThread>
 
+#include <algorithm>
 #include <csignal>
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -22,6 +24,53 @@ void endWithParent(QProcess &process) {
 
 namespace {
 
+bool hasLineBreak(const QString &arg) {
+    return arg.contains(QLatin1Char('\n')) || arg.contains(QLatin1Char('\r'));
+}
+
+// "-Tag=", "-Group:Tag+=", "-Keys:GPSCoordinates#=": the arguments that carry a value.
+qsizetype valueStart(const QString &arg) {
+    static const QRegularExpression re(QStringLiteral("^-[A-Za-z0-9_:.*-]+#?[+^-]?="));
+    const QRegularExpressionMatch m = re.match(arg);
+    return m.hasMatch() ? m.capturedEnd() : -1;
+}
+
+// A value as exiftool's -ec reads it back: backslashes and control characters escaped, and a
+// leading blank too, which the argument stream would otherwise drop.
+QString cEscaped(const QString &value) {
+    QString out;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value[i];
+        if (c == QLatin1Char('\\'))
+            out += QStringLiteral("\\\\");
+        else if (c == QLatin1Char('\n'))
+            out += QStringLiteral("\\n");
+        else if (c.unicode() < 0x20 || (i == 0 && c == QLatin1Char(' ')))
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
+// The argument stream takes one argument a line. A value with a line break goes C-escaped
+// under -ec, and then every value of the command does, since -ec unescapes them all.
+bool commandLines(const QStringList &args, QByteArray *command, QString *error) {
+    const bool escape = std::any_of(args.cbegin(), args.cend(), hasLineBreak);
+    if (escape)
+        *command += "-ec\n";
+    for (const QString &arg : args) {
+        const qsizetype start = escape ? valueStart(arg) : -1;
+        const QString line = start < 0 ? arg : arg.left(start) + cEscaped(arg.mid(start));
+        if (hasLineBreak(line)) {
+            *error = QStringLiteral("exiftool arguments cannot contain line breaks outside values");
+            return false;
+        }
+        *command += line.toUtf8() + '\n';
+    }
+    return true;
+}
+
 // QProcess may only be used from the thread it lives in, so it lives in a thread of its own
 // and callers hand it their commands.
 class Worker : public QObject {
@@ -34,13 +83,8 @@ class Worker : public QObject {
         const QByteArray marker =
             QByteArrayLiteral("{ready") + QByteArray::number(++serial_) + QByteArrayLiteral("}");
         QByteArray command;
-        for (const QString &arg : args) {
-            if (arg.contains(QLatin1Char('\n'))) {
-                *error = QStringLiteral("exiftool arguments cannot contain line breaks");
-                return false;
-            }
-            command += arg.toUtf8() + '\n';
-        }
+        if (!commandLines(args, &command, error))
+            return false;
         // -echo4 puts the marker on stderr after the command, so its messages can be told apart.
         command += "-echo4\n" + marker + "\n-execute" + QByteArray::number(serial_) + '\n';
         process_->write(command);

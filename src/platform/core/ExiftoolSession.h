@@ -25,7 +25,9 @@ class ExiftoolSession {
     static ExiftoolSession &shared();
 
     // Runs one command (arguments without the program name). False with *error set when
-    // exiftool is missing, died, timed out or reported an error; *out gets its stdout.
+    // exiftool is missing, died, timed out or reported an error; *out gets its stdout. Values
+    // ("-Tag=value") may hold line breaks: such a command runs under exiftool's -ec, which
+    // also prints its values C-escaped; a line break anywhere else is refused.
     bool run(const QStringList &args, QByteArray *out, QString *error, int timeoutMs = 60000);
     // Asks the process to leave; the next run() starts a new one.
     void shutdown();

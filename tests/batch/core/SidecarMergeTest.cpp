@@ -2,6 +2,7 @@
 #include "platform/core/ExiftoolSession.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/SafeWrite.h"
+#include "support/DatedPhotos.h"
 #include "support/ImageTestHelpers.h"
 #include "support/TestSupport.h"
 
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QImage>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimeZone>
 #include <gtest/gtest.h>
@@ -150,11 +152,17 @@ TEST(TakeoutMerge, WritesEachSidecarIntoItsOwnPhotos) {
     EXPECT_EQ(tag(wedding, "IPTC:TimeCreated"), "02:40:00+00:00");
     EXPECT_EQ(FileDates::modificationDate(wedding), utcSeconds(1500000000));
     EXPECT_EQ(FileDates::creationDate(wedding), utcSeconds(1500000000));
-    // Decoded texts, the position of geoDataExif since geoData holds zeros, and the title as
-    // Artist only because the photo names none.
+    // The sidecars are dated alike, also one whose photo could not be written.
+    for (const QString &json : {wedding + ".json", broken + ".json"}) {
+        EXPECT_EQ(FileDates::modificationDate(json),
+                  json == broken + ".json" ? utcSeconds(1400000000) : utcSeconds(1500000000));
+        EXPECT_EQ(FileDates::creationDate(json), FileDates::modificationDate(json));
+    }
+    // Decoded texts, the position of geoDataExif since geoData holds zeros, and no Artist:
+    // the title is only the photo's name.
     EXPECT_EQ(tag(wedding, "IFD0:ImageDescription"),
               QString::fromUtf8("Say \"cheese\", then: caf\u00e9, \\o/"));
-    EXPECT_EQ(tag(wedding, "IFD0:Artist"), "wedding.jpg");
+    EXPECT_FALSE(tags(wedding).contains("IFD0:Artist"));
     const QJsonObject gps = exiftoolNumbers(wedding);
     EXPECT_NEAR(gps.value("Composite:GPSLatitude").toDouble(), 37.7749, 1e-5);
     EXPECT_NEAR(gps.value("Composite:GPSLongitude").toDouble(), -122.4194, 1e-5);
@@ -185,6 +193,41 @@ TEST(TakeoutMerge, WritesEachSidecarIntoItsOwnPhotos) {
     EXPECT_EQ(QFileInfo(first).permissions() & QFile::ReadGroup, QFile::ReadGroup);
 }
 
+// A caption of several lines reaches a HEIC (through exiftool) as it reaches a JPEG, and every
+// copy of the caption and date the photo holds; a title that is the file name names no
+// photographer.
+TEST(TakeoutMerge, CaptionLinesReachEveryCopy) {
+    QTemporaryDir tmp;
+    const QString heic = copyFixture("IMG_3092.heic", tmp.path());
+    const QString jpeg = copyFixture("wedding.jpg", tmp.path());
+    ASSERT_TRUE(exiftoolWrite(heic, {"-XMP-dc:Description=old"}));
+    ASSERT_TRUE(exiftoolWrite(jpeg, {"-IPTC:Caption-Abstract=old", "-XMP-dc:Description=old"}));
+    const QString caption = QStringLiteral("Line one\nLine two: C:\\path, $HOME & caf\u00e9");
+    for (const QString &photo : {heic, jpeg})
+        put(photo + ".json", takeoutJson(QFileInfo(photo).fileName(),
+                                         R"(Line one\nLine two: C:\\path, $HOME & caf\u00e9)",
+                                         1500000000, kZero, kZero)
+                                 .toUtf8());
+    const SidecarMergeSummary s = ScanJsonPhotosItemThreader(tmp.path(), {});
+    EXPECT_EQ(s.merged.size(), 2) << s.text().toStdString();
+    for (const QString &photo : {heic, jpeg}) {
+        SCOPED_TRACE(photo.toStdString());
+        const QJsonObject t = tags(photo);
+        QStringList copies = {"IFD0:ImageDescription", "XMP-dc:Description"};
+        if (photo == jpeg)
+            copies << "IPTC:Caption-Abstract";
+        for (const QString &copy : copies)
+            EXPECT_EQ(t.value(copy).toString(), caption) << copy.toStdString();
+        for (const char *none : {"IFD0:Artist", "IPTC:By-line", "XMP-dc:Creator"})
+            EXPECT_FALSE(t.contains(none)) << none;
+        EXPECT_EQ(t.value("ExifIFD:DateTimeOriginal").toString(), "2017:07:14 02:40:00");
+    }
+    // The iPhone HEIC's XMP dates move with its Exif date rather than going.
+    const QJsonObject h = tags(heic);
+    for (const char *date : {"XMP-photoshop:DateCreated", "XMP-xmp:CreateDate"})
+        EXPECT_EQ(h.value(date).toString(), "2017:07:14 02:40:00+00:00") << date;
+}
+
 // A sidecar nobody claims by name goes to exactly one unpaired photo it fits, or to none.
 TEST(TakeoutMerge, LooseMatchesOnlyAnUnpairedPhotoThatAloneFits) {
     QTemporaryDir tmp;
@@ -200,7 +243,12 @@ TEST(TakeoutMerge, LooseMatchesOnlyAnUnpairedPhotoThatAloneFits) {
         takeoutJson("IMG_124.jpg", "", 1240000000, kZero, kZero).toUtf8());
     // "IMG_12" is in "IMG_125" and "IMG_126" (IMG_123 and IMG_124 are merged): none written.
     put(dir + "/IMG_12.JPG.json", takeoutJson("IMG_12.JPG", "", 1200000000, kZero, kZero).toUtf8());
+    // No date of its own: its creation date becomes its modification date too.
+    const QString undated = dir + "/scan.png";
+    ASSERT_TRUE(QImage(8, 8, QImage::Format_RGB32).save(undated));
+    ASSERT_TRUE(FileDates::setCreationDate(undated, utcSeconds(1000000000)));
     const SidecarMergeSummary s = ScanJsonPhotosItemThreader(dir, {});
+    EXPECT_EQ(FileDates::modificationDate(undated), utcSeconds(1000000000));
     EXPECT_EQ(tag(p123, "ExifIFD:DateTimeOriginal"), "2011:03:13 07:06:40");
     EXPECT_EQ(tag(p124, "ExifIFD:DateTimeOriginal"), "2009:04:17 20:26:40");
     EXPECT_EQ(tag(p124, "IFD0:ModifyDate"), "2009:04:17 20:26:40");
@@ -233,6 +281,9 @@ TEST(TakeoutMerge, VideosKeepTheirStreams) {
     EXPECT_EQ(m.value("ItemList:Title").toString(), "Trip");
     EXPECT_EQ(m.value("UserData:DateTimeOriginal").toString(), "2017:07:14 02:40:00+00:00");
     EXPECT_EQ(m.value("Keys:CreationDate").toString(), "2017:07:14 02:40:00+00:00");
+    // The movie header's date is UTC without an offset.
+    EXPECT_EQ(m.value("QuickTime:CreateDate").toString(), "2017:07:14 02:40:00");
+    EXPECT_EQ(FileDates::modificationDate(mov + ".json"), utcSeconds(1500000000));
     EXPECT_EQ(m.value("Track3:MetaFormat").toString(), "mebx");
     EXPECT_EQ(m.value("Track4:MetaFormat").toString(), "mebx");
     const QJsonObject mn = exiftoolNumbers(mov);
@@ -243,24 +294,87 @@ TEST(TakeoutMerge, VideosKeepTheirStreams) {
     const QJsonObject c = tags(mp4);
     EXPECT_EQ(c.value("ItemList:Title").toString(), "Clip");
     EXPECT_EQ(c.value("UserData:DateTimeOriginal").toString(), "2017:07:14 02:40:01+00:00");
+    EXPECT_EQ(c.value("QuickTime:CreateDate").toString(), "2017:07:14 02:40:01");
     EXPECT_FALSE(c.contains("UserData:GPSCoordinates"));
     EXPECT_EQ(c.value("ItemList:Encoder").toString(), "HandBrake 1.3.3 2020061300");
     EXPECT_TRUE(leftovers(tmp.path()).isEmpty());
 }
 
-// A link is rewritten at its target and stays a link.
-TEST(TakeoutMerge, LinkRewrittenAtItsTarget) {
+// Every entry below `root`, links not followed: its kind, bytes or target, and file dates.
+QMap<QString, QString> tree(const QString &root) {
+    QMap<QString, QString> out;
+    QDirIterator it(root, QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo f(it.next());
+        const QString key = QDir(root).relativeFilePath(f.filePath());
+        if (f.isSymLink())
+            out[key] = "link to " + f.symLinkTarget();
+        else if (f.isDir())
+            out[key] = "folder";
+        else
+            out[key] = QString::fromLatin1(md5(f.filePath())) + ' ' +
+                       FileDates::modificationDate(f.filePath()).toString(Qt::ISODateWithMs) + ' ' +
+                       FileDates::creationDate(f.filePath()).toString(Qt::ISODate);
+    }
+    return out;
+}
+
+// Links in the chosen folders lead outside: neither merge writes through one, the folder merge
+// moves nothing into a linked folder, and each link is named. Nothing outside changes.
+TEST(TakeoutMerge, LinksAreLeftAlone) {
     QTemporaryDir tmp;
-    ASSERT_TRUE(QDir().mkpath(tmp.path() + "/store"));
-    ASSERT_TRUE(QDir().mkpath(tmp.path() + "/takeout"));
-    const QString real = copyFixture("wedding.jpg", tmp.path() + "/store");
-    const QString link = tmp.path() + "/takeout/wedding.jpg";
-    ASSERT_TRUE(QFile::link(real, link));
-    put(link + ".json", takeoutJson("w", "linked", 1500000000, kZero, kZero).toUtf8());
-    const SidecarMergeSummary s = ScanJsonPhotosItemThreader(tmp.path() + "/takeout", {});
-    EXPECT_EQ(s.merged.size(), 1) << s.text().toStdString();
-    EXPECT_TRUE(QFileInfo(link).isSymLink());
-    EXPECT_EQ(tag(real, "IFD0:ImageDescription"), "linked");
+    const QString out = tmp.path() + "/outside", in = tmp.path() + "/chosen",
+                  second = tmp.path() + "/second";
+    ASSERT_TRUE(QDir().mkpath(out + "/deep") && QDir().mkpath(out + "/sub") && QDir().mkpath(in) &&
+                QDir().mkpath(second + "/sub"));
+    copyFixture("wedding.jpg", out);
+    copyFixture("clip.mp4", out);
+    copyFixture("St James Park.jpg", out);
+    copyFixture("IMG_1994.JPG", out + "/deep");
+    put(out + "/deep/IMG_1994.JPG.json",
+        takeoutJson("d", "deep", 1500000000, kZero, kZero).toUtf8());
+    put(out + "/side.json", takeoutJson("s", "side", 1500000000, kZero, kZero).toUtf8());
+    for (const auto &[target, link] : {std::pair{"wedding.jpg", "wedding.jpg"},
+                                       {"clip.mp4", "clip.mp4"},
+                                       {"St James Park.jpg", "IMG_7.jpg"},
+                                       {"St James Park.jpg", "lone.jpg"},
+                                       {"deep", "deep"},
+                                       {"sub", "sub"},
+                                       {"side.json", "IMG_2.JPG.json"}})
+        ASSERT_TRUE(QFile::link(out + '/' + target, in + '/' + link));
+    ASSERT_TRUE(QFile::copy(fixturePath("wedding.jpg"), in + "/IMG_2.JPG"));
+    for (const char *json : {"wedding.jpg.json", "clip.mp4.json"})
+        put(in + '/' + json, takeoutJson("t", "linked", 1500000000, kZero, kSanFrancisco).toUtf8());
+    put(in + "/IMG_7.xmp", R"(<x:xmpmeta xmlns:x="adobe:ns:meta/"><rdf:RDF
+ xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#"><rdf:Description rdf:about=""
+ xmlns:dc="http://purl.org/dc/elements/1.1/" dc:format="image/jpeg"><dc:subject><rdf:Bag>
+ <rdf:li>linked</rdf:li></rdf:Bag></dc:subject></rdf:Description></rdf:RDF></x:xmpmeta>)");
+    put(second + "/sub/new.jpg", "new");
+    ASSERT_TRUE(QFile::link(out + "/wedding.jpg", second + "/alias.jpg"));
+    const QMap<QString, QString> before = tree(tmp.path());
+
+    const QStringList notMoved = mergeFolderswithSourceArray({in, second});
+    const SidecarMergeSummary takeout = ScanJsonPhotosItemThreader(in, {});
+    const SidecarMergeSummary xmp = ScnXmpPhotosItemThreader(in, {});
+
+    const QMap<QString, QString> after = tree(tmp.path());
+    for (auto it = before.cbegin(); it != before.cend(); ++it) {
+        if (it.key().startsWith("outside") || it.value().startsWith("link")) {
+            EXPECT_EQ(after.value(it.key()), it.value()) << it.key().toStdString();
+        }
+    }
+    const QRegularExpression outside(QStringLiteral("^outside"));
+    EXPECT_EQ(after.keys().filter(outside).join(' '), before.keys().filter(outside).join(' '));
+    EXPECT_TRUE(QFileInfo::exists(second + "/sub/new.jpg"));
+    EXPECT_FALSE(QFileInfo::exists(in + "/alias.jpg"));
+    const QString text = notMoved.join('\n') + takeout.text() + xmp.text();
+    for (const QString &named :
+         {second + "/sub/new.jpg: its folder in", second + "/alias.jpg: a link",
+          in + "/wedding.jpg: a link", in + "/clip.mp4: a link", in + "/lone.jpg: a link",
+          in + "/deep: a link", in + "/IMG_2.JPG.json: a link", in + "/IMG_7.jpg: a link"})
+        EXPECT_TRUE(text.contains(named)) << named.toStdString() << '\n' << text.toStdString();
+    EXPECT_TRUE(takeout.merged.isEmpty() && xmp.merged.isEmpty()) << text.toStdString();
 }
 
 // A full disk: the photo stays byte for byte, no temporary is left, the photo is named.
@@ -340,15 +454,10 @@ TEST(TakeoutMerge, KilledExiftool) {
     EXPECT_TRUE(leftovers(tmp.path()).isEmpty());
 }
 
-// A ".json" far larger than any sidecar is not read at all; a linked video is written at
-// its target.
-TEST(TakeoutMerge, HugeSidecarAndLinkedVideo) {
+// A ".json" far larger than any sidecar is not read at all; a video that is none is named.
+TEST(TakeoutMerge, HugeSidecarAndFakeVideo) {
     QTemporaryDir tmp;
-    ASSERT_TRUE(QDir().mkpath(tmp.path() + "/store") && QDir().mkpath(tmp.path() + "/t"));
-    const QString real = copyFixture("clip.mp4", tmp.path() + "/store");
-    const QString link = tmp.path() + "/t/clip.mp4";
-    ASSERT_TRUE(QFile::link(real, link));
-    put(link + ".json", takeoutJson("Linked", "", 1500000000, kZero, kZero).toUtf8());
+    ASSERT_TRUE(QDir().mkpath(tmp.path() + "/t"));
     const QString photo = copyFixture("wedding.jpg", tmp.path() + "/t");
     const QByteArray before = md5(photo);
     QFile huge(photo + ".json");
@@ -365,8 +474,6 @@ TEST(TakeoutMerge, HugeSidecarAndLinkedVideo) {
     EXPECT_TRUE(s.text().contains("wedding.jpg.json: larger than any sidecar"))
         << s.text().toStdString();
     EXPECT_EQ(md5(photo), before);
-    EXPECT_TRUE(QFileInfo(link).isSymLink());
-    EXPECT_EQ(tags(real).value("ItemList:Title").toString(), "Linked");
 }
 
 // Two exports merged into one folder hold both sidecar forms of one photo: the first one

@@ -15,6 +15,7 @@ TEST(VideoItems, ItemListOfASidecar) {
         {"ItemList:Title", "Trip"},
         {"UserData:DateTimeOriginal", "2017:07:14 02:40:00+00:00"},
         {"Keys:CreationDate", "2017:07:14 02:40:00+00:00"},
+        {"QuickTime:CreateDate", "2017:07:14 02:40:00"},
         {"UserData:GPSCoordinates", "+37.7749-122.4194+12.5"},
         {"Keys:GPSCoordinates", "+37.7749-122.4194+12.5"},
     };
@@ -22,9 +23,10 @@ TEST(VideoItems, ItemListOfASidecar) {
 
     // No title, no keys, a latitude alone: the date only.
     const QList<VideoItem> dateOnly = videoMetadataItems("", "", "37.7749", "", taken, false);
-    ASSERT_EQ(dateOnly.size(), 2);
+    ASSERT_EQ(dateOnly.size(), 3);
     EXPECT_EQ(dateOnly.at(0).tag, QStringLiteral("UserData:DateTimeOriginal"));
     EXPECT_EQ(dateOnly.at(1).tag, QStringLiteral("Keys:CreationDate"));
+    EXPECT_EQ(dateOnly.at(2).tag, QStringLiteral("QuickTime:CreateDate"));
 
     // A position in a video without Keys goes into UserData alone.
     const QList<VideoItem> noKeys = videoMetadataItems("", "", "1.5", "2.5", QDateTime(), false);

@@ -156,8 +156,10 @@ TEST(XmpMerge, DateWithoutOffsetDropsTheOldOffsets) {
     const QString photo = copyFixture("Fritest.jpeg", tmp.path());
     put(tmp.path() + "/Fritest.xmp", R"(<x:xmpmeta xmlns:x="adobe:ns:meta/">
 <rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#">
-<rdf:Description rdf:about="" xmlns:exif="http://ns.adobe.com/exif/1.0/">
+<rdf:Description rdf:about="" xmlns:exif="http://ns.adobe.com/exif/1.0/"
+ xmlns:dc="http://purl.org/dc/elements/1.1/">
 <exif:DateTimeOriginal>2019-01-02T03:04:05</exif:DateTimeOriginal>
+<dc:title><rdf:Alt><rdf:li xml:lang="x-default">Fritest.jpeg</rdf:li></rdf:Alt></dc:title>
 </rdf:Description></rdf:RDF></x:xmpmeta>)");
     const SidecarMergeSummary s = ScnXmpPhotosItemThreader(tmp.path(), {});
     ASSERT_EQ(s.merged, QStringList{photo}) << s.text().toStdString();
@@ -165,8 +167,49 @@ TEST(XmpMerge, DateWithoutOffsetDropsTheOldOffsets) {
     EXPECT_EQ(t.value("ExifIFD:DateTimeOriginal").toString(), "2019:01:02 03:04:05");
     EXPECT_FALSE(t.contains("ExifIFD:OffsetTimeOriginal"));
     EXPECT_FALSE(t.contains("ExifIFD:OffsetTimeDigitized"));
+    // A title that is the file name names no photographer.
+    for (const char *none : {"IFD0:Artist", "IPTC:By-line", "XMP-dc:Creator"})
+        EXPECT_FALSE(t.contains(none)) << none;
     // The sidecar names no keywords: the photo's own stay.
     EXPECT_EQ(t.value("IPTC:Keywords").toArray().size(), 5);
     EXPECT_EQ(FileDates::modificationDate(photo),
               QDateTime(QDate(2019, 1, 2), QTime(3, 4, 5), QTimeZone::systemTimeZone()));
+}
+
+// Sidecars beside videos are merged: the title, the date and the position go into the QuickTime
+// places readers look; the description and keywords, which have none there, are named.
+TEST(XmpMerge, VideoSidecars) {
+    QTemporaryDir tmp;
+    const QString mov = copyFixture("IMG_0123.mov", tmp.path());
+    const QString mp4 = copyFixture("clip.mp4", tmp.path());
+    put(tmp.path() + "/IMG_0123.xmp",
+        adobeSidecar("2021-06-01T10:20:30+02:00", "51,30.2142N", "0,7.9083W"));
+    put(mp4 + ".xmp", adobeSidecar("2021-06-01T10:20:31Z", "10,30.0S", "20,15.0E"));
+    const SidecarMergeSummary s = ScnXmpPhotosItemThreader(tmp.path(), {});
+    EXPECT_EQ(s.merged.size(), 2) << s.text().toStdString();
+    EXPECT_TRUE(s.unpaired.isEmpty());
+    EXPECT_TRUE(s.text().contains("IMG_0123.mov: written, but not its description or keywords"))
+        << s.text().toStdString();
+
+    const QJsonObject m = tags(mov);
+    EXPECT_EQ(m.value("ItemList:Title").toString(), "Lake view");
+    EXPECT_EQ(m.value("Keys:CreationDate").toString(), "2021:06:01 08:20:30+00:00");
+    EXPECT_EQ(m.value("UserData:DateTimeOriginal").toString(), "2021:06:01 08:20:30+00:00");
+    EXPECT_EQ(m.value("QuickTime:CreateDate").toString(), "2021:06:01 08:20:30");
+    EXPECT_EQ(m.value("Track3:MetaFormat").toString(), "mebx");
+    const QJsonObject mn = exiftoolNumbers(mov);
+    for (const char *place : {"UserData:GPSCoordinates", "Keys:GPSCoordinates"}) {
+        const QStringList position = mn.value(place).toString().split(' ');
+        ASSERT_GE(position.size(), 2) << place;
+        EXPECT_NEAR(position[0].toDouble(), 51.50357, 1e-5) << place;
+        EXPECT_NEAR(position[1].toDouble(), -0.131805, 1e-5) << place;
+    }
+    EXPECT_EQ(FileDates::modificationDate(mov),
+              QDateTime(QDate(2021, 6, 1), QTime(8, 20, 30), QTimeZone::utc()));
+
+    const QJsonObject c = exiftoolNumbers(mp4);
+    EXPECT_EQ(c.value("ItemList:Title").toString(), "Lake view");
+    EXPECT_EQ(c.value("QuickTime:CreateDate").toString(), "2021:06:01 10:20:31");
+    EXPECT_TRUE(c.value("UserData:GPSCoordinates").toString().startsWith("-10.5 20.25"));
+    EXPECT_EQ(c.value("ItemList:Encoder").toString(), "HandBrake 1.3.3 2020061300");
 }

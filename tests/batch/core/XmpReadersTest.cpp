@@ -184,5 +184,6 @@ TEST(XmpReaders, PhotoCandidates) {
               QStringLiteral("/p/IMG_7.jpg"));
     EXPECT_EQ(xmpPhotoCandidates(QStringLiteral("/p/IMG_7.xmp")),
               (QStringList{"/p/IMG_7.jpg", "/p/IMG_7.jpeg", "/p/IMG_7.JPG", "/p/IMG_7.JPEG",
-                           "/p/IMG_7.HEIC", "/p/IMG_7.PNG"}));
+                           "/p/IMG_7.HEIC", "/p/IMG_7.PNG", "/p/IMG_7.mov", "/p/IMG_7.MOV",
+                           "/p/IMG_7.mp4", "/p/IMG_7.MP4"}));
 }
