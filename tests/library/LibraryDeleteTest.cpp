@@ -392,6 +392,9 @@ TEST_F(LibraryDelete, ARecordThatNamesNoFileOfItsOwnLosesItsRowsAndTrashesNothin
         const char *library;
         QString sql;
         QStringList names;
+        // How many of them still name a file at all: a relative folder with a slash is a
+        // shared album's, inside the package, and with ".." it names none.
+        int namingAFile;
     };
     for (const Case &c :
          {Case{"Test-10.15.7",
@@ -401,12 +404,14 @@ TEST_F(LibraryDelete, ARecordThatNamesNoFileOfItsOwnLosesItsRowsAndTrashesNothin
                        "THEN '../../victim.jpg' WHEN 3 THEN 'victim2.jpg' WHEN 2 THEN "
                        "'link.jpg' ELSE ZORIGINALFILENAME END")
                    .arg(out, relative),
-               {"../../victim.jpg", "victim2.jpg", "link.jpg"}},
+               {"../../victim.jpg", "victim2.jpg", "link.jpg"},
+               2},
           Case{"Test-10.14.6",
                QString("UPDATE RKMaster SET imagePath = '%1/Users/../victim5.jpg', "
                        "originalFileName = 'victim5.jpg' WHERE modelId = 1")
                    .arg(out),
-               {"victim5.jpg"}}}) {
+               {"victim5.jpg"},
+               1}}) {
         ASSERT_TRUE(open(dir.filePath(c.library), c.library, c.sql)) << c.library;
         QList<IKImageItemPtr> hostile;
         for (const QString &name : c.names)
@@ -421,7 +426,7 @@ TEST_F(LibraryDelete, ARecordThatNamesNoFileOfItsOwnLosesItsRowsAndTrashesNothin
         EXPECT_TRUE(visibleSheet()->text().startsWith("The selected photo(s) has been removed"));
         // Each file that a record names but does not own is said to stay.
         EXPECT_EQ(visibleSheet()->informativeText().count("does not name it as the photo's own"),
-                  c.names.size())
+                  c.namingAFile)
             << visibleSheet()->informativeText().toStdString();
         closeSheets();
         const QStringList after = treeListing(QDir::homePath(), QStringList(mine) << lib);

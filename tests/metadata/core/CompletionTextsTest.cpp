@@ -71,10 +71,17 @@ TEST(CompletionTexts, FailuresAreNeverASuccessAndAreNamedUpToTwenty) {
 }
 
 TEST(CompletionTexts, RecipeReportsNameTheOriginalsTheyRewrote) {
+    const auto result = [](const char *source, const char *output, const char *error) {
+        WriteRecipeResult r;
+        r.sourcePath = source;
+        r.outputPath = output;
+        r.error = error;
+        r.written = r.error.isEmpty();
+        return r;
+    };
     WriteRecipeReport recipe;
-    recipe.photos << WriteRecipeResult{"/p/a.jpg", "/p/a.jpg", true, false, {}}
-                  << WriteRecipeResult{"/p/b.nef", "/out/b.jpg", true, false, {}}
-                  << WriteRecipeResult{"/p/c.jpg", "/p/c.jpg", false, false, "locked"};
+    recipe.photos << result("/p/a.jpg", "/p/a.jpg", "") << result("/p/b.nef", "/out/b.jpg", "")
+                  << result("/p/c.jpg", "/p/c.jpg", "locked");
     const JobReport job = JobReport::fromRecipe(recipe);
     EXPECT_EQ(job.replaced, QStringList{"/p/a.jpg"});
     EXPECT_EQ(job.written, 2);
