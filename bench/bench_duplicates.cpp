@@ -3,7 +3,7 @@
 // picture is a 4 x 4 grid of light and dark cells spelling its number, with noise that
 // stays clear of the mean, so its hash is known and every picture is its own group.
 #include "export/core/DuplicateScan.h"
-#include "support/BenchKeys.h"
+#include "support/BenchEnvironment.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -8,6 +8,7 @@
 #include "library/core/LibraryWorkingCopy.h"
 #include "platform/core/PhotosApplication.h"
 #include "platform/core/Workspace.h"
+#include "support/BenchEnvironment.h"
 #include "support/BenchLibraries.h"
 #include "support/LibraryBenchGenerator.h"
 
@@ -52,9 +53,7 @@ int main(int argc, char **argv) {
     const int exporting = argc > 1 ? std::atoi(argv[1]) : 1000;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_DATA_HOME", (home.path() + "/.local/share").toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
+    bench::useHome(home.path());
     QApplication app(argc, argv);
     QTemporaryDir scratch;
     FakePhotosApplication nobody;
@@ -74,23 +73,12 @@ int main(int argc, char **argv) {
     AppDelegate d;
     d.launch();
     choose(d, library);
-    QList<IKImageItemPtr> chosen;
-    QList<int> rows;
-    QStringList sources;
+    // Each original its own file: the page cache would serve one file for all.
+    const QList<int> rows = bench::photosWithOwnOriginals(d, exporting, 1, photo);
     const QList<IKImageItemPtr> &shown = d.library.photoLibBroserArray;
-    for (qsizetype i = 0; i < shown.size() && chosen.size() < exporting; ++i) {
-        const IKImageItemPtr &item = shown.at(i);
-        const PRPicFileInfo *r = item->photoLibFileNode.get();
-        if (!r || r->bReferencePhoto || !item->bICloudDownloadPhoto ||
-            !QFileInfo(item->filePath).isFile())
-            continue;
-        // Hard links would let the page cache serve one file for all: give each its own bytes.
-        QFile::remove(item->filePath);
-        QFile::copy(photo, item->filePath);
-        chosen << item;
-        rows << int(i);
-        sources << item->filePath;
-    }
+    QStringList sources;
+    for (int row : rows)
+        sources << shown.at(row)->filePath;
     const QList<ExportEntry> entries = snapshotSelection(shown, rows);
 
     const double cpSeconds = timeCp(sources, scratch.path() + QStringLiteral("/cp"));
@@ -104,12 +92,12 @@ int main(int argc, char **argv) {
     const double metadataSeconds = timeExport(
         [&] { return exportWithLibraryMetadata(entries, withMetadata); }, &metadataWritten);
 
-    std::printf("photos=%lld plain_written=%d metadata_written=%d\n", qlonglong(chosen.size()),
+    std::printf("photos=%lld plain_written=%d metadata_written=%d\n", qlonglong(rows.size()),
                 plainWritten, metadataWritten);
     std::printf("export_s=%.3f plain_s=%.3f cp_sync_s=%.3f export_vs_cp=%.2f plain_vs_cp=%.2f\n",
                 metadataSeconds, plainSeconds, cpSeconds,
                 cpSeconds > 0 ? metadataSeconds / cpSeconds : 0.0,
                 cpSeconds > 0 ? plainSeconds / cpSeconds : 0.0);
     setPhotosApplication(nullptr);
-    return plainWritten == chosen.size() && metadataWritten == chosen.size() ? 0 : 1;
+    return plainWritten == rows.size() && metadataWritten == rows.size() ? 0 : 1;
 }

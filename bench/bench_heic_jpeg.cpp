@@ -6,6 +6,7 @@
 #include "browser/DropTargets.h"
 #include "browser/core/LocalImport.h"
 #include "platform/core/Workspace.h"
+#include "support/BenchEnvironment.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,9 +24,7 @@
 int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_DATA_HOME", (home.path() + "/.local/share").toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
+    bench::useHome(home.path());
     QApplication app(argc, argv);
     const int count = argc > 1 ? std::atoi(argv[1]) : 50;
     constexpr int threads = 8;

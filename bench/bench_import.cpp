@@ -7,6 +7,7 @@
 #include "app/core/LaunchArguments.h"
 #include "browser/LocalPhotoModel.h"
 #include "platform/core/Workspace.h"
+#include "support/BenchEnvironment.h"
 
 #include <QApplication>
 #include <QDir>
@@ -82,9 +83,7 @@ int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     pinLocalTimeZone(); // as the program's start does
     QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_DATA_HOME", (home.path() + "/.local/share").toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
+    bench::useHome(home.path());
     QApplication app(argc, argv);
     const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
     const QString fixtures = qEnvironmentVariable("PK_FIXTURES_DIR", PK_BENCH_FIXTURES) + "/photos";

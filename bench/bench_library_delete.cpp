@@ -10,7 +10,7 @@
 #include "library/core/LibraryWorkingCopy.h"
 #include "platform/core/PhotosApplication.h"
 #include "platform/core/Workspace.h"
-#include "support/BenchKeys.h"
+#include "support/BenchEnvironment.h"
 #include "support/BenchLibraries.h"
 #include "support/LibraryBenchGenerator.h"
 
@@ -110,18 +110,8 @@ int main(int argc, char **argv) {
     }
     choose(d, big);
     QList<IKImageItemPtr> chosen;
-    const QList<IKImageItemPtr> &shown = d.library.photoLibBroserArray;
-    for (qsizetype i = 0; i < shown.size() && chosen.size() < deleting; i += 7) {
-        const IKImageItemPtr &item = shown.at(i);
-        const PRPicFileInfo *r = item->photoLibFileNode.get();
-        if (!r || r->bReferencePhoto || !item->bICloudDownloadPhoto ||
-            !QFileInfo(item->filePath).isFile())
-            continue;
-        // Hard links would keep one file for many photos: give each its own bytes.
-        QFile::remove(item->filePath);
-        QFile::copy(photo, item->filePath);
-        chosen << item;
-    }
+    for (int row : bench::photosWithOwnOriginals(d, deleting, 7, photo))
+        chosen << d.library.photoLibBroserArray.at(row);
     QProcess::execute(QStringLiteral("sync"), {});
     QElapsedTimer t;
     t.start();

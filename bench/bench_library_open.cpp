@@ -7,7 +7,7 @@
 #include "library/core/LibraryWorkingCopy.h"
 #include "platform/core/PhotosApplication.h"
 #include "platform/core/Workspace.h"
-#include "support/BenchKeys.h"
+#include "support/BenchEnvironment.h"
 #include "support/BenchLibraries.h"
 #include "support/LibraryBenchGenerator.h"
 
@@ -44,9 +44,7 @@ int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     pinLocalTimeZone(); // as the program's start does
     QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_DATA_HOME", (home.path() + "/.local/share").toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
+    bench::useHome(home.path());
     QApplication app(argc, argv);
     const int count = argc > 1 ? std::atoi(argv[1]) : 100000;
     QTemporaryDir dir;

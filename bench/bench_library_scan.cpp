@@ -4,7 +4,7 @@
 #include "library/core/LibraryScan.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "platform/core/PhotosApplication.h"
-#include "support/BenchKeys.h"
+#include "support/BenchEnvironment.h"
 #include "support/BenchLibraries.h"
 #include "support/LibraryBenchGenerator.h"
 
@@ -42,8 +42,7 @@ void printCounts(const QString &name, const LibraryScanResult &r) {
 
 int main(int argc, char **argv) {
     QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_DATA_HOME", (home.path() + "/.local/share").toUtf8());
+    bench::useHome(home.path());
     QCoreApplication app(argc, argv);
     const int count = argc > 1 ? std::atoi(argv[1]) : 100000;
     QTemporaryDir dir;

@@ -13,6 +13,7 @@
 #include "library/core/LibraryStore.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "platform/core/PhotosApplication.h"
+#include "support/BenchEnvironment.h"
 #include "support/BenchLibraries.h"
 #include "support/LibraryBenchGenerator.h"
 
@@ -388,9 +389,7 @@ int argumentValue(const QStringList &args, const QString &name, int fallback) {
 
 int main(int argc, char **argv) {
     QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_DATA_HOME", (home.path() + "/.local/share").toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
+    bench::useHome(home.path());
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     const int keepAt = args.indexOf(QStringLiteral("--keep"));

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMainWindow>
@@ -43,6 +44,26 @@ inline void choose(AppDelegate &d, const QString &path, bool wait = true) {
     d.openPanelDidEnd8(&panel, 1);
     while (wait && !d.library.scanComplete)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+// Up to `most` shown photos, every `step`th one, whose original is managed and on disk; each
+// original is given its own copy of `photo`, since the generator's hard links would keep one
+// file for many photos. Returns their rows in the browser's list.
+inline QList<int> photosWithOwnOriginals(const AppDelegate &d, int most, int step,
+                                         const QString &photo) {
+    QList<int> rows;
+    const QList<IKImageItemPtr> &shown = d.library.photoLibBroserArray;
+    for (qsizetype i = 0; i < shown.size() && rows.size() < most; i += step) {
+        const IKImageItemPtr &item = shown.at(i);
+        const PRPicFileInfo *r = item->photoLibFileNode.get();
+        if (!r || r->bReferencePhoto || !item->bICloudDownloadPhoto ||
+            !QFileInfo(item->filePath).isFile())
+            continue;
+        QFile::remove(item->filePath);
+        QFile::copy(photo, item->filePath);
+        rows << int(i);
+    }
+    return rows;
 }
 
 } // namespace bench

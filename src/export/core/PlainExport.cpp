@@ -31,8 +31,15 @@ QStringList ExportReport::notWritten() const {
     return out;
 }
 
-QString copyIntoFolder(const QString &source, const QString &folder, const QStringList &names,
-                       QString *error) {
+namespace {
+
+enum class Durability { Synced, Unsynced };
+
+// Writes the bytes of `source` into a new temporary in `folder` and reads them back, synced
+// or left for a batch to sync; the temporary keeps the source's dates until the export sets
+// its own.
+std::unique_ptr<SafeWrite::Temporary> writeCopy(const QString &source, const QString &folder,
+                                                Durability durability, QString *error) {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly)) {
         *error = QFileInfo::exists(source) ? QStringLiteral("cannot be read")
@@ -44,15 +51,26 @@ QString copyIntoFolder(const QString &source, const QString &folder, const QStri
         *error = QStringLiteral("the folder %1 cannot be created").arg(folder);
         return {};
     }
-    SafeWrite::Temporary temp;
-    if (!temp.create(folder, error) || !temp.write(bytes, error) || !temp.useDefaultMode(error) ||
-        !temp.finish(bytes, error))
+    auto temp = std::make_unique<SafeWrite::Temporary>();
+    if (!temp->create(folder, error) || !temp->write(bytes, error) ||
+        !temp->useDefaultMode(error) ||
+        !(durability == Durability::Synced ? temp->finish(bytes, error)
+                                           : temp->closeUnsynced(bytes, error)))
         return {};
-    // A copy keeps the source's dates until the export sets its own.
-    FileDates::copyDates(source, temp.path());
-    const QString placed = moveToFirstFreeOf(temp.path(), folder, names, error);
+    FileDates::copyDates(source, temp->path());
+    return temp;
+}
+
+} // namespace
+
+QString copyIntoFolder(const QString &source, const QString &folder, const QStringList &names,
+                       QString *error) {
+    const auto temp = writeCopy(source, folder, Durability::Synced, error);
+    if (!temp)
+        return {};
+    const QString placed = moveToFirstFreeOf(temp->path(), folder, names, error);
     if (!placed.isEmpty()) {
-        temp.release();
+        temp->release();
         SafeWrite::syncFolder(folder);
     }
     return placed;
@@ -118,29 +136,6 @@ struct PendingCopy {
     std::unique_ptr<SafeWrite::Temporary> temp;
 };
 
-// Writes the bytes of `source` into a new temporary in `folder`, read back but not synced.
-std::unique_ptr<SafeWrite::Temporary> writeUnsynced(const QString &source, const QString &folder,
-                                                    QString *error) {
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly)) {
-        *error = QFileInfo::exists(source) ? QStringLiteral("cannot be read")
-                                           : QStringLiteral("its file is not in the library");
-        return {};
-    }
-    const QByteArray bytes = in.readAll();
-    if (!QDir().mkpath(folder)) {
-        *error = QStringLiteral("the folder %1 cannot be created").arg(folder);
-        return {};
-    }
-    auto temp = std::make_unique<SafeWrite::Temporary>();
-    if (!temp->create(folder, error) || !temp->write(bytes, error) ||
-        !temp->useDefaultMode(error) || !temp->closeUnsynced(bytes, error))
-        return {};
-    // A copy keeps the source's dates until the export sets its own.
-    FileDates::copyDates(source, temp->path());
-    return temp;
-}
-
 // Makes a batch durable with one sync per file system, then gives each copy its name and
 // dates, then syncs the folders that took names. A failed sync names no copy of the batch.
 void placeBatch(std::vector<PendingCopy> &batch, ExportReport &report) {
@@ -204,7 +199,7 @@ ExportReport exportPlainCopies(const QList<ExportEntry> &entries,
             outcome.error = QStringLiteral("its name leads out of the storage folder");
         std::unique_ptr<SafeWrite::Temporary> temp;
         if (outcome.error.isEmpty())
-            temp = writeUnsynced(source.path, d.folder, &outcome.error);
+            temp = writeCopy(source.path, d.folder, Durability::Unsynced, &outcome.error);
         report.photos << outcome;
         if (temp)
             batch.push_back({report.photos.size() - 1, std::move(d), std::move(temp)});
