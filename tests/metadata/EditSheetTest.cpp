@@ -9,6 +9,7 @@
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
 #include "support/DatedPhotos.h"
+#include "support/HeifPixels.h"
 #include "support/ImageTestHelpers.h"
 #include "support/JobWait.h"
 #include "support/MakeDng.h"
@@ -91,6 +92,17 @@ class EditSheet : public ::testing::Test {
     QTemporaryDir dir;
     std::unique_ptr<AppDelegate> d;
     QStringList revealed;
+};
+
+// Each tag of a written file with its expected value; the tags it was told of are the changed ones.
+struct ExpectedTags {
+    const QJsonObject &after;
+    QStringList changed;
+    void operator()(const QStringList &tags, const QJsonValue &value) {
+        for (const QString &tag : tags)
+            EXPECT_EQ(after.value(tag), value) << tag.toStdString();
+        changed << tags;
+    }
 };
 
 } // namespace
@@ -461,12 +473,8 @@ TEST_F(EditSheet, EachFieldReachesEveryCopyThePhotoHas) {
         const QString written = out(QFileInfo(path).fileName());
         const QJsonObject before = exiftoolAll(path);
         const QJsonObject after = exiftoolAll(written);
-        QStringList changed;
-        const auto expect = [&](const QStringList &tags, const QJsonValue &value) {
-            for (const QString &tag : tags)
-                EXPECT_EQ(after.value(tag), value) << tag.toStdString();
-            changed << tags;
-        };
+        ExpectedTags expect{after, {}};
+        QStringList &changed = expect.changed;
         expect({"IFD0:Artist", "XMP-dc:Creator"}, "New Name");
         if (byLine)
             expect({"IPTC:By-line"}, "New Name");
@@ -487,4 +495,46 @@ TEST_F(EditSheet, EachFieldReachesEveryCopyThePhotoHas) {
         EXPECT_EQ(changedTags(before, after), changed);
         EXPECT_EQ(jpegScanData(readAll(written)), jpegScanData(readAll(path)));
     }
+}
+
+// A HEIC keeps its IPTC values in XMP: the artist, caption, copyright, title and keywords typed
+// reach the XMP copies it has, every keyword list included, and nothing else moves.
+TEST_F(EditSheet, AHeicsXmpCopiesTakeTheFields) {
+    const QString path = dir.filePath("twins.heic");
+    ASSERT_TRUE(QFile::copy(fixturePath("IMG_3092.heic"), path));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    ASSERT_TRUE(exiftoolWrite(
+        path,
+        {"-EXIF:Artist=Old Name", "-XMP-dc:Creator=Old Name", "-EXIF:ImageDescription=Old caption",
+         "-XMP-dc:Description=Old caption", "-EXIF:Copyright=Old owner", "-XMP-dc:Rights=Old owner",
+         "-XMP-dc:Title=Old title", "-XMP-dc:Subject=Old", "-XMP-lr:HierarchicalSubject=Old",
+         "-XMP-digiKam:TagsList=Old", "-XMP-microsoft:LastKeywordXMP=Old"}));
+    d->appendLocalItem(makeLocalItem(path));
+    d->LoadImportedPhotsonMainThread();
+    selectRow(0);
+    d->StartEditViewAction();
+    type(d->artistlab, "New Name");
+    type(d->imageDescrilab, "New caption");
+    type(d->copyrightlab, "New owner");
+    type(d->titlelab, "New title");
+    type(d->keywordslab, "Sea, Sky");
+    d->ClickApplyChangeAction();
+    ASSERT_TRUE(waitForJobs(*d));
+
+    const QString written = out("twins.heic");
+    const QJsonObject before = exiftoolAll(path);
+    const QJsonObject after = exiftoolAll(written);
+    ExpectedTags expect{after, {}};
+    QStringList &changed = expect.changed;
+    expect({"IFD0:Artist", "XMP-dc:Creator"}, "New Name");
+    expect({"IFD0:ImageDescription", "XMP-dc:Description"}, "New caption");
+    expect({"IFD0:Copyright", "XMP-dc:Rights"}, "New owner");
+    expect({"XMP-dc:Title"}, "New title");
+    expect({"XMP-dc:Subject", "XMP-lr:HierarchicalSubject", "XMP-digiKam:TagsList",
+            "XMP-microsoft:LastKeywordXMP"},
+           QJsonArray{"Sea", "Sky"});
+    changed << "QuickTime:MediaDataSize"; // the metadata items live in the media data
+    changed.sort();
+    EXPECT_EQ(changedTags(before, after), changed);
+    EXPECT_EQ(decodedPixels(readAll(written)), decodedPixels(readAll(path)));
 }

@@ -183,6 +183,20 @@ void addExifDateCopies(const Exiv2::XmpData &xmp, const QHash<QString, QVariantM
     }
 }
 
+// The XMP copies of changed Exif texts, by the rule the Exiv2 path follows; an IPTC value that
+// already went to the same XMP place keeps it.
+void addExifTextCopies(const Exiv2::XmpData &xmp, const QHash<QString, QVariantMap> &before,
+                       const QHash<QString, QVariantMap> &after, QStringList *args) {
+    const QString tiff = QStringLiteral("{TIFF}"), exif = QStringLiteral("{Exif}");
+    for (const ExifTextTwinChange &c : exifTextTwinChanges(
+             exifTexts(before[tiff], before[exif]), exifTexts(after[tiff], after[exif]), xmp)) {
+        const QString tag = QLatin1Char('-') + exiftoolXmpTag(c.xmpKey) + QLatin1Char('=');
+        if (std::none_of(args->cbegin(), args->cend(),
+                         [&](const QString &a) { return a.startsWith(tag); }))
+            *args << tag + QString::fromStdString(c.text);
+    }
+}
+
 } // namespace
 
 QStringList heifTagArguments(const QVariantMap &original, const std::vector<QVariantMap> &layers,
@@ -250,13 +264,23 @@ QStringList heifTagArguments(const QVariantMap &original, const std::vector<QVar
                 const QString tag = QLatin1Char('-') + QLatin1String(twin->exiftoolTag);
                 if (!now.isValid()) {
                     args << tag + QLatin1Char('=');
+                    if (xmp && qstrcmp(m.key, "Keywords") == 0)
+                        for (const char *copy : keywordCopiesIn(*xmp))
+                            args << QLatin1Char('-') + exiftoolXmpTag(copy) + QLatin1Char('=');
                     continue;
                 }
                 const QStringList values = twin->list ? texts(now) : QStringList{now.toString()};
-                for (const QString &v : values)
-                    args << tag + QLatin1Char('=') + v;
-                if (values.isEmpty())
-                    args << tag + QLatin1Char('=');
+                QStringList tags{tag};
+                // The keyword lists of other programs the file has take the new keywords too.
+                if (xmp && qstrcmp(m.key, "Keywords") == 0)
+                    for (const char *copy : keywordCopiesIn(*xmp))
+                        tags << QLatin1Char('-') + exiftoolXmpTag(copy);
+                for (const QString &t : tags) {
+                    for (const QString &v : values)
+                        args << t + QLatin1Char('=') + v;
+                    if (values.isEmpty())
+                        args << t + QLatin1Char('=');
+                }
                 continue;
             }
             const QString tag = QLatin1Char('-') + exiftoolTag(m.exiv2Key);
@@ -273,8 +297,10 @@ QStringList heifTagArguments(const QVariantMap &original, const std::vector<QVar
             args << tag + QLatin1Char('=') + text;
         }
     }
-    if (xmp)
+    if (xmp) {
         addExifDateCopies(*xmp, before, after, &args);
+        addExifTextCopies(*xmp, before, after, &args);
+    }
     return args;
 }
 

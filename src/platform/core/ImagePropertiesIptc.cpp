@@ -212,6 +212,18 @@ const char *const kKeywordCopies[] = {"Xmp.digiKam.TagsList", "Xmp.lr.hierarchic
                                       "Xmp.MicrosoftPhoto.LastKeywordXMP",
                                       "Xmp.MicrosoftPhoto.LastKeywordIPTC"};
 
+} // namespace
+
+std::vector<const char *> keywordCopiesIn(const Exiv2::XmpData &xmp) {
+    std::vector<const char *> present;
+    for (const char *copy : kKeywordCopies)
+        if (xmp.findKey(Exiv2::XmpKey(copy)) != xmp.end())
+            present.push_back(copy);
+    return present;
+}
+
+namespace {
+
 // XMP-aware readers prefer these XMP twins over IPTC, so a changed IPTC value must reach them.
 void mirrorToXmp(Exiv2::XmpData &xmp, const PropertyMapping &m, const QVariant &given) {
     // Photoshop's date joins the IPTC date and time; a removed IPTC date takes it along.
@@ -227,10 +239,7 @@ void mirrorToXmp(Exiv2::XmpData &xmp, const PropertyMapping &m, const QVariant &
             writeXmp(xmp, t.exiv2Key, given, t.list);
         if (qstrcmp(m.key, "Keywords") != 0)
             return;
-        // digiKam and others show their own list first: the lists the file has take the new one.
-        for (const char *copy : kKeywordCopies) {
-            if (xmp.findKey(Exiv2::XmpKey(copy)) == xmp.end())
-                continue;
+        for (const char *copy : keywordCopiesIn(xmp)) {
             eraseXmp(xmp, copy);
             if (!isNullValue(given))
                 writeXmp(xmp, copy, given, true);
@@ -326,17 +335,49 @@ ExifTexts exifTexts(const Exiv2::ExifData &exif) {
     return out;
 }
 
-void mirrorExifTextsToXmp(const ExifTexts &before, const Exiv2::ExifData &exif,
-                          Exiv2::XmpData &xmp) {
-    const ExifTexts now = exifTexts(exif);
+ExifTexts exifTexts(const QVariantMap &tiff, const QVariantMap &exif) {
+    ExifTexts out;
+    out.values.resize(std::size(kExifTextTwins));
+    for (size_t i = 0; i < std::size(kExifTextTwins); ++i) {
+        const bool inTiff = qstrncmp(kExifTextTwins[i].first, "Exif.Image.", 11) == 0;
+        for (const PropertyMapping &m : inTiff ? tiffMappings() : exifMappings()) {
+            const QVariant value = (inTiff ? tiff : exif).value(QLatin1String(m.key));
+            if (qstrcmp(m.exiv2Key, kExifTextTwins[i].first) == 0 && !isNullValue(value))
+                out.values[i] = joinedText(value).toStdString();
+        }
+    }
+    return out;
+}
+
+std::vector<ExifTextTwinChange> exifTextTwinChanges(const ExifTexts &before, const ExifTexts &now,
+                                                    const Exiv2::XmpData &xmp) {
+    std::vector<ExifTextTwinChange> changes;
     for (size_t i = 0; i < std::size(kExifTextTwins); ++i) {
         const char *key = kExifTextTwins[i].second;
-        if (now.values[i] == before.values[i] || xmp.findKey(Exiv2::XmpKey(key)) == xmp.end())
-            continue;
-        eraseXmp(xmp, key);
-        if (!now.values[i].empty())
-            writeXmp(xmp, key, QString::fromStdString(now.values[i]), false);
+        if (now.values[i] != before.values[i] && xmp.findKey(Exiv2::XmpKey(key)) != xmp.end())
+            changes.push_back({key, now.values[i]});
     }
+    return changes;
+}
+
+void mirrorExifTextsToXmp(const ExifTexts &before, const Exiv2::ExifData &exif,
+                          Exiv2::XmpData &xmp) {
+    for (const ExifTextTwinChange &c : exifTextTwinChanges(before, exifTexts(exif), xmp)) {
+        eraseXmp(xmp, c.xmpKey);
+        if (!c.text.empty())
+            writeXmp(xmp, c.xmpKey, QString::fromStdString(c.text), false);
+    }
+}
+
+QString exiftoolXmpTag(const char *exiv2Key) {
+    const QString key = QLatin1String(exiv2Key);
+    QString group = key.section(QLatin1Char('.'), 1, 1);
+    QString name = key.section(QLatin1Char('.'), 2);
+    // exiftool names this namespace's group by its company.
+    if (group == QLatin1String("MicrosoftPhoto"))
+        group = QStringLiteral("microsoft");
+    name[0] = name[0].toUpper();
+    return QStringLiteral("XMP-%1:%2").arg(group, name);
 }
 
 std::span<const PropertyMapping> iptcMappings() {

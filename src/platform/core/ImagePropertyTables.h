@@ -212,8 +212,22 @@ struct ExifTexts {
     std::vector<std::string> values;
 };
 ExifTexts exifTexts(const Exiv2::ExifData &exif);
+// The same texts from "{TIFF}" and "{Exif}" dictionaries, for writers that do not go through Exiv2.
+ExifTexts exifTexts(const QVariantMap &tiff, const QVariantMap &exif);
 void mirrorExifTextsToXmp(const ExifTexts &before, const Exiv2::ExifData &exif,
                           Exiv2::XmpData &xmp);
+// The XMP copies `xmp` holds of the Exif texts that differ from `before` to `now`, with their
+// new texts (empty: the copy goes). mirrorExifTextsToXmp applies them.
+struct ExifTextTwinChange {
+    const char *xmpKey;
+    std::string text;
+};
+std::vector<ExifTextTwinChange> exifTextTwinChanges(const ExifTexts &before, const ExifTexts &now,
+                                                    const Exiv2::XmpData &xmp);
+// The keyword lists of other programs that `xmp` holds: they take new keywords with dc:subject.
+std::vector<const char *> keywordCopiesIn(const Exiv2::XmpData &xmp);
+// exiftool's name of an XMP key: "Xmp.dc.creator" -> "XMP-dc:Creator".
+QString exiftoolXmpTag(const char *exiv2Key);
 // {IPTC} built from the XMP counterparts, for files without an IPTC block.
 void readIptcFromXmp(const Exiv2::XmpData &xmp, QVariantMap &out);
 

@@ -265,6 +265,39 @@ TEST(HeicWrite, TagNamesFollowExiftool) {
     EXPECT_FALSE(args.contains("-GPS:all="));
 }
 
+// The XMP copies a HEIC has follow its Exif texts and keywords, as a JPEG's do; a copy it lacks
+// is not added, and one an IPTC value already sets is set once.
+TEST(HeicWrite, ExifTextsAndKeywordsReachTheXmpCopiesTheFileHas) {
+    Exiv2::XmpParser::initialize();
+    Exiv2::XmpData xmp;
+    xmp["Xmp.dc.creator"] = "Old";
+    xmp["Xmp.exifEX.LensModel"] = "Old lens";
+    xmp["Xmp.lr.hierarchicalSubject"] = "Old";
+    const QVariantMap original{{"{TIFF}", QVariantMap{{"Artist", "Old"}, {"Copyright", "Old"}}},
+                               {"{Exif}", QVariantMap{{"LensModel", "Old lens"}}},
+                               {"{IPTC}", QVariantMap{{"Keywords", QStringList{"Old"}}}}};
+    const auto argsFor = [&](const QVariantMap &change) {
+        QString error;
+        const QStringList args = heifTagArguments(original, {change}, &error, &xmp);
+        EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+        return args;
+    };
+    QStringList args = argsFor({{"{TIFF}", QVariantMap{{"Artist", "New"}, {"Copyright", "New"}}},
+                                {"{Exif}", QVariantMap{{"LensModel", "New lens"}}},
+                                {"{IPTC}", QVariantMap{{"Keywords", QStringList{"A", "B"}}}}});
+    args.sort();
+    EXPECT_EQ(args,
+              (QStringList{"-EXIF:Artist=New", "-EXIF:Copyright=New", "-EXIF:LensModel=New lens",
+                           "-XMP-dc:Creator=New", "-XMP-dc:Subject=A", "-XMP-dc:Subject=B",
+                           "-XMP-exifEX:LensModel=New lens", "-XMP-lr:HierarchicalSubject=A",
+                           "-XMP-lr:HierarchicalSubject=B"}));
+    args = argsFor({{"{TIFF}", QVariantMap{{"Artist", "Same"}, {"Copyright", "Old"}}},
+                    {"{Exif}", QVariantMap{{"LensModel", "Old lens"}}},
+                    {"{IPTC}", QVariantMap{{"By-line", "Same"}}}});
+    EXPECT_EQ(args.filter("XMP-dc:Creator"), QStringList{"-XMP-dc:Creator=Same"});
+    EXPECT_TRUE(args.contains("-XMP-lr:HierarchicalSubject=")) << args.join(' ').toStdString();
+}
+
 TEST(ExiftoolSession, ServesCommandsFromManyThreadsAndRestarts) {
     ExiftoolSession session;
     QByteArray out;
