@@ -1,9 +1,11 @@
 // The edit sheet: opening, the text delegates and the apply that writes changed fields.
 #include "app/AppDelegate.h"
 
+#include "app/core/FileTypes.h"
 #include "browser/core/PhotoPanels.h"
 #include "metadata/core/EditSheetChanges.h"
 #include "metadata/core/JobReport.h"
+#include "metadata/core/VideoEdits.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/AlertSheet.h"
 #include "platform/MapView.h"
@@ -90,6 +92,26 @@ void previewOnMap(PKMapView *map, double latitude, double longitude) {
     map->update();
 }
 
+// A video's panels show none of its values, but the sheet opens on its own title, artist and
+// position, remembered so that an apply rewrites only what the user changed.
+void rememberVideoValues(AppDelegate &d) {
+    const QList<IKImageItemPtr> selected = d.selectedLocalItems();
+    if (selected.isEmpty() || GetViedoType(selected.first()->currentPath()) < 0)
+        return;
+    QString why;
+    const std::optional<QJsonObject> tags =
+        VideoEdits::readTags(selected.first()->currentPath(), &why);
+    if (!tags)
+        return;
+    LocalPhotoPanels video;
+    fillPanelsFromProperties(video, VideoEdits::propertiesOf(*tags, QDateTime()));
+    d.selection.oldTitleStr = video.oldTitleStr;
+    d.selection.oldArtistStr = video.oldArtistStr;
+    d.selection.oldGpsLatiStr = video.oldGpsLatiStr;
+    d.selection.oldGpsLongtStr = video.oldGpsLongtStr;
+    d.selection.oldGpsAitStr = video.oldGpsAitStr;
+}
+
 } // namespace
 
 void AppDelegate::fillEditFieldsFromRememberedValues() {
@@ -173,6 +195,7 @@ void AppDelegate::StartEditViewAction() {
         titlelab->setFocus();
         return;
     }
+    rememberVideoValues(*this);
     // Texts typed before a Cancel are not kept: the sheet always opens on the photo's values.
     fillEditFieldsFromRememberedValues();
     sheetLocationCitylab->setText(

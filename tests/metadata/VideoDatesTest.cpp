@@ -341,6 +341,11 @@ TEST_F(VideoDates, EditSheetAndGpsWindowWriteTitleArtistAndPositionAndLeaveTheDa
     const QByteArray packets = streamDigest(video);
     select({video});
     d->StartEditViewAction();
+    // The sheet opens on the video's own values.
+    EXPECT_EQ(d->titlelab->text(), "Old");
+    EXPECT_EQ(d->artistlab->text(), "Ann");
+    EXPECT_NEAR(d->gpsLatilab->text().toDouble(), 48.8583, 1e-4);
+    EXPECT_NEAR(d->gpsLongtlab->text().toDouble(), 2.2945, 1e-4);
     type(d->titlelab, "Harbour");
     type(d->artistlab, "Kim");
     type(d->copyrightlab, "Kim 2020");
@@ -389,4 +394,26 @@ TEST_F(VideoDates, EditSheetAndGpsWindowWriteTitleArtistAndPositionAndLeaveTheDa
          {"Keys:CreationDate", "UserData:DateTimeOriginal", "QuickTime:CreateDate"})
         EXPECT_EQ(after[kept], before[kept]) << kept;
     EXPECT_EQ(tracks(written), tracks(video));
+
+    // Opened again, the sheet shows the copy's values; a new title alone rewrites no other box.
+    closeSheets();
+    d->StartEditViewAction();
+    EXPECT_EQ(d->titlelab->text(), "Harbour");
+    EXPECT_EQ(d->artistlab->text(), "Kim");
+    EXPECT_NEAR(d->gpsLatilab->text().toDouble(), 10.5, 1e-4);
+    const QJsonObject copy = exiftoolJson(written, {"-G1", "-a"});
+    type(d->titlelab, "Quay");
+    d->ClickApplyChangeAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    EXPECT_TRUE(sheetText().contains("updated successfully")) << sheetText().toStdString();
+    const QJsonObject last = exiftoolJson(written, {"-G1", "-a"});
+    EXPECT_EQ(last["ItemList:Title"].toString(), "Quay");
+    EXPECT_EQ(last["Keys:Title"].toString(), "Quay");
+    QStringList moved;
+    for (const QString &k : last.keys())
+        if (last[k] != copy[k] && !k.startsWith("System:") && !k.startsWith("File:") &&
+            !k.startsWith("Composite:") && k != "QuickTime:MediaDataOffset")
+            moved << k;
+    EXPECT_EQ(moved, (QStringList{"ItemList:Title", "Keys:Title"}));
+    EXPECT_EQ(streamDigest(written), packets);
 }
