@@ -202,15 +202,19 @@ TEST(TakeoutMerge, CaptionLinesReachEveryCopy) {
     const QString jpeg = copyFixture("wedding.jpg", tmp.path());
     ASSERT_TRUE(exiftoolWrite(heic, {"-XMP-dc:Description=old"}));
     ASSERT_TRUE(exiftoolWrite(jpeg, {"-IPTC:Caption-Abstract=old", "-XMP-dc:Description=old"}));
+    // As it comes, this one has its caption in XMP alone, beside other IPTC values.
+    const QString xmpOnly = tmp.filePath("xmp-caption.jpg");
+    ASSERT_TRUE(QFile::copy(fixturePath("wedding.jpg"), xmpOnly));
+    QFile::setPermissions(xmpOnly, QFile::ReadOwner | QFile::WriteOwner);
     const QString caption = QStringLiteral("Line one\nLine two: C:\\path, $HOME & caf\u00e9");
-    for (const QString &photo : {heic, jpeg})
+    for (const QString &photo : {heic, jpeg, xmpOnly})
         put(photo + ".json", takeoutJson(QFileInfo(photo).fileName(),
                                          R"(Line one\nLine two: C:\\path, $HOME & caf\u00e9)",
                                          1500000000, kZero, kZero)
                                  .toUtf8());
     const SidecarMergeSummary s = ScanJsonPhotosItemThreader(tmp.path(), {});
-    EXPECT_EQ(s.merged.size(), 2) << s.text().toStdString();
-    for (const QString &photo : {heic, jpeg}) {
+    EXPECT_EQ(s.merged.size(), 3) << s.text().toStdString();
+    for (const QString &photo : {heic, jpeg, xmpOnly}) {
         SCOPED_TRACE(photo.toStdString());
         const QJsonObject t = tags(photo);
         QStringList copies = {"IFD0:ImageDescription", "XMP-dc:Description"};
@@ -218,10 +222,12 @@ TEST(TakeoutMerge, CaptionLinesReachEveryCopy) {
             copies << "IPTC:Caption-Abstract";
         for (const QString &copy : copies)
             EXPECT_EQ(t.value(copy).toString(), caption) << copy.toStdString();
+        EXPECT_EQ(t.contains("IPTC:Caption-Abstract"), photo == jpeg);
         for (const char *none : {"IFD0:Artist", "IPTC:By-line", "XMP-dc:Creator"})
             EXPECT_FALSE(t.contains(none)) << none;
         EXPECT_EQ(t.value("ExifIFD:DateTimeOriginal").toString(), "2017:07:14 02:40:00");
     }
+    EXPECT_EQ(jpegScanData(readAll(xmpOnly)), jpegScanData(readAll(fixturePath("wedding.jpg"))));
     // The iPhone HEIC's XMP dates move with its Exif date rather than going.
     const QJsonObject h = tags(heic);
     for (const char *date : {"XMP-photoshop:DateCreated", "XMP-xmp:CreateDate"})
