@@ -10,6 +10,7 @@
 #include <QDebug>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <algorithm>
 #include <utility>
 
 void AppDelegate::useLibraryWorkingCopy(std::shared_ptr<LibraryWorkingCopy> copy) {
@@ -30,13 +31,27 @@ void AppDelegate::showQuitPhotosOffer() {
     const QList<DatabaseHolder> held =
         libraryWorkingCopy ? libraryWorkingCopy->holders() : QList<DatabaseHolder>();
     photosHolderPids.clear();
+    const auto end = [this](QMessageBox *alert, int code) { savePanelDidEnd5(alert, code); };
+    if (!held.isEmpty() && !std::all_of(held.begin(), held.end(), isPhotosApplication)) {
+        // Not ours to end: the user closes it.
+        beginAlertSheet(window, tr("The library is in use by another program."),
+                        libraryInUseText(held), {tr(" Ok ")}, end);
+        return;
+    }
     for (const DatabaseHolder &h : held)
         photosHolderPids << h.pid;
     beginAlertSheet(window, tr("You need to quit the running Photos application."),
                     held.isEmpty() ? QString()
                                    : tr("The library is in use by %1.").arg(describeHolders(held)),
-                    {tr(" Ok "), tr(" Cancel ")},
-                    [this](QMessageBox *alert, int code) { savePanelDidEnd5(alert, code); });
+                    {tr(" Ok "), tr(" Cancel ")}, end);
+}
+
+QString AppDelegate::libraryInUseText(const QList<DatabaseHolder> &held) const {
+    const QString library =
+        libraryWorkingCopy ? libraryPackageOf(libraryWorkingCopy->originalPhotolibDatabasePath())
+                           : QString();
+    return tr("%1 has the library \"%2\" open. Close it and try again.")
+        .arg(describeHolders(held), library);
 }
 
 void AppDelegate::savePanelDidEnd5(QWidget *sheet, int returnCode, void *) {

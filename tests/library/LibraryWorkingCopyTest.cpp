@@ -146,9 +146,28 @@ TEST(LibraryWorkingCopy, DamagedWorkingCopiesAreRefused) {
         writeBytes(w, damage(fileBytes(w)));
         const LibraryStepResult back = o->copy->copyBack();
         EXPECT_FALSE(back.ok);
-        EXPECT_FALSE(back.reason.isEmpty());
+        // The user knows the library, not our copy of it.
+        EXPECT_TRUE(back.reason.contains(o->library)) << back.reason.toStdString();
+        EXPECT_FALSE(back.reason.contains(w)) << back.reason.toStdString();
         EXPECT_EQ(fileBytes(o->original), before);
     }
+    // A damaged library says so at the open, with where its backups are.
+    QTemporaryDir dir;
+    const QString library = copyLibrary(QStringLiteral("Test-13.0.0"), dir.path());
+    QByteArray bytes = fileBytes(databaseOf(library));
+    for (int i = 8192; i < bytes.size(); i += 4096)
+        bytes[i + 100] = char(0x7f);
+    writeBytes(databaseOf(library), bytes);
+    FakePhotosApplication nobody;
+    LibraryWorkingCopy copy(&nobody);
+    const LibraryStepResult opened = copy.open(databaseOf(library));
+    EXPECT_FALSE(opened.ok);
+    EXPECT_TRUE(
+        opened.reason.startsWith(QStringLiteral("The library \"%1\" is damaged").arg(library)))
+        << opened.reason.toStdString();
+    EXPECT_TRUE(opened.reason.contains(libraryBackupFolderFor(databaseOf(library))));
+    EXPECT_FALSE(
+        opened.reason.contains(applicationSupportFolder() + QStringLiteral("/Photos.sqlite")));
 }
 
 TEST(LibraryWorkingCopy, LibraryWrittenAfterTheOpenIsNotOverwritten) {

@@ -240,8 +240,11 @@ LibraryScanResult ScanPhotoLibMetadata(const QString &libraryPath, LibraryWorkin
         result.message = opened.reason;
         return result;
     }
-    return isCurrent ? scanCurrentLibraryDatabase(
-                           library, workingCopy.currentPhotolibDatabasePath(), true, onRecord)
-                     : ScanOldPhotoLibMetadata(library, workingCopy.currentPhotolibDatabasePath(),
-                                               onRecord);
+    LibraryScanResult scan =
+        isCurrent
+            ? scanCurrentLibraryDatabase(library, workingCopy.currentPhotolibDatabasePath(), true,
+                                         onRecord)
+            : ScanOldPhotoLibMetadata(library, workingCopy.currentPhotolibDatabasePath(), onRecord);
+    scan.message = workingCopy.libraryMessage(scan.message);
+    return scan;
 }

@@ -88,6 +88,13 @@ QString notWritten(const QString &original, const QString &what) {
         .arg(libraryPackageOf(original), what);
 }
 
+QString damagedLibrary(const QString &original, const QString &detail) {
+    return QStringLiteral("The library \"%1\" is damaged: %2. Nothing in it was changed. Photo "
+                          "Kestry's backups of its database from earlier opens are in \"%3\"; "
+                          "the photo application may also repair it.")
+        .arg(libraryPackageOf(original), detail, libraryBackupFolderFor(original));
+}
+
 QString copyDamaged(const QString &original, const QString &detail) {
     return notWritten(
         original,
@@ -157,6 +164,18 @@ QString libraryPackageOf(const QString &originalPath) {
         dir.cdUp();
     }
     return QFileInfo(databaseFolder).absolutePath();
+}
+
+QString namingTheLibrary(QString text, const QString &working, const QString &original) {
+    if (working.isEmpty() || original.isEmpty())
+        return text;
+    const QString copy =
+        QStringLiteral("Photo Kestry's copy of the library \"%1\"").arg(libraryPackageOf(original));
+    return text.replace(QLatin1Char('"') + working + QLatin1Char('"'), copy).replace(working, copy);
+}
+
+QString LibraryWorkingCopy::libraryMessage(const QString &text) const {
+    return namingTheLibrary(text, current_, original_);
 }
 
 QString newestSoundBackup(const QString &originalPath) {
@@ -358,7 +377,7 @@ LibraryStepResult LibraryWorkingCopy::open(const QString &originalDatabasePath) 
             if (!db.open(original_, SqliteDatabase::Mode::ReadWrite, &why)) {
                 if (!why.contains(QLatin1String("locked")) &&
                     !why.contains(QLatin1String("busy"))) {
-                    result.reason = why;
+                    result.reason = damagedLibrary(original_, why);
                     original_.clear();
                     return result;
                 }
@@ -425,11 +444,7 @@ LibraryStepResult LibraryWorkingCopy::open(const QString &originalDatabasePath) 
     QString problem = checkDatabaseFile(current_);
     if (!problem.isEmpty()) {
         // Our copy holds the library's bytes: the damage is the library's.
-        problem = QStringLiteral("The library \"%1\" is damaged: %2. Nothing in it was "
-                                 "changed. Photo Kestry's backups of its database from earlier "
-                                 "opens are in \"%3\"; the photo application may also repair it.")
-                      .arg(libraryPackageOf(original_), problem.replace(current_, original_),
-                           libraryBackupFolder());
+        problem = damagedLibrary(original_, problem.replace(current_, original_));
         // A copy of a damaged library must not push a sound backup out of the five.
         if (!backup_.isEmpty())
             QDir(QFileInfo(backup_).absolutePath()).removeRecursively();
@@ -512,7 +527,7 @@ LibraryStepResult LibraryWorkingCopy::copyBack() {
         return result;
     QString why;
     if (!looksLikeSqliteFile(current_, &why)) {
-        result.reason = copyDamaged(original_, why);
+        result.reason = copyDamaged(original_, libraryMessage(why));
         return result;
     }
     const FoldResult fold = commitDB(current_);
@@ -520,7 +535,7 @@ LibraryStepResult LibraryWorkingCopy::copyBack() {
         result.reason = notWritten(
             original_,
             QStringLiteral("Photo Kestry's copy of its database could not be completed (%1)")
-                .arg(fold.reason));
+                .arg(libraryMessage(fold.reason)));
         return result;
     }
     if (databaseFileState(current_).walSize > 0) {
@@ -557,8 +572,7 @@ LibraryStepResult LibraryWorkingCopy::copyBack() {
         }
         if (outcome.problem.isEmpty())
             return true;
-        *veto =
-            copyDamaged(original_, outcome.problem.replace(current_, QStringLiteral("the copy")));
+        *veto = copyDamaged(original_, libraryMessage(outcome.problem));
         return false;
     };
     result = replaceOriginal(current_, true, passes);

@@ -63,6 +63,8 @@ class LibraryWorkingCopy {
     // This library's newest backup that passes quick_check over O (and W), likewise
     // (restoreLibraryDatabase).
     LibraryStepResult restore();
+    // `text` (a reason from our copy) naming the library instead of our working copy.
+    QString libraryMessage(const QString &text) const;
     // Empty when O is as we last left it, else how another program changed it. Decided by
     // content: a reader is not a writer.
     QString originalChange() const;
@@ -90,6 +92,9 @@ class LibraryWorkingCopy {
 QString libraryBackupFolderFor(const QString &originalPath);
 // The library package that holds the database `originalPath`, for messages.
 QString libraryPackageOf(const QString &originalPath);
+// `text` with the working copy's path given as the library it copies: messages name the
+// library the user knows, not our copy of it.
+QString namingTheLibrary(QString text, const QString &working, const QString &original);
 // The newest backup of that library that passes quick_check; empty when there is none.
 QString newestSoundBackup(const QString &originalPath);
 
