@@ -328,7 +328,51 @@ TEST(LibraryWorkingCopy, RestoreKilledAtEveryStepLeavesTheOldOrTheRestoredLibrar
             EXPECT_EQ(title, QStringLiteral("foreign"));
         else
             EXPECT_EQ(title, restored);
+        // The killed run's copy beside the database goes when the library is next opened.
+        const QDir folder = QFileInfo(o->original).absoluteDir();
+        EXPECT_EQ(folder.entryList({QStringLiteral("*.pk-*")}, QDir::Files).size(),
+                  step == 4 ? 1 : 0);
+        LibraryWorkingCopy again(&o->photos);
+        ASSERT_TRUE(again.open(o->original).ok);
+        EXPECT_TRUE(folder.entryList({QStringLiteral("*.pk-*")}, QDir::Files).isEmpty());
     }
+}
+
+TEST(LibraryWorkingCopy, OnlyOurLeftoversOfEndedRunsGoAtTheOpen) {
+    QTemporaryDir dir;
+    const QString library = copyLibrary(QStringLiteral("Test-13.0.0"), dir.path());
+    const QString db = databaseOf(library);
+    QProcess ended;
+    ended.start(QStringLiteral("true"));
+    ASSERT_TRUE(ended.waitForStarted());
+    const QString deadPid = QString::number(ended.processId());
+    ASSERT_TRUE(ended.waitForFinished());
+    const QString gone[] = {db + QStringLiteral(".pk-%1-a1B2c3").arg(deadPid),
+                            db + QStringLiteral(".pk-Ab12Cd"), // before copies named their run
+                            applicationSupportFolder() +
+                                QStringLiteral("/Photos.sqlite.pk-%1-x9Y8z7").arg(deadPid)};
+    const QString stay[] = {db + QStringLiteral(".pk-1-a1B2c3"), // a live process's
+                            db + QStringLiteral(".pk-notes.txt"),
+                            db + QStringLiteral(".pk-%1-a1B2c3.jpg").arg(deadPid),
+                            library + QStringLiteral("/database/other.pk-Ab12Cd")};
+    QDir().mkpath(applicationSupportFolder());
+    for (const QString &path : gone)
+        writeBytes(path, "x");
+    for (const QString &path : stay)
+        writeBytes(path, "x");
+    // A backup that a killed open left unfinished.
+    const QString unfinished = libraryBackupFolderFor(db) + QStringLiteral("/20200101-000000000");
+    QDir().mkpath(unfinished);
+    writeBytes(unfinished + QStringLiteral("/Photos.sqlite.pk-%1-q1w2e3").arg(deadPid), "x");
+    FakePhotosApplication nobody;
+    LibraryWorkingCopy copy(&nobody);
+    ASSERT_TRUE(copy.open(db).ok);
+    for (const QString &path : gone)
+        EXPECT_FALSE(QFileInfo::exists(path)) << path.toStdString();
+    for (const QString &path : stay)
+        EXPECT_TRUE(QFileInfo::exists(path)) << path.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(unfinished));
+    EXPECT_EQ(sqliteValue(db, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
 }
 
 TEST(LibraryWorkingCopy, RestoreNeverUsesAnotherLibrarysBackup) {

@@ -4,6 +4,7 @@
 #include "library/core/LibrarySchema.h"
 #include "library/core/SqliteDatabase.h"
 #include "platform/core/PhotosApplication.h"
+#include "platform/core/PrivateFolder.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -178,6 +179,16 @@ QString LibraryWorkingCopy::libraryMessage(const QString &text) const {
     return namingTheLibrary(text, current_, original_);
 }
 
+void removeLibraryLeftovers(const QString &originalPath) {
+    removeStaleCopies(QFileInfo(originalPath).absolutePath());
+    removeStaleCopies(applicationSupportFolder());
+    const QString folder = libraryBackupFolderFor(originalPath);
+    for (const QString &stamp : QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        removeStaleCopies(folder + QLatin1Char('/') + stamp);
+        QDir(folder).rmdir(stamp); // only when the killed backup left it empty
+    }
+}
+
 QString newestSoundBackup(const QString &originalPath) {
     const QString folder = libraryBackupFolderFor(originalPath);
     const QString name = QFileInfo(originalPath).fileName();
@@ -344,12 +355,22 @@ LibraryStepResult LibraryWorkingCopy::open(const QString &originalDatabasePath) 
     }
     original_ = info.absoluteFilePath();
     const QString name = info.fileName();
+    removeLibraryLeftovers(original_);
 
     QString working = applicationSupportFolder() + QLatin1Char('/') + name;
     QDir().mkpath(applicationSupportFolder());
     if (!lockWorkingCopy(working)) {
         // Another Photo Kestry works on that copy: leave it alone and read a private one.
-        privateFolder_ = QDir::tempPath() + QStringLiteral("/PhotoKestry-%1").arg(::getpid());
+        // Named so that a start after a crash knows it as ours and removes it.
+        QByteArray folder =
+            QFile::encodeName(PrivateFolder::temporaryTemplate(QStringLiteral("library")));
+        privateFolder_ = ::mkdtemp(folder.data()) ? QFile::decodeName(folder) : QString();
+        if (privateFolder_.isEmpty()) {
+            result.reason = QStringLiteral("No private folder for a copy of the library \"%1\".")
+                                .arg(libraryPackageOf(original_));
+            original_.clear();
+            return result;
+        }
         working = privateFolder_ + QLatin1Char('/') + name;
         readOnlyReason_ = QStringLiteral("Another Photo Kestry has a library open; this one "
                                          "is opened read-only.");

@@ -95,6 +95,9 @@ QString libraryPackageOf(const QString &originalPath);
 // `text` with the working copy's path given as the library it copies: messages name the
 // library the user knows, not our copy of it.
 QString namingTheLibrary(QString text, const QString &working, const QString &original);
+// Removes what killed runs of ours left of the library whose database is `originalPath`:
+// unfinished copies beside its database, beside our working copies and in its backups.
+void removeLibraryLeftovers(const QString &originalPath);
 // The newest backup of that library that passes quick_check; empty when there is none.
 QString newestSoundBackup(const QString &originalPath);
 
