@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 
 #include "app/core/Logging.h"
+#include "library/core/LibraryTrashReturn.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "platform/AlertSheet.h"
 #include "platform/core/PhotosApplication.h"
@@ -106,14 +107,27 @@ void AppDelegate::savePanelDidEnd6(QWidget *sheet, int returnCode, void *) {
     const LibraryStepResult result =
         libraryWorkingCopy ? libraryWorkingCopy->restore()
                            : LibraryStepResult{false, tr("No library has been opened.")};
-    if (libraryWorkingCopy)
-        photolibReadOnlyReason = libraryWorkingCopy->photolibReadOnlyReason();
     const auto end = [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); };
-    if (result.ok)
-        beginAlertSheet(window, tr("Restore Photo Library metadata has been completed."),
-                        tr("All photolibrary data has been restored before the change."),
-                        {tr(" Ok ")}, end);
-    else
+    if (!result.ok) {
+        if (libraryWorkingCopy)
+            photolibReadOnlyReason = libraryWorkingCopy->photolibReadOnlyReason();
         beginAlertSheet(window, tr("The photo library was not restored."), result.reason,
                         {tr(" Ok ")}, end);
+        return;
+    }
+    // The restored rows bring their photos back: so do the files our deletions trashed.
+    const QString original = libraryWorkingCopy->originalPhotolibDatabasePath();
+    const QString package = libraryPackageOf(original);
+    const TrashReturnReport back = returnTrashedLibraryFiles(
+        original, filesNamedByLibrary(package, libraryWorkingCopy->currentPhotolibDatabasePath(),
+                                      library.bScanNewPhotosLib));
+    QString info = tr("All photolibrary data has been restored before the change.");
+    if (!back.notReturned.isEmpty())
+        info += QLatin1Char('\n') +
+                tr("These files of restored photos could not be put back from the Trash:") +
+                QLatin1Char('\n') + back.notReturned.join(QLatin1Char('\n'));
+    beginAlertSheet(window, tr("Restore Photo Library metadata has been completed."), info,
+                    {tr(" Ok ")}, end);
+    // The browser shows the library as it now is.
+    LoadPhotosLibraryItemThreader(package);
 }
