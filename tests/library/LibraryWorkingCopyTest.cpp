@@ -351,10 +351,12 @@ TEST(LibraryWorkingCopy, OnlyOurLeftoversOfEndedRunsGoAtTheOpen) {
                             db + QStringLiteral(".pk-Ab12Cd"), // before copies named their run
                             applicationSupportFolder() +
                                 QStringLiteral("/Photos.sqlite.pk-%1-x9Y8z7").arg(deadPid)};
-    const QString stay[] = {db + QStringLiteral(".pk-1-a1B2c3"), // a live process's
-                            db + QStringLiteral(".pk-notes.txt"),
-                            db + QStringLiteral(".pk-%1-a1B2c3.jpg").arg(deadPid),
-                            library + QStringLiteral("/database/other.pk-Ab12Cd")};
+    const QString stay[] = {
+        db + QStringLiteral(".pk-1-a1B2c3"), // a live process's
+        db + QStringLiteral(".pk-notes.txt"), db + QStringLiteral(".pk-%1-a1B2c3.jpg").arg(deadPid),
+        library + QStringLiteral("/database/other.pk-Ab12Cd"),
+        // an edit's snapshot of the working copy
+        applicationSupportFolder() + QStringLiteral("/Photos.sqlite.pk-before")};
     QDir().mkpath(applicationSupportFolder());
     for (const QString &path : gone)
         writeBytes(path, "x");

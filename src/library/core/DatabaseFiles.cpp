@@ -236,7 +236,7 @@ bool copyFileQuickly(const QString &source, const QString &target, QString *why)
     return true;
 }
 
-int removeStaleCopies(const QString &folder) {
+int removeStaleCopies(const QString &folder, bool olderNames) {
     const QDir dir(folder);
     int removed = 0;
     const QStringList names =
@@ -248,7 +248,7 @@ int removeStaleCopies(const QString &folder) {
         bool isPid = false;
         const qint64 pid = parts.value(0).toLongLong(&isPid);
         // Before copies carried their writer's id they were "<file>.pk-XXXXXX".
-        const bool legacy = parts.size() == 1 && parts[0].size() == 6;
+        const bool legacy = olderNames && parts.size() == 1 && parts[0].size() == 6;
         const bool ours = legacy || (parts.size() == 2 && isPid && pid > 0 && parts[1].size() == 6);
         if (!ours || target.isEmpty() || (legacy && !QFileInfo(dir.filePath(target)).isFile()))
             continue;

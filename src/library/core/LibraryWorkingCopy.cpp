@@ -180,7 +180,7 @@ QString LibraryWorkingCopy::libraryMessage(const QString &text) const {
 }
 
 void removeLibraryLeftovers(const QString &originalPath) {
-    removeStaleCopies(QFileInfo(originalPath).absolutePath());
+    removeStaleCopies(QFileInfo(originalPath).absolutePath(), true);
     removeStaleCopies(applicationSupportFolder());
     const QString folder = libraryBackupFolderFor(originalPath);
     for (const QString &stamp : QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
