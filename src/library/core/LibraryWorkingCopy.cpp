@@ -22,6 +22,7 @@ const char *const kCompanions[] = {"-wal", "-shm"};
 // What a restore removes before the restored file takes the name: a log or journal of the
 // old file must never be applied to the new one.
 const char *const kJournals[] = {"-wal", "-shm", "-journal"};
+const char *const kLockAndAside[] = {".lock", ".aside", ".aside-shm", ".aside-wal"};
 
 std::function<void(int)> restoreStepHook;
 
@@ -29,7 +30,6 @@ void restoreStep(int step) {
     if (restoreStepHook)
         restoreStepHook(step);
 }
-const char *const kLockAndAside[] = {".lock", ".aside", ".aside-shm", ".aside-wal"};
 
 // Fold on an open connection; leaves it open so the caller can read a consistent file.
 FoldResult foldOpen(SqliteDatabase &db) {
@@ -227,15 +227,16 @@ LibraryStepResult restoreLibraryDatabase(const QString &original, const QString 
     bool oldFileReadable = true;
     {
         SqliteDatabase db;
-        if (!db.open(original, SqliteDatabase::Mode::ReadWrite, &why)) {
-            oldFileReadable = false;
-        } else {
-            const FoldResult fold = foldOpen(db);
-            if (fold.busy)
-                return refuse(QStringLiteral("The library \"%1\" is in use by another program.")
-                                  .arg(libraryPackageOf(original)));
-            oldFileReadable = fold.ok;
-        }
+        FoldResult fold;
+        if (!db.open(original, SqliteDatabase::Mode::ReadWrite, &why))
+            fold.busy =
+                why.contains(QLatin1String("locked")) || why.contains(QLatin1String("busy"));
+        else
+            fold = foldOpen(db);
+        if (fold.busy)
+            return refuse(QStringLiteral("The library \"%1\" is in use by another program.")
+                              .arg(libraryPackageOf(original)));
+        oldFileReadable = fold.ok;
     }
     restoreStep(1);
     if (held(&why))
@@ -244,11 +245,11 @@ LibraryStepResult restoreLibraryDatabase(const QString &original, const QString 
     // cannot take them in, and nothing of it can be lost any more.
     if (oldFileReadable && walContent(joinedFile(original, "-wal")).frames > 0)
         return refuse(changedByAnother(original, QStringLiteral("its log was written")));
-    QStringList leftovers;
-    for (const char *suffix : kJournals) {
-        if (!removeIfPresent(joinedFile(original, suffix), &why))
+    for (int i = 0; i < 3; ++i) {
+        if (!removeIfPresent(joinedFile(original, kJournals[i]), &why))
             return refuse(why);
-        restoreStep(suffix == kJournals[0] ? 2 : 3);
+        if (i < 2)
+            restoreStep(2 + i);
     }
     const auto stillAlone = [&](QString *veto) {
         restoreStep(4);
@@ -388,7 +389,8 @@ LibraryStepResult LibraryWorkingCopy::open(const QString &originalDatabasePath) 
     if (!held.isEmpty() && readOnlyReason_.isEmpty())
         readOnlyReason_ = inUseBy(original_, held);
     else if (!writable && readOnlyReason_.isEmpty())
-        readOnlyReason_ = QStringLiteral("The library's folder cannot be written.");
+        readOnlyReason_ = QStringLiteral("The folder of the library \"%1\" cannot be written.")
+                              .arg(libraryPackageOf(original_));
 
     bool copied = false;
     if (held.isEmpty() && writable) {
