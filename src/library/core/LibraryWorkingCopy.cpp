@@ -72,7 +72,7 @@ QString joinedFile(const QString &path, const char *suffix) {
 }
 
 QString inUseBy(const QString &original, const QList<DatabaseHolder> &held) {
-    return QStringLiteral("The library \"%1\" is in use by %2.")
+    return QStringLiteral("The library \"%1\" is in use by %2. Close it and try again.")
         .arg(libraryPackageOf(original), describeHolders(held));
 }
 
