@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 
+struct DatabaseHolder;
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -939,8 +940,13 @@ class AppDelegate : public QObject {
     void useLibraryWorkingCopy(std::shared_ptr<class LibraryWorkingCopy> copy);
     // True while a process holds the open library's database.
     bool CheckPhotosApplicationRun();
-    // The force-quit offer naming those processes; its end is savePanelDidEnd5.
+    // The force-quit offer naming those processes when they are the photo application,
+    // else a sheet asking the user to close them; its end is savePanelDidEnd5.
     void showQuitPhotosOffer();
+    // "<holders> has the library "<package>" open. Close it and try again."
+    QString libraryInUseText(const QList<DatabaseHolder> &held) const;
+    // A reason from the working copy, naming the open library instead.
+    QString libraryMessage(const QString &text) const;
     void savePanelDidEnd5(QWidget *sheet, int returnCode, void *contextInfo = nullptr);
     void CopyDatabasetoPhotoLibrary();
     // Whether the working copy replaced the library's database, and if not why.

@@ -8,6 +8,8 @@
 #include "app/core/SystemVersion.h"
 #include "browser/DropTargets.h"
 #include "browser/PRButton.h"
+#include "browser/core/LibraryLocation.h"
+#include "library/core/LibraryWorkingCopy.h"
 #include "platform/AlertSheet.h"
 #include "platform/Artwork.h"
 #include "platform/ColorWell.h"
@@ -21,6 +23,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -285,6 +289,12 @@ void AppDelegate::restoreSettings() {
     // unfinished writes in the storage folder.
     PrivateFolder::removeStale();
     SafeWrite::removeStaleTemporaries(preferences.storagelocation);
+    removeStaleCopies(applicationSupportFolder());
+    for (const QString &package : defaultPhotoLibraryCandidates(QDir::homePath()))
+        for (const char *database :
+             {"/database/Photos.sqlite", "/database/photos.db", "/Database/apdb/Library.apdb"})
+            if (QFileInfo(package + QLatin1String(database)).isFile())
+                removeLibraryLeftovers(package + QLatin1String(database));
     if (filenameFormatstrlab)
         filenameFormatstrlab->setText(QStringLiteral("{ExistingFileName}"));
 

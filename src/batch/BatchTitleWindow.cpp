@@ -3,8 +3,10 @@
 #include "app/WindowDescription.h"
 
 #include "batch/core/NamingEngine.h"
+#include "library/core/LibraryWorkingCopy.h"
 #include "platform/AlertSheet.h"
 #include "platform/ImageView.h"
+#include "platform/core/PhotosApplication.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,6 +16,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <algorithm>
 
 namespace {
 
@@ -254,10 +257,15 @@ void AppDelegate::ClickCancleChangePhotoTitleAction() {
 }
 
 bool AppDelegate::alertWhilePhotosRuns() {
-    if (!CheckPhotosApplicationRun())
+    const QList<DatabaseHolder> held =
+        libraryWorkingCopy ? libraryWorkingCopy->holders() : QList<DatabaseHolder>();
+    if (held.isEmpty())
         return false;
-    beginAlertSheet(window, tr("You need to quit the running Photos application."), QString(),
-                    {tr(" OK ")},
+    const bool photos = std::all_of(held.begin(), held.end(), isPhotosApplication);
+    beginAlertSheet(window,
+                    photos ? tr("You need to quit the running Photos application.")
+                           : tr("The library is in use by another program."),
+                    photos ? QString() : libraryInUseText(held), {tr(" OK ")},
                     [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
     return true;
 }

@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 
 #include "app/core/Logging.h"
+#include "library/core/LibraryTrashReturn.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "platform/AlertSheet.h"
 #include "platform/core/PhotosApplication.h"
@@ -10,6 +11,7 @@
 #include <QDebug>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <algorithm>
 #include <utility>
 
 void AppDelegate::useLibraryWorkingCopy(std::shared_ptr<LibraryWorkingCopy> copy) {
@@ -30,13 +32,27 @@ void AppDelegate::showQuitPhotosOffer() {
     const QList<DatabaseHolder> held =
         libraryWorkingCopy ? libraryWorkingCopy->holders() : QList<DatabaseHolder>();
     photosHolderPids.clear();
+    const auto end = [this](QMessageBox *alert, int code) { savePanelDidEnd5(alert, code); };
+    if (!held.isEmpty() && !std::all_of(held.begin(), held.end(), isPhotosApplication)) {
+        // Not ours to end: the user closes it.
+        beginAlertSheet(window, tr("The library is in use by another program."),
+                        libraryInUseText(held), {tr(" Ok ")}, end);
+        return;
+    }
     for (const DatabaseHolder &h : held)
         photosHolderPids << h.pid;
     beginAlertSheet(window, tr("You need to quit the running Photos application."),
                     held.isEmpty() ? QString()
                                    : tr("The library is in use by %1.").arg(describeHolders(held)),
-                    {tr(" Ok "), tr(" Cancel ")},
-                    [this](QMessageBox *alert, int code) { savePanelDidEnd5(alert, code); });
+                    {tr(" Ok "), tr(" Cancel ")}, end);
+}
+
+QString AppDelegate::libraryInUseText(const QList<DatabaseHolder> &held) const {
+    const QString library =
+        libraryWorkingCopy ? libraryPackageOf(libraryWorkingCopy->originalPhotolibDatabasePath())
+                           : QString();
+    return tr("%1 has the library \"%2\" open. Close it and try again.")
+        .arg(describeHolders(held), library);
 }
 
 void AppDelegate::savePanelDidEnd5(QWidget *sheet, int returnCode, void *) {
@@ -91,14 +107,27 @@ void AppDelegate::savePanelDidEnd6(QWidget *sheet, int returnCode, void *) {
     const LibraryStepResult result =
         libraryWorkingCopy ? libraryWorkingCopy->restore()
                            : LibraryStepResult{false, tr("No library has been opened.")};
-    if (libraryWorkingCopy)
-        photolibReadOnlyReason = libraryWorkingCopy->photolibReadOnlyReason();
     const auto end = [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); };
-    if (result.ok)
-        beginAlertSheet(window, tr("Restore Photo Library metadata has been completed."),
-                        tr("All photolibrary data has been restored before the change."),
-                        {tr(" Ok ")}, end);
-    else
+    if (!result.ok) {
+        if (libraryWorkingCopy)
+            photolibReadOnlyReason = libraryWorkingCopy->photolibReadOnlyReason();
         beginAlertSheet(window, tr("The photo library was not restored."), result.reason,
                         {tr(" Ok ")}, end);
+        return;
+    }
+    // The restored rows bring their photos back: so do the files our deletions trashed.
+    const QString original = libraryWorkingCopy->originalPhotolibDatabasePath();
+    const QString package = libraryPackageOf(original);
+    const TrashReturnReport back = returnTrashedLibraryFiles(
+        original, filesNamedByLibrary(package, libraryWorkingCopy->currentPhotolibDatabasePath(),
+                                      library.bScanNewPhotosLib));
+    QString info = tr("All photolibrary data has been restored before the change.");
+    if (!back.notReturned.isEmpty())
+        info += QLatin1Char('\n') +
+                tr("These files of restored photos could not be put back from the Trash:") +
+                QLatin1Char('\n') + back.notReturned.join(QLatin1Char('\n'));
+    beginAlertSheet(window, tr("Restore Photo Library metadata has been completed."), info,
+                    {tr(" Ok ")}, end);
+    // The browser shows the library as it now is.
+    LoadPhotosLibraryItemThreader(package);
 }

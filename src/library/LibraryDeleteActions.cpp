@@ -6,6 +6,7 @@
 #include "app/core/Logging.h"
 #include "library/core/LibraryDeletion.h"
 #include "library/core/LibraryStore.h"
+#include "library/core/LibraryTrashReturn.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "platform/AlertSheet.h"
 #include "platform/ImageView.h"
@@ -100,6 +101,8 @@ LibraryDeletionReport AppDelegate::deleteLibraryPhotos(const QList<IKImageItemPt
         else
             report.notTrashed << QStringLiteral("%1: %2").arg(file, reason);
     }
+    // A restore of the library puts these back.
+    recordTrashedLibraryFiles(library.originalPhotolibDatabasePath, report.trashed);
     if (!report.notTrashed.isEmpty())
         qCWarning(lcLibrary).noquote() << "deleteLibraryPhotos==" << report.notTrashed;
 

@@ -28,10 +28,14 @@ bool AppDelegate::beginLibraryEdit(QString *why) {
     if (!libraryEdit) {
         qCWarning(lcLibrary).noquote() << "beginLibraryEdit==" << error;
         if (why)
-            *why = error;
+            *why = libraryMessage(error);
         return false;
     }
     return true;
+}
+
+QString AppDelegate::libraryMessage(const QString &text) const {
+    return libraryWorkingCopy ? libraryWorkingCopy->libraryMessage(text) : text;
 }
 
 void AppDelegate::abandonLibraryEdit() {
@@ -45,7 +49,7 @@ LibraryStepResult AppDelegate::endLibraryEdit() {
     QString error;
     if (!edit->commit(&error)) {
         qCWarning(lcLibrary).noquote() << "endLibraryEdit==" << error;
-        return {false, error};
+        return {false, libraryMessage(error)};
     }
     edit->closeConnection();
     LibraryStepResult result = CopyDatabasetoPhotoLibraryWithoutAlert();
@@ -83,8 +87,10 @@ LibraryWriteResult inEdit(AppDelegate &d, const char *name, int key, Write &&wri
         }
         d.abandonLibraryEdit();
     }
-    if (!r.ok)
+    if (!r.ok) {
         qCWarning(lcLibrary).noquote() << name << "==" << key << r.reason;
+        r.reason = d.libraryMessage(r.reason);
+    }
     return r;
 }
 

@@ -213,8 +213,8 @@ TEST_F(DuplicateWindow, RefusesBeforeTheLoadEndsAndWhileAnotherProgramHoldsTheLi
     d->FindDuplicatePhotosAction();
     sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
-    EXPECT_EQ(sheets.at(0).text,
-              QStringLiteral("You need to quit the running Photos application."));
+    EXPECT_EQ(sheets.at(0).text, QStringLiteral("The library is in use by another program."));
+    EXPECT_TRUE(sheets.at(0).informative.contains(QStringLiteral("sqlitebrowser (4242)")));
     EXPECT_FALSE(d->dupWindow->isVisible());
     EXPECT_FALSE(d->duplicateScanRunning());
     EXPECT_TRUE(d->hHasRemoved);

@@ -56,15 +56,28 @@ class LibraryDatabaseFeature : public ::testing::Test {
 };
 } // namespace
 
-TEST_F(LibraryDatabaseFeature, ForceQuitOfferNamesTheHoldersAndCancelEndsNothing) {
+TEST_F(LibraryDatabaseFeature, OnlyThePhotoApplicationIsOfferedToEnd) {
     EXPECT_FALSE(d->CheckPhotosApplicationRun());
-    photos.heldBy << DatabaseHolder{4242, QStringLiteral("sqlite3"), QStringLiteral("lock")};
+    // Any other program is named with its id and left to the user to close.
+    photos.heldBy << DatabaseHolder{4242, QStringLiteral("python3"), QStringLiteral("open file")};
     EXPECT_TRUE(d->CheckPhotosApplicationRun());
     d->showQuitPhotosOffer();
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->text(), QStringLiteral("The library is in use by another program."));
+    EXPECT_EQ(sheet->informativeText(),
+              QStringLiteral("python3 (4242) has the library \"%1\" open. Close it and try again.")
+                  .arg(library));
+    EXPECT_EQ(sheet->buttons().size(), 1);
+    press(sheet, QStringLiteral(" Ok "));
+    EXPECT_TRUE(photos.ended.isEmpty());
+
+    photos.heldBy = {DatabaseHolder{4243, QStringLiteral("Photos"), QStringLiteral("lock")}};
+    d->showQuitPhotosOffer();
+    sheet = openSheet();
+    ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("You need to quit the running Photos application."));
-    EXPECT_TRUE(sheet->informativeText().contains(QStringLiteral("sqlite3 (4242)")));
+    EXPECT_TRUE(sheet->informativeText().contains(QStringLiteral("Photos (4243)")));
     press(sheet, QStringLiteral(" Cancel "));
     EXPECT_TRUE(photos.ended.isEmpty());
 
@@ -72,7 +85,7 @@ TEST_F(LibraryDatabaseFeature, ForceQuitOfferNamesTheHoldersAndCancelEndsNothing
     sheet = openSheet();
     ASSERT_TRUE(sheet);
     press(sheet, QStringLiteral(" Ok "));
-    EXPECT_EQ(photos.ended, QList<qint64>{4242});
+    EXPECT_EQ(photos.ended, QList<qint64>{4243});
 }
 
 TEST_F(LibraryDatabaseFeature, CopyBackWhileHeldShowsTheFailureAndKeepsTheLibrary) {

@@ -190,6 +190,35 @@ TEST_F(LibraryDelete, ConfirmedDeletionRemovesRowsThenTrashesFilesAndCompanions)
             EXPECT_FALSE(album.contains(gone));
     }
     EXPECT_FALSE(d->library.nameDictionary.contains(QStringLiteral("Pumpkins3.jpg")));
+
+    // A restore brings the rows back, puts their files back from the Trash and reloads; a
+    // file emptied from the Trash meanwhile is named.
+    const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash");
+    const QString pumpkinsName = QFileInfo(pumpkinsFile).fileName();
+    ASSERT_TRUE(QFile::remove(trash + QStringLiteral("/files/") + pumpkinsName));
+    ASSERT_TRUE(QFile::remove(trash + QStringLiteral("/info/%1.trashinfo").arg(pumpkinsName)));
+    closeSheets();
+    d->savePanelDidEnd6(nullptr, 1);
+    QMessageBox *restored = visibleSheet();
+    ASSERT_TRUE(restored);
+    EXPECT_EQ(restored->text(),
+              QStringLiteral("Restore Photo Library metadata has been completed."));
+    EXPECT_EQ(restored->informativeText(),
+              QStringLiteral("All photolibrary data has been restored before the change.\nThese "
+                             "files of restored photos could not be put back from the Trash:\n%1: "
+                             "it is not in the Trash")
+                  .arg(pumpkinsFile));
+    EXPECT_FALSE(QFile::exists(pumpkinsFile));
+    for (const QString &file : {weddingFile, companion}) {
+        EXPECT_TRUE(QFile::exists(file)) << file.toStdString();
+        EXPECT_TRUE(trashInfoPathOf(QFileInfo(file).fileName()).isEmpty());
+    }
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM ZGENERICASSET")), assets);
+    EXPECT_EQ(count(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    QDeadlineTimer deadline(120000);
+    while (!d->library.scanComplete && !deadline.hasExpired())
+        QTest::qWait(5);
+    EXPECT_TRUE(item(QStringLiteral("wedding.jpg")) && item(QStringLiteral("Pumpkins3.jpg")));
 }
 
 TEST_F(LibraryDelete, AFailedCopyBackTrashesNothingAndChangesNoList) {

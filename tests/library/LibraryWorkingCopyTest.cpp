@@ -12,7 +12,11 @@
 #include <QTemporaryDir>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <spawn.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+
+extern char **environ;
 
 namespace {
 
@@ -48,6 +52,26 @@ std::unique_ptr<Opened> openCopy(const QString &name, PhotosApplication *photos 
     const LibraryStepResult r = o->copy->open(o->original);
     EXPECT_TRUE(r.ok) << r.reason.toStdString();
     return o;
+}
+
+QString titleOf7(const QString &database) {
+    return sqliteValue(
+        database, QStringLiteral("SELECT ZTITLE FROM ZADDITIONALASSETATTRIBUTES WHERE Z_PK=7"));
+}
+
+// Another program commits a title to the library and is killed: its -wal stays behind.
+void leaveForeignLog(const QString &database, const QString &title) {
+    QProcess writer;
+    writer.start(QStringLiteral("sqlite3"), {database});
+    ASSERT_TRUE(writer.waitForStarted());
+    writer.write(QStringLiteral("UPDATE ZADDITIONALASSETATTRIBUTES SET ZTITLE='%1' WHERE Z_PK=7;"
+                                "SELECT 'written';\n")
+                     .arg(title)
+                     .toUtf8());
+    ASSERT_TRUE(writer.waitForReadyRead(10000));
+    writer.kill();
+    writer.waitForFinished(10000);
+    ASSERT_GT(QFileInfo(database + QStringLiteral("-wal")).size(), 0);
 }
 
 } // namespace
@@ -122,9 +146,28 @@ TEST(LibraryWorkingCopy, DamagedWorkingCopiesAreRefused) {
         writeBytes(w, damage(fileBytes(w)));
         const LibraryStepResult back = o->copy->copyBack();
         EXPECT_FALSE(back.ok);
-        EXPECT_FALSE(back.reason.isEmpty());
+        // The user knows the library, not our copy of it.
+        EXPECT_TRUE(back.reason.contains(o->library)) << back.reason.toStdString();
+        EXPECT_FALSE(back.reason.contains(w)) << back.reason.toStdString();
         EXPECT_EQ(fileBytes(o->original), before);
     }
+    // A damaged library says so at the open, with where its backups are.
+    QTemporaryDir dir;
+    const QString library = copyLibrary(QStringLiteral("Test-13.0.0"), dir.path());
+    QByteArray bytes = fileBytes(databaseOf(library));
+    for (int i = 8192; i < bytes.size(); i += 4096)
+        bytes[i + 100] = char(0x7f);
+    writeBytes(databaseOf(library), bytes);
+    FakePhotosApplication nobody;
+    LibraryWorkingCopy copy(&nobody);
+    const LibraryStepResult opened = copy.open(databaseOf(library));
+    EXPECT_FALSE(opened.ok);
+    EXPECT_TRUE(
+        opened.reason.startsWith(QStringLiteral("The library \"%1\" is damaged").arg(library)))
+        << opened.reason.toStdString();
+    EXPECT_TRUE(opened.reason.contains(libraryBackupFolderFor(databaseOf(library))));
+    EXPECT_FALSE(
+        opened.reason.contains(applicationSupportFolder() + QStringLiteral("/Photos.sqlite")));
 }
 
 TEST(LibraryWorkingCopy, LibraryWrittenAfterTheOpenIsNotOverwritten) {
@@ -205,6 +248,13 @@ TEST(LibraryWorkingCopy, RestorePutsThisLibrarysNewestSoundBackupBack) {
     retitle(o->copy->currentPhotolibDatabasePath(), 7, QStringLiteral("to be undone"));
     ASSERT_TRUE(o->copy->copyBack().ok);
     ASSERT_NE(sqliteDump(o->original), backupDump);
+    o->photos.heldBy << DatabaseHolder{4242, QStringLiteral("sqlite3"), QStringLiteral("lock")};
+    const QByteArray edited = fileBytes(o->original);
+    const LibraryStepResult refused = o->copy->restore();
+    EXPECT_FALSE(refused.ok);
+    EXPECT_TRUE(refused.reason.contains(QStringLiteral("sqlite3 (4242)")));
+    EXPECT_EQ(fileBytes(o->original), edited);
+    o->photos.heldBy.clear();
     const LibraryStepResult restored = o->copy->restore();
     ASSERT_TRUE(restored.ok) << restored.reason.toStdString();
     EXPECT_EQ(sqliteDump(o->original), backupDump);
@@ -212,6 +262,119 @@ TEST(LibraryWorkingCopy, RestorePutsThisLibrarysNewestSoundBackupBack) {
     // After a restore, edits go on from the restored state.
     retitle(o->copy->currentPhotolibDatabasePath(), 7, QStringLiteral("again"));
     EXPECT_TRUE(o->copy->copyBack().ok);
+}
+
+TEST(LibraryWorkingCopy, ReadersAreNotWritersButWritersAreSeen) {
+    auto o = openCopy(QStringLiteral("Test-13.0.0"));
+    const QString w = o->copy->currentPhotolibDatabasePath();
+    for (const char *title : {"first", "second"}) {
+        // A reader leaves an empty -wal and -shm behind; it wrote nothing.
+        QProcess reader;
+        reader.start(QStringLiteral("sqlite3"),
+                     {QStringLiteral("-readonly"), o->original, QStringLiteral("SELECT 1")});
+        ASSERT_TRUE(reader.waitForFinished(10000));
+        retitle(w, 2, QLatin1String(title));
+        const LibraryStepResult back = o->copy->copyBack();
+        ASSERT_TRUE(back.ok) << back.reason.toStdString();
+        EXPECT_EQ(
+            sqliteValue(o->original, QStringLiteral("SELECT ZTITLE FROM "
+                                                    "ZADDITIONALASSETATTRIBUTES WHERE Z_PK=2")),
+            QLatin1String(title));
+    }
+    // A writer that folded its own log leaves the header as it was; the bytes tell.
+    sqliteRows(
+        o->original,
+        QStringLiteral("UPDATE ZADDITIONALASSETATTRIBUTES SET ZTITLE='by another' WHERE Z_PK=2"));
+    retitle(w, 2, QStringLiteral("by us"));
+    const LibraryStepResult back = o->copy->copyBack();
+    EXPECT_FALSE(back.ok);
+    EXPECT_TRUE(back.reason.contains(QStringLiteral("changed by another program")));
+    EXPECT_TRUE(back.reason.contains(QStringLiteral("Test-13.0.0.photoslibrary")));
+    EXPECT_EQ(sqliteValue(o->original, QStringLiteral("PRAGMA integrity_check")),
+              QStringLiteral("ok"));
+}
+
+TEST(LibraryWorkingCopy, RestoreKilledAtEveryStepLeavesTheOldOrTheRestoredLibrary) {
+    for (int step = 1; step <= 6; ++step) {
+        SCOPED_TRACE(step);
+        auto o = openCopy(QStringLiteral("Test-10.15.7"));
+        const QString restored = titleOf7(o->copy->lastBackupPath());
+        retitle(o->copy->currentPhotolibDatabasePath(), 7, QStringLiteral("edited"));
+        ASSERT_TRUE(o->copy->copyBack().ok);
+        o->copy->close();
+        leaveForeignLog(o->original, QStringLiteral("foreign"));
+
+        const QByteArray child = QByteArrayLiteral(PK_RESTORE_CHILD);
+        const QByteArray path = QFile::encodeName(o->original), stop = QByteArray::number(step);
+        char *argv[] = {const_cast<char *>(child.constData()), const_cast<char *>(path.constData()),
+                        const_cast<char *>(stop.constData()), nullptr};
+        pid_t pid = 0;
+        ASSERT_EQ(posix_spawn(&pid, child.constData(), nullptr, nullptr, argv, environ), 0);
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, WUNTRACED), pid);
+        if (step <= 5) {
+            ASSERT_TRUE(WIFSTOPPED(status));
+            kill(pid, SIGKILL);
+            ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        } else {
+            ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        }
+        // What the next program to open the library sees: the old one with the foreign
+        // transaction, or the restored one; never a mix.
+        EXPECT_EQ(sqliteValue(o->original, QStringLiteral("PRAGMA integrity_check")),
+                  QStringLiteral("ok"));
+        const QString title = titleOf7(o->original);
+        if (step <= 4)
+            EXPECT_EQ(title, QStringLiteral("foreign"));
+        else
+            EXPECT_EQ(title, restored);
+        // The killed run's copy beside the database goes when the library is next opened.
+        const QDir folder = QFileInfo(o->original).absoluteDir();
+        EXPECT_EQ(folder.entryList({QStringLiteral("*.pk-*")}, QDir::Files).size(),
+                  step == 4 ? 1 : 0);
+        LibraryWorkingCopy again(&o->photos);
+        ASSERT_TRUE(again.open(o->original).ok);
+        EXPECT_TRUE(folder.entryList({QStringLiteral("*.pk-*")}, QDir::Files).isEmpty());
+    }
+}
+
+TEST(LibraryWorkingCopy, OnlyOurLeftoversOfEndedRunsGoAtTheOpen) {
+    QTemporaryDir dir;
+    const QString library = copyLibrary(QStringLiteral("Test-13.0.0"), dir.path());
+    const QString db = databaseOf(library);
+    QProcess ended;
+    ended.start(QStringLiteral("true"));
+    ASSERT_TRUE(ended.waitForStarted());
+    const QString deadPid = QString::number(ended.processId());
+    ASSERT_TRUE(ended.waitForFinished());
+    const QString gone[] = {db + QStringLiteral(".pk-%1-a1B2c3").arg(deadPid),
+                            db + QStringLiteral(".pk-Ab12Cd"), // before copies named their run
+                            applicationSupportFolder() +
+                                QStringLiteral("/Photos.sqlite.pk-%1-x9Y8z7").arg(deadPid)};
+    const QString stay[] = {
+        db + QStringLiteral(".pk-1-a1B2c3"), // a live process's
+        db + QStringLiteral(".pk-notes.txt"), db + QStringLiteral(".pk-%1-a1B2c3.jpg").arg(deadPid),
+        library + QStringLiteral("/database/other.pk-Ab12Cd"),
+        // an edit's snapshot of the working copy
+        applicationSupportFolder() + QStringLiteral("/Photos.sqlite.pk-before")};
+    QDir().mkpath(applicationSupportFolder());
+    for (const QString &path : gone)
+        writeBytes(path, "x");
+    for (const QString &path : stay)
+        writeBytes(path, "x");
+    // A backup that a killed open left unfinished.
+    const QString unfinished = libraryBackupFolderFor(db) + QStringLiteral("/20200101-000000000");
+    QDir().mkpath(unfinished);
+    writeBytes(unfinished + QStringLiteral("/Photos.sqlite.pk-%1-q1w2e3").arg(deadPid), "x");
+    FakePhotosApplication nobody;
+    LibraryWorkingCopy copy(&nobody);
+    ASSERT_TRUE(copy.open(db).ok);
+    for (const QString &path : gone)
+        EXPECT_FALSE(QFileInfo::exists(path)) << path.toStdString();
+    for (const QString &path : stay)
+        EXPECT_TRUE(QFileInfo::exists(path)) << path.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(unfinished));
+    EXPECT_EQ(sqliteValue(db, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
 }
 
 TEST(LibraryWorkingCopy, RestoreNeverUsesAnotherLibrarysBackup) {

@@ -104,4 +104,11 @@ TEST(SafeWrite, StaleTemporariesOfEndedRunsGoOthersStay) {
     EXPECT_FALSE(QFileInfo::exists(stale));
     EXPECT_TRUE(QFileInfo::exists(live));
     EXPECT_TRUE(QFileInfo::exists(photo));
+    // The first write of this run into a photo's folder takes its leftovers away too.
+    QTemporaryDir photos;
+    const QString leftover = photos.filePath(QStringLiteral(".pk-tmp-%1-00ff").arg(endedPid));
+    writeFile(leftover, "x");
+    QString error;
+    ASSERT_TRUE(SafeWrite::replaceFileContents(photos.filePath("IMG_2.JPG"), "new", &error));
+    EXPECT_FALSE(QFileInfo::exists(leftover));
 }

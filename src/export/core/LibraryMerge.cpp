@@ -7,6 +7,7 @@
 #include "library/core/LibraryScan.h"
 #include "metadata/core/SafeFileName.h"
 #include "platform/core/PhotosApplication.h"
+#include "platform/core/PrivateFolder.h"
 #include "platform/core/UnicodeForms.h"
 
 #include <QDir>
@@ -39,7 +40,7 @@ LibraryScanResult scanSnapshot(const QString &library) {
         none.message = QStringLiteral("The library %1 has no database.").arg(name);
         return none;
     }
-    QTemporaryDir snapshot;
+    QTemporaryDir snapshot(PrivateFolder::temporaryTemplate(QStringLiteral("snapshot")));
     if (!snapshot.isValid()) {
         none.message = QStringLiteral("No private folder for a copy of the library %1: %2")
                            .arg(name, snapshot.errorString());
@@ -194,7 +195,7 @@ LibraryMergeReport ImportPhotosfromSourcePhotoLibrary(const LibraryMergeSettings
     }
     // The copies with the library's values are written into a private folder first and then
     // placed like the plain copies, so both follow one naming rule.
-    QTemporaryDir staging;
+    QTemporaryDir staging(PrivateFolder::temporaryTemplate(QStringLiteral("merge")));
     QList<ExportEntry> entries;
     for (qsizetype i = 0; i < kept.size(); ++i) {
         auto item = std::make_shared<IKImageItem>();

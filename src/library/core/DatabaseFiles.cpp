@@ -1,8 +1,10 @@
 #include "library/core/DatabaseFiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
@@ -89,7 +91,9 @@ bool copyFileSafely(const QString &source, const QString &target, QString *why,
     const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
         return fail(QStringLiteral("\"%1\" cannot be read: %2").arg(source, errnoText()));
-    QByteArray tmpl = QFile::encodeName(target) + ".pk-XXXXXX";
+    // Our process id in the name tells a crashed run's copy from one still being written.
+    QByteArray tmpl =
+        QFile::encodeName(target) + ".pk-" + QByteArray::number(::getpid()) + "-XXXXXX";
     const int out = ::mkostemp(tmpl.data(), O_CLOEXEC);
     if (out < 0) {
         const QString reason =
@@ -230,4 +234,32 @@ bool copyFileQuickly(const QString &source, const QString &target, QString *why)
         return fail(reason);
     }
     return true;
+}
+
+int removeStaleCopies(const QString &folder, bool olderNames) {
+    const QDir dir(folder);
+    int removed = 0;
+    const QStringList names =
+        dir.entryList({QStringLiteral("*.pk-*")}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : names) {
+        const int at = name.lastIndexOf(QLatin1String(".pk-"));
+        const QString target = name.left(at);
+        const QStringList parts = name.mid(at + 4).split(QLatin1Char('-'));
+        bool isPid = false;
+        const qint64 pid = parts.value(0).toLongLong(&isPid);
+        // Before copies carried their writer's id they were "<file>.pk-XXXXXX".
+        const bool legacy = olderNames && parts.size() == 1 && parts[0].size() == 6;
+        const bool ours = legacy || (parts.size() == 2 && isPid && pid > 0 && parts[1].size() == 6);
+        if (!ours || target.isEmpty() || (legacy && !QFileInfo(dir.filePath(target)).isFile()))
+            continue;
+        struct stat st {};
+        if (::lstat(QFile::encodeName(dir.filePath(name)).constData(), &st) != 0 ||
+            !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
+            continue;
+        if (!legacy && (pid == ::getpid() || ::kill(pid_t(pid), 0) == 0 || errno != ESRCH))
+            continue; // its writer may still be at work
+        if (::unlink(QFile::encodeName(dir.filePath(name)).constData()) == 0)
+            ++removed;
+    }
+    return removed;
 }

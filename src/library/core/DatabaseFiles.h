@@ -23,6 +23,12 @@ DatabaseFileState databaseFileState(const QString &path);
 // call it off (with its reason) after the copy is complete.
 bool copyFileSafely(const QString &source, const QString &target, QString *why,
                     const std::function<bool(QString *why)> &beforeRename = {});
+// Removes the copies that copyFileSafely left in `folder` when its run was killed
+// ("<file>.pk-<pid>-XXXXXX", our user's, its process gone). With `olderNames` also the
+// "<file>.pk-XXXXXX" beside its <file> that copies had before they named their run: only
+// for a library's own folder, where nothing else of ours has such a name. Returns how many
+// went.
+int removeStaleCopies(const QString &folder, bool olderNames = false);
 // Byte-for-byte equality of two files.
 bool sameFileContents(const QString &a, const QString &b);
 // Removes a file that may be missing; false with a reason when it stays.

@@ -86,15 +86,6 @@ QString cataloguePropertiesPath(const QString &package, const QString &catalogue
     return {};
 }
 
-QString libraryPackageOf(const QString &databasePath) {
-    const QFileInfo info(databasePath);
-    QDir folder = info.absoluteDir(); // "database", or "apdb" inside "Database"
-    if (folder.dirName() == QLatin1String("apdb"))
-        folder.cdUp();
-    folder.cdUp();
-    return folder.absolutePath();
-}
-
 bool attachCatalogueProperties(SqliteDatabase &db, const QString &propertiesPath, QString *why) {
     SqliteStatement *attach = db.prepare(
         QStringLiteral("ATTACH DATABASE ?1 AS %1").arg(QLatin1String(kCatalogueProperties)));

@@ -12,10 +12,6 @@ class SqliteDatabase;
 QString catalogueDatabasePath(const QString &package, QString *why = nullptr);
 // "Properties.apdb" beside the catalogue, resolved likewise; empty when absent.
 QString cataloguePropertiesPath(const QString &package, const QString &catalogue);
-// The library package that holds a database file: two folders up for "database/photos.db",
-// three for "Database/apdb/Library.apdb".
-QString libraryPackageOf(const QString &databasePath);
-
 // The name under which a connection to the catalogue sees "Properties.apdb".
 inline constexpr char kCatalogueProperties[] = "properties";
 // Attaches `propertiesPath` as kCatalogueProperties; false with the reason when it holds no

@@ -262,10 +262,13 @@ LibraryScanResult ScanPhotoLibMetadata(const QString &libraryPath, LibraryWorkin
         result.message = opened.reason;
         return result;
     }
-    return isCurrent ? scanCurrentLibraryDatabase(
-                           library, workingCopy.currentPhotolibDatabasePath(), true, onRecord)
-                     : ScanOldPhotoLibMetadata(library, workingCopy.currentPhotolibDatabasePath(),
-                                               onRecord, workingCopy.companionWorkingPath());
+    LibraryScanResult scan =
+        isCurrent ? scanCurrentLibraryDatabase(library, workingCopy.currentPhotolibDatabasePath(),
+                                               true, onRecord)
+                  : ScanOldPhotoLibMetadata(library, workingCopy.currentPhotolibDatabasePath(),
+                                            onRecord, workingCopy.companionWorkingPath());
+    scan.message = workingCopy.libraryMessage(scan.message);
+    return scan;
 }
 
 bool isSharedAlbumFolder(const QString &directory) {

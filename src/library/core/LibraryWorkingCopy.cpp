@@ -5,6 +5,7 @@
 #include "library/core/LibrarySchema.h"
 #include "library/core/SqliteDatabase.h"
 #include "platform/core/PhotosApplication.h"
+#include "platform/core/PrivateFolder.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -19,7 +20,17 @@
 namespace {
 
 const char *const kCompanions[] = {"-wal", "-shm"};
+// What a restore removes before the restored file takes the name: a log or journal of the
+// old file must never be applied to the new one.
+const char *const kJournals[] = {"-wal", "-shm", "-journal"};
 const char *const kLockAndAside[] = {".lock", ".aside", ".aside-shm", ".aside-wal"};
+
+std::function<void(int)> restoreStepHook;
+
+void restoreStep(int step) {
+    if (restoreStepHook)
+        restoreStepHook(step);
+}
 
 // Fold on an open connection; leaves it open so the caller can read a consistent file.
 FoldResult foldOpen(SqliteDatabase &db) {
@@ -59,6 +70,37 @@ FoldResult foldOpen(SqliteDatabase &db) {
 
 QString joinedFile(const QString &path, const char *suffix) {
     return path + QLatin1String(suffix);
+}
+
+QString inUseBy(const QString &original, const QList<DatabaseHolder> &held) {
+    return QStringLiteral("The library \"%1\" is in use by %2. Close it and try again.")
+        .arg(libraryPackageOf(original), describeHolders(held));
+}
+
+QString changedByAnother(const QString &original, const QString &how) {
+    return QStringLiteral("The library \"%1\" was changed by another program after Photo "
+                          "Kestry opened it (%2). Nothing was written to it; open it again to "
+                          "edit it as it is now.")
+        .arg(libraryPackageOf(original), how);
+}
+
+QString notWritten(const QString &original, const QString &what) {
+    return QStringLiteral("The change was not written to the library \"%1\": %2. The library "
+                          "is as it was; open it again to edit it.")
+        .arg(libraryPackageOf(original), what);
+}
+
+QString damagedLibrary(const QString &original, const QString &detail) {
+    return QStringLiteral("The library \"%1\" is damaged: %2. Nothing in it was changed. Photo "
+                          "Kestry's backups of its database from earlier opens are in \"%3\"; "
+                          "the photo application may also repair it.")
+        .arg(libraryPackageOf(original), detail, libraryBackupFolderFor(original));
+}
+
+QString copyDamaged(const QString &original, const QString &detail) {
+    return notWritten(
+        original,
+        QStringLiteral("Photo Kestry's copy of its database is damaged (%1)").arg(detail));
 }
 
 } // namespace
@@ -113,6 +155,129 @@ QString libraryBackupFolderFor(const QString &originalPath) {
            QString::fromLatin1(hash);
 }
 
+QString libraryPackageOf(const QString &originalPath) {
+    QDir dir = QFileInfo(originalPath).absoluteDir();
+    const QString databaseFolder = dir.absolutePath();
+    // Photos keeps "database/Photos.sqlite", iPhoto and Aperture "Database/apdb/Library.apdb".
+    for (int up = 0; up < 3 && !dir.isRoot(); ++up) {
+        const QString name = dir.dirName();
+        if (name.endsWith(QLatin1String("library"), Qt::CaseInsensitive) && name.contains('.'))
+            return dir.absolutePath();
+        dir.cdUp();
+    }
+    // A package under another name: the folder that holds "database" or "Database/apdb".
+    QDir folder(databaseFolder);
+    if (folder.dirName() == QLatin1String("apdb"))
+        folder.cdUp();
+    folder.cdUp();
+    return folder.absolutePath();
+}
+
+QString namingTheLibrary(QString text, const QString &working, const QString &original) {
+    if (working.isEmpty() || original.isEmpty())
+        return text;
+    const QString copy =
+        QStringLiteral("Photo Kestry's copy of the library \"%1\"").arg(libraryPackageOf(original));
+    return text.replace(QLatin1Char('"') + working + QLatin1Char('"'), copy).replace(working, copy);
+}
+
+QString LibraryWorkingCopy::libraryMessage(const QString &text) const {
+    return namingTheLibrary(text, current_, original_);
+}
+
+void removeLibraryLeftovers(const QString &originalPath) {
+    removeStaleCopies(QFileInfo(originalPath).absolutePath(), true);
+    removeStaleCopies(applicationSupportFolder());
+    const QString folder = libraryBackupFolderFor(originalPath);
+    for (const QString &stamp : QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        removeStaleCopies(folder + QLatin1Char('/') + stamp);
+        QDir(folder).rmdir(stamp); // only when the killed backup left it empty
+    }
+}
+
+QString newestSoundBackup(const QString &originalPath) {
+    const QString folder = libraryBackupFolderFor(originalPath);
+    const QString name = QFileInfo(originalPath).fileName();
+    const QStringList stamps =
+        QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    for (auto it = stamps.crbegin(); it != stamps.crend(); ++it) {
+        const QString candidate = folder + QLatin1Char('/') + *it + QLatin1Char('/') + name;
+        if (QFileInfo(candidate).isFile() && checkDatabaseFile(candidate).isEmpty())
+            return candidate;
+    }
+    return {};
+}
+
+void setRestoreStepHook(std::function<void(int)> hook) {
+    restoreStepHook = std::move(hook);
+}
+
+LibraryStepResult restoreLibraryDatabase(const QString &original, const QString &backup,
+                                         PhotosApplication &photos) {
+    LibraryStepResult result;
+    const auto refuse = [&](const QString &why) {
+        result.reason = why;
+        return result;
+    };
+    const auto held = [&](QString *why) {
+        const QList<DatabaseHolder> holders = photos.holders(original);
+        if (holders.isEmpty())
+            return false;
+        *why = inUseBy(original, holders);
+        return true;
+    };
+    QString why;
+    if (held(&why))
+        return refuse(why);
+    // The old file takes in whatever log it has, so that it stays whole until the rename.
+    bool oldFileReadable = true;
+    {
+        SqliteDatabase db;
+        FoldResult fold;
+        if (!db.open(original, SqliteDatabase::Mode::ReadWrite, &why))
+            fold.busy =
+                why.contains(QLatin1String("locked")) || why.contains(QLatin1String("busy"));
+        else
+            fold = foldOpen(db);
+        if (fold.busy)
+            return refuse(QStringLiteral("The library \"%1\" is in use by another program.")
+                              .arg(libraryPackageOf(original)));
+        oldFileReadable = fold.ok;
+    }
+    restoreStep(1);
+    if (held(&why))
+        return refuse(why);
+    // Frames that came after the fold belong to a writer we did not see; a damaged old file
+    // cannot take them in, and nothing of it can be lost any more.
+    if (oldFileReadable && walContent(joinedFile(original, "-wal")).frames > 0)
+        return refuse(changedByAnother(original, QStringLiteral("its log was written")));
+    for (int i = 0; i < 3; ++i) {
+        if (!removeIfPresent(joinedFile(original, kJournals[i]), &why))
+            return refuse(why);
+        if (i < 2)
+            restoreStep(2 + i);
+    }
+    const auto stillAlone = [&](QString *veto) {
+        restoreStep(4);
+        if (held(veto))
+            return false;
+        if (walContent(joinedFile(original, "-wal")).frames > 0) {
+            *veto = changedByAnother(original, QStringLiteral("its log was written"));
+            return false;
+        }
+        return true;
+    };
+    if (!copyFileSafely(backup, original, &why, stillAlone))
+        return refuse(why);
+    restoreStep(5);
+    // A reader between the removal and the rename leaves an empty log; it holds nothing.
+    for (const char *suffix : kCompanions)
+        if (walContent(joinedFile(original, "-wal")).frames == 0)
+            removeIfPresent(joinedFile(original, suffix), nullptr);
+    result.ok = true;
+    return result;
+}
+
 LibraryWorkingCopy::LibraryWorkingCopy(PhotosApplication *photos)
     : photos_(photos ? *photos : photosApplication()) {}
 
@@ -132,7 +297,8 @@ void LibraryWorkingCopy::close() {
     current_.clear();
     readOnlyReason_.clear();
     backup_.clear();
-    foldState_ = {};
+    baseline_ = {};
+    baselineFile_.clear();
 }
 
 QString LibraryWorkingCopy::libraryBackupFolder() const {
@@ -197,12 +363,22 @@ LibraryStepResult LibraryWorkingCopy::open(const QString &originalDatabasePath) 
     }
     original_ = info.absoluteFilePath();
     const QString name = info.fileName();
+    removeLibraryLeftovers(original_);
 
     QString working = applicationSupportFolder() + QLatin1Char('/') + name;
     QDir().mkpath(applicationSupportFolder());
     if (!lockWorkingCopy(working)) {
         // Another Photo Kestry works on that copy: leave it alone and read a private one.
-        privateFolder_ = QDir::tempPath() + QStringLiteral("/PhotoKestry-%1").arg(::getpid());
+        // Named so that a start after a crash knows it as ours and removes it.
+        QByteArray folder =
+            QFile::encodeName(PrivateFolder::temporaryTemplate(QStringLiteral("library")));
+        privateFolder_ = ::mkdtemp(folder.data()) ? QFile::decodeName(folder) : QString();
+        if (privateFolder_.isEmpty()) {
+            result.reason = QStringLiteral("No private folder for a copy of the library \"%1\".")
+                                .arg(libraryPackageOf(original_));
+            original_.clear();
+            return result;
+        }
         working = privateFolder_ + QLatin1Char('/') + name;
         readOnlyReason_ = QStringLiteral("Another Photo Kestry has a library open; this one "
                                          "is opened read-only.");
@@ -218,9 +394,10 @@ LibraryStepResult LibraryWorkingCopy::open(const QString &originalDatabasePath) 
     const bool writable = ::access(QFile::encodeName(info.absolutePath()).constData(), W_OK) == 0 &&
                           ::access(QFile::encodeName(original_).constData(), W_OK) == 0;
     if (!held.isEmpty() && readOnlyReason_.isEmpty())
-        readOnlyReason_ = QStringLiteral("The library is in use by %1.").arg(describeHolders(held));
+        readOnlyReason_ = inUseBy(original_, held);
     else if (!writable && readOnlyReason_.isEmpty())
-        readOnlyReason_ = QStringLiteral("The library's folder cannot be written.");
+        readOnlyReason_ = QStringLiteral("The folder of the library \"%1\" cannot be written.")
+                              .arg(libraryPackageOf(original_));
 
     bool copied = false;
     if (held.isEmpty() && writable) {
@@ -230,7 +407,7 @@ LibraryStepResult LibraryWorkingCopy::open(const QString &originalDatabasePath) 
             if (!db.open(original_, SqliteDatabase::Mode::ReadWrite, &why)) {
                 if (!why.contains(QLatin1String("locked")) &&
                     !why.contains(QLatin1String("busy"))) {
-                    result.reason = why;
+                    result.reason = damagedLibrary(original_, why);
                     original_.clear();
                     return result;
                 }
@@ -245,7 +422,7 @@ LibraryStepResult LibraryWorkingCopy::open(const QString &originalDatabasePath) 
         // descriptor of it would drop SQLite's POSIX locks. Instead the file must look the
         // same before and after the copies.
         if (fold.ok) {
-            foldState_ = databaseFileState(original_);
+            baseline_ = databaseContentState(original_);
             if (readOnlyReason_.isEmpty())
                 makeBackup();
             copied = copyFileSafely(original_, working, &why);
@@ -256,20 +433,25 @@ LibraryStepResult LibraryWorkingCopy::open(const QString &originalDatabasePath) 
                 if (copied)
                     working = fallback;
             }
-            if (copied && !(databaseFileState(original_) == foldState_)) {
+            QString how;
+            if (copied && !databaseContentUnchanged(original_, baseline_, working, &how)) {
                 copied = false;
                 if (!backup_.isEmpty())
                     QDir(QFileInfo(backup_).absolutePath()).removeRecursively();
                 backup_.clear();
                 if (readOnlyReason_.isEmpty())
-                    readOnlyReason_ = QStringLiteral("The library was changed by another program "
-                                                     "while it was opened.");
+                    readOnlyReason_ =
+                        QStringLiteral("The library \"%1\" was changed by another program "
+                                       "while it was opened (%2).")
+                            .arg(libraryPackageOf(original_), how);
             }
+            baselineFile_ = backup_;
         } else if (readOnlyReason_.isEmpty()) {
             readOnlyReason_ =
-                fold.busy
-                    ? QStringLiteral("The library is in use by another program.")
-                    : QStringLiteral("The library could not be prepared: %1").arg(fold.reason);
+                fold.busy ? QStringLiteral("The library \"%1\" is in use by another program.")
+                                .arg(libraryPackageOf(original_))
+                          : QStringLiteral("The library \"%1\" could not be prepared: %2")
+                                .arg(libraryPackageOf(original_), fold.reason);
         }
     }
     if (!copied) {
@@ -282,13 +464,17 @@ LibraryStepResult LibraryWorkingCopy::open(const QString &originalDatabasePath) 
             commitDB(working);
     }
     if (!copied) {
-        result.reason = QStringLiteral("No working copy could be made: %1").arg(why);
+        result.reason = QStringLiteral("The library \"%1\" could not be opened: no copy of its "
+                                       "database could be made (%2).")
+                            .arg(libraryPackageOf(original_), why);
         original_.clear();
         return result;
     }
     current_ = working;
-    const QString problem = checkDatabaseFile(current_);
+    QString problem = checkDatabaseFile(current_);
     if (!problem.isEmpty()) {
+        // Our copy holds the library's bytes: the damage is the library's.
+        problem = damagedLibrary(original_, problem.replace(current_, original_));
         // A copy of a damaged library must not push a sound backup out of the five.
         if (!backup_.isEmpty())
             QDir(QFileInfo(backup_).absolutePath()).removeRecursively();
@@ -307,6 +493,13 @@ LibraryStepResult LibraryWorkingCopy::open(const QString &originalDatabasePath) 
     return result;
 }
 
+QString LibraryWorkingCopy::originalChange() const {
+    QString how;
+    if (databaseContentUnchanged(original_, baseline_, baselineFile_, &how))
+        return {};
+    return changedByAnother(original_, how);
+}
+
 LibraryStepResult LibraryWorkingCopy::replaceOriginal(const QString &source, bool requireUnchanged,
                                                       const std::function<bool(QString *)> &check) {
     LibraryStepResult result;
@@ -314,13 +507,12 @@ LibraryStepResult LibraryWorkingCopy::replaceOriginal(const QString &source, boo
     const auto stillOurs = [&](QString *veto) {
         const QList<DatabaseHolder> held = photos_.holders(original_);
         if (!held.isEmpty()) {
-            *veto = QStringLiteral("The library is in use by %1.").arg(describeHolders(held));
+            *veto = inUseBy(original_, held);
             return false;
         }
-        if (requireUnchanged && !(databaseFileState(original_) == foldState_)) {
-            *veto = QStringLiteral("The library's database was changed by another program "
-                                   "after Photo Kestry opened it.");
-            return false;
+        if (requireUnchanged) {
+            *veto = originalChange();
+            return veto->isEmpty();
         }
         return true;
     };
@@ -331,14 +523,15 @@ LibraryStepResult LibraryWorkingCopy::replaceOriginal(const QString &source, boo
         result.reason = why;
         return result;
     }
-    // The old log and index describe the file we just replaced.
+    // The old log and index describe the file we just replaced; they hold no frame (the file
+    // was unchanged), so they may go after the rename.
     QStringList leftovers;
     for (const char *suffix : kCompanions)
         if (!removeIfPresent(joinedFile(original_, suffix), &why))
             leftovers << why;
     for (const char *suffix : kLockAndAside)
         removeIfPresent(joinedFile(original_, suffix), nullptr);
-    foldState_ = databaseFileState(original_);
+    baseline_ = databaseContentState(original_);
     result.ok = true;
     result.reason = leftovers.join(QLatin1Char('\n'));
     return result;
@@ -358,54 +551,67 @@ LibraryStepResult LibraryWorkingCopy::copyBack() {
         return ready;
     const QList<DatabaseHolder> held = photos_.holders(original_);
     if (!held.isEmpty()) {
-        result.reason = QStringLiteral("The library is in use by %1.").arg(describeHolders(held));
+        result.reason = inUseBy(original_, held);
         return result;
     }
-    if (!(databaseFileState(original_) == foldState_)) {
-        result.reason = QStringLiteral("The library's database was changed by another program "
-                                       "after Photo Kestry opened it.");
+    result.reason = originalChange();
+    if (!result.reason.isEmpty())
         return result;
-    }
     QString why;
     if (!looksLikeSqliteFile(current_, &why)) {
-        result.reason = QStringLiteral("The working copy is damaged: %1").arg(why);
+        result.reason = copyDamaged(original_, libraryMessage(why));
         return result;
     }
     const FoldResult fold = commitDB(current_);
     if (!fold.ok) {
-        result.reason =
-            QStringLiteral("The working copy could not be completed: %1").arg(fold.reason);
+        result.reason = notWritten(
+            original_,
+            QStringLiteral("Photo Kestry's copy of its database could not be completed (%1)")
+                .arg(libraryMessage(fold.reason)));
         return result;
     }
     if (databaseFileState(current_).walSize > 0) {
-        result.reason = QStringLiteral("The working copy is still in use.");
+        result.reason =
+            notWritten(original_, QStringLiteral("Photo Kestry's copy of its database is in use"));
         return result;
     }
     // The check reads the working copy while the copy beside the library is written; the
-    // copy replaces the library's database only once the check has passed.
+    // copy replaces the library's database only once the check has passed. The digest is
+    // what the library holds afterwards, to know our own write from another program's.
+    struct Checked {
+        QString problem;
+        QByteArray digest;
+    };
     auto checked = std::async(std::launch::async, [path = current_, catalogue = holdsCatalogue_] {
-        QString problem = checkDatabaseFile(path);
-        if (problem.isEmpty() && catalogue) {
+        Checked c;
+        c.problem = checkDatabaseFile(path);
+        if (c.problem.isEmpty() && catalogue) {
             SqliteDatabase db;
-            if (db.open(path, SqliteDatabase::Mode::ReadWrite, &problem) &&
+            if (db.open(path, SqliteDatabase::Mode::ReadWrite, &c.problem) &&
                 !LibrarySchema::read(db).isValid())
-                problem = QStringLiteral("\"%1\" holds no photo library catalogue").arg(path);
+                c.problem = QStringLiteral("it holds no photo library catalogue");
         }
-        return problem;
+        if (c.problem.isEmpty())
+            c.digest = fileDigest(path);
+        return c;
     });
-    QString damage;
+    Checked outcome;
     bool checkedAlready = false;
     const auto passes = [&](QString *veto) {
         if (!checkedAlready) {
-            damage = checked.get();
+            outcome = checked.get();
             checkedAlready = true;
         }
-        if (damage.isEmpty())
+        if (outcome.problem.isEmpty())
             return true;
-        *veto = QStringLiteral("The working copy is damaged: %1").arg(damage);
+        *veto = copyDamaged(original_, libraryMessage(outcome.problem));
         return false;
     };
     result = replaceOriginal(current_, true, passes);
+    if (result.ok) {
+        baseline_.digest = outcome.digest;
+        baselineFile_.clear();
+    }
     if (!result.ok && !checkedAlready) {
         // Refused before the check was asked: a damaged copy still says so first.
         QString veto;
@@ -421,28 +627,26 @@ LibraryStepResult LibraryWorkingCopy::restore() {
         result.reason = QStringLiteral("No library is open.");
         return result;
     }
-    const QString folder = libraryBackupFolder();
-    const QString name = QFileInfo(original_).fileName();
-    QStringList stamps = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-    QString chosen, why;
-    for (auto it = stamps.crbegin(); it != stamps.crend() && chosen.isEmpty(); ++it) {
-        const QString candidate = folder + QLatin1Char('/') + *it + QLatin1Char('/') + name;
-        if (QFileInfo(candidate).isFile() && checkDatabaseFile(candidate).isEmpty())
-            chosen = candidate;
-    }
+    const QString chosen = newestSoundBackup(original_);
     if (chosen.isEmpty()) {
-        result.reason = QStringLiteral("There is no sound backup of this library.");
+        result.reason = QStringLiteral("There is no sound backup of the library \"%1\" in \"%2\".")
+                            .arg(libraryPackageOf(original_), libraryBackupFolder());
         return result;
     }
-    result = replaceOriginal(chosen, false);
+    result = restoreLibraryDatabase(original_, chosen, photos_);
     if (!result.ok)
         return result;
+    baseline_ = databaseContentState(original_);
+    baselineFile_ = chosen;
+    QString why;
     if (!current_.isEmpty()) {
         for (const char *suffix : kCompanions)
             removeIfPresent(joinedFile(current_, suffix), nullptr);
         if (!copyFileSafely(chosen, current_, &why))
-            readOnlyReason_ =
-                QStringLiteral("The working copy could not follow the restore: %1").arg(why);
+            readOnlyReason_ = QStringLiteral("The library \"%1\" was restored, but Photo Kestry's "
+                                             "copy of it could not follow (%2): open the library "
+                                             "again before editing it.")
+                                  .arg(libraryPackageOf(original_), why);
     }
     return restoreCompanion(result);
 }

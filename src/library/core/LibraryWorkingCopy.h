@@ -1,5 +1,6 @@
 #pragma once
 
+#include "library/core/DatabaseContent.h"
 #include "library/core/DatabaseFiles.h"
 
 #include <QList>
@@ -60,8 +61,14 @@ class LibraryWorkingCopy {
     // W over O. Only with no holder, O as it was after the open, W folded and passing
     // quick_check; O's -wal/-shm, lock and aside files go after the replacement.
     LibraryStepResult copyBack();
-    // This library's newest backup that passes quick_check over O (and W), likewise.
+    // This library's newest backup that passes quick_check over O (and W), likewise
+    // (restoreLibraryDatabase).
     LibraryStepResult restore();
+    // `text` (a reason from our copy) naming the library instead of our working copy.
+    QString libraryMessage(const QString &text) const;
+    // Empty when O is as we last left it, else how another program changed it. Decided by
+    // content: a reader is not a writer.
+    QString originalChange() const;
 
     // A second database of the same library (iPhoto's and Aperture's Properties.apdb): the
     // same fold, backup and working copy; copied back after O when its working copy
@@ -91,7 +98,8 @@ class LibraryWorkingCopy {
     PhotosApplication &photos_;
     QString original_, current_, readOnlyReason_, backup_;
     QString privateFolder_; // this process's own working folder when the shared one is taken
-    DatabaseFileState foldState_;
+    DatabaseContentState baseline_; // O as we last left it
+    QString baselineFile_;          // a file with baseline_'s bytes, when it has no digest
     int workingLockFd_ = -1;
 };
 
@@ -99,3 +107,24 @@ class LibraryWorkingCopy {
 // named after the library package, with a short hash of its full path so that libraries
 // of one name keep theirs apart.
 QString libraryBackupFolderFor(const QString &originalPath);
+// The library package that holds the database `originalPath`, for messages.
+QString libraryPackageOf(const QString &originalPath);
+// `text` with the working copy's path given as the library it copies: messages name the
+// library the user knows, not our copy of it.
+QString namingTheLibrary(QString text, const QString &working, const QString &original);
+// Removes what killed runs of ours left of the library whose database is `originalPath`:
+// unfinished copies beside its database, beside our working copies and in its backups.
+void removeLibraryLeftovers(const QString &originalPath);
+// The newest backup of that library that passes quick_check; empty when there is none.
+QString newestSoundBackup(const QString &originalPath);
+
+// Puts `backup` in place of the library database `original` so that a crash at any point
+// leaves the old library or the restored one: refused while `photos` names a holder; the
+// old log is folded into the old file first (a log left by another program must never meet
+// the restored file), then the emptied -wal and -shm go, and the checked copy of the backup
+// takes the database's name in one rename.
+LibraryStepResult restoreLibraryDatabase(const QString &original, const QString &backup,
+                                         PhotosApplication &photos);
+// Tests stop a child process at each numbered step of a restore (1: folded, 2: log removed,
+// 3: index removed, 4: copy written, 5: renamed) to kill it there.
+void setRestoreStepHook(std::function<void(int step)> hook);

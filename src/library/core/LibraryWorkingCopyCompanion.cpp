@@ -53,8 +53,8 @@ LibraryStepResult LibraryWorkingCopy::companionReady() const {
     QString why = c.readOnlyReason_;
     if (why.isEmpty() && !held.isEmpty())
         why = QStringLiteral("The library is in use by %1.").arg(describeHolders(held));
-    if (why.isEmpty() && !(databaseFileState(c.original_) == c.foldState_))
-        why = QStringLiteral("It was changed by another program after Photo Kestry opened it.");
+    if (why.isEmpty())
+        why = c.originalChange();
     if (why.isEmpty() && databaseFileState(c.current_).walSize <= 0)
         why = checkDatabaseFile(c.current_);
     if (why.isEmpty())

@@ -214,3 +214,7 @@ QString describeHolders(const QList<DatabaseHolder> &holders) {
         parts << QStringLiteral("%1 (%2)").arg(h.name).arg(h.pid);
     return parts.join(QStringLiteral(", "));
 }
+
+bool isPhotosApplication(const DatabaseHolder &holder) {
+    return holder.name == QLatin1String("Photos");
+}

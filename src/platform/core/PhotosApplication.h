@@ -89,6 +89,9 @@ void setPhotosApplication(PhotosApplication *replacement);
 
 // Each holder as "name (pid)", joined with ", ".
 QString describeHolders(const QList<DatabaseHolder> &holders);
+// Whether the holder is the photo application itself ("Photos"), the one program we may
+// offer to end: any other holder is the user's to close.
+bool isPhotosApplication(const DatabaseHolder &holder);
 
 // The reason every request of the Linux layer is unavailable.
 QString photosApplicationMissingReason();

@@ -54,6 +54,11 @@ QString root(QString *error) {
     return made;
 }
 
+QString temporaryTemplate(const QString &name) {
+    return QDir(QDir::tempPath()).absolutePath() + QLatin1Char('/') + QLatin1String(kPrefix) +
+           QString::number(::getpid()) + QLatin1Char('-') + name + QStringLiteral("-XXXXXX");
+}
+
 QString subfolder(const QString &name, QString *error) {
     const QString base = root(error);
     if (base.isEmpty())

@@ -14,6 +14,10 @@ inline constexpr char kPrefix[] = "PhotoKestry-private-";
 QString root(QString *error = nullptr);
 // A sub-folder of it, made (mode 0700) when missing and checked before use.
 QString subfolder(const QString &name, QString *error = nullptr);
+// A template for a temporary folder of its own (QTemporaryDir, mkdtemp) beside the private
+// folder and named like it, "PhotoKestry-private-<pid>-<name>-XXXXXX", so that removeStale
+// knows it as ours after a crash.
+QString temporaryTemplate(const QString &name);
 // Whether `path` is a real folder (not a link) of this user that nobody else may enter.
 bool isPrivate(const QString &path);
 // Removes the private folders of runs of this user that are no longer running, in `tempRoot`

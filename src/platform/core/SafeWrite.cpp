@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
 #include <QRandomGenerator>
+#include <QSet>
 
 #include <cerrno>
 #include <csignal>
@@ -95,6 +97,7 @@ Temporary::~Temporary() {
 }
 
 bool Temporary::create(const QString &folder, QString *error) {
+    removeStaleTemporariesOnce(folder);
     const QDir dir(folder);
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString name =
@@ -295,6 +298,18 @@ bool replaceFileContents(const QString &target, const QByteArray &bytes, QString
         return false;
     temp.release();
     return true;
+}
+
+void removeStaleTemporariesOnce(const QString &folder) {
+    static QMutex mutex;
+    static QSet<QString> swept;
+    {
+        QMutexLocker lock(&mutex);
+        if (swept.contains(folder))
+            return;
+        swept.insert(folder);
+    }
+    removeStaleTemporaries(folder);
 }
 
 int removeStaleTemporaries(const QString &folder) {

@@ -99,5 +99,8 @@ bool replaceFileContents(const QString &target, const QByteArray &bytes, QString
 // Removes temporaries of ours in `folder` that a process no longer running left behind: our
 // prefix, our user, a dead process id. Returns how many went.
 int removeStaleTemporaries(const QString &folder);
+// The same, the first time this run writes into `folder`: a crash may have left some beside
+// the photos it was writing.
+void removeStaleTemporariesOnce(const QString &folder);
 
 } // namespace SafeWrite

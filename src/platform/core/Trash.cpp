@@ -3,8 +3,17 @@
 
 #include "platform/core/Trash.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QUrl>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 bool GioTrash::moveToTrash(const QString &path, QString *why) {
     const QFileInfo info(path);
@@ -35,6 +44,98 @@ bool GioTrash::moveToTrash(const QString &path, QString *why) {
 
 namespace {
 Trash *replacementTrash = nullptr;
+
+struct TrashedFile {
+    QString file, info, deletionDate;
+};
+
+// The top folder of the file system that holds `path` (which may be missing).
+QString fileSystemTop(const QString &path) {
+    QString folder = QFileInfo(path).absolutePath();
+    struct stat st {};
+    while (::stat(QFile::encodeName(folder).constData(), &st) != 0 && folder != QLatin1String("/"))
+        folder = QFileInfo(folder).absolutePath();
+    for (;;) {
+        const QString parent = QFileInfo(folder).absolutePath();
+        struct stat up {};
+        if (parent == folder || ::stat(QFile::encodeName(parent).constData(), &up) != 0 ||
+            up.st_dev != st.st_dev)
+            return folder;
+        folder = parent;
+    }
+}
+
+// Every file of one trash folder by the path its .trashinfo names, the newest for each;
+// a volume's trash names paths from the volume's top folder.
+void readTrashFolder(const QString &trash, const QString &top, QHash<QString, TrashedFile> &out) {
+    const QDir info(trash + QStringLiteral("/info"));
+    for (const QString &name : info.entryList({QStringLiteral("*.trashinfo")}, QDir::Files)) {
+        QFile f(info.filePath(name));
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        QString path, date;
+        for (const QByteArray &line : f.read(64 * 1024).split('\n')) {
+            if (line.startsWith("Path="))
+                path = QUrl::fromPercentEncoding(line.mid(5).trimmed());
+            else if (line.startsWith("DeletionDate="))
+                date = QString::fromLatin1(line.mid(13).trimmed());
+        }
+        if (path.isEmpty())
+            continue;
+        if (!path.startsWith(QLatin1Char('/')))
+            path = top + QLatin1Char('/') + path;
+        path = QDir::cleanPath(path);
+        const auto known = out.constFind(path);
+        if (known != out.constEnd() && known->deletionDate > date)
+            continue;
+        out.insert(path, {trash + QStringLiteral("/files/") + name.chopped(10), info.filePath(name),
+                          date});
+    }
+}
+
+QString homeTrashFolder() {
+    QString data = qEnvironmentVariable("XDG_DATA_HOME");
+    if (data.isEmpty())
+        data = QDir::homePath() + QStringLiteral("/.local/share");
+    return data + QStringLiteral("/Trash");
+}
+
+} // namespace
+
+TrashPutBack putBackFromTrash(const QStringList &originalPaths) {
+    TrashPutBack out;
+    QHash<QString, TrashedFile> trashed;
+    QSet<QString> tops;
+    readTrashFolder(homeTrashFolder(), QString(), trashed);
+    for (const QString &path : originalPaths) {
+        const QString top = fileSystemTop(path);
+        if (tops.contains(top))
+            continue;
+        tops.insert(top);
+        const QString uid = QString::number(::getuid());
+        readTrashFolder(top + QStringLiteral("/.Trash/") + uid, top, trashed);
+        readTrashFolder(top + QStringLiteral("/.Trash-") + uid, top, trashed);
+    }
+    for (const QString &path : originalPaths) {
+        const auto failed = [&](const QString &why) {
+            out.notReturned << QStringLiteral("%1: %2").arg(path, why);
+        };
+        const auto found = trashed.constFind(QDir::cleanPath(path));
+        if (found == trashed.constEnd()) {
+            failed(QStringLiteral("it is not in the Trash"));
+            continue;
+        }
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        if (::renameat2(AT_FDCWD, QFile::encodeName(found->file).constData(), AT_FDCWD,
+                        QFile::encodeName(path).constData(), RENAME_NOREPLACE) != 0) {
+            failed(errno == EEXIST ? QStringLiteral("another file has taken its place")
+                                   : QString::fromLocal8Bit(std::strerror(errno)));
+            continue;
+        }
+        QFile::remove(found->info);
+        out.returned << path;
+    }
+    return out;
 }
 
 Trash &trash() {

@@ -38,6 +38,14 @@ class FakeTrash : public Trash {
     }
 };
 
+// Moves back the files that the Trash holds for `originalPaths` (for each the newest, when
+// it holds several; its .trashinfo records where it came from) and drops their .trashinfo;
+// never over an existing file. Those that stay are listed as "path: why".
+struct TrashPutBack {
+    QStringList returned, notReturned;
+};
+TrashPutBack putBackFromTrash(const QStringList &originalPaths);
+
 // The one the program uses; tests may replace it (nullptr restores the GIO one).
 Trash &trash();
 void setTrash(Trash *replacement);

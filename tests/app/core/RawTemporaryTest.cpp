@@ -179,15 +179,22 @@ TEST(PrivateFolder, StaleFoldersOfEndedRunsGoOthersStay) {
         root.filePath(QLatin1String(PrivateFolder::kPrefix) +
                       QStringLiteral("%1-ghijkl").arg(QCoreApplication::applicationPid()));
     const QString notOurs = root.filePath(QStringLiteral("Other-1-x"));
-    for (const QString &folder : {stale, running, notOurs}) {
+    // A merge's staging folder, named as temporaryTemplate names them.
+    const QString staging = root.filePath(
+        QFileInfo(PrivateFolder::temporaryTemplate(QStringLiteral("merge")))
+            .fileName()
+            .replace(QString::number(QCoreApplication::applicationPid()), QString::number(endedPid))
+            .replace(QStringLiteral("XXXXXX"), QStringLiteral("a1b2c3")));
+    for (const QString &folder : {stale, running, notOurs, staging}) {
         ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/raw")));
         ::chmod(QFile::encodeName(folder), 0700);
     }
     // A link inside a stale folder goes, never what it points to.
     const QString kept = writeFile(root.filePath(QStringLiteral("kept.txt")), "kept");
     ASSERT_TRUE(QFile::link(kept, stale + QStringLiteral("/raw/link")));
-    EXPECT_EQ(PrivateFolder::removeStale(root.path()), 1);
+    EXPECT_EQ(PrivateFolder::removeStale(root.path()), 2);
     EXPECT_FALSE(QFileInfo::exists(stale));
+    EXPECT_FALSE(QFileInfo::exists(staging));
     EXPECT_TRUE(QFileInfo::exists(running));
     EXPECT_TRUE(QFileInfo::exists(notOurs));
     EXPECT_EQ(readFile(kept), "kept");
