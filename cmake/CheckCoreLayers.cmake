@@ -3,7 +3,7 @@ cmake_minimum_required(VERSION 3.25)
 # file of a subsystem folder outside its core/ (windows, features, AppDelegate.h).
 # Run as: cmake -DSOURCE_DIR=<src> -DWIDGET_HEADERS=<QtWidgets include dir> -P CheckCoreLayers.cmake
 file(GLOB_RECURSE core_files ${SOURCE_DIR}/*/core/*.h ${SOURCE_DIR}/*/core/*.cpp
-  ${SOURCE_DIR}/model/*.h ${SOURCE_DIR}/model/*.cpp)
+  ${SOURCE_DIR}/base/*.h ${SOURCE_DIR}/base/*.cpp ${SOURCE_DIR}/model/*.h ${SOURCE_DIR}/model/*.cpp)
 file(GLOB widget_headers RELATIVE ${WIDGET_HEADERS} ${WIDGET_HEADERS}/Q*)
 list(FILTER widget_headers EXCLUDE REGEX "\\.h$")
 if(NOT widget_headers)
@@ -24,7 +24,7 @@ foreach(file ${core_files})
     elseif(header MATCHES "^([^/]+)/(.+)$")
       set(folder ${CMAKE_MATCH_1})
       set(rest ${CMAKE_MATCH_2})
-      if(folder IN_LIST subsystems AND NOT folder STREQUAL "model" AND NOT rest MATCHES "^core/")
+      if(folder IN_LIST subsystems AND NOT folder MATCHES "^(base|model)$" AND NOT rest MATCHES "^core/")
         set(bad TRUE)
       endif()
     elseif(header MATCHES "^\\.\\./")

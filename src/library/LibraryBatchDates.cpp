@@ -3,7 +3,7 @@
 // added or subtracted).
 #include "app/AppDelegate.h"
 
-#include "app/core/SharedHelpers.h"
+#include "base/SharedHelpers.h"
 #include "library/LibraryEditRun.h"
 #include "library/core/LibraryLookups.h"
 #include "metadata/DateFeatureSupport.h"

@@ -1,6 +1,6 @@
 #include "batch/core/SidecarRewrite.h"
 
-#include "app/core/FileTypes.h"
+#include "base/FileTypes.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageDestination.h"
 #include "platform/core/ImageSource.h"

@@ -1,6 +1,6 @@
 #include "export/core/LibraryMetadataExport.h"
 
-#include "browser/core/LibraryComparison.h"
+#include "library/core/LibraryComparison.h"
 #include "platform/core/FileDates.h"
 
 #include <QFileInfo>

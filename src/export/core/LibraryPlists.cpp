@@ -1,6 +1,6 @@
 #include "export/core/LibraryPlists.h"
 
-#include "browser/core/LibraryComparison.h"
+#include "library/core/LibraryComparison.h"
 #include "metadata/core/SafeFileName.h"
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/ImageSource.h"

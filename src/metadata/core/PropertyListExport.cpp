@@ -1,9 +1,9 @@
 #include "metadata/core/PropertyListExport.h"
 
-#include "app/core/FileTypes.h"
-#include "app/core/RawTemporary.h"
+#include "base/FileTypes.h"
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/ImageSource.h"
+#include "platform/core/RawTemporary.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 
 #include "metadata/core/MetadataClipboard.h"
 
-#include "app/core/SharedHelpers.h"
+#include "base/SharedHelpers.h"
 
 #include <QFileInfo>
 #include <QLocale>

@@ -1,4 +1,4 @@
-#include "app/core/Coordinates.h"
+#include "base/Coordinates.h"
 
 #include <QtMath>
 
