@@ -1,8 +1,8 @@
 // The update window, the up-to-date window and the request behind them.
 #include "app/PRUpdateController.h"
 
-#include "app/core/Logging.h"
 #include "app/core/UpdateCheck.h"
+#include "base/Logging.h"
 #include "platform/Artwork.h"
 #include "platform/ImageView.h"
 #include "platform/core/Workspace.h"

@@ -2,10 +2,10 @@
 // settings restored at launch.
 #include "app/AppDelegate.h"
 
-#include "app/core/Logging.h"
 #include "app/core/MakerSite.h"
 #include "app/core/Settings.h"
 #include "app/core/SystemVersion.h"
+#include "base/Logging.h"
 #include "browser/DropTargets.h"
 #include "browser/PRButton.h"
 #include "browser/core/LibraryLocation.h"

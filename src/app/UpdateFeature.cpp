@@ -3,8 +3,8 @@
 
 #include "app/PRUpdateController.h"
 #include "app/WindowDescription.h"
-#include "app/core/RawExifReader.h"
 #include "app/core/VersionDecoder.h"
+#include "platform/core/RawExifReader.h"
 
 void buildUpdateController(AppDelegate &d) {
     d.updateController = new PRUpdateController(&d);

@@ -1,8 +1,8 @@
 // The date, copyright and place stamps drawn into the selected local photos.
 #include "app/AppDelegate.h"
 
-#include "app/core/Coordinates.h"
-#include "app/core/Logging.h"
+#include "base/Coordinates.h"
+#include "base/Logging.h"
 #include "batch/core/StampPhoto.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/JobRunner.h"

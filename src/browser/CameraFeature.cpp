@@ -3,9 +3,9 @@
 // the main thread.
 #include "app/AppDelegate.h"
 
-#include "app/core/FileTypes.h"
-#include "app/core/Logging.h"
 #include "app/core/Settings.h"
+#include "base/FileTypes.h"
+#include "base/Logging.h"
 #include "browser/LocalPhotoModel.h"
 #include "browser/core/CameraItems.h"
 #include "browser/core/LocalImport.h"

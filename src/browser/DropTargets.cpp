@@ -1,6 +1,6 @@
 #include "browser/DropTargets.h"
 
-#include "app/core/Logging.h"
+#include "base/Logging.h"
 #include "browser/core/DragRules.h"
 #include "platform/core/NotificationCenter.h"
 

@@ -2,8 +2,8 @@
 // records side by side, with their maps and the preview.
 #include "app/AppDelegate.h"
 
-#include "app/core/Logging.h"
-#include "browser/core/LibraryComparison.h"
+#include "base/Logging.h"
+#include "library/core/LibraryComparison.h"
 #include "platform/ImageView.h"
 #include "platform/MapView.h"
 #include "platform/core/VideoFrame.h"

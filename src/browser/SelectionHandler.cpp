@@ -1,7 +1,7 @@
 // The selection handler: the panels of the first selected local photo, its map and place.
 #include "app/AppDelegate.h"
 
-#include "app/core/Logging.h"
+#include "base/Logging.h"
 #include "browser/DropTargets.h"
 #include "browser/core/PhotoPanels.h"
 #include "platform/ImageView.h"

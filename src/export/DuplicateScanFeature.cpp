@@ -3,7 +3,7 @@
 // of the browser's list, and the groups are shown when it hands back.
 #include "app/AppDelegate.h"
 
-#include "app/core/Logging.h"
+#include "base/Logging.h"
 #include "export/PRArrayController.h"
 #include "export/core/DuplicateScan.h"
 #include "platform/AlertSheet.h"

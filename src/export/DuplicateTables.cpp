@@ -2,8 +2,8 @@
 // ticks, the preview, Auto Check, Cancel and the hand-over of the ticked files.
 #include "app/AppDelegate.h"
 
-#include "app/core/FileTypes.h"
-#include "app/core/SharedHelpers.h"
+#include "base/FileTypes.h"
+#include "base/SharedHelpers.h"
 #include "export/DuplicateCells.h"
 #include "export/PRArrayController.h"
 #include "platform/AlertSheet.h"

@@ -1,7 +1,7 @@
 // Downloads of iCloud originals: the download window over a run, and the one-photo reveal.
 #include "app/AppDelegate.h"
 
-#include "app/core/SharedHelpers.h"
+#include "base/SharedHelpers.h"
 #include "export/core/CloudDownload.h"
 #include "platform/AlertSheet.h"
 #include "platform/core/Workspace.h"

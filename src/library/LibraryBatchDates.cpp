@@ -3,8 +3,9 @@
 // added or subtracted).
 #include "app/AppDelegate.h"
 
-#include "app/core/SharedHelpers.h"
+#include "base/SharedHelpers.h"
 #include "library/LibraryEditRun.h"
+#include "library/core/LibraryCameraDates.h"
 #include "library/core/LibraryLookups.h"
 #include "metadata/DateFeatureSupport.h"
 #include "metadata/core/DateArithmetic.h"
@@ -40,21 +41,9 @@ QDateTime dateOf(const QLineEdit *field) {
 std::optional<double> heldCameraSeconds(AppDelegate &d, const PRPicFileInfo &r) {
     if (!d.libraryEdit)
         return std::nullopt;
-    LibraryStore &store = *d.libraryEdit;
-    const bool current = store.isCurrentSchema();
-    SqliteStatement *read = store.database().prepare(
-        current ? QStringLiteral("SELECT ZDATECREATED FROM %1 WHERE Z_PK = ?1")
-                      .arg(sqlName(store.schema().assetTable))
-                : QStringLiteral("SELECT imageDate FROM RKVersion WHERE %1 ORDER BY modelId")
-                      .arg(olderVersionsOf(olderSchemaPairsMasters(store.database()), 1)));
-    if (!read)
-        return std::nullopt;
-    read->reset().bind(1, int64_t(current ? r.photoAssetID : r.photoID));
-    std::optional<double> seconds;
-    if (read->step() && !read->isNull(0))
-        seconds = read->real(0);
-    read->reset();
-    return seconds;
+    return storedCameraSeconds(*d.libraryEdit, d.libraryEdit->isCurrentSchema()
+                                                   ? int64_t(r.photoAssetID)
+                                                   : int64_t(r.photoID));
 }
 
 QDateTime dateFromLibrarySeconds(double seconds) {

@@ -2,7 +2,7 @@
 // back with its result sheet, and the restore from the backup.
 #include "app/AppDelegate.h"
 
-#include "app/core/Logging.h"
+#include "base/Logging.h"
 #include "library/core/LibraryTrashReturn.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "platform/AlertSheet.h"

@@ -3,7 +3,7 @@
 // it was.
 #include "app/AppDelegate.h"
 
-#include "app/core/Logging.h"
+#include "base/Logging.h"
 #include "library/core/LibraryDeletion.h"
 #include "library/core/LibraryStore.h"
 #include "library/core/LibraryTrashReturn.h"

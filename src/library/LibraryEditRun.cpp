@@ -1,6 +1,6 @@
 #include "library/LibraryEditRun.h"
 
-#include "app/core/Logging.h"
+#include "base/Logging.h"
 #include "library/core/LibraryLookups.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "metadata/DateFeatureSupport.h"

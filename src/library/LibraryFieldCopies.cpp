@@ -2,7 +2,7 @@
 // dates, added dates, titles, file names and captions, each action one library edit.
 #include "app/AppDelegate.h"
 
-#include "app/core/SharedHelpers.h"
+#include "base/SharedHelpers.h"
 #include "library/LibraryEditRun.h"
 #include "metadata/core/FileDateRules.h"
 #include "metadata/core/SafeFileName.h"

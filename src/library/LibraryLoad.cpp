@@ -2,8 +2,8 @@
 // its end shown on the main thread. The worker never touches the lists the browser draws.
 #include "app/AppDelegate.h"
 
-#include "app/core/Logging.h"
 #include "app/core/Settings.h"
+#include "base/Logging.h"
 #include "browser/LocalPhotoModel.h"
 #include "browser/PRButton.h"
 #include "library/core/LibraryLoad.h"

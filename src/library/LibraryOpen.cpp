@@ -2,7 +2,7 @@
 // one chosen in the open panel) and the "Scanning." label while it loads.
 #include "app/AppDelegate.h"
 
-#include "app/core/Logging.h"
+#include "base/Logging.h"
 #include "browser/PRButton.h"
 #include "browser/core/LibraryLocation.h"
 #include "platform/AlertSheet.h"

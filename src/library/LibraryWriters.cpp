@@ -2,7 +2,7 @@
 // the working copy, the writers that fill it, and its end in one copy back.
 #include "app/AppDelegate.h"
 
-#include "app/core/Logging.h"
+#include "base/Logging.h"
 #include "library/core/LibraryStore.h"
 #include "library/core/LibraryWorkingCopy.h"
 

@@ -4,7 +4,7 @@
 // and why the others were not.
 #include "app/AppDelegate.h"
 
-#include "app/core/Logging.h"
+#include "base/Logging.h"
 #include "library/core/LibraryStore.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "library/core/ReferenceRepair.h"

@@ -1,8 +1,8 @@
 // The saves of the batch date window: into the photos' metadata, or into their file dates.
 #include "app/AppDelegate.h"
 
-#include "app/core/Logging.h"
-#include "app/core/SharedHelpers.h"
+#include "base/Logging.h"
+#include "base/SharedHelpers.h"
 #include "metadata/DateFeatureSupport.h"
 #include "metadata/core/DateArithmetic.h"
 #include "metadata/core/DateCopies.h"

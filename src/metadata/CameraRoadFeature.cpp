@@ -2,8 +2,8 @@
 // camera photos are downloaded first, then each feature's local road runs on the copies.
 #include "app/AppDelegate.h"
 
-#include "app/core/Logging.h"
 #include "app/core/Settings.h"
+#include "base/Logging.h"
 #include "browser/core/LocalImport.h"
 #include "metadata/DateFeatureSupport.h"
 #include "platform/core/CameraDevice.h"

@@ -3,8 +3,8 @@
 // the reveal at once.
 #include "app/AppDelegate.h"
 
-#include "app/core/Logging.h"
 #include "app/core/Settings.h"
+#include "base/Logging.h"
 #include "metadata/core/CompletionTexts.h"
 #include "metadata/core/JobReport.h"
 #include "platform/AlertSheet.h"

@@ -1,10 +1,9 @@
 // Dates from file names and the copies of one date of a photo into another place.
 #include "app/AppDelegate.h"
 
-#include "app/core/FileTypes.h"
-#include "app/core/Logging.h"
-#include "app/core/RawTemporary.h"
-#include "app/core/SharedHelpers.h"
+#include "base/FileTypes.h"
+#include "base/Logging.h"
+#include "base/SharedHelpers.h"
 #include "metadata/DateFeatureSupport.h"
 #include "metadata/core/DateArithmetic.h"
 #include "metadata/core/DateCopies.h"
@@ -13,6 +12,7 @@
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
+#include "platform/core/RawTemporary.h"
 #include "platform/core/VideoMetadata.h"
 #include "platform/core/Workspace.h"
 

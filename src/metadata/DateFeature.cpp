@@ -2,8 +2,8 @@
 // photos' metadata.
 #include "app/AppDelegate.h"
 
-#include "app/core/Logging.h"
-#include "app/core/SharedHelpers.h"
+#include "base/Logging.h"
+#include "base/SharedHelpers.h"
 #include "metadata/DateFeatureSupport.h"
 #include "metadata/core/DateArithmetic.h"
 #include "metadata/core/DateCopies.h"

@@ -1,7 +1,7 @@
 // The edit sheet: opening, the text delegates and the apply that writes changed fields.
 #include "app/AppDelegate.h"
 
-#include "app/core/FileTypes.h"
+#include "base/FileTypes.h"
 #include "browser/core/PhotoPanels.h"
 #include "metadata/core/EditSheetChanges.h"
 #include "metadata/core/JobReport.h"

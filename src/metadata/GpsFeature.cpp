@@ -2,7 +2,7 @@
 // and the reverse geocoding of the current position.
 #include "app/AppDelegate.h"
 
-#include "app/core/Logging.h"
+#include "base/Logging.h"
 #include "browser/core/PhotoPanels.h"
 #include "metadata/DateFeatureSupport.h"
 #include "metadata/core/GpsChanges.h"

@@ -1,7 +1,7 @@
 // Copies of the selected local photos named after their title or their place.
 #include "app/AppDelegate.h"
 
-#include "app/core/Coordinates.h"
+#include "base/Coordinates.h"
 #include "metadata/DateFeatureSupport.h"
 #include "metadata/core/JobReport.h"
 #include "metadata/core/SafeFileName.h"

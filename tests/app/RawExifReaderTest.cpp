@@ -1,4 +1,4 @@
-#include "app/core/RawExifReader.h"
+#include "platform/core/RawExifReader.h"
 #include "app/AppDelegate.h"
 #include "support/TestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "browser/core/LibraryComparison.h"
+#include "library/core/LibraryComparison.h"
 #include "app/AppDelegate.h"
 #include "platform/ImageView.h"
 #include "platform/MapView.h"

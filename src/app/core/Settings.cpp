@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontInfo>
-#include <QStandardPaths>
 
 std::unique_ptr<QSettings> userDefaults() {
     return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
@@ -30,17 +29,6 @@ QString installedFontFamily(const QString &family) {
 
 QString defaultStoragePath() {
     return QDir::homePath() + QStringLiteral("/Pictures/com.Tavelund.lumavistforios");
-}
-
-QString applicationSupportFolder() {
-    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (base.isEmpty())
-        base = QDir::homePath() + QStringLiteral("/.local/share");
-    return base + QStringLiteral("/PhotoKestry");
-}
-
-QString backupFolder() {
-    return applicationSupportFolder() + QStringLiteral("/backup");
 }
 
 LaunchSettings restoreLaunchSettings(QSettings &defaults) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/core/AppState.h"
+#include "base/DataFolders.h"
 
 #include <QSettings>
 #include <QString>
@@ -41,10 +42,6 @@ std::unique_ptr<QSettings> userDefaults();
 // ~/Pictures/com.Tavelund.lumavistforios: where changed copies go until the user says
 // otherwise.
 QString defaultStoragePath();
-// ~/.local/share/PhotoKestry (XDG data home): our own data folder.
-QString applicationSupportFolder();
-// Database backups of opened libraries.
-QString backupFolder();
 
 // What the launch restores: the preferences, and what the launch itself had to do.
 struct LaunchSettings {

@@ -1,6 +1,6 @@
 #include "app/core/VersionDecoder.h"
 
-#include "app/core/Logging.h"
+#include "base/Logging.h"
 
 #include <QDebug>
 #include <QOperatingSystemVersion>

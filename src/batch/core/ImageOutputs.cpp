@@ -1,6 +1,6 @@
 #include "batch/core/ImageOutputs.h"
 
-#include "app/core/SharedHelpers.h"
+#include "base/SharedHelpers.h"
 #include "batch/core/StampLayout.h"
 #include "batch/core/UprightDecode.h"
 #include "platform/core/FileDates.h"

@@ -1,6 +1,6 @@
 #include "batch/core/NamingEngine.h"
 
-#include "app/core/SharedHelpers.h"
+#include "base/SharedHelpers.h"
 
 #include <QFileInfo>
 #include <QLocale>

@@ -1,6 +1,6 @@
 #include "batch/core/SidecarMerge.h"
 
-#include "app/core/FileTypes.h"
+#include "base/FileTypes.h"
 #include "batch/core/SidecarRewrite.h"
 #include "batch/core/TakeoutReaders.h"
 #include "batch/core/VideoSidecarWrite.h"

@@ -1,6 +1,7 @@
 #include "batch/core/SidecarRewrite.h"
 
-#include "app/core/FileTypes.h"
+#include "base/Coordinates.h"
+#include "base/FileTypes.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageDestination.h"
 #include "platform/core/ImageSource.h"
@@ -89,16 +90,7 @@ QVariantMap sidecarProperties(const QVariantMap &photo, const SidecarChanges &c)
 
     if (c.latitude || c.longitude) {
         gps.insert(QStringLiteral("GPSVersion"), QVariantList{2, 2, 0, 0});
-        if (c.latitude) {
-            gps.insert(QStringLiteral("Latitude"), std::fabs(*c.latitude));
-            gps.insert(QStringLiteral("LatitudeRef"),
-                       *c.latitude < 0 ? QStringLiteral("S") : QStringLiteral("N"));
-        }
-        if (c.longitude) {
-            gps.insert(QStringLiteral("Longitude"), std::fabs(*c.longitude));
-            gps.insert(QStringLiteral("LongitudeRef"),
-                       *c.longitude < 0 ? QStringLiteral("W") : QStringLiteral("E"));
-        }
+        gps.insert(gpsPositionValues(c.latitude, c.longitude));
         p.insert(QStringLiteral("{GPS}"), gps);
     }
     p.insert(QStringLiteral("{Exif}"), exif);

@@ -1,6 +1,6 @@
 #include "batch/core/UprightDecode.h"
 
-#include "app/core/FileTypes.h"
+#include "base/FileTypes.h"
 #include "platform/core/ImageLimits.h"
 
 #include <QBuffer>

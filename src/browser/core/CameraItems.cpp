@@ -1,7 +1,7 @@
 #include "browser/core/CameraItems.h"
-#include "app/core/Logging.h"
+#include "base/Logging.h"
 
-#include "app/core/FileTypes.h"
+#include "base/FileTypes.h"
 #include "platform/core/PrivateFolder.h"
 #include "platform/core/SafeWrite.h"
 

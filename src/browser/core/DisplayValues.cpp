@@ -1,6 +1,6 @@
 #include "browser/core/DisplayValues.h"
 
-#include "app/core/SharedHelpers.h"
+#include "base/SharedHelpers.h"
 #include "browser/core/PhotoPanels.h"
 
 #include <QLocale>

@@ -1,6 +1,6 @@
 #include "browser/core/DragRules.h"
 
-#include "app/core/FileTypes.h"
+#include "base/FileTypes.h"
 
 #include <QFileInfo>
 

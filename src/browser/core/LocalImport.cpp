@@ -1,6 +1,6 @@
 #include "browser/core/LocalImport.h"
 
-#include "app/core/FileTypes.h"
+#include "base/FileTypes.h"
 #include "platform/core/ImageSource.h"
 
 #include <QDir>

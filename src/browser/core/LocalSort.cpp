@@ -1,9 +1,9 @@
 #include "browser/core/LocalSort.h"
 
-#include "app/core/FileTypes.h"
-#include "app/core/RawTemporary.h"
+#include "base/FileTypes.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
+#include "platform/core/RawTemporary.h"
 #include "platform/core/RegularFile.h"
 
 #include <QSet>

@@ -1,13 +1,13 @@
 #include "browser/core/PhotoPanels.h"
 
-#include "app/core/Coordinates.h"
+#include "base/Coordinates.h"
 
-#include "app/core/FileTypes.h"
-#include "app/core/RawTemporary.h"
-#include "app/core/SharedHelpers.h"
+#include "base/FileTypes.h"
+#include "base/SharedHelpers.h"
 #include "browser/core/DisplayValues.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
+#include "platform/core/RawTemporary.h"
 #include "platform/core/RegularFile.h"
 
 #include <QFile>

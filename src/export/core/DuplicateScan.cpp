@@ -1,6 +1,6 @@
 #include "export/core/DuplicateScan.h"
 
-#include "app/core/Logging.h"
+#include "base/Logging.h"
 #include "platform/core/ImageLimits.h"
 #include "platform/core/JobRunner.h"
 

@@ -1,6 +1,7 @@
 #include "export/core/LibraryMetadataExport.h"
 
-#include "browser/core/LibraryComparison.h"
+#include "base/Coordinates.h"
+#include "library/core/LibraryComparison.h"
 #include "platform/core/FileDates.h"
 
 #include <QFileInfo>
@@ -47,22 +48,19 @@ void applyLibraryValues(QVariantMap &working, const PRPicFileInfo &file,
         QVariantMap gps = working.value(QStringLiteral("{GPS}")).toMap();
         const double lat = library.fileLcationLatitude.toDouble();
         const double lon = library.fileLocationLongitude.toDouble();
-        if (file.fileLcationLatitude != library.fileLcationLatitude)
-            gps.insert(QStringLiteral("Latitude"), std::fabs(lat));
-        if (file.fileLocationLongitude != library.fileLocationLongitude)
-            gps.insert(QStringLiteral("Longitude"), std::fabs(lon));
-        gps.insert(QStringLiteral("LatitudeRef"),
-                   lat < 0 ? QStringLiteral("S") : QStringLiteral("N"));
-        gps.insert(QStringLiteral("LongitudeRef"),
-                   lon < 0 ? QStringLiteral("W") : QStringLiteral("E"));
+        QVariantMap position = gpsPositionValues(lat, lon);
+        // A coordinate the file already holds stays as stored; both letters follow the library.
+        if (file.fileLcationLatitude == library.fileLcationLatitude)
+            position.remove(QStringLiteral("Latitude"));
+        if (file.fileLocationLongitude == library.fileLocationLongitude)
+            position.remove(QStringLiteral("Longitude"));
+        gps.insert(position);
         if (!gps.contains(QStringLiteral("GPSVersion")))
             gps.insert(QStringLiteral("GPSVersion"), QVariantList{2, 2, 0, 0});
         bool ok = false;
         const double altitude = settings.altitudeText.toDouble(&ok);
-        if (keys.altitude && ok && settings.altitudeText != settings.shownAltitudeText) {
-            gps.insert(QStringLiteral("Altitude"), std::fabs(altitude));
-            gps.insert(QStringLiteral("AltitudeRef"), altitude < 0 ? 1 : 0);
-        }
+        if (keys.altitude && ok && settings.altitudeText != settings.shownAltitudeText)
+            gps.insert(gpsAltitudeValues(altitude));
         working.insert(QStringLiteral("{GPS}"), gps);
     }
     if (keys.description && differs(library.fileDescription, file.fileDescription))
@@ -243,12 +241,7 @@ void applyPanelValues(QVariantMap &working, const PRPicFileInfo &file, const Pan
         (panel.latitude != file.fileLcationLatitude ||
          panel.longitude != file.fileLocationLongitude)) {
         QVariantMap gps = working.value(QStringLiteral("{GPS}")).toMap();
-        gps.insert(QStringLiteral("Latitude"), std::fabs(lat));
-        gps.insert(QStringLiteral("Longitude"), std::fabs(lon));
-        gps.insert(QStringLiteral("LatitudeRef"),
-                   lat < 0 ? QStringLiteral("S") : QStringLiteral("N"));
-        gps.insert(QStringLiteral("LongitudeRef"),
-                   lon < 0 ? QStringLiteral("W") : QStringLiteral("E"));
+        gps.insert(gpsPositionValues(lat, lon));
         if (!gps.contains(QStringLiteral("GPSVersion")))
             gps.insert(QStringLiteral("GPSVersion"), QVariantList{2, 2, 0, 0});
         working.insert(QStringLiteral("{GPS}"), gps);

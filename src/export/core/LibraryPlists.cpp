@@ -1,6 +1,7 @@
 #include "export/core/LibraryPlists.h"
 
-#include "browser/core/LibraryComparison.h"
+#include "base/Coordinates.h"
+#include "library/core/LibraryComparison.h"
 #include "metadata/core/SafeFileName.h"
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/ImageSource.h"
@@ -59,11 +60,9 @@ QVariantMap libraryPlistEntry(const PRPicFileInfo &r) {
         const double lat = r.fileLcationLatitude.toDouble();
         const double lon = r.fileLocationLongitude.toDouble();
         entry.insert(QStringLiteral("Latitude"), float(lat));
-        entry.insert(QStringLiteral("LatitudeRef"),
-                     lat < 0 ? QStringLiteral("S") : QStringLiteral("N"));
+        entry.insert(QStringLiteral("LatitudeRef"), latitudeRef(lat));
         entry.insert(QStringLiteral("Longitude"), float(lon));
-        entry.insert(QStringLiteral("LongitudeRef"),
-                     lon < 0 ? QStringLiteral("W") : QStringLiteral("E"));
+        entry.insert(QStringLiteral("LongitudeRef"), longitudeRef(lon));
     }
     return entry;
 }

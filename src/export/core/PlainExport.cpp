@@ -1,6 +1,6 @@
 #include "export/core/PlainExport.h"
 
-#include "browser/core/LibraryComparison.h"
+#include "library/core/LibraryComparison.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/FreeFileName.h"
 #include "platform/core/SafeWrite.h"

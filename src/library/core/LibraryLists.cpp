@@ -1,7 +1,7 @@
 #include "library/core/LibraryLists.h"
 
-#include "app/core/FileTypes.h"
-#include "app/core/SharedHelpers.h"
+#include "base/FileTypes.h"
+#include "base/SharedHelpers.h"
 #include "library/core/LibrarySort.h"
 #include "platform/core/FileDates.h"
 

@@ -1,9 +1,9 @@
 #include "library/core/LibraryLoad.h"
 
-#include "app/core/FileTypes.h"
-#include "browser/core/LibraryComparison.h"
+#include "base/FileTypes.h"
 #include "browser/core/LocalImport.h"
 #include "library/core/LibraryCatalogue.h"
+#include "library/core/LibraryComparison.h"
 #include "library/core/LibraryScan.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "library/core/ReferencePhotos.h"

@@ -1,6 +1,6 @@
 #include "library/core/LibraryLookups.h"
 
-#include "app/core/SharedHelpers.h"
+#include "base/SharedHelpers.h"
 #include "library/core/SqliteDatabase.h"
 #include "model/PRPicFileInfo.h"
 

@@ -1,7 +1,7 @@
 #include "library/core/LibraryScan.h"
 
-#include "app/core/FileTypes.h"
-#include "app/core/SharedHelpers.h"
+#include "base/FileTypes.h"
+#include "base/SharedHelpers.h"
 #include "library/core/LibraryCatalogue.h"
 #include "library/core/LibraryLookups.h"
 #include "library/core/LibrarySchema.h"

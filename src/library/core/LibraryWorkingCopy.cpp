@@ -1,6 +1,6 @@
 #include "library/core/LibraryWorkingCopy.h"
 
-#include "app/core/Settings.h"
+#include "base/DataFolders.h"
 #include "library/core/LibraryCatalogue.h"
 #include "library/core/LibrarySchema.h"
 #include "library/core/SqliteDatabase.h"

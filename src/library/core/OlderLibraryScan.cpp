@@ -1,5 +1,5 @@
 // The older catalogue (iPhoto, Aperture, Photos before 10.15): RKMaster and RKVersion.
-#include "app/core/SharedHelpers.h"
+#include "base/SharedHelpers.h"
 #include "library/core/LibraryCatalogue.h"
 #include "library/core/LibraryLookups.h"
 #include "library/core/LibraryScan.h"

@@ -1,8 +1,8 @@
 #include "library/core/ReferencePhotos.h"
 
-#include "app/core/FileTypes.h"
-#include "app/core/SharedHelpers.h"
-#include "browser/core/LibraryComparison.h"
+#include "base/FileTypes.h"
+#include "base/SharedHelpers.h"
+#include "library/core/LibraryComparison.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/UnicodeForms.h"
 

@@ -1,6 +1,6 @@
 #include "metadata/core/DateArithmetic.h"
 
-#include "app/core/Logging.h"
+#include "base/Logging.h"
 #include "metadata/core/FileDateRules.h"
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/FileDates.h"

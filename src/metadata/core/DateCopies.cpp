@@ -1,6 +1,6 @@
 #include "metadata/core/DateCopies.h"
 
-#include "app/core/Logging.h"
+#include "base/Logging.h"
 #include "platform/core/ExiftoolSession.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/FreeFileName.h"

@@ -1,6 +1,6 @@
 #include "metadata/core/EditSheetChanges.h"
 
-#include "app/core/SharedHelpers.h"
+#include "base/SharedHelpers.h"
 #include "metadata/core/DateArithmetic.h"
 #include "metadata/core/WriteRecipe.h"
 

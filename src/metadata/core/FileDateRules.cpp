@@ -1,7 +1,7 @@
 #include "metadata/core/FileDateRules.h"
 
-#include "app/core/Logging.h"
-#include "app/core/SharedHelpers.h"
+#include "base/Logging.h"
+#include "base/SharedHelpers.h"
 #include "platform/core/FileDates.h"
 
 #include <QDebug>

@@ -1,6 +1,6 @@
 #include "metadata/core/FileNameDate.h"
 
-#include "app/core/Logging.h"
+#include "base/Logging.h"
 #include "metadata/core/DateArithmetic.h"
 #include "metadata/core/FileDateRules.h"
 

@@ -40,12 +40,7 @@ std::optional<GpsPosition> parseGpsPosition(const QString &latitude, const QStri
 
 QVariantMap gpsWithPosition(const QVariantMap &oldGps, const GpsPosition &position) {
     QVariantMap gps = oldGps;
-    gps.insert(QStringLiteral("Latitude"), std::fabs(position.latitude));
-    gps.insert(QStringLiteral("LatitudeRef"),
-               position.latitude < 0 ? QStringLiteral("S") : QStringLiteral("N"));
-    gps.insert(QStringLiteral("Longitude"), std::fabs(position.longitude));
-    gps.insert(QStringLiteral("LongitudeRef"),
-               position.longitude < 0 ? QStringLiteral("W") : QStringLiteral("E"));
+    gps.insert(gpsPositionValues(position.latitude, position.longitude));
     if (!gps.contains(QStringLiteral("GPSVersion")))
         gps.insert(QStringLiteral("GPSVersion"), QVariantList{2, 2, 0, 0});
     // No speed or track is made up: a 0 would claim the camera stood still facing north.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/core/Coordinates.h"
+#include "base/Coordinates.h"
 
 #include <QDateTime>
 #include <QString>

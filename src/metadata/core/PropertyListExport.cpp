@@ -1,9 +1,10 @@
 #include "metadata/core/PropertyListExport.h"
 
-#include "app/core/FileTypes.h"
-#include "app/core/RawTemporary.h"
+#include "base/Coordinates.h"
+#include "base/FileTypes.h"
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/ImageSource.h"
+#include "platform/core/RawTemporary.h"
 
 #include <QDir>
 #include <QFile>
@@ -177,9 +178,9 @@ templateDictionary(const std::function<QString(const char *)> &textOf) {
         if (key == QLatin1String("Latitude") || key == QLatin1String("Longitude"))
             dict.append({key, value});
         else if (key == QLatin1String("LatitudeRef"))
-            dict.append({key, value < 0 ? QStringLiteral("S") : QStringLiteral("N")});
+            dict.append({key, latitudeRef(value)});
         else if (key == QLatin1String("LongitudeRef"))
-            dict.append({key, value < 0 ? QStringLiteral("W") : QStringLiteral("E")});
+            dict.append({key, longitudeRef(value)});
         else
             dict.append({key, text});
     }

@@ -1,8 +1,9 @@
 #include "metadata/core/PropertyListImport.h"
 
+#include "base/Coordinates.h"
 #include "metadata/core/MetadataClipboard.h"
 
-#include "app/core/SharedHelpers.h"
+#include "base/SharedHelpers.h"
 
 #include <QFileInfo>
 #include <QLocale>
@@ -323,13 +324,11 @@ void applyTemplate(const TemplatePlist &tpl, QVariantMap &working) {
     if (tpl.hasPosition) {
         QVariantMap gps = working.value(kGps).toMap();
         gps.insert(QStringLiteral("GPSVersion"), QVariantList{2, 2, 0, 0});
-        gps.insert(QStringLiteral("Latitude"), double(static_cast<float>(std::fabs(tpl.latitude))));
-        gps.insert(QStringLiteral("LatitudeRef"),
-                   tpl.latitude < 0 ? QStringLiteral("S") : QStringLiteral("N"));
-        gps.insert(QStringLiteral("Longitude"),
-                   double(static_cast<float>(std::fabs(tpl.longitude))));
-        gps.insert(QStringLiteral("LongitudeRef"),
-                   tpl.longitude < 0 ? QStringLiteral("W") : QStringLiteral("E"));
+        QVariantMap position = gpsPositionValues(tpl.latitude, tpl.longitude);
+        // In single precision, as the template was written.
+        for (const QString &key : {QStringLiteral("Latitude"), QStringLiteral("Longitude")})
+            position.insert(key, double(static_cast<float>(position.value(key).toDouble())));
+        gps.insert(position);
         // A template holds no speed or heading: none is made up (a photo's own stay).
         working.insert(kGps, gps);
     }

@@ -1,6 +1,6 @@
 #include "metadata/core/TagCopies.h"
 
-#include "app/core/SharedHelpers.h"
+#include "base/SharedHelpers.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

@@ -1,5 +1,6 @@
 #include "metadata/core/VideoEdits.h"
 
+#include "base/Coordinates.h"
 #include "platform/core/ExiftoolSession.h"
 #include "platform/core/QuickTimeWriter.h"
 
@@ -298,17 +299,7 @@ QVariantMap propertiesOf(const QJsonObject &tags, const QDateTime &created) {
     if (!title.isEmpty())
         properties.insert(kIptc, QVariantMap{{QStringLiteral("ObjectName"), title}});
     if (const std::optional<Position> p = positionOfTags(tags)) {
-        QVariantMap gps{{QStringLiteral("Latitude"), std::fabs(p->latitude)},
-                        {QStringLiteral("LatitudeRef"),
-                         p->latitude < 0 ? QStringLiteral("S") : QStringLiteral("N")},
-                        {QStringLiteral("Longitude"), std::fabs(p->longitude)},
-                        {QStringLiteral("LongitudeRef"),
-                         p->longitude < 0 ? QStringLiteral("W") : QStringLiteral("E")}};
-        if (p->altitude) {
-            gps.insert(QStringLiteral("Altitude"), std::fabs(*p->altitude));
-            gps.insert(QStringLiteral("AltitudeRef"), *p->altitude < 0 ? 1 : 0);
-        }
-        properties.insert(kGps, gps);
+        properties.insert(kGps, gpsPositionValues(p->latitude, p->longitude, p->altitude));
     }
     return properties;
 }

@@ -1,6 +1,6 @@
 #include "platform/core/CameraDevice.h"
 
-#include "app/core/FileTypes.h"
+#include "base/FileTypes.h"
 #include "platform/core/FreeFileName.h"
 
 #include <QCryptographicHash>

@@ -1,6 +1,6 @@
 #include "platform/core/ImageDestination.h"
 
-#include "app/core/Logging.h"
+#include "base/Logging.h"
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/ImagePropertyTables.h"
 #include "platform/core/PngExif.h"

@@ -1,5 +1,5 @@
 #include "platform/core/ImageLimits.h"
-#include "app/core/Logging.h"
+#include "base/Logging.h"
 
 #include <QDebug>
 #include <QImageReader>

@@ -1,7 +1,7 @@
 #include "platform/core/ImageSource.h"
 #include "platform/core/Orientation.h"
 
-#include "app/core/Logging.h"
+#include "base/Logging.h"
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/ImagePropertyTables.h"
 #include "platform/core/RegularFile.h"

@@ -1,6 +1,6 @@
 #include "platform/core/PlaceNameCache.h"
 
-#include "app/core/Logging.h"
+#include "base/Logging.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "platform/core/Thumbnails.h"
 
-#include "app/core/FileTypes.h"
+#include "base/FileTypes.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/VideoFrame.h"
 

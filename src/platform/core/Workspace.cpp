@@ -1,6 +1,6 @@
 #include "platform/core/Workspace.h"
 
-#include "app/core/Logging.h"
+#include "base/Logging.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -1,8 +1,8 @@
-#include "app/core/DisjointSet.h"
-#include "app/core/THFileUtility.h"
-#include "app/core/THLock.h"
-#include "app/core/THWebUtility.h"
 #include "app/core/VersionDecoder.h"
+#include "base/DisjointSet.h"
+#include "base/THFileUtility.h"
+#include "base/THLock.h"
+#include "base/THWebUtility.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "browser/core/LocalSort.h"
-#include "app/core/RawTemporary.h"
 #include "browser/core/LocalImport.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageDestination.h"
 #include "platform/core/ImageSource.h"
+#include "platform/core/RawTemporary.h"
 #include "support/MakeDng.h"
 #include "support/TestSupport.h"
 

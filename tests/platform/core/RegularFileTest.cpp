@@ -1,7 +1,7 @@
 #include "platform/core/RegularFile.h"
 
-#include "app/core/RawTemporary.h"
 #include "platform/core/ImageSource.h"
+#include "platform/core/RawTemporary.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "app/core/FileTypes.h"
+#include "base/FileTypes.h"
 
 #include <gtest/gtest.h>
 

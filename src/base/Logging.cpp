@@ -1,4 +1,4 @@
-#include "app/core/Logging.h"
+#include "base/Logging.h"
 
 Q_LOGGING_CATEGORY(lcApp, "pk.app", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcBrowser, "pk.browser", QtInfoMsg)

@@ -1,4 +1,4 @@
-#include "app/core/Logging.h"
+#include "base/Logging.h"
 
 #include <gtest/gtest.h>
 

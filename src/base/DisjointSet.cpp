@@ -1,4 +1,4 @@
-#include "app/core/DisjointSet.h"
+#include "base/DisjointSet.h"
 
 #include <QList>
 

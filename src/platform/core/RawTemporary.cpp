@@ -1,6 +1,6 @@
-#include "app/core/RawTemporary.h"
+#include "platform/core/RawTemporary.h"
 
-#include "app/core/Logging.h"
+#include "base/Logging.h"
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/PrivateFolder.h"
 #include "platform/core/RegularFile.h"

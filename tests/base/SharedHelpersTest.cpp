@@ -1,4 +1,4 @@
-#include "app/core/SharedHelpers.h"
+#include "base/SharedHelpers.h"
 
 #include <QImage>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "app/core/THLock.h"
+#include "base/THLock.h"
 
-#include "app/core/Logging.h"
+#include "base/Logging.h"
 
 #include <QDebug>
 #include <QHash>

@@ -1,4 +1,4 @@
-#include "app/core/RawTemporary.h"
+#include "platform/core/RawTemporary.h"
 
 #include "platform/core/PrivateFolder.h"
 #include "support/MakeDng.h"

@@ -1,7 +1,7 @@
-#include "app/core/RawExifReader.h"
+#include "platform/core/RawExifReader.h"
 
-#include "app/core/Logging.h"
-#include "app/core/SharedHelpers.h"
+#include "base/Logging.h"
+#include "base/SharedHelpers.h"
 
 #include <QDebug>
 #include <QFile>

@@ -1,5 +1,5 @@
 // One rule signs a position for every reader; they used to disagree on a missing letter.
-#include "app/core/Coordinates.h"
+#include "base/Coordinates.h"
 #include "browser/core/PhotoPanels.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/core/THWebUtility.h"
+#include "base/THWebUtility.h"
 
 #include <QCryptographicHash>
 #include <QDir>

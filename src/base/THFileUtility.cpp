@@ -1,4 +1,4 @@
-#include "app/core/THFileUtility.h"
+#include "base/THFileUtility.h"
 
 #include <QFile>
 #include <sys/stat.h>

@@ -1,9 +1,9 @@
-#include "browser/core/LibraryComparison.h"
+#include "library/core/LibraryComparison.h"
 
-#include "app/core/Coordinates.h"
+#include "base/Coordinates.h"
 #include "browser/core/PhotoPanels.h"
 
-#include "app/core/SharedHelpers.h"
+#include "base/SharedHelpers.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
 

@@ -1,0 +1,41 @@
+cmake_minimum_required(VERSION 3.25)
+# Plants one include at a time in a small source tree and runs the layer check over it: the
+# allowed order passes, and each kind of forbidden include fails naming the file.
+# Run as: cmake -DCHECK=<CheckCoreLayers.cmake> -DWORK=<scratch dir>
+#   -DWIDGET_HEADERS=<QtWidgets include dir> -P CoreLayersTest.cmake
+
+set(failures "")
+function(plant name file include expect_pass)
+  set(root ${WORK}/${name})
+  file(REMOVE_RECURSE ${root})
+  foreach(f base/Logging.h platform/core/ImageSource.h model/Record.h browser/core/Panels.h
+            metadata/core/Recipe.h metadata/GpsWindow.h library/core/Store.h app/core/State.h)
+    file(WRITE ${root}/${f} "#pragma once\n")
+  endforeach()
+  file(WRITE ${root}/${file} "#pragma once\n\n${include}\n")
+  execute_process(COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${root}
+    -DWIDGET_HEADERS=${WIDGET_HEADERS} -P ${CHECK} RESULT_VARIABLE rc OUTPUT_VARIABLE out
+    ERROR_VARIABLE out)
+  if(expect_pass AND NOT rc EQUAL 0)
+    string(APPEND failures "\n${name}: an allowed include was refused:\n${out}")
+  elseif(NOT expect_pass AND (rc EQUAL 0 OR NOT out MATCHES "src/${file}"))
+    string(APPEND failures "\n${name}: the include in ${file} was not named:\n${out}")
+  endif()
+  set(failures ${failures} PARENT_SCOPE)
+endfunction()
+
+plant(downward library/core/Loader.cpp
+  "#include \"base/Logging.h\"\n#include \"model/Record.h\"\n#include \"metadata/core/Recipe.h\"\n#include <QString>"
+  TRUE)
+plant(upward base/Helpers.cpp "#include \"platform/core/ImageSource.h\"" FALSE)
+plant(sideways browser/core/Compare.cpp "#include \"library/core/Store.h\"" FALSE)
+plant(application library/core/Open.cpp "#include \"app/core/State.h\"" FALSE)
+plant(climb library/core/EditRun.cpp "#include \"../LibraryEditRun.h\"" FALSE)
+plant(window metadata/core/Gps.cpp "#include \"metadata/GpsWindow.h\"" FALSE)
+plant(bare metadata/core/Dates.cpp "#include \"AppDelegate.h\"" FALSE)
+plant(widgets platform/core/Preview.cpp "#include <QWidget>" FALSE)
+
+file(REMOVE_RECURSE ${WORK})
+if(failures)
+  message(FATAL_ERROR "The layer check let through or refused the wrong include:${failures}")
+endif()
