@@ -373,6 +373,19 @@ TEST_F(LibraryDelete, OlderLibraryLosesTheMasterAndItsVersions) {
     EXPECT_EQ(count(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
     EXPECT_EQ(fake.trashed, (QStringList{first->filePath}));
     EXPECT_FALSE(d->library.photoLibBroserArray.contains(first));
+
+    // A RAW+JPEG pair goes whole: both masters' rows and, where it is there, the RAW's file.
+    const IKImageItemPtr pair = item(QStringLiteral("IMG_1994.JPG"));
+    ASSERT_TRUE(pair);
+    const QString raw = QFileInfo(pair->filePath).path() + QStringLiteral("/IMG_1994.cr2");
+    writeBytes(raw, "raw");
+    fake.trashed.clear();
+    select({pair});
+    d->DeletePhotoinPhotoLibraryAction();
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM RKMaster WHERE modelId IN (11, 12)")),
+              QStringLiteral("0"));
+    EXPECT_EQ(count(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    EXPECT_EQ(fake.trashed, (QStringList{pair->filePath, raw}));
 }
 
 TEST_F(LibraryDelete, ARecordThatNamesNoFileOfItsOwnLosesItsRowsAndTrashesNothing) {
