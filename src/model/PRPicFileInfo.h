@@ -37,6 +37,8 @@ class PRPicFileInfo {
     QString photouuid;
     QString findLocation;
     QString fileTypeStr; // "Live Photos", "JPG Photos", "PNG images", "RAW Photos" or "Videos"
+    // The other half of a RAW+JPEG pair that goes with the photo: its master's file.
+    QString pairedFilePath;
 
     int32_t photoID = -1;
     int32_t photoAssetID = 0;

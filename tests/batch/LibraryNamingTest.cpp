@@ -219,6 +219,21 @@ TEST_P(LibraryNaming, TemplatesReadTheRecordAndTheOriginalFile) {
         expected.remove(QLatin1String(gone));
     EXPECT_EQ(items[0]->fileName, expected + QStringLiteral(".jpg"));
     EXPECT_EQ(nameInDatabase(id), expected + QStringLiteral(".jpg"));
+
+    // A custom name of two megabytes of accented letters is cut once to one file name.
+    d->ShowRenameWindowAction();
+    d->customerFileNameBtn->click();
+    QString huge;
+    for (int i = 0; i < 500000; ++i)
+        huge += QStringLiteral("e\u0301 ");
+    d->customNamelab->setText(huge);
+    d->SaveChangesRenameWindowAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    const QByteArray stored = nameInDatabase(id).toUtf8();
+    EXPECT_TRUE(stored.startsWith("e\xcc\x81 e")) << stored.left(40).toStdString();
+    EXPECT_TRUE(stored.endsWith(".jpg"));
+    EXPECT_LE(stored.size(), 255);
+    EXPECT_EQ(items[0]->fileName.toUtf8(), stored);
     expectWhole();
 }
 

@@ -77,6 +77,8 @@ class LibraryDelete : public ::testing::Test {
         lib = copyLibrary(QLatin1String(name), parent);
         database = lib + (QLatin1String(name) == QLatin1String("Test-10.14.6")
                               ? QStringLiteral("/database/photos.db")
+                          : QLatin1String(name) == QLatin1String("Test-iPhoto-9.6.1")
+                              ? QStringLiteral("/Database/apdb/Library.apdb")
                               : QStringLiteral("/database/Photos.sqlite"));
         if (!sql.isEmpty())
             sqliteValue(database, sql);
@@ -402,6 +404,54 @@ TEST_F(LibraryDelete, OlderLibraryLosesTheMasterAndItsVersions) {
     EXPECT_EQ(count(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
     EXPECT_EQ(fake.trashed, (QStringList{first->filePath}));
     EXPECT_FALSE(d->library.photoLibBroserArray.contains(first));
+
+    // A RAW+JPEG pair goes whole: both masters' rows and, where it is there, the RAW's file.
+    const IKImageItemPtr pair = item(QStringLiteral("IMG_1994.JPG"));
+    ASSERT_TRUE(pair);
+    const QString raw = QFileInfo(pair->filePath).path() + QStringLiteral("/IMG_1994.cr2");
+    writeBytes(raw, "raw");
+    fake.trashed.clear();
+    select({pair});
+    d->DeletePhotoinPhotoLibraryAction();
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM RKMaster WHERE modelId IN (11, 12)")),
+              QStringLiteral("0"));
+    EXPECT_EQ(count(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    EXPECT_EQ(fake.trashed, (QStringList{pair->filePath, raw}));
+}
+
+// An iPhoto catalogue keeps each version's IPTC, Exif and other properties in Properties.apdb:
+// they go with the photo, and both databases stay whole.
+TEST_F(LibraryDelete, AnIPhotoPhotoTakesItsPropertiesAlong) {
+    FakeTrash fake;
+    setTrash(&fake);
+    ASSERT_TRUE(open(dir.path(), "Test-iPhoto-9.6.1"));
+    const QString props = QFileInfo(database).path() + QStringLiteral("/Properties.apdb");
+    const IKImageItemPtr photo = item(QStringLiteral("Pumkins1.jpg"));
+    ASSERT_TRUE(photo);
+    const QString versions =
+        count(QStringLiteral("SELECT group_concat(modelId) FROM RKVersion WHERE masterId = %1")
+                  .arg(photo->photoLibFileNode->photoID));
+    const QString propertyRows =
+        QStringLiteral("SELECT (SELECT count(*) FROM RKIptcProperty WHERE versionId IN (%1)) + "
+                       "(SELECT count(*) FROM RKExifStringProperty WHERE versionId IN (%1)) + "
+                       "(SELECT count(*) FROM RKOtherProperty WHERE versionId IN (%1))")
+            .arg(versions);
+    const QString allRows = QStringLiteral("SELECT (SELECT count(*) FROM RKIptcProperty) + (SELECT "
+                                           "count(*) FROM RKExifStringProperty) + (SELECT "
+                                           "count(*) FROM RKOtherProperty)");
+    const int others =
+        sqliteValue(props, allRows).toInt() - sqliteValue(props, propertyRows).toInt();
+    ASSERT_GT(sqliteValue(props, propertyRows).toInt(), 0);
+    select({photo});
+    d->DeletePhotoinPhotoLibraryAction();
+    EXPECT_EQ(sqliteValue(props, propertyRows), QStringLiteral("0"));
+    EXPECT_EQ(sqliteValue(props, allRows).toInt(), others);
+    EXPECT_EQ(
+        count(QStringLiteral("SELECT count(*) FROM RKVersion WHERE modelId IN (%1)").arg(versions)),
+        QStringLiteral("0"));
+    for (const QString &db : {database, props})
+        EXPECT_EQ(sqliteValue(db, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    EXPECT_EQ(fake.trashed, (QStringList{photo->filePath}));
 }
 
 TEST_F(LibraryDelete, ARecordThatNamesNoFileOfItsOwnLosesItsRowsAndTrashesNothing) {

@@ -779,3 +779,44 @@ TEST(LibraryWriteValues, LocalDatesReadBackUnchangedInEveryZone) {
         qputenv("TZ", savedTz);
     tzset();
 }
+
+// A keyword of a million decomposed letters, written and then typed with letters that compose
+// to the same, meets its row: a guard against a normalization whose cost grows with the square
+// of the length (minutes here).
+TEST(LibraryWriteValues, ALongDecomposedKeywordMeetsItsRow) {
+    const int letters = 500000;
+    QString decomposed;
+    for (int i = 0; i < letters; ++i)
+        decomposed += QStringLiteral("A\u030a");
+    const QString typed = QString(letters, QChar(0x212b)) + QStringLiteral(", Kids");
+    for (const char *name : {"Test-13.0.0", "Test-10.14.6"}) {
+        auto o = openLibrary(QLatin1String(name));
+        const QString table = o->current ? QStringLiteral("ZKEYWORD") : QStringLiteral("RKKeyword");
+        const QString column = o->current ? QStringLiteral("ZTITLE") : QStringLiteral("name");
+        const LibraryScanResult scan = o->scanLibrary();
+        const PRPicFileInfoPtr park = recordNamed(scan, QStringLiteral("St James Park.jpg"));
+        const PRPicFileInfoPtr wedding = recordNamed(scan, QStringLiteral("wedding.jpg"));
+        ASSERT_TRUE(park && wedding);
+        QString rows;
+        for (const auto &[photo, text] : {std::pair{park, decomposed}, {wedding, typed}}) {
+            auto store = begin(*o);
+            ASSERT_TRUE(store);
+            const LibraryWriteResult k = o->current ? store->setKeywords(photo->photoID, text)
+                                                    : store->setOlderKeywords(photo->photoID, text);
+            EXPECT_TRUE(k.ok) << k.reason.toStdString();
+            commitAndCopyBack(*o, *store);
+            if (rows.isEmpty())
+                rows =
+                    sqliteValue(o->database, QStringLiteral("SELECT count(*) FROM %1").arg(table));
+        }
+        expectWhole(o->database);
+        EXPECT_EQ(sqliteValue(o->database, QStringLiteral("SELECT count(*) FROM %1").arg(table)),
+                  rows)
+            << name;
+        EXPECT_EQ(
+            sqliteValue(o->database, QStringLiteral("SELECT count(*) FROM %1 WHERE length(%2) = %3")
+                                         .arg(table, column)
+                                         .arg(2 * letters)),
+            QStringLiteral("1"));
+    }
+}

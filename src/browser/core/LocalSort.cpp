@@ -5,6 +5,7 @@
 #include "platform/core/ImageSource.h"
 #include "platform/core/RawTemporary.h"
 #include "platform/core/RegularFile.h"
+#include "platform/core/UnicodeForms.h"
 
 #include <QSet>
 #include <QVariantMap>
@@ -26,7 +27,7 @@ int64_t floorSeconds(const QDateTime &date) {
 
 // Strips combining marks after canonical decomposition and folds case, so "É" meets "e".
 QString foldedName(const QString &name) {
-    const QString decomposed = name.normalized(QString::NormalizationForm_D);
+    const QString decomposed = normalizedText(name, QString::NormalizationForm_D);
     QString out;
     out.reserve(decomposed.size());
     for (const QChar c : decomposed) {

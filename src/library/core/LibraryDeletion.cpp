@@ -65,6 +65,8 @@ LibraryTrashPlan libraryTrashPlan(const QList<IKImageItemPtr> &deleted,
         if (item && !item->filePath.isEmpty()) {
             names.insert(nameOf(item->filePath));
             names.insert(nameOf(livePhotoCompanionPath(item->filePath)));
+            if (item->photoLibFileNode)
+                names.insert(nameOf(item->photoLibFileNode->pairedFilePath));
         }
     QSet<QString> used;
     for (const IKImageItemPtr &item : remaining)
@@ -97,6 +99,8 @@ LibraryTrashPlan libraryTrashPlan(const QList<IKImageItemPtr> &deleted,
         add(*item, item->filePath);
         if (companions)
             add(*item, livePhotoCompanionPath(item->filePath));
+        if (item->photoLibFileNode && !item->photoLibFileNode->pairedFilePath.isEmpty())
+            add(*item, item->photoLibFileNode->pairedFilePath);
     }
     return plan;
 }

@@ -17,11 +17,11 @@ struct LibraryTrashPlan {
     QStringList kept;    // files a photo that stays still uses
     QStringList foreign; // files a record names that are not its photo's own: left alone
 };
-// Each deleted photo's file that exists, and with `companions` its "_3.mov" when there is
-// one; a file that a photo of `remaining` uses is kept instead. Only a photo's own file goes:
-// one inside the package at `libraryPath`, or a referenced photo's file whose real path is
-// the one the library records. A record whose path is relative or climbs with ".." names
-// no file: its rows go, nothing of it is trashed.
+// Each deleted photo's file that exists, the other master's file of a RAW+JPEG pair, and
+// with `companions` its "_3.mov" when there is one; a file that a photo of `remaining` uses is kept
+// instead. Only a photo's own file goes: one inside the package at `libraryPath`, or a referenced
+// photo's file whose real path is the one the library records. A record whose path is relative or
+// climbs with ".." names no file: its rows go, nothing of it is trashed.
 LibraryTrashPlan libraryTrashPlan(const QList<IKImageItemPtr> &deleted,
                                   const QList<IKImageItemPtr> &remaining, bool companions,
                                   const QString &libraryPath);

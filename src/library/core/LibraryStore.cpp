@@ -4,6 +4,7 @@
 #include "library/core/LibraryCatalogue.h"
 #include "library/core/LibraryLookups.h"
 #include "metadata/core/SafeFileName.h"
+#include "platform/core/UnicodeForms.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -120,7 +121,7 @@ QStringList keywordSet(const QString &text) {
         const QString keyword = part.trimmed();
         if (keyword.isEmpty())
             continue;
-        const QString key = keyword.normalized(QString::NormalizationForm_C);
+        const QString key = normalizedText(keyword, QString::NormalizationForm_C);
         if (seen.contains(key))
             continue;
         seen.insert(key);
@@ -132,7 +133,7 @@ QStringList keywordSet(const QString &text) {
 namespace {
 
 QString nfc(const QString &s) {
-    return s.normalized(QString::NormalizationForm_C);
+    return normalizedText(s, QString::NormalizationForm_C);
 }
 
 // Empty texts are stored as NULL, as the photo application leaves a field it has no value

@@ -3,6 +3,7 @@
 #include "library/core/LibraryLookups.h"
 #include "library/core/LibraryStore.h"
 #include "metadata/core/SafeFileName.h"
+#include "platform/core/UnicodeForms.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -97,7 +98,7 @@ LibraryWriteResult LibraryStore::setOlderKeywords(int masterKey, const QString &
 
     QList<int64_t> wanted;
     for (const QString &keyword : keywordSet(text)) {
-        const QString key = keyword.normalized(QString::NormalizationForm_C);
+        const QString key = normalizedText(keyword, QString::NormalizationForm_C);
         if (auto it = byName->constFind(key); it != byName->constEnd()) {
             if (!wanted.contains(*it))
                 wanted << *it;

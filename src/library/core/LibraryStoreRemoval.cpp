@@ -1,5 +1,6 @@
 // Deleting a photo from either store: every row that names it goes with it, so that nothing
 // is left pointing at a row that is no longer there.
+#include "library/core/LibraryCatalogue.h"
 #include "library/core/LibraryStore.h"
 
 #include <QRegularExpression>
@@ -11,19 +12,23 @@ struct TableColumns {
     QStringList columns;
 };
 
-QList<TableColumns> tablesOf(SqliteDatabase &db, QString *error) {
+// The tables of the database attached as `schema` (a name of ours, never the library's).
+QList<TableColumns> tablesOf(SqliteDatabase &db, QString *error,
+                             const QString &schema = QStringLiteral("main")) {
     QList<TableColumns> out;
     SqliteStatement *tables = db.prepare(
-        QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE "
-                       "'sqlite_%' ORDER BY name"));
-    SqliteStatement *columns = db.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?1)"));
+        QStringLiteral("SELECT name FROM %1.sqlite_master WHERE type = 'table' AND name NOT LIKE "
+                       "'sqlite_%' ORDER BY name")
+            .arg(sqlName(schema)));
+    SqliteStatement *columns =
+        db.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?1, ?2)"));
     if (!tables || !columns) {
         *error = db.lastError();
         return {};
     }
     while (tables->step()) {
         TableColumns t{tables->string(0), {}};
-        columns->reset().bind(1, t.table);
+        columns->reset().bind(1, t.table).bind(2, schema);
         while (columns->step())
             t.columns << columns->string(0);
         columns->reset();
@@ -220,12 +225,24 @@ LibraryWriteResult LibraryStore::deleteOlderPhoto(int masterKey) {
         if (!why.isEmpty())
             return LibraryWriteResult::failed(why);
     }
+    // An iPhoto or Aperture catalogue keeps the versions' IPTC, Exif and other properties in
+    // Properties.apdb: they go in the same transaction.
+    QList<std::pair<QString, TableColumns>> versionTables;
     for (const TableColumns &t : tables)
+        versionTables.push_back({QStringLiteral("main"), t});
+    if (!propertiesPath_.isEmpty()) {
+        const QString schema = QLatin1String(kCatalogueProperties);
+        for (const TableColumns &t : tablesOf(db_, &why, schema))
+            versionTables.push_back({schema, t});
+        if (!why.isEmpty())
+            return LibraryWriteResult::failed(why);
+    }
+    for (const auto &[schema, t] : versionTables)
         if (t.table != QLatin1String("RKVersion") &&
             t.columns.contains(QLatin1String("versionId")) &&
-            !run(QStringLiteral("DELETE FROM %1 WHERE versionId IN (SELECT modelId FROM RKVersion "
-                                "WHERE %2)")
-                     .arg(sqlName(t.table), versions),
+            !run(QStringLiteral("DELETE FROM %1.%2 WHERE versionId IN (SELECT modelId FROM "
+                                "main.RKVersion WHERE %3)")
+                     .arg(sqlName(schema), sqlName(t.table), versions),
                  {masterKey}))
             return LibraryWriteResult::failed(error_);
     if (!run(QStringLiteral("DELETE FROM RKVersion WHERE ") + versions, {masterKey}))

@@ -29,6 +29,24 @@ bool isFileOutsideLibrary(const QString &path) {
     return hasNoDotSegments(path) && QFileInfo(path).isFile();
 }
 
+struct MasterFile {
+    QString path;
+    bool referenced = false, lost = false;
+};
+
+// imagePath: absolute, or relative to the root of the disk for referenced files and to
+// Masters for managed ones; never to our working directory.
+MasterFile masterFile(const QString &libraryPath, const QString &imagePath) {
+    const QString fromRoot =
+        imagePath.startsWith(QLatin1Char('/')) ? imagePath : QLatin1Char('/') + imagePath;
+    if (!imagePath.isEmpty() && isFileOutsideLibrary(fromRoot))
+        return {fromRoot, true, false};
+    if (fromRoot.contains(QLatin1String("/Users"), Qt::CaseInsensitive) ||
+        fromRoot.contains(QLatin1String("/Volumes"), Qt::CaseInsensitive))
+        return {fromRoot, true, true};
+    return {libraryPath + QStringLiteral("/Masters") + fromRoot};
+}
+
 } // namespace
 
 LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QString &databasePath,
@@ -69,6 +87,17 @@ LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QStr
                                "RKMaster.modelId OR w.rawMasterUuid = RKMaster.uuid OR "
                                "w.nonRawMasterUuid = RKMaster.uuid)")
               : QStringLiteral("0");
+    // The other master of the photo's pair, when no version that stays with a deletion of the
+    // photo stands on it (the deletion then removes its row, and its file goes too).
+    const QString pairedPath =
+        pairs ? QStringLiteral(
+                    "(SELECT o.imagePath FROM RKMaster o WHERE o.modelId != RKMaster.modelId AND "
+                    "(o.modelId = RKVersion.masterId OR o.uuid = RKVersion.rawMasterUuid OR "
+                    "o.uuid = RKVersion.nonRawMasterUuid) AND NOT EXISTS (SELECT 1 FROM "
+                    "RKVersion v WHERE v.masterId != RKMaster.modelId AND v.nonRawMasterUuid IS "
+                    "NOT RKMaster.uuid AND (v.masterId = o.modelId OR v.rawMasterUuid = o.uuid "
+                    "OR v.nonRawMasterUuid = o.uuid)) LIMIT 1)")
+              : QStringLiteral("NULL");
     const bool captions =
         !propertiesPath.isEmpty() && attachCatalogueProperties(db, propertiesPath, nullptr);
     // RKVersion.modelId comes last: albums and keywords belong to the version. iPhoto's and
@@ -82,10 +111,10 @@ LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QStr
             "RKVersion.name, "
             "RKVersion.hasKeywords, RKVersion.extendedDescription, RKVersion.exifLatitude, "
             "RKVersion.exifLongitude, RKVersion.masterId, RKMaster.isInTrash, RKVersion.modelId, "
-            "%1, RKVersion.imageDate, %2, %3 "
+            "%1, RKVersion.imageDate, %2, %3, %5 "
             "FROM RKMaster LEFT JOIN RKVersion ON %4 "
             "ORDER BY RKMaster.modelId, RKVersion.modelId")
-            .arg(shownName, favorite, otherHalf, versionsShown),
+            .arg(shownName, favorite, otherHalf, versionsShown, pairedPath),
         captions));
     if (!stmt) {
         result.message = db.lastError();
@@ -108,21 +137,15 @@ LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QStr
                 r.fileName = row.text(19);
             r.fileTypeStr = libraryFileType(r.fileName);
         }
-        // imagePath: absolute, or relative to the root of the disk for referenced files and
-        // to Masters for managed ones; never to our working directory.
-        const QString imagePath = row.text(7);
-        const QString fromRoot =
-            imagePath.startsWith(QLatin1Char('/')) ? imagePath : QLatin1Char('/') + imagePath;
-        if (!imagePath.isEmpty() && isFileOutsideLibrary(fromRoot)) {
+        const MasterFile file = masterFile(libraryPath, row.text(7));
+        r.fileFullPath = file.path;
+        if (file.referenced) {
             r.bReferencePhoto = true;
-            r.findLocation = r.fileFullPath = fromRoot;
-        } else if (fromRoot.contains(QLatin1String("/Users"), Qt::CaseInsensitive) ||
-                   fromRoot.contains(QLatin1String("/Volumes"), Qt::CaseInsensitive)) {
-            r.bReferencePhoto = r.bLostReferencePhoto = true;
-            r.findLocation = r.fileFullPath = fromRoot;
-        } else {
-            r.fileFullPath = libraryPath + QStringLiteral("/Masters") + fromRoot;
+            r.bLostReferencePhoto = file.lost;
+            r.findLocation = file.path;
         }
+        if (row.present(23))
+            r.pairedFilePath = masterFile(libraryPath, row.text(23)).path;
         if (const int date = row.present(20) ? 20 : 8; row.present(date)) {
             r.shootDateNumber = uint64_t(row.i64(date));
             r.fileCameraDate = libraryDateText(row.i64(date));

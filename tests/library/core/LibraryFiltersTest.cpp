@@ -154,8 +154,15 @@ TEST(LibraryTrashPlan, OnlyThePhotosOwnFilesAreTrashed) {
         EXPECT_EQ(plan.foreign, QStringList{item->filePath});
     }
     const IKImageItemPtr ref = referenced(dated("ref.jpg", {}, out + "/ref.jpg"));
+    // The other master of a RAW+JPEG pair goes by the same rules.
+    writeFile(lib + "/originals/A/own.cr2");
+    own->photoLibFileNode->pairedFilePath = lib + "/originals/A/own.cr2";
+    ref->photoLibFileNode->pairedFilePath = lib + "/originals/L/victim.jpg";
+    hostile[0]->photoLibFileNode->pairedFilePath = lib + "/originals/A/../../../ref.jpg";
+    hostile[3]->photoLibFileNode->pairedFilePath = out + "/victim_3.mov";
     EXPECT_EQ(libraryTrashPlan(hostile + QList{own, ref}, {}, true, lib).files,
-              (QStringList{lib + "/originals/A/own.jpg", out + "/ref.jpg"}));
+              (QStringList{lib + "/originals/A/own.jpg", lib + "/originals/A/own.cr2",
+                           out + "/ref.jpg"}));
 }
 
 TEST(LibraryTrashPlan, DeletedItemsLeaveEveryListAndEmptyDictionaryEntries) {
