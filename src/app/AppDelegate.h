@@ -78,6 +78,9 @@ class AppDelegate : public QObject {
     // Empties every panel of the local selection: information lines, tree, map, place and
     // the values the edit sheet is filled from.
     void clearLocalPanels();
+    // The right column's lines, property table and preview for `item` of the library or the
+    // local list (null: an empty column); the local selection's values stay untouched.
+    void showPhotoInColumn(const IKImageItemPtr &item, bool library);
     // One sheet naming the files and folders an import could not take or read.
     void showImportProblems(const QStringList &problems);
 
@@ -131,7 +134,9 @@ class AppDelegate : public QObject {
     // Completion sheet of a job: what was done, where the photos are, each photo of
     // `report.notWritten` (failed or skipped; told whatever the suppression setting) and a
     // button that reveals the result. False when the suppression setting kept it away.
-    bool LocalPhotoMetadataChangedCompletedAlert(const JobReport &report);
+    // `unshown`: the reveal found no file manager, so the sheet shows although suppressed,
+    // names the folder and offers no reveal.
+    bool LocalPhotoMetadataChangedCompletedAlert(const JobReport &report, bool unshown = false);
     void savePanelDidEnd112(QMessageBox *alert, int returnCode, void *contextInfo = nullptr);
 
     // The items selected in the local browser, in list order.
@@ -741,6 +746,9 @@ class AppDelegate : public QObject {
     // The one ending of a job (metadata/CompletionSheet.cpp): the completion sheet when one
     // is due, whose button reveals the result; otherwise the reveal at once.
     void showJobEnding(const JobReport &report);
+    // The ending of a job whose `written` results need no sheet: `path` shown in the file
+    // manager (under `root`), or, where none answers, the sheet naming what and where.
+    void revealJobResult(int written, const QString &path, const QString &root);
     // End of sheets and preferences.
 
     // Camera roads of the editing features.

@@ -6,7 +6,6 @@
 #include "export/core/PlainExport.h"
 #include "platform/AlertSheet.h"
 #include "platform/core/JobRunner.h"
-#include "platform/core/Workspace.h"
 
 #include <QItemSelectionModel>
 #include <QLineEdit>
@@ -58,7 +57,7 @@ void finishExport(AppDelegate &d, const ExportReport &report, const QList<Export
     if (report.notDownloaded)
         d.showDownloadiCLoudPHotosonMainThread();
     if (report.writtenCount() > 0)
-        Workspace::selectFile(report.revealPath, report.revealRoot);
+        d.revealJobResult(report.writtenCount(), report.revealPath, report.revealRoot);
 }
 
 // Runs `work` over a snapshot of the selection as one job of the window.

@@ -147,6 +147,8 @@ void AppDelegate::LoadImportedPhotoLibraryonMainThread() {
     if (photoLibBrowserView)
         if (auto *model = qobject_cast<LocalPhotoModel *>(photoLibBrowserView->model()))
             model->reload();
+    // A reload drops the selection: the column lets go of the photo it showed.
+    libraryBrowserSelectionDidChange();
 }
 
 void AppDelegate::CompletedScanPhotoLibraryonMainThread() {

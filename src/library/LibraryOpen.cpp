@@ -68,12 +68,18 @@ void AppDelegate::ChangeLocalPhotoMenuAction() {
     if (exportandimportActionMenu)
         exportandimportActionMenu->setVisible(false);
     ChangeToImportComputerPhoto();
+    // The right column shows this mode's selection again.
+    const QList<IKImageItemPtr> selected = selectedLocalItems();
+    showPhotoInColumn(selected.isEmpty() ? nullptr : selected.first(), false);
 }
 
 void AppDelegate::ChangePhotoLibraryMenuAction() {
     const bool scanRunning = library.scanPhotoLibStart;
     setModeImages(*this, true);
     showLibraryView(*this);
+    // The right column shows this mode's selection again; the panels keep what is typed.
+    const QList<IKImageItemPtr> selected = selectedLibraryItems();
+    showPhotoInColumn(selected.isEmpty() ? nullptr : selected.first(), true);
     if (scanRunning)
         return;
     blocalMode = false;

@@ -6,6 +6,7 @@
 #include "platform/core/Workspace.h"
 #include "support/JobWait.h"
 
+#include <QAction>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
@@ -18,7 +19,11 @@
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QListView>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMessageBox>
 #include <QProcess>
+#include <QTest>
 
 namespace {
 
@@ -199,6 +204,32 @@ TEST_F(LibraryExport, OlderLibrariesHaveNoRendersAndTheOriginalGoesOut) {
     select({"wedding.jpg"});
     run(&AppDelegate::ExportEditedphotosfromphotolibraryAction);
     EXPECT_EQ(sha256(storage + "/wedding.jpg"), sha256(item("wedding.jpg")->filePath));
+    EXPECT_TRUE(takeSheets().isEmpty()) << "the file manager showed the result";
+
+    // Where no file manager answers, the ending says what was done and where, as a sheet
+    // without a warning sign.
+    Workspace::setRevealer({});
+    Workspace::setUrlOpener([](const QUrl &) { return false; });
+    QAction *item = nullptr;
+    for (QAction *a : d->PhotolibQuickMenu->findChildren<QAction *>())
+        if (a->text() == "Export Originals")
+            item = a;
+    ASSERT_TRUE(item);
+    item->trigger();
+    ASSERT_TRUE(waitForJobs(*d));
+    QMessageBox *sheet = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        for (QMessageBox *s : d->window->findChildren<QMessageBox *>())
+            if (s->isVisible())
+                sheet = s;
+        return sheet != nullptr;
+    }));
+    EXPECT_NE(sheet->icon(), QMessageBox::Warning);
+    EXPECT_EQ(sheet->text(), "\u201cExport Originals\u201d done for 1 photo.");
+    EXPECT_TRUE(sheet->informativeText().contains(QDir::toNativeSeparators(storage)))
+        << sheet->informativeText().toStdString();
+    Workspace::setUrlOpener({});
+    takeSheets();
 }
 
 TEST_F(LibraryExport, MissingOriginalsAreNamedAndICloudPhotosGoOutAsThumbnails) {
