@@ -44,6 +44,15 @@ QVariantMap exiftoolTexts(const QString &path) {
     return all.isEmpty() ? QVariantMap() : all.first().toObject().toVariantMap();
 }
 
+// ffprobe's list of a file's streams ("video,audio,..."): empty when it reads none.
+QString streams(const QString &path) {
+    QProcess p;
+    p.start(QStringLiteral("ffprobe"),
+            {"-v", "error", "-show_entries", "stream=codec_type", "-of", "csv=p=0", path});
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput()).simplified();
+}
+
 class LibraryExport : public LibraryEditTest {
   protected:
     void SetUp() override {
@@ -248,26 +257,38 @@ TEST_F(LibraryExport, MissingOriginalsAreNamedAndICloudPhotosGoOutAsThumbnails) 
     EXPECT_EQ(sheets[1].text, "The currently selected photos include one or more iCloud Photos "
                               "that have not been downloaded.");
     EXPECT_EQ(sheets[1].informative,
-              "Please use Quick Action -> Download Full-resolution iCloud Photos feature to "
-              "download and export original photos.");
+              "Their thumbnails were exported in their place. Download the originals into the "
+              "library from iCloud, then export them again.");
 
     // The metadata exports say the same, and the run goes on.
     select({"Tulips.jpg", "Jellyfish.MOV", "wedding.jpg"});
     run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaAction);
     const QList<SheetText> again = takeSheets();
     ASSERT_EQ(again.size(), 1);
-    EXPECT_TRUE(again[0].informative.startsWith("1 of 3 photos went out."))
+    EXPECT_TRUE(again[0].informative.startsWith("2 of 3 photos went out."))
         << again[0].informative.toStdString();
     EXPECT_TRUE(again[0].informative.contains("Tulips.jpg: "));
-    EXPECT_TRUE(again[0].informative.contains("Jellyfish.MOV: "));
+    EXPECT_FALSE(again[0].informative.contains("Jellyfish.MOV: "));
+    EXPECT_TRUE(files().contains("Jellyfish.MOV")) << files().join(", ").toStdString();
     EXPECT_TRUE(files().contains("wedding 2.jpg")) << files().join(", ").toStdString();
 }
 
 TEST_F(LibraryExport, LibraryValuesAreWrittenIntoTheCopies) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
-    select({"Pumkins2.jpg", "St James Park.jpg", "IMG_3092.heic"});
+    select(
+        {"Pumkins2.jpg", "St James Park.jpg", "IMG_3092.heic", "Jellyfish.MOV", "Jellyfish1.mp4"});
     run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaAction);
     EXPECT_TRUE(takeSheets().isEmpty());
+    // Videos go out too, every stream kept, with the library's title and position in their
+    // QuickTime boxes.
+    for (const QString video : {"Jellyfish.MOV", "Jellyfish1.mp4"}) {
+        const QString copy = storage + "/" + video;
+        EXPECT_EQ(streams(copy), streams(item(video)->filePath)) << video.toStdString();
+        const QVariantMap tags = exiftoolTexts(copy);
+        EXPECT_EQ(tags.value("ItemList:Title").toString(), QFileInfo(video).completeBaseName());
+        EXPECT_TRUE(tags.value("UserData:GPSCoordinates").toString().startsWith("34.053"))
+            << tags.value("UserData:GPSCoordinates").toString().toStdString();
+    }
     // The image data is the original's: only metadata changed.
     const QImage copied(storage + "/Pumkins2.jpg"), original(item("Pumkins2.jpg")->filePath);
     ASSERT_FALSE(original.isNull());
@@ -296,6 +317,13 @@ TEST_F(LibraryExport, LibraryValuesAreWrittenIntoTheCopies) {
     EXPECT_TRUE(park.value("IPTC:Keywords").typeId() == QMetaType::QVariantList)
         << park.value("IPTC:Keywords").toString().toStdString();
     EXPECT_FALSE(revealed.isEmpty());
+
+    // The creation-date export takes a video too, byte for byte.
+    select({"Jellyfish1.mp4"});
+    run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction);
+    EXPECT_TRUE(takeSheets().isEmpty());
+    EXPECT_EQ(sha256(storage + "/Jellyfish1 2.mp4"), sha256(item("Jellyfish1.mp4")->filePath))
+        << files().join(", ").toStdString();
 }
 
 TEST_F(LibraryExport, SortedMetadataExportsFileByAlbumOrByDate) {
