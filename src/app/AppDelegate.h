@@ -81,6 +81,8 @@ class AppDelegate : public QObject {
     // The right column's lines, property table and preview for `item` of the library or the
     // local list (null: an empty column); the local selection's values stay untouched.
     void showPhotoInColumn(const IKImageItemPtr &item, bool library);
+    // The menu bar's Actions shows the items of the local list or of the library browser.
+    void showActionsForMode(bool libraryMode);
     // One sheet naming the files and folders an import could not take or read.
     void showImportProblems(const QStringList &problems);
 
@@ -931,7 +933,9 @@ class AppDelegate : public QObject {
                                              QString *newPath);
     ReferenceRepairReport relinkRenamedReferencedPhotos(const QList<IKImageItemPtr> &items,
                                                         bool renameFiles);
-    void showReferenceRepairResult(const ReferenceRepairReport &report);
+    // `renamedRepair`: a renamed-photo repair that relinked none adds the hint to run the
+    // moved-photo repair first.
+    void showReferenceRepairResult(const ReferenceRepairReport &report, bool renamedRepair = false);
     // End of repairing referenced photos.
 
     // Library database: working copy, copy back, restore (library/LibraryDatabase.cpp).

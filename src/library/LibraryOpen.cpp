@@ -58,6 +58,7 @@ void showOpenPanel(AppDelegate &d) {
 
 void AppDelegate::ChangeLocalPhotoMenuAction() {
     setModeImages(*this, false);
+    showActionsForMode(false);
     if (localphotoView)
         localphotoView->show();
     if (photolibView)
@@ -76,6 +77,7 @@ void AppDelegate::ChangeLocalPhotoMenuAction() {
 void AppDelegate::ChangePhotoLibraryMenuAction() {
     const bool scanRunning = library.scanPhotoLibStart;
     setModeImages(*this, true);
+    showActionsForMode(true);
     showLibraryView(*this);
     // The right column shows this mode's selection again; the panels keep what is typed.
     const QList<IKImageItemPtr> selected = selectedLibraryItems();
@@ -110,6 +112,7 @@ void AppDelegate::ChangePhotoLibraryMenuAction() {
 void AppDelegate::OpenPhotoLibraryAction() {
     showOpenPanel(*this);
     setModeImages(*this, true);
+    showActionsForMode(true);
     showLibraryView(*this);
 }
 
