@@ -275,6 +275,8 @@ class AppDelegate : public QObject {
     // The main window's size and place: kept at every close, put back at launch.
     void saveWindowGeometry();
     void restoreWindowGeometry();
+    // Shows a secondary window centred over the main window, whole on its screen, in front.
+    void showOverMainWindow(QWidget *secondary);
     // Adds the photos, videos and folders named on the command line to the local list.
     void openLaunchPaths(const QStringList &paths);
     // End of application look and menus.

@@ -68,7 +68,7 @@ void AppDelegate::ClickMergePhotoLibraryAction() {
     for (QCheckBox *box :
          {photolibDoNotImportDupBtn, photolibKeepAblumBtn, photolibKeepPhotoMetaBtn})
         box->setChecked(true);
-    front(photolibMergeWindow);
+    showOverMainWindow(photolibMergeWindow);
 }
 
 void AppDelegate::AddPhotoLibraryintoTableView() {

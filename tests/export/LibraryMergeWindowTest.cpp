@@ -8,7 +8,9 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMessageBox>
+#include <QScreen>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTest>
@@ -54,7 +56,13 @@ bool waitForMerge(AppDelegate &d) {
 } // namespace
 
 TEST_F(LibraryMergeWindow, ListsOnlyLibraryPackagesAndRemovesTheSelectedOne) {
+    d->window->show();
     d->ClickMergePhotoLibraryAction();
+    // Centred over the main window, whole on the screen.
+    const QRect merge = d->photolibMergeWindow->geometry();
+    EXPECT_LE((merge.center() - d->window->frameGeometry().center()).manhattanLength(), 2)
+        << merge.x() << "," << merge.y();
+    EXPECT_TRUE(d->window->screen()->availableGeometry().contains(merge));
     EXPECT_TRUE(d->photolibKeepAblumBtn->isChecked());
     EXPECT_TRUE(d->photolibKeepPhotoMetaBtn->isChecked());
     EXPECT_EQ(d->photolibController->headerData(0, Qt::Horizontal).toString(), "Name");
