@@ -4,6 +4,7 @@
 #include "browser/PRButton.h"
 #include "platform/core/PhotosApplication.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -78,6 +79,14 @@ TEST_F(LibraryMergeWindow, ListsOnlyLibraryPackagesAndRemovesTheSelectedOne) {
     d->importPhotoLibraryintoTableViewThreader({source, other});
     ASSERT_EQ(d->photolibController->rowCount(), 3);
     EXPECT_EQ(d->photolibController->item(0, 0)->text(), "Test-13.0.0.photoslibrary");
+    // Names and dates are shown whole.
+    QApplication::sendPostedEvents();
+    for (int column : {0, 1})
+        for (int row = 0; row < 3; ++row)
+            EXPECT_GE(d->photolibTableview->columnWidth(column),
+                      d->photolibTableview->fontMetrics().horizontalAdvance(
+                          d->photolibController->item(row, column)->text()))
+                << row << "," << column;
     EXPECT_EQ(d->photolibDestLab->text(), "Destination Photo Library: " + destination);
 
     // Three listed: Start is refused.
