@@ -79,6 +79,11 @@ class AppDelegate : public QObject {
     // Empties every panel of the local selection: information lines, tree, map, place and
     // the values the edit sheet is filled from.
     void clearLocalPanels();
+    // The right column's lines, property table and preview for `item` of the library or the
+    // local list (null: an empty column); the local selection's values stay untouched.
+    void showPhotoInColumn(const IKImageItemPtr &item, bool library);
+    // The menu bar's Actions shows the items of the local list or of the library browser.
+    void showActionsForMode(bool libraryMode);
     // One sheet naming the files and folders an import could not take or read.
     void showImportProblems(const QStringList &problems);
 
@@ -132,7 +137,9 @@ class AppDelegate : public QObject {
     // Completion sheet of a job: what was done, where the photos are, each photo of
     // `report.notWritten` (failed or skipped; told whatever the suppression setting) and a
     // button that reveals the result. False when the suppression setting kept it away.
-    bool LocalPhotoMetadataChangedCompletedAlert(const JobReport &report);
+    // `unshown`: the reveal found no file manager, so the sheet shows although suppressed,
+    // names the folder and offers no reveal.
+    bool LocalPhotoMetadataChangedCompletedAlert(const JobReport &report, bool unshown = false);
     void savePanelDidEnd112(QMessageBox *alert, int returnCode, void *contextInfo = nullptr);
 
     // The items selected in the local browser, in list order.
@@ -269,6 +276,8 @@ class AppDelegate : public QObject {
     // The main window's size and place: kept at every close, put back at launch.
     void saveWindowGeometry();
     void restoreWindowGeometry();
+    // Shows a secondary window centred over the main window, whole on its screen, in front.
+    void showOverMainWindow(QWidget *secondary);
     // Adds the photos, videos and folders named on the command line to the local list.
     void openLaunchPaths(const QStringList &paths);
     // End of application look and menus.
@@ -742,6 +751,9 @@ class AppDelegate : public QObject {
     // The one ending of a job (metadata/CompletionSheet.cpp): the completion sheet when one
     // is due, whose button reveals the result; otherwise the reveal at once.
     void showJobEnding(const JobReport &report);
+    // The ending of a job whose `written` results need no sheet: `path` shown in the file
+    // manager (under `root`), or, where none answers, the sheet naming what and where.
+    void revealJobResult(int written, const QString &path, const QString &root);
     // End of sheets and preferences.
 
     // Camera roads of the editing features.
@@ -924,7 +936,9 @@ class AppDelegate : public QObject {
                                              QString *newPath);
     ReferenceRepairReport relinkRenamedReferencedPhotos(const QList<IKImageItemPtr> &items,
                                                         bool renameFiles);
-    void showReferenceRepairResult(const ReferenceRepairReport &report);
+    // `renamedRepair`: a renamed-photo repair that relinked none adds the hint to run the
+    // moved-photo repair first.
+    void showReferenceRepairResult(const ReferenceRepairReport &report, bool renamedRepair = false);
     // End of repairing referenced photos.
 
     // Library database: working copy, copy back, restore (library/LibraryDatabase.cpp).

@@ -285,4 +285,42 @@ void buildPopupMenus(AppDelegate &d) {
         d.quickActionMenu->setMenu(d.removeExifMenu);
     if (d.exportandimportActionMenu && d.importandExportMenu)
         d.exportandimportActionMenu->setMenu(d.importandExportMenu);
+
+    // The menu bar's Actions follows the mode: the local list's items with Image Output, or
+    // the library browser's menus.
+    QMenu *actions =
+        d.window ? d.window->findChild<QMenu *>(QStringLiteral("actionsMenu")) : nullptr;
+    if (!actions)
+        return;
+    if (d.imageOutputMenu)
+        actions->insertMenu(d.quickActionMenu, d.imageOutputMenu);
+    for (QAction *a : actions->actions())
+        if (a != d.quickActionMenu)
+            a->setProperty("pkMode", QStringLiteral("local"));
+    const std::pair<QMenu *, const char *> library[] = {
+        {d.issuePhotoMenu, QT_TRANSLATE_NOOP("AppDelegate", "Sort and Select")},
+        {d.showPhotoTypeMenu, QT_TRANSLATE_NOOP("AppDelegate", "Show")},
+        {d.PhotolibEditExifMenu, QT_TRANSLATE_NOOP("AppDelegate", "Edit Library Metadata")}};
+    for (const auto &[menu, title] : library) {
+        if (!menu)
+            continue;
+        menu->setTitle(AppDelegate::tr(title));
+        QAction *item = actions->insertMenu(d.quickActionMenu, menu);
+        item->setProperty("pkMode", QStringLiteral("library"));
+        item->setVisible(false);
+    }
+}
+
+void AppDelegate::showActionsForMode(bool libraryMode) {
+    QMenu *actions = window ? window->findChild<QMenu *>(QStringLiteral("actionsMenu")) : nullptr;
+    if (!actions)
+        return;
+    const QString mode = libraryMode ? QStringLiteral("library") : QStringLiteral("local");
+    for (QAction *a : actions->actions()) {
+        const QString its = a->property("pkMode").toString();
+        if (!its.isEmpty())
+            a->setVisible(its == mode);
+    }
+    if (quickActionMenu)
+        quickActionMenu->setText(libraryMode ? tr("Library Actions") : tr("Remove Metadata"));
 }

@@ -208,6 +208,7 @@ void AppDelegate::awakeFromNib() {
 
     if (quickActionMenu && removeExifMenu)
         quickActionMenu->setMenu(removeExifMenu);
+    showActionsForMode(false);
     if (exportandimportActionMenu && importandExportMenu) {
         exportandimportActionMenu->setMenu(importandExportMenu);
         exportandimportActionMenu->setVisible(true);

@@ -20,6 +20,19 @@ void AppDelegate::saveWindowGeometry() {
         storeMainWindowGeometry(*userDefaults(), window->saveGeometry());
 }
 
+void AppDelegate::showOverMainWindow(QWidget *secondary) {
+    if (!secondary)
+        return;
+    secondary->adjustSize();
+    const QSize size = secondary->size().expandedTo(secondary->minimumSizeHint());
+    if (window)
+        secondary->setGeometry(
+            centredOverOwner(window->frameGeometry(), size, availableArea(window)));
+    secondary->show();
+    secondary->raise();
+    secondary->activateWindow();
+}
+
 void AppDelegate::restoreWindowGeometry() {
     if (!window)
         return;

@@ -78,8 +78,7 @@ void showTitleWindow(AppDelegate &d, naming::TextKind kind) {
     setOn(d.useFileNameAsTitleBtn, true);
     setOn(d.useTagsAsTitleBtn, false);
     hideTextControls(d);
-    if (d.batchTitleWindow)
-        d.batchTitleWindow->show();
+    d.showOverMainWindow(d.batchTitleWindow);
     enableTemplateControls(d, false);
     const QString what = title ? QStringLiteral("Title") : QStringLiteral("Caption");
     const QString lower = title ? QStringLiteral("title") : QStringLiteral("caption");

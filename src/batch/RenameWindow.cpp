@@ -142,8 +142,7 @@ void buildRenameWindow(AppDelegate &d) {
 }
 
 void AppDelegate::ShowRenameWindowAction() {
-    if (renameWindow)
-        renameWindow->show();
+    showOverMainWindow(renameWindow);
     ClickRenamewithCustomtextAction();
 }
 

@@ -183,8 +183,7 @@ void AppDelegate::WriteXMPMetadataToPhotosAction() {
     if (refuseSecondRun(*this))
         return;
     showIdle(nullptr, writeXmpProcesser, writeXmpBtn, CancelXmpBtn);
-    if (writeXmpWindow)
-        showWindow(writeXmpWindow);
+    showOverMainWindow(writeXmpWindow);
 }
 
 void AppDelegate::BatchWriteXMPFileToFile() {

@@ -9,7 +9,6 @@
 #include "platform/core/VideoFrame.h"
 
 #include <QDebug>
-#include <QImageReader>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -51,8 +50,19 @@ void AppDelegate::libraryBrowserSelectionDidChange() {
         if (first < 0 || index.row() < first)
             first = index.row();
     if (first < 0 || first >= library.photoLibBroserArray.size() ||
-        !library.photoLibBroserArray.at(first))
+        !library.photoLibBroserArray.at(first)) {
+        // Nothing selected (also after a reload): the column keeps nothing of an earlier photo,
+        // unless it shows the local list.
+        if (photolibView && !photolibView->isHidden()) {
+            showPhotoInColumn(nullptr, true);
+            for (QLabel *label : {previewPhotolibinfolab, previewOriginalphtoinfolab})
+                if (label)
+                    label->clear();
+            if (theplayerView)
+                theplayerView->hide();
+        }
         return;
+    }
     if (previewPhotolibinfolab)
         previewPhotolibinfolab->show();
     if (previewOriginalphtoinfolab)
@@ -66,17 +76,10 @@ void AppDelegate::libraryBrowserSelectionDidChange() {
         colourLabel(previewOriginalphtoinfolab,
                     c.originalCaptionDiffers ? libraryDifferenceColor() : QColor(Qt::white));
     }
-    if (c.isImage) {
-        if (previewImageView)
-            previewImageView->show();
-        if (theplayerView)
-            theplayerView->hide();
-        QImageReader reader(c.previewPath);
-        reader.setAutoTransform(true);
-        const QImage image = reader.read();
-        if (!image.isNull() && previewImageView) // an unreadable file keeps the old picture
-            previewImageView->setImage(QPixmap::fromImage(image));
-    } else {
+    // The right column follows the library selection: the photo's own lines, table and
+    // preview (whole, in its proportions; a HEIC too).
+    showPhotoInColumn(item, true);
+    if (!c.isImage) {
         if (previewImageView)
             previewImageView->hide();
         if (theplayerView)

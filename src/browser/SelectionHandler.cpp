@@ -1,6 +1,7 @@
 // The selection handler: the panels of the first selected local photo, its map and place.
 #include "app/AppDelegate.h"
 
+#include "base/FileTypes.h"
 #include "base/Logging.h"
 #include "browser/DropTargets.h"
 #include "browser/core/PhotoPanels.h"
@@ -10,6 +11,7 @@
 #include "platform/core/Thumbnails.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QPainter>
@@ -29,40 +31,10 @@ void addNodes(QTreeWidgetItem *parent, QTreeWidget *tree, const QList<PropertyNo
     }
 }
 
-// Sets every local panel from one description; `item` gets the place name when one is found.
-void showLocalPanels(AppDelegate &d, const LocalPhotoPanels &panels,
-                     const IKImageItemPtr &item = nullptr) {
+// The right column's lines, table and map for one description; only a local photo (`item`)
+// has its place looked up.
+void showColumnLines(AppDelegate &d, const LocalPhotoPanels &panels, const IKImageItemPtr &item) {
     SelectionState &selection = d.selection;
-    selection.currentChooseFilePath = panels.currentChooseFilePath;
-    selection.currentExifDictionary = panels.currentExifDictionary;
-    selection.currentFileName = panels.currentFileName;
-    selection.currentLocationStr = QStringLiteral("");
-
-    selection.oldTitleStr = panels.oldTitleStr;
-    selection.oldArtistStr = panels.oldArtistStr;
-    selection.oldImageDescStr = panels.oldImageDescStr;
-    selection.oldCopyrightStr = panels.oldCopyrightStr;
-    selection.oldCommentStr = panels.oldCommentStr;
-    selection.oldKeywordStr = panels.oldKeywordStr;
-    selection.oldCameraMakeStr = panels.oldCameraMakeStr;
-    selection.oldCameraModeStr = panels.oldCameraModeStr;
-    selection.oldCameraDateStr = panels.oldCameraDateStr;
-    selection.oldlensMakeStr = panels.oldlensMakeStr;
-    selection.oldlenModelStr = panels.oldlenModelStr;
-    selection.oldlensSerialNumStr = panels.oldlensSerialNumStr;
-    selection.oldimageOrientationStr = panels.oldimageOrientationStr;
-    selection.oldimageISOSpeedStr = panels.oldimageISOSpeedStr;
-    selection.oldimageFNumberStr = panels.oldimageFNumberStr;
-    selection.oldimageFlen35mmStr = panels.oldimageFlen35mmStr;
-    selection.oldimageBrightStr = panels.oldimageBrightStr;
-    selection.oldimageApertureStr = panels.oldimageApertureStr;
-    selection.oldimageWhiteBalanceStr = panels.oldimageWhiteBalanceStr;
-    selection.oldimageExpotimeStr = panels.oldimageExpotimeStr;
-    selection.oldGpsAitStr = panels.oldGpsAitStr;
-    selection.oldGpsLatiStr = panels.oldGpsLatiStr;
-    selection.oldGpsLongtStr = panels.oldGpsLongtStr;
-    d.fillEditFieldsFromRememberedValues();
-
     for (auto [label, text] : std::initializer_list<std::pair<QLabel *, QString>>{
              {d.photoNamelab, panels.photoNameText},
              {d.photoCreateDatelab, panels.photoCreateDateText},
@@ -104,6 +76,43 @@ void showLocalPanels(AppDelegate &d, const LocalPhotoPanels &panels,
     }
 }
 
+// Sets every local panel from one description; `item` gets the place name when one is found.
+void showLocalPanels(AppDelegate &d, const LocalPhotoPanels &panels,
+                     const IKImageItemPtr &item = nullptr) {
+    SelectionState &selection = d.selection;
+    selection.currentChooseFilePath = panels.currentChooseFilePath;
+    selection.currentExifDictionary = panels.currentExifDictionary;
+    selection.currentFileName = panels.currentFileName;
+    selection.currentLocationStr = QStringLiteral("");
+
+    selection.oldTitleStr = panels.oldTitleStr;
+    selection.oldArtistStr = panels.oldArtistStr;
+    selection.oldImageDescStr = panels.oldImageDescStr;
+    selection.oldCopyrightStr = panels.oldCopyrightStr;
+    selection.oldCommentStr = panels.oldCommentStr;
+    selection.oldKeywordStr = panels.oldKeywordStr;
+    selection.oldCameraMakeStr = panels.oldCameraMakeStr;
+    selection.oldCameraModeStr = panels.oldCameraModeStr;
+    selection.oldCameraDateStr = panels.oldCameraDateStr;
+    selection.oldlensMakeStr = panels.oldlensMakeStr;
+    selection.oldlenModelStr = panels.oldlenModelStr;
+    selection.oldlensSerialNumStr = panels.oldlensSerialNumStr;
+    selection.oldimageOrientationStr = panels.oldimageOrientationStr;
+    selection.oldimageISOSpeedStr = panels.oldimageISOSpeedStr;
+    selection.oldimageFNumberStr = panels.oldimageFNumberStr;
+    selection.oldimageFlen35mmStr = panels.oldimageFlen35mmStr;
+    selection.oldimageBrightStr = panels.oldimageBrightStr;
+    selection.oldimageApertureStr = panels.oldimageApertureStr;
+    selection.oldimageWhiteBalanceStr = panels.oldimageWhiteBalanceStr;
+    selection.oldimageExpotimeStr = panels.oldimageExpotimeStr;
+    selection.oldGpsAitStr = panels.oldGpsAitStr;
+    selection.oldGpsLatiStr = panels.oldGpsLatiStr;
+    selection.oldGpsLongtStr = panels.oldGpsLongtStr;
+    d.fillEditFieldsFromRememberedValues();
+
+    showColumnLines(d, panels, item);
+}
+
 // `image` whole and centred in `box`: the view stretches what it is given.
 QPixmap fitted(const QImage &image, const QSize &box) {
     QPixmap out(box);
@@ -117,7 +126,7 @@ QPixmap fitted(const QImage &image, const QSize &box) {
 
 // The selected photo as it is now (its latest edited copy, if any), made off the main thread;
 // a picture that arrives after the selection moved on is dropped.
-void showLocalPreview(AppDelegate &d, const IKImageItemPtr &item) {
+void showPreview(AppDelegate &d, const IKImageItemPtr &item, bool library) {
     if (!d.previewImageView)
         return;
     d.previewImageView->setImage(QPixmap());
@@ -128,19 +137,22 @@ void showLocalPreview(AppDelegate &d, const IKImageItemPtr &item) {
         return;
     }
     d.previewImageView->show();
-    const QString path = item->currentPath();
+    // A library photo not downloaded shows its thumbnail.
+    const QString path = library && !QFileInfo::exists(item->currentPath()) ? item->fileThumbPath
+                                                                            : item->currentPath();
     const QSize box = d.previewContentView ? d.previewContentView->size() : QSize(300, 240);
     QPointer<AppDelegate> self(&d);
     std::weak_ptr<IKImageItem> weak = item;
-    (void)QtConcurrent::run([self, weak, path, box] {
+    (void)QtConcurrent::run([self, weak, path, box, library] {
         QImage image = Thumbnails::cached(path);
         if (image.isNull())
             image = Thumbnails::make(path, 256);
-        QMetaObject::invokeMethod(qApp, [self, weak, image, box] {
+        QMetaObject::invokeMethod(qApp, [self, weak, image, box, library] {
             const IKImageItemPtr shown = weak.lock();
             if (!self || !shown || !self->previewImageView || image.isNull())
                 return;
-            const QList<IKImageItemPtr> selected = self->selectedLocalItems();
+            const QList<IKImageItemPtr> selected =
+                library ? self->selectedLibraryItems() : self->selectedLocalItems();
             if (!selected.isEmpty() && selected.first() == shown)
                 self->previewImageView->setImage(fitted(image, box));
         });
@@ -153,6 +165,20 @@ void AppDelegate::clearLocalPanels() {
     showLocalPanels(*this, LocalPhotoPanels{});
 }
 
+void AppDelegate::showPhotoInColumn(const IKImageItemPtr &item, bool library) {
+    showColumnLines(*this, item ? describeLocalPhoto(*item) : LocalPhotoPanels{},
+                    library ? nullptr : item);
+    // A library video plays in its own view.
+    if (!library || !item || GetViedoType(item->filePath) < 0) {
+        showPreview(*this, item, library);
+    } else {
+        if (previewImageView)
+            previewImageView->hide();
+        if (theplayerView)
+            theplayerView->show();
+    }
+}
+
 void AppDelegate::imageBrowserSelectionDidChange(QListView *browser) {
     if (browser && browser == photoLibBrowserView) {
         libraryBrowserSelectionDidChange();
@@ -163,14 +189,14 @@ void AppDelegate::imageBrowserSelectionDidChange(QListView *browser) {
     const QList<IKImageItemPtr> selected = selectedLocalItems();
     if (selected.isEmpty()) {
         clearLocalPanels();
-        showLocalPreview(*this, nullptr);
+        showPreview(*this, nullptr, false);
         return;
     }
     const IKImageItemPtr item = selected.first();
     // Every panel is set from this file alone, an unreadable one too: what the panels or the
     // edit sheet show never comes from the photo selected before.
     showLocalPanels(*this, describeLocalPhoto(*item), item);
-    showLocalPreview(*this, item);
+    showPreview(*this, item, false);
 }
 
 void AppDelegate::getCityInfowithlonglab(double longitude, double latitude,

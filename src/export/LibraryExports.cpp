@@ -6,7 +6,6 @@
 #include "export/core/PlainExport.h"
 #include "platform/AlertSheet.h"
 #include "platform/core/JobRunner.h"
-#include "platform/core/Workspace.h"
 
 #include <QItemSelectionModel>
 #include <QLineEdit>
@@ -58,7 +57,7 @@ void finishExport(AppDelegate &d, const ExportReport &report, const QList<Export
     if (report.notDownloaded)
         d.showDownloadiCLoudPHotosonMainThread();
     if (report.writtenCount() > 0)
-        Workspace::selectFile(report.revealPath, report.revealRoot);
+        d.revealJobResult(report.writtenCount(), report.revealPath, report.revealRoot);
 }
 
 // Runs `work` over a snapshot of the selection as one job of the window.
@@ -91,6 +90,10 @@ void plainExport(AppDelegate &d, PlainLayout layout, bool edited) {
     });
 }
 
+bool stillsOnly(const QList<ExportEntry> &entries) {
+    return libraryStillEntries(entries).size() == entries.size();
+}
+
 // The copies with library values go through the write recipe, photos side by side.
 void metadataExport(AppDelegate &d, LibraryExportSettings settings) {
     if (d.library.photoLibBroserArray.isEmpty())
@@ -106,12 +109,30 @@ void metadataExport(AppDelegate &d, LibraryExportSettings settings) {
     ExportReport refused;
     if (!storageFolderWritable(settings.storageFolder, &refused.folderError))
         return finishExport(d, refused, {});
+    // Photos go through the write recipe; then the videos, in a job of their own.
+    const QList<ExportEntry> stills = libraryStillEntries(entries);
+    const auto videos = [&d, entries, settings](const ExportReport &photos) {
+        if (stillsOnly(entries))
+            return finishExport(d, withLibraryVideos(entries, settings, photos), entries);
+        JobRunner *runner = d.startJob();
+        auto report = std::make_shared<ExportReport>();
+        QObject::connect(runner, &JobRunner::finished, &d,
+                         [&d, report, entries] { finishExport(d, *report, entries); });
+        runner->start(1, [report, entries, settings, photos](qsizetype) {
+            *report = withLibraryVideos(entries, settings, photos);
+            JobResult r;
+            r.ok = true;
+            return r;
+        });
+    };
+    if (stills.isEmpty())
+        return videos(ExportReport{});
     QList<IKImageItemPtr> items;
-    for (const ExportEntry &e : entries)
+    for (const ExportEntry &e : stills)
         items << e.item;
-    d.startRecipeJob(items, false, libraryRecipeOptions(entries, settings),
-                     [&d, entries, settings](const WriteRecipeReport &written, bool) {
-                         finishExport(d, libraryExportReport(entries, settings, written), entries);
+    d.startRecipeJob(items, false, libraryRecipeOptions(stills, settings),
+                     [videos, stills, settings](const WriteRecipeReport &written, bool) {
+                         videos(libraryExportReport(stills, settings, written));
                      });
 }
 
@@ -206,8 +227,8 @@ void AppDelegate::showDownloadiCLoudPHotosonMainThread() {
     beginAlertSheet(window,
                     tr("The currently selected photos include one or more iCloud Photos that "
                        "have not been downloaded."),
-                    tr("Please use Quick Action -> Download Full-resolution iCloud Photos "
-                       "feature to download and export original photos."),
+                    tr("Their thumbnails were exported in their place. Download the originals "
+                       "into the library from iCloud, then export them again."),
                     {tr(" Ok ")},
                     [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
 }

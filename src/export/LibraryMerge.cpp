@@ -68,7 +68,7 @@ void AppDelegate::ClickMergePhotoLibraryAction() {
     for (QCheckBox *box :
          {photolibDoNotImportDupBtn, photolibKeepAblumBtn, photolibKeepPhotoMetaBtn})
         box->setChecked(true);
-    front(photolibMergeWindow);
+    showOverMainWindow(photolibMergeWindow);
 }
 
 void AppDelegate::AddPhotoLibraryintoTableView() {
@@ -215,6 +215,10 @@ void AppDelegate::StartMergePhotoLibraryFinshMainThreader(const LibraryMergeRepo
                             : report.imported == 0
                                 ? tr("The photos were exported, not imported.")
                                 : tr("The photo library merge task has been completed.");
-    beginAlertSheet(photolibMergeWindow, message, lines.join(QLatin1Char('\n')), {tr(" Ok ")},
-                    [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+    QMessageBox *sheet =
+        beginAlertSheet(photolibMergeWindow, message, lines.join(QLatin1Char('\n')), {tr(" Ok ")},
+                        [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+    // Only a merge that lost photos or stopped carries the warning sign.
+    if (report.stopped.isEmpty() && report.failed.isEmpty() && report.importsNotTried.isEmpty())
+        sheet->setIcon(QMessageBox::Information);
 }

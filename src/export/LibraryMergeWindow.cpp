@@ -25,7 +25,10 @@ void buildLibraryMergeWindow(AppDelegate &d) {
     d.photolibTableview->setSelectionBehavior(QAbstractItemView::SelectRows);
     d.photolibTableview->setSelectionMode(QAbstractItemView::SingleSelection);
     d.photolibTableview->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    d.photolibTableview->horizontalHeader()->setStretchLastSection(true);
+    // The names take the room; the dates as much as they need.
+    d.photolibTableview->horizontalHeader()->setStretchLastSection(false);
+    d.photolibTableview->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    d.photolibTableview->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     d.photolibTableview->setMinimumHeight(120);
     QObject::connect(d.photolibTableview->selectionModel(), &QItemSelectionModel::selectionChanged,
                      &d, [&d] {

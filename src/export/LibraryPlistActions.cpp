@@ -3,7 +3,6 @@
 
 #include "export/core/LibraryPlists.h"
 #include "platform/AlertSheet.h"
-#include "platform/core/Workspace.h"
 
 #include <QFileInfo>
 #include <QItemSelectionModel>
@@ -37,7 +36,7 @@ void writeLibraryPlist(AppDelegate &d,
                         result.error, {AppDelegate::tr(" Ok ")}, done);
         return;
     }
-    Workspace::selectFile(result.path, QFileInfo(storage).absolutePath());
+    d.revealJobResult(1, result.path, QFileInfo(storage).absolutePath());
     QStringList lines;
     if (!result.duplicateNames.isEmpty())
         lines << AppDelegate::tr("Several selected photos are named %1; the file holds the "

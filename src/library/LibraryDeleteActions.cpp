@@ -154,8 +154,7 @@ void AppDelegate::savePanelDidEnd9(QWidget *sheet, int returnCode, void *) {
         return;
     }
     showLibraryDeletionResult(deleteLibraryPhotos(selectedLibraryItems(), true, true),
-                              tr("The selected photo(s) has been removed from Photo Library. "
-                                 "Please open Photos application to check it."));
+                              tr("The selected photo(s) has been removed from Photo Library."));
 }
 
 void AppDelegate::DeletePhotoinPhotoLibraryAction() {

@@ -16,20 +16,24 @@
 
 namespace {
 
-int browserWidth(const AppDelegate &d) {
-    return d.photoLibBrowserView ? d.photoLibBrowserView->width() : 0;
+// Marks the view on the filter button, which names it, and resets the sort button to newest
+// first. The toolbar's layout places and sizes both buttons.
+void markFilter(AppDelegate &d, const QString &image, const QString &title) {
+    if (PRButton *b = d.showPhotoTypelibBtn) {
+        b->setImageName(image);
+        const QString text = AppDelegate::tr("Show: %1").arg(title);
+        // A long album title is cut in the middle so the toolbar keeps its other buttons.
+        b->setText(b->fontMetrics()
+                       .elidedText(text, Qt::ElideMiddle, 260)
+                       .replace(QLatin1Char('&'), QLatin1String("&&")));
+        b->setToolTip(text);
+    }
+    if (PRButton *b = d.filterPhotolibBtn)
+        b->setImageName(QStringLiteral("sortphotobydate.png"));
 }
 
-// Marks the view on the filter button and resets the sort button to newest first.
-void markFilter(AppDelegate &d, const QString &image, int width) {
-    if (PRButton *b = d.showPhotoTypelibBtn) {
-        b->setGeometry(5, b->y(), width, 23);
-        b->setImageName(image);
-    }
-    if (PRButton *b = d.filterPhotolibBtn) {
-        b->setGeometry(browserWidth(d) - 196 + 5, b->y(), 196, 23);
-        b->setImageName(QStringLiteral("sortphotobydate.png"));
-    }
+void markFilter(AppDelegate &d, const LibraryFilterLook &look) {
+    markFilter(d, QLatin1String(look.image), AppDelegate::tr(look.title));
 }
 
 void showList(AppDelegate &d, QList<IKImageItemPtr> items) {
@@ -43,19 +47,16 @@ void showFilter(AppDelegate &d, LibraryFilter filter) {
     const LibraryFilterLook &look = libraryFilterLook(filter);
     showList(d, libraryFilterShownList(d.libraryListForFilter(QLatin1String(look.image)),
                                        look.newestFirst));
-    markFilter(d, QLatin1String(look.image), look.width);
+    markFilter(d, look);
 }
 
-void showSelection(AppDelegate &d, const QList<IKImageItemPtr> &items, const char *image,
-                   int width) {
+void showSelection(AppDelegate &d, const QList<IKImageItemPtr> &items, const char *image) {
     if (d.libraryScanNotCompleted())
         return;
     showList(d, items);
     // The filter button keeps its picture: a sort afterwards still sorts the filter's list.
-    if (PRButton *b = d.filterPhotolibBtn) {
-        b->setGeometry(browserWidth(d) - width, b->y(), width, 23);
+    if (PRButton *b = d.filterPhotolibBtn)
         b->setImageName(QLatin1String(image));
-    }
 }
 
 } // namespace
@@ -143,7 +144,7 @@ void AppDelegate::FilterSelectOneAlbumsAction(const QString &albumTitle) {
     const LibraryFilterLook &look = libraryFilterLook(LibraryFilter::Album);
     showList(*this, libraryFilterShownList(album.value(), true));
     library.currentAlbumArray = album.value();
-    markFilter(*this, QLatin1String(look.image), look.width);
+    markFilter(*this, QLatin1String(look.image), albumTitle);
 }
 
 void AppDelegate::ShowCustomRangePhotoLibraryAction() {
@@ -157,7 +158,7 @@ void AppDelegate::ShowCustomRangePhotoLibraryAction() {
     const LibraryFilterLook &look = libraryFilterLook(LibraryFilter::CustomRange);
     showList(*this, libraryFilterShownList(kept, true));
     library.currentAlbumArray = kept;
-    markFilter(*this, QLatin1String(look.image), look.width);
+    markFilter(*this, look);
 }
 
 void AppDelegate::ensureDateRangePickers() {
@@ -195,11 +196,11 @@ void AppDelegate::ShowCustomRangeWindow() {
 }
 
 void AppDelegate::SelectAllPhotosLibraryAction() {
-    showSelection(*this, library.backupdifPhotoLibItemArray, "allphotoinphotolib.png", 270);
+    showSelection(*this, library.backupdifPhotoLibItemArray, "allphotoinphotolib.png");
 }
 
 void AppDelegate::SelectAllissuesPhotosAction() {
-    showSelection(*this, library.difPhotoLibItemArray, "allincorrectphotos.png", 284);
+    showSelection(*this, library.difPhotoLibItemArray, "allincorrectphotos.png");
 }
 
 void AppDelegate::SelectSamePhotosNameAction() {
@@ -210,7 +211,7 @@ void AppDelegate::SelectSamePhotosNameAction() {
         filterPhotolibBtn->show();
     if (showPhotoTypelibBtn)
         showPhotoTypelibBtn->show();
-    markFilter(*this, QStringLiteral("samephotoname.png"), 243);
+    markFilter(*this, QStringLiteral("samephotoname.png"), tr("Photos with the Same File Name"));
 }
 
 void AppDelegate::FindSameFileNameinPhotoLibraryAction() {

@@ -1,6 +1,7 @@
 // Library fields replaced by what each selected photo's original file says: title,
-// position, keywords, caption, and camera and lens. The file wins, but only where it can be
-// read and holds the field: an original that says nothing never empties the library.
+// position, keywords, caption, and camera and lens. The file wins where it can be read: its
+// empty title, caption or keyword list clears the library's; a position or camera it lacks
+// leaves the library's alone (no 0, 0).
 #include "app/AppDelegate.h"
 
 #include "library/LibraryEditRun.h"
@@ -38,15 +39,12 @@ void fromOriginalFrame(AppDelegate &d, const FromOriginalStep &step) {
 void AppDelegate::ReplacePhotoLibrarytitleWithOriginalPhototitleAction() {
     fromOriginalFrame(*this, [this](LibraryEditRun &run, const IKImageItemPtr &item,
                                     const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
-        if (o.fileTitle.trimmed().isEmpty()) {
-            run.skip(item, tr("its original has no title"));
-            return true;
-        }
-        const LibraryWriteResult w =
-            library.bScanNewPhotosLib
-                ? UpdatePhotoLibrayTitlewithTitleStr(o.fileTitle, r->photoID)
-                : UpdateOldPhotoLibrayTitlewithTitleStr(o.fileTitle, r->photoID);
-        const QString v = storedOr(w, o.fileTitle);
+        // A title of blanks is no title.
+        const QString title = o.fileTitle.trimmed().isEmpty() ? QString() : o.fileTitle;
+        const LibraryWriteResult w = library.bScanNewPhotosLib
+                                         ? UpdatePhotoLibrayTitlewithTitleStr(title, r->photoID)
+                                         : UpdateOldPhotoLibrayTitlewithTitleStr(title, r->photoID);
+        const QString v = storedOr(w, title);
         return run.take(item, w, [r, v] { r->fileTitle = v; });
     });
 }
@@ -85,18 +83,15 @@ void AppDelegate::ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction() {
 void AppDelegate::ReplacePhotoLibraryKeyWordsWithOriginalPhotoKeyWordsAction() {
     fromOriginalFrame(*this, [this](LibraryEditRun &run, const IKImageItemPtr &item,
                                     const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
-        if (keywordSet(o.fileKeywords).isEmpty()) {
-            run.skip(item, tr("its original has no keywords"));
-            return true;
-        }
+        const QString keywords = keywordSet(o.fileKeywords).join(QLatin1Char(','));
         const bool has = !r->fileKeywords.isEmpty();
         const LibraryWriteResult w =
             library.bScanNewPhotosLib
-                ? (has ? UpdatePhotoLibrayKeywordswithKeyWords(o.fileKeywords, r->photoID)
-                       : InsertPhotoLibrayKeywordswithDescription(o.fileKeywords, r->photoID))
-                : (has ? UpdateOldPhotoLibrayKeywordswithKeyWords(o.fileKeywords, r->photoID)
-                       : InsertOldPhotoLibrayKeywordswithDescription(o.fileKeywords, r->photoID));
-        const QString v = storedOr(w, keywordSet(o.fileKeywords).join(QLatin1Char(',')));
+                ? (has ? UpdatePhotoLibrayKeywordswithKeyWords(keywords, r->photoID)
+                       : InsertPhotoLibrayKeywordswithDescription(keywords, r->photoID))
+                : (has ? UpdateOldPhotoLibrayKeywordswithKeyWords(keywords, r->photoID)
+                       : InsertOldPhotoLibrayKeywordswithDescription(keywords, r->photoID));
+        const QString v = storedOr(w, keywords);
         return run.take(item, w, [r, v] { r->fileKeywords = v; });
     });
 }
@@ -104,18 +99,16 @@ void AppDelegate::ReplacePhotoLibraryKeyWordsWithOriginalPhotoKeyWordsAction() {
 void AppDelegate::ReplacePhotoLibraryDescriWithOriginalPhotoDescriAction() {
     fromOriginalFrame(*this, [this](LibraryEditRun &run, const IKImageItemPtr &item,
                                     const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
-        // Some cameras fill the description with blanks.
-        if (o.fileDescription.trimmed().isEmpty()) {
-            run.skip(item, tr("its original has no caption"));
-            return true;
-        }
+        // Some cameras fill the description with blanks: that is no caption.
+        const QString caption =
+            o.fileDescription.trimmed().isEmpty() ? QString() : o.fileDescription;
         const LibraryWriteResult w =
             !library.bScanNewPhotosLib
-                ? UpdateOldPhotoLibrayDescriptionwithDescription(o.fileDescription, r->photoID)
+                ? UpdateOldPhotoLibrayDescriptionwithDescription(caption, r->photoID)
             : r->fileDescription.isEmpty()
-                ? InsertPhotoLibrayDescriptionwithDescription(o.fileDescription, r->photoID)
-                : UpdatePhotoLibrayDescriptionwithDescription(o.fileDescription, r->photoID);
-        const QString v = storedOr(w, o.fileDescription);
+                ? InsertPhotoLibrayDescriptionwithDescription(caption, r->photoID)
+                : UpdatePhotoLibrayDescriptionwithDescription(caption, r->photoID);
+        const QString v = storedOr(w, caption);
         return run.take(item, w, [r, v] { r->fileDescription = v; });
     });
 }

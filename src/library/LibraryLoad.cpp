@@ -6,6 +6,7 @@
 #include "base/Logging.h"
 #include "browser/LocalPhotoModel.h"
 #include "browser/PRButton.h"
+#include "library/core/LibraryFilters.h"
 #include "library/core/LibraryLoad.h"
 #include "library/core/LibrarySort.h"
 #include "library/core/LibraryWorkingCopy.h"
@@ -70,8 +71,12 @@ bool AppDelegate::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
     library.currentPhotolibPath = libraryPath;
     libraryReloadCount = 0;
     libraryLoadNote.clear();
-    if (showPhotoTypelibBtn)
-        showPhotoTypelibBtn->setImageName(QStringLiteral("showallitembtn.png"));
+    if (showPhotoTypelibBtn) {
+        const LibraryFilterLook &all = libraryFilterLook(LibraryFilter::All);
+        showPhotoTypelibBtn->setImageName(QLatin1String(all.image));
+        showPhotoTypelibBtn->setText(tr("Show: %1").arg(tr(all.title)));
+        showPhotoTypelibBtn->setToolTip(showPhotoTypelibBtn->text());
+    }
     if (albumsFolderMenuItem) {
         albumsFolderMenuItem->setEnabled(false);
         if (QMenu *old = albumsFolderMenuItem->menu()) {
@@ -142,6 +147,8 @@ void AppDelegate::LoadImportedPhotoLibraryonMainThread() {
     if (photoLibBrowserView)
         if (auto *model = qobject_cast<LocalPhotoModel *>(photoLibBrowserView->model()))
             model->reload();
+    // A reload drops the selection: the column lets go of the photo it showed.
+    libraryBrowserSelectionDidChange();
 }
 
 void AppDelegate::CompletedScanPhotoLibraryonMainThread() {

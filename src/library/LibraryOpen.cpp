@@ -58,6 +58,7 @@ void showOpenPanel(AppDelegate &d) {
 
 void AppDelegate::ChangeLocalPhotoMenuAction() {
     setModeImages(*this, false);
+    showActionsForMode(false);
     if (localphotoView)
         localphotoView->show();
     if (photolibView)
@@ -68,12 +69,19 @@ void AppDelegate::ChangeLocalPhotoMenuAction() {
     if (exportandimportActionMenu)
         exportandimportActionMenu->setVisible(false);
     ChangeToImportComputerPhoto();
+    // The right column shows this mode's selection again.
+    const QList<IKImageItemPtr> selected = selectedLocalItems();
+    showPhotoInColumn(selected.isEmpty() ? nullptr : selected.first(), false);
 }
 
 void AppDelegate::ChangePhotoLibraryMenuAction() {
     const bool scanRunning = library.scanPhotoLibStart;
     setModeImages(*this, true);
+    showActionsForMode(true);
     showLibraryView(*this);
+    // The right column shows this mode's selection again; the panels keep what is typed.
+    const QList<IKImageItemPtr> selected = selectedLibraryItems();
+    showPhotoInColumn(selected.isEmpty() ? nullptr : selected.first(), true);
     if (scanRunning)
         return;
     blocalMode = false;
@@ -104,6 +112,7 @@ void AppDelegate::ChangePhotoLibraryMenuAction() {
 void AppDelegate::OpenPhotoLibraryAction() {
     showOpenPanel(*this);
     setModeImages(*this, true);
+    showActionsForMode(true);
     showLibraryView(*this);
 }
 

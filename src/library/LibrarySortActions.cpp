@@ -7,17 +7,15 @@
 #include <QListView>
 
 namespace {
-void sortShownList(AppDelegate &d, LibrarySortOrder order, const char *image, int width) {
+void sortShownList(AppDelegate &d, LibrarySortOrder order, const char *image) {
     const QString filter = d.showPhotoTypelibBtn ? d.showPhotoTypelibBtn->imageName() : QString();
     // Copy first: the source may be the shown list itself.
     const QList<IKImageItemPtr> source = d.libraryListForFilter(filter);
     d.library.photoLibBroserArray = sortedLibraryItems(source, order);
     d.LoadImportedPhotoLibraryonMainThread();
-    if (PRButton *b = d.filterPhotolibBtn) {
-        const int browserWidth = d.photoLibBrowserView ? d.photoLibBrowserView->width() : 0;
-        b->setGeometry(browserWidth - width + 5, b->y(), width, 23);
+    // The toolbar's layout places the button; only its mark changes.
+    if (PRButton *b = d.filterPhotolibBtn)
         b->setImageName(QLatin1String(image));
-    }
 }
 } // namespace
 
@@ -76,17 +74,17 @@ QList<IKImageItemPtr> &AppDelegate::libraryListForFilter(const QString &imageNam
 }
 
 void AppDelegate::SortAllPhotosLibraryByDateAction() {
-    sortShownList(*this, LibrarySortOrder::NewestFirst, "sortphotobydate.png", 196);
+    sortShownList(*this, LibrarySortOrder::NewestFirst, "sortphotobydate.png");
 }
 void AppDelegate::SortAllPhotosLibraryByOldToNewDateAction() {
-    sortShownList(*this, LibrarySortOrder::OldestFirst, "sortbyolddate.png", 310);
+    sortShownList(*this, LibrarySortOrder::OldestFirst, "sortbyolddate.png");
 }
 void AppDelegate::SortAllPhotosLibraryByTitleAction() {
-    sortShownList(*this, LibrarySortOrder::Title, "sortbytitle.png", 201);
+    sortShownList(*this, LibrarySortOrder::Title, "sortbytitle.png");
 }
 void AppDelegate::SortAllPhotosLibraryByFileNameAction() {
-    sortShownList(*this, LibrarySortOrder::FileName, "sortbyname.png", 234);
+    sortShownList(*this, LibrarySortOrder::FileName, "sortbyname.png");
 }
 void AppDelegate::SortAllPhotosLibraryByFileSizeAction() {
-    sortShownList(*this, LibrarySortOrder::FileSize, "sortbyfilesize.png", 222);
+    sortShownList(*this, LibrarySortOrder::FileSize, "sortbyfilesize.png");
 }

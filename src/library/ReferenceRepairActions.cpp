@@ -45,7 +45,8 @@ QString whyNotWritable(const AppDelegate &d, const QString &why) {
 
 } // namespace
 
-void AppDelegate::showReferenceRepairResult(const ReferenceRepairReport &report) {
+void AppDelegate::showReferenceRepairResult(const ReferenceRepairReport &report,
+                                            bool renamedRepair) {
     const auto end = [this](QMessageBox *a, int c) { savePanelDidEnd3(a, c); };
     if (!report.failure.isEmpty()) {
         beginAlertSheet(window, tr("The referenced photos were not repaired."),
@@ -54,17 +55,24 @@ void AppDelegate::showReferenceRepairResult(const ReferenceRepairReport &report)
                         {tr(" OK ")}, end);
         return;
     }
-    const QString others = report.others.isEmpty() ? QString()
-                                                   : tr("Not relinked:") + QLatin1Char('\n') +
-                                                         report.others.join(QLatin1Char('\n'));
+    QString others = report.others.isEmpty() ? QString()
+                                             : tr("Not relinked:") + QLatin1Char('\n') +
+                                                   report.others.join(QLatin1Char('\n'));
+    // A renamed photo is looked for in its old folder only: a moved one needs its new place.
+    if (report.relinked == 0 && renamedRepair)
+        others = tr("If the originals were moved, use Fix Moved Referenced Photos first to choose "
+                    "where they are now, then fix the renamed photos.") +
+                 (others.isEmpty() ? QString() : QStringLiteral("\n\n") + others);
     if (report.relinked == 0)
         beginAlertSheet(window, tr("No selected referenced photo was relinked."), others,
                         {tr(" OK ")}, end);
     else
-        beginAlertSheet(window,
-                        tr("%n referenced photo(s) relinked. Please open the Photos app to view.",
-                           nullptr, report.relinked),
-                        others, {tr(" OK ")}, end);
+        beginAlertSheet(
+            window,
+            tr("%n referenced photo(s) relinked: the library browser shows them from their new "
+               "place.",
+               nullptr, report.relinked),
+            others, {tr(" OK ")}, end);
 }
 
 // ---- Moved photos ----
@@ -197,7 +205,8 @@ void AppDelegate::StartCopyFileNameReferenceFileAction() {
         return;
     }
     const bool renameFiles = copyPhotoLibFileNameBtn && copyPhotoLibFileNameBtn->isChecked();
-    showReferenceRepairResult(relinkRenamedReferencedPhotos(selectedLibraryItems(), renameFiles));
+    showReferenceRepairResult(relinkRenamedReferencedPhotos(selectedLibraryItems(), renameFiles),
+                              true);
 }
 
 QString AppDelegate::FindandChangeFinderPhotowithPath(const QString &folder,

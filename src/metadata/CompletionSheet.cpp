@@ -12,7 +12,10 @@
 
 #include <QCheckBox>
 #include <QDebug>
+#include <QDir>
+#include <QFileInfo>
 #include <QMainWindow>
+#include <QPointer>
 #include <QPushButton>
 
 #include <algorithm>
@@ -27,16 +30,35 @@ void AppDelegate::showJobEnding(const JobReport &given) {
     // or the job would leave no trace on the screen.
     if (due && LocalPhotoMetadataChangedCompletedAlert(report))
         return;
-    if (!report.revealPath.isEmpty() || !report.revealRoot.isEmpty())
-        Workspace::selectFile(report.revealPath, report.revealRoot);
+    if (!report.revealPath.isEmpty() || !report.revealRoot.isEmpty()) {
+        // Where no file manager answers, the sheet tells what was done and where.
+        QPointer<AppDelegate> self(this);
+        Workspace::selectFile(report.revealPath, report.revealRoot, [self, report] {
+            if (self)
+                self->LocalPhotoMetadataChangedCompletedAlert(report, true);
+        });
+    } else if (report.written > 0 && !due) {
+        // Nothing to reveal: the sheet is the only trace of the job.
+        LocalPhotoMetadataChangedCompletedAlert(report);
+    }
 }
 
-bool AppDelegate::LocalPhotoMetadataChangedCompletedAlert(const JobReport &report) {
+void AppDelegate::revealJobResult(int written, const QString &path, const QString &root) {
+    JobReport report;
+    report.written = written;
+    report.revealPath = path;
+    report.revealRoot = root;
+    report.sheetOnSuccess = false;
+    showJobEnding(report);
+}
+
+bool AppDelegate::LocalPhotoMetadataChangedCompletedAlert(const JobReport &report, bool unshown) {
     // Never report success for a photo that was not written: failures are always told.
     const bool failures = !report.notWritten.isEmpty() || !report.partlyWritten.isEmpty();
-    if (!failures && userDefaults()
-                         ->value(QLatin1String(SettingsKey::LocalPhotoMetadataAlertSuppress))
-                         .toBool()) {
+    if (!failures && !unshown &&
+        userDefaults()
+            ->value(QLatin1String(SettingsKey::LocalPhotoMetadataAlertSuppress))
+            .toBool()) {
         qCDebug(lcMetadata) << "LocalPhotoMetadataAlertSuppress";
         return false;
     }
@@ -46,10 +68,12 @@ bool AppDelegate::LocalPhotoMetadataChangedCompletedAlert(const JobReport &repor
         if (std::none_of(cameraCopies.cbegin(), cameraCopies.cend(),
                          [&path](const auto &copy) { return copy.second == path; }))
             ++originalsReplaced;
-    const CompletionTexts texts =
-        completionTexts(report, originalsReplaced, preferences.storagelocation);
-    const bool canReveal =
-        report.written > 0 && (!report.revealPath.isEmpty() || !report.revealRoot.isEmpty());
+    CompletionTexts texts = completionTexts(report, originalsReplaced, preferences.storagelocation);
+    const bool canReveal = !unshown && report.written > 0 &&
+                           (!report.revealPath.isEmpty() || !report.revealRoot.isEmpty());
+    if (unshown)
+        texts.informative += tr("\n\nNo file manager could show the folder: open %1 yourself.")
+                                 .arg(QDir::toNativeSeparators(report.resultFolder()));
     QStringList buttons{tr(" Ok ")};
     if (canReveal)
         buttons << tr("Show in Folder");
@@ -58,11 +82,19 @@ bool AppDelegate::LocalPhotoMetadataChangedCompletedAlert(const JobReport &repor
         window, texts.message, texts.informative, buttons,
         [this, revealPath, revealRoot](QMessageBox *alert, int code) {
             if (code == 0)
-                Workspace::selectFile(revealPath, revealRoot);
+                Workspace::selectFile(revealPath, revealRoot, [this, revealPath, revealRoot] {
+                    beginAlertSheet(
+                        window, tr("The folder could not be shown."),
+                        tr("No file manager answered. The photos are in %1.")
+                            .arg(QDir::toNativeSeparators(revealRoot.isEmpty()
+                                                              ? QFileInfo(revealPath).absolutePath()
+                                                              : revealRoot)),
+                        {tr(" Ok ")}, [this](QMessageBox *a, int c) { savePanelDidEnd3(a, c); });
+                });
             // Either button closes the sheet, and the suppression box counts for both.
             savePanelDidEnd112(alert, 1);
         },
-        failures ? QString() : tr("Do not show this message again"));
+        failures || unshown ? QString() : tr("Do not show this message again"));
     alert->setIcon(failures ? QMessageBox::Warning : QMessageBox::Information);
     // Escape closes the sheet; it never opens the file manager.
     alert->setEscapeButton(static_cast<QAbstractButton *>(alert->defaultButton()));

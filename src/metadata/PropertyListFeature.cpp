@@ -5,7 +5,6 @@
 
 #include "metadata/core/PropertyListExport.h"
 #include "platform/AlertSheet.h"
-#include "platform/core/Workspace.h"
 
 #include <QFileInfo>
 #include <QMainWindow>
@@ -14,8 +13,8 @@
 namespace {
 
 // Exports are shown in a file manager rooted at the folder above the storage folder.
-void revealExport(const QString &path, const QString &storageFolder) {
-    Workspace::selectFile(path, QFileInfo(storageFolder).absolutePath());
+void revealExport(AppDelegate &d, const QString &path, const QString &storageFolder) {
+    d.revealJobResult(1, path, QFileInfo(storageFolder).absolutePath());
 }
 
 void reportExportFailure(AppDelegate &d, const QString &why) {
@@ -34,7 +33,7 @@ void exportSelected(AppDelegate &d, PlistExportKind kind) {
         reportExportFailure(d, result.error);
         return;
     }
-    revealExport(result.path, d.preferences.storagelocation);
+    revealExport(d, result.path, d.preferences.storagelocation);
     QStringList lines;
     if (!result.duplicateNames.isEmpty())
         lines << AppDelegate::tr("Several selected photos are named %1; the file holds the "
@@ -95,7 +94,7 @@ void AppDelegate::ExportTemplateDataToPlist() {
         reportExportFailure(*this, why);
         return;
     }
-    revealExport(path, preferences.storagelocation);
+    revealExport(*this, path, preferences.storagelocation);
 }
 
 void AppDelegate::WriteSelectedItemsExifDataToPlist() {
@@ -107,5 +106,5 @@ void AppDelegate::WriteSelectedItemsExifDataToPlist() {
         reportExportFailure(*this, why);
         return;
     }
-    revealExport(path, preferences.storagelocation);
+    revealExport(*this, path, preferences.storagelocation);
 }

@@ -135,6 +135,10 @@ TEST_F(ImageOutputFeature, ConversionRevealsOnlyWhenTheListsFirstItemIsSelected)
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(outputs(), QStringList{"wedding.jpg"});
     EXPECT_TRUE(revealed.isEmpty());
+    // Without a reveal the ending's sheet is what tells the job was done.
+    ASSERT_EQ(openSheets().size(), 1);
+    EXPECT_EQ(openSheets().first()->icon(), QMessageBox::Information);
+    openSheets().first()->close();
 
     show({heic, wedding});
     d->ClickConvertHEICtoJPEGAction();

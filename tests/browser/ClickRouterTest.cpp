@@ -84,7 +84,21 @@ TEST_F(ClickRouter, ButtonsPopTheirMenusAndUnknownButtonsDoNothing) {
 
 TEST_F(ClickRouter, LibraryModeWithoutDefaultLibraryOpensThePanelEachTime) {
     d->window->show();
+    // The menu bar's Actions lists what the mode works on: Image Output for the local list,
+    // the library browser's menus in library mode.
+    auto shownActions = [&] {
+        QStringList out;
+        for (QAction *a : d->window->findChild<QMenu *>("actionsMenu")->actions())
+            if (a->isVisible() && !a->isSeparator())
+                out << a->text();
+        return out;
+    };
+    EXPECT_TRUE(shownActions().contains("Image Output"));
+    EXPECT_FALSE(shownActions().contains("Sort and Select"));
     click(d->cameraphotoBtn);
+    const QStringList library = shownActions();
+    EXPECT_EQ(library, (QStringList{"Sort and Select", "Show", "Edit Library Metadata",
+                                    "Library Actions", "Batch"}));
     EXPECT_FALSE(d->blocalMode);
     EXPECT_TRUE(d->photolibView->isVisibleTo(d->window));
     EXPECT_FALSE(d->localphotoView->isVisibleTo(d->window));
@@ -107,6 +121,8 @@ TEST_F(ClickRouter, LibraryModeWithoutDefaultLibraryOpensThePanelEachTime) {
     EXPECT_TRUE(d->blocalMode);
     EXPECT_TRUE(d->localphotoView->isVisibleTo(d->window));
     EXPECT_EQ(d->quickActionMenu->menu(), d->removeExifMenu);
+    EXPECT_TRUE(shownActions().contains("Remove Metadata"));
+    EXPECT_TRUE(shownActions().contains("Image Output"));
     EXPECT_EQ(d->localphotoBtn->imageName(), "localphotodown.png");
     // An empty list shows the drop pane.
     EXPECT_TRUE(d->leftTipView->isVisibleTo(d->window));

@@ -13,6 +13,8 @@
 #include <QProcess>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -174,10 +176,12 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
     QTemporaryDir dir;
     const QString park = copyFixture("St James Park.jpg", dir.path());
     const QString clip = copyFixture("clip.mp4", dir.path());
+    const QString heic = copyFixture("IMG_3092.heic", dir.path());
     {
         AppDelegate d;
         d.launch();
         d.blocalMode = false;
+        d.photolibView->show();
         d.library.bScanNewPhotosLib = true;
         auto lib = record("St James Park.jpg");
         lib->fileTitle = "Another title";
@@ -186,9 +190,11 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
         auto video = record("clip.mp4");
         video->fileLcationLatitude = "10.000000";
         video->fileLocationLongitude = "20.000000";
-        d.library.photoLibBroserArray = {libraryItem(park, "St James Park.jpg", lib),
-                                         libraryItem(clip, "clip.mp4", video, "Movie")};
-        QStandardItemModel model(2, 1);
+        d.library.photoLibBroserArray = {
+            libraryItem(park, "St James Park.jpg", lib),
+            libraryItem(clip, "clip.mp4", video, "Movie"),
+            libraryItem(heic, "IMG_3092.heic", record("IMG_3092.heic"))};
+        QStandardItemModel model(3, 1);
         d.photoLibBrowserView->setModel(&model);
         d.photoLibBrowserView->selectionModel()->select(model.index(0, 0),
                                                         QItemSelectionModel::ClearAndSelect);
@@ -209,7 +215,11 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
         EXPECT_TRUE(d.photolibEiteMapView->hasPin());
         EXPECT_FALSE(d.photolibEiteMapView->isHidden());
         EXPECT_EQ(d.previewOriginalphtoinfolab->text(), "Photo metadata of original file");
-        EXPECT_FALSE(d.previewImageView->image().isNull());
+        // The right column is this photo's, not the last local photo's.
+        EXPECT_EQ(d.photoNamelab->text(), "St James Park.jpg");
+        EXPECT_EQ(d.photoDPIlab->text(), "NIKON D7000");
+        EXPECT_GT(d.localExifDataView->topLevelItemCount(), 0);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !d.previewImageView->image().isNull(); }));
         EXPECT_TRUE(d.theplayerView->isHidden());
 
         d.photoLibBrowserView->selectionModel()->select(model.index(1, 0),
@@ -221,6 +231,26 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
         EXPECT_EQ(d.photolibNamelab->text(), "File Name: clip.mp4");
         EXPECT_EQ(d.origphotolensLatitudelab->text(), "Latitude: 10.000000");
         EXPECT_TRUE(d.origphotolensLatitudelab->styleSheet().contains("#ffffff"));
+        EXPECT_EQ(d.photoNamelab->text(), "clip.mp4");
+
+        // A library HEIC, upright: shown whole, bars left and right, nothing stretched.
+        d.photoLibBrowserView->selectionModel()->select(model.index(2, 0),
+                                                        QItemSelectionModel::ClearAndSelect);
+        d.libraryBrowserSelectionDidChange();
+        EXPECT_EQ(d.photoNamelab->text(), "IMG_3092.heic");
+        EXPECT_FALSE(d.previewImageView->isHidden());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !d.previewImageView->image().isNull(); }));
+        const QImage shown = d.previewImageView->image().toImage();
+        EXPECT_EQ(qAlpha(shown.pixel(0, shown.height() / 2)), 0);
+        EXPECT_EQ(qAlpha(shown.pixel(shown.width() / 2, shown.height() / 2)), 255);
+
+        // Nothing selected: the column lets go of the photo.
+        d.photoLibBrowserView->selectionModel()->clearSelection();
+        d.libraryBrowserSelectionDidChange();
+        EXPECT_TRUE(d.photoNamelab->text().isEmpty());
+        EXPECT_EQ(d.localExifDataView->topLevelItemCount(), 0);
+        EXPECT_TRUE(d.previewImageView->isHidden());
+        EXPECT_TRUE(d.previewOriginalphtoinfolab->text().isEmpty());
         d.photoLibBrowserView->setModel(nullptr);
     }
     Workspace::setUrlOpener({});

@@ -7,6 +7,7 @@
 #include "platform/core/Workspace.h"
 #include "support/JobWait.h"
 
+#include <QAction>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
@@ -19,8 +20,12 @@
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QListView>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTest>
 
 namespace {
 
@@ -51,6 +56,15 @@ QString changedEntries(const QStringList &before, const QStringList &after) {
         if (!before.contains(e))
             lines << "+ " + e;
     return lines.join('\n');
+}
+
+// ffprobe's list of a file's streams ("video,audio,..."): empty when it reads none.
+QString streams(const QString &path) {
+    QProcess p;
+    p.start(QStringLiteral("ffprobe"),
+            {"-v", "error", "-show_entries", "stream=codec_type", "-of", "csv=p=0", path});
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput()).simplified();
 }
 
 class LibraryExport : public LibraryEditTest {
@@ -213,6 +227,32 @@ TEST_F(LibraryExport, OlderLibrariesHaveNoRendersAndTheOriginalGoesOut) {
     select({"wedding.jpg"});
     run(&AppDelegate::ExportEditedphotosfromphotolibraryAction);
     EXPECT_EQ(sha256(storage + "/wedding.jpg"), sha256(item("wedding.jpg")->filePath));
+    EXPECT_TRUE(takeSheets().isEmpty()) << "the file manager showed the result";
+
+    // Where no file manager answers, the ending says what was done and where, as a sheet
+    // without a warning sign.
+    Workspace::setRevealer({});
+    Workspace::setUrlOpener([](const QUrl &) { return false; });
+    QAction *item = nullptr;
+    for (QAction *a : d->PhotolibQuickMenu->findChildren<QAction *>())
+        if (a->text() == "Export Originals")
+            item = a;
+    ASSERT_TRUE(item);
+    item->trigger();
+    ASSERT_TRUE(waitForJobs(*d));
+    QMessageBox *sheet = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        for (QMessageBox *s : d->window->findChildren<QMessageBox *>())
+            if (s->isVisible())
+                sheet = s;
+        return sheet != nullptr;
+    }));
+    EXPECT_NE(sheet->icon(), QMessageBox::Warning);
+    EXPECT_EQ(sheet->text(), "\u201cExport Originals\u201d done for 1 photo.");
+    EXPECT_TRUE(sheet->informativeText().contains(QDir::toNativeSeparators(storage)))
+        << sheet->informativeText().toStdString();
+    Workspace::setUrlOpener({});
+    takeSheets();
 }
 
 TEST_F(LibraryExport, MissingOriginalsAreNamedAndICloudPhotosGoOutAsThumbnails) {
@@ -231,26 +271,38 @@ TEST_F(LibraryExport, MissingOriginalsAreNamedAndICloudPhotosGoOutAsThumbnails) 
     EXPECT_EQ(sheets[1].text, "The currently selected photos include one or more iCloud Photos "
                               "that have not been downloaded.");
     EXPECT_EQ(sheets[1].informative,
-              "Please use Quick Action -> Download Full-resolution iCloud Photos feature to "
-              "download and export original photos.");
+              "Their thumbnails were exported in their place. Download the originals into the "
+              "library from iCloud, then export them again.");
 
     // The metadata exports say the same, and the run goes on.
     select({"Tulips.jpg", "Jellyfish.MOV", "wedding.jpg"});
     run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaAction);
     const QList<SheetText> again = takeSheets();
     ASSERT_EQ(again.size(), 1);
-    EXPECT_TRUE(again[0].informative.startsWith("1 of 3 photos went out."))
+    EXPECT_TRUE(again[0].informative.startsWith("2 of 3 photos went out."))
         << again[0].informative.toStdString();
     EXPECT_TRUE(again[0].informative.contains("Tulips.jpg: "));
-    EXPECT_TRUE(again[0].informative.contains("Jellyfish.MOV: "));
+    EXPECT_FALSE(again[0].informative.contains("Jellyfish.MOV: "));
+    EXPECT_TRUE(files().contains("Jellyfish.MOV")) << files().join(", ").toStdString();
     EXPECT_TRUE(files().contains("wedding 2.jpg")) << files().join(", ").toStdString();
 }
 
 TEST_F(LibraryExport, LibraryValuesAreWrittenIntoTheCopies) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
-    select({"Pumkins2.jpg", "St James Park.jpg", "IMG_3092.heic"});
+    select(
+        {"Pumkins2.jpg", "St James Park.jpg", "IMG_3092.heic", "Jellyfish.MOV", "Jellyfish1.mp4"});
     run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaAction);
     EXPECT_TRUE(takeSheets().isEmpty());
+    // Videos go out too, every stream kept, with the library's title and position in their
+    // QuickTime boxes.
+    for (const QString video : {"Jellyfish.MOV", "Jellyfish1.mp4"}) {
+        const QString copy = storage + "/" + video;
+        EXPECT_EQ(streams(copy), streams(item(video)->filePath)) << video.toStdString();
+        const QVariantMap tags = exiftoolTexts(copy);
+        EXPECT_EQ(tags.value("ItemList:Title").toString(), QFileInfo(video).completeBaseName());
+        EXPECT_TRUE(tags.value("UserData:GPSCoordinates").toString().startsWith("34.053"))
+            << tags.value("UserData:GPSCoordinates").toString().toStdString();
+    }
     // The image data is the original's: only metadata changed.
     const QImage copied(storage + "/Pumkins2.jpg"), original(item("Pumkins2.jpg")->filePath);
     ASSERT_FALSE(original.isNull());
@@ -279,6 +331,13 @@ TEST_F(LibraryExport, LibraryValuesAreWrittenIntoTheCopies) {
     EXPECT_TRUE(park.value("IPTC:Keywords").typeId() == QMetaType::QVariantList)
         << park.value("IPTC:Keywords").toString().toStdString();
     EXPECT_FALSE(revealed.isEmpty());
+
+    // The creation-date export takes a video too, byte for byte.
+    select({"Jellyfish1.mp4"});
+    run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction);
+    EXPECT_TRUE(takeSheets().isEmpty());
+    EXPECT_EQ(sha256(storage + "/Jellyfish1 2.mp4"), sha256(item("Jellyfish1.mp4")->filePath))
+        << files().join(", ").toStdString();
 }
 
 TEST_F(LibraryExport, SortedMetadataExportsFileByAlbumOrByDate) {

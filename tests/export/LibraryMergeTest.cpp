@@ -1,6 +1,7 @@
 // The merge of one library into another, on copies of the fixture libraries.
 #include "export/core/LibraryMerge.h"
 #include "library/core/DatabaseFiles.h"
+#include "platform/core/FileDates.h"
 #include "platform/core/PhotosApplication.h"
 #include "platform/core/PrivateFolder.h"
 
@@ -259,6 +260,39 @@ TEST_P(LibraryMergeMetadata, TheMetadataOptionWritesTheLibraryValuesIntoTheCopie
     const QString out = QString::fromUtf8(exiftool.readAllStandardOutput());
     EXPECT_TRUE(out.contains("I found one!")) << out;
     EXPECT_TRUE(out.contains("Girl holding pumpkin")) << out;
+    // The copy is dated by its camera date.
+    exiftool.start("exiftool", {"-s3", "-DateTimeOriginal", pumpkins.first()});
+    ASSERT_TRUE(exiftool.waitForFinished(60000));
+    const QDateTime taken = QDateTime::fromString(
+        QString::fromUtf8(exiftool.readAllStandardOutput()).trimmed(), "yyyy:MM:dd HH:mm:ss");
+    ASSERT_TRUE(taken.isValid());
+    EXPECT_EQ(FileDates::modificationDate(pumpkins.first()), taken);
+    // The destination already holds some of these photos: the rewritten copies are compared
+    // by their originals, so both options find the same photos lacking.
+    LibraryMergeSettings plain = settings(false);
+    plain.exportFolder = dir.filePath("E2");
+    FakePhotosApplication again;
+    const LibraryMergeReport p = ImportPhotosfromSourcePhotoLibrary(plain, again);
+    EXPECT_EQ(r.lacking, p.lacking);
+    EXPECT_LT(r.lacking.size(), r.exported.size());
+    // A video goes out with its streams and the library's title (the iPhoto library holds
+    // no video).
+    const QStringList videos = r.exported.filter("/Jellyfish.MOV");
+    if (QLatin1String(GetParam()) == QLatin1String("Test-iPhoto-9.6.1")) {
+        EXPECT_TRUE(videos.isEmpty());
+        expectLibrariesUnchanged();
+        return;
+    }
+    ASSERT_EQ(videos.size(), 1) << r.exported.join(", ");
+    QProcess probe;
+    probe.start("ffprobe", {"-v", "error", "-show_entries", "stream=codec_type", "-of", "csv=p=0",
+                            videos.first()});
+    ASSERT_TRUE(probe.waitForFinished(60000));
+    EXPECT_EQ(QString::fromUtf8(probe.readAllStandardOutput()).simplified(),
+              "video audio data data");
+    exiftool.start("exiftool", {"-s3", "-ItemList:Title", videos.first()});
+    ASSERT_TRUE(exiftool.waitForFinished(60000));
+    EXPECT_EQ(QString::fromUtf8(exiftool.readAllStandardOutput()).trimmed(), "Jellyfish");
     expectLibrariesUnchanged();
 }
 

@@ -4,11 +4,14 @@
 #include "browser/PRButton.h"
 #include "platform/core/PhotosApplication.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMessageBox>
+#include <QScreen>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTest>
@@ -54,7 +57,13 @@ bool waitForMerge(AppDelegate &d) {
 } // namespace
 
 TEST_F(LibraryMergeWindow, ListsOnlyLibraryPackagesAndRemovesTheSelectedOne) {
+    d->window->show();
     d->ClickMergePhotoLibraryAction();
+    // Centred over the main window, whole on the screen.
+    const QRect merge = d->photolibMergeWindow->geometry();
+    EXPECT_LE((merge.center() - d->window->frameGeometry().center()).manhattanLength(), 2)
+        << merge.x() << "," << merge.y();
+    EXPECT_TRUE(d->window->screen()->availableGeometry().contains(merge));
     EXPECT_TRUE(d->photolibKeepAblumBtn->isChecked());
     EXPECT_TRUE(d->photolibKeepPhotoMetaBtn->isChecked());
     EXPECT_EQ(d->photolibController->headerData(0, Qt::Horizontal).toString(), "Name");
@@ -70,6 +79,14 @@ TEST_F(LibraryMergeWindow, ListsOnlyLibraryPackagesAndRemovesTheSelectedOne) {
     d->importPhotoLibraryintoTableViewThreader({source, other});
     ASSERT_EQ(d->photolibController->rowCount(), 3);
     EXPECT_EQ(d->photolibController->item(0, 0)->text(), "Test-13.0.0.photoslibrary");
+    // Names and dates are shown whole.
+    QApplication::sendPostedEvents();
+    for (int column : {0, 1})
+        for (int row = 0; row < 3; ++row)
+            EXPECT_GE(d->photolibTableview->columnWidth(column),
+                      d->photolibTableview->fontMetrics().horizontalAdvance(
+                          d->photolibController->item(row, column)->text()))
+                << row << "," << column;
     EXPECT_EQ(d->photolibDestLab->text(), "Destination Photo Library: " + destination);
 
     // Three listed: Start is refused.

@@ -311,7 +311,8 @@ TEST_P(FromOriginal, TheOriginalWinsWhereItSaysSomethingAndIsNamedWhereNot) {
     d->ReplacePhotoLibrarytitleWithOriginalPhototitleAction();
     SheetText sheet = takeSheets().value(0);
     EXPECT_EQ(sheet.text, kApplied);
-    EXPECT_TRUE(sheet.informative.contains("wedding.jpg: its original has no title"));
+    // An original without a title clears the library's.
+    EXPECT_FALSE(sheet.informative.contains("wedding.jpg")) << sheet.informative.toStdString();
     if (c.iCloudOnly) {
         EXPECT_TRUE(
             sheet.informative.contains(QString(c.iCloudOnly) + ": its original is only in iCloud"));
@@ -323,7 +324,8 @@ TEST_P(FromOriginal, TheOriginalWinsWhereItSaysSomethingAndIsNamedWhereNot) {
     EXPECT_EQ(takeSheets().value(0).text, kApplied);
     d->ReplacePhotoLibraryDescriWithOriginalPhotoDescriAction();
     sheet = takeSheets().value(0);
-    EXPECT_TRUE(sheet.informative.contains("St James Park.jpg: its original has no caption"));
+    EXPECT_FALSE(sheet.informative.contains("St James Park.jpg"))
+        << sheet.informative.toStdString();
     d->ReplacePhotoLibraryCameraandLensInfoWithOriginalPhotoCameraLensAction();
     sheet = takeSheets().value(0);
     EXPECT_EQ(sheet.text, c.cameraFields
@@ -353,7 +355,13 @@ TEST_P(FromOriginal, TheOriginalWinsWhereItSaysSomethingAndIsNamedWhereNot) {
     }
     // A file without a position leaves the library's alone: no 0, 0.
     EXPECT_EQ(libraryPosition(*wedding->photoLibFileNode), weddingPosition);
-    EXPECT_EQ(libraryCaption(*wedding->photoLibFileNode), "Bride Wedding day");
+    // The caption is the original's, also where it has none.
+    ASSERT_TRUE(wedding->originalFileNode);
+    const QString said = wedding->originalFileNode->fileDescription;
+    EXPECT_EQ(libraryCaption(*wedding->photoLibFileNode),
+              said.trimmed().isEmpty() ? QString() : said);
+    EXPECT_EQ(libraryTitle(*wedding->photoLibFileNode), "");
+    EXPECT_EQ(libraryCaption(r), "");
     if (c.iCloudOnly) {
         const PRPicFileInfo &kept = record(c.iCloudOnly);
         EXPECT_EQ(libraryTitle(kept), untouched.fileTitle);

@@ -153,9 +153,8 @@ TEST_F(LibraryDelete, ConfirmedDeletionRemovesRowsThenTrashesFilesAndCompanions)
     d->savePanelDidEnd9(ask, 1);
     QMessageBox *done = visibleSheet();
     ASSERT_TRUE(done);
-    EXPECT_EQ(done->text(), QStringLiteral("The selected photo(s) has been removed from Photo "
-                                           "Library. Please open Photos application to check "
-                                           "it."));
+    EXPECT_EQ(done->text(),
+              QStringLiteral("The selected photo(s) has been removed from Photo Library."));
     EXPECT_TRUE(done->informativeText().isEmpty()) << done->informativeText().toStdString();
 
     // The library's own database, after the copy back.

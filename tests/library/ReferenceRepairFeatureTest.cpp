@@ -133,8 +133,8 @@ TEST_F(ReferenceRepair, AMovedFileOfTheRecordsSizeIsRelinkedAndTheOthersListed) 
     chooseRoot(root);
     sheet = visibleSheet();
     ASSERT_TRUE(sheet);
-    EXPECT_EQ(sheet->text(), QStringLiteral("1 referenced photo(s) relinked. Please open the "
-                                            "Photos app to view."));
+    EXPECT_EQ(sheet->text(), QStringLiteral("1 referenced photo(s) relinked: the library browser "
+                                            "shows them from their new place."));
     EXPECT_TRUE(sheet->informativeText().contains(QStringLiteral("wedding.jpg")));
     EXPECT_EQ(assetRow().value(0), root + QStringLiteral("/Shared"));
     EXPECT_EQ(pumpkins->filePath, root + QStringLiteral("/Shared/Pumpkins4.jpg"));
@@ -169,8 +169,8 @@ TEST_F(ReferenceRepair, ARenamedFileIsWrittenIntoTheLibraryOrRenamedBackWithoutR
     EXPECT_FALSE(d->fixReferencedNameWindow->isVisible());
     QMessageBox *sheet = visibleSheet();
     ASSERT_TRUE(sheet);
-    EXPECT_EQ(sheet->text(), QStringLiteral("1 referenced photo(s) relinked. Please open the "
-                                            "Photos app to view."));
+    EXPECT_EQ(sheet->text(), QStringLiteral("1 referenced photo(s) relinked: the library browser "
+                                            "shows them from their new place."));
     EXPECT_EQ(assetRow(),
               (QStringList{root + QStringLiteral("/Shared"), "Kürbis 4.jpeg", "Kürbis 4.jpeg"}));
     EXPECT_EQ(pumpkins->filePath, root + QStringLiteral("/Shared/Kürbis 4.jpeg"));
@@ -192,6 +192,9 @@ TEST_F(ReferenceRepair, ARenamedFileIsWrittenIntoTheLibraryOrRenamedBackWithoutR
     EXPECT_EQ(sheet->text(), QStringLiteral("No selected referenced photo was relinked."));
     EXPECT_TRUE(sheet->informativeText().contains(libraryName))
         << sheet->informativeText().toStdString();
+    // The renamed-photo repair that found nothing points to the moved-photo repair.
+    EXPECT_TRUE(sheet->informativeText().startsWith(
+        QStringLiteral("If the originals were moved, use Fix Moved Referenced Photos first")));
     EXPECT_TRUE(QFile::exists(root + QStringLiteral("/Shared/IMG 9.jpg")));
     closeSheets();
     QFile::remove(libraryName);
@@ -238,8 +241,8 @@ TEST_F(OlderReferenceRepair, TheMastersImagePathFollowsTheMovedAndRenamedFile) {
     chooseRoot(root);
     QMessageBox *sheet = visibleSheet();
     ASSERT_TRUE(sheet);
-    EXPECT_EQ(sheet->text(), QStringLiteral("1 referenced photo(s) relinked. Please open the "
-                                            "Photos app to view."));
+    EXPECT_EQ(sheet->text(), QStringLiteral("1 referenced photo(s) relinked: the library browser "
+                                            "shows them from their new place."));
     EXPECT_EQ(masterRow().value(0), root + QStringLiteral("/Shared/Pumpkins4.jpg"));
     closeSheets();
 

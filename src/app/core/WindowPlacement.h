@@ -12,5 +12,9 @@ inline constexpr QSize kMainWindowMinimumSize{760, 500};
 // height once the panels are there).
 QRect centredWindowRect(const QRect &available, QSize preferred);
 
+// Where a secondary window of `size` goes: centred over `owner` (the main window's frame),
+// then moved, and shrunk where it must be, to lie whole inside `available`.
+QRect centredOverOwner(const QRect &owner, QSize size, const QRect &available);
+
 // The least size of the main window on a screen: never more than the screen holds.
 QSize minimumWindowSize(const QRect &available, QSize minimum = kMainWindowMinimumSize);

@@ -6,6 +6,7 @@
 #include "library/core/LibraryCatalogue.h"
 #include "library/core/LibraryScan.h"
 #include "metadata/core/SafeFileName.h"
+#include "platform/core/FileDates.h"
 #include "platform/core/PhotosApplication.h"
 #include "platform/core/PrivateFolder.h"
 #include "platform/core/UnicodeForms.h"
@@ -253,6 +254,14 @@ LibraryMergeReport ImportPhotosfromSourcePhotoLibrary(const LibraryMergeSettings
                     .arg(exported.size());
             break;
         }
+        // A rewritten copy is dated by its camera date (else its original's creation date).
+        QDateTime date = libraryDate(r.fileCameraDate);
+        if (!date.isValid())
+            date = FileDates::creationDate(r.fileFullPath);
+        if (settings.keepMetadata && date.isValid() && !FileDates::setDates(placed, date, &why))
+            report.failed << failure(r, QStringLiteral("exported, but its file dates could not be "
+                                                       "set: %1")
+                                            .arg(why));
         exported << qMakePair(kept[i], placed);
         report.exported << placed;
         say(QStringLiteral("%1\nExport: %2   (%3/%4)")
@@ -266,7 +275,8 @@ LibraryMergeReport ImportPhotosfromSourcePhotoLibrary(const LibraryMergeSettings
     say(importText);
     QList<QPair<PRPicFileInfoPtr, QString>> lacking;
     for (const auto &[r, path] : exported) {
-        if (destinationLacksPhoto(names, *r, path)) {
+        // The destination holds originals: compare ours, not the rewritten copy.
+        if (destinationLacksPhoto(names, *r, r->fileFullPath)) {
             lacking << qMakePair(r, path);
             report.lacking << r->fileName;
         }

@@ -1,8 +1,12 @@
 #include "export/core/LibraryMetadataExport.h"
 
 #include "base/Coordinates.h"
+#include "base/FileTypes.h"
+#include "base/Logging.h"
+#include "batch/core/VideoSidecarWrite.h"
 #include "library/core/LibraryComparison.h"
 #include "platform/core/FileDates.h"
+#include "platform/core/VideoMetadata.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -190,6 +194,81 @@ ExportReport libraryExportReport(const QList<ExportEntry> &entries,
     return report;
 }
 
+namespace {
+bool isVideoEntry(const ExportEntry &entry) {
+    return GetViedoType(entry.item->filePath) >= 0;
+}
+
+// A video is copied as it is; then the library's title, position and camera date go into its
+// QuickTime boxes where exiftool can write them. Where it cannot, the copy stays byte for byte.
+ExportOutcome exportVideoWithLibraryMetadata(const ExportEntry &entry,
+                                             const LibraryExportSettings &settings) {
+    getOriginalMedataDataWithItem(*entry.item);
+    const RecipePlacement p = libraryPlacement(entry, settings);
+    ExportOutcome outcome;
+    outcome.name = entry.item->fileName;
+    outcome.outputPath = copyIntoFolder(p.readPath, p.folder, p.names, &outcome.error);
+    if (outcome.outputPath.isEmpty())
+        return outcome;
+    const PRPicFileInfo none;
+    const PRPicFileInfo &t = entry.item->photoLibFileNode ? *entry.item->photoLibFileNode : none;
+    const QDateTime date = libraryDate(t.fileCameraDate);
+    if (QuickTimeWriter::isQuickTimeName(outcome.outputPath) && entry.item->bICloudDownloadPhoto) {
+        bool hasKeys = false;
+        for (const auto &item : VideoMetadata::metadataItems(outcome.outputPath))
+            hasKeys = hasKeys || item.first.startsWith(QLatin1String("com.apple.quicktime."));
+        bool latOk = false, lonOk = false;
+        const double lat = t.fileLcationLatitude.toDouble(&latOk);
+        const double lon = t.fileLocationLongitude.toDouble(&lonOk);
+        // No position is 0,0 or out of range, which the library uses for none.
+        const bool placed = latOk && lonOk && std::fabs(lat) <= 90 && std::fabs(lon) <= 180 &&
+                            (lat != 0 || lon != 0);
+        QStringList assignments;
+        for (const VideoItem &item :
+             videoMetadataItems(t.fileTitle, QString(), placed ? t.fileLcationLatitude : QString(),
+                                placed ? t.fileLocationLongitude : QString(), date, hasKeys))
+            assignments << QuickTimeWriter::assignment(item);
+        QString why;
+        if (!assignments.isEmpty() && !QuickTimeWriter::writeInPlace(
+                                          outcome.outputPath, assignments, date, t.fileTitle, &why))
+            qCWarning(lcExport) << "Video exported unchanged, metadata not written==" << why;
+    }
+    const QDateTime fileDate = date.isValid() ? date : p.date;
+    QString why;
+    if (fileDate.isValid() && !FileDates::setDates(outcome.outputPath, fileDate, &why))
+        outcome.error = QStringLiteral("written to %1, but its file dates could not be set: %2")
+                            .arg(outcome.outputPath, why);
+    return outcome;
+}
+} // namespace
+
+QList<ExportEntry> libraryStillEntries(const QList<ExportEntry> &entries) {
+    QList<ExportEntry> stills;
+    for (const ExportEntry &entry : entries)
+        if (!isVideoEntry(entry))
+            stills << entry;
+    return stills;
+}
+
+ExportReport withLibraryVideos(const QList<ExportEntry> &entries,
+                               const LibraryExportSettings &settings, const ExportReport &stills) {
+    ExportReport report;
+    report.notDownloaded = stills.notDownloaded;
+    qsizetype next = 0;
+    for (const ExportEntry &entry : entries) {
+        if (isVideoEntry(entry))
+            report.notDownloaded |= !entry.item->bICloudDownloadPhoto;
+        report.photos << (isVideoEntry(entry) ? exportVideoWithLibraryMetadata(entry, settings)
+                                              : stills.photos.value(next++));
+    }
+    if (report.photos.isEmpty())
+        return report;
+    report.revealRoot = settings.storageFolder;
+    if (settings.layout == LibraryLayout::Flat)
+        report.revealPath = report.photos.first().outputPath;
+    return report;
+}
+
 ExportReport exportWithLibraryMetadata(const QList<ExportEntry> &entries,
                                        const LibraryExportSettings &settings) {
     ExportReport report;
@@ -197,12 +276,13 @@ ExportReport exportWithLibraryMetadata(const QList<ExportEntry> &entries,
         return report;
     if (!storageFolderWritable(settings.storageFolder, &report.folderError))
         return report;
+    const QList<ExportEntry> stills = libraryStillEntries(entries);
     QList<IKImageItemPtr> items;
-    for (const ExportEntry &entry : entries)
+    for (const ExportEntry &entry : stills)
         items << entry.item;
     const WriteRecipeReport written = runWriteRecipe(items, settings.storageFolder, false,
-                                                     libraryRecipeOptions(entries, settings));
-    return libraryExportReport(entries, settings, written);
+                                                     libraryRecipeOptions(stills, settings));
+    return withLibraryVideos(entries, settings, libraryExportReport(stills, settings, written));
 }
 
 ExportReport exportWithLibraryCreationDate(const QList<ExportEntry> &entries,

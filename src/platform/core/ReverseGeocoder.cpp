@@ -165,7 +165,8 @@ quint64 ReverseGeocoder::reverseGeocode(double latitude, double longitude, QObje
     const quint64 id = ++m_lastId;
     if (serverBase().isEmpty()) {
         answerLater(context, done, Placemark(),
-                    tr("No place-name server is set (PHOTOKESTRY_GEOCODER_URL)."));
+                    tr("No place-name server is set up here, so no place name can be looked "
+                       "up; the position itself is kept."));
         return id;
     }
     if (const std::optional<Placemark> kept = cached(cacheKey(latitude, longitude))) {

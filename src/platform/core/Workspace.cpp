@@ -35,14 +35,17 @@ Workspace::Revealer &revealer() {
     return r;
 }
 
-void openFolderOf(const QString &path, const QString &rootFolder) {
+void openFolderOf(const QString &path, const QString &rootFolder,
+                  const std::function<void()> &unshown) {
     const QString folder = path.isEmpty() ? rootFolder : QFileInfo(path).absolutePath();
-    Workspace::openURL(QUrl::fromLocalFile(folder));
+    if (!Workspace::openURL(QUrl::fromLocalFile(folder)) && unshown)
+        unshown();
 }
 
 // Asks the file manager without waiting for it: a slow or absent one must not hold up the
 // window. Where it does not answer, the folder opens instead.
-bool showItemsOverDBus(const QString &path, const QString &rootFolder) {
+bool showItemsOverDBus(const QString &path, const QString &rootFolder,
+                       const std::function<void()> &unshown) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return false;
@@ -53,10 +56,10 @@ bool showItemsOverDBus(const QString &path, const QString &rootFolder) {
     call << QStringList{QUrl::fromLocalFile(path).toString()} << QString();
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 3000));
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-                     [path, rootFolder](QDBusPendingCallWatcher *w) {
+                     [path, rootFolder, unshown](QDBusPendingCallWatcher *w) {
                          if (w->isError()) {
                              qWarning() << "ShowItems failed==" << w->error().message();
-                             openFolderOf(path, rootFolder);
+                             openFolderOf(path, rootFolder, unshown);
                          }
                          w->deleteLater();
                      });
@@ -64,14 +67,15 @@ bool showItemsOverDBus(const QString &path, const QString &rootFolder) {
 }
 } // namespace
 
-void Workspace::selectFile(const QString &path, const QString &rootFolder) {
+void Workspace::selectFile(const QString &path, const QString &rootFolder,
+                           const std::function<void()> &unshown) {
     if (revealer()) {
         revealer()(path, rootFolder);
         return;
     }
-    if (!path.isEmpty() && showItemsOverDBus(path, rootFolder))
+    if (!path.isEmpty() && showItemsOverDBus(path, rootFolder, unshown))
         return;
-    openFolderOf(path, rootFolder);
+    openFolderOf(path, rootFolder, unshown);
 }
 
 void Workspace::setRevealer(Revealer r) {

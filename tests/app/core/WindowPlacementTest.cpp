@@ -45,3 +45,17 @@ TEST(WindowPlacement, GeometryIsKeptInTheUserDefaults) {
     EXPECT_TRUE(storedMainWindowGeometry(*userDefaults()).isEmpty());
     clearUserDefaults();
 }
+
+TEST(WindowPlacement, SecondaryWindowsCentreOverTheMainWindowAndStayOnScreen) {
+    const QRect screen(0, 27, 1920, 1053);
+    const QRect main(300, 100, 1200, 750);
+    const QRect r = centredOverOwner(main, QSize(500, 300), screen);
+    EXPECT_EQ(r.center(), main.center());
+    // A main window half off the screen's right edge: the window is pulled back whole.
+    const QRect off = centredOverOwner(QRect(1700, 900, 1200, 750), QSize(500, 400), screen);
+    EXPECT_TRUE(screen.contains(off)) << off.x() << "," << off.y();
+    EXPECT_EQ(off.right(), screen.right());
+    EXPECT_EQ(off.bottom(), screen.bottom());
+    // Larger than the screen: shrunk to it.
+    EXPECT_EQ(centredOverOwner(main, QSize(3000, 2000), screen), screen);
+}
