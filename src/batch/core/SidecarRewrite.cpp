@@ -145,7 +145,8 @@ bool isFileNameTitle(const QString &title, const QString &photoName) {
            GetViedoType(suffix) >= 0;
 }
 
-RewriteOutcome rewritePhotoInPlace(const QString &path, const SidecarChanges &given) {
+RewriteOutcome rewritePhotoInPlace(const QString &path, const SidecarChanges &given,
+                                   bool syncTheFolder) {
     RewriteOutcome out;
     const QFileInfo info(path);
     out.path = info.absoluteFilePath();
@@ -209,7 +210,7 @@ RewriteOutcome rewritePhotoInPlace(const QString &path, const SidecarChanges &gi
     if (!temp.create(QFileInfo(out.path).absolutePath(), &out.reason) ||
         !temp.keepAttributesOf(out.path, &out.reason) || !temp.write(bytes, &out.reason) ||
         !temp.finish(bytes, &out.reason) ||
-        !SafeWrite::replaceWith(temp.path(), out.path, stamp, &out.reason, true))
+        !SafeWrite::replaceWith(temp.path(), out.path, stamp, &out.reason, syncTheFolder))
         return out;
     temp.release();
 
