@@ -26,7 +26,9 @@ test: build
 bench: build
 	@set -e; for b in $(BUILD_DIR)/bench/bench_*; do \
 	  [ -f "$$b" ] && [ -x "$$b" ] || continue; echo "== $$b"; \
-	  QT_QPA_PLATFORM=$${QT_QPA_PLATFORM:-offscreen} "$$b"; done
+	  QT_QPA_PLATFORM=$${QT_QPA_PLATFORM:-offscreen} "$$b"; \
+	  case "$$b" in */bench_import) for m in jpeg bare; do echo "== $$b 10000 $$m"; \
+	    QT_QPA_PLATFORM=$${QT_QPA_PLATFORM:-offscreen} "$$b" 10000 $$m; done;; esac; done
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -61,12 +61,20 @@ int main(int argc, char **argv) {
     QStandardItemModel model(int(files.size()), 1);
     d.localImageBrowserView->setModel(&model);
     d.localImageBrowserView->selectAll();
+    const auto cpu = [](int who) {
+        rusage u{};
+        getrusage(who, &u);
+        return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+               (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    };
+    const double cpuBefore = cpu(RUSAGE_SELF);
     QElapsedTimer t;
     t.start();
     d.ClickConvertHEICtoJPEGAction();
     while (d.runningJobCount() > 0)
         app.processEvents(QEventLoop::AllEvents, 5);
     const double oursSeconds = t.nsecsElapsed() / 1e9;
+    const double oursCpu = cpu(RUSAGE_SELF) - cpuBefore, childrenBefore = cpu(RUSAGE_CHILDREN);
     const int converted = int(QDir(ours).entryList({"*.jpg"}, QDir::Files).size());
     d.localImageBrowserView->setModel(nullptr);
 
@@ -75,11 +83,11 @@ int main(int argc, char **argv) {
     QProcess xargs;
     xargs.setWorkingDirectory(in);
     // heif-convert writes "<name>.jpg" beside the name it is given: into "theirs".
+    t.restart();
     xargs.start("sh", {"-c", QStringLiteral("ls *.heic | xargs -P%1 -I{} heif-convert -q 90 {} "
                                             "%2/{}.jpg > /dev/null")
                                  .arg(threads)
                                  .arg(theirs)});
-    t.restart();
     xargs.waitForFinished(-1);
     const double theirSeconds = t.nsecsElapsed() / 1e9;
     const int theirCount = int(QDir(theirs).entryList({"*.jpg"}, QDir::Files).size());
@@ -92,5 +100,7 @@ int main(int argc, char **argv) {
                 "peak_rss_mb=%.0f converted=%d\n",
                 oursSeconds, theirSeconds, theirSeconds > 0 ? oursSeconds / theirSeconds : 0.0,
                 usage.ru_maxrss / 1024.0, converted);
+    std::printf("heic_jpeg_cpu_s=%.2f heif_convert_cpu_s=%.2f\n", oursCpu,
+                cpu(RUSAGE_CHILDREN) - childrenBefore);
     return converted == count && theirCount == count ? 0 : 1;
 }

@@ -58,6 +58,7 @@ void AppDelegate::startImageOutputJob(const QList<IKImageItemPtr> &items, Prepar
         items.size(),
         [items, prepare, prepared](qsizetype i) {
             (*prepared)[size_t(i)] = prepare(items[i]);
+            stagePrepared((*prepared)[size_t(i)]);
             JobResult r;
             r.index = i;
             r.ok = (*prepared)[size_t(i)].ok();

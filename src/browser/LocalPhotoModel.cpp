@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QHash>
 #include <QRunnable>
 #include <QSize>
 #include <QStyle>
@@ -16,7 +17,13 @@ constexpr int kThumbSide = 170; // twice the cell, for sharp cells on dense scre
 // Asked on every paint of a cell still waiting for its picture: made once.
 QIcon fileIcon(const QString &path) {
     static QFileIconProvider provider;
-    return provider.icon(QFileInfo(path));
+    // One per kind of file: asking the provider reads the file's details every time.
+    static QHash<QString, QIcon> bySuffix;
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    auto it = bySuffix.find(suffix);
+    if (it == bySuffix.end())
+        it = bySuffix.insert(suffix, provider.icon(QFileInfo(path)));
+    return *it;
 }
 } // namespace
 
@@ -106,8 +113,9 @@ void LocalPhotoModel::requestThumbnail(const QString &path) const {
     m_pending.insert(path);
     QPointer<const LocalPhotoModel> self(this);
     // Pools of our own, so pictures never wait behind other background work. Embedded
-    // previews are quick; whole HEVC or RAW decodes take a second and a hundred megabytes
-    // each, and decode on several threads themselves, so only two run at once.
+    // previews are quick; whole HEVC or RAW decodes take half a second and a hundred
+    // megabytes each and decode on several threads themselves, so half the cores' worth run
+    // at once: the first rows' HEICs side by side, within a few hundred megabytes.
     static QThreadPool *quick = [] {
         auto *p = new QThreadPool(qApp);
         p->setMaxThreadCount(std::max(2, QThread::idealThreadCount()));
@@ -115,15 +123,16 @@ void LocalPhotoModel::requestThumbnail(const QString &path) const {
     }();
     static QThreadPool *slow = [] {
         auto *p = new QThreadPool(qApp);
-        p->setMaxThreadCount(2);
+        p->setMaxThreadCount(std::max(2, QThread::idealThreadCount() / 2));
         return p;
     }();
     QThreadPool *pool = Thumbnails::isSlowToMake(path) ? slow : quick;
     const bool rewritten = m_rewritten.contains(path);
     pool->start(QRunnable::create([self, path, rewritten] {
         QImage thumb = rewritten ? QImage() : Thumbnails::cached(path);
+        QImage toStore;
         if (thumb.isNull())
-            thumb = Thumbnails::make(path, kThumbSide);
+            thumb = Thumbnails::make(path, kThumbSide, &toStore);
         if (!thumb.isNull()) {
             // Drawn at the cell's size, kept sharp on dense screens.
             thumb =
@@ -144,5 +153,7 @@ void LocalPhotoModel::requestThumbnail(const QString &path) const {
                                         model->index(int(model->m_items->size()) - 1),
                                         {Qt::DecorationRole});
         });
+        // The cell first, the desktop's cache after.
+        Thumbnails::store(path, toStore);
     }));
 }

@@ -4,9 +4,11 @@
 #include "batch/core/StampLayout.h"
 #include "batch/core/UprightDecode.h"
 #include "platform/core/FileDates.h"
+#include "platform/core/FreeFileName.h"
 #include "platform/core/SafeWrite.h"
 
 #include <QColorSpace>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -76,12 +78,32 @@ OutputResult writeOutput(const QString &folder, const QString &name, const QByte
     return {written, QString()};
 }
 
+void stagePrepared(PreparedOutput &output) {
+    if (!output.ok() || !output.replaces.isEmpty())
+        return;
+    if (!QDir().mkpath(output.folder)) {
+        output.error = QStringLiteral("the folder %1 cannot be created").arg(output.folder);
+        return;
+    }
+    auto temp = std::make_shared<SafeWrite::Temporary>();
+    if (!temp->create(output.folder, &output.error) || !temp->useDefaultMode(&output.error) ||
+        !temp->write(output.bytes, &output.error) || !temp->finish(output.bytes, &output.error))
+        return;
+    output.staged = temp;
+}
+
 OutputResult writePrepared(const PreparedOutput &output) {
     if (!output.ok())
         return {QString(),
                 output.error.isEmpty() ? QStringLiteral("nothing was encoded") : output.error};
     OutputResult r;
-    if (!output.replaces.isEmpty()) {
+    if (output.staged) {
+        r.path = moveToFreeName(output.staged->path(), output.folder, output.name, &r.error);
+        if (r.ok()) {
+            output.staged->release();
+            SafeWrite::syncFolder(output.folder);
+        }
+    } else if (!output.replaces.isEmpty()) {
         // One rename of a complete file that was read back: the original is never half gone.
         if (!SafeWrite::replaceFileContents(output.replaces, output.bytes, &r.error))
             return r;

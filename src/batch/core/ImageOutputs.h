@@ -1,10 +1,13 @@
 #pragma once
 
 #include "batch/core/PhotoEncode.h"
+#include "platform/core/SafeWrite.h"
 
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+
+#include <memory>
 
 // The recompression, resize and conversion of one photo into the storage folder. Each reads
 // the photo, decodes it upright, encodes it anew and writes a new file under a free name
@@ -24,9 +27,15 @@ struct PreparedOutput {
     QString replaces;     // else the file it replaces, in one rename
     QByteArray bytes;
     QString datesFrom; // the file whose creation and modification dates the output takes
+    // A new file's bytes already written, synced and read back beside their target, waiting
+    // only for their name (see stagePrepared).
+    std::shared_ptr<SafeWrite::Temporary> staged;
     bool ok() const { return error.isEmpty() && !bytes.isEmpty(); }
-    static PreparedOutput failure(const QString &why) { return {why, {}, {}, {}, {}, {}}; }
+    static PreparedOutput failure(const QString &why) { return {why, {}, {}, {}, {}, {}, {}}; }
 };
+// Writes a new file's bytes into their temporary on the calling thread, so that several
+// workers sync and read back side by side and the ordered commit only names the files.
+void stagePrepared(PreparedOutput &output);
 OutputResult writePrepared(const PreparedOutput &output);
 
 // The name a photo's JPEG takes: its own when it already ends in ".jpg" or ".jpeg", else the

@@ -220,7 +220,9 @@ class TakeoutRun {
             if (r.ok && job.reason.isEmpty() && !v.description.trimmed().isEmpty())
                 job.reason = QLatin1String(kNotInVideos);
         } else {
-            const RewriteOutcome r = rewritePhotoInPlace(job.path, takeoutChanges(v, job.loose));
+            // The folders are synced once, after the batch.
+            const RewriteOutcome r =
+                rewritePhotoInPlace(job.path, takeoutChanges(v, job.loose), false);
             job.ok = r.ok;
             job.reason = r.reason;
         }
@@ -242,6 +244,14 @@ class TakeoutRun {
             if (progress)
                 progress(written + finished, total);
         });
+        QSet<QString> folders;
+        for (const Job &job : std::as_const(jobs)) {
+            if (job.ok)
+                folders.insert(QFileInfo(job.path).absolutePath());
+        }
+        // One sync a folder makes every rename of the batch durable.
+        for (const QString &folder : std::as_const(folders))
+            SafeWrite::syncFolder(folder);
         for (const Job &job : std::as_const(jobs)) {
             if (job.ok)
                 summary.merged << job.path;

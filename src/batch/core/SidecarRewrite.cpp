@@ -22,12 +22,43 @@ bool hasText(const QVariantMap &dict, const char *key) {
     return !dict.value(QLatin1String(key)).toString().trimmed().isEmpty();
 }
 
-// The check of the new bytes before any file is touched.
-QString missingFrom(const QByteArray &bytes, const SidecarChanges &c) {
+// A JPEG's picture: everything from its first segment that is no APPn or comment (where the
+// metadata lives) to its end. Empty when the bytes are no JPEG whose segments walk cleanly.
+QByteArrayView jpegPicturePart(const QByteArray &bytes) {
+    const auto byte = [&](qsizetype i) { return uchar(bytes[i]); };
+    if (bytes.size() < 4 || byte(0) != 0xFF || byte(1) != 0xD8)
+        return {};
+    qsizetype at = 2;
+    while (at + 4 <= bytes.size()) {
+        if (byte(at) != 0xFF)
+            return {};
+        const uchar marker = byte(at + 1);
+        if (marker == 0xFF) { // fill byte
+            ++at;
+            continue;
+        }
+        if (!((marker >= 0xE0 && marker <= 0xEF) || marker == 0xFE))
+            return QByteArrayView(bytes).sliced(at);
+        at += 2 + ((qsizetype(byte(at + 2)) << 8) | byte(at + 3));
+    }
+    return {};
+}
+
+// Whether the new bytes hold the very picture of the old ones, byte for byte, so that they
+// decode exactly as the photo did: then only its metadata was rewritten.
+bool samePicture(const QByteArray &before, const QByteArray &after) {
+    const QByteArrayView a = jpegPicturePart(before), b = jpegPicturePart(after);
+    return !a.isEmpty() && a == b;
+}
+
+// The check of the new bytes before any file is touched. `before` are the photo's bytes:
+// a picture carried over unchanged needs no decoding to know it is whole.
+QString missingFrom(const QByteArray &bytes, const SidecarChanges &c,
+                    const QByteArray &before = QByteArray()) {
     const ImageSource written(bytes);
     if (!written.isValid())
         return QStringLiteral("the new file cannot be read: %1").arg(written.errorString());
-    if (written.thumbnail(64).isNull())
+    if (!samePicture(before, bytes) && written.thumbnail(64).isNull())
         return QStringLiteral("the new file's image does not decode");
     const QVariantMap p = written.properties(0);
     if (!c.exifDate.isEmpty() &&
@@ -106,7 +137,8 @@ bool isFileNameTitle(const QString &title, const QString &photoName) {
            GetViedoType(suffix) >= 0;
 }
 
-RewriteOutcome rewritePhotoInPlace(const QString &path, const SidecarChanges &given) {
+RewriteOutcome rewritePhotoInPlace(const QString &path, const SidecarChanges &given,
+                                   bool syncTheFolder) {
     RewriteOutcome out;
     const QFileInfo info(path);
     out.path = info.absoluteFilePath();
@@ -162,7 +194,7 @@ RewriteOutcome rewritePhotoInPlace(const QString &path, const SidecarChanges &gi
             return out;
         }
     }
-    out.reason = missingFrom(bytes, changes);
+    out.reason = missingFrom(bytes, changes, source.data());
     if (!out.reason.isEmpty())
         return out;
 
@@ -170,7 +202,7 @@ RewriteOutcome rewritePhotoInPlace(const QString &path, const SidecarChanges &gi
     if (!temp.create(QFileInfo(out.path).absolutePath(), &out.reason) ||
         !temp.keepAttributesOf(out.path, &out.reason) || !temp.write(bytes, &out.reason) ||
         !temp.finish(bytes, &out.reason) ||
-        !SafeWrite::replaceWith(temp.path(), out.path, stamp, &out.reason, true))
+        !SafeWrite::replaceWith(temp.path(), out.path, stamp, &out.reason, syncTheFolder))
         return out;
     temp.release();
 

@@ -46,5 +46,7 @@ bool isFileNameTitle(const QString &title, const QString &photoName);
 // temporary in the photo's folder with the photo's mode and attributes, read back, renamed
 // over the photo, and then given the taken instant as its file dates (the photo's own dates
 // when there is none). A link is refused: its target may lie outside the chosen folder. On
-// any failure the photo is left byte for byte as it was and no temporary remains.
-RewriteOutcome rewritePhotoInPlace(const QString &path, const SidecarChanges &changes);
+// any failure the photo is left byte for byte as it was and no temporary remains. Without
+// `syncTheFolder` the rename is not yet durable: the caller syncs the folder, once for a batch.
+RewriteOutcome rewritePhotoInPlace(const QString &path, const SidecarChanges &changes,
+                                   bool syncTheFolder = true);

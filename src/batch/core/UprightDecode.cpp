@@ -104,12 +104,16 @@ UprightImage decodeHeif(const QByteArray &data) {
         out.error = QStringLiteral("the HEIF image has no pixels");
         return out;
     }
-    // The view borrows libheif's pixels, released with `img`: the copy owns its own.
-    out.image = QImage(plane, heif_image_get_width(img.get(), heif_channel_interleaved),
-                       heif_image_get_height(img.get(), heif_channel_interleaved), stride,
-                       alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888)
-                    .copy();
-    out.image.setColorSpace(heifColorSpace(h.get(), img.get()));
+    const QColorSpace space = heifColorSpace(h.get(), img.get());
+    // The picture keeps libheif's pixels rather than a copy of them (36 MB for a phone's
+    // photo); they are released with the last QImage that shares them, and anyone who
+    // paints on it gets a copy of their own.
+    const int width = heif_image_get_width(img.get(), heif_channel_interleaved);
+    const int height = heif_image_get_height(img.get(), heif_channel_interleaved);
+    out.image = QImage(
+        plane, width, height, stride, alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888,
+        [](void *pixels) { heif_image_release(static_cast<heif_image *>(pixels)); }, img.release());
+    out.image.setColorSpace(space);
     return out;
 }
 

@@ -59,7 +59,8 @@ QByteArray metadataBlock(heif_image_handle *h, const char *type, const char *con
 }
 
 QImage decode(heif_image_handle *h) {
-    if (!ImageLimits::decodeAllowed(heif_image_handle_get_width(h), heif_image_handle_get_height(h)))
+    if (!ImageLimits::decodeAllowed(heif_image_handle_get_width(h),
+                                    heif_image_handle_get_height(h)))
         return {};
     heif_image *raw = nullptr;
     if (heif_decode_image(h, &raw, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, nullptr)
@@ -71,10 +72,13 @@ QImage decode(heif_image_handle *h) {
         heif_image_get_plane_readonly(img.get(), heif_channel_interleaved, &stride);
     if (!plane)
         return {};
-    return QImage(plane, heif_image_get_width(img.get(), heif_channel_interleaved),
-                  heif_image_get_height(img.get(), heif_channel_interleaved), stride,
-                  QImage::Format_RGBA8888)
-        .copy();
+    // The picture keeps libheif's pixels instead of copying 48 MB of a phone's photo; they are
+    // released with the last QImage that shares them.
+    const int width = heif_image_get_width(img.get(), heif_channel_interleaved);
+    const int height = heif_image_get_height(img.get(), heif_channel_interleaved);
+    return QImage(
+        plane, width, height, stride, QImage::Format_RGBA8888,
+        [](void *image) { heif_image_release(static_cast<heif_image *>(image)); }, img.release());
 }
 
 } // namespace

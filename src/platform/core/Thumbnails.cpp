@@ -14,6 +14,8 @@
 
 namespace {
 constexpr int kLargeSide = 256;
+// Qt maps a PNG "quality" of 80 onto zlib level 1.
+constexpr int kFastPngQuality = 80;
 
 QString cacheRoot() {
     QString base = qEnvironmentVariable("XDG_CACHE_HOME");
@@ -30,7 +32,7 @@ QString mtimeText(const QString &path) {
     return QString::number(QFileInfo(path).lastModified().toSecsSinceEpoch());
 }
 
-void store(const QString &path, const QImage &image) {
+void storeInCache(const QString &path, const QImage &image) {
     const QString target = Thumbnails::cachePathFor(path);
     if (target.isEmpty() || path.startsWith(cacheRoot()))
         return;
@@ -47,7 +49,9 @@ void store(const QString &path, const QImage &image) {
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly))
         return;
-    if (tagged.save(&file, "PNG"))
+    // zlib's fastest level: the cache is read far more often than its size matters, and
+    // the default level costs more than decoding the photo.
+    if (tagged.save(&file, "PNG", kFastPngQuality))
         file.commit();
     else
         file.cancelWriting();
@@ -89,6 +93,19 @@ bool Thumbnails::isSlowToMake(const QString &path) {
 }
 
 QImage Thumbnails::make(const QString &path, int maxSide) {
+    QImage large;
+    QImage image = make(path, maxSide, &large);
+    store(path, large);
+    return image;
+}
+
+void Thumbnails::store(const QString &path, const QImage &image) {
+    if (!image.isNull())
+        storeInCache(path, image);
+}
+
+QImage Thumbnails::make(const QString &path, int maxSide, QImage *toStore) {
+    *toStore = QImage();
     QImage image = GetViedoType(path) >= 0
                        ? firstVideoFrame(path)
                        : ImageSource::fromPath(path).thumbnail(std::max(maxSide, kLargeSide));
@@ -99,7 +116,7 @@ QImage Thumbnails::make(const QString &path, int maxSide) {
     // A small embedded preview is good enough for our cells, but would lower the desktop's
     // large thumbnails: only full-size ones are shared.
     if (std::max(image.width(), image.height()) == kLargeSide)
-        store(path, image);
+        *toStore = image;
     if (image.width() > maxSide || image.height() > maxSide)
         image = image.scaled(maxSide, maxSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     return image;

@@ -15,6 +15,11 @@ QImage cached(const QString &path);
 // Makes a thumbnail no larger than `maxSide` from the embedded preview or the pixels,
 // and stores it in the cache. Null for a file that is not a picture we can draw.
 QImage make(const QString &path, int maxSide);
+// The same, leaving the cache to the caller: `*toStore` gets the picture to hand to store()
+// (null when there is none to share), so a cell can show before the cache file is written.
+QImage make(const QString &path, int maxSide, QImage *toStore);
+// Stores a picture make() handed back in the cache.
+void store(const QString &path, const QImage &image);
 // Whether making the file's thumbnail means decoding a whole HEVC or RAW picture.
 bool isSlowToMake(const QString &path);
 

@@ -163,6 +163,31 @@ TEST_F(ImageOutputs, ASidewaysJpegComesOutUprightFromEveryTool) {
     EXPECT_EQ(filesIn(out()), (QStringList{"orient6 (2).jpg", "orient6 (3).jpg", "orient6.jpg"}));
 }
 
+TEST_F(ImageOutputs, StagedOutputsTakeTheirNamesInCommitOrderAndLeaveNothingWhenDropped) {
+    const QString photo = copyFixture("wedding.jpg", dir.path());
+    PreparedOutput first = prepareRecompression(photo, "wedding.jpg", out(), 0.8f);
+    PreparedOutput second = prepareRecompression(photo, "wedding.jpg", out(), 0.4f);
+    ASSERT_TRUE(first.ok() && second.ok());
+    // Written on the workers in any order; named in list order by the commit.
+    stagePrepared(second);
+    stagePrepared(first);
+    ASSERT_TRUE(first.staged && second.staged);
+    const OutputResult a = writePrepared(first), b = writePrepared(second);
+    ASSERT_TRUE(a.ok() && b.ok()) << a.error.toStdString() << b.error.toStdString();
+    EXPECT_EQ(a.path, out() + "/wedding.jpg");
+    EXPECT_EQ(b.path, out() + "/wedding (2).jpg");
+    EXPECT_EQ(readAll(a.path), first.bytes);
+    EXPECT_EQ(readAll(b.path), second.bytes);
+    {
+        // A cancelled job drops what it staged: its temporary goes with it.
+        PreparedOutput dropped = prepareRecompression(photo, "wedding.jpg", out(), 0.6f);
+        stagePrepared(dropped);
+        ASSERT_TRUE(dropped.staged);
+        EXPECT_EQ(filesIn(out()).size(), 3);
+    }
+    EXPECT_EQ(filesIn(out()), (QStringList{"wedding (2).jpg", "wedding.jpg"}));
+}
+
 TEST_F(ImageOutputs, AnOutputNeverReplacesItsSourceOrAnEarlierOne) {
     // The storage folder holds the photo itself.
     const QString inStorage = copyFixture("wedding.jpg", out());
