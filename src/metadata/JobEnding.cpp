@@ -23,6 +23,7 @@ constexpr int progressDelayMs = 500;
 void attachProgress(AppDelegate &d, JobRunner *runner) {
     if (!d.window)
         return;
+    // Checked when the bar would show: the caller says so right after startJob().
     auto *box = new QWidget;
     box->setObjectName(QStringLiteral("JobProgress"));
     auto *layout = new QHBoxLayout(box);
@@ -49,7 +50,7 @@ void attachProgress(AppDelegate &d, JobRunner *runner) {
     QObject::connect(runner, &JobRunner::finished, box, &QWidget::hide);
     QObject::connect(runner, &QObject::destroyed, box, &QObject::deleteLater);
     QTimer::singleShot(progressDelayMs, box, [box, runner] {
-        if (runner->isRunning())
+        if (runner->isRunning() && !runner->hasOwnProgress())
             box->show();
     });
 }

@@ -191,6 +191,35 @@ bool JobRunner::start(qsizetype count, Task task, Commit commit) {
     return true;
 }
 
+bool JobRunner::startLong(LongTask task) {
+    return start(1, [this, task = std::move(task)](qsizetype) {
+        // The runner outlives the task: its destructor waits for the workers.
+        JobControl control(this);
+        return task(control);
+    });
+}
+
+bool JobControl::isCancelled() const {
+    return runner->shared && runner->shared->cancelled.load();
+}
+
+void JobControl::setProgress(int done, int total, const QString &text) {
+    JobRunner *r = runner;
+    QMetaObject::invokeMethod(
+        r,
+        [r, done, total, text] {
+            emit r->progress(done, total);
+            emit r->progressText(text);
+        },
+        Qt::QueuedConnection);
+}
+
+void JobControl::handBack(const QList<JobResult> &batch) {
+    JobRunner *r = runner;
+    QMetaObject::invokeMethod(
+        r, [r, batch] { emit r->batchReady(batch); }, Qt::QueuedConnection);
+}
+
 void JobRunner::deliver(const QList<JobResult> &batch, int done, bool last) {
     if (!shared)
         return;

@@ -9,6 +9,7 @@
 #include <memory>
 
 class QThreadPool;
+class JobRunner;
 
 // What one input of a job came to.
 struct JobResult {
@@ -17,6 +18,22 @@ struct JobResult {
     QString outputPath;
     QString reason; // why it was not done; empty when ok
     QVariant data;  // whatever else the task wants the ending to know
+};
+
+// What one long task sees of its job, from its worker thread: whether Cancel was pressed,
+// and a way to say how far it is and to hand finished batches back while it runs.
+class JobControl {
+  public:
+    bool isCancelled() const;
+    // Emits progress(done, total) and progressText(text) on the starting thread.
+    void setProgress(int done, int total, const QString &text = {});
+    // Emits batchReady(batch) on the starting thread, before finished().
+    void handBack(const QList<JobResult> &batch);
+
+  private:
+    friend class JobRunner;
+    explicit JobControl(JobRunner *r) : runner(r) {}
+    JobRunner *runner;
 };
 
 // Runs one task per input of a job on a pool of worker threads and reports back to the
@@ -63,9 +80,20 @@ class JobRunner : public QObject {
             std::move(commit));
     }
 
+    // The other shape: one long task that checks for Cancel itself, says how far it is and
+    // may hand back a stream of batches (JobControl). finished() then carries the one
+    // result the task returns; `cancelled` is true when Cancel was pressed while it ran.
+    using LongTask = std::function<JobResult(JobControl &control)>;
+    bool startLong(LongTask task);
+
     // Commits (and so hands back) results only in input order, for a commit whose outcome
     // depends on order (free names taken one after the other). Set before start().
     void setCommitInOrder(bool inOrder) { commitInOrder = inOrder; }
+
+    // The job shows its progress and Cancel in a window of its own, so a window's status bar
+    // adds none.
+    void setOwnProgress(bool own) { ownProgress = own; }
+    bool hasOwnProgress() const { return ownProgress; }
 
     void cancel();
     bool isRunning() const;
@@ -84,14 +112,19 @@ class JobRunner : public QObject {
     void resultReady(int index, const JobResult &result);
     void progress(int done, int total);
     void finished(const QList<JobResult> &results, bool cancelled);
+    // Only from a long task (startLong): its own words for how far it is, and its batches.
+    void progressText(const QString &text);
+    void batchReady(const QList<JobResult> &batch);
 
   private:
+    friend class JobControl;
     struct Shared;
     void deliver(const QList<JobResult> &batch, int done, bool last);
     std::shared_ptr<Shared> shared;
     class QThread *coordinator = nullptr;
     bool running = false;
     bool commitInOrder = false;
+    bool ownProgress = false;
     QMap<qsizetype, JobResult> held;
     qsizetype nextToHandBack = 0;
 };

@@ -198,6 +198,40 @@ TEST(JobRunner, CancelSkipsWhatHasNotStarted) {
     EXPECT_EQ(seen.lastDone, total) << "cancelled inputs still get their result";
 }
 
+TEST(JobRunner, ALongTaskSaysHowFarItIsHandsBackBatchesAndSeesCancel) {
+    JobRunner runner;
+    QStringList seen;
+    QObject::connect(&runner, &JobRunner::progressText, [&](const QString &t) { seen << t; });
+    QObject::connect(&runner, &JobRunner::batchReady, [&](const QList<JobResult> &batch) {
+        seen << QStringLiteral("batch %1").arg(batch.size());
+    });
+    bool endedCancelled = false;
+    QList<JobResult> results;
+    QObject::connect(&runner, &JobRunner::finished, [&](const QList<JobResult> &r, bool cancelled) {
+        seen << "finished";
+        results = r;
+        endedCancelled = cancelled;
+    });
+    QSemaphore handedBack;
+    ASSERT_TRUE(runner.startLong([&handedBack](JobControl &control) {
+        control.setProgress(1, 2, QStringLiteral("half"));
+        control.handBack({okResult("a"), okResult("b")});
+        handedBack.release();
+        while (!control.isCancelled())
+            QThread::msleep(1);
+        JobResult r;
+        r.reason = QStringLiteral("cancelled");
+        return r;
+    }));
+    handedBack.acquire();
+    runner.cancel();
+    ASSERT_TRUE(waitForEnd(runner));
+    EXPECT_EQ(seen, (QStringList{"half", "batch 2", "finished"}));
+    EXPECT_TRUE(endedCancelled);
+    ASSERT_EQ(results.size(), 1);
+    EXPECT_EQ(results[0].reason, "cancelled");
+}
+
 TEST(JobRunner, AnEmptyJobStillStartsAndFinishes) {
     JobRunner runner;
     Recorder seen(runner);
