@@ -50,6 +50,30 @@ QDateTime cameraDateOf(const QVariantMap &properties, const QString &sourcePath)
     return FileDates::creationDate(sourcePath);
 }
 
+// A video's copy in the storage folder with its creation date as file dates; a video is
+// never written over its original. `data` says whether it had a date to give.
+JobResult copyVideoWithItsDate(const IKImageItem &item, const QString &storage) {
+    JobResult r;
+    if (!QFileInfo(item.filePath).isFile()) {
+        r.reason = AppDelegate::tr("cannot be copied");
+        return r;
+    }
+    const QDateTime date = VideoMetadata::creationDate(item.filePath);
+    const QString name =
+        item.fileName.isEmpty() ? QFileInfo(item.filePath).fileName() : item.fileName;
+    const QString output = storage + QLatin1Char('/') + QFileInfo(name).fileName();
+    const DateCopyOutcome c = copyPhotoWithDates(item.filePath, output, date, date, false);
+    if (!c.written) {
+        qCWarning(lcMetadata) << "video copy failed==" << item.filePath << c.error;
+        r.reason = AppDelegate::tr("cannot be copied");
+        return r;
+    }
+    r.ok = true;
+    r.outputPath = c.finalPath;
+    r.data = date.isValid();
+    return r;
+}
+
 } // namespace
 
 void AppDelegate::ClickSetCameraDateFromFileNameAction() {
@@ -133,68 +157,72 @@ void AppDelegate::ClickCopyExifDateToCreateDateAction() {
         });
         return;
     }
+    // Each photo is read and copied on a worker: a few hundred would freeze the window.
     const QList<IKImageItemPtr> items = selectedLocalItems();
     const bool overwrite = overwriteOn(*this);
-    const QStringList outputs = dateCopyOutputPaths(items, preferences.storagelocation);
-    QString revealPath, revealRoot;
-    QStringList failures;
-    int written = 0;
-    for (qsizetype i = 0; i < items.size(); ++i) {
+    const QString storage = preferences.storagelocation;
+    const QStringList outputs = dateCopyOutputPaths(items, storage);
+    const bool importedFolder = bImportLocalFolder;
+    const QString importedPath = bImportLocalPath;
+    JobRunner *runner = startJob();
+    connect(runner, &JobRunner::finished, this,
+            [this, items, overwrite, storage](const QList<JobResult> &results) {
+                QString revealPath, revealRoot;
+                QStringList failures;
+                int written = 0;
+                for (const JobResult &r : results) {
+                    const IKImageItemPtr &item = items[r.index];
+                    if (!r.ok) {
+                        failures << QStringLiteral("%1: %2").arg(nameOf(item), r.reason);
+                        continue;
+                    }
+                    ++written;
+                    // A video shows its copy at once, as a photo's copy waits for the sheet.
+                    if (GetViedoType(item->filePath) >= 0) {
+                        if (r.data.toBool())
+                            Workspace::selectFile(r.outputPath, storage);
+                    } else if (revealPath.isEmpty()) {
+                        revealPath = r.outputPath;
+                        revealRoot = overwrite ? QFileInfo(r.outputPath).absolutePath() : storage;
+                    }
+                }
+                datefeature::finishJob(*this, revealPath, revealRoot, written, failures);
+            });
+    runner->start(items.size(), [items, outputs, overwrite, storage, importedFolder,
+                                 importedPath](qsizetype i) {
         const IKImageItemPtr &item = items[i];
-        if (GetViedoType(item->filePath) >= 0) {
-            if (CopyVideoExifdataWithItem(item))
-                ++written;
-            else
-                failures << QStringLiteral("%1: %2").arg(nameOf(item), tr("cannot be copied"));
-            continue;
-        }
-        const QString output = bImportLocalFolder
-                                   ? importedFolderOutputPath(preferences.storagelocation,
-                                                              item->filePath, bImportLocalPath)
+        if (GetViedoType(item->filePath) >= 0)
+            return copyVideoWithItsDate(*item, storage);
+        JobResult r;
+        const QString output = importedFolder
+                                   ? importedFolderOutputPath(storage, item->filePath, importedPath)
                                    : outputs[i];
         const QString readPath = GetSupportRAWImageType(item->filePath) >= 0
                                      ? GetJPGImageFromRAWPhotowithImagePath(item->filePath)
                                      : item->filePath;
         const ImageSource source = ImageSource::fromPath(readPath);
         if (!source.isValid()) {
-            failures << QStringLiteral("%1: %2").arg(nameOf(item), tr("not an image we can read"));
-            continue;
+            r.reason = tr("not an image we can read");
+            return r;
         }
         const QDateTime date = cameraDateOf(source.properties(0), item->filePath);
         if (!date.isValid()) {
-            failures << QStringLiteral("%1: %2").arg(nameOf(item), tr("has no camera date"));
-            continue;
+            r.reason = tr("has no camera date");
+            return r;
         }
         // The copy is of the photo itself, also for a RAW photo.
-        const DateCopyOutcome c = copyPhotoWithDates(item->filePath, output, date, date, overwrite);
-        if (!c.written) {
-            failures << QStringLiteral("%1: %2").arg(nameOf(item), c.error);
-            continue;
-        }
-        if (++written == 1) {
-            revealPath = c.finalPath;
-            revealRoot =
-                overwrite ? QFileInfo(c.finalPath).absolutePath() : preferences.storagelocation;
-        }
-    }
-    datefeature::finishJob(*this, revealPath, revealRoot, written, failures);
+        return dateCopyResult(copyPhotoWithDates(item->filePath, output, date, date, overwrite));
+    });
 }
 
 bool AppDelegate::CopyVideoExifdataWithItem(const IKImageItemPtr &item) {
-    if (!item || !QFileInfo(item->filePath).isFile())
+    if (!item)
         return false;
-    const QDateTime date = VideoMetadata::creationDate(item->filePath);
-    const QString name = item->fileName.isEmpty() ? nameOf(item) : item->fileName;
-    const QString output =
-        preferences.storagelocation + QLatin1Char('/') + QFileInfo(name).fileName();
-    // A video is never written over its original.
-    const DateCopyOutcome c = copyPhotoWithDates(item->filePath, output, date, date, false);
-    if (!c.written) {
-        qCWarning(lcMetadata) << "video copy failed==" << item->filePath << c.error;
+    const JobResult r = copyVideoWithItsDate(*item, preferences.storagelocation);
+    if (!r.ok)
         return false;
-    }
-    if (date.isValid())
-        Workspace::selectFile(c.finalPath, preferences.storagelocation);
+    if (r.data.toBool())
+        Workspace::selectFile(r.outputPath, preferences.storagelocation);
     return true;
 }
 
