@@ -61,8 +61,10 @@ void finishExport(AppDelegate &d, const ExportReport &report, const QList<Export
 }
 
 // Runs `work` over a snapshot of the selection as one job of the window.
-void runExport(AppDelegate &d,
-               std::function<ExportReport(const QList<ExportEntry> &entries)> work) {
+void runExport(
+    AppDelegate &d,
+    std::function<ExportReport(const QList<ExportEntry> &entries, const JobControl &control)>
+        work) {
     if (d.library.photoLibBroserArray.isEmpty())
         return;
     const QList<ExportEntry> entries = selectedEntries(d);
@@ -72,8 +74,8 @@ void runExport(AppDelegate &d,
     auto report = std::make_shared<ExportReport>();
     QObject::connect(runner, &JobRunner::finished, &d,
                      [&d, report, entries] { finishExport(d, *report, entries); });
-    runner->start(1, [report, entries, work](qsizetype) {
-        *report = work(entries);
+    runner->startLong([report, entries, work](JobControl &control) {
+        *report = work(entries, control);
         JobResult r;
         r.ok = true;
         return r;
@@ -85,8 +87,8 @@ void plainExport(AppDelegate &d, PlainLayout layout, bool edited) {
     settings.storageFolder = d.preferences.storagelocation;
     settings.layout = layout;
     settings.edited = edited;
-    runExport(d, [settings](const QList<ExportEntry> &entries) {
-        return exportPlainCopies(entries, settings);
+    runExport(d, [settings](const QList<ExportEntry> &entries, const JobControl &control) {
+        return exportPlainCopies(entries, settings, [&control] { return control.isCancelled(); });
     });
 }
 
@@ -191,8 +193,10 @@ void AppDelegate::ExportOriginalPhotoWithPhotoLibraryTitleAction() {
     metadataExport(*this, onlyKeys(keysOf(true, false, false, false, false)));
 }
 void AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction() {
-    runExport(*this, [storage = preferences.storagelocation](const QList<ExportEntry> &entries) {
-        return exportWithLibraryCreationDate(entries, storage);
+    runExport(*this, [storage = preferences.storagelocation](const QList<ExportEntry> &entries,
+                                                             const JobControl &control) {
+        return exportWithLibraryCreationDate(entries, storage,
+                                             [&control] { return control.isCancelled(); });
     });
 }
 void AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaCameraDateAction() {

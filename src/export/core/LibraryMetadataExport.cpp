@@ -286,13 +286,18 @@ ExportReport exportWithLibraryMetadata(const QList<ExportEntry> &entries,
 }
 
 ExportReport exportWithLibraryCreationDate(const QList<ExportEntry> &entries,
-                                           const QString &storageFolder) {
+                                           const QString &storageFolder,
+                                           const std::function<bool()> &cancelled) {
     ExportReport report;
     if (entries.isEmpty() || !storageFolderWritable(storageFolder, &report.folderError))
         return report;
     LibraryExportSettings settings;
     settings.storageFolder = storageFolder;
     for (const ExportEntry &entry : entries) {
+        if (cancelled && cancelled()) {
+            report.photos << ExportOutcome{entry.item->fileName, {}, QStringLiteral("cancelled")};
+            continue;
+        }
         getOriginalMedataDataWithItem(*entry.item);
         RecipePlacement p = libraryPlacement(entry, settings);
         refuseOutside(p, storageFolder);

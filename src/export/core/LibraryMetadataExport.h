@@ -70,9 +70,10 @@ ExportReport exportWithLibraryMetadata(const QList<ExportEntry> &entries,
                                        const LibraryExportSettings &settings);
 
 // Byte-for-byte copies dated by the library's creation date (when the file's own differs),
-// flat in the storage folder.
+// flat in the storage folder. Once `cancelled` answers true the rest are left out.
 ExportReport exportWithLibraryCreationDate(const QList<ExportEntry> &entries,
-                                           const QString &storageFolder);
+                                           const QString &storageFolder,
+                                           const std::function<bool()> &cancelled = {});
 
 // The texts of the original-photo panel, as typed.
 struct PanelValues {

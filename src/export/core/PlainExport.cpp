@@ -177,7 +177,8 @@ void placeBatch(std::vector<PendingCopy> &batch, ExportReport &report) {
 } // namespace
 
 ExportReport exportPlainCopies(const QList<ExportEntry> &entries,
-                               const PlainExportSettings &settings) {
+                               const PlainExportSettings &settings,
+                               const std::function<bool()> &cancelled) {
     ExportReport report;
     if (entries.isEmpty())
         return report;
@@ -189,6 +190,10 @@ ExportReport exportPlainCopies(const QList<ExportEntry> &entries,
     std::vector<PendingCopy> batch;
     bool full = false;
     for (const ExportEntry &entry : entries) {
+        if (cancelled && cancelled()) {
+            report.photos << ExportOutcome{entry.item->fileName, {}, QStringLiteral("cancelled")};
+            continue;
+        }
         const ExportSource source = exportSource(*entry.item, settings.edited);
         report.notDownloaded |= source.substituted;
         ExportOutcome outcome;

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // Byte-for-byte copies of library photos into the storage folder: originals or edited
 // renders, flat, by album or by year and month. No file is ever replaced: a copy takes the
@@ -44,5 +45,7 @@ QString copyIntoFolder(const QString &source, const QString &folder, const QStri
 
 // The whole export over a snapshot of the selection. Runs on any thread; touches only the
 // snapshot's items (their originalFileNode is refreshed for the year and month layout).
+// Once `cancelled` answers true, the photos not yet copied are left out as "cancelled".
 ExportReport exportPlainCopies(const QList<ExportEntry> &entries,
-                               const PlainExportSettings &settings);
+                               const PlainExportSettings &settings,
+                               const std::function<bool()> &cancelled = {});

@@ -180,6 +180,13 @@ TEST_F(LibraryExportRules, FlatCopiesNeverReplaceAFileAndTakeTheNextFreeName) {
     EXPECT_EQ(r.writtenCount(), 1);
     ASSERT_EQ(r.notWritten().size(), 1);
     EXPECT_EQ(r.notWritten()[0], "gone.dng: its file is not in the library");
+
+    // After Cancel nothing more goes out, and each photo left says so.
+    const QStringList before = filesUnder(storage());
+    r = exportPlainCopies(once, settings, [] { return true; });
+    EXPECT_EQ(r.writtenCount(), 0);
+    EXPECT_EQ(r.notWritten(), QStringList{"IMG_1.JPG: cancelled"});
+    EXPECT_EQ(filesUnder(storage()), before);
 }
 
 TEST_F(LibraryExportRules, SortedCopiesGoByAlbumOrByTheLibraryCameraDate) {
