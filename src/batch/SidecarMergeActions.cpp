@@ -135,21 +135,18 @@ bool AppDelegate::startJsonMerge(const QStringList &folders) {
     auto run = std::make_shared<SidecarMergeRun>();
     sidecarMerge = run;
     JobRunner *runner = startJob();
+    // The merge window has its own bar and Cancel: the status bar shows no second pair.
+    runner->setOwnProgress(true);
+    connect(runner, &JobRunner::progress, this, &AppDelegate::ScanJsonUpdatProgessItemToMainThread);
     connect(runner, &JobRunner::finished, this, [this, run] {
         if (sidecarMerge == run)
             sidecarMerge.reset();
         BatchScanJsonPhotosItemToMainThread(run->summary);
     });
-    runner->start(1, [this, run, folders](qsizetype) {
+    runner->startLong([this, run, folders](JobControl &control) {
         const QStringList notMoved = mergeFolderswithSourceArray(folders);
         run->summary = ScanJsonPhotosItemThreader(
-            folders.first(),
-            [this](int done, int total) {
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, done, total] { ScanJsonUpdatProgessItemToMainThread(done, total); },
-                    Qt::QueuedConnection);
-            },
+            folders.first(), [&control](int done, int total) { control.setProgress(done, total); },
             &run->cancel);
         run->summary.skipped = notMoved + run->summary.skipped;
         return JobResult{0, true, {}, {}, {}};
@@ -221,6 +218,8 @@ bool AppDelegate::startXmpMerge(const QString &folder) {
     auto run = std::make_shared<SidecarMergeRun>();
     sidecarMerge = run;
     JobRunner *runner = startJob();
+    // The merge window has its own bar and Cancel: the status bar shows no second pair.
+    runner->setOwnProgress(true);
     connect(runner, &JobRunner::finished, this, [this, run] {
         if (sidecarMerge == run)
             sidecarMerge.reset();
