@@ -4,10 +4,9 @@
 #include "browser/DropTargets.h"
 #include "browser/LocalPhotoModel.h"
 #include "browser/core/LocalSort.h"
+#include "platform/core/JobRunner.h"
 
 #include <QItemSelectionModel>
-#include <QPointer>
-#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 void showSorted(AppDelegate &d, LocalSortOrder order) {
@@ -35,16 +34,22 @@ void AppDelegate::ClearSelectedLeftPhotos() {
 void AppDelegate::ClearLeftPhotosWithoutExifDate() {
     if (!blocalMode)
         return;
-    // The worker reads its own copy; only the main thread changes the lists.
+    // The workers read their own copy; only the main thread changes the lists. After Cancel
+    // the photos already read still go.
     const QList<IKImageItemPtr> snapshot = localPhotoItemArray;
-    QPointer<AppDelegate> self(this);
-    (void)QtConcurrent::run([self, snapshot] {
-        const QList<IKImageItemPtr> toRemove = itemsWithoutExifDate(snapshot);
-        if (self)
-            QMetaObject::invokeMethod(self.data(), [self, toRemove] {
-                if (self)
-                    self->ClearLeftPhotosWithoutExifDateMainThread(toRemove);
-            });
+    JobRunner *runner = startJob();
+    connect(runner, &JobRunner::finished, this, [this, snapshot](const QList<JobResult> &results) {
+        QList<IKImageItemPtr> toRemove;
+        for (const JobResult &r : results)
+            if (r.ok && r.data.toBool())
+                toRemove << snapshot[r.index];
+        ClearLeftPhotosWithoutExifDateMainThread(toRemove);
+    });
+    runner->start(snapshot.size(), [snapshot](qsizetype i) {
+        JobResult r;
+        r.ok = true;
+        r.data = !itemsWithoutExifDate({snapshot[i]}).isEmpty();
+        return r;
     });
 }
 

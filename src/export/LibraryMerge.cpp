@@ -4,6 +4,7 @@
 
 #include "export/core/LibraryMerge.h"
 #include "platform/AlertSheet.h"
+#include "platform/core/JobRunner.h"
 #include "platform/core/PhotosApplication.h"
 
 #include <QApplication>
@@ -18,7 +19,7 @@
 #include <QProgressBar>
 #include <QStandardItemModel>
 #include <QTableView>
-#include <QtConcurrent>
+#include <memory>
 
 namespace {
 
@@ -168,26 +169,21 @@ void AppDelegate::StartMergePhotoLibraryThreader() {
     photolibMergeProcessTipLab->setText(QString());
     photolibMergeProcessWindow->setWindowModality(Qt::ApplicationModal);
     front(photolibMergeProcessWindow);
-    QPointer<AppDelegate> self(this);
     PhotosApplication *photos = &photosApplication();
-    (void)QtConcurrent::run([self, settings, photos] {
-        const LibraryMergeReport report =
-            ImportPhotosfromSourcePhotoLibrary(settings, *photos, [self](const QString &text) {
-                QMetaObject::invokeMethod(
-                    qApp,
-                    [self, text] {
-                        if (self)
-                            self->MergePhotoLibraryProcessInMainThread(text);
-                    },
-                    Qt::QueuedConnection);
+    auto report = std::make_shared<LibraryMergeReport>();
+    JobRunner *runner = startJob();
+    // The merge window shows its own steps; a merge stops only at its end, so no Cancel.
+    runner->setOwnProgress(true);
+    connect(runner, &JobRunner::progressText, this,
+            &AppDelegate::MergePhotoLibraryProcessInMainThread);
+    connect(runner, &JobRunner::finished, this,
+            [this, report] { StartMergePhotoLibraryFinshMainThreader(*report); });
+    runner->startLong([settings, photos, report](JobControl &control) {
+        *report =
+            ImportPhotosfromSourcePhotoLibrary(settings, *photos, [&control](const QString &text) {
+                control.setProgress(0, 0, text);
             });
-        QMetaObject::invokeMethod(
-            qApp,
-            [self, report] {
-                if (self)
-                    self->StartMergePhotoLibraryFinshMainThreader(report);
-            },
-            Qt::QueuedConnection);
+        return JobResult{0, true, {}, {}, {}};
     });
 }
 
