@@ -3,7 +3,7 @@
 
 #include "batch/core/ImageOutputs.h"
 #include "batch/core/StampLayout.h"
-#include "metadata/core/JobReport.h"
+#include "metadata/core/RecipeJobReport.h"
 #include "platform/core/JobRunner.h"
 
 #include <QFileInfo>

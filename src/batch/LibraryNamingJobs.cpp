@@ -6,7 +6,7 @@
 #include "app/AppDelegate.h"
 #include "library/core/LibraryStore.h"
 #include "library/core/LibraryWorkingCopy.h"
-#include "metadata/core/JobReport.h"
+#include "metadata/core/RecipeJobReport.h"
 #include "metadata/core/SafeFileName.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"

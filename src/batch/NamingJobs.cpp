@@ -5,7 +5,7 @@
 #include "app/AppDelegate.h"
 #include "batch/core/BatchRename.h"
 #include "browser/DropTargets.h"
-#include "metadata/core/JobReport.h"
+#include "metadata/core/RecipeJobReport.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/JobRunner.h"
@@ -69,7 +69,7 @@ void startLocalTitleJob(AppDelegate &d, naming::TextKind kind) {
     // Always copies: this tool never replaces an original, whatever the setting says.
     startWriteRecipe(*runner, items, d.preferences.storagelocation, false, options,
                      [owner](const WriteRecipeReport &report, bool cancelled) {
-                         JobReport job = JobReport::fromRecipe(report);
+                         JobReport job = jobReportFromRecipe(report);
                          job.cancelled = cancelled;
                          owner->ChangePhotoTitlePhotoLibraryCompleteToMainThread(job);
                      });

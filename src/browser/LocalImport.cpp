@@ -9,6 +9,7 @@
 #include "browser/PRButton.h"
 #include "browser/core/LocalImport.h"
 #include "platform/AlertSheet.h"
+#include "platform/core/JobReport.h"
 #include "platform/core/JobRunner.h"
 
 #include <QDir>
@@ -185,10 +186,7 @@ void AppDelegate::LoadImportedPhotsonMainThread() {
 void AppDelegate::showImportProblems(const QStringList &problems) {
     if (problems.isEmpty())
         return;
-    const int shown = 20;
-    QStringList lines = problems.mid(0, shown);
-    if (problems.size() > shown)
-        lines << tr("… and %1 more").arg(problems.size() - shown);
+    const QStringList lines = shortList(problems);
     QMessageBox *sheet = beginAlertSheet(
         window, tr("Some files or folders could not be read."),
         tr("Files listed here are shown as unreadable and cannot be edited; folders were "

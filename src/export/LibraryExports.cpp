@@ -5,6 +5,7 @@
 #include "export/core/LibraryMetadataExport.h"
 #include "export/core/PlainExport.h"
 #include "platform/AlertSheet.h"
+#include "platform/core/JobReport.h"
 #include "platform/core/JobRunner.h"
 
 #include <QItemSelectionModel>
@@ -42,10 +43,7 @@ void finishExport(AppDelegate &d, const ExportReport &report, const QList<Export
     }
     const QStringList notWritten = report.notWritten();
     if (!notWritten.isEmpty()) {
-        const int shown = 20;
-        QStringList lines = notWritten.mid(0, shown);
-        if (notWritten.size() > shown)
-            lines << AppDelegate::tr("… and %1 more").arg(notWritten.size() - shown);
+        const QStringList lines = shortList(notWritten);
         beginAlertSheet(d.window, AppDelegate::tr("Some photos were not exported."),
                         AppDelegate::tr("%1 of %2 photos went out. Not exported:\n%3")
                             .arg(report.writtenCount())

@@ -2,8 +2,8 @@
 #include "app/AppDelegate.h"
 
 #include "metadata/DateFeatureSupport.h"
-#include "metadata/core/JobReport.h"
 #include "metadata/core/MetadataClipboard.h"
+#include "metadata/core/RecipeJobReport.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/AlertSheet.h"
 #include "platform/core/ImageSource.h"
@@ -114,7 +114,7 @@ void pasteSlot(AppDelegate &d, Slot slot) {
     // A paste writes into the storage folder only; the original is never replaced.
     AppDelegate *owner = &d;
     d.startRecipeJob(items, false, options, [owner](const WriteRecipeReport &report, bool) {
-        JobReport job = JobReport::fromRecipe(report);
+        JobReport job = jobReportFromRecipe(report);
         job.sheetOnSuccess = false;
         owner->finishJob(job);
     });

@@ -6,7 +6,7 @@
 #include "app/core/Settings.h"
 #include "base/Logging.h"
 #include "metadata/core/CompletionTexts.h"
-#include "metadata/core/JobReport.h"
+#include "metadata/core/RecipeJobReport.h"
 #include "platform/AlertSheet.h"
 #include "platform/core/Workspace.h"
 

@@ -4,7 +4,7 @@
 #include <QScreen>
 #include <QWidget>
 
-#include "metadata/core/JobReport.h"
+#include "metadata/core/RecipeJobReport.h"
 #include "platform/AlertSheet.h"
 #include "platform/ImageView.h"
 #include "platform/core/FileDates.h"

@@ -4,7 +4,7 @@
 #include "base/FileTypes.h"
 #include "browser/core/PhotoPanels.h"
 #include "metadata/core/EditSheetChanges.h"
-#include "metadata/core/JobReport.h"
+#include "metadata/core/RecipeJobReport.h"
 #include "metadata/core/VideoEdits.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/AlertSheet.h"
@@ -300,7 +300,7 @@ void AppDelegate::ClickApplyChangeAction() {
                 AppDelegate *d = self.data();
                 d->startRecipeJob(copies, false, options,
                                   [d, failures](const WriteRecipeReport &report, bool) {
-                                      d->finishJob(JobReport::fromRecipe(report, failures));
+                                      d->finishJob(jobReportFromRecipe(report, failures));
                                   });
             });
         return;
@@ -308,6 +308,6 @@ void AppDelegate::ClickApplyChangeAction() {
     const QList<IKImageItemPtr> items = selectedLocalItems();
     const bool overwrite = preferences.overwrite;
     startRecipeJob(items, overwrite, options, [this](const WriteRecipeReport &report, bool) {
-        finishJob(JobReport::fromRecipe(report));
+        finishJob(jobReportFromRecipe(report));
     });
 }

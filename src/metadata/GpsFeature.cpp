@@ -6,7 +6,7 @@
 #include "browser/core/PhotoPanels.h"
 #include "metadata/DateFeatureSupport.h"
 #include "metadata/core/GpsChanges.h"
-#include "metadata/core/JobReport.h"
+#include "metadata/core/RecipeJobReport.h"
 #include "metadata/core/VideoEdits.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/AlertSheet.h"
@@ -252,7 +252,7 @@ void AppDelegate::ClickSaveChangeGPSAction() {
                             !FileDates::setDates(photo.outputPath, when.instant, &why))
                             datesNotSet << QStringLiteral("%1: its file dates could not be set: %2")
                                                .arg(QFileInfo(photo.sourcePath).fileName(), why);
-                JobReport job = JobReport::fromRecipe(report, failures);
+                JobReport job = jobReportFromRecipe(report, failures);
                 job.notWritten += datesNotSet;
                 job.sheetOnSuccess = false;
                 owner->finishJob(job);

@@ -4,7 +4,7 @@
 #include "browser/DropTargets.h"
 #include "browser/LocalPhotoModel.h"
 
-#include "metadata/core/JobReport.h"
+#include "metadata/core/RecipeJobReport.h"
 #include "platform/core/JobRunner.h"
 
 #include <QFileInfo>

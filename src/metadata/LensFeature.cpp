@@ -2,7 +2,7 @@
 // selected camera photos.
 #include "app/AppDelegate.h"
 
-#include "metadata/core/JobReport.h"
+#include "metadata/core/RecipeJobReport.h"
 #include "metadata/core/WriteRecipe.h"
 
 #include <QCheckBox>
@@ -52,7 +52,7 @@ void AppDelegate::ChangeCameLensModel() {
                 AppDelegate *d = self.data();
                 d->startRecipeJob(copies, false, options,
                                   [d, failures](const WriteRecipeReport &report, bool) {
-                                      JobReport job = JobReport::fromRecipe(report, failures);
+                                      JobReport job = jobReportFromRecipe(report, failures);
                                       job.sheetOnSuccess = false;
                                       job.revealPath.clear();
                                       job.revealRoot.clear();
@@ -62,7 +62,7 @@ void AppDelegate::ChangeCameLensModel() {
     } else {
         startRecipeJob(selectedLocalItems(), overwrite, options,
                        [this](const WriteRecipeReport &report, bool) {
-                           JobReport job = JobReport::fromRecipe(report);
+                           JobReport job = jobReportFromRecipe(report);
                            job.sheetOnSuccess = false;
                            finishJob(job);
                        });

@@ -2,8 +2,8 @@
 #include "app/AppDelegate.h"
 
 #include "metadata/DateFeatureSupport.h"
-#include "metadata/core/JobReport.h"
 #include "metadata/core/PropertyListImport.h"
+#include "metadata/core/RecipeJobReport.h"
 #include "platform/AlertSheet.h"
 
 #include <QCheckBox>
@@ -42,7 +42,7 @@ void finishImport(AppDelegate &d, const WriteRecipeReport &report,
     QStringList missing;
     for (const QString &name : notInFile)
         missing << AppDelegate::tr("%1: not in the property list").arg(name);
-    JobReport job = JobReport::fromRecipe(report);
+    JobReport job = jobReportFromRecipe(report);
     job.notWritten += missing;
     // Only photos left as they were are told: an import that wrote them all ends silently.
     job.sheetOnSuccess = false;

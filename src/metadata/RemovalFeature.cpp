@@ -4,8 +4,8 @@
 
 #include "metadata/DateFeatureSupport.h"
 
-#include "metadata/core/JobReport.h"
 #include "metadata/core/MetadataRemoval.h"
+#include "metadata/core/RecipeJobReport.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/AlertSheet.h"
 
@@ -32,7 +32,7 @@ WriteRecipeOptions removalOptions(MetadataRemoval removal) {
 
 void finishRemoval(AppDelegate &d, MetadataRemoval removal, const WriteRecipeReport &report,
                    const QStringList &notDownloaded = {}) {
-    JobReport job = JobReport::fromRecipe(report, notDownloaded);
+    JobReport job = jobReportFromRecipe(report, notDownloaded);
     job.sheetOnSuccess = removalShowsCompletion(removal);
     d.finishJob(job);
 }

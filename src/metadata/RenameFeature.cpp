@@ -3,7 +3,7 @@
 
 #include "base/Coordinates.h"
 #include "metadata/DateFeatureSupport.h"
-#include "metadata/core/JobReport.h"
+#include "metadata/core/RecipeJobReport.h"
 #include "metadata/core/SafeFileName.h"
 #include "metadata/core/TagCopies.h"
 #include "metadata/core/WriteRecipe.h"

@@ -3,7 +3,7 @@
 
 #include "metadata/DateFeatureSupport.h"
 #include "metadata/core/FileDateRules.h"
-#include "metadata/core/JobReport.h"
+#include "metadata/core/RecipeJobReport.h"
 #include "metadata/core/TagCopies.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/core/FileDates.h"
@@ -44,7 +44,7 @@ void runTagCopy(AppDelegate &d, const TagCopy &copy,
                      [owner, completion, after](const WriteRecipeReport &report, bool) {
                          if (after)
                              after(report);
-                         JobReport job = JobReport::fromRecipe(report);
+                         JobReport job = jobReportFromRecipe(report);
                          job.sheetOnSuccess = completion;
                          owner->finishJob(job);
                      });

@@ -4,7 +4,7 @@
 #include "browser/DropTargets.h"
 #include "browser/LocalPhotoModel.h"
 #include "browser/core/LocalImport.h"
-#include "metadata/core/JobReport.h"
+#include "metadata/core/RecipeJobReport.h"
 #include "platform/AlertSheet.h"
 #include "platform/core/Workspace.h"
 #include "support/ImageTestHelpers.h"

@@ -2,7 +2,7 @@
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
-#include "metadata/core/JobReport.h"
+#include "metadata/core/RecipeJobReport.h"
 #include "platform/core/JobRunner.h"
 #include "platform/core/Workspace.h"
 #include "support/ImageTestHelpers.h"

@@ -81,10 +81,7 @@ CompletionTexts completionTexts(const JobReport &report, int originalsReplaced,
         texts.message = title.isEmpty()
                             ? tr("Some photos could not be changed.")
                             : tr("\u201c%1\u201d: some photos could not be changed.").arg(title);
-        const int shown = 20;
-        QStringList names = report.notWritten.mid(0, shown);
-        if (report.notWritten.size() > shown)
-            names << tr("… and %1 more").arg(report.notWritten.size() - shown);
+        const QStringList names = shortList(report.notWritten);
         texts.informative = tr("These photos were left as they were:\n%1").arg(names.join('\n'));
         if (!partly.isEmpty())
             texts.informative += QStringLiteral("\n\n") + partly;

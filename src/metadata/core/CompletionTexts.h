@@ -1,6 +1,6 @@
 #pragma once
 
-#include "metadata/core/JobReport.h"
+#include "metadata/core/RecipeJobReport.h"
 
 #include <QString>
 

@@ -1,4 +1,5 @@
 #include "metadata/core/CompletionTexts.h"
+#include "metadata/core/RecipeJobReport.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -82,7 +83,7 @@ TEST(CompletionTexts, RecipeReportsNameTheOriginalsTheyRewrote) {
     WriteRecipeReport recipe;
     recipe.photos << result("/p/a.jpg", "/p/a.jpg", "") << result("/p/b.nef", "/out/b.jpg", "")
                   << result("/p/c.jpg", "/p/c.jpg", "locked");
-    const JobReport job = JobReport::fromRecipe(recipe);
+    const JobReport job = jobReportFromRecipe(recipe);
     EXPECT_EQ(job.replaced, QStringList{"/p/a.jpg"});
     EXPECT_EQ(job.written, 2);
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "metadata/core/WriteRecipe.h"
-
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QString>
 #include <QStringList>
@@ -10,7 +9,7 @@
 // photo that was not and why, and the one result to show in the file manager.
 struct JobReport {
     int written = 0;
-    QStringList notWritten; // "name: reason", one per photo
+    QStringList notWritten;    // "name: reason", one per photo
     QStringList partlyWritten; // "name: values", one per video written without some values
     // The first result; an empty path with a root opens the root folder instead.
     QString revealPath;
@@ -26,32 +25,18 @@ struct JobReport {
 
     // The folder the written photos are in: the reveal's root, else the first result's.
     QString resultFolder() const;
-
-    // `failedBefore`: photos the job lost before the recipe (a download that failed).
-    static JobReport fromRecipe(const WriteRecipeReport &report,
-                                const QStringList &failedBefore = {}) {
-        JobReport job;
-        job.written = report.writtenCount();
-        job.notWritten = failedBefore + report.notWritten();
-        // A photo skipped but counted as handled names no file: nothing to show then.
-        if (!report.revealPath.isEmpty()) {
-            job.revealPath = report.revealPath;
-            job.revealRoot = report.revealRoot;
-        }
-        for (const WriteRecipeResult &photo : report.photos)
-            if (photo.written && photo.outputPath == photo.sourcePath)
-                job.replaced << photo.outputPath;
-        for (const WriteRecipeResult &photo : report.photos)
-            if (photo.written && !photo.leftOut.isEmpty())
-                job.partlyWritten << QStringLiteral("%1: %2").arg(
-                    QFileInfo(photo.sourcePath).fileName(),
-                    photo.leftOut.join(QStringLiteral(", ")));
-        return job;
-    }
 };
 
 inline QString JobReport::resultFolder() const {
     if (!revealRoot.isEmpty())
         return revealRoot;
     return revealPath.isEmpty() ? QString() : QFileInfo(revealPath).absolutePath();
+}
+
+// The first `shown` lines of a list for a sheet, then "… and N more" for the rest.
+inline QStringList shortList(const QStringList &lines, int shown = 20) {
+    QStringList out = lines.mid(0, shown);
+    if (lines.size() > shown)
+        out << QCoreApplication::translate("JobReport", "… and %1 more").arg(lines.size() - shown);
+    return out;
 }
