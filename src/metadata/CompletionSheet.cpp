@@ -49,7 +49,7 @@ void AppDelegate::revealJobResult(int written, const QString &path, const QStrin
     report.revealPath = path;
     report.revealRoot = root;
     report.sheetOnSuccess = false;
-    showJobEnding(report);
+    finishJob(report);
 }
 
 bool AppDelegate::LocalPhotoMetadataChangedCompletedAlert(const JobReport &report, bool unshown) {
