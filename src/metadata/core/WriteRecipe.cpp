@@ -8,6 +8,7 @@
 #include "metadata/core/Recompression.h"
 #include "metadata/core/TiffFallback.h"
 #include "metadata/core/VideoEdits.h"
+#include "platform/core/DurableBatch.h"
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/FreeFileName.h"
@@ -24,7 +25,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSet>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -533,33 +533,24 @@ void placePhoto(PhotoOutcome &outcome, const QString &syncError) {
 // One batch of finished photos: one sync per file system for all their temporaries, then
 // the moves in list order, then one sync per folder so the new names survive a crash.
 void commitPhotos(std::vector<PhotoOutcome> &outcomes, QList<JobResult> &batch) {
-    QHash<QString, QString> syncErrors; // temporary's folder -> why its sync failed
-    for (const JobResult &r : batch) {
-        const PhotoOutcome &o = outcomes[size_t(r.index)];
-        if (!o.pending)
-            continue;
-        const QString folder = QFileInfo(o.pending->staged->path()).absolutePath();
-        if (syncErrors.contains(folder))
-            continue;
-        QString why;
-        SafeWrite::syncFileSystemOf(folder, &why);
-        syncErrors.insert(folder, why);
-    }
-    QSet<QString> folders;
+    DurableBatch::Commit commit;
+    QStringList temporaries;
+    for (const JobResult &r : batch)
+        if (const PhotoOutcome &o = outcomes[size_t(r.index)]; o.pending)
+            temporaries << o.pending->staged->path();
+    commit.syncTemporaries(temporaries);
     for (JobResult &r : batch) {
         PhotoOutcome &o = outcomes[size_t(r.index)];
         if (!o.pending)
             continue;
-        const QString folder = QFileInfo(o.pending->staged->path()).absolutePath();
-        placePhoto(o, syncErrors.value(folder));
+        placePhoto(o, commit.syncError(o.pending->staged->path()));
         if (!o.result.outputPath.isEmpty())
-            folders.insert(QFileInfo(o.result.outputPath).absolutePath());
+            commit.placed(o.result.outputPath);
         r.ok = o.result.written;
         r.outputPath = o.result.outputPath;
         r.reason = o.result.error;
     }
-    for (const QString &folder : std::as_const(folders))
-        SafeWrite::syncFolder(folder);
+    commit.syncFolders();
 }
 
 } // namespace
