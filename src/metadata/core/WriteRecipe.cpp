@@ -107,15 +107,19 @@ QString recompressedPath(const QString &path) {
 
 namespace {
 
-// A photo written into its temporary file, waiting for its batch to be synced and moved.
-struct PendingPlacement {
-    std::shared_ptr<SafeWrite::Temporary> staged;
-    bool replaces = false;
-    bool replaceOriginal = false;
+// Where a staged file goes once its batch is synced.
+struct StagedTarget {
+    bool replaces = false, replaceOriginal = false;
     QString originalPath;
     SafeWrite::FileStamp readStamp;
     QString storageFolder, outputName;
     int firstNumber = 1;
+};
+
+// A photo written into its temporary file, waiting for its batch to be synced and moved.
+struct PendingPlacement {
+    std::shared_ptr<SafeWrite::Temporary> staged;
+    StagedTarget target;
     QStringList names; // the placement's names, when it decides them
     QString dateError;
     bool recompress = false;
@@ -223,27 +227,12 @@ bool stageTemporary(SafeWrite::Temporary &staged, const QByteArray *bytes, bool 
     return bytes ? staged.closeUnsynced(*bytes, why) : staged.closeUnsynced(why);
 }
 
-// Where a staged file goes once its batch is synced.
-struct StagedTarget {
-    bool replaces = false, replaceOriginal = false;
-    QString originalPath;
-    SafeWrite::FileStamp readStamp;
-    QString storageFolder, outputName;
-    int firstNumber = 1;
-};
-
 // 7 waits for the batch: its temporaries are synced together, then moved into place.
 PhotoOutcome &awaitBatch(PhotoOutcome &outcome, PendingPlacement pending,
                          std::shared_ptr<SafeWrite::Temporary> staged, const StagedTarget &target,
                          const QString &dateError) {
     pending.staged = std::move(staged);
-    pending.replaces = target.replaces;
-    pending.replaceOriginal = target.replaceOriginal;
-    pending.originalPath = target.originalPath;
-    pending.readStamp = target.readStamp;
-    pending.storageFolder = target.storageFolder;
-    pending.outputName = target.outputName;
-    pending.firstNumber = target.firstNumber;
+    pending.target = target;
     pending.dateError = dateError;
     outcome.pending = std::move(pending);
     return outcome;
@@ -518,20 +507,21 @@ void placePhoto(PhotoOutcome &outcome, const QString &syncError) {
     WriteRecipeResult &result = outcome.result;
     auto fail = [&](const QString &why) {
         result.error = why;
-        qCWarning(lcMetadata) << "photo skipped==" << p.originalPath << why;
+        qCWarning(lcMetadata) << "photo skipped==" << p.target.originalPath << why;
     };
     if (!syncError.isEmpty())
         return fail(syncError);
     QString why, finalPath;
     const QString written = p.staged->path();
-    if (p.replaces) {
-        if (!SafeWrite::replaceWith(written, p.originalPath, p.readStamp, &why))
+    if (p.target.replaces) {
+        if (!SafeWrite::replaceWith(written, p.target.originalPath, p.target.readStamp, &why))
             return fail(why);
-        finalPath = p.originalPath;
+        finalPath = p.target.originalPath;
     } else {
-        finalPath = p.names.isEmpty() ? moveToFreeName(written, p.storageFolder, p.outputName, &why,
-                                                       p.firstNumber)
-                                      : moveToFirstFreeOf(written, p.storageFolder, p.names, &why);
+        finalPath = p.names.isEmpty()
+                        ? moveToFreeName(written, p.target.storageFolder, p.target.outputName, &why,
+                                         p.target.firstNumber)
+                        : moveToFirstFreeOf(written, p.target.storageFolder, p.names, &why);
         if (finalPath.isEmpty())
             return fail(why);
     }
@@ -543,8 +533,8 @@ void placePhoto(PhotoOutcome &outcome, const QString &syncError) {
     }
     outcome.handled = true;
     outcome.revealPath = finalPath;
-    outcome.revealRoot =
-        p.replaceOriginal ? QFileInfo(p.originalPath).absolutePath() : p.storageFolder;
+    outcome.revealRoot = p.target.replaceOriginal ? QFileInfo(p.target.originalPath).absolutePath()
+                                                  : p.target.storageFolder;
     result.outputPath = finalPath;
     result.written = p.dateError.isEmpty();
     result.recompressed = p.recompress;
