@@ -3,6 +3,7 @@
 #include "app/AppLook.h"
 #include "app/WindowDescription.h"
 #include "browser/core/DragRules.h"
+#include "library/LibraryWriter.h"
 #include "library/core/LibraryStore.h"
 #include "platform/core/NotificationCenter.h"
 

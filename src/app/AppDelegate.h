@@ -978,6 +978,11 @@ class AppDelegate : public QObject {
     // Commits and copies back; on failure nothing of the action stays in the working copy.
     struct LibraryStepResult endLibraryEdit();
     void abandonLibraryEdit();
+    // The open library's writer, chosen from its schema when the library opens
+    // (library/LibraryWriter.cpp): the features write a photo through it.
+    class LibraryWriter &libraryWriter();
+    void chooseLibrarySchema(bool currentSchema);
+    std::unique_ptr<LibraryWriter> openLibraryWriter;
     // The 23 writers. Each writes into the open edit (or, called alone, into an edit of
     // its own, committed at once) and says whether the photo was written.
     struct LibraryWriteResult UpdatePhotoLibrayTitlewithTitleStr(const QString &title, int uidd);

@@ -4,6 +4,7 @@
 #include "batch/NamingSettings.h"
 
 #include "app/AppDelegate.h"
+#include "library/LibraryWriter.h"
 #include "library/core/LibraryStore.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "metadata/core/RecipeJobReport.h"
@@ -85,20 +86,14 @@ QString textFor(Job job, const naming::TitleSettings &t, const naming::RenameSet
 }
 
 LibraryWriteResult write(AppDelegate &d, Job job, const LibraryPhoto &p, const QString &text) {
-    const bool current = d.library.bScanNewPhotosLib;
+    LibraryWriter &writer = d.libraryWriter();
     switch (job) {
     case Job::Title:
-        return current ? d.UpdatePhotoLibrayTitlewithTitleStr(text, p.photoID)
-                       : d.UpdateOldPhotoLibrayTitlewithTitleStr(text, p.photoID);
+        return writer.title(p.photoID, text);
     case Job::Caption:
-        if (!current)
-            return d.UpdateOldPhotoLibrayDescriptionwithDescription(text, p.photoID);
-        return p.description.isEmpty()
-                   ? d.InsertPhotoLibrayDescriptionwithDescription(text, p.photoID)
-                   : d.UpdatePhotoLibrayDescriptionwithDescription(text, p.photoID);
+        return writer.caption(p.photoID, text);
     case Job::Rename:
-        return current ? d.UpdatePhotoLibrayFileNamewithStr(text, p.recordFileName, p.photoID)
-                       : d.UpdateOldPhotoLibrayFileNamewithStr(text, p.recordFileName, p.photoID);
+        return writer.fileName(p.photoID, text, p.recordFileName);
     }
     return LibraryWriteResult::failed(QStringLiteral("unknown job"));
 }

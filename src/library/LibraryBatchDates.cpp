@@ -5,7 +5,7 @@
 
 #include "base/SharedHelpers.h"
 #include "library/LibraryEditRun.h"
-#include "library/core/LibraryCameraDates.h"
+#include "library/LibraryWriter.h"
 #include "library/core/LibraryLookups.h"
 #include "metadata/DateFeatureSupport.h"
 #include "metadata/core/DateArithmetic.h"
@@ -39,11 +39,7 @@ QDateTime dateOf(const QLineEdit *field) {
 // The camera date the open edit holds for the record, with the fraction of a second that
 // the record's text leaves out, so that a shift moves the date by the shift alone.
 std::optional<double> heldCameraSeconds(AppDelegate &d, const PRPicFileInfo &r) {
-    if (!d.libraryEdit)
-        return std::nullopt;
-    return storedCameraSeconds(*d.libraryEdit, d.libraryEdit->isCurrentSchema()
-                                                   ? int64_t(r.photoAssetID)
-                                                   : int64_t(r.photoID));
+    return d.libraryWriter().heldCameraSeconds(r);
 }
 
 QDateTime dateFromLibrarySeconds(double seconds) {
@@ -110,7 +106,7 @@ void AppDelegate::ClickMutiDateChangedSavePhotoLibAction() {
     const bool add = AddTimeBtn && AddTimeBtn->isChecked();
     const int amounts[] = {intValue(yearVaulab), intValue(monthVaulab), intValue(dayVaulab),
                            intValue(hourVaulab), intValue(minuVaulab),  intValue(secVaulab)};
-    const bool current = library.bScanNewPhotosLib;
+    const bool current = libraryWriter().isCurrentSchema();
 
     LibraryEditRun run(*this);
     if (!run.begin())
@@ -149,9 +145,7 @@ void AppDelegate::ClickMutiDateChangedSavePhotoLibAction() {
             continue;
         }
         const double seconds = librarySeconds(date);
-        const LibraryWriteResult w =
-            current ? UpdatePhotoLibrayCameraDatewithDateNum(seconds, r->photoAssetID)
-                    : UpdateOldPhotoLibrayCameraDatewithDateNum(seconds, r->photoID);
+        const LibraryWriteResult w = libraryWriter().cameraDate(*r, seconds);
         if (!run.take(item, w,
                       [r, w, seconds, current] { setRecordCameraDate(*r, w, seconds, current); }))
             return;

@@ -4,6 +4,7 @@
 #include "app/AppDelegate.h"
 
 #include "base/Logging.h"
+#include "library/LibraryWriter.h"
 #include "library/core/LibraryDeletion.h"
 #include "library/core/LibraryStore.h"
 #include "library/core/LibraryTrashReturn.h"
@@ -64,11 +65,7 @@ LibraryDeletionReport AppDelegate::deleteLibraryPhotos(const QList<IKImageItemPt
                                 .arg(photoName(*item));
             return report;
         }
-        const LibraryWriteResult w =
-            !library.bScanNewPhotosLib ? DeletePhotofromOldPhotoLibraywithUIDD(r->photoID)
-            : withCloud ? DeletePhotofromNewPhotoLibraywithUIDD(r->photoID, r->photoAssetID,
-                                                                r->iCloudphotoID)
-                        : DeletePhotofromNewPhotoLibraywithUIDD(r->photoID, r->photoAssetID);
+        const LibraryWriteResult w = libraryWriter().deletePhoto(*r, withCloud);
         if (!w.ok) {
             abandonLibraryEdit();
             report.reason = QStringLiteral("%1: %2").arg(photoName(*item), w.reason);

@@ -4,6 +4,7 @@
 
 #include "base/SharedHelpers.h"
 #include "library/LibraryEditRun.h"
+#include "library/LibraryWriter.h"
 #include "metadata/core/FileDateRules.h"
 #include "metadata/core/SafeFileName.h"
 
@@ -46,21 +47,14 @@ QDateTime originalDate(const QString &text) {
 
 bool writeTitle(AppDelegate &d, LibraryEditRun &run, const IKImageItemPtr &item,
                 const PRPicFileInfoPtr &r, const QString &title) {
-    const LibraryWriteResult w = d.library.bScanNewPhotosLib
-                                     ? d.UpdatePhotoLibrayTitlewithTitleStr(title, r->photoID)
-                                     : d.UpdateOldPhotoLibrayTitlewithTitleStr(title, r->photoID);
+    const LibraryWriteResult w = d.libraryWriter().title(*r, title);
     const QString v = storedOr(w, title);
     return run.take(item, w, [r, v] { r->fileTitle = v; });
 }
 
 bool writeCaption(AppDelegate &d, LibraryEditRun &run, const IKImageItemPtr &item,
                   const PRPicFileInfoPtr &r, const QString &caption) {
-    const LibraryWriteResult w =
-        !d.library.bScanNewPhotosLib
-            ? d.UpdateOldPhotoLibrayDescriptionwithDescription(caption, r->photoID)
-        : r->fileDescription.isEmpty()
-            ? d.InsertPhotoLibrayDescriptionwithDescription(caption, r->photoID)
-            : d.UpdatePhotoLibrayDescriptionwithDescription(caption, r->photoID);
+    const LibraryWriteResult w = d.libraryWriter().caption(*r, caption);
     const QString v = storedOr(w, caption);
     return run.take(item, w, [r, v] { r->fileDescription = v; });
 }
@@ -87,10 +81,8 @@ void AppDelegate::CopyOriginalCameraDatetoPhotoLibraryCameraDateAction() {
                       return true;
                   }
                   const double seconds = librarySeconds(date);
-                  const bool current = library.bScanNewPhotosLib;
-                  const LibraryWriteResult w =
-                      current ? UpdatePhotoLibrayCameraDatewithDateNum(seconds, r->photoAssetID)
-                              : UpdateOldPhotoLibrayCameraDatewithDateNum(seconds, r->photoID);
+                  const bool current = libraryWriter().isCurrentSchema();
+                  const LibraryWriteResult w = libraryWriter().cameraDate(*r, seconds);
                   return run.take(item, w, [r, w, seconds, current] {
                       setRecordCameraDate(*r, w, seconds, current);
                   });
@@ -101,9 +93,7 @@ void AppDelegate::CopyCameraDatetoPhotoLibraryAddedDateAction() {
     // The copy is made inside the database, from the camera date the library holds.
     copyFrame(*this, true, false,
               [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
-                  return run.take(item, library.bScanNewPhotosLib
-                                            ? UpdatePhotoLibrayAddedDatewithUIDD(r->photoAssetID)
-                                            : UpdateOldPhotoLibrayAddedDatewithUIDD(r->photoID));
+                  return run.take(item, libraryWriter().addedDateFromCameraDate(*r));
               });
 }
 
@@ -163,10 +153,7 @@ void AppDelegate::CopyFileTitletoPhotoLibraryFileNameAction() {
                       run.skip(item, tr("its title \"%1\" cannot name a file").arg(r->fileTitle));
                       return true;
                   }
-                  const LibraryWriteResult w =
-                      library.bScanNewPhotosLib
-                          ? UpdatePhotoLibrayFileNamewithStr(name, r->fileName, r->photoID)
-                          : UpdateOldPhotoLibrayFileNamewithStr(name, r->fileName, r->photoID);
+                  const LibraryWriteResult w = libraryWriter().fileName(*r, name, r->fileName);
                   const QString v =
                       storedOr(w, extension.isEmpty() ? name : name + QLatin1Char('.') + extension);
                   return run.take(item, w, [item, r, v] {

@@ -5,6 +5,7 @@
 #include "app/AppDelegate.h"
 
 #include "library/LibraryEditRun.h"
+#include "library/LibraryWriter.h"
 #include "platform/AlertSheet.h"
 
 #include <QMainWindow>
@@ -41,9 +42,7 @@ void AppDelegate::ReplacePhotoLibrarytitleWithOriginalPhototitleAction() {
                                     const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
         // A title of blanks is no title.
         const QString title = o.fileTitle.trimmed().isEmpty() ? QString() : o.fileTitle;
-        const LibraryWriteResult w = library.bScanNewPhotosLib
-                                         ? UpdatePhotoLibrayTitlewithTitleStr(title, r->photoID)
-                                         : UpdateOldPhotoLibrayTitlewithTitleStr(title, r->photoID);
+        const LibraryWriteResult w = libraryWriter().title(*r, title);
         const QString v = storedOr(w, title);
         return run.take(item, w, [r, v] { r->fileTitle = v; });
     });
@@ -66,11 +65,7 @@ void AppDelegate::ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction() {
             return true;
         }
         const LibraryWriteResult w =
-            library.bScanNewPhotosLib
-                ? UpdatePhotoLibrayGPSwithLatitude(o.fileLcationLatitude, o.fileLocationLongitude,
-                                                   r->photoAssetID)
-                : UpdateOldPhotoLibrayGPSwithLatitude(o.fileLcationLatitude,
-                                                      o.fileLocationLongitude, r->photoID);
+            libraryWriter().position(*r, o.fileLcationLatitude, o.fileLocationLongitude);
         const QString latitude = QString::asprintf("%f", position->latitude);
         const QString longitude = QString::asprintf("%f", position->longitude);
         return run.take(item, w, [r, latitude, longitude] {
@@ -84,13 +79,7 @@ void AppDelegate::ReplacePhotoLibraryKeyWordsWithOriginalPhotoKeyWordsAction() {
     fromOriginalFrame(*this, [this](LibraryEditRun &run, const IKImageItemPtr &item,
                                     const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
         const QString keywords = keywordSet(o.fileKeywords).join(QLatin1Char(','));
-        const bool has = !r->fileKeywords.isEmpty();
-        const LibraryWriteResult w =
-            library.bScanNewPhotosLib
-                ? (has ? UpdatePhotoLibrayKeywordswithKeyWords(keywords, r->photoID)
-                       : InsertPhotoLibrayKeywordswithDescription(keywords, r->photoID))
-                : (has ? UpdateOldPhotoLibrayKeywordswithKeyWords(keywords, r->photoID)
-                       : InsertOldPhotoLibrayKeywordswithDescription(keywords, r->photoID));
+        const LibraryWriteResult w = libraryWriter().keywords(*r, keywords);
         const QString v = storedOr(w, keywords);
         return run.take(item, w, [r, v] { r->fileKeywords = v; });
     });
@@ -102,20 +91,14 @@ void AppDelegate::ReplacePhotoLibraryDescriWithOriginalPhotoDescriAction() {
         // Some cameras fill the description with blanks: that is no caption.
         const QString caption =
             o.fileDescription.trimmed().isEmpty() ? QString() : o.fileDescription;
-        const LibraryWriteResult w =
-            !library.bScanNewPhotosLib
-                ? UpdateOldPhotoLibrayDescriptionwithDescription(caption, r->photoID)
-            : r->fileDescription.isEmpty()
-                ? InsertPhotoLibrayDescriptionwithDescription(caption, r->photoID)
-                : UpdatePhotoLibrayDescriptionwithDescription(caption, r->photoID);
+        const LibraryWriteResult w = libraryWriter().caption(*r, caption);
         const QString v = storedOr(w, caption);
         return run.take(item, w, [r, v] { r->fileDescription = v; });
     });
 }
 
 void AppDelegate::ReplacePhotoLibraryCameraandLensInfoWithOriginalPhotoCameraLensAction() {
-    if (!library.bScanNewPhotosLib) {
-        // The older libraries show the file's own camera fields; they keep none to replace.
+    if (!libraryWriter().keepsCameraFields()) {
         beginAlertSheet(window, tr("This library keeps no camera fields of its own."),
                         tr("Its photos show the camera and lens their original files name."),
                         {tr(" Ok ")},
@@ -128,8 +111,8 @@ void AppDelegate::ReplacePhotoLibraryCameraandLensInfoWithOriginalPhotoCameraLen
             run.skip(item, tr("its original names no camera or lens"));
             return true;
         }
-        const LibraryWriteResult w = UpdatePhotoLibrayCameraInfowithCameraMake(
-            o.fileMaker, o.fileModel, o.fileLensModel, r->photoAssetID);
+        const LibraryWriteResult w =
+            libraryWriter().cameraInfo(*r, o.fileMaker, o.fileModel, o.fileLensModel);
         const QString make = o.fileMaker, model = o.fileModel, lens = o.fileLensModel;
         return run.take(item, w, [r, make, model, lens] {
             r->fileMaker = make;

@@ -128,7 +128,7 @@ bool AppDelegate::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
                     return;
                 if (shared->workingCopy)
                     useLibraryWorkingCopy(shared->workingCopy);
-                library.bScanNewPhotosLib = shared->bScanNewPhotosLib;
+                chooseLibrarySchema(shared->bScanNewPhotosLib);
                 libraryLoadNote = shared->note;
                 CompletedScanPhotoLibraryonMainThread();
             },

@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 
 #include "library/LibraryEditRun.h"
+#include "library/LibraryWriter.h"
 #include "metadata/DateFeatureSupport.h"
 #include "metadata/core/SafeFileName.h"
 #include "platform/AlertSheet.h"
@@ -52,7 +53,7 @@ void AppDelegate::ApplyPhotoLibMetadataChangeAction() {
     const QList<IKImageItemPtr> items = LibraryEditRun::selectedOrSay(*this);
     if (items.isEmpty())
         return;
-    const bool current = library.bScanNewPhotosLib;
+    LibraryWriter &writer = libraryWriter();
     const PanelTexts p = panelTexts(*this);
     const Typed typed{
         bChangePhotoLibraryTitle,   bChangePhotoLibFileName,
@@ -115,9 +116,7 @@ void AppDelegate::ApplyPhotoLibMetadataChangeAction() {
             continue;
         }
         if (typed.title && p.title != r->fileTitle) {
-            const LibraryWriteResult w =
-                current ? UpdatePhotoLibrayTitlewithTitleStr(p.title, r->photoID)
-                        : UpdateOldPhotoLibrayTitlewithTitleStr(p.title, r->photoID);
+            const LibraryWriteResult w = writer.title(*r, p.title);
             const QString v = storedOr(w, p.title);
             if (!run.take(item, w, [r, v] { r->fileTitle = v; }))
                 return;
@@ -125,9 +124,7 @@ void AppDelegate::ApplyPhotoLibMetadataChangeAction() {
         if (typed.name && p.name != baseName(r->fileName)) {
             const QString extension = QFileInfo(r->fileName).suffix();
             const QString name = safeFileBaseName(p.name, extension);
-            const LibraryWriteResult w =
-                current ? UpdatePhotoLibrayFileNamewithStr(name, r->fileName, r->photoID)
-                        : UpdateOldPhotoLibrayFileNamewithStr(name, r->fileName, r->photoID);
+            const LibraryWriteResult w = writer.fileName(*r, name, r->fileName);
             // The record keeps the extension, as the library does.
             const QString v =
                 storedOr(w, extension.isEmpty() ? name : name + QLatin1Char('.') + extension);
@@ -138,33 +135,22 @@ void AppDelegate::ApplyPhotoLibMetadataChangeAction() {
                 return;
         }
         if (typed.caption && p.caption != r->fileDescription) {
-            const LibraryWriteResult w =
-                !current ? UpdateOldPhotoLibrayDescriptionwithDescription(p.caption, r->photoID)
-                : r->fileDescription.isEmpty()
-                    ? InsertPhotoLibrayDescriptionwithDescription(p.caption, r->photoID)
-                    : UpdatePhotoLibrayDescriptionwithDescription(p.caption, r->photoID);
+            const LibraryWriteResult w = writer.caption(*r, p.caption);
             const QString v = storedOr(w, p.caption);
             if (!run.take(item, w, [r, v] { r->fileDescription = v; }))
                 return;
         }
         if (typed.keywords && p.keywords != r->fileKeywords) {
-            const bool has = !r->fileKeywords.isEmpty();
-            const LibraryWriteResult w =
-                current
-                    ? (has ? UpdatePhotoLibrayKeywordswithKeyWords(p.keywords, r->photoID)
-                           : InsertPhotoLibrayKeywordswithDescription(p.keywords, r->photoID))
-                    : (has ? UpdateOldPhotoLibrayKeywordswithKeyWords(p.keywords, r->photoID)
-                           : InsertOldPhotoLibrayKeywordswithDescription(p.keywords, r->photoID));
+            const LibraryWriteResult w = writer.keywords(*r, p.keywords);
             // The library keeps keywords as a set; the record shows what it now holds.
             const QString v = storedOr(w, keywordSet(p.keywords).join(QLatin1Char(',')));
             if (!run.take(item, w, [r, v] { r->fileKeywords = v; }))
                 return;
         }
         // The older schema keeps no camera fields of its own: nothing to write there.
-        if (typed.camera && current &&
+        if (typed.camera && writer.keepsCameraFields() &&
             (p.make != r->fileMaker || p.model != r->fileModel || p.lens != r->fileLensModel)) {
-            const LibraryWriteResult w =
-                UpdatePhotoLibrayCameraInfowithCameraMake(p.make, p.model, p.lens, r->photoAssetID);
+            const LibraryWriteResult w = writer.cameraInfo(*r, p.make, p.model, p.lens);
             const PanelTexts t = p;
             if (!run.take(item, w, [r, t] {
                     r->fileMaker = t.make;
@@ -175,9 +161,7 @@ void AppDelegate::ApplyPhotoLibMetadataChangeAction() {
         }
         if (typed.position &&
             (p.latitude != r->fileLcationLatitude || p.longitude != r->fileLocationLongitude)) {
-            const LibraryWriteResult w =
-                current ? UpdatePhotoLibrayGPSwithLatitude(p.latitude, p.longitude, r->photoAssetID)
-                        : UpdateOldPhotoLibrayGPSwithLatitude(p.latitude, p.longitude, r->photoID);
+            const LibraryWriteResult w = writer.position(*r, p.latitude, p.longitude);
             if (!run.take(item, w, [r, positionLatitude, positionLongitude] {
                     r->fileLcationLatitude = positionLatitude;
                     r->fileLocationLongitude = positionLongitude;
@@ -186,9 +170,8 @@ void AppDelegate::ApplyPhotoLibMetadataChangeAction() {
         }
         if (typed.date && seconds && p.date != r->fileCameraDate) {
             const double s = *seconds;
-            const LibraryWriteResult w =
-                current ? UpdatePhotoLibrayCameraDatewithDateNum(s, r->photoAssetID)
-                        : UpdateOldPhotoLibrayCameraDatewithDateNum(s, r->photoID);
+            const LibraryWriteResult w = writer.cameraDate(*r, s);
+            const bool current = writer.isCurrentSchema();
             if (!run.take(item, w, [r, w, s, current] { setRecordCameraDate(*r, w, s, current); }))
                 return;
         }

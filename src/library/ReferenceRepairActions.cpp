@@ -5,6 +5,7 @@
 #include "app/AppDelegate.h"
 
 #include "base/Logging.h"
+#include "library/LibraryWriter.h"
 #include "library/core/LibraryStore.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "library/core/ReferenceRepair.h"
@@ -158,10 +159,7 @@ ReferenceRepairReport AppDelegate::relinkMovedReferencedPhotos(const QString &ro
     for (const auto &[item, path] : found) {
         const PRPicFileInfoPtr &r = item->photoLibFileNode;
         const QFileInfo file(path);
-        const LibraryWriteResult w =
-            library.bScanNewPhotosLib
-                ? UpdatePhotoLibrayDictorywithStr(file.path(), r->fileName, r->photoAssetID)
-                : UpdateOldPhotoLibrayImagePathwithStr(file.path(), file.fileName(), r->photoID);
+        const LibraryWriteResult w = libraryWriter().folder(*r, file.path(), file.fileName());
         if (!w.ok) {
             abandonLibraryEdit();
             report.failure = QStringLiteral("%1: %2").arg(nameOf(*item), w.reason);
@@ -227,17 +225,7 @@ QString AppDelegate::FindandChangeFinderPhotowithPath(const QString &folder,
             return {};
         return QFileInfo(libraryName).completeBaseName();
     }
-    LibraryWriteResult w;
-    if (library.bScanNewPhotosLib) {
-        w = libraryEdit
-                ? libraryEdit->setReferencedFileName(node->photoID, node->photoAssetID, match.found)
-                : LibraryWriteResult::failed(tr("No change of the library is under way."));
-    } else {
-        w = UpdateOldPhotoLibrayFileNamewithStr(QFileInfo(match.found).completeBaseName(),
-                                                match.found, node->photoID);
-        if (w.ok)
-            w = UpdateOldPhotoLibrayImagePathwithStr(folder, match.found, node->photoID);
-    }
+    const LibraryWriteResult w = libraryWriter().referencedFileName(*node, folder, match.found);
     if (!w.ok) {
         *why = w.reason;
         *writeFailed = true;

@@ -13,6 +13,7 @@
 #include "platform/core/FreeFileName.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/JobRunner.h"
+#include "platform/core/SafeWrite.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -20,6 +21,7 @@
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QPointF>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -39,7 +41,8 @@ bool readPhoto(const QString &path, QByteArray *bytes, QVariantMap *properties) 
 // One photo's copy, written beside its folder under a temporary name by a task; the
 // batch's commit gives it the free name it wants.
 struct NamedCopy {
-    QString temporary, folder, base, extension;
+    std::shared_ptr<SafeWrite::Temporary> temporary; // removed unless it takes its name
+    QString folder, base, extension;
     bool noGps = false;
     std::optional<QPointF> coords;
 };
@@ -69,14 +72,16 @@ JobResult prepareCopy(const QString &source, const QByteArray &bytes, NamedCopy 
     JobResult r;
     QDir().mkpath(copy.folder);
     QString why;
-    const QString target =
-        QDir(copy.folder).filePath(copy.base + QLatin1Char('.') + copy.extension);
-    copy.temporary = DurableBatch::writeTemporaryBeside(target, bytes, &why);
-    if (copy.temporary.isEmpty()) {
+    // Written as the write recipe writes a new copy: an exclusive temporary in the folder,
+    // read back, synced with its batch.
+    auto staged = std::make_shared<SafeWrite::Temporary>();
+    if (!staged->create(copy.folder, &why) || !staged->write(bytes, &why) ||
+        !staged->useDefaultMode(&why) || !staged->closeUnsynced(bytes, &why)) {
         r.reason = why;
         return r;
     }
-    FileDates::copyDates(source, copy.temporary);
+    copy.temporary = staged;
+    FileDates::copyDates(source, staged->path());
     r.ok = true;
     r.data = QVariant::fromValue(copy);
     return r;
@@ -88,31 +93,32 @@ void commitCopies(QList<JobResult> &batch) {
     QStringList temporaries;
     for (const JobResult &r : batch)
         if (r.ok)
-            temporaries << r.data.value<NamedCopy>().temporary;
+            temporaries << r.data.value<NamedCopy>().temporary->path();
     if (temporaries.isEmpty())
         return;
-    QString syncError;
-    const bool synced = DurableBatch::syncFiles(temporaries, &syncError);
-    QStringList folders;
+    DurableBatch::Commit commit;
+    commit.syncTemporaries(temporaries);
     for (JobResult &r : batch) {
         if (!r.ok)
             continue;
         const NamedCopy copy = r.data.value<NamedCopy>();
-        QString why = syncError;
+        QString why = commit.syncError(copy.temporary->path());
         QString path;
-        if (synced)
-            path = moveToFreeName(copy.temporary, copy.folder,
+        if (why.isEmpty())
+            path = moveToFreeName(copy.temporary->path(), copy.folder,
                                   copy.base + QLatin1Char('.') + copy.extension, &why);
         if (path.isEmpty()) {
-            QFile::remove(copy.temporary);
+            QFile::remove(copy.temporary->path());
+            copy.temporary->release();
             r.ok = false;
             r.reason = why;
             continue;
         }
+        copy.temporary->release();
         r.outputPath = path;
-        folders << copy.folder;
+        commit.placed(path);
     }
-    DurableBatch::syncFolders(folders, nullptr);
+    commit.syncFolders();
 }
 
 JobReport reportOf(const QList<IKImageItemPtr> &items, const QList<JobResult> &results,

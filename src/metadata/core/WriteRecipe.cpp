@@ -8,6 +8,7 @@
 #include "metadata/core/Recompression.h"
 #include "metadata/core/TiffFallback.h"
 #include "metadata/core/VideoEdits.h"
+#include "platform/core/DurableBatch.h"
 #include "platform/core/Exiv2Support.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/FreeFileName.h"
@@ -24,7 +25,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSet>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -107,15 +107,19 @@ QString recompressedPath(const QString &path) {
 
 namespace {
 
-// A photo written into its temporary file, waiting for its batch to be synced and moved.
-struct PendingPlacement {
-    std::shared_ptr<SafeWrite::Temporary> staged;
-    bool replaces = false;
-    bool replaceOriginal = false;
+// Where a staged file goes once its batch is synced.
+struct StagedTarget {
+    bool replaces = false, replaceOriginal = false;
     QString originalPath;
     SafeWrite::FileStamp readStamp;
     QString storageFolder, outputName;
     int firstNumber = 1;
+};
+
+// A photo written into its temporary file, waiting for its batch to be synced and moved.
+struct PendingPlacement {
+    std::shared_ptr<SafeWrite::Temporary> staged;
+    StagedTarget target;
     QStringList names; // the placement's names, when it decides them
     QString dateError;
     bool recompress = false;
@@ -189,6 +193,51 @@ void recordEditedCopy(SafeWrite::Temporary &staged, const QByteArray &bytes,
         qCWarning(lcMetadata) << "no record on the edited copy==" << staged.path() << why;
 }
 
+// The stages both roads share.
+
+// A photo not written, and why. Where skipped photos count as handled it takes part in the
+// job's reveal: its own file when it was to be replaced, else the storage folder.
+PhotoOutcome &skipped(PhotoOutcome &outcome, const char *log, const QString &originalPath,
+                      const QString &why, bool replacing, const QString &storageFolder,
+                      const WriteRecipeOptions &options) {
+    outcome.result.error = why;
+    qCWarning(lcMetadata) << log << originalPath << why;
+    if (options.skippedCountsAsHandled) {
+        outcome.handled = true;
+        outcome.revealPath = replacing ? originalPath : QString();
+        outcome.revealRoot = replacing ? QFileInfo(originalPath).absolutePath() : storageFolder;
+    }
+    return outcome;
+}
+
+// A photo that lives in the storage folder under its own name is its own output.
+bool isItsOwnOutput(const QString &output, const QString &originalPath) {
+    return QFileInfo(output).canonicalFilePath() == QFileInfo(originalPath).canonicalFilePath();
+}
+
+// The new file made ready to take a name: a replacement keeps the original's attributes, a
+// new file gets an ordinary new file's; it carries its edited-copy record and is closed and
+// read back (against `bytes`; none when its writer read it back), unsynced.
+bool stageTemporary(SafeWrite::Temporary &staged, const QByteArray *bytes, bool replaces,
+                    const QString &originalPath, const QString &itemPath, bool copyOfOriginal,
+                    PendingPlacement &pending, QString *why) {
+    if (!(replaces ? staged.keepAttributesOf(originalPath, why) : staged.useDefaultMode(why)))
+        return false;
+    recordEditedCopy(staged, bytes ? *bytes : QByteArray(), itemPath, copyOfOriginal, pending);
+    return bytes ? staged.closeUnsynced(*bytes, why) : staged.closeUnsynced(why);
+}
+
+// 7 waits for the batch: its temporaries are synced together, then moved into place.
+PhotoOutcome &awaitBatch(PhotoOutcome &outcome, PendingPlacement pending,
+                         std::shared_ptr<SafeWrite::Temporary> staged, const StagedTarget &target,
+                         const QString &dateError) {
+    pending.staged = std::move(staged);
+    pending.target = target;
+    pending.dateError = dateError;
+    outcome.pending = std::move(pending);
+    return outcome;
+}
+
 // A video's road: the change sees its date, title, artist and position as a photo's
 // dictionaries hold them (the date on the wall clock of the zone it was taken in), and what it
 // changed goes into the QuickTime boxes through exiftool; values a video has no place for are
@@ -203,14 +252,8 @@ PhotoOutcome writeOneVideo(const IKImageItem &item, const QString &storageFolder
     const QString originalPath = edited ? edited->path : item.filePath;
     result.sourcePath = item.filePath;
     auto skip = [&](const QString &why) {
-        result.error = why;
-        qCWarning(lcMetadata) << "video skipped==" << originalPath << why;
-        if (options.skippedCountsAsHandled) {
-            outcome.handled = true;
-            outcome.revealPath = overwrite ? originalPath : QString();
-            outcome.revealRoot = overwrite ? QFileInfo(originalPath).absolutePath() : storageFolder;
-        }
-        return outcome;
+        return skipped(outcome, "video skipped==", originalPath, why, overwrite, storageFolder,
+                       options);
     };
     const QDateTime sourceCreated = FileDates::creationDate(originalPath);
     const QDateTime sourceModified = FileDates::modificationDate(originalPath);
@@ -235,9 +278,7 @@ PhotoOutcome writeOneVideo(const IKImageItem &item, const QString &storageFolder
                 : QStringLiteral("a video cannot take its %1").arg(plan.leftOut.join(", ")));
 
     const QString output = edited ? edited->path : storageFolder + QLatin1Char('/') + outputName;
-    const bool inPlace = !overwrite && QFileInfo(output).canonicalFilePath() ==
-                                           QFileInfo(originalPath).canonicalFilePath();
-    const bool replaces = overwrite || inPlace;
+    const bool replaces = overwrite || isItsOwnOutput(output, originalPath);
     if (!replaces && !QDir().mkpath(storageFolder))
         return skip(QStringLiteral("the storage folder %1 cannot be created").arg(storageFolder));
     const QString temp = QuickTimeWriter::writeTemporary(
@@ -257,26 +298,17 @@ PhotoOutcome writeOneVideo(const IKImageItem &item, const QString &storageFolder
                             : why);
     }
     auto staged = std::make_shared<SafeWrite::Temporary>();
-    if (!staged->adopt(temp, &why) ||
-        !(replaces ? staged->keepAttributesOf(originalPath, &why) : staged->useDefaultMode(&why)))
-        return skip(why);
     PendingPlacement pending;
-    recordEditedCopy(*staged, QByteArray(), item.filePath, !replaces || edited, pending);
-    if (!staged->closeUnsynced(&why))
+    if (!staged->adopt(temp, &why) ||
+        !stageTemporary(*staged, nullptr, replaces, originalPath, item.filePath,
+                        !replaces || edited, pending, &why))
         return skip(why);
 
     result.leftOut = plan.leftOut;
-    pending.staged = staged;
-    pending.replaces = replaces;
-    pending.replaceOriginal = overwrite;
-    pending.originalPath = originalPath;
-    pending.readStamp = readStamp;
-    pending.storageFolder = storageFolder;
-    pending.outputName = outputName;
-    pending.firstNumber = firstNumber;
-    pending.dateError = setRecipeDates(temp, originalPath, options, sourceCreated, sourceModified);
-    outcome.pending = std::move(pending);
-    return outcome;
+    return awaitBatch(
+        outcome, std::move(pending), staged,
+        {replaces, overwrite, originalPath, readStamp, storageFolder, outputName, firstNumber},
+        setRecipeDates(temp, originalPath, options, sourceCreated, sourceModified));
 }
 
 PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bool overwrite,
@@ -337,15 +369,8 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
     const QDateTime sourceModified = FileDates::modificationDate(originalPath);
 
     auto skip = [&](const QString &why) {
-        result.error = why;
-        qCWarning(lcMetadata) << "photo skipped==" << originalPath << why;
-        if (options.skippedCountsAsHandled) {
-            outcome.handled = true;
-            outcome.revealPath = replaceOriginal ? originalPath : QString();
-            outcome.revealRoot =
-                replaceOriginal ? QFileInfo(originalPath).absolutePath() : storageFolder;
-        }
-        return outcome;
+        return skipped(outcome, "photo skipped==", originalPath, why, replaceOriginal,
+                       storageFolder, options);
     };
 
     if (placement && !placement->refused.isEmpty())
@@ -433,11 +458,8 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
         recompress = true;
     }
 
-    // A photo that lives in the storage folder under its own name is its own output.
-    const bool inPlace =
-        !replaceOriginal && QFileInfo::exists(originalPath) &&
-        QFileInfo(output).canonicalFilePath() == QFileInfo(originalPath).canonicalFilePath();
-    const bool replaces = replaceOriginal || inPlace;
+    const bool replaces = replaceOriginal ||
+                          (QFileInfo::exists(originalPath) && isItsOwnOutput(output, originalPath));
     // A file is only ever replaced by one that reads back as an image.
     if (replaces && !ImageSource(encoded).isValid())
         return skip(QStringLiteral("the new file did not read back"));
@@ -448,13 +470,11 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
     if (!replaces && !QDir().mkpath(storageFolder))
         return skip(QStringLiteral("the storage folder %1 cannot be created").arg(storageFolder));
     auto staged = std::make_shared<SafeWrite::Temporary>();
+    PendingPlacement pending;
     if (!staged->create(replaces ? QFileInfo(originalPath).absolutePath() : storageFolder, &why) ||
         !staged->write(encoded, &why) ||
-        !(replaces ? staged->keepAttributesOf(originalPath, &why) : staged->useDefaultMode(&why)))
-        return skip(why);
-    PendingPlacement pending;
-    recordEditedCopy(*staged, encoded, item.filePath, !placement && (!replaces || edited), pending);
-    if (!staged->closeUnsynced(encoded, &why))
+        !stageTemporary(*staged, &encoded, replaces, originalPath, item.filePath,
+                        !placement && (!replaces || edited), pending, &why))
         return skip(why);
     const QString written = staged->path();
 
@@ -470,21 +490,13 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
     if (!placement)
         dateError = setRecipeDates(written, originalPath, options, sourceCreated, sourceModified);
 
-    // 7 waits for the batch: its temporaries are synced together, then moved into place.
-    pending.staged = staged;
-    pending.replaces = replaces;
-    pending.replaceOriginal = replaceOriginal;
-    pending.originalPath = originalPath;
-    pending.readStamp = readStamp;
-    pending.storageFolder = storageFolder;
-    pending.outputName = outputName;
-    pending.firstNumber = firstNumber;
-    pending.dateError = dateError;
     if (placement)
         pending.names = namesWithExtensionOf(placement->names, outputName);
     pending.recompress = recompress;
-    outcome.pending = std::move(pending);
-    return outcome;
+    return awaitBatch(outcome, std::move(pending), staged,
+                      {replaces, replaceOriginal, originalPath, readStamp, storageFolder,
+                       outputName, firstNumber},
+                      dateError);
 }
 
 // 7. The synced temporary takes the original's place in one rename (only if nobody changed
@@ -495,20 +507,21 @@ void placePhoto(PhotoOutcome &outcome, const QString &syncError) {
     WriteRecipeResult &result = outcome.result;
     auto fail = [&](const QString &why) {
         result.error = why;
-        qCWarning(lcMetadata) << "photo skipped==" << p.originalPath << why;
+        qCWarning(lcMetadata) << "photo skipped==" << p.target.originalPath << why;
     };
     if (!syncError.isEmpty())
         return fail(syncError);
     QString why, finalPath;
     const QString written = p.staged->path();
-    if (p.replaces) {
-        if (!SafeWrite::replaceWith(written, p.originalPath, p.readStamp, &why))
+    if (p.target.replaces) {
+        if (!SafeWrite::replaceWith(written, p.target.originalPath, p.target.readStamp, &why))
             return fail(why);
-        finalPath = p.originalPath;
+        finalPath = p.target.originalPath;
     } else {
-        finalPath = p.names.isEmpty() ? moveToFreeName(written, p.storageFolder, p.outputName, &why,
-                                                       p.firstNumber)
-                                      : moveToFirstFreeOf(written, p.storageFolder, p.names, &why);
+        finalPath = p.names.isEmpty()
+                        ? moveToFreeName(written, p.target.storageFolder, p.target.outputName, &why,
+                                         p.target.firstNumber)
+                        : moveToFirstFreeOf(written, p.target.storageFolder, p.names, &why);
         if (finalPath.isEmpty())
             return fail(why);
     }
@@ -520,8 +533,8 @@ void placePhoto(PhotoOutcome &outcome, const QString &syncError) {
     }
     outcome.handled = true;
     outcome.revealPath = finalPath;
-    outcome.revealRoot =
-        p.replaceOriginal ? QFileInfo(p.originalPath).absolutePath() : p.storageFolder;
+    outcome.revealRoot = p.target.replaceOriginal ? QFileInfo(p.target.originalPath).absolutePath()
+                                                  : p.target.storageFolder;
     result.outputPath = finalPath;
     result.written = p.dateError.isEmpty();
     result.recompressed = p.recompress;
@@ -533,33 +546,24 @@ void placePhoto(PhotoOutcome &outcome, const QString &syncError) {
 // One batch of finished photos: one sync per file system for all their temporaries, then
 // the moves in list order, then one sync per folder so the new names survive a crash.
 void commitPhotos(std::vector<PhotoOutcome> &outcomes, QList<JobResult> &batch) {
-    QHash<QString, QString> syncErrors; // temporary's folder -> why its sync failed
-    for (const JobResult &r : batch) {
-        const PhotoOutcome &o = outcomes[size_t(r.index)];
-        if (!o.pending)
-            continue;
-        const QString folder = QFileInfo(o.pending->staged->path()).absolutePath();
-        if (syncErrors.contains(folder))
-            continue;
-        QString why;
-        SafeWrite::syncFileSystemOf(folder, &why);
-        syncErrors.insert(folder, why);
-    }
-    QSet<QString> folders;
+    DurableBatch::Commit commit;
+    QStringList temporaries;
+    for (const JobResult &r : batch)
+        if (const PhotoOutcome &o = outcomes[size_t(r.index)]; o.pending)
+            temporaries << o.pending->staged->path();
+    commit.syncTemporaries(temporaries);
     for (JobResult &r : batch) {
         PhotoOutcome &o = outcomes[size_t(r.index)];
         if (!o.pending)
             continue;
-        const QString folder = QFileInfo(o.pending->staged->path()).absolutePath();
-        placePhoto(o, syncErrors.value(folder));
+        placePhoto(o, commit.syncError(o.pending->staged->path()));
         if (!o.result.outputPath.isEmpty())
-            folders.insert(QFileInfo(o.result.outputPath).absolutePath());
+            commit.placed(o.result.outputPath);
         r.ok = o.result.written;
         r.outputPath = o.result.outputPath;
         r.reason = o.result.error;
     }
-    for (const QString &folder : std::as_const(folders))
-        SafeWrite::syncFolder(folder);
+    commit.syncFolders();
 }
 
 } // namespace

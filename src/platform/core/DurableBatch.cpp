@@ -1,5 +1,7 @@
 #include "platform/core/DurableBatch.h"
 
+#include "platform/core/SafeWrite.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -160,6 +162,31 @@ bool moveNoReplace(const QString &tempPath, const QString &target, bool *taken, 
         *error =
             QStringLiteral("cannot move %1 to %2: %3").arg(tempPath, target, systemError(code));
     return false;
+}
+
+void Commit::syncTemporaries(const QStringList &temporaries) {
+    for (const QString &temporary : temporaries) {
+        const QString folder = QFileInfo(temporary).absolutePath();
+        if (syncErrors_.contains(folder))
+            continue;
+        QString why;
+        SafeWrite::syncFileSystemOf(folder, &why);
+        syncErrors_.insert(folder, why);
+    }
+}
+
+QString Commit::syncError(const QString &temporary) const {
+    return syncErrors_.value(QFileInfo(temporary).absolutePath());
+}
+
+void Commit::placed(const QString &path) {
+    placedFolders_.insert(QFileInfo(path).absolutePath());
+}
+
+void Commit::syncFolders() {
+    for (const QString &folder : std::as_const(placedFolders_))
+        SafeWrite::syncFolder(folder);
+    placedFolders_.clear();
 }
 
 } // namespace DurableBatch

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -26,5 +28,22 @@ bool replaceWith(const QString &tempPath, const QString &target, QString *error)
 // Moves `tempPath` onto `target` only while `target` does not exist, in one step. False
 // with `taken` set when it does; false with a reason on other failures.
 bool moveNoReplace(const QString &tempPath, const QString &target, bool *taken, QString *error);
+
+// The commit of one batch of finished temporaries (SafeWrite::Temporary, closed unsynced):
+// one sync per folder that holds them before any of them moves, then, once every one has
+// taken its name, one sync per folder moved into, so the new names survive a crash.
+class Commit {
+  public:
+    void syncTemporaries(const QStringList &temporaries);
+    // Why `temporary` is not durable, so must not take a name; empty when it is.
+    QString syncError(const QString &temporary) const;
+    // `path` has taken its name.
+    void placed(const QString &path);
+    void syncFolders();
+
+  private:
+    QHash<QString, QString> syncErrors_; // temporary's folder -> why its sync failed
+    QSet<QString> placedFolders_;
+};
 
 } // namespace DurableBatch
