@@ -80,8 +80,9 @@ bool refuseSecondRun(AppDelegate &d) {
 }
 
 void showSummary(AppDelegate &d, const QString &heading, const SidecarMergeSummary &summary) {
-    d.sidecarSummarySheet =
-        beginAlertSheet(d.window, heading, summary.text(), {AppDelegate::tr(" Ok ")}, {});
+    d.sidecarSummarySheet = markOutcome(
+        beginAlertSheet(d.window, heading, summary.text(), {AppDelegate::tr(" Ok ")}, {}),
+        summary.unpaired.isEmpty() && summary.skipped.isEmpty());
 }
 
 } // namespace

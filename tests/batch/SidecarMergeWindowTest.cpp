@@ -113,6 +113,9 @@ TEST_F(SidecarMergeWindows, TakeoutRunEndsWithItsSummary) {
     EXPECT_TRUE(sheet.contains("1 files merged from 3 sidecars")) << sheet.toStdString();
     EXPECT_TRUE(sheet.contains("lost.jpg.json")) << sheet.toStdString();
     EXPECT_TRUE(sheet.contains("park.jpg: a link: links are left alone")) << sheet.toStdString();
+    // Something was not done: the summary warns.
+    ASSERT_TRUE(d->sidecarSummarySheet);
+    EXPECT_EQ(d->sidecarSummarySheet->icon(), QMessageBox::Warning);
     EXPECT_TRUE(QFileInfo(b + "/Photos from 2017/park.jpg").isSymLink());
     EXPECT_EQ(readAll(outside), outsideBytes);
     EXPECT_FALSE(QDir(dir.filePath("storage")).exists() &&
@@ -133,4 +136,7 @@ TEST_F(SidecarMergeWindows, XmpRunRevealsItsFirstPhotoOnce) {
     EXPECT_EQ(exiftoolJson(photo, {"-G1"}).value("IPTC:Keywords").toArray(),
               (QJsonArray{"One", "Two words"}));
     EXPECT_TRUE(visibleSheetText().contains("1 files merged from 1 sidecars"));
+    // Everything merged: no warning sign on the summary.
+    ASSERT_TRUE(d->sidecarSummarySheet);
+    EXPECT_EQ(d->sidecarSummarySheet->icon(), QMessageBox::Information);
 }
