@@ -7,6 +7,8 @@
 #include "support/JobWait.h"
 #include "support/TestSupport.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -66,6 +68,19 @@ TEST_F(SidecarMergeWindows, ButtonsOpenTheirPanels) {
     ASSERT_TRUE(d->theOpenPanel);
     EXPECT_TRUE(d->theOpenPanel->isVisible());
     EXPECT_EQ(d->theOpenPanel->fileMode(), QFileDialog::Directory);
+    // The long message is shown whole, wrapped beside the folder box.
+    auto *lookIn = d->theOpenPanel->findChild<QLabel *>("lookInLabel");
+    ASSERT_TRUE(lookIn);
+    QApplication::sendPostedEvents();
+    EXPECT_TRUE(lookIn->text().startsWith("Select one or more downloaded Google Takeout"));
+    if (lookIn->wordWrap())
+        EXPECT_GE(lookIn->height(), lookIn->heightForWidth(lookIn->width()));
+    else
+        EXPECT_GE(lookIn->width(), lookIn->fontMetrics().horizontalAdvance(lookIn->text()));
+    auto *folder = d->theOpenPanel->findChild<QComboBox *>("lookInCombo");
+    ASSERT_TRUE(folder);
+    EXPECT_GE(folder->width(), folder->fontMetrics().horizontalAdvance(folder->currentText()) + 40)
+        << folder->currentText().toStdString();
     d->theOpenPanel->reject();
     EXPECT_EQ(d->runningJobCount(), 0);
 

@@ -9,6 +9,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QDropEvent>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMessageBox>
@@ -68,6 +69,11 @@ TEST_F(LibraryMergeWindow, ListsOnlyLibraryPackagesAndRemovesTheSelectedOne) {
         << merge.x() << "," << merge.y();
     EXPECT_TRUE(d->window->screen()->availableGeometry().contains(merge));
     EXPECT_TRUE(d->photolibKeepAblumBtn->isChecked());
+    // The add button's panel stays above the merge window.
+    d->MybuttonMouseDownHandle(d->photolibAddBtn);
+    ASSERT_TRUE(d->theOpenPanel);
+    EXPECT_EQ(d->theOpenPanel->parentWidget(), d->photolibMergeWindow);
+    d->theOpenPanel->reject();
     EXPECT_TRUE(d->photolibKeepPhotoMetaBtn->isChecked());
     EXPECT_EQ(d->photolibController->headerData(0, Qt::Horizontal).toString(), "Name");
     EXPECT_EQ(d->photolibController->headerData(1, Qt::Horizontal).toString(), "Date");
