@@ -15,6 +15,7 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QListView>
@@ -217,6 +218,10 @@ QWidget *buildPreviewColumn(AppDelegate &d, QWidget *parent) {
     QWidget *mapSlot = buildLocalMapSlot(d, column);
     d.localExifDataView = named(new QTreeWidget(column), "localExifDataView");
     d.localExifDataView->setHeaderLabels({AppDelegate::tr("Property"), AppDelegate::tr("Value")});
+    // The column's other lines never squeeze the properties below a few readable rows.
+    d.localExifDataView->setMinimumHeight(d.localExifDataView->header()->sizeHint().height() +
+                                          6 * (d.localExifDataView->fontMetrics().height() + 4) +
+                                          2 * d.localExifDataView->frameWidth());
     content->addWidget(d.previewContentView);
     content->addLayout(info);
     content->addWidget(d.previewProgressor);

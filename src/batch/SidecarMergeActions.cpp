@@ -24,14 +24,22 @@ struct SidecarMergeRun {
 
 namespace {
 
-QFileDialog *folderPanel(AppDelegate &d, const QString &message, bool several) {
-    auto *panel = new QFileDialog(d.window, message, QDir::homePath());
+// Opened from `from` when it is shown, so that the panel stays above the window it serves.
+QFileDialog *folderPanel(AppDelegate &d, const QString &message, bool several,
+                         QWidget *from = nullptr) {
+    QWidget *owner = from && from->isVisible() ? from : d.window;
+    auto *panel = new QFileDialog(owner, message, QDir::homePath());
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setWindowModality(Qt::WindowModal);
     panel->setOption(QFileDialog::DontUseNativeDialog, true);
     panel->setOption(QFileDialog::ShowDirsOnly, true);
     panel->setFileMode(QFileDialog::Directory);
     panel->setLabelText(QFileDialog::LookIn, message);
+    // The long message wraps rather than being cut beside the folder box.
+    if (auto *lookIn = panel->findChild<QLabel *>(QStringLiteral("lookInLabel")))
+        lookIn->setWordWrap(true);
+    // Room for the folder box's path beside it.
+    panel->resize(860, 520);
     // Qt's folder dialog picks one folder; its views take several when asked.
     if (several) {
         for (QAbstractItemView *view : panel->findChildren<QAbstractItemView *>())
@@ -80,8 +88,9 @@ bool refuseSecondRun(AppDelegate &d) {
 }
 
 void showSummary(AppDelegate &d, const QString &heading, const SidecarMergeSummary &summary) {
-    d.sidecarSummarySheet =
-        beginAlertSheet(d.window, heading, summary.text(), {AppDelegate::tr(" Ok ")}, {});
+    d.sidecarSummarySheet = markOutcome(
+        beginAlertSheet(d.window, heading, summary.text(), {AppDelegate::tr(" Ok ")}, {}),
+        summary.unpaired.isEmpty() && summary.skipped.isEmpty());
 }
 
 } // namespace
@@ -94,7 +103,8 @@ void AppDelegate::BatchWriteJsonFileToPhotos() {
     if (refuseSecondRun(*this))
         return;
     QFileDialog *panel = folderPanel(
-        *this, tr("Select one or more downloaded Google Takeout Photos folders to merge."), true);
+        *this, tr("Select one or more downloaded Google Takeout Photos folders to merge."), true,
+        writeJsonWindow);
     connect(panel, &QFileDialog::finished, this,
             [this, panel](int r) { openPanelDidEnd19(panel, r == QDialog::Accepted ? 1 : 0); });
     panel->open();
@@ -188,7 +198,8 @@ void AppDelegate::BatchWriteXMPFileToFile() {
         writeXmpWindow->hide();
     if (refuseSecondRun(*this))
         return;
-    QFileDialog *panel = folderPanel(*this, tr("Choose a xmp folder to open."), false);
+    QFileDialog *panel =
+        folderPanel(*this, tr("Choose a xmp folder to open."), false, writeXmpWindow);
     connect(panel, &QFileDialog::finished, this,
             [this, panel](int r) { openPanelDidEnd9(panel, r == QDialog::Accepted ? 1 : 0); });
     panel->open();

@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 #include "app/WindowDescription.h"
 #include "export/PRArrayController.h"
+#include "model/PRDuplicateNode.h"
 
 #include "platform/ImageView.h"
 
@@ -70,6 +71,24 @@ void buildDuplicateWindow(AppDelegate &d) {
     d.leftTableView = newTable(d, w, "leftTableView", d.leftController, 44);
     d.leftTableView->setColumnWidth(0, 220);
     d.rightTableView = newTable(d, w, "rightTableView", d.rightController, 32);
+    // Rows dragged out carry their files: a group row all its members.
+    d.rightController->dragFiles = [&d](int row) {
+        const PRDupFileNodePtr f = d.rightController->objectAt<PRDupFileNode>(row);
+        return f ? QStringList{f->fileFullPath} : QStringList();
+    };
+    d.leftController->dragFiles = [&d](int row) {
+        QStringList paths;
+        if (const PRDuplicateNodePtr g = d.leftController->objectAt<PRDuplicateNode>(row))
+            for (const PRDupFileNodePtr &f : g->fileChildren())
+                if (!d.hHasRemoved || !f->bSelected)
+                    paths << f->fileFullPath;
+        return paths;
+    };
+    for (QTableView *table : {d.leftTableView, d.rightTableView}) {
+        table->setDragEnabled(true);
+        table->setDragDropMode(QAbstractItemView::DragOnly);
+        table->setDefaultDropAction(Qt::CopyAction);
+    }
 
     d.previewDupContentView = named(new QWidget(w), "previewDupContentView");
     d.previewDupContentView->setMinimumSize(260, 200);

@@ -111,9 +111,11 @@ void metadataExport(AppDelegate &d, LibraryExportSettings settings) {
         return finishExport(d, refused, {});
     // Photos go through the write recipe; then the videos, in a job of their own.
     const QList<ExportEntry> stills = libraryStillEntries(entries);
-    const auto videos = [&d, entries, settings](const ExportReport &photos) {
-        if (stillsOnly(entries))
-            return finishExport(d, withLibraryVideos(entries, settings, photos), entries);
+    const auto videos = [&d, entries, settings](const ExportReport &photos, bool cancelled) {
+        // A cancel stops the whole export: its videos are not sent out as a second job.
+        if (stillsOnly(entries) || cancelled)
+            return finishExport(d, withLibraryVideos(entries, settings, photos, cancelled),
+                                entries);
         JobRunner *runner = d.startJob();
         auto report = std::make_shared<ExportReport>();
         QObject::connect(runner, &JobRunner::finished, &d,
@@ -126,13 +128,13 @@ void metadataExport(AppDelegate &d, LibraryExportSettings settings) {
         });
     };
     if (stills.isEmpty())
-        return videos(ExportReport{});
+        return videos(ExportReport{}, false);
     QList<IKImageItemPtr> items;
     for (const ExportEntry &e : stills)
         items << e.item;
     d.startRecipeJob(items, false, libraryRecipeOptions(stills, settings),
-                     [videos, stills, settings](const WriteRecipeReport &written, bool) {
-                         videos(libraryExportReport(stills, settings, written));
+                     [videos, stills, settings](const WriteRecipeReport &written, bool cancelled) {
+                         videos(libraryExportReport(stills, settings, written), cancelled);
                      });
 }
 

@@ -73,7 +73,10 @@ void AppDelegate::ClickMergePhotoLibraryAction() {
 }
 
 void AppDelegate::AddPhotoLibraryintoTableView() {
-    auto *panel = new QFileDialog(window, tr("Please select the photo libraries to merge."));
+    // Above the merge window it adds to, not behind it on the main window.
+    QWidget *owner =
+        photolibMergeWindow && photolibMergeWindow->isVisible() ? photolibMergeWindow : window;
+    auto *panel = new QFileDialog(owner, tr("Please select the photo libraries to merge."));
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setWindowModality(Qt::WindowModal);
     // Library packages are folders.

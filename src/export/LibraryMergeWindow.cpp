@@ -7,11 +7,68 @@
 #include "platform/ImageView.h"
 
 #include <QCheckBox>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMimeData>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QUrl>
+
+namespace {
+
+// The first dropped URL decides, by its extension exactly as the add button's check has it.
+bool offersLibrary(const QMimeData *data) {
+    if (!data || !data->hasUrls() || data->urls().isEmpty())
+        return false;
+    const QString suffix = QFileInfo(data->urls().first().toLocalFile()).suffix();
+    return suffix == QLatin1String("photoslibrary") || suffix == QLatin1String("photolibrary");
+}
+
+// Libraries dropped on the list are added as the add button adds them.
+class LibraryDropFilter : public QObject {
+  public:
+    LibraryDropFilter(AppDelegate &d, QObject *parent) : QObject(parent), d(d) {}
+
+  protected:
+    bool eventFilter(QObject *, QEvent *event) override {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto *drag = static_cast<QDragMoveEvent *>(event);
+            if (offersLibrary(drag->mimeData())) {
+                drag->setDropAction(Qt::CopyAction);
+                drag->accept();
+            } else {
+                drag->ignore();
+            }
+            return true;
+        }
+        case QEvent::Drop: {
+            auto *drop = static_cast<QDropEvent *>(event);
+            QStringList paths;
+            if (drop->mimeData()->hasUrls())
+                for (const QUrl &url : drop->mimeData()->urls())
+                    if (url.isLocalFile())
+                        paths << url.toLocalFile();
+            drop->setDropAction(Qt::CopyAction);
+            drop->accept();
+            if (!paths.isEmpty())
+                d.importPhotoLibraryintoTableViewThreader(paths);
+            return true;
+        }
+        default:
+            return false;
+        }
+    }
+
+  private:
+    AppDelegate &d;
+};
+
+} // namespace
 
 void buildLibraryMergeWindow(AppDelegate &d) {
     QVBoxLayout *column = newColumnWindow(d, d.photolibMergeWindow, "photolibMergeWindow",
@@ -30,6 +87,10 @@ void buildLibraryMergeWindow(AppDelegate &d) {
     d.photolibTableview->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     d.photolibTableview->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     d.photolibTableview->setMinimumHeight(120);
+    d.photolibTableview->setAcceptDrops(true);
+    d.photolibTableview->viewport()->setAcceptDrops(true);
+    d.photolibTableview->viewport()->installEventFilter(
+        new LibraryDropFilter(d, d.photolibTableview));
     QObject::connect(d.photolibTableview->selectionModel(), &QItemSelectionModel::selectionChanged,
                      &d, [&d] {
                          const int row = d.photolibTableview->currentIndex().row();

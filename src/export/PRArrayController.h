@@ -2,7 +2,11 @@
 
 #include <QAbstractTableModel>
 #include <QList>
+#include <QMimeData>
 #include <QStringList>
+#include <QUrl>
+#include <algorithm>
+#include <functional>
 #include <memory>
 
 // The content list behind a table (an array controller): one row per object. The table's
@@ -59,6 +63,31 @@ class PRArrayController : public QAbstractTableModel {
         if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
             return columns.value(section);
         return {};
+    }
+
+    // The files a dragged row carries, as file URLs; unset, rows are not dragged.
+    std::function<QStringList(int row)> dragFiles;
+    Qt::ItemFlags flags(const QModelIndex &index) const override {
+        Qt::ItemFlags f = QAbstractTableModel::flags(index);
+        return dragFiles && index.isValid() ? f | Qt::ItemIsDragEnabled : f;
+    }
+    QStringList mimeTypes() const override { return {QStringLiteral("text/uri-list")}; }
+    QMimeData *mimeData(const QModelIndexList &indexes) const override {
+        QList<int> rows;
+        for (const QModelIndex &i : indexes)
+            if (i.isValid() && !rows.contains(i.row()))
+                rows << i.row();
+        std::sort(rows.begin(), rows.end());
+        QList<QUrl> urls;
+        for (int row : rows)
+            for (const QString &path : dragFiles ? dragFiles(row) : QStringList())
+                if (!path.isEmpty())
+                    urls << QUrl::fromLocalFile(path);
+        if (urls.isEmpty())
+            return nullptr;
+        auto *data = new QMimeData;
+        data->setUrls(urls);
+        return data;
     }
 
   private:

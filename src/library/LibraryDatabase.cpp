@@ -83,8 +83,10 @@ void AppDelegate::CopyDatabasetoPhotoLibrary() {
     const LibraryStepResult result = CopyDatabasetoPhotoLibraryWithoutAlert();
     const auto end = [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); };
     if (result.ok)
-        beginAlertSheet(window, tr("New Photo Library metadata tag(s) has been applied."),
-                        tr("The changed exif data has been saved in Photos."), {tr(" Ok ")}, end);
+        markOutcome(beginAlertSheet(
+                        window, tr("New Photo Library metadata tag(s) has been applied."),
+                        tr("The changed exif data has been saved in Photos."), {tr(" Ok ")}, end),
+                    true);
     else
         beginAlertSheet(window, tr("Photo Library metadata can't update"),
                         tr("Writing the changed exif data to Photo Library failed.") +
@@ -126,8 +128,9 @@ void AppDelegate::savePanelDidEnd6(QWidget *sheet, int returnCode, void *) {
         info += QLatin1Char('\n') +
                 tr("These files of restored photos could not be put back from the Trash:") +
                 QLatin1Char('\n') + back.notReturned.join(QLatin1Char('\n'));
-    beginAlertSheet(window, tr("Restore Photo Library metadata has been completed."), info,
-                    {tr(" Ok ")}, end);
+    markOutcome(beginAlertSheet(window, tr("Restore Photo Library metadata has been completed."),
+                                info, {tr(" Ok ")}, end),
+                back.notReturned.isEmpty());
     // The browser shows the library as it now is.
     LoadPhotosLibraryItemThreader(package);
 }

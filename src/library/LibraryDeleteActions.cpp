@@ -120,7 +120,8 @@ void AppDelegate::showLibraryDeletionResult(const LibraryDeletionReport &report,
                                             const QString &doneMessage) {
     const auto end = [this](QMessageBox *a, int c) { savePanelDidEnd3(a, c); };
     if (report.ok)
-        beginAlertSheet(window, doneMessage, trashNotes(report), {tr(" Ok ")}, end);
+        markOutcome(beginAlertSheet(window, doneMessage, trashNotes(report), {tr(" Ok ")}, end),
+                    report.notTrashed.isEmpty());
     else
         beginAlertSheet(window, tr("The photos were not removed from the Photo Library."),
                         report.reason + QLatin1Char('\n') +

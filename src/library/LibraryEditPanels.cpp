@@ -98,6 +98,13 @@ void hidePanel(QWidget *panel) {
     panel->setHidden(true);
 }
 
+// Close keeps nothing that was typed and not applied: the fields show the photo again.
+void dropUnappliedLibraryText(AppDelegate &d) {
+    d.clearLibraryChangeFlags();
+    if (d.photoLibBrowserView)
+        d.imageBrowserSelectionDidChange(d.photoLibBrowserView);
+}
+
 } // namespace
 
 void buildLibraryEditPanels(AppDelegate &d) {
@@ -202,10 +209,12 @@ void AppDelegate::StartPhotoOriginalEditViewAction() {
 
 void AppDelegate::HidePhotoLibEditViewAction() {
     hidePanel(photolibEditView);
+    dropUnappliedLibraryText(*this);
 }
 
 void AppDelegate::HidePhotoOriginalEditViewAction() {
     hidePanel(photoOriginalEditView);
+    dropUnappliedLibraryText(*this);
 }
 
 void AppDelegate::reloadLibraryBrowserAndPanels() {

@@ -199,12 +199,14 @@ bool LibraryEditRun::finish(bool refresh) {
     if (!skipped_.isEmpty())
         informative += QStringLiteral("\n\n") + AppDelegate::tr("Left as they were:") +
                        QLatin1Char('\n') + listed(skipped_);
-    showEnd(AppDelegate::tr("New Photo Library metadata tag(s) has been applied."), informative);
+    markOutcome(showEnd(AppDelegate::tr("New Photo Library metadata tag(s) has been applied."),
+                        informative),
+                skipped_.isEmpty());
     return true;
 }
 
-void LibraryEditRun::showEnd(const QString &message, const QString &informative) {
+QMessageBox *LibraryEditRun::showEnd(const QString &message, const QString &informative) {
     AppDelegate &d = d_;
-    beginAlertSheet(d.window, message, informative, {AppDelegate::tr(" Ok ")},
-                    [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+    return beginAlertSheet(d.window, message, informative, {AppDelegate::tr(" Ok ")},
+                           [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
 }

@@ -48,7 +48,7 @@ class LibraryEditRun {
     int written() const { return written_; }
 
   private:
-    void showEnd(const QString &message, const QString &informative);
+    QMessageBox *showEnd(const QString &message, const QString &informative);
     AppDelegate &d_;
     bool open_ = false, failed_ = false;
     int written_ = 0;

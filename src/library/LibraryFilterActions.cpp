@@ -10,6 +10,7 @@
 #include <QDateTimeEdit>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QListView>
 #include <QMainWindow>
@@ -185,6 +186,10 @@ void AppDelegate::ensureDateRangePickers() {
     connect(buttons, &QDialogButtonBox::accepted, sheet, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, sheet, &QDialog::reject);
     connect(sheet, &QDialog::accepted, this, &AppDelegate::ShowCustomRangePhotoLibraryAction);
+    // Wide enough that a title bar shows the title whole beside its buttons.
+    QFont bold = sheet->font();
+    bold.setBold(true);
+    sheet->setMinimumWidth(QFontMetrics(bold).horizontalAdvance(sheet->windowTitle()) + 160);
     dateRangeWindow = sheet;
 }
 

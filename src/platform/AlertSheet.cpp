@@ -38,3 +38,9 @@ QMessageBox *beginAlertSheet(QWidget *window, const QString &messageText,
 QCheckBox *suppressionButton(QMessageBox *alert) {
     return alert ? alert->checkBox() : nullptr;
 }
+
+QMessageBox *markOutcome(QMessageBox *alert, bool allDone) {
+    if (alert)
+        alert->setIcon(allDone ? QMessageBox::Information : QMessageBox::Warning);
+    return alert;
+}

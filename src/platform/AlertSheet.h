@@ -17,3 +17,7 @@ QMessageBox *beginAlertSheet(QWidget *window, const QString &messageText,
                              const QString &suppressionText = QString());
 
 QCheckBox *suppressionButton(QMessageBox *alert);
+
+// A job's ending: the information icon when everything was done, the warning icon when
+// something was not. Returns the alert.
+QMessageBox *markOutcome(QMessageBox *alert, bool allDone);

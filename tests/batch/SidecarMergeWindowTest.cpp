@@ -7,6 +7,8 @@
 #include "support/JobWait.h"
 #include "support/TestSupport.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -66,6 +68,19 @@ TEST_F(SidecarMergeWindows, ButtonsOpenTheirPanels) {
     ASSERT_TRUE(d->theOpenPanel);
     EXPECT_TRUE(d->theOpenPanel->isVisible());
     EXPECT_EQ(d->theOpenPanel->fileMode(), QFileDialog::Directory);
+    // The long message is shown whole, wrapped beside the folder box.
+    auto *lookIn = d->theOpenPanel->findChild<QLabel *>("lookInLabel");
+    ASSERT_TRUE(lookIn);
+    QApplication::sendPostedEvents();
+    EXPECT_TRUE(lookIn->text().startsWith("Select one or more downloaded Google Takeout"));
+    if (lookIn->wordWrap())
+        EXPECT_GE(lookIn->height(), lookIn->heightForWidth(lookIn->width()));
+    else
+        EXPECT_GE(lookIn->width(), lookIn->fontMetrics().horizontalAdvance(lookIn->text()));
+    auto *folder = d->theOpenPanel->findChild<QComboBox *>("lookInCombo");
+    ASSERT_TRUE(folder);
+    EXPECT_GE(folder->width(), folder->fontMetrics().horizontalAdvance(folder->currentText()) + 40)
+        << folder->currentText().toStdString();
     d->theOpenPanel->reject();
     EXPECT_EQ(d->runningJobCount(), 0);
 
@@ -113,6 +128,9 @@ TEST_F(SidecarMergeWindows, TakeoutRunEndsWithItsSummary) {
     EXPECT_TRUE(sheet.contains("1 files merged from 3 sidecars")) << sheet.toStdString();
     EXPECT_TRUE(sheet.contains("lost.jpg.json")) << sheet.toStdString();
     EXPECT_TRUE(sheet.contains("park.jpg: a link: links are left alone")) << sheet.toStdString();
+    // Something was not done: the summary warns.
+    ASSERT_TRUE(d->sidecarSummarySheet);
+    EXPECT_EQ(d->sidecarSummarySheet->icon(), QMessageBox::Warning);
     EXPECT_TRUE(QFileInfo(b + "/Photos from 2017/park.jpg").isSymLink());
     EXPECT_EQ(readAll(outside), outsideBytes);
     EXPECT_FALSE(QDir(dir.filePath("storage")).exists() &&
@@ -133,4 +151,7 @@ TEST_F(SidecarMergeWindows, XmpRunRevealsItsFirstPhotoOnce) {
     EXPECT_EQ(exiftoolJson(photo, {"-G1"}).value("IPTC:Keywords").toArray(),
               (QJsonArray{"One", "Two words"}));
     EXPECT_TRUE(visibleSheetText().contains("1 files merged from 1 sidecars"));
+    // Everything merged: no warning sign on the summary.
+    ASSERT_TRUE(d->sidecarSummarySheet);
+    EXPECT_EQ(d->sidecarSummarySheet->icon(), QMessageBox::Information);
 }

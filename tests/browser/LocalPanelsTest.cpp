@@ -237,6 +237,13 @@ TEST_F(LocalPanels, ThePropertyTreeKeepsItsHeightWhenTheMapShows) {
     EXPECT_EQ(d->localMapPlaceholder->geometry(), mapArea);
     // Room for more than a handful of rows.
     EXPECT_GE(d->localExifDataView->height(), 8 * d->localExifDataView->fontMetrics().height());
+    // A short window too keeps more than three rows under the header.
+    d->window->resize(1000, 560);
+    settle();
+    EXPECT_GE(d->localExifDataView->viewport()->height(),
+              4 * (d->localExifDataView->fontMetrics().height() + 4));
+    d->window->resize(1200, 750);
+    settle();
 
     d->localImageBrowserView->selectionModel()->clearSelection();
     settle();

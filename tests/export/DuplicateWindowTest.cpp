@@ -17,12 +17,15 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <QUrl>
+#include <memory>
 
 namespace {
 
@@ -296,6 +299,20 @@ TEST_F(DuplicateWindow, CellsFitThePictureAndShowTheFile) {
     fileCell(1)->findBtn->click();
     Workspace::setRevealer({});
     EXPECT_EQ(revealed, QStringList{groups[0]->fileChildren().at(1)->filePath});
+
+    // Rows dragged out carry their files: a file row its own, a group row all its members.
+    const auto dragged = [](QTableView *table, int row) {
+        QAbstractItemModel *model = table->model();
+        EXPECT_TRUE(model->flags(model->index(row, 0)) & Qt::ItemIsDragEnabled);
+        std::unique_ptr<QMimeData> data(model->mimeData({model->index(row, 0)}));
+        QStringList paths;
+        for (const QUrl &url : data ? data->urls() : QList<QUrl>())
+            paths << url.toLocalFile();
+        return paths;
+    };
+    EXPECT_EQ(dragged(d->rightTableView, 1), QStringList{real});
+    EXPECT_EQ(dragged(d->leftTableView, 0),
+              (QStringList{groups[0]->fileChildren().at(0)->fileFullPath, real}));
 }
 
 TEST_F(DuplicateWindow, AutoCheckKeepsEachFirstFileAndASecondClickUnticksAll) {

@@ -3,6 +3,7 @@
 #include "../library/LibraryTestSupport.h"
 #include "export/core/ExportRules.h"
 #include "platform/core/FileDates.h"
+#include "platform/core/JobRunner.h"
 #include "platform/core/PrivateFolder.h"
 #include "platform/core/Workspace.h"
 #include "support/JobWait.h"
@@ -24,8 +25,12 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QSemaphore>
+#include <QStatusBar>
 #include <QTest>
+#include <QThreadPool>
 
 namespace {
 
@@ -338,6 +343,27 @@ TEST_F(LibraryExport, LibraryValuesAreWrittenIntoTheCopies) {
     EXPECT_TRUE(takeSheets().isEmpty());
     EXPECT_EQ(sha256(storage + "/Jellyfish1 2.mp4"), sha256(item("Jellyfish1.mp4")->filePath))
         << files().join(", ").toStdString();
+}
+
+TEST_F(LibraryExport, ACancelledMetadataExportSendsNoVideosAfterIt) {
+    ASSERT_TRUE(openLibrary("Test-10.15.7"));
+    select({"Pumkins2.jpg", "Jellyfish.MOV"});
+    // Every worker busy elsewhere, so that the cancel comes before any photo starts.
+    QSemaphore release;
+    const int workers = JobRunner::pool()->maxThreadCount();
+    for (int i = 0; i < workers; ++i)
+        JobRunner::pool()->start([&release] { release.acquire(); });
+    d->ExportOriginalPhotoWithPhotoLibraryMetaAction();
+    auto *cancel = d->window->statusBar()->findChild<QPushButton *>("JobCancelButton");
+    ASSERT_TRUE(cancel);
+    cancel->click();
+    release.release(workers);
+    ASSERT_TRUE(waitForJobs(*d));
+    EXPECT_FALSE(files().contains("Jellyfish.MOV")) << files().join(", ").toStdString();
+    const QList<SheetText> sheets = takeSheets();
+    ASSERT_EQ(sheets.size(), 1);
+    EXPECT_TRUE(sheets.first().informative.contains("Jellyfish.MOV: the export was cancelled"))
+        << sheets.first().informative.toStdString();
 }
 
 TEST_F(LibraryExport, SortedMetadataExportsFileByAlbumOrByDate) {

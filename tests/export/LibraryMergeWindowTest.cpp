@@ -8,13 +8,17 @@
 #include <QCheckBox>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QDropEvent>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QScreen>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTest>
+#include <QUrl>
 
 // Readable QStrings in failure messages.
 inline std::ostream &operator<<(std::ostream &os, const QString &s) {
@@ -65,6 +69,11 @@ TEST_F(LibraryMergeWindow, ListsOnlyLibraryPackagesAndRemovesTheSelectedOne) {
         << merge.x() << "," << merge.y();
     EXPECT_TRUE(d->window->screen()->availableGeometry().contains(merge));
     EXPECT_TRUE(d->photolibKeepAblumBtn->isChecked());
+    // The add button's panel stays above the merge window.
+    d->MybuttonMouseDownHandle(d->photolibAddBtn);
+    ASSERT_TRUE(d->theOpenPanel);
+    EXPECT_EQ(d->theOpenPanel->parentWidget(), d->photolibMergeWindow);
+    d->theOpenPanel->reject();
     EXPECT_TRUE(d->photolibKeepPhotoMetaBtn->isChecked());
     EXPECT_EQ(d->photolibController->headerData(0, Qt::Horizontal).toString(), "Name");
     EXPECT_EQ(d->photolibController->headerData(1, Qt::Horizontal).toString(), "Date");
@@ -106,6 +115,38 @@ TEST_F(LibraryMergeWindow, ListsOnlyLibraryPackagesAndRemovesTheSelectedOne) {
     EXPECT_EQ(d->photolibController->rowCount(), 1);
     d->MybuttonMouseDownHandle(d->photolibStartBtn);
     EXPECT_EQ(mergeSheets().size(), 1);
+}
+
+TEST_F(LibraryMergeWindow, DroppedLibrariesAreListedByTheAddButtonsChecks) {
+    d->ClickMergePhotoLibraryAction();
+    QWidget *list = d->photolibTableview->viewport();
+    const QString wrongCase = dir.filePath("X.PhotosLibrary");
+    QDir().mkpath(wrongCase);
+    // Whether a drag is taken, and the rows the drop leaves.
+    const auto drag = [list](const QStringList &paths, bool drop) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString &p : paths)
+            urls << QUrl::fromLocalFile(p);
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(list, &enter);
+        if (drop) {
+            QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                               Qt::NoModifier);
+            QApplication::sendEvent(list, &dropped);
+        }
+        return enter.isAccepted();
+    };
+    EXPECT_FALSE(drag({wrongCase}, false));
+    EXPECT_FALSE(drag({dir.filePath("plain.jpg")}, false));
+    EXPECT_TRUE(drag({destination, wrongCase}, true));
+    ASSERT_EQ(d->photolibController->rowCount(), 1); // the wrong case stays out
+    EXPECT_TRUE(drag({source}, true));
+    ASSERT_EQ(d->photolibController->rowCount(), 2);
+    EXPECT_EQ(d->photolibraryAddedArray.at(1)->fileFullPath, source);
+    EXPECT_EQ(d->photolibDestLab->text(), "Destination Photo Library: " + destination);
 }
 
 TEST_F(LibraryMergeWindow, OnLinuxTheEndSheetSaysThePhotosWereExportedNotImported) {

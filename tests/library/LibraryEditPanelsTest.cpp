@@ -303,8 +303,14 @@ TEST_F(LibraryEditTest, PanelsSlideInAtTheWindowsRightEdgeAndTheirButtonsRoute) 
     const QPoint end(d->window->width() - panel->width(), 0);
     EXPECT_EQ(slide->endValue().toPoint(), end);
     QTRY_COMPARE(panel->pos(), end);
+    // Close drops what was typed and not applied.
+    const QString title = d->photolibEiteTitlelab->text();
+    type(d->photolibEiteTitlelab, "Never applied");
+    ASSERT_TRUE(d->bChangePhotoLibraryTitle);
     d->MybuttonMouseDownHandle(d->canclePhotolibEiteViewBtn);
     EXPECT_TRUE(panel->isHidden());
+    EXPECT_FALSE(d->bChangePhotoLibraryTitle);
+    EXPECT_EQ(d->photolibEiteTitlelab->text(), title);
 
     d->StartPhotoOriginalEditViewAction();
     EXPECT_TRUE(d->photoOriginalEditView->isVisible());

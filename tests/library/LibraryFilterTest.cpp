@@ -12,6 +12,7 @@
 #include <QDateTimeEdit>
 #include <QDeadlineTimer>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QListView>
 #include <QMainWindow>
 #include <QMenu>
@@ -282,6 +283,11 @@ TEST_F(LibraryFilters, CustomRangeOverThePickers) {
     const LibraryState &l = d->library;
     d->ensureDateRangePickers();
     ASSERT_TRUE(d->startDatePicker && d->endDatePicker);
+    // The title is not cut: room for it, bold, beside a title bar's buttons.
+    QFont bold = d->dateRangeWindow->font();
+    bold.setBold(true);
+    EXPECT_GE(std::max(d->dateRangeWindow->sizeHint().width(), d->dateRangeWindow->minimumWidth()),
+              QFontMetrics(bold).horizontalAdvance("Custom Date Range") + 150);
     // One photo dated in the future, one with a dashed date text.
     const IKImageItemPtr future = l.backupdifPhotoLibItemArray.at(0);
     const IKImageItemPtr dashed = l.backupdifPhotoLibItemArray.at(1);

@@ -251,15 +251,21 @@ QList<ExportEntry> libraryStillEntries(const QList<ExportEntry> &entries) {
 }
 
 ExportReport withLibraryVideos(const QList<ExportEntry> &entries,
-                               const LibraryExportSettings &settings, const ExportReport &stills) {
+                               const LibraryExportSettings &settings, const ExportReport &stills,
+                               bool cancelled) {
     ExportReport report;
     report.notDownloaded = stills.notDownloaded;
     qsizetype next = 0;
     for (const ExportEntry &entry : entries) {
-        if (isVideoEntry(entry))
+        if (!isVideoEntry(entry)) {
+            report.photos << stills.photos.value(next++);
+        } else if (cancelled) {
+            report.photos << ExportOutcome{entry.item->fileName, QString(),
+                                           QStringLiteral("the export was cancelled")};
+        } else {
             report.notDownloaded |= !entry.item->bICloudDownloadPhoto;
-        report.photos << (isVideoEntry(entry) ? exportVideoWithLibraryMetadata(entry, settings)
-                                              : stills.photos.value(next++));
+            report.photos << exportVideoWithLibraryMetadata(entry, settings);
+        }
     }
     if (report.photos.isEmpty())
         return report;

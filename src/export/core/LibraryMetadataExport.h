@@ -62,8 +62,10 @@ QList<ExportEntry> libraryStillEntries(const QList<ExportEntry> &entries);
 // The report of all `entries`: the photos' outcomes from `stills` (the report over
 // libraryStillEntries), each video exported now, copied with the library's title, position and
 // camera date in its QuickTime boxes where exiftool can write them, else byte for byte.
+// After a cancel no video is exported; each is named as cancelled.
 ExportReport withLibraryVideos(const QList<ExportEntry> &entries,
-                               const LibraryExportSettings &settings, const ExportReport &stills);
+                               const LibraryExportSettings &settings, const ExportReport &stills,
+                               bool cancelled = false);
 
 // The whole export over a snapshot, waiting for its end (for callers without a window).
 ExportReport exportWithLibraryMetadata(const QList<ExportEntry> &entries,
