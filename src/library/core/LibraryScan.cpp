@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <sqlite3.h>
 
 bool FolderListing::exists(const QString &folder, const QString &name) {
     auto it = folders_.find(folder);
@@ -132,8 +131,6 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
     SqliteDatabase db;
     if (!db.open(databasePath, SqliteDatabase::Mode::ReadWrite, &result.message))
         return result;
-    // The copy's checks may hold it for a moment while this scan starts.
-    sqlite3_busy_timeout(db.handle(), kOwnConnectionWaitMs);
     // One pass over a file we own: mapped pages spare a copy per page read.
     db.exec(QStringLiteral("PRAGMA mmap_size = 1073741824"));
     const LibrarySchema schema = LibrarySchema::read(db);

@@ -117,15 +117,13 @@ FoldResult commitDB(const QString &path) {
     return foldOpen(db);
 }
 
-QString checkDatabaseFile(const QString &path, int busyWaitMs) {
+QString checkDatabaseFile(const QString &path) {
     QString why;
     if (!looksLikeSqliteFile(path, &why))
         return why;
     SqliteDatabase db;
     if (!db.open(path, SqliteDatabase::Mode::ReadWrite, &why))
         return why;
-    if (busyWaitMs > 0)
-        sqlite3_busy_timeout(db.handle(), busyWaitMs);
     SqliteStatement *check = db.prepare(QStringLiteral("PRAGMA quick_check"));
     if (!check)
         return db.lastError();
@@ -400,8 +398,7 @@ LibraryWorkingCopy::verifyWorkingCopy(const QString &original, const QString &wo
                         .arg(libraryPackageOf(original));
         return v;
     }
-    // The scan reads the copy meanwhile: a moment's lock of its is no damage.
-    QString problem = checkDatabaseFile(working, kOwnConnectionWaitMs);
+    QString problem = checkDatabaseFile(working);
     if (!problem.isEmpty()) {
         // Our copy holds the library's bytes: the damage is the library's. A copy of a
         // damaged library must not push a sound backup out of the five.

@@ -31,10 +31,7 @@ FoldResult commitDB(const QString &path);
 
 // `PRAGMA quick_check` of a database file that must look like one; empty when it passes,
 // else the reason.
-// How long a connection to our working copy waits for another of ours.
-inline constexpr int kOwnConnectionWaitMs = 10000;
-// `busyWaitMs`: how long to wait for another connection of ours (a scan beside the check).
-QString checkDatabaseFile(const QString &path, int busyWaitMs = 0);
+QString checkDatabaseFile(const QString &path);
 
 // The library's database O, its backups and our working copy W of it. Everything we read
 // or write is W; O is only folded at the open, and replaced by copyBack()/restore() when

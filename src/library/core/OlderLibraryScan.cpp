@@ -4,12 +4,10 @@
 #include "library/core/LibraryLookups.h"
 #include "library/core/LibraryScan.h"
 #include "library/core/LibrarySchema.h"
-#include "library/core/LibraryWorkingCopy.h"
 #include "library/core/SqliteDatabase.h"
 
 #include <QFileInfo>
 #include <cstdlib>
-#include <sqlite3.h>
 
 namespace {
 
@@ -59,8 +57,6 @@ LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QStr
     SqliteDatabase db;
     if (!db.open(databasePath, SqliteDatabase::Mode::ReadWrite, &result.message))
         return result;
-    // The copy's checks may hold it for a moment while this scan starts.
-    sqlite3_busy_timeout(db.handle(), kOwnConnectionWaitMs);
     if (LibrarySchema::read(db).kind != LibrarySchema::Kind::Older) {
         result.message =
             QStringLiteral("\"%1\" holds no photo library catalogue").arg(databasePath);
