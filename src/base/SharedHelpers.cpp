@@ -64,13 +64,17 @@ int Char2Unicode(const char *utf8, uint32_t *uncode, int count) {
 QString GetStringFormChar(const char *utf8) {
     if (!utf8)
         return QString(QLatin1String(""));
-    // Every UTF-8 character takes at least one byte, so the byte count bounds the buffer.
-    const int count = static_cast<int>(std::strlen(utf8)) + 1;
-    std::vector<uint32_t> buffer(static_cast<size_t>(count), 0);
-    const int n = Char2Unicode(utf8, buffer.data(), count);
-    if (n <= 0)
+    // Plain ASCII, most of a library's text, needs no decoder.
+    const char *end = utf8;
+    while (*end && static_cast<unsigned char>(*end) < 0x80)
+        ++end;
+    if (*end == 0)
+        return end == utf8 ? QString(QLatin1String("")) : QString::fromLatin1(utf8, end - utf8);
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    QString text = decoder.decode(QByteArrayView(utf8, qsizetype(std::strlen(utf8))));
+    if (decoder.hasError() || text.isEmpty())
         return QString(QLatin1String(""));
-    return QString::fromUcs4(reinterpret_cast<const char32_t *>(buffer.data()), n);
+    return text;
 }
 
 QImage resizeTo(const QImage &image, int width, int height) {

@@ -2,6 +2,7 @@
 
 #include "base/FileTypes.h"
 #include "base/SharedHelpers.h"
+#include "library/core/LibraryScan.h"
 #include "library/core/LibrarySort.h"
 #include "platform/core/FileDates.h"
 
@@ -71,7 +72,7 @@ PRPicFileInfoPtr videoFileNode(const QString &fileName, const QString &path) {
 }
 
 void fileTypeLists(const IKImageItemPtr &item, LibraryLists &b) {
-    const QString ext = QFileInfo(item->filePath).suffix();
+    const QString ext = pathSuffix(item->filePath);
     if (ext == QLatin1String("HEIC") || ext == QLatin1String("heic"))
         b.livesPhotosItemArray.append(item);
     if (ext == QLatin1String("JPG") || ext == QLatin1String("JPEG") ||
@@ -171,7 +172,7 @@ void fileRecordItem(const IKImageItemPtr &item, const PRPicFileInfo &r, const QD
 IKImageItemPtr makeLibraryRecordItem(const PRPicFileInfoPtr &record) {
     if (!record)
         return nullptr;
-    const QString ext = QFileInfo(record->fileFullPath).suffix();
+    const QString ext = pathSuffix(record->fileFullPath);
     const bool image = !ext.isEmpty() && GetDragImageType(ext) >= 0;
     const bool movie = !image && !ext.isEmpty() && GetViedoType(ext) >= 0;
     if (!image && !movie)

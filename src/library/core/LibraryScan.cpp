@@ -10,6 +10,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 bool FolderListing::exists(const QString &folder, const QString &name) {
@@ -41,8 +43,27 @@ bool hasNoDotSegments(const QString &path) {
     return true;
 }
 
+namespace {
+// The last component's start and its last dot (-1 without one).
+std::pair<qsizetype, qsizetype> nameAndDot(const QString &path) {
+    const qsizetype name = path.lastIndexOf(QLatin1Char('/')) + 1;
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    return {name, dot >= name ? dot : -1};
+}
+} // namespace
+
+QString pathSuffix(const QString &path) {
+    const auto [name, dot] = nameAndDot(path);
+    return dot < 0 ? QString() : path.mid(dot + 1);
+}
+
+QString pathCompleteBaseName(const QString &path) {
+    const auto [name, dot] = nameAndDot(path);
+    return dot < 0 ? path.mid(name) : path.mid(name, dot - name);
+}
+
 QString libraryFileType(const QString &fileName) {
-    const QString ext = QFileInfo(fileName).suffix();
+    const QString ext = pathSuffix(fileName);
     QString type;
     if (ext == QLatin1String("HEIC") || ext == QLatin1String("heic"))
         type = QStringLiteral("Live Photos");
@@ -74,13 +95,20 @@ struct Row {
     double real(int c) const { return present(c) ? std::atof(raw(c)) : 0.0; }
 };
 
+// "%f" of a number, without QString's own formatter.
+QString fixedText(double value) {
+    char buffer[400];
+    const int n = std::snprintf(buffer, sizeof buffer, "%f", value);
+    return QString::fromLatin1(buffer, n < 0 ? 0 : std::min<int>(n, sizeof buffer - 1));
+}
+
 void setThumbnails(PRPicFileInfo &r, const QString &library, FolderListing &files) {
     const QString &n = r.filePhotoLibName;
     r.fileThumbPath = r.fileLargeThumbPath = r.fileFullPath;
     if (n.size() < 2 || !isPlainFileName(n))
         return;
     const QString first = n.left(1);
-    const QString base = QFileInfo(n).completeBaseName();
+    const QString base = pathCompleteBaseName(n);
     const QString masters = library + QStringLiteral("/resources/derivatives/masters/") + first;
     const QString small = library + QStringLiteral("/resources/derivatives/") + first;
     const QString m = base + QStringLiteral("_4_5005_c.jpeg");
@@ -139,16 +167,16 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
         PRPicFileInfo &r = *record;
         QString height = row.present(0) ? QString::number(row.i32(0)) : QStringLiteral("");
         if (row.present(1))
-            r.filePixel = QStringLiteral("%1 X %2").arg(row.i32(1)).arg(height);
+            r.filePixel = QString::number(row.i32(1)) + QStringLiteral(" X ") + height;
         if (row.present(3)) {
             const int64_t seconds = row.i64(3);
             r.shootDateNumber = uint64_t(seconds);
             r.fileCreateDate = r.fileCameraDate = libraryDateText(seconds);
         }
         if (row.present(4) && row.i32(4) != -180)
-            r.fileLcationLatitude = QString::asprintf("%f", row.real(4));
+            r.fileLcationLatitude = fixedText(row.real(4));
         if (row.present(5) && row.i32(5) != -180)
-            r.fileLocationLongitude = QString::asprintf("%f", row.real(5));
+            r.fileLocationLongitude = fixedText(row.real(5));
         if (row.present(6))
             r.filePhotoLibName = row.text(6);
         if (row.present(7)) {
@@ -158,7 +186,7 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
         if (row.present(8))
             height = QString::number(row.i32(8));
         if (row.present(9))
-            r.filePixel = QStringLiteral("%1 X %2").arg(row.i32(9)).arg(height);
+            r.filePixel = QString::number(row.i32(9)) + QStringLiteral(" X ") + height;
         if (row.present(10)) {
             r.fileName = row.text(10);
             r.fileTypeStr = libraryFileType(r.fileName);

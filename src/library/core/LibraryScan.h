@@ -57,6 +57,10 @@ bool isSharedAlbumFolder(const QString &directory);
 bool isPlainFileName(const QString &name);
 // A path without "." or ".." components.
 bool hasNoDotSegments(const QString &path);
+// What QFileInfo's suffix() and completeBaseName() give for a path's last component,
+// without building a QFileInfo (the load asks for 100,000s of them).
+QString pathSuffix(const QString &path);
+QString pathCompleteBaseName(const QString &path);
 // "Live Photos", "JPG Photos", "PNG images", "RAW Photos", "Videos" or empty, from the
 // extension of a file name.
 QString libraryFileType(const QString &fileName);
