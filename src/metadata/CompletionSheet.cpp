@@ -30,6 +30,8 @@ void AppDelegate::showJobEnding(const JobReport &given) {
     // or the job would leave no trace on the screen.
     if (due && LocalPhotoMetadataChangedCompletedAlert(report))
         return;
+    if (report.quiet)
+        return;
     if (!report.revealPath.isEmpty() || !report.revealRoot.isEmpty()) {
         // Where no file manager answers, the sheet tells what was done and where.
         QPointer<AppDelegate> self(this);

@@ -54,8 +54,7 @@ void AppDelegate::ChangeCameLensModel() {
                                   [d, failures](const WriteRecipeReport &report, bool) {
                                       JobReport job = jobReportFromRecipe(report, failures);
                                       job.sheetOnSuccess = false;
-                                      job.revealPath.clear();
-                                      job.revealRoot.clear();
+                                      job.quiet = true;
                                       d->finishJob(job);
                                   });
             });

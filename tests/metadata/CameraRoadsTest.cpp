@@ -372,8 +372,14 @@ TEST_F(CameraRoads, LensWindowRewritesTheCopyQuietly) {
     ASSERT_TRUE(waitFor([&] {
         return settled() && exiftool(copy).value("ExifIFD:LensModel").toString() == "KO 35mm F2";
     }));
+    // The copy's job has ended too, and left nothing on the screen.
+    ASSERT_TRUE(waitForJobs(*d));
+    QTest::qWait(50);
     EXPECT_EQ(exiftool(copy).value("ExifIFD:LensMake").toString(), "Kestry Optics");
-    EXPECT_EQ(openSheet(), nullptr);
+    EXPECT_EQ(openSheet(), nullptr)
+        << (openSheet() ? (openSheet()->text() + " / " + openSheet()->informativeText())
+                              .toStdString()
+                        : std::string());
     EXPECT_FALSE(revealed.contains(copy));
     EXPECT_EQ(bytesOf(onCard("IMG_1994.JPG")), bytesOf(fixturePath("IMG_1994.JPG")));
 }

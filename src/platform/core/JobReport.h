@@ -16,6 +16,9 @@ struct JobReport {
     QString revealRoot;
     // Whether a job in which everything went well still says so in a sheet.
     bool sheetOnSuccess = true;
+    // Whether a job in which everything went well ends without any trace: no sheet and no
+    // reveal (a camera photo's copy rewritten in place).
+    bool quiet = false;
     bool cancelled = false;
     // The words of the menu item that started the job ("Remove GPS Data"); empty when the
     // job was started otherwise.
