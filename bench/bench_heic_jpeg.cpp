@@ -59,8 +59,8 @@ int main(int argc, char **argv) {
     for (const QString &path : files)
         d.localPhotoItemArray << makeLocalItem(path);
     QStandardItemModel model(int(files.size()), 1);
-    d.localImageBrowserView->setModel(&model);
-    d.localImageBrowserView->selectAll();
+    d.mainWindow.localImageBrowserView->setModel(&model);
+    d.mainWindow.localImageBrowserView->selectAll();
     const auto cpu = [](int who) {
         rusage u{};
         getrusage(who, &u);
@@ -76,7 +76,7 @@ int main(int argc, char **argv) {
     const double oursSeconds = t.nsecsElapsed() / 1e9;
     const double oursCpu = cpu(RUSAGE_SELF) - cpuBefore, childrenBefore = cpu(RUSAGE_CHILDREN);
     const int converted = int(QDir(ours).entryList({"*.jpg"}, QDir::Files).size());
-    d.localImageBrowserView->setModel(nullptr);
+    d.mainWindow.localImageBrowserView->setModel(nullptr);
 
     const QString theirs = dir.filePath("theirs");
     QDir().mkpath(theirs);

@@ -140,12 +140,13 @@ int main(int argc, char **argv) {
         const int wanted = std::min(50, count);
         if (firstThumbs < 0 && listed >= wanted) {
             for (int i = 0; i < wanted; ++i)
-                d.localPhotoModel->data(d.localPhotoModel->index(i), Qt::DecorationRole);
+                d.mainWindow.localPhotoModel->data(d.mainWindow.localPhotoModel->index(i),
+                                                   Qt::DecorationRole);
             if (allListed >= 0 && std::getenv("PK_BENCH_TRACE"))
                 std::fprintf(stderr, "t=%.2f ready=%d pending=%d\n", now,
-                             d.localPhotoModel->thumbnailsReady(),
-                             d.localPhotoModel->thumbnailsPending());
-            if (d.localPhotoModel->thumbnailsReady() >= wanted)
+                             d.mainWindow.localPhotoModel->thumbnailsReady(),
+                             d.mainWindow.localPhotoModel->thumbnailsPending());
+            if (d.mainWindow.localPhotoModel->thumbnailsReady() >= wanted)
                 firstThumbs = now - firstItem;
         }
         if (now > 300) {

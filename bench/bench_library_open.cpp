@@ -64,7 +64,8 @@ int main(int argc, char **argv) {
             copyPackage(QLatin1String(name), dir.path() + QLatin1Char('/') + name);
         choose(d, library);
         waitForLoad();
-        const QMenu *albums = d.albumsFolderMenuItem ? d.albumsFolderMenuItem->menu() : nullptr;
+        const QMenu *albums =
+            d.mainWindow.albumsFolderMenuItem ? d.mainWindow.albumsFolderMenuItem->menu() : nullptr;
         std::printf("open_fixture=%s shown=%lld albums=%lld\n", name,
                     qlonglong(d.library.photoLibBroserArray.size()),
                     qlonglong(albums ? albums->actions().size() : 0));

@@ -10,24 +10,25 @@
 #include <QLabel>
 
 void buildAboutWindow(AppDelegate &d) {
-    QVBoxLayout *column =
-        newColumnWindow(d, d.aboutWindow, "aboutWindow", AppDelegate::tr("About Photo Kestry"));
-    auto *icon = new QLabel(d.aboutWindow);
+    QVBoxLayout *column = newColumnWindow(d, d.mainWindow.aboutWindow, "aboutWindow",
+                                          AppDelegate::tr("About Photo Kestry"));
+    auto *icon = new QLabel(d.mainWindow.aboutWindow);
     icon->setObjectName(QStringLiteral("aboutIconlab"));
     icon->setPixmap(applicationIcon().pixmap(96, 96));
     icon->setAlignment(Qt::AlignCenter);
-    auto *name = new QLabel(AppDelegate::tr("Photo Kestry"), d.aboutWindow);
+    auto *name = new QLabel(AppDelegate::tr("Photo Kestry"), d.mainWindow.aboutWindow);
     QFont big = name->font();
     big.setPointSize(big.pointSize() + 6);
     big.setBold(true);
     name->setFont(big);
     name->setAlignment(Qt::AlignCenter);
-    auto *version = new QLabel(AppDelegate::tr("Version %1").arg(programVersion()), d.aboutWindow);
+    auto *version =
+        new QLabel(AppDelegate::tr("Version %1").arg(programVersion()), d.mainWindow.aboutWindow);
     version->setObjectName(QStringLiteral("aboutVersionlab"));
     version->setAlignment(Qt::AlignCenter);
     auto *what = new QLabel(AppDelegate::tr("Edits the metadata of photos and videos, and of "
                                             "the photos in Photos, iPhoto and Aperture libraries."),
-                            d.aboutWindow);
+                            d.mainWindow.aboutWindow);
     what->setObjectName(QStringLiteral("aboutDescriptionlab"));
     what->setAlignment(Qt::AlignCenter);
     what->setWordWrap(true);
@@ -36,15 +37,15 @@ void buildAboutWindow(AppDelegate &d) {
     column->addWidget(version);
     column->addWidget(what);
     column->addStretch(1);
-    d.aboutWindow->resize(380, 300);
+    d.mainWindow.aboutWindow->resize(380, 300);
 }
 
 void AppDelegate::ClickAbout() {
-    if (!aboutWindow)
+    if (!mainWindow.aboutWindow)
         return;
-    aboutWindow->show();
-    aboutWindow->raise();
-    aboutWindow->activateWindow();
+    mainWindow.aboutWindow->show();
+    mainWindow.aboutWindow->raise();
+    mainWindow.aboutWindow->activateWindow();
 }
 
 void AppDelegate::CLICkProductGuide() {

@@ -39,8 +39,8 @@ AppDelegate::AppDelegate() {
     selection.currentChooseFilePath = QString();
     blocalMode = true;
     const QString empty = QStringLiteral("");
-    for (QString *s : {&currentRenameLabStr,
-                       &currentRenameTitleStr,
+    for (QString *s : {&namingWindows.currentRenameLabStr,
+                       &namingWindows.currentRenameTitleStr,
                        &selection.oldTitleStr,
                        &selection.oldArtistStr,
                        &selection.oldImageDescStr,
@@ -70,9 +70,9 @@ AppDelegate::AppDelegate() {
                        &library.currentPhotolibDatabasePath,
                        &library.originalPhotolibDatabasePath,
                        &library.currentPhotolibPath,
-                       &bImportLocalPath})
+                       &mainWindow.bImportLocalPath})
         *s = empty;
-    bImportLocalFolder = false;
+    mainWindow.bImportLocalFolder = false;
     preferences.currentCompressNum = 0.9f;
 }
 

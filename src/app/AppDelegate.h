@@ -1,6 +1,21 @@
 #pragma once
 
+#include "app/PreferencesWindowPart.h"
 #include "app/core/AppState.h"
+#include "batch/ImageOutputPart.h"
+#include "batch/NamingWindowsPart.h"
+#include "batch/SidecarMergesPart.h"
+#include "browser/CameraWindowPart.h"
+#include "browser/MainWindowPart.h"
+#include "export/DuplicateWindowPart.h"
+#include "export/MergeWindowPart.h"
+#include "library/LibraryPanelsPart.h"
+#include "library/LibraryWindowsPart.h"
+#include "metadata/ClipboardPart.h"
+#include "metadata/DateWindowsPart.h"
+#include "metadata/EditSheetPart.h"
+#include "metadata/GpsWindowPart.h"
+#include "metadata/LensWindowPart.h"
 #include "model/IKImageItem.h"
 #include "model/PRDuplicateNode.h"
 
@@ -207,25 +222,6 @@ class AppDelegate : public QObject {
     void ClickSaveChangeGPSAction();
     // Reverse-geocodes currentCoords into the item's place name.
     void GetCityInfowithFileThreader(const IKImageItemPtr &item);
-    QWidget *eidtMetaWindow = nullptr; // a QDialog, shown as a sheet
-    QLineEdit *titlelab = nullptr, *artistlab = nullptr, *imageDescrilab = nullptr,
-              *copyrightlab = nullptr, *commentslab = nullptr, *keywordslab = nullptr;
-    QLineEdit *cameraMakelab = nullptr, *cameraModelab = nullptr, *cameraDatelab = nullptr;
-    // The sheet's lens make and model (the lens window has fields of the same names).
-    QLineEdit *sheetLensMakelab = nullptr, *sheetLensModellab = nullptr;
-    QLineEdit *lensSerialNumlab = nullptr, *imageOrientationlab = nullptr,
-              *imageISOSpeedlab = nullptr, *imageFNumberlab = nullptr, *imageFlen35mmlab = nullptr,
-              *imageBrightlab = nullptr, *imageAperturelab = nullptr,
-              *imageWhiteBalancelab = nullptr, *imageExpotimelab = nullptr;
-    QLineEdit *gpsLatilab = nullptr, *gpsLongtlab = nullptr, *gpsAitlab = nullptr;
-    QLabel *sheetLocationCitylab = nullptr;
-    PKMapView *editMetaMapView = nullptr;
-    QWidget *changeGPSWindow = nullptr; // a QDialog, application-modal
-    QLineEdit *latitudelab = nullptr, *longtitudelab = nullptr, *altitudelab = nullptr,
-              *dateStamplab = nullptr, *timeStamplab = nullptr;
-    QLabel *gpsLocationCitylab = nullptr;
-    PKMapView *previewMapView = nullptr;
-    bool getLocation = false;
     // Duplicate photos of the open library (export/DuplicateScanFeature.cpp,
     // export/DuplicateTables.cpp, export/DuplicateWindow.cpp). The scan hashes a snapshot
     // of the browser's list on a worker; the window's two tables show the groups and the
@@ -234,15 +230,9 @@ class AppDelegate : public QObject {
     void StartScanningDupGIFImageViewTimer();
     // The end of a scan, on the main thread.
     void ScanDuplicateFinishedHanderToMainThread(const struct DuplicateScanResult &result);
-    bool duplicateScanRunning() const { return duplicateScan != nullptr; }
+    bool duplicateScanRunning() const { return duplicateWindow.duplicateScan != nullptr; }
     // Stops a running scan; its groups are never shown.
     void stopDuplicateScan();
-    std::shared_ptr<class DuplicateScanJob> duplicateScan; // the running scan, if any
-    class QThread *findDuplicatThreader = nullptr;         // owned by duplicateScan
-    QTimer *scanDupGifTimer = nullptr;
-    QList<PRDuplicateNodePtr> sameFileArray;
-    int duplicatePhotosNum = 0, duplicateVideosNum = 0;
-    QStringList duplicateUnreadable; // thumbnails the last scan could not read, and why
     // Data source and delegate of the window's tables (and of the merge list, whose rows
     // come with the merge window).
     int numberOfRowsInTableView(class QTableView *table) const;
@@ -260,16 +250,8 @@ class AppDelegate : public QObject {
     // The delete button: hands the ticked files, group by group in table order, to
     // onDeleteTickedDuplicates; without it a sheet says deletion is not available.
     void deleteTickedDuplicates();
-    std::function<void(const QList<PRDupFileNodePtr> &ticked)> onDeleteTickedDuplicates;
     // Empties both tables of the duplicate window (after its ticked files went).
     void clearDuplicateTables();
-    QCache<QString, QImage> imageCache{4000}; // group pictures by thumbnail path
-    class PRArrayController *leftController = nullptr, *rightController = nullptr;
-    QTableView *leftTableView = nullptr, *rightTableView = nullptr;
-    QLabel *duplicateResultlab = nullptr, *duplicateUnreadablelab = nullptr,
-           *previewFilePath = nullptr;
-    PKImageView *previewDupFrameView = nullptr; // the video's first frame, in previewDupplayerView
-    QPushButton *autoCheckDupBtn = nullptr, *cancelDupBtn = nullptr, *deleteDupBtn = nullptr;
     // End of duplicate photos.
     // Application look and menus (app/AppLook.cpp, app/MainMenu.cpp, app/WindowGeometry.cpp,
     // app/LaunchPaths.cpp).
@@ -361,15 +343,11 @@ class AppDelegate : public QObject {
     void startImageOutputJob(const QList<IKImageItemPtr> &items, PrepareOutput prepare,
                              OutputReveal reveal, const QStringList &failedBefore = {},
                              const IKImageItemPtr &firstListItem = {});
-    QMenu *imageOutputMenu = nullptr;
-    bool placeStampRunning = false; // its geocoding asks one position after the other
     // End of image output.
 
     // Panel values and map (browser/LocalInfoPanel.cpp, browser/SelectionHandler.cpp): the
     // exposure line of the captioned information lines, and what the map's fixed slot shows
     // while the map is hidden.
-    QLabel *photoExposurelab = nullptr;
-    QLabel *localMapPlaceholder = nullptr;
     // End of panel values and map.
 
     // Camera and iOS device import.
@@ -403,178 +381,52 @@ class AppDelegate : public QObject {
     void startDeviceBrowser();
     // The items selected in the camera browser, in list order.
     QList<IKImageItemPtr> selectedCameraItems() const;
-    class PKDeviceBrowser *mDeviceBrowser = nullptr;
-    std::weak_ptr<PKCameraDevice> currentDevice; // never keeps a device that has gone
-    LocalPhotoModel *cameraPhotoModel = nullptr;
-    QLabel *deviceNamelab = nullptr;
-    QPushButton *opendeviceBtn = nullptr, *importEditPhotoBtn = nullptr;
   signals:
     void camerasChanged();
 
   public:
+    // ---- Window parts: each owns its window's widgets and state ----
+    EditSheetPart editSheet;
+    GpsWindowPart gpsWindow;
+    DateWindowsPart dateWindows;
+    LensWindowPart lensWindow;
+    ClipboardPart clipboard;
+    MainWindowPart mainWindow;
+    CameraWindowPart cameraWindow;
+    PreferencesWindowPart preferencesWindow;
+    NamingWindowsPart namingWindows;
+    SidecarMergesPart sidecarMerges;
+    ImageOutputPart imageOutput;
+    LibraryPanelsPart libraryPanels;
+    LibraryWindowsPart libraryWindows;
+    DuplicateWindowPart duplicateWindow;
+    MergeWindowPart mergeWindow;
+
     // ---- Shared properties ----
     QMainWindow *window = nullptr;
     Preferences preferences;
     SelectionState selection;
     LibraryState library;
     bool blocalMode = true;
-    QVariantMap copyExifDictionary, copyIPTCDictionary, copyTiffDictionary, copyGPSDictionary,
-        copyAllPhotoMetaDictionary;
-    bool bImportLocalFolder = false;
-    QString bImportLocalPath;
-    QString currentRenameLabStr, currentRenameTitleStr;
-    QString currentJosnFilePathStr;
-    bool bPreivewFlag = false;
 
     // ---- Plain fields ----
-    QList<std::shared_ptr<QObject>> mCameras;
-    QVariantMap unPairgooglePhotoDict, pairgooglePhotoDict;
-    QStringList googlePhotoArray;
     QByteArray theImageData;
-    QList<IKImageItemPtr> cameItemArray;
     QList<IKImageItemPtr> localPhotoItemArray;       // what the local browser shows
     QList<IKImageItemPtr> localImportPhotoItemArray; // every import, in import order
-    bool basicInfoChange = false, cameraInfoChange = false, gpsInfoChange = false;
-    bool hHasRemoved = false, bClickAutoCheck = false;
-    bool useCustomName = false;
-    bool bChangePhotoLibTitle = false, bChangePhotoLibCaption = false;
-    bool bChangePhotoLibraryTitle = false, bChangePhotoLibFileName = false,
-         bChangePhotoLibDescription = false, bChangePhotoLibKeyWords = false,
-         bChangePhotoLibCameraDate = false, bChangePhotoLibCameraLens = false,
-         bChangePhotoLibCameraMakeAndModel = false;
     bool bdifResultView = false;
-    bool bDownloadinYear = false, bDownloadinAlum = false;
-    bool bMatchJsonFile = false;
-    bool bAddGPS = false;
-    bool bCopyExifData = false, bCopyIPTCData = false, bCopyTIFFData = false, bCopyGPSData = false,
-         bCopyAllPhotoMetaData = false;
-    bool bNeedViewExif = false, bDownloadandimportToEdit = false;
     int macOsVer = 10, macOSmajor = 10;
 
     // ---- Outlets: main window ----
-    QWidget *MainView = nullptr;
-    QWidget *localphotoView = nullptr;
-    QWidget *photolibView = nullptr;
-    QWidget *leftContentView = nullptr;
-    QWidget *leftphotoScrView = nullptr;
-    QWidget *leftTipView = nullptr;
-    PRDragImageView *leftTipImageView = nullptr;
-    PKImageView *leftTipCameraImageView = nullptr;
-    QWidget *previewContentView = nullptr;
-    PKImageView *previewImageView = nullptr;
-    QWidget *theplayerView = nullptr;
-    PKImageView *localPhotoViewImageView = nullptr;
-    PKImageView *photoLibraryImageView = nullptr;
-    NSDragImageBrowserView *localImageBrowserView = nullptr;
-    QListView *photoLibBrowserView = nullptr;
-    PRClosedButton *closedButton = nullptr;
-    QPushButton *minButton = nullptr, *maxButton = nullptr;
-    PKMapView *currentlocalMapView = nullptr;
-    QLabel *photoNamelab = nullptr, *photoCreateDatelab = nullptr, *photoFileSizelab = nullptr,
-           *photoImageSizelab = nullptr, *photoDPIlab = nullptr, *photoLensInfolab = nullptr,
-           *photoTitlelab = nullptr, *photoModDatelab = nullptr, *locationCitylab = nullptr;
-    QTreeWidget *localExifDataView = nullptr;
-    bool bMapPreview = false;
-    ReverseGeocoder *geocoder = nullptr;
-    quint64 currentGeocodeRequest = 0;
-    PRButton *sortLocalPhotoBtn = nullptr;
-    PRButton *importPhotobtn = nullptr, *editMetaDataLocalBtn = nullptr,
-             *remoMetaDataLocalBtn = nullptr, *importandExportBtn = nullptr,
-             *localeditexifBtn = nullptr;
-    // The mode buttons, one copy on each of the two views.
-    PRButton *localphotoBtn = nullptr, *photoliblocalphotoBtn = nullptr, *cameraphotoBtn = nullptr,
-             *photolibcameraphotoBtn = nullptr;
-    PRButton *PhotolibQuickBtn = nullptr, *PhotolibEditExifBtn = nullptr;
-    QMenu *editExifMenu = nullptr, *importPhotoMenu = nullptr, *issuePhotoMenu = nullptr,
-          *showPhotoTypeMenu = nullptr, *sortLocalPhotoMenu = nullptr, *PhotolibQuickMenu = nullptr,
-          *PhotolibEditExifMenu = nullptr;
-    QTimer *scanGifTimer = nullptr;
-    QAction *albumsFolderMenuItem = nullptr; // the album submenu of showPhotoTypeMenu
-    QAction *openPhotoLibraryMenuItem = nullptr;
-    QWidget *aboutWindow = nullptr;
-    QWidget *mapWindow = nullptr;
-    PKMapView *currentMapView = nullptr;
-    QProgressBar *taskProgressor = nullptr;
-    QProgressBar *previewProgressor = nullptr;
-    QProgressBar *scanProcesser = nullptr;
-    QLabel *scanninginfolab = nullptr;
-    QLabel *previewPhotolibinfolab = nullptr, *previewOriginalphtoinfolab = nullptr;
-    PRButton *filterPhotolibBtn = nullptr, *showPhotoTypelibBtn = nullptr;
-    QWidget *photolibEditView = nullptr, *photoOriginalEditView = nullptr;
-    PKImageView *photolibEiteBGImageView = nullptr, *photoOrigEiteBGImageView = nullptr;
-    PKImageView *editImageView = nullptr;
-    QAction *quickActionMenu = nullptr, *exportandimportActionMenu = nullptr;
-    QMenu *removeExifMenu = nullptr, *importandExportMenu = nullptr;
-    QAction *pasteExifMenuItem = nullptr, *pasteIPTCMenuItem = nullptr,
-            *pasteTIFFMenuItem = nullptr, *pasteGPSMenuItem = nullptr,
-            *pasteAllPhotoMetaMenuItem = nullptr, *changtoiOSmodemenu = nullptr;
 
     // ---- Outlets: camera and lens window ----
-    QWidget *changelensWindow = nullptr;
-    QLineEdit *lensMakelab = nullptr, *lensModellab = nullptr;
 
     // ---- Outlets: camera window ----
-    QWidget *deviceWindow = nullptr;
-    QListView *imageBrowserView = nullptr;
-    PKImageView *deviceWindowImageView = nullptr, *devicebottomWindowImageView = nullptr,
-                *hasDeviceImageView = nullptr;
-    QPushButton *deletePhotoBtn = nullptr, *downloadPhotoBtn = nullptr, *viewExifBtn = nullptr,
-                *removeExifBtn = nullptr;
-    QProgressBar *camerataskProgressor = nullptr;
 
     // ---- Outlets: preferences window ----
-    QWidget *preferenceWindow = nullptr;
-    QLabel *storePathlab = nullptr;
-    QLabel *showFontlab = nullptr;
-    PKColorWell *colorwell = nullptr;
-    PKChoiceButtons *postionBtn = nullptr, *dateFormatBtn = nullptr;
-    QRadioButton *compressStampPhotoBtn = nullptr, *uncompressStampPhotoBtn = nullptr;
-    QRadioButton *unoverwritePhotoBtn = nullptr, *overwritePhotoBtn = nullptr;
-    QPointer<QFontDialog> fontPanel;
-    QPointer<QFileDialog> theChangePanel;
-    QPointer<QFileDialog> theOpenPanel;
-    LocalPhotoModel *localPhotoModel = nullptr;
 
     // ---- Outlets: batch windows (renaming, titles, dates, sidecars) ----
-    QWidget *renameWindow = nullptr;
-    PKImageView *renameActionImgView = nullptr;
-    QLineEdit *filenameFormatstrlab = nullptr;
-    QCheckBox *keepFileNameBtn = nullptr, *replaceInvaidStrBtn = nullptr, *seqNumBtn = nullptr,
-              *checkKeepLastFileName = nullptr, *checkKeepFirstFileName = nullptr,
-              *checkRemoveFirstFileName = nullptr, *checkRemoveLastFileName = nullptr,
-              *customerFileNameBtn = nullptr, *keepCurrentFileNameBtn = nullptr,
-              *metaFileNameBtn = nullptr;
-    QComboBox *renameDateFormatBtn = nullptr, *tagpostionButton = nullptr, *addTagsButton = nullptr;
-    QWidget *batchTitleWindow = nullptr;
-    QComboBox *useFileNameAsTitlePopButton = nullptr,
-              *changephotoTitle_addPhotoTagsPopButton = nullptr;
-    QWidget *changeMutiDateWindow = nullptr;
-    QWidget *dateCustomView = nullptr;
-    QPushButton *dateChoosePhotoBtn = nullptr;
-    PKImageView *dateImageview = nullptr;
-    QPushButton *AddTimeBtn = nullptr, *RemoveTimeBtn = nullptr;
-    QComboBox *AddDateUnitBtn = nullptr;
-    QWidget *writeXmpWindow = nullptr, *writeJsonWindow = nullptr;
-    PKImageView *writeXmpImgView = nullptr, *writeJsonImgView = nullptr;
-    QProgressBar *writeXmpProcesser = nullptr;
 
     // ---- Outlets: library windows (referenced files, iCloud, merge, duplicates) ----
-    QWidget *fixReferencedNameWindow = nullptr;
-    PKImageView *fixReferencedNameImgView = nullptr;
-    QCheckBox *copyPhotoLibFileNameBtn = nullptr, *copyOrigFileNameBtn = nullptr;
-    QWidget *downloadiCloudPhotosWindow = nullptr;
-    PKImageView *downloadiCloudPhotosImgView = nullptr;
-    QWidget *photolibMergeWindow = nullptr, *photolibMergeProcessWindow = nullptr;
-    QCheckBox *photolibDoNotImportDupBtn = nullptr, *photolibKeepAblumBtn = nullptr,
-              *photolibKeepPhotoMetaBtn = nullptr;
-    QTableView *photolibTableview = nullptr;
-    QWidget *dupWindow = nullptr;
-    PKImageView *dupGroudImageView = nullptr;
-    QWidget *previewDupContentView = nullptr;
-    PKImageView *previewDupImageView = nullptr;
-    QWidget *previewDupplayerView = nullptr;
-    QProgressBar *scanDupProcesser = nullptr;
-    QLabel *scanningDupinfolab = nullptr;
 
     // Takeout JSON and XMP sidecar merges (batch/SidecarMergeActions.cpp and the two merge
     // windows). Both write into the photos themselves; one run at a time, on a worker; the end
@@ -593,14 +445,6 @@ class AppDelegate : public QObject {
     // The runs the panels start; false, with a sheet saying so, while a merge runs.
     bool startJsonMerge(const QStringList &folders);
     bool startXmpMerge(const QString &folder);
-    bool sidecarMergeRunning = false;
-    int totalJsonFiles = 0, countJsonFiles = 0;
-    QLabel *writeGooglePhotoLab = nullptr;
-    QProgressBar *writeJsonProcesser = nullptr;
-    PRButton *writeJsonBtn = nullptr, *CancelJsonBtn = nullptr, *writeXmpBtn = nullptr,
-             *CancelXmpBtn = nullptr;
-    QMessageBox *sidecarSummarySheet = nullptr; // the last run's summary, while it is shown
-    std::shared_ptr<struct SidecarMergeRun> sidecarMerge; // the running merge, if any
     // End of sidecar merges.
 
     // Update check, utility classes and library comparison panels.
@@ -614,40 +458,8 @@ class AppDelegate : public QObject {
     void libraryBrowserSelectionDidChange();
     // The label or field of the two library panels that is named `name`.
     QObject *libraryPanelOutlet(const QString &name);
-    QHash<QString, QPointer<QObject>> libraryPanelOutlets;
     // Replaces the item's original record by one read from its file (any thread).
     void getOriginalMedataDataWithItem(const IKImageItemPtr &item);
-    QPointF photolibEiteCoords, originalPhotolibCoords;
-    QLabel *origphotoNamelab = nullptr, *origphotoFileSizelab = nullptr,
-           *origphotoImageSizelab = nullptr, *origphotoCreateDatelab = nullptr,
-           *origphotocameraDatelab = nullptr, *origphototitlelab = nullptr,
-           *origphotoartistlab = nullptr, *origphotoimageDescrilab = nullptr,
-           *origphotokeywordslab = nullptr, *origphotocommentslab = nullptr,
-           *origphotocameraMakelab = nullptr, *origphotocameraModelab = nullptr,
-           *origphotolensModelab = nullptr, *origphotolensLatitudelab = nullptr,
-           *origphotolensLongitudelab = nullptr;
-    QLabel *photolibNamelab = nullptr, *photolibFileSizelab = nullptr,
-           *photolibImageSizelab = nullptr, *photolibCreateDatelab = nullptr,
-           *photolibcameraDatelab = nullptr, *photolibtitlelab = nullptr,
-           *photolibartistlab = nullptr, *photolibimageDescrilab = nullptr,
-           *photolibkeywordslab = nullptr, *photolibcommentslab = nullptr,
-           *photolibcameraMakelab = nullptr, *photolibcameraModelab = nullptr,
-           *photoliblensMakelab = nullptr, *photoliblensModelab = nullptr,
-           *photoliblensLatitudelab = nullptr, *photoliblensLongitudelab = nullptr;
-    QLineEdit *originalPhotolibCameraDatelab = nullptr, *originalPhotolibTitlelab = nullptr,
-              *originalPhotolibArtistlab = nullptr, *originalPhotolibDescriplab = nullptr,
-              *originalPhotolibkeywordslab = nullptr, *originalPhotolibCommendlab = nullptr,
-              *originalPhotolibCameraMakelab = nullptr, *originalPhotolibCameraModelab = nullptr,
-              *originalPhotolibLenModelab = nullptr, *originalPhotolibgpsLatilab = nullptr,
-              *originalPhotolibgpsLongtlab = nullptr;
-    QLineEdit *photolibEiteFileNamelab = nullptr, *photolibEiteCameraDatelab = nullptr,
-              *photolibEiteTitlelab = nullptr, *photolibEiteDescriplab = nullptr,
-              *photolibEitekeywordslab = nullptr, *photolibEiteCameraMakelab = nullptr,
-              *photolibEiteCameraModellab = nullptr, *photolibEiteLensModellab = nullptr,
-              *photolibEitegpsLatilab = nullptr, *photolibEitegpsLongtlab = nullptr;
-    PKMapView *originalPhotolibMapView = nullptr, *photolibEiteMapView = nullptr;
-    PKImageView *playerFrameView = nullptr; // the video's first picture, in theplayerView
-    QString playerFilePath;                 // the video the player shows
 
     // Everything a window builder creates without a parent window is owned here.
     QList<QWidget *> ownedWindows;
@@ -678,24 +490,16 @@ class AppDelegate : public QObject {
     // Writes the original-photo panel's fields, where they differ from the file, into copies
     // of the selected photos.
     void ApplyOriginalPhotoMetadataChangeAction();
-    PRButton *applyPhotoOrigEiteViewBtn = nullptr;
     // The originals' properties and the library's values of the selected photos, as one
     // property list each in the storage folder.
     void ExportOriginaPhotoLibraryMetaToPlistAction();
     void ExportPhotoLibraryMetaToPlistAction();
-    QLineEdit *originalPhotolibCopyrightlab = nullptr, *originalPhotolibLenMakelab = nullptr;
     // iCloud originals of the selected photos (export/ICloudDownload.cpp): local originals
     // are copied, the others fetched from the photo service, or, where it cannot give them,
     // saved as their thumbnails and named with the reason.
     void DownloadICloudsfromphotolibraryAction();
     void downloadAssetResourceonMainThread(int finished, int total);
     void ShowphotoinFinderAction();
-    QWidget *downloadPhotosWindow = nullptr; // the download window, shown as a sheet
-    QProgressBar *downloadPhotosProgressor = nullptr;
-    QLabel *downloadiCloudPhotoInfolab = nullptr, *downloadiCloudPhotoProcesslab = nullptr;
-    int allDownloadiCloudNum = 0;
-    quint64 allDownloadiCloudPhotoSize = 0;
-    std::shared_ptr<class CloudDownloadRun> cloudDownload; // the running download, if any
     // End of library exports.
 
     // Date features.
@@ -725,16 +529,6 @@ class AppDelegate : public QObject {
     bool runExifToolCommandWithArguments(const QStringList &arguments);
     // Puts the batch window's texts back to empty (the reference photo goes too).
     void resetMutiDateWindowTexts();
-    QWidget *changeDateWindow = nullptr;
-    QLineEdit *orignalDatelab = nullptr, *diginalDatelab = nullptr;
-    QLabel *EditDateHeadInfolab = nullptr;
-    QLineEdit *mutSetDatelab = nullptr, *beforeorignalDatelab = nullptr,
-              *beforediginalDatelab = nullptr, *afterorignalDatelab = nullptr,
-              *afterdiginalDatelab = nullptr;
-    QLineEdit *yearVaulab = nullptr, *monthVaulab = nullptr, *dayVaulab = nullptr,
-              *hourVaulab = nullptr, *minuVaulab = nullptr, *secVaulab = nullptr;
-    QCheckBox *AddDateNumBtn = nullptr;
-    QLineEdit *AddDateNumlab = nullptr;
     // End of date features.
     // Sheets and preferences (app/, metadata/...).
     // The menu words of the action that started a job (metadata/JobTitles.cpp): the menu
@@ -816,23 +610,6 @@ class AppDelegate : public QObject {
     void SaveChangesRenameWindowAction();
     // The library's " OK " alert when Photos holds the library; true when it was shown.
     bool alertWhilePhotosRuns();
-    QWidget *&changePhotoTitleWindow = batchTitleWindow;
-    QCheckBox *useFileNameAsTitleBtn = nullptr, *useTagsAsTitleBtn = nullptr,
-              *changephotoTitle_keepPhotoTitleBtn = nullptr;
-    QLabel *addTextFileNametoTitleDisplayLab = nullptr,
-           *beReplacedTextFileNametoTitleDisplayLab = nullptr,
-           *replaceTextFileNametoTitleDisplayLab = nullptr,
-           *changephotoTitle_PhotoTitleFormatDiplayLab = nullptr;
-    QLineEdit *addTextFileNametoTitleLab = nullptr, *beReplacedTextFileNametoTitleLab = nullptr,
-              *replaceTextFileNametoTitleLab = nullptr,
-              *changephotoTitle_PhotoTitleStrLab = nullptr;
-    QPushButton *changePhotoTitleSaveBtn = nullptr, *changePhotoTitleCancelBtn = nullptr;
-    QLineEdit *customNamelab = nullptr;
-    QCheckBox *checkStartNumber = nullptr;
-    QPushButton *renameSaveBtn = nullptr, *renameCloseBtn = nullptr;
-    QWidget *renameActionWindow = nullptr; // a QDialog, window-modal over the main window
-    QLabel *renameActionLab = nullptr;
-    QProgressBar *renameActionProcesser = nullptr;
     // End of batch titles, captions and renames.
 
     // Long jobs of the window (JobEnding.cpp). A job runs on the job runner's pool, shows
@@ -891,8 +668,6 @@ class AppDelegate : public QObject {
     // The sheet holding the two pickers; its OK shows the range.
     void ShowCustomRangeWindow();
     void ensureDateRangePickers();
-    QWidget *dateRangeWindow = nullptr;
-    class QDateTimeEdit *startDatePicker = nullptr, *endDatePicker = nullptr;
     void SelectAllPhotosLibraryAction();
     void SelectAllissuesPhotosAction();
     // Every photo whose file name another photo has too, grouped by name.
@@ -944,10 +719,6 @@ class AppDelegate : public QObject {
     // Library database: working copy, copy back, restore (library/LibraryDatabase.cpp).
     std::shared_ptr<class LibraryWorkingCopy> libraryWorkingCopy; // the open library's O and W
     QList<PRPicFileInfoPtr> photoLibraryItemArray;                // records of the last scan
-    QList<IKImageItemPtr> &referencePhotoItemArray = library.referencePhotoItemArray;
-    QList<IKImageItemPtr> &lostReferencePhotoItemArray = library.lostReferencePhotoItemArray;
-    QList<IKImageItemPtr> &difPhotoLibItemArray = library.difPhotoLibItemArray;
-    QList<IKImageItemPtr> &backupdifPhotoLibItemArray = library.backupdifPhotoLibItemArray;
     QString photolibReadOnlyReason; // empty while the open library may be written
     QList<qint64> photosHolderPids; // the processes the force-quit offer named
     // Makes an opened working copy the open library's (main thread, after the load).
@@ -1029,12 +800,6 @@ class AppDelegate : public QObject {
     // LibraryFieldCopies.cpp, LibraryFromOriginal.cpp). Each action is one library edit: the
     // read-only and in-use checks, one transaction over the selected photos, one copy back
     // and one sheet; records change only once the library holds the new values.
-    PRButton *canclePhotolibEiteViewBtn = nullptr, *applyPhotolibEiteViewBtn = nullptr,
-             *canclePhotoOrigEiteViewBtn = nullptr;
-    PRButton *changeMutiPhotoDateBtn = nullptr; // the batch date window's save
-    // Typing into a position field of the library panel: only then is the panel's position
-    // written (to every selected photo), so one photo's position never spreads by accident.
-    bool bChangePhotoLibGPS = false;
     // The items selected in the library browser, in list order.
     QList<IKImageItemPtr> selectedLibraryItems() const;
     // The library panel's half of controlTextDidChange; false for a field not of that panel.
@@ -1078,13 +843,6 @@ class AppDelegate : public QObject {
     void StartMergePhotoLibraryThreader();
     void MergePhotoLibraryProcessInMainThread(const QString &text);
     void StartMergePhotoLibraryFinshMainThreader(const struct LibraryMergeReport &report);
-    QList<PRPicFileInfoPtr> photolibraryAddedArray;
-    class QStandardItemModel *photolibController = nullptr;
-    QLabel *photolibDestLab = nullptr, *photolibMergeProcessTipLab = nullptr;
-    QProgressBar *photolibMergeProcesser = nullptr;
-    PRButton *photolibMergeBtn = nullptr, *photolibAddBtn = nullptr, *photolibSubBtn = nullptr,
-             *photolibStartBtn = nullptr;
-    bool photolibMergeRunning = false;
 
     // Library load (library/LibraryLoad.cpp).
     std::shared_ptr<class LibraryLoadJob> libraryLoad; // the running load, if any

@@ -43,7 +43,7 @@ void buildFileMenu(AppDelegate &d, QMainWindow *w) {
     addItem(d, file, AppDelegate::tr("Clear and Add Photos…"),
             &AppDelegate::ClickClearandImportPhotosAction);
     file->addSeparator();
-    d.openPhotoLibraryMenuItem = addItem(
+    d.mainWindow.openPhotoLibraryMenuItem = addItem(
         d, file, AppDelegate::tr("Open Photo Library…"), &AppDelegate::OpenPhotoLibraryAction,
         QKeySequence(QStringLiteral("Ctrl+Shift+L")), "openPhotoLibraryMenuItem");
     file->addSeparator();
@@ -58,8 +58,9 @@ void buildFileMenu(AppDelegate &d, QMainWindow *w) {
 
 // Select All acts on the browser in sight; a text field keeps Ctrl+A for its own text.
 void selectAllInShownBrowser(AppDelegate &d) {
-    const bool library = d.photolibView && d.photolibView->isVisible();
-    QListView *view = library ? d.photoLibBrowserView : d.localImageBrowserView;
+    const bool library = d.mainWindow.photolibView && d.mainWindow.photolibView->isVisible();
+    QListView *view =
+        library ? d.mainWindow.photoLibBrowserView : d.mainWindow.localImageBrowserView;
     if (view)
         view->selectAll();
 }
@@ -85,16 +86,16 @@ void buildEditMenu(AppDelegate &d, QMainWindow *w) {
               {AppDelegate::tr("Copy All Photo metadata from a selected photo"),
                &AppDelegate::ClickCopyOneAllPhotoMetadataAction}});
     edit->addSeparator();
-    d.pasteExifMenuItem = addItem(d, edit, AppDelegate::tr("Paste Exif Metadata"),
-                                  &AppDelegate::ClickPasteExifDataAction);
-    d.pasteIPTCMenuItem = addItem(d, edit, AppDelegate::tr("Paste IPTC Metadata"),
-                                  &AppDelegate::ClickPasteIPTCDataAction);
-    d.pasteTIFFMenuItem = addItem(d, edit, AppDelegate::tr("Paste TIFF Metadata"),
-                                  &AppDelegate::ClickPasteTIFFDataAction);
-    d.pasteGPSMenuItem = addItem(d, edit, AppDelegate::tr("Paste GPS Metadata"),
-                                 &AppDelegate::ClickPasteGPSDataAction);
-    d.pasteAllPhotoMetaMenuItem = addItem(d, edit, AppDelegate::tr("Paste All Metadata"),
-                                          &AppDelegate::ClickPasteAllPhotoMetaAction);
+    d.mainWindow.pasteExifMenuItem = addItem(d, edit, AppDelegate::tr("Paste Exif Metadata"),
+                                             &AppDelegate::ClickPasteExifDataAction);
+    d.mainWindow.pasteIPTCMenuItem = addItem(d, edit, AppDelegate::tr("Paste IPTC Metadata"),
+                                             &AppDelegate::ClickPasteIPTCDataAction);
+    d.mainWindow.pasteTIFFMenuItem = addItem(d, edit, AppDelegate::tr("Paste TIFF Metadata"),
+                                             &AppDelegate::ClickPasteTIFFDataAction);
+    d.mainWindow.pasteGPSMenuItem = addItem(d, edit, AppDelegate::tr("Paste GPS Metadata"),
+                                            &AppDelegate::ClickPasteGPSDataAction);
+    d.mainWindow.pasteAllPhotoMetaMenuItem = addItem(d, edit, AppDelegate::tr("Paste All Metadata"),
+                                                     &AppDelegate::ClickPasteAllPhotoMetaAction);
     edit->addSeparator();
     QAction *prefs =
         addItem(d, edit, AppDelegate::tr("Preferences…"), &AppDelegate::ShowPreferenceSetting,
@@ -192,9 +193,9 @@ void buildActionsMenu(AppDelegate &d, QMainWindow *w) {
         &AppDelegate::ClearSelectedLeftPhotos, QKeySequence::Delete, "removeSelectedMenuItem");
     // Del takes photos off the local list only while that list is where the user works, so
     // the key never reaches a list that is out of sight; the menu item works everywhere.
-    if (d.localphotoView) {
+    if (d.mainWindow.localphotoView) {
         removeSelected->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        d.localphotoView->addAction(removeSelected);
+        d.mainWindow.localphotoView->addAction(removeSelected);
     }
     addItems(d, actions,
              {{AppDelegate::tr("Remove Photos without a Date from List"),
@@ -204,8 +205,8 @@ void buildActionsMenu(AppDelegate &d, QMainWindow *w) {
     addItem(d, actions, AppDelegate::tr("Change Lens Make and Model…"),
             &AppDelegate::ShowCameLensModel);
     buildDatesMenu(d, actions);
-    d.removeExifMenu = new QMenu(AppDelegate::tr("Remove Metadata"), w);
-    addItems(d, d.removeExifMenu,
+    d.mainWindow.removeExifMenu = new QMenu(AppDelegate::tr("Remove Metadata"), w);
+    addItems(d, d.mainWindow.removeExifMenu,
              {{AppDelegate::tr("Remove Exif and GPS Data"), &AppDelegate::DeleteExifAndGPSData},
               {AppDelegate::tr("Remove All Metadata"), &AppDelegate::DeleteAllPhotoMetadataData},
               {AppDelegate::tr("Remove IPTC and TIFF Data"),
@@ -214,12 +215,13 @@ void buildActionsMenu(AppDelegate &d, QMainWindow *w) {
               {AppDelegate::tr("Remove IPTC Data"), &AppDelegate::RemoveIPTCDataFromPhoto},
               {AppDelegate::tr("Remove Exif Data"), &AppDelegate::RemoveExifDataFromPhoto},
               {AppDelegate::tr("Remove GPS Data"), &AppDelegate::RemoveGPSDataFromPhoto}});
-    d.importandExportMenu = new QMenu(AppDelegate::tr("Import and Export Metadata"), w);
-    buildPlistMenu(d, d.importandExportMenu);
-    d.quickActionMenu = actions->addAction(AppDelegate::tr("Remove Metadata"));
-    d.quickActionMenu->setMenu(d.removeExifMenu);
-    d.exportandimportActionMenu = actions->addAction(AppDelegate::tr("Import and Export Metadata"));
-    d.exportandimportActionMenu->setMenu(d.importandExportMenu);
+    d.mainWindow.importandExportMenu = new QMenu(AppDelegate::tr("Import and Export Metadata"), w);
+    buildPlistMenu(d, d.mainWindow.importandExportMenu);
+    d.mainWindow.quickActionMenu = actions->addAction(AppDelegate::tr("Remove Metadata"));
+    d.mainWindow.quickActionMenu->setMenu(d.mainWindow.removeExifMenu);
+    d.mainWindow.exportandimportActionMenu =
+        actions->addAction(AppDelegate::tr("Import and Export Metadata"));
+    d.mainWindow.exportandimportActionMenu->setMenu(d.mainWindow.importandExportMenu);
 
     // Edit sheet and GPS window.
     actions->addSeparator();
@@ -264,6 +266,6 @@ void buildMainMenu(AppDelegate &d, QMainWindow *w) {
     buildActionsMenu(d, w);
     QMenu *devices = w->menuBar()->addMenu(AppDelegate::tr("&Devices"));
     devices->setObjectName(QStringLiteral("devicesMenu"));
-    d.changtoiOSmodemenu = devices->addAction(AppDelegate::tr("Show iOS Devices"));
+    d.mainWindow.changtoiOSmodemenu = devices->addAction(AppDelegate::tr("Show iOS Devices"));
     buildHelpMenu(d, w);
 }

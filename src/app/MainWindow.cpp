@@ -79,156 +79,181 @@ void addModeButtons(QHBoxLayout *bar, QWidget *parent, PRButton **local, PRButto
 
 // The local side: the browser, or while the list is empty the drop pane.
 QWidget *buildLocalContent(AppDelegate &d, QWidget *parent) {
-    d.leftContentView = named(new QWidget(parent), "leftContentView");
-    auto *stack = new QGridLayout(d.leftContentView);
+    d.mainWindow.leftContentView = named(new QWidget(parent), "leftContentView");
+    auto *stack = new QGridLayout(d.mainWindow.leftContentView);
     stack->setContentsMargins(0, 0, 0, 0);
-    d.leftphotoScrView = named(new QWidget(d.leftContentView), "leftphotoScrView");
-    auto *scrollLayout = new QVBoxLayout(d.leftphotoScrView);
+    d.mainWindow.leftphotoScrView =
+        named(new QWidget(d.mainWindow.leftContentView), "leftphotoScrView");
+    auto *scrollLayout = new QVBoxLayout(d.mainWindow.leftphotoScrView);
     scrollLayout->setContentsMargins(0, 0, 0, 0);
-    d.localImageBrowserView =
-        named(new NSDragImageBrowserView(d.leftphotoScrView), "localImageBrowserView");
-    d.localPhotoModel = new LocalPhotoModel(&d.localPhotoItemArray, d.localImageBrowserView);
-    d.localImageBrowserView->setModel(d.localPhotoModel);
-    QObject::connect(d.localImageBrowserView->selectionModel(),
-                     &QItemSelectionModel::selectionChanged, &d,
-                     [&d] { d.imageBrowserSelectionDidChange(d.localImageBrowserView); });
-    QObject::connect(d.localImageBrowserView, &QListView::doubleClicked, &d,
+    d.mainWindow.localImageBrowserView =
+        named(new NSDragImageBrowserView(d.mainWindow.leftphotoScrView), "localImageBrowserView");
+    d.mainWindow.localPhotoModel =
+        new LocalPhotoModel(&d.localPhotoItemArray, d.mainWindow.localImageBrowserView);
+    d.mainWindow.localImageBrowserView->setModel(d.mainWindow.localPhotoModel);
+    QObject::connect(d.mainWindow.localImageBrowserView->selectionModel(),
+                     &QItemSelectionModel::selectionChanged, &d, [&d] {
+                         d.imageBrowserSelectionDidChange(d.mainWindow.localImageBrowserView);
+                     });
+    QObject::connect(d.mainWindow.localImageBrowserView, &QListView::doubleClicked, &d,
                      [&d](const QModelIndex &index) {
-                         d.imageBrowser(d.localImageBrowserView,
+                         d.imageBrowser(d.mainWindow.localImageBrowserView,
                                         AppDelegate::CellWasDoubleClicked{}, index.row());
                      });
-    scrollLayout->addWidget(d.localImageBrowserView);
-    d.leftTipView = named(new QWidget(d.leftContentView), "leftTipView");
-    auto *tipLayout = new QGridLayout(d.leftTipView);
+    scrollLayout->addWidget(d.mainWindow.localImageBrowserView);
+    d.mainWindow.leftTipView = named(new QWidget(d.mainWindow.leftContentView), "leftTipView");
+    auto *tipLayout = new QGridLayout(d.mainWindow.leftTipView);
     tipLayout->setContentsMargins(0, 0, 0, 0);
-    d.leftTipImageView = named(new PRDragImageView(d.leftTipView), "leftTipImageView");
-    d.leftTipImageView->setScaledContents(false);
-    d.leftTipImageView->setText(AppDelegate::tr("Drop photos, videos or folders here"));
-    d.leftTipImageView->setAlignment(Qt::AlignCenter);
-    d.leftTipImageView->setWordWrap(true);
-    d.leftTipImageView->setStyleSheet(
+    d.mainWindow.leftTipImageView =
+        named(new PRDragImageView(d.mainWindow.leftTipView), "leftTipImageView");
+    d.mainWindow.leftTipImageView->setScaledContents(false);
+    d.mainWindow.leftTipImageView->setText(AppDelegate::tr("Drop photos, videos or folders here"));
+    d.mainWindow.leftTipImageView->setAlignment(Qt::AlignCenter);
+    d.mainWindow.leftTipImageView->setWordWrap(true);
+    d.mainWindow.leftTipImageView->setStyleSheet(
         QStringLiteral("color: #bbb; border: 2px dashed #666; border-radius: 8px;"));
-    tipLayout->addWidget(d.leftTipImageView, 0, 0);
-    d.leftTipCameraImageView = named(new PKImageView(d.leftContentView), "leftTipCameraImageView");
-    stack->addWidget(d.leftphotoScrView, 0, 0);
-    stack->addWidget(d.leftTipView, 0, 0);
-    stack->addWidget(d.leftTipCameraImageView, 0, 0);
-    return d.leftContentView;
+    tipLayout->addWidget(d.mainWindow.leftTipImageView, 0, 0);
+    d.mainWindow.leftTipCameraImageView =
+        named(new PKImageView(d.mainWindow.leftContentView), "leftTipCameraImageView");
+    stack->addWidget(d.mainWindow.leftphotoScrView, 0, 0);
+    stack->addWidget(d.mainWindow.leftTipView, 0, 0);
+    stack->addWidget(d.mainWindow.leftTipCameraImageView, 0, 0);
+    return d.mainWindow.leftContentView;
 }
 
 QWidget *buildLocalView(AppDelegate &d, QWidget *parent) {
-    d.localphotoView = named(new QWidget(parent), "localphotoView");
-    d.localPhotoViewImageView = named(new PKImageView(d.localphotoView), "localPhotoViewImageView");
-    QGridLayout *grid = layered(d.localphotoView, d.localPhotoViewImageView);
+    d.mainWindow.localphotoView = named(new QWidget(parent), "localphotoView");
+    d.mainWindow.localPhotoViewImageView =
+        named(new PKImageView(d.mainWindow.localphotoView), "localPhotoViewImageView");
+    QGridLayout *grid = layered(d.mainWindow.localphotoView, d.mainWindow.localPhotoViewImageView);
     auto *content = new QVBoxLayout;
     content->setContentsMargins(8, 8, 8, 8);
     auto *bar = new QHBoxLayout;
-    d.importPhotobtn = toolButton(d.localphotoView, "importPhotobtn", AppDelegate::tr("Add"));
-    d.localeditexifBtn =
-        toolButton(d.localphotoView, "localeditexifBtn", AppDelegate::tr("Edit Metadata"));
-    d.editMetaDataLocalBtn =
-        toolButton(d.localphotoView, "editMetaDataLocalBtn", AppDelegate::tr("Edit"));
-    d.remoMetaDataLocalBtn =
-        toolButton(d.localphotoView, "remoMetaDataLocalBtn", AppDelegate::tr("Remove"));
-    d.importandExportBtn =
-        toolButton(d.localphotoView, "importandExportBtn", AppDelegate::tr("Import/Export"));
-    d.sortLocalPhotoBtn =
-        toolButton(d.localphotoView, "sortLocalPhotoBtn", AppDelegate::tr("Sort"));
-    d.taskProgressor = named(new QProgressBar(d.localphotoView), "taskProgressor");
-    for (PRButton *b : {d.importPhotobtn, d.localeditexifBtn, d.editMetaDataLocalBtn,
-                        d.remoMetaDataLocalBtn, d.importandExportBtn, d.sortLocalPhotoBtn})
+    d.mainWindow.importPhotobtn =
+        toolButton(d.mainWindow.localphotoView, "importPhotobtn", AppDelegate::tr("Add"));
+    d.mainWindow.localeditexifBtn = toolButton(d.mainWindow.localphotoView, "localeditexifBtn",
+                                               AppDelegate::tr("Edit Metadata"));
+    d.mainWindow.editMetaDataLocalBtn =
+        toolButton(d.mainWindow.localphotoView, "editMetaDataLocalBtn", AppDelegate::tr("Edit"));
+    d.mainWindow.remoMetaDataLocalBtn =
+        toolButton(d.mainWindow.localphotoView, "remoMetaDataLocalBtn", AppDelegate::tr("Remove"));
+    d.mainWindow.importandExportBtn = toolButton(d.mainWindow.localphotoView, "importandExportBtn",
+                                                 AppDelegate::tr("Import/Export"));
+    d.mainWindow.sortLocalPhotoBtn =
+        toolButton(d.mainWindow.localphotoView, "sortLocalPhotoBtn", AppDelegate::tr("Sort"));
+    d.mainWindow.taskProgressor =
+        named(new QProgressBar(d.mainWindow.localphotoView), "taskProgressor");
+    for (PRButton *b : {d.mainWindow.importPhotobtn, d.mainWindow.localeditexifBtn,
+                        d.mainWindow.editMetaDataLocalBtn, d.mainWindow.remoMetaDataLocalBtn,
+                        d.mainWindow.importandExportBtn, d.mainWindow.sortLocalPhotoBtn})
         bar->addWidget(b);
     bar->addStretch(1);
-    bar->addWidget(d.taskProgressor);
-    addModeButtons(bar, d.localphotoView, &d.localphotoBtn, &d.cameraphotoBtn);
+    bar->addWidget(d.mainWindow.taskProgressor);
+    addModeButtons(bar, d.mainWindow.localphotoView, &d.mainWindow.localphotoBtn,
+                   &d.mainWindow.cameraphotoBtn);
     content->addLayout(bar);
-    content->addWidget(buildLocalContent(d, d.localphotoView), 1);
+    content->addWidget(buildLocalContent(d, d.mainWindow.localphotoView), 1);
     grid->addLayout(content, 0, 0);
-    return d.localphotoView;
+    return d.mainWindow.localphotoView;
 }
 
 QWidget *buildLibraryView(AppDelegate &d, QWidget *parent) {
-    d.photolibView = named(new QWidget(parent), "photolibView");
-    d.photoLibraryImageView = named(new PKImageView(d.photolibView), "photoLibraryImageView");
-    QGridLayout *grid = layered(d.photolibView, d.photoLibraryImageView);
+    d.mainWindow.photolibView = named(new QWidget(parent), "photolibView");
+    d.mainWindow.photoLibraryImageView =
+        named(new PKImageView(d.mainWindow.photolibView), "photoLibraryImageView");
+    QGridLayout *grid = layered(d.mainWindow.photolibView, d.mainWindow.photoLibraryImageView);
     auto *content = new QVBoxLayout;
     content->setContentsMargins(8, 8, 8, 8);
     auto *bar = new QHBoxLayout;
-    d.filterPhotolibBtn =
-        toolButton(d.photolibView, "filterPhotolibBtn", AppDelegate::tr("Filter"));
-    d.showPhotoTypelibBtn =
-        toolButton(d.photolibView, "showPhotoTypelibBtn", AppDelegate::tr("Show"));
-    d.PhotolibQuickBtn = toolButton(d.photolibView, "PhotolibQuickBtn", AppDelegate::tr("Actions"));
-    d.PhotolibEditExifBtn =
-        toolButton(d.photolibView, "PhotolibEditExifBtn", AppDelegate::tr("Edit"));
-    d.photolibMergeBtn = toolButton(d.photolibView, "photolibMergeBtn", AppDelegate::tr("Merge"));
-    d.scanProcesser = named(new QProgressBar(d.photolibView), "scanProcesser");
-    d.scanProcesser->setRange(0, 0);
-    d.scanninginfolab =
-        named(new QLabel(AppDelegate::tr("Scanning."), d.photolibView), "scanninginfolab");
-    for (PRButton *b : {d.filterPhotolibBtn, d.showPhotoTypelibBtn, d.PhotolibQuickBtn,
-                        d.PhotolibEditExifBtn, d.photolibMergeBtn})
+    d.mainWindow.filterPhotolibBtn =
+        toolButton(d.mainWindow.photolibView, "filterPhotolibBtn", AppDelegate::tr("Filter"));
+    d.mainWindow.showPhotoTypelibBtn =
+        toolButton(d.mainWindow.photolibView, "showPhotoTypelibBtn", AppDelegate::tr("Show"));
+    d.mainWindow.PhotolibQuickBtn =
+        toolButton(d.mainWindow.photolibView, "PhotolibQuickBtn", AppDelegate::tr("Actions"));
+    d.mainWindow.PhotolibEditExifBtn =
+        toolButton(d.mainWindow.photolibView, "PhotolibEditExifBtn", AppDelegate::tr("Edit"));
+    d.mergeWindow.photolibMergeBtn =
+        toolButton(d.mainWindow.photolibView, "photolibMergeBtn", AppDelegate::tr("Merge"));
+    d.mainWindow.scanProcesser =
+        named(new QProgressBar(d.mainWindow.photolibView), "scanProcesser");
+    d.mainWindow.scanProcesser->setRange(0, 0);
+    d.mainWindow.scanninginfolab = named(
+        new QLabel(AppDelegate::tr("Scanning."), d.mainWindow.photolibView), "scanninginfolab");
+    for (PRButton *b : {d.mainWindow.filterPhotolibBtn, d.mainWindow.showPhotoTypelibBtn,
+                        d.mainWindow.PhotolibQuickBtn, d.mainWindow.PhotolibEditExifBtn,
+                        d.mergeWindow.photolibMergeBtn})
         bar->addWidget(b);
     bar->addStretch(1);
-    bar->addWidget(d.scanninginfolab);
-    bar->addWidget(d.scanProcesser);
-    addModeButtons(bar, d.photolibView, &d.photoliblocalphotoBtn, &d.photolibcameraphotoBtn);
-    d.photoLibBrowserView = named(new QListView(d.photolibView), "photoLibBrowserView");
-    d.photoLibBrowserView->setModel(
-        new LocalPhotoModel(&d.library.photoLibBroserArray, d.photoLibBrowserView));
-    QObject::connect(
-        d.photoLibBrowserView, &QListView::doubleClicked, &d, [&d](const QModelIndex &index) {
-            d.imageBrowser(d.photoLibBrowserView, AppDelegate::CellWasDoubleClicked{}, index.row());
-        });
-    d.photolibEditView = named(new QWidget(d.photolibView), "photolibEditView");
-    d.photolibEiteBGImageView =
-        named(new PKImageView(d.photolibEditView), "photolibEiteBGImageView");
-    layered(d.photolibEditView, d.photolibEiteBGImageView);
-    d.photoOriginalEditView = named(new QWidget(d.photolibView), "photoOriginalEditView");
-    d.photoOrigEiteBGImageView =
-        named(new PKImageView(d.photoOriginalEditView), "photoOrigEiteBGImageView");
-    layered(d.photoOriginalEditView, d.photoOrigEiteBGImageView);
+    bar->addWidget(d.mainWindow.scanninginfolab);
+    bar->addWidget(d.mainWindow.scanProcesser);
+    addModeButtons(bar, d.mainWindow.photolibView, &d.mainWindow.photoliblocalphotoBtn,
+                   &d.mainWindow.photolibcameraphotoBtn);
+    d.mainWindow.photoLibBrowserView =
+        named(new QListView(d.mainWindow.photolibView), "photoLibBrowserView");
+    d.mainWindow.photoLibBrowserView->setModel(
+        new LocalPhotoModel(&d.library.photoLibBroserArray, d.mainWindow.photoLibBrowserView));
+    QObject::connect(d.mainWindow.photoLibBrowserView, &QListView::doubleClicked, &d,
+                     [&d](const QModelIndex &index) {
+                         d.imageBrowser(d.mainWindow.photoLibBrowserView,
+                                        AppDelegate::CellWasDoubleClicked{}, index.row());
+                     });
+    d.mainWindow.photolibEditView =
+        named(new QWidget(d.mainWindow.photolibView), "photolibEditView");
+    d.mainWindow.photolibEiteBGImageView =
+        named(new PKImageView(d.mainWindow.photolibEditView), "photolibEiteBGImageView");
+    layered(d.mainWindow.photolibEditView, d.mainWindow.photolibEiteBGImageView);
+    d.mainWindow.photoOriginalEditView =
+        named(new QWidget(d.mainWindow.photolibView), "photoOriginalEditView");
+    d.mainWindow.photoOrigEiteBGImageView =
+        named(new PKImageView(d.mainWindow.photoOriginalEditView), "photoOrigEiteBGImageView");
+    layered(d.mainWindow.photoOriginalEditView, d.mainWindow.photoOrigEiteBGImageView);
     content->addLayout(bar);
-    content->addWidget(d.photoLibBrowserView, 1);
-    content->addWidget(d.photolibEditView);
-    content->addWidget(d.photoOriginalEditView);
+    content->addWidget(d.mainWindow.photoLibBrowserView, 1);
+    content->addWidget(d.mainWindow.photolibEditView);
+    content->addWidget(d.mainWindow.photoOriginalEditView);
     grid->addLayout(content, 0, 0);
-    return d.photolibView;
+    return d.mainWindow.photolibView;
 }
 
 QWidget *buildPreviewColumn(AppDelegate &d, QWidget *parent) {
     auto *column = named(new QWidget(parent), "previewColumn");
     column->setFixedWidth(320);
-    d.editImageView = named(new PKImageView(column), "editImageView");
-    QGridLayout *grid = layered(column, d.editImageView);
+    d.mainWindow.editImageView = named(new PKImageView(column), "editImageView");
+    QGridLayout *grid = layered(column, d.mainWindow.editImageView);
     auto *content = new QVBoxLayout;
     content->setContentsMargins(8, 8, 8, 8);
-    d.previewContentView = named(new QWidget(column), "previewContentView");
-    d.previewContentView->setFixedHeight(240);
-    auto *previewStack = new QGridLayout(d.previewContentView);
+    d.mainWindow.previewContentView = named(new QWidget(column), "previewContentView");
+    d.mainWindow.previewContentView->setFixedHeight(240);
+    auto *previewStack = new QGridLayout(d.mainWindow.previewContentView);
     previewStack->setContentsMargins(0, 0, 0, 0);
-    d.previewImageView = named(new PKImageView(d.previewContentView), "previewImageView");
-    d.theplayerView = named(new QWidget(d.previewContentView), "theplayerView");
-    previewStack->addWidget(d.previewImageView, 0, 0);
-    previewStack->addWidget(d.theplayerView, 0, 0);
-    d.previewProgressor = named(new QProgressBar(column), "previewProgressor");
-    d.previewPhotolibinfolab = named(new QLabel(column), "previewPhotolibinfolab");
-    d.previewOriginalphtoinfolab = named(new QLabel(column), "previewOriginalphtoinfolab");
+    d.mainWindow.previewImageView =
+        named(new PKImageView(d.mainWindow.previewContentView), "previewImageView");
+    d.mainWindow.theplayerView =
+        named(new QWidget(d.mainWindow.previewContentView), "theplayerView");
+    previewStack->addWidget(d.mainWindow.previewImageView, 0, 0);
+    previewStack->addWidget(d.mainWindow.theplayerView, 0, 0);
+    d.mainWindow.previewProgressor = named(new QProgressBar(column), "previewProgressor");
+    d.mainWindow.previewPhotolibinfolab = named(new QLabel(column), "previewPhotolibinfolab");
+    d.mainWindow.previewOriginalphtoinfolab =
+        named(new QLabel(column), "previewOriginalphtoinfolab");
     QFormLayout *info = buildLocalInformationLines(d, column);
     QWidget *mapSlot = buildLocalMapSlot(d, column);
-    d.localExifDataView = named(new QTreeWidget(column), "localExifDataView");
-    d.localExifDataView->setHeaderLabels({AppDelegate::tr("Property"), AppDelegate::tr("Value")});
+    d.mainWindow.localExifDataView = named(new QTreeWidget(column), "localExifDataView");
+    d.mainWindow.localExifDataView->setHeaderLabels(
+        {AppDelegate::tr("Property"), AppDelegate::tr("Value")});
     // The column's other lines never squeeze the properties below a few readable rows.
-    d.localExifDataView->setMinimumHeight(d.localExifDataView->header()->sizeHint().height() +
-                                          6 * (d.localExifDataView->fontMetrics().height() + 4) +
-                                          2 * d.localExifDataView->frameWidth());
-    content->addWidget(d.previewContentView);
+    d.mainWindow.localExifDataView->setMinimumHeight(
+        d.mainWindow.localExifDataView->header()->sizeHint().height() +
+        6 * (d.mainWindow.localExifDataView->fontMetrics().height() + 4) +
+        2 * d.mainWindow.localExifDataView->frameWidth());
+    content->addWidget(d.mainWindow.previewContentView);
     content->addLayout(info);
-    content->addWidget(d.previewProgressor);
-    content->addWidget(d.previewPhotolibinfolab);
-    content->addWidget(d.previewOriginalphtoinfolab);
+    content->addWidget(d.mainWindow.previewProgressor);
+    content->addWidget(d.mainWindow.previewPhotolibinfolab);
+    content->addWidget(d.mainWindow.previewOriginalphtoinfolab);
     content->addWidget(mapSlot);
-    content->addWidget(d.localExifDataView, 1);
+    content->addWidget(d.mainWindow.localExifDataView, 1);
     grid->addLayout(content, 0, 0);
     return column;
 }
@@ -250,19 +275,19 @@ void buildMainWindow(AppDelegate &d) {
 
     // The window manager draws the real title bar here; these stand ready for the
     // close-button handler and stay out of sight.
-    d.closedButton = named(new PRClosedButton(central), "closedButton");
-    d.minButton = named(new QPushButton(central), "minButton");
-    d.maxButton = named(new QPushButton(central), "maxButton");
-    for (QPushButton *b :
-         std::initializer_list<QPushButton *>{d.closedButton, d.minButton, d.maxButton})
+    d.mainWindow.closedButton = named(new PRClosedButton(central), "closedButton");
+    d.mainWindow.minButton = named(new QPushButton(central), "minButton");
+    d.mainWindow.maxButton = named(new QPushButton(central), "maxButton");
+    for (QPushButton *b : std::initializer_list<QPushButton *>{
+             d.mainWindow.closedButton, d.mainWindow.minButton, d.mainWindow.maxButton})
         b->hide();
 
-    d.MainView = named(new QWidget(central), "MainView");
-    auto *mainStack = new QGridLayout(d.MainView);
+    d.mainWindow.MainView = named(new QWidget(central), "MainView");
+    auto *mainStack = new QGridLayout(d.mainWindow.MainView);
     mainStack->setContentsMargins(0, 0, 0, 0);
-    mainStack->addWidget(buildLocalView(d, d.MainView), 0, 0);
-    mainStack->addWidget(buildLibraryView(d, d.MainView), 0, 0);
-    row->addWidget(d.MainView, 1);
+    mainStack->addWidget(buildLocalView(d, d.mainWindow.MainView), 0, 0);
+    mainStack->addWidget(buildLibraryView(d, d.mainWindow.MainView), 0, 0);
+    row->addWidget(d.mainWindow.MainView, 1);
     row->addWidget(buildPreviewColumn(d, central));
     w->setCentralWidget(central);
     useFittedCellTitles(d);

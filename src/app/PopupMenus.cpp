@@ -23,92 +23,95 @@ void addItem(AppDelegate &d, QMenu *menu, const QString &title, void (AppDelegat
 void buildPopupMenus(AppDelegate &d) {
     QWidget *owner = d.window;
 
-    d.importPhotoMenu = newMenu(owner, "importPhotoMenu");
-    addItem(d, d.importPhotoMenu, AppDelegate::tr("Add Photos or Folders…"),
+    d.mainWindow.importPhotoMenu = newMenu(owner, "importPhotoMenu");
+    addItem(d, d.mainWindow.importPhotoMenu, AppDelegate::tr("Add Photos or Folders…"),
             &AppDelegate::ClickImportPhotosAction);
-    addItem(d, d.importPhotoMenu, AppDelegate::tr("Add Photo Files…"),
+    addItem(d, d.mainWindow.importPhotoMenu, AppDelegate::tr("Add Photo Files…"),
             &AppDelegate::OpenComputerFoldertoImportAction);
-    addItem(d, d.importPhotoMenu, AppDelegate::tr("Clear and Add Photos…"),
+    addItem(d, d.mainWindow.importPhotoMenu, AppDelegate::tr("Clear and Add Photos…"),
             &AppDelegate::ClickClearandImportPhotosAction);
 
-    d.sortLocalPhotoMenu = newMenu(owner, "sortLocalPhotoMenu");
-    addItem(d, d.sortLocalPhotoMenu, AppDelegate::tr("Sort by Date"),
+    d.mainWindow.sortLocalPhotoMenu = newMenu(owner, "sortLocalPhotoMenu");
+    addItem(d, d.mainWindow.sortLocalPhotoMenu, AppDelegate::tr("Sort by Date"),
             &AppDelegate::ClickSortLocalPhotosByDate);
-    addItem(d, d.sortLocalPhotoMenu, AppDelegate::tr("Sort by File Name"),
+    addItem(d, d.mainWindow.sortLocalPhotoMenu, AppDelegate::tr("Sort by File Name"),
             &AppDelegate::ClickSortLocalPhotosByName);
-    d.sortLocalPhotoMenu->addSeparator();
-    addItem(d, d.sortLocalPhotoMenu, AppDelegate::tr("Remove Selected Photos from List"),
+    d.mainWindow.sortLocalPhotoMenu->addSeparator();
+    addItem(d, d.mainWindow.sortLocalPhotoMenu, AppDelegate::tr("Remove Selected Photos from List"),
             &AppDelegate::ClearSelectedLeftPhotos);
-    addItem(d, d.sortLocalPhotoMenu, AppDelegate::tr("Remove Photos without a Date from List"),
+    addItem(d, d.mainWindow.sortLocalPhotoMenu,
+            AppDelegate::tr("Remove Photos without a Date from List"),
             &AppDelegate::ClearLeftPhotosWithoutExifDate);
-    addItem(d, d.sortLocalPhotoMenu, AppDelegate::tr("Remove All Photos from List"),
+    addItem(d, d.mainWindow.sortLocalPhotoMenu, AppDelegate::tr("Remove All Photos from List"),
             &AppDelegate::ClearLeftPhotos);
 
     // The editing features of local photos.
-    d.editExifMenu = newMenu(owner, "editExifMenu");
-    addItem(d, d.editExifMenu, AppDelegate::tr("Edit Photo Metadata…"),
+    d.mainWindow.editExifMenu = newMenu(owner, "editExifMenu");
+    addItem(d, d.mainWindow.editExifMenu, AppDelegate::tr("Edit Photo Metadata…"),
             &AppDelegate::ClickEditPhotoExifDataMenuAction);
-    addItem(d, d.editExifMenu, AppDelegate::tr("Edit GPS Position…"),
+    addItem(d, d.mainWindow.editExifMenu, AppDelegate::tr("Edit GPS Position…"),
             &AppDelegate::EditeGPSExifDataPhoto);
-    addItem(d, d.editExifMenu, AppDelegate::tr("Add GPS Position…"),
+    addItem(d, d.mainWindow.editExifMenu, AppDelegate::tr("Add GPS Position…"),
             &AppDelegate::AddGPSExifDataPhoto);
-    addItem(d, d.editExifMenu, AppDelegate::tr("Show Map"), &AppDelegate::ShowMapAction);
-    addItem(d, d.editExifMenu, AppDelegate::tr("Change Lens Make and Model…"),
+    addItem(d, d.mainWindow.editExifMenu, AppDelegate::tr("Show Map"), &AppDelegate::ShowMapAction);
+    addItem(d, d.mainWindow.editExifMenu, AppDelegate::tr("Change Lens Make and Model…"),
             &AppDelegate::ShowCameLensModel);
     // The dates and tag copies of the main menu, as submenus here too.
     if (d.window) {
-        d.editExifMenu->addSeparator();
+        d.mainWindow.editExifMenu->addSeparator();
         for (const char *name : {"changePhotoDateMenu", "copyTagsMenu"})
             if (auto *sub = d.window->findChild<QMenu *>(QLatin1String(name)))
-                d.editExifMenu->addMenu(sub);
+                d.mainWindow.editExifMenu->addMenu(sub);
     }
 
     // Image output: recompression, resizing, conversion and stamps, a submenu of the
     // local edit menu. The recompression and resize items pass their own titles.
-    d.imageOutputMenu = newMenu(owner, "imageOutputMenu", AppDelegate::tr("Image Output"));
+    d.imageOutput.imageOutputMenu =
+        newMenu(owner, "imageOutputMenu", AppDelegate::tr("Image Output"));
     {
-        QMenu *compress = d.imageOutputMenu->addMenu(AppDelegate::tr("Recompress Photos"));
+        QMenu *compress =
+            d.imageOutput.imageOutputMenu->addMenu(AppDelegate::tr("Recompress Photos"));
         compress->setObjectName(QStringLiteral("compressPhotoMenu"));
         for (const char *title : {"20%", "40%", "80%"})
             QObject::connect(compress->addAction(QLatin1String(title)), &QAction::triggered, &d,
                              [&d, title] { d.CompressPhotosWithOptions(QLatin1String(title)); });
-        QMenu *resize = d.imageOutputMenu->addMenu(AppDelegate::tr("Resize Photos"));
+        QMenu *resize = d.imageOutput.imageOutputMenu->addMenu(AppDelegate::tr("Resize Photos"));
         resize->setObjectName(QStringLiteral("resizePhotoMenu"));
         for (const QString &title : resizeTitles())
             QObject::connect(resize->addAction(title), &QAction::triggered, &d,
                              [&d, title] { d.ResizePhotosWithOptions(title); });
-        addItem(d, d.imageOutputMenu, AppDelegate::tr("Convert HEIC to JPEG"),
+        addItem(d, d.imageOutput.imageOutputMenu, AppDelegate::tr("Convert HEIC to JPEG"),
                 &AppDelegate::ClickConvertHEICtoJPEGAction);
-        d.imageOutputMenu->addSeparator();
-        addItem(d, d.imageOutputMenu, AppDelegate::tr("Add Date Stamp"),
+        d.imageOutput.imageOutputMenu->addSeparator();
+        addItem(d, d.imageOutput.imageOutputMenu, AppDelegate::tr("Add Date Stamp"),
                 &AppDelegate::AddDateStampsOnPhotoAction);
-        addItem(d, d.imageOutputMenu, AppDelegate::tr("Add Copyright Stamp"),
+        addItem(d, d.imageOutput.imageOutputMenu, AppDelegate::tr("Add Copyright Stamp"),
                 &AppDelegate::AddCopyrightOnPhotoAction);
-        addItem(d, d.imageOutputMenu, AppDelegate::tr("Add Place Stamp"),
+        addItem(d, d.imageOutput.imageOutputMenu, AppDelegate::tr("Add Place Stamp"),
                 &AppDelegate::AddLocationPlaceOnPhotoAction);
-        d.editExifMenu->addSeparator();
-        d.editExifMenu->addMenu(d.imageOutputMenu);
+        d.mainWindow.editExifMenu->addSeparator();
+        d.mainWindow.editExifMenu->addMenu(d.imageOutput.imageOutputMenu);
     }
 
     // The library's menus; their items come with the library features.
-    d.issuePhotoMenu = newMenu(owner, "issuePhotoMenu");
-    d.showPhotoTypeMenu = newMenu(owner, "showPhotoTypeMenu");
-    addItem(d, d.issuePhotoMenu, AppDelegate::tr("Sort by Date (Newest First)"),
+    d.mainWindow.issuePhotoMenu = newMenu(owner, "issuePhotoMenu");
+    d.mainWindow.showPhotoTypeMenu = newMenu(owner, "showPhotoTypeMenu");
+    addItem(d, d.mainWindow.issuePhotoMenu, AppDelegate::tr("Sort by Date (Newest First)"),
             &AppDelegate::SortAllPhotosLibraryByDateAction);
-    addItem(d, d.issuePhotoMenu, AppDelegate::tr("Sort by Date (Oldest First)"),
+    addItem(d, d.mainWindow.issuePhotoMenu, AppDelegate::tr("Sort by Date (Oldest First)"),
             &AppDelegate::SortAllPhotosLibraryByOldToNewDateAction);
-    addItem(d, d.issuePhotoMenu, AppDelegate::tr("Sort by Title"),
+    addItem(d, d.mainWindow.issuePhotoMenu, AppDelegate::tr("Sort by Title"),
             &AppDelegate::SortAllPhotosLibraryByTitleAction);
-    addItem(d, d.issuePhotoMenu, AppDelegate::tr("Sort by File Name"),
+    addItem(d, d.mainWindow.issuePhotoMenu, AppDelegate::tr("Sort by File Name"),
             &AppDelegate::SortAllPhotosLibraryByFileNameAction);
-    addItem(d, d.issuePhotoMenu, AppDelegate::tr("Sort by File Size"),
+    addItem(d, d.mainWindow.issuePhotoMenu, AppDelegate::tr("Sort by File Size"),
             &AppDelegate::SortAllPhotosLibraryByFileSizeAction);
-    d.issuePhotoMenu->addSeparator();
-    addItem(d, d.issuePhotoMenu, AppDelegate::tr("All Photos"),
+    d.mainWindow.issuePhotoMenu->addSeparator();
+    addItem(d, d.mainWindow.issuePhotoMenu, AppDelegate::tr("All Photos"),
             &AppDelegate::SelectAllPhotosLibraryAction);
-    addItem(d, d.issuePhotoMenu, AppDelegate::tr("All Photos with Differing Metadata"),
+    addItem(d, d.mainWindow.issuePhotoMenu, AppDelegate::tr("All Photos with Differing Metadata"),
             &AppDelegate::SelectAllissuesPhotosAction);
-    addItem(d, d.issuePhotoMenu, AppDelegate::tr("Photos with the Same File Name"),
+    addItem(d, d.mainWindow.issuePhotoMenu, AppDelegate::tr("Photos with the Same File Name"),
             &AppDelegate::SelectSamePhotosNameAction);
     const std::pair<const char *, void (AppDelegate::*)()> filters[] = {
         {QT_TR_NOOP("All Photos and Videos"), &AppDelegate::ShowAllItemsBtninPhotoLibraryAction},
@@ -141,30 +144,33 @@ void buildPopupMenus(AppDelegate &d) {
     };
     for (const auto &[title, action] : filters) {
         if (title)
-            addItem(d, d.showPhotoTypeMenu, AppDelegate::tr(title), action);
+            addItem(d, d.mainWindow.showPhotoTypeMenu, AppDelegate::tr(title), action);
         else
-            d.showPhotoTypeMenu->addSeparator();
+            d.mainWindow.showPhotoTypeMenu->addSeparator();
     }
-    d.showPhotoTypeMenu->addSeparator();
+    d.mainWindow.showPhotoTypeMenu->addSeparator();
     // Its submenu is built at the end of each library load.
-    d.albumsFolderMenuItem = d.showPhotoTypeMenu->addAction(AppDelegate::tr("Albums"));
-    d.albumsFolderMenuItem->setEnabled(false);
-    d.PhotolibQuickMenu = newMenu(owner, "PhotolibQuickMenu", AppDelegate::tr("Library Actions"));
-    addItem(d, d.PhotolibQuickMenu, AppDelegate::tr("Restore Photo Library Database…"),
+    d.mainWindow.albumsFolderMenuItem =
+        d.mainWindow.showPhotoTypeMenu->addAction(AppDelegate::tr("Albums"));
+    d.mainWindow.albumsFolderMenuItem->setEnabled(false);
+    d.mainWindow.PhotolibQuickMenu =
+        newMenu(owner, "PhotolibQuickMenu", AppDelegate::tr("Library Actions"));
+    addItem(d, d.mainWindow.PhotolibQuickMenu, AppDelegate::tr("Restore Photo Library Database…"),
             &AppDelegate::RestorePhotoLibraryDatabase);
-    d.PhotolibQuickMenu->addSeparator();
-    addItem(d, d.PhotolibQuickMenu, AppDelegate::tr("Fix Moved Referenced Photos…"),
+    d.mainWindow.PhotolibQuickMenu->addSeparator();
+    addItem(d, d.mainWindow.PhotolibQuickMenu, AppDelegate::tr("Fix Moved Referenced Photos…"),
             &AppDelegate::FixMovedReferencedPhotosAction);
-    addItem(d, d.PhotolibQuickMenu, AppDelegate::tr("Fix Renamed Referenced Photos…"),
+    addItem(d, d.mainWindow.PhotolibQuickMenu, AppDelegate::tr("Fix Renamed Referenced Photos…"),
             &AppDelegate::FixReferencedPhotosAction);
-    d.PhotolibQuickMenu->addSeparator();
-    addItem(d, d.PhotolibQuickMenu, AppDelegate::tr("Delete Selected Photos from Library…"),
+    d.mainWindow.PhotolibQuickMenu->addSeparator();
+    addItem(d, d.mainWindow.PhotolibQuickMenu,
+            AppDelegate::tr("Delete Selected Photos from Library…"),
             &AppDelegate::DeleteSelectedPhotosinPhotoLibraryAction);
-    d.PhotolibQuickMenu->addSeparator();
+    d.mainWindow.PhotolibQuickMenu->addSeparator();
     // Duplicate photos of the open library.
-    addItem(d, d.PhotolibQuickMenu, AppDelegate::tr("Find Duplicate Photos…"),
+    addItem(d, d.mainWindow.PhotolibQuickMenu, AppDelegate::tr("Find Duplicate Photos…"),
             &AppDelegate::FindDuplicatePhotosAction);
-    d.PhotolibQuickMenu->addSeparator();
+    d.mainWindow.PhotolibQuickMenu->addSeparator();
     {
         // Library exports: copies of the selected photos into the storage folder.
         using Action = void (AppDelegate::*)();
@@ -221,7 +227,7 @@ void buildPopupMenus(AppDelegate &d) {
             {QT_TRANSLATE_NOOP("AppDelegate", "Show Original in the File Manager"),
              &AppDelegate::ShowphotoinFinderAction},
         };
-        QMenu *exports = d.PhotolibQuickMenu->addMenu(AppDelegate::tr("Export"));
+        QMenu *exports = d.mainWindow.PhotolibQuickMenu->addMenu(AppDelegate::tr("Export"));
         exports->setObjectName(QStringLiteral("libraryExportMenu"));
         for (const auto &[title, action] : items) {
             if (!title)
@@ -230,7 +236,7 @@ void buildPopupMenus(AppDelegate &d) {
                 addItem(d, exports, AppDelegate::tr(title), action);
         }
     }
-    d.PhotolibEditExifMenu = newMenu(owner, "PhotolibEditExifMenu");
+    d.mainWindow.PhotolibEditExifMenu = newMenu(owner, "PhotolibEditExifMenu");
     {
         // Library edits: each item changes the selected library photos at once.
         using Action = void (AppDelegate::*)();
@@ -274,17 +280,17 @@ void buildPopupMenus(AppDelegate &d) {
         };
         for (const auto &[title, action] : items) {
             if (!title)
-                d.PhotolibEditExifMenu->addSeparator();
+                d.mainWindow.PhotolibEditExifMenu->addSeparator();
             else
-                addItem(d, d.PhotolibEditExifMenu, AppDelegate::tr(title), action);
+                addItem(d, d.mainWindow.PhotolibEditExifMenu, AppDelegate::tr(title), action);
         }
     }
 
     // The main menu's item whose submenu follows the mode, and the import/export item.
-    if (d.quickActionMenu && d.removeExifMenu)
-        d.quickActionMenu->setMenu(d.removeExifMenu);
-    if (d.exportandimportActionMenu && d.importandExportMenu)
-        d.exportandimportActionMenu->setMenu(d.importandExportMenu);
+    if (d.mainWindow.quickActionMenu && d.mainWindow.removeExifMenu)
+        d.mainWindow.quickActionMenu->setMenu(d.mainWindow.removeExifMenu);
+    if (d.mainWindow.exportandimportActionMenu && d.mainWindow.importandExportMenu)
+        d.mainWindow.exportandimportActionMenu->setMenu(d.mainWindow.importandExportMenu);
 
     // The menu bar's Actions follows the mode: the local list's items with Image Output, or
     // the library browser's menus.
@@ -292,20 +298,21 @@ void buildPopupMenus(AppDelegate &d) {
         d.window ? d.window->findChild<QMenu *>(QStringLiteral("actionsMenu")) : nullptr;
     if (!actions)
         return;
-    if (d.imageOutputMenu)
-        actions->insertMenu(d.quickActionMenu, d.imageOutputMenu);
+    if (d.imageOutput.imageOutputMenu)
+        actions->insertMenu(d.mainWindow.quickActionMenu, d.imageOutput.imageOutputMenu);
     for (QAction *a : actions->actions())
-        if (a != d.quickActionMenu)
+        if (a != d.mainWindow.quickActionMenu)
             a->setProperty("pkMode", QStringLiteral("local"));
     const std::pair<QMenu *, const char *> library[] = {
-        {d.issuePhotoMenu, QT_TRANSLATE_NOOP("AppDelegate", "Sort and Select")},
-        {d.showPhotoTypeMenu, QT_TRANSLATE_NOOP("AppDelegate", "Show")},
-        {d.PhotolibEditExifMenu, QT_TRANSLATE_NOOP("AppDelegate", "Edit Library Metadata")}};
+        {d.mainWindow.issuePhotoMenu, QT_TRANSLATE_NOOP("AppDelegate", "Sort and Select")},
+        {d.mainWindow.showPhotoTypeMenu, QT_TRANSLATE_NOOP("AppDelegate", "Show")},
+        {d.mainWindow.PhotolibEditExifMenu,
+         QT_TRANSLATE_NOOP("AppDelegate", "Edit Library Metadata")}};
     for (const auto &[menu, title] : library) {
         if (!menu)
             continue;
         menu->setTitle(AppDelegate::tr(title));
-        QAction *item = actions->insertMenu(d.quickActionMenu, menu);
+        QAction *item = actions->insertMenu(d.mainWindow.quickActionMenu, menu);
         item->setProperty("pkMode", QStringLiteral("library"));
         item->setVisible(false);
     }
@@ -321,6 +328,7 @@ void AppDelegate::showActionsForMode(bool libraryMode) {
         if (!its.isEmpty())
             a->setVisible(its == mode);
     }
-    if (quickActionMenu)
-        quickActionMenu->setText(libraryMode ? tr("Library Actions") : tr("Remove Metadata"));
+    if (mainWindow.quickActionMenu)
+        mainWindow.quickActionMenu->setText(libraryMode ? tr("Library Actions")
+                                                        : tr("Remove Metadata"));
 }

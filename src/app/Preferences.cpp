@@ -15,39 +15,44 @@
 #include <QRadioButton>
 
 void AppDelegate::ShowPreferenceSetting() {
-    if (!preferenceWindow)
+    if (!preferencesWindow.preferenceWindow)
         return;
-    if (!preferenceWindow->isVisible() && window) {
-        preferenceWindow->adjustSize();
-        preferenceWindow->move(window->geometry().center() - preferenceWindow->rect().center());
+    if (!preferencesWindow.preferenceWindow->isVisible() && window) {
+        preferencesWindow.preferenceWindow->adjustSize();
+        preferencesWindow.preferenceWindow->move(
+            window->geometry().center() - preferencesWindow.preferenceWindow->rect().center());
     }
-    preferenceWindow->show();
-    preferenceWindow->raise();
-    preferenceWindow->activateWindow();
+    preferencesWindow.preferenceWindow->show();
+    preferencesWindow.preferenceWindow->raise();
+    preferencesWindow.preferenceWindow->activateWindow();
 }
 
 void AppDelegate::showPreferencesInWindow() {
     const Preferences &p = preferences;
-    if (storePathlab)
-        storePathlab->setText(p.storagelocation);
+    if (preferencesWindow.storePathlab)
+        preferencesWindow.storePathlab->setText(p.storagelocation);
     // In a group of radio buttons only ticking one unticks the other.
-    if (compressStampPhotoBtn && uncompressStampPhotoBtn)
-        (p.compress ? compressStampPhotoBtn : uncompressStampPhotoBtn)->setChecked(true);
-    if (overwritePhotoBtn && unoverwritePhotoBtn)
-        (p.overwrite ? overwritePhotoBtn : unoverwritePhotoBtn)->setChecked(true);
-    if (postionBtn)
-        postionBtn->setCurrentText(p.postion);
-    if (dateFormatBtn)
-        dateFormatBtn->setCurrentText(p.dateformat);
-    if (showFontlab)
-        showFontlab->setText(QStringLiteral("%1 %2").arg(p.currentFontname).arg(p.currentFontSize));
-    if (colorwell)
-        colorwell->setColor(p.currentFontColor);
+    if (preferencesWindow.compressStampPhotoBtn && preferencesWindow.uncompressStampPhotoBtn)
+        (p.compress ? preferencesWindow.compressStampPhotoBtn
+                    : preferencesWindow.uncompressStampPhotoBtn)
+            ->setChecked(true);
+    if (preferencesWindow.overwritePhotoBtn && preferencesWindow.unoverwritePhotoBtn)
+        (p.overwrite ? preferencesWindow.overwritePhotoBtn : preferencesWindow.unoverwritePhotoBtn)
+            ->setChecked(true);
+    if (preferencesWindow.postionBtn)
+        preferencesWindow.postionBtn->setCurrentText(p.postion);
+    if (preferencesWindow.dateFormatBtn)
+        preferencesWindow.dateFormatBtn->setCurrentText(p.dateformat);
+    if (preferencesWindow.showFontlab)
+        preferencesWindow.showFontlab->setText(
+            QStringLiteral("%1 %2").arg(p.currentFontname).arg(p.currentFontSize));
+    if (preferencesWindow.colorwell)
+        preferencesWindow.colorwell->setColor(p.currentFontColor);
 }
 
 void AppDelegate::CancelPreferenceSetting() {
-    if (fontPanel)
-        fontPanel->hide();
+    if (preferencesWindow.fontPanel)
+        preferencesWindow.fontPanel->hide();
     // A cancelled change must not stay in the window: put back what the program runs with.
     // The font panel changes the font as it goes, so the font comes back from the store.
     auto defaults = userDefaults();
@@ -59,17 +64,17 @@ void AppDelegate::CancelPreferenceSetting() {
         preferences.currentFontSize = (ok && size > 0) ? size : kDefaultFontSize;
     }
     showPreferencesInWindow();
-    if (preferenceWindow)
-        preferenceWindow->hide();
+    if (preferencesWindow.preferenceWindow)
+        preferencesWindow.preferenceWindow->hide();
 }
 
 void AppDelegate::ChangeStoreLocation() {
-    auto *panel = new QFileDialog(preferenceWindow);
+    auto *panel = new QFileDialog(preferencesWindow.preferenceWindow);
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setFileMode(QFileDialog::Directory);
     panel->setOption(QFileDialog::ShowDirsOnly, true);
     panel->setWindowModality(Qt::WindowModal);
-    theChangePanel = panel;
+    preferencesWindow.theChangePanel = panel;
     connect(panel, &QFileDialog::finished, this, [this, panel](int result) {
         openPanelDidEnd5(panel, result == QDialog::Accepted ? 1 : 0);
     });
@@ -80,17 +85,17 @@ void AppDelegate::openPanelDidEnd5(QFileDialog *panel, int returnCode, void *) {
     if (returnCode != 1 || !panel)
         return;
     const QStringList chosen = panel->selectedFiles();
-    if (!chosen.isEmpty() && storePathlab)
-        storePathlab->setText(chosen.first());
+    if (!chosen.isEmpty() && preferencesWindow.storePathlab)
+        preferencesWindow.storePathlab->setText(chosen.first());
 }
 
 void AppDelegate::ClickOverwritePhotosSetting() {
     // Asked only when the tick turns overwriting on, and only until the user has confirmed
     // it once; a setting already on was chosen before.
-    if (!overwritePhotoBtn->isChecked() || preferences.overwrite ||
+    if (!preferencesWindow.overwritePhotoBtn->isChecked() || preferences.overwrite ||
         userDefaults()->value(QLatin1String(SettingsKey::OverwriteOriginalsConfirmed)).toBool())
         return;
-    auto *question = new QMessageBox(preferenceWindow);
+    auto *question = new QMessageBox(preferencesWindow.preferenceWindow);
     question->setWindowModality(Qt::WindowModal);
     question->setIcon(QMessageBox::Warning);
     question->setText(tr("Overwrite the original photos?"));
@@ -105,43 +110,44 @@ void AppDelegate::ClickOverwritePhotosSetting() {
     connect(question, &QMessageBox::finished, this, [this, question, confirm] {
         if (question->clickedButton() == confirm)
             userDefaults()->setValue(QLatin1String(SettingsKey::OverwriteOriginalsConfirmed), true);
-        else if (unoverwritePhotoBtn)
-            unoverwritePhotoBtn->setChecked(true);
+        else if (preferencesWindow.unoverwritePhotoBtn)
+            preferencesWindow.unoverwritePhotoBtn->setChecked(true);
         question->deleteLater();
     });
     question->open();
 }
 
 void AppDelegate::ResetPreferenceSetting() {
-    if (fontPanel)
-        fontPanel->hide();
-    if (colorwell)
-        preferences.currentFontColor = colorwell->color();
-    preferences.postion = postionBtn->currentText();
-    preferences.dateformat = dateFormatBtn->currentText();
-    preferences.storagelocation = storePathlab->text();
-    preferences.compress = compressStampPhotoBtn->isChecked();
-    preferences.overwrite = overwritePhotoBtn->isChecked();
+    if (preferencesWindow.fontPanel)
+        preferencesWindow.fontPanel->hide();
+    if (preferencesWindow.colorwell)
+        preferences.currentFontColor = preferencesWindow.colorwell->color();
+    preferences.postion = preferencesWindow.postionBtn->currentText();
+    preferences.dateformat = preferencesWindow.dateFormatBtn->currentText();
+    preferences.storagelocation = preferencesWindow.storePathlab->text();
+    preferences.compress = preferencesWindow.compressStampPhotoBtn->isChecked();
+    preferences.overwrite = preferencesWindow.overwritePhotoBtn->isChecked();
     storePreferences(*userDefaults(), preferences);
     QString why;
     if (!createFolder(preferences.storagelocation, &why))
         reportFolderFailure(tr("The folder for changed photos could not be created."),
                             preferences.storagelocation, why);
-    if (preferenceWindow)
-        preferenceWindow->hide();
+    if (preferencesWindow.preferenceWindow)
+        preferencesWindow.preferenceWindow->hide();
 }
 
 void AppDelegate::ShowFontPanelAction() {
-    if (!fontPanel) {
-        fontPanel = new QFontDialog(preferenceWindow);
-        fontPanel->setOption(QFontDialog::NoButtons, true);
-        connect(fontPanel, &QFontDialog::currentFontChanged, this, &AppDelegate::changeFont);
+    if (!preferencesWindow.fontPanel) {
+        preferencesWindow.fontPanel = new QFontDialog(preferencesWindow.preferenceWindow);
+        preferencesWindow.fontPanel->setOption(QFontDialog::NoButtons, true);
+        connect(preferencesWindow.fontPanel, &QFontDialog::currentFontChanged, this,
+                &AppDelegate::changeFont);
     }
     QFont start(installedFontFamily(preferences.currentFontname));
     start.setPointSize(preferences.currentFontSize);
-    fontPanel->setCurrentFont(start);
-    fontPanel->show();
-    fontPanel->raise();
+    preferencesWindow.fontPanel->setCurrentFont(start);
+    preferencesWindow.fontPanel->show();
+    preferencesWindow.fontPanel->raise();
 }
 
 void AppDelegate::changeFont(const QFont &font) {
@@ -150,8 +156,8 @@ void AppDelegate::changeFont(const QFont &font) {
     preferences.currentFontname = font.family();
     preferences.currentFontSize =
         font.pointSize() > 0 ? font.pointSize() : preferences.currentFontSize;
-    if (showFontlab)
-        showFontlab->setText(QStringLiteral("%1 %2")
-                                 .arg(preferences.currentFontname)
-                                 .arg(preferences.currentFontSize));
+    if (preferencesWindow.showFontlab)
+        preferencesWindow.showFontlab->setText(QStringLiteral("%1 %2")
+                                                   .arg(preferences.currentFontname)
+                                                   .arg(preferences.currentFontSize));
 }

@@ -34,7 +34,7 @@ class CloseIsCancel : public QObject {
 
 void buildPreferencesWindow(AppDelegate &d) {
     QWidget *w = newAuxiliaryWindow(d, "preferenceWindow", AppDelegate::tr("Preferences"));
-    d.preferenceWindow = w;
+    d.preferencesWindow.preferenceWindow = w;
     w->installEventFilter(new CloseIsCancel(d, w));
     w->setMinimumWidth(560);
 
@@ -43,73 +43,75 @@ void buildPreferencesWindow(AppDelegate &d) {
     // Where changed photos go: two exclusive choices, the folder belonging to the first.
     auto *storage = new QGroupBox(AppDelegate::tr("Changed photos"), w);
     auto *storageLayout = new QVBoxLayout(storage);
-    d.unoverwritePhotoBtn =
+    d.preferencesWindow.unoverwritePhotoBtn =
         new QRadioButton(AppDelegate::tr("Save the changed photos to another location:"), storage);
-    d.unoverwritePhotoBtn->setObjectName(QStringLiteral("unoverwritePhotoBtn"));
+    d.preferencesWindow.unoverwritePhotoBtn->setObjectName(QStringLiteral("unoverwritePhotoBtn"));
     auto *pathRow = new QHBoxLayout;
-    d.storePathlab = new QLabel(storage);
-    d.storePathlab->setObjectName(QStringLiteral("storePathlab"));
-    d.storePathlab->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    d.storePathlab->setWordWrap(true);
+    d.preferencesWindow.storePathlab = new QLabel(storage);
+    d.preferencesWindow.storePathlab->setObjectName(QStringLiteral("storePathlab"));
+    d.preferencesWindow.storePathlab->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    d.preferencesWindow.storePathlab->setWordWrap(true);
     auto *choose = new QPushButton(AppDelegate::tr("Choose…"), storage);
     choose->setObjectName(QStringLiteral("ChangeStoreLocation"));
     pathRow->addSpacing(24);
-    pathRow->addWidget(d.storePathlab, 1);
+    pathRow->addWidget(d.preferencesWindow.storePathlab, 1);
     pathRow->addWidget(choose);
-    d.overwritePhotoBtn = new QRadioButton(
+    d.preferencesWindow.overwritePhotoBtn = new QRadioButton(
         AppDelegate::tr("Overwrite original photos with the changed photos"), storage);
-    d.overwritePhotoBtn->setObjectName(QStringLiteral("overwritePhotoBtn"));
+    d.preferencesWindow.overwritePhotoBtn->setObjectName(QStringLiteral("overwritePhotoBtn"));
     auto *storageChoice = new QButtonGroup(storage);
-    storageChoice->addButton(d.unoverwritePhotoBtn);
-    storageChoice->addButton(d.overwritePhotoBtn);
-    storageLayout->addWidget(d.unoverwritePhotoBtn);
+    storageChoice->addButton(d.preferencesWindow.unoverwritePhotoBtn);
+    storageChoice->addButton(d.preferencesWindow.overwritePhotoBtn);
+    storageLayout->addWidget(d.preferencesWindow.unoverwritePhotoBtn);
     storageLayout->addLayout(pathRow);
-    storageLayout->addWidget(d.overwritePhotoBtn);
+    storageLayout->addWidget(d.preferencesWindow.overwritePhotoBtn);
     layout->addWidget(storage);
 
     auto *stamps = new QGroupBox(AppDelegate::tr("Stamps"), w);
     auto *form = new QFormLayout(stamps);
     form->setLabelAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto *fontRow = new QHBoxLayout;
-    d.showFontlab = new QLabel(stamps);
-    d.showFontlab->setObjectName(QStringLiteral("showFontlab"));
+    d.preferencesWindow.showFontlab = new QLabel(stamps);
+    d.preferencesWindow.showFontlab->setObjectName(QStringLiteral("showFontlab"));
     auto *fontButton = new QPushButton(AppDelegate::tr("Font…"), stamps);
     fontButton->setObjectName(QStringLiteral("ShowFontPanelAction"));
-    fontRow->addWidget(d.showFontlab, 1);
+    fontRow->addWidget(d.preferencesWindow.showFontlab, 1);
     fontRow->addWidget(fontButton);
     form->addRow(AppDelegate::tr("Font:"), fontRow);
-    d.colorwell = new PKColorWell(stamps);
-    d.colorwell->setObjectName(QStringLiteral("colorwell"));
-    form->addRow(AppDelegate::tr("Colour:"), d.colorwell);
+    d.preferencesWindow.colorwell = new PKColorWell(stamps);
+    d.preferencesWindow.colorwell->setObjectName(QStringLiteral("colorwell"));
+    form->addRow(AppDelegate::tr("Colour:"), d.preferencesWindow.colorwell);
     // The choices are the stored values. The corners lie as on the photo; each date with a
     // time stands beside the same date without one.
-    d.postionBtn = new PKChoiceButtons(stamps);
-    d.postionBtn->setObjectName(QStringLiteral("postionBtn"));
-    d.postionBtn->setChoices(
+    d.preferencesWindow.postionBtn = new PKChoiceButtons(stamps);
+    d.preferencesWindow.postionBtn->setObjectName(QStringLiteral("postionBtn"));
+    d.preferencesWindow.postionBtn->setChoices(
         {QStringLiteral("Upper left corner"), QStringLiteral("Upper right corner"),
          QStringLiteral("Lower left corner"), QStringLiteral("Lower right corner")},
         QStringLiteral("Lower left corner"), 2);
-    form->addRow(AppDelegate::tr("Position:"), d.postionBtn);
-    d.dateFormatBtn = new PKChoiceButtons(stamps);
-    d.dateFormatBtn->setObjectName(QStringLiteral("dateFormatBtn"));
-    d.dateFormatBtn->setChoices({QStringLiteral("MM/DD/YYYY HH:MM"),
-                                 QStringLiteral("DD/MM/YYYY HH:MM"),
-                                 QStringLiteral("YYYY/MM/DD HH:MM"), QStringLiteral("MM.DD.YYYY"),
-                                 QStringLiteral("DD.MM.YYYY"), QStringLiteral("YYYY.MM.DD")},
-                                QStringLiteral("MM/DD/YYYY HH:MM"), 2, Qt::Vertical);
-    form->addRow(AppDelegate::tr("Date format:"), d.dateFormatBtn);
+    form->addRow(AppDelegate::tr("Position:"), d.preferencesWindow.postionBtn);
+    d.preferencesWindow.dateFormatBtn = new PKChoiceButtons(stamps);
+    d.preferencesWindow.dateFormatBtn->setObjectName(QStringLiteral("dateFormatBtn"));
+    d.preferencesWindow.dateFormatBtn->setChoices(
+        {QStringLiteral("MM/DD/YYYY HH:MM"), QStringLiteral("DD/MM/YYYY HH:MM"),
+         QStringLiteral("YYYY/MM/DD HH:MM"), QStringLiteral("MM.DD.YYYY"),
+         QStringLiteral("DD.MM.YYYY"), QStringLiteral("YYYY.MM.DD")},
+        QStringLiteral("MM/DD/YYYY HH:MM"), 2, Qt::Vertical);
+    form->addRow(AppDelegate::tr("Date format:"), d.preferencesWindow.dateFormatBtn);
     auto *compression = new QVBoxLayout;
-    d.compressStampPhotoBtn =
+    d.preferencesWindow.compressStampPhotoBtn =
         new QRadioButton(AppDelegate::tr("Lossless compression of changed photos"), stamps);
-    d.compressStampPhotoBtn->setObjectName(QStringLiteral("compressStampPhotoBtn"));
-    d.uncompressStampPhotoBtn =
+    d.preferencesWindow.compressStampPhotoBtn->setObjectName(
+        QStringLiteral("compressStampPhotoBtn"));
+    d.preferencesWindow.uncompressStampPhotoBtn =
         new QRadioButton(AppDelegate::tr("Do not compress the changed photos"), stamps);
-    d.uncompressStampPhotoBtn->setObjectName(QStringLiteral("uncompressStampPhotoBtn"));
+    d.preferencesWindow.uncompressStampPhotoBtn->setObjectName(
+        QStringLiteral("uncompressStampPhotoBtn"));
     auto *compressChoice = new QButtonGroup(stamps);
-    compressChoice->addButton(d.compressStampPhotoBtn);
-    compressChoice->addButton(d.uncompressStampPhotoBtn);
-    compression->addWidget(d.compressStampPhotoBtn);
-    compression->addWidget(d.uncompressStampPhotoBtn);
+    compressChoice->addButton(d.preferencesWindow.compressStampPhotoBtn);
+    compressChoice->addButton(d.preferencesWindow.uncompressStampPhotoBtn);
+    compression->addWidget(d.preferencesWindow.compressStampPhotoBtn);
+    compression->addWidget(d.preferencesWindow.uncompressStampPhotoBtn);
     form->addRow(AppDelegate::tr("Compression:"), compression);
     layout->addWidget(stamps);
 
@@ -126,7 +128,7 @@ void buildPreferencesWindow(AppDelegate &d) {
 
     QObject::connect(choose, &QPushButton::clicked, &d, &AppDelegate::ChangeStoreLocation);
     QObject::connect(fontButton, &QPushButton::clicked, &d, &AppDelegate::ShowFontPanelAction);
-    QObject::connect(d.overwritePhotoBtn, &QRadioButton::clicked, &d,
+    QObject::connect(d.preferencesWindow.overwritePhotoBtn, &QRadioButton::clicked, &d,
                      &AppDelegate::ClickOverwritePhotosSetting);
     QObject::connect(cancel, &QPushButton::clicked, &d, &AppDelegate::CancelPreferenceSetting);
     QObject::connect(save, &QPushButton::clicked, &d, &AppDelegate::ResetPreferenceSetting);

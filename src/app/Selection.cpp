@@ -9,10 +9,11 @@
 
 QList<IKImageItemPtr> AppDelegate::selectedLocalItems() const {
     QList<IKImageItemPtr> out;
-    if (!localImageBrowserView || !localImageBrowserView->selectionModel())
+    if (!mainWindow.localImageBrowserView || !mainWindow.localImageBrowserView->selectionModel())
         return out;
     QList<int> rows;
-    for (const QModelIndex &index : localImageBrowserView->selectionModel()->selectedIndexes())
+    for (const QModelIndex &index :
+         mainWindow.localImageBrowserView->selectionModel()->selectedIndexes())
         rows << index.row();
     // In the order of the list, as the jobs walk it.
     std::sort(rows.begin(), rows.end());

@@ -87,77 +87,83 @@ void AppDelegate::awakeFromNib() {
         major > 0)
         macOSmajor = major;
 
-    setBackground(deviceWindowImageView, "mainwindow.png");
-    setBackground(devicebottomWindowImageView, "bottomwindow.png");
-    for (PKImageView *v :
-         {hasDeviceImageView, localPhotoViewImageView, photoLibraryImageView, dupGroudImageView})
+    setBackground(cameraWindow.deviceWindowImageView, "mainwindow.png");
+    setBackground(cameraWindow.devicebottomWindowImageView, "bottomwindow.png");
+    for (PKImageView *v : {cameraWindow.hasDeviceImageView, mainWindow.localPhotoViewImageView,
+                           mainWindow.photoLibraryImageView, duplicateWindow.dupGroudImageView})
         setBackground(v, "bgroud.png");
     for (PKImageView *v :
-         {editImageView, photolibEiteBGImageView, photoOrigEiteBGImageView, renameActionImgView,
-          writeXmpImgView, writeJsonImgView, fixReferencedNameImgView, downloadiCloudPhotosImgView})
+         {mainWindow.editImageView, mainWindow.photolibEiteBGImageView,
+          mainWindow.photoOrigEiteBGImageView, namingWindows.renameActionImgView,
+          sidecarMerges.writeXmpImgView, sidecarMerges.writeJsonImgView,
+          libraryWindows.fixReferencedNameImgView, libraryWindows.downloadiCloudPhotosImgView})
         setBackground(v, "editimageview.png");
 
-    for (QListView *b : std::initializer_list<QListView *>{imageBrowserView, localImageBrowserView,
-                                                           photoLibBrowserView})
+    for (QListView *b : std::initializer_list<QListView *>{cameraWindow.imageBrowserView,
+                                                           mainWindow.localImageBrowserView,
+                                                           mainWindow.photoLibBrowserView})
         prepareBrowser(b);
 
-    for (QPushButton *b : {deletePhotoBtn, downloadPhotoBtn, viewExifBtn, removeExifBtn})
+    for (QPushButton *b : {cameraWindow.deletePhotoBtn, cameraWindow.downloadPhotoBtn,
+                           cameraWindow.viewExifBtn, cameraWindow.removeExifBtn})
         if (b)
             b->setEnabled(false);
-    if (taskProgressor) {
-        taskProgressor->hide();
-        taskProgressor->setValue(0);
+    if (mainWindow.taskProgressor) {
+        mainWindow.taskProgressor->hide();
+        mainWindow.taskProgressor->setValue(0);
     }
-    if (previewProgressor)
-        previewProgressor->hide();
-    if (camerataskProgressor)
-        camerataskProgressor->hide();
-    if (changtoiOSmodemenu)
-        changtoiOSmodemenu->setEnabled(false);
-    bAddGPS = false;
+    if (mainWindow.previewProgressor)
+        mainWindow.previewProgressor->hide();
+    if (cameraWindow.camerataskProgressor)
+        cameraWindow.camerataskProgressor->hide();
+    if (mainWindow.changtoiOSmodemenu)
+        mainWindow.changtoiOSmodemenu->setEnabled(false);
+    gpsWindow.bAddGPS = false;
 
-    if (dateCustomView && dateChoosePhotoBtn && dateImageview) {
-        dateChoosePhotoBtn->setParent(dateCustomView);
-        dateImageview->setParent(dateCustomView);
-        dateChoosePhotoBtn->show();
-        dateImageview->hide();
+    if (dateWindows.dateCustomView && dateWindows.dateChoosePhotoBtn && dateWindows.dateImageview) {
+        dateWindows.dateChoosePhotoBtn->setParent(dateWindows.dateCustomView);
+        dateWindows.dateImageview->setParent(dateWindows.dateCustomView);
+        dateWindows.dateChoosePhotoBtn->show();
+        dateWindows.dateImageview->hide();
     }
 
-    setTitle(AddTimeBtn, tr("Add Time"));
-    setTitle(RemoveTimeBtn, tr("Subtract Time"));
+    setTitle(dateWindows.AddTimeBtn, tr("Add Time"));
+    setTitle(dateWindows.RemoveTimeBtn, tr("Subtract Time"));
 
     const QString partHint =
         QStringLiteral(" part of the filename string (A string of filename separated by spaces "
                        "and '-' delimiters.)");
     const std::pair<QCheckBox *, QString> titles[] = {
-        {keepFileNameBtn, QStringLiteral("Keep existing file name text")},
-        {replaceInvaidStrBtn, QStringLiteral("Replace invalid characters with _")},
-        {seqNumBtn, QStringLiteral("Start number at: 1")},
-        {checkKeepLastFileName, QStringLiteral("Keep the last") + partHint},
-        {checkKeepFirstFileName, QStringLiteral("Keep the first") + partHint},
-        {checkRemoveFirstFileName, QStringLiteral("Remove the first") + partHint},
-        {checkRemoveLastFileName, QStringLiteral("Remove the last") + partHint},
-        {customerFileNameBtn,
+        {namingWindows.keepFileNameBtn, QStringLiteral("Keep existing file name text")},
+        {namingWindows.replaceInvaidStrBtn, QStringLiteral("Replace invalid characters with _")},
+        {namingWindows.seqNumBtn, QStringLiteral("Start number at: 1")},
+        {namingWindows.checkKeepLastFileName, QStringLiteral("Keep the last") + partHint},
+        {namingWindows.checkKeepFirstFileName, QStringLiteral("Keep the first") + partHint},
+        {namingWindows.checkRemoveFirstFileName, QStringLiteral("Remove the first") + partHint},
+        {namingWindows.checkRemoveLastFileName, QStringLiteral("Remove the last") + partHint},
+        {namingWindows.customerFileNameBtn,
          QStringLiteral("Rename photos by replacing filenames with custom text:")},
-        {keepCurrentFileNameBtn,
+        {namingWindows.keepCurrentFileNameBtn,
          QStringLiteral("Rename photos by removing and keeping the current filename string")},
-        {metaFileNameBtn, QStringLiteral("Rename photos with photo metadata tag(s):")},
-        {copyPhotoLibFileNameBtn,
+        {namingWindows.metaFileNameBtn,
+         QStringLiteral("Rename photos with photo metadata tag(s):")},
+        {libraryWindows.copyPhotoLibFileNameBtn,
          QStringLiteral("Copy the filename from the referenced file in the photo library to the "
                         "original photo")},
-        {copyOrigFileNameBtn,
+        {libraryWindows.copyOrigFileNameBtn,
          QStringLiteral("Copy the filename from the original photo to the referenced file in the "
                         "photo library")},
-        {photolibDoNotImportDupBtn, QStringLiteral("Do not copy duplicates while merging")},
-        {photolibKeepAblumBtn, QStringLiteral("Keep photo albums while merging")},
-        {photolibKeepPhotoMetaBtn,
+        {mergeWindow.photolibDoNotImportDupBtn,
+         QStringLiteral("Do not copy duplicates while merging")},
+        {mergeWindow.photolibKeepAblumBtn, QStringLiteral("Keep photo albums while merging")},
+        {mergeWindow.photolibKeepPhotoMetaBtn,
          QStringLiteral("Keep edited photo metadata tags(Title, Caption, keywords, GPS data) in "
                         "photo library")},
     };
     for (const auto &[box, title] : titles)
         setTitle(box, title);
 
-    fillPopUp(renameDateFormatBtn,
+    fillPopUp(namingWindows.renameDateFormatBtn,
               {QStringLiteral("Please Choose Date format"), QStringLiteral("MM:DD:YYYY HH:MM:ss"),
                QStringLiteral("DD:MM:YYYY HH:MM:ss"), QStringLiteral("YYYY:MM:DD HH:MM:ss"),
                QStringLiteral("YYYY_MM_DD HH.MM.ss"), QStringLiteral("MM_DD_YYYY HH.MM.ss"),
@@ -165,25 +171,25 @@ void AppDelegate::awakeFromNib() {
                QStringLiteral("YYYYMMDD"), QStringLiteral("YYYYMMDD HHMMss"),
                QStringLiteral("MMDDYYYY HHMMss"), QStringLiteral("DDMMYYYY HHMMss")},
               QStringLiteral("Please Choose Date format"));
-    fillPopUp(tagpostionButton,
+    fillPopUp(namingWindows.tagpostionButton,
               {QStringLiteral("the beginning of filename"), QStringLiteral("the end of filename")},
               QStringLiteral("the beginning of filename"));
-    fillPopUp(addTagsButton,
+    fillPopUp(namingWindows.addTagsButton,
               {QStringLiteral("Title"), QStringLiteral("Artist"), QStringLiteral("Description"),
                QStringLiteral("Copyright"), QStringLiteral("Dimensions"),
                QStringLiteral("Keywords"), QStringLiteral("Comments"),
                QStringLiteral("Camera Make"), QStringLiteral("Camera Model"),
                QStringLiteral("Camera Date"), QStringLiteral("Insert photo metadata tag(s)")},
               QStringLiteral("Insert photo metadata tag(s)"));
-    fillPopUp(AddDateUnitBtn,
+    fillPopUp(dateWindows.AddDateUnitBtn,
               {QStringLiteral("Second"), QStringLiteral("Minute"), QStringLiteral("Hour")},
               QStringLiteral("Second"));
-    fillPopUp(useFileNameAsTitlePopButton,
+    fillPopUp(namingWindows.useFileNameAsTitlePopButton,
               {QStringLiteral("Use entire File Name as Photo Title"),
                QStringLiteral("Add some Text to File Name as Photo Title"),
                QStringLiteral("Replace some text of File Name as Photo Title")},
               QStringLiteral("Use entire File Name as Photo Title"));
-    fillPopUp(changephotoTitle_addPhotoTagsPopButton,
+    fillPopUp(namingWindows.changephotoTitle_addPhotoTagsPopButton,
               {QStringLiteral("File Name"), QStringLiteral("Artist"),
                QStringLiteral("Caption/Description"), QStringLiteral("Copyright"),
                QStringLiteral("Dimensions"), QStringLiteral("Keywords"), QStringLiteral("Comments"),
@@ -191,62 +197,67 @@ void AppDelegate::awakeFromNib() {
                QStringLiteral("Camera Date"), QStringLiteral("Add photo metadata tag(s)")},
               QStringLiteral("Add photo metadata tag(s)"));
 
-    if (scanProcesser)
-        scanProcesser->hide();
-    if (scanninginfolab)
-        scanninginfolab->hide();
-    if (previewDupContentView && previewDupImageView && previewDupplayerView) {
-        previewDupImageView->show();
-        previewDupplayerView->hide();
+    if (mainWindow.scanProcesser)
+        mainWindow.scanProcesser->hide();
+    if (mainWindow.scanninginfolab)
+        mainWindow.scanninginfolab->hide();
+    if (duplicateWindow.previewDupContentView && duplicateWindow.previewDupImageView &&
+        duplicateWindow.previewDupplayerView) {
+        duplicateWindow.previewDupImageView->show();
+        duplicateWindow.previewDupplayerView->hide();
     }
 
-    for (QAction *item : {pasteExifMenuItem, pasteIPTCMenuItem, pasteTIFFMenuItem, pasteGPSMenuItem,
-                          pasteAllPhotoMetaMenuItem})
+    for (QAction *item :
+         {mainWindow.pasteExifMenuItem, mainWindow.pasteIPTCMenuItem, mainWindow.pasteTIFFMenuItem,
+          mainWindow.pasteGPSMenuItem, mainWindow.pasteAllPhotoMetaMenuItem})
         if (item)
             item->setEnabled(false);
-    bCopyExifData = bCopyIPTCData = bCopyTIFFData = bCopyGPSData = bCopyAllPhotoMetaData = false;
+    clipboard.bCopyExifData = clipboard.bCopyIPTCData = clipboard.bCopyTIFFData =
+        clipboard.bCopyGPSData = clipboard.bCopyAllPhotoMetaData = false;
 
-    if (quickActionMenu && removeExifMenu)
-        quickActionMenu->setMenu(removeExifMenu);
+    if (mainWindow.quickActionMenu && mainWindow.removeExifMenu)
+        mainWindow.quickActionMenu->setMenu(mainWindow.removeExifMenu);
     showActionsForMode(false);
-    if (exportandimportActionMenu && importandExportMenu) {
-        exportandimportActionMenu->setMenu(importandExportMenu);
-        exportandimportActionMenu->setVisible(true);
+    if (mainWindow.exportandimportActionMenu && mainWindow.importandExportMenu) {
+        mainWindow.exportandimportActionMenu->setMenu(mainWindow.importandExportMenu);
+        mainWindow.exportandimportActionMenu->setVisible(true);
     }
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
-    if (writeXmpProcesser)
-        writeXmpProcesser->hide();
+    if (sidecarMerges.writeXmpProcesser)
+        sidecarMerges.writeXmpProcesser->hide();
     theImageData.clear();
-    cameItemArray.clear();
+    cameraWindow.cameItemArray.clear();
     localPhotoItemArray.clear();
     localImportPhotoItemArray.clear();
 
-    if (localphotoView && photolibView) {
-        localphotoView->show();
-        photolibView->hide();
+    if (mainWindow.localphotoView && mainWindow.photolibView) {
+        mainWindow.localphotoView->show();
+        mainWindow.photolibView->hide();
     }
-    if (leftphotoScrView && leftTipView && leftTipCameraImageView) {
-        leftphotoScrView->hide();
-        leftTipCameraImageView->hide();
-        leftTipView->show();
+    if (mainWindow.leftphotoScrView && mainWindow.leftTipView &&
+        mainWindow.leftTipCameraImageView) {
+        mainWindow.leftphotoScrView->hide();
+        mainWindow.leftTipCameraImageView->hide();
+        mainWindow.leftTipView->show();
     }
-    if (previewImageView)
-        previewImageView->hide();
-    if (theplayerView)
-        theplayerView->hide();
+    if (mainWindow.previewImageView)
+        mainWindow.previewImageView->hide();
+    if (mainWindow.theplayerView)
+        mainWindow.theplayerView->hide();
 
     restoreWindowGeometry();
 
-    bNeedViewExif = false;
-    bDownloadandimportToEdit = false;
+    cameraWindow.bNeedViewExif = false;
+    cameraWindow.bDownloadandimportToEdit = false;
 
     const bool modern = macOsVer > 9;
     const std::pair<QPushButton *, const char *> titleButtons[] = {
-        {static_cast<QPushButton *>(closedButton), modern ? "Close_Nom.png" : "titlebarred.png"},
-        {minButton, modern ? "Min_Nom.png" : "titlebaryellow.png"},
-        {maxButton, modern ? "Resize_Nom.png" : "titlebargreen.png"},
+        {static_cast<QPushButton *>(mainWindow.closedButton),
+         modern ? "Close_Nom.png" : "titlebarred.png"},
+        {mainWindow.minButton, modern ? "Min_Nom.png" : "titlebaryellow.png"},
+        {mainWindow.maxButton, modern ? "Resize_Nom.png" : "titlebargreen.png"},
     };
     for (const auto &[button, image] : titleButtons) {
         if (button) {
@@ -255,8 +266,8 @@ void AppDelegate::applicationDidFinishLaunching() {
         }
     }
 
-    if (currentlocalMapView)
-        currentlocalMapView->hide();
+    if (mainWindow.currentlocalMapView)
+        mainWindow.currentlocalMapView->hide();
     if (window) {
         window->show();
         window->raise();
@@ -266,13 +277,15 @@ void AppDelegate::applicationDidFinishLaunching() {
     restoreSettings();
 
     for (QWidget *w : std::initializer_list<QWidget *>{
-             previewPhotolibinfolab, previewOriginalphtoinfolab, filterPhotolibBtn,
-             showPhotoTypelibBtn, photolibEditView, photoOriginalEditView, scanDupProcesser,
-             scanningDupinfolab, sortLocalPhotoBtn})
+             mainWindow.previewPhotolibinfolab, mainWindow.previewOriginalphtoinfolab,
+             mainWindow.filterPhotolibBtn, mainWindow.showPhotoTypelibBtn,
+             mainWindow.photolibEditView, mainWindow.photoOriginalEditView,
+             duplicateWindow.scanDupProcesser, duplicateWindow.scanningDupinfolab,
+             mainWindow.sortLocalPhotoBtn})
         if (w)
             w->hide();
-    if (renameDateFormatBtn)
-        renameDateFormatBtn->setEnabled(false);
+    if (namingWindows.renameDateFormatBtn)
+        namingWindows.renameDateFormatBtn->setEnabled(false);
 }
 
 void AppDelegate::restoreSettings() {
@@ -296,8 +309,8 @@ void AppDelegate::restoreSettings() {
              {"/database/Photos.sqlite", "/database/photos.db", "/Database/apdb/Library.apdb"})
             if (QFileInfo(package + QLatin1String(database)).isFile())
                 removeLibraryLeftovers(package + QLatin1String(database));
-    if (filenameFormatstrlab)
-        filenameFormatstrlab->setText(QStringLiteral("{ExistingFileName}"));
+    if (namingWindows.filenameFormatstrlab)
+        namingWindows.filenameFormatstrlab->setText(QStringLiteral("{ExistingFileName}"));
 
     if (s.firstStart) {
         if (!createFolder(backupFolder(), &why))

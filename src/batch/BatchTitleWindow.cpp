@@ -56,51 +56,56 @@ void fill(QComboBox *popUp, const QStringList &items, int selected) {
 }
 
 void hideTextControls(AppDelegate &d) {
-    setShown({d.addTextFileNametoTitleDisplayLab, d.addTextFileNametoTitleLab,
-              d.beReplacedTextFileNametoTitleDisplayLab, d.beReplacedTextFileNametoTitleLab,
-              d.replaceTextFileNametoTitleDisplayLab, d.replaceTextFileNametoTitleLab},
+    setShown({d.namingWindows.addTextFileNametoTitleDisplayLab,
+              d.namingWindows.addTextFileNametoTitleLab,
+              d.namingWindows.beReplacedTextFileNametoTitleDisplayLab,
+              d.namingWindows.beReplacedTextFileNametoTitleLab,
+              d.namingWindows.replaceTextFileNametoTitleDisplayLab,
+              d.namingWindows.replaceTextFileNametoTitleLab},
              false);
 }
 
 void enableTemplateControls(AppDelegate &d, bool enabled) {
-    setEnabled({d.changephotoTitle_keepPhotoTitleBtn, d.changephotoTitle_PhotoTitleStrLab,
-                d.changephotoTitle_addPhotoTagsPopButton},
+    setEnabled({d.namingWindows.changephotoTitle_keepPhotoTitleBtn,
+                d.namingWindows.changephotoTitle_PhotoTitleStrLab,
+                d.namingWindows.changephotoTitle_addPhotoTagsPopButton},
                enabled);
 }
 
 QString existingTag(const AppDelegate &d) {
-    return d.bChangePhotoLibCaption ? QStringLiteral("{Existing Photo Caption}")
-                                    : QStringLiteral("{Existing Photo Title}");
+    return d.libraryPanels.bChangePhotoLibCaption ? QStringLiteral("{Existing Photo Caption}")
+                                                  : QStringLiteral("{Existing Photo Title}");
 }
 
 void showTitleWindow(AppDelegate &d, naming::TextKind kind) {
     const bool title = kind == naming::TextKind::Title;
-    setOn(d.useFileNameAsTitleBtn, true);
-    setOn(d.useTagsAsTitleBtn, false);
+    setOn(d.namingWindows.useFileNameAsTitleBtn, true);
+    setOn(d.namingWindows.useTagsAsTitleBtn, false);
     hideTextControls(d);
-    d.showOverMainWindow(d.batchTitleWindow);
+    d.showOverMainWindow(d.namingWindows.batchTitleWindow);
     enableTemplateControls(d, false);
     const QString what = title ? QStringLiteral("Title") : QStringLiteral("Caption");
     const QString lower = title ? QStringLiteral("title") : QStringLiteral("caption");
-    if (d.batchTitleWindow)
-        d.batchTitleWindow->setWindowTitle(AppDelegate::tr("Change Photo %1").arg(what));
-    if (d.useFileNameAsTitleBtn)
-        d.useFileNameAsTitleBtn->setText(
+    if (d.namingWindows.batchTitleWindow)
+        d.namingWindows.batchTitleWindow->setWindowTitle(
+            AppDelegate::tr("Change Photo %1").arg(what));
+    if (d.namingWindows.useFileNameAsTitleBtn)
+        d.namingWindows.useFileNameAsTitleBtn->setText(
             AppDelegate::tr("Use Photo File Name as Photo %1:").arg(what));
-    if (d.useTagsAsTitleBtn)
-        d.useTagsAsTitleBtn->setText(
+    if (d.namingWindows.useTagsAsTitleBtn)
+        d.namingWindows.useTagsAsTitleBtn->setText(
             AppDelegate::tr("Use Photo Metadata tag as the Photo %1").arg(what));
-    fill(d.useFileNameAsTitlePopButton, naming::fileNameModeTitles(kind), 0);
-    if (d.changephotoTitle_keepPhotoTitleBtn)
-        d.changephotoTitle_keepPhotoTitleBtn->setText(
+    fill(d.namingWindows.useFileNameAsTitlePopButton, naming::fileNameModeTitles(kind), 0);
+    if (d.namingWindows.changephotoTitle_keepPhotoTitleBtn)
+        d.namingWindows.changephotoTitle_keepPhotoTitleBtn->setText(
             AppDelegate::tr("Keep the current photo %1").arg(lower));
-    if (d.changephotoTitle_PhotoTitleFormatDiplayLab)
-        d.changephotoTitle_PhotoTitleFormatDiplayLab->setText(
+    if (d.namingWindows.changephotoTitle_PhotoTitleFormatDiplayLab)
+        d.namingWindows.changephotoTitle_PhotoTitleFormatDiplayLab->setText(
             AppDelegate::tr("Photo %1 Format String").arg(what));
-    d.bChangePhotoLibTitle = title;
-    d.bChangePhotoLibCaption = !title;
-    if (d.changephotoTitle_PhotoTitleStrLab)
-        d.changephotoTitle_PhotoTitleStrLab->setText(existingTag(d));
+    d.libraryPanels.bChangePhotoLibTitle = title;
+    d.libraryPanels.bChangePhotoLibCaption = !title;
+    if (d.namingWindows.changephotoTitle_PhotoTitleStrLab)
+        d.namingWindows.changephotoTitle_PhotoTitleStrLab->setText(existingTag(d));
     const QStringList tags =
         title ? QStringList{QStringLiteral("File Name"), QStringLiteral("Artist"),
                             QStringLiteral("Caption/Description")}
@@ -111,7 +116,7 @@ void showTitleWindow(AppDelegate &d, naming::TextKind kind) {
           << QStringLiteral("Keywords") << QStringLiteral("Comments")
           << QStringLiteral("Camera Make") << QStringLiteral("Camera Model")
           << QStringLiteral("Camera Date") << QStringLiteral("Add photo metadata tag(s)");
-    fill(d.changephotoTitle_addPhotoTagsPopButton, items, int(items.size()) - 1);
+    fill(d.namingWindows.changephotoTitle_addPhotoTagsPopButton, items, int(items.size()) - 1);
 }
 
 QLabel *label(QVBoxLayout *column, QWidget *parent, QLabel *&outlet, const char *name,
@@ -123,43 +128,48 @@ QLabel *label(QVBoxLayout *column, QWidget *parent, QLabel *&outlet, const char 
 } // namespace
 
 void buildBatchTitleWindow(AppDelegate &d) {
-    QVBoxLayout *column = newColumnWindow(d, d.batchTitleWindow, "batchTitleWindow",
+    QVBoxLayout *column = newColumnWindow(d, d.namingWindows.batchTitleWindow, "batchTitleWindow",
                                           AppDelegate::tr("Change Photo Title"));
-    QWidget *w = d.batchTitleWindow;
-    onClick(d, PK_OUTLET(column, w, d, useFileNameAsTitleBtn),
+    QWidget *w = d.namingWindows.batchTitleWindow;
+    onClick(d, PK_OUTLET(column, w, d, namingWindows.useFileNameAsTitleBtn),
             &AppDelegate::ClickChangePhotoTitleFromFileNameAction);
-    onChoice(d, PK_OUTLET(column, w, d, useFileNameAsTitlePopButton),
+    onChoice(d, PK_OUTLET(column, w, d, namingWindows.useFileNameAsTitlePopButton),
              &AppDelegate::ChangePhotoTitleFromFileNameAction);
-    label(column, w, d.addTextFileNametoTitleDisplayLab, "addTextFileNametoTitleDisplayLab",
+    label(column, w, d.namingWindows.addTextFileNametoTitleDisplayLab,
+          "addTextFileNametoTitleDisplayLab",
           AppDelegate::tr("Text to put in front of the file name:"));
-    PK_OUTLET(column, w, d, addTextFileNametoTitleLab);
-    label(column, w, d.beReplacedTextFileNametoTitleDisplayLab,
+    PK_OUTLET(column, w, d, namingWindows.addTextFileNametoTitleLab);
+    label(column, w, d.namingWindows.beReplacedTextFileNametoTitleDisplayLab,
           "beReplacedTextFileNametoTitleDisplayLab", AppDelegate::tr("Find:"));
-    PK_OUTLET(column, w, d, beReplacedTextFileNametoTitleLab);
-    label(column, w, d.replaceTextFileNametoTitleDisplayLab, "replaceTextFileNametoTitleDisplayLab",
-          AppDelegate::tr("Replace with:"));
-    PK_OUTLET(column, w, d, replaceTextFileNametoTitleLab);
-    onClick(d, PK_OUTLET(column, w, d, useTagsAsTitleBtn),
+    PK_OUTLET(column, w, d, namingWindows.beReplacedTextFileNametoTitleLab);
+    label(column, w, d.namingWindows.replaceTextFileNametoTitleDisplayLab,
+          "replaceTextFileNametoTitleDisplayLab", AppDelegate::tr("Replace with:"));
+    PK_OUTLET(column, w, d, namingWindows.replaceTextFileNametoTitleLab);
+    onClick(d, PK_OUTLET(column, w, d, namingWindows.useTagsAsTitleBtn),
             &AppDelegate::ClickChangePhotoTitleFromPhotoTagsAction);
-    onClick(d, PK_OUTLET(column, w, d, changephotoTitle_keepPhotoTitleBtn),
+    onClick(d, PK_OUTLET(column, w, d, namingWindows.changephotoTitle_keepPhotoTitleBtn),
             &AppDelegate::KeepExistingPhotoTitleAction);
-    label(column, w, d.changephotoTitle_PhotoTitleFormatDiplayLab,
+    label(column, w, d.namingWindows.changephotoTitle_PhotoTitleFormatDiplayLab,
           "changephotoTitle_PhotoTitleFormatDiplayLab",
           AppDelegate::tr("Photo Title Format String"));
-    PK_OUTLET(column, w, d, changephotoTitle_PhotoTitleStrLab);
-    onChoice(d, PK_OUTLET(column, w, d, changephotoTitle_addPhotoTagsPopButton),
+    PK_OUTLET(column, w, d, namingWindows.changephotoTitle_PhotoTitleStrLab);
+    onChoice(d, PK_OUTLET(column, w, d, namingWindows.changephotoTitle_addPhotoTagsPopButton),
              &AppDelegate::InsertPhotoTagsPhotoTitleAction);
     auto *buttons = new QHBoxLayout;
     column->addLayout(buttons);
-    d.changePhotoTitleCancelBtn = new QPushButton(AppDelegate::tr("Cancel"), w);
-    d.changePhotoTitleCancelBtn->setObjectName(QStringLiteral("changePhotoTitleCancelBtn"));
-    d.changePhotoTitleSaveBtn = new QPushButton(AppDelegate::tr("Save"), w);
-    d.changePhotoTitleSaveBtn->setObjectName(QStringLiteral("changePhotoTitleSaveBtn"));
+    d.namingWindows.changePhotoTitleCancelBtn = new QPushButton(AppDelegate::tr("Cancel"), w);
+    d.namingWindows.changePhotoTitleCancelBtn->setObjectName(
+        QStringLiteral("changePhotoTitleCancelBtn"));
+    d.namingWindows.changePhotoTitleSaveBtn = new QPushButton(AppDelegate::tr("Save"), w);
+    d.namingWindows.changePhotoTitleSaveBtn->setObjectName(
+        QStringLiteral("changePhotoTitleSaveBtn"));
     buttons->addStretch(1);
-    buttons->addWidget(d.changePhotoTitleCancelBtn);
-    buttons->addWidget(d.changePhotoTitleSaveBtn);
-    onClick(d, d.changePhotoTitleCancelBtn, &AppDelegate::ClickCancleChangePhotoTitleAction);
-    onClick(d, d.changePhotoTitleSaveBtn, &AppDelegate::ClickSaveChangePhotoTitleAction);
+    buttons->addWidget(d.namingWindows.changePhotoTitleCancelBtn);
+    buttons->addWidget(d.namingWindows.changePhotoTitleSaveBtn);
+    onClick(d, d.namingWindows.changePhotoTitleCancelBtn,
+            &AppDelegate::ClickCancleChangePhotoTitleAction);
+    onClick(d, d.namingWindows.changePhotoTitleSaveBtn,
+            &AppDelegate::ClickSaveChangePhotoTitleAction);
     column->addStretch(1);
 
     // A submenu of Actions, so the menu bar keeps the desktop's order with Help last.
@@ -188,31 +198,33 @@ void AppDelegate::BatchChangePhotoCaptionAction() {
 }
 
 void AppDelegate::ClickChangePhotoTitleFromFileNameAction() {
-    setOn(useFileNameAsTitleBtn, true);
-    setOn(useTagsAsTitleBtn, false);
+    setOn(namingWindows.useFileNameAsTitleBtn, true);
+    setOn(namingWindows.useTagsAsTitleBtn, false);
     hideTextControls(*this);
     enableTemplateControls(*this, false);
 }
 
 void AppDelegate::ClickChangePhotoTitleFromPhotoTagsAction() {
-    setOn(useFileNameAsTitleBtn, false);
-    setOn(useTagsAsTitleBtn, true);
+    setOn(namingWindows.useFileNameAsTitleBtn, false);
+    setOn(namingWindows.useTagsAsTitleBtn, true);
     hideTextControls(*this);
     enableTemplateControls(*this, true);
 }
 
 void AppDelegate::ChangePhotoTitleFromFileNameAction() {
-    if (!useFileNameAsTitlePopButton)
+    if (!namingWindows.useFileNameAsTitlePopButton)
         return;
-    const QString chosen = useFileNameAsTitlePopButton->currentText();
+    const QString chosen = namingWindows.useFileNameAsTitlePopButton->currentText();
     int mode = int(naming::fileNameModeTitles(naming::TextKind::Title).indexOf(chosen));
     if (mode < 0)
         mode = int(naming::fileNameModeTitles(naming::TextKind::Caption).indexOf(chosen));
-    const std::initializer_list<QWidget *> add = {addTextFileNametoTitleDisplayLab,
-                                                  addTextFileNametoTitleLab};
+    const std::initializer_list<QWidget *> add = {namingWindows.addTextFileNametoTitleDisplayLab,
+                                                  namingWindows.addTextFileNametoTitleLab};
     const std::initializer_list<QWidget *> replace = {
-        beReplacedTextFileNametoTitleDisplayLab, beReplacedTextFileNametoTitleLab,
-        replaceTextFileNametoTitleDisplayLab, replaceTextFileNametoTitleLab};
+        namingWindows.beReplacedTextFileNametoTitleDisplayLab,
+        namingWindows.beReplacedTextFileNametoTitleLab,
+        namingWindows.replaceTextFileNametoTitleDisplayLab,
+        namingWindows.replaceTextFileNametoTitleLab};
     if (mode == 0) {
         hideTextControls(*this);
     } else if (mode == 1) {
@@ -225,34 +237,35 @@ void AppDelegate::ChangePhotoTitleFromFileNameAction() {
 }
 
 void AppDelegate::KeepExistingPhotoTitleAction() {
-    if (!changephotoTitle_keepPhotoTitleBtn || !changephotoTitle_PhotoTitleStrLab)
+    if (!namingWindows.changephotoTitle_keepPhotoTitleBtn ||
+        !namingWindows.changephotoTitle_PhotoTitleStrLab)
         return;
     const QString tag = existingTag(*this);
-    if (changephotoTitle_keepPhotoTitleBtn->isChecked())
-        changephotoTitle_PhotoTitleStrLab->setText(tag);
+    if (namingWindows.changephotoTitle_keepPhotoTitleBtn->isChecked())
+        namingWindows.changephotoTitle_PhotoTitleStrLab->setText(tag);
     else
-        changephotoTitle_PhotoTitleStrLab->setText(
-            changephotoTitle_PhotoTitleStrLab->text().remove(tag));
+        namingWindows.changephotoTitle_PhotoTitleStrLab->setText(
+            namingWindows.changephotoTitle_PhotoTitleStrLab->text().remove(tag));
 }
 
 void AppDelegate::InsertPhotoTagsPhotoTitleAction() {
-    QComboBox *menu = changephotoTitle_addPhotoTagsPopButton;
-    if (!menu || !changephotoTitle_PhotoTitleStrLab)
+    QComboBox *menu = namingWindows.changephotoTitle_addPhotoTagsPopButton;
+    if (!menu || !namingWindows.changephotoTitle_PhotoTitleStrLab)
         return;
     const int heading = menu->count() - 1;
     if (menu->currentIndex() != heading) {
         QString tag = menu->currentText();
         if (tag == QLatin1String("Caption/Description"))
             tag = QStringLiteral("Caption");
-        changephotoTitle_PhotoTitleStrLab->setText(
-            QStringLiteral("%1 {%2}").arg(changephotoTitle_PhotoTitleStrLab->text(), tag));
+        namingWindows.changephotoTitle_PhotoTitleStrLab->setText(QStringLiteral("%1 {%2}").arg(
+            namingWindows.changephotoTitle_PhotoTitleStrLab->text(), tag));
     }
     menu->setCurrentIndex(heading);
 }
 
 void AppDelegate::ClickCancleChangePhotoTitleAction() {
-    if (batchTitleWindow)
-        batchTitleWindow->hide();
+    if (namingWindows.batchTitleWindow)
+        namingWindows.batchTitleWindow->hide();
 }
 
 bool AppDelegate::alertWhilePhotosRuns() {
@@ -270,15 +283,15 @@ bool AppDelegate::alertWhilePhotosRuns() {
 }
 
 void AppDelegate::ClickSaveChangePhotoTitleAction() {
-    if (batchTitleWindow)
-        batchTitleWindow->hide();
+    if (namingWindows.batchTitleWindow)
+        namingWindows.batchTitleWindow->hide();
     if (!blocalMode && alertWhilePhotosRuns())
         return;
     Action job = nullptr;
-    if (bChangePhotoLibTitle)
+    if (libraryPanels.bChangePhotoLibTitle)
         job = blocalMode ? &AppDelegate::ChangePhotoTitleLocalPhotowithFileThreader
                          : &AppDelegate::ChangePhotoTitlePhotoLibrarywithFileThreader;
-    else if (bChangePhotoLibCaption)
+    else if (libraryPanels.bChangePhotoLibCaption)
         job = blocalMode ? &AppDelegate::ChangePhotoCaptionLocalPhotowithFileThreader
                          : &AppDelegate::ChangePhotoCaptionPhotoLibrarywithFileThreader;
     if (!job)

@@ -33,10 +33,11 @@ struct LibraryPhoto {
 
 QList<IKImageItemPtr> selectedLibraryItems(const AppDelegate &d) {
     QList<IKImageItemPtr> out;
-    if (!d.photoLibBrowserView || !d.photoLibBrowserView->selectionModel())
+    if (!d.mainWindow.photoLibBrowserView || !d.mainWindow.photoLibBrowserView->selectionModel())
         return out;
     QList<int> rows;
-    for (const QModelIndex &index : d.photoLibBrowserView->selectionModel()->selectedIndexes())
+    for (const QModelIndex &index :
+         d.mainWindow.photoLibBrowserView->selectionModel()->selectedIndexes())
         rows << index.row();
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());

@@ -87,32 +87,33 @@ QString baseNameOf(const QString &fileName) {
 naming::TitleSettings titleSettingsOf(const AppDelegate &d, naming::TextKind kind) {
     naming::TitleSettings s;
     s.kind = kind;
-    s.fileNameMode = isOn(d.useFileNameAsTitleBtn);
-    s.modeTitle =
-        d.useFileNameAsTitlePopButton ? d.useFileNameAsTitlePopButton->currentText() : QString();
-    s.addText = textOf(d.addTextFileNametoTitleLab);
-    s.findText = textOf(d.beReplacedTextFileNametoTitleLab);
-    s.replaceText = textOf(d.replaceTextFileNametoTitleLab);
-    s.templateText = textOf(d.changephotoTitle_PhotoTitleStrLab);
+    s.fileNameMode = isOn(d.namingWindows.useFileNameAsTitleBtn);
+    s.modeTitle = d.namingWindows.useFileNameAsTitlePopButton
+                      ? d.namingWindows.useFileNameAsTitlePopButton->currentText()
+                      : QString();
+    s.addText = textOf(d.namingWindows.addTextFileNametoTitleLab);
+    s.findText = textOf(d.namingWindows.beReplacedTextFileNametoTitleLab);
+    s.replaceText = textOf(d.namingWindows.replaceTextFileNametoTitleLab);
+    s.templateText = textOf(d.namingWindows.changephotoTitle_PhotoTitleStrLab);
     return s;
 }
 
 naming::RenameSettings renameSettingsOf(const AppDelegate &d) {
     naming::RenameSettings s;
-    s.useCustomName = d.useCustomName;
-    s.startNumber = isOn(d.checkStartNumber);
-    s.customText = textOf(d.customNamelab);
-    if (isOn(d.checkKeepLastFileName))
+    s.useCustomName = d.namingWindows.useCustomName;
+    s.startNumber = isOn(d.namingWindows.checkStartNumber);
+    s.customText = textOf(d.namingWindows.customNamelab);
+    if (isOn(d.namingWindows.checkKeepLastFileName))
         s.segment = naming::NameSegment::KeepLast;
-    else if (isOn(d.checkKeepFirstFileName))
+    else if (isOn(d.namingWindows.checkKeepFirstFileName))
         s.segment = naming::NameSegment::KeepFirst;
-    else if (isOn(d.checkRemoveLastFileName))
+    else if (isOn(d.namingWindows.checkRemoveLastFileName))
         s.segment = naming::NameSegment::RemoveLast;
-    else if (isOn(d.checkRemoveFirstFileName))
+    else if (isOn(d.namingWindows.checkRemoveFirstFileName))
         s.segment = naming::NameSegment::RemoveFirst;
-    s.templateText = d.currentRenameLabStr;
-    s.dateFormatTitle = d.currentRenameTitleStr;
-    s.counter = isOn(d.seqNumBtn);
+    s.templateText = d.namingWindows.currentRenameLabStr;
+    s.dateFormatTitle = d.namingWindows.currentRenameTitleStr;
+    s.counter = isOn(d.namingWindows.seqNumBtn);
     return s;
 }
 
@@ -131,30 +132,31 @@ void refreshBrowserCells(QListView *browser) {
 }
 
 void AppDelegate::showRenameActionWindow() {
-    if (renameActionProcesser) {
-        renameActionProcesser->setRange(0, 0);
-        renameActionProcesser->show();
+    if (namingWindows.renameActionProcesser) {
+        namingWindows.renameActionProcesser->setRange(0, 0);
+        namingWindows.renameActionProcesser->show();
     }
-    if (renameActionLab)
-        renameActionLab->setText(tr("Applying changes..."));
-    if (auto *sheet = qobject_cast<QDialog *>(renameActionWindow))
+    if (namingWindows.renameActionLab)
+        namingWindows.renameActionLab->setText(tr("Applying changes..."));
+    if (auto *sheet = qobject_cast<QDialog *>(namingWindows.renameActionWindow))
         sheet->open();
 }
 
 void AppDelegate::RefreshRenamePhotoProcessToMainThread(const QString &progress) {
-    if (renameActionLab)
-        renameActionLab->setText(kApplying + QString(14, QLatin1Char(' ')) + progress);
+    if (namingWindows.renameActionLab)
+        namingWindows.renameActionLab->setText(kApplying + QString(14, QLatin1Char(' ')) +
+                                               progress);
 }
 
 namespace {
 
 void endProgressSheet(AppDelegate &d) {
-    if (auto *sheet = qobject_cast<QDialog *>(d.renameActionWindow))
+    if (auto *sheet = qobject_cast<QDialog *>(d.namingWindows.renameActionWindow))
         sheet->done(QDialog::Accepted);
-    if (d.renameActionLab)
-        d.renameActionLab->setText(kApplying);
-    if (d.renameActionProcesser)
-        d.renameActionProcesser->setRange(0, 1);
+    if (d.namingWindows.renameActionLab)
+        d.namingWindows.renameActionLab->setText(kApplying);
+    if (d.namingWindows.renameActionProcesser)
+        d.namingWindows.renameActionProcesser->setRange(0, 1);
 }
 
 } // namespace
@@ -165,27 +167,28 @@ void AppDelegate::ChangePhotoTitlePhotoLibraryCompleteToMainThread(const JobRepo
         finishJob(report);
     } else {
         // The library job has copied its working copy back; the browser shows the records.
-        refreshBrowserCells(photoLibBrowserView);
-        imageBrowserSelectionDidChange(photoLibBrowserView);
+        refreshBrowserCells(mainWindow.photoLibBrowserView);
+        imageBrowserSelectionDidChange(mainWindow.photoLibBrowserView);
         JobReport failures = report;
         failures.sheetOnSuccess = false;
         failures.revealPath.clear();
         failures.revealRoot.clear();
         finishJob(failures);
     }
-    if (useFileNameAsTitleBtn && !useFileNameAsTitleBtn->isChecked()) {
-        if (useTagsAsTitleBtn)
-            useTagsAsTitleBtn->setChecked(true);
-        if (changephotoTitle_PhotoTitleStrLab)
-            changephotoTitle_PhotoTitleStrLab->setText(QStringLiteral("{Existing Photo Title}"));
+    if (namingWindows.useFileNameAsTitleBtn && !namingWindows.useFileNameAsTitleBtn->isChecked()) {
+        if (namingWindows.useTagsAsTitleBtn)
+            namingWindows.useTagsAsTitleBtn->setChecked(true);
+        if (namingWindows.changephotoTitle_PhotoTitleStrLab)
+            namingWindows.changephotoTitle_PhotoTitleStrLab->setText(
+                QStringLiteral("{Existing Photo Title}"));
     }
 }
 
 void AppDelegate::RenamePhotoFinishedHanderToMainThread(const JobReport &report) {
     endProgressSheet(*this);
     if (!blocalMode) {
-        refreshBrowserCells(photoLibBrowserView);
-        imageBrowserSelectionDidChange(photoLibBrowserView);
+        refreshBrowserCells(mainWindow.photoLibBrowserView);
+        imageBrowserSelectionDidChange(mainWindow.photoLibBrowserView);
     }
     // Only what went wrong is told; a rename that went well shows its first result.
     JobReport job = report;
@@ -193,10 +196,10 @@ void AppDelegate::RenamePhotoFinishedHanderToMainThread(const JobReport &report)
     if (!blocalMode)
         job.revealPath.clear(), job.revealRoot.clear();
     finishJob(job);
-    if (keepFileNameBtn)
-        keepFileNameBtn->setChecked(true);
-    if (filenameFormatstrlab)
-        filenameFormatstrlab->setText(QStringLiteral("{ExistingFileName}"));
+    if (namingWindows.keepFileNameBtn)
+        namingWindows.keepFileNameBtn->setChecked(true);
+    if (namingWindows.filenameFormatstrlab)
+        namingWindows.filenameFormatstrlab->setText(QStringLiteral("{ExistingFileName}"));
 }
 
 void AppDelegate::ChangePhotoTitleLocalPhotowithFileThreader() {
@@ -250,7 +253,7 @@ void AppDelegate::ReNameLocalphotowithFileThreader() {
                         }
                 }
                 if (s.overwrite)
-                    refreshBrowserCells(localImageBrowserView);
+                    refreshBrowserCells(mainWindow.localImageBrowserView);
                 RenamePhotoFinishedHanderToMainThread(report);
             });
     batchrename::start(*runner, s, photos);

@@ -30,19 +30,19 @@ void buildProgressSheet(AppDelegate &d) {
     // The job ends the sheet; Escape would leave the job running without it.
     sheet->setWindowFlag(Qt::WindowCloseButtonHint, false);
     auto *layout = new QVBoxLayout(sheet);
-    d.renameActionLab = new QLabel(AppDelegate::tr("Applying changes..."), sheet);
-    d.renameActionLab->setObjectName(QStringLiteral("renameActionLab"));
-    d.renameActionProcesser = new QProgressBar(sheet);
-    d.renameActionProcesser->setObjectName(QStringLiteral("renameActionProcesser"));
-    d.renameActionProcesser->setTextVisible(false);
-    layout->addWidget(d.renameActionLab);
-    layout->addWidget(d.renameActionProcesser);
-    d.renameActionWindow = sheet;
+    d.namingWindows.renameActionLab = new QLabel(AppDelegate::tr("Applying changes..."), sheet);
+    d.namingWindows.renameActionLab->setObjectName(QStringLiteral("renameActionLab"));
+    d.namingWindows.renameActionProcesser = new QProgressBar(sheet);
+    d.namingWindows.renameActionProcesser->setObjectName(QStringLiteral("renameActionProcesser"));
+    d.namingWindows.renameActionProcesser->setTextVisible(false);
+    layout->addWidget(d.namingWindows.renameActionLab);
+    layout->addWidget(d.namingWindows.renameActionProcesser);
+    d.namingWindows.renameActionWindow = sheet;
 }
 
 QList<QCheckBox *> segmentBoxes(AppDelegate &d) {
-    return {d.checkKeepLastFileName, d.checkKeepFirstFileName, d.checkRemoveLastFileName,
-            d.checkRemoveFirstFileName};
+    return {d.namingWindows.checkKeepLastFileName, d.namingWindows.checkKeepFirstFileName,
+            d.namingWindows.checkRemoveLastFileName, d.namingWindows.checkRemoveFirstFileName};
 }
 
 void setEnabled(std::initializer_list<QWidget *> widgets, bool enabled) {
@@ -59,31 +59,33 @@ void setOn(QCheckBox *box, bool on) {
 enum class RenameMode { Custom, CurrentName, Metadata };
 
 void chooseRenameMode(AppDelegate &d, RenameMode mode) {
-    setOn(d.customerFileNameBtn, mode == RenameMode::Custom);
-    setOn(d.keepCurrentFileNameBtn, mode == RenameMode::CurrentName);
-    setOn(d.metaFileNameBtn, mode == RenameMode::Metadata);
+    setOn(d.namingWindows.customerFileNameBtn, mode == RenameMode::Custom);
+    setOn(d.namingWindows.keepCurrentFileNameBtn, mode == RenameMode::CurrentName);
+    setOn(d.namingWindows.metaFileNameBtn, mode == RenameMode::Metadata);
     const bool tags = mode == RenameMode::Metadata;
-    d.useCustomName = !tags;
-    setEnabled({d.addTagsButton, d.tagpostionButton, d.filenameFormatstrlab, d.keepFileNameBtn,
-                d.seqNumBtn},
+    d.namingWindows.useCustomName = !tags;
+    setEnabled({d.namingWindows.addTagsButton, d.namingWindows.tagpostionButton,
+                d.namingWindows.filenameFormatstrlab, d.namingWindows.keepFileNameBtn,
+                d.namingWindows.seqNumBtn},
                tags);
     if (!tags) {
-        if (d.renameDateFormatBtn) {
-            d.renameDateFormatBtn->setEnabled(false);
-            d.renameDateFormatBtn->setCurrentIndex(0);
+        if (d.namingWindows.renameDateFormatBtn) {
+            d.namingWindows.renameDateFormatBtn->setEnabled(false);
+            d.namingWindows.renameDateFormatBtn->setCurrentIndex(0);
         }
-        setOn(d.seqNumBtn, false);
-        if (d.customNamelab) {
-            d.customNamelab->setText(QString());
+        setOn(d.namingWindows.seqNumBtn, false);
+        if (d.namingWindows.customNamelab) {
+            d.namingWindows.customNamelab->setText(QString());
             const QList<IKImageItemPtr> selected = d.selectedLocalItems();
             if (!selected.isEmpty())
-                d.customNamelab->setText(baseNameOf(selected.first()->fileName));
+                d.namingWindows.customNamelab->setText(baseNameOf(selected.first()->fileName));
         }
     }
-    setEnabled({d.customNamelab, d.checkStartNumber}, mode == RenameMode::Custom);
+    setEnabled({d.namingWindows.customNamelab, d.namingWindows.checkStartNumber},
+               mode == RenameMode::Custom);
     // A counter left on from the custom text would win over the segment boxes.
     if (mode == RenameMode::CurrentName)
-        setOn(d.checkStartNumber, false);
+        setOn(d.namingWindows.checkStartNumber, false);
     for (QCheckBox *box : segmentBoxes(d)) {
         setOn(box, false);
         if (box)
@@ -99,50 +101,53 @@ void chooseSegment(AppDelegate &d, QCheckBox *chosen) {
 } // namespace
 
 void buildRenameWindow(AppDelegate &d) {
-    QVBoxLayout *column = newColumnWindow(d, d.renameWindow, "renameWindow",
-                                          AppDelegate::tr("Rename Photos"), &d.renameActionImgView);
-    QWidget *w = d.renameWindow;
-    onClick(d, PK_OUTLET(column, w, d, customerFileNameBtn),
+    QVBoxLayout *column =
+        newColumnWindow(d, d.namingWindows.renameWindow, "renameWindow",
+                        AppDelegate::tr("Rename Photos"), &d.namingWindows.renameActionImgView);
+    QWidget *w = d.namingWindows.renameWindow;
+    onClick(d, PK_OUTLET(column, w, d, namingWindows.customerFileNameBtn),
             &AppDelegate::ClickRenamewithCustomtextAction);
-    PK_OUTLET(column, w, d, customNamelab);
-    PK_OUTLET(column, w, d, checkStartNumber)->setText(AppDelegate::tr("Start number at: 1"));
-    onClick(d, PK_OUTLET(column, w, d, keepCurrentFileNameBtn),
+    PK_OUTLET(column, w, d, namingWindows.customNamelab);
+    PK_OUTLET(column, w, d, namingWindows.checkStartNumber)
+        ->setText(AppDelegate::tr("Start number at: 1"));
+    onClick(d, PK_OUTLET(column, w, d, namingWindows.keepCurrentFileNameBtn),
             &AppDelegate::ClickRenameCurrentFileNameAction);
-    onClick(d, PK_OUTLET(column, w, d, checkKeepFirstFileName),
+    onClick(d, PK_OUTLET(column, w, d, namingWindows.checkKeepFirstFileName),
             &AppDelegate::KeepFirstPartCurrentFileNameAction);
-    onClick(d, PK_OUTLET(column, w, d, checkKeepLastFileName),
+    onClick(d, PK_OUTLET(column, w, d, namingWindows.checkKeepLastFileName),
             &AppDelegate::KeepLastPartCurrentFileNameAction);
-    onClick(d, PK_OUTLET(column, w, d, checkRemoveFirstFileName),
+    onClick(d, PK_OUTLET(column, w, d, namingWindows.checkRemoveFirstFileName),
             &AppDelegate::RemoveFirstPartCurrentFileNameAction);
-    onClick(d, PK_OUTLET(column, w, d, checkRemoveLastFileName),
+    onClick(d, PK_OUTLET(column, w, d, namingWindows.checkRemoveLastFileName),
             &AppDelegate::RemoveLastPartCurrentFileNameAction);
-    onClick(d, PK_OUTLET(column, w, d, metaFileNameBtn),
+    onClick(d, PK_OUTLET(column, w, d, namingWindows.metaFileNameBtn),
             &AppDelegate::ClickRenamewithMetadataAction);
-    PK_OUTLET(column, w, d, filenameFormatstrlab);
-    onClick(d, PK_OUTLET(column, w, d, keepFileNameBtn), &AppDelegate::KeepExistingFileNameAction);
-    QObject::connect(PK_OUTLET(column, w, d, addTagsButton), &QComboBox::activated, &d,
-                     [&d] { d.InsertPhotoTagsFileNameAction(); });
-    PK_OUTLET(column, w, d, tagpostionButton);
-    PK_OUTLET(column, w, d, renameDateFormatBtn);
-    PK_OUTLET(column, w, d, seqNumBtn);
-    PK_OUTLET(column, w, d, replaceInvaidStrBtn);
+    PK_OUTLET(column, w, d, namingWindows.filenameFormatstrlab);
+    onClick(d, PK_OUTLET(column, w, d, namingWindows.keepFileNameBtn),
+            &AppDelegate::KeepExistingFileNameAction);
+    QObject::connect(PK_OUTLET(column, w, d, namingWindows.addTagsButton), &QComboBox::activated,
+                     &d, [&d] { d.InsertPhotoTagsFileNameAction(); });
+    PK_OUTLET(column, w, d, namingWindows.tagpostionButton);
+    PK_OUTLET(column, w, d, namingWindows.renameDateFormatBtn);
+    PK_OUTLET(column, w, d, namingWindows.seqNumBtn);
+    PK_OUTLET(column, w, d, namingWindows.replaceInvaidStrBtn);
     auto *buttons = new QHBoxLayout;
     column->addLayout(buttons);
-    d.renameCloseBtn = new QPushButton(AppDelegate::tr("Close"), w);
-    d.renameCloseBtn->setObjectName(QStringLiteral("renameCloseBtn"));
-    d.renameSaveBtn = new QPushButton(AppDelegate::tr("Rename"), w);
-    d.renameSaveBtn->setObjectName(QStringLiteral("renameSaveBtn"));
+    d.namingWindows.renameCloseBtn = new QPushButton(AppDelegate::tr("Close"), w);
+    d.namingWindows.renameCloseBtn->setObjectName(QStringLiteral("renameCloseBtn"));
+    d.namingWindows.renameSaveBtn = new QPushButton(AppDelegate::tr("Rename"), w);
+    d.namingWindows.renameSaveBtn->setObjectName(QStringLiteral("renameSaveBtn"));
     buttons->addStretch(1);
-    buttons->addWidget(d.renameCloseBtn);
-    buttons->addWidget(d.renameSaveBtn);
-    onClick(d, d.renameCloseBtn, &AppDelegate::CloseRenameWindowAction);
-    onClick(d, d.renameSaveBtn, &AppDelegate::SaveChangesRenameWindowAction);
+    buttons->addWidget(d.namingWindows.renameCloseBtn);
+    buttons->addWidget(d.namingWindows.renameSaveBtn);
+    onClick(d, d.namingWindows.renameCloseBtn, &AppDelegate::CloseRenameWindowAction);
+    onClick(d, d.namingWindows.renameSaveBtn, &AppDelegate::SaveChangesRenameWindowAction);
     column->addStretch(1);
     buildProgressSheet(d);
 }
 
 void AppDelegate::ShowRenameWindowAction() {
-    showOverMainWindow(renameWindow);
+    showOverMainWindow(namingWindows.renameWindow);
     ClickRenamewithCustomtextAction();
 }
 
@@ -159,60 +164,67 @@ void AppDelegate::ClickRenamewithMetadataAction() {
 }
 
 void AppDelegate::KeepLastPartCurrentFileNameAction() {
-    chooseSegment(*this, checkKeepLastFileName);
+    chooseSegment(*this, namingWindows.checkKeepLastFileName);
 }
 
 void AppDelegate::KeepFirstPartCurrentFileNameAction() {
-    chooseSegment(*this, checkKeepFirstFileName);
+    chooseSegment(*this, namingWindows.checkKeepFirstFileName);
 }
 
 void AppDelegate::RemoveLastPartCurrentFileNameAction() {
-    chooseSegment(*this, checkRemoveLastFileName);
+    chooseSegment(*this, namingWindows.checkRemoveLastFileName);
 }
 
 void AppDelegate::RemoveFirstPartCurrentFileNameAction() {
-    chooseSegment(*this, checkRemoveFirstFileName);
+    chooseSegment(*this, namingWindows.checkRemoveFirstFileName);
 }
 
 void AppDelegate::KeepExistingFileNameAction() {
-    if (keepFileNameBtn && filenameFormatstrlab)
-        filenameFormatstrlab->setText(
-            keepFileNameBtn->isChecked() ? QStringLiteral("{ExistingFileName}") : QString());
+    if (namingWindows.keepFileNameBtn && namingWindows.filenameFormatstrlab)
+        namingWindows.filenameFormatstrlab->setText(namingWindows.keepFileNameBtn->isChecked()
+                                                        ? QStringLiteral("{ExistingFileName}")
+                                                        : QString());
 }
 
 void AppDelegate::InsertPhotoTagsFileNameAction() {
-    if (!addTagsButton || !filenameFormatstrlab)
+    if (!namingWindows.addTagsButton || !namingWindows.filenameFormatstrlab)
         return;
-    const int heading = addTagsButton->count() - 1;
-    if (addTagsButton->currentIndex() != heading) {
-        const QString tag = QStringLiteral("{%1}").arg(addTagsButton->currentText());
-        const QString old = filenameFormatstrlab->text();
-        const bool atStart = !tagpostionButton || tagpostionButton->currentIndex() == 0;
-        filenameFormatstrlab->setText(atStart ? QStringLiteral("%1 %2").arg(tag, old)
-                                              : QStringLiteral("%1 %2").arg(old, tag));
-        if (addTagsButton->currentText() == QLatin1String("Camera Date") && renameDateFormatBtn)
-            renameDateFormatBtn->setEnabled(true);
+    const int heading = namingWindows.addTagsButton->count() - 1;
+    if (namingWindows.addTagsButton->currentIndex() != heading) {
+        const QString tag = QStringLiteral("{%1}").arg(namingWindows.addTagsButton->currentText());
+        const QString old = namingWindows.filenameFormatstrlab->text();
+        const bool atStart =
+            !namingWindows.tagpostionButton || namingWindows.tagpostionButton->currentIndex() == 0;
+        namingWindows.filenameFormatstrlab->setText(atStart
+                                                        ? QStringLiteral("%1 %2").arg(tag, old)
+                                                        : QStringLiteral("%1 %2").arg(old, tag));
+        if (namingWindows.addTagsButton->currentText() == QLatin1String("Camera Date") &&
+            namingWindows.renameDateFormatBtn)
+            namingWindows.renameDateFormatBtn->setEnabled(true);
     }
-    addTagsButton->setCurrentIndex(heading);
+    namingWindows.addTagsButton->setCurrentIndex(heading);
 }
 
 void AppDelegate::CloseRenameWindowAction() {
-    if (filenameFormatstrlab)
-        filenameFormatstrlab->setText(QStringLiteral("{ExistingFileName}"));
-    if (renameWindow)
-        renameWindow->hide();
+    if (namingWindows.filenameFormatstrlab)
+        namingWindows.filenameFormatstrlab->setText(QStringLiteral("{ExistingFileName}"));
+    if (namingWindows.renameWindow)
+        namingWindows.renameWindow->hide();
 }
 
 void AppDelegate::SaveChangesRenameWindowAction() {
-    if (renameWindow)
-        renameWindow->hide();
-    const bool libraryShown = photolibView && !photolibView->isHidden();
+    if (namingWindows.renameWindow)
+        namingWindows.renameWindow->hide();
+    const bool libraryShown = mainWindow.photolibView && !mainWindow.photolibView->isHidden();
     if (!libraryShown && !blocalMode)
         return;
     if (libraryShown && alertWhilePhotosRuns())
         return;
-    currentRenameLabStr = filenameFormatstrlab ? filenameFormatstrlab->text() : QString();
-    currentRenameTitleStr = renameDateFormatBtn ? renameDateFormatBtn->currentText() : QString();
+    namingWindows.currentRenameLabStr =
+        namingWindows.filenameFormatstrlab ? namingWindows.filenameFormatstrlab->text() : QString();
+    namingWindows.currentRenameTitleStr = namingWindows.renameDateFormatBtn
+                                              ? namingWindows.renameDateFormatBtn->currentText()
+                                              : QString();
     showRenameActionWindow();
     if (libraryShown)
         ReNamePhotoLibrarywithFileThreader();

@@ -45,7 +45,7 @@ QFileDialog *folderPanel(AppDelegate &d, const QString &message, bool several,
         for (QAbstractItemView *view : panel->findChildren<QAbstractItemView *>())
             view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     }
-    d.theOpenPanel = panel;
+    d.mainWindow.theOpenPanel = panel;
     return panel;
 }
 
@@ -79,7 +79,7 @@ void showIdle(QWidget *window, QWidget *bar, PRButton *a, PRButton *b) {
 }
 
 bool refuseSecondRun(AppDelegate &d) {
-    if (!d.sidecarMerge)
+    if (!d.sidecarMerges.sidecarMerge)
         return false;
     beginAlertSheet(d.window, AppDelegate::tr("A merge is already running."),
                     AppDelegate::tr("Wait until it has ended, then start the next one."),
@@ -88,7 +88,7 @@ bool refuseSecondRun(AppDelegate &d) {
 }
 
 void showSummary(AppDelegate &d, const QString &heading, const SidecarMergeSummary &summary) {
-    d.sidecarSummarySheet = markOutcome(
+    d.sidecarMerges.sidecarSummarySheet = markOutcome(
         beginAlertSheet(d.window, heading, summary.text(), {AppDelegate::tr(" Ok ")}, {}),
         summary.unpaired.isEmpty() && summary.skipped.isEmpty());
 }
@@ -104,7 +104,7 @@ void AppDelegate::BatchWriteJsonFileToPhotos() {
         return;
     QFileDialog *panel = folderPanel(
         *this, tr("Select one or more downloaded Google Takeout Photos folders to merge."), true,
-        writeJsonWindow);
+        sidecarMerges.writeJsonWindow);
     connect(panel, &QFileDialog::finished, this,
             [this, panel](int r) { openPanelDidEnd19(panel, r == QDialog::Accepted ? 1 : 0); });
     panel->open();
@@ -121,9 +121,9 @@ void AppDelegate::openPanelDidEnd19(QFileDialog *panel, int returnCode, void *) 
 bool AppDelegate::startJsonMerge(const QStringList &folders) {
     if (folders.isEmpty() || refuseSecondRun(*this))
         return false;
-    totalJsonFiles = countJsonFiles = 0;
-    if (writeGooglePhotoLab) {
-        writeGooglePhotoLab->setText(
+    sidecarMerges.totalJsonFiles = sidecarMerges.countJsonFiles = 0;
+    if (sidecarMerges.writeGooglePhotoLab) {
+        sidecarMerges.writeGooglePhotoLab->setText(
             folders.size() == 1
                 ? tr("The merge process will match the json files and photos in the Google "
                      "Takeout folder, and automatically batch merge the json metadata into the "
@@ -134,23 +134,24 @@ bool AppDelegate::startJsonMerge(const QStringList &folders) {
                      "automatically merges the JSON metadata into the corresponding photos in "
                      "batches."));
     }
-    currentJosnFilePathStr = folders.first();
-    if (writeJsonProcesser)
-        writeJsonProcesser->setValue(0);
-    showBusy(writeJsonWindow, writeJsonProcesser, writeJsonBtn, CancelJsonBtn);
+    sidecarMerges.currentJosnFilePathStr = folders.first();
+    if (sidecarMerges.writeJsonProcesser)
+        sidecarMerges.writeJsonProcesser->setValue(0);
+    showBusy(sidecarMerges.writeJsonWindow, sidecarMerges.writeJsonProcesser,
+             sidecarMerges.writeJsonBtn, sidecarMerges.CancelJsonBtn);
     // The sheet's cancel stops the run at its next sidecar.
-    if (CancelJsonBtn)
-        CancelJsonBtn->show();
+    if (sidecarMerges.CancelJsonBtn)
+        sidecarMerges.CancelJsonBtn->show();
 
     auto run = std::make_shared<SidecarMergeRun>();
-    sidecarMerge = run;
+    sidecarMerges.sidecarMerge = run;
     JobRunner *runner = startJob();
     // The merge window has its own bar and Cancel: the status bar shows no second pair.
     runner->setOwnProgress(true);
     connect(runner, &JobRunner::progress, this, &AppDelegate::ScanJsonUpdatProgessItemToMainThread);
     connect(runner, &JobRunner::finished, this, [this, run] {
-        if (sidecarMerge == run)
-            sidecarMerge.reset();
+        if (sidecarMerges.sidecarMerge == run)
+            sidecarMerges.sidecarMerge.reset();
         BatchScanJsonPhotosItemToMainThread(run->summary);
     });
     runner->startLong([this, run, folders](JobControl &control) {
@@ -165,51 +166,53 @@ bool AppDelegate::startJsonMerge(const QStringList &folders) {
 }
 
 void AppDelegate::ScanJsonUpdatProgessItemToMainThread(int done, int total) {
-    countJsonFiles = done;
-    totalJsonFiles = total;
-    if (writeJsonProcesser && total > 0)
-        writeJsonProcesser->setValue(done * 95 / total);
+    sidecarMerges.countJsonFiles = done;
+    sidecarMerges.totalJsonFiles = total;
+    if (sidecarMerges.writeJsonProcesser && total > 0)
+        sidecarMerges.writeJsonProcesser->setValue(done * 95 / total);
 }
 
 void AppDelegate::BatchScanJsonPhotosItemToMainThread(const SidecarMergeSummary &summary) {
-    if (writeJsonProcesser)
-        writeJsonProcesser->setValue(100);
-    showIdle(writeJsonWindow, writeJsonProcesser, writeJsonBtn, CancelJsonBtn);
+    if (sidecarMerges.writeJsonProcesser)
+        sidecarMerges.writeJsonProcesser->setValue(100);
+    showIdle(sidecarMerges.writeJsonWindow, sidecarMerges.writeJsonProcesser,
+             sidecarMerges.writeJsonBtn, sidecarMerges.CancelJsonBtn);
     showSummary(*this, tr("The Google Takeout merge has ended."), summary);
-    Workspace::selectFile(QString(), currentJosnFilePathStr);
+    Workspace::selectFile(QString(), sidecarMerges.currentJosnFilePathStr);
 }
 
 void AppDelegate::CanelJsonMetadataToPhotosAction() {
-    if (sidecarMerge)
-        sidecarMerge->cancel = true;
-    if (writeJsonWindow)
-        writeJsonWindow->hide();
+    if (sidecarMerges.sidecarMerge)
+        sidecarMerges.sidecarMerge->cancel = true;
+    if (sidecarMerges.writeJsonWindow)
+        sidecarMerges.writeJsonWindow->hide();
 }
 
 void AppDelegate::WriteXMPMetadataToPhotosAction() {
     if (refuseSecondRun(*this))
         return;
-    showIdle(nullptr, writeXmpProcesser, writeXmpBtn, CancelXmpBtn);
-    showOverMainWindow(writeXmpWindow);
+    showIdle(nullptr, sidecarMerges.writeXmpProcesser, sidecarMerges.writeXmpBtn,
+             sidecarMerges.CancelXmpBtn);
+    showOverMainWindow(sidecarMerges.writeXmpWindow);
 }
 
 void AppDelegate::BatchWriteXMPFileToFile() {
-    if (writeXmpWindow)
-        writeXmpWindow->hide();
+    if (sidecarMerges.writeXmpWindow)
+        sidecarMerges.writeXmpWindow->hide();
     if (refuseSecondRun(*this))
         return;
     QFileDialog *panel =
-        folderPanel(*this, tr("Choose a xmp folder to open."), false, writeXmpWindow);
+        folderPanel(*this, tr("Choose a xmp folder to open."), false, sidecarMerges.writeXmpWindow);
     connect(panel, &QFileDialog::finished, this,
             [this, panel](int r) { openPanelDidEnd9(panel, r == QDialog::Accepted ? 1 : 0); });
     panel->open();
 }
 
 void AppDelegate::CanelXMPMetadataToPhotosAction() {
-    if (sidecarMerge)
-        sidecarMerge->cancel = true;
-    if (writeXmpWindow)
-        writeXmpWindow->hide();
+    if (sidecarMerges.sidecarMerge)
+        sidecarMerges.sidecarMerge->cancel = true;
+    if (sidecarMerges.writeXmpWindow)
+        sidecarMerges.writeXmpWindow->hide();
 }
 
 void AppDelegate::openPanelDidEnd9(QFileDialog *panel, int returnCode, void *) {
@@ -221,19 +224,20 @@ void AppDelegate::openPanelDidEnd9(QFileDialog *panel, int returnCode, void *) {
 bool AppDelegate::startXmpMerge(const QString &folder) {
     if (folder.isEmpty() || refuseSecondRun(*this))
         return false;
-    if (writeXmpProcesser)
-        writeXmpProcesser->setRange(0, 0); // busy: the walk does not know its end
-    showBusy(writeXmpWindow, writeXmpProcesser, writeXmpBtn, CancelXmpBtn);
-    if (CancelXmpBtn)
-        CancelXmpBtn->show();
+    if (sidecarMerges.writeXmpProcesser)
+        sidecarMerges.writeXmpProcesser->setRange(0, 0); // busy: the walk does not know its end
+    showBusy(sidecarMerges.writeXmpWindow, sidecarMerges.writeXmpProcesser,
+             sidecarMerges.writeXmpBtn, sidecarMerges.CancelXmpBtn);
+    if (sidecarMerges.CancelXmpBtn)
+        sidecarMerges.CancelXmpBtn->show();
     auto run = std::make_shared<SidecarMergeRun>();
-    sidecarMerge = run;
+    sidecarMerges.sidecarMerge = run;
     JobRunner *runner = startJob();
     // The merge window has its own bar and Cancel: the status bar shows no second pair.
     runner->setOwnProgress(true);
     connect(runner, &JobRunner::finished, this, [this, run] {
-        if (sidecarMerge == run)
-            sidecarMerge.reset();
+        if (sidecarMerges.sidecarMerge == run)
+            sidecarMerges.sidecarMerge.reset();
         BatchScanXmpPhotosItemToMainThread(run->summary);
     });
     runner->start(1, [run, folder](qsizetype) {
@@ -244,7 +248,8 @@ bool AppDelegate::startXmpMerge(const QString &folder) {
 }
 
 void AppDelegate::BatchScanXmpPhotosItemToMainThread(const SidecarMergeSummary &summary) {
-    showIdle(writeXmpWindow, writeXmpProcesser, writeXmpBtn, CancelXmpBtn);
+    showIdle(sidecarMerges.writeXmpWindow, sidecarMerges.writeXmpProcesser,
+             sidecarMerges.writeXmpBtn, sidecarMerges.CancelXmpBtn);
     showSummary(*this, tr("The XMP merge has ended."), summary);
     // One reveal for the run: its first merged photo.
     if (!summary.merged.isEmpty())

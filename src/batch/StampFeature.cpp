@@ -78,13 +78,13 @@ void AppDelegate::AddCopyrightOnPhotoAction() {
 }
 
 void AppDelegate::AddLocationPlaceOnPhotoAction() {
-    if (placeStampRunning)
+    if (imageOutput.placeStampRunning)
         return;
     auto walk = std::make_shared<PlaceWalk>();
     walk->items = selectedLocalItems();
     if (walk->items.isEmpty())
         return;
-    placeStampRunning = true;
+    imageOutput.placeStampRunning = true;
     walk->geocoder = new ReverseGeocoder(this);
     const StampSettings s = stampSettingsOf(preferences, StampKind::Place, true);
     QPointer<AppDelegate> self(this);
@@ -124,7 +124,7 @@ void AppDelegate::AddLocationPlaceOnPhotoAction() {
             return;
         }
         walk->geocoder->deleteLater();
-        self->placeStampRunning = false;
+        self->imageOutput.placeStampRunning = false;
         const auto texts = walk->texts;
         self->startImageOutputJob(
             walk->found,

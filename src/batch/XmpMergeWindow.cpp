@@ -10,25 +10,25 @@
 #include <QProgressBar>
 
 void buildXmpMergeWindow(AppDelegate &d) {
-    QVBoxLayout *column =
-        newColumnWindow(d, d.writeXmpWindow, "writeXmpWindow",
-                        AppDelegate::tr("Merge XMP Sidecar Files"), &d.writeXmpImgView);
-    QWidget *w = d.writeXmpWindow;
+    QVBoxLayout *column = newColumnWindow(d, d.sidecarMerges.writeXmpWindow, "writeXmpWindow",
+                                          AppDelegate::tr("Merge XMP Sidecar Files"),
+                                          &d.sidecarMerges.writeXmpImgView);
+    QWidget *w = d.sidecarMerges.writeXmpWindow;
     auto *text = new QLabel(AppDelegate::tr("Choose a folder: each XMP sidecar file in it and "
                                             "its subfolders is merged into the photo of the "
                                             "same name."),
                             w);
     text->setWordWrap(true);
     column->addWidget(text);
-    PK_OUTLET(column, w, d, writeXmpProcesser);
+    PK_OUTLET(column, w, d, sidecarMerges.writeXmpProcesser);
     auto *buttons = new QHBoxLayout;
-    d.CancelXmpBtn = new PRButton(AppDelegate::tr("Cancel"), w);
-    d.CancelXmpBtn->setObjectName(QStringLiteral("CancelXmpBtn"));
-    d.writeXmpBtn = new PRButton(AppDelegate::tr("Choose XMP Folder…"), w);
-    d.writeXmpBtn->setObjectName(QStringLiteral("writeXmpBtn"));
+    d.sidecarMerges.CancelXmpBtn = new PRButton(AppDelegate::tr("Cancel"), w);
+    d.sidecarMerges.CancelXmpBtn->setObjectName(QStringLiteral("CancelXmpBtn"));
+    d.sidecarMerges.writeXmpBtn = new PRButton(AppDelegate::tr("Choose XMP Folder…"), w);
+    d.sidecarMerges.writeXmpBtn->setObjectName(QStringLiteral("writeXmpBtn"));
     buttons->addStretch(1);
-    buttons->addWidget(d.CancelXmpBtn);
-    buttons->addWidget(d.writeXmpBtn);
+    buttons->addWidget(d.sidecarMerges.CancelXmpBtn);
+    buttons->addWidget(d.sidecarMerges.writeXmpBtn);
     column->addLayout(buttons);
     column->addStretch(1);
 }

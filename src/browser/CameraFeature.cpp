@@ -37,8 +37,8 @@ QImage placeholderPicture(const QString &name) {
 }
 
 QWidget *sheetWindow(AppDelegate &d) {
-    if (d.deviceWindow && d.deviceWindow->isVisible())
-        return d.deviceWindow;
+    if (d.cameraWindow.deviceWindow && d.cameraWindow.deviceWindow->isVisible())
+        return d.cameraWindow.deviceWindow;
     return d.window;
 }
 
@@ -52,26 +52,26 @@ void spin(QProgressBar *bar, bool on) {
 } // namespace
 
 void AppDelegate::startDeviceBrowser() {
-    if (mDeviceBrowser)
+    if (cameraWindow.mDeviceBrowser)
         return;
-    mDeviceBrowser = new PKDeviceBrowser(this);
-    connect(mDeviceBrowser, &PKDeviceBrowser::didAddDevice, this,
+    cameraWindow.mDeviceBrowser = new PKDeviceBrowser(this);
+    connect(cameraWindow.mDeviceBrowser, &PKDeviceBrowser::didAddDevice, this,
             &AppDelegate::deviceBrowserDidAddDevice);
-    connect(mDeviceBrowser, &PKDeviceBrowser::didRemoveDevice, this,
+    connect(cameraWindow.mDeviceBrowser, &PKDeviceBrowser::didRemoveDevice, this,
             &AppDelegate::deviceBrowserDidRemoveDevice);
-    mDeviceBrowser->start();
+    cameraWindow.mDeviceBrowser->start();
 }
 
 void AppDelegate::startProgreess() {
-    spin(camerataskProgressor, true);
+    spin(cameraWindow.camerataskProgressor, true);
 }
 
 void AppDelegate::endProgress() {
-    spin(camerataskProgressor, false);
+    spin(cameraWindow.camerataskProgressor, false);
 }
 
 bool AppDelegate::cameraRequestsPending() const {
-    for (const auto &object : mCameras)
+    for (const auto &object : cameraWindow.mCameras)
         if (auto *device = qobject_cast<PKCameraDevice *>(object.get()))
             if (device->pendingRequests() > 0)
                 return true;
@@ -80,11 +80,11 @@ bool AppDelegate::cameraRequestsPending() const {
 
 QList<IKImageItemPtr> AppDelegate::selectedCameraItems() const {
     QList<IKImageItemPtr> items;
-    if (!imageBrowserView || !imageBrowserView->selectionModel())
+    if (!cameraWindow.imageBrowserView || !cameraWindow.imageBrowserView->selectionModel())
         return items;
-    for (int i = 0; i < cameItemArray.size(); ++i)
-        if (imageBrowserView->selectionModel()->isRowSelected(i))
-            items << cameItemArray[i];
+    for (int i = 0; i < cameraWindow.cameItemArray.size(); ++i)
+        if (cameraWindow.imageBrowserView->selectionModel()->isRowSelected(i))
+            items << cameraWindow.cameItemArray[i];
     return items;
 }
 
@@ -93,12 +93,12 @@ QList<IKImageItemPtr> AppDelegate::selectedCameraItems() const {
 void AppDelegate::deviceBrowserDidAddDevice(const PKCameraDevicePtr &device, bool) {
     if (!device)
         return;
-    if (deviceNamelab)
-        deviceNamelab->setText(device->name());
+    if (cameraWindow.deviceNamelab)
+        cameraWindow.deviceNamelab->setText(device->name());
     if (device->type() & kPKDeviceTypeCamera) {
-        mCameras << device;
+        cameraWindow.mCameras << device;
         emit camerasChanged();
-        currentDevice = device;
+        cameraWindow.currentDevice = device;
         PKCameraDevice *raw = device.get();
         connect(raw, &PKCameraDevice::didAddItem, this,
                 [this, raw](const PKCameraFilePtr &f) { cameraDeviceDidAddItem(raw, f); });
@@ -118,8 +118,8 @@ void AppDelegate::deviceBrowserDidAddDevice(const PKCameraDevicePtr &device, boo
                                            << error;
         });
     }
-    if (changtoiOSmodemenu)
-        changtoiOSmodemenu->setEnabled(true);
+    if (mainWindow.changtoiOSmodemenu)
+        mainWindow.changtoiOSmodemenu->setEnabled(true);
 }
 
 void AppDelegate::deviceBrowserDidRemoveDevice(const PKCameraDevicePtr &device, bool) {
@@ -127,36 +127,40 @@ void AppDelegate::deviceBrowserDidRemoveDevice(const PKCameraDevicePtr &device, 
                                 << (device ? device->name() : "") << "\n";
     if (!device)
         return;
-    mCameras.removeAll(std::static_pointer_cast<QObject>(device));
+    cameraWindow.mCameras.removeAll(std::static_pointer_cast<QObject>(device));
     // The items of a camera that has gone cannot be downloaded or deleted any more.
-    const qsizetype before = cameItemArray.size();
-    cameItemArray.removeIf([&](const IKImageItemPtr &item) {
+    const qsizetype before = cameraWindow.cameItemArray.size();
+    cameraWindow.cameItemArray.removeIf([&](const IKImageItemPtr &item) {
         auto file = item->cameraItem.lock();
         return !file || file->device() == device.get();
     });
-    if (mCameras.isEmpty()) {
-        currentDevice.reset();
-        cameItemArray.clear();
-        if (deviceWindow)
-            deviceWindow->hide();
-    } else if (currentDevice.expired() || currentDevice.lock() == device) {
-        currentDevice = std::static_pointer_cast<PKCameraDevice>(mCameras.last());
+    if (cameraWindow.mCameras.isEmpty()) {
+        cameraWindow.currentDevice.reset();
+        cameraWindow.cameItemArray.clear();
+        if (cameraWindow.deviceWindow)
+            cameraWindow.deviceWindow->hide();
+    } else if (cameraWindow.currentDevice.expired() ||
+               cameraWindow.currentDevice.lock() == device) {
+        cameraWindow.currentDevice =
+            std::static_pointer_cast<PKCameraDevice>(cameraWindow.mCameras.last());
     }
-    if (cameraPhotoModel && (before != cameItemArray.size() || mCameras.isEmpty()))
-        cameraPhotoModel->reload();
+    if (cameraWindow.cameraPhotoModel &&
+        (before != cameraWindow.cameItemArray.size() || cameraWindow.mCameras.isEmpty()))
+        cameraWindow.cameraPhotoModel->reload();
     if (!cameraRequestsPending())
         endProgress();
 }
 
 void AppDelegate::ChangeToImportiOSDevicePhoto() {
-    if (!mCameras.isEmpty() && deviceWindow) {
-        deviceWindow->show();
-        if (QScreen *screen = deviceWindow->screen()) {
+    if (!cameraWindow.mCameras.isEmpty() && cameraWindow.deviceWindow) {
+        cameraWindow.deviceWindow->show();
+        if (QScreen *screen = cameraWindow.deviceWindow->screen()) {
             const QRect area = screen->availableGeometry();
-            deviceWindow->move(area.center() - deviceWindow->rect().center());
+            cameraWindow.deviceWindow->move(area.center() -
+                                            cameraWindow.deviceWindow->rect().center());
         }
-        deviceWindow->raise();
-        deviceWindow->activateWindow();
+        cameraWindow.deviceWindow->raise();
+        cameraWindow.deviceWindow->activateWindow();
         return;
     }
     beginAlertSheet(window, tr("No camera detected"),
@@ -166,7 +170,7 @@ void AppDelegate::ChangeToImportiOSDevicePhoto() {
 
 void AppDelegate::OpenDeviceAction() {
     createFolder(preferences.storagelocation);
-    auto device = currentDevice.lock();
+    auto device = cameraWindow.currentDevice.lock();
     if (!device)
         return;
     startProgreess();
@@ -199,19 +203,19 @@ void AppDelegate::cameraDeviceDidAddItem(PKCameraDevice *device, const PKCameraF
     IKImageItemPtr item = makeCameraItem(file, picture, device->identifier());
     if (!item)
         return;
-    cameItemArray << item;
-    if (cameraPhotoModel)
-        cameraPhotoModel->reload();
+    cameraWindow.cameItemArray << item;
+    if (cameraWindow.cameraPhotoModel)
+        cameraWindow.cameraPhotoModel->reload();
 }
 
 void AppDelegate::cameraDeviceDidRemoveItem(PKCameraDevice *device, const PKCameraFilePtr &file) {
     qCDebug(lcBrowser).noquote() << "cameraDevice: \n"
                                  << device->name() << "\ndidRemoveItem: \n"
                                  << file->name;
-    const qsizetype removed = cameItemArray.removeIf(
+    const qsizetype removed = cameraWindow.cameItemArray.removeIf(
         [&](const IKImageItemPtr &item) { return item->cameraItem.lock() == file; });
-    if (removed && cameraPhotoModel)
-        cameraPhotoModel->reload();
+    if (removed && cameraWindow.cameraPhotoModel)
+        cameraWindow.cameraPhotoModel->reload();
 }
 
 // ---- Downloads ----
@@ -290,7 +294,7 @@ bool AppDelegate::requestCameraDownload(const IKImageItemPtr &item, const QStrin
 
 void AppDelegate::DownloadPhotoAction() {
     startProgreess();
-    bDownloadandimportToEdit = false;
+    cameraWindow.bDownloadandimportToEdit = false;
     const bool sent = downloadAsOneJob(*this, selectedCameraItems(), false, ownName);
     // Nothing was asked of a device, so no completion will stop the spinner.
     if (!sent && !cameraRequestsPending())
@@ -300,7 +304,7 @@ void AppDelegate::DownloadPhotoAction() {
 void AppDelegate::DownloadImportEditePhotoAction() {
     showLocalBrowserPane();
     startProgreess();
-    bDownloadandimportToEdit = true;
+    cameraWindow.bDownloadandimportToEdit = true;
     const bool sent = downloadAsOneJob(*this, selectedCameraItems(), true, ownName);
     if (!sent && !cameraRequestsPending())
         endProgress();
@@ -314,8 +318,8 @@ void AppDelegate::didDownloadFile(const PKDownloadResult &result, bool importToE
                                  << result.path;
     if (!cameraRequestsPending()) {
         endProgress();
-        if (previewProgressor)
-            previewProgressor->hide();
+        if (mainWindow.previewProgressor)
+            mainWindow.previewProgressor->hide();
     }
     // A copy that did not arrive is neither listed nor shown; the job's end tells of it.
     if (result.error.isEmpty() && importToEdit) {
@@ -348,9 +352,9 @@ void AppDelegate::DeletePhotoAction() {
 }
 
 void AppDelegate::ViewExifData() {
-    if (previewProgressor) {
-        previewProgressor->setRange(0, 0);
-        previewProgressor->show();
+    if (mainWindow.previewProgressor) {
+        mainWindow.previewProgressor->setRange(0, 0);
+        mainWindow.previewProgressor->show();
     }
     QList<IKImageItemPtr> photos;
     for (const IKImageItemPtr &item : selectedCameraItems()) {
@@ -367,6 +371,6 @@ void AppDelegate::ViewExifData() {
     }
     const bool sent =
         downloadAsOneJob(*this, photos, false, [](const IKImageItemPtr &) { return QString(); });
-    if (!sent && !cameraRequestsPending() && previewProgressor)
-        previewProgressor->hide();
+    if (!sent && !cameraRequestsPending() && mainWindow.previewProgressor)
+        mainWindow.previewProgressor->hide();
 }

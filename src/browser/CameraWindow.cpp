@@ -15,70 +15,76 @@
 #include <QTimer>
 
 void buildCameraWindow(AppDelegate &d) {
-    QVBoxLayout *column = newColumnWindow(d, d.deviceWindow, "deviceWindow",
-                                          AppDelegate::tr("Camera"), &d.deviceWindowImageView);
-    QWidget *w = d.deviceWindow;
-    PK_OUTLET(column, w, d, hasDeviceImageView);
-    PK_OUTLET(column, w, d, deviceNamelab);
-    PK_OUTLET(column, w, d, imageBrowserView);
-    PK_OUTLET(column, w, d, opendeviceBtn);
-    PK_OUTLET(column, w, d, downloadPhotoBtn);
-    PK_OUTLET(column, w, d, importEditPhotoBtn);
-    PK_OUTLET(column, w, d, deletePhotoBtn);
-    PK_OUTLET(column, w, d, viewExifBtn);
-    PK_OUTLET(column, w, d, removeExifBtn);
-    PK_OUTLET(column, w, d, camerataskProgressor);
-    PK_OUTLET(column, w, d, devicebottomWindowImageView);
-    d.hasDeviceImageView->setMinimumHeight(40);
-    d.devicebottomWindowImageView->setMinimumHeight(24);
-    d.opendeviceBtn->setText(AppDelegate::tr("Open Device"));
-    d.downloadPhotoBtn->setText(AppDelegate::tr("Download"));
-    d.importEditPhotoBtn->setText(AppDelegate::tr("Download and Edit"));
-    d.deletePhotoBtn->setText(AppDelegate::tr("Delete"));
-    d.viewExifBtn->setText(AppDelegate::tr("View Metadata"));
-    d.removeExifBtn->setText(AppDelegate::tr("Remove Metadata"));
+    QVBoxLayout *column =
+        newColumnWindow(d, d.cameraWindow.deviceWindow, "deviceWindow", AppDelegate::tr("Camera"),
+                        &d.cameraWindow.deviceWindowImageView);
+    QWidget *w = d.cameraWindow.deviceWindow;
+    PK_OUTLET(column, w, d, cameraWindow.hasDeviceImageView);
+    PK_OUTLET(column, w, d, cameraWindow.deviceNamelab);
+    PK_OUTLET(column, w, d, cameraWindow.imageBrowserView);
+    PK_OUTLET(column, w, d, cameraWindow.opendeviceBtn);
+    PK_OUTLET(column, w, d, cameraWindow.downloadPhotoBtn);
+    PK_OUTLET(column, w, d, cameraWindow.importEditPhotoBtn);
+    PK_OUTLET(column, w, d, cameraWindow.deletePhotoBtn);
+    PK_OUTLET(column, w, d, cameraWindow.viewExifBtn);
+    PK_OUTLET(column, w, d, cameraWindow.removeExifBtn);
+    PK_OUTLET(column, w, d, cameraWindow.camerataskProgressor);
+    PK_OUTLET(column, w, d, cameraWindow.devicebottomWindowImageView);
+    d.cameraWindow.hasDeviceImageView->setMinimumHeight(40);
+    d.cameraWindow.devicebottomWindowImageView->setMinimumHeight(24);
+    d.cameraWindow.opendeviceBtn->setText(AppDelegate::tr("Open Device"));
+    d.cameraWindow.downloadPhotoBtn->setText(AppDelegate::tr("Download"));
+    d.cameraWindow.importEditPhotoBtn->setText(AppDelegate::tr("Download and Edit"));
+    d.cameraWindow.deletePhotoBtn->setText(AppDelegate::tr("Delete"));
+    d.cameraWindow.viewExifBtn->setText(AppDelegate::tr("View Metadata"));
+    d.cameraWindow.removeExifBtn->setText(AppDelegate::tr("Remove Metadata"));
     column->addStretch(1);
 
-    d.cameraPhotoModel = new LocalPhotoModel(&d.cameItemArray, d.imageBrowserView);
-    d.imageBrowserView->setModel(d.cameraPhotoModel);
-    d.imageBrowserView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    d.cameraWindow.cameraPhotoModel =
+        new LocalPhotoModel(&d.cameraWindow.cameItemArray, d.cameraWindow.imageBrowserView);
+    d.cameraWindow.imageBrowserView->setModel(d.cameraWindow.cameraPhotoModel);
+    d.cameraWindow.imageBrowserView->setSelectionMode(QAbstractItemView::ExtendedSelection);
 
     const std::pair<QPushButton *, void (AppDelegate::*)()> actions[] = {
-        {d.opendeviceBtn, &AppDelegate::OpenDeviceAction},
-        {d.downloadPhotoBtn, &AppDelegate::DownloadPhotoAction},
-        {d.importEditPhotoBtn, &AppDelegate::DownloadImportEditePhotoAction},
-        {d.deletePhotoBtn, &AppDelegate::DeletePhotoAction},
-        {d.viewExifBtn, &AppDelegate::ViewExifData},
+        {d.cameraWindow.opendeviceBtn, &AppDelegate::OpenDeviceAction},
+        {d.cameraWindow.downloadPhotoBtn, &AppDelegate::DownloadPhotoAction},
+        {d.cameraWindow.importEditPhotoBtn, &AppDelegate::DownloadImportEditePhotoAction},
+        {d.cameraWindow.deletePhotoBtn, &AppDelegate::DeletePhotoAction},
+        {d.cameraWindow.viewExifBtn, &AppDelegate::ViewExifData},
     };
     for (const auto &[button, action] : actions)
         QObject::connect(button, &QPushButton::clicked, &d, action);
     // The buttons act on the selected photos, so they are on while there are some.
     auto updateButtons = [&d] {
-        const bool any = d.imageBrowserView->selectionModel() &&
-                         d.imageBrowserView->selectionModel()->hasSelection();
-        for (QPushButton *b : {d.deletePhotoBtn, d.downloadPhotoBtn, d.importEditPhotoBtn,
-                               d.viewExifBtn, d.removeExifBtn})
+        const bool any = d.cameraWindow.imageBrowserView->selectionModel() &&
+                         d.cameraWindow.imageBrowserView->selectionModel()->hasSelection();
+        for (QPushButton *b : {d.cameraWindow.deletePhotoBtn, d.cameraWindow.downloadPhotoBtn,
+                               d.cameraWindow.importEditPhotoBtn, d.cameraWindow.viewExifBtn,
+                               d.cameraWindow.removeExifBtn})
             b->setEnabled(any);
     };
-    QObject::connect(d.imageBrowserView->selectionModel(), &QItemSelectionModel::selectionChanged,
-                     &d, updateButtons);
-    QObject::connect(d.cameraPhotoModel, &QAbstractItemModel::modelReset, &d, updateButtons);
-    QObject::connect(d.cameraPhotoModel, &QAbstractItemModel::rowsRemoved, &d, updateButtons);
+    QObject::connect(d.cameraWindow.imageBrowserView->selectionModel(),
+                     &QItemSelectionModel::selectionChanged, &d, updateButtons);
+    QObject::connect(d.cameraWindow.cameraPhotoModel, &QAbstractItemModel::modelReset, &d,
+                     updateButtons);
+    QObject::connect(d.cameraWindow.cameraPhotoModel, &QAbstractItemModel::rowsRemoved, &d,
+                     updateButtons);
     // The removal menu from here works on the camera's photos, until it closes.
-    QObject::connect(d.removeExifBtn, &QPushButton::clicked, &d, [&d] {
-        if (!d.removeExifMenu)
+    QObject::connect(d.cameraWindow.removeExifBtn, &QPushButton::clicked, &d, [&d] {
+        if (!d.mainWindow.removeExifMenu)
             return;
-        if (!d.removeExifMenu->property("pkCameraHook").toBool()) {
-            d.removeExifMenu->setProperty("pkCameraHook", true);
+        if (!d.mainWindow.removeExifMenu->property("pkCameraHook").toBool()) {
+            d.mainWindow.removeExifMenu->setProperty("pkCameraHook", true);
             // The chosen action runs after the menu hides, so the flag goes after it.
-            QObject::connect(d.removeExifMenu, &QMenu::aboutToHide, &d, [&d] {
+            QObject::connect(d.mainWindow.removeExifMenu, &QMenu::aboutToHide, &d, [&d] {
                 QTimer::singleShot(0, &d, [&d] { d.removalMenuFromCamera = false; });
             });
         }
         d.removalMenuFromCamera = true;
-        d.popUpButtonMenu(d.removeExifMenu, d.removeExifBtn, d.removeExifBtn->height() / 4.0);
+        d.popUpButtonMenu(d.mainWindow.removeExifMenu, d.cameraWindow.removeExifBtn,
+                          d.cameraWindow.removeExifBtn->height() / 4.0);
     });
-    if (d.changtoiOSmodemenu)
-        QObject::connect(d.changtoiOSmodemenu, &QAction::triggered, &d,
+    if (d.mainWindow.changtoiOSmodemenu)
+        QObject::connect(d.mainWindow.changtoiOSmodemenu, &QAction::triggered, &d,
                          &AppDelegate::ChangeToImportiOSDevicePhoto);
 }

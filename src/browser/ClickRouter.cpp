@@ -37,66 +37,84 @@ void AppDelegate::MybuttonMouseDownHandle(QObject *sender) {
         return;
     auto quarter = [](QWidget *b) { return b->height() / 4.0; };
     const Route routes[] = {
-        {importPhotobtn,
-         [&] { popUpButtonMenu(importPhotoMenu, importPhotobtn, quarter(importPhotobtn)); }},
-        {remoMetaDataLocalBtn,
+        {mainWindow.importPhotobtn,
          [&] {
-             popUpButtonMenu(removeExifMenu, remoMetaDataLocalBtn, quarter(remoMetaDataLocalBtn));
+             popUpButtonMenu(mainWindow.importPhotoMenu, mainWindow.importPhotobtn,
+                             quarter(mainWindow.importPhotobtn));
          }},
-        {editMetaDataLocalBtn,
+        {mainWindow.remoMetaDataLocalBtn,
          [&] {
-             popUpButtonMenu(editExifMenu, editMetaDataLocalBtn, editMetaDataLocalBtn->height());
+             popUpButtonMenu(mainWindow.removeExifMenu, mainWindow.remoMetaDataLocalBtn,
+                             quarter(mainWindow.remoMetaDataLocalBtn));
          }},
-        {importandExportBtn,
+        {mainWindow.editMetaDataLocalBtn,
          [&] {
-             popUpButtonMenu(importandExportMenu, importandExportBtn, quarter(importandExportBtn));
+             popUpButtonMenu(mainWindow.editExifMenu, mainWindow.editMetaDataLocalBtn,
+                             mainWindow.editMetaDataLocalBtn->height());
          }},
-        {localeditexifBtn,
-         [&] { withImage(localeditexifBtn, "editexifnom.png", [&] { StartEditViewAction(); }); }},
-        {cameraphotoBtn, [&] { ChangePhotoLibraryMenuAction(); }},
-        {photolibcameraphotoBtn, [&] { ChangePhotoLibraryMenuAction(); }},
-        {localphotoBtn, [&] { ChangeLocalPhotoMenuAction(); }},
-        {photoliblocalphotoBtn, [&] { ChangeLocalPhotoMenuAction(); }},
-        {filterPhotolibBtn,
-         [&] { popUpButtonMenu(issuePhotoMenu, filterPhotolibBtn, quarter(filterPhotolibBtn)); }},
-        {showPhotoTypelibBtn,
+        {mainWindow.importandExportBtn,
          [&] {
-             popUpButtonMenu(showPhotoTypeMenu, showPhotoTypelibBtn, quarter(showPhotoTypelibBtn));
+             popUpButtonMenu(mainWindow.importandExportMenu, mainWindow.importandExportBtn,
+                             quarter(mainWindow.importandExportBtn));
          }},
-        {sortLocalPhotoBtn,
+        {mainWindow.localeditexifBtn,
          [&] {
-             popUpButtonMenu(sortLocalPhotoMenu, sortLocalPhotoBtn, quarter(sortLocalPhotoBtn));
+             withImage(mainWindow.localeditexifBtn, "editexifnom.png",
+                       [&] { StartEditViewAction(); });
          }},
-        {PhotolibQuickBtn,
-         [&] { popUpButtonMenu(PhotolibQuickMenu, PhotolibQuickBtn, quarter(PhotolibQuickBtn)); }},
-        {PhotolibEditExifBtn,
+        {mainWindow.cameraphotoBtn, [&] { ChangePhotoLibraryMenuAction(); }},
+        {mainWindow.photolibcameraphotoBtn, [&] { ChangePhotoLibraryMenuAction(); }},
+        {mainWindow.localphotoBtn, [&] { ChangeLocalPhotoMenuAction(); }},
+        {mainWindow.photoliblocalphotoBtn, [&] { ChangeLocalPhotoMenuAction(); }},
+        {mainWindow.filterPhotolibBtn,
          [&] {
-             popUpButtonMenu(PhotolibEditExifMenu, PhotolibEditExifBtn,
-                             quarter(PhotolibEditExifBtn));
+             popUpButtonMenu(mainWindow.issuePhotoMenu, mainWindow.filterPhotolibBtn,
+                             quarter(mainWindow.filterPhotolibBtn));
          }},
-        {canclePhotolibEiteViewBtn, [&] { HidePhotoLibEditViewAction(); }},
-        {canclePhotoOrigEiteViewBtn, [&] { HidePhotoOriginalEditViewAction(); }},
-        {applyPhotolibEiteViewBtn, [&] { ApplyPhotoLibMetadataChangeAction(); }},
-        {applyPhotoOrigEiteViewBtn, [&] { ApplyOriginalPhotoMetadataChangeAction(); }},
+        {mainWindow.showPhotoTypelibBtn,
+         [&] {
+             popUpButtonMenu(mainWindow.showPhotoTypeMenu, mainWindow.showPhotoTypelibBtn,
+                             quarter(mainWindow.showPhotoTypelibBtn));
+         }},
+        {mainWindow.sortLocalPhotoBtn,
+         [&] {
+             popUpButtonMenu(mainWindow.sortLocalPhotoMenu, mainWindow.sortLocalPhotoBtn,
+                             quarter(mainWindow.sortLocalPhotoBtn));
+         }},
+        {mainWindow.PhotolibQuickBtn,
+         [&] {
+             popUpButtonMenu(mainWindow.PhotolibQuickMenu, mainWindow.PhotolibQuickBtn,
+                             quarter(mainWindow.PhotolibQuickBtn));
+         }},
+        {mainWindow.PhotolibEditExifBtn,
+         [&] {
+             popUpButtonMenu(mainWindow.PhotolibEditExifMenu, mainWindow.PhotolibEditExifBtn,
+                             quarter(mainWindow.PhotolibEditExifBtn));
+         }},
+        {libraryPanels.canclePhotolibEiteViewBtn, [&] { HidePhotoLibEditViewAction(); }},
+        {libraryPanels.canclePhotoOrigEiteViewBtn, [&] { HidePhotoOriginalEditViewAction(); }},
+        {libraryPanels.applyPhotolibEiteViewBtn, [&] { ApplyPhotoLibMetadataChangeAction(); }},
+        {libraryPanels.applyPhotoOrigEiteViewBtn,
+         [&] { ApplyOriginalPhotoMetadataChangeAction(); }},
         // One save button for both kinds of photo: the mode says whose dates change.
-        {changeMutiPhotoDateBtn,
+        {dateWindows.changeMutiPhotoDateBtn,
          [&] {
-             changeMutiPhotoDateBtn->setImageName(QStringLiteral("savechanges.png"));
+             dateWindows.changeMutiPhotoDateBtn->setImageName(QStringLiteral("savechanges.png"));
              if (blocalMode)
                  ClickMutiDateChangedSaveAction();
              else
                  ClickMutiDateChangedSavePhotoLibAction();
          }},
         // Sidecar merges.
-        {writeJsonBtn, [&] { BatchWriteJsonFileToPhotos(); }},
-        {CancelJsonBtn, [&] { CanelJsonMetadataToPhotosAction(); }},
-        {writeXmpBtn, [&] { BatchWriteXMPFileToFile(); }},
-        {CancelXmpBtn, [&] { CanelXMPMetadataToPhotosAction(); }},
+        {sidecarMerges.writeJsonBtn, [&] { BatchWriteJsonFileToPhotos(); }},
+        {sidecarMerges.CancelJsonBtn, [&] { CanelJsonMetadataToPhotosAction(); }},
+        {sidecarMerges.writeXmpBtn, [&] { BatchWriteXMPFileToFile(); }},
+        {sidecarMerges.CancelXmpBtn, [&] { CanelXMPMetadataToPhotosAction(); }},
         // Library merge.
-        {photolibMergeBtn, [&] { ClickMergePhotoLibraryAction(); }},
-        {photolibAddBtn, [&] { AddPhotoLibraryintoTableView(); }},
-        {photolibSubBtn, [&] { RemovePhotoLibraryFromTableView(); }},
-        {photolibStartBtn, [&] { ClickStartMergePhotoLibraryAction(); }},
+        {mergeWindow.photolibMergeBtn, [&] { ClickMergePhotoLibraryAction(); }},
+        {mergeWindow.photolibAddBtn, [&] { AddPhotoLibraryintoTableView(); }},
+        {mergeWindow.photolibSubBtn, [&] { RemovePhotoLibraryFromTableView(); }},
+        {mergeWindow.photolibStartBtn, [&] { ClickStartMergePhotoLibraryAction(); }},
     };
     for (const Route &route : routes) {
         if (route.button && route.button == sender) {
@@ -107,14 +125,15 @@ void AppDelegate::MybuttonMouseDownHandle(QObject *sender) {
 }
 
 void AppDelegate::MyClosebuttonMouseDownHandle(QObject *sender) {
-    if (!closedButton || sender != closedButton)
+    if (!mainWindow.closedButton || sender != mainWindow.closedButton)
         return;
     const bool modern = macOsVer > 9;
-    closedButton->setProperty("imageName", modern ? QStringLiteral("Close_Down.png")
-                                                  : QStringLiteral("titlebarreddown.png"));
+    mainWindow.closedButton->setProperty("imageName", modern
+                                                          ? QStringLiteral("Close_Down.png")
+                                                          : QStringLiteral("titlebarreddown.png"));
     CloseTheMainWindow();
-    closedButton->setProperty("imageName", modern ? QStringLiteral("Close_Nom.png")
-                                                  : QStringLiteral("titlebarred.png"));
+    mainWindow.closedButton->setProperty("imageName", modern ? QStringLiteral("Close_Nom.png")
+                                                             : QStringLiteral("titlebarred.png"));
 }
 
 void AppDelegate::CloseTheMainWindow() {

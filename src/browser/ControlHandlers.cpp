@@ -32,30 +32,31 @@ void importDroppedFiles(AppDelegate &d, const QList<QUrl> &urls) {
     }
     d.LoadImportedPhotsonMainThread();
     d.showImportProblems(problems);
-    if (d.localImageBrowserView && d.localPhotoModel && d.localPhotoModel->rowCount() > 0)
-        d.localImageBrowserView->selectionModel()->select(d.localPhotoModel->index(0),
-                                                          QItemSelectionModel::ClearAndSelect);
+    if (d.mainWindow.localImageBrowserView && d.mainWindow.localPhotoModel &&
+        d.mainWindow.localPhotoModel->rowCount() > 0)
+        d.mainWindow.localImageBrowserView->selectionModel()->select(
+            d.mainWindow.localPhotoModel->index(0), QItemSelectionModel::ClearAndSelect);
 }
 } // namespace
 
 void AppDelegate::PRDragOperationImageNoteHandle(QObject *sender) {
-    if (sender == localImageBrowserView)
-        importDroppedFiles(*this, localImageBrowserView->geturlArray());
+    if (sender == mainWindow.localImageBrowserView)
+        importDroppedFiles(*this, mainWindow.localImageBrowserView->geturlArray());
 }
 
 void AppDelegate::NSDragOperationImageViewNoteHandle(QObject *sender) {
-    if (sender != leftTipImageView)
+    if (sender != mainWindow.leftTipImageView)
         return;
     showLocalBrowserPane();
-    bImportLocalFolder = false;
-    importDroppedFiles(*this, leftTipImageView->geturlArray());
+    mainWindow.bImportLocalFolder = false;
+    importDroppedFiles(*this, mainWindow.leftTipImageView->geturlArray());
 }
 
 void AppDelegate::NSDragOperationImageViewFolderNoteHandle(QObject *sender) {
-    if (sender != leftTipImageView)
+    if (sender != mainWindow.leftTipImageView)
         return;
     QStringList paths;
-    for (const QUrl &url : leftTipImageView->geturlArray())
+    for (const QUrl &url : mainWindow.leftTipImageView->geturlArray())
         if (url.isLocalFile())
             paths << url.toLocalFile();
     if (paths.isEmpty())

@@ -56,82 +56,91 @@ PKMapView *addMap(QWidget *view, QVBoxLayout *column, const char *name) {
 } // namespace
 
 void buildLibraryComparisonPanels(AppDelegate &d) {
-    if (!d.photolibEditView || !d.photoOriginalEditView)
+    if (!d.mainWindow.photolibEditView || !d.mainWindow.photoOriginalEditView)
         return;
-    QWidget *lib = d.photolibEditView;
+    QWidget *lib = d.mainWindow.photolibEditView;
     QVBoxLayout *libColumn = columnIn(lib);
     addLines(lib, libColumn,
-             {{&d.photolibNamelab, "photolibNamelab"},
-              {&d.photolibFileSizelab, "photolibFileSizelab"},
-              {&d.photolibImageSizelab, "photolibImageSizelab"},
-              {&d.photolibCreateDatelab, "photolibCreateDatelab"},
-              {&d.photolibcameraDatelab, "photolibcameraDatelab"},
-              {&d.photolibtitlelab, "photolibtitlelab"},
-              {&d.photolibartistlab, "photolibartistlab"},
-              {&d.photolibimageDescrilab, "photolibimageDescrilab"},
-              {&d.photolibkeywordslab, "photolibkeywordslab"},
-              {&d.photolibcommentslab, "photolibcommentslab"},
-              {&d.photolibcameraMakelab, "photolibcameraMakelab"},
-              {&d.photolibcameraModelab, "photolibcameraModelab"},
-              {&d.photoliblensMakelab, "photoliblensMakelab"},
-              {&d.photoliblensModelab, "photoliblensModelab"},
-              {&d.photoliblensLatitudelab, "photoliblensLatitudelab"},
-              {&d.photoliblensLongitudelab, "photoliblensLongitudelab"}});
-    addFields(lib, libColumn,
-              {{&d.photolibEiteFileNamelab, "photolibEiteFileNamelab", "File Name:"},
-               {&d.photolibEiteCameraDatelab, "photolibEiteCameraDatelab", "Camera Date:"},
-               {&d.photolibEiteTitlelab, "photolibEiteTitlelab", "Title:"},
-               {&d.photolibEiteDescriplab, "photolibEiteDescriplab", "Caption:"},
-               {&d.photolibEitekeywordslab, "photolibEitekeywordslab", "Keywords:"},
-               {&d.photolibEiteCameraMakelab, "photolibEiteCameraMakelab", "Camera Make:"},
-               {&d.photolibEiteCameraModellab, "photolibEiteCameraModellab", "Camera Model:"},
-               {&d.photolibEiteLensModellab, "photolibEiteLensModellab", "Lens Model:"},
-               {&d.photolibEitegpsLatilab, "photolibEitegpsLatilab", "Latitude:"},
-               {&d.photolibEitegpsLongtlab, "photolibEitegpsLongtlab", "Longitude:"}});
-    d.photolibEiteMapView = addMap(lib, libColumn, "photolibEiteMapView");
+             {{&d.libraryPanels.photolibNamelab, "photolibNamelab"},
+              {&d.libraryPanels.photolibFileSizelab, "photolibFileSizelab"},
+              {&d.libraryPanels.photolibImageSizelab, "photolibImageSizelab"},
+              {&d.libraryPanels.photolibCreateDatelab, "photolibCreateDatelab"},
+              {&d.libraryPanels.photolibcameraDatelab, "photolibcameraDatelab"},
+              {&d.libraryPanels.photolibtitlelab, "photolibtitlelab"},
+              {&d.libraryPanels.photolibartistlab, "photolibartistlab"},
+              {&d.libraryPanels.photolibimageDescrilab, "photolibimageDescrilab"},
+              {&d.libraryPanels.photolibkeywordslab, "photolibkeywordslab"},
+              {&d.libraryPanels.photolibcommentslab, "photolibcommentslab"},
+              {&d.libraryPanels.photolibcameraMakelab, "photolibcameraMakelab"},
+              {&d.libraryPanels.photolibcameraModelab, "photolibcameraModelab"},
+              {&d.libraryPanels.photoliblensMakelab, "photoliblensMakelab"},
+              {&d.libraryPanels.photoliblensModelab, "photoliblensModelab"},
+              {&d.libraryPanels.photoliblensLatitudelab, "photoliblensLatitudelab"},
+              {&d.libraryPanels.photoliblensLongitudelab, "photoliblensLongitudelab"}});
+    addFields(
+        lib, libColumn,
+        {{&d.libraryPanels.photolibEiteFileNamelab, "photolibEiteFileNamelab", "File Name:"},
+         {&d.libraryPanels.photolibEiteCameraDatelab, "photolibEiteCameraDatelab", "Camera Date:"},
+         {&d.libraryPanels.photolibEiteTitlelab, "photolibEiteTitlelab", "Title:"},
+         {&d.libraryPanels.photolibEiteDescriplab, "photolibEiteDescriplab", "Caption:"},
+         {&d.libraryPanels.photolibEitekeywordslab, "photolibEitekeywordslab", "Keywords:"},
+         {&d.libraryPanels.photolibEiteCameraMakelab, "photolibEiteCameraMakelab", "Camera Make:"},
+         {&d.libraryPanels.photolibEiteCameraModellab, "photolibEiteCameraModellab",
+          "Camera Model:"},
+         {&d.libraryPanels.photolibEiteLensModellab, "photolibEiteLensModellab", "Lens Model:"},
+         {&d.libraryPanels.photolibEitegpsLatilab, "photolibEitegpsLatilab", "Latitude:"},
+         {&d.libraryPanels.photolibEitegpsLongtlab, "photolibEitegpsLongtlab", "Longitude:"}});
+    d.libraryPanels.photolibEiteMapView = addMap(lib, libColumn, "photolibEiteMapView");
 
-    QWidget *orig = d.photoOriginalEditView;
+    QWidget *orig = d.mainWindow.photoOriginalEditView;
     QVBoxLayout *origColumn = columnIn(orig);
     addLines(orig, origColumn,
-             {{&d.origphotoNamelab, "origphotoNamelab"},
-              {&d.origphotoFileSizelab, "origphotoFileSizelab"},
-              {&d.origphotoImageSizelab, "origphotoImageSizelab"},
-              {&d.origphotoCreateDatelab, "origphotoCreateDatelab"},
-              {&d.origphotocameraDatelab, "origphotocameraDatelab"},
-              {&d.origphototitlelab, "origphototitlelab"},
-              {&d.origphotoartistlab, "origphotoartistlab"},
-              {&d.origphotoimageDescrilab, "origphotoimageDescrilab"},
-              {&d.origphotokeywordslab, "origphotokeywordslab"},
-              {&d.origphotocommentslab, "origphotocommentslab"},
-              {&d.origphotocameraMakelab, "origphotocameraMakelab"},
-              {&d.origphotocameraModelab, "origphotocameraModelab"},
-              {&d.origphotolensModelab, "origphotolensModelab"},
-              {&d.origphotolensLatitudelab, "origphotolensLatitudelab"},
-              {&d.origphotolensLongitudelab, "origphotolensLongitudelab"}});
-    addFields(orig, origColumn,
-              {{&d.originalPhotolibCameraDatelab, "originalPhotolibCameraDatelab", "Camera Date:"},
-               {&d.originalPhotolibTitlelab, "originalPhotolibTitlelab", "Title:"},
-               {&d.originalPhotolibArtistlab, "originalPhotolibArtistlab", "Author:"},
-               {&d.originalPhotolibDescriplab, "originalPhotolibDescriplab", "Caption:"},
-               {&d.originalPhotolibCopyrightlab, "originalPhotolibCopyrightlab", "Copyright:"},
-               {&d.originalPhotolibkeywordslab, "originalPhotolibkeywordslab", "Keywords:"},
-               {&d.originalPhotolibCommendlab, "originalPhotolibCommendlab", "Comments:"},
-               {&d.originalPhotolibCameraMakelab, "originalPhotolibCameraMakelab", "Camera Make:"},
-               {&d.originalPhotolibCameraModelab, "originalPhotolibCameraModelab", "Camera Model:"},
-               {&d.originalPhotolibLenMakelab, "originalPhotolibLenMakelab", "Lens Make:"},
-               {&d.originalPhotolibLenModelab, "originalPhotolibLenModelab", "Lens Model:"},
-               {&d.originalPhotolibgpsLatilab, "originalPhotolibgpsLatilab", "Latitude:"},
-               {&d.originalPhotolibgpsLongtlab, "originalPhotolibgpsLongtlab", "Longitude:"}});
-    d.originalPhotolibMapView = addMap(orig, origColumn, "originalPhotolibMapView");
+             {{&d.libraryPanels.origphotoNamelab, "origphotoNamelab"},
+              {&d.libraryPanels.origphotoFileSizelab, "origphotoFileSizelab"},
+              {&d.libraryPanels.origphotoImageSizelab, "origphotoImageSizelab"},
+              {&d.libraryPanels.origphotoCreateDatelab, "origphotoCreateDatelab"},
+              {&d.libraryPanels.origphotocameraDatelab, "origphotocameraDatelab"},
+              {&d.libraryPanels.origphototitlelab, "origphototitlelab"},
+              {&d.libraryPanels.origphotoartistlab, "origphotoartistlab"},
+              {&d.libraryPanels.origphotoimageDescrilab, "origphotoimageDescrilab"},
+              {&d.libraryPanels.origphotokeywordslab, "origphotokeywordslab"},
+              {&d.libraryPanels.origphotocommentslab, "origphotocommentslab"},
+              {&d.libraryPanels.origphotocameraMakelab, "origphotocameraMakelab"},
+              {&d.libraryPanels.origphotocameraModelab, "origphotocameraModelab"},
+              {&d.libraryPanels.origphotolensModelab, "origphotolensModelab"},
+              {&d.libraryPanels.origphotolensLatitudelab, "origphotolensLatitudelab"},
+              {&d.libraryPanels.origphotolensLongitudelab, "origphotolensLongitudelab"}});
+    addFields(
+        orig, origColumn,
+        {{&d.libraryPanels.originalPhotolibCameraDatelab, "originalPhotolibCameraDatelab",
+          "Camera Date:"},
+         {&d.libraryPanels.originalPhotolibTitlelab, "originalPhotolibTitlelab", "Title:"},
+         {&d.libraryPanels.originalPhotolibArtistlab, "originalPhotolibArtistlab", "Author:"},
+         {&d.libraryPanels.originalPhotolibDescriplab, "originalPhotolibDescriplab", "Caption:"},
+         {&d.libraryPanels.originalPhotolibCopyrightlab, "originalPhotolibCopyrightlab",
+          "Copyright:"},
+         {&d.libraryPanels.originalPhotolibkeywordslab, "originalPhotolibkeywordslab", "Keywords:"},
+         {&d.libraryPanels.originalPhotolibCommendlab, "originalPhotolibCommendlab", "Comments:"},
+         {&d.libraryPanels.originalPhotolibCameraMakelab, "originalPhotolibCameraMakelab",
+          "Camera Make:"},
+         {&d.libraryPanels.originalPhotolibCameraModelab, "originalPhotolibCameraModelab",
+          "Camera Model:"},
+         {&d.libraryPanels.originalPhotolibLenMakelab, "originalPhotolibLenMakelab", "Lens Make:"},
+         {&d.libraryPanels.originalPhotolibLenModelab, "originalPhotolibLenModelab", "Lens Model:"},
+         {&d.libraryPanels.originalPhotolibgpsLatilab, "originalPhotolibgpsLatilab", "Latitude:"},
+         {&d.libraryPanels.originalPhotolibgpsLongtlab, "originalPhotolibgpsLongtlab",
+          "Longitude:"}});
+    d.libraryPanels.originalPhotolibMapView = addMap(orig, origColumn, "originalPhotolibMapView");
 
-    if (d.previewPhotolibinfolab)
-        d.previewPhotolibinfolab->setText(AppDelegate::tr("Photo metadata in the library"));
-    if (d.theplayerView) {
-        auto *playerLayout = new QVBoxLayout(d.theplayerView);
+    if (d.mainWindow.previewPhotolibinfolab)
+        d.mainWindow.previewPhotolibinfolab->setText(
+            AppDelegate::tr("Photo metadata in the library"));
+    if (d.mainWindow.theplayerView) {
+        auto *playerLayout = new QVBoxLayout(d.mainWindow.theplayerView);
         playerLayout->setContentsMargins(0, 0, 0, 0);
-        d.playerFrameView = new PKImageView(d.theplayerView);
-        d.playerFrameView->setObjectName(QStringLiteral("playerFrameView"));
-        playerLayout->addWidget(d.playerFrameView);
+        d.mainWindow.playerFrameView = new PKImageView(d.mainWindow.theplayerView);
+        d.mainWindow.playerFrameView->setObjectName(QStringLiteral("playerFrameView"));
+        playerLayout->addWidget(d.mainWindow.playerFrameView);
     }
     buildLibraryEditPanels(d);
 }

@@ -43,56 +43,58 @@ void AppDelegate::getOriginalMedataDataWithItem(const IKImageItemPtr &item) {
 }
 
 void AppDelegate::libraryBrowserSelectionDidChange() {
-    if (!photoLibBrowserView || !photoLibBrowserView->selectionModel())
+    if (!mainWindow.photoLibBrowserView || !mainWindow.photoLibBrowserView->selectionModel())
         return;
     int first = -1;
-    for (const QModelIndex &index : photoLibBrowserView->selectionModel()->selectedIndexes())
+    for (const QModelIndex &index :
+         mainWindow.photoLibBrowserView->selectionModel()->selectedIndexes())
         if (first < 0 || index.row() < first)
             first = index.row();
     if (first < 0 || first >= library.photoLibBroserArray.size() ||
         !library.photoLibBroserArray.at(first)) {
         // Nothing selected (also after a reload): the column keeps nothing of an earlier photo,
         // unless it shows the local list.
-        if (photolibView && !photolibView->isHidden()) {
+        if (mainWindow.photolibView && !mainWindow.photolibView->isHidden()) {
             showPhotoInColumn(nullptr, true);
-            for (QLabel *label : {previewPhotolibinfolab, previewOriginalphtoinfolab})
+            for (QLabel *label :
+                 {mainWindow.previewPhotolibinfolab, mainWindow.previewOriginalphtoinfolab})
                 if (label)
                     label->clear();
-            if (theplayerView)
-                theplayerView->hide();
+            if (mainWindow.theplayerView)
+                mainWindow.theplayerView->hide();
         }
         return;
     }
-    if (previewPhotolibinfolab)
-        previewPhotolibinfolab->show();
-    if (previewOriginalphtoinfolab)
-        previewOriginalphtoinfolab->show();
+    if (mainWindow.previewPhotolibinfolab)
+        mainWindow.previewPhotolibinfolab->show();
+    if (mainWindow.previewOriginalphtoinfolab)
+        mainWindow.previewOriginalphtoinfolab->show();
 
     const IKImageItemPtr item = library.photoLibBroserArray.at(first);
     const LibraryComparison c = compareLibraryItem(*item, library.bScanNewPhotosLib);
 
-    if (previewOriginalphtoinfolab) {
-        previewOriginalphtoinfolab->setText(c.originalCaption);
-        colourLabel(previewOriginalphtoinfolab,
+    if (mainWindow.previewOriginalphtoinfolab) {
+        mainWindow.previewOriginalphtoinfolab->setText(c.originalCaption);
+        colourLabel(mainWindow.previewOriginalphtoinfolab,
                     c.originalCaptionDiffers ? libraryDifferenceColor() : QColor(Qt::white));
     }
     // The right column follows the library selection: the photo's own lines, table and
     // preview (whole, in its proportions; a HEIC too).
     showPhotoInColumn(item, true);
     if (!c.isImage) {
-        if (previewImageView)
-            previewImageView->hide();
-        if (theplayerView)
-            theplayerView->show();
-        playerFilePath = c.previewPath;
+        if (mainWindow.previewImageView)
+            mainWindow.previewImageView->hide();
+        if (mainWindow.theplayerView)
+            mainWindow.theplayerView->show();
+        mainWindow.playerFilePath = c.previewPath;
         QString why;
         const QImage frame = firstVideoFrame(c.previewPath, &why);
-        if (playerFrameView) {
+        if (mainWindow.playerFrameView) {
             if (frame.isNull()) {
                 qCDebug(lcBrowser).noquote() << "No video preview:" << why;
-                playerFrameView->clear();
+                mainWindow.playerFrameView->clear();
             } else {
-                playerFrameView->setImage(QPixmap::fromImage(frame));
+                mainWindow.playerFrameView->setImage(QPixmap::fromImage(frame));
             }
         }
     }
@@ -109,12 +111,13 @@ void AppDelegate::libraryBrowserSelectionDidChange() {
     if (c.hasOriginal) {
         apply(c.originalLines);
         apply(c.originalFields);
-        showMap(originalPhotolibMapView, originalPhotolibCoords, c.originalMap);
+        showMap(libraryPanels.originalPhotolibMapView, libraryPanels.originalPhotolibCoords,
+                c.originalMap);
     }
     apply(c.libraryLines);
     apply(c.libraryFields);
     if (c.hasLibrary)
-        showMap(photolibEiteMapView, photolibEiteCoords, c.libraryMap);
+        showMap(libraryPanels.photolibEiteMapView, libraryPanels.photolibEiteCoords, c.libraryMap);
 
     for (const QString &name : c.differingLines)
         colourLabel(qobject_cast<QLabel *>(libraryPanelOutlet(name)), libraryDifferenceColor());
@@ -125,13 +128,13 @@ void AppDelegate::libraryBrowserSelectionDidChange() {
 QObject *AppDelegate::libraryPanelOutlet(const QString &name) {
     // Looked up once: a search of both panels' widget trees on every selection adds up
     // when the user walks through a library with the arrow keys.
-    const auto known = libraryPanelOutlets.constFind(name);
-    if (known != libraryPanelOutlets.cend() && *known)
+    const auto known = libraryPanels.libraryPanelOutlets.constFind(name);
+    if (known != libraryPanels.libraryPanelOutlets.cend() && *known)
         return *known;
     QObject *found = nullptr;
-    for (QWidget *root : {photoOriginalEditView, photolibEditView})
+    for (QWidget *root : {mainWindow.photoOriginalEditView, mainWindow.photolibEditView})
         if (root && !found)
             found = root->findChild<QObject *>(name);
-    libraryPanelOutlets.insert(name, found);
+    libraryPanels.libraryPanelOutlets.insert(name, found);
     return found;
 }

@@ -28,7 +28,7 @@ QFileDialog *openImportPanel(AppDelegate &d, bool foldersToo, const QString &mes
     panel->setWindowModality(Qt::WindowModal);
     if (!foldersToo)
         panel->setFileMode(QFileDialog::ExistingFiles);
-    d.theOpenPanel = panel;
+    d.mainWindow.theOpenPanel = panel;
     return panel;
 }
 
@@ -160,9 +160,9 @@ void AppDelegate::importPhotosItemThreader(const QStringList &paths) {
                     seen->insert(real);
                     appendLocalItem(found.items[i]);
                 }
-                bImportLocalFolder = found.folder;
+                mainWindow.bImportLocalFolder = found.folder;
                 if (found.folder)
-                    bImportLocalPath = QFileInfo(paths.value(index)).absolutePath();
+                    mainWindow.bImportLocalPath = QFileInfo(paths.value(index)).absolutePath();
             });
     connect(runner, &JobRunner::progress, this, [this] { LoadImportedPhotsonMainThread(); });
     connect(runner, &JobRunner::finished, this,
@@ -177,10 +177,10 @@ void AppDelegate::importPhotosItemThreader(const QStringList &paths) {
 }
 
 void AppDelegate::LoadImportedPhotsonMainThread() {
-    if (localPhotoModel)
-        localPhotoModel->reload();
-    if (sortLocalPhotoBtn)
-        sortLocalPhotoBtn->show();
+    if (mainWindow.localPhotoModel)
+        mainWindow.localPhotoModel->reload();
+    if (mainWindow.sortLocalPhotoBtn)
+        mainWindow.sortLocalPhotoBtn->show();
 }
 
 void AppDelegate::showImportProblems(const QStringList &problems) {
@@ -205,10 +205,10 @@ void AppDelegate::appendLocalItem(const IKImageItemPtr &item) {
 }
 
 void AppDelegate::showLocalBrowserPane() {
-    if (leftphotoScrView)
-        leftphotoScrView->show();
-    if (leftTipView)
-        leftTipView->hide();
-    if (leftTipCameraImageView)
-        leftTipCameraImageView->hide();
+    if (mainWindow.leftphotoScrView)
+        mainWindow.leftphotoScrView->show();
+    if (mainWindow.leftTipView)
+        mainWindow.leftTipView->hide();
+    if (mainWindow.leftTipCameraImageView)
+        mainWindow.leftTipCameraImageView->hide();
 }

@@ -30,16 +30,16 @@ QFormLayout *buildLocalInformationLines(AppDelegate &d, QWidget *column) {
         QString caption;
     };
     const Line lines[] = {
-        {&d.photoNamelab, "photoNamelab", AppDelegate::tr("Name:")},
-        {&d.photoTitlelab, "photoTitlelab", AppDelegate::tr("Title:")},
-        {&d.photoModDatelab, "photoModDatelab", AppDelegate::tr("Taken:")},
-        {&d.photoDPIlab, "photoDPIlab", AppDelegate::tr("Camera:")},
-        {&d.photoLensInfolab, "photoLensInfolab", AppDelegate::tr("Lens:")},
-        {&d.photoExposurelab, "photoExposurelab", AppDelegate::tr("Exposure:")},
-        {&d.photoImageSizelab, "photoImageSizelab", AppDelegate::tr("Dimensions:")},
-        {&d.photoFileSizelab, "photoFileSizelab", AppDelegate::tr("File size:")},
-        {&d.photoCreateDatelab, "photoCreateDatelab", AppDelegate::tr("Created:")},
-        {&d.locationCitylab, "locationCitylab", AppDelegate::tr("Place:")},
+        {&d.mainWindow.photoNamelab, "photoNamelab", AppDelegate::tr("Name:")},
+        {&d.mainWindow.photoTitlelab, "photoTitlelab", AppDelegate::tr("Title:")},
+        {&d.mainWindow.photoModDatelab, "photoModDatelab", AppDelegate::tr("Taken:")},
+        {&d.mainWindow.photoDPIlab, "photoDPIlab", AppDelegate::tr("Camera:")},
+        {&d.mainWindow.photoLensInfolab, "photoLensInfolab", AppDelegate::tr("Lens:")},
+        {&d.mainWindow.photoExposurelab, "photoExposurelab", AppDelegate::tr("Exposure:")},
+        {&d.mainWindow.photoImageSizelab, "photoImageSizelab", AppDelegate::tr("Dimensions:")},
+        {&d.mainWindow.photoFileSizelab, "photoFileSizelab", AppDelegate::tr("File size:")},
+        {&d.mainWindow.photoCreateDatelab, "photoCreateDatelab", AppDelegate::tr("Created:")},
+        {&d.mainWindow.locationCitylab, "locationCitylab", AppDelegate::tr("Place:")},
     };
     for (const Line &line : lines) {
         auto *value = new PanelValueLabel(column);
@@ -62,22 +62,22 @@ QWidget *buildLocalMapSlot(AppDelegate &d, QWidget *column) {
     slot->setFixedHeight(kMapHeight);
     auto *stack = new QGridLayout(slot);
     stack->setContentsMargins(0, 0, 0, 0);
-    d.localMapPlaceholder = new QLabel(slot);
-    d.localMapPlaceholder->setObjectName(QStringLiteral("localMapPlaceholder"));
-    d.localMapPlaceholder->setAlignment(Qt::AlignCenter);
-    d.localMapPlaceholder->setStyleSheet(
+    d.mainWindow.localMapPlaceholder = new QLabel(slot);
+    d.mainWindow.localMapPlaceholder->setObjectName(QStringLiteral("localMapPlaceholder"));
+    d.mainWindow.localMapPlaceholder->setAlignment(Qt::AlignCenter);
+    d.mainWindow.localMapPlaceholder->setStyleSheet(
         QStringLiteral("QLabel { background: #4a4443; color: #a9a4a2; }"));
-    d.currentlocalMapView = new PKMapView(slot);
-    d.currentlocalMapView->setObjectName(QStringLiteral("currentlocalMapView"));
+    d.mainWindow.currentlocalMapView = new PKMapView(slot);
+    d.mainWindow.currentlocalMapView->setObjectName(QStringLiteral("currentlocalMapView"));
     // Both share the cell; the map, laid out last, covers the placeholder while shown.
-    stack->addWidget(d.localMapPlaceholder, 0, 0);
-    stack->addWidget(d.currentlocalMapView, 0, 0);
+    stack->addWidget(d.mainWindow.localMapPlaceholder, 0, 0);
+    stack->addWidget(d.mainWindow.currentlocalMapView, 0, 0);
     return slot;
 }
 
 void useFittedCellTitles(AppDelegate &d) {
-    for (QListView *view :
-         {static_cast<QListView *>(d.localImageBrowserView), d.photoLibBrowserView})
+    for (QListView *view : {static_cast<QListView *>(d.mainWindow.localImageBrowserView),
+                            d.mainWindow.photoLibBrowserView})
         if (view)
             view->setItemDelegate(new LocalCellDelegate(view));
 }

@@ -11,8 +11,8 @@
 namespace {
 void showSorted(AppDelegate &d, LocalSortOrder order) {
     d.localPhotoItemArray = sortedLocalItems(d.localImportPhotoItemArray, order);
-    if (d.localPhotoModel)
-        d.localPhotoModel->reload();
+    if (d.mainWindow.localPhotoModel)
+        d.mainWindow.localPhotoModel->reload();
 }
 } // namespace
 
@@ -27,8 +27,8 @@ void AppDelegate::ClickSortLocalPhotosByName() {
 void AppDelegate::ClearSelectedLeftPhotos() {
     if (blocalMode)
         removeItems(localPhotoItemArray, localImportPhotoItemArray, selectedLocalItems());
-    if (localPhotoModel)
-        localPhotoModel->reload();
+    if (mainWindow.localPhotoModel)
+        mainWindow.localPhotoModel->reload();
 }
 
 void AppDelegate::ClearLeftPhotosWithoutExifDate() {
@@ -55,13 +55,13 @@ void AppDelegate::ClearLeftPhotosWithoutExifDate() {
 
 void AppDelegate::ClearLeftPhotosWithoutExifDateMainThread(const QList<IKImageItemPtr> &toRemove) {
     removeItems(localPhotoItemArray, localImportPhotoItemArray, toRemove);
-    if (localPhotoModel)
-        localPhotoModel->reload();
+    if (mainWindow.localPhotoModel)
+        mainWindow.localPhotoModel->reload();
 }
 
 void AppDelegate::ClearLeftPhotos() {
     removeAllItems(localPhotoItemArray, localImportPhotoItemArray);
-    if (localPhotoModel)
-        localPhotoModel->reload();
+    if (mainWindow.localPhotoModel)
+        mainWindow.localPhotoModel->reload();
     clearLocalPanels();
 }

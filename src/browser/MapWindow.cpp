@@ -15,39 +15,40 @@
 #include <QVBoxLayout>
 
 void buildMapWindow(AppDelegate &d) {
-    d.mapWindow = newAuxiliaryWindow(d, "mapWindow", AppDelegate::tr("Map"));
-    d.mapWindow->resize(640, 480);
-    auto *layout = new QVBoxLayout(d.mapWindow);
+    d.mainWindow.mapWindow = newAuxiliaryWindow(d, "mapWindow", AppDelegate::tr("Map"));
+    d.mainWindow.mapWindow->resize(640, 480);
+    auto *layout = new QVBoxLayout(d.mainWindow.mapWindow);
     layout->setContentsMargins(0, 0, 0, 0);
-    d.currentMapView = new PKMapView(d.mapWindow);
-    d.currentMapView->setObjectName(QStringLiteral("currentMapView"));
-    layout->addWidget(d.currentMapView);
+    d.mainWindow.currentMapView = new PKMapView(d.mainWindow.mapWindow);
+    d.mainWindow.currentMapView->setObjectName(QStringLiteral("currentMapView"));
+    layout->addWidget(d.mainWindow.currentMapView);
 }
 
 void AppDelegate::ShowMapAction() {
-    if (!bMapPreview) {
+    if (!mainWindow.bMapPreview) {
         beginAlertSheet(window, tr("No GPS Data"),
                         tr("This photo does not contain GPS information."), {tr(" Ok ")},
                         [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
         return;
     }
-    if (!mapWindow || !currentMapView)
+    if (!mainWindow.mapWindow || !mainWindow.currentMapView)
         return;
-    if (!mapWindow->isVisible())
-        mapWindow->show();
-    currentMapView->setRegion(selection.currentCoords.x(), selection.currentCoords.y());
-    currentMapView->addAnnotation(selection.currentCoords.x(), selection.currentCoords.y());
+    if (!mainWindow.mapWindow->isVisible())
+        mainWindow.mapWindow->show();
+    mainWindow.currentMapView->setRegion(selection.currentCoords.x(), selection.currentCoords.y());
+    mainWindow.currentMapView->addAnnotation(selection.currentCoords.x(),
+                                             selection.currentCoords.y());
 }
 
 int AppDelegate::numberOfItemsInImageBrowser(QListView *browser) const {
     if (!browser)
         return 0;
-    if (browser == localImageBrowserView)
+    if (browser == mainWindow.localImageBrowserView)
         return int(localPhotoItemArray.size());
-    if (browser == photoLibBrowserView)
+    if (browser == mainWindow.photoLibBrowserView)
         return int(library.photoLibBroserArray.size());
-    if (browser == imageBrowserView)
-        return int(cameItemArray.size());
+    if (browser == cameraWindow.imageBrowserView)
+        return int(cameraWindow.cameItemArray.size());
     return 0;
 }
 
@@ -55,12 +56,12 @@ IKImageItemPtr AppDelegate::imageBrowser(QListView *browser, int index) const {
     const QList<IKImageItemPtr> *items = nullptr;
     if (!browser)
         return nullptr;
-    if (browser == localImageBrowserView)
+    if (browser == mainWindow.localImageBrowserView)
         items = &localPhotoItemArray;
-    else if (browser == photoLibBrowserView)
+    else if (browser == mainWindow.photoLibBrowserView)
         items = &library.photoLibBroserArray;
-    else if (browser == imageBrowserView)
-        items = &cameItemArray;
+    else if (browser == cameraWindow.imageBrowserView)
+        items = &cameraWindow.cameItemArray;
     if (!items || index < 0 || index >= items->size())
         return nullptr;
     return items->at(index);
@@ -68,7 +69,7 @@ IKImageItemPtr AppDelegate::imageBrowser(QListView *browser, int index) const {
 
 void AppDelegate::imageBrowser(QListView *browser, CellWasDoubleClicked, int index) {
     // The camera's files are not on disk: nothing to open.
-    if (!browser || browser == imageBrowserView)
+    if (!browser || browser == cameraWindow.imageBrowserView)
         return;
     const IKImageItemPtr item = imageBrowser(browser, index);
     if (item && !item->filePath.isEmpty())

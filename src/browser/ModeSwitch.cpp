@@ -6,12 +6,12 @@
 #include <QWidget>
 
 void AppDelegate::ChangeToImportComputerPhoto() {
-    if (leftTipCameraImageView)
-        leftTipCameraImageView->hide();
+    if (mainWindow.leftTipCameraImageView)
+        mainWindow.leftTipCameraImageView->hide();
     const bool empty = localPhotoItemArray.isEmpty();
-    if (leftphotoScrView)
-        leftphotoScrView->setVisible(!empty);
-    if (leftTipView)
-        leftTipView->setVisible(empty);
+    if (mainWindow.leftphotoScrView)
+        mainWindow.leftphotoScrView->setVisible(!empty);
+    if (mainWindow.leftTipView)
+        mainWindow.leftTipView->setVisible(empty);
     blocalMode = true;
 }

@@ -36,43 +36,43 @@ void addNodes(QTreeWidgetItem *parent, QTreeWidget *tree, const QList<PropertyNo
 void showColumnLines(AppDelegate &d, const LocalPhotoPanels &panels, const IKImageItemPtr &item) {
     SelectionState &selection = d.selection;
     for (auto [label, text] : std::initializer_list<std::pair<QLabel *, QString>>{
-             {d.photoNamelab, panels.photoNameText},
-             {d.photoCreateDatelab, panels.photoCreateDateText},
-             {d.photoFileSizelab, panels.photoFileSizeText},
-             {d.photoImageSizelab, panels.photoImageSizeText},
-             {d.photoDPIlab, panels.photoDPIText},
-             {d.photoLensInfolab, panels.photoLensInfoText},
-             {d.photoTitlelab, panels.photoTitleText},
-             {d.photoModDatelab, panels.photoModDateText},
-             {d.photoExposurelab, panels.photoExposureText}})
+             {d.mainWindow.photoNamelab, panels.photoNameText},
+             {d.mainWindow.photoCreateDatelab, panels.photoCreateDateText},
+             {d.mainWindow.photoFileSizelab, panels.photoFileSizeText},
+             {d.mainWindow.photoImageSizelab, panels.photoImageSizeText},
+             {d.mainWindow.photoDPIlab, panels.photoDPIText},
+             {d.mainWindow.photoLensInfolab, panels.photoLensInfoText},
+             {d.mainWindow.photoTitlelab, panels.photoTitleText},
+             {d.mainWindow.photoModDatelab, panels.photoModDateText},
+             {d.mainWindow.photoExposurelab, panels.photoExposureText}})
         if (label)
             label->setText(text);
 
-    if (d.localExifDataView) {
-        d.localExifDataView->clear();
-        addNodes(nullptr, d.localExifDataView, panels.propertyTree);
+    if (d.mainWindow.localExifDataView) {
+        d.mainWindow.localExifDataView->clear();
+        addNodes(nullptr, d.mainWindow.localExifDataView, panels.propertyTree);
     }
 
-    d.bMapPreview = panels.bMapPreview;
-    if (d.localMapPlaceholder)
-        d.localMapPlaceholder->setText(
+    d.mainWindow.bMapPreview = panels.bMapPreview;
+    if (d.mainWindow.localMapPlaceholder)
+        d.mainWindow.localMapPlaceholder->setText(
             panels.currentFileName.isEmpty() ? QString() : AppDelegate::tr("No position"));
     if (panels.bMapPreview) {
         selection.currentCoords = QPointF(panels.latitude, panels.longitude);
-        if (d.currentlocalMapView) {
-            d.currentlocalMapView->setRegion(panels.latitude, panels.longitude);
-            d.currentlocalMapView->setPin(panels.latitude, panels.longitude);
-            d.currentlocalMapView->show();
+        if (d.mainWindow.currentlocalMapView) {
+            d.mainWindow.currentlocalMapView->setRegion(panels.latitude, panels.longitude);
+            d.mainWindow.currentlocalMapView->setPin(panels.latitude, panels.longitude);
+            d.mainWindow.currentlocalMapView->show();
         }
         if (panels.startsGeocoding && item)
             d.getCityInfowithlonglab(panels.longitude, panels.latitude, item);
-        else if (d.locationCitylab)
-            d.locationCitylab->clear();
+        else if (d.mainWindow.locationCitylab)
+            d.mainWindow.locationCitylab->clear();
     } else {
-        if (d.currentlocalMapView)
-            d.currentlocalMapView->hide();
-        if (d.locationCitylab)
-            d.locationCitylab->clear();
+        if (d.mainWindow.currentlocalMapView)
+            d.mainWindow.currentlocalMapView->hide();
+        if (d.mainWindow.locationCitylab)
+            d.mainWindow.locationCitylab->clear();
     }
 }
 
@@ -127,20 +127,21 @@ QPixmap fitted(const QImage &image, const QSize &box) {
 // The selected photo as it is now (its latest edited copy, if any), made off the main thread;
 // a picture that arrives after the selection moved on is dropped.
 void showPreview(AppDelegate &d, const IKImageItemPtr &item, bool library) {
-    if (!d.previewImageView)
+    if (!d.mainWindow.previewImageView)
         return;
-    d.previewImageView->setImage(QPixmap());
-    if (d.theplayerView)
-        d.theplayerView->hide();
+    d.mainWindow.previewImageView->setImage(QPixmap());
+    if (d.mainWindow.theplayerView)
+        d.mainWindow.theplayerView->hide();
     if (!item || !item->unreadableReason.isEmpty()) {
-        d.previewImageView->hide();
+        d.mainWindow.previewImageView->hide();
         return;
     }
-    d.previewImageView->show();
+    d.mainWindow.previewImageView->show();
     // A library photo not downloaded shows its thumbnail.
     const QString path = library && !QFileInfo::exists(item->currentPath()) ? item->fileThumbPath
                                                                             : item->currentPath();
-    const QSize box = d.previewContentView ? d.previewContentView->size() : QSize(300, 240);
+    const QSize box =
+        d.mainWindow.previewContentView ? d.mainWindow.previewContentView->size() : QSize(300, 240);
     QPointer<AppDelegate> self(&d);
     std::weak_ptr<IKImageItem> weak = item;
     (void)QtConcurrent::run([self, weak, path, box, library] {
@@ -149,12 +150,12 @@ void showPreview(AppDelegate &d, const IKImageItemPtr &item, bool library) {
             image = Thumbnails::make(path, 256);
         QMetaObject::invokeMethod(qApp, [self, weak, image, box, library] {
             const IKImageItemPtr shown = weak.lock();
-            if (!self || !shown || !self->previewImageView || image.isNull())
+            if (!self || !shown || !self->mainWindow.previewImageView || image.isNull())
                 return;
             const QList<IKImageItemPtr> selected =
                 library ? self->selectedLibraryItems() : self->selectedLocalItems();
             if (!selected.isEmpty() && selected.first() == shown)
-                self->previewImageView->setImage(fitted(image, box));
+                self->mainWindow.previewImageView->setImage(fitted(image, box));
         });
     });
 }
@@ -172,19 +173,19 @@ void AppDelegate::showPhotoInColumn(const IKImageItemPtr &item, bool library) {
     if (!library || !item || GetViedoType(item->filePath) < 0) {
         showPreview(*this, item, library);
     } else {
-        if (previewImageView)
-            previewImageView->hide();
-        if (theplayerView)
-            theplayerView->show();
+        if (mainWindow.previewImageView)
+            mainWindow.previewImageView->hide();
+        if (mainWindow.theplayerView)
+            mainWindow.theplayerView->show();
     }
 }
 
 void AppDelegate::imageBrowserSelectionDidChange(QListView *browser) {
-    if (browser && browser == photoLibBrowserView) {
+    if (browser && browser == mainWindow.photoLibBrowserView) {
         libraryBrowserSelectionDidChange();
         return;
     }
-    if (!browser || browser != localImageBrowserView)
+    if (!browser || browser != mainWindow.localImageBrowserView)
         return;
     const QList<IKImageItemPtr> selected = selectedLocalItems();
     if (selected.isEmpty()) {
@@ -202,12 +203,12 @@ void AppDelegate::imageBrowserSelectionDidChange(QListView *browser) {
 void AppDelegate::getCityInfowithlonglab(double longitude, double latitude,
                                          const IKImageItemPtr &item) {
     selection.currentLocationStr = QStringLiteral("");
-    if (locationCitylab)
-        locationCitylab->clear();
-    if (!geocoder)
-        geocoder = new ReverseGeocoder(this);
+    if (mainWindow.locationCitylab)
+        mainWindow.locationCitylab->clear();
+    if (!mainWindow.geocoder)
+        mainWindow.geocoder = new ReverseGeocoder(this);
     std::weak_ptr<IKImageItem> weakItem = item;
-    currentGeocodeRequest = geocoder->reverseGeocode(
+    mainWindow.currentGeocodeRequest = mainWindow.geocoder->reverseGeocode(
         latitude, longitude, this, [this, weakItem](const Placemark &place, const QString &error) {
             if (!error.isEmpty())
                 qCWarning(lcBrowser) << "Reverse geocoding failed==" << error;
@@ -217,8 +218,9 @@ void AppDelegate::getCityInfowithlonglab(double longitude, double latitude,
                 // Offline, without a server or without a known place, the label says so
                 // rather than staying blank as if still asking.
                 const QList<IKImageItemPtr> selected = selectedLocalItems();
-                if (target && !selected.isEmpty() && selected.first() == target && locationCitylab)
-                    locationCitylab->setText(tr("Place unknown"));
+                if (target && !selected.isEmpty() && selected.first() == target &&
+                    mainWindow.locationCitylab)
+                    mainWindow.locationCitylab->setText(tr("Place unknown"));
                 return;
             }
             if (target)
@@ -228,7 +230,7 @@ void AppDelegate::getCityInfowithlonglab(double longitude, double latitude,
             if (!target || selected.isEmpty() || selected.first() != target)
                 return;
             selection.currentLocationStr = name;
-            if (locationCitylab)
-                locationCitylab->setText(name);
+            if (mainWindow.locationCitylab)
+                mainWindow.locationCitylab->setText(name);
         });
 }

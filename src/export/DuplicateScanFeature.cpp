@@ -43,27 +43,27 @@ void AppDelegate::FindDuplicatePhotosAction() {
         showQuitPhotosOffer();
         return;
     }
-    if (duplicateScan)
+    if (duplicateWindow.duplicateScan)
         return; // the sheet of the running scan is up; nothing can start a second one
 
-    sameFileArray.clear();
-    duplicateUnreadable.clear();
+    duplicateWindow.sameFileArray.clear();
+    duplicateWindow.duplicateUnreadable.clear();
     // A library opened again may carry new thumbnails under the old paths.
-    imageCache.clear();
-    leftController->removeAllObjects();
-    rightController->removeAllObjects();
-    reloadDuplicateTable(leftTableView);
-    reloadDuplicateTable(rightTableView);
-    scanDupProcesser->show();
-    scanningDupinfolab->show();
+    duplicateWindow.imageCache.clear();
+    duplicateWindow.leftController->removeAllObjects();
+    duplicateWindow.rightController->removeAllObjects();
+    reloadDuplicateTable(duplicateWindow.leftTableView);
+    reloadDuplicateTable(duplicateWindow.rightTableView);
+    duplicateWindow.scanDupProcesser->show();
+    duplicateWindow.scanningDupinfolab->show();
     library.scanningcount = 0;
-    if (!scanDupGifTimer) {
-        scanDupGifTimer = new QTimer(this);
-        connect(scanDupGifTimer, &QTimer::timeout, this,
+    if (!duplicateWindow.scanDupGifTimer) {
+        duplicateWindow.scanDupGifTimer = new QTimer(this);
+        connect(duplicateWindow.scanDupGifTimer, &QTimer::timeout, this,
                 &AppDelegate::StartScanningDupGIFImageViewTimer);
     }
-    scanDupGifTimer->start(100);
-    hHasRemoved = false;
+    duplicateWindow.scanDupGifTimer->start(100);
+    duplicateWindow.hHasRemoved = false;
 
     // The worker reads only this copy, never the browser's list or items.
     const QList<DuplicateScanEntry> entries = duplicateScanEntries(library.photoLibBroserArray);
@@ -71,7 +71,7 @@ void AppDelegate::FindDuplicatePhotosAction() {
     DuplicateScanJob *raw = job.get();
     // A weak reference, not the address: a later scan's job may be made at the same one.
     const std::weak_ptr<DuplicateScanJob> weak = job;
-    duplicateScan = job;
+    duplicateWindow.duplicateScan = job;
     job->thread = QThread::create([this, raw, weak, entries] {
         auto result = std::make_shared<DuplicateScanResult>(
             findDuplicateFiles(entries, nullptr, &raw->cancel));
@@ -79,55 +79,57 @@ void AppDelegate::FindDuplicatePhotosAction() {
             this,
             [this, weak, result] {
                 const std::shared_ptr<DuplicateScanJob> alive = weak.lock();
-                if (!alive || alive != duplicateScan || alive->cancel)
+                if (!alive || alive != duplicateWindow.duplicateScan || alive->cancel)
                     return;
                 ScanDuplicateFinishedHanderToMainThread(*result);
-                duplicateScan.reset(); // waits for the worker, which has only to return
-                findDuplicatThreader = nullptr;
+                duplicateWindow.duplicateScan
+                    .reset(); // waits for the worker, which has only to return
+                duplicateWindow.findDuplicatThreader = nullptr;
             },
             Qt::QueuedConnection);
     });
     job->thread->setObjectName(QStringLiteral("findDuplicatThreader"));
-    findDuplicatThreader = job->thread;
+    duplicateWindow.findDuplicatThreader = job->thread;
     job->thread->start();
 
-    duplicateResultlab->hide();
-    duplicateUnreadablelab->hide();
-    static_cast<QDialog *>(dupWindow)->open();
+    duplicateWindow.duplicateResultlab->hide();
+    duplicateWindow.duplicateUnreadablelab->hide();
+    static_cast<QDialog *>(duplicateWindow.dupWindow)->open();
 }
 
 void AppDelegate::stopDuplicateScan() {
-    if (!duplicateScan)
+    if (!duplicateWindow.duplicateScan)
         return;
-    duplicateScan->cancel = true;
-    duplicateScan.reset(); // the hashing stops at its next thumbnail
-    findDuplicatThreader = nullptr;
-    if (scanDupGifTimer)
-        scanDupGifTimer->stop();
-    scanDupProcesser->hide();
-    scanningDupinfolab->hide();
+    duplicateWindow.duplicateScan->cancel = true;
+    duplicateWindow.duplicateScan.reset(); // the hashing stops at its next thumbnail
+    duplicateWindow.findDuplicatThreader = nullptr;
+    if (duplicateWindow.scanDupGifTimer)
+        duplicateWindow.scanDupGifTimer->stop();
+    duplicateWindow.scanDupProcesser->hide();
+    duplicateWindow.scanningDupinfolab->hide();
 }
 
 void AppDelegate::StartScanningDupGIFImageViewTimer() {
     const int n = library.scanningcount++;
     if (n <= 6)
-        scanningDupinfolab->setText(QStringLiteral("Scanning.") + QString(n, QLatin1Char('.')));
+        duplicateWindow.scanningDupinfolab->setText(QStringLiteral("Scanning.") +
+                                                    QString(n, QLatin1Char('.')));
     else if (n >= 8)
         library.scanningcount = 0;
 }
 
 void AppDelegate::ScanDuplicateFinishedHanderToMainThread(const DuplicateScanResult &result) {
-    sameFileArray = result.groups;
-    duplicatePhotosNum = result.duplicatePhotosNum;
-    duplicateVideosNum = result.duplicateVideosNum;
-    duplicateUnreadable = result.unreadable;
+    duplicateWindow.sameFileArray = result.groups;
+    duplicateWindow.duplicatePhotosNum = result.duplicatePhotosNum;
+    duplicateWindow.duplicateVideosNum = result.duplicateVideosNum;
+    duplicateWindow.duplicateUnreadable = result.unreadable;
     for (const QString &line : result.unreadable)
         qCInfo(lcExport).noquote() << "unreadableThumbnail==" << line;
 
-    leftController->setContent(sameFileArray);
-    if (sameFileArray.isEmpty()) {
+    duplicateWindow.leftController->setContent(duplicateWindow.sameFileArray);
+    if (duplicateWindow.sameFileArray.isEmpty()) {
         // Over the duplicate window, which stays up; the program goes on meanwhile.
-        auto *alert = new QMessageBox(dupWindow);
+        auto *alert = new QMessageBox(duplicateWindow.dupWindow);
         alert->setObjectName(QStringLiteral("noDuplicatesAlert"));
         alert->setWindowModality(Qt::ApplicationModal);
         alert->setText(tr("No duplicate photos found."));
@@ -136,23 +138,26 @@ void AppDelegate::ScanDuplicateFinishedHanderToMainThread(const DuplicateScanRes
         connect(alert, &QDialog::finished, alert, &QObject::deleteLater);
         alert->open();
     }
-    leftTableView->clearSelection();
-    reloadDuplicateTable(leftTableView);
-    if (!sameFileArray.isEmpty())
-        leftTableView->selectRow(0);
+    duplicateWindow.leftTableView->clearSelection();
+    reloadDuplicateTable(duplicateWindow.leftTableView);
+    if (!duplicateWindow.sameFileArray.isEmpty())
+        duplicateWindow.leftTableView->selectRow(0);
 
-    scanDupProcesser->hide();
-    scanningDupinfolab->hide();
-    if (scanDupGifTimer)
-        scanDupGifTimer->stop();
-    duplicateResultlab->setText(
-        QStringLiteral("%1 Photos, %2 Videos").arg(duplicatePhotosNum).arg(duplicateVideosNum));
-    duplicateResultlab->show();
-    if (!duplicateUnreadable.isEmpty()) {
-        const qsizetype n = duplicateUnreadable.size();
-        duplicateUnreadablelab->setText(n == 1 ? tr("1 thumbnail could not be read")
-                                               : tr("%1 thumbnails could not be read").arg(n));
-        duplicateUnreadablelab->setToolTip(duplicateUnreadable.join(QLatin1Char('\n')));
-        duplicateUnreadablelab->show();
+    duplicateWindow.scanDupProcesser->hide();
+    duplicateWindow.scanningDupinfolab->hide();
+    if (duplicateWindow.scanDupGifTimer)
+        duplicateWindow.scanDupGifTimer->stop();
+    duplicateWindow.duplicateResultlab->setText(QStringLiteral("%1 Photos, %2 Videos")
+                                                    .arg(duplicateWindow.duplicatePhotosNum)
+                                                    .arg(duplicateWindow.duplicateVideosNum));
+    duplicateWindow.duplicateResultlab->show();
+    if (!duplicateWindow.duplicateUnreadable.isEmpty()) {
+        const qsizetype n = duplicateWindow.duplicateUnreadable.size();
+        duplicateWindow.duplicateUnreadablelab->setText(
+            n == 1 ? tr("1 thumbnail could not be read")
+                   : tr("%1 thumbnails could not be read").arg(n));
+        duplicateWindow.duplicateUnreadablelab->setToolTip(
+            duplicateWindow.duplicateUnreadable.join(QLatin1Char('\n')));
+        duplicateWindow.duplicateUnreadablelab->show();
     }
 }

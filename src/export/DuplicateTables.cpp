@@ -71,18 +71,18 @@ QLabel *whiteText(const QString &text) {
 } // namespace
 
 int AppDelegate::numberOfRowsInTableView(QTableView *table) const {
-    if (table && table == leftTableView)
-        return leftController->count();
-    if (table && table == rightTableView)
-        return rightController->count();
+    if (table && table == duplicateWindow.leftTableView)
+        return duplicateWindow.leftController->count();
+    if (table && table == duplicateWindow.rightTableView)
+        return duplicateWindow.rightController->count();
     return 0;
 }
 
 QWidget *AppDelegate::tableView(QTableView *table, const QString &columnIdentifier, int row) {
     if (row < 0 || !table)
         return nullptr;
-    if (table == leftTableView) {
-        const PRDuplicateNodePtr g = leftController->objectAt<PRDuplicateNode>(row);
+    if (table == duplicateWindow.leftTableView) {
+        const PRDuplicateNodePtr g = duplicateWindow.leftController->objectAt<PRDuplicateNode>(row);
         if (!g)
             return nullptr;
         if (columnIdentifier == QLatin1String("Count"))
@@ -98,7 +98,7 @@ QWidget *AppDelegate::tableView(QTableView *table, const QString &columnIdentifi
             const QString &path = g->filePath;
             if (GetDragImageType(QFileInfo(path).suffix()) < 0) {
                 cell->imageView->setPixmap(cellIcon(path));
-            } else if (const QImage *cached = imageCache.object(path)) {
+            } else if (const QImage *cached = duplicateWindow.imageCache.object(path)) {
                 cell->imageView->setPixmap(QPixmap::fromImage(*cached));
             } else {
                 const QImage source = readPicture(path);
@@ -106,15 +106,15 @@ QWidget *AppDelegate::tableView(QTableView *table, const QString &columnIdentifi
                     cell->imageView->setPixmap(cellIcon(path));
                 } else {
                     const QImage fitted = groupPicture(source);
-                    imageCache.insert(path, new QImage(fitted));
+                    duplicateWindow.imageCache.insert(path, new QImage(fitted));
                     cell->imageView->setPixmap(QPixmap::fromImage(fitted));
                 }
             }
         }
         return cell;
     }
-    if (table == rightTableView) {
-        const PRDupFileNodePtr f = rightController->objectAt<PRDupFileNode>(row);
+    if (table == duplicateWindow.rightTableView) {
+        const PRDupFileNodePtr f = duplicateWindow.rightController->objectAt<PRDupFileNode>(row);
         if (!f)
             return nullptr;
         auto *cell = new PRDupFilePathCellView;
@@ -163,37 +163,39 @@ void AppDelegate::fillDuplicateCellsInSight(QTableView *table) {
 }
 
 void AppDelegate::tableViewSelectionDidChange(QTableView *table) {
-    if (table == leftTableView) {
-        const int r = selectedRow(leftTableView);
-        if (r < 0 || r >= leftController->count())
+    if (table == duplicateWindow.leftTableView) {
+        const int r = selectedRow(duplicateWindow.leftTableView);
+        if (r < 0 || r >= duplicateWindow.leftController->count())
             return;
-        const PRDuplicateNodePtr group = leftController->objectAt<PRDuplicateNode>(r);
-        bPreivewFlag = true;
-        rightController->removeAllObjects();
+        const PRDuplicateNodePtr group =
+            duplicateWindow.leftController->objectAt<PRDuplicateNode>(r);
+        mainWindow.bPreivewFlag = true;
+        duplicateWindow.rightController->removeAllObjects();
         QList<PRDupFileNodePtr> files;
         for (const PRDupFileNodePtr &f : group->fileChildren())
             // After a deletion the ticked files are gone from the library.
-            if (!hHasRemoved || !f->bSelected)
+            if (!duplicateWindow.hHasRemoved || !f->bSelected)
                 files << f;
-        rightController->addObjects(files);
-        rightTableView->clearSelection();
-        reloadDuplicateTable(rightTableView);
-        bPreivewFlag = false;
+        duplicateWindow.rightController->addObjects(files);
+        duplicateWindow.rightTableView->clearSelection();
+        reloadDuplicateTable(duplicateWindow.rightTableView);
+        mainWindow.bPreivewFlag = false;
         if (files.isEmpty())
             return;
-        previewFilePath->setText(
+        duplicateWindow.previewFilePath->setText(
             QStringLiteral("Original Photo Path: %1").arg(files.first()->fileFullPath));
         showDuplicatePreview(files.first()->filePath);
         return;
     }
-    if (table == rightTableView) {
-        if (bPreivewFlag)
+    if (table == duplicateWindow.rightTableView) {
+        if (mainWindow.bPreivewFlag)
             return;
-        const int r = selectedRow(rightTableView);
-        const PRDupFileNodePtr f = rightController->objectAt<PRDupFileNode>(r);
+        const int r = selectedRow(duplicateWindow.rightTableView);
+        const PRDupFileNodePtr f = duplicateWindow.rightController->objectAt<PRDupFileNode>(r);
         if (!f)
             return;
-        previewFilePath->setText(QStringLiteral("Original Photo Path: %1").arg(f->fileFullPath));
+        duplicateWindow.previewFilePath->setText(
+            QStringLiteral("Original Photo Path: %1").arg(f->fileFullPath));
         showDuplicatePreview(f->fileFullPath);
     }
 }
@@ -201,74 +203,78 @@ void AppDelegate::tableViewSelectionDidChange(QTableView *table) {
 void AppDelegate::showDuplicatePreview(const QString &path) {
     const QString ext = QFileInfo(path).suffix();
     if (GetDragImageType(ext) >= 0) {
-        previewDupImageView->show();
-        previewDupplayerView->hide();
+        duplicateWindow.previewDupImageView->show();
+        duplicateWindow.previewDupplayerView->hide();
         const QImage image = readPicture(path);
         if (image.isNull())
-            previewDupImageView->setImage(fileIcon(path, 256));
+            duplicateWindow.previewDupImageView->setImage(fileIcon(path, 256));
         else
-            previewDupImageView->setImage(QPixmap::fromImage(image).scaled(
-                previewDupContentView->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+            duplicateWindow.previewDupImageView->setImage(
+                QPixmap::fromImage(image).scaled(duplicateWindow.previewDupContentView->size(),
+                                                 Qt::KeepAspectRatio, Qt::SmoothTransformation));
     } else if (GetViedoType(ext) >= 0) {
-        previewDupImageView->hide();
-        previewDupplayerView->show();
+        duplicateWindow.previewDupImageView->hide();
+        duplicateWindow.previewDupplayerView->show();
         const QImage frame = firstVideoFrame(path);
         if (frame.isNull())
-            previewDupFrameView->setImage(fileIcon(path, 256));
+            duplicateWindow.previewDupFrameView->setImage(fileIcon(path, 256));
         else
-            previewDupFrameView->setImage(QPixmap::fromImage(frame).scaled(
-                previewDupContentView->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+            duplicateWindow.previewDupFrameView->setImage(
+                QPixmap::fromImage(frame).scaled(duplicateWindow.previewDupContentView->size(),
+                                                 Qt::KeepAspectRatio, Qt::SmoothTransformation));
     } else {
-        previewDupImageView->show();
-        previewDupplayerView->hide();
-        previewDupImageView->setImage(fileIcon(path, 256));
+        duplicateWindow.previewDupImageView->show();
+        duplicateWindow.previewDupplayerView->hide();
+        duplicateWindow.previewDupImageView->setImage(fileIcon(path, 256));
     }
-    previewDupImageView->setProperty("previewPath", path);
+    duplicateWindow.previewDupImageView->setProperty("previewPath", path);
 }
 
 void AppDelegate::AudoCheckAction() {
-    const QList<PRDuplicateNodePtr> groups = leftController->arrangedObjects<PRDuplicateNode>();
-    if (bClickAutoCheck) {
+    const QList<PRDuplicateNodePtr> groups =
+        duplicateWindow.leftController->arrangedObjects<PRDuplicateNode>();
+    if (duplicateWindow.bClickAutoCheck) {
         for (const PRDuplicateNodePtr &g : groups)
             for (const PRDupFileNodePtr &f : g->fileChildren())
                 f->bSelected = false;
-        bClickAutoCheck = false;
+        duplicateWindow.bClickAutoCheck = false;
     } else {
         // The first file, first of the group in browser order, is the one kept.
         for (const PRDuplicateNodePtr &g : groups)
             for (qsizetype i = g->fileChildren().size() - 1; i >= 1; --i)
                 g->fileChildren().at(i)->bSelected = true;
-        bClickAutoCheck = true;
+        duplicateWindow.bClickAutoCheck = true;
     }
-    reloadDuplicateTable(leftTableView);
-    reloadDuplicateTable(rightTableView);
+    reloadDuplicateTable(duplicateWindow.leftTableView);
+    reloadDuplicateTable(duplicateWindow.rightTableView);
 }
 
 void AppDelegate::CLickCancleDupAction() {
-    if (dupWindow)
-        dupWindow->hide();
+    if (duplicateWindow.dupWindow)
+        duplicateWindow.dupWindow->hide();
     // A scan left behind would fill the closed window and pop its alert over nothing.
     stopDuplicateScan();
     clearDuplicateTables();
 }
 
 void AppDelegate::clearDuplicateTables() {
-    if (!leftController || !rightController)
+    if (!duplicateWindow.leftController || !duplicateWindow.rightController)
         return;
-    leftController->removeAllObjects();
-    rightController->removeAllObjects();
-    reloadDuplicateTable(leftTableView);
-    reloadDuplicateTable(rightTableView);
+    duplicateWindow.leftController->removeAllObjects();
+    duplicateWindow.rightController->removeAllObjects();
+    reloadDuplicateTable(duplicateWindow.leftTableView);
+    reloadDuplicateTable(duplicateWindow.rightTableView);
 }
 
 void AppDelegate::deleteTickedDuplicates() {
     QList<PRDupFileNodePtr> ticked;
-    for (const PRDuplicateNodePtr &g : leftController->arrangedObjects<PRDuplicateNode>())
+    for (const PRDuplicateNodePtr &g :
+         duplicateWindow.leftController->arrangedObjects<PRDuplicateNode>())
         for (const PRDupFileNodePtr &f : g->fileChildren())
             if (f->bSelected)
                 ticked << f;
-    if (onDeleteTickedDuplicates) {
-        onDeleteTickedDuplicates(ticked);
+    if (duplicateWindow.onDeleteTickedDuplicates) {
+        duplicateWindow.onDeleteTickedDuplicates(ticked);
         return;
     }
     DeleteDuplicatePhotosinPhotoLibraryAction();

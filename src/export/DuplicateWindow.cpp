@@ -55,98 +55,110 @@ void buildDuplicateWindow(AppDelegate &d) {
     w->setWindowTitle(AppDelegate::tr("Find Duplicates"));
     w->setWindowModality(Qt::WindowModal);
     w->resize(980, 600);
-    d.dupWindow = w;
+    d.duplicateWindow.dupWindow = w;
 
     auto *grid = new QGridLayout(w);
-    d.dupGroudImageView = named(new PKImageView(w), "dupWindowBackground");
-    grid->addWidget(d.dupGroudImageView, 0, 0);
+    d.duplicateWindow.dupGroudImageView = named(new PKImageView(w), "dupWindowBackground");
+    grid->addWidget(d.duplicateWindow.dupGroudImageView, 0, 0);
     auto *column = new QVBoxLayout;
     column->setContentsMargins(16, 16, 16, 16);
     grid->addLayout(column, 0, 0);
 
-    d.leftController = new PRArrayController({QStringLiteral("Name"), QStringLiteral("Count")}, w);
-    d.rightController = new PRArrayController({QStringLiteral("File")}, w);
-    d.leftController->setObjectName(QStringLiteral("leftController"));
-    d.rightController->setObjectName(QStringLiteral("rightController"));
-    d.leftTableView = newTable(d, w, "leftTableView", d.leftController, 44);
-    d.leftTableView->setColumnWidth(0, 220);
-    d.rightTableView = newTable(d, w, "rightTableView", d.rightController, 32);
+    d.duplicateWindow.leftController =
+        new PRArrayController({QStringLiteral("Name"), QStringLiteral("Count")}, w);
+    d.duplicateWindow.rightController = new PRArrayController({QStringLiteral("File")}, w);
+    d.duplicateWindow.leftController->setObjectName(QStringLiteral("leftController"));
+    d.duplicateWindow.rightController->setObjectName(QStringLiteral("rightController"));
+    d.duplicateWindow.leftTableView =
+        newTable(d, w, "leftTableView", d.duplicateWindow.leftController, 44);
+    d.duplicateWindow.leftTableView->setColumnWidth(0, 220);
+    d.duplicateWindow.rightTableView =
+        newTable(d, w, "rightTableView", d.duplicateWindow.rightController, 32);
     // Rows dragged out carry their files: a group row all its members.
-    d.rightController->dragFiles = [&d](int row) {
-        const PRDupFileNodePtr f = d.rightController->objectAt<PRDupFileNode>(row);
+    d.duplicateWindow.rightController->dragFiles = [&d](int row) {
+        const PRDupFileNodePtr f = d.duplicateWindow.rightController->objectAt<PRDupFileNode>(row);
         return f ? QStringList{f->fileFullPath} : QStringList();
     };
-    d.leftController->dragFiles = [&d](int row) {
+    d.duplicateWindow.leftController->dragFiles = [&d](int row) {
         QStringList paths;
-        if (const PRDuplicateNodePtr g = d.leftController->objectAt<PRDuplicateNode>(row))
+        if (const PRDuplicateNodePtr g =
+                d.duplicateWindow.leftController->objectAt<PRDuplicateNode>(row))
             for (const PRDupFileNodePtr &f : g->fileChildren())
-                if (!d.hHasRemoved || !f->bSelected)
+                if (!d.duplicateWindow.hHasRemoved || !f->bSelected)
                     paths << f->fileFullPath;
         return paths;
     };
-    for (QTableView *table : {d.leftTableView, d.rightTableView}) {
+    for (QTableView *table : {d.duplicateWindow.leftTableView, d.duplicateWindow.rightTableView}) {
         table->setDragEnabled(true);
         table->setDragDropMode(QAbstractItemView::DragOnly);
         table->setDefaultDropAction(Qt::CopyAction);
     }
 
-    d.previewDupContentView = named(new QWidget(w), "previewDupContentView");
-    d.previewDupContentView->setMinimumSize(260, 200);
-    auto *stack = new QStackedLayout(d.previewDupContentView);
+    d.duplicateWindow.previewDupContentView = named(new QWidget(w), "previewDupContentView");
+    d.duplicateWindow.previewDupContentView->setMinimumSize(260, 200);
+    auto *stack = new QStackedLayout(d.duplicateWindow.previewDupContentView);
     stack->setStackingMode(QStackedLayout::StackAll);
-    d.previewDupImageView = named(new PKImageView(d.previewDupContentView), "previewDupImageView");
-    d.previewDupImageView->setScaledContents(false);
-    d.previewDupImageView->setAlignment(Qt::AlignCenter);
-    d.previewDupplayerView = named(new QWidget(d.previewDupContentView), "previewDupplayerView");
-    auto *player = new QVBoxLayout(d.previewDupplayerView);
+    d.duplicateWindow.previewDupImageView =
+        named(new PKImageView(d.duplicateWindow.previewDupContentView), "previewDupImageView");
+    d.duplicateWindow.previewDupImageView->setScaledContents(false);
+    d.duplicateWindow.previewDupImageView->setAlignment(Qt::AlignCenter);
+    d.duplicateWindow.previewDupplayerView =
+        named(new QWidget(d.duplicateWindow.previewDupContentView), "previewDupplayerView");
+    auto *player = new QVBoxLayout(d.duplicateWindow.previewDupplayerView);
     player->setContentsMargins(0, 0, 0, 0);
-    d.previewDupFrameView = named(new PKImageView(d.previewDupplayerView), "previewDupFrameView");
-    d.previewDupFrameView->setScaledContents(false);
-    d.previewDupFrameView->setAlignment(Qt::AlignCenter);
-    player->addWidget(d.previewDupFrameView);
-    stack->addWidget(d.previewDupImageView);
-    stack->addWidget(d.previewDupplayerView);
-    d.previewDupplayerView->hide();
-    d.previewFilePath = named(new QLabel(w), "previewFilePath");
-    d.previewFilePath->setWordWrap(true);
-    d.previewFilePath->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    d.duplicateWindow.previewDupFrameView =
+        named(new PKImageView(d.duplicateWindow.previewDupplayerView), "previewDupFrameView");
+    d.duplicateWindow.previewDupFrameView->setScaledContents(false);
+    d.duplicateWindow.previewDupFrameView->setAlignment(Qt::AlignCenter);
+    player->addWidget(d.duplicateWindow.previewDupFrameView);
+    stack->addWidget(d.duplicateWindow.previewDupImageView);
+    stack->addWidget(d.duplicateWindow.previewDupplayerView);
+    d.duplicateWindow.previewDupplayerView->hide();
+    d.duplicateWindow.previewFilePath = named(new QLabel(w), "previewFilePath");
+    d.duplicateWindow.previewFilePath->setWordWrap(true);
+    d.duplicateWindow.previewFilePath->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto *tables = new QHBoxLayout;
-    tables->addWidget(d.leftTableView, 3);
-    tables->addWidget(d.rightTableView, 4);
+    tables->addWidget(d.duplicateWindow.leftTableView, 3);
+    tables->addWidget(d.duplicateWindow.rightTableView, 4);
     auto *preview = new QVBoxLayout;
-    preview->addWidget(d.previewDupContentView, 1);
-    preview->addWidget(d.previewFilePath);
+    preview->addWidget(d.duplicateWindow.previewDupContentView, 1);
+    preview->addWidget(d.duplicateWindow.previewFilePath);
     tables->addLayout(preview, 3);
     column->addLayout(tables, 1);
 
     auto *status = new QHBoxLayout;
-    d.scanDupProcesser = named(new QProgressBar(w), "scanDupProcesser");
-    d.scanDupProcesser->setRange(0, 0);
-    d.scanDupProcesser->setMaximumWidth(160);
-    d.scanningDupinfolab = named(new QLabel(AppDelegate::tr("Scanning."), w), "scanningDupinfolab");
-    d.duplicateResultlab = named(new QLabel(w), "duplicateResultlab");
-    d.duplicateUnreadablelab = named(new QLabel(w), "duplicateUnreadablelab");
-    status->addWidget(d.scanDupProcesser);
-    status->addWidget(d.scanningDupinfolab);
-    status->addWidget(d.duplicateResultlab);
-    status->addWidget(d.duplicateUnreadablelab, 1);
-    d.autoCheckDupBtn = named(new QPushButton(AppDelegate::tr("Auto Check"), w), "autoCheckDupBtn");
-    d.cancelDupBtn = named(new QPushButton(AppDelegate::tr("Cancel"), w), "cancelDupBtn");
-    d.deleteDupBtn =
+    d.duplicateWindow.scanDupProcesser = named(new QProgressBar(w), "scanDupProcesser");
+    d.duplicateWindow.scanDupProcesser->setRange(0, 0);
+    d.duplicateWindow.scanDupProcesser->setMaximumWidth(160);
+    d.duplicateWindow.scanningDupinfolab =
+        named(new QLabel(AppDelegate::tr("Scanning."), w), "scanningDupinfolab");
+    d.duplicateWindow.duplicateResultlab = named(new QLabel(w), "duplicateResultlab");
+    d.duplicateWindow.duplicateUnreadablelab = named(new QLabel(w), "duplicateUnreadablelab");
+    status->addWidget(d.duplicateWindow.scanDupProcesser);
+    status->addWidget(d.duplicateWindow.scanningDupinfolab);
+    status->addWidget(d.duplicateWindow.duplicateResultlab);
+    status->addWidget(d.duplicateWindow.duplicateUnreadablelab, 1);
+    d.duplicateWindow.autoCheckDupBtn =
+        named(new QPushButton(AppDelegate::tr("Auto Check"), w), "autoCheckDupBtn");
+    d.duplicateWindow.cancelDupBtn =
+        named(new QPushButton(AppDelegate::tr("Cancel"), w), "cancelDupBtn");
+    d.duplicateWindow.deleteDupBtn =
         named(new QPushButton(AppDelegate::tr("Delete Checked Photos"), w), "deleteDupBtn");
-    status->addWidget(d.autoCheckDupBtn);
-    status->addWidget(d.cancelDupBtn);
-    status->addWidget(d.deleteDupBtn);
+    status->addWidget(d.duplicateWindow.autoCheckDupBtn);
+    status->addWidget(d.duplicateWindow.cancelDupBtn);
+    status->addWidget(d.duplicateWindow.deleteDupBtn);
     column->addLayout(status);
-    d.scanDupProcesser->hide();
-    d.scanningDupinfolab->hide();
-    d.duplicateResultlab->hide();
-    d.duplicateUnreadablelab->hide();
+    d.duplicateWindow.scanDupProcesser->hide();
+    d.duplicateWindow.scanningDupinfolab->hide();
+    d.duplicateWindow.duplicateResultlab->hide();
+    d.duplicateWindow.duplicateUnreadablelab->hide();
 
-    QObject::connect(d.autoCheckDupBtn, &QPushButton::clicked, &d, &AppDelegate::AudoCheckAction);
-    QObject::connect(d.cancelDupBtn, &QPushButton::clicked, &d, &AppDelegate::CLickCancleDupAction);
-    QObject::connect(d.deleteDupBtn, &QPushButton::clicked, &d,
+    QObject::connect(d.duplicateWindow.autoCheckDupBtn, &QPushButton::clicked, &d,
+                     &AppDelegate::AudoCheckAction);
+    QObject::connect(d.duplicateWindow.cancelDupBtn, &QPushButton::clicked, &d,
+                     &AppDelegate::CLickCancleDupAction);
+    QObject::connect(d.duplicateWindow.deleteDupBtn, &QPushButton::clicked, &d,
                      &AppDelegate::deleteTickedDuplicates);
     // Closing the sheet by its title bar or Escape is a Cancel.
     QObject::connect(w, &QDialog::rejected, &d, &AppDelegate::CLickCancleDupAction);

@@ -19,8 +19,9 @@ namespace {
 
 QList<ExportEntry> selectedEntriesOf(const AppDelegate &d) {
     QList<int> rows;
-    if (d.photoLibBrowserView && d.photoLibBrowserView->selectionModel())
-        for (const QModelIndex &index : d.photoLibBrowserView->selectionModel()->selectedIndexes())
+    if (d.mainWindow.photoLibBrowserView && d.mainWindow.photoLibBrowserView->selectionModel())
+        for (const QModelIndex &index :
+             d.mainWindow.photoLibBrowserView->selectionModel()->selectedIndexes())
             rows << index.row();
     return snapshotSelection(d.library.photoLibBroserArray, rows);
 }
@@ -32,24 +33,27 @@ QString sizeText(quint64 bytes) {
 
 // The download window's controls, added to the window the shell built.
 void prepareDownloadWindow(AppDelegate &d) {
-    if (!d.downloadPhotosWindow)
-        d.downloadPhotosWindow = d.downloadiCloudPhotosWindow;
-    if (!d.downloadPhotosWindow || d.downloadPhotosProgressor)
+    if (!d.libraryWindows.downloadPhotosWindow)
+        d.libraryWindows.downloadPhotosWindow = d.libraryWindows.downloadiCloudPhotosWindow;
+    if (!d.libraryWindows.downloadPhotosWindow || d.libraryWindows.downloadPhotosProgressor)
         return;
-    auto *column = d.downloadPhotosWindow->findChild<QVBoxLayout *>();
-    QWidget *w = d.downloadPhotosWindow;
-    d.downloadiCloudPhotoInfolab = new QLabel(w);
-    d.downloadiCloudPhotoInfolab->setObjectName(QStringLiteral("downloadiCloudPhotoInfolab"));
-    d.downloadiCloudPhotoInfolab->setWordWrap(true);
-    d.downloadPhotosProgressor = new QProgressBar(w);
-    d.downloadPhotosProgressor->setObjectName(QStringLiteral("downloadPhotosProgressor"));
-    d.downloadPhotosProgressor->setRange(0, 100);
-    d.downloadiCloudPhotoProcesslab = new QLabel(w);
-    d.downloadiCloudPhotoProcesslab->setObjectName(QStringLiteral("downloadiCloudPhotoProcesslab"));
+    auto *column = d.libraryWindows.downloadPhotosWindow->findChild<QVBoxLayout *>();
+    QWidget *w = d.libraryWindows.downloadPhotosWindow;
+    d.libraryWindows.downloadiCloudPhotoInfolab = new QLabel(w);
+    d.libraryWindows.downloadiCloudPhotoInfolab->setObjectName(
+        QStringLiteral("downloadiCloudPhotoInfolab"));
+    d.libraryWindows.downloadiCloudPhotoInfolab->setWordWrap(true);
+    d.libraryWindows.downloadPhotosProgressor = new QProgressBar(w);
+    d.libraryWindows.downloadPhotosProgressor->setObjectName(
+        QStringLiteral("downloadPhotosProgressor"));
+    d.libraryWindows.downloadPhotosProgressor->setRange(0, 100);
+    d.libraryWindows.downloadiCloudPhotoProcesslab = new QLabel(w);
+    d.libraryWindows.downloadiCloudPhotoProcesslab->setObjectName(
+        QStringLiteral("downloadiCloudPhotoProcesslab"));
     if (column) {
-        column->insertWidget(0, d.downloadiCloudPhotoInfolab);
-        column->insertWidget(1, d.downloadPhotosProgressor);
-        column->insertWidget(2, d.downloadiCloudPhotoProcesslab);
+        column->insertWidget(0, d.libraryWindows.downloadiCloudPhotoInfolab);
+        column->insertWidget(1, d.libraryWindows.downloadPhotosProgressor);
+        column->insertWidget(2, d.libraryWindows.downloadiCloudPhotoProcesslab);
     }
 }
 
@@ -65,9 +69,9 @@ void showDownloadEnd(AppDelegate &d, const CloudDownloadRun::Report &report) {
 } // namespace
 
 void AppDelegate::DownloadICloudsfromphotolibraryAction() {
-    allDownloadiCloudPhotoSize = 0;
-    allDownloadiCloudNum = 0;
-    if (cloudDownload)
+    libraryWindows.allDownloadiCloudPhotoSize = 0;
+    libraryWindows.allDownloadiCloudNum = 0;
+    if (libraryWindows.cloudDownload)
         return; // one run at a time: its counters are the window's
     const QList<ExportEntry> entries = selectedEntriesOf(*this);
     if (entries.isEmpty())
@@ -75,32 +79,32 @@ void AppDelegate::DownloadICloudsfromphotolibraryAction() {
     bool anyInCloud = false;
     for (const ExportEntry &e : entries) {
         if (e.item->photoLibFileNode)
-            allDownloadiCloudPhotoSize += e.item->photoLibFileNode->originalfilesize;
+            libraryWindows.allDownloadiCloudPhotoSize += e.item->photoLibFileNode->originalfilesize;
         anyInCloud |= !e.item->bICloudDownloadPhoto;
     }
     if (!anyInCloud)
         return ExportphotosfromphotolibraryAction();
     prepareDownloadWindow(*this);
-    allDownloadiCloudNum = int(entries.size());
-    if (downloadPhotosProgressor)
-        downloadPhotosProgressor->setValue(0);
-    if (downloadiCloudPhotoProcesslab)
-        downloadiCloudPhotoProcesslab->clear();
-    if (downloadiCloudPhotoInfolab)
-        downloadiCloudPhotoInfolab->setText(
+    libraryWindows.allDownloadiCloudNum = int(entries.size());
+    if (libraryWindows.downloadPhotosProgressor)
+        libraryWindows.downloadPhotosProgressor->setValue(0);
+    if (libraryWindows.downloadiCloudPhotoProcesslab)
+        libraryWindows.downloadiCloudPhotoProcesslab->clear();
+    if (libraryWindows.downloadiCloudPhotoInfolab)
+        libraryWindows.downloadiCloudPhotoInfolab->setText(
             tr("%1 full-resolution iCloud photos total %2 are being downloaded.")
-                .arg(allDownloadiCloudNum)
-                .arg(sizeText(allDownloadiCloudPhotoSize)));
-    if (auto *sheet = qobject_cast<QDialog *>(downloadPhotosWindow)) {
+                .arg(libraryWindows.allDownloadiCloudNum)
+                .arg(sizeText(libraryWindows.allDownloadiCloudPhotoSize)));
+    if (auto *sheet = qobject_cast<QDialog *>(libraryWindows.downloadPhotosWindow)) {
         sheet->setWindowModality(Qt::WindowModal);
         sheet->open();
-    } else if (downloadPhotosWindow) {
-        downloadPhotosWindow->show();
+    } else if (libraryWindows.downloadPhotosWindow) {
+        libraryWindows.downloadPhotosWindow->show();
     }
     ++runningJobs;
     QPointer<AppDelegate> self(this);
     // Progress may come from the service's threads: the window is only touched here.
-    cloudDownload = CloudDownloadRun::start(
+    libraryWindows.cloudDownload = CloudDownloadRun::start(
         entries, preferences.storagelocation, cloudPhotoLibrary(),
         [self](int finished, int total) {
             QMetaObject::invokeMethod(
@@ -117,19 +121,19 @@ void AppDelegate::DownloadICloudsfromphotolibraryAction() {
                 [self, report] {
                     if (!self)
                         return;
-                    self->cloudDownload.reset();
+                    self->libraryWindows.cloudDownload.reset();
                     --self->runningJobs;
-                    if (self->downloadiCloudPhotoInfolab)
-                        self->downloadiCloudPhotoInfolab->setText(
+                    if (self->libraryWindows.downloadiCloudPhotoInfolab)
+                        self->libraryWindows.downloadiCloudPhotoInfolab->setText(
                             tr("%1 full-resolution iCloud photos total %2 have been "
                                "successfully downloaded.")
                                 .arg(report.total -
                                      int(report.notDownloaded.size() + report.notCopied.size()))
-                                .arg(sizeText(self->allDownloadiCloudPhotoSize)));
-                    if (self->downloadiCloudPhotoProcesslab)
-                        self->downloadiCloudPhotoProcesslab->clear();
-                    if (self->downloadPhotosWindow)
-                        self->downloadPhotosWindow->hide();
+                                .arg(sizeText(self->libraryWindows.allDownloadiCloudPhotoSize)));
+                    if (self->libraryWindows.downloadiCloudPhotoProcesslab)
+                        self->libraryWindows.downloadiCloudPhotoProcesslab->clear();
+                    if (self->libraryWindows.downloadPhotosWindow)
+                        self->libraryWindows.downloadPhotosWindow->hide();
                     showDownloadEnd(*self, report);
                 },
                 Qt::QueuedConnection);
@@ -139,10 +143,10 @@ void AppDelegate::DownloadICloudsfromphotolibraryAction() {
 void AppDelegate::downloadAssetResourceonMainThread(int finished, int total) {
     const int shown = std::min(finished, total);
     const int percent = total > 0 ? shown * 100 / total : 100;
-    if (downloadPhotosProgressor)
-        downloadPhotosProgressor->setValue(percent);
-    if (downloadiCloudPhotoProcesslab)
-        downloadiCloudPhotoProcesslab->setText(QStringLiteral("%1%").arg(percent));
+    if (libraryWindows.downloadPhotosProgressor)
+        libraryWindows.downloadPhotosProgressor->setValue(percent);
+    if (libraryWindows.downloadiCloudPhotoProcesslab)
+        libraryWindows.downloadiCloudPhotoProcesslab->setText(QStringLiteral("%1%").arg(percent));
 }
 
 void AppDelegate::ShowphotoinFinderAction() {

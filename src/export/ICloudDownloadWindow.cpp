@@ -5,10 +5,10 @@
 #include "platform/ImageView.h"
 
 void buildICloudDownloadWindow(AppDelegate &d) {
-    QVBoxLayout *column =
-        newColumnWindow(d, d.downloadiCloudPhotosWindow, "downloadiCloudPhotosWindow",
-                        AppDelegate::tr("Download iCloud Photos"), &d.downloadiCloudPhotosImgView);
-    QWidget *w = d.downloadiCloudPhotosWindow;
+    QVBoxLayout *column = newColumnWindow(
+        d, d.libraryWindows.downloadiCloudPhotosWindow, "downloadiCloudPhotosWindow",
+        AppDelegate::tr("Download iCloud Photos"), &d.libraryWindows.downloadiCloudPhotosImgView);
+    QWidget *w = d.libraryWindows.downloadiCloudPhotosWindow;
     Q_UNUSED(w);
     column->addStretch(1);
 }

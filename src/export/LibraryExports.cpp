@@ -20,8 +20,9 @@ namespace {
 
 QList<ExportEntry> selectedEntries(const AppDelegate &d) {
     QList<int> rows;
-    if (d.photoLibBrowserView && d.photoLibBrowserView->selectionModel())
-        for (const QModelIndex &index : d.photoLibBrowserView->selectionModel()->selectedIndexes())
+    if (d.mainWindow.photoLibBrowserView && d.mainWindow.photoLibBrowserView->selectionModel())
+        for (const QModelIndex &index :
+             d.mainWindow.photoLibBrowserView->selectionModel()->selectedIndexes())
             rows << index.row();
     return snapshotSelection(d.library.photoLibBroserArray, rows);
 }
@@ -102,8 +103,8 @@ void metadataExport(AppDelegate &d, LibraryExportSettings settings) {
     if (entries.isEmpty())
         return;
     settings.storageFolder = d.preferences.storagelocation;
-    if (d.gpsAitlab) {
-        settings.altitudeText = d.gpsAitlab->text();
+    if (d.editSheet.gpsAitlab) {
+        settings.altitudeText = d.editSheet.gpsAitlab->text();
         settings.shownAltitudeText = d.selection.oldGpsAitStr;
     }
     ExportReport refused;
@@ -245,19 +246,19 @@ void AppDelegate::ApplyOriginalPhotoMetadataChangeAction() {
         return;
     const auto text = [](const QLineEdit *field) { return field ? field->text() : QString(); };
     PanelValues panel;
-    panel.latitude = text(originalPhotolibgpsLatilab);
-    panel.longitude = text(originalPhotolibgpsLongtlab);
-    panel.cameraDate = text(originalPhotolibCameraDatelab);
-    panel.artist = text(originalPhotolibArtistlab);
-    panel.description = text(originalPhotolibDescriplab);
-    panel.copyright = text(originalPhotolibCopyrightlab);
-    panel.make = text(originalPhotolibCameraMakelab);
-    panel.model = text(originalPhotolibCameraModelab);
-    panel.lensMake = text(originalPhotolibLenMakelab);
-    panel.lensModel = text(originalPhotolibLenModelab);
-    panel.comment = text(originalPhotolibCommendlab);
-    panel.keywords = text(originalPhotolibkeywordslab);
-    panel.title = text(originalPhotolibTitlelab);
+    panel.latitude = text(libraryPanels.originalPhotolibgpsLatilab);
+    panel.longitude = text(libraryPanels.originalPhotolibgpsLongtlab);
+    panel.cameraDate = text(libraryPanels.originalPhotolibCameraDatelab);
+    panel.artist = text(libraryPanels.originalPhotolibArtistlab);
+    panel.description = text(libraryPanels.originalPhotolibDescriplab);
+    panel.copyright = text(libraryPanels.originalPhotolibCopyrightlab);
+    panel.make = text(libraryPanels.originalPhotolibCameraMakelab);
+    panel.model = text(libraryPanels.originalPhotolibCameraModelab);
+    panel.lensMake = text(libraryPanels.originalPhotolibLenMakelab);
+    panel.lensModel = text(libraryPanels.originalPhotolibLenModelab);
+    panel.comment = text(libraryPanels.originalPhotolibCommendlab);
+    panel.keywords = text(libraryPanels.originalPhotolibkeywordslab);
+    panel.title = text(libraryPanels.originalPhotolibTitlelab);
     const QString storage = preferences.storagelocation;
     ExportReport refused;
     if (!storageFolderWritable(storage, &refused.folderError))

@@ -52,37 +52,38 @@ PRPicFileInfoPtr libraryRecord(const QString &path) {
 // The source and the destination as the table shows them: the selected row is the
 // destination, the other the source.
 bool mergePair(const AppDelegate &d, QString *source, QString *destination) {
-    const int row = d.photolibTableview->currentIndex().row();
-    if (d.photolibraryAddedArray.size() != 2 || row < 0 || row > 1)
+    const int row = d.mergeWindow.photolibTableview->currentIndex().row();
+    if (d.mergeWindow.photolibraryAddedArray.size() != 2 || row < 0 || row > 1)
         return false;
-    *destination = d.photolibraryAddedArray.at(row)->fileFullPath;
-    *source = d.photolibraryAddedArray.at(1 - row)->fileFullPath;
+    *destination = d.mergeWindow.photolibraryAddedArray.at(row)->fileFullPath;
+    *source = d.mergeWindow.photolibraryAddedArray.at(1 - row)->fileFullPath;
     return true;
 }
 
 } // namespace
 
 void AppDelegate::ClickMergePhotoLibraryAction() {
-    photolibraryAddedArray.clear();
+    mergeWindow.photolibraryAddedArray.clear();
     importPhotoLibraryintoTableViewMainThreader();
-    photolibDestLab->setText(QString());
-    for (QCheckBox *box :
-         {photolibDoNotImportDupBtn, photolibKeepAblumBtn, photolibKeepPhotoMetaBtn})
+    mergeWindow.photolibDestLab->setText(QString());
+    for (QCheckBox *box : {mergeWindow.photolibDoNotImportDupBtn, mergeWindow.photolibKeepAblumBtn,
+                           mergeWindow.photolibKeepPhotoMetaBtn})
         box->setChecked(true);
-    showOverMainWindow(photolibMergeWindow);
+    showOverMainWindow(mergeWindow.photolibMergeWindow);
 }
 
 void AppDelegate::AddPhotoLibraryintoTableView() {
     // Above the merge window it adds to, not behind it on the main window.
-    QWidget *owner =
-        photolibMergeWindow && photolibMergeWindow->isVisible() ? photolibMergeWindow : window;
+    QWidget *owner = mergeWindow.photolibMergeWindow && mergeWindow.photolibMergeWindow->isVisible()
+                         ? mergeWindow.photolibMergeWindow
+                         : window;
     auto *panel = new QFileDialog(owner, tr("Please select the photo libraries to merge."));
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setWindowModality(Qt::WindowModal);
     // Library packages are folders.
     panel->setFileMode(QFileDialog::Directory);
     panel->setOption(QFileDialog::ShowDirsOnly, true);
-    theOpenPanel = panel;
+    mainWindow.theOpenPanel = panel;
     connect(panel, &QFileDialog::finished, this, [this, panel](int r) {
         openPanelDidEnd28(panel, r == QDialog::Accepted ? 1 : 0, nullptr);
     });
@@ -99,39 +100,39 @@ void AppDelegate::importPhotoLibraryintoTableViewThreader(const QStringList &pat
     // A few existence checks: quick enough for the main thread.
     for (const QString &path : paths)
         if (isLibraryPackage(path))
-            photolibraryAddedArray << libraryRecord(path);
+            mergeWindow.photolibraryAddedArray << libraryRecord(path);
     importPhotoLibraryintoTableViewMainThreader();
-    front(photolibMergeWindow);
+    front(mergeWindow.photolibMergeWindow);
 }
 
 void AppDelegate::importPhotoLibraryintoTableViewMainThreader() {
-    photolibController->removeRows(0, photolibController->rowCount());
-    for (const PRPicFileInfoPtr &r : photolibraryAddedArray) {
+    mergeWindow.photolibController->removeRows(0, mergeWindow.photolibController->rowCount());
+    for (const PRPicFileInfoPtr &r : mergeWindow.photolibraryAddedArray) {
         auto *name = new QStandardItem(r->fileName);
         name->setToolTip(r->fileFullPath);
-        photolibController->appendRow({name, new QStandardItem(r->fileCreateDate)});
+        mergeWindow.photolibController->appendRow({name, new QStandardItem(r->fileCreateDate)});
     }
-    photolibTableview->clearSelection();
-    if (!photolibraryAddedArray.isEmpty())
-        photolibTableview->selectRow(0);
+    mergeWindow.photolibTableview->clearSelection();
+    if (!mergeWindow.photolibraryAddedArray.isEmpty())
+        mergeWindow.photolibTableview->selectRow(0);
     else
-        photolibDestLab->setText(QString());
+        mergeWindow.photolibDestLab->setText(QString());
 }
 
 void AppDelegate::RemovePhotoLibraryFromTableView() {
-    const int row = photolibTableview->currentIndex().row();
-    if (row < 0 || row >= photolibraryAddedArray.size())
+    const int row = mergeWindow.photolibTableview->currentIndex().row();
+    if (row < 0 || row >= mergeWindow.photolibraryAddedArray.size())
         return;
-    photolibraryAddedArray.removeAt(row);
+    mergeWindow.photolibraryAddedArray.removeAt(row);
     importPhotoLibraryintoTableViewMainThreader();
 }
 
 void AppDelegate::ClickStartMergePhotoLibraryAction() {
-    if (photolibMergeRunning)
+    if (mergeWindow.photolibMergeRunning)
         return;
     QString source, destination;
     if (!mergePair(*this, &source, &destination)) {
-        beginAlertSheet(photolibMergeWindow,
+        beginAlertSheet(mergeWindow.photolibMergeWindow,
                         tr("You need to add two photo libraries in the table view to merge the "
                            "photo libraries."),
                         QString(), {tr(" OK ")}, [](QMessageBox *, int) {});
@@ -148,10 +149,11 @@ void AppDelegate::ClickStartMergePhotoLibraryAction() {
                 tr("The photos are exported to %1 first; the destination's database is not "
                    "written by this program.")
                     .arg(folder);
-    beginAlertSheet(photolibMergeWindow,
-                    tr("Are you sure you want to choose the %1?").arg(photolibDestLab->text()),
-                    info, {tr(" YES "), tr(" Cancel ")},
-                    [this](QMessageBox *alert, int code) { savePanelDidEnd36(alert, code); });
+    beginAlertSheet(
+        mergeWindow.photolibMergeWindow,
+        tr("Are you sure you want to choose the %1?").arg(mergeWindow.photolibDestLab->text()),
+        info, {tr(" YES "), tr(" Cancel ")},
+        [this](QMessageBox *alert, int code) { savePanelDidEnd36(alert, code); });
 }
 
 void AppDelegate::savePanelDidEnd36(QMessageBox *, int returnCode, void *) {
@@ -165,13 +167,13 @@ void AppDelegate::StartMergePhotoLibraryThreader() {
     if (!mergePair(*this, &settings.sourceLibrary, &settings.destinationLibrary))
         return;
     // Options are read here, on the main thread; the worker gets its own copy.
-    settings.keepAlbums = photolibKeepAblumBtn->isChecked();
-    settings.keepMetadata = photolibKeepPhotoMetaBtn->isChecked();
-    photolibMergeRunning = true;
-    photolibMergeProcesser->setRange(0, 0);
-    photolibMergeProcessTipLab->setText(QString());
-    photolibMergeProcessWindow->setWindowModality(Qt::ApplicationModal);
-    front(photolibMergeProcessWindow);
+    settings.keepAlbums = mergeWindow.photolibKeepAblumBtn->isChecked();
+    settings.keepMetadata = mergeWindow.photolibKeepPhotoMetaBtn->isChecked();
+    mergeWindow.photolibMergeRunning = true;
+    mergeWindow.photolibMergeProcesser->setRange(0, 0);
+    mergeWindow.photolibMergeProcessTipLab->setText(QString());
+    mergeWindow.photolibMergeProcessWindow->setWindowModality(Qt::ApplicationModal);
+    front(mergeWindow.photolibMergeProcessWindow);
     PhotosApplication *photos = &photosApplication();
     auto report = std::make_shared<LibraryMergeReport>();
     JobRunner *runner = startJob();
@@ -191,13 +193,13 @@ void AppDelegate::StartMergePhotoLibraryThreader() {
 }
 
 void AppDelegate::MergePhotoLibraryProcessInMainThread(const QString &text) {
-    photolibMergeProcessTipLab->setText(QStringLiteral("%1...").arg(text));
+    mergeWindow.photolibMergeProcessTipLab->setText(QStringLiteral("%1...").arg(text));
 }
 
 void AppDelegate::StartMergePhotoLibraryFinshMainThreader(const LibraryMergeReport &report) {
-    photolibMergeRunning = false;
-    photolibMergeProcesser->setRange(0, 1);
-    photolibMergeProcessWindow->hide();
+    mergeWindow.photolibMergeRunning = false;
+    mergeWindow.photolibMergeProcesser->setRange(0, 1);
+    mergeWindow.photolibMergeProcessWindow->hide();
     QStringList lines;
     lines << tr("Photos in %1: %2.").arg(report.exportFolder).arg(report.exported.size());
     lines << tr("Not in the destination library by name (what Photos would import): %1.")
@@ -214,9 +216,9 @@ void AppDelegate::StartMergePhotoLibraryFinshMainThreader(const LibraryMergeRepo
                             : report.imported == 0
                                 ? tr("The photos were exported, not imported.")
                                 : tr("The photo library merge task has been completed.");
-    QMessageBox *sheet =
-        beginAlertSheet(photolibMergeWindow, message, lines.join(QLatin1Char('\n')), {tr(" Ok ")},
-                        [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+    QMessageBox *sheet = beginAlertSheet(
+        mergeWindow.photolibMergeWindow, message, lines.join(QLatin1Char('\n')), {tr(" Ok ")},
+        [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
     // Only a merge that lost photos or stopped carries the warning sign.
     if (report.stopped.isEmpty() && report.failed.isEmpty() && report.importsNotTried.isEmpty())
         sheet->setIcon(QMessageBox::Information);

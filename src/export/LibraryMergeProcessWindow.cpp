@@ -9,12 +9,12 @@
 
 void buildLibraryMergeProcessWindow(AppDelegate &d) {
     QVBoxLayout *column =
-        newColumnWindow(d, d.photolibMergeProcessWindow, "photolibMergeProcessWindow",
+        newColumnWindow(d, d.mergeWindow.photolibMergeProcessWindow, "photolibMergeProcessWindow",
                         AppDelegate::tr("Merging Photo Libraries"));
-    QWidget *w = d.photolibMergeProcessWindow;
-    PK_OUTLET(column, w, d, photolibMergeProcesser);
-    d.photolibMergeProcesser->setRange(0, 1);
-    PK_OUTLET(column, w, d, photolibMergeProcessTipLab);
-    d.photolibMergeProcessTipLab->setWordWrap(true);
+    QWidget *w = d.mergeWindow.photolibMergeProcessWindow;
+    PK_OUTLET(column, w, d, mergeWindow.photolibMergeProcesser);
+    d.mergeWindow.photolibMergeProcesser->setRange(0, 1);
+    PK_OUTLET(column, w, d, mergeWindow.photolibMergeProcessTipLab);
+    d.mergeWindow.photolibMergeProcessTipLab->setWordWrap(true);
     column->addStretch(1);
 }

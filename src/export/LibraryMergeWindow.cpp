@@ -71,57 +71,61 @@ class LibraryDropFilter : public QObject {
 } // namespace
 
 void buildLibraryMergeWindow(AppDelegate &d) {
-    QVBoxLayout *column = newColumnWindow(d, d.photolibMergeWindow, "photolibMergeWindow",
-                                          AppDelegate::tr("Merge Photo Libraries"));
-    QWidget *w = d.photolibMergeWindow;
-    PK_OUTLET(column, w, d, photolibTableview);
-    d.photolibController = new QStandardItemModel(0, 2, w);
-    d.photolibController->setHorizontalHeaderLabels(
+    QVBoxLayout *column =
+        newColumnWindow(d, d.mergeWindow.photolibMergeWindow, "photolibMergeWindow",
+                        AppDelegate::tr("Merge Photo Libraries"));
+    QWidget *w = d.mergeWindow.photolibMergeWindow;
+    PK_OUTLET(column, w, d, mergeWindow.photolibTableview);
+    d.mergeWindow.photolibController = new QStandardItemModel(0, 2, w);
+    d.mergeWindow.photolibController->setHorizontalHeaderLabels(
         {AppDelegate::tr("Name"), AppDelegate::tr("Date")});
-    d.photolibTableview->setModel(d.photolibController);
-    d.photolibTableview->setSelectionBehavior(QAbstractItemView::SelectRows);
-    d.photolibTableview->setSelectionMode(QAbstractItemView::SingleSelection);
-    d.photolibTableview->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    d.mergeWindow.photolibTableview->setModel(d.mergeWindow.photolibController);
+    d.mergeWindow.photolibTableview->setSelectionBehavior(QAbstractItemView::SelectRows);
+    d.mergeWindow.photolibTableview->setSelectionMode(QAbstractItemView::SingleSelection);
+    d.mergeWindow.photolibTableview->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // The names take the room; the dates as much as they need.
-    d.photolibTableview->horizontalHeader()->setStretchLastSection(false);
-    d.photolibTableview->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    d.photolibTableview->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-    d.photolibTableview->setMinimumHeight(120);
-    d.photolibTableview->setAcceptDrops(true);
-    d.photolibTableview->viewport()->setAcceptDrops(true);
-    d.photolibTableview->viewport()->installEventFilter(
-        new LibraryDropFilter(d, d.photolibTableview));
-    QObject::connect(d.photolibTableview->selectionModel(), &QItemSelectionModel::selectionChanged,
-                     &d, [&d] {
-                         const int row = d.photolibTableview->currentIndex().row();
-                         const bool listed = d.photolibraryAddedArray.size() > 1 && row >= 0 &&
-                                             row < d.photolibraryAddedArray.size();
-                         d.photolibDestLab->setText(
-                             listed ? AppDelegate::tr("Destination Photo Library: %1")
-                                          .arg(d.photolibraryAddedArray.at(row)->fileFullPath)
-                                    : QString());
-                     });
+    d.mergeWindow.photolibTableview->horizontalHeader()->setStretchLastSection(false);
+    d.mergeWindow.photolibTableview->horizontalHeader()->setSectionResizeMode(0,
+                                                                              QHeaderView::Stretch);
+    d.mergeWindow.photolibTableview->horizontalHeader()->setSectionResizeMode(
+        1, QHeaderView::ResizeToContents);
+    d.mergeWindow.photolibTableview->setMinimumHeight(120);
+    d.mergeWindow.photolibTableview->setAcceptDrops(true);
+    d.mergeWindow.photolibTableview->viewport()->setAcceptDrops(true);
+    d.mergeWindow.photolibTableview->viewport()->installEventFilter(
+        new LibraryDropFilter(d, d.mergeWindow.photolibTableview));
+    QObject::connect(
+        d.mergeWindow.photolibTableview->selectionModel(), &QItemSelectionModel::selectionChanged,
+        &d, [&d] {
+            const int row = d.mergeWindow.photolibTableview->currentIndex().row();
+            const bool listed = d.mergeWindow.photolibraryAddedArray.size() > 1 && row >= 0 &&
+                                row < d.mergeWindow.photolibraryAddedArray.size();
+            d.mergeWindow.photolibDestLab->setText(
+                listed ? AppDelegate::tr("Destination Photo Library: %1")
+                             .arg(d.mergeWindow.photolibraryAddedArray.at(row)->fileFullPath)
+                       : QString());
+        });
     auto *buttons = new QHBoxLayout;
     auto button = [&](PRButton *&b, const char *name, const QString &text) {
         b = new PRButton(text, w);
         b->setObjectName(QLatin1String(name));
         buttons->addWidget(b);
     };
-    button(d.photolibAddBtn, "photolibAddBtn", QStringLiteral("+"));
-    button(d.photolibSubBtn, "photolibSubBtn", QStringLiteral("-"));
+    button(d.mergeWindow.photolibAddBtn, "photolibAddBtn", QStringLiteral("+"));
+    button(d.mergeWindow.photolibSubBtn, "photolibSubBtn", QStringLiteral("-"));
     buttons->addStretch(1);
     column->addLayout(buttons);
-    PK_OUTLET(column, w, d, photolibDestLab);
-    PK_OUTLET(column, w, d, photolibDoNotImportDupBtn);
-    d.photolibDoNotImportDupBtn->setText(
+    PK_OUTLET(column, w, d, mergeWindow.photolibDestLab);
+    PK_OUTLET(column, w, d, mergeWindow.photolibDoNotImportDupBtn);
+    d.mergeWindow.photolibDoNotImportDupBtn->setText(
         AppDelegate::tr("Do not import photos the destination already holds"));
-    PK_OUTLET(column, w, d, photolibKeepAblumBtn);
-    d.photolibKeepAblumBtn->setText(AppDelegate::tr("Keep albums"));
-    PK_OUTLET(column, w, d, photolibKeepPhotoMetaBtn);
-    d.photolibKeepPhotoMetaBtn->setText(
+    PK_OUTLET(column, w, d, mergeWindow.photolibKeepAblumBtn);
+    d.mergeWindow.photolibKeepAblumBtn->setText(AppDelegate::tr("Keep albums"));
+    PK_OUTLET(column, w, d, mergeWindow.photolibKeepPhotoMetaBtn);
+    d.mergeWindow.photolibKeepPhotoMetaBtn->setText(
         AppDelegate::tr("Write the library's metadata into the photos"));
-    d.photolibStartBtn = new PRButton(AppDelegate::tr("Start"), w);
-    d.photolibStartBtn->setObjectName(QStringLiteral("photolibStartBtn"));
-    column->addWidget(d.photolibStartBtn, 0, Qt::AlignRight);
+    d.mergeWindow.photolibStartBtn = new PRButton(AppDelegate::tr("Start"), w);
+    d.mergeWindow.photolibStartBtn->setObjectName(QStringLiteral("photolibStartBtn"));
+    column->addWidget(d.mergeWindow.photolibStartBtn, 0, Qt::AlignRight);
     column->addStretch(1);
 }

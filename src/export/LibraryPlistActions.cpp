@@ -15,8 +15,9 @@ namespace {
 void writeLibraryPlist(AppDelegate &d,
                        PlistExportResult (*write)(const QList<ExportEntry> &, const QString &)) {
     QList<int> rows;
-    if (d.photoLibBrowserView && d.photoLibBrowserView->selectionModel())
-        for (const QModelIndex &index : d.photoLibBrowserView->selectionModel()->selectedIndexes())
+    if (d.mainWindow.photoLibBrowserView && d.mainWindow.photoLibBrowserView->selectionModel())
+        for (const QModelIndex &index :
+             d.mainWindow.photoLibBrowserView->selectionModel()->selectedIndexes())
             rows << index.row();
     const QList<ExportEntry> entries = snapshotSelection(d.library.photoLibBroserArray, rows);
     // An empty list would take the place of the last one.

@@ -17,21 +17,22 @@ void buildFixReferencedNameWindow(AppDelegate &d) {
     sheet->setObjectName(QStringLiteral("fixReferencedNameWindow"));
     sheet->setWindowTitle(AppDelegate::tr("Fix Referenced File Names"));
     sheet->setWindowModality(Qt::WindowModal);
-    d.fixReferencedNameWindow = sheet;
+    d.libraryWindows.fixReferencedNameWindow = sheet;
     auto *grid = new QGridLayout(sheet);
-    d.fixReferencedNameImgView = new PKImageView(sheet);
-    d.fixReferencedNameImgView->setObjectName(QStringLiteral("fixReferencedNameWindowBackground"));
-    grid->addWidget(d.fixReferencedNameImgView, 0, 0);
+    d.libraryWindows.fixReferencedNameImgView = new PKImageView(sheet);
+    d.libraryWindows.fixReferencedNameImgView->setObjectName(
+        QStringLiteral("fixReferencedNameWindowBackground"));
+    grid->addWidget(d.libraryWindows.fixReferencedNameImgView, 0, 0);
     auto *column = new QVBoxLayout;
     column->setContentsMargins(16, 16, 16, 16);
     grid->addLayout(column, 0, 0);
-    PK_OUTLET(column, sheet, d, copyPhotoLibFileNameBtn);
-    PK_OUTLET(column, sheet, d, copyOrigFileNameBtn);
+    PK_OUTLET(column, sheet, d, libraryWindows.copyPhotoLibFileNameBtn);
+    PK_OUTLET(column, sheet, d, libraryWindows.copyOrigFileNameBtn);
     // Changing the library is the default; renaming files on disk is asked for.
-    d.copyOrigFileNameBtn->setChecked(true);
-    QObject::connect(d.copyOrigFileNameBtn, &QCheckBox::clicked, &d,
+    d.libraryWindows.copyOrigFileNameBtn->setChecked(true);
+    QObject::connect(d.libraryWindows.copyOrigFileNameBtn, &QCheckBox::clicked, &d,
                      &AppDelegate::CheckCopyOrigFileNameReferenceFileAction);
-    QObject::connect(d.copyPhotoLibFileNameBtn, &QCheckBox::clicked, &d,
+    QObject::connect(d.libraryWindows.copyPhotoLibFileNameBtn, &QCheckBox::clicked, &d,
                      &AppDelegate::CheckCopyPhotoLibFileNameReferenceFileAction);
     column->addStretch(1);
     auto *buttons = new QDialogButtonBox(sheet);

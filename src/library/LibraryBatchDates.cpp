@@ -27,9 +27,10 @@ using namespace datefeature;
 namespace {
 
 QPushButton *fileDatesButton(const AppDelegate &d) {
-    return d.changeMutiDateWindow ? d.changeMutiDateWindow->findChild<QPushButton *>(
-                                        QStringLiteral("ClickMutiCreatedDateChangedSaveAction"))
-                                  : nullptr;
+    return d.dateWindows.changeMutiDateWindow
+               ? d.dateWindows.changeMutiDateWindow->findChild<QPushButton *>(
+                     QStringLiteral("ClickMutiCreatedDateChangedSaveAction"))
+               : nullptr;
 }
 
 QDateTime dateOf(const QLineEdit *field) {
@@ -54,26 +55,27 @@ void AppDelegate::ChangePhotoLibraryPhotoDateAction() {
         showNoSelectionSheet(*this);
         return;
     }
-    EditDateHeadInfolab->setText(
+    dateWindows.EditDateHeadInfolab->setText(
         tr("Choose One of Three Methods to Batch Modify Photo Library Photo Dates:"));
     if (window) {
         window->raise();
         window->activateWindow();
     }
-    const QString shown = text(photolibEiteCameraDatelab);
+    const QString shown = text(libraryPanels.photolibEiteCameraDatelab);
     const QStringList parts = shown.split(QLatin1Char(' '));
     QString placeholder = parts.size() == 3 ? parts[0] + QLatin1Char(' ') + parts[1] : shown;
     if (placeholder.isEmpty())
         placeholder = QStringLiteral("YYYY:MM:DD HH:MM:SS");
-    mutSetDatelab->setPlaceholderText(placeholder);
+    dateWindows.mutSetDatelab->setPlaceholderText(placeholder);
     // Library photos have no file dates to change from here.
     if (QPushButton *fileDates = fileDatesButton(*this))
         fileDates->hide();
-    showCentred(changeMutiDateWindow);
+    showCentred(dateWindows.changeMutiDateWindow);
     resetMutiDateWindowTexts();
-    AddDateNumBtn->setChecked(false);
-    AddDateNumlab->setText(QStringLiteral("1"));
-    AddDateUnitBtn->setCurrentIndex(AddDateUnitBtn->findText(QStringLiteral("Second")));
+    dateWindows.AddDateNumBtn->setChecked(false);
+    dateWindows.AddDateNumlab->setText(QStringLiteral("1"));
+    dateWindows.AddDateUnitBtn->setCurrentIndex(
+        dateWindows.AddDateUnitBtn->findText(QStringLiteral("Second")));
 }
 
 void AppDelegate::ClickMutiDateChangedSavePhotoLibAction() {
@@ -87,25 +89,28 @@ void AppDelegate::ClickMutiDateChangedSavePhotoLibAction() {
     QDateTime start;
     if (method == BatchMethod::Reference) {
         // The shift uses the two original dates, so both must be dates.
-        const QDateTime before = dateOf(beforeorignalDatelab), after = dateOf(afterorignalDatelab);
+        const QDateTime before = dateOf(dateWindows.beforeorignalDatelab),
+                        after = dateOf(dateWindows.afterorignalDatelab);
         if (!before.isValid() || !after.isValid()) {
-            showInvalidDateAlert(*this, changeMutiDateWindow);
+            showInvalidDateAlert(*this, dateWindows.changeMutiDateWindow);
             return;
         }
         shift = before.secsTo(after);
     } else if (method == BatchMethod::Fixed) {
-        start = dateOf(mutSetDatelab);
+        start = dateOf(dateWindows.mutSetDatelab);
         if (!start.isValid()) {
-            showInvalidDateAlert(*this, changeMutiDateWindow);
+            showInvalidDateAlert(*this, dateWindows.changeMutiDateWindow);
             return;
         }
     }
-    const bool stepping = AddDateNumBtn && AddDateNumBtn->isChecked();
-    const qint64 number = int64Value(AddDateNumlab);
-    const QString unit = AddDateUnitBtn ? AddDateUnitBtn->currentText() : QString();
-    const bool add = AddTimeBtn && AddTimeBtn->isChecked();
-    const int amounts[] = {intValue(yearVaulab), intValue(monthVaulab), intValue(dayVaulab),
-                           intValue(hourVaulab), intValue(minuVaulab),  intValue(secVaulab)};
+    const bool stepping = dateWindows.AddDateNumBtn && dateWindows.AddDateNumBtn->isChecked();
+    const qint64 number = int64Value(dateWindows.AddDateNumlab);
+    const QString unit =
+        dateWindows.AddDateUnitBtn ? dateWindows.AddDateUnitBtn->currentText() : QString();
+    const bool add = dateWindows.AddTimeBtn && dateWindows.AddTimeBtn->isChecked();
+    const int amounts[] = {intValue(dateWindows.yearVaulab), intValue(dateWindows.monthVaulab),
+                           intValue(dateWindows.dayVaulab),  intValue(dateWindows.hourVaulab),
+                           intValue(dateWindows.minuVaulab), intValue(dateWindows.secVaulab)};
     const bool current = libraryWriter().isCurrentSchema();
 
     LibraryEditRun run(*this);
@@ -153,5 +158,5 @@ void AppDelegate::ClickMutiDateChangedSavePhotoLibAction() {
     if (!run.finish())
         return;
     resetMutiDateWindowTexts();
-    changeMutiDateWindow->hide();
+    dateWindows.changeMutiDateWindow->hide();
 }

@@ -170,20 +170,20 @@ void AppDelegate::DeleteDuplicatePhotosinPhotoLibraryAction() {
         return;
     }
     QList<IKImageItemPtr> ticked;
-    for (const PRDuplicateNodePtr &group : sameFileArray)
+    for (const PRDuplicateNodePtr &group : duplicateWindow.sameFileArray)
         if (group)
             for (const PRDupFileNodePtr &file : group->fileChildren())
                 if (file && file->bSelected && file->theItem)
                     ticked << file->theItem;
     const LibraryDeletionReport report = deleteLibraryPhotos(ticked, false, true);
     if (report.ok) {
-        hHasRemoved = true;
-        if (dupWindow)
-            dupWindow->hide();
-        sameFileArray.clear();
+        duplicateWindow.hHasRemoved = true;
+        if (duplicateWindow.dupWindow)
+            duplicateWindow.dupWindow->hide();
+        duplicateWindow.sameFileArray.clear();
         clearDuplicateTables();
-        if (previewDupImageView)
-            previewDupImageView->setImage(QPixmap());
+        if (duplicateWindow.previewDupImageView)
+            duplicateWindow.previewDupImageView->setImage(QPixmap());
     }
     showLibraryDeletionResult(report,
                               tr("The selected duplicate photo(s) has been removed from Photo "

@@ -50,7 +50,7 @@ class PanelsFollowLibraryView : public QObject {
 
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override {
-        if (event->type() == QEvent::Hide && watched == d_.photolibView) {
+        if (event->type() == QEvent::Hide && watched == d_.mainWindow.photolibView) {
             d_.HidePhotoLibEditViewAction();
             d_.HidePhotoOriginalEditViewAction();
         }
@@ -64,7 +64,7 @@ class PanelsFollowLibraryView : public QObject {
 void slideIn(AppDelegate &d, QWidget *panel) {
     QWidget *area = d.window ? d.window->centralWidget() : nullptr;
     // The panels belong to the library view.
-    if (!panel || !area || !d.photolibView || !d.photolibView->isVisible())
+    if (!panel || !area || !d.mainWindow.photolibView || !d.mainWindow.photolibView->isVisible())
         return;
     if (panel->parentWidget() != area) {
         // Out of the library view's column, to lie over the window's right side; its
@@ -78,7 +78,9 @@ void slideIn(AppDelegate &d, QWidget *panel) {
     panel->resize(panel->width(), area->height());
     for (auto *running : panel->findChildren<QPropertyAnimation *>(Qt::FindDirectChildrenOnly))
         running->stop();
-    const QPoint from(d.localPhotoViewImageView ? d.localPhotoViewImageView->width() : 0, 0);
+    const QPoint from(
+        d.mainWindow.localPhotoViewImageView ? d.mainWindow.localPhotoViewImageView->width() : 0,
+        0);
     const QPoint to(d.window->width() - panel->width(), 0);
     panel->show();
     panel->raise();
@@ -101,130 +103,142 @@ void hidePanel(QWidget *panel) {
 // Close keeps nothing that was typed and not applied: the fields show the photo again.
 void dropUnappliedLibraryText(AppDelegate &d) {
     d.clearLibraryChangeFlags();
-    if (d.photoLibBrowserView)
-        d.imageBrowserSelectionDidChange(d.photoLibBrowserView);
+    if (d.mainWindow.photoLibBrowserView)
+        d.imageBrowserSelectionDidChange(d.mainWindow.photoLibBrowserView);
 }
 
 } // namespace
 
 void buildLibraryEditPanels(AppDelegate &d) {
-    if (QVBoxLayout *column = panelColumn(d.photolibEditView)) {
+    if (QVBoxLayout *column = panelColumn(d.mainWindow.photolibEditView)) {
         auto *row = new QHBoxLayout;
-        d.canclePhotolibEiteViewBtn =
-            panelButton(d.photolibEditView, "canclePhotolibEiteViewBtn", AppDelegate::tr("Close"));
-        d.applyPhotolibEiteViewBtn = panelButton(d.photolibEditView, "applyPhotolibEiteViewBtn",
-                                                 AppDelegate::tr("Apply to Library"));
-        row->addWidget(d.canclePhotolibEiteViewBtn);
+        d.libraryPanels.canclePhotolibEiteViewBtn = panelButton(
+            d.mainWindow.photolibEditView, "canclePhotolibEiteViewBtn", AppDelegate::tr("Close"));
+        d.libraryPanels.applyPhotolibEiteViewBtn =
+            panelButton(d.mainWindow.photolibEditView, "applyPhotolibEiteViewBtn",
+                        AppDelegate::tr("Apply to Library"));
+        row->addWidget(d.libraryPanels.canclePhotolibEiteViewBtn);
         row->addStretch(1);
-        row->addWidget(d.applyPhotolibEiteViewBtn);
+        row->addWidget(d.libraryPanels.applyPhotolibEiteViewBtn);
         column->addLayout(row);
     }
-    if (QVBoxLayout *column = panelColumn(d.photoOriginalEditView)) {
+    if (QVBoxLayout *column = panelColumn(d.mainWindow.photoOriginalEditView)) {
         auto *row = new QHBoxLayout;
-        d.canclePhotoOrigEiteViewBtn = panelButton(
-            d.photoOriginalEditView, "canclePhotoOrigEiteViewBtn", AppDelegate::tr("Close"));
-        row->addWidget(d.canclePhotoOrigEiteViewBtn);
+        d.libraryPanels.canclePhotoOrigEiteViewBtn =
+            panelButton(d.mainWindow.photoOriginalEditView, "canclePhotoOrigEiteViewBtn",
+                        AppDelegate::tr("Close"));
+        row->addWidget(d.libraryPanels.canclePhotoOrigEiteViewBtn);
         row->addStretch(1);
-        d.applyPhotoOrigEiteViewBtn =
-            panelButton(d.photoOriginalEditView, "applyPhotoOrigEiteViewBtn",
+        d.libraryPanels.applyPhotoOrigEiteViewBtn =
+            panelButton(d.mainWindow.photoOriginalEditView, "applyPhotoOrigEiteViewBtn",
                         AppDelegate::tr("Export with These Values"));
-        row->addWidget(d.applyPhotoOrigEiteViewBtn);
+        row->addWidget(d.libraryPanels.applyPhotoOrigEiteViewBtn);
         column->addLayout(row);
     }
     // The user's typing only: the selection handler fills the fields with setText, which
     // marks nothing.
     for (QLineEdit *field :
-         {d.photolibEiteTitlelab, d.photolibEiteFileNamelab, d.photolibEiteDescriplab,
-          d.photolibEitekeywordslab, d.photolibEiteCameraMakelab, d.photolibEiteCameraModellab,
-          d.photolibEiteLensModellab, d.photolibEitegpsLatilab, d.photolibEitegpsLongtlab,
-          d.photolibEiteCameraDatelab})
+         {d.libraryPanels.photolibEiteTitlelab, d.libraryPanels.photolibEiteFileNamelab,
+          d.libraryPanels.photolibEiteDescriplab, d.libraryPanels.photolibEitekeywordslab,
+          d.libraryPanels.photolibEiteCameraMakelab, d.libraryPanels.photolibEiteCameraModellab,
+          d.libraryPanels.photolibEiteLensModellab, d.libraryPanels.photolibEitegpsLatilab,
+          d.libraryPanels.photolibEitegpsLongtlab, d.libraryPanels.photolibEiteCameraDatelab})
         if (field)
             QObject::connect(field, &QLineEdit::textEdited, &d,
                              [&d, field] { d.controlTextDidChange(field); });
-    if (d.photoLibBrowserView && d.photoLibBrowserView->selectionModel())
-        QObject::connect(d.photoLibBrowserView->selectionModel(),
+    if (d.mainWindow.photoLibBrowserView && d.mainWindow.photoLibBrowserView->selectionModel())
+        QObject::connect(d.mainWindow.photoLibBrowserView->selectionModel(),
                          &QItemSelectionModel::selectionChanged, &d, [&d] {
                              // What was typed for one photo is not meant for the next.
                              d.clearLibraryChangeFlags();
-                             d.imageBrowserSelectionDidChange(d.photoLibBrowserView);
+                             d.imageBrowserSelectionDidChange(d.mainWindow.photoLibBrowserView);
                          });
-    if (d.photolibView)
-        d.photolibView->installEventFilter(new PanelsFollowLibraryView(d, d.photolibView));
+    if (d.mainWindow.photolibView)
+        d.mainWindow.photolibView->installEventFilter(
+            new PanelsFollowLibraryView(d, d.mainWindow.photolibView));
 }
 
 bool AppDelegate::libraryControlTextDidChange(QObject *field) {
     if (!field)
         return false;
-    const std::pair<QLineEdit *, bool AppDelegate::*> marks[] = {
-        {photolibEiteTitlelab, &AppDelegate::bChangePhotoLibraryTitle},
-        {photolibEiteFileNamelab, &AppDelegate::bChangePhotoLibFileName},
-        {photolibEiteDescriplab, &AppDelegate::bChangePhotoLibDescription},
-        {photolibEitekeywordslab, &AppDelegate::bChangePhotoLibKeyWords},
-        {photolibEiteCameraDatelab, &AppDelegate::bChangePhotoLibCameraDate},
-        {photolibEiteLensModellab, &AppDelegate::bChangePhotoLibCameraLens},
-        {photolibEiteCameraMakelab, &AppDelegate::bChangePhotoLibCameraMakeAndModel},
-        {photolibEiteCameraModellab, &AppDelegate::bChangePhotoLibCameraMakeAndModel},
+    const std::pair<QLineEdit *, bool LibraryPanelsPart::*> marks[] = {
+        {libraryPanels.photolibEiteTitlelab, &LibraryPanelsPart::bChangePhotoLibraryTitle},
+        {libraryPanels.photolibEiteFileNamelab, &LibraryPanelsPart::bChangePhotoLibFileName},
+        {libraryPanels.photolibEiteDescriplab, &LibraryPanelsPart::bChangePhotoLibDescription},
+        {libraryPanels.photolibEitekeywordslab, &LibraryPanelsPart::bChangePhotoLibKeyWords},
+        {libraryPanels.photolibEiteCameraDatelab, &LibraryPanelsPart::bChangePhotoLibCameraDate},
+        {libraryPanels.photolibEiteLensModellab, &LibraryPanelsPart::bChangePhotoLibCameraLens},
+        {libraryPanels.photolibEiteCameraMakelab,
+         &LibraryPanelsPart::bChangePhotoLibCameraMakeAndModel},
+        {libraryPanels.photolibEiteCameraModellab,
+         &LibraryPanelsPart::bChangePhotoLibCameraMakeAndModel},
     };
     for (const auto &[edit, flag] : marks) {
         if (edit && edit == field) {
-            this->*flag = true;
+            libraryPanels.*flag = true;
             return true;
         }
     }
-    if (field != photolibEitegpsLatilab && field != photolibEitegpsLongtlab)
+    if (field != libraryPanels.photolibEitegpsLatilab &&
+        field != libraryPanels.photolibEitegpsLongtlab)
         return false;
-    bChangePhotoLibGPS = true;
+    libraryPanels.bChangePhotoLibGPS = true;
     // A half-typed position moves nothing: 0, 0 would only mislead.
     bool none = false;
     QString why;
-    const auto position = parseLibraryPosition(photolibEitegpsLatilab->text(),
-                                               photolibEitegpsLongtlab->text(), &none, &why);
-    if (position && photolibEiteMapView) {
-        photolibEiteCoords = QPointF(position->latitude, position->longitude);
-        photolibEiteMapView->setRegion(position->latitude, position->longitude,
-                                       PKMapView::kDefaultSpanLat, PKMapView::kDefaultSpanLon);
-        photolibEiteMapView->setPin(position->latitude, position->longitude);
-        photolibEiteMapView->show();
+    const auto position =
+        parseLibraryPosition(libraryPanels.photolibEitegpsLatilab->text(),
+                             libraryPanels.photolibEitegpsLongtlab->text(), &none, &why);
+    if (position && libraryPanels.photolibEiteMapView) {
+        libraryPanels.photolibEiteCoords = QPointF(position->latitude, position->longitude);
+        libraryPanels.photolibEiteMapView->setRegion(position->latitude, position->longitude,
+                                                     PKMapView::kDefaultSpanLat,
+                                                     PKMapView::kDefaultSpanLon);
+        libraryPanels.photolibEiteMapView->setPin(position->latitude, position->longitude);
+        libraryPanels.photolibEiteMapView->show();
     }
     return true;
 }
 
 void AppDelegate::clearLibraryChangeFlags() {
-    for (bool AppDelegate::*flag :
-         {&AppDelegate::bChangePhotoLibraryTitle, &AppDelegate::bChangePhotoLibFileName,
-          &AppDelegate::bChangePhotoLibDescription, &AppDelegate::bChangePhotoLibKeyWords,
-          &AppDelegate::bChangePhotoLibCameraDate, &AppDelegate::bChangePhotoLibCameraLens,
-          &AppDelegate::bChangePhotoLibCameraMakeAndModel, &AppDelegate::bChangePhotoLibGPS})
-        this->*flag = false;
+    for (bool LibraryPanelsPart::*flag :
+         {&LibraryPanelsPart::bChangePhotoLibraryTitle, &LibraryPanelsPart::bChangePhotoLibFileName,
+          &LibraryPanelsPart::bChangePhotoLibDescription,
+          &LibraryPanelsPart::bChangePhotoLibKeyWords,
+          &LibraryPanelsPart::bChangePhotoLibCameraDate,
+          &LibraryPanelsPart::bChangePhotoLibCameraLens,
+          &LibraryPanelsPart::bChangePhotoLibCameraMakeAndModel,
+          &LibraryPanelsPart::bChangePhotoLibGPS})
+        libraryPanels.*flag = false;
 }
 
 void AppDelegate::StartPhotoLibEditViewAction() {
-    slideIn(*this, photolibEditView);
+    slideIn(*this, mainWindow.photolibEditView);
 }
 
 void AppDelegate::StartPhotoOriginalEditViewAction() {
     clearLibraryChangeFlags();
-    slideIn(*this, photoOriginalEditView);
+    slideIn(*this, mainWindow.photoOriginalEditView);
 }
 
 void AppDelegate::HidePhotoLibEditViewAction() {
-    hidePanel(photolibEditView);
+    hidePanel(mainWindow.photolibEditView);
     dropUnappliedLibraryText(*this);
 }
 
 void AppDelegate::HidePhotoOriginalEditViewAction() {
-    hidePanel(photoOriginalEditView);
+    hidePanel(mainWindow.photoOriginalEditView);
     dropUnappliedLibraryText(*this);
 }
 
 void AppDelegate::reloadLibraryBrowserAndPanels() {
-    if (!photoLibBrowserView)
+    if (!mainWindow.photoLibBrowserView)
         return;
     const QList<IKImageItemPtr> chosen = selectedLibraryItems();
-    if (auto *model = qobject_cast<LocalPhotoModel *>(photoLibBrowserView->model()))
+    if (auto *model = qobject_cast<LocalPhotoModel *>(mainWindow.photoLibBrowserView->model()))
         model->reload();
-    QItemSelectionModel *selectionModel = photoLibBrowserView->selectionModel();
-    QAbstractItemModel *model = photoLibBrowserView->model();
+    QItemSelectionModel *selectionModel = mainWindow.photoLibBrowserView->selectionModel();
+    QAbstractItemModel *model = mainWindow.photoLibBrowserView->model();
     if (selectionModel && model) {
         // A reset forgets the selection; the same photos are chosen again, once.
         QItemSelection again;
@@ -235,6 +249,6 @@ void AppDelegate::reloadLibraryBrowserAndPanels() {
         const QSignalBlocker quiet(selectionModel);
         selectionModel->select(again, QItemSelectionModel::ClearAndSelect);
     }
-    photoLibBrowserView->viewport()->update();
-    imageBrowserSelectionDidChange(photoLibBrowserView);
+    mainWindow.photoLibBrowserView->viewport()->update();
+    imageBrowserSelectionDidChange(mainWindow.photoLibBrowserView);
 }

@@ -70,10 +70,11 @@ bool originalReadable(const IKImageItem &item, QString *why) {
 
 QList<IKImageItemPtr> AppDelegate::selectedLibraryItems() const {
     QList<IKImageItemPtr> out;
-    if (!photoLibBrowserView || !photoLibBrowserView->selectionModel())
+    if (!mainWindow.photoLibBrowserView || !mainWindow.photoLibBrowserView->selectionModel())
         return out;
     QList<int> rows;
-    for (const QModelIndex &index : photoLibBrowserView->selectionModel()->selectedIndexes())
+    for (const QModelIndex &index :
+         mainWindow.photoLibBrowserView->selectionModel()->selectedIndexes())
         rows << index.row();
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());

@@ -20,7 +20,7 @@ namespace {
 // Marks the view on the filter button, which names it, and resets the sort button to newest
 // first. The toolbar's layout places and sizes both buttons.
 void markFilter(AppDelegate &d, const QString &image, const QString &title) {
-    if (PRButton *b = d.showPhotoTypelibBtn) {
+    if (PRButton *b = d.mainWindow.showPhotoTypelibBtn) {
         b->setImageName(image);
         const QString text = AppDelegate::tr("Show: %1").arg(title);
         // A long album title is cut in the middle so the toolbar keeps its other buttons.
@@ -29,7 +29,7 @@ void markFilter(AppDelegate &d, const QString &image, const QString &title) {
                        .replace(QLatin1Char('&'), QLatin1String("&&")));
         b->setToolTip(text);
     }
-    if (PRButton *b = d.filterPhotolibBtn)
+    if (PRButton *b = d.mainWindow.filterPhotolibBtn)
         b->setImageName(QStringLiteral("sortphotobydate.png"));
 }
 
@@ -56,7 +56,7 @@ void showSelection(AppDelegate &d, const QList<IKImageItemPtr> &items, const cha
         return;
     showList(d, items);
     // The filter button keeps its picture: a sort afterwards still sorts the filter's list.
-    if (PRButton *b = d.filterPhotolibBtn)
+    if (PRButton *b = d.mainWindow.filterPhotolibBtn)
         b->setImageName(QLatin1String(image));
 }
 
@@ -152,10 +152,10 @@ void AppDelegate::ShowCustomRangePhotoLibraryAction() {
     if (libraryScanNotCompleted())
         return;
     ensureDateRangePickers();
-    const QList<IKImageItemPtr> kept =
-        libraryItemsInRange(library.backupdifPhotoLibItemArray, startDatePicker->dateTime(),
-                            endDatePicker->dateTime(), QDateTime::currentDateTime(),
-                            [](const QString &path) { return FileDates::creationDate(path); });
+    const QList<IKImageItemPtr> kept = libraryItemsInRange(
+        library.backupdifPhotoLibItemArray, libraryWindows.startDatePicker->dateTime(),
+        libraryWindows.endDatePicker->dateTime(), QDateTime::currentDateTime(),
+        [](const QString &path) { return FileDates::creationDate(path); });
     const LibraryFilterLook &look = libraryFilterLook(LibraryFilter::CustomRange);
     showList(*this, libraryFilterShownList(kept, true));
     library.currentAlbumArray = kept;
@@ -163,7 +163,7 @@ void AppDelegate::ShowCustomRangePhotoLibraryAction() {
 }
 
 void AppDelegate::ensureDateRangePickers() {
-    if (dateRangeWindow)
+    if (libraryWindows.dateRangeWindow)
         return;
     auto *sheet = new QDialog(window);
     sheet->setObjectName(QStringLiteral("dateRangeWindow"));
@@ -171,16 +171,16 @@ void AppDelegate::ensureDateRangePickers() {
     sheet->setWindowModality(Qt::WindowModal);
     auto *form = new QFormLayout(sheet);
     const QDateTime now = QDateTime::currentDateTime();
-    startDatePicker = new QDateTimeEdit(now.addDays(-30), sheet);
-    startDatePicker->setObjectName(QStringLiteral("startDatePicker"));
-    endDatePicker = new QDateTimeEdit(now, sheet);
-    endDatePicker->setObjectName(QStringLiteral("endDatePicker"));
-    for (QDateTimeEdit *picker : {startDatePicker, endDatePicker}) {
+    libraryWindows.startDatePicker = new QDateTimeEdit(now.addDays(-30), sheet);
+    libraryWindows.startDatePicker->setObjectName(QStringLiteral("startDatePicker"));
+    libraryWindows.endDatePicker = new QDateTimeEdit(now, sheet);
+    libraryWindows.endDatePicker->setObjectName(QStringLiteral("endDatePicker"));
+    for (QDateTimeEdit *picker : {libraryWindows.startDatePicker, libraryWindows.endDatePicker}) {
         picker->setCalendarPopup(true);
         picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     }
-    form->addRow(tr("From:"), startDatePicker);
-    form->addRow(tr("To:"), endDatePicker);
+    form->addRow(tr("From:"), libraryWindows.startDatePicker);
+    form->addRow(tr("To:"), libraryWindows.endDatePicker);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, sheet);
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::accepted, sheet, &QDialog::accept);
@@ -190,14 +190,14 @@ void AppDelegate::ensureDateRangePickers() {
     QFont bold = sheet->font();
     bold.setBold(true);
     sheet->setMinimumWidth(QFontMetrics(bold).horizontalAdvance(sheet->windowTitle()) + 160);
-    dateRangeWindow = sheet;
+    libraryWindows.dateRangeWindow = sheet;
 }
 
 void AppDelegate::ShowCustomRangeWindow() {
     if (libraryScanNotCompleted())
         return;
     ensureDateRangePickers();
-    static_cast<QDialog *>(dateRangeWindow)->open();
+    static_cast<QDialog *>(libraryWindows.dateRangeWindow)->open();
 }
 
 void AppDelegate::SelectAllPhotosLibraryAction() {
@@ -212,10 +212,10 @@ void AppDelegate::SelectSamePhotosNameAction() {
     if (libraryScanNotCompleted())
         return;
     showList(*this, sameFileNameItems(library.nameDictionary));
-    if (filterPhotolibBtn)
-        filterPhotolibBtn->show();
-    if (showPhotoTypelibBtn)
-        showPhotoTypelibBtn->show();
+    if (mainWindow.filterPhotolibBtn)
+        mainWindow.filterPhotolibBtn->show();
+    if (mainWindow.showPhotoTypelibBtn)
+        mainWindow.showPhotoTypelibBtn->show();
     markFilter(*this, QStringLiteral("samephotoname.png"), tr("Photos with the Same File Name"));
 }
 

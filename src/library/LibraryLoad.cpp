@@ -39,16 +39,16 @@ class LibraryLoadJob {
 
 namespace {
 void startScanIndicator(AppDelegate &d) {
-    if (d.scanProcesser)
-        d.scanProcesser->show();
-    if (d.scanninginfolab)
-        d.scanninginfolab->show();
-    if (!d.scanGifTimer) {
-        d.scanGifTimer = new QTimer(&d);
-        QObject::connect(d.scanGifTimer, &QTimer::timeout, &d,
+    if (d.mainWindow.scanProcesser)
+        d.mainWindow.scanProcesser->show();
+    if (d.mainWindow.scanninginfolab)
+        d.mainWindow.scanninginfolab->show();
+    if (!d.mainWindow.scanGifTimer) {
+        d.mainWindow.scanGifTimer = new QTimer(&d);
+        QObject::connect(d.mainWindow.scanGifTimer, &QTimer::timeout, &d,
                          &AppDelegate::StartScanningGIFImageViewTimer);
     }
-    d.scanGifTimer->start(100);
+    d.mainWindow.scanGifTimer->start(100);
 }
 } // namespace
 
@@ -71,16 +71,16 @@ bool AppDelegate::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
     library.currentPhotolibPath = libraryPath;
     libraryReloadCount = 0;
     libraryLoadNote.clear();
-    if (showPhotoTypelibBtn) {
+    if (mainWindow.showPhotoTypelibBtn) {
         const LibraryFilterLook &all = libraryFilterLook(LibraryFilter::All);
-        showPhotoTypelibBtn->setImageName(QLatin1String(all.image));
-        showPhotoTypelibBtn->setText(tr("Show: %1").arg(tr(all.title)));
-        showPhotoTypelibBtn->setToolTip(showPhotoTypelibBtn->text());
+        mainWindow.showPhotoTypelibBtn->setImageName(QLatin1String(all.image));
+        mainWindow.showPhotoTypelibBtn->setText(tr("Show: %1").arg(tr(all.title)));
+        mainWindow.showPhotoTypelibBtn->setToolTip(mainWindow.showPhotoTypelibBtn->text());
     }
-    if (albumsFolderMenuItem) {
-        albumsFolderMenuItem->setEnabled(false);
-        if (QMenu *old = albumsFolderMenuItem->menu()) {
-            albumsFolderMenuItem->setMenu(nullptr);
+    if (mainWindow.albumsFolderMenuItem) {
+        mainWindow.albumsFolderMenuItem->setEnabled(false);
+        if (QMenu *old = mainWindow.albumsFolderMenuItem->menu()) {
+            mainWindow.albumsFolderMenuItem->setMenu(nullptr);
             old->deleteLater();
         }
     }
@@ -144,8 +144,8 @@ void AppDelegate::appendLibraryBatch(const LibraryLists &batch) {
 
 void AppDelegate::LoadImportedPhotoLibraryonMainThread() {
     ++libraryReloadCount;
-    if (photoLibBrowserView)
-        if (auto *model = qobject_cast<LocalPhotoModel *>(photoLibBrowserView->model()))
+    if (mainWindow.photoLibBrowserView)
+        if (auto *model = qobject_cast<LocalPhotoModel *>(mainWindow.photoLibBrowserView->model()))
             model->reload();
     // A reload drops the selection: the column lets go of the photo it showed.
     libraryBrowserSelectionDidChange();
@@ -154,17 +154,17 @@ void AppDelegate::LoadImportedPhotoLibraryonMainThread() {
 void AppDelegate::CompletedScanPhotoLibraryonMainThread() {
     library.scanComplete = true;
     library.scanPhotoLibStart = false;
-    if (scanGifTimer)
-        scanGifTimer->stop();
+    if (mainWindow.scanGifTimer)
+        mainWindow.scanGifTimer->stop();
     LoadImportedPhotoLibraryonMainThread();
-    if (scanProcesser)
-        scanProcesser->hide();
-    if (scanninginfolab)
-        scanninginfolab->hide();
-    if (filterPhotolibBtn)
-        filterPhotolibBtn->show();
-    if (showPhotoTypelibBtn)
-        showPhotoTypelibBtn->show();
+    if (mainWindow.scanProcesser)
+        mainWindow.scanProcesser->hide();
+    if (mainWindow.scanninginfolab)
+        mainWindow.scanninginfolab->hide();
+    if (mainWindow.filterPhotolibBtn)
+        mainWindow.filterPhotolibBtn->show();
+    if (mainWindow.showPhotoTypelibBtn)
+        mainWindow.showPhotoTypelibBtn->show();
     SortAllPhotosLibraryByDateAction();
     showLibraryAlbumMenu();
 
@@ -202,7 +202,7 @@ void AppDelegate::savePanelDidEnd12(QMessageBox *alert, int returnCode, void *) 
 }
 
 void AppDelegate::showLibraryAlbumMenu() {
-    if (!albumsFolderMenuItem)
+    if (!mainWindow.albumsFolderMenuItem)
         return;
     auto *menu = new QMenu(window);
     menu->setObjectName(QStringLiteral("albumsMenu"));
@@ -215,8 +215,8 @@ void AppDelegate::showLibraryAlbumMenu() {
         connect(item, &QAction::triggered, this,
                 [this, item] { FilterSelectOneAlbumsAction(item->data().toString()); });
     }
-    if (QMenu *old = albumsFolderMenuItem->menu())
+    if (QMenu *old = mainWindow.albumsFolderMenuItem->menu())
         old->deleteLater();
-    albumsFolderMenuItem->setMenu(menu);
-    albumsFolderMenuItem->setEnabled(true);
+    mainWindow.albumsFolderMenuItem->setMenu(menu);
+    mainWindow.albumsFolderMenuItem->setEnabled(true);
 }

@@ -18,13 +18,13 @@
 
 namespace {
 void setModeImages(AppDelegate &d, bool library) {
-    for (PRButton *b : {d.cameraphotoBtn, d.photolibcameraphotoBtn})
+    for (PRButton *b : {d.mainWindow.cameraphotoBtn, d.mainWindow.photolibcameraphotoBtn})
         if (b) {
             b->setImageName(library ? QStringLiteral("cameraphotodown.png")
                                     : QStringLiteral("cameraphotonom.png"));
             b->setChecked(library);
         }
-    for (PRButton *b : {d.localphotoBtn, d.photoliblocalphotoBtn})
+    for (PRButton *b : {d.mainWindow.localphotoBtn, d.mainWindow.photoliblocalphotoBtn})
         if (b) {
             b->setImageName(library ? QStringLiteral("localphotonom.png")
                                     : QStringLiteral("localphotodown.png"));
@@ -33,10 +33,10 @@ void setModeImages(AppDelegate &d, bool library) {
 }
 
 void showLibraryView(AppDelegate &d) {
-    if (d.localphotoView)
-        d.localphotoView->hide();
-    if (d.photolibView)
-        d.photolibView->show();
+    if (d.mainWindow.localphotoView)
+        d.mainWindow.localphotoView->hide();
+    if (d.mainWindow.photolibView)
+        d.mainWindow.photolibView->show();
 }
 
 void showOpenPanel(AppDelegate &d) {
@@ -48,7 +48,7 @@ void showOpenPanel(AppDelegate &d) {
     // A library is a package, that is a folder: Qt's own dialog lets one be chosen.
     panel->setOption(QFileDialog::DontUseNativeDialog, true);
     panel->setFileMode(QFileDialog::Directory);
-    d.theOpenPanel = panel;
+    d.mainWindow.theOpenPanel = panel;
     QObject::connect(panel, &QFileDialog::finished, &d, [&d, panel](int r) {
         d.openPanelDidEnd8(panel, r == QDialog::Accepted ? 1 : 0);
     });
@@ -59,15 +59,15 @@ void showOpenPanel(AppDelegate &d) {
 void AppDelegate::ChangeLocalPhotoMenuAction() {
     setModeImages(*this, false);
     showActionsForMode(false);
-    if (localphotoView)
-        localphotoView->show();
-    if (photolibView)
-        photolibView->hide();
+    if (mainWindow.localphotoView)
+        mainWindow.localphotoView->show();
+    if (mainWindow.photolibView)
+        mainWindow.photolibView->hide();
     blocalMode = true;
-    if (quickActionMenu)
-        quickActionMenu->setMenu(removeExifMenu);
-    if (exportandimportActionMenu)
-        exportandimportActionMenu->setVisible(false);
+    if (mainWindow.quickActionMenu)
+        mainWindow.quickActionMenu->setMenu(mainWindow.removeExifMenu);
+    if (mainWindow.exportandimportActionMenu)
+        mainWindow.exportandimportActionMenu->setVisible(false);
     ChangeToImportComputerPhoto();
     // The right column shows this mode's selection again.
     const QList<IKImageItemPtr> selected = selectedLocalItems();
@@ -85,10 +85,10 @@ void AppDelegate::ChangePhotoLibraryMenuAction() {
     if (scanRunning)
         return;
     blocalMode = false;
-    if (quickActionMenu)
-        quickActionMenu->setMenu(PhotolibQuickMenu);
-    if (exportandimportActionMenu)
-        exportandimportActionMenu->setVisible(false);
+    if (mainWindow.quickActionMenu)
+        mainWindow.quickActionMenu->setMenu(mainWindow.PhotolibQuickMenu);
+    if (mainWindow.exportandimportActionMenu)
+        mainWindow.exportandimportActionMenu->setVisible(false);
     if (library.scanComplete)
         return;
 
@@ -127,8 +127,9 @@ void AppDelegate::openPanelDidEnd8(QFileDialog *panel, int returnCode, void *) {
 void AppDelegate::StartScanningGIFImageViewTimer() {
     const int n = library.scanningcount++;
     if (n <= 6) {
-        if (scanninginfolab)
-            scanninginfolab->setText(QStringLiteral("Scanning.") + QString(n, QLatin1Char('.')));
+        if (mainWindow.scanninginfolab)
+            mainWindow.scanninginfolab->setText(QStringLiteral("Scanning.") +
+                                                QString(n, QLatin1Char('.')));
     } else if (n > 10) {
         library.scanningcount = 0;
     }

@@ -24,11 +24,16 @@ QString textOf(const QLineEdit *field) {
 }
 
 PanelTexts panelTexts(const AppDelegate &d) {
-    return {textOf(d.photolibEiteTitlelab),      textOf(d.photolibEiteFileNamelab),
-            textOf(d.photolibEiteDescriplab),    textOf(d.photolibEitekeywordslab),
-            textOf(d.photolibEiteCameraMakelab), textOf(d.photolibEiteCameraModellab),
-            textOf(d.photolibEiteLensModellab),  textOf(d.photolibEitegpsLatilab),
-            textOf(d.photolibEitegpsLongtlab),   textOf(d.photolibEiteCameraDatelab)};
+    return {textOf(d.libraryPanels.photolibEiteTitlelab),
+            textOf(d.libraryPanels.photolibEiteFileNamelab),
+            textOf(d.libraryPanels.photolibEiteDescriplab),
+            textOf(d.libraryPanels.photolibEitekeywordslab),
+            textOf(d.libraryPanels.photolibEiteCameraMakelab),
+            textOf(d.libraryPanels.photolibEiteCameraModellab),
+            textOf(d.libraryPanels.photolibEiteLensModellab),
+            textOf(d.libraryPanels.photolibEitegpsLatilab),
+            textOf(d.libraryPanels.photolibEitegpsLongtlab),
+            textOf(d.libraryPanels.photolibEiteCameraDatelab)};
 }
 
 // What the user typed, read once: the flags as they were when the apply began.
@@ -55,11 +60,14 @@ void AppDelegate::ApplyPhotoLibMetadataChangeAction() {
         return;
     LibraryWriter &writer = libraryWriter();
     const PanelTexts p = panelTexts(*this);
-    const Typed typed{
-        bChangePhotoLibraryTitle,   bChangePhotoLibFileName,
-        bChangePhotoLibDescription, bChangePhotoLibKeyWords,
-        bChangePhotoLibCameraDate,  bChangePhotoLibCameraMakeAndModel || bChangePhotoLibCameraLens,
-        bChangePhotoLibGPS};
+    const Typed typed{libraryPanels.bChangePhotoLibraryTitle,
+                      libraryPanels.bChangePhotoLibFileName,
+                      libraryPanels.bChangePhotoLibDescription,
+                      libraryPanels.bChangePhotoLibKeyWords,
+                      libraryPanels.bChangePhotoLibCameraDate,
+                      libraryPanels.bChangePhotoLibCameraMakeAndModel ||
+                          libraryPanels.bChangePhotoLibCameraLens,
+                      libraryPanels.bChangePhotoLibGPS};
     if (!typed.title && !typed.name && !typed.caption && !typed.keywords && !typed.date &&
         !typed.camera && !typed.position) {
         refuse(*this, tr("No library field was changed."),

@@ -8,13 +8,15 @@
 
 namespace {
 void sortShownList(AppDelegate &d, LibrarySortOrder order, const char *image) {
-    const QString filter = d.showPhotoTypelibBtn ? d.showPhotoTypelibBtn->imageName() : QString();
+    const QString filter = d.mainWindow.showPhotoTypelibBtn
+                               ? d.mainWindow.showPhotoTypelibBtn->imageName()
+                               : QString();
     // Copy first: the source may be the shown list itself.
     const QList<IKImageItemPtr> source = d.libraryListForFilter(filter);
     d.library.photoLibBroserArray = sortedLibraryItems(source, order);
     d.LoadImportedPhotoLibraryonMainThread();
     // The toolbar's layout places the button; only its mark changes.
-    if (PRButton *b = d.filterPhotolibBtn)
+    if (PRButton *b = d.mainWindow.filterPhotolibBtn)
         b->setImageName(QLatin1String(image));
 }
 } // namespace

@@ -91,7 +91,7 @@ void AppDelegate::FixMovedReferencedPhotosAction() {
     panel->setOption(QFileDialog::DontUseNativeDialog, true);
     panel->setOption(QFileDialog::ShowDirsOnly, true);
     panel->setFileMode(QFileDialog::Directory);
-    theOpenPanel = panel;
+    mainWindow.theOpenPanel = panel;
     connect(panel, &QFileDialog::finished, this,
             [this, panel](int r) { openPanelDidEnd18(panel, r == QDialog::Accepted ? 1 : 0); });
     panel->open();
@@ -181,28 +181,31 @@ ReferenceRepairReport AppDelegate::relinkMovedReferencedPhotos(const QString &ro
 // ---- Renamed photos ----
 
 void AppDelegate::FixReferencedPhotosAction() {
-    if (auto *sheet = qobject_cast<QDialog *>(fixReferencedNameWindow))
+    if (auto *sheet = qobject_cast<QDialog *>(libraryWindows.fixReferencedNameWindow))
         sheet->open();
 }
 
 void AppDelegate::CheckCopyOrigFileNameReferenceFileAction() {
-    if (copyOrigFileNameBtn && copyPhotoLibFileNameBtn)
-        copyPhotoLibFileNameBtn->setChecked(!copyOrigFileNameBtn->isChecked());
+    if (libraryWindows.copyOrigFileNameBtn && libraryWindows.copyPhotoLibFileNameBtn)
+        libraryWindows.copyPhotoLibFileNameBtn->setChecked(
+            !libraryWindows.copyOrigFileNameBtn->isChecked());
 }
 
 void AppDelegate::CheckCopyPhotoLibFileNameReferenceFileAction() {
-    if (copyOrigFileNameBtn && copyPhotoLibFileNameBtn)
-        copyOrigFileNameBtn->setChecked(!copyPhotoLibFileNameBtn->isChecked());
+    if (libraryWindows.copyOrigFileNameBtn && libraryWindows.copyPhotoLibFileNameBtn)
+        libraryWindows.copyOrigFileNameBtn->setChecked(
+            !libraryWindows.copyPhotoLibFileNameBtn->isChecked());
 }
 
 void AppDelegate::StartCopyFileNameReferenceFileAction() {
-    if (auto *sheet = qobject_cast<QDialog *>(fixReferencedNameWindow))
+    if (auto *sheet = qobject_cast<QDialog *>(libraryWindows.fixReferencedNameWindow))
         sheet->accept();
     if (CheckPhotosApplicationRun()) {
         showQuitPhotosOffer();
         return;
     }
-    const bool renameFiles = copyPhotoLibFileNameBtn && copyPhotoLibFileNameBtn->isChecked();
+    const bool renameFiles = libraryWindows.copyPhotoLibFileNameBtn &&
+                             libraryWindows.copyPhotoLibFileNameBtn->isChecked();
     showReferenceRepairResult(relinkRenamedReferencedPhotos(selectedLibraryItems(), renameFiles),
                               true);
 }

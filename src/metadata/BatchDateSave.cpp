@@ -28,13 +28,13 @@ struct Amounts {
 
 Amounts readAmounts(const AppDelegate &d) {
     Amounts a;
-    a.year = intValue(d.yearVaulab);
-    a.month = intValue(d.monthVaulab);
-    a.day = intValue(d.dayVaulab);
-    a.hour = intValue(d.hourVaulab);
-    a.minute = intValue(d.minuVaulab);
-    a.second = intValue(d.secVaulab);
-    a.add = d.AddTimeBtn && d.AddTimeBtn->isChecked();
+    a.year = intValue(d.dateWindows.yearVaulab);
+    a.month = intValue(d.dateWindows.monthVaulab);
+    a.day = intValue(d.dateWindows.dayVaulab);
+    a.hour = intValue(d.dateWindows.hourVaulab);
+    a.minute = intValue(d.dateWindows.minuVaulab);
+    a.second = intValue(d.dateWindows.secVaulab);
+    a.add = d.dateWindows.AddTimeBtn && d.dateWindows.AddTimeBtn->isChecked();
     return a;
 }
 
@@ -55,10 +55,10 @@ struct Shift {
 
 Shift readShift(const AppDelegate &d) {
     Shift s;
-    const QDateTime bo = parseMetadataDate(text(d.beforeorignalDatelab).trimmed());
-    const QDateTime bg = parseMetadataDate(text(d.beforediginalDatelab).trimmed());
-    const QDateTime ao = parseMetadataDate(text(d.afterorignalDatelab).trimmed());
-    const QDateTime ag = parseMetadataDate(text(d.afterdiginalDatelab).trimmed());
+    const QDateTime bo = parseMetadataDate(text(d.dateWindows.beforeorignalDatelab).trimmed());
+    const QDateTime bg = parseMetadataDate(text(d.dateWindows.beforediginalDatelab).trimmed());
+    const QDateTime ao = parseMetadataDate(text(d.dateWindows.afterorignalDatelab).trimmed());
+    const QDateTime ag = parseMetadataDate(text(d.dateWindows.afterdiginalDatelab).trimmed());
     if (!bo.isValid() || !ao.isValid() || !ag.isValid())
         return s;
     s.original = bo.secsTo(ao);
@@ -71,9 +71,10 @@ Shift readShift(const AppDelegate &d) {
 // The fixed date of each photo, stepped by its place in the job.
 QList<QDateTime> fixedDates(const AppDelegate &d, const QDateTime &start, qsizetype count) {
     QList<QDateTime> dates;
-    const bool stepping = d.AddDateNumBtn && d.AddDateNumBtn->isChecked();
-    const qint64 number = int64Value(d.AddDateNumlab);
-    const QString unit = d.AddDateUnitBtn ? d.AddDateUnitBtn->currentText() : QString();
+    const bool stepping = d.dateWindows.AddDateNumBtn && d.dateWindows.AddDateNumBtn->isChecked();
+    const qint64 number = int64Value(d.dateWindows.AddDateNumlab);
+    const QString unit =
+        d.dateWindows.AddDateUnitBtn ? d.dateWindows.AddDateUnitBtn->currentText() : QString();
     for (qsizetype k = 0; k < count; ++k)
         dates << (stepping ? start.addSecs(stepSeconds(number, k, unit)) : start);
     return dates;
@@ -126,8 +127,9 @@ void AppDelegate::ClickMutiDateChangedSaveAction() {
 
     if (method == BatchMethod::Reference) {
         const Shift shift = readShift(*this);
-        if (!CheckDateFormatWithDateString(text(afterdiginalDatelab).trimmed()) || !shift.valid) {
-            showInvalidDateAlert(*this, changeMutiDateWindow);
+        if (!CheckDateFormatWithDateString(text(dateWindows.afterdiginalDatelab).trimmed()) ||
+            !shift.valid) {
+            showInvalidDateAlert(*this, dateWindows.changeMutiDateWindow);
             return;
         }
         if (blocalMode) {
@@ -159,13 +161,13 @@ void AppDelegate::ClickMutiDateChangedSaveAction() {
         } else {
             // The reference road of a device's photos writes nothing.
             resetMutiDateWindowTexts();
-            changeMutiDateWindow->hide();
+            dateWindows.changeMutiDateWindow->hide();
             return;
         }
     } else if (method == BatchMethod::Fixed) {
-        const QDateTime start = parseMetadataDate(text(mutSetDatelab).trimmed());
+        const QDateTime start = parseMetadataDate(text(dateWindows.mutSetDatelab).trimmed());
         if (!start.isValid()) {
-            showInvalidDateAlert(*this, changeMutiDateWindow);
+            showInvalidDateAlert(*this, dateWindows.changeMutiDateWindow);
             return;
         }
         const QList<QDateTime> dates = fixedDates(*this, start, items.size());
@@ -209,7 +211,7 @@ void AppDelegate::ClickMutiDateChangedSaveAction() {
                                               report.writtenCount(), failures, false);
                    });
     resetMutiDateWindowTexts();
-    changeMutiDateWindow->hide();
+    dateWindows.changeMutiDateWindow->hide();
 }
 
 void AppDelegate::ClickMutiCreatedDateChangedSaveAction() {
@@ -219,8 +221,9 @@ void AppDelegate::ClickMutiCreatedDateChangedSaveAction() {
 
     if (method == BatchMethod::Reference) {
         const Shift shift = readShift(*this);
-        if (!CheckDateFormatWithDateString(text(afterdiginalDatelab).trimmed()) || !shift.valid) {
-            showInvalidDateAlert(*this, changeMutiDateWindow);
+        if (!CheckDateFormatWithDateString(text(dateWindows.afterdiginalDatelab).trimmed()) ||
+            !shift.valid) {
+            showInvalidDateAlert(*this, dateWindows.changeMutiDateWindow);
             return;
         }
         for (const IKImageItemPtr &item : items) {
@@ -229,9 +232,9 @@ void AppDelegate::ClickMutiCreatedDateChangedSaveAction() {
                                                       : QDateTime());
         }
     } else if (method == BatchMethod::Fixed) {
-        const QDateTime start = parseMetadataDate(text(mutSetDatelab).trimmed());
+        const QDateTime start = parseMetadataDate(text(dateWindows.mutSetDatelab).trimmed());
         if (!start.isValid()) {
-            showInvalidDateAlert(*this, changeMutiDateWindow);
+            showInvalidDateAlert(*this, dateWindows.changeMutiDateWindow);
             return;
         }
         dates = fixedDates(*this, start, items.size());
@@ -246,7 +249,7 @@ void AppDelegate::ClickMutiCreatedDateChangedSaveAction() {
     const bool overwrite = overwriteOn(*this);
     const QStringList outputs = dateCopyOutputPaths(items, preferences.storagelocation);
     resetMutiDateWindowTexts();
-    changeMutiDateWindow->hide();
+    dateWindows.changeMutiDateWindow->hide();
     // A device's photos have no file dates to shift: nothing is copied.
     if (method == BatchMethod::Reference && !blocalMode)
         return;

@@ -28,61 +28,63 @@ QLineEdit *dateField(QWidget *parent, QLineEdit *&outlet, const char *name) {
 } // namespace
 
 void buildBatchDateWindow(AppDelegate &d) {
-    QVBoxLayout *column = newColumnWindow(d, d.changeMutiDateWindow, "changeMutiDateWindow",
-                                          AppDelegate::tr("Batch Change Dates"));
-    QWidget *w = d.changeMutiDateWindow;
-    d.EditDateHeadInfolab = new QLabel(w);
-    d.EditDateHeadInfolab->setObjectName(QStringLiteral("EditDateHeadInfolab"));
-    d.EditDateHeadInfolab->setWordWrap(true);
-    column->addWidget(d.EditDateHeadInfolab);
+    QVBoxLayout *column =
+        newColumnWindow(d, d.dateWindows.changeMutiDateWindow, "changeMutiDateWindow",
+                        AppDelegate::tr("Batch Change Dates"));
+    QWidget *w = d.dateWindows.changeMutiDateWindow;
+    d.dateWindows.EditDateHeadInfolab = new QLabel(w);
+    d.dateWindows.EditDateHeadInfolab->setObjectName(QStringLiteral("EditDateHeadInfolab"));
+    d.dateWindows.EditDateHeadInfolab->setWordWrap(true);
+    column->addWidget(d.dateWindows.EditDateHeadInfolab);
 
     // Method 1: the reference photo and its dates before and after.
     auto *reference = new QGroupBox(AppDelegate::tr("1. Shift by a reference photo"), w);
     auto *refRow = new QHBoxLayout(reference);
-    PK_OUTLET(column, w, d, dateCustomView);
-    column->removeWidget(d.dateCustomView);
-    d.dateCustomView->setParent(reference);
-    d.dateCustomView->setMinimumSize(160, 120);
-    auto *stack = new QGridLayout(d.dateCustomView);
+    PK_OUTLET(column, w, d, dateWindows.dateCustomView);
+    column->removeWidget(d.dateWindows.dateCustomView);
+    d.dateWindows.dateCustomView->setParent(reference);
+    d.dateWindows.dateCustomView->setMinimumSize(160, 120);
+    auto *stack = new QGridLayout(d.dateWindows.dateCustomView);
     stack->setContentsMargins(0, 0, 0, 0);
-    d.dateChoosePhotoBtn = new QPushButton(AppDelegate::tr("Choose a photo"), d.dateCustomView);
-    d.dateChoosePhotoBtn->setObjectName(QStringLiteral("dateChoosePhotoBtn"));
-    d.dateImageview = new PKImageView(d.dateCustomView);
-    d.dateImageview->setObjectName(QStringLiteral("dateImageview"));
-    d.dateImageview->hide();
-    stack->addWidget(d.dateImageview, 0, 0);
-    stack->addWidget(d.dateChoosePhotoBtn, 0, 0, Qt::AlignCenter);
-    refRow->addWidget(d.dateCustomView);
+    d.dateWindows.dateChoosePhotoBtn =
+        new QPushButton(AppDelegate::tr("Choose a photo"), d.dateWindows.dateCustomView);
+    d.dateWindows.dateChoosePhotoBtn->setObjectName(QStringLiteral("dateChoosePhotoBtn"));
+    d.dateWindows.dateImageview = new PKImageView(d.dateWindows.dateCustomView);
+    d.dateWindows.dateImageview->setObjectName(QStringLiteral("dateImageview"));
+    d.dateWindows.dateImageview->hide();
+    stack->addWidget(d.dateWindows.dateImageview, 0, 0);
+    stack->addWidget(d.dateWindows.dateChoosePhotoBtn, 0, 0, Qt::AlignCenter);
+    refRow->addWidget(d.dateWindows.dateCustomView);
     auto *refForm = new QFormLayout;
     refForm->addRow(AppDelegate::tr("Original date now:"),
-                    PK_DATE_FIELD(reference, d, beforeorignalDatelab));
+                    PK_DATE_FIELD(reference, d, dateWindows.beforeorignalDatelab));
     refForm->addRow(AppDelegate::tr("Digitized date now:"),
-                    PK_DATE_FIELD(reference, d, beforediginalDatelab));
+                    PK_DATE_FIELD(reference, d, dateWindows.beforediginalDatelab));
     refForm->addRow(AppDelegate::tr("New original date:"),
-                    PK_DATE_FIELD(reference, d, afterorignalDatelab));
+                    PK_DATE_FIELD(reference, d, dateWindows.afterorignalDatelab));
     refForm->addRow(AppDelegate::tr("New digitized date:"),
-                    PK_DATE_FIELD(reference, d, afterdiginalDatelab));
+                    PK_DATE_FIELD(reference, d, dateWindows.afterdiginalDatelab));
     refRow->addLayout(refForm);
     column->addWidget(reference);
 
     // Method 2: one date, optionally stepped from photo to photo.
     auto *fixed = new QGroupBox(AppDelegate::tr("2. Set one date"), w);
     auto *fixedColumn = new QVBoxLayout(fixed);
-    fixedColumn->addWidget(PK_DATE_FIELD(fixed, d, mutSetDatelab));
+    fixedColumn->addWidget(PK_DATE_FIELD(fixed, d, dateWindows.mutSetDatelab));
     auto *stepRow = new QHBoxLayout;
-    d.AddDateNumBtn = new QCheckBox(AppDelegate::tr("Add to each next photo:"), fixed);
-    d.AddDateNumBtn->setObjectName(QStringLiteral("AddDateNumBtn"));
-    d.AddDateNumlab = new QLineEdit(QStringLiteral("1"), fixed);
-    d.AddDateNumlab->setObjectName(QStringLiteral("AddDateNumlab"));
-    d.AddDateNumlab->setMaximumWidth(80);
-    PK_OUTLET(column, w, d, AddDateUnitBtn);
-    column->removeWidget(d.AddDateUnitBtn);
-    d.AddDateUnitBtn->setParent(fixed);
-    d.AddDateUnitBtn->addItems(
+    d.dateWindows.AddDateNumBtn = new QCheckBox(AppDelegate::tr("Add to each next photo:"), fixed);
+    d.dateWindows.AddDateNumBtn->setObjectName(QStringLiteral("AddDateNumBtn"));
+    d.dateWindows.AddDateNumlab = new QLineEdit(QStringLiteral("1"), fixed);
+    d.dateWindows.AddDateNumlab->setObjectName(QStringLiteral("AddDateNumlab"));
+    d.dateWindows.AddDateNumlab->setMaximumWidth(80);
+    PK_OUTLET(column, w, d, dateWindows.AddDateUnitBtn);
+    column->removeWidget(d.dateWindows.AddDateUnitBtn);
+    d.dateWindows.AddDateUnitBtn->setParent(fixed);
+    d.dateWindows.AddDateUnitBtn->addItems(
         {QStringLiteral("Second"), QStringLiteral("Minute"), QStringLiteral("Hour")});
-    stepRow->addWidget(d.AddDateNumBtn);
-    stepRow->addWidget(d.AddDateNumlab);
-    stepRow->addWidget(d.AddDateUnitBtn);
+    stepRow->addWidget(d.dateWindows.AddDateNumBtn);
+    stepRow->addWidget(d.dateWindows.AddDateNumlab);
+    stepRow->addWidget(d.dateWindows.AddDateUnitBtn);
     stepRow->addStretch(1);
     fixedColumn->addLayout(stepRow);
     column->addWidget(fixed);
@@ -90,29 +92,29 @@ void buildBatchDateWindow(AppDelegate &d) {
     // Method 3: amounts added to or subtracted from each photo's own date.
     auto *amounts = new QGroupBox(AppDelegate::tr("3. Add or subtract time"), w);
     auto *amountGrid = new QGridLayout(amounts);
-    PK_OUTLET(column, w, d, AddTimeBtn);
-    PK_OUTLET(column, w, d, RemoveTimeBtn);
-    for (QPushButton *box : {d.AddTimeBtn, d.RemoveTimeBtn}) {
+    PK_OUTLET(column, w, d, dateWindows.AddTimeBtn);
+    PK_OUTLET(column, w, d, dateWindows.RemoveTimeBtn);
+    for (QPushButton *box : {d.dateWindows.AddTimeBtn, d.dateWindows.RemoveTimeBtn}) {
         column->removeWidget(box);
         box->setParent(amounts);
         box->setCheckable(true);
     }
-    d.AddTimeBtn->setText(AppDelegate::tr("Add Time"));
-    d.RemoveTimeBtn->setText(AppDelegate::tr("Subtract Time"));
-    d.AddTimeBtn->setChecked(true);
+    d.dateWindows.AddTimeBtn->setText(AppDelegate::tr("Add Time"));
+    d.dateWindows.RemoveTimeBtn->setText(AppDelegate::tr("Subtract Time"));
+    d.dateWindows.AddTimeBtn->setChecked(true);
     // Their titles are white, as on the dark panels of the other windows.
     amounts->setStyleSheet(QStringLiteral(
         "QPushButton { background-color: #5a5554; border: 1px solid #2b2827; padding: 4px; }"
         "QPushButton:checked { background-color: #2f6fb0; }"));
-    amountGrid->addWidget(d.AddTimeBtn, 0, 0, 1, 3);
-    amountGrid->addWidget(d.RemoveTimeBtn, 0, 3, 1, 3);
-    const std::pair<QLineEdit * AppDelegate::*, QString> fields[] = {
-        {&AppDelegate::yearVaulab, AppDelegate::tr("Years")},
-        {&AppDelegate::monthVaulab, AppDelegate::tr("Months")},
-        {&AppDelegate::dayVaulab, AppDelegate::tr("Days")},
-        {&AppDelegate::hourVaulab, AppDelegate::tr("Hours")},
-        {&AppDelegate::minuVaulab, AppDelegate::tr("Minutes")},
-        {&AppDelegate::secVaulab, AppDelegate::tr("Seconds")},
+    amountGrid->addWidget(d.dateWindows.AddTimeBtn, 0, 0, 1, 3);
+    amountGrid->addWidget(d.dateWindows.RemoveTimeBtn, 0, 3, 1, 3);
+    const std::pair<QLineEdit * DateWindowsPart::*, QString> fields[] = {
+        {&DateWindowsPart::yearVaulab, AppDelegate::tr("Years")},
+        {&DateWindowsPart::monthVaulab, AppDelegate::tr("Months")},
+        {&DateWindowsPart::dayVaulab, AppDelegate::tr("Days")},
+        {&DateWindowsPart::hourVaulab, AppDelegate::tr("Hours")},
+        {&DateWindowsPart::minuVaulab, AppDelegate::tr("Minutes")},
+        {&DateWindowsPart::secVaulab, AppDelegate::tr("Seconds")},
     };
     static const char *names[] = {"yearVaulab", "monthVaulab", "dayVaulab",
                                   "hourVaulab", "minuVaulab",  "secVaulab"};
@@ -122,7 +124,7 @@ void buildBatchDateWindow(AppDelegate &d) {
         field->setObjectName(QLatin1String(names[i]));
         field->setValidator(new QIntValidator(-1000000, 1000000, field));
         field->setMaximumWidth(70);
-        d.*member = field;
+        d.dateWindows.*member = field;
         amountGrid->addWidget(new QLabel(label, amounts), 1, i);
         amountGrid->addWidget(field, 2, i);
         ++i;
@@ -135,19 +137,20 @@ void buildBatchDateWindow(AppDelegate &d) {
     auto *fileDates = new QPushButton(AppDelegate::tr("Change File Dates"), w);
     fileDates->setObjectName(QStringLiteral("ClickMutiCreatedDateChangedSaveAction"));
     // An image button: the click router saves local or library photos by the mode.
-    d.changeMutiPhotoDateBtn = new PRButton(AppDelegate::tr("Change Photo Dates"), w);
-    d.changeMutiPhotoDateBtn->setObjectName(QStringLiteral("changeMutiPhotoDateBtn"));
+    d.dateWindows.changeMutiPhotoDateBtn = new PRButton(AppDelegate::tr("Change Photo Dates"), w);
+    d.dateWindows.changeMutiPhotoDateBtn->setObjectName(QStringLiteral("changeMutiPhotoDateBtn"));
     buttons->addStretch(1);
     buttons->addWidget(cancel);
     buttons->addWidget(fileDates);
-    buttons->addWidget(d.changeMutiPhotoDateBtn);
+    buttons->addWidget(d.dateWindows.changeMutiPhotoDateBtn);
     column->addLayout(buttons);
     column->addStretch(1);
 
-    QObject::connect(d.dateChoosePhotoBtn, &QPushButton::clicked, &d,
+    QObject::connect(d.dateWindows.dateChoosePhotoBtn, &QPushButton::clicked, &d,
                      &AppDelegate::ChoosePhotosAction);
-    QObject::connect(d.AddTimeBtn, &QPushButton::clicked, &d, &AppDelegate::ClickAddTimeAction);
-    QObject::connect(d.RemoveTimeBtn, &QPushButton::clicked, &d,
+    QObject::connect(d.dateWindows.AddTimeBtn, &QPushButton::clicked, &d,
+                     &AppDelegate::ClickAddTimeAction);
+    QObject::connect(d.dateWindows.RemoveTimeBtn, &QPushButton::clicked, &d,
                      &AppDelegate::ClickRemoveTimeAction);
     QObject::connect(cancel, &QPushButton::clicked, &d,
                      &AppDelegate::ClickMutiDateChangedCancelAction);

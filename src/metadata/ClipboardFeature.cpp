@@ -33,39 +33,39 @@ SlotParts partsOf(AppDelegate &d, Slot slot) {
     };
     switch (slot) {
     case Slot::Exif:
-        return {&d.copyExifDictionary,
-                &d.bCopyExifData,
-                d.pasteExifMenuItem,
+        return {&d.clipboard.copyExifDictionary,
+                &d.clipboard.bCopyExifData,
+                d.mainWindow.pasteExifMenuItem,
                 QStringLiteral("{Exif}"),
                 AppDelegate::tr("First you need to copy Exif data from a photo."),
                 info("Exif")};
     case Slot::Iptc:
-        return {&d.copyIPTCDictionary,
-                &d.bCopyIPTCData,
-                d.pasteIPTCMenuItem,
+        return {&d.clipboard.copyIPTCDictionary,
+                &d.clipboard.bCopyIPTCData,
+                d.mainWindow.pasteIPTCMenuItem,
                 QStringLiteral("{IPTC}"),
                 AppDelegate::tr("First you need to copy IPTC data from a photo."),
                 info("IPTC")};
     case Slot::Tiff:
-        return {&d.copyTiffDictionary,
-                &d.bCopyTIFFData,
-                d.pasteTIFFMenuItem,
+        return {&d.clipboard.copyTiffDictionary,
+                &d.clipboard.bCopyTIFFData,
+                d.mainWindow.pasteTIFFMenuItem,
                 QStringLiteral("{TIFF}"),
                 AppDelegate::tr("First you need to copy TIFF data from a photo."),
                 info("TIFF")};
     case Slot::Gps:
-        return {&d.copyGPSDictionary,
-                &d.bCopyGPSData,
-                d.pasteGPSMenuItem,
+        return {&d.clipboard.copyGPSDictionary,
+                &d.clipboard.bCopyGPSData,
+                d.mainWindow.pasteGPSMenuItem,
                 QStringLiteral("{GPS}"),
                 AppDelegate::tr("First you need to copy GPS data from a photo."),
                 info("GPS")};
     case Slot::All:
         break;
     }
-    return {&d.copyAllPhotoMetaDictionary,
-            &d.bCopyAllPhotoMetaData,
-            d.pasteAllPhotoMetaMenuItem,
+    return {&d.clipboard.copyAllPhotoMetaDictionary,
+            &d.clipboard.bCopyAllPhotoMetaData,
+            d.mainWindow.pasteAllPhotoMetaMenuItem,
             QString(),
             AppDelegate::tr("First you need to copy All Photo metadata from a photo."),
             QString()};

@@ -162,8 +162,8 @@ void AppDelegate::ClickCopyExifDateToCreateDateAction() {
     const bool overwrite = overwriteOn(*this);
     const QString storage = preferences.storagelocation;
     const QStringList outputs = dateCopyOutputPaths(items, storage);
-    const bool importedFolder = bImportLocalFolder;
-    const QString importedPath = bImportLocalPath;
+    const bool importedFolder = mainWindow.bImportLocalFolder;
+    const QString importedPath = mainWindow.bImportLocalPath;
     JobRunner *runner = startJob();
     connect(runner, &JobRunner::finished, this,
             [this, items, overwrite, storage](const QList<JobResult> &results) {

@@ -44,19 +44,21 @@ QString shownPhotoPath(const AppDelegate &d, const QList<IKImageItemPtr> &select
 } // namespace
 
 void AppDelegate::resetMutiDateWindowTexts() {
-    for (QLineEdit *field : {mutSetDatelab, beforeorignalDatelab, beforediginalDatelab,
-                             afterorignalDatelab, afterdiginalDatelab, yearVaulab, monthVaulab,
-                             dayVaulab, hourVaulab, minuVaulab, secVaulab})
+    for (QLineEdit *field : {dateWindows.mutSetDatelab, dateWindows.beforeorignalDatelab,
+                             dateWindows.beforediginalDatelab, dateWindows.afterorignalDatelab,
+                             dateWindows.afterdiginalDatelab, dateWindows.yearVaulab,
+                             dateWindows.monthVaulab, dateWindows.dayVaulab, dateWindows.hourVaulab,
+                             dateWindows.minuVaulab, dateWindows.secVaulab})
         if (field)
             field->clear();
     // With its dates gone, a kept reference photo would only steer the next save into the
     // reference method with nothing to shift by.
-    if (dateImageview) {
-        dateImageview->setImage(QPixmap());
-        dateImageview->hide();
+    if (dateWindows.dateImageview) {
+        dateWindows.dateImageview->setImage(QPixmap());
+        dateWindows.dateImageview->hide();
     }
-    if (dateChoosePhotoBtn)
-        dateChoosePhotoBtn->show();
+    if (dateWindows.dateChoosePhotoBtn)
+        dateWindows.dateChoosePhotoBtn->show();
 }
 
 void AppDelegate::ShowChangeDateWindow() {
@@ -73,9 +75,9 @@ void AppDelegate::ShowChangeDateWindow() {
                 return;
             }
             const auto [original, digitized] = readTwoDatesOfFile(copies.first()->filePath);
-            self->orignalDatelab->setText(cutZonePart(original));
-            self->diginalDatelab->setText(cutZonePart(digitized));
-            showCentred(self->changeDateWindow);
+            self->dateWindows.orignalDatelab->setText(cutZonePart(original));
+            self->dateWindows.diginalDatelab->setText(cutZonePart(digitized));
+            showCentred(self->dateWindows.changeDateWindow);
         });
         return;
     }
@@ -85,14 +87,14 @@ void AppDelegate::ShowChangeDateWindow() {
         return;
     }
     const auto [original, digitized] = readTwoDatesOfFile(shownPhotoPath(*this, selected));
-    orignalDatelab->setText(cutZonePart(original));
-    diginalDatelab->setText(cutZonePart(digitized));
-    showCentred(changeDateWindow);
+    dateWindows.orignalDatelab->setText(cutZonePart(original));
+    dateWindows.diginalDatelab->setText(cutZonePart(digitized));
+    showCentred(dateWindows.changeDateWindow);
 }
 
 void AppDelegate::ChangeDateExifFromPhoto() {
     const QList<IKImageItemPtr> selected = selectedLocalItems();
-    if (!blocalMode && photolibView && !photolibView->isHidden()) {
+    if (!blocalMode && mainWindow.photolibView && !mainWindow.photolibView->isHidden()) {
         ChangePhotoLibraryPhotoDateAction(); // the library's photos, in the same window
         return;
     }
@@ -106,34 +108,36 @@ void AppDelegate::ChangeDateExifFromPhoto() {
         showNoSelectionSheet(*this);
         return;
     }
-    EditDateHeadInfolab->setText(
+    dateWindows.EditDateHeadInfolab->setText(
         tr("Choose One of Three Methods to Batch Modify Exif and Creation Dates:"));
     const auto [original, digitized] = readTwoDatesOfFile(shownPhotoPath(*this, selected));
-    orignalDatelab->setText(cutZonePart(original));
-    diginalDatelab->setText(cutZonePart(digitized));
+    dateWindows.orignalDatelab->setText(cutZonePart(original));
+    dateWindows.diginalDatelab->setText(cutZonePart(digitized));
     qCDebug(lcMetadata).noquote() << QString::number(selected.size());
     if (window)
         window->activateWindow();
-    const QString created = photoCreateDatelab ? photoCreateDatelab->text() : QString();
-    mutSetDatelab->setPlaceholderText(created.isEmpty() ? QStringLiteral("YYYY:MM:DD HH:MM:SS")
-                                                        : cutZonePart(created));
-    showCentred(changeMutiDateWindow);
+    const QString created =
+        mainWindow.photoCreateDatelab ? mainWindow.photoCreateDatelab->text() : QString();
+    dateWindows.mutSetDatelab->setPlaceholderText(
+        created.isEmpty() ? QStringLiteral("YYYY:MM:DD HH:MM:SS") : cutZonePart(created));
+    showCentred(dateWindows.changeMutiDateWindow);
     // Hidden while the window served library photos, which have no file dates here.
-    if (auto *fileDates = changeMutiDateWindow->findChild<QPushButton *>(
+    if (auto *fileDates = dateWindows.changeMutiDateWindow->findChild<QPushButton *>(
             QStringLiteral("ClickMutiCreatedDateChangedSaveAction")))
         fileDates->show();
     resetMutiDateWindowTexts();
-    AddDateNumBtn->setChecked(false);
-    AddDateNumlab->setText(QStringLiteral("1"));
-    AddDateUnitBtn->setCurrentIndex(AddDateUnitBtn->findText(QStringLiteral("Second")));
+    dateWindows.AddDateNumBtn->setChecked(false);
+    dateWindows.AddDateNumlab->setText(QStringLiteral("1"));
+    dateWindows.AddDateUnitBtn->setCurrentIndex(
+        dateWindows.AddDateUnitBtn->findText(QStringLiteral("Second")));
 }
 
 void AppDelegate::ClickDateChangedSaveAction() {
     // Both texts go into date tags, so both must be dates.
-    const QDateTime original = parseMetadataDate(orignalDatelab->text().trimmed());
-    const QDateTime digitized = parseMetadataDate(diginalDatelab->text().trimmed());
+    const QDateTime original = parseMetadataDate(dateWindows.orignalDatelab->text().trimmed());
+    const QDateTime digitized = parseMetadataDate(dateWindows.diginalDatelab->text().trimmed());
     if (!original.isValid() || !digitized.isValid()) {
-        showInvalidDateAlert(*this, changeDateWindow);
+        showInvalidDateAlert(*this, dateWindows.changeDateWindow);
         return;
     }
     const QString o = exifDateText(original), g = exifDateText(digitized);
@@ -150,7 +154,7 @@ void AppDelegate::ClickDateChangedSaveAction() {
     options.skippedCountsAsHandled = true;
     // Camera photos: their downloaded copies are rewritten in place.
     if (cameraIsSource()) {
-        changeDateWindow->hide();
+        dateWindows.changeDateWindow->hide();
         QPointer<AppDelegate> self(this);
         withCameraCopies([self, options](const QList<IKImageItemPtr> &copies,
                                          const QStringList &failures) {
@@ -170,18 +174,19 @@ void AppDelegate::ClickDateChangedSaveAction() {
                        datefeature::finishJob(*this, report.revealPath, report.revealRoot,
                                               report.writtenCount(), report.notWritten());
                    });
-    changeDateWindow->hide();
+    dateWindows.changeDateWindow->hide();
 }
 
 void AppDelegate::ClickCreatedDateChangedSaveAction() {
-    const QDateTime original = parseMetadataDate(orignalDatelab->text().trimmed());
-    if (!original.isValid() || !CheckDateFormatWithDateString(diginalDatelab->text().trimmed())) {
-        showInvalidDateAlert(*this, changeDateWindow);
+    const QDateTime original = parseMetadataDate(dateWindows.orignalDatelab->text().trimmed());
+    if (!original.isValid() ||
+        !CheckDateFormatWithDateString(dateWindows.diginalDatelab->text().trimmed())) {
+        showInvalidDateAlert(*this, dateWindows.changeDateWindow);
         return;
     }
     // Camera photos: the downloaded copies are the copies, so only their dates change.
     if (cameraIsSource()) {
-        changeDateWindow->hide();
+        dateWindows.changeDateWindow->hide();
         QPointer<AppDelegate> self(this);
         withCameraCopies([self, original](const QList<IKImageItemPtr> &copies,
                                           const QStringList &downloadFailures) {
@@ -214,41 +219,41 @@ void AppDelegate::ClickCreatedDateChangedSaveAction() {
                 copyPhotoWithDates(items[i]->filePath, outputs[i], original, original, overwrite));
         },
         overwrite ? QString() : preferences.storagelocation, false);
-    changeDateWindow->hide();
+    dateWindows.changeDateWindow->hide();
 }
 
 void AppDelegate::ClickDateChangedCancelAction() {
     // Camera photos only ever open the single date window.
     if (cameraIsSource()) {
-        changeDateWindow->hide();
+        dateWindows.changeDateWindow->hide();
         return;
     }
     const qsizetype count = selectedLocalItems().size();
     if (count == 1)
-        changeDateWindow->hide();
+        dateWindows.changeDateWindow->hide();
     else if (count >= 2)
-        changeMutiDateWindow->hide();
+        dateWindows.changeMutiDateWindow->hide();
 }
 
 void AppDelegate::ClickAddTimeAction() {
-    if (AddTimeBtn->isChecked())
-        RemoveTimeBtn->setChecked(false);
+    if (dateWindows.AddTimeBtn->isChecked())
+        dateWindows.RemoveTimeBtn->setChecked(false);
 }
 
 void AppDelegate::ClickRemoveTimeAction() {
-    if (RemoveTimeBtn->isChecked())
-        AddTimeBtn->setChecked(false);
+    if (dateWindows.RemoveTimeBtn->isChecked())
+        dateWindows.AddTimeBtn->setChecked(false);
 }
 
 void AppDelegate::ChoosePhotosAction() {
-    auto *panel = new QFileDialog(changeMutiDateWindow);
+    auto *panel = new QFileDialog(dateWindows.changeMutiDateWindow);
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setObjectName(QStringLiteral("ChoosePhotosPanel"));
     panel->setFileMode(QFileDialog::ExistingFiles);
     panel->setLabelText(QFileDialog::LookIn, tr("Please select one photo to change the date."));
     panel->setWindowTitle(tr("Please select one photo to change the date."));
     panel->setWindowModality(Qt::WindowModal);
-    theOpenPanel = panel;
+    mainWindow.theOpenPanel = panel;
     connect(panel, &QFileDialog::finished, this, [this, panel](int result) {
         openPanelDidEnd3(panel, result == QDialog::Accepted ? 1 : 0);
     });
@@ -268,15 +273,15 @@ void AppDelegate::openPanelDidEnd3(QFileDialog *panel, int returnCode, void *) {
     if (image.isNull()) // HEIC and RAW photos through our own reader
         image = ImageSource::fromPath(selection.currentChooseFilePath).thumbnail(512);
     if (!image.isNull())
-        dateImageview->setImage(QPixmap::fromImage(image));
+        dateWindows.dateImageview->setImage(QPixmap::fromImage(image));
     const auto [original, digitized] = readTwoDatesOfFile(selection.currentChooseFilePath);
-    beforeorignalDatelab->setText(cutZonePart(original));
-    beforediginalDatelab->setText(cutZonePart(digitized));
-    dateChoosePhotoBtn->hide();
-    dateImageview->show();
+    dateWindows.beforeorignalDatelab->setText(cutZonePart(original));
+    dateWindows.beforediginalDatelab->setText(cutZonePart(digitized));
+    dateWindows.dateChoosePhotoBtn->hide();
+    dateWindows.dateImageview->show();
 }
 
 void AppDelegate::ClickMutiDateChangedCancelAction() {
     resetMutiDateWindowTexts();
-    changeMutiDateWindow->hide();
+    dateWindows.changeMutiDateWindow->hide();
 }

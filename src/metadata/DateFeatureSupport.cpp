@@ -57,9 +57,9 @@ QString text(const QLineEdit *field) {
 }
 
 BatchMethod chosenBatchMethod(const AppDelegate &d) {
-    if (d.dateImageview && !d.dateImageview->image().isNull())
+    if (d.dateWindows.dateImageview && !d.dateWindows.dateImageview->image().isNull())
         return BatchMethod::Reference;
-    if (text(d.mutSetDatelab).size() >= 5)
+    if (text(d.dateWindows.mutSetDatelab).size() >= 5)
         return BatchMethod::Fixed;
     return BatchMethod::Amounts;
 }

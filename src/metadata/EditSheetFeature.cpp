@@ -22,29 +22,29 @@ namespace {
 
 EditSheetTexts fieldTexts(const AppDelegate &d) {
     EditSheetTexts t;
-    t.title = d.titlelab->text();
-    t.artist = d.artistlab->text();
-    t.imageDescription = d.imageDescrilab->text();
-    t.copyright = d.copyrightlab->text();
-    t.comment = d.commentslab->text();
-    t.keywords = d.keywordslab->text();
-    t.cameraMake = d.cameraMakelab->text();
-    t.cameraModel = d.cameraModelab->text();
-    t.cameraDate = d.cameraDatelab->text();
-    t.lensMake = d.sheetLensMakelab->text();
-    t.lensModel = d.sheetLensModellab->text();
-    t.lensSerialNumber = d.lensSerialNumlab->text();
-    t.orientation = d.imageOrientationlab->text();
-    t.isoSpeed = d.imageISOSpeedlab->text();
-    t.fNumber = d.imageFNumberlab->text();
-    t.focalLength35mm = d.imageFlen35mmlab->text();
-    t.brightness = d.imageBrightlab->text();
-    t.aperture = d.imageAperturelab->text();
-    t.whiteBalance = d.imageWhiteBalancelab->text();
-    t.exposureTime = d.imageExpotimelab->text();
-    t.gpsAltitude = d.gpsAitlab->text();
-    t.gpsLatitude = d.gpsLatilab->text();
-    t.gpsLongitude = d.gpsLongtlab->text();
+    t.title = d.editSheet.titlelab->text();
+    t.artist = d.editSheet.artistlab->text();
+    t.imageDescription = d.editSheet.imageDescrilab->text();
+    t.copyright = d.editSheet.copyrightlab->text();
+    t.comment = d.editSheet.commentslab->text();
+    t.keywords = d.editSheet.keywordslab->text();
+    t.cameraMake = d.editSheet.cameraMakelab->text();
+    t.cameraModel = d.editSheet.cameraModelab->text();
+    t.cameraDate = d.editSheet.cameraDatelab->text();
+    t.lensMake = d.editSheet.sheetLensMakelab->text();
+    t.lensModel = d.editSheet.sheetLensModellab->text();
+    t.lensSerialNumber = d.editSheet.lensSerialNumlab->text();
+    t.orientation = d.editSheet.imageOrientationlab->text();
+    t.isoSpeed = d.editSheet.imageISOSpeedlab->text();
+    t.fNumber = d.editSheet.imageFNumberlab->text();
+    t.focalLength35mm = d.editSheet.imageFlen35mmlab->text();
+    t.brightness = d.editSheet.imageBrightlab->text();
+    t.aperture = d.editSheet.imageAperturelab->text();
+    t.whiteBalance = d.editSheet.imageWhiteBalancelab->text();
+    t.exposureTime = d.editSheet.imageExpotimelab->text();
+    t.gpsAltitude = d.editSheet.gpsAitlab->text();
+    t.gpsLatitude = d.editSheet.gpsLatilab->text();
+    t.gpsLongitude = d.editSheet.gpsLongtlab->text();
     return t;
 }
 
@@ -115,32 +115,32 @@ void rememberVideoValues(AppDelegate &d) {
 } // namespace
 
 void AppDelegate::fillEditFieldsFromRememberedValues() {
-    if (!titlelab)
+    if (!editSheet.titlelab)
         return;
     const std::pair<QLineEdit *, const QString *> fields[] = {
-        {titlelab, &selection.oldTitleStr},
-        {artistlab, &selection.oldArtistStr},
-        {imageDescrilab, &selection.oldImageDescStr},
-        {copyrightlab, &selection.oldCopyrightStr},
-        {commentslab, &selection.oldCommentStr},
-        {keywordslab, &selection.oldKeywordStr},
-        {cameraMakelab, &selection.oldCameraMakeStr},
-        {cameraModelab, &selection.oldCameraModeStr},
-        {cameraDatelab, &selection.oldCameraDateStr},
-        {sheetLensMakelab, &selection.oldlensMakeStr},
-        {sheetLensModellab, &selection.oldlenModelStr},
-        {lensSerialNumlab, &selection.oldlensSerialNumStr},
-        {imageOrientationlab, &selection.oldimageOrientationStr},
-        {imageISOSpeedlab, &selection.oldimageISOSpeedStr},
-        {imageFNumberlab, &selection.oldimageFNumberStr},
-        {imageFlen35mmlab, &selection.oldimageFlen35mmStr},
-        {imageBrightlab, &selection.oldimageBrightStr},
-        {imageAperturelab, &selection.oldimageApertureStr},
-        {imageWhiteBalancelab, &selection.oldimageWhiteBalanceStr},
-        {imageExpotimelab, &selection.oldimageExpotimeStr},
-        {gpsAitlab, &selection.oldGpsAitStr},
-        {gpsLatilab, &selection.oldGpsLatiStr},
-        {gpsLongtlab, &selection.oldGpsLongtStr},
+        {editSheet.titlelab, &selection.oldTitleStr},
+        {editSheet.artistlab, &selection.oldArtistStr},
+        {editSheet.imageDescrilab, &selection.oldImageDescStr},
+        {editSheet.copyrightlab, &selection.oldCopyrightStr},
+        {editSheet.commentslab, &selection.oldCommentStr},
+        {editSheet.keywordslab, &selection.oldKeywordStr},
+        {editSheet.cameraMakelab, &selection.oldCameraMakeStr},
+        {editSheet.cameraModelab, &selection.oldCameraModeStr},
+        {editSheet.cameraDatelab, &selection.oldCameraDateStr},
+        {editSheet.sheetLensMakelab, &selection.oldlensMakeStr},
+        {editSheet.sheetLensModellab, &selection.oldlenModelStr},
+        {editSheet.lensSerialNumlab, &selection.oldlensSerialNumStr},
+        {editSheet.imageOrientationlab, &selection.oldimageOrientationStr},
+        {editSheet.imageISOSpeedlab, &selection.oldimageISOSpeedStr},
+        {editSheet.imageFNumberlab, &selection.oldimageFNumberStr},
+        {editSheet.imageFlen35mmlab, &selection.oldimageFlen35mmStr},
+        {editSheet.imageBrightlab, &selection.oldimageBrightStr},
+        {editSheet.imageAperturelab, &selection.oldimageApertureStr},
+        {editSheet.imageWhiteBalancelab, &selection.oldimageWhiteBalanceStr},
+        {editSheet.imageExpotimelab, &selection.oldimageExpotimeStr},
+        {editSheet.gpsAitlab, &selection.oldGpsAitStr},
+        {editSheet.gpsLatilab, &selection.oldGpsLatiStr},
+        {editSheet.gpsLongtlab, &selection.oldGpsLongtStr},
     };
     for (const auto &[field, value] : fields) {
         field->setText(*value);
@@ -151,69 +151,69 @@ void AppDelegate::fillEditFieldsFromRememberedValues() {
     if (selection.oldlenModelStr.isEmpty()) {
         LocalPhotoPanels panels;
         fillPanelsFromProperties(panels, selection.currentExifDictionary);
-        sheetLensModellab->setText(panels.lensModelFieldText);
+        editSheet.sheetLensModellab->setText(panels.lensModelFieldText);
     }
 }
 
 void AppDelegate::StartEditViewAction() {
-    auto *sheet = qobject_cast<QDialog *>(eidtMetaWindow);
+    auto *sheet = qobject_cast<QDialog *>(editSheet.eidtMetaWindow);
     if (!sheet)
         return;
-    basicInfoChange = false;
-    cameraInfoChange = false;
-    gpsInfoChange = false;
+    editSheet.basicInfoChange = false;
+    editSheet.cameraInfoChange = false;
+    editSheet.gpsInfoChange = false;
     if (cameraIsSource()) {
         // Camera photos have no values shown here: the sheet opens empty, and only what
         // the user types is written to them.
-        for (QLineEdit *field : {titlelab,
-                                 artistlab,
-                                 imageDescrilab,
-                                 copyrightlab,
-                                 commentslab,
-                                 keywordslab,
-                                 cameraMakelab,
-                                 cameraModelab,
-                                 cameraDatelab,
-                                 sheetLensMakelab,
-                                 sheetLensModellab,
-                                 lensSerialNumlab,
-                                 imageOrientationlab,
-                                 imageISOSpeedlab,
-                                 imageFNumberlab,
-                                 imageFlen35mmlab,
-                                 imageBrightlab,
-                                 imageAperturelab,
-                                 imageWhiteBalancelab,
-                                 imageExpotimelab,
-                                 gpsAitlab,
-                                 gpsLatilab,
-                                 gpsLongtlab})
+        for (QLineEdit *field : {editSheet.titlelab,
+                                 editSheet.artistlab,
+                                 editSheet.imageDescrilab,
+                                 editSheet.copyrightlab,
+                                 editSheet.commentslab,
+                                 editSheet.keywordslab,
+                                 editSheet.cameraMakelab,
+                                 editSheet.cameraModelab,
+                                 editSheet.cameraDatelab,
+                                 editSheet.sheetLensMakelab,
+                                 editSheet.sheetLensModellab,
+                                 editSheet.lensSerialNumlab,
+                                 editSheet.imageOrientationlab,
+                                 editSheet.imageISOSpeedlab,
+                                 editSheet.imageFNumberlab,
+                                 editSheet.imageFlen35mmlab,
+                                 editSheet.imageBrightlab,
+                                 editSheet.imageAperturelab,
+                                 editSheet.imageWhiteBalancelab,
+                                 editSheet.imageExpotimelab,
+                                 editSheet.gpsAitlab,
+                                 editSheet.gpsLatilab,
+                                 editSheet.gpsLongtlab})
             field->clear();
-        sheetLocationCitylab->setText(QString());
-        editMetaMapView->hide();
+        editSheet.sheetLocationCitylab->setText(QString());
+        editSheet.editMetaMapView->hide();
         sheet->open();
-        titlelab->setFocus();
+        editSheet.titlelab->setFocus();
         return;
     }
     rememberVideoValues(*this);
     // Texts typed before a Cancel are not kept: the sheet always opens on the photo's values.
     fillEditFieldsFromRememberedValues();
-    sheetLocationCitylab->setText(
+    editSheet.sheetLocationCitylab->setText(
         selection.currentLocationStr.isEmpty() ? QStringLiteral("") : selection.currentLocationStr);
     bool okLat = false, okLon = false;
     const double lat = selection.oldGpsLatiStr.toDouble(&okLat);
     const double lon = selection.oldGpsLongtStr.toDouble(&okLon);
     if (okLat && okLon)
-        previewOnMap(editMetaMapView, lat, lon);
+        previewOnMap(editSheet.editMetaMapView, lat, lon);
     else
-        editMetaMapView->hide();
+        editSheet.editMetaMapView->hide();
     sheet->open();
-    titlelab->setFocus();
+    editSheet.titlelab->setFocus();
 }
 
 void AppDelegate::HideEditViewAction() {
-    if (eidtMetaWindow)
-        eidtMetaWindow->hide();
+    if (editSheet.eidtMetaWindow)
+        editSheet.eidtMetaWindow->hide();
 }
 
 void AppDelegate::ClickEditPhotoExifDataMenuAction() {
@@ -225,14 +225,17 @@ void AppDelegate::ClickEditPhotoExifDataMenuAction() {
 }
 
 bool AppDelegate::control(QObject *control) {
-    if (isOneOf(control,
-                {titlelab, artistlab, imageDescrilab, copyrightlab, commentslab, keywordslab}))
-        basicInfoChange = true;
-    else if (isOneOf(control, {cameraMakelab, cameraModelab, cameraDatelab, sheetLensMakelab,
-                               sheetLensModellab, lensSerialNumlab, imageOrientationlab,
-                               imageISOSpeedlab, imageFNumberlab, imageFlen35mmlab, imageBrightlab,
-                               imageAperturelab, imageWhiteBalancelab, imageExpotimelab}))
-        cameraInfoChange = true;
+    if (isOneOf(control, {editSheet.titlelab, editSheet.artistlab, editSheet.imageDescrilab,
+                          editSheet.copyrightlab, editSheet.commentslab, editSheet.keywordslab}))
+        editSheet.basicInfoChange = true;
+    else if (isOneOf(control, {editSheet.cameraMakelab, editSheet.cameraModelab,
+                               editSheet.cameraDatelab, editSheet.sheetLensMakelab,
+                               editSheet.sheetLensModellab, editSheet.lensSerialNumlab,
+                               editSheet.imageOrientationlab, editSheet.imageISOSpeedlab,
+                               editSheet.imageFNumberlab, editSheet.imageFlen35mmlab,
+                               editSheet.imageBrightlab, editSheet.imageAperturelab,
+                               editSheet.imageWhiteBalancelab, editSheet.imageExpotimelab}))
+        editSheet.cameraInfoChange = true;
     // Entering a position field marks nothing: only a typed change counts for the
     // position, so a click never rewrites the photo's "{GPS}".
     return true;
@@ -242,22 +245,23 @@ void AppDelegate::controlTextDidChange(QObject *field) {
     if (libraryControlTextDidChange(field))
         return;
     control(field);
-    if (!isOneOf(field, {gpsLatilab, gpsLongtlab}))
+    if (!isOneOf(field, {editSheet.gpsLatilab, editSheet.gpsLongtlab}))
         return;
-    gpsInfoChange = true;
+    editSheet.gpsInfoChange = true;
     // A half-typed position is not previewed; 0, 0 would only mislead.
     QString problem;
-    const auto position = parseGpsPosition(gpsLatilab->text(), gpsLongtlab->text(), &problem);
+    const auto position =
+        parseGpsPosition(editSheet.gpsLatilab->text(), editSheet.gpsLongtlab->text(), &problem);
     if (!position)
         return;
     selection.currentCoords = QPointF(position->latitude, position->longitude);
-    bMapPreview = true;
-    previewOnMap(editMetaMapView, position->latitude, position->longitude);
-    previewOnMap(currentlocalMapView, position->latitude, position->longitude);
+    mainWindow.bMapPreview = true;
+    previewOnMap(editSheet.editMetaMapView, position->latitude, position->longitude);
+    previewOnMap(mainWindow.currentlocalMapView, position->latitude, position->longitude);
 }
 
 void AppDelegate::ClickApplyChangeAction() {
-    auto *sheet = qobject_cast<QDialog *>(eidtMetaWindow);
+    auto *sheet = qobject_cast<QDialog *>(editSheet.eidtMetaWindow);
     if (!sheet)
         return;
     const bool camera = cameraIsSource();
@@ -267,7 +271,8 @@ void AppDelegate::ClickApplyChangeAction() {
     const EditSheetTexts remembered = camera ? EditSheetTexts{} : rememberedTexts(*this);
     const EditSheetGroups groups =
         camera ? EditSheetGroups{true, true, true}
-               : EditSheetGroups{basicInfoChange, cameraInfoChange, gpsInfoChange};
+               : EditSheetGroups{editSheet.basicInfoChange, editSheet.cameraInfoChange,
+                                 editSheet.gpsInfoChange};
     const QStringList problems = editSheetProblems(fields, remembered, groups);
     if (!problems.isEmpty()) {
         // Nothing is written; the sheet stays open so the value can be corrected.

@@ -34,7 +34,7 @@ class BeginEditingFilter : public QObject {
 };
 
 struct FieldRow {
-    QLineEdit *AppDelegate::*outlet;
+    QLineEdit *EditSheetPart::*outlet;
     const char *name;
     const char *label;
 };
@@ -59,7 +59,7 @@ QGroupBox *fieldGroup(AppDelegate &d, QWidget *parent, const QString &title,
         field->installEventFilter(filter);
         QObject::connect(field, &QLineEdit::textEdited, &d,
                          [&d, field] { d.controlTextDidChange(field); });
-        d.*(row.outlet) = field;
+        d.editSheet.*(row.outlet) = field;
         auto *label = new QLabel(AppDelegate::tr(row.label), box);
         label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -76,7 +76,7 @@ void buildEditSheetWindow(AppDelegate &d) {
     sheet->setObjectName(QStringLiteral("eidtMetaWindow"));
     sheet->setWindowTitle(AppDelegate::tr("Edit Metadata"));
     sheet->setWindowModality(Qt::WindowModal);
-    d.eidtMetaWindow = sheet;
+    d.editSheet.eidtMetaWindow = sheet;
     // Until its menu item opens it, the sheet's jobs are named with that item's words.
     d.setJobActionTitle(sheet, AppDelegate::tr("Edit Photo Metadata"));
     auto *filter = new BeginEditingFilter(d, sheet);
@@ -85,17 +85,17 @@ void buildEditSheetWindow(AppDelegate &d) {
     auto *left = new QVBoxLayout;
     QGroupBox *description =
         fieldGroup(d, sheet, AppDelegate::tr("Description"),
-                   {{&AppDelegate::titlelab, "titlelab", "Title:"},
-                    {&AppDelegate::artistlab, "artistlab", "Artist:"},
-                    {&AppDelegate::imageDescrilab, "imageDescrilab", "Description:"},
-                    {&AppDelegate::copyrightlab, "copyrightlab", "Copyright:"},
-                    {&AppDelegate::commentslab, "commentslab", "Comments:"},
-                    {&AppDelegate::keywordslab, "keywordslab", "Keywords:"}},
+                   {{&EditSheetPart::titlelab, "titlelab", "Title:"},
+                    {&EditSheetPart::artistlab, "artistlab", "Artist:"},
+                    {&EditSheetPart::imageDescrilab, "imageDescrilab", "Description:"},
+                    {&EditSheetPart::copyrightlab, "copyrightlab", "Copyright:"},
+                    {&EditSheetPart::commentslab, "commentslab", "Comments:"},
+                    {&EditSheetPart::keywordslab, "keywordslab", "Keywords:"}},
                    filter);
     QGroupBox *position = fieldGroup(d, sheet, AppDelegate::tr("Position"),
-                                     {{&AppDelegate::gpsLatilab, "gpsLatilab", "Latitude:"},
-                                      {&AppDelegate::gpsLongtlab, "gpsLongtlab", "Longitude:"},
-                                      {&AppDelegate::gpsAitlab, "gpsAitlab", "Altitude:"}},
+                                     {{&EditSheetPart::gpsLatilab, "gpsLatilab", "Latitude:"},
+                                      {&EditSheetPart::gpsLongtlab, "gpsLongtlab", "Longitude:"},
+                                      {&EditSheetPart::gpsAitlab, "gpsAitlab", "Altitude:"}},
                                      filter);
     // The two groups of the column share one label width, so their fields line up.
     int labelWidth = 0;
@@ -108,47 +108,49 @@ void buildEditSheetWindow(AppDelegate &d) {
             label->setMinimumWidth(labelWidth);
         left->addWidget(group);
     }
-    d.gpsLatilab->setPlaceholderText(AppDelegate::tr("decimal degrees, negative for south"));
-    d.gpsLongtlab->setPlaceholderText(AppDelegate::tr("decimal degrees, negative for west"));
+    d.editSheet.gpsLatilab->setPlaceholderText(
+        AppDelegate::tr("decimal degrees, negative for south"));
+    d.editSheet.gpsLongtlab->setPlaceholderText(
+        AppDelegate::tr("decimal degrees, negative for west"));
     // The altitude is shown for reference; an apply keeps the photo's own.
-    d.gpsAitlab->setReadOnly(true);
-    d.gpsAitlab->setToolTip(AppDelegate::tr("The altitude is kept as the photo has it."));
-    d.sheetLocationCitylab = new QLabel(sheet);
-    d.sheetLocationCitylab->setObjectName(QStringLiteral("sheetLocationCitylab"));
-    d.sheetLocationCitylab->setWordWrap(true);
+    d.editSheet.gpsAitlab->setReadOnly(true);
+    d.editSheet.gpsAitlab->setToolTip(AppDelegate::tr("The altitude is kept as the photo has it."));
+    d.editSheet.sheetLocationCitylab = new QLabel(sheet);
+    d.editSheet.sheetLocationCitylab->setObjectName(QStringLiteral("sheetLocationCitylab"));
+    d.editSheet.sheetLocationCitylab->setWordWrap(true);
     // A long place name wraps within the column instead of widening it.
-    d.sheetLocationCitylab->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    left->addWidget(d.sheetLocationCitylab);
-    d.editMetaMapView = new PKMapView(sheet);
-    d.editMetaMapView->setObjectName(QStringLiteral("editMetaMapView"));
-    d.editMetaMapView->setMinimumSize(320, 180);
+    d.editSheet.sheetLocationCitylab->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    left->addWidget(d.editSheet.sheetLocationCitylab);
+    d.editSheet.editMetaMapView = new PKMapView(sheet);
+    d.editSheet.editMetaMapView->setObjectName(QStringLiteral("editMetaMapView"));
+    d.editSheet.editMetaMapView->setMinimumSize(320, 180);
     // The map shows once a position is typed; its place is kept meanwhile, so the fields
     // beside it do not move.
-    QSizePolicy mapPolicy = d.editMetaMapView->sizePolicy();
+    QSizePolicy mapPolicy = d.editSheet.editMetaMapView->sizePolicy();
     mapPolicy.setRetainSizeWhenHidden(true);
-    d.editMetaMapView->setSizePolicy(mapPolicy);
-    left->addWidget(d.editMetaMapView, 1);
+    d.editSheet.editMetaMapView->setSizePolicy(mapPolicy);
+    left->addWidget(d.editSheet.editMetaMapView, 1);
 
     auto *right = new QVBoxLayout;
-    right->addWidget(
-        fieldGroup(d, sheet, AppDelegate::tr("Camera"),
-                   {{&AppDelegate::cameraMakelab, "cameraMakelab", "Camera make:"},
-                    {&AppDelegate::cameraModelab, "cameraModelab", "Camera model:"},
-                    {&AppDelegate::cameraDatelab, "cameraDatelab", "Camera date:"},
-                    {&AppDelegate::sheetLensMakelab, "lensMakelab", "Lens make:"},
-                    {&AppDelegate::sheetLensModellab, "lensModellab", "Lens model:"},
-                    {&AppDelegate::lensSerialNumlab, "lensSerialNumlab", "Lens serial number:"},
-                    {&AppDelegate::imageOrientationlab, "imageOrientationlab", "Orientation:"},
-                    {&AppDelegate::imageISOSpeedlab, "imageISOSpeedlab", "ISO speed:"},
-                    {&AppDelegate::imageFNumberlab, "imageFNumberlab", "F-number:"},
-                    {&AppDelegate::imageFlen35mmlab, "imageFlen35mmlab", "Focal length (35 mm):"},
-                    {&AppDelegate::imageBrightlab, "imageBrightlab", "Brightness:"},
-                    {&AppDelegate::imageAperturelab, "imageAperturelab", "Aperture value:"},
-                    {&AppDelegate::imageWhiteBalancelab, "imageWhiteBalancelab", "White balance:"},
-                    {&AppDelegate::imageExpotimelab, "imageExpotimelab", "Exposure time:"}},
-                   filter));
-    d.cameraDatelab->setPlaceholderText(QStringLiteral("YYYY:MM:DD HH:MM:SS"));
-    d.imageExpotimelab->setPlaceholderText(AppDelegate::tr("seconds, e.g. 1/125"));
+    right->addWidget(fieldGroup(
+        d, sheet, AppDelegate::tr("Camera"),
+        {{&EditSheetPart::cameraMakelab, "cameraMakelab", "Camera make:"},
+         {&EditSheetPart::cameraModelab, "cameraModelab", "Camera model:"},
+         {&EditSheetPart::cameraDatelab, "cameraDatelab", "Camera date:"},
+         {&EditSheetPart::sheetLensMakelab, "lensMakelab", "Lens make:"},
+         {&EditSheetPart::sheetLensModellab, "lensModellab", "Lens model:"},
+         {&EditSheetPart::lensSerialNumlab, "lensSerialNumlab", "Lens serial number:"},
+         {&EditSheetPart::imageOrientationlab, "imageOrientationlab", "Orientation:"},
+         {&EditSheetPart::imageISOSpeedlab, "imageISOSpeedlab", "ISO speed:"},
+         {&EditSheetPart::imageFNumberlab, "imageFNumberlab", "F-number:"},
+         {&EditSheetPart::imageFlen35mmlab, "imageFlen35mmlab", "Focal length (35 mm):"},
+         {&EditSheetPart::imageBrightlab, "imageBrightlab", "Brightness:"},
+         {&EditSheetPart::imageAperturelab, "imageAperturelab", "Aperture value:"},
+         {&EditSheetPart::imageWhiteBalancelab, "imageWhiteBalancelab", "White balance:"},
+         {&EditSheetPart::imageExpotimelab, "imageExpotimelab", "Exposure time:"}},
+        filter));
+    d.editSheet.cameraDatelab->setPlaceholderText(QStringLiteral("YYYY:MM:DD HH:MM:SS"));
+    d.editSheet.imageExpotimelab->setPlaceholderText(AppDelegate::tr("seconds, e.g. 1/125"));
     right->addStretch(1);
     columns->addLayout(left, 1);
     columns->addLayout(right, 1);

@@ -60,11 +60,11 @@ std::optional<QVariantMap> readProperties(const QString &path) {
 }
 
 void showGpsWindow(AppDelegate &d) {
-    d.bAddGPS = true;
-    d.changeGPSWindow->show();
-    d.changeGPSWindow->raise();
-    d.changeGPSWindow->activateWindow();
-    d.latitudelab->setFocus();
+    d.gpsWindow.bAddGPS = true;
+    d.gpsWindow.changeGPSWindow->show();
+    d.gpsWindow.changeGPSWindow->raise();
+    d.gpsWindow.changeGPSWindow->activateWindow();
+    d.gpsWindow.latitudelab->setFocus();
 }
 
 // Photos on a camera open the window once their copies are here, showing the first copy.
@@ -101,7 +101,7 @@ void offerToAddGps(AppDelegate &d, const QString &path) {
             if (!self || code != 1)
                 return;
             if (!title.isEmpty())
-                self->setJobActionTitle(self->changeGPSWindow, title);
+                self->setJobActionTitle(self->gpsWindow.changeGPSWindow, title);
             openGpsForAdding(*self, path);
         });
     question->setIcon(QMessageBox::Question);
@@ -110,7 +110,7 @@ void offerToAddGps(AppDelegate &d, const QString &path) {
 } // namespace
 
 void AppDelegate::EditeGPSExifDataPhoto() {
-    if (!changeGPSWindow)
+    if (!gpsWindow.changeGPSWindow)
         return;
     if (cameraIsSource())
         return openWithCameraCopies(*this, openGpsForEditing);
@@ -122,7 +122,7 @@ void AppDelegate::EditeGPSExifDataPhoto() {
 }
 
 void AppDelegate::AddGPSExifDataPhoto() {
-    if (!changeGPSWindow)
+    if (!gpsWindow.changeGPSWindow)
         return;
     if (cameraIsSource())
         return openWithCameraCopies(*this, openGpsForAdding);
@@ -146,43 +146,47 @@ void openGpsForEditing(AppDelegate &d, const QString &path) {
             return;
         }
         // Stamps the photo lacks show as placeholders, never as another photo's stamps.
-        d.dateStamplab->setText(gps.contains(QStringLiteral("DateStamp"))
-                                    ? propertyValueText(gps.value(QStringLiteral("DateStamp")))
-                                    : QString::fromLatin1(kGpsDatePlaceholder));
-        d.timeStamplab->setText(gps.contains(QStringLiteral("TimeStamp"))
-                                    ? propertyValueText(gps.value(QStringLiteral("TimeStamp")))
-                                    : QString::fromLatin1(kGpsTimePlaceholder));
-        d.latitudelab->setText(degreesText(*position.latitude));
-        d.longtitudelab->setText(degreesText(*position.longitude));
+        d.gpsWindow.dateStamplab->setText(
+            gps.contains(QStringLiteral("DateStamp"))
+                ? propertyValueText(gps.value(QStringLiteral("DateStamp")))
+                : QString::fromLatin1(kGpsDatePlaceholder));
+        d.gpsWindow.timeStamplab->setText(
+            gps.contains(QStringLiteral("TimeStamp"))
+                ? propertyValueText(gps.value(QStringLiteral("TimeStamp")))
+                : QString::fromLatin1(kGpsTimePlaceholder));
+        d.gpsWindow.latitudelab->setText(degreesText(*position.latitude));
+        d.gpsWindow.longtitudelab->setText(degreesText(*position.longitude));
         if (gps.contains(QStringLiteral("Altitude"))) {
             const double altitude = gps.value(QStringLiteral("Altitude")).toDouble();
             const bool below = gps.value(QStringLiteral("AltitudeRef")).toInt() == 1;
-            d.altitudelab->setText(degreesText(below ? -altitude : altitude));
+            d.gpsWindow.altitudelab->setText(degreesText(below ? -altitude : altitude));
         } else {
-            d.altitudelab->clear();
+            d.gpsWindow.altitudelab->clear();
         }
     }
     // The place name found for the shown photo belongs to that photo alone.
-    d.gpsLocationCitylab->setText(path == d.selection.currentChooseFilePath
-                                      ? d.selection.currentLocationStr
-                                      : QStringLiteral(""));
+    d.gpsWindow.gpsLocationCitylab->setText(path == d.selection.currentChooseFilePath
+                                                ? d.selection.currentLocationStr
+                                                : QStringLiteral(""));
     // The map follows the fields, also when the photo could not be read.
     QString problem;
-    if (const auto position =
-            parseGpsPosition(d.latitudelab->text(), d.longtitudelab->text(), &problem))
-        pinOnMap(d.previewMapView, position->latitude, position->longitude);
+    if (const auto position = parseGpsPosition(d.gpsWindow.latitudelab->text(),
+                                               d.gpsWindow.longtitudelab->text(), &problem))
+        pinOnMap(d.gpsWindow.previewMapView, position->latitude, position->longitude);
     showGpsWindow(d);
 }
 
 void openGpsForAdding(AppDelegate &d, const QString &path) {
     if (const std::optional<QVariantMap> properties = readProperties(path)) {
         const QVariantMap gps = subDictionary(*properties, QStringLiteral("{GPS}"));
-        d.dateStamplab->setText(gps.contains(QStringLiteral("DateStamp"))
-                                    ? propertyValueText(gps.value(QStringLiteral("DateStamp")))
-                                    : QString::fromLatin1(kGpsDatePlaceholder));
-        d.timeStamplab->setText(gps.contains(QStringLiteral("TimeStamp"))
-                                    ? propertyValueText(gps.value(QStringLiteral("TimeStamp")))
-                                    : QString::fromLatin1(kGpsTimePlaceholder));
+        d.gpsWindow.dateStamplab->setText(
+            gps.contains(QStringLiteral("DateStamp"))
+                ? propertyValueText(gps.value(QStringLiteral("DateStamp")))
+                : QString::fromLatin1(kGpsDatePlaceholder));
+        d.gpsWindow.timeStamplab->setText(
+            gps.contains(QStringLiteral("TimeStamp"))
+                ? propertyValueText(gps.value(QStringLiteral("TimeStamp")))
+                : QString::fromLatin1(kGpsTimePlaceholder));
     }
     showGpsWindow(d);
 }
@@ -191,36 +195,40 @@ void openGpsForAdding(AppDelegate &d, const QString &path) {
 
 void AppDelegate::PreviewCurrentGPSInMap() {
     QString problem;
-    const auto position = parseGpsPosition(latitudelab->text(), longtitudelab->text(), &problem);
+    const auto position =
+        parseGpsPosition(gpsWindow.latitudelab->text(), gpsWindow.longtitudelab->text(), &problem);
     if (!position) {
-        beginAlertSheet(changeGPSWindow, tr("Vaule Error"), problem, {tr(" Ok ")},
+        beginAlertSheet(gpsWindow.changeGPSWindow, tr("Vaule Error"), problem, {tr(" Ok ")},
                         [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
         return;
     }
-    pinOnMap(previewMapView, position->latitude, position->longitude);
+    pinOnMap(gpsWindow.previewMapView, position->latitude, position->longitude);
 }
 
 void AppDelegate::ClickCancleSaveGPSAction() {
-    if (changeGPSWindow)
-        changeGPSWindow->hide();
+    if (gpsWindow.changeGPSWindow)
+        gpsWindow.changeGPSWindow->hide();
 }
 
 void AppDelegate::ClickSaveChangeGPSAction() {
-    if (!changeGPSWindow)
+    if (!gpsWindow.changeGPSWindow)
         return;
     auto refuse = [this](const QString &message, const QString &informative) {
         // Nothing is written; the window stays open so the value can be corrected.
-        beginAlertSheet(changeGPSWindow, message, informative, {tr(" Ok ")},
+        beginAlertSheet(gpsWindow.changeGPSWindow, message, informative, {tr(" Ok ")},
                         [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
     };
-    for (QLineEdit *field : {latitudelab, longtitudelab, timeStamplab, dateStamplab})
+    for (QLineEdit *field : {gpsWindow.latitudelab, gpsWindow.longtitudelab, gpsWindow.timeStamplab,
+                             gpsWindow.dateStamplab})
         if (field->text().trimmed().isEmpty())
             return refuse(tr("Vaule Error"), tr("Each value cannot be empty."));
     QString problem;
-    const auto position = parseGpsPosition(latitudelab->text(), longtitudelab->text(), &problem);
+    const auto position =
+        parseGpsPosition(gpsWindow.latitudelab->text(), gpsWindow.longtitudelab->text(), &problem);
     if (!position)
         return refuse(tr("Vaule Error"), problem);
-    const auto stamps = parseGpsStamps(dateStamplab->text(), timeStamplab->text(), &problem);
+    const auto stamps =
+        parseGpsStamps(gpsWindow.dateStamplab->text(), gpsWindow.timeStamplab->text(), &problem);
     if (!stamps)
         return refuse(tr("Vaule Error"), problem);
 
@@ -258,7 +266,7 @@ void AppDelegate::ClickSaveChangeGPSAction() {
                 owner->finishJob(job);
             });
     };
-    changeGPSWindow->hide();
+    gpsWindow.changeGPSWindow->hide();
     if (cameraIsSource()) {
         // Camera photos: their downloaded copies are rewritten in place.
         QPointer<AppDelegate> self(this);
@@ -274,28 +282,29 @@ void AppDelegate::ClickSaveChangeGPSAction() {
 
 void AppDelegate::GetCityInfowithFileThreader(const IKImageItemPtr &item) {
     selection.currentLocationStr = QStringLiteral("");
-    if (!geocoder)
-        geocoder = new ReverseGeocoder(this);
+    if (!mainWindow.geocoder)
+        mainWindow.geocoder = new ReverseGeocoder(this);
     std::weak_ptr<IKImageItem> weakItem = item;
-    geocoder->reverseGeocode(selection.currentCoords.x(), selection.currentCoords.y(), this,
-                             [this, weakItem](const Placemark &place, const QString &error) {
-                                 if (!error.isEmpty()) {
-                                     qCWarning(lcMetadata) << "Reverse geocoding failed==" << error;
-                                     return;
-                                 }
-                                 qCDebug(lcMetadata) << "Reverse geocoding finished";
-                                 qCDebug(lcMetadata).noquote()
-                                     << QStringLiteral("%1,%2,%3,%4,%5")
-                                            .arg(place.country, place.locality, place.subLocality,
-                                                 place.thoroughfare, place.region);
-                                 const QString name = placeNameFrom(place);
-                                 const IKImageItemPtr target = weakItem.lock();
-                                 if (name.isEmpty() || !target)
-                                     return;
-                                 target->GPSLocationfileName = name;
-                                 getLocation = true;
-                                 const QList<IKImageItemPtr> selected = selectedLocalItems();
-                                 if (!selected.isEmpty() && selected.first() == target)
-                                     selection.currentLocationStr = name;
-                             });
+    mainWindow.geocoder->reverseGeocode(
+        selection.currentCoords.x(), selection.currentCoords.y(), this,
+        [this, weakItem](const Placemark &place, const QString &error) {
+            if (!error.isEmpty()) {
+                qCWarning(lcMetadata) << "Reverse geocoding failed==" << error;
+                return;
+            }
+            qCDebug(lcMetadata) << "Reverse geocoding finished";
+            qCDebug(lcMetadata).noquote()
+                << QStringLiteral("%1,%2,%3,%4,%5")
+                       .arg(place.country, place.locality, place.subLocality, place.thoroughfare,
+                            place.region);
+            const QString name = placeNameFrom(place);
+            const IKImageItemPtr target = weakItem.lock();
+            if (name.isEmpty() || !target)
+                return;
+            target->GPSLocationfileName = name;
+            gpsWindow.getLocation = true;
+            const QList<IKImageItemPtr> selected = selectedLocalItems();
+            if (!selected.isEmpty() && selected.first() == target)
+                selection.currentLocationStr = name;
+        });
 }

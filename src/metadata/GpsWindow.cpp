@@ -19,37 +19,40 @@ void buildGpsWindow(AppDelegate &d) {
     w->setWindowTitle(AppDelegate::tr("GPS Position"));
     // The rest of the program waits while the window is open, without blocking the caller.
     w->setWindowModality(Qt::ApplicationModal);
-    d.changeGPSWindow = w;
+    d.gpsWindow.changeGPSWindow = w;
 
     auto *form = new QFormLayout;
-    const std::pair<QLineEdit * AppDelegate::*, const char *> fields[] = {
-        {&AppDelegate::latitudelab, "latitudelab"},
-        {&AppDelegate::longtitudelab, "longtitudelab"},
-        {&AppDelegate::altitudelab, "altitudelab"},
-        {&AppDelegate::dateStamplab, "dateStamplab"},
-        {&AppDelegate::timeStamplab, "timeStamplab"}};
+    const std::pair<QLineEdit * GpsWindowPart::*, const char *> fields[] = {
+        {&GpsWindowPart::latitudelab, "latitudelab"},
+        {&GpsWindowPart::longtitudelab, "longtitudelab"},
+        {&GpsWindowPart::altitudelab, "altitudelab"},
+        {&GpsWindowPart::dateStamplab, "dateStamplab"},
+        {&GpsWindowPart::timeStamplab, "timeStamplab"}};
     for (const auto &[outlet, name] : fields) {
-        d.*outlet = new QLineEdit(w);
-        (d.*outlet)->setObjectName(QLatin1String(name));
+        d.gpsWindow.*outlet = new QLineEdit(w);
+        (d.gpsWindow.*outlet)->setObjectName(QLatin1String(name));
     }
-    d.latitudelab->setPlaceholderText(AppDelegate::tr("decimal degrees, negative for south"));
-    d.longtitudelab->setPlaceholderText(AppDelegate::tr("decimal degrees, negative for west"));
+    d.gpsWindow.latitudelab->setPlaceholderText(
+        AppDelegate::tr("decimal degrees, negative for south"));
+    d.gpsWindow.longtitudelab->setPlaceholderText(
+        AppDelegate::tr("decimal degrees, negative for west"));
     // The altitude is shown for reference; a save keeps the photo's own.
-    d.altitudelab->setReadOnly(true);
-    d.altitudelab->setToolTip(AppDelegate::tr("The altitude is kept as the photo has it."));
-    form->addRow(AppDelegate::tr("Latitude:"), d.latitudelab);
-    form->addRow(AppDelegate::tr("Longitude:"), d.longtitudelab);
-    form->addRow(AppDelegate::tr("Altitude (m):"), d.altitudelab);
-    form->addRow(AppDelegate::tr("Date stamp (UTC):"), d.dateStamplab);
-    form->addRow(AppDelegate::tr("Time stamp (UTC):"), d.timeStamplab);
-    d.gpsLocationCitylab = new QLabel(w);
-    d.gpsLocationCitylab->setObjectName(QStringLiteral("gpsLocationCitylab"));
-    d.gpsLocationCitylab->setWordWrap(true);
-    form->addRow(AppDelegate::tr("Place:"), d.gpsLocationCitylab);
+    d.gpsWindow.altitudelab->setReadOnly(true);
+    d.gpsWindow.altitudelab->setToolTip(
+        AppDelegate::tr("The altitude is kept as the photo has it."));
+    form->addRow(AppDelegate::tr("Latitude:"), d.gpsWindow.latitudelab);
+    form->addRow(AppDelegate::tr("Longitude:"), d.gpsWindow.longtitudelab);
+    form->addRow(AppDelegate::tr("Altitude (m):"), d.gpsWindow.altitudelab);
+    form->addRow(AppDelegate::tr("Date stamp (UTC):"), d.gpsWindow.dateStamplab);
+    form->addRow(AppDelegate::tr("Time stamp (UTC):"), d.gpsWindow.timeStamplab);
+    d.gpsWindow.gpsLocationCitylab = new QLabel(w);
+    d.gpsWindow.gpsLocationCitylab->setObjectName(QStringLiteral("gpsLocationCitylab"));
+    d.gpsWindow.gpsLocationCitylab->setWordWrap(true);
+    form->addRow(AppDelegate::tr("Place:"), d.gpsWindow.gpsLocationCitylab);
 
-    d.previewMapView = new PKMapView(w);
-    d.previewMapView->setObjectName(QStringLiteral("previewMapView"));
-    d.previewMapView->setMinimumSize(420, 260);
+    d.gpsWindow.previewMapView = new PKMapView(w);
+    d.gpsWindow.previewMapView->setObjectName(QStringLiteral("previewMapView"));
+    d.gpsWindow.previewMapView->setMinimumSize(420, 260);
 
     auto *buttons = new QHBoxLayout;
     auto *preview = new QPushButton(AppDelegate::tr("Preview in Map"), w);
@@ -68,7 +71,7 @@ void buildGpsWindow(AppDelegate &d) {
 
     auto *column = new QVBoxLayout(w);
     column->addLayout(form);
-    column->addWidget(d.previewMapView, 1);
+    column->addWidget(d.gpsWindow.previewMapView, 1);
     column->addLayout(buttons);
     QObject::connect(preview, &QPushButton::clicked, &d, &AppDelegate::PreviewCurrentGPSInMap);
     QObject::connect(cancel, &QPushButton::clicked, &d, &AppDelegate::ClickCancleSaveGPSAction);

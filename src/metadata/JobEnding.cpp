@@ -92,13 +92,13 @@ void AppDelegate::showEditedPhotos(const WriteRecipeReport &report) {
     for (const WriteRecipeResult &photo : report.photos) {
         if (!photo.item || photo.outputPath.isEmpty())
             continue;
-        if (localPhotoModel)
-            localPhotoModel->refreshItem(photo.item);
+        if (mainWindow.localPhotoModel)
+            mainWindow.localPhotoModel->refreshItem(photo.item);
         shownChanged = shownChanged || (!selected.isEmpty() && selected.first() == photo.item);
     }
     // The panels and the edit sheet read the photo as now written.
-    if (shownChanged && localImageBrowserView)
-        imageBrowserSelectionDidChange(localImageBrowserView);
+    if (shownChanged && mainWindow.localImageBrowserView)
+        imageBrowserSelectionDidChange(mainWindow.localImageBrowserView);
 }
 
 void AppDelegate::startPhotoJob(const QList<IKImageItemPtr> &items,

@@ -11,27 +11,28 @@
 #include <QPointer>
 
 void AppDelegate::ShowCameLensModel() {
-    if (!changelensWindow)
+    if (!lensWindow.changelensWindow)
         return;
-    if (!changelensWindow->isVisible() && window) {
-        changelensWindow->adjustSize();
-        changelensWindow->move(window->geometry().center() - changelensWindow->rect().center());
+    if (!lensWindow.changelensWindow->isVisible() && window) {
+        lensWindow.changelensWindow->adjustSize();
+        lensWindow.changelensWindow->move(window->geometry().center() -
+                                          lensWindow.changelensWindow->rect().center());
     }
-    changelensWindow->show();
-    changelensWindow->raise();
-    changelensWindow->activateWindow();
-    lensMakelab->setFocus();
+    lensWindow.changelensWindow->show();
+    lensWindow.changelensWindow->raise();
+    lensWindow.changelensWindow->activateWindow();
+    lensWindow.lensMakelab->setFocus();
 }
 
 void AppDelegate::CancleCameLensModel() {
-    if (changelensWindow)
-        changelensWindow->hide();
+    if (lensWindow.changelensWindow)
+        lensWindow.changelensWindow->hide();
 }
 
 void AppDelegate::ChangeCameLensModel() {
     const bool overwrite = preferences.overwrite;
-    const QString make = lensMakelab->text();
-    const QString model = lensModellab->text();
+    const QString make = lensWindow.lensMakelab->text();
+    const QString model = lensWindow.lensModellab->text();
     WriteRecipeOptions options;
     options.change = [make, model](QVariantMap &working, const IKImageItem &) {
         QVariantMap exif = subDictionary(working, QStringLiteral("{Exif}"));
@@ -66,6 +67,6 @@ void AppDelegate::ChangeCameLensModel() {
                            finishJob(job);
                        });
     }
-    if (changelensWindow)
-        changelensWindow->hide();
+    if (lensWindow.changelensWindow)
+        lensWindow.changelensWindow->hide();
 }

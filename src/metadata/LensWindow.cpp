@@ -8,16 +8,16 @@
 #include <QPushButton>
 
 void buildLensWindow(AppDelegate &d) {
-    QVBoxLayout *column = newColumnWindow(d, d.changelensWindow, "changelensWindow",
+    QVBoxLayout *column = newColumnWindow(d, d.lensWindow.changelensWindow, "changelensWindow",
                                           AppDelegate::tr("Change Lens Make and Model"));
-    QWidget *w = d.changelensWindow;
+    QWidget *w = d.lensWindow.changelensWindow;
     auto *form = new QFormLayout;
-    d.lensMakelab = new QLineEdit(w);
-    d.lensMakelab->setObjectName(QStringLiteral("lensMakelab"));
-    d.lensModellab = new QLineEdit(w);
-    d.lensModellab->setObjectName(QStringLiteral("lensModellab"));
-    form->addRow(AppDelegate::tr("Lens make:"), d.lensMakelab);
-    form->addRow(AppDelegate::tr("Lens model:"), d.lensModellab);
+    d.lensWindow.lensMakelab = new QLineEdit(w);
+    d.lensWindow.lensMakelab->setObjectName(QStringLiteral("lensMakelab"));
+    d.lensWindow.lensModellab = new QLineEdit(w);
+    d.lensWindow.lensModellab->setObjectName(QStringLiteral("lensModellab"));
+    form->addRow(AppDelegate::tr("Lens make:"), d.lensWindow.lensMakelab);
+    form->addRow(AppDelegate::tr("Lens model:"), d.lensWindow.lensModellab);
     column->addLayout(form);
     auto *buttons = new QHBoxLayout;
     auto *cancel = new QPushButton(AppDelegate::tr("Cancel"), w);
@@ -32,6 +32,6 @@ void buildLensWindow(AppDelegate &d) {
     QObject::connect(cancel, &QPushButton::clicked, &d, &AppDelegate::CancleCameLensModel);
     QObject::connect(apply, &QPushButton::clicked, &d, &AppDelegate::ChangeCameLensModel);
     // Return in either field is the default button, as in any dialog.
-    for (QLineEdit *field : {d.lensMakelab, d.lensModellab})
+    for (QLineEdit *field : {d.lensWindow.lensMakelab, d.lensWindow.lensModellab})
         QObject::connect(field, &QLineEdit::returnPressed, apply, &QPushButton::click);
 }

@@ -19,7 +19,7 @@ void openPlistPanel(AppDelegate &d, EndHandler end) {
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setWindowModality(Qt::WindowModal);
     panel->setFileMode(QFileDialog::ExistingFile);
-    d.theOpenPanel = panel;
+    d.mainWindow.theOpenPanel = panel;
     QObject::connect(panel, &QFileDialog::finished, &d, [&d, panel, end](int r) {
         (d.*end)(panel, r == QDialog::Accepted ? 1 : 0, nullptr);
     });

@@ -178,12 +178,13 @@ void AppDelegate::ClickCopyPhotoTitleToFilenameAction() {
 }
 
 void AppDelegate::ClickCopyPhotoGPSNameToFilenameAction() {
-    getLocation = false;
+    gpsWindow.getLocation = false;
     const QList<IKImageItemPtr> items = selectedLocalItems();
     if (items.isEmpty())
         return datefeature::showNoSelectionSheet(*this);
     const QString storage = preferences.storagelocation;
-    const QString root = bImportLocalFolder ? QDir::cleanPath(bImportLocalPath) : QString();
+    const QString root =
+        mainWindow.bImportLocalFolder ? QDir::cleanPath(mainWindow.bImportLocalPath) : QString();
     // The place names the geocoder found, read here: workers never touch the items.
     QStringList places;
     for (const IKImageItemPtr &item : items)

@@ -8,20 +8,20 @@
 #include <QPushButton>
 
 void buildSingleDateWindow(AppDelegate &d) {
-    QVBoxLayout *column =
-        newColumnWindow(d, d.changeDateWindow, "changeDateWindow", AppDelegate::tr("Change Date"));
-    QWidget *w = d.changeDateWindow;
+    QVBoxLayout *column = newColumnWindow(d, d.dateWindows.changeDateWindow, "changeDateWindow",
+                                          AppDelegate::tr("Change Date"));
+    QWidget *w = d.dateWindows.changeDateWindow;
     auto *form = new QFormLayout;
-    d.orignalDatelab = new QLineEdit(w);
-    d.orignalDatelab->setObjectName(QStringLiteral("orignalDatelab"));
-    d.diginalDatelab = new QLineEdit(w);
-    d.diginalDatelab->setObjectName(QStringLiteral("diginalDatelab"));
-    for (QLineEdit *field : {d.orignalDatelab, d.diginalDatelab}) {
+    d.dateWindows.orignalDatelab = new QLineEdit(w);
+    d.dateWindows.orignalDatelab->setObjectName(QStringLiteral("orignalDatelab"));
+    d.dateWindows.diginalDatelab = new QLineEdit(w);
+    d.dateWindows.diginalDatelab->setObjectName(QStringLiteral("diginalDatelab"));
+    for (QLineEdit *field : {d.dateWindows.orignalDatelab, d.dateWindows.diginalDatelab}) {
         field->setPlaceholderText(QStringLiteral("YYYY:MM:DD HH:MM:SS"));
         field->setMinimumWidth(220);
     }
-    form->addRow(AppDelegate::tr("Original date:"), d.orignalDatelab);
-    form->addRow(AppDelegate::tr("Digitized date:"), d.diginalDatelab);
+    form->addRow(AppDelegate::tr("Original date:"), d.dateWindows.orignalDatelab);
+    form->addRow(AppDelegate::tr("Digitized date:"), d.dateWindows.diginalDatelab);
     column->addLayout(form);
 
     auto *buttons = new QHBoxLayout;

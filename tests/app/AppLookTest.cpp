@@ -128,8 +128,8 @@ TEST_F(AppLook, EveryWindowAndSheetHasTheApplicationsPalette) {
     }
     // The main window, Preferences, About and the sheet at least.
     EXPECT_GE(checked, 4);
-    for (QWidget *w : {static_cast<QWidget *>(d->window), d->preferenceWindow, d->aboutWindow,
-                       static_cast<QWidget *>(sheet.data())})
+    for (QWidget *w : {static_cast<QWidget *>(d->window), d->preferencesWindow.preferenceWindow,
+                       d->mainWindow.aboutWindow, static_cast<QWidget *>(sheet.data())})
         EXPECT_TRUE(paletteDifferences(w).isEmpty()) << w->objectName().toStdString();
     sheet->buttons().first()->click();
 }
@@ -151,8 +151,9 @@ TEST_F(AppLook, ThePreferencesChoicesDrawLightTextOnTheirWindow) {
     // They once drew white text from a style sheet on whatever ground the window had.
     d->ShowPreferenceSetting();
     for (QAbstractButton *box : std::initializer_list<QAbstractButton *>{
-             d->overwritePhotoBtn, d->unoverwritePhotoBtn, d->compressStampPhotoBtn,
-             d->uncompressStampPhotoBtn}) {
+             d->preferencesWindow.overwritePhotoBtn, d->preferencesWindow.unoverwritePhotoBtn,
+             d->preferencesWindow.compressStampPhotoBtn,
+             d->preferencesWindow.uncompressStampPhotoBtn}) {
         EXPECT_TRUE(box->styleSheet().isEmpty()) << box->objectName().toStdString();
         EXPECT_EQ(box->palette().color(QPalette::WindowText),
                   QApplication::palette().color(QPalette::WindowText));
@@ -175,15 +176,15 @@ TEST_F(AppLook, TheProgramHasItsIconAtEachSize) {
 
 TEST_F(AppLook, AboutSaysTheVersionTheBuildWasMadeAs) {
     d->ClickAbout();
-    ASSERT_TRUE(d->aboutWindow->isVisible());
-    auto *version = d->aboutWindow->findChild<QLabel *>("aboutVersionlab");
+    ASSERT_TRUE(d->mainWindow.aboutWindow->isVisible());
+    auto *version = d->mainWindow.aboutWindow->findChild<QLabel *>("aboutVersionlab");
     ASSERT_NE(version, nullptr);
     EXPECT_EQ(version->text(), QStringLiteral("Version " PK_EXPECTED_VERSION));
     EXPECT_FALSE(QStringLiteral(PK_EXPECTED_VERSION).isEmpty());
-    auto *description = d->aboutWindow->findChild<QLabel *>("aboutDescriptionlab");
+    auto *description = d->mainWindow.aboutWindow->findChild<QLabel *>("aboutDescriptionlab");
     ASSERT_NE(description, nullptr);
     EXPECT_FALSE(description->text().isEmpty());
-    auto *icon = d->aboutWindow->findChild<QLabel *>("aboutIconlab");
+    auto *icon = d->mainWindow.aboutWindow->findChild<QLabel *>("aboutIconlab");
     ASSERT_NE(icon, nullptr);
     EXPECT_FALSE(icon->pixmap().isNull());
 }

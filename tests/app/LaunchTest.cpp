@@ -91,16 +91,16 @@ TEST_F(Launch, FirstStartWritesEachMissingDefaultOnce) {
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened.first(), welcomePageUrl());
 
-    EXPECT_EQ(d->storePathlab->text(), d->preferences.storagelocation);
-    EXPECT_EQ(d->showFontlab->text(), defaultFontFamily() + " 14");
+    EXPECT_EQ(d->preferencesWindow.storePathlab->text(), d->preferences.storagelocation);
+    EXPECT_EQ(d->preferencesWindow.showFontlab->text(), defaultFontFamily() + " 14");
     EXPECT_EQ(d->preferences.currentFontname, defaultFontFamily());
     EXPECT_EQ(d->preferences.currentFontSize, 14);
     EXPECT_EQ(d->preferences.currentFontColor, QColor(Qt::white));
-    EXPECT_TRUE(d->compressStampPhotoBtn->isChecked());
-    EXPECT_FALSE(d->uncompressStampPhotoBtn->isChecked());
-    EXPECT_TRUE(d->unoverwritePhotoBtn->isChecked());
-    EXPECT_FALSE(d->overwritePhotoBtn->isChecked());
-    EXPECT_EQ(d->filenameFormatstrlab->text(), "{ExistingFileName}");
+    EXPECT_TRUE(d->preferencesWindow.compressStampPhotoBtn->isChecked());
+    EXPECT_FALSE(d->preferencesWindow.uncompressStampPhotoBtn->isChecked());
+    EXPECT_TRUE(d->preferencesWindow.unoverwritePhotoBtn->isChecked());
+    EXPECT_FALSE(d->preferencesWindow.overwritePhotoBtn->isChecked());
+    EXPECT_EQ(d->namingWindows.filenameFormatstrlab->text(), "{ExistingFileName}");
 }
 
 TEST_F(Launch, SecondStartWritesNothingAndOpensNoPage) {
@@ -110,8 +110,8 @@ TEST_F(Launch, SecondStartWritesNothingAndOpensNoPage) {
     auto d = launch();
     EXPECT_EQ(storedSettings(), before);
     EXPECT_TRUE(opened.isEmpty());
-    EXPECT_EQ(d->postionBtn->currentText(), "Lower left corner");
-    EXPECT_EQ(d->dateFormatBtn->currentText(), "MM/DD/YYYY HH:MM");
+    EXPECT_EQ(d->preferencesWindow.postionBtn->currentText(), "Lower left corner");
+    EXPECT_EQ(d->preferencesWindow.dateFormatBtn->currentText(), "MM/DD/YYYY HH:MM");
 }
 
 TEST_F(Launch, StoredValuesReachTheControls) {
@@ -130,13 +130,13 @@ TEST_F(Launch, StoredValuesReachTheControls) {
     EXPECT_EQ(d->preferences.storagelocation, testHome() + "/Elsewhere/out");
     EXPECT_TRUE(QFileInfo(d->preferences.storagelocation).isDir());
     EXPECT_EQ(d->preferences.currentFontSize, 14);
-    EXPECT_EQ(d->showFontlab->text(), "DejaVu Serif 14");
-    EXPECT_EQ(d->postionBtn->currentText(), "Upper right corner");
-    EXPECT_EQ(d->dateFormatBtn->currentText(), "YYYY.MM.DD");
-    EXPECT_FALSE(d->compressStampPhotoBtn->isChecked());
-    EXPECT_TRUE(d->uncompressStampPhotoBtn->isChecked());
-    EXPECT_TRUE(d->overwritePhotoBtn->isChecked());
-    EXPECT_FALSE(d->unoverwritePhotoBtn->isChecked());
+    EXPECT_EQ(d->preferencesWindow.showFontlab->text(), "DejaVu Serif 14");
+    EXPECT_EQ(d->preferencesWindow.postionBtn->currentText(), "Upper right corner");
+    EXPECT_EQ(d->preferencesWindow.dateFormatBtn->currentText(), "YYYY.MM.DD");
+    EXPECT_FALSE(d->preferencesWindow.compressStampPhotoBtn->isChecked());
+    EXPECT_TRUE(d->preferencesWindow.uncompressStampPhotoBtn->isChecked());
+    EXPECT_TRUE(d->preferencesWindow.overwritePhotoBtn->isChecked());
+    EXPECT_FALSE(d->preferencesWindow.unoverwritePhotoBtn->isChecked());
     EXPECT_TRUE(opened.isEmpty());
     EXPECT_FALSE(userDefaults()->contains("fontsize"));
 }
@@ -149,7 +149,7 @@ TEST_F(Launch, AStoredFontThatIsNotInstalledGivesWayToTheDesktopFont) {
     EXPECT_EQ(d->preferences.currentFontname, defaultFontFamily());
     EXPECT_TRUE(QFontDatabase::families().contains(d->preferences.currentFontname));
     EXPECT_EQ(d->preferences.currentFontSize, 18);
-    EXPECT_EQ(d->showFontlab->text(), defaultFontFamily() + " 18");
+    EXPECT_EQ(d->preferencesWindow.showFontlab->text(), defaultFontFamily() + " 18");
     // The store keeps the name: the font may be installed later.
     EXPECT_EQ(userDefaults()->value("fontName").toString(), "Lucida Grande");
     // A Cancel in the preferences window reads the store again, and falls back again.
@@ -161,8 +161,8 @@ TEST_F(Launch, AnyOverwriteValueButNoTurnsOverwriteOn) {
     for (const char *value : {"YES", "yes", "1", ""}) {
         userDefaults()->setValue("PhotoOverWrite", QString::fromLatin1(value));
         auto d = launch();
-        EXPECT_TRUE(d->overwritePhotoBtn->isChecked()) << value;
-        EXPECT_FALSE(d->unoverwritePhotoBtn->isChecked()) << value;
+        EXPECT_TRUE(d->preferencesWindow.overwritePhotoBtn->isChecked()) << value;
+        EXPECT_FALSE(d->preferencesWindow.unoverwritePhotoBtn->isChecked()) << value;
     }
 }
 
@@ -194,21 +194,22 @@ TEST_F(Launch, MainWindowFitsTheScreenAndKeepsAMinimum) {
     d->window->resize(200, 150);
     EXPECT_GE(d->window->width(), d->window->minimumWidth());
     EXPECT_GE(d->window->height(), d->window->minimumHeight());
-    EXPECT_TRUE(d->localphotoView->isVisible());
-    EXPECT_FALSE(d->photolibView->isVisible());
-    EXPECT_TRUE(d->leftTipView->isVisible());
-    EXPECT_FALSE(d->leftphotoScrView->isVisible());
-    for (QListView *b : std::initializer_list<QListView *>{
-             d->imageBrowserView, d->localImageBrowserView, d->photoLibBrowserView}) {
+    EXPECT_TRUE(d->mainWindow.localphotoView->isVisible());
+    EXPECT_FALSE(d->mainWindow.photolibView->isVisible());
+    EXPECT_TRUE(d->mainWindow.leftTipView->isVisible());
+    EXPECT_FALSE(d->mainWindow.leftphotoScrView->isVisible());
+    for (QListView *b : std::initializer_list<QListView *>{d->cameraWindow.imageBrowserView,
+                                                           d->mainWindow.localImageBrowserView,
+                                                           d->mainWindow.photoLibBrowserView}) {
         EXPECT_EQ(b->iconSize(), QSize(85, 85));
         EXPECT_EQ(b->viewMode(), QListView::IconMode);
     }
-    EXPECT_FALSE(d->pasteExifMenuItem->isEnabled());
-    EXPECT_FALSE(d->pasteAllPhotoMetaMenuItem->isEnabled());
-    EXPECT_FALSE(d->deletePhotoBtn->isEnabled());
-    EXPECT_FALSE(d->renameDateFormatBtn->isEnabled());
-    EXPECT_EQ(d->quickActionMenu->menu(), d->removeExifMenu);
-    EXPECT_EQ(d->exportandimportActionMenu->menu(), d->importandExportMenu);
+    EXPECT_FALSE(d->mainWindow.pasteExifMenuItem->isEnabled());
+    EXPECT_FALSE(d->mainWindow.pasteAllPhotoMetaMenuItem->isEnabled());
+    EXPECT_FALSE(d->cameraWindow.deletePhotoBtn->isEnabled());
+    EXPECT_FALSE(d->namingWindows.renameDateFormatBtn->isEnabled());
+    EXPECT_EQ(d->mainWindow.quickActionMenu->menu(), d->mainWindow.removeExifMenu);
+    EXPECT_EQ(d->mainWindow.exportandimportActionMenu->menu(), d->mainWindow.importandExportMenu);
 }
 
 TEST_F(Launch, InitialStateOfTheApplicationObject) {
@@ -219,60 +220,66 @@ TEST_F(Launch, InitialStateOfTheApplicationObject) {
     EXPECT_TRUE(d->selection.currentChooseFilePath.isNull());
     for (const QString *s :
          {&d->selection.oldTitleStr, &d->selection.oldGpsTimeStr, &d->selection.currentLocationStr,
-          &d->library.currentPhotolibPath, &d->bImportLocalPath}) {
+          &d->library.currentPhotolibPath, &d->mainWindow.bImportLocalPath}) {
         EXPECT_TRUE(s->isEmpty());
         EXPECT_FALSE(s->isNull());
     }
     EXPECT_TRUE(d->localPhotoItemArray.isEmpty());
-    EXPECT_TRUE(d->copyGPSDictionary.isEmpty());
-    EXPECT_FALSE(d->bCopyExifData);
+    EXPECT_TRUE(d->clipboard.copyGPSDictionary.isEmpty());
+    EXPECT_FALSE(d->clipboard.bCopyExifData);
     d.reset();
     EXPECT_EQ(AppDelegate::GetAppDelegater(), nullptr);
 }
 
 TEST_F(Launch, CheckBoxTitlesAndPopUpMenus) {
     auto d = launch();
-    EXPECT_EQ(d->keepFileNameBtn->text(), "Keep existing file name text");
-    EXPECT_EQ(d->replaceInvaidStrBtn->text(), "Replace invalid characters with _");
-    EXPECT_EQ(d->seqNumBtn->text(), "Start number at: 1");
-    EXPECT_EQ(d->checkKeepLastFileName->text(),
+    EXPECT_EQ(d->namingWindows.keepFileNameBtn->text(), "Keep existing file name text");
+    EXPECT_EQ(d->namingWindows.replaceInvaidStrBtn->text(), "Replace invalid characters with _");
+    EXPECT_EQ(d->namingWindows.seqNumBtn->text(), "Start number at: 1");
+    EXPECT_EQ(d->namingWindows.checkKeepLastFileName->text(),
               "Keep the last part of the filename string (A string of filename separated by "
               "spaces and '-' delimiters.)");
-    EXPECT_EQ(d->checkRemoveFirstFileName->text(),
+    EXPECT_EQ(d->namingWindows.checkRemoveFirstFileName->text(),
               "Remove the first part of the filename string (A string of filename separated by "
               "spaces and '-' delimiters.)");
-    EXPECT_EQ(d->overwritePhotoBtn->text(), "Overwrite original photos with the changed photos");
-    EXPECT_EQ(d->unoverwritePhotoBtn->text(), "Save the changed photos to another location:");
-    EXPECT_EQ(d->compressStampPhotoBtn->text(), "Lossless compression of changed photos");
+    EXPECT_EQ(d->preferencesWindow.overwritePhotoBtn->text(),
+              "Overwrite original photos with the changed photos");
+    EXPECT_EQ(d->preferencesWindow.unoverwritePhotoBtn->text(),
+              "Save the changed photos to another location:");
+    EXPECT_EQ(d->preferencesWindow.compressStampPhotoBtn->text(),
+              "Lossless compression of changed photos");
     EXPECT_EQ(
-        d->photolibKeepPhotoMetaBtn->text(),
+        d->mergeWindow.photolibKeepPhotoMetaBtn->text(),
         "Keep edited photo metadata tags(Title, Caption, keywords, GPS data) in photo library");
-    EXPECT_EQ(d->copyOrigFileNameBtn->text(),
+    EXPECT_EQ(d->libraryWindows.copyOrigFileNameBtn->text(),
               "Copy the filename from the original photo to the referenced file in the photo "
               "library");
-    EXPECT_EQ(d->AddTimeBtn->text(), "Add Time");
-    EXPECT_EQ(d->RemoveTimeBtn->text(), "Subtract Time");
+    EXPECT_EQ(d->dateWindows.AddTimeBtn->text(), "Add Time");
+    EXPECT_EQ(d->dateWindows.RemoveTimeBtn->text(), "Subtract Time");
 
-    EXPECT_EQ(d->postionBtn->choices(), (QStringList{"Upper left corner", "Upper right corner",
-                                                     "Lower left corner", "Lower right corner"}));
-    EXPECT_EQ(d->postionBtn->currentText(), "Lower left corner");
-    EXPECT_EQ(d->dateFormatBtn->choices(),
+    EXPECT_EQ(d->preferencesWindow.postionBtn->choices(),
+              (QStringList{"Upper left corner", "Upper right corner", "Lower left corner",
+                           "Lower right corner"}));
+    EXPECT_EQ(d->preferencesWindow.postionBtn->currentText(), "Lower left corner");
+    EXPECT_EQ(d->preferencesWindow.dateFormatBtn->choices(),
               (QStringList{"MM/DD/YYYY HH:MM", "DD/MM/YYYY HH:MM", "YYYY/MM/DD HH:MM", "MM.DD.YYYY",
                            "DD.MM.YYYY", "YYYY.MM.DD"}));
-    EXPECT_EQ(d->renameDateFormatBtn->count(), 12);
-    EXPECT_EQ(d->renameDateFormatBtn->currentText(), "Please Choose Date format");
-    EXPECT_EQ(d->renameDateFormatBtn->itemText(11), "DDMMYYYY HHMMss");
-    EXPECT_EQ(itemsOf(d->tagpostionButton),
+    EXPECT_EQ(d->namingWindows.renameDateFormatBtn->count(), 12);
+    EXPECT_EQ(d->namingWindows.renameDateFormatBtn->currentText(), "Please Choose Date format");
+    EXPECT_EQ(d->namingWindows.renameDateFormatBtn->itemText(11), "DDMMYYYY HHMMss");
+    EXPECT_EQ(itemsOf(d->namingWindows.tagpostionButton),
               (QStringList{"the beginning of filename", "the end of filename"}));
-    EXPECT_EQ(d->tagpostionButton->currentIndex(), 0);
-    EXPECT_EQ(d->addTagsButton->count(), 11);
-    EXPECT_EQ(d->addTagsButton->currentText(), "Insert photo metadata tag(s)");
-    EXPECT_EQ(itemsOf(d->AddDateUnitBtn), (QStringList{"Second", "Minute", "Hour"}));
-    EXPECT_EQ(d->AddDateUnitBtn->currentText(), "Second");
-    EXPECT_EQ(d->useFileNameAsTitlePopButton->currentText(), "Use entire File Name as Photo Title");
-    EXPECT_EQ(d->useFileNameAsTitlePopButton->count(), 3);
-    EXPECT_EQ(d->changephotoTitle_addPhotoTagsPopButton->itemText(2), "Caption/Description");
-    EXPECT_EQ(d->changephotoTitle_addPhotoTagsPopButton->currentText(),
+    EXPECT_EQ(d->namingWindows.tagpostionButton->currentIndex(), 0);
+    EXPECT_EQ(d->namingWindows.addTagsButton->count(), 11);
+    EXPECT_EQ(d->namingWindows.addTagsButton->currentText(), "Insert photo metadata tag(s)");
+    EXPECT_EQ(itemsOf(d->dateWindows.AddDateUnitBtn), (QStringList{"Second", "Minute", "Hour"}));
+    EXPECT_EQ(d->dateWindows.AddDateUnitBtn->currentText(), "Second");
+    EXPECT_EQ(d->namingWindows.useFileNameAsTitlePopButton->currentText(),
+              "Use entire File Name as Photo Title");
+    EXPECT_EQ(d->namingWindows.useFileNameAsTitlePopButton->count(), 3);
+    EXPECT_EQ(d->namingWindows.changephotoTitle_addPhotoTagsPopButton->itemText(2),
+              "Caption/Description");
+    EXPECT_EQ(d->namingWindows.changephotoTitle_addPhotoTagsPopButton->currentText(),
               "Add photo metadata tag(s)");
 }
 

@@ -101,7 +101,7 @@ TEST_F(MainMenu, FileHoldsTheWaysInAndQuit) {
     EXPECT_EQ(item("File", "Add Photos or Folders…")->shortcut(), QKeySequence("Ctrl+Shift+O"));
     EXPECT_EQ(item("File", "Open Photo Library…")->shortcut(), QKeySequence("Ctrl+Shift+L"));
     EXPECT_EQ(item("File", "Quit")->shortcut(), QKeySequence("Ctrl+Q"));
-    EXPECT_EQ(item("File", "Open Photo Library…"), d->openPhotoLibraryMenuItem);
+    EXPECT_EQ(item("File", "Open Photo Library…"), d->mainWindow.openPhotoLibraryMenuItem);
 }
 
 TEST_F(MainMenu, PreferencesInEditAboutAndUpdatesInHelp) {
@@ -115,14 +115,14 @@ TEST_F(MainMenu, PreferencesInEditAboutAndUpdatesInHelp) {
     EXPECT_NE(item("Help", "Check for Updates…"), nullptr);
     for (const char *title : {"Photo Kestry Guide", "Video Guides", "Support"})
         EXPECT_NE(item("Help", title), nullptr) << title;
-    EXPECT_EQ(item("Devices", "Show iOS Devices"), d->changtoiOSmodemenu);
+    EXPECT_EQ(item("Devices", "Show iOS Devices"), d->mainWindow.changtoiOSmodemenu);
     EXPECT_EQ(item("Actions", "Remove Selected Photos from List")->shortcut(),
               QKeySequence(QKeySequence::Delete));
 
     prefs->trigger();
-    EXPECT_TRUE(d->preferenceWindow->isVisible());
+    EXPECT_TRUE(d->preferencesWindow.preferenceWindow->isVisible());
     about->trigger();
-    EXPECT_TRUE(d->aboutWindow->isVisible());
+    EXPECT_TRUE(d->mainWindow.aboutWindow->isVisible());
 }
 
 TEST_F(MainMenu, NoTwoActionsShareAShortcut) {
@@ -188,19 +188,19 @@ TEST_F(MainMenu, SelectAllAndDelActOnTheLocalList) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(d->window));
     // From the menu, wherever the focus is.
     item("Edit", "Select All")->trigger();
-    EXPECT_EQ(d->localImageBrowserView->selectionModel()->selectedIndexes().size(), 2);
+    EXPECT_EQ(d->mainWindow.localImageBrowserView->selectionModel()->selectedIndexes().size(), 2);
 
     // In the library view, Del must not take anything off the hidden local list.
-    d->localphotoView->hide();
-    d->photolibView->show();
-    d->photoLibBrowserView->setFocus();
-    QTest::keyClick(d->photoLibBrowserView, Qt::Key_Delete);
+    d->mainWindow.localphotoView->hide();
+    d->mainWindow.photolibView->show();
+    d->mainWindow.photoLibBrowserView->setFocus();
+    QTest::keyClick(d->mainWindow.photoLibBrowserView, Qt::Key_Delete);
     EXPECT_EQ(d->localPhotoItemArray.size(), 2);
 
-    d->photolibView->hide();
-    d->localphotoView->show();
-    d->localImageBrowserView->setFocus();
-    QTest::keyClick(d->localImageBrowserView, Qt::Key_Delete);
+    d->mainWindow.photolibView->hide();
+    d->mainWindow.localphotoView->show();
+    d->mainWindow.localImageBrowserView->setFocus();
+    QTest::keyClick(d->mainWindow.localImageBrowserView, Qt::Key_Delete);
     EXPECT_TRUE(d->localPhotoItemArray.isEmpty());
     // Off the list only: the files stay.
     for (const QString &f : files)

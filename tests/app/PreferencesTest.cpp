@@ -39,16 +39,17 @@ class PreferencesWindowTest : public ::testing::Test {
     // The user picks `folder` in the folder chooser.
     void chooseFolder(const QString &folder) {
         d->ChangeStoreLocation();
-        ASSERT_TRUE(d->theChangePanel);
-        d->theChangePanel->setDirectory(QFileInfo(folder).absolutePath());
-        d->theChangePanel->selectFile(folder);
-        QMetaObject::invokeMethod(d->theChangePanel.data(), "accept");
+        ASSERT_TRUE(d->preferencesWindow.theChangePanel);
+        d->preferencesWindow.theChangePanel->setDirectory(QFileInfo(folder).absolutePath());
+        d->preferencesWindow.theChangePanel->selectFile(folder);
+        QMetaObject::invokeMethod(d->preferencesWindow.theChangePanel.data(), "accept");
         QApplication::processEvents();
     }
 
     // The question the preferences window shows, if any.
     QMessageBox *question() {
-        for (QMessageBox *box : d->preferenceWindow->findChildren<QMessageBox *>())
+        for (QMessageBox *box :
+             d->preferencesWindow.preferenceWindow->findChildren<QMessageBox *>())
             if (box->isVisible())
                 return box;
         return nullptr;
@@ -81,22 +82,24 @@ int ticked(const PKChoiceButtons *choices) {
 
 TEST_F(PreferencesWindowTest, ExclusiveChoicesAreRadioButtonsThatUntickEachOther) {
     confirmOverwriteOnce();
-    d->overwritePhotoBtn->click();
-    EXPECT_TRUE(d->overwritePhotoBtn->isChecked());
-    EXPECT_FALSE(d->unoverwritePhotoBtn->isChecked());
-    d->overwritePhotoBtn->click(); // a second click keeps the choice, as a radio button does
-    EXPECT_TRUE(d->overwritePhotoBtn->isChecked());
-    d->unoverwritePhotoBtn->click();
-    EXPECT_TRUE(d->unoverwritePhotoBtn->isChecked());
-    EXPECT_FALSE(d->overwritePhotoBtn->isChecked());
+    d->preferencesWindow.overwritePhotoBtn->click();
+    EXPECT_TRUE(d->preferencesWindow.overwritePhotoBtn->isChecked());
+    EXPECT_FALSE(d->preferencesWindow.unoverwritePhotoBtn->isChecked());
+    d->preferencesWindow.overwritePhotoBtn
+        ->click(); // a second click keeps the choice, as a radio button does
+    EXPECT_TRUE(d->preferencesWindow.overwritePhotoBtn->isChecked());
+    d->preferencesWindow.unoverwritePhotoBtn->click();
+    EXPECT_TRUE(d->preferencesWindow.unoverwritePhotoBtn->isChecked());
+    EXPECT_FALSE(d->preferencesWindow.overwritePhotoBtn->isChecked());
 
-    d->uncompressStampPhotoBtn->click();
-    EXPECT_FALSE(d->compressStampPhotoBtn->isChecked());
-    d->compressStampPhotoBtn->click();
-    EXPECT_TRUE(d->compressStampPhotoBtn->isChecked());
-    EXPECT_FALSE(d->uncompressStampPhotoBtn->isChecked());
+    d->preferencesWindow.uncompressStampPhotoBtn->click();
+    EXPECT_FALSE(d->preferencesWindow.compressStampPhotoBtn->isChecked());
+    d->preferencesWindow.compressStampPhotoBtn->click();
+    EXPECT_TRUE(d->preferencesWindow.compressStampPhotoBtn->isChecked());
+    EXPECT_FALSE(d->preferencesWindow.uncompressStampPhotoBtn->isChecked());
 
-    for (PKChoiceButtons *choices : {d->postionBtn, d->dateFormatBtn}) {
+    for (PKChoiceButtons *choices :
+         {d->preferencesWindow.postionBtn, d->preferencesWindow.dateFormatBtn}) {
         ASSERT_GE(choices->choices().size(), 4);
         for (const QString &c : choices->choices()) {
             choices->button(c)->click();
@@ -104,8 +107,8 @@ TEST_F(PreferencesWindowTest, ExclusiveChoicesAreRadioButtonsThatUntickEachOther
             EXPECT_EQ(ticked(choices), 1) << c.toStdString();
         }
     }
-    d->postionBtn->button("Lower right corner")->click();
-    d->dateFormatBtn->button("YYYY/MM/DD HH:MM")->click();
+    d->preferencesWindow.postionBtn->button("Lower right corner")->click();
+    d->preferencesWindow.dateFormatBtn->button("YYYY/MM/DD HH:MM")->click();
     d->ResetPreferenceSetting();
     // Stored as the pop-ups stored them, so that earlier settings read back.
     EXPECT_EQ(stored("Postion"), "Lower right corner");
@@ -120,33 +123,33 @@ TEST_F(PreferencesWindowTest, AStoredChoiceThatIsNoLongerOfferedLeavesTheDefault
     d = std::make_unique<AppDelegate>();
     d->launch();
     EXPECT_EQ(d->preferences.postion, "Centre");
-    EXPECT_EQ(d->postionBtn->currentText(), "Lower left corner");
-    EXPECT_EQ(ticked(d->postionBtn), 1);
+    EXPECT_EQ(d->preferencesWindow.postionBtn->currentText(), "Lower left corner");
+    EXPECT_EQ(ticked(d->preferencesWindow.postionBtn), 1);
 }
 
 TEST_F(PreferencesWindowTest, OverwritingOriginalsIsConfirmedOnce) {
-    d->overwritePhotoBtn->click();
+    d->preferencesWindow.overwritePhotoBtn->click();
     QMessageBox *box = question();
     ASSERT_TRUE(box);
     EXPECT_EQ(box->icon(), QMessageBox::Warning);
     EXPECT_EQ(box->windowModality(), Qt::WindowModal);
     EXPECT_TRUE(box->informativeText().contains("replace the original file"));
     answer("Cancel");
-    EXPECT_FALSE(d->overwritePhotoBtn->isChecked());
-    EXPECT_TRUE(d->unoverwritePhotoBtn->isChecked());
+    EXPECT_FALSE(d->preferencesWindow.overwritePhotoBtn->isChecked());
+    EXPECT_TRUE(d->preferencesWindow.unoverwritePhotoBtn->isChecked());
     EXPECT_FALSE(userDefaults()->contains("OverwriteOriginalsConfirmed"));
     d->ResetPreferenceSetting();
     EXPECT_EQ(stored("PhotoOverWrite"), "NO");
 
     d->ShowPreferenceSetting();
-    d->overwritePhotoBtn->click();
+    d->preferencesWindow.overwritePhotoBtn->click();
     answer("Overwrite Originals");
-    EXPECT_TRUE(d->overwritePhotoBtn->isChecked());
+    EXPECT_TRUE(d->preferencesWindow.overwritePhotoBtn->isChecked());
     EXPECT_TRUE(userDefaults()->value("OverwriteOriginalsConfirmed").toBool());
 
     // Confirmed once: later ticks, in this window or after a relaunch, ask nothing.
-    d->unoverwritePhotoBtn->click();
-    d->overwritePhotoBtn->click();
+    d->preferencesWindow.unoverwritePhotoBtn->click();
+    d->preferencesWindow.overwritePhotoBtn->click();
     EXPECT_EQ(question(), nullptr);
     d->ResetPreferenceSetting();
     EXPECT_EQ(stored("PhotoOverWrite"), "YES");
@@ -154,10 +157,10 @@ TEST_F(PreferencesWindowTest, OverwritingOriginalsIsConfirmedOnce) {
     d = std::make_unique<AppDelegate>();
     d->launch();
     d->ShowPreferenceSetting();
-    d->unoverwritePhotoBtn->click();
-    d->overwritePhotoBtn->click();
+    d->preferencesWindow.unoverwritePhotoBtn->click();
+    d->preferencesWindow.overwritePhotoBtn->click();
     EXPECT_EQ(question(), nullptr);
-    EXPECT_TRUE(d->overwritePhotoBtn->isChecked());
+    EXPECT_TRUE(d->preferencesWindow.overwritePhotoBtn->isChecked());
 }
 
 TEST_F(PreferencesWindowTest, ShowingStoredOverwritingAsksNothing) {
@@ -166,8 +169,8 @@ TEST_F(PreferencesWindowTest, ShowingStoredOverwritingAsksNothing) {
     d = std::make_unique<AppDelegate>();
     d->launch();
     d->ShowPreferenceSetting();
-    EXPECT_TRUE(d->overwritePhotoBtn->isChecked());
-    d->overwritePhotoBtn->click();
+    EXPECT_TRUE(d->preferencesWindow.overwritePhotoBtn->isChecked());
+    d->preferencesWindow.overwritePhotoBtn->click();
     EXPECT_EQ(question(), nullptr) << "the originals were already being replaced";
 }
 
@@ -175,24 +178,24 @@ TEST_F(PreferencesWindowTest, SaveStoresEverySetting) {
     const QString folder = testHome() + "/Chosen/Not yet there";
     QDir().mkpath(folder);
     chooseFolder(folder);
-    EXPECT_EQ(d->storePathlab->text(), folder);
+    EXPECT_EQ(d->preferencesWindow.storePathlab->text(), folder);
     // Gone again by the time the user saves: Save makes it.
     ASSERT_TRUE(QDir(folder).removeRecursively());
     EXPECT_NE(d->preferences.storagelocation, folder); // only shown until Save
 
-    d->overwritePhotoBtn->click();
+    d->preferencesWindow.overwritePhotoBtn->click();
     answer("Overwrite Originals");
-    d->uncompressStampPhotoBtn->click();
-    d->postionBtn->setCurrentText("Upper right corner");
-    d->dateFormatBtn->setCurrentText("DD.MM.YYYY");
+    d->preferencesWindow.uncompressStampPhotoBtn->click();
+    d->preferencesWindow.postionBtn->setCurrentText("Upper right corner");
+    d->preferencesWindow.dateFormatBtn->setCurrentText("DD.MM.YYYY");
     QFont font("DejaVu Sans");
     font.setPointSize(22);
     d->changeFont(font);
-    EXPECT_EQ(d->showFontlab->text(), "DejaVu Sans 22");
-    d->colorwell->setColor(Qt::red);
+    EXPECT_EQ(d->preferencesWindow.showFontlab->text(), "DejaVu Sans 22");
+    d->preferencesWindow.colorwell->setColor(Qt::red);
 
     d->ResetPreferenceSetting();
-    EXPECT_FALSE(d->preferenceWindow->isVisible());
+    EXPECT_FALSE(d->preferencesWindow.preferenceWindow->isVisible());
     EXPECT_EQ(stored("PhotoOverWrite"), "YES");
     EXPECT_EQ(stored("PhotoCompress"), "NO");
     EXPECT_EQ(stored("Postion"), "Upper right corner");
@@ -205,8 +208,8 @@ TEST_F(PreferencesWindowTest, SaveStoresEverySetting) {
     EXPECT_EQ(d->preferences.currentFontColor, QColor(Qt::red));
 
     // Back to the defaults, and the colour is never stored: white again next launch.
-    d->unoverwritePhotoBtn->click();
-    d->compressStampPhotoBtn->click();
+    d->preferencesWindow.unoverwritePhotoBtn->click();
+    d->preferencesWindow.compressStampPhotoBtn->click();
     d->ResetPreferenceSetting();
     EXPECT_EQ(stored("PhotoOverWrite"), "NO");
     EXPECT_EQ(stored("PhotoCompress"), "YES");
@@ -214,11 +217,11 @@ TEST_F(PreferencesWindowTest, SaveStoresEverySetting) {
     d = std::make_unique<AppDelegate>();
     d->launch();
     EXPECT_EQ(d->preferences.currentFontColor, QColor(Qt::white));
-    EXPECT_EQ(d->colorwell->color(), QColor(Qt::white));
+    EXPECT_EQ(d->preferencesWindow.colorwell->color(), QColor(Qt::white));
     EXPECT_EQ(d->preferences.currentFontname, "DejaVu Sans");
     EXPECT_EQ(d->preferences.currentFontSize, 22);
     EXPECT_EQ(d->preferences.storagelocation, folder);
-    EXPECT_EQ(d->postionBtn->currentText(), "Upper right corner");
+    EXPECT_EQ(d->preferencesWindow.postionBtn->currentText(), "Upper right corner");
 }
 
 TEST_F(PreferencesWindowTest, CancelPutsEveryControlBack) {
@@ -227,31 +230,31 @@ TEST_F(PreferencesWindowTest, CancelPutsEveryControlBack) {
     const auto storedBefore = userDefaults()->allKeys();
     QDir().mkpath(testHome() + "/Elsewhere");
     chooseFolder(testHome() + "/Elsewhere");
-    EXPECT_EQ(d->storePathlab->text(), testHome() + "/Elsewhere");
-    d->overwritePhotoBtn->click();
-    d->uncompressStampPhotoBtn->click();
-    d->postionBtn->setCurrentText("Upper left corner");
-    d->dateFormatBtn->setCurrentText("YYYY.MM.DD");
+    EXPECT_EQ(d->preferencesWindow.storePathlab->text(), testHome() + "/Elsewhere");
+    d->preferencesWindow.overwritePhotoBtn->click();
+    d->preferencesWindow.uncompressStampPhotoBtn->click();
+    d->preferencesWindow.postionBtn->setCurrentText("Upper left corner");
+    d->preferencesWindow.dateFormatBtn->setCurrentText("YYYY.MM.DD");
     QFont font("DejaVu Serif");
     font.setPointSize(30);
     d->changeFont(font);
-    d->colorwell->setColor(Qt::blue);
+    d->preferencesWindow.colorwell->setColor(Qt::blue);
 
     d->CancelPreferenceSetting();
-    EXPECT_FALSE(d->preferenceWindow->isVisible());
+    EXPECT_FALSE(d->preferencesWindow.preferenceWindow->isVisible());
     EXPECT_EQ(d->preferences.storagelocation, before);
     EXPECT_EQ(stored("storagePath"), before);
-    EXPECT_EQ(d->storePathlab->text(), before);
+    EXPECT_EQ(d->preferencesWindow.storePathlab->text(), before);
     // The features read these controls: a cancelled overwrite must not stay on.
-    EXPECT_FALSE(d->overwritePhotoBtn->isChecked());
-    EXPECT_TRUE(d->unoverwritePhotoBtn->isChecked());
-    EXPECT_TRUE(d->compressStampPhotoBtn->isChecked());
-    EXPECT_EQ(d->postionBtn->currentText(), "Lower left corner");
-    EXPECT_EQ(d->dateFormatBtn->currentText(), "MM/DD/YYYY HH:MM");
+    EXPECT_FALSE(d->preferencesWindow.overwritePhotoBtn->isChecked());
+    EXPECT_TRUE(d->preferencesWindow.unoverwritePhotoBtn->isChecked());
+    EXPECT_TRUE(d->preferencesWindow.compressStampPhotoBtn->isChecked());
+    EXPECT_EQ(d->preferencesWindow.postionBtn->currentText(), "Lower left corner");
+    EXPECT_EQ(d->preferencesWindow.dateFormatBtn->currentText(), "MM/DD/YYYY HH:MM");
     EXPECT_EQ(d->preferences.currentFontname, defaultFontFamily());
     EXPECT_EQ(d->preferences.currentFontSize, 14);
-    EXPECT_EQ(d->showFontlab->text(), defaultFontFamily() + " 14");
-    EXPECT_EQ(d->colorwell->color(), QColor(Qt::white));
+    EXPECT_EQ(d->preferencesWindow.showFontlab->text(), defaultFontFamily() + " 14");
+    EXPECT_EQ(d->preferencesWindow.colorwell->color(), QColor(Qt::white));
     EXPECT_EQ(stored("PhotoOverWrite"), "NO");
     EXPECT_EQ(userDefaults()->allKeys(), storedBefore);
 
@@ -263,19 +266,19 @@ TEST_F(PreferencesWindowTest, CancelPutsEveryControlBack) {
 
 TEST_F(PreferencesWindowTest, ClosingTheWindowIsACancel) {
     confirmOverwriteOnce();
-    d->overwritePhotoBtn->click();
-    d->preferenceWindow->close();
-    EXPECT_FALSE(d->overwritePhotoBtn->isChecked());
-    EXPECT_TRUE(d->unoverwritePhotoBtn->isChecked());
+    d->preferencesWindow.overwritePhotoBtn->click();
+    d->preferencesWindow.preferenceWindow->close();
+    EXPECT_FALSE(d->preferencesWindow.overwritePhotoBtn->isChecked());
+    EXPECT_TRUE(d->preferencesWindow.unoverwritePhotoBtn->isChecked());
 }
 
 TEST_F(PreferencesWindowTest, CancelledFolderChooserChangesNothing) {
-    const QString shown = d->storePathlab->text();
+    const QString shown = d->preferencesWindow.storePathlab->text();
     d->ChangeStoreLocation();
-    ASSERT_TRUE(d->theChangePanel);
-    QMetaObject::invokeMethod(d->theChangePanel.data(), "reject");
+    ASSERT_TRUE(d->preferencesWindow.theChangePanel);
+    QMetaObject::invokeMethod(d->preferencesWindow.theChangePanel.data(), "reject");
     QApplication::processEvents();
-    EXPECT_EQ(d->storePathlab->text(), shown);
+    EXPECT_EQ(d->preferencesWindow.storePathlab->text(), shown);
 }
 
 TEST_F(PreferencesWindowTest, FontPanelStartsAtTheChosenFont) {
@@ -283,12 +286,12 @@ TEST_F(PreferencesWindowTest, FontPanelStartsAtTheChosenFont) {
     font.setPointSize(20);
     d->changeFont(font);
     d->ShowFontPanelAction();
-    ASSERT_TRUE(d->fontPanel);
-    EXPECT_TRUE(d->fontPanel->isVisible());
-    EXPECT_EQ(d->fontPanel->currentFont().family(), "DejaVu Serif");
+    ASSERT_TRUE(d->preferencesWindow.fontPanel);
+    EXPECT_TRUE(d->preferencesWindow.fontPanel->isVisible());
+    EXPECT_EQ(d->preferencesWindow.fontPanel->currentFont().family(), "DejaVu Serif");
     EXPECT_EQ(d->preferences.currentFontname, "DejaVu Serif")
         << "opening the panel changes nothing";
     EXPECT_EQ(d->preferences.currentFontSize, 20);
     d->ResetPreferenceSetting();
-    EXPECT_FALSE(d->fontPanel->isVisible());
+    EXPECT_FALSE(d->preferencesWindow.fontPanel->isVisible());
 }

@@ -104,8 +104,8 @@ TEST_F(WindowGeometry, PhotosNamedAtLaunchArriveInTheLocalList) {
     for (const IKImageItemPtr &item : d->localPhotoItemArray)
         paths << item->filePath;
     EXPECT_EQ(paths, (QStringList{photo, video}));
-    EXPECT_TRUE(d->leftphotoScrView->isVisible());
-    EXPECT_FALSE(d->leftTipView->isVisible());
+    EXPECT_TRUE(d->mainWindow.leftphotoScrView->isVisible());
+    EXPECT_FALSE(d->mainWindow.leftTipView->isVisible());
     // The missing one is named, not silently dropped.
     auto *alert = d->window->findChild<QWidget *>("importProblemsAlert");
     ASSERT_NE(alert, nullptr);

@@ -48,8 +48,8 @@ class ImageOutputFeature : public ::testing::Test {
         d->launch();
     }
     void TearDown() override {
-        if (d && d->localImageBrowserView)
-            d->localImageBrowserView->setModel(nullptr);
+        if (d && d->mainWindow.localImageBrowserView)
+            d->mainWindow.localImageBrowserView->setModel(nullptr);
         d.reset();
         Workspace::setRevealer({});
         Workspace::setUrlOpener({});
@@ -61,11 +61,11 @@ class ImageOutputFeature : public ::testing::Test {
         for (const QString &p : paths)
             d->localPhotoItemArray << itemFor(p);
         model = std::make_unique<QStandardItemModel>(int(paths.size()), 1);
-        d->localImageBrowserView->setModel(model.get());
+        d->mainWindow.localImageBrowserView->setModel(model.get());
         for (int i = 0; i < paths.size(); ++i)
             if (rows.isEmpty() || rows.contains(i))
-                d->localImageBrowserView->selectionModel()->select(model->index(i, 0),
-                                                                   QItemSelectionModel::Select);
+                d->mainWindow.localImageBrowserView->selectionModel()->select(
+                    model->index(i, 0), QItemSelectionModel::Select);
     }
     QList<QMessageBox *> openSheets() {
         QList<QMessageBox *> open;
@@ -186,8 +186,8 @@ TEST_F(ImageOutputFeature, PlaceStampNamesThePhotoWithoutAPosition) {
     const QString wedding = copyFixture("wedding.jpg", dir.path()); // no position
     show({park, wedding, second});
     d->AddLocationPlaceOnPhotoAction();
-    EXPECT_TRUE(d->placeStampRunning);
-    ASSERT_TRUE(waitFor([&] { return !d->placeStampRunning; }));
+    EXPECT_TRUE(d->imageOutput.placeStampRunning);
+    ASSERT_TRUE(waitFor([&] { return !d->imageOutput.placeStampRunning; }));
     ASSERT_TRUE(waitForJobs(*d));
     qunsetenv("PHOTOKESTRY_GEOCODER_URL");
     // The copy has the same position: its place comes from the geocoder's cache.
@@ -224,7 +224,7 @@ TEST_F(ImageOutputFeature, NothingSelectedDoesNothing) {
     d->AddCopyrightOnPhotoAction();
     d->AddLocationPlaceOnPhotoAction();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_FALSE(d->placeStampRunning);
+    EXPECT_FALSE(d->imageOutput.placeStampRunning);
     EXPECT_TRUE(outputs().isEmpty());
     EXPECT_TRUE(openSheets().isEmpty());
     EXPECT_TRUE(revealed.isEmpty());

@@ -66,12 +66,12 @@ class LibraryNaming : public ::testing::TestWithParam<LibraryCase> {
     // Selects the library items of these file names; returns them in list order.
     QList<IKImageItemPtr> select(const QStringList &names) {
         QList<IKImageItemPtr> out;
-        QItemSelectionModel *selection = d->photoLibBrowserView->selectionModel();
+        QItemSelectionModel *selection = d->mainWindow.photoLibBrowserView->selectionModel();
         selection->clearSelection();
         const QList<IKImageItemPtr> &list = d->library.photoLibBroserArray;
         for (int i = 0; i < list.size(); ++i)
             if (names.contains(list[i]->fileName)) {
-                selection->select(d->photoLibBrowserView->model()->index(i, 0),
+                selection->select(d->mainWindow.photoLibBrowserView->model()->index(i, 0),
                                   QItemSelectionModel::Select);
                 out << list[i];
             }
@@ -143,8 +143,8 @@ TEST_P(LibraryNaming, TitlesCaptionsAndNamesReachDatabaseAndRecords) {
               weddingId = wedding->photoLibFileNode->photoID;
 
     runTitleWindow(false, [&] {
-        d->useFileNameAsTitlePopButton->setCurrentIndex(1);
-        d->addTextFileNametoTitleLab->setText(QStringLiteral("Owner's"));
+        d->namingWindows.useFileNameAsTitlePopButton->setCurrentIndex(1);
+        d->namingWindows.addTextFileNametoTitleLab->setText(QStringLiteral("Owner's"));
     });
     EXPECT_EQ(titleInDatabase(parkId), QStringLiteral("Owner's St James Park"));
     EXPECT_EQ(titleInDatabase(weddingId), QStringLiteral("Owner's wedding"));
@@ -159,8 +159,9 @@ TEST_P(LibraryNaming, TitlesCaptionsAndNamesReachDatabaseAndRecords) {
     // A caption twice: the second replaces the first, one caption row per photo.
     for (const QString &text : {QStringLiteral("first"), QStringLiteral("second")}) {
         runTitleWindow(true, [&] {
-            d->useTagsAsTitleBtn->click();
-            d->changephotoTitle_PhotoTitleStrLab->setText(text + QStringLiteral(" {File Name}"));
+            d->namingWindows.useTagsAsTitleBtn->click();
+            d->namingWindows.changephotoTitle_PhotoTitleStrLab->setText(
+                text + QStringLiteral(" {File Name}"));
         });
         EXPECT_EQ(captionsInDatabase(parkId), QStringList{text + QStringLiteral(" St James Park")});
         EXPECT_EQ(captionsInDatabase(weddingId), QStringList{text + QStringLiteral(" wedding")});
@@ -170,18 +171,18 @@ TEST_P(LibraryNaming, TitlesCaptionsAndNamesReachDatabaseAndRecords) {
     // A template that gives nothing changes neither the library nor the record.
     select({QStringLiteral("wedding.jpg")});
     runTitleWindow(false, [&] {
-        d->useTagsAsTitleBtn->click();
-        d->changephotoTitle_PhotoTitleStrLab->setText(QStringLiteral("{Comments}"));
+        d->namingWindows.useTagsAsTitleBtn->click();
+        d->namingWindows.changephotoTitle_PhotoTitleStrLab->setText(QStringLiteral("{Comments}"));
     });
     EXPECT_EQ(titleInDatabase(weddingId), QStringLiteral("Owner's wedding"));
     EXPECT_EQ(wedding->photoLibFileNode->fileTitle, QStringLiteral("Owner's wedding"));
 
     // Names: custom text with the counter, counted over the selection.
     select({QStringLiteral("St James Park.jpg"), QStringLiteral("wedding.jpg")});
-    d->photolibView->show();
+    d->mainWindow.photolibView->show();
     d->ShowRenameWindowAction();
-    d->customNamelab->setText(QStringLiteral("Trip"));
-    d->checkStartNumber->setChecked(true);
+    d->namingWindows.customNamelab->setText(QStringLiteral("Trip"));
+    d->namingWindows.checkStartNumber->setChecked(true);
     d->SaveChangesRenameWindowAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QString first = items[0]->fileName, second = items[1]->fileName;
@@ -190,9 +191,9 @@ TEST_P(LibraryNaming, TitlesCaptionsAndNamesReachDatabaseAndRecords) {
     EXPECT_EQ(items[0]->photoLibFileNode->fileName, first);
     EXPECT_EQ(nameInDatabase(items[0]->photoLibFileNode->photoID), first);
     EXPECT_EQ(nameInDatabase(items[1]->photoLibFileNode->photoID), second);
-    EXPECT_EQ(d->filenameFormatstrlab->text(), QStringLiteral("{ExistingFileName}"));
+    EXPECT_EQ(d->namingWindows.filenameFormatstrlab->text(), QStringLiteral("{ExistingFileName}"));
     expectWhole();
-    EXPECT_FALSE(d->renameActionWindow->isVisible());
+    EXPECT_FALSE(d->namingWindows.renameActionWindow->isVisible());
 }
 
 TEST_P(LibraryNaming, TemplatesReadTheRecordAndTheOriginalFile) {
@@ -205,18 +206,19 @@ TEST_P(LibraryNaming, TemplatesReadTheRecordAndTheOriginalFile) {
     for (const char *gone : {" ", "\n", ","})
         keywords.remove(QLatin1String(gone));
     runTitleWindow(true, [&] {
-        d->useTagsAsTitleBtn->click();
-        d->changephotoTitle_PhotoTitleStrLab->setText(QStringLiteral("{Keywords} {Camera Make}"));
+        d->namingWindows.useTagsAsTitleBtn->click();
+        d->namingWindows.changephotoTitle_PhotoTitleStrLab->setText(
+            QStringLiteral("{Keywords} {Camera Make}"));
     });
     EXPECT_EQ(captionsInDatabase(id), QStringList{keywords + QStringLiteral(" NIKON CORPORATION")});
 
     // A metadata name from the record's title, made fit for a file name.
     const QString title = record.fileTitle;
     ASSERT_FALSE(title.isEmpty());
-    d->photolibView->show();
+    d->mainWindow.photolibView->show();
     d->ShowRenameWindowAction();
-    d->metaFileNameBtn->click();
-    d->filenameFormatstrlab->setText(QStringLiteral("{Title}"));
+    d->namingWindows.metaFileNameBtn->click();
+    d->namingWindows.filenameFormatstrlab->setText(QStringLiteral("{Title}"));
     d->SaveChangesRenameWindowAction();
     ASSERT_TRUE(waitForJobs(*d));
     QString expected = title;
@@ -227,11 +229,11 @@ TEST_P(LibraryNaming, TemplatesReadTheRecordAndTheOriginalFile) {
 
     // A custom name of two megabytes of accented letters is cut once to one file name.
     d->ShowRenameWindowAction();
-    d->customerFileNameBtn->click();
+    d->namingWindows.customerFileNameBtn->click();
     QString huge;
     for (int i = 0; i < 500000; ++i)
         huge += QStringLiteral("e\u0301 ");
-    d->customNamelab->setText(huge);
+    d->namingWindows.customNamelab->setText(huge);
     d->SaveChangesRenameWindowAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QByteArray stored = nameInDatabase(id).toUtf8();
@@ -268,7 +270,7 @@ TEST_P(LibraryNaming, WhilePhotosRunsNothingStarts) {
     d->BatchChangePhotoTitleAction();
     d->ClickSaveChangePhotoTitleAction();
     EXPECT_EQ(d->runningJobCount(), 0);
-    EXPECT_FALSE(d->batchTitleWindow->isVisible());
+    EXPECT_FALSE(d->namingWindows.batchTitleWindow->isVisible());
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("You need to quit the running Photos application."));
@@ -276,13 +278,13 @@ TEST_P(LibraryNaming, WhilePhotosRunsNothingStarts) {
     EXPECT_EQ(sheet->buttons().first()->text(), QStringLiteral(" OK "));
     sheet->buttons().first()->click();
 
-    d->photolibView->show();
+    d->mainWindow.photolibView->show();
     d->ShowRenameWindowAction();
-    d->customNamelab->setText(QStringLiteral("Trip"));
+    d->namingWindows.customNamelab->setText(QStringLiteral("Trip"));
     d->SaveChangesRenameWindowAction();
     EXPECT_EQ(d->runningJobCount(), 0);
     EXPECT_TRUE(openSheet());
-    EXPECT_FALSE(d->renameActionWindow->isVisible());
+    EXPECT_FALSE(d->namingWindows.renameActionWindow->isVisible());
     EXPECT_EQ(sqliteDump(db), before);
     EXPECT_TRUE(photos.ended.isEmpty());
 }

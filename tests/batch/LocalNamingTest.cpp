@@ -39,7 +39,7 @@ class LocalNaming : public ::testing::Test {
         QDir().mkpath(dir.filePath("in"));
     }
     void TearDown() override {
-        d->localImageBrowserView->setModel(nullptr);
+        d->mainWindow.localImageBrowserView->setModel(nullptr);
         d.reset();
         Workspace::setRevealer({});
         Workspace::setUrlOpener({});
@@ -50,10 +50,10 @@ class LocalNaming : public ::testing::Test {
             d->localPhotoItemArray << itemFor(p);
         model.setRowCount(int(paths.size()));
         model.setColumnCount(1);
-        d->localImageBrowserView->setModel(&model);
+        d->mainWindow.localImageBrowserView->setModel(&model);
         for (int i = 0; i < paths.size(); ++i)
-            d->localImageBrowserView->selectionModel()->select(model.index(i, 0),
-                                                               QItemSelectionModel::Select);
+            d->mainWindow.localImageBrowserView->selectionModel()->select(
+                model.index(i, 0), QItemSelectionModel::Select);
     }
     QString in(const QString &name) { return dir.filePath("in/" + name); }
     QString out(const QString &name) { return dir.filePath("out/" + name); }
@@ -86,12 +86,12 @@ TEST_F(LocalNaming, CaptionTemplateWritesCaptionAndDescriptionAndKeepsTheRest) {
     const QJsonObject before = exiftoolJson(park);
     show({park});
     d->BatchChangePhotoCaptionAction();
-    ASSERT_TRUE(d->batchTitleWindow->isVisible());
-    d->useTagsAsTitleBtn->click();
-    EXPECT_TRUE(d->changephotoTitle_PhotoTitleStrLab->isEnabled());
-    d->changephotoTitle_PhotoTitleStrLab->setText("Trip/2019, {Title}");
+    ASSERT_TRUE(d->namingWindows.batchTitleWindow->isVisible());
+    d->namingWindows.useTagsAsTitleBtn->click();
+    EXPECT_TRUE(d->namingWindows.changephotoTitle_PhotoTitleStrLab->isEnabled());
+    d->namingWindows.changephotoTitle_PhotoTitleStrLab->setText("Trip/2019, {Title}");
     d->ClickSaveChangePhotoTitleAction();
-    EXPECT_FALSE(d->batchTitleWindow->isVisible());
+    EXPECT_FALSE(d->namingWindows.batchTitleWindow->isVisible());
     ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject after = exiftoolJson(out("St James Park.jpg"));
     EXPECT_EQ(after["Caption-Abstract"].toString(), "Trip2019 St. James's Park");
@@ -102,8 +102,8 @@ TEST_F(LocalNaming, CaptionTemplateWritesCaptionAndDescriptionAndKeepsTheRest) {
     EXPECT_EQ(readAll(park), original);
     EXPECT_EQ(revealed, QStringList{out("St James Park.jpg")});
     // The end step puts the window back into template mode, and the progress sheet is gone.
-    EXPECT_FALSE(d->renameActionWindow->isVisible());
-    EXPECT_EQ(d->renameActionLab->text(), "Applying changes...");
+    EXPECT_FALSE(d->namingWindows.renameActionWindow->isVisible());
+    EXPECT_EQ(d->namingWindows.renameActionLab->text(), "Applying changes...");
 }
 
 TEST_F(LocalNaming, TitlesFromFileNamesAndEmptyTemplatesNameTheSkippedPhotos) {
@@ -111,10 +111,13 @@ TEST_F(LocalNaming, TitlesFromFileNamesAndEmptyTemplatesNameTheSkippedPhotos) {
     const QString wedding = copyFixture("wedding.jpg", dir.filePath("in"));
     show({park, wedding});
     d->BatchChangePhotoTitleAction();
-    choose(d->useFileNameAsTitlePopButton, "Add some Text to File Name as Photo Title");
-    EXPECT_TRUE(d->addTextFileNametoTitleLab->isVisibleTo(d->batchTitleWindow));
-    EXPECT_FALSE(d->replaceTextFileNametoTitleLab->isVisibleTo(d->batchTitleWindow));
-    d->addTextFileNametoTitleLab->setText("London");
+    choose(d->namingWindows.useFileNameAsTitlePopButton,
+           "Add some Text to File Name as Photo Title");
+    EXPECT_TRUE(
+        d->namingWindows.addTextFileNametoTitleLab->isVisibleTo(d->namingWindows.batchTitleWindow));
+    EXPECT_FALSE(d->namingWindows.replaceTextFileNametoTitleLab->isVisibleTo(
+        d->namingWindows.batchTitleWindow));
+    d->namingWindows.addTextFileNametoTitleLab->setText("London");
     d->ClickSaveChangePhotoTitleAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(exiftoolJson(out("St James Park.jpg"))["ObjectName"].toString(),
@@ -126,7 +129,7 @@ TEST_F(LocalNaming, TitlesFromFileNamesAndEmptyTemplatesNameTheSkippedPhotos) {
     // the sheet names it.
     QDir(dir.filePath("out")).removeRecursively();
     d->BatchChangePhotoTitleAction();
-    d->useTagsAsTitleBtn->click();
+    d->namingWindows.useTagsAsTitleBtn->click();
     d->ClickSaveChangePhotoTitleAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(outFiles(), QStringList{"St James Park.jpg"});
@@ -138,65 +141,70 @@ TEST_F(LocalNaming, TitlesFromFileNamesAndEmptyTemplatesNameTheSkippedPhotos) {
 
 TEST_F(LocalNaming, TitleWindowControls) {
     d->BatchChangePhotoTitleAction();
-    EXPECT_TRUE(d->useFileNameAsTitleBtn->isChecked());
-    EXPECT_EQ(d->useFileNameAsTitlePopButton->currentText(), "Use entire File Name as Photo Title");
-    EXPECT_FALSE(d->addTextFileNametoTitleLab->isVisibleTo(d->batchTitleWindow));
-    EXPECT_FALSE(d->changephotoTitle_PhotoTitleStrLab->isEnabled());
-    d->useTagsAsTitleBtn->click();
-    choose(d->changephotoTitle_addPhotoTagsPopButton, "Keywords");
-    EXPECT_EQ(d->changephotoTitle_PhotoTitleStrLab->text(), "{Existing Photo Title} {Keywords}");
-    EXPECT_EQ(d->changephotoTitle_addPhotoTagsPopButton->currentText(),
+    EXPECT_TRUE(d->namingWindows.useFileNameAsTitleBtn->isChecked());
+    EXPECT_EQ(d->namingWindows.useFileNameAsTitlePopButton->currentText(),
+              "Use entire File Name as Photo Title");
+    EXPECT_FALSE(
+        d->namingWindows.addTextFileNametoTitleLab->isVisibleTo(d->namingWindows.batchTitleWindow));
+    EXPECT_FALSE(d->namingWindows.changephotoTitle_PhotoTitleStrLab->isEnabled());
+    d->namingWindows.useTagsAsTitleBtn->click();
+    choose(d->namingWindows.changephotoTitle_addPhotoTagsPopButton, "Keywords");
+    EXPECT_EQ(d->namingWindows.changephotoTitle_PhotoTitleStrLab->text(),
+              "{Existing Photo Title} {Keywords}");
+    EXPECT_EQ(d->namingWindows.changephotoTitle_addPhotoTagsPopButton->currentText(),
               "Add photo metadata tag(s)");
-    choose(d->changephotoTitle_addPhotoTagsPopButton, "Caption/Description");
-    d->changephotoTitle_PhotoTitleStrLab->setText(d->changephotoTitle_PhotoTitleStrLab->text() +
-                                                  " {Existing Photo Title}");
+    choose(d->namingWindows.changephotoTitle_addPhotoTagsPopButton, "Caption/Description");
+    d->namingWindows.changephotoTitle_PhotoTitleStrLab->setText(
+        d->namingWindows.changephotoTitle_PhotoTitleStrLab->text() + " {Existing Photo Title}");
     // Off: every copy of the existing tag goes, the other tags stay.
-    d->changephotoTitle_keepPhotoTitleBtn->setChecked(false);
+    d->namingWindows.changephotoTitle_keepPhotoTitleBtn->setChecked(false);
     d->KeepExistingPhotoTitleAction();
-    EXPECT_EQ(d->changephotoTitle_PhotoTitleStrLab->text(), " {Keywords} {Caption} ");
-    d->changephotoTitle_keepPhotoTitleBtn->setChecked(true);
+    EXPECT_EQ(d->namingWindows.changephotoTitle_PhotoTitleStrLab->text(), " {Keywords} {Caption} ");
+    d->namingWindows.changephotoTitle_keepPhotoTitleBtn->setChecked(true);
     d->KeepExistingPhotoTitleAction();
-    EXPECT_EQ(d->changephotoTitle_PhotoTitleStrLab->text(), "{Existing Photo Title}");
+    EXPECT_EQ(d->namingWindows.changephotoTitle_PhotoTitleStrLab->text(), "{Existing Photo Title}");
 
     d->BatchChangePhotoCaptionAction();
-    EXPECT_EQ(d->batchTitleWindow->windowTitle(), "Change Photo Caption");
-    EXPECT_EQ(d->changephotoTitle_PhotoTitleStrLab->text(), "{Existing Photo Caption}");
-    EXPECT_TRUE(d->bChangePhotoLibCaption);
-    EXPECT_FALSE(d->bChangePhotoLibTitle);
+    EXPECT_EQ(d->namingWindows.batchTitleWindow->windowTitle(), "Change Photo Caption");
+    EXPECT_EQ(d->namingWindows.changephotoTitle_PhotoTitleStrLab->text(),
+              "{Existing Photo Caption}");
+    EXPECT_TRUE(d->libraryPanels.bChangePhotoLibCaption);
+    EXPECT_FALSE(d->libraryPanels.bChangePhotoLibTitle);
 }
 
 TEST_F(LocalNaming, RenameWindowModes) {
     const QString park = copyFixture("St James Park.jpg", dir.filePath("in"));
     show({park});
     d->ShowRenameWindowAction();
-    EXPECT_TRUE(d->customerFileNameBtn->isChecked());
-    EXPECT_EQ(d->customNamelab->text(), "St James Park");
-    EXPECT_TRUE(d->useCustomName);
-    d->checkStartNumber->setChecked(true);
-    d->keepCurrentFileNameBtn->click();
-    EXPECT_FALSE(d->checkStartNumber->isChecked());
-    EXPECT_TRUE(d->checkKeepFirstFileName->isEnabled());
-    d->checkKeepFirstFileName->click();
-    d->checkRemoveLastFileName->click();
-    EXPECT_FALSE(d->checkKeepFirstFileName->isChecked());
-    EXPECT_TRUE(d->checkRemoveLastFileName->isChecked());
+    EXPECT_TRUE(d->namingWindows.customerFileNameBtn->isChecked());
+    EXPECT_EQ(d->namingWindows.customNamelab->text(), "St James Park");
+    EXPECT_TRUE(d->namingWindows.useCustomName);
+    d->namingWindows.checkStartNumber->setChecked(true);
+    d->namingWindows.keepCurrentFileNameBtn->click();
+    EXPECT_FALSE(d->namingWindows.checkStartNumber->isChecked());
+    EXPECT_TRUE(d->namingWindows.checkKeepFirstFileName->isEnabled());
+    d->namingWindows.checkKeepFirstFileName->click();
+    d->namingWindows.checkRemoveLastFileName->click();
+    EXPECT_FALSE(d->namingWindows.checkKeepFirstFileName->isChecked());
+    EXPECT_TRUE(d->namingWindows.checkRemoveLastFileName->isChecked());
 
-    d->metaFileNameBtn->click();
-    EXPECT_FALSE(d->useCustomName);
-    EXPECT_FALSE(d->checkRemoveLastFileName->isChecked());
-    EXPECT_FALSE(d->renameDateFormatBtn->isEnabled());
-    choose(d->addTagsButton, "Camera Date");
-    EXPECT_EQ(d->filenameFormatstrlab->text(), "{Camera Date} {ExistingFileName}");
-    EXPECT_TRUE(d->renameDateFormatBtn->isEnabled());
-    d->tagpostionButton->setCurrentIndex(1);
-    choose(d->addTagsButton, "Title");
-    EXPECT_EQ(d->filenameFormatstrlab->text(), "{Camera Date} {ExistingFileName} {Title}");
-    d->keepFileNameBtn->setChecked(false);
+    d->namingWindows.metaFileNameBtn->click();
+    EXPECT_FALSE(d->namingWindows.useCustomName);
+    EXPECT_FALSE(d->namingWindows.checkRemoveLastFileName->isChecked());
+    EXPECT_FALSE(d->namingWindows.renameDateFormatBtn->isEnabled());
+    choose(d->namingWindows.addTagsButton, "Camera Date");
+    EXPECT_EQ(d->namingWindows.filenameFormatstrlab->text(), "{Camera Date} {ExistingFileName}");
+    EXPECT_TRUE(d->namingWindows.renameDateFormatBtn->isEnabled());
+    d->namingWindows.tagpostionButton->setCurrentIndex(1);
+    choose(d->namingWindows.addTagsButton, "Title");
+    EXPECT_EQ(d->namingWindows.filenameFormatstrlab->text(),
+              "{Camera Date} {ExistingFileName} {Title}");
+    d->namingWindows.keepFileNameBtn->setChecked(false);
     d->KeepExistingFileNameAction();
-    EXPECT_TRUE(d->filenameFormatstrlab->text().isEmpty());
+    EXPECT_TRUE(d->namingWindows.filenameFormatstrlab->text().isEmpty());
     d->CloseRenameWindowAction();
-    EXPECT_EQ(d->filenameFormatstrlab->text(), "{ExistingFileName}");
-    EXPECT_FALSE(d->renameWindow->isVisible());
+    EXPECT_EQ(d->namingWindows.filenameFormatstrlab->text(), "{ExistingFileName}");
+    EXPECT_FALSE(d->namingWindows.renameWindow->isVisible());
 }
 
 TEST_F(LocalNaming, ThreePhotosNamedTripWithAndWithoutOverwrite) {
@@ -207,7 +215,7 @@ TEST_F(LocalNaming, ThreePhotosNamedTripWithAndWithoutOverwrite) {
     }
     show(paths);
     d->ShowRenameWindowAction();
-    d->customNamelab->setText("Trip");
+    d->namingWindows.customNamelab->setText("Trip");
     d->SaveChangesRenameWindowAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(outFiles(), (QStringList{"Trip (2).jpg", "Trip (3).jpg", "Trip.jpg"}));
@@ -215,11 +223,11 @@ TEST_F(LocalNaming, ThreePhotosNamedTripWithAndWithoutOverwrite) {
     EXPECT_EQ(d->localPhotoItemArray[0]->filePath, in("a.jpg"));
     EXPECT_FALSE(openSheet());
     EXPECT_EQ(revealed, QStringList{out("Trip.jpg")});
-    EXPECT_EQ(d->filenameFormatstrlab->text(), "{ExistingFileName}");
+    EXPECT_EQ(d->namingWindows.filenameFormatstrlab->text(), "{ExistingFileName}");
 
     d->preferences.overwrite = true;
     d->ShowRenameWindowAction();
-    d->customNamelab->setText("Trip");
+    d->namingWindows.customNamelab->setText("Trip");
     d->SaveChangesRenameWindowAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(QDir(dir.filePath("in")).entryList(QDir::Files, QDir::Name),
@@ -234,7 +242,7 @@ TEST_F(LocalNaming, AnEmptyNameIsListedAtTheEnd) {
     ASSERT_TRUE(writeAll(in("a.jpg"), "a"));
     show({in("a.jpg")});
     d->ShowRenameWindowAction();
-    d->customNamelab->setText("..");
+    d->namingWindows.customNamelab->setText("..");
     d->SaveChangesRenameWindowAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(outFiles().isEmpty());
@@ -251,7 +259,7 @@ TEST_F(LocalNaming, WithNothingSelectedEveryJobEndsAndTakesItsSheetAway) {
                                            },
                                            [&] {
                                                d->BatchChangePhotoCaptionAction();
-                                               d->useTagsAsTitleBtn->click();
+                                               d->namingWindows.useTagsAsTitleBtn->click();
                                                d->ClickSaveChangePhotoTitleAction();
                                            },
                                            [&] {
@@ -262,7 +270,7 @@ TEST_F(LocalNaming, WithNothingSelectedEveryJobEndsAndTakesItsSheetAway) {
         save();
         ASSERT_TRUE(waitForJobs(*d));
         QTest::qWait(10);
-        EXPECT_FALSE(d->renameActionWindow->isVisible());
+        EXPECT_FALSE(d->namingWindows.renameActionWindow->isVisible());
         EXPECT_FALSE(openSheet());
     }
     EXPECT_TRUE(outFiles().isEmpty());
@@ -281,8 +289,8 @@ TEST_F(LocalNaming, ARawPhotoIsTitledThroughItsJpegStandIn) {
     ASSERT_TRUE(writeAll(raw, dng));
     show({raw});
     d->BatchChangePhotoTitleAction();
-    d->useTagsAsTitleBtn->click();
-    d->changephotoTitle_PhotoTitleStrLab->setText("{Camera Make} {Camera Date}");
+    d->namingWindows.useTagsAsTitleBtn->click();
+    d->namingWindows.changephotoTitle_PhotoTitleStrLab->setText("{Camera Make} {Camera Date}");
     d->ClickSaveChangePhotoTitleAction();
     ASSERT_TRUE(waitForJobs(*d));
     // The JPEG bytes never go out under the RAW's name; the RAW stays as it was.

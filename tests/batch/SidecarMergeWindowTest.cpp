@@ -63,13 +63,14 @@ QByteArray takeout(qint64 timestamp) {
 } // namespace
 
 TEST_F(SidecarMergeWindows, ButtonsOpenTheirPanels) {
-    ASSERT_TRUE(d->writeJsonBtn && d->CancelJsonBtn && d->writeXmpBtn && d->CancelXmpBtn);
-    d->MybuttonMouseDownHandle(d->writeJsonBtn);
-    ASSERT_TRUE(d->theOpenPanel);
-    EXPECT_TRUE(d->theOpenPanel->isVisible());
-    EXPECT_EQ(d->theOpenPanel->fileMode(), QFileDialog::Directory);
+    ASSERT_TRUE(d->sidecarMerges.writeJsonBtn && d->sidecarMerges.CancelJsonBtn &&
+                d->sidecarMerges.writeXmpBtn && d->sidecarMerges.CancelXmpBtn);
+    d->MybuttonMouseDownHandle(d->sidecarMerges.writeJsonBtn);
+    ASSERT_TRUE(d->mainWindow.theOpenPanel);
+    EXPECT_TRUE(d->mainWindow.theOpenPanel->isVisible());
+    EXPECT_EQ(d->mainWindow.theOpenPanel->fileMode(), QFileDialog::Directory);
     // The long message is shown whole, wrapped beside the folder box.
-    auto *lookIn = d->theOpenPanel->findChild<QLabel *>("lookInLabel");
+    auto *lookIn = d->mainWindow.theOpenPanel->findChild<QLabel *>("lookInLabel");
     ASSERT_TRUE(lookIn);
     QApplication::sendPostedEvents();
     EXPECT_TRUE(lookIn->text().startsWith("Select one or more downloaded Google Takeout"));
@@ -77,20 +78,20 @@ TEST_F(SidecarMergeWindows, ButtonsOpenTheirPanels) {
         EXPECT_GE(lookIn->height(), lookIn->heightForWidth(lookIn->width()));
     else
         EXPECT_GE(lookIn->width(), lookIn->fontMetrics().horizontalAdvance(lookIn->text()));
-    auto *folder = d->theOpenPanel->findChild<QComboBox *>("lookInCombo");
+    auto *folder = d->mainWindow.theOpenPanel->findChild<QComboBox *>("lookInCombo");
     ASSERT_TRUE(folder);
     EXPECT_GE(folder->width(), folder->fontMetrics().horizontalAdvance(folder->currentText()) + 40)
         << folder->currentText().toStdString();
-    d->theOpenPanel->reject();
+    d->mainWindow.theOpenPanel->reject();
     EXPECT_EQ(d->runningJobCount(), 0);
 
     d->WriteXMPMetadataToPhotosAction();
-    EXPECT_TRUE(d->writeXmpWindow->isVisible());
-    d->MybuttonMouseDownHandle(d->writeXmpBtn);
-    EXPECT_FALSE(d->writeXmpWindow->isVisible());
-    ASSERT_TRUE(d->theOpenPanel);
-    d->theOpenPanel->reject();
-    d->MybuttonMouseDownHandle(d->CancelXmpBtn);
+    EXPECT_TRUE(d->sidecarMerges.writeXmpWindow->isVisible());
+    d->MybuttonMouseDownHandle(d->sidecarMerges.writeXmpBtn);
+    EXPECT_FALSE(d->sidecarMerges.writeXmpWindow->isVisible());
+    ASSERT_TRUE(d->mainWindow.theOpenPanel);
+    d->mainWindow.theOpenPanel->reject();
+    d->MybuttonMouseDownHandle(d->sidecarMerges.CancelXmpBtn);
     EXPECT_EQ(d->runningJobCount(), 0);
 }
 
@@ -109,28 +110,29 @@ TEST_F(SidecarMergeWindows, TakeoutRunEndsWithItsSummary) {
     ASSERT_TRUE(writeAll(b + "/Photos from 2017/park.jpg.json", takeout(1500000000)));
 
     ASSERT_TRUE(d->startJsonMerge({a, b}));
-    EXPECT_TRUE(d->writeJsonWindow->isVisible());
+    EXPECT_TRUE(d->sidecarMerges.writeJsonWindow->isVisible());
     // One run at a time: a second one, of either kind, is refused with a sheet.
     EXPECT_FALSE(d->startXmpMerge(a));
     EXPECT_FALSE(d->startJsonMerge({a}));
     EXPECT_TRUE(visibleSheetText().contains("already running"));
     for (QMessageBox *sheet : d->window->findChildren<QMessageBox *>())
         sheet->done(0);
-    EXPECT_TRUE(d->writeGooglePhotoLab->text().startsWith("The merge process first combines"));
+    EXPECT_TRUE(d->sidecarMerges.writeGooglePhotoLab->text().startsWith(
+        "The merge process first combines"));
     ASSERT_TRUE(waitForJobs(*d));
 
     const QString merged = a + "/Photos from 2017/wedding.jpg";
     EXPECT_EQ(exiftool(merged).value("EXIF:ImageDescription").toString(), "From the window");
-    EXPECT_EQ(d->writeJsonProcesser->value(), 100);
-    EXPECT_FALSE(d->writeJsonWindow->isVisible());
+    EXPECT_EQ(d->sidecarMerges.writeJsonProcesser->value(), 100);
+    EXPECT_FALSE(d->sidecarMerges.writeJsonWindow->isVisible());
     EXPECT_EQ(revealed, QStringList{a});
     const QString sheet = visibleSheetText();
     EXPECT_TRUE(sheet.contains("1 files merged from 3 sidecars")) << sheet.toStdString();
     EXPECT_TRUE(sheet.contains("lost.jpg.json")) << sheet.toStdString();
     EXPECT_TRUE(sheet.contains("park.jpg: a link: links are left alone")) << sheet.toStdString();
     // Something was not done: the summary warns.
-    ASSERT_TRUE(d->sidecarSummarySheet);
-    EXPECT_EQ(d->sidecarSummarySheet->icon(), QMessageBox::Warning);
+    ASSERT_TRUE(d->sidecarMerges.sidecarSummarySheet);
+    EXPECT_EQ(d->sidecarMerges.sidecarSummarySheet->icon(), QMessageBox::Warning);
     EXPECT_TRUE(QFileInfo(b + "/Photos from 2017/park.jpg").isSymLink());
     EXPECT_EQ(readAll(outside), outsideBytes);
     EXPECT_FALSE(QDir(dir.filePath("storage")).exists() &&
@@ -147,11 +149,11 @@ TEST_F(SidecarMergeWindows, XmpRunRevealsItsFirstPhotoOnce) {
     ASSERT_TRUE(d->startXmpMerge(dir.path()));
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(revealed, QStringList{photo});
-    EXPECT_FALSE(d->writeXmpWindow->isVisible());
+    EXPECT_FALSE(d->sidecarMerges.writeXmpWindow->isVisible());
     EXPECT_EQ(exiftoolJson(photo, {"-G1"}).value("IPTC:Keywords").toArray(),
               (QJsonArray{"One", "Two words"}));
     EXPECT_TRUE(visibleSheetText().contains("1 files merged from 1 sidecars"));
     // Everything merged: no warning sign on the summary.
-    ASSERT_TRUE(d->sidecarSummarySheet);
-    EXPECT_EQ(d->sidecarSummarySheet->icon(), QMessageBox::Information);
+    ASSERT_TRUE(d->sidecarMerges.sidecarSummarySheet);
+    EXPECT_EQ(d->sidecarMerges.sidecarSummarySheet->icon(), QMessageBox::Information);
 }

@@ -33,7 +33,7 @@ class CameraFeature : public ::testing::Test {
         Workspace::setRevealer([this](const QString &p, const QString &) { revealed << p; });
         d = std::make_unique<AppDelegate>();
         d->launch();
-        d->mDeviceBrowser->setAutodetectEnabled(false);
+        d->cameraWindow.mDeviceBrowser->setAutodetectEnabled(false);
         d->preferences.storagelocation = storage.path();
     }
     void TearDown() override {
@@ -50,23 +50,25 @@ class CameraFeature : public ::testing::Test {
         return card;
     }
     void plugIn(const QString &card) {
-        const qsizetype before = d->mCameras.size();
-        d->mDeviceBrowser->addFolderDevice(card);
-        d->mDeviceBrowser->pollNow();
-        ASSERT_TRUE(waitFor([&] { return d->mCameras.size() == before + 1; }));
+        const qsizetype before = d->cameraWindow.mCameras.size();
+        d->cameraWindow.mDeviceBrowser->addFolderDevice(card);
+        d->cameraWindow.mDeviceBrowser->pollNow();
+        ASSERT_TRUE(waitFor([&] { return d->cameraWindow.mCameras.size() == before + 1; }));
     }
     void openCurrent(qsizetype expectedItems) {
         d->OpenDeviceAction();
         ASSERT_TRUE(waitFor([&] {
-            return d->cameItemArray.size() == expectedItems && !d->cameraRequestsPending();
+            return d->cameraWindow.cameItemArray.size() == expectedItems &&
+                   !d->cameraRequestsPending();
         }));
     }
     void select(const QStringList &names) {
-        QItemSelectionModel *sel = d->imageBrowserView->selectionModel();
+        QItemSelectionModel *sel = d->cameraWindow.imageBrowserView->selectionModel();
         sel->clear();
-        for (int i = 0; i < d->cameItemArray.size(); ++i)
-            if (names.contains(d->cameItemArray[i]->fileName))
-                sel->select(d->cameraPhotoModel->index(i), QItemSelectionModel::Select);
+        for (int i = 0; i < d->cameraWindow.cameItemArray.size(); ++i)
+            if (names.contains(d->cameraWindow.cameItemArray[i]->fileName))
+                sel->select(d->cameraWindow.cameraPhotoModel->index(i),
+                            QItemSelectionModel::Select);
     }
     QMessageBox *openSheet() {
         for (QWidget *top : QApplication::topLevelWidgets())
@@ -95,35 +97,35 @@ class CameraFeature : public ::testing::Test {
 } // namespace
 
 TEST_F(CameraFeature, NoCameraSheetAndMenuStaysOff) {
-    EXPECT_FALSE(d->changtoiOSmodemenu->isEnabled());
+    EXPECT_FALSE(d->mainWindow.changtoiOSmodemenu->isEnabled());
     d->ChangeToImportiOSDevicePhoto();
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "No camera detected");
     EXPECT_EQ(sheet->informativeText(), "Please connect the camera to the computer by USB cable.");
-    EXPECT_FALSE(d->deviceWindow->isVisible());
+    EXPECT_FALSE(d->cameraWindow.deviceWindow->isVisible());
     answer(sheet, " Ok ");
     // With no device the actions send nothing and leave no spinner running.
     d->OpenDeviceAction();
     d->DownloadPhotoAction();
-    EXPECT_FALSE(d->camerataskProgressor->isVisible());
+    EXPECT_FALSE(d->cameraWindow.camerataskProgressor->isVisible());
 }
 
 TEST_F(CameraFeature, DiscoveryListingAndThumbnails) {
     const QString card = makeCard("one", {"wedding.jpg", "IMG_1994.JPG", "IMG_0123.mov"});
     plugIn(card);
-    EXPECT_TRUE(d->changtoiOSmodemenu->isEnabled());
-    EXPECT_EQ(d->deviceNamelab->text(), "Directory Browse");
-    ASSERT_TRUE(d->currentDevice.lock());
+    EXPECT_TRUE(d->mainWindow.changtoiOSmodemenu->isEnabled());
+    EXPECT_EQ(d->cameraWindow.deviceNamelab->text(), "Directory Browse");
+    ASSERT_TRUE(d->cameraWindow.currentDevice.lock());
     d->ChangeToImportiOSDevicePhoto();
-    EXPECT_TRUE(d->deviceWindow->isVisible());
+    EXPECT_TRUE(d->cameraWindow.deviceWindow->isVisible());
     EXPECT_EQ(openSheet(), nullptr);
 
     openCurrent(3);
-    EXPECT_FALSE(d->camerataskProgressor->isVisible());
-    EXPECT_EQ(d->cameraPhotoModel->rowCount(), 3);
+    EXPECT_FALSE(d->cameraWindow.camerataskProgressor->isVisible());
+    EXPECT_EQ(d->cameraWindow.cameraPhotoModel->rowCount(), 3);
     QStringList thumbPaths;
-    for (const IKImageItemPtr &item : d->cameItemArray) {
+    for (const IKImageItemPtr &item : d->cameraWindow.cameItemArray) {
         EXPECT_FALSE(item->fileImage.isNull()) << item->fileName.toStdString();
         EXPECT_TRUE(item->cameraItem.lock());
         EXPECT_EQ(QFileInfo(item->filePath).fileName(), item->fileName);
@@ -136,14 +138,14 @@ TEST_F(CameraFeature, DiscoveryListingAndThumbnails) {
     }
     // A second opening lists nothing twice.
     openCurrent(3);
-    EXPECT_EQ(d->cameItemArray.size(), 3);
+    EXPECT_EQ(d->cameraWindow.cameItemArray.size(), 3);
 
     // A second camera with a file of the same name keeps its own thumbnail file.
     const QString other = makeCard("two", {"IMG_1994.JPG"});
     plugIn(other);
     openCurrent(4);
-    const QString newest = d->cameItemArray.last()->filePath;
-    EXPECT_EQ(d->cameItemArray.last()->fileName, "IMG_1994.JPG");
+    const QString newest = d->cameraWindow.cameItemArray.last()->filePath;
+    EXPECT_EQ(d->cameraWindow.cameItemArray.last()->fileName, "IMG_1994.JPG");
     EXPECT_FALSE(thumbPaths.contains(newest));
 }
 
@@ -155,24 +157,24 @@ TEST_F(CameraFeature, UnpluggingOneOfTwoKeepsTheOtherUsable) {
     plugIn(second);
     openCurrent(3);
     ASSERT_TRUE(QDir(second).removeRecursively());
-    d->mDeviceBrowser->pollNow();
-    ASSERT_TRUE(waitFor([&] { return d->mCameras.size() == 1; }));
+    d->cameraWindow.mDeviceBrowser->pollNow();
+    ASSERT_TRUE(waitFor([&] { return d->cameraWindow.mCameras.size() == 1; }));
     // The gone camera's item leaves; the other camera is current and still answers.
-    EXPECT_EQ(d->cameItemArray.size(), 2);
-    ASSERT_TRUE(d->currentDevice.lock());
-    EXPECT_EQ(d->currentDevice.lock()->address().port, "disk:" + first);
+    EXPECT_EQ(d->cameraWindow.cameItemArray.size(), 2);
+    ASSERT_TRUE(d->cameraWindow.currentDevice.lock());
+    EXPECT_EQ(d->cameraWindow.currentDevice.lock()->address().port, "disk:" + first);
     select({"wedding.jpg"});
     d->DownloadPhotoAction();
     ASSERT_TRUE(waitFor([&] { return !revealed.isEmpty(); }));
     EXPECT_TRUE(sameBytes(storage.filePath("wedding.jpg"), fixturePath("wedding.jpg")));
 
-    d->deviceWindow->show();
+    d->cameraWindow.deviceWindow->show();
     ASSERT_TRUE(QDir(first).removeRecursively());
-    d->mDeviceBrowser->pollNow();
-    ASSERT_TRUE(waitFor([&] { return d->mCameras.isEmpty(); }));
-    EXPECT_TRUE(d->cameItemArray.isEmpty());
-    EXPECT_FALSE(d->currentDevice.lock());
-    EXPECT_FALSE(d->deviceWindow->isVisible());
+    d->cameraWindow.mDeviceBrowser->pollNow();
+    ASSERT_TRUE(waitFor([&] { return d->cameraWindow.mCameras.isEmpty(); }));
+    EXPECT_TRUE(d->cameraWindow.cameItemArray.isEmpty());
+    EXPECT_FALSE(d->cameraWindow.currentDevice.lock());
+    EXPECT_FALSE(d->cameraWindow.deviceWindow->isVisible());
 }
 
 TEST_F(CameraFeature, DownloadAndDownloadAndEdit) {
@@ -189,7 +191,7 @@ TEST_F(CameraFeature, DownloadAndDownloadAndEdit) {
                 revealed.first() == storage.filePath("IMG_0123.mov"));
     EXPECT_TRUE(QFile::exists(storage.filePath("IMG_0123.mov")));
     EXPECT_TRUE(d->localPhotoItemArray.isEmpty());
-    EXPECT_FALSE(d->camerataskProgressor->isVisible());
+    EXPECT_FALSE(d->cameraWindow.camerataskProgressor->isVisible());
     // An outside reader sees the video whole.
     QProcess probe;
     probe.start("ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0",
@@ -218,7 +220,7 @@ TEST_F(CameraFeature, DownloadAndDownloadAndEdit) {
                 revealed.first() == storage.filePath("IMG_1994.JPG"));
     EXPECT_TRUE(sameBytes(storage.filePath("wedding (2).jpg"), fixturePath("wedding.jpg")));
     EXPECT_TRUE(sameBytes(storage.filePath("IMG_1994.JPG"), fixturePath("IMG_1994.JPG")));
-    EXPECT_EQ(d->localPhotoModel->rowCount(), 2);
+    EXPECT_EQ(d->mainWindow.localPhotoModel->rowCount(), 2);
     EXPECT_EQ(openSheet(), nullptr);
 }
 
@@ -234,7 +236,7 @@ TEST_F(CameraFeature, FailedDownloadIsReportedNotListedNorRevealed) {
     EXPECT_TRUE(revealed.isEmpty());
     EXPECT_TRUE(d->localPhotoItemArray.isEmpty());
     EXPECT_FALSE(QFile::exists(storage.filePath("wedding.jpg")));
-    EXPECT_FALSE(d->camerataskProgressor->isVisible());
+    EXPECT_FALSE(d->cameraWindow.camerataskProgressor->isVisible());
     answer(openSheet(), " Ok ");
 }
 
@@ -242,14 +244,14 @@ TEST_F(CameraFeature, DeleteWaitsForTheDeviceAndCancelKeepsAll) {
     const QString card = makeCard("card", {"wedding.jpg", "IMG_1994.JPG", "IMG_0123.mov"});
     plugIn(card);
     openCurrent(3);
-    d->deviceWindow->show();
+    d->cameraWindow.deviceWindow->show();
     select({"wedding.jpg", "IMG_0123.mov"});
     d->DeletePhotoAction();
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "Are you sure you want to delete the selected photo ?");
     answer(sheet, "Cancel");
-    EXPECT_EQ(d->cameItemArray.size(), 3);
+    EXPECT_EQ(d->cameraWindow.cameItemArray.size(), 3);
     EXPECT_TRUE(QFile::exists(card + "/DCIM/100TEST/wedding.jpg"));
 
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -259,10 +261,10 @@ TEST_F(CameraFeature, DeleteWaitsForTheDeviceAndCancelKeepsAll) {
     sheet = openSheet();
     ASSERT_TRUE(sheet);
     answer(sheet, " Delete ");
-    EXPECT_EQ(d->cameItemArray.size(), 3); // nothing leaves before the device answers
+    EXPECT_EQ(d->cameraWindow.cameItemArray.size(), 3); // nothing leaves before the device answers
     ASSERT_TRUE(waitFor([&] { return !d->cameraRequestsPending(); }));
     QStringList left;
-    for (const auto &item : d->cameItemArray)
+    for (const auto &item : d->cameraWindow.cameItemArray)
         left << item->fileName;
     left.sort();
     EXPECT_EQ(left, (QStringList{"IMG_0123.mov", "IMG_1994.JPG"}));
@@ -286,7 +288,7 @@ TEST_F(CameraFeature, ViewMetadataSkipsVideosWithoutStopping) {
     EXPECT_TRUE(QFile::exists(storage.filePath("wedding.jpg")));
     EXPECT_FALSE(QFile::exists(storage.filePath("IMG_0123.mov")));
     EXPECT_FALSE(QFile::exists(storage.filePath("clip.mp4")));
-    EXPECT_FALSE(d->previewProgressor->isVisible());
+    EXPECT_FALSE(d->mainWindow.previewProgressor->isVisible());
     EXPECT_FALSE(d->selection.currentFileName.isEmpty());
     // The downloaded copy reads back as the photo, metadata and all.
     QProcess exiftool;

@@ -63,23 +63,24 @@ class ClickRouter : public ::testing::Test {
 
 TEST_F(ClickRouter, ButtonsPopTheirMenusAndUnknownButtonsDoNothing) {
     d->window->show();
-    click(d->importPhotobtn);
-    EXPECT_TRUE(d->importPhotoMenu->isVisible());
-    d->importPhotoMenu->hide();
-    click(d->sortLocalPhotoBtn);
-    EXPECT_TRUE(d->sortLocalPhotoMenu->isVisible());
-    d->sortLocalPhotoMenu->hide();
+    click(d->mainWindow.importPhotobtn);
+    EXPECT_TRUE(d->mainWindow.importPhotoMenu->isVisible());
+    d->mainWindow.importPhotoMenu->hide();
+    click(d->mainWindow.sortLocalPhotoBtn);
+    EXPECT_TRUE(d->mainWindow.sortLocalPhotoMenu->isVisible());
+    d->mainWindow.sortLocalPhotoMenu->hide();
 
     PRButton stranger(QStringLiteral("?"));
     const bool modeBefore = d->blocalMode;
     click(&stranger);
-    for (QMenu *m : {d->importPhotoMenu, d->sortLocalPhotoMenu, d->editExifMenu, d->removeExifMenu})
+    for (QMenu *m : {d->mainWindow.importPhotoMenu, d->mainWindow.sortLocalPhotoMenu,
+                     d->mainWindow.editExifMenu, d->mainWindow.removeExifMenu})
         EXPECT_FALSE(m->isVisible());
     EXPECT_EQ(d->blocalMode, modeBefore);
 
     // The real mouse press reaches the router through the notification.
-    QTest::mousePress(d->importPhotobtn, Qt::LeftButton);
-    EXPECT_TRUE(d->importPhotoMenu->isVisible());
+    QTest::mousePress(d->mainWindow.importPhotobtn, Qt::LeftButton);
+    EXPECT_TRUE(d->mainWindow.importPhotoMenu->isVisible());
 }
 
 TEST_F(ClickRouter, LibraryModeWithoutDefaultLibraryOpensThePanelEachTime) {
@@ -95,54 +96,54 @@ TEST_F(ClickRouter, LibraryModeWithoutDefaultLibraryOpensThePanelEachTime) {
     };
     EXPECT_TRUE(shownActions().contains("Image Output"));
     EXPECT_FALSE(shownActions().contains("Sort and Select"));
-    click(d->cameraphotoBtn);
+    click(d->mainWindow.cameraphotoBtn);
     const QStringList library = shownActions();
     EXPECT_EQ(library, (QStringList{"Sort and Select", "Show", "Edit Library Metadata",
                                     "Library Actions", "Batch"}));
     EXPECT_FALSE(d->blocalMode);
-    EXPECT_TRUE(d->photolibView->isVisibleTo(d->window));
-    EXPECT_FALSE(d->localphotoView->isVisibleTo(d->window));
-    EXPECT_EQ(d->cameraphotoBtn->imageName(), "cameraphotodown.png");
-    EXPECT_EQ(d->localphotoBtn->imageName(), "localphotonom.png");
-    EXPECT_EQ(d->quickActionMenu->menu(), d->PhotolibQuickMenu);
-    ASSERT_TRUE(d->theOpenPanel);
-    EXPECT_EQ(d->theOpenPanel->windowTitle(), "Please select Photos Library to open.");
-    EXPECT_EQ(QDir(d->theOpenPanel->directory()).absolutePath(),
+    EXPECT_TRUE(d->mainWindow.photolibView->isVisibleTo(d->window));
+    EXPECT_FALSE(d->mainWindow.localphotoView->isVisibleTo(d->window));
+    EXPECT_EQ(d->mainWindow.cameraphotoBtn->imageName(), "cameraphotodown.png");
+    EXPECT_EQ(d->mainWindow.localphotoBtn->imageName(), "localphotonom.png");
+    EXPECT_EQ(d->mainWindow.quickActionMenu->menu(), d->mainWindow.PhotolibQuickMenu);
+    ASSERT_TRUE(d->mainWindow.theOpenPanel);
+    EXPECT_EQ(d->mainWindow.theOpenPanel->windowTitle(), "Please select Photos Library to open.");
+    EXPECT_EQ(QDir(d->mainWindow.theOpenPanel->directory()).absolutePath(),
               QDir(testHome() + "/Pictures").absolutePath());
-    d->theOpenPanel->reject();
+    d->mainWindow.theOpenPanel->reject();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(d->theOpenPanel);
+    EXPECT_FALSE(d->mainWindow.theOpenPanel);
 
-    click(d->photolibcameraphotoBtn);
-    ASSERT_TRUE(d->theOpenPanel);
-    d->theOpenPanel->reject();
+    click(d->mainWindow.photolibcameraphotoBtn);
+    ASSERT_TRUE(d->mainWindow.theOpenPanel);
+    d->mainWindow.theOpenPanel->reject();
 
-    click(d->photoliblocalphotoBtn);
+    click(d->mainWindow.photoliblocalphotoBtn);
     EXPECT_TRUE(d->blocalMode);
-    EXPECT_TRUE(d->localphotoView->isVisibleTo(d->window));
-    EXPECT_EQ(d->quickActionMenu->menu(), d->removeExifMenu);
+    EXPECT_TRUE(d->mainWindow.localphotoView->isVisibleTo(d->window));
+    EXPECT_EQ(d->mainWindow.quickActionMenu->menu(), d->mainWindow.removeExifMenu);
     EXPECT_TRUE(shownActions().contains("Remove Metadata"));
     EXPECT_TRUE(shownActions().contains("Image Output"));
-    EXPECT_EQ(d->localphotoBtn->imageName(), "localphotodown.png");
+    EXPECT_EQ(d->mainWindow.localphotoBtn->imageName(), "localphotodown.png");
     // An empty list shows the drop pane.
-    EXPECT_TRUE(d->leftTipView->isVisibleTo(d->window));
-    EXPECT_FALSE(d->leftphotoScrView->isVisibleTo(d->window));
+    EXPECT_TRUE(d->mainWindow.leftTipView->isVisibleTo(d->window));
+    EXPECT_FALSE(d->mainWindow.leftphotoScrView->isVisibleTo(d->window));
 }
 
 TEST_F(ClickRouter, LibraryModeDuringAScanOrAfterOneOnlySwapsTheView) {
     d->window->show();
     d->library.scanPhotoLibStart = true;
-    click(d->cameraphotoBtn);
+    click(d->mainWindow.cameraphotoBtn);
     EXPECT_TRUE(d->blocalMode); // untouched while the scan runs
-    EXPECT_EQ(d->quickActionMenu->menu(), d->removeExifMenu);
-    EXPECT_TRUE(d->photolibView->isVisibleTo(d->window));
-    EXPECT_FALSE(d->theOpenPanel);
+    EXPECT_EQ(d->mainWindow.quickActionMenu->menu(), d->mainWindow.removeExifMenu);
+    EXPECT_TRUE(d->mainWindow.photolibView->isVisibleTo(d->window));
+    EXPECT_FALSE(d->mainWindow.theOpenPanel);
 
     d->library.scanPhotoLibStart = false;
     d->library.scanComplete = true;
-    click(d->cameraphotoBtn);
+    click(d->mainWindow.cameraphotoBtn);
     EXPECT_FALSE(d->blocalMode);
-    EXPECT_FALSE(d->theOpenPanel); // a loaded library is not scanned again
+    EXPECT_FALSE(d->mainWindow.theOpenPanel); // a loaded library is not scanned again
 }
 
 TEST(LibraryLocation, CandidatesAreTriedInOrder) {
@@ -169,7 +170,7 @@ TEST_F(ClickRouter, ExitConfirmationCancelKeepsTheProgramRunning) {
     QObject other;
     d->MyClosebuttonMouseDownHandle(&other);
     EXPECT_EQ(openSheet(), nullptr);
-    d->MyClosebuttonMouseDownHandle(d->closedButton);
+    d->MyClosebuttonMouseDownHandle(d->mainWindow.closedButton);
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "Are you sure you want to Exit ?");
@@ -181,13 +182,13 @@ TEST_F(ClickRouter, ExitConfirmationCancelKeepsTheProgramRunning) {
     ASSERT_TRUE(cancel);
     cancel->click();
     EXPECT_TRUE(d->window->isVisible());
-    EXPECT_EQ(d->closedButton->property("imageName").toString(), "Close_Nom.png");
+    EXPECT_EQ(d->mainWindow.closedButton->property("imageName").toString(), "Close_Nom.png");
 }
 
 TEST_F(ClickRouter, AboutAndWebPages) {
-    EXPECT_FALSE(d->aboutWindow->isVisible());
+    EXPECT_FALSE(d->mainWindow.aboutWindow->isVisible());
     d->ClickAbout();
-    EXPECT_TRUE(d->aboutWindow->isVisible());
+    EXPECT_TRUE(d->mainWindow.aboutWindow->isVisible());
     d->CLICkProductGuide();
     d->ClickProductVideoGuide();
     d->CLICkSupport();
@@ -199,35 +200,35 @@ TEST_F(ClickRouter, AboutAndWebPages) {
 
 TEST_F(ClickRouter, MapWindowAndDoubleClick) {
     d->window->show();
-    d->bMapPreview = false;
+    d->mainWindow.bMapPreview = false;
     d->ShowMapAction();
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "No GPS Data");
     EXPECT_EQ(sheet->informativeText(), "This photo does not contain GPS information.");
     sheet->buttons().first()->click();
-    EXPECT_FALSE(d->mapWindow->isVisible());
+    EXPECT_FALSE(d->mainWindow.mapWindow->isVisible());
 
     QTemporaryDir dir;
     const QString park = copyFixture("St James Park.jpg", dir.path());
     d->appendLocalItem(makeLocalItem(park));
     d->LoadImportedPhotsonMainThread();
-    d->localImageBrowserView->selectionModel()->select(d->localPhotoModel->index(0),
-                                                       QItemSelectionModel::ClearAndSelect);
-    ASSERT_TRUE(d->bMapPreview);
+    d->mainWindow.localImageBrowserView->selectionModel()->select(
+        d->mainWindow.localPhotoModel->index(0), QItemSelectionModel::ClearAndSelect);
+    ASSERT_TRUE(d->mainWindow.bMapPreview);
     d->ShowMapAction();
     d->ShowMapAction();
-    EXPECT_TRUE(d->mapWindow->isVisible());
-    EXPECT_NEAR(d->currentMapView->centerLatitude(), 51.503572, 1e-5);
-    EXPECT_EQ(d->currentMapView->annotationCount(), 2); // earlier pins stay
+    EXPECT_TRUE(d->mainWindow.mapWindow->isVisible());
+    EXPECT_NEAR(d->mainWindow.currentMapView->centerLatitude(), 51.503572, 1e-5);
+    EXPECT_EQ(d->mainWindow.currentMapView->annotationCount(), 2); // earlier pins stay
 
-    EXPECT_EQ(d->numberOfItemsInImageBrowser(d->localImageBrowserView), 1);
+    EXPECT_EQ(d->numberOfItemsInImageBrowser(d->mainWindow.localImageBrowserView), 1);
     EXPECT_EQ(d->numberOfItemsInImageBrowser(nullptr), 0);
-    EXPECT_EQ(d->imageBrowser(d->localImageBrowserView, 5), nullptr);
-    d->imageBrowser(d->localImageBrowserView, AppDelegate::CellWasDoubleClicked{}, 0);
+    EXPECT_EQ(d->imageBrowser(d->mainWindow.localImageBrowserView, 5), nullptr);
+    d->imageBrowser(d->mainWindow.localImageBrowserView, AppDelegate::CellWasDoubleClicked{}, 0);
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened[0].toLocalFile(), park);
-    d->imageBrowser(d->imageBrowserView, AppDelegate::CellWasDoubleClicked{}, 0);
+    d->imageBrowser(d->cameraWindow.imageBrowserView, AppDelegate::CellWasDoubleClicked{}, 0);
     EXPECT_EQ(opened.size(), 1);
 }
 
@@ -237,14 +238,14 @@ TEST_F(ClickRouter, EditButtonOpensTheSheetOnTheSelectedPhotosValues) {
     const QString park = copyFixture("St James Park.jpg", dir.path());
     d->appendLocalItem(makeLocalItem(park));
     d->LoadImportedPhotsonMainThread();
-    d->localImageBrowserView->selectionModel()->select(d->localPhotoModel->index(0),
-                                                       QItemSelectionModel::ClearAndSelect);
+    d->mainWindow.localImageBrowserView->selectionModel()->select(
+        d->mainWindow.localPhotoModel->index(0), QItemSelectionModel::ClearAndSelect);
     // The selection fills the sheet's fields from the remembered values.
-    EXPECT_EQ(d->cameraModelab->text(), "NIKON D7000");
-    click(d->localeditexifBtn);
+    EXPECT_EQ(d->editSheet.cameraModelab->text(), "NIKON D7000");
+    click(d->mainWindow.localeditexifBtn);
     auto *sheet = d->window->findChild<QWidget *>("eidtMetaWindow");
     ASSERT_TRUE(sheet);
     EXPECT_TRUE(sheet->isVisible());
-    EXPECT_EQ(d->localeditexifBtn->imageName(), "editexifnom.png");
+    EXPECT_EQ(d->mainWindow.localeditexifBtn->imageName(), "editexifnom.png");
     d->HideEditViewAction();
 }

@@ -55,7 +55,7 @@ TEST(ImportPanel, FoldersAndFilesChosenTogetherAreImported) {
         AppDelegate d;
         d.launch();
         d.ClickImportPhotosAction();
-        auto *panel = qobject_cast<FilesAndFoldersDialog *>(d.theOpenPanel.data());
+        auto *panel = qobject_cast<FilesAndFoldersDialog *>(d.mainWindow.theOpenPanel.data());
         ASSERT_TRUE(panel);
         panel->setDirectory(dir.path());
         ASSERT_TRUE(selectInView(panel, {"trip", "St James Park.jpg"}));

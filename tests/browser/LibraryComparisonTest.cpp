@@ -181,7 +181,7 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
         AppDelegate d;
         d.launch();
         d.blocalMode = false;
-        d.photolibView->show();
+        d.mainWindow.photolibView->show();
         d.library.bScanNewPhotosLib = true;
         auto lib = record("St James Park.jpg");
         lib->fileTitle = "Another title";
@@ -195,63 +195,66 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
             libraryItem(clip, "clip.mp4", video, "Movie"),
             libraryItem(heic, "IMG_3092.heic", record("IMG_3092.heic"))};
         QStandardItemModel model(3, 1);
-        d.photoLibBrowserView->setModel(&model);
-        d.photoLibBrowserView->selectionModel()->select(model.index(0, 0),
-                                                        QItemSelectionModel::ClearAndSelect);
+        d.mainWindow.photoLibBrowserView->setModel(&model);
+        d.mainWindow.photoLibBrowserView->selectionModel()->select(
+            model.index(0, 0), QItemSelectionModel::ClearAndSelect);
         d.libraryBrowserSelectionDidChange();
 
-        EXPECT_EQ(d.photolibtitlelab->text(), "Title: Another title");
-        EXPECT_EQ(d.origphototitlelab->text(), "Title: St. James's Park");
+        EXPECT_EQ(d.libraryPanels.photolibtitlelab->text(), "Title: Another title");
+        EXPECT_EQ(d.libraryPanels.origphototitlelab->text(), "Title: St. James's Park");
         const QString blue = libraryDifferenceColor().name();
         EXPECT_EQ(blue, "#0091ff");
-        EXPECT_TRUE(d.photolibtitlelab->styleSheet().contains(blue));
-        EXPECT_TRUE(d.origphototitlelab->styleSheet().contains(blue));
-        EXPECT_TRUE(d.origphotocameraModelab->styleSheet().contains(blue));
-        EXPECT_EQ(d.photolibEiteTitlelab->text(), "Another title");
-        EXPECT_EQ(d.originalPhotolibTitlelab->text(), "St. James's Park");
-        EXPECT_EQ(d.photolibEitegpsLatilab->text(), "-48.500000");
-        EXPECT_NEAR(d.photolibEiteCoords.x(), -48.5, 1e-9);
-        EXPECT_NEAR(d.originalPhotolibCoords.x(), 51.5035, 1e-3);
-        EXPECT_TRUE(d.photolibEiteMapView->hasPin());
-        EXPECT_FALSE(d.photolibEiteMapView->isHidden());
-        EXPECT_EQ(d.previewOriginalphtoinfolab->text(), "Photo metadata of original file");
+        EXPECT_TRUE(d.libraryPanels.photolibtitlelab->styleSheet().contains(blue));
+        EXPECT_TRUE(d.libraryPanels.origphototitlelab->styleSheet().contains(blue));
+        EXPECT_TRUE(d.libraryPanels.origphotocameraModelab->styleSheet().contains(blue));
+        EXPECT_EQ(d.libraryPanels.photolibEiteTitlelab->text(), "Another title");
+        EXPECT_EQ(d.libraryPanels.originalPhotolibTitlelab->text(), "St. James's Park");
+        EXPECT_EQ(d.libraryPanels.photolibEitegpsLatilab->text(), "-48.500000");
+        EXPECT_NEAR(d.libraryPanels.photolibEiteCoords.x(), -48.5, 1e-9);
+        EXPECT_NEAR(d.libraryPanels.originalPhotolibCoords.x(), 51.5035, 1e-3);
+        EXPECT_TRUE(d.libraryPanels.photolibEiteMapView->hasPin());
+        EXPECT_FALSE(d.libraryPanels.photolibEiteMapView->isHidden());
+        EXPECT_EQ(d.mainWindow.previewOriginalphtoinfolab->text(),
+                  "Photo metadata of original file");
         // The right column is this photo's, not the last local photo's.
-        EXPECT_EQ(d.photoNamelab->text(), "St James Park.jpg");
-        EXPECT_EQ(d.photoDPIlab->text(), "NIKON D7000");
-        EXPECT_GT(d.localExifDataView->topLevelItemCount(), 0);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !d.previewImageView->image().isNull(); }));
-        EXPECT_TRUE(d.theplayerView->isHidden());
+        EXPECT_EQ(d.mainWindow.photoNamelab->text(), "St James Park.jpg");
+        EXPECT_EQ(d.mainWindow.photoDPIlab->text(), "NIKON D7000");
+        EXPECT_GT(d.mainWindow.localExifDataView->topLevelItemCount(), 0);
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return !d.mainWindow.previewImageView->image().isNull(); }));
+        EXPECT_TRUE(d.mainWindow.theplayerView->isHidden());
 
-        d.photoLibBrowserView->selectionModel()->select(model.index(1, 0),
-                                                        QItemSelectionModel::ClearAndSelect);
+        d.mainWindow.photoLibBrowserView->selectionModel()->select(
+            model.index(1, 0), QItemSelectionModel::ClearAndSelect);
         d.libraryBrowserSelectionDidChange();
-        EXPECT_TRUE(d.previewImageView->isHidden());
-        EXPECT_FALSE(d.theplayerView->isHidden());
-        EXPECT_FALSE(d.playerFrameView->image().isNull());
-        EXPECT_EQ(d.photolibNamelab->text(), "File Name: clip.mp4");
-        EXPECT_EQ(d.origphotolensLatitudelab->text(), "Latitude: 10.000000");
-        EXPECT_TRUE(d.origphotolensLatitudelab->styleSheet().contains("#ffffff"));
-        EXPECT_EQ(d.photoNamelab->text(), "clip.mp4");
+        EXPECT_TRUE(d.mainWindow.previewImageView->isHidden());
+        EXPECT_FALSE(d.mainWindow.theplayerView->isHidden());
+        EXPECT_FALSE(d.mainWindow.playerFrameView->image().isNull());
+        EXPECT_EQ(d.libraryPanels.photolibNamelab->text(), "File Name: clip.mp4");
+        EXPECT_EQ(d.libraryPanels.origphotolensLatitudelab->text(), "Latitude: 10.000000");
+        EXPECT_TRUE(d.libraryPanels.origphotolensLatitudelab->styleSheet().contains("#ffffff"));
+        EXPECT_EQ(d.mainWindow.photoNamelab->text(), "clip.mp4");
 
         // A library HEIC, upright: shown whole, bars left and right, nothing stretched.
-        d.photoLibBrowserView->selectionModel()->select(model.index(2, 0),
-                                                        QItemSelectionModel::ClearAndSelect);
+        d.mainWindow.photoLibBrowserView->selectionModel()->select(
+            model.index(2, 0), QItemSelectionModel::ClearAndSelect);
         d.libraryBrowserSelectionDidChange();
-        EXPECT_EQ(d.photoNamelab->text(), "IMG_3092.heic");
-        EXPECT_FALSE(d.previewImageView->isHidden());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !d.previewImageView->image().isNull(); }));
-        const QImage shown = d.previewImageView->image().toImage();
+        EXPECT_EQ(d.mainWindow.photoNamelab->text(), "IMG_3092.heic");
+        EXPECT_FALSE(d.mainWindow.previewImageView->isHidden());
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return !d.mainWindow.previewImageView->image().isNull(); }));
+        const QImage shown = d.mainWindow.previewImageView->image().toImage();
         EXPECT_EQ(qAlpha(shown.pixel(0, shown.height() / 2)), 0);
         EXPECT_EQ(qAlpha(shown.pixel(shown.width() / 2, shown.height() / 2)), 255);
 
         // Nothing selected: the column lets go of the photo.
-        d.photoLibBrowserView->selectionModel()->clearSelection();
+        d.mainWindow.photoLibBrowserView->selectionModel()->clearSelection();
         d.libraryBrowserSelectionDidChange();
-        EXPECT_TRUE(d.photoNamelab->text().isEmpty());
-        EXPECT_EQ(d.localExifDataView->topLevelItemCount(), 0);
-        EXPECT_TRUE(d.previewImageView->isHidden());
-        EXPECT_TRUE(d.previewOriginalphtoinfolab->text().isEmpty());
-        d.photoLibBrowserView->setModel(nullptr);
+        EXPECT_TRUE(d.mainWindow.photoNamelab->text().isEmpty());
+        EXPECT_EQ(d.mainWindow.localExifDataView->topLevelItemCount(), 0);
+        EXPECT_TRUE(d.mainWindow.previewImageView->isHidden());
+        EXPECT_TRUE(d.mainWindow.previewOriginalphtoinfolab->text().isEmpty());
+        d.mainWindow.photoLibBrowserView->setModel(nullptr);
     }
     Workspace::setUrlOpener({});
 }

@@ -69,21 +69,23 @@ TEST(LocalImport, FolderWalkFillsBothListsOnTheMainThread) {
         d.launch();
         d.importPhotosItemThreader({dir.filePath("A")});
         QTRY_COMPARE_WITH_TIMEOUT(d.localPhotoItemArray.size(), 2, 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(d.bImportLocalFolder, 10000);
-        EXPECT_EQ(d.bImportLocalPath, QDir(dir.path()).absolutePath());
+        QTRY_VERIFY_WITH_TIMEOUT(d.mainWindow.bImportLocalFolder, 10000);
+        EXPECT_EQ(d.mainWindow.bImportLocalPath, QDir(dir.path()).absolutePath());
         EXPECT_EQ(names(d.localImportPhotoItemArray), names(d.localPhotoItemArray));
-        EXPECT_EQ(d.localPhotoModel->rowCount(), 2);
+        EXPECT_EQ(d.mainWindow.localPhotoModel->rowCount(), 2);
 
         // A single file afterwards: the flag turns off, the folder path stays.
         d.importPhotosItemThreader({dir.filePath("St James Park.jpg")});
         QTRY_COMPARE_WITH_TIMEOUT(d.localPhotoItemArray.size(), 3, 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(!d.bImportLocalFolder, 10000);
-        EXPECT_EQ(d.bImportLocalPath, QDir(dir.path()).absolutePath());
+        QTRY_VERIFY_WITH_TIMEOUT(!d.mainWindow.bImportLocalFolder, 10000);
+        EXPECT_EQ(d.mainWindow.bImportLocalPath, QDir(dir.path()).absolutePath());
 
         // A drop of files on the empty pane selects the first item of the whole list.
-        d.leftTipImageView->performDrop({QUrl::fromLocalFile(dir.filePath("A/B/wedding.jpg"))});
+        d.mainWindow.leftTipImageView->performDrop(
+            {QUrl::fromLocalFile(dir.filePath("A/B/wedding.jpg"))});
         EXPECT_EQ(d.localPhotoItemArray.size(), 4);
-        const auto selected = d.localImageBrowserView->selectionModel()->selectedIndexes();
+        const auto selected =
+            d.mainWindow.localImageBrowserView->selectionModel()->selectedIndexes();
         ASSERT_EQ(selected.size(), 1);
         EXPECT_EQ(selected.first().row(), 0);
         EXPECT_EQ(d.selectedLocalItems().first()->filePath,
@@ -116,8 +118,8 @@ TEST(LocalImport, PathsChosenTogetherAddEachPhotoOnceInTheirOrder) {
         sorted.sort();
         EXPECT_EQ(walked.size(), 30);
         EXPECT_EQ(sorted.first(), "photo00.jpg");
-        EXPECT_TRUE(d.bImportLocalFolder); // the last path was a folder
-        EXPECT_EQ(d.localPhotoModel->rowCount(), 32);
+        EXPECT_TRUE(d.mainWindow.bImportLocalFolder); // the last path was a folder
+        EXPECT_EQ(d.mainWindow.localPhotoModel->rowCount(), 32);
     }
     Workspace::setUrlOpener({});
 }
@@ -150,9 +152,9 @@ TEST(LocalImport, UnreadableEntriesAreNamedAndMarkedWhenAdded) {
         QTRY_COMPARE_WITH_TIMEOUT(d.runningJobCount(), 0, 20000);
         // The unreadable files are in the grid, marked; the readable ones are not marked.
         QStringList marked, plain;
-        for (int row = 0; row < d.localPhotoModel->rowCount(); ++row) {
+        for (int row = 0; row < d.mainWindow.localPhotoModel->rowCount(); ++row) {
             const IKImageItemPtr &item = d.localPhotoItemArray[row];
-            const QString title = d.localPhotoModel->index(row).data().toString();
+            const QString title = d.mainWindow.localPhotoModel->index(row).data().toString();
             if (item->unreadableReason.isEmpty()) {
                 plain << item->fileName;
                 EXPECT_EQ(title, item->fileName);

@@ -49,21 +49,22 @@ class LocalPanels : public ::testing::Test {
         d->LoadImportedPhotsonMainThread();
     }
     void selectRow(int row) {
-        d->localImageBrowserView->selectionModel()->select(d->localPhotoModel->index(row),
-                                                           QItemSelectionModel::ClearAndSelect);
+        d->mainWindow.localImageBrowserView->selectionModel()->select(
+            d->mainWindow.localPhotoModel->index(row), QItemSelectionModel::ClearAndSelect);
     }
     // Every place a photo's values reach: none may hold any after `name` is selected.
     void expectNoPhotoData(const QString &name) {
         SCOPED_TRACE(name.toStdString());
         EXPECT_EQ(d->selection.currentFileName, name);
-        EXPECT_EQ(d->photoNamelab->text(), name);
-        for (QLabel *label :
-             {d->photoImageSizelab, d->photoDPIlab, d->photoLensInfolab, d->photoTitlelab,
-              d->photoModDatelab, d->photoExposurelab, d->locationCitylab})
+        EXPECT_EQ(d->mainWindow.photoNamelab->text(), name);
+        for (QLabel *label : {d->mainWindow.photoImageSizelab, d->mainWindow.photoDPIlab,
+                              d->mainWindow.photoLensInfolab, d->mainWindow.photoTitlelab,
+                              d->mainWindow.photoModDatelab, d->mainWindow.photoExposurelab,
+                              d->mainWindow.locationCitylab})
             EXPECT_TRUE(label->text().isEmpty()) << label->text().toStdString();
-        EXPECT_EQ(d->localExifDataView->topLevelItemCount(), 0);
-        EXPECT_FALSE(d->bMapPreview);
-        EXPECT_FALSE(d->currentlocalMapView->isVisible());
+        EXPECT_EQ(d->mainWindow.localExifDataView->topLevelItemCount(), 0);
+        EXPECT_FALSE(d->mainWindow.bMapPreview);
+        EXPECT_FALSE(d->mainWindow.currentlocalMapView->isVisible());
         EXPECT_TRUE(d->selection.currentExifDictionary.isEmpty());
         EXPECT_TRUE(d->selection.currentLocationStr.isEmpty());
         for (const QString *value :
@@ -76,11 +77,12 @@ class LocalPanels : public ::testing::Test {
         // The edit sheet opens with empty fields, whatever it was filled with before.
         d->StartEditViewAction();
         for (QLineEdit *field :
-             {d->titlelab, d->cameraMakelab, d->cameraModelab, d->cameraDatelab, d->gpsLatilab,
-              d->gpsLongtlab, d->imageExpotimelab, d->sheetLensModellab})
+             {d->editSheet.titlelab, d->editSheet.cameraMakelab, d->editSheet.cameraModelab,
+              d->editSheet.cameraDatelab, d->editSheet.gpsLatilab, d->editSheet.gpsLongtlab,
+              d->editSheet.imageExpotimelab, d->editSheet.sheetLensModellab})
             EXPECT_TRUE(field->text().isEmpty()) << field->text().toStdString();
-        EXPECT_TRUE(d->sheetLocationCitylab->text().isEmpty());
-        if (auto *sheet = qobject_cast<QDialog *>(d->eidtMetaWindow))
+        EXPECT_TRUE(d->editSheet.sheetLocationCitylab->text().isEmpty());
+        if (auto *sheet = qobject_cast<QDialog *>(d->editSheet.eidtMetaWindow))
             sheet->reject();
     }
     std::unique_ptr<AppDelegate> d;
@@ -99,31 +101,31 @@ TEST_F(LocalPanels, AVideoAnEmptyFileOrGarbageAfterAPhotoShowNoneOfThePhoto) {
 
     // No place-name server answers in tests: the label says the place is unknown.
     selectRow(0);
-    EXPECT_TRUE(waitFor([&] { return d->locationCitylab->text() == "Place unknown"; }));
+    EXPECT_TRUE(waitFor([&] { return d->mainWindow.locationCitylab->text() == "Place unknown"; }));
 
     for (int row : {1, 2, 3}) {
         selectRow(0);
         ASSERT_EQ(d->selection.oldCameraModeStr, "NIKON D7000");
         ASSERT_FALSE(d->selection.oldGpsLatiStr.isEmpty());
-        ASSERT_GT(d->localExifDataView->topLevelItemCount(), 0);
-        ASSERT_TRUE(d->currentlocalMapView->isVisible());
+        ASSERT_GT(d->mainWindow.localExifDataView->topLevelItemCount(), 0);
+        ASSERT_TRUE(d->mainWindow.currentlocalMapView->isVisible());
         d->StartEditViewAction();
-        ASSERT_EQ(d->cameraModelab->text(), "NIKON D7000");
-        qobject_cast<QDialog *>(d->eidtMetaWindow)->reject();
+        ASSERT_EQ(d->editSheet.cameraModelab->text(), "NIKON D7000");
+        qobject_cast<QDialog *>(d->editSheet.eidtMetaWindow)->reject();
 
         selectRow(row);
         expectNoPhotoData(d->localPhotoItemArray[row]->fileName);
     }
     // The file's own lines are still given: an empty file says so.
-    EXPECT_TRUE(d->photoFileSizelab->text().contains("0 bytes") ||
-                d->photoFileSizelab->text().contains("4096 bytes"));
+    EXPECT_TRUE(d->mainWindow.photoFileSizelab->text().contains("0 bytes") ||
+                d->mainWindow.photoFileSizelab->text().contains("4096 bytes"));
 
     // With nothing selected nothing is shown either.
     selectRow(0);
-    d->localImageBrowserView->selectionModel()->clearSelection();
+    d->mainWindow.localImageBrowserView->selectionModel()->clearSelection();
     EXPECT_TRUE(d->selection.oldCameraModeStr.isEmpty());
-    EXPECT_EQ(d->localExifDataView->topLevelItemCount(), 0);
-    EXPECT_TRUE(d->photoNamelab->text().isEmpty());
+    EXPECT_EQ(d->mainWindow.localExifDataView->topLevelItemCount(), 0);
+    EXPECT_TRUE(d->mainWindow.photoNamelab->text().isEmpty());
 }
 
 TEST_F(LocalPanels, ClearAndAddKeepsTheListUntilPhotosAreChosen) {
@@ -134,16 +136,16 @@ TEST_F(LocalPanels, ClearAndAddKeepsTheListUntilPhotosAreChosen) {
     selectRow(0);
 
     d->ClickClearandImportPhotosAction();
-    QFileDialog *panel = d->theOpenPanel.data();
+    QFileDialog *panel = d->mainWindow.theOpenPanel.data();
     ASSERT_TRUE(panel);
     panel->reject();
     EXPECT_EQ(d->localPhotoItemArray.size(), 2);
     EXPECT_EQ(d->localImportPhotoItemArray.size(), 2);
-    EXPECT_EQ(d->localPhotoModel->rowCount(), 2);
+    EXPECT_EQ(d->mainWindow.localPhotoModel->rowCount(), 2);
     EXPECT_EQ(d->selection.oldCameraModeStr, "NIKON D7000");
 
     d->ClickClearandImportPhotosAction();
-    panel = d->theOpenPanel.data();
+    panel = d->mainWindow.theOpenPanel.data();
     ASSERT_TRUE(panel);
     panel->setDirectory(dir.path());
     panel->selectFile(fri);
@@ -153,23 +155,23 @@ TEST_F(LocalPanels, ClearAndAddKeepsTheListUntilPhotosAreChosen) {
     EXPECT_EQ(d->localPhotoItemArray.first()->fileName, "Fritest.jpeg");
     // The cleared photo's panels went with it.
     EXPECT_TRUE(d->selection.oldCameraModeStr.isEmpty());
-    EXPECT_EQ(d->localExifDataView->topLevelItemCount(), 0);
+    EXPECT_EQ(d->mainWindow.localExifDataView->topLevelItemCount(), 0);
 }
 
 TEST_F(LocalPanels, EveryInformationLineHasItsCaptionAndReadableValues) {
     QTemporaryDir dir;
     add(copyFixture("St James Park.jpg", dir.path()));
     add(copyFixture("clip.mp4", dir.path()));
-    const std::pair<QLabel *, QString> lines[] = {{d->photoNamelab, "Name:"},
-                                                  {d->photoTitlelab, "Title:"},
-                                                  {d->photoModDatelab, "Taken:"},
-                                                  {d->photoDPIlab, "Camera:"},
-                                                  {d->photoLensInfolab, "Lens:"},
-                                                  {d->photoExposurelab, "Exposure:"},
-                                                  {d->photoImageSizelab, "Dimensions:"},
-                                                  {d->photoFileSizelab, "File size:"},
-                                                  {d->photoCreateDatelab, "Created:"},
-                                                  {d->locationCitylab, "Place:"}};
+    const std::pair<QLabel *, QString> lines[] = {{d->mainWindow.photoNamelab, "Name:"},
+                                                  {d->mainWindow.photoTitlelab, "Title:"},
+                                                  {d->mainWindow.photoModDatelab, "Taken:"},
+                                                  {d->mainWindow.photoDPIlab, "Camera:"},
+                                                  {d->mainWindow.photoLensInfolab, "Lens:"},
+                                                  {d->mainWindow.photoExposurelab, "Exposure:"},
+                                                  {d->mainWindow.photoImageSizelab, "Dimensions:"},
+                                                  {d->mainWindow.photoFileSizelab, "File size:"},
+                                                  {d->mainWindow.photoCreateDatelab, "Created:"},
+                                                  {d->mainWindow.locationCitylab, "Place:"}};
     auto captionOf = [&](QLabel *value) {
         const auto captions = d->window->findChildren<QLabel *>();
         for (QLabel *label : captions)
@@ -192,8 +194,8 @@ TEST_F(LocalPanels, EveryInformationLineHasItsCaptionAndReadableValues) {
         EXPECT_LT(label->geometry().right(), value->geometry().left());
         EXPECT_LE(value->geometry().right(), value->parentWidget()->width());
     }
-    EXPECT_EQ(d->photoModDatelab->text(), "2018-10-13 09:18:12");
-    EXPECT_EQ(d->photoExposurelab->text(), "1/2000 s, ISO 200, 22 mm, -1.7 EV");
+    EXPECT_EQ(d->mainWindow.photoModDatelab->text(), "2018-10-13 09:18:12");
+    EXPECT_EQ(d->mainWindow.photoExposurelab->text(), "1/2000 s, ISO 200, 22 mm, -1.7 EV");
     // The edit sheet keeps the Exif form for what it writes.
     EXPECT_EQ(d->selection.oldCameraDateStr, "2018:10:13 09:18:12");
     EXPECT_EQ(d->selection.oldimageExpotimeStr, "0.0005");
@@ -202,8 +204,8 @@ TEST_F(LocalPanels, EveryInformationLineHasItsCaptionAndReadableValues) {
     selectRow(1);
     for (const auto &[value, caption] : lines) {
         EXPECT_TRUE(captionOf(value)->isVisible()) << caption.toStdString();
-        if (value != d->photoNamelab && value != d->photoFileSizelab &&
-            value != d->photoCreateDatelab) {
+        if (value != d->mainWindow.photoNamelab && value != d->mainWindow.photoFileSizelab &&
+            value != d->mainWindow.photoCreateDatelab) {
             EXPECT_TRUE(value->text().isEmpty()) << caption.toStdString();
         }
     }
@@ -219,36 +221,37 @@ TEST_F(LocalPanels, ThePropertyTreeKeepsItsHeightWhenTheMapShows) {
             QApplication::processEvents();
     };
     settle();
-    const int before = d->localExifDataView->height();
+    const int before = d->mainWindow.localExifDataView->height();
 
     selectRow(0);
     settle();
-    ASSERT_TRUE(d->currentlocalMapView->isVisible());
-    const int withMap = d->localExifDataView->height();
-    const QRect mapArea = d->currentlocalMapView->geometry();
+    ASSERT_TRUE(d->mainWindow.currentlocalMapView->isVisible());
+    const int withMap = d->mainWindow.localExifDataView->height();
+    const QRect mapArea = d->mainWindow.currentlocalMapView->geometry();
 
     selectRow(1);
     settle();
-    ASSERT_FALSE(d->currentlocalMapView->isVisible());
-    EXPECT_EQ(d->localExifDataView->height(), withMap);
-    EXPECT_EQ(d->localExifDataView->height(), before);
-    EXPECT_EQ(d->localMapPlaceholder->text(), "No position");
-    EXPECT_TRUE(d->localMapPlaceholder->isVisible());
-    EXPECT_EQ(d->localMapPlaceholder->geometry(), mapArea);
+    ASSERT_FALSE(d->mainWindow.currentlocalMapView->isVisible());
+    EXPECT_EQ(d->mainWindow.localExifDataView->height(), withMap);
+    EXPECT_EQ(d->mainWindow.localExifDataView->height(), before);
+    EXPECT_EQ(d->mainWindow.localMapPlaceholder->text(), "No position");
+    EXPECT_TRUE(d->mainWindow.localMapPlaceholder->isVisible());
+    EXPECT_EQ(d->mainWindow.localMapPlaceholder->geometry(), mapArea);
     // Room for more than a handful of rows.
-    EXPECT_GE(d->localExifDataView->height(), 8 * d->localExifDataView->fontMetrics().height());
+    EXPECT_GE(d->mainWindow.localExifDataView->height(),
+              8 * d->mainWindow.localExifDataView->fontMetrics().height());
     // A short window too keeps more than three rows under the header.
     d->window->resize(1000, 560);
     settle();
-    EXPECT_GE(d->localExifDataView->viewport()->height(),
-              4 * (d->localExifDataView->fontMetrics().height() + 4));
+    EXPECT_GE(d->mainWindow.localExifDataView->viewport()->height(),
+              4 * (d->mainWindow.localExifDataView->fontMetrics().height() + 4));
     d->window->resize(1200, 750);
     settle();
 
-    d->localImageBrowserView->selectionModel()->clearSelection();
+    d->mainWindow.localImageBrowserView->selectionModel()->clearSelection();
     settle();
-    EXPECT_EQ(d->localExifDataView->height(), withMap);
-    EXPECT_TRUE(d->localMapPlaceholder->text().isEmpty());
+    EXPECT_EQ(d->mainWindow.localExifDataView->height(), withMap);
+    EXPECT_TRUE(d->mainWindow.localMapPlaceholder->text().isEmpty());
 }
 
 TEST_F(LocalPanels, GridTitlesAreShortenedInTheMiddleAndFitTheirCells) {
@@ -260,11 +263,11 @@ TEST_F(LocalPanels, GridTitlesAreShortenedInTheMiddleAndFitTheirCells) {
     d->window->resize(1200, 750);
     QApplication::processEvents();
 
-    QListView *view = d->localImageBrowserView;
+    QListView *view = d->mainWindow.localImageBrowserView;
     auto *delegate = qobject_cast<LocalCellDelegate *>(view->itemDelegate());
     ASSERT_TRUE(delegate);
     for (int row : {0, 1}) {
-        const QModelIndex index = d->localPhotoModel->index(row);
+        const QModelIndex index = d->mainWindow.localPhotoModel->index(row);
         QStyleOptionViewItem option;
         option.initFrom(view);
         option.widget = view;

@@ -25,26 +25,26 @@ TEST(SelectionHandler, FirstSelectedPhotoFillsTheState) {
         d.appendLocalItem(makeLocalItem(palm));
         d.appendLocalItem(makeLocalItem(park));
         d.LoadImportedPhotsonMainThread();
-        auto *sel = d.localImageBrowserView->selectionModel();
-        sel->select(d.localPhotoModel->index(1), QItemSelectionModel::ClearAndSelect);
+        auto *sel = d.mainWindow.localImageBrowserView->selectionModel();
+        sel->select(d.mainWindow.localPhotoModel->index(1), QItemSelectionModel::ClearAndSelect);
         EXPECT_EQ(d.selection.currentChooseFilePath, park);
         EXPECT_EQ(d.selection.currentFileName, "St James Park.jpg");
         EXPECT_EQ(d.selection.oldCameraModeStr, "NIKON D7000");
         EXPECT_EQ(d.selection.oldCameraDateStr, "2018:10:13 09:18:12");
-        EXPECT_TRUE(d.bMapPreview);
+        EXPECT_TRUE(d.mainWindow.bMapPreview);
         EXPECT_NEAR(d.selection.currentCoords.x(), 51.503572, 1e-5);
         EXPECT_NEAR(d.selection.currentCoords.y(), -0.131806, 1e-5);
-        EXPECT_TRUE(d.currentlocalMapView->hasPin());
-        EXPECT_GT(d.localExifDataView->topLevelItemCount(), 3);
-        EXPECT_FALSE(d.photoNamelab->text().isEmpty());
+        EXPECT_TRUE(d.mainWindow.currentlocalMapView->hasPin());
+        EXPECT_GT(d.mainWindow.localExifDataView->topLevelItemCount(), 3);
+        EXPECT_FALSE(d.mainWindow.photoNamelab->text().isEmpty());
         EXPECT_TRUE(d.selection.currentExifDictionary.contains("{GPS}"));
 
         // A photo without a position hides the map and keeps the old coordinates.
-        sel->select(d.localPhotoModel->index(0), QItemSelectionModel::ClearAndSelect);
+        sel->select(d.mainWindow.localPhotoModel->index(0), QItemSelectionModel::ClearAndSelect);
         EXPECT_EQ(d.selection.currentFileName, "IMG_1994.JPG");
-        EXPECT_FALSE(d.bMapPreview);
-        EXPECT_FALSE(d.currentlocalMapView->isVisible());
-        EXPECT_TRUE(d.locationCitylab->text().isEmpty());
+        EXPECT_FALSE(d.mainWindow.bMapPreview);
+        EXPECT_FALSE(d.mainWindow.currentlocalMapView->isVisible());
+        EXPECT_TRUE(d.mainWindow.locationCitylab->text().isEmpty());
         EXPECT_NEAR(d.selection.currentCoords.x(), 51.503572, 1e-5);
 
         // Sorting by name and clearing.
@@ -53,7 +53,7 @@ TEST(SelectionHandler, FirstSelectedPhotoFillsTheState) {
         d.ClearLeftPhotos();
         EXPECT_TRUE(d.localPhotoItemArray.isEmpty());
         EXPECT_TRUE(d.localImportPhotoItemArray.isEmpty());
-        EXPECT_TRUE(d.photoNamelab->text().isEmpty());
+        EXPECT_TRUE(d.mainWindow.photoNamelab->text().isEmpty());
     }
     Workspace::setUrlOpener({});
 }

@@ -55,23 +55,24 @@ class DuplicateWindow : public LibraryEditTest {
     }
     QList<QStringList> shownGroups() const {
         QList<QStringList> out;
-        for (const auto &g : d->leftController->arrangedObjects<PRDuplicateNode>())
+        for (const auto &g : d->duplicateWindow.leftController->arrangedObjects<PRDuplicateNode>())
             out << names(g->fileChildren());
         return out;
     }
     QStringList shownFiles() const {
-        return names(d->rightController->arrangedObjects<PRDupFileNode>());
+        return names(d->duplicateWindow.rightController->arrangedObjects<PRDupFileNode>());
     }
     PRDupFilePathCellView *fileCell(int row) const {
-        return qobject_cast<PRDupFilePathCellView *>(
-            d->rightTableView->indexWidget(d->rightController->index(row, 0)));
+        return qobject_cast<PRDupFilePathCellView *>(d->duplicateWindow.rightTableView->indexWidget(
+            d->duplicateWindow.rightController->index(row, 0)));
     }
     PRDupNameCellView *groupCell(int row) const {
-        return qobject_cast<PRDupNameCellView *>(
-            d->leftTableView->indexWidget(d->leftController->index(row, 0)));
+        return qobject_cast<PRDupNameCellView *>(d->duplicateWindow.leftTableView->indexWidget(
+            d->duplicateWindow.leftController->index(row, 0)));
     }
     QMessageBox *noDuplicatesAlert() const {
-        return d->dupWindow->findChild<QMessageBox *>(QStringLiteral("noDuplicatesAlert"));
+        return d->duplicateWindow.dupWindow->findChild<QMessageBox *>(
+            QStringLiteral("noDuplicatesAlert"));
     }
     // Hand-made groups of these sizes, their files named "g<group>-<member>".
     QList<PRDuplicateNodePtr> groupsOf(const QList<int> &sizes) {
@@ -96,10 +97,10 @@ class DuplicateWindow : public LibraryEditTest {
         return out;
     }
     void show(const QList<PRDuplicateNodePtr> &groups) {
-        static_cast<QDialog *>(d->dupWindow)->open();
-        d->leftController->setContent(groups);
-        d->reloadDuplicateTable(d->leftTableView);
-        d->leftTableView->selectRow(0);
+        static_cast<QDialog *>(d->duplicateWindow.dupWindow)->open();
+        d->duplicateWindow.leftController->setContent(groups);
+        d->reloadDuplicateTable(d->duplicateWindow.leftTableView);
+        d->duplicateWindow.leftTableView->selectRow(0);
     }
 };
 
@@ -136,21 +137,22 @@ TEST_F(DuplicateWindow, ScanOfTheCurrentLibraryGroupsExactlyItsByteIdenticalThum
     EXPECT_EQ(sorted, (QList<QStringList>{
                           {"IMG_1994.JPG", "[2020-08-29] AAF035.jpg", "[2020-08-29] AAF035.jpg"},
                           {"winebottle.jpeg", "winebottle.jpeg"}}));
-    EXPECT_EQ(d->duplicateResultlab->text(), QStringLiteral("5 Photos, 0 Videos"));
-    EXPECT_TRUE(d->duplicateResultlab->isVisibleTo(d->dupWindow));
-    EXPECT_FALSE(d->scanDupProcesser->isVisibleTo(d->dupWindow));
-    EXPECT_TRUE(d->dupWindow->isVisible());
+    EXPECT_EQ(d->duplicateWindow.duplicateResultlab->text(), QStringLiteral("5 Photos, 0 Videos"));
+    EXPECT_TRUE(d->duplicateWindow.duplicateResultlab->isVisibleTo(d->duplicateWindow.dupWindow));
+    EXPECT_FALSE(d->duplicateWindow.scanDupProcesser->isVisibleTo(d->duplicateWindow.dupWindow));
+    EXPECT_TRUE(d->duplicateWindow.dupWindow->isVisible());
     EXPECT_EQ(noDuplicatesAlert(), nullptr);
 
     // Row 0 selected: its files listed and the first one previewed from its thumbnail.
-    const PRDuplicateNodePtr first = d->leftController->objectAt<PRDuplicateNode>(0);
-    EXPECT_EQ(d->leftTableView->selectionModel()->selectedRows().value(0).row(), 0);
+    const PRDuplicateNodePtr first =
+        d->duplicateWindow.leftController->objectAt<PRDuplicateNode>(0);
+    EXPECT_EQ(d->duplicateWindow.leftTableView->selectionModel()->selectedRows().value(0).row(), 0);
     EXPECT_EQ(shownFiles(), names(first->fileChildren()));
-    EXPECT_EQ(d->previewFilePath->text(),
+    EXPECT_EQ(d->duplicateWindow.previewFilePath->text(),
               QStringLiteral("Original Photo Path: ") + first->fileChildren().at(0)->fileFullPath);
-    EXPECT_EQ(d->previewDupImageView->property("previewPath").toString(),
+    EXPECT_EQ(d->duplicateWindow.previewDupImageView->property("previewPath").toString(),
               first->fileChildren().at(0)->filePath);
-    EXPECT_FALSE(d->previewDupImageView->image().isNull());
+    EXPECT_FALSE(d->duplicateWindow.previewDupImageView->image().isNull());
 
     // Scanning again gives the same groups in the same order.
     ASSERT_TRUE(scan());
@@ -162,10 +164,10 @@ TEST_F(DuplicateWindow, ScanWithoutDuplicatesSaysSoAndReferencedOrBrokenThumbnai
     ASSERT_TRUE(scan());
     ASSERT_NE(noDuplicatesAlert(), nullptr);
     EXPECT_EQ(noDuplicatesAlert()->text(), QStringLiteral("No duplicate photos found."));
-    EXPECT_EQ(d->duplicateResultlab->text(), QStringLiteral("0 Photos, 0 Videos"));
-    EXPECT_EQ(d->leftController->count(), 0);
-    EXPECT_TRUE(d->dupWindow->isVisible());
-    const qsizetype unreadableBefore = d->duplicateUnreadable.size();
+    EXPECT_EQ(d->duplicateWindow.duplicateResultlab->text(), QStringLiteral("0 Photos, 0 Videos"));
+    EXPECT_EQ(d->duplicateWindow.leftController->count(), 0);
+    EXPECT_TRUE(d->duplicateWindow.dupWindow->isVisible());
+    const qsizetype unreadableBefore = d->duplicateWindow.duplicateUnreadable.size();
     noDuplicatesAlert()->close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
@@ -189,15 +191,16 @@ TEST_F(DuplicateWindow, ScanWithoutDuplicatesSaysSoAndReferencedOrBrokenThumbnai
     }
     referenced.at(0)->fileThumbPath = plain.at(0)->fileThumbPath;
     ASSERT_TRUE(scan());
-    EXPECT_EQ(d->leftController->count(), 0);
-    EXPECT_EQ(d->duplicateUnreadable.size(), unreadableBefore + 2);
-    EXPECT_TRUE(d->duplicateUnreadablelab->isVisibleTo(d->dupWindow));
+    EXPECT_EQ(d->duplicateWindow.leftController->count(), 0);
+    EXPECT_EQ(d->duplicateWindow.duplicateUnreadable.size(), unreadableBefore + 2);
+    EXPECT_TRUE(
+        d->duplicateWindow.duplicateUnreadablelab->isVisibleTo(d->duplicateWindow.dupWindow));
 }
 
 TEST_F(DuplicateWindow, RefusesBeforeTheLoadEndsAndWhileAnotherProgramHoldsTheLibrary) {
     // From the library menu's item, as the user starts it.
     QAction *item = nullptr;
-    for (QAction *a : d->PhotolibQuickMenu->actions())
+    for (QAction *a : d->mainWindow.PhotolibQuickMenu->actions())
         if (a->text() == QStringLiteral("Find Duplicate Photos…"))
             item = a;
     ASSERT_NE(item, nullptr);
@@ -207,25 +210,25 @@ TEST_F(DuplicateWindow, RefusesBeforeTheLoadEndsAndWhileAnotherProgramHoldsTheLi
     EXPECT_EQ(sheets.at(0).text, QStringLiteral("The Scan is not completed."));
     EXPECT_EQ(sheets.at(0).informative,
               QStringLiteral("Please wait a while to complete the scan."));
-    EXPECT_FALSE(d->dupWindow->isVisible());
+    EXPECT_FALSE(d->duplicateWindow.dupWindow->isVisible());
     EXPECT_FALSE(d->duplicateScanRunning());
 
     ASSERT_TRUE(openLibrary(QStringLiteral("Test-10.15.7")));
-    d->hHasRemoved = true;
+    d->duplicateWindow.hHasRemoved = true;
     photos.heldBy = {DatabaseHolder{4242, QStringLiteral("sqlitebrowser"), QStringLiteral("lock")}};
     d->FindDuplicatePhotosAction();
     sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets.at(0).text, QStringLiteral("The library is in use by another program."));
     EXPECT_TRUE(sheets.at(0).informative.contains(QStringLiteral("sqlitebrowser (4242)")));
-    EXPECT_FALSE(d->dupWindow->isVisible());
+    EXPECT_FALSE(d->duplicateWindow.dupWindow->isVisible());
     EXPECT_FALSE(d->duplicateScanRunning());
-    EXPECT_TRUE(d->hHasRemoved);
+    EXPECT_TRUE(d->duplicateWindow.hHasRemoved);
 
     // Once nothing holds it, a scan starts and clears the mark of the last deletion.
     photos.heldBy.clear();
     ASSERT_TRUE(scan());
-    EXPECT_FALSE(d->hHasRemoved);
+    EXPECT_FALSE(d->duplicateWindow.hHasRemoved);
 }
 
 TEST_F(DuplicateWindow, ScanningLabelRunsANineTickCycleFromZero) {
@@ -235,13 +238,13 @@ TEST_F(DuplicateWindow, ScanningLabelRunsANineTickCycleFromZero) {
     d->FindDuplicatePhotosAction();
     EXPECT_EQ(d->library.scanningcount, 0);
     ASSERT_TRUE(scan()); // let the first one end; the ticks below are driven by hand
-    d->scanDupGifTimer->stop();
+    d->duplicateWindow.scanDupGifTimer->stop();
     d->library.scanningcount = 0;
-    d->scanningDupinfolab->setText(QString());
+    d->duplicateWindow.scanningDupinfolab->setText(QString());
     QStringList seen;
     for (int tick = 0; tick < 18; ++tick) {
         d->StartScanningDupGIFImageViewTimer();
-        seen << d->scanningDupinfolab->text();
+        seen << d->duplicateWindow.scanningDupinfolab->text();
     }
     const QStringList cycle = {"Scanning.",       "Scanning..",      "Scanning...",
                                "Scanning....",    "Scanning.....",   "Scanning......",
@@ -277,14 +280,14 @@ TEST_F(DuplicateWindow, CellsFitThePictureAndShowTheFile) {
     EXPECT_EQ(groupCell(0)->fileSizelab->text(), QStringLiteral("2.31 MB"));
     // A picture that cannot be loaded shows the file's icon.
     EXPECT_FALSE(groupCell(2)->imageView->pixmap().isNull());
-    auto *count =
-        qobject_cast<QLabel *>(d->leftTableView->indexWidget(d->leftController->index(0, 1)));
+    auto *count = qobject_cast<QLabel *>(d->duplicateWindow.leftTableView->indexWidget(
+        d->duplicateWindow.leftController->index(0, 1)));
     ASSERT_NE(count, nullptr);
     EXPECT_EQ(count->text(), QStringLiteral("2"));
     // The fitted picture is kept: a reload does not read the thumbnail again.
-    ASSERT_NE(d->imageCache.object(wide), nullptr);
+    ASSERT_NE(d->duplicateWindow.imageCache.object(wide), nullptr);
     QFile::remove(wide);
-    d->reloadDuplicateTable(d->leftTableView);
+    d->reloadDuplicateTable(d->duplicateWindow.leftTableView);
     EXPECT_EQ(groupCell(0)->imageView->pixmap().size(), QSize(48, 27));
 
     EXPECT_EQ(fileCell(0)->fileNamelab->text(), QStringLiteral("0 KB"));
@@ -310,8 +313,8 @@ TEST_F(DuplicateWindow, CellsFitThePictureAndShowTheFile) {
             paths << url.toLocalFile();
         return paths;
     };
-    EXPECT_EQ(dragged(d->rightTableView, 1), QStringList{real});
-    EXPECT_EQ(dragged(d->leftTableView, 0),
+    EXPECT_EQ(dragged(d->duplicateWindow.rightTableView, 1), QStringList{real});
+    EXPECT_EQ(dragged(d->duplicateWindow.leftTableView, 0),
               (QStringList{groups[0]->fileChildren().at(0)->fileFullPath, real}));
 }
 
@@ -319,7 +322,7 @@ TEST_F(DuplicateWindow, AutoCheckKeepsEachFirstFileAndASecondClickUnticksAll) {
     const QList<PRDuplicateNodePtr> groups = groupsOf({2, 3, 5});
     show(groups);
     groups[1]->fileChildren().at(0)->bSelected = true; // ticked by hand
-    d->autoCheckDupBtn->click();
+    d->duplicateWindow.autoCheckDupBtn->click();
     QList<int> ticked;
     for (const auto &g : groups) {
         int n = 0;
@@ -338,7 +341,7 @@ TEST_F(DuplicateWindow, AutoCheckKeepsEachFirstFileAndASecondClickUnticksAll) {
     for (const auto &g : groups)
         for (const auto &f : g->fileChildren())
             EXPECT_FALSE(f->bSelected) << f->fileName.toStdString();
-    EXPECT_FALSE(d->bClickAutoCheck);
+    EXPECT_FALSE(d->duplicateWindow.bClickAutoCheck);
 }
 
 TEST_F(DuplicateWindow, TicksFeedTheDeletionAndADeletionHidesTheTickedFiles) {
@@ -350,27 +353,27 @@ TEST_F(DuplicateWindow, TicksFeedTheDeletionAndADeletionHidesTheTickedFiles) {
     fileCell(2)->checkBtn->click();
     fileCell(2)->checkBtn->click();
     fileCell(2)->checkBtn->click();
-    d->leftTableView->selectRow(1);
+    d->duplicateWindow.leftTableView->selectRow(1);
     fileCell(1)->checkBtn->click();
     // Ticks live in the records: back in group 0 they show again.
-    d->leftTableView->selectRow(0);
+    d->duplicateWindow.leftTableView->selectRow(0);
     EXPECT_TRUE(fileCell(1)->checkBtn->isChecked());
     EXPECT_TRUE(fileCell(2)->checkBtn->isChecked());
     EXPECT_FALSE(fileCell(0)->checkBtn->isChecked());
 
     QList<PRDupFileNodePtr> handed;
-    d->onDeleteTickedDuplicates = [&](const QList<PRDupFileNodePtr> &ticked) {
+    d->duplicateWindow.onDeleteTickedDuplicates = [&](const QList<PRDupFileNodePtr> &ticked) {
         handed = ticked;
-        d->hHasRemoved = true; // as the deletion leaves it
+        d->duplicateWindow.hHasRemoved = true; // as the deletion leaves it
     };
-    d->deleteDupBtn->click();
+    d->duplicateWindow.deleteDupBtn->click();
     EXPECT_EQ(names(handed), (QStringList{"g0-1", "g0-2", "g1-1"}));
     EXPECT_EQ(handed.at(0)->theItem, groups[0]->fileChildren().at(1)->theItem);
 
     // After the deletion a group lists only the files left in the library.
-    d->leftTableView->selectRow(1);
+    d->duplicateWindow.leftTableView->selectRow(1);
     EXPECT_EQ(shownFiles(), QStringList{"g1-0"});
-    d->leftTableView->selectRow(0);
+    d->duplicateWindow.leftTableView->selectRow(0);
     EXPECT_EQ(shownFiles(), QStringList{"g0-0"});
 }
 
@@ -385,64 +388,67 @@ TEST_F(DuplicateWindow, PreviewFollowsTheFileRowButNotTheRebuildOfTheList) {
         }
     show(groups);
     const QString path0 = groups[0]->fileChildren().at(0)->filePath;
-    EXPECT_EQ(d->previewDupImageView->property("previewPath").toString(), path0);
+    EXPECT_EQ(d->duplicateWindow.previewDupImageView->property("previewPath").toString(), path0);
 
-    d->rightTableView->selectRow(1);
-    EXPECT_EQ(d->previewFilePath->text(), QStringLiteral("Original Photo Path: ") +
-                                              groups[0]->fileChildren().at(1)->fileFullPath);
+    d->duplicateWindow.rightTableView->selectRow(1);
+    EXPECT_EQ(d->duplicateWindow.previewFilePath->text(),
+              QStringLiteral("Original Photo Path: ") +
+                  groups[0]->fileChildren().at(1)->fileFullPath);
 
     // A file row chosen while a group rebuilds the list leaves the preview alone.
-    d->bPreivewFlag = true;
-    d->rightTableView->selectRow(0);
-    EXPECT_EQ(d->previewFilePath->text(), QStringLiteral("Original Photo Path: ") +
-                                              groups[0]->fileChildren().at(1)->fileFullPath);
-    d->bPreivewFlag = false;
+    d->mainWindow.bPreivewFlag = true;
+    d->duplicateWindow.rightTableView->selectRow(0);
+    EXPECT_EQ(d->duplicateWindow.previewFilePath->text(),
+              QStringLiteral("Original Photo Path: ") +
+                  groups[0]->fileChildren().at(1)->fileFullPath);
+    d->mainWindow.bPreivewFlag = false;
 
     // Choosing the other group previews its first file, not the row chosen before.
-    d->rightTableView->selectRow(1);
-    d->leftTableView->selectRow(1);
-    EXPECT_EQ(d->previewDupImageView->property("previewPath").toString(),
+    d->duplicateWindow.rightTableView->selectRow(1);
+    d->duplicateWindow.leftTableView->selectRow(1);
+    EXPECT_EQ(d->duplicateWindow.previewDupImageView->property("previewPath").toString(),
               groups[1]->fileChildren().at(0)->filePath);
-    EXPECT_FALSE(d->bPreivewFlag);
-    EXPECT_TRUE(d->rightTableView->selectionModel()->selectedRows().isEmpty());
+    EXPECT_FALSE(d->mainWindow.bPreivewFlag);
+    EXPECT_TRUE(d->duplicateWindow.rightTableView->selectionModel()->selectedRows().isEmpty());
 
     // A video shows its first frame in the player view.
     d->showDuplicatePreview(fixturePath(QStringLiteral("clip.mp4")));
-    EXPECT_FALSE(d->previewDupImageView->isVisibleTo(d->dupWindow));
-    EXPECT_TRUE(d->previewDupplayerView->isVisibleTo(d->dupWindow));
-    EXPECT_FALSE(d->previewDupFrameView->image().isNull());
+    EXPECT_FALSE(d->duplicateWindow.previewDupImageView->isVisibleTo(d->duplicateWindow.dupWindow));
+    EXPECT_TRUE(d->duplicateWindow.previewDupplayerView->isVisibleTo(d->duplicateWindow.dupWindow));
+    EXPECT_FALSE(d->duplicateWindow.previewDupFrameView->image().isNull());
 
     // A file that is no picture or video shows its icon.
     d->showDuplicatePreview(dir.filePath(QStringLiteral("notes.txt")));
-    EXPECT_TRUE(d->previewDupImageView->isVisibleTo(d->dupWindow));
-    EXPECT_FALSE(d->previewDupplayerView->isVisibleTo(d->dupWindow));
-    EXPECT_FALSE(d->previewDupImageView->image().isNull());
+    EXPECT_TRUE(d->duplicateWindow.previewDupImageView->isVisibleTo(d->duplicateWindow.dupWindow));
+    EXPECT_FALSE(
+        d->duplicateWindow.previewDupplayerView->isVisibleTo(d->duplicateWindow.dupWindow));
+    EXPECT_FALSE(d->duplicateWindow.previewDupImageView->image().isNull());
 }
 
 TEST_F(DuplicateWindow, CancelClosesTheWindowAndEmptiesBothTables) {
     ASSERT_TRUE(openLibrary(QStringLiteral("Test-10.15.7")));
     ASSERT_TRUE(scan());
-    ASSERT_GT(d->leftController->count(), 0);
-    const int groups = int(d->sameFileArray.size());
-    d->cancelDupBtn->click();
-    EXPECT_FALSE(d->dupWindow->isVisible());
-    EXPECT_EQ(d->leftController->count(), 0);
-    EXPECT_EQ(d->rightController->count(), 0);
-    EXPECT_EQ(d->sameFileArray.size(), groups); // kept until the next scan
+    ASSERT_GT(d->duplicateWindow.leftController->count(), 0);
+    const int groups = int(d->duplicateWindow.sameFileArray.size());
+    d->duplicateWindow.cancelDupBtn->click();
+    EXPECT_FALSE(d->duplicateWindow.dupWindow->isVisible());
+    EXPECT_EQ(d->duplicateWindow.leftController->count(), 0);
+    EXPECT_EQ(d->duplicateWindow.rightController->count(), 0);
+    EXPECT_EQ(d->duplicateWindow.sameFileArray.size(), groups); // kept until the next scan
 }
 
 TEST_F(DuplicateWindow, CancelDuringAScanStopsItAndNothingShowsAfterwards) {
     ASSERT_TRUE(openLibrary(QStringLiteral("Test-13.0.0")));
     d->FindDuplicatePhotosAction();
     ASSERT_TRUE(d->duplicateScanRunning());
-    d->cancelDupBtn->click();
+    d->duplicateWindow.cancelDupBtn->click();
     EXPECT_FALSE(d->duplicateScanRunning());
     // Whatever the worker had finished before the Cancel never reaches the window.
     QTest::qWait(200);
     EXPECT_EQ(noDuplicatesAlert(), nullptr);
-    EXPECT_FALSE(d->dupWindow->isVisible());
-    EXPECT_FALSE(d->duplicateResultlab->isVisibleTo(d->dupWindow));
-    EXPECT_FALSE(d->scanDupGifTimer->isActive());
+    EXPECT_FALSE(d->duplicateWindow.dupWindow->isVisible());
+    EXPECT_FALSE(d->duplicateWindow.duplicateResultlab->isVisibleTo(d->duplicateWindow.dupWindow));
+    EXPECT_FALSE(d->duplicateWindow.scanDupGifTimer->isActive());
 }
 
 TEST_F(DuplicateWindow, ManyGroupsGetTheirCellsAsTheyScrollIntoSight) {
@@ -457,7 +463,7 @@ TEST_F(DuplicateWindow, ManyGroupsGetTheirCellsAsTheyScrollIntoSight) {
     EXPECT_GT(made(), 0);
     EXPECT_LT(made(), 50) << "every thumbnail read before the window answers";
     EXPECT_EQ(groupCell(299), nullptr);
-    d->leftTableView->scrollToBottom();
+    d->duplicateWindow.leftTableView->scrollToBottom();
     ASSERT_NE(groupCell(299), nullptr);
     EXPECT_EQ(groupCell(299)->fileNamelab->text(), QStringLiteral("g299"));
 }

@@ -42,17 +42,17 @@ TEST_F(ICloudWindow, LocalOriginalsAreCopiedAndICloudOnesAreNamedWithTheReason) 
     ASSERT_FALSE(item("DSC03584.dng")->bICloudDownloadPhoto);
     select({"DSC03584.dng", "Pumkins2.jpg"});
     d->DownloadICloudsfromphotolibraryAction();
-    ASSERT_TRUE(d->downloadPhotosProgressor);
+    ASSERT_TRUE(d->libraryWindows.downloadPhotosProgressor);
     EXPECT_EQ(
-        d->downloadiCloudPhotoInfolab->text(),
+        d->libraryWindows.downloadiCloudPhotoInfolab->text(),
         QString("2 full-resolution iCloud photos total %1 are being downloaded.").arg("22.01 MB"));
-    QSignalSpy values(d->downloadPhotosProgressor, &QProgressBar::valueChanged);
+    QSignalSpy values(d->libraryWindows.downloadPhotosProgressor, &QProgressBar::valueChanged);
     ASSERT_TRUE(waitForJobs(*d));
     QList<int> shown;
     for (const QList<QVariant> &v : values)
         shown << v.at(0).toInt();
     EXPECT_EQ(shown, (QList<int>{50, 100}));
-    EXPECT_FALSE(d->downloadPhotosWindow->isVisible());
+    EXPECT_FALSE(d->libraryWindows.downloadPhotosWindow->isVisible());
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].informative,
@@ -86,8 +86,8 @@ TEST_F(ICloudWindow, WithAServiceTheOriginalIsFetchedByTheProgressOfEachPhoto) {
     fake.served << FakeCloudPhotoLibrary::Served{{uuid, "DSC03584.dng", 1}, "raw", {}};
     select({"DSC03584.dng", "Pumkins2.jpg", "wedding.jpg"});
     d->DownloadICloudsfromphotolibraryAction();
-    ASSERT_TRUE(d->downloadPhotosProgressor);
-    QSignalSpy values(d->downloadPhotosProgressor, &QProgressBar::valueChanged);
+    ASSERT_TRUE(d->libraryWindows.downloadPhotosProgressor);
+    QSignalSpy values(d->libraryWindows.downloadPhotosProgressor, &QProgressBar::valueChanged);
     ASSERT_TRUE(waitForJobs(*d));
     QList<int> shown;
     for (const QList<QVariant> &v : values)
@@ -96,9 +96,9 @@ TEST_F(ICloudWindow, WithAServiceTheOriginalIsFetchedByTheProgressOfEachPhoto) {
     for (const SheetText &t : takeSheets())
         ADD_FAILURE() << t.informative.toStdString();
     EXPECT_EQ(fileBytes(storage + "/DSC03584.dng"), "raw");
-    EXPECT_TRUE(
-        d->downloadiCloudPhotoInfolab->text().startsWith("3 full-resolution iCloud photos total "))
-        << d->downloadiCloudPhotoInfolab->text().toStdString();
+    EXPECT_TRUE(d->libraryWindows.downloadiCloudPhotoInfolab->text().startsWith(
+        "3 full-resolution iCloud photos total "))
+        << d->libraryWindows.downloadiCloudPhotoInfolab->text().toStdString();
 
     // Shown in the file manager: asked first, then fetched beside the first one.
     select({"DSC03584.dng"});

@@ -90,13 +90,13 @@ class LibraryExport : public LibraryEditTest {
     // Selects these very items (several may share one name).
     void selectItems(const QList<IKImageItemPtr> &items) {
         QItemSelection chosen;
-        QAbstractItemModel *model = d->photoLibBrowserView->model();
+        QAbstractItemModel *model = d->mainWindow.photoLibBrowserView->model();
         for (const IKImageItemPtr &i : items) {
             const int row = int(d->library.photoLibBroserArray.indexOf(i));
             chosen.select(model->index(row, 0), model->index(row, 0));
         }
-        d->photoLibBrowserView->selectionModel()->select(chosen,
-                                                         QItemSelectionModel::ClearAndSelect);
+        d->mainWindow.photoLibBrowserView->selectionModel()->select(
+            chosen, QItemSelectionModel::ClearAndSelect);
     }
     QList<IKImageItemPtr> named(const QString &name) const {
         QList<IKImageItemPtr> out;
@@ -239,7 +239,7 @@ TEST_F(LibraryExport, OlderLibrariesHaveNoRendersAndTheOriginalGoesOut) {
     Workspace::setRevealer({});
     Workspace::setUrlOpener([](const QUrl &) { return false; });
     QAction *item = nullptr;
-    for (QAction *a : d->PhotolibQuickMenu->findChildren<QAction *>())
+    for (QAction *a : d->mainWindow.PhotolibQuickMenu->findChildren<QAction *>())
         if (a->text() == "Export Originals")
             item = a;
     ASSERT_TRUE(item);
@@ -449,15 +449,15 @@ TEST_F(LibraryExport, TheOriginalPanelsValuesGoIntoACopyBesideAnyFileOfThatName)
     select({"St James Park.jpg"});
     d->StartPhotoOriginalEditViewAction();
     // The panel shows the file's own copyright and lens make too.
-    EXPECT_EQ(d->originalPhotolibCopyrightlab->text(),
+    EXPECT_EQ(d->libraryPanels.originalPhotolibCopyrightlab->text(),
               item("St James Park.jpg")->originalFileNode->fileCopyright);
-    EXPECT_FALSE(d->originalPhotolibCopyrightlab->text().isEmpty());
+    EXPECT_FALSE(d->libraryPanels.originalPhotolibCopyrightlab->text().isEmpty());
     writeBytes(storage + "/St James Park.jpg", "someone's");
-    type(d->originalPhotolibTitlelab, "Typed title");
-    type(d->originalPhotolibCopyrightlab, "Typed copyright");
-    type(d->originalPhotolibLenMakelab, "Typed lens make");
-    type(d->originalPhotolibkeywordslab, "one, two");
-    type(d->originalPhotolibCameraDatelab, "2019:05:03 10:20:30");
+    type(d->libraryPanels.originalPhotolibTitlelab, "Typed title");
+    type(d->libraryPanels.originalPhotolibCopyrightlab, "Typed copyright");
+    type(d->libraryPanels.originalPhotolibLenMakelab, "Typed lens make");
+    type(d->libraryPanels.originalPhotolibkeywordslab, "one, two");
+    type(d->libraryPanels.originalPhotolibCameraDatelab, "2019:05:03 10:20:30");
     d->ApplyOriginalPhotoMetadataChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(takeSheets().isEmpty());

@@ -40,7 +40,7 @@ class LibraryMergeWindow : public LibraryEditTest {
     // The alerts open on the merge window, closed once read.
     QList<SheetText> mergeSheets() {
         QList<SheetText> out;
-        for (QMessageBox *box : d->photolibMergeWindow->findChildren<QMessageBox *>()) {
+        for (QMessageBox *box : d->mergeWindow.photolibMergeWindow->findChildren<QMessageBox *>()) {
             if (!box->isVisible())
                 continue;
             out << SheetText{box->text(), box->informativeText()};
@@ -53,9 +53,9 @@ class LibraryMergeWindow : public LibraryEditTest {
 
 bool waitForMerge(AppDelegate &d) {
     QDeadlineTimer deadline(300000);
-    while (d.photolibMergeRunning && !deadline.hasExpired())
+    while (d.mergeWindow.photolibMergeRunning && !deadline.hasExpired())
         QTest::qWait(10);
-    return !d.photolibMergeRunning;
+    return !d.mergeWindow.photolibMergeRunning;
 }
 
 } // namespace
@@ -64,62 +64,63 @@ TEST_F(LibraryMergeWindow, ListsOnlyLibraryPackagesAndRemovesTheSelectedOne) {
     d->window->show();
     d->ClickMergePhotoLibraryAction();
     // Centred over the main window, whole on the screen.
-    const QRect merge = d->photolibMergeWindow->geometry();
+    const QRect merge = d->mergeWindow.photolibMergeWindow->geometry();
     EXPECT_LE((merge.center() - d->window->frameGeometry().center()).manhattanLength(), 2)
         << merge.x() << "," << merge.y();
     EXPECT_TRUE(d->window->screen()->availableGeometry().contains(merge));
-    EXPECT_TRUE(d->photolibKeepAblumBtn->isChecked());
+    EXPECT_TRUE(d->mergeWindow.photolibKeepAblumBtn->isChecked());
     // The add button's panel stays above the merge window.
-    d->MybuttonMouseDownHandle(d->photolibAddBtn);
-    ASSERT_TRUE(d->theOpenPanel);
-    EXPECT_EQ(d->theOpenPanel->parentWidget(), d->photolibMergeWindow);
-    d->theOpenPanel->reject();
-    EXPECT_TRUE(d->photolibKeepPhotoMetaBtn->isChecked());
-    EXPECT_EQ(d->photolibController->headerData(0, Qt::Horizontal).toString(), "Name");
-    EXPECT_EQ(d->photolibController->headerData(1, Qt::Horizontal).toString(), "Date");
+    d->MybuttonMouseDownHandle(d->mergeWindow.photolibAddBtn);
+    ASSERT_TRUE(d->mainWindow.theOpenPanel);
+    EXPECT_EQ(d->mainWindow.theOpenPanel->parentWidget(), d->mergeWindow.photolibMergeWindow);
+    d->mainWindow.theOpenPanel->reject();
+    EXPECT_TRUE(d->mergeWindow.photolibKeepPhotoMetaBtn->isChecked());
+    EXPECT_EQ(d->mergeWindow.photolibController->headerData(0, Qt::Horizontal).toString(), "Name");
+    EXPECT_EQ(d->mergeWindow.photolibController->headerData(1, Qt::Horizontal).toString(), "Date");
     const QString other = dir.filePath("Other.photolibrary"),
                   wrongCase = dir.filePath("X.PhotosLibrary"), plain = dir.filePath("plain");
     for (const QString &f : {other, wrongCase, plain})
         QDir().mkpath(f);
     d->importPhotoLibraryintoTableViewThreader(
         {destination, wrongCase, plain, dir.filePath("missing.photoslibrary")});
-    EXPECT_EQ(d->photolibController->rowCount(), 1);
-    EXPECT_TRUE(d->photolibDestLab->text().isEmpty()); // one library: no destination yet
+    EXPECT_EQ(d->mergeWindow.photolibController->rowCount(), 1);
+    EXPECT_TRUE(
+        d->mergeWindow.photolibDestLab->text().isEmpty()); // one library: no destination yet
     d->importPhotoLibraryintoTableViewThreader({source, other});
-    ASSERT_EQ(d->photolibController->rowCount(), 3);
-    EXPECT_EQ(d->photolibController->item(0, 0)->text(), "Test-13.0.0.photoslibrary");
+    ASSERT_EQ(d->mergeWindow.photolibController->rowCount(), 3);
+    EXPECT_EQ(d->mergeWindow.photolibController->item(0, 0)->text(), "Test-13.0.0.photoslibrary");
     // Names and dates are shown whole.
     QApplication::sendPostedEvents();
     for (int column : {0, 1})
         for (int row = 0; row < 3; ++row)
-            EXPECT_GE(d->photolibTableview->columnWidth(column),
-                      d->photolibTableview->fontMetrics().horizontalAdvance(
-                          d->photolibController->item(row, column)->text()))
+            EXPECT_GE(d->mergeWindow.photolibTableview->columnWidth(column),
+                      d->mergeWindow.photolibTableview->fontMetrics().horizontalAdvance(
+                          d->mergeWindow.photolibController->item(row, column)->text()))
                 << row << "," << column;
-    EXPECT_EQ(d->photolibDestLab->text(), "Destination Photo Library: " + destination);
+    EXPECT_EQ(d->mergeWindow.photolibDestLab->text(), "Destination Photo Library: " + destination);
 
     // Three listed: Start is refused.
-    d->MybuttonMouseDownHandle(d->photolibStartBtn);
+    d->MybuttonMouseDownHandle(d->mergeWindow.photolibStartBtn);
     QList<SheetText> sheets = mergeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "You need to add two photo libraries in the table view to merge "
                               "the photo libraries.");
-    EXPECT_FALSE(d->photolibMergeRunning);
+    EXPECT_FALSE(d->mergeWindow.photolibMergeRunning);
 
-    d->photolibTableview->selectRow(2);
-    d->MybuttonMouseDownHandle(d->photolibSubBtn);
-    ASSERT_EQ(d->photolibController->rowCount(), 2);
-    EXPECT_EQ(d->photolibraryAddedArray.at(1)->fileFullPath, source);
+    d->mergeWindow.photolibTableview->selectRow(2);
+    d->MybuttonMouseDownHandle(d->mergeWindow.photolibSubBtn);
+    ASSERT_EQ(d->mergeWindow.photolibController->rowCount(), 2);
+    EXPECT_EQ(d->mergeWindow.photolibraryAddedArray.at(1)->fileFullPath, source);
     // Removing selects the first row again: the destination.
-    d->MybuttonMouseDownHandle(d->photolibSubBtn);
-    EXPECT_EQ(d->photolibController->rowCount(), 1);
-    d->MybuttonMouseDownHandle(d->photolibStartBtn);
+    d->MybuttonMouseDownHandle(d->mergeWindow.photolibSubBtn);
+    EXPECT_EQ(d->mergeWindow.photolibController->rowCount(), 1);
+    d->MybuttonMouseDownHandle(d->mergeWindow.photolibStartBtn);
     EXPECT_EQ(mergeSheets().size(), 1);
 }
 
 TEST_F(LibraryMergeWindow, DroppedLibrariesAreListedByTheAddButtonsChecks) {
     d->ClickMergePhotoLibraryAction();
-    QWidget *list = d->photolibTableview->viewport();
+    QWidget *list = d->mergeWindow.photolibTableview->viewport();
     const QString wrongCase = dir.filePath("X.PhotosLibrary");
     QDir().mkpath(wrongCase);
     // Whether a drag is taken, and the rows the drop leaves.
@@ -142,11 +143,11 @@ TEST_F(LibraryMergeWindow, DroppedLibrariesAreListedByTheAddButtonsChecks) {
     EXPECT_FALSE(drag({wrongCase}, false));
     EXPECT_FALSE(drag({dir.filePath("plain.jpg")}, false));
     EXPECT_TRUE(drag({destination, wrongCase}, true));
-    ASSERT_EQ(d->photolibController->rowCount(), 1); // the wrong case stays out
+    ASSERT_EQ(d->mergeWindow.photolibController->rowCount(), 1); // the wrong case stays out
     EXPECT_TRUE(drag({source}, true));
-    ASSERT_EQ(d->photolibController->rowCount(), 2);
-    EXPECT_EQ(d->photolibraryAddedArray.at(1)->fileFullPath, source);
-    EXPECT_EQ(d->photolibDestLab->text(), "Destination Photo Library: " + destination);
+    ASSERT_EQ(d->mergeWindow.photolibController->rowCount(), 2);
+    EXPECT_EQ(d->mergeWindow.photolibraryAddedArray.at(1)->fileFullPath, source);
+    EXPECT_EQ(d->mergeWindow.photolibDestLab->text(), "Destination Photo Library: " + destination);
 }
 
 TEST_F(LibraryMergeWindow, OnLinuxTheEndSheetSaysThePhotosWereExportedNotImported) {
@@ -155,8 +156,8 @@ TEST_F(LibraryMergeWindow, OnLinuxTheEndSheetSaysThePhotosWereExportedNotImporte
                       destinationBefore = folderHashes(destination);
     d->ClickMergePhotoLibraryAction();
     d->importPhotoLibraryintoTableViewThreader({destination, source});
-    d->photolibKeepPhotoMetaBtn->setChecked(false);
-    d->MybuttonMouseDownHandle(d->photolibStartBtn);
+    d->mergeWindow.photolibKeepPhotoMetaBtn->setChecked(false);
+    d->MybuttonMouseDownHandle(d->mergeWindow.photolibStartBtn);
     const QString folder = QDir::homePath() + "/Pictures/Test-10.15.7";
     QList<SheetText> sheets = mergeSheets();
     ASSERT_EQ(sheets.size(), 1);
@@ -166,9 +167,9 @@ TEST_F(LibraryMergeWindow, OnLinuxTheEndSheetSaysThePhotosWereExportedNotImporte
     EXPECT_TRUE(sheets[0].informative.contains("Neither library is changed"));
 
     d->savePanelDidEnd36(nullptr, 1);
-    EXPECT_TRUE(d->photolibMergeProcessWindow->isVisible());
+    EXPECT_TRUE(d->mergeWindow.photolibMergeProcessWindow->isVisible());
     ASSERT_TRUE(waitForMerge(*d));
-    EXPECT_FALSE(d->photolibMergeProcessWindow->isVisible());
+    EXPECT_FALSE(d->mergeWindow.photolibMergeProcessWindow->isVisible());
     sheets = mergeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "The photos were exported, not imported.");
@@ -181,7 +182,7 @@ TEST_F(LibraryMergeWindow, OnLinuxTheEndSheetSaysThePhotosWereExportedNotImporte
     EXPECT_TRUE(sheets[0].informative.contains(
         "Nothing was imported: The Photos application does not exist on Linux."));
     EXPECT_TRUE(sheets[0].informative.contains("IMG_2000.JPG: the original is not on disk"));
-    EXPECT_TRUE(d->photolibMergeProcessTipLab->text().endsWith("..."));
+    EXPECT_TRUE(d->mergeWindow.photolibMergeProcessTipLab->text().endsWith("..."));
     EXPECT_EQ(folderHashes(source), sourceBefore);
     EXPECT_EQ(folderHashes(destination), destinationBefore);
 }

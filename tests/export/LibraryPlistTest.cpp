@@ -100,10 +100,11 @@ TEST_F(LibraryPlist, AFolderThatCannotBeMadeIsSaidAndSameNamesAreNamed) {
     QItemSelection chosen;
     for (const IKImageItemPtr &i : same) {
         const int row = int(d->library.photoLibBroserArray.indexOf(i));
-        chosen.select(d->photoLibBrowserView->model()->index(row, 0),
-                      d->photoLibBrowserView->model()->index(row, 0));
+        chosen.select(d->mainWindow.photoLibBrowserView->model()->index(row, 0),
+                      d->mainWindow.photoLibBrowserView->model()->index(row, 0));
     }
-    d->photoLibBrowserView->selectionModel()->select(chosen, QItemSelectionModel::ClearAndSelect);
+    d->mainWindow.photoLibBrowserView->selectionModel()->select(
+        chosen, QItemSelectionModel::ClearAndSelect);
     d->ExportPhotoLibraryMetaToPlistAction();
     sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);

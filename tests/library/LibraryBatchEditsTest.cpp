@@ -28,9 +28,9 @@ class LibraryBatch : public LibraryEditTest, public ::testing::WithParamInterfac
   protected:
     void openDateWindow() {
         d->ChangePhotoLibraryPhotoDateAction();
-        ASSERT_TRUE(d->changeMutiDateWindow->isVisible());
+        ASSERT_TRUE(d->dateWindows.changeMutiDateWindow->isVisible());
     }
-    void saveDates() { d->MybuttonMouseDownHandle(d->changeMutiPhotoDateBtn); }
+    void saveDates() { d->MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn); }
     SheetText onlySheet() {
         const QList<SheetText> sheets = takeSheets();
         EXPECT_EQ(sheets.size(), 1);
@@ -49,16 +49,17 @@ TEST_P(LibraryBatch, ASetDateStepsTenMinutesFromPhotoToPhotoInBrowserOrder) {
     const QList<IKImageItemPtr> order = d->selectedLibraryItems();
     ASSERT_EQ(order.size(), 3);
     openDateWindow();
-    EXPECT_EQ(d->EditDateHeadInfolab->text(),
+    EXPECT_EQ(d->dateWindows.EditDateHeadInfolab->text(),
               "Choose One of Three Methods to Batch Modify Photo Library Photo Dates:");
-    EXPECT_EQ(d->mutSetDatelab->placeholderText(), d->photolibEiteCameraDatelab->text());
-    d->mutSetDatelab->setText("2021-03-04 05:06:07");
-    d->AddDateNumBtn->setChecked(true);
-    d->AddDateNumlab->setText("10");
-    d->AddDateUnitBtn->setCurrentText("Minute");
+    EXPECT_EQ(d->dateWindows.mutSetDatelab->placeholderText(),
+              d->libraryPanels.photolibEiteCameraDatelab->text());
+    d->dateWindows.mutSetDatelab->setText("2021-03-04 05:06:07");
+    d->dateWindows.AddDateNumBtn->setChecked(true);
+    d->dateWindows.AddDateNumlab->setText("10");
+    d->dateWindows.AddDateUnitBtn->setCurrentText("Minute");
     saveDates();
     EXPECT_EQ(onlySheet().text, kApplied);
-    EXPECT_FALSE(d->changeMutiDateWindow->isVisible());
+    EXPECT_FALSE(d->dateWindows.changeMutiDateWindow->isVisible());
     const QDateTime start(QDate(2021, 3, 4), QTime(5, 6, 7));
     for (int k = 0; k < 3; ++k) {
         const PRPicFileInfo &r = *order[k]->photoLibFileNode;
@@ -70,7 +71,7 @@ TEST_P(LibraryBatch, ASetDateStepsTenMinutesFromPhotoToPhotoInBrowserOrder) {
 
     // Without the step every photo gets the one date.
     openDateWindow();
-    d->mutSetDatelab->setText("2021:03:04 05:06:07");
+    d->dateWindows.mutSetDatelab->setText("2021:03:04 05:06:07");
     saveDates();
     EXPECT_EQ(onlySheet().text, kApplied);
     for (const IKImageItemPtr &i : order)
@@ -92,9 +93,9 @@ TEST_P(LibraryBatch, AnHourAddedTwiceIsTwoHoursAndSubtractedGoesBack) {
     for (int round = 0; round < 2; ++round) {
         openDateWindow();
         // Four characters or fewer in the set-date field: the amounts are meant.
-        d->mutSetDatelab->setText("2021");
-        d->hourVaulab->setText("1");
-        d->AddTimeBtn->setChecked(true);
+        d->dateWindows.mutSetDatelab->setText("2021");
+        d->dateWindows.hourVaulab->setText("1");
+        d->dateWindows.AddTimeBtn->setChecked(true);
         saveDates();
         EXPECT_EQ(onlySheet().text, kApplied);
     }
@@ -105,9 +106,9 @@ TEST_P(LibraryBatch, AnHourAddedTwiceIsTwoHoursAndSubtractedGoesBack) {
         EXPECT_EQ(r.fileCameraDate, shown.toString("yyyy-MM-dd HH:mm:ss"));
     }
     openDateWindow();
-    d->hourVaulab->setText("2");
-    d->RemoveTimeBtn->click(); // the pair of buttons: subtract
-    ASSERT_FALSE(d->AddTimeBtn->isChecked());
+    d->dateWindows.hourVaulab->setText("2");
+    d->dateWindows.RemoveTimeBtn->click(); // the pair of buttons: subtract
+    ASSERT_FALSE(d->dateWindows.AddTimeBtn->isChecked());
     saveDates();
     EXPECT_EQ(onlySheet().text, kApplied);
     for (int i = 0; i < photos.size(); ++i)
@@ -127,18 +128,18 @@ TEST_F(LibraryEditTest, TheSampleShiftNeedsBothDatesAndUndatedPhotosAreNamed) {
     d->ChangePhotoLibraryPhotoDateAction();
     QPixmap sample(8, 8);
     sample.fill(Qt::gray);
-    d->dateImageview->setImage(sample);
-    d->beforeorignalDatelab->setText("2020:01:01 00:00:00");
-    d->afterorignalDatelab->setText("sometime");
-    d->MybuttonMouseDownHandle(d->changeMutiPhotoDateBtn);
+    d->dateWindows.dateImageview->setImage(sample);
+    d->dateWindows.beforeorignalDatelab->setText("2020:01:01 00:00:00");
+    d->dateWindows.afterorignalDatelab->setText("sometime");
+    d->MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
     QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "Invalid date format");
-    EXPECT_TRUE(d->changeMutiDateWindow->isVisible());
+    EXPECT_TRUE(d->dateWindows.changeMutiDateWindow->isVisible());
     EXPECT_EQ(databaseHashes(), hashes);
 
-    d->afterorignalDatelab->setText("2020-01-03 12:00:00");
-    d->MybuttonMouseDownHandle(d->changeMutiPhotoDateBtn);
+    d->dateWindows.afterorignalDatelab->setText("2020-01-03 12:00:00");
+    d->MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
     sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, kApplied);
@@ -151,28 +152,28 @@ TEST_F(LibraryEditTest, TheDateWindowsLibrarySaveAsksWhetherTheLibraryIsFree) {
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     select({"wedding.jpg"});
     d->ChangePhotoLibraryPhotoDateAction();
-    auto *fileDates =
-        d->changeMutiDateWindow->findChild<QPushButton *>("ClickMutiCreatedDateChangedSaveAction");
+    auto *fileDates = d->dateWindows.changeMutiDateWindow->findChild<QPushButton *>(
+        "ClickMutiCreatedDateChangedSaveAction");
     ASSERT_TRUE(fileDates);
     EXPECT_TRUE(fileDates->isHidden()); // library photos have no file dates here
-    d->mutSetDatelab->setText("2021-03-04 05:06:07");
+    d->dateWindows.mutSetDatelab->setText("2021-03-04 05:06:07");
     const QStringList hashes = databaseHashes();
     photos.heldBy << DatabaseHolder{4244, QStringLiteral("Photos"), QStringLiteral("lock")};
-    d->MybuttonMouseDownHandle(d->changeMutiPhotoDateBtn);
+    d->MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "You need to quit the running Photos application.");
     EXPECT_EQ(databaseHashes(), hashes);
-    EXPECT_TRUE(d->changeMutiDateWindow->isVisible());
+    EXPECT_TRUE(d->dateWindows.changeMutiDateWindow->isVisible());
 
     // In local mode the same button saves local photos, and the library is left alone.
     photos.heldBy.clear();
     d->ChangeLocalPhotoMenuAction();
-    d->MybuttonMouseDownHandle(d->changeMutiPhotoDateBtn);
+    d->MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
     ASSERT_TRUE(waitForJobs(*d));
     takeSheets();
     EXPECT_EQ(databaseHashes(), hashes);
-    EXPECT_EQ(d->changeMutiPhotoDateBtn->imageName(), "savechanges.png");
+    EXPECT_EQ(d->dateWindows.changeMutiPhotoDateBtn->imageName(), "savechanges.png");
 }
 
 TEST_P(LibraryBatch, CopiesBetweenFieldsSkipEmptySourcesAndNameThem) {
@@ -285,11 +286,11 @@ TEST_P(FromOriginal, TheOriginalWinsWhereItSaysSomethingAndIsNamedWhereNot) {
     const PRPicFileInfo &r = *park->photoLibFileNode;
     // First the library is made to disagree with the file, through the panel.
     select({"St James Park.jpg"});
-    type(d->photolibEiteTitlelab, "Somewhere else");
-    type(d->photolibEitekeywordslab, QString::fromUtf8("Elsewhere, Zürich's"));
-    type(d->photolibEitegpsLatilab, "10");
-    type(d->photolibEitegpsLongtlab, "20");
-    type(d->photolibEiteCameraMakelab, "Other");
+    type(d->libraryPanels.photolibEiteTitlelab, "Somewhere else");
+    type(d->libraryPanels.photolibEitekeywordslab, QString::fromUtf8("Elsewhere, Zürich's"));
+    type(d->libraryPanels.photolibEitegpsLatilab, "10");
+    type(d->libraryPanels.photolibEitegpsLongtlab, "20");
+    type(d->libraryPanels.photolibEiteCameraMakelab, "Other");
     d->ApplyPhotoLibMetadataChangeAction();
     {
         const SheetText first = takeSheets().value(0);
@@ -375,7 +376,7 @@ TEST_F(LibraryEditTest, TheMainMenusBatchDateItemServesTheLibraryInLibraryMode) 
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     select({"wedding.jpg"});
     d->ChangeDateExifFromPhoto();
-    EXPECT_TRUE(d->changeMutiDateWindow->isVisible());
-    EXPECT_EQ(d->EditDateHeadInfolab->text(),
+    EXPECT_TRUE(d->dateWindows.changeMutiDateWindow->isVisible());
+    EXPECT_EQ(d->dateWindows.EditDateHeadInfolab->text(),
               "Choose One of Three Methods to Batch Modify Photo Library Photo Dates:");
 }

@@ -97,10 +97,10 @@ class LibraryDelete : public ::testing::Test {
         return nullptr;
     }
     void select(const QList<IKImageItemPtr> &items) {
-        QItemSelectionModel *m = d->photoLibBrowserView->selectionModel();
+        QItemSelectionModel *m = d->mainWindow.photoLibBrowserView->selectionModel();
         m->clearSelection();
         for (const IKImageItemPtr &i : items)
-            m->select(d->photoLibBrowserView->model()->index(
+            m->select(d->mainWindow.photoLibBrowserView->model()->index(
                           int(d->library.photoLibBroserArray.indexOf(i)), 0),
                       QItemSelectionModel::Select);
     }
@@ -359,13 +359,13 @@ TEST_F(LibraryDelete, TickedDuplicatesGoWithCompanionsAndAnUntrashableFileIsList
     tulipFile->theItem = tulips;
     tulipFile->bSelected = true;
     tulipGroup->fileChildren().append(tulipFile);
-    d->sameFileArray = {group, untouched, tulipGroup};
+    d->duplicateWindow.sameFileArray = {group, untouched, tulipGroup};
 
     d->DeleteDuplicatePhotosinPhotoLibraryAction();
     EXPECT_EQ(fake.trashed,
               (QStringList{other->filePath, livePhotoCompanionPath(other->filePath)}));
-    EXPECT_TRUE(d->hHasRemoved);
-    EXPECT_TRUE(d->sameFileArray.isEmpty());
+    EXPECT_TRUE(d->duplicateWindow.hHasRemoved);
+    EXPECT_TRUE(d->duplicateWindow.sameFileArray.isEmpty());
     QMessageBox *sheet = visibleSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(

@@ -28,7 +28,7 @@ double secondsOf(const QDateTime &local) {
 
 class LibraryPanel : public LibraryEditTest, public ::testing::WithParamInterface<const char *> {
   protected:
-    void apply() { d->MybuttonMouseDownHandle(d->applyPhotolibEiteViewBtn); }
+    void apply() { d->MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn); }
     // The one sheet an apply ends with.
     SheetText onlySheet() {
         const QList<SheetText> sheets = takeSheets();
@@ -54,7 +54,7 @@ TEST_P(LibraryPanel, ATypedTitleReachesEverySelectedPhotoAndNothingElse) {
         positions << libraryPosition(record(n));
         captions << libraryCaption(record(n));
     }
-    type(d->photolibEiteTitlelab, kTricky);
+    type(d->libraryPanels.photolibEiteTitlelab, kTricky);
     apply();
     EXPECT_EQ(onlySheet().text, kApplied);
     for (int i = 0; i < names.size(); ++i) {
@@ -67,8 +67,8 @@ TEST_P(LibraryPanel, ATypedTitleReachesEverySelectedPhotoAndNothingElse) {
     }
     EXPECT_EQ(integrity(), "ok");
     // The panel shows the records again, and what was typed is spent.
-    EXPECT_EQ(d->photolibEiteTitlelab->text(), kTricky);
-    EXPECT_FALSE(d->bChangePhotoLibraryTitle);
+    EXPECT_EQ(d->libraryPanels.photolibEiteTitlelab->text(), kTricky);
+    EXPECT_FALSE(d->libraryPanels.bChangePhotoLibraryTitle);
     EXPECT_EQ(d->selectedLibraryItems().size(), 3);
 }
 
@@ -76,10 +76,10 @@ TEST_P(LibraryPanel, ATypedPositionGoesToEveryPhotoAndEmptyFieldsRemoveIt) {
     ASSERT_TRUE(openLibrary(GetParam()));
     const QStringList names = {"wedding.jpg", "Tulips.jpg"};
     select(names);
-    type(d->photolibEitegpsLatilab, "48.858370");
-    type(d->photolibEitegpsLongtlab, "2.294481");
+    type(d->libraryPanels.photolibEitegpsLatilab, "48.858370");
+    type(d->libraryPanels.photolibEitegpsLongtlab, "2.294481");
     // Typing moves the panel's map, nothing more.
-    EXPECT_NEAR(d->photolibEiteMapView->centerLatitude(), 48.85837, 1e-6);
+    EXPECT_NEAR(d->libraryPanels.photolibEiteMapView->centerLatitude(), 48.85837, 1e-6);
     apply();
     EXPECT_EQ(onlySheet().text, kApplied);
     for (const QString &n : names) {
@@ -92,16 +92,16 @@ TEST_P(LibraryPanel, ATypedPositionGoesToEveryPhotoAndEmptyFieldsRemoveIt) {
 
     // No position on the globe: refused before anything is written.
     const QStringList before = databaseHashes();
-    type(d->photolibEitegpsLatilab, "91");
+    type(d->libraryPanels.photolibEitegpsLatilab, "91");
     apply();
     EXPECT_EQ(onlySheet().text, "The position cannot be written.");
-    type(d->photolibEitegpsLatilab, "north");
+    type(d->libraryPanels.photolibEitegpsLatilab, "north");
     apply();
     EXPECT_EQ(onlySheet().text, "The position cannot be written.");
     EXPECT_EQ(databaseHashes(), before);
 
-    type(d->photolibEitegpsLatilab, "");
-    type(d->photolibEitegpsLongtlab, "");
+    type(d->libraryPanels.photolibEitegpsLatilab, "");
+    type(d->libraryPanels.photolibEitegpsLongtlab, "");
     apply();
     EXPECT_EQ(onlySheet().text, kApplied);
     // The current schema keeps "no position" as -180, -180; the older one as NULL.
@@ -119,8 +119,8 @@ TEST_P(LibraryPanel, AnInvalidCameraDateChangesNothingAndAValidOneIsLocalTime) {
     select({"wedding.jpg"});
     const QString shown = record("wedding.jpg").fileCameraDate;
     const QStringList before = databaseHashes();
-    type(d->photolibEiteTitlelab, "Not this either");
-    type(d->photolibEiteCameraDatelab, "31/12/2020 10:00");
+    type(d->libraryPanels.photolibEiteTitlelab, "Not this either");
+    type(d->libraryPanels.photolibEiteCameraDatelab, "31/12/2020 10:00");
     apply();
     const SheetText alert = onlySheet();
     EXPECT_EQ(alert.text, "Invalid date format");
@@ -130,13 +130,13 @@ TEST_P(LibraryPanel, AnInvalidCameraDateChangesNothingAndAValidOneIsLocalTime) {
     EXPECT_EQ(record("wedding.jpg").fileCameraDate, shown);
     EXPECT_EQ(record("wedding.jpg").fileTitle, "");
 
-    type(d->photolibEiteCameraDatelab, "2020:12:31 23:59:58");
+    type(d->libraryPanels.photolibEiteCameraDatelab, "2020:12:31 23:59:58");
     apply();
     EXPECT_EQ(onlySheet().text, kApplied);
     EXPECT_NEAR(libraryCameraDate(record("wedding.jpg")),
                 secondsOf(QDateTime(QDate(2020, 12, 31), QTime(23, 59, 58))), 1e-3);
     EXPECT_EQ(record("wedding.jpg").fileCameraDate, "2020-12-31 23:59:58");
-    EXPECT_EQ(d->photolibEiteCameraDatelab->text(), "2020-12-31 23:59:58");
+    EXPECT_EQ(d->libraryPanels.photolibEiteCameraDatelab->text(), "2020-12-31 23:59:58");
     EXPECT_EQ(integrity(), "ok");
 }
 
@@ -144,15 +144,15 @@ TEST_P(LibraryPanel, ANewFileNameKeepsItsExtensionAndAnEmptyOneIsRefused) {
     ASSERT_TRUE(openLibrary(GetParam()));
     select({"wedding.jpg"});
     const IKImageItemPtr photo = item("wedding.jpg");
-    EXPECT_EQ(d->photolibEiteFileNamelab->text(), "wedding");
+    EXPECT_EQ(d->libraryPanels.photolibEiteFileNamelab->text(), "wedding");
     const QStringList before = databaseHashes();
-    type(d->photolibEiteFileNamelab, " ... ");
+    type(d->libraryPanels.photolibEiteFileNamelab, " ... ");
     apply();
     EXPECT_EQ(onlySheet().text, "The file name cannot be used.");
     EXPECT_EQ(databaseHashes(), before);
 
     const QString name = QString::fromUtf8("Bride's day – Zürich 100%");
-    type(d->photolibEiteFileNamelab, name);
+    type(d->libraryPanels.photolibEiteFileNamelab, name);
     apply();
     EXPECT_EQ(onlySheet().text, kApplied);
     const QString stored = name + ".jpg";
@@ -167,7 +167,7 @@ TEST_P(LibraryPanel, ANewFileNameKeepsItsExtensionAndAnEmptyOneIsRefused) {
               stored);
     EXPECT_EQ(r.fileName, stored);
     EXPECT_EQ(photo->fileName, stored);
-    EXPECT_EQ(d->photolibEiteFileNamelab->text(), name);
+    EXPECT_EQ(d->libraryPanels.photolibEiteFileNamelab->text(), name);
     EXPECT_EQ(integrity(), "ok");
 }
 
@@ -175,26 +175,30 @@ TEST_F(LibraryEditTest, TypingMarksItsFieldOnlyAndANewSelectionForgetsIt) {
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     select({"St James Park.jpg"});
     // The selection filled the panel; filling is not typing.
-    EXPECT_EQ(d->photolibEiteTitlelab->text(), "St. James's Park");
+    EXPECT_EQ(d->libraryPanels.photolibEiteTitlelab->text(), "St. James's Park");
     const auto flags = [this] {
-        return QList<bool>{d->bChangePhotoLibraryTitle,          d->bChangePhotoLibFileName,
-                           d->bChangePhotoLibDescription,        d->bChangePhotoLibKeyWords,
-                           d->bChangePhotoLibCameraDate,         d->bChangePhotoLibCameraLens,
-                           d->bChangePhotoLibCameraMakeAndModel, d->bChangePhotoLibGPS};
+        return QList<bool>{d->libraryPanels.bChangePhotoLibraryTitle,
+                           d->libraryPanels.bChangePhotoLibFileName,
+                           d->libraryPanels.bChangePhotoLibDescription,
+                           d->libraryPanels.bChangePhotoLibKeyWords,
+                           d->libraryPanels.bChangePhotoLibCameraDate,
+                           d->libraryPanels.bChangePhotoLibCameraLens,
+                           d->libraryPanels.bChangePhotoLibCameraMakeAndModel,
+                           d->libraryPanels.bChangePhotoLibGPS};
     };
     EXPECT_EQ(flags(), QList<bool>(8, false));
-    QTest::keyClicks(d->photolibEiteTitlelab, "!");
-    EXPECT_EQ(d->photolibEiteTitlelab->text(), "St. James's Park!");
+    QTest::keyClicks(d->libraryPanels.photolibEiteTitlelab, "!");
+    EXPECT_EQ(d->libraryPanels.photolibEiteTitlelab->text(), "St. James's Park!");
     EXPECT_EQ(flags(), (QList<bool>{true, false, false, false, false, false, false, false}));
-    QTest::keyClicks(d->photolibEiteCameraModellab, "x");
-    QTest::keyClicks(d->photolibEitekeywordslab, "x");
+    QTest::keyClicks(d->libraryPanels.photolibEiteCameraModellab, "x");
+    QTest::keyClicks(d->libraryPanels.photolibEitekeywordslab, "x");
     EXPECT_EQ(flags(), (QList<bool>{true, false, false, true, false, false, true, false}));
     select({"wedding.jpg"});
     EXPECT_EQ(flags(), QList<bool>(8, false));
-    QTest::keyClicks(d->photolibEiteLensModellab, "x");
-    QTest::keyClicks(d->photolibEitegpsLongtlab, "1");
-    EXPECT_TRUE(d->bChangePhotoLibCameraLens);
-    EXPECT_TRUE(d->bChangePhotoLibGPS);
+    QTest::keyClicks(d->libraryPanels.photolibEiteLensModellab, "x");
+    QTest::keyClicks(d->libraryPanels.photolibEitegpsLongtlab, "1");
+    EXPECT_TRUE(d->libraryPanels.bChangePhotoLibCameraLens);
+    EXPECT_TRUE(d->libraryPanels.bChangePhotoLibGPS);
     // Opening the original's panel starts the library panel afresh.
     d->StartPhotoOriginalEditViewAction();
     EXPECT_EQ(flags(), QList<bool>(8, false));
@@ -204,8 +208,8 @@ TEST_F(LibraryEditTest, ALensTypedAloneGoesWithThePanelsMakeAndModel) {
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     select({"wedding.jpg"});
     const PRPicFileInfo &r = record("wedding.jpg");
-    type(d->photolibEiteLensModellab, "Nikkor 105mm f/1.4E; 'ED'");
-    d->MybuttonMouseDownHandle(d->applyPhotolibEiteViewBtn);
+    type(d->libraryPanels.photolibEiteLensModellab, "Nikkor 105mm f/1.4E; 'ED'");
+    d->MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
     ASSERT_EQ(takeSheets().value(0).text, kApplied);
     EXPECT_EQ(
         rows(QString("SELECT ZCAMERAMAKE, ZCAMERAMODEL, ZLENSMODEL FROM ZEXTENDEDATTRIBUTES "
@@ -221,8 +225,8 @@ TEST_F(LibraryEditTest, AReadOnlyLibraryIsRefusedWithItsReasonBeforeAnythingElse
     ASSERT_FALSE(d->photolibReadOnlyReason.isEmpty());
     const QStringList before = databaseHashes();
     select({"wedding.jpg"});
-    type(d->photolibEiteTitlelab, "Never written");
-    d->MybuttonMouseDownHandle(d->applyPhotolibEiteViewBtn);
+    type(d->libraryPanels.photolibEiteTitlelab, "Never written");
+    d->MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     // Not the offer to quit the holder: the library was opened read-only, and says why.
@@ -237,7 +241,7 @@ TEST_F(LibraryEditTest, ALibraryTakenByAnotherProgramAfterTheOpenIsOfferedToQuit
     const QStringList before = databaseHashes();
     photos.heldBy << DatabaseHolder{4243, QStringLiteral("Photos"), QStringLiteral("lock")};
     select({"wedding.jpg"});
-    type(d->photolibEiteTitlelab, "Never written");
+    type(d->libraryPanels.photolibEiteTitlelab, "Never written");
     d->ApplyPhotoLibMetadataChangeAction();
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
@@ -255,7 +259,7 @@ TEST_F(LibraryEditTest, AFailedWriteRollsBackTheWholeApplyAndNamesThePhoto) {
     ASSERT_EQ(d->selectedLibraryItems().first(), item("Tulips.jpg"));
     const int tulips = record("Tulips.jpg").photoID;
     record("wedding.jpg").photoID = 424242;
-    type(d->photolibEiteTitlelab, "Half an apply");
+    type(d->libraryPanels.photolibEiteTitlelab, "Half an apply");
     d->ApplyPhotoLibMetadataChangeAction();
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
@@ -279,7 +283,7 @@ TEST_F(LibraryEditTest, ARefusedCopyBackSaysSoAndTheRecordsStayAsTheLibraryIs) {
                                            "'From elsewhere' WHERE Z_PK = %1")
                                        .arg(wedding)});
     select({"wedding.jpg"});
-    type(d->photolibEiteTitlelab, "Ours");
+    type(d->libraryPanels.photolibEiteTitlelab, "Ours");
     d->ApplyPhotoLibMetadataChangeAction();
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
@@ -293,35 +297,36 @@ TEST_F(LibraryEditTest, ARefusedCopyBackSaysSoAndTheRecordsStayAsTheLibraryIs) {
 TEST_F(LibraryEditTest, PanelsSlideInAtTheWindowsRightEdgeAndTheirButtonsRoute) {
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     select({"wedding.jpg"});
-    QWidget *panel = d->photolibEditView;
+    QWidget *panel = d->mainWindow.photolibEditView;
     d->ClickEditPhotoExifDataMenuAction(); // library mode: the library panel
     ASSERT_TRUE(panel->isVisible());
     auto *slide = panel->findChild<QPropertyAnimation *>();
     ASSERT_TRUE(slide);
     EXPECT_EQ(slide->duration(), 200);
-    EXPECT_EQ(slide->startValue().toPoint(), QPoint(d->localPhotoViewImageView->width(), 0));
+    EXPECT_EQ(slide->startValue().toPoint(),
+              QPoint(d->mainWindow.localPhotoViewImageView->width(), 0));
     const QPoint end(d->window->width() - panel->width(), 0);
     EXPECT_EQ(slide->endValue().toPoint(), end);
     QTRY_COMPARE(panel->pos(), end);
     // Close drops what was typed and not applied.
-    const QString title = d->photolibEiteTitlelab->text();
-    type(d->photolibEiteTitlelab, "Never applied");
-    ASSERT_TRUE(d->bChangePhotoLibraryTitle);
-    d->MybuttonMouseDownHandle(d->canclePhotolibEiteViewBtn);
+    const QString title = d->libraryPanels.photolibEiteTitlelab->text();
+    type(d->libraryPanels.photolibEiteTitlelab, "Never applied");
+    ASSERT_TRUE(d->libraryPanels.bChangePhotoLibraryTitle);
+    d->MybuttonMouseDownHandle(d->libraryPanels.canclePhotolibEiteViewBtn);
     EXPECT_TRUE(panel->isHidden());
-    EXPECT_FALSE(d->bChangePhotoLibraryTitle);
-    EXPECT_EQ(d->photolibEiteTitlelab->text(), title);
+    EXPECT_FALSE(d->libraryPanels.bChangePhotoLibraryTitle);
+    EXPECT_EQ(d->libraryPanels.photolibEiteTitlelab->text(), title);
 
     d->StartPhotoOriginalEditViewAction();
-    EXPECT_TRUE(d->photoOriginalEditView->isVisible());
-    QTRY_COMPARE(d->photoOriginalEditView->pos(),
-                 QPoint(d->window->width() - d->photoOriginalEditView->width(), 0));
-    d->MybuttonMouseDownHandle(d->canclePhotoOrigEiteViewBtn);
-    EXPECT_TRUE(d->photoOriginalEditView->isHidden());
+    EXPECT_TRUE(d->mainWindow.photoOriginalEditView->isVisible());
+    QTRY_COMPARE(d->mainWindow.photoOriginalEditView->pos(),
+                 QPoint(d->window->width() - d->mainWindow.photoOriginalEditView->width(), 0));
+    d->MybuttonMouseDownHandle(d->libraryPanels.canclePhotoOrigEiteViewBtn);
+    EXPECT_TRUE(d->mainWindow.photoOriginalEditView->isHidden());
 
     // The menu's item opens it too; leaving the library view takes the panels along.
     QAction *edit = nullptr;
-    for (QAction *a : d->PhotolibEditExifMenu->actions())
+    for (QAction *a : d->mainWindow.PhotolibEditExifMenu->actions())
         if (a->text() == QString::fromUtf8("Edit Library Fields…"))
             edit = a;
     ASSERT_TRUE(edit);

@@ -67,20 +67,22 @@ class LibraryFilters : public ::testing::Test {
     // The filter button names the view; the toolbar's layout places every button whole,
     // none over another, each wide enough for its text.
     void expectButtons(const char *filterImage, const QString &title) {
-        EXPECT_EQ(d->showPhotoTypelibBtn->imageName(), QLatin1String(filterImage));
-        EXPECT_EQ(d->showPhotoTypelibBtn->toolTip(), QStringLiteral("Show: ") + title);
-        EXPECT_EQ(d->filterPhotolibBtn->imageName(), QStringLiteral("sortphotobydate.png"));
+        EXPECT_EQ(d->mainWindow.showPhotoTypelibBtn->imageName(), QLatin1String(filterImage));
+        EXPECT_EQ(d->mainWindow.showPhotoTypelibBtn->toolTip(), QStringLiteral("Show: ") + title);
+        EXPECT_EQ(d->mainWindow.filterPhotolibBtn->imageName(),
+                  QStringLiteral("sortphotobydate.png"));
         expectToolbarInShape();
     }
     void expectToolbarInShape() {
         // The window's own default size (the offscreen screen is smaller).
         d->window->resize(1200, 750);
         d->window->show();
-        d->localphotoView->hide();
-        d->photolibView->show();
+        d->mainWindow.localphotoView->hide();
+        d->mainWindow.photolibView->show();
         QApplication::sendPostedEvents();
         QList<QWidget *> bar;
-        for (PRButton *b : d->photolibView->findChildren<PRButton *>(Qt::FindDirectChildrenOnly))
+        for (PRButton *b :
+             d->mainWindow.photolibView->findChildren<PRButton *>(Qt::FindDirectChildrenOnly))
             if (b->isVisible())
                 bar << b;
         ASSERT_GE(bar.size(), 5);
@@ -109,7 +111,8 @@ TEST_F(LibraryFilters, EachFilterShowsItsListNewestFirstAndMarksTheButtons) {
     const LibraryState &l = d->library;
     // Right after the load, and after a sort, the toolbar keeps its shape.
     expectToolbarInShape();
-    EXPECT_EQ(d->showPhotoTypelibBtn->text(), QStringLiteral("Show: All Photos and Videos"));
+    EXPECT_EQ(d->mainWindow.showPhotoTypelibBtn->text(),
+              QStringLiteral("Show: All Photos and Videos"));
     // A sort first, so the filters have a sort button to reset.
     d->SortAllPhotosLibraryByFileNameAction();
     expectToolbarInShape();
@@ -200,9 +203,10 @@ TEST_F(LibraryFilters, EveryFilterActionShowsItsOwnList) {
         (d.get()->*action)();
         EXPECT_EQ(l.photoLibBroserArray, newest(l.*list)) << image;
         EXPECT_TRUE(names(l.photoLibBroserArray).contains(QLatin1String(image))) << image;
-        EXPECT_EQ(d->showPhotoTypelibBtn->imageName(), QLatin1String(image));
+        EXPECT_EQ(d->mainWindow.showPhotoTypelibBtn->imageName(), QLatin1String(image));
         // The sorts find the same list again through the button's picture.
-        EXPECT_EQ(&d->libraryListForFilter(d->showPhotoTypelibBtn->imageName()), &(l.*list));
+        EXPECT_EQ(&d->libraryListForFilter(d->mainWindow.showPhotoTypelibBtn->imageName()),
+                  &(l.*list));
     }
 }
 
@@ -210,7 +214,7 @@ TEST_F(LibraryFilters, AnAlbumFromItsMenuItemShowsNewestFirstAndKeepsScanOrder) 
     ASSERT_TRUE(open());
     const LibraryState &l = d->library;
     QAction *item = nullptr;
-    for (QAction *a : d->albumsFolderMenuItem->menu()->actions())
+    for (QAction *a : d->mainWindow.albumsFolderMenuItem->menu()->actions())
         if (a->data().toString() == QLatin1String("Pumpkin Farm"))
             item = a;
     ASSERT_TRUE(item);
@@ -229,13 +233,13 @@ TEST_F(LibraryFilters, AnAlbumFromItsMenuItemShowsNewestFirstAndKeepsScanOrder) 
     d->library.albumDictionary.insert(QStringLiteral("Kids & Dogs"), kids);
     d->showLibraryAlbumMenu();
     QAction *amp = nullptr;
-    for (QAction *a : d->albumsFolderMenuItem->menu()->actions())
+    for (QAction *a : d->mainWindow.albumsFolderMenuItem->menu()->actions())
         if (a->text() == QLatin1String("Kids && Dogs"))
             amp = a;
     ASSERT_TRUE(amp);
     amp->trigger();
     EXPECT_EQ(l.currentAlbumArray, kids);
-    EXPECT_EQ(d->showPhotoTypelibBtn->text(), QStringLiteral("Show: Kids && Dogs"));
+    EXPECT_EQ(d->mainWindow.showPhotoTypelibBtn->text(), QStringLiteral("Show: Kids && Dogs"));
 
     // An album title the last scan does not know changes nothing.
     const QList<IKImageItemPtr> shown = l.photoLibBroserArray;
@@ -250,8 +254,9 @@ TEST_F(LibraryFilters, SelectionsKeepTheFilterAndSameNamesComeGroupedByName) {
     d->ShowVideosBtninPhotoLibraryAction();
     d->SelectAllissuesPhotosAction();
     EXPECT_EQ(l.photoLibBroserArray, l.difPhotoLibItemArray);
-    EXPECT_EQ(d->showPhotoTypelibBtn->imageName(), QStringLiteral("showvideobtn.png"));
-    EXPECT_EQ(d->filterPhotolibBtn->imageName(), QStringLiteral("allincorrectphotos.png"));
+    EXPECT_EQ(d->mainWindow.showPhotoTypelibBtn->imageName(), QStringLiteral("showvideobtn.png"));
+    EXPECT_EQ(d->mainWindow.filterPhotolibBtn->imageName(),
+              QStringLiteral("allincorrectphotos.png"));
     expectToolbarInShape();
     // The sort still sorts the videos.
     d->SortAllPhotosLibraryByDateAction();
@@ -259,7 +264,8 @@ TEST_F(LibraryFilters, SelectionsKeepTheFilterAndSameNamesComeGroupedByName) {
 
     d->SelectAllPhotosLibraryAction();
     EXPECT_EQ(l.photoLibBroserArray, l.backupdifPhotoLibItemArray);
-    EXPECT_EQ(d->filterPhotolibBtn->imageName(), QStringLiteral("allphotoinphotolib.png"));
+    EXPECT_EQ(d->mainWindow.filterPhotolibBtn->imageName(),
+              QStringLiteral("allphotoinphotolib.png"));
 
     d->FindSameFileNameinPhotoLibraryAction();
     QStringList groups = names(l.photoLibBroserArray);
@@ -282,11 +288,12 @@ TEST_F(LibraryFilters, CustomRangeOverThePickers) {
     ASSERT_TRUE(open());
     const LibraryState &l = d->library;
     d->ensureDateRangePickers();
-    ASSERT_TRUE(d->startDatePicker && d->endDatePicker);
+    ASSERT_TRUE(d->libraryWindows.startDatePicker && d->libraryWindows.endDatePicker);
     // The title is not cut: room for it, bold, beside a title bar's buttons.
-    QFont bold = d->dateRangeWindow->font();
+    QFont bold = d->libraryWindows.dateRangeWindow->font();
     bold.setBold(true);
-    EXPECT_GE(std::max(d->dateRangeWindow->sizeHint().width(), d->dateRangeWindow->minimumWidth()),
+    EXPECT_GE(std::max(d->libraryWindows.dateRangeWindow->sizeHint().width(),
+                       d->libraryWindows.dateRangeWindow->minimumWidth()),
               QFontMetrics(bold).horizontalAdvance("Custom Date Range") + 150);
     // One photo dated in the future, one with a dashed date text.
     const IKImageItemPtr future = l.backupdifPhotoLibItemArray.at(0);
@@ -296,8 +303,8 @@ TEST_F(LibraryFilters, CustomRangeOverThePickers) {
         now.addDays(2).toString(QStringLiteral("yyyy:MM:dd HH:mm:ss"));
     dashed->photoLibFileNode->fileCreateDate = QStringLiteral("1999-07-01 10:00:00");
 
-    d->startDatePicker->setDateTime(now.addDays(1));
-    d->endDatePicker->setDateTime(now.addDays(3));
+    d->libraryWindows.startDatePicker->setDateTime(now.addDays(1));
+    d->libraryWindows.endDatePicker->setDateTime(now.addDays(3));
     d->ShowCustomRangePhotoLibraryAction();
     EXPECT_EQ(l.photoLibBroserArray, (QList<IKImageItemPtr>{future}));
     EXPECT_EQ(l.currentAlbumArray, (QList<IKImageItemPtr>{future}));
@@ -305,21 +312,21 @@ TEST_F(LibraryFilters, CustomRangeOverThePickers) {
 
     // Both ends are included.
     const QDateTime ten(QDate(1999, 7, 1), QTime(10, 0));
-    d->startDatePicker->setDateTime(ten);
-    d->endDatePicker->setDateTime(ten);
+    d->libraryWindows.startDatePicker->setDateTime(ten);
+    d->libraryWindows.endDatePicker->setDateTime(ten);
     d->ShowCustomRangePhotoLibraryAction();
     EXPECT_EQ(l.photoLibBroserArray, (QList<IKImageItemPtr>{dashed}));
 
-    d->startDatePicker->setDateTime(now.addDays(3));
-    d->endDatePicker->setDateTime(now.addDays(1));
+    d->libraryWindows.startDatePicker->setDateTime(now.addDays(3));
+    d->libraryWindows.endDatePicker->setDateTime(now.addDays(1));
     d->ShowCustomRangePhotoLibraryAction();
     EXPECT_TRUE(l.photoLibBroserArray.isEmpty());
     EXPECT_TRUE(l.currentAlbumArray.isEmpty());
 
     // Every dated photo of the library lies between 1990 and the day after tomorrow, in
     // scan order behind the view.
-    d->startDatePicker->setDateTime(QDateTime(QDate(1990, 1, 1), QTime(0, 0)));
-    d->endDatePicker->setDateTime(now.addDays(3));
+    d->libraryWindows.startDatePicker->setDateTime(QDateTime(QDate(1990, 1, 1), QTime(0, 0)));
+    d->libraryWindows.endDatePicker->setDateTime(now.addDays(3));
     d->ShowCustomRangePhotoLibraryAction();
     EXPECT_EQ(l.photoLibBroserArray, newest(l.currentAlbumArray));
     EXPECT_GE(l.currentAlbumArray.size(), l.backupdifPhotoLibItemArray.size() - 2);

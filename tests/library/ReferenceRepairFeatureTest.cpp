@@ -66,10 +66,10 @@ class ReferenceRepair : public ::testing::Test {
     virtual const char *libraryName() const { return "Test-10.15.7"; }
     bool older() const { return QLatin1String(libraryName()) == QLatin1String("Test-10.14.6"); }
     void select(const QList<IKImageItemPtr> &items) {
-        QItemSelectionModel *m = d->photoLibBrowserView->selectionModel();
+        QItemSelectionModel *m = d->mainWindow.photoLibBrowserView->selectionModel();
         m->clearSelection();
         for (const IKImageItemPtr &i : items)
-            m->select(d->photoLibBrowserView->model()->index(
+            m->select(d->mainWindow.photoLibBrowserView->model()->index(
                           int(d->library.photoLibBroserArray.indexOf(i)), 0),
                       QItemSelectionModel::Select);
     }
@@ -157,16 +157,16 @@ TEST_F(ReferenceRepair, ARenamedFileIsWrittenIntoTheLibraryOrRenamedBackWithoutR
     ASSERT_TRUE(QFile::rename(pumpkins->filePath, root + QStringLiteral("/Shared/Kürbis 4.jpeg")));
     writeSized(root + QStringLiteral("/Shared/small.jpg"), 10);
     d->FixReferencedPhotosAction();
-    ASSERT_TRUE(d->fixReferencedNameWindow->isVisible());
-    EXPECT_TRUE(d->copyOrigFileNameBtn->isChecked());
+    ASSERT_TRUE(d->libraryWindows.fixReferencedNameWindow->isVisible());
+    EXPECT_TRUE(d->libraryWindows.copyOrigFileNameBtn->isChecked());
     // The two boxes stay opposite.
-    d->copyPhotoLibFileNameBtn->click();
-    EXPECT_FALSE(d->copyOrigFileNameBtn->isChecked());
-    d->copyOrigFileNameBtn->click();
-    EXPECT_FALSE(d->copyPhotoLibFileNameBtn->isChecked());
+    d->libraryWindows.copyPhotoLibFileNameBtn->click();
+    EXPECT_FALSE(d->libraryWindows.copyOrigFileNameBtn->isChecked());
+    d->libraryWindows.copyOrigFileNameBtn->click();
+    EXPECT_FALSE(d->libraryWindows.copyPhotoLibFileNameBtn->isChecked());
     select({pumpkins}); // the relink reloaded the browser
     d->StartCopyFileNameReferenceFileAction();
-    EXPECT_FALSE(d->fixReferencedNameWindow->isVisible());
+    EXPECT_FALSE(d->libraryWindows.fixReferencedNameWindow->isVisible());
     QMessageBox *sheet = visibleSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("1 referenced photo(s) relinked: the library browser "
@@ -183,8 +183,8 @@ TEST_F(ReferenceRepair, ARenamedFileIsWrittenIntoTheLibraryOrRenamedBackWithoutR
     const QString libraryName = pumpkins->filePath;
     ASSERT_TRUE(QFile::rename(libraryName, root + QStringLiteral("/Shared/IMG 9.jpg")));
     ASSERT_TRUE(QFile::link(root + QStringLiteral("/nowhere"), libraryName));
-    d->copyPhotoLibFileNameBtn->click();
-    ASSERT_TRUE(d->copyPhotoLibFileNameBtn->isChecked());
+    d->libraryWindows.copyPhotoLibFileNameBtn->click();
+    ASSERT_TRUE(d->libraryWindows.copyPhotoLibFileNameBtn->isChecked());
     select({pumpkins});
     d->StartCopyFileNameReferenceFileAction();
     sheet = visibleSheet();
@@ -282,7 +282,7 @@ TEST_F(ReferenceRepair, ALostReferenceWhoseNameClimbsOutOfItsFolderIsNeverRepair
     const QStringList row = assetRow();
     const QStringList before = treeListing(roots.path());
 
-    d->copyPhotoLibFileNameBtn->setChecked(true); // rename files on disk
+    d->libraryWindows.copyPhotoLibFileNameBtn->setChecked(true); // rename files on disk
     select({hostile});
     d->StartCopyFileNameReferenceFileAction();
     QMessageBox *sheet = visibleSheet();

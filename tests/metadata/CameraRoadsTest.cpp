@@ -63,18 +63,19 @@ class CameraRoads : public ::testing::Test {
         Workspace::setRevealer([this](const QString &p, const QString &) { revealed << p; });
         d = std::make_unique<AppDelegate>();
         d->launch();
-        d->mDeviceBrowser->setAutodetectEnabled(false);
+        d->cameraWindow.mDeviceBrowser->setAutodetectEnabled(false);
         d->preferences.storagelocation = storage.path();
         card = cards.filePath("card");
         QDir().mkpath(card + "/DCIM/100TEST");
         for (const char *f : {"wedding.jpg", "St James Park.jpg", "IMG_1994.JPG"})
             EXPECT_FALSE(copyFixture(f, card + "/DCIM/100TEST").isEmpty());
-        d->mDeviceBrowser->addFolderDevice(card);
-        d->mDeviceBrowser->pollNow();
-        ASSERT_TRUE(waitFor([&] { return d->mCameras.size() == 1; }));
+        d->cameraWindow.mDeviceBrowser->addFolderDevice(card);
+        d->cameraWindow.mDeviceBrowser->pollNow();
+        ASSERT_TRUE(waitFor([&] { return d->cameraWindow.mCameras.size() == 1; }));
         d->OpenDeviceAction();
-        ASSERT_TRUE(
-            waitFor([&] { return d->cameItemArray.size() == 3 && !d->cameraRequestsPending(); }));
+        ASSERT_TRUE(waitFor([&] {
+            return d->cameraWindow.cameItemArray.size() == 3 && !d->cameraRequestsPending();
+        }));
         d->blocalMode = false; // the camera is the source
     }
     void TearDown() override {
@@ -84,11 +85,12 @@ class CameraRoads : public ::testing::Test {
         Workspace::setRevealer({});
     }
     void select(const QStringList &names) {
-        QItemSelectionModel *sel = d->imageBrowserView->selectionModel();
+        QItemSelectionModel *sel = d->cameraWindow.imageBrowserView->selectionModel();
         sel->clear();
-        for (int i = 0; i < d->cameItemArray.size(); ++i)
-            if (names.contains(d->cameItemArray[i]->fileName))
-                sel->select(d->cameraPhotoModel->index(i), QItemSelectionModel::Select);
+        for (int i = 0; i < d->cameraWindow.cameItemArray.size(); ++i)
+            if (names.contains(d->cameraWindow.cameItemArray[i]->fileName))
+                sel->select(d->cameraWindow.cameraPhotoModel->index(i),
+                            QItemSelectionModel::Select);
     }
     QMessageBox *openSheet() {
         for (QWidget *top : QApplication::topLevelWidgets())
@@ -112,7 +114,9 @@ class CameraRoads : public ::testing::Test {
         QApplication::processEvents();
         return text;
     }
-    bool settled() { return !d->cameraRequestsPending() && !d->camerataskProgressor->isVisible(); }
+    bool settled() {
+        return !d->cameraRequestsPending() && !d->cameraWindow.camerataskProgressor->isVisible();
+    }
     QString onCard(const QString &name) { return card + "/DCIM/100TEST/" + name; }
     QStringList storageFiles() {
         return QDir(storage.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -218,19 +222,19 @@ TEST_F(CameraRoads, RemovingAllMetadataFromACameraPhotoLeavesNoneOfIt) {
 TEST_F(CameraRoads, CameraButtonPopsTheRemovalMenuForTheCamera) {
     d->blocalMode = true; // the main window is in local mode with nothing selected
     select({});
-    EXPECT_FALSE(d->removeExifBtn->isEnabled()); // nothing to remove from
-    EXPECT_FALSE(d->downloadPhotoBtn->isEnabled());
+    EXPECT_FALSE(d->cameraWindow.removeExifBtn->isEnabled()); // nothing to remove from
+    EXPECT_FALSE(d->cameraWindow.downloadPhotoBtn->isEnabled());
     select({"St James Park.jpg"});
-    EXPECT_TRUE(d->downloadPhotoBtn->isEnabled());
-    ASSERT_TRUE(d->removeExifBtn->isEnabled());
-    d->removeExifBtn->click();
+    EXPECT_TRUE(d->cameraWindow.downloadPhotoBtn->isEnabled());
+    ASSERT_TRUE(d->cameraWindow.removeExifBtn->isEnabled());
+    d->cameraWindow.removeExifBtn->click();
     EXPECT_TRUE(d->removalMenuFromCamera);
-    EXPECT_TRUE(d->removeExifMenu->isVisible());
+    EXPECT_TRUE(d->mainWindow.removeExifMenu->isVisible());
     EXPECT_TRUE(d->cameraIsSource());
     // The user picks a removal from the open menu.
     d->RemoveExifDataFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
-    d->removeExifMenu->hide();
+    d->mainWindow.removeExifMenu->hide();
     const QString out = storage.filePath("NoExif_St James Park.jpg");
     ASSERT_TRUE(waitFor([&] { return QFile::exists(out) && settled() && openSheet(); }));
     answerSheet();
@@ -255,24 +259,24 @@ TEST_F(CameraRoads, NothingSelectedSaysSo) {
 TEST_F(CameraRoads, SingleDateWindowEditsTheDownloadedCopy) {
     select({"IMG_1994.JPG"});
     d->ShowChangeDateWindow();
-    ASSERT_TRUE(waitFor([&] { return d->changeDateWindow->isVisible() && settled(); }));
-    EXPECT_EQ(d->orignalDatelab->text(), "2020:04:15 10:25:51");
+    ASSERT_TRUE(waitFor([&] { return d->dateWindows.changeDateWindow->isVisible() && settled(); }));
+    EXPECT_EQ(d->dateWindows.orignalDatelab->text(), "2020:04:15 10:25:51");
 
     // A text that is no date writes nothing and keeps the window open.
-    d->orignalDatelab->setText("yesterday");
+    d->dateWindows.orignalDatelab->setText("yesterday");
     d->ClickDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(answerSheet(), "Invalid date format");
-    EXPECT_TRUE(d->changeDateWindow->isVisible());
+    EXPECT_TRUE(d->dateWindows.changeDateWindow->isVisible());
 
     const QByteArray downloaded = bytesOf(storage.filePath("IMG_1994.JPG"));
-    d->orignalDatelab->setText("2001:02:03 04:05:06");
-    d->diginalDatelab->setText("2001-02-03 04:05:07");
+    d->dateWindows.orignalDatelab->setText("2001:02:03 04:05:06");
+    d->dateWindows.diginalDatelab->setText("2001-02-03 04:05:07");
     d->ClickDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     ASSERT_TRUE(waitFor([&] { return settled() && openSheet(); }));
     EXPECT_EQ(answerSheet(), "Photo metadata updated successfully.");
-    EXPECT_FALSE(d->changeDateWindow->isVisible());
+    EXPECT_FALSE(d->dateWindows.changeDateWindow->isVisible());
     const QString copy = storage.filePath("IMG_1994.JPG");
     EXPECT_NE(bytesOf(copy), downloaded);
     const QJsonObject json = exiftool(copy);
@@ -286,14 +290,14 @@ TEST_F(CameraRoads, SingleDateWindowEditsTheDownloadedCopy) {
 TEST_F(CameraRoads, GpsWindowOpensOnTheCopyAndSavesIntoIt) {
     select({"St James Park.jpg"});
     d->EditeGPSExifDataPhoto();
-    ASSERT_TRUE(waitFor([&] { return d->changeGPSWindow->isVisible() && settled(); }));
-    EXPECT_NEAR(d->latitudelab->text().toDouble(), 51.5036, 1e-3);
-    EXPECT_NEAR(d->longtitudelab->text().toDouble(), -0.1318, 1e-3);
+    ASSERT_TRUE(waitFor([&] { return d->gpsWindow.changeGPSWindow->isVisible() && settled(); }));
+    EXPECT_NEAR(d->gpsWindow.latitudelab->text().toDouble(), 51.5036, 1e-3);
+    EXPECT_NEAR(d->gpsWindow.longtitudelab->text().toDouble(), -0.1318, 1e-3);
 
-    d->latitudelab->setText("-33.5");
-    d->longtitudelab->setText("151.25");
-    d->dateStamplab->setText("2020:01:02");
-    d->timeStamplab->setText("03:04:05");
+    d->gpsWindow.latitudelab->setText("-33.5");
+    d->gpsWindow.longtitudelab->setText("151.25");
+    d->gpsWindow.dateStamplab->setText("2020:01:02");
+    d->gpsWindow.timeStamplab->setText("03:04:05");
     d->ClickSaveChangeGPSAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QString copy = storage.filePath("St James Park.jpg");
@@ -314,17 +318,17 @@ TEST_F(CameraRoads, EditSheetChecksWhatItWritesThenEditsTheCopies) {
     d->selection.oldTitleStr = "A local photo's title";
     d->selection.oldArtistStr = "A local artist";
     d->StartEditViewAction();
-    EXPECT_TRUE(d->titlelab->text().isEmpty());
-    EXPECT_TRUE(d->artistlab->text().isEmpty());
-    d->titlelab->setText("From the camera");
-    d->imageFNumberlab->setText("two point eight");
+    EXPECT_TRUE(d->editSheet.titlelab->text().isEmpty());
+    EXPECT_TRUE(d->editSheet.artistlab->text().isEmpty());
+    d->editSheet.titlelab->setText("From the camera");
+    d->editSheet.imageFNumberlab->setText("two point eight");
     d->ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(answerSheet(), "Invalid value");
     QApplication::processEvents();
     EXPECT_TRUE(storageFiles().isEmpty()); // nothing downloaded, nothing written
 
-    d->imageFNumberlab->setText("2.8");
+    d->editSheet.imageFNumberlab->setText("2.8");
     d->ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
     ASSERT_TRUE(waitFor([&] { return settled() && openSheet(); }));
@@ -364,8 +368,8 @@ TEST_F(CameraRoads, APhotoThatDoesNotArriveIsReportedAndTheOthersAreDone) {
 
 TEST_F(CameraRoads, LensWindowRewritesTheCopyQuietly) {
     select({"IMG_1994.JPG"});
-    d->lensMakelab->setText("Kestry Optics");
-    d->lensModellab->setText("KO 35mm F2");
+    d->lensWindow.lensMakelab->setText("Kestry Optics");
+    d->lensWindow.lensModellab->setText("KO 35mm F2");
     d->ChangeCameLensModel();
     ASSERT_TRUE(waitForJobs(*d));
     const QString copy = storage.filePath("IMG_1994.JPG");

@@ -40,17 +40,17 @@ class Clipboard : public ::testing::Test {
         d->localPhotoItemArray = {itemFor(park), itemFor(wedding)};
         model.setRowCount(2);
         model.setColumnCount(1);
-        d->localImageBrowserView->setModel(&model);
+        d->mainWindow.localImageBrowserView->setModel(&model);
     }
     void TearDown() override {
-        d->localImageBrowserView->setModel(nullptr);
+        d->mainWindow.localImageBrowserView->setModel(nullptr);
         d.reset();
         Workspace::setRevealer({});
         Workspace::setUrlOpener({});
     }
     void select(int row) {
-        d->localImageBrowserView->selectionModel()->select(model.index(row, 0),
-                                                           QItemSelectionModel::ClearAndSelect);
+        d->mainWindow.localImageBrowserView->selectionModel()->select(
+            model.index(row, 0), QItemSelectionModel::ClearAndSelect);
     }
     QMessageBox *openSheet() {
         for (QMessageBox *s : d->window->findChildren<QMessageBox *>())
@@ -68,7 +68,7 @@ class Clipboard : public ::testing::Test {
 } // namespace
 
 TEST_F(Clipboard, PasteBeforeCopyTellsWhatToDo) {
-    EXPECT_FALSE(d->pasteGPSMenuItem->isEnabled());
+    EXPECT_FALSE(d->mainWindow.pasteGPSMenuItem->isEnabled());
     select(1);
     d->ClickPasteGPSDataAction();
     ASSERT_TRUE(waitForJobs(*d));
@@ -94,9 +94,9 @@ TEST_F(Clipboard, GpsAndIptcGoOverSectionBySection) {
     ASSERT_TRUE(waitForJobs(*d));
     d->ClickCopyOnePhotoIPTCAction();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_TRUE(d->bCopyGPSData);
-    EXPECT_TRUE(d->pasteGPSMenuItem->isEnabled());
-    EXPECT_FALSE(d->pasteExifMenuItem->isEnabled());
+    EXPECT_TRUE(d->clipboard.bCopyGPSData);
+    EXPECT_TRUE(d->mainWindow.pasteGPSMenuItem->isEnabled());
+    EXPECT_FALSE(d->mainWindow.pasteExifMenuItem->isEnabled());
     select(1);
     d->ClickPasteGPSDataAction();
     ASSERT_TRUE(waitForJobs(*d));
@@ -124,8 +124,8 @@ TEST_F(Clipboard, CopyOfAPhotoWithoutGpsPastesAnEmptySection) {
     select(1);
     d->ClickCopyOnePhotoGPSAction();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_TRUE(d->bCopyGPSData);
-    EXPECT_TRUE(d->copyGPSDictionary.isEmpty());
+    EXPECT_TRUE(d->clipboard.bCopyGPSData);
+    EXPECT_TRUE(d->clipboard.copyGPSDictionary.isEmpty());
     select(0);
     d->ClickPasteGPSDataAction();
     ASSERT_TRUE(waitForJobs(*d));
@@ -172,11 +172,11 @@ TEST(PasteRules, PixelDescriptionsStayTheTargets) {
 }
 
 TEST_F(Clipboard, MenusReachTheActions) {
-    ASSERT_TRUE(d->removeExifMenu);
-    EXPECT_EQ(d->removeExifMenu->actions().size(), 7);
+    ASSERT_TRUE(d->mainWindow.removeExifMenu);
+    EXPECT_EQ(d->mainWindow.removeExifMenu->actions().size(), 7);
     select(0);
-    d->pasteTIFFMenuItem->setEnabled(true);
-    d->pasteTIFFMenuItem->trigger();
+    d->mainWindow.pasteTIFFMenuItem->setEnabled(true);
+    d->mainWindow.pasteTIFFMenuItem->trigger();
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "First you need to copy TIFF data from a photo.");

@@ -57,9 +57,10 @@ class CompletionSheet : public ::testing::Test {
         d->LoadImportedPhotsonMainThread();
     }
     void selectAll() {
-        auto *selection = d->localImageBrowserView->selectionModel();
-        for (int row = 0; row < d->localPhotoModel->rowCount(); ++row)
-            selection->select(d->localPhotoModel->index(row), QItemSelectionModel::Select);
+        auto *selection = d->mainWindow.localImageBrowserView->selectionModel();
+        for (int row = 0; row < d->mainWindow.localPhotoModel->rowCount(); ++row)
+            selection->select(d->mainWindow.localPhotoModel->index(row),
+                              QItemSelectionModel::Select);
     }
     // What the user does: picks the item of `menu` titled `text`.
     void choose(QMenu *menu, const QString &text) {
@@ -131,7 +132,7 @@ TEST_F(CompletionSheet, NamesTheMenuItemAndTheFolderAndRevealsOnlyFromItsButton)
     add("St James Park.jpg");
     add("wedding.jpg");
     selectAll();
-    choose(d->removeExifMenu, "Remove Exif and GPS Data");
+    choose(d->mainWindow.removeExifMenu, "Remove Exif and GPS Data");
     ASSERT_TRUE(waitForJobs(*d));
 
     QMessageBox *sheet = openSheet();
@@ -156,7 +157,7 @@ TEST_F(CompletionSheet, NamesTheMenuItemAndTheFolderAndRevealsOnlyFromItsButton)
 TEST_F(CompletionSheet, AQuietJobThatWentWellRevealsAtOnce) {
     add("St James Park.jpg");
     selectAll();
-    choose(d->removeExifMenu, "Remove GPS Data"); // says nothing when all went well
+    choose(d->mainWindow.removeExifMenu, "Remove GPS Data"); // says nothing when all went well
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(openSheet(), nullptr);
     EXPECT_EQ(revealed, QStringList{out("St James Park.jpg")});
@@ -168,7 +169,7 @@ TEST_F(CompletionSheet, PhotosNotWrittenMakeAWarningThatStillShowsTheOthers) {
     addPath(broken);
     add("St James Park.jpg");
     selectAll();
-    choose(d->removeExifMenu, "Remove GPS Data");
+    choose(d->mainWindow.removeExifMenu, "Remove GPS Data");
     ASSERT_TRUE(waitForJobs(*d));
 
     QMessageBox *sheet = openSheet();
@@ -188,13 +189,13 @@ TEST_F(CompletionSheet, AJobStartedInAWindowTakesTheItemThatOpenedItAndSaysOrigi
     const QString park = add("St James Park.jpg");
     selectAll();
     d->preferences.overwrite = true;
-    choose(d->editExifMenu, "Edit Photo Metadata…");
-    ASSERT_TRUE(d->eidtMetaWindow->isVisible());
+    choose(d->mainWindow.editExifMenu, "Edit Photo Metadata…");
+    ASSERT_TRUE(d->editSheet.eidtMetaWindow->isVisible());
     QApplication::processEvents(); // the menu item's handling is over: only the sheet knows it
-    d->titlelab->setFocus();
-    d->titlelab->setText("Horse Guards Road");
-    d->controlTextDidChange(d->titlelab);
-    auto *apply = d->eidtMetaWindow->findChild<QPushButton *>("ClickApplyChangeAction");
+    d->editSheet.titlelab->setFocus();
+    d->editSheet.titlelab->setText("Horse Guards Road");
+    d->controlTextDidChange(d->editSheet.titlelab);
+    auto *apply = d->editSheet.eidtMetaWindow->findChild<QPushButton *>("ClickApplyChangeAction");
     ASSERT_TRUE(apply);
     apply->click();
     ASSERT_TRUE(waitForJobs(*d));

@@ -86,10 +86,10 @@ class DateFeature : public ::testing::Test {
         Workspace::setRevealer([this](const QString &p, const QString &) { revealed << p; });
         d = std::make_unique<AppDelegate>();
         d->launch();
-        d->localImageBrowserView->setModel(&model);
+        d->mainWindow.localImageBrowserView->setModel(&model);
     }
     void TearDown() override {
-        d->localImageBrowserView->setModel(nullptr);
+        d->mainWindow.localImageBrowserView->setModel(nullptr);
         d.reset();
         Workspace::setRevealer({});
         Workspace::setUrlOpener({});
@@ -108,8 +108,8 @@ class DateFeature : public ::testing::Test {
         model.setRowCount(int(paths.size()));
         model.setColumnCount(1);
         for (int i = 0; i < paths.size(); ++i)
-            d->localImageBrowserView->selectionModel()->select(model.index(i, 0),
-                                                               QItemSelectionModel::Select);
+            d->mainWindow.localImageBrowserView->selectionModel()->select(
+                model.index(i, 0), QItemSelectionModel::Select);
         d->selection.currentChooseFilePath = paths.value(0);
     }
     QString copy(const QString &fixture, const QString &as = QString()) {
@@ -142,14 +142,14 @@ TEST_F(DateFeature, FixedDateStepsFiveMinutesOverThreePhotos) {
     selectPhotos({copy("St James Park.jpg"), copy("wedding.jpg"), copy("Fritest.jpeg")});
     d->ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_TRUE(d->changeMutiDateWindow->isVisible());
-    d->mutSetDatelab->setText("2021-03-04 05:06:07");
-    d->AddDateNumBtn->setChecked(true);
-    d->AddDateNumlab->setText("5");
-    d->AddDateUnitBtn->setCurrentText("Minute");
+    EXPECT_TRUE(d->dateWindows.changeMutiDateWindow->isVisible());
+    d->dateWindows.mutSetDatelab->setText("2021-03-04 05:06:07");
+    d->dateWindows.AddDateNumBtn->setChecked(true);
+    d->dateWindows.AddDateNumlab->setText("5");
+    d->dateWindows.AddDateUnitBtn->setCurrentText("Minute");
     d->ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_FALSE(d->changeMutiDateWindow->isVisible());
+    EXPECT_FALSE(d->dateWindows.changeMutiDateWindow->isVisible());
     const QStringList names = {"St James Park.jpg", "wedding.jpg", "Fritest.jpeg"};
     for (int k = 0; k < 3; ++k) {
         SCOPED_TRACE(names[k].toStdString());
@@ -180,8 +180,8 @@ TEST_F(DateFeature, AmountsCarryAcrossTheYearAndBackOverFebruary) {
     selectPhotos({a});
     d->ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
-    d->hourVaulab->setText("1");
-    d->AddTimeBtn->setChecked(true);
+    d->dateWindows.hourVaulab->setText("1");
+    d->dateWindows.AddTimeBtn->setChecked(true);
     d->ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(exiftool(out("a.jpg"))["EXIF:DateTimeOriginal"].toString(), "2022:01:01 00:30:00");
@@ -190,11 +190,11 @@ TEST_F(DateFeature, AmountsCarryAcrossTheYearAndBackOverFebruary) {
     selectPhotos({b});
     d->ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
-    d->dayVaulab->setText("1");
-    d->RemoveTimeBtn->setChecked(true);
+    d->dateWindows.dayVaulab->setText("1");
+    d->dateWindows.RemoveTimeBtn->setChecked(true);
     d->ClickRemoveTimeAction();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_FALSE(d->AddTimeBtn->isChecked());
+    EXPECT_FALSE(d->dateWindows.AddTimeBtn->isChecked());
     d->ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(exifOriginal(out("b.jpg")), "2021:02:28 10:00:00");
@@ -210,7 +210,7 @@ TEST_F(DateFeature, AmountsOnAPhotoWithoutADateGiveAPlainCopy) {
     selectPhotos({plain});
     d->ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
-    d->dayVaulab->setText("3");
+    d->dateWindows.dayVaulab->setText("3");
     d->ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(digestOf(out("plain.jpg")), digestOf(plain));
@@ -223,11 +223,11 @@ TEST_F(DateFeature, ReferenceShiftMovesEachDateByItsOwnShift) {
     selectPhotos({park});
     d->ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
-    d->dateImageview->setImage(QPixmap(4, 4));
-    d->beforeorignalDatelab->setText("2018:10:13 09:18:12");
-    d->beforediginalDatelab->setText("2018:10:13 09:18:12");
-    d->afterorignalDatelab->setText("2018:10:14 09:18:12");
-    d->afterdiginalDatelab->setText("2018-10-13 10:18:12");
+    d->dateWindows.dateImageview->setImage(QPixmap(4, 4));
+    d->dateWindows.beforeorignalDatelab->setText("2018:10:13 09:18:12");
+    d->dateWindows.beforediginalDatelab->setText("2018:10:13 09:18:12");
+    d->dateWindows.afterorignalDatelab->setText("2018:10:14 09:18:12");
+    d->dateWindows.afterdiginalDatelab->setText("2018-10-13 10:18:12");
     d->ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject j = exiftool(out("St James Park.jpg"));
@@ -237,25 +237,25 @@ TEST_F(DateFeature, ReferenceShiftMovesEachDateByItsOwnShift) {
     EXPECT_EQ(FileDates::modificationDate(out("St James Park.jpg")),
               local(2018, 10, 13, 10, 18, 12));
     // The reference goes with its dates, so the next save is not steered into method 1.
-    EXPECT_TRUE(d->dateImageview->image().isNull());
-    EXPECT_TRUE(d->afterorignalDatelab->text().isEmpty());
+    EXPECT_TRUE(d->dateWindows.dateImageview->image().isNull());
+    EXPECT_TRUE(d->dateWindows.afterorignalDatelab->text().isEmpty());
 }
 
 TEST_F(DateFeature, InvalidDatesWriteNothingAndKeepTheWindow) {
     selectPhotos({copy("wedding.jpg")});
     d->ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
-    d->mutSetDatelab->setText("2021-13-45 99:00:00");
+    d->dateWindows.mutSetDatelab->setText("2021-13-45 99:00:00");
     d->ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
-    QMessageBox *sheet = openSheet(d->changeMutiDateWindow);
+    QMessageBox *sheet = openSheet(d->dateWindows.changeMutiDateWindow);
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "Invalid date format");
     EXPECT_EQ(sheet->informativeText(),
               "Input the valid date format: YYYY:MM:DD HH:MM:SS or YYYY-MM-DD HH:MM:SS");
     sheet->buttons().first()->click();
-    EXPECT_TRUE(d->changeMutiDateWindow->isVisible());
-    EXPECT_EQ(d->mutSetDatelab->text(), "2021-13-45 99:00:00");
+    EXPECT_TRUE(d->dateWindows.changeMutiDateWindow->isVisible());
+    EXPECT_EQ(d->dateWindows.mutSetDatelab->text(), "2021-13-45 99:00:00");
     EXPECT_FALSE(QFile::exists(out("wedding.jpg")));
 
     d->ClickMutiCreatedDateChangedSaveAction();
@@ -271,7 +271,7 @@ TEST_F(DateFeature, EmptySelectionAsksForAPhoto) {
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "No Item has been selected");
     EXPECT_EQ(sheet->informativeText(), "Please select at least one item to process.");
-    EXPECT_FALSE(d->changeMutiDateWindow->isVisible());
+    EXPECT_FALSE(d->dateWindows.changeMutiDateWindow->isVisible());
 }
 
 TEST_F(DateFeature, FileDatesBatchStepsAndLeavesTheBytes) {
@@ -280,10 +280,10 @@ TEST_F(DateFeature, FileDatesBatchStepsAndLeavesTheBytes) {
     selectPhotos(photos);
     d->ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
-    d->mutSetDatelab->setText("2020:02:29 23:55:00");
-    d->AddDateNumBtn->setChecked(true);
-    d->AddDateNumlab->setText("5");
-    d->AddDateUnitBtn->setCurrentText("Minute");
+    d->dateWindows.mutSetDatelab->setText("2020:02:29 23:55:00");
+    d->dateWindows.AddDateNumBtn->setChecked(true);
+    d->dateWindows.AddDateNumlab->setText("5");
+    d->dateWindows.AddDateUnitBtn->setCurrentText("Minute");
     d->ClickMutiCreatedDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     for (int k = 0; k < 3; ++k) {
@@ -302,13 +302,13 @@ TEST_F(DateFeature, SingleWindowWritesBothDatesAndTheFileDates) {
     const QString park = copy("St James Park.jpg");
     selectPhotos({park});
     d->ShowChangeDateWindow();
-    EXPECT_TRUE(d->changeDateWindow->isVisible());
-    EXPECT_EQ(d->orignalDatelab->text(), "2018:10:13 09:18:12");
-    d->orignalDatelab->setText("2021-03-04 05:06:07");
-    d->diginalDatelab->setText("2021-03-05 06:07:08");
+    EXPECT_TRUE(d->dateWindows.changeDateWindow->isVisible());
+    EXPECT_EQ(d->dateWindows.orignalDatelab->text(), "2018:10:13 09:18:12");
+    d->dateWindows.orignalDatelab->setText("2021-03-04 05:06:07");
+    d->dateWindows.diginalDatelab->setText("2021-03-05 06:07:08");
     d->ClickDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_FALSE(d->changeDateWindow->isVisible());
+    EXPECT_FALSE(d->dateWindows.changeDateWindow->isVisible());
     const QJsonObject j = exiftool(out("St James Park.jpg"));
     EXPECT_EQ(j["EXIF:DateTimeOriginal"].toString(), "2021:03:04 05:06:07");
     EXPECT_EQ(j["EXIF:CreateDate"].toString(), "2021:03:05 06:07:08");
@@ -321,12 +321,12 @@ TEST_F(DateFeature, SingleWindowWritesBothDatesAndTheFileDates) {
 TEST_F(DateFeature, SingleWindowRefusesATextThatIsNotADate) {
     selectPhotos({copy("wedding.jpg")});
     d->ShowChangeDateWindow();
-    d->orignalDatelab->setText("next tuesday");
-    d->diginalDatelab->setText("2021:03:05 06:07:08");
+    d->dateWindows.orignalDatelab->setText("next tuesday");
+    d->dateWindows.diginalDatelab->setText("2021:03:05 06:07:08");
     d->ClickDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
-    ASSERT_TRUE(openSheet(d->changeDateWindow));
-    EXPECT_TRUE(d->changeDateWindow->isVisible());
+    ASSERT_TRUE(openSheet(d->dateWindows.changeDateWindow));
+    EXPECT_TRUE(d->dateWindows.changeDateWindow->isVisible());
     EXPECT_FALSE(QFile::exists(out("wedding.jpg")));
 }
 
@@ -334,8 +334,8 @@ TEST_F(DateFeature, SingleWindowFileDatesKeepTheContent) {
     const QString w = copy("wedding.jpg");
     selectPhotos({w});
     d->ShowChangeDateWindow();
-    d->orignalDatelab->setText("2001:02:03 04:05:06");
-    d->diginalDatelab->setText("2001:02:03 04:05:06");
+    d->dateWindows.orignalDatelab->setText("2001:02:03 04:05:06");
+    d->dateWindows.diginalDatelab->setText("2001:02:03 04:05:06");
     d->ClickCreatedDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(digestOf(out("wedding.jpg")), digestOf(w));
@@ -445,7 +445,7 @@ TEST_F(DateFeature, FixedDateWithoutSteppingAndReferenceOutsideLocalMode) {
     selectPhotos({a, b});
     d->ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
-    d->mutSetDatelab->setText("2019-08-07 06:05:04");
+    d->dateWindows.mutSetDatelab->setText("2019-08-07 06:05:04");
     d->ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(exifOriginal(out("wedding.jpg")), "2019:08:07 06:05:04");
@@ -453,18 +453,18 @@ TEST_F(DateFeature, FixedDateWithoutSteppingAndReferenceOutsideLocalMode) {
 
     // The reference method changes local photos only.
     QFile::remove(out("wedding.jpg"));
-    d->dateImageview->setImage(QPixmap(4, 4));
-    d->beforeorignalDatelab->setText("2019:08:07 06:05:04");
-    d->beforediginalDatelab->setText("2019:08:07 06:05:04");
-    d->afterorignalDatelab->setText("2019:08:08 06:05:04");
-    d->afterdiginalDatelab->setText("2019:08:08 06:05:04");
+    d->dateWindows.dateImageview->setImage(QPixmap(4, 4));
+    d->dateWindows.beforeorignalDatelab->setText("2019:08:07 06:05:04");
+    d->dateWindows.beforediginalDatelab->setText("2019:08:07 06:05:04");
+    d->dateWindows.afterorignalDatelab->setText("2019:08:08 06:05:04");
+    d->dateWindows.afterdiginalDatelab->setText("2019:08:08 06:05:04");
     d->blocalMode = false;
     d->ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     d->blocalMode = true;
     EXPECT_FALSE(QFile::exists(out("wedding.jpg")));
-    EXPECT_FALSE(d->changeMutiDateWindow->isVisible());
-    EXPECT_TRUE(d->beforeorignalDatelab->text().isEmpty());
+    EXPECT_FALSE(d->dateWindows.changeMutiDateWindow->isVisible());
+    EXPECT_TRUE(d->dateWindows.beforeorignalDatelab->text().isEmpty());
 }
 
 TEST_F(DateFeature, ExiftoolSetsAllDatesOfOneFile) {
@@ -532,32 +532,32 @@ TEST_F(DateFeature, ReferencePhotoFromThePanelIsClearedOnReset) {
     ASSERT_EQ(panel.selectedFiles().value(0), park);
     d->openPanelDidEnd3(&panel, 0);
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_TRUE(d->dateImageview->image().isNull()); // cancel takes nothing
+    EXPECT_TRUE(d->dateWindows.dateImageview->image().isNull()); // cancel takes nothing
     d->openPanelDidEnd3(&panel, 1);
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_FALSE(d->dateImageview->image().isNull());
-    EXPECT_EQ(d->beforeorignalDatelab->text(), "2018:10:13 09:18:12");
-    EXPECT_EQ(d->beforediginalDatelab->text(), "2018:10:13 09:18:12");
-    EXPECT_TRUE(d->dateChoosePhotoBtn->isHidden());
+    EXPECT_FALSE(d->dateWindows.dateImageview->image().isNull());
+    EXPECT_EQ(d->dateWindows.beforeorignalDatelab->text(), "2018:10:13 09:18:12");
+    EXPECT_EQ(d->dateWindows.beforediginalDatelab->text(), "2018:10:13 09:18:12");
+    EXPECT_TRUE(d->dateWindows.dateChoosePhotoBtn->isHidden());
     EXPECT_EQ(d->selection.currentChooseFilePath, park);
     d->ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_TRUE(d->dateImageview->image().isNull());
-    EXPECT_TRUE(d->beforeorignalDatelab->text().isEmpty());
-    EXPECT_FALSE(d->dateChoosePhotoBtn->isHidden());
+    EXPECT_TRUE(d->dateWindows.dateImageview->image().isNull());
+    EXPECT_TRUE(d->dateWindows.beforeorignalDatelab->text().isEmpty());
+    EXPECT_FALSE(d->dateWindows.dateChoosePhotoBtn->isHidden());
 }
 
 TEST_F(DateFeature, CancelClosesTheWindowOfTheSelection) {
     selectPhotos({copy("wedding.jpg"), copy("Fritest.jpeg")});
     d->ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
-    d->changeDateWindow->show();
+    d->dateWindows.changeDateWindow->show();
     d->ClickDateChangedCancelAction();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_FALSE(d->changeMutiDateWindow->isVisible());
-    EXPECT_TRUE(d->changeDateWindow->isVisible());
+    EXPECT_FALSE(d->dateWindows.changeMutiDateWindow->isVisible());
+    EXPECT_TRUE(d->dateWindows.changeDateWindow->isVisible());
     selectPhotos({copy("St James Park.jpg")});
     d->ClickDateChangedCancelAction();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_FALSE(d->changeDateWindow->isVisible());
+    EXPECT_FALSE(d->dateWindows.changeDateWindow->isVisible());
 }

@@ -58,10 +58,10 @@ class DateTwins : public ::testing::Test {
         d->LoadImportedPhotsonMainThread();
     }
     void select(std::initializer_list<int> rows) {
-        QItemSelectionModel *s = d->localImageBrowserView->selectionModel();
+        QItemSelectionModel *s = d->mainWindow.localImageBrowserView->selectionModel();
         s->clearSelection();
         for (int row : rows)
-            s->select(d->localPhotoModel->index(row), QItemSelectionModel::Select);
+            s->select(d->mainWindow.localPhotoModel->index(row), QItemSelectionModel::Select);
     }
     void type(QLineEdit *field, const QString &text) {
         d->control(field);
@@ -74,8 +74,8 @@ class DateTwins : public ::testing::Test {
         d->ChangeDateExifFromPhoto();
         if (!waitForJobs(*d))
             return false;
-        d->hourVaulab->setText("1");
-        d->AddTimeBtn->setChecked(true);
+        d->dateWindows.hourVaulab->setText("1");
+        d->dateWindows.AddTimeBtn->setChecked(true);
         d->ClickMutiDateChangedSaveAction();
         return waitForJobs(*d);
     }
@@ -156,11 +156,11 @@ TEST_F(DateTwins, TheEditSheetSavesDateTitleKeywordsAndPositionOfAHeicInOneGo) {
     add(heic);
     select({0});
     d->StartEditViewAction();
-    type(d->cameraDatelab, "2021-03-04 05:06:07");
-    type(d->titlelab, "Harbour");
-    type(d->keywordslab, "Sydney, Ferry");
-    type(d->gpsLatilab, "-33.8568");
-    type(d->gpsLongtlab, "151.2153");
+    type(d->editSheet.cameraDatelab, "2021-03-04 05:06:07");
+    type(d->editSheet.titlelab, "Harbour");
+    type(d->editSheet.keywordslab, "Sydney, Ferry");
+    type(d->editSheet.gpsLatilab, "-33.8568");
+    type(d->editSheet.gpsLongtlab, "151.2153");
     d->ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
 
@@ -196,7 +196,7 @@ TEST_F(DateTwins, TheEditSheetKeepsEachCopyInThePhotosZone) {
     add(jpeg);
     select({0});
     d->StartEditViewAction();
-    type(d->cameraDatelab, "2021-03-04 05:06:07");
+    type(d->editSheet.cameraDatelab, "2021-03-04 05:06:07");
     d->ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
 
@@ -282,8 +282,8 @@ TEST_F(DateTwins, CopiesWithTheirOwnZoneKeepItWhenExifNamesNone) {
 
     select({1});
     d->ShowChangeDateWindow();
-    d->orignalDatelab->setText("2021-03-04 05:06:07");
-    d->diginalDatelab->setText("2021-03-04 05:06:07");
+    d->dateWindows.orignalDatelab->setText("2021-03-04 05:06:07");
+    d->dateWindows.diginalDatelab->setText("2021-03-04 05:06:07");
     d->ClickDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     {

@@ -72,8 +72,8 @@ class EditSheet : public ::testing::Test {
         return path;
     }
     void selectRow(int row) {
-        d->localImageBrowserView->selectionModel()->select(d->localPhotoModel->index(row),
-                                                           QItemSelectionModel::ClearAndSelect);
+        d->mainWindow.localImageBrowserView->selectionModel()->select(
+            d->mainWindow.localPhotoModel->index(row), QItemSelectionModel::ClearAndSelect);
     }
     // What typing into a field does: the text changes and the delegate hears of it.
     void type(QLineEdit *field, const QString &text) {
@@ -215,18 +215,18 @@ TEST_F(EditSheet, ApplyWritesEachChangedFieldAndNothingElse) {
     const QString park = add("St James Park.jpg");
     selectRow(0);
     d->StartEditViewAction();
-    ASSERT_TRUE(d->eidtMetaWindow->isVisible());
-    EXPECT_EQ(d->cameraModelab->text(), "NIKON D7000");
-    EXPECT_EQ(d->imageExpotimelab->text(), d->selection.oldimageExpotimeStr);
-    type(d->titlelab, "Horse Guards");
-    type(d->artistlab, "");
-    type(d->imageFNumberlab, "2.8");
-    type(d->imageExpotimelab, "1/125");
-    type(d->gpsLatilab, "-33.5");
-    type(d->cameraDatelab, "2019-05-04 10:20:30");
+    ASSERT_TRUE(d->editSheet.eidtMetaWindow->isVisible());
+    EXPECT_EQ(d->editSheet.cameraModelab->text(), "NIKON D7000");
+    EXPECT_EQ(d->editSheet.imageExpotimelab->text(), d->selection.oldimageExpotimeStr);
+    type(d->editSheet.titlelab, "Horse Guards");
+    type(d->editSheet.artistlab, "");
+    type(d->editSheet.imageFNumberlab, "2.8");
+    type(d->editSheet.imageExpotimelab, "1/125");
+    type(d->editSheet.gpsLatilab, "-33.5");
+    type(d->editSheet.cameraDatelab, "2019-05-04 10:20:30");
     d->ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_FALSE(d->eidtMetaWindow->isVisible());
+    EXPECT_FALSE(d->editSheet.eidtMetaWindow->isVisible());
 
     const QString written = out("St James Park.jpg");
     ASSERT_TRUE(QFile::exists(written));
@@ -267,8 +267,8 @@ TEST_F(EditSheet, ClickingIntoThePositionRewritesNothing) {
     add("Fritest.jpeg");
     selectRow(0);
     d->StartEditViewAction();
-    d->control(d->gpsLatilab); // editing begins, nothing typed
-    d->control(d->titlelab);
+    d->control(d->editSheet.gpsLatilab); // editing begins, nothing typed
+    d->control(d->editSheet.titlelab);
     d->ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject before = exiftoolNumbers(fixturePath("St James Park.jpg"));
@@ -284,8 +284,8 @@ TEST_F(EditSheet, ClickingIntoThePositionRewritesNothing) {
     // Keywords stay a list when one is added.
     selectRow(1);
     d->StartEditViewAction();
-    EXPECT_EQ(d->keywordslab->text(), d->selection.oldKeywordStr);
-    type(d->keywordslab, d->keywordslab->text() + ",Beach");
+    EXPECT_EQ(d->editSheet.keywordslab->text(), d->selection.oldKeywordStr);
+    type(d->editSheet.keywordslab, d->editSheet.keywordslab->text() + ",Beach");
     d->ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QStringList keywords =
@@ -300,21 +300,21 @@ TEST_F(EditSheet, APositionThatIsNoNumberIsRefusedAndNothingIsWritten) {
     add("St James Park.jpg");
     selectRow(0);
     d->StartEditViewAction();
-    type(d->gpsLatilab, "fifty-one");
+    type(d->editSheet.gpsLatilab, "fifty-one");
     d->ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
     QMessageBox *alert = visibleAlert();
     ASSERT_TRUE(alert);
     EXPECT_TRUE(alert->informativeText().contains("fifty-one"));
-    EXPECT_TRUE(d->eidtMetaWindow->isVisible());
+    EXPECT_TRUE(d->editSheet.eidtMetaWindow->isVisible());
     EXPECT_FALSE(QFile::exists(out("St James Park.jpg")));
     alert->buttons().first()->click();
 
     // Cancel forgets what was typed: the next opening shows the photo's values.
     d->HideEditViewAction();
     d->StartEditViewAction();
-    EXPECT_EQ(d->gpsLatilab->text(), d->selection.oldGpsLatiStr);
-    EXPECT_FALSE(d->gpsInfoChange);
+    EXPECT_EQ(d->editSheet.gpsLatilab->text(), d->selection.oldGpsLatiStr);
+    EXPECT_FALSE(d->editSheet.gpsInfoChange);
 }
 
 TEST_F(EditSheet, ARawOriginalIsNeverReplacedByItsPreview) {
@@ -336,7 +336,7 @@ TEST_F(EditSheet, ARawOriginalIsNeverReplacedByItsPreview) {
     d->preferences.overwrite = true;
     selectRow(0);
     d->StartEditViewAction();
-    type(d->titlelab, "Green field");
+    type(d->editSheet.titlelab, "Green field");
     d->ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
 
@@ -352,19 +352,19 @@ TEST_F(EditSheet, EveryFieldReachesItsTags) {
     add("Fritest.jpeg");
     selectRow(0);
     d->StartEditViewAction();
-    type(d->imageDescrilab, "Dusk over the bay");
-    type(d->copyrightlab, "© 2021 K.");
-    type(d->commentslab, "tripod");
-    type(d->cameraMakelab, "Kestry");
-    type(d->cameraModelab, "K-1");
-    type(d->sheetLensMakelab, "Zeiss");
-    type(d->sheetLensModellab, "Planar 50");
-    type(d->lensSerialNumlab, "L-42");
-    type(d->imageOrientationlab, "6");
-    type(d->imageISOSpeedlab, "400");
-    type(d->imageFlen35mmlab, "75");
-    type(d->imageBrightlab, "-1.5");
-    type(d->imageWhiteBalancelab, "1");
+    type(d->editSheet.imageDescrilab, "Dusk over the bay");
+    type(d->editSheet.copyrightlab, "© 2021 K.");
+    type(d->editSheet.commentslab, "tripod");
+    type(d->editSheet.cameraMakelab, "Kestry");
+    type(d->editSheet.cameraModelab, "K-1");
+    type(d->editSheet.sheetLensMakelab, "Zeiss");
+    type(d->editSheet.sheetLensModellab, "Planar 50");
+    type(d->editSheet.lensSerialNumlab, "L-42");
+    type(d->editSheet.imageOrientationlab, "6");
+    type(d->editSheet.imageISOSpeedlab, "400");
+    type(d->editSheet.imageFlen35mmlab, "75");
+    type(d->editSheet.imageBrightlab, "-1.5");
+    type(d->editSheet.imageWhiteBalancelab, "1");
     d->ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject tool = exiftoolNumbers(out("Fritest.jpeg"));
@@ -392,10 +392,10 @@ TEST_F(EditSheet, FieldsKeepTheirWidthWhileTyping) {
     add("IMG_1994.JPG"); // no position: the map appears only once one is typed
     selectRow(0);
     d->StartEditViewAction();
-    ASSERT_TRUE(d->eidtMetaWindow->isVisible());
+    ASSERT_TRUE(d->editSheet.eidtMetaWindow->isVisible());
     QApplication::processEvents();
-    EXPECT_FALSE(d->editMetaMapView->isVisible());
-    const QList<QLineEdit *> fields = d->eidtMetaWindow->findChildren<QLineEdit *>();
+    EXPECT_FALSE(d->editSheet.editMetaMapView->isVisible());
+    const QList<QLineEdit *> fields = d->editSheet.eidtMetaWindow->findChildren<QLineEdit *>();
     ASSERT_EQ(fields.size(), 23);
     QHash<QLineEdit *, int> widths;
     for (QLineEdit *f : fields) {
@@ -420,12 +420,12 @@ TEST_F(EditSheet, FieldsKeepTheirWidthWhileTyping) {
         expectSameWidths(typed->objectName());
     }
     // A position typed brings the map beside the fields; they stay where they are.
-    for (QLineEdit *f : {d->gpsLatilab, d->gpsLongtlab}) {
+    for (QLineEdit *f : {d->editSheet.gpsLatilab, d->editSheet.gpsLongtlab}) {
         f->selectAll();
-        QTest::keyClicks(f, f == d->gpsLatilab ? "48.8584" : "2.2945");
+        QTest::keyClicks(f, f == d->editSheet.gpsLatilab ? "48.8584" : "2.2945");
     }
     QApplication::processEvents();
-    EXPECT_TRUE(d->editMetaMapView->isVisible());
+    EXPECT_TRUE(d->editSheet.editMetaMapView->isVisible());
     expectSameWidths("the map appeared");
 }
 
@@ -455,15 +455,15 @@ TEST_F(EditSheet, EachFieldReachesEveryCopyThePhotoHas) {
         d->LoadImportedPhotsonMainThread();
         paths << path;
     }
-    d->localImageBrowserView->selectAll();
+    d->mainWindow.localImageBrowserView->selectAll();
     d->StartEditViewAction();
-    type(d->artistlab, "New Name");
-    type(d->titlelab, "New title");
-    type(d->imageDescrilab, "New caption");
-    type(d->keywordslab, "Sea, Sky");
-    type(d->cameraModelab, "D850");
-    type(d->commentslab, "tripod");
-    type(d->sheetLensModellab, "Nikkor 50");
+    type(d->editSheet.artistlab, "New Name");
+    type(d->editSheet.titlelab, "New title");
+    type(d->editSheet.imageDescrilab, "New caption");
+    type(d->editSheet.keywordslab, "Sea, Sky");
+    type(d->editSheet.cameraModelab, "D850");
+    type(d->editSheet.commentslab, "tripod");
+    type(d->editSheet.sheetLensModellab, "Nikkor 50");
     d->ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
 
@@ -513,11 +513,11 @@ TEST_F(EditSheet, AHeicsXmpCopiesTakeTheFields) {
     d->LoadImportedPhotsonMainThread();
     selectRow(0);
     d->StartEditViewAction();
-    type(d->artistlab, "New Name");
-    type(d->imageDescrilab, "New caption");
-    type(d->copyrightlab, "New owner");
-    type(d->titlelab, "New title");
-    type(d->keywordslab, "Sea, Sky");
+    type(d->editSheet.artistlab, "New Name");
+    type(d->editSheet.imageDescrilab, "New caption");
+    type(d->editSheet.copyrightlab, "New owner");
+    type(d->editSheet.titlelab, "New title");
+    type(d->editSheet.keywordslab, "Sea, Sky");
     d->ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
 

@@ -47,14 +47,14 @@ class EditsAddUp : public ::testing::Test {
         return path;
     }
     void selectFirst() {
-        d->localImageBrowserView->selectionModel()->select(d->localPhotoModel->index(0),
-                                                           QItemSelectionModel::ClearAndSelect);
+        d->mainWindow.localImageBrowserView->selectionModel()->select(
+            d->mainWindow.localPhotoModel->index(0), QItemSelectionModel::ClearAndSelect);
     }
     void typeTitle(const QString &text) {
         d->StartEditViewAction();
-        d->control(d->titlelab);
-        d->titlelab->setText(text);
-        d->controlTextDidChange(d->titlelab);
+        d->control(d->editSheet.titlelab);
+        d->editSheet.titlelab->setText(text);
+        d->controlTextDidChange(d->editSheet.titlelab);
         d->ClickApplyChangeAction();
         ASSERT_TRUE(waitForJobs(*d));
     }
@@ -87,10 +87,10 @@ TEST_F(EditsAddUp, ATitleThenRemoveGpsLeaveACopyWithTheTitleAndNoPosition) {
     EXPECT_EQ(item->filePath, park);
     EXPECT_EQ(item->editedCopyPath, copy);
     EXPECT_EQ(d->selection.oldTitleStr, "Horse Guards");
-    EXPECT_EQ(d->photoTitlelab->text(), "Horse Guards");
+    EXPECT_EQ(d->mainWindow.photoTitlelab->text(), "Horse Guards");
     EXPECT_TRUE(d->selection.oldGpsLatiStr.isEmpty());
     d->StartEditViewAction();
-    EXPECT_EQ(d->titlelab->text(), "Horse Guards");
+    EXPECT_EQ(d->editSheet.titlelab->text(), "Horse Guards");
 }
 
 TEST_F(EditsAddUp, ThreeTitlesOneAfterTheOtherRewriteTheOneCopy) {

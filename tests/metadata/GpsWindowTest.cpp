@@ -59,8 +59,8 @@ class GpsWindow : public ::testing::Test {
         return item;
     }
     void selectRow(int row) {
-        d->localImageBrowserView->selectionModel()->select(d->localPhotoModel->index(row),
-                                                           QItemSelectionModel::ClearAndSelect);
+        d->mainWindow.localImageBrowserView->selectionModel()->select(
+            d->mainWindow.localPhotoModel->index(row), QItemSelectionModel::ClearAndSelect);
     }
     QMessageBox *visibleAlert() {
         for (QMessageBox *box : d->window->findChildren<QMessageBox *>())
@@ -118,20 +118,20 @@ TEST_F(GpsWindow, SaveOnStJamesParkKeepsTheAltitudeAndTakesUtcStamps) {
     add("St James Park.jpg");
     selectRow(0);
     d->EditeGPSExifDataPhoto();
-    ASSERT_TRUE(d->changeGPSWindow->isVisible());
-    EXPECT_NEAR(d->latitudelab->text().toDouble(), 51.503572, 1e-5);
-    EXPECT_NEAR(d->longtitudelab->text().toDouble(), -0.131806, 1e-5);
-    EXPECT_EQ(d->dateStamplab->text(), kGpsDatePlaceholder); // the photo has no stamps
-    EXPECT_NEAR(d->previewMapView->centerLatitude(), 51.503572, 1e-5);
+    ASSERT_TRUE(d->gpsWindow.changeGPSWindow->isVisible());
+    EXPECT_NEAR(d->gpsWindow.latitudelab->text().toDouble(), 51.503572, 1e-5);
+    EXPECT_NEAR(d->gpsWindow.longtitudelab->text().toDouble(), -0.131806, 1e-5);
+    EXPECT_EQ(d->gpsWindow.dateStamplab->text(), kGpsDatePlaceholder); // the photo has no stamps
+    EXPECT_NEAR(d->gpsWindow.previewMapView->centerLatitude(), 51.503572, 1e-5);
 
-    d->latitudelab->setText("-33.5");
+    d->gpsWindow.latitudelab->setText("-33.5");
     d->PreviewCurrentGPSInMap();
-    EXPECT_NEAR(d->previewMapView->centerLatitude(), -33.5, 1e-9);
-    d->dateStamplab->setText("2020:05:01");
-    d->timeStamplab->setText("12:30:00");
+    EXPECT_NEAR(d->gpsWindow.previewMapView->centerLatitude(), -33.5, 1e-9);
+    d->gpsWindow.dateStamplab->setText("2020:05:01");
+    d->gpsWindow.timeStamplab->setText("12:30:00");
     d->ClickSaveChangeGPSAction();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_FALSE(d->changeGPSWindow->isVisible());
+    EXPECT_FALSE(d->gpsWindow.changeGPSWindow->isVisible());
     EXPECT_EQ(visibleAlert(), nullptr);
 
     const QString written = out("St James Park.jpg");
@@ -165,24 +165,24 @@ TEST_F(GpsWindow, BadValuesAreRefusedAndNothingIsWritten) {
     add("IMG_1994.JPG"); // no position
     selectRow(0);
     d->AddGPSExifDataPhoto();
-    ASSERT_TRUE(d->changeGPSWindow->isVisible());
-    EXPECT_EQ(d->dateStamplab->text(), "YYYY:MM:DD");
-    EXPECT_EQ(d->timeStamplab->text(), "HH:MM:SS");
+    ASSERT_TRUE(d->gpsWindow.changeGPSWindow->isVisible());
+    EXPECT_EQ(d->gpsWindow.dateStamplab->text(), "YYYY:MM:DD");
+    EXPECT_EQ(d->gpsWindow.timeStamplab->text(), "HH:MM:SS");
     for (const auto &[lat, lon] : std::initializer_list<std::pair<QString, QString>>{
              {"", "10"}, {"north", "10"}, {"10", "200"}}) {
-        d->latitudelab->setText(lat);
-        d->longtitudelab->setText(lon);
+        d->gpsWindow.latitudelab->setText(lat);
+        d->gpsWindow.longtitudelab->setText(lon);
         d->ClickSaveChangeGPSAction();
         ASSERT_TRUE(waitForJobs(*d));
         alert = visibleAlert();
         ASSERT_TRUE(alert) << lat.toStdString();
         EXPECT_EQ(alert->text(), "Vaule Error");
         alert->buttons().first()->click();
-        EXPECT_TRUE(d->changeGPSWindow->isVisible());
+        EXPECT_TRUE(d->gpsWindow.changeGPSWindow->isVisible());
     }
-    d->latitudelab->setText("48.8584");
-    d->longtitudelab->setText("2.2945");
-    d->timeStamplab->setText("noon");
+    d->gpsWindow.latitudelab->setText("48.8584");
+    d->gpsWindow.longtitudelab->setText("2.2945");
+    d->gpsWindow.timeStamplab->setText("noon");
     d->ClickSaveChangeGPSAction();
     ASSERT_TRUE(waitForJobs(*d));
     ASSERT_TRUE(visibleAlert());
@@ -191,7 +191,7 @@ TEST_F(GpsWindow, BadValuesAreRefusedAndNothingIsWritten) {
 
     // Both placeholders left alone: the position is written without stamps, and the
     // photo keeps its original's file dates.
-    d->timeStamplab->setText("HH:MM:SS");
+    d->gpsWindow.timeStamplab->setText("HH:MM:SS");
     d->ClickSaveChangeGPSAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QString written = out("IMG_1994.JPG");
@@ -213,18 +213,18 @@ TEST_F(GpsWindow, EditingAPositionThePhotoLacksOffersToAddOne) {
     ASSERT_TRUE(question);
     EXPECT_EQ(question->text(), "This photo has no GPS position. Add one?");
     EXPECT_EQ(question->windowModality(), Qt::WindowModal);
-    EXPECT_FALSE(d->changeGPSWindow->isVisible());
+    EXPECT_FALSE(d->gpsWindow.changeGPSWindow->isVisible());
     ASSERT_EQ(question->buttons().size(), 2);
     answer(question, "Cancel");
-    EXPECT_FALSE(d->changeGPSWindow->isVisible());
+    EXPECT_FALSE(d->gpsWindow.changeGPSWindow->isVisible());
     EXPECT_EQ(visibleAlert(), nullptr);
 
     d->EditeGPSExifDataPhoto();
     answer(visibleAlert(), "Add GPS Position…");
-    ASSERT_TRUE(d->changeGPSWindow->isVisible());
-    EXPECT_EQ(d->dateStamplab->text(), "YYYY:MM:DD");
-    d->latitudelab->setText("48.8584");
-    d->longtitudelab->setText("2.2945");
+    ASSERT_TRUE(d->gpsWindow.changeGPSWindow->isVisible());
+    EXPECT_EQ(d->gpsWindow.dateStamplab->text(), "YYYY:MM:DD");
+    d->gpsWindow.latitudelab->setText("48.8584");
+    d->gpsWindow.longtitudelab->setText("2.2945");
     d->ClickSaveChangeGPSAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject tool = exiftoolNumbers(out("IMG_1994.JPG"));
@@ -243,9 +243,9 @@ TEST_F(GpsWindow, StampsWithoutAPositionAreNoPositionToEdit) {
     d->EditeGPSExifDataPhoto();
     ASSERT_TRUE(visibleAlert());
     answer(visibleAlert(), "Add GPS Position…");
-    ASSERT_TRUE(d->changeGPSWindow->isVisible());
-    EXPECT_EQ(d->dateStamplab->text(), "2020:05:01"); // the photo's own stamps
-    EXPECT_EQ(d->timeStamplab->text(), "12:30:00");
+    ASSERT_TRUE(d->gpsWindow.changeGPSWindow->isVisible());
+    EXPECT_EQ(d->gpsWindow.dateStamplab->text(), "2020:05:01"); // the photo's own stamps
+    EXPECT_EQ(d->gpsWindow.timeStamplab->text(), "12:30:00");
 }
 
 TEST_F(GpsWindow, PlaceNameFromALocalGeocoder) {
@@ -262,7 +262,7 @@ TEST_F(GpsWindow, PlaceNameFromALocalGeocoder) {
     const IKImageItemPtr item = add("St James Park.jpg");
     d->selection.currentCoords = QPointF(51.503572, -0.131806);
     d->GetCityInfowithFileThreader(item);
-    EXPECT_TRUE(waitFor([&] { return d->getLocation; }));
+    EXPECT_TRUE(waitFor([&] { return d->gpsWindow.getLocation; }));
     EXPECT_EQ(item->GPSLocationfileName, "St. James's, London, United Kingdom");
     ASSERT_FALSE(server.targets.isEmpty());
     EXPECT_TRUE(server.targets.last().contains("lat=51.50357"));

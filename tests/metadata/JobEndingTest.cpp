@@ -37,8 +37,8 @@ class JobEnding : public ::testing::Test {
         d->launch();
     }
     void TearDown() override {
-        if (d && d->localImageBrowserView)
-            d->localImageBrowserView->setModel(nullptr);
+        if (d && d->mainWindow.localImageBrowserView)
+            d->mainWindow.localImageBrowserView->setModel(nullptr);
         d.reset();
         Workspace::setRevealer({});
         Workspace::setUrlOpener({});
@@ -47,10 +47,10 @@ class JobEnding : public ::testing::Test {
         for (const QString &p : paths)
             d->localPhotoItemArray << itemFor(p);
         model = std::make_unique<QStandardItemModel>(int(paths.size()), 1);
-        d->localImageBrowserView->setModel(model.get());
+        d->mainWindow.localImageBrowserView->setModel(model.get());
         for (int i = 0; i < paths.size(); ++i)
-            d->localImageBrowserView->selectionModel()->select(model->index(i, 0),
-                                                               QItemSelectionModel::Select);
+            d->mainWindow.localImageBrowserView->selectionModel()->select(
+                model->index(i, 0), QItemSelectionModel::Select);
     }
     QList<QMessageBox *> openSheets() {
         QList<QMessageBox *> open;
@@ -75,8 +75,8 @@ TEST_F(JobEnding, OneSheetNamesEveryPhotoNotWrittenAndOneRevealShowsTheFirst) {
     const QString empty = dir.filePath("empty.jpg");
     ASSERT_TRUE(writeAll(empty, {}));
     select({broken, park, wedding, empty});
-    d->lensMakelab->setText("Kestry");
-    d->lensModellab->setText("One Ending");
+    d->lensWindow.lensMakelab->setText("Kestry");
+    d->lensWindow.lensModellab->setText("One Ending");
     d->ChangeCameLensModel();
     EXPECT_EQ(d->runningJobCount(), 1) << "the window does not wait for the photos";
     ASSERT_TRUE(waitForJobs(*d));
@@ -104,8 +104,8 @@ TEST_F(JobEnding, ACancelledJobNamesThePhotosItNeverReached) {
         paths << path;
     }
     select(paths);
-    d->lensMakelab->setText("Kestry");
-    d->lensModellab->setText("Stopped");
+    d->lensWindow.lensMakelab->setText("Kestry");
+    d->lensWindow.lensModellab->setText("Stopped");
     // Every worker busy elsewhere, so that the job is cancelled before any photo starts.
     QSemaphore release;
     const int workers = JobRunner::pool()->maxThreadCount();

@@ -48,9 +48,9 @@ class PlistFeature : public ::testing::Test {
         Workspace::setUrlOpener({});
     }
     void selectAll() {
-        auto *sel = d->localImageBrowserView->selectionModel();
+        auto *sel = d->mainWindow.localImageBrowserView->selectionModel();
         for (int i = 0; i < d->localPhotoItemArray.size(); ++i)
-            sel->select(d->localPhotoModel->index(i), QItemSelectionModel::Select);
+            sel->select(d->mainWindow.localPhotoModel->index(i), QItemSelectionModel::Select);
     }
     QMessageBox *openSheet() {
         for (QMessageBox *s : d->window->findChildren<QMessageBox *>())
@@ -61,7 +61,7 @@ class PlistFeature : public ::testing::Test {
     // Runs an import action and answers its panel with `file`.
     void answerPanel(void (AppDelegate::*action)(), const QString &file) {
         (d.get()->*action)();
-        QFileDialog *panel = d->theOpenPanel;
+        QFileDialog *panel = d->mainWindow.theOpenPanel;
         ASSERT_TRUE(panel);
         EXPECT_EQ(panel->fileMode(), QFileDialog::ExistingFile);
         panel->setDirectory(QFileInfo(file).absolutePath());
@@ -79,10 +79,10 @@ class PlistFeature : public ::testing::Test {
 } // namespace
 
 TEST_F(PlistFeature, MenuHoldsTheThirteenCommands) {
-    ASSERT_TRUE(d->importandExportMenu);
-    EXPECT_EQ(d->exportandimportActionMenu->menu(), d->importandExportMenu);
+    ASSERT_TRUE(d->mainWindow.importandExportMenu);
+    EXPECT_EQ(d->mainWindow.exportandimportActionMenu->menu(), d->mainWindow.importandExportMenu);
     int commands = 0;
-    for (QAction *a : d->importandExportMenu->actions())
+    for (QAction *a : d->mainWindow.importandExportMenu->actions())
         commands += a->isSeparator() ? 0 : 1;
     EXPECT_EQ(commands, 13);
 }
@@ -113,9 +113,9 @@ TEST_F(PlistFeature, SameNamedPhotosAreToldAfterTheExport) {
 
 TEST_F(PlistFeature, TemplateFromTheEditSheetAndTheShownPhoto) {
     // The template takes what the edit sheet's fields hold.
-    d->artistlab->setText("Ann");
-    d->gpsLatilab->setText("48.8566");
-    d->sheetLensMakelab->setText("Nikkor");
+    d->editSheet.artistlab->setText("Ann");
+    d->editSheet.gpsLatilab->setText("48.8566");
+    d->editSheet.sheetLensMakelab->setText("Nikkor");
     d->ExportTemplateDataToPlist();
     const QString path = d->preferences.storagelocation + "/templatefile.plist";
     ASSERT_EQ(revealed.value(0), path);
@@ -125,8 +125,8 @@ TEST_F(PlistFeature, TemplateFromTheEditSheetAndTheShownPhoto) {
     EXPECT_DOUBLE_EQ(v["Latitude"]["v"].toDouble(), 48.856601715087891);
     EXPECT_EQ(v.size(), 25);
 
-    d->localImageBrowserView->selectionModel()->select(d->localPhotoModel->index(1),
-                                                       QItemSelectionModel::ClearAndSelect);
+    d->mainWindow.localImageBrowserView->selectionModel()->select(
+        d->mainWindow.localPhotoModel->index(1), QItemSelectionModel::ClearAndSelect);
     d->WriteSelectedItemsExifDataToPlist();
     const QString shown = d->preferences.storagelocation + "/IMG_1994.plist";
     EXPECT_EQ(revealed.value(2), shown);
@@ -156,8 +156,8 @@ TEST_F(PlistFeature, ImportThroughThePanel) {
 
     // Cancel does nothing.
     d->ImportExiFtoPlistAction();
-    ASSERT_TRUE(d->theOpenPanel);
-    d->theOpenPanel->reject();
+    ASSERT_TRUE(d->mainWindow.theOpenPanel);
+    d->mainWindow.theOpenPanel->reject();
     QApplication::processEvents();
     EXPECT_TRUE(revealed.isEmpty());
 

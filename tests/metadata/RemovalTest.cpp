@@ -185,7 +185,7 @@ TEST(RemovalAction, EmptySelectionAsksAndTheOriginalIsNeverReplaced) {
         f.close();
         d.localPhotoItemArray = {itemFor(a)};
         QStandardItemModel model(1, 1);
-        d.localImageBrowserView->setModel(&model);
+        d.mainWindow.localImageBrowserView->setModel(&model);
         d.RemoveGPSDataFromPhoto();
         ASSERT_TRUE(waitForJobs(d));
         QMessageBox *sheet = d.window->findChild<QMessageBox *>();
@@ -194,15 +194,15 @@ TEST(RemovalAction, EmptySelectionAsksAndTheOriginalIsNeverReplaced) {
         EXPECT_EQ(sheet->informativeText(), "Please select at least one item to process.");
         sheet->close();
 
-        d.localImageBrowserView->selectionModel()->select(model.index(0, 0),
-                                                          QItemSelectionModel::Select);
+        d.mainWindow.localImageBrowserView->selectionModel()->select(model.index(0, 0),
+                                                                     QItemSelectionModel::Select);
         d.RemoveGPSDataFromPhoto();
         ASSERT_TRUE(waitForJobs(d));
         f.open(QIODevice::ReadOnly);
         EXPECT_EQ(QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256), before);
         EXPECT_EQ(revealed, QStringList{dir.filePath("out/St James Park.jpg")});
         EXPECT_FALSE(propertiesOf(dir.filePath("out/St James Park.jpg")).contains("{GPS}"));
-        d.localImageBrowserView->setModel(nullptr);
+        d.mainWindow.localImageBrowserView->setModel(nullptr);
     }
     Workspace::setRevealer({});
     Workspace::setUrlOpener({});

@@ -50,7 +50,7 @@ class TagCopy : public ::testing::Test {
         d->launch();
     }
     void TearDown() override {
-        d->localImageBrowserView->setModel(nullptr);
+        d->mainWindow.localImageBrowserView->setModel(nullptr);
         d.reset();
         Workspace::setRevealer({});
         Workspace::setUrlOpener({});
@@ -62,10 +62,10 @@ class TagCopy : public ::testing::Test {
             d->localPhotoItemArray << itemFor(p);
         model.setRowCount(int(paths.size()));
         model.setColumnCount(1);
-        d->localImageBrowserView->setModel(&model);
+        d->mainWindow.localImageBrowserView->setModel(&model);
         for (int i = 0; i < paths.size(); ++i)
-            d->localImageBrowserView->selectionModel()->select(model.index(i, 0),
-                                                               QItemSelectionModel::Select);
+            d->mainWindow.localImageBrowserView->selectionModel()->select(
+                model.index(i, 0), QItemSelectionModel::Select);
     }
     QString out(const QString &name) { return dir.filePath("out/" + name); }
     QMessageBox *openSheet() {
@@ -269,8 +269,8 @@ TEST_F(TagCopy, PlaceRenameKeepsTheImportedFolderLayoutForPhotosWithoutAPlace) {
     QDir().mkpath(dir.filePath("import/sub"));
     const QString park = copyFixture("St James Park.jpg", dir.filePath("import/sub"));
     const QString other = copyFixture("St James Park.jpg", dir.filePath("import"));
-    d->bImportLocalFolder = true;
-    d->bImportLocalPath = dir.path();
+    d->mainWindow.bImportLocalFolder = true;
+    d->mainWindow.bImportLocalPath = dir.path();
     show({park, other});
     d->localPhotoItemArray[1]->GPSLocationfileName = "Westminster";
     d->ClickCopyPhotoGPSNameToFilenameAction();

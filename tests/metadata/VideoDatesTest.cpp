@@ -93,7 +93,7 @@ class VideoDates : public ::testing::Test {
         Workspace::setRevealer([](const QString &, const QString &) {});
         d = std::make_unique<AppDelegate>();
         d->launch();
-        d->localImageBrowserView->setModel(&model);
+        d->mainWindow.localImageBrowserView->setModel(&model);
         // The iPhone video: a Keys date in -08:00 and two "mebx" timed-metadata tracks. The
         // other has only the movie header's UTC date, shown in local time.
         for (const auto &[name, shown, zone] :
@@ -114,7 +114,7 @@ class VideoDates : public ::testing::Test {
         }
     }
     void TearDown() override {
-        d->localImageBrowserView->setModel(nullptr);
+        d->mainWindow.localImageBrowserView->setModel(nullptr);
         d.reset();
         Workspace::setRevealer({});
         Workspace::setUrlOpener({});
@@ -132,8 +132,8 @@ class VideoDates : public ::testing::Test {
         model.setRowCount(int(paths.size()));
         model.setColumnCount(1);
         for (int i = 0; i < paths.size(); ++i)
-            d->localImageBrowserView->selectionModel()->select(model.index(i, 0),
-                                                               QItemSelectionModel::Select);
+            d->mainWindow.localImageBrowserView->selectionModel()->select(
+                model.index(i, 0), QItemSelectionModel::Select);
         d->selection.currentChooseFilePath = paths.value(0);
     }
     // The written video holds `wallClock` (with the video's own offset) in all three date
@@ -207,10 +207,10 @@ TEST_F(VideoDates, SingleWindowShowsAndWritesTheCreationDateIntoACopy) {
         SCOPED_TRACE(v.name.toStdString());
         select({v.path});
         d->ShowChangeDateWindow();
-        EXPECT_EQ(d->orignalDatelab->text(), v.shown);
-        EXPECT_EQ(d->diginalDatelab->text(), v.shown);
-        d->orignalDatelab->setText("2021-03-04 05:06:07");
-        d->diginalDatelab->setText("2021-03-04 05:06:07");
+        EXPECT_EQ(d->dateWindows.orignalDatelab->text(), v.shown);
+        EXPECT_EQ(d->dateWindows.diginalDatelab->text(), v.shown);
+        d->dateWindows.orignalDatelab->setText("2021-03-04 05:06:07");
+        d->dateWindows.diginalDatelab->setText("2021-03-04 05:06:07");
         d->ClickDateChangedSaveAction();
         ASSERT_TRUE(waitForJobs(*d));
         const QString written = storage + "/" + v.name;
@@ -221,8 +221,8 @@ TEST_F(VideoDates, SingleWindowShowsAndWritesTheCreationDateIntoACopy) {
     }
     // A second write of the same video goes on in its copy: the edits add up there.
     d->ShowChangeDateWindow();
-    d->orignalDatelab->setText("2022-01-02 03:04:05");
-    d->diginalDatelab->setText("2022-01-02 03:04:05");
+    d->dateWindows.orignalDatelab->setText("2022-01-02 03:04:05");
+    d->dateWindows.diginalDatelab->setText("2022-01-02 03:04:05");
     d->ClickDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QStringList names = QDir(storage).entryList(QDir::Files);
@@ -238,8 +238,8 @@ TEST_F(VideoDates, BatchHourShiftOverwritesTheVideosInPlace) {
     select({videos[0].path, videos[1].path});
     d->ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
-    d->hourVaulab->setText("1");
-    d->AddTimeBtn->setChecked(true);
+    d->dateWindows.hourVaulab->setText("1");
+    d->dateWindows.AddTimeBtn->setChecked(true);
     d->ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QStringList utc = {"2020:01:05 23:13:13", "2020:12:05 06:21:52"};
@@ -266,8 +266,8 @@ TEST_F(VideoDates, AFileThatIsNoVideoIsNamedAndLeavesNothing) {
     const QByteArray before = fileDigest(broken);
     select({broken});
     d->ShowChangeDateWindow();
-    d->orignalDatelab->setText("2021-03-04 05:06:07");
-    d->diginalDatelab->setText("2021-03-04 05:06:07");
+    d->dateWindows.orignalDatelab->setText("2021-03-04 05:06:07");
+    d->dateWindows.diginalDatelab->setText("2021-03-04 05:06:07");
     d->ClickDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(fileDigest(broken), before);
@@ -342,15 +342,15 @@ TEST_F(VideoDates, EditSheetAndGpsWindowWriteTitleArtistAndPositionAndLeaveTheDa
     select({video});
     d->StartEditViewAction();
     // The sheet opens on the video's own values.
-    EXPECT_EQ(d->titlelab->text(), "Old");
-    EXPECT_EQ(d->artistlab->text(), "Ann");
-    EXPECT_NEAR(d->gpsLatilab->text().toDouble(), 48.8583, 1e-4);
-    EXPECT_NEAR(d->gpsLongtlab->text().toDouble(), 2.2945, 1e-4);
-    type(d->titlelab, "Harbour");
-    type(d->artistlab, "Kim");
-    type(d->copyrightlab, "Kim 2020");
-    type(d->gpsLatilab, "-33.85");
-    type(d->gpsLongtlab, "151.21");
+    EXPECT_EQ(d->editSheet.titlelab->text(), "Old");
+    EXPECT_EQ(d->editSheet.artistlab->text(), "Ann");
+    EXPECT_NEAR(d->editSheet.gpsLatilab->text().toDouble(), 48.8583, 1e-4);
+    EXPECT_NEAR(d->editSheet.gpsLongtlab->text().toDouble(), 2.2945, 1e-4);
+    type(d->editSheet.titlelab, "Harbour");
+    type(d->editSheet.artistlab, "Kim");
+    type(d->editSheet.copyrightlab, "Kim 2020");
+    type(d->editSheet.gpsLatilab, "-33.85");
+    type(d->editSheet.gpsLongtlab, "151.21");
     d->ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QString written = storage + "/harbour.mov";
@@ -378,10 +378,10 @@ TEST_F(VideoDates, EditSheetAndGpsWindowWriteTitleArtistAndPositionAndLeaveTheDa
     // into the same copy.
     closeSheets();
     d->EditeGPSExifDataPhoto();
-    ASSERT_TRUE(d->changeGPSWindow->isVisible());
-    EXPECT_NEAR(d->latitudelab->text().toDouble(), -33.85, 1e-4);
-    d->latitudelab->setText("10.5");
-    d->longtitudelab->setText("-20.25");
+    ASSERT_TRUE(d->gpsWindow.changeGPSWindow->isVisible());
+    EXPECT_NEAR(d->gpsWindow.latitudelab->text().toDouble(), -33.85, 1e-4);
+    d->gpsWindow.latitudelab->setText("10.5");
+    d->gpsWindow.longtitudelab->setText("-20.25");
     d->ClickSaveChangeGPSAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(sheetText().isEmpty()) << sheetText().toStdString();
@@ -398,11 +398,11 @@ TEST_F(VideoDates, EditSheetAndGpsWindowWriteTitleArtistAndPositionAndLeaveTheDa
     // Opened again, the sheet shows the copy's values; a new title alone rewrites no other box.
     closeSheets();
     d->StartEditViewAction();
-    EXPECT_EQ(d->titlelab->text(), "Harbour");
-    EXPECT_EQ(d->artistlab->text(), "Kim");
-    EXPECT_NEAR(d->gpsLatilab->text().toDouble(), 10.5, 1e-4);
+    EXPECT_EQ(d->editSheet.titlelab->text(), "Harbour");
+    EXPECT_EQ(d->editSheet.artistlab->text(), "Kim");
+    EXPECT_NEAR(d->editSheet.gpsLatilab->text().toDouble(), 10.5, 1e-4);
     const QJsonObject copy = exiftoolJson(written, {"-G1", "-a"});
-    type(d->titlelab, "Quay");
+    type(d->editSheet.titlelab, "Quay");
     d->ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(sheetText().contains("updated successfully")) << sheetText().toStdString();

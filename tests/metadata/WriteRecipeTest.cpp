@@ -155,23 +155,23 @@ TEST(LensWindow, WritesTheSelectedPhotosAndRevealsTheFirst) {
         const QString c = copyFixture("Fritest.jpeg", dir.path());
         d.localPhotoItemArray = {itemFor(a), itemFor(b), itemFor(c)};
         QStandardItemModel model(3, 1);
-        d.localImageBrowserView->setModel(&model);
-        d.localImageBrowserView->selectionModel()->select(model.index(2, 0),
-                                                          QItemSelectionModel::Select);
-        d.localImageBrowserView->selectionModel()->select(model.index(0, 0),
-                                                          QItemSelectionModel::Select);
+        d.mainWindow.localImageBrowserView->setModel(&model);
+        d.mainWindow.localImageBrowserView->selectionModel()->select(model.index(2, 0),
+                                                                     QItemSelectionModel::Select);
+        d.mainWindow.localImageBrowserView->selectionModel()->select(model.index(0, 0),
+                                                                     QItemSelectionModel::Select);
         d.ShowCameLensModel();
-        d.lensMakelab->setText("Sigma");
-        d.lensModellab->setText("");
+        d.lensWindow.lensMakelab->setText("Sigma");
+        d.lensWindow.lensModellab->setText("");
         d.ChangeCameLensModel();
         ASSERT_TRUE(waitForJobs(d));
-        EXPECT_FALSE(d.changelensWindow->isVisible());
+        EXPECT_FALSE(d.lensWindow.changelensWindow->isVisible());
         const QString outA = dir.filePath("out/St James Park.jpg");
         EXPECT_EQ(revealed, (QStringList{outA, dir.filePath("out")})); // one reveal per job
         EXPECT_EQ(exiftool(dir.filePath("out/Fritest.jpeg")).value("EXIF:LensMake").toString(),
                   "Sigma");
         EXPECT_FALSE(QFile::exists(dir.filePath("out/wedding.jpg")));
-        d.localImageBrowserView->setModel(nullptr);
+        d.mainWindow.localImageBrowserView->setModel(nullptr);
     }
     Workspace::setRevealer({});
     Workspace::setUrlOpener({});
