@@ -2,6 +2,7 @@
 // and the reverse geocoding of the current position.
 #include "app/AppDelegate.h"
 
+#include "base/Coordinates.h"
 #include "base/Logging.h"
 #include "browser/core/PhotoPanels.h"
 #include "metadata/DateFeatureSupport.h"
@@ -156,13 +157,12 @@ void openGpsForEditing(AppDelegate &d, const QString &path) {
                 : QString::fromLatin1(kGpsTimePlaceholder));
         d.gpsWindow.latitudelab->setText(degreesText(*position.latitude));
         d.gpsWindow.longtitudelab->setText(degreesText(*position.longitude));
-        if (gps.contains(QStringLiteral("Altitude"))) {
-            const double altitude = gps.value(QStringLiteral("Altitude")).toDouble();
-            const bool below = gps.value(QStringLiteral("AltitudeRef")).toInt() == 1;
-            d.gpsWindow.altitudelab->setText(degreesText(below ? -altitude : altitude));
-        } else {
+        const std::optional<double> altitude = signedAltitude(
+            gps.value(QStringLiteral("Altitude")), gps.value(QStringLiteral("AltitudeRef")));
+        if (altitude)
+            d.gpsWindow.altitudelab->setText(degreesText(*altitude));
+        else
             d.gpsWindow.altitudelab->clear();
-        }
     }
     // The place name found for the shown photo belongs to that photo alone.
     d.gpsWindow.gpsLocationCitylab->setText(path == d.selection.currentChooseFilePath

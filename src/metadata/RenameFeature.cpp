@@ -74,9 +74,8 @@ JobResult prepareCopy(const QString &source, const QByteArray &bytes, NamedCopy 
     QString why;
     // Written as the write recipe writes a new copy: an exclusive temporary in the folder,
     // read back, synced with its batch.
-    auto staged = std::make_shared<SafeWrite::Temporary>();
-    if (!staged->create(copy.folder, &why) || !staged->write(bytes, &why) ||
-        !staged->useDefaultMode(&why) || !staged->closeUnsynced(bytes, &why)) {
+    const auto staged = DurableBatch::stageNewFile(copy.folder, bytes, &why);
+    if (!staged) {
         r.reason = why;
         return r;
     }
@@ -102,21 +101,20 @@ void commitCopies(QList<JobResult> &batch) {
         if (!r.ok)
             continue;
         const NamedCopy copy = r.data.value<NamedCopy>();
-        QString why = commit.syncError(copy.temporary->path());
-        QString path;
-        if (why.isEmpty())
-            path = moveToFreeName(copy.temporary->path(), copy.folder,
-                                  copy.base + QLatin1Char('.') + copy.extension, &why);
+        QString why;
+        const QString path = commit.place(
+            *copy.temporary,
+            [&](const QString &from, QString *w) {
+                return moveToFreeName(from, copy.folder,
+                                      copy.base + QLatin1Char('.') + copy.extension, w);
+            },
+            &why);
         if (path.isEmpty()) {
-            QFile::remove(copy.temporary->path());
-            copy.temporary->release();
             r.ok = false;
             r.reason = why;
             continue;
         }
-        copy.temporary->release();
         r.outputPath = path;
-        commit.placed(path);
     }
     commit.syncFolders();
 }

@@ -91,26 +91,23 @@ JobResult prepare(const Settings &settings, const Photo &photo, int counter) {
         p.folder = settings.storage;
         QDir().mkpath(p.folder);
         QString why;
-        // A short stand-in for the target: the temporary's name must fit beside a long one,
-        // and must not take the permissions of a file that happens to have the new name.
-        p.temporary = DurableBatch::writeTemporaryBeside(
-            QDir(p.folder).filePath(QStringLiteral("rename")), bytes, &why);
-        if (p.temporary.isEmpty()) {
+        // A new file's permissions, never those of a file that happens to have the new name.
+        p.temporary = DurableBatch::stageNewFile(p.folder, bytes, &why);
+        if (!p.temporary) {
             r.reason = why;
             return r;
         }
-        FileDates::copyDates(photo.filePath, p.temporary);
+        FileDates::copyDates(photo.filePath, p.temporary->path());
     }
     r.ok = true;
     r.data = QVariant::fromValue(p);
     return r;
 }
 
-QString Placer::place(const Prepared &p, QString *why) {
+QString Placer::place(const Prepared &p, const QString &from, QString *why) {
     const QString name = joined(p.base, p.extension);
-    const QString from = p.temporary.isEmpty() ? p.source : p.temporary;
     // Renaming a photo to the name it has changes nothing.
-    if (p.temporary.isEmpty() && QFileInfo(p.source).fileName() == name)
+    if (!p.temporary && QFileInfo(p.source).fileName() == name)
         return p.source;
     const QDir dir(p.folder);
     const QString key = dir.filePath(name);
@@ -118,7 +115,7 @@ QString Placer::place(const Prepared &p, QString *why) {
     bool taken = false;
     if (last == 0) {
         const QString target = dir.filePath(name);
-        if (DurableBatch::moveNoReplace(from, target, &taken, why)) {
+        if (moveToNameIfFree(from, target, &taken, why)) {
             last = 1;
             return target;
         }
@@ -129,7 +126,7 @@ QString Placer::place(const Prepared &p, QString *why) {
     // The template family's second choice carries the photo's counter.
     if (p.templateFamily) {
         const QString target = dir.filePath(withCounter(p.base, p.counter, p.extension));
-        if (DurableBatch::moveNoReplace(from, target, &taken, why))
+        if (moveToNameIfFree(from, target, &taken, why))
             return target;
         if (!taken)
             return {};
@@ -143,31 +140,33 @@ QString Placer::place(const Prepared &p, QString *why) {
 void Placer::commit(QList<JobResult> &batch) {
     QStringList temporaries;
     for (const JobResult &r : batch)
-        if (r.ok && !r.data.value<Prepared>().temporary.isEmpty())
-            temporaries << r.data.value<Prepared>().temporary;
-    QString syncError;
-    const bool synced = temporaries.isEmpty() || DurableBatch::syncFiles(temporaries, &syncError);
-    QStringList folders;
+        if (r.ok && r.data.value<Prepared>().temporary)
+            temporaries << r.data.value<Prepared>().temporary->path();
+    DurableBatch::Commit commit;
+    commit.syncTemporaries(temporaries);
     for (JobResult &r : batch) {
         if (!r.ok)
             continue;
         const Prepared p = r.data.value<Prepared>();
-        QString why = syncError;
+        QString why;
         QString path;
-        if (synced || p.temporary.isEmpty())
-            path = place(p, &why);
+        if (p.temporary) {
+            path = commit.place(
+                *p.temporary, [&](const QString &from, QString *w) { return place(p, from, w); },
+                &why);
+        } else {
+            path = place(p, p.source, &why);
+            if (!path.isEmpty())
+                commit.placed(path);
+        }
         if (path.isEmpty()) {
-            if (!p.temporary.isEmpty())
-                QFile::remove(p.temporary);
             r.ok = false;
             r.reason = why.isEmpty() ? tr("no free name") : why;
             continue;
         }
         r.outputPath = path;
-        if (!folders.contains(p.folder))
-            folders << p.folder;
     }
-    DurableBatch::syncFolders(folders, nullptr);
+    commit.syncFolders();
 }
 
 bool start(JobRunner &runner, const Settings &settings, const QList<Photo> &photos,

@@ -2,6 +2,7 @@
 
 #include "batch/core/NamingEngine.h"
 #include "platform/core/JobRunner.h"
+#include "platform/core/SafeWrite.h"
 
 #include <QHash>
 #include <QList>
@@ -32,7 +33,8 @@ struct Prepared {
     QString folder;    // where the new name goes
     QString base;      // the new name without extension, made safe
     QString extension; // the photo's own
-    QString temporary; // the finished copy beside its target; empty when renaming in place
+    // The finished copy, closed unsynced in the storage folder; none when renaming in place.
+    std::shared_ptr<SafeWrite::Temporary> temporary;
     bool templateFamily = false;
     int counter = 0;
 };
@@ -42,16 +44,16 @@ struct Prepared {
 // Not ok, with a reason, when the photo cannot be read or its name is empty.
 JobResult prepare(const Settings &settings, const Photo &photo, int counter);
 
-// Gives each prepared photo of a batch its free name, in order: one sync for the copies,
-// then the moves, then one sync of the folders. A result turns ok only when its file has
-// its new name; outputPath is then where it is. Keeps the last number used per name, so
-// equal names of one job cost one try each.
+// Gives each prepared photo of a batch its free name, in order, as a DurableBatch::Commit:
+// one sync for the copies, then the moves, then one sync of the folders. A result turns ok only
+// when its file has its new name; outputPath is then where it is. Keeps the last number used per
+// name, so equal names of one job cost one try each.
 class Placer {
   public:
     void commit(QList<JobResult> &batch);
 
   private:
-    QString place(const Prepared &p, QString *why);
+    QString place(const Prepared &p, const QString &from, QString *why);
     QHash<QString, int> lastNumber; // full wanted path -> last number given
 };
 

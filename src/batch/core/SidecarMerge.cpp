@@ -1,5 +1,6 @@
 #include "batch/core/SidecarMerge.h"
 
+#include "base/Coordinates.h"
 #include "base/FileTypes.h"
 #include "batch/core/SidecarRewrite.h"
 #include "batch/core/TakeoutReaders.h"
@@ -486,10 +487,10 @@ SidecarChanges xmpChanges(const XmpFields &xmp) {
         c.offset = date.offset;
         c.instant = date.instant;
     }
-    c.latitude =
-        xmpCoordinate(getGPSLatitudewithXMPStr(xmp), getGPSLatitudeRefwithXMPStr(xmp), true);
-    c.longitude =
-        xmpCoordinate(getGPSLongitudewithXMPStr(xmp), getGPSLongitudeRefwithXMPStr(xmp), false);
+    c.latitude = xmpCoordinate(getGPSLatitudewithXMPStr(xmp), getGPSLatitudeRefwithXMPStr(xmp),
+                               GpsAxis::Latitude);
+    c.longitude = xmpCoordinate(getGPSLongitudewithXMPStr(xmp), getGPSLongitudeRefwithXMPStr(xmp),
+                                GpsAxis::Longitude);
     return c;
 }
 

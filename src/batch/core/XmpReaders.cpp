@@ -119,29 +119,6 @@ QString getGPSLongitudeRefwithXMPStr(const XmpFields &xmp) {
     return textOf(xmp, "Xmp.exif.GPSLongitudeRef");
 }
 
-std::optional<double> xmpCoordinate(const QString &text, const QString &ref, bool latitude) {
-    static const QRegularExpression re(
-        QStringLiteral("^\\s*([+-]?)(\\d+(?:\\.\\d+)?)(?:,(\\d+(?:\\.\\d+)?)(?:,(\\d+(?:\\.\\d+)?))"
-                       "?)?\\s*([NSEWnsew]?)\\s*$"));
-    const QRegularExpressionMatch m = re.match(text);
-    if (!m.hasMatch())
-        return std::nullopt;
-    const double minutes = m.captured(3).toDouble(), seconds = m.captured(4).toDouble();
-    if (minutes >= 60 || seconds >= 60)
-        return std::nullopt;
-    double degrees = m.captured(2).toDouble() + minutes / 60.0 + seconds / 3600.0;
-    if (degrees > (latitude ? 90.0 : 180.0))
-        return std::nullopt;
-
-    const QString letter = (m.captured(5).isEmpty() ? ref.trimmed() : m.captured(5)).toUpper();
-    const QString negative = latitude ? QStringLiteral("S") : QStringLiteral("W");
-    const QString positive = latitude ? QStringLiteral("N") : QStringLiteral("E");
-    if (!letter.isEmpty() && letter != negative && letter != positive)
-        return std::nullopt;
-    const bool south = letter.isEmpty() ? m.captured(1) == QLatin1String("-") : letter == negative;
-    return south ? -degrees : degrees;
-}
-
 XmpDate xmpDate(const QString &text) {
     static const QRegularExpression re(
         QStringLiteral("^\\s*(\\d{4})-(\\d{2})-(\\d{2})T(\\d{2}):(\\d{2})(?::(\\d{2})(?:\\.\\d+)?)?"

@@ -35,11 +35,6 @@ QString getGPSLongitudewithXMPStr(const XmpFields &xmp);
 QString getGPSLatitudeRefwithXMPStr(const XmpFields &xmp);
 QString getGPSLongitudeRefwithXMPStr(const XmpFields &xmp);
 
-// An XMP coordinate in degrees, south and west negative. XMP writes "DDD,MM,SSk" or
-// "DDD,MM.mmk"; plain decimals occur too. The hemisphere comes from the letter, else from
-// the ref text ("N", "S", "E", "W"), else from the sign. nullopt when the text is no coordinate.
-std::optional<double> xmpCoordinate(const QString &text, const QString &ref, bool latitude);
-
 // An XMP date ("2021-06-01T10:20:30+02:00"): the EXIF text of its wall clock, its offset
 // ("+02:00", empty when it names none) and the instant it names (the computer's own zone when
 // it names none). Invalid when the text gives no time of day.

@@ -60,9 +60,9 @@ QVariantMap libraryPlistEntry(const PRPicFileInfo &r) {
         const double lat = r.fileLcationLatitude.toDouble();
         const double lon = r.fileLocationLongitude.toDouble();
         entry.insert(QStringLiteral("Latitude"), float(lat));
-        entry.insert(QStringLiteral("LatitudeRef"), latitudeRef(lat));
+        entry.insert(QStringLiteral("LatitudeRef"), hemisphereRef(lat, GpsAxis::Latitude));
         entry.insert(QStringLiteral("Longitude"), float(lon));
-        entry.insert(QStringLiteral("LongitudeRef"), longitudeRef(lon));
+        entry.insert(QStringLiteral("LongitudeRef"), hemisphereRef(lon, GpsAxis::Longitude));
     }
     return entry;
 }

@@ -18,8 +18,8 @@ void setIfPresent(QString &field, const QVariantMap &dict, const char *key) {
         field = propertyValueText(*it);
 }
 
-QString signedCoordinateText(const QVariant &value, const QVariant &ref, char negative) {
-    const std::optional<double> v = signedCoordinate(value, ref, negative);
+QString signedCoordinateText(const QVariant &value, const QVariant &ref, GpsAxis axis) {
+    const std::optional<double> v = signedCoordinate(value, ref, axis);
     return v ? QString::asprintf("%f", *v) : QString();
 }
 
@@ -101,11 +101,13 @@ PRPicFileInfoPtr readOriginalRecord(const QString &path, const QString &fileName
     const QVariantMap props = source.properties(0);
     const QVariantMap gps = props.value(QStringLiteral("{GPS}")).toMap();
     if (gps.contains(QStringLiteral("Latitude")))
-        record->fileLcationLatitude = signedCoordinateText(
-            gps.value(QStringLiteral("Latitude")), gps.value(QStringLiteral("LatitudeRef")), 'S');
+        record->fileLcationLatitude =
+            signedCoordinateText(gps.value(QStringLiteral("Latitude")),
+                                 gps.value(QStringLiteral("LatitudeRef")), GpsAxis::Latitude);
     if (gps.contains(QStringLiteral("Longitude")))
-        record->fileLocationLongitude = signedCoordinateText(
-            gps.value(QStringLiteral("Longitude")), gps.value(QStringLiteral("LongitudeRef")), 'W');
+        record->fileLocationLongitude =
+            signedCoordinateText(gps.value(QStringLiteral("Longitude")),
+                                 gps.value(QStringLiteral("LongitudeRef")), GpsAxis::Longitude);
     if (!fileName.isNull())
         record->fileName = fileName;
     const QDateTime created = FileDates::creationDate(path);

@@ -178,9 +178,9 @@ templateDictionary(const std::function<QString(const char *)> &textOf) {
         if (key == QLatin1String("Latitude") || key == QLatin1String("Longitude"))
             dict.append({key, value});
         else if (key == QLatin1String("LatitudeRef"))
-            dict.append({key, latitudeRef(value)});
+            dict.append({key, hemisphereRef(value, GpsAxis::Latitude)});
         else if (key == QLatin1String("LongitudeRef"))
-            dict.append({key, longitudeRef(value)});
+            dict.append({key, hemisphereRef(value, GpsAxis::Longitude)});
         else
             dict.append({key, text});
     }

@@ -87,38 +87,24 @@ std::optional<Position> positionOfTags(const QJsonObject &tags) {
         if (okLat && okLon)
             return p;
     }
-    bool okLat = false, okLon = false, okAlt = false;
+    bool okLat = false, okLon = false;
     Position p;
     p.latitude = text(tags, QStringLiteral("XMP-exif:GPSLatitude")).toDouble(&okLat);
     p.longitude = text(tags, QStringLiteral("XMP-exif:GPSLongitude")).toDouble(&okLon);
-    const double alt = text(tags, QStringLiteral("XMP-exif:GPSAltitude")).toDouble(&okAlt);
-    if (okAlt)
-        p.altitude = text(tags, QStringLiteral("XMP-exif:GPSAltitudeRef")) == QLatin1String("1")
-                         ? -alt
-                         : alt;
+    p.altitude = signedAltitude(text(tags, QStringLiteral("XMP-exif:GPSAltitude")),
+                                text(tags, QStringLiteral("XMP-exif:GPSAltitudeRef")));
     if (okLat && okLon)
         return p;
     return std::nullopt;
 }
 
 std::optional<Position> positionOfGps(const QVariantMap &gps) {
-    if (!gps.contains(QStringLiteral("Latitude")) || !gps.contains(QStringLiteral("Longitude")) ||
-        gps.value(QStringLiteral("Latitude")).isNull() ||
-        gps.value(QStringLiteral("Longitude")).isNull())
+    const SignedGpsCoordinates c = signedCoordinates(gps);
+    if (!c.latitude || !c.longitude)
         return std::nullopt;
-    auto sign = [&](const QString &ref, const char *negative) {
-        return gps.value(ref).toString() == QLatin1String(negative) ? -1.0 : 1.0;
-    };
-    Position p;
-    p.latitude = std::fabs(gps.value(QStringLiteral("Latitude")).toDouble()) *
-                 sign(QStringLiteral("LatitudeRef"), "S");
-    p.longitude = std::fabs(gps.value(QStringLiteral("Longitude")).toDouble()) *
-                  sign(QStringLiteral("LongitudeRef"), "W");
-    const QVariant alt = gps.value(QStringLiteral("Altitude"));
-    if (alt.isValid() && !alt.isNull())
-        p.altitude = std::fabs(alt.toDouble()) *
-                     (gps.value(QStringLiteral("AltitudeRef")).toInt() == 1 ? -1.0 : 1.0);
-    return p;
+    return Position{*c.latitude, *c.longitude,
+                    signedAltitude(gps.value(QStringLiteral("Altitude")),
+                                   gps.value(QStringLiteral("AltitudeRef")))};
 }
 
 bool samePosition(const std::optional<Position> &a, const std::optional<Position> &b) {

@@ -146,17 +146,28 @@ QStringList namesWithExtensionOf(const QStringList &names, const QString &output
     return out;
 }
 
+// What the original was when it was read: its stamp, to notice another program changing it
+// before it is replaced, and its dates, for the new file.
+struct OriginalAsRead {
+    SafeWrite::FileStamp stamp;
+    QDateTime created, modified;
+};
+
+OriginalAsRead readOriginal(const QString &path) {
+    return {SafeWrite::stampOf(path), FileDates::creationDate(path),
+            FileDates::modificationDate(path)};
+}
+
 // 6. The file dates the options ask for; a failure is reported with the photo.
 QString setRecipeDates(const QString &written, const QString &originalPath,
-                       const WriteRecipeOptions &options, const QDateTime &sourceCreated,
-                       const QDateTime &sourceModified) {
+                       const WriteRecipeOptions &options, const OriginalAsRead &read) {
     QString dateError;
     switch (options.dates) {
     case WriteRecipeOptions::Dates::CopyFromSource:
-        if (sourceCreated.isValid())
-            FileDates::setCreationDate(written, sourceCreated, &dateError);
-        if (sourceModified.isValid() && dateError.isEmpty())
-            FileDates::setModificationDate(written, sourceModified, &dateError);
+        if (read.created.isValid())
+            FileDates::setCreationDate(written, read.created, &dateError);
+        if (read.modified.isValid() && dateError.isEmpty())
+            FileDates::setModificationDate(written, read.modified, &dateError);
         break;
     case WriteRecipeOptions::Dates::FromDateText:
         SetDateAttributWithFilePath(written, originalPath, options.dateText, &dateError);
@@ -215,6 +226,18 @@ bool isItsOwnOutput(const QString &output, const QString &originalPath) {
     return QFileInfo(output).canonicalFilePath() == QFileInfo(originalPath).canonicalFilePath();
 }
 
+// The folder the new file is made in: the original's for a replacement, else the storage
+// folder, made when missing. Empty with `why` when it cannot be made.
+QString stagingFolder(bool replaces, const QString &originalPath, const QString &storageFolder,
+                      QString *why) {
+    if (replaces)
+        return QFileInfo(originalPath).absolutePath();
+    if (QDir().mkpath(storageFolder))
+        return storageFolder;
+    *why = QStringLiteral("the storage folder %1 cannot be created").arg(storageFolder);
+    return {};
+}
+
 // The new file made ready to take a name: a replacement keeps the original's attributes, a
 // new file gets an ordinary new file's; it carries its edited-copy record and is closed and
 // read back (against `bytes`; none when its writer read it back), unsynced.
@@ -255,9 +278,7 @@ PhotoOutcome writeOneVideo(const IKImageItem &item, const QString &storageFolder
         return skipped(outcome, "video skipped==", originalPath, why, overwrite, storageFolder,
                        options);
     };
-    const QDateTime sourceCreated = FileDates::creationDate(originalPath);
-    const QDateTime sourceModified = FileDates::modificationDate(originalPath);
-    const SafeWrite::FileStamp readStamp = SafeWrite::stampOf(originalPath);
+    const OriginalAsRead read = readOriginal(originalPath);
     if (VideoMetadata::trackCount(originalPath) < 0)
         return skip(QStringLiteral("not a video that can be read"));
     QString why;
@@ -279,12 +300,11 @@ PhotoOutcome writeOneVideo(const IKImageItem &item, const QString &storageFolder
 
     const QString output = edited ? edited->path : storageFolder + QLatin1Char('/') + outputName;
     const bool replaces = overwrite || isItsOwnOutput(output, originalPath);
-    if (!replaces && !QDir().mkpath(storageFolder))
-        return skip(QStringLiteral("the storage folder %1 cannot be created").arg(storageFolder));
-    const QString temp = QuickTimeWriter::writeTemporary(
-        originalPath, plan.assignments,
-        replaces ? QFileInfo(originalPath).absolutePath() : storageFolder, plan.date, QString(),
-        &why);
+    const QString folder = stagingFolder(replaces, originalPath, storageFolder, &why);
+    if (folder.isEmpty())
+        return skip(why);
+    const QString temp = QuickTimeWriter::writeTemporary(originalPath, plan.assignments, folder,
+                                                         plan.date, QString(), &why);
     if (temp.isEmpty())
         return skip(why);
     // A value exiftool could not set, or a position it could not remove, is never reported
@@ -307,8 +327,8 @@ PhotoOutcome writeOneVideo(const IKImageItem &item, const QString &storageFolder
     result.leftOut = plan.leftOut;
     return awaitBatch(
         outcome, std::move(pending), staged,
-        {replaces, overwrite, originalPath, readStamp, storageFolder, outputName, firstNumber},
-        setRecipeDates(temp, originalPath, options, sourceCreated, sourceModified));
+        {replaces, overwrite, originalPath, read.stamp, storageFolder, outputName, firstNumber},
+        setRecipeDates(temp, originalPath, options, read));
 }
 
 PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bool overwrite,
@@ -365,8 +385,8 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
     }
     bool replaceOriginal = overwrite && !fromRaw;
     QString output = edited ? edited->path : storageFolder + QLatin1Char('/') + outputName;
-    const QDateTime sourceCreated = FileDates::creationDate(originalPath);
-    const QDateTime sourceModified = FileDates::modificationDate(originalPath);
+    // 1. Read. The stamp tells whether another program changes the original meanwhile.
+    const OriginalAsRead read = readOriginal(originalPath);
 
     auto skip = [&](const QString &why) {
         return skipped(outcome, "photo skipped==", originalPath, why, replaceOriginal,
@@ -383,8 +403,6 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
         return writeOneVideo(item, storageFolder, outputName, overwrite, options, firstNumber,
                              std::nullopt);
 
-    // 1. Read. The stamp tells whether another program changes the original meanwhile.
-    const SafeWrite::FileStamp readStamp = SafeWrite::stampOf(originalPath);
     QByteArray bytes;
     if (edited) {
         bytes = edited->bytes;
@@ -467,12 +485,12 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
     // The new bytes go into an exclusive temporary beside their target, never through a
     // link and never over another file; it is synced and read back before it takes a name.
     QString why;
-    if (!replaces && !QDir().mkpath(storageFolder))
-        return skip(QStringLiteral("the storage folder %1 cannot be created").arg(storageFolder));
+    const QString folder = stagingFolder(replaces, originalPath, storageFolder, &why);
+    if (folder.isEmpty())
+        return skip(why);
     auto staged = std::make_shared<SafeWrite::Temporary>();
     PendingPlacement pending;
-    if (!staged->create(replaces ? QFileInfo(originalPath).absolutePath() : storageFolder, &why) ||
-        !staged->write(encoded, &why) ||
+    if (!staged->create(folder, &why) || !staged->write(encoded, &why) ||
         !stageTemporary(*staged, &encoded, replaces, originalPath, item.filePath,
                         !placement && (!replaces || edited), pending, &why))
         return skip(why);
@@ -488,13 +506,13 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
     }
     // A placement sets the dates itself.
     if (!placement)
-        dateError = setRecipeDates(written, originalPath, options, sourceCreated, sourceModified);
+        dateError = setRecipeDates(written, originalPath, options, read);
 
     if (placement)
         pending.names = namesWithExtensionOf(placement->names, outputName);
     pending.recompress = recompress;
     return awaitBatch(outcome, std::move(pending), staged,
-                      {replaces, replaceOriginal, originalPath, readStamp, storageFolder,
+                      {replaces, replaceOriginal, originalPath, read.stamp, storageFolder,
                        outputName, firstNumber},
                       dateError);
 }

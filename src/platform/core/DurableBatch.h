@@ -1,33 +1,24 @@
 #pragma once
 
+#include "platform/core/SafeWrite.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <memory>
 
 // Writing many files safely at the cost of one sync per batch instead of one per file:
-// each file is first written beside its target under a temporary name without syncing,
+// each file is first written into an exclusive temporary beside its target without syncing,
 // then a batch is made durable at once, then moved into place, then its folders synced.
 namespace DurableBatch {
 
-// Writes `bytes` into a new hidden file in the folder of `target` and returns its path.
-// The file takes the permissions of `target` when that exists. Nothing is synced.
-QString writeTemporaryBeside(const QString &target, const QByteArray &bytes, QString *error);
-
-// Makes the contents of `paths` durable: one syncfs per file system, or an fdatasync per
-// file where syncfs fails. Returns false with a reason when it could not.
-bool syncFiles(const QStringList &paths, QString *error);
-
-// Makes renames inside `folders` durable. Returns false with a reason when it could not.
-bool syncFolders(const QStringList &folders, QString *error);
-
-// Moves `tempPath` onto `target`, replacing it, in one step.
-bool replaceWith(const QString &tempPath, const QString &target, QString *error);
-
-// Moves `tempPath` onto `target` only while `target` does not exist, in one step. False
-// with `taken` set when it does; false with a reason on other failures.
-bool moveNoReplace(const QString &tempPath, const QString &target, bool *taken, QString *error);
+// `bytes` as a new file in an exclusive temporary of `folder`, with an ordinary new file's
+// permissions, read back and closed unsynced for its batch's Commit; null with `error` set.
+std::shared_ptr<SafeWrite::Temporary> stageNewFile(const QString &folder, const QByteArray &bytes,
+                                                   QString *error);
 
 // The commit of one batch of finished temporaries (SafeWrite::Temporary, closed unsynced):
 // one sync per folder that holds them before any of them moves, then, once every one has
@@ -37,6 +28,11 @@ class Commit {
     void syncTemporaries(const QStringList &temporaries);
     // Why `temporary` is not durable, so must not take a name; empty when it is.
     QString syncError(const QString &temporary) const;
+    // Gives a synced `temporary` the name `move` finds for it (its new path, or empty with a
+    // reason); one that takes no name is removed. Returns the path, or empty with `why`.
+    QString place(SafeWrite::Temporary &temporary,
+                  const std::function<QString(const QString &path, QString *why)> &move,
+                  QString *why);
     // `path` has taken its name.
     void placed(const QString &path);
     void syncFolders();

@@ -119,6 +119,15 @@ QString moveToFreeName(const QString &tempPath, const QString &folder, const QSt
     return {};
 }
 
+bool moveToNameIfFree(const QString &tempPath, const QString &target, bool *taken, QString *error) {
+    const int rc = renameNoReplace(QFile::encodeName(tempPath), QFile::encodeName(target));
+    *taken = rc == EEXIST;
+    if (rc != 0 && error)
+        *error = QStringLiteral("cannot move %1 to %2: %3")
+                     .arg(tempPath, target, SafeWrite::systemError(rc));
+    return rc == 0;
+}
+
 QString spacedNumberedFileName(const QString &name, int n) {
     const QFileInfo info(name);
     const QString suffix = info.completeBaseName().isEmpty() ? QString() : info.suffix();

@@ -34,6 +34,11 @@ QString freeFilePath(const QString &folder, const QString &name);
 QString moveToFreeName(const QString &tempPath, const QString &folder, const QString &name,
                        QString *error, int firstNumber = 1);
 
+// Moves `tempPath` onto `target` only while nothing has that name, in one step, never
+// replacing anything (as moveToFreeName). False with `taken` set when the name is taken;
+// false with `error` on other failures. `tempPath` stays when it fails.
+bool moveToNameIfFree(const QString &tempPath, const QString &target, bool *taken, QString *error);
+
 // "base n.ext" for n >= 2 (the name itself below), shortened like numberedFileName: the
 // numbering of the library exports, whose copies sit beside files named that way.
 QString spacedNumberedFileName(const QString &name, int n);

@@ -1,4 +1,5 @@
 #include "batch/core/XmpReaders.h"
+#include "base/Coordinates.h"
 #include "support/TestSupport.h"
 
 #include <QTimeZone>
@@ -91,10 +92,10 @@ TEST(XmpReaders, AttributesAlternativesAndBags) {
     EXPECT_EQ(getPhotoDatewithXMPStr(xmp), QStringLiteral("2021-06-01T10:20:30+02:00"));
     EXPECT_EQ(getGPSLatitudewithXMPStr(xmp), QStringLiteral("51,30.2142N"));
     EXPECT_TRUE(getGPSLatitudeRefwithXMPStr(xmp).isEmpty());
-    const auto lat =
-        xmpCoordinate(getGPSLatitudewithXMPStr(xmp), getGPSLatitudeRefwithXMPStr(xmp), true);
-    const auto lon =
-        xmpCoordinate(getGPSLongitudewithXMPStr(xmp), getGPSLongitudeRefwithXMPStr(xmp), false);
+    const auto lat = xmpCoordinate(getGPSLatitudewithXMPStr(xmp), getGPSLatitudeRefwithXMPStr(xmp),
+                                   GpsAxis::Latitude);
+    const auto lon = xmpCoordinate(getGPSLongitudewithXMPStr(xmp),
+                                   getGPSLongitudeRefwithXMPStr(xmp), GpsAxis::Longitude);
     ASSERT_TRUE(lat && lon);
     EXPECT_NEAR(*lat, 51.50357, 1e-5);
     EXPECT_NEAR(*lon, -0.131805, 1e-5);
@@ -106,8 +107,8 @@ TEST(XmpReaders, ElementsAndSequences) {
     EXPECT_EQ(getKeywordswithXMPStr(xmp),
               (QStringList{QStringLiteral("Family trip"), QStringLiteral("Kids")}));
     EXPECT_EQ(getPhotoDatewithXMPStr(xmp), QStringLiteral("2019-01-02T03:04:05"));
-    const auto lat = xmpCoordinate(getGPSLatitudewithXMPStr(xmp), QString(), true);
-    const auto lon = xmpCoordinate(getGPSLongitudewithXMPStr(xmp), QString(), false);
+    const auto lat = xmpCoordinate(getGPSLatitudewithXMPStr(xmp), QString(), GpsAxis::Latitude);
+    const auto lon = xmpCoordinate(getGPSLongitudewithXMPStr(xmp), QString(), GpsAxis::Longitude);
     ASSERT_TRUE(lat && lon);
     EXPECT_DOUBLE_EQ(*lat, -45.5);
     EXPECT_NEAR(*lon, -(73 + 34 / 60.0 + 12.5 / 3600.0), 1e-9);
@@ -133,24 +134,24 @@ TEST(XmpReaders, RefusesWhatIsNoSidecar) {
 TEST(XmpReaders, Coordinates) {
     struct Case {
         const char *text, *ref;
-        bool latitude;
+        GpsAxis axis;
         std::optional<double> expected;
     };
     const Case cases[] = {
-        {"51,30.2142N", "", true, 51.50357},
-        {"45.5", "S", true, -45.5},
-        {"45.5", "N", true, 45.5},
-        {"-45.5", "", true, -45.5},
-        {"45.5", "", true, 45.5},               // no ref and no sign: north, not the south of old
-        {"122,25.164W", "E", false, -122.4194}, // the letter beats the ref
-        {"0,7,54.50W", "", false, -0.131806},
-        {"91,0.0N", "", true, std::nullopt},
-        {"51,61.0N", "", true, std::nullopt},
-        {"51,30.2X", "", true, std::nullopt},
-        {"north", "", true, std::nullopt},
+        {"51,30.2142N", "", GpsAxis::Latitude, 51.50357},
+        {"45.5", "S", GpsAxis::Latitude, -45.5},
+        {"45.5", "N", GpsAxis::Latitude, 45.5},
+        {"-45.5", "", GpsAxis::Latitude, -45.5},
+        {"45.5", "", GpsAxis::Latitude, 45.5}, // no ref and no sign: north, not the south of old
+        {"122,25.164W", "E", GpsAxis::Longitude, -122.4194}, // the letter beats the ref
+        {"0,7,54.50W", "", GpsAxis::Longitude, -0.131806},
+        {"91,0.0N", "", GpsAxis::Latitude, std::nullopt},
+        {"51,61.0N", "", GpsAxis::Latitude, std::nullopt},
+        {"51,30.2X", "", GpsAxis::Latitude, std::nullopt},
+        {"north", "", GpsAxis::Latitude, std::nullopt},
     };
     for (const Case &c : cases) {
-        const auto got = xmpCoordinate(QLatin1String(c.text), QLatin1String(c.ref), c.latitude);
+        const auto got = xmpCoordinate(QLatin1String(c.text), QLatin1String(c.ref), c.axis);
         ASSERT_EQ(got.has_value(), c.expected.has_value()) << c.text;
         if (c.expected) {
             EXPECT_NEAR(*got, *c.expected, 1e-5) << c.text;

@@ -1,10 +1,10 @@
 #include "platform/core/DurableBatch.h"
+#include "platform/core/FreeFileName.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 namespace {
 QByteArray contents(const QString &path) {
@@ -13,46 +13,64 @@ QByteArray contents(const QString &path) {
 }
 } // namespace
 
-TEST(DurableBatch, TemporaryBesideLeavesTheTargetAloneAndTakesItsMode) {
+TEST(DurableBatch, AStagedFileTakesAFreeNameOrGoes) {
     QTemporaryDir dir;
     const QString target = dir.filePath("photo.jpg");
     QFile f(target);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("old");
     f.close();
-    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0604), 0);
     QString why;
-    const QString temporary = DurableBatch::writeTemporaryBeside(target, "new bytes", &why);
-    ASSERT_FALSE(temporary.isEmpty()) << why.toStdString();
-    EXPECT_EQ(QFileInfo(temporary).absolutePath(), dir.path());
-    EXPECT_EQ(contents(target), "old");
-    struct stat st {};
-    ASSERT_EQ(::stat(QFile::encodeName(temporary).constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0604u);
-    ASSERT_TRUE(DurableBatch::syncFiles({temporary}, &why)) << why.toStdString();
-    ASSERT_TRUE(DurableBatch::replaceWith(temporary, target, &why));
-    EXPECT_EQ(contents(target), "new bytes");
-    EXPECT_TRUE(DurableBatch::syncFolders({dir.path()}, &why));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"photo.jpg"});
+    const auto refused = DurableBatch::stageNewFile(dir.path(), "refused", &why);
+    const auto second = DurableBatch::stageNewFile(dir.path(), "second", &why);
+    ASSERT_TRUE(refused && second) << why.toStdString();
+    EXPECT_EQ(QFileInfo(second->path()).absolutePath(), dir.path());
+    EXPECT_EQ(contents(second->path()), "second");
 
-    EXPECT_TRUE(
-        DurableBatch::writeTemporaryBeside(dir.filePath("gone/x.jpg"), "x", &why).isEmpty());
+    DurableBatch::Commit commit;
+    commit.syncTemporaries({refused->path(), second->path()});
+    EXPECT_TRUE(commit.syncError(second->path()).isEmpty());
+    const QString none = commit.place(
+        *refused,
+        [&](const QString &from, QString *w) {
+            bool taken = false;
+            return moveToNameIfFree(from, target, &taken, w) ? target : QString();
+        },
+        &why);
+    EXPECT_TRUE(none.isEmpty());
+    EXPECT_FALSE(why.isEmpty());
+    const QString placed = commit.place(
+        *second,
+        [&](const QString &from, QString *w) {
+            return moveToFreeName(from, dir.path(), "photo.jpg", w);
+        },
+        &why);
+    EXPECT_EQ(placed, dir.filePath("photo (2).jpg"));
+    commit.syncFolders();
+    EXPECT_EQ(contents(target), "old");
+    EXPECT_EQ(contents(placed), "second");
+    // The refused file went with its batch; nothing else is left behind.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"photo (2).jpg", "photo.jpg"}));
+
+    EXPECT_FALSE(DurableBatch::stageNewFile(dir.filePath("gone"), "x", &why));
     EXPECT_FALSE(why.isEmpty());
 }
 
-TEST(DurableBatch, MoveNoReplaceNeverTakesAnExistingName) {
+TEST(DurableBatch, MoveToNameIfFreeNeverTakesAnExistingName) {
     QTemporaryDir dir;
     QString why;
     const QString target = dir.filePath("taken.jpg");
-    const QString first = DurableBatch::writeTemporaryBeside(target, "first", &why);
-    const QString second = DurableBatch::writeTemporaryBeside(target, "second", &why);
-    ASSERT_FALSE(first.isEmpty());
-    ASSERT_NE(first, second);
+    const auto first = DurableBatch::stageNewFile(dir.path(), "first", &why);
+    const auto second = DurableBatch::stageNewFile(dir.path(), "second", &why);
+    ASSERT_TRUE(first && second);
+    ASSERT_NE(first->path(), second->path());
     bool taken = true;
-    ASSERT_TRUE(DurableBatch::moveNoReplace(first, target, &taken, &why));
+    ASSERT_TRUE(moveToNameIfFree(first->path(), target, &taken, &why));
+    first->release();
     EXPECT_FALSE(taken);
-    EXPECT_FALSE(DurableBatch::moveNoReplace(second, target, &taken, &why));
+    EXPECT_FALSE(moveToNameIfFree(second->path(), target, &taken, &why));
     EXPECT_TRUE(taken);
     EXPECT_EQ(contents(target), "first");
-    EXPECT_EQ(contents(second), "second") << "the refused file stays where it was";
+    EXPECT_EQ(contents(second->path()), "second") << "the refused file stays where it was";
 }
