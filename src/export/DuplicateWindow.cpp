@@ -69,8 +69,11 @@ void buildDuplicateWindow(AppDelegate &d) {
     d.leftController->setObjectName(QStringLiteral("leftController"));
     d.rightController->setObjectName(QStringLiteral("rightController"));
     d.leftTableView = newTable(d, w, "leftTableView", d.leftController, 44);
-    d.leftTableView->setColumnWidth(0, 220);
-    d.rightTableView = newTable(d, w, "rightTableView", d.rightController, 32);
+    // The names take the room; the count column as much as its header needs.
+    d.leftTableView->horizontalHeader()->setStretchLastSection(false);
+    d.leftTableView->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    d.leftTableView->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    d.rightTableView = newTable(d, w, "rightTableView", d.rightController, 44);
     // Rows dragged out carry their files: a group row all its members.
     d.rightController->dragFiles = [&d](int row) {
         const PRDupFileNodePtr f = d.rightController->objectAt<PRDupFileNode>(row);

@@ -4,6 +4,7 @@
 #include "app/WindowDescription.h"
 
 #include "browser/PRButton.h"
+#include "browser/PanelValueLabel.h"
 #include "platform/ImageView.h"
 
 #include <QCheckBox>
@@ -87,6 +88,8 @@ void buildLibraryMergeWindow(AppDelegate &d) {
     d.photolibTableview->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     d.photolibTableview->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     d.photolibTableview->setMinimumHeight(120);
+    // A name too long for the list keeps its end (".photoslibrary"); its tooltip has the path.
+    d.photolibTableview->setTextElideMode(Qt::ElideMiddle);
     d.photolibTableview->setAcceptDrops(true);
     d.photolibTableview->viewport()->setAcceptDrops(true);
     d.photolibTableview->viewport()->installEventFilter(
@@ -111,7 +114,11 @@ void buildLibraryMergeWindow(AppDelegate &d) {
     button(d.photolibSubBtn, "photolibSubBtn", QStringLiteral("-"));
     buttons->addStretch(1);
     column->addLayout(buttons);
-    PK_OUTLET(column, w, d, photolibDestLab);
+    // A long destination path is shortened in the middle, whole in its tooltip: the window
+    // keeps its width.
+    d.photolibDestLab = new PanelValueLabel(w);
+    d.photolibDestLab->setObjectName(QStringLiteral("photolibDestLab"));
+    column->addWidget(d.photolibDestLab);
     PK_OUTLET(column, w, d, photolibDoNotImportDupBtn);
     d.photolibDoNotImportDupBtn->setText(
         AppDelegate::tr("Do not import photos the destination already holds"));
