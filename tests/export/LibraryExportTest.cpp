@@ -386,6 +386,16 @@ TEST_F(LibraryExport, VideosOnlyInICloudGoOutAsTheirThumbnailWithTheLibraryValue
               "Jellyfish1.mp4: iCloud Photos cannot be reached from Linux\nJellyfish.MOV: "
               "iCloud Photos cannot be reached from Linux (its thumbnail is Jellyfish 2.jpeg)");
     EXPECT_TRUE(files().contains("Jellyfish 2.jpeg")) << files().join(", ").toStdString();
+
+    // The creation-date export gives the same reason.
+    select({"Jellyfish1.mp4"});
+    run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction);
+    const QList<SheetText> dated = takeSheets();
+    ASSERT_FALSE(dated.isEmpty());
+    EXPECT_TRUE(
+        dated[0].informative.endsWith("Jellyfish1.mp4: its original is in iCloud, not "
+                                      "downloaded, and the library holds no thumbnail of it"))
+        << dated[0].informative.toStdString();
 }
 
 TEST_F(LibraryExport, ACancelledMetadataExportSendsNoVideosAfterIt) {

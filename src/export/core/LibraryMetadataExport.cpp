@@ -32,6 +32,13 @@ void refuseOutside(RecipePlacement &p, const QString &storageFolder) {
         p.refused = QStringLiteral("its name leads out of the storage folder");
 }
 
+// An original only in iCloud whose thumbnail the library lacks too: nothing can go out.
+void refuseWithoutThumbnail(RecipePlacement &p, const IKImageItem &item) {
+    if (p.refused.isEmpty() && !item.bICloudDownloadPhoto && !QFileInfo(p.readPath).isFile())
+        p.refused = QStringLiteral("its original is in iCloud, not downloaded, and the library "
+                                   "holds no thumbnail of it");
+}
+
 QStringList keywordList(const QString &text) {
     QStringList out;
     for (const QString &word : text.split(QLatin1Char(',')))
@@ -149,6 +156,7 @@ WriteRecipeOptions libraryRecipeOptions(const QList<ExportEntry> &entries,
         getOriginalMedataDataWithItem(*entry.item);
         RecipePlacement p = libraryPlacement(entry, settings);
         refuseOutside(p, settings.storageFolder);
+        refuseWithoutThumbnail(p, item);
         // Once the disk is full the rest of the run is refused, rather than each photo
         // failing halfway through its write.
         const QStorageInfo disk(settings.storageFolder);
@@ -206,16 +214,16 @@ bool isVideoEntry(const ExportEntry &entry, const LibraryExportSettings &setting
 ExportOutcome exportVideoWithLibraryMetadata(const ExportEntry &entry,
                                              const LibraryExportSettings &settings) {
     getOriginalMedataDataWithItem(*entry.item);
-    const RecipePlacement p = libraryPlacement(entry, settings);
+    RecipePlacement p = libraryPlacement(entry, settings);
+    refuseOutside(p, settings.storageFolder);
+    refuseWithoutThumbnail(p, *entry.item);
     ExportOutcome outcome;
     outcome.name = entry.item->fileName;
-    outcome.outputPath = copyIntoFolder(p.readPath, p.folder, p.names, &outcome.error);
-    if (outcome.outputPath.isEmpty()) {
-        if (!entry.item->bICloudDownloadPhoto)
-            outcome.error = QStringLiteral("its original is in iCloud, not downloaded, and the "
-                                           "library holds no thumbnail of it");
+    outcome.error = p.refused;
+    if (outcome.error.isEmpty())
+        outcome.outputPath = copyIntoFolder(p.readPath, p.folder, p.names, &outcome.error);
+    if (outcome.outputPath.isEmpty())
         return outcome;
-    }
     const PRPicFileInfo none;
     const PRPicFileInfo &t = entry.item->photoLibFileNode ? *entry.item->photoLibFileNode : none;
     const QDateTime date = libraryDate(t.fileCameraDate);
@@ -314,6 +322,7 @@ ExportReport exportWithLibraryCreationDate(const QList<ExportEntry> &entries,
         getOriginalMedataDataWithItem(*entry.item);
         RecipePlacement p = libraryPlacement(entry, settings);
         refuseOutside(p, storageFolder);
+        refuseWithoutThumbnail(p, *entry.item);
         report.notDownloaded |= !entry.item->bICloudDownloadPhoto;
         ExportOutcome outcome;
         outcome.name = entry.item->fileName;
