@@ -5,8 +5,11 @@
 #include "app/core/WindowPlacement.h"
 
 #include <QGuiApplication>
+#include <QLayout>
 #include <QMainWindow>
 #include <QScreen>
+
+#include <algorithm>
 
 namespace {
 QRect availableArea(QWidget *w) {
@@ -37,7 +40,19 @@ void AppDelegate::restoreWindowGeometry() {
     if (!window)
         return;
     const QRect area = availableArea(window);
-    window->setMinimumSize(minimumWindowSize(area));
+    // Never narrower than the views' bars need: a squeezed bar cuts its mode buttons off.
+    // Both views count, the hidden one too (called before the library view's buttons hide).
+    QSize least = kMainWindowMinimumSize;
+    if (QWidget *content = window->centralWidget(); content && mainWindow.MainView) {
+        int views = 0;
+        for (QWidget *view : {mainWindow.localphotoView, mainWindow.photolibView})
+            if (view && view->layout())
+                views = std::max(views, view->layout()->minimumSize().width());
+        least.setWidth(std::max(least.width(), content->minimumSizeHint().width() -
+                                                   mainWindow.MainView->minimumSizeHint().width() +
+                                                   views));
+    }
+    window->setMinimumSize(minimumWindowSize(area, least));
     // restoreGeometry moves a window whose screen has gone onto one that is there.
     const QByteArray kept = storedMainWindowGeometry(*userDefaults());
     if (!kept.isEmpty() && window->restoreGeometry(kept))

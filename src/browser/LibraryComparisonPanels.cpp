@@ -2,6 +2,7 @@
 // file's, each with its information lines, edit fields and map.
 #include "app/AppDelegate.h"
 #include "app/WindowDescription.h"
+#include "browser/PanelValueLabel.h"
 #include "platform/ImageView.h"
 #include "platform/MapView.h"
 
@@ -9,24 +10,44 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace {
+constexpr int kMapHeight = 140;
+
+// The panel's lines, fields and map scroll under its buttons, so a short window cuts none
+// of them off; the buttons' row is added to the outer column.
 QVBoxLayout *columnIn(QWidget *view) {
-    auto *column = new QVBoxLayout;
-    column->setContentsMargins(8, 8, 8, 8);
+    auto *outer = new QVBoxLayout;
+    outer->setContentsMargins(8, 8, 8, 8);
+    auto *scroll = new QScrollArea(view);
+    scroll->setObjectName(view->objectName() + QStringLiteral("Scroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The panel's own background shows through.
+    scroll->setStyleSheet(QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget "
+                                         "{ background: transparent; }"));
+    auto *content = new QWidget(scroll);
+    auto *column = new QVBoxLayout(content);
+    column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(2);
+    scroll->setWidget(content);
+    outer->addWidget(scroll, 1);
     if (auto *grid = qobject_cast<QGridLayout *>(view->layout()))
-        grid->addLayout(column, 0, 0);
+        grid->addLayout(outer, 0, 0);
     else
-        view->setLayout(column);
+        view->setLayout(outer);
     return column;
 }
 
 void addLines(QWidget *view, QVBoxLayout *column,
               std::initializer_list<std::pair<QLabel **, const char *>> lines) {
     for (auto [label, name] : lines) {
-        *label = new QLabel(view);
+        // A long value (a keyword list) is shortened with the whole text in its tooltip, so
+        // the panel keeps its width.
+        *label = new PanelValueLabel(view);
         (*label)->setObjectName(QLatin1String(name));
         (*label)->setStyleSheet(QStringLiteral("color: white;"));
         (*label)->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -45,12 +66,25 @@ void addFields(QWidget *view, QVBoxLayout *column,
     column->addLayout(form);
 }
 
+// The map keeps a slot of its own: a photo without a position shows the slot's note, and
+// nothing above or below it moves.
 PKMapView *addMap(QWidget *view, QVBoxLayout *column, const char *name) {
-    auto *map = new PKMapView(view);
+    auto *slot = new QWidget(view);
+    slot->setObjectName(QLatin1String(name) + QStringLiteral("Slot"));
+    slot->setFixedHeight(kMapHeight);
+    auto *stack = new QGridLayout(slot);
+    stack->setContentsMargins(0, 0, 0, 0);
+    auto *none = new QLabel(AppDelegate::tr("No position"), slot);
+    none->setObjectName(QLatin1String(name) + QStringLiteral("Placeholder"));
+    none->setAlignment(Qt::AlignCenter);
+    none->setStyleSheet(QStringLiteral("QLabel { background: #4a4443; color: #e6e6e6; }"));
+    auto *map = new PKMapView(slot);
     map->setObjectName(QLatin1String(name));
-    map->setMinimumHeight(140);
     map->hide();
-    column->addWidget(map);
+    stack->addWidget(none, 0, 0);
+    stack->addWidget(map, 0, 0);
+    column->addWidget(slot);
+    column->addStretch(1);
     return map;
 }
 } // namespace

@@ -1,19 +1,25 @@
 #include "export/DuplicateCells.h"
 
+#include "browser/PanelValueLabel.h"
 #include "platform/core/Workspace.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 
 namespace {
-QLabel *whiteLabel(QWidget *parent, const char *name) {
-    auto *l = new QLabel(parent);
+QLabel *whiteLabel(QLabel *l, const char *name) {
     l->setObjectName(QLatin1String(name));
     l->setStyleSheet(QStringLiteral("color: white;"));
     return l;
+}
+QLabel *whiteLabel(QWidget *parent, const char *name) {
+    return whiteLabel(new QLabel(parent), name);
+}
+// A name longer than its cell is shortened in the middle, whole in its tooltip.
+QLabel *nameLabel(QWidget *parent, const char *name) {
+    return whiteLabel(new PanelValueLabel(parent), name);
 }
 } // namespace
 
@@ -24,7 +30,7 @@ PRDupNameCellView::PRDupNameCellView(QWidget *parent) : QWidget(parent) {
     imageView->setObjectName(QStringLiteral("imageView"));
     imageView->setFixedSize(48, 36);
     imageView->setAlignment(Qt::AlignCenter);
-    fileNamelab = whiteLabel(this, "fileNamelab");
+    fileNamelab = nameLabel(this, "fileNamelab");
     fileSizelab = whiteLabel(this, "fileSizelab");
     grid->addWidget(imageView, 0, 0, 2, 1);
     grid->addWidget(fileNamelab, 0, 1);
@@ -33,21 +39,24 @@ PRDupNameCellView::PRDupNameCellView(QWidget *parent) : QWidget(parent) {
 }
 
 PRDupFilePathCellView::PRDupFilePathCellView(QWidget *parent) : QWidget(parent) {
-    auto *row = new QHBoxLayout(this);
-    row->setContentsMargins(4, 2, 4, 2);
+    // The name on a line of its own, its size and date under it: a narrow table cuts none.
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(4, 2, 4, 2);
+    grid->setVerticalSpacing(0);
     checkBtn = new QCheckBox(this);
     checkBtn->setObjectName(QStringLiteral("checkBtn"));
-    textField = whiteLabel(this, "textField");
+    textField = nameLabel(this, "textField");
     fileNamelab = whiteLabel(this, "fileNamelab");
     filePathlab = whiteLabel(this, "filePathlab");
     fileDatelab = whiteLabel(this, "fileDatelab");
     findBtn = new QPushButton(tr("Show"), this);
     findBtn->setObjectName(QStringLiteral("findBtn"));
-    row->addWidget(checkBtn);
-    row->addWidget(textField, 1);
-    row->addWidget(fileNamelab);
-    row->addWidget(fileDatelab);
-    row->addWidget(findBtn);
+    grid->addWidget(checkBtn, 0, 0, 2, 1);
+    grid->addWidget(textField, 0, 1, 1, 2);
+    grid->addWidget(fileNamelab, 1, 1);
+    grid->addWidget(fileDatelab, 1, 2);
+    grid->addWidget(findBtn, 0, 3, 2, 1);
+    grid->setColumnStretch(2, 1);
     filePathlab->hide();
     // clicked, not toggled: the table setting the box from the record must not toggle it.
     connect(checkBtn, &QCheckBox::clicked, this, &PRDupFilePathCellView::CheckTheFileAction);

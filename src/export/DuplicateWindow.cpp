@@ -71,9 +71,14 @@ void buildDuplicateWindow(AppDelegate &d) {
     d.duplicateWindow.rightController->setObjectName(QStringLiteral("rightController"));
     d.duplicateWindow.leftTableView =
         newTable(d, w, "leftTableView", d.duplicateWindow.leftController, 44);
-    d.duplicateWindow.leftTableView->setColumnWidth(0, 220);
+    // The names take the room; the count column as much as its header needs.
+    d.duplicateWindow.leftTableView->horizontalHeader()->setStretchLastSection(false);
+    d.duplicateWindow.leftTableView->horizontalHeader()->setSectionResizeMode(0,
+                                                                              QHeaderView::Stretch);
+    d.duplicateWindow.leftTableView->horizontalHeader()->setSectionResizeMode(
+        1, QHeaderView::ResizeToContents);
     d.duplicateWindow.rightTableView =
-        newTable(d, w, "rightTableView", d.duplicateWindow.rightController, 32);
+        newTable(d, w, "rightTableView", d.duplicateWindow.rightController, 44);
     // Rows dragged out carry their files: a group row all its members.
     d.duplicateWindow.rightController->dragFiles = [&d](int row) {
         const PRDupFileNodePtr f = d.duplicateWindow.rightController->objectAt<PRDupFileNode>(row);

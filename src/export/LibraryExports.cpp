@@ -91,8 +91,8 @@ void plainExport(AppDelegate &d, PlainLayout layout, bool edited) {
     });
 }
 
-bool stillsOnly(const QList<ExportEntry> &entries) {
-    return libraryStillEntries(entries).size() == entries.size();
+bool stillsOnly(const QList<ExportEntry> &entries, const LibraryExportSettings &settings) {
+    return libraryStillEntries(entries, settings).size() == entries.size();
 }
 
 // The copies with library values go through the write recipe, photos side by side.
@@ -111,10 +111,10 @@ void metadataExport(AppDelegate &d, LibraryExportSettings settings) {
     if (!storageFolderWritable(settings.storageFolder, &refused.folderError))
         return finishExport(d, refused, {});
     // Photos go through the write recipe; then the videos, in a job of their own.
-    const QList<ExportEntry> stills = libraryStillEntries(entries);
+    const QList<ExportEntry> stills = libraryStillEntries(entries, settings);
     const auto videos = [&d, entries, settings](const ExportReport &photos, bool cancelled) {
         // A cancel stops the whole export: its videos are not sent out as a second job.
-        if (stillsOnly(entries) || cancelled)
+        if (stillsOnly(entries, settings) || cancelled)
             return finishExport(d, withLibraryVideos(entries, settings, photos, cancelled),
                                 entries);
         JobRunner *runner = d.startJob();

@@ -4,6 +4,7 @@
 #include "app/WindowDescription.h"
 
 #include "browser/PRButton.h"
+#include "browser/PanelValueLabel.h"
 #include "platform/ImageView.h"
 
 #include <QCheckBox>
@@ -90,6 +91,8 @@ void buildLibraryMergeWindow(AppDelegate &d) {
     d.mergeWindow.photolibTableview->horizontalHeader()->setSectionResizeMode(
         1, QHeaderView::ResizeToContents);
     d.mergeWindow.photolibTableview->setMinimumHeight(120);
+    // A name too long for the list keeps its end (".photoslibrary"); its tooltip has the path.
+    d.mergeWindow.photolibTableview->setTextElideMode(Qt::ElideMiddle);
     d.mergeWindow.photolibTableview->setAcceptDrops(true);
     d.mergeWindow.photolibTableview->viewport()->setAcceptDrops(true);
     d.mergeWindow.photolibTableview->viewport()->installEventFilter(
@@ -115,7 +118,11 @@ void buildLibraryMergeWindow(AppDelegate &d) {
     button(d.mergeWindow.photolibSubBtn, "photolibSubBtn", QStringLiteral("-"));
     buttons->addStretch(1);
     column->addLayout(buttons);
-    PK_OUTLET(column, w, d, mergeWindow.photolibDestLab);
+    // A long destination path is shortened in the middle, whole in its tooltip: the window
+    // keeps its width.
+    d.mergeWindow.photolibDestLab = new PanelValueLabel(w);
+    d.mergeWindow.photolibDestLab->setObjectName(QStringLiteral("photolibDestLab"));
+    column->addWidget(d.mergeWindow.photolibDestLab);
     PK_OUTLET(column, w, d, mergeWindow.photolibDoNotImportDupBtn);
     d.mergeWindow.photolibDoNotImportDupBtn->setText(
         AppDelegate::tr("Do not import photos the destination already holds"));

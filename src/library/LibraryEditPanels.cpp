@@ -43,7 +43,33 @@ PRButton *panelButton(QWidget *panel, const char *name, const QString &title) {
     return button;
 }
 
-// The panels float over the window once opened; they go when the library view goes.
+void stopSlide(QWidget *panel) {
+    for (auto *running : panel->findChildren<QPropertyAnimation *>(Qt::FindDirectChildrenOnly))
+        running->stop();
+}
+
+// Where an open panel lies: at the window's right edge, from the top of the library
+// browser down, so that the view's bar with its mode buttons stays in sight above it.
+QRect panelPlace(AppDelegate &d, QWidget *panel) {
+    QWidget *area = d.window->centralWidget();
+    int top = 0;
+    if (d.mainWindow.photoLibBrowserView && area->isAncestorOf(d.mainWindow.photoLibBrowserView))
+        top = std::max(0, d.mainWindow.photoLibBrowserView->mapTo(area, QPoint(0, 0)).y());
+    return QRect(area->width() - panel->width(), top, panel->width(), area->height() - top);
+}
+
+// Open panels keep their place when the window changes size.
+void placeOpenPanels(AppDelegate &d) {
+    for (QWidget *panel : {d.mainWindow.photolibEditView, d.mainWindow.photoOriginalEditView}) {
+        if (!panel || panel->isHidden() || panel->parentWidget() != d.window->centralWidget())
+            continue;
+        stopSlide(panel);
+        panel->setGeometry(panelPlace(d, panel));
+    }
+}
+
+// The panels float over the window once opened; they go when the library view goes, and
+// follow the window's size.
 class PanelsFollowLibraryView : public QObject {
   public:
     PanelsFollowLibraryView(AppDelegate &d, QObject *parent) : QObject(parent), d_(d) {}
@@ -53,6 +79,9 @@ class PanelsFollowLibraryView : public QObject {
         if (event->type() == QEvent::Hide && watched == d_.mainWindow.photolibView) {
             d_.HidePhotoLibEditViewAction();
             d_.HidePhotoOriginalEditViewAction();
+        } else if (event->type() == QEvent::Resize && d_.window &&
+                   watched == d_.window->centralWidget()) {
+            placeOpenPanels(d_);
         }
         return QObject::eventFilter(watched, event);
     }
@@ -73,30 +102,28 @@ void slideIn(AppDelegate &d, QWidget *panel) {
         if (QWidget *old = panel->parentWidget(); old && old->layout())
             old->layout()->removeWidget(panel);
         panel->setParent(area);
-        panel->resize(width, area->height());
+        panel->resize(width, panel->height());
     }
-    panel->resize(panel->width(), area->height());
-    for (auto *running : panel->findChildren<QPropertyAnimation *>(Qt::FindDirectChildrenOnly))
-        running->stop();
+    stopSlide(panel);
+    const QRect place = panelPlace(d, panel);
+    panel->resize(place.size());
     const QPoint from(
         d.mainWindow.localPhotoViewImageView ? d.mainWindow.localPhotoViewImageView->width() : 0,
-        0);
-    const QPoint to(d.window->width() - panel->width(), 0);
+        place.top());
     panel->show();
     panel->raise();
     panel->move(from);
     auto *slide = new QPropertyAnimation(panel, "pos", panel);
     slide->setDuration(kSlideMs);
     slide->setStartValue(from);
-    slide->setEndValue(to);
+    slide->setEndValue(place.topLeft());
     slide->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
 void hidePanel(QWidget *panel) {
     if (!panel)
         return;
-    for (auto *running : panel->findChildren<QPropertyAnimation *>(Qt::FindDirectChildrenOnly))
-        running->stop();
+    stopSlide(panel);
     panel->setHidden(true);
 }
 
@@ -153,9 +180,12 @@ void buildLibraryEditPanels(AppDelegate &d) {
                              d.clearLibraryChangeFlags();
                              d.imageBrowserSelectionDidChange(d.mainWindow.photoLibBrowserView);
                          });
-    if (d.mainWindow.photolibView)
-        d.mainWindow.photolibView->installEventFilter(
-            new PanelsFollowLibraryView(d, d.mainWindow.photolibView));
+    if (d.mainWindow.photolibView) {
+        auto *follow = new PanelsFollowLibraryView(d, d.mainWindow.photolibView);
+        d.mainWindow.photolibView->installEventFilter(follow);
+        if (d.window && d.window->centralWidget())
+            d.window->centralWidget()->installEventFilter(follow);
+    }
 }
 
 bool AppDelegate::libraryControlTextDidChange(QObject *field) {

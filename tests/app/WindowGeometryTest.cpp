@@ -46,11 +46,14 @@ TEST_F(WindowGeometry, FirstLaunchCentresTheWindowOnTheScreen) {
 }
 
 TEST_F(WindowGeometry, ClosingKeepsTheSizeAndPlaceForTheNextLaunch) {
-    const QRect area = [] {
+    // The least the window takes: never smaller than the default least, wider where its
+    // bars need it.
+    const auto [area, size] = [] {
         auto d = launch();
-        return screenArea(*d);
+        return std::pair(screenArea(*d), d->window->minimumSize());
     }();
-    const QSize size = kMainWindowMinimumSize.boundedTo(area.size());
+    EXPECT_EQ(size.boundedTo(kMainWindowMinimumSize.boundedTo(area.size())),
+              kMainWindowMinimumSize.boundedTo(area.size()));
     const QRect chosen(area.topLeft() + QPoint(10, 20), size);
     {
         auto d = launch();
@@ -71,7 +74,7 @@ TEST_F(WindowGeometry, QuitFromTheMenuKeepsTheGeometryToo) {
         ASSERT_NE(quit, nullptr);
         const QRect area = screenArea(*d);
         chosen =
-            QRect(area.topLeft() + QPoint(30, 40), kMainWindowMinimumSize.boundedTo(area.size()));
+            QRect(area.topLeft() + QPoint(30, 40), d->window->minimumSize().boundedTo(area.size()));
         d->window->setGeometry(chosen);
         quit->trigger();
         EXPECT_FALSE(d->window->isVisible());

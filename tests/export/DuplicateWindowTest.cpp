@@ -1,4 +1,5 @@
 #include "LibraryEditTestSupport.h"
+#include "browser/PanelValueLabel.h"
 #include "export/DuplicateCells.h"
 #include "export/PRArrayController.h"
 #include "platform/ImageView.h"
@@ -12,6 +13,7 @@
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QFile>
+#include <QHeaderView>
 #include <QImage>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -272,7 +274,25 @@ TEST_F(DuplicateWindow, CellsFitThePictureAndShowTheFile) {
         f.write(QByteArray(2500, 'x'));
     }
     groups[0]->fileChildren().at(1)->fileFullPath = real;
+    const QString longName =
+        "[2020-08-29] The whole family at the lake, the day before we left.jpg";
+    groups[0]->fileChildren().at(1)->fileName = longName;
     show(groups);
+    QApplication::processEvents();
+
+    // Every header text fits its section, and the sections the table's width.
+    for (QTableView *table :
+         {d->duplicateWindow.leftTableView, d->duplicateWindow.rightTableView}) {
+        QHeaderView *header = table->horizontalHeader();
+        int sum = 0;
+        for (int i = 0; i < header->count(); ++i) {
+            const QString text = table->model()->headerData(i, Qt::Horizontal).toString();
+            EXPECT_GE(header->sectionSize(i), header->fontMetrics().horizontalAdvance(text))
+                << text.toStdString();
+            sum += header->sectionSize(i);
+        }
+        EXPECT_LE(sum, table->viewport()->width()) << table->objectName().toStdString();
+    }
 
     EXPECT_EQ(groupCell(0)->imageView->pixmap().size(), QSize(48, 27));
     EXPECT_EQ(groupCell(1)->imageView->pixmap().size(), QSize(36, 36));
@@ -294,7 +314,16 @@ TEST_F(DuplicateWindow, CellsFitThePictureAndShowTheFile) {
     EXPECT_TRUE(fileCell(0)->fileDatelab->text().isEmpty());
     EXPECT_EQ(fileCell(1)->fileNamelab->text(), QStringLiteral("2.50 KB"));
     EXPECT_FALSE(fileCell(1)->fileDatelab->text().isEmpty());
-    EXPECT_EQ(fileCell(1)->textField->text(), QStringLiteral("g0-1"));
+    // A long name is shortened in its row, whole in its tooltip; size, date and button fit.
+    PRDupFilePathCellView *cell = fileCell(1);
+    EXPECT_EQ(cell->textField->text(), longName);
+    EXPECT_NE(static_cast<PanelValueLabel *>(cell->textField)->shownText(), longName);
+    for (QLabel *label : {cell->fileNamelab, cell->fileDatelab})
+        EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()));
+    EXPECT_TRUE(cell->rect().contains(cell->findBtn->geometry()));
+    EXPECT_LE(
+        cell->mapTo(d->duplicateWindow.rightTableView->viewport(), QPoint(cell->width(), 0)).x(),
+        d->duplicateWindow.rightTableView->viewport()->width());
 
     // The reveal button shows the row's file.
     QStringList revealed;

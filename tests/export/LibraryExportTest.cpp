@@ -345,6 +345,59 @@ TEST_F(LibraryExport, LibraryValuesAreWrittenIntoTheCopies) {
         << files().join(", ").toStdString();
 }
 
+// Jellyfish.MOV only in iCloud with its thumbnails in the library; Jellyfish1.mp4 only in
+// iCloud with none.
+void videosOnlyInICloud(const QString &package) {
+    QDirIterator it(package, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString name = QFileInfo(path).fileName();
+        if (name.startsWith("D1359D09-1373-4F3B-B0E3-1A4DE573E4A3") ||
+            name == "35329C57-B963-48D6-BB75-6AFF9370CBBC.mov")
+            QFile::remove(path);
+    }
+}
+
+TEST_F(LibraryExport, VideosOnlyInICloudGoOutAsTheirThumbnailWithTheLibraryValuesOrAreNamed) {
+    ASSERT_TRUE(openLibrary("Test-10.15.7", videosOnlyInICloud));
+    ASSERT_FALSE(item("Jellyfish.MOV")->bICloudDownloadPhoto);
+    ASSERT_FALSE(item("Jellyfish1.mp4")->bICloudDownloadPhoto);
+    select({"Jellyfish.MOV", "Jellyfish1.mp4", "Pumkins2.jpg"});
+    run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaAction);
+    EXPECT_EQ(files(), (QStringList{"Jellyfish.jpeg", "Pumkins2.jpg"}));
+    // The thumbnail takes what the library holds, as a photo's does.
+    const QVariantMap thumb = exiftoolTexts(storage + "/Jellyfish.jpeg");
+    EXPECT_EQ(thumb.value("IPTC:ObjectName").toString(), "Jellyfish");
+    EXPECT_NEAR(thumb.value("GPS:GPSLatitude").toDouble(), 34.053, 1e-3);
+    const QList<SheetText> sheets = takeSheets();
+    ASSERT_EQ(sheets.size(), 2);
+    EXPECT_EQ(sheets[0].informative,
+              "2 of 3 photos went out. Not exported:\nJellyfish1.mp4: its original is in iCloud, "
+              "not downloaded, and the library holds no thumbnail of it");
+    EXPECT_EQ(sheets[1].text, "The currently selected photos include one or more iCloud Photos "
+                              "that have not been downloaded.");
+
+    // The download names both, each with its reason; the thumbnail that is there goes out.
+    d->DownloadICloudsfromphotolibraryAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    const QList<SheetText> download = takeSheets();
+    ASSERT_EQ(download.size(), 1);
+    EXPECT_EQ(download[0].informative,
+              "Jellyfish1.mp4: iCloud Photos cannot be reached from Linux\nJellyfish.MOV: "
+              "iCloud Photos cannot be reached from Linux (its thumbnail is Jellyfish 2.jpeg)");
+    EXPECT_TRUE(files().contains("Jellyfish 2.jpeg")) << files().join(", ").toStdString();
+
+    // The creation-date export gives the same reason.
+    select({"Jellyfish1.mp4"});
+    run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction);
+    const QList<SheetText> dated = takeSheets();
+    ASSERT_FALSE(dated.isEmpty());
+    EXPECT_TRUE(
+        dated[0].informative.endsWith("Jellyfish1.mp4: its original is in iCloud, not "
+                                      "downloaded, and the library holds no thumbnail of it"))
+        << dated[0].informative.toStdString();
+}
+
 TEST_F(LibraryExport, ACancelledMetadataExportSendsNoVideosAfterIt) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     select({"Pumkins2.jpg", "Jellyfish.MOV"});

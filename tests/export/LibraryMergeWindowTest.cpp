@@ -2,6 +2,7 @@
 #include "../library/LibraryEditTestSupport.h"
 #include "../library/LibraryTestSupport.h"
 #include "browser/PRButton.h"
+#include "browser/PanelValueLabel.h"
 #include "platform/core/PhotosApplication.h"
 
 #include <QApplication>
@@ -77,7 +78,8 @@ TEST_F(LibraryMergeWindow, ListsOnlyLibraryPackagesAndRemovesTheSelectedOne) {
     EXPECT_TRUE(d->mergeWindow.photolibKeepPhotoMetaBtn->isChecked());
     EXPECT_EQ(d->mergeWindow.photolibController->headerData(0, Qt::Horizontal).toString(), "Name");
     EXPECT_EQ(d->mergeWindow.photolibController->headerData(1, Qt::Horizontal).toString(), "Date");
-    const QString other = dir.filePath("Other.photolibrary"),
+    // Deep enough that its path is wider than the window.
+    const QString other = dir.filePath(QString(180, 'x') + "/Other.photolibrary"),
                   wrongCase = dir.filePath("X.PhotosLibrary"), plain = dir.filePath("plain");
     for (const QString &f : {other, wrongCase, plain})
         QDir().mkpath(f);
@@ -98,6 +100,14 @@ TEST_F(LibraryMergeWindow, ListsOnlyLibraryPackagesAndRemovesTheSelectedOne) {
                           d->mergeWindow.photolibController->item(row, column)->text()))
                 << row << "," << column;
     EXPECT_EQ(d->mergeWindow.photolibDestLab->text(), "Destination Photo Library: " + destination);
+    // A destination path longer than the window is shortened, whole in the text and tooltip.
+    const int width = d->mergeWindow.photolibMergeWindow->width();
+    d->mergeWindow.photolibTableview->selectRow(2);
+    QApplication::processEvents();
+    EXPECT_EQ(d->mergeWindow.photolibDestLab->text(), "Destination Photo Library: " + other);
+    EXPECT_EQ(d->mergeWindow.photolibMergeWindow->width(), width);
+    EXPECT_NE(static_cast<PanelValueLabel *>(d->mergeWindow.photolibDestLab)->shownText(),
+              d->mergeWindow.photolibDestLab->text());
 
     // Three listed: Start is refused.
     d->MybuttonMouseDownHandle(d->mergeWindow.photolibStartBtn);

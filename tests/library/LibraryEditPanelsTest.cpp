@@ -3,11 +3,14 @@
 // is read with the sqlite3 command.
 #include "LibraryEditTestSupport.h"
 #include "browser/PRButton.h"
+#include "browser/PanelValueLabel.h"
 #include "platform/ImageView.h"
 #include "platform/MapView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDateTime>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMainWindow>
@@ -303,9 +306,12 @@ TEST_F(LibraryEditTest, PanelsSlideInAtTheWindowsRightEdgeAndTheirButtonsRoute) 
     auto *slide = panel->findChild<QPropertyAnimation *>();
     ASSERT_TRUE(slide);
     EXPECT_EQ(slide->duration(), 200);
+    // From the top of the browser down: the bar above stays in sight.
+    const int top =
+        d->mainWindow.photoLibBrowserView->mapTo(d->window->centralWidget(), QPoint()).y();
     EXPECT_EQ(slide->startValue().toPoint(),
-              QPoint(d->mainWindow.localPhotoViewImageView->width(), 0));
-    const QPoint end(d->window->width() - panel->width(), 0);
+              QPoint(d->mainWindow.localPhotoViewImageView->width(), top));
+    const QPoint end(d->window->width() - panel->width(), top);
     EXPECT_EQ(slide->endValue().toPoint(), end);
     QTRY_COMPARE(panel->pos(), end);
     // Close drops what was typed and not applied.
@@ -320,7 +326,7 @@ TEST_F(LibraryEditTest, PanelsSlideInAtTheWindowsRightEdgeAndTheirButtonsRoute) 
     d->StartPhotoOriginalEditViewAction();
     EXPECT_TRUE(d->mainWindow.photoOriginalEditView->isVisible());
     QTRY_COMPARE(d->mainWindow.photoOriginalEditView->pos(),
-                 QPoint(d->window->width() - d->mainWindow.photoOriginalEditView->width(), 0));
+                 QPoint(d->window->width() - d->mainWindow.photoOriginalEditView->width(), top));
     d->MybuttonMouseDownHandle(d->libraryPanels.canclePhotoOrigEiteViewBtn);
     EXPECT_TRUE(d->mainWindow.photoOriginalEditView->isHidden());
 
@@ -337,4 +343,78 @@ TEST_F(LibraryEditTest, PanelsSlideInAtTheWindowsRightEdgeAndTheirButtonsRoute) 
     // Nor do they open over the local view.
     d->StartPhotoLibEditViewAction();
     EXPECT_TRUE(panel->isHidden());
+}
+
+TEST_F(LibraryEditTest, PanelsLieUnderTheBarAndKeepTheirPlaceWithOrWithoutAMap) {
+    ASSERT_TRUE(openLibrary("Test-10.15.7"));
+    d->window->show();
+    QWidget *area = d->window->centralWidget();
+    const auto settle = [] {
+        for (int i = 0; i < 5; ++i)
+            QApplication::processEvents();
+    };
+    const auto placeOf = [area](QWidget *w) { return QRect(w->mapTo(area, QPoint()), w->size()); };
+    const QList<QWidget *> bar = {
+        d->mainWindow.filterPhotolibBtn,     d->mainWindow.showPhotoTypelibBtn,
+        d->mainWindow.PhotolibQuickBtn,      d->mainWindow.PhotolibEditExifBtn,
+        d->mergeWindow.photolibMergeBtn,     d->mainWindow.photoliblocalphotoBtn,
+        d->mainWindow.photolibcameraphotoBtn};
+    struct Side {
+        QWidget *panel;
+        void (AppDelegate::*open)();
+        PKMapView *map;
+        QLineEdit *field;
+    };
+    const Side sides[] = {
+        {d->mainWindow.photolibEditView, &AppDelegate::StartPhotoLibEditViewAction,
+         d->libraryPanels.photolibEiteMapView, d->libraryPanels.photolibEiteTitlelab},
+        {d->mainWindow.photoOriginalEditView, &AppDelegate::StartPhotoOriginalEditViewAction,
+         d->libraryPanels.originalPhotolibMapView, d->libraryPanels.originalPhotolibTitlelab}};
+    // The default size, then the least the window takes (the panels follow a resize).
+    for (const QSize size : {QSize(1200, 750), d->window->minimumSize()}) {
+        SCOPED_TRACE(size.width());
+        d->window->resize(size);
+        settle();
+        for (const Side &side : sides) {
+            select({"St James Park.jpg"}); // placed, in the library and in its file
+            (d.get()->*side.open)();
+            QTest::qWait(300); // the slide
+            settle();
+            const QRect panel = placeOf(side.panel);
+            EXPECT_EQ(panel.right(), area->width() - 1);
+            EXPECT_EQ(panel.bottom(), area->height() - 1);
+            for (QWidget *button : bar) {
+                EXPECT_TRUE(button->isVisible()) << button->objectName().toStdString();
+                EXPECT_FALSE(placeOf(button).intersects(panel))
+                    << button->objectName().toStdString();
+            }
+            ASSERT_TRUE(side.map->isVisible());
+            const QRect mapArea = placeOf(side.map);
+            const QPoint field = placeOf(side.field).topLeft();
+            select({"wedding.jpg"}); // no position anywhere
+            settle();
+            EXPECT_FALSE(side.map->isVisible());
+            auto *none = side.panel->findChild<QLabel *>(side.map->objectName() + "Placeholder");
+            ASSERT_TRUE(none);
+            EXPECT_TRUE(none->isVisible());
+            EXPECT_EQ(placeOf(none), mapArea);
+            EXPECT_EQ(placeOf(side.field).topLeft(), field);
+            EXPECT_EQ(placeOf(side.panel), panel);
+            select({"St James Park.jpg"});
+            settle();
+            EXPECT_EQ(placeOf(side.map), mapArea);
+            EXPECT_EQ(placeOf(side.field).topLeft(), field);
+            // The Close and Apply buttons stay in the panel whatever the window's height.
+            for (auto *button : side.panel->findChildren<PRButton *>())
+                EXPECT_TRUE(panel.contains(placeOf(button))) << button->objectName().toStdString();
+            side.panel->hide();
+        }
+    }
+    // Six keywords make a line longer than the panel: shortened, whole in its tooltip.
+    d->StartPhotoLibEditViewAction();
+    QTest::qWait(300);
+    auto *keywords = static_cast<PanelValueLabel *>(d->libraryPanels.photolibkeywordslab);
+    EXPECT_TRUE(keywords->text().endsWith("UK,London")) << keywords->text().toStdString();
+    EXPECT_NE(keywords->shownText(), keywords->text());
+    EXPECT_LE(keywords->mapTo(area, QPoint(keywords->width(), 0)).x(), area->width());
 }

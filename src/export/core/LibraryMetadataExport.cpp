@@ -32,6 +32,13 @@ void refuseOutside(RecipePlacement &p, const QString &storageFolder) {
         p.refused = QStringLiteral("its name leads out of the storage folder");
 }
 
+// An original only in iCloud whose thumbnail the library lacks too: nothing can go out.
+void refuseWithoutThumbnail(RecipePlacement &p, const IKImageItem &item) {
+    if (p.refused.isEmpty() && !item.bICloudDownloadPhoto && !QFileInfo(p.readPath).isFile())
+        p.refused = QStringLiteral("its original is in iCloud, not downloaded, and the library "
+                                   "holds no thumbnail of it");
+}
+
 QStringList keywordList(const QString &text) {
     QStringList out;
     for (const QString &word : text.split(QLatin1Char(',')))
@@ -149,6 +156,7 @@ WriteRecipeOptions libraryRecipeOptions(const QList<ExportEntry> &entries,
         getOriginalMedataDataWithItem(*entry.item);
         RecipePlacement p = libraryPlacement(entry, settings);
         refuseOutside(p, settings.storageFolder);
+        refuseWithoutThumbnail(p, item);
         // Once the disk is full the rest of the run is refused, rather than each photo
         // failing halfway through its write.
         const QStorageInfo disk(settings.storageFolder);
@@ -195,8 +203,10 @@ ExportReport libraryExportReport(const QList<ExportEntry> &entries,
 }
 
 namespace {
-bool isVideoEntry(const ExportEntry &entry) {
-    return GetViedoType(entry.item->filePath) >= 0;
+// What goes out decides the road: a video whose original is only in iCloud goes out as its
+// thumbnail, a photo that takes the library's values like any other.
+bool isVideoEntry(const ExportEntry &entry, const LibraryExportSettings &settings) {
+    return GetViedoType(exportSource(*entry.item, settings.edited).path) >= 0;
 }
 
 // A video is copied as it is; then the library's title, position and camera date go into its
@@ -204,16 +214,20 @@ bool isVideoEntry(const ExportEntry &entry) {
 ExportOutcome exportVideoWithLibraryMetadata(const ExportEntry &entry,
                                              const LibraryExportSettings &settings) {
     getOriginalMedataDataWithItem(*entry.item);
-    const RecipePlacement p = libraryPlacement(entry, settings);
+    RecipePlacement p = libraryPlacement(entry, settings);
+    refuseOutside(p, settings.storageFolder);
+    refuseWithoutThumbnail(p, *entry.item);
     ExportOutcome outcome;
     outcome.name = entry.item->fileName;
-    outcome.outputPath = copyIntoFolder(p.readPath, p.folder, p.names, &outcome.error);
+    outcome.error = p.refused;
+    if (outcome.error.isEmpty())
+        outcome.outputPath = copyIntoFolder(p.readPath, p.folder, p.names, &outcome.error);
     if (outcome.outputPath.isEmpty())
         return outcome;
     const PRPicFileInfo none;
     const PRPicFileInfo &t = entry.item->photoLibFileNode ? *entry.item->photoLibFileNode : none;
     const QDateTime date = libraryDate(t.fileCameraDate);
-    if (QuickTimeWriter::isQuickTimeName(outcome.outputPath) && entry.item->bICloudDownloadPhoto) {
+    if (QuickTimeWriter::isQuickTimeName(outcome.outputPath)) {
         bool hasKeys = false;
         for (const auto &item : VideoMetadata::metadataItems(outcome.outputPath))
             hasKeys = hasKeys || item.first.startsWith(QLatin1String("com.apple.quicktime."));
@@ -242,10 +256,11 @@ ExportOutcome exportVideoWithLibraryMetadata(const ExportEntry &entry,
 }
 } // namespace
 
-QList<ExportEntry> libraryStillEntries(const QList<ExportEntry> &entries) {
+QList<ExportEntry> libraryStillEntries(const QList<ExportEntry> &entries,
+                                       const LibraryExportSettings &settings) {
     QList<ExportEntry> stills;
     for (const ExportEntry &entry : entries)
-        if (!isVideoEntry(entry))
+        if (!isVideoEntry(entry, settings))
             stills << entry;
     return stills;
 }
@@ -257,7 +272,7 @@ ExportReport withLibraryVideos(const QList<ExportEntry> &entries,
     report.notDownloaded = stills.notDownloaded;
     qsizetype next = 0;
     for (const ExportEntry &entry : entries) {
-        if (!isVideoEntry(entry)) {
+        if (!isVideoEntry(entry, settings)) {
             report.photos << stills.photos.value(next++);
         } else if (cancelled) {
             report.photos << ExportOutcome{entry.item->fileName, QString(),
@@ -282,7 +297,7 @@ ExportReport exportWithLibraryMetadata(const QList<ExportEntry> &entries,
         return report;
     if (!storageFolderWritable(settings.storageFolder, &report.folderError))
         return report;
-    const QList<ExportEntry> stills = libraryStillEntries(entries);
+    const QList<ExportEntry> stills = libraryStillEntries(entries, settings);
     QList<IKImageItemPtr> items;
     for (const ExportEntry &entry : stills)
         items << entry.item;
@@ -307,6 +322,7 @@ ExportReport exportWithLibraryCreationDate(const QList<ExportEntry> &entries,
         getOriginalMedataDataWithItem(*entry.item);
         RecipePlacement p = libraryPlacement(entry, settings);
         refuseOutside(p, storageFolder);
+        refuseWithoutThumbnail(p, *entry.item);
         report.notDownloaded |= !entry.item->bICloudDownloadPhoto;
         ExportOutcome outcome;
         outcome.name = entry.item->fileName;

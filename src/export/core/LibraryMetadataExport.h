@@ -57,8 +57,10 @@ WriteRecipeOptions libraryRecipeOptions(const QList<ExportEntry> &entries,
 ExportReport libraryExportReport(const QList<ExportEntry> &entries,
                                  const LibraryExportSettings &settings,
                                  const WriteRecipeReport &written);
-// The entries the write recipe takes: the photos. Videos go out through withLibraryVideos.
-QList<ExportEntry> libraryStillEntries(const QList<ExportEntry> &entries);
+// The entries the write recipe takes: the photos, and the videos only in iCloud whose
+// thumbnail stands in for them. Other videos go out through withLibraryVideos.
+QList<ExportEntry> libraryStillEntries(const QList<ExportEntry> &entries,
+                                       const LibraryExportSettings &settings);
 // The report of all `entries`: the photos' outcomes from `stills` (the report over
 // libraryStillEntries), each video exported now, copied with the library's title, position and
 // camera date in its QuickTime boxes where exiftool can write them, else byte for byte.
