@@ -466,7 +466,7 @@ QImage ImageSource::thumbnail(int maxSide) const {
     if (!isValid())
         return {};
     if (d->type.startsWith(QLatin1String("public.he")) || d->type == QLatin1String("public.avif"))
-        return heifThumbnail(d->heif.get(), maxSide);
+        return heifThumbnail(d->heif.get(), d->data, maxSide);
     QImage image;
     try {
         if (d->image.get()) {
