@@ -336,8 +336,10 @@ QImage heifReducedDecode(heif_context *ctx, heif_image_handle *image, const QByt
         return {};
     const heif_image_tiling &grid = layout->tiling;
     const int width = int(grid.image_width), height = int(grid.image_height);
+    // An image not twice the size asked for costs libheif little, and would cost us a full-size
+    // sum per pixel.
     if (width <= 0 || height <= 0 || grid.tile_width == 0 || grid.tile_height == 0 ||
-        !ImageLimits::decodeAllowed(width, height))
+        std::max(width, height) < 2 * minSide || !ImageLimits::decodeAllowed(width, height))
         return {};
 
     const AVCodec *codec = avcodec_find_decoder(AV_CODEC_ID_HEVC);
