@@ -13,6 +13,7 @@
 #include "platform/core/JobRunner.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QItemSelectionModel>
@@ -108,9 +109,11 @@ struct ImportedPath {
     bool folder = false;
 };
 
-ImportedPath importPath(const QString &path) {
-    ImportedPath found;
-    auto take = [&found](const QString &file) {
+// Walks one chosen path into `found`, calling `flushIfDue` after each file taken, so that the
+// first photos of a large folder can show while the rest is listed.
+void importPath(const QString &path, ImportedPath &found,
+                const std::function<void(ImportedPath &)> &flushIfDue) {
+    auto take = [&found, &flushIfDue](const QString &file) {
         if (!isImportableFile(file))
             return;
         const IKImageItemPtr item = makeLocalItem(file);
@@ -119,6 +122,7 @@ ImportedPath importPath(const QString &path) {
             found.problems << QStringLiteral("%1: %2").arg(file, item->unreadableReason);
         found.items << item;
         found.realPaths << QFileInfo(file).canonicalFilePath();
+        flushIfDue(found);
     };
     auto skipped = [&found](const QString &folder, const QString &reason) {
         found.problems << QStringLiteral("%1: %2").arg(folder, reason);
@@ -136,8 +140,11 @@ ImportedPath importPath(const QString &path) {
     } else {
         take(path);
     }
-    return found;
 }
+
+// The first batch is small, so the first cells fill at once; later ones come at the job
+// runner's pace.
+constexpr qsizetype kFirstBatch = 50;
 
 } // namespace
 
@@ -149,30 +156,73 @@ void AppDelegate::importPhotosItemThreader(const QStringList &paths) {
     auto problems = std::make_shared<QStringList>();
     // Every change to the lists and flags happens on the main thread, a batch at a time,
     // so the browser never reads a list in the middle of an append.
-    connect(runner, &JobRunner::resultReady, this,
-            [this, paths, seen, problems](int index, const JobResult &r) {
-                const ImportedPath found = r.data.value<ImportedPath>();
-                *problems << found.problems;
-                for (qsizetype i = 0; i < found.items.size(); ++i) {
-                    const QString real = found.realPaths[i];
-                    if (!real.isEmpty() && seen->contains(real))
-                        continue;
-                    seen->insert(real);
-                    appendLocalItem(found.items[i]);
+    connect(runner, &JobRunner::batchReady, this,
+            [this, paths, seen, problems](const QList<JobResult> &batch) {
+                for (const JobResult &r : batch) {
+                    const ImportedPath found = r.data.value<ImportedPath>();
+                    *problems << found.problems;
+                    for (qsizetype i = 0; i < found.items.size(); ++i) {
+                        const QString real = found.realPaths[i];
+                        if (!real.isEmpty() && seen->contains(real))
+                            continue;
+                        seen->insert(real);
+                        appendLocalItem(found.items[i]);
+                    }
+                    mainWindow.bImportLocalFolder = found.folder;
+                    if (found.folder)
+                        mainWindow.bImportLocalPath =
+                            QFileInfo(paths.value(r.index)).absolutePath();
                 }
-                mainWindow.bImportLocalFolder = found.folder;
-                if (found.folder)
-                    mainWindow.bImportLocalPath = QFileInfo(paths.value(index)).absolutePath();
+                LoadImportedPhotsonMainThread();
             });
-    connect(runner, &JobRunner::progress, this, [this] { LoadImportedPhotsonMainThread(); });
     connect(runner, &JobRunner::finished, this,
             [this, problems] { showImportProblems(*problems); });
-    runner->start(paths, [](const QString &path) {
-        JobResult r;
-        r.ok = true;
-        r.outputPath = path;
-        r.data = QVariant::fromValue(importPath(path));
-        return r;
+    runner->startLong([paths](JobControl &control) {
+        QList<JobResult> batch; // not handed back yet
+        qsizetype waiting = 0;  // their items
+        bool firstSent = false;
+        QElapsedTimer sinceHandBack;
+        sinceHandBack.start();
+        auto due = [&](qsizetype more) {
+            return firstSent ? sinceHandBack.elapsed() >= JobRunner::batchIntervalMs
+                             : waiting + more >= kFirstBatch;
+        };
+        auto keep = [&](qsizetype index, const ImportedPath &found) {
+            JobResult r;
+            r.ok = true;
+            r.index = index;
+            r.outputPath = paths[index];
+            r.data = QVariant::fromValue(found);
+            batch << r;
+            waiting += found.items.size();
+        };
+        auto handBack = [&] {
+            if (!batch.isEmpty())
+                control.handBack(batch);
+            batch.clear();
+            waiting = 0;
+            firstSent = true;
+            sinceHandBack.restart();
+        };
+        for (qsizetype index = 0; index < paths.size() && !control.isCancelled(); ++index) {
+            ImportedPath found;
+            importPath(paths[index], found, [&](ImportedPath &part) {
+                if (!due(part.items.size()))
+                    return;
+                keep(index, part);
+                handBack();
+                const bool folder = part.folder;
+                part = ImportedPath();
+                part.folder = folder;
+            });
+            keep(index, found);
+            if (due(0))
+                handBack();
+        }
+        handBack();
+        JobResult done;
+        done.ok = true;
+        return done;
     });
 }
 

@@ -112,10 +112,9 @@ void LocalPhotoModel::requestThumbnail(const QString &path) const {
         return;
     m_pending.insert(path);
     QPointer<const LocalPhotoModel> self(this);
-    // Pools of our own, so pictures never wait behind other background work. Embedded
-    // previews are quick; whole HEVC or RAW decodes take half a second and a hundred
-    // megabytes each and decode on several threads themselves, so half the cores' worth run
-    // at once: the first rows' HEICs side by side, within a few hundred megabytes.
+    // Pools of our own, so pictures never wait behind other background work, and slow decodes
+    // (HEVC, RAW, video) never hold up the quick embedded previews. A HEIC is decoded tile by
+    // tile straight to cell size in a few megabytes, so a core's worth run side by side.
     static QThreadPool *quick = [] {
         auto *p = new QThreadPool(qApp);
         p->setMaxThreadCount(std::max(2, QThread::idealThreadCount()));
@@ -123,7 +122,7 @@ void LocalPhotoModel::requestThumbnail(const QString &path) const {
     }();
     static QThreadPool *slow = [] {
         auto *p = new QThreadPool(qApp);
-        p->setMaxThreadCount(std::max(2, QThread::idealThreadCount() / 2));
+        p->setMaxThreadCount(std::max(2, QThread::idealThreadCount()));
         return p;
     }();
     QThreadPool *pool = Thumbnails::isSlowToMake(path) ? slow : quick;

@@ -16,6 +16,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 void touch(const QString &path) {
@@ -90,6 +91,25 @@ TEST(LocalImport, FolderWalkFillsBothListsOnTheMainThread) {
         EXPECT_EQ(selected.first().row(), 0);
         EXPECT_EQ(d.selectedLocalItems().first()->filePath,
                   d.localPhotoItemArray.first()->filePath);
+
+        // A large folder's first photos show before the rest of it is listed.
+        QDir().mkpath(dir.filePath("many"));
+        for (int i = 0; i < 70; ++i) // hard links: distinct files to the walk
+            ASSERT_EQ(
+                ::link(QFile::encodeName(dir.filePath("A/B/wedding.jpg")).constData(),
+                       QFile::encodeName(
+                           dir.filePath(QStringLiteral("many/%1.jpg").arg(i, 3, 10, QChar('0'))))
+                           .constData()),
+                0);
+        QList<int> inserted;
+        QObject::connect(
+            d.mainWindow.localPhotoModel, &QAbstractItemModel::rowsInserted,
+            [&](const QModelIndex &, int first, int last) { inserted << last - first + 1; });
+        d.importPhotosItemThreader({dir.filePath("many")});
+        QTRY_COMPARE_WITH_TIMEOUT(d.localPhotoItemArray.size(), 74, 10000);
+        ASSERT_GE(inserted.size(), 2);
+        EXPECT_EQ(inserted.first(), 50);
+        EXPECT_EQ(d.localPhotoItemArray[4]->fileName, QStringLiteral("000.jpg"));
     }
     Workspace::setUrlOpener({});
 }

@@ -124,7 +124,8 @@ struct HeifInfo {
     std::shared_ptr<heif_context> context;
 };
 HeifInfo readHeif(const QByteArray &data);
-QImage heifThumbnail(heif_context *context, int maxSide);
+// `data` is the file's bytes, which `context` reads in place.
+QImage heifThumbnail(heif_context *context, const QByteArray &data, int maxSide);
 bool looksLikeHeif(const QByteArray &data, QString *type);
 
 // What a source decoded from its bytes, shared with the destinations written from it.

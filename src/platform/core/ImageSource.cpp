@@ -220,13 +220,20 @@ QImage decodeScaled(const QByteArray &bytes, int maxSide) {
     return reader.read();
 }
 
-// The smallest embedded preview that still fills `maxSide`: the 160-pixel Exif thumbnail that
-// comes first would be blurry in a larger cell. Null when none is large enough.
-QImage embeddedPreview(const Exiv2::Image &image, int maxSide) {
+// The smallest embedded preview that still fills `maxSide`, or one of the photo's shape
+// (`shape`, width over height) that reaches `enough`: the 160-pixel Exif thumbnail that comes
+// first would be blurry in a larger cell. Null when none is large enough.
+QImage embeddedPreview(const Exiv2::Image &image, int maxSide, int enough, double shape) {
     Exiv2::PreviewManager previews(image);
+    auto sameShape = [shape](const Exiv2::PreviewProperties &p) {
+        return shape > 0 && p.height_ > 0 &&
+               std::abs(double(p.width_) / p.height_ - shape) < 0.02 * shape;
+    };
     // Listed from the smallest to the largest.
     for (const Exiv2::PreviewProperties &p : previews.getPreviewProperties()) {
-        if (std::max(p.width_, p.height_) < uint32_t(std::max(maxSide, 0)))
+        const uint32_t side = std::max(p.width_, p.height_);
+        if (side < uint32_t(std::max(maxSide, 0)) &&
+            (enough <= 0 || side < uint32_t(enough) || !sameShape(p)))
             continue;
         const Exiv2::PreviewImage preview = previews.getPreviewImage(p);
         const QImage decoded =
@@ -462,18 +469,20 @@ QVariantMap ImageSource::properties(int index) const {
     return out;
 }
 
-QImage ImageSource::thumbnail(int maxSide) const {
+QImage ImageSource::thumbnail(int maxSide, int enough) const {
     if (!isValid())
         return {};
     if (d->type.startsWith(QLatin1String("public.he")) || d->type == QLatin1String("public.avif"))
-        return heifThumbnail(d->heif.get(), maxSide);
+        return heifThumbnail(d->heif.get(), d->data, maxSide);
     QImage image;
     try {
         if (d->image.get()) {
             // The previews are found through the metadata, which the source keeps apart.
             d->image->setExifData(d->exif);
             d->image->setXmpData(d->xmp);
-            image = embeddedPreview(*d->image, maxSide);
+            const double width = d->topLevel.value(QStringLiteral("PixelWidth")).toDouble();
+            const double height = d->topLevel.value(QStringLiteral("PixelHeight")).toDouble();
+            image = embeddedPreview(*d->image, maxSide, enough, height > 0 ? width / height : 0);
             d->image->clearExifData();
             d->image->clearXmpData();
         }

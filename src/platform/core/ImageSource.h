@@ -39,7 +39,9 @@ class ImageSource {
     // Index 0 carries the metadata; later frames only their own pixel size where known.
     QVariantMap properties(int index = 0) const;
     // The embedded preview when there is one, otherwise the image decoded and scaled down.
-    QImage thumbnail(int maxSide = 256) const;
+    // A preview smaller than `maxSide` is taken when its longer side reaches `enough` and it
+    // has the photo's shape (letterboxed Exif thumbnails are passed over).
+    QImage thumbnail(int maxSide = 256, int enough = 0) const;
     QByteArray data() const;
 
     // The "{Exif}" dictionary of image bytes, decoding nothing but the Exif block of a JPEG: a

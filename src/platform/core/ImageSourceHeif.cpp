@@ -1,3 +1,4 @@
+#include "platform/core/HeifReducedDecode.h"
 #include "platform/core/ImageLimits.h"
 #include "platform/core/ImagePropertyTables.h"
 
@@ -153,7 +154,7 @@ HeifInfo readHeif(const QByteArray &data) {
     return info;
 }
 
-QImage heifThumbnail(heif_context *ctx, int maxSide) {
+QImage heifThumbnail(heif_context *ctx, const QByteArray &data, int maxSide) {
     if (!ctx)
         return {};
     QString error;
@@ -171,6 +172,9 @@ QImage heifThumbnail(heif_context *ctx, int maxSide) {
             image = decode(thumb.get());
         }
     }
+    // Without a thumbnail of its own, a 12-megapixel photo is decoded straight to cell size.
+    if (image.isNull())
+        image = heifReducedDecode(ctx, h.get(), data, maxSide);
     if (image.isNull())
         image = decode(h.get());
     if (image.isNull() || (image.width() <= maxSide && image.height() <= maxSide))

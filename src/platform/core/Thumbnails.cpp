@@ -106,9 +106,9 @@ void Thumbnails::store(const QString &path, const QImage &image) {
 
 QImage Thumbnails::make(const QString &path, int maxSide, QImage *toStore) {
     *toStore = QImage();
-    QImage image = GetViedoType(path) >= 0
-                       ? firstVideoFrame(path)
-                       : ImageSource::fromPath(path).thumbnail(std::max(maxSide, kLargeSide));
+    QImage image = GetViedoType(path) >= 0 ? firstVideoFrame(path)
+                                           : ImageSource::fromPath(path).thumbnail(
+                                                 std::max(maxSide, kLargeSide), maxSide * 9 / 10);
     if (image.isNull())
         return {};
     if (image.width() > kLargeSide || image.height() > kLargeSide)

@@ -13,7 +13,9 @@ QString cachePathFor(const QString &path);
 // A cached thumbnail that is still current for the file (same modification time), or null.
 QImage cached(const QString &path);
 // Makes a thumbnail no larger than `maxSide` from the embedded preview or the pixels,
-// and stores it in the cache. Null for a file that is not a picture we can draw.
+// and stores it in the cache. A preview of the photo's shape a tenth smaller than `maxSide`
+// will do: it looks the same in a cell and spares a decode. Null for a file that is not a
+// picture we can draw.
 QImage make(const QString &path, int maxSide);
 // The same, leaving the cache to the caller: `*toStore` gets the picture to hand to store()
 // (null when there is none to share), so a cell can show before the cache file is written.

@@ -1,11 +1,13 @@
 // HEICs as phones from iOS 17 on make them: an auxiliary image beside the primary one (here an
 // alpha plane; a depth map or HDR gain map is stored the same way), a second top-level image
 // and a small thumbnail item. libheif before 1.18 refused such files.
+#include "platform/core/HeifReducedDecode.h"
 #include "platform/core/ImageDestination.h"
 #include "platform/core/ImageSource.h"
 
 #include "support/HeifPixels.h"
 #include "support/ImageTestHelpers.h"
+#include "support/TestSupport.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -76,33 +78,98 @@ QByteArray modernHeic(QString *why) {
     return file;
 }
 
-// 128 x 64 stored and turned 90° clockwise by the container (irot), as a phone's portrait is.
-QByteArray turnedHeic() {
+// `image` encoded as the primary image, placed by `orientation` (irot, imir); takes `image`.
+QByteArray encodedTurned(heif_image *image, heif_orientation orientation) {
     heif_context *ctx = heif_context_alloc();
     heif_encoder *encoder = nullptr;
     QByteArray file;
     if (heif_context_get_encoder_for_format(ctx, heif_compression_HEVC, &encoder).code ==
         heif_error_Ok) {
-        heif_image *image = planes(128, 64, false, 60);
         heif_encoding_options *options = heif_encoding_options_alloc();
-        options->image_orientation = heif_orientation_rotate_90_cw;
+        options->image_orientation = orientation;
         if (heif_context_encode_image(ctx, image, encoder, options, nullptr).code ==
             heif_error_Ok) {
             heif_writer writer{1, writeToArray};
             heif_context_write(ctx, &writer, &file);
         }
         heif_encoding_options_free(options);
-        heif_image_release(image);
         heif_encoder_release(encoder);
     }
+    heif_image_release(image);
     heif_context_free(ctx);
     return file;
+}
+
+// 128 x 64 stored and turned 90° clockwise by the container (irot), as a phone's portrait is.
+QByteArray turnedHeic() {
+    return encodedTurned(planes(128, 64, false, 60), heif_orientation_rotate_90_cw);
 }
 
 bool plantOrientation6(const QString &path) {
     return QProcess::execute(QStringLiteral("exiftool"),
                              {QStringLiteral("-q"), QStringLiteral("-overwrite_original"),
                               QStringLiteral("-IFD0:Orientation#=6"), path}) == 0;
+}
+
+// 1024 x 512, red on the stored left and blue on the right, placed by `orientation`. (The grid
+// this libheif writes cannot be read back; the phone's grid is the fixture.)
+QByteArray halvesHeic(heif_orientation orientation) {
+    heif_image *image = nullptr;
+    heif_image_create(1024, 512, heif_colorspace_YCbCr, heif_chroma_420, &image);
+    for (heif_channel channel : {heif_channel_Y, heif_channel_Cb, heif_channel_Cr}) {
+        const int c = channel == heif_channel_Y ? 0 : channel == heif_channel_Cb ? 1 : 2;
+        const int w = c == 0 ? 1024 : 512, h = c == 0 ? 512 : 256;
+        heif_image_add_plane(image, channel, w, h, 8);
+        int stride = 0;
+        uint8_t *plane = heif_image_get_plane(image, channel, &stride);
+        const uint8_t red[] = {76, 85, 255}, blue[] = {29, 255, 107};
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                plane[y * stride + x] = x < w / 2 ? red[c] : blue[c];
+    }
+    return encodedTurned(image, orientation);
+}
+
+// What libheif makes of the whole primary image, and what our small decode makes of it.
+std::pair<QImage, QImage> wholeAndReduced(const QByteArray &file) {
+    heif_context *ctx = heif_context_alloc();
+    heif_image_handle *h = nullptr;
+    heif_image *img = nullptr;
+    QImage whole, reduced;
+    if (heif_context_read_from_memory_without_copy(ctx, file.constData(), size_t(file.size()),
+                                                   nullptr)
+                .code == heif_error_Ok &&
+        heif_context_get_primary_image_handle(ctx, &h).code == heif_error_Ok) {
+        reduced = heifReducedDecode(ctx, h, file, 256);
+        if (heif_decode_image(h, &img, heif_colorspace_RGB, heif_chroma_interleaved_RGB, nullptr)
+                .code == heif_error_Ok) {
+            int stride = 0;
+            const uint8_t *plane =
+                heif_image_get_plane_readonly(img, heif_channel_interleaved, &stride);
+            whole = QImage(plane, heif_image_get_width(img, heif_channel_interleaved),
+                           heif_image_get_height(img, heif_channel_interleaved), stride,
+                           QImage::Format_RGB888)
+                        .convertToFormat(QImage::Format_RGB32);
+            heif_image_release(img);
+        }
+        heif_image_handle_release(h);
+    }
+    heif_context_free(ctx);
+    return {whole, reduced};
+}
+
+// The mean difference of two pictures' channels, both brought to 32 x 32.
+double meanDifference(const QImage &a, const QImage &b) {
+    const QImage x = a.scaled(32, 32, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage y = b.scaled(32, 32, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    double sum = 0;
+    for (int r = 0; r < 32; ++r)
+        for (int c = 0; c < 32; ++c) {
+            const QRgb p = x.pixel(c, r), q = y.pixel(c, r);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum / (32 * 32 * 3);
 }
 
 } // namespace
@@ -193,4 +260,29 @@ TEST(ModernHeic, AuxiliaryImagesAndThumbnailsOpenAndSurviveAMetadataWrite) {
     EXPECT_EQ(heif_image_handle_get_number_of_thumbnails(primary), 1);
     heif_image_handle_release(primary);
     heif_context_free(ctx);
+}
+
+// A HEIC without a thumbnail item is decoded straight to cell size: the phone's grid of tiles
+// and a turned or mirrored image show as libheif's whole decode does, upright and unshifted.
+TEST(ModernHeic, ASmallDecodeShowsWhatTheWholeDecodeShows) {
+    const QByteArray grid = readAll(fixturePath(QStringLiteral("IMG_3092.heic")));
+    const auto [whole, reduced] = wholeAndReduced(grid);
+    ASSERT_FALSE(reduced.isNull());
+    EXPECT_EQ(whole.size(), QSize(3024, 4032));
+    EXPECT_EQ(reduced.size(), QSize(3024 / 15 + 1, 4032 / 15 + 1));
+    EXPECT_LT(meanDifference(whole, reduced), 3.0);
+    EXPECT_EQ(ImageSource(grid).thumbnail(256).size(), QSize(192, 256));
+
+    for (heif_orientation orientation :
+         {heif_orientation_rotate_90_cw, heif_orientation_flip_horizontally,
+          heif_orientation_rotate_90_cw_then_flip_horizontally}) {
+        SCOPED_TRACE(int(orientation));
+        const QByteArray made = halvesHeic(orientation);
+        if (made.isEmpty())
+            GTEST_SKIP() << "this libheif has no HEVC encoder";
+        const auto [turned, small] = wholeAndReduced(made);
+        ASSERT_FALSE(small.isNull());
+        EXPECT_EQ(small.width() * 2 == small.height(), turned.width() * 2 == turned.height());
+        EXPECT_LT(meanDifference(turned, small), 4.0);
+    }
 }

@@ -38,6 +38,28 @@ TEST(Thumbnails, SharedCacheIsWrittenReadAndOutdatedByAChange) {
     EXPECT_TRUE(Thumbnails::cached(park).isNull());
 }
 
+// A cell takes the Exif thumbnail when it has the photo's shape, instead of decoding the photo.
+TEST(Thumbnails, AnExifThumbnailOfThePhotosShapeServesACell) {
+    QTemporaryDir dir;
+    // The Canon's 160 x 120 thumbnail is its 4:3 photo: too small to share with the desktop.
+    const QString canon = copyFixture("IMG_1994.JPG", dir.path());
+    QImage toStore;
+    EXPECT_EQ(Thumbnails::make(canon, 170, &toStore).size(), QSize(160, 120));
+    EXPECT_TRUE(toStore.isNull());
+    EXPECT_EQ(Thumbnails::make(canon, 256, &toStore).size(), QSize(256, 192));
+
+    // A letterboxed one (4:3 in a 3:1 photo) is passed over for the pixels.
+    const QString wide = dir.filePath("wide.jpg"), small = dir.filePath("small.jpg");
+    QImage pixels(600, 200, QImage::Format_RGB32);
+    pixels.fill(Qt::darkGreen);
+    ASSERT_TRUE(pixels.save(wide, "JPEG") && pixels.copy(0, 0, 160, 120).save(small, "JPEG"));
+    ASSERT_EQ(QProcess::execute("exiftool",
+                                {"-q", "-overwrite_original", "-ThumbnailImage<=" + small, wide}),
+              0);
+    EXPECT_EQ(Thumbnails::make(wide, 170, &toStore).size(), QSize(170, 56));
+    EXPECT_EQ(toStore.size(), QSize(256, 85));
+}
+
 TEST(Thumbnails, NotAPictureGivesNothingAndNoCacheFile) {
     QTemporaryDir dir;
     const QString broken = dir.filePath("broken.jpg");
