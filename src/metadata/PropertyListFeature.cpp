@@ -30,7 +30,7 @@ void exportSelected(AppDelegate &d, PlistExportKind kind) {
     const PlistExportResult result =
         exportPhotosToPlist(d.selectedLocalItems(), d.preferences.storagelocation, kind);
     if (!result.written) {
-        reportExportFailure(d, result.error);
+        reportExportFailure(d, result.reason);
         return;
     }
     revealExport(d, result.path, d.preferences.storagelocation);
