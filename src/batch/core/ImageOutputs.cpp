@@ -23,7 +23,7 @@ ReadPhoto readPhoto(const QString &path) {
     ReadPhoto r;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        r.upright.error = file.errorString();
+        r.upright.reason = file.errorString();
         return r;
     }
     r.bytes = file.readAll();
@@ -135,7 +135,7 @@ PreparedOutput prepareRecompression(const QString &path, const QString &name,
                                     const QString &storage, float quality) {
     const ReadPhoto photo = readPhoto(path);
     if (!photo.upright.ok())
-        return failed(photo.upright.error);
+        return failed(photo.upright.reason);
     const QString output = outputPathIn(storage, name);
     if (isPngName(name))
         return compressPngWithUprightImage(photo.upright.image, output, photo.bytes);
@@ -146,7 +146,7 @@ PreparedOutput prepareResize(const QString &path, const QString &name, const QSt
                              const QString &title, float quality) {
     const ReadPhoto photo = readPhoto(path);
     if (!photo.upright.ok())
-        return failed(photo.upright.error);
+        return failed(photo.upright.reason);
     const QImage &source = photo.upright.image;
     const QSize target = resizeTargetPixels(title, source.size());
     QImage resized = resizeTo(source, target.width(), target.height());
@@ -161,7 +161,7 @@ PreparedOutput prepareJpegConversion(const QString &path, const QString &name,
                                      const QString &storage) {
     const ReadPhoto photo = readPhoto(path);
     if (!photo.upright.ok())
-        return failed(photo.upright.error);
+        return failed(photo.upright.reason);
     const QString base = QFileInfo(name).suffix().isEmpty() ? QFileInfo(name).fileName()
                                                             : QFileInfo(name).completeBaseName();
     QString why;
