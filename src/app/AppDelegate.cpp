@@ -94,8 +94,6 @@ void AppDelegate::launch() {
     loadWindowDescription();
     awakeFromNib();
     applicationDidFinishLaunching();
-    // Sheets and preferences: job endings name the menu item that started them.
-    watchMenuActions();
     // Camera and iOS device import.
     startDeviceBrowser();
 }

@@ -533,8 +533,7 @@ class AppDelegate : public QObject {
     // Sheets and preferences (app/, metadata/...).
     // The menu words of the action that started a job (metadata/JobTitles.cpp): the menu
     // item being handled, the one that opened the window whose button starts the job, or
-    // the job whose ending starts this one. Hooked onto the menus once they exist.
-    void watchMenuActions();
+    // the job whose ending starts this one. The menus hand it over (addMenuItem).
     QString jobActionTitle();
     // Gives the window's buttons `title` for their jobs until a menu item opens it again.
     void setJobActionTitle(QWidget *window, const QString &title);
@@ -543,8 +542,9 @@ class AppDelegate : public QObject {
     QString currentActionTitle; // while a triggered menu item is handled
     QString endingJobTitle;     // while a job's ending runs
     // The one ending of a job (metadata/CompletionSheet.cpp): the completion sheet when one
-    // is due, whose button reveals the result; otherwise the reveal at once.
-    void showJobEnding(const JobReport &report);
+    // is due, whose button reveals the result; otherwise the reveal at once. Returns the
+    // sheet shown, if any.
+    QMessageBox *showJobEnding(const JobReport &report);
     // The ending of a job whose `written` results need no sheet: `path` shown in the file
     // manager (under `root`), or, where none answers, the sheet naming what and where.
     void revealJobResult(int written, const QString &path, const QString &root);
@@ -634,7 +634,7 @@ class AppDelegate : public QObject {
     void showEditedPhotos(const WriteRecipeReport &report);
     // The one ending of a job: the completion sheet with its reveal button, or, when no
     // sheet is due, one reveal without waiting for the file manager (showJobEnding).
-    void finishJob(const JobReport &report);
+    QMessageBox *finishJob(const JobReport &report);
     int runningJobCount() const { return runningJobs; }
     int runningJobs = 0;
     // End of long jobs.

@@ -5,6 +5,7 @@
 #include "app/WindowDescription.h"
 
 #include "browser/DropTargets.h"
+#include "metadata/JobTitles.h"
 
 #include <QAction>
 #include <QListView>
@@ -18,12 +19,11 @@ using Action = void (AppDelegate::*)();
 
 QAction *addItem(AppDelegate &d, QMenu *menu, const QString &title, Action action,
                  const QKeySequence &shortcut = {}, const char *name = nullptr) {
-    QAction *item = menu->addAction(title);
+    QAction *item = addMenuItem(d, menu, title, action);
     if (!shortcut.isEmpty())
         item->setShortcut(shortcut);
     if (name)
         item->setObjectName(QLatin1String(name));
-    QObject::connect(item, &QAction::triggered, &d, action);
     return item;
 }
 

@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 #include "app/WindowDescription.h"
 #include "batch/core/StampLayout.h"
+#include "metadata/JobTitles.h"
 
 #include <QAction>
 #include <QMainWindow>
@@ -16,7 +17,7 @@ QMenu *newMenu(QWidget *owner, const char *name, const QString &title = {}) {
 }
 
 void addItem(AppDelegate &d, QMenu *menu, const QString &title, void (AppDelegate::*action)()) {
-    QObject::connect(menu->addAction(title), &QAction::triggered, &d, action);
+    addMenuItem(d, menu, title, action);
 }
 } // namespace
 
@@ -73,13 +74,12 @@ void buildPopupMenus(AppDelegate &d) {
             d.imageOutput.imageOutputMenu->addMenu(AppDelegate::tr("Recompress Photos"));
         compress->setObjectName(QStringLiteral("compressPhotoMenu"));
         for (const char *title : {"20%", "40%", "80%"})
-            QObject::connect(compress->addAction(QLatin1String(title)), &QAction::triggered, &d,
-                             [&d, title] { d.CompressPhotosWithOptions(QLatin1String(title)); });
+            addMenuItem(d, compress, QLatin1String(title),
+                        [&d, title] { d.CompressPhotosWithOptions(QLatin1String(title)); });
         QMenu *resize = d.imageOutput.imageOutputMenu->addMenu(AppDelegate::tr("Resize Photos"));
         resize->setObjectName(QStringLiteral("resizePhotoMenu"));
         for (const QString &title : resizeTitles())
-            QObject::connect(resize->addAction(title), &QAction::triggered, &d,
-                             [&d, title] { d.ResizePhotosWithOptions(title); });
+            addMenuItem(d, resize, title, [&d, title] { d.ResizePhotosWithOptions(title); });
         addItem(d, d.imageOutput.imageOutputMenu, AppDelegate::tr("Convert HEIC to JPEG"),
                 &AppDelegate::ClickConvertHEICtoJPEGAction);
         d.imageOutput.imageOutputMenu->addSeparator();

@@ -4,6 +4,7 @@
 
 #include "batch/core/NamingEngine.h"
 #include "library/core/LibraryWorkingCopy.h"
+#include "metadata/JobTitles.h"
 #include "platform/AlertSheet.h"
 #include "platform/ImageView.h"
 #include "platform/core/PhotosApplication.h"
@@ -185,8 +186,7 @@ void buildBatchTitleWindow(AppDelegate &d) {
         {AppDelegate::tr("Change Photo Captions…"), &AppDelegate::BatchChangePhotoCaptionAction},
         {AppDelegate::tr("Rename Photos…"), &AppDelegate::ShowRenameWindowAction}};
     for (const auto &[title, action] : items)
-        QObject::connect(menu->addAction(title), &QAction::triggered, &d,
-                         [&d, action = action] { (d.*action)(); });
+        addMenuItem(d, menu, title, action);
 }
 
 void AppDelegate::BatchChangePhotoTitleAction() {

@@ -62,7 +62,7 @@ void AppDelegate::startImageOutputJob(const QList<IKImageItemPtr> &items, Prepar
             JobResult r;
             r.index = i;
             r.ok = (*prepared)[size_t(i)].ok();
-            r.reason = (*prepared)[size_t(i)].error;
+            r.reason = (*prepared)[size_t(i)].reason;
             return r;
         },
         [prepared](QList<JobResult> &batch) {
@@ -74,7 +74,7 @@ void AppDelegate::startImageOutputJob(const QList<IKImageItemPtr> &items, Prepar
                 output = PreparedOutput();
                 r.ok = written.ok();
                 r.outputPath = written.path;
-                r.reason = written.ok() ? QString() : written.error;
+                r.reason = written.ok() ? QString() : written.reason;
             }
         });
 }

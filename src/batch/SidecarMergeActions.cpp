@@ -4,8 +4,8 @@
 #include "batch/core/SidecarMerge.h"
 #include "browser/PRButton.h"
 #include "platform/AlertSheet.h"
+#include "platform/core/JobReport.h"
 #include "platform/core/JobRunner.h"
-#include "platform/core/Workspace.h"
 
 #include <QAbstractItemView>
 #include <QDir>
@@ -87,10 +87,17 @@ bool refuseSecondRun(AppDelegate &d) {
     return true;
 }
 
-void showSummary(AppDelegate &d, const QString &heading, const SidecarMergeSummary &summary) {
-    d.sidecarMerges.sidecarSummarySheet = markOutcome(
-        beginAlertSheet(d.window, heading, summary.text(), {AppDelegate::tr(" Ok ")}, {}),
-        summary.unpaired.isEmpty() && summary.skipped.isEmpty());
+// The run's one ending: its summary, and the folder or first photo shown beside it.
+void showSummary(AppDelegate &d, const QString &heading, const SidecarMergeSummary &summary,
+                 const QString &revealPath, const QString &revealRoot) {
+    JobReport report;
+    report.message = heading;
+    report.informative = summary.text();
+    report.written = int(summary.merged.size());
+    report.notWritten = summary.unpaired + summary.skipped;
+    report.revealPath = revealPath;
+    report.revealRoot = revealRoot;
+    d.sidecarMerges.sidecarSummarySheet = d.finishJob(report);
 }
 
 } // namespace
@@ -177,8 +184,8 @@ void AppDelegate::BatchScanJsonPhotosItemToMainThread(const SidecarMergeSummary 
         sidecarMerges.writeJsonProcesser->setValue(100);
     showIdle(sidecarMerges.writeJsonWindow, sidecarMerges.writeJsonProcesser,
              sidecarMerges.writeJsonBtn, sidecarMerges.CancelJsonBtn);
-    showSummary(*this, tr("The Google Takeout merge has ended."), summary);
-    Workspace::selectFile(QString(), sidecarMerges.currentJosnFilePathStr);
+    showSummary(*this, tr("The Google Takeout merge has ended."), summary, QString(),
+                sidecarMerges.currentJosnFilePathStr);
 }
 
 void AppDelegate::CanelJsonMetadataToPhotosAction() {
@@ -250,9 +257,8 @@ bool AppDelegate::startXmpMerge(const QString &folder) {
 void AppDelegate::BatchScanXmpPhotosItemToMainThread(const SidecarMergeSummary &summary) {
     showIdle(sidecarMerges.writeXmpWindow, sidecarMerges.writeXmpProcesser,
              sidecarMerges.writeXmpBtn, sidecarMerges.CancelXmpBtn);
-    showSummary(*this, tr("The XMP merge has ended."), summary);
     // One reveal for the run: its first merged photo.
-    if (!summary.merged.isEmpty())
-        Workspace::selectFile(summary.merged.first(),
-                              QFileInfo(summary.merged.first()).absolutePath());
+    const QString first = summary.merged.value(0);
+    showSummary(*this, tr("The XMP merge has ended."), summary, first,
+                first.isEmpty() ? QString() : QFileInfo(first).absolutePath());
 }

@@ -268,11 +268,11 @@ bool downloadAsOneJob(AppDelegate &d, const QList<IKImageItemPtr> &items, bool i
                 if (!self)
                     return;
                 self->didDownloadFile(r, importToEdit);
-                if (r.error.isEmpty())
+                if (r.reason.isEmpty())
                     job->arrived[i] = r.path;
                 else
                     job->failures << QStringLiteral("%1\n%2").arg(r.file ? r.file->name : QString(),
-                                                                  r.error);
+                                                                  r.reason);
                 if (--job->waiting == 0)
                     endDownloadJob(*self, *job);
             });
@@ -313,7 +313,7 @@ void AppDelegate::DownloadImportEditePhotoAction() {
 void AppDelegate::didDownloadFile(const PKDownloadResult &result, bool importToEdit) {
     qCDebug(lcBrowser).noquote() << "didDownloadFile called with:\n"
                                  << (result.file ? result.file->name : QString()) << "\n"
-                                 << result.error << "\n"
+                                 << result.reason << "\n"
                                  << result.saveAsName << "\n"
                                  << result.path;
     if (!cameraRequestsPending()) {
@@ -322,7 +322,7 @@ void AppDelegate::didDownloadFile(const PKDownloadResult &result, bool importToE
             mainWindow.previewProgressor->hide();
     }
     // A copy that did not arrive is neither listed nor shown; the job's end tells of it.
-    if (result.error.isEmpty() && importToEdit) {
+    if (result.reason.isEmpty() && importToEdit) {
         appendLocalItem(makeLocalItem(result.path));
         LoadImportedPhotsonMainThread();
     }

@@ -36,27 +36,30 @@ void finishExport(AppDelegate &d, const ExportReport &report, const QList<Export
     for (const ExportEntry &e : entries)
         if (e.source && shown.contains(e.source.get()))
             e.source->originalFileNode = e.item->originalFileNode;
-    if (report.photos.isEmpty() && !report.folderError.isEmpty()) {
-        beginAlertSheet(d.window, AppDelegate::tr("The photos could not be exported."),
-                        report.folderError, {AppDelegate::tr(" Ok ")},
-                        [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
-        return;
+    JobReport job;
+    job.written = report.writtenCount();
+    job.revealPath = report.revealPath;
+    job.revealRoot = report.revealRoot;
+    job.sheetOnSuccess = false;
+    job.notWritten = report.notWritten();
+    if (report.photos.isEmpty() && !report.folderReason.isEmpty()) {
+        job.message = AppDelegate::tr("The photos could not be exported.");
+        job.informative = report.folderReason;
+    } else if (!job.notWritten.isEmpty()) {
+        job.message = AppDelegate::tr("Some photos were not exported.");
+        job.informative = AppDelegate::tr("%1 of %2 photos went out. Not exported:\n%3")
+                              .arg(job.written)
+                              .arg(report.photos.size())
+                              .arg(shortList(job.notWritten).join(QLatin1Char('\n')));
     }
-    const QStringList notWritten = report.notWritten();
-    if (!notWritten.isEmpty()) {
-        const QStringList lines = shortList(notWritten);
-        beginAlertSheet(d.window, AppDelegate::tr("Some photos were not exported."),
-                        AppDelegate::tr("%1 of %2 photos went out. Not exported:\n%3")
-                            .arg(report.writtenCount())
-                            .arg(report.photos.size())
-                            .arg(lines.join(QLatin1Char('\n'))),
-                        {AppDelegate::tr(" Ok ")},
-                        [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+    if (job.written == 0) {
+        // Nothing went out: nothing to show in the file manager.
+        job.revealPath.clear();
+        job.revealRoot.clear();
     }
+    d.finishJob(job);
     if (report.notDownloaded)
         d.showDownloadiCLoudPHotosonMainThread();
-    if (report.writtenCount() > 0)
-        d.revealJobResult(report.writtenCount(), report.revealPath, report.revealRoot);
 }
 
 // Runs `work` over a snapshot of the selection as one job of the window.
@@ -108,7 +111,7 @@ void metadataExport(AppDelegate &d, LibraryExportSettings settings) {
         settings.shownAltitudeText = d.selection.oldGpsAitStr;
     }
     ExportReport refused;
-    if (!storageFolderWritable(settings.storageFolder, &refused.folderError))
+    if (!storageFolderWritable(settings.storageFolder, &refused.folderReason))
         return finishExport(d, refused, {});
     // Photos go through the write recipe; then the videos, in a job of their own.
     const QList<ExportEntry> stills = libraryStillEntries(entries, settings);
@@ -261,7 +264,7 @@ void AppDelegate::ApplyOriginalPhotoMetadataChangeAction() {
     panel.title = text(libraryPanels.originalPhotolibTitlelab);
     const QString storage = preferences.storagelocation;
     ExportReport refused;
-    if (!storageFolderWritable(storage, &refused.folderError))
+    if (!storageFolderWritable(storage, &refused.folderReason))
         return finishExport(*this, refused, {});
     QList<IKImageItemPtr> items;
     for (const ExportEntry &e : entries)

@@ -34,7 +34,7 @@ void writeLibraryPlist(AppDelegate &d,
     const auto done = [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); };
     if (!result.written) {
         beginAlertSheet(d.window, AppDelegate::tr("The metadata could not be exported."),
-                        result.error, {AppDelegate::tr(" Ok ")}, done);
+                        result.reason, {AppDelegate::tr(" Ok ")}, done);
         return;
     }
     d.revealJobResult(1, result.path, QFileInfo(storage).absolutePath());

@@ -11,6 +11,7 @@
 #include "library/core/LibraryWorkingCopy.h"
 #include "platform/AlertSheet.h"
 #include "platform/ImageView.h"
+#include "platform/core/JobReport.h"
 #include "platform/core/Trash.h"
 
 #include <QDebug>
@@ -30,10 +31,10 @@ QString trashNotes(const LibraryDeletionReport &r) {
     if (!r.notTrashed.isEmpty())
         lines << AppDelegate::tr("These files could not be moved to the Trash and stay where "
                                  "they are:")
-              << r.notTrashed;
+              << shortList(r.notTrashed);
     if (!r.kept.isEmpty())
         lines << AppDelegate::tr("These files stay because other photos of the library use them:")
-              << r.kept;
+              << shortList(r.kept);
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -118,15 +119,18 @@ LibraryDeletionReport AppDelegate::deleteLibraryPhotos(const QList<IKImageItemPt
 
 void AppDelegate::showLibraryDeletionResult(const LibraryDeletionReport &report,
                                             const QString &doneMessage) {
-    const auto end = [this](QMessageBox *a, int c) { savePanelDidEnd3(a, c); };
-    if (report.ok)
-        markOutcome(beginAlertSheet(window, doneMessage, trashNotes(report), {tr(" Ok ")}, end),
-                    report.notTrashed.isEmpty());
-    else
-        beginAlertSheet(window, tr("The photos were not removed from the Photo Library."),
-                        report.reason + QLatin1Char('\n') +
-                            tr("No photo was removed and no file was moved to the Trash."),
-                        {tr(" Ok ")}, end);
+    JobReport ending;
+    if (report.ok) {
+        ending.written = int(report.deleted.size());
+        ending.notWritten = report.notTrashed;
+        ending.message = doneMessage;
+        ending.informative = trashNotes(report);
+    } else {
+        ending.message = tr("The photos were not removed from the Photo Library.");
+        ending.informative = report.reason + QLatin1Char('\n') +
+                             tr("No photo was removed and no file was moved to the Trash.");
+    }
+    finishJob(ending);
 }
 
 void AppDelegate::DeleteSelectedPhotosinPhotoLibraryAction() {

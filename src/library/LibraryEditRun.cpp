@@ -6,6 +6,7 @@
 #include "metadata/DateFeatureSupport.h"
 #include "platform/AlertSheet.h"
 #include "platform/core/ImageSource.h"
+#include "platform/core/JobReport.h"
 
 #include <QDebug>
 #include <QFileInfo>
@@ -16,14 +17,8 @@
 #include <cmath>
 
 namespace {
-// Sheets of library edits list at most this many photos; the rest are counted.
-constexpr int kListedPhotos = 20;
-
 QString listed(const QStringList &lines) {
-    QStringList shown = lines.mid(0, kListedPhotos);
-    if (lines.size() > kListedPhotos)
-        shown << AppDelegate::tr("… and %n more", nullptr, int(lines.size() - kListedPhotos));
-    return shown.join(QLatin1Char('\n'));
+    return shortList(lines).join(QLatin1Char('\n'));
 }
 } // namespace
 
@@ -200,14 +195,16 @@ bool LibraryEditRun::finish(bool refresh) {
     if (!skipped_.isEmpty())
         informative += QStringLiteral("\n\n") + AppDelegate::tr("Left as they were:") +
                        QLatin1Char('\n') + listed(skipped_);
-    markOutcome(showEnd(AppDelegate::tr("New Photo Library metadata tag(s) has been applied."),
-                        informative),
-                skipped_.isEmpty());
+    showEnd(AppDelegate::tr("New Photo Library metadata tag(s) has been applied."), informative,
+            written_);
     return true;
 }
 
-QMessageBox *LibraryEditRun::showEnd(const QString &message, const QString &informative) {
-    AppDelegate &d = d_;
-    return beginAlertSheet(d.window, message, informative, {AppDelegate::tr(" Ok ")},
-                           [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+void LibraryEditRun::showEnd(const QString &message, const QString &informative, int written) {
+    JobReport ending;
+    ending.message = message;
+    ending.informative = informative;
+    ending.written = written;
+    ending.notWritten = skipped_;
+    d_.finishJob(ending);
 }

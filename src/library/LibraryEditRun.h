@@ -48,7 +48,8 @@ class LibraryEditRun {
     int written() const { return written_; }
 
   private:
-    QMessageBox *showEnd(const QString &message, const QString &informative);
+    // The run's one ending; it warns unless `written` photos changed and none was left.
+    void showEnd(const QString &message, const QString &informative, int written = 0);
     AppDelegate &d_;
     bool open_ = false, failed_ = false;
     int written_ = 0;

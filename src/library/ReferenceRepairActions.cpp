@@ -10,6 +10,7 @@
 #include "library/core/LibraryWorkingCopy.h"
 #include "library/core/ReferenceRepair.h"
 #include "platform/AlertSheet.h"
+#include "platform/core/JobReport.h"
 
 #include <QCheckBox>
 #include <QDebug>
@@ -48,32 +49,33 @@ QString whyNotWritable(const AppDelegate &d, const QString &why) {
 
 void AppDelegate::showReferenceRepairResult(const ReferenceRepairReport &report,
                                             bool renamedRepair) {
-    const auto end = [this](QMessageBox *a, int c) { savePanelDidEnd3(a, c); };
-    if (!report.failure.isEmpty()) {
-        beginAlertSheet(window, tr("The referenced photos were not repaired."),
-                        report.failure + QLatin1Char('\n') +
-                            tr("The library and the files are as they were."),
-                        {tr(" OK ")}, end);
+    JobReport ending;
+    ending.button = tr(" OK ");
+    if (!report.reason.isEmpty()) {
+        ending.message = tr("The referenced photos were not repaired.");
+        ending.informative =
+            report.reason + QLatin1Char('\n') + tr("The library and the files are as they were.");
+        finishJob(ending);
         return;
     }
+    ending.written = report.relinked;
+    ending.notWritten = report.others;
     QString others = report.others.isEmpty() ? QString()
                                              : tr("Not relinked:") + QLatin1Char('\n') +
-                                                   report.others.join(QLatin1Char('\n'));
+                                                   shortList(report.others).join(QLatin1Char('\n'));
     // A renamed photo is looked for in its old folder only: a moved one needs its new place.
     if (report.relinked == 0 && renamedRepair)
         others = tr("If the originals were moved, use Fix Moved Referenced Photos first to choose "
                     "where they are now, then fix the renamed photos.") +
                  (others.isEmpty() ? QString() : QStringLiteral("\n\n") + others);
-    if (report.relinked == 0)
-        beginAlertSheet(window, tr("No selected referenced photo was relinked."), others,
-                        {tr(" OK ")}, end);
-    else
-        beginAlertSheet(
-            window,
-            tr("%n referenced photo(s) relinked: the library browser shows them from their new "
-               "place.",
-               nullptr, report.relinked),
-            others, {tr(" OK ")}, end);
+    ending.message =
+        report.relinked == 0
+            ? tr("No selected referenced photo was relinked.")
+            : tr("%n referenced photo(s) relinked: the library browser shows them from their "
+                 "new place.",
+                 nullptr, report.relinked);
+    ending.informative = others;
+    finishJob(ending);
 }
 
 // ---- Moved photos ----
@@ -121,7 +123,7 @@ ReferenceRepairReport AppDelegate::relinkMovedReferencedPhotos(const QString &ro
                                                                const QList<IKImageItemPtr> &items) {
     ReferenceRepairReport report;
     if (items.isEmpty()) {
-        report.failure = tr("No photo is selected.");
+        report.reason = tr("No photo is selected.");
         return report;
     }
     QList<std::pair<IKImageItemPtr, QString>> found; // item, its file's new path
@@ -152,8 +154,8 @@ ReferenceRepairReport AppDelegate::relinkMovedReferencedPhotos(const QString &ro
     }
     if (found.isEmpty())
         return report;
-    if (!beginLibraryEdit(&report.failure)) {
-        report.failure = whyNotWritable(*this, report.failure);
+    if (!beginLibraryEdit(&report.reason)) {
+        report.reason = whyNotWritable(*this, report.reason);
         return report;
     }
     for (const auto &[item, path] : found) {
@@ -162,13 +164,13 @@ ReferenceRepairReport AppDelegate::relinkMovedReferencedPhotos(const QString &ro
         const LibraryWriteResult w = libraryWriter().folder(*r, file.path(), file.fileName());
         if (!w.ok) {
             abandonLibraryEdit();
-            report.failure = QStringLiteral("%1: %2").arg(nameOf(*item), w.reason);
+            report.reason = QStringLiteral("%1: %2").arg(nameOf(*item), w.reason);
             return report;
         }
     }
     const LibraryStepResult end = endLibraryEdit();
     if (!end.ok) {
-        report.failure = end.reason;
+        report.reason = end.reason;
         return report;
     }
     for (const auto &[item, path] : found)
@@ -242,11 +244,11 @@ ReferenceRepairReport AppDelegate::relinkRenamedReferencedPhotos(const QList<IKI
                                                                  bool renameFiles) {
     ReferenceRepairReport report;
     if (items.isEmpty()) {
-        report.failure = tr("No photo is selected.");
+        report.reason = tr("No photo is selected.");
         return report;
     }
-    if (!renameFiles && !beginLibraryEdit(&report.failure)) {
-        report.failure = whyNotWritable(*this, report.failure);
+    if (!renameFiles && !beginLibraryEdit(&report.reason)) {
+        report.reason = whyNotWritable(*this, report.reason);
         return report;
     }
     QList<std::pair<IKImageItemPtr, QString>> relinked; // item, the path it now has
@@ -276,7 +278,7 @@ ReferenceRepairReport AppDelegate::relinkRenamedReferencedPhotos(const QList<IKI
             FindandChangeFinderPhotowithPath(folder, r, renameFiles, &why, &writeFailed, &path);
         if (writeFailed) {
             abandonLibraryEdit();
-            report.failure = QStringLiteral("%1: %2").arg(nameOf(*item), why);
+            report.reason = QStringLiteral("%1: %2").arg(nameOf(*item), why);
             return report;
         }
         if (base.isEmpty()) {
@@ -297,7 +299,7 @@ ReferenceRepairReport AppDelegate::relinkRenamedReferencedPhotos(const QList<IKI
         } else {
             const LibraryStepResult end = endLibraryEdit();
             if (!end.ok) {
-                report.failure = end.reason;
+                report.reason = end.reason;
                 return report;
             }
         }

@@ -94,17 +94,17 @@ void copyUndatedPhotos(const QList<IKImageItemPtr> &items, const PhotoDateTable 
         if (r.written)
             continue;
         const QDateTime created = unchanged.get(items[i].get()).creation;
-        if (!created.isValid() && r.error != QLatin1String("nothing to change"))
+        if (!created.isValid() && r.reason != QLatin1String("nothing to change"))
             continue;
         if (!created.isValid()) {
-            r.error = QStringLiteral("has no date to move");
+            r.reason = QStringLiteral("has no date to move");
             continue;
         }
         const DateCopyOutcome c =
             copyPhotoWithDates(items[i]->filePath, outputs[i], created, created, overwrite);
         r.written = c.written;
         r.outputPath = c.finalPath;
-        r.error = c.error;
+        r.reason = c.reason;
         if (c.written && report.revealPath.isEmpty()) {
             report.revealPath = c.finalPath;
             report.revealRoot = overwrite ? QFileInfo(c.finalPath).absolutePath() : storage;

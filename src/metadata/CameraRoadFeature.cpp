@@ -78,13 +78,13 @@ bool AppDelegate::withCameraCopies(
                     return;
                 qCDebug(lcMetadata).noquote() << "didDownloadFile called with:\n"
                                               << file->name << "\n"
-                                              << r.error << "\n"
+                                              << r.reason << "\n"
                                               << r.path;
-                if (r.error.isEmpty()) {
+                if (r.reason.isEmpty()) {
                     job->paths[i] = r.path;
                     self->cameraCopies.append({file, r.path});
                 } else {
-                    job->failures << QStringLiteral("%1: %2").arg(file->name, r.error);
+                    job->failures << QStringLiteral("%1: %2").arg(file->name, r.reason);
                 }
                 if (!self->cameraRequestsPending())
                     self->endProgress();

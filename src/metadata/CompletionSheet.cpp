@@ -20,7 +20,89 @@
 
 #include <algorithm>
 
-void AppDelegate::showJobEnding(const JobReport &given) {
+namespace {
+
+QString folderOf(const QString &path, const QString &root) {
+    return QDir::toNativeSeparators(root.isEmpty() ? QFileInfo(path).absolutePath() : root);
+}
+
+// Shows the result in the file manager; where none answers, a sheet says where it is.
+void revealOrSay(AppDelegate &d, const QString &path, const QString &root) {
+    QPointer<AppDelegate> self(&d);
+    Workspace::selectFile(path, root, [self, path, root] {
+        if (!self)
+            return;
+        beginAlertSheet(self->window, AppDelegate::tr("The folder could not be shown."),
+                        AppDelegate::tr("No file manager answered. The photos are in %1.")
+                            .arg(folderOf(path, root)),
+                        {AppDelegate::tr(" Ok ")},
+                        [self](QMessageBox *a, int c) { self->savePanelDidEnd3(a, c); });
+    });
+}
+
+// The sheet of a job that brings its own words; the result, if any, is shown beside it.
+QMessageBox *ownWordsSheet(AppDelegate &d, const JobReport &report) {
+    const bool allDone =
+        report.written > 0 && report.notWritten.isEmpty() && report.partlyWritten.isEmpty();
+    QMessageBox *sheet = markOutcome(
+        beginAlertSheet(d.window, report.message, report.informative,
+                        {report.button.isEmpty() ? AppDelegate::tr(" Ok ") : report.button},
+                        [&d](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); }),
+        allDone);
+    if (!report.revealPath.isEmpty() || !report.revealRoot.isEmpty())
+        revealOrSay(d, report.revealPath, report.revealRoot);
+    return sheet;
+}
+
+// The completion sheet of `report`, or null when it is suppressed.
+QMessageBox *completionSheet(AppDelegate &d, const JobReport &report, bool unshown) {
+    // Never report success for a photo that was not written: failures are always told.
+    const bool failures = !report.notWritten.isEmpty() || !report.partlyWritten.isEmpty();
+    if (!failures && !unshown &&
+        userDefaults()
+            ->value(QLatin1String(SettingsKey::LocalPhotoMetadataAlertSuppress))
+            .toBool()) {
+        qCDebug(lcMetadata) << "LocalPhotoMetadataAlertSuppress";
+        return nullptr;
+    }
+    // A camera photo's copy rewritten in place is no original of the user's.
+    int originalsReplaced = 0;
+    for (const QString &path : report.replaced)
+        if (std::none_of(d.cameraCopies.cbegin(), d.cameraCopies.cend(),
+                         [&path](const auto &copy) { return copy.second == path; }))
+            ++originalsReplaced;
+    CompletionTexts texts =
+        completionTexts(report, originalsReplaced, d.preferences.storagelocation);
+    const bool canReveal = !unshown && report.written > 0 &&
+                           (!report.revealPath.isEmpty() || !report.revealRoot.isEmpty());
+    if (unshown)
+        texts.informative +=
+            AppDelegate::tr("\n\nNo file manager could show the folder: open %1 yourself.")
+                .arg(QDir::toNativeSeparators(report.resultFolder()));
+    QStringList buttons{AppDelegate::tr(" Ok ")};
+    if (canReveal)
+        buttons << AppDelegate::tr("Show in Folder");
+    const QString revealPath = report.revealPath, revealRoot = report.revealRoot;
+    QMessageBox *alert = beginAlertSheet(
+        d.window, texts.message, texts.informative, buttons,
+        [&d, revealPath, revealRoot](QMessageBox *alert, int code) {
+            if (code == 0)
+                revealOrSay(d, revealPath, revealRoot);
+            // Either button closes the sheet, and the suppression box counts for both.
+            d.savePanelDidEnd112(alert, 1);
+        },
+        failures || unshown ? QString() : AppDelegate::tr("Do not show this message again"));
+    alert->setIcon(failures ? QMessageBox::Warning : QMessageBox::Information);
+    // Escape closes the sheet; it never opens the file manager.
+    alert->setEscapeButton(static_cast<QAbstractButton *>(alert->defaultButton()));
+    return alert;
+}
+
+} // namespace
+
+QMessageBox *AppDelegate::showJobEnding(const JobReport &given) {
+    if (!given.message.isEmpty())
+        return ownWordsSheet(*this, given);
     JobReport report = given;
     if (report.actionTitle.isEmpty())
         report.actionTitle = jobActionTitle();
@@ -28,21 +110,23 @@ void AppDelegate::showJobEnding(const JobReport &given) {
                      (report.written > 0 && report.sheetOnSuccess);
     // A sheet offers the reveal on its button; without a sheet the result is shown at once,
     // or the job would leave no trace on the screen.
-    if (due && LocalPhotoMetadataChangedCompletedAlert(report))
-        return;
+    if (due)
+        if (QMessageBox *sheet = completionSheet(*this, report, false))
+            return sheet;
     if (report.quiet)
-        return;
+        return nullptr;
     if (!report.revealPath.isEmpty() || !report.revealRoot.isEmpty()) {
         // Where no file manager answers, the sheet tells what was done and where.
         QPointer<AppDelegate> self(this);
         Workspace::selectFile(report.revealPath, report.revealRoot, [self, report] {
             if (self)
-                self->LocalPhotoMetadataChangedCompletedAlert(report, true);
+                completionSheet(*self, report, true);
         });
     } else if (report.written > 0 && !due) {
         // Nothing to reveal: the sheet is the only trace of the job.
-        LocalPhotoMetadataChangedCompletedAlert(report);
+        return completionSheet(*this, report, false);
     }
+    return nullptr;
 }
 
 void AppDelegate::revealJobResult(int written, const QString &path, const QString &root) {
@@ -55,52 +139,7 @@ void AppDelegate::revealJobResult(int written, const QString &path, const QStrin
 }
 
 bool AppDelegate::LocalPhotoMetadataChangedCompletedAlert(const JobReport &report, bool unshown) {
-    // Never report success for a photo that was not written: failures are always told.
-    const bool failures = !report.notWritten.isEmpty() || !report.partlyWritten.isEmpty();
-    if (!failures && !unshown &&
-        userDefaults()
-            ->value(QLatin1String(SettingsKey::LocalPhotoMetadataAlertSuppress))
-            .toBool()) {
-        qCDebug(lcMetadata) << "LocalPhotoMetadataAlertSuppress";
-        return false;
-    }
-    // A camera photo's copy rewritten in place is no original of the user's.
-    int originalsReplaced = 0;
-    for (const QString &path : report.replaced)
-        if (std::none_of(cameraCopies.cbegin(), cameraCopies.cend(),
-                         [&path](const auto &copy) { return copy.second == path; }))
-            ++originalsReplaced;
-    CompletionTexts texts = completionTexts(report, originalsReplaced, preferences.storagelocation);
-    const bool canReveal = !unshown && report.written > 0 &&
-                           (!report.revealPath.isEmpty() || !report.revealRoot.isEmpty());
-    if (unshown)
-        texts.informative += tr("\n\nNo file manager could show the folder: open %1 yourself.")
-                                 .arg(QDir::toNativeSeparators(report.resultFolder()));
-    QStringList buttons{tr(" Ok ")};
-    if (canReveal)
-        buttons << tr("Show in Folder");
-    const QString revealPath = report.revealPath, revealRoot = report.revealRoot;
-    QMessageBox *alert = beginAlertSheet(
-        window, texts.message, texts.informative, buttons,
-        [this, revealPath, revealRoot](QMessageBox *alert, int code) {
-            if (code == 0)
-                Workspace::selectFile(revealPath, revealRoot, [this, revealPath, revealRoot] {
-                    beginAlertSheet(
-                        window, tr("The folder could not be shown."),
-                        tr("No file manager answered. The photos are in %1.")
-                            .arg(QDir::toNativeSeparators(revealRoot.isEmpty()
-                                                              ? QFileInfo(revealPath).absolutePath()
-                                                              : revealRoot)),
-                        {tr(" Ok ")}, [this](QMessageBox *a, int c) { savePanelDidEnd3(a, c); });
-                });
-            // Either button closes the sheet, and the suppression box counts for both.
-            savePanelDidEnd112(alert, 1);
-        },
-        failures || unshown ? QString() : tr("Do not show this message again"));
-    alert->setIcon(failures ? QMessageBox::Warning : QMessageBox::Information);
-    // Escape closes the sheet; it never opens the file manager.
-    alert->setEscapeButton(static_cast<QAbstractButton *>(alert->defaultButton()));
-    return true;
+    return completionSheet(*this, report, unshown) != nullptr;
 }
 
 void AppDelegate::savePanelDidEnd112(QMessageBox *alert, int returnCode, void *) {

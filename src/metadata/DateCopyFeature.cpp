@@ -64,7 +64,7 @@ JobResult copyVideoWithItsDate(const IKImageItem &item, const QString &storage) 
     const QString output = storage + QLatin1Char('/') + QFileInfo(name).fileName();
     const DateCopyOutcome c = copyPhotoWithDates(item.filePath, output, date, date, false);
     if (!c.written) {
-        qCWarning(lcMetadata) << "video copy failed==" << item.filePath << c.error;
+        qCWarning(lcMetadata) << "video copy failed==" << item.filePath << c.reason;
         r.reason = AppDelegate::tr("cannot be copied");
         return r;
     }
@@ -108,7 +108,7 @@ void AppDelegate::ClickSetCameraDateFromFileNameAction() {
                    [this, items, found, table](WriteRecipeReport report, bool) {
                        for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i)
                            if (!report.photos[i].written && !found->value(items[i].get()).valid)
-                               report.photos[i].error = tr("no date in the file name");
+                               report.photos[i].reason = tr("no date in the file name");
                        datefeature::finishJob(
                            *this, report.revealPath, report.revealRoot, report.writtenCount(),
                            report.notWritten() + applyPhotoDates(items, report, *table));
@@ -249,7 +249,7 @@ void AppDelegate::ClickCopyCreatedDateToCameraDateAction() {
                    [this, items, texts](WriteRecipeReport report, bool) {
                        for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i)
                            if (!report.photos[i].written && !texts->contains(items[i].get()))
-                               report.photos[i].error = tr("has no creation date");
+                               report.photos[i].reason = tr("has no creation date");
                        datefeature::finishJob(*this, report.revealPath, report.revealRoot,
                                               report.writtenCount(), report.notWritten());
                    });

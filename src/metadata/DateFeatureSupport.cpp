@@ -103,7 +103,7 @@ JobResult dateCopyResult(const DateCopyOutcome &copy) {
     JobResult r;
     r.ok = copy.written;
     r.outputPath = copy.finalPath;
-    r.reason = copy.error;
+    r.reason = copy.reason;
     return r;
 }
 

@@ -1,73 +1,65 @@
 // The menu words of the action that started a job, for the sheet at its end: the menu item
 // being handled, else the one that opened the window whose button started the job, else the
 // job whose ending started this one.
-#include "app/AppDelegate.h"
+#include "metadata/JobTitles.h"
 
+#include "app/AppDelegate.h"
 #include "metadata/core/CompletionTexts.h"
 #include "platform/core/JobRunner.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QEvent>
-#include <QMainWindow>
 #include <QMenu>
 #include <QMessageBox>
 #include <QSet>
-#include <QTimer>
+
+#include <utility>
 
 namespace {
 
 constexpr char kWindowTitleProperty[] = "pkJobActionTitle";
 
-QString wordsOf(const QAction *action) {
-    const auto *menu = qobject_cast<const QMenu *>(action->parent());
-    return menuWords(action->text(), menu ? menu->title() : QString());
+QSet<QWidget *> shownWindows() {
+    QSet<QWidget *> shown;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->isVisible())
+            shown << w;
+    return shown;
 }
 
-// A window shown while a menu item is handled was opened by it: its buttons start that
-// item's job.
-class OpenedWindowWatcher : public QObject {
-  public:
-    OpenedWindowWatcher(AppDelegate &d, QObject *parent) : QObject(parent), m_d(d) {}
-    bool eventFilter(QObject *watched, QEvent *event) override {
-        if (event->type() != QEvent::Show || m_d.currentActionTitle.isEmpty())
-            return false;
-        auto *w = qobject_cast<QWidget *>(watched);
-        if (w && w->isWindow() && !qobject_cast<QMenu *>(w) && !qobject_cast<QMessageBox *>(w))
-            w->setProperty(kWindowTitleProperty, m_d.currentActionTitle);
-        return false;
-    }
-
-  private:
-    AppDelegate &m_d;
-};
+void runTitled(AppDelegate &d, const QString &words, const std::function<void()> &handler) {
+    const QString outer = std::exchange(d.currentActionTitle, words);
+    const QSet<QWidget *> before = shownWindows();
+    handler();
+    // A window the item opened starts the item's job from its buttons; its questions and
+    // menus are no such window.
+    for (QWidget *w : shownWindows())
+        if (!before.contains(w) && !qobject_cast<QMenu *>(w) && !qobject_cast<QMessageBox *>(w))
+            d.setJobActionTitle(w, words);
+    d.currentActionTitle = outer;
+}
 
 } // namespace
 
-void AppDelegate::watchMenuActions() {
-    QSet<QMenu *> menus;
-    if (window)
-        for (QMenu *m : window->findChildren<QMenu *>())
-            menus << m;
-    for (QWidget *w : std::as_const(ownedWindows))
-        for (QMenu *m : w->findChildren<QMenu *>())
-            menus << m;
-    for (QMenu *menu : std::as_const(menus))
-        // A menu hears of its item before the item's feature runs.
-        connect(menu, &QMenu::triggered, this, [this](QAction *action) {
-            currentActionTitle = wordsOf(action);
-            QTimer::singleShot(0, this, [this] { currentActionTitle.clear(); });
-        });
-    qApp->installEventFilter(new OpenedWindowWatcher(*this, this));
+QAction *addMenuItem(AppDelegate &d, QMenu *menu, const QString &text,
+                     std::function<void()> handler) {
+    QAction *item = menu->addAction(text);
+    QObject::connect(item, &QAction::triggered, &d,
+                     [&d, words = menuWords(text, menu->title()), handler = std::move(handler)] {
+                         runTitled(d, words, handler);
+                     });
+    return item;
+}
+
+QAction *addMenuItem(AppDelegate &d, QMenu *menu, const QString &text,
+                     void (AppDelegate::*action)()) {
+    return addMenuItem(d, menu, text, [&d, action] { (d.*action)(); });
 }
 
 QString AppDelegate::jobActionTitle() {
-    QObject *from = sender();
-    if (auto *action = qobject_cast<QAction *>(from))
-        return wordsOf(action);
     if (!currentActionTitle.isEmpty())
         return currentActionTitle;
-    if (auto *widget = qobject_cast<QWidget *>(from)) {
+    if (auto *widget = qobject_cast<QWidget *>(sender())) {
         const QString opened = widget->window()->property(kWindowTitleProperty).toString();
         if (!opened.isEmpty())
             return opened;

@@ -5,6 +5,7 @@
 
 #include "metadata/core/PropertyListExport.h"
 #include "platform/AlertSheet.h"
+#include "platform/core/JobReport.h"
 
 #include <QFileInfo>
 #include <QMainWindow>
@@ -30,7 +31,7 @@ void exportSelected(AppDelegate &d, PlistExportKind kind) {
     const PlistExportResult result =
         exportPhotosToPlist(d.selectedLocalItems(), d.preferences.storagelocation, kind);
     if (!result.written) {
-        reportExportFailure(d, result.error);
+        reportExportFailure(d, result.reason);
         return;
     }
     revealExport(d, result.path, d.preferences.storagelocation);
@@ -45,7 +46,7 @@ void exportSelected(AppDelegate &d, PlistExportKind kind) {
     if (!result.skippedValues.isEmpty())
         lines << AppDelegate::tr("These values cannot be stored in a property list and were "
                                  "left out: %1")
-                     .arg(result.skippedValues.mid(0, 20).join(QStringLiteral(", ")));
+                     .arg(shortList(result.skippedValues).join(QStringLiteral(", ")));
     if (!lines.isEmpty())
         beginAlertSheet(d.window, AppDelegate::tr("Some metadata is not in the exported file."),
                         lines.join(QStringLiteral("\n\n")), {AppDelegate::tr(" Ok ")},

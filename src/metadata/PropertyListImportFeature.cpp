@@ -64,7 +64,7 @@ void importPerPhoto(AppDelegate &d, QFileDialog *panel, int returnCode, PlistExp
         return;
     const PerPhotoPlist file = loadPerPhotoPlist(path, kind);
     if (!file.ok) {
-        tell(d, AppDelegate::tr("This property list cannot be imported."), file.error);
+        tell(d, AppDelegate::tr("This property list cannot be imported."), file.reason);
         return;
     }
     const QList<IKImageItemPtr> items = d.selectedLocalItems();
@@ -76,7 +76,7 @@ void importPerPhoto(AppDelegate &d, QFileDialog *panel, int returnCode, PlistExp
     if (plan.named.isEmpty()) {
         tell(d, AppDelegate::tr("None of the selected photos is in this property list."),
              AppDelegate::tr("The file holds the metadata of photos named: %1")
-                 .arg(file.order.mid(0, 20).join(QStringLiteral(", "))));
+                 .arg(shortList(file.order).join(QStringLiteral(", "))));
         return;
     }
     startImport(d, plan.named, overwrite, plan.options, plan.notInFile);
@@ -134,7 +134,7 @@ void AppDelegate::openPanelDidEnd13(QFileDialog *panel, int returnCode, void *) 
         return;
     const TemplatePlist tpl = loadTemplatePlist(path);
     if (!tpl.ok) {
-        tell(*this, tr("This template cannot be applied."), tpl.error);
+        tell(*this, tr("This template cannot be applied."), tpl.reason);
         return;
     }
     const QList<IKImageItemPtr> items = selectedLocalItems();

@@ -156,6 +156,7 @@ TEST_F(LibraryDelete, ConfirmedDeletionRemovesRowsThenTrashesFilesAndCompanions)
     EXPECT_EQ(done->text(),
               QStringLiteral("The selected photo(s) has been removed from Photo Library."));
     EXPECT_TRUE(done->informativeText().isEmpty()) << done->informativeText().toStdString();
+    EXPECT_EQ(done->icon(), QMessageBox::Information);
 
     // The library's own database, after the copy back.
     for (int key : keys) {

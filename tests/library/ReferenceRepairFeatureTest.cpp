@@ -136,6 +136,7 @@ TEST_F(ReferenceRepair, AMovedFileOfTheRecordsSizeIsRelinkedAndTheOthersListed) 
     EXPECT_EQ(sheet->text(), QStringLiteral("1 referenced photo(s) relinked: the library browser "
                                             "shows them from their new place."));
     EXPECT_TRUE(sheet->informativeText().contains(QStringLiteral("wedding.jpg")));
+    EXPECT_EQ(sheet->icon(), QMessageBox::Warning) << "one was not relinked";
     EXPECT_EQ(assetRow().value(0), root + QStringLiteral("/Shared"));
     EXPECT_EQ(pumpkins->filePath, root + QStringLiteral("/Shared/Pumpkins4.jpg"));
     EXPECT_FALSE(pumpkins->photoLibFileNode->bLostReferencePhoto);
@@ -171,6 +172,7 @@ TEST_F(ReferenceRepair, ARenamedFileIsWrittenIntoTheLibraryOrRenamedBackWithoutR
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("1 referenced photo(s) relinked: the library browser "
                                             "shows them from their new place."));
+    EXPECT_EQ(sheet->icon(), QMessageBox::Information) << "all relinked: no warning sign";
     EXPECT_EQ(assetRow(),
               (QStringList{root + QStringLiteral("/Shared"), "Kürbis 4.jpeg", "Kürbis 4.jpeg"}));
     EXPECT_EQ(pumpkins->filePath, root + QStringLiteral("/Shared/Kürbis 4.jpeg"));

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
+#include <QDir>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -210,6 +211,25 @@ TEST_F(CompletionSheet, AJobStartedInAWindowTakesTheItemThatOpenedItAndSaysOrigi
     EXPECT_EQ(revealed, QStringList{park});
 }
 
+TEST_F(CompletionSheet, AWindowOpenedByAMenuItemStartsThatItemsJob) {
+    const QString broken = dir.filePath("broken.jpg"); // a sheet is due: it names the item
+    ASSERT_TRUE(writeAll(broken, QByteArray(4000, 'q')));
+    addPath(broken);
+    selectAll();
+    choose(d->mainWindow.editExifMenu, "Change Lens Make and Model…");
+    ASSERT_TRUE(d->lensWindow.changelensWindow->isVisible());
+    QApplication::processEvents(); // the item's handling is over: only its window knows it
+    d->lensWindow.lensMakelab->setText("Kestry");
+    auto *apply = d->lensWindow.changelensWindow->findChild<QPushButton *>("ChangeCameLensModel");
+    ASSERT_TRUE(apply);
+    apply->click();
+    ASSERT_TRUE(waitForJobs(*d));
+    QMessageBox *sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->text(),
+              "\u201cChange Lens Make and Model\u201d: some photos could not be changed.");
+}
+
 TEST_F(CompletionSheet, WithoutASheetTheResultIsRevealedOnce) {
     JobReport quiet;
     quiet.written = 1;
@@ -225,6 +245,51 @@ TEST_F(CompletionSheet, WithoutASheetTheResultIsRevealedOnce) {
     d->finishJob(quiet);
     EXPECT_EQ(openSheet(), nullptr);
     EXPECT_EQ(revealed, (QStringList{"/x/a.jpg", "/x/a.jpg"}));
+}
+
+// The endings that bring their own words (merges, deletions, repairs, library edits).
+TEST_F(CompletionSheet, OwnWordsAreShownAsTheyAreWithTheResultRevealedBeside) {
+    userDefaults()->setValue("LocalPhotoMetadataAlertSuppress", true); // not theirs to hide
+    JobReport merged;
+    merged.message = "The XMP merge has ended.";
+    merged.informative = "1 files merged from 1 sidecars.";
+    merged.written = 1;
+    merged.revealPath = "/x/a.jpg";
+    merged.revealRoot = "/x";
+    QMessageBox *sheet = d->finishJob(merged);
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(openSheet(), sheet);
+    EXPECT_EQ(sheet->text(), merged.message);
+    EXPECT_EQ(sheet->informativeText(), merged.informative);
+    EXPECT_EQ(sheet->icon(), QMessageBox::Information);
+    ASSERT_EQ(sheet->buttons().size(), 1);
+    EXPECT_EQ(sheet->buttons().first()->text(), " Ok ");
+    EXPECT_FALSE(suppressionButton(sheet));
+    EXPECT_EQ(revealed, QStringList{"/x/a.jpg"});
+    sheet->buttons().first()->click();
+
+    // Something left, or nothing done, warns; where no file manager answers, a sheet says
+    // where the result is.
+    Workspace::setRevealer({});
+    Workspace::setUrlOpener([](const QUrl &) { return false; });
+    merged.notWritten = QStringList{"b.xmp: no photo"};
+    merged.revealPath.clear(); // the folder alone: no D-Bus is asked
+    merged.button = " OK ";
+    sheet = d->finishJob(merged);
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->icon(), QMessageBox::Warning);
+    EXPECT_EQ(sheet->buttons().first()->text(), " OK ");
+    QStringList texts;
+    for (QMessageBox *s : d->window->findChildren<QMessageBox *>())
+        if (s->isVisible())
+            texts << s->text() + "\n" + s->informativeText();
+    EXPECT_TRUE(texts.contains("The folder could not be shown.\nNo file manager answered. The "
+                               "photos are in " +
+                               QDir::toNativeSeparators("/x") + "."))
+        << texts.join(" | ").toStdString();
+    JobReport refused;
+    refused.message = "The photos were not removed from the Photo Library.";
+    EXPECT_EQ(d->finishJob(refused)->icon(), QMessageBox::Warning);
 }
 
 TEST(Reveal, RecordedWhenReplaced) {

@@ -492,7 +492,7 @@ TEST(DateCopies, FreshCopiesAndSafeReplacement) {
     stale.close();
     const DateCopyOutcome c =
         copyPhotoWithDates(src, outPath, local(2000, 1, 2, 3, 4, 5), QDateTime(), false);
-    ASSERT_TRUE(c.written) << c.error.toStdString();
+    ASSERT_TRUE(c.written) << c.reason.toStdString();
     // A file already at the output path is never replaced: the copy takes the next name.
     EXPECT_EQ(c.finalPath, dir.filePath("out/sub/wedding (2).jpg"));
     EXPECT_EQ(readAll(outPath), "old");

@@ -23,7 +23,7 @@ ReadPhoto readPhoto(const QString &path) {
     ReadPhoto r;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        r.upright.error = file.errorString();
+        r.upright.reason = file.errorString();
         return r;
     }
     r.bytes = file.readAll();
@@ -82,12 +82,12 @@ void stagePrepared(PreparedOutput &output) {
     if (!output.ok() || !output.replaces.isEmpty())
         return;
     if (!QDir().mkpath(output.folder)) {
-        output.error = QStringLiteral("the folder %1 cannot be created").arg(output.folder);
+        output.reason = QStringLiteral("the folder %1 cannot be created").arg(output.folder);
         return;
     }
     auto temp = std::make_shared<SafeWrite::Temporary>();
-    if (!temp->create(output.folder, &output.error) || !temp->useDefaultMode(&output.error) ||
-        !temp->write(output.bytes, &output.error) || !temp->finish(output.bytes, &output.error))
+    if (!temp->create(output.folder, &output.reason) || !temp->useDefaultMode(&output.reason) ||
+        !temp->write(output.bytes, &output.reason) || !temp->finish(output.bytes, &output.reason))
         return;
     output.staged = temp;
 }
@@ -95,17 +95,17 @@ void stagePrepared(PreparedOutput &output) {
 OutputResult writePrepared(const PreparedOutput &output) {
     if (!output.ok())
         return {QString(),
-                output.error.isEmpty() ? QStringLiteral("nothing was encoded") : output.error};
+                output.reason.isEmpty() ? QStringLiteral("nothing was encoded") : output.reason};
     OutputResult r;
     if (output.staged) {
-        r.path = moveToFreeName(output.staged->path(), output.folder, output.name, &r.error);
+        r.path = moveToFreeName(output.staged->path(), output.folder, output.name, &r.reason);
         if (r.ok()) {
             output.staged->release();
             SafeWrite::syncFolder(output.folder);
         }
     } else if (!output.replaces.isEmpty()) {
         // One rename of a complete file that was read back: the original is never half gone.
-        if (!SafeWrite::replaceFileContents(output.replaces, output.bytes, &r.error))
+        if (!SafeWrite::replaceFileContents(output.replaces, output.bytes, &r.reason))
             return r;
         r.path = output.replaces;
     } else {
@@ -114,7 +114,7 @@ OutputResult writePrepared(const PreparedOutput &output) {
     QString why;
     if (r.ok() && !output.datesFrom.isEmpty() &&
         !FileDates::copyDates(output.datesFrom, r.path, &why))
-        r.error = why; // the file is written; its dates are only a note
+        r.reason = why; // the file is written; its dates are only a note
     return r;
 }
 
@@ -135,7 +135,7 @@ PreparedOutput prepareRecompression(const QString &path, const QString &name,
                                     const QString &storage, float quality) {
     const ReadPhoto photo = readPhoto(path);
     if (!photo.upright.ok())
-        return failed(photo.upright.error);
+        return failed(photo.upright.reason);
     const QString output = outputPathIn(storage, name);
     if (isPngName(name))
         return compressPngWithUprightImage(photo.upright.image, output, photo.bytes);
@@ -146,7 +146,7 @@ PreparedOutput prepareResize(const QString &path, const QString &name, const QSt
                              const QString &title, float quality) {
     const ReadPhoto photo = readPhoto(path);
     if (!photo.upright.ok())
-        return failed(photo.upright.error);
+        return failed(photo.upright.reason);
     const QImage &source = photo.upright.image;
     const QSize target = resizeTargetPixels(title, source.size());
     QImage resized = resizeTo(source, target.width(), target.height());
@@ -161,7 +161,7 @@ PreparedOutput prepareJpegConversion(const QString &path, const QString &name,
                                      const QString &storage) {
     const ReadPhoto photo = readPhoto(path);
     if (!photo.upright.ok())
-        return failed(photo.upright.error);
+        return failed(photo.upright.reason);
     const QString base = QFileInfo(name).suffix().isEmpty() ? QFileInfo(name).fileName()
                                                             : QFileInfo(name).completeBaseName();
     QString why;

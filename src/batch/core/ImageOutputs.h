@@ -15,14 +15,14 @@
 
 struct OutputResult {
     QString path;  // the file written
-    QString error; // why nothing was written
+    QString reason; // why nothing was written
     bool ok() const { return !path.isEmpty(); }
 };
 
 // An output encoded and not yet written: the jobs encode on many threads and write in list
 // order, so that of two outputs of one name the first in the list keeps the name.
 struct PreparedOutput {
-    QString error;        // why there is nothing to write
+    QString reason;       // why there is nothing to write
     QString folder, name; // a new file under this name, or its next free one
     QString replaces;     // else the file it replaces, in one rename
     QByteArray bytes;
@@ -30,7 +30,7 @@ struct PreparedOutput {
     // A new file's bytes already written, synced and read back beside their target, waiting
     // only for their name (see stagePrepared).
     std::shared_ptr<SafeWrite::Temporary> staged;
-    bool ok() const { return error.isEmpty() && !bytes.isEmpty(); }
+    bool ok() const { return reason.isEmpty() && !bytes.isEmpty(); }
     static PreparedOutput failure(const QString &why) { return {why, {}, {}, {}, {}, {}, {}}; }
 };
 // Writes a new file's bytes into their temporary on the calling thread, so that several

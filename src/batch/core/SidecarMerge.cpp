@@ -8,6 +8,7 @@
 #include "batch/core/XmpReaders.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
+#include "platform/core/JobReport.h"
 #include "platform/core/SafeWrite.h"
 
 #include <QDir>
@@ -368,7 +369,7 @@ QString SidecarMergeSummary::text() const {
         if (items.isEmpty())
             return;
         t += QStringLiteral("\n\n%1 (%2):").arg(QLatin1String(heading)).arg(items.size());
-        for (const QString &item : items)
+        for (const QString &item : shortList(items))
             t += QStringLiteral("\n") + QDir::toNativeSeparators(item);
     };
     list("Sidecars without their photo", unpaired);

@@ -91,7 +91,7 @@ PreparedOutput prepareStamp(const StampSettings &settings, const QString &path,
     file.close();
     const UprightImage upright = decodeUpright(bytes, path);
     if (!upright.ok())
-        return PreparedOutput::failure(upright.error);
+        return PreparedOutput::failure(upright.reason);
     QString why;
     const QString text =
         settings.kind == StampKind::Place ? placeText : stampTextFor(settings, bytes, path, &why);

@@ -78,13 +78,13 @@ UprightImage decodeHeif(const QByteArray &data) {
     if (err.code == heif_error_Ok)
         err = heif_context_get_primary_image_handle(ctx.get(), &rawHandle);
     if (err.code != heif_error_Ok) {
-        out.error = QString::fromUtf8(err.message);
+        out.reason = QString::fromUtf8(err.message);
         return out;
     }
     std::unique_ptr<heif_image_handle, decltype(&heif_image_handle_release)> h(
         rawHandle, heif_image_handle_release);
     const int w = heif_image_handle_get_width(h.get()), hh = heif_image_handle_get_height(h.get());
-    if (!ImageLimits::decodeAllowed(w, hh, &out.error))
+    if (!ImageLimits::decodeAllowed(w, hh, &out.reason))
         return out;
     heif_image *rawImage = nullptr;
     const bool alpha = heif_image_handle_has_alpha_channel(h.get());
@@ -93,7 +93,7 @@ UprightImage decodeHeif(const QByteArray &data) {
                             alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB,
                             nullptr);
     if (err.code != heif_error_Ok) {
-        out.error = QString::fromUtf8(err.message);
+        out.reason = QString::fromUtf8(err.message);
         return out;
     }
     std::unique_ptr<heif_image, decltype(&heif_image_release)> img(rawImage, heif_image_release);
@@ -101,7 +101,7 @@ UprightImage decodeHeif(const QByteArray &data) {
     const uint8_t *plane =
         heif_image_get_plane_readonly(img.get(), heif_channel_interleaved, &stride);
     if (!plane) {
-        out.error = QStringLiteral("the HEIF image has no pixels");
+        out.reason = QStringLiteral("the HEIF image has no pixels");
         return out;
     }
     const QColorSpace space = heifColorSpace(h.get(), img.get());
@@ -124,13 +124,13 @@ UprightImage decodeRaw(const QByteArray &data) {
     if (raw->open_buffer(const_cast<char *>(data.constData()), size_t(data.size())) !=
             LIBRAW_SUCCESS ||
         raw->unpack() != LIBRAW_SUCCESS || raw->dcraw_process() != LIBRAW_SUCCESS) {
-        out.error = QStringLiteral("the raw image cannot be decoded");
+        out.reason = QStringLiteral("the raw image cannot be decoded");
         return out;
     }
     int err = 0;
     libraw_processed_image_t *img = raw->dcraw_make_mem_image(&err);
     if (!img) {
-        out.error = QStringLiteral("the raw image cannot be developed");
+        out.reason = QStringLiteral("the raw image cannot be developed");
         return out;
     }
     if (img->type == LIBRAW_IMAGE_BITMAP && img->colors == 3 && img->bits == 8)
@@ -138,7 +138,7 @@ UprightImage decodeRaw(const QByteArray &data) {
                            QImage::Format_RGB888)
                         .copy(); // the view borrows LibRaw's memory, freed just below
     else
-        out.error = QStringLiteral("the raw image develops to an unsupported layout");
+        out.reason = QStringLiteral("the raw image develops to an unsupported layout");
     LibRaw::dcraw_clear_mem(img);
     if (out.ok())
         out.image.setColorSpace(QColorSpace::SRgb); // LibRaw's default output space
@@ -163,7 +163,7 @@ bool jpegCutShort(const QByteArray &b) {
 UprightImage decodeWithQt(const QByteArray &data) {
     UprightImage out;
     if (jpegCutShort(data)) {
-        out.error = QStringLiteral("the JPEG file is cut short");
+        out.reason = QStringLiteral("the JPEG file is cut short");
         return out;
     }
     // 48 MP photos are above Qt's own 128 MB bound; set once, as workers decode side by side.
@@ -175,11 +175,11 @@ UprightImage decodeWithQt(const QByteArray &data) {
     QImageReader reader(&buffer);
     reader.setAutoTransform(true);
     const QSize size = reader.size();
-    if (size.isValid() && !ImageLimits::decodeAllowed(size.width(), size.height(), &out.error))
+    if (size.isValid() && !ImageLimits::decodeAllowed(size.width(), size.height(), &out.reason))
         return out;
     out.image = reader.read();
     if (out.image.isNull())
-        out.error = reader.errorString();
+        out.reason = reader.errorString();
     return out;
 }
 

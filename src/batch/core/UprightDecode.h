@@ -10,7 +10,7 @@
 // space carries the photo's ICC profile, or one made from a HEIF's nclx colour description.
 struct UprightImage {
     QImage image;
-    QString error; // why there is no image
+    QString reason; // why there is no image
     bool ok() const { return !image.isNull(); }
 };
 

@@ -216,8 +216,8 @@ LibraryMergeReport ImportPhotosfromSourcePhotoLibrary(const LibraryMergeSettings
         LibraryExportSettings s;
         s.storageFolder = staging.path();
         rewritten = exportWithLibraryMetadata(entries, s);
-        if (!rewritten.folderError.isEmpty()) {
-            report.stopped = rewritten.folderError;
+        if (!rewritten.folderReason.isEmpty()) {
+            report.stopped = rewritten.folderReason;
             return report;
         }
     }
@@ -227,9 +227,9 @@ LibraryMergeReport ImportPhotosfromSourcePhotoLibrary(const LibraryMergeSettings
         QString from = r.fileFullPath;
         if (settings.keepMetadata) {
             const ExportOutcome &o = rewritten.photos.value(i);
-            if (!o.error.isEmpty() || o.outputPath.isEmpty()) {
-                report.failed << failure(r, o.error.isEmpty() ? QStringLiteral("not written")
-                                                              : o.error);
+            if (!o.reason.isEmpty() || o.outputPath.isEmpty()) {
+                report.failed << failure(r, o.reason.isEmpty() ? QStringLiteral("not written")
+                                                               : o.reason);
                 continue;
             }
             from = o.outputPath;

@@ -188,9 +188,9 @@ ExportReport libraryExportReport(const QList<ExportEntry> &entries,
             const WriteRecipeResult &r = written.photos[i];
             outcome.outputPath = r.outputPath;
             if (!r.written)
-                outcome.error = r.error.isEmpty() ? QStringLiteral("not written") : r.error;
+                outcome.reason = r.reason.isEmpty() ? QStringLiteral("not written") : r.reason;
         } else {
-            outcome.error = QStringLiteral("not written");
+            outcome.reason = QStringLiteral("not written");
         }
         report.photos << outcome;
     }
@@ -219,9 +219,9 @@ ExportOutcome exportVideoWithLibraryMetadata(const ExportEntry &entry,
     refuseWithoutThumbnail(p, *entry.item);
     ExportOutcome outcome;
     outcome.name = entry.item->fileName;
-    outcome.error = p.refused;
-    if (outcome.error.isEmpty())
-        outcome.outputPath = copyIntoFolder(p.readPath, p.folder, p.names, &outcome.error);
+    outcome.reason = p.refused;
+    if (outcome.reason.isEmpty())
+        outcome.outputPath = copyIntoFolder(p.readPath, p.folder, p.names, &outcome.reason);
     if (outcome.outputPath.isEmpty())
         return outcome;
     const PRPicFileInfo none;
@@ -250,8 +250,8 @@ ExportOutcome exportVideoWithLibraryMetadata(const ExportEntry &entry,
     const QDateTime fileDate = date.isValid() ? date : p.date;
     QString why;
     if (fileDate.isValid() && !FileDates::setDates(outcome.outputPath, fileDate, &why))
-        outcome.error = QStringLiteral("written to %1, but its file dates could not be set: %2")
-                            .arg(outcome.outputPath, why);
+        outcome.reason = QStringLiteral("written to %1, but its file dates could not be set: %2")
+                             .arg(outcome.outputPath, why);
     return outcome;
 }
 } // namespace
@@ -295,7 +295,7 @@ ExportReport exportWithLibraryMetadata(const QList<ExportEntry> &entries,
     ExportReport report;
     if (entries.isEmpty())
         return report;
-    if (!storageFolderWritable(settings.storageFolder, &report.folderError))
+    if (!storageFolderWritable(settings.storageFolder, &report.folderReason))
         return report;
     const QList<ExportEntry> stills = libraryStillEntries(entries, settings);
     QList<IKImageItemPtr> items;
@@ -310,7 +310,7 @@ ExportReport exportWithLibraryCreationDate(const QList<ExportEntry> &entries,
                                            const QString &storageFolder,
                                            const std::function<bool()> &cancelled) {
     ExportReport report;
-    if (entries.isEmpty() || !storageFolderWritable(storageFolder, &report.folderError))
+    if (entries.isEmpty() || !storageFolderWritable(storageFolder, &report.folderReason))
         return report;
     LibraryExportSettings settings;
     settings.storageFolder = storageFolder;
@@ -326,14 +326,15 @@ ExportReport exportWithLibraryCreationDate(const QList<ExportEntry> &entries,
         report.notDownloaded |= !entry.item->bICloudDownloadPhoto;
         ExportOutcome outcome;
         outcome.name = entry.item->fileName;
-        outcome.error = p.refused;
-        if (outcome.error.isEmpty())
-            outcome.outputPath = copyIntoFolder(p.readPath, p.folder, p.names, &outcome.error);
+        outcome.reason = p.refused;
+        if (outcome.reason.isEmpty())
+            outcome.outputPath = copyIntoFolder(p.readPath, p.folder, p.names, &outcome.reason);
         QString why;
         if (!outcome.outputPath.isEmpty() && p.date.isValid() &&
             !FileDates::setDates(outcome.outputPath, p.date, &why))
-            outcome.error = QStringLiteral("written to %1, but its file dates could not be set: %2")
-                                .arg(outcome.outputPath, why);
+            outcome.reason =
+                QStringLiteral("written to %1, but its file dates could not be set: %2")
+                    .arg(outcome.outputPath, why);
         report.photos << outcome;
     }
     report.revealPath = report.photos.first().outputPath;

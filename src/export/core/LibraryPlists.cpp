@@ -24,10 +24,10 @@ PlistExportResult writeRoot(const QString &storageFolder, const char *name, cons
     result.entries = int(root.size());
     QString why;
     if (!QDir().mkpath(storageFolder))
-        result.error = QStringLiteral("the folder %1 cannot be created").arg(storageFolder);
+        result.reason = QStringLiteral("the folder %1 cannot be created").arg(storageFolder);
     else if (!PropertyList::writeXml(result.path, root, &why, &result.skippedValues))
-        result.error = QStringLiteral("%1 cannot be written: %2").arg(result.path, why);
-    result.written = result.error.isEmpty();
+        result.reason = QStringLiteral("%1 cannot be written: %2").arg(result.path, why);
+    result.written = result.reason.isEmpty();
     return result;
 }
 

@@ -17,17 +17,17 @@
 int ExportReport::writtenCount() const {
     int n = 0;
     for (const ExportOutcome &p : photos)
-        n += p.error.isEmpty() ? 1 : 0;
+        n += p.reason.isEmpty() ? 1 : 0;
     return n;
 }
 
 QStringList ExportReport::notWritten() const {
     QStringList out;
-    if (!folderError.isEmpty())
-        out << folderError;
+    if (!folderReason.isEmpty())
+        out << folderReason;
     for (const ExportOutcome &p : photos)
-        if (!p.error.isEmpty())
-            out << QStringLiteral("%1: %2").arg(p.name, p.error);
+        if (!p.reason.isEmpty())
+            out << QStringLiteral("%1: %2").arg(p.name, p.reason);
     return out;
 }
 
@@ -82,7 +82,7 @@ struct Destination {
     QString folder;
     QStringList names;
     QDateTime date; // both file dates of the copy, when valid
-    QString error;
+    QString reason;
 };
 
 Destination destinationOf(const ExportEntry &entry, const ExportSource &source,
@@ -114,7 +114,7 @@ Destination destinationOf(const ExportEntry &entry, const ExportSource &source,
         else
             date = creationOrModification(source.path);
         if (!date.isValid()) {
-            d.error = QStringLiteral("it has no date to file it by");
+            d.reason = QStringLiteral("it has no date to file it by");
             break;
         }
         d.folder = s + QLatin1Char('/') + yearMonthFolder(date, true);
@@ -154,11 +154,11 @@ void placeBatch(std::vector<PendingCopy> &batch, ExportReport &report) {
     for (PendingCopy &p : batch) {
         ExportOutcome &outcome = report.photos[p.outcome];
         if (!syncError.isEmpty()) {
-            outcome.error = syncError;
+            outcome.reason = syncError;
             continue;
         }
         const Destination &d = p.destination;
-        outcome.outputPath = moveToFirstFreeOf(p.temp->path(), d.folder, d.names, &outcome.error);
+        outcome.outputPath = moveToFirstFreeOf(p.temp->path(), d.folder, d.names, &outcome.reason);
         if (outcome.outputPath.isEmpty())
             continue;
         p.temp->release();
@@ -166,8 +166,9 @@ void placeBatch(std::vector<PendingCopy> &batch, ExportReport &report) {
             folders << d.folder;
         QString why;
         if (d.date.isValid() && !FileDates::setDates(outcome.outputPath, d.date, &why))
-            outcome.error = QStringLiteral("written to %1, but its file dates could not be set: %2")
-                                .arg(outcome.outputPath, why);
+            outcome.reason =
+                QStringLiteral("written to %1, but its file dates could not be set: %2")
+                    .arg(outcome.outputPath, why);
     }
     for (const QString &folder : folders)
         SafeWrite::syncFolder(folder);
@@ -182,7 +183,7 @@ ExportReport exportPlainCopies(const QList<ExportEntry> &entries,
     ExportReport report;
     if (entries.isEmpty())
         return report;
-    if (!storageFolderWritable(settings.storageFolder, &report.folderError))
+    if (!storageFolderWritable(settings.storageFolder, &report.folderReason))
         return report;
     // Copies go out in batches that share one sync: a sync per copy made the export several
     // times slower than the copying itself.
@@ -199,17 +200,17 @@ ExportReport exportPlainCopies(const QList<ExportEntry> &entries,
         ExportOutcome outcome;
         outcome.name = entry.item->fileName;
         Destination d = destinationOf(entry, source, settings);
-        outcome.error = d.error;
-        if (outcome.error.isEmpty() && !staysInside(settings.storageFolder, d.folder, d.names))
-            outcome.error = QStringLiteral("its name leads out of the storage folder");
+        outcome.reason = d.reason;
+        if (outcome.reason.isEmpty() && !staysInside(settings.storageFolder, d.folder, d.names))
+            outcome.reason = QStringLiteral("its name leads out of the storage folder");
         std::unique_ptr<SafeWrite::Temporary> temp;
-        if (outcome.error.isEmpty())
-            temp = writeCopy(source.path, d.folder, Durability::Unsynced, &outcome.error);
+        if (outcome.reason.isEmpty())
+            temp = writeCopy(source.path, d.folder, Durability::Unsynced, &outcome.reason);
         report.photos << outcome;
         if (temp)
             batch.push_back({report.photos.size() - 1, std::move(d), std::move(temp)});
         // A full disk fails every later copy too: say how many went out instead.
-        full = outcome.error.contains(QLatin1String("No space left"));
+        full = outcome.reason.contains(QLatin1String("No space left"));
         if (full || batch.size() == kBatch)
             placeBatch(batch, report);
         if (full)
@@ -217,8 +218,8 @@ ExportReport exportPlainCopies(const QList<ExportEntry> &entries,
     }
     placeBatch(batch, report);
     if (full)
-        report.folderError = QStringLiteral("the storage folder is full; %1 photos were exported")
-                                 .arg(report.writtenCount());
+        report.folderReason = QStringLiteral("the storage folder is full; %1 photos were exported")
+                                  .arg(report.writtenCount());
     // The flat copies show their first file; the sorted ones the storage folder.
     if (settings.layout == PlainLayout::Flat)
         report.revealPath = report.photos.first().outputPath;

@@ -21,7 +21,7 @@ struct PlainExportSettings {
 struct ExportOutcome {
     QString name; // the photo's own file name, for the report
     QString outputPath;
-    QString error; // empty when written
+    QString reason; // empty when written
 };
 
 struct ExportReport {
@@ -30,7 +30,7 @@ struct ExportReport {
     // Some photo went out as its thumbnail: its original is only in iCloud.
     bool notDownloaded = false;
     // The storage folder could not take files: nothing was tried.
-    QString folderError;
+    QString folderReason;
 
     int writtenCount() const;
     // "name: reason" for each photo not written.

@@ -46,5 +46,5 @@ bool renameWithoutReplacing(const QString &from, const QString &to, QString *why
 struct ReferenceRepairReport {
     int relinked = 0;
     QStringList others;
-    QString failure;
+    QString reason;
 };

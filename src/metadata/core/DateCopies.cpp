@@ -102,7 +102,7 @@ DateCopyOutcome copyPhotoWithDates(const QString &source, const QString &output,
     DateCopyOutcome outcome;
     if (!overwrite &&
         QFileInfo(source).canonicalFilePath() == QFileInfo(output).canonicalFilePath()) {
-        outcome.error = QStringLiteral("the copy would land on the photo itself");
+        outcome.reason = QStringLiteral("the copy would land on the photo itself");
         return outcome;
     }
     const SafeWrite::FileStamp stamp = SafeWrite::stampOf(source);
@@ -110,20 +110,20 @@ DateCopyOutcome copyPhotoWithDates(const QString &source, const QString &output,
     const QString folder =
         overwrite ? QFileInfo(source).absolutePath() : QFileInfo(output).absolutePath();
     SafeWrite::Temporary temp;
-    if (!copyIntoTemporary(source, folder, overwrite ? source : QString(), temp, &outcome.error))
+    if (!copyIntoTemporary(source, folder, overwrite ? source : QString(), temp, &outcome.reason))
         return outcome;
-    if (creation.isValid() && !FileDates::setCreationDate(temp.path(), creation, &outcome.error))
+    if (creation.isValid() && !FileDates::setCreationDate(temp.path(), creation, &outcome.reason))
         return outcome;
     if (modification.isValid() &&
-        !FileDates::setModificationDate(temp.path(), modification, &outcome.error))
+        !FileDates::setModificationDate(temp.path(), modification, &outcome.reason))
         return outcome;
     if (overwrite) {
-        if (!SafeWrite::replaceWith(temp.path(), source, stamp, &outcome.error))
+        if (!SafeWrite::replaceWith(temp.path(), source, stamp, &outcome.reason))
             return outcome;
         outcome.finalPath = source;
     } else {
         outcome.finalPath =
-            moveToFreeName(temp.path(), folder, QFileInfo(output).fileName(), &outcome.error);
+            moveToFreeName(temp.path(), folder, QFileInfo(output).fileName(), &outcome.reason);
         if (outcome.finalPath.isEmpty())
             return outcome;
     }

@@ -26,7 +26,7 @@ bool replaceOriginalWithCopy(const QString &copy, const QString &original, QStri
 struct DateCopyOutcome {
     bool written = false;
     QString finalPath; // the copy, or the original's path when it was replaced
-    QString error;
+    QString reason;
 };
 
 // The copy step of the file-date features: a fresh byte copy of `source`, its creation and

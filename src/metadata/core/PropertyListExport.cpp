@@ -131,8 +131,8 @@ PlistExportResult exportPhotosToPlist(const QList<IKImageItemPtr> &items,
         root.insert(name, entry); // the later photo of a name wins
     }
     result.entries = static_cast<int>(root.size());
-    result.written =
-        writeCreatingFolder(storageFolder, result.path, root, &result.error, &result.skippedValues);
+    result.written = writeCreatingFolder(storageFolder, result.path, root, &result.reason,
+                                         &result.skippedValues);
     return result;
 }
 

@@ -21,7 +21,7 @@ bool plistExportEntry(PlistExportKind kind, const QVariantMap &properties, QVari
 struct PlistExportResult {
     bool written = false;
     QString path;
-    QString error;              // why the file was not written
+    QString reason;             // why the file was not written
     QStringList duplicateNames; // file names of several photos; the later photo's entry is kept
     QStringList unreadable;     // photos that could not be read and have no entry
     QStringList skippedValues;  // values a property list cannot carry, left out

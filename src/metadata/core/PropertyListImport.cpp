@@ -116,22 +116,22 @@ PerPhotoPlist loadPerPhotoPlist(const QString &path, PlistExportKind kind) {
     PerPhotoPlist file;
     const PropertyList::Document doc = PropertyList::read(path);
     if (!doc.ok) {
-        file.error = plistFileError(path, doc.error);
+        file.reason = plistFileError(path, doc.error);
         return file;
     }
     if (!isDictionary(doc.root)) {
-        file.error = plistFileError(path, QStringLiteral("its root is not a dictionary"));
+        file.reason = plistFileError(path, QStringLiteral("its root is not a dictionary"));
         return file;
     }
     const QVariantMap root = doc.root.toMap();
     if (root.isEmpty()) {
-        file.error = plistFileError(path, QStringLiteral("it holds no photos"));
+        file.reason = plistFileError(path, QStringLiteral("it holds no photos"));
         return file;
     }
     for (auto it = root.cbegin(); it != root.cend(); ++it) {
         const QString why = entryShapeError(kind, it.key(), it.value());
         if (!why.isEmpty()) {
-            file.error = plistFileError(path, why);
+            file.reason = plistFileError(path, why);
             return file;
         }
     }
@@ -223,11 +223,11 @@ TemplatePlist loadTemplatePlist(const QString &path) {
     TemplatePlist tpl;
     const PropertyList::Document doc = PropertyList::read(path);
     if (!doc.ok) {
-        tpl.error = plistFileError(path, doc.error);
+        tpl.reason = plistFileError(path, doc.error);
         return tpl;
     }
     if (!isDictionary(doc.root)) {
-        tpl.error = plistFileError(path, QStringLiteral("its root is not a dictionary"));
+        tpl.reason = plistFileError(path, QStringLiteral("its root is not a dictionary"));
         return tpl;
     }
     const QVariantMap values = doc.root.toMap();
@@ -240,18 +240,18 @@ TemplatePlist loadTemplatePlist(const QString &path) {
         if (key == QLatin1String("Latitude") || key == QLatin1String("Longitude"))
             continue;
         if (values.value(key).typeId() != QMetaType::QString) {
-            tpl.error =
+            tpl.reason =
                 plistFileError(path, QStringLiteral("its value \"%1\" is not text").arg(key));
             return tpl;
         }
     }
     if (!anyKey) {
-        tpl.error = plistFileError(path, QStringLiteral("it is not a metadata template"));
+        tpl.reason = plistFileError(path, QStringLiteral("it is not a metadata template"));
         return tpl;
     }
     const QString date = values.value(QStringLiteral("DateTimeDigitized")).toString();
     if (!date.isEmpty() && !CheckDateFormatWithDateString(date)) {
-        tpl.error = plistFileError(
+        tpl.reason = plistFileError(
             path, QStringLiteral("its DateTimeDigitized \"%1\" is not a date").arg(date));
         return tpl;
     }
@@ -259,14 +259,14 @@ TemplatePlist loadTemplatePlist(const QString &path) {
     const auto lat = coordinate(values.value(QStringLiteral("Latitude")), &wrongKind);
     const auto lon = coordinate(values.value(QStringLiteral("Longitude")), &wrongKind);
     if (wrongKind) {
-        tpl.error = plistFileError(path, QStringLiteral("its coordinates are not numbers"));
+        tpl.reason = plistFileError(path, QStringLiteral("its coordinates are not numbers"));
         return tpl;
     }
     // 0, 0 is what an empty coordinate field leaves in a template: no position at all.
     if (lat && lon && !(*lat == 0 && *lon == 0)) {
         if (!std::isfinite(*lat) || !std::isfinite(*lon) || std::fabs(*lat) > 90 ||
             std::fabs(*lon) > 180) {
-            tpl.error = plistFileError(path, QStringLiteral("its position is out of range"));
+            tpl.reason = plistFileError(path, QStringLiteral("its position is out of range"));
             return tpl;
         }
         tpl.hasPosition = true;

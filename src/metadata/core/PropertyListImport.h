@@ -12,7 +12,7 @@
 // touched.
 struct PerPhotoPlist {
     bool ok = false;
-    QString error;       // why the file cannot be applied
+    QString reason;      // why the file cannot be applied
     QVariantMap entries; // file name -> entry
     QStringList order;   // the file names in the file's order
 };
@@ -50,7 +50,7 @@ PlistImportResult importPerPhotoPlist(const QList<IKImageItemPtr> &items,
 // The template file ("templatefile.plist") as read for an import.
 struct TemplatePlist {
     bool ok = false;
-    QString error;
+    QString reason;
     QVariantMap values;
     bool hasPosition = false; // a usable latitude and longitude
     double latitude = 0, longitude = 0;

@@ -70,7 +70,7 @@ QStringList WriteRecipeReport::notWritten() const {
     QStringList out;
     for (const auto &p : photos)
         if (!p.written)
-            out << QStringLiteral("%1: %2").arg(QFileInfo(p.sourcePath).fileName(), p.error);
+            out << QStringLiteral("%1: %2").arg(QFileInfo(p.sourcePath).fileName(), p.reason);
     return out;
 }
 
@@ -211,7 +211,7 @@ void recordEditedCopy(SafeWrite::Temporary &staged, const QByteArray &bytes,
 PhotoOutcome &skipped(PhotoOutcome &outcome, const char *log, const QString &originalPath,
                       const QString &why, bool replacing, const QString &storageFolder,
                       const WriteRecipeOptions &options) {
-    outcome.result.error = why;
+    outcome.result.reason = why;
     qCWarning(lcMetadata) << log << originalPath << why;
     if (options.skippedCountsAsHandled) {
         outcome.handled = true;
@@ -524,7 +524,7 @@ void placePhoto(PhotoOutcome &outcome, const QString &syncError) {
     outcome.pending.reset();
     WriteRecipeResult &result = outcome.result;
     auto fail = [&](const QString &why) {
-        result.error = why;
+        result.reason = why;
         qCWarning(lcMetadata) << "photo skipped==" << p.target.originalPath << why;
     };
     if (!syncError.isEmpty())
@@ -545,8 +545,8 @@ void placePhoto(PhotoOutcome &outcome, const QString &syncError) {
     }
     p.staged->release();
     if (!p.dateError.isEmpty()) {
-        result.error = QStringLiteral("written to %1, but its file dates could not be set: %2")
-                           .arg(finalPath, p.dateError);
+        result.reason = QStringLiteral("written to %1, but its file dates could not be set: %2")
+                            .arg(finalPath, p.dateError);
         qCWarning(lcMetadata) << "photo dates not set==" << finalPath << p.dateError;
     }
     outcome.handled = true;
@@ -579,7 +579,7 @@ void commitPhotos(std::vector<PhotoOutcome> &outcomes, QList<JobResult> &batch) 
             commit.placed(o.result.outputPath);
         r.ok = o.result.written;
         r.outputPath = o.result.outputPath;
-        r.reason = o.result.error;
+        r.reason = o.result.reason;
     }
     commit.syncFolders();
 }
@@ -639,7 +639,7 @@ bool startRecipe(JobRunner &runner, const RecipeJob &job, const QString &storage
             JobResult r;
             r.ok = o.result.written;
             r.outputPath = o.result.outputPath;
-            r.reason = o.result.error;
+            r.reason = o.result.reason;
             return r;
         },
         [outcomes](QList<JobResult> &batch) { commitPhotos(*outcomes, batch); });
@@ -655,8 +655,8 @@ WriteRecipeReport reportOf(const RecipeJob &job, const QList<JobResult> &results
         if (photo.sourcePath.isEmpty())
             photo.sourcePath = job.photos[qsizetype(i)].item->filePath;
         photo.item = job.photos[qsizetype(i)].item;
-        if (!photo.written && photo.error.isEmpty() && qsizetype(i) < results.size())
-            photo.error = results[qsizetype(i)].reason;
+        if (!photo.written && photo.reason.isEmpty() && qsizetype(i) < results.size())
+            photo.reason = results[qsizetype(i)].reason;
         report.photos << photo;
         if (outcomes[i].handled && !revealed) {
             // 8. Reveal the first handled photo only.

@@ -62,7 +62,7 @@ struct WriteRecipeResult {
     QString outputPath; // where the new file ended up (the original's path when overwritten)
     bool written = false;
     bool recompressed = false;
-    QString error;
+    QString reason;
     // The values of the edit a written video could not take ("copyright").
     QStringList leftOut;
     // The photo's item, and whether the output is its edited copy in the storage folder

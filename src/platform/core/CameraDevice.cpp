@@ -322,11 +322,11 @@ void PKCameraDevice::requestDownloadFile(const PKCameraFilePtr &file, const QStr
     const QString name = saveAsName.isEmpty() && file ? file->name : saveAsName;
     // A save-as name is a name, never a path into another folder.
     if (!file || file->device() != this)
-        result.error = QStringLiteral("The file is not on this device.");
+        result.reason = QStringLiteral("The file is not on this device.");
     else if (name.isEmpty() || name.contains(QLatin1Char('/')) || name == QLatin1String(".") ||
              name == QLatin1String(".."))
-        result.error = QStringLiteral("Invalid file name \"%1\".").arg(name);
-    if (!result.error.isEmpty()) {
+        result.reason = QStringLiteral("Invalid file name \"%1\".").arg(name);
+    if (!result.reason.isEmpty()) {
         ++m_pending;
         QMetaObject::invokeMethod(
             this,
@@ -348,7 +348,7 @@ void PKCameraDevice::requestDownloadFile(const PKCameraFilePtr &file, const QStr
         QMetaObject::invokeMethod(self, [=]() mutable {
             if (!alive.lock())
                 return;
-            result.error = error;
+            result.reason = error;
             if (error.isEmpty())
                 result.path = landed;
             self->finishRequest();

@@ -50,7 +50,7 @@ using PKCameraFilePtr = std::shared_ptr<PKCameraFile>;
 struct PKDownloadResult {
     PKCameraFilePtr file;
     QString path;  // the file now in the target folder; empty on failure
-    QString error; // empty on success
+    QString reason; // empty on success
     QString saveAsName;
 };
 

@@ -76,7 +76,7 @@ class ImageOutputs : public ::testing::Test {
 TEST_F(ImageOutputs, RecompressionAt40PercentIsSmallerWithoutExifOrGps) {
     const QString park = copyFixture("St James Park.jpg", dir.path());
     const OutputResult r = recompressPhotoFile(park, "St James Park.jpg", out(), 0.4f);
-    ASSERT_TRUE(r.ok()) << r.error.toStdString();
+    ASSERT_TRUE(r.ok()) << r.reason.toStdString();
     EXPECT_EQ(r.path, out() + "/St James Park.jpg");
     EXPECT_LT(QFileInfo(r.path).size(), QFileInfo(park).size());
     const QJsonObject json = exiftool(r.path);
@@ -95,14 +95,14 @@ TEST_F(ImageOutputs, APngStaysAPngAndAHeicBecomesAJpgName) {
     const QString png = dir.filePath("clear.PNG");
     ASSERT_TRUE(image.save(png, "PNG"));
     const OutputResult p = recompressPhotoFile(png, "clear.PNG", out(), 0.2f);
-    ASSERT_TRUE(p.ok()) << p.error.toStdString();
+    ASSERT_TRUE(p.ok()) << p.reason.toStdString();
     EXPECT_EQ(QFileInfo(p.path).fileName(), "clear.PNG");
     EXPECT_TRUE(readAll(p.path).startsWith("\x89PNG"));
     EXPECT_EQ(QImage(p.path).pixelColor(5, 5), QColor(10, 200, 30, 128)) << "lossless";
 
     const QString heic = copyFixture("IMG_3092.heic", dir.path());
     const OutputResult h = recompressPhotoFile(heic, "IMG_3092.heic", out(), 0.4f);
-    ASSERT_TRUE(h.ok()) << h.error.toStdString();
+    ASSERT_TRUE(h.ok()) << h.reason.toStdString();
     EXPECT_EQ(QFileInfo(h.path).fileName(), "IMG_3092.jpg") << "no JPEG under a HEIC name";
     EXPECT_TRUE(isJpeg(h.path));
     EXPECT_EQ(jpegOutputName("a.b.tiff"), "a.b.jpg");
@@ -116,8 +116,8 @@ TEST_F(ImageOutputs, ResizeGivesTheTitlesPixelsAndLeavesNoTemporary) {
         resizePhotoFile(park, "St James Park.jpg", out(), "1920 x 1080", 0.9f);
     const OutputResult portrait =
         resizePhotoFile(heic, "IMG_3092.heic", out(), "1920 x 1080", 0.9f);
-    ASSERT_TRUE(landscape.ok()) << landscape.error.toStdString();
-    ASSERT_TRUE(portrait.ok()) << portrait.error.toStdString();
+    ASSERT_TRUE(landscape.ok()) << landscape.reason.toStdString();
+    ASSERT_TRUE(portrait.ok()) << portrait.reason.toStdString();
     EXPECT_EQ(decodedSize(landscape.path), QSize(1920, 1080)) << "stretched, nothing cropped";
     EXPECT_EQ(decodedSize(portrait.path), QSize(1080, 1920));
     EXPECT_EQ(filesIn(out()), (QStringList{"IMG_3092.jpg", "St James Park.jpg"}));
@@ -131,7 +131,7 @@ TEST_F(ImageOutputs, HeicConvertsUprightWithItsDatesAndColourProfile) {
     ASSERT_TRUE(FileDates::setCreationDate(heic, created));
     ASSERT_TRUE(FileDates::setModificationDate(heic, modified));
     const OutputResult r = convertPhotoToJpeg(heic, "IMG_3092.heic", out());
-    ASSERT_TRUE(r.ok()) << r.error.toStdString();
+    ASSERT_TRUE(r.ok()) << r.reason.toStdString();
     EXPECT_EQ(r.path, out() + "/IMG_3092.jpg");
     EXPECT_TRUE(isJpeg(r.path));
     EXPECT_EQ(shownBy(r.path).size(), QSize(3024, 4032));
@@ -150,7 +150,7 @@ TEST_F(ImageOutputs, ASidewaysJpegComesOutUprightFromEveryTool) {
     const OutputResult resized = resizePhotoFile(photo, "orient6.jpg", out(), "800 x 600", 0.8f);
     const OutputResult converted = convertPhotoToJpeg(photo, "orient6.jpg", out());
     for (const OutputResult &r : {recompressed, resized, converted}) {
-        ASSERT_TRUE(r.ok()) << r.error.toStdString();
+        ASSERT_TRUE(r.ok()) << r.reason.toStdString();
         SCOPED_TRACE(r.path.toStdString());
         expectRedAboveBlue(shownBy(r.path));
         const QJsonObject json = exiftoolNumbers(r.path);
@@ -173,7 +173,7 @@ TEST_F(ImageOutputs, StagedOutputsTakeTheirNamesInCommitOrderAndLeaveNothingWhen
     stagePrepared(first);
     ASSERT_TRUE(first.staged && second.staged);
     const OutputResult a = writePrepared(first), b = writePrepared(second);
-    ASSERT_TRUE(a.ok() && b.ok()) << a.error.toStdString() << b.error.toStdString();
+    ASSERT_TRUE(a.ok() && b.ok()) << a.reason.toStdString() << b.reason.toStdString();
     EXPECT_EQ(a.path, out() + "/wedding.jpg");
     EXPECT_EQ(b.path, out() + "/wedding (2).jpg");
     EXPECT_EQ(readAll(a.path), first.bytes);
@@ -193,7 +193,7 @@ TEST_F(ImageOutputs, AnOutputNeverReplacesItsSourceOrAnEarlierOne) {
     const QString inStorage = copyFixture("wedding.jpg", out());
     const QByteArray before = readAll(inStorage);
     const OutputResult r = recompressPhotoFile(inStorage, "wedding.jpg", out(), 0.2f);
-    ASSERT_TRUE(r.ok()) << r.error.toStdString();
+    ASSERT_TRUE(r.ok()) << r.reason.toStdString();
     EXPECT_EQ(r.path, out() + "/wedding (2).jpg");
     EXPECT_EQ(readAll(inStorage), before);
 }
@@ -212,7 +212,7 @@ TEST_F(ImageOutputs, BadInputGivesNoOutputAndSaysWhy) {
                                       resizePhotoFile(path, name, out(), "640 x 480", 0.4f),
                                       convertPhotoToJpeg(path, name, out())}) {
             EXPECT_FALSE(r.ok());
-            EXPECT_FALSE(r.error.isEmpty());
+            EXPECT_FALSE(r.reason.isEmpty());
         }
     }
     EXPECT_TRUE(filesIn(out()).isEmpty());
@@ -224,5 +224,5 @@ TEST_F(ImageOutputs, BadInputGivesNoOutputAndSaysWhy) {
     const OutputResult r =
         recompressPhotoFile(photo, "wedding.jpg", dir.filePath("blocker/out"), 0.4f);
     EXPECT_FALSE(r.ok());
-    EXPECT_FALSE(r.error.isEmpty());
+    EXPECT_FALSE(r.reason.isEmpty());
 }

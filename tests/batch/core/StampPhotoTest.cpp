@@ -60,7 +60,7 @@ TEST_F(Stamps, TheTextLandsInTheChosenCorner) {
 
     settings.corner = "Lower left corner";
     const OutputResult date = stampPhotoFile(settings, park);
-    ASSERT_TRUE(date.ok()) << date.error.toStdString();
+    ASSERT_TRUE(date.ok()) << date.reason.toStdString();
     const QRect lowerLeft = changedBox(plain, decodeUprightFile(date.path).image);
     ASSERT_FALSE(lowerLeft.isEmpty());
     EXPECT_GE(lowerLeft.left(), 50);
@@ -72,7 +72,7 @@ TEST_F(Stamps, TheTextLandsInTheChosenCorner) {
     settings.corner = "Upper right corner";
     settings.fontSize = 30;
     const OutputResult copyright = stampPhotoFile(settings, park);
-    ASSERT_TRUE(copyright.ok()) << copyright.error.toStdString();
+    ASSERT_TRUE(copyright.ok()) << copyright.reason.toStdString();
     const QRect upperRight = changedBox(plain, decodeUprightFile(copyright.path).image);
     ASSERT_FALSE(upperRight.isEmpty());
     EXPECT_GT(upperRight.left(), size.width() / 2);
@@ -89,7 +89,7 @@ TEST_F(Stamps, AStampedPhotoKeepsTheOriginalsMetadata) {
     for (bool recompress : {true, false}) {
         settings.recompress = recompress;
         const OutputResult r = stampPhotoFile(settings, park);
-        ASSERT_TRUE(r.ok()) << r.error.toStdString();
+        ASSERT_TRUE(r.ok()) << r.reason.toStdString();
         SCOPED_TRACE(r.path.toStdString());
         const QJsonObject json = exiftoolNumbers(r.path);
         EXPECT_NEAR(json.value("GPS:GPSLatitude").toDouble(), 51.5036, 0.001);
@@ -114,14 +114,14 @@ TEST_F(Stamps, OverwriteReplacesOnlyAnOriginalOfTheSameFormat) {
     settings.recompress = false;
     // A TIFF cannot take a JPEG's place: it goes to the storage folder.
     const OutputResult tiff = stampPhotoFile(settings, park);
-    ASSERT_TRUE(tiff.ok()) << tiff.error.toStdString();
+    ASSERT_TRUE(tiff.ok()) << tiff.reason.toStdString();
     EXPECT_EQ(tiff.path, settings.storage + "/St James Park.tiff");
     EXPECT_EQ(readAll(park), before);
 
     // Recompressed, the JPEG replaces the JPEG, in place.
     settings.recompress = true;
     const OutputResult jpeg = stampPhotoFile(settings, park);
-    ASSERT_TRUE(jpeg.ok()) << jpeg.error.toStdString();
+    ASSERT_TRUE(jpeg.ok()) << jpeg.reason.toStdString();
     EXPECT_EQ(jpeg.path, park);
     EXPECT_NE(readAll(park), before);
     EXPECT_EQ(exiftool(park).value("IPTC:ObjectName").toString(), "St. James's Park");
@@ -133,7 +133,7 @@ TEST_F(Stamps, OverwriteReplacesOnlyAnOriginalOfTheSameFormat) {
     const QByteArray tiffBefore = readAll(original);
     settings.recompress = false;
     const OutputResult again = stampPhotoFile(settings, original);
-    ASSERT_TRUE(again.ok()) << again.error.toStdString();
+    ASSERT_TRUE(again.ok()) << again.reason.toStdString();
     EXPECT_EQ(again.path, original);
     EXPECT_NE(readAll(original), tiffBefore);
     EXPECT_TRUE(readAll(original).startsWith("II*"));
@@ -144,7 +144,7 @@ TEST_F(Stamps, SkipsAndBadInput) {
     settings.kind = StampKind::Copyright;
     const OutputResult none = stampPhotoFile(settings, wedding);
     EXPECT_FALSE(none.ok());
-    EXPECT_FALSE(none.error.isEmpty());
+    EXPECT_FALSE(none.reason.isEmpty());
 
     settings.kind = StampKind::Date;
     const QString empty = dir.filePath("empty.jpg");
@@ -156,7 +156,7 @@ TEST_F(Stamps, SkipsAndBadInput) {
         settings.overwrite = true;
         const OutputResult r = stampPhotoFile(settings, path);
         EXPECT_FALSE(r.ok()) << path.toStdString();
-        EXPECT_FALSE(r.error.isEmpty());
+        EXPECT_FALSE(r.reason.isEmpty());
     }
     EXPECT_EQ(readAll(cut), park.left(park.size() / 3));
     EXPECT_TRUE(filesIn(settings.storage).isEmpty());
@@ -172,7 +172,7 @@ TEST_F(Stamps, SkipsAndBadInput) {
     const OutputResult r = stampPhotoFile(settings, wedding);
     unmountScratch(readOnly);
     EXPECT_FALSE(r.ok());
-    EXPECT_FALSE(r.error.isEmpty());
+    EXPECT_FALSE(r.reason.isEmpty());
 }
 
 TEST_F(Stamps, TheDateTextOfAPhotoAndOfAFileWithoutExif) {
@@ -196,7 +196,7 @@ TEST_F(Stamps, SidewaysAndHeicPhotosAreStampedUpright) {
     ASSERT_TRUE(exif.waitForFinished(-1));
     settings.fontSize = 10;
     const OutputResult r = stampPhotoFile(settings, sideways);
-    ASSERT_TRUE(r.ok()) << r.error.toStdString();
+    ASSERT_TRUE(r.ok()) << r.reason.toStdString();
     const QJsonObject json = exiftoolNumbers(r.path);
     EXPECT_EQ(json.value("IFD0:Orientation").toInt(), 1);
     const QImage shown(r.path);
@@ -206,7 +206,7 @@ TEST_F(Stamps, SidewaysAndHeicPhotosAreStampedUpright) {
 
     const QString heic = copyFixture("IMG_3092.heic", dir.path());
     const OutputResult h = stampPhotoFile(settings, heic);
-    ASSERT_TRUE(h.ok()) << h.error.toStdString();
+    ASSERT_TRUE(h.ok()) << h.reason.toStdString();
     EXPECT_EQ(QFileInfo(h.path).fileName(), "IMG_3092.jpg");
     const QJsonObject heicJson = exiftoolNumbers(h.path);
     EXPECT_EQ(heicJson.value("IFD0:Make").toString(), "Apple");

@@ -76,6 +76,6 @@ TEST(UprightDecode, AHeicTurnedByItsContainerComesOutUpright) {
     ASSERT_TRUE(writeAll(path, heic));
     expectBrightAboveDark(decodeUprightFile(path).image);
     const OutputResult converted = convertPhotoToJpeg(path, "turned.heic", dir.filePath("out"));
-    ASSERT_TRUE(converted.ok()) << converted.error.toStdString();
+    ASSERT_TRUE(converted.ok()) << converted.reason.toStdString();
     expectBrightAboveDark(QImage(converted.path));
 }

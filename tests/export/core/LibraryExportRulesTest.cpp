@@ -246,7 +246,7 @@ TEST_F(LibraryExportRules, AStorageFolderThatTakesNoFilesIsOneReasonAndNothingIs
     const ExportReport r = exportPlainCopies({entry(source, "IMG_1.JPG", 0)}, settings);
     ::chmod(QFile::encodeName(storage()).constData(), 0755);
     EXPECT_TRUE(r.photos.isEmpty());
-    EXPECT_FALSE(r.folderError.isEmpty());
+    EXPECT_FALSE(r.folderReason.isEmpty());
     EXPECT_TRUE(filesUnder(storage()).isEmpty());
 }
 
@@ -361,7 +361,7 @@ TEST_F(LibraryExportRules, AFullDiskLeavesNoPartialFileAndStopsTheRun) {
     EXPECT_EQ(r.writtenCount(), 1);
     // The run stopped at the full disk and says how many went out.
     EXPECT_EQ(r.photos.size(), 2);
-    EXPECT_TRUE(r.folderError.contains("1 photos were exported")) << r.folderError.toStdString();
+    EXPECT_TRUE(r.folderReason.contains("1 photos were exported")) << r.folderReason.toStdString();
 }
 
 TEST_F(LibraryExportRules, MetadataCopiesOntoAFullDiskAreRefusedAndLeaveNothing) {

@@ -72,12 +72,12 @@ TEST(CompletionTexts, FailuresAreNeverASuccessAndAreNamedUpToTwenty) {
 }
 
 TEST(CompletionTexts, RecipeReportsNameTheOriginalsTheyRewrote) {
-    const auto result = [](const char *source, const char *output, const char *error) {
+    const auto result = [](const char *source, const char *output, const char *reason) {
         WriteRecipeResult r;
         r.sourcePath = source;
         r.outputPath = output;
-        r.error = error;
-        r.written = r.error.isEmpty();
+        r.reason = reason;
+        r.written = r.reason.isEmpty();
         return r;
     };
     WriteRecipeReport recipe;

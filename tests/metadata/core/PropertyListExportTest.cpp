@@ -40,7 +40,7 @@ class PlistExport : public ::testing::Test {
     }
     QJsonObject exportAndRead(PlistExportKind kind) {
         const PlistExportResult r = exportPhotosToPlist(items, storage, kind);
-        EXPECT_TRUE(r.written) << r.error.toStdString();
+        EXPECT_TRUE(r.written) << r.reason.toStdString();
         EXPECT_EQ(r.path, storage + "/" + plistExportFileName(kind));
         return readPlistOutside(r.path);
     }
@@ -118,7 +118,7 @@ TEST_F(PlistExport, AWriteThatFailsIsReported) {
     f.close();
     const PlistExportResult r = exportPhotosToPlist(items, blocked, PlistExportKind::Exif);
     EXPECT_FALSE(r.written);
-    EXPECT_FALSE(r.error.isEmpty());
+    EXPECT_FALSE(r.reason.isEmpty());
 }
 
 TEST_F(PlistExport, TemplateHoldsItsTwentyFiveKeysInOrder) {

@@ -66,7 +66,7 @@ TEST_F(PlistImport, ExifRoundTripGoesOnlyToPhotosOfTheSameName) {
         exportPhotosToPlist({importItem(a)}, exported, PlistExportKind::Exif);
     ASSERT_TRUE(r.written);
     const PerPhotoPlist file = loadPerPhotoPlist(r.path, PlistExportKind::Exif);
-    ASSERT_TRUE(file.ok) << file.error.toStdString();
+    ASSERT_TRUE(file.ok) << file.reason.toStdString();
 
     // Another camera's photo under the same name takes the whole "{Exif}"; one of another
     // name is left alone.
@@ -140,7 +140,7 @@ TEST_F(PlistImport, ExifAndGpsRoundTripFromABinaryFile) {
     const QString binary = work.filePath("gps.bplist");
     ASSERT_TRUE(convertToBinaryPlist(r.path, binary));
     const PerPhotoPlist file = loadPerPhotoPlist(binary, PlistExportKind::ExifAndGps);
-    ASSERT_TRUE(file.ok) << file.error.toStdString();
+    ASSERT_TRUE(file.ok) << file.reason.toStdString();
     const QString b = photo("IMG_1994.JPG", "b", "x.jpg");
     const PlistImportResult result = importPerPhotoPlist(
         {importItem(b)}, storage, false, PlistExportKind::ExifAndGps, file, QString());
@@ -180,7 +180,7 @@ TEST_F(PlistImport, FilesOfTheWrongShapeAreRefused) {
         for (PlistExportKind kind : {PlistExportKind::Tiff, PlistExportKind::AllMetadata}) {
             const PerPhotoPlist file = loadPerPhotoPlist(work.filePath(name), kind);
             EXPECT_FALSE(file.ok) << name;
-            EXPECT_FALSE(file.error.isEmpty()) << name;
+            EXPECT_FALSE(file.reason.isEmpty()) << name;
         }
         EXPECT_FALSE(loadTemplatePlist(work.filePath(name)).ok) << name;
     }
@@ -214,7 +214,7 @@ TEST_F(PlistImport, EmptyTemplateKeepsValuesAndWritesNoPosition) {
     QString error;
     const QString path = writeTemplatePlist(work.filePath("tpl"), dict, &error);
     const TemplatePlist tpl = loadTemplatePlist(path);
-    ASSERT_TRUE(tpl.ok) << tpl.error.toStdString();
+    ASSERT_TRUE(tpl.ok) << tpl.reason.toStdString();
     EXPECT_FALSE(tpl.hasPosition);
 
     const QString p = photo("IMG_1994.JPG", "a", "IMG_1994.JPG");
@@ -240,7 +240,7 @@ TEST_F(PlistImport, TemplateValuesReachTheirSections) {
     QString error;
     const TemplatePlist tpl =
         loadTemplatePlist(writeTemplatePlist(work.filePath("tpl"), dict, &error));
-    ASSERT_TRUE(tpl.ok) << tpl.error.toStdString();
+    ASSERT_TRUE(tpl.ok) << tpl.reason.toStdString();
     ASSERT_TRUE(tpl.hasPosition);
 
     // A photo with sections, and one without any metadata.

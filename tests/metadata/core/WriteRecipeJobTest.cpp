@@ -150,7 +150,7 @@ TEST_F(RecipeJob, ACancelledJobLeavesWholePhotosOrNone) {
                       "Stopped");
         } else {
             ++cancelled;
-            EXPECT_EQ(photo.error, "cancelled");
+            EXPECT_EQ(photo.reason, "cancelled");
             EXPECT_FALSE(QFile::exists(out));
         }
     }

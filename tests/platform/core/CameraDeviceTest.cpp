@@ -108,12 +108,12 @@ TEST_F(CameraLayer, DownloadWritesWholeFileUnderTheGivenName) {
     ASSERT_TRUE(waitFor([&] { return results.size() == 2; }));
     const PKDownloadResult ok = results[0].saveAsName == "IMG_1994.JPG" ? results[0] : results[1];
     const PKDownloadResult bad = results[0].saveAsName == "IMG_1994.JPG" ? results[1] : results[0];
-    EXPECT_EQ(ok.error, "");
+    EXPECT_EQ(ok.reason, "");
     EXPECT_EQ(ok.path, target.path() + "/IMG_1994.JPG");
     QFile a(ok.path), b(fixturePath("IMG_1994.JPG"));
     ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
     EXPECT_TRUE(a.readAll() == b.readAll());
-    EXPECT_NE(bad.error, "");
+    EXPECT_NE(bad.reason, "");
     EXPECT_TRUE(bad.path.isEmpty());
     EXPECT_FALSE(QFile::exists(target.path() + "/../escape.jpg"));
     // Only the one file: no temporary left beside it.
@@ -134,7 +134,7 @@ TEST_F(CameraLayer, FailedDownloadLeavesNoFile) {
         done = true;
     });
     ASSERT_TRUE(waitFor([&] { return done; }));
-    EXPECT_NE(result.error, "");
+    EXPECT_NE(result.reason, "");
     EXPECT_TRUE(result.path.isEmpty());
     EXPECT_TRUE(QDir(target.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
