@@ -25,6 +25,10 @@ struct JobReport {
     QString actionTitle;
     // The photos whose own file was rewritten (overwritten originals), as written.
     QStringList replaced;
+    // The job's own words for its sheet in place of those made from its counts (a search that
+    // found nothing, a merge and its counts): such a job always ends in a sheet, which no
+    // setting suppresses; `notWritten` still marks it as not all done.
+    QString message, informative;
 
     // The folder the written photos are in: the reveal's root, else the first result's.
     QString resultFolder() const;
