@@ -138,8 +138,10 @@ class AppDelegate : public QObject {
     // `report.notWritten` (failed or skipped; told whatever the suppression setting) and a
     // button that reveals the result. False when the suppression setting kept it away.
     // `unshown`: the reveal found no file manager, so the sheet shows although suppressed,
-    // names the folder and offers no reveal.
-    bool LocalPhotoMetadataChangedCompletedAlert(const JobReport &report, bool unshown = false);
+    // names the folder and offers no reveal. `over`: the window the sheet opens on, when not
+    // the main window.
+    bool LocalPhotoMetadataChangedCompletedAlert(const JobReport &report, bool unshown = false,
+                                                 QWidget *over = nullptr);
     void savePanelDidEnd112(QMessageBox *alert, int returnCode, void *contextInfo = nullptr);
 
     // The items selected in the local browser, in list order.
@@ -695,7 +697,7 @@ class AppDelegate : public QObject {
     QLabel *downloadiCloudPhotoInfolab = nullptr, *downloadiCloudPhotoProcesslab = nullptr;
     int allDownloadiCloudNum = 0;
     quint64 allDownloadiCloudPhotoSize = 0;
-    std::shared_ptr<class CloudDownloadRun> cloudDownload; // the running download, if any
+    JobRunner *cloudDownload = nullptr; // the running download's job, if any
     // End of library exports.
 
     // Date features.
@@ -750,7 +752,7 @@ class AppDelegate : public QObject {
     QString endingJobTitle;     // while a job's ending runs
     // The one ending of a job (metadata/CompletionSheet.cpp): the completion sheet when one
     // is due, whose button reveals the result; otherwise the reveal at once.
-    void showJobEnding(const JobReport &report);
+    void showJobEnding(const JobReport &report, QWidget *over = nullptr);
     // The ending of a job whose `written` results need no sheet: `path` shown in the file
     // manager (under `root`), or, where none answers, the sheet naming what and where.
     void revealJobResult(int written, const QString &path, const QString &root);
@@ -856,8 +858,9 @@ class AppDelegate : public QObject {
     // selected one, in the panels.
     void showEditedPhotos(const WriteRecipeReport &report);
     // The one ending of a job: the completion sheet with its reveal button, or, when no
-    // sheet is due, one reveal without waiting for the file manager (showJobEnding).
-    void finishJob(const JobReport &report);
+    // sheet is due, one reveal without waiting for the file manager (showJobEnding). The
+    // sheet opens on `over` when the job belongs to a window of its own.
+    void finishJob(const JobReport &report, QWidget *over = nullptr);
     int runningJobCount() const { return runningJobs; }
     int runningJobs = 0;
     // End of long jobs.

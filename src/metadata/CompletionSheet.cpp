@@ -20,15 +20,15 @@
 
 #include <algorithm>
 
-void AppDelegate::showJobEnding(const JobReport &given) {
+void AppDelegate::showJobEnding(const JobReport &given, QWidget *over) {
     JobReport report = given;
     if (report.actionTitle.isEmpty())
         report.actionTitle = jobActionTitle();
     const bool due = !report.notWritten.isEmpty() || !report.partlyWritten.isEmpty() ||
-                     (report.written > 0 && report.sheetOnSuccess);
+                     !report.message.isEmpty() || (report.written > 0 && report.sheetOnSuccess);
     // A sheet offers the reveal on its button; without a sheet the result is shown at once,
     // or the job would leave no trace on the screen.
-    if (due && LocalPhotoMetadataChangedCompletedAlert(report))
+    if (due && LocalPhotoMetadataChangedCompletedAlert(report, false, over))
         return;
     if (report.quiet)
         return;
@@ -54,13 +54,15 @@ void AppDelegate::revealJobResult(int written, const QString &path, const QStrin
     finishJob(report);
 }
 
-bool AppDelegate::LocalPhotoMetadataChangedCompletedAlert(const JobReport &report, bool unshown) {
-    // Never report success for a photo that was not written: failures are always told.
+bool AppDelegate::LocalPhotoMetadataChangedCompletedAlert(const JobReport &report, bool unshown,
+                                                          QWidget *over) {
+    // Never report success for a photo that was not written: failures are always told, and
+    // so are a job's own words (nothing found, a merge's counts).
     const bool failures = !report.notWritten.isEmpty() || !report.partlyWritten.isEmpty();
-    if (!failures && !unshown &&
-        userDefaults()
-            ->value(QLatin1String(SettingsKey::LocalPhotoMetadataAlertSuppress))
-            .toBool()) {
+    const bool suppressible = !failures && !unshown && report.message.isEmpty();
+    if (suppressible && userDefaults()
+                            ->value(QLatin1String(SettingsKey::LocalPhotoMetadataAlertSuppress))
+                            .toBool()) {
         qCDebug(lcMetadata) << "LocalPhotoMetadataAlertSuppress";
         return false;
     }
@@ -81,7 +83,7 @@ bool AppDelegate::LocalPhotoMetadataChangedCompletedAlert(const JobReport &repor
         buttons << tr("Show in Folder");
     const QString revealPath = report.revealPath, revealRoot = report.revealRoot;
     QMessageBox *alert = beginAlertSheet(
-        window, texts.message, texts.informative, buttons,
+        over ? over : window, texts.message, texts.informative, buttons,
         [this, revealPath, revealRoot](QMessageBox *alert, int code) {
             if (code == 0)
                 Workspace::selectFile(revealPath, revealRoot, [this, revealPath, revealRoot] {
@@ -96,7 +98,7 @@ bool AppDelegate::LocalPhotoMetadataChangedCompletedAlert(const JobReport &repor
             // Either button closes the sheet, and the suppression box counts for both.
             savePanelDidEnd112(alert, 1);
         },
-        failures || unshown ? QString() : tr("Do not show this message again"));
+        suppressible ? tr("Do not show this message again") : QString());
     alert->setIcon(failures ? QMessageBox::Warning : QMessageBox::Information);
     // Escape closes the sheet; it never opens the file manager.
     alert->setEscapeButton(static_cast<QAbstractButton *>(alert->defaultButton()));

@@ -133,6 +133,6 @@ void AppDelegate::startPhotoJob(const QList<IKImageItemPtr> &items,
     runner->start(items.size(), std::move(task));
 }
 
-void AppDelegate::finishJob(const JobReport &report) {
-    showJobEnding(report);
+void AppDelegate::finishJob(const JobReport &report, QWidget *over) {
+    showJobEnding(report, over);
 }
