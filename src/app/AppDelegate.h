@@ -239,8 +239,7 @@ class AppDelegate : public QObject {
     bool duplicateScanRunning() const { return duplicateScan != nullptr; }
     // Stops a running scan; its groups are never shown.
     void stopDuplicateScan();
-    std::shared_ptr<class DuplicateScanJob> duplicateScan; // the running scan, if any
-    class QThread *findDuplicatThreader = nullptr;         // owned by duplicateScan
+    JobRunner *duplicateScan = nullptr; // the running scan's job, if any
     QTimer *scanDupGifTimer = nullptr;
     QList<PRDuplicateNodePtr> sameFileArray;
     int duplicatePhotosNum = 0, duplicateVideosNum = 0;
