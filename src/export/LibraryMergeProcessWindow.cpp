@@ -6,6 +6,7 @@
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 
 void buildLibraryMergeProcessWindow(AppDelegate &d) {
     QVBoxLayout *column =
@@ -17,4 +18,8 @@ void buildLibraryMergeProcessWindow(AppDelegate &d) {
     PK_OUTLET(column, w, d, photolibMergeProcessTipLab);
     d.photolibMergeProcessTipLab->setWordWrap(true);
     column->addStretch(1);
+    // The merge's one Cancel: its window covers the status bar's.
+    auto *cancel = new QPushButton(AppDelegate::tr("Cancel"), w);
+    cancel->setObjectName(QStringLiteral("photolibMergeCancelBtn"));
+    column->addWidget(cancel, 0, Qt::AlignRight);
 }
