@@ -22,4 +22,6 @@ void buildLibraryMergeProcessWindow(AppDelegate &d) {
     auto *cancel = new QPushButton(AppDelegate::tr("Cancel"), w);
     cancel->setObjectName(QStringLiteral("photolibMergeCancelBtn"));
     column->addWidget(cancel, 0, Qt::AlignRight);
+    // Room for a phase text and the photo under way on two or three lines.
+    w->setMinimumSize(460, 170);
 }
