@@ -153,8 +153,10 @@ class AppDelegate : public QObject {
     // `report.notWritten` (failed or skipped; told whatever the suppression setting) and a
     // button that reveals the result. False when the suppression setting kept it away.
     // `unshown`: the reveal found no file manager, so the sheet shows although suppressed,
-    // names the folder and offers no reveal.
-    bool LocalPhotoMetadataChangedCompletedAlert(const JobReport &report, bool unshown = false);
+    // names the folder and offers no reveal. `over`: the window the sheet opens on, when not
+    // the main window.
+    bool LocalPhotoMetadataChangedCompletedAlert(const JobReport &report, bool unshown = false,
+                                                 QWidget *over = nullptr);
     void savePanelDidEnd112(QMessageBox *alert, int returnCode, void *contextInfo = nullptr);
 
     // The items selected in the local browser, in list order.
@@ -542,9 +544,9 @@ class AppDelegate : public QObject {
     QString currentActionTitle; // while a triggered menu item is handled
     QString endingJobTitle;     // while a job's ending runs
     // The one ending of a job (metadata/CompletionSheet.cpp): the completion sheet when one
-    // is due, whose button reveals the result; otherwise the reveal at once. Returns the
-    // sheet shown, if any.
-    QMessageBox *showJobEnding(const JobReport &report);
+    // is due, whose button reveals the result; otherwise the reveal at once. The sheet opens
+    // on `over` when the job belongs to a window of its own. Returns the sheet shown, if any.
+    QMessageBox *showJobEnding(const JobReport &report, QWidget *over = nullptr);
     // The ending of a job whose `written` results need no sheet: `path` shown in the file
     // manager (under `root`), or, where none answers, the sheet naming what and where.
     void revealJobResult(int written, const QString &path, const QString &root);
@@ -633,8 +635,9 @@ class AppDelegate : public QObject {
     // selected one, in the panels.
     void showEditedPhotos(const WriteRecipeReport &report);
     // The one ending of a job: the completion sheet with its reveal button, or, when no
-    // sheet is due, one reveal without waiting for the file manager (showJobEnding).
-    QMessageBox *finishJob(const JobReport &report);
+    // sheet is due, one reveal without waiting for the file manager (showJobEnding). The
+    // sheet opens on `over` when the job belongs to a window of its own; it is returned.
+    QMessageBox *finishJob(const JobReport &report, QWidget *over = nullptr);
     int runningJobCount() const { return runningJobs; }
     int runningJobs = 0;
     // End of long jobs.

@@ -1,12 +1,14 @@
 // The duplicate scan: refused until the library has loaded and while another program holds
-// it; otherwise the window comes up over the main window while a worker hashes a snapshot
-// of the browser's list, and the groups are shown when it hands back.
+// it; otherwise the window comes up over the main window while a job hashes a snapshot of
+// the browser's list, and the groups are shown when it ends.
 #include "app/AppDelegate.h"
 
 #include "base/Logging.h"
 #include "export/PRArrayController.h"
 #include "export/core/DuplicateScan.h"
 #include "platform/AlertSheet.h"
+#include "platform/core/JobReport.h"
+#include "platform/core/JobRunner.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -14,23 +16,8 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QTableView>
-#include <QThread>
 #include <QTimer>
-#include <atomic>
-
-// The running scan: cancelled and waited for when the application object goes.
-class DuplicateScanJob {
-  public:
-    ~DuplicateScanJob() {
-        cancel = true;
-        if (thread) {
-            thread->wait();
-            delete thread;
-        }
-    }
-    std::atomic_bool cancel{false};
-    QThread *thread = nullptr;
-};
+#include <utility>
 
 void AppDelegate::FindDuplicatePhotosAction() {
     const auto end3 = [this](QMessageBox *a, int c) { savePanelDidEnd3(a, c); };
@@ -65,32 +52,30 @@ void AppDelegate::FindDuplicatePhotosAction() {
     duplicateWindow.scanDupGifTimer->start(100);
     duplicateWindow.hHasRemoved = false;
 
-    // The worker reads only this copy, never the browser's list or items.
+    // The tasks read only this copy, never the browser's list or items; each hashes one
+    // thumbnail, so a Cancel leaves the rest unread.
     const QList<DuplicateScanEntry> entries = duplicateScanEntries(library.photoLibBroserArray);
-    auto job = std::make_shared<DuplicateScanJob>();
-    DuplicateScanJob *raw = job.get();
-    // A weak reference, not the address: a later scan's job may be made at the same one.
-    const std::weak_ptr<DuplicateScanJob> weak = job;
-    duplicateWindow.duplicateScan = job;
-    job->thread = QThread::create([this, raw, weak, entries] {
-        auto result = std::make_shared<DuplicateScanResult>(
-            findDuplicateFiles(entries, nullptr, &raw->cancel));
-        QMetaObject::invokeMethod(
-            this,
-            [this, weak, result] {
-                const std::shared_ptr<DuplicateScanJob> alive = weak.lock();
-                if (!alive || alive != duplicateWindow.duplicateScan || alive->cancel)
+    const QStringList paths = duplicateScanPaths(entries);
+    JobRunner *runner = startJob();
+    duplicateWindow.duplicateScan = runner;
+    connect(runner, &JobRunner::finished, this,
+            [this, runner, entries, paths](const QList<JobResult> &results, bool cancelled) {
+                if (duplicateWindow.duplicateScan != runner)
+                    return; // stopped from its window: nothing of it shows
+                if (cancelled) {
+                    CLickCancleDupAction();
                     return;
-                ScanDuplicateFinishedHanderToMainThread(*result);
-                duplicateWindow.duplicateScan
-                    .reset(); // waits for the worker, which has only to return
-                duplicateWindow.findDuplicatThreader = nullptr;
-            },
-            Qt::QueuedConnection);
+                }
+                duplicateWindow.duplicateScan = nullptr;
+                QList<ThumbnailKey> read;
+                for (const JobResult &r : results)
+                    read << ThumbnailKey{r.ok ? r.data.toString() : QString(), r.reason};
+                ScanDuplicateFinishedHanderToMainThread(duplicateScanResult(entries, paths, read));
+            });
+    runner->start(paths, [](const QString &path) {
+        const ThumbnailKey k = thumbnailKey(path);
+        return JobResult{-1, !k.key.isNull(), {}, k.why, k.key};
     });
-    job->thread->setObjectName(QStringLiteral("findDuplicatThreader"));
-    duplicateWindow.findDuplicatThreader = job->thread;
-    job->thread->start();
 
     duplicateWindow.duplicateResultlab->hide();
     duplicateWindow.duplicateUnreadablelab->hide();
@@ -100,9 +85,8 @@ void AppDelegate::FindDuplicatePhotosAction() {
 void AppDelegate::stopDuplicateScan() {
     if (!duplicateWindow.duplicateScan)
         return;
-    duplicateWindow.duplicateScan->cancel = true;
-    duplicateWindow.duplicateScan.reset(); // the hashing stops at its next thumbnail
-    duplicateWindow.findDuplicatThreader = nullptr;
+    // The thumbnails not begun are left unread; the ending sees it is no longer the scan.
+    std::exchange(duplicateWindow.duplicateScan, nullptr)->cancel();
     if (duplicateWindow.scanDupGifTimer)
         duplicateWindow.scanDupGifTimer->stop();
     duplicateWindow.scanDupProcesser->hide();
@@ -128,15 +112,15 @@ void AppDelegate::ScanDuplicateFinishedHanderToMainThread(const DuplicateScanRes
 
     duplicateWindow.leftController->setContent(duplicateWindow.sameFileArray);
     if (duplicateWindow.sameFileArray.isEmpty()) {
-        // Over the duplicate window, which stays up; the program goes on meanwhile.
-        auto *alert = new QMessageBox(duplicateWindow.dupWindow);
-        alert->setObjectName(QStringLiteral("noDuplicatesAlert"));
-        alert->setWindowModality(Qt::ApplicationModal);
-        alert->setText(tr("No duplicate photos found."));
-        alert->setInformativeText(QString());
-        alert->addButton(tr(" OK "), QMessageBox::AcceptRole);
-        connect(alert, &QDialog::finished, alert, &QObject::deleteLater);
-        alert->open();
+        // Over the duplicate window, which stays up; the thumbnails left out are named.
+        JobReport report;
+        report.message = tr("No duplicate photos found.");
+        report.nothingToDo = true;
+        report.notWritten = result.unreadable;
+        if (!result.unreadable.isEmpty())
+            report.informative = tr("These thumbnails could not be read:\n%1")
+                                     .arg(shortList(result.unreadable).join(QLatin1Char('\n')));
+        finishJob(report, duplicateWindow.dupWindow);
     }
     duplicateWindow.leftTableView->clearSelection();
     reloadDuplicateTable(duplicateWindow.leftTableView);

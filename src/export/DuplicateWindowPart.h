@@ -21,8 +21,7 @@ class QWidget;
 
 // The duplicate window: the running scan, its groups, the two tables and the preview.
 struct DuplicateWindowPart {
-    std::shared_ptr<class DuplicateScanJob> duplicateScan; // the running scan, if any
-    class QThread *findDuplicatThreader = nullptr;         // owned by duplicateScan
+    class JobRunner *duplicateScan = nullptr; // the running scan's job, if any
     QTimer *scanDupGifTimer = nullptr;
     QList<PRDuplicateNodePtr> sameFileArray;
     int duplicatePhotosNum = 0, duplicateVideosNum = 0;

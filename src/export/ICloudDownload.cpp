@@ -4,6 +4,8 @@
 #include "base/SharedHelpers.h"
 #include "export/core/CloudDownload.h"
 #include "platform/AlertSheet.h"
+#include "platform/core/JobReport.h"
+#include "platform/core/JobRunner.h"
 #include "platform/core/Workspace.h"
 
 #include <QDialog>
@@ -13,6 +15,7 @@
 #include <QListView>
 #include <QMainWindow>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -50,20 +53,84 @@ void prepareDownloadWindow(AppDelegate &d) {
     d.libraryWindows.downloadiCloudPhotoProcesslab = new QLabel(w);
     d.libraryWindows.downloadiCloudPhotoProcesslab->setObjectName(
         QStringLiteral("downloadiCloudPhotoProcesslab"));
+    auto *cancel = new QPushButton(AppDelegate::tr("Cancel"), w);
+    cancel->setObjectName(QStringLiteral("downloadPhotosCancelBtn"));
     if (column) {
         column->insertWidget(0, d.libraryWindows.downloadiCloudPhotoInfolab);
         column->insertWidget(1, d.libraryWindows.downloadPhotosProgressor);
         column->insertWidget(2, d.libraryWindows.downloadiCloudPhotoProcesslab);
+        column->insertWidget(3, cancel, 0, Qt::AlignRight);
     }
 }
 
-void showDownloadEnd(AppDelegate &d, const CloudDownloadRun::Report &report) {
-    const QStringList missing = report.notDownloaded + report.notCopied;
-    if (!missing.isEmpty())
-        beginAlertSheet(d.window, AppDelegate::tr("Some originals were not downloaded."),
-                        missing.mid(0, 20).join(QLatin1Char('\n')), {AppDelegate::tr(" Ok ")},
-                        [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
-    Workspace::selectFile(QString(), d.preferences.storagelocation);
+// The window's last words, then the one ending: the photos not written, each with its
+// reason, and the storage folder shown.
+void endCloudDownload(AppDelegate &d, const CloudDownloadRun::Report &report,
+                      const QString &storage, bool withWindow, bool cancelled) {
+    if (withWindow) {
+        d.libraryWindows.cloudDownload = nullptr;
+        if (d.libraryWindows.downloadiCloudPhotoInfolab)
+            d.libraryWindows.downloadiCloudPhotoInfolab->setText(
+                AppDelegate::tr("%1 full-resolution iCloud photos total %2 have been "
+                                "successfully downloaded.")
+                    .arg(report.total - int(report.notDownloaded.size() + report.notCopied.size()))
+                    .arg(sizeText(d.libraryWindows.allDownloadiCloudPhotoSize)));
+        if (d.libraryWindows.downloadiCloudPhotoProcesslab)
+            d.libraryWindows.downloadiCloudPhotoProcesslab->clear();
+        if (d.libraryWindows.downloadPhotosWindow)
+            d.libraryWindows.downloadPhotosWindow->hide();
+    }
+    JobReport ending;
+    ending.written = int(report.written.size());
+    ending.notWritten = report.notDownloaded + report.notCopied;
+    ending.cancelled = cancelled;
+    ending.revealRoot = storage;
+    ending.sheetOnSuccess = false;
+    if (!ending.notWritten.isEmpty()) {
+        ending.message = cancelled ? AppDelegate::tr("The download was cancelled.")
+                                   : AppDelegate::tr("Some originals were not downloaded.");
+        ending.informative = shortList(ending.notWritten).join(QLatin1Char('\n'));
+    }
+    d.finishJob(ending);
+}
+
+// The run on the job runner: `withWindow` drives the download window's bar, and its Cancel
+// stops the run. The end goes through the one ending of jobs.
+void startCloudDownload(AppDelegate &d, const QList<ExportEntry> &entries, bool withWindow) {
+    JobRunner *runner = d.startJob();
+    const QString storage = d.preferences.storagelocation;
+    CloudPhotoLibrary *service = &cloudPhotoLibrary();
+    // What a run cancelled before it began leaves: every photo named as cancelled.
+    auto report = std::make_shared<CloudDownloadRun::Report>();
+    report->total = int(entries.size());
+    for (const ExportEntry &e : entries)
+        report->notDownloaded << QStringLiteral("%1: cancelled").arg(e.item->fileName);
+    if (withWindow) {
+        d.libraryWindows.cloudDownload = runner;
+        // The window has its bar and Cancel: the status bar shows no second pair.
+        runner->setOwnProgress(true);
+        QObject::connect(runner, &JobRunner::progress, &d,
+                         &AppDelegate::downloadAssetResourceonMainThread);
+        if (auto *cancel = d.libraryWindows.downloadPhotosWindow->findChild<QPushButton *>(
+                QStringLiteral("downloadPhotosCancelBtn"))) {
+            cancel->setEnabled(true);
+            QObject::connect(cancel, &QPushButton::clicked, runner, [runner, cancel] {
+                cancel->setEnabled(false);
+                runner->cancel();
+            });
+        }
+    }
+    QObject::connect(runner, &JobRunner::finished, &d,
+                     [&d, report, storage, withWindow](const QList<JobResult> &, bool cancelled) {
+                         endCloudDownload(d, *report, storage, withWindow, cancelled);
+                     });
+    runner->startLong([entries, storage, service, report](JobControl &control) {
+        *report = CloudDownloadRun::runToEnd(
+            entries, storage, *service,
+            [&control](int finished, int total) { control.setProgress(finished, total); },
+            [&control] { return control.isCancelled(); });
+        return JobResult{0, true, {}, {}, {}};
+    });
 }
 
 } // namespace
@@ -101,43 +168,7 @@ void AppDelegate::DownloadICloudsfromphotolibraryAction() {
     } else if (libraryWindows.downloadPhotosWindow) {
         libraryWindows.downloadPhotosWindow->show();
     }
-    ++runningJobs;
-    QPointer<AppDelegate> self(this);
-    // Progress may come from the service's threads: the window is only touched here.
-    libraryWindows.cloudDownload = CloudDownloadRun::start(
-        entries, preferences.storagelocation, cloudPhotoLibrary(),
-        [self](int finished, int total) {
-            QMetaObject::invokeMethod(
-                self,
-                [self, finished, total] {
-                    if (self)
-                        self->downloadAssetResourceonMainThread(finished, total);
-                },
-                Qt::QueuedConnection);
-        },
-        [self](const CloudDownloadRun::Report &report) {
-            QMetaObject::invokeMethod(
-                self,
-                [self, report] {
-                    if (!self)
-                        return;
-                    self->libraryWindows.cloudDownload.reset();
-                    --self->runningJobs;
-                    if (self->libraryWindows.downloadiCloudPhotoInfolab)
-                        self->libraryWindows.downloadiCloudPhotoInfolab->setText(
-                            tr("%1 full-resolution iCloud photos total %2 have been "
-                               "successfully downloaded.")
-                                .arg(report.total -
-                                     int(report.notDownloaded.size() + report.notCopied.size()))
-                                .arg(sizeText(self->libraryWindows.allDownloadiCloudPhotoSize)));
-                    if (self->libraryWindows.downloadiCloudPhotoProcesslab)
-                        self->libraryWindows.downloadiCloudPhotoProcesslab->clear();
-                    if (self->libraryWindows.downloadPhotosWindow)
-                        self->libraryWindows.downloadPhotosWindow->hide();
-                    showDownloadEnd(*self, report);
-                },
-                Qt::QueuedConnection);
-        });
+    startCloudDownload(*this, entries, true);
 }
 
 void AppDelegate::downloadAssetResourceonMainThread(int finished, int total) {
@@ -173,20 +204,7 @@ void AppDelegate::ShowphotoinFinderAction() {
                     alert->close();
                 if (code != 1)
                     return;
-                ++runningJobs;
-                QPointer<AppDelegate> self(this);
-                CloudDownloadRun::start({one}, preferences.storagelocation, cloudPhotoLibrary(), {},
-                                        [self](const CloudDownloadRun::Report &report) {
-                                            QMetaObject::invokeMethod(
-                                                self,
-                                                [self, report] {
-                                                    if (!self)
-                                                        return;
-                                                    --self->runningJobs;
-                                                    showDownloadEnd(*self, report);
-                                                },
-                                                Qt::QueuedConnection);
-                                        });
+                startCloudDownload(*this, {one}, false);
             });
     }
 }

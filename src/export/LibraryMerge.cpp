@@ -1,9 +1,10 @@
 // The library merge: listing two libraries, choosing the destination, the confirmation,
-// the merge on a worker thread and its end sheet.
+// the merge as a job and its end sheet.
 #include "app/AppDelegate.h"
 
 #include "export/core/LibraryMerge.h"
 #include "platform/AlertSheet.h"
+#include "platform/core/JobReport.h"
 #include "platform/core/JobRunner.h"
 #include "platform/core/PhotosApplication.h"
 
@@ -17,6 +18,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <memory>
@@ -176,18 +178,28 @@ void AppDelegate::StartMergePhotoLibraryThreader() {
     front(mergeWindow.photolibMergeProcessWindow);
     PhotosApplication *photos = &photosApplication();
     auto report = std::make_shared<LibraryMergeReport>();
+    // What a merge cancelled before it began leaves.
+    report->exportFolder = exportFolderFor(settings.sourceLibrary);
+    report->cancelled = true;
     JobRunner *runner = startJob();
-    // The merge window shows its own steps; a merge stops only at its end, so no Cancel.
+    // The merge window shows its own steps and Cancel: the status bar shows no second pair.
     runner->setOwnProgress(true);
+    if (auto *cancel = mergeWindow.photolibMergeProcessWindow->findChild<QPushButton *>(
+            QStringLiteral("photolibMergeCancelBtn"))) {
+        cancel->setEnabled(true);
+        connect(cancel, &QPushButton::clicked, runner, [runner, cancel] {
+            cancel->setEnabled(false);
+            runner->cancel();
+        });
+    }
     connect(runner, &JobRunner::progressText, this,
             &AppDelegate::MergePhotoLibraryProcessInMainThread);
     connect(runner, &JobRunner::finished, this,
             [this, report] { StartMergePhotoLibraryFinshMainThreader(*report); });
     runner->startLong([settings, photos, report](JobControl &control) {
-        *report =
-            ImportPhotosfromSourcePhotoLibrary(settings, *photos, [&control](const QString &text) {
-                control.setProgress(0, 0, text);
-            });
+        *report = ImportPhotosfromSourcePhotoLibrary(
+            settings, *photos, [&control](const QString &text) { control.setProgress(0, 0, text); },
+            [&control] { return control.isCancelled(); });
         return JobResult{0, true, {}, {}, {}};
     });
 }
@@ -210,16 +222,27 @@ void AppDelegate::StartMergePhotoLibraryFinshMainThreader(const LibraryMergeRepo
         lines << tr("Nothing was imported: %1.").arg(report.importsNotTried);
     if (!report.stopped.isEmpty())
         lines << report.stopped;
+    if (report.cancelled)
+        lines << (report.imported == 0
+                      ? tr("Nothing was imported: the destination library is as it was.")
+                      : tr("The photos imported before the Cancel stay in the destination "
+                           "library."));
     if (!report.failed.isEmpty())
-        lines << tr("Not merged:") << report.failed;
-    const QString message = !report.stopped.isEmpty() ? tr("The photo library merge stopped.")
-                            : report.imported == 0
-                                ? tr("The photos were exported, not imported.")
-                                : tr("The photo library merge task has been completed.");
-    QMessageBox *sheet = beginAlertSheet(
-        mergeWindow.photolibMergeWindow, message, lines.join(QLatin1Char('\n')), {tr(" Ok ")},
-        [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+        lines << tr("Not merged:") << shortList(report.failed);
+    JobReport ending;
+    ending.message = report.cancelled            ? tr("The photo library merge was cancelled.")
+                     : !report.stopped.isEmpty() ? tr("The photo library merge stopped.")
+                     : report.imported == 0
+                         ? tr("The photos were exported, not imported.")
+                         : tr("The photo library merge task has been completed.");
+    ending.informative = lines.join(QLatin1Char('\n'));
+    ending.cancelled = report.cancelled;
+    ending.written = int(report.exported.size());
+    ending.revealRoot = report.exportFolder;
     // Only a merge that lost photos or stopped carries the warning sign.
-    if (report.stopped.isEmpty() && report.failed.isEmpty() && report.importsNotTried.isEmpty())
-        sheet->setIcon(QMessageBox::Information);
+    ending.notWritten = report.failed;
+    for (const QString &why : {report.stopped, report.importsNotTried})
+        if (!why.isEmpty())
+            ending.notWritten << why;
+    finishJob(ending, mergeWindow.photolibMergeWindow);
 }

@@ -6,6 +6,7 @@
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 
 void buildLibraryMergeProcessWindow(AppDelegate &d) {
     QVBoxLayout *column =
@@ -17,4 +18,10 @@ void buildLibraryMergeProcessWindow(AppDelegate &d) {
     PK_OUTLET(column, w, d, mergeWindow.photolibMergeProcessTipLab);
     d.mergeWindow.photolibMergeProcessTipLab->setWordWrap(true);
     column->addStretch(1);
+    // The merge's one Cancel: its window covers the status bar's.
+    auto *cancel = new QPushButton(AppDelegate::tr("Cancel"), w);
+    cancel->setObjectName(QStringLiteral("photolibMergeCancelBtn"));
+    column->addWidget(cancel, 0, Qt::AlignRight);
+    // Room for a phase text and the photo under way on two or three lines.
+    w->setMinimumSize(460, 170);
 }

@@ -41,21 +41,22 @@ void revealOrSay(AppDelegate &d, const QString &path, const QString &root) {
 }
 
 // The sheet of a job that brings its own words; the result, if any, is shown beside it.
-QMessageBox *ownWordsSheet(AppDelegate &d, const JobReport &report) {
-    const bool allDone =
-        report.written > 0 && report.notWritten.isEmpty() && report.partlyWritten.isEmpty();
+QMessageBox *ownWordsSheet(AppDelegate &d, const JobReport &report, QWidget *over) {
+    const bool allDone = (report.written > 0 || report.nothingToDo) && !report.cancelled &&
+                         report.notWritten.isEmpty() && report.partlyWritten.isEmpty();
     QMessageBox *sheet = markOutcome(
-        beginAlertSheet(d.window, report.message, report.informative,
+        beginAlertSheet(over ? over : d.window, report.message, report.informative,
                         {report.button.isEmpty() ? AppDelegate::tr(" Ok ") : report.button},
                         [&d](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); }),
         allDone);
-    if (!report.revealPath.isEmpty() || !report.revealRoot.isEmpty())
+    // Nothing written, nothing to show.
+    if (report.written > 0 && (!report.revealPath.isEmpty() || !report.revealRoot.isEmpty()))
         revealOrSay(d, report.revealPath, report.revealRoot);
     return sheet;
 }
 
 // The completion sheet of `report`, or null when it is suppressed.
-QMessageBox *completionSheet(AppDelegate &d, const JobReport &report, bool unshown) {
+QMessageBox *completionSheet(AppDelegate &d, const JobReport &report, bool unshown, QWidget *over) {
     // Never report success for a photo that was not written: failures are always told.
     const bool failures = !report.notWritten.isEmpty() || !report.partlyWritten.isEmpty();
     if (!failures && !unshown &&
@@ -84,7 +85,7 @@ QMessageBox *completionSheet(AppDelegate &d, const JobReport &report, bool unsho
         buttons << AppDelegate::tr("Show in Folder");
     const QString revealPath = report.revealPath, revealRoot = report.revealRoot;
     QMessageBox *alert = beginAlertSheet(
-        d.window, texts.message, texts.informative, buttons,
+        over ? over : d.window, texts.message, texts.informative, buttons,
         [&d, revealPath, revealRoot](QMessageBox *alert, int code) {
             if (code == 0)
                 revealOrSay(d, revealPath, revealRoot);
@@ -100,18 +101,18 @@ QMessageBox *completionSheet(AppDelegate &d, const JobReport &report, bool unsho
 
 } // namespace
 
-QMessageBox *AppDelegate::showJobEnding(const JobReport &given) {
+QMessageBox *AppDelegate::showJobEnding(const JobReport &given, QWidget *over) {
     if (!given.message.isEmpty())
-        return ownWordsSheet(*this, given);
+        return ownWordsSheet(*this, given, over);
     JobReport report = given;
     if (report.actionTitle.isEmpty())
         report.actionTitle = jobActionTitle();
     const bool due = !report.notWritten.isEmpty() || !report.partlyWritten.isEmpty() ||
-                     (report.written > 0 && report.sheetOnSuccess);
+                     !report.message.isEmpty() || (report.written > 0 && report.sheetOnSuccess);
     // A sheet offers the reveal on its button; without a sheet the result is shown at once,
     // or the job would leave no trace on the screen.
     if (due)
-        if (QMessageBox *sheet = completionSheet(*this, report, false))
+        if (QMessageBox *sheet = completionSheet(*this, report, false, over))
             return sheet;
     if (report.quiet)
         return nullptr;
@@ -120,11 +121,11 @@ QMessageBox *AppDelegate::showJobEnding(const JobReport &given) {
         QPointer<AppDelegate> self(this);
         Workspace::selectFile(report.revealPath, report.revealRoot, [self, report] {
             if (self)
-                completionSheet(*self, report, true);
+                completionSheet(*self, report, true, nullptr);
         });
     } else if (report.written > 0 && !due) {
         // Nothing to reveal: the sheet is the only trace of the job.
-        return completionSheet(*this, report, false);
+        return completionSheet(*this, report, false, over);
     }
     return nullptr;
 }
@@ -138,8 +139,9 @@ void AppDelegate::revealJobResult(int written, const QString &path, const QStrin
     finishJob(report);
 }
 
-bool AppDelegate::LocalPhotoMetadataChangedCompletedAlert(const JobReport &report, bool unshown) {
-    return completionSheet(*this, report, unshown) != nullptr;
+bool AppDelegate::LocalPhotoMetadataChangedCompletedAlert(const JobReport &report, bool unshown,
+                                                          QWidget *over) {
+    return completionSheet(*this, report, unshown, over) != nullptr;
 }
 
 void AppDelegate::savePanelDidEnd112(QMessageBox *alert, int returnCode, void *) {

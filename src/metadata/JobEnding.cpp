@@ -133,6 +133,6 @@ void AppDelegate::startPhotoJob(const QList<IKImageItemPtr> &items,
     runner->start(items.size(), std::move(task));
 }
 
-QMessageBox *AppDelegate::finishJob(const JobReport &report) {
-    return showJobEnding(report);
+QMessageBox *AppDelegate::finishJob(const JobReport &report, QWidget *over) {
+    return showJobEnding(report, over);
 }

@@ -4,6 +4,7 @@
 #include "export/PRArrayController.h"
 #include "platform/ImageView.h"
 #include "platform/core/Workspace.h"
+#include "support/JobWait.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -17,6 +18,7 @@
 #include <QImage>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -72,9 +74,12 @@ class DuplicateWindow : public LibraryEditTest {
         return qobject_cast<PRDupNameCellView *>(d->duplicateWindow.leftTableView->indexWidget(
             d->duplicateWindow.leftController->index(row, 0)));
     }
+    // The job's ending over the duplicate window, when the scan found nothing.
     QMessageBox *noDuplicatesAlert() const {
-        return d->duplicateWindow.dupWindow->findChild<QMessageBox *>(
-            QStringLiteral("noDuplicatesAlert"));
+        for (QMessageBox *box : d->duplicateWindow.dupWindow->findChildren<QMessageBox *>())
+            if (box->isVisible() && box->text() == QStringLiteral("No duplicate photos found."))
+                return box;
+        return nullptr;
     }
     // Hand-made groups of these sizes, their files named "g<group>-<member>".
     QList<PRDuplicateNodePtr> groupsOf(const QList<int> &sizes) {
@@ -477,6 +482,19 @@ TEST_F(DuplicateWindow, CancelDuringAScanStopsItAndNothingShowsAfterwards) {
     EXPECT_EQ(noDuplicatesAlert(), nullptr);
     EXPECT_FALSE(d->duplicateWindow.dupWindow->isVisible());
     EXPECT_FALSE(d->duplicateWindow.duplicateResultlab->isVisibleTo(d->duplicateWindow.dupWindow));
+    EXPECT_FALSE(d->duplicateWindow.scanDupGifTimer->isActive());
+
+    // The status bar's Cancel ends the scan the same way: the window goes, no groups shown.
+    d->FindDuplicatePhotosAction();
+    ASSERT_TRUE(d->duplicateScanRunning());
+    const auto cancels = d->window->findChildren<QPushButton *>(QStringLiteral("JobCancelButton"));
+    ASSERT_FALSE(cancels.isEmpty());
+    cancels.last()->click();
+    ASSERT_TRUE(waitForJobs(*d));
+    EXPECT_FALSE(d->duplicateScanRunning());
+    EXPECT_EQ(noDuplicatesAlert(), nullptr);
+    EXPECT_FALSE(d->duplicateWindow.dupWindow->isVisible());
+    EXPECT_EQ(d->duplicateWindow.leftController->count(), 0);
     EXPECT_FALSE(d->duplicateWindow.scanDupGifTimer->isActive());
 }
 

@@ -13,6 +13,7 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSignalSpy>
 
 namespace {
@@ -30,6 +31,20 @@ class ICloudWindow : public LibraryEditTest {
     void TearDown() override {
         Workspace::setRevealer({});
         LibraryEditTest::TearDown();
+    }
+    QMessageBox *visibleSheet() const {
+        for (QMessageBox *box : d->window->findChildren<QMessageBox *>())
+            if (box->isVisible())
+                return box;
+        return nullptr;
+    }
+    void clickSheetButton(const QString &text) {
+        QMessageBox *sheet = visibleSheet();
+        ASSERT_TRUE(sheet);
+        for (QAbstractButton *b : sheet->buttons())
+            if (b->text() == text)
+                return b->click();
+        ADD_FAILURE() << "no button " << text.toStdString();
     }
     QString storage;
     QStringList revealed;
@@ -53,11 +68,14 @@ TEST_F(ICloudWindow, LocalOriginalsAreCopiedAndICloudOnesAreNamedWithTheReason) 
         shown << v.at(0).toInt();
     EXPECT_EQ(shown, (QList<int>{50, 100}));
     EXPECT_FALSE(d->libraryWindows.downloadPhotosWindow->isVisible());
-    const QList<SheetText> sheets = takeSheets();
-    ASSERT_EQ(sheets.size(), 1);
-    EXPECT_EQ(sheets[0].informative,
+    // The sheet names the photo not downloaded; the folder is shown beside it.
+    QMessageBox *sheet = visibleSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->text(), "Some originals were not downloaded.");
+    EXPECT_EQ(sheet->informativeText(),
               "DSC03584.dng: iCloud Photos cannot be reached from Linux (its thumbnail is "
               "DSC03584.jpeg)");
+    clickSheetButton(" Ok ");
     EXPECT_EQ(fileBytes(storage + "/Pumkins2.jpg"), fileBytes(item("Pumkins2.jpg")->filePath));
     EXPECT_TRUE(QFileInfo::exists(storage + "/DSC03584.jpeg"));
     EXPECT_EQ(revealed, QStringList{storage});
@@ -103,17 +121,36 @@ TEST_F(ICloudWindow, WithAServiceTheOriginalIsFetchedByTheProgressOfEachPhoto) {
     // Shown in the file manager: asked first, then fetched beside the first one.
     select({"DSC03584.dng"});
     d->ShowphotoinFinderAction();
-    QMessageBox *ask = nullptr;
-    for (QMessageBox *box : d->window->findChildren<QMessageBox *>())
-        if (box->isVisible())
-            ask = box;
-    ASSERT_TRUE(ask);
-    EXPECT_EQ(ask->informativeText(), "Do you want to download it locally?");
-    for (QAbstractButton *b : ask->buttons())
-        if (b->text() == " Download ")
-            b->click();
+    ASSERT_TRUE(visibleSheet());
+    EXPECT_EQ(visibleSheet()->informativeText(), "Do you want to download it locally?");
+    clickSheetButton(" Download ");
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(fileBytes(storage + "/DSC03584 2.dng"), "raw");
     EXPECT_FALSE(QFileInfo::exists(storage + "/DSC03584 3.dng"));
+    setCloudPhotoLibrary(nullptr);
+}
+
+TEST_F(ICloudWindow, ACancelledDownloadWritesNothingMoreAndSaysSo) {
+    FakeCloudPhotoLibrary fake;
+    fake.hold = true; // the run waits at its first question to the service
+    setCloudPhotoLibrary(&fake);
+    ASSERT_TRUE(openLibrary("Test-10.15.7"));
+    select({"DSC03584.dng", "Pumkins2.jpg"});
+    d->DownloadICloudsfromphotolibraryAction();
+    auto *cancel =
+        d->libraryWindows.downloadPhotosWindow->findChild<QPushButton *>("downloadPhotosCancelBtn");
+    ASSERT_TRUE(cancel);
+    EXPECT_TRUE(cancel->isVisible());
+    cancel->click();
+    fake.release();
+    ASSERT_TRUE(waitForJobs(*d));
+    EXPECT_FALSE(d->libraryWindows.downloadPhotosWindow->isVisible());
+    QMessageBox *sheet = visibleSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->text(), "The download was cancelled.");
+    EXPECT_TRUE(sheet->informativeText().contains("DSC03584.dng: cancelled"));
+    EXPECT_TRUE(sheet->informativeText().contains("Pumkins2.jpg: cancelled"));
+    EXPECT_TRUE(QDir(storage).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(revealed.isEmpty());
     setCloudPhotoLibrary(nullptr);
 }

@@ -15,6 +15,7 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QScreen>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -195,4 +196,29 @@ TEST_F(LibraryMergeWindow, OnLinuxTheEndSheetSaysThePhotosWereExportedNotImporte
     EXPECT_TRUE(d->mergeWindow.photolibMergeProcessTipLab->text().endsWith("..."));
     EXPECT_EQ(folderHashes(source), sourceBefore);
     EXPECT_EQ(folderHashes(destination), destinationBefore);
+}
+
+TEST_F(LibraryMergeWindow, ACancelledMergeStopsAndLeavesTheDestinationAsItWas) {
+    const QStringList destinationBefore = folderHashes(destination);
+    d->ClickMergePhotoLibraryAction();
+    d->importPhotoLibraryintoTableViewThreader({destination, source});
+    d->savePanelDidEnd36(nullptr, 1);
+    // The process window's Cancel is the merge's only one.
+    auto *cancel = d->mergeWindow.photolibMergeProcessWindow->findChild<QPushButton *>(
+        "photolibMergeCancelBtn");
+    ASSERT_TRUE(cancel);
+    EXPECT_TRUE(cancel->isVisible());
+    cancel->click();
+    ASSERT_TRUE(waitForMerge(*d));
+    const QList<SheetText> sheets = mergeSheets();
+    ASSERT_EQ(sheets.size(), 1);
+    EXPECT_EQ(sheets[0].text, "The photo library merge was cancelled.");
+    EXPECT_TRUE(sheets[0].informative.contains(
+        "Nothing was imported: the destination library is as it was."))
+        << sheets[0].informative;
+    EXPECT_EQ(folderHashes(destination), destinationBefore);
+    EXPECT_EQ(value("PRAGMA integrity_check", destination + "/database/Photos.sqlite"), "ok");
+    // Whatever was exported before the Cancel is whole: no temporaries left in E.
+    const QDir e(QDir::homePath() + "/Pictures/Test-10.15.7");
+    EXPECT_TRUE(e.entryList(QDir::Files | QDir::Hidden | QDir::System).filter(".pk").isEmpty());
 }

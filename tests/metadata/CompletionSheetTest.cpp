@@ -127,6 +127,24 @@ TEST_F(CompletionSheet, FailuresAreToldEvenWhenSuppressed) {
     EXPECT_TRUE(sheet->informativeText().contains("broken.jpg"));
     EXPECT_TRUE(sheet->informativeText().contains("empty.png"));
     EXPECT_FALSE(button(sheet, "Show in Folder")) << "nothing was written to show";
+
+    // A job's own words (a search that found nothing) are its only trace: never suppressed,
+    // no box to suppress them, shown over the job's own window.
+    sheet->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QWidget own(d->window);
+    own.setWindowFlag(Qt::Window);
+    own.show();
+    JobReport nothing;
+    nothing.message = "No duplicate photos found.";
+    nothing.nothingToDo = true;
+    d->finishJob(nothing, &own);
+    QMessageBox *words = own.findChild<QMessageBox *>();
+    ASSERT_TRUE(words);
+    EXPECT_TRUE(words->isVisible());
+    EXPECT_EQ(words->text(), "No duplicate photos found.");
+    EXPECT_EQ(words->icon(), QMessageBox::Information);
+    EXPECT_FALSE(suppressionButton(words));
 }
 
 TEST_F(CompletionSheet, NamesTheMenuItemAndTheFolderAndRevealsOnlyFromItsButton) {

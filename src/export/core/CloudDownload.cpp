@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QUuid>
+#include <QWaitCondition>
 
 QString photoUuidOf(const IKImageItem &item) {
     if (item.photoLibFileNode && !item.photoLibFileNode->photouuid.isEmpty())
@@ -22,7 +23,8 @@ QString photoUuidOf(const IKImageItem &item) {
 std::shared_ptr<CloudDownloadRun> CloudDownloadRun::start(const QList<ExportEntry> &entries,
                                                           const QString &storageFolder,
                                                           CloudPhotoLibrary &service,
-                                                          Progress progress, Done done) {
+                                                          Progress progress, Done done,
+                                                          const std::function<bool()> &stopped) {
     std::shared_ptr<CloudDownloadRun> r(new CloudDownloadRun);
     r->storage = storageFolder;
     r->progress = std::move(progress);
@@ -34,11 +36,41 @@ std::shared_ptr<CloudDownloadRun> CloudDownloadRun::start(const QList<ExportEntr
     }
     r->allDownloadiCloudNum = int(entries.size());
     r->report.total = r->allDownloadiCloudNum;
-    r->run(service);
+    r->run(service, stopped);
     return r;
 }
 
-void CloudDownloadRun::run(CloudPhotoLibrary &service) {
+CloudDownloadRun::Report CloudDownloadRun::runToEnd(const QList<ExportEntry> &entries,
+                                                    const QString &storageFolder,
+                                                    CloudPhotoLibrary &service, Progress progress,
+                                                    const std::function<bool()> &stopped) {
+    // Shared with the service's answers, which may come after this function returned.
+    struct End {
+        QMutex mutex;
+        QWaitCondition wake;
+        bool over = false;
+        Report report;
+    };
+    auto end = std::make_shared<End>();
+    const auto run = start(
+        entries, storageFolder, service, std::move(progress),
+        [end](const Report &report) {
+            QMutexLocker lock(&end->mutex);
+            end->report = report;
+            end->over = true;
+            end->wake.wakeAll();
+        },
+        stopped);
+    QMutexLocker lock(&end->mutex);
+    while (!end->over) {
+        end->wake.wait(&end->mutex, 50);
+        if (stopped && !run->cancelled && stopped())
+            run->cancelled = true;
+    }
+    return end->report;
+}
+
+void CloudDownloadRun::run(CloudPhotoLibrary &service, const std::function<bool()> &stopped) {
     if (photos.empty()) {
         if (done)
             done(report);
@@ -56,7 +88,10 @@ void CloudDownloadRun::run(CloudPhotoLibrary &service) {
     const bool reachable = service.isAvailable(&why);
     for (size_t i = 0; i < photos.size(); ++i) {
         const IKImageItem &item = *photos[i]->entry.item;
-        if (item.bICloudDownloadPhoto) {
+        if (cancelled || (stopped && stopped())) {
+            cancelled = true;
+            cancelPhoto(i);
+        } else if (item.bICloudDownloadPhoto) {
             QString error;
             const QString path =
                 copyIntoFolder(item.filePath, storage,
@@ -82,6 +117,8 @@ void CloudDownloadRun::fetch(size_t i, CloudPhotoLibrary &service) {
         Photo &p = *self->photos[i];
         if (p.counted)
             return; // an answer that came twice
+        if (self->cancelled && !p.fetching)
+            return self->cancelPhoto(i);
         if (!granted && !p.fetching)
             return self->fallBack(i, QStringLiteral("access to iCloud Photos was refused"));
         const QString uuid = photoUuidOf(*p.entry.item);
@@ -157,6 +194,16 @@ void CloudDownloadRun::fallBack(size_t i, const QString &why) {
     finishPhoto(i);
 }
 
+void CloudDownloadRun::cancelPhoto(size_t i) {
+    const IKImageItem &item = *photos[i]->entry.item;
+    {
+        QMutexLocker lock(&mutex);
+        (item.bICloudDownloadPhoto ? report.notCopied : report.notDownloaded)
+            << QStringLiteral("%1: cancelled").arg(item.fileName);
+    }
+    finishPhoto(i);
+}
+
 void CloudDownloadRun::noteWritten(const QString &path, const ExportEntry &entry) {
     const QDateTime date = entry.item->photoLibFileNode
                                ? libraryDate(entry.item->photoLibFileNode->fileCreateDate)
@@ -170,6 +217,9 @@ void CloudDownloadRun::noteWritten(const QString &path, const ExportEntry &entry
 void CloudDownloadRun::finishPhoto(size_t i) {
     if (photos[i]->counted.exchange(true))
         return;
+    // Counts are told in order, and none after the end: whoever waits for the end may be
+    // gone once it came.
+    QMutexLocker order(&countMutex);
     const int finished = ++hasDownloadediCloudNum;
     if (progress)
         progress(finished, allDownloadiCloudNum);

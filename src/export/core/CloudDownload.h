@@ -30,10 +30,20 @@ class CloudDownloadRun : public std::enable_shared_from_this<CloudDownloadRun> {
     using Progress = std::function<void(int finished, int total)>;
     using Done = std::function<void(const Report &report)>;
 
+    // `stopped` is asked on the calling thread only, before each photo the run begins: once
+    // it says yes, the photos not yet begun are named as cancelled and not written.
     static std::shared_ptr<CloudDownloadRun> start(const QList<ExportEntry> &entries,
                                                    const QString &storageFolder,
                                                    CloudPhotoLibrary &service, Progress progress,
-                                                   Done done);
+                                                   Done done,
+                                                   const std::function<bool()> &stopped = {});
+
+    // The whole run on the calling thread (a job's worker), returning once every photo is
+    // counted. `stopped` is asked there, also while the service's answers are awaited; a
+    // photo under way when it says yes ends at its next answer, named as cancelled.
+    static Report runToEnd(const QList<ExportEntry> &entries, const QString &storageFolder,
+                           CloudPhotoLibrary &service, Progress progress,
+                           const std::function<bool()> &stopped);
 
     std::atomic<int> hasDownloadediCloudNum{0};
     int allDownloadiCloudNum = 0;
@@ -47,7 +57,8 @@ class CloudDownloadRun : public std::enable_shared_from_this<CloudDownloadRun> {
         std::atomic<bool> anyWritten{false};
         QString lastError;
     };
-    void run(CloudPhotoLibrary &service);
+    void run(CloudPhotoLibrary &service, const std::function<bool()> &stopped);
+    void cancelPhoto(size_t i);
     void fetch(size_t i, CloudPhotoLibrary &service);
     void writeResource(size_t i, const CloudResource &resource, CloudPhotoLibrary &service);
     void fallBack(size_t i, const QString &why);
@@ -57,7 +68,9 @@ class CloudDownloadRun : public std::enable_shared_from_this<CloudDownloadRun> {
     QString storage;
     Progress progress;
     Done done;
+    std::atomic<bool> cancelled{false}; // read by the service's answers on any thread
     std::vector<std::unique_ptr<Photo>> photos;
-    QMutex mutex; // guards report and each photo's lastError
+    QMutex mutex;      // guards report and each photo's lastError
+    QMutex countMutex; // one photo counted and told at a time
     Report report;
 };

@@ -2,13 +2,14 @@
 
 #include "base/Logging.h"
 #include "platform/core/ImageLimits.h"
-#include "platform/core/JobRunner.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QImageReader>
+#include <QSet>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
 
 namespace {
@@ -189,40 +190,51 @@ DuplicateScanResult groupDuplicates(const QList<DuplicateScanEntry> &entries,
     return result;
 }
 
-DuplicateScanResult findDuplicateFiles(const QList<DuplicateScanEntry> &entries, QThreadPool *pool,
-                                       const std::atomic_bool *cancel) {
-    // Each thumbnail is read once, however many items show it.
+QStringList duplicateScanPaths(const QList<DuplicateScanEntry> &entries) {
     QStringList paths;
-    QHash<QString, qsizetype> pathIndex;
+    QSet<QString> seen;
     for (const DuplicateScanEntry &e : entries) {
-        if (e.bReferencePhoto || pathIndex.contains(e.fileThumbPath))
+        if (e.bReferencePhoto || seen.contains(e.fileThumbPath))
             continue;
-        pathIndex.insert(e.fileThumbPath, paths.size());
+        seen.insert(e.fileThumbPath);
         paths << e.fileThumbPath;
     }
+    return paths;
+}
 
-    struct Hashed {
-        QString key, why;
-    };
-    const QList<Hashed> hashed = QtConcurrent::blockingMapped<QList<Hashed>>(
-        pool ? pool : JobRunner::pool(), paths, [cancel](const QString &path) {
-            Hashed h;
-            if (cancel && cancel->load()) {
-                h.why = QStringLiteral("cancelled");
-                return h;
-            }
-            h.key = duplicateKey(averageHashOfFile(path, &h.why));
-            return h;
-        });
+ThumbnailKey thumbnailKey(const QString &path) {
+    ThumbnailKey k;
+    k.key = duplicateKey(averageHashOfFile(path, &k.why));
+    return k;
+}
 
+DuplicateScanResult duplicateScanResult(const QList<DuplicateScanEntry> &entries,
+                                        const QStringList &paths, const QList<ThumbnailKey> &read) {
+    QHash<QString, QString> keyOfPath;
+    for (qsizetype i = 0; i < paths.size() && i < read.size(); ++i)
+        keyOfPath.insert(paths.at(i), read.at(i).key);
     QList<QString> keys;
     keys.reserve(entries.size());
     for (const DuplicateScanEntry &e : entries)
-        keys << (e.bReferencePhoto ? QString() : hashed.at(pathIndex.value(e.fileThumbPath)).key);
+        keys << (e.bReferencePhoto ? QString() : keyOfPath.value(e.fileThumbPath));
     DuplicateScanResult result = groupDuplicates(entries, keys);
+    for (qsizetype i = 0; i < paths.size() && i < read.size(); ++i)
+        if (read.at(i).key.isNull())
+            result.unreadable << QStringLiteral("%1: %2").arg(paths.at(i), read.at(i).why);
+    return result;
+}
+
+DuplicateScanResult findDuplicateFiles(const QList<DuplicateScanEntry> &entries, QThreadPool *pool,
+                                       const std::atomic_bool *cancel) {
+    // Each thumbnail is read once, however many items show it.
+    const QStringList paths = duplicateScanPaths(entries);
+    const QList<ThumbnailKey> read = QtConcurrent::blockingMapped<QList<ThumbnailKey>>(
+        pool ? pool : QThreadPool::globalInstance(), paths, [cancel](const QString &path) {
+            if (cancel && cancel->load())
+                return ThumbnailKey{{}, QStringLiteral("cancelled")};
+            return thumbnailKey(path);
+        });
+    DuplicateScanResult result = duplicateScanResult(entries, paths, read);
     result.cancelled = cancel && cancel->load();
-    for (qsizetype i = 0; i < paths.size(); ++i)
-        if (hashed.at(i).key.isNull())
-            result.unreadable << QStringLiteral("%1: %2").arg(paths.at(i), hashed.at(i).why);
     return result;
 }

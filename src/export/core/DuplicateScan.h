@@ -57,8 +57,22 @@ DuplicateScanResult groupDuplicates(const QList<DuplicateScanEntry> &entries,
 // cell above its mean (black, white, grey) also its whole grey level.
 QString duplicateKey(const AverageHash &hash);
 
-// The scan: referenced photos skipped, each thumbnail path hashed once on `pool` (the
-// job runner's when null), then grouped in list order. `cancel` stops the hashing early.
+// The thumbnails a scan reads: each path once, in list order, referenced photos left out.
+QStringList duplicateScanPaths(const QList<DuplicateScanEntry> &entries);
+
+// What reading one thumbnail gave: its key (duplicateKey), or a null key and why not.
+struct ThumbnailKey {
+    QString key, why;
+};
+ThumbnailKey thumbnailKey(const QString &path);
+
+// The scan's groups and unreadable thumbnails, from `read[i]`, what thumbnail `paths[i]`
+// (duplicateScanPaths of the same entries) gave.
+DuplicateScanResult duplicateScanResult(const QList<DuplicateScanEntry> &entries,
+                                        const QStringList &paths, const QList<ThumbnailKey> &read);
+
+// The whole scan, the thumbnails hashed on `pool` (Qt's global one when null: never the job
+// runner's, whose tasks would wait on their own pool). `cancel` stops the hashing early.
 DuplicateScanResult findDuplicateFiles(const QList<DuplicateScanEntry> &entries,
                                        QThreadPool *pool = nullptr,
                                        const std::atomic_bool *cancel = nullptr);

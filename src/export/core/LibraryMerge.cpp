@@ -156,12 +156,24 @@ bool destinationLacksPhoto(const QHash<QString, QList<PRPicFileInfoPtr>> &destin
 
 LibraryMergeReport ImportPhotosfromSourcePhotoLibrary(const LibraryMergeSettings &settings,
                                                       PhotosApplication &photos,
-                                                      const LibraryMergeProgress &progress) {
+                                                      const LibraryMergeProgress &progress,
+                                                      const std::function<bool()> &cancelled) {
     auto say = [&](const QString &text) {
         if (progress)
             progress(text);
     };
     LibraryMergeReport report;
+    // True, with the report saying so, once the user has cancelled.
+    const auto stop = [&] {
+        if (report.cancelled || !cancelled || !cancelled())
+            return report.cancelled;
+        report.cancelled = true;
+        report.stopped = QStringLiteral("The merge was cancelled after %1 of its photos were "
+                                        "exported and %2 imported.")
+                             .arg(report.exported.size())
+                             .arg(report.imported);
+        return true;
+    };
     report.exportFolder = settings.exportFolder.isEmpty() ? exportFolderFor(settings.sourceLibrary)
                                                           : settings.exportFolder;
 
@@ -173,6 +185,8 @@ LibraryMergeReport ImportPhotosfromSourcePhotoLibrary(const LibraryMergeSettings
         return report;
     }
     const QList<PRPicFileInfoPtr> kept = photosToMerge(source.records, &report.failed);
+    if (stop())
+        return report;
 
     // 2. The destination's names. An unreadable one stops here: an empty table would have
     // every photo imported again.
@@ -185,6 +199,8 @@ LibraryMergeReport ImportPhotosfromSourcePhotoLibrary(const LibraryMergeSettings
     QHash<QString, QList<PRPicFileInfoPtr>> names;
     for (const PRPicFileInfoPtr &d : target.records)
         names[nfc(d->fileName)] << d;
+    if (stop())
+        return report;
 
     // 3. The export into E, in album folders.
     const QString exportText = QString::fromLatin1(kExport);
@@ -223,6 +239,8 @@ LibraryMergeReport ImportPhotosfromSourcePhotoLibrary(const LibraryMergeSettings
     }
     QList<QPair<PRPicFileInfoPtr, QString>> exported; // photo, its file in E
     for (qsizetype i = 0; i < kept.size(); ++i) {
+        if (stop())
+            return report;
         const PRPicFileInfo &r = *kept[i];
         QString from = r.fileFullPath;
         if (settings.keepMetadata) {
@@ -281,7 +299,7 @@ LibraryMergeReport ImportPhotosfromSourcePhotoLibrary(const LibraryMergeSettings
             report.lacking << r->fileName;
         }
     }
-    if (lacking.isEmpty())
+    if (lacking.isEmpty() || stop())
         return report;
     const PhotosAnswer opened = photos.openLibrary(settings.destinationLibrary);
     if (!opened.isDone()) {
@@ -294,6 +312,8 @@ LibraryMergeReport ImportPhotosfromSourcePhotoLibrary(const LibraryMergeSettings
         return report;
     }
     for (qsizetype i = 0; i < lacking.size(); ++i) {
+        if (stop())
+            break;
         const auto &[r, path] = lacking[i];
         say(QStringLiteral("%1\nImport: %2   (%3/%4)")
                 .arg(importText, r->fileName)

@@ -31,6 +31,7 @@ struct LibraryMergeReport {
     QString
         importsNotTried; // why the Photos application was not asked (unavailable, a failed open)
     QStringList failed;  // "name: reason" for each photo not exported or not imported
+    bool cancelled = false; // stopped by the user; `stopped` says where
 };
 
 // The phase texts and the per-photo line under them.
@@ -41,10 +42,12 @@ QString exportFolderFor(const QString &sourceLibrary);
 
 // The four phases: read the source, read the destination's names, export into E, import
 // what the destination lacks through `photos`. An unreadable source or destination stops
-// the merge before anything is exported.
+// the merge before anything is exported. Once `cancelled` answers true the merge stops
+// before its next photo: the copies already in E stay, whole, and nothing more is imported.
 LibraryMergeReport ImportPhotosfromSourcePhotoLibrary(const LibraryMergeSettings &settings,
                                                       PhotosApplication &photos,
-                                                      const LibraryMergeProgress &progress = {});
+                                                      const LibraryMergeProgress &progress = {},
+                                                      const std::function<bool()> &cancelled = {});
 
 // Whether the destination, whose photos by NFC name are `destination`, lacks `photo` (the
 // file at `path`): no photo of the same name, or none of the same size and bytes.

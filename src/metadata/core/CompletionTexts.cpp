@@ -64,6 +64,11 @@ CompletionTexts completionTexts(const JobReport &report, int originalsReplaced,
     const QString folder = report.resultFolder();
     const QString where = whereText(report.written, originalsReplaced, folder, storageFolder);
     texts.failures = !report.notWritten.isEmpty() || !report.partlyWritten.isEmpty();
+    if (!report.message.isEmpty()) {
+        texts.message = report.message;
+        texts.informative = report.informative;
+        return texts;
+    }
     // Videos written without some of the values asked for are never told as a success.
     const QString partly =
         report.partlyWritten.isEmpty()

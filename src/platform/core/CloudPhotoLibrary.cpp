@@ -22,6 +22,11 @@ void LinuxCloudPhotoLibrary::writeResource(const CloudResource &, const QString 
 }
 
 bool FakeCloudPhotoLibrary::isAvailable(QString *why) const {
+    {
+        QMutexLocker lock(&holdMutex);
+        while (hold)
+            released.wait(&holdMutex);
+    }
     if (!available && why)
         *why = QStringLiteral("the test's service is switched off");
     return available;
@@ -41,6 +46,12 @@ void FakeCloudPhotoLibrary::complete(std::function<void()> fn) {
     });
     QObject::connect(t, &QThread::finished, t, &QObject::deleteLater);
     t->start();
+}
+
+void FakeCloudPhotoLibrary::release() {
+    QMutexLocker lock(&holdMutex);
+    hold = false;
+    released.wakeAll();
 }
 
 void FakeCloudPhotoLibrary::requestAuthorization(std::function<void(bool)> done) {

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QMutex>
 #include <QString>
+#include <QWaitCondition>
 #include <functional>
 
 // The photo service that keeps the originals of iCloud photos. Completions may arrive on any
@@ -50,7 +51,10 @@ class FakeCloudPhotoLibrary : public CloudPhotoLibrary {
     bool granted = true;
     bool late = false;          // completions from a thread of their own
     bool completeTwice = false; // every completion arrives twice
+    bool hold = false;          // the availability check waits for release()
     QList<Served> served;
+
+    void release();
 
     bool isAvailable(QString *why) const override;
     void requestAuthorization(std::function<void(bool)> done) override;
@@ -60,6 +64,8 @@ class FakeCloudPhotoLibrary : public CloudPhotoLibrary {
 
   private:
     void complete(std::function<void()> fn);
+    mutable QMutex holdMutex;
+    mutable QWaitCondition released;
 };
 
 // The service in use; tests put theirs in place (nullptr restores Linux's).

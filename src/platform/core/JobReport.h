@@ -25,10 +25,14 @@ struct JobReport {
     QString actionTitle;
     // The photos whose own file was rewritten (overwritten originals), as written.
     QStringList replaced;
-    // The job's own words for its sheet, in place of those made from the counts. A job that
-    // brings them always ends with that sheet (its one button, " Ok " unless given), and its
-    // result is shown at once beside it. It warns when something was not done or nothing was.
+    // The job's own words for its sheet, in place of those made from the counts (a search that
+    // found nothing, a merge and its counts). A job that brings them always ends with that
+    // sheet, which no setting suppresses (its one button, " Ok " unless given), and its result
+    // is shown at once beside it. It warns when something was not done, or nothing was.
     QString message, informative, button;
+    // The job wrote nothing because there was nothing to do (a search that found nothing):
+    // its own words are no warning.
+    bool nothingToDo = false;
 
     // The folder the written photos are in: the reveal's root, else the first result's.
     QString resultFolder() const;

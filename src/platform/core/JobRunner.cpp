@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QLoggingCategory>
 #include <QMutex>
+#include <QScopeGuard>
 #include <QThread>
 #include <QThreadPool>
 #include <QWaitCondition>
@@ -193,6 +194,10 @@ bool JobRunner::start(qsizetype count, Task task, Commit commit) {
 
 bool JobRunner::startLong(LongTask task) {
     return start(1, [this, task = std::move(task)](qsizetype) {
+        // A long task counts as a thread of its own: it often waits for work it gave the same
+        // pool (a batch of writes), which must never wait for the slot it holds.
+        pool()->releaseThread();
+        const auto giveBack = qScopeGuard([] { pool()->reserveThread(); });
         // The runner outlives the task: its destructor waits for the workers.
         JobControl control(this);
         return task(control);

@@ -4,6 +4,7 @@
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QThread>
+#include <QThreadPool>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -230,6 +231,26 @@ TEST(JobRunner, ALongTaskSaysHowFarItIsHandsBackBatchesAndSeesCancel) {
     EXPECT_TRUE(endedCancelled);
     ASSERT_EQ(results.size(), 1);
     EXPECT_EQ(results[0].reason, "cancelled");
+}
+
+TEST(JobRunner, ALongTaskWaitingForTasksOfItsOwnPoolNeverHoldsTheirSlot) {
+    // A one-core machine: the long task and the job it waits for share one slot.
+    const int threads = JobRunner::pool()->maxThreadCount();
+    JobRunner::pool()->setMaxThreadCount(1);
+    JobRunner outer;
+    std::atomic<int> inner{0};
+    ASSERT_TRUE(outer.startLong([&inner](JobControl &) {
+        JobRunner batch;
+        batch.start(4, [](qsizetype) { return okResult("x"); });
+        for (const JobResult &r : batch.waitForResults())
+            inner += r.ok;
+        return okResult("done");
+    }));
+    const QList<JobResult> results = outer.waitForResults();
+    JobRunner::pool()->setMaxThreadCount(threads);
+    EXPECT_EQ(inner.load(), 4);
+    ASSERT_EQ(results.size(), 1);
+    EXPECT_TRUE(results[0].ok);
 }
 
 TEST(JobRunner, AnEmptyJobStillStartsAndFinishes) {
