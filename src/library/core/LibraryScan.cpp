@@ -276,9 +276,10 @@ LibraryScanResult ScanPhotoLibMetadata(const QString &libraryPath, LibraryWorkin
                              : why;
         return result;
     }
-    LibraryStepResult opened = workingCopy.open(isCurrent             ? current
-                                                : catalogue.isEmpty() ? older
-                                                                      : catalogue);
+    // The scan reads the copy while its checks run; it is kept only when they pass.
+    LibraryStepResult opened = workingCopy.beginOpen(isCurrent             ? current
+                                                     : catalogue.isEmpty() ? older
+                                                                           : catalogue);
     // The catalogue's captions live in a second database, which goes the same road.
     const QString properties =
         catalogue.isEmpty() ? QString() : cataloguePropertiesPath(library, catalogue);
@@ -295,6 +296,11 @@ LibraryScanResult ScanPhotoLibMetadata(const QString &libraryPath, LibraryWorkin
                                                true, onRecord)
                   : ScanOldPhotoLibMetadata(library, workingCopy.currentPhotolibDatabasePath(),
                                             onRecord, workingCopy.companionWorkingPath());
+    if (const LibraryStepResult checked = workingCopy.finishOpen(); !checked.ok) {
+        scan.ok = false;
+        scan.records.clear();
+        scan.message = checked.reason;
+    }
     scan.message = workingCopy.libraryMessage(scan.message);
     return scan;
 }
