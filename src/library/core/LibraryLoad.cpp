@@ -58,7 +58,8 @@ class Batcher {
     QElapsedTimer clock_;
     int pending_ = 0, items_ = 0;
     bool handedBack_ = false;
-    static constexpr int kFirstBatchRecords = 200;
+    // The photos the scan gives before it reads its lookup tables.
+    static constexpr int kFirstBatchRecords = kPhotosBeforeLookupTables;
 };
 
 bool cancelled(const std::atomic_bool *cancel) {

@@ -158,11 +158,17 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
         return result;
     }
     CurrentLibraryLookups lookups(db, schema);
-    if (preloadLookups)
-        lookups.preload(); // on failure the lookups ask per photo
+    // A streamed scan asks for its first photos' lookups one by one, so that they are shown
+    // before the tables are read at once; on failure the lookups ask per photo.
+    bool preloadDue = preloadLookups;
+    int rows = 0;
     FolderListing files;
     const Row row{*stmt};
     while (stmt->step()) {
+        if (preloadDue && (!onRecord || rows++ >= kPhotosBeforeLookupTables)) {
+            preloadDue = false;
+            lookups.preload();
+        }
         auto record = std::make_shared<PRPicFileInfo>();
         PRPicFileInfo &r = *record;
         QString height = row.present(0) ? QString::number(row.i32(0)) : QStringLiteral("");
