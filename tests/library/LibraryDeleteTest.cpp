@@ -215,11 +215,12 @@ TEST_F(LibraryDelete, ConfirmedDeletionRemovesRowsThenTrashesFilesAndCompanions)
         EXPECT_TRUE(QFile::exists(file)) << file.toStdString();
         EXPECT_TRUE(trashInfoPathOf(QFileInfo(file).fileName()).isEmpty());
     }
-    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM ZGENERICASSET")), assets);
-    EXPECT_EQ(count(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    // Read once the reload has let go of the library: sqlite3 waits for no lock of ours.
     QDeadlineTimer deadline(120000);
     while (!d->library.scanComplete && !deadline.hasExpired())
         QTest::qWait(5);
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM ZGENERICASSET")), assets);
+    EXPECT_EQ(count(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
     EXPECT_TRUE(item(QStringLiteral("wedding.jpg")) && item(QStringLiteral("Pumpkins3.jpg")));
 }
 

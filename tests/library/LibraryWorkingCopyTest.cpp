@@ -170,6 +170,61 @@ TEST(LibraryWorkingCopy, DamagedWorkingCopiesAreRefused) {
         opened.reason.contains(applicationSupportFolder() + QStringLiteral("/Photos.sqlite")));
 }
 
+TEST(LibraryWorkingCopy, CopyReadBeforeItsChecksIsWrittenOnlyAfterThey) {
+    // A copy back asked for before the checks have ended waits for them, then goes through.
+    {
+        QTemporaryDir dir;
+        const QString library = copyLibrary(QStringLiteral("Test-13.0.0"), dir.path());
+        FakePhotosApplication nobody;
+        LibraryWorkingCopy copy(&nobody);
+        ASSERT_TRUE(copy.beginOpen(databaseOf(library)).ok);
+        const LibraryStepResult first = copy.copyBack();
+        EXPECT_TRUE(first.ok) << first.reason.toStdString();
+        EXPECT_FALSE(copy.lastBackupPath().isEmpty());
+        retitle(copy.currentPhotolibDatabasePath(), 7, QStringLiteral("after the checks"));
+        const LibraryStepResult back = copy.copyBack();
+        EXPECT_TRUE(back.ok) << back.reason.toStdString();
+        EXPECT_EQ(titleOf7(databaseOf(library)), QStringLiteral("after the checks"));
+        EXPECT_EQ(sqliteValue(databaseOf(library), QStringLiteral("PRAGMA integrity_check")),
+                  QStringLiteral("ok"));
+    }
+    // Checks that fail leave the library read-only, as it was, and refuse the copy back:
+    // damage deep in the file, which the open's fold does not read.
+    QTemporaryDir dir;
+    const QString library = copyLibrary(QStringLiteral("Test-13.0.0"), dir.path());
+    QByteArray bytes = fileBytes(databaseOf(library));
+    for (qsizetype i = bytes.size() - 3 * 4096; i < bytes.size(); i += 4096)
+        bytes[i] = char(0x7f);
+    writeBytes(databaseOf(library), bytes);
+    const QByteArray before = fileBytes(databaseOf(library));
+    FakePhotosApplication nobody;
+    LibraryWorkingCopy copy(&nobody);
+    ASSERT_TRUE(copy.beginOpen(databaseOf(library)).ok);
+    const LibraryStepResult back = copy.copyBack();
+    EXPECT_FALSE(back.ok);
+    EXPECT_TRUE(back.reason.contains(QStringLiteral("is damaged"))) << back.reason.toStdString();
+    EXPECT_FALSE(copy.finishOpen().ok);
+    EXPECT_FALSE(copy.photolibReadOnlyReason().isEmpty());
+    EXPECT_FALSE(copy.copyBack().ok);
+    EXPECT_EQ(fileBytes(databaseOf(library)), before);
+}
+
+TEST(LibraryWorkingCopy, TheCheckBesideTheScanMeetsNoLockOfOurs) {
+    // A connection of ours holds the copy's lock, as the scan's does for a moment when it
+    // closes and removes its empty log: a second ordinary connection's first read fails
+    // there, before any busy handler; the check beside the scan reads on.
+    QTemporaryDir dir;
+    const QString file = databaseOf(copyLibrary(QStringLiteral("Test-13.0.0"), dir.path()));
+    ASSERT_TRUE(commitDB(file).ok);
+    SqliteDatabase holder;
+    QString why;
+    ASSERT_TRUE(holder.open(file, SqliteDatabase::Mode::ReadWrite, &why)) << why.toStdString();
+    ASSERT_TRUE(holder.exec(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE")));
+    ASSERT_TRUE(holder.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+    EXPECT_TRUE(checkDatabaseFile(file).contains(QStringLiteral("locked")));
+    EXPECT_EQ(checkDatabaseFile(file, true), QString());
+}
+
 TEST(LibraryWorkingCopy, LibraryWrittenAfterTheOpenIsNotOverwritten) {
     auto o = openCopy(QStringLiteral("Test-13.0.0"));
     sqliteRows(

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace {
 
@@ -29,7 +30,10 @@ class Batcher {
     LibraryLoadBatch &batch() { return batch_; }
     void counted(int n) {
         pending_ += n;
-        if (pending_ >= settings_.batchRecords || clock_.elapsed() >= settings_.batchIntervalMs)
+        // The first photos go at once: they are what the user waits for.
+        const int most = handedBack_ ? settings_.batchRecords
+                                     : std::min(settings_.batchRecords, kFirstBatchRecords);
+        if (pending_ >= most || clock_.elapsed() >= settings_.batchIntervalMs)
             flush();
     }
     void flush() {
@@ -39,6 +43,7 @@ class Batcher {
             items_ = 0;
         items_ += int(batch_.lists.photoLibBroserArray.size());
         out_(std::exchange(batch_, {}));
+        handedBack_ = true;
         pending_ = 0;
         clock_.restart();
     }
@@ -52,6 +57,9 @@ class Batcher {
     LibraryLoadBatch batch_;
     QElapsedTimer clock_;
     int pending_ = 0, items_ = 0;
+    bool handedBack_ = false;
+    // The photos the scan gives before it reads its lookup tables.
+    static constexpr int kFirstBatchRecords = kPhotosBeforeLookupTables;
 };
 
 bool cancelled(const std::atomic_bool *cancel) {

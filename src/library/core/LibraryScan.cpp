@@ -158,11 +158,17 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
         return result;
     }
     CurrentLibraryLookups lookups(db, schema);
-    if (preloadLookups)
-        lookups.preload(); // on failure the lookups ask per photo
+    // A streamed scan asks for its first photos' lookups one by one, so that they are shown
+    // before the tables are read at once; on failure the lookups ask per photo.
+    bool preloadDue = preloadLookups;
+    int rows = 0;
     FolderListing files;
     const Row row{*stmt};
     while (stmt->step()) {
+        if (preloadDue && (!onRecord || rows++ >= kPhotosBeforeLookupTables)) {
+            preloadDue = false;
+            lookups.preload();
+        }
         auto record = std::make_shared<PRPicFileInfo>();
         PRPicFileInfo &r = *record;
         QString height = row.present(0) ? QString::number(row.i32(0)) : QStringLiteral("");
@@ -276,9 +282,10 @@ LibraryScanResult ScanPhotoLibMetadata(const QString &libraryPath, LibraryWorkin
                              : why;
         return result;
     }
-    LibraryStepResult opened = workingCopy.open(isCurrent             ? current
-                                                : catalogue.isEmpty() ? older
-                                                                      : catalogue);
+    // The scan reads the copy while its checks run; it is kept only when they pass.
+    LibraryStepResult opened = workingCopy.beginOpen(isCurrent             ? current
+                                                     : catalogue.isEmpty() ? older
+                                                                           : catalogue);
     // The catalogue's captions live in a second database, which goes the same road.
     const QString properties =
         catalogue.isEmpty() ? QString() : cataloguePropertiesPath(library, catalogue);
@@ -295,6 +302,11 @@ LibraryScanResult ScanPhotoLibMetadata(const QString &libraryPath, LibraryWorkin
                                                true, onRecord)
                   : ScanOldPhotoLibMetadata(library, workingCopy.currentPhotolibDatabasePath(),
                                             onRecord, workingCopy.companionWorkingPath());
+    if (const LibraryStepResult checked = workingCopy.finishOpen(); !checked.ok) {
+        scan.ok = false;
+        scan.records.clear();
+        scan.message = checked.reason;
+    }
     scan.message = workingCopy.libraryMessage(scan.message);
     return scan;
 }

@@ -28,7 +28,9 @@ struct LibraryScanResult {
 LibraryScanResult ScanPhotoLibMetadata(const QString &libraryPath, LibraryWorkingCopy &workingCopy,
                                        const LibraryRecordSink &onRecord = {});
 // The scans alone, on a database file that is already ours.
-// `preloadLookups` reads the lookup tables once instead of asking per photo.
+// `preloadLookups` reads the lookup tables once instead of asking per photo; with
+// `onRecord`, only after the first kPhotosBeforeLookupTables rows.
+inline constexpr int kPhotosBeforeLookupTables = 200;
 LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
                                              const QString &databasePath,
                                              bool preloadLookups = true,

@@ -117,12 +117,14 @@ FoldResult commitDB(const QString &path) {
     return foldOpen(db);
 }
 
-QString checkDatabaseFile(const QString &path) {
+QString checkDatabaseFile(const QString &path, bool heldStill) {
     QString why;
     if (!looksLikeSqliteFile(path, &why))
         return why;
     SqliteDatabase db;
-    if (!db.open(path, SqliteDatabase::Mode::ReadWrite, &why))
+    if (!db.open(path,
+                 heldStill ? SqliteDatabase::Mode::Immutable : SqliteDatabase::Mode::ReadWrite,
+                 &why))
         return why;
     SqliteStatement *check = db.prepare(QStringLiteral("PRAGMA quick_check"));
     if (!check)
@@ -286,6 +288,11 @@ LibraryWorkingCopy::~LibraryWorkingCopy() {
 }
 
 void LibraryWorkingCopy::close() {
+    // The checks beside the scan read our copy and write a backup: they end first.
+    if (verifying_.valid())
+        verifying_.wait();
+    verifying_ = {};
+    openProblem_.clear();
     companion_.reset();
     if (workingLockFd_ >= 0)
         ::close(workingLockFd_);
@@ -322,33 +329,122 @@ bool LibraryWorkingCopy::lockWorkingCopy(const QString &path) {
     return true;
 }
 
-void LibraryWorkingCopy::makeBackup() {
-    const QString folder = libraryBackupFolder();
+namespace {
+
+// A dated backup of `original` in its library's backup folder: its path, or empty with
+// *why set.
+QString makeBackupOf(const QString &original, QString *why) {
+    const QString folder = libraryBackupFolderFor(original);
     QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmsszzz"));
     QString target = folder + QLatin1Char('/') + stamp;
     for (int i = 1; QFileInfo::exists(target); ++i)
         target = folder + QLatin1Char('/') + stamp + QStringLiteral("-%1").arg(i);
-    QString why;
     if (!QDir().mkpath(target)) {
-        readOnlyReason_ = QStringLiteral("No backup could be made in \"%1\".").arg(target);
-        return;
+        *why = QStringLiteral("No backup could be made in \"%1\".").arg(target);
+        return {};
     }
-    const QString name = QFileInfo(original_).fileName();
-    if (!copyFileSafely(original_, target + QLatin1Char('/') + name, &why)) {
+    const QString name = QFileInfo(original).fileName();
+    QString failed;
+    if (!copyFileSafely(original, target + QLatin1Char('/') + name, &failed)) {
         QDir(target).removeRecursively();
-        readOnlyReason_ = QStringLiteral("No backup could be made: %1").arg(why);
-        return;
+        *why = QStringLiteral("No backup could be made: %1").arg(failed);
+        return {};
     }
     // The photo application's aside files go with the copy back; keep them here.
     for (const char *suffix : {".aside", ".aside-shm", ".aside-wal"}) {
-        const QString aside = joinedFile(original_, suffix);
+        const QString aside = joinedFile(original, suffix);
         if (QFileInfo(aside).isFile())
-            copyFileSafely(aside, target + QLatin1Char('/') + name + QLatin1String(suffix), &why);
+            copyFileSafely(aside, target + QLatin1Char('/') + name + QLatin1String(suffix),
+                           &failed);
     }
-    backup_ = target + QLatin1Char('/') + name;
+    return target + QLatin1Char('/') + name;
+}
+
+void removeBackup(const QString &backup) {
+    if (!backup.isEmpty())
+        QDir(QFileInfo(backup).absolutePath()).removeRecursively();
+}
+
+void pruneBackups(const QString &original) {
+    const QString folder = libraryBackupFolderFor(original);
+    QStringList kept = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    while (kept.size() > LibraryWorkingCopy::kBackupsKept)
+        QDir(folder + QLatin1Char('/') + kept.takeFirst()).removeRecursively();
+}
+
+} // namespace
+
+LibraryWorkingCopy::Verification
+LibraryWorkingCopy::verifyWorkingCopy(const QString &original, const QString &working,
+                                      const DatabaseContentState &baseline, bool backUp) {
+    Verification v;
+    QString why;
+    if (backUp) {
+        v.backup = makeBackupOf(original, &why);
+        if (v.backup.isEmpty())
+            v.readOnly = why;
+    }
+    QString how;
+    if (!databaseContentUnchanged(original, baseline, working, &how)) {
+        // Read-only, and no backup of a file that moved under us.
+        removeBackup(v.backup);
+        v.backup.clear();
+        v.readOnly = QStringLiteral("The library \"%1\" was changed by another program while it "
+                                    "was opened (%2).")
+                         .arg(libraryPackageOf(original), how);
+    } else if (!sameFileContents(original, working)) {
+        removeBackup(v.backup);
+        v.backup.clear();
+        v.problem = QStringLiteral("The library \"%1\" could not be opened: the copy of its "
+                                   "database does not read back as written.")
+                        .arg(libraryPackageOf(original));
+        return v;
+    }
+    // The scan reads the copy meanwhile. A second ordinary connection would meet its
+    // locks and log recovery as SQLITE_BUSY (even at its first read, before any busy
+    // handler) and take them for damage; the copy has no log and nothing writes it yet.
+    QString problem = checkDatabaseFile(working, true);
+    if (!problem.isEmpty()) {
+        // Our copy holds the library's bytes: the damage is the library's. A copy of a
+        // damaged library must not push a sound backup out of the five.
+        v.problem = damagedLibrary(original, problem.replace(working, original));
+        removeBackup(v.backup);
+        v.backup.clear();
+        return v;
+    }
+    if (!v.backup.isEmpty())
+        pruneBackups(original);
+    return v;
 }
 
 LibraryStepResult LibraryWorkingCopy::open(const QString &originalDatabasePath) {
+    const LibraryStepResult begun = beginOpen(originalDatabasePath);
+    return begun.ok ? finishOpen() : begun;
+}
+
+LibraryStepResult LibraryWorkingCopy::finishOpen() {
+    LibraryStepResult result;
+    if (!verifying_.valid()) {
+        result.ok = !current_.isEmpty() && openProblem_.isEmpty();
+        if (!result.ok)
+            result.reason =
+                openProblem_.isEmpty() ? QStringLiteral("No library is open.") : openProblem_;
+        return result;
+    }
+    const Verification v = verifying_.get();
+    backup_ = baselineFile_ = v.backup;
+    if (!v.readOnly.isEmpty() && readOnlyReason_.isEmpty())
+        readOnlyReason_ = v.readOnly;
+    if (!v.problem.isEmpty()) {
+        readOnlyReason_ = openProblem_ = v.problem;
+        result.reason = v.problem;
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+LibraryStepResult LibraryWorkingCopy::beginOpen(const QString &originalDatabasePath) {
     close();
     LibraryStepResult result;
     const QFileInfo info(originalDatabasePath);
@@ -423,29 +519,27 @@ LibraryStepResult LibraryWorkingCopy::open(const QString &originalDatabasePath) 
         // same before and after the copies.
         if (fold.ok) {
             baseline_ = databaseContentState(original_);
-            if (readOnlyReason_.isEmpty())
-                makeBackup();
-            copied = copyFileSafely(original_, working, &why);
+            // A plain copy to read at once: its byte check, the backup, the check that O held
+            // still and the database check run beside the scan (finishOpen), and nothing is
+            // written to or copied back from it before they have passed.
+            copied = copyFileQuickly(original_, working, &why);
             if (!copied) {
                 const QString fallback = QDir::tempPath() + QStringLiteral("/PhotoKestry/") + name;
                 prepareWorking(fallback);
-                copied = copyFileSafely(original_, fallback, &why);
+                copied = copyFileQuickly(original_, fallback, &why);
                 if (copied)
                     working = fallback;
             }
-            QString how;
-            if (copied && !databaseContentUnchanged(original_, baseline_, working, &how)) {
-                copied = false;
-                if (!backup_.isEmpty())
-                    QDir(QFileInfo(backup_).absolutePath()).removeRecursively();
-                backup_.clear();
-                if (readOnlyReason_.isEmpty())
-                    readOnlyReason_ =
-                        QStringLiteral("The library \"%1\" was changed by another program "
-                                       "while it was opened (%2).")
-                            .arg(libraryPackageOf(original_), how);
+            if (copied) {
+                current_ = working;
+                verifying_ = std::async(std::launch::async, [original = original_, working,
+                                                             baseline = baseline_,
+                                                             backUp = readOnlyReason_.isEmpty()] {
+                    return verifyWorkingCopy(original, working, baseline, backUp);
+                });
+                result.ok = true;
+                return result;
             }
-            baselineFile_ = backup_;
         } else if (readOnlyReason_.isEmpty()) {
             readOnlyReason_ =
                 fold.busy ? QStringLiteral("The library \"%1\" is in use by another program.")
@@ -483,12 +577,8 @@ LibraryStepResult LibraryWorkingCopy::open(const QString &originalDatabasePath) 
         readOnlyReason_ = problem;
         return result;
     }
-    if (!backup_.isEmpty()) {
-        const QString folder = libraryBackupFolder();
-        QStringList kept = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-        while (kept.size() > kBackupsKept)
-            QDir(folder + QLatin1Char('/') + kept.takeFirst()).removeRecursively();
-    }
+    if (!backup_.isEmpty())
+        pruneBackups(original_);
     result.ok = true;
     return result;
 }
@@ -538,6 +628,10 @@ LibraryStepResult LibraryWorkingCopy::replaceOriginal(const QString &source, boo
 }
 
 LibraryStepResult LibraryWorkingCopy::copyBack() {
+    // Never a copy back of a copy whose checks have not passed.
+    if (verifying_.valid())
+        if (const LibraryStepResult checked = finishOpen(); !checked.ok)
+            return checked;
     LibraryStepResult result;
     if (original_.isEmpty() || current_.isEmpty()) {
         result.reason = QStringLiteral("No library is open.");
@@ -622,6 +716,8 @@ LibraryStepResult LibraryWorkingCopy::copyBack() {
 }
 
 LibraryStepResult LibraryWorkingCopy::restore() {
+    if (verifying_.valid())
+        finishOpen(); // its backup may be the one to restore
     LibraryStepResult result;
     if (original_.isEmpty()) {
         result.reason = QStringLiteral("No library is open.");

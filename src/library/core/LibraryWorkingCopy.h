@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <future>
 #include <memory>
 
 class PhotosApplication;
@@ -29,8 +30,10 @@ struct FoldResult {
 FoldResult commitDB(const QString &path);
 
 // `PRAGMA quick_check` of a database file that must look like one; empty when it passes,
-// else the reason.
-QString checkDatabaseFile(const QString &path);
+// else the reason. `heldStill`: nothing writes the file until the check ends (our working
+// copy before its first write), so it is read through an immutable connection, which a
+// reader of ours beside it can neither block nor be blocked by.
+QString checkDatabaseFile(const QString &path, bool heldStill = false);
 
 // The library's database O, its backups and our working copy W of it. Everything we read
 // or write is W; O is only folded at the open, and replaced by copyBack()/restore() when
@@ -46,6 +49,12 @@ class LibraryWorkingCopy {
     // Folds O (unless held or read-only), backs it up and makes W. Fails only when no W
     // could be made; a library that must not be written opens with readOnlyReason() set.
     LibraryStepResult open(const QString &originalDatabasePath);
+    // open() in two halves, so that the scan reads the copy while it is checked: beginOpen()
+    // folds O and makes W; the byte check of W, the backup and W's database check go on
+    // beside until finishOpen(), which says whether they passed (a failure leaves the
+    // library read-only). A copy back waits for them.
+    LibraryStepResult beginOpen(const QString &originalDatabasePath);
+    LibraryStepResult finishOpen();
     void close();
 
     const QString &originalPhotolibDatabasePath() const { return original_; }
@@ -84,7 +93,11 @@ class LibraryWorkingCopy {
     // `check`, when given, must pass before the finished copy is renamed over O.
     LibraryStepResult replaceOriginal(const QString &source, bool requireUnchanged,
                                       const std::function<bool(QString *why)> &check = {});
-    void makeBackup();
+    struct Verification {
+        QString backup, readOnly, problem;
+    };
+    static Verification verifyWorkingCopy(const QString &original, const QString &working,
+                                          const DatabaseContentState &baseline, bool backUp);
     bool lockWorkingCopy(const QString &path);
     // Whether a changed companion would be taken, checked before O is replaced, so that a
     // refusal leaves both files as they were.
@@ -101,6 +114,8 @@ class LibraryWorkingCopy {
     DatabaseContentState baseline_; // O as we last left it
     QString baselineFile_;          // a file with baseline_'s bytes, when it has no digest
     int workingLockFd_ = -1;
+    std::future<Verification> verifying_;
+    QString openProblem_; // why the checks of the open failed
 };
 
 // The folder that keeps the backups of the library whose database is `originalPath`:

@@ -126,9 +126,15 @@ bool SqliteDatabase::open(const QString &path, Mode mode, QString *error) {
     configureSqliteOnce();
     close();
     path_ = path;
-    const int flags = (mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
-                      SQLITE_OPEN_NOMUTEX;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db_, flags, nullptr);
+    int flags = (mode == Mode::ReadWrite ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) |
+                SQLITE_OPEN_NOMUTEX;
+    QByteArray name = QFile::encodeName(path);
+    if (mode == Mode::Immutable) {
+        // A URI, so every '%', '?' and '#' of the path is escaped.
+        name = "file:" + name.toPercentEncoding("/") + "?immutable=1";
+        flags |= SQLITE_OPEN_URI;
+    }
+    const int rc = sqlite3_open_v2(name.constData(), &db_, flags, nullptr);
     if (rc != SQLITE_OK) {
         lastError_ = errorFor(QStringLiteral("open"));
         if (error)

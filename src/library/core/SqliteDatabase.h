@@ -59,7 +59,9 @@ class SqliteStatement {
 // One connection. Closed by the destructor; every error message names the file.
 class SqliteDatabase {
   public:
-    enum class Mode { ReadOnly, ReadWrite };
+    // Immutable: read-only without any lock, -wal or -shm, for a file nothing changes
+    // meanwhile; it never meets another connection's locking or log recovery.
+    enum class Mode { ReadOnly, ReadWrite, Immutable };
 
     SqliteDatabase() = default;
     SqliteDatabase(const SqliteDatabase &) = delete;
