@@ -1,6 +1,8 @@
 #include "batch/core/ImageOutputs.h"
 
 #include "base/SharedHelpers.h"
+#include "batch/core/HeifJpeg.h"
+#include "batch/core/HeifPrimary.h"
 #include "batch/core/StampLayout.h"
 #include "batch/core/UprightDecode.h"
 #include "platform/core/FileDates.h"
@@ -159,16 +161,25 @@ PreparedOutput prepareResize(const QString &path, const QString &name, const QSt
 
 PreparedOutput prepareJpegConversion(const QString &path, const QString &name,
                                      const QString &storage) {
-    const ReadPhoto photo = readPhoto(path);
-    if (!photo.upright.ok())
-        return failed(photo.upright.error);
+    constexpr float quality = 0.9f;
+    PreparedOutput out;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return failed(file.errorString());
+    const QByteArray bytes = file.readAll();
+    if (isHeif(bytes))
+        out.bytes = heifToJpegFromPlanes(bytes, int(quality * 100.0f + 0.5f));
+    if (out.bytes.isEmpty()) {
+        const UprightImage upright = decodeUpright(bytes, path);
+        if (!upright.ok())
+            return failed(upright.error);
+        QString why;
+        out.bytes = encodeImage(upright.image, EncodedFormat::Jpeg, quality, &why);
+        if (out.bytes.isEmpty())
+            return failed(why);
+    }
     const QString base = QFileInfo(name).suffix().isEmpty() ? QFileInfo(name).fileName()
                                                             : QFileInfo(name).completeBaseName();
-    QString why;
-    PreparedOutput out;
-    out.bytes = encodeImage(photo.upright.image, EncodedFormat::Jpeg, 0.9f, &why);
-    if (out.bytes.isEmpty())
-        return failed(why);
     out.folder = storage;
     out.name = base + QStringLiteral(".jpg");
     out.datesFrom = path;
