@@ -94,7 +94,7 @@ void stagePrepared(PreparedOutput &output) {
     output.staged = temp;
 }
 
-OutputResult writePrepared(const PreparedOutput &output) {
+OutputResult writePrepared(const PreparedOutput &output, bool syncFolder) {
     if (!output.ok())
         return {QString(),
                 output.error.isEmpty() ? QStringLiteral("nothing was encoded") : output.error};
@@ -103,7 +103,8 @@ OutputResult writePrepared(const PreparedOutput &output) {
         r.path = moveToFreeName(output.staged->path(), output.folder, output.name, &r.error);
         if (r.ok()) {
             output.staged->release();
-            SafeWrite::syncFolder(output.folder);
+            if (syncFolder)
+                SafeWrite::syncFolder(output.folder);
         }
     } else if (!output.replaces.isEmpty()) {
         // One rename of a complete file that was read back: the original is never half gone.
