@@ -41,14 +41,16 @@ ImagePtr jfifPlanes(heif_image_handle *h) {
     for (heif_channel c : {heif_channel_Y, heif_channel_Cb, heif_channel_Cr})
         if (heif_image_get_bits_per_pixel_range(raw, c) != 8)
             return none;
-    // The description libheif converts to RGB with: it must be JFIF's full-range BT.601.
+    // The description libheif converts to RGB with: it must be JFIF's full-range BT.601,
+    // which libheif also takes an unspecified matrix to be.
     heif_color_profile_nclx *nclx = nullptr;
     if (heif_image_get_nclx_color_profile(raw, &nclx).code != heif_error_Ok || !nclx)
         return none;
     const bool jfif =
         nclx->full_range_flag &&
         (nclx->matrix_coefficients == heif_matrix_coefficients_ITU_R_BT_470_6_System_B_G ||
-         nclx->matrix_coefficients == heif_matrix_coefficients_ITU_R_BT_601_6);
+         nclx->matrix_coefficients == heif_matrix_coefficients_ITU_R_BT_601_6 ||
+         nclx->matrix_coefficients == heif_matrix_coefficients_unspecified);
     heif_nclx_color_profile_free(nclx);
     return jfif ? std::move(img) : std::move(none);
 }
