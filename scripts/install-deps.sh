@@ -7,7 +7,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins qt6-svg-dev
-  libexiv2-dev libraw-dev libtiff-dev
+  libexiv2-dev libraw-dev libtiff-dev libjpeg62-turbo-dev
   libgphoto2-dev gphoto2
   libavformat-dev libavcodec-dev libavutil-dev ffmpeg
   libplist-dev libplist-utils

@@ -4,9 +4,12 @@
 #include "batch/core/ImageOutputs.h"
 #include "batch/core/StampLayout.h"
 #include "metadata/core/RecipeJobReport.h"
+#include "platform/core/FreeFileName.h"
 #include "platform/core/JobRunner.h"
+#include "platform/core/SafeWrite.h"
 
 #include <QFileInfo>
+#include <QSet>
 
 #include <vector>
 
@@ -53,7 +56,11 @@ void AppDelegate::startImageOutputJob(const QList<IKImageItemPtr> &items, Prepar
                     report.revealRoot = QFileInfo(report.revealPath).absolutePath();
                 finishJob(report);
             });
-    runner->setCommitInOrder(true);
+    // Only outputs whose names can meet wait for one another: the first keeps the name.
+    QStringList groups;
+    for (const IKImageItemPtr &item : items)
+        groups << freeNameGroup(nameOf(item));
+    runner->setCommitGroups(groups);
     runner->start(
         items.size(),
         [items, prepare, prepared](qsizetype i) {
@@ -66,16 +73,21 @@ void AppDelegate::startImageOutputJob(const QList<IKImageItemPtr> &items, Prepar
             return r;
         },
         [prepared](QList<JobResult> &batch) {
+            QSet<QString> folders; // synced once per batch, before any result says written
             for (JobResult &r : batch) {
                 if (!r.ok)
                     continue;
                 PreparedOutput &output = (*prepared)[size_t(r.index)];
-                const OutputResult written = writePrepared(output);
+                const OutputResult written = writePrepared(output, false);
+                if (written.ok())
+                    folders.insert(output.folder);
                 output = PreparedOutput();
                 r.ok = written.ok();
                 r.outputPath = written.path;
                 r.reason = written.ok() ? QString() : written.reason;
             }
+            for (const QString &folder : folders)
+                SafeWrite::syncFolder(folder);
         });
 }
 

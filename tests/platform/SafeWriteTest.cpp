@@ -54,6 +54,10 @@ TEST(FreeFileName, FullLengthNamesAreShortenedToTakeTheirNumber) {
     EXPECT_LE(second.toUtf8().size(), kMaxFileNameBytes);
     EXPECT_TRUE(second.endsWith(" (2).jpeg"));
     EXPECT_TRUE(second.startsWith(QString(100, QChar(0x00e9))));
+    // Names whose numbered candidates can meet share a group, whatever their extensions.
+    EXPECT_EQ(freeNameGroup(second), freeNameGroup(name));
+    EXPECT_EQ(freeNameGroup("IMG_1 (2) (3).heic"), freeNameGroup("img_1.JPG"));
+    EXPECT_NE(freeNameGroup("IMG_12.heic"), freeNameGroup("IMG_1.heic"));
     const QString tooLong = QString(300, QLatin1Char('x')) + ".jpg";
     EXPECT_EQ(numberedFileName(tooLong, 1).toUtf8().size(), kMaxFileNameBytes);
 

@@ -1,6 +1,8 @@
 #include "batch/core/ImageOutputs.h"
 
 #include "base/SharedHelpers.h"
+#include "batch/core/HeifJpeg.h"
+#include "batch/core/HeifPrimary.h"
 #include "batch/core/StampLayout.h"
 #include "batch/core/UprightDecode.h"
 #include "platform/core/FileDates.h"
@@ -92,7 +94,7 @@ void stagePrepared(PreparedOutput &output) {
     output.staged = temp;
 }
 
-OutputResult writePrepared(const PreparedOutput &output) {
+OutputResult writePrepared(const PreparedOutput &output, bool syncFolder) {
     if (!output.ok())
         return {QString(),
                 output.reason.isEmpty() ? QStringLiteral("nothing was encoded") : output.reason};
@@ -101,7 +103,8 @@ OutputResult writePrepared(const PreparedOutput &output) {
         r.path = moveToFreeName(output.staged->path(), output.folder, output.name, &r.reason);
         if (r.ok()) {
             output.staged->release();
-            SafeWrite::syncFolder(output.folder);
+            if (syncFolder)
+                SafeWrite::syncFolder(output.folder);
         }
     } else if (!output.replaces.isEmpty()) {
         // One rename of a complete file that was read back: the original is never half gone.
@@ -159,16 +162,25 @@ PreparedOutput prepareResize(const QString &path, const QString &name, const QSt
 
 PreparedOutput prepareJpegConversion(const QString &path, const QString &name,
                                      const QString &storage) {
-    const ReadPhoto photo = readPhoto(path);
-    if (!photo.upright.ok())
-        return failed(photo.upright.reason);
+    constexpr float quality = 0.9f;
+    PreparedOutput out;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return failed(file.errorString());
+    const QByteArray bytes = file.readAll();
+    if (isHeif(bytes))
+        out.bytes = heifToJpegFromPlanes(bytes, int(quality * 100.0f + 0.5f));
+    if (out.bytes.isEmpty()) {
+        const UprightImage upright = decodeUpright(bytes, path);
+        if (!upright.ok())
+            return failed(upright.reason);
+        QString why;
+        out.bytes = encodeImage(upright.image, EncodedFormat::Jpeg, quality, &why);
+        if (out.bytes.isEmpty())
+            return failed(why);
+    }
     const QString base = QFileInfo(name).suffix().isEmpty() ? QFileInfo(name).fileName()
                                                             : QFileInfo(name).completeBaseName();
-    QString why;
-    PreparedOutput out;
-    out.bytes = encodeImage(photo.upright.image, EncodedFormat::Jpeg, 0.9f, &why);
-    if (out.bytes.isEmpty())
-        return failed(why);
     out.folder = storage;
     out.name = base + QStringLiteral(".jpg");
     out.datesFrom = path;

@@ -19,8 +19,9 @@ struct OutputResult {
     bool ok() const { return !path.isEmpty(); }
 };
 
-// An output encoded and not yet written: the jobs encode on many threads and write in list
-// order, so that of two outputs of one name the first in the list keeps the name.
+// An output encoded and not yet written: the jobs encode on many threads, and outputs whose
+// names can meet (freeNameGroup) are named in list order, so that of two outputs of one name
+// the first in the list keeps the name.
 struct PreparedOutput {
     QString reason;       // why there is nothing to write
     QString folder, name; // a new file under this name, or its next free one
@@ -36,7 +37,8 @@ struct PreparedOutput {
 // Writes a new file's bytes into their temporary on the calling thread, so that several
 // workers sync and read back side by side and the ordered commit only names the files.
 void stagePrepared(PreparedOutput &output);
-OutputResult writePrepared(const PreparedOutput &output);
+// `syncFolder` false leaves the sync of a new name's folder to the caller (once per batch).
+OutputResult writePrepared(const PreparedOutput &output, bool syncFolder = true);
 
 // The name a photo's JPEG takes: its own when it already ends in ".jpg" or ".jpeg", else the
 // name with its last extension replaced by ".jpg", so JPEG bytes never go out under a HEIC or

@@ -1,6 +1,7 @@
 #include "batch/core/UprightDecode.h"
 
 #include "base/FileTypes.h"
+#include "batch/core/HeifPrimary.h"
 #include "platform/core/ImageLimits.h"
 
 #include <QBuffer>
@@ -8,7 +9,6 @@
 #include <QFile>
 #include <QImageReader>
 
-#include <libheif/heif.h>
 #include <libraw/libraw.h>
 
 #include <memory>
@@ -16,82 +16,20 @@
 
 namespace {
 
-bool isHeif(const QByteArray &data) {
-    if (data.size() < 12 || data.mid(4, 4) != "ftyp")
-        return false;
-    const QByteArray brand = data.mid(8, 4);
-    for (const char *b : {"heic", "heix", "hevc", "hevx", "heim", "heis", "mif1", "msf1", "avif"})
-        if (brand == b)
-            return true;
-    return false;
-}
-
-// H.273 code points Qt 6.4 can describe; anything else is taken as sRGB, which is what a
-// viewer assumes of a JPEG without a profile anyway.
-QColorSpace colorSpaceFromNclx(const heif_color_profile_nclx &nclx) {
-    QColorSpace::Primaries primaries = QColorSpace::Primaries::SRgb;
-    if (nclx.color_primaries == 12 || nclx.color_primaries == 11)
-        primaries = QColorSpace::Primaries::DciP3D65;
-    QColorSpace::TransferFunction transfer = QColorSpace::TransferFunction::SRgb;
-    if (nclx.transfer_characteristics == 8)
-        transfer = QColorSpace::TransferFunction::Linear;
-    QColorSpace space(primaries, transfer);
-    if (nclx.color_primaries == 12 || nclx.color_primaries == 11)
-        space.setDescription(QStringLiteral("Display P3"));
-    return space;
-}
-
-QColorSpace heifColorSpace(heif_image_handle *h, const heif_image *decoded) {
-    const heif_color_profile_type type = heif_image_handle_get_color_profile_type(h);
-    if (type == heif_color_profile_type_prof || type == heif_color_profile_type_rICC) {
-        QByteArray icc(qsizetype(heif_image_handle_get_raw_color_profile_size(h)), '\0');
-        if (!icc.isEmpty() &&
-            heif_image_handle_get_raw_color_profile(h, icc.data()).code == heif_error_Ok) {
-            const QColorSpace space = QColorSpace::fromIccProfile(icc);
-            if (space.isValid())
-                return space;
-        }
-    }
-    heif_color_profile_nclx *nclx = nullptr;
-    if (heif_image_handle_get_nclx_color_profile(h, &nclx).code == heif_error_Ok && nclx) {
-        const QColorSpace space = colorSpaceFromNclx(*nclx);
-        heif_nclx_color_profile_free(nclx);
-        return space;
-    }
-    // A file that describes no colours: libheif says what it decoded them as.
-    nclx = nullptr;
-    if (heif_image_get_nclx_color_profile(decoded, &nclx).code == heif_error_Ok && nclx) {
-        const QColorSpace space = colorSpaceFromNclx(*nclx);
-        heif_nclx_color_profile_free(nclx);
-        return space;
-    }
-    return {};
-}
-
 UprightImage decodeHeif(const QByteArray &data) {
     UprightImage out;
-    std::unique_ptr<heif_context, decltype(&heif_context_free)> ctx(heif_context_alloc(),
-                                                                    heif_context_free);
-    heif_error err = heif_context_read_from_memory_without_copy(ctx.get(), data.constData(),
-                                                                size_t(data.size()), nullptr);
-    heif_image_handle *rawHandle = nullptr;
-    if (err.code == heif_error_Ok)
-        err = heif_context_get_primary_image_handle(ctx.get(), &rawHandle);
-    if (err.code != heif_error_Ok) {
-        out.reason = QString::fromUtf8(err.message);
+    HeifPrimary primary = openHeifPrimary(data);
+    if (!primary.ok()) {
+        out.reason = primary.error;
         return out;
     }
-    std::unique_ptr<heif_image_handle, decltype(&heif_image_handle_release)> h(
-        rawHandle, heif_image_handle_release);
-    const int w = heif_image_handle_get_width(h.get()), hh = heif_image_handle_get_height(h.get());
-    if (!ImageLimits::decodeAllowed(w, hh, &out.reason))
-        return out;
+    heif_image_handle *h = primary.handle.get();
     heif_image *rawImage = nullptr;
-    const bool alpha = heif_image_handle_has_alpha_channel(h.get());
+    const bool alpha = heif_image_handle_has_alpha_channel(h);
     // libheif applies the file's rotation and mirror boxes while decoding.
-    err = heif_decode_image(h.get(), &rawImage, heif_colorspace_RGB,
-                            alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB,
-                            nullptr);
+    const heif_error err = heif_decode_image(
+        h, &rawImage, heif_colorspace_RGB,
+        alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, nullptr);
     if (err.code != heif_error_Ok) {
         out.reason = QString::fromUtf8(err.message);
         return out;
@@ -104,7 +42,7 @@ UprightImage decodeHeif(const QByteArray &data) {
         out.reason = QStringLiteral("the HEIF image has no pixels");
         return out;
     }
-    const QColorSpace space = heifColorSpace(h.get(), img.get());
+    const QColorSpace space = heifColorSpace(h, img.get());
     // The picture keeps libheif's pixels rather than a copy of them (36 MB for a phone's
     // photo); they are released with the last QImage that shares them, and anyone who
     // paints on it gets a copy of their own.

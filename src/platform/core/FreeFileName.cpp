@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTextBoundaryFinder>
 
 #include <cerrno>
@@ -82,6 +83,20 @@ QString numberedFileName(const QString &name, int n) {
     if (n <= 1 && name.toUtf8().size() <= kMaxFileNameBytes)
         return name;
     return fittedBase(base, rest).trimmed() + rest;
+}
+
+QString freeNameGroup(const QString &name) {
+    const QFileInfo info(QFileInfo(name).fileName());
+    QString base = info.completeBaseName().isEmpty() || info.suffix().isEmpty()
+                       ? info.fileName()
+                       : info.completeBaseName();
+    static const QRegularExpression number(QStringLiteral("\\s*\\(\\d+\\)\\s*$"));
+    for (qsizetype before = -1; before != base.size();) {
+        before = base.size();
+        base.remove(number);
+    }
+    // Well below the shortest base a numbered name of 255 bytes keeps.
+    return utf8Prefix(base.trimmed(), 100).toCaseFolded();
 }
 
 bool isTakenPath(const QString &path) {

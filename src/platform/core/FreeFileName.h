@@ -19,6 +19,12 @@ QString utf8Prefix(const QString &text, qsizetype maxBytes);
 // shortened, whole characters at a time, so that the result fits kMaxFileNameBytes.
 QString numberedFileName(const QString &name, int n);
 
+// Names whose free candidates can meet in one folder share a group, whatever their
+// extensions: the base without its " (n)" numbers, its start only (numbering shortens long
+// bases), in case-folded form (some folders ignore case). Outputs of different groups may take
+// their names in any order.
+QString freeNameGroup(const QString &name);
+
 // Whether `path` names anything at all, a dangling link included.
 bool isTakenPath(const QString &path);
 

@@ -2,6 +2,7 @@
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QLoggingCategory>
 #include <QMutex>
 #include <QScopeGuard>
@@ -136,10 +137,22 @@ bool JobRunner::start(qsizetype count, Task task, Commit commit) {
     for (qsizetype i = 0; i < s->total; ++i)
         pool()->start([s, i] { s->runOne(i); });
 
-    coordinator = QThread::create([this, s, inOrder = commitInOrder] {
+    // The earlier input of the same commit group that each input waits for, or -1.
+    std::vector<qsizetype> after(size_t(s->total), -1);
+    if (!commitInOrder && !commitGroups.isEmpty()) {
+        QHash<QString, qsizetype> lastOfGroup;
+        for (qsizetype i = 0; i < s->total && i < commitGroups.size(); ++i) {
+            const auto last = lastOfGroup.constFind(commitGroups[i]);
+            if (last != lastOfGroup.cend())
+                after[size_t(i)] = *last;
+            lastOfGroup.insert(commitGroups[i], i);
+        }
+    }
+    coordinator = QThread::create([this, s, inOrder = commitInOrder, after = std::move(after)] {
         QElapsedTimer sinceHandBack;
         qsizetype committed = 0;
         QList<qsizetype> finished; // not yet committed
+        std::vector<bool> chosen(size_t(s->total), false);
         for (;;) {
             if (sinceHandBack.isValid() && sinceHandBack.elapsed() < batchIntervalMs)
                 QThread::msleep(ulong(batchIntervalMs - sinceHandBack.elapsed()));
@@ -159,7 +172,18 @@ bool JobRunner::start(qsizetype count, Task task, Commit commit) {
                 indices = finished.mid(0, n);
                 finished.remove(0, n);
             } else {
-                indices.swap(finished);
+                // Ascending, so an input and the one it waits for can share a batch.
+                QList<qsizetype> waiting;
+                for (qsizetype i : finished) {
+                    const qsizetype before = after[size_t(i)];
+                    if (before >= 0 && !chosen[size_t(before)]) {
+                        waiting.append(i);
+                        continue;
+                    }
+                    chosen[size_t(i)] = true;
+                    indices.append(i);
+                }
+                finished.swap(waiting);
             }
             if (indices.isEmpty() && committed < s->total)
                 continue; // waiting for an earlier input

@@ -4,6 +4,7 @@
 #include <QMap>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <functional>
 #include <memory>
@@ -89,6 +90,10 @@ class JobRunner : public QObject {
     // Commits (and so hands back) results only in input order, for a commit whose outcome
     // depends on order (free names taken one after the other). Set before start().
     void setCommitInOrder(bool inOrder) { commitInOrder = inOrder; }
+    // Commits inputs of one group (`groups[i]` for input i) in input order, and inputs of
+    // different groups as they finish: for free names that only some outputs can share, so
+    // one slow input holds back only those. Set before start(); in-order commits win.
+    void setCommitGroups(const QStringList &groups) { commitGroups = groups; }
 
     // The job shows its progress and Cancel in a window of its own, so a window's status bar
     // adds none.
@@ -124,6 +129,7 @@ class JobRunner : public QObject {
     class QThread *coordinator = nullptr;
     bool running = false;
     bool commitInOrder = false;
+    QStringList commitGroups;
     bool ownProgress = false;
     QMap<qsizetype, JobResult> held;
     qsizetype nextToHandBack = 0;

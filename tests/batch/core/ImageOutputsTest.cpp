@@ -1,5 +1,6 @@
 // Recompression, resizing and conversion of real photos, read back with exiftool and decoded.
 #include "batch/core/ImageOutputs.h"
+#include "batch/core/HeifJpeg.h"
 #include "batch/core/UprightDecode.h"
 #include "platform/core/FileDates.h"
 #include "support/ImageTestHelpers.h"
@@ -142,6 +143,20 @@ TEST_F(ImageOutputs, HeicConvertsUprightWithItsDatesAndColourProfile) {
         << "a profile of the colours libheif decoded";
     EXPECT_FALSE(json.contains("EXIF:Orientation") &&
                  json.value("EXIF:Orientation").toString() != "Horizontal (normal)");
+    // Made from libheif's YCbCr planes: the colours of libheif's own RGB, give or take
+    // what JPEG at 0.9 loses.
+    EXPECT_FALSE(heifToJpegFromPlanes(readAll(heic), 90).isEmpty()) << "a phone's 4:2:0 HEIC";
+    const QImage rgb = decodeUprightFile(heic).image.convertToFormat(QImage::Format_RGB888);
+    const QImage jpeg = QImage(r.path).convertToFormat(QImage::Format_RGB888);
+    ASSERT_EQ(jpeg.size(), rgb.size());
+    double difference = 0;
+    for (int y = 0; y < rgb.height(); ++y) {
+        const uchar *a = rgb.constScanLine(y), *b = jpeg.constScanLine(y);
+        for (int x = 0; x < rgb.width() * 3; ++x)
+            difference += std::abs(int(a[x]) - int(b[x]));
+    }
+    difference /= double(rgb.width()) * rgb.height() * 3;
+    EXPECT_LT(difference, 2.0) << "mean difference in levels per channel";
 }
 
 TEST_F(ImageOutputs, ASidewaysJpegComesOutUprightFromEveryTool) {

@@ -1,5 +1,6 @@
 // A HEIC whose rotation lives in its container (irot) decodes upright, and converts so.
 #include "batch/core/UprightDecode.h"
+#include "batch/core/HeifJpeg.h"
 #include "batch/core/ImageOutputs.h"
 #include "support/ImageTestHelpers.h"
 
@@ -17,8 +18,8 @@ heif_error appendTo(heif_context *, const void *data, size_t size, void *userdat
 }
 
 // 128 x 64 stored, bright left half and dark right half, to be shown turned 90° clockwise:
-// upright it is 64 x 128, bright above dark.
-QByteArray rotatedHeic() {
+// upright it is 64 x 128, bright above dark. `limitedRange`: its YCbCr says video range.
+QByteArray rotatedHeic(bool limitedRange = false) {
     QByteArray out;
     heif_context *ctx = heif_context_alloc();
     heif_encoder *encoder = nullptr;
@@ -44,6 +45,10 @@ QByteArray rotatedHeic() {
         }
         heif_encoding_options *options = heif_encoding_options_alloc();
         options->image_orientation = heif_orientation_rotate_90_cw;
+        heif_color_profile_nclx *nclx = heif_nclx_color_profile_alloc();
+        nclx->matrix_coefficients = heif_matrix_coefficients_ITU_R_BT_601_6;
+        nclx->full_range_flag = !limitedRange;
+        options->output_nclx_profile = nclx;
         if (heif_context_encode_image(ctx, image, encoder, options, nullptr).code ==
             heif_error_Ok) {
             heif_writer writer{1, &appendTo};
@@ -51,6 +56,7 @@ QByteArray rotatedHeic() {
                 out.clear();
         }
         heif_encoding_options_free(options);
+        heif_nclx_color_profile_free(nclx);
     }
     if (image)
         heif_image_release(image);
@@ -75,7 +81,19 @@ TEST(UprightDecode, AHeicTurnedByItsContainerComesOutUpright) {
     const QString path = dir.filePath("turned.heic");
     ASSERT_TRUE(writeAll(path, heic));
     expectBrightAboveDark(decodeUprightFile(path).image);
+    // Its planes go to the JPEG as libheif turned them.
+    EXPECT_FALSE(heifToJpegFromPlanes(heic, 90).isEmpty());
     const OutputResult converted = convertPhotoToJpeg(path, "turned.heic", dir.filePath("out"));
     ASSERT_TRUE(converted.ok()) << converted.reason.toStdString();
     expectBrightAboveDark(QImage(converted.path));
+
+    // Video-range YCbCr is not JPEG's: only the RGB road keeps its contrast.
+    const QByteArray limited = rotatedHeic(true);
+    const QString limitedPath = dir.filePath("limited.heic");
+    ASSERT_TRUE(writeAll(limitedPath, limited));
+    EXPECT_TRUE(heifToJpegFromPlanes(limited, 90).isEmpty());
+    const OutputResult viaRgb =
+        convertPhotoToJpeg(limitedPath, "limited.heic", dir.filePath("out"));
+    ASSERT_TRUE(viaRgb.ok()) << viaRgb.reason.toStdString();
+    expectBrightAboveDark(QImage(viaRgb.path));
 }

@@ -136,6 +136,30 @@ TEST(JobRunner, CommitsInInputOrderWhenAsked) {
     ASSERT_TRUE(waitForEnd(runner));
     EXPECT_EQ(committed, (QList<qsizetype>{0, 1, 2, 3, 4, 5}));
     EXPECT_EQ(seen.lastDone, 6);
+
+    // In groups: only the inputs of the slow one's group wait for it.
+    JobRunner grouped;
+    grouped.setCommitGroups({"a", "b", "a", "b", "c", "a"});
+    committed.clear();
+    QSemaphore othersCommitted;
+    ASSERT_TRUE(grouped.start(
+        6,
+        [&](qsizetype i) {
+            if (i == 0)
+                firstMayEnd.acquire();
+            return okResult(QString::number(i));
+        },
+        [&](QList<JobResult> &batch) {
+            for (const JobResult &r : batch)
+                committed << r.index;
+            if (committed.size() == 3)
+                othersCommitted.release();
+        }));
+    EXPECT_TRUE(othersCommitted.tryAcquire(1, 30000)) << "b and c waited for a";
+    EXPECT_EQ(committed, (QList<qsizetype>{1, 3, 4}));
+    firstMayEnd.release();
+    ASSERT_TRUE(waitForEnd(grouped));
+    EXPECT_EQ(committed, (QList<qsizetype>{1, 3, 4, 0, 2, 5}));
 }
 
 TEST(JobRunner, ExceptionsBecomeTheReason) {
