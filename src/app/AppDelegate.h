@@ -232,7 +232,7 @@ class AppDelegate : public QObject {
     void StartScanningDupGIFImageViewTimer();
     // The end of a scan, on the main thread.
     void ScanDuplicateFinishedHanderToMainThread(const struct DuplicateScanResult &result);
-    bool duplicateScanRunning() const { return duplicateWindow.duplicateScan != nullptr; }
+    bool duplicateScanRunning() const { return runningJob(OneAtATime::DuplicateScan); }
     // Stops a running scan; its groups are never shown.
     void stopDuplicateScan();
     // Data source and delegate of the window's tables (and of the merge list, whose rows
@@ -618,9 +618,18 @@ class AppDelegate : public QObject {
     // a progress bar with a cancel button in the status bar once it lasts, and ends in
     // finishJob: one sheet naming every photo not written and why, one reveal of its first
     // result.
+    // The jobs of which one runs at a time.
+    enum class OneAtATime { DuplicateScan, CloudDownload, LibraryMerge };
     // A runner for a new job, owned by the application object and gone after its end;
-    // `finishJob` (or the caller's own ending) runs before runningJobCount drops.
+    // `finishJob` (or the caller's own ending) runs before runningJobCount drops. A job of
+    // `kind` is the running one of its kind until its end.
     JobRunner *startJob();
+    JobRunner *startJob(OneAtATime kind);
+    // The running job of `kind`, if any.
+    JobRunner *runningJob(OneAtATime kind) const { return jobsOfKind.value(int(kind)); }
+    // Lets go of the running job of `kind` at once, returning it: its end is no longer the
+    // kind's (a stopped scan whose last results must not show).
+    JobRunner *forgetJob(OneAtATime kind) { return jobsOfKind.take(int(kind)); }
     // The write recipe as a job of the window; `then` runs on the main thread when it ends.
     void startRecipeJob(const QList<IKImageItemPtr> &items, bool overwrite,
                         const WriteRecipeOptions &options,
@@ -639,7 +648,6 @@ class AppDelegate : public QObject {
     // sheet opens on `over` when the job belongs to a window of its own; it is returned.
     QMessageBox *finishJob(const JobReport &report, QWidget *over = nullptr);
     int runningJobCount() const { return runningJobs; }
-    int runningJobs = 0;
     // End of long jobs.
 
     // Library filters and selections (library/LibraryFilterActions.cpp). While a load runs
@@ -858,6 +866,9 @@ class AppDelegate : public QObject {
     void showLibraryAlbumMenu();
 
   private:
+    // Whether jobs run is recorded here alone: how many, and the one of each kind.
+    int runningJobs = 0;
+    QHash<int, JobRunner *> jobsOfKind;
     void loadWindowDescription();
     void restoreSettings();
     void reportFolderFailure(const QString &what, const QString &path, const QString &why);

@@ -22,7 +22,6 @@ struct SidecarMergesPart {
     QWidget *writeXmpWindow = nullptr, *writeJsonWindow = nullptr;
     PKImageView *writeXmpImgView = nullptr, *writeJsonImgView = nullptr;
     QProgressBar *writeXmpProcesser = nullptr;
-    bool sidecarMergeRunning = false;
     int totalJsonFiles = 0, countJsonFiles = 0;
     QLabel *writeGooglePhotoLab = nullptr;
     QProgressBar *writeJsonProcesser = nullptr;

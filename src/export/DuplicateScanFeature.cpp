@@ -30,7 +30,7 @@ void AppDelegate::FindDuplicatePhotosAction() {
         showQuitPhotosOffer();
         return;
     }
-    if (duplicateWindow.duplicateScan)
+    if (duplicateScanRunning())
         return; // the sheet of the running scan is up; nothing can start a second one
 
     duplicateWindow.sameFileArray.clear();
@@ -56,17 +56,16 @@ void AppDelegate::FindDuplicatePhotosAction() {
     // thumbnail, so a Cancel leaves the rest unread.
     const QList<DuplicateScanEntry> entries = duplicateScanEntries(library.photoLibBroserArray);
     const QStringList paths = duplicateScanPaths(entries);
-    JobRunner *runner = startJob();
-    duplicateWindow.duplicateScan = runner;
+    JobRunner *runner = startJob(OneAtATime::DuplicateScan);
     connect(runner, &JobRunner::finished, this,
             [this, runner, entries, paths](const QList<JobResult> &results, bool cancelled) {
-                if (duplicateWindow.duplicateScan != runner)
+                if (runningJob(OneAtATime::DuplicateScan) != runner)
                     return; // stopped from its window: nothing of it shows
                 if (cancelled) {
                     CLickCancleDupAction();
                     return;
                 }
-                duplicateWindow.duplicateScan = nullptr;
+                forgetJob(OneAtATime::DuplicateScan);
                 QList<ThumbnailKey> read;
                 for (const JobResult &r : results)
                     read << ThumbnailKey{r.ok ? r.data.toString() : QString(), r.reason};
@@ -83,10 +82,10 @@ void AppDelegate::FindDuplicatePhotosAction() {
 }
 
 void AppDelegate::stopDuplicateScan() {
-    if (!duplicateWindow.duplicateScan)
+    if (!duplicateScanRunning())
         return;
     // The thumbnails not begun are left unread; the ending sees it is no longer the scan.
-    std::exchange(duplicateWindow.duplicateScan, nullptr)->cancel();
+    forgetJob(OneAtATime::DuplicateScan)->cancel();
     if (duplicateWindow.scanDupGifTimer)
         duplicateWindow.scanDupGifTimer->stop();
     duplicateWindow.scanDupProcesser->hide();

@@ -21,7 +21,6 @@ class QWidget;
 
 // The duplicate window: the running scan, its groups, the two tables and the preview.
 struct DuplicateWindowPart {
-    class JobRunner *duplicateScan = nullptr; // the running scan's job, if any
     QTimer *scanDupGifTimer = nullptr;
     QList<PRDuplicateNodePtr> sameFileArray;
     int duplicatePhotosNum = 0, duplicateVideosNum = 0;

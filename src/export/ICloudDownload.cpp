@@ -68,7 +68,7 @@ void prepareDownloadWindow(AppDelegate &d) {
 void endCloudDownload(AppDelegate &d, const CloudDownloadRun::Report &report,
                       const QString &storage, bool withWindow, bool cancelled) {
     if (withWindow) {
-        d.libraryWindows.cloudDownload = nullptr;
+        d.forgetJob(AppDelegate::OneAtATime::CloudDownload);
         if (d.libraryWindows.downloadiCloudPhotoInfolab)
             d.libraryWindows.downloadiCloudPhotoInfolab->setText(
                 AppDelegate::tr("%1 full-resolution iCloud photos total %2 have been "
@@ -97,7 +97,8 @@ void endCloudDownload(AppDelegate &d, const CloudDownloadRun::Report &report,
 // The run on the job runner: `withWindow` drives the download window's bar, and its Cancel
 // stops the run. The end goes through the one ending of jobs.
 void startCloudDownload(AppDelegate &d, const QList<ExportEntry> &entries, bool withWindow) {
-    JobRunner *runner = d.startJob();
+    JobRunner *runner =
+        withWindow ? d.startJob(AppDelegate::OneAtATime::CloudDownload) : d.startJob();
     const QString storage = d.preferences.storagelocation;
     CloudPhotoLibrary *service = &cloudPhotoLibrary();
     // What a run cancelled before it began leaves: every photo named as cancelled.
@@ -106,7 +107,6 @@ void startCloudDownload(AppDelegate &d, const QList<ExportEntry> &entries, bool 
     for (const ExportEntry &e : entries)
         report->notDownloaded << QStringLiteral("%1: cancelled").arg(e.item->fileName);
     if (withWindow) {
-        d.libraryWindows.cloudDownload = runner;
         // The window has its bar and Cancel: the status bar shows no second pair.
         runner->setOwnProgress(true);
         QObject::connect(runner, &JobRunner::progress, &d,
@@ -138,7 +138,7 @@ void startCloudDownload(AppDelegate &d, const QList<ExportEntry> &entries, bool 
 void AppDelegate::DownloadICloudsfromphotolibraryAction() {
     libraryWindows.allDownloadiCloudPhotoSize = 0;
     libraryWindows.allDownloadiCloudNum = 0;
-    if (libraryWindows.cloudDownload)
+    if (runningJob(OneAtATime::CloudDownload))
         return; // one run at a time: its counters are the window's
     const QList<ExportEntry> entries = selectedEntriesOf(*this);
     if (entries.isEmpty())

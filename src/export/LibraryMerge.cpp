@@ -130,7 +130,7 @@ void AppDelegate::RemovePhotoLibraryFromTableView() {
 }
 
 void AppDelegate::ClickStartMergePhotoLibraryAction() {
-    if (mergeWindow.photolibMergeRunning)
+    if (runningJob(OneAtATime::LibraryMerge))
         return;
     QString source, destination;
     if (!mergePair(*this, &source, &destination)) {
@@ -171,7 +171,6 @@ void AppDelegate::StartMergePhotoLibraryThreader() {
     // Options are read here, on the main thread; the worker gets its own copy.
     settings.keepAlbums = mergeWindow.photolibKeepAblumBtn->isChecked();
     settings.keepMetadata = mergeWindow.photolibKeepPhotoMetaBtn->isChecked();
-    mergeWindow.photolibMergeRunning = true;
     mergeWindow.photolibMergeProcesser->setRange(0, 0);
     mergeWindow.photolibMergeProcessTipLab->setText(QString());
     mergeWindow.photolibMergeProcessWindow->setWindowModality(Qt::ApplicationModal);
@@ -181,7 +180,7 @@ void AppDelegate::StartMergePhotoLibraryThreader() {
     // What a merge cancelled before it began leaves.
     report->exportFolder = exportFolderFor(settings.sourceLibrary);
     report->cancelled = true;
-    JobRunner *runner = startJob();
+    JobRunner *runner = startJob(OneAtATime::LibraryMerge);
     // The merge window shows its own steps and Cancel: the status bar shows no second pair.
     runner->setOwnProgress(true);
     if (auto *cancel = mergeWindow.photolibMergeProcessWindow->findChild<QPushButton *>(
@@ -209,7 +208,7 @@ void AppDelegate::MergePhotoLibraryProcessInMainThread(const QString &text) {
 }
 
 void AppDelegate::StartMergePhotoLibraryFinshMainThreader(const LibraryMergeReport &report) {
-    mergeWindow.photolibMergeRunning = false;
+    forgetJob(OneAtATime::LibraryMerge);
     mergeWindow.photolibMergeProcesser->setRange(0, 1);
     mergeWindow.photolibMergeProcessWindow->hide();
     QStringList lines;

@@ -23,5 +23,4 @@ struct MergeWindowPart {
     QProgressBar *photolibMergeProcesser = nullptr;
     PRButton *photolibMergeBtn = nullptr, *photolibAddBtn = nullptr, *photolibSubBtn = nullptr,
              *photolibStartBtn = nullptr;
-    bool photolibMergeRunning = false;
 };

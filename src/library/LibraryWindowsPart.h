@@ -24,7 +24,6 @@ struct LibraryWindowsPart {
     QLabel *downloadiCloudPhotoInfolab = nullptr, *downloadiCloudPhotoProcesslab = nullptr;
     int allDownloadiCloudNum = 0;
     quint64 allDownloadiCloudPhotoSize = 0;
-    class JobRunner *cloudDownload = nullptr; // the running download's job, if any
     QWidget *dateRangeWindow = nullptr;
     class QDateTimeEdit *startDatePicker = nullptr, *endDatePicker = nullptr;
 };

@@ -73,6 +73,20 @@ JobRunner *AppDelegate::startJob() {
     return runner;
 }
 
+JobRunner *AppDelegate::startJob(OneAtATime kind) {
+    JobRunner *runner = startJob();
+    jobsOfKind.insert(int(kind), runner);
+    // Queued, as the count: the job's own ending runs first and may let go of it sooner.
+    connect(
+        runner, &JobRunner::finished, this,
+        [this, runner, kind] {
+            if (jobsOfKind.value(int(kind)) == runner)
+                jobsOfKind.remove(int(kind));
+        },
+        Qt::QueuedConnection);
+    return runner;
+}
+
 void AppDelegate::startRecipeJob(
     const QList<IKImageItemPtr> &items, bool overwrite, const WriteRecipeOptions &options,
     std::function<void(const WriteRecipeReport &, bool cancelled)> then) {

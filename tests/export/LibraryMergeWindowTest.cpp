@@ -55,9 +55,9 @@ class LibraryMergeWindow : public LibraryEditTest {
 
 bool waitForMerge(AppDelegate &d) {
     QDeadlineTimer deadline(300000);
-    while (d.mergeWindow.photolibMergeRunning && !deadline.hasExpired())
+    while (d.runningJob(AppDelegate::OneAtATime::LibraryMerge) && !deadline.hasExpired())
         QTest::qWait(10);
-    return !d.mergeWindow.photolibMergeRunning;
+    return !d.runningJob(AppDelegate::OneAtATime::LibraryMerge);
 }
 
 } // namespace
@@ -116,7 +116,7 @@ TEST_F(LibraryMergeWindow, ListsOnlyLibraryPackagesAndRemovesTheSelectedOne) {
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "You need to add two photo libraries in the table view to merge "
                               "the photo libraries.");
-    EXPECT_FALSE(d->mergeWindow.photolibMergeRunning);
+    EXPECT_FALSE(d->runningJob(AppDelegate::OneAtATime::LibraryMerge));
 
     d->mergeWindow.photolibTableview->selectRow(2);
     d->MybuttonMouseDownHandle(d->mergeWindow.photolibSubBtn);
