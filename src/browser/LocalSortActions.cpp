@@ -6,13 +6,42 @@
 #include "browser/core/LocalSort.h"
 #include "platform/core/JobRunner.h"
 
+#include <QElapsedTimer>
 #include <QItemSelectionModel>
 
 namespace {
+// Dates are read and a copy of the list sorted on the runner; the shown list is replaced here,
+// on the main thread, when the sort ran to its end (photos imported meanwhile follow it).
 void showSorted(AppDelegate &d, LocalSortOrder order) {
-    d.localPhotoItemArray = sortedLocalItems(d.localImportPhotoItemArray, order);
-    if (d.mainWindow.localPhotoModel)
-        d.mainWindow.localPhotoModel->reload();
+    const QList<IKImageItemPtr> snapshot = d.localImportPhotoItemArray;
+    JobRunner *runner = d.startJob();
+    QObject::connect(
+        runner, &JobRunner::finished, &d, [&d](const QList<JobResult> &results, bool cancelled) {
+            if (cancelled || results.isEmpty() || !results.first().ok)
+                return;
+            d.localPhotoItemArray = sortedAsNow(results.first().data.value<QList<IKImageItemPtr>>(),
+                                                d.localImportPhotoItemArray);
+            if (d.mainWindow.localPhotoModel)
+                d.mainWindow.localPhotoModel->reload();
+        });
+    runner->startLong([snapshot, order](JobControl &control) {
+        QElapsedTimer sinceProgress;
+        sinceProgress.start();
+        const auto sorted = sortedLocalItems(snapshot, order, [&](qsizetype done, qsizetype total) {
+            if (done == total || sinceProgress.elapsed() >= JobRunner::batchIntervalMs) {
+                control.setProgress(int(done), int(total));
+                sinceProgress.restart();
+            }
+            return !control.isCancelled();
+        });
+        JobResult r;
+        r.ok = sorted.has_value();
+        if (sorted)
+            r.data = QVariant::fromValue(*sorted);
+        else
+            r.reason = QStringLiteral("cancelled");
+        return r;
+    });
 }
 } // namespace
 

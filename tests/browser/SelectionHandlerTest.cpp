@@ -5,12 +5,17 @@
 #include "browser/core/LocalImport.h"
 #include "platform/MapView.h"
 #include "platform/core/Workspace.h"
+#include "support/JobWait.h"
 #include "support/TestSupport.h"
 
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 TEST(SelectionHandler, FirstSelectedPhotoFillsTheState) {
@@ -47,9 +52,19 @@ TEST(SelectionHandler, FirstSelectedPhotoFillsTheState) {
         EXPECT_TRUE(d.mainWindow.locationCitylab->text().isEmpty());
         EXPECT_NEAR(d.selection.currentCoords.x(), 51.503572, 1e-5);
 
-        // Sorting by name and clearing.
+        // Sorting by name runs as a job: Cancel leaves the list as it was, the end replaces it.
+        std::reverse(d.localPhotoItemArray.begin(), d.localPhotoItemArray.end());
+        const QList<IKImageItemPtr> reversed = d.localPhotoItemArray;
         d.ClickSortLocalPhotosByName();
+        const auto cancels = d.window->statusBar()->findChildren<QPushButton *>("JobCancelButton");
+        ASSERT_EQ(cancels.size(), 1);
+        cancels.first()->click();
+        ASSERT_TRUE(waitForJobs(d));
+        EXPECT_EQ(d.localPhotoItemArray, reversed);
+        d.ClickSortLocalPhotosByName();
+        ASSERT_TRUE(waitForJobs(d));
         EXPECT_EQ(d.localPhotoItemArray.first()->fileName, "IMG_1994.JPG");
+        // And clearing.
         d.ClearLeftPhotos();
         EXPECT_TRUE(d.localPhotoItemArray.isEmpty());
         EXPECT_TRUE(d.localImportPhotoItemArray.isEmpty());

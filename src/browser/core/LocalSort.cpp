@@ -47,14 +47,18 @@ bool startsWithPunctuation(const QString &name) {
 }
 
 template <typename Key>
-QList<IKImageItemPtr> stableSortByKey(const QList<IKImageItemPtr> &items,
-                                      Key (*keyOf)(const IKImageItemPtr &)) {
+std::optional<QList<IKImageItemPtr>> stableSortByKey(const QList<IKImageItemPtr> &items,
+                                                     Key (*keyOf)(const IKImageItemPtr &),
+                                                     const LocalSortStep &step) {
     // Keys are made once per item: reading a date inside the comparator would touch the disk
     // O(n log n) times and could see a file change halfway through the sort.
     std::vector<std::pair<Key, IKImageItemPtr>> keyed;
     keyed.reserve(static_cast<size_t>(items.size()));
-    for (const IKImageItemPtr &item : items)
+    for (const IKImageItemPtr &item : items) {
         keyed.emplace_back(keyOf(item), item);
+        if (step && !step(qsizetype(keyed.size()), items.size()))
+            return std::nullopt;
+    }
     std::stable_sort(keyed.begin(), keyed.end(),
                      [](const auto &a, const auto &b) { return a.first < b.first; });
     QList<IKImageItemPtr> out;
@@ -103,17 +107,40 @@ QRect sortButtonFrame(LocalSortOrder order, int browserWidth, int currentY) {
 }
 
 QList<IKImageItemPtr> sortedByCreationDate(const QList<IKImageItemPtr> &importOrder) {
-    return stableSortByKey(importOrder, &dateKey);
+    return *stableSortByKey(importOrder, &dateKey, {});
 }
 
 QList<IKImageItemPtr> sortedByFileName(const QList<IKImageItemPtr> &importOrder) {
-    return stableSortByKey(importOrder, &nameKey);
+    return *stableSortByKey(importOrder, &nameKey, {});
 }
 
 QList<IKImageItemPtr> sortedLocalItems(const QList<IKImageItemPtr> &importOrder,
                                        LocalSortOrder order) {
-    return order == LocalSortOrder::ByCreationDate ? sortedByCreationDate(importOrder)
-                                                   : sortedByFileName(importOrder);
+    return *sortedLocalItems(importOrder, order, {});
+}
+
+std::optional<QList<IKImageItemPtr>> sortedLocalItems(const QList<IKImageItemPtr> &importOrder,
+                                                      LocalSortOrder order,
+                                                      const LocalSortStep &step) {
+    return order == LocalSortOrder::ByCreationDate ? stableSortByKey(importOrder, &dateKey, step)
+                                                   : stableSortByKey(importOrder, &nameKey, step);
+}
+
+QList<IKImageItemPtr> sortedAsNow(const QList<IKImageItemPtr> &sorted,
+                                  const QList<IKImageItemPtr> &importOrderNow) {
+    QSet<const IKImageItem *> now, seen;
+    for (const IKImageItemPtr &item : importOrderNow)
+        now.insert(item.get());
+    QList<IKImageItemPtr> out;
+    for (const IKImageItemPtr &item : sorted)
+        if (now.contains(item.get())) {
+            out.append(item);
+            seen.insert(item.get());
+        }
+    for (const IKImageItemPtr &item : importOrderNow)
+        if (!seen.contains(item.get()))
+            out.append(item);
+    return out;
 }
 
 QList<IKImageItemPtr> itemsAtIndexes(const QList<IKImageItemPtr> &shown,

@@ -6,6 +6,9 @@
 #include <QRect>
 #include <QString>
 
+#include <functional>
+#include <optional>
+
 // Orders and thins the local photo list. `importOrder` is every imported photo still in the
 // browser, in import order; `shown` is the list the browser shows. Nothing here touches a file
 // or a window.
@@ -33,6 +36,16 @@ QList<IKImageItemPtr> sortedByCreationDate(const QList<IKImageItemPtr> &importOr
 QList<IKImageItemPtr> sortedByFileName(const QList<IKImageItemPtr> &importOrder);
 QList<IKImageItemPtr> sortedLocalItems(const QList<IKImageItemPtr> &importOrder,
                                        LocalSortOrder order);
+// Called after each item's key is read with (items read, items); false stops the sort.
+using LocalSortStep = std::function<bool(qsizetype done, qsizetype total)>;
+// The same sort for a worker thread: nothing comes back when `step` stops it.
+std::optional<QList<IKImageItemPtr>> sortedLocalItems(const QList<IKImageItemPtr> &importOrder,
+                                                      LocalSortOrder order,
+                                                      const LocalSortStep &step);
+// A sort made of an earlier import list, brought up to the list as it is now: items taken out
+// meanwhile are left out, items imported meanwhile follow in import order.
+QList<IKImageItemPtr> sortedAsNow(const QList<IKImageItemPtr> &sorted,
+                                  const QList<IKImageItemPtr> &importOrderNow);
 
 // The items at the selected indexes of `shown`, in list order; indexes out of range are skipped.
 QList<IKImageItemPtr> itemsAtIndexes(const QList<IKImageItemPtr> &shown, const QList<int> &indexes);

@@ -164,6 +164,23 @@ TEST(LocalSortByName, EmptyThenPunctuationThenCaseAndAccentBlind) {
               (QStringList{"a", "b"}));
 }
 
+TEST(LocalSortByName, AWorkerSortStopsWhenToldAndCatchesUpWithTheListAsItIsNow) {
+    const auto a = named("a"), b = named("b"), c = named("c"), d = named("d");
+    int steps = 0;
+    const auto stop = [&](qsizetype done, qsizetype total) {
+        EXPECT_EQ(done, ++steps);
+        EXPECT_EQ(total, 3);
+        return steps < 2;
+    };
+    EXPECT_FALSE(sortedLocalItems({c, b, a}, LocalSortOrder::ByFileName, stop).has_value());
+    EXPECT_EQ(steps, 2);
+    const auto sorted = sortedLocalItems({c, b, a}, LocalSortOrder::ByFileName,
+                                         [](qsizetype, qsizetype) { return true; });
+    ASSERT_TRUE(sorted.has_value());
+    // b was taken out and d imported while it sorted.
+    EXPECT_EQ(names(sortedAsNow(*sorted, {c, a, d})), (QStringList{"a", "c", "d"}));
+}
+
 TEST(LocalSortButton, ImageAndFrameFollowTheOrder) {
     EXPECT_EQ(sortButtonImage(LocalSortOrder::ByCreationDate), "sortbydate.png");
     EXPECT_EQ(sortButtonImage(LocalSortOrder::ByFileName), "sortbyfilename.png");
