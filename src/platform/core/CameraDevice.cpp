@@ -112,10 +112,11 @@ class PKCameraWorker : public QObject {
         }
     }
 
-    // Walks every folder from the root, reporting each file as it is read.
-    void list(const QString &folder, const std::function<void(const PKCameraFile &)> &onFile) {
+    // Walks every folder from the root, reporting each file as it is read, until `onFile`
+    // says to stop (false, also returned then).
+    bool list(const QString &folder, const std::function<bool(const PKCameraFile &)> &onFile) {
         if (!m_camera)
-            return;
+            return true;
         const QByteArray f = folder.toUtf8();
         CameraList *names = nullptr;
         gp_list_new(&names);
@@ -136,7 +137,10 @@ class PKCameraWorker : public QObject {
                 }
                 file.UTI = typeIdentifier(file.mimeType, file.name);
                 file.thumbnail = preview(f.constData(), name);
-                onFile(file);
+                if (!onFile(file)) {
+                    gp_list_free(names);
+                    return false;
+                }
             }
         }
         gp_list_reset(names);
@@ -150,10 +154,12 @@ class PKCameraWorker : public QObject {
             gp_list_free(names);
             names = nullptr;
             for (const QString &sub : subfolders)
-                list(joinFolder(folder, sub), onFile);
+                if (!list(joinFolder(folder, sub), onFile))
+                    return false;
         }
         if (names)
             gp_list_free(names);
+        return true;
     }
 
     QImage preview(const char *folder, const char *name) {
@@ -242,6 +248,8 @@ PKCameraDevice::PKCameraDevice(const PKDeviceAddress &address, QObject *parent)
 
 PKCameraDevice::~PKCameraDevice() {
     *m_alive = false;
+    // A file list in hand stops reading thumbnails, so waiting for the worker is short.
+    m_going = true;
     // The worker closes its handles on its own thread, after any request in hand.
     PKCameraWorker *worker = m_worker;
     QMetaObject::invokeMethod(worker, [worker] { delete worker; });
@@ -303,6 +311,8 @@ void PKCameraDevice::requestOpenSession() {
                     self->m_files << shared;
                     emit self->didAddItem(shared);
                 });
+                // The device object outlives this job: its destructor waits for the worker.
+                return !self->m_going.load();
             });
         toMain([self, error] {
             self->m_opening = false;

@@ -11,6 +11,7 @@
 #include <QSet>
 #include <QString>
 #include <QTimer>
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -104,6 +105,7 @@ class PKCameraDevice : public QObject {
     bool m_opening = false;
     int m_pending = 0;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    std::atomic<bool> m_going{false}; // set as the device goes; read by its worker
 };
 using PKCameraDevicePtr = std::shared_ptr<PKCameraDevice>;
 
@@ -145,4 +147,5 @@ class PKDeviceBrowser : public QObject {
     QStringList m_folders;
     QList<PKCameraDevicePtr> m_devices;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    std::atomic<bool> m_going{false}; // set as the device goes; read by its worker
 };
