@@ -14,7 +14,11 @@ namespace {
 // on the main thread, when the sort ran to its end (photos imported meanwhile follow it).
 void showSorted(AppDelegate &d, LocalSortOrder order) {
     const QList<IKImageItemPtr> snapshot = d.localImportPhotoItemArray;
+    // The last order asked for wins, however long the earlier sort would take.
+    if (d.mainWindow.localSortJob)
+        d.mainWindow.localSortJob->cancel();
     JobRunner *runner = d.startJob();
+    d.mainWindow.localSortJob = runner;
     QObject::connect(
         runner, &JobRunner::finished, &d, [&d](const QList<JobResult> &results, bool cancelled) {
             if (cancelled || results.isEmpty() || !results.first().ok)

@@ -4,6 +4,7 @@
 #include "browser/LocalPhotoModel.h"
 #include "browser/core/LocalImport.h"
 #include "platform/MapView.h"
+#include "platform/core/JobRunner.h"
 #include "platform/core/Workspace.h"
 #include "support/JobWait.h"
 #include "support/TestSupport.h"
@@ -62,6 +63,9 @@ TEST(SelectionHandler, FirstSelectedPhotoFillsTheState) {
         ASSERT_TRUE(waitForJobs(d));
         EXPECT_EQ(d.localPhotoItemArray, reversed);
         d.ClickSortLocalPhotosByName();
+        const QPointer<JobRunner> first = d.mainWindow.localSortJob;
+        d.ClickSortLocalPhotosByName(); // a newer sort cancels the one still running
+        EXPECT_TRUE(first && first->isCancelled());
         ASSERT_TRUE(waitForJobs(d));
         EXPECT_EQ(d.localPhotoItemArray.first()->fileName, "IMG_1994.JPG");
         // And clearing.
