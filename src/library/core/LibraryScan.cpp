@@ -4,6 +4,7 @@
 #include "base/SharedHelpers.h"
 #include "library/core/LibraryCatalogue.h"
 #include "library/core/LibraryLookups.h"
+#include "library/core/LibraryRow.h"
 #include "library/core/LibrarySchema.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "library/core/SqliteDatabase.h"
@@ -81,20 +82,6 @@ QString libraryFileType(const QString &fileName) {
 
 namespace {
 
-// A column as the records read it: NULL, empty or invalid UTF-8 count as absent.
-struct Row {
-    SqliteStatement &s;
-    bool present(int c) const {
-        const char *t = s.text(c);
-        return t && *t;
-    }
-    const char *raw(int c) const { return s.text(c); }
-    QString text(int c) const { return present(c) ? GetStringFormChar(raw(c)) : QString(); }
-    int32_t i32(int c) const { return present(c) ? int32_t(std::atoi(raw(c))) : 0; }
-    int64_t i64(int c) const { return present(c) ? int64_t(std::strtoll(raw(c), nullptr, 10)) : 0; }
-    double real(int c) const { return present(c) ? std::atof(raw(c)) : 0.0; }
-};
-
 // "%f" of a number, without QString's own formatter.
 QString fixedText(double value) {
     char buffer[400];
@@ -163,7 +150,7 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
     bool preloadDue = preloadLookups;
     int rows = 0;
     FolderListing files;
-    const Row row{*stmt};
+    const LibraryRow row(*stmt);
     while (stmt->step()) {
         if (preloadDue && (!onRecord || rows++ >= kPhotosBeforeLookupTables)) {
             preloadDue = false;
