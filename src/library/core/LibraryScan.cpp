@@ -99,24 +99,54 @@ QString fixedText(double value) {
     return QString::fromLatin1(buffer, n < 0 ? 0 : std::min<int>(n, sizeof buffer - 1));
 }
 
-void setThumbnails(PRPicFileInfo &r, const QString &library, FolderListing &files) {
-    const QString &n = r.filePhotoLibName;
-    r.fileThumbPath = r.fileLargeThumbPath = r.fileFullPath;
-    if (n.size() < 2 || !isPlainFileName(n))
-        return;
-    const QString first = n.left(1);
-    const QString base = pathCompleteBaseName(n);
-    const QString masters = library + QStringLiteral("/resources/derivatives/masters/") + first;
-    const QString small = library + QStringLiteral("/resources/derivatives/") + first;
-    const QString m = base + QStringLiteral("_4_5005_c.jpeg");
-    const QString s = base + QStringLiteral("_1_105_c.jpeg");
-    if (files.exists(masters, m)) {
-        r.fileThumbPath = masters + QLatin1Char('/') + m;
-        r.fileLargeThumbPath = small + QLatin1Char('/') + s;
-    } else if (files.exists(small, s)) {
-        r.fileThumbPath = r.fileLargeThumbPath = small + QLatin1Char('/') + s;
+// Per-scan answers that depend on a little of the record: a library has a handful of file
+// suffixes and first letters, and building their texts per photo was much of the scan.
+class ScanCache {
+  public:
+    ScanCache(const QString &library, FolderListing &files) : library_(library), files_(files) {}
+
+    const QString &fileType(const QString &fileName) {
+        const QString ext = pathSuffix(fileName);
+        auto it = types_.constFind(ext);
+        if (it == types_.cend())
+            it = types_.insert(ext, libraryFileType(fileName));
+        return *it;
     }
-}
+
+    void setThumbnails(PRPicFileInfo &r) {
+        const QString &n = r.filePhotoLibName;
+        r.fileThumbPath = r.fileLargeThumbPath = r.fileFullPath;
+        if (n.size() < 2 || !isPlainFileName(n))
+            return;
+        const Derivatives &folders = derivatives(n.left(1));
+        const QString base = pathCompleteBaseName(n);
+        const QString m = base + QStringLiteral("_4_5005_c.jpeg");
+        const QString s = base + QStringLiteral("_1_105_c.jpeg");
+        if (files_.exists(folders.masters, m)) {
+            r.fileThumbPath = folders.masters + QLatin1Char('/') + m;
+            r.fileLargeThumbPath = folders.small + QLatin1Char('/') + s;
+        } else if (files_.exists(folders.small, s)) {
+            r.fileThumbPath = r.fileLargeThumbPath = folders.small + QLatin1Char('/') + s;
+        }
+    }
+
+  private:
+    struct Derivatives {
+        QString masters, small;
+    };
+    const Derivatives &derivatives(const QString &first) {
+        auto it = derivatives_.constFind(first);
+        if (it == derivatives_.cend())
+            it = derivatives_.insert(
+                first, {library_ + QStringLiteral("/resources/derivatives/masters/") + first,
+                        library_ + QStringLiteral("/resources/derivatives/") + first});
+        return *it;
+    }
+    const QString &library_;
+    FolderListing &files_;
+    QHash<QString, QString> types_;
+    QHash<QString, Derivatives> derivatives_;
+};
 
 } // namespace
 
@@ -160,6 +190,7 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
     bool preloadDue = preloadLookups;
     int rows = 0;
     FolderListing files;
+    ScanCache cache(libraryPath, files);
     const LibraryRow row(*stmt);
     while (stmt->step()) {
         if (preloadDue && (!onRecord || rows++ >= kPhotosBeforeLookupTables)) {
@@ -192,7 +223,7 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
             r.filePixel = QString::number(row.i32(9)) + QStringLiteral(" X ") + height;
         if (row.present(10)) {
             r.fileName = row.text(10);
-            r.fileTypeStr = libraryFileType(r.fileName);
+            r.fileTypeStr = cache.fileType(r.fileName);
         }
         if (row.present(11))
             r.fileTitle = row.text(11);
@@ -242,7 +273,7 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
             r.favoriteNum = row.i32(17);
         if (row.present(18))
             r.hasAdjustNum = row.i32(18);
-        setThumbnails(r, libraryPath, files);
+        cache.setThumbnails(r);
         lookups.getPhotoLibCameraInfowithAsset(r.photoAssetID, r);
 
         const bool local = r.bReferencePhoto || originalPresent;
