@@ -1,6 +1,7 @@
 #include "library/core/LibraryScan.h"
 #include "LibraryTestSupport.h"
 #include "library/core/LibraryLookups.h"
+#include "library/core/LibraryRow.h"
 #include "library/core/LibraryStore.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "library/core/ReferencePhotos.h"
@@ -327,6 +328,39 @@ TEST(LibraryScan, DatesAsLocalTimeText) {
     EXPECT_EQ(GetNSStringDate(LibraryDateTime{}), QStringLiteral("Unkown Date"));
     qunsetenv("TZ");
     tzset();
+}
+
+// Numbers are read without their text but must parse as that text always did: reals near a
+// whole number, tiny or huge ones, and text columns are the cases that could drift.
+TEST(LibraryScan, NumberColumnsReadAsTheirText) {
+    SqliteDatabase db;
+    QString error;
+    ASSERT_TRUE(db.open(QStringLiteral(":memory:"), SqliteDatabase::Mode::ReadWrite, &error))
+        << error.toStdString();
+    SqliteStatement *s = db.prepare(QStringLiteral(
+        "SELECT column1 FROM (VALUES (NULL), (''), ('abc'), ('12x'), (42), (-180), (5000000000), "
+        "(-9223372036854775808), (12.7), (-12.5), (-180.0), (0.5), (0.99995), (1e-05), (1e20), "
+        "(599827423.9999999), (599827423.25), (123456789012.9), (-1e300), (51.50123456789012), "
+        "(x'00'), (x'3132'))"));
+    ASSERT_NE(s, nullptr);
+    const LibraryRow row(*s);
+    int rows = 0;
+    while (s->step()) {
+        ++rows;
+        // The row first, as the scan reads it; SQLite's text of the value after.
+        const bool present = row.present(0);
+        const int32_t i32 = row.i32(0);
+        const int64_t i64 = row.i64(0);
+        const double real = row.real(0);
+        const char *t = s->text(0);
+        const bool hasText = t && *t;
+        SCOPED_TRACE(t ? t : "NULL");
+        EXPECT_EQ(present, hasText);
+        EXPECT_EQ(i32, hasText ? std::atoi(t) : 0);
+        EXPECT_EQ(i64, hasText ? std::strtoll(t, nullptr, 10) : 0);
+        EXPECT_EQ(real, hasText ? std::atof(t) : 0.0);
+    }
+    EXPECT_EQ(rows, 22);
 }
 
 TEST(LibraryScan, NamesThatClimbOutCountAsMissing) {

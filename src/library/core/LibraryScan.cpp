@@ -4,22 +4,33 @@
 #include "base/SharedHelpers.h"
 #include "library/core/LibraryCatalogue.h"
 #include "library/core/LibraryLookups.h"
+#include "library/core/LibraryRow.h"
 #include "library/core/LibrarySchema.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "library/core/SqliteDatabase.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <dirent.h>
 
 bool FolderListing::exists(const QString &folder, const QString &name) {
     auto it = folders_.find(folder);
     if (it == folders_.end()) {
-        const QStringList entries = QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::System |
-                                                           QDir::Hidden | QDir::NoDotAndDotDot);
-        it = folders_.insert(folder, QSet<QString>(entries.begin(), entries.end()));
+        // Every entry but "." and "..", unsorted and unstatted: QDir sorts and types each one,
+        // which was most of a large library's scan.
+        QSet<QString> names;
+        if (DIR *d = opendir(QFile::encodeName(folder).constData())) {
+            while (const dirent *e = readdir(d))
+                if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+                    names.insert(QFile::decodeName(e->d_name));
+            closedir(d);
+        }
+        it = folders_.insert(folder, names);
     }
     return it->contains(name);
 }
@@ -81,20 +92,6 @@ QString libraryFileType(const QString &fileName) {
 
 namespace {
 
-// A column as the records read it: NULL, empty or invalid UTF-8 count as absent.
-struct Row {
-    SqliteStatement &s;
-    bool present(int c) const {
-        const char *t = s.text(c);
-        return t && *t;
-    }
-    const char *raw(int c) const { return s.text(c); }
-    QString text(int c) const { return present(c) ? GetStringFormChar(raw(c)) : QString(); }
-    int32_t i32(int c) const { return present(c) ? int32_t(std::atoi(raw(c))) : 0; }
-    int64_t i64(int c) const { return present(c) ? int64_t(std::strtoll(raw(c), nullptr, 10)) : 0; }
-    double real(int c) const { return present(c) ? std::atof(raw(c)) : 0.0; }
-};
-
 // "%f" of a number, without QString's own formatter.
 QString fixedText(double value) {
     char buffer[400];
@@ -102,24 +99,54 @@ QString fixedText(double value) {
     return QString::fromLatin1(buffer, n < 0 ? 0 : std::min<int>(n, sizeof buffer - 1));
 }
 
-void setThumbnails(PRPicFileInfo &r, const QString &library, FolderListing &files) {
-    const QString &n = r.filePhotoLibName;
-    r.fileThumbPath = r.fileLargeThumbPath = r.fileFullPath;
-    if (n.size() < 2 || !isPlainFileName(n))
-        return;
-    const QString first = n.left(1);
-    const QString base = pathCompleteBaseName(n);
-    const QString masters = library + QStringLiteral("/resources/derivatives/masters/") + first;
-    const QString small = library + QStringLiteral("/resources/derivatives/") + first;
-    const QString m = base + QStringLiteral("_4_5005_c.jpeg");
-    const QString s = base + QStringLiteral("_1_105_c.jpeg");
-    if (files.exists(masters, m)) {
-        r.fileThumbPath = masters + QLatin1Char('/') + m;
-        r.fileLargeThumbPath = small + QLatin1Char('/') + s;
-    } else if (files.exists(small, s)) {
-        r.fileThumbPath = r.fileLargeThumbPath = small + QLatin1Char('/') + s;
+// Per-scan answers that depend on a little of the record: a library has a handful of file
+// suffixes and first letters, and building their texts per photo was much of the scan.
+class ScanCache {
+  public:
+    ScanCache(const QString &library, FolderListing &files) : library_(library), files_(files) {}
+
+    const QString &fileType(const QString &fileName) {
+        const QString ext = pathSuffix(fileName);
+        auto it = types_.constFind(ext);
+        if (it == types_.cend())
+            it = types_.insert(ext, libraryFileType(fileName));
+        return *it;
     }
-}
+
+    void setThumbnails(PRPicFileInfo &r) {
+        const QString &n = r.filePhotoLibName;
+        r.fileThumbPath = r.fileLargeThumbPath = r.fileFullPath;
+        if (n.size() < 2 || !isPlainFileName(n))
+            return;
+        const Derivatives &folders = derivatives(n.left(1));
+        const QString base = pathCompleteBaseName(n);
+        const QString m = base + QStringLiteral("_4_5005_c.jpeg");
+        const QString s = base + QStringLiteral("_1_105_c.jpeg");
+        if (files_.exists(folders.masters, m)) {
+            r.fileThumbPath = folders.masters + QLatin1Char('/') + m;
+            r.fileLargeThumbPath = folders.small + QLatin1Char('/') + s;
+        } else if (files_.exists(folders.small, s)) {
+            r.fileThumbPath = r.fileLargeThumbPath = folders.small + QLatin1Char('/') + s;
+        }
+    }
+
+  private:
+    struct Derivatives {
+        QString masters, small;
+    };
+    const Derivatives &derivatives(const QString &first) {
+        auto it = derivatives_.constFind(first);
+        if (it == derivatives_.cend())
+            it = derivatives_.insert(
+                first, {library_ + QStringLiteral("/resources/derivatives/masters/") + first,
+                        library_ + QStringLiteral("/resources/derivatives/") + first});
+        return *it;
+    }
+    const QString &library_;
+    FolderListing &files_;
+    QHash<QString, QString> types_;
+    QHash<QString, Derivatives> derivatives_;
+};
 
 } // namespace
 
@@ -163,7 +190,8 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
     bool preloadDue = preloadLookups;
     int rows = 0;
     FolderListing files;
-    const Row row{*stmt};
+    ScanCache cache(libraryPath, files);
+    const LibraryRow row(*stmt);
     while (stmt->step()) {
         if (preloadDue && (!onRecord || rows++ >= kPhotosBeforeLookupTables)) {
             preloadDue = false;
@@ -195,7 +223,7 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
             r.filePixel = QString::number(row.i32(9)) + QStringLiteral(" X ") + height;
         if (row.present(10)) {
             r.fileName = row.text(10);
-            r.fileTypeStr = libraryFileType(r.fileName);
+            r.fileTypeStr = cache.fileType(r.fileName);
         }
         if (row.present(11))
             r.fileTitle = row.text(11);
@@ -245,7 +273,7 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
             r.favoriteNum = row.i32(17);
         if (row.present(18))
             r.hasAdjustNum = row.i32(18);
-        setThumbnails(r, libraryPath, files);
+        cache.setThumbnails(r);
         lookups.getPhotoLibCameraInfowithAsset(r.photoAssetID, r);
 
         const bool local = r.bReferencePhoto || originalPresent;

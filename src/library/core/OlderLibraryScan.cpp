@@ -2,6 +2,7 @@
 #include "base/SharedHelpers.h"
 #include "library/core/LibraryCatalogue.h"
 #include "library/core/LibraryLookups.h"
+#include "library/core/LibraryRow.h"
 #include "library/core/LibraryScan.h"
 #include "library/core/LibrarySchema.h"
 #include "library/core/SqliteDatabase.h"
@@ -10,20 +11,6 @@
 #include <cstdlib>
 
 namespace {
-
-struct Row {
-    SqliteStatement &s;
-    bool present(int c) const {
-        const char *t = s.text(c);
-        return t && *t;
-    }
-    QString text(int c) const { return present(c) ? GetStringFormChar(s.text(c)) : QString(); }
-    int32_t i32(int c) const { return present(c) ? int32_t(std::atoi(s.text(c))) : 0; }
-    int64_t i64(int c) const {
-        return present(c) ? int64_t(std::strtoll(s.text(c), nullptr, 10)) : 0;
-    }
-    double real(int c) const { return present(c) ? std::atof(s.text(c)) : 0.0; }
-};
 
 bool isFileOutsideLibrary(const QString &path) {
     return hasNoDotSegments(path) && QFileInfo(path).isFile();
@@ -122,7 +109,7 @@ LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QStr
     }
     OlderLibraryLookups lookups(db);
     QHash<int32_t, int> rowsPerMaster;
-    const Row row{*stmt};
+    const LibraryRow row(*stmt);
     while (stmt->step()) {
         auto record = std::make_shared<PRPicFileInfo>();
         PRPicFileInfo &r = *record;
