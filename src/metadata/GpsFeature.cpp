@@ -85,6 +85,18 @@ void openWithCameraCopies(AppDelegate &d, void (*open)(AppDelegate &, const QStr
         });
 }
 
+// Stamps the photo lacks show as placeholders, never as another photo's stamps.
+void showGpsStamps(AppDelegate &d, const QVariantMap &gps) {
+    d.gpsWindow.dateStamplab->setText(
+        gps.contains(QStringLiteral("DateStamp"))
+            ? propertyValueText(gps.value(QStringLiteral("DateStamp")))
+            : QString::fromLatin1(kGpsDatePlaceholder));
+    d.gpsWindow.timeStamplab->setText(
+        gps.contains(QStringLiteral("TimeStamp"))
+            ? propertyValueText(gps.value(QStringLiteral("TimeStamp")))
+            : QString::fromLatin1(kGpsTimePlaceholder));
+}
+
 void openGpsForEditing(AppDelegate &d, const QString &path);
 void openGpsForAdding(AppDelegate &d, const QString &path);
 
@@ -146,15 +158,7 @@ void openGpsForEditing(AppDelegate &d, const QString &path) {
             offerToAddGps(d, path);
             return;
         }
-        // Stamps the photo lacks show as placeholders, never as another photo's stamps.
-        d.gpsWindow.dateStamplab->setText(
-            gps.contains(QStringLiteral("DateStamp"))
-                ? propertyValueText(gps.value(QStringLiteral("DateStamp")))
-                : QString::fromLatin1(kGpsDatePlaceholder));
-        d.gpsWindow.timeStamplab->setText(
-            gps.contains(QStringLiteral("TimeStamp"))
-                ? propertyValueText(gps.value(QStringLiteral("TimeStamp")))
-                : QString::fromLatin1(kGpsTimePlaceholder));
+        showGpsStamps(d, gps);
         d.gpsWindow.latitudelab->setText(degreesText(*position.latitude));
         d.gpsWindow.longtitudelab->setText(degreesText(*position.longitude));
         const std::optional<double> altitude = signedAltitude(
@@ -179,14 +183,7 @@ void openGpsForEditing(AppDelegate &d, const QString &path) {
 void openGpsForAdding(AppDelegate &d, const QString &path) {
     if (const std::optional<QVariantMap> properties = readProperties(path)) {
         const QVariantMap gps = subDictionary(*properties, QStringLiteral("{GPS}"));
-        d.gpsWindow.dateStamplab->setText(
-            gps.contains(QStringLiteral("DateStamp"))
-                ? propertyValueText(gps.value(QStringLiteral("DateStamp")))
-                : QString::fromLatin1(kGpsDatePlaceholder));
-        d.gpsWindow.timeStamplab->setText(
-            gps.contains(QStringLiteral("TimeStamp"))
-                ? propertyValueText(gps.value(QStringLiteral("TimeStamp")))
-                : QString::fromLatin1(kGpsTimePlaceholder));
+        showGpsStamps(d, gps);
     }
     showGpsWindow(d);
 }
