@@ -70,7 +70,7 @@ int main(int argc, char **argv) {
     const double cpuBefore = cpu(RUSAGE_SELF);
     QElapsedTimer t;
     t.start();
-    d.ClickConvertHEICtoJPEGAction();
+    d.imageOutput.ClickConvertHEICtoJPEGAction();
     // Sleeps between events, as the program's own event loop does: a spinning wait would take
     // a core from the job it times.
     while (d.runningJobCount() > 0)

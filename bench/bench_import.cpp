@@ -126,7 +126,7 @@ int main(int argc, char **argv) {
 
     QElapsedTimer t;
     t.start();
-    d.importPhotosItemThreader({dir.path()});
+    d.mainWindow.importPhotosItemThreader({dir.path()});
     double firstItem = -1, allListed = -1, firstThumbs = -1;
     while (allListed < 0 || firstThumbs < 0) {
         app.processEvents(QEventLoop::AllEvents, 5);

@@ -85,7 +85,7 @@ int main(int argc, char **argv) {
             if (item->fileName == QLatin1String("wedding.jpg"))
                 QFile::copy(QStringLiteral(PK_BENCH_FIXTURES "/photos/IMG_0123.mov"),
                             livePhotoCompanionPath(item->filePath));
-        const LibraryDeletionReport r = d.deleteLibraryPhotos(chosen, true, true);
+        const LibraryDeletionReport r = d.libraryWindows.deleteLibraryPhotos(chosen, true, true);
         const QString integrity =
             sqlite(databaseOf(library), QStringLiteral("PRAGMA integrity_check"));
         const bool ok =
@@ -115,7 +115,7 @@ int main(int argc, char **argv) {
     QProcess::execute(QStringLiteral("sync"), {});
     QElapsedTimer t;
     t.start();
-    const LibraryDeletionReport r = d.deleteLibraryPhotos(chosen, true, false);
+    const LibraryDeletionReport r = d.libraryWindows.deleteLibraryPhotos(chosen, true, false);
     const double seconds = t.nsecsElapsed() / 1e9;
     const QString integrity = sqlite(databaseOf(big), QStringLiteral("PRAGMA integrity_check"));
     failures += r.ok && integrity == QLatin1String("ok") ? 0 : 1;

@@ -41,7 +41,7 @@ inline void choose(AppDelegate &d, const QString &path, bool wait = true) {
     panel.setOption(QFileDialog::DontUseNativeDialog, true);
     panel.setFileMode(QFileDialog::AnyFile);
     panel.selectFile(path);
-    d.openPanelDidEnd8(&panel, 1);
+    d.mainWindow.openPanelDidEnd8(&panel, 1);
     while (wait && !d.library.scanComplete)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }

@@ -40,22 +40,22 @@ void buildAboutWindow(AppDelegate &d) {
     d.mainWindow.aboutWindow->resize(380, 300);
 }
 
-void AppDelegate::ClickAbout() {
-    if (!mainWindow.aboutWindow)
+void MainWindowPart::ClickAbout() {
+    if (!aboutWindow)
         return;
-    mainWindow.aboutWindow->show();
-    mainWindow.aboutWindow->raise();
-    mainWindow.aboutWindow->activateWindow();
+    aboutWindow->show();
+    aboutWindow->raise();
+    aboutWindow->activateWindow();
 }
 
-void AppDelegate::CLICkProductGuide() {
+void MainWindowPart::CLICkProductGuide() {
     Workspace::openURL(productGuideUrl());
 }
 
-void AppDelegate::ClickProductVideoGuide() {
+void MainWindowPart::ClickProductVideoGuide() {
     Workspace::openURL(videoGuideUrl());
 }
 
-void AppDelegate::CLICkSupport() {
+void MainWindowPart::CLICkSupport() {
     Workspace::openURL(supportPageUrl());
 }

@@ -20,14 +20,14 @@ AppDelegate *sharedDelegate = nullptr;
 AppDelegate::AppDelegate() {
     NotificationCenter &nc = NotificationCenter::defaultCenter();
     const std::pair<const char *, void (AppDelegate::*)(QObject *)> observations[] = {
-        {kMyClosebuttonMouseDown, &AppDelegate::MyClosebuttonMouseDownHandle},
-        {kMybuttonMouseDown, &AppDelegate::MybuttonMouseDownHandle},
-        {kPRbuttonMouseEntered, &AppDelegate::PRbuttonMouseEnteredHandle},
-        {kPRbuttonMouseExited, &AppDelegate::PRbuttonMouseExitedHandle},
-        {kNSDragOperationImageNote, &AppDelegate::PRDragOperationImageNoteHandle},
-        {kNSDragOperationImageViewNote, &AppDelegate::NSDragOperationImageViewNoteHandle},
+        {kMyClosebuttonMouseDown, &AppDelegate::forward<&MainWindowPart::MyClosebuttonMouseDownHandle>},
+        {kMybuttonMouseDown, &AppDelegate::forward<&MainWindowPart::MybuttonMouseDownHandle>},
+        {kPRbuttonMouseEntered, &AppDelegate::forward<&MainWindowPart::PRbuttonMouseEnteredHandle>},
+        {kPRbuttonMouseExited, &AppDelegate::forward<&MainWindowPart::PRbuttonMouseExitedHandle>},
+        {kNSDragOperationImageNote, &AppDelegate::forward<&MainWindowPart::PRDragOperationImageNoteHandle>},
+        {kNSDragOperationImageViewNote, &AppDelegate::forward<&MainWindowPart::NSDragOperationImageViewNoteHandle>},
         {kNSDragOperationImageViewFolderNote,
-         &AppDelegate::NSDragOperationImageViewFolderNoteHandle},
+         &AppDelegate::forward<&MainWindowPart::NSDragOperationImageViewFolderNoteHandle>},
     };
     for (const auto &[name, handler] : observations)
         nc.addObserver(this, QLatin1String(name),
@@ -95,7 +95,7 @@ void AppDelegate::launch() {
     awakeFromNib();
     applicationDidFinishLaunching();
     // Camera and iOS device import.
-    startDeviceBrowser();
+    cameraWindow.startDeviceBrowser();
 }
 
 void AppDelegate::loadWindowDescription() {

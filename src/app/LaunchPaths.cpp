@@ -5,7 +5,7 @@
 void AppDelegate::openLaunchPaths(const QStringList &paths) {
     if (paths.isEmpty())
         return;
-    showLocalBrowserPane();
-    importPhotosItemThreader(paths);
+    mainWindow.showLocalBrowserPane();
+    mainWindow.importPhotosItemThreader(paths);
     blocalMode = true;
 }

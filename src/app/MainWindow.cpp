@@ -93,7 +93,7 @@ QWidget *buildLocalContent(AppDelegate &d, QWidget *parent) {
     d.mainWindow.localImageBrowserView->setModel(d.mainWindow.localPhotoModel);
     QObject::connect(d.mainWindow.localImageBrowserView->selectionModel(),
                      &QItemSelectionModel::selectionChanged, &d, [&d] {
-                         d.imageBrowserSelectionDidChange(d.mainWindow.localImageBrowserView);
+                         d.mainWindow.imageBrowserSelectionDidChange(d.mainWindow.localImageBrowserView);
                      });
     QObject::connect(d.mainWindow.localImageBrowserView, &QListView::doubleClicked, &d,
                      [&d](const QModelIndex &index) {

@@ -26,37 +26,37 @@ void buildPopupMenus(AppDelegate &d) {
 
     d.mainWindow.importPhotoMenu = newMenu(owner, "importPhotoMenu");
     addItem(d, d.mainWindow.importPhotoMenu, AppDelegate::tr("Add Photos or Folders…"),
-            &AppDelegate::ClickImportPhotosAction);
+            &AppDelegate::forward<&MainWindowPart::ClickImportPhotosAction>);
     addItem(d, d.mainWindow.importPhotoMenu, AppDelegate::tr("Add Photo Files…"),
-            &AppDelegate::OpenComputerFoldertoImportAction);
+            &AppDelegate::forward<&MainWindowPart::OpenComputerFoldertoImportAction>);
     addItem(d, d.mainWindow.importPhotoMenu, AppDelegate::tr("Clear and Add Photos…"),
-            &AppDelegate::ClickClearandImportPhotosAction);
+            &AppDelegate::forward<&MainWindowPart::ClickClearandImportPhotosAction>);
 
     d.mainWindow.sortLocalPhotoMenu = newMenu(owner, "sortLocalPhotoMenu");
     addItem(d, d.mainWindow.sortLocalPhotoMenu, AppDelegate::tr("Sort by Date"),
-            &AppDelegate::ClickSortLocalPhotosByDate);
+            &AppDelegate::forward<&MainWindowPart::ClickSortLocalPhotosByDate>);
     addItem(d, d.mainWindow.sortLocalPhotoMenu, AppDelegate::tr("Sort by File Name"),
-            &AppDelegate::ClickSortLocalPhotosByName);
+            &AppDelegate::forward<&MainWindowPart::ClickSortLocalPhotosByName>);
     d.mainWindow.sortLocalPhotoMenu->addSeparator();
     addItem(d, d.mainWindow.sortLocalPhotoMenu, AppDelegate::tr("Remove Selected Photos from List"),
-            &AppDelegate::ClearSelectedLeftPhotos);
+            &AppDelegate::forward<&MainWindowPart::ClearSelectedLeftPhotos>);
     addItem(d, d.mainWindow.sortLocalPhotoMenu,
             AppDelegate::tr("Remove Photos without a Date from List"),
-            &AppDelegate::ClearLeftPhotosWithoutExifDate);
+            &AppDelegate::forward<&MainWindowPart::ClearLeftPhotosWithoutExifDate>);
     addItem(d, d.mainWindow.sortLocalPhotoMenu, AppDelegate::tr("Remove All Photos from List"),
-            &AppDelegate::ClearLeftPhotos);
+            &AppDelegate::forward<&MainWindowPart::ClearLeftPhotos>);
 
     // The editing features of local photos.
     d.mainWindow.editExifMenu = newMenu(owner, "editExifMenu");
     addItem(d, d.mainWindow.editExifMenu, AppDelegate::tr("Edit Photo Metadata…"),
-            &AppDelegate::ClickEditPhotoExifDataMenuAction);
+            &AppDelegate::forward<&EditSheetPart::ClickEditPhotoExifDataMenuAction>);
     addItem(d, d.mainWindow.editExifMenu, AppDelegate::tr("Edit GPS Position…"),
-            &AppDelegate::EditeGPSExifDataPhoto);
+            &AppDelegate::forward<&GpsWindowPart::EditeGPSExifDataPhoto>);
     addItem(d, d.mainWindow.editExifMenu, AppDelegate::tr("Add GPS Position…"),
-            &AppDelegate::AddGPSExifDataPhoto);
-    addItem(d, d.mainWindow.editExifMenu, AppDelegate::tr("Show Map"), &AppDelegate::ShowMapAction);
+            &AppDelegate::forward<&GpsWindowPart::AddGPSExifDataPhoto>);
+    addItem(d, d.mainWindow.editExifMenu, AppDelegate::tr("Show Map"), &AppDelegate::forward<&MainWindowPart::ShowMapAction>);
     addItem(d, d.mainWindow.editExifMenu, AppDelegate::tr("Change Lens Make and Model…"),
-            &AppDelegate::ShowCameLensModel);
+            &AppDelegate::forward<&LensWindowPart::ShowCameLensModel>);
     // The dates and tag copies of the main menu, as submenus here too.
     if (d.window) {
         d.mainWindow.editExifMenu->addSeparator();
@@ -75,20 +75,20 @@ void buildPopupMenus(AppDelegate &d) {
         compress->setObjectName(QStringLiteral("compressPhotoMenu"));
         for (const char *title : {"20%", "40%", "80%"})
             addMenuItem(d, compress, QLatin1String(title),
-                        [&d, title] { d.CompressPhotosWithOptions(QLatin1String(title)); });
+                        [&d, title] { d.imageOutput.CompressPhotosWithOptions(QLatin1String(title)); });
         QMenu *resize = d.imageOutput.imageOutputMenu->addMenu(AppDelegate::tr("Resize Photos"));
         resize->setObjectName(QStringLiteral("resizePhotoMenu"));
         for (const QString &title : resizeTitles())
-            addMenuItem(d, resize, title, [&d, title] { d.ResizePhotosWithOptions(title); });
+            addMenuItem(d, resize, title, [&d, title] { d.imageOutput.ResizePhotosWithOptions(title); });
         addItem(d, d.imageOutput.imageOutputMenu, AppDelegate::tr("Convert HEIC to JPEG"),
-                &AppDelegate::ClickConvertHEICtoJPEGAction);
+                &AppDelegate::forward<&ImageOutputPart::ClickConvertHEICtoJPEGAction>);
         d.imageOutput.imageOutputMenu->addSeparator();
         addItem(d, d.imageOutput.imageOutputMenu, AppDelegate::tr("Add Date Stamp"),
-                &AppDelegate::AddDateStampsOnPhotoAction);
+                &AppDelegate::forward<&ImageOutputPart::AddDateStampsOnPhotoAction>);
         addItem(d, d.imageOutput.imageOutputMenu, AppDelegate::tr("Add Copyright Stamp"),
-                &AppDelegate::AddCopyrightOnPhotoAction);
+                &AppDelegate::forward<&ImageOutputPart::AddCopyrightOnPhotoAction>);
         addItem(d, d.imageOutput.imageOutputMenu, AppDelegate::tr("Add Place Stamp"),
-                &AppDelegate::AddLocationPlaceOnPhotoAction);
+                &AppDelegate::forward<&ImageOutputPart::AddLocationPlaceOnPhotoAction>);
         d.mainWindow.editExifMenu->addSeparator();
         d.mainWindow.editExifMenu->addMenu(d.imageOutput.imageOutputMenu);
     }
@@ -97,50 +97,50 @@ void buildPopupMenus(AppDelegate &d) {
     d.mainWindow.issuePhotoMenu = newMenu(owner, "issuePhotoMenu");
     d.mainWindow.showPhotoTypeMenu = newMenu(owner, "showPhotoTypeMenu");
     addItem(d, d.mainWindow.issuePhotoMenu, AppDelegate::tr("Sort by Date (Newest First)"),
-            &AppDelegate::SortAllPhotosLibraryByDateAction);
+            &AppDelegate::forward<&MainWindowPart::SortAllPhotosLibraryByDateAction>);
     addItem(d, d.mainWindow.issuePhotoMenu, AppDelegate::tr("Sort by Date (Oldest First)"),
-            &AppDelegate::SortAllPhotosLibraryByOldToNewDateAction);
+            &AppDelegate::forward<&MainWindowPart::SortAllPhotosLibraryByOldToNewDateAction>);
     addItem(d, d.mainWindow.issuePhotoMenu, AppDelegate::tr("Sort by Title"),
-            &AppDelegate::SortAllPhotosLibraryByTitleAction);
+            &AppDelegate::forward<&MainWindowPart::SortAllPhotosLibraryByTitleAction>);
     addItem(d, d.mainWindow.issuePhotoMenu, AppDelegate::tr("Sort by File Name"),
-            &AppDelegate::SortAllPhotosLibraryByFileNameAction);
+            &AppDelegate::forward<&MainWindowPart::SortAllPhotosLibraryByFileNameAction>);
     addItem(d, d.mainWindow.issuePhotoMenu, AppDelegate::tr("Sort by File Size"),
-            &AppDelegate::SortAllPhotosLibraryByFileSizeAction);
+            &AppDelegate::forward<&MainWindowPart::SortAllPhotosLibraryByFileSizeAction>);
     d.mainWindow.issuePhotoMenu->addSeparator();
     addItem(d, d.mainWindow.issuePhotoMenu, AppDelegate::tr("All Photos"),
-            &AppDelegate::SelectAllPhotosLibraryAction);
+            &AppDelegate::forward<&MainWindowPart::SelectAllPhotosLibraryAction>);
     addItem(d, d.mainWindow.issuePhotoMenu, AppDelegate::tr("All Photos with Differing Metadata"),
-            &AppDelegate::SelectAllissuesPhotosAction);
+            &AppDelegate::forward<&MainWindowPart::SelectAllissuesPhotosAction>);
     addItem(d, d.mainWindow.issuePhotoMenu, AppDelegate::tr("Photos with the Same File Name"),
-            &AppDelegate::SelectSamePhotosNameAction);
+            &AppDelegate::forward<&MainWindowPart::SelectSamePhotosNameAction>);
     const std::pair<const char *, void (AppDelegate::*)()> filters[] = {
-        {QT_TR_NOOP("All Photos and Videos"), &AppDelegate::ShowAllItemsBtninPhotoLibraryAction},
-        {QT_TR_NOOP("Live Photos"), &AppDelegate::ShowLivePhotoBtninPhotoLibraryAction},
-        {QT_TR_NOOP("JPEG Photos"), &AppDelegate::ShowJPGPhotoBtninPhotoLibraryAction},
-        {QT_TR_NOOP("RAW Photos"), &AppDelegate::ShowRAWPhotoBtninPhotoLibraryAction},
-        {QT_TR_NOOP("PNG Photos"), &AppDelegate::ShowPNGPhotoBtninPhotoLibraryAction},
-        {QT_TR_NOOP("Videos"), &AppDelegate::ShowVideosBtninPhotoLibraryAction},
-        {QT_TR_NOOP("Favorites"), &AppDelegate::ShowFavortePhotoBtninPhotoLibraryAction},
-        {QT_TR_NOOP("Edited Photos"), &AppDelegate::ShowEditedPhotoBtninPhotoLibraryAction},
+        {QT_TR_NOOP("All Photos and Videos"), &AppDelegate::forward<&MainWindowPart::ShowAllItemsBtninPhotoLibraryAction>},
+        {QT_TR_NOOP("Live Photos"), &AppDelegate::forward<&MainWindowPart::ShowLivePhotoBtninPhotoLibraryAction>},
+        {QT_TR_NOOP("JPEG Photos"), &AppDelegate::forward<&MainWindowPart::ShowJPGPhotoBtninPhotoLibraryAction>},
+        {QT_TR_NOOP("RAW Photos"), &AppDelegate::forward<&MainWindowPart::ShowRAWPhotoBtninPhotoLibraryAction>},
+        {QT_TR_NOOP("PNG Photos"), &AppDelegate::forward<&MainWindowPart::ShowPNGPhotoBtninPhotoLibraryAction>},
+        {QT_TR_NOOP("Videos"), &AppDelegate::forward<&MainWindowPart::ShowVideosBtninPhotoLibraryAction>},
+        {QT_TR_NOOP("Favorites"), &AppDelegate::forward<&MainWindowPart::ShowFavortePhotoBtninPhotoLibraryAction>},
+        {QT_TR_NOOP("Edited Photos"), &AppDelegate::forward<&MainWindowPart::ShowEditedPhotoBtninPhotoLibraryAction>},
         {QT_TR_NOOP("Not Downloaded from iCloud"),
-         &AppDelegate::ShowUnDownloadediCloudPhotoLibraryAction},
+         &AppDelegate::forward<&MainWindowPart::ShowUnDownloadediCloudPhotoLibraryAction>},
         {nullptr, nullptr},
-        {QT_TR_NOOP("Without Title"), &AppDelegate::ShowNoTitlePhotoBtninPhotoLibraryAction},
-        {QT_TR_NOOP("Without Caption"), &AppDelegate::ShowNoCaptionPhotoBtninPhotoLibraryAction},
-        {QT_TR_NOOP("Without Keywords"), &AppDelegate::ShowNoKeywordsPhotoBtninPhotoLibraryAction},
-        {QT_TR_NOOP("Without Location"), &AppDelegate::ShowNoLocationPhotoBtninPhotoLibraryAction},
-        {QT_TR_NOOP("In No Album"), &AppDelegate::ShowNoAlbumPhotoBtninPhotoLibraryAction},
+        {QT_TR_NOOP("Without Title"), &AppDelegate::forward<&MainWindowPart::ShowNoTitlePhotoBtninPhotoLibraryAction>},
+        {QT_TR_NOOP("Without Caption"), &AppDelegate::forward<&MainWindowPart::ShowNoCaptionPhotoBtninPhotoLibraryAction>},
+        {QT_TR_NOOP("Without Keywords"), &AppDelegate::forward<&MainWindowPart::ShowNoKeywordsPhotoBtninPhotoLibraryAction>},
+        {QT_TR_NOOP("Without Location"), &AppDelegate::forward<&MainWindowPart::ShowNoLocationPhotoBtninPhotoLibraryAction>},
+        {QT_TR_NOOP("In No Album"), &AppDelegate::forward<&MainWindowPart::ShowNoAlbumPhotoBtninPhotoLibraryAction>},
         {nullptr, nullptr},
-        {QT_TR_NOOP("Last 24 Hours"), &AppDelegate::ShowTwentyfourHoursinPhotoLibraryAction},
-        {QT_TR_NOOP("Last 7 Days"), &AppDelegate::ShowSevenDaysinPhotoLibraryAction},
-        {QT_TR_NOOP("Last 30 Days"), &AppDelegate::ShowThirtyDaysinPhotoLibraryAction},
-        {QT_TR_NOOP("Last 90 Days"), &AppDelegate::ShowNineDaysinPhotoLibraryAction},
-        {QT_TR_NOOP("Last 365 Days"), &AppDelegate::ShowOneYearDaysinPhotoLibraryAction},
-        {QT_TR_NOOP("Custom Date Range…"), &AppDelegate::ShowCustomRangeWindow},
+        {QT_TR_NOOP("Last 24 Hours"), &AppDelegate::forward<&MainWindowPart::ShowTwentyfourHoursinPhotoLibraryAction>},
+        {QT_TR_NOOP("Last 7 Days"), &AppDelegate::forward<&MainWindowPart::ShowSevenDaysinPhotoLibraryAction>},
+        {QT_TR_NOOP("Last 30 Days"), &AppDelegate::forward<&MainWindowPart::ShowThirtyDaysinPhotoLibraryAction>},
+        {QT_TR_NOOP("Last 90 Days"), &AppDelegate::forward<&MainWindowPart::ShowNineDaysinPhotoLibraryAction>},
+        {QT_TR_NOOP("Last 365 Days"), &AppDelegate::forward<&MainWindowPart::ShowOneYearDaysinPhotoLibraryAction>},
+        {QT_TR_NOOP("Custom Date Range…"), &AppDelegate::forward<&MainWindowPart::ShowCustomRangeWindow>},
         {nullptr, nullptr},
-        {QT_TR_NOOP("Referenced Photos"), &AppDelegate::ShowReferencePhotosinPhotoLibraryAction},
+        {QT_TR_NOOP("Referenced Photos"), &AppDelegate::forward<&MainWindowPart::ShowReferencePhotosinPhotoLibraryAction>},
         {QT_TR_NOOP("Referenced Photos Whose File Is Missing"),
-         &AppDelegate::ShowLostReferencePhotosinPhotoLibraryAction},
+         &AppDelegate::forward<&MainWindowPart::ShowLostReferencePhotosinPhotoLibraryAction>},
     };
     for (const auto &[title, action] : filters) {
         if (title)
@@ -159,73 +159,73 @@ void buildPopupMenus(AppDelegate &d) {
             &AppDelegate::RestorePhotoLibraryDatabase);
     d.mainWindow.PhotolibQuickMenu->addSeparator();
     addItem(d, d.mainWindow.PhotolibQuickMenu, AppDelegate::tr("Fix Moved Referenced Photos…"),
-            &AppDelegate::FixMovedReferencedPhotosAction);
+            &AppDelegate::forward<&LibraryWindowsPart::FixMovedReferencedPhotosAction>);
     addItem(d, d.mainWindow.PhotolibQuickMenu, AppDelegate::tr("Fix Renamed Referenced Photos…"),
-            &AppDelegate::FixReferencedPhotosAction);
+            &AppDelegate::forward<&LibraryWindowsPart::FixReferencedPhotosAction>);
     d.mainWindow.PhotolibQuickMenu->addSeparator();
     addItem(d, d.mainWindow.PhotolibQuickMenu,
             AppDelegate::tr("Delete Selected Photos from Library…"),
-            &AppDelegate::DeleteSelectedPhotosinPhotoLibraryAction);
+            &AppDelegate::forward<&LibraryWindowsPart::DeleteSelectedPhotosinPhotoLibraryAction>);
     d.mainWindow.PhotolibQuickMenu->addSeparator();
     // Duplicate photos of the open library.
     addItem(d, d.mainWindow.PhotolibQuickMenu, AppDelegate::tr("Find Duplicate Photos…"),
-            &AppDelegate::FindDuplicatePhotosAction);
+            &AppDelegate::forward<&DuplicateWindowPart::FindDuplicatePhotosAction>);
     d.mainWindow.PhotolibQuickMenu->addSeparator();
     {
         // Library exports: copies of the selected photos into the storage folder.
         using Action = void (AppDelegate::*)();
         const std::pair<const char *, Action> items[] = {
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals"),
-             &AppDelegate::ExportphotosfromphotolibraryAction},
+             &AppDelegate::forward<&LibraryWindowsPart::ExportphotosfromphotolibraryAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Edited Photos"),
-             &AppDelegate::ExportEditedphotosfromphotolibraryAction},
+             &AppDelegate::forward<&LibraryWindowsPart::ExportEditedphotosfromphotolibraryAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals into Album Folders"),
-             &AppDelegate::ExportAllphotosfromphotolibrarywithAlbumsAction},
+             &AppDelegate::forward<&LibraryWindowsPart::ExportAllphotosfromphotolibrarywithAlbumsAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals by Year and Month"),
-             &AppDelegate::ExportphotosfromphotolibrarywithYearandMonthAction},
+             &AppDelegate::forward<&LibraryWindowsPart::ExportphotosfromphotolibrarywithYearandMonthAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Edited Photos by Year and Month"),
-             &AppDelegate::ExportEditedphotosfromphotolibrarywithYearandMonthAction},
+             &AppDelegate::forward<&LibraryWindowsPart::ExportEditedphotosfromphotolibrarywithYearandMonthAction>},
             {nullptr, nullptr},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Metadata"),
-             &AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaAction},
+             &AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Edited Photos with Library Metadata"),
-             &AppDelegate::ExportEditedPhotoWithPhotoLibraryMetaAction},
+             &AppDelegate::forward<&LibraryWindowsPart::ExportEditedPhotoWithPhotoLibraryMetaAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Title"),
-             &AppDelegate::ExportOriginalPhotoWithPhotoLibraryTitleAction},
+             &AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryTitleAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Creation Date"),
-             &AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction},
+             &AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Camera Date"),
-             &AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaCameraDateAction},
+             &AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCameraDateAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Caption"),
-             &AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaDescripAction},
+             &AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaDescripAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Keywords"),
-             &AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaKeyWordsAction},
+             &AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaKeyWordsAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Position"),
-             &AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaGPSinfoAction},
+             &AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaGPSinfoAction>},
             {nullptr, nullptr},
             {QT_TRANSLATE_NOOP("AppDelegate",
                                "Export Originals with Library Metadata by Year and Month"),
-             &AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction},
+             &AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction>},
             {QT_TRANSLATE_NOOP("AppDelegate",
                                "Export Edited Photos with Library Metadata by Year and Month"),
-             &AppDelegate::ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAction},
+             &AppDelegate::forward<&LibraryWindowsPart::ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Metadata by Album"),
-             &AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction},
+             &AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>},
             {QT_TRANSLATE_NOOP("AppDelegate",
                                "Export Edited Photos with Library Metadata by Album"),
-             &AppDelegate::ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction},
+             &AppDelegate::forward<&LibraryWindowsPart::ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>},
             {nullptr, nullptr},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals' Metadata as a Property List"),
-             &AppDelegate::ExportOriginaPhotoLibraryMetaToPlistAction},
+             &AppDelegate::forward<&LibraryWindowsPart::ExportOriginaPhotoLibraryMetaToPlistAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Library Metadata as a Property List"),
-             &AppDelegate::ExportPhotoLibraryMetaToPlistAction},
+             &AppDelegate::forward<&LibraryWindowsPart::ExportPhotoLibraryMetaToPlistAction>},
             {nullptr, nullptr},
             {QT_TRANSLATE_NOOP("AppDelegate", "Download Full-resolution iCloud Photos"),
-             &AppDelegate::DownloadICloudsfromphotolibraryAction},
+             &AppDelegate::forward<&LibraryWindowsPart::DownloadICloudsfromphotolibraryAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Merge Photo Libraries..."),
-             &AppDelegate::ClickMergePhotoLibraryAction},
+             &AppDelegate::forward<&MergeWindowPart::ClickMergePhotoLibraryAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Show Original in the File Manager"),
-             &AppDelegate::ShowphotoinFinderAction},
+             &AppDelegate::forward<&LibraryWindowsPart::ShowphotoinFinderAction>},
         };
         QMenu *exports = d.mainWindow.PhotolibQuickMenu->addMenu(AppDelegate::tr("Export"));
         exports->setObjectName(QStringLiteral("libraryExportMenu"));
@@ -242,41 +242,41 @@ void buildPopupMenus(AppDelegate &d) {
         using Action = void (AppDelegate::*)();
         const std::pair<const char *, Action> items[] = {
             {QT_TRANSLATE_NOOP("AppDelegate", "Edit Library Fields…"),
-             &AppDelegate::StartPhotoLibEditViewAction},
+             &AppDelegate::forward<&LibraryPanelsPart::StartPhotoLibEditViewAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Show the Original's Fields…"),
-             &AppDelegate::StartPhotoOriginalEditViewAction},
+             &AppDelegate::forward<&LibraryPanelsPart::StartPhotoOriginalEditViewAction>},
             {nullptr, nullptr},
             {QT_TRANSLATE_NOOP("AppDelegate", "Batch Change Dates…"),
-             &AppDelegate::ChangePhotoLibraryPhotoDateAction},
+             &AppDelegate::forward<&DateWindowsPart::ChangePhotoLibraryPhotoDateAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Copy Original Camera Date to Library Camera Date"),
-             &AppDelegate::CopyOriginalCameraDatetoPhotoLibraryCameraDateAction},
+             &AppDelegate::forward<&LibraryPanelsPart::CopyOriginalCameraDatetoPhotoLibraryCameraDateAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Copy Camera Date to Added Date"),
-             &AppDelegate::CopyCameraDatetoPhotoLibraryAddedDateAction},
+             &AppDelegate::forward<&LibraryPanelsPart::CopyCameraDatetoPhotoLibraryAddedDateAction>},
             {nullptr, nullptr},
             {QT_TRANSLATE_NOOP("AppDelegate", "Copy Camera Date to Title"),
-             &AppDelegate::CopyCameraDatetoPhotoLibraryTileAction},
+             &AppDelegate::forward<&LibraryPanelsPart::CopyCameraDatetoPhotoLibraryTileAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Copy File Name to Title"),
-             &AppDelegate::CopyFileNametoPhotoLibraryTileAction},
+             &AppDelegate::forward<&LibraryPanelsPart::CopyFileNametoPhotoLibraryTileAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Copy Title to File Name"),
-             &AppDelegate::CopyFileTitletoPhotoLibraryFileNameAction},
+             &AppDelegate::forward<&LibraryPanelsPart::CopyFileTitletoPhotoLibraryFileNameAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Copy Title to Caption"),
-             &AppDelegate::CopyFileTitletoPhotoLibraryCaptionAction},
+             &AppDelegate::forward<&LibraryPanelsPart::CopyFileTitletoPhotoLibraryCaptionAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Copy File Name to Caption"),
-             &AppDelegate::CopyFileNametoPhotoLibraryCaptionAction},
+             &AppDelegate::forward<&LibraryPanelsPart::CopyFileNametoPhotoLibraryCaptionAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Copy Caption to Title"),
-             &AppDelegate::CopyFileCaptiontoPhotoLibraryTitleAction},
+             &AppDelegate::forward<&LibraryPanelsPart::CopyFileCaptiontoPhotoLibraryTitleAction>},
             {nullptr, nullptr},
             {QT_TRANSLATE_NOOP("AppDelegate", "Replace Library Title with the Original's"),
-             &AppDelegate::ReplacePhotoLibrarytitleWithOriginalPhototitleAction},
+             &AppDelegate::forward<&LibraryPanelsPart::ReplacePhotoLibrarytitleWithOriginalPhototitleAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Replace Library Position with the Original's"),
-             &AppDelegate::ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction},
+             &AppDelegate::forward<&LibraryPanelsPart::ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Replace Library Keywords with the Original's"),
-             &AppDelegate::ReplacePhotoLibraryKeyWordsWithOriginalPhotoKeyWordsAction},
+             &AppDelegate::forward<&LibraryPanelsPart::ReplacePhotoLibraryKeyWordsWithOriginalPhotoKeyWordsAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Replace Library Caption with the Original's"),
-             &AppDelegate::ReplacePhotoLibraryDescriWithOriginalPhotoDescriAction},
+             &AppDelegate::forward<&LibraryPanelsPart::ReplacePhotoLibraryDescriWithOriginalPhotoDescriAction>},
             {QT_TRANSLATE_NOOP("AppDelegate",
                                "Replace Library Camera and Lens with the Original's"),
-             &AppDelegate::ReplacePhotoLibraryCameraandLensInfoWithOriginalPhotoCameraLensAction},
+             &AppDelegate::forward<&LibraryPanelsPart::ReplacePhotoLibraryCameraandLensInfoWithOriginalPhotoCameraLensAction>},
         };
         for (const auto &[title, action] : items) {
             if (!title)

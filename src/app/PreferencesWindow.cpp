@@ -23,7 +23,7 @@ class CloseIsCancel : public QObject {
     CloseIsCancel(AppDelegate &d, QObject *parent) : QObject(parent), m_d(d) {}
     bool eventFilter(QObject *, QEvent *event) override {
         if (event->type() == QEvent::Close)
-            m_d.CancelPreferenceSetting();
+            m_d.preferencesWindow.CancelPreferenceSetting();
         return false;
     }
 
@@ -126,10 +126,10 @@ void buildPreferencesWindow(AppDelegate &d) {
     buttons->addWidget(save);
     layout->addLayout(buttons);
 
-    QObject::connect(choose, &QPushButton::clicked, &d, &AppDelegate::ChangeStoreLocation);
-    QObject::connect(fontButton, &QPushButton::clicked, &d, &AppDelegate::ShowFontPanelAction);
+    QObject::connect(choose, &QPushButton::clicked, &d, &AppDelegate::forward<&PreferencesWindowPart::ChangeStoreLocation>);
+    QObject::connect(fontButton, &QPushButton::clicked, &d, &AppDelegate::forward<&PreferencesWindowPart::ShowFontPanelAction>);
     QObject::connect(d.preferencesWindow.overwritePhotoBtn, &QRadioButton::clicked, &d,
-                     &AppDelegate::ClickOverwritePhotosSetting);
-    QObject::connect(cancel, &QPushButton::clicked, &d, &AppDelegate::CancelPreferenceSetting);
-    QObject::connect(save, &QPushButton::clicked, &d, &AppDelegate::ResetPreferenceSetting);
+                     &AppDelegate::forward<&PreferencesWindowPart::ClickOverwritePhotosSetting>);
+    QObject::connect(cancel, &QPushButton::clicked, &d, &AppDelegate::forward<&PreferencesWindowPart::CancelPreferenceSetting>);
+    QObject::connect(save, &QPushButton::clicked, &d, &AppDelegate::forward<&PreferencesWindowPart::ResetPreferenceSetting>);
 }

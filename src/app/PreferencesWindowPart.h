@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/PartBasics.h"
+
 #include <QPointer>
 
 class PKChoiceButtons;
@@ -12,6 +14,8 @@ class QWidget;
 
 // The preferences window's controls.
 struct PreferencesWindowPart {
+    AppDelegate &d;
+
     QWidget *preferenceWindow = nullptr;
     QLabel *storePathlab = nullptr;
     QLabel *showFontlab = nullptr;
@@ -21,4 +25,17 @@ struct PreferencesWindowPart {
     QRadioButton *unoverwritePhotoBtn = nullptr, *overwritePhotoBtn = nullptr;
     QPointer<QFontDialog> fontPanel;
     QPointer<QFileDialog> theChangePanel;
+
+    // Preferences window.
+    void ShowPreferenceSetting();
+    void CancelPreferenceSetting();
+    void ChangeStoreLocation();
+    void openPanelDidEnd5(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    // Ticking "Overwrite original photos" asks once for a confirmation; Cancel unticks it.
+    void ClickOverwritePhotosSetting();
+    void ResetPreferenceSetting();
+    // Shows `preferences` in the preferences window's controls.
+    void showPreferencesInWindow();
+    void ShowFontPanelAction();
+    void changeFont(const QFont &font);
 };

@@ -293,7 +293,7 @@ void AppDelegate::restoreSettings() {
     const LaunchSettings s = restoreLaunchSettings(*defaults);
     preferences = s.preferences;
     preferences.currentFontColor = Qt::white;
-    showPreferencesInWindow();
+    preferencesWindow.showPreferencesInWindow();
 
     QString why;
     if (!createFolder(preferences.storagelocation, &why))

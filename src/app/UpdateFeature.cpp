@@ -12,21 +12,21 @@ void buildUpdateController(AppDelegate &d) {
     d.updateController->hidUpdateWindow();
 }
 
-void AppDelegate::CheckforUpdateAction() {
-    if (!updateController)
-        buildUpdateController(*this);
-    updateController->checkUpdate = true;
-    updateController->checkServerVersion();
+void MainWindowPart::CheckforUpdateAction() {
+    if (!d.updateController)
+        buildUpdateController(d);
+    d.updateController->checkUpdate = true;
+    d.updateController->checkServerVersion();
 }
 
-void AppDelegate::getSystemVersionMajor(int *major, int *minor, int *bugFix) {
+void MainWindowPart::getSystemVersionMajor(int *major, int *minor, int *bugFix) {
     decodeSystemVersion(systemVersionSelector(), major, minor, bugFix);
 }
 
-QStringList AppDelegate::ReadExifDataFromPiture(const QString &path) {
-    RawExifState state{bhasThumImage, theImageData};
+QStringList MainWindowPart::ReadExifDataFromPiture(const QString &path) {
+    RawExifState state{d.bhasThumImage, d.theImageData};
     const QStringList log = ::ReadExifDataFromPiture(path, state);
-    bhasThumImage = state.bhasThumImage;
-    theImageData = state.theImageData;
+    d.bhasThumImage = state.bhasThumImage;
+    d.theImageData = state.theImageData;
     return log;
 }

@@ -133,9 +133,9 @@ void buildBatchTitleWindow(AppDelegate &d) {
                                           AppDelegate::tr("Change Photo Title"));
     QWidget *w = d.namingWindows.batchTitleWindow;
     onClick(d, PK_OUTLET(column, w, d, namingWindows.useFileNameAsTitleBtn),
-            &AppDelegate::ClickChangePhotoTitleFromFileNameAction);
+            &AppDelegate::forward<&NamingWindowsPart::ClickChangePhotoTitleFromFileNameAction>);
     onChoice(d, PK_OUTLET(column, w, d, namingWindows.useFileNameAsTitlePopButton),
-             &AppDelegate::ChangePhotoTitleFromFileNameAction);
+             &AppDelegate::forward<&NamingWindowsPart::ChangePhotoTitleFromFileNameAction>);
     label(column, w, d.namingWindows.addTextFileNametoTitleDisplayLab,
           "addTextFileNametoTitleDisplayLab",
           AppDelegate::tr("Text to put in front of the file name:"));
@@ -147,15 +147,15 @@ void buildBatchTitleWindow(AppDelegate &d) {
           "replaceTextFileNametoTitleDisplayLab", AppDelegate::tr("Replace with:"));
     PK_OUTLET(column, w, d, namingWindows.replaceTextFileNametoTitleLab);
     onClick(d, PK_OUTLET(column, w, d, namingWindows.useTagsAsTitleBtn),
-            &AppDelegate::ClickChangePhotoTitleFromPhotoTagsAction);
+            &AppDelegate::forward<&NamingWindowsPart::ClickChangePhotoTitleFromPhotoTagsAction>);
     onClick(d, PK_OUTLET(column, w, d, namingWindows.changephotoTitle_keepPhotoTitleBtn),
-            &AppDelegate::KeepExistingPhotoTitleAction);
+            &AppDelegate::forward<&NamingWindowsPart::KeepExistingPhotoTitleAction>);
     label(column, w, d.namingWindows.changephotoTitle_PhotoTitleFormatDiplayLab,
           "changephotoTitle_PhotoTitleFormatDiplayLab",
           AppDelegate::tr("Photo Title Format String"));
     PK_OUTLET(column, w, d, namingWindows.changephotoTitle_PhotoTitleStrLab);
     onChoice(d, PK_OUTLET(column, w, d, namingWindows.changephotoTitle_addPhotoTagsPopButton),
-             &AppDelegate::InsertPhotoTagsPhotoTitleAction);
+             &AppDelegate::forward<&NamingWindowsPart::InsertPhotoTagsPhotoTitleAction>);
     auto *buttons = new QHBoxLayout;
     column->addLayout(buttons);
     d.namingWindows.changePhotoTitleCancelBtn = new QPushButton(AppDelegate::tr("Cancel"), w);
@@ -168,9 +168,9 @@ void buildBatchTitleWindow(AppDelegate &d) {
     buttons->addWidget(d.namingWindows.changePhotoTitleCancelBtn);
     buttons->addWidget(d.namingWindows.changePhotoTitleSaveBtn);
     onClick(d, d.namingWindows.changePhotoTitleCancelBtn,
-            &AppDelegate::ClickCancleChangePhotoTitleAction);
+            &AppDelegate::forward<&NamingWindowsPart::ClickCancleChangePhotoTitleAction>);
     onClick(d, d.namingWindows.changePhotoTitleSaveBtn,
-            &AppDelegate::ClickSaveChangePhotoTitleAction);
+            &AppDelegate::forward<&NamingWindowsPart::ClickSaveChangePhotoTitleAction>);
     column->addStretch(1);
 
     // A submenu of Actions, so the menu bar keeps the desktop's order with Help last.
@@ -182,51 +182,51 @@ void buildBatchTitleWindow(AppDelegate &d) {
     QMenu *menu = actions->addMenu(AppDelegate::tr("Batch"));
     menu->setObjectName(QStringLiteral("batchNamingMenu"));
     const std::pair<QString, Action> items[] = {
-        {AppDelegate::tr("Change Photo Titles…"), &AppDelegate::BatchChangePhotoTitleAction},
-        {AppDelegate::tr("Change Photo Captions…"), &AppDelegate::BatchChangePhotoCaptionAction},
-        {AppDelegate::tr("Rename Photos…"), &AppDelegate::ShowRenameWindowAction}};
+        {AppDelegate::tr("Change Photo Titles…"), &AppDelegate::forward<&NamingWindowsPart::BatchChangePhotoTitleAction>},
+        {AppDelegate::tr("Change Photo Captions…"), &AppDelegate::forward<&NamingWindowsPart::BatchChangePhotoCaptionAction>},
+        {AppDelegate::tr("Rename Photos…"), &AppDelegate::forward<&NamingWindowsPart::ShowRenameWindowAction>}};
     for (const auto &[title, action] : items)
         addMenuItem(d, menu, title, action);
 }
 
-void AppDelegate::BatchChangePhotoTitleAction() {
-    showTitleWindow(*this, naming::TextKind::Title);
+void NamingWindowsPart::BatchChangePhotoTitleAction() {
+    showTitleWindow(d, naming::TextKind::Title);
 }
 
-void AppDelegate::BatchChangePhotoCaptionAction() {
-    showTitleWindow(*this, naming::TextKind::Caption);
+void NamingWindowsPart::BatchChangePhotoCaptionAction() {
+    showTitleWindow(d, naming::TextKind::Caption);
 }
 
-void AppDelegate::ClickChangePhotoTitleFromFileNameAction() {
-    setOn(namingWindows.useFileNameAsTitleBtn, true);
-    setOn(namingWindows.useTagsAsTitleBtn, false);
-    hideTextControls(*this);
-    enableTemplateControls(*this, false);
+void NamingWindowsPart::ClickChangePhotoTitleFromFileNameAction() {
+    setOn(useFileNameAsTitleBtn, true);
+    setOn(useTagsAsTitleBtn, false);
+    hideTextControls(d);
+    enableTemplateControls(d, false);
 }
 
-void AppDelegate::ClickChangePhotoTitleFromPhotoTagsAction() {
-    setOn(namingWindows.useFileNameAsTitleBtn, false);
-    setOn(namingWindows.useTagsAsTitleBtn, true);
-    hideTextControls(*this);
-    enableTemplateControls(*this, true);
+void NamingWindowsPart::ClickChangePhotoTitleFromPhotoTagsAction() {
+    setOn(useFileNameAsTitleBtn, false);
+    setOn(useTagsAsTitleBtn, true);
+    hideTextControls(d);
+    enableTemplateControls(d, true);
 }
 
-void AppDelegate::ChangePhotoTitleFromFileNameAction() {
-    if (!namingWindows.useFileNameAsTitlePopButton)
+void NamingWindowsPart::ChangePhotoTitleFromFileNameAction() {
+    if (!useFileNameAsTitlePopButton)
         return;
-    const QString chosen = namingWindows.useFileNameAsTitlePopButton->currentText();
+    const QString chosen = useFileNameAsTitlePopButton->currentText();
     int mode = int(naming::fileNameModeTitles(naming::TextKind::Title).indexOf(chosen));
     if (mode < 0)
         mode = int(naming::fileNameModeTitles(naming::TextKind::Caption).indexOf(chosen));
-    const std::initializer_list<QWidget *> add = {namingWindows.addTextFileNametoTitleDisplayLab,
-                                                  namingWindows.addTextFileNametoTitleLab};
+    const std::initializer_list<QWidget *> add = {addTextFileNametoTitleDisplayLab,
+                                                  addTextFileNametoTitleLab};
     const std::initializer_list<QWidget *> replace = {
-        namingWindows.beReplacedTextFileNametoTitleDisplayLab,
-        namingWindows.beReplacedTextFileNametoTitleLab,
-        namingWindows.replaceTextFileNametoTitleDisplayLab,
-        namingWindows.replaceTextFileNametoTitleLab};
+        beReplacedTextFileNametoTitleDisplayLab,
+        beReplacedTextFileNametoTitleLab,
+        replaceTextFileNametoTitleDisplayLab,
+        replaceTextFileNametoTitleLab};
     if (mode == 0) {
-        hideTextControls(*this);
+        hideTextControls(d);
     } else if (mode == 1) {
         setShown(add, true);
         setShown(replace, false);
@@ -236,66 +236,66 @@ void AppDelegate::ChangePhotoTitleFromFileNameAction() {
     }
 }
 
-void AppDelegate::KeepExistingPhotoTitleAction() {
-    if (!namingWindows.changephotoTitle_keepPhotoTitleBtn ||
-        !namingWindows.changephotoTitle_PhotoTitleStrLab)
+void NamingWindowsPart::KeepExistingPhotoTitleAction() {
+    if (!changephotoTitle_keepPhotoTitleBtn ||
+        !changephotoTitle_PhotoTitleStrLab)
         return;
-    const QString tag = existingTag(*this);
-    if (namingWindows.changephotoTitle_keepPhotoTitleBtn->isChecked())
-        namingWindows.changephotoTitle_PhotoTitleStrLab->setText(tag);
+    const QString tag = existingTag(d);
+    if (changephotoTitle_keepPhotoTitleBtn->isChecked())
+        changephotoTitle_PhotoTitleStrLab->setText(tag);
     else
-        namingWindows.changephotoTitle_PhotoTitleStrLab->setText(
-            namingWindows.changephotoTitle_PhotoTitleStrLab->text().remove(tag));
+        changephotoTitle_PhotoTitleStrLab->setText(
+            changephotoTitle_PhotoTitleStrLab->text().remove(tag));
 }
 
-void AppDelegate::InsertPhotoTagsPhotoTitleAction() {
-    QComboBox *menu = namingWindows.changephotoTitle_addPhotoTagsPopButton;
-    if (!menu || !namingWindows.changephotoTitle_PhotoTitleStrLab)
+void NamingWindowsPart::InsertPhotoTagsPhotoTitleAction() {
+    QComboBox *menu = changephotoTitle_addPhotoTagsPopButton;
+    if (!menu || !changephotoTitle_PhotoTitleStrLab)
         return;
     const int heading = menu->count() - 1;
     if (menu->currentIndex() != heading) {
         QString tag = menu->currentText();
         if (tag == QLatin1String("Caption/Description"))
             tag = QStringLiteral("Caption");
-        namingWindows.changephotoTitle_PhotoTitleStrLab->setText(QStringLiteral("%1 {%2}").arg(
-            namingWindows.changephotoTitle_PhotoTitleStrLab->text(), tag));
+        changephotoTitle_PhotoTitleStrLab->setText(QStringLiteral("%1 {%2}").arg(
+            changephotoTitle_PhotoTitleStrLab->text(), tag));
     }
     menu->setCurrentIndex(heading);
 }
 
-void AppDelegate::ClickCancleChangePhotoTitleAction() {
-    if (namingWindows.batchTitleWindow)
-        namingWindows.batchTitleWindow->hide();
+void NamingWindowsPart::ClickCancleChangePhotoTitleAction() {
+    if (batchTitleWindow)
+        batchTitleWindow->hide();
 }
 
-bool AppDelegate::alertWhilePhotosRuns() {
+bool NamingWindowsPart::alertWhilePhotosRuns() {
     const QList<DatabaseHolder> held =
-        libraryWorkingCopy ? libraryWorkingCopy->holders() : QList<DatabaseHolder>();
+        d.libraryWorkingCopy ? d.libraryWorkingCopy->holders() : QList<DatabaseHolder>();
     if (held.isEmpty())
         return false;
     const bool photos = std::all_of(held.begin(), held.end(), isPhotosApplication);
-    beginAlertSheet(window,
-                    photos ? tr("You need to quit the running Photos application.")
-                           : tr("The library is in use by another program."),
-                    photos ? QString() : libraryInUseText(held), {tr(" OK ")},
-                    [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+    beginAlertSheet(d.window,
+                    photos ? AppDelegate::tr("You need to quit the running Photos application.")
+                           : AppDelegate::tr("The library is in use by another program."),
+                    photos ? QString() : d.libraryInUseText(held), {AppDelegate::tr(" OK ")},
+                    [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
     return true;
 }
 
-void AppDelegate::ClickSaveChangePhotoTitleAction() {
-    if (namingWindows.batchTitleWindow)
-        namingWindows.batchTitleWindow->hide();
-    if (!blocalMode && alertWhilePhotosRuns())
+void NamingWindowsPart::ClickSaveChangePhotoTitleAction() {
+    if (batchTitleWindow)
+        batchTitleWindow->hide();
+    if (!d.blocalMode && alertWhilePhotosRuns())
         return;
     Action job = nullptr;
-    if (libraryPanels.bChangePhotoLibTitle)
-        job = blocalMode ? &AppDelegate::ChangePhotoTitleLocalPhotowithFileThreader
-                         : &AppDelegate::ChangePhotoTitlePhotoLibrarywithFileThreader;
-    else if (libraryPanels.bChangePhotoLibCaption)
-        job = blocalMode ? &AppDelegate::ChangePhotoCaptionLocalPhotowithFileThreader
-                         : &AppDelegate::ChangePhotoCaptionPhotoLibrarywithFileThreader;
+    if (d.libraryPanels.bChangePhotoLibTitle)
+        job = d.blocalMode ? &AppDelegate::forward<&NamingWindowsPart::ChangePhotoTitleLocalPhotowithFileThreader>
+                         : &AppDelegate::forward<&NamingWindowsPart::ChangePhotoTitlePhotoLibrarywithFileThreader>;
+    else if (d.libraryPanels.bChangePhotoLibCaption)
+        job = d.blocalMode ? &AppDelegate::forward<&NamingWindowsPart::ChangePhotoCaptionLocalPhotowithFileThreader>
+                         : &AppDelegate::forward<&NamingWindowsPart::ChangePhotoCaptionPhotoLibrarywithFileThreader>;
     if (!job)
         return;
     showRenameActionWindow();
-    (this->*job)();
+    (d.*job)();
 }

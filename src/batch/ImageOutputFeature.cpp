@@ -91,49 +91,49 @@ void AppDelegate::startImageOutputJob(const QList<IKImageItemPtr> &items, Prepar
         });
 }
 
-void AppDelegate::CompressPhotosWithOptions(const QString &title) {
-    preferences.currentCompressNum = compressQualityForTitle(title, preferences.currentCompressNum);
-    const float quality = preferences.currentCompressNum;
-    const QString storage = preferences.storagelocation;
-    startImageOutputJob(
-        selectedLocalItems(),
+void ImageOutputPart::CompressPhotosWithOptions(const QString &title) {
+    d.preferences.currentCompressNum = compressQualityForTitle(title, d.preferences.currentCompressNum);
+    const float quality = d.preferences.currentCompressNum;
+    const QString storage = d.preferences.storagelocation;
+    d.startImageOutputJob(
+        d.selectedLocalItems(),
         [quality, storage](const IKImageItemPtr &item) {
             return prepareRecompression(item->filePath, nameOf(item), storage, quality);
         },
-        OutputReveal::StorageFolder);
+        AppDelegate::OutputReveal::StorageFolder);
 }
 
-void AppDelegate::ResizePhotosWithOptions(const QString &title) {
-    compressReSizePhotowithArrayThreader(selectedLocalItems(), title);
+void ImageOutputPart::ResizePhotosWithOptions(const QString &title) {
+    compressReSizePhotowithArrayThreader(d.selectedLocalItems(), title);
 }
 
-void AppDelegate::compressReSizePhotowithArrayThreader(const QList<IKImageItemPtr> &items,
+void ImageOutputPart::compressReSizePhotowithArrayThreader(const QList<IKImageItemPtr> &items,
                                                        const QString &title) {
     // The quality of the last recompression applies to every later resize.
-    const float quality = preferences.currentCompressNum;
-    const QString storage = preferences.storagelocation;
-    startImageOutputJob(
+    const float quality = d.preferences.currentCompressNum;
+    const QString storage = d.preferences.storagelocation;
+    d.startImageOutputJob(
         items,
         [quality, storage, title](const IKImageItemPtr &item) {
             return prepareResize(item->filePath, nameOf(item), storage, title, quality);
         },
-        OutputReveal::StorageFolder);
+        AppDelegate::OutputReveal::StorageFolder);
 }
 
-void AppDelegate::ClickConvertHEICtoJPEGAction() {
-    const QList<IKImageItemPtr> items = selectedLocalItems();
-    const bool firstSelected = !items.isEmpty() && !localPhotoItemArray.isEmpty() &&
-                               items.first() == localPhotoItemArray.first();
+void ImageOutputPart::ClickConvertHEICtoJPEGAction() {
+    const QList<IKImageItemPtr> items = d.selectedLocalItems();
+    const bool firstSelected = !items.isEmpty() && !d.localPhotoItemArray.isEmpty() &&
+                               items.first() == d.localPhotoItemArray.first();
     ConvertHEICtoJPEGThreader(items, firstSelected);
 }
 
-void AppDelegate::ConvertHEICtoJPEGThreader(const QList<IKImageItemPtr> &items, bool revealFirst) {
-    const QString storage = preferences.storagelocation;
-    startImageOutputJob(
+void ImageOutputPart::ConvertHEICtoJPEGThreader(const QList<IKImageItemPtr> &items, bool revealFirst) {
+    const QString storage = d.preferences.storagelocation;
+    d.startImageOutputJob(
         items,
         [storage](const IKImageItemPtr &item) {
             return prepareJpegConversion(item->filePath, nameOf(item), storage);
         },
-        OutputReveal::FirstOutputIfFirstItem, {},
+        AppDelegate::OutputReveal::FirstOutputIfFirstItem, {},
         revealFirst && !items.isEmpty() ? items.first() : IKImageItemPtr());
 }

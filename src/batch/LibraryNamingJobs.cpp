@@ -189,9 +189,9 @@ void startLibraryJob(AppDelegate &d, Job job) {
                          JobReport report = writeTexts(*owner, job, items, photos, results);
                          report.cancelled = cancelled;
                          if (job == Job::Rename)
-                             owner->RenamePhotoFinishedHanderToMainThread(report);
+                             owner->namingWindows.RenamePhotoFinishedHanderToMainThread(report);
                          else
-                             owner->ChangePhotoTitlePhotoLibraryCompleteToMainThread(report);
+                             owner->namingWindows.ChangePhotoTitlePhotoLibraryCompleteToMainThread(report);
                      });
     runner->start(photos.size(), [job, t, r, photos](qsizetype i) {
         JobResult result;
@@ -203,14 +203,14 @@ void startLibraryJob(AppDelegate &d, Job job) {
 
 } // namespace
 
-void AppDelegate::ChangePhotoTitlePhotoLibrarywithFileThreader() {
-    startLibraryJob(*this, Job::Title);
+void NamingWindowsPart::ChangePhotoTitlePhotoLibrarywithFileThreader() {
+    startLibraryJob(d, Job::Title);
 }
 
-void AppDelegate::ChangePhotoCaptionPhotoLibrarywithFileThreader() {
-    startLibraryJob(*this, Job::Caption);
+void NamingWindowsPart::ChangePhotoCaptionPhotoLibrarywithFileThreader() {
+    startLibraryJob(d, Job::Caption);
 }
 
-void AppDelegate::ReNamePhotoLibrarywithFileThreader() {
-    startLibraryJob(*this, Job::Rename);
+void NamingWindowsPart::ReNamePhotoLibrarywithFileThreader() {
+    startLibraryJob(d, Job::Rename);
 }

@@ -71,7 +71,7 @@ void startLocalTitleJob(AppDelegate &d, naming::TextKind kind) {
                      [owner](const WriteRecipeReport &report, bool cancelled) {
                          JobReport job = jobReportFromRecipe(report);
                          job.cancelled = cancelled;
-                         owner->ChangePhotoTitlePhotoLibraryCompleteToMainThread(job);
+                         owner->namingWindows.ChangePhotoTitlePhotoLibraryCompleteToMainThread(job);
                      });
 }
 
@@ -119,7 +119,7 @@ naming::RenameSettings renameSettingsOf(const AppDelegate &d) {
 
 void connectRenameProgress(AppDelegate &d, JobRunner *runner) {
     QObject::connect(runner, &JobRunner::progress, &d, [&d](int done, int total) {
-        d.RefreshRenamePhotoProcessToMainThread(QStringLiteral("%1/%2").arg(done).arg(total));
+        d.namingWindows.RefreshRenamePhotoProcessToMainThread(QStringLiteral("%1/%2").arg(done).arg(total));
     });
 }
 
@@ -131,20 +131,20 @@ void refreshBrowserCells(QListView *browser) {
         emit model->dataChanged(model->index(0, 0), model->index(rows - 1, 0));
 }
 
-void AppDelegate::showRenameActionWindow() {
-    if (namingWindows.renameActionProcesser) {
-        namingWindows.renameActionProcesser->setRange(0, 0);
-        namingWindows.renameActionProcesser->show();
+void NamingWindowsPart::showRenameActionWindow() {
+    if (renameActionProcesser) {
+        renameActionProcesser->setRange(0, 0);
+        renameActionProcesser->show();
     }
-    if (namingWindows.renameActionLab)
-        namingWindows.renameActionLab->setText(tr("Applying changes..."));
-    if (auto *sheet = qobject_cast<QDialog *>(namingWindows.renameActionWindow))
+    if (renameActionLab)
+        renameActionLab->setText(AppDelegate::tr("Applying changes..."));
+    if (auto *sheet = qobject_cast<QDialog *>(renameActionWindow))
         sheet->open();
 }
 
-void AppDelegate::RefreshRenamePhotoProcessToMainThread(const QString &progress) {
-    if (namingWindows.renameActionLab)
-        namingWindows.renameActionLab->setText(kApplying + QString(14, QLatin1Char(' ')) +
+void NamingWindowsPart::RefreshRenamePhotoProcessToMainThread(const QString &progress) {
+    if (renameActionLab)
+        renameActionLab->setText(kApplying + QString(14, QLatin1Char(' ')) +
                                                progress);
 }
 
@@ -161,67 +161,67 @@ void endProgressSheet(AppDelegate &d) {
 
 } // namespace
 
-void AppDelegate::ChangePhotoTitlePhotoLibraryCompleteToMainThread(const JobReport &report) {
-    endProgressSheet(*this);
-    if (blocalMode) {
-        finishJob(report);
+void NamingWindowsPart::ChangePhotoTitlePhotoLibraryCompleteToMainThread(const JobReport &report) {
+    endProgressSheet(d);
+    if (d.blocalMode) {
+        d.finishJob(report);
     } else {
         // The library job has copied its working copy back; the browser shows the records.
-        refreshBrowserCells(mainWindow.photoLibBrowserView);
-        imageBrowserSelectionDidChange(mainWindow.photoLibBrowserView);
+        refreshBrowserCells(d.mainWindow.photoLibBrowserView);
+        d.mainWindow.imageBrowserSelectionDidChange(d.mainWindow.photoLibBrowserView);
         JobReport failures = report;
         failures.sheetOnSuccess = false;
         failures.revealPath.clear();
         failures.revealRoot.clear();
-        finishJob(failures);
+        d.finishJob(failures);
     }
-    if (namingWindows.useFileNameAsTitleBtn && !namingWindows.useFileNameAsTitleBtn->isChecked()) {
-        if (namingWindows.useTagsAsTitleBtn)
-            namingWindows.useTagsAsTitleBtn->setChecked(true);
-        if (namingWindows.changephotoTitle_PhotoTitleStrLab)
-            namingWindows.changephotoTitle_PhotoTitleStrLab->setText(
+    if (useFileNameAsTitleBtn && !useFileNameAsTitleBtn->isChecked()) {
+        if (useTagsAsTitleBtn)
+            useTagsAsTitleBtn->setChecked(true);
+        if (changephotoTitle_PhotoTitleStrLab)
+            changephotoTitle_PhotoTitleStrLab->setText(
                 QStringLiteral("{Existing Photo Title}"));
     }
 }
 
-void AppDelegate::RenamePhotoFinishedHanderToMainThread(const JobReport &report) {
-    endProgressSheet(*this);
-    if (!blocalMode) {
-        refreshBrowserCells(mainWindow.photoLibBrowserView);
-        imageBrowserSelectionDidChange(mainWindow.photoLibBrowserView);
+void NamingWindowsPart::RenamePhotoFinishedHanderToMainThread(const JobReport &report) {
+    endProgressSheet(d);
+    if (!d.blocalMode) {
+        refreshBrowserCells(d.mainWindow.photoLibBrowserView);
+        d.mainWindow.imageBrowserSelectionDidChange(d.mainWindow.photoLibBrowserView);
     }
     // Only what went wrong is told; a rename that went well shows its first result.
     JobReport job = report;
     job.sheetOnSuccess = false;
-    if (!blocalMode)
+    if (!d.blocalMode)
         job.revealPath.clear(), job.revealRoot.clear();
-    finishJob(job);
-    if (namingWindows.keepFileNameBtn)
-        namingWindows.keepFileNameBtn->setChecked(true);
-    if (namingWindows.filenameFormatstrlab)
-        namingWindows.filenameFormatstrlab->setText(QStringLiteral("{ExistingFileName}"));
+    d.finishJob(job);
+    if (keepFileNameBtn)
+        keepFileNameBtn->setChecked(true);
+    if (filenameFormatstrlab)
+        filenameFormatstrlab->setText(QStringLiteral("{ExistingFileName}"));
 }
 
-void AppDelegate::ChangePhotoTitleLocalPhotowithFileThreader() {
-    startLocalTitleJob(*this, naming::TextKind::Title);
+void NamingWindowsPart::ChangePhotoTitleLocalPhotowithFileThreader() {
+    startLocalTitleJob(d, naming::TextKind::Title);
 }
 
-void AppDelegate::ChangePhotoCaptionLocalPhotowithFileThreader() {
-    startLocalTitleJob(*this, naming::TextKind::Caption);
+void NamingWindowsPart::ChangePhotoCaptionLocalPhotowithFileThreader() {
+    startLocalTitleJob(d, naming::TextKind::Caption);
 }
 
-void AppDelegate::ReNameLocalphotowithFileThreader() {
-    const QList<IKImageItemPtr> items = selectedLocalItems();
+void NamingWindowsPart::ReNameLocalphotowithFileThreader() {
+    const QList<IKImageItemPtr> items = d.selectedLocalItems();
     batchrename::Settings s;
-    s.naming = renameSettingsOf(*this);
-    s.overwrite = preferences.overwrite;
-    s.storage = preferences.storagelocation;
+    s.naming = renameSettingsOf(d);
+    s.overwrite = d.preferences.overwrite;
+    s.storage = d.preferences.storagelocation;
     QList<batchrename::Photo> photos;
     for (const IKImageItemPtr &item : items)
         photos << batchrename::Photo{item->filePath, item->fileName};
-    JobRunner *runner = startJob();
-    connectRenameProgress(*this, runner);
-    connect(runner, &JobRunner::finished, this,
+    JobRunner *runner = d.startJob();
+    connectRenameProgress(d, runner);
+    d.connect(runner, &JobRunner::finished, &d,
             [this, items, s](const QList<JobResult> &results, bool cancelled) {
                 JobReport report;
                 report.cancelled = cancelled;
@@ -253,7 +253,7 @@ void AppDelegate::ReNameLocalphotowithFileThreader() {
                         }
                 }
                 if (s.overwrite)
-                    refreshBrowserCells(mainWindow.localImageBrowserView);
+                    refreshBrowserCells(d.mainWindow.localImageBrowserView);
                 RenamePhotoFinishedHanderToMainThread(report);
             });
     batchrename::start(*runner, s, photos);

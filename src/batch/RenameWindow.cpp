@@ -106,27 +106,27 @@ void buildRenameWindow(AppDelegate &d) {
                         AppDelegate::tr("Rename Photos"), &d.namingWindows.renameActionImgView);
     QWidget *w = d.namingWindows.renameWindow;
     onClick(d, PK_OUTLET(column, w, d, namingWindows.customerFileNameBtn),
-            &AppDelegate::ClickRenamewithCustomtextAction);
+            &AppDelegate::forward<&NamingWindowsPart::ClickRenamewithCustomtextAction>);
     PK_OUTLET(column, w, d, namingWindows.customNamelab);
     PK_OUTLET(column, w, d, namingWindows.checkStartNumber)
         ->setText(AppDelegate::tr("Start number at: 1"));
     onClick(d, PK_OUTLET(column, w, d, namingWindows.keepCurrentFileNameBtn),
-            &AppDelegate::ClickRenameCurrentFileNameAction);
+            &AppDelegate::forward<&NamingWindowsPart::ClickRenameCurrentFileNameAction>);
     onClick(d, PK_OUTLET(column, w, d, namingWindows.checkKeepFirstFileName),
-            &AppDelegate::KeepFirstPartCurrentFileNameAction);
+            &AppDelegate::forward<&NamingWindowsPart::KeepFirstPartCurrentFileNameAction>);
     onClick(d, PK_OUTLET(column, w, d, namingWindows.checkKeepLastFileName),
-            &AppDelegate::KeepLastPartCurrentFileNameAction);
+            &AppDelegate::forward<&NamingWindowsPart::KeepLastPartCurrentFileNameAction>);
     onClick(d, PK_OUTLET(column, w, d, namingWindows.checkRemoveFirstFileName),
-            &AppDelegate::RemoveFirstPartCurrentFileNameAction);
+            &AppDelegate::forward<&NamingWindowsPart::RemoveFirstPartCurrentFileNameAction>);
     onClick(d, PK_OUTLET(column, w, d, namingWindows.checkRemoveLastFileName),
-            &AppDelegate::RemoveLastPartCurrentFileNameAction);
+            &AppDelegate::forward<&NamingWindowsPart::RemoveLastPartCurrentFileNameAction>);
     onClick(d, PK_OUTLET(column, w, d, namingWindows.metaFileNameBtn),
-            &AppDelegate::ClickRenamewithMetadataAction);
+            &AppDelegate::forward<&NamingWindowsPart::ClickRenamewithMetadataAction>);
     PK_OUTLET(column, w, d, namingWindows.filenameFormatstrlab);
     onClick(d, PK_OUTLET(column, w, d, namingWindows.keepFileNameBtn),
-            &AppDelegate::KeepExistingFileNameAction);
+            &AppDelegate::forward<&NamingWindowsPart::KeepExistingFileNameAction>);
     QObject::connect(PK_OUTLET(column, w, d, namingWindows.addTagsButton), &QComboBox::activated,
-                     &d, [&d] { d.InsertPhotoTagsFileNameAction(); });
+                     &d, [&d] { d.namingWindows.InsertPhotoTagsFileNameAction(); });
     PK_OUTLET(column, w, d, namingWindows.tagpostionButton);
     PK_OUTLET(column, w, d, namingWindows.renameDateFormatBtn);
     PK_OUTLET(column, w, d, namingWindows.seqNumBtn);
@@ -140,90 +140,90 @@ void buildRenameWindow(AppDelegate &d) {
     buttons->addStretch(1);
     buttons->addWidget(d.namingWindows.renameCloseBtn);
     buttons->addWidget(d.namingWindows.renameSaveBtn);
-    onClick(d, d.namingWindows.renameCloseBtn, &AppDelegate::CloseRenameWindowAction);
-    onClick(d, d.namingWindows.renameSaveBtn, &AppDelegate::SaveChangesRenameWindowAction);
+    onClick(d, d.namingWindows.renameCloseBtn, &AppDelegate::forward<&NamingWindowsPart::CloseRenameWindowAction>);
+    onClick(d, d.namingWindows.renameSaveBtn, &AppDelegate::forward<&NamingWindowsPart::SaveChangesRenameWindowAction>);
     column->addStretch(1);
     buildProgressSheet(d);
 }
 
-void AppDelegate::ShowRenameWindowAction() {
-    showOverMainWindow(namingWindows.renameWindow);
+void NamingWindowsPart::ShowRenameWindowAction() {
+    d.showOverMainWindow(renameWindow);
     ClickRenamewithCustomtextAction();
 }
 
-void AppDelegate::ClickRenamewithCustomtextAction() {
-    chooseRenameMode(*this, RenameMode::Custom);
+void NamingWindowsPart::ClickRenamewithCustomtextAction() {
+    chooseRenameMode(d, RenameMode::Custom);
 }
 
-void AppDelegate::ClickRenameCurrentFileNameAction() {
-    chooseRenameMode(*this, RenameMode::CurrentName);
+void NamingWindowsPart::ClickRenameCurrentFileNameAction() {
+    chooseRenameMode(d, RenameMode::CurrentName);
 }
 
-void AppDelegate::ClickRenamewithMetadataAction() {
-    chooseRenameMode(*this, RenameMode::Metadata);
+void NamingWindowsPart::ClickRenamewithMetadataAction() {
+    chooseRenameMode(d, RenameMode::Metadata);
 }
 
-void AppDelegate::KeepLastPartCurrentFileNameAction() {
-    chooseSegment(*this, namingWindows.checkKeepLastFileName);
+void NamingWindowsPart::KeepLastPartCurrentFileNameAction() {
+    chooseSegment(d, checkKeepLastFileName);
 }
 
-void AppDelegate::KeepFirstPartCurrentFileNameAction() {
-    chooseSegment(*this, namingWindows.checkKeepFirstFileName);
+void NamingWindowsPart::KeepFirstPartCurrentFileNameAction() {
+    chooseSegment(d, checkKeepFirstFileName);
 }
 
-void AppDelegate::RemoveLastPartCurrentFileNameAction() {
-    chooseSegment(*this, namingWindows.checkRemoveLastFileName);
+void NamingWindowsPart::RemoveLastPartCurrentFileNameAction() {
+    chooseSegment(d, checkRemoveLastFileName);
 }
 
-void AppDelegate::RemoveFirstPartCurrentFileNameAction() {
-    chooseSegment(*this, namingWindows.checkRemoveFirstFileName);
+void NamingWindowsPart::RemoveFirstPartCurrentFileNameAction() {
+    chooseSegment(d, checkRemoveFirstFileName);
 }
 
-void AppDelegate::KeepExistingFileNameAction() {
-    if (namingWindows.keepFileNameBtn && namingWindows.filenameFormatstrlab)
-        namingWindows.filenameFormatstrlab->setText(namingWindows.keepFileNameBtn->isChecked()
+void NamingWindowsPart::KeepExistingFileNameAction() {
+    if (keepFileNameBtn && filenameFormatstrlab)
+        filenameFormatstrlab->setText(keepFileNameBtn->isChecked()
                                                         ? QStringLiteral("{ExistingFileName}")
                                                         : QString());
 }
 
-void AppDelegate::InsertPhotoTagsFileNameAction() {
-    if (!namingWindows.addTagsButton || !namingWindows.filenameFormatstrlab)
+void NamingWindowsPart::InsertPhotoTagsFileNameAction() {
+    if (!addTagsButton || !filenameFormatstrlab)
         return;
-    const int heading = namingWindows.addTagsButton->count() - 1;
-    if (namingWindows.addTagsButton->currentIndex() != heading) {
-        const QString tag = QStringLiteral("{%1}").arg(namingWindows.addTagsButton->currentText());
-        const QString old = namingWindows.filenameFormatstrlab->text();
+    const int heading = addTagsButton->count() - 1;
+    if (addTagsButton->currentIndex() != heading) {
+        const QString tag = QStringLiteral("{%1}").arg(addTagsButton->currentText());
+        const QString old = filenameFormatstrlab->text();
         const bool atStart =
-            !namingWindows.tagpostionButton || namingWindows.tagpostionButton->currentIndex() == 0;
-        namingWindows.filenameFormatstrlab->setText(atStart
+            !tagpostionButton || tagpostionButton->currentIndex() == 0;
+        filenameFormatstrlab->setText(atStart
                                                         ? QStringLiteral("%1 %2").arg(tag, old)
                                                         : QStringLiteral("%1 %2").arg(old, tag));
-        if (namingWindows.addTagsButton->currentText() == QLatin1String("Camera Date") &&
-            namingWindows.renameDateFormatBtn)
-            namingWindows.renameDateFormatBtn->setEnabled(true);
+        if (addTagsButton->currentText() == QLatin1String("Camera Date") &&
+            renameDateFormatBtn)
+            renameDateFormatBtn->setEnabled(true);
     }
-    namingWindows.addTagsButton->setCurrentIndex(heading);
+    addTagsButton->setCurrentIndex(heading);
 }
 
-void AppDelegate::CloseRenameWindowAction() {
-    if (namingWindows.filenameFormatstrlab)
-        namingWindows.filenameFormatstrlab->setText(QStringLiteral("{ExistingFileName}"));
-    if (namingWindows.renameWindow)
-        namingWindows.renameWindow->hide();
+void NamingWindowsPart::CloseRenameWindowAction() {
+    if (filenameFormatstrlab)
+        filenameFormatstrlab->setText(QStringLiteral("{ExistingFileName}"));
+    if (renameWindow)
+        renameWindow->hide();
 }
 
-void AppDelegate::SaveChangesRenameWindowAction() {
-    if (namingWindows.renameWindow)
-        namingWindows.renameWindow->hide();
-    const bool libraryShown = mainWindow.photolibView && !mainWindow.photolibView->isHidden();
-    if (!libraryShown && !blocalMode)
+void NamingWindowsPart::SaveChangesRenameWindowAction() {
+    if (renameWindow)
+        renameWindow->hide();
+    const bool libraryShown = d.mainWindow.photolibView && !d.mainWindow.photolibView->isHidden();
+    if (!libraryShown && !d.blocalMode)
         return;
     if (libraryShown && alertWhilePhotosRuns())
         return;
-    namingWindows.currentRenameLabStr =
-        namingWindows.filenameFormatstrlab ? namingWindows.filenameFormatstrlab->text() : QString();
-    namingWindows.currentRenameTitleStr = namingWindows.renameDateFormatBtn
-                                              ? namingWindows.renameDateFormatBtn->currentText()
+    currentRenameLabStr =
+        filenameFormatstrlab ? filenameFormatstrlab->text() : QString();
+    currentRenameTitleStr = renameDateFormatBtn
+                                              ? renameDateFormatBtn->currentText()
                                               : QString();
     showRenameActionWindow();
     if (libraryShown)

@@ -102,22 +102,22 @@ void showSummary(AppDelegate &d, const QString &heading, const SidecarMergeSumma
 
 } // namespace
 
-void AppDelegate::MergeJsonMetadataToPhotosAction() {
+void SidecarMergesPart::MergeJsonMetadataToPhotosAction() {
     BatchWriteJsonFileToPhotos();
 }
 
-void AppDelegate::BatchWriteJsonFileToPhotos() {
-    if (refuseSecondRun(*this))
+void SidecarMergesPart::BatchWriteJsonFileToPhotos() {
+    if (refuseSecondRun(d))
         return;
     QFileDialog *panel = folderPanel(
-        *this, tr("Select one or more downloaded Google Takeout Photos folders to merge."), true,
-        sidecarMerges.writeJsonWindow);
-    connect(panel, &QFileDialog::finished, this,
+        d, AppDelegate::tr("Select one or more downloaded Google Takeout Photos folders to merge."), true,
+        writeJsonWindow);
+    d.connect(panel, &QFileDialog::finished, &d,
             [this, panel](int r) { openPanelDidEnd19(panel, r == QDialog::Accepted ? 1 : 0); });
     panel->open();
 }
 
-void AppDelegate::openPanelDidEnd19(QFileDialog *panel, int returnCode, void *) {
+void SidecarMergesPart::openPanelDidEnd19(QFileDialog *panel, int returnCode, void *) {
     if (returnCode != 1 || !panel)
         return;
     const QStringList folders = panel->selectedFiles();
@@ -125,40 +125,40 @@ void AppDelegate::openPanelDidEnd19(QFileDialog *panel, int returnCode, void *) 
         startJsonMerge(folders);
 }
 
-bool AppDelegate::startJsonMerge(const QStringList &folders) {
-    if (folders.isEmpty() || refuseSecondRun(*this))
+bool SidecarMergesPart::startJsonMerge(const QStringList &folders) {
+    if (folders.isEmpty() || refuseSecondRun(d))
         return false;
-    sidecarMerges.totalJsonFiles = sidecarMerges.countJsonFiles = 0;
-    if (sidecarMerges.writeGooglePhotoLab) {
-        sidecarMerges.writeGooglePhotoLab->setText(
+    totalJsonFiles = countJsonFiles = 0;
+    if (writeGooglePhotoLab) {
+        writeGooglePhotoLab->setText(
             folders.size() == 1
-                ? tr("The merge process will match the json files and photos in the Google "
+                ? AppDelegate::tr("The merge process will match the json files and photos in the Google "
                      "Takeout folder, and automatically batch merge the json metadata into the "
                      "corresponding photos.")
-                : tr("The merge process first combines all selected Google Takeout folder "
+                : AppDelegate::tr("The merge process first combines all selected Google Takeout folder "
                      "structures and files into a single Google Takeout folder. It then matches "
                      "all JSON files and photos within the Google Takeout folder and "
                      "automatically merges the JSON metadata into the corresponding photos in "
                      "batches."));
     }
-    sidecarMerges.currentJosnFilePathStr = folders.first();
-    if (sidecarMerges.writeJsonProcesser)
-        sidecarMerges.writeJsonProcesser->setValue(0);
-    showBusy(sidecarMerges.writeJsonWindow, sidecarMerges.writeJsonProcesser,
-             sidecarMerges.writeJsonBtn, sidecarMerges.CancelJsonBtn);
+    currentJosnFilePathStr = folders.first();
+    if (writeJsonProcesser)
+        writeJsonProcesser->setValue(0);
+    showBusy(writeJsonWindow, writeJsonProcesser,
+             writeJsonBtn, CancelJsonBtn);
     // The sheet's cancel stops the run at its next sidecar.
-    if (sidecarMerges.CancelJsonBtn)
-        sidecarMerges.CancelJsonBtn->show();
+    if (CancelJsonBtn)
+        CancelJsonBtn->show();
 
     auto run = std::make_shared<SidecarMergeRun>();
-    sidecarMerges.sidecarMerge = run;
-    JobRunner *runner = startJob();
+    sidecarMerge = run;
+    JobRunner *runner = d.startJob();
     // The merge window has its own bar and Cancel: the status bar shows no second pair.
     runner->setOwnProgress(true);
-    connect(runner, &JobRunner::progress, this, &AppDelegate::ScanJsonUpdatProgessItemToMainThread);
-    connect(runner, &JobRunner::finished, this, [this, run] {
-        if (sidecarMerges.sidecarMerge == run)
-            sidecarMerges.sidecarMerge.reset();
+    d.connect(runner, &JobRunner::progress, &d, &AppDelegate::forward<&SidecarMergesPart::ScanJsonUpdatProgessItemToMainThread>);
+    d.connect(runner, &JobRunner::finished, &d, [this, run] {
+        if (sidecarMerge == run)
+            sidecarMerge.reset();
         BatchScanJsonPhotosItemToMainThread(run->summary);
     });
     runner->startLong([this, run, folders](JobControl &control) {
@@ -172,79 +172,79 @@ bool AppDelegate::startJsonMerge(const QStringList &folders) {
     return true;
 }
 
-void AppDelegate::ScanJsonUpdatProgessItemToMainThread(int done, int total) {
-    sidecarMerges.countJsonFiles = done;
-    sidecarMerges.totalJsonFiles = total;
-    if (sidecarMerges.writeJsonProcesser && total > 0)
-        sidecarMerges.writeJsonProcesser->setValue(done * 95 / total);
+void SidecarMergesPart::ScanJsonUpdatProgessItemToMainThread(int done, int total) {
+    countJsonFiles = done;
+    totalJsonFiles = total;
+    if (writeJsonProcesser && total > 0)
+        writeJsonProcesser->setValue(done * 95 / total);
 }
 
-void AppDelegate::BatchScanJsonPhotosItemToMainThread(const SidecarMergeSummary &summary) {
-    if (sidecarMerges.writeJsonProcesser)
-        sidecarMerges.writeJsonProcesser->setValue(100);
-    showIdle(sidecarMerges.writeJsonWindow, sidecarMerges.writeJsonProcesser,
-             sidecarMerges.writeJsonBtn, sidecarMerges.CancelJsonBtn);
-    showSummary(*this, tr("The Google Takeout merge has ended."), summary, QString(),
-                sidecarMerges.currentJosnFilePathStr);
+void SidecarMergesPart::BatchScanJsonPhotosItemToMainThread(const SidecarMergeSummary &summary) {
+    if (writeJsonProcesser)
+        writeJsonProcesser->setValue(100);
+    showIdle(writeJsonWindow, writeJsonProcesser,
+             writeJsonBtn, CancelJsonBtn);
+    showSummary(d, AppDelegate::tr("The Google Takeout merge has ended."), summary, QString(),
+                currentJosnFilePathStr);
 }
 
-void AppDelegate::CanelJsonMetadataToPhotosAction() {
-    if (sidecarMerges.sidecarMerge)
-        sidecarMerges.sidecarMerge->cancel = true;
-    if (sidecarMerges.writeJsonWindow)
-        sidecarMerges.writeJsonWindow->hide();
+void SidecarMergesPart::CanelJsonMetadataToPhotosAction() {
+    if (sidecarMerge)
+        sidecarMerge->cancel = true;
+    if (writeJsonWindow)
+        writeJsonWindow->hide();
 }
 
-void AppDelegate::WriteXMPMetadataToPhotosAction() {
-    if (refuseSecondRun(*this))
+void SidecarMergesPart::WriteXMPMetadataToPhotosAction() {
+    if (refuseSecondRun(d))
         return;
-    showIdle(nullptr, sidecarMerges.writeXmpProcesser, sidecarMerges.writeXmpBtn,
-             sidecarMerges.CancelXmpBtn);
-    showOverMainWindow(sidecarMerges.writeXmpWindow);
+    showIdle(nullptr, writeXmpProcesser, writeXmpBtn,
+             CancelXmpBtn);
+    d.showOverMainWindow(writeXmpWindow);
 }
 
-void AppDelegate::BatchWriteXMPFileToFile() {
-    if (sidecarMerges.writeXmpWindow)
-        sidecarMerges.writeXmpWindow->hide();
-    if (refuseSecondRun(*this))
+void SidecarMergesPart::BatchWriteXMPFileToFile() {
+    if (writeXmpWindow)
+        writeXmpWindow->hide();
+    if (refuseSecondRun(d))
         return;
     QFileDialog *panel =
-        folderPanel(*this, tr("Choose a xmp folder to open."), false, sidecarMerges.writeXmpWindow);
-    connect(panel, &QFileDialog::finished, this,
+        folderPanel(d, AppDelegate::tr("Choose a xmp folder to open."), false, writeXmpWindow);
+    d.connect(panel, &QFileDialog::finished, &d,
             [this, panel](int r) { openPanelDidEnd9(panel, r == QDialog::Accepted ? 1 : 0); });
     panel->open();
 }
 
-void AppDelegate::CanelXMPMetadataToPhotosAction() {
-    if (sidecarMerges.sidecarMerge)
-        sidecarMerges.sidecarMerge->cancel = true;
-    if (sidecarMerges.writeXmpWindow)
-        sidecarMerges.writeXmpWindow->hide();
+void SidecarMergesPart::CanelXMPMetadataToPhotosAction() {
+    if (sidecarMerge)
+        sidecarMerge->cancel = true;
+    if (writeXmpWindow)
+        writeXmpWindow->hide();
 }
 
-void AppDelegate::openPanelDidEnd9(QFileDialog *panel, int returnCode, void *) {
+void SidecarMergesPart::openPanelDidEnd9(QFileDialog *panel, int returnCode, void *) {
     if (returnCode != 1 || !panel || panel->selectedFiles().isEmpty())
         return;
     startXmpMerge(panel->selectedFiles().first());
 }
 
-bool AppDelegate::startXmpMerge(const QString &folder) {
-    if (folder.isEmpty() || refuseSecondRun(*this))
+bool SidecarMergesPart::startXmpMerge(const QString &folder) {
+    if (folder.isEmpty() || refuseSecondRun(d))
         return false;
-    if (sidecarMerges.writeXmpProcesser)
-        sidecarMerges.writeXmpProcesser->setRange(0, 0); // busy: the walk does not know its end
-    showBusy(sidecarMerges.writeXmpWindow, sidecarMerges.writeXmpProcesser,
-             sidecarMerges.writeXmpBtn, sidecarMerges.CancelXmpBtn);
-    if (sidecarMerges.CancelXmpBtn)
-        sidecarMerges.CancelXmpBtn->show();
+    if (writeXmpProcesser)
+        writeXmpProcesser->setRange(0, 0); // busy: the walk does not know its end
+    showBusy(writeXmpWindow, writeXmpProcesser,
+             writeXmpBtn, CancelXmpBtn);
+    if (CancelXmpBtn)
+        CancelXmpBtn->show();
     auto run = std::make_shared<SidecarMergeRun>();
-    sidecarMerges.sidecarMerge = run;
-    JobRunner *runner = startJob();
+    sidecarMerge = run;
+    JobRunner *runner = d.startJob();
     // The merge window has its own bar and Cancel: the status bar shows no second pair.
     runner->setOwnProgress(true);
-    connect(runner, &JobRunner::finished, this, [this, run] {
-        if (sidecarMerges.sidecarMerge == run)
-            sidecarMerges.sidecarMerge.reset();
+    d.connect(runner, &JobRunner::finished, &d, [this, run] {
+        if (sidecarMerge == run)
+            sidecarMerge.reset();
         BatchScanXmpPhotosItemToMainThread(run->summary);
     });
     runner->start(1, [run, folder](qsizetype) {
@@ -254,11 +254,11 @@ bool AppDelegate::startXmpMerge(const QString &folder) {
     return true;
 }
 
-void AppDelegate::BatchScanXmpPhotosItemToMainThread(const SidecarMergeSummary &summary) {
-    showIdle(sidecarMerges.writeXmpWindow, sidecarMerges.writeXmpProcesser,
-             sidecarMerges.writeXmpBtn, sidecarMerges.CancelXmpBtn);
+void SidecarMergesPart::BatchScanXmpPhotosItemToMainThread(const SidecarMergeSummary &summary) {
+    showIdle(writeXmpWindow, writeXmpProcesser,
+             writeXmpBtn, CancelXmpBtn);
     // One reveal for the run: its first merged photo.
     const QString first = summary.merged.value(0);
-    showSummary(*this, tr("The XMP merge has ended."), summary, first,
+    showSummary(d, AppDelegate::tr("The XMP merge has ended."), summary, first,
                 first.isEmpty() ? QString() : QFileInfo(first).absolutePath());
 }

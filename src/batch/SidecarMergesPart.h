@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/PartBasics.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
@@ -15,6 +17,8 @@ class QWidget;
 
 // The Takeout JSON and XMP merge windows and the running merge.
 struct SidecarMergesPart {
+    AppDelegate &d;
+
     QString currentJosnFilePathStr;
     QVariantMap unPairgooglePhotoDict, pairgooglePhotoDict;
     QStringList googlePhotoArray;
@@ -29,4 +33,22 @@ struct SidecarMergesPart {
              *CancelXmpBtn = nullptr;
     QMessageBox *sidecarSummarySheet = nullptr; // the last run's summary, while it is shown
     std::shared_ptr<struct SidecarMergeRun> sidecarMerge; // the running merge, if any
+
+    // Takeout JSON and XMP sidecar merges (batch/SidecarMergeActions.cpp and the two merge
+    // windows). Both write into the photos themselves; one run at a time, on a worker; the end
+    // shows one summary sheet (merged, unpaired, not done and why) and one reveal.
+    void MergeJsonMetadataToPhotosAction();
+    void BatchWriteJsonFileToPhotos();
+    void openPanelDidEnd19(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    void CanelJsonMetadataToPhotosAction();
+    void ScanJsonUpdatProgessItemToMainThread(int done, int total);
+    void BatchScanJsonPhotosItemToMainThread(const struct SidecarMergeSummary &summary);
+    void WriteXMPMetadataToPhotosAction();
+    void BatchWriteXMPFileToFile();
+    void CanelXMPMetadataToPhotosAction();
+    void openPanelDidEnd9(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    void BatchScanXmpPhotosItemToMainThread(const SidecarMergeSummary &summary);
+    // The runs the panels start; false, with a sheet saying so, while a merge runs.
+    bool startJsonMerge(const QStringList &folders);
+    bool startXmpMerge(const QString &folder);
 };

@@ -49,45 +49,45 @@ QString nameOf(const IKImageItemPtr &item) {
 
 } // namespace
 
-void AppDelegate::AddDateStampsOnPhotoAction() {
-    if (preferences.compress)
+void ImageOutputPart::AddDateStampsOnPhotoAction() {
+    if (d.preferences.compress)
         AddDateOnPhotoAction();
     else
         AddDateOnPhotoWithOutCompassAction();
 }
 
-void AppDelegate::AddDateOnPhotoAction() {
-    const StampSettings s = stampSettingsOf(preferences, StampKind::Date, true);
-    startImageOutputJob(
-        selectedLocalItems(), [s](const IKImageItemPtr &item) { return stampResult(s, item); },
-        OutputReveal::FirstOutput);
+void ImageOutputPart::AddDateOnPhotoAction() {
+    const StampSettings s = stampSettingsOf(d.preferences, StampKind::Date, true);
+    d.startImageOutputJob(
+        d.selectedLocalItems(), [s](const IKImageItemPtr &item) { return stampResult(s, item); },
+        AppDelegate::OutputReveal::FirstOutput);
 }
 
-void AppDelegate::AddDateOnPhotoWithOutCompassAction() {
-    const StampSettings s = stampSettingsOf(preferences, StampKind::Date, false);
-    startImageOutputJob(
-        selectedLocalItems(), [s](const IKImageItemPtr &item) { return stampResult(s, item); },
-        OutputReveal::FirstOutput);
+void ImageOutputPart::AddDateOnPhotoWithOutCompassAction() {
+    const StampSettings s = stampSettingsOf(d.preferences, StampKind::Date, false);
+    d.startImageOutputJob(
+        d.selectedLocalItems(), [s](const IKImageItemPtr &item) { return stampResult(s, item); },
+        AppDelegate::OutputReveal::FirstOutput);
 }
 
-void AppDelegate::AddCopyrightOnPhotoAction() {
-    const StampSettings s = stampSettingsOf(preferences, StampKind::Copyright, true);
-    startImageOutputJob(
-        selectedLocalItems(), [s](const IKImageItemPtr &item) { return stampResult(s, item); },
-        OutputReveal::FirstOutput);
+void ImageOutputPart::AddCopyrightOnPhotoAction() {
+    const StampSettings s = stampSettingsOf(d.preferences, StampKind::Copyright, true);
+    d.startImageOutputJob(
+        d.selectedLocalItems(), [s](const IKImageItemPtr &item) { return stampResult(s, item); },
+        AppDelegate::OutputReveal::FirstOutput);
 }
 
-void AppDelegate::AddLocationPlaceOnPhotoAction() {
-    if (imageOutput.placeStampRunning)
+void ImageOutputPart::AddLocationPlaceOnPhotoAction() {
+    if (placeStampRunning)
         return;
     auto walk = std::make_shared<PlaceWalk>();
-    walk->items = selectedLocalItems();
+    walk->items = d.selectedLocalItems();
     if (walk->items.isEmpty())
         return;
-    imageOutput.placeStampRunning = true;
-    walk->geocoder = new ReverseGeocoder(this);
-    const StampSettings s = stampSettingsOf(preferences, StampKind::Place, true);
-    QPointer<AppDelegate> self(this);
+    placeStampRunning = true;
+    walk->geocoder = new ReverseGeocoder(&d);
+    const StampSettings s = stampSettingsOf(d.preferences, StampKind::Place, true);
+    QPointer<AppDelegate> self(&d);
     // Only positions wait for the server; no photo is decoded until every answer is in.
     auto step = std::make_shared<std::function<void()>>();
     // The pending answer holds the walk; the walk holds itself only weakly.
@@ -103,7 +103,7 @@ void AppDelegate::AddLocationPlaceOnPhotoAction() {
             if (!source.isValid() || !position.latitude || !position.longitude) {
                 walk->failures << QStringLiteral("%1: %2").arg(
                     nameOf(item),
-                    source.isValid() ? tr("it has no position") : tr("not an image we can read"));
+                    source.isValid() ? AppDelegate::tr("it has no position") : AppDelegate::tr("not an image we can read"));
                 continue;
             }
             walk->geocoder->reverseGeocode(
@@ -131,7 +131,7 @@ void AppDelegate::AddLocationPlaceOnPhotoAction() {
             [s, texts](const IKImageItemPtr &item) {
                 return stampResult(s, item, texts.value(item.get()));
             },
-            OutputReveal::FirstOutput, walk->failures);
+            AppDelegate::OutputReveal::FirstOutput, walk->failures);
     };
     (*step)();
 }

@@ -51,133 +51,133 @@ void spin(QProgressBar *bar, bool on) {
 }
 } // namespace
 
-void AppDelegate::startDeviceBrowser() {
-    if (cameraWindow.mDeviceBrowser)
+void CameraWindowPart::startDeviceBrowser() {
+    if (mDeviceBrowser)
         return;
-    cameraWindow.mDeviceBrowser = new PKDeviceBrowser(this);
-    connect(cameraWindow.mDeviceBrowser, &PKDeviceBrowser::didAddDevice, this,
-            &AppDelegate::deviceBrowserDidAddDevice);
-    connect(cameraWindow.mDeviceBrowser, &PKDeviceBrowser::didRemoveDevice, this,
-            &AppDelegate::deviceBrowserDidRemoveDevice);
-    cameraWindow.mDeviceBrowser->start();
+    mDeviceBrowser = new PKDeviceBrowser(&d);
+    d.connect(mDeviceBrowser, &PKDeviceBrowser::didAddDevice, &d,
+            &AppDelegate::forward<&CameraWindowPart::deviceBrowserDidAddDevice>);
+    d.connect(mDeviceBrowser, &PKDeviceBrowser::didRemoveDevice, &d,
+            &AppDelegate::forward<&CameraWindowPart::deviceBrowserDidRemoveDevice>);
+    mDeviceBrowser->start();
 }
 
-void AppDelegate::startProgreess() {
-    spin(cameraWindow.camerataskProgressor, true);
+void CameraWindowPart::startProgreess() {
+    spin(camerataskProgressor, true);
 }
 
-void AppDelegate::endProgress() {
-    spin(cameraWindow.camerataskProgressor, false);
+void CameraWindowPart::endProgress() {
+    spin(camerataskProgressor, false);
 }
 
-bool AppDelegate::cameraRequestsPending() const {
-    for (const auto &object : cameraWindow.mCameras)
+bool CameraWindowPart::cameraRequestsPending() const {
+    for (const auto &object : mCameras)
         if (auto *device = qobject_cast<PKCameraDevice *>(object.get()))
             if (device->pendingRequests() > 0)
                 return true;
     return false;
 }
 
-QList<IKImageItemPtr> AppDelegate::selectedCameraItems() const {
+QList<IKImageItemPtr> CameraWindowPart::selectedCameraItems() const {
     QList<IKImageItemPtr> items;
-    if (!cameraWindow.imageBrowserView || !cameraWindow.imageBrowserView->selectionModel())
+    if (!imageBrowserView || !imageBrowserView->selectionModel())
         return items;
-    for (int i = 0; i < cameraWindow.cameItemArray.size(); ++i)
-        if (cameraWindow.imageBrowserView->selectionModel()->isRowSelected(i))
-            items << cameraWindow.cameItemArray[i];
+    for (int i = 0; i < cameItemArray.size(); ++i)
+        if (imageBrowserView->selectionModel()->isRowSelected(i))
+            items << cameItemArray[i];
     return items;
 }
 
 // ---- Devices ----
 
-void AppDelegate::deviceBrowserDidAddDevice(const PKCameraDevicePtr &device, bool) {
+void CameraWindowPart::deviceBrowserDidAddDevice(const PKCameraDevicePtr &device, bool) {
     if (!device)
         return;
-    if (cameraWindow.deviceNamelab)
-        cameraWindow.deviceNamelab->setText(device->name());
+    if (deviceNamelab)
+        deviceNamelab->setText(device->name());
     if (device->type() & kPKDeviceTypeCamera) {
-        cameraWindow.mCameras << device;
-        emit camerasChanged();
-        cameraWindow.currentDevice = device;
+        mCameras << device;
+        emit d.camerasChanged();
+        currentDevice = device;
         PKCameraDevice *raw = device.get();
-        connect(raw, &PKCameraDevice::didAddItem, this,
+        d.connect(raw, &PKCameraDevice::didAddItem, &d,
                 [this, raw](const PKCameraFilePtr &f) { cameraDeviceDidAddItem(raw, f); });
-        connect(raw, &PKCameraDevice::didRemoveItem, this,
+        d.connect(raw, &PKCameraDevice::didRemoveItem, &d,
                 [this, raw](const PKCameraFilePtr &f) { cameraDeviceDidRemoveItem(raw, f); });
-        connect(raw, &PKCameraDevice::didOpenSession, this,
+        d.connect(raw, &PKCameraDevice::didOpenSession, &d,
                 [this, raw](const QString &e) { deviceDidOpenSessionWithError(raw, e); });
-        connect(raw, &PKCameraDevice::didFailToDeleteItem, this,
+        d.connect(raw, &PKCameraDevice::didFailToDeleteItem, &d,
                 [this](const PKCameraFilePtr &f, const QString &error) {
-                    beginAlertSheet(sheetWindow(*this), tr("The photo could not be deleted."),
-                                    QStringLiteral("%1\n%2").arg(f->name, error), {tr(" Ok ")},
-                                    [this](QMessageBox *a, int c) { savePanelDidEnd3(a, c); });
+                    beginAlertSheet(sheetWindow(d), AppDelegate::tr("The photo could not be deleted."),
+                                    QStringLiteral("%1\n%2").arg(f->name, error), {AppDelegate::tr(" Ok ")},
+                                    [this](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); });
                 });
-        connect(raw, &PKCameraDevice::didEncounterError, this, [raw](const QString &error) {
+        d.connect(raw, &PKCameraDevice::didEncounterError, &d, [raw](const QString &error) {
             qCWarning(lcBrowser).noquote() << "device: \n"
                                            << raw->name() << "\ndidEncounterError: \n"
                                            << error;
         });
     }
-    if (mainWindow.changtoiOSmodemenu)
-        mainWindow.changtoiOSmodemenu->setEnabled(true);
+    if (d.mainWindow.changtoiOSmodemenu)
+        d.mainWindow.changtoiOSmodemenu->setEnabled(true);
 }
 
-void AppDelegate::deviceBrowserDidRemoveDevice(const PKCameraDevicePtr &device, bool) {
+void CameraWindowPart::deviceBrowserDidRemoveDevice(const PKCameraDevicePtr &device, bool) {
     qCInfo(lcBrowser).noquote() << "deviceBrowser:didRemoveDevice: \n"
                                 << (device ? device->name() : "") << "\n";
     if (!device)
         return;
-    cameraWindow.mCameras.removeAll(std::static_pointer_cast<QObject>(device));
+    mCameras.removeAll(std::static_pointer_cast<QObject>(device));
     // The items of a camera that has gone cannot be downloaded or deleted any more.
-    const qsizetype before = cameraWindow.cameItemArray.size();
-    cameraWindow.cameItemArray.removeIf([&](const IKImageItemPtr &item) {
+    const qsizetype before = cameItemArray.size();
+    cameItemArray.removeIf([&](const IKImageItemPtr &item) {
         auto file = item->cameraItem.lock();
         return !file || file->device() == device.get();
     });
-    if (cameraWindow.mCameras.isEmpty()) {
-        cameraWindow.currentDevice.reset();
-        cameraWindow.cameItemArray.clear();
-        if (cameraWindow.deviceWindow)
-            cameraWindow.deviceWindow->hide();
-    } else if (cameraWindow.currentDevice.expired() ||
-               cameraWindow.currentDevice.lock() == device) {
-        cameraWindow.currentDevice =
-            std::static_pointer_cast<PKCameraDevice>(cameraWindow.mCameras.last());
+    if (mCameras.isEmpty()) {
+        currentDevice.reset();
+        cameItemArray.clear();
+        if (deviceWindow)
+            deviceWindow->hide();
+    } else if (currentDevice.expired() ||
+               currentDevice.lock() == device) {
+        currentDevice =
+            std::static_pointer_cast<PKCameraDevice>(mCameras.last());
     }
-    if (cameraWindow.cameraPhotoModel &&
-        (before != cameraWindow.cameItemArray.size() || cameraWindow.mCameras.isEmpty()))
-        cameraWindow.cameraPhotoModel->reload();
+    if (cameraPhotoModel &&
+        (before != cameItemArray.size() || mCameras.isEmpty()))
+        cameraPhotoModel->reload();
     if (!cameraRequestsPending())
         endProgress();
 }
 
-void AppDelegate::ChangeToImportiOSDevicePhoto() {
-    if (!cameraWindow.mCameras.isEmpty() && cameraWindow.deviceWindow) {
-        cameraWindow.deviceWindow->show();
-        if (QScreen *screen = cameraWindow.deviceWindow->screen()) {
+void CameraWindowPart::ChangeToImportiOSDevicePhoto() {
+    if (!mCameras.isEmpty() && deviceWindow) {
+        deviceWindow->show();
+        if (QScreen *screen = deviceWindow->screen()) {
             const QRect area = screen->availableGeometry();
-            cameraWindow.deviceWindow->move(area.center() -
-                                            cameraWindow.deviceWindow->rect().center());
+            deviceWindow->move(area.center() -
+                                            deviceWindow->rect().center());
         }
-        cameraWindow.deviceWindow->raise();
-        cameraWindow.deviceWindow->activateWindow();
+        deviceWindow->raise();
+        deviceWindow->activateWindow();
         return;
     }
-    beginAlertSheet(window, tr("No camera detected"),
-                    tr("Please connect the camera to the computer by USB cable."), {tr(" Ok ")},
-                    [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+    beginAlertSheet(d.window, AppDelegate::tr("No camera detected"),
+                    AppDelegate::tr("Please connect the camera to the computer by USB cable."), {AppDelegate::tr(" Ok ")},
+                    [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
 }
 
-void AppDelegate::OpenDeviceAction() {
-    createFolder(preferences.storagelocation);
-    auto device = cameraWindow.currentDevice.lock();
+void CameraWindowPart::OpenDeviceAction() {
+    createFolder(d.preferences.storagelocation);
+    auto device = currentDevice.lock();
     if (!device)
         return;
     startProgreess();
     device->requestOpenSession();
 }
 
-void AppDelegate::deviceDidOpenSessionWithError(PKCameraDevice *device, const QString &error) {
+void CameraWindowPart::deviceDidOpenSessionWithError(PKCameraDevice *device, const QString &error) {
     qCInfo(lcBrowser).noquote() << "device:didOpenSessionWithError: \n"
                                 << device->name() << "\n"
                                 << error << "\n"
@@ -185,14 +185,14 @@ void AppDelegate::deviceDidOpenSessionWithError(PKCameraDevice *device, const QS
     if (!cameraRequestsPending())
         endProgress();
     if (!error.isEmpty())
-        beginAlertSheet(sheetWindow(*this), tr("The device could not be opened."),
-                        QStringLiteral("%1\n%2").arg(device->name(), error), {tr(" Ok ")},
-                        [this](QMessageBox *a, int c) { savePanelDidEnd3(a, c); });
+        beginAlertSheet(sheetWindow(d), AppDelegate::tr("The device could not be opened."),
+                        QStringLiteral("%1\n%2").arg(device->name(), error), {AppDelegate::tr(" Ok ")},
+                        [this](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); });
 }
 
 // ---- Items ----
 
-void AppDelegate::cameraDeviceDidAddItem(PKCameraDevice *device, const PKCameraFilePtr &file) {
+void CameraWindowPart::cameraDeviceDidAddItem(PKCameraDevice *device, const PKCameraFilePtr &file) {
     if (!device || !file)
         return;
     qCDebug(lcBrowser).noquote() << "[item UTI]====" << file->UTI;
@@ -203,19 +203,19 @@ void AppDelegate::cameraDeviceDidAddItem(PKCameraDevice *device, const PKCameraF
     IKImageItemPtr item = makeCameraItem(file, picture, device->identifier());
     if (!item)
         return;
-    cameraWindow.cameItemArray << item;
-    if (cameraWindow.cameraPhotoModel)
-        cameraWindow.cameraPhotoModel->reload();
+    cameItemArray << item;
+    if (cameraPhotoModel)
+        cameraPhotoModel->reload();
 }
 
-void AppDelegate::cameraDeviceDidRemoveItem(PKCameraDevice *device, const PKCameraFilePtr &file) {
+void CameraWindowPart::cameraDeviceDidRemoveItem(PKCameraDevice *device, const PKCameraFilePtr &file) {
     qCDebug(lcBrowser).noquote() << "cameraDevice: \n"
                                  << device->name() << "\ndidRemoveItem: \n"
                                  << file->name;
-    const qsizetype removed = cameraWindow.cameItemArray.removeIf(
+    const qsizetype removed = cameItemArray.removeIf(
         [&](const IKImageItemPtr &item) { return item->cameraItem.lock() == file; });
-    if (removed && cameraWindow.cameraPhotoModel)
-        cameraWindow.cameraPhotoModel->reload();
+    if (removed && cameraPhotoModel)
+        cameraPhotoModel->reload();
 }
 
 // ---- Downloads ----
@@ -267,7 +267,7 @@ bool downloadAsOneJob(AppDelegate &d, const QList<IKImageItemPtr> &items, bool i
             [self, job, i, importToEdit](const PKDownloadResult &r) {
                 if (!self)
                     return;
-                self->didDownloadFile(r, importToEdit);
+                self->cameraWindow.didDownloadFile(r, importToEdit);
                 if (r.reason.isEmpty())
                     job->arrived[i] = r.path;
                 else
@@ -286,31 +286,31 @@ QString ownName(const IKImageItemPtr &item) {
 
 } // namespace
 
-bool AppDelegate::requestCameraDownload(const IKImageItemPtr &item, const QString &saveAsName,
+bool CameraWindowPart::requestCameraDownload(const IKImageItemPtr &item, const QString &saveAsName,
                                         bool importToEdit) {
-    return downloadAsOneJob(*this, {item}, importToEdit,
+    return downloadAsOneJob(d, {item}, importToEdit,
                             [saveAsName](const IKImageItemPtr &) { return saveAsName; });
 }
 
-void AppDelegate::DownloadPhotoAction() {
+void CameraWindowPart::DownloadPhotoAction() {
     startProgreess();
-    cameraWindow.bDownloadandimportToEdit = false;
-    const bool sent = downloadAsOneJob(*this, selectedCameraItems(), false, ownName);
+    bDownloadandimportToEdit = false;
+    const bool sent = downloadAsOneJob(d, selectedCameraItems(), false, ownName);
     // Nothing was asked of a device, so no completion will stop the spinner.
     if (!sent && !cameraRequestsPending())
         endProgress();
 }
 
-void AppDelegate::DownloadImportEditePhotoAction() {
-    showLocalBrowserPane();
+void CameraWindowPart::DownloadImportEditePhotoAction() {
+    d.mainWindow.showLocalBrowserPane();
     startProgreess();
-    cameraWindow.bDownloadandimportToEdit = true;
-    const bool sent = downloadAsOneJob(*this, selectedCameraItems(), true, ownName);
+    bDownloadandimportToEdit = true;
+    const bool sent = downloadAsOneJob(d, selectedCameraItems(), true, ownName);
     if (!sent && !cameraRequestsPending())
         endProgress();
 }
 
-void AppDelegate::didDownloadFile(const PKDownloadResult &result, bool importToEdit) {
+void CameraWindowPart::didDownloadFile(const PKDownloadResult &result, bool importToEdit) {
     qCDebug(lcBrowser).noquote() << "didDownloadFile called with:\n"
                                  << (result.file ? result.file->name : QString()) << "\n"
                                  << result.reason << "\n"
@@ -318,26 +318,26 @@ void AppDelegate::didDownloadFile(const PKDownloadResult &result, bool importToE
                                  << result.path;
     if (!cameraRequestsPending()) {
         endProgress();
-        if (mainWindow.previewProgressor)
-            mainWindow.previewProgressor->hide();
+        if (d.mainWindow.previewProgressor)
+            d.mainWindow.previewProgressor->hide();
     }
     // A copy that did not arrive is neither listed nor shown; the job's end tells of it.
     if (result.reason.isEmpty() && importToEdit) {
-        appendLocalItem(makeLocalItem(result.path));
-        LoadImportedPhotsonMainThread();
+        d.mainWindow.appendLocalItem(makeLocalItem(result.path));
+        d.mainWindow.LoadImportedPhotsonMainThread();
     }
 }
 
 // ---- Delete and view ----
 
-void AppDelegate::DeletePhotoAction() {
+void CameraWindowPart::DeletePhotoAction() {
     const QList<IKImageItemPtr> items = selectedCameraItems();
     if (items.isEmpty())
         return;
-    beginAlertSheet(sheetWindow(*this), tr("Are you sure you want to delete the selected photo ?"),
-                    QString(), {tr(" Delete "), tr("Cancel")},
+    beginAlertSheet(sheetWindow(d), AppDelegate::tr("Are you sure you want to delete the selected photo ?"),
+                    QString(), {AppDelegate::tr(" Delete "), AppDelegate::tr("Cancel")},
                     [this, items](QMessageBox *alert, int code) {
-                        savePanelDidEnd3(alert, code);
+                        d.savePanelDidEnd3(alert, code);
                         if (code != 1)
                             return;
                         // Each camera is asked for its own files; items leave the list
@@ -351,10 +351,10 @@ void AppDelegate::DeletePhotoAction() {
                     });
 }
 
-void AppDelegate::ViewExifData() {
-    if (mainWindow.previewProgressor) {
-        mainWindow.previewProgressor->setRange(0, 0);
-        mainWindow.previewProgressor->show();
+void CameraWindowPart::ViewExifData() {
+    if (d.mainWindow.previewProgressor) {
+        d.mainWindow.previewProgressor->setRange(0, 0);
+        d.mainWindow.previewProgressor->show();
     }
     QList<IKImageItemPtr> photos;
     for (const IKImageItemPtr &item : selectedCameraItems()) {
@@ -366,11 +366,11 @@ void AppDelegate::ViewExifData() {
         auto file = item->cameraItem.lock();
         if (file && file->device()) {
             photos << item;
-            selection.currentFileName = item->fileName;
+            d.selection.currentFileName = item->fileName;
         }
     }
     const bool sent =
-        downloadAsOneJob(*this, photos, false, [](const IKImageItemPtr &) { return QString(); });
-    if (!sent && !cameraRequestsPending() && mainWindow.previewProgressor)
-        mainWindow.previewProgressor->hide();
+        downloadAsOneJob(d, photos, false, [](const IKImageItemPtr &) { return QString(); });
+    if (!sent && !cameraRequestsPending() && d.mainWindow.previewProgressor)
+        d.mainWindow.previewProgressor->hide();
 }

@@ -46,11 +46,11 @@ void buildCameraWindow(AppDelegate &d) {
     d.cameraWindow.imageBrowserView->setSelectionMode(QAbstractItemView::ExtendedSelection);
 
     const std::pair<QPushButton *, void (AppDelegate::*)()> actions[] = {
-        {d.cameraWindow.opendeviceBtn, &AppDelegate::OpenDeviceAction},
-        {d.cameraWindow.downloadPhotoBtn, &AppDelegate::DownloadPhotoAction},
-        {d.cameraWindow.importEditPhotoBtn, &AppDelegate::DownloadImportEditePhotoAction},
-        {d.cameraWindow.deletePhotoBtn, &AppDelegate::DeletePhotoAction},
-        {d.cameraWindow.viewExifBtn, &AppDelegate::ViewExifData},
+        {d.cameraWindow.opendeviceBtn, &AppDelegate::forward<&CameraWindowPart::OpenDeviceAction>},
+        {d.cameraWindow.downloadPhotoBtn, &AppDelegate::forward<&CameraWindowPart::DownloadPhotoAction>},
+        {d.cameraWindow.importEditPhotoBtn, &AppDelegate::forward<&CameraWindowPart::DownloadImportEditePhotoAction>},
+        {d.cameraWindow.deletePhotoBtn, &AppDelegate::forward<&CameraWindowPart::DeletePhotoAction>},
+        {d.cameraWindow.viewExifBtn, &AppDelegate::forward<&CameraWindowPart::ViewExifData>},
     };
     for (const auto &[button, action] : actions)
         QObject::connect(button, &QPushButton::clicked, &d, action);
@@ -81,10 +81,10 @@ void buildCameraWindow(AppDelegate &d) {
             });
         }
         d.removalMenuFromCamera = true;
-        d.popUpButtonMenu(d.mainWindow.removeExifMenu, d.cameraWindow.removeExifBtn,
+        d.mainWindow.popUpButtonMenu(d.mainWindow.removeExifMenu, d.cameraWindow.removeExifBtn,
                           d.cameraWindow.removeExifBtn->height() / 4.0);
     });
     if (d.mainWindow.changtoiOSmodemenu)
         QObject::connect(d.mainWindow.changtoiOSmodemenu, &QAction::triggered, &d,
-                         &AppDelegate::ChangeToImportiOSDevicePhoto);
+                         &AppDelegate::forward<&CameraWindowPart::ChangeToImportiOSDevicePhoto>);
 }

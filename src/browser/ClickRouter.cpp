@@ -24,7 +24,7 @@ struct Route {
 };
 } // namespace
 
-void AppDelegate::popUpButtonMenu(QMenu *menu, QWidget *button, qreal offset) {
+void MainWindowPart::popUpButtonMenu(QMenu *menu, QWidget *button, qreal offset) {
     if (!menu || !button)
         return;
     // Below the button's lower edge, lowered by the offset.
@@ -32,89 +32,89 @@ void AppDelegate::popUpButtonMenu(QMenu *menu, QWidget *button, qreal offset) {
     menu->popup(at);
 }
 
-void AppDelegate::MybuttonMouseDownHandle(QObject *sender) {
+void MainWindowPart::MybuttonMouseDownHandle(QObject *sender) {
     if (!sender)
         return;
     auto quarter = [](QWidget *b) { return b->height() / 4.0; };
     const Route routes[] = {
-        {mainWindow.importPhotobtn,
+        {importPhotobtn,
          [&] {
-             popUpButtonMenu(mainWindow.importPhotoMenu, mainWindow.importPhotobtn,
-                             quarter(mainWindow.importPhotobtn));
+             popUpButtonMenu(importPhotoMenu, importPhotobtn,
+                             quarter(importPhotobtn));
          }},
-        {mainWindow.remoMetaDataLocalBtn,
+        {remoMetaDataLocalBtn,
          [&] {
-             popUpButtonMenu(mainWindow.removeExifMenu, mainWindow.remoMetaDataLocalBtn,
-                             quarter(mainWindow.remoMetaDataLocalBtn));
+             popUpButtonMenu(removeExifMenu, remoMetaDataLocalBtn,
+                             quarter(remoMetaDataLocalBtn));
          }},
-        {mainWindow.editMetaDataLocalBtn,
+        {editMetaDataLocalBtn,
          [&] {
-             popUpButtonMenu(mainWindow.editExifMenu, mainWindow.editMetaDataLocalBtn,
-                             mainWindow.editMetaDataLocalBtn->height());
+             popUpButtonMenu(editExifMenu, editMetaDataLocalBtn,
+                             editMetaDataLocalBtn->height());
          }},
-        {mainWindow.importandExportBtn,
+        {importandExportBtn,
          [&] {
-             popUpButtonMenu(mainWindow.importandExportMenu, mainWindow.importandExportBtn,
-                             quarter(mainWindow.importandExportBtn));
+             popUpButtonMenu(importandExportMenu, importandExportBtn,
+                             quarter(importandExportBtn));
          }},
-        {mainWindow.localeditexifBtn,
+        {localeditexifBtn,
          [&] {
-             withImage(mainWindow.localeditexifBtn, "editexifnom.png",
-                       [&] { StartEditViewAction(); });
+             withImage(localeditexifBtn, "editexifnom.png",
+                       [&] { d.editSheet.StartEditViewAction(); });
          }},
-        {mainWindow.cameraphotoBtn, [&] { ChangePhotoLibraryMenuAction(); }},
-        {mainWindow.photolibcameraphotoBtn, [&] { ChangePhotoLibraryMenuAction(); }},
-        {mainWindow.localphotoBtn, [&] { ChangeLocalPhotoMenuAction(); }},
-        {mainWindow.photoliblocalphotoBtn, [&] { ChangeLocalPhotoMenuAction(); }},
-        {mainWindow.filterPhotolibBtn,
+        {cameraphotoBtn, [&] { ChangePhotoLibraryMenuAction(); }},
+        {photolibcameraphotoBtn, [&] { ChangePhotoLibraryMenuAction(); }},
+        {localphotoBtn, [&] { ChangeLocalPhotoMenuAction(); }},
+        {photoliblocalphotoBtn, [&] { ChangeLocalPhotoMenuAction(); }},
+        {filterPhotolibBtn,
          [&] {
-             popUpButtonMenu(mainWindow.issuePhotoMenu, mainWindow.filterPhotolibBtn,
-                             quarter(mainWindow.filterPhotolibBtn));
+             popUpButtonMenu(issuePhotoMenu, filterPhotolibBtn,
+                             quarter(filterPhotolibBtn));
          }},
-        {mainWindow.showPhotoTypelibBtn,
+        {showPhotoTypelibBtn,
          [&] {
-             popUpButtonMenu(mainWindow.showPhotoTypeMenu, mainWindow.showPhotoTypelibBtn,
-                             quarter(mainWindow.showPhotoTypelibBtn));
+             popUpButtonMenu(showPhotoTypeMenu, showPhotoTypelibBtn,
+                             quarter(showPhotoTypelibBtn));
          }},
-        {mainWindow.sortLocalPhotoBtn,
+        {sortLocalPhotoBtn,
          [&] {
-             popUpButtonMenu(mainWindow.sortLocalPhotoMenu, mainWindow.sortLocalPhotoBtn,
-                             quarter(mainWindow.sortLocalPhotoBtn));
+             popUpButtonMenu(sortLocalPhotoMenu, sortLocalPhotoBtn,
+                             quarter(sortLocalPhotoBtn));
          }},
-        {mainWindow.PhotolibQuickBtn,
+        {PhotolibQuickBtn,
          [&] {
-             popUpButtonMenu(mainWindow.PhotolibQuickMenu, mainWindow.PhotolibQuickBtn,
-                             quarter(mainWindow.PhotolibQuickBtn));
+             popUpButtonMenu(PhotolibQuickMenu, PhotolibQuickBtn,
+                             quarter(PhotolibQuickBtn));
          }},
-        {mainWindow.PhotolibEditExifBtn,
+        {PhotolibEditExifBtn,
          [&] {
-             popUpButtonMenu(mainWindow.PhotolibEditExifMenu, mainWindow.PhotolibEditExifBtn,
-                             quarter(mainWindow.PhotolibEditExifBtn));
+             popUpButtonMenu(PhotolibEditExifMenu, PhotolibEditExifBtn,
+                             quarter(PhotolibEditExifBtn));
          }},
-        {libraryPanels.canclePhotolibEiteViewBtn, [&] { HidePhotoLibEditViewAction(); }},
-        {libraryPanels.canclePhotoOrigEiteViewBtn, [&] { HidePhotoOriginalEditViewAction(); }},
-        {libraryPanels.applyPhotolibEiteViewBtn, [&] { ApplyPhotoLibMetadataChangeAction(); }},
-        {libraryPanels.applyPhotoOrigEiteViewBtn,
-         [&] { ApplyOriginalPhotoMetadataChangeAction(); }},
+        {d.libraryPanels.canclePhotolibEiteViewBtn, [&] { d.libraryPanels.HidePhotoLibEditViewAction(); }},
+        {d.libraryPanels.canclePhotoOrigEiteViewBtn, [&] { d.libraryPanels.HidePhotoOriginalEditViewAction(); }},
+        {d.libraryPanels.applyPhotolibEiteViewBtn, [&] { d.libraryPanels.ApplyPhotoLibMetadataChangeAction(); }},
+        {d.libraryPanels.applyPhotoOrigEiteViewBtn,
+         [&] { d.libraryWindows.ApplyOriginalPhotoMetadataChangeAction(); }},
         // One save button for both kinds of photo: the mode says whose dates change.
-        {dateWindows.changeMutiPhotoDateBtn,
+        {d.dateWindows.changeMutiPhotoDateBtn,
          [&] {
-             dateWindows.changeMutiPhotoDateBtn->setImageName(QStringLiteral("savechanges.png"));
-             if (blocalMode)
-                 ClickMutiDateChangedSaveAction();
+             d.dateWindows.changeMutiPhotoDateBtn->setImageName(QStringLiteral("savechanges.png"));
+             if (d.blocalMode)
+                 d.dateWindows.ClickMutiDateChangedSaveAction();
              else
-                 ClickMutiDateChangedSavePhotoLibAction();
+                 d.dateWindows.ClickMutiDateChangedSavePhotoLibAction();
          }},
         // Sidecar merges.
-        {sidecarMerges.writeJsonBtn, [&] { BatchWriteJsonFileToPhotos(); }},
-        {sidecarMerges.CancelJsonBtn, [&] { CanelJsonMetadataToPhotosAction(); }},
-        {sidecarMerges.writeXmpBtn, [&] { BatchWriteXMPFileToFile(); }},
-        {sidecarMerges.CancelXmpBtn, [&] { CanelXMPMetadataToPhotosAction(); }},
+        {d.sidecarMerges.writeJsonBtn, [&] { d.sidecarMerges.BatchWriteJsonFileToPhotos(); }},
+        {d.sidecarMerges.CancelJsonBtn, [&] { d.sidecarMerges.CanelJsonMetadataToPhotosAction(); }},
+        {d.sidecarMerges.writeXmpBtn, [&] { d.sidecarMerges.BatchWriteXMPFileToFile(); }},
+        {d.sidecarMerges.CancelXmpBtn, [&] { d.sidecarMerges.CanelXMPMetadataToPhotosAction(); }},
         // Library merge.
-        {mergeWindow.photolibMergeBtn, [&] { ClickMergePhotoLibraryAction(); }},
-        {mergeWindow.photolibAddBtn, [&] { AddPhotoLibraryintoTableView(); }},
-        {mergeWindow.photolibSubBtn, [&] { RemovePhotoLibraryFromTableView(); }},
-        {mergeWindow.photolibStartBtn, [&] { ClickStartMergePhotoLibraryAction(); }},
+        {d.mergeWindow.photolibMergeBtn, [&] { d.mergeWindow.ClickMergePhotoLibraryAction(); }},
+        {d.mergeWindow.photolibAddBtn, [&] { d.mergeWindow.AddPhotoLibraryintoTableView(); }},
+        {d.mergeWindow.photolibSubBtn, [&] { d.mergeWindow.RemovePhotoLibraryFromTableView(); }},
+        {d.mergeWindow.photolibStartBtn, [&] { d.mergeWindow.ClickStartMergePhotoLibraryAction(); }},
     };
     for (const Route &route : routes) {
         if (route.button && route.button == sender) {
@@ -124,21 +124,21 @@ void AppDelegate::MybuttonMouseDownHandle(QObject *sender) {
     }
 }
 
-void AppDelegate::MyClosebuttonMouseDownHandle(QObject *sender) {
-    if (!mainWindow.closedButton || sender != mainWindow.closedButton)
+void MainWindowPart::MyClosebuttonMouseDownHandle(QObject *sender) {
+    if (!closedButton || sender != closedButton)
         return;
-    const bool modern = macOsVer > 9;
-    mainWindow.closedButton->setProperty("imageName", modern
+    const bool modern = d.macOsVer > 9;
+    closedButton->setProperty("imageName", modern
                                                           ? QStringLiteral("Close_Down.png")
                                                           : QStringLiteral("titlebarreddown.png"));
     CloseTheMainWindow();
-    mainWindow.closedButton->setProperty("imageName", modern ? QStringLiteral("Close_Nom.png")
+    closedButton->setProperty("imageName", modern ? QStringLiteral("Close_Nom.png")
                                                              : QStringLiteral("titlebarred.png"));
 }
 
-void AppDelegate::CloseTheMainWindow() {
-    beginAlertSheet(window, tr("Are you sure you want to Exit ?"), QString(),
-                    {tr(" Exit "), tr("Cancel")}, [](QMessageBox *, int code) {
+void MainWindowPart::CloseTheMainWindow() {
+    beginAlertSheet(d.window, AppDelegate::tr("Are you sure you want to Exit ?"), QString(),
+                    {AppDelegate::tr(" Exit "), AppDelegate::tr("Cancel")}, [](QMessageBox *, int code) {
                         if (code == 1)
                             QMetaObject::invokeMethod(qApp, &QCoreApplication::quit,
                                                       Qt::QueuedConnection);

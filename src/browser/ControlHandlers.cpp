@@ -9,11 +9,11 @@
 
 #include <QItemSelectionModel>
 
-void AppDelegate::PRbuttonMouseEnteredHandle(QObject *sender) {
+void MainWindowPart::PRbuttonMouseEnteredHandle(QObject *sender) {
     (void)sender; // the edit sheet's buttons join with the edit sheet
 }
 
-void AppDelegate::PRbuttonMouseExitedHandle(QObject *sender) {
+void MainWindowPart::PRbuttonMouseExitedHandle(QObject *sender) {
     (void)sender;
 }
 
@@ -28,10 +28,10 @@ void importDroppedFiles(AppDelegate &d, const QList<QUrl> &urls) {
         item->unreadableReason = unreadableReason(item->filePath);
         if (!item->unreadableReason.isEmpty())
             problems << QStringLiteral("%1: %2").arg(item->filePath, item->unreadableReason);
-        d.appendLocalItem(item);
+        d.mainWindow.appendLocalItem(item);
     }
-    d.LoadImportedPhotsonMainThread();
-    d.showImportProblems(problems);
+    d.mainWindow.LoadImportedPhotsonMainThread();
+    d.mainWindow.showImportProblems(problems);
     if (d.mainWindow.localImageBrowserView && d.mainWindow.localPhotoModel &&
         d.mainWindow.localPhotoModel->rowCount() > 0)
         d.mainWindow.localImageBrowserView->selectionModel()->select(
@@ -39,29 +39,29 @@ void importDroppedFiles(AppDelegate &d, const QList<QUrl> &urls) {
 }
 } // namespace
 
-void AppDelegate::PRDragOperationImageNoteHandle(QObject *sender) {
-    if (sender == mainWindow.localImageBrowserView)
-        importDroppedFiles(*this, mainWindow.localImageBrowserView->geturlArray());
+void MainWindowPart::PRDragOperationImageNoteHandle(QObject *sender) {
+    if (sender == localImageBrowserView)
+        importDroppedFiles(d, localImageBrowserView->geturlArray());
 }
 
-void AppDelegate::NSDragOperationImageViewNoteHandle(QObject *sender) {
-    if (sender != mainWindow.leftTipImageView)
+void MainWindowPart::NSDragOperationImageViewNoteHandle(QObject *sender) {
+    if (sender != leftTipImageView)
         return;
     showLocalBrowserPane();
-    mainWindow.bImportLocalFolder = false;
-    importDroppedFiles(*this, mainWindow.leftTipImageView->geturlArray());
+    bImportLocalFolder = false;
+    importDroppedFiles(d, leftTipImageView->geturlArray());
 }
 
-void AppDelegate::NSDragOperationImageViewFolderNoteHandle(QObject *sender) {
-    if (sender != mainWindow.leftTipImageView)
+void MainWindowPart::NSDragOperationImageViewFolderNoteHandle(QObject *sender) {
+    if (sender != leftTipImageView)
         return;
     QStringList paths;
-    for (const QUrl &url : mainWindow.leftTipImageView->geturlArray())
+    for (const QUrl &url : leftTipImageView->geturlArray())
         if (url.isLocalFile())
             paths << url.toLocalFile();
     if (paths.isEmpty())
         return;
     showLocalBrowserPane();
-    blocalMode = true;
+    d.blocalMode = true;
     importPhotosItemThreader(paths);
 }

@@ -37,64 +37,64 @@ void showMap(PKMapView *map, QPointF &coords, const ColumnMap &position) {
 }
 } // namespace
 
-void AppDelegate::getOriginalMedataDataWithItem(const IKImageItemPtr &item) {
+void LibraryPanelsPart::getOriginalMedataDataWithItem(const IKImageItemPtr &item) {
     if (item)
         ::getOriginalMedataDataWithItem(*item);
 }
 
-void AppDelegate::libraryBrowserSelectionDidChange() {
-    if (!mainWindow.photoLibBrowserView || !mainWindow.photoLibBrowserView->selectionModel())
+void LibraryPanelsPart::libraryBrowserSelectionDidChange() {
+    if (!d.mainWindow.photoLibBrowserView || !d.mainWindow.photoLibBrowserView->selectionModel())
         return;
     int first = -1;
     for (const QModelIndex &index :
-         mainWindow.photoLibBrowserView->selectionModel()->selectedIndexes())
+         d.mainWindow.photoLibBrowserView->selectionModel()->selectedIndexes())
         if (first < 0 || index.row() < first)
             first = index.row();
-    if (first < 0 || first >= library.photoLibBroserArray.size() ||
-        !library.photoLibBroserArray.at(first)) {
+    if (first < 0 || first >= d.library.photoLibBroserArray.size() ||
+        !d.library.photoLibBroserArray.at(first)) {
         // Nothing selected (also after a reload): the column keeps nothing of an earlier photo,
         // unless it shows the local list.
-        if (mainWindow.photolibView && !mainWindow.photolibView->isHidden()) {
-            showPhotoInColumn(nullptr, true);
+        if (d.mainWindow.photolibView && !d.mainWindow.photolibView->isHidden()) {
+            d.mainWindow.showPhotoInColumn(nullptr, true);
             for (QLabel *label :
-                 {mainWindow.previewPhotolibinfolab, mainWindow.previewOriginalphtoinfolab})
+                 {d.mainWindow.previewPhotolibinfolab, d.mainWindow.previewOriginalphtoinfolab})
                 if (label)
                     label->clear();
-            if (mainWindow.theplayerView)
-                mainWindow.theplayerView->hide();
+            if (d.mainWindow.theplayerView)
+                d.mainWindow.theplayerView->hide();
         }
         return;
     }
-    if (mainWindow.previewPhotolibinfolab)
-        mainWindow.previewPhotolibinfolab->show();
-    if (mainWindow.previewOriginalphtoinfolab)
-        mainWindow.previewOriginalphtoinfolab->show();
+    if (d.mainWindow.previewPhotolibinfolab)
+        d.mainWindow.previewPhotolibinfolab->show();
+    if (d.mainWindow.previewOriginalphtoinfolab)
+        d.mainWindow.previewOriginalphtoinfolab->show();
 
-    const IKImageItemPtr item = library.photoLibBroserArray.at(first);
-    const LibraryComparison c = compareLibraryItem(*item, library.bScanNewPhotosLib);
+    const IKImageItemPtr item = d.library.photoLibBroserArray.at(first);
+    const LibraryComparison c = compareLibraryItem(*item, d.library.bScanNewPhotosLib);
 
-    if (mainWindow.previewOriginalphtoinfolab) {
-        mainWindow.previewOriginalphtoinfolab->setText(c.originalCaption);
-        colourLabel(mainWindow.previewOriginalphtoinfolab,
+    if (d.mainWindow.previewOriginalphtoinfolab) {
+        d.mainWindow.previewOriginalphtoinfolab->setText(c.originalCaption);
+        colourLabel(d.mainWindow.previewOriginalphtoinfolab,
                     c.originalCaptionDiffers ? libraryDifferenceColor() : QColor(Qt::white));
     }
     // The right column follows the library selection: the photo's own lines, table and
     // preview (whole, in its proportions; a HEIC too).
-    showPhotoInColumn(item, true);
+    d.mainWindow.showPhotoInColumn(item, true);
     if (!c.isImage) {
-        if (mainWindow.previewImageView)
-            mainWindow.previewImageView->hide();
-        if (mainWindow.theplayerView)
-            mainWindow.theplayerView->show();
-        mainWindow.playerFilePath = c.previewPath;
+        if (d.mainWindow.previewImageView)
+            d.mainWindow.previewImageView->hide();
+        if (d.mainWindow.theplayerView)
+            d.mainWindow.theplayerView->show();
+        d.mainWindow.playerFilePath = c.previewPath;
         QString why;
         const QImage frame = firstVideoFrame(c.previewPath, &why);
-        if (mainWindow.playerFrameView) {
+        if (d.mainWindow.playerFrameView) {
             if (frame.isNull()) {
                 qCDebug(lcBrowser).noquote() << "No video preview:" << why;
-                mainWindow.playerFrameView->clear();
+                d.mainWindow.playerFrameView->clear();
             } else {
-                mainWindow.playerFrameView->setImage(QPixmap::fromImage(frame));
+                d.mainWindow.playerFrameView->setImage(QPixmap::fromImage(frame));
             }
         }
     }
@@ -111,13 +111,13 @@ void AppDelegate::libraryBrowserSelectionDidChange() {
     if (c.hasOriginal) {
         apply(c.originalLines);
         apply(c.originalFields);
-        showMap(libraryPanels.originalPhotolibMapView, libraryPanels.originalPhotolibCoords,
+        showMap(originalPhotolibMapView, originalPhotolibCoords,
                 c.originalMap);
     }
     apply(c.libraryLines);
     apply(c.libraryFields);
     if (c.hasLibrary)
-        showMap(libraryPanels.photolibEiteMapView, libraryPanels.photolibEiteCoords, c.libraryMap);
+        showMap(photolibEiteMapView, photolibEiteCoords, c.libraryMap);
 
     for (const QString &name : c.differingLines)
         colourLabel(qobject_cast<QLabel *>(libraryPanelOutlet(name)), libraryDifferenceColor());
@@ -125,16 +125,16 @@ void AppDelegate::libraryBrowserSelectionDidChange() {
         colourLabel(qobject_cast<QLabel *>(libraryPanelOutlet(name)), Qt::white);
 }
 
-QObject *AppDelegate::libraryPanelOutlet(const QString &name) {
+QObject *LibraryPanelsPart::libraryPanelOutlet(const QString &name) {
     // Looked up once: a search of both panels' widget trees on every selection adds up
     // when the user walks through a library with the arrow keys.
-    const auto known = libraryPanels.libraryPanelOutlets.constFind(name);
-    if (known != libraryPanels.libraryPanelOutlets.cend() && *known)
+    const auto known = libraryPanelOutlets.constFind(name);
+    if (known != libraryPanelOutlets.cend() && *known)
         return *known;
     QObject *found = nullptr;
-    for (QWidget *root : {mainWindow.photoOriginalEditView, mainWindow.photolibEditView})
+    for (QWidget *root : {d.mainWindow.photoOriginalEditView, d.mainWindow.photolibEditView})
         if (root && !found)
             found = root->findChild<QObject *>(name);
-    libraryPanels.libraryPanelOutlets.insert(name, found);
+    libraryPanelOutlets.insert(name, found);
     return found;
 }

@@ -42,17 +42,17 @@ QStringList chosenPaths(QFileDialog *panel) {
 
 } // namespace
 
-void AppDelegate::OpenComputerFoldertoImportAction() {
-    QFileDialog *panel = openImportPanel(*this, false, tr("Please select photos to import."));
-    connect(panel, &QFileDialog::finished, this,
+void MainWindowPart::OpenComputerFoldertoImportAction() {
+    QFileDialog *panel = openImportPanel(d, false, AppDelegate::tr("Please select photos to import."));
+    d.connect(panel, &QFileDialog::finished, &d,
             [this, panel](int r) { openPanelDidEnd(panel, r == QDialog::Accepted ? 1 : 0); });
     panel->open();
 }
 
-void AppDelegate::ClickClearandImportPhotosAction() {
-    QFileDialog *panel = openImportPanel(*this, false, tr("Please select photos to import."));
+void MainWindowPart::ClickClearandImportPhotosAction() {
+    QFileDialog *panel = openImportPanel(d, false, AppDelegate::tr("Please select photos to import."));
     // The list is cleared only once photos are chosen: a cancel leaves it as it was.
-    connect(panel, &QFileDialog::finished, this, [this, panel](int r) {
+    d.connect(panel, &QFileDialog::finished, &d, [this, panel](int r) {
         if (r != QDialog::Accepted || chosenPaths(panel).isEmpty())
             return;
         ClearLeftPhotos();
@@ -61,15 +61,15 @@ void AppDelegate::ClickClearandImportPhotosAction() {
     panel->open();
 }
 
-void AppDelegate::ClickImportPhotosAction() {
+void MainWindowPart::ClickImportPhotosAction() {
     QFileDialog *panel =
-        openImportPanel(*this, true, tr("Please select photos or photo folder to import."));
-    connect(panel, &QFileDialog::finished, this,
+        openImportPanel(d, true, AppDelegate::tr("Please select photos or photo folder to import."));
+    d.connect(panel, &QFileDialog::finished, &d,
             [this, panel](int r) { openPanelDidEnd1(panel, r == QDialog::Accepted ? 1 : 0); });
     panel->open();
 }
 
-void AppDelegate::openPanelDidEnd(QFileDialog *panel, int returnCode, void *) {
+void MainWindowPart::openPanelDidEnd(QFileDialog *panel, int returnCode, void *) {
     if (returnCode != 1 || !panel)
         return;
     const QStringList files = panel->selectedFiles();
@@ -83,18 +83,18 @@ void AppDelegate::openPanelDidEnd(QFileDialog *panel, int returnCode, void *) {
                 problems << QStringLiteral("%1: %2").arg(path, item->unreadableReason);
             appendLocalItem(item);
         }
-        blocalMode = true;
+        d.blocalMode = true;
         showImportProblems(problems);
     }
-    createFolder(preferences.storagelocation);
+    createFolder(d.preferences.storagelocation);
 }
 
-void AppDelegate::openPanelDidEnd1(QFileDialog *panel, int returnCode, void *) {
+void MainWindowPart::openPanelDidEnd1(QFileDialog *panel, int returnCode, void *) {
     if (returnCode != 1 || !panel || chosenPaths(panel).isEmpty())
         return;
     showLocalBrowserPane();
     importPhotosItemThreader(chosenPaths(panel));
-    blocalMode = true;
+    d.blocalMode = true;
 }
 
 namespace {
@@ -150,13 +150,13 @@ constexpr qsizetype kFirstBatch = 50;
 
 Q_DECLARE_METATYPE(ImportedPath)
 
-void AppDelegate::importPhotosItemThreader(const QStringList &paths) {
-    JobRunner *runner = startJob();
+void MainWindowPart::importPhotosItemThreader(const QStringList &paths) {
+    JobRunner *runner = d.startJob();
     auto seen = std::make_shared<QSet<QString>>();
     auto problems = std::make_shared<QStringList>();
     // Every change to the lists and flags happens on the main thread, a batch at a time,
     // so the browser never reads a list in the middle of an append.
-    connect(runner, &JobRunner::batchReady, this,
+    d.connect(runner, &JobRunner::batchReady, &d,
             [this, paths, seen, problems](const QList<JobResult> &batch) {
                 for (const JobResult &r : batch) {
                     const ImportedPath found = r.data.value<ImportedPath>();
@@ -168,14 +168,14 @@ void AppDelegate::importPhotosItemThreader(const QStringList &paths) {
                         seen->insert(real);
                         appendLocalItem(found.items[i]);
                     }
-                    mainWindow.bImportLocalFolder = found.folder;
+                    bImportLocalFolder = found.folder;
                     if (found.folder)
-                        mainWindow.bImportLocalPath =
+                        bImportLocalPath =
                             QFileInfo(paths.value(r.index)).absolutePath();
                 }
                 LoadImportedPhotsonMainThread();
             });
-    connect(runner, &JobRunner::finished, this,
+    d.connect(runner, &JobRunner::finished, &d,
             [this, problems] { showImportProblems(*problems); });
     runner->startLong([paths](JobControl &control) {
         QList<JobResult> batch; // not handed back yet
@@ -226,39 +226,39 @@ void AppDelegate::importPhotosItemThreader(const QStringList &paths) {
     });
 }
 
-void AppDelegate::LoadImportedPhotsonMainThread() {
-    if (mainWindow.localPhotoModel)
-        mainWindow.localPhotoModel->reload();
-    if (mainWindow.sortLocalPhotoBtn)
-        mainWindow.sortLocalPhotoBtn->show();
+void MainWindowPart::LoadImportedPhotsonMainThread() {
+    if (localPhotoModel)
+        localPhotoModel->reload();
+    if (sortLocalPhotoBtn)
+        sortLocalPhotoBtn->show();
 }
 
-void AppDelegate::showImportProblems(const QStringList &problems) {
+void MainWindowPart::showImportProblems(const QStringList &problems) {
     if (problems.isEmpty())
         return;
     const QStringList lines = shortList(problems);
     QMessageBox *sheet = beginAlertSheet(
-        window, tr("Some files or folders could not be read."),
-        tr("Files listed here are shown as unreadable and cannot be edited; folders were "
+        d.window, AppDelegate::tr("Some files or folders could not be read."),
+        AppDelegate::tr("Files listed here are shown as unreadable and cannot be edited; folders were "
            "skipped:\n%1")
             .arg(lines.join(QLatin1Char('\n'))),
-        {tr(" Ok ")}, [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+        {AppDelegate::tr(" Ok ")}, [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
     if (sheet)
         sheet->setObjectName(QStringLiteral("importProblemsAlert"));
 }
 
-void AppDelegate::appendLocalItem(const IKImageItemPtr &item) {
+void MainWindowPart::appendLocalItem(const IKImageItemPtr &item) {
     if (!item)
         return;
-    localPhotoItemArray << item;
-    localImportPhotoItemArray << item;
+    d.localPhotoItemArray << item;
+    d.localImportPhotoItemArray << item;
 }
 
-void AppDelegate::showLocalBrowserPane() {
-    if (mainWindow.leftphotoScrView)
-        mainWindow.leftphotoScrView->show();
-    if (mainWindow.leftTipView)
-        mainWindow.leftTipView->hide();
-    if (mainWindow.leftTipCameraImageView)
-        mainWindow.leftTipCameraImageView->hide();
+void MainWindowPart::showLocalBrowserPane() {
+    if (leftphotoScrView)
+        leftphotoScrView->show();
+    if (leftTipView)
+        leftTipView->hide();
+    if (leftTipCameraImageView)
+        leftTipCameraImageView->hide();
 }

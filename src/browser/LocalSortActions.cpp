@@ -49,29 +49,29 @@ void showSorted(AppDelegate &d, LocalSortOrder order) {
 }
 } // namespace
 
-void AppDelegate::ClickSortLocalPhotosByDate() {
-    showSorted(*this, LocalSortOrder::ByCreationDate);
+void MainWindowPart::ClickSortLocalPhotosByDate() {
+    showSorted(d, LocalSortOrder::ByCreationDate);
 }
 
-void AppDelegate::ClickSortLocalPhotosByName() {
-    showSorted(*this, LocalSortOrder::ByFileName);
+void MainWindowPart::ClickSortLocalPhotosByName() {
+    showSorted(d, LocalSortOrder::ByFileName);
 }
 
-void AppDelegate::ClearSelectedLeftPhotos() {
-    if (blocalMode)
-        removeItems(localPhotoItemArray, localImportPhotoItemArray, selectedLocalItems());
-    if (mainWindow.localPhotoModel)
-        mainWindow.localPhotoModel->reload();
+void MainWindowPart::ClearSelectedLeftPhotos() {
+    if (d.blocalMode)
+        removeItems(d.localPhotoItemArray, d.localImportPhotoItemArray, d.selectedLocalItems());
+    if (localPhotoModel)
+        localPhotoModel->reload();
 }
 
-void AppDelegate::ClearLeftPhotosWithoutExifDate() {
-    if (!blocalMode)
+void MainWindowPart::ClearLeftPhotosWithoutExifDate() {
+    if (!d.blocalMode)
         return;
     // The workers read their own copy; only the main thread changes the lists. After Cancel
     // the photos already read still go.
-    const QList<IKImageItemPtr> snapshot = localPhotoItemArray;
-    JobRunner *runner = startJob();
-    connect(runner, &JobRunner::finished, this, [this, snapshot](const QList<JobResult> &results) {
+    const QList<IKImageItemPtr> snapshot = d.localPhotoItemArray;
+    JobRunner *runner = d.startJob();
+    d.connect(runner, &JobRunner::finished, &d, [this, snapshot](const QList<JobResult> &results) {
         QList<IKImageItemPtr> toRemove;
         for (const JobResult &r : results)
             if (r.ok && r.data.toBool())
@@ -86,15 +86,15 @@ void AppDelegate::ClearLeftPhotosWithoutExifDate() {
     });
 }
 
-void AppDelegate::ClearLeftPhotosWithoutExifDateMainThread(const QList<IKImageItemPtr> &toRemove) {
-    removeItems(localPhotoItemArray, localImportPhotoItemArray, toRemove);
-    if (mainWindow.localPhotoModel)
-        mainWindow.localPhotoModel->reload();
+void MainWindowPart::ClearLeftPhotosWithoutExifDateMainThread(const QList<IKImageItemPtr> &toRemove) {
+    removeItems(d.localPhotoItemArray, d.localImportPhotoItemArray, toRemove);
+    if (localPhotoModel)
+        localPhotoModel->reload();
 }
 
-void AppDelegate::ClearLeftPhotos() {
-    removeAllItems(localPhotoItemArray, localImportPhotoItemArray);
-    if (mainWindow.localPhotoModel)
-        mainWindow.localPhotoModel->reload();
+void MainWindowPart::ClearLeftPhotos() {
+    removeAllItems(d.localPhotoItemArray, d.localImportPhotoItemArray);
+    if (localPhotoModel)
+        localPhotoModel->reload();
     clearLocalPanels();
 }

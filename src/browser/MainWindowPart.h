@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/PartBasics.h"
+
 #include <QPointer>
 #include <QString>
 #include <QtGlobal>
@@ -27,6 +29,8 @@ class ReverseGeocoder;
 // The main window: its two views, the browsers, the right column's local panels, the
 // toolbar buttons and menus, and the import state of the local list.
 struct MainWindowPart {
+    AppDelegate &d;
+
     QLabel *photoExposurelab = nullptr;
     QLabel *localMapPlaceholder = nullptr;
     bool bImportLocalFolder = false;
@@ -93,4 +97,116 @@ struct MainWindowPart {
     QPointer<JobRunner> localSortJob; // the sort still running; a newer one cancels it
     PKImageView *playerFrameView = nullptr; // the video's first picture, in theplayerView
     QString playerFilePath;                 // the video the player shows
+
+    // Empties every panel of the local selection: information lines, tree, map, place and
+    // the values the edit sheet is filled from.
+    void clearLocalPanels();
+    // The right column's lines, property table and preview for `item` of the library or the
+    // local list (null: an empty column); the local selection's values stay untouched.
+    void showPhotoInColumn(const IKImageItemPtr &item, bool library);
+    // One sheet naming the files and folders an import could not take or read.
+    void showImportProblems(const QStringList &problems);
+    // Importing local photos.
+    void OpenComputerFoldertoImportAction();
+    void ClickClearandImportPhotosAction();
+    void ClickImportPhotosAction();
+    void openPanelDidEnd(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    void openPanelDidEnd1(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    // Walks the paths on a worker thread; each item reaches the lists on the main thread.
+    void importPhotosItemThreader(const QStringList &paths);
+    void LoadImportedPhotsonMainThread();
+    void ClearLeftPhotos();
+    // Appends one item to both local lists and shows it (main thread).
+    void appendLocalItem(const IKImageItemPtr &item);
+    void showLocalBrowserPane();
+    // Sorting and clearing the local list.
+    void ClickSortLocalPhotosByDate();
+    void ClickSortLocalPhotosByName();
+    void ClearSelectedLeftPhotos();
+    void ClearLeftPhotosWithoutExifDate();
+    void ClearLeftPhotosWithoutExifDateMainThread(const QList<IKImageItemPtr> &toRemove);
+    // The selection handler: fills the panels from the first selected photo.
+    void imageBrowserSelectionDidChange(QListView *browser);
+    void getCityInfowithlonglab(double longitude, double latitude, const IKImageItemPtr &item);
+    // Notification handlers of the custom controls (registered by init).
+    void MyClosebuttonMouseDownHandle(QObject *sender);
+    void MybuttonMouseDownHandle(QObject *sender);
+    void PRbuttonMouseEnteredHandle(QObject *sender);
+    void PRbuttonMouseExitedHandle(QObject *sender);
+    void PRDragOperationImageNoteHandle(QObject *sender);
+    void NSDragOperationImageViewNoteHandle(QObject *sender);
+    void NSDragOperationImageViewFolderNoteHandle(QObject *sender);
+    // Click router, hover pictures, exit confirmation and window actions.
+    void popUpButtonMenu(QMenu *menu, QWidget *button, qreal offset);
+    void CloseTheMainWindow();
+    void ClickAbout();
+    void CLICkProductGuide();
+    void ClickProductVideoGuide();
+    void CLICkSupport();
+    void ChangeToImportComputerPhoto();
+    // The two modes of the main window and the opening of a library (library/LibraryOpen.cpp).
+    void ChangeLocalPhotoMenuAction();
+    void ChangePhotoLibraryMenuAction();
+    void OpenPhotoLibraryAction();
+    void openPanelDidEnd8(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    void StartScanningGIFImageViewTimer();
+    // Starts the load of the library (or folder) at `libraryPath` on a worker; false, with a
+    // sheet saying so, while another load runs.
+    bool LoadPhotosLibraryItemThreader(const QString &libraryPath);
+    // The load's hand-backs, on the main thread.
+    void LoadImportedPhotoLibraryonMainThread();
+    void CompletedScanPhotoLibraryonMainThread();
+    void savePanelDidEnd12(QMessageBox *alert, int returnCode, void *contextInfo = nullptr);
+    // Library browser sorts (library/LibrarySortActions.cpp).
+    void SortAllPhotosLibraryByDateAction();
+    void SortAllPhotosLibraryByOldToNewDateAction();
+    void SortAllPhotosLibraryByTitleAction();
+    void SortAllPhotosLibraryByFileNameAction();
+    void SortAllPhotosLibraryByFileSizeAction();
+    // The list behind a filter image of showPhotoTypelibBtn.
+    QList<IKImageItemPtr> &libraryListForFilter(const QString &imageName);
+    // Shows one album's items (the album menu's action).
+    void FilterSelectOneAlbumsAction(const QString &albumTitle);
+    void ShowMapAction();
+    void CheckforUpdateAction();
+    void getSystemVersionMajor(int *major, int *minor, int *bugFix);
+    // The raw EXIF reader's log lines (also written to the log).
+    QStringList ReadExifDataFromPiture(const QString &path);
+    // Library filters and selections (library/LibraryFilterActions.cpp). While a load runs
+    // every one of them answers with the not-completed alert.
+    bool libraryScanNotCompleted(); // true, with the alert shown, until the scan has ended
+    void ShowAllItemsBtninPhotoLibraryAction();
+    void ShowLivePhotoBtninPhotoLibraryAction();
+    void ShowJPGPhotoBtninPhotoLibraryAction();
+    void ShowUnDownloadediCloudPhotoLibraryAction();
+    void ShowRAWPhotoBtninPhotoLibraryAction();
+    void ShowPNGPhotoBtninPhotoLibraryAction();
+    void ShowFavortePhotoBtninPhotoLibraryAction();
+    void ShowEditedPhotoBtninPhotoLibraryAction();
+    void ShowNoAlbumPhotoBtninPhotoLibraryAction();
+    void ShowNoTitlePhotoBtninPhotoLibraryAction();
+    void ShowNoCaptionPhotoBtninPhotoLibraryAction();
+    void ShowNoLocationPhotoBtninPhotoLibraryAction();
+    void ShowNoKeywordsPhotoBtninPhotoLibraryAction();
+    void ShowTwentyfourHoursinPhotoLibraryAction();
+    void ShowSevenDaysinPhotoLibraryAction();
+    void ShowThirtyDaysinPhotoLibraryAction();
+    void ShowNineDaysinPhotoLibraryAction();
+    void ShowOneYearDaysinPhotoLibraryAction();
+    void ShowVideosBtninPhotoLibraryAction();
+    void ShowReferencePhotosinPhotoLibraryAction();
+    void ShowLostReferencePhotosinPhotoLibraryAction();
+    // The photos dated from startDatePicker to endDatePicker, both ends included.
+    void ShowCustomRangePhotoLibraryAction();
+    // The sheet holding the two pickers; its OK shows the range.
+    void ShowCustomRangeWindow();
+    void ensureDateRangePickers();
+    void SelectAllPhotosLibraryAction();
+    void SelectAllissuesPhotosAction();
+    // Every photo whose file name another photo has too, grouped by name.
+    void SelectSamePhotosNameAction();
+    void FindSameFileNameinPhotoLibraryAction();
+    // Appends one batch of the load on the main thread and reloads the browser once.
+    void appendLibraryBatch(const LibraryLists &batch);
+    void showLibraryAlbumMenu();
 };

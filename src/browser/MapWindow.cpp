@@ -24,20 +24,20 @@ void buildMapWindow(AppDelegate &d) {
     layout->addWidget(d.mainWindow.currentMapView);
 }
 
-void AppDelegate::ShowMapAction() {
-    if (!mainWindow.bMapPreview) {
-        beginAlertSheet(window, tr("No GPS Data"),
-                        tr("This photo does not contain GPS information."), {tr(" Ok ")},
-                        [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+void MainWindowPart::ShowMapAction() {
+    if (!bMapPreview) {
+        beginAlertSheet(d.window, AppDelegate::tr("No GPS Data"),
+                        AppDelegate::tr("This photo does not contain GPS information."), {AppDelegate::tr(" Ok ")},
+                        [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
         return;
     }
-    if (!mainWindow.mapWindow || !mainWindow.currentMapView)
+    if (!mapWindow || !currentMapView)
         return;
-    if (!mainWindow.mapWindow->isVisible())
-        mainWindow.mapWindow->show();
-    mainWindow.currentMapView->setRegion(selection.currentCoords.x(), selection.currentCoords.y());
-    mainWindow.currentMapView->addAnnotation(selection.currentCoords.x(),
-                                             selection.currentCoords.y());
+    if (!mapWindow->isVisible())
+        mapWindow->show();
+    currentMapView->setRegion(d.selection.currentCoords.x(), d.selection.currentCoords.y());
+    currentMapView->addAnnotation(d.selection.currentCoords.x(),
+                                             d.selection.currentCoords.y());
 }
 
 int AppDelegate::numberOfItemsInImageBrowser(QListView *browser) const {

@@ -5,13 +5,13 @@
 
 #include <QWidget>
 
-void AppDelegate::ChangeToImportComputerPhoto() {
-    if (mainWindow.leftTipCameraImageView)
-        mainWindow.leftTipCameraImageView->hide();
-    const bool empty = localPhotoItemArray.isEmpty();
-    if (mainWindow.leftphotoScrView)
-        mainWindow.leftphotoScrView->setVisible(!empty);
-    if (mainWindow.leftTipView)
-        mainWindow.leftTipView->setVisible(empty);
-    blocalMode = true;
+void MainWindowPart::ChangeToImportComputerPhoto() {
+    if (leftTipCameraImageView)
+        leftTipCameraImageView->hide();
+    const bool empty = d.localPhotoItemArray.isEmpty();
+    if (leftphotoScrView)
+        leftphotoScrView->setVisible(!empty);
+    if (leftTipView)
+        leftTipView->setVisible(empty);
+    d.blocalMode = true;
 }

@@ -65,7 +65,7 @@ void showColumnLines(AppDelegate &d, const LocalPhotoPanels &panels, const IKIma
             d.mainWindow.currentlocalMapView->show();
         }
         if (panels.startsGeocoding && item)
-            d.getCityInfowithlonglab(panels.longitude, panels.latitude, item);
+            d.mainWindow.getCityInfowithlonglab(panels.longitude, panels.latitude, item);
         else if (d.mainWindow.locationCitylab)
             d.mainWindow.locationCitylab->clear();
     } else {
@@ -108,7 +108,7 @@ void showLocalPanels(AppDelegate &d, const LocalPhotoPanels &panels,
     selection.oldGpsAitStr = panels.oldGpsAitStr;
     selection.oldGpsLatiStr = panels.oldGpsLatiStr;
     selection.oldGpsLongtStr = panels.oldGpsLongtStr;
-    d.fillEditFieldsFromRememberedValues();
+    d.editSheet.fillEditFieldsFromRememberedValues();
 
     showColumnLines(d, panels, item);
 }
@@ -162,54 +162,54 @@ void showPreview(AppDelegate &d, const IKImageItemPtr &item, bool library) {
 
 } // namespace
 
-void AppDelegate::clearLocalPanels() {
-    showLocalPanels(*this, LocalPhotoPanels{});
+void MainWindowPart::clearLocalPanels() {
+    showLocalPanels(d, LocalPhotoPanels{});
 }
 
-void AppDelegate::showPhotoInColumn(const IKImageItemPtr &item, bool library) {
-    showColumnLines(*this, item ? describeLocalPhoto(*item) : LocalPhotoPanels{},
+void MainWindowPart::showPhotoInColumn(const IKImageItemPtr &item, bool library) {
+    showColumnLines(d, item ? describeLocalPhoto(*item) : LocalPhotoPanels{},
                     library ? nullptr : item);
     // A library video plays in its own view.
     if (!library || !item || GetViedoType(item->filePath) < 0) {
-        showPreview(*this, item, library);
+        showPreview(d, item, library);
     } else {
-        if (mainWindow.previewImageView)
-            mainWindow.previewImageView->hide();
-        if (mainWindow.theplayerView)
-            mainWindow.theplayerView->show();
+        if (previewImageView)
+            previewImageView->hide();
+        if (theplayerView)
+            theplayerView->show();
     }
 }
 
-void AppDelegate::imageBrowserSelectionDidChange(QListView *browser) {
-    if (browser && browser == mainWindow.photoLibBrowserView) {
-        libraryBrowserSelectionDidChange();
+void MainWindowPart::imageBrowserSelectionDidChange(QListView *browser) {
+    if (browser && browser == photoLibBrowserView) {
+        d.libraryPanels.libraryBrowserSelectionDidChange();
         return;
     }
-    if (!browser || browser != mainWindow.localImageBrowserView)
+    if (!browser || browser != localImageBrowserView)
         return;
-    const QList<IKImageItemPtr> selected = selectedLocalItems();
+    const QList<IKImageItemPtr> selected = d.selectedLocalItems();
     if (selected.isEmpty()) {
         clearLocalPanels();
-        showPreview(*this, nullptr, false);
+        showPreview(d, nullptr, false);
         return;
     }
     const IKImageItemPtr item = selected.first();
-    // Every panel is set from this file alone, an unreadable one too: what the panels or the
+    // Every panel is set from &d file alone, an unreadable one too: what the panels or the
     // edit sheet show never comes from the photo selected before.
-    showLocalPanels(*this, describeLocalPhoto(*item), item);
-    showPreview(*this, item, false);
+    showLocalPanels(d, describeLocalPhoto(*item), item);
+    showPreview(d, item, false);
 }
 
-void AppDelegate::getCityInfowithlonglab(double longitude, double latitude,
+void MainWindowPart::getCityInfowithlonglab(double longitude, double latitude,
                                          const IKImageItemPtr &item) {
-    selection.currentLocationStr = QStringLiteral("");
-    if (mainWindow.locationCitylab)
-        mainWindow.locationCitylab->clear();
-    if (!mainWindow.geocoder)
-        mainWindow.geocoder = new ReverseGeocoder(this);
+    d.selection.currentLocationStr = QStringLiteral("");
+    if (locationCitylab)
+        locationCitylab->clear();
+    if (!geocoder)
+        geocoder = new ReverseGeocoder(&d);
     std::weak_ptr<IKImageItem> weakItem = item;
-    mainWindow.currentGeocodeRequest = mainWindow.geocoder->reverseGeocode(
-        latitude, longitude, this, [this, weakItem](const Placemark &place, const QString &error) {
+    currentGeocodeRequest = geocoder->reverseGeocode(
+        latitude, longitude, &d, [this, weakItem](const Placemark &place, const QString &error) {
             if (!error.isEmpty())
                 qCWarning(lcBrowser) << "Reverse geocoding failed==" << error;
             const QString name = error.isEmpty() ? placeNameFrom(place) : QString();
@@ -217,20 +217,20 @@ void AppDelegate::getCityInfowithlonglab(double longitude, double latitude,
             if (name.isEmpty()) {
                 // Offline, without a server or without a known place, the label says so
                 // rather than staying blank as if still asking.
-                const QList<IKImageItemPtr> selected = selectedLocalItems();
+                const QList<IKImageItemPtr> selected = d.selectedLocalItems();
                 if (target && !selected.isEmpty() && selected.first() == target &&
-                    mainWindow.locationCitylab)
-                    mainWindow.locationCitylab->setText(tr("Place unknown"));
+                    locationCitylab)
+                    locationCitylab->setText(AppDelegate::tr("Place unknown"));
                 return;
             }
             if (target)
                 target->GPSLocationfileName = name;
             // A late answer for a photo that is no longer shown stays with its item only.
-            const QList<IKImageItemPtr> selected = selectedLocalItems();
+            const QList<IKImageItemPtr> selected = d.selectedLocalItems();
             if (!target || selected.isEmpty() || selected.first() != target)
                 return;
-            selection.currentLocationStr = name;
-            if (mainWindow.locationCitylab)
-                mainWindow.locationCitylab->setText(name);
+            d.selection.currentLocationStr = name;
+            if (locationCitylab)
+                locationCitylab->setText(name);
         });
 }

@@ -19,53 +19,53 @@
 #include <QTimer>
 #include <utility>
 
-void AppDelegate::FindDuplicatePhotosAction() {
-    const auto end3 = [this](QMessageBox *a, int c) { savePanelDidEnd3(a, c); };
-    if (!library.scanComplete) {
-        beginAlertSheet(window, tr("The Scan is not completed."),
-                        tr("Please wait a while to complete the scan."), {tr(" Ok ")}, end3);
+void DuplicateWindowPart::FindDuplicatePhotosAction() {
+    const auto end3 = [this](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); };
+    if (!d.library.scanComplete) {
+        beginAlertSheet(d.window, AppDelegate::tr("The Scan is not completed."),
+                        AppDelegate::tr("Please wait a while to complete the scan."), {AppDelegate::tr(" Ok ")}, end3);
         return;
     }
-    if (CheckPhotosApplicationRun()) {
-        showQuitPhotosOffer();
+    if (d.CheckPhotosApplicationRun()) {
+        d.showQuitPhotosOffer();
         return;
     }
-    if (duplicateScanRunning())
+    if (d.duplicateScanRunning())
         return; // the sheet of the running scan is up; nothing can start a second one
 
-    duplicateWindow.sameFileArray.clear();
-    duplicateWindow.duplicateUnreadable.clear();
+    sameFileArray.clear();
+    duplicateUnreadable.clear();
     // A library opened again may carry new thumbnails under the old paths.
-    duplicateWindow.imageCache.clear();
-    duplicateWindow.leftController->removeAllObjects();
-    duplicateWindow.rightController->removeAllObjects();
-    reloadDuplicateTable(duplicateWindow.leftTableView);
-    reloadDuplicateTable(duplicateWindow.rightTableView);
-    duplicateWindow.scanDupProcesser->show();
-    duplicateWindow.scanningDupinfolab->show();
-    library.scanningcount = 0;
-    if (!duplicateWindow.scanDupGifTimer) {
-        duplicateWindow.scanDupGifTimer = new QTimer(this);
-        connect(duplicateWindow.scanDupGifTimer, &QTimer::timeout, this,
-                &AppDelegate::StartScanningDupGIFImageViewTimer);
+    imageCache.clear();
+    leftController->removeAllObjects();
+    rightController->removeAllObjects();
+    reloadDuplicateTable(leftTableView);
+    reloadDuplicateTable(rightTableView);
+    scanDupProcesser->show();
+    scanningDupinfolab->show();
+    d.library.scanningcount = 0;
+    if (!scanDupGifTimer) {
+        scanDupGifTimer = new QTimer(&d);
+        d.connect(scanDupGifTimer, &QTimer::timeout, &d,
+                &AppDelegate::forward<&DuplicateWindowPart::StartScanningDupGIFImageViewTimer>);
     }
-    duplicateWindow.scanDupGifTimer->start(100);
-    duplicateWindow.hHasRemoved = false;
+    scanDupGifTimer->start(100);
+    hHasRemoved = false;
 
-    // The tasks read only this copy, never the browser's list or items; each hashes one
+    // The tasks read only &d copy, never the browser's list or items; each hashes one
     // thumbnail, so a Cancel leaves the rest unread.
-    const QList<DuplicateScanEntry> entries = duplicateScanEntries(library.photoLibBroserArray);
+    const QList<DuplicateScanEntry> entries = duplicateScanEntries(d.library.photoLibBroserArray);
     const QStringList paths = duplicateScanPaths(entries);
-    JobRunner *runner = startJob(OneAtATime::DuplicateScan);
-    connect(runner, &JobRunner::finished, this,
+    JobRunner *runner = d.startJob(AppDelegate::OneAtATime::DuplicateScan);
+    d.connect(runner, &JobRunner::finished, &d,
             [this, runner, entries, paths](const QList<JobResult> &results, bool cancelled) {
-                if (runningJob(OneAtATime::DuplicateScan) != runner)
+                if (d.runningJob(AppDelegate::OneAtATime::DuplicateScan) != runner)
                     return; // stopped from its window: nothing of it shows
                 if (cancelled) {
                     CLickCancleDupAction();
                     return;
                 }
-                forgetJob(OneAtATime::DuplicateScan);
+                d.forgetJob(AppDelegate::OneAtATime::DuplicateScan);
                 QList<ThumbnailKey> read;
                 for (const JobResult &r : results)
                     read << ThumbnailKey{r.ok ? r.data.toString() : QString(), r.reason};
@@ -76,71 +76,71 @@ void AppDelegate::FindDuplicatePhotosAction() {
         return JobResult{-1, !k.key.isNull(), {}, k.why, k.key};
     });
 
-    duplicateWindow.duplicateResultlab->hide();
-    duplicateWindow.duplicateUnreadablelab->hide();
-    static_cast<QDialog *>(duplicateWindow.dupWindow)->open();
+    duplicateResultlab->hide();
+    duplicateUnreadablelab->hide();
+    static_cast<QDialog *>(dupWindow)->open();
 }
 
-void AppDelegate::stopDuplicateScan() {
-    if (!duplicateScanRunning())
+void DuplicateWindowPart::stopDuplicateScan() {
+    if (!d.duplicateScanRunning())
         return;
     // The thumbnails not begun are left unread; the ending sees it is no longer the scan.
-    forgetJob(OneAtATime::DuplicateScan)->cancel();
-    if (duplicateWindow.scanDupGifTimer)
-        duplicateWindow.scanDupGifTimer->stop();
-    duplicateWindow.scanDupProcesser->hide();
-    duplicateWindow.scanningDupinfolab->hide();
+    d.forgetJob(AppDelegate::OneAtATime::DuplicateScan)->cancel();
+    if (scanDupGifTimer)
+        scanDupGifTimer->stop();
+    scanDupProcesser->hide();
+    scanningDupinfolab->hide();
 }
 
-void AppDelegate::StartScanningDupGIFImageViewTimer() {
-    const int n = library.scanningcount++;
+void DuplicateWindowPart::StartScanningDupGIFImageViewTimer() {
+    const int n = d.library.scanningcount++;
     if (n <= 6)
-        duplicateWindow.scanningDupinfolab->setText(QStringLiteral("Scanning.") +
+        scanningDupinfolab->setText(QStringLiteral("Scanning.") +
                                                     QString(n, QLatin1Char('.')));
     else if (n >= 8)
-        library.scanningcount = 0;
+        d.library.scanningcount = 0;
 }
 
-void AppDelegate::ScanDuplicateFinishedHanderToMainThread(const DuplicateScanResult &result) {
-    duplicateWindow.sameFileArray = result.groups;
-    duplicateWindow.duplicatePhotosNum = result.duplicatePhotosNum;
-    duplicateWindow.duplicateVideosNum = result.duplicateVideosNum;
-    duplicateWindow.duplicateUnreadable = result.unreadable;
+void DuplicateWindowPart::ScanDuplicateFinishedHanderToMainThread(const DuplicateScanResult &result) {
+    sameFileArray = result.groups;
+    duplicatePhotosNum = result.duplicatePhotosNum;
+    duplicateVideosNum = result.duplicateVideosNum;
+    duplicateUnreadable = result.unreadable;
     for (const QString &line : result.unreadable)
         qCInfo(lcExport).noquote() << "unreadableThumbnail==" << line;
 
-    duplicateWindow.leftController->setContent(duplicateWindow.sameFileArray);
-    if (duplicateWindow.sameFileArray.isEmpty()) {
+    leftController->setContent(sameFileArray);
+    if (sameFileArray.isEmpty()) {
         // Over the duplicate window, which stays up; the thumbnails left out are named.
         JobReport report;
-        report.message = tr("No duplicate photos found.");
+        report.message = AppDelegate::tr("No duplicate photos found.");
         report.nothingToDo = true;
         report.notWritten = result.unreadable;
         if (!result.unreadable.isEmpty())
-            report.informative = tr("These thumbnails could not be read:\n%1")
+            report.informative = AppDelegate::tr("These thumbnails could not be read:\n%1")
                                      .arg(shortList(result.unreadable).join(QLatin1Char('\n')));
-        finishJob(report, duplicateWindow.dupWindow);
+        d.finishJob(report, dupWindow);
     }
-    duplicateWindow.leftTableView->clearSelection();
-    reloadDuplicateTable(duplicateWindow.leftTableView);
-    if (!duplicateWindow.sameFileArray.isEmpty())
-        duplicateWindow.leftTableView->selectRow(0);
+    leftTableView->clearSelection();
+    reloadDuplicateTable(leftTableView);
+    if (!sameFileArray.isEmpty())
+        leftTableView->selectRow(0);
 
-    duplicateWindow.scanDupProcesser->hide();
-    duplicateWindow.scanningDupinfolab->hide();
-    if (duplicateWindow.scanDupGifTimer)
-        duplicateWindow.scanDupGifTimer->stop();
-    duplicateWindow.duplicateResultlab->setText(QStringLiteral("%1 Photos, %2 Videos")
-                                                    .arg(duplicateWindow.duplicatePhotosNum)
-                                                    .arg(duplicateWindow.duplicateVideosNum));
-    duplicateWindow.duplicateResultlab->show();
-    if (!duplicateWindow.duplicateUnreadable.isEmpty()) {
-        const qsizetype n = duplicateWindow.duplicateUnreadable.size();
-        duplicateWindow.duplicateUnreadablelab->setText(
-            n == 1 ? tr("1 thumbnail could not be read")
-                   : tr("%1 thumbnails could not be read").arg(n));
-        duplicateWindow.duplicateUnreadablelab->setToolTip(
-            duplicateWindow.duplicateUnreadable.join(QLatin1Char('\n')));
-        duplicateWindow.duplicateUnreadablelab->show();
+    scanDupProcesser->hide();
+    scanningDupinfolab->hide();
+    if (scanDupGifTimer)
+        scanDupGifTimer->stop();
+    duplicateResultlab->setText(QStringLiteral("%1 Photos, %2 Videos")
+                                                    .arg(duplicatePhotosNum)
+                                                    .arg(duplicateVideosNum));
+    duplicateResultlab->show();
+    if (!duplicateUnreadable.isEmpty()) {
+        const qsizetype n = duplicateUnreadable.size();
+        duplicateUnreadablelab->setText(
+            n == 1 ? AppDelegate::tr("1 thumbnail could not be read")
+                   : AppDelegate::tr("%1 thumbnails could not be read").arg(n));
+        duplicateUnreadablelab->setToolTip(
+            duplicateUnreadable.join(QLatin1Char('\n')));
+        duplicateUnreadablelab->show();
     }
 }

@@ -70,19 +70,19 @@ QLabel *whiteText(const QString &text) {
 }
 } // namespace
 
-int AppDelegate::numberOfRowsInTableView(QTableView *table) const {
-    if (table && table == duplicateWindow.leftTableView)
-        return duplicateWindow.leftController->count();
-    if (table && table == duplicateWindow.rightTableView)
-        return duplicateWindow.rightController->count();
+int DuplicateWindowPart::numberOfRowsInTableView(QTableView *table) const {
+    if (table && table == leftTableView)
+        return leftController->count();
+    if (table && table == rightTableView)
+        return rightController->count();
     return 0;
 }
 
-QWidget *AppDelegate::tableView(QTableView *table, const QString &columnIdentifier, int row) {
+QWidget *DuplicateWindowPart::tableView(QTableView *table, const QString &columnIdentifier, int row) {
     if (row < 0 || !table)
         return nullptr;
-    if (table == duplicateWindow.leftTableView) {
-        const PRDuplicateNodePtr g = duplicateWindow.leftController->objectAt<PRDuplicateNode>(row);
+    if (table == leftTableView) {
+        const PRDuplicateNodePtr g = leftController->objectAt<PRDuplicateNode>(row);
         if (!g)
             return nullptr;
         if (columnIdentifier == QLatin1String("Count"))
@@ -98,7 +98,7 @@ QWidget *AppDelegate::tableView(QTableView *table, const QString &columnIdentifi
             const QString &path = g->filePath;
             if (GetDragImageType(QFileInfo(path).suffix()) < 0) {
                 cell->imageView->setPixmap(cellIcon(path));
-            } else if (const QImage *cached = duplicateWindow.imageCache.object(path)) {
+            } else if (const QImage *cached = imageCache.object(path)) {
                 cell->imageView->setPixmap(QPixmap::fromImage(*cached));
             } else {
                 const QImage source = readPicture(path);
@@ -106,15 +106,15 @@ QWidget *AppDelegate::tableView(QTableView *table, const QString &columnIdentifi
                     cell->imageView->setPixmap(cellIcon(path));
                 } else {
                     const QImage fitted = groupPicture(source);
-                    duplicateWindow.imageCache.insert(path, new QImage(fitted));
+                    imageCache.insert(path, new QImage(fitted));
                     cell->imageView->setPixmap(QPixmap::fromImage(fitted));
                 }
             }
         }
         return cell;
     }
-    if (table == duplicateWindow.rightTableView) {
-        const PRDupFileNodePtr f = duplicateWindow.rightController->objectAt<PRDupFileNode>(row);
+    if (table == rightTableView) {
+        const PRDupFileNodePtr f = rightController->objectAt<PRDupFileNode>(row);
         if (!f)
             return nullptr;
         auto *cell = new PRDupFilePathCellView;
@@ -133,7 +133,7 @@ QWidget *AppDelegate::tableView(QTableView *table, const QString &columnIdentifi
     return nullptr;
 }
 
-void AppDelegate::reloadDuplicateTable(QTableView *table) {
+void DuplicateWindowPart::reloadDuplicateTable(QTableView *table) {
     auto *controller = qobject_cast<PRArrayController *>(table->model());
     if (!controller)
         return;
@@ -145,7 +145,7 @@ void AppDelegate::reloadDuplicateTable(QTableView *table) {
     table->viewport()->update();
 }
 
-void AppDelegate::fillDuplicateCellsInSight(QTableView *table) {
+void DuplicateWindowPart::fillDuplicateCellsInSight(QTableView *table) {
     auto *controller = qobject_cast<PRArrayController *>(table->model());
     if (!controller || controller->count() == 0)
         return;
@@ -162,120 +162,120 @@ void AppDelegate::fillDuplicateCellsInSight(QTableView *table) {
         }
 }
 
-void AppDelegate::tableViewSelectionDidChange(QTableView *table) {
-    if (table == duplicateWindow.leftTableView) {
-        const int r = selectedRow(duplicateWindow.leftTableView);
-        if (r < 0 || r >= duplicateWindow.leftController->count())
+void DuplicateWindowPart::tableViewSelectionDidChange(QTableView *table) {
+    if (table == leftTableView) {
+        const int r = selectedRow(leftTableView);
+        if (r < 0 || r >= leftController->count())
             return;
         const PRDuplicateNodePtr group =
-            duplicateWindow.leftController->objectAt<PRDuplicateNode>(r);
-        mainWindow.bPreivewFlag = true;
-        duplicateWindow.rightController->removeAllObjects();
+            leftController->objectAt<PRDuplicateNode>(r);
+        d.mainWindow.bPreivewFlag = true;
+        rightController->removeAllObjects();
         QList<PRDupFileNodePtr> files;
         for (const PRDupFileNodePtr &f : group->fileChildren())
             // After a deletion the ticked files are gone from the library.
-            if (!duplicateWindow.hHasRemoved || !f->bSelected)
+            if (!hHasRemoved || !f->bSelected)
                 files << f;
-        duplicateWindow.rightController->addObjects(files);
-        duplicateWindow.rightTableView->clearSelection();
-        reloadDuplicateTable(duplicateWindow.rightTableView);
-        mainWindow.bPreivewFlag = false;
+        rightController->addObjects(files);
+        rightTableView->clearSelection();
+        reloadDuplicateTable(rightTableView);
+        d.mainWindow.bPreivewFlag = false;
         if (files.isEmpty())
             return;
-        duplicateWindow.previewFilePath->setText(
+        previewFilePath->setText(
             QStringLiteral("Original Photo Path: %1").arg(files.first()->fileFullPath));
         showDuplicatePreview(files.first()->filePath);
         return;
     }
-    if (table == duplicateWindow.rightTableView) {
-        if (mainWindow.bPreivewFlag)
+    if (table == rightTableView) {
+        if (d.mainWindow.bPreivewFlag)
             return;
-        const int r = selectedRow(duplicateWindow.rightTableView);
-        const PRDupFileNodePtr f = duplicateWindow.rightController->objectAt<PRDupFileNode>(r);
+        const int r = selectedRow(rightTableView);
+        const PRDupFileNodePtr f = rightController->objectAt<PRDupFileNode>(r);
         if (!f)
             return;
-        duplicateWindow.previewFilePath->setText(
+        previewFilePath->setText(
             QStringLiteral("Original Photo Path: %1").arg(f->fileFullPath));
         showDuplicatePreview(f->fileFullPath);
     }
 }
 
-void AppDelegate::showDuplicatePreview(const QString &path) {
+void DuplicateWindowPart::showDuplicatePreview(const QString &path) {
     const QString ext = QFileInfo(path).suffix();
     if (GetDragImageType(ext) >= 0) {
-        duplicateWindow.previewDupImageView->show();
-        duplicateWindow.previewDupplayerView->hide();
+        previewDupImageView->show();
+        previewDupplayerView->hide();
         const QImage image = readPicture(path);
         if (image.isNull())
-            duplicateWindow.previewDupImageView->setImage(fileIcon(path, 256));
+            previewDupImageView->setImage(fileIcon(path, 256));
         else
-            duplicateWindow.previewDupImageView->setImage(
-                QPixmap::fromImage(image).scaled(duplicateWindow.previewDupContentView->size(),
+            previewDupImageView->setImage(
+                QPixmap::fromImage(image).scaled(previewDupContentView->size(),
                                                  Qt::KeepAspectRatio, Qt::SmoothTransformation));
     } else if (GetViedoType(ext) >= 0) {
-        duplicateWindow.previewDupImageView->hide();
-        duplicateWindow.previewDupplayerView->show();
+        previewDupImageView->hide();
+        previewDupplayerView->show();
         const QImage frame = firstVideoFrame(path);
         if (frame.isNull())
-            duplicateWindow.previewDupFrameView->setImage(fileIcon(path, 256));
+            previewDupFrameView->setImage(fileIcon(path, 256));
         else
-            duplicateWindow.previewDupFrameView->setImage(
-                QPixmap::fromImage(frame).scaled(duplicateWindow.previewDupContentView->size(),
+            previewDupFrameView->setImage(
+                QPixmap::fromImage(frame).scaled(previewDupContentView->size(),
                                                  Qt::KeepAspectRatio, Qt::SmoothTransformation));
     } else {
-        duplicateWindow.previewDupImageView->show();
-        duplicateWindow.previewDupplayerView->hide();
-        duplicateWindow.previewDupImageView->setImage(fileIcon(path, 256));
+        previewDupImageView->show();
+        previewDupplayerView->hide();
+        previewDupImageView->setImage(fileIcon(path, 256));
     }
-    duplicateWindow.previewDupImageView->setProperty("previewPath", path);
+    previewDupImageView->setProperty("previewPath", path);
 }
 
-void AppDelegate::AudoCheckAction() {
+void DuplicateWindowPart::AudoCheckAction() {
     const QList<PRDuplicateNodePtr> groups =
-        duplicateWindow.leftController->arrangedObjects<PRDuplicateNode>();
-    if (duplicateWindow.bClickAutoCheck) {
+        leftController->arrangedObjects<PRDuplicateNode>();
+    if (bClickAutoCheck) {
         for (const PRDuplicateNodePtr &g : groups)
             for (const PRDupFileNodePtr &f : g->fileChildren())
                 f->bSelected = false;
-        duplicateWindow.bClickAutoCheck = false;
+        bClickAutoCheck = false;
     } else {
         // The first file, first of the group in browser order, is the one kept.
         for (const PRDuplicateNodePtr &g : groups)
             for (qsizetype i = g->fileChildren().size() - 1; i >= 1; --i)
                 g->fileChildren().at(i)->bSelected = true;
-        duplicateWindow.bClickAutoCheck = true;
+        bClickAutoCheck = true;
     }
-    reloadDuplicateTable(duplicateWindow.leftTableView);
-    reloadDuplicateTable(duplicateWindow.rightTableView);
+    reloadDuplicateTable(leftTableView);
+    reloadDuplicateTable(rightTableView);
 }
 
-void AppDelegate::CLickCancleDupAction() {
-    if (duplicateWindow.dupWindow)
-        duplicateWindow.dupWindow->hide();
+void DuplicateWindowPart::CLickCancleDupAction() {
+    if (dupWindow)
+        dupWindow->hide();
     // A scan left behind would fill the closed window and pop its alert over nothing.
     stopDuplicateScan();
     clearDuplicateTables();
 }
 
-void AppDelegate::clearDuplicateTables() {
-    if (!duplicateWindow.leftController || !duplicateWindow.rightController)
+void DuplicateWindowPart::clearDuplicateTables() {
+    if (!leftController || !rightController)
         return;
-    duplicateWindow.leftController->removeAllObjects();
-    duplicateWindow.rightController->removeAllObjects();
-    reloadDuplicateTable(duplicateWindow.leftTableView);
-    reloadDuplicateTable(duplicateWindow.rightTableView);
+    leftController->removeAllObjects();
+    rightController->removeAllObjects();
+    reloadDuplicateTable(leftTableView);
+    reloadDuplicateTable(rightTableView);
 }
 
-void AppDelegate::deleteTickedDuplicates() {
+void DuplicateWindowPart::deleteTickedDuplicates() {
     QList<PRDupFileNodePtr> ticked;
     for (const PRDuplicateNodePtr &g :
-         duplicateWindow.leftController->arrangedObjects<PRDuplicateNode>())
+         leftController->arrangedObjects<PRDuplicateNode>())
         for (const PRDupFileNodePtr &f : g->fileChildren())
             if (f->bSelected)
                 ticked << f;
-    if (duplicateWindow.onDeleteTickedDuplicates) {
-        duplicateWindow.onDeleteTickedDuplicates(ticked);
+    if (onDeleteTickedDuplicates) {
+        onDeleteTickedDuplicates(ticked);
         return;
     }
-    DeleteDuplicatePhotosinPhotoLibraryAction();
+    d.libraryWindows.DeleteDuplicatePhotosinPhotoLibraryAction();
 }

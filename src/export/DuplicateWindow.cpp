@@ -39,9 +39,9 @@ QTableView *newTable(AppDelegate &d, QWidget *parent, const char *name,
     table->horizontalHeader()->setStretchLastSection(true);
     table->setStyleSheet(QStringLiteral("QTableView { background: #3a3a3a; }"));
     QObject::connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, &d,
-                     [&d, table] { d.tableViewSelectionDidChange(table); });
+                     [&d, table] { d.duplicateWindow.tableViewSelectionDidChange(table); });
     // Scrolling, and a resize (which changes the scroll range), bring rows into sight.
-    const auto fill = [&d, table] { d.fillDuplicateCellsInSight(table); };
+    const auto fill = [&d, table] { d.duplicateWindow.fillDuplicateCellsInSight(table); };
     QObject::connect(table->verticalScrollBar(), &QScrollBar::valueChanged, &d, fill);
     QObject::connect(table->verticalScrollBar(), &QScrollBar::rangeChanged, &d, fill);
     return table;
@@ -160,11 +160,11 @@ void buildDuplicateWindow(AppDelegate &d) {
     d.duplicateWindow.duplicateUnreadablelab->hide();
 
     QObject::connect(d.duplicateWindow.autoCheckDupBtn, &QPushButton::clicked, &d,
-                     &AppDelegate::AudoCheckAction);
+                     &AppDelegate::forward<&DuplicateWindowPart::AudoCheckAction>);
     QObject::connect(d.duplicateWindow.cancelDupBtn, &QPushButton::clicked, &d,
-                     &AppDelegate::CLickCancleDupAction);
+                     &AppDelegate::forward<&DuplicateWindowPart::CLickCancleDupAction>);
     QObject::connect(d.duplicateWindow.deleteDupBtn, &QPushButton::clicked, &d,
-                     &AppDelegate::deleteTickedDuplicates);
+                     &AppDelegate::forward<&DuplicateWindowPart::deleteTickedDuplicates>);
     // Closing the sheet by its title bar or Escape is a Cancel.
-    QObject::connect(w, &QDialog::rejected, &d, &AppDelegate::CLickCancleDupAction);
+    QObject::connect(w, &QDialog::rejected, &d, &AppDelegate::forward<&DuplicateWindowPart::CLickCancleDupAction>);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/PartBasics.h"
+
 #include "model/PRDuplicateNode.h"
 
 #include <QCache>
@@ -21,6 +23,8 @@ class QWidget;
 
 // The duplicate window: the running scan, its groups, the two tables and the preview.
 struct DuplicateWindowPart {
+    AppDelegate &d;
+
     QTimer *scanDupGifTimer = nullptr;
     QList<PRDuplicateNodePtr> sameFileArray;
     int duplicatePhotosNum = 0, duplicateVideosNum = 0;
@@ -41,4 +45,34 @@ struct DuplicateWindowPart {
     QWidget *previewDupplayerView = nullptr;
     QProgressBar *scanDupProcesser = nullptr;
     QLabel *scanningDupinfolab = nullptr;
+
+    // Duplicate photos of the open library (export/DuplicateScanFeature.cpp,
+    // export/DuplicateTables.cpp, export/DuplicateWindow.cpp). The scan hashes a snapshot
+    // of the browser's list on a worker; the window's two tables show the groups and the
+    // files of one group, whose ticks the deletion reads.
+    void FindDuplicatePhotosAction();
+    void StartScanningDupGIFImageViewTimer();
+    // The end of a scan, on the main thread.
+    void ScanDuplicateFinishedHanderToMainThread(const struct DuplicateScanResult &result);
+    // Stops a running scan; its groups are never shown.
+    void stopDuplicateScan();
+    // Data source and delegate of the window's tables (and of the merge list, whose rows
+    // come with the merge window).
+    int numberOfRowsInTableView(class QTableView *table) const;
+    QWidget *tableView(QTableView *table, const QString &columnIdentifier, int row);
+    void tableViewSelectionDidChange(QTableView *table);
+    // Makes the cells of `table` again from its controller. Only rows in sight get theirs,
+    // the others as they scroll in: thousands of groups must not each read a thumbnail
+    // before the window answers.
+    void reloadDuplicateTable(QTableView *table);
+    void fillDuplicateCellsInSight(QTableView *table);
+    // Shows `path` in the preview: a picture, a video's first frame, or the file's icon.
+    void showDuplicatePreview(const QString &path);
+    void AudoCheckAction();
+    void CLickCancleDupAction();
+    // The delete button: hands the ticked files, group by group in table order, to
+    // onDeleteTickedDuplicates; without it a sheet says deletion is not available.
+    void deleteTickedDuplicates();
+    // Empties both tables of the duplicate window (after its ticked files went).
+    void clearDuplicateTables();
 };

@@ -110,7 +110,7 @@ void startCloudDownload(AppDelegate &d, const QList<ExportEntry> &entries, bool 
         // The window has its bar and Cancel: the status bar shows no second pair.
         runner->setOwnProgress(true);
         QObject::connect(runner, &JobRunner::progress, &d,
-                         &AppDelegate::downloadAssetResourceonMainThread);
+                         &AppDelegate::forward<&LibraryWindowsPart::downloadAssetResourceonMainThread>);
         if (auto *cancel = d.libraryWindows.downloadPhotosWindow->findChild<QPushButton *>(
                 QStringLiteral("downloadPhotosCancelBtn"))) {
             cancel->setEnabled(true);
@@ -135,76 +135,76 @@ void startCloudDownload(AppDelegate &d, const QList<ExportEntry> &entries, bool 
 
 } // namespace
 
-void AppDelegate::DownloadICloudsfromphotolibraryAction() {
-    libraryWindows.allDownloadiCloudPhotoSize = 0;
-    libraryWindows.allDownloadiCloudNum = 0;
-    if (runningJob(OneAtATime::CloudDownload))
+void LibraryWindowsPart::DownloadICloudsfromphotolibraryAction() {
+    allDownloadiCloudPhotoSize = 0;
+    allDownloadiCloudNum = 0;
+    if (d.runningJob(AppDelegate::OneAtATime::CloudDownload))
         return; // one run at a time: its counters are the window's
-    const QList<ExportEntry> entries = selectedEntriesOf(*this);
+    const QList<ExportEntry> entries = selectedEntriesOf(d);
     if (entries.isEmpty())
         return;
     bool anyInCloud = false;
     for (const ExportEntry &e : entries) {
         if (e.item->photoLibFileNode)
-            libraryWindows.allDownloadiCloudPhotoSize += e.item->photoLibFileNode->originalfilesize;
+            allDownloadiCloudPhotoSize += e.item->photoLibFileNode->originalfilesize;
         anyInCloud |= !e.item->bICloudDownloadPhoto;
     }
     if (!anyInCloud)
         return ExportphotosfromphotolibraryAction();
-    prepareDownloadWindow(*this);
-    libraryWindows.allDownloadiCloudNum = int(entries.size());
-    if (libraryWindows.downloadPhotosProgressor)
-        libraryWindows.downloadPhotosProgressor->setValue(0);
-    if (libraryWindows.downloadiCloudPhotoProcesslab)
-        libraryWindows.downloadiCloudPhotoProcesslab->clear();
-    if (libraryWindows.downloadiCloudPhotoInfolab)
-        libraryWindows.downloadiCloudPhotoInfolab->setText(
-            tr("%1 full-resolution iCloud photos total %2 are being downloaded.")
-                .arg(libraryWindows.allDownloadiCloudNum)
-                .arg(sizeText(libraryWindows.allDownloadiCloudPhotoSize)));
-    if (auto *sheet = qobject_cast<QDialog *>(libraryWindows.downloadPhotosWindow)) {
+    prepareDownloadWindow(d);
+    allDownloadiCloudNum = int(entries.size());
+    if (downloadPhotosProgressor)
+        downloadPhotosProgressor->setValue(0);
+    if (downloadiCloudPhotoProcesslab)
+        downloadiCloudPhotoProcesslab->clear();
+    if (downloadiCloudPhotoInfolab)
+        downloadiCloudPhotoInfolab->setText(
+            AppDelegate::tr("%1 full-resolution iCloud photos total %2 are being downloaded.")
+                .arg(allDownloadiCloudNum)
+                .arg(sizeText(allDownloadiCloudPhotoSize)));
+    if (auto *sheet = qobject_cast<QDialog *>(downloadPhotosWindow)) {
         sheet->setWindowModality(Qt::WindowModal);
         sheet->open();
-    } else if (libraryWindows.downloadPhotosWindow) {
-        libraryWindows.downloadPhotosWindow->show();
+    } else if (downloadPhotosWindow) {
+        downloadPhotosWindow->show();
     }
-    startCloudDownload(*this, entries, true);
+    startCloudDownload(d, entries, true);
 }
 
-void AppDelegate::downloadAssetResourceonMainThread(int finished, int total) {
+void LibraryWindowsPart::downloadAssetResourceonMainThread(int finished, int total) {
     const int shown = std::min(finished, total);
     const int percent = total > 0 ? shown * 100 / total : 100;
-    if (libraryWindows.downloadPhotosProgressor)
-        libraryWindows.downloadPhotosProgressor->setValue(percent);
-    if (libraryWindows.downloadiCloudPhotoProcesslab)
-        libraryWindows.downloadiCloudPhotoProcesslab->setText(QStringLiteral("%1%").arg(percent));
+    if (downloadPhotosProgressor)
+        downloadPhotosProgressor->setValue(percent);
+    if (downloadiCloudPhotoProcesslab)
+        downloadiCloudPhotoProcesslab->setText(QStringLiteral("%1%").arg(percent));
 }
 
-void AppDelegate::ShowphotoinFinderAction() {
-    const QList<ExportEntry> entries = selectedEntriesOf(*this);
+void LibraryWindowsPart::ShowphotoinFinderAction() {
+    const QList<ExportEntry> entries = selectedEntriesOf(d);
     for (const ExportEntry &e : entries) {
         if (e.item->bICloudDownloadPhoto) {
             Workspace::selectFile(e.item->filePath, QFileInfo(e.item->filePath).absolutePath());
             continue;
         }
-        const QString message = tr("The original iCloud photo is stored in iCloud. It may take "
+        const QString message = AppDelegate::tr("The original iCloud photo is stored in iCloud. It may take "
                                    "some time to download.");
         QString why;
         if (!cloudPhotoLibrary().isAvailable(&why)) {
             beginAlertSheet(
-                window, message, why, {tr(" Ok ")},
-                [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+                d.window, message, why, {AppDelegate::tr(" Ok ")},
+                [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
             continue;
         }
         const ExportEntry one = e;
         beginAlertSheet(
-            window, message, tr("Do you want to download it locally?"),
-            {tr(" Download "), tr(" Cancel ")}, [this, one](QMessageBox *alert, int code) {
+            d.window, message, AppDelegate::tr("Do you want to download it locally?"),
+            {AppDelegate::tr(" Download "), AppDelegate::tr(" Cancel ")}, [this, one](QMessageBox *alert, int code) {
                 if (alert)
                     alert->close();
                 if (code != 1)
                     return;
-                startCloudDownload(*this, {one}, false);
+                startCloudDownload(d, {one}, false);
             });
     }
 }

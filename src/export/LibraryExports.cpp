@@ -59,7 +59,7 @@ void finishExport(AppDelegate &d, const ExportReport &report, const QList<Export
     }
     d.finishJob(job);
     if (report.notDownloaded)
-        d.showDownloadiCLoudPHotosonMainThread();
+        d.libraryWindows.showDownloadiCLoudPHotosonMainThread();
 }
 
 // Runs `work` over a snapshot of the selection as one job of the window.
@@ -169,114 +169,114 @@ LibraryExportSettings sorted(bool edited, LibraryLayout layout) {
 
 } // namespace
 
-void AppDelegate::ExportphotosfromphotolibraryAction() {
-    plainExport(*this, PlainLayout::Flat, false);
+void LibraryWindowsPart::ExportphotosfromphotolibraryAction() {
+    plainExport(d, PlainLayout::Flat, false);
 }
-void AppDelegate::ExportEditedphotosfromphotolibraryAction() {
-    plainExport(*this, PlainLayout::Flat, true);
+void LibraryWindowsPart::ExportEditedphotosfromphotolibraryAction() {
+    plainExport(d, PlainLayout::Flat, true);
 }
-void AppDelegate::ExportAllphotosfromphotolibrarywithAlbumsAction() {
-    plainExport(*this, PlainLayout::Album, false);
+void LibraryWindowsPart::ExportAllphotosfromphotolibrarywithAlbumsAction() {
+    plainExport(d, PlainLayout::Album, false);
 }
-void AppDelegate::ExportphotosfromphotolibrarywithYearandMonthAction() {
-    plainExport(*this, PlainLayout::YearMonth, false);
+void LibraryWindowsPart::ExportphotosfromphotolibrarywithYearandMonthAction() {
+    plainExport(d, PlainLayout::YearMonth, false);
 }
-void AppDelegate::ExportEditedphotosfromphotolibrarywithYearandMonthAction() {
-    plainExport(*this, PlainLayout::YearMonth, true);
+void LibraryWindowsPart::ExportEditedphotosfromphotolibrarywithYearandMonthAction() {
+    plainExport(d, PlainLayout::YearMonth, true);
 }
 
-void AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaAction() {
-    metadataExport(*this, LibraryExportSettings{});
+void LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaAction() {
+    metadataExport(d, LibraryExportSettings{});
 }
-void AppDelegate::ExportEditedPhotoWithPhotoLibraryMetaAction() {
+void LibraryWindowsPart::ExportEditedPhotoWithPhotoLibraryMetaAction() {
     LibraryExportSettings s;
     s.edited = true;
-    metadataExport(*this, s);
+    metadataExport(d, s);
 }
-void AppDelegate::ExportOriginalPhotoWithPhotoLibraryTitleAction() {
-    metadataExport(*this, onlyKeys(keysOf(true, false, false, false, false)));
+void LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryTitleAction() {
+    metadataExport(d, onlyKeys(keysOf(true, false, false, false, false)));
 }
-void AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction() {
-    runExport(*this, [storage = preferences.storagelocation](const QList<ExportEntry> &entries,
+void LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction() {
+    runExport(d, [storage = d.preferences.storagelocation](const QList<ExportEntry> &entries,
                                                              const JobControl &control) {
         return exportWithLibraryCreationDate(entries, storage,
                                              [&control] { return control.isCancelled(); });
     });
 }
-void AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaCameraDateAction() {
+void LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCameraDateAction() {
     LibraryExportSettings s;
     s.keys = keysOf(false, false, false, true, false);
-    metadataExport(*this, s);
+    metadataExport(d, s);
 }
-void AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaDescripAction() {
-    metadataExport(*this, onlyKeys(keysOf(false, true, false, false, false)));
+void LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaDescripAction() {
+    metadataExport(d, onlyKeys(keysOf(false, true, false, false, false)));
 }
-void AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaKeyWordsAction() {
-    metadataExport(*this, onlyKeys(keysOf(false, false, true, false, false)));
+void LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaKeyWordsAction() {
+    metadataExport(d, onlyKeys(keysOf(false, false, true, false, false)));
 }
-void AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaGPSinfoAction() {
-    metadataExport(*this, onlyKeys(keysOf(false, false, false, false, true), false));
-}
-
-void AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction() {
-    metadataExport(*this, sorted(false, LibraryLayout::YearMonth));
-}
-void AppDelegate::ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAction() {
-    metadataExport(*this, sorted(true, LibraryLayout::YearMonth));
-}
-void AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction() {
-    metadataExport(*this, sorted(false, LibraryLayout::AlbumOrYearMonth));
-}
-void AppDelegate::ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction() {
-    metadataExport(*this, sorted(true, LibraryLayout::AlbumOrYearMonth));
+void LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaGPSinfoAction() {
+    metadataExport(d, onlyKeys(keysOf(false, false, false, false, true), false));
 }
 
-void AppDelegate::showDownloadiCLoudPHotosonMainThread() {
-    beginAlertSheet(window,
-                    tr("The currently selected photos include one or more iCloud Photos that "
+void LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction() {
+    metadataExport(d, sorted(false, LibraryLayout::YearMonth));
+}
+void LibraryWindowsPart::ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAction() {
+    metadataExport(d, sorted(true, LibraryLayout::YearMonth));
+}
+void LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction() {
+    metadataExport(d, sorted(false, LibraryLayout::AlbumOrYearMonth));
+}
+void LibraryWindowsPart::ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction() {
+    metadataExport(d, sorted(true, LibraryLayout::AlbumOrYearMonth));
+}
+
+void LibraryWindowsPart::showDownloadiCLoudPHotosonMainThread() {
+    beginAlertSheet(d.window,
+                    AppDelegate::tr("The currently selected photos include one or more iCloud Photos that "
                        "have not been downloaded."),
-                    tr("Their thumbnails were exported in their place. Download the originals "
+                    AppDelegate::tr("Their thumbnails were exported in their place. Download the originals "
                        "into the library from iCloud, then export them again."),
-                    {tr(" Ok ")},
-                    [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+                    {AppDelegate::tr(" Ok ")},
+                    [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
 }
 
-void AppDelegate::ApplyOriginalPhotoMetadataChangeAction() {
-    if (library.photoLibBroserArray.isEmpty())
+void LibraryWindowsPart::ApplyOriginalPhotoMetadataChangeAction() {
+    if (d.library.photoLibBroserArray.isEmpty())
         return;
-    const QList<ExportEntry> entries = selectedEntries(*this);
+    const QList<ExportEntry> entries = selectedEntries(d);
     if (entries.isEmpty())
         return;
     const auto text = [](const QLineEdit *field) { return field ? field->text() : QString(); };
     PanelValues panel;
-    panel.latitude = text(libraryPanels.originalPhotolibgpsLatilab);
-    panel.longitude = text(libraryPanels.originalPhotolibgpsLongtlab);
-    panel.cameraDate = text(libraryPanels.originalPhotolibCameraDatelab);
-    panel.artist = text(libraryPanels.originalPhotolibArtistlab);
-    panel.description = text(libraryPanels.originalPhotolibDescriplab);
-    panel.copyright = text(libraryPanels.originalPhotolibCopyrightlab);
-    panel.make = text(libraryPanels.originalPhotolibCameraMakelab);
-    panel.model = text(libraryPanels.originalPhotolibCameraModelab);
-    panel.lensMake = text(libraryPanels.originalPhotolibLenMakelab);
-    panel.lensModel = text(libraryPanels.originalPhotolibLenModelab);
-    panel.comment = text(libraryPanels.originalPhotolibCommendlab);
-    panel.keywords = text(libraryPanels.originalPhotolibkeywordslab);
-    panel.title = text(libraryPanels.originalPhotolibTitlelab);
-    const QString storage = preferences.storagelocation;
+    panel.latitude = text(d.libraryPanels.originalPhotolibgpsLatilab);
+    panel.longitude = text(d.libraryPanels.originalPhotolibgpsLongtlab);
+    panel.cameraDate = text(d.libraryPanels.originalPhotolibCameraDatelab);
+    panel.artist = text(d.libraryPanels.originalPhotolibArtistlab);
+    panel.description = text(d.libraryPanels.originalPhotolibDescriplab);
+    panel.copyright = text(d.libraryPanels.originalPhotolibCopyrightlab);
+    panel.make = text(d.libraryPanels.originalPhotolibCameraMakelab);
+    panel.model = text(d.libraryPanels.originalPhotolibCameraModelab);
+    panel.lensMake = text(d.libraryPanels.originalPhotolibLenMakelab);
+    panel.lensModel = text(d.libraryPanels.originalPhotolibLenModelab);
+    panel.comment = text(d.libraryPanels.originalPhotolibCommendlab);
+    panel.keywords = text(d.libraryPanels.originalPhotolibkeywordslab);
+    panel.title = text(d.libraryPanels.originalPhotolibTitlelab);
+    const QString storage = d.preferences.storagelocation;
     ExportReport refused;
     if (!storageFolderWritable(storage, &refused.folderReason))
-        return finishExport(*this, refused, {});
+        return finishExport(d, refused, {});
     QList<IKImageItemPtr> items;
     for (const ExportEntry &e : entries)
         items << e.item;
     LibraryExportSettings flat;
     flat.storageFolder = storage;
-    startRecipeJob(items, false, panelRecipeOptions(entries, storage, panel),
+    d.startRecipeJob(items, false, panelRecipeOptions(entries, storage, panel),
                    [this, entries, flat](const WriteRecipeReport &written, bool) {
                        ExportReport report = libraryExportReport(entries, flat, written);
                        // The panel's values go out as typed; no photo is said to be missing
                        // from iCloud here.
                        report.notDownloaded = false;
-                       finishExport(*this, report, entries);
+                       finishExport(d, report, entries);
                    });
 }

@@ -64,136 +64,136 @@ bool mergePair(const AppDelegate &d, QString *source, QString *destination) {
 
 } // namespace
 
-void AppDelegate::ClickMergePhotoLibraryAction() {
-    mergeWindow.photolibraryAddedArray.clear();
+void MergeWindowPart::ClickMergePhotoLibraryAction() {
+    photolibraryAddedArray.clear();
     importPhotoLibraryintoTableViewMainThreader();
-    mergeWindow.photolibDestLab->setText(QString());
-    for (QCheckBox *box : {mergeWindow.photolibDoNotImportDupBtn, mergeWindow.photolibKeepAblumBtn,
-                           mergeWindow.photolibKeepPhotoMetaBtn})
+    photolibDestLab->setText(QString());
+    for (QCheckBox *box : {photolibDoNotImportDupBtn, photolibKeepAblumBtn,
+                           photolibKeepPhotoMetaBtn})
         box->setChecked(true);
-    showOverMainWindow(mergeWindow.photolibMergeWindow);
+    d.showOverMainWindow(photolibMergeWindow);
 }
 
-void AppDelegate::AddPhotoLibraryintoTableView() {
+void MergeWindowPart::AddPhotoLibraryintoTableView() {
     // Above the merge window it adds to, not behind it on the main window.
-    QWidget *owner = mergeWindow.photolibMergeWindow && mergeWindow.photolibMergeWindow->isVisible()
-                         ? mergeWindow.photolibMergeWindow
-                         : window;
-    auto *panel = new QFileDialog(owner, tr("Please select the photo libraries to merge."));
+    QWidget *owner = photolibMergeWindow && photolibMergeWindow->isVisible()
+                         ? photolibMergeWindow
+                         : d.window;
+    auto *panel = new QFileDialog(owner, AppDelegate::tr("Please select the photo libraries to merge."));
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setWindowModality(Qt::WindowModal);
     // Library packages are folders.
     panel->setFileMode(QFileDialog::Directory);
     panel->setOption(QFileDialog::ShowDirsOnly, true);
-    mainWindow.theOpenPanel = panel;
-    connect(panel, &QFileDialog::finished, this, [this, panel](int r) {
+    d.mainWindow.theOpenPanel = panel;
+    d.connect(panel, &QFileDialog::finished, &d, [this, panel](int r) {
         openPanelDidEnd28(panel, r == QDialog::Accepted ? 1 : 0, nullptr);
     });
     panel->open();
 }
 
-void AppDelegate::openPanelDidEnd28(QFileDialog *panel, int returnCode, void *) {
+void MergeWindowPart::openPanelDidEnd28(QFileDialog *panel, int returnCode, void *) {
     if (returnCode != 1 || !panel || panel->selectedFiles().isEmpty())
         return;
     importPhotoLibraryintoTableViewThreader(panel->selectedFiles());
 }
 
-void AppDelegate::importPhotoLibraryintoTableViewThreader(const QStringList &paths) {
+void MergeWindowPart::importPhotoLibraryintoTableViewThreader(const QStringList &paths) {
     // A few existence checks: quick enough for the main thread.
     for (const QString &path : paths)
         if (isLibraryPackage(path))
-            mergeWindow.photolibraryAddedArray << libraryRecord(path);
+            photolibraryAddedArray << libraryRecord(path);
     importPhotoLibraryintoTableViewMainThreader();
-    front(mergeWindow.photolibMergeWindow);
+    front(photolibMergeWindow);
 }
 
-void AppDelegate::importPhotoLibraryintoTableViewMainThreader() {
-    mergeWindow.photolibController->removeRows(0, mergeWindow.photolibController->rowCount());
-    for (const PRPicFileInfoPtr &r : mergeWindow.photolibraryAddedArray) {
+void MergeWindowPart::importPhotoLibraryintoTableViewMainThreader() {
+    photolibController->removeRows(0, photolibController->rowCount());
+    for (const PRPicFileInfoPtr &r : photolibraryAddedArray) {
         auto *name = new QStandardItem(r->fileName);
         name->setToolTip(r->fileFullPath);
-        mergeWindow.photolibController->appendRow({name, new QStandardItem(r->fileCreateDate)});
+        photolibController->appendRow({name, new QStandardItem(r->fileCreateDate)});
     }
-    mergeWindow.photolibTableview->clearSelection();
-    if (!mergeWindow.photolibraryAddedArray.isEmpty())
-        mergeWindow.photolibTableview->selectRow(0);
+    photolibTableview->clearSelection();
+    if (!photolibraryAddedArray.isEmpty())
+        photolibTableview->selectRow(0);
     else
-        mergeWindow.photolibDestLab->setText(QString());
+        photolibDestLab->setText(QString());
 }
 
-void AppDelegate::RemovePhotoLibraryFromTableView() {
-    const int row = mergeWindow.photolibTableview->currentIndex().row();
-    if (row < 0 || row >= mergeWindow.photolibraryAddedArray.size())
+void MergeWindowPart::RemovePhotoLibraryFromTableView() {
+    const int row = photolibTableview->currentIndex().row();
+    if (row < 0 || row >= photolibraryAddedArray.size())
         return;
-    mergeWindow.photolibraryAddedArray.removeAt(row);
+    photolibraryAddedArray.removeAt(row);
     importPhotoLibraryintoTableViewMainThreader();
 }
 
-void AppDelegate::ClickStartMergePhotoLibraryAction() {
-    if (runningJob(OneAtATime::LibraryMerge))
+void MergeWindowPart::ClickStartMergePhotoLibraryAction() {
+    if (d.runningJob(AppDelegate::OneAtATime::LibraryMerge))
         return;
     QString source, destination;
-    if (!mergePair(*this, &source, &destination)) {
-        beginAlertSheet(mergeWindow.photolibMergeWindow,
-                        tr("You need to add two photo libraries in the table view to merge the "
+    if (!mergePair(d, &source, &destination)) {
+        beginAlertSheet(photolibMergeWindow,
+                        AppDelegate::tr("You need to add two photo libraries in the table view to merge the "
                            "photo libraries."),
-                        QString(), {tr(" OK ")}, [](QMessageBox *, int) {});
+                        QString(), {AppDelegate::tr(" OK ")}, [](QMessageBox *, int) {});
         return;
     }
-    QString info = tr("All photo library data will be merged into the Destination Photo Library.");
+    QString info = AppDelegate::tr("All photo library data will be merged into the Destination Photo Library.");
     const QString folder = exportFolderFor(source);
     if (dynamic_cast<LinuxPhotosApplication *>(&photosApplication()))
-        info = tr("The photos of %1 are exported to %2. Neither library is changed: the Photos "
+        info = AppDelegate::tr("The photos of %1 are exported to %2. Neither library is changed: the Photos "
                   "application does not exist on Linux, so nothing is imported into %3.")
                    .arg(QFileInfo(source).fileName(), folder, QFileInfo(destination).fileName());
     else
         info += QLatin1Char(' ') +
-                tr("The photos are exported to %1 first; the destination's database is not "
-                   "written by this program.")
+                AppDelegate::tr("The photos are exported to %1 first; the destination's database is not "
+                   "written by &d program.")
                     .arg(folder);
     beginAlertSheet(
-        mergeWindow.photolibMergeWindow,
-        tr("Are you sure you want to choose the %1?").arg(mergeWindow.photolibDestLab->text()),
-        info, {tr(" YES "), tr(" Cancel ")},
+        photolibMergeWindow,
+        AppDelegate::tr("Are you sure you want to choose the %1?").arg(photolibDestLab->text()),
+        info, {AppDelegate::tr(" YES "), AppDelegate::tr(" Cancel ")},
         [this](QMessageBox *alert, int code) { savePanelDidEnd36(alert, code); });
 }
 
-void AppDelegate::savePanelDidEnd36(QMessageBox *, int returnCode, void *) {
+void MergeWindowPart::savePanelDidEnd36(QMessageBox *, int returnCode, void *) {
     if (returnCode != 1)
         return;
     StartMergePhotoLibraryThreader();
 }
 
-void AppDelegate::StartMergePhotoLibraryThreader() {
+void MergeWindowPart::StartMergePhotoLibraryThreader() {
     LibraryMergeSettings settings;
-    if (!mergePair(*this, &settings.sourceLibrary, &settings.destinationLibrary))
+    if (!mergePair(d, &settings.sourceLibrary, &settings.destinationLibrary))
         return;
     // Options are read here, on the main thread; the worker gets its own copy.
-    settings.keepAlbums = mergeWindow.photolibKeepAblumBtn->isChecked();
-    settings.keepMetadata = mergeWindow.photolibKeepPhotoMetaBtn->isChecked();
-    mergeWindow.photolibMergeProcesser->setRange(0, 0);
-    mergeWindow.photolibMergeProcessTipLab->setText(QString());
-    mergeWindow.photolibMergeProcessWindow->setWindowModality(Qt::ApplicationModal);
-    front(mergeWindow.photolibMergeProcessWindow);
+    settings.keepAlbums = photolibKeepAblumBtn->isChecked();
+    settings.keepMetadata = photolibKeepPhotoMetaBtn->isChecked();
+    photolibMergeProcesser->setRange(0, 0);
+    photolibMergeProcessTipLab->setText(QString());
+    photolibMergeProcessWindow->setWindowModality(Qt::ApplicationModal);
+    front(photolibMergeProcessWindow);
     PhotosApplication *photos = &photosApplication();
     auto report = std::make_shared<LibraryMergeReport>();
     // What a merge cancelled before it began leaves.
     report->exportFolder = exportFolderFor(settings.sourceLibrary);
     report->cancelled = true;
-    JobRunner *runner = startJob(OneAtATime::LibraryMerge);
+    JobRunner *runner = d.startJob(AppDelegate::OneAtATime::LibraryMerge);
     // The merge window shows its own steps and Cancel: the status bar shows no second pair.
     runner->setOwnProgress(true);
-    if (auto *cancel = mergeWindow.photolibMergeProcessWindow->findChild<QPushButton *>(
+    if (auto *cancel = photolibMergeProcessWindow->findChild<QPushButton *>(
             QStringLiteral("photolibMergeCancelBtn"))) {
         cancel->setEnabled(true);
-        connect(cancel, &QPushButton::clicked, runner, [runner, cancel] {
+        d.connect(cancel, &QPushButton::clicked, runner, [runner, cancel] {
             cancel->setEnabled(false);
             runner->cancel();
         });
     }
-    connect(runner, &JobRunner::progressText, this,
-            &AppDelegate::MergePhotoLibraryProcessInMainThread);
-    connect(runner, &JobRunner::finished, this,
+    d.connect(runner, &JobRunner::progressText, &d,
+            &AppDelegate::forward<&MergeWindowPart::MergePhotoLibraryProcessInMainThread>);
+    d.connect(runner, &JobRunner::finished, &d,
             [this, report] { StartMergePhotoLibraryFinshMainThreader(*report); });
     runner->startLong([settings, photos, report](JobControl &control) {
         *report = ImportPhotosfromSourcePhotoLibrary(
@@ -203,37 +203,37 @@ void AppDelegate::StartMergePhotoLibraryThreader() {
     });
 }
 
-void AppDelegate::MergePhotoLibraryProcessInMainThread(const QString &text) {
-    mergeWindow.photolibMergeProcessTipLab->setText(QStringLiteral("%1...").arg(text));
+void MergeWindowPart::MergePhotoLibraryProcessInMainThread(const QString &text) {
+    photolibMergeProcessTipLab->setText(QStringLiteral("%1...").arg(text));
 }
 
-void AppDelegate::StartMergePhotoLibraryFinshMainThreader(const LibraryMergeReport &report) {
-    forgetJob(OneAtATime::LibraryMerge);
-    mergeWindow.photolibMergeProcesser->setRange(0, 1);
-    mergeWindow.photolibMergeProcessWindow->hide();
+void MergeWindowPart::StartMergePhotoLibraryFinshMainThreader(const LibraryMergeReport &report) {
+    d.forgetJob(AppDelegate::OneAtATime::LibraryMerge);
+    photolibMergeProcesser->setRange(0, 1);
+    photolibMergeProcessWindow->hide();
     QStringList lines;
-    lines << tr("Photos in %1: %2.").arg(report.exportFolder).arg(report.exported.size());
-    lines << tr("Not in the destination library by name (what Photos would import): %1.")
+    lines << AppDelegate::tr("Photos in %1: %2.").arg(report.exportFolder).arg(report.exported.size());
+    lines << AppDelegate::tr("Not in the destination library by name (what Photos would import): %1.")
                  .arg(report.lacking.size());
     if (report.imported > 0)
-        lines << tr("Imported into the destination library: %1.").arg(report.imported);
+        lines << AppDelegate::tr("Imported into the destination library: %1.").arg(report.imported);
     if (!report.importsNotTried.isEmpty())
-        lines << tr("Nothing was imported: %1.").arg(report.importsNotTried);
+        lines << AppDelegate::tr("Nothing was imported: %1.").arg(report.importsNotTried);
     if (!report.stopped.isEmpty())
         lines << report.stopped;
     if (report.cancelled)
         lines << (report.imported == 0
-                      ? tr("Nothing was imported: the destination library is as it was.")
-                      : tr("The photos imported before the Cancel stay in the destination "
+                      ? AppDelegate::tr("Nothing was imported: the destination library is as it was.")
+                      : AppDelegate::tr("The photos imported before the Cancel stay in the destination "
                            "library."));
     if (!report.failed.isEmpty())
-        lines << tr("Not merged:") << shortList(report.failed);
+        lines << AppDelegate::tr("Not merged:") << shortList(report.failed);
     JobReport ending;
-    ending.message = report.cancelled            ? tr("The photo library merge was cancelled.")
-                     : !report.stopped.isEmpty() ? tr("The photo library merge stopped.")
+    ending.message = report.cancelled            ? AppDelegate::tr("The photo library merge was cancelled.")
+                     : !report.stopped.isEmpty() ? AppDelegate::tr("The photo library merge stopped.")
                      : report.imported == 0
-                         ? tr("The photos were exported, not imported.")
-                         : tr("The photo library merge task has been completed.");
+                         ? AppDelegate::tr("The photos were exported, not imported.")
+                         : AppDelegate::tr("The photo library merge task has been completed.");
     ending.informative = lines.join(QLatin1Char('\n'));
     ending.cancelled = report.cancelled;
     ending.written = int(report.exported.size());
@@ -243,5 +243,5 @@ void AppDelegate::StartMergePhotoLibraryFinshMainThreader(const LibraryMergeRepo
     for (const QString &why : {report.stopped, report.importsNotTried})
         if (!why.isEmpty())
             ending.notWritten << why;
-    finishJob(ending, mergeWindow.photolibMergeWindow);
+    d.finishJob(ending, photolibMergeWindow);
 }

@@ -57,7 +57,7 @@ class LibraryDropFilter : public QObject {
             drop->setDropAction(Qt::CopyAction);
             drop->accept();
             if (!paths.isEmpty())
-                d.importPhotoLibraryintoTableViewThreader(paths);
+                d.mergeWindow.importPhotoLibraryintoTableViewThreader(paths);
             return true;
         }
         default:

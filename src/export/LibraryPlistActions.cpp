@@ -53,10 +53,10 @@ void writeLibraryPlist(AppDelegate &d,
 
 } // namespace
 
-void AppDelegate::ExportOriginaPhotoLibraryMetaToPlistAction() {
-    writeLibraryPlist(*this, &exportOriginalMetadataPlist);
+void LibraryWindowsPart::ExportOriginaPhotoLibraryMetaToPlistAction() {
+    writeLibraryPlist(d, &exportOriginalMetadataPlist);
 }
 
-void AppDelegate::ExportPhotoLibraryMetaToPlistAction() {
-    writeLibraryPlist(*this, &exportLibraryMetadataPlist);
+void LibraryWindowsPart::ExportPhotoLibraryMetaToPlistAction() {
+    writeLibraryPlist(d, &exportLibraryMetadataPlist);
 }

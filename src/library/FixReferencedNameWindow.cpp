@@ -31,9 +31,9 @@ void buildFixReferencedNameWindow(AppDelegate &d) {
     // Changing the library is the default; renaming files on disk is asked for.
     d.libraryWindows.copyOrigFileNameBtn->setChecked(true);
     QObject::connect(d.libraryWindows.copyOrigFileNameBtn, &QCheckBox::clicked, &d,
-                     &AppDelegate::CheckCopyOrigFileNameReferenceFileAction);
+                     &AppDelegate::forward<&LibraryWindowsPart::CheckCopyOrigFileNameReferenceFileAction>);
     QObject::connect(d.libraryWindows.copyPhotoLibFileNameBtn, &QCheckBox::clicked, &d,
-                     &AppDelegate::CheckCopyPhotoLibFileNameReferenceFileAction);
+                     &AppDelegate::forward<&LibraryWindowsPart::CheckCopyPhotoLibFileNameReferenceFileAction>);
     column->addStretch(1);
     auto *buttons = new QDialogButtonBox(sheet);
     QPushButton *start = buttons->addButton(AppDelegate::tr("Start"), QDialogButtonBox::AcceptRole);
@@ -41,6 +41,6 @@ void buildFixReferencedNameWindow(AppDelegate &d) {
     buttons->addButton(QDialogButtonBox::Cancel);
     column->addWidget(buttons);
     QObject::connect(start, &QPushButton::clicked, &d,
-                     &AppDelegate::StartCopyFileNameReferenceFileAction);
+                     &AppDelegate::forward<&LibraryWindowsPart::StartCopyFileNameReferenceFileAction>);
     QObject::connect(buttons, &QDialogButtonBox::rejected, sheet, &QDialog::reject);
 }

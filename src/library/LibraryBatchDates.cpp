@@ -50,70 +50,70 @@ QDateTime dateFromLibrarySeconds(double seconds) {
 
 } // namespace
 
-void AppDelegate::ChangePhotoLibraryPhotoDateAction() {
-    if (selectedLibraryItems().isEmpty()) {
-        showNoSelectionSheet(*this);
+void DateWindowsPart::ChangePhotoLibraryPhotoDateAction() {
+    if (d.selectedLibraryItems().isEmpty()) {
+        showNoSelectionSheet(d);
         return;
     }
-    dateWindows.EditDateHeadInfolab->setText(
-        tr("Choose One of Three Methods to Batch Modify Photo Library Photo Dates:"));
-    if (window) {
-        window->raise();
-        window->activateWindow();
+    EditDateHeadInfolab->setText(
+        AppDelegate::tr("Choose One of Three Methods to Batch Modify Photo Library Photo Dates:"));
+    if (d.window) {
+        d.window->raise();
+        d.window->activateWindow();
     }
-    const QString shown = text(libraryPanels.photolibEiteCameraDatelab);
+    const QString shown = text(d.libraryPanels.photolibEiteCameraDatelab);
     const QStringList parts = shown.split(QLatin1Char(' '));
     QString placeholder = parts.size() == 3 ? parts[0] + QLatin1Char(' ') + parts[1] : shown;
     if (placeholder.isEmpty())
         placeholder = QStringLiteral("YYYY:MM:DD HH:MM:SS");
-    dateWindows.mutSetDatelab->setPlaceholderText(placeholder);
+    mutSetDatelab->setPlaceholderText(placeholder);
     // Library photos have no file dates to change from here.
-    if (QPushButton *fileDates = fileDatesButton(*this))
+    if (QPushButton *fileDates = fileDatesButton(d))
         fileDates->hide();
-    showCentred(dateWindows.changeMutiDateWindow);
+    showCentred(changeMutiDateWindow);
     resetMutiDateWindowTexts();
-    dateWindows.AddDateNumBtn->setChecked(false);
-    dateWindows.AddDateNumlab->setText(QStringLiteral("1"));
-    dateWindows.AddDateUnitBtn->setCurrentIndex(
-        dateWindows.AddDateUnitBtn->findText(QStringLiteral("Second")));
+    AddDateNumBtn->setChecked(false);
+    AddDateNumlab->setText(QStringLiteral("1"));
+    AddDateUnitBtn->setCurrentIndex(
+        AddDateUnitBtn->findText(QStringLiteral("Second")));
 }
 
-void AppDelegate::ClickMutiDateChangedSavePhotoLibAction() {
-    if (!LibraryEditRun::mayEdit(*this))
+void DateWindowsPart::ClickMutiDateChangedSavePhotoLibAction() {
+    if (!LibraryEditRun::mayEdit(d))
         return;
-    const QList<IKImageItemPtr> items = LibraryEditRun::selectedOrSay(*this);
+    const QList<IKImageItemPtr> items = LibraryEditRun::selectedOrSay(d);
     if (items.isEmpty())
         return;
-    const BatchMethod method = chosenBatchMethod(*this);
+    const BatchMethod method = chosenBatchMethod(d);
     qint64 shift = 0;
     QDateTime start;
     if (method == BatchMethod::Reference) {
         // The shift uses the two original dates, so both must be dates.
-        const QDateTime before = dateOf(dateWindows.beforeorignalDatelab),
-                        after = dateOf(dateWindows.afterorignalDatelab);
+        const QDateTime before = dateOf(beforeorignalDatelab),
+                        after = dateOf(afterorignalDatelab);
         if (!before.isValid() || !after.isValid()) {
-            showInvalidDateAlert(*this, dateWindows.changeMutiDateWindow);
+            showInvalidDateAlert(d, changeMutiDateWindow);
             return;
         }
         shift = before.secsTo(after);
     } else if (method == BatchMethod::Fixed) {
-        start = dateOf(dateWindows.mutSetDatelab);
+        start = dateOf(mutSetDatelab);
         if (!start.isValid()) {
-            showInvalidDateAlert(*this, dateWindows.changeMutiDateWindow);
+            showInvalidDateAlert(d, changeMutiDateWindow);
             return;
         }
     }
-    const bool stepping = dateWindows.AddDateNumBtn && dateWindows.AddDateNumBtn->isChecked();
-    const qint64 number = int64Value(dateWindows.AddDateNumlab);
+    const bool stepping = AddDateNumBtn && AddDateNumBtn->isChecked();
+    const qint64 number = int64Value(AddDateNumlab);
     const QString unit =
-        dateWindows.AddDateUnitBtn ? dateWindows.AddDateUnitBtn->currentText() : QString();
-    const bool add = dateWindows.AddTimeBtn && dateWindows.AddTimeBtn->isChecked();
-    const int amounts[] = {intValue(dateWindows.yearVaulab), intValue(dateWindows.monthVaulab),
-                           intValue(dateWindows.dayVaulab),  intValue(dateWindows.hourVaulab),
-                           intValue(dateWindows.minuVaulab), intValue(dateWindows.secVaulab)};
-    const bool current = libraryWriter().isCurrentSchema();
+        AddDateUnitBtn ? AddDateUnitBtn->currentText() : QString();
+    const bool add = AddTimeBtn && AddTimeBtn->isChecked();
+    const int amounts[] = {intValue(yearVaulab), intValue(monthVaulab),
+                           intValue(dayVaulab),  intValue(hourVaulab),
+                           intValue(minuVaulab), intValue(secVaulab)};
+    const bool current = d.libraryWriter().isCurrentSchema();
 
-    LibraryEditRun run(*this);
+    LibraryEditRun run(d);
     if (!run.begin())
         return;
     qint64 step = 0;
@@ -126,16 +126,16 @@ void AppDelegate::ClickMutiDateChangedSavePhotoLibAction() {
             ++step;
         }
         if (!r) {
-            run.skip(item, tr("it is not in the library's database"));
+            run.skip(item, AppDelegate::tr("it is not in the library's database"));
             continue;
         }
         if (method != BatchMethod::Fixed) {
             QDateTime own = parseMetadataDate(r->fileCameraDate);
             if (!own.isValid()) {
-                run.skip(item, tr("its camera date \"%1\" is no date").arg(r->fileCameraDate));
+                run.skip(item, AppDelegate::tr("its camera date \"%1\" is no date").arg(r->fileCameraDate));
                 continue;
             }
-            if (const std::optional<double> held = heldCameraSeconds(*this, *r))
+            if (const std::optional<double> held = heldCameraSeconds(d, *r))
                 own = dateFromLibrarySeconds(*held);
             if (method == BatchMethod::Reference)
                 date = own.addSecs(shift);
@@ -146,11 +146,11 @@ void AppDelegate::ClickMutiDateChangedSavePhotoLibAction() {
                                                     amounts[3], amounts[4], amounts[5]);
         }
         if (!date.isValid()) {
-            run.skip(item, tr("the new date is no date"));
+            run.skip(item, AppDelegate::tr("the new date is no date"));
             continue;
         }
         const double seconds = librarySeconds(date);
-        const LibraryWriteResult w = libraryWriter().cameraDate(*r, seconds);
+        const LibraryWriteResult w = d.libraryWriter().cameraDate(*r, seconds);
         if (!run.take(item, w,
                       [r, w, seconds, current] { setRecordCameraDate(*r, w, seconds, current); }))
             return;
@@ -158,5 +158,5 @@ void AppDelegate::ClickMutiDateChangedSavePhotoLibAction() {
     if (!run.finish())
         return;
     resetMutiDateWindowTexts();
-    dateWindows.changeMutiDateWindow->hide();
+    changeMutiDateWindow->hide();
 }

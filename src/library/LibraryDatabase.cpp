@@ -132,5 +132,5 @@ void AppDelegate::savePanelDidEnd6(QWidget *sheet, int returnCode, void *) {
                                 info, {tr(" Ok ")}, end),
                 back.notReturned.isEmpty());
     // The browser shows the library as it now is.
-    LoadPhotosLibraryItemThreader(package);
+    mainWindow.LoadPhotosLibraryItemThreader(package);
 }

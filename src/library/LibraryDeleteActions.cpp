@@ -40,7 +40,7 @@ QString trashNotes(const LibraryDeletionReport &r) {
 
 } // namespace
 
-LibraryDeletionReport AppDelegate::deleteLibraryPhotos(const QList<IKImageItemPtr> &items,
+LibraryDeletionReport LibraryWindowsPart::deleteLibraryPhotos(const QList<IKImageItemPtr> &items,
                                                        bool withCloud, bool companions) {
     LibraryDeletionReport report;
     QList<IKImageItemPtr> photos;
@@ -48,32 +48,32 @@ LibraryDeletionReport AppDelegate::deleteLibraryPhotos(const QList<IKImageItemPt
         if (item && !photos.contains(item))
             photos << item;
     if (photos.isEmpty()) {
-        report.reason = tr("No photo is selected.");
+        report.reason = AppDelegate::tr("No photo is selected.");
         return report;
     }
     QString why;
-    if (!beginLibraryEdit(&why)) {
+    if (!d.beginLibraryEdit(&why)) {
         // Without a working copy the load's own note names the database and its fault.
-        report.reason = !libraryWorkingCopy && !libraryLoadNote.isEmpty() ? libraryLoadNote : why;
+        report.reason = !d.libraryWorkingCopy && !d.libraryLoadNote.isEmpty() ? d.libraryLoadNote : why;
         return report;
     }
     for (const IKImageItemPtr &item : photos) {
         const PRPicFileInfoPtr r = item->photoLibFileNode;
         if (!r || r->photoID < 0) {
-            abandonLibraryEdit();
-            report.reason = tr("%1 is a file of the library's folders, not a photo of its "
+            d.abandonLibraryEdit();
+            report.reason = AppDelegate::tr("%1 is a file of the library's folders, not a photo of its "
                                "database.")
                                 .arg(photoName(*item));
             return report;
         }
-        const LibraryWriteResult w = libraryWriter().deletePhoto(*r, withCloud);
+        const LibraryWriteResult w = d.libraryWriter().deletePhoto(*r, withCloud);
         if (!w.ok) {
-            abandonLibraryEdit();
+            d.abandonLibraryEdit();
             report.reason = QStringLiteral("%1: %2").arg(photoName(*item), w.reason);
             return report;
         }
     }
-    const LibraryStepResult end = endLibraryEdit();
+    const LibraryStepResult end = d.endLibraryEdit();
     if (!end.ok) {
         report.reason = end.reason;
         return report;
@@ -84,14 +84,14 @@ LibraryDeletionReport AppDelegate::deleteLibraryPhotos(const QList<IKImageItemPt
     QSet<const IKImageItem *> gone;
     for (const IKImageItemPtr &item : photos)
         gone.insert(item.get());
-    QList<IKImageItemPtr> remaining = library.backupdifPhotoLibItemArray;
+    QList<IKImageItemPtr> remaining = d.library.backupdifPhotoLibItemArray;
     removeLibraryItems(remaining, gone);
     const LibraryTrashPlan plan =
-        libraryTrashPlan(photos, remaining, companions, library.currentPhotolibPath);
+        libraryTrashPlan(photos, remaining, companions, d.library.currentPhotolibPath);
     report.kept = plan.kept;
     for (const QString &file : plan.foreign)
         report.notTrashed
-            << tr("%1: the library does not name it as the photo's own file").arg(file);
+            << AppDelegate::tr("%1: the library does not name it as the photo's own file").arg(file);
     for (const QString &file : plan.files) {
         QString reason;
         if (trash().moveToTrash(file, &reason))
@@ -100,24 +100,24 @@ LibraryDeletionReport AppDelegate::deleteLibraryPhotos(const QList<IKImageItemPt
             report.notTrashed << QStringLiteral("%1: %2").arg(file, reason);
     }
     // A restore of the library puts these back.
-    recordTrashedLibraryFiles(library.originalPhotolibDatabasePath, report.trashed);
+    recordTrashedLibraryFiles(d.library.originalPhotolibDatabasePath, report.trashed);
     if (!report.notTrashed.isEmpty())
         qCWarning(lcLibrary).noquote() << "deleteLibraryPhotos==" << report.notTrashed;
 
     // The deleted photos leave every view, not only the shown one.
-    removeLibraryItems(static_cast<LibraryLists &>(library), gone);
-    removeLibraryItems(library.currentAlbumArray, gone);
-    photoLibraryItemArray.removeIf([&photos](const PRPicFileInfoPtr &r) {
+    removeLibraryItems(static_cast<LibraryLists &>(d.library), gone);
+    removeLibraryItems(d.library.currentAlbumArray, gone);
+    d.photoLibraryItemArray.removeIf([&photos](const PRPicFileInfoPtr &r) {
         for (const IKImageItemPtr &item : photos)
             if (item->photoLibFileNode == r)
                 return true;
         return false;
     });
-    LoadImportedPhotoLibraryonMainThread();
+    d.mainWindow.LoadImportedPhotoLibraryonMainThread();
     return report;
 }
 
-void AppDelegate::showLibraryDeletionResult(const LibraryDeletionReport &report,
+void LibraryWindowsPart::showLibraryDeletionResult(const LibraryDeletionReport &report,
                                             const QString &doneMessage) {
     JobReport ending;
     if (report.ok) {
@@ -126,70 +126,70 @@ void AppDelegate::showLibraryDeletionResult(const LibraryDeletionReport &report,
         ending.message = doneMessage;
         ending.informative = trashNotes(report);
     } else {
-        ending.message = tr("The photos were not removed from the Photo Library.");
+        ending.message = AppDelegate::tr("The photos were not removed from the Photo Library.");
         ending.informative = report.reason + QLatin1Char('\n') +
-                             tr("No photo was removed and no file was moved to the Trash.");
+                             AppDelegate::tr("No photo was removed and no file was moved to the Trash.");
     }
-    finishJob(ending);
+    d.finishJob(ending);
 }
 
-void AppDelegate::DeleteSelectedPhotosinPhotoLibraryAction() {
-    if (CheckPhotosApplicationRun()) {
-        showQuitPhotosOffer();
+void LibraryWindowsPart::DeleteSelectedPhotosinPhotoLibraryAction() {
+    if (d.CheckPhotosApplicationRun()) {
+        d.showQuitPhotosOffer();
         return;
     }
-    beginAlertSheet(window,
-                    tr("Are your sure you want to delete the selected photo(s) from Photo "
+    beginAlertSheet(d.window,
+                    AppDelegate::tr("Are your sure you want to delete the selected photo(s) from Photo "
                        "Library?"),
-                    QString(), {tr(" YES "), tr(" Cancel ")},
+                    QString(), {AppDelegate::tr(" YES "), AppDelegate::tr(" Cancel ")},
                     [this](QMessageBox *a, int c) { savePanelDidEnd9(a, c); });
 }
 
-void AppDelegate::savePanelDidEnd9(QWidget *sheet, int returnCode, void *) {
+void LibraryWindowsPart::savePanelDidEnd9(QWidget *sheet, int returnCode, void *) {
     if (sheet)
         sheet->close();
     if (returnCode != 1)
         return;
     // The offer may have waited while another program opened the library.
-    if (CheckPhotosApplicationRun()) {
-        showQuitPhotosOffer();
+    if (d.CheckPhotosApplicationRun()) {
+        d.showQuitPhotosOffer();
         return;
     }
-    showLibraryDeletionResult(deleteLibraryPhotos(selectedLibraryItems(), true, true),
-                              tr("The selected photo(s) has been removed from Photo Library."));
+    showLibraryDeletionResult(deleteLibraryPhotos(d.selectedLibraryItems(), true, true),
+                              AppDelegate::tr("The selected photo(s) has been removed from Photo Library."));
 }
 
-void AppDelegate::DeletePhotoinPhotoLibraryAction() {
-    if (CheckPhotosApplicationRun()) {
-        showQuitPhotosOffer();
+void LibraryWindowsPart::DeletePhotoinPhotoLibraryAction() {
+    if (d.CheckPhotosApplicationRun()) {
+        d.showQuitPhotosOffer();
         return;
     }
-    showLibraryDeletionResult(deleteLibraryPhotos(selectedLibraryItems(), false, false),
-                              tr("New Photo Library metadata tag(s) has been applied."));
+    showLibraryDeletionResult(deleteLibraryPhotos(d.selectedLibraryItems(), false, false),
+                              AppDelegate::tr("New Photo Library metadata tag(s) has been applied."));
 }
 
-void AppDelegate::DeleteDuplicatePhotosinPhotoLibraryAction() {
-    if (CheckPhotosApplicationRun()) {
-        showQuitPhotosOffer();
+void LibraryWindowsPart::DeleteDuplicatePhotosinPhotoLibraryAction() {
+    if (d.CheckPhotosApplicationRun()) {
+        d.showQuitPhotosOffer();
         return;
     }
     QList<IKImageItemPtr> ticked;
-    for (const PRDuplicateNodePtr &group : duplicateWindow.sameFileArray)
+    for (const PRDuplicateNodePtr &group : d.duplicateWindow.sameFileArray)
         if (group)
             for (const PRDupFileNodePtr &file : group->fileChildren())
                 if (file && file->bSelected && file->theItem)
                     ticked << file->theItem;
     const LibraryDeletionReport report = deleteLibraryPhotos(ticked, false, true);
     if (report.ok) {
-        duplicateWindow.hHasRemoved = true;
-        if (duplicateWindow.dupWindow)
-            duplicateWindow.dupWindow->hide();
-        duplicateWindow.sameFileArray.clear();
-        clearDuplicateTables();
-        if (duplicateWindow.previewDupImageView)
-            duplicateWindow.previewDupImageView->setImage(QPixmap());
+        d.duplicateWindow.hHasRemoved = true;
+        if (d.duplicateWindow.dupWindow)
+            d.duplicateWindow.dupWindow->hide();
+        d.duplicateWindow.sameFileArray.clear();
+        d.duplicateWindow.clearDuplicateTables();
+        if (d.duplicateWindow.previewDupImageView)
+            d.duplicateWindow.previewDupImageView->setImage(QPixmap());
     }
     showLibraryDeletionResult(report,
-                              tr("The selected duplicate photo(s) has been removed from Photo "
+                              AppDelegate::tr("The selected duplicate photo(s) has been removed from Photo "
                                  "Library."));
 }

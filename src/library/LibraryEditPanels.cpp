@@ -77,8 +77,8 @@ class PanelsFollowLibraryView : public QObject {
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override {
         if (event->type() == QEvent::Hide && watched == d_.mainWindow.photolibView) {
-            d_.HidePhotoLibEditViewAction();
-            d_.HidePhotoOriginalEditViewAction();
+            d_.libraryPanels.HidePhotoLibEditViewAction();
+            d_.libraryPanels.HidePhotoOriginalEditViewAction();
         } else if (event->type() == QEvent::Resize && d_.window &&
                    watched == d_.window->centralWidget()) {
             placeOpenPanels(d_);
@@ -129,9 +129,9 @@ void hidePanel(QWidget *panel) {
 
 // Close keeps nothing that was typed and not applied: the fields show the photo again.
 void dropUnappliedLibraryText(AppDelegate &d) {
-    d.clearLibraryChangeFlags();
+    d.libraryPanels.clearLibraryChangeFlags();
     if (d.mainWindow.photoLibBrowserView)
-        d.imageBrowserSelectionDidChange(d.mainWindow.photoLibBrowserView);
+        d.mainWindow.imageBrowserSelectionDidChange(d.mainWindow.photoLibBrowserView);
 }
 
 } // namespace
@@ -172,13 +172,13 @@ void buildLibraryEditPanels(AppDelegate &d) {
           d.libraryPanels.photolibEitegpsLongtlab, d.libraryPanels.photolibEiteCameraDatelab})
         if (field)
             QObject::connect(field, &QLineEdit::textEdited, &d,
-                             [&d, field] { d.controlTextDidChange(field); });
+                             [&d, field] { d.editSheet.controlTextDidChange(field); });
     if (d.mainWindow.photoLibBrowserView && d.mainWindow.photoLibBrowserView->selectionModel())
         QObject::connect(d.mainWindow.photoLibBrowserView->selectionModel(),
                          &QItemSelectionModel::selectionChanged, &d, [&d] {
                              // What was typed for one photo is not meant for the next.
-                             d.clearLibraryChangeFlags();
-                             d.imageBrowserSelectionDidChange(d.mainWindow.photoLibBrowserView);
+                             d.libraryPanels.clearLibraryChangeFlags();
+                             d.mainWindow.imageBrowserSelectionDidChange(d.mainWindow.photoLibBrowserView);
                          });
     if (d.mainWindow.photolibView) {
         auto *follow = new PanelsFollowLibraryView(d, d.mainWindow.photolibView);
@@ -188,49 +188,49 @@ void buildLibraryEditPanels(AppDelegate &d) {
     }
 }
 
-bool AppDelegate::libraryControlTextDidChange(QObject *field) {
+bool LibraryPanelsPart::libraryControlTextDidChange(QObject *field) {
     if (!field)
         return false;
     const std::pair<QLineEdit *, bool LibraryPanelsPart::*> marks[] = {
-        {libraryPanels.photolibEiteTitlelab, &LibraryPanelsPart::bChangePhotoLibraryTitle},
-        {libraryPanels.photolibEiteFileNamelab, &LibraryPanelsPart::bChangePhotoLibFileName},
-        {libraryPanels.photolibEiteDescriplab, &LibraryPanelsPart::bChangePhotoLibDescription},
-        {libraryPanels.photolibEitekeywordslab, &LibraryPanelsPart::bChangePhotoLibKeyWords},
-        {libraryPanels.photolibEiteCameraDatelab, &LibraryPanelsPart::bChangePhotoLibCameraDate},
-        {libraryPanels.photolibEiteLensModellab, &LibraryPanelsPart::bChangePhotoLibCameraLens},
-        {libraryPanels.photolibEiteCameraMakelab,
+        {photolibEiteTitlelab, &LibraryPanelsPart::bChangePhotoLibraryTitle},
+        {photolibEiteFileNamelab, &LibraryPanelsPart::bChangePhotoLibFileName},
+        {photolibEiteDescriplab, &LibraryPanelsPart::bChangePhotoLibDescription},
+        {photolibEitekeywordslab, &LibraryPanelsPart::bChangePhotoLibKeyWords},
+        {photolibEiteCameraDatelab, &LibraryPanelsPart::bChangePhotoLibCameraDate},
+        {photolibEiteLensModellab, &LibraryPanelsPart::bChangePhotoLibCameraLens},
+        {photolibEiteCameraMakelab,
          &LibraryPanelsPart::bChangePhotoLibCameraMakeAndModel},
-        {libraryPanels.photolibEiteCameraModellab,
+        {photolibEiteCameraModellab,
          &LibraryPanelsPart::bChangePhotoLibCameraMakeAndModel},
     };
     for (const auto &[edit, flag] : marks) {
         if (edit && edit == field) {
-            libraryPanels.*flag = true;
+            this->*flag = true;
             return true;
         }
     }
-    if (field != libraryPanels.photolibEitegpsLatilab &&
-        field != libraryPanels.photolibEitegpsLongtlab)
+    if (field != photolibEitegpsLatilab &&
+        field != photolibEitegpsLongtlab)
         return false;
-    libraryPanels.bChangePhotoLibGPS = true;
+    bChangePhotoLibGPS = true;
     // A half-typed position moves nothing: 0, 0 would only mislead.
     bool none = false;
     QString why;
     const auto position =
-        parseLibraryPosition(libraryPanels.photolibEitegpsLatilab->text(),
-                             libraryPanels.photolibEitegpsLongtlab->text(), &none, &why);
-    if (position && libraryPanels.photolibEiteMapView) {
-        libraryPanels.photolibEiteCoords = QPointF(position->latitude, position->longitude);
-        libraryPanels.photolibEiteMapView->setRegion(position->latitude, position->longitude,
+        parseLibraryPosition(photolibEitegpsLatilab->text(),
+                             photolibEitegpsLongtlab->text(), &none, &why);
+    if (position && photolibEiteMapView) {
+        photolibEiteCoords = QPointF(position->latitude, position->longitude);
+        photolibEiteMapView->setRegion(position->latitude, position->longitude,
                                                      PKMapView::kDefaultSpanLat,
                                                      PKMapView::kDefaultSpanLon);
-        libraryPanels.photolibEiteMapView->setPin(position->latitude, position->longitude);
-        libraryPanels.photolibEiteMapView->show();
+        photolibEiteMapView->setPin(position->latitude, position->longitude);
+        photolibEiteMapView->show();
     }
     return true;
 }
 
-void AppDelegate::clearLibraryChangeFlags() {
+void LibraryPanelsPart::clearLibraryChangeFlags() {
     for (bool LibraryPanelsPart::*flag :
          {&LibraryPanelsPart::bChangePhotoLibraryTitle, &LibraryPanelsPart::bChangePhotoLibFileName,
           &LibraryPanelsPart::bChangePhotoLibDescription,
@@ -239,46 +239,46 @@ void AppDelegate::clearLibraryChangeFlags() {
           &LibraryPanelsPart::bChangePhotoLibCameraLens,
           &LibraryPanelsPart::bChangePhotoLibCameraMakeAndModel,
           &LibraryPanelsPart::bChangePhotoLibGPS})
-        libraryPanels.*flag = false;
+        this->*flag = false;
 }
 
-void AppDelegate::StartPhotoLibEditViewAction() {
-    slideIn(*this, mainWindow.photolibEditView);
+void LibraryPanelsPart::StartPhotoLibEditViewAction() {
+    slideIn(d, d.mainWindow.photolibEditView);
 }
 
-void AppDelegate::StartPhotoOriginalEditViewAction() {
+void LibraryPanelsPart::StartPhotoOriginalEditViewAction() {
     clearLibraryChangeFlags();
-    slideIn(*this, mainWindow.photoOriginalEditView);
+    slideIn(d, d.mainWindow.photoOriginalEditView);
 }
 
-void AppDelegate::HidePhotoLibEditViewAction() {
-    hidePanel(mainWindow.photolibEditView);
-    dropUnappliedLibraryText(*this);
+void LibraryPanelsPart::HidePhotoLibEditViewAction() {
+    hidePanel(d.mainWindow.photolibEditView);
+    dropUnappliedLibraryText(d);
 }
 
-void AppDelegate::HidePhotoOriginalEditViewAction() {
-    hidePanel(mainWindow.photoOriginalEditView);
-    dropUnappliedLibraryText(*this);
+void LibraryPanelsPart::HidePhotoOriginalEditViewAction() {
+    hidePanel(d.mainWindow.photoOriginalEditView);
+    dropUnappliedLibraryText(d);
 }
 
-void AppDelegate::reloadLibraryBrowserAndPanels() {
-    if (!mainWindow.photoLibBrowserView)
+void LibraryPanelsPart::reloadLibraryBrowserAndPanels() {
+    if (!d.mainWindow.photoLibBrowserView)
         return;
-    const QList<IKImageItemPtr> chosen = selectedLibraryItems();
-    if (auto *model = qobject_cast<LocalPhotoModel *>(mainWindow.photoLibBrowserView->model()))
+    const QList<IKImageItemPtr> chosen = d.selectedLibraryItems();
+    if (auto *model = qobject_cast<LocalPhotoModel *>(d.mainWindow.photoLibBrowserView->model()))
         model->reload();
-    QItemSelectionModel *selectionModel = mainWindow.photoLibBrowserView->selectionModel();
-    QAbstractItemModel *model = mainWindow.photoLibBrowserView->model();
+    QItemSelectionModel *selectionModel = d.mainWindow.photoLibBrowserView->selectionModel();
+    QAbstractItemModel *model = d.mainWindow.photoLibBrowserView->model();
     if (selectionModel && model) {
         // A reset forgets the selection; the same photos are chosen again, once.
         QItemSelection again;
-        for (int row = 0; row < library.photoLibBroserArray.size() && row < model->rowCount();
+        for (int row = 0; row < d.library.photoLibBroserArray.size() && row < model->rowCount();
              ++row)
-            if (chosen.contains(library.photoLibBroserArray.at(row)))
+            if (chosen.contains(d.library.photoLibBroserArray.at(row)))
                 again.select(model->index(row, 0), model->index(row, 0));
         const QSignalBlocker quiet(selectionModel);
         selectionModel->select(again, QItemSelectionModel::ClearAndSelect);
     }
-    mainWindow.photoLibBrowserView->viewport()->update();
-    imageBrowserSelectionDidChange(mainWindow.photoLibBrowserView);
+    d.mainWindow.photoLibBrowserView->viewport()->update();
+    d.mainWindow.imageBrowserSelectionDidChange(d.mainWindow.photoLibBrowserView);
 }

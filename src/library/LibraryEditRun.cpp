@@ -190,7 +190,7 @@ bool LibraryEditRun::finish(bool refresh) {
         update();
     updates_.clear();
     if (refresh)
-        d_.reloadLibraryBrowserAndPanels();
+        d_.libraryPanels.reloadLibraryBrowserAndPanels();
     QString informative = AppDelegate::tr("The changed exif data has been saved in Photos.");
     if (!skipped_.isEmpty())
         informative += QStringLiteral("\n\n") + AppDelegate::tr("Left as they were:") +

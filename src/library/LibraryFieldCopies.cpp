@@ -22,7 +22,7 @@ void copyFrame(AppDelegate &d, bool readOriginalFirst, bool refresh, const CopyS
         d,
         [&](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
             if (readOriginalFirst)
-                d.getOriginalMedataDataWithItem(item);
+                d.libraryPanels.getOriginalMedataDataWithItem(item);
             return step(run, item, r);
         },
         refresh);
@@ -61,8 +61,8 @@ bool writeCaption(AppDelegate &d, LibraryEditRun &run, const IKImageItemPtr &ite
 
 } // namespace
 
-void AppDelegate::CopyOriginalCameraDatetoPhotoLibraryCameraDateAction() {
-    copyFrame(*this, true, true,
+void LibraryPanelsPart::CopyOriginalCameraDatetoPhotoLibraryCameraDateAction() {
+    copyFrame(d, true, true,
               [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
                   QString why;
                   if (!originalReadable(*item, &why)) {
@@ -76,38 +76,38 @@ void AppDelegate::CopyOriginalCameraDatetoPhotoLibraryCameraDateAction() {
                   const QDateTime date = originalDate(text);
                   if (!date.isValid()) {
                       run.skip(item, text.isEmpty()
-                                         ? tr("its original has no date")
-                                         : tr("its original's date \"%1\" is no date").arg(text));
+                                         ? AppDelegate::tr("its original has no date")
+                                         : AppDelegate::tr("its original's date \"%1\" is no date").arg(text));
                       return true;
                   }
                   const double seconds = librarySeconds(date);
-                  const bool current = libraryWriter().isCurrentSchema();
-                  const LibraryWriteResult w = libraryWriter().cameraDate(*r, seconds);
+                  const bool current = d.libraryWriter().isCurrentSchema();
+                  const LibraryWriteResult w = d.libraryWriter().cameraDate(*r, seconds);
                   return run.take(item, w, [r, w, seconds, current] {
                       setRecordCameraDate(*r, w, seconds, current);
                   });
               });
 }
 
-void AppDelegate::CopyCameraDatetoPhotoLibraryAddedDateAction() {
+void LibraryPanelsPart::CopyCameraDatetoPhotoLibraryAddedDateAction() {
     // The copy is made inside the database, from the camera date the library holds.
-    copyFrame(*this, true, false,
+    copyFrame(d, true, false,
               [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
-                  return run.take(item, libraryWriter().addedDateFromCameraDate(*r));
+                  return run.take(item, d.libraryWriter().addedDateFromCameraDate(*r));
               });
 }
 
-void AppDelegate::CopyCameraDatetoPhotoLibraryTileAction() {
-    copyFrame(*this, true, true,
+void LibraryPanelsPart::CopyCameraDatetoPhotoLibraryTileAction() {
+    copyFrame(d, true, true,
               [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
                   const QString date =
                       r->fileCameraDate.isEmpty() ? r->fileCreateDate : r->fileCameraDate;
                   // No date: an empty title would only erase the one it has.
                   if (date.isEmpty()) {
-                      run.skip(item, tr("it has no date"));
+                      run.skip(item, AppDelegate::tr("it has no date"));
                       return true;
                   }
-                  return writeTitle(*this, run, item, r, date);
+                  return writeTitle(d, run, item, r, date);
               });
 }
 
@@ -134,26 +134,26 @@ void copyRecordText(AppDelegate &d, QString (*source)(const PRPicFileInfo &),
 
 } // namespace
 
-void AppDelegate::CopyFileNametoPhotoLibraryTileAction() {
+void LibraryPanelsPart::CopyFileNametoPhotoLibraryTileAction() {
     copyRecordText(
-        *this, [](const PRPicFileInfo &r) { return baseName(r.fileName); },
-        tr("it has no file name"), TextField::Title);
+        d, [](const PRPicFileInfo &r) { return baseName(r.fileName); },
+        AppDelegate::tr("it has no file name"), TextField::Title);
 }
 
-void AppDelegate::CopyFileTitletoPhotoLibraryFileNameAction() {
-    copyFrame(*this, false, true,
+void LibraryPanelsPart::CopyFileTitletoPhotoLibraryFileNameAction() {
+    copyFrame(d, false, true,
               [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
                   if (r->fileTitle.isEmpty()) {
-                      run.skip(item, tr("it has no title"));
+                      run.skip(item, AppDelegate::tr("it has no title"));
                       return true;
                   }
                   const QString extension = QFileInfo(r->fileName).suffix();
                   const QString name = safeFileBaseName(r->fileTitle, extension);
                   if (name.isEmpty()) {
-                      run.skip(item, tr("its title \"%1\" cannot name a file").arg(r->fileTitle));
+                      run.skip(item, AppDelegate::tr("its title \"%1\" cannot name a file").arg(r->fileTitle));
                       return true;
                   }
-                  const LibraryWriteResult w = libraryWriter().fileName(*r, name, r->fileName);
+                  const LibraryWriteResult w = d.libraryWriter().fileName(*r, name, r->fileName);
                   const QString v =
                       storedOr(w, extension.isEmpty() ? name : name + QLatin1Char('.') + extension);
                   return run.take(item, w, [item, r, v] {
@@ -163,20 +163,20 @@ void AppDelegate::CopyFileTitletoPhotoLibraryFileNameAction() {
               });
 }
 
-void AppDelegate::CopyFileTitletoPhotoLibraryCaptionAction() {
+void LibraryPanelsPart::CopyFileTitletoPhotoLibraryCaptionAction() {
     copyRecordText(
-        *this, [](const PRPicFileInfo &r) { return r.fileTitle; }, tr("it has no title"),
+        d, [](const PRPicFileInfo &r) { return r.fileTitle; }, AppDelegate::tr("it has no title"),
         TextField::Caption);
 }
 
-void AppDelegate::CopyFileNametoPhotoLibraryCaptionAction() {
+void LibraryPanelsPart::CopyFileNametoPhotoLibraryCaptionAction() {
     copyRecordText(
-        *this, [](const PRPicFileInfo &r) { return baseName(r.fileName); },
-        tr("it has no file name"), TextField::Caption);
+        d, [](const PRPicFileInfo &r) { return baseName(r.fileName); },
+        AppDelegate::tr("it has no file name"), TextField::Caption);
 }
 
-void AppDelegate::CopyFileCaptiontoPhotoLibraryTitleAction() {
+void LibraryPanelsPart::CopyFileCaptiontoPhotoLibraryTitleAction() {
     copyRecordText(
-        *this, [](const PRPicFileInfo &r) { return r.fileDescription; }, tr("it has no caption"),
+        d, [](const PRPicFileInfo &r) { return r.fileDescription; }, AppDelegate::tr("it has no caption"),
         TextField::Title);
 }

@@ -39,20 +39,20 @@ void markFilter(AppDelegate &d, const LibraryFilterLook &look) {
 
 void showList(AppDelegate &d, QList<IKImageItemPtr> items) {
     d.library.photoLibBroserArray = std::move(items);
-    d.LoadImportedPhotoLibraryonMainThread();
+    d.mainWindow.LoadImportedPhotoLibraryonMainThread();
 }
 
 void showFilter(AppDelegate &d, LibraryFilter filter) {
-    if (d.libraryScanNotCompleted())
+    if (d.mainWindow.libraryScanNotCompleted())
         return;
     const LibraryFilterLook &look = libraryFilterLook(filter);
-    showList(d, libraryFilterShownList(d.libraryListForFilter(QLatin1String(look.image)),
+    showList(d, libraryFilterShownList(d.mainWindow.libraryListForFilter(QLatin1String(look.image)),
                                        look.newestFirst));
     markFilter(d, look);
 }
 
 void showSelection(AppDelegate &d, const QList<IKImageItemPtr> &items, const char *image) {
-    if (d.libraryScanNotCompleted())
+    if (d.mainWindow.libraryScanNotCompleted())
         return;
     showList(d, items);
     // The filter button keeps its picture: a sort afterwards still sorts the filter's list.
@@ -62,163 +62,163 @@ void showSelection(AppDelegate &d, const QList<IKImageItemPtr> &items, const cha
 
 } // namespace
 
-bool AppDelegate::libraryScanNotCompleted() {
+bool MainWindowPart::libraryScanNotCompleted() {
     // While a load runs its lists are still being filled: no view of them yet.
-    if (library.scanComplete && !library.scanPhotoLibStart)
+    if (d.library.scanComplete && !d.library.scanPhotoLibStart)
         return false;
-    beginAlertSheet(window, tr("The Scan is not completed."),
-                    tr("Please wait a while to complete the scan."), {tr(" Ok ")},
-                    [this](QMessageBox *a, int c) { savePanelDidEnd3(a, c); });
+    beginAlertSheet(d.window, AppDelegate::tr("The Scan is not completed."),
+                    AppDelegate::tr("Please wait a while to complete the scan."), {AppDelegate::tr(" Ok ")},
+                    [this](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); });
     return true;
 }
 
-void AppDelegate::ShowAllItemsBtninPhotoLibraryAction() {
-    showFilter(*this, LibraryFilter::All);
+void MainWindowPart::ShowAllItemsBtninPhotoLibraryAction() {
+    showFilter(d, LibraryFilter::All);
 }
-void AppDelegate::ShowLivePhotoBtninPhotoLibraryAction() {
-    showFilter(*this, LibraryFilter::LivePhotos);
+void MainWindowPart::ShowLivePhotoBtninPhotoLibraryAction() {
+    showFilter(d, LibraryFilter::LivePhotos);
 }
-void AppDelegate::ShowJPGPhotoBtninPhotoLibraryAction() {
-    showFilter(*this, LibraryFilter::Jpeg);
+void MainWindowPart::ShowJPGPhotoBtninPhotoLibraryAction() {
+    showFilter(d, LibraryFilter::Jpeg);
 }
-void AppDelegate::ShowUnDownloadediCloudPhotoLibraryAction() {
-    showFilter(*this, LibraryFilter::NotDownloaded);
+void MainWindowPart::ShowUnDownloadediCloudPhotoLibraryAction() {
+    showFilter(d, LibraryFilter::NotDownloaded);
 }
-void AppDelegate::ShowRAWPhotoBtninPhotoLibraryAction() {
-    showFilter(*this, LibraryFilter::Raw);
+void MainWindowPart::ShowRAWPhotoBtninPhotoLibraryAction() {
+    showFilter(d, LibraryFilter::Raw);
 }
-void AppDelegate::ShowPNGPhotoBtninPhotoLibraryAction() {
-    showFilter(*this, LibraryFilter::Png);
+void MainWindowPart::ShowPNGPhotoBtninPhotoLibraryAction() {
+    showFilter(d, LibraryFilter::Png);
 }
-void AppDelegate::ShowFavortePhotoBtninPhotoLibraryAction() {
-    showFilter(*this, LibraryFilter::Favourites);
+void MainWindowPart::ShowFavortePhotoBtninPhotoLibraryAction() {
+    showFilter(d, LibraryFilter::Favourites);
 }
-void AppDelegate::ShowEditedPhotoBtninPhotoLibraryAction() {
-    showFilter(*this, LibraryFilter::Edited);
+void MainWindowPart::ShowEditedPhotoBtninPhotoLibraryAction() {
+    showFilter(d, LibraryFilter::Edited);
 }
-void AppDelegate::ShowNoAlbumPhotoBtninPhotoLibraryAction() {
-    showFilter(*this, LibraryFilter::NoAlbum);
+void MainWindowPart::ShowNoAlbumPhotoBtninPhotoLibraryAction() {
+    showFilter(d, LibraryFilter::NoAlbum);
 }
-void AppDelegate::ShowNoTitlePhotoBtninPhotoLibraryAction() {
-    showFilter(*this, LibraryFilter::NoTitle);
+void MainWindowPart::ShowNoTitlePhotoBtninPhotoLibraryAction() {
+    showFilter(d, LibraryFilter::NoTitle);
 }
-void AppDelegate::ShowNoCaptionPhotoBtninPhotoLibraryAction() {
-    showFilter(*this, LibraryFilter::NoCaption);
+void MainWindowPart::ShowNoCaptionPhotoBtninPhotoLibraryAction() {
+    showFilter(d, LibraryFilter::NoCaption);
 }
-void AppDelegate::ShowNoLocationPhotoBtninPhotoLibraryAction() {
-    showFilter(*this, LibraryFilter::NoLocation);
+void MainWindowPart::ShowNoLocationPhotoBtninPhotoLibraryAction() {
+    showFilter(d, LibraryFilter::NoLocation);
 }
-void AppDelegate::ShowNoKeywordsPhotoBtninPhotoLibraryAction() {
-    showFilter(*this, LibraryFilter::NoKeywords);
+void MainWindowPart::ShowNoKeywordsPhotoBtninPhotoLibraryAction() {
+    showFilter(d, LibraryFilter::NoKeywords);
 }
-void AppDelegate::ShowTwentyfourHoursinPhotoLibraryAction() {
-    showFilter(*this, LibraryFilter::Last24Hours);
+void MainWindowPart::ShowTwentyfourHoursinPhotoLibraryAction() {
+    showFilter(d, LibraryFilter::Last24Hours);
 }
-void AppDelegate::ShowSevenDaysinPhotoLibraryAction() {
-    showFilter(*this, LibraryFilter::Last7Days);
+void MainWindowPart::ShowSevenDaysinPhotoLibraryAction() {
+    showFilter(d, LibraryFilter::Last7Days);
 }
-void AppDelegate::ShowThirtyDaysinPhotoLibraryAction() {
-    showFilter(*this, LibraryFilter::Last30Days);
+void MainWindowPart::ShowThirtyDaysinPhotoLibraryAction() {
+    showFilter(d, LibraryFilter::Last30Days);
 }
-void AppDelegate::ShowNineDaysinPhotoLibraryAction() {
-    showFilter(*this, LibraryFilter::Last90Days);
+void MainWindowPart::ShowNineDaysinPhotoLibraryAction() {
+    showFilter(d, LibraryFilter::Last90Days);
 }
-void AppDelegate::ShowOneYearDaysinPhotoLibraryAction() {
-    showFilter(*this, LibraryFilter::LastYear);
+void MainWindowPart::ShowOneYearDaysinPhotoLibraryAction() {
+    showFilter(d, LibraryFilter::LastYear);
 }
-void AppDelegate::ShowVideosBtninPhotoLibraryAction() {
-    showFilter(*this, LibraryFilter::Videos);
+void MainWindowPart::ShowVideosBtninPhotoLibraryAction() {
+    showFilter(d, LibraryFilter::Videos);
 }
-void AppDelegate::ShowReferencePhotosinPhotoLibraryAction() {
-    showFilter(*this, LibraryFilter::Referenced);
+void MainWindowPart::ShowReferencePhotosinPhotoLibraryAction() {
+    showFilter(d, LibraryFilter::Referenced);
 }
-void AppDelegate::ShowLostReferencePhotosinPhotoLibraryAction() {
-    showFilter(*this, LibraryFilter::LostReferenced);
+void MainWindowPart::ShowLostReferencePhotosinPhotoLibraryAction() {
+    showFilter(d, LibraryFilter::LostReferenced);
 }
 
-void AppDelegate::FilterSelectOneAlbumsAction(const QString &albumTitle) {
+void MainWindowPart::FilterSelectOneAlbumsAction(const QString &albumTitle) {
     if (libraryScanNotCompleted())
         return;
-    const auto album = library.albumDictionary.constFind(albumTitle);
-    if (album == library.albumDictionary.cend())
+    const auto album = d.library.albumDictionary.constFind(albumTitle);
+    if (album == d.library.albumDictionary.cend())
         return;
     const LibraryFilterLook &look = libraryFilterLook(LibraryFilter::Album);
-    showList(*this, libraryFilterShownList(album.value(), true));
-    library.currentAlbumArray = album.value();
-    markFilter(*this, QLatin1String(look.image), albumTitle);
+    showList(d, libraryFilterShownList(album.value(), true));
+    d.library.currentAlbumArray = album.value();
+    markFilter(d, QLatin1String(look.image), albumTitle);
 }
 
-void AppDelegate::ShowCustomRangePhotoLibraryAction() {
+void MainWindowPart::ShowCustomRangePhotoLibraryAction() {
     if (libraryScanNotCompleted())
         return;
     ensureDateRangePickers();
     const QList<IKImageItemPtr> kept = libraryItemsInRange(
-        library.backupdifPhotoLibItemArray, libraryWindows.startDatePicker->dateTime(),
-        libraryWindows.endDatePicker->dateTime(), QDateTime::currentDateTime(),
+        d.library.backupdifPhotoLibItemArray, d.libraryWindows.startDatePicker->dateTime(),
+        d.libraryWindows.endDatePicker->dateTime(), QDateTime::currentDateTime(),
         [](const QString &path) { return FileDates::creationDate(path); });
     const LibraryFilterLook &look = libraryFilterLook(LibraryFilter::CustomRange);
-    showList(*this, libraryFilterShownList(kept, true));
-    library.currentAlbumArray = kept;
-    markFilter(*this, look);
+    showList(d, libraryFilterShownList(kept, true));
+    d.library.currentAlbumArray = kept;
+    markFilter(d, look);
 }
 
-void AppDelegate::ensureDateRangePickers() {
-    if (libraryWindows.dateRangeWindow)
+void MainWindowPart::ensureDateRangePickers() {
+    if (d.libraryWindows.dateRangeWindow)
         return;
-    auto *sheet = new QDialog(window);
+    auto *sheet = new QDialog(d.window);
     sheet->setObjectName(QStringLiteral("dateRangeWindow"));
-    sheet->setWindowTitle(tr("Custom Date Range"));
+    sheet->setWindowTitle(AppDelegate::tr("Custom Date Range"));
     sheet->setWindowModality(Qt::WindowModal);
     auto *form = new QFormLayout(sheet);
     const QDateTime now = QDateTime::currentDateTime();
-    libraryWindows.startDatePicker = new QDateTimeEdit(now.addDays(-30), sheet);
-    libraryWindows.startDatePicker->setObjectName(QStringLiteral("startDatePicker"));
-    libraryWindows.endDatePicker = new QDateTimeEdit(now, sheet);
-    libraryWindows.endDatePicker->setObjectName(QStringLiteral("endDatePicker"));
-    for (QDateTimeEdit *picker : {libraryWindows.startDatePicker, libraryWindows.endDatePicker}) {
+    d.libraryWindows.startDatePicker = new QDateTimeEdit(now.addDays(-30), sheet);
+    d.libraryWindows.startDatePicker->setObjectName(QStringLiteral("startDatePicker"));
+    d.libraryWindows.endDatePicker = new QDateTimeEdit(now, sheet);
+    d.libraryWindows.endDatePicker->setObjectName(QStringLiteral("endDatePicker"));
+    for (QDateTimeEdit *picker : {d.libraryWindows.startDatePicker, d.libraryWindows.endDatePicker}) {
         picker->setCalendarPopup(true);
         picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     }
-    form->addRow(tr("From:"), libraryWindows.startDatePicker);
-    form->addRow(tr("To:"), libraryWindows.endDatePicker);
+    form->addRow(AppDelegate::tr("From:"), d.libraryWindows.startDatePicker);
+    form->addRow(AppDelegate::tr("To:"), d.libraryWindows.endDatePicker);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, sheet);
     form->addRow(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, sheet, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, sheet, &QDialog::reject);
-    connect(sheet, &QDialog::accepted, this, &AppDelegate::ShowCustomRangePhotoLibraryAction);
+    d.connect(buttons, &QDialogButtonBox::accepted, sheet, &QDialog::accept);
+    d.connect(buttons, &QDialogButtonBox::rejected, sheet, &QDialog::reject);
+    d.connect(sheet, &QDialog::accepted, &d, &AppDelegate::forward<&MainWindowPart::ShowCustomRangePhotoLibraryAction>);
     // Wide enough that a title bar shows the title whole beside its buttons.
     QFont bold = sheet->font();
     bold.setBold(true);
     sheet->setMinimumWidth(QFontMetrics(bold).horizontalAdvance(sheet->windowTitle()) + 160);
-    libraryWindows.dateRangeWindow = sheet;
+    d.libraryWindows.dateRangeWindow = sheet;
 }
 
-void AppDelegate::ShowCustomRangeWindow() {
+void MainWindowPart::ShowCustomRangeWindow() {
     if (libraryScanNotCompleted())
         return;
     ensureDateRangePickers();
-    static_cast<QDialog *>(libraryWindows.dateRangeWindow)->open();
+    static_cast<QDialog *>(d.libraryWindows.dateRangeWindow)->open();
 }
 
-void AppDelegate::SelectAllPhotosLibraryAction() {
-    showSelection(*this, library.backupdifPhotoLibItemArray, "allphotoinphotolib.png");
+void MainWindowPart::SelectAllPhotosLibraryAction() {
+    showSelection(d, d.library.backupdifPhotoLibItemArray, "allphotoinphotolib.png");
 }
 
-void AppDelegate::SelectAllissuesPhotosAction() {
-    showSelection(*this, library.difPhotoLibItemArray, "allincorrectphotos.png");
+void MainWindowPart::SelectAllissuesPhotosAction() {
+    showSelection(d, d.library.difPhotoLibItemArray, "allincorrectphotos.png");
 }
 
-void AppDelegate::SelectSamePhotosNameAction() {
+void MainWindowPart::SelectSamePhotosNameAction() {
     if (libraryScanNotCompleted())
         return;
-    showList(*this, sameFileNameItems(library.nameDictionary));
-    if (mainWindow.filterPhotolibBtn)
-        mainWindow.filterPhotolibBtn->show();
-    if (mainWindow.showPhotoTypelibBtn)
-        mainWindow.showPhotoTypelibBtn->show();
-    markFilter(*this, QStringLiteral("samephotoname.png"), tr("Photos with the Same File Name"));
+    showList(d, sameFileNameItems(d.library.nameDictionary));
+    if (filterPhotolibBtn)
+        filterPhotolibBtn->show();
+    if (showPhotoTypelibBtn)
+        showPhotoTypelibBtn->show();
+    markFilter(d, QStringLiteral("samephotoname.png"), AppDelegate::tr("Photos with the Same File Name"));
 }
 
-void AppDelegate::FindSameFileNameinPhotoLibraryAction() {
+void MainWindowPart::FindSameFileNameinPhotoLibraryAction() {
     SelectSamePhotosNameAction();
 }

@@ -25,7 +25,7 @@ void fromOriginalFrame(AppDelegate &d, const FromOriginalStep &step) {
                 run.skip(item, why);
                 return true;
             }
-            d.getOriginalMedataDataWithItem(item);
+            d.libraryPanels.getOriginalMedataDataWithItem(item);
             if (!item->originalFileNode) {
                 run.skip(item, AppDelegate::tr("its original cannot be read"));
                 return true;
@@ -37,23 +37,23 @@ void fromOriginalFrame(AppDelegate &d, const FromOriginalStep &step) {
 
 } // namespace
 
-void AppDelegate::ReplacePhotoLibrarytitleWithOriginalPhototitleAction() {
-    fromOriginalFrame(*this, [this](LibraryEditRun &run, const IKImageItemPtr &item,
+void LibraryPanelsPart::ReplacePhotoLibrarytitleWithOriginalPhototitleAction() {
+    fromOriginalFrame(d, [this](LibraryEditRun &run, const IKImageItemPtr &item,
                                     const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
         // A title of blanks is no title.
         const QString title = o.fileTitle.trimmed().isEmpty() ? QString() : o.fileTitle;
-        const LibraryWriteResult w = libraryWriter().title(*r, title);
+        const LibraryWriteResult w = d.libraryWriter().title(*r, title);
         const QString v = storedOr(w, title);
         return run.take(item, w, [r, v] { r->fileTitle = v; });
     });
 }
 
-void AppDelegate::ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction() {
-    fromOriginalFrame(*this, [this](LibraryEditRun &run, const IKImageItemPtr &item,
+void LibraryPanelsPart::ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction() {
+    fromOriginalFrame(d, [this](LibraryEditRun &run, const IKImageItemPtr &item,
                                     const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
         // No position in the file is no position at 0, 0.
         if (!o.hasLocation()) {
-            run.skip(item, tr("its original has no position"));
+            run.skip(item, AppDelegate::tr("its original has no position"));
             return true;
         }
         bool none = false;
@@ -61,11 +61,11 @@ void AppDelegate::ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction() {
         const auto position =
             parseLibraryPosition(o.fileLcationLatitude, o.fileLocationLongitude, &none, &why);
         if (!position) {
-            run.skip(item, tr("its original's position cannot be used: %1").arg(why));
+            run.skip(item, AppDelegate::tr("its original's position cannot be used: %1").arg(why));
             return true;
         }
         const LibraryWriteResult w =
-            libraryWriter().position(*r, o.fileLcationLatitude, o.fileLocationLongitude);
+            d.libraryWriter().position(*r, o.fileLcationLatitude, o.fileLocationLongitude);
         const QString latitude = QString::asprintf("%f", position->latitude);
         const QString longitude = QString::asprintf("%f", position->longitude);
         return run.take(item, w, [r, latitude, longitude] {
@@ -75,44 +75,44 @@ void AppDelegate::ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction() {
     });
 }
 
-void AppDelegate::ReplacePhotoLibraryKeyWordsWithOriginalPhotoKeyWordsAction() {
-    fromOriginalFrame(*this, [this](LibraryEditRun &run, const IKImageItemPtr &item,
+void LibraryPanelsPart::ReplacePhotoLibraryKeyWordsWithOriginalPhotoKeyWordsAction() {
+    fromOriginalFrame(d, [this](LibraryEditRun &run, const IKImageItemPtr &item,
                                     const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
         const QString keywords = keywordSet(o.fileKeywords).join(QLatin1Char(','));
-        const LibraryWriteResult w = libraryWriter().keywords(*r, keywords);
+        const LibraryWriteResult w = d.libraryWriter().keywords(*r, keywords);
         const QString v = storedOr(w, keywords);
         return run.take(item, w, [r, v] { r->fileKeywords = v; });
     });
 }
 
-void AppDelegate::ReplacePhotoLibraryDescriWithOriginalPhotoDescriAction() {
-    fromOriginalFrame(*this, [this](LibraryEditRun &run, const IKImageItemPtr &item,
+void LibraryPanelsPart::ReplacePhotoLibraryDescriWithOriginalPhotoDescriAction() {
+    fromOriginalFrame(d, [this](LibraryEditRun &run, const IKImageItemPtr &item,
                                     const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
         // Some cameras fill the description with blanks: that is no caption.
         const QString caption =
             o.fileDescription.trimmed().isEmpty() ? QString() : o.fileDescription;
-        const LibraryWriteResult w = libraryWriter().caption(*r, caption);
+        const LibraryWriteResult w = d.libraryWriter().caption(*r, caption);
         const QString v = storedOr(w, caption);
         return run.take(item, w, [r, v] { r->fileDescription = v; });
     });
 }
 
-void AppDelegate::ReplacePhotoLibraryCameraandLensInfoWithOriginalPhotoCameraLensAction() {
-    if (!libraryWriter().keepsCameraFields()) {
-        beginAlertSheet(window, tr("This library keeps no camera fields of its own."),
-                        tr("Its photos show the camera and lens their original files name."),
-                        {tr(" Ok ")},
-                        [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+void LibraryPanelsPart::ReplacePhotoLibraryCameraandLensInfoWithOriginalPhotoCameraLensAction() {
+    if (!d.libraryWriter().keepsCameraFields()) {
+        beginAlertSheet(d.window, AppDelegate::tr("This library keeps no camera fields of its own."),
+                        AppDelegate::tr("Its photos show the camera and lens their original files name."),
+                        {AppDelegate::tr(" Ok ")},
+                        [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
         return;
     }
-    fromOriginalFrame(*this, [this](LibraryEditRun &run, const IKImageItemPtr &item,
+    fromOriginalFrame(d, [this](LibraryEditRun &run, const IKImageItemPtr &item,
                                     const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
         if (o.fileMaker.isEmpty() && o.fileModel.isEmpty() && o.fileLensModel.isEmpty()) {
-            run.skip(item, tr("its original names no camera or lens"));
+            run.skip(item, AppDelegate::tr("its original names no camera or lens"));
             return true;
         }
         const LibraryWriteResult w =
-            libraryWriter().cameraInfo(*r, o.fileMaker, o.fileModel, o.fileLensModel);
+            d.libraryWriter().cameraInfo(*r, o.fileMaker, o.fileModel, o.fileLensModel);
         const QString make = o.fileMaker, model = o.fileModel, lens = o.fileLensModel;
         return run.take(item, w, [r, make, model, lens] {
             r->fileMaker = make;

@@ -46,41 +46,41 @@ void startScanIndicator(AppDelegate &d) {
     if (!d.mainWindow.scanGifTimer) {
         d.mainWindow.scanGifTimer = new QTimer(&d);
         QObject::connect(d.mainWindow.scanGifTimer, &QTimer::timeout, &d,
-                         &AppDelegate::StartScanningGIFImageViewTimer);
+                         &AppDelegate::forward<&MainWindowPart::StartScanningGIFImageViewTimer>);
     }
     d.mainWindow.scanGifTimer->start(100);
 }
 } // namespace
 
-bool AppDelegate::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
-    if (library.scanPhotoLibStart) {
-        beginAlertSheet(window, tr("A photo library is still loading."),
-                        tr("Wait until \"%1\" has loaded, then open \"%2\".")
-                            .arg(libraryLoad ? libraryLoad->path : QString(), libraryPath),
-                        {tr(" Ok ")}, [this](QMessageBox *a, int c) { savePanelDidEnd3(a, c); });
+bool MainWindowPart::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
+    if (d.library.scanPhotoLibStart) {
+        beginAlertSheet(d.window, AppDelegate::tr("A photo library is still loading."),
+                        AppDelegate::tr("Wait until \"%1\" has loaded, then open \"%2\".")
+                            .arg(d.libraryLoad ? d.libraryLoad->path : QString(), libraryPath),
+                        {AppDelegate::tr(" Ok ")}, [this](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); });
         return false;
     }
-    startScanIndicator(*this);
-    library.scanComplete = false;
-    library.scanPhotoLibStart = true;
+    startScanIndicator(d);
+    d.library.scanComplete = false;
+    d.library.scanPhotoLibStart = true;
     // Nothing of the last library stays on screen, nor can an edit reach it.
-    static_cast<LibraryLists &>(library) = LibraryLists{};
-    library.currentAlbumArray.clear();
-    photoLibraryItemArray.clear();
-    useLibraryWorkingCopy(nullptr);
-    library.currentPhotolibPath = libraryPath;
-    libraryReloadCount = 0;
-    libraryLoadNote.clear();
-    if (mainWindow.showPhotoTypelibBtn) {
+    static_cast<LibraryLists &>(d.library) = LibraryLists{};
+    d.library.currentAlbumArray.clear();
+    d.photoLibraryItemArray.clear();
+    d.useLibraryWorkingCopy(nullptr);
+    d.library.currentPhotolibPath = libraryPath;
+    d.libraryReloadCount = 0;
+    d.libraryLoadNote.clear();
+    if (showPhotoTypelibBtn) {
         const LibraryFilterLook &all = libraryFilterLook(LibraryFilter::All);
-        mainWindow.showPhotoTypelibBtn->setImageName(QLatin1String(all.image));
-        mainWindow.showPhotoTypelibBtn->setText(tr("Show: %1").arg(tr(all.title)));
-        mainWindow.showPhotoTypelibBtn->setToolTip(mainWindow.showPhotoTypelibBtn->text());
+        showPhotoTypelibBtn->setImageName(QLatin1String(all.image));
+        showPhotoTypelibBtn->setText(AppDelegate::tr("Show: %1").arg(AppDelegate::tr(all.title)));
+        showPhotoTypelibBtn->setToolTip(showPhotoTypelibBtn->text());
     }
-    if (mainWindow.albumsFolderMenuItem) {
-        mainWindow.albumsFolderMenuItem->setEnabled(false);
-        if (QMenu *old = mainWindow.albumsFolderMenuItem->menu()) {
-            mainWindow.albumsFolderMenuItem->setMenu(nullptr);
+    if (albumsFolderMenuItem) {
+        albumsFolderMenuItem->setEnabled(false);
+        if (QMenu *old = albumsFolderMenuItem->menu()) {
+            albumsFolderMenuItem->setMenu(nullptr);
             old->deleteLater();
         }
     }
@@ -88,10 +88,10 @@ bool AppDelegate::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
 
     LibraryLoadSettings settings;
     settings.libraryPath = libraryPath;
-    settings.now = libraryLoadClock ? libraryLoadClock() : QDateTime::currentDateTime();
+    settings.now = d.libraryLoadClock ? d.libraryLoadClock() : QDateTime::currentDateTime();
     auto job = std::make_shared<LibraryLoadJob>();
     job->path = libraryPath;
-    libraryLoad = job;
+    d.libraryLoad = job;
     LibraryLoadJob *raw = job.get();
     // One long task that streams its own batches: the runner's pool, not a per-input job.
     job->future = QtConcurrent::run(JobRunner::pool(), [this, settings, raw] {
@@ -102,15 +102,15 @@ bool AppDelegate::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
                 [this, raw](LibraryLoadBatch &&batch) {
                     auto shared = std::make_shared<LibraryLoadBatch>(std::move(batch));
                     QMetaObject::invokeMethod(
-                        this,
+                        &d,
                         [this, raw, shared] {
-                            if (libraryLoad.get() != raw || raw->cancel)
+                            if (d.libraryLoad.get() != raw || raw->cancel)
                                 return;
                             if (shared->restart) {
-                                static_cast<LibraryLists &>(library) = LibraryLists{};
-                                photoLibraryItemArray.clear();
+                                static_cast<LibraryLists &>(d.library) = LibraryLists{};
+                                d.photoLibraryItemArray.clear();
                             }
-                            photoLibraryItemArray.append(shared->records);
+                            d.photoLibraryItemArray.append(shared->records);
                             appendLibraryBatch(shared->lists);
                         },
                         Qt::QueuedConnection);
@@ -118,18 +118,18 @@ bool AppDelegate::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
                 &raw->cancel);
         } catch (const std::exception &e) {
             qCWarning(lcLibrary).noquote() << "LoadPhotosLibraryItemThreader==" << e.what();
-            outcome.note = tr("The library could not be loaded: %1").arg(e.what());
+            outcome.note = AppDelegate::tr("The library could not be loaded: %1").arg(e.what());
         }
         auto shared = std::make_shared<LibraryLoadOutcome>(std::move(outcome));
         QMetaObject::invokeMethod(
-            this,
+            &d,
             [this, raw, shared] {
-                if (libraryLoad.get() != raw || raw->cancel)
+                if (d.libraryLoad.get() != raw || raw->cancel)
                     return;
                 if (shared->workingCopy)
-                    useLibraryWorkingCopy(shared->workingCopy);
-                chooseLibrarySchema(shared->bScanNewPhotosLib);
-                libraryLoadNote = shared->note;
+                    d.useLibraryWorkingCopy(shared->workingCopy);
+                d.chooseLibrarySchema(shared->bScanNewPhotosLib);
+                d.libraryLoadNote = shared->note;
                 CompletedScanPhotoLibraryonMainThread();
             },
             Qt::QueuedConnection);
@@ -137,48 +137,48 @@ bool AppDelegate::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
     return true;
 }
 
-void AppDelegate::appendLibraryBatch(const LibraryLists &batch) {
-    library.append(batch);
+void MainWindowPart::appendLibraryBatch(const LibraryLists &batch) {
+    d.library.append(batch);
     LoadImportedPhotoLibraryonMainThread();
 }
 
-void AppDelegate::LoadImportedPhotoLibraryonMainThread() {
-    ++libraryReloadCount;
-    if (mainWindow.photoLibBrowserView)
-        if (auto *model = qobject_cast<LocalPhotoModel *>(mainWindow.photoLibBrowserView->model()))
+void MainWindowPart::LoadImportedPhotoLibraryonMainThread() {
+    ++d.libraryReloadCount;
+    if (photoLibBrowserView)
+        if (auto *model = qobject_cast<LocalPhotoModel *>(photoLibBrowserView->model()))
             model->reload();
     // A reload drops the selection: the column lets go of the photo it showed.
-    libraryBrowserSelectionDidChange();
+    d.libraryPanels.libraryBrowserSelectionDidChange();
 }
 
-void AppDelegate::CompletedScanPhotoLibraryonMainThread() {
-    library.scanComplete = true;
-    library.scanPhotoLibStart = false;
-    if (mainWindow.scanGifTimer)
-        mainWindow.scanGifTimer->stop();
+void MainWindowPart::CompletedScanPhotoLibraryonMainThread() {
+    d.library.scanComplete = true;
+    d.library.scanPhotoLibStart = false;
+    if (scanGifTimer)
+        scanGifTimer->stop();
     LoadImportedPhotoLibraryonMainThread();
-    if (mainWindow.scanProcesser)
-        mainWindow.scanProcesser->hide();
-    if (mainWindow.scanninginfolab)
-        mainWindow.scanninginfolab->hide();
-    if (mainWindow.filterPhotolibBtn)
-        mainWindow.filterPhotolibBtn->show();
-    if (mainWindow.showPhotoTypelibBtn)
-        mainWindow.showPhotoTypelibBtn->show();
+    if (scanProcesser)
+        scanProcesser->hide();
+    if (scanninginfolab)
+        scanninginfolab->hide();
+    if (filterPhotolibBtn)
+        filterPhotolibBtn->show();
+    if (showPhotoTypelibBtn)
+        showPhotoTypelibBtn->show();
     SortAllPhotosLibraryByDateAction();
     showLibraryAlbumMenu();
 
-    const auto end3 = [this](QMessageBox *a, int c) { savePanelDidEnd3(a, c); };
-    if (!libraryLoadNote.isEmpty()) {
+    const auto end3 = [this](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); };
+    if (!d.libraryLoadNote.isEmpty()) {
         // A load that could not show the library says why instead of the usual hint.
-        beginAlertSheet(window, tr("The photo library could not be read as a whole."),
-                        libraryLoadNote, {tr(" Ok ")}, end3);
+        beginAlertSheet(d.window, AppDelegate::tr("The photo library could not be read as a whole."),
+                        d.libraryLoadNote, {AppDelegate::tr(" Ok ")}, end3);
         return;
     }
-    if (!photolibReadOnlyReason.isEmpty()) {
+    if (!d.photolibReadOnlyReason.isEmpty()) {
         // Shown, but edits would not reach the library: say so now, not at the first edit.
-        beginAlertSheet(window, tr("The photo library is open read-only."), photolibReadOnlyReason,
-                        {tr(" Ok ")}, end3);
+        beginAlertSheet(d.window, AppDelegate::tr("The photo library is open read-only."), d.photolibReadOnlyReason,
+                        {AppDelegate::tr(" Ok ")}, end3);
         return;
     }
     if (userDefaults()->value(QLatin1String(SettingsKey::ExampleAlertSuppress)).toBool()) {
@@ -186,13 +186,13 @@ void AppDelegate::CompletedScanPhotoLibraryonMainThread() {
         return;
     }
     beginAlertSheet(
-        window, tr("If you want to select a different Photo Library to Scan"),
-        tr("Go to File Menu -> Open Photo Library…  to open and scan another photo library."),
-        {tr(" Ok ")}, [this](QMessageBox *a, int c) { savePanelDidEnd12(a, c); },
-        tr("Do not show this message again"));
+        d.window, AppDelegate::tr("If you want to select a different Photo Library to Scan"),
+        AppDelegate::tr("Go to File Menu -> Open Photo Library…  to open and scan another photo library."),
+        {AppDelegate::tr(" Ok ")}, [this](QMessageBox *a, int c) { savePanelDidEnd12(a, c); },
+        AppDelegate::tr("Do not show &d message again"));
 }
 
-void AppDelegate::savePanelDidEnd12(QMessageBox *alert, int returnCode, void *) {
+void MainWindowPart::savePanelDidEnd12(QMessageBox *alert, int returnCode, void *) {
     if (returnCode != 1)
         return;
     if (QCheckBox *box = suppressionButton(alert); box && box->isChecked())
@@ -201,22 +201,22 @@ void AppDelegate::savePanelDidEnd12(QMessageBox *alert, int returnCode, void *) 
         alert->close();
 }
 
-void AppDelegate::showLibraryAlbumMenu() {
-    if (!mainWindow.albumsFolderMenuItem)
+void MainWindowPart::showLibraryAlbumMenu() {
+    if (!albumsFolderMenuItem)
         return;
-    auto *menu = new QMenu(window);
+    auto *menu = new QMenu(d.window);
     menu->setObjectName(QStringLiteral("albumsMenu"));
-    for (const QString &title : sortedAlbumTitles(library.albumDictionary)) {
+    for (const QString &title : sortedAlbumTitles(d.library.albumDictionary)) {
         // Shown with "&" escaped, which would otherwise mark a mnemonic; the title itself
         // travels as the item's data.
         QAction *item =
             menu->addAction(QString(title).replace(QLatin1Char('&'), QLatin1String("&&")));
         item->setData(title);
-        connect(item, &QAction::triggered, this,
+        d.connect(item, &QAction::triggered, &d,
                 [this, item] { FilterSelectOneAlbumsAction(item->data().toString()); });
     }
-    if (QMenu *old = mainWindow.albumsFolderMenuItem->menu())
+    if (QMenu *old = albumsFolderMenuItem->menu())
         old->deleteLater();
-    mainWindow.albumsFolderMenuItem->setMenu(menu);
-    mainWindow.albumsFolderMenuItem->setEnabled(true);
+    albumsFolderMenuItem->setMenu(menu);
+    albumsFolderMenuItem->setEnabled(true);
 }

@@ -50,87 +50,87 @@ void showOpenPanel(AppDelegate &d) {
     panel->setFileMode(QFileDialog::Directory);
     d.mainWindow.theOpenPanel = panel;
     QObject::connect(panel, &QFileDialog::finished, &d, [&d, panel](int r) {
-        d.openPanelDidEnd8(panel, r == QDialog::Accepted ? 1 : 0);
+        d.mainWindow.openPanelDidEnd8(panel, r == QDialog::Accepted ? 1 : 0);
     });
     panel->open();
 }
 } // namespace
 
-void AppDelegate::ChangeLocalPhotoMenuAction() {
-    setModeImages(*this, false);
-    showActionsForMode(false);
-    if (mainWindow.localphotoView)
-        mainWindow.localphotoView->show();
-    if (mainWindow.photolibView)
-        mainWindow.photolibView->hide();
-    blocalMode = true;
-    if (mainWindow.quickActionMenu)
-        mainWindow.quickActionMenu->setMenu(mainWindow.removeExifMenu);
-    if (mainWindow.exportandimportActionMenu)
-        mainWindow.exportandimportActionMenu->setVisible(false);
+void MainWindowPart::ChangeLocalPhotoMenuAction() {
+    setModeImages(d, false);
+    d.showActionsForMode(false);
+    if (localphotoView)
+        localphotoView->show();
+    if (photolibView)
+        photolibView->hide();
+    d.blocalMode = true;
+    if (quickActionMenu)
+        quickActionMenu->setMenu(removeExifMenu);
+    if (exportandimportActionMenu)
+        exportandimportActionMenu->setVisible(false);
     ChangeToImportComputerPhoto();
-    // The right column shows this mode's selection again.
-    const QList<IKImageItemPtr> selected = selectedLocalItems();
+    // The right column shows &d mode's selection again.
+    const QList<IKImageItemPtr> selected = d.selectedLocalItems();
     showPhotoInColumn(selected.isEmpty() ? nullptr : selected.first(), false);
 }
 
-void AppDelegate::ChangePhotoLibraryMenuAction() {
-    const bool scanRunning = library.scanPhotoLibStart;
-    setModeImages(*this, true);
-    showActionsForMode(true);
-    showLibraryView(*this);
-    // The right column shows this mode's selection again; the panels keep what is typed.
-    const QList<IKImageItemPtr> selected = selectedLibraryItems();
+void MainWindowPart::ChangePhotoLibraryMenuAction() {
+    const bool scanRunning = d.library.scanPhotoLibStart;
+    setModeImages(d, true);
+    d.showActionsForMode(true);
+    showLibraryView(d);
+    // The right column shows &d mode's selection again; the panels keep what is typed.
+    const QList<IKImageItemPtr> selected = d.selectedLibraryItems();
     showPhotoInColumn(selected.isEmpty() ? nullptr : selected.first(), true);
     if (scanRunning)
         return;
-    blocalMode = false;
-    if (mainWindow.quickActionMenu)
-        mainWindow.quickActionMenu->setMenu(mainWindow.PhotolibQuickMenu);
-    if (mainWindow.exportandimportActionMenu)
-        mainWindow.exportandimportActionMenu->setVisible(false);
-    if (library.scanComplete)
+    d.blocalMode = false;
+    if (quickActionMenu)
+        quickActionMenu->setMenu(PhotolibQuickMenu);
+    if (exportandimportActionMenu)
+        exportandimportActionMenu->setVisible(false);
+    if (d.library.scanComplete)
         return;
 
     const DefaultPhotoLibrary found = findDefaultPhotoLibrary(QDir::homePath());
     if (!found.exists) {
-        showOpenPanel(*this);
+        showOpenPanel(d);
         return;
     }
     if (!canListLibraryPackage(found.path)) {
         // Linux has no privacy pane: the folder's permissions decide, so say which folder.
-        beginAlertSheet(window, tr("The photo library cannot be opened."),
-                        tr("\"%1\" cannot be listed: its permissions do not allow Photo Kestry "
+        beginAlertSheet(d.window, AppDelegate::tr("The photo library cannot be opened."),
+                        AppDelegate::tr("\"%1\" cannot be listed: its permissions do not allow Photo Kestry "
                            "to read it.")
                             .arg(found.path),
-                        {tr(" Ok ")}, [this](QMessageBox *a, int c) { savePanelDidEnd3(a, c); });
+                        {AppDelegate::tr(" Ok ")}, [this](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); });
         return;
     }
     LoadPhotosLibraryItemThreader(found.path);
 }
 
-void AppDelegate::OpenPhotoLibraryAction() {
-    showOpenPanel(*this);
-    setModeImages(*this, true);
-    showActionsForMode(true);
-    showLibraryView(*this);
+void MainWindowPart::OpenPhotoLibraryAction() {
+    showOpenPanel(d);
+    setModeImages(d, true);
+    d.showActionsForMode(true);
+    showLibraryView(d);
 }
 
-void AppDelegate::openPanelDidEnd8(QFileDialog *panel, int returnCode, void *) {
+void MainWindowPart::openPanelDidEnd8(QFileDialog *panel, int returnCode, void *) {
     if (returnCode != 1 || !panel || panel->selectedFiles().isEmpty())
         return;
     const QString chosen = panel->selectedFiles().first();
     if (LoadPhotosLibraryItemThreader(chosen))
-        blocalMode = false;
+        d.blocalMode = false;
 }
 
-void AppDelegate::StartScanningGIFImageViewTimer() {
-    const int n = library.scanningcount++;
+void MainWindowPart::StartScanningGIFImageViewTimer() {
+    const int n = d.library.scanningcount++;
     if (n <= 6) {
-        if (mainWindow.scanninginfolab)
-            mainWindow.scanninginfolab->setText(QStringLiteral("Scanning.") +
+        if (scanninginfolab)
+            scanninginfolab->setText(QStringLiteral("Scanning.") +
                                                 QString(n, QLatin1Char('.')));
     } else if (n > 10) {
-        library.scanningcount = 0;
+        d.library.scanningcount = 0;
     }
 }

@@ -52,26 +52,26 @@ void refuse(AppDelegate &d, const QString &message, const QString &informative) 
 
 } // namespace
 
-void AppDelegate::ApplyPhotoLibMetadataChangeAction() {
-    if (!LibraryEditRun::mayEdit(*this))
+void LibraryPanelsPart::ApplyPhotoLibMetadataChangeAction() {
+    if (!LibraryEditRun::mayEdit(d))
         return;
-    const QList<IKImageItemPtr> items = LibraryEditRun::selectedOrSay(*this);
+    const QList<IKImageItemPtr> items = LibraryEditRun::selectedOrSay(d);
     if (items.isEmpty())
         return;
-    LibraryWriter &writer = libraryWriter();
-    const PanelTexts p = panelTexts(*this);
-    const Typed typed{libraryPanels.bChangePhotoLibraryTitle,
-                      libraryPanels.bChangePhotoLibFileName,
-                      libraryPanels.bChangePhotoLibDescription,
-                      libraryPanels.bChangePhotoLibKeyWords,
-                      libraryPanels.bChangePhotoLibCameraDate,
-                      libraryPanels.bChangePhotoLibCameraMakeAndModel ||
-                          libraryPanels.bChangePhotoLibCameraLens,
-                      libraryPanels.bChangePhotoLibGPS};
+    LibraryWriter &writer = d.libraryWriter();
+    const PanelTexts p = panelTexts(d);
+    const Typed typed{bChangePhotoLibraryTitle,
+                      bChangePhotoLibFileName,
+                      bChangePhotoLibDescription,
+                      bChangePhotoLibKeyWords,
+                      bChangePhotoLibCameraDate,
+                      bChangePhotoLibCameraMakeAndModel ||
+                          bChangePhotoLibCameraLens,
+                      bChangePhotoLibGPS};
     if (!typed.title && !typed.name && !typed.caption && !typed.keywords && !typed.date &&
         !typed.camera && !typed.position) {
-        refuse(*this, tr("No library field was changed."),
-               tr("Type the new values into the fields of the library panel, then apply."));
+        refuse(d, AppDelegate::tr("No library field was changed."),
+               AppDelegate::tr("Type the new values into the fields of the library panel, then apply."));
         return;
     }
 
@@ -84,7 +84,7 @@ void AppDelegate::ApplyPhotoLibMetadataChangeAction() {
                 differs = true;
         seconds = librarySecondsFromText(p.date.trimmed());
         if (differs && !seconds) {
-            datefeature::showInvalidDateAlert(*this, window);
+            datefeature::showInvalidDateAlert(d, d.window);
             return;
         }
     }
@@ -94,7 +94,7 @@ void AppDelegate::ApplyPhotoLibMetadataChangeAction() {
         QString why;
         position = parseLibraryPosition(p.latitude, p.longitude, &none, &why);
         if (!position && !none) {
-            refuse(*this, tr("The position cannot be written."), why);
+            refuse(d, AppDelegate::tr("The position cannot be written."), why);
             return;
         }
     }
@@ -103,8 +103,8 @@ void AppDelegate::ApplyPhotoLibMetadataChangeAction() {
             const PRPicFileInfoPtr r = item->photoLibFileNode;
             if (r && p.name != baseName(r->fileName) &&
                 safeFileBaseName(p.name, QFileInfo(r->fileName).suffix()).isEmpty()) {
-                refuse(*this, tr("The file name cannot be used."),
-                       tr("\"%1\" leaves nothing that can name a file.").arg(p.name));
+                refuse(d, AppDelegate::tr("The file name cannot be used."),
+                       AppDelegate::tr("\"%1\" leaves nothing that can name a file.").arg(p.name));
                 return;
             }
         }
@@ -114,13 +114,13 @@ void AppDelegate::ApplyPhotoLibMetadataChangeAction() {
     const QString positionLongitude =
         position ? QString::asprintf("%f", position->longitude) : QString(QLatin1String(""));
 
-    LibraryEditRun run(*this);
+    LibraryEditRun run(d);
     if (!run.begin())
         return;
     for (const IKImageItemPtr &item : items) {
         const PRPicFileInfoPtr r = item->photoLibFileNode;
         if (!r) {
-            run.skip(item, tr("it is not in the library's database"));
+            run.skip(item, AppDelegate::tr("it is not in the library's database"));
             continue;
         }
         if (typed.title && p.title != r->fileTitle) {

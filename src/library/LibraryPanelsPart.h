@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/PartBasics.h"
+
 #include <QHash>
 #include <QPointF>
 #include <QPointer>
@@ -14,6 +16,8 @@ class QObject;
 // The library's right column: the library and original panels, their edit views and
 // which library fields the user changed.
 struct LibraryPanelsPart {
+    AppDelegate &d;
+
     bool bChangePhotoLibTitle = false, bChangePhotoLibCaption = false;
     bool bChangePhotoLibraryTitle = false, bChangePhotoLibFileName = false,
          bChangePhotoLibDescription = false, bChangePhotoLibKeyWords = false,
@@ -56,4 +60,34 @@ struct LibraryPanelsPart {
     // Typing into a position field of the library panel: only then is the panel's position
     // written (to every selected photo), so one photo's position never spreads by accident.
     bool bChangePhotoLibGPS = false;
+
+    // The library case of the selection handler: both columns of the first selected photo.
+    void libraryBrowserSelectionDidChange();
+    // The label or field of the two library panels that is named `name`.
+    QObject *libraryPanelOutlet(const QString &name);
+    // Replaces the item's original record by one read from its file (any thread).
+    void getOriginalMedataDataWithItem(const IKImageItemPtr &item);
+    // The library panel's half of controlTextDidChange; false for a field not of that panel.
+    bool libraryControlTextDidChange(QObject *field);
+    void clearLibraryChangeFlags();
+    void StartPhotoLibEditViewAction();
+    void StartPhotoOriginalEditViewAction();
+    void HidePhotoLibEditViewAction();
+    void HidePhotoOriginalEditViewAction();
+    void ApplyPhotoLibMetadataChangeAction();
+    // Shows the records again in the browser, keeps its selection and refills the panels.
+    void reloadLibraryBrowserAndPanels();
+    void CopyOriginalCameraDatetoPhotoLibraryCameraDateAction();
+    void CopyCameraDatetoPhotoLibraryAddedDateAction();
+    void CopyCameraDatetoPhotoLibraryTileAction();
+    void CopyFileNametoPhotoLibraryTileAction();
+    void CopyFileTitletoPhotoLibraryFileNameAction();
+    void CopyFileTitletoPhotoLibraryCaptionAction();
+    void CopyFileNametoPhotoLibraryCaptionAction();
+    void CopyFileCaptiontoPhotoLibraryTitleAction();
+    void ReplacePhotoLibrarytitleWithOriginalPhototitleAction();
+    void ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction();
+    void ReplacePhotoLibraryKeyWordsWithOriginalPhotoKeyWordsAction();
+    void ReplacePhotoLibraryDescriWithOriginalPhotoDescriAction();
+    void ReplacePhotoLibraryCameraandLensInfoWithOriginalPhotoCameraLensAction();
 };

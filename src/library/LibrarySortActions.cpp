@@ -12,17 +12,17 @@ void sortShownList(AppDelegate &d, LibrarySortOrder order, const char *image) {
                                ? d.mainWindow.showPhotoTypelibBtn->imageName()
                                : QString();
     // Copy first: the source may be the shown list itself.
-    const QList<IKImageItemPtr> source = d.libraryListForFilter(filter);
+    const QList<IKImageItemPtr> source = d.mainWindow.libraryListForFilter(filter);
     d.library.photoLibBroserArray = sortedLibraryItems(source, order);
-    d.LoadImportedPhotoLibraryonMainThread();
+    d.mainWindow.LoadImportedPhotoLibraryonMainThread();
     // The toolbar's layout places the button; only its mark changes.
     if (PRButton *b = d.mainWindow.filterPhotolibBtn)
         b->setImageName(QLatin1String(image));
 }
 } // namespace
 
-QList<IKImageItemPtr> &AppDelegate::libraryListForFilter(const QString &imageName) {
-    LibraryState &l = library;
+QList<IKImageItemPtr> &MainWindowPart::libraryListForFilter(const QString &imageName) {
+    LibraryState &l = d.library;
     switch (libraryListForFilterImage(imageName)) {
     case LibraryListId::All:
         return l.backupdifPhotoLibItemArray;
@@ -75,18 +75,18 @@ QList<IKImageItemPtr> &AppDelegate::libraryListForFilter(const QString &imageNam
     return l.photoLibBroserArray;
 }
 
-void AppDelegate::SortAllPhotosLibraryByDateAction() {
-    sortShownList(*this, LibrarySortOrder::NewestFirst, "sortphotobydate.png");
+void MainWindowPart::SortAllPhotosLibraryByDateAction() {
+    sortShownList(d, LibrarySortOrder::NewestFirst, "sortphotobydate.png");
 }
-void AppDelegate::SortAllPhotosLibraryByOldToNewDateAction() {
-    sortShownList(*this, LibrarySortOrder::OldestFirst, "sortbyolddate.png");
+void MainWindowPart::SortAllPhotosLibraryByOldToNewDateAction() {
+    sortShownList(d, LibrarySortOrder::OldestFirst, "sortbyolddate.png");
 }
-void AppDelegate::SortAllPhotosLibraryByTitleAction() {
-    sortShownList(*this, LibrarySortOrder::Title, "sortbytitle.png");
+void MainWindowPart::SortAllPhotosLibraryByTitleAction() {
+    sortShownList(d, LibrarySortOrder::Title, "sortbytitle.png");
 }
-void AppDelegate::SortAllPhotosLibraryByFileNameAction() {
-    sortShownList(*this, LibrarySortOrder::FileName, "sortbyname.png");
+void MainWindowPart::SortAllPhotosLibraryByFileNameAction() {
+    sortShownList(d, LibrarySortOrder::FileName, "sortbyname.png");
 }
-void AppDelegate::SortAllPhotosLibraryByFileSizeAction() {
-    sortShownList(*this, LibrarySortOrder::FileSize, "sortbyfilesize.png");
+void MainWindowPart::SortAllPhotosLibraryByFileSizeAction() {
+    sortShownList(d, LibrarySortOrder::FileSize, "sortbyfilesize.png");
 }

@@ -47,45 +47,45 @@ QString whyNotWritable(const AppDelegate &d, const QString &why) {
 
 } // namespace
 
-void AppDelegate::showReferenceRepairResult(const ReferenceRepairReport &report,
+void LibraryWindowsPart::showReferenceRepairResult(const ReferenceRepairReport &report,
                                             bool renamedRepair) {
     JobReport ending;
-    ending.button = tr(" OK ");
+    ending.button = AppDelegate::tr(" OK ");
     if (!report.reason.isEmpty()) {
-        ending.message = tr("The referenced photos were not repaired.");
+        ending.message = AppDelegate::tr("The referenced photos were not repaired.");
         ending.informative =
-            report.reason + QLatin1Char('\n') + tr("The library and the files are as they were.");
-        finishJob(ending);
+            report.reason + QLatin1Char('\n') + AppDelegate::tr("The library and the files are as they were.");
+        d.finishJob(ending);
         return;
     }
     ending.written = report.relinked;
     ending.notWritten = report.others;
     QString others = report.others.isEmpty() ? QString()
-                                             : tr("Not relinked:") + QLatin1Char('\n') +
+                                             : AppDelegate::tr("Not relinked:") + QLatin1Char('\n') +
                                                    shortList(report.others).join(QLatin1Char('\n'));
     // A renamed photo is looked for in its old folder only: a moved one needs its new place.
     if (report.relinked == 0 && renamedRepair)
-        others = tr("If the originals were moved, use Fix Moved Referenced Photos first to choose "
+        others = AppDelegate::tr("If the originals were moved, use Fix Moved Referenced Photos first to choose "
                     "where they are now, then fix the renamed photos.") +
                  (others.isEmpty() ? QString() : QStringLiteral("\n\n") + others);
     ending.message =
         report.relinked == 0
-            ? tr("No selected referenced photo was relinked.")
-            : tr("%n referenced photo(s) relinked: the library browser shows them from their "
+            ? AppDelegate::tr("No selected referenced photo was relinked.")
+            : AppDelegate::tr("%n referenced photo(s) relinked: the library browser shows them from their "
                  "new place.",
                  nullptr, report.relinked);
     ending.informative = others;
-    finishJob(ending);
+    d.finishJob(ending);
 }
 
 // ---- Moved photos ----
 
-void AppDelegate::FixMovedReferencedPhotosAction() {
-    if (CheckPhotosApplicationRun()) {
-        showQuitPhotosOffer();
+void LibraryWindowsPart::FixMovedReferencedPhotosAction() {
+    if (d.CheckPhotosApplicationRun()) {
+        d.showQuitPhotosOffer();
         return;
     }
-    auto *panel = new QFileDialog(window, tr("Please select the root folder of the original "
+    auto *panel = new QFileDialog(d.window, AppDelegate::tr("Please select the root folder of the original "
                                              "photos to establish a new connection for "
                                              "referenced photos."));
     panel->setAttribute(Qt::WA_DeleteOnClose);
@@ -93,22 +93,22 @@ void AppDelegate::FixMovedReferencedPhotosAction() {
     panel->setOption(QFileDialog::DontUseNativeDialog, true);
     panel->setOption(QFileDialog::ShowDirsOnly, true);
     panel->setFileMode(QFileDialog::Directory);
-    mainWindow.theOpenPanel = panel;
-    connect(panel, &QFileDialog::finished, this,
+    d.mainWindow.theOpenPanel = panel;
+    d.connect(panel, &QFileDialog::finished, &d,
             [this, panel](int r) { openPanelDidEnd18(panel, r == QDialog::Accepted ? 1 : 0); });
     panel->open();
 }
 
-void AppDelegate::openPanelDidEnd18(QFileDialog *panel, int returnCode, void *) {
+void LibraryWindowsPart::openPanelDidEnd18(QFileDialog *panel, int returnCode, void *) {
     if (returnCode != 1 || !panel)
         return;
     const QStringList paths = panel->selectedFiles();
     if (paths.isEmpty())
         return;
-    showReferenceRepairResult(relinkMovedReferencedPhotos(paths.first(), selectedLibraryItems()));
+    showReferenceRepairResult(relinkMovedReferencedPhotos(paths.first(), d.selectedLibraryItems()));
 }
 
-QString AppDelegate::getcurrentphotolocationwithNewFolderPath(const QString &root,
+QString LibraryWindowsPart::getcurrentphotolocationwithNewFolderPath(const QString &root,
                                                               const PRPicFileInfoPtr &node,
                                                               QString *why) {
     if (!node)
@@ -119,11 +119,11 @@ QString AppDelegate::getcurrentphotolocationwithNewFolderPath(const QString &roo
     return found.found;
 }
 
-ReferenceRepairReport AppDelegate::relinkMovedReferencedPhotos(const QString &root,
+ReferenceRepairReport LibraryWindowsPart::relinkMovedReferencedPhotos(const QString &root,
                                                                const QList<IKImageItemPtr> &items) {
     ReferenceRepairReport report;
     if (items.isEmpty()) {
-        report.reason = tr("No photo is selected.");
+        report.reason = AppDelegate::tr("No photo is selected.");
         return report;
     }
     QList<std::pair<IKImageItemPtr, QString>> found; // item, its file's new path
@@ -133,11 +133,11 @@ ReferenceRepairReport AppDelegate::relinkMovedReferencedPhotos(const QString &ro
             continue;
         // Only a lost referenced photo has something to find.
         if (!r->bReferencePhoto) {
-            report.others << tr("%1: it is kept inside the library").arg(nameOf(*item));
+            report.others << AppDelegate::tr("%1: it is kept inside the library").arg(nameOf(*item));
             continue;
         }
         if (!r->bLostReferencePhoto && fileIsThere(r->fileFullPath)) {
-            report.others << tr("%1: its file is where the library says").arg(nameOf(*item));
+            report.others << AppDelegate::tr("%1: its file is where the library says").arg(nameOf(*item));
             continue;
         }
         QString why;
@@ -154,65 +154,65 @@ ReferenceRepairReport AppDelegate::relinkMovedReferencedPhotos(const QString &ro
     }
     if (found.isEmpty())
         return report;
-    if (!beginLibraryEdit(&report.reason)) {
-        report.reason = whyNotWritable(*this, report.reason);
+    if (!d.beginLibraryEdit(&report.reason)) {
+        report.reason = whyNotWritable(d, report.reason);
         return report;
     }
     for (const auto &[item, path] : found) {
         const PRPicFileInfoPtr &r = item->photoLibFileNode;
         const QFileInfo file(path);
-        const LibraryWriteResult w = libraryWriter().folder(*r, file.path(), file.fileName());
+        const LibraryWriteResult w = d.libraryWriter().folder(*r, file.path(), file.fileName());
         if (!w.ok) {
-            abandonLibraryEdit();
+            d.abandonLibraryEdit();
             report.reason = QStringLiteral("%1: %2").arg(nameOf(*item), w.reason);
             return report;
         }
     }
-    const LibraryStepResult end = endLibraryEdit();
+    const LibraryStepResult end = d.endLibraryEdit();
     if (!end.ok) {
         report.reason = end.reason;
         return report;
     }
     for (const auto &[item, path] : found)
-        relinkItem(*this, item, path);
+        relinkItem(d, item, path);
     report.relinked = int(found.size());
-    LoadImportedPhotoLibraryonMainThread();
+    d.mainWindow.LoadImportedPhotoLibraryonMainThread();
     return report;
 }
 
 // ---- Renamed photos ----
 
-void AppDelegate::FixReferencedPhotosAction() {
-    if (auto *sheet = qobject_cast<QDialog *>(libraryWindows.fixReferencedNameWindow))
+void LibraryWindowsPart::FixReferencedPhotosAction() {
+    if (auto *sheet = qobject_cast<QDialog *>(fixReferencedNameWindow))
         sheet->open();
 }
 
-void AppDelegate::CheckCopyOrigFileNameReferenceFileAction() {
-    if (libraryWindows.copyOrigFileNameBtn && libraryWindows.copyPhotoLibFileNameBtn)
-        libraryWindows.copyPhotoLibFileNameBtn->setChecked(
-            !libraryWindows.copyOrigFileNameBtn->isChecked());
+void LibraryWindowsPart::CheckCopyOrigFileNameReferenceFileAction() {
+    if (copyOrigFileNameBtn && copyPhotoLibFileNameBtn)
+        copyPhotoLibFileNameBtn->setChecked(
+            !copyOrigFileNameBtn->isChecked());
 }
 
-void AppDelegate::CheckCopyPhotoLibFileNameReferenceFileAction() {
-    if (libraryWindows.copyOrigFileNameBtn && libraryWindows.copyPhotoLibFileNameBtn)
-        libraryWindows.copyOrigFileNameBtn->setChecked(
-            !libraryWindows.copyPhotoLibFileNameBtn->isChecked());
+void LibraryWindowsPart::CheckCopyPhotoLibFileNameReferenceFileAction() {
+    if (copyOrigFileNameBtn && copyPhotoLibFileNameBtn)
+        copyOrigFileNameBtn->setChecked(
+            !copyPhotoLibFileNameBtn->isChecked());
 }
 
-void AppDelegate::StartCopyFileNameReferenceFileAction() {
-    if (auto *sheet = qobject_cast<QDialog *>(libraryWindows.fixReferencedNameWindow))
+void LibraryWindowsPart::StartCopyFileNameReferenceFileAction() {
+    if (auto *sheet = qobject_cast<QDialog *>(fixReferencedNameWindow))
         sheet->accept();
-    if (CheckPhotosApplicationRun()) {
-        showQuitPhotosOffer();
+    if (d.CheckPhotosApplicationRun()) {
+        d.showQuitPhotosOffer();
         return;
     }
-    const bool renameFiles = libraryWindows.copyPhotoLibFileNameBtn &&
-                             libraryWindows.copyPhotoLibFileNameBtn->isChecked();
-    showReferenceRepairResult(relinkRenamedReferencedPhotos(selectedLibraryItems(), renameFiles),
+    const bool renameFiles = copyPhotoLibFileNameBtn &&
+                             copyPhotoLibFileNameBtn->isChecked();
+    showReferenceRepairResult(relinkRenamedReferencedPhotos(d.selectedLibraryItems(), renameFiles),
                               true);
 }
 
-QString AppDelegate::FindandChangeFinderPhotowithPath(const QString &folder,
+QString LibraryWindowsPart::FindandChangeFinderPhotowithPath(const QString &folder,
                                                       const PRPicFileInfoPtr &node, bool renameFile,
                                                       QString *why, bool *writeFailed,
                                                       QString *newPath) {
@@ -230,7 +230,7 @@ QString AppDelegate::FindandChangeFinderPhotowithPath(const QString &folder,
             return {};
         return QFileInfo(libraryName).completeBaseName();
     }
-    const LibraryWriteResult w = libraryWriter().referencedFileName(*node, folder, match.found);
+    const LibraryWriteResult w = d.libraryWriter().referencedFileName(*node, folder, match.found);
     if (!w.ok) {
         *why = w.reason;
         *writeFailed = true;
@@ -240,15 +240,15 @@ QString AppDelegate::FindandChangeFinderPhotowithPath(const QString &folder,
     return QFileInfo(match.found).completeBaseName();
 }
 
-ReferenceRepairReport AppDelegate::relinkRenamedReferencedPhotos(const QList<IKImageItemPtr> &items,
+ReferenceRepairReport LibraryWindowsPart::relinkRenamedReferencedPhotos(const QList<IKImageItemPtr> &items,
                                                                  bool renameFiles) {
     ReferenceRepairReport report;
     if (items.isEmpty()) {
-        report.reason = tr("No photo is selected.");
+        report.reason = AppDelegate::tr("No photo is selected.");
         return report;
     }
-    if (!renameFiles && !beginLibraryEdit(&report.reason)) {
-        report.reason = whyNotWritable(*this, report.reason);
+    if (!renameFiles && !d.beginLibraryEdit(&report.reason)) {
+        report.reason = whyNotWritable(d, report.reason);
         return report;
     }
     QList<std::pair<IKImageItemPtr, QString>> relinked; // item, the path it now has
@@ -257,11 +257,11 @@ ReferenceRepairReport AppDelegate::relinkRenamedReferencedPhotos(const QList<IKI
         if (!r)
             continue;
         if (!r->bReferencePhoto) {
-            report.others << tr("%1: it is kept inside the library").arg(nameOf(*item));
+            report.others << AppDelegate::tr("%1: it is kept inside the library").arg(nameOf(*item));
             continue;
         }
         if (fileIsThere(item->filePath)) {
-            report.others << tr("%1: its file is where the library says").arg(nameOf(*item));
+            report.others << AppDelegate::tr("%1: its file is where the library says").arg(nameOf(*item));
             continue;
         }
         QString why;
@@ -277,7 +277,7 @@ ReferenceRepairReport AppDelegate::relinkRenamedReferencedPhotos(const QList<IKI
         const QString base =
             FindandChangeFinderPhotowithPath(folder, r, renameFiles, &why, &writeFailed, &path);
         if (writeFailed) {
-            abandonLibraryEdit();
+            d.abandonLibraryEdit();
             report.reason = QStringLiteral("%1: %2").arg(nameOf(*item), why);
             return report;
         }
@@ -287,7 +287,7 @@ ReferenceRepairReport AppDelegate::relinkRenamedReferencedPhotos(const QList<IKI
         }
         if (renameFiles) {
             // Renamed on disk at once: the record's name holds again.
-            relinkItem(*this, item, path);
+            relinkItem(d, item, path);
             ++report.relinked;
             continue;
         }
@@ -295,9 +295,9 @@ ReferenceRepairReport AppDelegate::relinkRenamedReferencedPhotos(const QList<IKI
     }
     if (!renameFiles) {
         if (relinked.isEmpty()) {
-            abandonLibraryEdit();
+            d.abandonLibraryEdit();
         } else {
-            const LibraryStepResult end = endLibraryEdit();
+            const LibraryStepResult end = d.endLibraryEdit();
             if (!end.ok) {
                 report.reason = end.reason;
                 return report;
@@ -307,10 +307,10 @@ ReferenceRepairReport AppDelegate::relinkRenamedReferencedPhotos(const QList<IKI
             const QString name = QFileInfo(path).fileName();
             item->photoLibFileNode->fileName = name;
             item->fileName = name;
-            relinkItem(*this, item, path);
+            relinkItem(d, item, path);
         }
         report.relinked = int(relinked.size());
     }
-    LoadImportedPhotoLibraryonMainThread();
+    d.mainWindow.LoadImportedPhotoLibraryonMainThread();
     return report;
 }

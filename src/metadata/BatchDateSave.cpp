@@ -114,10 +114,10 @@ void copyUndatedPhotos(const QList<IKImageItemPtr> &items, const PhotoDateTable 
 
 } // namespace
 
-void AppDelegate::ClickMutiDateChangedSaveAction() {
-    const BatchMethod method = chosenBatchMethod(*this);
-    const QList<IKImageItemPtr> items = selectedLocalItems();
-    const bool overwrite = overwriteOn(*this);
+void DateWindowsPart::ClickMutiDateChangedSaveAction() {
+    const BatchMethod method = chosenBatchMethod(d);
+    const QList<IKImageItemPtr> items = d.selectedLocalItems();
+    const bool overwrite = overwriteOn(d);
     auto table = std::make_shared<PhotoDateTable>();
     WriteRecipeOptions options;
     options.verify = true;
@@ -126,13 +126,13 @@ void AppDelegate::ClickMutiDateChangedSaveAction() {
     bool copyUndated = false;
 
     if (method == BatchMethod::Reference) {
-        const Shift shift = readShift(*this);
-        if (!CheckDateFormatWithDateString(text(dateWindows.afterdiginalDatelab).trimmed()) ||
+        const Shift shift = readShift(d);
+        if (!CheckDateFormatWithDateString(text(afterdiginalDatelab).trimmed()) ||
             !shift.valid) {
-            showInvalidDateAlert(*this, dateWindows.changeMutiDateWindow);
+            showInvalidDateAlert(d, changeMutiDateWindow);
             return;
         }
-        if (blocalMode) {
+        if (d.blocalMode) {
             options.change = [shift, table](QVariantMap &working, const IKImageItem &item) {
                 const QVariantMap exif = subDictionary(working, QStringLiteral("{Exif}"));
                 QString o = exif.value(QStringLiteral("DateTimeOriginal")).toString();
@@ -161,16 +161,16 @@ void AppDelegate::ClickMutiDateChangedSaveAction() {
         } else {
             // The reference road of a device's photos writes nothing.
             resetMutiDateWindowTexts();
-            dateWindows.changeMutiDateWindow->hide();
+            changeMutiDateWindow->hide();
             return;
         }
     } else if (method == BatchMethod::Fixed) {
-        const QDateTime start = parseMetadataDate(text(dateWindows.mutSetDatelab).trimmed());
+        const QDateTime start = parseMetadataDate(text(mutSetDatelab).trimmed());
         if (!start.isValid()) {
-            showInvalidDateAlert(*this, dateWindows.changeMutiDateWindow);
+            showInvalidDateAlert(d, changeMutiDateWindow);
             return;
         }
-        const QList<QDateTime> dates = fixedDates(*this, start, items.size());
+        const QList<QDateTime> dates = fixedDates(d, start, items.size());
         for (qsizetype k = 0; k < items.size(); ++k)
             table->put(items[k].get(), {dates[k], dates[k]});
         options.change = [table](QVariantMap &working, const IKImageItem &item) {
@@ -179,7 +179,7 @@ void AppDelegate::ClickMutiDateChangedSaveAction() {
             return true;
         };
     } else {
-        const Amounts amounts = readAmounts(*this);
+        const Amounts amounts = readAmounts(d);
         copyUndated = true;
         options.change = [amounts, table, unchanged](QVariantMap &working,
                                                      const IKImageItem &item) {
@@ -199,70 +199,70 @@ void AppDelegate::ClickMutiDateChangedSaveAction() {
         };
     }
 
-    const QString storage = preferences.storagelocation;
-    startRecipeJob(items, overwrite, options,
+    const QString storage = d.preferences.storagelocation;
+    d.startRecipeJob(items, overwrite, options,
                    [this, items, table, unchanged, copyUndated, overwrite,
                     storage](WriteRecipeReport report, bool) {
                        if (copyUndated)
                            copyUndatedPhotos(items, *unchanged, storage, overwrite, report);
                        const QStringList failures =
                            report.notWritten() + applyPhotoDates(items, report, *table);
-                       datefeature::finishJob(*this, report.revealPath, report.revealRoot,
+                       datefeature::finishJob(d, report.revealPath, report.revealRoot,
                                               report.writtenCount(), failures, false);
                    });
     resetMutiDateWindowTexts();
-    dateWindows.changeMutiDateWindow->hide();
+    changeMutiDateWindow->hide();
 }
 
-void AppDelegate::ClickMutiCreatedDateChangedSaveAction() {
-    const BatchMethod method = chosenBatchMethod(*this);
-    const QList<IKImageItemPtr> items = selectedLocalItems();
+void DateWindowsPart::ClickMutiCreatedDateChangedSaveAction() {
+    const BatchMethod method = chosenBatchMethod(d);
+    const QList<IKImageItemPtr> items = d.selectedLocalItems();
     QList<QDateTime> dates; // one per item; invalid: the photo is not copied
 
     if (method == BatchMethod::Reference) {
-        const Shift shift = readShift(*this);
-        if (!CheckDateFormatWithDateString(text(dateWindows.afterdiginalDatelab).trimmed()) ||
+        const Shift shift = readShift(d);
+        if (!CheckDateFormatWithDateString(text(afterdiginalDatelab).trimmed()) ||
             !shift.valid) {
-            showInvalidDateAlert(*this, dateWindows.changeMutiDateWindow);
+            showInvalidDateAlert(d, changeMutiDateWindow);
             return;
         }
         for (const IKImageItemPtr &item : items) {
             const QDateTime created = FileDates::creationDate(item->filePath);
-            dates << (blocalMode && created.isValid() ? created.addSecs(shift.original)
+            dates << (d.blocalMode && created.isValid() ? created.addSecs(shift.original)
                                                       : QDateTime());
         }
     } else if (method == BatchMethod::Fixed) {
-        const QDateTime start = parseMetadataDate(text(dateWindows.mutSetDatelab).trimmed());
+        const QDateTime start = parseMetadataDate(text(mutSetDatelab).trimmed());
         if (!start.isValid()) {
-            showInvalidDateAlert(*this, dateWindows.changeMutiDateWindow);
+            showInvalidDateAlert(d, changeMutiDateWindow);
             return;
         }
-        dates = fixedDates(*this, start, items.size());
+        dates = fixedDates(d, start, items.size());
     } else {
-        const Amounts amounts = readAmounts(*this);
+        const Amounts amounts = readAmounts(d);
         for (const IKImageItemPtr &item : items) {
             const QDateTime created = FileDates::creationDate(item->filePath);
             dates << (created.isValid() ? moveByAmounts(created, amounts) : QDateTime());
         }
     }
 
-    const bool overwrite = overwriteOn(*this);
-    const QStringList outputs = dateCopyOutputPaths(items, preferences.storagelocation);
+    const bool overwrite = overwriteOn(d);
+    const QStringList outputs = dateCopyOutputPaths(items, d.preferences.storagelocation);
     resetMutiDateWindowTexts();
-    dateWindows.changeMutiDateWindow->hide();
+    changeMutiDateWindow->hide();
     // A device's photos have no file dates to shift: nothing is copied.
-    if (method == BatchMethod::Reference && !blocalMode)
+    if (method == BatchMethod::Reference && !d.blocalMode)
         return;
-    startPhotoJob(
+    d.startPhotoJob(
         items,
         [items, outputs, dates, overwrite](qsizetype i) {
             if (!dates[i].isValid()) {
                 JobResult r;
-                r.reason = tr("has no creation date to start from");
+                r.reason = AppDelegate::tr("has no creation date to start from");
                 return r;
             }
             return dateCopyResult(
                 copyPhotoWithDates(items[i]->filePath, outputs[i], dates[i], dates[i], overwrite));
         },
-        overwrite ? QString() : preferences.storagelocation, true);
+        overwrite ? QString() : d.preferences.storagelocation, true);
 }

@@ -147,13 +147,13 @@ void buildBatchDateWindow(AppDelegate &d) {
     column->addStretch(1);
 
     QObject::connect(d.dateWindows.dateChoosePhotoBtn, &QPushButton::clicked, &d,
-                     &AppDelegate::ChoosePhotosAction);
+                     &AppDelegate::forward<&DateWindowsPart::ChoosePhotosAction>);
     QObject::connect(d.dateWindows.AddTimeBtn, &QPushButton::clicked, &d,
-                     &AppDelegate::ClickAddTimeAction);
+                     &AppDelegate::forward<&DateWindowsPart::ClickAddTimeAction>);
     QObject::connect(d.dateWindows.RemoveTimeBtn, &QPushButton::clicked, &d,
-                     &AppDelegate::ClickRemoveTimeAction);
+                     &AppDelegate::forward<&DateWindowsPart::ClickRemoveTimeAction>);
     QObject::connect(cancel, &QPushButton::clicked, &d,
-                     &AppDelegate::ClickMutiDateChangedCancelAction);
+                     &AppDelegate::forward<&DateWindowsPart::ClickMutiDateChangedCancelAction>);
     QObject::connect(fileDates, &QPushButton::clicked, &d,
-                     &AppDelegate::ClickMutiCreatedDateChangedSaveAction);
+                     &AppDelegate::forward<&DateWindowsPart::ClickMutiCreatedDateChangedSaveAction>);
 }

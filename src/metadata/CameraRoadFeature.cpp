@@ -12,15 +12,15 @@
 #include <QDir>
 #include <QFileInfo>
 
-bool AppDelegate::cameraIsSource() const {
-    return !blocalMode || removalMenuFromCamera;
+bool CameraWindowPart::cameraIsSource() const {
+    return !d.blocalMode || d.removalMenuFromCamera;
 }
 
-bool AppDelegate::withCameraCopies(
+bool CameraWindowPart::withCameraCopies(
     std::function<void(const QList<IKImageItemPtr> &, const QStringList &)> then) {
     const QList<IKImageItemPtr> items = selectedCameraItems();
     if (items.isEmpty()) {
-        datefeature::showNoSelectionSheet(*this);
+        datefeature::showNoSelectionSheet(d);
         return false;
     }
     struct Job {
@@ -43,28 +43,28 @@ bool AppDelegate::withCameraCopies(
     };
 
     QString folderError;
-    if (!createFolder(preferences.storagelocation, &folderError)) {
-        job->failures << tr("The storage folder %1 cannot be created: %2")
-                             .arg(preferences.storagelocation, folderError);
+    if (!createFolder(d.preferences.storagelocation, &folderError)) {
+        job->failures << AppDelegate::tr("The storage folder %1 cannot be created: %2")
+                             .arg(d.preferences.storagelocation, folderError);
         finish();
         return true;
     }
     // Copies whose camera file has gone are of no further use.
-    cameraCopies.removeIf([](const auto &copy) { return copy.first.expired(); });
+    d.cameraCopies.removeIf([](const auto &copy) { return copy.first.expired(); });
     startProgreess();
-    QPointer<AppDelegate> self(this);
+    QPointer<AppDelegate> self(&d);
     for (qsizetype i = 0; i < items.size(); ++i) {
         const IKImageItemPtr &item = items[i];
         const PKCameraFilePtr file = item->cameraItem.lock();
         if (!file || !file->device()) {
-            job->failures << tr("%1: the camera is no longer connected").arg(item->fileName);
+            job->failures << AppDelegate::tr("%1: the camera is no longer connected").arg(item->fileName);
             continue;
         }
         // A copy already made is edited again rather than downloaded a second time.
         QString known;
-        for (const auto &copy : cameraCopies)
+        for (const auto &copy : d.cameraCopies)
             if (copy.first.lock() == file && QFileInfo(copy.second).isFile() &&
-                QFileInfo(copy.second).absoluteDir() == QDir(preferences.storagelocation))
+                QFileInfo(copy.second).absoluteDir() == QDir(d.preferences.storagelocation))
                 known = copy.second;
         if (!known.isEmpty()) {
             job->paths[i] = known;
@@ -72,7 +72,7 @@ bool AppDelegate::withCameraCopies(
         }
         ++job->waiting;
         file->device()->requestDownloadFile(
-            file, preferences.storagelocation, item->fileName,
+            file, d.preferences.storagelocation, item->fileName,
             [self, job, i, file, finish](const PKDownloadResult &r) {
                 if (!self)
                     return;
@@ -86,8 +86,8 @@ bool AppDelegate::withCameraCopies(
                 } else {
                     job->failures << QStringLiteral("%1: %2").arg(file->name, r.reason);
                 }
-                if (!self->cameraRequestsPending())
-                    self->endProgress();
+                if (!self->cameraWindow.cameraRequestsPending())
+                    self->cameraWindow.endProgress();
                 if (--job->waiting == 0)
                     finish();
             });

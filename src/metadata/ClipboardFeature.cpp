@@ -122,33 +122,33 @@ void pasteSlot(AppDelegate &d, Slot slot) {
 
 } // namespace
 
-void AppDelegate::ClickCopyOnePhotoExifAction() {
-    copySlot(*this, Slot::Exif);
+void ClipboardPart::ClickCopyOnePhotoExifAction() {
+    copySlot(d, Slot::Exif);
 }
-void AppDelegate::ClickCopyOnePhotoIPTCAction() {
-    copySlot(*this, Slot::Iptc);
+void ClipboardPart::ClickCopyOnePhotoIPTCAction() {
+    copySlot(d, Slot::Iptc);
 }
-void AppDelegate::ClickCopyOnePhotoTIFFAction() {
-    copySlot(*this, Slot::Tiff);
+void ClipboardPart::ClickCopyOnePhotoTIFFAction() {
+    copySlot(d, Slot::Tiff);
 }
-void AppDelegate::ClickCopyOnePhotoGPSAction() {
-    copySlot(*this, Slot::Gps);
+void ClipboardPart::ClickCopyOnePhotoGPSAction() {
+    copySlot(d, Slot::Gps);
 }
-void AppDelegate::ClickCopyOneAllPhotoMetadataAction() {
-    copySlot(*this, Slot::All);
+void ClipboardPart::ClickCopyOneAllPhotoMetadataAction() {
+    copySlot(d, Slot::All);
 }
-void AppDelegate::ClickPasteExifDataAction() {
-    pasteSlot(*this, Slot::Exif);
+void ClipboardPart::ClickPasteExifDataAction() {
+    pasteSlot(d, Slot::Exif);
 }
-void AppDelegate::ClickPasteIPTCDataAction() {
-    pasteSlot(*this, Slot::Iptc);
+void ClipboardPart::ClickPasteIPTCDataAction() {
+    pasteSlot(d, Slot::Iptc);
 }
-void AppDelegate::ClickPasteTIFFDataAction() {
-    pasteSlot(*this, Slot::Tiff);
+void ClipboardPart::ClickPasteTIFFDataAction() {
+    pasteSlot(d, Slot::Tiff);
 }
-void AppDelegate::ClickPasteGPSDataAction() {
-    pasteSlot(*this, Slot::Gps);
+void ClipboardPart::ClickPasteGPSDataAction() {
+    pasteSlot(d, Slot::Gps);
 }
-void AppDelegate::ClickPasteAllPhotoMetaAction() {
-    pasteSlot(*this, Slot::All);
+void ClipboardPart::ClickPasteAllPhotoMetaAction() {
+    pasteSlot(d, Slot::All);
 }

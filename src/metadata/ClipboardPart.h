@@ -1,11 +1,26 @@
 #pragma once
 
+#include "app/PartBasics.h"
+
 #include <QVariantMap>
 
 // The metadata sections last copied, for the paste menu items.
 struct ClipboardPart {
+    AppDelegate &d;
+
     QVariantMap copyExifDictionary, copyIPTCDictionary, copyTiffDictionary, copyGPSDictionary,
         copyAllPhotoMetaDictionary;
     bool bCopyExifData = false, bCopyIPTCData = false, bCopyTIFFData = false, bCopyGPSData = false,
          bCopyAllPhotoMetaData = false;
+
+    void ClickCopyOnePhotoExifAction();
+    void ClickCopyOnePhotoIPTCAction();
+    void ClickCopyOnePhotoTIFFAction();
+    void ClickCopyOnePhotoGPSAction();
+    void ClickCopyOneAllPhotoMetadataAction();
+    void ClickPasteExifDataAction();
+    void ClickPasteIPTCDataAction();
+    void ClickPasteTIFFDataAction();
+    void ClickPasteGPSDataAction();
+    void ClickPasteAllPhotoMetaAction();
 };

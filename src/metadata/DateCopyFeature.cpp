@@ -76,8 +76,8 @@ JobResult copyVideoWithItsDate(const IKImageItem &item, const QString &storage) 
 
 } // namespace
 
-void AppDelegate::ClickSetCameraDateFromFileNameAction() {
-    const QList<IKImageItemPtr> items = selectedLocalItems();
+void DateWindowsPart::ClickSetCameraDateFromFileNameAction() {
+    const QList<IKImageItemPtr> items = d.selectedLocalItems();
     if (items.isEmpty())
         return;
     auto table = std::make_shared<PhotoDateTable>();
@@ -104,24 +104,24 @@ void AppDelegate::ClickSetCameraDateFromFileNameAction() {
     options.verify = true;
     options.dates = WriteRecipeOptions::Dates::Keep;
     options.skippedCountsAsHandled = true;
-    startRecipeJob(items, overwriteOn(*this), options,
+    d.startRecipeJob(items, overwriteOn(d), options,
                    [this, items, found, table](WriteRecipeReport report, bool) {
                        for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i)
                            if (!report.photos[i].written && !found->value(items[i].get()).valid)
-                               report.photos[i].reason = tr("no date in the file name");
+                               report.photos[i].reason = AppDelegate::tr("no date in the file name");
                        datefeature::finishJob(
-                           *this, report.revealPath, report.revealRoot, report.writtenCount(),
+                           d, report.revealPath, report.revealRoot, report.writtenCount(),
                            report.notWritten() + applyPhotoDates(items, report, *table));
                    });
 }
 
-void AppDelegate::ClickCopyExifDateToCreateDateAction() {
+void DateWindowsPart::ClickCopyExifDateToCreateDateAction() {
     ensureExiv2Initialised();
-    if (cameraIsSource()) {
+    if (d.cameraWindow.cameraIsSource()) {
         // Camera photos: the downloaded copies take their camera dates as file dates. A
         // copy's own creation date is only the time of its download, so it is no fallback.
-        QPointer<AppDelegate> self(this);
-        withCameraCopies([self](const QList<IKImageItemPtr> &copies,
+        QPointer<AppDelegate> self(&d);
+        d.cameraWindow.withCameraCopies([self](const QList<IKImageItemPtr> &copies,
                                 const QStringList &downloadFailures) {
             if (!self)
                 return;
@@ -131,7 +131,7 @@ void AppDelegate::ClickCopyExifDateToCreateDateAction() {
             for (const IKImageItemPtr &copy : copies) {
                 if (GetViedoType(copy->filePath) >= 0) {
                     failures << QStringLiteral("%1: %2").arg(nameOf(copy),
-                                                             tr("videos are not handled here"));
+                                                             AppDelegate::tr("videos are not handled here"));
                     continue;
                 }
                 const ImageSource source = ImageSource::fromPath(copy->filePath);
@@ -139,14 +139,14 @@ void AppDelegate::ClickCopyExifDateToCreateDateAction() {
                     source.isValid() ? cameraDateOf(source.properties(0), QString()) : QDateTime();
                 if (!date.isValid()) {
                     failures << QStringLiteral("%1: %2").arg(
-                        nameOf(copy), source.isValid() ? tr("has no camera date")
-                                                       : tr("not an image we can read"));
+                        nameOf(copy), source.isValid() ? AppDelegate::tr("has no camera date")
+                                                       : AppDelegate::tr("not an image we can read"));
                     continue;
                 }
                 if (!FileDates::setCreationDate(copy->filePath, date) ||
                     !FileDates::setModificationDate(copy->filePath, date)) {
                     failures << QStringLiteral("%1: %2").arg(nameOf(copy),
-                                                             tr("its dates cannot be set"));
+                                                             AppDelegate::tr("its dates cannot be set"));
                     continue;
                 }
                 if (++written == 1)
@@ -158,14 +158,14 @@ void AppDelegate::ClickCopyExifDateToCreateDateAction() {
         return;
     }
     // Each photo is read and copied on a worker: a few hundred would freeze the window.
-    const QList<IKImageItemPtr> items = selectedLocalItems();
-    const bool overwrite = overwriteOn(*this);
-    const QString storage = preferences.storagelocation;
+    const QList<IKImageItemPtr> items = d.selectedLocalItems();
+    const bool overwrite = overwriteOn(d);
+    const QString storage = d.preferences.storagelocation;
     const QStringList outputs = dateCopyOutputPaths(items, storage);
-    const bool importedFolder = mainWindow.bImportLocalFolder;
-    const QString importedPath = mainWindow.bImportLocalPath;
-    JobRunner *runner = startJob();
-    connect(runner, &JobRunner::finished, this,
+    const bool importedFolder = d.mainWindow.bImportLocalFolder;
+    const QString importedPath = d.mainWindow.bImportLocalPath;
+    JobRunner *runner = d.startJob();
+    d.connect(runner, &JobRunner::finished, &d,
             [this, items, overwrite, storage](const QList<JobResult> &results) {
                 QString revealPath, revealRoot;
                 QStringList failures;
@@ -186,7 +186,7 @@ void AppDelegate::ClickCopyExifDateToCreateDateAction() {
                         revealRoot = overwrite ? QFileInfo(r.outputPath).absolutePath() : storage;
                     }
                 }
-                datefeature::finishJob(*this, revealPath, revealRoot, written, failures);
+                datefeature::finishJob(d, revealPath, revealRoot, written, failures);
             });
     runner->start(items.size(), [items, outputs, overwrite, storage, importedFolder,
                                  importedPath](qsizetype i) {
@@ -202,12 +202,12 @@ void AppDelegate::ClickCopyExifDateToCreateDateAction() {
                                      : item->filePath;
         const ImageSource source = ImageSource::fromPath(readPath);
         if (!source.isValid()) {
-            r.reason = tr("not an image we can read");
+            r.reason = AppDelegate::tr("not an image we can read");
             return r;
         }
         const QDateTime date = cameraDateOf(source.properties(0), item->filePath);
         if (!date.isValid()) {
-            r.reason = tr("has no camera date");
+            r.reason = AppDelegate::tr("has no camera date");
             return r;
         }
         // The copy is of the photo itself, also for a RAW photo.
@@ -215,19 +215,19 @@ void AppDelegate::ClickCopyExifDateToCreateDateAction() {
     });
 }
 
-bool AppDelegate::CopyVideoExifdataWithItem(const IKImageItemPtr &item) {
+bool DateWindowsPart::CopyVideoExifdataWithItem(const IKImageItemPtr &item) {
     if (!item)
         return false;
-    const JobResult r = copyVideoWithItsDate(*item, preferences.storagelocation);
+    const JobResult r = copyVideoWithItsDate(*item, d.preferences.storagelocation);
     if (!r.ok)
         return false;
     if (r.data.toBool())
-        Workspace::selectFile(r.outputPath, preferences.storagelocation);
+        Workspace::selectFile(r.outputPath, d.preferences.storagelocation);
     return true;
 }
 
-void AppDelegate::ClickCopyCreatedDateToCameraDateAction() {
-    const QList<IKImageItemPtr> items = selectedLocalItems();
+void DateWindowsPart::ClickCopyCreatedDateToCameraDateAction() {
+    const QList<IKImageItemPtr> items = d.selectedLocalItems();
     auto texts = std::make_shared<QHash<const IKImageItem *, QString>>();
     for (const IKImageItemPtr &item : items) {
         const QDateTime created = FileDates::creationDate(item->filePath);
@@ -245,12 +245,12 @@ void AppDelegate::ClickCopyCreatedDateToCameraDateAction() {
     options.verify = true;
     options.dates = WriteRecipeOptions::Dates::CopyFromSource;
     options.skippedCountsAsHandled = true;
-    startRecipeJob(items, overwriteOn(*this), options,
+    d.startRecipeJob(items, overwriteOn(d), options,
                    [this, items, texts](WriteRecipeReport report, bool) {
                        for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i)
                            if (!report.photos[i].written && !texts->contains(items[i].get()))
-                               report.photos[i].reason = tr("has no creation date");
-                       datefeature::finishJob(*this, report.revealPath, report.revealRoot,
+                               report.photos[i].reason = AppDelegate::tr("has no creation date");
+                       datefeature::finishJob(d, report.revealPath, report.revealRoot,
                                               report.writtenCount(), report.notWritten());
                    });
 }
@@ -283,15 +283,15 @@ void copyOneFileDate(AppDelegate &d, bool creationToModification) {
 
 } // namespace
 
-void AppDelegate::ClickCopyCreatedDateToModifyDateAction() {
-    copyOneFileDate(*this, true);
+void DateWindowsPart::ClickCopyCreatedDateToModifyDateAction() {
+    copyOneFileDate(d, true);
 }
 
-void AppDelegate::ClickCopyModiyDateToCreateDateAction() {
-    copyOneFileDate(*this, false);
+void DateWindowsPart::ClickCopyModiyDateToCreateDateAction() {
+    copyOneFileDate(d, false);
 }
 
-bool AppDelegate::ChangeRawPhotoWithDate(const QString &dateText, const QString &path) {
+bool DateWindowsPart::ChangeRawPhotoWithDate(const QString &dateText, const QString &path) {
     // Only a real date reaches the file's date tags.
     const QDateTime date = parseMetadataDate(dateText.trimmed());
     if (!date.isValid())
@@ -299,6 +299,6 @@ bool AppDelegate::ChangeRawPhotoWithDate(const QString &dateText, const QString 
     return runExifToolCommandWithArguments(exifToolDateArguments(exifDateText(date), path));
 }
 
-bool AppDelegate::runExifToolCommandWithArguments(const QStringList &arguments) {
+bool DateWindowsPart::runExifToolCommandWithArguments(const QStringList &arguments) {
     return ::runExifToolCommandWithArguments(arguments);
 }

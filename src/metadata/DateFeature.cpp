@@ -43,34 +43,34 @@ QString shownPhotoPath(const AppDelegate &d, const QList<IKImageItemPtr> &select
 
 } // namespace
 
-void AppDelegate::resetMutiDateWindowTexts() {
-    for (QLineEdit *field : {dateWindows.mutSetDatelab, dateWindows.beforeorignalDatelab,
-                             dateWindows.beforediginalDatelab, dateWindows.afterorignalDatelab,
-                             dateWindows.afterdiginalDatelab, dateWindows.yearVaulab,
-                             dateWindows.monthVaulab, dateWindows.dayVaulab, dateWindows.hourVaulab,
-                             dateWindows.minuVaulab, dateWindows.secVaulab})
+void DateWindowsPart::resetMutiDateWindowTexts() {
+    for (QLineEdit *field : {mutSetDatelab, beforeorignalDatelab,
+                             beforediginalDatelab, afterorignalDatelab,
+                             afterdiginalDatelab, yearVaulab,
+                             monthVaulab, dayVaulab, hourVaulab,
+                             minuVaulab, secVaulab})
         if (field)
             field->clear();
     // With its dates gone, a kept reference photo would only steer the next save into the
     // reference method with nothing to shift by.
-    if (dateWindows.dateImageview) {
-        dateWindows.dateImageview->setImage(QPixmap());
-        dateWindows.dateImageview->hide();
+    if (dateImageview) {
+        dateImageview->setImage(QPixmap());
+        dateImageview->hide();
     }
-    if (dateWindows.dateChoosePhotoBtn)
-        dateWindows.dateChoosePhotoBtn->show();
+    if (dateChoosePhotoBtn)
+        dateChoosePhotoBtn->show();
 }
 
-void AppDelegate::ShowChangeDateWindow() {
-    if (cameraIsSource()) {
+void DateWindowsPart::ShowChangeDateWindow() {
+    if (d.cameraWindow.cameraIsSource()) {
         // The window shows the dates of the first copy once the copies are here.
-        QPointer<AppDelegate> self(this);
-        withCameraCopies([self](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
+        QPointer<AppDelegate> self(&d);
+        d.cameraWindow.withCameraCopies([self](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
             if (!self)
                 return;
             if (copies.isEmpty()) {
-                beginAlertSheet(self->window, tr("The photo could not be downloaded."),
-                                failures.join(QLatin1Char('\n')), {tr(" Ok ")},
+                beginAlertSheet(self->window, AppDelegate::tr("The photo could not be downloaded."),
+                                failures.join(QLatin1Char('\n')), {AppDelegate::tr(" Ok ")},
                                 [self](QMessageBox *a, int c) { self->savePanelDidEnd3(a, c); });
                 return;
             }
@@ -81,63 +81,63 @@ void AppDelegate::ShowChangeDateWindow() {
         });
         return;
     }
-    const QList<IKImageItemPtr> selected = selectedLocalItems();
+    const QList<IKImageItemPtr> selected = d.selectedLocalItems();
     if (selected.isEmpty()) {
-        showNoSelectionSheet(*this);
+        showNoSelectionSheet(d);
         return;
     }
-    const auto [original, digitized] = readTwoDatesOfFile(shownPhotoPath(*this, selected));
-    dateWindows.orignalDatelab->setText(cutZonePart(original));
-    dateWindows.diginalDatelab->setText(cutZonePart(digitized));
-    showCentred(dateWindows.changeDateWindow);
+    const auto [original, digitized] = readTwoDatesOfFile(shownPhotoPath(d, selected));
+    orignalDatelab->setText(cutZonePart(original));
+    diginalDatelab->setText(cutZonePart(digitized));
+    showCentred(changeDateWindow);
 }
 
-void AppDelegate::ChangeDateExifFromPhoto() {
-    const QList<IKImageItemPtr> selected = selectedLocalItems();
-    if (!blocalMode && mainWindow.photolibView && !mainWindow.photolibView->isHidden()) {
+void DateWindowsPart::ChangeDateExifFromPhoto() {
+    const QList<IKImageItemPtr> selected = d.selectedLocalItems();
+    if (!d.blocalMode && d.mainWindow.photolibView && !d.mainWindow.photolibView->isHidden()) {
         ChangePhotoLibraryPhotoDateAction(); // the library's photos, in the same window
         return;
     }
-    if (!blocalMode) {
+    if (!d.blocalMode) {
         // Photos on a camera are read from their downloaded copies by the camera feature.
         qCDebug(lcMetadata)
             << "ChangeDateExifFromPhoto: camera mode is handled by the camera feature";
         return;
     }
     if (selected.isEmpty()) {
-        showNoSelectionSheet(*this);
+        showNoSelectionSheet(d);
         return;
     }
-    dateWindows.EditDateHeadInfolab->setText(
-        tr("Choose One of Three Methods to Batch Modify Exif and Creation Dates:"));
-    const auto [original, digitized] = readTwoDatesOfFile(shownPhotoPath(*this, selected));
-    dateWindows.orignalDatelab->setText(cutZonePart(original));
-    dateWindows.diginalDatelab->setText(cutZonePart(digitized));
+    EditDateHeadInfolab->setText(
+        AppDelegate::tr("Choose One of Three Methods to Batch Modify Exif and Creation Dates:"));
+    const auto [original, digitized] = readTwoDatesOfFile(shownPhotoPath(d, selected));
+    orignalDatelab->setText(cutZonePart(original));
+    diginalDatelab->setText(cutZonePart(digitized));
     qCDebug(lcMetadata).noquote() << QString::number(selected.size());
-    if (window)
-        window->activateWindow();
+    if (d.window)
+        d.window->activateWindow();
     const QString created =
-        mainWindow.photoCreateDatelab ? mainWindow.photoCreateDatelab->text() : QString();
-    dateWindows.mutSetDatelab->setPlaceholderText(
+        d.mainWindow.photoCreateDatelab ? d.mainWindow.photoCreateDatelab->text() : QString();
+    mutSetDatelab->setPlaceholderText(
         created.isEmpty() ? QStringLiteral("YYYY:MM:DD HH:MM:SS") : cutZonePart(created));
-    showCentred(dateWindows.changeMutiDateWindow);
+    showCentred(changeMutiDateWindow);
     // Hidden while the window served library photos, which have no file dates here.
-    if (auto *fileDates = dateWindows.changeMutiDateWindow->findChild<QPushButton *>(
+    if (auto *fileDates = changeMutiDateWindow->findChild<QPushButton *>(
             QStringLiteral("ClickMutiCreatedDateChangedSaveAction")))
         fileDates->show();
     resetMutiDateWindowTexts();
-    dateWindows.AddDateNumBtn->setChecked(false);
-    dateWindows.AddDateNumlab->setText(QStringLiteral("1"));
-    dateWindows.AddDateUnitBtn->setCurrentIndex(
-        dateWindows.AddDateUnitBtn->findText(QStringLiteral("Second")));
+    AddDateNumBtn->setChecked(false);
+    AddDateNumlab->setText(QStringLiteral("1"));
+    AddDateUnitBtn->setCurrentIndex(
+        AddDateUnitBtn->findText(QStringLiteral("Second")));
 }
 
-void AppDelegate::ClickDateChangedSaveAction() {
+void DateWindowsPart::ClickDateChangedSaveAction() {
     // Both texts go into date tags, so both must be dates.
-    const QDateTime original = parseMetadataDate(dateWindows.orignalDatelab->text().trimmed());
-    const QDateTime digitized = parseMetadataDate(dateWindows.diginalDatelab->text().trimmed());
+    const QDateTime original = parseMetadataDate(orignalDatelab->text().trimmed());
+    const QDateTime digitized = parseMetadataDate(diginalDatelab->text().trimmed());
     if (!original.isValid() || !digitized.isValid()) {
-        showInvalidDateAlert(*this, dateWindows.changeDateWindow);
+        showInvalidDateAlert(d, changeDateWindow);
         return;
     }
     const QString o = exifDateText(original), g = exifDateText(digitized);
@@ -153,10 +153,10 @@ void AppDelegate::ClickDateChangedSaveAction() {
     options.dateText = o;
     options.skippedCountsAsHandled = true;
     // Camera photos: their downloaded copies are rewritten in place.
-    if (cameraIsSource()) {
-        dateWindows.changeDateWindow->hide();
-        QPointer<AppDelegate> self(this);
-        withCameraCopies([self, options](const QList<IKImageItemPtr> &copies,
+    if (d.cameraWindow.cameraIsSource()) {
+        changeDateWindow->hide();
+        QPointer<AppDelegate> self(&d);
+        d.cameraWindow.withCameraCopies([self, options](const QList<IKImageItemPtr> &copies,
                                          const QStringList &failures) {
             if (!self)
                 return;
@@ -169,26 +169,26 @@ void AppDelegate::ClickDateChangedSaveAction() {
         });
         return;
     }
-    startRecipeJob(selectedLocalItems(), overwriteOn(*this), options,
+    d.startRecipeJob(d.selectedLocalItems(), overwriteOn(d), options,
                    [this](const WriteRecipeReport &report, bool) {
-                       datefeature::finishJob(*this, report.revealPath, report.revealRoot,
+                       datefeature::finishJob(d, report.revealPath, report.revealRoot,
                                               report.writtenCount(), report.notWritten());
                    });
-    dateWindows.changeDateWindow->hide();
+    changeDateWindow->hide();
 }
 
-void AppDelegate::ClickCreatedDateChangedSaveAction() {
-    const QDateTime original = parseMetadataDate(dateWindows.orignalDatelab->text().trimmed());
+void DateWindowsPart::ClickCreatedDateChangedSaveAction() {
+    const QDateTime original = parseMetadataDate(orignalDatelab->text().trimmed());
     if (!original.isValid() ||
-        !CheckDateFormatWithDateString(dateWindows.diginalDatelab->text().trimmed())) {
-        showInvalidDateAlert(*this, dateWindows.changeDateWindow);
+        !CheckDateFormatWithDateString(diginalDatelab->text().trimmed())) {
+        showInvalidDateAlert(d, changeDateWindow);
         return;
     }
     // Camera photos: the downloaded copies are the copies, so only their dates change.
-    if (cameraIsSource()) {
-        dateWindows.changeDateWindow->hide();
-        QPointer<AppDelegate> self(this);
-        withCameraCopies([self, original](const QList<IKImageItemPtr> &copies,
+    if (d.cameraWindow.cameraIsSource()) {
+        changeDateWindow->hide();
+        QPointer<AppDelegate> self(&d);
+        d.cameraWindow.withCameraCopies([self, original](const QList<IKImageItemPtr> &copies,
                                           const QStringList &downloadFailures) {
             if (!self)
                 return;
@@ -198,7 +198,7 @@ void AppDelegate::ClickCreatedDateChangedSaveAction() {
             for (const IKImageItemPtr &copy : copies) {
                 if (!FileDates::setCreationDate(copy->filePath, original) ||
                     !FileDates::setModificationDate(copy->filePath, original)) {
-                    failures << tr("%1: its dates cannot be set").arg(copy->fileName);
+                    failures << AppDelegate::tr("%1: its dates cannot be set").arg(copy->fileName);
                     continue;
                 }
                 if (++written == 1)
@@ -209,79 +209,79 @@ void AppDelegate::ClickCreatedDateChangedSaveAction() {
         });
         return;
     }
-    const bool overwrite = overwriteOn(*this);
-    const QList<IKImageItemPtr> items = selectedLocalItems();
-    const QStringList outputs = dateCopyOutputPaths(items, preferences.storagelocation);
-    startPhotoJob(
+    const bool overwrite = overwriteOn(d);
+    const QList<IKImageItemPtr> items = d.selectedLocalItems();
+    const QStringList outputs = dateCopyOutputPaths(items, d.preferences.storagelocation);
+    d.startPhotoJob(
         items,
         [items, outputs, original, overwrite](qsizetype i) {
             return dateCopyResult(
                 copyPhotoWithDates(items[i]->filePath, outputs[i], original, original, overwrite));
         },
-        overwrite ? QString() : preferences.storagelocation, false);
-    dateWindows.changeDateWindow->hide();
+        overwrite ? QString() : d.preferences.storagelocation, false);
+    changeDateWindow->hide();
 }
 
-void AppDelegate::ClickDateChangedCancelAction() {
+void DateWindowsPart::ClickDateChangedCancelAction() {
     // Camera photos only ever open the single date window.
-    if (cameraIsSource()) {
-        dateWindows.changeDateWindow->hide();
+    if (d.cameraWindow.cameraIsSource()) {
+        changeDateWindow->hide();
         return;
     }
-    const qsizetype count = selectedLocalItems().size();
+    const qsizetype count = d.selectedLocalItems().size();
     if (count == 1)
-        dateWindows.changeDateWindow->hide();
+        changeDateWindow->hide();
     else if (count >= 2)
-        dateWindows.changeMutiDateWindow->hide();
+        changeMutiDateWindow->hide();
 }
 
-void AppDelegate::ClickAddTimeAction() {
-    if (dateWindows.AddTimeBtn->isChecked())
-        dateWindows.RemoveTimeBtn->setChecked(false);
+void DateWindowsPart::ClickAddTimeAction() {
+    if (AddTimeBtn->isChecked())
+        RemoveTimeBtn->setChecked(false);
 }
 
-void AppDelegate::ClickRemoveTimeAction() {
-    if (dateWindows.RemoveTimeBtn->isChecked())
-        dateWindows.AddTimeBtn->setChecked(false);
+void DateWindowsPart::ClickRemoveTimeAction() {
+    if (RemoveTimeBtn->isChecked())
+        AddTimeBtn->setChecked(false);
 }
 
-void AppDelegate::ChoosePhotosAction() {
-    auto *panel = new QFileDialog(dateWindows.changeMutiDateWindow);
+void DateWindowsPart::ChoosePhotosAction() {
+    auto *panel = new QFileDialog(changeMutiDateWindow);
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setObjectName(QStringLiteral("ChoosePhotosPanel"));
     panel->setFileMode(QFileDialog::ExistingFiles);
-    panel->setLabelText(QFileDialog::LookIn, tr("Please select one photo to change the date."));
-    panel->setWindowTitle(tr("Please select one photo to change the date."));
+    panel->setLabelText(QFileDialog::LookIn, AppDelegate::tr("Please select one photo to change the date."));
+    panel->setWindowTitle(AppDelegate::tr("Please select one photo to change the date."));
     panel->setWindowModality(Qt::WindowModal);
-    mainWindow.theOpenPanel = panel;
-    connect(panel, &QFileDialog::finished, this, [this, panel](int result) {
+    d.mainWindow.theOpenPanel = panel;
+    d.connect(panel, &QFileDialog::finished, &d, [this, panel](int result) {
         openPanelDidEnd3(panel, result == QDialog::Accepted ? 1 : 0);
     });
     panel->open();
 }
 
-void AppDelegate::openPanelDidEnd3(QFileDialog *panel, int returnCode, void *) {
+void DateWindowsPart::openPanelDidEnd3(QFileDialog *panel, int returnCode, void *) {
     if (returnCode != 1 || !panel)
         return;
     const QStringList chosen = panel->selectedFiles();
     if (chosen.isEmpty())
         return;
-    selection.currentChooseFilePath = chosen.first();
-    QImageReader reader(selection.currentChooseFilePath);
+    d.selection.currentChooseFilePath = chosen.first();
+    QImageReader reader(d.selection.currentChooseFilePath);
     reader.setAutoTransform(true);
     QImage image = reader.read();
     if (image.isNull()) // HEIC and RAW photos through our own reader
-        image = ImageSource::fromPath(selection.currentChooseFilePath).thumbnail(512);
+        image = ImageSource::fromPath(d.selection.currentChooseFilePath).thumbnail(512);
     if (!image.isNull())
-        dateWindows.dateImageview->setImage(QPixmap::fromImage(image));
-    const auto [original, digitized] = readTwoDatesOfFile(selection.currentChooseFilePath);
-    dateWindows.beforeorignalDatelab->setText(cutZonePart(original));
-    dateWindows.beforediginalDatelab->setText(cutZonePart(digitized));
-    dateWindows.dateChoosePhotoBtn->hide();
-    dateWindows.dateImageview->show();
+        dateImageview->setImage(QPixmap::fromImage(image));
+    const auto [original, digitized] = readTwoDatesOfFile(d.selection.currentChooseFilePath);
+    beforeorignalDatelab->setText(cutZonePart(original));
+    beforediginalDatelab->setText(cutZonePart(digitized));
+    dateChoosePhotoBtn->hide();
+    dateImageview->show();
 }
 
-void AppDelegate::ClickMutiDateChangedCancelAction() {
+void DateWindowsPart::ClickMutiDateChangedCancelAction() {
     resetMutiDateWindowTexts();
-    dateWindows.changeMutiDateWindow->hide();
+    changeMutiDateWindow->hide();
 }

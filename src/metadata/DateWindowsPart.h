@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/PartBasics.h"
+
 class PKImageView;
 class PRButton;
 class QCheckBox;
@@ -11,6 +13,8 @@ class QWidget;
 
 // The single and the batch date windows.
 struct DateWindowsPart {
+    AppDelegate &d;
+
     QWidget *changeMutiDateWindow = nullptr;
     QWidget *dateCustomView = nullptr;
     QPushButton *dateChoosePhotoBtn = nullptr;
@@ -28,4 +32,34 @@ struct DateWindowsPart {
     QCheckBox *AddDateNumBtn = nullptr;
     QLineEdit *AddDateNumlab = nullptr;
     PRButton *changeMutiPhotoDateBtn = nullptr; // the batch date window's save
+
+    // Date features.
+    // Single date window and the opening of both date windows.
+    void ShowChangeDateWindow();
+    void ChangeDateExifFromPhoto();
+    void ClickDateChangedSaveAction();
+    void ClickCreatedDateChangedSaveAction();
+    void ClickDateChangedCancelAction();
+    // Batch date window.
+    void ClickAddTimeAction();
+    void ClickRemoveTimeAction();
+    void ChoosePhotosAction();
+    void openPanelDidEnd3(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);
+    void ClickMutiDateChangedCancelAction();
+    void ClickMutiDateChangedSaveAction();
+    void ClickMutiCreatedDateChangedSaveAction();
+    // Dates from file names and date copies.
+    void ClickSetCameraDateFromFileNameAction();
+    void ClickCopyExifDateToCreateDateAction();
+    // Returns whether the copy was written.
+    bool CopyVideoExifdataWithItem(const IKImageItemPtr &item);
+    void ClickCopyCreatedDateToCameraDateAction();
+    void ClickCopyCreatedDateToModifyDateAction();
+    void ClickCopyModiyDateToCreateDateAction();
+    bool ChangeRawPhotoWithDate(const QString &dateText, const QString &path);
+    bool runExifToolCommandWithArguments(const QStringList &arguments);
+    // Puts the batch window's texts back to empty (the reference photo goes too).
+    void resetMutiDateWindowTexts();
+    void ChangePhotoLibraryPhotoDateAction();
+    void ClickMutiDateChangedSavePhotoLibAction();
 };

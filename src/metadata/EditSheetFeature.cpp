@@ -114,33 +114,33 @@ void rememberVideoValues(AppDelegate &d) {
 
 } // namespace
 
-void AppDelegate::fillEditFieldsFromRememberedValues() {
-    if (!editSheet.titlelab)
+void EditSheetPart::fillEditFieldsFromRememberedValues() {
+    if (!titlelab)
         return;
     const std::pair<QLineEdit *, const QString *> fields[] = {
-        {editSheet.titlelab, &selection.oldTitleStr},
-        {editSheet.artistlab, &selection.oldArtistStr},
-        {editSheet.imageDescrilab, &selection.oldImageDescStr},
-        {editSheet.copyrightlab, &selection.oldCopyrightStr},
-        {editSheet.commentslab, &selection.oldCommentStr},
-        {editSheet.keywordslab, &selection.oldKeywordStr},
-        {editSheet.cameraMakelab, &selection.oldCameraMakeStr},
-        {editSheet.cameraModelab, &selection.oldCameraModeStr},
-        {editSheet.cameraDatelab, &selection.oldCameraDateStr},
-        {editSheet.sheetLensMakelab, &selection.oldlensMakeStr},
-        {editSheet.sheetLensModellab, &selection.oldlenModelStr},
-        {editSheet.lensSerialNumlab, &selection.oldlensSerialNumStr},
-        {editSheet.imageOrientationlab, &selection.oldimageOrientationStr},
-        {editSheet.imageISOSpeedlab, &selection.oldimageISOSpeedStr},
-        {editSheet.imageFNumberlab, &selection.oldimageFNumberStr},
-        {editSheet.imageFlen35mmlab, &selection.oldimageFlen35mmStr},
-        {editSheet.imageBrightlab, &selection.oldimageBrightStr},
-        {editSheet.imageAperturelab, &selection.oldimageApertureStr},
-        {editSheet.imageWhiteBalancelab, &selection.oldimageWhiteBalanceStr},
-        {editSheet.imageExpotimelab, &selection.oldimageExpotimeStr},
-        {editSheet.gpsAitlab, &selection.oldGpsAitStr},
-        {editSheet.gpsLatilab, &selection.oldGpsLatiStr},
-        {editSheet.gpsLongtlab, &selection.oldGpsLongtStr},
+        {titlelab, &d.selection.oldTitleStr},
+        {artistlab, &d.selection.oldArtistStr},
+        {imageDescrilab, &d.selection.oldImageDescStr},
+        {copyrightlab, &d.selection.oldCopyrightStr},
+        {commentslab, &d.selection.oldCommentStr},
+        {keywordslab, &d.selection.oldKeywordStr},
+        {cameraMakelab, &d.selection.oldCameraMakeStr},
+        {cameraModelab, &d.selection.oldCameraModeStr},
+        {cameraDatelab, &d.selection.oldCameraDateStr},
+        {sheetLensMakelab, &d.selection.oldlensMakeStr},
+        {sheetLensModellab, &d.selection.oldlenModelStr},
+        {lensSerialNumlab, &d.selection.oldlensSerialNumStr},
+        {imageOrientationlab, &d.selection.oldimageOrientationStr},
+        {imageISOSpeedlab, &d.selection.oldimageISOSpeedStr},
+        {imageFNumberlab, &d.selection.oldimageFNumberStr},
+        {imageFlen35mmlab, &d.selection.oldimageFlen35mmStr},
+        {imageBrightlab, &d.selection.oldimageBrightStr},
+        {imageAperturelab, &d.selection.oldimageApertureStr},
+        {imageWhiteBalancelab, &d.selection.oldimageWhiteBalanceStr},
+        {imageExpotimelab, &d.selection.oldimageExpotimeStr},
+        {gpsAitlab, &d.selection.oldGpsAitStr},
+        {gpsLatilab, &d.selection.oldGpsLatiStr},
+        {gpsLongtlab, &d.selection.oldGpsLongtStr},
     };
     for (const auto &[field, value] : fields) {
         field->setText(*value);
@@ -148,136 +148,136 @@ void AppDelegate::fillEditFieldsFromRememberedValues() {
     }
     // A photo with its lens model only in "{ExifAux}" shows that one, while the
     // remembered model stays "" (so an apply writes it into "{Exif}" too).
-    if (selection.oldlenModelStr.isEmpty()) {
+    if (d.selection.oldlenModelStr.isEmpty()) {
         LocalPhotoPanels panels;
-        fillPanelsFromProperties(panels, selection.currentExifDictionary);
-        editSheet.sheetLensModellab->setText(panels.lensModelFieldText);
+        fillPanelsFromProperties(panels, d.selection.currentExifDictionary);
+        sheetLensModellab->setText(panels.lensModelFieldText);
     }
 }
 
-void AppDelegate::StartEditViewAction() {
-    auto *sheet = qobject_cast<QDialog *>(editSheet.eidtMetaWindow);
+void EditSheetPart::StartEditViewAction() {
+    auto *sheet = qobject_cast<QDialog *>(eidtMetaWindow);
     if (!sheet)
         return;
-    editSheet.basicInfoChange = false;
-    editSheet.cameraInfoChange = false;
-    editSheet.gpsInfoChange = false;
-    if (cameraIsSource()) {
+    basicInfoChange = false;
+    cameraInfoChange = false;
+    gpsInfoChange = false;
+    if (d.cameraWindow.cameraIsSource()) {
         // Camera photos have no values shown here: the sheet opens empty, and only what
         // the user types is written to them.
-        for (QLineEdit *field : {editSheet.titlelab,
-                                 editSheet.artistlab,
-                                 editSheet.imageDescrilab,
-                                 editSheet.copyrightlab,
-                                 editSheet.commentslab,
-                                 editSheet.keywordslab,
-                                 editSheet.cameraMakelab,
-                                 editSheet.cameraModelab,
-                                 editSheet.cameraDatelab,
-                                 editSheet.sheetLensMakelab,
-                                 editSheet.sheetLensModellab,
-                                 editSheet.lensSerialNumlab,
-                                 editSheet.imageOrientationlab,
-                                 editSheet.imageISOSpeedlab,
-                                 editSheet.imageFNumberlab,
-                                 editSheet.imageFlen35mmlab,
-                                 editSheet.imageBrightlab,
-                                 editSheet.imageAperturelab,
-                                 editSheet.imageWhiteBalancelab,
-                                 editSheet.imageExpotimelab,
-                                 editSheet.gpsAitlab,
-                                 editSheet.gpsLatilab,
-                                 editSheet.gpsLongtlab})
+        for (QLineEdit *field : {titlelab,
+                                 artistlab,
+                                 imageDescrilab,
+                                 copyrightlab,
+                                 commentslab,
+                                 keywordslab,
+                                 cameraMakelab,
+                                 cameraModelab,
+                                 cameraDatelab,
+                                 sheetLensMakelab,
+                                 sheetLensModellab,
+                                 lensSerialNumlab,
+                                 imageOrientationlab,
+                                 imageISOSpeedlab,
+                                 imageFNumberlab,
+                                 imageFlen35mmlab,
+                                 imageBrightlab,
+                                 imageAperturelab,
+                                 imageWhiteBalancelab,
+                                 imageExpotimelab,
+                                 gpsAitlab,
+                                 gpsLatilab,
+                                 gpsLongtlab})
             field->clear();
-        editSheet.sheetLocationCitylab->setText(QString());
-        editSheet.editMetaMapView->hide();
+        sheetLocationCitylab->setText(QString());
+        editMetaMapView->hide();
         sheet->open();
-        editSheet.titlelab->setFocus();
+        titlelab->setFocus();
         return;
     }
-    rememberVideoValues(*this);
+    rememberVideoValues(d);
     // Texts typed before a Cancel are not kept: the sheet always opens on the photo's values.
     fillEditFieldsFromRememberedValues();
-    editSheet.sheetLocationCitylab->setText(
-        selection.currentLocationStr.isEmpty() ? QStringLiteral("") : selection.currentLocationStr);
+    sheetLocationCitylab->setText(
+        d.selection.currentLocationStr.isEmpty() ? QStringLiteral("") : d.selection.currentLocationStr);
     bool okLat = false, okLon = false;
-    const double lat = selection.oldGpsLatiStr.toDouble(&okLat);
-    const double lon = selection.oldGpsLongtStr.toDouble(&okLon);
+    const double lat = d.selection.oldGpsLatiStr.toDouble(&okLat);
+    const double lon = d.selection.oldGpsLongtStr.toDouble(&okLon);
     if (okLat && okLon)
-        previewOnMap(editSheet.editMetaMapView, lat, lon);
+        previewOnMap(editMetaMapView, lat, lon);
     else
-        editSheet.editMetaMapView->hide();
+        editMetaMapView->hide();
     sheet->open();
-    editSheet.titlelab->setFocus();
+    titlelab->setFocus();
 }
 
-void AppDelegate::HideEditViewAction() {
-    if (editSheet.eidtMetaWindow)
-        editSheet.eidtMetaWindow->hide();
+void EditSheetPart::HideEditViewAction() {
+    if (eidtMetaWindow)
+        eidtMetaWindow->hide();
 }
 
-void AppDelegate::ClickEditPhotoExifDataMenuAction() {
-    if (!blocalMode) {
-        StartPhotoLibEditViewAction();
+void EditSheetPart::ClickEditPhotoExifDataMenuAction() {
+    if (!d.blocalMode) {
+        d.libraryPanels.StartPhotoLibEditViewAction();
         return;
     }
     StartEditViewAction();
 }
 
-bool AppDelegate::control(QObject *control) {
-    if (isOneOf(control, {editSheet.titlelab, editSheet.artistlab, editSheet.imageDescrilab,
-                          editSheet.copyrightlab, editSheet.commentslab, editSheet.keywordslab}))
-        editSheet.basicInfoChange = true;
-    else if (isOneOf(control, {editSheet.cameraMakelab, editSheet.cameraModelab,
-                               editSheet.cameraDatelab, editSheet.sheetLensMakelab,
-                               editSheet.sheetLensModellab, editSheet.lensSerialNumlab,
-                               editSheet.imageOrientationlab, editSheet.imageISOSpeedlab,
-                               editSheet.imageFNumberlab, editSheet.imageFlen35mmlab,
-                               editSheet.imageBrightlab, editSheet.imageAperturelab,
-                               editSheet.imageWhiteBalancelab, editSheet.imageExpotimelab}))
-        editSheet.cameraInfoChange = true;
+bool EditSheetPart::control(QObject *control) {
+    if (isOneOf(control, {titlelab, artistlab, imageDescrilab,
+                          copyrightlab, commentslab, keywordslab}))
+        basicInfoChange = true;
+    else if (isOneOf(control, {cameraMakelab, cameraModelab,
+                               cameraDatelab, sheetLensMakelab,
+                               sheetLensModellab, lensSerialNumlab,
+                               imageOrientationlab, imageISOSpeedlab,
+                               imageFNumberlab, imageFlen35mmlab,
+                               imageBrightlab, imageAperturelab,
+                               imageWhiteBalancelab, imageExpotimelab}))
+        cameraInfoChange = true;
     // Entering a position field marks nothing: only a typed change counts for the
     // position, so a click never rewrites the photo's "{GPS}".
     return true;
 }
 
-void AppDelegate::controlTextDidChange(QObject *field) {
-    if (libraryControlTextDidChange(field))
+void EditSheetPart::controlTextDidChange(QObject *field) {
+    if (d.libraryPanels.libraryControlTextDidChange(field))
         return;
     control(field);
-    if (!isOneOf(field, {editSheet.gpsLatilab, editSheet.gpsLongtlab}))
+    if (!isOneOf(field, {gpsLatilab, gpsLongtlab}))
         return;
-    editSheet.gpsInfoChange = true;
+    gpsInfoChange = true;
     // A half-typed position is not previewed; 0, 0 would only mislead.
     QString problem;
     const auto position =
-        parseGpsPosition(editSheet.gpsLatilab->text(), editSheet.gpsLongtlab->text(), &problem);
+        parseGpsPosition(gpsLatilab->text(), gpsLongtlab->text(), &problem);
     if (!position)
         return;
-    selection.currentCoords = QPointF(position->latitude, position->longitude);
-    mainWindow.bMapPreview = true;
-    previewOnMap(editSheet.editMetaMapView, position->latitude, position->longitude);
-    previewOnMap(mainWindow.currentlocalMapView, position->latitude, position->longitude);
+    d.selection.currentCoords = QPointF(position->latitude, position->longitude);
+    d.mainWindow.bMapPreview = true;
+    previewOnMap(editMetaMapView, position->latitude, position->longitude);
+    previewOnMap(d.mainWindow.currentlocalMapView, position->latitude, position->longitude);
 }
 
-void AppDelegate::ClickApplyChangeAction() {
-    auto *sheet = qobject_cast<QDialog *>(editSheet.eidtMetaWindow);
+void EditSheetPart::ClickApplyChangeAction() {
+    auto *sheet = qobject_cast<QDialog *>(eidtMetaWindow);
     if (!sheet)
         return;
-    const bool camera = cameraIsSource();
-    const EditSheetTexts fields = fieldTexts(*this);
+    const bool camera = d.cameraWindow.cameraIsSource();
+    const EditSheetTexts fields = fieldTexts(d);
     // A camera photo has no remembered values: every field with a text is written to it,
     // and an empty field leaves its tag as the photo has it.
-    const EditSheetTexts remembered = camera ? EditSheetTexts{} : rememberedTexts(*this);
+    const EditSheetTexts remembered = camera ? EditSheetTexts{} : rememberedTexts(d);
     const EditSheetGroups groups =
         camera ? EditSheetGroups{true, true, true}
-               : EditSheetGroups{editSheet.basicInfoChange, editSheet.cameraInfoChange,
-                                 editSheet.gpsInfoChange};
+               : EditSheetGroups{basicInfoChange, cameraInfoChange,
+                                 gpsInfoChange};
     const QStringList problems = editSheetProblems(fields, remembered, groups);
     if (!problems.isEmpty()) {
         // Nothing is written; the sheet stays open so the value can be corrected.
-        beginAlertSheet(sheet, tr("Invalid value"), problems.join(QLatin1Char('\n')), {tr(" Ok ")},
-                        [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+        beginAlertSheet(sheet, AppDelegate::tr("Invalid value"), problems.join(QLatin1Char('\n')), {AppDelegate::tr(" Ok ")},
+                        [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
         return;
     }
     sheet->hide();
@@ -297,8 +297,8 @@ void AppDelegate::ClickApplyChangeAction() {
     }
     if (camera) {
         // Camera photos: their downloaded copies are rewritten in place.
-        QPointer<AppDelegate> self(this);
-        withCameraCopies(
+        QPointer<AppDelegate> self(&d);
+        d.cameraWindow.withCameraCopies(
             [self, options](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
                 if (!self)
                     return;
@@ -310,9 +310,9 @@ void AppDelegate::ClickApplyChangeAction() {
             });
         return;
     }
-    const QList<IKImageItemPtr> items = selectedLocalItems();
-    const bool overwrite = preferences.overwrite;
-    startRecipeJob(items, overwrite, options, [this](const WriteRecipeReport &report, bool) {
-        finishJob(jobReportFromRecipe(report));
+    const QList<IKImageItemPtr> items = d.selectedLocalItems();
+    const bool overwrite = d.preferences.overwrite;
+    d.startRecipeJob(items, overwrite, options, [this](const WriteRecipeReport &report, bool) {
+        d.finishJob(jobReportFromRecipe(report));
     });
 }

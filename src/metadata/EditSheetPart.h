@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/PartBasics.h"
+
 class PKMapView;
 class QLabel;
 class QLineEdit;
@@ -7,6 +9,8 @@ class QWidget;
 
 // The edit sheet: its fields, its map and which of its groups the user changed.
 struct EditSheetPart {
+    AppDelegate &d;
+
     QWidget *eidtMetaWindow = nullptr; // a QDialog, shown as a sheet
     QLineEdit *titlelab = nullptr, *artistlab = nullptr, *imageDescrilab = nullptr,
               *copyrightlab = nullptr, *commentslab = nullptr, *keywordslab = nullptr;
@@ -21,4 +25,16 @@ struct EditSheetPart {
     QLabel *sheetLocationCitylab = nullptr;
     PKMapView *editMetaMapView = nullptr;
     bool basicInfoChange = false, cameraInfoChange = false, gpsInfoChange = false;
+
+    // Edit sheet and GPS window.
+    void StartEditViewAction();
+    void HideEditViewAction();
+    void ClickApplyChangeAction();
+    void ClickEditPhotoExifDataMenuAction();
+    // Text delegates of the edit fields: mark the edited group and preview typed positions.
+    void controlTextDidChange(QObject *field);
+    // Editing of a field begins (textShouldBeginEditing); always answers true.
+    bool control(QObject *control);
+    // Puts the values remembered for the selected photo into the edit sheet's fields.
+    void fillEditFieldsFromRememberedValues();
 };

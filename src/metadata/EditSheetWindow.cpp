@@ -25,7 +25,7 @@ class BeginEditingFilter : public QObject {
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override {
         if (event->type() == QEvent::FocusIn)
-            m_d.control(watched);
+            m_d.editSheet.control(watched);
         return false;
     }
 
@@ -58,7 +58,7 @@ QGroupBox *fieldGroup(AppDelegate &d, QWidget *parent, const QString &title,
         field->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         field->installEventFilter(filter);
         QObject::connect(field, &QLineEdit::textEdited, &d,
-                         [&d, field] { d.controlTextDidChange(field); });
+                         [&d, field] { d.editSheet.controlTextDidChange(field); });
         d.editSheet.*(row.outlet) = field;
         auto *label = new QLabel(AppDelegate::tr(row.label), box);
         label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
@@ -166,7 +166,7 @@ void buildEditSheetWindow(AppDelegate &d) {
     templateButton->setObjectName(QStringLiteral("editTemplateBtn"));
     templateButton->setAutoDefault(false);
     QObject::connect(templateButton, &QPushButton::clicked, &d,
-                     &AppDelegate::ExportTemplateDataToPlist);
+                     &AppDelegate::forward<&MetadataMenusPart::ExportTemplateDataToPlist>);
     buttons->addWidget(templateButton);
     buttons->addStretch(1);
     buttons->addWidget(cancel);
@@ -175,8 +175,8 @@ void buildEditSheetWindow(AppDelegate &d) {
     auto *outer = new QVBoxLayout(sheet);
     outer->addLayout(columns, 1);
     outer->addLayout(buttons);
-    QObject::connect(cancel, &QPushButton::clicked, &d, &AppDelegate::HideEditViewAction);
-    QObject::connect(apply, &QPushButton::clicked, &d, &AppDelegate::ClickApplyChangeAction);
+    QObject::connect(cancel, &QPushButton::clicked, &d, &AppDelegate::forward<&EditSheetPart::HideEditViewAction>);
+    QObject::connect(apply, &QPushButton::clicked, &d, &AppDelegate::forward<&EditSheetPart::ClickApplyChangeAction>);
     // Escape and the window's close button cancel, as Cancel does.
-    QObject::connect(sheet, &QDialog::rejected, &d, &AppDelegate::HideEditViewAction);
+    QObject::connect(sheet, &QDialog::rejected, &d, &AppDelegate::forward<&EditSheetPart::HideEditViewAction>);
 }

@@ -71,7 +71,7 @@ void showGpsWindow(AppDelegate &d) {
 // Photos on a camera open the window once their copies are here, showing the first copy.
 void openWithCameraCopies(AppDelegate &d, void (*open)(AppDelegate &, const QString &)) {
     QPointer<AppDelegate> self(&d);
-    d.withCameraCopies(
+    d.cameraWindow.withCameraCopies(
         [self, open](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
             if (!self)
                 return;
@@ -122,28 +122,28 @@ void offerToAddGps(AppDelegate &d, const QString &path) {
 
 } // namespace
 
-void AppDelegate::EditeGPSExifDataPhoto() {
-    if (!gpsWindow.changeGPSWindow)
+void GpsWindowPart::EditeGPSExifDataPhoto() {
+    if (!changeGPSWindow)
         return;
-    if (cameraIsSource())
-        return openWithCameraCopies(*this, openGpsForEditing);
-    if (selectedLocalItems().isEmpty()) {
-        datefeature::showNoSelectionSheet(*this);
+    if (d.cameraWindow.cameraIsSource())
+        return openWithCameraCopies(d, openGpsForEditing);
+    if (d.selectedLocalItems().isEmpty()) {
+        datefeature::showNoSelectionSheet(d);
         return;
     }
-    openGpsForEditing(*this, selection.currentChooseFilePath);
+    openGpsForEditing(d, d.selection.currentChooseFilePath);
 }
 
-void AppDelegate::AddGPSExifDataPhoto() {
-    if (!gpsWindow.changeGPSWindow)
+void GpsWindowPart::AddGPSExifDataPhoto() {
+    if (!changeGPSWindow)
         return;
-    if (cameraIsSource())
-        return openWithCameraCopies(*this, openGpsForAdding);
-    if (selectedLocalItems().isEmpty()) {
-        datefeature::showNoSelectionSheet(*this);
+    if (d.cameraWindow.cameraIsSource())
+        return openWithCameraCopies(d, openGpsForAdding);
+    if (d.selectedLocalItems().isEmpty()) {
+        datefeature::showNoSelectionSheet(d);
         return;
     }
-    openGpsForAdding(*this, selection.currentChooseFilePath);
+    openGpsForAdding(d, d.selection.currentChooseFilePath);
 }
 
 namespace {
@@ -190,44 +190,44 @@ void openGpsForAdding(AppDelegate &d, const QString &path) {
 
 } // namespace
 
-void AppDelegate::PreviewCurrentGPSInMap() {
+void GpsWindowPart::PreviewCurrentGPSInMap() {
     QString problem;
     const auto position =
-        parseGpsPosition(gpsWindow.latitudelab->text(), gpsWindow.longtitudelab->text(), &problem);
+        parseGpsPosition(latitudelab->text(), longtitudelab->text(), &problem);
     if (!position) {
-        beginAlertSheet(gpsWindow.changeGPSWindow, tr("Vaule Error"), problem, {tr(" Ok ")},
-                        [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+        beginAlertSheet(changeGPSWindow, AppDelegate::tr("Vaule Error"), problem, {AppDelegate::tr(" Ok ")},
+                        [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
         return;
     }
-    pinOnMap(gpsWindow.previewMapView, position->latitude, position->longitude);
+    pinOnMap(previewMapView, position->latitude, position->longitude);
 }
 
-void AppDelegate::ClickCancleSaveGPSAction() {
-    if (gpsWindow.changeGPSWindow)
-        gpsWindow.changeGPSWindow->hide();
+void GpsWindowPart::ClickCancleSaveGPSAction() {
+    if (changeGPSWindow)
+        changeGPSWindow->hide();
 }
 
-void AppDelegate::ClickSaveChangeGPSAction() {
-    if (!gpsWindow.changeGPSWindow)
+void GpsWindowPart::ClickSaveChangeGPSAction() {
+    if (!changeGPSWindow)
         return;
     auto refuse = [this](const QString &message, const QString &informative) {
         // Nothing is written; the window stays open so the value can be corrected.
-        beginAlertSheet(gpsWindow.changeGPSWindow, message, informative, {tr(" Ok ")},
-                        [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+        beginAlertSheet(changeGPSWindow, message, informative, {AppDelegate::tr(" Ok ")},
+                        [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
     };
-    for (QLineEdit *field : {gpsWindow.latitudelab, gpsWindow.longtitudelab, gpsWindow.timeStamplab,
-                             gpsWindow.dateStamplab})
+    for (QLineEdit *field : {latitudelab, longtitudelab, timeStamplab,
+                             dateStamplab})
         if (field->text().trimmed().isEmpty())
-            return refuse(tr("Vaule Error"), tr("Each value cannot be empty."));
+            return refuse(AppDelegate::tr("Vaule Error"), AppDelegate::tr("Each value cannot be empty."));
     QString problem;
     const auto position =
-        parseGpsPosition(gpsWindow.latitudelab->text(), gpsWindow.longtitudelab->text(), &problem);
+        parseGpsPosition(latitudelab->text(), longtitudelab->text(), &problem);
     if (!position)
-        return refuse(tr("Vaule Error"), problem);
+        return refuse(AppDelegate::tr("Vaule Error"), problem);
     const auto stamps =
-        parseGpsStamps(gpsWindow.dateStamplab->text(), gpsWindow.timeStamplab->text(), &problem);
+        parseGpsStamps(dateStamplab->text(), timeStamplab->text(), &problem);
     if (!stamps)
-        return refuse(tr("Vaule Error"), problem);
+        return refuse(AppDelegate::tr("Vaule Error"), problem);
 
     WriteRecipeOptions options;
     const GpsPosition where = *position;
@@ -263,27 +263,27 @@ void AppDelegate::ClickSaveChangeGPSAction() {
                 owner->finishJob(job);
             });
     };
-    gpsWindow.changeGPSWindow->hide();
-    if (cameraIsSource()) {
+    changeGPSWindow->hide();
+    if (d.cameraWindow.cameraIsSource()) {
         // Camera photos: their downloaded copies are rewritten in place.
-        QPointer<AppDelegate> self(this);
-        withCameraCopies(
+        QPointer<AppDelegate> self(&d);
+        d.cameraWindow.withCameraCopies(
             [self, write](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
                 if (self)
                     write(*self, copies, false, failures);
             });
         return;
     }
-    write(*this, selectedLocalItems(), preferences.overwrite, {});
+    write(d, d.selectedLocalItems(), d.preferences.overwrite, {});
 }
 
-void AppDelegate::GetCityInfowithFileThreader(const IKImageItemPtr &item) {
-    selection.currentLocationStr = QStringLiteral("");
-    if (!mainWindow.geocoder)
-        mainWindow.geocoder = new ReverseGeocoder(this);
+void GpsWindowPart::GetCityInfowithFileThreader(const IKImageItemPtr &item) {
+    d.selection.currentLocationStr = QStringLiteral("");
+    if (!d.mainWindow.geocoder)
+        d.mainWindow.geocoder = new ReverseGeocoder(&d);
     std::weak_ptr<IKImageItem> weakItem = item;
-    mainWindow.geocoder->reverseGeocode(
-        selection.currentCoords.x(), selection.currentCoords.y(), this,
+    d.mainWindow.geocoder->reverseGeocode(
+        d.selection.currentCoords.x(), d.selection.currentCoords.y(), &d,
         [this, weakItem](const Placemark &place, const QString &error) {
             if (!error.isEmpty()) {
                 qCWarning(lcMetadata) << "Reverse geocoding failed==" << error;
@@ -299,9 +299,9 @@ void AppDelegate::GetCityInfowithFileThreader(const IKImageItemPtr &item) {
             if (name.isEmpty() || !target)
                 return;
             target->GPSLocationfileName = name;
-            gpsWindow.getLocation = true;
-            const QList<IKImageItemPtr> selected = selectedLocalItems();
+            getLocation = true;
+            const QList<IKImageItemPtr> selected = d.selectedLocalItems();
             if (!selected.isEmpty() && selected.first() == target)
-                selection.currentLocationStr = name;
+                d.selection.currentLocationStr = name;
         });
 }

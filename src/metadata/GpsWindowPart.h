@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/PartBasics.h"
+
 class PKMapView;
 class QLabel;
 class QLineEdit;
@@ -7,6 +9,8 @@ class QWidget;
 
 // The GPS window: position and stamp fields, its place line and its map.
 struct GpsWindowPart {
+    AppDelegate &d;
+
     QWidget *changeGPSWindow = nullptr; // a QDialog, application-modal
     QLineEdit *latitudelab = nullptr, *longtitudelab = nullptr, *altitudelab = nullptr,
               *dateStamplab = nullptr, *timeStamplab = nullptr;
@@ -14,4 +18,12 @@ struct GpsWindowPart {
     PKMapView *previewMapView = nullptr;
     bool getLocation = false;
     bool bAddGPS = false;
+
+    void EditeGPSExifDataPhoto();
+    void AddGPSExifDataPhoto();
+    void PreviewCurrentGPSInMap();
+    void ClickCancleSaveGPSAction();
+    void ClickSaveChangeGPSAction();
+    // Reverse-geocodes currentCoords into the item's place name.
+    void GetCityInfowithFileThreader(const IKImageItemPtr &item);
 };

@@ -112,7 +112,7 @@ void AppDelegate::showEditedPhotos(const WriteRecipeReport &report) {
     }
     // The panels and the edit sheet read the photo as now written.
     if (shownChanged && mainWindow.localImageBrowserView)
-        imageBrowserSelectionDidChange(mainWindow.localImageBrowserView);
+        mainWindow.imageBrowserSelectionDidChange(mainWindow.localImageBrowserView);
 }
 
 void AppDelegate::startPhotoJob(const QList<IKImageItemPtr> &items,

@@ -10,29 +10,29 @@
 #include <QMainWindow>
 #include <QPointer>
 
-void AppDelegate::ShowCameLensModel() {
-    if (!lensWindow.changelensWindow)
+void LensWindowPart::ShowCameLensModel() {
+    if (!changelensWindow)
         return;
-    if (!lensWindow.changelensWindow->isVisible() && window) {
-        lensWindow.changelensWindow->adjustSize();
-        lensWindow.changelensWindow->move(window->geometry().center() -
-                                          lensWindow.changelensWindow->rect().center());
+    if (!changelensWindow->isVisible() && d.window) {
+        changelensWindow->adjustSize();
+        changelensWindow->move(d.window->geometry().center() -
+                                          changelensWindow->rect().center());
     }
-    lensWindow.changelensWindow->show();
-    lensWindow.changelensWindow->raise();
-    lensWindow.changelensWindow->activateWindow();
-    lensWindow.lensMakelab->setFocus();
+    changelensWindow->show();
+    changelensWindow->raise();
+    changelensWindow->activateWindow();
+    lensMakelab->setFocus();
 }
 
-void AppDelegate::CancleCameLensModel() {
-    if (lensWindow.changelensWindow)
-        lensWindow.changelensWindow->hide();
+void LensWindowPart::CancleCameLensModel() {
+    if (changelensWindow)
+        changelensWindow->hide();
 }
 
-void AppDelegate::ChangeCameLensModel() {
-    const bool overwrite = preferences.overwrite;
-    const QString make = lensWindow.lensMakelab->text();
-    const QString model = lensWindow.lensModellab->text();
+void LensWindowPart::ChangeCameLensModel() {
+    const bool overwrite = d.preferences.overwrite;
+    const QString make = lensMakelab->text();
+    const QString model = lensModellab->text();
     WriteRecipeOptions options;
     options.change = [make, model](QVariantMap &working, const IKImageItem &) {
         QVariantMap exif = subDictionary(working, QStringLiteral("{Exif}"));
@@ -42,11 +42,11 @@ void AppDelegate::ChangeCameLensModel() {
         return true;
     };
     options.dates = WriteRecipeOptions::Dates::CopyFromSource;
-    if (cameraIsSource()) {
+    if (d.cameraWindow.cameraIsSource()) {
         // Camera photos: their downloaded copies are rewritten in place, quietly unless
         // some could not be.
-        QPointer<AppDelegate> self(this);
-        withCameraCopies(
+        QPointer<AppDelegate> self(&d);
+        d.cameraWindow.withCameraCopies(
             [self, options](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
                 if (!self)
                     return;
@@ -60,13 +60,13 @@ void AppDelegate::ChangeCameLensModel() {
                                   });
             });
     } else {
-        startRecipeJob(selectedLocalItems(), overwrite, options,
+        d.startRecipeJob(d.selectedLocalItems(), overwrite, options,
                        [this](const WriteRecipeReport &report, bool) {
                            JobReport job = jobReportFromRecipe(report);
                            job.sheetOnSuccess = false;
-                           finishJob(job);
+                           d.finishJob(job);
                        });
     }
-    if (lensWindow.changelensWindow)
-        lensWindow.changelensWindow->hide();
+    if (changelensWindow)
+        changelensWindow->hide();
 }

@@ -1,10 +1,19 @@
 #pragma once
 
+#include "app/PartBasics.h"
+
 class QLineEdit;
 class QWidget;
 
 // The camera lens window.
 struct LensWindowPart {
+    AppDelegate &d;
+
     QWidget *changelensWindow = nullptr;
     QLineEdit *lensMakelab = nullptr, *lensModellab = nullptr;
+
+    // Camera and lens window.
+    void ShowCameLensModel();
+    void CancleCameLensModel();
+    void ChangeCameLensModel();
 };

@@ -55,10 +55,10 @@ void exportSelected(AppDelegate &d, PlistExportKind kind) {
 
 } // namespace
 
-QString AppDelegate::editSheetFieldText(const char *outletName) const {
+QString MetadataMenusPart::editSheetFieldText(const char *outletName) const {
     const QString name = QLatin1String(outletName);
     const QWidget *sheet =
-        window ? window->findChild<QWidget *>(QStringLiteral("eidtMetaWindow")) : nullptr;
+        d.window ? d.window->findChild<QWidget *>(QStringLiteral("eidtMetaWindow")) : nullptr;
     const QWidget *field = sheet ? sheet->findChild<QWidget *>(name) : nullptr;
     if (!field)
         return {};
@@ -66,46 +66,46 @@ QString AppDelegate::editSheetFieldText(const char *outletName) const {
     return plain.isValid() ? plain.toString() : field->property("text").toString();
 }
 
-void AppDelegate::ExportTIFFtoPlistAction() {
-    exportSelected(*this, PlistExportKind::Tiff);
+void MetadataMenusPart::ExportTIFFtoPlistAction() {
+    exportSelected(d, PlistExportKind::Tiff);
 }
 
-void AppDelegate::ExportExiftoPlistAction() {
-    exportSelected(*this, PlistExportKind::Exif);
+void MetadataMenusPart::ExportExiftoPlistAction() {
+    exportSelected(d, PlistExportKind::Exif);
 }
 
-void AppDelegate::ExportExifAndIiFFDataToPlist() {
-    exportSelected(*this, PlistExportKind::ExifAndTiff);
+void MetadataMenusPart::ExportExifAndIiFFDataToPlist() {
+    exportSelected(d, PlistExportKind::ExifAndTiff);
 }
 
-void AppDelegate::ExportExifAndGPSDataToPlist() {
-    exportSelected(*this, PlistExportKind::ExifAndGps);
+void MetadataMenusPart::ExportExifAndGPSDataToPlist() {
+    exportSelected(d, PlistExportKind::ExifAndGps);
 }
 
-void AppDelegate::WriteExifDataToPlist() {
-    exportSelected(*this, PlistExportKind::AllMetadata);
+void MetadataMenusPart::WriteExifDataToPlist() {
+    exportSelected(d, PlistExportKind::AllMetadata);
 }
 
-void AppDelegate::ExportTemplateDataToPlist() {
+void MetadataMenusPart::ExportTemplateDataToPlist() {
     const PropertyList::OrderedDictionary dict =
         templateDictionary([this](const char *field) { return editSheetFieldText(field); });
     QString why;
-    const QString path = writeTemplatePlist(preferences.storagelocation, dict, &why);
+    const QString path = writeTemplatePlist(d.preferences.storagelocation, dict, &why);
     if (path.isEmpty()) {
-        reportExportFailure(*this, why);
+        reportExportFailure(d, why);
         return;
     }
-    revealExport(*this, path, preferences.storagelocation);
+    revealExport(d, path, d.preferences.storagelocation);
 }
 
-void AppDelegate::WriteSelectedItemsExifDataToPlist() {
+void MetadataMenusPart::WriteSelectedItemsExifDataToPlist() {
     QString why;
     const QString path =
-        writeShownPhotoPlist(preferences.storagelocation, selection.currentFileName,
-                             selection.currentExifDictionary, &why);
+        writeShownPhotoPlist(d.preferences.storagelocation, d.selection.currentFileName,
+                             d.selection.currentExifDictionary, &why);
     if (path.isEmpty()) {
-        reportExportFailure(*this, why);
+        reportExportFailure(d, why);
         return;
     }
-    revealExport(*this, path, preferences.storagelocation);
+    revealExport(d, path, d.preferences.storagelocation);
 }

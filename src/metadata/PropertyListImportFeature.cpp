@@ -72,7 +72,7 @@ void importPerPhoto(AppDelegate &d, QFileDialog *panel, int returnCode, PlistExp
         return datefeature::showNoSelectionSheet(d);
     const bool overwrite = d.preferences.overwrite;
     const PlistImportPlan plan =
-        planPerPhotoPlist(items, kind, file, d.editSheetFieldText("cameraDatelab"));
+        planPerPhotoPlist(items, kind, file, d.metadataMenus.editSheetFieldText("cameraDatelab"));
     if (plan.named.isEmpty()) {
         tell(d, AppDelegate::tr("None of the selected photos is in this property list."),
              AppDelegate::tr("The file holds the metadata of photos named: %1")
@@ -84,62 +84,62 @@ void importPerPhoto(AppDelegate &d, QFileDialog *panel, int returnCode, PlistExp
 
 } // namespace
 
-void AppDelegate::ImportTIFFtoPlistAction() {
-    openPlistPanel(*this, &AppDelegate::openPanelDidEnd10);
+void MetadataMenusPart::ImportTIFFtoPlistAction() {
+    openPlistPanel(d, &AppDelegate::forward<&MetadataMenusPart::openPanelDidEnd10>);
 }
 
-void AppDelegate::ImportExiFtoPlistAction() {
-    openPlistPanel(*this, &AppDelegate::openPanelDidEnd11);
+void MetadataMenusPart::ImportExiFtoPlistAction() {
+    openPlistPanel(d, &AppDelegate::forward<&MetadataMenusPart::openPanelDidEnd11>);
 }
 
-void AppDelegate::ImportExiFAndTiffPlistAction() {
-    openPlistPanel(*this, &AppDelegate::openPanelDidEnd12);
+void MetadataMenusPart::ImportExiFAndTiffPlistAction() {
+    openPlistPanel(d, &AppDelegate::forward<&MetadataMenusPart::openPanelDidEnd12>);
 }
 
-void AppDelegate::ImportExiFAndGPSPlistAction() {
-    openPlistPanel(*this, &AppDelegate::openPanelDidEnd16);
+void MetadataMenusPart::ImportExiFAndGPSPlistAction() {
+    openPlistPanel(d, &AppDelegate::forward<&MetadataMenusPart::openPanelDidEnd16>);
 }
 
-void AppDelegate::ImportMetaDataPlistAction() {
-    openPlistPanel(*this, &AppDelegate::openPanelDidEnd14);
+void MetadataMenusPart::ImportMetaDataPlistAction() {
+    openPlistPanel(d, &AppDelegate::forward<&MetadataMenusPart::openPanelDidEnd14>);
 }
 
-void AppDelegate::ImportTemplateDataPlistAction() {
-    openPlistPanel(*this, &AppDelegate::openPanelDidEnd13);
+void MetadataMenusPart::ImportTemplateDataPlistAction() {
+    openPlistPanel(d, &AppDelegate::forward<&MetadataMenusPart::openPanelDidEnd13>);
 }
 
-void AppDelegate::openPanelDidEnd10(QFileDialog *panel, int returnCode, void *) {
-    importPerPhoto(*this, panel, returnCode, PlistExportKind::Tiff);
+void MetadataMenusPart::openPanelDidEnd10(QFileDialog *panel, int returnCode, void *) {
+    importPerPhoto(d, panel, returnCode, PlistExportKind::Tiff);
 }
 
-void AppDelegate::openPanelDidEnd11(QFileDialog *panel, int returnCode, void *) {
-    importPerPhoto(*this, panel, returnCode, PlistExportKind::Exif);
+void MetadataMenusPart::openPanelDidEnd11(QFileDialog *panel, int returnCode, void *) {
+    importPerPhoto(d, panel, returnCode, PlistExportKind::Exif);
 }
 
-void AppDelegate::openPanelDidEnd12(QFileDialog *panel, int returnCode, void *) {
-    importPerPhoto(*this, panel, returnCode, PlistExportKind::ExifAndTiff);
+void MetadataMenusPart::openPanelDidEnd12(QFileDialog *panel, int returnCode, void *) {
+    importPerPhoto(d, panel, returnCode, PlistExportKind::ExifAndTiff);
 }
 
-void AppDelegate::openPanelDidEnd16(QFileDialog *panel, int returnCode, void *) {
-    importPerPhoto(*this, panel, returnCode, PlistExportKind::ExifAndGps);
+void MetadataMenusPart::openPanelDidEnd16(QFileDialog *panel, int returnCode, void *) {
+    importPerPhoto(d, panel, returnCode, PlistExportKind::ExifAndGps);
 }
 
-void AppDelegate::openPanelDidEnd14(QFileDialog *panel, int returnCode, void *) {
-    importPerPhoto(*this, panel, returnCode, PlistExportKind::AllMetadata);
+void MetadataMenusPart::openPanelDidEnd14(QFileDialog *panel, int returnCode, void *) {
+    importPerPhoto(d, panel, returnCode, PlistExportKind::AllMetadata);
 }
 
-void AppDelegate::openPanelDidEnd13(QFileDialog *panel, int returnCode, void *) {
+void MetadataMenusPart::openPanelDidEnd13(QFileDialog *panel, int returnCode, void *) {
     const QString path = chosenFile(panel, returnCode);
     if (path.isEmpty())
         return;
     const TemplatePlist tpl = loadTemplatePlist(path);
     if (!tpl.ok) {
-        tell(*this, tr("This template cannot be applied."), tpl.reason);
+        tell(d, AppDelegate::tr("This template cannot be applied."), tpl.reason);
         return;
     }
-    const QList<IKImageItemPtr> items = selectedLocalItems();
+    const QList<IKImageItemPtr> items = d.selectedLocalItems();
     if (items.isEmpty())
-        return datefeature::showNoSelectionSheet(*this);
-    const bool overwrite = preferences.overwrite;
-    startImport(*this, items, overwrite, templateOptions(tpl));
+        return datefeature::showNoSelectionSheet(d);
+    const bool overwrite = d.preferences.overwrite;
+    startImport(d, items, overwrite, templateOptions(tpl));
 }

@@ -53,7 +53,7 @@ void startRemoval(AppDelegate &d, MetadataRemoval removal, const QList<IKImageIt
 // it under the removal's prefix, and a result of an earlier run is never replaced.
 void runCameraRemoval(AppDelegate &d, MetadataRemoval removal) {
     QPointer<AppDelegate> self(&d);
-    d.withCameraCopies(
+    d.cameraWindow.withCameraCopies(
         [self, removal](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
             if (!self)
                 return;
@@ -69,7 +69,7 @@ void runCameraRemoval(AppDelegate &d, MetadataRemoval removal) {
 }
 
 void runRemoval(AppDelegate &d, MetadataRemoval removal) {
-    if (d.cameraIsSource())
+    if (d.cameraWindow.cameraIsSource())
         return runCameraRemoval(d, removal);
     const QList<IKImageItemPtr> items = d.selectedLocalItems();
     if (items.isEmpty()) {
@@ -82,30 +82,30 @@ void runRemoval(AppDelegate &d, MetadataRemoval removal) {
 
 } // namespace
 
-void AppDelegate::DeleteExifAndGPSData() {
-    runRemoval(*this, MetadataRemoval::ExifAndGps);
+void MetadataMenusPart::DeleteExifAndGPSData() {
+    runRemoval(d, MetadataRemoval::ExifAndGps);
 }
 
-void AppDelegate::DeleteAllPhotoMetadataData() {
-    runRemoval(*this, MetadataRemoval::AllMetadata);
+void MetadataMenusPart::DeleteAllPhotoMetadataData() {
+    runRemoval(d, MetadataRemoval::AllMetadata);
 }
 
-void AppDelegate::RemoveIPTCandTIFFTagsDataFromPhoto() {
-    runRemoval(*this, MetadataRemoval::IptcAndTiff);
+void MetadataMenusPart::RemoveIPTCandTIFFTagsDataFromPhoto() {
+    runRemoval(d, MetadataRemoval::IptcAndTiff);
 }
 
-void AppDelegate::RemoveTIFFTagsDataFromPhoto() {
-    runRemoval(*this, MetadataRemoval::Tiff);
+void MetadataMenusPart::RemoveTIFFTagsDataFromPhoto() {
+    runRemoval(d, MetadataRemoval::Tiff);
 }
 
-void AppDelegate::RemoveIPTCDataFromPhoto() {
-    runRemoval(*this, MetadataRemoval::Iptc);
+void MetadataMenusPart::RemoveIPTCDataFromPhoto() {
+    runRemoval(d, MetadataRemoval::Iptc);
 }
 
-void AppDelegate::RemoveExifDataFromPhoto() {
-    runRemoval(*this, MetadataRemoval::Exif);
+void MetadataMenusPart::RemoveExifDataFromPhoto() {
+    runRemoval(d, MetadataRemoval::Exif);
 }
 
-void AppDelegate::RemoveGPSDataFromPhoto() {
-    runRemoval(*this, MetadataRemoval::Gps);
+void MetadataMenusPart::RemoveGPSDataFromPhoto() {
+    runRemoval(d, MetadataRemoval::Gps);
 }

@@ -139,17 +139,17 @@ JobReport reportOf(const QList<IKImageItemPtr> &items, const QList<JobResult> &r
 
 Q_DECLARE_METATYPE(NamedCopy)
 
-void AppDelegate::ClickCopyPhotoTitleToFilenameAction() {
-    const QList<IKImageItemPtr> items = selectedLocalItems();
+void MetadataMenusPart::ClickCopyPhotoTitleToFilenameAction() {
+    const QList<IKImageItemPtr> items = d.selectedLocalItems();
     if (items.isEmpty())
-        return datefeature::showNoSelectionSheet(*this);
-    const QString storage = preferences.storagelocation;
-    JobRunner *runner = startJob();
+        return datefeature::showNoSelectionSheet(d);
+    const QString storage = d.preferences.storagelocation;
+    JobRunner *runner = d.startJob();
     // Clashing names are numbered in list order.
     runner->setCommitInOrder(true);
-    connect(runner, &JobRunner::finished, this,
+    d.connect(runner, &JobRunner::finished, &d,
             [this, items, storage](const QList<JobResult> &results) {
-                finishJob(reportOf(items, results, storage));
+                d.finishJob(reportOf(items, results, storage));
             });
     const QStringList sources = currentPaths(items);
     runner->start(
@@ -160,7 +160,7 @@ void AppDelegate::ClickCopyPhotoTitleToFilenameAction() {
             QVariantMap properties;
             if (!readPhoto(sources[i], &bytes, &properties)) {
                 JobResult r;
-                r.reason = tr("not an image we can read");
+                r.reason = AppDelegate::tr("not an image we can read");
                 return r;
             }
             const QString title = subDictionary(properties, QStringLiteral("{IPTC}"))
@@ -175,22 +175,22 @@ void AppDelegate::ClickCopyPhotoTitleToFilenameAction() {
         commitCopies);
 }
 
-void AppDelegate::ClickCopyPhotoGPSNameToFilenameAction() {
-    gpsWindow.getLocation = false;
-    const QList<IKImageItemPtr> items = selectedLocalItems();
+void MetadataMenusPart::ClickCopyPhotoGPSNameToFilenameAction() {
+    d.gpsWindow.getLocation = false;
+    const QList<IKImageItemPtr> items = d.selectedLocalItems();
     if (items.isEmpty())
-        return datefeature::showNoSelectionSheet(*this);
-    const QString storage = preferences.storagelocation;
+        return datefeature::showNoSelectionSheet(d);
+    const QString storage = d.preferences.storagelocation;
     const QString root =
-        mainWindow.bImportLocalFolder ? QDir::cleanPath(mainWindow.bImportLocalPath) : QString();
+        d.mainWindow.bImportLocalFolder ? QDir::cleanPath(d.mainWindow.bImportLocalPath) : QString();
     // The place names the geocoder found, read here: workers never touch the items.
     QStringList places;
     for (const IKImageItemPtr &item : items)
         places << item->GPSLocationfileName;
-    JobRunner *runner = startJob();
+    JobRunner *runner = d.startJob();
     // Clashing names are numbered in list order.
     runner->setCommitInOrder(true);
-    connect(runner, &JobRunner::finished, this,
+    d.connect(runner, &JobRunner::finished, &d,
             [this, items, storage](const QList<JobResult> &results) {
                 JobReport job = reportOf(items, results, storage);
                 job.sheetOnSuccess = false;
@@ -199,16 +199,16 @@ void AppDelegate::ClickCopyPhotoGPSNameToFilenameAction() {
                     const NamedCopy copy = r.data.value<NamedCopy>();
                     withoutGps += copy.noGps ? 1 : 0;
                     if (copy.coords)
-                        selection.currentCoords = *copy.coords;
+                        d.selection.currentCoords = *copy.coords;
                 }
                 if (withoutGps == items.size()) {
                     beginAlertSheet(
-                        window, tr("No GPS data"),
-                        tr("Please select a photo that contains GPS data."), {tr(" Ok ")},
-                        [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
+                        d.window, AppDelegate::tr("No GPS data"),
+                        AppDelegate::tr("Please select a photo that contains GPS data."), {AppDelegate::tr(" Ok ")},
+                        [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
                     return;
                 }
-                finishJob(job);
+                d.finishJob(job);
             });
     const QStringList sources = currentPaths(items);
     runner->start(
@@ -219,14 +219,14 @@ void AppDelegate::ClickCopyPhotoGPSNameToFilenameAction() {
             QByteArray bytes;
             QVariantMap properties;
             if (!readPhoto(sources[i], &bytes, &properties)) {
-                r.reason = tr("not an image we can read");
+                r.reason = AppDelegate::tr("not an image we can read");
                 return r;
             }
             NamedCopy copy;
             if (!properties.contains(QStringLiteral("{GPS}"))) {
                 // One photo without a position leaves the others of the batch to be named.
                 copy.noGps = true;
-                r.reason = tr("no GPS data");
+                r.reason = AppDelegate::tr("no GPS data");
                 r.data = QVariant::fromValue(copy);
                 return r;
             }

@@ -37,8 +37,8 @@ void buildSingleDateWindow(AppDelegate &d) {
     buttons->addWidget(fileDates);
     buttons->addWidget(save);
     column->addLayout(buttons);
-    QObject::connect(cancel, &QPushButton::clicked, &d, &AppDelegate::ClickDateChangedCancelAction);
+    QObject::connect(cancel, &QPushButton::clicked, &d, &AppDelegate::forward<&DateWindowsPart::ClickDateChangedCancelAction>);
     QObject::connect(fileDates, &QPushButton::clicked, &d,
-                     &AppDelegate::ClickCreatedDateChangedSaveAction);
-    QObject::connect(save, &QPushButton::clicked, &d, &AppDelegate::ClickDateChangedSaveAction);
+                     &AppDelegate::forward<&DateWindowsPart::ClickCreatedDateChangedSaveAction>);
+    QObject::connect(save, &QPushButton::clicked, &d, &AppDelegate::forward<&DateWindowsPart::ClickDateChangedSaveAction>);
 }

@@ -56,9 +56,9 @@ Change plain(bool (*f)(QVariantMap &)) {
 
 } // namespace
 
-void AppDelegate::ClickCopyTIFFandIPTCtoExifAction() {
+void MetadataMenusPart::ClickCopyTIFFandIPTCtoExifAction() {
     // Each written photo takes its own new camera date as its file dates.
-    runTagCopy(*this, {plain(copyTiffDateToExif), QStringLiteral("{TIFF}"), true, false, true},
+    runTagCopy(d, {plain(copyTiffDateToExif), QStringLiteral("{TIFF}"), true, false, true},
                [](const WriteRecipeReport &report) {
                    for (const WriteRecipeResult &r : report.photos) {
                        if (!r.written)
@@ -76,52 +76,52 @@ void AppDelegate::ClickCopyTIFFandIPTCtoExifAction() {
                });
 }
 
-void AppDelegate::ClickCopyExiftoTIFFandIPTCAction() {
-    runTagCopy(*this, {plain(copyExifDateToTiff), QStringLiteral("{IPTC}"), false, false, true});
+void MetadataMenusPart::ClickCopyExiftoTIFFandIPTCAction() {
+    runTagCopy(d, {plain(copyExifDateToTiff), QStringLiteral("{IPTC}"), false, false, true});
 }
 
-void AppDelegate::ClickCopyTitletoCaptionAction() {
-    runTagCopy(*this, {plain(copyTitleToCaption), QStringLiteral("{IPTC}")});
+void MetadataMenusPart::ClickCopyTitletoCaptionAction() {
+    runTagCopy(d, {plain(copyTitleToCaption), QStringLiteral("{IPTC}")});
 }
 
-void AppDelegate::ClickCopyKeywordstoCaptionAction() {
-    runTagCopy(*this, {plain(copyKeywordsToCaption), QStringLiteral("{IPTC}")});
+void MetadataMenusPart::ClickCopyKeywordstoCaptionAction() {
+    runTagCopy(d, {plain(copyKeywordsToCaption), QStringLiteral("{IPTC}")});
 }
 
-void AppDelegate::ClickCopyCaptionToTitleAction() {
-    runTagCopy(*this, {plain(copyCaptionToTitle), QStringLiteral("{IPTC}")});
+void MetadataMenusPart::ClickCopyCaptionToTitleAction() {
+    runTagCopy(d, {plain(copyCaptionToTitle), QStringLiteral("{IPTC}")});
 }
 
-void AppDelegate::ClickAddPersonShownAction() {
-    if (selectedLocalItems().isEmpty())
-        return datefeature::showNoSelectionSheet(*this);
+void MetadataMenusPart::ClickAddPersonShownAction() {
+    if (d.selectedLocalItems().isEmpty())
+        return datefeature::showNoSelectionSheet(d);
     // The persons are the user's to give: asked in a sheet, written when it is accepted.
-    auto *ask = new QInputDialog(window);
+    auto *ask = new QInputDialog(d.window);
     ask->setObjectName(QStringLiteral("addPersonsShownSheet"));
     ask->setAttribute(Qt::WA_DeleteOnClose);
     ask->setWindowModality(Qt::WindowModal);
-    ask->setWindowTitle(tr("Add Persons Shown"));
-    ask->setLabelText(tr("Persons shown in the selected photos (separated by commas):"));
-    QObject::connect(ask, &QInputDialog::textValueSelected, this,
+    ask->setWindowTitle(AppDelegate::tr("Add Persons Shown"));
+    ask->setLabelText(AppDelegate::tr("Persons shown in the selected photos (separated by commas):"));
+    QObject::connect(ask, &QInputDialog::textValueSelected, &d,
                      [this](const QString &text) { addPersonsShownDidEnd(parsePersonList(text)); });
     ask->open();
 }
 
-void AppDelegate::addPersonsShownDidEnd(const QStringList &persons) {
+void MetadataMenusPart::addPersonsShownDidEnd(const QStringList &persons) {
     if (persons.isEmpty())
         return;
-    runTagCopy(*this, {[persons](QVariantMap &working, const IKImageItem &) {
+    runTagCopy(d, {[persons](QVariantMap &working, const IKImageItem &) {
                            return setPersonsShown(working, persons);
                        },
                        QStringLiteral("{IPTC}")});
 }
 
-void AppDelegate::ClickCopyPersonShownToKeywordsAction() {
-    runTagCopy(*this, {plain(copyPersonsToKeywords), QStringLiteral("{IPTC}")});
+void MetadataMenusPart::ClickCopyPersonShownToKeywordsAction() {
+    runTagCopy(d, {plain(copyPersonsToKeywords), QStringLiteral("{IPTC}")});
 }
 
-void AppDelegate::ClickCopyCameraDateToTitleAction() {
-    runTagCopy(*this, {[](QVariantMap &working, const IKImageItem &item) {
+void MetadataMenusPart::ClickCopyCameraDateToTitleAction() {
+    runTagCopy(d, {[](QVariantMap &working, const IKImageItem &item) {
                            // The photo's own file, never its RAW stand-in.
                            return copyCameraDateToTitle(working,
                                                         FileDates::creationDate(item.filePath));
@@ -129,15 +129,15 @@ void AppDelegate::ClickCopyCameraDateToTitleAction() {
                        QStringLiteral("{IPTC}")});
 }
 
-void AppDelegate::ClickCopyFileNameToTitleAction() {
-    runTagCopy(*this, {[](QVariantMap &working, const IKImageItem &item) {
+void MetadataMenusPart::ClickCopyFileNameToTitleAction() {
+    runTagCopy(d, {[](QVariantMap &working, const IKImageItem &item) {
                            return copyFileNameToTitle(working, item.fileName);
                        },
                        QStringLiteral("{IPTC}"), true});
 }
 
-void AppDelegate::ClickCopyFileNameToCommentsAction() {
-    runTagCopy(*this, {[](QVariantMap &working, const IKImageItem &item) {
+void MetadataMenusPart::ClickCopyFileNameToCommentsAction() {
+    runTagCopy(d, {[](QVariantMap &working, const IKImageItem &item) {
                            return copyFileNameToComment(working, item.fileName);
                        },
                        QStringLiteral("{TIFF}"), true, true, false});

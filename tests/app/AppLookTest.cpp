@@ -113,8 +113,8 @@ TEST_F(AppLook, TheApplicationDrawsWithFusionAndOurPalette) {
 }
 
 TEST_F(AppLook, EveryWindowAndSheetHasTheApplicationsPalette) {
-    d->ShowPreferenceSetting();
-    d->ClickAbout();
+    d->preferencesWindow.ShowPreferenceSetting();
+    d->mainWindow.ClickAbout();
     QPointer<QMessageBox> sheet =
         beginAlertSheet(d->window, "A question", "Details", {"OK"}, [](QMessageBox *, int) {});
     ASSERT_TRUE(sheet);
@@ -135,8 +135,8 @@ TEST_F(AppLook, EveryWindowAndSheetHasTheApplicationsPalette) {
 }
 
 TEST_F(AppLook, EveryControlWithTextReadsOnItsGround) {
-    d->ShowPreferenceSetting();
-    d->ClickAbout();
+    d->preferencesWindow.ShowPreferenceSetting();
+    d->mainWindow.ClickAbout();
     QPointer<QMessageBox> sheet = beginAlertSheet(
         d->window, "A question", "Details", {"OK"}, [](QMessageBox *, int) {}, "Do not ask again");
     ASSERT_TRUE(sheet);
@@ -149,7 +149,7 @@ TEST_F(AppLook, EveryControlWithTextReadsOnItsGround) {
 
 TEST_F(AppLook, ThePreferencesChoicesDrawLightTextOnTheirWindow) {
     // They once drew white text from a style sheet on whatever ground the window had.
-    d->ShowPreferenceSetting();
+    d->preferencesWindow.ShowPreferenceSetting();
     for (QAbstractButton *box : std::initializer_list<QAbstractButton *>{
              d->preferencesWindow.overwritePhotoBtn, d->preferencesWindow.unoverwritePhotoBtn,
              d->preferencesWindow.compressStampPhotoBtn,
@@ -175,7 +175,7 @@ TEST_F(AppLook, TheProgramHasItsIconAtEachSize) {
 }
 
 TEST_F(AppLook, AboutSaysTheVersionTheBuildWasMadeAs) {
-    d->ClickAbout();
+    d->mainWindow.ClickAbout();
     ASSERT_TRUE(d->mainWindow.aboutWindow->isVisible());
     auto *version = d->mainWindow.aboutWindow->findChild<QLabel *>("aboutVersionlab");
     ASSERT_NE(version, nullptr);

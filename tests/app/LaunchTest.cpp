@@ -153,7 +153,7 @@ TEST_F(Launch, AStoredFontThatIsNotInstalledGivesWayToTheDesktopFont) {
     // The store keeps the name: the font may be installed later.
     EXPECT_EQ(userDefaults()->value("fontName").toString(), "Lucida Grande");
     // A Cancel in the preferences window reads the store again, and falls back again.
-    d->CancelPreferenceSetting();
+    d->preferencesWindow.CancelPreferenceSetting();
     EXPECT_EQ(d->preferences.currentFontname, defaultFontFamily());
 }
 

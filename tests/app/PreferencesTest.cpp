@@ -29,7 +29,7 @@ class PreferencesWindowTest : public ::testing::Test {
         Workspace::setUrlOpener([](const QUrl &) { return true; });
         d = std::make_unique<AppDelegate>();
         d->launch();
-        d->ShowPreferenceSetting();
+        d->preferencesWindow.ShowPreferenceSetting();
     }
     void TearDown() override {
         d.reset();
@@ -38,7 +38,7 @@ class PreferencesWindowTest : public ::testing::Test {
 
     // The user picks `folder` in the folder chooser.
     void chooseFolder(const QString &folder) {
-        d->ChangeStoreLocation();
+        d->preferencesWindow.ChangeStoreLocation();
         ASSERT_TRUE(d->preferencesWindow.theChangePanel);
         d->preferencesWindow.theChangePanel->setDirectory(QFileInfo(folder).absolutePath());
         d->preferencesWindow.theChangePanel->selectFile(folder);
@@ -109,7 +109,7 @@ TEST_F(PreferencesWindowTest, ExclusiveChoicesAreRadioButtonsThatUntickEachOther
     }
     d->preferencesWindow.postionBtn->button("Lower right corner")->click();
     d->preferencesWindow.dateFormatBtn->button("YYYY/MM/DD HH:MM")->click();
-    d->ResetPreferenceSetting();
+    d->preferencesWindow.ResetPreferenceSetting();
     // Stored as the pop-ups stored them, so that earlier settings read back.
     EXPECT_EQ(stored("Postion"), "Lower right corner");
     EXPECT_EQ(stored("Dateformat"), "YYYY/MM/DD HH:MM");
@@ -138,10 +138,10 @@ TEST_F(PreferencesWindowTest, OverwritingOriginalsIsConfirmedOnce) {
     EXPECT_FALSE(d->preferencesWindow.overwritePhotoBtn->isChecked());
     EXPECT_TRUE(d->preferencesWindow.unoverwritePhotoBtn->isChecked());
     EXPECT_FALSE(userDefaults()->contains("OverwriteOriginalsConfirmed"));
-    d->ResetPreferenceSetting();
+    d->preferencesWindow.ResetPreferenceSetting();
     EXPECT_EQ(stored("PhotoOverWrite"), "NO");
 
-    d->ShowPreferenceSetting();
+    d->preferencesWindow.ShowPreferenceSetting();
     d->preferencesWindow.overwritePhotoBtn->click();
     answer("Overwrite Originals");
     EXPECT_TRUE(d->preferencesWindow.overwritePhotoBtn->isChecked());
@@ -151,12 +151,12 @@ TEST_F(PreferencesWindowTest, OverwritingOriginalsIsConfirmedOnce) {
     d->preferencesWindow.unoverwritePhotoBtn->click();
     d->preferencesWindow.overwritePhotoBtn->click();
     EXPECT_EQ(question(), nullptr);
-    d->ResetPreferenceSetting();
+    d->preferencesWindow.ResetPreferenceSetting();
     EXPECT_EQ(stored("PhotoOverWrite"), "YES");
     d.reset();
     d = std::make_unique<AppDelegate>();
     d->launch();
-    d->ShowPreferenceSetting();
+    d->preferencesWindow.ShowPreferenceSetting();
     d->preferencesWindow.unoverwritePhotoBtn->click();
     d->preferencesWindow.overwritePhotoBtn->click();
     EXPECT_EQ(question(), nullptr);
@@ -168,7 +168,7 @@ TEST_F(PreferencesWindowTest, ShowingStoredOverwritingAsksNothing) {
     userDefaults()->setValue("PhotoOverWrite", "YES");
     d = std::make_unique<AppDelegate>();
     d->launch();
-    d->ShowPreferenceSetting();
+    d->preferencesWindow.ShowPreferenceSetting();
     EXPECT_TRUE(d->preferencesWindow.overwritePhotoBtn->isChecked());
     d->preferencesWindow.overwritePhotoBtn->click();
     EXPECT_EQ(question(), nullptr) << "the originals were already being replaced";
@@ -190,11 +190,11 @@ TEST_F(PreferencesWindowTest, SaveStoresEverySetting) {
     d->preferencesWindow.dateFormatBtn->setCurrentText("DD.MM.YYYY");
     QFont font("DejaVu Sans");
     font.setPointSize(22);
-    d->changeFont(font);
+    d->preferencesWindow.changeFont(font);
     EXPECT_EQ(d->preferencesWindow.showFontlab->text(), "DejaVu Sans 22");
     d->preferencesWindow.colorwell->setColor(Qt::red);
 
-    d->ResetPreferenceSetting();
+    d->preferencesWindow.ResetPreferenceSetting();
     EXPECT_FALSE(d->preferencesWindow.preferenceWindow->isVisible());
     EXPECT_EQ(stored("PhotoOverWrite"), "YES");
     EXPECT_EQ(stored("PhotoCompress"), "NO");
@@ -210,7 +210,7 @@ TEST_F(PreferencesWindowTest, SaveStoresEverySetting) {
     // Back to the defaults, and the colour is never stored: white again next launch.
     d->preferencesWindow.unoverwritePhotoBtn->click();
     d->preferencesWindow.compressStampPhotoBtn->click();
-    d->ResetPreferenceSetting();
+    d->preferencesWindow.ResetPreferenceSetting();
     EXPECT_EQ(stored("PhotoOverWrite"), "NO");
     EXPECT_EQ(stored("PhotoCompress"), "YES");
     d.reset();
@@ -237,10 +237,10 @@ TEST_F(PreferencesWindowTest, CancelPutsEveryControlBack) {
     d->preferencesWindow.dateFormatBtn->setCurrentText("YYYY.MM.DD");
     QFont font("DejaVu Serif");
     font.setPointSize(30);
-    d->changeFont(font);
+    d->preferencesWindow.changeFont(font);
     d->preferencesWindow.colorwell->setColor(Qt::blue);
 
-    d->CancelPreferenceSetting();
+    d->preferencesWindow.CancelPreferenceSetting();
     EXPECT_FALSE(d->preferencesWindow.preferenceWindow->isVisible());
     EXPECT_EQ(d->preferences.storagelocation, before);
     EXPECT_EQ(stored("storagePath"), before);
@@ -259,7 +259,7 @@ TEST_F(PreferencesWindowTest, CancelPutsEveryControlBack) {
     EXPECT_EQ(userDefaults()->allKeys(), storedBefore);
 
     // A Save after the Cancel stores what the controls now show.
-    d->ResetPreferenceSetting();
+    d->preferencesWindow.ResetPreferenceSetting();
     EXPECT_EQ(stored("storagePath"), before);
     EXPECT_EQ(stored("PhotoOverWrite"), "NO");
 }
@@ -274,7 +274,7 @@ TEST_F(PreferencesWindowTest, ClosingTheWindowIsACancel) {
 
 TEST_F(PreferencesWindowTest, CancelledFolderChooserChangesNothing) {
     const QString shown = d->preferencesWindow.storePathlab->text();
-    d->ChangeStoreLocation();
+    d->preferencesWindow.ChangeStoreLocation();
     ASSERT_TRUE(d->preferencesWindow.theChangePanel);
     QMetaObject::invokeMethod(d->preferencesWindow.theChangePanel.data(), "reject");
     QApplication::processEvents();
@@ -284,14 +284,14 @@ TEST_F(PreferencesWindowTest, CancelledFolderChooserChangesNothing) {
 TEST_F(PreferencesWindowTest, FontPanelStartsAtTheChosenFont) {
     QFont font("DejaVu Serif");
     font.setPointSize(20);
-    d->changeFont(font);
-    d->ShowFontPanelAction();
+    d->preferencesWindow.changeFont(font);
+    d->preferencesWindow.ShowFontPanelAction();
     ASSERT_TRUE(d->preferencesWindow.fontPanel);
     EXPECT_TRUE(d->preferencesWindow.fontPanel->isVisible());
     EXPECT_EQ(d->preferencesWindow.fontPanel->currentFont().family(), "DejaVu Serif");
     EXPECT_EQ(d->preferences.currentFontname, "DejaVu Serif")
         << "opening the panel changes nothing";
     EXPECT_EQ(d->preferences.currentFontSize, 20);
-    d->ResetPreferenceSetting();
+    d->preferencesWindow.ResetPreferenceSetting();
     EXPECT_FALSE(d->preferencesWindow.fontPanel->isVisible());
 }

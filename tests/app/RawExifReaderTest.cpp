@@ -74,7 +74,7 @@ TEST(RawExifReader, LogsTheTagsOfTheFixtures) {
     // Through the application object, which keeps the thumbnail flag.
     AppDelegate d;
     EXPECT_TRUE(
-        d.ReadExifDataFromPiture(fixturePath("IMG_1994.JPG")).contains("makeString====Canon"));
+        d.mainWindow.ReadExifDataFromPiture(fixturePath("IMG_1994.JPG")).contains("makeString====Canon"));
     EXPECT_TRUE(d.bhasThumImage);
 }
 

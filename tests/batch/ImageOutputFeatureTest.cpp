@@ -90,7 +90,7 @@ TEST_F(ImageOutputFeature, RecompressionNamesWhatGaveNoOutputInOneMessage) {
     const QString empty = dir.filePath("empty.jpg");
     ASSERT_TRUE(writeAll(empty, {}));
     show({park, video, empty});
-    d->CompressPhotosWithOptions("40%");
+    d->imageOutput.CompressPhotosWithOptions("40%");
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_FLOAT_EQ(d->preferences.currentCompressNum, 0.4f);
     EXPECT_EQ(outputs(), QStringList{"St James Park.jpg"}) << "a video gives no output";
@@ -131,7 +131,7 @@ TEST_F(ImageOutputFeature, ConversionRevealsOnlyWhenTheListsFirstItemIsSelected)
     const QString heic = copyFixture("IMG_3092.heic", dir.path());
     const QString wedding = copyFixture("wedding.jpg", dir.path());
     show({heic, wedding}, {1});
-    d->ClickConvertHEICtoJPEGAction();
+    d->imageOutput.ClickConvertHEICtoJPEGAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(outputs(), QStringList{"wedding.jpg"});
     EXPECT_TRUE(revealed.isEmpty());
@@ -141,7 +141,7 @@ TEST_F(ImageOutputFeature, ConversionRevealsOnlyWhenTheListsFirstItemIsSelected)
     openSheets().first()->close();
 
     show({heic, wedding});
-    d->ClickConvertHEICtoJPEGAction();
+    d->imageOutput.ClickConvertHEICtoJPEGAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(outputs(), (QStringList{"IMG_3092.jpg", "wedding (2).jpg", "wedding.jpg"}));
     ASSERT_EQ(revealed.size(), 1);
@@ -154,7 +154,7 @@ TEST_F(ImageOutputFeature, DateStampWithAndWithoutRecompressionAndOverwrite) {
     const QByteArray before = readAll(park);
     show({park});
     d->preferences.compress = false;
-    d->AddDateStampsOnPhotoAction();
+    d->imageOutput.AddDateStampsOnPhotoAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(outputs(), QStringList{"St James Park.tiff"});
     ASSERT_EQ(revealed.size(), 1);
@@ -162,7 +162,7 @@ TEST_F(ImageOutputFeature, DateStampWithAndWithoutRecompressionAndOverwrite) {
 
     d->preferences.compress = true;
     d->preferences.overwrite = true;
-    d->AddDateStampsOnPhotoAction();
+    d->imageOutput.AddDateStampsOnPhotoAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(outputs(), QStringList{"St James Park.tiff"}) << "the original took the result";
     EXPECT_NE(readAll(park), before);
@@ -185,7 +185,7 @@ TEST_F(ImageOutputFeature, PlaceStampNamesThePhotoWithoutAPosition) {
     ASSERT_TRUE(QFile::copy(park, second));
     const QString wedding = copyFixture("wedding.jpg", dir.path()); // no position
     show({park, wedding, second});
-    d->AddLocationPlaceOnPhotoAction();
+    d->imageOutput.AddLocationPlaceOnPhotoAction();
     EXPECT_TRUE(d->imageOutput.placeStampRunning);
     ASSERT_TRUE(waitFor([&] { return !d->imageOutput.placeStampRunning; }));
     ASSERT_TRUE(waitForJobs(*d));
@@ -203,14 +203,14 @@ TEST_F(ImageOutputFeature, PlaceStampNamesThePhotoWithoutAPosition) {
 TEST_F(ImageOutputFeature, ResizeEncodesAtTheLastRecompressionsQuality) {
     const QString park = copyFixture("St James Park.jpg", dir.path());
     show({park});
-    d->ResizePhotosWithOptions("1920 x 1080");
+    d->imageOutput.ResizePhotosWithOptions("1920 x 1080");
     ASSERT_TRUE(waitForJobs(*d));
     const QString atStart = out() + "/St James Park.jpg";
     ASSERT_TRUE(QFileInfo::exists(atStart));
     ASSERT_TRUE(QFile::rename(atStart, dir.filePath("resized at 0.9.jpg")));
-    d->CompressPhotosWithOptions("20%");
+    d->imageOutput.CompressPhotosWithOptions("20%");
     ASSERT_TRUE(waitForJobs(*d));
-    d->ResizePhotosWithOptions("1920 x 1080");
+    d->imageOutput.ResizePhotosWithOptions("1920 x 1080");
     ASSERT_TRUE(waitForJobs(*d));
     const QString after = out() + "/St James Park (2).jpg";
     EXPECT_EQ(decodeUprightFile(after).image.size(), QSize(1920, 1080));
@@ -219,10 +219,10 @@ TEST_F(ImageOutputFeature, ResizeEncodesAtTheLastRecompressionsQuality) {
 
 TEST_F(ImageOutputFeature, NothingSelectedDoesNothing) {
     show({copyFixture("wedding.jpg", dir.path())}, {5});
-    d->CompressPhotosWithOptions("80%");
-    d->ClickConvertHEICtoJPEGAction();
-    d->AddCopyrightOnPhotoAction();
-    d->AddLocationPlaceOnPhotoAction();
+    d->imageOutput.CompressPhotosWithOptions("80%");
+    d->imageOutput.ClickConvertHEICtoJPEGAction();
+    d->imageOutput.AddCopyrightOnPhotoAction();
+    d->imageOutput.AddLocationPlaceOnPhotoAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_FALSE(d->imageOutput.placeStampRunning);
     EXPECT_TRUE(outputs().isEmpty());
@@ -237,7 +237,7 @@ TEST_F(ImageOutputFeature, OfTwoOutputsOfOneNameTheFirstInTheListKeepsTheName) {
     ASSERT_TRUE(QFile::copy(fixturePath("IMG_3092.heic"), heic));
     ASSERT_TRUE(QFile::copy(fixturePath("Fritest.jpeg"), jpeg));
     show({heic, jpeg});
-    d->ClickConvertHEICtoJPEGAction();
+    d->imageOutput.ClickConvertHEICtoJPEGAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(decodeUprightFile(out() + "/IMG_1.jpg").image.size(), QSize(3024, 4032));
     EXPECT_EQ(decodeUprightFile(out() + "/IMG_1 (2).jpg").image.size(), QSize(1080, 601));

@@ -47,7 +47,7 @@ class LibraryNaming : public ::testing::TestWithParam<LibraryCase> {
         panel->setOption(QFileDialog::DontUseNativeDialog, true);
         panel->setFileMode(QFileDialog::AnyFile);
         panel->selectFile(lib);
-        d->openPanelDidEnd8(panel, 1);
+        d->mainWindow.openPanelDidEnd8(panel, 1);
         delete panel;
         QDeadlineTimer deadline(120000);
         while (!d->library.scanComplete && !deadline.hasExpired())
@@ -112,9 +112,9 @@ class LibraryNaming : public ::testing::TestWithParam<LibraryCase> {
         EXPECT_EQ(sqliteValue(db, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
     }
     void runTitleWindow(bool caption, const std::function<void()> &setUp) {
-        caption ? d->BatchChangePhotoCaptionAction() : d->BatchChangePhotoTitleAction();
+        caption ? d->namingWindows.BatchChangePhotoCaptionAction() : d->namingWindows.BatchChangePhotoTitleAction();
         setUp();
-        d->ClickSaveChangePhotoTitleAction();
+        d->namingWindows.ClickSaveChangePhotoTitleAction();
         ASSERT_TRUE(waitForJobs(*d));
     }
     QMessageBox *openSheet() {
@@ -180,10 +180,10 @@ TEST_P(LibraryNaming, TitlesCaptionsAndNamesReachDatabaseAndRecords) {
     // Names: custom text with the counter, counted over the selection.
     select({QStringLiteral("St James Park.jpg"), QStringLiteral("wedding.jpg")});
     d->mainWindow.photolibView->show();
-    d->ShowRenameWindowAction();
+    d->namingWindows.ShowRenameWindowAction();
     d->namingWindows.customNamelab->setText(QStringLiteral("Trip"));
     d->namingWindows.checkStartNumber->setChecked(true);
-    d->SaveChangesRenameWindowAction();
+    d->namingWindows.SaveChangesRenameWindowAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QString first = items[0]->fileName, second = items[1]->fileName;
     EXPECT_EQ(first, QStringLiteral("Trip000001.jpg"));
@@ -216,10 +216,10 @@ TEST_P(LibraryNaming, TemplatesReadTheRecordAndTheOriginalFile) {
     const QString title = record.fileTitle;
     ASSERT_FALSE(title.isEmpty());
     d->mainWindow.photolibView->show();
-    d->ShowRenameWindowAction();
+    d->namingWindows.ShowRenameWindowAction();
     d->namingWindows.metaFileNameBtn->click();
     d->namingWindows.filenameFormatstrlab->setText(QStringLiteral("{Title}"));
-    d->SaveChangesRenameWindowAction();
+    d->namingWindows.SaveChangesRenameWindowAction();
     ASSERT_TRUE(waitForJobs(*d));
     QString expected = title;
     for (const char *gone : {"{", "}", ",", "(", ")", "/"})
@@ -228,13 +228,13 @@ TEST_P(LibraryNaming, TemplatesReadTheRecordAndTheOriginalFile) {
     EXPECT_EQ(nameInDatabase(id), expected + QStringLiteral(".jpg"));
 
     // A custom name of two megabytes of accented letters is cut once to one file name.
-    d->ShowRenameWindowAction();
+    d->namingWindows.ShowRenameWindowAction();
     d->namingWindows.customerFileNameBtn->click();
     QString huge;
     for (int i = 0; i < 500000; ++i)
         huge += QStringLiteral("e\u0301 ");
     d->namingWindows.customNamelab->setText(huge);
-    d->SaveChangesRenameWindowAction();
+    d->namingWindows.SaveChangesRenameWindowAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QByteArray stored = nameInDatabase(id).toUtf8();
     EXPECT_TRUE(stored.startsWith("e\xcc\x81 e")) << stored.left(40).toStdString();
@@ -267,8 +267,8 @@ TEST_P(LibraryNaming, WhilePhotosRunsNothingStarts) {
     select({QStringLiteral("wedding.jpg")});
     const QByteArray before = sqliteDump(db);
     photos.heldBy << DatabaseHolder{4242, QStringLiteral("Photos"), QStringLiteral("lock")};
-    d->BatchChangePhotoTitleAction();
-    d->ClickSaveChangePhotoTitleAction();
+    d->namingWindows.BatchChangePhotoTitleAction();
+    d->namingWindows.ClickSaveChangePhotoTitleAction();
     EXPECT_EQ(d->runningJobCount(), 0);
     EXPECT_FALSE(d->namingWindows.batchTitleWindow->isVisible());
     QMessageBox *sheet = openSheet();
@@ -279,9 +279,9 @@ TEST_P(LibraryNaming, WhilePhotosRunsNothingStarts) {
     sheet->buttons().first()->click();
 
     d->mainWindow.photolibView->show();
-    d->ShowRenameWindowAction();
+    d->namingWindows.ShowRenameWindowAction();
     d->namingWindows.customNamelab->setText(QStringLiteral("Trip"));
-    d->SaveChangesRenameWindowAction();
+    d->namingWindows.SaveChangesRenameWindowAction();
     EXPECT_EQ(d->runningJobCount(), 0);
     EXPECT_TRUE(openSheet());
     EXPECT_FALSE(d->namingWindows.renameActionWindow->isVisible());

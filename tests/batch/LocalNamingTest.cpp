@@ -85,12 +85,12 @@ TEST_F(LocalNaming, CaptionTemplateWritesCaptionAndDescriptionAndKeepsTheRest) {
     const QByteArray original = readAll(park);
     const QJsonObject before = exiftoolJson(park);
     show({park});
-    d->BatchChangePhotoCaptionAction();
+    d->namingWindows.BatchChangePhotoCaptionAction();
     ASSERT_TRUE(d->namingWindows.batchTitleWindow->isVisible());
     d->namingWindows.useTagsAsTitleBtn->click();
     EXPECT_TRUE(d->namingWindows.changephotoTitle_PhotoTitleStrLab->isEnabled());
     d->namingWindows.changephotoTitle_PhotoTitleStrLab->setText("Trip/2019, {Title}");
-    d->ClickSaveChangePhotoTitleAction();
+    d->namingWindows.ClickSaveChangePhotoTitleAction();
     EXPECT_FALSE(d->namingWindows.batchTitleWindow->isVisible());
     ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject after = exiftoolJson(out("St James Park.jpg"));
@@ -110,7 +110,7 @@ TEST_F(LocalNaming, TitlesFromFileNamesAndEmptyTemplatesNameTheSkippedPhotos) {
     const QString park = copyFixture("St James Park.jpg", dir.filePath("in"));
     const QString wedding = copyFixture("wedding.jpg", dir.filePath("in"));
     show({park, wedding});
-    d->BatchChangePhotoTitleAction();
+    d->namingWindows.BatchChangePhotoTitleAction();
     choose(d->namingWindows.useFileNameAsTitlePopButton,
            "Add some Text to File Name as Photo Title");
     EXPECT_TRUE(
@@ -118,7 +118,7 @@ TEST_F(LocalNaming, TitlesFromFileNamesAndEmptyTemplatesNameTheSkippedPhotos) {
     EXPECT_FALSE(d->namingWindows.replaceTextFileNametoTitleLab->isVisibleTo(
         d->namingWindows.batchTitleWindow));
     d->namingWindows.addTextFileNametoTitleLab->setText("London");
-    d->ClickSaveChangePhotoTitleAction();
+    d->namingWindows.ClickSaveChangePhotoTitleAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(exiftoolJson(out("St James Park.jpg"))["ObjectName"].toString(),
               "London St James Park");
@@ -128,9 +128,9 @@ TEST_F(LocalNaming, TitlesFromFileNamesAndEmptyTemplatesNameTheSkippedPhotos) {
     // wedding.jpg has no title: "{Existing Photo Title}" gives it nothing, so no copy, and
     // the sheet names it.
     QDir(dir.filePath("out")).removeRecursively();
-    d->BatchChangePhotoTitleAction();
+    d->namingWindows.BatchChangePhotoTitleAction();
     d->namingWindows.useTagsAsTitleBtn->click();
-    d->ClickSaveChangePhotoTitleAction();
+    d->namingWindows.ClickSaveChangePhotoTitleAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(outFiles(), QStringList{"St James Park.jpg"});
     QMessageBox *sheet = openSheet();
@@ -140,7 +140,7 @@ TEST_F(LocalNaming, TitlesFromFileNamesAndEmptyTemplatesNameTheSkippedPhotos) {
 }
 
 TEST_F(LocalNaming, TitleWindowControls) {
-    d->BatchChangePhotoTitleAction();
+    d->namingWindows.BatchChangePhotoTitleAction();
     EXPECT_TRUE(d->namingWindows.useFileNameAsTitleBtn->isChecked());
     EXPECT_EQ(d->namingWindows.useFileNameAsTitlePopButton->currentText(),
               "Use entire File Name as Photo Title");
@@ -158,13 +158,13 @@ TEST_F(LocalNaming, TitleWindowControls) {
         d->namingWindows.changephotoTitle_PhotoTitleStrLab->text() + " {Existing Photo Title}");
     // Off: every copy of the existing tag goes, the other tags stay.
     d->namingWindows.changephotoTitle_keepPhotoTitleBtn->setChecked(false);
-    d->KeepExistingPhotoTitleAction();
+    d->namingWindows.KeepExistingPhotoTitleAction();
     EXPECT_EQ(d->namingWindows.changephotoTitle_PhotoTitleStrLab->text(), " {Keywords} {Caption} ");
     d->namingWindows.changephotoTitle_keepPhotoTitleBtn->setChecked(true);
-    d->KeepExistingPhotoTitleAction();
+    d->namingWindows.KeepExistingPhotoTitleAction();
     EXPECT_EQ(d->namingWindows.changephotoTitle_PhotoTitleStrLab->text(), "{Existing Photo Title}");
 
-    d->BatchChangePhotoCaptionAction();
+    d->namingWindows.BatchChangePhotoCaptionAction();
     EXPECT_EQ(d->namingWindows.batchTitleWindow->windowTitle(), "Change Photo Caption");
     EXPECT_EQ(d->namingWindows.changephotoTitle_PhotoTitleStrLab->text(),
               "{Existing Photo Caption}");
@@ -175,7 +175,7 @@ TEST_F(LocalNaming, TitleWindowControls) {
 TEST_F(LocalNaming, RenameWindowModes) {
     const QString park = copyFixture("St James Park.jpg", dir.filePath("in"));
     show({park});
-    d->ShowRenameWindowAction();
+    d->namingWindows.ShowRenameWindowAction();
     EXPECT_TRUE(d->namingWindows.customerFileNameBtn->isChecked());
     EXPECT_EQ(d->namingWindows.customNamelab->text(), "St James Park");
     EXPECT_TRUE(d->namingWindows.useCustomName);
@@ -200,9 +200,9 @@ TEST_F(LocalNaming, RenameWindowModes) {
     EXPECT_EQ(d->namingWindows.filenameFormatstrlab->text(),
               "{Camera Date} {ExistingFileName} {Title}");
     d->namingWindows.keepFileNameBtn->setChecked(false);
-    d->KeepExistingFileNameAction();
+    d->namingWindows.KeepExistingFileNameAction();
     EXPECT_TRUE(d->namingWindows.filenameFormatstrlab->text().isEmpty());
-    d->CloseRenameWindowAction();
+    d->namingWindows.CloseRenameWindowAction();
     EXPECT_EQ(d->namingWindows.filenameFormatstrlab->text(), "{ExistingFileName}");
     EXPECT_FALSE(d->namingWindows.renameWindow->isVisible());
 }
@@ -214,9 +214,9 @@ TEST_F(LocalNaming, ThreePhotosNamedTripWithAndWithoutOverwrite) {
         ASSERT_TRUE(writeAll(paths.last(), QByteArray("photo ") + n));
     }
     show(paths);
-    d->ShowRenameWindowAction();
+    d->namingWindows.ShowRenameWindowAction();
     d->namingWindows.customNamelab->setText("Trip");
-    d->SaveChangesRenameWindowAction();
+    d->namingWindows.SaveChangesRenameWindowAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(outFiles(), (QStringList{"Trip (2).jpg", "Trip (3).jpg", "Trip.jpg"}));
     // A copy leaves the photos and their items as they were; all went well: no sheet.
@@ -226,9 +226,9 @@ TEST_F(LocalNaming, ThreePhotosNamedTripWithAndWithoutOverwrite) {
     EXPECT_EQ(d->namingWindows.filenameFormatstrlab->text(), "{ExistingFileName}");
 
     d->preferences.overwrite = true;
-    d->ShowRenameWindowAction();
+    d->namingWindows.ShowRenameWindowAction();
     d->namingWindows.customNamelab->setText("Trip");
-    d->SaveChangesRenameWindowAction();
+    d->namingWindows.SaveChangesRenameWindowAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(QDir(dir.filePath("in")).entryList(QDir::Files, QDir::Name),
               (QStringList{"Trip (2).jpg", "Trip (3).jpg", "Trip.jpg"}));
@@ -241,9 +241,9 @@ TEST_F(LocalNaming, ThreePhotosNamedTripWithAndWithoutOverwrite) {
 TEST_F(LocalNaming, AnEmptyNameIsListedAtTheEnd) {
     ASSERT_TRUE(writeAll(in("a.jpg"), "a"));
     show({in("a.jpg")});
-    d->ShowRenameWindowAction();
+    d->namingWindows.ShowRenameWindowAction();
     d->namingWindows.customNamelab->setText("..");
-    d->SaveChangesRenameWindowAction();
+    d->namingWindows.SaveChangesRenameWindowAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(outFiles().isEmpty());
     QMessageBox *sheet = openSheet();
@@ -254,17 +254,17 @@ TEST_F(LocalNaming, AnEmptyNameIsListedAtTheEnd) {
 TEST_F(LocalNaming, WithNothingSelectedEveryJobEndsAndTakesItsSheetAway) {
     show({});
     const std::function<void()> saves[] = {[&] {
-                                               d->BatchChangePhotoTitleAction();
-                                               d->ClickSaveChangePhotoTitleAction();
+                                               d->namingWindows.BatchChangePhotoTitleAction();
+                                               d->namingWindows.ClickSaveChangePhotoTitleAction();
                                            },
                                            [&] {
-                                               d->BatchChangePhotoCaptionAction();
+                                               d->namingWindows.BatchChangePhotoCaptionAction();
                                                d->namingWindows.useTagsAsTitleBtn->click();
-                                               d->ClickSaveChangePhotoTitleAction();
+                                               d->namingWindows.ClickSaveChangePhotoTitleAction();
                                            },
                                            [&] {
-                                               d->ShowRenameWindowAction();
-                                               d->SaveChangesRenameWindowAction();
+                                               d->namingWindows.ShowRenameWindowAction();
+                                               d->namingWindows.SaveChangesRenameWindowAction();
                                            }};
     for (const auto &save : saves) {
         save();
@@ -288,10 +288,10 @@ TEST_F(LocalNaming, ARawPhotoIsTitledThroughItsJpegStandIn) {
     const QByteArray dng = makeMinimalDng(preview, "Kestry", "Cam", "2021:06:15 12:34:56");
     ASSERT_TRUE(writeAll(raw, dng));
     show({raw});
-    d->BatchChangePhotoTitleAction();
+    d->namingWindows.BatchChangePhotoTitleAction();
     d->namingWindows.useTagsAsTitleBtn->click();
     d->namingWindows.changephotoTitle_PhotoTitleStrLab->setText("{Camera Make} {Camera Date}");
-    d->ClickSaveChangePhotoTitleAction();
+    d->namingWindows.ClickSaveChangePhotoTitleAction();
     ASSERT_TRUE(waitForJobs(*d));
     // The JPEG bytes never go out under the RAW's name; the RAW stays as it was.
     EXPECT_EQ(outFiles(), QStringList{"IMG_1.jpg"});

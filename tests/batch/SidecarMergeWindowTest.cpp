@@ -65,7 +65,7 @@ QByteArray takeout(qint64 timestamp) {
 TEST_F(SidecarMergeWindows, ButtonsOpenTheirPanels) {
     ASSERT_TRUE(d->sidecarMerges.writeJsonBtn && d->sidecarMerges.CancelJsonBtn &&
                 d->sidecarMerges.writeXmpBtn && d->sidecarMerges.CancelXmpBtn);
-    d->MybuttonMouseDownHandle(d->sidecarMerges.writeJsonBtn);
+    d->mainWindow.MybuttonMouseDownHandle(d->sidecarMerges.writeJsonBtn);
     ASSERT_TRUE(d->mainWindow.theOpenPanel);
     EXPECT_TRUE(d->mainWindow.theOpenPanel->isVisible());
     EXPECT_EQ(d->mainWindow.theOpenPanel->fileMode(), QFileDialog::Directory);
@@ -85,13 +85,13 @@ TEST_F(SidecarMergeWindows, ButtonsOpenTheirPanels) {
     d->mainWindow.theOpenPanel->reject();
     EXPECT_EQ(d->runningJobCount(), 0);
 
-    d->WriteXMPMetadataToPhotosAction();
+    d->sidecarMerges.WriteXMPMetadataToPhotosAction();
     EXPECT_TRUE(d->sidecarMerges.writeXmpWindow->isVisible());
-    d->MybuttonMouseDownHandle(d->sidecarMerges.writeXmpBtn);
+    d->mainWindow.MybuttonMouseDownHandle(d->sidecarMerges.writeXmpBtn);
     EXPECT_FALSE(d->sidecarMerges.writeXmpWindow->isVisible());
     ASSERT_TRUE(d->mainWindow.theOpenPanel);
     d->mainWindow.theOpenPanel->reject();
-    d->MybuttonMouseDownHandle(d->sidecarMerges.CancelXmpBtn);
+    d->mainWindow.MybuttonMouseDownHandle(d->sidecarMerges.CancelXmpBtn);
     EXPECT_EQ(d->runningJobCount(), 0);
 }
 
@@ -109,11 +109,11 @@ TEST_F(SidecarMergeWindows, TakeoutRunEndsWithItsSummary) {
     ASSERT_TRUE(QFile::link(outside, b + "/Photos from 2017/park.jpg"));
     ASSERT_TRUE(writeAll(b + "/Photos from 2017/park.jpg.json", takeout(1500000000)));
 
-    ASSERT_TRUE(d->startJsonMerge({a, b}));
+    ASSERT_TRUE(d->sidecarMerges.startJsonMerge({a, b}));
     EXPECT_TRUE(d->sidecarMerges.writeJsonWindow->isVisible());
     // One run at a time: a second one, of either kind, is refused with a sheet.
-    EXPECT_FALSE(d->startXmpMerge(a));
-    EXPECT_FALSE(d->startJsonMerge({a}));
+    EXPECT_FALSE(d->sidecarMerges.startXmpMerge(a));
+    EXPECT_FALSE(d->sidecarMerges.startJsonMerge({a}));
     EXPECT_TRUE(visibleSheetText().contains("already running"));
     for (QMessageBox *sheet : d->window->findChildren<QMessageBox *>())
         sheet->done(0);
@@ -146,7 +146,7 @@ TEST_F(SidecarMergeWindows, XmpRunRevealsItsFirstPhotoOnce) {
 <rdf:Description rdf:about="" xmlns:dc="http://purl.org/dc/elements/1.1/">
 <dc:subject><rdf:Bag><rdf:li>One</rdf:li><rdf:li>Two words</rdf:li></rdf:Bag></dc:subject>
 </rdf:Description></rdf:RDF></x:xmpmeta>)"));
-    ASSERT_TRUE(d->startXmpMerge(dir.path()));
+    ASSERT_TRUE(d->sidecarMerges.startXmpMerge(dir.path()));
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(revealed, QStringList{photo});
     EXPECT_FALSE(d->sidecarMerges.writeXmpWindow->isVisible());

@@ -56,10 +56,10 @@ class CameraFeature : public ::testing::Test {
         ASSERT_TRUE(waitFor([&] { return d->cameraWindow.mCameras.size() == before + 1; }));
     }
     void openCurrent(qsizetype expectedItems) {
-        d->OpenDeviceAction();
+        d->cameraWindow.OpenDeviceAction();
         ASSERT_TRUE(waitFor([&] {
             return d->cameraWindow.cameItemArray.size() == expectedItems &&
-                   !d->cameraRequestsPending();
+                   !d->cameraWindow.cameraRequestsPending();
         }));
     }
     void select(const QStringList &names) {
@@ -98,7 +98,7 @@ class CameraFeature : public ::testing::Test {
 
 TEST_F(CameraFeature, NoCameraSheetAndMenuStaysOff) {
     EXPECT_FALSE(d->mainWindow.changtoiOSmodemenu->isEnabled());
-    d->ChangeToImportiOSDevicePhoto();
+    d->cameraWindow.ChangeToImportiOSDevicePhoto();
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "No camera detected");
@@ -106,8 +106,8 @@ TEST_F(CameraFeature, NoCameraSheetAndMenuStaysOff) {
     EXPECT_FALSE(d->cameraWindow.deviceWindow->isVisible());
     answer(sheet, " Ok ");
     // With no device the actions send nothing and leave no spinner running.
-    d->OpenDeviceAction();
-    d->DownloadPhotoAction();
+    d->cameraWindow.OpenDeviceAction();
+    d->cameraWindow.DownloadPhotoAction();
     EXPECT_FALSE(d->cameraWindow.camerataskProgressor->isVisible());
 }
 
@@ -117,7 +117,7 @@ TEST_F(CameraFeature, DiscoveryListingAndThumbnails) {
     EXPECT_TRUE(d->mainWindow.changtoiOSmodemenu->isEnabled());
     EXPECT_EQ(d->cameraWindow.deviceNamelab->text(), "Directory Browse");
     ASSERT_TRUE(d->cameraWindow.currentDevice.lock());
-    d->ChangeToImportiOSDevicePhoto();
+    d->cameraWindow.ChangeToImportiOSDevicePhoto();
     EXPECT_TRUE(d->cameraWindow.deviceWindow->isVisible());
     EXPECT_EQ(openSheet(), nullptr);
 
@@ -164,7 +164,7 @@ TEST_F(CameraFeature, UnpluggingOneOfTwoKeepsTheOtherUsable) {
     ASSERT_TRUE(d->cameraWindow.currentDevice.lock());
     EXPECT_EQ(d->cameraWindow.currentDevice.lock()->address().port, "disk:" + first);
     select({"wedding.jpg"});
-    d->DownloadPhotoAction();
+    d->cameraWindow.DownloadPhotoAction();
     ASSERT_TRUE(waitFor([&] { return !revealed.isEmpty(); }));
     EXPECT_TRUE(sameBytes(storage.filePath("wedding.jpg"), fixturePath("wedding.jpg")));
 
@@ -182,8 +182,8 @@ TEST_F(CameraFeature, DownloadAndDownloadAndEdit) {
     plugIn(card);
     openCurrent(3);
     select({"wedding.jpg", "IMG_0123.mov"});
-    d->DownloadPhotoAction();
-    ASSERT_TRUE(waitFor([&] { return !revealed.isEmpty() && !d->cameraRequestsPending(); }));
+    d->cameraWindow.DownloadPhotoAction();
+    ASSERT_TRUE(waitFor([&] { return !revealed.isEmpty() && !d->cameraWindow.cameraRequestsPending(); }));
     QApplication::processEvents();
     // One reveal per download job: the first photo of the list.
     ASSERT_EQ(revealed.size(), 1);
@@ -202,8 +202,8 @@ TEST_F(CameraFeature, DownloadAndDownloadAndEdit) {
 
     revealed.clear();
     select({"wedding.jpg", "IMG_1994.JPG"});
-    d->DownloadImportEditePhotoAction();
-    ASSERT_TRUE(waitFor([&] { return !revealed.isEmpty() && !d->cameraRequestsPending(); }));
+    d->cameraWindow.DownloadImportEditePhotoAction();
+    ASSERT_TRUE(waitFor([&] { return !revealed.isEmpty() && !d->cameraWindow.cameraRequestsPending(); }));
     QApplication::processEvents();
     ASSERT_EQ(revealed.size(), 1);
     ASSERT_EQ(d->localPhotoItemArray.size(), 2);
@@ -230,7 +230,7 @@ TEST_F(CameraFeature, FailedDownloadIsReportedNotListedNorRevealed) {
     openCurrent(1);
     ASSERT_TRUE(QFile::remove(card + "/DCIM/100TEST/wedding.jpg"));
     select({"wedding.jpg"});
-    d->DownloadImportEditePhotoAction();
+    d->cameraWindow.DownloadImportEditePhotoAction();
     ASSERT_TRUE(waitFor([&] { return openSheet() != nullptr; }));
     EXPECT_EQ(openSheet()->text(), "The photo could not be downloaded.");
     EXPECT_TRUE(revealed.isEmpty());
@@ -246,7 +246,7 @@ TEST_F(CameraFeature, DeleteWaitsForTheDeviceAndCancelKeepsAll) {
     openCurrent(3);
     d->cameraWindow.deviceWindow->show();
     select({"wedding.jpg", "IMG_0123.mov"});
-    d->DeletePhotoAction();
+    d->cameraWindow.DeletePhotoAction();
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "Are you sure you want to delete the selected photo ?");
@@ -257,12 +257,12 @@ TEST_F(CameraFeature, DeleteWaitsForTheDeviceAndCancelKeepsAll) {
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     // One of the two vanished from the card: only the confirmed one leaves the list.
     ASSERT_TRUE(QFile::remove(card + "/DCIM/100TEST/IMG_0123.mov"));
-    d->DeletePhotoAction();
+    d->cameraWindow.DeletePhotoAction();
     sheet = openSheet();
     ASSERT_TRUE(sheet);
     answer(sheet, " Delete ");
     EXPECT_EQ(d->cameraWindow.cameItemArray.size(), 3); // nothing leaves before the device answers
-    ASSERT_TRUE(waitFor([&] { return !d->cameraRequestsPending(); }));
+    ASSERT_TRUE(waitFor([&] { return !d->cameraWindow.cameraRequestsPending(); }));
     QStringList left;
     for (const auto &item : d->cameraWindow.cameItemArray)
         left << item->fileName;
@@ -280,8 +280,8 @@ TEST_F(CameraFeature, ViewMetadataSkipsVideosWithoutStopping) {
     plugIn(card);
     openCurrent(4);
     select({"IMG_1994.JPG", "IMG_0123.mov", "wedding.jpg", "clip.mp4"});
-    d->ViewExifData();
-    ASSERT_TRUE(waitFor([&] { return !revealed.isEmpty() && !d->cameraRequestsPending(); }));
+    d->cameraWindow.ViewExifData();
+    ASSERT_TRUE(waitFor([&] { return !revealed.isEmpty() && !d->cameraWindow.cameraRequestsPending(); }));
     QApplication::processEvents();
     EXPECT_EQ(revealed, QStringList{storage.filePath("IMG_1994.JPG")}) << "one reveal per job";
     EXPECT_TRUE(QFile::exists(storage.filePath("IMG_1994.JPG")));

@@ -168,9 +168,9 @@ TEST(LibraryLocation, CandidatesAreTriedInOrder) {
 TEST_F(ClickRouter, ExitConfirmationCancelKeepsTheProgramRunning) {
     d->window->show();
     QObject other;
-    d->MyClosebuttonMouseDownHandle(&other);
+    d->mainWindow.MyClosebuttonMouseDownHandle(&other);
     EXPECT_EQ(openSheet(), nullptr);
-    d->MyClosebuttonMouseDownHandle(d->mainWindow.closedButton);
+    d->mainWindow.MyClosebuttonMouseDownHandle(d->mainWindow.closedButton);
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "Are you sure you want to Exit ?");
@@ -187,11 +187,11 @@ TEST_F(ClickRouter, ExitConfirmationCancelKeepsTheProgramRunning) {
 
 TEST_F(ClickRouter, AboutAndWebPages) {
     EXPECT_FALSE(d->mainWindow.aboutWindow->isVisible());
-    d->ClickAbout();
+    d->mainWindow.ClickAbout();
     EXPECT_TRUE(d->mainWindow.aboutWindow->isVisible());
-    d->CLICkProductGuide();
-    d->ClickProductVideoGuide();
-    d->CLICkSupport();
+    d->mainWindow.CLICkProductGuide();
+    d->mainWindow.ClickProductVideoGuide();
+    d->mainWindow.CLICkSupport();
     ASSERT_EQ(opened.size(), 3);
     EXPECT_TRUE(opened[0].toString().endsWith("guide.html"));
     EXPECT_TRUE(opened[2].toString().endsWith("support.html"));
@@ -201,7 +201,7 @@ TEST_F(ClickRouter, AboutAndWebPages) {
 TEST_F(ClickRouter, MapWindowAndDoubleClick) {
     d->window->show();
     d->mainWindow.bMapPreview = false;
-    d->ShowMapAction();
+    d->mainWindow.ShowMapAction();
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "No GPS Data");
@@ -211,13 +211,13 @@ TEST_F(ClickRouter, MapWindowAndDoubleClick) {
 
     QTemporaryDir dir;
     const QString park = copyFixture("St James Park.jpg", dir.path());
-    d->appendLocalItem(makeLocalItem(park));
-    d->LoadImportedPhotsonMainThread();
+    d->mainWindow.appendLocalItem(makeLocalItem(park));
+    d->mainWindow.LoadImportedPhotsonMainThread();
     d->mainWindow.localImageBrowserView->selectionModel()->select(
         d->mainWindow.localPhotoModel->index(0), QItemSelectionModel::ClearAndSelect);
     ASSERT_TRUE(d->mainWindow.bMapPreview);
-    d->ShowMapAction();
-    d->ShowMapAction();
+    d->mainWindow.ShowMapAction();
+    d->mainWindow.ShowMapAction();
     EXPECT_TRUE(d->mainWindow.mapWindow->isVisible());
     EXPECT_NEAR(d->mainWindow.currentMapView->centerLatitude(), 51.503572, 1e-5);
     EXPECT_EQ(d->mainWindow.currentMapView->annotationCount(), 2); // earlier pins stay
@@ -236,8 +236,8 @@ TEST_F(ClickRouter, EditButtonOpensTheSheetOnTheSelectedPhotosValues) {
     d->window->show();
     QTemporaryDir dir;
     const QString park = copyFixture("St James Park.jpg", dir.path());
-    d->appendLocalItem(makeLocalItem(park));
-    d->LoadImportedPhotsonMainThread();
+    d->mainWindow.appendLocalItem(makeLocalItem(park));
+    d->mainWindow.LoadImportedPhotsonMainThread();
     d->mainWindow.localImageBrowserView->selectionModel()->select(
         d->mainWindow.localPhotoModel->index(0), QItemSelectionModel::ClearAndSelect);
     // The selection fills the sheet's fields from the remembered values.
@@ -247,5 +247,5 @@ TEST_F(ClickRouter, EditButtonOpensTheSheetOnTheSelectedPhotosValues) {
     ASSERT_TRUE(sheet);
     EXPECT_TRUE(sheet->isVisible());
     EXPECT_EQ(d->mainWindow.localeditexifBtn->imageName(), "editexifnom.png");
-    d->HideEditViewAction();
+    d->editSheet.HideEditViewAction();
 }

@@ -54,7 +54,7 @@ TEST(ImportPanel, FoldersAndFilesChosenTogetherAreImported) {
     {
         AppDelegate d;
         d.launch();
-        d.ClickImportPhotosAction();
+        d.mainWindow.ClickImportPhotosAction();
         auto *panel = qobject_cast<FilesAndFoldersDialog *>(d.mainWindow.theOpenPanel.data());
         ASSERT_TRUE(panel);
         panel->setDirectory(dir.path());

@@ -198,7 +198,7 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
         d.mainWindow.photoLibBrowserView->setModel(&model);
         d.mainWindow.photoLibBrowserView->selectionModel()->select(
             model.index(0, 0), QItemSelectionModel::ClearAndSelect);
-        d.libraryBrowserSelectionDidChange();
+        d.libraryPanels.libraryBrowserSelectionDidChange();
 
         EXPECT_EQ(d.libraryPanels.photolibtitlelab->text(), "Title: Another title");
         EXPECT_EQ(d.libraryPanels.origphototitlelab->text(), "Title: St. James's Park");
@@ -226,7 +226,7 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
 
         d.mainWindow.photoLibBrowserView->selectionModel()->select(
             model.index(1, 0), QItemSelectionModel::ClearAndSelect);
-        d.libraryBrowserSelectionDidChange();
+        d.libraryPanels.libraryBrowserSelectionDidChange();
         EXPECT_TRUE(d.mainWindow.previewImageView->isHidden());
         EXPECT_FALSE(d.mainWindow.theplayerView->isHidden());
         EXPECT_FALSE(d.mainWindow.playerFrameView->image().isNull());
@@ -238,7 +238,7 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
         // A library HEIC, upright: shown whole, bars left and right, nothing stretched.
         d.mainWindow.photoLibBrowserView->selectionModel()->select(
             model.index(2, 0), QItemSelectionModel::ClearAndSelect);
-        d.libraryBrowserSelectionDidChange();
+        d.libraryPanels.libraryBrowserSelectionDidChange();
         EXPECT_EQ(d.mainWindow.photoNamelab->text(), "IMG_3092.heic");
         EXPECT_FALSE(d.mainWindow.previewImageView->isHidden());
         ASSERT_TRUE(
@@ -249,7 +249,7 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
 
         // Nothing selected: the column lets go of the photo.
         d.mainWindow.photoLibBrowserView->selectionModel()->clearSelection();
-        d.libraryBrowserSelectionDidChange();
+        d.libraryPanels.libraryBrowserSelectionDidChange();
         EXPECT_TRUE(d.mainWindow.photoNamelab->text().isEmpty());
         EXPECT_EQ(d.mainWindow.localExifDataView->topLevelItemCount(), 0);
         EXPECT_TRUE(d.mainWindow.previewImageView->isHidden());

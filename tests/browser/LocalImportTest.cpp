@@ -68,7 +68,7 @@ TEST(LocalImport, FolderWalkFillsBothListsOnTheMainThread) {
     {
         AppDelegate d;
         d.launch();
-        d.importPhotosItemThreader({dir.filePath("A")});
+        d.mainWindow.importPhotosItemThreader({dir.filePath("A")});
         QTRY_COMPARE_WITH_TIMEOUT(d.localPhotoItemArray.size(), 2, 10000);
         QTRY_VERIFY_WITH_TIMEOUT(d.mainWindow.bImportLocalFolder, 10000);
         EXPECT_EQ(d.mainWindow.bImportLocalPath, QDir(dir.path()).absolutePath());
@@ -76,7 +76,7 @@ TEST(LocalImport, FolderWalkFillsBothListsOnTheMainThread) {
         EXPECT_EQ(d.mainWindow.localPhotoModel->rowCount(), 2);
 
         // A single file afterwards: the flag turns off, the folder path stays.
-        d.importPhotosItemThreader({dir.filePath("St James Park.jpg")});
+        d.mainWindow.importPhotosItemThreader({dir.filePath("St James Park.jpg")});
         QTRY_COMPARE_WITH_TIMEOUT(d.localPhotoItemArray.size(), 3, 10000);
         QTRY_VERIFY_WITH_TIMEOUT(!d.mainWindow.bImportLocalFolder, 10000);
         EXPECT_EQ(d.mainWindow.bImportLocalPath, QDir(dir.path()).absolutePath());
@@ -105,7 +105,7 @@ TEST(LocalImport, FolderWalkFillsBothListsOnTheMainThread) {
         QObject::connect(
             d.mainWindow.localPhotoModel, &QAbstractItemModel::rowsInserted,
             [&](const QModelIndex &, int first, int last) { inserted << last - first + 1; });
-        d.importPhotosItemThreader({dir.filePath("many")});
+        d.mainWindow.importPhotosItemThreader({dir.filePath("many")});
         QTRY_COMPARE_WITH_TIMEOUT(d.localPhotoItemArray.size(), 74, 10000);
         ASSERT_GE(inserted.size(), 2);
         EXPECT_EQ(inserted.first(), 50);
@@ -127,7 +127,7 @@ TEST(LocalImport, PathsChosenTogetherAddEachPhotoOnceInTheirOrder) {
         AppDelegate d;
         d.launch();
         // The sub-folder is walked with its parent too; its photo joins once.
-        d.importPhotosItemThreader({dir.filePath("St James Park.jpg"), dir.filePath("A"),
+        d.mainWindow.importPhotosItemThreader({dir.filePath("St James Park.jpg"), dir.filePath("A"),
                                     dir.filePath("A/B"), dir.filePath("C")});
         QTRY_COMPARE_WITH_TIMEOUT(d.runningJobCount(), 0, 20000);
         const QStringList got = names(d.localPhotoItemArray);
@@ -168,7 +168,7 @@ TEST(LocalImport, UnreadableEntriesAreNamedAndMarkedWhenAdded) {
     {
         AppDelegate d;
         d.launch();
-        d.importPhotosItemThreader({top, dir.filePath("missing.jpg")});
+        d.mainWindow.importPhotosItemThreader({top, dir.filePath("missing.jpg")});
         QTRY_COMPARE_WITH_TIMEOUT(d.runningJobCount(), 0, 20000);
         // The unreadable files are in the grid, marked; the readable ones are not marked.
         QStringList marked, plain;
@@ -202,7 +202,7 @@ TEST(LocalImport, UnreadableEntriesAreNamedAndMarkedWhenAdded) {
         // A fine import says nothing.
         AppDelegate d;
         d.launch();
-        d.importPhotosItemThreader({top + "/St James Park.jpg"});
+        d.mainWindow.importPhotosItemThreader({top + "/St James Park.jpg"});
         QTRY_COMPARE_WITH_TIMEOUT(d.runningJobCount(), 0, 20000);
         EXPECT_EQ(d.localPhotoItemArray.size(), 1);
         EXPECT_TRUE(d.window->findChildren<QMessageBox *>("importProblemsAlert").isEmpty());

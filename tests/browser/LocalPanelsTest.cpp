@@ -45,8 +45,8 @@ class LocalPanels : public ::testing::Test {
         Workspace::setUrlOpener({});
     }
     void add(const QString &path) {
-        d->appendLocalItem(makeLocalItem(path));
-        d->LoadImportedPhotsonMainThread();
+        d->mainWindow.appendLocalItem(makeLocalItem(path));
+        d->mainWindow.LoadImportedPhotsonMainThread();
     }
     void selectRow(int row) {
         d->mainWindow.localImageBrowserView->selectionModel()->select(
@@ -75,7 +75,7 @@ class LocalPanels : public ::testing::Test {
             EXPECT_TRUE(value->isEmpty()) << value->toStdString();
 
         // The edit sheet opens with empty fields, whatever it was filled with before.
-        d->StartEditViewAction();
+        d->editSheet.StartEditViewAction();
         for (QLineEdit *field :
              {d->editSheet.titlelab, d->editSheet.cameraMakelab, d->editSheet.cameraModelab,
               d->editSheet.cameraDatelab, d->editSheet.gpsLatilab, d->editSheet.gpsLongtlab,
@@ -109,7 +109,7 @@ TEST_F(LocalPanels, AVideoAnEmptyFileOrGarbageAfterAPhotoShowNoneOfThePhoto) {
         ASSERT_FALSE(d->selection.oldGpsLatiStr.isEmpty());
         ASSERT_GT(d->mainWindow.localExifDataView->topLevelItemCount(), 0);
         ASSERT_TRUE(d->mainWindow.currentlocalMapView->isVisible());
-        d->StartEditViewAction();
+        d->editSheet.StartEditViewAction();
         ASSERT_EQ(d->editSheet.cameraModelab->text(), "NIKON D7000");
         qobject_cast<QDialog *>(d->editSheet.eidtMetaWindow)->reject();
 
@@ -135,7 +135,7 @@ TEST_F(LocalPanels, ClearAndAddKeepsTheListUntilPhotosAreChosen) {
     const QString fri = copyFixture("Fritest.jpeg", dir.path());
     selectRow(0);
 
-    d->ClickClearandImportPhotosAction();
+    d->mainWindow.ClickClearandImportPhotosAction();
     QFileDialog *panel = d->mainWindow.theOpenPanel.data();
     ASSERT_TRUE(panel);
     panel->reject();
@@ -144,7 +144,7 @@ TEST_F(LocalPanels, ClearAndAddKeepsTheListUntilPhotosAreChosen) {
     EXPECT_EQ(d->mainWindow.localPhotoModel->rowCount(), 2);
     EXPECT_EQ(d->selection.oldCameraModeStr, "NIKON D7000");
 
-    d->ClickClearandImportPhotosAction();
+    d->mainWindow.ClickClearandImportPhotosAction();
     panel = d->mainWindow.theOpenPanel.data();
     ASSERT_TRUE(panel);
     panel->setDirectory(dir.path());

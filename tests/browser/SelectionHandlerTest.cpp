@@ -28,9 +28,9 @@ TEST(SelectionHandler, FirstSelectedPhotoFillsTheState) {
     {
         AppDelegate d;
         d.launch();
-        d.appendLocalItem(makeLocalItem(palm));
-        d.appendLocalItem(makeLocalItem(park));
-        d.LoadImportedPhotsonMainThread();
+        d.mainWindow.appendLocalItem(makeLocalItem(palm));
+        d.mainWindow.appendLocalItem(makeLocalItem(park));
+        d.mainWindow.LoadImportedPhotsonMainThread();
         auto *sel = d.mainWindow.localImageBrowserView->selectionModel();
         sel->select(d.mainWindow.localPhotoModel->index(1), QItemSelectionModel::ClearAndSelect);
         EXPECT_EQ(d.selection.currentChooseFilePath, park);
@@ -56,20 +56,20 @@ TEST(SelectionHandler, FirstSelectedPhotoFillsTheState) {
         // Sorting by name runs as a job: Cancel leaves the list as it was, the end replaces it.
         std::reverse(d.localPhotoItemArray.begin(), d.localPhotoItemArray.end());
         const QList<IKImageItemPtr> reversed = d.localPhotoItemArray;
-        d.ClickSortLocalPhotosByName();
+        d.mainWindow.ClickSortLocalPhotosByName();
         const auto cancels = d.window->statusBar()->findChildren<QPushButton *>("JobCancelButton");
         ASSERT_EQ(cancels.size(), 1);
         cancels.first()->click();
         ASSERT_TRUE(waitForJobs(d));
         EXPECT_EQ(d.localPhotoItemArray, reversed);
-        d.ClickSortLocalPhotosByName();
+        d.mainWindow.ClickSortLocalPhotosByName();
         const QPointer<JobRunner> first = d.mainWindow.localSortJob;
-        d.ClickSortLocalPhotosByName(); // a newer sort cancels the one still running
+        d.mainWindow.ClickSortLocalPhotosByName(); // a newer sort cancels the one still running
         EXPECT_TRUE(first && first->isCancelled());
         ASSERT_TRUE(waitForJobs(d));
         EXPECT_EQ(d.localPhotoItemArray.first()->fileName, "IMG_1994.JPG");
         // And clearing.
-        d.ClearLeftPhotos();
+        d.mainWindow.ClearLeftPhotos();
         EXPECT_TRUE(d.localPhotoItemArray.isEmpty());
         EXPECT_TRUE(d.localImportPhotoItemArray.isEmpty());
         EXPECT_TRUE(d.mainWindow.photoNamelab->text().isEmpty());

@@ -51,7 +51,7 @@ class DuplicateWindow : public LibraryEditTest {
   protected:
     // The menu item's action, then the event loop until the scan has handed back.
     bool scan() {
-        d->FindDuplicatePhotosAction();
+        d->duplicateWindow.FindDuplicatePhotosAction();
         QDeadlineTimer deadline(120000);
         while (d->duplicateScanRunning() && !deadline.hasExpired())
             QTest::qWait(5);
@@ -106,7 +106,7 @@ class DuplicateWindow : public LibraryEditTest {
     void show(const QList<PRDuplicateNodePtr> &groups) {
         static_cast<QDialog *>(d->duplicateWindow.dupWindow)->open();
         d->duplicateWindow.leftController->setContent(groups);
-        d->reloadDuplicateTable(d->duplicateWindow.leftTableView);
+        d->duplicateWindow.reloadDuplicateTable(d->duplicateWindow.leftTableView);
         d->duplicateWindow.leftTableView->selectRow(0);
     }
 };
@@ -223,7 +223,7 @@ TEST_F(DuplicateWindow, RefusesBeforeTheLoadEndsAndWhileAnotherProgramHoldsTheLi
     ASSERT_TRUE(openLibrary(QStringLiteral("Test-10.15.7")));
     d->duplicateWindow.hHasRemoved = true;
     photos.heldBy = {DatabaseHolder{4242, QStringLiteral("sqlitebrowser"), QStringLiteral("lock")}};
-    d->FindDuplicatePhotosAction();
+    d->duplicateWindow.FindDuplicatePhotosAction();
     sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets.at(0).text, QStringLiteral("The library is in use by another program."));
@@ -242,7 +242,7 @@ TEST_F(DuplicateWindow, ScanningLabelRunsANineTickCycleFromZero) {
     d->library.scanningcount = 5; // left over by a library load
     ASSERT_TRUE(openLibrary(QStringLiteral("Test-13.0.0")));
     d->library.scanningcount = 5;
-    d->FindDuplicatePhotosAction();
+    d->duplicateWindow.FindDuplicatePhotosAction();
     EXPECT_EQ(d->library.scanningcount, 0);
     ASSERT_TRUE(scan()); // let the first one end; the ticks below are driven by hand
     d->duplicateWindow.scanDupGifTimer->stop();
@@ -250,7 +250,7 @@ TEST_F(DuplicateWindow, ScanningLabelRunsANineTickCycleFromZero) {
     d->duplicateWindow.scanningDupinfolab->setText(QString());
     QStringList seen;
     for (int tick = 0; tick < 18; ++tick) {
-        d->StartScanningDupGIFImageViewTimer();
+        d->duplicateWindow.StartScanningDupGIFImageViewTimer();
         seen << d->duplicateWindow.scanningDupinfolab->text();
     }
     const QStringList cycle = {"Scanning.",       "Scanning..",      "Scanning...",
@@ -312,7 +312,7 @@ TEST_F(DuplicateWindow, CellsFitThePictureAndShowTheFile) {
     // The fitted picture is kept: a reload does not read the thumbnail again.
     ASSERT_NE(d->duplicateWindow.imageCache.object(wide), nullptr);
     QFile::remove(wide);
-    d->reloadDuplicateTable(d->duplicateWindow.leftTableView);
+    d->duplicateWindow.reloadDuplicateTable(d->duplicateWindow.leftTableView);
     EXPECT_EQ(groupCell(0)->imageView->pixmap().size(), QSize(48, 27));
 
     EXPECT_EQ(fileCell(0)->fileNamelab->text(), QStringLiteral("0 KB"));
@@ -371,7 +371,7 @@ TEST_F(DuplicateWindow, AutoCheckKeepsEachFirstFileAndASecondClickUnticksAll) {
     EXPECT_FALSE(fileCell(0)->checkBtn->isChecked());
     EXPECT_TRUE(fileCell(1)->checkBtn->isChecked());
 
-    d->AudoCheckAction();
+    d->duplicateWindow.AudoCheckAction();
     for (const auto &g : groups)
         for (const auto &f : g->fileChildren())
             EXPECT_FALSE(f->bSelected) << f->fileName.toStdString();
@@ -446,13 +446,13 @@ TEST_F(DuplicateWindow, PreviewFollowsTheFileRowButNotTheRebuildOfTheList) {
     EXPECT_TRUE(d->duplicateWindow.rightTableView->selectionModel()->selectedRows().isEmpty());
 
     // A video shows its first frame in the player view.
-    d->showDuplicatePreview(fixturePath(QStringLiteral("clip.mp4")));
+    d->duplicateWindow.showDuplicatePreview(fixturePath(QStringLiteral("clip.mp4")));
     EXPECT_FALSE(d->duplicateWindow.previewDupImageView->isVisibleTo(d->duplicateWindow.dupWindow));
     EXPECT_TRUE(d->duplicateWindow.previewDupplayerView->isVisibleTo(d->duplicateWindow.dupWindow));
     EXPECT_FALSE(d->duplicateWindow.previewDupFrameView->image().isNull());
 
     // A file that is no picture or video shows its icon.
-    d->showDuplicatePreview(dir.filePath(QStringLiteral("notes.txt")));
+    d->duplicateWindow.showDuplicatePreview(dir.filePath(QStringLiteral("notes.txt")));
     EXPECT_TRUE(d->duplicateWindow.previewDupImageView->isVisibleTo(d->duplicateWindow.dupWindow));
     EXPECT_FALSE(
         d->duplicateWindow.previewDupplayerView->isVisibleTo(d->duplicateWindow.dupWindow));
@@ -473,7 +473,7 @@ TEST_F(DuplicateWindow, CancelClosesTheWindowAndEmptiesBothTables) {
 
 TEST_F(DuplicateWindow, CancelDuringAScanStopsItAndNothingShowsAfterwards) {
     ASSERT_TRUE(openLibrary(QStringLiteral("Test-13.0.0")));
-    d->FindDuplicatePhotosAction();
+    d->duplicateWindow.FindDuplicatePhotosAction();
     ASSERT_TRUE(d->duplicateScanRunning());
     d->duplicateWindow.cancelDupBtn->click();
     EXPECT_FALSE(d->duplicateScanRunning());
@@ -485,7 +485,7 @@ TEST_F(DuplicateWindow, CancelDuringAScanStopsItAndNothingShowsAfterwards) {
     EXPECT_FALSE(d->duplicateWindow.scanDupGifTimer->isActive());
 
     // The status bar's Cancel ends the scan the same way: the window goes, no groups shown.
-    d->FindDuplicatePhotosAction();
+    d->duplicateWindow.FindDuplicatePhotosAction();
     ASSERT_TRUE(d->duplicateScanRunning());
     const auto cancels = d->window->findChildren<QPushButton *>(QStringLiteral("JobCancelButton"));
     ASSERT_FALSE(cancels.isEmpty());

@@ -56,7 +56,7 @@ TEST_F(ICloudWindow, LocalOriginalsAreCopiedAndICloudOnesAreNamedWithTheReason) 
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     ASSERT_FALSE(item("DSC03584.dng")->bICloudDownloadPhoto);
     select({"DSC03584.dng", "Pumkins2.jpg"});
-    d->DownloadICloudsfromphotolibraryAction();
+    d->libraryWindows.DownloadICloudsfromphotolibraryAction();
     ASSERT_TRUE(d->libraryWindows.downloadPhotosProgressor);
     EXPECT_EQ(
         d->libraryWindows.downloadiCloudPhotoInfolab->text(),
@@ -84,7 +84,7 @@ TEST_F(ICloudWindow, LocalOriginalsAreCopiedAndICloudOnesAreNamedWithTheReason) 
 TEST_F(ICloudWindow, ShowingAnICloudPhotoSaysWhyItCannotBeDownloaded) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     select({"DSC03584.dng", "Pumkins2.jpg"});
-    d->ShowphotoinFinderAction();
+    d->libraryWindows.ShowphotoinFinderAction();
     EXPECT_EQ(revealed, QStringList{item("Pumkins2.jpg")->filePath});
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
@@ -103,7 +103,7 @@ TEST_F(ICloudWindow, WithAServiceTheOriginalIsFetchedByTheProgressOfEachPhoto) {
     ASSERT_EQ(uuid, "D05A5FE3-15FB-49A1-A15D-AB3DA6F8B068");
     fake.served << FakeCloudPhotoLibrary::Served{{uuid, "DSC03584.dng", 1}, "raw", {}};
     select({"DSC03584.dng", "Pumkins2.jpg", "wedding.jpg"});
-    d->DownloadICloudsfromphotolibraryAction();
+    d->libraryWindows.DownloadICloudsfromphotolibraryAction();
     ASSERT_TRUE(d->libraryWindows.downloadPhotosProgressor);
     QSignalSpy values(d->libraryWindows.downloadPhotosProgressor, &QProgressBar::valueChanged);
     ASSERT_TRUE(waitForJobs(*d));
@@ -120,7 +120,7 @@ TEST_F(ICloudWindow, WithAServiceTheOriginalIsFetchedByTheProgressOfEachPhoto) {
 
     // Shown in the file manager: asked first, then fetched beside the first one.
     select({"DSC03584.dng"});
-    d->ShowphotoinFinderAction();
+    d->libraryWindows.ShowphotoinFinderAction();
     ASSERT_TRUE(visibleSheet());
     EXPECT_EQ(visibleSheet()->informativeText(), "Do you want to download it locally?");
     clickSheetButton(" Download ");
@@ -136,7 +136,7 @@ TEST_F(ICloudWindow, ACancelledDownloadWritesNothingMoreAndSaysSo) {
     setCloudPhotoLibrary(&fake);
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     select({"DSC03584.dng", "Pumkins2.jpg"});
-    d->DownloadICloudsfromphotolibraryAction();
+    d->libraryWindows.DownloadICloudsfromphotolibraryAction();
     auto *cancel =
         d->libraryWindows.downloadPhotosWindow->findChild<QPushButton *>("downloadPhotosCancelBtn");
     ASSERT_TRUE(cancel);

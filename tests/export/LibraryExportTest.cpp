@@ -136,7 +136,7 @@ TEST_F(LibraryExport, CopiesOfSameNamedPhotosAllGoOutAndNoFileIsReplaced) {
     writeBytes(taken, "already here");
     writeBytes(taken2, "this one too");
     selectItems(fritest);
-    run(&AppDelegate::ExportphotosfromphotolibraryAction);
+    run(&AppDelegate::forward<&LibraryWindowsPart::ExportphotosfromphotolibraryAction>);
 
     EXPECT_EQ(fileBytes(taken), "already here");
     EXPECT_EQ(fileBytes(taken2), "this one too");
@@ -178,7 +178,7 @@ TEST_F(LibraryExport, AlbumFoldersAreOneFolderPerAlbumAndClashesTakeNumbers) {
         }
     ASSERT_EQ(agua.size(), 3);
     selectItems(chosen);
-    run(&AppDelegate::ExportAllphotosfromphotolibrarywithAlbumsAction);
+    run(&AppDelegate::forward<&LibraryWindowsPart::ExportAllphotosfromphotolibrarywithAlbumsAction>);
     const QStringList out = files();
     EXPECT_TRUE(out.contains(record("IMG_4547.jpg").fileAlbum + "/IMG_4547.jpg"))
         << out.join(", ").toStdString();
@@ -197,7 +197,7 @@ TEST_F(LibraryExport, AlbumFoldersAreOneFolderPerAlbumAndClashesTakeNumbers) {
     ASSERT_TRUE(record("IMG_4547.jpg").albumTitles.contains("2019-10/11 Paris Clermont"));
     record("IMG_4547.jpg").fileAlbum = "2019-10/11 Paris Clermont";
     select({"IMG_4547.jpg"});
-    run(&AppDelegate::ExportAllphotosfromphotolibrarywithAlbumsAction);
+    run(&AppDelegate::forward<&LibraryWindowsPart::ExportAllphotosfromphotolibrarywithAlbumsAction>);
     EXPECT_TRUE(files().contains("2019-10-11 Paris Clermont/IMG_4547.jpg"))
         << files().join(", ").toStdString();
     EXPECT_FALSE(QFileInfo::exists(storage + "/2019-10"));
@@ -206,7 +206,7 @@ TEST_F(LibraryExport, AlbumFoldersAreOneFolderPerAlbumAndClashesTakeNumbers) {
 TEST_F(LibraryExport, EditedExportsUseTheRenderUnderItsOwnExtension) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     select({"IMG_3092.heic", "wedding.jpg"});
-    run(&AppDelegate::ExportEditedphotosfromphotolibraryAction);
+    run(&AppDelegate::forward<&LibraryWindowsPart::ExportEditedphotosfromphotolibraryAction>);
     const QStringList out = files();
     EXPECT_TRUE(out.contains("IMG_3092.jpeg")) << out.join(", ").toStdString();
     EXPECT_EQ(exiftoolTexts(storage + "/IMG_3092.jpeg").value("File:FileType").toString(), "JPEG");
@@ -219,7 +219,7 @@ TEST_F(LibraryExport, EditedExportsUseTheRenderUnderItsOwnExtension) {
 TEST_F(LibraryExport, EditedExportsOfTheOtherLibrariesFollowTheirRenders) {
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     select({"IMG_3092.heic"});
-    run(&AppDelegate::ExportEditedphotosfromphotolibraryAction);
+    run(&AppDelegate::forward<&LibraryWindowsPart::ExportEditedphotosfromphotolibraryAction>);
     const QStringList out = files();
     ASSERT_EQ(out.size(), 1);
     const QString type = exiftoolTexts(storage + "/" + out[0]).value("File:FileType").toString();
@@ -230,7 +230,7 @@ TEST_F(LibraryExport, EditedExportsOfTheOtherLibrariesFollowTheirRenders) {
 TEST_F(LibraryExport, OlderLibrariesHaveNoRendersAndTheOriginalGoesOut) {
     ASSERT_TRUE(openLibrary("Test-10.14.6"));
     select({"wedding.jpg"});
-    run(&AppDelegate::ExportEditedphotosfromphotolibraryAction);
+    run(&AppDelegate::forward<&LibraryWindowsPart::ExportEditedphotosfromphotolibraryAction>);
     EXPECT_EQ(sha256(storage + "/wedding.jpg"), sha256(item("wedding.jpg")->filePath));
     EXPECT_TRUE(takeSheets().isEmpty()) << "the file manager showed the result";
 
@@ -266,7 +266,7 @@ TEST_F(LibraryExport, MissingOriginalsAreNamedAndICloudPhotosGoOutAsThumbnails) 
     // An original lost from the package after the scan (the package is the test's copy).
     ASSERT_TRUE(QFile::remove(item("Tulips.jpg")->filePath));
     select({"DSC03584.dng", "Tulips.jpg", "wedding.jpg"});
-    run(&AppDelegate::ExportphotosfromphotolibraryAction);
+    run(&AppDelegate::forward<&LibraryWindowsPart::ExportphotosfromphotolibraryAction>);
     EXPECT_EQ(files(), (QStringList{"DSC03584.jpeg", "wedding.jpg"}));
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 2);
@@ -281,7 +281,7 @@ TEST_F(LibraryExport, MissingOriginalsAreNamedAndICloudPhotosGoOutAsThumbnails) 
 
     // The metadata exports say the same, and the run goes on.
     select({"Tulips.jpg", "Jellyfish.MOV", "wedding.jpg"});
-    run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaAction);
+    run(&AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaAction>);
     const QList<SheetText> again = takeSheets();
     ASSERT_EQ(again.size(), 1);
     EXPECT_TRUE(again[0].informative.startsWith("2 of 3 photos went out."))
@@ -296,7 +296,7 @@ TEST_F(LibraryExport, LibraryValuesAreWrittenIntoTheCopies) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     select(
         {"Pumkins2.jpg", "St James Park.jpg", "IMG_3092.heic", "Jellyfish.MOV", "Jellyfish1.mp4"});
-    run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaAction);
+    run(&AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaAction>);
     EXPECT_TRUE(takeSheets().isEmpty());
     // Videos go out too, every stream kept, with the library's title and position in their
     // QuickTime boxes.
@@ -339,7 +339,7 @@ TEST_F(LibraryExport, LibraryValuesAreWrittenIntoTheCopies) {
 
     // The creation-date export takes a video too, byte for byte.
     select({"Jellyfish1.mp4"});
-    run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction);
+    run(&AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction>);
     EXPECT_TRUE(takeSheets().isEmpty());
     EXPECT_EQ(sha256(storage + "/Jellyfish1 2.mp4"), sha256(item("Jellyfish1.mp4")->filePath))
         << files().join(", ").toStdString();
@@ -363,7 +363,7 @@ TEST_F(LibraryExport, VideosOnlyInICloudGoOutAsTheirThumbnailWithTheLibraryValue
     ASSERT_FALSE(item("Jellyfish.MOV")->bICloudDownloadPhoto);
     ASSERT_FALSE(item("Jellyfish1.mp4")->bICloudDownloadPhoto);
     select({"Jellyfish.MOV", "Jellyfish1.mp4", "Pumkins2.jpg"});
-    run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaAction);
+    run(&AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaAction>);
     EXPECT_EQ(files(), (QStringList{"Jellyfish.jpeg", "Pumkins2.jpg"}));
     // The thumbnail takes what the library holds, as a photo's does.
     const QVariantMap thumb = exiftoolTexts(storage + "/Jellyfish.jpeg");
@@ -378,7 +378,7 @@ TEST_F(LibraryExport, VideosOnlyInICloudGoOutAsTheirThumbnailWithTheLibraryValue
                               "that have not been downloaded.");
 
     // The download names both, each with its reason; the thumbnail that is there goes out.
-    d->DownloadICloudsfromphotolibraryAction();
+    d->libraryWindows.DownloadICloudsfromphotolibraryAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QList<SheetText> download = takeSheets();
     ASSERT_EQ(download.size(), 1);
@@ -389,7 +389,7 @@ TEST_F(LibraryExport, VideosOnlyInICloudGoOutAsTheirThumbnailWithTheLibraryValue
 
     // The creation-date export gives the same reason.
     select({"Jellyfish1.mp4"});
-    run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction);
+    run(&AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction>);
     const QList<SheetText> dated = takeSheets();
     ASSERT_FALSE(dated.isEmpty());
     EXPECT_TRUE(
@@ -406,7 +406,7 @@ TEST_F(LibraryExport, ACancelledMetadataExportSendsNoVideosAfterIt) {
     const int workers = JobRunner::pool()->maxThreadCount();
     for (int i = 0; i < workers; ++i)
         JobRunner::pool()->start([&release] { release.acquire(); });
-    d->ExportOriginalPhotoWithPhotoLibraryMetaAction();
+    d->libraryWindows.ExportOriginalPhotoWithPhotoLibraryMetaAction();
     auto *cancel = d->window->statusBar()->findChild<QPushButton *>("JobCancelButton");
     ASSERT_TRUE(cancel);
     cancel->click();
@@ -423,7 +423,7 @@ TEST_F(LibraryExport, SortedMetadataExportsFileByAlbumOrByDate) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     record("IMG_4547.jpg").fileAlbum = "2019-10/11 Paris Clermont";
     select({"IMG_4547.jpg", "Pumkins2.jpg"});
-    run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction);
+    run(&AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>);
     QStringList out = files();
     EXPECT_EQ(out,
               (QStringList{"2019-10-11 Paris Clermont/IMG_4547.jpg", "Pumpkin Farm/Pumkins2.jpg"}));
@@ -431,13 +431,13 @@ TEST_F(LibraryExport, SortedMetadataExportsFileByAlbumOrByDate) {
               "I found one!");
     // The same photo again in its album: numbered by its place in the whole list.
     select({"Pumkins2.jpg"});
-    run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction);
+    run(&AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>);
     const int index = int(d->library.photoLibBroserArray.indexOf(item("Pumkins2.jpg")));
     EXPECT_TRUE(files().contains(QString("Pumpkin Farm/Pumkins2 %1.jpg").arg(index)))
         << files().join(", ").toStdString();
 
     // By year and month: the library's camera date decides the folder.
-    run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction);
+    run(&AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction>);
     const QDateTime date = libraryDate(record("Pumkins2.jpg").fileCameraDate);
     ASSERT_TRUE(date.isValid());
     const QString filed =
@@ -457,7 +457,7 @@ INSTANTIATE_TEST_SUITE_P(Libraries, LibraryExportEach,
 TEST_P(LibraryExportEach, StJamesParkKeepsItsOwnPositionAltitudeAndArtist) {
     ASSERT_TRUE(openLibrary(GetParam()));
     select({"St James Park.jpg"});
-    run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaAction);
+    run(&AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaAction>);
     EXPECT_TRUE(takeSheets().isEmpty());
     const QVariantMap park = exiftoolTexts(storage + "/St James Park.jpg");
     EXPECT_NEAR(park.value("GPS:GPSLatitude").toDouble(), 51.50357, 1e-4);
@@ -475,14 +475,14 @@ TEST_F(LibraryExport, OneGroupExportsWriteThatGroupAlone) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     select({"Pumkins2.jpg"});
     const QVariantMap before = exiftoolTexts(item("Pumkins2.jpg")->filePath);
-    run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryTitleAction);
+    run(&AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryTitleAction>);
     QVariantMap out = exiftoolTexts(storage + "/Pumkins2.jpg");
     EXPECT_EQ(out.value("IPTC:ObjectName").toString(), "I found one!");
     EXPECT_EQ(out.value("IFD0:ImageDescription"), before.value("IFD0:ImageDescription"));
     EXPECT_EQ(out.value("GPS:GPSLatitude"), before.value("GPS:GPSLatitude"));
 
     // The creation-date copy is the original byte for byte, under the next name.
-    run(&AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction);
+    run(&AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction>);
     EXPECT_EQ(fileBytes(storage + "/Pumkins2 2.jpg"), fileBytes(item("Pumkins2.jpg")->filePath));
     const QDateTime created = libraryDate(record("Pumkins2.jpg").fileCreateDate);
     ASSERT_TRUE(created.isValid());
@@ -490,7 +490,7 @@ TEST_F(LibraryExport, OneGroupExportsWriteThatGroupAlone) {
 
     // The edited road with library values: the render goes out under its own extension.
     select({"IMG_3092.heic"});
-    run(&AppDelegate::ExportEditedPhotoWithPhotoLibraryMetaAction);
+    run(&AppDelegate::forward<&LibraryWindowsPart::ExportEditedPhotoWithPhotoLibraryMetaAction>);
     out = exiftoolTexts(storage + "/IMG_3092.jpeg");
     EXPECT_EQ(out.value("File:FileType").toString(), "JPEG");
     EXPECT_EQ(out.value("IPTC:Keywords").toString(), "foo/bar");
@@ -500,7 +500,7 @@ TEST_F(LibraryExport, OneGroupExportsWriteThatGroupAlone) {
 TEST_F(LibraryExport, TheOriginalPanelsValuesGoIntoACopyBesideAnyFileOfThatName) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     select({"St James Park.jpg"});
-    d->StartPhotoOriginalEditViewAction();
+    d->libraryPanels.StartPhotoOriginalEditViewAction();
     // The panel shows the file's own copyright and lens make too.
     EXPECT_EQ(d->libraryPanels.originalPhotolibCopyrightlab->text(),
               item("St James Park.jpg")->originalFileNode->fileCopyright);
@@ -511,7 +511,7 @@ TEST_F(LibraryExport, TheOriginalPanelsValuesGoIntoACopyBesideAnyFileOfThatName)
     type(d->libraryPanels.originalPhotolibLenMakelab, "Typed lens make");
     type(d->libraryPanels.originalPhotolibkeywordslab, "one, two");
     type(d->libraryPanels.originalPhotolibCameraDatelab, "2019:05:03 10:20:30");
-    d->ApplyOriginalPhotoMetadataChangeAction();
+    d->libraryWindows.ApplyOriginalPhotoMetadataChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(takeSheets().isEmpty());
     EXPECT_EQ(fileBytes(storage + "/St James Park.jpg"), "someone's");
@@ -549,17 +549,17 @@ TEST_F(LibraryExport, AHostileLibrarysNamesStayInsideTheStorageFolderInEveryLayo
     const QStringList before = treeListing(QDir::homePath(), mine);
     selectItems(d->library.photoLibBroserArray);
     for (void (AppDelegate::*action)() :
-         {&AppDelegate::ExportphotosfromphotolibraryAction,
-          &AppDelegate::ExportEditedphotosfromphotolibraryAction,
-          &AppDelegate::ExportAllphotosfromphotolibrarywithAlbumsAction,
-          &AppDelegate::ExportphotosfromphotolibrarywithYearandMonthAction,
-          &AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaAction,
-          &AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction,
-          &AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction,
-          &AppDelegate::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction,
-          &AppDelegate::ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction,
-          &AppDelegate::ExportOriginaPhotoLibraryMetaToPlistAction,
-          &AppDelegate::ExportPhotoLibraryMetaToPlistAction}) {
+         {&AppDelegate::forward<&LibraryWindowsPart::ExportphotosfromphotolibraryAction>,
+          &AppDelegate::forward<&LibraryWindowsPart::ExportEditedphotosfromphotolibraryAction>,
+          &AppDelegate::forward<&LibraryWindowsPart::ExportAllphotosfromphotolibrarywithAlbumsAction>,
+          &AppDelegate::forward<&LibraryWindowsPart::ExportphotosfromphotolibrarywithYearandMonthAction>,
+          &AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaAction>,
+          &AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction>,
+          &AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction>,
+          &AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>,
+          &AppDelegate::forward<&LibraryWindowsPart::ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>,
+          &AppDelegate::forward<&LibraryWindowsPart::ExportOriginaPhotoLibraryMetaToPlistAction>,
+          &AppDelegate::forward<&LibraryWindowsPart::ExportPhotoLibraryMetaToPlistAction>}) {
         run(action);
         takeSheets();
     }

@@ -64,7 +64,7 @@ bool waitForMerge(AppDelegate &d) {
 
 TEST_F(LibraryMergeWindow, ListsOnlyLibraryPackagesAndRemovesTheSelectedOne) {
     d->window->show();
-    d->ClickMergePhotoLibraryAction();
+    d->mergeWindow.ClickMergePhotoLibraryAction();
     // Centred over the main window, whole on the screen.
     const QRect merge = d->mergeWindow.photolibMergeWindow->geometry();
     EXPECT_LE((merge.center() - d->window->frameGeometry().center()).manhattanLength(), 2)
@@ -72,7 +72,7 @@ TEST_F(LibraryMergeWindow, ListsOnlyLibraryPackagesAndRemovesTheSelectedOne) {
     EXPECT_TRUE(d->window->screen()->availableGeometry().contains(merge));
     EXPECT_TRUE(d->mergeWindow.photolibKeepAblumBtn->isChecked());
     // The add button's panel stays above the merge window.
-    d->MybuttonMouseDownHandle(d->mergeWindow.photolibAddBtn);
+    d->mainWindow.MybuttonMouseDownHandle(d->mergeWindow.photolibAddBtn);
     ASSERT_TRUE(d->mainWindow.theOpenPanel);
     EXPECT_EQ(d->mainWindow.theOpenPanel->parentWidget(), d->mergeWindow.photolibMergeWindow);
     d->mainWindow.theOpenPanel->reject();
@@ -84,12 +84,12 @@ TEST_F(LibraryMergeWindow, ListsOnlyLibraryPackagesAndRemovesTheSelectedOne) {
                   wrongCase = dir.filePath("X.PhotosLibrary"), plain = dir.filePath("plain");
     for (const QString &f : {other, wrongCase, plain})
         QDir().mkpath(f);
-    d->importPhotoLibraryintoTableViewThreader(
+    d->mergeWindow.importPhotoLibraryintoTableViewThreader(
         {destination, wrongCase, plain, dir.filePath("missing.photoslibrary")});
     EXPECT_EQ(d->mergeWindow.photolibController->rowCount(), 1);
     EXPECT_TRUE(
         d->mergeWindow.photolibDestLab->text().isEmpty()); // one library: no destination yet
-    d->importPhotoLibraryintoTableViewThreader({source, other});
+    d->mergeWindow.importPhotoLibraryintoTableViewThreader({source, other});
     ASSERT_EQ(d->mergeWindow.photolibController->rowCount(), 3);
     EXPECT_EQ(d->mergeWindow.photolibController->item(0, 0)->text(), "Test-13.0.0.photoslibrary");
     // Names and dates are shown whole.
@@ -111,7 +111,7 @@ TEST_F(LibraryMergeWindow, ListsOnlyLibraryPackagesAndRemovesTheSelectedOne) {
               d->mergeWindow.photolibDestLab->text());
 
     // Three listed: Start is refused.
-    d->MybuttonMouseDownHandle(d->mergeWindow.photolibStartBtn);
+    d->mainWindow.MybuttonMouseDownHandle(d->mergeWindow.photolibStartBtn);
     QList<SheetText> sheets = mergeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "You need to add two photo libraries in the table view to merge "
@@ -119,18 +119,18 @@ TEST_F(LibraryMergeWindow, ListsOnlyLibraryPackagesAndRemovesTheSelectedOne) {
     EXPECT_FALSE(d->runningJob(AppDelegate::OneAtATime::LibraryMerge));
 
     d->mergeWindow.photolibTableview->selectRow(2);
-    d->MybuttonMouseDownHandle(d->mergeWindow.photolibSubBtn);
+    d->mainWindow.MybuttonMouseDownHandle(d->mergeWindow.photolibSubBtn);
     ASSERT_EQ(d->mergeWindow.photolibController->rowCount(), 2);
     EXPECT_EQ(d->mergeWindow.photolibraryAddedArray.at(1)->fileFullPath, source);
     // Removing selects the first row again: the destination.
-    d->MybuttonMouseDownHandle(d->mergeWindow.photolibSubBtn);
+    d->mainWindow.MybuttonMouseDownHandle(d->mergeWindow.photolibSubBtn);
     EXPECT_EQ(d->mergeWindow.photolibController->rowCount(), 1);
-    d->MybuttonMouseDownHandle(d->mergeWindow.photolibStartBtn);
+    d->mainWindow.MybuttonMouseDownHandle(d->mergeWindow.photolibStartBtn);
     EXPECT_EQ(mergeSheets().size(), 1);
 }
 
 TEST_F(LibraryMergeWindow, DroppedLibrariesAreListedByTheAddButtonsChecks) {
-    d->ClickMergePhotoLibraryAction();
+    d->mergeWindow.ClickMergePhotoLibraryAction();
     QWidget *list = d->mergeWindow.photolibTableview->viewport();
     const QString wrongCase = dir.filePath("X.PhotosLibrary");
     QDir().mkpath(wrongCase);
@@ -165,10 +165,10 @@ TEST_F(LibraryMergeWindow, OnLinuxTheEndSheetSaysThePhotosWereExportedNotImporte
     setPhotosApplication(nullptr); // the Linux layer
     const QStringList sourceBefore = folderHashes(source),
                       destinationBefore = folderHashes(destination);
-    d->ClickMergePhotoLibraryAction();
-    d->importPhotoLibraryintoTableViewThreader({destination, source});
+    d->mergeWindow.ClickMergePhotoLibraryAction();
+    d->mergeWindow.importPhotoLibraryintoTableViewThreader({destination, source});
     d->mergeWindow.photolibKeepPhotoMetaBtn->setChecked(false);
-    d->MybuttonMouseDownHandle(d->mergeWindow.photolibStartBtn);
+    d->mainWindow.MybuttonMouseDownHandle(d->mergeWindow.photolibStartBtn);
     const QString folder = QDir::homePath() + "/Pictures/Test-10.15.7";
     QList<SheetText> sheets = mergeSheets();
     ASSERT_EQ(sheets.size(), 1);
@@ -177,7 +177,7 @@ TEST_F(LibraryMergeWindow, OnLinuxTheEndSheetSaysThePhotosWereExportedNotImporte
     EXPECT_TRUE(sheets[0].informative.contains(folder)) << sheets[0].informative;
     EXPECT_TRUE(sheets[0].informative.contains("Neither library is changed"));
 
-    d->savePanelDidEnd36(nullptr, 1);
+    d->mergeWindow.savePanelDidEnd36(nullptr, 1);
     EXPECT_TRUE(d->mergeWindow.photolibMergeProcessWindow->isVisible());
     ASSERT_TRUE(waitForMerge(*d));
     EXPECT_FALSE(d->mergeWindow.photolibMergeProcessWindow->isVisible());
@@ -200,9 +200,9 @@ TEST_F(LibraryMergeWindow, OnLinuxTheEndSheetSaysThePhotosWereExportedNotImporte
 
 TEST_F(LibraryMergeWindow, ACancelledMergeStopsAndLeavesTheDestinationAsItWas) {
     const QStringList destinationBefore = folderHashes(destination);
-    d->ClickMergePhotoLibraryAction();
-    d->importPhotoLibraryintoTableViewThreader({destination, source});
-    d->savePanelDidEnd36(nullptr, 1);
+    d->mergeWindow.ClickMergePhotoLibraryAction();
+    d->mergeWindow.importPhotoLibraryintoTableViewThreader({destination, source});
+    d->mergeWindow.savePanelDidEnd36(nullptr, 1);
     // The process window's Cancel is the merge's only one.
     auto *cancel = d->mergeWindow.photolibMergeProcessWindow->findChild<QPushButton *>(
         "photolibMergeCancelBtn");

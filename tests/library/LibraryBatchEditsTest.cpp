@@ -27,10 +27,10 @@ const char kApplied[] = "New Photo Library metadata tag(s) has been applied.";
 class LibraryBatch : public LibraryEditTest, public ::testing::WithParamInterface<const char *> {
   protected:
     void openDateWindow() {
-        d->ChangePhotoLibraryPhotoDateAction();
+        d->dateWindows.ChangePhotoLibraryPhotoDateAction();
         ASSERT_TRUE(d->dateWindows.changeMutiDateWindow->isVisible());
     }
-    void saveDates() { d->MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn); }
+    void saveDates() { d->mainWindow.MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn); }
     SheetText onlySheet() {
         const QList<SheetText> sheets = takeSheets();
         EXPECT_EQ(sheets.size(), 1);
@@ -125,13 +125,13 @@ TEST_F(LibraryEditTest, TheSampleShiftNeedsBothDatesAndUndatedPhotosAreNamed) {
     const PRPicFileInfo &wedding = record("wedding.jpg");
     const double before = libraryCameraDate(wedding);
     const QStringList hashes = databaseHashes();
-    d->ChangePhotoLibraryPhotoDateAction();
+    d->dateWindows.ChangePhotoLibraryPhotoDateAction();
     QPixmap sample(8, 8);
     sample.fill(Qt::gray);
     d->dateWindows.dateImageview->setImage(sample);
     d->dateWindows.beforeorignalDatelab->setText("2020:01:01 00:00:00");
     d->dateWindows.afterorignalDatelab->setText("sometime");
-    d->MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
+    d->mainWindow.MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
     QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "Invalid date format");
@@ -139,7 +139,7 @@ TEST_F(LibraryEditTest, TheSampleShiftNeedsBothDatesAndUndatedPhotosAreNamed) {
     EXPECT_EQ(databaseHashes(), hashes);
 
     d->dateWindows.afterorignalDatelab->setText("2020-01-03 12:00:00");
-    d->MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
+    d->mainWindow.MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
     sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, kApplied);
@@ -151,7 +151,7 @@ TEST_F(LibraryEditTest, TheSampleShiftNeedsBothDatesAndUndatedPhotosAreNamed) {
 TEST_F(LibraryEditTest, TheDateWindowsLibrarySaveAsksWhetherTheLibraryIsFree) {
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     select({"wedding.jpg"});
-    d->ChangePhotoLibraryPhotoDateAction();
+    d->dateWindows.ChangePhotoLibraryPhotoDateAction();
     auto *fileDates = d->dateWindows.changeMutiDateWindow->findChild<QPushButton *>(
         "ClickMutiCreatedDateChangedSaveAction");
     ASSERT_TRUE(fileDates);
@@ -159,7 +159,7 @@ TEST_F(LibraryEditTest, TheDateWindowsLibrarySaveAsksWhetherTheLibraryIsFree) {
     d->dateWindows.mutSetDatelab->setText("2021-03-04 05:06:07");
     const QStringList hashes = databaseHashes();
     photos.heldBy << DatabaseHolder{4244, QStringLiteral("Photos"), QStringLiteral("lock")};
-    d->MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
+    d->mainWindow.MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "You need to quit the running Photos application.");
@@ -168,8 +168,8 @@ TEST_F(LibraryEditTest, TheDateWindowsLibrarySaveAsksWhetherTheLibraryIsFree) {
 
     // In local mode the same button saves local photos, and the library is left alone.
     photos.heldBy.clear();
-    d->ChangeLocalPhotoMenuAction();
-    d->MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
+    d->mainWindow.ChangeLocalPhotoMenuAction();
+    d->mainWindow.MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
     ASSERT_TRUE(waitForJobs(*d));
     takeSheets();
     EXPECT_EQ(databaseHashes(), hashes);
@@ -183,7 +183,7 @@ TEST_P(LibraryBatch, CopiesBetweenFieldsSkipEmptySourcesAndNameThem) {
     const IKImageItemPtr wedding = item("wedding.jpg"), pumpkins = item("Pumpkins4.jpg");
     const PRPicFileInfo &w = *wedding->photoLibFileNode, &p = *pumpkins->photoLibFileNode;
 
-    d->CopyFileTitletoPhotoLibraryFileNameAction();
+    d->libraryPanels.CopyFileTitletoPhotoLibraryFileNameAction();
     SheetText sheet = onlySheet();
     EXPECT_EQ(sheet.text, kApplied);
     EXPECT_TRUE(sheet.informative.contains("wedding.jpg: it has no title"));
@@ -191,7 +191,7 @@ TEST_P(LibraryBatch, CopiesBetweenFieldsSkipEmptySourcesAndNameThem) {
     EXPECT_EQ(pumpkins->fileName, "Pumpkin heads.jpg");
     EXPECT_EQ(w.fileName, "wedding.jpg");
 
-    d->CopyFileTitletoPhotoLibraryCaptionAction();
+    d->libraryPanels.CopyFileTitletoPhotoLibraryCaptionAction();
     EXPECT_EQ(onlySheet().text, kApplied);
     EXPECT_EQ(libraryCaption(p), "Pumpkin heads");
     EXPECT_EQ(libraryCaption(w), "Bride Wedding day");
@@ -202,26 +202,26 @@ TEST_P(LibraryBatch, CopiesBetweenFieldsSkipEmptySourcesAndNameThem) {
                   "1");
     }
 
-    d->CopyFileCaptiontoPhotoLibraryTitleAction();
+    d->libraryPanels.CopyFileCaptiontoPhotoLibraryTitleAction();
     EXPECT_EQ(onlySheet().text, kApplied);
     EXPECT_EQ(libraryTitle(w), "Bride Wedding day");
 
-    d->CopyFileNametoPhotoLibraryTileAction();
+    d->libraryPanels.CopyFileNametoPhotoLibraryTileAction();
     EXPECT_EQ(onlySheet().text, kApplied);
     EXPECT_EQ(libraryTitle(w), "wedding");
     EXPECT_EQ(libraryTitle(p), "Pumpkin heads");
     EXPECT_EQ(w.fileTitle, "wedding");
 
-    d->CopyFileNametoPhotoLibraryCaptionAction();
+    d->libraryPanels.CopyFileNametoPhotoLibraryCaptionAction();
     EXPECT_EQ(onlySheet().text, kApplied);
     EXPECT_EQ(libraryCaption(w), "wedding");
 
-    d->CopyCameraDatetoPhotoLibraryTileAction();
+    d->libraryPanels.CopyCameraDatetoPhotoLibraryTileAction();
     EXPECT_EQ(onlySheet().text, kApplied);
     EXPECT_EQ(libraryTitle(w), w.fileCameraDate);
     EXPECT_EQ(p.fileTitle, p.fileCameraDate);
 
-    d->CopyCameraDatetoPhotoLibraryAddedDateAction();
+    d->libraryPanels.CopyCameraDatetoPhotoLibraryAddedDateAction();
     EXPECT_EQ(onlySheet().text, kApplied);
     for (const PRPicFileInfo *r : {&w, &p}) {
         const QStringList dates =
@@ -250,7 +250,7 @@ TEST_F(LibraryEditTest, TheOriginalsCameraDateOrElseItsCreationDateInUtc) {
     const QDateTime created = QDateTime(QDate(2011, 2, 3), QTime(4, 5, 6), Qt::UTC);
     ASSERT_TRUE(FileDates::setCreationDate(weddingOriginal, created));
 
-    d->CopyOriginalCameraDatetoPhotoLibraryCameraDateAction();
+    d->libraryPanels.CopyOriginalCameraDatetoPhotoLibraryCameraDateAction();
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, kApplied);
@@ -291,7 +291,7 @@ TEST_P(FromOriginal, TheOriginalWinsWhereItSaysSomethingAndIsNamedWhereNot) {
     type(d->libraryPanels.photolibEitegpsLatilab, "10");
     type(d->libraryPanels.photolibEitegpsLongtlab, "20");
     type(d->libraryPanels.photolibEiteCameraMakelab, "Other");
-    d->ApplyPhotoLibMetadataChangeAction();
+    d->libraryPanels.ApplyPhotoLibMetadataChangeAction();
     {
         const SheetText first = takeSheets().value(0);
         ASSERT_EQ(first.text, kApplied) << first.informative.toStdString();
@@ -309,7 +309,7 @@ TEST_P(FromOriginal, TheOriginalWinsWhereItSaysSomethingAndIsNamedWhereNot) {
         c.iCloudOnly ? libraryPosition(record(c.iCloudOnly)) : QStringList();
     const QStringList weddingPosition = libraryPosition(*wedding->photoLibFileNode);
 
-    d->ReplacePhotoLibrarytitleWithOriginalPhototitleAction();
+    d->libraryPanels.ReplacePhotoLibrarytitleWithOriginalPhototitleAction();
     SheetText sheet = takeSheets().value(0);
     EXPECT_EQ(sheet.text, kApplied);
     // An original without a title clears the library's.
@@ -318,16 +318,16 @@ TEST_P(FromOriginal, TheOriginalWinsWhereItSaysSomethingAndIsNamedWhereNot) {
         EXPECT_TRUE(
             sheet.informative.contains(QString(c.iCloudOnly) + ": its original is only in iCloud"));
     }
-    d->ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction();
+    d->libraryPanels.ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction();
     sheet = takeSheets().value(0);
     EXPECT_TRUE(sheet.informative.contains("wedding.jpg: its original has no position"));
-    d->ReplacePhotoLibraryKeyWordsWithOriginalPhotoKeyWordsAction();
+    d->libraryPanels.ReplacePhotoLibraryKeyWordsWithOriginalPhotoKeyWordsAction();
     EXPECT_EQ(takeSheets().value(0).text, kApplied);
-    d->ReplacePhotoLibraryDescriWithOriginalPhotoDescriAction();
+    d->libraryPanels.ReplacePhotoLibraryDescriWithOriginalPhotoDescriAction();
     sheet = takeSheets().value(0);
     EXPECT_FALSE(sheet.informative.contains("St James Park.jpg"))
         << sheet.informative.toStdString();
-    d->ReplacePhotoLibraryCameraandLensInfoWithOriginalPhotoCameraLensAction();
+    d->libraryPanels.ReplacePhotoLibraryCameraandLensInfoWithOriginalPhotoCameraLensAction();
     sheet = takeSheets().value(0);
     EXPECT_EQ(sheet.text, c.cameraFields
                               ? QString(kApplied)
@@ -375,7 +375,7 @@ TEST_P(FromOriginal, TheOriginalWinsWhereItSaysSomethingAndIsNamedWhereNot) {
 TEST_F(LibraryEditTest, TheMainMenusBatchDateItemServesTheLibraryInLibraryMode) {
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     select({"wedding.jpg"});
-    d->ChangeDateExifFromPhoto();
+    d->dateWindows.ChangeDateExifFromPhoto();
     EXPECT_TRUE(d->dateWindows.changeMutiDateWindow->isVisible());
     EXPECT_EQ(d->dateWindows.EditDateHeadInfolab->text(),
               "Choose One of Three Methods to Batch Modify Photo Library Photo Dates:");

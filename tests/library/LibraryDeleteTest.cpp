@@ -82,7 +82,7 @@ class LibraryDelete : public ::testing::Test {
                               : QStringLiteral("/database/Photos.sqlite"));
         if (!sql.isEmpty())
             sqliteValue(database, sql);
-        if (lib.isEmpty() || !d->LoadPhotosLibraryItemThreader(lib))
+        if (lib.isEmpty() || !d->mainWindow.LoadPhotosLibraryItemThreader(lib))
             return false;
         QDeadlineTimer deadline(120000);
         while (!d->library.scanComplete && !deadline.hasExpired())
@@ -145,12 +145,12 @@ TEST_F(LibraryDelete, ConfirmedDeletionRemovesRowsThenTrashesFilesAndCompanions)
                         pumpkins->photoLibFileNode->photoAssetID};
 
     select({wedding, pumpkins});
-    d->DeleteSelectedPhotosinPhotoLibraryAction();
+    d->libraryWindows.DeleteSelectedPhotosinPhotoLibraryAction();
     QMessageBox *ask = visibleSheet();
     ASSERT_TRUE(ask);
     EXPECT_EQ(ask->text(), QStringLiteral("Are your sure you want to delete the selected "
                                           "photo(s) from Photo Library?"));
-    d->savePanelDidEnd9(ask, 1);
+    d->libraryWindows.savePanelDidEnd9(ask, 1);
     QMessageBox *done = visibleSheet();
     ASSERT_TRUE(done);
     EXPECT_EQ(done->text(),
@@ -236,7 +236,7 @@ TEST_F(LibraryDelete, AFailedCopyBackTrashesNothingAndChangesNoList) {
                                                    "user_version")),
               QStringLiteral("7"));
     select({wedding});
-    d->DeletePhotoinPhotoLibraryAction();
+    d->libraryWindows.DeletePhotoinPhotoLibraryAction();
     QMessageBox *sheet = visibleSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("The photos were not removed from the Photo Library."));
@@ -259,7 +259,7 @@ TEST_F(LibraryDelete, AFailedCopyBackTrashesNothingAndChangesNoList) {
         QFile::setPermissions(lib + QStringLiteral("/database"),
                               QFile::ReadOwner | QFile::ExeOwner);
         select({park});
-        d->DeletePhotoinPhotoLibraryAction();
+        d->libraryWindows.DeletePhotoinPhotoLibraryAction();
         QFile::setPermissions(lib + QStringLiteral("/database"),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         EXPECT_TRUE(fake.trashed.isEmpty());
@@ -275,9 +275,9 @@ TEST_F(LibraryDelete, AHeldLibraryIsOfferedTheQuitAndNothingIsDeleted) {
     ASSERT_TRUE(wedding);
     photos.heldBy << DatabaseHolder{4242, QStringLiteral("Photos"), QStringLiteral("lock")};
     select({wedding});
-    for (void (AppDelegate::*road)() : {&AppDelegate::DeleteSelectedPhotosinPhotoLibraryAction,
-                                        &AppDelegate::DeletePhotoinPhotoLibraryAction,
-                                        &AppDelegate::DeleteDuplicatePhotosinPhotoLibraryAction}) {
+    for (void (AppDelegate::*road)() : {&AppDelegate::forward<&LibraryWindowsPart::DeleteSelectedPhotosinPhotoLibraryAction>,
+                                        &AppDelegate::forward<&LibraryWindowsPart::DeletePhotoinPhotoLibraryAction>,
+                                        &AppDelegate::forward<&LibraryWindowsPart::DeleteDuplicatePhotosinPhotoLibraryAction>}) {
         (d.get()->*road)();
         QMessageBox *sheet = visibleSheet();
         ASSERT_TRUE(sheet);
@@ -288,10 +288,10 @@ TEST_F(LibraryDelete, AHeldLibraryIsOfferedTheQuitAndNothingIsDeleted) {
     }
     // Free again, but the question is answered " Cancel ".
     photos.heldBy.clear();
-    d->DeleteSelectedPhotosinPhotoLibraryAction();
+    d->libraryWindows.DeleteSelectedPhotosinPhotoLibraryAction();
     QMessageBox *ask = visibleSheet();
     ASSERT_TRUE(ask);
-    d->savePanelDidEnd9(ask, 0);
+    d->libraryWindows.savePanelDidEnd9(ask, 0);
     EXPECT_FALSE(visibleSheet());
     EXPECT_TRUE(fake.trashed.isEmpty());
     EXPECT_TRUE(d->library.photoLibBroserArray.contains(wedding));
@@ -310,7 +310,7 @@ TEST_F(LibraryDelete, WithoutAReadableDatabaseNothingIsDeletedAndTheSheetSaysWhy
     for (const char *f : {"Photos.sqlite-wal", "Photos.sqlite-shm"})
         QFile::remove(lib + QStringLiteral("/database/") + QLatin1String(f));
     writeBytes(database, QByteArray("SQLite format 3").append(4096, '\x7f'));
-    ASSERT_TRUE(d->LoadPhotosLibraryItemThreader(lib));
+    ASSERT_TRUE(d->mainWindow.LoadPhotosLibraryItemThreader(lib));
     QDeadlineTimer deadline(120000);
     while (!d->library.scanComplete && !deadline.hasExpired())
         QTest::qWait(5);
@@ -320,7 +320,7 @@ TEST_F(LibraryDelete, WithoutAReadableDatabaseNothingIsDeletedAndTheSheetSaysWhy
     const IKImageItemPtr first = d->library.photoLibBroserArray.first();
     const QByteArray bytes = fileBytes(database);
     select({first});
-    d->DeletePhotoinPhotoLibraryAction();
+    d->libraryWindows.DeletePhotoinPhotoLibraryAction();
     QMessageBox *sheet = visibleSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("The photos were not removed from the Photo Library."));
@@ -363,7 +363,7 @@ TEST_F(LibraryDelete, TickedDuplicatesGoWithCompanionsAndAnUntrashableFileIsList
     tulipGroup->fileChildren().append(tulipFile);
     d->duplicateWindow.sameFileArray = {group, untouched, tulipGroup};
 
-    d->DeleteDuplicatePhotosinPhotoLibraryAction();
+    d->libraryWindows.DeleteDuplicatePhotosinPhotoLibraryAction();
     EXPECT_EQ(fake.trashed,
               (QStringList{other->filePath, livePhotoCompanionPath(other->filePath)}));
     EXPECT_TRUE(d->duplicateWindow.hHasRemoved);
@@ -396,7 +396,7 @@ TEST_F(LibraryDelete, OlderLibraryLosesTheMasterAndItsVersions) {
     ASSERT_TRUE(first && first->photoLibFileNode);
     const int master = first->photoLibFileNode->photoID;
     select({first});
-    d->DeletePhotoinPhotoLibraryAction();
+    d->libraryWindows.DeletePhotoinPhotoLibraryAction();
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM RKMaster WHERE modelId = %1").arg(master)),
               QStringLiteral("0"));
     EXPECT_EQ(
@@ -413,7 +413,7 @@ TEST_F(LibraryDelete, OlderLibraryLosesTheMasterAndItsVersions) {
     writeBytes(raw, "raw");
     fake.trashed.clear();
     select({pair});
-    d->DeletePhotoinPhotoLibraryAction();
+    d->libraryWindows.DeletePhotoinPhotoLibraryAction();
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM RKMaster WHERE modelId IN (11, 12)")),
               QStringLiteral("0"));
     EXPECT_EQ(count(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
@@ -444,7 +444,7 @@ TEST_F(LibraryDelete, AnIPhotoPhotoTakesItsPropertiesAlong) {
         sqliteValue(props, allRows).toInt() - sqliteValue(props, propertyRows).toInt();
     ASSERT_GT(sqliteValue(props, propertyRows).toInt(), 0);
     select({photo});
-    d->DeletePhotoinPhotoLibraryAction();
+    d->libraryWindows.DeletePhotoinPhotoLibraryAction();
     EXPECT_EQ(sqliteValue(props, propertyRows), QStringLiteral("0"));
     EXPECT_EQ(sqliteValue(props, allRows).toInt(), others);
     EXPECT_EQ(
@@ -499,9 +499,9 @@ TEST_F(LibraryDelete, ARecordThatNamesNoFileOfItsOwnLosesItsRowsAndTrashesNothin
         ASSERT_FALSE(hostile.contains(nullptr)) << c.library;
         const QStringList before = treeListing(QDir::homePath(), QStringList(mine) << lib);
         select(hostile);
-        d->DeleteSelectedPhotosinPhotoLibraryAction();
+        d->libraryWindows.DeleteSelectedPhotosinPhotoLibraryAction();
         ASSERT_TRUE(visibleSheet());
-        d->savePanelDidEnd9(visibleSheet(), 1);
+        d->libraryWindows.savePanelDidEnd9(visibleSheet(), 1);
         ASSERT_TRUE(visibleSheet());
         EXPECT_TRUE(visibleSheet()->text().startsWith("The selected photo(s) has been removed"));
         // Each file that a record names but does not own is said to stay.

@@ -31,7 +31,7 @@ double secondsOf(const QDateTime &local) {
 
 class LibraryPanel : public LibraryEditTest, public ::testing::WithParamInterface<const char *> {
   protected:
-    void apply() { d->MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn); }
+    void apply() { d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn); }
     // The one sheet an apply ends with.
     SheetText onlySheet() {
         const QList<SheetText> sheets = takeSheets();
@@ -203,7 +203,7 @@ TEST_F(LibraryEditTest, TypingMarksItsFieldOnlyAndANewSelectionForgetsIt) {
     EXPECT_TRUE(d->libraryPanels.bChangePhotoLibCameraLens);
     EXPECT_TRUE(d->libraryPanels.bChangePhotoLibGPS);
     // Opening the original's panel starts the library panel afresh.
-    d->StartPhotoOriginalEditViewAction();
+    d->libraryPanels.StartPhotoOriginalEditViewAction();
     EXPECT_EQ(flags(), QList<bool>(8, false));
 }
 
@@ -212,7 +212,7 @@ TEST_F(LibraryEditTest, ALensTypedAloneGoesWithThePanelsMakeAndModel) {
     select({"wedding.jpg"});
     const PRPicFileInfo &r = record("wedding.jpg");
     type(d->libraryPanels.photolibEiteLensModellab, "Nikkor 105mm f/1.4E; 'ED'");
-    d->MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
     ASSERT_EQ(takeSheets().value(0).text, kApplied);
     EXPECT_EQ(
         rows(QString("SELECT ZCAMERAMAKE, ZCAMERAMODEL, ZLENSMODEL FROM ZEXTENDEDATTRIBUTES "
@@ -229,7 +229,7 @@ TEST_F(LibraryEditTest, AReadOnlyLibraryIsRefusedWithItsReasonBeforeAnythingElse
     const QStringList before = databaseHashes();
     select({"wedding.jpg"});
     type(d->libraryPanels.photolibEiteTitlelab, "Never written");
-    d->MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     // Not the offer to quit the holder: the library was opened read-only, and says why.
@@ -245,7 +245,7 @@ TEST_F(LibraryEditTest, ALibraryTakenByAnotherProgramAfterTheOpenIsOfferedToQuit
     photos.heldBy << DatabaseHolder{4243, QStringLiteral("Photos"), QStringLiteral("lock")};
     select({"wedding.jpg"});
     type(d->libraryPanels.photolibEiteTitlelab, "Never written");
-    d->ApplyPhotoLibMetadataChangeAction();
+    d->libraryPanels.ApplyPhotoLibMetadataChangeAction();
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "You need to quit the running Photos application.");
@@ -263,7 +263,7 @@ TEST_F(LibraryEditTest, AFailedWriteRollsBackTheWholeApplyAndNamesThePhoto) {
     const int tulips = record("Tulips.jpg").photoID;
     record("wedding.jpg").photoID = 424242;
     type(d->libraryPanels.photolibEiteTitlelab, "Half an apply");
-    d->ApplyPhotoLibMetadataChangeAction();
+    d->libraryPanels.ApplyPhotoLibMetadataChangeAction();
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "Photo Library metadata can't update");
@@ -287,7 +287,7 @@ TEST_F(LibraryEditTest, ARefusedCopyBackSaysSoAndTheRecordsStayAsTheLibraryIs) {
                                        .arg(wedding)});
     select({"wedding.jpg"});
     type(d->libraryPanels.photolibEiteTitlelab, "Ours");
-    d->ApplyPhotoLibMetadataChangeAction();
+    d->libraryPanels.ApplyPhotoLibMetadataChangeAction();
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "Photo Library metadata can't update");
@@ -301,7 +301,7 @@ TEST_F(LibraryEditTest, PanelsSlideInAtTheWindowsRightEdgeAndTheirButtonsRoute) 
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     select({"wedding.jpg"});
     QWidget *panel = d->mainWindow.photolibEditView;
-    d->ClickEditPhotoExifDataMenuAction(); // library mode: the library panel
+    d->editSheet.ClickEditPhotoExifDataMenuAction(); // library mode: the library panel
     ASSERT_TRUE(panel->isVisible());
     auto *slide = panel->findChild<QPropertyAnimation *>();
     ASSERT_TRUE(slide);
@@ -318,16 +318,16 @@ TEST_F(LibraryEditTest, PanelsSlideInAtTheWindowsRightEdgeAndTheirButtonsRoute) 
     const QString title = d->libraryPanels.photolibEiteTitlelab->text();
     type(d->libraryPanels.photolibEiteTitlelab, "Never applied");
     ASSERT_TRUE(d->libraryPanels.bChangePhotoLibraryTitle);
-    d->MybuttonMouseDownHandle(d->libraryPanels.canclePhotolibEiteViewBtn);
+    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.canclePhotolibEiteViewBtn);
     EXPECT_TRUE(panel->isHidden());
     EXPECT_FALSE(d->libraryPanels.bChangePhotoLibraryTitle);
     EXPECT_EQ(d->libraryPanels.photolibEiteTitlelab->text(), title);
 
-    d->StartPhotoOriginalEditViewAction();
+    d->libraryPanels.StartPhotoOriginalEditViewAction();
     EXPECT_TRUE(d->mainWindow.photoOriginalEditView->isVisible());
     QTRY_COMPARE(d->mainWindow.photoOriginalEditView->pos(),
                  QPoint(d->window->width() - d->mainWindow.photoOriginalEditView->width(), top));
-    d->MybuttonMouseDownHandle(d->libraryPanels.canclePhotoOrigEiteViewBtn);
+    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.canclePhotoOrigEiteViewBtn);
     EXPECT_TRUE(d->mainWindow.photoOriginalEditView->isHidden());
 
     // The menu's item opens it too; leaving the library view takes the panels along.
@@ -338,10 +338,10 @@ TEST_F(LibraryEditTest, PanelsSlideInAtTheWindowsRightEdgeAndTheirButtonsRoute) 
     ASSERT_TRUE(edit);
     edit->trigger();
     EXPECT_TRUE(panel->isVisible());
-    d->ChangeLocalPhotoMenuAction();
+    d->mainWindow.ChangeLocalPhotoMenuAction();
     EXPECT_TRUE(panel->isHidden());
     // Nor do they open over the local view.
-    d->StartPhotoLibEditViewAction();
+    d->libraryPanels.StartPhotoLibEditViewAction();
     EXPECT_TRUE(panel->isHidden());
 }
 
@@ -366,9 +366,9 @@ TEST_F(LibraryEditTest, PanelsLieUnderTheBarAndKeepTheirPlaceWithOrWithoutAMap) 
         QLineEdit *field;
     };
     const Side sides[] = {
-        {d->mainWindow.photolibEditView, &AppDelegate::StartPhotoLibEditViewAction,
+        {d->mainWindow.photolibEditView, &AppDelegate::forward<&LibraryPanelsPart::StartPhotoLibEditViewAction>,
          d->libraryPanels.photolibEiteMapView, d->libraryPanels.photolibEiteTitlelab},
-        {d->mainWindow.photoOriginalEditView, &AppDelegate::StartPhotoOriginalEditViewAction,
+        {d->mainWindow.photoOriginalEditView, &AppDelegate::forward<&LibraryPanelsPart::StartPhotoOriginalEditViewAction>,
          d->libraryPanels.originalPhotolibMapView, d->libraryPanels.originalPhotolibTitlelab}};
     // The default size, then the least the window takes (the panels follow a resize).
     for (const QSize size : {QSize(1200, 750), d->window->minimumSize()}) {
@@ -411,7 +411,7 @@ TEST_F(LibraryEditTest, PanelsLieUnderTheBarAndKeepTheirPlaceWithOrWithoutAMap) 
         }
     }
     // Six keywords make a line longer than the panel: shortened, whole in its tooltip.
-    d->StartPhotoLibEditViewAction();
+    d->libraryPanels.StartPhotoLibEditViewAction();
     QTest::qWait(300);
     auto *keywords = static_cast<PanelValueLabel *>(d->libraryPanels.photolibkeywordslab);
     EXPECT_TRUE(keywords->text().endsWith("UK,London")) << keywords->text().toStdString();

@@ -56,14 +56,14 @@ bool LibraryEditTest::openLibrary(const QString &name,
     panel->setOption(QFileDialog::DontUseNativeDialog, true);
     panel->setFileMode(QFileDialog::AnyFile);
     panel->selectFile(libraryPath);
-    d->openPanelDidEnd8(panel, 1);
+    d->mainWindow.openPanelDidEnd8(panel, 1);
     delete panel;
     QDeadlineTimer deadline(120000);
     while (!d->library.scanComplete && !deadline.hasExpired())
         QTest::qWait(5);
     takeSheets();
     // The library view, as the user sees it after the open.
-    d->ChangePhotoLibraryMenuAction();
+    d->mainWindow.ChangePhotoLibraryMenuAction();
     return d->library.scanComplete && !d->library.photoLibBroserArray.isEmpty();
 }
 

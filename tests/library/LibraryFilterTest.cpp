@@ -46,7 +46,7 @@ class LibraryFilters : public ::testing::Test {
         setPhotosApplication(nullptr);
     }
     bool open() {
-        if (!d->LoadPhotosLibraryItemThreader(lib))
+        if (!d->mainWindow.LoadPhotosLibraryItemThreader(lib))
             return false;
         QDeadlineTimer deadline(120000);
         while (!d->library.scanComplete && !deadline.hasExpired())
@@ -114,27 +114,27 @@ TEST_F(LibraryFilters, EachFilterShowsItsListNewestFirstAndMarksTheButtons) {
     EXPECT_EQ(d->mainWindow.showPhotoTypelibBtn->text(),
               QStringLiteral("Show: All Photos and Videos"));
     // A sort first, so the filters have a sort button to reset.
-    d->SortAllPhotosLibraryByFileNameAction();
+    d->mainWindow.SortAllPhotosLibraryByFileNameAction();
     expectToolbarInShape();
     const QList<IKImageItemPtr> jpegs = l.jpgPhotosItemArray;
     ASSERT_GT(jpegs.size(), 5);
-    d->ShowJPGPhotoBtninPhotoLibraryAction();
+    d->mainWindow.ShowJPGPhotoBtninPhotoLibraryAction();
     EXPECT_EQ(l.photoLibBroserArray, newest(jpegs));
     EXPECT_NE(l.photoLibBroserArray, jpegs) << "the scan order is not newest first here";
     EXPECT_EQ(l.jpgPhotosItemArray, jpegs) << "the source keeps its order";
     expectButtons("showjpgphotobtn.png", QStringLiteral("JPEG Photos"));
     // The sorts now sort the JPEG list.
-    d->SortAllPhotosLibraryByFileSizeAction();
+    d->mainWindow.SortAllPhotosLibraryByFileSizeAction();
     EXPECT_EQ(l.photoLibBroserArray.size(), jpegs.size());
 
-    d->ShowVideosBtninPhotoLibraryAction();
+    d->mainWindow.ShowVideosBtninPhotoLibraryAction();
     EXPECT_EQ(names(l.photoLibBroserArray).size(), 2);
     for (const IKImageItemPtr &v : l.photoLibBroserArray)
         EXPECT_EQ(v->fileType, QStringLiteral("Movie"));
     expectButtons("showvideobtn.png", QStringLiteral("Videos"));
 
     // Lost files come in the order the check found them, not by date.
-    d->ShowLostReferencePhotosinPhotoLibraryAction();
+    d->mainWindow.ShowLostReferencePhotosinPhotoLibraryAction();
     EXPECT_EQ(l.photoLibBroserArray, l.lostReferencePhotoItemArray);
     QStringList lost = names(l.photoLibBroserArray);
     lost.sort();
@@ -142,7 +142,7 @@ TEST_F(LibraryFilters, EachFilterShowsItsListNewestFirstAndMarksTheButtons) {
     expectButtons("missreferencephoto.png",
                   QStringLiteral("Referenced Photos Whose File Is Missing"));
 
-    d->ShowAllItemsBtninPhotoLibraryAction();
+    d->mainWindow.ShowAllItemsBtninPhotoLibraryAction();
     EXPECT_EQ(l.photoLibBroserArray, newest(l.backupdifPhotoLibItemArray));
     expectButtons("showallitembtn.png", QStringLiteral("All Photos and Videos"));
 }
@@ -153,44 +153,44 @@ TEST_F(LibraryFilters, EveryFilterActionShowsItsOwnList) {
     using A = AppDelegate;
     using M = QList<IKImageItemPtr> LibraryLists::*;
     const std::tuple<void (A::*)(), M, const char *> filters[] = {
-        {&A::ShowAllItemsBtninPhotoLibraryAction, &LibraryLists::backupdifPhotoLibItemArray,
+        {&A::forward<&MainWindowPart::ShowAllItemsBtninPhotoLibraryAction>, &LibraryLists::backupdifPhotoLibItemArray,
          "showallitembtn.png"},
-        {&A::ShowLivePhotoBtninPhotoLibraryAction, &LibraryLists::livesPhotosItemArray,
+        {&A::forward<&MainWindowPart::ShowLivePhotoBtninPhotoLibraryAction>, &LibraryLists::livesPhotosItemArray,
          "showlivephotosbtn.png"},
-        {&A::ShowJPGPhotoBtninPhotoLibraryAction, &LibraryLists::jpgPhotosItemArray,
+        {&A::forward<&MainWindowPart::ShowJPGPhotoBtninPhotoLibraryAction>, &LibraryLists::jpgPhotosItemArray,
          "showjpgphotobtn.png"},
-        {&A::ShowUnDownloadediCloudPhotoLibraryAction, &LibraryLists::unDownloadPhotosItemArray,
+        {&A::forward<&MainWindowPart::ShowUnDownloadediCloudPhotoLibraryAction>, &LibraryLists::unDownloadPhotosItemArray,
          "icloudphotosbtn.png"},
-        {&A::ShowRAWPhotoBtninPhotoLibraryAction, &LibraryLists::rawPhotosItemArray,
+        {&A::forward<&MainWindowPart::ShowRAWPhotoBtninPhotoLibraryAction>, &LibraryLists::rawPhotosItemArray,
          "showrawphotobtn.png"},
-        {&A::ShowPNGPhotoBtninPhotoLibraryAction, &LibraryLists::pngPhotosItemArray,
+        {&A::forward<&MainWindowPart::ShowPNGPhotoBtninPhotoLibraryAction>, &LibraryLists::pngPhotosItemArray,
          "showpngphotobtn.png"},
-        {&A::ShowFavortePhotoBtninPhotoLibraryAction, &LibraryLists::favPhotosItemArray,
+        {&A::forward<&MainWindowPart::ShowFavortePhotoBtninPhotoLibraryAction>, &LibraryLists::favPhotosItemArray,
          "favbtn.png"},
-        {&A::ShowEditedPhotoBtninPhotoLibraryAction, &LibraryLists::editPhotosItemArray,
+        {&A::forward<&MainWindowPart::ShowEditedPhotoBtninPhotoLibraryAction>, &LibraryLists::editPhotosItemArray,
          "showedited.png"},
-        {&A::ShowNoAlbumPhotoBtninPhotoLibraryAction, &LibraryLists::noAlbumPhotosItemArray,
+        {&A::forward<&MainWindowPart::ShowNoAlbumPhotoBtninPhotoLibraryAction>, &LibraryLists::noAlbumPhotosItemArray,
          "photosnoablum.png"},
-        {&A::ShowNoTitlePhotoBtninPhotoLibraryAction, &LibraryLists::noTitlePhotosItemArray,
+        {&A::forward<&MainWindowPart::ShowNoTitlePhotoBtninPhotoLibraryAction>, &LibraryLists::noTitlePhotosItemArray,
          "photosnotitle.png"},
-        {&A::ShowNoCaptionPhotoBtninPhotoLibraryAction, &LibraryLists::noCaptionPhotosItemArray,
+        {&A::forward<&MainWindowPart::ShowNoCaptionPhotoBtninPhotoLibraryAction>, &LibraryLists::noCaptionPhotosItemArray,
          "photosnocaption.png"},
-        {&A::ShowNoLocationPhotoBtninPhotoLibraryAction, &LibraryLists::noLocationPhotosItemArray,
+        {&A::forward<&MainWindowPart::ShowNoLocationPhotoBtninPhotoLibraryAction>, &LibraryLists::noLocationPhotosItemArray,
          "photosnolocation.png"},
-        {&A::ShowNoKeywordsPhotoBtninPhotoLibraryAction, &LibraryLists::noKeywordsPhotosItemArray,
+        {&A::forward<&MainWindowPart::ShowNoKeywordsPhotoBtninPhotoLibraryAction>, &LibraryLists::noKeywordsPhotosItemArray,
          "photosnokeywords.png"},
-        {&A::ShowTwentyfourHoursinPhotoLibraryAction, &LibraryLists::twentyfourhoursItemArray,
+        {&A::forward<&MainWindowPart::ShowTwentyfourHoursinPhotoLibraryAction>, &LibraryLists::twentyfourhoursItemArray,
          "last24hourbtn.png"},
-        {&A::ShowSevenDaysinPhotoLibraryAction, &LibraryLists::sevendaysItemArray,
+        {&A::forward<&MainWindowPart::ShowSevenDaysinPhotoLibraryAction>, &LibraryLists::sevendaysItemArray,
          "last7daysbtn.png"},
-        {&A::ShowThirtyDaysinPhotoLibraryAction, &LibraryLists::thirtydaysItemArray,
+        {&A::forward<&MainWindowPart::ShowThirtyDaysinPhotoLibraryAction>, &LibraryLists::thirtydaysItemArray,
          "last30daysbtn.png"},
-        {&A::ShowNineDaysinPhotoLibraryAction, &LibraryLists::ninetydaysItemArray,
+        {&A::forward<&MainWindowPart::ShowNineDaysinPhotoLibraryAction>, &LibraryLists::ninetydaysItemArray,
          "last90daysbtn.png"},
-        {&A::ShowOneYearDaysinPhotoLibraryAction, &LibraryLists::oneyearsItemArray,
+        {&A::forward<&MainWindowPart::ShowOneYearDaysinPhotoLibraryAction>, &LibraryLists::oneyearsItemArray,
          "last365daysbtn.png"},
-        {&A::ShowVideosBtninPhotoLibraryAction, &LibraryLists::videosItemArray, "showvideobtn.png"},
-        {&A::ShowReferencePhotosinPhotoLibraryAction, &LibraryLists::referencePhotoItemArray,
+        {&A::forward<&MainWindowPart::ShowVideosBtninPhotoLibraryAction>, &LibraryLists::videosItemArray, "showvideobtn.png"},
+        {&A::forward<&MainWindowPart::ShowReferencePhotosinPhotoLibraryAction>, &LibraryLists::referencePhotoItemArray,
          "showreferencephotos.png"},
     };
     // Each list told apart from the others by a marker item of its own.
@@ -205,7 +205,7 @@ TEST_F(LibraryFilters, EveryFilterActionShowsItsOwnList) {
         EXPECT_TRUE(names(l.photoLibBroserArray).contains(QLatin1String(image))) << image;
         EXPECT_EQ(d->mainWindow.showPhotoTypelibBtn->imageName(), QLatin1String(image));
         // The sorts find the same list again through the button's picture.
-        EXPECT_EQ(&d->libraryListForFilter(d->mainWindow.showPhotoTypelibBtn->imageName()),
+        EXPECT_EQ(&d->mainWindow.libraryListForFilter(d->mainWindow.showPhotoTypelibBtn->imageName()),
                   &(l.*list));
     }
 }
@@ -225,13 +225,13 @@ TEST_F(LibraryFilters, AnAlbumFromItsMenuItemShowsNewestFirstAndKeepsScanOrder) 
     EXPECT_EQ(l.photoLibBroserArray, newest(album));
     expectButtons("showalbums.png", QStringLiteral("Pumpkin Farm"));
     // A sort afterwards sorts the album, not the whole library.
-    d->SortAllPhotosLibraryByFileNameAction();
+    d->mainWindow.SortAllPhotosLibraryByFileNameAction();
     EXPECT_EQ(l.photoLibBroserArray.size(), 3);
 
     // A title with "&" is shown escaped and found by the item's data.
     const QList<IKImageItemPtr> kids = {album.first()};
     d->library.albumDictionary.insert(QStringLiteral("Kids & Dogs"), kids);
-    d->showLibraryAlbumMenu();
+    d->mainWindow.showLibraryAlbumMenu();
     QAction *amp = nullptr;
     for (QAction *a : d->mainWindow.albumsFolderMenuItem->menu()->actions())
         if (a->text() == QLatin1String("Kids && Dogs"))
@@ -243,7 +243,7 @@ TEST_F(LibraryFilters, AnAlbumFromItsMenuItemShowsNewestFirstAndKeepsScanOrder) 
 
     // An album title the last scan does not know changes nothing.
     const QList<IKImageItemPtr> shown = l.photoLibBroserArray;
-    d->FilterSelectOneAlbumsAction(QStringLiteral("No Such Album"));
+    d->mainWindow.FilterSelectOneAlbumsAction(QStringLiteral("No Such Album"));
     EXPECT_EQ(l.photoLibBroserArray, shown);
     EXPECT_EQ(l.currentAlbumArray, kids);
 }
@@ -251,23 +251,23 @@ TEST_F(LibraryFilters, AnAlbumFromItsMenuItemShowsNewestFirstAndKeepsScanOrder) 
 TEST_F(LibraryFilters, SelectionsKeepTheFilterAndSameNamesComeGroupedByName) {
     ASSERT_TRUE(open());
     const LibraryState &l = d->library;
-    d->ShowVideosBtninPhotoLibraryAction();
-    d->SelectAllissuesPhotosAction();
+    d->mainWindow.ShowVideosBtninPhotoLibraryAction();
+    d->mainWindow.SelectAllissuesPhotosAction();
     EXPECT_EQ(l.photoLibBroserArray, l.difPhotoLibItemArray);
     EXPECT_EQ(d->mainWindow.showPhotoTypelibBtn->imageName(), QStringLiteral("showvideobtn.png"));
     EXPECT_EQ(d->mainWindow.filterPhotolibBtn->imageName(),
               QStringLiteral("allincorrectphotos.png"));
     expectToolbarInShape();
     // The sort still sorts the videos.
-    d->SortAllPhotosLibraryByDateAction();
+    d->mainWindow.SortAllPhotosLibraryByDateAction();
     EXPECT_EQ(l.photoLibBroserArray, newest(l.videosItemArray));
 
-    d->SelectAllPhotosLibraryAction();
+    d->mainWindow.SelectAllPhotosLibraryAction();
     EXPECT_EQ(l.photoLibBroserArray, l.backupdifPhotoLibItemArray);
     EXPECT_EQ(d->mainWindow.filterPhotolibBtn->imageName(),
               QStringLiteral("allphotoinphotolib.png"));
 
-    d->FindSameFileNameinPhotoLibraryAction();
+    d->mainWindow.FindSameFileNameinPhotoLibraryAction();
     QStringList groups = names(l.photoLibBroserArray);
     groups.removeDuplicates();
     QStringList composed = groups;
@@ -287,7 +287,7 @@ TEST_F(LibraryFilters, SelectionsKeepTheFilterAndSameNamesComeGroupedByName) {
 TEST_F(LibraryFilters, CustomRangeOverThePickers) {
     ASSERT_TRUE(open());
     const LibraryState &l = d->library;
-    d->ensureDateRangePickers();
+    d->mainWindow.ensureDateRangePickers();
     ASSERT_TRUE(d->libraryWindows.startDatePicker && d->libraryWindows.endDatePicker);
     // The title is not cut: room for it, bold, beside a title bar's buttons.
     QFont bold = d->libraryWindows.dateRangeWindow->font();
@@ -305,7 +305,7 @@ TEST_F(LibraryFilters, CustomRangeOverThePickers) {
 
     d->libraryWindows.startDatePicker->setDateTime(now.addDays(1));
     d->libraryWindows.endDatePicker->setDateTime(now.addDays(3));
-    d->ShowCustomRangePhotoLibraryAction();
+    d->mainWindow.ShowCustomRangePhotoLibraryAction();
     EXPECT_EQ(l.photoLibBroserArray, (QList<IKImageItemPtr>{future}));
     EXPECT_EQ(l.currentAlbumArray, (QList<IKImageItemPtr>{future}));
     expectButtons("daterangebtn.png", QStringLiteral("Custom Date Range"));
@@ -314,12 +314,12 @@ TEST_F(LibraryFilters, CustomRangeOverThePickers) {
     const QDateTime ten(QDate(1999, 7, 1), QTime(10, 0));
     d->libraryWindows.startDatePicker->setDateTime(ten);
     d->libraryWindows.endDatePicker->setDateTime(ten);
-    d->ShowCustomRangePhotoLibraryAction();
+    d->mainWindow.ShowCustomRangePhotoLibraryAction();
     EXPECT_EQ(l.photoLibBroserArray, (QList<IKImageItemPtr>{dashed}));
 
     d->libraryWindows.startDatePicker->setDateTime(now.addDays(3));
     d->libraryWindows.endDatePicker->setDateTime(now.addDays(1));
-    d->ShowCustomRangePhotoLibraryAction();
+    d->mainWindow.ShowCustomRangePhotoLibraryAction();
     EXPECT_TRUE(l.photoLibBroserArray.isEmpty());
     EXPECT_TRUE(l.currentAlbumArray.isEmpty());
 
@@ -327,7 +327,7 @@ TEST_F(LibraryFilters, CustomRangeOverThePickers) {
     // scan order behind the view.
     d->libraryWindows.startDatePicker->setDateTime(QDateTime(QDate(1990, 1, 1), QTime(0, 0)));
     d->libraryWindows.endDatePicker->setDateTime(now.addDays(3));
-    d->ShowCustomRangePhotoLibraryAction();
+    d->mainWindow.ShowCustomRangePhotoLibraryAction();
     EXPECT_EQ(l.photoLibBroserArray, newest(l.currentAlbumArray));
     EXPECT_GE(l.currentAlbumArray.size(), l.backupdifPhotoLibItemArray.size() - 2);
     for (qsizetype i = 1; i < l.currentAlbumArray.size(); ++i)
@@ -336,11 +336,11 @@ TEST_F(LibraryFilters, CustomRangeOverThePickers) {
 }
 
 TEST_F(LibraryFilters, WhileALoadRunsEveryViewSaysTheScanIsNotComplete) {
-    ASSERT_TRUE(d->LoadPhotosLibraryItemThreader(lib));
+    ASSERT_TRUE(d->mainWindow.LoadPhotosLibraryItemThreader(lib));
     for (void (AppDelegate::*action)() :
-         {&AppDelegate::ShowJPGPhotoBtninPhotoLibraryAction,
-          &AppDelegate::SelectAllissuesPhotosAction, &AppDelegate::SelectSamePhotosNameAction,
-          &AppDelegate::ShowCustomRangePhotoLibraryAction}) {
+         {&AppDelegate::forward<&MainWindowPart::ShowJPGPhotoBtninPhotoLibraryAction>,
+          &AppDelegate::forward<&MainWindowPart::SelectAllissuesPhotosAction>, &AppDelegate::forward<&MainWindowPart::SelectSamePhotosNameAction>,
+          &AppDelegate::forward<&MainWindowPart::ShowCustomRangePhotoLibraryAction>}) {
         (d.get()->*action)();
         QMessageBox *sheet = visibleSheet();
         ASSERT_TRUE(sheet);
@@ -349,7 +349,7 @@ TEST_F(LibraryFilters, WhileALoadRunsEveryViewSaysTheScanIsNotComplete) {
                   QStringLiteral("Please wait a while to complete the scan."));
         closeSheets();
     }
-    d->FilterSelectOneAlbumsAction(QStringLiteral("Pumpkin Farm"));
+    d->mainWindow.FilterSelectOneAlbumsAction(QStringLiteral("Pumpkin Farm"));
     EXPECT_TRUE(visibleSheet());
     closeSheets();
     EXPECT_TRUE(d->library.currentAlbumArray.isEmpty());

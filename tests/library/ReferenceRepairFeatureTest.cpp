@@ -44,7 +44,7 @@ class ReferenceRepair : public ::testing::Test {
         lib = copyLibrary(QLatin1String(libraryName()), dir.path());
         database = lib + (older() ? QStringLiteral("/database/photos.db")
                                   : QStringLiteral("/database/Photos.sqlite"));
-        ASSERT_TRUE(d->LoadPhotosLibraryItemThreader(lib));
+        ASSERT_TRUE(d->mainWindow.LoadPhotosLibraryItemThreader(lib));
         QDeadlineTimer deadline(120000);
         while (!d->library.scanComplete && !deadline.hasExpired())
             QTest::qWait(5);
@@ -79,7 +79,7 @@ class ReferenceRepair : public ::testing::Test {
         panel->setOption(QFileDialog::DontUseNativeDialog, true);
         panel->setFileMode(QFileDialog::AnyFile);
         panel->selectFile(root);
-        d->openPanelDidEnd18(panel, 1);
+        d->libraryWindows.openPanelDidEnd18(panel, 1);
         delete panel;
     }
     QMessageBox *visibleSheet() {
@@ -157,7 +157,7 @@ TEST_F(ReferenceRepair, ARenamedFileIsWrittenIntoTheLibraryOrRenamedBackWithoutR
     // Renamed behind the library's back; the library takes the new whole name.
     ASSERT_TRUE(QFile::rename(pumpkins->filePath, root + QStringLiteral("/Shared/Kürbis 4.jpeg")));
     writeSized(root + QStringLiteral("/Shared/small.jpg"), 10);
-    d->FixReferencedPhotosAction();
+    d->libraryWindows.FixReferencedPhotosAction();
     ASSERT_TRUE(d->libraryWindows.fixReferencedNameWindow->isVisible());
     EXPECT_TRUE(d->libraryWindows.copyOrigFileNameBtn->isChecked());
     // The two boxes stay opposite.
@@ -166,7 +166,7 @@ TEST_F(ReferenceRepair, ARenamedFileIsWrittenIntoTheLibraryOrRenamedBackWithoutR
     d->libraryWindows.copyOrigFileNameBtn->click();
     EXPECT_FALSE(d->libraryWindows.copyPhotoLibFileNameBtn->isChecked());
     select({pumpkins}); // the relink reloaded the browser
-    d->StartCopyFileNameReferenceFileAction();
+    d->libraryWindows.StartCopyFileNameReferenceFileAction();
     EXPECT_FALSE(d->libraryWindows.fixReferencedNameWindow->isVisible());
     QMessageBox *sheet = visibleSheet();
     ASSERT_TRUE(sheet);
@@ -188,7 +188,7 @@ TEST_F(ReferenceRepair, ARenamedFileIsWrittenIntoTheLibraryOrRenamedBackWithoutR
     d->libraryWindows.copyPhotoLibFileNameBtn->click();
     ASSERT_TRUE(d->libraryWindows.copyPhotoLibFileNameBtn->isChecked());
     select({pumpkins});
-    d->StartCopyFileNameReferenceFileAction();
+    d->libraryWindows.StartCopyFileNameReferenceFileAction();
     sheet = visibleSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("No selected referenced photo was relinked."));
@@ -201,7 +201,7 @@ TEST_F(ReferenceRepair, ARenamedFileIsWrittenIntoTheLibraryOrRenamedBackWithoutR
     closeSheets();
     QFile::remove(libraryName);
     select({pumpkins});
-    d->StartCopyFileNameReferenceFileAction();
+    d->libraryWindows.StartCopyFileNameReferenceFileAction();
     EXPECT_TRUE(QFileInfo(libraryName).isFile());
     EXPECT_FALSE(QFile::exists(root + QStringLiteral("/Shared/IMG 9.jpg")));
     EXPECT_EQ(assetRow().value(1), QStringLiteral("Kürbis 4.jpeg")) << "the library is unchanged";
@@ -210,14 +210,14 @@ TEST_F(ReferenceRepair, ARenamedFileIsWrittenIntoTheLibraryOrRenamedBackWithoutR
 TEST_F(ReferenceRepair, AHeldLibraryIsOfferedTheQuitAndNoPanelOpens) {
     photos.heldBy << DatabaseHolder{4242, QStringLiteral("Photos"), QStringLiteral("lock")};
     select({pumpkins});
-    d->FixMovedReferencedPhotosAction();
+    d->libraryWindows.FixMovedReferencedPhotosAction();
     QMessageBox *sheet = visibleSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("You need to quit the running Photos application."));
     EXPECT_FALSE(d->window->findChild<QFileDialog *>());
     closeSheets();
     writeSized(roots.path() + QStringLiteral("/Pumpkins4.jpg"), kPumpkinsSize);
-    d->StartCopyFileNameReferenceFileAction();
+    d->libraryWindows.StartCopyFileNameReferenceFileAction();
     ASSERT_TRUE(visibleSheet());
     EXPECT_EQ(visibleSheet()->text(),
               QStringLiteral("You need to quit the running Photos application."));
@@ -250,7 +250,7 @@ TEST_F(OlderReferenceRepair, TheMastersImagePathFollowsTheMovedAndRenamedFile) {
 
     ASSERT_TRUE(QFile::rename(pumpkins->filePath, root + QStringLiteral("/Shared/Kürbis.jpg")));
     select({pumpkins});
-    d->StartCopyFileNameReferenceFileAction();
+    d->libraryWindows.StartCopyFileNameReferenceFileAction();
     ASSERT_TRUE(visibleSheet());
     EXPECT_EQ(masterRow(), (QStringList{root + QStringLiteral("/Shared/Kürbis.jpg"), "Kürbis"}));
     EXPECT_EQ(pumpkins->filePath, root + QStringLiteral("/Shared/Kürbis.jpg"));
@@ -268,7 +268,7 @@ TEST_F(ReferenceRepair, ALostReferenceWhoseNameClimbsOutOfItsFolderIsNeverRepair
                                          "ZORIGINALFILENAME = '../../victim.jpg' WHERE ZASSET = %2")
                               .arg(folder)
                               .arg(asset));
-    ASSERT_TRUE(d->LoadPhotosLibraryItemThreader(lib));
+    ASSERT_TRUE(d->mainWindow.LoadPhotosLibraryItemThreader(lib));
     QDeadlineTimer deadline(120000);
     while (!d->library.scanComplete && !deadline.hasExpired())
         QTest::qWait(5);
@@ -286,7 +286,7 @@ TEST_F(ReferenceRepair, ALostReferenceWhoseNameClimbsOutOfItsFolderIsNeverRepair
 
     d->libraryWindows.copyPhotoLibFileNameBtn->setChecked(true); // rename files on disk
     select({hostile});
-    d->StartCopyFileNameReferenceFileAction();
+    d->libraryWindows.StartCopyFileNameReferenceFileAction();
     QMessageBox *sheet = visibleSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("No selected referenced photo was relinked."));

@@ -72,9 +72,9 @@ class CameraRoads : public ::testing::Test {
         d->cameraWindow.mDeviceBrowser->addFolderDevice(card);
         d->cameraWindow.mDeviceBrowser->pollNow();
         ASSERT_TRUE(waitFor([&] { return d->cameraWindow.mCameras.size() == 1; }));
-        d->OpenDeviceAction();
+        d->cameraWindow.OpenDeviceAction();
         ASSERT_TRUE(waitFor([&] {
-            return d->cameraWindow.cameItemArray.size() == 3 && !d->cameraRequestsPending();
+            return d->cameraWindow.cameItemArray.size() == 3 && !d->cameraWindow.cameraRequestsPending();
         }));
         d->blocalMode = false; // the camera is the source
     }
@@ -115,7 +115,7 @@ class CameraRoads : public ::testing::Test {
         return text;
     }
     bool settled() {
-        return !d->cameraRequestsPending() && !d->cameraWindow.camerataskProgressor->isVisible();
+        return !d->cameraWindow.cameraRequestsPending() && !d->cameraWindow.camerataskProgressor->isVisible();
     }
     QString onCard(const QString &name) { return card + "/DCIM/100TEST/" + name; }
     QStringList storageFiles() {
@@ -166,7 +166,7 @@ TEST_F(CameraRoads, DownloadKeepsAFileAlreadyInTheStorageFolder) {
         mine.write("the user's own file");
     }
     select({"wedding.jpg"});
-    d->DownloadPhotoAction();
+    d->cameraWindow.DownloadPhotoAction();
     ASSERT_TRUE(waitFor([&] { return revealed.size() == 1 && settled(); }));
     EXPECT_EQ(bytesOf(storage.filePath("wedding.jpg")), "the user's own file");
     EXPECT_EQ(revealed.first(), storage.filePath("wedding (2).jpg"));
@@ -178,7 +178,7 @@ TEST_F(CameraRoads, DownloadKeepsAFileAlreadyInTheStorageFolder) {
 
 TEST_F(CameraRoads, RemovalsWriteBesideTheCopyAndNeverReplace) {
     select({"St James Park.jpg"});
-    d->RemoveGPSDataFromPhoto();
+    d->metadataMenus.RemoveGPSDataFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     const QString first = storage.filePath("NoGPS_St James Park.jpg");
     ASSERT_TRUE(waitFor([&] { return QFile::exists(first) && settled(); }));
@@ -194,7 +194,7 @@ TEST_F(CameraRoads, RemovalsWriteBesideTheCopyAndNeverReplace) {
 
     // A second run reuses the copy and keeps the first result.
     const QByteArray firstBytes = bytesOf(first);
-    d->RemoveGPSDataFromPhoto();
+    d->metadataMenus.RemoveGPSDataFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     const QString second = storage.filePath("NoGPS_St James Park (2).jpg");
     ASSERT_TRUE(waitFor([&] { return QFile::exists(second) && settled(); }));
@@ -205,7 +205,7 @@ TEST_F(CameraRoads, RemovalsWriteBesideTheCopyAndNeverReplace) {
 
 TEST_F(CameraRoads, RemovingAllMetadataFromACameraPhotoLeavesNoneOfIt) {
     select({"wedding.jpg"});
-    d->DeleteAllPhotoMetadataData();
+    d->metadataMenus.DeleteAllPhotoMetadataData();
     ASSERT_TRUE(waitForJobs(*d));
     const QString out = storage.filePath("NoExifAndGPS_wedding.jpg");
     ASSERT_TRUE(waitFor([&] { return QFile::exists(out) && settled() && openSheet(); }));
@@ -230,16 +230,16 @@ TEST_F(CameraRoads, CameraButtonPopsTheRemovalMenuForTheCamera) {
     d->cameraWindow.removeExifBtn->click();
     EXPECT_TRUE(d->removalMenuFromCamera);
     EXPECT_TRUE(d->mainWindow.removeExifMenu->isVisible());
-    EXPECT_TRUE(d->cameraIsSource());
+    EXPECT_TRUE(d->cameraWindow.cameraIsSource());
     // The user picks a removal from the open menu.
-    d->RemoveExifDataFromPhoto();
+    d->metadataMenus.RemoveExifDataFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     d->mainWindow.removeExifMenu->hide();
     const QString out = storage.filePath("NoExif_St James Park.jpg");
     ASSERT_TRUE(waitFor([&] { return QFile::exists(out) && settled() && openSheet(); }));
     answerSheet();
     EXPECT_FALSE(d->removalMenuFromCamera);
-    EXPECT_FALSE(d->cameraIsSource());
+    EXPECT_FALSE(d->cameraWindow.cameraIsSource());
     const QJsonObject json = exiftool(out);
     EXPECT_FALSE(json.contains("ExifIFD:DateTimeOriginal"));
     EXPECT_TRUE(json.contains("GPS:GPSLatitude")); // the position stays
@@ -248,23 +248,23 @@ TEST_F(CameraRoads, CameraButtonPopsTheRemovalMenuForTheCamera) {
 
 TEST_F(CameraRoads, NothingSelectedSaysSo) {
     select({});
-    d->RemoveGPSDataFromPhoto();
+    d->metadataMenus.RemoveGPSDataFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(answerSheet(), "No Item has been selected");
-    d->ShowChangeDateWindow();
+    d->dateWindows.ShowChangeDateWindow();
     EXPECT_EQ(answerSheet(), "No Item has been selected");
     EXPECT_TRUE(storageFiles().isEmpty());
 }
 
 TEST_F(CameraRoads, SingleDateWindowEditsTheDownloadedCopy) {
     select({"IMG_1994.JPG"});
-    d->ShowChangeDateWindow();
+    d->dateWindows.ShowChangeDateWindow();
     ASSERT_TRUE(waitFor([&] { return d->dateWindows.changeDateWindow->isVisible() && settled(); }));
     EXPECT_EQ(d->dateWindows.orignalDatelab->text(), "2020:04:15 10:25:51");
 
     // A text that is no date writes nothing and keeps the window open.
     d->dateWindows.orignalDatelab->setText("yesterday");
-    d->ClickDateChangedSaveAction();
+    d->dateWindows.ClickDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(answerSheet(), "Invalid date format");
     EXPECT_TRUE(d->dateWindows.changeDateWindow->isVisible());
@@ -272,7 +272,7 @@ TEST_F(CameraRoads, SingleDateWindowEditsTheDownloadedCopy) {
     const QByteArray downloaded = bytesOf(storage.filePath("IMG_1994.JPG"));
     d->dateWindows.orignalDatelab->setText("2001:02:03 04:05:06");
     d->dateWindows.diginalDatelab->setText("2001-02-03 04:05:07");
-    d->ClickDateChangedSaveAction();
+    d->dateWindows.ClickDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     ASSERT_TRUE(waitFor([&] { return settled() && openSheet(); }));
     EXPECT_EQ(answerSheet(), "Photo metadata updated successfully.");
@@ -289,7 +289,7 @@ TEST_F(CameraRoads, SingleDateWindowEditsTheDownloadedCopy) {
 
 TEST_F(CameraRoads, GpsWindowOpensOnTheCopyAndSavesIntoIt) {
     select({"St James Park.jpg"});
-    d->EditeGPSExifDataPhoto();
+    d->gpsWindow.EditeGPSExifDataPhoto();
     ASSERT_TRUE(waitFor([&] { return d->gpsWindow.changeGPSWindow->isVisible() && settled(); }));
     EXPECT_NEAR(d->gpsWindow.latitudelab->text().toDouble(), 51.5036, 1e-3);
     EXPECT_NEAR(d->gpsWindow.longtitudelab->text().toDouble(), -0.1318, 1e-3);
@@ -298,7 +298,7 @@ TEST_F(CameraRoads, GpsWindowOpensOnTheCopyAndSavesIntoIt) {
     d->gpsWindow.longtitudelab->setText("151.25");
     d->gpsWindow.dateStamplab->setText("2020:01:02");
     d->gpsWindow.timeStamplab->setText("03:04:05");
-    d->ClickSaveChangeGPSAction();
+    d->gpsWindow.ClickSaveChangeGPSAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QString copy = storage.filePath("St James Park.jpg");
     ASSERT_TRUE(waitFor(
@@ -317,19 +317,19 @@ TEST_F(CameraRoads, EditSheetChecksWhatItWritesThenEditsTheCopies) {
     // The sheet opens empty for camera photos, whatever a local photo showed before.
     d->selection.oldTitleStr = "A local photo's title";
     d->selection.oldArtistStr = "A local artist";
-    d->StartEditViewAction();
+    d->editSheet.StartEditViewAction();
     EXPECT_TRUE(d->editSheet.titlelab->text().isEmpty());
     EXPECT_TRUE(d->editSheet.artistlab->text().isEmpty());
     d->editSheet.titlelab->setText("From the camera");
     d->editSheet.imageFNumberlab->setText("two point eight");
-    d->ClickApplyChangeAction();
+    d->editSheet.ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(answerSheet(), "Invalid value");
     QApplication::processEvents();
     EXPECT_TRUE(storageFiles().isEmpty()); // nothing downloaded, nothing written
 
     d->editSheet.imageFNumberlab->setText("2.8");
-    d->ClickApplyChangeAction();
+    d->editSheet.ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
     ASSERT_TRUE(waitFor([&] { return settled() && openSheet(); }));
     EXPECT_TRUE(revealed.isEmpty()) << "the sheet's button is the reveal";
@@ -354,7 +354,7 @@ TEST_F(CameraRoads, EditSheetChecksWhatItWritesThenEditsTheCopies) {
 TEST_F(CameraRoads, APhotoThatDoesNotArriveIsReportedAndTheOthersAreDone) {
     ASSERT_TRUE(QFile::remove(onCard("wedding.jpg")));
     select({"wedding.jpg", "IMG_1994.JPG"});
-    d->RemoveExifDataFromPhoto();
+    d->metadataMenus.RemoveExifDataFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     ASSERT_TRUE(waitFor([&] { return settled() && openSheet(); }));
     const QString details = openSheet()->informativeText();
@@ -370,7 +370,7 @@ TEST_F(CameraRoads, LensWindowRewritesTheCopyQuietly) {
     select({"IMG_1994.JPG"});
     d->lensWindow.lensMakelab->setText("Kestry Optics");
     d->lensWindow.lensModellab->setText("KO 35mm F2");
-    d->ChangeCameLensModel();
+    d->lensWindow.ChangeCameLensModel();
     ASSERT_TRUE(waitForJobs(*d));
     const QString copy = storage.filePath("IMG_1994.JPG");
     ASSERT_TRUE(waitFor([&] {
@@ -390,7 +390,7 @@ TEST_F(CameraRoads, LensWindowRewritesTheCopyQuietly) {
 
 TEST_F(CameraRoads, CameraDateBecomesTheFileDatesOfEachCopy) {
     select({"wedding.jpg", "IMG_1994.JPG"});
-    d->ClickCopyExifDateToCreateDateAction();
+    d->dateWindows.ClickCopyExifDateToCreateDateAction();
     ASSERT_TRUE(waitForJobs(*d));
     ASSERT_TRUE(waitFor([&] { return settled() && openSheet(); }));
     EXPECT_EQ(answerSheet("Show in Folder"), "Photo metadata updated successfully.");

@@ -70,7 +70,7 @@ class Clipboard : public ::testing::Test {
 TEST_F(Clipboard, PasteBeforeCopyTellsWhatToDo) {
     EXPECT_FALSE(d->mainWindow.pasteGPSMenuItem->isEnabled());
     select(1);
-    d->ClickPasteGPSDataAction();
+    d->clipboard.ClickPasteGPSDataAction();
     ASSERT_TRUE(waitForJobs(*d));
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
@@ -79,7 +79,7 @@ TEST_F(Clipboard, PasteBeforeCopyTellsWhatToDo) {
                                         "from a selected photo menu item.");
     sheet->close();
     delete sheet;
-    d->ClickPasteAllPhotoMetaAction();
+    d->clipboard.ClickPasteAllPhotoMetaAction();
     ASSERT_TRUE(waitForJobs(*d));
     sheet = openSheet();
     ASSERT_TRUE(sheet);
@@ -90,15 +90,15 @@ TEST_F(Clipboard, PasteBeforeCopyTellsWhatToDo) {
 
 TEST_F(Clipboard, GpsAndIptcGoOverSectionBySection) {
     select(0);
-    d->ClickCopyOnePhotoGPSAction();
+    d->clipboard.ClickCopyOnePhotoGPSAction();
     ASSERT_TRUE(waitForJobs(*d));
-    d->ClickCopyOnePhotoIPTCAction();
+    d->clipboard.ClickCopyOnePhotoIPTCAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(d->clipboard.bCopyGPSData);
     EXPECT_TRUE(d->mainWindow.pasteGPSMenuItem->isEnabled());
     EXPECT_FALSE(d->mainWindow.pasteExifMenuItem->isEnabled());
     select(1);
-    d->ClickPasteGPSDataAction();
+    d->clipboard.ClickPasteGPSDataAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QString out = dir.filePath("out/wedding.jpg");
     EXPECT_EQ(revealed, QStringList{out});
@@ -109,7 +109,7 @@ TEST_F(Clipboard, GpsAndIptcGoOverSectionBySection) {
 
     // The IPTC paste replaces the section whole: the old keyword goes.
     d->localPhotoItemArray[1] = itemFor(out);
-    d->ClickPasteIPTCDataAction();
+    d->clipboard.ClickPasteIPTCDataAction();
     ASSERT_TRUE(waitForJobs(*d));
     json = exiftool(out);
     EXPECT_EQ(json.value("IPTC:ObjectName").toString(), "St. James's Park");
@@ -122,22 +122,22 @@ TEST_F(Clipboard, GpsAndIptcGoOverSectionBySection) {
 
 TEST_F(Clipboard, CopyOfAPhotoWithoutGpsPastesAnEmptySection) {
     select(1);
-    d->ClickCopyOnePhotoGPSAction();
+    d->clipboard.ClickCopyOnePhotoGPSAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(d->clipboard.bCopyGPSData);
     EXPECT_TRUE(d->clipboard.copyGPSDictionary.isEmpty());
     select(0);
-    d->ClickPasteGPSDataAction();
+    d->clipboard.ClickPasteGPSDataAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_FALSE(propertiesOf(dir.filePath("out/St James Park.jpg")).contains("{GPS}"));
 }
 
 TEST_F(Clipboard, AllPasteKeepsTheTargetsPixelsAndOrientation) {
     select(0);
-    d->ClickCopyOneAllPhotoMetadataAction();
+    d->clipboard.ClickCopyOneAllPhotoMetadataAction();
     ASSERT_TRUE(waitForJobs(*d));
     select(1);
-    d->ClickPasteAllPhotoMetaAction();
+    d->clipboard.ClickPasteAllPhotoMetaAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject json = exiftool(dir.filePath("out/wedding.jpg"));
     EXPECT_EQ(json.value("EXIF:Model").toString(), "NIKON D7000");

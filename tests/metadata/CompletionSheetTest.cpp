@@ -54,8 +54,8 @@ class CompletionSheet : public ::testing::Test {
         return path;
     }
     void addPath(const QString &path) {
-        d->appendLocalItem(makeLocalItem(path));
-        d->LoadImportedPhotsonMainThread();
+        d->mainWindow.appendLocalItem(makeLocalItem(path));
+        d->mainWindow.LoadImportedPhotsonMainThread();
     }
     void selectAll() {
         auto *selection = d->mainWindow.localImageBrowserView->selectionModel();
@@ -213,7 +213,7 @@ TEST_F(CompletionSheet, AJobStartedInAWindowTakesTheItemThatOpenedItAndSaysOrigi
     QApplication::processEvents(); // the menu item's handling is over: only the sheet knows it
     d->editSheet.titlelab->setFocus();
     d->editSheet.titlelab->setText("Horse Guards Road");
-    d->controlTextDidChange(d->editSheet.titlelab);
+    d->editSheet.controlTextDidChange(d->editSheet.titlelab);
     auto *apply = d->editSheet.eidtMetaWindow->findChild<QPushButton *>("ClickApplyChangeAction");
     ASSERT_TRUE(apply);
     apply->click();

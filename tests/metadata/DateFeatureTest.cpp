@@ -140,14 +140,14 @@ class DateFeature : public ::testing::Test {
 
 TEST_F(DateFeature, FixedDateStepsFiveMinutesOverThreePhotos) {
     selectPhotos({copy("St James Park.jpg"), copy("wedding.jpg"), copy("Fritest.jpeg")});
-    d->ChangeDateExifFromPhoto();
+    d->dateWindows.ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(d->dateWindows.changeMutiDateWindow->isVisible());
     d->dateWindows.mutSetDatelab->setText("2021-03-04 05:06:07");
     d->dateWindows.AddDateNumBtn->setChecked(true);
     d->dateWindows.AddDateNumlab->setText("5");
     d->dateWindows.AddDateUnitBtn->setCurrentText("Minute");
-    d->ClickMutiDateChangedSaveAction();
+    d->dateWindows.ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_FALSE(d->dateWindows.changeMutiDateWindow->isVisible());
     const QStringList names = {"St James Park.jpg", "wedding.jpg", "Fritest.jpeg"};
@@ -178,24 +178,24 @@ TEST_F(DateFeature, AmountsCarryAcrossTheYearAndBackOverFebruary) {
     exiftoolSet(a, {"-DateTimeOriginal=2021:12:31 23:30:00"});
     exiftoolSet(b, {"-DateTimeOriginal=2021:03:01 10:00:00"});
     selectPhotos({a});
-    d->ChangeDateExifFromPhoto();
+    d->dateWindows.ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     d->dateWindows.hourVaulab->setText("1");
     d->dateWindows.AddTimeBtn->setChecked(true);
-    d->ClickMutiDateChangedSaveAction();
+    d->dateWindows.ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(exiftool(out("a.jpg"))["EXIF:DateTimeOriginal"].toString(), "2022:01:01 00:30:00");
     EXPECT_EQ(FileDates::creationDate(out("a.jpg")), local(2022, 1, 1, 0, 30, 0));
 
     selectPhotos({b});
-    d->ChangeDateExifFromPhoto();
+    d->dateWindows.ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     d->dateWindows.dayVaulab->setText("1");
     d->dateWindows.RemoveTimeBtn->setChecked(true);
-    d->ClickRemoveTimeAction();
+    d->dateWindows.ClickRemoveTimeAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_FALSE(d->dateWindows.AddTimeBtn->isChecked());
-    d->ClickMutiDateChangedSaveAction();
+    d->dateWindows.ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(exifOriginal(out("b.jpg")), "2021:02:28 10:00:00");
 }
@@ -208,10 +208,10 @@ TEST_F(DateFeature, AmountsOnAPhotoWithoutADateGiveAPlainCopy) {
     const QDateTime created = local(2015, 6, 7, 8, 9, 10);
     ASSERT_TRUE(FileDates::setCreationDate(plain, created));
     selectPhotos({plain});
-    d->ChangeDateExifFromPhoto();
+    d->dateWindows.ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     d->dateWindows.dayVaulab->setText("3");
-    d->ClickMutiDateChangedSaveAction();
+    d->dateWindows.ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(digestOf(out("plain.jpg")), digestOf(plain));
     EXPECT_EQ(FileDates::creationDate(out("plain.jpg")), created);
@@ -221,14 +221,14 @@ TEST_F(DateFeature, AmountsOnAPhotoWithoutADateGiveAPlainCopy) {
 TEST_F(DateFeature, ReferenceShiftMovesEachDateByItsOwnShift) {
     const QString park = copy("St James Park.jpg");
     selectPhotos({park});
-    d->ChangeDateExifFromPhoto();
+    d->dateWindows.ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     d->dateWindows.dateImageview->setImage(QPixmap(4, 4));
     d->dateWindows.beforeorignalDatelab->setText("2018:10:13 09:18:12");
     d->dateWindows.beforediginalDatelab->setText("2018:10:13 09:18:12");
     d->dateWindows.afterorignalDatelab->setText("2018:10:14 09:18:12");
     d->dateWindows.afterdiginalDatelab->setText("2018-10-13 10:18:12");
-    d->ClickMutiDateChangedSaveAction();
+    d->dateWindows.ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject j = exiftool(out("St James Park.jpg"));
     EXPECT_EQ(j["EXIF:DateTimeOriginal"].toString(), "2018:10:14 09:18:12");
@@ -243,10 +243,10 @@ TEST_F(DateFeature, ReferenceShiftMovesEachDateByItsOwnShift) {
 
 TEST_F(DateFeature, InvalidDatesWriteNothingAndKeepTheWindow) {
     selectPhotos({copy("wedding.jpg")});
-    d->ChangeDateExifFromPhoto();
+    d->dateWindows.ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     d->dateWindows.mutSetDatelab->setText("2021-13-45 99:00:00");
-    d->ClickMutiDateChangedSaveAction();
+    d->dateWindows.ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     QMessageBox *sheet = openSheet(d->dateWindows.changeMutiDateWindow);
     ASSERT_TRUE(sheet);
@@ -258,14 +258,14 @@ TEST_F(DateFeature, InvalidDatesWriteNothingAndKeepTheWindow) {
     EXPECT_EQ(d->dateWindows.mutSetDatelab->text(), "2021-13-45 99:00:00");
     EXPECT_FALSE(QFile::exists(out("wedding.jpg")));
 
-    d->ClickMutiCreatedDateChangedSaveAction();
+    d->dateWindows.ClickMutiCreatedDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_FALSE(QFile::exists(out("wedding.jpg")));
 }
 
 TEST_F(DateFeature, EmptySelectionAsksForAPhoto) {
     selectPhotos({});
-    d->ChangeDateExifFromPhoto();
+    d->dateWindows.ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     QMessageBox *sheet = openSheet(d->window);
     ASSERT_TRUE(sheet);
@@ -278,13 +278,13 @@ TEST_F(DateFeature, FileDatesBatchStepsAndLeavesTheBytes) {
     const QStringList photos = {copy("St James Park.jpg"), copy("wedding.jpg"),
                                 copy("Fritest.jpeg")};
     selectPhotos(photos);
-    d->ChangeDateExifFromPhoto();
+    d->dateWindows.ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     d->dateWindows.mutSetDatelab->setText("2020:02:29 23:55:00");
     d->dateWindows.AddDateNumBtn->setChecked(true);
     d->dateWindows.AddDateNumlab->setText("5");
     d->dateWindows.AddDateUnitBtn->setCurrentText("Minute");
-    d->ClickMutiCreatedDateChangedSaveAction();
+    d->dateWindows.ClickMutiCreatedDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     for (int k = 0; k < 3; ++k) {
         const QString o = out(QFileInfo(photos[k]).fileName());
@@ -301,12 +301,12 @@ TEST_F(DateFeature, FileDatesBatchStepsAndLeavesTheBytes) {
 TEST_F(DateFeature, SingleWindowWritesBothDatesAndTheFileDates) {
     const QString park = copy("St James Park.jpg");
     selectPhotos({park});
-    d->ShowChangeDateWindow();
+    d->dateWindows.ShowChangeDateWindow();
     EXPECT_TRUE(d->dateWindows.changeDateWindow->isVisible());
     EXPECT_EQ(d->dateWindows.orignalDatelab->text(), "2018:10:13 09:18:12");
     d->dateWindows.orignalDatelab->setText("2021-03-04 05:06:07");
     d->dateWindows.diginalDatelab->setText("2021-03-05 06:07:08");
-    d->ClickDateChangedSaveAction();
+    d->dateWindows.ClickDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_FALSE(d->dateWindows.changeDateWindow->isVisible());
     const QJsonObject j = exiftool(out("St James Park.jpg"));
@@ -320,10 +320,10 @@ TEST_F(DateFeature, SingleWindowWritesBothDatesAndTheFileDates) {
 
 TEST_F(DateFeature, SingleWindowRefusesATextThatIsNotADate) {
     selectPhotos({copy("wedding.jpg")});
-    d->ShowChangeDateWindow();
+    d->dateWindows.ShowChangeDateWindow();
     d->dateWindows.orignalDatelab->setText("next tuesday");
     d->dateWindows.diginalDatelab->setText("2021:03:05 06:07:08");
-    d->ClickDateChangedSaveAction();
+    d->dateWindows.ClickDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     ASSERT_TRUE(openSheet(d->dateWindows.changeDateWindow));
     EXPECT_TRUE(d->dateWindows.changeDateWindow->isVisible());
@@ -333,10 +333,10 @@ TEST_F(DateFeature, SingleWindowRefusesATextThatIsNotADate) {
 TEST_F(DateFeature, SingleWindowFileDatesKeepTheContent) {
     const QString w = copy("wedding.jpg");
     selectPhotos({w});
-    d->ShowChangeDateWindow();
+    d->dateWindows.ShowChangeDateWindow();
     d->dateWindows.orignalDatelab->setText("2001:02:03 04:05:06");
     d->dateWindows.diginalDatelab->setText("2001:02:03 04:05:06");
-    d->ClickCreatedDateChangedSaveAction();
+    d->dateWindows.ClickCreatedDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(digestOf(out("wedding.jpg")), digestOf(w));
     EXPECT_EQ(FileDates::creationDate(out("wedding.jpg")), local(2001, 2, 3, 4, 5, 6));
@@ -348,7 +348,7 @@ TEST_F(DateFeature, CameraDateFromFileNames) {
     const QString detected = copy("Fritest.jpeg", "party 5 January 2019.jpeg");
     const QString none = copy("St James Park.jpg", "holiday.jpg");
     selectPhotos({named, detected, none});
-    d->ClickSetCameraDateFromFileNameAction();
+    d->dateWindows.ClickSetCameraDateFromFileNameAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject j = exiftool(out("IMG_20200105_123045.jpg"));
     EXPECT_EQ(j["EXIF:DateTimeOriginal"].toString(), "2020:01:05 12:30:45");
@@ -370,7 +370,7 @@ TEST_F(DateFeature, CreatedDateToCameraDateAndBack) {
     const QString w = copy("wedding.jpg");
     ASSERT_TRUE(FileDates::setCreationDate(w, local(2010, 5, 6, 7, 8, 9)));
     selectPhotos({w});
-    d->ClickCopyCreatedDateToCameraDateAction();
+    d->dateWindows.ClickCopyCreatedDateToCameraDateAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject j = exiftool(out("wedding.jpg"));
     EXPECT_EQ(j["EXIF:DateTimeOriginal"].toString(), "2010:05:06 07:08:09");
@@ -385,7 +385,7 @@ TEST_F(DateFeature, CreatedDateToCameraDateAndBack) {
     stale.write("stale");
     stale.close();
     selectPhotos({park});
-    d->ClickCopyExifDateToCreateDateAction();
+    d->dateWindows.ClickCopyExifDateToCreateDateAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(readAll(out("St James Park.jpg")), "stale");
     EXPECT_EQ(digestOf(out("St James Park (2).jpg")), digestOf(park));
@@ -400,7 +400,7 @@ TEST_F(DateFeature, VideosGetTheirCreationDateAndAreNeverReplaced) {
     const QByteArray before = digestOf(clip);
     d->preferences.overwrite = true;
     selectPhotos({clip});
-    d->ClickCopyExifDateToCreateDateAction();
+    d->dateWindows.ClickCopyExifDateToCreateDateAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(digestOf(clip), before);
     EXPECT_EQ(digestOf(out("clip.mp4")), before);
@@ -416,7 +416,7 @@ TEST_F(DateFeature, FileDatesIntoEachOtherWithOverwrite) {
     ASSERT_TRUE(FileDates::setModificationDate(w, local(2012, 1, 2, 3, 4, 5)));
     d->preferences.overwrite = true;
     selectPhotos({w});
-    d->ClickCopyCreatedDateToModifyDateAction();
+    d->dateWindows.ClickCopyCreatedDateToModifyDateAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(digestOf(w), before);
     EXPECT_EQ(FileDates::modificationDate(w), local(2011, 1, 2, 3, 4, 5));
@@ -424,18 +424,18 @@ TEST_F(DateFeature, FileDatesIntoEachOtherWithOverwrite) {
 
     d->preferences.overwrite = false;
     ASSERT_TRUE(FileDates::setModificationDate(w, local(2013, 1, 2, 3, 4, 5)));
-    d->ClickCopyModiyDateToCreateDateAction();
+    d->dateWindows.ClickCopyModiyDateToCreateDateAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(FileDates::creationDate(out("wedding.jpg")), local(2013, 1, 2, 3, 4, 5));
 }
 
 TEST_F(DateFeature, NothingSelectedShowsNoCompletionSheet) {
     selectPhotos({});
-    d->ClickCopyCreatedDateToModifyDateAction();
+    d->dateWindows.ClickCopyCreatedDateToModifyDateAction();
     ASSERT_TRUE(waitForJobs(*d));
-    d->ClickSetCameraDateFromFileNameAction();
+    d->dateWindows.ClickSetCameraDateFromFileNameAction();
     ASSERT_TRUE(waitForJobs(*d));
-    d->ClickCopyExifDateToCreateDateAction();
+    d->dateWindows.ClickCopyExifDateToCreateDateAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(openSheet(d->window), nullptr);
 }
@@ -443,10 +443,10 @@ TEST_F(DateFeature, NothingSelectedShowsNoCompletionSheet) {
 TEST_F(DateFeature, FixedDateWithoutSteppingAndReferenceOutsideLocalMode) {
     const QString a = copy("wedding.jpg"), b = copy("Fritest.jpeg");
     selectPhotos({a, b});
-    d->ChangeDateExifFromPhoto();
+    d->dateWindows.ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     d->dateWindows.mutSetDatelab->setText("2019-08-07 06:05:04");
-    d->ClickMutiDateChangedSaveAction();
+    d->dateWindows.ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(exifOriginal(out("wedding.jpg")), "2019:08:07 06:05:04");
     EXPECT_EQ(exifOriginal(out("Fritest.jpeg")), "2019:08:07 06:05:04");
@@ -459,7 +459,7 @@ TEST_F(DateFeature, FixedDateWithoutSteppingAndReferenceOutsideLocalMode) {
     d->dateWindows.afterorignalDatelab->setText("2019:08:08 06:05:04");
     d->dateWindows.afterdiginalDatelab->setText("2019:08:08 06:05:04");
     d->blocalMode = false;
-    d->ClickMutiDateChangedSaveAction();
+    d->dateWindows.ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     d->blocalMode = true;
     EXPECT_FALSE(QFile::exists(out("wedding.jpg")));
@@ -469,15 +469,15 @@ TEST_F(DateFeature, FixedDateWithoutSteppingAndReferenceOutsideLocalMode) {
 
 TEST_F(DateFeature, ExiftoolSetsAllDatesOfOneFile) {
     const QString w = copy("wedding.jpg");
-    EXPECT_TRUE(d->ChangeRawPhotoWithDate("2022-02-03 04:05:06", w));
+    EXPECT_TRUE(d->dateWindows.ChangeRawPhotoWithDate("2022-02-03 04:05:06", w));
     const QJsonObject j = exiftool(w);
     EXPECT_EQ(j["EXIF:DateTimeOriginal"].toString(), "2022:02:03 04:05:06");
     EXPECT_EQ(j["EXIF:CreateDate"].toString(), "2022:02:03 04:05:06");
     EXPECT_EQ(j["EXIF:ModifyDate"].toString(), "2022:02:03 04:05:06");
     const QByteArray before = digestOf(w);
-    EXPECT_FALSE(d->ChangeRawPhotoWithDate("soon", w));
+    EXPECT_FALSE(d->dateWindows.ChangeRawPhotoWithDate("soon", w));
     EXPECT_EQ(digestOf(w), before);
-    EXPECT_FALSE(d->runExifToolCommandWithArguments(
+    EXPECT_FALSE(d->dateWindows.runExifToolCommandWithArguments(
         {"-AllDates=2022:01:01 00:00:00", dir.filePath("missing.jpg")}));
 }
 
@@ -523,24 +523,24 @@ TEST(DateCopies, FreshCopiesAndSafeReplacement) {
 TEST_F(DateFeature, ReferencePhotoFromThePanelIsClearedOnReset) {
     const QString park = copy("St James Park.jpg");
     selectPhotos({park, copy("wedding.jpg")});
-    d->ChangeDateExifFromPhoto();
+    d->dateWindows.ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     QFileDialog panel;
     panel.setOption(QFileDialog::DontUseNativeDialog);
     panel.setDirectory(dir.path());
     panel.selectFile(park);
     ASSERT_EQ(panel.selectedFiles().value(0), park);
-    d->openPanelDidEnd3(&panel, 0);
+    d->dateWindows.openPanelDidEnd3(&panel, 0);
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(d->dateWindows.dateImageview->image().isNull()); // cancel takes nothing
-    d->openPanelDidEnd3(&panel, 1);
+    d->dateWindows.openPanelDidEnd3(&panel, 1);
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_FALSE(d->dateWindows.dateImageview->image().isNull());
     EXPECT_EQ(d->dateWindows.beforeorignalDatelab->text(), "2018:10:13 09:18:12");
     EXPECT_EQ(d->dateWindows.beforediginalDatelab->text(), "2018:10:13 09:18:12");
     EXPECT_TRUE(d->dateWindows.dateChoosePhotoBtn->isHidden());
     EXPECT_EQ(d->selection.currentChooseFilePath, park);
-    d->ChangeDateExifFromPhoto();
+    d->dateWindows.ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(d->dateWindows.dateImageview->image().isNull());
     EXPECT_TRUE(d->dateWindows.beforeorignalDatelab->text().isEmpty());
@@ -549,15 +549,15 @@ TEST_F(DateFeature, ReferencePhotoFromThePanelIsClearedOnReset) {
 
 TEST_F(DateFeature, CancelClosesTheWindowOfTheSelection) {
     selectPhotos({copy("wedding.jpg"), copy("Fritest.jpeg")});
-    d->ChangeDateExifFromPhoto();
+    d->dateWindows.ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     d->dateWindows.changeDateWindow->show();
-    d->ClickDateChangedCancelAction();
+    d->dateWindows.ClickDateChangedCancelAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_FALSE(d->dateWindows.changeMutiDateWindow->isVisible());
     EXPECT_TRUE(d->dateWindows.changeDateWindow->isVisible());
     selectPhotos({copy("St James Park.jpg")});
-    d->ClickDateChangedCancelAction();
+    d->dateWindows.ClickDateChangedCancelAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_FALSE(d->dateWindows.changeDateWindow->isVisible());
 }

@@ -54,8 +54,8 @@ class DateTwins : public ::testing::Test {
         tzset();
     }
     void add(const QString &path) {
-        d->appendLocalItem(makeLocalItem(path));
-        d->LoadImportedPhotsonMainThread();
+        d->mainWindow.appendLocalItem(makeLocalItem(path));
+        d->mainWindow.LoadImportedPhotsonMainThread();
     }
     void select(std::initializer_list<int> rows) {
         QItemSelectionModel *s = d->mainWindow.localImageBrowserView->selectionModel();
@@ -64,19 +64,19 @@ class DateTwins : public ::testing::Test {
             s->select(d->mainWindow.localPhotoModel->index(row), QItemSelectionModel::Select);
     }
     void type(QLineEdit *field, const QString &text) {
-        d->control(field);
+        d->editSheet.control(field);
         field->setText(text);
-        d->controlTextDidChange(field);
+        d->editSheet.controlTextDidChange(field);
     }
     QString out(const QString &name) { return dir.filePath("out/" + name); }
     // The batch window's amounts: one hour added to the selected photos.
     bool addOneHour() {
-        d->ChangeDateExifFromPhoto();
+        d->dateWindows.ChangeDateExifFromPhoto();
         if (!waitForJobs(*d))
             return false;
         d->dateWindows.hourVaulab->setText("1");
         d->dateWindows.AddTimeBtn->setChecked(true);
-        d->ClickMutiDateChangedSaveAction();
+        d->dateWindows.ClickMutiDateChangedSaveAction();
         return waitForJobs(*d);
     }
 
@@ -155,13 +155,13 @@ TEST_F(DateTwins, TheEditSheetSavesDateTitleKeywordsAndPositionOfAHeicInOneGo) {
     const QString heic = copyFixture("IMG_3092.heic", dir.path());
     add(heic);
     select({0});
-    d->StartEditViewAction();
+    d->editSheet.StartEditViewAction();
     type(d->editSheet.cameraDatelab, "2021-03-04 05:06:07");
     type(d->editSheet.titlelab, "Harbour");
     type(d->editSheet.keywordslab, "Sydney, Ferry");
     type(d->editSheet.gpsLatilab, "-33.8568");
     type(d->editSheet.gpsLongtlab, "151.2153");
-    d->ClickApplyChangeAction();
+    d->editSheet.ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
 
     const QString written = out("IMG_3092.heic");
@@ -195,9 +195,9 @@ TEST_F(DateTwins, TheEditSheetKeepsEachCopyInThePhotosZone) {
     ASSERT_FALSE(jpeg.isEmpty());
     add(jpeg);
     select({0});
-    d->StartEditViewAction();
+    d->editSheet.StartEditViewAction();
     type(d->editSheet.cameraDatelab, "2021-03-04 05:06:07");
-    d->ClickApplyChangeAction();
+    d->editSheet.ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
 
     const QString written = out("zoned-dates.jpg");
@@ -281,10 +281,10 @@ TEST_F(DateTwins, CopiesWithTheirOwnZoneKeepItWhenExifNamesNone) {
     }
 
     select({1});
-    d->ShowChangeDateWindow();
+    d->dateWindows.ShowChangeDateWindow();
     d->dateWindows.orignalDatelab->setText("2021-03-04 05:06:07");
     d->dateWindows.diginalDatelab->setText("2021-03-04 05:06:07");
-    d->ClickDateChangedSaveAction();
+    d->dateWindows.ClickDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     {
         SCOPED_TRACE("a typed date");

@@ -67,8 +67,8 @@ class EditSheet : public ::testing::Test {
     }
     QString add(const QString &fixture) {
         const QString path = copyFixture(fixture, dir.path());
-        d->appendLocalItem(makeLocalItem(path));
-        d->LoadImportedPhotsonMainThread();
+        d->mainWindow.appendLocalItem(makeLocalItem(path));
+        d->mainWindow.LoadImportedPhotsonMainThread();
         return path;
     }
     void selectRow(int row) {
@@ -77,9 +77,9 @@ class EditSheet : public ::testing::Test {
     }
     // What typing into a field does: the text changes and the delegate hears of it.
     void type(QLineEdit *field, const QString &text) {
-        d->control(field);
+        d->editSheet.control(field);
         field->setText(text);
-        d->controlTextDidChange(field);
+        d->editSheet.controlTextDidChange(field);
     }
     QMessageBox *visibleAlert() {
         for (QMessageBox *box : d->window->findChildren<QMessageBox *>())
@@ -214,7 +214,7 @@ TEST(EditSheetValues, NewPositionKeepsTheRestOfTheGps) {
 TEST_F(EditSheet, ApplyWritesEachChangedFieldAndNothingElse) {
     const QString park = add("St James Park.jpg");
     selectRow(0);
-    d->StartEditViewAction();
+    d->editSheet.StartEditViewAction();
     ASSERT_TRUE(d->editSheet.eidtMetaWindow->isVisible());
     EXPECT_EQ(d->editSheet.cameraModelab->text(), "NIKON D7000");
     EXPECT_EQ(d->editSheet.imageExpotimelab->text(), d->selection.oldimageExpotimeStr);
@@ -224,7 +224,7 @@ TEST_F(EditSheet, ApplyWritesEachChangedFieldAndNothingElse) {
     type(d->editSheet.imageExpotimelab, "1/125");
     type(d->editSheet.gpsLatilab, "-33.5");
     type(d->editSheet.cameraDatelab, "2019-05-04 10:20:30");
-    d->ClickApplyChangeAction();
+    d->editSheet.ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_FALSE(d->editSheet.eidtMetaWindow->isVisible());
 
@@ -266,10 +266,10 @@ TEST_F(EditSheet, ClickingIntoThePositionRewritesNothing) {
     add("St James Park.jpg");
     add("Fritest.jpeg");
     selectRow(0);
-    d->StartEditViewAction();
-    d->control(d->editSheet.gpsLatilab); // editing begins, nothing typed
-    d->control(d->editSheet.titlelab);
-    d->ClickApplyChangeAction();
+    d->editSheet.StartEditViewAction();
+    d->editSheet.control(d->editSheet.gpsLatilab); // editing begins, nothing typed
+    d->editSheet.control(d->editSheet.titlelab);
+    d->editSheet.ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject before = exiftoolNumbers(fixturePath("St James Park.jpg"));
     const QJsonObject after = exiftoolNumbers(out("St James Park.jpg"));
@@ -283,10 +283,10 @@ TEST_F(EditSheet, ClickingIntoThePositionRewritesNothing) {
 
     // Keywords stay a list when one is added.
     selectRow(1);
-    d->StartEditViewAction();
+    d->editSheet.StartEditViewAction();
     EXPECT_EQ(d->editSheet.keywordslab->text(), d->selection.oldKeywordStr);
     type(d->editSheet.keywordslab, d->editSheet.keywordslab->text() + ",Beach");
-    d->ClickApplyChangeAction();
+    d->editSheet.ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QStringList keywords =
         readBack(out("Fritest.jpeg"))["{IPTC}"].toMap()["Keywords"].toStringList();
@@ -299,9 +299,9 @@ TEST_F(EditSheet, ClickingIntoThePositionRewritesNothing) {
 TEST_F(EditSheet, APositionThatIsNoNumberIsRefusedAndNothingIsWritten) {
     add("St James Park.jpg");
     selectRow(0);
-    d->StartEditViewAction();
+    d->editSheet.StartEditViewAction();
     type(d->editSheet.gpsLatilab, "fifty-one");
-    d->ClickApplyChangeAction();
+    d->editSheet.ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
     QMessageBox *alert = visibleAlert();
     ASSERT_TRUE(alert);
@@ -311,8 +311,8 @@ TEST_F(EditSheet, APositionThatIsNoNumberIsRefusedAndNothingIsWritten) {
     alert->buttons().first()->click();
 
     // Cancel forgets what was typed: the next opening shows the photo's values.
-    d->HideEditViewAction();
-    d->StartEditViewAction();
+    d->editSheet.HideEditViewAction();
+    d->editSheet.StartEditViewAction();
     EXPECT_EQ(d->editSheet.gpsLatilab->text(), d->selection.oldGpsLatiStr);
     EXPECT_FALSE(d->editSheet.gpsInfoChange);
 }
@@ -331,13 +331,13 @@ TEST_F(EditSheet, ARawOriginalIsNeverReplacedByItsPreview) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(rawBytes);
     file.close();
-    d->appendLocalItem(makeLocalItem(raw));
-    d->LoadImportedPhotsonMainThread();
+    d->mainWindow.appendLocalItem(makeLocalItem(raw));
+    d->mainWindow.LoadImportedPhotsonMainThread();
     d->preferences.overwrite = true;
     selectRow(0);
-    d->StartEditViewAction();
+    d->editSheet.StartEditViewAction();
     type(d->editSheet.titlelab, "Green field");
-    d->ClickApplyChangeAction();
+    d->editSheet.ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
 
     QFile again(raw);
@@ -351,7 +351,7 @@ TEST_F(EditSheet, ARawOriginalIsNeverReplacedByItsPreview) {
 TEST_F(EditSheet, EveryFieldReachesItsTags) {
     add("Fritest.jpeg");
     selectRow(0);
-    d->StartEditViewAction();
+    d->editSheet.StartEditViewAction();
     type(d->editSheet.imageDescrilab, "Dusk over the bay");
     type(d->editSheet.copyrightlab, "© 2021 K.");
     type(d->editSheet.commentslab, "tripod");
@@ -365,7 +365,7 @@ TEST_F(EditSheet, EveryFieldReachesItsTags) {
     type(d->editSheet.imageFlen35mmlab, "75");
     type(d->editSheet.imageBrightlab, "-1.5");
     type(d->editSheet.imageWhiteBalancelab, "1");
-    d->ClickApplyChangeAction();
+    d->editSheet.ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject tool = exiftoolNumbers(out("Fritest.jpeg"));
     EXPECT_EQ(tool["IFD0:ImageDescription"].toString(), "Dusk over the bay");
@@ -391,7 +391,7 @@ TEST_F(EditSheet, EveryFieldReachesItsTags) {
 TEST_F(EditSheet, FieldsKeepTheirWidthWhileTyping) {
     add("IMG_1994.JPG"); // no position: the map appears only once one is typed
     selectRow(0);
-    d->StartEditViewAction();
+    d->editSheet.StartEditViewAction();
     ASSERT_TRUE(d->editSheet.eidtMetaWindow->isVisible());
     QApplication::processEvents();
     EXPECT_FALSE(d->editSheet.editMetaMapView->isVisible());
@@ -451,12 +451,12 @@ TEST_F(EditSheet, EachFieldReachesEveryCopyThePhotoHas) {
         if (paths.isEmpty())
             tags << "-IPTC:By-line=Old Name";
         ASSERT_TRUE(exiftoolWrite(path, tags));
-        d->appendLocalItem(makeLocalItem(path));
-        d->LoadImportedPhotsonMainThread();
+        d->mainWindow.appendLocalItem(makeLocalItem(path));
+        d->mainWindow.LoadImportedPhotsonMainThread();
         paths << path;
     }
     d->mainWindow.localImageBrowserView->selectAll();
-    d->StartEditViewAction();
+    d->editSheet.StartEditViewAction();
     type(d->editSheet.artistlab, "New Name");
     type(d->editSheet.titlelab, "New title");
     type(d->editSheet.imageDescrilab, "New caption");
@@ -464,7 +464,7 @@ TEST_F(EditSheet, EachFieldReachesEveryCopyThePhotoHas) {
     type(d->editSheet.cameraModelab, "D850");
     type(d->editSheet.commentslab, "tripod");
     type(d->editSheet.sheetLensModellab, "Nikkor 50");
-    d->ClickApplyChangeAction();
+    d->editSheet.ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
 
     for (const QString &path : paths) {
@@ -509,16 +509,16 @@ TEST_F(EditSheet, AHeicsXmpCopiesTakeTheFields) {
          "-XMP-dc:Description=Old caption", "-EXIF:Copyright=Old owner", "-XMP-dc:Rights=Old owner",
          "-XMP-dc:Title=Old title", "-XMP-dc:Subject=Old", "-XMP-lr:HierarchicalSubject=Old",
          "-XMP-digiKam:TagsList=Old", "-XMP-microsoft:LastKeywordXMP=Old"}));
-    d->appendLocalItem(makeLocalItem(path));
-    d->LoadImportedPhotsonMainThread();
+    d->mainWindow.appendLocalItem(makeLocalItem(path));
+    d->mainWindow.LoadImportedPhotsonMainThread();
     selectRow(0);
-    d->StartEditViewAction();
+    d->editSheet.StartEditViewAction();
     type(d->editSheet.artistlab, "New Name");
     type(d->editSheet.imageDescrilab, "New caption");
     type(d->editSheet.copyrightlab, "New owner");
     type(d->editSheet.titlelab, "New title");
     type(d->editSheet.keywordslab, "Sea, Sky");
-    d->ClickApplyChangeAction();
+    d->editSheet.ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
 
     const QString written = out("twins.heic");

@@ -42,8 +42,8 @@ class EditsAddUp : public ::testing::Test {
     }
     QString add(const QString &fixture) {
         const QString path = copyFixture(fixture, dir.filePath("photos"));
-        d->appendLocalItem(makeLocalItem(path));
-        d->LoadImportedPhotsonMainThread();
+        d->mainWindow.appendLocalItem(makeLocalItem(path));
+        d->mainWindow.LoadImportedPhotsonMainThread();
         return path;
     }
     void selectFirst() {
@@ -51,11 +51,11 @@ class EditsAddUp : public ::testing::Test {
             d->mainWindow.localPhotoModel->index(0), QItemSelectionModel::ClearAndSelect);
     }
     void typeTitle(const QString &text) {
-        d->StartEditViewAction();
-        d->control(d->editSheet.titlelab);
+        d->editSheet.StartEditViewAction();
+        d->editSheet.control(d->editSheet.titlelab);
         d->editSheet.titlelab->setText(text);
-        d->controlTextDidChange(d->editSheet.titlelab);
-        d->ClickApplyChangeAction();
+        d->editSheet.controlTextDidChange(d->editSheet.titlelab);
+        d->editSheet.ClickApplyChangeAction();
         ASSERT_TRUE(waitForJobs(*d));
     }
     QTemporaryDir dir;
@@ -70,7 +70,7 @@ TEST_F(EditsAddUp, ATitleThenRemoveGpsLeaveACopyWithTheTitleAndNoPosition) {
     selectFirst();
     ASSERT_EQ(d->selection.oldTitleStr, "St. James's Park");
     typeTitle("Horse Guards");
-    d->RemoveGPSDataFromPhoto();
+    d->metadataMenus.RemoveGPSDataFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
 
     const QString copy = dir.filePath("out/St James Park.jpg");
@@ -89,7 +89,7 @@ TEST_F(EditsAddUp, ATitleThenRemoveGpsLeaveACopyWithTheTitleAndNoPosition) {
     EXPECT_EQ(d->selection.oldTitleStr, "Horse Guards");
     EXPECT_EQ(d->mainWindow.photoTitlelab->text(), "Horse Guards");
     EXPECT_TRUE(d->selection.oldGpsLatiStr.isEmpty());
-    d->StartEditViewAction();
+    d->editSheet.StartEditViewAction();
     EXPECT_EQ(d->editSheet.titlelab->text(), "Horse Guards");
 }
 
@@ -110,7 +110,7 @@ TEST_F(EditsAddUp, TheTitleJustTypedNamesTheRenamedCopy) {
     add("St James Park.jpg");
     selectFirst();
     typeTitle("Horse Guards");
-    d->ClickCopyPhotoTitleToFilenameAction();
+    d->metadataMenus.ClickCopyPhotoTitleToFilenameAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QString renamed = dir.filePath("out/Horse Guards.jpg");
     ASSERT_TRUE(QFile::exists(renamed))

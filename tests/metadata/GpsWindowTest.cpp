@@ -54,8 +54,8 @@ class GpsWindow : public ::testing::Test {
     IKImageItemPtr add(const QString &fixture) {
         const QString path = copyFixture(fixture, dir.path());
         IKImageItemPtr item = makeLocalItem(path);
-        d->appendLocalItem(item);
-        d->LoadImportedPhotsonMainThread();
+        d->mainWindow.appendLocalItem(item);
+        d->mainWindow.LoadImportedPhotsonMainThread();
         return item;
     }
     void selectRow(int row) {
@@ -117,7 +117,7 @@ TEST(GpsStampsText, UtcStampsPlaceholdersAndRefusals) {
 TEST_F(GpsWindow, SaveOnStJamesParkKeepsTheAltitudeAndTakesUtcStamps) {
     add("St James Park.jpg");
     selectRow(0);
-    d->EditeGPSExifDataPhoto();
+    d->gpsWindow.EditeGPSExifDataPhoto();
     ASSERT_TRUE(d->gpsWindow.changeGPSWindow->isVisible());
     EXPECT_NEAR(d->gpsWindow.latitudelab->text().toDouble(), 51.503572, 1e-5);
     EXPECT_NEAR(d->gpsWindow.longtitudelab->text().toDouble(), -0.131806, 1e-5);
@@ -125,11 +125,11 @@ TEST_F(GpsWindow, SaveOnStJamesParkKeepsTheAltitudeAndTakesUtcStamps) {
     EXPECT_NEAR(d->gpsWindow.previewMapView->centerLatitude(), 51.503572, 1e-5);
 
     d->gpsWindow.latitudelab->setText("-33.5");
-    d->PreviewCurrentGPSInMap();
+    d->gpsWindow.PreviewCurrentGPSInMap();
     EXPECT_NEAR(d->gpsWindow.previewMapView->centerLatitude(), -33.5, 1e-9);
     d->gpsWindow.dateStamplab->setText("2020:05:01");
     d->gpsWindow.timeStamplab->setText("12:30:00");
-    d->ClickSaveChangeGPSAction();
+    d->gpsWindow.ClickSaveChangeGPSAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_FALSE(d->gpsWindow.changeGPSWindow->isVisible());
     EXPECT_EQ(visibleAlert(), nullptr);
@@ -156,7 +156,7 @@ TEST_F(GpsWindow, SaveOnStJamesParkKeepsTheAltitudeAndTakesUtcStamps) {
 }
 
 TEST_F(GpsWindow, BadValuesAreRefusedAndNothingIsWritten) {
-    d->EditeGPSExifDataPhoto();
+    d->gpsWindow.EditeGPSExifDataPhoto();
     QMessageBox *alert = visibleAlert();
     ASSERT_TRUE(alert);
     EXPECT_EQ(alert->text(), "No Item has been selected");
@@ -164,7 +164,7 @@ TEST_F(GpsWindow, BadValuesAreRefusedAndNothingIsWritten) {
 
     add("IMG_1994.JPG"); // no position
     selectRow(0);
-    d->AddGPSExifDataPhoto();
+    d->gpsWindow.AddGPSExifDataPhoto();
     ASSERT_TRUE(d->gpsWindow.changeGPSWindow->isVisible());
     EXPECT_EQ(d->gpsWindow.dateStamplab->text(), "YYYY:MM:DD");
     EXPECT_EQ(d->gpsWindow.timeStamplab->text(), "HH:MM:SS");
@@ -172,7 +172,7 @@ TEST_F(GpsWindow, BadValuesAreRefusedAndNothingIsWritten) {
              {"", "10"}, {"north", "10"}, {"10", "200"}}) {
         d->gpsWindow.latitudelab->setText(lat);
         d->gpsWindow.longtitudelab->setText(lon);
-        d->ClickSaveChangeGPSAction();
+        d->gpsWindow.ClickSaveChangeGPSAction();
         ASSERT_TRUE(waitForJobs(*d));
         alert = visibleAlert();
         ASSERT_TRUE(alert) << lat.toStdString();
@@ -183,7 +183,7 @@ TEST_F(GpsWindow, BadValuesAreRefusedAndNothingIsWritten) {
     d->gpsWindow.latitudelab->setText("48.8584");
     d->gpsWindow.longtitudelab->setText("2.2945");
     d->gpsWindow.timeStamplab->setText("noon");
-    d->ClickSaveChangeGPSAction();
+    d->gpsWindow.ClickSaveChangeGPSAction();
     ASSERT_TRUE(waitForJobs(*d));
     ASSERT_TRUE(visibleAlert());
     visibleAlert()->buttons().first()->click();
@@ -192,7 +192,7 @@ TEST_F(GpsWindow, BadValuesAreRefusedAndNothingIsWritten) {
     // Both placeholders left alone: the position is written without stamps, and the
     // photo keeps its original's file dates.
     d->gpsWindow.timeStamplab->setText("HH:MM:SS");
-    d->ClickSaveChangeGPSAction();
+    d->gpsWindow.ClickSaveChangeGPSAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QString written = out("IMG_1994.JPG");
     ASSERT_TRUE(QFile::exists(written));
@@ -208,7 +208,7 @@ TEST_F(GpsWindow, BadValuesAreRefusedAndNothingIsWritten) {
 TEST_F(GpsWindow, EditingAPositionThePhotoLacksOffersToAddOne) {
     const IKImageItemPtr item = add("IMG_1994.JPG"); // no position
     selectRow(0);
-    d->EditeGPSExifDataPhoto();
+    d->gpsWindow.EditeGPSExifDataPhoto();
     QMessageBox *question = visibleAlert();
     ASSERT_TRUE(question);
     EXPECT_EQ(question->text(), "This photo has no GPS position. Add one?");
@@ -219,13 +219,13 @@ TEST_F(GpsWindow, EditingAPositionThePhotoLacksOffersToAddOne) {
     EXPECT_FALSE(d->gpsWindow.changeGPSWindow->isVisible());
     EXPECT_EQ(visibleAlert(), nullptr);
 
-    d->EditeGPSExifDataPhoto();
+    d->gpsWindow.EditeGPSExifDataPhoto();
     answer(visibleAlert(), "Add GPS Position…");
     ASSERT_TRUE(d->gpsWindow.changeGPSWindow->isVisible());
     EXPECT_EQ(d->gpsWindow.dateStamplab->text(), "YYYY:MM:DD");
     d->gpsWindow.latitudelab->setText("48.8584");
     d->gpsWindow.longtitudelab->setText("2.2945");
-    d->ClickSaveChangeGPSAction();
+    d->gpsWindow.ClickSaveChangeGPSAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject tool = exiftoolNumbers(out("IMG_1994.JPG"));
     EXPECT_NEAR(tool["GPS:GPSLatitude"].toVariant().toDouble(), 48.8584, 1e-4);
@@ -240,7 +240,7 @@ TEST_F(GpsWindow, StampsWithoutAPositionAreNoPositionToEdit) {
     ASSERT_TRUE(tool.waitForFinished(30000));
     ASSERT_EQ(tool.exitCode(), 0);
     selectRow(0);
-    d->EditeGPSExifDataPhoto();
+    d->gpsWindow.EditeGPSExifDataPhoto();
     ASSERT_TRUE(visibleAlert());
     answer(visibleAlert(), "Add GPS Position…");
     ASSERT_TRUE(d->gpsWindow.changeGPSWindow->isVisible());
@@ -261,7 +261,7 @@ TEST_F(GpsWindow, PlaceNameFromALocalGeocoder) {
     qputenv("PHOTOKESTRY_GEOCODER_URL", server.base().toString().toUtf8());
     const IKImageItemPtr item = add("St James Park.jpg");
     d->selection.currentCoords = QPointF(51.503572, -0.131806);
-    d->GetCityInfowithFileThreader(item);
+    d->gpsWindow.GetCityInfowithFileThreader(item);
     EXPECT_TRUE(waitFor([&] { return d->gpsWindow.getLocation; }));
     EXPECT_EQ(item->GPSLocationfileName, "St. James's, London, United Kingdom");
     ASSERT_FALSE(server.targets.isEmpty());

@@ -77,7 +77,7 @@ TEST_F(JobEnding, OneSheetNamesEveryPhotoNotWrittenAndOneRevealShowsTheFirst) {
     select({broken, park, wedding, empty});
     d->lensWindow.lensMakelab->setText("Kestry");
     d->lensWindow.lensModellab->setText("One Ending");
-    d->ChangeCameLensModel();
+    d->lensWindow.ChangeCameLensModel();
     EXPECT_EQ(d->runningJobCount(), 1) << "the window does not wait for the photos";
     ASSERT_TRUE(waitForJobs(*d));
 
@@ -111,7 +111,7 @@ TEST_F(JobEnding, ACancelledJobNamesThePhotosItNeverReached) {
     const int workers = JobRunner::pool()->maxThreadCount();
     for (int i = 0; i < workers; ++i)
         JobRunner::pool()->start([&release] { release.acquire(); });
-    d->ChangeCameLensModel();
+    d->lensWindow.ChangeCameLensModel();
     auto *cancel = d->window->statusBar()->findChild<QPushButton *>("JobCancelButton");
     ASSERT_TRUE(cancel);
     cancel->click();
@@ -143,7 +143,7 @@ TEST_F(JobEnding, NothingWrittenAndNothingFailedEndsQuietly) {
 }
 
 TEST_F(JobEnding, TagCopyWithoutSelectionShowsTheNoSelectionSheet) {
-    d->ClickCopyTitletoCaptionAction();
+    d->metadataMenus.ClickCopyTitletoCaptionAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QList<QMessageBox *> sheets = openSheets();
     ASSERT_EQ(sheets.size(), 1);

@@ -38,9 +38,9 @@ class PlistFeature : public ::testing::Test {
         QDir().mkpath(work.filePath("photos"));
         park = copyFixture("St James Park.jpg", work.filePath("photos"));
         palm = copyFixture("IMG_1994.JPG", work.filePath("photos"));
-        d->appendLocalItem(makeLocalItem(park));
-        d->appendLocalItem(makeLocalItem(palm));
-        d->LoadImportedPhotsonMainThread();
+        d->mainWindow.appendLocalItem(makeLocalItem(park));
+        d->mainWindow.appendLocalItem(makeLocalItem(palm));
+        d->mainWindow.LoadImportedPhotsonMainThread();
     }
     void TearDown() override {
         d.reset();
@@ -89,7 +89,7 @@ TEST_F(PlistFeature, MenuHoldsTheThirteenCommands) {
 
 TEST_F(PlistFeature, ExportIsRevealedFromTheParentOfTheStorageFolder) {
     selectAll();
-    d->ExportExifAndGPSDataToPlist();
+    d->metadataMenus.ExportExifAndGPSDataToPlist();
     const QString path = d->preferences.storagelocation + "/ExportExifandGPSInfo.plist";
     EXPECT_EQ(revealed, (QStringList{path, work.filePath("store")}));
     const QJsonObject root = readPlistOutside(path)["value"].toObject();
@@ -101,10 +101,10 @@ TEST_F(PlistFeature, ExportIsRevealedFromTheParentOfTheStorageFolder) {
 TEST_F(PlistFeature, SameNamedPhotosAreToldAfterTheExport) {
     QDir().mkpath(work.filePath("other"));
     const QString twin = copyFixture("IMG_1994.JPG", work.filePath("other"));
-    d->appendLocalItem(makeLocalItem(twin));
-    d->LoadImportedPhotsonMainThread();
+    d->mainWindow.appendLocalItem(makeLocalItem(twin));
+    d->mainWindow.LoadImportedPhotsonMainThread();
     selectAll();
-    d->ExportTIFFtoPlistAction();
+    d->metadataMenus.ExportTIFFtoPlistAction();
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_TRUE(sheet->informativeText().contains("IMG_1994.JPG"));
@@ -116,7 +116,7 @@ TEST_F(PlistFeature, TemplateFromTheEditSheetAndTheShownPhoto) {
     d->editSheet.artistlab->setText("Ann");
     d->editSheet.gpsLatilab->setText("48.8566");
     d->editSheet.sheetLensMakelab->setText("Nikkor");
-    d->ExportTemplateDataToPlist();
+    d->metadataMenus.ExportTemplateDataToPlist();
     const QString path = d->preferences.storagelocation + "/templatefile.plist";
     ASSERT_EQ(revealed.value(0), path);
     const QJsonObject v = readPlistOutside(path)["value"].toObject();
@@ -127,7 +127,7 @@ TEST_F(PlistFeature, TemplateFromTheEditSheetAndTheShownPhoto) {
 
     d->mainWindow.localImageBrowserView->selectionModel()->select(
         d->mainWindow.localPhotoModel->index(1), QItemSelectionModel::ClearAndSelect);
-    d->WriteSelectedItemsExifDataToPlist();
+    d->metadataMenus.WriteSelectedItemsExifDataToPlist();
     const QString shown = d->preferences.storagelocation + "/IMG_1994.plist";
     EXPECT_EQ(revealed.value(2), shown);
     EXPECT_TRUE(PropertyList::read(shown).root.toMap().contains("{Exif}"));
@@ -135,7 +135,7 @@ TEST_F(PlistFeature, TemplateFromTheEditSheetAndTheShownPhoto) {
 
 TEST_F(PlistFeature, ImportThroughThePanel) {
     selectAll();
-    d->ExportExiftoPlistAction();
+    d->metadataMenus.ExportExiftoPlistAction();
     const QString exported = d->preferences.storagelocation + "/ExportExifInfo.plist";
     revealed.clear();
 
@@ -146,7 +146,7 @@ TEST_F(PlistFeature, ImportThroughThePanel) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("no plist here");
     f.close();
-    answerPanel(&AppDelegate::ImportExiFtoPlistAction, bogus);
+    answerPanel(&AppDelegate::forward<&MetadataMenusPart::ImportExiFtoPlistAction>, bogus);
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "This property list cannot be imported.");
@@ -155,14 +155,14 @@ TEST_F(PlistFeature, ImportThroughThePanel) {
     EXPECT_TRUE(revealed.isEmpty());
 
     // Cancel does nothing.
-    d->ImportExiFtoPlistAction();
+    d->metadataMenus.ImportExiFtoPlistAction();
     ASSERT_TRUE(d->mainWindow.theOpenPanel);
     d->mainWindow.theOpenPanel->reject();
     QApplication::processEvents();
     EXPECT_TRUE(revealed.isEmpty());
 
     // The exported file applied again writes both photos, the first one revealed.
-    answerPanel(&AppDelegate::ImportExiFtoPlistAction, exported);
+    answerPanel(&AppDelegate::forward<&MetadataMenusPart::ImportExiFtoPlistAction>, exported);
     EXPECT_EQ(revealed.value(0), d->preferences.storagelocation + "/St James Park.jpg");
     EXPECT_EQ(ImageSource::fromPath(d->preferences.storagelocation + "/IMG_1994.JPG")
                   .properties(0)
@@ -177,7 +177,7 @@ TEST_F(PlistFeature, ImportThroughThePanel) {
     ASSERT_TRUE(PropertyList::writeXml(
         one, QVariantMap{{"IMG_1994.JPG", QVariantMap{{"ISOSpeedRatings", QVariantList{100}}}}},
         &error));
-    answerPanel(&AppDelegate::ImportExiFtoPlistAction, one);
+    answerPanel(&AppDelegate::forward<&MetadataMenusPart::ImportExiFtoPlistAction>, one);
     sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_TRUE(sheet->informativeText().contains("St James Park.jpg"));

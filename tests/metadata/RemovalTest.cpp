@@ -186,7 +186,7 @@ TEST(RemovalAction, EmptySelectionAsksAndTheOriginalIsNeverReplaced) {
         d.localPhotoItemArray = {itemFor(a)};
         QStandardItemModel model(1, 1);
         d.mainWindow.localImageBrowserView->setModel(&model);
-        d.RemoveGPSDataFromPhoto();
+        d.metadataMenus.RemoveGPSDataFromPhoto();
         ASSERT_TRUE(waitForJobs(d));
         QMessageBox *sheet = d.window->findChild<QMessageBox *>();
         ASSERT_TRUE(sheet);
@@ -196,7 +196,7 @@ TEST(RemovalAction, EmptySelectionAsksAndTheOriginalIsNeverReplaced) {
 
         d.mainWindow.localImageBrowserView->selectionModel()->select(model.index(0, 0),
                                                                      QItemSelectionModel::Select);
-        d.RemoveGPSDataFromPhoto();
+        d.metadataMenus.RemoveGPSDataFromPhoto();
         ASSERT_TRUE(waitForJobs(d));
         f.open(QIODevice::ReadOnly);
         EXPECT_EQ(QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256), before);

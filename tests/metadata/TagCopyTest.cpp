@@ -134,7 +134,7 @@ TEST_F(TagCopy, KeywordsToCaptionSkipsPhotosWithoutKeywordsAndSaysSo) {
     const QString park = copyFixture("St James Park.jpg", dir.path());
     const QString fri = copyFixture("IMG_1994.JPG", dir.path());
     show({park, fri});
-    d->ClickCopyKeywordstoCaptionAction();
+    d->metadataMenus.ClickCopyKeywordstoCaptionAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(exiftool(out("St James Park.jpg")).value("EXIF:ImageDescription").toString(),
               "UK,England,United Kingdom,London,London 2018,St. James's Park");
@@ -147,12 +147,12 @@ TEST_F(TagCopy, KeywordsToCaptionSkipsPhotosWithoutKeywordsAndSaysSo) {
 TEST_F(TagCopy, PersonsToKeywordsWithoutDuplicates) {
     const QString wedding = copyFixture("wedding.jpg", dir.path());
     show({wedding});
-    d->ClickCopyPersonShownToKeywordsAction();
+    d->metadataMenus.ClickCopyPersonShownToKeywordsAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject json = exiftool(out("wedding.jpg"));
     EXPECT_EQ(json.value("IPTC:Keywords").toArray(), (QJsonArray{"wedding", "Maria"}));
     d->localPhotoItemArray[0] = itemFor(out("wedding.jpg"));
-    d->ClickCopyPersonShownToKeywordsAction();
+    d->metadataMenus.ClickCopyPersonShownToKeywordsAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(iptcOf(out("wedding.jpg")).value("Keywords").toStringList(),
               (QStringList{"wedding", "Maria"}));
@@ -161,7 +161,7 @@ TEST_F(TagCopy, PersonsToKeywordsWithoutDuplicates) {
 TEST_F(TagCopy, PersonsShownAreTheOnesTheUserGives) {
     const QString wedding = copyFixture("wedding.jpg", dir.path());
     show({wedding});
-    d->ClickAddPersonShownAction();
+    d->metadataMenus.ClickAddPersonShownAction();
     ASSERT_TRUE(waitForJobs(*d));
     auto *ask = d->window->findChild<QInputDialog *>("addPersonsShownSheet");
     ASSERT_TRUE(ask);
@@ -177,11 +177,11 @@ TEST_F(TagCopy, FileNameToTitleAndCaptionToTitle) {
     const QString a = copyFixture("IMG_1994.JPG", dir.path());
     const QString b = copyFixture("wedding.jpg", dir.path());
     show({a});
-    d->ClickCopyFileNameToTitleAction();
+    d->metadataMenus.ClickCopyFileNameToTitleAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(exiftool(out("IMG_1994.JPG")).value("IPTC:ObjectName").toString(), "IMG_1994");
     show({b});
-    d->ClickCopyCaptionToTitleAction();
+    d->metadataMenus.ClickCopyCaptionToTitleAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject json = exiftool(out("wedding.jpg"));
     EXPECT_EQ(json.value("IPTC:ObjectName").toString(), "Bride Wedding day");
@@ -191,7 +191,7 @@ TEST_F(TagCopy, FileNameToTitleAndCaptionToTitle) {
 TEST_F(TagCopy, TiffDateToExifSetsEachPhotosOwnFileDates) {
     const QString wedding = copyFixture("wedding.jpg", dir.path());
     show({wedding});
-    d->ClickCopyTIFFandIPTCtoExifAction();
+    d->metadataMenus.ClickCopyTIFFandIPTCtoExifAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject json = exiftool(out("wedding.jpg"));
     EXPECT_EQ(json.value("EXIF:DateTimeOriginal").toString(), "2019:06:25 15:27:48");
@@ -218,7 +218,7 @@ TEST_F(TagCopy, TitleRenameMakesClashingAndUnsafeTitlesSafe) {
               1);
     const QString c = dir.filePath("titled/wedding.jpg");
     show({a, b, c});
-    d->ClickCopyPhotoTitleToFilenameAction();
+    d->metadataMenus.ClickCopyPhotoTitleToFilenameAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(readAll(out("St. James's Park.jpg")), readAll(a));
     EXPECT_EQ(readAll(out("St. James's Park (2).jpg")), readAll(b));
@@ -236,7 +236,7 @@ TEST_F(TagCopy, PlaceRenameGoesOnPastAPhotoWithoutGps) {
     show({park, wedding, park2});
     d->localPhotoItemArray[0]->GPSLocationfileName = "London/Westminster";
     d->localPhotoItemArray[2]->GPSLocationfileName = "London/Westminster";
-    d->ClickCopyPhotoGPSNameToFilenameAction();
+    d->metadataMenus.ClickCopyPhotoGPSNameToFilenameAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(QFile::exists(out("London-Westminster.jpg")));
     EXPECT_TRUE(QFile::exists(out("London-Westminster (2).jpg")));
@@ -250,7 +250,7 @@ TEST_F(TagCopy, PlaceRenameGoesOnPastAPhotoWithoutGps) {
 
     // Only photos without a position: the sheet asks for one that has it.
     show({wedding});
-    d->ClickCopyPhotoGPSNameToFilenameAction();
+    d->metadataMenus.ClickCopyPhotoGPSNameToFilenameAction();
     ASSERT_TRUE(waitForJobs(*d));
     sheet = openSheet();
     ASSERT_TRUE(sheet);
@@ -259,7 +259,7 @@ TEST_F(TagCopy, PlaceRenameGoesOnPastAPhotoWithoutGps) {
 
     show({park, park2});
     d->localPhotoItemArray[0]->GPSLocationfileName = "London/Westminster";
-    d->ClickCopyPhotoGPSNameToFilenameAction();
+    d->metadataMenus.ClickCopyPhotoGPSNameToFilenameAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(QFile::exists(out("London-Westminster (3).jpg")));
     EXPECT_TRUE(QFile::exists(out("St James Park.jpg"))); // no place name: its own name
@@ -273,7 +273,7 @@ TEST_F(TagCopy, PlaceRenameKeepsTheImportedFolderLayoutForPhotosWithoutAPlace) {
     d->mainWindow.bImportLocalPath = dir.path();
     show({park, other});
     d->localPhotoItemArray[1]->GPSLocationfileName = "Westminster";
-    d->ClickCopyPhotoGPSNameToFilenameAction();
+    d->metadataMenus.ClickCopyPhotoGPSNameToFilenameAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(readAll(out("import/sub/St James Park.jpg")), readAll(park));
     EXPECT_TRUE(QFile::exists(out("Westminster.jpg")));
@@ -291,7 +291,7 @@ TEST_F(TagCopy, ARawOriginalIsNeverReplacedEvenWhenOverwriting) {
     }
     d->preferences.overwrite = true;
     show({raw});
-    d->ClickCopyFileNameToCommentsAction();
+    d->metadataMenus.ClickCopyFileNameToCommentsAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(readAll(raw), dng);
     EXPECT_FALSE(QFile::exists(out("scene.dng")));
@@ -308,7 +308,7 @@ TEST_F(TagCopy, CameraDateToTitleFallsBackOnTheFilesCreationDate) {
     ASSERT_TRUE(FileDates::setCreationDate(plain, created));
     const QString park = copyFixture("St James Park.jpg", dir.path());
     show({plain, park});
-    d->ClickCopyCameraDateToTitleAction();
+    d->metadataMenus.ClickCopyCameraDateToTitleAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(iptcOf(out("plain.jpg")).value("ObjectName").toString(), "2015-03-04 05:06:07");
     EXPECT_EQ(iptcOf(out("St James Park.jpg")).value("ObjectName").toString(),

@@ -184,9 +184,9 @@ class VideoDates : public ::testing::Test {
     }
     // What typing into a field does: the text changes and the delegate hears of it.
     void type(QLineEdit *field, const QString &text) {
-        d->control(field);
+        d->editSheet.control(field);
         field->setText(text);
-        d->controlTextDidChange(field);
+        d->editSheet.controlTextDidChange(field);
     }
 
     QByteArray oldTz;
@@ -206,12 +206,12 @@ TEST_F(VideoDates, SingleWindowShowsAndWritesTheCreationDateIntoACopy) {
     for (const Video &v : videos) {
         SCOPED_TRACE(v.name.toStdString());
         select({v.path});
-        d->ShowChangeDateWindow();
+        d->dateWindows.ShowChangeDateWindow();
         EXPECT_EQ(d->dateWindows.orignalDatelab->text(), v.shown);
         EXPECT_EQ(d->dateWindows.diginalDatelab->text(), v.shown);
         d->dateWindows.orignalDatelab->setText("2021-03-04 05:06:07");
         d->dateWindows.diginalDatelab->setText("2021-03-04 05:06:07");
-        d->ClickDateChangedSaveAction();
+        d->dateWindows.ClickDateChangedSaveAction();
         ASSERT_TRUE(waitForJobs(*d));
         const QString written = storage + "/" + v.name;
         expectWritten(v, written, "2021:03:04 05:06:07", utc[int(&v - &videos[0])]);
@@ -220,10 +220,10 @@ TEST_F(VideoDates, SingleWindowShowsAndWritesTheCreationDateIntoACopy) {
         EXPECT_EQ(fileDigest(v.path), v.bytes);
     }
     // A second write of the same video goes on in its copy: the edits add up there.
-    d->ShowChangeDateWindow();
+    d->dateWindows.ShowChangeDateWindow();
     d->dateWindows.orignalDatelab->setText("2022-01-02 03:04:05");
     d->dateWindows.diginalDatelab->setText("2022-01-02 03:04:05");
-    d->ClickDateChangedSaveAction();
+    d->dateWindows.ClickDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QStringList names = QDir(storage).entryList(QDir::Files);
     EXPECT_EQ(names, (QStringList{"clip.mp4", "IMG_0123.mov"})) << names.join(", ").toStdString();
@@ -236,11 +236,11 @@ TEST_F(VideoDates, SingleWindowShowsAndWritesTheCreationDateIntoACopy) {
 TEST_F(VideoDates, BatchHourShiftOverwritesTheVideosInPlace) {
     d->preferences.overwrite = true;
     select({videos[0].path, videos[1].path});
-    d->ChangeDateExifFromPhoto();
+    d->dateWindows.ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     d->dateWindows.hourVaulab->setText("1");
     d->dateWindows.AddTimeBtn->setChecked(true);
-    d->ClickMutiDateChangedSaveAction();
+    d->dateWindows.ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QStringList utc = {"2020:01:05 23:13:13", "2020:12:05 06:21:52"};
     for (int k = 0; k < 2; ++k) {
@@ -265,10 +265,10 @@ TEST_F(VideoDates, AFileThatIsNoVideoIsNamedAndLeavesNothing) {
     f.close();
     const QByteArray before = fileDigest(broken);
     select({broken});
-    d->ShowChangeDateWindow();
+    d->dateWindows.ShowChangeDateWindow();
     d->dateWindows.orignalDatelab->setText("2021-03-04 05:06:07");
     d->dateWindows.diginalDatelab->setText("2021-03-04 05:06:07");
-    d->ClickDateChangedSaveAction();
+    d->dateWindows.ClickDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(fileDigest(broken), before);
     const QString said = sheetText();
@@ -282,7 +282,7 @@ TEST_F(VideoDates, CreationDateOfTheFileBecomesTheVideosCameraDate) {
     const QDateTime created(QDate(2019, 7, 8), QTime(9, 10, 11));
     ASSERT_TRUE(FileDates::setCreationDate(v.path, created));
     select({v.path});
-    d->ClickCopyCreatedDateToCameraDateAction();
+    d->dateWindows.ClickCopyCreatedDateToCameraDateAction();
     ASSERT_TRUE(waitForJobs(*d));
     expectWritten(v, storage + "/" + v.name, "2019:07:08 09:10:11", "2019:07:08 00:10:11");
     EXPECT_EQ(fileDigest(v.path), v.bytes);
@@ -314,7 +314,7 @@ TEST_F(VideoDates, RemovingGpsTakesThePositionFromEveryBoxAndSaysWhenThereIsNone
     ASSERT_GE(gpsTags(before).size(), 4) << gpsTags(before).join(", ").toStdString();
     const QByteArray packets = streamDigest(video);
     select({video});
-    d->RemoveGPSDataFromPhoto();
+    d->metadataMenus.RemoveGPSDataFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     const QString written = storage + "/trip.mov";
     const QJsonObject after = exiftoolJson(written, {"-G1", "-a"});
@@ -329,7 +329,7 @@ TEST_F(VideoDates, RemovingGpsTakesThePositionFromEveryBoxAndSaysWhenThereIsNone
     // A video with no position has nothing to remove: it is named, and no copy is made.
     closeSheets();
     select({videos[1].path});
-    d->RemoveGPSDataFromPhoto();
+    d->metadataMenus.RemoveGPSDataFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(sheetText().contains("clip.mp4")) << sheetText().toStdString();
     EXPECT_FALSE(QFileInfo::exists(storage + "/clip.mp4"));
@@ -340,7 +340,7 @@ TEST_F(VideoDates, EditSheetAndGpsWindowWriteTitleArtistAndPositionAndLeaveTheDa
     const QJsonObject before = exiftoolJson(video, {"-G1", "-a", "-n"});
     const QByteArray packets = streamDigest(video);
     select({video});
-    d->StartEditViewAction();
+    d->editSheet.StartEditViewAction();
     // The sheet opens on the video's own values.
     EXPECT_EQ(d->editSheet.titlelab->text(), "Old");
     EXPECT_EQ(d->editSheet.artistlab->text(), "Ann");
@@ -351,7 +351,7 @@ TEST_F(VideoDates, EditSheetAndGpsWindowWriteTitleArtistAndPositionAndLeaveTheDa
     type(d->editSheet.copyrightlab, "Kim 2020");
     type(d->editSheet.gpsLatilab, "-33.85");
     type(d->editSheet.gpsLongtlab, "151.21");
-    d->ClickApplyChangeAction();
+    d->editSheet.ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QString written = storage + "/harbour.mov";
     QJsonObject after = exiftoolJson(written, {"-G1", "-a", "-n"});
@@ -377,12 +377,12 @@ TEST_F(VideoDates, EditSheetAndGpsWindowWriteTitleArtistAndPositionAndLeaveTheDa
     // The GPS window shows the video's position as now written and writes only the position,
     // into the same copy.
     closeSheets();
-    d->EditeGPSExifDataPhoto();
+    d->gpsWindow.EditeGPSExifDataPhoto();
     ASSERT_TRUE(d->gpsWindow.changeGPSWindow->isVisible());
     EXPECT_NEAR(d->gpsWindow.latitudelab->text().toDouble(), -33.85, 1e-4);
     d->gpsWindow.latitudelab->setText("10.5");
     d->gpsWindow.longtitudelab->setText("-20.25");
-    d->ClickSaveChangeGPSAction();
+    d->gpsWindow.ClickSaveChangeGPSAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(sheetText().isEmpty()) << sheetText().toStdString();
     after = exiftoolJson(written, {"-G1", "-a", "-n"});
@@ -397,13 +397,13 @@ TEST_F(VideoDates, EditSheetAndGpsWindowWriteTitleArtistAndPositionAndLeaveTheDa
 
     // Opened again, the sheet shows the copy's values; a new title alone rewrites no other box.
     closeSheets();
-    d->StartEditViewAction();
+    d->editSheet.StartEditViewAction();
     EXPECT_EQ(d->editSheet.titlelab->text(), "Harbour");
     EXPECT_EQ(d->editSheet.artistlab->text(), "Kim");
     EXPECT_NEAR(d->editSheet.gpsLatilab->text().toDouble(), 10.5, 1e-4);
     const QJsonObject copy = exiftoolJson(written, {"-G1", "-a"});
     type(d->editSheet.titlelab, "Quay");
-    d->ClickApplyChangeAction();
+    d->editSheet.ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(sheetText().contains("updated successfully")) << sheetText().toStdString();
     const QJsonObject last = exiftoolJson(written, {"-G1", "-a"});

@@ -160,10 +160,10 @@ TEST(LensWindow, WritesTheSelectedPhotosAndRevealsTheFirst) {
                                                                      QItemSelectionModel::Select);
         d.mainWindow.localImageBrowserView->selectionModel()->select(model.index(0, 0),
                                                                      QItemSelectionModel::Select);
-        d.ShowCameLensModel();
+        d.lensWindow.ShowCameLensModel();
         d.lensWindow.lensMakelab->setText("Sigma");
         d.lensWindow.lensModellab->setText("");
-        d.ChangeCameLensModel();
+        d.lensWindow.ChangeCameLensModel();
         ASSERT_TRUE(waitForJobs(d));
         EXPECT_FALSE(d.lensWindow.changelensWindow->isVisible());
         const QString outA = dir.filePath("out/St James Park.jpg");
