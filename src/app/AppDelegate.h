@@ -9,6 +9,7 @@
 #include "browser/MainWindowPart.h"
 #include "export/DuplicateWindowPart.h"
 #include "export/MergeWindowPart.h"
+#include "library/LibraryDatabasePart.h"
 #include "library/LibraryPanelsPart.h"
 #include "library/LibraryWindowsPart.h"
 #include "metadata/ClipboardPart.h"
@@ -20,6 +21,7 @@
 #include "model/IKImageItem.h"
 #include "model/PRDuplicateNode.h"
 
+#include "app/PartMethod.h"
 #include <QCache>
 #include <QColor>
 #include <QDateTime>
@@ -32,10 +34,9 @@
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
-#include "app/PartMethod.h"
 #include <functional>
-#include <tuple>
 #include <memory>
+#include <tuple>
 
 struct DatabaseHolder;
 class QAction;
@@ -71,9 +72,11 @@ struct JobResult;
 struct WriteRecipeOptions;
 struct WriteRecipeReport;
 
-// The application object: one for the program's lifetime. It owns every window, control,
-// list, flag and setting; each feature is a method, implemented in the file of its
-// feature. Controls are "outlets": members that the window builders fill in.
+// The application object: one for the program's lifetime. It owns the state the windows
+// share (preferences, selection, the library, the local lists, the running jobs) and one
+// part per window or panel; each part owns its window's controls ("outlets", filled in by
+// the window builders) and state, and its actions are the part's methods, implemented in
+// the files of their feature. A part reaches the shared state and the other parts as `d`.
 class AppDelegate : public QObject {
     Q_OBJECT
   public:
@@ -117,8 +120,7 @@ class AppDelegate : public QObject {
     void imageBrowser(QListView *browser, CellWasDoubleClicked, int index);
 
     bool duplicateScanRunning() const { return runningJob(OneAtATime::DuplicateScan); }
-    // Application look and menus (app/AppLook.cpp, app/MainMenu.cpp, app/WindowGeometry.cpp,
-    // app/LaunchPaths.cpp).
+
     // The main window's size and place: kept at every close, put back at launch.
     void saveWindowGeometry();
     void restoreWindowGeometry();
@@ -136,10 +138,6 @@ class AppDelegate : public QObject {
     void startImageOutputJob(const QList<IKImageItemPtr> &items, PrepareOutput prepare,
                              OutputReveal reveal, const QStringList &failedBefore = {},
                              const IKImageItemPtr &firstListItem = {});
-
-    // Panel values and map (browser/LocalInfoPanel.cpp, browser/SelectionHandler.cpp): the
-    // exposure line of the captioned information lines, and what the map's fixed slot shows
-    // while the map is hidden.
 
   signals:
     void camerasChanged();
@@ -160,37 +158,29 @@ class AppDelegate : public QObject {
     ImageOutputPart imageOutput{*this};
     LibraryPanelsPart libraryPanels{*this};
     LibraryWindowsPart libraryWindows{*this};
+    LibraryDatabasePart libraryDatabase{*this};
     DuplicateWindowPart duplicateWindow{*this};
     MergeWindowPart mergeWindow{*this};
 
-    // ---- Shared properties ----
+    // ---- Shared state ----
     QMainWindow *window = nullptr;
     Preferences preferences;
     SelectionState selection;
     LibraryState library;
     bool blocalMode = true;
 
-    // ---- Plain fields ----
     QByteArray theImageData;
     QList<IKImageItemPtr> localPhotoItemArray;       // what the local browser shows
     QList<IKImageItemPtr> localImportPhotoItemArray; // every import, in import order
     bool bdifResultView = false;
     int macOsVer = 10, macOSmajor = 10;
 
-
-
-
-
-
-
-    // Update check, utility classes and library comparison panels.
     class PRUpdateController *updateController = nullptr;
     bool bhasThumImage = false;
 
     // Everything a window builder creates without a parent window is owned here.
     QList<QWidget *> ownedWindows;
 
-    // Sheets and preferences (app/, metadata/...).
     // The menu words of the action that started a job (metadata/JobTitles.cpp): the menu
     // item being handled, the one that opened the window whose button starts the job, or
     // the job whose ending starts this one. The menus hand it over (addMenuItem).
@@ -249,88 +239,8 @@ class AppDelegate : public QObject {
     QMessageBox *finishJob(const JobReport &report, QWidget *over = nullptr);
     int runningJobCount() const { return runningJobs; }
 
-    // Library database: working copy, copy back, restore (library/LibraryDatabase.cpp).
-    std::shared_ptr<class LibraryWorkingCopy> libraryWorkingCopy; // the open library's O and W
-    QList<PRPicFileInfoPtr> photoLibraryItemArray;                // records of the last scan
-    QString photolibReadOnlyReason; // empty while the open library may be written
-    QList<qint64> photosHolderPids; // the processes the force-quit offer named
-    // Makes an opened working copy the open library's (main thread, after the load).
-    void useLibraryWorkingCopy(std::shared_ptr<class LibraryWorkingCopy> copy);
-    // True while a process holds the open library's database.
-    bool CheckPhotosApplicationRun();
-    // The force-quit offer naming those processes when they are the photo application,
-    // else a sheet asking the user to close them; its end is savePanelDidEnd5.
-    void showQuitPhotosOffer();
-    // "<holders> has the library "<package>" open. Close it and try again."
-    QString libraryInUseText(const QList<DatabaseHolder> &held) const;
-    // A reason from the working copy, naming the open library instead.
-    QString libraryMessage(const QString &text) const;
-    void savePanelDidEnd5(QWidget *sheet, int returnCode, void *contextInfo = nullptr);
-    void CopyDatabasetoPhotoLibrary();
-    // Whether the working copy replaced the library's database, and if not why.
-    struct LibraryStepResult CopyDatabasetoPhotoLibraryWithoutAlert();
-    void RestorePhotoLibraryDatabase();
-    void savePanelDidEnd6(QWidget *sheet, int returnCode, void *contextInfo = nullptr);
+    QList<PRPicFileInfoPtr> photoLibraryItemArray; // the library's records, from the last scan
 
-    // Library SQL write layer (library/LibraryWriters.cpp). Every library edit is one
-    // transaction on the working copy: beginLibraryEdit opens it (refused while the library
-    // is read-only), the writers below write into it, and endLibraryEdit commits it, or rolls
-    // it all back when a write failed, then copies the working copy back once.
-    std::unique_ptr<class LibraryStore> libraryEdit; // the action's transaction, if one is open
-    bool beginLibraryEdit(QString *why);
-    // Commits and copies back; on failure nothing of the action stays in the working copy.
-    struct LibraryStepResult endLibraryEdit();
-    void abandonLibraryEdit();
-    // The open library's writer, chosen from its schema when the library opens
-    // (library/LibraryWriter.cpp): the features write a photo through it.
-    class LibraryWriter &libraryWriter();
-    void chooseLibrarySchema(bool currentSchema);
-    std::unique_ptr<LibraryWriter> openLibraryWriter;
-    // The 23 writers. Each writes into the open edit (or, called alone, into an edit of
-    // its own, committed at once) and says whether the photo was written.
-    struct LibraryWriteResult UpdatePhotoLibrayTitlewithTitleStr(const QString &title, int uidd);
-    LibraryWriteResult UpdateOldPhotoLibrayTitlewithTitleStr(const QString &title, int uidd);
-    LibraryWriteResult UpdatePhotoLibrayDescriptionwithDescription(const QString &caption,
-                                                                   int uidd);
-    LibraryWriteResult InsertPhotoLibrayDescriptionwithDescription(const QString &caption,
-                                                                   int uidd);
-    LibraryWriteResult UpdateOldPhotoLibrayDescriptionwithDescription(const QString &caption,
-                                                                      int uidd);
-    LibraryWriteResult UpdatePhotoLibrayKeywordswithKeyWords(const QString &keywords, int uidd);
-    LibraryWriteResult InsertPhotoLibrayKeywordswithDescription(const QString &keywords, int uidd);
-    LibraryWriteResult UpdateOldPhotoLibrayKeywordswithKeyWords(const QString &keywords, int uidd);
-    LibraryWriteResult InsertOldPhotoLibrayKeywordswithDescription(const QString &keywords,
-                                                                   int uidd);
-    LibraryWriteResult UpdatePhotoLibrayFileNamewithStr(const QString &name,
-                                                        const QString &oldFileName, int uidd);
-    LibraryWriteResult UpdateOldPhotoLibrayFileNamewithStr(const QString &name,
-                                                           const QString &oldFileName, int uidd);
-    LibraryWriteResult UpdatePhotoLibrayCameraDatewithDateNum(double seconds, int uidd);
-    LibraryWriteResult UpdateOldPhotoLibrayCameraDatewithDateNum(double seconds, int uidd);
-    LibraryWriteResult UpdatePhotoLibrayAddedDatewithUIDD(int uidd);
-    LibraryWriteResult UpdateOldPhotoLibrayAddedDatewithUIDD(int uidd);
-    // Empty texts remove the position; text that is no position is refused.
-    LibraryWriteResult UpdatePhotoLibrayGPSwithLatitude(const QString &latitude,
-                                                        const QString &longitude, int uidd);
-    LibraryWriteResult UpdateOldPhotoLibrayGPSwithLatitude(const QString &latitude,
-                                                           const QString &longitude, int uidd);
-    LibraryWriteResult UpdatePhotoLibrayCameraInfowithCameraMake(const QString &make,
-                                                                 const QString &model,
-                                                                 const QString &lensModel,
-                                                                 int photoAsset);
-    LibraryWriteResult UpdatePhotoLibrayDictorywithStr(const QString &folder,
-                                                       const QString &oldFolder, int uidd);
-    LibraryWriteResult UpdateOldPhotoLibrayImagePathwithStr(const QString &folder,
-                                                            const QString &fileName, int uidd);
-    LibraryWriteResult DeletePhotofromNewPhotoLibraywithUIDD(int uidd, int assetID, int iCloudID);
-    LibraryWriteResult DeletePhotofromNewPhotoLibraywithUIDD(int uidd, int assetID);
-    LibraryWriteResult DeletePhotofromOldPhotoLibraywithUIDD(int uidd);
-
-    // Library edit panels, batch edits between library fields and metadata from the
-    // originals (library/LibraryEditPanels.cpp, LibraryPanelApply.cpp, LibraryBatchDates.cpp,
-    // LibraryFieldCopies.cpp, LibraryFromOriginal.cpp). Each action is one library edit: the
-    // read-only and in-use checks, one transaction over the selected photos, one copy back
-    // and one sheet; records change only once the library holds the new values.
     // The items selected in the library browser, in list order.
     QList<IKImageItemPtr> selectedLibraryItems() const;
 
@@ -341,30 +251,35 @@ class AppDelegate : public QObject {
     int libraryReloadCount = 0; // hand-backs of the current load
     QString libraryLoadNote;    // what the last load could not show, and why
 
-
     // A method of a part as a method of the application object, for the tables and
     // connections that hold methods of the application object.
     template <auto Fn> using PartOf = PartMethod<decltype(Fn)>;
-    template <auto Fn> requires(PartOf<Fn>::arity == 0) decltype(auto) forward() {
+    template <auto Fn>
+    requires(PartOf<Fn>::arity == 0) decltype(auto) forward() {
         return (part<typename PartOf<Fn>::Part>().*Fn)();
     }
-    template <auto Fn> requires(PartOf<Fn>::arity == 1)
-    decltype(auto) forward(typename PartOf<Fn>::template Arg<0> a) {
+    template <auto Fn>
+    requires(PartOf<Fn>::arity == 1) decltype(auto)
+        forward(typename PartOf<Fn>::template Arg<0> a) {
         return (part<typename PartOf<Fn>::Part>().*Fn)(a);
     }
-    template <auto Fn> requires(PartOf<Fn>::arity == 2)
-    decltype(auto) forward(typename PartOf<Fn>::template Arg<0> a,
-                           typename PartOf<Fn>::template Arg<1> b) {
+    template <auto Fn>
+    requires(PartOf<Fn>::arity == 2) decltype(auto)
+        forward(typename PartOf<Fn>::template Arg<0> a, typename PartOf<Fn>::template Arg<1> b) {
         return (part<typename PartOf<Fn>::Part>().*Fn)(a, b);
     }
-    template <auto Fn> requires(PartOf<Fn>::arity == 3)
-    decltype(auto) forward(typename PartOf<Fn>::template Arg<0> a,
-                           typename PartOf<Fn>::template Arg<1> b,
-                           typename PartOf<Fn>::template Arg<2> c) {
+    template <auto Fn>
+    requires(PartOf<Fn>::arity == 3) decltype(auto)
+        forward(typename PartOf<Fn>::template Arg<0> a, typename PartOf<Fn>::template Arg<1> b,
+                typename PartOf<Fn>::template Arg<2> c) {
         return (part<typename PartOf<Fn>::Part>().*Fn)(a, b, c);
     }
+    // The part of type P.
     template <class P> P &part() {
-        return std::get<P &>(std::tie(cameraWindow, clipboard, dateWindows, duplicateWindow, editSheet, gpsWindow, imageOutput, lensWindow, libraryPanels, libraryWindows, mainWindow, mergeWindow, metadataMenus, namingWindows, preferencesWindow, sidecarMerges));
+        return std::get<P &>(std::tie(
+            editSheet, gpsWindow, dateWindows, lensWindow, clipboard, metadataMenus, mainWindow,
+            cameraWindow, preferencesWindow, namingWindows, sidecarMerges, imageOutput,
+            libraryPanels, libraryWindows, libraryDatabase, duplicateWindow, mergeWindow));
     }
 
     // A sheet saying a folder could not be made or written, and why.

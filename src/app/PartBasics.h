@@ -46,4 +46,3 @@ struct JobReport;
 struct JobResult;
 struct WriteRecipeOptions;
 struct WriteRecipeReport;
-

@@ -9,8 +9,8 @@ template <class First, class... Rest> struct PartMethodArg<0, First, Rest...> {
     using type = First;
 };
 template <std::size_t I, class First, class... Rest>
-    requires(I > 0)
-struct PartMethodArg<I, First, Rest...> : PartMethodArg<I - 1, Rest...> {};
+requires(I > 0) struct PartMethodArg<I, First, Rest...> : PartMethodArg<I - 1, Rest...> {
+};
 
 template <class F> struct PartMethod;
 template <class P, class R, class... A> struct PartMethod<R (P::*)(A...)> {

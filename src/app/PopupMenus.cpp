@@ -156,7 +156,7 @@ void buildPopupMenus(AppDelegate &d) {
     d.mainWindow.PhotolibQuickMenu =
         newMenu(owner, "PhotolibQuickMenu", AppDelegate::tr("Library Actions"));
     addItem(d, d.mainWindow.PhotolibQuickMenu, AppDelegate::tr("Restore Photo Library Database…"),
-            &AppDelegate::RestorePhotoLibraryDatabase);
+            &AppDelegate::forward<&LibraryDatabasePart::RestorePhotoLibraryDatabase>);
     d.mainWindow.PhotolibQuickMenu->addSeparator();
     addItem(d, d.mainWindow.PhotolibQuickMenu, AppDelegate::tr("Fix Moved Referenced Photos…"),
             &AppDelegate::forward<&LibraryWindowsPart::FixMovedReferencedPhotosAction>);

@@ -14,7 +14,7 @@ class QWidget;
 
 // The preferences window's controls.
 struct PreferencesWindowPart {
-    AppDelegate &d;
+    AppDelegate &d; // the application object: the shared state and the other parts
 
     QWidget *preferenceWindow = nullptr;
     QLabel *storePathlab = nullptr;

@@ -270,14 +270,14 @@ void NamingWindowsPart::ClickCancleChangePhotoTitleAction() {
 
 bool NamingWindowsPart::alertWhilePhotosRuns() {
     const QList<DatabaseHolder> held =
-        d.libraryWorkingCopy ? d.libraryWorkingCopy->holders() : QList<DatabaseHolder>();
+        d.libraryDatabase.libraryWorkingCopy ? d.libraryDatabase.libraryWorkingCopy->holders() : QList<DatabaseHolder>();
     if (held.isEmpty())
         return false;
     const bool photos = std::all_of(held.begin(), held.end(), isPhotosApplication);
     beginAlertSheet(d.window,
                     photos ? AppDelegate::tr("You need to quit the running Photos application.")
                            : AppDelegate::tr("The library is in use by another program."),
-                    photos ? QString() : d.libraryInUseText(held), {AppDelegate::tr(" OK ")},
+                    photos ? QString() : d.libraryDatabase.libraryInUseText(held), {AppDelegate::tr(" OK ")},
                     [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
     return true;
 }

@@ -6,7 +6,7 @@ class QMenu;
 
 // Image output: its menu and the place stamp's one-at-a-time geocoding.
 struct ImageOutputPart {
-    AppDelegate &d;
+    AppDelegate &d; // the application object: the shared state and the other parts
 
     QMenu *imageOutputMenu = nullptr;
     bool placeStampRunning = false; // its geocoding asks one position after the other

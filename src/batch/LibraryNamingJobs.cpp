@@ -87,7 +87,7 @@ QString textFor(Job job, const naming::TitleSettings &t, const naming::RenameSet
 }
 
 LibraryWriteResult write(AppDelegate &d, Job job, const LibraryPhoto &p, const QString &text) {
-    LibraryWriter &writer = d.libraryWriter();
+    LibraryWriter &writer = d.libraryDatabase.libraryWriter();
     switch (job) {
     case Job::Title:
         return writer.title(p.photoID, text);
@@ -104,7 +104,7 @@ JobReport writeTexts(AppDelegate &d, Job job, const QList<IKImageItemPtr> &items
                      const QList<LibraryPhoto> &photos, const QList<JobResult> &results) {
     JobReport report;
     QString why;
-    if (!d.beginLibraryEdit(&why)) {
+    if (!d.libraryDatabase.beginLibraryEdit(&why)) {
         for (const IKImageItemPtr &item : items)
             report.notWritten << QStringLiteral("%1: %2").arg(item->fileName, why);
         return report;
@@ -124,7 +124,7 @@ JobReport writeTexts(AppDelegate &d, Job job, const QList<IKImageItemPtr> &items
         if (!w.ok) {
             // One failed step undoes the whole action: a writer of several statements may
             // have done half of its work.
-            d.abandonLibraryEdit();
+            d.libraryDatabase.abandonLibraryEdit();
             report.notWritten << QStringLiteral("%1: %2").arg(p.fileName, w.reason);
             for (const Change &c : changes)
                 report.notWritten << QCoreApplication::translate("LibraryNaming",
@@ -142,7 +142,7 @@ JobReport writeTexts(AppDelegate &d, Job job, const QList<IKImageItemPtr> &items
     }
     // One commit and one copy back; a library that does not take the change leaves the
     // working copy as it was too, and the records unchanged.
-    const LibraryStepResult end = d.endLibraryEdit();
+    const LibraryStepResult end = d.libraryDatabase.endLibraryEdit();
     if (!end.ok) {
         for (const Change &c : changes)
             report.notWritten << QStringLiteral("%1: %2").arg(c.item->fileName, end.reason);

@@ -15,7 +15,7 @@ class QWidget;
 
 // The rename window, the batch title window and the progress sheet of their jobs.
 struct NamingWindowsPart {
-    AppDelegate &d;
+    AppDelegate &d; // the application object: the shared state and the other parts
 
     QString currentRenameLabStr, currentRenameTitleStr;
     bool useCustomName = false;

@@ -17,7 +17,7 @@ class QWidget;
 
 // The Takeout JSON and XMP merge windows and the running merge.
 struct SidecarMergesPart {
-    AppDelegate &d;
+    AppDelegate &d; // the application object: the shared state and the other parts
 
     QString currentJosnFilePathStr;
     QVariantMap unPairgooglePhotoDict, pairgooglePhotoDict;

@@ -20,7 +20,7 @@ class QWidget;
 
 // The camera window: the device browser, the camera's photos and their buttons.
 struct CameraWindowPart {
-    AppDelegate &d;
+    AppDelegate &d; // the application object: the shared state and the other parts
 
     class PKDeviceBrowser *mDeviceBrowser = nullptr;
     std::weak_ptr<PKCameraDevice> currentDevice; // never keeps a device that has gone

@@ -29,7 +29,7 @@ class ReverseGeocoder;
 // The main window: its two views, the browsers, the right column's local panels, the
 // toolbar buttons and menus, and the import state of the local list.
 struct MainWindowPart {
-    AppDelegate &d;
+    AppDelegate &d; // the application object: the shared state and the other parts
 
     QLabel *photoExposurelab = nullptr;
     QLabel *localMapPlaceholder = nullptr;

@@ -26,8 +26,8 @@ void DuplicateWindowPart::FindDuplicatePhotosAction() {
                         AppDelegate::tr("Please wait a while to complete the scan."), {AppDelegate::tr(" Ok ")}, end3);
         return;
     }
-    if (d.CheckPhotosApplicationRun()) {
-        d.showQuitPhotosOffer();
+    if (d.libraryDatabase.CheckPhotosApplicationRun()) {
+        d.libraryDatabase.showQuitPhotosOffer();
         return;
     }
     if (d.duplicateScanRunning())

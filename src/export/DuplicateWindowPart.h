@@ -23,7 +23,7 @@ class QWidget;
 
 // The duplicate window: the running scan, its groups, the two tables and the preview.
 struct DuplicateWindowPart {
-    AppDelegate &d;
+    AppDelegate &d; // the application object: the shared state and the other parts
 
     QTimer *scanDupGifTimer = nullptr;
     QList<PRDuplicateNodePtr> sameFileArray;

@@ -15,7 +15,7 @@ class QWidget;
 
 // The library merge window, its list of libraries and its progress window.
 struct MergeWindowPart {
-    AppDelegate &d;
+    AppDelegate &d; // the application object: the shared state and the other parts
 
     QWidget *photolibMergeWindow = nullptr, *photolibMergeProcessWindow = nullptr;
     QCheckBox *photolibDoNotImportDupBtn = nullptr, *photolibKeepAblumBtn = nullptr,

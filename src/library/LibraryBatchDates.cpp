@@ -40,7 +40,7 @@ QDateTime dateOf(const QLineEdit *field) {
 // The camera date the open edit holds for the record, with the fraction of a second that
 // the record's text leaves out, so that a shift moves the date by the shift alone.
 std::optional<double> heldCameraSeconds(AppDelegate &d, const PRPicFileInfo &r) {
-    return d.libraryWriter().heldCameraSeconds(r);
+    return d.libraryDatabase.libraryWriter().heldCameraSeconds(r);
 }
 
 QDateTime dateFromLibrarySeconds(double seconds) {
@@ -111,7 +111,7 @@ void DateWindowsPart::ClickMutiDateChangedSavePhotoLibAction() {
     const int amounts[] = {intValue(yearVaulab), intValue(monthVaulab),
                            intValue(dayVaulab),  intValue(hourVaulab),
                            intValue(minuVaulab), intValue(secVaulab)};
-    const bool current = d.libraryWriter().isCurrentSchema();
+    const bool current = d.libraryDatabase.libraryWriter().isCurrentSchema();
 
     LibraryEditRun run(d);
     if (!run.begin())
@@ -150,7 +150,7 @@ void DateWindowsPart::ClickMutiDateChangedSavePhotoLibAction() {
             continue;
         }
         const double seconds = librarySeconds(date);
-        const LibraryWriteResult w = d.libraryWriter().cameraDate(*r, seconds);
+        const LibraryWriteResult w = d.libraryDatabase.libraryWriter().cameraDate(*r, seconds);
         if (!run.take(item, w,
                       [r, w, seconds, current] { setRecordCameraDate(*r, w, seconds, current); }))
             return;

@@ -14,48 +14,48 @@
 #include <algorithm>
 #include <utility>
 
-void AppDelegate::useLibraryWorkingCopy(std::shared_ptr<LibraryWorkingCopy> copy) {
+void LibraryDatabasePart::useLibraryWorkingCopy(std::shared_ptr<LibraryWorkingCopy> copy) {
     libraryWorkingCopy = std::move(copy);
-    library.originalPhotolibDatabasePath =
+    d.library.originalPhotolibDatabasePath =
         libraryWorkingCopy ? libraryWorkingCopy->originalPhotolibDatabasePath() : QString();
-    library.currentPhotolibDatabasePath =
+    d.library.currentPhotolibDatabasePath =
         libraryWorkingCopy ? libraryWorkingCopy->currentPhotolibDatabasePath() : QString();
     photolibReadOnlyReason =
         libraryWorkingCopy ? libraryWorkingCopy->photolibReadOnlyReason() : QString();
 }
 
-bool AppDelegate::CheckPhotosApplicationRun() {
+bool LibraryDatabasePart::CheckPhotosApplicationRun() {
     return libraryWorkingCopy && !libraryWorkingCopy->holders().isEmpty();
 }
 
-void AppDelegate::showQuitPhotosOffer() {
+void LibraryDatabasePart::showQuitPhotosOffer() {
     const QList<DatabaseHolder> held =
         libraryWorkingCopy ? libraryWorkingCopy->holders() : QList<DatabaseHolder>();
     photosHolderPids.clear();
     const auto end = [this](QMessageBox *alert, int code) { savePanelDidEnd5(alert, code); };
     if (!held.isEmpty() && !std::all_of(held.begin(), held.end(), isPhotosApplication)) {
         // Not ours to end: the user closes it.
-        beginAlertSheet(window, tr("The library is in use by another program."),
-                        libraryInUseText(held), {tr(" Ok ")}, end);
+        beginAlertSheet(d.window, AppDelegate::tr("The library is in use by another program."),
+                        libraryInUseText(held), {AppDelegate::tr(" Ok ")}, end);
         return;
     }
     for (const DatabaseHolder &h : held)
         photosHolderPids << h.pid;
-    beginAlertSheet(window, tr("You need to quit the running Photos application."),
+    beginAlertSheet(d.window, AppDelegate::tr("You need to quit the running Photos application."),
                     held.isEmpty() ? QString()
-                                   : tr("The library is in use by %1.").arg(describeHolders(held)),
-                    {tr(" Ok "), tr(" Cancel ")}, end);
+                                   : AppDelegate::tr("The library is in use by %1.").arg(describeHolders(held)),
+                    {AppDelegate::tr(" Ok "), AppDelegate::tr(" Cancel ")}, end);
 }
 
-QString AppDelegate::libraryInUseText(const QList<DatabaseHolder> &held) const {
+QString LibraryDatabasePart::libraryInUseText(const QList<DatabaseHolder> &held) const {
     const QString library =
         libraryWorkingCopy ? libraryPackageOf(libraryWorkingCopy->originalPhotolibDatabasePath())
                            : QString();
-    return tr("%1 has the library \"%2\" open. Close it and try again.")
+    return AppDelegate::tr("%1 has the library \"%2\" open. Close it and try again.")
         .arg(describeHolders(held), library);
 }
 
-void AppDelegate::savePanelDidEnd5(QWidget *sheet, int returnCode, void *) {
+void LibraryDatabasePart::savePanelDidEnd5(QWidget *sheet, int returnCode, void *) {
     if (sheet)
         sheet->close();
     const QList<qint64> pids = std::exchange(photosHolderPids, {});
@@ -69,9 +69,9 @@ void AppDelegate::savePanelDidEnd5(QWidget *sheet, int returnCode, void *) {
     }
 }
 
-LibraryStepResult AppDelegate::CopyDatabasetoPhotoLibraryWithoutAlert() {
+LibraryStepResult LibraryDatabasePart::CopyDatabasetoPhotoLibraryWithoutAlert() {
     if (!libraryWorkingCopy)
-        return {false, tr("No library is open.")};
+        return {false, AppDelegate::tr("No library is open.")};
     const LibraryStepResult result = libraryWorkingCopy->copyBack();
     photolibReadOnlyReason = libraryWorkingCopy->photolibReadOnlyReason();
     if (!result.ok)
@@ -79,42 +79,42 @@ LibraryStepResult AppDelegate::CopyDatabasetoPhotoLibraryWithoutAlert() {
     return result;
 }
 
-void AppDelegate::CopyDatabasetoPhotoLibrary() {
+void LibraryDatabasePart::CopyDatabasetoPhotoLibrary() {
     const LibraryStepResult result = CopyDatabasetoPhotoLibraryWithoutAlert();
-    const auto end = [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); };
+    const auto end = [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); };
     if (result.ok)
         markOutcome(beginAlertSheet(
-                        window, tr("New Photo Library metadata tag(s) has been applied."),
-                        tr("The changed exif data has been saved in Photos."), {tr(" Ok ")}, end),
+                        d.window, AppDelegate::tr("New Photo Library metadata tag(s) has been applied."),
+                        AppDelegate::tr("The changed exif data has been saved in Photos."), {AppDelegate::tr(" Ok ")}, end),
                     true);
     else
-        beginAlertSheet(window, tr("Photo Library metadata can't update"),
-                        tr("Writing the changed exif data to Photo Library failed.") +
+        beginAlertSheet(d.window, AppDelegate::tr("Photo Library metadata can't update"),
+                        AppDelegate::tr("Writing the changed exif data to Photo Library failed.") +
                             QStringLiteral("\n") + result.reason,
-                        {tr(" Ok ")}, end);
+                        {AppDelegate::tr(" Ok ")}, end);
 }
 
-void AppDelegate::RestorePhotoLibraryDatabase() {
-    beginAlertSheet(window, tr("Are you sure you want to restore the photo library?"),
-                    tr("All photo library data will be restored before the change."),
-                    {tr(" Ok "), tr(" Cancel ")},
+void LibraryDatabasePart::RestorePhotoLibraryDatabase() {
+    beginAlertSheet(d.window, AppDelegate::tr("Are you sure you want to restore the photo library?"),
+                    AppDelegate::tr("All photo library data will be restored before the change."),
+                    {AppDelegate::tr(" Ok "), AppDelegate::tr(" Cancel ")},
                     [this](QMessageBox *alert, int code) { savePanelDidEnd6(alert, code); });
 }
 
-void AppDelegate::savePanelDidEnd6(QWidget *sheet, int returnCode, void *) {
+void LibraryDatabasePart::savePanelDidEnd6(QWidget *sheet, int returnCode, void *) {
     if (sheet)
         sheet->close();
     if (returnCode != 1)
         return;
     const LibraryStepResult result =
         libraryWorkingCopy ? libraryWorkingCopy->restore()
-                           : LibraryStepResult{false, tr("No library has been opened.")};
-    const auto end = [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); };
+                           : LibraryStepResult{false, AppDelegate::tr("No library has been opened.")};
+    const auto end = [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); };
     if (!result.ok) {
         if (libraryWorkingCopy)
             photolibReadOnlyReason = libraryWorkingCopy->photolibReadOnlyReason();
-        beginAlertSheet(window, tr("The photo library was not restored."), result.reason,
-                        {tr(" Ok ")}, end);
+        beginAlertSheet(d.window, AppDelegate::tr("The photo library was not restored."), result.reason,
+                        {AppDelegate::tr(" Ok ")}, end);
         return;
     }
     // The restored rows bring their photos back: so do the files our deletions trashed.
@@ -122,15 +122,15 @@ void AppDelegate::savePanelDidEnd6(QWidget *sheet, int returnCode, void *) {
     const QString package = libraryPackageOf(original);
     const TrashReturnReport back = returnTrashedLibraryFiles(
         original, filesNamedByLibrary(package, libraryWorkingCopy->currentPhotolibDatabasePath(),
-                                      library.bScanNewPhotosLib));
-    QString info = tr("All photolibrary data has been restored before the change.");
+                                      d.library.bScanNewPhotosLib));
+    QString info = AppDelegate::tr("All photolibrary data has been restored before the change.");
     if (!back.notReturned.isEmpty())
         info += QLatin1Char('\n') +
-                tr("These files of restored photos could not be put back from the Trash:") +
+                AppDelegate::tr("These files of restored photos could not be put back from the Trash:") +
                 QLatin1Char('\n') + back.notReturned.join(QLatin1Char('\n'));
-    markOutcome(beginAlertSheet(window, tr("Restore Photo Library metadata has been completed."),
-                                info, {tr(" Ok ")}, end),
+    markOutcome(beginAlertSheet(d.window, AppDelegate::tr("Restore Photo Library metadata has been completed."),
+                                info, {AppDelegate::tr(" Ok ")}, end),
                 back.notReturned.isEmpty());
     // The browser shows the library as it now is.
-    mainWindow.LoadPhotosLibraryItemThreader(package);
+    d.mainWindow.LoadPhotosLibraryItemThreader(package);
 }

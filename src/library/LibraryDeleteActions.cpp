@@ -52,28 +52,28 @@ LibraryDeletionReport LibraryWindowsPart::deleteLibraryPhotos(const QList<IKImag
         return report;
     }
     QString why;
-    if (!d.beginLibraryEdit(&why)) {
+    if (!d.libraryDatabase.beginLibraryEdit(&why)) {
         // Without a working copy the load's own note names the database and its fault.
-        report.reason = !d.libraryWorkingCopy && !d.libraryLoadNote.isEmpty() ? d.libraryLoadNote : why;
+        report.reason = !d.libraryDatabase.libraryWorkingCopy && !d.libraryLoadNote.isEmpty() ? d.libraryLoadNote : why;
         return report;
     }
     for (const IKImageItemPtr &item : photos) {
         const PRPicFileInfoPtr r = item->photoLibFileNode;
         if (!r || r->photoID < 0) {
-            d.abandonLibraryEdit();
+            d.libraryDatabase.abandonLibraryEdit();
             report.reason = AppDelegate::tr("%1 is a file of the library's folders, not a photo of its "
                                "database.")
                                 .arg(photoName(*item));
             return report;
         }
-        const LibraryWriteResult w = d.libraryWriter().deletePhoto(*r, withCloud);
+        const LibraryWriteResult w = d.libraryDatabase.libraryWriter().deletePhoto(*r, withCloud);
         if (!w.ok) {
-            d.abandonLibraryEdit();
+            d.libraryDatabase.abandonLibraryEdit();
             report.reason = QStringLiteral("%1: %2").arg(photoName(*item), w.reason);
             return report;
         }
     }
-    const LibraryStepResult end = d.endLibraryEdit();
+    const LibraryStepResult end = d.libraryDatabase.endLibraryEdit();
     if (!end.ok) {
         report.reason = end.reason;
         return report;
@@ -134,8 +134,8 @@ void LibraryWindowsPart::showLibraryDeletionResult(const LibraryDeletionReport &
 }
 
 void LibraryWindowsPart::DeleteSelectedPhotosinPhotoLibraryAction() {
-    if (d.CheckPhotosApplicationRun()) {
-        d.showQuitPhotosOffer();
+    if (d.libraryDatabase.CheckPhotosApplicationRun()) {
+        d.libraryDatabase.showQuitPhotosOffer();
         return;
     }
     beginAlertSheet(d.window,
@@ -151,8 +151,8 @@ void LibraryWindowsPart::savePanelDidEnd9(QWidget *sheet, int returnCode, void *
     if (returnCode != 1)
         return;
     // The offer may have waited while another program opened the library.
-    if (d.CheckPhotosApplicationRun()) {
-        d.showQuitPhotosOffer();
+    if (d.libraryDatabase.CheckPhotosApplicationRun()) {
+        d.libraryDatabase.showQuitPhotosOffer();
         return;
     }
     showLibraryDeletionResult(deleteLibraryPhotos(d.selectedLibraryItems(), true, true),
@@ -160,8 +160,8 @@ void LibraryWindowsPart::savePanelDidEnd9(QWidget *sheet, int returnCode, void *
 }
 
 void LibraryWindowsPart::DeletePhotoinPhotoLibraryAction() {
-    if (d.CheckPhotosApplicationRun()) {
-        d.showQuitPhotosOffer();
+    if (d.libraryDatabase.CheckPhotosApplicationRun()) {
+        d.libraryDatabase.showQuitPhotosOffer();
         return;
     }
     showLibraryDeletionResult(deleteLibraryPhotos(d.selectedLibraryItems(), false, false),
@@ -169,8 +169,8 @@ void LibraryWindowsPart::DeletePhotoinPhotoLibraryAction() {
 }
 
 void LibraryWindowsPart::DeleteDuplicatePhotosinPhotoLibraryAction() {
-    if (d.CheckPhotosApplicationRun()) {
-        d.showQuitPhotosOffer();
+    if (d.libraryDatabase.CheckPhotosApplicationRun()) {
+        d.libraryDatabase.showQuitPhotosOffer();
         return;
     }
     QList<IKImageItemPtr> ticked;

@@ -82,19 +82,19 @@ QList<IKImageItemPtr> AppDelegate::selectedLibraryItems() const {
 
 LibraryEditRun::~LibraryEditRun() {
     if (open_)
-        d_.abandonLibraryEdit();
+        d_.libraryDatabase.abandonLibraryEdit();
 }
 
 bool LibraryEditRun::mayEdit(AppDelegate &d) {
     // Read-only first: its reason says more than an offer to quit a program would.
-    if (!d.photolibReadOnlyReason.isEmpty()) {
+    if (!d.libraryDatabase.photolibReadOnlyReason.isEmpty()) {
         beginAlertSheet(d.window, AppDelegate::tr("The photo library is open read-only."),
-                        d.photolibReadOnlyReason, {AppDelegate::tr(" Ok ")},
+                        d.libraryDatabase.photolibReadOnlyReason, {AppDelegate::tr(" Ok ")},
                         [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
         return false;
     }
-    if (d.CheckPhotosApplicationRun()) {
-        d.showQuitPhotosOffer();
+    if (d.libraryDatabase.CheckPhotosApplicationRun()) {
+        d.libraryDatabase.showQuitPhotosOffer();
         return false;
     }
     return true;
@@ -130,7 +130,7 @@ void LibraryEditRun::overSelection(AppDelegate &d, const Step &step, bool refres
 
 bool LibraryEditRun::begin() {
     QString why;
-    if (!d_.beginLibraryEdit(&why)) {
+    if (!d_.libraryDatabase.beginLibraryEdit(&why)) {
         showEnd(AppDelegate::tr("Photo Library metadata can't update"), why);
         failed_ = true;
         return false;
@@ -145,7 +145,7 @@ bool LibraryEditRun::take(const IKImageItemPtr &item, const LibraryWriteResult &
         return false;
     if (!result.ok) {
         if (open_)
-            d_.abandonLibraryEdit();
+            d_.libraryDatabase.abandonLibraryEdit();
         open_ = false;
         failed_ = true;
         updates_.clear();
@@ -170,7 +170,7 @@ bool LibraryEditRun::finish(bool refresh) {
         return false;
     if (written_ == 0) {
         // Nothing to carry into the library: no copy back.
-        d_.abandonLibraryEdit();
+        d_.libraryDatabase.abandonLibraryEdit();
         open_ = false;
         showEnd(AppDelegate::tr("No library photo was changed."),
                 skipped_.isEmpty() ? AppDelegate::tr("There was nothing to change.")
@@ -178,7 +178,7 @@ bool LibraryEditRun::finish(bool refresh) {
         return false;
     }
     open_ = false;
-    const LibraryStepResult end = d_.endLibraryEdit();
+    const LibraryStepResult end = d_.libraryDatabase.endLibraryEdit();
     if (!end.ok) {
         failed_ = true;
         showEnd(AppDelegate::tr("Photo Library metadata can't update"),

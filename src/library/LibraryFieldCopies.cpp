@@ -47,14 +47,14 @@ QDateTime originalDate(const QString &text) {
 
 bool writeTitle(AppDelegate &d, LibraryEditRun &run, const IKImageItemPtr &item,
                 const PRPicFileInfoPtr &r, const QString &title) {
-    const LibraryWriteResult w = d.libraryWriter().title(*r, title);
+    const LibraryWriteResult w = d.libraryDatabase.libraryWriter().title(*r, title);
     const QString v = storedOr(w, title);
     return run.take(item, w, [r, v] { r->fileTitle = v; });
 }
 
 bool writeCaption(AppDelegate &d, LibraryEditRun &run, const IKImageItemPtr &item,
                   const PRPicFileInfoPtr &r, const QString &caption) {
-    const LibraryWriteResult w = d.libraryWriter().caption(*r, caption);
+    const LibraryWriteResult w = d.libraryDatabase.libraryWriter().caption(*r, caption);
     const QString v = storedOr(w, caption);
     return run.take(item, w, [r, v] { r->fileDescription = v; });
 }
@@ -81,8 +81,8 @@ void LibraryPanelsPart::CopyOriginalCameraDatetoPhotoLibraryCameraDateAction() {
                       return true;
                   }
                   const double seconds = librarySeconds(date);
-                  const bool current = d.libraryWriter().isCurrentSchema();
-                  const LibraryWriteResult w = d.libraryWriter().cameraDate(*r, seconds);
+                  const bool current = d.libraryDatabase.libraryWriter().isCurrentSchema();
+                  const LibraryWriteResult w = d.libraryDatabase.libraryWriter().cameraDate(*r, seconds);
                   return run.take(item, w, [r, w, seconds, current] {
                       setRecordCameraDate(*r, w, seconds, current);
                   });
@@ -93,7 +93,7 @@ void LibraryPanelsPart::CopyCameraDatetoPhotoLibraryAddedDateAction() {
     // The copy is made inside the database, from the camera date the library holds.
     copyFrame(d, true, false,
               [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
-                  return run.take(item, d.libraryWriter().addedDateFromCameraDate(*r));
+                  return run.take(item, d.libraryDatabase.libraryWriter().addedDateFromCameraDate(*r));
               });
 }
 
@@ -153,7 +153,7 @@ void LibraryPanelsPart::CopyFileTitletoPhotoLibraryFileNameAction() {
                       run.skip(item, AppDelegate::tr("its title \"%1\" cannot name a file").arg(r->fileTitle));
                       return true;
                   }
-                  const LibraryWriteResult w = d.libraryWriter().fileName(*r, name, r->fileName);
+                  const LibraryWriteResult w = d.libraryDatabase.libraryWriter().fileName(*r, name, r->fileName);
                   const QString v =
                       storedOr(w, extension.isEmpty() ? name : name + QLatin1Char('.') + extension);
                   return run.take(item, w, [item, r, v] {

@@ -42,7 +42,7 @@ void LibraryPanelsPart::ReplacePhotoLibrarytitleWithOriginalPhototitleAction() {
                                     const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
         // A title of blanks is no title.
         const QString title = o.fileTitle.trimmed().isEmpty() ? QString() : o.fileTitle;
-        const LibraryWriteResult w = d.libraryWriter().title(*r, title);
+        const LibraryWriteResult w = d.libraryDatabase.libraryWriter().title(*r, title);
         const QString v = storedOr(w, title);
         return run.take(item, w, [r, v] { r->fileTitle = v; });
     });
@@ -65,7 +65,7 @@ void LibraryPanelsPart::ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction
             return true;
         }
         const LibraryWriteResult w =
-            d.libraryWriter().position(*r, o.fileLcationLatitude, o.fileLocationLongitude);
+            d.libraryDatabase.libraryWriter().position(*r, o.fileLcationLatitude, o.fileLocationLongitude);
         const QString latitude = QString::asprintf("%f", position->latitude);
         const QString longitude = QString::asprintf("%f", position->longitude);
         return run.take(item, w, [r, latitude, longitude] {
@@ -79,7 +79,7 @@ void LibraryPanelsPart::ReplacePhotoLibraryKeyWordsWithOriginalPhotoKeyWordsActi
     fromOriginalFrame(d, [this](LibraryEditRun &run, const IKImageItemPtr &item,
                                     const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
         const QString keywords = keywordSet(o.fileKeywords).join(QLatin1Char(','));
-        const LibraryWriteResult w = d.libraryWriter().keywords(*r, keywords);
+        const LibraryWriteResult w = d.libraryDatabase.libraryWriter().keywords(*r, keywords);
         const QString v = storedOr(w, keywords);
         return run.take(item, w, [r, v] { r->fileKeywords = v; });
     });
@@ -91,14 +91,14 @@ void LibraryPanelsPart::ReplacePhotoLibraryDescriWithOriginalPhotoDescriAction()
         // Some cameras fill the description with blanks: that is no caption.
         const QString caption =
             o.fileDescription.trimmed().isEmpty() ? QString() : o.fileDescription;
-        const LibraryWriteResult w = d.libraryWriter().caption(*r, caption);
+        const LibraryWriteResult w = d.libraryDatabase.libraryWriter().caption(*r, caption);
         const QString v = storedOr(w, caption);
         return run.take(item, w, [r, v] { r->fileDescription = v; });
     });
 }
 
 void LibraryPanelsPart::ReplacePhotoLibraryCameraandLensInfoWithOriginalPhotoCameraLensAction() {
-    if (!d.libraryWriter().keepsCameraFields()) {
+    if (!d.libraryDatabase.libraryWriter().keepsCameraFields()) {
         beginAlertSheet(d.window, AppDelegate::tr("This library keeps no camera fields of its own."),
                         AppDelegate::tr("Its photos show the camera and lens their original files name."),
                         {AppDelegate::tr(" Ok ")},
@@ -112,7 +112,7 @@ void LibraryPanelsPart::ReplacePhotoLibraryCameraandLensInfoWithOriginalPhotoCam
             return true;
         }
         const LibraryWriteResult w =
-            d.libraryWriter().cameraInfo(*r, o.fileMaker, o.fileModel, o.fileLensModel);
+            d.libraryDatabase.libraryWriter().cameraInfo(*r, o.fileMaker, o.fileModel, o.fileLensModel);
         const QString make = o.fileMaker, model = o.fileModel, lens = o.fileLensModel;
         return run.take(item, w, [r, make, model, lens] {
             r->fileMaker = make;

@@ -67,7 +67,7 @@ bool MainWindowPart::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
     static_cast<LibraryLists &>(d.library) = LibraryLists{};
     d.library.currentAlbumArray.clear();
     d.photoLibraryItemArray.clear();
-    d.useLibraryWorkingCopy(nullptr);
+    d.libraryDatabase.useLibraryWorkingCopy(nullptr);
     d.library.currentPhotolibPath = libraryPath;
     d.libraryReloadCount = 0;
     d.libraryLoadNote.clear();
@@ -127,8 +127,8 @@ bool MainWindowPart::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
                 if (d.libraryLoad.get() != raw || raw->cancel)
                     return;
                 if (shared->workingCopy)
-                    d.useLibraryWorkingCopy(shared->workingCopy);
-                d.chooseLibrarySchema(shared->bScanNewPhotosLib);
+                    d.libraryDatabase.useLibraryWorkingCopy(shared->workingCopy);
+                d.libraryDatabase.chooseLibrarySchema(shared->bScanNewPhotosLib);
                 d.libraryLoadNote = shared->note;
                 CompletedScanPhotoLibraryonMainThread();
             },
@@ -175,9 +175,9 @@ void MainWindowPart::CompletedScanPhotoLibraryonMainThread() {
                         d.libraryLoadNote, {AppDelegate::tr(" Ok ")}, end3);
         return;
     }
-    if (!d.photolibReadOnlyReason.isEmpty()) {
+    if (!d.libraryDatabase.photolibReadOnlyReason.isEmpty()) {
         // Shown, but edits would not reach the library: say so now, not at the first edit.
-        beginAlertSheet(d.window, AppDelegate::tr("The photo library is open read-only."), d.photolibReadOnlyReason,
+        beginAlertSheet(d.window, AppDelegate::tr("The photo library is open read-only."), d.libraryDatabase.photolibReadOnlyReason,
                         {AppDelegate::tr(" Ok ")}, end3);
         return;
     }

@@ -58,7 +58,7 @@ void LibraryPanelsPart::ApplyPhotoLibMetadataChangeAction() {
     const QList<IKImageItemPtr> items = LibraryEditRun::selectedOrSay(d);
     if (items.isEmpty())
         return;
-    LibraryWriter &writer = d.libraryWriter();
+    LibraryWriter &writer = d.libraryDatabase.libraryWriter();
     const PanelTexts p = panelTexts(d);
     const Typed typed{bChangePhotoLibraryTitle,
                       bChangePhotoLibFileName,

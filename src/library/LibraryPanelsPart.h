@@ -16,7 +16,7 @@ class QObject;
 // The library's right column: the library and original panels, their edit views and
 // which library fields the user changed.
 struct LibraryPanelsPart {
-    AppDelegate &d;
+    AppDelegate &d; // the application object: the shared state and the other parts
 
     bool bChangePhotoLibTitle = false, bChangePhotoLibCaption = false;
     bool bChangePhotoLibraryTitle = false, bChangePhotoLibFileName = false,

@@ -15,7 +15,7 @@ class QWidget;
 // The library's secondary windows: the renamed-file repair, the iCloud download and the
 // custom date range.
 struct LibraryWindowsPart {
-    AppDelegate &d;
+    AppDelegate &d; // the application object: the shared state and the other parts
 
     bool bDownloadinYear = false, bDownloadinAlum = false;
     QWidget *fixReferencedNameWindow = nullptr;

@@ -14,51 +14,51 @@ class CurrentLibraryWriter final : public LibraryWriter {
     bool isCurrentSchema() const override { return true; }
     bool keepsCameraFields() const override { return true; }
     LibraryWriteResult title(const LibraryPhotoKeys &k, const QString &title) override {
-        return d_.UpdatePhotoLibrayTitlewithTitleStr(title, k.photoID);
+        return d_.libraryDatabase.UpdatePhotoLibrayTitlewithTitleStr(title, k.photoID);
     }
     LibraryWriteResult caption(const LibraryPhotoKeys &k, const QString &caption) override {
-        return d_.UpdatePhotoLibrayDescriptionwithDescription(caption, k.photoID);
+        return d_.libraryDatabase.UpdatePhotoLibrayDescriptionwithDescription(caption, k.photoID);
     }
     LibraryWriteResult keywords(const LibraryPhotoKeys &k, const QString &text) override {
-        return d_.UpdatePhotoLibrayKeywordswithKeyWords(text, k.photoID);
+        return d_.libraryDatabase.UpdatePhotoLibrayKeywordswithKeyWords(text, k.photoID);
     }
     LibraryWriteResult fileName(const LibraryPhotoKeys &k, const QString &name,
                                 const QString &currentFileName) override {
-        return d_.UpdatePhotoLibrayFileNamewithStr(name, currentFileName, k.photoID);
+        return d_.libraryDatabase.UpdatePhotoLibrayFileNamewithStr(name, currentFileName, k.photoID);
     }
     LibraryWriteResult cameraDate(const LibraryPhotoKeys &k, double seconds) override {
-        return d_.UpdatePhotoLibrayCameraDatewithDateNum(seconds, k.photoAssetID);
+        return d_.libraryDatabase.UpdatePhotoLibrayCameraDatewithDateNum(seconds, k.photoAssetID);
     }
     LibraryWriteResult addedDateFromCameraDate(const LibraryPhotoKeys &k) override {
-        return d_.UpdatePhotoLibrayAddedDatewithUIDD(k.photoAssetID);
+        return d_.libraryDatabase.UpdatePhotoLibrayAddedDatewithUIDD(k.photoAssetID);
     }
     LibraryWriteResult position(const LibraryPhotoKeys &k, const QString &latitude,
                                 const QString &longitude) override {
-        return d_.UpdatePhotoLibrayGPSwithLatitude(latitude, longitude, k.photoAssetID);
+        return d_.libraryDatabase.UpdatePhotoLibrayGPSwithLatitude(latitude, longitude, k.photoAssetID);
     }
     LibraryWriteResult cameraInfo(const LibraryPhotoKeys &k, const QString &make,
                                   const QString &model, const QString &lensModel) override {
-        return d_.UpdatePhotoLibrayCameraInfowithCameraMake(make, model, lensModel, k.photoAssetID);
+        return d_.libraryDatabase.UpdatePhotoLibrayCameraInfowithCameraMake(make, model, lensModel, k.photoAssetID);
     }
     LibraryWriteResult folder(const LibraryPhotoKeys &k, const QString &folder,
                               const QString &) override {
-        return d_.UpdatePhotoLibrayDictorywithStr(folder, QString(), k.photoAssetID);
+        return d_.libraryDatabase.UpdatePhotoLibrayDictorywithStr(folder, QString(), k.photoAssetID);
     }
     LibraryWriteResult referencedFileName(const LibraryPhotoKeys &k, const QString &,
                                           const QString &fileName) override {
-        return d_.libraryEdit
-                   ? d_.libraryEdit->setReferencedFileName(k.photoID, k.photoAssetID, fileName)
+        return d_.libraryDatabase.libraryEdit
+                   ? d_.libraryDatabase.libraryEdit->setReferencedFileName(k.photoID, k.photoAssetID, fileName)
                    : LibraryWriteResult::failed(
                          AppDelegate::tr("No change of the library is under way."));
     }
     LibraryWriteResult deletePhoto(const LibraryPhotoKeys &k, bool withCloud) override {
-        return d_.DeletePhotofromNewPhotoLibraywithUIDD(k.photoID, k.photoAssetID,
+        return d_.libraryDatabase.DeletePhotofromNewPhotoLibraywithUIDD(k.photoID, k.photoAssetID,
                                                         withCloud ? k.cloudID : -1);
     }
     std::optional<double> heldCameraSeconds(const LibraryPhotoKeys &k) override {
-        if (!d_.libraryEdit)
+        if (!d_.libraryDatabase.libraryEdit)
             return std::nullopt;
-        return storedCameraSeconds(*d_.libraryEdit, k.photoAssetID);
+        return storedCameraSeconds(*d_.libraryDatabase.libraryEdit, k.photoAssetID);
     }
 
   private:
@@ -72,27 +72,27 @@ class OlderLibraryWriter final : public LibraryWriter {
     bool isCurrentSchema() const override { return false; }
     bool keepsCameraFields() const override { return false; }
     LibraryWriteResult title(const LibraryPhotoKeys &k, const QString &title) override {
-        return d_.UpdateOldPhotoLibrayTitlewithTitleStr(title, k.photoID);
+        return d_.libraryDatabase.UpdateOldPhotoLibrayTitlewithTitleStr(title, k.photoID);
     }
     LibraryWriteResult caption(const LibraryPhotoKeys &k, const QString &caption) override {
-        return d_.UpdateOldPhotoLibrayDescriptionwithDescription(caption, k.photoID);
+        return d_.libraryDatabase.UpdateOldPhotoLibrayDescriptionwithDescription(caption, k.photoID);
     }
     LibraryWriteResult keywords(const LibraryPhotoKeys &k, const QString &text) override {
-        return d_.UpdateOldPhotoLibrayKeywordswithKeyWords(text, k.photoID);
+        return d_.libraryDatabase.UpdateOldPhotoLibrayKeywordswithKeyWords(text, k.photoID);
     }
     LibraryWriteResult fileName(const LibraryPhotoKeys &k, const QString &name,
                                 const QString &currentFileName) override {
-        return d_.UpdateOldPhotoLibrayFileNamewithStr(name, currentFileName, k.photoID);
+        return d_.libraryDatabase.UpdateOldPhotoLibrayFileNamewithStr(name, currentFileName, k.photoID);
     }
     LibraryWriteResult cameraDate(const LibraryPhotoKeys &k, double seconds) override {
-        return d_.UpdateOldPhotoLibrayCameraDatewithDateNum(seconds, k.photoID);
+        return d_.libraryDatabase.UpdateOldPhotoLibrayCameraDatewithDateNum(seconds, k.photoID);
     }
     LibraryWriteResult addedDateFromCameraDate(const LibraryPhotoKeys &k) override {
-        return d_.UpdateOldPhotoLibrayAddedDatewithUIDD(k.photoID);
+        return d_.libraryDatabase.UpdateOldPhotoLibrayAddedDatewithUIDD(k.photoID);
     }
     LibraryWriteResult position(const LibraryPhotoKeys &k, const QString &latitude,
                                 const QString &longitude) override {
-        return d_.UpdateOldPhotoLibrayGPSwithLatitude(latitude, longitude, k.photoID);
+        return d_.libraryDatabase.UpdateOldPhotoLibrayGPSwithLatitude(latitude, longitude, k.photoID);
     }
     LibraryWriteResult cameraInfo(const LibraryPhotoKeys &, const QString &, const QString &,
                                   const QString &) override {
@@ -101,24 +101,24 @@ class OlderLibraryWriter final : public LibraryWriter {
     }
     LibraryWriteResult folder(const LibraryPhotoKeys &k, const QString &folder,
                               const QString &fileName) override {
-        return d_.UpdateOldPhotoLibrayImagePathwithStr(folder, fileName, k.photoID);
+        return d_.libraryDatabase.UpdateOldPhotoLibrayImagePathwithStr(folder, fileName, k.photoID);
     }
     // The older schema keeps the name twice: as the photo's file name and in its path.
     LibraryWriteResult referencedFileName(const LibraryPhotoKeys &k, const QString &folder,
                                           const QString &fileName) override {
-        LibraryWriteResult w = d_.UpdateOldPhotoLibrayFileNamewithStr(
+        LibraryWriteResult w = d_.libraryDatabase.UpdateOldPhotoLibrayFileNamewithStr(
             QFileInfo(fileName).completeBaseName(), fileName, k.photoID);
         if (w.ok)
-            w = d_.UpdateOldPhotoLibrayImagePathwithStr(folder, fileName, k.photoID);
+            w = d_.libraryDatabase.UpdateOldPhotoLibrayImagePathwithStr(folder, fileName, k.photoID);
         return w;
     }
     LibraryWriteResult deletePhoto(const LibraryPhotoKeys &k, bool) override {
-        return d_.DeletePhotofromOldPhotoLibraywithUIDD(k.photoID);
+        return d_.libraryDatabase.DeletePhotofromOldPhotoLibraywithUIDD(k.photoID);
     }
     std::optional<double> heldCameraSeconds(const LibraryPhotoKeys &k) override {
-        if (!d_.libraryEdit)
+        if (!d_.libraryDatabase.libraryEdit)
             return std::nullopt;
-        return storedCameraSeconds(*d_.libraryEdit, k.photoID);
+        return storedCameraSeconds(*d_.libraryDatabase.libraryEdit, k.photoID);
     }
 
   private:
@@ -133,14 +133,14 @@ std::unique_ptr<LibraryWriter> LibraryWriter::forSchema(AppDelegate &d, bool cur
     return std::make_unique<OlderLibraryWriter>(d);
 }
 
-void AppDelegate::chooseLibrarySchema(bool currentSchema) {
-    library.bScanNewPhotosLib = currentSchema;
-    openLibraryWriter = LibraryWriter::forSchema(*this, currentSchema);
+void LibraryDatabasePart::chooseLibrarySchema(bool currentSchema) {
+    d.library.bScanNewPhotosLib = currentSchema;
+    openLibraryWriter = LibraryWriter::forSchema(d, currentSchema);
 }
 
-LibraryWriter &AppDelegate::libraryWriter() {
+LibraryWriter &LibraryDatabasePart::libraryWriter() {
     // Until a library has opened, the flag's default (the older schema) stands.
     if (!openLibraryWriter)
-        openLibraryWriter = LibraryWriter::forSchema(*this, library.bScanNewPhotosLib);
+        openLibraryWriter = LibraryWriter::forSchema(d, d.library.bScanNewPhotosLib);
     return *openLibraryWriter;
 }

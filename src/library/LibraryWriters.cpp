@@ -8,21 +8,21 @@
 
 #include <QDebug>
 
-bool AppDelegate::beginLibraryEdit(QString *why) {
+bool LibraryDatabasePart::beginLibraryEdit(QString *why) {
     if (libraryEdit) {
         if (why)
-            *why = tr("Another change of the library is still under way.");
+            *why = AppDelegate::tr("Another change of the library is still under way.");
         return false;
     }
     if (!libraryWorkingCopy) {
         if (why)
-            *why = tr("No library is open.");
+            *why = AppDelegate::tr("No library is open.");
         return false;
     }
     // The working copy's own view of whether the library may be written is the newest.
     photolibReadOnlyReason = libraryWorkingCopy->photolibReadOnlyReason();
     QString error;
-    libraryEdit = LibraryStore::begin(library.currentPhotolibDatabasePath, photolibReadOnlyReason,
+    libraryEdit = LibraryStore::begin(d.library.currentPhotolibDatabasePath, photolibReadOnlyReason,
                                       &error, 5000, /*keepSnapshot=*/true,
                                       libraryWorkingCopy->companionWorkingPath());
     if (!libraryEdit) {
@@ -34,17 +34,17 @@ bool AppDelegate::beginLibraryEdit(QString *why) {
     return true;
 }
 
-QString AppDelegate::libraryMessage(const QString &text) const {
+QString LibraryDatabasePart::libraryMessage(const QString &text) const {
     return libraryWorkingCopy ? libraryWorkingCopy->libraryMessage(text) : text;
 }
 
-void AppDelegate::abandonLibraryEdit() {
+void LibraryDatabasePart::abandonLibraryEdit() {
     libraryEdit.reset(); // rolls back
 }
 
-LibraryStepResult AppDelegate::endLibraryEdit() {
+LibraryStepResult LibraryDatabasePart::endLibraryEdit() {
     if (!libraryEdit)
-        return {false, tr("No change of the library is under way.")};
+        return {false, AppDelegate::tr("No change of the library is under way.")};
     const std::unique_ptr<LibraryStore> edit = std::move(libraryEdit);
     QString error;
     if (!edit->commit(&error)) {
@@ -59,7 +59,7 @@ LibraryStepResult AppDelegate::endLibraryEdit() {
         if (!edit->restoreSnapshot(&why)) {
             qCWarning(lcLibrary).noquote() << "restoreSnapshot==" << why;
             result.reason +=
-                QLatin1Char('\n') + tr("The change also stays in Photo Kestry's working copy (%1); "
+                QLatin1Char('\n') + AppDelegate::tr("The change also stays in Photo Kestry's working copy (%1); "
                                        "open the library again before editing it further.")
                                         .arg(why);
         }
@@ -73,23 +73,23 @@ namespace {
 template <typename Write>
 LibraryWriteResult inEdit(AppDelegate &d, const char *name, int key, Write &&write) {
     LibraryWriteResult r;
-    if (d.libraryEdit) {
-        r = write(*d.libraryEdit);
+    if (d.libraryDatabase.libraryEdit) {
+        r = write(*d.libraryDatabase.libraryEdit);
     } else {
         QString why;
-        if (!d.beginLibraryEdit(&why))
+        if (!d.libraryDatabase.beginLibraryEdit(&why))
             return LibraryWriteResult::failed(why);
-        r = write(*d.libraryEdit);
+        r = write(*d.libraryDatabase.libraryEdit);
         if (r.ok) {
             QString error;
-            if (!d.libraryEdit->commit(&error))
+            if (!d.libraryDatabase.libraryEdit->commit(&error))
                 r = LibraryWriteResult::failed(error);
         }
-        d.abandonLibraryEdit();
+        d.libraryDatabase.abandonLibraryEdit();
     }
     if (!r.ok) {
         qCWarning(lcLibrary).noquote() << name << "==" << key << r.reason;
-        r.reason = d.libraryMessage(r.reason);
+        r.reason = d.libraryDatabase.libraryMessage(r.reason);
     }
     return r;
 }
@@ -105,84 +105,84 @@ std::optional<LibraryPosition> positionOf(const QString &latitude, const QString
 } // namespace
 
 #define PK_WRITE(key, call)                                                                        \
-    inEdit(*this, __func__, key, [&](LibraryStore &store) { return store.call; })
+    inEdit(d, __func__, key, [&](LibraryStore &store) { return store.call; })
 
-LibraryWriteResult AppDelegate::UpdatePhotoLibrayTitlewithTitleStr(const QString &title, int uidd) {
+LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayTitlewithTitleStr(const QString &title, int uidd) {
     return PK_WRITE(uidd, setTitle(uidd, title));
 }
 
-LibraryWriteResult AppDelegate::UpdateOldPhotoLibrayTitlewithTitleStr(const QString &title,
+LibraryWriteResult LibraryDatabasePart::UpdateOldPhotoLibrayTitlewithTitleStr(const QString &title,
                                                                       int uidd) {
     return PK_WRITE(uidd, setOlderTitle(uidd, title));
 }
 
-LibraryWriteResult AppDelegate::UpdatePhotoLibrayDescriptionwithDescription(const QString &caption,
+LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayDescriptionwithDescription(const QString &caption,
                                                                             int uidd) {
     return PK_WRITE(uidd, setDescription(uidd, caption));
 }
 
 // A photo has one caption row: inserting when one exists updates it instead.
-LibraryWriteResult AppDelegate::InsertPhotoLibrayDescriptionwithDescription(const QString &caption,
+LibraryWriteResult LibraryDatabasePart::InsertPhotoLibrayDescriptionwithDescription(const QString &caption,
                                                                             int uidd) {
     return UpdatePhotoLibrayDescriptionwithDescription(caption, uidd);
 }
 
 LibraryWriteResult
-AppDelegate::UpdateOldPhotoLibrayDescriptionwithDescription(const QString &caption, int uidd) {
+LibraryDatabasePart::UpdateOldPhotoLibrayDescriptionwithDescription(const QString &caption, int uidd) {
     return PK_WRITE(uidd, setOlderDescription(uidd, caption));
 }
 
 // Keywords are a set: the update and the insert both make the photo's links that set.
-LibraryWriteResult AppDelegate::UpdatePhotoLibrayKeywordswithKeyWords(const QString &keywords,
+LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayKeywordswithKeyWords(const QString &keywords,
                                                                       int uidd) {
     return PK_WRITE(uidd, setKeywords(uidd, keywords));
 }
 
-LibraryWriteResult AppDelegate::InsertPhotoLibrayKeywordswithDescription(const QString &keywords,
+LibraryWriteResult LibraryDatabasePart::InsertPhotoLibrayKeywordswithDescription(const QString &keywords,
                                                                          int uidd) {
     return UpdatePhotoLibrayKeywordswithKeyWords(keywords, uidd);
 }
 
-LibraryWriteResult AppDelegate::UpdateOldPhotoLibrayKeywordswithKeyWords(const QString &keywords,
+LibraryWriteResult LibraryDatabasePart::UpdateOldPhotoLibrayKeywordswithKeyWords(const QString &keywords,
                                                                          int uidd) {
     return PK_WRITE(uidd, setOlderKeywords(uidd, keywords));
 }
 
-LibraryWriteResult AppDelegate::InsertOldPhotoLibrayKeywordswithDescription(const QString &keywords,
+LibraryWriteResult LibraryDatabasePart::InsertOldPhotoLibrayKeywordswithDescription(const QString &keywords,
                                                                             int uidd) {
     return UpdateOldPhotoLibrayKeywordswithKeyWords(keywords, uidd);
 }
 
-LibraryWriteResult AppDelegate::UpdatePhotoLibrayFileNamewithStr(const QString &name,
+LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayFileNamewithStr(const QString &name,
                                                                  const QString &oldFileName,
                                                                  int uidd) {
     return PK_WRITE(uidd, setFileName(uidd, name, oldFileName));
 }
 
-LibraryWriteResult AppDelegate::UpdateOldPhotoLibrayFileNamewithStr(const QString &name,
+LibraryWriteResult LibraryDatabasePart::UpdateOldPhotoLibrayFileNamewithStr(const QString &name,
                                                                     const QString &oldFileName,
                                                                     int uidd) {
     return PK_WRITE(uidd, setOlderFileName(uidd, name, oldFileName));
 }
 
-LibraryWriteResult AppDelegate::UpdatePhotoLibrayCameraDatewithDateNum(double seconds, int uidd) {
+LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayCameraDatewithDateNum(double seconds, int uidd) {
     return PK_WRITE(uidd, setCameraDate(uidd, seconds));
 }
 
-LibraryWriteResult AppDelegate::UpdateOldPhotoLibrayCameraDatewithDateNum(double seconds,
+LibraryWriteResult LibraryDatabasePart::UpdateOldPhotoLibrayCameraDatewithDateNum(double seconds,
                                                                           int uidd) {
     return PK_WRITE(uidd, setOlderCameraDate(uidd, seconds));
 }
 
-LibraryWriteResult AppDelegate::UpdatePhotoLibrayAddedDatewithUIDD(int uidd) {
+LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayAddedDatewithUIDD(int uidd) {
     return PK_WRITE(uidd, copyCameraDateToAddedDate(uidd));
 }
 
-LibraryWriteResult AppDelegate::UpdateOldPhotoLibrayAddedDatewithUIDD(int uidd) {
+LibraryWriteResult LibraryDatabasePart::UpdateOldPhotoLibrayAddedDatewithUIDD(int uidd) {
     return PK_WRITE(uidd, olderCopyCameraDateToAddedDate(uidd));
 }
 
-LibraryWriteResult AppDelegate::UpdatePhotoLibrayGPSwithLatitude(const QString &latitude,
+LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayGPSwithLatitude(const QString &latitude,
                                                                  const QString &longitude,
                                                                  int uidd) {
     bool valid = false;
@@ -193,7 +193,7 @@ LibraryWriteResult AppDelegate::UpdatePhotoLibrayGPSwithLatitude(const QString &
     return PK_WRITE(uidd, setPosition(uidd, p));
 }
 
-LibraryWriteResult AppDelegate::UpdateOldPhotoLibrayGPSwithLatitude(const QString &latitude,
+LibraryWriteResult LibraryDatabasePart::UpdateOldPhotoLibrayGPSwithLatitude(const QString &latitude,
                                                                     const QString &longitude,
                                                                     int uidd) {
     bool valid = false;
@@ -204,34 +204,34 @@ LibraryWriteResult AppDelegate::UpdateOldPhotoLibrayGPSwithLatitude(const QStrin
     return PK_WRITE(uidd, setOlderPosition(uidd, p));
 }
 
-LibraryWriteResult AppDelegate::UpdatePhotoLibrayCameraInfowithCameraMake(const QString &make,
+LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayCameraInfowithCameraMake(const QString &make,
                                                                           const QString &model,
                                                                           const QString &lensModel,
                                                                           int photoAsset) {
     return PK_WRITE(photoAsset, setCameraInfo(photoAsset, make, model, lensModel));
 }
 
-LibraryWriteResult AppDelegate::UpdatePhotoLibrayDictorywithStr(const QString &folder,
+LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayDictorywithStr(const QString &folder,
                                                                 const QString &, int uidd) {
     return PK_WRITE(uidd, setDirectory(uidd, folder));
 }
 
-LibraryWriteResult AppDelegate::UpdateOldPhotoLibrayImagePathwithStr(const QString &folder,
+LibraryWriteResult LibraryDatabasePart::UpdateOldPhotoLibrayImagePathwithStr(const QString &folder,
                                                                      const QString &fileName,
                                                                      int uidd) {
     return PK_WRITE(uidd, setOlderImagePath(uidd, folder, fileName));
 }
 
-LibraryWriteResult AppDelegate::DeletePhotofromNewPhotoLibraywithUIDD(int uidd, int assetID,
+LibraryWriteResult LibraryDatabasePart::DeletePhotofromNewPhotoLibraywithUIDD(int uidd, int assetID,
                                                                       int iCloudID) {
     return PK_WRITE(assetID, deletePhoto(uidd, assetID, iCloudID));
 }
 
-LibraryWriteResult AppDelegate::DeletePhotofromNewPhotoLibraywithUIDD(int uidd, int assetID) {
+LibraryWriteResult LibraryDatabasePart::DeletePhotofromNewPhotoLibraywithUIDD(int uidd, int assetID) {
     return DeletePhotofromNewPhotoLibraywithUIDD(uidd, assetID, -1);
 }
 
-LibraryWriteResult AppDelegate::DeletePhotofromOldPhotoLibraywithUIDD(int uidd) {
+LibraryWriteResult LibraryDatabasePart::DeletePhotofromOldPhotoLibraywithUIDD(int uidd) {
     return PK_WRITE(uidd, deleteOlderPhoto(uidd));
 }
 

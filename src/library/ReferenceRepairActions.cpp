@@ -42,7 +42,7 @@ void relinkItem(AppDelegate &d, const IKImageItemPtr &item, const QString &path)
 
 // Without a working copy the load's own note names the database and its fault.
 QString whyNotWritable(const AppDelegate &d, const QString &why) {
-    return !d.libraryWorkingCopy && !d.libraryLoadNote.isEmpty() ? d.libraryLoadNote : why;
+    return !d.libraryDatabase.libraryWorkingCopy && !d.libraryLoadNote.isEmpty() ? d.libraryLoadNote : why;
 }
 
 } // namespace
@@ -81,8 +81,8 @@ void LibraryWindowsPart::showReferenceRepairResult(const ReferenceRepairReport &
 // ---- Moved photos ----
 
 void LibraryWindowsPart::FixMovedReferencedPhotosAction() {
-    if (d.CheckPhotosApplicationRun()) {
-        d.showQuitPhotosOffer();
+    if (d.libraryDatabase.CheckPhotosApplicationRun()) {
+        d.libraryDatabase.showQuitPhotosOffer();
         return;
     }
     auto *panel = new QFileDialog(d.window, AppDelegate::tr("Please select the root folder of the original "
@@ -154,21 +154,21 @@ ReferenceRepairReport LibraryWindowsPart::relinkMovedReferencedPhotos(const QStr
     }
     if (found.isEmpty())
         return report;
-    if (!d.beginLibraryEdit(&report.reason)) {
+    if (!d.libraryDatabase.beginLibraryEdit(&report.reason)) {
         report.reason = whyNotWritable(d, report.reason);
         return report;
     }
     for (const auto &[item, path] : found) {
         const PRPicFileInfoPtr &r = item->photoLibFileNode;
         const QFileInfo file(path);
-        const LibraryWriteResult w = d.libraryWriter().folder(*r, file.path(), file.fileName());
+        const LibraryWriteResult w = d.libraryDatabase.libraryWriter().folder(*r, file.path(), file.fileName());
         if (!w.ok) {
-            d.abandonLibraryEdit();
+            d.libraryDatabase.abandonLibraryEdit();
             report.reason = QStringLiteral("%1: %2").arg(nameOf(*item), w.reason);
             return report;
         }
     }
-    const LibraryStepResult end = d.endLibraryEdit();
+    const LibraryStepResult end = d.libraryDatabase.endLibraryEdit();
     if (!end.ok) {
         report.reason = end.reason;
         return report;
@@ -202,8 +202,8 @@ void LibraryWindowsPart::CheckCopyPhotoLibFileNameReferenceFileAction() {
 void LibraryWindowsPart::StartCopyFileNameReferenceFileAction() {
     if (auto *sheet = qobject_cast<QDialog *>(fixReferencedNameWindow))
         sheet->accept();
-    if (d.CheckPhotosApplicationRun()) {
-        d.showQuitPhotosOffer();
+    if (d.libraryDatabase.CheckPhotosApplicationRun()) {
+        d.libraryDatabase.showQuitPhotosOffer();
         return;
     }
     const bool renameFiles = copyPhotoLibFileNameBtn &&
@@ -230,7 +230,7 @@ QString LibraryWindowsPart::FindandChangeFinderPhotowithPath(const QString &fold
             return {};
         return QFileInfo(libraryName).completeBaseName();
     }
-    const LibraryWriteResult w = d.libraryWriter().referencedFileName(*node, folder, match.found);
+    const LibraryWriteResult w = d.libraryDatabase.libraryWriter().referencedFileName(*node, folder, match.found);
     if (!w.ok) {
         *why = w.reason;
         *writeFailed = true;
@@ -247,7 +247,7 @@ ReferenceRepairReport LibraryWindowsPart::relinkRenamedReferencedPhotos(const QL
         report.reason = AppDelegate::tr("No photo is selected.");
         return report;
     }
-    if (!renameFiles && !d.beginLibraryEdit(&report.reason)) {
+    if (!renameFiles && !d.libraryDatabase.beginLibraryEdit(&report.reason)) {
         report.reason = whyNotWritable(d, report.reason);
         return report;
     }
@@ -277,7 +277,7 @@ ReferenceRepairReport LibraryWindowsPart::relinkRenamedReferencedPhotos(const QL
         const QString base =
             FindandChangeFinderPhotowithPath(folder, r, renameFiles, &why, &writeFailed, &path);
         if (writeFailed) {
-            d.abandonLibraryEdit();
+            d.libraryDatabase.abandonLibraryEdit();
             report.reason = QStringLiteral("%1: %2").arg(nameOf(*item), why);
             return report;
         }
@@ -295,9 +295,9 @@ ReferenceRepairReport LibraryWindowsPart::relinkRenamedReferencedPhotos(const QL
     }
     if (!renameFiles) {
         if (relinked.isEmpty()) {
-            d.abandonLibraryEdit();
+            d.libraryDatabase.abandonLibraryEdit();
         } else {
-            const LibraryStepResult end = d.endLibraryEdit();
+            const LibraryStepResult end = d.libraryDatabase.endLibraryEdit();
             if (!end.ok) {
                 report.reason = end.reason;
                 return report;

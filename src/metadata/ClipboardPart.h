@@ -6,7 +6,7 @@
 
 // The metadata sections last copied, for the paste menu items.
 struct ClipboardPart {
-    AppDelegate &d;
+    AppDelegate &d; // the application object: the shared state and the other parts
 
     QVariantMap copyExifDictionary, copyIPTCDictionary, copyTiffDictionary, copyGPSDictionary,
         copyAllPhotoMetaDictionary;

@@ -13,7 +13,7 @@ class QWidget;
 
 // The single and the batch date windows.
 struct DateWindowsPart {
-    AppDelegate &d;
+    AppDelegate &d; // the application object: the shared state and the other parts
 
     QWidget *changeMutiDateWindow = nullptr;
     QWidget *dateCustomView = nullptr;

@@ -9,7 +9,7 @@ class QWidget;
 
 // The edit sheet: its fields, its map and which of its groups the user changed.
 struct EditSheetPart {
-    AppDelegate &d;
+    AppDelegate &d; // the application object: the shared state and the other parts
 
     QWidget *eidtMetaWindow = nullptr; // a QDialog, shown as a sheet
     QLineEdit *titlelab = nullptr, *artistlab = nullptr, *imageDescrilab = nullptr,

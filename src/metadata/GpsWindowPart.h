@@ -9,7 +9,7 @@ class QWidget;
 
 // The GPS window: position and stamp fields, its place line and its map.
 struct GpsWindowPart {
-    AppDelegate &d;
+    AppDelegate &d; // the application object: the shared state and the other parts
 
     QWidget *changeGPSWindow = nullptr; // a QDialog, application-modal
     QLineEdit *latitudelab = nullptr, *longtitudelab = nullptr, *altitudelab = nullptr,

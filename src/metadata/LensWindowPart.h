@@ -7,7 +7,7 @@ class QWidget;
 
 // The camera lens window.
 struct LensWindowPart {
-    AppDelegate &d;
+    AppDelegate &d; // the application object: the shared state and the other parts
 
     QWidget *changelensWindow = nullptr;
     QLineEdit *lensMakelab = nullptr, *lensModellab = nullptr;

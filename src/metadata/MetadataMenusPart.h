@@ -5,7 +5,7 @@
 // The local list's metadata menus: removals, tag copies, names from metadata and property
 // lists.
 struct MetadataMenusPart {
-    AppDelegate &d;
+    AppDelegate &d; // the application object: the shared state and the other parts
 
     // End of application look and menus.
     // Metadata property lists: export, import and templates.

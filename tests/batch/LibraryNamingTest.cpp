@@ -53,7 +53,7 @@ class LibraryNaming : public ::testing::TestWithParam<LibraryCase> {
         while (!d->library.scanComplete && !deadline.hasExpired())
             QTest::qWait(5);
         ASSERT_TRUE(d->library.scanComplete);
-        ASSERT_TRUE(d->photolibReadOnlyReason.isEmpty()) << d->photolibReadOnlyReason.toStdString();
+        ASSERT_TRUE(d->libraryDatabase.photolibReadOnlyReason.isEmpty()) << d->libraryDatabase.photolibReadOnlyReason.toStdString();
         ASSERT_EQ(d->library.bScanNewPhotosLib, GetParam().current);
         d->blocalMode = false;
     }

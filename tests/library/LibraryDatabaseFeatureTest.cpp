@@ -25,9 +25,9 @@ class LibraryDatabaseFeature : public ::testing::Test {
         original = library + QStringLiteral("/database/Photos.sqlite");
         auto copy = std::make_shared<LibraryWorkingCopy>(&photos);
         ASSERT_TRUE(copy->open(original).ok);
-        d->useLibraryWorkingCopy(copy);
+        d->libraryDatabase.useLibraryWorkingCopy(copy);
         ASSERT_EQ(d->library.originalPhotolibDatabasePath, original);
-        ASSERT_TRUE(d->photolibReadOnlyReason.isEmpty());
+        ASSERT_TRUE(d->libraryDatabase.photolibReadOnlyReason.isEmpty());
     }
     void TearDown() override {
         d.reset();
@@ -57,11 +57,11 @@ class LibraryDatabaseFeature : public ::testing::Test {
 } // namespace
 
 TEST_F(LibraryDatabaseFeature, OnlyThePhotoApplicationIsOfferedToEnd) {
-    EXPECT_FALSE(d->CheckPhotosApplicationRun());
+    EXPECT_FALSE(d->libraryDatabase.CheckPhotosApplicationRun());
     // Any other program is named with its id and left to the user to close.
     photos.heldBy << DatabaseHolder{4242, QStringLiteral("python3"), QStringLiteral("open file")};
-    EXPECT_TRUE(d->CheckPhotosApplicationRun());
-    d->showQuitPhotosOffer();
+    EXPECT_TRUE(d->libraryDatabase.CheckPhotosApplicationRun());
+    d->libraryDatabase.showQuitPhotosOffer();
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("The library is in use by another program."));
@@ -73,7 +73,7 @@ TEST_F(LibraryDatabaseFeature, OnlyThePhotoApplicationIsOfferedToEnd) {
     EXPECT_TRUE(photos.ended.isEmpty());
 
     photos.heldBy = {DatabaseHolder{4243, QStringLiteral("Photos"), QStringLiteral("lock")}};
-    d->showQuitPhotosOffer();
+    d->libraryDatabase.showQuitPhotosOffer();
     sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("You need to quit the running Photos application."));
@@ -81,7 +81,7 @@ TEST_F(LibraryDatabaseFeature, OnlyThePhotoApplicationIsOfferedToEnd) {
     press(sheet, QStringLiteral(" Cancel "));
     EXPECT_TRUE(photos.ended.isEmpty());
 
-    d->showQuitPhotosOffer();
+    d->libraryDatabase.showQuitPhotosOffer();
     sheet = openSheet();
     ASSERT_TRUE(sheet);
     press(sheet, QStringLiteral(" Ok "));
@@ -91,7 +91,7 @@ TEST_F(LibraryDatabaseFeature, OnlyThePhotoApplicationIsOfferedToEnd) {
 TEST_F(LibraryDatabaseFeature, CopyBackWhileHeldShowsTheFailureAndKeepsTheLibrary) {
     photos.heldBy << DatabaseHolder{4242, QStringLiteral("Photos"), QStringLiteral("lock")};
     const QByteArray before = fileBytes(original);
-    d->CopyDatabasetoPhotoLibrary();
+    d->libraryDatabase.CopyDatabasetoPhotoLibrary();
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("Photo Library metadata can't update"));
@@ -100,13 +100,13 @@ TEST_F(LibraryDatabaseFeature, CopyBackWhileHeldShowsTheFailureAndKeepsTheLibrar
     press(sheet, QStringLiteral(" Ok "));
 
     photos.heldBy.clear();
-    const LibraryStepResult r = d->CopyDatabasetoPhotoLibraryWithoutAlert();
+    const LibraryStepResult r = d->libraryDatabase.CopyDatabasetoPhotoLibraryWithoutAlert();
     EXPECT_TRUE(r.ok) << r.reason.toStdString();
     EXPECT_FALSE(openSheet());
 }
 
 TEST_F(LibraryDatabaseFeature, RestoreAsksThenRestores) {
-    d->RestorePhotoLibraryDatabase();
+    d->libraryDatabase.RestorePhotoLibraryDatabase();
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("Are you sure you want to restore the photo library?"));

@@ -88,7 +88,7 @@ class LibraryDelete : public ::testing::Test {
         while (!d->library.scanComplete && !deadline.hasExpired())
             QTest::qWait(5);
         closeSheets();
-        return d->library.scanComplete && d->libraryWorkingCopy;
+        return d->library.scanComplete && d->libraryDatabase.libraryWorkingCopy;
     }
     IKImageItemPtr item(const QString &fileName) {
         for (const IKImageItemPtr &i : d->library.photoLibBroserArray)
@@ -200,7 +200,7 @@ TEST_F(LibraryDelete, ConfirmedDeletionRemovesRowsThenTrashesFilesAndCompanions)
     ASSERT_TRUE(QFile::remove(trash + QStringLiteral("/files/") + pumpkinsName));
     ASSERT_TRUE(QFile::remove(trash + QStringLiteral("/info/%1.trashinfo").arg(pumpkinsName)));
     closeSheets();
-    d->savePanelDidEnd6(nullptr, 1);
+    d->libraryDatabase.savePanelDidEnd6(nullptr, 1);
     QMessageBox *restored = visibleSheet();
     ASSERT_TRUE(restored);
     EXPECT_EQ(restored->text(),
@@ -249,7 +249,7 @@ TEST_F(LibraryDelete, AFailedCopyBackTrashesNothingAndChangesNoList) {
                         .arg(wedding->photoLibFileNode->photoAssetID)),
               QStringLiteral("1"));
     // The working copy rolled back too: the next try deletes nothing twice.
-    EXPECT_FALSE(d->libraryEdit);
+    EXPECT_FALSE(d->libraryDatabase.libraryEdit);
 
     // A read-only database folder refuses the copy back for anyone but root.
     if (geteuid() != 0) {

@@ -225,7 +225,7 @@ TEST_F(LibraryEditTest, ALensTypedAloneGoesWithThePanelsMakeAndModel) {
 TEST_F(LibraryEditTest, AReadOnlyLibraryIsRefusedWithItsReasonBeforeAnythingElse) {
     photos.heldBy << DatabaseHolder{4242, QStringLiteral("Photos"), QStringLiteral("lock")};
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
-    ASSERT_FALSE(d->photolibReadOnlyReason.isEmpty());
+    ASSERT_FALSE(d->libraryDatabase.photolibReadOnlyReason.isEmpty());
     const QStringList before = databaseHashes();
     select({"wedding.jpg"});
     type(d->libraryPanels.photolibEiteTitlelab, "Never written");
