@@ -36,10 +36,12 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
                                              bool preloadLookups = true,
                                              const LibraryRecordSink &onRecord = {});
 // `propertiesPath`: the working copy of an iPhoto or Aperture catalogue's Properties.apdb,
-// where its captions are.
+// where its captions are. `withMissingFiles` also keeps the photos whose managed original is
+// not on disk, which the browser leaves out (a restore looks for their files in the Trash).
 LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QString &databasePath,
                                           const LibraryRecordSink &onRecord = {},
-                                          const QString &propertiesPath = {});
+                                          const QString &propertiesPath = {},
+                                          bool withMissingFiles = false);
 
 // Whether files exist, answered by listing each folder once (a library has hundreds of
 // thousands of originals in a few hundred folders).
