@@ -81,6 +81,7 @@ bool CurrentLibraryLookups::preload() {
     keywords_.clear();
     cameras_.clear();
     // Same tables, joins and orders as the single lookups, grouped by their key.
+    SharedTexts shared;
     if (schema_.hasAlbumJoin()) {
         SqliteStatement *s = db_.prepare(
             QStringLiteral(
@@ -98,7 +99,7 @@ bool CurrentLibraryLookups::preload() {
             if (!trashed || !*trashed || atoi(trashed) != 0)
                 continue;
             QString title = columnText(*s, 1);
-            albums_[key].append(title.isNull() ? QStringLiteral("") : title);
+            albums_[key].append(title.isNull() ? QStringLiteral("") : shared(title));
         }
         if (s->failed())
             return false;
@@ -111,8 +112,8 @@ bool CurrentLibraryLookups::preload() {
             if (s->isNull(0))
                 continue;
             Camera &c = cameras_[s->int64(0)];
-            const QString make = columnText(*s, 1), model = columnText(*s, 2),
-                          lens = columnText(*s, 3);
+            const QString make = shared(columnText(*s, 1)), model = shared(columnText(*s, 2)),
+                          lens = shared(columnText(*s, 3));
             if (!make.isEmpty())
                 c.make = make;
             if (!model.isEmpty())
@@ -155,6 +156,9 @@ bool CurrentLibraryLookups::preload() {
             QString &text = keywords_[s->int64(0)];
             text = text.isEmpty() ? title : text + QLatin1Char(',') + title;
         }
+        // A photo's list is whole only after its last row.
+        for (QString &text : keywords_)
+            text = shared(text);
         if (s->failed())
             return false;
         s->reset();

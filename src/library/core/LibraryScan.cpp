@@ -158,8 +158,9 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
     SqliteDatabase db;
     if (!db.open(databasePath, SqliteDatabase::Mode::ReadWrite, &result.message))
         return result;
-    // One pass over a file we own: mapped pages spare a copy per page read.
-    db.exec(QStringLiteral("PRAGMA mmap_size = 1073741824"));
+    // Read, not mapped: every mapped page stays in the process's resident memory, a gigabyte
+    // for a million-photo library, while reads go through SQLite's small page cache.
+    db.exec(QStringLiteral("PRAGMA mmap_size = 0"));
     const LibrarySchema schema = LibrarySchema::read(db);
     if (schema.kind != LibrarySchema::Kind::Current) {
         result.message =
@@ -191,6 +192,7 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
     int rows = 0;
     FolderListing files;
     ScanCache cache(libraryPath, files);
+    SharedTexts texts;
     const LibraryRow row(*stmt);
     while (stmt->step()) {
         if (preloadDue && (!onRecord || rows++ >= kPhotosBeforeLookupTables)) {
@@ -201,7 +203,7 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
         PRPicFileInfo &r = *record;
         QString height = row.present(0) ? QString::number(row.i32(0)) : QStringLiteral("");
         if (row.present(1))
-            r.filePixel = QString::number(row.i32(1)) + QStringLiteral(" X ") + height;
+            r.filePixel = texts(QString::number(row.i32(1)) + QStringLiteral(" X ") + height);
         if (row.present(3)) {
             const int64_t seconds = row.i64(3);
             r.shootDateNumber = uint64_t(seconds);
@@ -215,12 +217,12 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
             r.filePhotoLibName = row.text(6);
         if (row.present(7)) {
             r.originalfilesize = uint64_t(row.i64(7));
-            r.fileSize = sizeToUnitString(r.originalfilesize);
+            r.fileSize = texts(sizeToUnitString(r.originalfilesize));
         }
         if (row.present(8))
             height = QString::number(row.i32(8));
         if (row.present(9))
-            r.filePixel = QString::number(row.i32(9)) + QStringLiteral(" X ") + height;
+            r.filePixel = texts(QString::number(row.i32(9)) + QStringLiteral(" X ") + height);
         if (row.present(10)) {
             r.fileName = row.text(10);
             r.fileTypeStr = cache.fileType(r.fileName);
