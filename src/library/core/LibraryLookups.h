@@ -65,14 +65,23 @@ class CurrentLibraryLookups {
   private:
     struct Camera {
         QString make, model, lens;
+        bool operator==(const Camera &o) const {
+            return make == o.make && model == o.model && lens == o.lens;
+        }
     };
+    friend size_t qHash(const Camera &c, size_t seed) {
+        return qHashMulti(seed, c.make, c.model, c.lens);
+    }
     SqliteDatabase &db_;
     const LibrarySchema &schema_;
     QString albumSql_, cameraSql_, descriptionSql_, keywordSql_;
     bool preloaded_ = false;
     QHash<int64_t, QStringList> albums_;
     QHash<int64_t, QString> descriptions_, keywords_;
-    QHash<int64_t, Camera> cameras_;
+    // Each asset's camera as a number into the few distinct ones: a million assets' own
+    // three texts each made this the largest lookup table.
+    QList<Camera> cameras_;
+    QHash<int64_t, int> cameraOf_;
 };
 
 // The per-photo lookups of the older schema, keyed by RKVersion.modelId (albums and

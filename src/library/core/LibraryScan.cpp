@@ -17,9 +17,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <sys/stat.h>
 
 bool FolderListing::exists(const QString &folder, const QString &name) {
     auto it = folders_.find(folder);
+    if (it == folders_.end() && !listing_) {
+        // An entry of any kind, as the listing has it: a plain name, not followed.
+        struct stat st {};
+        return isPlainFileName(name) &&
+               ::lstat(QFile::encodeName(folder + QLatin1Char('/') + name).constData(), &st) == 0;
+    }
     if (it == folders_.end()) {
         // Every entry but "." and "..", unsorted and unstatted: QDir sorts and types each one,
         // which was most of a large library's scan.
@@ -189,14 +196,16 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
     // A streamed scan asks for its first photos' lookups one by one, so that they are shown
     // before the tables are read at once; on failure the lookups ask per photo.
     bool preloadDue = preloadLookups;
-    int rows = 0;
+    int streamed = 0;
     FolderListing files;
     ScanCache cache(libraryPath, files);
     SharedTexts texts;
+    files.setListing(!preloadDue || !onRecord);
     const LibraryRow row(*stmt);
     while (stmt->step()) {
-        if (preloadDue && (!onRecord || rows++ >= kPhotosBeforeLookupTables)) {
+        if (preloadDue && (!onRecord || streamed >= kPhotosBeforeLookupTables)) {
             preloadDue = false;
+            files.setListing(true);
             lookups.preload();
         }
         auto record = std::make_shared<PRPicFileInfo>();
@@ -283,8 +292,10 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
             r.bICloudDownloadPhoto = false;
         if (!local || !r.bTrashPhoto) {
             result.records << record;
-            if (onRecord)
+            if (onRecord) {
                 onRecord(record);
+                ++streamed;
+            }
         }
     }
     if (stmt->failed()) {
