@@ -58,6 +58,12 @@ std::pair<long, long> residentMb() {
     return {anon, file};
 }
 
+// The machine's one-minute load: other work on the machine slows the copy and the scan.
+QByteArray loadAverage() {
+    QFile load(QStringLiteral("/proc/loadavg"));
+    return load.open(QIODevice::ReadOnly) ? load.readAll().split(' ').first() : QByteArray("-1");
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -138,9 +144,10 @@ int main(int argc, char **argv) {
                                            return comparePhotoLibItemsByDate(*a, *b) < 0;
                                        });
     std::printf("lib_open_%s_s=%.3f first_items_s=%.3f items=%lld reloads=%d sorted=%d "
-                "peak_rss_mb=%ld peak_anon_mb=%ld peak_file_mb=%ld anon_after_mb=%ld\n",
+                "peak_rss_mb=%ld peak_anon_mb=%ld peak_file_mb=%ld anon_after_mb=%ld load1=%s\n",
                 bench::sizeKey(count).constData(), open, firstItems, qlonglong(shown.size()),
-                d.libraryReloadCount, sorted ? 1 : 0, peakRssMb(), peakAnon, peakFile, anonAfter);
+                d.libraryReloadCount, sorted ? 1 : 0, peakRssMb(), peakAnon, peakFile, anonAfter,
+                loadAverage().constData());
     setPhotosApplication(nullptr);
     return 0;
 }
