@@ -29,7 +29,7 @@ LibraryScanResult ScanPhotoLibMetadata(const QString &libraryPath, LibraryWorkin
                                        const LibraryRecordSink &onRecord = {});
 // The scans alone, on a database file that is already ours.
 // `preloadLookups` reads the lookup tables once instead of asking per photo; with
-// `onRecord`, only after the first kPhotosBeforeLookupTables rows.
+// `onRecord`, only after it has been given the first kPhotosBeforeLookupTables records.
 inline constexpr int kPhotosBeforeLookupTables = 200;
 LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
                                              const QString &databasePath,
@@ -49,9 +49,13 @@ class FolderListing {
   public:
     bool exists(const QString &folder, const QString &name);
     bool exists(const QString &path);
+    // While off, a folder not yet listed is asked about the one name (a library's first
+    // photos would otherwise wait for the listing of its hundreds of thousands of files).
+    void setListing(bool on) { listing_ = on; }
 
   private:
     QHash<QString, QSet<QString>> folders_;
+    bool listing_ = true;
 };
 
 // A relative folder with a slash: a shared album's, under "scopes/cloudsharing/data" in the
