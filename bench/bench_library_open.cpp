@@ -1,5 +1,7 @@
 // Library open: the whole road of the open panel's end (working copy, scan, filing, batched
 // hand-backs, the closing sort) on the fixture libraries, then on one grown to 100,000 assets.
+// Usage: bench_library_open [COUNT [KEEP_DIR]]; with KEEP_DIR the grown library is kept there
+// and opened again by later runs of the same COUNT instead of being grown anew.
 #include "app/AppDelegate.h"
 #include "app/core/LaunchArguments.h"
 #include "app/core/Settings.h"
@@ -13,9 +15,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMainWindow>
 #include <QMenu>
 #include <QProcess>
@@ -38,6 +42,28 @@ long peakRssMb() {
     return -1;
 }
 
+// The process's resident anonymous and file-backed memory now, in MB (the mapped database
+// pages count in the peak RSS too).
+std::pair<long, long> residentMb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    long anon = -1, file = -1;
+    if (!status.open(QIODevice::ReadOnly))
+        return {anon, file};
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("RssAnon:"))
+            anon = line.mid(8).trimmed().split(' ').first().toLong() / 1024;
+        else if (line.startsWith("RssFile:"))
+            file = line.mid(8).trimmed().split(' ').first().toLong() / 1024;
+    }
+    return {anon, file};
+}
+
+// The machine's one-minute load: other work on the machine slows the copy and the scan.
+QByteArray loadAverage() {
+    QFile load(QStringLiteral("/proc/loadavg"));
+    return load.open(QIODevice::ReadOnly) ? load.readAll().split(' ').first() : QByteArray("-1");
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -47,7 +73,9 @@ int main(int argc, char **argv) {
     bench::useHome(home.path());
     QApplication app(argc, argv);
     const int count = argc > 1 ? std::atoi(argv[1]) : 100000;
-    QTemporaryDir dir;
+    QTemporaryDir temporary;
+    const QString kept = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    const QString dirPath = kept.isEmpty() ? temporary.path() : kept;
     FakePhotosApplication nobody;
     setPhotosApplication(&nobody);
     Workspace::setUrlOpener([](const QUrl &) { return true; });
@@ -60,8 +88,7 @@ int main(int argc, char **argv) {
             app.processEvents(QEventLoop::AllEvents, 5);
     };
     for (const char *name : {"Test-13.0.0", "Test-10.15.7", "Test-10.14.6"}) {
-        const QString library =
-            copyPackage(QLatin1String(name), dir.path() + QLatin1Char('/') + name);
+        const QString library = copyPackage(QLatin1String(name), dirPath + QLatin1Char('/') + name);
         choose(d, library);
         waitForLoad();
         const QMenu *albums =
@@ -71,14 +98,23 @@ int main(int argc, char **argv) {
                     qlonglong(albums ? albums->actions().size() : 0));
     }
 
-    const QString library = copyPackage(QStringLiteral("Test-13.0.0"), dir.path() + "/big");
-    commitDB(library + QStringLiteral("/database/Photos.sqlite"));
-    const QString photo = dir.path() + QStringLiteral("/photo.jpg");
-    QFile::copy(QStringLiteral(PK_BENCH_FIXTURES "/photos/St James Park.jpg"), photo);
-    const bench::GeneratedLibrary grown = bench::growLibrary(library, count, photo);
-    if (!grown.ok) {
-        std::fprintf(stderr, "generator: %s\n", qPrintable(grown.error));
-        return 1;
+    const QString grownMark = dirPath + QStringLiteral("/big/grown-%1").arg(count);
+    QString library = dirPath + QStringLiteral("/big/Test-13.0.0.photoslibrary");
+    if (kept.isEmpty() || !QFileInfo::exists(grownMark)) {
+        QFile::remove(grownMark);
+        QDir(dirPath + QStringLiteral("/big/referenced")).removeRecursively();
+        library = copyPackage(QStringLiteral("Test-13.0.0"), dirPath + "/big");
+        commitDB(library + QStringLiteral("/database/Photos.sqlite"));
+        const QString photo = dirPath + QStringLiteral("/photo.jpg");
+        QFile::remove(photo);
+        QFile::copy(QStringLiteral(PK_BENCH_FIXTURES "/photos/St James Park.jpg"), photo);
+        const bench::GeneratedLibrary grown = bench::growLibrary(library, count, photo);
+        if (!grown.ok) {
+            std::fprintf(stderr, "generator: %s\n", qPrintable(grown.error));
+            return 1;
+        }
+        QFile mark(grownMark);
+        mark.open(QIODevice::WriteOnly);
     }
 
     QElapsedTimer t;
@@ -86,11 +122,21 @@ int main(int argc, char **argv) {
     // Not waiting inside choose: the first hand-back is timed on the open's own road.
     choose(d, library, false);
     double firstItems = -1;
+    long peakAnon = 0, peakFile = 0;
+    QElapsedTimer sampled;
+    sampled.start();
     while (!d.library.scanComplete) {
         app.processEvents(QEventLoop::AllEvents, 1);
         if (firstItems < 0 && !d.library.photoLibBroserArray.isEmpty())
             firstItems = t.nsecsElapsed() / 1e9;
+        if (sampled.elapsed() >= 20) {
+            const auto [anon, file] = residentMb();
+            peakAnon = std::max(peakAnon, anon);
+            peakFile = std::max(peakFile, file);
+            sampled.restart();
+        }
     }
+    const auto [anonAfter, fileAfter] = residentMb();
     const double open = t.nsecsElapsed() / 1e9;
     const QList<IKImageItemPtr> &shown = d.library.photoLibBroserArray;
     const bool sorted = std::is_sorted(shown.begin(), shown.end(),
@@ -98,9 +144,10 @@ int main(int argc, char **argv) {
                                            return comparePhotoLibItemsByDate(*a, *b) < 0;
                                        });
     std::printf("lib_open_%s_s=%.3f first_items_s=%.3f items=%lld reloads=%d sorted=%d "
-                "peak_rss_mb=%ld\n",
+                "peak_rss_mb=%ld peak_anon_mb=%ld peak_file_mb=%ld anon_after_mb=%ld load1=%s\n",
                 bench::sizeKey(count).constData(), open, firstItems, qlonglong(shown.size()),
-                d.libraryReloadCount, sorted ? 1 : 0, peakRssMb());
+                d.libraryReloadCount, sorted ? 1 : 0, peakRssMb(), peakAnon, peakFile, anonAfter,
+                loadAverage().constData());
     setPhotosApplication(nullptr);
     return 0;
 }

@@ -61,8 +61,15 @@ void LibraryDatabasePart::savePanelDidEnd5(QWidget *sheet, int returnCode, void 
     const QList<qint64> pids = std::exchange(photosHolderPids, {});
     if (returnCode != 1)
         return;
-    // Only the processes the offer named, by their id.
+    // Only the processes the offer named, by their id, and only while that id is still the
+    // photo application holding the library: a program that took a freed id is not ours to end.
+    const QList<DatabaseHolder> held =
+        libraryWorkingCopy ? libraryWorkingCopy->holders() : QList<DatabaseHolder>();
     for (qint64 pid : pids) {
+        if (std::none_of(held.begin(), held.end(), [pid](const DatabaseHolder &h) {
+                return h.pid == pid && isPhotosApplication(h);
+            }))
+            continue;
         QString why;
         if (!photosApplication().endProcess(pid, &why))
             qCWarning(lcLibrary).noquote() << "endProcess==" << why;

@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QDebug>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QListView>
@@ -223,6 +224,11 @@ QString LibraryWindowsPart::FindandChangeFinderPhotowithPath(const QString &fold
     }
     const QString found = folder + QLatin1Char('/') + match.found;
     if (renameFile) {
+        // Only in the very folder the library names: a link on the way leads somewhere else.
+        if (QFileInfo(folder).canonicalFilePath() != QDir::cleanPath(folder)) {
+            *why = QStringLiteral("its folder %1 is reached through a link").arg(folder);
+            return {};
+        }
         // Back to the name the library knows; never over a file that has taken it.
         const QString libraryName = QFileInfo(node->fileFullPath).fileName();
         *newPath = folder + QLatin1Char('/') + libraryName;

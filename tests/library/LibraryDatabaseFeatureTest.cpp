@@ -81,6 +81,15 @@ TEST_F(LibraryDatabaseFeature, OnlyThePhotoApplicationIsOfferedToEnd) {
     press(sheet, QStringLiteral(" Cancel "));
     EXPECT_TRUE(photos.ended.isEmpty());
 
+    // The photo application quit while the offer was open and its id went to another program.
+    d->libraryDatabase.showQuitPhotosOffer();
+    sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    photos.heldBy = {DatabaseHolder{4243, QStringLiteral("python3"), QStringLiteral("open file")}};
+    press(sheet, QStringLiteral(" Ok "));
+    EXPECT_TRUE(photos.ended.isEmpty());
+
+    photos.heldBy = {DatabaseHolder{4243, QStringLiteral("Photos"), QStringLiteral("lock")}};
     d->libraryDatabase.showQuitPhotosOffer();
     sheet = openSheet();
     ASSERT_TRUE(sheet);

@@ -84,11 +84,14 @@ class LibraryDelete : public ::testing::Test {
             sqliteValue(database, sql);
         if (lib.isEmpty() || !d->mainWindow.LoadPhotosLibraryItemThreader(lib))
             return false;
+        waitForScan();
+        closeSheets();
+        return d->library.scanComplete && d->libraryDatabase.libraryWorkingCopy;
+    }
+    void waitForScan() {
         QDeadlineTimer deadline(120000);
         while (!d->library.scanComplete && !deadline.hasExpired())
             QTest::qWait(5);
-        closeSheets();
-        return d->library.scanComplete && d->libraryDatabase.libraryWorkingCopy;
     }
     IKImageItemPtr item(const QString &fileName) {
         for (const IKImageItemPtr &i : d->library.photoLibBroserArray)
@@ -216,9 +219,7 @@ TEST_F(LibraryDelete, ConfirmedDeletionRemovesRowsThenTrashesFilesAndCompanions)
         EXPECT_TRUE(trashInfoPathOf(QFileInfo(file).fileName()).isEmpty());
     }
     // Read once the reload has let go of the library: sqlite3 waits for no lock of ours.
-    QDeadlineTimer deadline(120000);
-    while (!d->library.scanComplete && !deadline.hasExpired())
-        QTest::qWait(5);
+    waitForScan();
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM ZGENERICASSET")), assets);
     EXPECT_EQ(count(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
     EXPECT_TRUE(item(QStringLiteral("wedding.jpg")) && item(QStringLiteral("Pumpkins3.jpg")));
@@ -311,9 +312,7 @@ TEST_F(LibraryDelete, WithoutAReadableDatabaseNothingIsDeletedAndTheSheetSaysWhy
         QFile::remove(lib + QStringLiteral("/database/") + QLatin1String(f));
     writeBytes(database, QByteArray("SQLite format 3").append(4096, '\x7f'));
     ASSERT_TRUE(d->mainWindow.LoadPhotosLibraryItemThreader(lib));
-    QDeadlineTimer deadline(120000);
-    while (!d->library.scanComplete && !deadline.hasExpired())
-        QTest::qWait(5);
+    waitForScan();
     closeSheets();
     // The folder walk still shows the originals.
     ASSERT_FALSE(d->library.photoLibBroserArray.isEmpty());
@@ -418,6 +417,44 @@ TEST_F(LibraryDelete, OlderLibraryLosesTheMasterAndItsVersions) {
               QStringLiteral("0"));
     EXPECT_EQ(count(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
     EXPECT_EQ(fake.trashed, (QStringList{pair->filePath, raw}));
+}
+
+// An older library's scan leaves out a photo whose original is missing: a restore after a
+// deletion still puts the restored photos' files back, a RAW+JPEG pair's RAW half too.
+TEST_F(LibraryDelete, ARestoreOfAnOlderLibraryPutsItsFilesBack) {
+    for (const char *name : {"Test-10.14.6", "Test-iPhoto-9.6.1"}) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(open(dir.filePath(name), name));
+        QList<IKImageItemPtr> photos{item(QStringLiteral("Pumkins1.jpg")),
+                                     item(QStringLiteral("IMG_1994.JPG"))};
+        ASSERT_FALSE(photos.contains(nullptr));
+        QStringList files{photos[0]->filePath, photos[1]->filePath};
+        if (QLatin1String(name) == QLatin1String("Test-10.14.6")) {
+            files << QFileInfo(files[1]).path() + QStringLiteral("/IMG_1994.cr2");
+            writeBytes(files.last(), "raw");
+        }
+        const QString masters = count(QStringLiteral("SELECT count(*) FROM RKMaster"));
+        select(photos);
+        d->libraryWindows.DeleteSelectedPhotosinPhotoLibraryAction();
+        ASSERT_TRUE(visibleSheet());
+        d->libraryWindows.savePanelDidEnd9(visibleSheet(), 1);
+        closeSheets();
+        for (const QString &file : files)
+            ASSERT_FALSE(QFile::exists(file)) << file.toStdString();
+        ASSERT_LT(count(QStringLiteral("SELECT count(*) FROM RKMaster")).toInt(), masters.toInt());
+
+        d->libraryDatabase.savePanelDidEnd6(nullptr, 1);
+        ASSERT_TRUE(visibleSheet());
+        EXPECT_EQ(visibleSheet()->informativeText(),
+                  QStringLiteral("All photolibrary data has been restored before the change."));
+        closeSheets();
+        for (const QString &file : files)
+            EXPECT_TRUE(QFile::exists(file)) << file.toStdString();
+        waitForScan();
+        EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM RKMaster")), masters);
+        EXPECT_EQ(count(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+        EXPECT_TRUE(item(QStringLiteral("Pumkins1.jpg")) && item(QStringLiteral("IMG_1994.JPG")));
+    }
 }
 
 // An iPhoto catalogue keeps each version's IPTC, Exif and other properties in Properties.apdb:

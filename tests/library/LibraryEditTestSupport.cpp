@@ -151,6 +151,15 @@ QString LibraryEditTest::libraryTitle(const PRPicFileInfo &r) const {
 }
 
 QString LibraryEditTest::libraryCaption(const PRPicFileInfo &r) const {
+    // iPhoto and Aperture keep their captions in Properties.apdb beside the catalogue.
+    if (!currentSchema() && QFileInfo(database()).suffix() == QLatin1String("apdb"))
+        return value(QString("SELECT group_concat(DISTINCT s.stringProperty) FROM RKIptcProperty "
+                             "i JOIN RKUniqueString s ON s.modelId = i.stringId WHERE "
+                             "i.propertyKey = 'Caption/Abstract' AND i.versionId IN (%1)")
+                         .arg(value(QString("SELECT group_concat(modelId) FROM RKVersion WHERE "
+                                            "masterId = %1")
+                                        .arg(r.photoID))),
+                     QFileInfo(database()).path() + QStringLiteral("/Properties.apdb"));
     return currentSchema()
                ? value(QString("SELECT ZLONGDESCRIPTION FROM ZASSETDESCRIPTION WHERE "
                                "ZASSETATTRIBUTES = %1")

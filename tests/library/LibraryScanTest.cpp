@@ -424,10 +424,20 @@ TEST(LibraryScan, LookupTablesReadOnceGiveTheSameRecords) {
             scanCurrentLibraryDatabase(library, copy.currentPhotolibDatabasePath(), false);
         const LibraryScanResult once =
             scanCurrentLibraryDatabase(library, copy.currentPhotolibDatabasePath(), true);
-        ASSERT_TRUE(each.ok && once.ok);
+        // Streamed, the first photos' files are asked for name by name, not listed.
+        const LibraryScanResult streamed = scanCurrentLibraryDatabase(
+            library, copy.currentPhotolibDatabasePath(), true, [](const PRPicFileInfoPtr &) {});
+        ASSERT_TRUE(each.ok && once.ok && streamed.ok);
         ASSERT_EQ(each.records.size(), once.records.size());
+        ASSERT_EQ(streamed.records.size(), once.records.size());
         for (int i = 0; i < each.records.size(); ++i) {
             const PRPicFileInfo &a = *each.records[i], &b = *once.records[i];
+            const PRPicFileInfo &c = *streamed.records[i];
+            EXPECT_EQ(c.bICloudDownloadPhoto, b.bICloudDownloadPhoto);
+            EXPECT_EQ(c.fileThumbPath, b.fileThumbPath);
+            EXPECT_EQ(c.fileLargeThumbPath, b.fileLargeThumbPath);
+            EXPECT_EQ(c.fileMaker, b.fileMaker);
+            EXPECT_EQ(c.fileKeywords, b.fileKeywords);
             EXPECT_EQ(a.fileKeywords, b.fileKeywords);
             EXPECT_EQ(a.fileAlbum, b.fileAlbum);
             EXPECT_EQ(a.fileDescription, b.fileDescription);

@@ -406,6 +406,11 @@ TEST(OlderLibraryWrites, FieldsLandOnTheMastersOwnVersionsAndReadBack) {
         sqliteValue(lib,
                     QStringLiteral("SELECT count(*) FROM RKKeywordForVersion WHERE versionId = 12"))
             .toInt();
+    // Only the park's version lies in places.
+    ASSERT_EQ(sqliteValue(lib, QStringLiteral("SELECT group_concat(DISTINCT versionId) FROM "
+                                              "RKPlaceForVersion")),
+              QStringLiteral("6"));
+    const QString places = sqliteValue(lib, QStringLiteral("SELECT count(*) FROM RKPlace"));
     const QString title = QStringLiteral("St. James's \"Park\"; --");
     const auto date = librarySecondsFromText(QStringLiteral("2020-07-04 12:00:00"));
     ASSERT_TRUE(date);
@@ -448,11 +453,15 @@ TEST(OlderLibraryWrites, FieldsLandOnTheMastersOwnVersionsAndReadBack) {
                                   "printf('%.3f', imageDate) FROM RKVersion WHERE masterId = 6")),
               (QList<QStringList>{
                   {"48.858370,2.294481", "48.858370,2.294481", QString::number(*date, 'f', 3)}}));
-    // The place named after the old position is gone, to be looked up again.
+    // The place named after the old position is gone, to be looked up again, and the places
+    // it lies in no longer list the photo.
     EXPECT_EQ(sqliteRows(lib, QStringLiteral("SELECT reverseLocationData IS NULL, "
                                              "reverseLocationDataIsValid FROM RKVersion WHERE "
                                              "masterId = 6")),
               (QList<QStringList>{{"1", "0"}}));
+    EXPECT_EQ(sqliteValue(lib, QStringLiteral("SELECT count(*) FROM RKPlaceForVersion")),
+              QStringLiteral("0"));
+    EXPECT_EQ(sqliteValue(lib, QStringLiteral("SELECT count(*) FROM RKPlace")), places);
     EXPECT_EQ(sqliteValue(lib, QStringLiteral("SELECT count(*) FROM RKVersion WHERE masterId = 1")),
               QStringLiteral("0"));
     EXPECT_EQ(sqliteValue(lib, QStringLiteral("SELECT count(*) FROM RKKeywordForVersion WHERE "

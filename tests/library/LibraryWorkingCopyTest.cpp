@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -538,6 +539,43 @@ TEST(LibraryWorkingCopy, FullDiskLeavesTheLibraryAsItWas) {
     EXPECT_TRUE(left.isEmpty()) << left.join(' ').toStdString();
     // With room again, the same copy back goes through.
     EXPECT_TRUE(o->copy->copyBack().ok);
+}
+
+// A database past half a gigabyte is copied in spans at once: sparse, so that the test writes
+// little; marks at the spans' edges and at its end find a span copied wrong or not at all.
+TEST(LibraryWorkingCopy, ALargeDatabaseIsCopiedWholeInSpans) {
+    QTemporaryDir dir;
+    if (QStorageInfo(dir.path()).bytesAvailable() < (qint64(2) << 30))
+        GTEST_SKIP() << "less than 2 GB free for the copy";
+    const QString source = dir.filePath(QStringLiteral("large.sqlite"));
+    const qint64 size = (qint64(600) << 20) + 123;
+    {
+        QFile f(source);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(size));
+        for (const qint64 at : {qint64(0), size / 4 - 1, size / 4, size / 2 + 4095, size - 8}) {
+            f.seek(at);
+            f.write(QByteArray::number(at).rightJustified(8, 'x', true));
+        }
+    }
+    const QString target = dir.filePath(QStringLiteral("copy.sqlite"));
+    QString why;
+    ASSERT_TRUE(copyFileQuickly(source, target, &why)) << why.toStdString();
+    EXPECT_EQ(QFileInfo(target).size(), size);
+    EXPECT_EQ(QProcess::execute(QStringLiteral("cmp"), {QStringLiteral("-s"), source, target}), 0);
+
+    // A copy that cannot be written whole says so and leaves nothing behind.
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit small = saved;
+    small.rlim_cur = 1 << 20;
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool copied = copyFileQuickly(source, target, &why);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(copied);
+    EXPECT_FALSE(QFileInfo::exists(target));
 }
 
 TEST(LibraryWorkingCopy, ABusyFoldOpensReadOnly) {

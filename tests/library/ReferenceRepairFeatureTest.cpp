@@ -101,6 +101,19 @@ class ReferenceRepair : public ::testing::Test {
                                         .arg(pumpkins->photoLibFileNode->photoAssetID))
             .value(0);
     }
+    // The library loaded again after a change of its database: the photo of `asset`.
+    IKImageItemPtr reloaded(int asset) {
+        if (!d->mainWindow.LoadPhotosLibraryItemThreader(lib))
+            return nullptr;
+        QDeadlineTimer deadline(120000);
+        while (!d->library.scanComplete && !deadline.hasExpired())
+            QTest::qWait(5);
+        closeSheets();
+        for (const IKImageItemPtr &i : d->library.photoLibBroserArray)
+            if (i->photoLibFileNode && i->photoLibFileNode->photoAssetID == asset)
+                return i;
+        return nullptr;
+    }
     FakePhotosApplication photos;
     QTemporaryDir dir, roots;
     QString lib, database;
@@ -225,6 +238,34 @@ TEST_F(ReferenceRepair, AHeldLibraryIsOfferedTheQuitAndNoPanelOpens) {
     EXPECT_TRUE(pumpkins->photoLibFileNode->bLostReferencePhoto);
 }
 
+TEST_F(ReferenceRepair, NothingIsRenamedInAFolderReachedThroughALink) {
+    // The folder the library names is a link to another place, where a file of the record's
+    // size waits: the rename stays out of it.
+    const QString elsewhere = roots.path() + QStringLiteral("/elsewhere");
+    const QString linked = roots.path() + QStringLiteral("/linked");
+    writeSized(elsewhere + QStringLiteral("/Kürbis.jpg"), kPumpkinsSize);
+    ASSERT_TRUE(QFile::link(elsewhere, linked));
+    const int asset = pumpkins->photoLibFileNode->photoAssetID;
+    sqliteValue(database, QStringLiteral("UPDATE ZGENERICASSET SET ZDIRECTORY = '%1' WHERE Z_PK "
+                                         "= %2")
+                              .arg(linked)
+                              .arg(asset));
+    const IKImageItemPtr hostile = reloaded(asset);
+    ASSERT_TRUE(hostile);
+    const QStringList before = treeListing(roots.path());
+    d->libraryWindows.copyPhotoLibFileNameBtn->setChecked(true); // rename files on disk
+    select({hostile});
+    d->libraryWindows.StartCopyFileNameReferenceFileAction();
+    ASSERT_TRUE(visibleSheet());
+    EXPECT_EQ(visibleSheet()->text(), QStringLiteral("No selected referenced photo was relinked."));
+    EXPECT_TRUE(visibleSheet()->informativeText().contains(QStringLiteral("through a link")))
+        << visibleSheet()->informativeText().toStdString();
+    closeSheets();
+    EXPECT_EQ(treeListing(roots.path()), before);
+    EXPECT_EQ(sqliteValue(database, QStringLiteral("PRAGMA integrity_check")),
+              QStringLiteral("ok"));
+}
+
 class OlderReferenceRepair : public ReferenceRepair {
   protected:
     const char *libraryName() const override { return "Test-10.14.6"; }
@@ -268,15 +309,7 @@ TEST_F(ReferenceRepair, ALostReferenceWhoseNameClimbsOutOfItsFolderIsNeverRepair
                                          "ZORIGINALFILENAME = '../../victim.jpg' WHERE ZASSET = %2")
                               .arg(folder)
                               .arg(asset));
-    ASSERT_TRUE(d->mainWindow.LoadPhotosLibraryItemThreader(lib));
-    QDeadlineTimer deadline(120000);
-    while (!d->library.scanComplete && !deadline.hasExpired())
-        QTest::qWait(5);
-    closeSheets();
-    IKImageItemPtr hostile;
-    for (const IKImageItemPtr &i : d->library.photoLibBroserArray)
-        if (i->photoLibFileNode && i->photoLibFileNode->photoAssetID == asset)
-            hostile = i;
+    const IKImageItemPtr hostile = reloaded(asset);
     ASSERT_TRUE(hostile);
     // A file of the record's size where the name leads, and one under the chosen root.
     writeSized(roots.path() + QStringLiteral("/bait.jpg"), kPumpkinsSize);

@@ -65,8 +65,11 @@ class EditSheet : public ::testing::Test {
         Workspace::setRevealer({});
         Workspace::setUrlOpener({});
     }
-    QString add(const QString &fixture) {
+    // `planted`: exiftool assignments made in the copy before it is listed.
+    QString add(const QString &fixture, const QStringList &planted = {}) {
         const QString path = copyFixture(fixture, dir.path());
+        if (!planted.isEmpty())
+            EXPECT_TRUE(exiftoolWrite(path, planted));
         d->mainWindow.appendLocalItem(makeLocalItem(path));
         d->mainWindow.LoadImportedPhotsonMainThread();
         return path;
@@ -537,4 +540,39 @@ TEST_F(EditSheet, AHeicsXmpCopiesTakeTheFields) {
     changed.sort();
     EXPECT_EQ(changedTags(before, after), changed);
     EXPECT_EQ(decodedPixels(readAll(written)), decodedPixels(readAll(path)));
+}
+
+// A new position reaches the XMP copies of it a JPEG or HEIC has, or a viewer that prefers XMP
+// shows the old place; the altitude, not edited, stays in both.
+TEST_F(EditSheet, APositionReachesItsXmpCopies) {
+    QStringList paths;
+    for (const char *name : {"St James Park.jpg", "IMG_3092.heic"})
+        paths << add(name, {"-GPSLatitude=51.5", "-GPSLatitudeRef=N", "-GPSLongitude=0.13",
+                            "-GPSLongitudeRef=W", "-GPSAltitude=2.6", "-GPSAltitudeRef=0",
+                            "-XMP-exif:GPSLatitude=51.5", "-XMP-exif:GPSLongitude=-0.13",
+                            "-XMP-exif:GPSAltitude=2.6", "-XMP-exif:GPSAltitudeRef=0"});
+    d->mainWindow.localImageBrowserView->selectAll();
+    d->editSheet.StartEditViewAction();
+    type(d->editSheet.gpsLatilab, "-33.85");
+    type(d->editSheet.gpsLongtlab, "151.21");
+    d->editSheet.ClickApplyChangeAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    for (const QString &path : paths) {
+        SCOPED_TRACE(path.toStdString());
+        const QJsonObject after = exiftoolAll(out(QFileInfo(path).fileName()), true);
+        EXPECT_NEAR(after["GPS:GPSLatitude"].toDouble(), 33.85, 1e-4);
+        EXPECT_EQ(after["GPS:GPSLatitudeRef"].toString(), "S");
+        EXPECT_NEAR(after["XMP-exif:GPSLatitude"].toDouble(), -33.85, 1e-4);
+        EXPECT_NEAR(after["XMP-exif:GPSLongitude"].toDouble(), 151.21, 1e-4);
+        for (const char *tag : {"GPS:GPSAltitude", "XMP-exif:GPSAltitude"})
+            EXPECT_NEAR(after[tag].toDouble(), 2.6, 1e-3) << tag;
+        EXPECT_EQ(after["XMP-exif:GPSAltitudeRef"].toInt(), 0);
+        QStringList changed = {"GPS:GPSLatitude",      "GPS:GPSLatitudeRef",
+                               "GPS:GPSLongitude",     "GPS:GPSLongitudeRef",
+                               "XMP-exif:GPSLatitude", "XMP-exif:GPSLongitude"};
+        // the writer's name in the XMP; in a HEIC, exiftool's, already there since the planting
+        changed << (path.endsWith(".heic") ? "QuickTime:MediaDataSize" : "XMP-x:XMPToolkit");
+        changed.sort();
+        EXPECT_EQ(changedTags(exiftoolAll(path, true), after), changed);
+    }
 }

@@ -6,6 +6,7 @@
 #include "metadata/core/WriteRecipe.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
+#include "support/DatedPhotos.h"
 #include "support/ImageTestHelpers.h"
 #include "support/JobWait.h"
 #include "support/TestSupport.h"
@@ -37,8 +38,12 @@ QStringList groupKeys(const QJsonObject &json, const QString &group) {
 
 class Removal : public ::testing::Test {
   protected:
-    QString removeFrom(const QString &fixture, MetadataRemoval removal) {
+    // `planted`: exiftool assignments made in the copy before the removal.
+    QString removeFrom(const QString &fixture, MetadataRemoval removal,
+                       const QStringList &planted = {}) {
         const QString photo = copyFixture(fixture, dir.path());
+        if (!planted.isEmpty())
+            EXPECT_TRUE(exiftoolWrite(photo, planted));
         WriteRecipeOptions o;
         o.change = [removal](QVariantMap &w, const IKImageItem &) {
             applyLocalRemoval(w, removal);
@@ -118,6 +123,21 @@ TEST_F(Removal, GpsAloneLeavesExif) {
     EXPECT_TRUE(groupKeys(json, "EXIF").filter("GPS").isEmpty());
     EXPECT_EQ(json.value("EXIF:DateTimeOriginal").toString(), "2018:10:13 09:18:12");
     EXPECT_EQ(json.value("IPTC:ObjectName").toString(), "St. James's Park");
+}
+
+// A viewer that prefers XMP found the position in its exif:GPS copies after the removal.
+TEST_F(Removal, GpsLeavesNoXmpCopyOfThePosition) {
+    for (const char *fixture : {"St James Park.jpg", "IMG_3092.heic"}) {
+        SCOPED_TRACE(fixture);
+        const QString out = removeFrom(
+            fixture, MetadataRemoval::Gps,
+            {"-GPSLatitude=51.5", "-GPSLatitudeRef=N", "-GPSLongitude=0.13", "-GPSLongitudeRef=W",
+             "-XMP-exif:GPSLatitude=51.5", "-XMP-exif:GPSLongitude=-0.13",
+             "-XMP-exif:GPSAltitude=3", "-XMP-exif:GPSMapDatum=WGS-84", "-XMP-dc:Title=Park"});
+        const QJsonObject json = exiftoolJson(out, {"-G1", "-a"});
+        EXPECT_TRUE(json.keys().filter("GPS").isEmpty()) << json.keys().join(' ').toStdString();
+        EXPECT_EQ(json.value("XMP-dc:Title").toString(), "Park");
+    }
 }
 
 TEST_F(Removal, IptcLeavesNoCopyForAReaderToFind) {

@@ -3,13 +3,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -29,6 +32,32 @@ bool writeAll(int fd, const char *data, size_t size) {
         size -= size_t(n);
     }
     return true;
+}
+
+// Copies the first `size` bytes of `in` into `out` (already that long) through the kernel in a
+// few spans at once: one stream copies a large library's database at about half the speed.
+// False when a span could not be copied whole; the caller then copies it all again.
+bool copySpansInKernel(int in, int out, off_t size, int spans) {
+    const off_t step = (size / spans + 4095) / 4096 * 4096;
+    std::vector<char> done(size_t(spans), 0);
+    const auto copySpan = [&](int i) {
+        off_t from = off_t(i) * step, to = std::min(size, from + step), at = from;
+        while (at < to) {
+            const ssize_t n = ::copy_file_range(in, &from, out, &at, size_t(to - at), 0);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return; // an error, or the file ended before its length
+        }
+        done[size_t(i)] = 1;
+    };
+    std::vector<std::thread> helpers;
+    for (int i = 1; i < spans; ++i)
+        helpers.emplace_back(copySpan, i);
+    copySpan(0);
+    for (std::thread &t : helpers)
+        t.join();
+    return std::all_of(done.begin(), done.end(), [](char d) { return d != 0; });
 }
 
 } // namespace
@@ -199,9 +228,22 @@ bool copyFileQuickly(const QString &source, const QString &target, QString *why)
     }
     bool ok = true;
     bool kernel = true;
+    struct stat st {};
+    static constexpr off_t kSpan = off_t(256) << 20;
+    if (::fstat(in, &st) == 0 && st.st_size >= 2 * kSpan && ::ftruncate(out, st.st_size) == 0) {
+        // Whatever was not copied in spans is copied again below, from the start; bytes the
+        // source gained meanwhile follow the spans.
+        const bool spans =
+            copySpansInKernel(in, out, st.st_size, int(std::min<off_t>(4, st.st_size / kSpan)));
+        const off_t at = spans ? st.st_size : 0;
+        if (!spans && ::ftruncate(out, 0) != 0)
+            ok = false;
+        if (::lseek(in, at, SEEK_SET) != at || ::lseek(out, at, SEEK_SET) != at)
+            ok = false;
+    }
     static constexpr size_t chunk = 1 << 20;
     std::unique_ptr<char[]> buffer;
-    for (;;) {
+    while (ok) {
         ssize_t n = -1;
         if (kernel) {
             n = ::copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0);

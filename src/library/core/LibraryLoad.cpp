@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <algorithm>
+#include <malloc.h>
 
 namespace {
 
@@ -30,9 +31,14 @@ class Batcher {
     LibraryLoadBatch &batch() { return batch_; }
     void counted(int n) {
         pending_ += n;
-        // The first photos go at once: they are what the user waits for.
-        const int most = handedBack_ ? settings_.batchRecords
-                                     : std::min(settings_.batchRecords, kFirstBatchRecords);
+        counted_ += n;
+        // The first photos go at once: they are what the user waits for. Their batches end at
+        // the scan's lookup tables at the latest, which take seconds in a large library, even
+        // when an earlier batch went by the clock.
+        const int most =
+            counted_ <= kFirstBatchRecords
+                ? std::min(settings_.batchRecords, kFirstBatchRecords - (counted_ - pending_))
+                : settings_.batchRecords;
         if (pending_ >= most || clock_.elapsed() >= settings_.batchIntervalMs)
             flush();
     }
@@ -43,7 +49,6 @@ class Batcher {
             items_ = 0;
         items_ += int(batch_.lists.photoLibBroserArray.size());
         out_(std::exchange(batch_, {}));
-        handedBack_ = true;
         pending_ = 0;
         clock_.restart();
     }
@@ -56,8 +61,7 @@ class Batcher {
     const std::function<void(LibraryLoadBatch &&)> &out_;
     LibraryLoadBatch batch_;
     QElapsedTimer clock_;
-    int pending_ = 0, items_ = 0;
-    bool handedBack_ = false;
+    int pending_ = 0, items_ = 0, counted_ = 0;
     // The photos the scan gives before it reads its lookup tables.
     static constexpr int kFirstBatchRecords = kPhotosBeforeLookupTables;
 };
@@ -161,6 +165,9 @@ LibraryLoadOutcome runLibraryLoad(const LibraryLoadSettings &settings,
             out.batch().records.append(record);
             out.counted(1);
         });
+    // The scan's lookup tables and folder listings are gone: their pages go back to the
+    // system rather than staying with the process (hundreds of MB for a large library).
+    malloc_trim(0);
     outcome.bScanNewPhotosLib = scan.bScanNewPhotosLib;
     QString reason = scan.ok ? QString() : scan.message;
     if (!scan.ok && streamed > 0) {

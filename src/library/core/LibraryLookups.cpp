@@ -80,7 +80,9 @@ bool CurrentLibraryLookups::preload() {
     descriptions_.clear();
     keywords_.clear();
     cameras_.clear();
+    cameraOf_.clear();
     // Same tables, joins and orders as the single lookups, grouped by their key.
+    SharedTexts shared;
     if (schema_.hasAlbumJoin()) {
         SqliteStatement *s = db_.prepare(
             QStringLiteral(
@@ -98,7 +100,7 @@ bool CurrentLibraryLookups::preload() {
             if (!trashed || !*trashed || atoi(trashed) != 0)
                 continue;
             QString title = columnText(*s, 1);
-            albums_[key].append(title.isNull() ? QStringLiteral("") : title);
+            albums_[key].append(title.isNull() ? QStringLiteral("") : shared(title));
         }
         if (s->failed())
             return false;
@@ -107,18 +109,27 @@ bool CurrentLibraryLookups::preload() {
     if (SqliteStatement *s = db_.prepare(QStringLiteral(
             "SELECT ZASSET, ZCAMERAMAKE, ZCAMERAMODEL, ZLENSMODEL FROM ZEXTENDEDATTRIBUTES "
             "ORDER BY ZASSET, Z_PK"))) {
+        QHash<Camera, int> numbers;
         while (s->step()) {
             if (s->isNull(0))
                 continue;
-            Camera &c = cameras_[s->int64(0)];
-            const QString make = columnText(*s, 1), model = columnText(*s, 2),
-                          lens = columnText(*s, 3);
+            const int64_t asset = s->int64(0);
+            const auto known = cameraOf_.constFind(asset);
+            Camera c = known == cameraOf_.cend() ? Camera{} : cameras_.at(*known);
+            const QString make = shared(columnText(*s, 1)), model = shared(columnText(*s, 2)),
+                          lens = shared(columnText(*s, 3));
             if (!make.isEmpty())
                 c.make = make;
             if (!model.isEmpty())
                 c.model = model;
             if (!lens.isEmpty())
                 c.lens = lens;
+            auto number = numbers.constFind(c);
+            if (number == numbers.cend()) {
+                number = numbers.insert(c, int(cameras_.size()));
+                cameras_.append(c);
+            }
+            cameraOf_.insert(asset, *number);
         }
         if (s->failed())
             return false;
@@ -155,6 +166,9 @@ bool CurrentLibraryLookups::preload() {
             QString &text = keywords_[s->int64(0)];
             text = text.isEmpty() ? title : text + QLatin1Char(',') + title;
         }
+        // A photo's list is whole only after its last row.
+        for (QString &text : keywords_)
+            text = shared(text);
         if (s->failed())
             return false;
         s->reset();
@@ -190,14 +204,15 @@ QStringList CurrentLibraryLookups::getCurrentAlbumTitlesWithZPK(int64_t assetKey
 void CurrentLibraryLookups::getPhotoLibCameraInfowithAsset(int64_t assetKey,
                                                            PRPicFileInfo &record) {
     if (preloaded_) {
-        const auto it = cameras_.constFind(assetKey);
-        if (it != cameras_.constEnd()) {
-            if (!it->make.isEmpty())
-                record.fileMaker = it->make;
-            if (!it->model.isEmpty())
-                record.fileModel = it->model;
-            if (!it->lens.isEmpty())
-                record.fileLensModel = it->lens;
+        const auto number = cameraOf_.constFind(assetKey);
+        if (number != cameraOf_.constEnd()) {
+            const Camera &c = cameras_.at(*number);
+            if (!c.make.isEmpty())
+                record.fileMaker = c.make;
+            if (!c.model.isEmpty())
+                record.fileModel = c.model;
+            if (!c.lens.isEmpty())
+                record.fileLensModel = c.lens;
         }
         return;
     }

@@ -3,6 +3,7 @@
 #include "library/core/LibrarySchema.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -23,6 +24,25 @@ QString GetNSStringDate(const LibraryDateTime &date);
 QString libraryDateText(int64_t seconds);
 // Seconds between the Unix epoch and the library's reference date.
 inline constexpr int64_t kLibraryReferenceDate = 978307200;
+
+// One copy of each text that many photos of a scan repeat (camera names, picture sizes,
+// keyword lists): the records share it instead of holding a copy each, which was a tenth of a
+// large library's memory. Empty and null texts come back as they went in.
+class SharedTexts {
+  public:
+    QString operator()(const QString &text) {
+        if (text.isEmpty())
+            return text;
+        const auto it = texts_.constFind(text);
+        if (it != texts_.cend())
+            return *it;
+        texts_.insert(text);
+        return text;
+    }
+
+  private:
+    QSet<QString> texts_;
+};
 
 // The per-photo lookups of the current schema, on a connection the caller opened. Each
 // statement is prepared once for the connection; a null result means "nothing found".
@@ -45,14 +65,23 @@ class CurrentLibraryLookups {
   private:
     struct Camera {
         QString make, model, lens;
+        bool operator==(const Camera &o) const {
+            return make == o.make && model == o.model && lens == o.lens;
+        }
     };
+    friend size_t qHash(const Camera &c, size_t seed) {
+        return qHashMulti(seed, c.make, c.model, c.lens);
+    }
     SqliteDatabase &db_;
     const LibrarySchema &schema_;
     QString albumSql_, cameraSql_, descriptionSql_, keywordSql_;
     bool preloaded_ = false;
     QHash<int64_t, QStringList> albums_;
     QHash<int64_t, QString> descriptions_, keywords_;
-    QHash<int64_t, Camera> cameras_;
+    // Each asset's camera as a number into the few distinct ones: a million assets' own
+    // three texts each made this the largest lookup table.
+    QList<Camera> cameras_;
+    QHash<int64_t, int> cameraOf_;
 };
 
 // The per-photo lookups of the older schema, keyed by RKVersion.modelId (albums and

@@ -17,9 +17,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <sys/stat.h>
 
 bool FolderListing::exists(const QString &folder, const QString &name) {
     auto it = folders_.find(folder);
+    if (it == folders_.end() && !listing_) {
+        // An entry of any kind, as the listing has it: a plain name, not followed.
+        struct stat st {};
+        return isPlainFileName(name) &&
+               ::lstat(QFile::encodeName(folder + QLatin1Char('/') + name).constData(), &st) == 0;
+    }
     if (it == folders_.end()) {
         // Every entry but "." and "..", unsorted and unstatted: QDir sorts and types each one,
         // which was most of a large library's scan.
@@ -158,8 +165,9 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
     SqliteDatabase db;
     if (!db.open(databasePath, SqliteDatabase::Mode::ReadWrite, &result.message))
         return result;
-    // One pass over a file we own: mapped pages spare a copy per page read.
-    db.exec(QStringLiteral("PRAGMA mmap_size = 1073741824"));
+    // Read, not mapped: every mapped page stays in the process's resident memory, a gigabyte
+    // for a million-photo library, while reads go through SQLite's small page cache.
+    db.exec(QStringLiteral("PRAGMA mmap_size = 0"));
     const LibrarySchema schema = LibrarySchema::read(db);
     if (schema.kind != LibrarySchema::Kind::Current) {
         result.message =
@@ -188,20 +196,23 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
     // A streamed scan asks for its first photos' lookups one by one, so that they are shown
     // before the tables are read at once; on failure the lookups ask per photo.
     bool preloadDue = preloadLookups;
-    int rows = 0;
+    int streamed = 0;
     FolderListing files;
     ScanCache cache(libraryPath, files);
+    SharedTexts texts;
+    files.setListing(!preloadDue || !onRecord);
     const LibraryRow row(*stmt);
     while (stmt->step()) {
-        if (preloadDue && (!onRecord || rows++ >= kPhotosBeforeLookupTables)) {
+        if (preloadDue && (!onRecord || streamed >= kPhotosBeforeLookupTables)) {
             preloadDue = false;
+            files.setListing(true);
             lookups.preload();
         }
         auto record = std::make_shared<PRPicFileInfo>();
         PRPicFileInfo &r = *record;
         QString height = row.present(0) ? QString::number(row.i32(0)) : QStringLiteral("");
         if (row.present(1))
-            r.filePixel = QString::number(row.i32(1)) + QStringLiteral(" X ") + height;
+            r.filePixel = texts(QString::number(row.i32(1)) + QStringLiteral(" X ") + height);
         if (row.present(3)) {
             const int64_t seconds = row.i64(3);
             r.shootDateNumber = uint64_t(seconds);
@@ -215,12 +226,12 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
             r.filePhotoLibName = row.text(6);
         if (row.present(7)) {
             r.originalfilesize = uint64_t(row.i64(7));
-            r.fileSize = sizeToUnitString(r.originalfilesize);
+            r.fileSize = texts(sizeToUnitString(r.originalfilesize));
         }
         if (row.present(8))
             height = QString::number(row.i32(8));
         if (row.present(9))
-            r.filePixel = QString::number(row.i32(9)) + QStringLiteral(" X ") + height;
+            r.filePixel = texts(QString::number(row.i32(9)) + QStringLiteral(" X ") + height);
         if (row.present(10)) {
             r.fileName = row.text(10);
             r.fileTypeStr = cache.fileType(r.fileName);
@@ -281,8 +292,10 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
             r.bICloudDownloadPhoto = false;
         if (!local || !r.bTrashPhoto) {
             result.records << record;
-            if (onRecord)
+            if (onRecord) {
                 onRecord(record);
+                ++streamed;
+            }
         }
     }
     if (stmt->failed()) {

@@ -29,17 +29,19 @@ LibraryScanResult ScanPhotoLibMetadata(const QString &libraryPath, LibraryWorkin
                                        const LibraryRecordSink &onRecord = {});
 // The scans alone, on a database file that is already ours.
 // `preloadLookups` reads the lookup tables once instead of asking per photo; with
-// `onRecord`, only after the first kPhotosBeforeLookupTables rows.
+// `onRecord`, only after it has been given the first kPhotosBeforeLookupTables records.
 inline constexpr int kPhotosBeforeLookupTables = 200;
 LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
                                              const QString &databasePath,
                                              bool preloadLookups = true,
                                              const LibraryRecordSink &onRecord = {});
 // `propertiesPath`: the working copy of an iPhoto or Aperture catalogue's Properties.apdb,
-// where its captions are.
+// where its captions are. `withMissingFiles` also keeps the photos whose managed original is
+// not on disk, which the browser leaves out (a restore looks for their files in the Trash).
 LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QString &databasePath,
                                           const LibraryRecordSink &onRecord = {},
-                                          const QString &propertiesPath = {});
+                                          const QString &propertiesPath = {},
+                                          bool withMissingFiles = false);
 
 // Whether files exist, answered by listing each folder once (a library has hundreds of
 // thousands of originals in a few hundred folders).
@@ -47,9 +49,13 @@ class FolderListing {
   public:
     bool exists(const QString &folder, const QString &name);
     bool exists(const QString &path);
+    // While off, a folder not yet listed is asked about the one name (a library's first
+    // photos would otherwise wait for the listing of its hundreds of thousands of files).
+    void setListing(bool on) { listing_ = on; }
 
   private:
     QHash<QString, QSet<QString>> folders_;
+    bool listing_ = true;
 };
 
 // A relative folder with a slash: a shared album's, under "scopes/cloudsharing/data" in the

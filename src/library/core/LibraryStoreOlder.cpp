@@ -200,13 +200,23 @@ LibraryWriteResult LibraryStore::setOlderPosition(int masterKey, std::optional<L
     if (tableHasColumn(db_, QStringLiteral("RKVersion"), QStringLiteral("latitude")) &&
         tableHasColumn(db_, QStringLiteral("RKVersion"), QStringLiteral("longitude")))
         sets << QStringLiteral("latitude = ?1") << QStringLiteral("longitude = ?2");
-    // The place named after the old position, to be looked up again.
+    // The place named after the old position, to be looked up again, and a place the user
+    // chose for it.
     if (hasColumn(QStringLiteral("RKVersion"), QStringLiteral("reverseLocationData")) &&
         hasColumn(QStringLiteral("RKVersion"), QStringLiteral("reverseLocationDataIsValid")))
         sets << QStringLiteral("reverseLocationData = NULL, reverseLocationDataIsValid = 0");
+    if (hasColumn(QStringLiteral("RKVersion"), QStringLiteral("overridePlaceId")))
+        sets << QStringLiteral("overridePlaceId = NULL");
     LibraryWriteResult r = change(
         QStringLiteral("UPDATE RKVersion SET %1 WHERE %2").arg(sets.join(", "), versionsOf(3)),
         {lat, lon, masterKey}, noMaster(masterKey));
+    // The places the old position lies in (country, city, park) no longer hold the photo.
+    if (r.ok && hasColumn(QStringLiteral("RKPlaceForVersion"), QStringLiteral("versionId")) &&
+        !run(QStringLiteral("DELETE FROM RKPlaceForVersion WHERE versionId IN (SELECT modelId "
+                            "FROM RKVersion WHERE %1)")
+                 .arg(versionsOf(1)),
+             {masterKey}))
+        return LibraryWriteResult::failed(error_);
     if (r.ok && p)
         r.stored = QString::asprintf("%f, %f", p->latitude, p->longitude);
     return r;

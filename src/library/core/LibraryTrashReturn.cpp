@@ -71,13 +71,17 @@ TrashReturnReport returnTrashedLibraryFiles(const QString &originalDatabase,
 QSet<QString> filesNamedByLibrary(const QString &libraryPath, const QString &databasePath,
                                   bool currentSchema) {
     QSet<QString> named;
-    const LibraryScanResult scan = currentSchema
-                                       ? scanCurrentLibraryDatabase(libraryPath, databasePath)
-                                       : ScanOldPhotoLibMetadata(libraryPath, databasePath);
+    // An older library's photo whose file is in the Trash is no photo to its browser's scan.
+    const LibraryScanResult scan =
+        currentSchema ? scanCurrentLibraryDatabase(libraryPath, databasePath)
+                      : ScanOldPhotoLibMetadata(libraryPath, databasePath, {}, {}, true);
     for (const PRPicFileInfoPtr &record : scan.records) {
         if (!record || record->fileFullPath.isEmpty())
             continue;
         named << record->fileFullPath << livePhotoCompanionPath(record->fileFullPath);
+        // The RAW half of a pair, which a deletion of the photo trashes with it.
+        if (!record->pairedFilePath.isEmpty())
+            named << record->pairedFilePath;
     }
     return named;
 }

@@ -38,7 +38,7 @@ MasterFile masterFile(const QString &libraryPath, const QString &imagePath) {
 
 LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QString &databasePath,
                                           const LibraryRecordSink &onRecord,
-                                          const QString &propertiesPath) {
+                                          const QString &propertiesPath, bool withMissingFiles) {
     LibraryScanResult result;
     result.bScanNewPhotosLib = false;
     SqliteDatabase db;
@@ -172,7 +172,8 @@ LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QStr
         r.bTrashPhoto = row.present(17) && row.i32(17) == 1;
         r.fileThumbPath = r.fileLargeThumbPath = r.fileFullPath;
 
-        const bool present = r.bReferencePhoto || isFileOutsideLibrary(r.fileFullPath);
+        const bool present =
+            r.bReferencePhoto || withMissingFiles || isFileOutsideLibrary(r.fileFullPath);
         const bool partOfAnother = !row.present(16) && row.i32(22) == 1;
         if (seenForMaster <= 1 && present && !r.bTrashPhoto && !partOfAnother) {
             result.records << record;

@@ -191,6 +191,7 @@ bool ImageDestination::finalize() {
         QString error;
         const ExifDates datesBefore = exifDates(image->exifData());
         const ExifTexts textsBefore = exifTexts(image->exifData());
+        const QVariantMap positionBefore = gpsSection(image->exifData());
         if (!applyProperties(*image, d->destinationProperties, &error) ||
             !applyProperties(*image, frame.properties, &error)) {
             d->error = error;
@@ -198,6 +199,7 @@ bool ImageDestination::finalize() {
         }
         mirrorExifDatesToXmp(datesBefore, image->exifData(), image->xmpData());
         mirrorExifTextsToXmp(textsBefore, image->exifData(), image->xmpData());
+        mirrorPositionToXmp(positionBefore, image->exifData(), image->xmpData());
         // A PNG's Exif goes into its own chunk below, where readers look for it.
         const bool png = d->type == QLatin1String("public.png");
         Exiv2::Blob pngExif;

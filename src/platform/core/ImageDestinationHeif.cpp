@@ -300,6 +300,10 @@ QStringList heifTagArguments(const QVariantMap &original, const std::vector<QVar
     if (xmp) {
         addExifDateCopies(*xmp, before, after, &args);
         addExifTextCopies(*xmp, before, after, &args);
+        const QString gps = QStringLiteral("{GPS}");
+        for (const XmpPositionChange &c : xmpPositionChanges(before[gps], after[gps], *xmp))
+            args << QLatin1Char('-') + exiftoolXmpTag(c.xmpKey.c_str()) + QStringLiteral("#=") +
+                        c.number;
     }
     return args;
 }

@@ -1,12 +1,16 @@
 #include "platform/core/ImagePropertyTables.h"
 
+#include "base/Coordinates.h"
+
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringList>
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 #include <map>
+#include <tuple>
 
 namespace {
 
@@ -366,6 +370,75 @@ void mirrorExifTextsToXmp(const ExifTexts &before, const Exiv2::ExifData &exif,
         eraseXmp(xmp, c.xmpKey);
         if (!c.text.empty())
             writeXmp(xmp, c.xmpKey, QString::fromStdString(c.text), false);
+    }
+}
+
+std::vector<XmpPositionChange> xmpPositionChanges(const QVariantMap &before, const QVariantMap &now,
+                                                  const Exiv2::XmpData &xmp) {
+    const auto position = [](const QVariantMap &gps) {
+        const SignedGpsCoordinates c = signedCoordinates(gps);
+        return std::tuple{c.latitude, c.longitude,
+                          signedAltitude(gps.value(QStringLiteral("Altitude")),
+                                         gps.value(QStringLiteral("AltitudeRef")))};
+    };
+    const auto [latitude, longitude, altitude] = position(now);
+    std::vector<XmpPositionChange> changes;
+    if (position(before) == position(now))
+        return changes;
+    const auto has = [&](const char *key) { return xmp.findKey(Exiv2::XmpKey(key)) != xmp.end(); };
+    if (!latitude || !longitude) {
+        for (const Exiv2::Xmpdatum &d : xmp)
+            if (d.key().rfind("Xmp.exif.GPS", 0) == 0 &&
+                std::none_of(changes.cbegin(), changes.cend(),
+                             [&](const XmpPositionChange &c) { return c.xmpKey == d.key(); }))
+                changes.push_back({d.key(), QString()});
+        return changes;
+    }
+    const auto number = [](double v) { return QString::number(v, 'f', 8); };
+    if (has("Xmp.exif.GPSLatitude") || has("Xmp.exif.GPSLongitude")) {
+        changes.push_back({"Xmp.exif.GPSLatitude", number(*latitude)});
+        changes.push_back({"Xmp.exif.GPSLongitude", number(*longitude)});
+    }
+    if (has("Xmp.exif.GPSAltitude")) {
+        changes.push_back(
+            {"Xmp.exif.GPSAltitude", altitude ? number(std::fabs(*altitude)) : QString()});
+        changes.push_back({"Xmp.exif.GPSAltitudeRef",
+                           altitude ? QString::number(*altitude < 0 ? 1 : 0) : QString()});
+    }
+    return changes;
+}
+
+QVariantMap gpsSection(const Exiv2::ExifData &exif) {
+    QVariantMap properties;
+    readExifSections(exif, Exiv2::XmpData(), properties);
+    return properties.value(QStringLiteral("{GPS}")).toMap();
+}
+
+void mirrorPositionToXmp(const QVariantMap &before, const Exiv2::ExifData &exif,
+                         Exiv2::XmpData &xmp) {
+    for (const XmpPositionChange &c : xmpPositionChanges(before, gpsSection(exif), xmp)) {
+        eraseXmp(xmp, c.xmpKey);
+        if (c.number.isEmpty())
+            continue;
+        const double v = c.number.toDouble();
+        QString text;
+        if (c.xmpKey == "Xmp.exif.GPSLatitude" || c.xmpKey == "Xmp.exif.GPSLongitude") {
+            // XMP's "DDD,MM.mmmmk": degrees, decimal minutes and the hemisphere letter.
+            const double magnitude = std::fabs(v);
+            const double degrees = std::floor(magnitude);
+            const GpsAxis axis =
+                c.xmpKey == "Xmp.exif.GPSLatitude" ? GpsAxis::Latitude : GpsAxis::Longitude;
+            text = QStringLiteral("%1,%2%3")
+                       .arg(int(degrees))
+                       .arg((magnitude - degrees) * 60, 0, 'f', 6)
+                       .arg(hemisphereRef(v, axis));
+        } else if (c.xmpKey == "Xmp.exif.GPSAltitude") {
+            const auto [numerator, denominator] = toRational(v);
+            text = QStringLiteral("%1/%2").arg(numerator).arg(denominator);
+        } else {
+            text = c.number;
+        }
+        xmp[c.xmpKey] = text.toStdString();
     }
 }
 

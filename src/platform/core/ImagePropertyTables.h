@@ -225,6 +225,21 @@ struct ExifTextTwinChange {
 };
 std::vector<ExifTextTwinChange> exifTextTwinChanges(const ExifTexts &before, const ExifTexts &now,
                                                     const Exiv2::XmpData &xmp);
+// The XMP copies `xmp` holds of the position (exif:GPSLatitude, GPSLongitude, GPSAltitude and
+// its reference) when the "{GPS}" position moved from `before` to `now`, with their new texts as
+// exiftool takes them after "#=" (signed degrees, metres); empty: the copy goes. A removed
+// position takes every exif:GPS copy with it, or readers that prefer XMP still find it.
+struct XmpPositionChange {
+    std::string xmpKey;
+    QString number;
+};
+std::vector<XmpPositionChange> xmpPositionChanges(const QVariantMap &before, const QVariantMap &now,
+                                                  const Exiv2::XmpData &xmp);
+// The same applied to `xmp`, for the position `exif` holds now.
+void mirrorPositionToXmp(const QVariantMap &before, const Exiv2::ExifData &exif,
+                         Exiv2::XmpData &xmp);
+// The "{GPS}" dictionary of `exif`.
+QVariantMap gpsSection(const Exiv2::ExifData &exif);
 // The keyword lists of other programs that `xmp` holds: they take new keywords with dc:subject.
 std::vector<const char *> keywordCopiesIn(const Exiv2::XmpData &xmp);
 // exiftool's name of an XMP key: "Xmp.dc.creator" -> "XMP-dc:Creator".

@@ -323,9 +323,10 @@ ImageSource::ImageSource(const QByteArray &data) : ImageSource() {
             if (!info.xmp.empty())
                 Exiv2::XmpParser::decode(d->xmp, info.xmp);
             // With an Exif orientation the size is the stored one, as a JPEG's is, so that the
-            // two together say how it shows; without one, the size it shows in.
-            const bool oriented =
-                d->exif.findKey(Exiv2::ExifKey("Exif.Image.Orientation")) != d->exif.end();
+            // two together say how it shows; without one, or with 1 (which leaves the
+            // container's turn untold), the size it shows in.
+            const auto orientation = d->exif.findKey(Exiv2::ExifKey("Exif.Image.Orientation"));
+            const bool oriented = orientation != d->exif.end() && orientation->toLong() != 1;
             d->topLevel.insert(QStringLiteral("PixelWidth"),
                                oriented ? info.storedWidth : info.width);
             d->topLevel.insert(QStringLiteral("PixelHeight"),

@@ -105,10 +105,10 @@ QByteArray turnedHeic() {
     return encodedTurned(planes(128, 64, false, 60), heif_orientation_rotate_90_cw);
 }
 
-bool plantOrientation6(const QString &path) {
+bool plantOrientation(const QString &path, int orientation) {
     return QProcess::execute(QStringLiteral("exiftool"),
                              {QStringLiteral("-q"), QStringLiteral("-overwrite_original"),
-                              QStringLiteral("-IFD0:Orientation#=6"), path}) == 0;
+                              QStringLiteral("-IFD0:Orientation#=%1").arg(orientation), path}) == 0;
 }
 
 // 1024 x 512, red on the stored left and blue on the right, placed by `orientation`. (The grid
@@ -192,7 +192,7 @@ TEST(ModernHeic, ATurnedHeicTellsItsStoredSizeWithItsOrientation) {
     QImage stored(128, 64, QImage::Format_RGB32);
     stored.fill(Qt::darkCyan);
     ASSERT_TRUE(writeAll(heic, made) && stored.save(jpeg, "JPEG"));
-    ASSERT_TRUE(plantOrientation6(heic) && plantOrientation6(jpeg));
+    ASSERT_TRUE(plantOrientation(heic, 6) && plantOrientation(jpeg, 6));
     const ImageSource heicSource(readAll(heic)), jpegSource(readAll(jpeg));
     for (const ImageSource *source : {&heicSource, &jpegSource}) {
         SCOPED_TRACE(source->type().toStdString());
@@ -205,6 +205,12 @@ TEST(ModernHeic, ATurnedHeicTellsItsStoredSizeWithItsOrientation) {
     const QJsonObject tags = exiftoolJson(heic, {QStringLiteral("-G1"), QStringLiteral("-a")});
     EXPECT_EQ(tags.value("QuickTime:ImageSpatialExtent").toString(), QStringLiteral("128x64"));
     EXPECT_EQ(tags.value("IFD0:Orientation").toString(), QStringLiteral("Rotate 90 CW"));
+    // Orientation 1 (an edit may leave it) does not tell the container's turn: the size it
+    // shows in, as an upright JPEG of the same picture tells.
+    ASSERT_TRUE(plantOrientation(heic, 1));
+    const QVariantMap one = ImageSource(readAll(heic)).properties(0);
+    EXPECT_EQ(one.value("PixelWidth").toInt(), 64);
+    EXPECT_EQ(one.value("PixelHeight").toInt(), 128);
 }
 
 TEST(ModernHeic, AuxiliaryImagesAndThumbnailsOpenAndSurviveAMetadataWrite) {
