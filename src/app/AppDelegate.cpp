@@ -20,12 +20,15 @@ AppDelegate *sharedDelegate = nullptr;
 AppDelegate::AppDelegate() {
     NotificationCenter &nc = NotificationCenter::defaultCenter();
     const std::pair<const char *, void (AppDelegate::*)(QObject *)> observations[] = {
-        {kMyClosebuttonMouseDown, &AppDelegate::forward<&MainWindowPart::MyClosebuttonMouseDownHandle>},
+        {kMyClosebuttonMouseDown,
+         &AppDelegate::forward<&MainWindowPart::MyClosebuttonMouseDownHandle>},
         {kMybuttonMouseDown, &AppDelegate::forward<&MainWindowPart::MybuttonMouseDownHandle>},
         {kPRbuttonMouseEntered, &AppDelegate::forward<&MainWindowPart::PRbuttonMouseEnteredHandle>},
         {kPRbuttonMouseExited, &AppDelegate::forward<&MainWindowPart::PRbuttonMouseExitedHandle>},
-        {kNSDragOperationImageNote, &AppDelegate::forward<&MainWindowPart::PRDragOperationImageNoteHandle>},
-        {kNSDragOperationImageViewNote, &AppDelegate::forward<&MainWindowPart::NSDragOperationImageViewNoteHandle>},
+        {kNSDragOperationImageNote,
+         &AppDelegate::forward<&MainWindowPart::PRDragOperationImageNoteHandle>},
+        {kNSDragOperationImageViewNote,
+         &AppDelegate::forward<&MainWindowPart::NSDragOperationImageViewNoteHandle>},
         {kNSDragOperationImageViewFolderNote,
          &AppDelegate::forward<&MainWindowPart::NSDragOperationImageViewFolderNoteHandle>},
     };

@@ -35,17 +35,19 @@ void addItems(AppDelegate &d, QMenu *menu, std::initializer_list<std::pair<QStri
 void buildFileMenu(AppDelegate &d, QMainWindow *w) {
     QMenu *file = w->menuBar()->addMenu(AppDelegate::tr("&File"));
     file->setObjectName(QStringLiteral("fileMenu"));
-    addItem(d, file, AppDelegate::tr("Add Photos…"), &AppDelegate::forward<&MainWindowPart::OpenComputerFoldertoImportAction>,
+    addItem(d, file, AppDelegate::tr("Add Photos…"),
+            &AppDelegate::forward<&MainWindowPart::OpenComputerFoldertoImportAction>,
             QKeySequence::Open, "addPhotosMenuItem");
     addItem(d, file, AppDelegate::tr("Add Photos or Folders…"),
-            &AppDelegate::forward<&MainWindowPart::ClickImportPhotosAction>, QKeySequence(QStringLiteral("Ctrl+Shift+O")),
-            "addFoldersMenuItem");
+            &AppDelegate::forward<&MainWindowPart::ClickImportPhotosAction>,
+            QKeySequence(QStringLiteral("Ctrl+Shift+O")), "addFoldersMenuItem");
     addItem(d, file, AppDelegate::tr("Clear and Add Photos…"),
             &AppDelegate::forward<&MainWindowPart::ClickClearandImportPhotosAction>);
     file->addSeparator();
-    d.mainWindow.openPhotoLibraryMenuItem = addItem(
-        d, file, AppDelegate::tr("Open Photo Library…"), &AppDelegate::forward<&MainWindowPart::OpenPhotoLibraryAction>,
-        QKeySequence(QStringLiteral("Ctrl+Shift+L")), "openPhotoLibraryMenuItem");
+    d.mainWindow.openPhotoLibraryMenuItem =
+        addItem(d, file, AppDelegate::tr("Open Photo Library…"),
+                &AppDelegate::forward<&MainWindowPart::OpenPhotoLibraryAction>,
+                QKeySequence(QStringLiteral("Ctrl+Shift+L")), "openPhotoLibraryMenuItem");
     file->addSeparator();
     QAction *quit = file->addAction(AppDelegate::tr("&Quit"));
     quit->setObjectName(QStringLiteral("quitMenuItem"));
@@ -86,20 +88,25 @@ void buildEditMenu(AppDelegate &d, QMainWindow *w) {
               {AppDelegate::tr("Copy All Photo metadata from a selected photo"),
                &AppDelegate::forward<&ClipboardPart::ClickCopyOneAllPhotoMetadataAction>}});
     edit->addSeparator();
-    d.mainWindow.pasteExifMenuItem = addItem(d, edit, AppDelegate::tr("Paste Exif Metadata"),
-                                             &AppDelegate::forward<&ClipboardPart::ClickPasteExifDataAction>);
-    d.mainWindow.pasteIPTCMenuItem = addItem(d, edit, AppDelegate::tr("Paste IPTC Metadata"),
-                                             &AppDelegate::forward<&ClipboardPart::ClickPasteIPTCDataAction>);
-    d.mainWindow.pasteTIFFMenuItem = addItem(d, edit, AppDelegate::tr("Paste TIFF Metadata"),
-                                             &AppDelegate::forward<&ClipboardPart::ClickPasteTIFFDataAction>);
-    d.mainWindow.pasteGPSMenuItem = addItem(d, edit, AppDelegate::tr("Paste GPS Metadata"),
-                                            &AppDelegate::forward<&ClipboardPart::ClickPasteGPSDataAction>);
-    d.mainWindow.pasteAllPhotoMetaMenuItem = addItem(d, edit, AppDelegate::tr("Paste All Metadata"),
-                                                     &AppDelegate::forward<&ClipboardPart::ClickPasteAllPhotoMetaAction>);
+    d.mainWindow.pasteExifMenuItem =
+        addItem(d, edit, AppDelegate::tr("Paste Exif Metadata"),
+                &AppDelegate::forward<&ClipboardPart::ClickPasteExifDataAction>);
+    d.mainWindow.pasteIPTCMenuItem =
+        addItem(d, edit, AppDelegate::tr("Paste IPTC Metadata"),
+                &AppDelegate::forward<&ClipboardPart::ClickPasteIPTCDataAction>);
+    d.mainWindow.pasteTIFFMenuItem =
+        addItem(d, edit, AppDelegate::tr("Paste TIFF Metadata"),
+                &AppDelegate::forward<&ClipboardPart::ClickPasteTIFFDataAction>);
+    d.mainWindow.pasteGPSMenuItem =
+        addItem(d, edit, AppDelegate::tr("Paste GPS Metadata"),
+                &AppDelegate::forward<&ClipboardPart::ClickPasteGPSDataAction>);
+    d.mainWindow.pasteAllPhotoMetaMenuItem =
+        addItem(d, edit, AppDelegate::tr("Paste All Metadata"),
+                &AppDelegate::forward<&ClipboardPart::ClickPasteAllPhotoMetaAction>);
     edit->addSeparator();
-    QAction *prefs =
-        addItem(d, edit, AppDelegate::tr("Preferences…"), &AppDelegate::forward<&PreferencesWindowPart::ShowPreferenceSetting>,
-                QKeySequence(QStringLiteral("Ctrl+,")), "ShowPreferenceSetting");
+    QAction *prefs = addItem(d, edit, AppDelegate::tr("Preferences…"),
+                             &AppDelegate::forward<&PreferencesWindowPart::ShowPreferenceSetting>,
+                             QKeySequence(QStringLiteral("Ctrl+,")), "ShowPreferenceSetting");
     prefs->setMenuRole(QAction::PreferencesRole);
 }
 
@@ -107,8 +114,10 @@ void buildDatesMenu(AppDelegate &d, QMenu *actions) {
     QMenu *dates = actions->addMenu(AppDelegate::tr("Dates"));
     dates->setObjectName(QStringLiteral("changePhotoDateMenu"));
     addItems(d, dates,
-             {{AppDelegate::tr("Change Date…"), &AppDelegate::forward<&DateWindowsPart::ShowChangeDateWindow>},
-              {AppDelegate::tr("Batch Change Dates…"), &AppDelegate::forward<&DateWindowsPart::ChangeDateExifFromPhoto>},
+             {{AppDelegate::tr("Change Date…"),
+               &AppDelegate::forward<&DateWindowsPart::ShowChangeDateWindow>},
+              {AppDelegate::tr("Batch Change Dates…"),
+               &AppDelegate::forward<&DateWindowsPart::ChangeDateExifFromPhoto>},
               {AppDelegate::tr("Camera Date from File Name"),
                &AppDelegate::forward<&DateWindowsPart::ClickSetCameraDateFromFileNameAction>},
               {AppDelegate::tr("Copy Camera Date to File Dates"),
@@ -124,16 +133,20 @@ void buildDatesMenu(AppDelegate &d, QMenu *actions) {
 // Metadata property lists: exports, imports and templates.
 void buildPlistMenu(AppDelegate &d, QMenu *m) {
     const std::pair<QString, Action> plistActions[] = {
-        {AppDelegate::tr("Export TIFF Metadata to Plist"), &AppDelegate::forward<&MetadataMenusPart::ExportTIFFtoPlistAction>},
-        {AppDelegate::tr("Export Exif Metadata to Plist"), &AppDelegate::forward<&MetadataMenusPart::ExportExiftoPlistAction>},
+        {AppDelegate::tr("Export TIFF Metadata to Plist"),
+         &AppDelegate::forward<&MetadataMenusPart::ExportTIFFtoPlistAction>},
+        {AppDelegate::tr("Export Exif Metadata to Plist"),
+         &AppDelegate::forward<&MetadataMenusPart::ExportExiftoPlistAction>},
         {AppDelegate::tr("Export Exif and TIFF Metadata to Plist"),
          &AppDelegate::forward<&MetadataMenusPart::ExportExifAndIiFFDataToPlist>},
         {AppDelegate::tr("Export Exif and GPS Metadata to Plist"),
          &AppDelegate::forward<&MetadataMenusPart::ExportExifAndGPSDataToPlist>},
-        {AppDelegate::tr("Export All Metadata to Plist"), &AppDelegate::forward<&MetadataMenusPart::WriteExifDataToPlist>},
+        {AppDelegate::tr("Export All Metadata to Plist"),
+         &AppDelegate::forward<&MetadataMenusPart::WriteExifDataToPlist>},
         {AppDelegate::tr("Export Shown Photo's Metadata to Plist"),
          &AppDelegate::forward<&MetadataMenusPart::WriteSelectedItemsExifDataToPlist>},
-        {AppDelegate::tr("Export Edit Sheet as Template"), &AppDelegate::forward<&MetadataMenusPart::ExportTemplateDataToPlist>},
+        {AppDelegate::tr("Export Edit Sheet as Template"),
+         &AppDelegate::forward<&MetadataMenusPart::ExportTemplateDataToPlist>},
         {QString(), nullptr},
         {AppDelegate::tr("Import TIFF Metadata from Plist…"),
          &AppDelegate::forward<&MetadataMenusPart::ImportTIFFtoPlistAction>},
@@ -145,7 +158,8 @@ void buildPlistMenu(AppDelegate &d, QMenu *m) {
          &AppDelegate::forward<&MetadataMenusPart::ImportExiFAndGPSPlistAction>},
         {AppDelegate::tr("Import All Metadata from Plist…"),
          &AppDelegate::forward<&MetadataMenusPart::ImportMetaDataPlistAction>},
-        {AppDelegate::tr("Apply Template…"), &AppDelegate::forward<&MetadataMenusPart::ImportTemplateDataPlistAction>},
+        {AppDelegate::tr("Apply Template…"),
+         &AppDelegate::forward<&MetadataMenusPart::ImportTemplateDataPlistAction>},
     };
     for (const auto &[title, action] : plistActions) {
         if (action)
@@ -158,22 +172,27 @@ void buildPlistMenu(AppDelegate &d, QMenu *m) {
 void buildCopyTagsMenu(AppDelegate &d, QMenu *actions) {
     QMenu *tags = actions->addMenu(AppDelegate::tr("Copy Tags"));
     tags->setObjectName(QStringLiteral("copyTagsMenu"));
-    addItems(
-        d, tags,
-        {{AppDelegate::tr("TIFF Date to Exif Dates"),
-          &AppDelegate::forward<&MetadataMenusPart::ClickCopyTIFFandIPTCtoExifAction>},
-         {AppDelegate::tr("Exif Date to TIFF Date"),
-          &AppDelegate::forward<&MetadataMenusPart::ClickCopyExiftoTIFFandIPTCAction>},
-         {AppDelegate::tr("Title to Caption"), &AppDelegate::forward<&MetadataMenusPart::ClickCopyTitletoCaptionAction>},
-         {AppDelegate::tr("Keywords to Caption"), &AppDelegate::forward<&MetadataMenusPart::ClickCopyKeywordstoCaptionAction>},
-         {AppDelegate::tr("Caption to Title"), &AppDelegate::forward<&MetadataMenusPart::ClickCopyCaptionToTitleAction>},
-         {AppDelegate::tr("Add Persons Shown…"), &AppDelegate::forward<&MetadataMenusPart::ClickAddPersonShownAction>},
-         {AppDelegate::tr("Persons Shown to Keywords"),
-          &AppDelegate::forward<&MetadataMenusPart::ClickCopyPersonShownToKeywordsAction>},
-         {AppDelegate::tr("Camera Date to Title"), &AppDelegate::forward<&MetadataMenusPart::ClickCopyCameraDateToTitleAction>},
-         {AppDelegate::tr("File Name to Title"), &AppDelegate::forward<&MetadataMenusPart::ClickCopyFileNameToTitleAction>},
-         {AppDelegate::tr("File Name to Comments"),
-          &AppDelegate::forward<&MetadataMenusPart::ClickCopyFileNameToCommentsAction>}});
+    addItems(d, tags,
+             {{AppDelegate::tr("TIFF Date to Exif Dates"),
+               &AppDelegate::forward<&MetadataMenusPart::ClickCopyTIFFandIPTCtoExifAction>},
+              {AppDelegate::tr("Exif Date to TIFF Date"),
+               &AppDelegate::forward<&MetadataMenusPart::ClickCopyExiftoTIFFandIPTCAction>},
+              {AppDelegate::tr("Title to Caption"),
+               &AppDelegate::forward<&MetadataMenusPart::ClickCopyTitletoCaptionAction>},
+              {AppDelegate::tr("Keywords to Caption"),
+               &AppDelegate::forward<&MetadataMenusPart::ClickCopyKeywordstoCaptionAction>},
+              {AppDelegate::tr("Caption to Title"),
+               &AppDelegate::forward<&MetadataMenusPart::ClickCopyCaptionToTitleAction>},
+              {AppDelegate::tr("Add Persons Shown…"),
+               &AppDelegate::forward<&MetadataMenusPart::ClickAddPersonShownAction>},
+              {AppDelegate::tr("Persons Shown to Keywords"),
+               &AppDelegate::forward<&MetadataMenusPart::ClickCopyPersonShownToKeywordsAction>},
+              {AppDelegate::tr("Camera Date to Title"),
+               &AppDelegate::forward<&MetadataMenusPart::ClickCopyCameraDateToTitleAction>},
+              {AppDelegate::tr("File Name to Title"),
+               &AppDelegate::forward<&MetadataMenusPart::ClickCopyFileNameToTitleAction>},
+              {AppDelegate::tr("File Name to Comments"),
+               &AppDelegate::forward<&MetadataMenusPart::ClickCopyFileNameToCommentsAction>}});
     tags->addSeparator();
     addItems(d, tags,
              {{AppDelegate::tr("Name Copies after the Title"),
@@ -186,11 +205,14 @@ void buildActionsMenu(AppDelegate &d, QMainWindow *w) {
     QMenu *actions = w->menuBar()->addMenu(AppDelegate::tr("&Actions"));
     actions->setObjectName(QStringLiteral("actionsMenu"));
     addItems(d, actions,
-             {{AppDelegate::tr("Sort by Date"), &AppDelegate::forward<&MainWindowPart::ClickSortLocalPhotosByDate>},
-              {AppDelegate::tr("Sort by File Name"), &AppDelegate::forward<&MainWindowPart::ClickSortLocalPhotosByName>}});
-    QAction *removeSelected = addItem(
-        d, actions, AppDelegate::tr("Remove Selected Photos from List"),
-        &AppDelegate::forward<&MainWindowPart::ClearSelectedLeftPhotos>, QKeySequence::Delete, "removeSelectedMenuItem");
+             {{AppDelegate::tr("Sort by Date"),
+               &AppDelegate::forward<&MainWindowPart::ClickSortLocalPhotosByDate>},
+              {AppDelegate::tr("Sort by File Name"),
+               &AppDelegate::forward<&MainWindowPart::ClickSortLocalPhotosByName>}});
+    QAction *removeSelected =
+        addItem(d, actions, AppDelegate::tr("Remove Selected Photos from List"),
+                &AppDelegate::forward<&MainWindowPart::ClearSelectedLeftPhotos>,
+                QKeySequence::Delete, "removeSelectedMenuItem");
     // Del takes photos off the local list only while that list is where the user works, so
     // the key never reaches a list that is out of sight; the menu item works everywhere.
     if (d.mainWindow.localphotoView) {
@@ -200,21 +222,28 @@ void buildActionsMenu(AppDelegate &d, QMainWindow *w) {
     addItems(d, actions,
              {{AppDelegate::tr("Remove Photos without a Date from List"),
                &AppDelegate::forward<&MainWindowPart::ClearLeftPhotosWithoutExifDate>},
-              {AppDelegate::tr("Remove All Photos from List"), &AppDelegate::forward<&MainWindowPart::ClearLeftPhotos>}});
+              {AppDelegate::tr("Remove All Photos from List"),
+               &AppDelegate::forward<&MainWindowPart::ClearLeftPhotos>}});
     actions->addSeparator();
     addItem(d, actions, AppDelegate::tr("Change Lens Make and Model…"),
             &AppDelegate::forward<&LensWindowPart::ShowCameLensModel>);
     buildDatesMenu(d, actions);
     d.mainWindow.removeExifMenu = new QMenu(AppDelegate::tr("Remove Metadata"), w);
     addItems(d, d.mainWindow.removeExifMenu,
-             {{AppDelegate::tr("Remove Exif and GPS Data"), &AppDelegate::forward<&MetadataMenusPart::DeleteExifAndGPSData>},
-              {AppDelegate::tr("Remove All Metadata"), &AppDelegate::forward<&MetadataMenusPart::DeleteAllPhotoMetadataData>},
+             {{AppDelegate::tr("Remove Exif and GPS Data"),
+               &AppDelegate::forward<&MetadataMenusPart::DeleteExifAndGPSData>},
+              {AppDelegate::tr("Remove All Metadata"),
+               &AppDelegate::forward<&MetadataMenusPart::DeleteAllPhotoMetadataData>},
               {AppDelegate::tr("Remove IPTC and TIFF Data"),
                &AppDelegate::forward<&MetadataMenusPart::RemoveIPTCandTIFFTagsDataFromPhoto>},
-              {AppDelegate::tr("Remove TIFF Data"), &AppDelegate::forward<&MetadataMenusPart::RemoveTIFFTagsDataFromPhoto>},
-              {AppDelegate::tr("Remove IPTC Data"), &AppDelegate::forward<&MetadataMenusPart::RemoveIPTCDataFromPhoto>},
-              {AppDelegate::tr("Remove Exif Data"), &AppDelegate::forward<&MetadataMenusPart::RemoveExifDataFromPhoto>},
-              {AppDelegate::tr("Remove GPS Data"), &AppDelegate::forward<&MetadataMenusPart::RemoveGPSDataFromPhoto>}});
+              {AppDelegate::tr("Remove TIFF Data"),
+               &AppDelegate::forward<&MetadataMenusPart::RemoveTIFFTagsDataFromPhoto>},
+              {AppDelegate::tr("Remove IPTC Data"),
+               &AppDelegate::forward<&MetadataMenusPart::RemoveIPTCDataFromPhoto>},
+              {AppDelegate::tr("Remove Exif Data"),
+               &AppDelegate::forward<&MetadataMenusPart::RemoveExifDataFromPhoto>},
+              {AppDelegate::tr("Remove GPS Data"),
+               &AppDelegate::forward<&MetadataMenusPart::RemoveGPSDataFromPhoto>}});
     d.mainWindow.importandExportMenu = new QMenu(AppDelegate::tr("Import and Export Metadata"), w);
     buildPlistMenu(d, d.mainWindow.importandExportMenu);
     d.mainWindow.quickActionMenu = actions->addAction(AppDelegate::tr("Remove Metadata"));
@@ -226,19 +255,22 @@ void buildActionsMenu(AppDelegate &d, QMainWindow *w) {
     // Edit sheet and GPS window.
     actions->addSeparator();
     addItem(d, actions, AppDelegate::tr("Edit Photo Metadata…"),
-            &AppDelegate::forward<&EditSheetPart::ClickEditPhotoExifDataMenuAction>, QKeySequence(QStringLiteral("Ctrl+E")),
-            "ClickEditPhotoExifDataMenuAction");
-    addItem(d, actions, AppDelegate::tr("Edit GPS Position…"), &AppDelegate::forward<&GpsWindowPart::EditeGPSExifDataPhoto>,
-            {}, "EditeGPSExifDataPhoto");
-    addItem(d, actions, AppDelegate::tr("Add GPS Position…"), &AppDelegate::forward<&GpsWindowPart::AddGPSExifDataPhoto>, {},
-            "AddGPSExifDataPhoto");
+            &AppDelegate::forward<&EditSheetPart::ClickEditPhotoExifDataMenuAction>,
+            QKeySequence(QStringLiteral("Ctrl+E")), "ClickEditPhotoExifDataMenuAction");
+    addItem(d, actions, AppDelegate::tr("Edit GPS Position…"),
+            &AppDelegate::forward<&GpsWindowPart::EditeGPSExifDataPhoto>, {},
+            "EditeGPSExifDataPhoto");
+    addItem(d, actions, AppDelegate::tr("Add GPS Position…"),
+            &AppDelegate::forward<&GpsWindowPart::AddGPSExifDataPhoto>, {}, "AddGPSExifDataPhoto");
 
     // Sidecar merges.
     actions->addSeparator();
     addItem(d, actions, AppDelegate::tr("Merge Google Takeout Metadata…"),
-            &AppDelegate::forward<&SidecarMergesPart::MergeJsonMetadataToPhotosAction>, {}, "MergeJsonMetadataToPhotosAction");
+            &AppDelegate::forward<&SidecarMergesPart::MergeJsonMetadataToPhotosAction>, {},
+            "MergeJsonMetadataToPhotosAction");
     addItem(d, actions, AppDelegate::tr("Merge XMP Sidecar Files…"),
-            &AppDelegate::forward<&SidecarMergesPart::WriteXMPMetadataToPhotosAction>, {}, "WriteXMPMetadataToPhotosAction");
+            &AppDelegate::forward<&SidecarMergesPart::WriteXMPMetadataToPhotosAction>, {},
+            "WriteXMPMetadataToPhotosAction");
     buildCopyTagsMenu(d, actions);
 }
 
@@ -246,15 +278,19 @@ void buildHelpMenu(AppDelegate &d, QMainWindow *w) {
     QMenu *help = w->menuBar()->addMenu(AppDelegate::tr("&Help"));
     help->setObjectName(QStringLiteral("helpMenu"));
     addItems(d, help,
-             {{AppDelegate::tr("Photo Kestry Guide"), &AppDelegate::forward<&MainWindowPart::CLICkProductGuide>},
-              {AppDelegate::tr("Video Guides"), &AppDelegate::forward<&MainWindowPart::ClickProductVideoGuide>},
+             {{AppDelegate::tr("Photo Kestry Guide"),
+               &AppDelegate::forward<&MainWindowPart::CLICkProductGuide>},
+              {AppDelegate::tr("Video Guides"),
+               &AppDelegate::forward<&MainWindowPart::ClickProductVideoGuide>},
               {AppDelegate::tr("Support"), &AppDelegate::forward<&MainWindowPart::CLICkSupport>}});
     help->addSeparator();
-    addItem(d, help, AppDelegate::tr("Check for Updates…"), &AppDelegate::forward<&MainWindowPart::CheckforUpdateAction>, {},
+    addItem(d, help, AppDelegate::tr("Check for Updates…"),
+            &AppDelegate::forward<&MainWindowPart::CheckforUpdateAction>, {},
             "CheckforUpdateAction");
     help->addSeparator();
-    QAction *about = addItem(d, help, AppDelegate::tr("About Photo Kestry"),
-                             &AppDelegate::forward<&MainWindowPart::ClickAbout>, {}, "aboutMenuItem");
+    QAction *about =
+        addItem(d, help, AppDelegate::tr("About Photo Kestry"),
+                &AppDelegate::forward<&MainWindowPart::ClickAbout>, {}, "aboutMenuItem");
     about->setMenuRole(QAction::AboutRole);
 }
 

@@ -91,10 +91,10 @@ QWidget *buildLocalContent(AppDelegate &d, QWidget *parent) {
     d.mainWindow.localPhotoModel =
         new LocalPhotoModel(&d.localPhotoItemArray, d.mainWindow.localImageBrowserView);
     d.mainWindow.localImageBrowserView->setModel(d.mainWindow.localPhotoModel);
-    QObject::connect(d.mainWindow.localImageBrowserView->selectionModel(),
-                     &QItemSelectionModel::selectionChanged, &d, [&d] {
-                         d.mainWindow.imageBrowserSelectionDidChange(d.mainWindow.localImageBrowserView);
-                     });
+    QObject::connect(
+        d.mainWindow.localImageBrowserView->selectionModel(),
+        &QItemSelectionModel::selectionChanged, &d,
+        [&d] { d.mainWindow.imageBrowserSelectionDidChange(d.mainWindow.localImageBrowserView); });
     QObject::connect(d.mainWindow.localImageBrowserView, &QListView::doubleClicked, &d,
                      [&d](const QModelIndex &index) {
                          d.imageBrowser(d.mainWindow.localImageBrowserView,

@@ -54,7 +54,8 @@ void buildPopupMenus(AppDelegate &d) {
             &AppDelegate::forward<&GpsWindowPart::EditeGPSExifDataPhoto>);
     addItem(d, d.mainWindow.editExifMenu, AppDelegate::tr("Add GPS Position…"),
             &AppDelegate::forward<&GpsWindowPart::AddGPSExifDataPhoto>);
-    addItem(d, d.mainWindow.editExifMenu, AppDelegate::tr("Show Map"), &AppDelegate::forward<&MainWindowPart::ShowMapAction>);
+    addItem(d, d.mainWindow.editExifMenu, AppDelegate::tr("Show Map"),
+            &AppDelegate::forward<&MainWindowPart::ShowMapAction>);
     addItem(d, d.mainWindow.editExifMenu, AppDelegate::tr("Change Lens Make and Model…"),
             &AppDelegate::forward<&LensWindowPart::ShowCameLensModel>);
     // The dates and tag copies of the main menu, as submenus here too.
@@ -74,12 +75,14 @@ void buildPopupMenus(AppDelegate &d) {
             d.imageOutput.imageOutputMenu->addMenu(AppDelegate::tr("Recompress Photos"));
         compress->setObjectName(QStringLiteral("compressPhotoMenu"));
         for (const char *title : {"20%", "40%", "80%"})
-            addMenuItem(d, compress, QLatin1String(title),
-                        [&d, title] { d.imageOutput.CompressPhotosWithOptions(QLatin1String(title)); });
+            addMenuItem(d, compress, QLatin1String(title), [&d, title] {
+                d.imageOutput.CompressPhotosWithOptions(QLatin1String(title));
+            });
         QMenu *resize = d.imageOutput.imageOutputMenu->addMenu(AppDelegate::tr("Resize Photos"));
         resize->setObjectName(QStringLiteral("resizePhotoMenu"));
         for (const QString &title : resizeTitles())
-            addMenuItem(d, resize, title, [&d, title] { d.imageOutput.ResizePhotosWithOptions(title); });
+            addMenuItem(d, resize, title,
+                        [&d, title] { d.imageOutput.ResizePhotosWithOptions(title); });
         addItem(d, d.imageOutput.imageOutputMenu, AppDelegate::tr("Convert HEIC to JPEG"),
                 &AppDelegate::forward<&ImageOutputPart::ClickConvertHEICtoJPEGAction>);
         d.imageOutput.imageOutputMenu->addSeparator();
@@ -114,31 +117,51 @@ void buildPopupMenus(AppDelegate &d) {
     addItem(d, d.mainWindow.issuePhotoMenu, AppDelegate::tr("Photos with the Same File Name"),
             &AppDelegate::forward<&MainWindowPart::SelectSamePhotosNameAction>);
     const std::pair<const char *, void (AppDelegate::*)()> filters[] = {
-        {QT_TR_NOOP("All Photos and Videos"), &AppDelegate::forward<&MainWindowPart::ShowAllItemsBtninPhotoLibraryAction>},
-        {QT_TR_NOOP("Live Photos"), &AppDelegate::forward<&MainWindowPart::ShowLivePhotoBtninPhotoLibraryAction>},
-        {QT_TR_NOOP("JPEG Photos"), &AppDelegate::forward<&MainWindowPart::ShowJPGPhotoBtninPhotoLibraryAction>},
-        {QT_TR_NOOP("RAW Photos"), &AppDelegate::forward<&MainWindowPart::ShowRAWPhotoBtninPhotoLibraryAction>},
-        {QT_TR_NOOP("PNG Photos"), &AppDelegate::forward<&MainWindowPart::ShowPNGPhotoBtninPhotoLibraryAction>},
-        {QT_TR_NOOP("Videos"), &AppDelegate::forward<&MainWindowPart::ShowVideosBtninPhotoLibraryAction>},
-        {QT_TR_NOOP("Favorites"), &AppDelegate::forward<&MainWindowPart::ShowFavortePhotoBtninPhotoLibraryAction>},
-        {QT_TR_NOOP("Edited Photos"), &AppDelegate::forward<&MainWindowPart::ShowEditedPhotoBtninPhotoLibraryAction>},
+        {QT_TR_NOOP("All Photos and Videos"),
+         &AppDelegate::forward<&MainWindowPart::ShowAllItemsBtninPhotoLibraryAction>},
+        {QT_TR_NOOP("Live Photos"),
+         &AppDelegate::forward<&MainWindowPart::ShowLivePhotoBtninPhotoLibraryAction>},
+        {QT_TR_NOOP("JPEG Photos"),
+         &AppDelegate::forward<&MainWindowPart::ShowJPGPhotoBtninPhotoLibraryAction>},
+        {QT_TR_NOOP("RAW Photos"),
+         &AppDelegate::forward<&MainWindowPart::ShowRAWPhotoBtninPhotoLibraryAction>},
+        {QT_TR_NOOP("PNG Photos"),
+         &AppDelegate::forward<&MainWindowPart::ShowPNGPhotoBtninPhotoLibraryAction>},
+        {QT_TR_NOOP("Videos"),
+         &AppDelegate::forward<&MainWindowPart::ShowVideosBtninPhotoLibraryAction>},
+        {QT_TR_NOOP("Favorites"),
+         &AppDelegate::forward<&MainWindowPart::ShowFavortePhotoBtninPhotoLibraryAction>},
+        {QT_TR_NOOP("Edited Photos"),
+         &AppDelegate::forward<&MainWindowPart::ShowEditedPhotoBtninPhotoLibraryAction>},
         {QT_TR_NOOP("Not Downloaded from iCloud"),
          &AppDelegate::forward<&MainWindowPart::ShowUnDownloadediCloudPhotoLibraryAction>},
         {nullptr, nullptr},
-        {QT_TR_NOOP("Without Title"), &AppDelegate::forward<&MainWindowPart::ShowNoTitlePhotoBtninPhotoLibraryAction>},
-        {QT_TR_NOOP("Without Caption"), &AppDelegate::forward<&MainWindowPart::ShowNoCaptionPhotoBtninPhotoLibraryAction>},
-        {QT_TR_NOOP("Without Keywords"), &AppDelegate::forward<&MainWindowPart::ShowNoKeywordsPhotoBtninPhotoLibraryAction>},
-        {QT_TR_NOOP("Without Location"), &AppDelegate::forward<&MainWindowPart::ShowNoLocationPhotoBtninPhotoLibraryAction>},
-        {QT_TR_NOOP("In No Album"), &AppDelegate::forward<&MainWindowPart::ShowNoAlbumPhotoBtninPhotoLibraryAction>},
+        {QT_TR_NOOP("Without Title"),
+         &AppDelegate::forward<&MainWindowPart::ShowNoTitlePhotoBtninPhotoLibraryAction>},
+        {QT_TR_NOOP("Without Caption"),
+         &AppDelegate::forward<&MainWindowPart::ShowNoCaptionPhotoBtninPhotoLibraryAction>},
+        {QT_TR_NOOP("Without Keywords"),
+         &AppDelegate::forward<&MainWindowPart::ShowNoKeywordsPhotoBtninPhotoLibraryAction>},
+        {QT_TR_NOOP("Without Location"),
+         &AppDelegate::forward<&MainWindowPart::ShowNoLocationPhotoBtninPhotoLibraryAction>},
+        {QT_TR_NOOP("In No Album"),
+         &AppDelegate::forward<&MainWindowPart::ShowNoAlbumPhotoBtninPhotoLibraryAction>},
         {nullptr, nullptr},
-        {QT_TR_NOOP("Last 24 Hours"), &AppDelegate::forward<&MainWindowPart::ShowTwentyfourHoursinPhotoLibraryAction>},
-        {QT_TR_NOOP("Last 7 Days"), &AppDelegate::forward<&MainWindowPart::ShowSevenDaysinPhotoLibraryAction>},
-        {QT_TR_NOOP("Last 30 Days"), &AppDelegate::forward<&MainWindowPart::ShowThirtyDaysinPhotoLibraryAction>},
-        {QT_TR_NOOP("Last 90 Days"), &AppDelegate::forward<&MainWindowPart::ShowNineDaysinPhotoLibraryAction>},
-        {QT_TR_NOOP("Last 365 Days"), &AppDelegate::forward<&MainWindowPart::ShowOneYearDaysinPhotoLibraryAction>},
-        {QT_TR_NOOP("Custom Date Range…"), &AppDelegate::forward<&MainWindowPart::ShowCustomRangeWindow>},
+        {QT_TR_NOOP("Last 24 Hours"),
+         &AppDelegate::forward<&MainWindowPart::ShowTwentyfourHoursinPhotoLibraryAction>},
+        {QT_TR_NOOP("Last 7 Days"),
+         &AppDelegate::forward<&MainWindowPart::ShowSevenDaysinPhotoLibraryAction>},
+        {QT_TR_NOOP("Last 30 Days"),
+         &AppDelegate::forward<&MainWindowPart::ShowThirtyDaysinPhotoLibraryAction>},
+        {QT_TR_NOOP("Last 90 Days"),
+         &AppDelegate::forward<&MainWindowPart::ShowNineDaysinPhotoLibraryAction>},
+        {QT_TR_NOOP("Last 365 Days"),
+         &AppDelegate::forward<&MainWindowPart::ShowOneYearDaysinPhotoLibraryAction>},
+        {QT_TR_NOOP("Custom Date Range…"),
+         &AppDelegate::forward<&MainWindowPart::ShowCustomRangeWindow>},
         {nullptr, nullptr},
-        {QT_TR_NOOP("Referenced Photos"), &AppDelegate::forward<&MainWindowPart::ShowReferencePhotosinPhotoLibraryAction>},
+        {QT_TR_NOOP("Referenced Photos"),
+         &AppDelegate::forward<&MainWindowPart::ShowReferencePhotosinPhotoLibraryAction>},
         {QT_TR_NOOP("Referenced Photos Whose File Is Missing"),
          &AppDelegate::forward<&MainWindowPart::ShowLostReferencePhotosinPhotoLibraryAction>},
     };
@@ -180,43 +203,61 @@ void buildPopupMenus(AppDelegate &d) {
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Edited Photos"),
              &AppDelegate::forward<&LibraryWindowsPart::ExportEditedphotosfromphotolibraryAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals into Album Folders"),
-             &AppDelegate::forward<&LibraryWindowsPart::ExportAllphotosfromphotolibrarywithAlbumsAction>},
+             &AppDelegate::forward<
+                 &LibraryWindowsPart::ExportAllphotosfromphotolibrarywithAlbumsAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals by Year and Month"),
-             &AppDelegate::forward<&LibraryWindowsPart::ExportphotosfromphotolibrarywithYearandMonthAction>},
+             &AppDelegate::forward<
+                 &LibraryWindowsPart::ExportphotosfromphotolibrarywithYearandMonthAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Edited Photos by Year and Month"),
-             &AppDelegate::forward<&LibraryWindowsPart::ExportEditedphotosfromphotolibrarywithYearandMonthAction>},
+             &AppDelegate::forward<
+                 &LibraryWindowsPart::ExportEditedphotosfromphotolibrarywithYearandMonthAction>},
             {nullptr, nullptr},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Metadata"),
-             &AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaAction>},
+             &AppDelegate::forward<
+                 &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Edited Photos with Library Metadata"),
-             &AppDelegate::forward<&LibraryWindowsPart::ExportEditedPhotoWithPhotoLibraryMetaAction>},
+             &AppDelegate::forward<
+                 &LibraryWindowsPart::ExportEditedPhotoWithPhotoLibraryMetaAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Title"),
-             &AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryTitleAction>},
+             &AppDelegate::forward<
+                 &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryTitleAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Creation Date"),
-             &AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction>},
+             &AppDelegate::forward<
+                 &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Camera Date"),
-             &AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCameraDateAction>},
+             &AppDelegate::forward<
+                 &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCameraDateAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Caption"),
-             &AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaDescripAction>},
+             &AppDelegate::forward<
+                 &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaDescripAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Keywords"),
-             &AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaKeyWordsAction>},
+             &AppDelegate::forward<
+                 &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaKeyWordsAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Position"),
-             &AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaGPSinfoAction>},
+             &AppDelegate::forward<
+                 &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaGPSinfoAction>},
             {nullptr, nullptr},
             {QT_TRANSLATE_NOOP("AppDelegate",
                                "Export Originals with Library Metadata by Year and Month"),
-             &AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction>},
+             &AppDelegate::forward<
+                 &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction>},
             {QT_TRANSLATE_NOOP("AppDelegate",
                                "Export Edited Photos with Library Metadata by Year and Month"),
-             &AppDelegate::forward<&LibraryWindowsPart::ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAction>},
+             &AppDelegate::forward<
+                 &LibraryWindowsPart::ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Metadata by Album"),
-             &AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>},
+             &AppDelegate::forward<
+                 &LibraryWindowsPart::
+                     ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>},
             {QT_TRANSLATE_NOOP("AppDelegate",
                                "Export Edited Photos with Library Metadata by Album"),
-             &AppDelegate::forward<&LibraryWindowsPart::ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>},
+             &AppDelegate::forward<
+                 &LibraryWindowsPart::
+                     ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>},
             {nullptr, nullptr},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals' Metadata as a Property List"),
-             &AppDelegate::forward<&LibraryWindowsPart::ExportOriginaPhotoLibraryMetaToPlistAction>},
+             &AppDelegate::forward<
+                 &LibraryWindowsPart::ExportOriginaPhotoLibraryMetaToPlistAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Export Library Metadata as a Property List"),
              &AppDelegate::forward<&LibraryWindowsPart::ExportPhotoLibraryMetaToPlistAction>},
             {nullptr, nullptr},
@@ -249,9 +290,11 @@ void buildPopupMenus(AppDelegate &d) {
             {QT_TRANSLATE_NOOP("AppDelegate", "Batch Change Dates…"),
              &AppDelegate::forward<&DateWindowsPart::ChangePhotoLibraryPhotoDateAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Copy Original Camera Date to Library Camera Date"),
-             &AppDelegate::forward<&LibraryPanelsPart::CopyOriginalCameraDatetoPhotoLibraryCameraDateAction>},
+             &AppDelegate::forward<
+                 &LibraryPanelsPart::CopyOriginalCameraDatetoPhotoLibraryCameraDateAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Copy Camera Date to Added Date"),
-             &AppDelegate::forward<&LibraryPanelsPart::CopyCameraDatetoPhotoLibraryAddedDateAction>},
+             &AppDelegate::forward<
+                 &LibraryPanelsPart::CopyCameraDatetoPhotoLibraryAddedDateAction>},
             {nullptr, nullptr},
             {QT_TRANSLATE_NOOP("AppDelegate", "Copy Camera Date to Title"),
              &AppDelegate::forward<&LibraryPanelsPart::CopyCameraDatetoPhotoLibraryTileAction>},
@@ -267,16 +310,22 @@ void buildPopupMenus(AppDelegate &d) {
              &AppDelegate::forward<&LibraryPanelsPart::CopyFileCaptiontoPhotoLibraryTitleAction>},
             {nullptr, nullptr},
             {QT_TRANSLATE_NOOP("AppDelegate", "Replace Library Title with the Original's"),
-             &AppDelegate::forward<&LibraryPanelsPart::ReplacePhotoLibrarytitleWithOriginalPhototitleAction>},
+             &AppDelegate::forward<
+                 &LibraryPanelsPart::ReplacePhotoLibrarytitleWithOriginalPhototitleAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Replace Library Position with the Original's"),
-             &AppDelegate::forward<&LibraryPanelsPart::ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction>},
+             &AppDelegate::forward<
+                 &LibraryPanelsPart::ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Replace Library Keywords with the Original's"),
-             &AppDelegate::forward<&LibraryPanelsPart::ReplacePhotoLibraryKeyWordsWithOriginalPhotoKeyWordsAction>},
+             &AppDelegate::forward<
+                 &LibraryPanelsPart::ReplacePhotoLibraryKeyWordsWithOriginalPhotoKeyWordsAction>},
             {QT_TRANSLATE_NOOP("AppDelegate", "Replace Library Caption with the Original's"),
-             &AppDelegate::forward<&LibraryPanelsPart::ReplacePhotoLibraryDescriWithOriginalPhotoDescriAction>},
+             &AppDelegate::forward<
+                 &LibraryPanelsPart::ReplacePhotoLibraryDescriWithOriginalPhotoDescriAction>},
             {QT_TRANSLATE_NOOP("AppDelegate",
                                "Replace Library Camera and Lens with the Original's"),
-             &AppDelegate::forward<&LibraryPanelsPart::ReplacePhotoLibraryCameraandLensInfoWithOriginalPhotoCameraLensAction>},
+             &AppDelegate::forward<
+                 &LibraryPanelsPart::
+                     ReplacePhotoLibraryCameraandLensInfoWithOriginalPhotoCameraLensAction>},
         };
         for (const auto &[title, action] : items) {
             if (!title)

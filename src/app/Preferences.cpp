@@ -19,8 +19,7 @@ void PreferencesWindowPart::ShowPreferenceSetting() {
         return;
     if (!preferenceWindow->isVisible() && d.window) {
         preferenceWindow->adjustSize();
-        preferenceWindow->move(
-            d.window->geometry().center() - preferenceWindow->rect().center());
+        preferenceWindow->move(d.window->geometry().center() - preferenceWindow->rect().center());
     }
     preferenceWindow->show();
     preferenceWindow->raise();
@@ -33,19 +32,15 @@ void PreferencesWindowPart::showPreferencesInWindow() {
         storePathlab->setText(p.storagelocation);
     // In a group of radio buttons only ticking one unticks the other.
     if (compressStampPhotoBtn && uncompressStampPhotoBtn)
-        (p.compress ? compressStampPhotoBtn
-                    : uncompressStampPhotoBtn)
-            ->setChecked(true);
+        (p.compress ? compressStampPhotoBtn : uncompressStampPhotoBtn)->setChecked(true);
     if (overwritePhotoBtn && unoverwritePhotoBtn)
-        (p.overwrite ? overwritePhotoBtn : unoverwritePhotoBtn)
-            ->setChecked(true);
+        (p.overwrite ? overwritePhotoBtn : unoverwritePhotoBtn)->setChecked(true);
     if (postionBtn)
         postionBtn->setCurrentText(p.postion);
     if (dateFormatBtn)
         dateFormatBtn->setCurrentText(p.dateformat);
     if (showFontlab)
-        showFontlab->setText(
-            QStringLiteral("%1 %2").arg(p.currentFontname).arg(p.currentFontSize));
+        showFontlab->setText(QStringLiteral("%1 %2").arg(p.currentFontname).arg(p.currentFontSize));
     if (colorwell)
         colorwell->setColor(p.currentFontColor);
 }
@@ -99,10 +94,11 @@ void PreferencesWindowPart::ClickOverwritePhotosSetting() {
     question->setWindowModality(Qt::WindowModal);
     question->setIcon(QMessageBox::Warning);
     question->setText(AppDelegate::tr("Overwrite the original photos?"));
-    question->setInformativeText(
-        AppDelegate::tr("Every edit will then replace the original file of the photo. No copy of the photo as "
-           "it was is kept."));
-    QPushButton *confirm = question->addButton(AppDelegate::tr("Overwrite Originals"), QMessageBox::AcceptRole);
+    question->setInformativeText(AppDelegate::tr(
+        "Every edit will then replace the original file of the photo. No copy of the photo as "
+        "it was is kept."));
+    QPushButton *confirm =
+        question->addButton(AppDelegate::tr("Overwrite Originals"), QMessageBox::AcceptRole);
     QPushButton *cancel = question->addButton(AppDelegate::tr("Cancel"), QMessageBox::RejectRole);
     // Return and Escape keep the originals.
     question->setDefaultButton(cancel);
@@ -130,8 +126,9 @@ void PreferencesWindowPart::ResetPreferenceSetting() {
     storePreferences(*userDefaults(), d.preferences);
     QString why;
     if (!createFolder(d.preferences.storagelocation, &why))
-        d.reportFolderFailure(AppDelegate::tr("The folder for changed photos could not be created."),
-                            d.preferences.storagelocation, why);
+        d.reportFolderFailure(
+            AppDelegate::tr("The folder for changed photos could not be created."),
+            d.preferences.storagelocation, why);
     if (preferenceWindow)
         preferenceWindow->hide();
 }
@@ -141,7 +138,7 @@ void PreferencesWindowPart::ShowFontPanelAction() {
         fontPanel = new QFontDialog(preferenceWindow);
         fontPanel->setOption(QFontDialog::NoButtons, true);
         d.connect(fontPanel, &QFontDialog::currentFontChanged, &d,
-                &AppDelegate::forward<&PreferencesWindowPart::changeFont>);
+                  &AppDelegate::forward<&PreferencesWindowPart::changeFont>);
     }
     QFont start(installedFontFamily(d.preferences.currentFontname));
     start.setPointSize(d.preferences.currentFontSize);
@@ -158,6 +155,6 @@ void PreferencesWindowPart::changeFont(const QFont &font) {
         font.pointSize() > 0 ? font.pointSize() : d.preferences.currentFontSize;
     if (showFontlab)
         showFontlab->setText(QStringLiteral("%1 %2")
-                                                   .arg(d.preferences.currentFontname)
-                                                   .arg(d.preferences.currentFontSize));
+                                 .arg(d.preferences.currentFontname)
+                                 .arg(d.preferences.currentFontSize));
 }

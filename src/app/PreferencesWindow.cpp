@@ -126,10 +126,14 @@ void buildPreferencesWindow(AppDelegate &d) {
     buttons->addWidget(save);
     layout->addLayout(buttons);
 
-    QObject::connect(choose, &QPushButton::clicked, &d, &AppDelegate::forward<&PreferencesWindowPart::ChangeStoreLocation>);
-    QObject::connect(fontButton, &QPushButton::clicked, &d, &AppDelegate::forward<&PreferencesWindowPart::ShowFontPanelAction>);
+    QObject::connect(choose, &QPushButton::clicked, &d,
+                     &AppDelegate::forward<&PreferencesWindowPart::ChangeStoreLocation>);
+    QObject::connect(fontButton, &QPushButton::clicked, &d,
+                     &AppDelegate::forward<&PreferencesWindowPart::ShowFontPanelAction>);
     QObject::connect(d.preferencesWindow.overwritePhotoBtn, &QRadioButton::clicked, &d,
                      &AppDelegate::forward<&PreferencesWindowPart::ClickOverwritePhotosSetting>);
-    QObject::connect(cancel, &QPushButton::clicked, &d, &AppDelegate::forward<&PreferencesWindowPart::CancelPreferenceSetting>);
-    QObject::connect(save, &QPushButton::clicked, &d, &AppDelegate::forward<&PreferencesWindowPart::ResetPreferenceSetting>);
+    QObject::connect(cancel, &QPushButton::clicked, &d,
+                     &AppDelegate::forward<&PreferencesWindowPart::CancelPreferenceSetting>);
+    QObject::connect(save, &QPushButton::clicked, &d,
+                     &AppDelegate::forward<&PreferencesWindowPart::ResetPreferenceSetting>);
 }

@@ -182,9 +182,12 @@ void buildBatchTitleWindow(AppDelegate &d) {
     QMenu *menu = actions->addMenu(AppDelegate::tr("Batch"));
     menu->setObjectName(QStringLiteral("batchNamingMenu"));
     const std::pair<QString, Action> items[] = {
-        {AppDelegate::tr("Change Photo Titles…"), &AppDelegate::forward<&NamingWindowsPart::BatchChangePhotoTitleAction>},
-        {AppDelegate::tr("Change Photo Captions…"), &AppDelegate::forward<&NamingWindowsPart::BatchChangePhotoCaptionAction>},
-        {AppDelegate::tr("Rename Photos…"), &AppDelegate::forward<&NamingWindowsPart::ShowRenameWindowAction>}};
+        {AppDelegate::tr("Change Photo Titles…"),
+         &AppDelegate::forward<&NamingWindowsPart::BatchChangePhotoTitleAction>},
+        {AppDelegate::tr("Change Photo Captions…"),
+         &AppDelegate::forward<&NamingWindowsPart::BatchChangePhotoCaptionAction>},
+        {AppDelegate::tr("Rename Photos…"),
+         &AppDelegate::forward<&NamingWindowsPart::ShowRenameWindowAction>}};
     for (const auto &[title, action] : items)
         addMenuItem(d, menu, title, action);
 }
@@ -221,10 +224,8 @@ void NamingWindowsPart::ChangePhotoTitleFromFileNameAction() {
     const std::initializer_list<QWidget *> add = {addTextFileNametoTitleDisplayLab,
                                                   addTextFileNametoTitleLab};
     const std::initializer_list<QWidget *> replace = {
-        beReplacedTextFileNametoTitleDisplayLab,
-        beReplacedTextFileNametoTitleLab,
-        replaceTextFileNametoTitleDisplayLab,
-        replaceTextFileNametoTitleLab};
+        beReplacedTextFileNametoTitleDisplayLab, beReplacedTextFileNametoTitleLab,
+        replaceTextFileNametoTitleDisplayLab, replaceTextFileNametoTitleLab};
     if (mode == 0) {
         hideTextControls(d);
     } else if (mode == 1) {
@@ -237,8 +238,7 @@ void NamingWindowsPart::ChangePhotoTitleFromFileNameAction() {
 }
 
 void NamingWindowsPart::KeepExistingPhotoTitleAction() {
-    if (!changephotoTitle_keepPhotoTitleBtn ||
-        !changephotoTitle_PhotoTitleStrLab)
+    if (!changephotoTitle_keepPhotoTitleBtn || !changephotoTitle_PhotoTitleStrLab)
         return;
     const QString tag = existingTag(d);
     if (changephotoTitle_keepPhotoTitleBtn->isChecked())
@@ -257,8 +257,8 @@ void NamingWindowsPart::InsertPhotoTagsPhotoTitleAction() {
         QString tag = menu->currentText();
         if (tag == QLatin1String("Caption/Description"))
             tag = QStringLiteral("Caption");
-        changephotoTitle_PhotoTitleStrLab->setText(QStringLiteral("%1 {%2}").arg(
-            changephotoTitle_PhotoTitleStrLab->text(), tag));
+        changephotoTitle_PhotoTitleStrLab->setText(
+            QStringLiteral("%1 {%2}").arg(changephotoTitle_PhotoTitleStrLab->text(), tag));
     }
     menu->setCurrentIndex(heading);
 }
@@ -269,15 +269,17 @@ void NamingWindowsPart::ClickCancleChangePhotoTitleAction() {
 }
 
 bool NamingWindowsPart::alertWhilePhotosRuns() {
-    const QList<DatabaseHolder> held =
-        d.libraryDatabase.libraryWorkingCopy ? d.libraryDatabase.libraryWorkingCopy->holders() : QList<DatabaseHolder>();
+    const QList<DatabaseHolder> held = d.libraryDatabase.libraryWorkingCopy
+                                           ? d.libraryDatabase.libraryWorkingCopy->holders()
+                                           : QList<DatabaseHolder>();
     if (held.isEmpty())
         return false;
     const bool photos = std::all_of(held.begin(), held.end(), isPhotosApplication);
     beginAlertSheet(d.window,
                     photos ? AppDelegate::tr("You need to quit the running Photos application.")
                            : AppDelegate::tr("The library is in use by another program."),
-                    photos ? QString() : d.libraryDatabase.libraryInUseText(held), {AppDelegate::tr(" OK ")},
+                    photos ? QString() : d.libraryDatabase.libraryInUseText(held),
+                    {AppDelegate::tr(" OK ")},
                     [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
     return true;
 }
@@ -289,11 +291,16 @@ void NamingWindowsPart::ClickSaveChangePhotoTitleAction() {
         return;
     Action job = nullptr;
     if (d.libraryPanels.bChangePhotoLibTitle)
-        job = d.blocalMode ? &AppDelegate::forward<&NamingWindowsPart::ChangePhotoTitleLocalPhotowithFileThreader>
-                         : &AppDelegate::forward<&NamingWindowsPart::ChangePhotoTitlePhotoLibrarywithFileThreader>;
+        job = d.blocalMode ? &AppDelegate::forward<
+                                 &NamingWindowsPart::ChangePhotoTitleLocalPhotowithFileThreader>
+                           : &AppDelegate::forward<
+                                 &NamingWindowsPart::ChangePhotoTitlePhotoLibrarywithFileThreader>;
     else if (d.libraryPanels.bChangePhotoLibCaption)
-        job = d.blocalMode ? &AppDelegate::forward<&NamingWindowsPart::ChangePhotoCaptionLocalPhotowithFileThreader>
-                         : &AppDelegate::forward<&NamingWindowsPart::ChangePhotoCaptionPhotoLibrarywithFileThreader>;
+        job = d.blocalMode
+                  ? &AppDelegate::forward<
+                        &NamingWindowsPart::ChangePhotoCaptionLocalPhotowithFileThreader>
+                  : &AppDelegate::forward<
+                        &NamingWindowsPart::ChangePhotoCaptionPhotoLibrarywithFileThreader>;
     if (!job)
         return;
     showRenameActionWindow();

@@ -92,7 +92,8 @@ void AppDelegate::startImageOutputJob(const QList<IKImageItemPtr> &items, Prepar
 }
 
 void ImageOutputPart::CompressPhotosWithOptions(const QString &title) {
-    d.preferences.currentCompressNum = compressQualityForTitle(title, d.preferences.currentCompressNum);
+    d.preferences.currentCompressNum =
+        compressQualityForTitle(title, d.preferences.currentCompressNum);
     const float quality = d.preferences.currentCompressNum;
     const QString storage = d.preferences.storagelocation;
     d.startImageOutputJob(
@@ -108,7 +109,7 @@ void ImageOutputPart::ResizePhotosWithOptions(const QString &title) {
 }
 
 void ImageOutputPart::compressReSizePhotowithArrayThreader(const QList<IKImageItemPtr> &items,
-                                                       const QString &title) {
+                                                           const QString &title) {
     // The quality of the last recompression applies to every later resize.
     const float quality = d.preferences.currentCompressNum;
     const QString storage = d.preferences.storagelocation;
@@ -127,7 +128,8 @@ void ImageOutputPart::ClickConvertHEICtoJPEGAction() {
     ConvertHEICtoJPEGThreader(items, firstSelected);
 }
 
-void ImageOutputPart::ConvertHEICtoJPEGThreader(const QList<IKImageItemPtr> &items, bool revealFirst) {
+void ImageOutputPart::ConvertHEICtoJPEGThreader(const QList<IKImageItemPtr> &items,
+                                                bool revealFirst) {
     const QString storage = d.preferences.storagelocation;
     d.startImageOutputJob(
         items,

@@ -191,7 +191,8 @@ void startLibraryJob(AppDelegate &d, Job job) {
                          if (job == Job::Rename)
                              owner->namingWindows.RenamePhotoFinishedHanderToMainThread(report);
                          else
-                             owner->namingWindows.ChangePhotoTitlePhotoLibraryCompleteToMainThread(report);
+                             owner->namingWindows.ChangePhotoTitlePhotoLibraryCompleteToMainThread(
+                                 report);
                      });
     runner->start(photos.size(), [job, t, r, photos](qsizetype i) {
         JobResult result;

@@ -119,7 +119,8 @@ naming::RenameSettings renameSettingsOf(const AppDelegate &d) {
 
 void connectRenameProgress(AppDelegate &d, JobRunner *runner) {
     QObject::connect(runner, &JobRunner::progress, &d, [&d](int done, int total) {
-        d.namingWindows.RefreshRenamePhotoProcessToMainThread(QStringLiteral("%1/%2").arg(done).arg(total));
+        d.namingWindows.RefreshRenamePhotoProcessToMainThread(
+            QStringLiteral("%1/%2").arg(done).arg(total));
     });
 }
 
@@ -144,8 +145,7 @@ void NamingWindowsPart::showRenameActionWindow() {
 
 void NamingWindowsPart::RefreshRenamePhotoProcessToMainThread(const QString &progress) {
     if (renameActionLab)
-        renameActionLab->setText(kApplying + QString(14, QLatin1Char(' ')) +
-                                               progress);
+        renameActionLab->setText(kApplying + QString(14, QLatin1Char(' ')) + progress);
 }
 
 namespace {
@@ -179,8 +179,7 @@ void NamingWindowsPart::ChangePhotoTitlePhotoLibraryCompleteToMainThread(const J
         if (useTagsAsTitleBtn)
             useTagsAsTitleBtn->setChecked(true);
         if (changephotoTitle_PhotoTitleStrLab)
-            changephotoTitle_PhotoTitleStrLab->setText(
-                QStringLiteral("{Existing Photo Title}"));
+            changephotoTitle_PhotoTitleStrLab->setText(QStringLiteral("{Existing Photo Title}"));
     }
 }
 
@@ -221,7 +220,9 @@ void NamingWindowsPart::ReNameLocalphotowithFileThreader() {
         photos << batchrename::Photo{item->filePath, item->fileName};
     JobRunner *runner = d.startJob();
     connectRenameProgress(d, runner);
-    d.connect(runner, &JobRunner::finished, &d,
+    d
+        .connect(
+            runner, &JobRunner::finished, &d,
             [this, items, s](const QList<JobResult> &results, bool cancelled) {
                 JobReport report;
                 report.cancelled = cancelled;

@@ -140,8 +140,10 @@ void buildRenameWindow(AppDelegate &d) {
     buttons->addStretch(1);
     buttons->addWidget(d.namingWindows.renameCloseBtn);
     buttons->addWidget(d.namingWindows.renameSaveBtn);
-    onClick(d, d.namingWindows.renameCloseBtn, &AppDelegate::forward<&NamingWindowsPart::CloseRenameWindowAction>);
-    onClick(d, d.namingWindows.renameSaveBtn, &AppDelegate::forward<&NamingWindowsPart::SaveChangesRenameWindowAction>);
+    onClick(d, d.namingWindows.renameCloseBtn,
+            &AppDelegate::forward<&NamingWindowsPart::CloseRenameWindowAction>);
+    onClick(d, d.namingWindows.renameSaveBtn,
+            &AppDelegate::forward<&NamingWindowsPart::SaveChangesRenameWindowAction>);
     column->addStretch(1);
     buildProgressSheet(d);
 }
@@ -181,9 +183,8 @@ void NamingWindowsPart::RemoveFirstPartCurrentFileNameAction() {
 
 void NamingWindowsPart::KeepExistingFileNameAction() {
     if (keepFileNameBtn && filenameFormatstrlab)
-        filenameFormatstrlab->setText(keepFileNameBtn->isChecked()
-                                                        ? QStringLiteral("{ExistingFileName}")
-                                                        : QString());
+        filenameFormatstrlab->setText(
+            keepFileNameBtn->isChecked() ? QStringLiteral("{ExistingFileName}") : QString());
 }
 
 void NamingWindowsPart::InsertPhotoTagsFileNameAction() {
@@ -193,13 +194,10 @@ void NamingWindowsPart::InsertPhotoTagsFileNameAction() {
     if (addTagsButton->currentIndex() != heading) {
         const QString tag = QStringLiteral("{%1}").arg(addTagsButton->currentText());
         const QString old = filenameFormatstrlab->text();
-        const bool atStart =
-            !tagpostionButton || tagpostionButton->currentIndex() == 0;
-        filenameFormatstrlab->setText(atStart
-                                                        ? QStringLiteral("%1 %2").arg(tag, old)
-                                                        : QStringLiteral("%1 %2").arg(old, tag));
-        if (addTagsButton->currentText() == QLatin1String("Camera Date") &&
-            renameDateFormatBtn)
+        const bool atStart = !tagpostionButton || tagpostionButton->currentIndex() == 0;
+        filenameFormatstrlab->setText(atStart ? QStringLiteral("%1 %2").arg(tag, old)
+                                              : QStringLiteral("%1 %2").arg(old, tag));
+        if (addTagsButton->currentText() == QLatin1String("Camera Date") && renameDateFormatBtn)
             renameDateFormatBtn->setEnabled(true);
     }
     addTagsButton->setCurrentIndex(heading);
@@ -220,11 +218,8 @@ void NamingWindowsPart::SaveChangesRenameWindowAction() {
         return;
     if (libraryShown && alertWhilePhotosRuns())
         return;
-    currentRenameLabStr =
-        filenameFormatstrlab ? filenameFormatstrlab->text() : QString();
-    currentRenameTitleStr = renameDateFormatBtn
-                                              ? renameDateFormatBtn->currentText()
-                                              : QString();
+    currentRenameLabStr = filenameFormatstrlab ? filenameFormatstrlab->text() : QString();
+    currentRenameTitleStr = renameDateFormatBtn ? renameDateFormatBtn->currentText() : QString();
     showRenameActionWindow();
     if (libraryShown)
         ReNamePhotoLibrarywithFileThreader();

@@ -110,10 +110,10 @@ void SidecarMergesPart::BatchWriteJsonFileToPhotos() {
     if (refuseSecondRun(d))
         return;
     QFileDialog *panel = folderPanel(
-        d, AppDelegate::tr("Select one or more downloaded Google Takeout Photos folders to merge."), true,
-        writeJsonWindow);
+        d, AppDelegate::tr("Select one or more downloaded Google Takeout Photos folders to merge."),
+        true, writeJsonWindow);
     d.connect(panel, &QFileDialog::finished, &d,
-            [this, panel](int r) { openPanelDidEnd19(panel, r == QDialog::Accepted ? 1 : 0); });
+              [this, panel](int r) { openPanelDidEnd19(panel, r == QDialog::Accepted ? 1 : 0); });
     panel->open();
 }
 
@@ -132,20 +132,21 @@ bool SidecarMergesPart::startJsonMerge(const QStringList &folders) {
     if (writeGooglePhotoLab) {
         writeGooglePhotoLab->setText(
             folders.size() == 1
-                ? AppDelegate::tr("The merge process will match the json files and photos in the Google "
-                     "Takeout folder, and automatically batch merge the json metadata into the "
-                     "corresponding photos.")
-                : AppDelegate::tr("The merge process first combines all selected Google Takeout folder "
-                     "structures and files into a single Google Takeout folder. It then matches "
-                     "all JSON files and photos within the Google Takeout folder and "
-                     "automatically merges the JSON metadata into the corresponding photos in "
-                     "batches."));
+                ? AppDelegate::tr(
+                      "The merge process will match the json files and photos in the Google "
+                      "Takeout folder, and automatically batch merge the json metadata into the "
+                      "corresponding photos.")
+                : AppDelegate::tr(
+                      "The merge process first combines all selected Google Takeout folder "
+                      "structures and files into a single Google Takeout folder. It then matches "
+                      "all JSON files and photos within the Google Takeout folder and "
+                      "automatically merges the JSON metadata into the corresponding photos in "
+                      "batches."));
     }
     currentJosnFilePathStr = folders.first();
     if (writeJsonProcesser)
         writeJsonProcesser->setValue(0);
-    showBusy(writeJsonWindow, writeJsonProcesser,
-             writeJsonBtn, CancelJsonBtn);
+    showBusy(writeJsonWindow, writeJsonProcesser, writeJsonBtn, CancelJsonBtn);
     // The sheet's cancel stops the run at its next sidecar.
     if (CancelJsonBtn)
         CancelJsonBtn->show();
@@ -155,7 +156,8 @@ bool SidecarMergesPart::startJsonMerge(const QStringList &folders) {
     JobRunner *runner = d.startJob();
     // The merge window has its own bar and Cancel: the status bar shows no second pair.
     runner->setOwnProgress(true);
-    d.connect(runner, &JobRunner::progress, &d, &AppDelegate::forward<&SidecarMergesPart::ScanJsonUpdatProgessItemToMainThread>);
+    d.connect(runner, &JobRunner::progress, &d,
+              &AppDelegate::forward<&SidecarMergesPart::ScanJsonUpdatProgessItemToMainThread>);
     d.connect(runner, &JobRunner::finished, &d, [this, run] {
         if (sidecarMerge == run)
             sidecarMerge.reset();
@@ -182,8 +184,7 @@ void SidecarMergesPart::ScanJsonUpdatProgessItemToMainThread(int done, int total
 void SidecarMergesPart::BatchScanJsonPhotosItemToMainThread(const SidecarMergeSummary &summary) {
     if (writeJsonProcesser)
         writeJsonProcesser->setValue(100);
-    showIdle(writeJsonWindow, writeJsonProcesser,
-             writeJsonBtn, CancelJsonBtn);
+    showIdle(writeJsonWindow, writeJsonProcesser, writeJsonBtn, CancelJsonBtn);
     showSummary(d, AppDelegate::tr("The Google Takeout merge has ended."), summary, QString(),
                 currentJosnFilePathStr);
 }
@@ -198,8 +199,7 @@ void SidecarMergesPart::CanelJsonMetadataToPhotosAction() {
 void SidecarMergesPart::WriteXMPMetadataToPhotosAction() {
     if (refuseSecondRun(d))
         return;
-    showIdle(nullptr, writeXmpProcesser, writeXmpBtn,
-             CancelXmpBtn);
+    showIdle(nullptr, writeXmpProcesser, writeXmpBtn, CancelXmpBtn);
     d.showOverMainWindow(writeXmpWindow);
 }
 
@@ -211,7 +211,7 @@ void SidecarMergesPart::BatchWriteXMPFileToFile() {
     QFileDialog *panel =
         folderPanel(d, AppDelegate::tr("Choose a xmp folder to open."), false, writeXmpWindow);
     d.connect(panel, &QFileDialog::finished, &d,
-            [this, panel](int r) { openPanelDidEnd9(panel, r == QDialog::Accepted ? 1 : 0); });
+              [this, panel](int r) { openPanelDidEnd9(panel, r == QDialog::Accepted ? 1 : 0); });
     panel->open();
 }
 
@@ -233,8 +233,7 @@ bool SidecarMergesPart::startXmpMerge(const QString &folder) {
         return false;
     if (writeXmpProcesser)
         writeXmpProcesser->setRange(0, 0); // busy: the walk does not know its end
-    showBusy(writeXmpWindow, writeXmpProcesser,
-             writeXmpBtn, CancelXmpBtn);
+    showBusy(writeXmpWindow, writeXmpProcesser, writeXmpBtn, CancelXmpBtn);
     if (CancelXmpBtn)
         CancelXmpBtn->show();
     auto run = std::make_shared<SidecarMergeRun>();
@@ -255,8 +254,7 @@ bool SidecarMergesPart::startXmpMerge(const QString &folder) {
 }
 
 void SidecarMergesPart::BatchScanXmpPhotosItemToMainThread(const SidecarMergeSummary &summary) {
-    showIdle(writeXmpWindow, writeXmpProcesser,
-             writeXmpBtn, CancelXmpBtn);
+    showIdle(writeXmpWindow, writeXmpProcesser, writeXmpBtn, CancelXmpBtn);
     // One reveal for the run: its first merged photo.
     const QString first = summary.merged.value(0);
     showSummary(d, AppDelegate::tr("The XMP merge has ended."), summary, first,

@@ -102,8 +102,8 @@ void ImageOutputPart::AddLocationPlaceOnPhotoAction() {
                 signedCoordinates(source.properties(0).value(QStringLiteral("{GPS}")).toMap());
             if (!source.isValid() || !position.latitude || !position.longitude) {
                 walk->failures << QStringLiteral("%1: %2").arg(
-                    nameOf(item),
-                    source.isValid() ? AppDelegate::tr("it has no position") : AppDelegate::tr("not an image we can read"));
+                    nameOf(item), source.isValid() ? AppDelegate::tr("it has no position")
+                                                   : AppDelegate::tr("not an image we can read"));
                 continue;
             }
             walk->geocoder->reverseGeocode(

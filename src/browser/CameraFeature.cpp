@@ -56,9 +56,9 @@ void CameraWindowPart::startDeviceBrowser() {
         return;
     mDeviceBrowser = new PKDeviceBrowser(&d);
     d.connect(mDeviceBrowser, &PKDeviceBrowser::didAddDevice, &d,
-            &AppDelegate::forward<&CameraWindowPart::deviceBrowserDidAddDevice>);
+              &AppDelegate::forward<&CameraWindowPart::deviceBrowserDidAddDevice>);
     d.connect(mDeviceBrowser, &PKDeviceBrowser::didRemoveDevice, &d,
-            &AppDelegate::forward<&CameraWindowPart::deviceBrowserDidRemoveDevice>);
+              &AppDelegate::forward<&CameraWindowPart::deviceBrowserDidRemoveDevice>);
     mDeviceBrowser->start();
 }
 
@@ -101,17 +101,18 @@ void CameraWindowPart::deviceBrowserDidAddDevice(const PKCameraDevicePtr &device
         currentDevice = device;
         PKCameraDevice *raw = device.get();
         d.connect(raw, &PKCameraDevice::didAddItem, &d,
-                [this, raw](const PKCameraFilePtr &f) { cameraDeviceDidAddItem(raw, f); });
+                  [this, raw](const PKCameraFilePtr &f) { cameraDeviceDidAddItem(raw, f); });
         d.connect(raw, &PKCameraDevice::didRemoveItem, &d,
-                [this, raw](const PKCameraFilePtr &f) { cameraDeviceDidRemoveItem(raw, f); });
+                  [this, raw](const PKCameraFilePtr &f) { cameraDeviceDidRemoveItem(raw, f); });
         d.connect(raw, &PKCameraDevice::didOpenSession, &d,
-                [this, raw](const QString &e) { deviceDidOpenSessionWithError(raw, e); });
+                  [this, raw](const QString &e) { deviceDidOpenSessionWithError(raw, e); });
         d.connect(raw, &PKCameraDevice::didFailToDeleteItem, &d,
-                [this](const PKCameraFilePtr &f, const QString &error) {
-                    beginAlertSheet(sheetWindow(d), AppDelegate::tr("The photo could not be deleted."),
-                                    QStringLiteral("%1\n%2").arg(f->name, error), {AppDelegate::tr(" Ok ")},
-                                    [this](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); });
-                });
+                  [this](const PKCameraFilePtr &f, const QString &error) {
+                      beginAlertSheet(
+                          sheetWindow(d), AppDelegate::tr("The photo could not be deleted."),
+                          QStringLiteral("%1\n%2").arg(f->name, error), {AppDelegate::tr(" Ok ")},
+                          [this](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); });
+                  });
         d.connect(raw, &PKCameraDevice::didEncounterError, &d, [raw](const QString &error) {
             qCWarning(lcBrowser).noquote() << "device: \n"
                                            << raw->name() << "\ndidEncounterError: \n"
@@ -139,13 +140,10 @@ void CameraWindowPart::deviceBrowserDidRemoveDevice(const PKCameraDevicePtr &dev
         cameItemArray.clear();
         if (deviceWindow)
             deviceWindow->hide();
-    } else if (currentDevice.expired() ||
-               currentDevice.lock() == device) {
-        currentDevice =
-            std::static_pointer_cast<PKCameraDevice>(mCameras.last());
+    } else if (currentDevice.expired() || currentDevice.lock() == device) {
+        currentDevice = std::static_pointer_cast<PKCameraDevice>(mCameras.last());
     }
-    if (cameraPhotoModel &&
-        (before != cameItemArray.size() || mCameras.isEmpty()))
+    if (cameraPhotoModel && (before != cameItemArray.size() || mCameras.isEmpty()))
         cameraPhotoModel->reload();
     if (!cameraRequestsPending())
         endProgress();
@@ -156,15 +154,15 @@ void CameraWindowPart::ChangeToImportiOSDevicePhoto() {
         deviceWindow->show();
         if (QScreen *screen = deviceWindow->screen()) {
             const QRect area = screen->availableGeometry();
-            deviceWindow->move(area.center() -
-                                            deviceWindow->rect().center());
+            deviceWindow->move(area.center() - deviceWindow->rect().center());
         }
         deviceWindow->raise();
         deviceWindow->activateWindow();
         return;
     }
     beginAlertSheet(d.window, AppDelegate::tr("No camera detected"),
-                    AppDelegate::tr("Please connect the camera to the computer by USB cable."), {AppDelegate::tr(" Ok ")},
+                    AppDelegate::tr("Please connect the camera to the computer by USB cable."),
+                    {AppDelegate::tr(" Ok ")},
                     [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
 }
 
@@ -186,7 +184,8 @@ void CameraWindowPart::deviceDidOpenSessionWithError(PKCameraDevice *device, con
         endProgress();
     if (!error.isEmpty())
         beginAlertSheet(sheetWindow(d), AppDelegate::tr("The device could not be opened."),
-                        QStringLiteral("%1\n%2").arg(device->name(), error), {AppDelegate::tr(" Ok ")},
+                        QStringLiteral("%1\n%2").arg(device->name(), error),
+                        {AppDelegate::tr(" Ok ")},
                         [this](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); });
 }
 
@@ -208,7 +207,8 @@ void CameraWindowPart::cameraDeviceDidAddItem(PKCameraDevice *device, const PKCa
         cameraPhotoModel->reload();
 }
 
-void CameraWindowPart::cameraDeviceDidRemoveItem(PKCameraDevice *device, const PKCameraFilePtr &file) {
+void CameraWindowPart::cameraDeviceDidRemoveItem(PKCameraDevice *device,
+                                                 const PKCameraFilePtr &file) {
     qCDebug(lcBrowser).noquote() << "cameraDevice: \n"
                                  << device->name() << "\ndidRemoveItem: \n"
                                  << file->name;
@@ -287,7 +287,7 @@ QString ownName(const IKImageItemPtr &item) {
 } // namespace
 
 bool CameraWindowPart::requestCameraDownload(const IKImageItemPtr &item, const QString &saveAsName,
-                                        bool importToEdit) {
+                                             bool importToEdit) {
     return downloadAsOneJob(d, {item}, importToEdit,
                             [saveAsName](const IKImageItemPtr &) { return saveAsName; });
 }
@@ -334,7 +334,8 @@ void CameraWindowPart::DeletePhotoAction() {
     const QList<IKImageItemPtr> items = selectedCameraItems();
     if (items.isEmpty())
         return;
-    beginAlertSheet(sheetWindow(d), AppDelegate::tr("Are you sure you want to delete the selected photo ?"),
+    beginAlertSheet(sheetWindow(d),
+                    AppDelegate::tr("Are you sure you want to delete the selected photo ?"),
                     QString(), {AppDelegate::tr(" Delete "), AppDelegate::tr("Cancel")},
                     [this, items](QMessageBox *alert, int code) {
                         d.savePanelDidEnd3(alert, code);

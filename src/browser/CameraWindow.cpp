@@ -47,9 +47,12 @@ void buildCameraWindow(AppDelegate &d) {
 
     const std::pair<QPushButton *, void (AppDelegate::*)()> actions[] = {
         {d.cameraWindow.opendeviceBtn, &AppDelegate::forward<&CameraWindowPart::OpenDeviceAction>},
-        {d.cameraWindow.downloadPhotoBtn, &AppDelegate::forward<&CameraWindowPart::DownloadPhotoAction>},
-        {d.cameraWindow.importEditPhotoBtn, &AppDelegate::forward<&CameraWindowPart::DownloadImportEditePhotoAction>},
-        {d.cameraWindow.deletePhotoBtn, &AppDelegate::forward<&CameraWindowPart::DeletePhotoAction>},
+        {d.cameraWindow.downloadPhotoBtn,
+         &AppDelegate::forward<&CameraWindowPart::DownloadPhotoAction>},
+        {d.cameraWindow.importEditPhotoBtn,
+         &AppDelegate::forward<&CameraWindowPart::DownloadImportEditePhotoAction>},
+        {d.cameraWindow.deletePhotoBtn,
+         &AppDelegate::forward<&CameraWindowPart::DeletePhotoAction>},
         {d.cameraWindow.viewExifBtn, &AppDelegate::forward<&CameraWindowPart::ViewExifData>},
     };
     for (const auto &[button, action] : actions)
@@ -82,7 +85,7 @@ void buildCameraWindow(AppDelegate &d) {
         }
         d.removalMenuFromCamera = true;
         d.mainWindow.popUpButtonMenu(d.mainWindow.removeExifMenu, d.cameraWindow.removeExifBtn,
-                          d.cameraWindow.removeExifBtn->height() / 4.0);
+                                     d.cameraWindow.removeExifBtn->height() / 4.0);
     });
     if (d.mainWindow.changtoiOSmodemenu)
         QObject::connect(d.mainWindow.changtoiOSmodemenu, &QAction::triggered, &d,

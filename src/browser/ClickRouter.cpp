@@ -38,24 +38,18 @@ void MainWindowPart::MybuttonMouseDownHandle(QObject *sender) {
     auto quarter = [](QWidget *b) { return b->height() / 4.0; };
     const Route routes[] = {
         {importPhotobtn,
-         [&] {
-             popUpButtonMenu(importPhotoMenu, importPhotobtn,
-                             quarter(importPhotobtn));
-         }},
+         [&] { popUpButtonMenu(importPhotoMenu, importPhotobtn, quarter(importPhotobtn)); }},
         {remoMetaDataLocalBtn,
          [&] {
-             popUpButtonMenu(removeExifMenu, remoMetaDataLocalBtn,
-                             quarter(remoMetaDataLocalBtn));
+             popUpButtonMenu(removeExifMenu, remoMetaDataLocalBtn, quarter(remoMetaDataLocalBtn));
          }},
         {editMetaDataLocalBtn,
          [&] {
-             popUpButtonMenu(editExifMenu, editMetaDataLocalBtn,
-                             editMetaDataLocalBtn->height());
+             popUpButtonMenu(editExifMenu, editMetaDataLocalBtn, editMetaDataLocalBtn->height());
          }},
         {importandExportBtn,
          [&] {
-             popUpButtonMenu(importandExportMenu, importandExportBtn,
-                             quarter(importandExportBtn));
+             popUpButtonMenu(importandExportMenu, importandExportBtn, quarter(importandExportBtn));
          }},
         {localeditexifBtn,
          [&] {
@@ -67,33 +61,28 @@ void MainWindowPart::MybuttonMouseDownHandle(QObject *sender) {
         {localphotoBtn, [&] { ChangeLocalPhotoMenuAction(); }},
         {photoliblocalphotoBtn, [&] { ChangeLocalPhotoMenuAction(); }},
         {filterPhotolibBtn,
-         [&] {
-             popUpButtonMenu(issuePhotoMenu, filterPhotolibBtn,
-                             quarter(filterPhotolibBtn));
-         }},
+         [&] { popUpButtonMenu(issuePhotoMenu, filterPhotolibBtn, quarter(filterPhotolibBtn)); }},
         {showPhotoTypelibBtn,
          [&] {
-             popUpButtonMenu(showPhotoTypeMenu, showPhotoTypelibBtn,
-                             quarter(showPhotoTypelibBtn));
+             popUpButtonMenu(showPhotoTypeMenu, showPhotoTypelibBtn, quarter(showPhotoTypelibBtn));
          }},
         {sortLocalPhotoBtn,
          [&] {
-             popUpButtonMenu(sortLocalPhotoMenu, sortLocalPhotoBtn,
-                             quarter(sortLocalPhotoBtn));
+             popUpButtonMenu(sortLocalPhotoMenu, sortLocalPhotoBtn, quarter(sortLocalPhotoBtn));
          }},
         {PhotolibQuickBtn,
-         [&] {
-             popUpButtonMenu(PhotolibQuickMenu, PhotolibQuickBtn,
-                             quarter(PhotolibQuickBtn));
-         }},
+         [&] { popUpButtonMenu(PhotolibQuickMenu, PhotolibQuickBtn, quarter(PhotolibQuickBtn)); }},
         {PhotolibEditExifBtn,
          [&] {
              popUpButtonMenu(PhotolibEditExifMenu, PhotolibEditExifBtn,
                              quarter(PhotolibEditExifBtn));
          }},
-        {d.libraryPanels.canclePhotolibEiteViewBtn, [&] { d.libraryPanels.HidePhotoLibEditViewAction(); }},
-        {d.libraryPanels.canclePhotoOrigEiteViewBtn, [&] { d.libraryPanels.HidePhotoOriginalEditViewAction(); }},
-        {d.libraryPanels.applyPhotolibEiteViewBtn, [&] { d.libraryPanels.ApplyPhotoLibMetadataChangeAction(); }},
+        {d.libraryPanels.canclePhotolibEiteViewBtn,
+         [&] { d.libraryPanels.HidePhotoLibEditViewAction(); }},
+        {d.libraryPanels.canclePhotoOrigEiteViewBtn,
+         [&] { d.libraryPanels.HidePhotoOriginalEditViewAction(); }},
+        {d.libraryPanels.applyPhotolibEiteViewBtn,
+         [&] { d.libraryPanels.ApplyPhotoLibMetadataChangeAction(); }},
         {d.libraryPanels.applyPhotoOrigEiteViewBtn,
          [&] { d.libraryWindows.ApplyOriginalPhotoMetadataChangeAction(); }},
         // One save button for both kinds of photo: the mode says whose dates change.
@@ -114,7 +103,8 @@ void MainWindowPart::MybuttonMouseDownHandle(QObject *sender) {
         {d.mergeWindow.photolibMergeBtn, [&] { d.mergeWindow.ClickMergePhotoLibraryAction(); }},
         {d.mergeWindow.photolibAddBtn, [&] { d.mergeWindow.AddPhotoLibraryintoTableView(); }},
         {d.mergeWindow.photolibSubBtn, [&] { d.mergeWindow.RemovePhotoLibraryFromTableView(); }},
-        {d.mergeWindow.photolibStartBtn, [&] { d.mergeWindow.ClickStartMergePhotoLibraryAction(); }},
+        {d.mergeWindow.photolibStartBtn,
+         [&] { d.mergeWindow.ClickStartMergePhotoLibraryAction(); }},
     };
     for (const Route &route : routes) {
         if (route.button && route.button == sender) {
@@ -128,17 +118,17 @@ void MainWindowPart::MyClosebuttonMouseDownHandle(QObject *sender) {
     if (!closedButton || sender != closedButton)
         return;
     const bool modern = d.macOsVer > 9;
-    closedButton->setProperty("imageName", modern
-                                                          ? QStringLiteral("Close_Down.png")
-                                                          : QStringLiteral("titlebarreddown.png"));
+    closedButton->setProperty("imageName", modern ? QStringLiteral("Close_Down.png")
+                                                  : QStringLiteral("titlebarreddown.png"));
     CloseTheMainWindow();
     closedButton->setProperty("imageName", modern ? QStringLiteral("Close_Nom.png")
-                                                             : QStringLiteral("titlebarred.png"));
+                                                  : QStringLiteral("titlebarred.png"));
 }
 
 void MainWindowPart::CloseTheMainWindow() {
     beginAlertSheet(d.window, AppDelegate::tr("Are you sure you want to Exit ?"), QString(),
-                    {AppDelegate::tr(" Exit "), AppDelegate::tr("Cancel")}, [](QMessageBox *, int code) {
+                    {AppDelegate::tr(" Exit "), AppDelegate::tr("Cancel")},
+                    [](QMessageBox *, int code) {
                         if (code == 1)
                             QMetaObject::invokeMethod(qApp, &QCoreApplication::quit,
                                                       Qt::QueuedConnection);

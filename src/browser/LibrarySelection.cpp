@@ -111,8 +111,7 @@ void LibraryPanelsPart::libraryBrowserSelectionDidChange() {
     if (c.hasOriginal) {
         apply(c.originalLines);
         apply(c.originalFields);
-        showMap(originalPhotolibMapView, originalPhotolibCoords,
-                c.originalMap);
+        showMap(originalPhotolibMapView, originalPhotolibCoords, c.originalMap);
     }
     apply(c.libraryLines);
     apply(c.libraryFields);

@@ -43,14 +43,16 @@ QStringList chosenPaths(QFileDialog *panel) {
 } // namespace
 
 void MainWindowPart::OpenComputerFoldertoImportAction() {
-    QFileDialog *panel = openImportPanel(d, false, AppDelegate::tr("Please select photos to import."));
+    QFileDialog *panel =
+        openImportPanel(d, false, AppDelegate::tr("Please select photos to import."));
     d.connect(panel, &QFileDialog::finished, &d,
-            [this, panel](int r) { openPanelDidEnd(panel, r == QDialog::Accepted ? 1 : 0); });
+              [this, panel](int r) { openPanelDidEnd(panel, r == QDialog::Accepted ? 1 : 0); });
     panel->open();
 }
 
 void MainWindowPart::ClickClearandImportPhotosAction() {
-    QFileDialog *panel = openImportPanel(d, false, AppDelegate::tr("Please select photos to import."));
+    QFileDialog *panel =
+        openImportPanel(d, false, AppDelegate::tr("Please select photos to import."));
     // The list is cleared only once photos are chosen: a cancel leaves it as it was.
     d.connect(panel, &QFileDialog::finished, &d, [this, panel](int r) {
         if (r != QDialog::Accepted || chosenPaths(panel).isEmpty())
@@ -62,10 +64,10 @@ void MainWindowPart::ClickClearandImportPhotosAction() {
 }
 
 void MainWindowPart::ClickImportPhotosAction() {
-    QFileDialog *panel =
-        openImportPanel(d, true, AppDelegate::tr("Please select photos or photo folder to import."));
+    QFileDialog *panel = openImportPanel(
+        d, true, AppDelegate::tr("Please select photos or photo folder to import."));
     d.connect(panel, &QFileDialog::finished, &d,
-            [this, panel](int r) { openPanelDidEnd1(panel, r == QDialog::Accepted ? 1 : 0); });
+              [this, panel](int r) { openPanelDidEnd1(panel, r == QDialog::Accepted ? 1 : 0); });
     panel->open();
 }
 
@@ -157,26 +159,25 @@ void MainWindowPart::importPhotosItemThreader(const QStringList &paths) {
     // Every change to the lists and flags happens on the main thread, a batch at a time,
     // so the browser never reads a list in the middle of an append.
     d.connect(runner, &JobRunner::batchReady, &d,
-            [this, paths, seen, problems](const QList<JobResult> &batch) {
-                for (const JobResult &r : batch) {
-                    const ImportedPath found = r.data.value<ImportedPath>();
-                    *problems << found.problems;
-                    for (qsizetype i = 0; i < found.items.size(); ++i) {
-                        const QString real = found.realPaths[i];
-                        if (!real.isEmpty() && seen->contains(real))
-                            continue;
-                        seen->insert(real);
-                        appendLocalItem(found.items[i]);
-                    }
-                    bImportLocalFolder = found.folder;
-                    if (found.folder)
-                        bImportLocalPath =
-                            QFileInfo(paths.value(r.index)).absolutePath();
-                }
-                LoadImportedPhotsonMainThread();
-            });
+              [this, paths, seen, problems](const QList<JobResult> &batch) {
+                  for (const JobResult &r : batch) {
+                      const ImportedPath found = r.data.value<ImportedPath>();
+                      *problems << found.problems;
+                      for (qsizetype i = 0; i < found.items.size(); ++i) {
+                          const QString real = found.realPaths[i];
+                          if (!real.isEmpty() && seen->contains(real))
+                              continue;
+                          seen->insert(real);
+                          appendLocalItem(found.items[i]);
+                      }
+                      bImportLocalFolder = found.folder;
+                      if (found.folder)
+                          bImportLocalPath = QFileInfo(paths.value(r.index)).absolutePath();
+                  }
+                  LoadImportedPhotsonMainThread();
+              });
     d.connect(runner, &JobRunner::finished, &d,
-            [this, problems] { showImportProblems(*problems); });
+              [this, problems] { showImportProblems(*problems); });
     runner->startLong([paths](JobControl &control) {
         QList<JobResult> batch; // not handed back yet
         qsizetype waiting = 0;  // their items
@@ -239,10 +240,12 @@ void MainWindowPart::showImportProblems(const QStringList &problems) {
     const QStringList lines = shortList(problems);
     QMessageBox *sheet = beginAlertSheet(
         d.window, AppDelegate::tr("Some files or folders could not be read."),
-        AppDelegate::tr("Files listed here are shown as unreadable and cannot be edited; folders were "
-           "skipped:\n%1")
+        AppDelegate::tr(
+            "Files listed here are shown as unreadable and cannot be edited; folders were "
+            "skipped:\n%1")
             .arg(lines.join(QLatin1Char('\n'))),
-        {AppDelegate::tr(" Ok ")}, [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+        {AppDelegate::tr(" Ok ")},
+        [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
     if (sheet)
         sheet->setObjectName(QStringLiteral("importProblemsAlert"));
 }

@@ -86,7 +86,8 @@ void MainWindowPart::ClearLeftPhotosWithoutExifDate() {
     });
 }
 
-void MainWindowPart::ClearLeftPhotosWithoutExifDateMainThread(const QList<IKImageItemPtr> &toRemove) {
+void MainWindowPart::ClearLeftPhotosWithoutExifDateMainThread(
+    const QList<IKImageItemPtr> &toRemove) {
     removeItems(d.localPhotoItemArray, d.localImportPhotoItemArray, toRemove);
     if (localPhotoModel)
         localPhotoModel->reload();

@@ -27,7 +27,8 @@ void buildMapWindow(AppDelegate &d) {
 void MainWindowPart::ShowMapAction() {
     if (!bMapPreview) {
         beginAlertSheet(d.window, AppDelegate::tr("No GPS Data"),
-                        AppDelegate::tr("This photo does not contain GPS information."), {AppDelegate::tr(" Ok ")},
+                        AppDelegate::tr("This photo does not contain GPS information."),
+                        {AppDelegate::tr(" Ok ")},
                         [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
         return;
     }
@@ -36,8 +37,7 @@ void MainWindowPart::ShowMapAction() {
     if (!mapWindow->isVisible())
         mapWindow->show();
     currentMapView->setRegion(d.selection.currentCoords.x(), d.selection.currentCoords.y());
-    currentMapView->addAnnotation(d.selection.currentCoords.x(),
-                                             d.selection.currentCoords.y());
+    currentMapView->addAnnotation(d.selection.currentCoords.x(), d.selection.currentCoords.y());
 }
 
 int AppDelegate::numberOfItemsInImageBrowser(QListView *browser) const {

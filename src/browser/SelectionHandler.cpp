@@ -201,7 +201,7 @@ void MainWindowPart::imageBrowserSelectionDidChange(QListView *browser) {
 }
 
 void MainWindowPart::getCityInfowithlonglab(double longitude, double latitude,
-                                         const IKImageItemPtr &item) {
+                                            const IKImageItemPtr &item) {
     d.selection.currentLocationStr = QStringLiteral("");
     if (locationCitylab)
         locationCitylab->clear();
@@ -218,8 +218,7 @@ void MainWindowPart::getCityInfowithlonglab(double longitude, double latitude,
                 // Offline, without a server or without a known place, the label says so
                 // rather than staying blank as if still asking.
                 const QList<IKImageItemPtr> selected = d.selectedLocalItems();
-                if (target && !selected.isEmpty() && selected.first() == target &&
-                    locationCitylab)
+                if (target && !selected.isEmpty() && selected.first() == target && locationCitylab)
                     locationCitylab->setText(AppDelegate::tr("Place unknown"));
                 return;
             }

@@ -23,7 +23,8 @@ void DuplicateWindowPart::FindDuplicatePhotosAction() {
     const auto end3 = [this](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); };
     if (!d.library.scanComplete) {
         beginAlertSheet(d.window, AppDelegate::tr("The Scan is not completed."),
-                        AppDelegate::tr("Please wait a while to complete the scan."), {AppDelegate::tr(" Ok ")}, end3);
+                        AppDelegate::tr("Please wait a while to complete the scan."),
+                        {AppDelegate::tr(" Ok ")}, end3);
         return;
     }
     if (d.libraryDatabase.CheckPhotosApplicationRun()) {
@@ -47,7 +48,7 @@ void DuplicateWindowPart::FindDuplicatePhotosAction() {
     if (!scanDupGifTimer) {
         scanDupGifTimer = new QTimer(&d);
         d.connect(scanDupGifTimer, &QTimer::timeout, &d,
-                &AppDelegate::forward<&DuplicateWindowPart::StartScanningDupGIFImageViewTimer>);
+                  &AppDelegate::forward<&DuplicateWindowPart::StartScanningDupGIFImageViewTimer>);
     }
     scanDupGifTimer->start(100);
     hHasRemoved = false;
@@ -58,19 +59,20 @@ void DuplicateWindowPart::FindDuplicatePhotosAction() {
     const QStringList paths = duplicateScanPaths(entries);
     JobRunner *runner = d.startJob(AppDelegate::OneAtATime::DuplicateScan);
     d.connect(runner, &JobRunner::finished, &d,
-            [this, runner, entries, paths](const QList<JobResult> &results, bool cancelled) {
-                if (d.runningJob(AppDelegate::OneAtATime::DuplicateScan) != runner)
-                    return; // stopped from its window: nothing of it shows
-                if (cancelled) {
-                    CLickCancleDupAction();
-                    return;
-                }
-                d.forgetJob(AppDelegate::OneAtATime::DuplicateScan);
-                QList<ThumbnailKey> read;
-                for (const JobResult &r : results)
-                    read << ThumbnailKey{r.ok ? r.data.toString() : QString(), r.reason};
-                ScanDuplicateFinishedHanderToMainThread(duplicateScanResult(entries, paths, read));
-            });
+              [this, runner, entries, paths](const QList<JobResult> &results, bool cancelled) {
+                  if (d.runningJob(AppDelegate::OneAtATime::DuplicateScan) != runner)
+                      return; // stopped from its window: nothing of it shows
+                  if (cancelled) {
+                      CLickCancleDupAction();
+                      return;
+                  }
+                  d.forgetJob(AppDelegate::OneAtATime::DuplicateScan);
+                  QList<ThumbnailKey> read;
+                  for (const JobResult &r : results)
+                      read << ThumbnailKey{r.ok ? r.data.toString() : QString(), r.reason};
+                  ScanDuplicateFinishedHanderToMainThread(
+                      duplicateScanResult(entries, paths, read));
+              });
     runner->start(paths, [](const QString &path) {
         const ThumbnailKey k = thumbnailKey(path);
         return JobResult{-1, !k.key.isNull(), {}, k.why, k.key};
@@ -95,13 +97,13 @@ void DuplicateWindowPart::stopDuplicateScan() {
 void DuplicateWindowPart::StartScanningDupGIFImageViewTimer() {
     const int n = d.library.scanningcount++;
     if (n <= 6)
-        scanningDupinfolab->setText(QStringLiteral("Scanning.") +
-                                                    QString(n, QLatin1Char('.')));
+        scanningDupinfolab->setText(QStringLiteral("Scanning.") + QString(n, QLatin1Char('.')));
     else if (n >= 8)
         d.library.scanningcount = 0;
 }
 
-void DuplicateWindowPart::ScanDuplicateFinishedHanderToMainThread(const DuplicateScanResult &result) {
+void DuplicateWindowPart::ScanDuplicateFinishedHanderToMainThread(
+    const DuplicateScanResult &result) {
     sameFileArray = result.groups;
     duplicatePhotosNum = result.duplicatePhotosNum;
     duplicateVideosNum = result.duplicateVideosNum;
@@ -130,17 +132,15 @@ void DuplicateWindowPart::ScanDuplicateFinishedHanderToMainThread(const Duplicat
     scanningDupinfolab->hide();
     if (scanDupGifTimer)
         scanDupGifTimer->stop();
-    duplicateResultlab->setText(QStringLiteral("%1 Photos, %2 Videos")
-                                                    .arg(duplicatePhotosNum)
-                                                    .arg(duplicateVideosNum));
+    duplicateResultlab->setText(
+        QStringLiteral("%1 Photos, %2 Videos").arg(duplicatePhotosNum).arg(duplicateVideosNum));
     duplicateResultlab->show();
     if (!duplicateUnreadable.isEmpty()) {
         const qsizetype n = duplicateUnreadable.size();
         duplicateUnreadablelab->setText(
             n == 1 ? AppDelegate::tr("1 thumbnail could not be read")
                    : AppDelegate::tr("%1 thumbnails could not be read").arg(n));
-        duplicateUnreadablelab->setToolTip(
-            duplicateUnreadable.join(QLatin1Char('\n')));
+        duplicateUnreadablelab->setToolTip(duplicateUnreadable.join(QLatin1Char('\n')));
         duplicateUnreadablelab->show();
     }
 }

@@ -78,7 +78,8 @@ int DuplicateWindowPart::numberOfRowsInTableView(QTableView *table) const {
     return 0;
 }
 
-QWidget *DuplicateWindowPart::tableView(QTableView *table, const QString &columnIdentifier, int row) {
+QWidget *DuplicateWindowPart::tableView(QTableView *table, const QString &columnIdentifier,
+                                        int row) {
     if (row < 0 || !table)
         return nullptr;
     if (table == leftTableView) {
@@ -167,8 +168,7 @@ void DuplicateWindowPart::tableViewSelectionDidChange(QTableView *table) {
         const int r = selectedRow(leftTableView);
         if (r < 0 || r >= leftController->count())
             return;
-        const PRDuplicateNodePtr group =
-            leftController->objectAt<PRDuplicateNode>(r);
+        const PRDuplicateNodePtr group = leftController->objectAt<PRDuplicateNode>(r);
         d.mainWindow.bPreivewFlag = true;
         rightController->removeAllObjects();
         QList<PRDupFileNodePtr> files;
@@ -194,8 +194,7 @@ void DuplicateWindowPart::tableViewSelectionDidChange(QTableView *table) {
         const PRDupFileNodePtr f = rightController->objectAt<PRDupFileNode>(r);
         if (!f)
             return;
-        previewFilePath->setText(
-            QStringLiteral("Original Photo Path: %1").arg(f->fileFullPath));
+        previewFilePath->setText(QStringLiteral("Original Photo Path: %1").arg(f->fileFullPath));
         showDuplicatePreview(f->fileFullPath);
     }
 }
@@ -209,9 +208,8 @@ void DuplicateWindowPart::showDuplicatePreview(const QString &path) {
         if (image.isNull())
             previewDupImageView->setImage(fileIcon(path, 256));
         else
-            previewDupImageView->setImage(
-                QPixmap::fromImage(image).scaled(previewDupContentView->size(),
-                                                 Qt::KeepAspectRatio, Qt::SmoothTransformation));
+            previewDupImageView->setImage(QPixmap::fromImage(image).scaled(
+                previewDupContentView->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
     } else if (GetViedoType(ext) >= 0) {
         previewDupImageView->hide();
         previewDupplayerView->show();
@@ -219,9 +217,8 @@ void DuplicateWindowPart::showDuplicatePreview(const QString &path) {
         if (frame.isNull())
             previewDupFrameView->setImage(fileIcon(path, 256));
         else
-            previewDupFrameView->setImage(
-                QPixmap::fromImage(frame).scaled(previewDupContentView->size(),
-                                                 Qt::KeepAspectRatio, Qt::SmoothTransformation));
+            previewDupFrameView->setImage(QPixmap::fromImage(frame).scaled(
+                previewDupContentView->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
     } else {
         previewDupImageView->show();
         previewDupplayerView->hide();
@@ -231,8 +228,7 @@ void DuplicateWindowPart::showDuplicatePreview(const QString &path) {
 }
 
 void DuplicateWindowPart::AudoCheckAction() {
-    const QList<PRDuplicateNodePtr> groups =
-        leftController->arrangedObjects<PRDuplicateNode>();
+    const QList<PRDuplicateNodePtr> groups = leftController->arrangedObjects<PRDuplicateNode>();
     if (bClickAutoCheck) {
         for (const PRDuplicateNodePtr &g : groups)
             for (const PRDupFileNodePtr &f : g->fileChildren())
@@ -268,8 +264,7 @@ void DuplicateWindowPart::clearDuplicateTables() {
 
 void DuplicateWindowPart::deleteTickedDuplicates() {
     QList<PRDupFileNodePtr> ticked;
-    for (const PRDuplicateNodePtr &g :
-         leftController->arrangedObjects<PRDuplicateNode>())
+    for (const PRDuplicateNodePtr &g : leftController->arrangedObjects<PRDuplicateNode>())
         for (const PRDupFileNodePtr &f : g->fileChildren())
             if (f->bSelected)
                 ticked << f;

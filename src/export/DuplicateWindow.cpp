@@ -166,5 +166,6 @@ void buildDuplicateWindow(AppDelegate &d) {
     QObject::connect(d.duplicateWindow.deleteDupBtn, &QPushButton::clicked, &d,
                      &AppDelegate::forward<&DuplicateWindowPart::deleteTickedDuplicates>);
     // Closing the sheet by its title bar or Escape is a Cancel.
-    QObject::connect(w, &QDialog::rejected, &d, &AppDelegate::forward<&DuplicateWindowPart::CLickCancleDupAction>);
+    QObject::connect(w, &QDialog::rejected, &d,
+                     &AppDelegate::forward<&DuplicateWindowPart::CLickCancleDupAction>);
 }

@@ -109,8 +109,9 @@ void startCloudDownload(AppDelegate &d, const QList<ExportEntry> &entries, bool 
     if (withWindow) {
         // The window has its bar and Cancel: the status bar shows no second pair.
         runner->setOwnProgress(true);
-        QObject::connect(runner, &JobRunner::progress, &d,
-                         &AppDelegate::forward<&LibraryWindowsPart::downloadAssetResourceonMainThread>);
+        QObject::connect(
+            runner, &JobRunner::progress, &d,
+            &AppDelegate::forward<&LibraryWindowsPart::downloadAssetResourceonMainThread>);
         if (auto *cancel = d.libraryWindows.downloadPhotosWindow->findChild<QPushButton *>(
                 QStringLiteral("downloadPhotosCancelBtn"))) {
             cancel->setEnabled(true);
@@ -187,8 +188,9 @@ void LibraryWindowsPart::ShowphotoinFinderAction() {
             Workspace::selectFile(e.item->filePath, QFileInfo(e.item->filePath).absolutePath());
             continue;
         }
-        const QString message = AppDelegate::tr("The original iCloud photo is stored in iCloud. It may take "
-                                   "some time to download.");
+        const QString message =
+            AppDelegate::tr("The original iCloud photo is stored in iCloud. It may take "
+                            "some time to download.");
         QString why;
         if (!cloudPhotoLibrary().isAvailable(&why)) {
             beginAlertSheet(
@@ -197,14 +199,14 @@ void LibraryWindowsPart::ShowphotoinFinderAction() {
             continue;
         }
         const ExportEntry one = e;
-        beginAlertSheet(
-            d.window, message, AppDelegate::tr("Do you want to download it locally?"),
-            {AppDelegate::tr(" Download "), AppDelegate::tr(" Cancel ")}, [this, one](QMessageBox *alert, int code) {
-                if (alert)
-                    alert->close();
-                if (code != 1)
-                    return;
-                startCloudDownload(d, {one}, false);
-            });
+        beginAlertSheet(d.window, message, AppDelegate::tr("Do you want to download it locally?"),
+                        {AppDelegate::tr(" Download "), AppDelegate::tr(" Cancel ")},
+                        [this, one](QMessageBox *alert, int code) {
+                            if (alert)
+                                alert->close();
+                            if (code != 1)
+                                return;
+                            startCloudDownload(d, {one}, false);
+                        });
     }
 }

@@ -198,7 +198,7 @@ void LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryTitleAction() {
 }
 void LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction() {
     runExport(d, [storage = d.preferences.storagelocation](const QList<ExportEntry> &entries,
-                                                             const JobControl &control) {
+                                                           const JobControl &control) {
         return exportWithLibraryCreationDate(entries, storage,
                                              [&control] { return control.isCancelled(); });
     });
@@ -232,13 +232,14 @@ void LibraryWindowsPart::ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAndAblu
 }
 
 void LibraryWindowsPart::showDownloadiCLoudPHotosonMainThread() {
-    beginAlertSheet(d.window,
-                    AppDelegate::tr("The currently selected photos include one or more iCloud Photos that "
-                       "have not been downloaded."),
-                    AppDelegate::tr("Their thumbnails were exported in their place. Download the originals "
-                       "into the library from iCloud, then export them again."),
-                    {AppDelegate::tr(" Ok ")},
-                    [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+    beginAlertSheet(
+        d.window,
+        AppDelegate::tr("The currently selected photos include one or more iCloud Photos that "
+                        "have not been downloaded."),
+        AppDelegate::tr("Their thumbnails were exported in their place. Download the originals "
+                        "into the library from iCloud, then export them again."),
+        {AppDelegate::tr(" Ok ")},
+        [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
 }
 
 void LibraryWindowsPart::ApplyOriginalPhotoMetadataChangeAction() {
@@ -272,11 +273,11 @@ void LibraryWindowsPart::ApplyOriginalPhotoMetadataChangeAction() {
     LibraryExportSettings flat;
     flat.storageFolder = storage;
     d.startRecipeJob(items, false, panelRecipeOptions(entries, storage, panel),
-                   [this, entries, flat](const WriteRecipeReport &written, bool) {
-                       ExportReport report = libraryExportReport(entries, flat, written);
-                       // The panel's values go out as typed; no photo is said to be missing
-                       // from iCloud here.
-                       report.notDownloaded = false;
-                       finishExport(d, report, entries);
-                   });
+                     [this, entries, flat](const WriteRecipeReport &written, bool) {
+                         ExportReport report = libraryExportReport(entries, flat, written);
+                         // The panel's values go out as typed; no photo is said to be missing
+                         // from iCloud here.
+                         report.notDownloaded = false;
+                         finishExport(d, report, entries);
+                     });
 }

@@ -68,18 +68,18 @@ void MergeWindowPart::ClickMergePhotoLibraryAction() {
     photolibraryAddedArray.clear();
     importPhotoLibraryintoTableViewMainThreader();
     photolibDestLab->setText(QString());
-    for (QCheckBox *box : {photolibDoNotImportDupBtn, photolibKeepAblumBtn,
-                           photolibKeepPhotoMetaBtn})
+    for (QCheckBox *box :
+         {photolibDoNotImportDupBtn, photolibKeepAblumBtn, photolibKeepPhotoMetaBtn})
         box->setChecked(true);
     d.showOverMainWindow(photolibMergeWindow);
 }
 
 void MergeWindowPart::AddPhotoLibraryintoTableView() {
     // Above the merge window it adds to, not behind it on the main window.
-    QWidget *owner = photolibMergeWindow && photolibMergeWindow->isVisible()
-                         ? photolibMergeWindow
-                         : d.window;
-    auto *panel = new QFileDialog(owner, AppDelegate::tr("Please select the photo libraries to merge."));
+    QWidget *owner =
+        photolibMergeWindow && photolibMergeWindow->isVisible() ? photolibMergeWindow : d.window;
+    auto *panel =
+        new QFileDialog(owner, AppDelegate::tr("Please select the photo libraries to merge."));
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setWindowModality(Qt::WindowModal);
     // Library packages are folders.
@@ -134,22 +134,26 @@ void MergeWindowPart::ClickStartMergePhotoLibraryAction() {
         return;
     QString source, destination;
     if (!mergePair(d, &source, &destination)) {
-        beginAlertSheet(photolibMergeWindow,
-                        AppDelegate::tr("You need to add two photo libraries in the table view to merge the "
-                           "photo libraries."),
-                        QString(), {AppDelegate::tr(" OK ")}, [](QMessageBox *, int) {});
+        beginAlertSheet(
+            photolibMergeWindow,
+            AppDelegate::tr("You need to add two photo libraries in the table view to merge the "
+                            "photo libraries."),
+            QString(), {AppDelegate::tr(" OK ")}, [](QMessageBox *, int) {});
         return;
     }
-    QString info = AppDelegate::tr("All photo library data will be merged into the Destination Photo Library.");
+    QString info = AppDelegate::tr(
+        "All photo library data will be merged into the Destination Photo Library.");
     const QString folder = exportFolderFor(source);
     if (dynamic_cast<LinuxPhotosApplication *>(&photosApplication()))
-        info = AppDelegate::tr("The photos of %1 are exported to %2. Neither library is changed: the Photos "
-                  "application does not exist on Linux, so nothing is imported into %3.")
+        info = AppDelegate::tr(
+                   "The photos of %1 are exported to %2. Neither library is changed: the Photos "
+                   "application does not exist on Linux, so nothing is imported into %3.")
                    .arg(QFileInfo(source).fileName(), folder, QFileInfo(destination).fileName());
     else
         info += QLatin1Char(' ') +
-                AppDelegate::tr("The photos are exported to %1 first; the destination's database is not "
-                   "written by &d program.")
+                AppDelegate::tr(
+                    "The photos are exported to %1 first; the destination's database is not "
+                    "written by &d program.")
                     .arg(folder);
     beginAlertSheet(
         photolibMergeWindow,
@@ -192,9 +196,9 @@ void MergeWindowPart::StartMergePhotoLibraryThreader() {
         });
     }
     d.connect(runner, &JobRunner::progressText, &d,
-            &AppDelegate::forward<&MergeWindowPart::MergePhotoLibraryProcessInMainThread>);
+              &AppDelegate::forward<&MergeWindowPart::MergePhotoLibraryProcessInMainThread>);
     d.connect(runner, &JobRunner::finished, &d,
-            [this, report] { StartMergePhotoLibraryFinshMainThreader(*report); });
+              [this, report] { StartMergePhotoLibraryFinshMainThreader(*report); });
     runner->startLong([settings, photos, report](JobControl &control) {
         *report = ImportPhotosfromSourcePhotoLibrary(
             settings, *photos, [&control](const QString &text) { control.setProgress(0, 0, text); },
@@ -212,8 +216,11 @@ void MergeWindowPart::StartMergePhotoLibraryFinshMainThreader(const LibraryMerge
     photolibMergeProcesser->setRange(0, 1);
     photolibMergeProcessWindow->hide();
     QStringList lines;
-    lines << AppDelegate::tr("Photos in %1: %2.").arg(report.exportFolder).arg(report.exported.size());
-    lines << AppDelegate::tr("Not in the destination library by name (what Photos would import): %1.")
+    lines << AppDelegate::tr("Photos in %1: %2.")
+                 .arg(report.exportFolder)
+                 .arg(report.exported.size());
+    lines << AppDelegate::tr(
+                 "Not in the destination library by name (what Photos would import): %1.")
                  .arg(report.lacking.size());
     if (report.imported > 0)
         lines << AppDelegate::tr("Imported into the destination library: %1.").arg(report.imported);
@@ -223,14 +230,17 @@ void MergeWindowPart::StartMergePhotoLibraryFinshMainThreader(const LibraryMerge
         lines << report.stopped;
     if (report.cancelled)
         lines << (report.imported == 0
-                      ? AppDelegate::tr("Nothing was imported: the destination library is as it was.")
-                      : AppDelegate::tr("The photos imported before the Cancel stay in the destination "
-                           "library."));
+                      ? AppDelegate::tr(
+                            "Nothing was imported: the destination library is as it was.")
+                      : AppDelegate::tr(
+                            "The photos imported before the Cancel stay in the destination "
+                            "library."));
     if (!report.failed.isEmpty())
         lines << AppDelegate::tr("Not merged:") << shortList(report.failed);
     JobReport ending;
-    ending.message = report.cancelled            ? AppDelegate::tr("The photo library merge was cancelled.")
-                     : !report.stopped.isEmpty() ? AppDelegate::tr("The photo library merge stopped.")
+    ending.message = report.cancelled ? AppDelegate::tr("The photo library merge was cancelled.")
+                     : !report.stopped.isEmpty()
+                         ? AppDelegate::tr("The photo library merge stopped.")
                      : report.imported == 0
                          ? AppDelegate::tr("The photos were exported, not imported.")
                          : AppDelegate::tr("The photo library merge task has been completed.");

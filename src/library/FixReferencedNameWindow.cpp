@@ -30,17 +30,20 @@ void buildFixReferencedNameWindow(AppDelegate &d) {
     PK_OUTLET(column, sheet, d, libraryWindows.copyOrigFileNameBtn);
     // Changing the library is the default; renaming files on disk is asked for.
     d.libraryWindows.copyOrigFileNameBtn->setChecked(true);
-    QObject::connect(d.libraryWindows.copyOrigFileNameBtn, &QCheckBox::clicked, &d,
-                     &AppDelegate::forward<&LibraryWindowsPart::CheckCopyOrigFileNameReferenceFileAction>);
-    QObject::connect(d.libraryWindows.copyPhotoLibFileNameBtn, &QCheckBox::clicked, &d,
-                     &AppDelegate::forward<&LibraryWindowsPart::CheckCopyPhotoLibFileNameReferenceFileAction>);
+    QObject::connect(
+        d.libraryWindows.copyOrigFileNameBtn, &QCheckBox::clicked, &d,
+        &AppDelegate::forward<&LibraryWindowsPart::CheckCopyOrigFileNameReferenceFileAction>);
+    QObject::connect(
+        d.libraryWindows.copyPhotoLibFileNameBtn, &QCheckBox::clicked, &d,
+        &AppDelegate::forward<&LibraryWindowsPart::CheckCopyPhotoLibFileNameReferenceFileAction>);
     column->addStretch(1);
     auto *buttons = new QDialogButtonBox(sheet);
     QPushButton *start = buttons->addButton(AppDelegate::tr("Start"), QDialogButtonBox::AcceptRole);
     start->setObjectName(QStringLiteral("startFixReferencedNameBtn"));
     buttons->addButton(QDialogButtonBox::Cancel);
     column->addWidget(buttons);
-    QObject::connect(start, &QPushButton::clicked, &d,
-                     &AppDelegate::forward<&LibraryWindowsPart::StartCopyFileNameReferenceFileAction>);
+    QObject::connect(
+        start, &QPushButton::clicked, &d,
+        &AppDelegate::forward<&LibraryWindowsPart::StartCopyFileNameReferenceFileAction>);
     QObject::connect(buttons, &QDialogButtonBox::rejected, sheet, &QDialog::reject);
 }

@@ -74,8 +74,7 @@ void DateWindowsPart::ChangePhotoLibraryPhotoDateAction() {
     resetMutiDateWindowTexts();
     AddDateNumBtn->setChecked(false);
     AddDateNumlab->setText(QStringLiteral("1"));
-    AddDateUnitBtn->setCurrentIndex(
-        AddDateUnitBtn->findText(QStringLiteral("Second")));
+    AddDateUnitBtn->setCurrentIndex(AddDateUnitBtn->findText(QStringLiteral("Second")));
 }
 
 void DateWindowsPart::ClickMutiDateChangedSavePhotoLibAction() {
@@ -89,8 +88,7 @@ void DateWindowsPart::ClickMutiDateChangedSavePhotoLibAction() {
     QDateTime start;
     if (method == BatchMethod::Reference) {
         // The shift uses the two original dates, so both must be dates.
-        const QDateTime before = dateOf(beforeorignalDatelab),
-                        after = dateOf(afterorignalDatelab);
+        const QDateTime before = dateOf(beforeorignalDatelab), after = dateOf(afterorignalDatelab);
         if (!before.isValid() || !after.isValid()) {
             showInvalidDateAlert(d, changeMutiDateWindow);
             return;
@@ -105,12 +103,10 @@ void DateWindowsPart::ClickMutiDateChangedSavePhotoLibAction() {
     }
     const bool stepping = AddDateNumBtn && AddDateNumBtn->isChecked();
     const qint64 number = int64Value(AddDateNumlab);
-    const QString unit =
-        AddDateUnitBtn ? AddDateUnitBtn->currentText() : QString();
+    const QString unit = AddDateUnitBtn ? AddDateUnitBtn->currentText() : QString();
     const bool add = AddTimeBtn && AddTimeBtn->isChecked();
-    const int amounts[] = {intValue(yearVaulab), intValue(monthVaulab),
-                           intValue(dayVaulab),  intValue(hourVaulab),
-                           intValue(minuVaulab), intValue(secVaulab)};
+    const int amounts[] = {intValue(yearVaulab), intValue(monthVaulab), intValue(dayVaulab),
+                           intValue(hourVaulab), intValue(minuVaulab),  intValue(secVaulab)};
     const bool current = d.libraryDatabase.libraryWriter().isCurrentSchema();
 
     LibraryEditRun run(d);
@@ -132,7 +128,9 @@ void DateWindowsPart::ClickMutiDateChangedSavePhotoLibAction() {
         if (method != BatchMethod::Fixed) {
             QDateTime own = parseMetadataDate(r->fileCameraDate);
             if (!own.isValid()) {
-                run.skip(item, AppDelegate::tr("its camera date \"%1\" is no date").arg(r->fileCameraDate));
+                run.skip(
+                    item,
+                    AppDelegate::tr("its camera date \"%1\" is no date").arg(r->fileCameraDate));
                 continue;
             }
             if (const std::optional<double> held = heldCameraSeconds(d, *r))

@@ -41,10 +41,11 @@ void LibraryDatabasePart::showQuitPhotosOffer() {
     }
     for (const DatabaseHolder &h : held)
         photosHolderPids << h.pid;
-    beginAlertSheet(d.window, AppDelegate::tr("You need to quit the running Photos application."),
-                    held.isEmpty() ? QString()
-                                   : AppDelegate::tr("The library is in use by %1.").arg(describeHolders(held)),
-                    {AppDelegate::tr(" Ok "), AppDelegate::tr(" Cancel ")}, end);
+    beginAlertSheet(
+        d.window, AppDelegate::tr("You need to quit the running Photos application."),
+        held.isEmpty() ? QString()
+                       : AppDelegate::tr("The library is in use by %1.").arg(describeHolders(held)),
+        {AppDelegate::tr(" Ok "), AppDelegate::tr(" Cancel ")}, end);
 }
 
 QString LibraryDatabasePart::libraryInUseText(const QList<DatabaseHolder> &held) const {
@@ -90,10 +91,12 @@ void LibraryDatabasePart::CopyDatabasetoPhotoLibrary() {
     const LibraryStepResult result = CopyDatabasetoPhotoLibraryWithoutAlert();
     const auto end = [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); };
     if (result.ok)
-        markOutcome(beginAlertSheet(
-                        d.window, AppDelegate::tr("New Photo Library metadata tag(s) has been applied."),
-                        AppDelegate::tr("The changed exif data has been saved in Photos."), {AppDelegate::tr(" Ok ")}, end),
-                    true);
+        markOutcome(
+            beginAlertSheet(d.window,
+                            AppDelegate::tr("New Photo Library metadata tag(s) has been applied."),
+                            AppDelegate::tr("The changed exif data has been saved in Photos."),
+                            {AppDelegate::tr(" Ok ")}, end),
+            true);
     else
         beginAlertSheet(d.window, AppDelegate::tr("Photo Library metadata can't update"),
                         AppDelegate::tr("Writing the changed exif data to Photo Library failed.") +
@@ -102,7 +105,8 @@ void LibraryDatabasePart::CopyDatabasetoPhotoLibrary() {
 }
 
 void LibraryDatabasePart::RestorePhotoLibraryDatabase() {
-    beginAlertSheet(d.window, AppDelegate::tr("Are you sure you want to restore the photo library?"),
+    beginAlertSheet(d.window,
+                    AppDelegate::tr("Are you sure you want to restore the photo library?"),
                     AppDelegate::tr("All photo library data will be restored before the change."),
                     {AppDelegate::tr(" Ok "), AppDelegate::tr(" Cancel ")},
                     [this](QMessageBox *alert, int code) { savePanelDidEnd6(alert, code); });
@@ -114,14 +118,15 @@ void LibraryDatabasePart::savePanelDidEnd6(QWidget *sheet, int returnCode, void 
     if (returnCode != 1)
         return;
     const LibraryStepResult result =
-        libraryWorkingCopy ? libraryWorkingCopy->restore()
-                           : LibraryStepResult{false, AppDelegate::tr("No library has been opened.")};
+        libraryWorkingCopy
+            ? libraryWorkingCopy->restore()
+            : LibraryStepResult{false, AppDelegate::tr("No library has been opened.")};
     const auto end = [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); };
     if (!result.ok) {
         if (libraryWorkingCopy)
             photolibReadOnlyReason = libraryWorkingCopy->photolibReadOnlyReason();
-        beginAlertSheet(d.window, AppDelegate::tr("The photo library was not restored."), result.reason,
-                        {AppDelegate::tr(" Ok ")}, end);
+        beginAlertSheet(d.window, AppDelegate::tr("The photo library was not restored."),
+                        result.reason, {AppDelegate::tr(" Ok ")}, end);
         return;
     }
     // The restored rows bring their photos back: so do the files our deletions trashed.
@@ -133,10 +138,12 @@ void LibraryDatabasePart::savePanelDidEnd6(QWidget *sheet, int returnCode, void 
     QString info = AppDelegate::tr("All photolibrary data has been restored before the change.");
     if (!back.notReturned.isEmpty())
         info += QLatin1Char('\n') +
-                AppDelegate::tr("These files of restored photos could not be put back from the Trash:") +
+                AppDelegate::tr(
+                    "These files of restored photos could not be put back from the Trash:") +
                 QLatin1Char('\n') + back.notReturned.join(QLatin1Char('\n'));
-    markOutcome(beginAlertSheet(d.window, AppDelegate::tr("Restore Photo Library metadata has been completed."),
-                                info, {AppDelegate::tr(" Ok ")}, end),
+    markOutcome(beginAlertSheet(
+                    d.window, AppDelegate::tr("Restore Photo Library metadata has been completed."),
+                    info, {AppDelegate::tr(" Ok ")}, end),
                 back.notReturned.isEmpty());
     // The browser shows the library as it now is.
     d.mainWindow.LoadPhotosLibraryItemThreader(package);

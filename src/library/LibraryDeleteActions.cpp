@@ -41,7 +41,7 @@ QString trashNotes(const LibraryDeletionReport &r) {
 } // namespace
 
 LibraryDeletionReport LibraryWindowsPart::deleteLibraryPhotos(const QList<IKImageItemPtr> &items,
-                                                       bool withCloud, bool companions) {
+                                                              bool withCloud, bool companions) {
     LibraryDeletionReport report;
     QList<IKImageItemPtr> photos;
     for (const IKImageItemPtr &item : items)
@@ -54,16 +54,19 @@ LibraryDeletionReport LibraryWindowsPart::deleteLibraryPhotos(const QList<IKImag
     QString why;
     if (!d.libraryDatabase.beginLibraryEdit(&why)) {
         // Without a working copy the load's own note names the database and its fault.
-        report.reason = !d.libraryDatabase.libraryWorkingCopy && !d.libraryLoadNote.isEmpty() ? d.libraryLoadNote : why;
+        report.reason = !d.libraryDatabase.libraryWorkingCopy && !d.libraryLoadNote.isEmpty()
+                            ? d.libraryLoadNote
+                            : why;
         return report;
     }
     for (const IKImageItemPtr &item : photos) {
         const PRPicFileInfoPtr r = item->photoLibFileNode;
         if (!r || r->photoID < 0) {
             d.libraryDatabase.abandonLibraryEdit();
-            report.reason = AppDelegate::tr("%1 is a file of the library's folders, not a photo of its "
-                               "database.")
-                                .arg(photoName(*item));
+            report.reason =
+                AppDelegate::tr("%1 is a file of the library's folders, not a photo of its "
+                                "database.")
+                    .arg(photoName(*item));
             return report;
         }
         const LibraryWriteResult w = d.libraryDatabase.libraryWriter().deletePhoto(*r, withCloud);
@@ -90,8 +93,9 @@ LibraryDeletionReport LibraryWindowsPart::deleteLibraryPhotos(const QList<IKImag
         libraryTrashPlan(photos, remaining, companions, d.library.currentPhotolibPath);
     report.kept = plan.kept;
     for (const QString &file : plan.foreign)
-        report.notTrashed
-            << AppDelegate::tr("%1: the library does not name it as the photo's own file").arg(file);
+        report.notTrashed << AppDelegate::tr(
+                                 "%1: the library does not name it as the photo's own file")
+                                 .arg(file);
     for (const QString &file : plan.files) {
         QString reason;
         if (trash().moveToTrash(file, &reason))
@@ -118,7 +122,7 @@ LibraryDeletionReport LibraryWindowsPart::deleteLibraryPhotos(const QList<IKImag
 }
 
 void LibraryWindowsPart::showLibraryDeletionResult(const LibraryDeletionReport &report,
-                                            const QString &doneMessage) {
+                                                   const QString &doneMessage) {
     JobReport ending;
     if (report.ok) {
         ending.written = int(report.deleted.size());
@@ -127,8 +131,9 @@ void LibraryWindowsPart::showLibraryDeletionResult(const LibraryDeletionReport &
         ending.informative = trashNotes(report);
     } else {
         ending.message = AppDelegate::tr("The photos were not removed from the Photo Library.");
-        ending.informative = report.reason + QLatin1Char('\n') +
-                             AppDelegate::tr("No photo was removed and no file was moved to the Trash.");
+        ending.informative =
+            report.reason + QLatin1Char('\n') +
+            AppDelegate::tr("No photo was removed and no file was moved to the Trash.");
     }
     d.finishJob(ending);
 }
@@ -138,11 +143,12 @@ void LibraryWindowsPart::DeleteSelectedPhotosinPhotoLibraryAction() {
         d.libraryDatabase.showQuitPhotosOffer();
         return;
     }
-    beginAlertSheet(d.window,
-                    AppDelegate::tr("Are your sure you want to delete the selected photo(s) from Photo "
-                       "Library?"),
-                    QString(), {AppDelegate::tr(" YES "), AppDelegate::tr(" Cancel ")},
-                    [this](QMessageBox *a, int c) { savePanelDidEnd9(a, c); });
+    beginAlertSheet(
+        d.window,
+        AppDelegate::tr("Are your sure you want to delete the selected photo(s) from Photo "
+                        "Library?"),
+        QString(), {AppDelegate::tr(" YES "), AppDelegate::tr(" Cancel ")},
+        [this](QMessageBox *a, int c) { savePanelDidEnd9(a, c); });
 }
 
 void LibraryWindowsPart::savePanelDidEnd9(QWidget *sheet, int returnCode, void *) {
@@ -155,8 +161,9 @@ void LibraryWindowsPart::savePanelDidEnd9(QWidget *sheet, int returnCode, void *
         d.libraryDatabase.showQuitPhotosOffer();
         return;
     }
-    showLibraryDeletionResult(deleteLibraryPhotos(d.selectedLibraryItems(), true, true),
-                              AppDelegate::tr("The selected photo(s) has been removed from Photo Library."));
+    showLibraryDeletionResult(
+        deleteLibraryPhotos(d.selectedLibraryItems(), true, true),
+        AppDelegate::tr("The selected photo(s) has been removed from Photo Library."));
 }
 
 void LibraryWindowsPart::DeletePhotoinPhotoLibraryAction() {
@@ -164,8 +171,9 @@ void LibraryWindowsPart::DeletePhotoinPhotoLibraryAction() {
         d.libraryDatabase.showQuitPhotosOffer();
         return;
     }
-    showLibraryDeletionResult(deleteLibraryPhotos(d.selectedLibraryItems(), false, false),
-                              AppDelegate::tr("New Photo Library metadata tag(s) has been applied."));
+    showLibraryDeletionResult(
+        deleteLibraryPhotos(d.selectedLibraryItems(), false, false),
+        AppDelegate::tr("New Photo Library metadata tag(s) has been applied."));
 }
 
 void LibraryWindowsPart::DeleteDuplicatePhotosinPhotoLibraryAction() {
@@ -189,7 +197,7 @@ void LibraryWindowsPart::DeleteDuplicatePhotosinPhotoLibraryAction() {
         if (d.duplicateWindow.previewDupImageView)
             d.duplicateWindow.previewDupImageView->setImage(QPixmap());
     }
-    showLibraryDeletionResult(report,
-                              AppDelegate::tr("The selected duplicate photo(s) has been removed from Photo "
-                                 "Library."));
+    showLibraryDeletionResult(
+        report, AppDelegate::tr("The selected duplicate photo(s) has been removed from Photo "
+                                "Library."));
 }

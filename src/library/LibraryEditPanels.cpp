@@ -178,7 +178,8 @@ void buildLibraryEditPanels(AppDelegate &d) {
                          &QItemSelectionModel::selectionChanged, &d, [&d] {
                              // What was typed for one photo is not meant for the next.
                              d.libraryPanels.clearLibraryChangeFlags();
-                             d.mainWindow.imageBrowserSelectionDidChange(d.mainWindow.photoLibBrowserView);
+                             d.mainWindow.imageBrowserSelectionDidChange(
+                                 d.mainWindow.photoLibBrowserView);
                          });
     if (d.mainWindow.photolibView) {
         auto *follow = new PanelsFollowLibraryView(d, d.mainWindow.photolibView);
@@ -198,10 +199,8 @@ bool LibraryPanelsPart::libraryControlTextDidChange(QObject *field) {
         {photolibEitekeywordslab, &LibraryPanelsPart::bChangePhotoLibKeyWords},
         {photolibEiteCameraDatelab, &LibraryPanelsPart::bChangePhotoLibCameraDate},
         {photolibEiteLensModellab, &LibraryPanelsPart::bChangePhotoLibCameraLens},
-        {photolibEiteCameraMakelab,
-         &LibraryPanelsPart::bChangePhotoLibCameraMakeAndModel},
-        {photolibEiteCameraModellab,
-         &LibraryPanelsPart::bChangePhotoLibCameraMakeAndModel},
+        {photolibEiteCameraMakelab, &LibraryPanelsPart::bChangePhotoLibCameraMakeAndModel},
+        {photolibEiteCameraModellab, &LibraryPanelsPart::bChangePhotoLibCameraMakeAndModel},
     };
     for (const auto &[edit, flag] : marks) {
         if (edit && edit == field) {
@@ -209,21 +208,18 @@ bool LibraryPanelsPart::libraryControlTextDidChange(QObject *field) {
             return true;
         }
     }
-    if (field != photolibEitegpsLatilab &&
-        field != photolibEitegpsLongtlab)
+    if (field != photolibEitegpsLatilab && field != photolibEitegpsLongtlab)
         return false;
     bChangePhotoLibGPS = true;
     // A half-typed position moves nothing: 0, 0 would only mislead.
     bool none = false;
     QString why;
-    const auto position =
-        parseLibraryPosition(photolibEitegpsLatilab->text(),
-                             photolibEitegpsLongtlab->text(), &none, &why);
+    const auto position = parseLibraryPosition(photolibEitegpsLatilab->text(),
+                                               photolibEitegpsLongtlab->text(), &none, &why);
     if (position && photolibEiteMapView) {
         photolibEiteCoords = QPointF(position->latitude, position->longitude);
         photolibEiteMapView->setRegion(position->latitude, position->longitude,
-                                                     PKMapView::kDefaultSpanLat,
-                                                     PKMapView::kDefaultSpanLon);
+                                       PKMapView::kDefaultSpanLat, PKMapView::kDefaultSpanLon);
         photolibEiteMapView->setPin(position->latitude, position->longitude);
         photolibEiteMapView->show();
     }

@@ -75,14 +75,17 @@ void LibraryPanelsPart::CopyOriginalCameraDatetoPhotoLibraryCameraDateAction() {
                                                                       : o->fileCreateDate;
                   const QDateTime date = originalDate(text);
                   if (!date.isValid()) {
-                      run.skip(item, text.isEmpty()
-                                         ? AppDelegate::tr("its original has no date")
-                                         : AppDelegate::tr("its original's date \"%1\" is no date").arg(text));
+                      run.skip(
+                          item,
+                          text.isEmpty()
+                              ? AppDelegate::tr("its original has no date")
+                              : AppDelegate::tr("its original's date \"%1\" is no date").arg(text));
                       return true;
                   }
                   const double seconds = librarySeconds(date);
                   const bool current = d.libraryDatabase.libraryWriter().isCurrentSchema();
-                  const LibraryWriteResult w = d.libraryDatabase.libraryWriter().cameraDate(*r, seconds);
+                  const LibraryWriteResult w =
+                      d.libraryDatabase.libraryWriter().cameraDate(*r, seconds);
                   return run.take(item, w, [r, w, seconds, current] {
                       setRecordCameraDate(*r, w, seconds, current);
                   });
@@ -93,7 +96,8 @@ void LibraryPanelsPart::CopyCameraDatetoPhotoLibraryAddedDateAction() {
     // The copy is made inside the database, from the camera date the library holds.
     copyFrame(d, true, false,
               [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
-                  return run.take(item, d.libraryDatabase.libraryWriter().addedDateFromCameraDate(*r));
+                  return run.take(item,
+                                  d.libraryDatabase.libraryWriter().addedDateFromCameraDate(*r));
               });
 }
 
@@ -150,10 +154,13 @@ void LibraryPanelsPart::CopyFileTitletoPhotoLibraryFileNameAction() {
                   const QString extension = QFileInfo(r->fileName).suffix();
                   const QString name = safeFileBaseName(r->fileTitle, extension);
                   if (name.isEmpty()) {
-                      run.skip(item, AppDelegate::tr("its title \"%1\" cannot name a file").arg(r->fileTitle));
+                      run.skip(
+                          item,
+                          AppDelegate::tr("its title \"%1\" cannot name a file").arg(r->fileTitle));
                       return true;
                   }
-                  const LibraryWriteResult w = d.libraryDatabase.libraryWriter().fileName(*r, name, r->fileName);
+                  const LibraryWriteResult w =
+                      d.libraryDatabase.libraryWriter().fileName(*r, name, r->fileName);
                   const QString v =
                       storedOr(w, extension.isEmpty() ? name : name + QLatin1Char('.') + extension);
                   return run.take(item, w, [item, r, v] {
@@ -177,6 +184,6 @@ void LibraryPanelsPart::CopyFileNametoPhotoLibraryCaptionAction() {
 
 void LibraryPanelsPart::CopyFileCaptiontoPhotoLibraryTitleAction() {
     copyRecordText(
-        d, [](const PRPicFileInfo &r) { return r.fileDescription; }, AppDelegate::tr("it has no caption"),
-        TextField::Title);
+        d, [](const PRPicFileInfo &r) { return r.fileDescription; },
+        AppDelegate::tr("it has no caption"), TextField::Title);
 }

@@ -67,7 +67,8 @@ bool MainWindowPart::libraryScanNotCompleted() {
     if (d.library.scanComplete && !d.library.scanPhotoLibStart)
         return false;
     beginAlertSheet(d.window, AppDelegate::tr("The Scan is not completed."),
-                    AppDelegate::tr("Please wait a while to complete the scan."), {AppDelegate::tr(" Ok ")},
+                    AppDelegate::tr("Please wait a while to complete the scan."),
+                    {AppDelegate::tr(" Ok ")},
                     [this](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); });
     return true;
 }
@@ -175,7 +176,8 @@ void MainWindowPart::ensureDateRangePickers() {
     d.libraryWindows.startDatePicker->setObjectName(QStringLiteral("startDatePicker"));
     d.libraryWindows.endDatePicker = new QDateTimeEdit(now, sheet);
     d.libraryWindows.endDatePicker->setObjectName(QStringLiteral("endDatePicker"));
-    for (QDateTimeEdit *picker : {d.libraryWindows.startDatePicker, d.libraryWindows.endDatePicker}) {
+    for (QDateTimeEdit *picker :
+         {d.libraryWindows.startDatePicker, d.libraryWindows.endDatePicker}) {
         picker->setCalendarPopup(true);
         picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     }
@@ -185,7 +187,8 @@ void MainWindowPart::ensureDateRangePickers() {
     form->addRow(buttons);
     d.connect(buttons, &QDialogButtonBox::accepted, sheet, &QDialog::accept);
     d.connect(buttons, &QDialogButtonBox::rejected, sheet, &QDialog::reject);
-    d.connect(sheet, &QDialog::accepted, &d, &AppDelegate::forward<&MainWindowPart::ShowCustomRangePhotoLibraryAction>);
+    d.connect(sheet, &QDialog::accepted, &d,
+              &AppDelegate::forward<&MainWindowPart::ShowCustomRangePhotoLibraryAction>);
     // Wide enough that a title bar shows the title whole beside its buttons.
     QFont bold = sheet->font();
     bold.setBold(true);
@@ -216,7 +219,8 @@ void MainWindowPart::SelectSamePhotosNameAction() {
         filterPhotolibBtn->show();
     if (showPhotoTypelibBtn)
         showPhotoTypelibBtn->show();
-    markFilter(d, QStringLiteral("samephotoname.png"), AppDelegate::tr("Photos with the Same File Name"));
+    markFilter(d, QStringLiteral("samephotoname.png"),
+               AppDelegate::tr("Photos with the Same File Name"));
 }
 
 void MainWindowPart::FindSameFileNameinPhotoLibraryAction() {

@@ -39,7 +39,7 @@ void fromOriginalFrame(AppDelegate &d, const FromOriginalStep &step) {
 
 void LibraryPanelsPart::ReplacePhotoLibrarytitleWithOriginalPhototitleAction() {
     fromOriginalFrame(d, [this](LibraryEditRun &run, const IKImageItemPtr &item,
-                                    const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
+                                const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
         // A title of blanks is no title.
         const QString title = o.fileTitle.trimmed().isEmpty() ? QString() : o.fileTitle;
         const LibraryWriteResult w = d.libraryDatabase.libraryWriter().title(*r, title);
@@ -50,7 +50,7 @@ void LibraryPanelsPart::ReplacePhotoLibrarytitleWithOriginalPhototitleAction() {
 
 void LibraryPanelsPart::ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction() {
     fromOriginalFrame(d, [this](LibraryEditRun &run, const IKImageItemPtr &item,
-                                    const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
+                                const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
         // No position in the file is no position at 0, 0.
         if (!o.hasLocation()) {
             run.skip(item, AppDelegate::tr("its original has no position"));
@@ -64,8 +64,8 @@ void LibraryPanelsPart::ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction
             run.skip(item, AppDelegate::tr("its original's position cannot be used: %1").arg(why));
             return true;
         }
-        const LibraryWriteResult w =
-            d.libraryDatabase.libraryWriter().position(*r, o.fileLcationLatitude, o.fileLocationLongitude);
+        const LibraryWriteResult w = d.libraryDatabase.libraryWriter().position(
+            *r, o.fileLcationLatitude, o.fileLocationLongitude);
         const QString latitude = QString::asprintf("%f", position->latitude);
         const QString longitude = QString::asprintf("%f", position->longitude);
         return run.take(item, w, [r, latitude, longitude] {
@@ -77,7 +77,7 @@ void LibraryPanelsPart::ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction
 
 void LibraryPanelsPart::ReplacePhotoLibraryKeyWordsWithOriginalPhotoKeyWordsAction() {
     fromOriginalFrame(d, [this](LibraryEditRun &run, const IKImageItemPtr &item,
-                                    const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
+                                const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
         const QString keywords = keywordSet(o.fileKeywords).join(QLatin1Char(','));
         const LibraryWriteResult w = d.libraryDatabase.libraryWriter().keywords(*r, keywords);
         const QString v = storedOr(w, keywords);
@@ -87,7 +87,7 @@ void LibraryPanelsPart::ReplacePhotoLibraryKeyWordsWithOriginalPhotoKeyWordsActi
 
 void LibraryPanelsPart::ReplacePhotoLibraryDescriWithOriginalPhotoDescriAction() {
     fromOriginalFrame(d, [this](LibraryEditRun &run, const IKImageItemPtr &item,
-                                    const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
+                                const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
         // Some cameras fill the description with blanks: that is no caption.
         const QString caption =
             o.fileDescription.trimmed().isEmpty() ? QString() : o.fileDescription;
@@ -99,20 +99,21 @@ void LibraryPanelsPart::ReplacePhotoLibraryDescriWithOriginalPhotoDescriAction()
 
 void LibraryPanelsPart::ReplacePhotoLibraryCameraandLensInfoWithOriginalPhotoCameraLensAction() {
     if (!d.libraryDatabase.libraryWriter().keepsCameraFields()) {
-        beginAlertSheet(d.window, AppDelegate::tr("This library keeps no camera fields of its own."),
-                        AppDelegate::tr("Its photos show the camera and lens their original files name."),
-                        {AppDelegate::tr(" Ok ")},
-                        [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+        beginAlertSheet(
+            d.window, AppDelegate::tr("This library keeps no camera fields of its own."),
+            AppDelegate::tr("Its photos show the camera and lens their original files name."),
+            {AppDelegate::tr(" Ok ")},
+            [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
         return;
     }
     fromOriginalFrame(d, [this](LibraryEditRun &run, const IKImageItemPtr &item,
-                                    const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
+                                const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
         if (o.fileMaker.isEmpty() && o.fileModel.isEmpty() && o.fileLensModel.isEmpty()) {
             run.skip(item, AppDelegate::tr("its original names no camera or lens"));
             return true;
         }
-        const LibraryWriteResult w =
-            d.libraryDatabase.libraryWriter().cameraInfo(*r, o.fileMaker, o.fileModel, o.fileLensModel);
+        const LibraryWriteResult w = d.libraryDatabase.libraryWriter().cameraInfo(
+            *r, o.fileMaker, o.fileModel, o.fileLensModel);
         const QString make = o.fileMaker, model = o.fileModel, lens = o.fileLensModel;
         return run.take(item, w, [r, make, model, lens] {
             r->fileMaker = make;

@@ -57,7 +57,8 @@ bool MainWindowPart::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
         beginAlertSheet(d.window, AppDelegate::tr("A photo library is still loading."),
                         AppDelegate::tr("Wait until \"%1\" has loaded, then open \"%2\".")
                             .arg(d.libraryLoad ? d.libraryLoad->path : QString(), libraryPath),
-                        {AppDelegate::tr(" Ok ")}, [this](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); });
+                        {AppDelegate::tr(" Ok ")},
+                        [this](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); });
         return false;
     }
     startScanIndicator(d);
@@ -171,14 +172,15 @@ void MainWindowPart::CompletedScanPhotoLibraryonMainThread() {
     const auto end3 = [this](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); };
     if (!d.libraryLoadNote.isEmpty()) {
         // A load that could not show the library says why instead of the usual hint.
-        beginAlertSheet(d.window, AppDelegate::tr("The photo library could not be read as a whole."),
+        beginAlertSheet(d.window,
+                        AppDelegate::tr("The photo library could not be read as a whole."),
                         d.libraryLoadNote, {AppDelegate::tr(" Ok ")}, end3);
         return;
     }
     if (!d.libraryDatabase.photolibReadOnlyReason.isEmpty()) {
         // Shown, but edits would not reach the library: say so now, not at the first edit.
-        beginAlertSheet(d.window, AppDelegate::tr("The photo library is open read-only."), d.libraryDatabase.photolibReadOnlyReason,
-                        {AppDelegate::tr(" Ok ")}, end3);
+        beginAlertSheet(d.window, AppDelegate::tr("The photo library is open read-only."),
+                        d.libraryDatabase.photolibReadOnlyReason, {AppDelegate::tr(" Ok ")}, end3);
         return;
     }
     if (userDefaults()->value(QLatin1String(SettingsKey::ExampleAlertSuppress)).toBool()) {
@@ -187,7 +189,8 @@ void MainWindowPart::CompletedScanPhotoLibraryonMainThread() {
     }
     beginAlertSheet(
         d.window, AppDelegate::tr("If you want to select a different Photo Library to Scan"),
-        AppDelegate::tr("Go to File Menu -> Open Photo Library…  to open and scan another photo library."),
+        AppDelegate::tr(
+            "Go to File Menu -> Open Photo Library…  to open and scan another photo library."),
         {AppDelegate::tr(" Ok ")}, [this](QMessageBox *a, int c) { savePanelDidEnd12(a, c); },
         AppDelegate::tr("Do not show &d message again"));
 }
@@ -213,7 +216,7 @@ void MainWindowPart::showLibraryAlbumMenu() {
             menu->addAction(QString(title).replace(QLatin1Char('&'), QLatin1String("&&")));
         item->setData(title);
         d.connect(item, &QAction::triggered, &d,
-                [this, item] { FilterSelectOneAlbumsAction(item->data().toString()); });
+                  [this, item] { FilterSelectOneAlbumsAction(item->data().toString()); });
     }
     if (QMenu *old = albumsFolderMenuItem->menu())
         old->deleteLater();

@@ -99,11 +99,12 @@ void MainWindowPart::ChangePhotoLibraryMenuAction() {
     }
     if (!canListLibraryPackage(found.path)) {
         // Linux has no privacy pane: the folder's permissions decide, so say which folder.
-        beginAlertSheet(d.window, AppDelegate::tr("The photo library cannot be opened."),
-                        AppDelegate::tr("\"%1\" cannot be listed: its permissions do not allow Photo Kestry "
-                           "to read it.")
-                            .arg(found.path),
-                        {AppDelegate::tr(" Ok ")}, [this](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); });
+        beginAlertSheet(
+            d.window, AppDelegate::tr("The photo library cannot be opened."),
+            AppDelegate::tr("\"%1\" cannot be listed: its permissions do not allow Photo Kestry "
+                            "to read it.")
+                .arg(found.path),
+            {AppDelegate::tr(" Ok ")}, [this](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); });
         return;
     }
     LoadPhotosLibraryItemThreader(found.path);
@@ -128,8 +129,7 @@ void MainWindowPart::StartScanningGIFImageViewTimer() {
     const int n = d.library.scanningcount++;
     if (n <= 6) {
         if (scanninginfolab)
-            scanninginfolab->setText(QStringLiteral("Scanning.") +
-                                                QString(n, QLatin1Char('.')));
+            scanninginfolab->setText(QStringLiteral("Scanning.") + QString(n, QLatin1Char('.')));
     } else if (n > 10) {
         d.library.scanningcount = 0;
     }

@@ -60,18 +60,16 @@ void LibraryPanelsPart::ApplyPhotoLibMetadataChangeAction() {
         return;
     LibraryWriter &writer = d.libraryDatabase.libraryWriter();
     const PanelTexts p = panelTexts(d);
-    const Typed typed{bChangePhotoLibraryTitle,
-                      bChangePhotoLibFileName,
-                      bChangePhotoLibDescription,
-                      bChangePhotoLibKeyWords,
-                      bChangePhotoLibCameraDate,
-                      bChangePhotoLibCameraMakeAndModel ||
-                          bChangePhotoLibCameraLens,
-                      bChangePhotoLibGPS};
+    const Typed typed{
+        bChangePhotoLibraryTitle,   bChangePhotoLibFileName,
+        bChangePhotoLibDescription, bChangePhotoLibKeyWords,
+        bChangePhotoLibCameraDate,  bChangePhotoLibCameraMakeAndModel || bChangePhotoLibCameraLens,
+        bChangePhotoLibGPS};
     if (!typed.title && !typed.name && !typed.caption && !typed.keywords && !typed.date &&
         !typed.camera && !typed.position) {
         refuse(d, AppDelegate::tr("No library field was changed."),
-               AppDelegate::tr("Type the new values into the fields of the library panel, then apply."));
+               AppDelegate::tr(
+                   "Type the new values into the fields of the library panel, then apply."));
         return;
     }
 

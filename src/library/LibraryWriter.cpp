@@ -24,7 +24,8 @@ class CurrentLibraryWriter final : public LibraryWriter {
     }
     LibraryWriteResult fileName(const LibraryPhotoKeys &k, const QString &name,
                                 const QString &currentFileName) override {
-        return d_.libraryDatabase.UpdatePhotoLibrayFileNamewithStr(name, currentFileName, k.photoID);
+        return d_.libraryDatabase.UpdatePhotoLibrayFileNamewithStr(name, currentFileName,
+                                                                   k.photoID);
     }
     LibraryWriteResult cameraDate(const LibraryPhotoKeys &k, double seconds) override {
         return d_.libraryDatabase.UpdatePhotoLibrayCameraDatewithDateNum(seconds, k.photoAssetID);
@@ -34,26 +35,30 @@ class CurrentLibraryWriter final : public LibraryWriter {
     }
     LibraryWriteResult position(const LibraryPhotoKeys &k, const QString &latitude,
                                 const QString &longitude) override {
-        return d_.libraryDatabase.UpdatePhotoLibrayGPSwithLatitude(latitude, longitude, k.photoAssetID);
+        return d_.libraryDatabase.UpdatePhotoLibrayGPSwithLatitude(latitude, longitude,
+                                                                   k.photoAssetID);
     }
     LibraryWriteResult cameraInfo(const LibraryPhotoKeys &k, const QString &make,
                                   const QString &model, const QString &lensModel) override {
-        return d_.libraryDatabase.UpdatePhotoLibrayCameraInfowithCameraMake(make, model, lensModel, k.photoAssetID);
+        return d_.libraryDatabase.UpdatePhotoLibrayCameraInfowithCameraMake(make, model, lensModel,
+                                                                            k.photoAssetID);
     }
     LibraryWriteResult folder(const LibraryPhotoKeys &k, const QString &folder,
                               const QString &) override {
-        return d_.libraryDatabase.UpdatePhotoLibrayDictorywithStr(folder, QString(), k.photoAssetID);
+        return d_.libraryDatabase.UpdatePhotoLibrayDictorywithStr(folder, QString(),
+                                                                  k.photoAssetID);
     }
     LibraryWriteResult referencedFileName(const LibraryPhotoKeys &k, const QString &,
                                           const QString &fileName) override {
         return d_.libraryDatabase.libraryEdit
-                   ? d_.libraryDatabase.libraryEdit->setReferencedFileName(k.photoID, k.photoAssetID, fileName)
+                   ? d_.libraryDatabase.libraryEdit->setReferencedFileName(k.photoID,
+                                                                           k.photoAssetID, fileName)
                    : LibraryWriteResult::failed(
                          AppDelegate::tr("No change of the library is under way."));
     }
     LibraryWriteResult deletePhoto(const LibraryPhotoKeys &k, bool withCloud) override {
         return d_.libraryDatabase.DeletePhotofromNewPhotoLibraywithUIDD(k.photoID, k.photoAssetID,
-                                                        withCloud ? k.cloudID : -1);
+                                                                        withCloud ? k.cloudID : -1);
     }
     std::optional<double> heldCameraSeconds(const LibraryPhotoKeys &k) override {
         if (!d_.libraryDatabase.libraryEdit)
@@ -75,14 +80,16 @@ class OlderLibraryWriter final : public LibraryWriter {
         return d_.libraryDatabase.UpdateOldPhotoLibrayTitlewithTitleStr(title, k.photoID);
     }
     LibraryWriteResult caption(const LibraryPhotoKeys &k, const QString &caption) override {
-        return d_.libraryDatabase.UpdateOldPhotoLibrayDescriptionwithDescription(caption, k.photoID);
+        return d_.libraryDatabase.UpdateOldPhotoLibrayDescriptionwithDescription(caption,
+                                                                                 k.photoID);
     }
     LibraryWriteResult keywords(const LibraryPhotoKeys &k, const QString &text) override {
         return d_.libraryDatabase.UpdateOldPhotoLibrayKeywordswithKeyWords(text, k.photoID);
     }
     LibraryWriteResult fileName(const LibraryPhotoKeys &k, const QString &name,
                                 const QString &currentFileName) override {
-        return d_.libraryDatabase.UpdateOldPhotoLibrayFileNamewithStr(name, currentFileName, k.photoID);
+        return d_.libraryDatabase.UpdateOldPhotoLibrayFileNamewithStr(name, currentFileName,
+                                                                      k.photoID);
     }
     LibraryWriteResult cameraDate(const LibraryPhotoKeys &k, double seconds) override {
         return d_.libraryDatabase.UpdateOldPhotoLibrayCameraDatewithDateNum(seconds, k.photoID);
@@ -92,7 +99,8 @@ class OlderLibraryWriter final : public LibraryWriter {
     }
     LibraryWriteResult position(const LibraryPhotoKeys &k, const QString &latitude,
                                 const QString &longitude) override {
-        return d_.libraryDatabase.UpdateOldPhotoLibrayGPSwithLatitude(latitude, longitude, k.photoID);
+        return d_.libraryDatabase.UpdateOldPhotoLibrayGPSwithLatitude(latitude, longitude,
+                                                                      k.photoID);
     }
     LibraryWriteResult cameraInfo(const LibraryPhotoKeys &, const QString &, const QString &,
                                   const QString &) override {
@@ -109,7 +117,8 @@ class OlderLibraryWriter final : public LibraryWriter {
         LibraryWriteResult w = d_.libraryDatabase.UpdateOldPhotoLibrayFileNamewithStr(
             QFileInfo(fileName).completeBaseName(), fileName, k.photoID);
         if (w.ok)
-            w = d_.libraryDatabase.UpdateOldPhotoLibrayImagePathwithStr(folder, fileName, k.photoID);
+            w = d_.libraryDatabase.UpdateOldPhotoLibrayImagePathwithStr(folder, fileName,
+                                                                        k.photoID);
         return w;
     }
     LibraryWriteResult deletePhoto(const LibraryPhotoKeys &k, bool) override {

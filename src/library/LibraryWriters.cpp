@@ -59,9 +59,10 @@ LibraryStepResult LibraryDatabasePart::endLibraryEdit() {
         if (!edit->restoreSnapshot(&why)) {
             qCWarning(lcLibrary).noquote() << "restoreSnapshot==" << why;
             result.reason +=
-                QLatin1Char('\n') + AppDelegate::tr("The change also stays in Photo Kestry's working copy (%1); "
-                                       "open the library again before editing it further.")
-                                        .arg(why);
+                QLatin1Char('\n') +
+                AppDelegate::tr("The change also stays in Photo Kestry's working copy (%1); "
+                                "open the library again before editing it further.")
+                    .arg(why);
         }
     }
     return result;
@@ -107,70 +108,74 @@ std::optional<LibraryPosition> positionOf(const QString &latitude, const QString
 #define PK_WRITE(key, call)                                                                        \
     inEdit(d, __func__, key, [&](LibraryStore &store) { return store.call; })
 
-LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayTitlewithTitleStr(const QString &title, int uidd) {
+LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayTitlewithTitleStr(const QString &title,
+                                                                           int uidd) {
     return PK_WRITE(uidd, setTitle(uidd, title));
 }
 
 LibraryWriteResult LibraryDatabasePart::UpdateOldPhotoLibrayTitlewithTitleStr(const QString &title,
-                                                                      int uidd) {
+                                                                              int uidd) {
     return PK_WRITE(uidd, setOlderTitle(uidd, title));
 }
 
-LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayDescriptionwithDescription(const QString &caption,
-                                                                            int uidd) {
+LibraryWriteResult
+LibraryDatabasePart::UpdatePhotoLibrayDescriptionwithDescription(const QString &caption, int uidd) {
     return PK_WRITE(uidd, setDescription(uidd, caption));
 }
 
 // A photo has one caption row: inserting when one exists updates it instead.
-LibraryWriteResult LibraryDatabasePart::InsertPhotoLibrayDescriptionwithDescription(const QString &caption,
-                                                                            int uidd) {
+LibraryWriteResult
+LibraryDatabasePart::InsertPhotoLibrayDescriptionwithDescription(const QString &caption, int uidd) {
     return UpdatePhotoLibrayDescriptionwithDescription(caption, uidd);
 }
 
 LibraryWriteResult
-LibraryDatabasePart::UpdateOldPhotoLibrayDescriptionwithDescription(const QString &caption, int uidd) {
+LibraryDatabasePart::UpdateOldPhotoLibrayDescriptionwithDescription(const QString &caption,
+                                                                    int uidd) {
     return PK_WRITE(uidd, setOlderDescription(uidd, caption));
 }
 
 // Keywords are a set: the update and the insert both make the photo's links that set.
-LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayKeywordswithKeyWords(const QString &keywords,
-                                                                      int uidd) {
+LibraryWriteResult
+LibraryDatabasePart::UpdatePhotoLibrayKeywordswithKeyWords(const QString &keywords, int uidd) {
     return PK_WRITE(uidd, setKeywords(uidd, keywords));
 }
 
-LibraryWriteResult LibraryDatabasePart::InsertPhotoLibrayKeywordswithDescription(const QString &keywords,
-                                                                         int uidd) {
+LibraryWriteResult
+LibraryDatabasePart::InsertPhotoLibrayKeywordswithDescription(const QString &keywords, int uidd) {
     return UpdatePhotoLibrayKeywordswithKeyWords(keywords, uidd);
 }
 
-LibraryWriteResult LibraryDatabasePart::UpdateOldPhotoLibrayKeywordswithKeyWords(const QString &keywords,
-                                                                         int uidd) {
+LibraryWriteResult
+LibraryDatabasePart::UpdateOldPhotoLibrayKeywordswithKeyWords(const QString &keywords, int uidd) {
     return PK_WRITE(uidd, setOlderKeywords(uidd, keywords));
 }
 
-LibraryWriteResult LibraryDatabasePart::InsertOldPhotoLibrayKeywordswithDescription(const QString &keywords,
-                                                                            int uidd) {
+LibraryWriteResult
+LibraryDatabasePart::InsertOldPhotoLibrayKeywordswithDescription(const QString &keywords,
+                                                                 int uidd) {
     return UpdateOldPhotoLibrayKeywordswithKeyWords(keywords, uidd);
 }
 
 LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayFileNamewithStr(const QString &name,
-                                                                 const QString &oldFileName,
-                                                                 int uidd) {
+                                                                         const QString &oldFileName,
+                                                                         int uidd) {
     return PK_WRITE(uidd, setFileName(uidd, name, oldFileName));
 }
 
-LibraryWriteResult LibraryDatabasePart::UpdateOldPhotoLibrayFileNamewithStr(const QString &name,
-                                                                    const QString &oldFileName,
-                                                                    int uidd) {
+LibraryWriteResult
+LibraryDatabasePart::UpdateOldPhotoLibrayFileNamewithStr(const QString &name,
+                                                         const QString &oldFileName, int uidd) {
     return PK_WRITE(uidd, setOlderFileName(uidd, name, oldFileName));
 }
 
-LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayCameraDatewithDateNum(double seconds, int uidd) {
+LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayCameraDatewithDateNum(double seconds,
+                                                                               int uidd) {
     return PK_WRITE(uidd, setCameraDate(uidd, seconds));
 }
 
 LibraryWriteResult LibraryDatabasePart::UpdateOldPhotoLibrayCameraDatewithDateNum(double seconds,
-                                                                          int uidd) {
+                                                                                  int uidd) {
     return PK_WRITE(uidd, setOlderCameraDate(uidd, seconds));
 }
 
@@ -183,8 +188,8 @@ LibraryWriteResult LibraryDatabasePart::UpdateOldPhotoLibrayAddedDatewithUIDD(in
 }
 
 LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayGPSwithLatitude(const QString &latitude,
-                                                                 const QString &longitude,
-                                                                 int uidd) {
+                                                                         const QString &longitude,
+                                                                         int uidd) {
     bool valid = false;
     QString why;
     const auto p = positionOf(latitude, longitude, &valid, &why);
@@ -193,9 +198,9 @@ LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayGPSwithLatitude(const Q
     return PK_WRITE(uidd, setPosition(uidd, p));
 }
 
-LibraryWriteResult LibraryDatabasePart::UpdateOldPhotoLibrayGPSwithLatitude(const QString &latitude,
-                                                                    const QString &longitude,
-                                                                    int uidd) {
+LibraryWriteResult
+LibraryDatabasePart::UpdateOldPhotoLibrayGPSwithLatitude(const QString &latitude,
+                                                         const QString &longitude, int uidd) {
     bool valid = false;
     QString why;
     const auto p = positionOf(latitude, longitude, &valid, &why);
@@ -204,30 +209,29 @@ LibraryWriteResult LibraryDatabasePart::UpdateOldPhotoLibrayGPSwithLatitude(cons
     return PK_WRITE(uidd, setOlderPosition(uidd, p));
 }
 
-LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayCameraInfowithCameraMake(const QString &make,
-                                                                          const QString &model,
-                                                                          const QString &lensModel,
-                                                                          int photoAsset) {
+LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayCameraInfowithCameraMake(
+    const QString &make, const QString &model, const QString &lensModel, int photoAsset) {
     return PK_WRITE(photoAsset, setCameraInfo(photoAsset, make, model, lensModel));
 }
 
 LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayDictorywithStr(const QString &folder,
-                                                                const QString &, int uidd) {
+                                                                        const QString &, int uidd) {
     return PK_WRITE(uidd, setDirectory(uidd, folder));
 }
 
-LibraryWriteResult LibraryDatabasePart::UpdateOldPhotoLibrayImagePathwithStr(const QString &folder,
-                                                                     const QString &fileName,
-                                                                     int uidd) {
+LibraryWriteResult
+LibraryDatabasePart::UpdateOldPhotoLibrayImagePathwithStr(const QString &folder,
+                                                          const QString &fileName, int uidd) {
     return PK_WRITE(uidd, setOlderImagePath(uidd, folder, fileName));
 }
 
 LibraryWriteResult LibraryDatabasePart::DeletePhotofromNewPhotoLibraywithUIDD(int uidd, int assetID,
-                                                                      int iCloudID) {
+                                                                              int iCloudID) {
     return PK_WRITE(assetID, deletePhoto(uidd, assetID, iCloudID));
 }
 
-LibraryWriteResult LibraryDatabasePart::DeletePhotofromNewPhotoLibraywithUIDD(int uidd, int assetID) {
+LibraryWriteResult LibraryDatabasePart::DeletePhotofromNewPhotoLibraywithUIDD(int uidd,
+                                                                              int assetID) {
     return DeletePhotofromNewPhotoLibraywithUIDD(uidd, assetID, -1);
 }
 

@@ -43,38 +43,42 @@ void relinkItem(AppDelegate &d, const IKImageItemPtr &item, const QString &path)
 
 // Without a working copy the load's own note names the database and its fault.
 QString whyNotWritable(const AppDelegate &d, const QString &why) {
-    return !d.libraryDatabase.libraryWorkingCopy && !d.libraryLoadNote.isEmpty() ? d.libraryLoadNote : why;
+    return !d.libraryDatabase.libraryWorkingCopy && !d.libraryLoadNote.isEmpty() ? d.libraryLoadNote
+                                                                                 : why;
 }
 
 } // namespace
 
 void LibraryWindowsPart::showReferenceRepairResult(const ReferenceRepairReport &report,
-                                            bool renamedRepair) {
+                                                   bool renamedRepair) {
     JobReport ending;
     ending.button = AppDelegate::tr(" OK ");
     if (!report.reason.isEmpty()) {
         ending.message = AppDelegate::tr("The referenced photos were not repaired.");
-        ending.informative =
-            report.reason + QLatin1Char('\n') + AppDelegate::tr("The library and the files are as they were.");
+        ending.informative = report.reason + QLatin1Char('\n') +
+                             AppDelegate::tr("The library and the files are as they were.");
         d.finishJob(ending);
         return;
     }
     ending.written = report.relinked;
     ending.notWritten = report.others;
-    QString others = report.others.isEmpty() ? QString()
-                                             : AppDelegate::tr("Not relinked:") + QLatin1Char('\n') +
-                                                   shortList(report.others).join(QLatin1Char('\n'));
+    QString others = report.others.isEmpty()
+                         ? QString()
+                         : AppDelegate::tr("Not relinked:") + QLatin1Char('\n') +
+                               shortList(report.others).join(QLatin1Char('\n'));
     // A renamed photo is looked for in its old folder only: a moved one needs its new place.
     if (report.relinked == 0 && renamedRepair)
-        others = AppDelegate::tr("If the originals were moved, use Fix Moved Referenced Photos first to choose "
-                    "where they are now, then fix the renamed photos.") +
+        others = AppDelegate::tr(
+                     "If the originals were moved, use Fix Moved Referenced Photos first to choose "
+                     "where they are now, then fix the renamed photos.") +
                  (others.isEmpty() ? QString() : QStringLiteral("\n\n") + others);
     ending.message =
         report.relinked == 0
             ? AppDelegate::tr("No selected referenced photo was relinked.")
-            : AppDelegate::tr("%n referenced photo(s) relinked: the library browser shows them from their "
-                 "new place.",
-                 nullptr, report.relinked);
+            : AppDelegate::tr(
+                  "%n referenced photo(s) relinked: the library browser shows them from their "
+                  "new place.",
+                  nullptr, report.relinked);
     ending.informative = others;
     d.finishJob(ending);
 }
@@ -86,9 +90,10 @@ void LibraryWindowsPart::FixMovedReferencedPhotosAction() {
         d.libraryDatabase.showQuitPhotosOffer();
         return;
     }
-    auto *panel = new QFileDialog(d.window, AppDelegate::tr("Please select the root folder of the original "
-                                             "photos to establish a new connection for "
-                                             "referenced photos."));
+    auto *panel =
+        new QFileDialog(d.window, AppDelegate::tr("Please select the root folder of the original "
+                                                  "photos to establish a new connection for "
+                                                  "referenced photos."));
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setWindowModality(Qt::WindowModal);
     panel->setOption(QFileDialog::DontUseNativeDialog, true);
@@ -96,7 +101,7 @@ void LibraryWindowsPart::FixMovedReferencedPhotosAction() {
     panel->setFileMode(QFileDialog::Directory);
     d.mainWindow.theOpenPanel = panel;
     d.connect(panel, &QFileDialog::finished, &d,
-            [this, panel](int r) { openPanelDidEnd18(panel, r == QDialog::Accepted ? 1 : 0); });
+              [this, panel](int r) { openPanelDidEnd18(panel, r == QDialog::Accepted ? 1 : 0); });
     panel->open();
 }
 
@@ -110,8 +115,8 @@ void LibraryWindowsPart::openPanelDidEnd18(QFileDialog *panel, int returnCode, v
 }
 
 QString LibraryWindowsPart::getcurrentphotolocationwithNewFolderPath(const QString &root,
-                                                              const PRPicFileInfoPtr &node,
-                                                              QString *why) {
+                                                                     const PRPicFileInfoPtr &node,
+                                                                     QString *why) {
     if (!node)
         return {};
     const ReferenceSearch found = findMovedReferenceFolder(root, *node);
@@ -120,8 +125,9 @@ QString LibraryWindowsPart::getcurrentphotolocationwithNewFolderPath(const QStri
     return found.found;
 }
 
-ReferenceRepairReport LibraryWindowsPart::relinkMovedReferencedPhotos(const QString &root,
-                                                               const QList<IKImageItemPtr> &items) {
+ReferenceRepairReport
+LibraryWindowsPart::relinkMovedReferencedPhotos(const QString &root,
+                                                const QList<IKImageItemPtr> &items) {
     ReferenceRepairReport report;
     if (items.isEmpty()) {
         report.reason = AppDelegate::tr("No photo is selected.");
@@ -134,11 +140,13 @@ ReferenceRepairReport LibraryWindowsPart::relinkMovedReferencedPhotos(const QStr
             continue;
         // Only a lost referenced photo has something to find.
         if (!r->bReferencePhoto) {
-            report.others << AppDelegate::tr("%1: it is kept inside the library").arg(nameOf(*item));
+            report.others
+                << AppDelegate::tr("%1: it is kept inside the library").arg(nameOf(*item));
             continue;
         }
         if (!r->bLostReferencePhoto && fileIsThere(r->fileFullPath)) {
-            report.others << AppDelegate::tr("%1: its file is where the library says").arg(nameOf(*item));
+            report.others
+                << AppDelegate::tr("%1: its file is where the library says").arg(nameOf(*item));
             continue;
         }
         QString why;
@@ -162,7 +170,8 @@ ReferenceRepairReport LibraryWindowsPart::relinkMovedReferencedPhotos(const QStr
     for (const auto &[item, path] : found) {
         const PRPicFileInfoPtr &r = item->photoLibFileNode;
         const QFileInfo file(path);
-        const LibraryWriteResult w = d.libraryDatabase.libraryWriter().folder(*r, file.path(), file.fileName());
+        const LibraryWriteResult w =
+            d.libraryDatabase.libraryWriter().folder(*r, file.path(), file.fileName());
         if (!w.ok) {
             d.libraryDatabase.abandonLibraryEdit();
             report.reason = QStringLiteral("%1: %2").arg(nameOf(*item), w.reason);
@@ -190,14 +199,12 @@ void LibraryWindowsPart::FixReferencedPhotosAction() {
 
 void LibraryWindowsPart::CheckCopyOrigFileNameReferenceFileAction() {
     if (copyOrigFileNameBtn && copyPhotoLibFileNameBtn)
-        copyPhotoLibFileNameBtn->setChecked(
-            !copyOrigFileNameBtn->isChecked());
+        copyPhotoLibFileNameBtn->setChecked(!copyOrigFileNameBtn->isChecked());
 }
 
 void LibraryWindowsPart::CheckCopyPhotoLibFileNameReferenceFileAction() {
     if (copyOrigFileNameBtn && copyPhotoLibFileNameBtn)
-        copyOrigFileNameBtn->setChecked(
-            !copyPhotoLibFileNameBtn->isChecked());
+        copyOrigFileNameBtn->setChecked(!copyPhotoLibFileNameBtn->isChecked());
 }
 
 void LibraryWindowsPart::StartCopyFileNameReferenceFileAction() {
@@ -207,16 +214,15 @@ void LibraryWindowsPart::StartCopyFileNameReferenceFileAction() {
         d.libraryDatabase.showQuitPhotosOffer();
         return;
     }
-    const bool renameFiles = copyPhotoLibFileNameBtn &&
-                             copyPhotoLibFileNameBtn->isChecked();
+    const bool renameFiles = copyPhotoLibFileNameBtn && copyPhotoLibFileNameBtn->isChecked();
     showReferenceRepairResult(relinkRenamedReferencedPhotos(d.selectedLibraryItems(), renameFiles),
                               true);
 }
 
 QString LibraryWindowsPart::FindandChangeFinderPhotowithPath(const QString &folder,
-                                                      const PRPicFileInfoPtr &node, bool renameFile,
-                                                      QString *why, bool *writeFailed,
-                                                      QString *newPath) {
+                                                             const PRPicFileInfoPtr &node,
+                                                             bool renameFile, QString *why,
+                                                             bool *writeFailed, QString *newPath) {
     const ReferenceSearch match = findRenamedReferenceFile(folder, *node);
     if (!match.ok()) {
         *why = match.why;
@@ -236,7 +242,8 @@ QString LibraryWindowsPart::FindandChangeFinderPhotowithPath(const QString &fold
             return {};
         return QFileInfo(libraryName).completeBaseName();
     }
-    const LibraryWriteResult w = d.libraryDatabase.libraryWriter().referencedFileName(*node, folder, match.found);
+    const LibraryWriteResult w =
+        d.libraryDatabase.libraryWriter().referencedFileName(*node, folder, match.found);
     if (!w.ok) {
         *why = w.reason;
         *writeFailed = true;
@@ -246,8 +253,9 @@ QString LibraryWindowsPart::FindandChangeFinderPhotowithPath(const QString &fold
     return QFileInfo(match.found).completeBaseName();
 }
 
-ReferenceRepairReport LibraryWindowsPart::relinkRenamedReferencedPhotos(const QList<IKImageItemPtr> &items,
-                                                                 bool renameFiles) {
+ReferenceRepairReport
+LibraryWindowsPart::relinkRenamedReferencedPhotos(const QList<IKImageItemPtr> &items,
+                                                  bool renameFiles) {
     ReferenceRepairReport report;
     if (items.isEmpty()) {
         report.reason = AppDelegate::tr("No photo is selected.");
@@ -263,11 +271,13 @@ ReferenceRepairReport LibraryWindowsPart::relinkRenamedReferencedPhotos(const QL
         if (!r)
             continue;
         if (!r->bReferencePhoto) {
-            report.others << AppDelegate::tr("%1: it is kept inside the library").arg(nameOf(*item));
+            report.others
+                << AppDelegate::tr("%1: it is kept inside the library").arg(nameOf(*item));
             continue;
         }
         if (fileIsThere(item->filePath)) {
-            report.others << AppDelegate::tr("%1: its file is where the library says").arg(nameOf(*item));
+            report.others
+                << AppDelegate::tr("%1: its file is where the library says").arg(nameOf(*item));
             continue;
         }
         QString why;

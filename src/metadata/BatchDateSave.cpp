@@ -127,8 +127,7 @@ void DateWindowsPart::ClickMutiDateChangedSaveAction() {
 
     if (method == BatchMethod::Reference) {
         const Shift shift = readShift(d);
-        if (!CheckDateFormatWithDateString(text(afterdiginalDatelab).trimmed()) ||
-            !shift.valid) {
+        if (!CheckDateFormatWithDateString(text(afterdiginalDatelab).trimmed()) || !shift.valid) {
             showInvalidDateAlert(d, changeMutiDateWindow);
             return;
         }
@@ -201,15 +200,15 @@ void DateWindowsPart::ClickMutiDateChangedSaveAction() {
 
     const QString storage = d.preferences.storagelocation;
     d.startRecipeJob(items, overwrite, options,
-                   [this, items, table, unchanged, copyUndated, overwrite,
-                    storage](WriteRecipeReport report, bool) {
-                       if (copyUndated)
-                           copyUndatedPhotos(items, *unchanged, storage, overwrite, report);
-                       const QStringList failures =
-                           report.notWritten() + applyPhotoDates(items, report, *table);
-                       datefeature::finishJob(d, report.revealPath, report.revealRoot,
-                                              report.writtenCount(), failures, false);
-                   });
+                     [this, items, table, unchanged, copyUndated, overwrite,
+                      storage](WriteRecipeReport report, bool) {
+                         if (copyUndated)
+                             copyUndatedPhotos(items, *unchanged, storage, overwrite, report);
+                         const QStringList failures =
+                             report.notWritten() + applyPhotoDates(items, report, *table);
+                         datefeature::finishJob(d, report.revealPath, report.revealRoot,
+                                                report.writtenCount(), failures, false);
+                     });
     resetMutiDateWindowTexts();
     changeMutiDateWindow->hide();
 }
@@ -221,15 +220,14 @@ void DateWindowsPart::ClickMutiCreatedDateChangedSaveAction() {
 
     if (method == BatchMethod::Reference) {
         const Shift shift = readShift(d);
-        if (!CheckDateFormatWithDateString(text(afterdiginalDatelab).trimmed()) ||
-            !shift.valid) {
+        if (!CheckDateFormatWithDateString(text(afterdiginalDatelab).trimmed()) || !shift.valid) {
             showInvalidDateAlert(d, changeMutiDateWindow);
             return;
         }
         for (const IKImageItemPtr &item : items) {
             const QDateTime created = FileDates::creationDate(item->filePath);
             dates << (d.blocalMode && created.isValid() ? created.addSecs(shift.original)
-                                                      : QDateTime());
+                                                        : QDateTime());
         }
     } else if (method == BatchMethod::Fixed) {
         const QDateTime start = parseMetadataDate(text(mutSetDatelab).trimmed());

@@ -154,6 +154,7 @@ void buildBatchDateWindow(AppDelegate &d) {
                      &AppDelegate::forward<&DateWindowsPart::ClickRemoveTimeAction>);
     QObject::connect(cancel, &QPushButton::clicked, &d,
                      &AppDelegate::forward<&DateWindowsPart::ClickMutiDateChangedCancelAction>);
-    QObject::connect(fileDates, &QPushButton::clicked, &d,
-                     &AppDelegate::forward<&DateWindowsPart::ClickMutiCreatedDateChangedSaveAction>);
+    QObject::connect(
+        fileDates, &QPushButton::clicked, &d,
+        &AppDelegate::forward<&DateWindowsPart::ClickMutiCreatedDateChangedSaveAction>);
 }

@@ -57,7 +57,8 @@ bool CameraWindowPart::withCameraCopies(
         const IKImageItemPtr &item = items[i];
         const PKCameraFilePtr file = item->cameraItem.lock();
         if (!file || !file->device()) {
-            job->failures << AppDelegate::tr("%1: the camera is no longer connected").arg(item->fileName);
+            job->failures
+                << AppDelegate::tr("%1: the camera is no longer connected").arg(item->fileName);
             continue;
         }
         // A copy already made is edited again rather than downloaded a second time.

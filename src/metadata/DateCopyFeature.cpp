@@ -104,15 +104,15 @@ void DateWindowsPart::ClickSetCameraDateFromFileNameAction() {
     options.verify = true;
     options.dates = WriteRecipeOptions::Dates::Keep;
     options.skippedCountsAsHandled = true;
-    d.startRecipeJob(items, overwriteOn(d), options,
-                   [this, items, found, table](WriteRecipeReport report, bool) {
-                       for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i)
-                           if (!report.photos[i].written && !found->value(items[i].get()).valid)
-                               report.photos[i].reason = AppDelegate::tr("no date in the file name");
-                       datefeature::finishJob(
-                           d, report.revealPath, report.revealRoot, report.writtenCount(),
-                           report.notWritten() + applyPhotoDates(items, report, *table));
-                   });
+    d.startRecipeJob(
+        items, overwriteOn(d), options,
+        [this, items, found, table](WriteRecipeReport report, bool) {
+            for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i)
+                if (!report.photos[i].written && !found->value(items[i].get()).valid)
+                    report.photos[i].reason = AppDelegate::tr("no date in the file name");
+            datefeature::finishJob(d, report.revealPath, report.revealRoot, report.writtenCount(),
+                                   report.notWritten() + applyPhotoDates(items, report, *table));
+        });
 }
 
 void DateWindowsPart::ClickCopyExifDateToCreateDateAction() {
@@ -122,7 +122,7 @@ void DateWindowsPart::ClickCopyExifDateToCreateDateAction() {
         // copy's own creation date is only the time of its download, so it is no fallback.
         QPointer<AppDelegate> self(&d);
         d.cameraWindow.withCameraCopies([self](const QList<IKImageItemPtr> &copies,
-                                const QStringList &downloadFailures) {
+                                               const QStringList &downloadFailures) {
             if (!self)
                 return;
             QStringList failures = downloadFailures;
@@ -130,8 +130,8 @@ void DateWindowsPart::ClickCopyExifDateToCreateDateAction() {
             int written = 0;
             for (const IKImageItemPtr &copy : copies) {
                 if (GetViedoType(copy->filePath) >= 0) {
-                    failures << QStringLiteral("%1: %2").arg(nameOf(copy),
-                                                             AppDelegate::tr("videos are not handled here"));
+                    failures << QStringLiteral("%1: %2").arg(
+                        nameOf(copy), AppDelegate::tr("videos are not handled here"));
                     continue;
                 }
                 const ImageSource source = ImageSource::fromPath(copy->filePath);
@@ -139,14 +139,15 @@ void DateWindowsPart::ClickCopyExifDateToCreateDateAction() {
                     source.isValid() ? cameraDateOf(source.properties(0), QString()) : QDateTime();
                 if (!date.isValid()) {
                     failures << QStringLiteral("%1: %2").arg(
-                        nameOf(copy), source.isValid() ? AppDelegate::tr("has no camera date")
-                                                       : AppDelegate::tr("not an image we can read"));
+                        nameOf(copy), source.isValid()
+                                          ? AppDelegate::tr("has no camera date")
+                                          : AppDelegate::tr("not an image we can read"));
                     continue;
                 }
                 if (!FileDates::setCreationDate(copy->filePath, date) ||
                     !FileDates::setModificationDate(copy->filePath, date)) {
-                    failures << QStringLiteral("%1: %2").arg(nameOf(copy),
-                                                             AppDelegate::tr("its dates cannot be set"));
+                    failures << QStringLiteral("%1: %2").arg(
+                        nameOf(copy), AppDelegate::tr("its dates cannot be set"));
                     continue;
                 }
                 if (++written == 1)
@@ -166,28 +167,28 @@ void DateWindowsPart::ClickCopyExifDateToCreateDateAction() {
     const QString importedPath = d.mainWindow.bImportLocalPath;
     JobRunner *runner = d.startJob();
     d.connect(runner, &JobRunner::finished, &d,
-            [this, items, overwrite, storage](const QList<JobResult> &results) {
-                QString revealPath, revealRoot;
-                QStringList failures;
-                int written = 0;
-                for (const JobResult &r : results) {
-                    const IKImageItemPtr &item = items[r.index];
-                    if (!r.ok) {
-                        failures << QStringLiteral("%1: %2").arg(nameOf(item), r.reason);
-                        continue;
-                    }
-                    ++written;
-                    // A video shows its copy at once, as a photo's copy waits for the sheet.
-                    if (GetViedoType(item->filePath) >= 0) {
-                        if (r.data.toBool())
-                            Workspace::selectFile(r.outputPath, storage);
-                    } else if (revealPath.isEmpty()) {
-                        revealPath = r.outputPath;
-                        revealRoot = overwrite ? QFileInfo(r.outputPath).absolutePath() : storage;
-                    }
-                }
-                datefeature::finishJob(d, revealPath, revealRoot, written, failures);
-            });
+              [this, items, overwrite, storage](const QList<JobResult> &results) {
+                  QString revealPath, revealRoot;
+                  QStringList failures;
+                  int written = 0;
+                  for (const JobResult &r : results) {
+                      const IKImageItemPtr &item = items[r.index];
+                      if (!r.ok) {
+                          failures << QStringLiteral("%1: %2").arg(nameOf(item), r.reason);
+                          continue;
+                      }
+                      ++written;
+                      // A video shows its copy at once, as a photo's copy waits for the sheet.
+                      if (GetViedoType(item->filePath) >= 0) {
+                          if (r.data.toBool())
+                              Workspace::selectFile(r.outputPath, storage);
+                      } else if (revealPath.isEmpty()) {
+                          revealPath = r.outputPath;
+                          revealRoot = overwrite ? QFileInfo(r.outputPath).absolutePath() : storage;
+                      }
+                  }
+                  datefeature::finishJob(d, revealPath, revealRoot, written, failures);
+              });
     runner->start(items.size(), [items, outputs, overwrite, storage, importedFolder,
                                  importedPath](qsizetype i) {
         const IKImageItemPtr &item = items[i];
@@ -246,13 +247,13 @@ void DateWindowsPart::ClickCopyCreatedDateToCameraDateAction() {
     options.dates = WriteRecipeOptions::Dates::CopyFromSource;
     options.skippedCountsAsHandled = true;
     d.startRecipeJob(items, overwriteOn(d), options,
-                   [this, items, texts](WriteRecipeReport report, bool) {
-                       for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i)
-                           if (!report.photos[i].written && !texts->contains(items[i].get()))
-                               report.photos[i].reason = AppDelegate::tr("has no creation date");
-                       datefeature::finishJob(d, report.revealPath, report.revealRoot,
-                                              report.writtenCount(), report.notWritten());
-                   });
+                     [this, items, texts](WriteRecipeReport report, bool) {
+                         for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i)
+                             if (!report.photos[i].written && !texts->contains(items[i].get()))
+                                 report.photos[i].reason = AppDelegate::tr("has no creation date");
+                         datefeature::finishJob(d, report.revealPath, report.revealRoot,
+                                                report.writtenCount(), report.notWritten());
+                     });
 }
 
 namespace {

@@ -44,11 +44,9 @@ QString shownPhotoPath(const AppDelegate &d, const QList<IKImageItemPtr> &select
 } // namespace
 
 void DateWindowsPart::resetMutiDateWindowTexts() {
-    for (QLineEdit *field : {mutSetDatelab, beforeorignalDatelab,
-                             beforediginalDatelab, afterorignalDatelab,
-                             afterdiginalDatelab, yearVaulab,
-                             monthVaulab, dayVaulab, hourVaulab,
-                             minuVaulab, secVaulab})
+    for (QLineEdit *field : {mutSetDatelab, beforeorignalDatelab, beforediginalDatelab,
+                             afterorignalDatelab, afterdiginalDatelab, yearVaulab, monthVaulab,
+                             dayVaulab, hourVaulab, minuVaulab, secVaulab})
         if (field)
             field->clear();
     // With its dates gone, a kept reference photo would only steer the next save into the
@@ -65,7 +63,8 @@ void DateWindowsPart::ShowChangeDateWindow() {
     if (d.cameraWindow.cameraIsSource()) {
         // The window shows the dates of the first copy once the copies are here.
         QPointer<AppDelegate> self(&d);
-        d.cameraWindow.withCameraCopies([self](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
+        d.cameraWindow.withCameraCopies([self](const QList<IKImageItemPtr> &copies,
+                                               const QStringList &failures) {
             if (!self)
                 return;
             if (copies.isEmpty()) {
@@ -118,8 +117,8 @@ void DateWindowsPart::ChangeDateExifFromPhoto() {
         d.window->activateWindow();
     const QString created =
         d.mainWindow.photoCreateDatelab ? d.mainWindow.photoCreateDatelab->text() : QString();
-    mutSetDatelab->setPlaceholderText(
-        created.isEmpty() ? QStringLiteral("YYYY:MM:DD HH:MM:SS") : cutZonePart(created));
+    mutSetDatelab->setPlaceholderText(created.isEmpty() ? QStringLiteral("YYYY:MM:DD HH:MM:SS")
+                                                        : cutZonePart(created));
     showCentred(changeMutiDateWindow);
     // Hidden while the window served library photos, which have no file dates here.
     if (auto *fileDates = changeMutiDateWindow->findChild<QPushButton *>(
@@ -128,8 +127,7 @@ void DateWindowsPart::ChangeDateExifFromPhoto() {
     resetMutiDateWindowTexts();
     AddDateNumBtn->setChecked(false);
     AddDateNumlab->setText(QStringLiteral("1"));
-    AddDateUnitBtn->setCurrentIndex(
-        AddDateUnitBtn->findText(QStringLiteral("Second")));
+    AddDateUnitBtn->setCurrentIndex(AddDateUnitBtn->findText(QStringLiteral("Second")));
 }
 
 void DateWindowsPart::ClickDateChangedSaveAction() {
@@ -157,7 +155,7 @@ void DateWindowsPart::ClickDateChangedSaveAction() {
         changeDateWindow->hide();
         QPointer<AppDelegate> self(&d);
         d.cameraWindow.withCameraCopies([self, options](const QList<IKImageItemPtr> &copies,
-                                         const QStringList &failures) {
+                                                        const QStringList &failures) {
             if (!self)
                 return;
             AppDelegate *d = self.data();
@@ -170,17 +168,16 @@ void DateWindowsPart::ClickDateChangedSaveAction() {
         return;
     }
     d.startRecipeJob(d.selectedLocalItems(), overwriteOn(d), options,
-                   [this](const WriteRecipeReport &report, bool) {
-                       datefeature::finishJob(d, report.revealPath, report.revealRoot,
-                                              report.writtenCount(), report.notWritten());
-                   });
+                     [this](const WriteRecipeReport &report, bool) {
+                         datefeature::finishJob(d, report.revealPath, report.revealRoot,
+                                                report.writtenCount(), report.notWritten());
+                     });
     changeDateWindow->hide();
 }
 
 void DateWindowsPart::ClickCreatedDateChangedSaveAction() {
     const QDateTime original = parseMetadataDate(orignalDatelab->text().trimmed());
-    if (!original.isValid() ||
-        !CheckDateFormatWithDateString(diginalDatelab->text().trimmed())) {
+    if (!original.isValid() || !CheckDateFormatWithDateString(diginalDatelab->text().trimmed())) {
         showInvalidDateAlert(d, changeDateWindow);
         return;
     }
@@ -189,7 +186,7 @@ void DateWindowsPart::ClickCreatedDateChangedSaveAction() {
         changeDateWindow->hide();
         QPointer<AppDelegate> self(&d);
         d.cameraWindow.withCameraCopies([self, original](const QList<IKImageItemPtr> &copies,
-                                          const QStringList &downloadFailures) {
+                                                         const QStringList &downloadFailures) {
             if (!self)
                 return;
             QStringList failures = downloadFailures;
@@ -250,7 +247,8 @@ void DateWindowsPart::ChoosePhotosAction() {
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setObjectName(QStringLiteral("ChoosePhotosPanel"));
     panel->setFileMode(QFileDialog::ExistingFiles);
-    panel->setLabelText(QFileDialog::LookIn, AppDelegate::tr("Please select one photo to change the date."));
+    panel->setLabelText(QFileDialog::LookIn,
+                        AppDelegate::tr("Please select one photo to change the date."));
     panel->setWindowTitle(AppDelegate::tr("Please select one photo to change the date."));
     panel->setWindowModality(Qt::WindowModal);
     d.mainWindow.theOpenPanel = panel;

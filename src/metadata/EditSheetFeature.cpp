@@ -198,8 +198,9 @@ void EditSheetPart::StartEditViewAction() {
     rememberVideoValues(d);
     // Texts typed before a Cancel are not kept: the sheet always opens on the photo's values.
     fillEditFieldsFromRememberedValues();
-    sheetLocationCitylab->setText(
-        d.selection.currentLocationStr.isEmpty() ? QStringLiteral("") : d.selection.currentLocationStr);
+    sheetLocationCitylab->setText(d.selection.currentLocationStr.isEmpty()
+                                      ? QStringLiteral("")
+                                      : d.selection.currentLocationStr);
     bool okLat = false, okLon = false;
     const double lat = d.selection.oldGpsLatiStr.toDouble(&okLat);
     const double lon = d.selection.oldGpsLongtStr.toDouble(&okLon);
@@ -225,16 +226,13 @@ void EditSheetPart::ClickEditPhotoExifDataMenuAction() {
 }
 
 bool EditSheetPart::control(QObject *control) {
-    if (isOneOf(control, {titlelab, artistlab, imageDescrilab,
-                          copyrightlab, commentslab, keywordslab}))
+    if (isOneOf(control,
+                {titlelab, artistlab, imageDescrilab, copyrightlab, commentslab, keywordslab}))
         basicInfoChange = true;
-    else if (isOneOf(control, {cameraMakelab, cameraModelab,
-                               cameraDatelab, sheetLensMakelab,
-                               sheetLensModellab, lensSerialNumlab,
-                               imageOrientationlab, imageISOSpeedlab,
-                               imageFNumberlab, imageFlen35mmlab,
-                               imageBrightlab, imageAperturelab,
-                               imageWhiteBalancelab, imageExpotimelab}))
+    else if (isOneOf(control, {cameraMakelab, cameraModelab, cameraDatelab, sheetLensMakelab,
+                               sheetLensModellab, lensSerialNumlab, imageOrientationlab,
+                               imageISOSpeedlab, imageFNumberlab, imageFlen35mmlab, imageBrightlab,
+                               imageAperturelab, imageWhiteBalancelab, imageExpotimelab}))
         cameraInfoChange = true;
     // Entering a position field marks nothing: only a typed change counts for the
     // position, so a click never rewrites the photo's "{GPS}".
@@ -250,8 +248,7 @@ void EditSheetPart::controlTextDidChange(QObject *field) {
     gpsInfoChange = true;
     // A half-typed position is not previewed; 0, 0 would only mislead.
     QString problem;
-    const auto position =
-        parseGpsPosition(gpsLatilab->text(), gpsLongtlab->text(), &problem);
+    const auto position = parseGpsPosition(gpsLatilab->text(), gpsLongtlab->text(), &problem);
     if (!position)
         return;
     d.selection.currentCoords = QPointF(position->latitude, position->longitude);
@@ -271,12 +268,12 @@ void EditSheetPart::ClickApplyChangeAction() {
     const EditSheetTexts remembered = camera ? EditSheetTexts{} : rememberedTexts(d);
     const EditSheetGroups groups =
         camera ? EditSheetGroups{true, true, true}
-               : EditSheetGroups{basicInfoChange, cameraInfoChange,
-                                 gpsInfoChange};
+               : EditSheetGroups{basicInfoChange, cameraInfoChange, gpsInfoChange};
     const QStringList problems = editSheetProblems(fields, remembered, groups);
     if (!problems.isEmpty()) {
         // Nothing is written; the sheet stays open so the value can be corrected.
-        beginAlertSheet(sheet, AppDelegate::tr("Invalid value"), problems.join(QLatin1Char('\n')), {AppDelegate::tr(" Ok ")},
+        beginAlertSheet(sheet, AppDelegate::tr("Invalid value"), problems.join(QLatin1Char('\n')),
+                        {AppDelegate::tr(" Ok ")},
                         [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
         return;
     }

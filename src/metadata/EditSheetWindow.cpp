@@ -175,8 +175,11 @@ void buildEditSheetWindow(AppDelegate &d) {
     auto *outer = new QVBoxLayout(sheet);
     outer->addLayout(columns, 1);
     outer->addLayout(buttons);
-    QObject::connect(cancel, &QPushButton::clicked, &d, &AppDelegate::forward<&EditSheetPart::HideEditViewAction>);
-    QObject::connect(apply, &QPushButton::clicked, &d, &AppDelegate::forward<&EditSheetPart::ClickApplyChangeAction>);
+    QObject::connect(cancel, &QPushButton::clicked, &d,
+                     &AppDelegate::forward<&EditSheetPart::HideEditViewAction>);
+    QObject::connect(apply, &QPushButton::clicked, &d,
+                     &AppDelegate::forward<&EditSheetPart::ClickApplyChangeAction>);
     // Escape and the window's close button cancel, as Cancel does.
-    QObject::connect(sheet, &QDialog::rejected, &d, &AppDelegate::forward<&EditSheetPart::HideEditViewAction>);
+    QObject::connect(sheet, &QDialog::rejected, &d,
+                     &AppDelegate::forward<&EditSheetPart::HideEditViewAction>);
 }

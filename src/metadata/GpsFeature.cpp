@@ -192,10 +192,10 @@ void openGpsForAdding(AppDelegate &d, const QString &path) {
 
 void GpsWindowPart::PreviewCurrentGPSInMap() {
     QString problem;
-    const auto position =
-        parseGpsPosition(latitudelab->text(), longtitudelab->text(), &problem);
+    const auto position = parseGpsPosition(latitudelab->text(), longtitudelab->text(), &problem);
     if (!position) {
-        beginAlertSheet(changeGPSWindow, AppDelegate::tr("Vaule Error"), problem, {AppDelegate::tr(" Ok ")},
+        beginAlertSheet(changeGPSWindow, AppDelegate::tr("Vaule Error"), problem,
+                        {AppDelegate::tr(" Ok ")},
                         [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
         return;
     }
@@ -215,17 +215,15 @@ void GpsWindowPart::ClickSaveChangeGPSAction() {
         beginAlertSheet(changeGPSWindow, message, informative, {AppDelegate::tr(" Ok ")},
                         [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
     };
-    for (QLineEdit *field : {latitudelab, longtitudelab, timeStamplab,
-                             dateStamplab})
+    for (QLineEdit *field : {latitudelab, longtitudelab, timeStamplab, dateStamplab})
         if (field->text().trimmed().isEmpty())
-            return refuse(AppDelegate::tr("Vaule Error"), AppDelegate::tr("Each value cannot be empty."));
+            return refuse(AppDelegate::tr("Vaule Error"),
+                          AppDelegate::tr("Each value cannot be empty."));
     QString problem;
-    const auto position =
-        parseGpsPosition(latitudelab->text(), longtitudelab->text(), &problem);
+    const auto position = parseGpsPosition(latitudelab->text(), longtitudelab->text(), &problem);
     if (!position)
         return refuse(AppDelegate::tr("Vaule Error"), problem);
-    const auto stamps =
-        parseGpsStamps(dateStamplab->text(), timeStamplab->text(), &problem);
+    const auto stamps = parseGpsStamps(dateStamplab->text(), timeStamplab->text(), &problem);
     if (!stamps)
         return refuse(AppDelegate::tr("Vaule Error"), problem);
 

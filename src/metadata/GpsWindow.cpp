@@ -73,8 +73,12 @@ void buildGpsWindow(AppDelegate &d) {
     column->addLayout(form);
     column->addWidget(d.gpsWindow.previewMapView, 1);
     column->addLayout(buttons);
-    QObject::connect(preview, &QPushButton::clicked, &d, &AppDelegate::forward<&GpsWindowPart::PreviewCurrentGPSInMap>);
-    QObject::connect(cancel, &QPushButton::clicked, &d, &AppDelegate::forward<&GpsWindowPart::ClickCancleSaveGPSAction>);
-    QObject::connect(save, &QPushButton::clicked, &d, &AppDelegate::forward<&GpsWindowPart::ClickSaveChangeGPSAction>);
-    QObject::connect(w, &QDialog::rejected, &d, &AppDelegate::forward<&GpsWindowPart::ClickCancleSaveGPSAction>);
+    QObject::connect(preview, &QPushButton::clicked, &d,
+                     &AppDelegate::forward<&GpsWindowPart::PreviewCurrentGPSInMap>);
+    QObject::connect(cancel, &QPushButton::clicked, &d,
+                     &AppDelegate::forward<&GpsWindowPart::ClickCancleSaveGPSAction>);
+    QObject::connect(save, &QPushButton::clicked, &d,
+                     &AppDelegate::forward<&GpsWindowPart::ClickSaveChangeGPSAction>);
+    QObject::connect(w, &QDialog::rejected, &d,
+                     &AppDelegate::forward<&GpsWindowPart::ClickCancleSaveGPSAction>);
 }

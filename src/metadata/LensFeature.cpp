@@ -15,8 +15,7 @@ void LensWindowPart::ShowCameLensModel() {
         return;
     if (!changelensWindow->isVisible() && d.window) {
         changelensWindow->adjustSize();
-        changelensWindow->move(d.window->geometry().center() -
-                                          changelensWindow->rect().center());
+        changelensWindow->move(d.window->geometry().center() - changelensWindow->rect().center());
     }
     changelensWindow->show();
     changelensWindow->raise();
@@ -61,11 +60,11 @@ void LensWindowPart::ChangeCameLensModel() {
             });
     } else {
         d.startRecipeJob(d.selectedLocalItems(), overwrite, options,
-                       [this](const WriteRecipeReport &report, bool) {
-                           JobReport job = jobReportFromRecipe(report);
-                           job.sheetOnSuccess = false;
-                           d.finishJob(job);
-                       });
+                         [this](const WriteRecipeReport &report, bool) {
+                             JobReport job = jobReportFromRecipe(report);
+                             job.sheetOnSuccess = false;
+                             d.finishJob(job);
+                         });
     }
     if (changelensWindow)
         changelensWindow->hide();

@@ -29,8 +29,10 @@ void buildLensWindow(AppDelegate &d) {
     buttons->addWidget(cancel);
     buttons->addWidget(apply);
     column->addLayout(buttons);
-    QObject::connect(cancel, &QPushButton::clicked, &d, &AppDelegate::forward<&LensWindowPart::CancleCameLensModel>);
-    QObject::connect(apply, &QPushButton::clicked, &d, &AppDelegate::forward<&LensWindowPart::ChangeCameLensModel>);
+    QObject::connect(cancel, &QPushButton::clicked, &d,
+                     &AppDelegate::forward<&LensWindowPart::CancleCameLensModel>);
+    QObject::connect(apply, &QPushButton::clicked, &d,
+                     &AppDelegate::forward<&LensWindowPart::ChangeCameLensModel>);
     // Return in either field is the default button, as in any dialog.
     for (QLineEdit *field : {d.lensWindow.lensMakelab, d.lensWindow.lensModellab})
         QObject::connect(field, &QLineEdit::returnPressed, apply, &QPushButton::click);

@@ -148,9 +148,9 @@ void MetadataMenusPart::ClickCopyPhotoTitleToFilenameAction() {
     // Clashing names are numbered in list order.
     runner->setCommitInOrder(true);
     d.connect(runner, &JobRunner::finished, &d,
-            [this, items, storage](const QList<JobResult> &results) {
-                d.finishJob(reportOf(items, results, storage));
-            });
+              [this, items, storage](const QList<JobResult> &results) {
+                  d.finishJob(reportOf(items, results, storage));
+              });
     const QStringList sources = currentPaths(items);
     runner->start(
         items.size(),
@@ -181,8 +181,9 @@ void MetadataMenusPart::ClickCopyPhotoGPSNameToFilenameAction() {
     if (items.isEmpty())
         return datefeature::showNoSelectionSheet(d);
     const QString storage = d.preferences.storagelocation;
-    const QString root =
-        d.mainWindow.bImportLocalFolder ? QDir::cleanPath(d.mainWindow.bImportLocalPath) : QString();
+    const QString root = d.mainWindow.bImportLocalFolder
+                             ? QDir::cleanPath(d.mainWindow.bImportLocalPath)
+                             : QString();
     // The place names the geocoder found, read here: workers never touch the items.
     QStringList places;
     for (const IKImageItemPtr &item : items)
@@ -190,26 +191,27 @@ void MetadataMenusPart::ClickCopyPhotoGPSNameToFilenameAction() {
     JobRunner *runner = d.startJob();
     // Clashing names are numbered in list order.
     runner->setCommitInOrder(true);
-    d.connect(runner, &JobRunner::finished, &d,
-            [this, items, storage](const QList<JobResult> &results) {
-                JobReport job = reportOf(items, results, storage);
-                job.sheetOnSuccess = false;
-                int withoutGps = 0;
-                for (const JobResult &r : results) {
-                    const NamedCopy copy = r.data.value<NamedCopy>();
-                    withoutGps += copy.noGps ? 1 : 0;
-                    if (copy.coords)
-                        d.selection.currentCoords = *copy.coords;
-                }
-                if (withoutGps == items.size()) {
-                    beginAlertSheet(
-                        d.window, AppDelegate::tr("No GPS data"),
-                        AppDelegate::tr("Please select a photo that contains GPS data."), {AppDelegate::tr(" Ok ")},
-                        [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
-                    return;
-                }
-                d.finishJob(job);
-            });
+    d.connect(
+        runner, &JobRunner::finished, &d, [this, items, storage](const QList<JobResult> &results) {
+            JobReport job = reportOf(items, results, storage);
+            job.sheetOnSuccess = false;
+            int withoutGps = 0;
+            for (const JobResult &r : results) {
+                const NamedCopy copy = r.data.value<NamedCopy>();
+                withoutGps += copy.noGps ? 1 : 0;
+                if (copy.coords)
+                    d.selection.currentCoords = *copy.coords;
+            }
+            if (withoutGps == items.size()) {
+                beginAlertSheet(d.window, AppDelegate::tr("No GPS data"),
+                                AppDelegate::tr("Please select a photo that contains GPS data."),
+                                {AppDelegate::tr(" Ok ")}, [this](QMessageBox *alert, int code) {
+                                    d.savePanelDidEnd3(alert, code);
+                                });
+                return;
+            }
+            d.finishJob(job);
+        });
     const QStringList sources = currentPaths(items);
     runner->start(
         items.size(),

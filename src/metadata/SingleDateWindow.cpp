@@ -37,8 +37,10 @@ void buildSingleDateWindow(AppDelegate &d) {
     buttons->addWidget(fileDates);
     buttons->addWidget(save);
     column->addLayout(buttons);
-    QObject::connect(cancel, &QPushButton::clicked, &d, &AppDelegate::forward<&DateWindowsPart::ClickDateChangedCancelAction>);
+    QObject::connect(cancel, &QPushButton::clicked, &d,
+                     &AppDelegate::forward<&DateWindowsPart::ClickDateChangedCancelAction>);
     QObject::connect(fileDates, &QPushButton::clicked, &d,
                      &AppDelegate::forward<&DateWindowsPart::ClickCreatedDateChangedSaveAction>);
-    QObject::connect(save, &QPushButton::clicked, &d, &AppDelegate::forward<&DateWindowsPart::ClickDateChangedSaveAction>);
+    QObject::connect(save, &QPushButton::clicked, &d,
+                     &AppDelegate::forward<&DateWindowsPart::ClickDateChangedSaveAction>);
 }

@@ -101,7 +101,8 @@ void MetadataMenusPart::ClickAddPersonShownAction() {
     ask->setAttribute(Qt::WA_DeleteOnClose);
     ask->setWindowModality(Qt::WindowModal);
     ask->setWindowTitle(AppDelegate::tr("Add Persons Shown"));
-    ask->setLabelText(AppDelegate::tr("Persons shown in the selected photos (separated by commas):"));
+    ask->setLabelText(
+        AppDelegate::tr("Persons shown in the selected photos (separated by commas):"));
     QObject::connect(ask, &QInputDialog::textValueSelected, &d,
                      [this](const QString &text) { addPersonsShownDidEnd(parsePersonList(text)); });
     ask->open();
@@ -111,9 +112,9 @@ void MetadataMenusPart::addPersonsShownDidEnd(const QStringList &persons) {
     if (persons.isEmpty())
         return;
     runTagCopy(d, {[persons](QVariantMap &working, const IKImageItem &) {
-                           return setPersonsShown(working, persons);
-                       },
-                       QStringLiteral("{IPTC}")});
+                       return setPersonsShown(working, persons);
+                   },
+                   QStringLiteral("{IPTC}")});
 }
 
 void MetadataMenusPart::ClickCopyPersonShownToKeywordsAction() {
@@ -122,23 +123,23 @@ void MetadataMenusPart::ClickCopyPersonShownToKeywordsAction() {
 
 void MetadataMenusPart::ClickCopyCameraDateToTitleAction() {
     runTagCopy(d, {[](QVariantMap &working, const IKImageItem &item) {
-                           // The photo's own file, never its RAW stand-in.
-                           return copyCameraDateToTitle(working,
-                                                        FileDates::creationDate(item.filePath));
-                       },
-                       QStringLiteral("{IPTC}")});
+                       // The photo's own file, never its RAW stand-in.
+                       return copyCameraDateToTitle(working,
+                                                    FileDates::creationDate(item.filePath));
+                   },
+                   QStringLiteral("{IPTC}")});
 }
 
 void MetadataMenusPart::ClickCopyFileNameToTitleAction() {
     runTagCopy(d, {[](QVariantMap &working, const IKImageItem &item) {
-                           return copyFileNameToTitle(working, item.fileName);
-                       },
-                       QStringLiteral("{IPTC}"), true});
+                       return copyFileNameToTitle(working, item.fileName);
+                   },
+                   QStringLiteral("{IPTC}"), true});
 }
 
 void MetadataMenusPart::ClickCopyFileNameToCommentsAction() {
     runTagCopy(d, {[](QVariantMap &working, const IKImageItem &item) {
-                           return copyFileNameToComment(working, item.fileName);
-                       },
-                       QStringLiteral("{TIFF}"), true, true, false});
+                       return copyFileNameToComment(working, item.fileName);
+                   },
+                   QStringLiteral("{TIFF}"), true, true, false});
 }

@@ -73,8 +73,8 @@ TEST(RawExifReader, LogsTheTagsOfTheFixtures) {
 
     // Through the application object, which keeps the thumbnail flag.
     AppDelegate d;
-    EXPECT_TRUE(
-        d.mainWindow.ReadExifDataFromPiture(fixturePath("IMG_1994.JPG")).contains("makeString====Canon"));
+    EXPECT_TRUE(d.mainWindow.ReadExifDataFromPiture(fixturePath("IMG_1994.JPG"))
+                    .contains("makeString====Canon"));
     EXPECT_TRUE(d.bhasThumImage);
 }
 

@@ -53,7 +53,8 @@ class LibraryNaming : public ::testing::TestWithParam<LibraryCase> {
         while (!d->library.scanComplete && !deadline.hasExpired())
             QTest::qWait(5);
         ASSERT_TRUE(d->library.scanComplete);
-        ASSERT_TRUE(d->libraryDatabase.photolibReadOnlyReason.isEmpty()) << d->libraryDatabase.photolibReadOnlyReason.toStdString();
+        ASSERT_TRUE(d->libraryDatabase.photolibReadOnlyReason.isEmpty())
+            << d->libraryDatabase.photolibReadOnlyReason.toStdString();
         ASSERT_EQ(d->library.bScanNewPhotosLib, GetParam().current);
         d->blocalMode = false;
     }
@@ -112,7 +113,8 @@ class LibraryNaming : public ::testing::TestWithParam<LibraryCase> {
         EXPECT_EQ(sqliteValue(db, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
     }
     void runTitleWindow(bool caption, const std::function<void()> &setUp) {
-        caption ? d->namingWindows.BatchChangePhotoCaptionAction() : d->namingWindows.BatchChangePhotoTitleAction();
+        caption ? d->namingWindows.BatchChangePhotoCaptionAction()
+                : d->namingWindows.BatchChangePhotoTitleAction();
         setUp();
         d->namingWindows.ClickSaveChangePhotoTitleAction();
         ASSERT_TRUE(waitForJobs(*d));

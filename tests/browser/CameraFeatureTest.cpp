@@ -183,7 +183,8 @@ TEST_F(CameraFeature, DownloadAndDownloadAndEdit) {
     openCurrent(3);
     select({"wedding.jpg", "IMG_0123.mov"});
     d->cameraWindow.DownloadPhotoAction();
-    ASSERT_TRUE(waitFor([&] { return !revealed.isEmpty() && !d->cameraWindow.cameraRequestsPending(); }));
+    ASSERT_TRUE(
+        waitFor([&] { return !revealed.isEmpty() && !d->cameraWindow.cameraRequestsPending(); }));
     QApplication::processEvents();
     // One reveal per download job: the first photo of the list.
     ASSERT_EQ(revealed.size(), 1);
@@ -203,7 +204,8 @@ TEST_F(CameraFeature, DownloadAndDownloadAndEdit) {
     revealed.clear();
     select({"wedding.jpg", "IMG_1994.JPG"});
     d->cameraWindow.DownloadImportEditePhotoAction();
-    ASSERT_TRUE(waitFor([&] { return !revealed.isEmpty() && !d->cameraWindow.cameraRequestsPending(); }));
+    ASSERT_TRUE(
+        waitFor([&] { return !revealed.isEmpty() && !d->cameraWindow.cameraRequestsPending(); }));
     QApplication::processEvents();
     ASSERT_EQ(revealed.size(), 1);
     ASSERT_EQ(d->localPhotoItemArray.size(), 2);
@@ -281,7 +283,8 @@ TEST_F(CameraFeature, ViewMetadataSkipsVideosWithoutStopping) {
     openCurrent(4);
     select({"IMG_1994.JPG", "IMG_0123.mov", "wedding.jpg", "clip.mp4"});
     d->cameraWindow.ViewExifData();
-    ASSERT_TRUE(waitFor([&] { return !revealed.isEmpty() && !d->cameraWindow.cameraRequestsPending(); }));
+    ASSERT_TRUE(
+        waitFor([&] { return !revealed.isEmpty() && !d->cameraWindow.cameraRequestsPending(); }));
     QApplication::processEvents();
     EXPECT_EQ(revealed, QStringList{storage.filePath("IMG_1994.JPG")}) << "one reveal per job";
     EXPECT_TRUE(QFile::exists(storage.filePath("IMG_1994.JPG")));

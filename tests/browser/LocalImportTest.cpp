@@ -128,7 +128,7 @@ TEST(LocalImport, PathsChosenTogetherAddEachPhotoOnceInTheirOrder) {
         d.launch();
         // The sub-folder is walked with its parent too; its photo joins once.
         d.mainWindow.importPhotosItemThreader({dir.filePath("St James Park.jpg"), dir.filePath("A"),
-                                    dir.filePath("A/B"), dir.filePath("C")});
+                                               dir.filePath("A/B"), dir.filePath("C")});
         QTRY_COMPARE_WITH_TIMEOUT(d.runningJobCount(), 0, 20000);
         const QStringList got = names(d.localPhotoItemArray);
         ASSERT_EQ(got.size(), 32);

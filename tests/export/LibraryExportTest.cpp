@@ -178,7 +178,8 @@ TEST_F(LibraryExport, AlbumFoldersAreOneFolderPerAlbumAndClashesTakeNumbers) {
         }
     ASSERT_EQ(agua.size(), 3);
     selectItems(chosen);
-    run(&AppDelegate::forward<&LibraryWindowsPart::ExportAllphotosfromphotolibrarywithAlbumsAction>);
+    run(&AppDelegate::forward<
+        &LibraryWindowsPart::ExportAllphotosfromphotolibrarywithAlbumsAction>);
     const QStringList out = files();
     EXPECT_TRUE(out.contains(record("IMG_4547.jpg").fileAlbum + "/IMG_4547.jpg"))
         << out.join(", ").toStdString();
@@ -197,7 +198,8 @@ TEST_F(LibraryExport, AlbumFoldersAreOneFolderPerAlbumAndClashesTakeNumbers) {
     ASSERT_TRUE(record("IMG_4547.jpg").albumTitles.contains("2019-10/11 Paris Clermont"));
     record("IMG_4547.jpg").fileAlbum = "2019-10/11 Paris Clermont";
     select({"IMG_4547.jpg"});
-    run(&AppDelegate::forward<&LibraryWindowsPart::ExportAllphotosfromphotolibrarywithAlbumsAction>);
+    run(&AppDelegate::forward<
+        &LibraryWindowsPart::ExportAllphotosfromphotolibrarywithAlbumsAction>);
     EXPECT_TRUE(files().contains("2019-10-11 Paris Clermont/IMG_4547.jpg"))
         << files().join(", ").toStdString();
     EXPECT_FALSE(QFileInfo::exists(storage + "/2019-10"));
@@ -339,7 +341,8 @@ TEST_F(LibraryExport, LibraryValuesAreWrittenIntoTheCopies) {
 
     // The creation-date export takes a video too, byte for byte.
     select({"Jellyfish1.mp4"});
-    run(&AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction>);
+    run(&AppDelegate::forward<
+        &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction>);
     EXPECT_TRUE(takeSheets().isEmpty());
     EXPECT_EQ(sha256(storage + "/Jellyfish1 2.mp4"), sha256(item("Jellyfish1.mp4")->filePath))
         << files().join(", ").toStdString();
@@ -389,7 +392,8 @@ TEST_F(LibraryExport, VideosOnlyInICloudGoOutAsTheirThumbnailWithTheLibraryValue
 
     // The creation-date export gives the same reason.
     select({"Jellyfish1.mp4"});
-    run(&AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction>);
+    run(&AppDelegate::forward<
+        &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction>);
     const QList<SheetText> dated = takeSheets();
     ASSERT_FALSE(dated.isEmpty());
     EXPECT_TRUE(
@@ -423,7 +427,8 @@ TEST_F(LibraryExport, SortedMetadataExportsFileByAlbumOrByDate) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     record("IMG_4547.jpg").fileAlbum = "2019-10/11 Paris Clermont";
     select({"IMG_4547.jpg", "Pumkins2.jpg"});
-    run(&AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>);
+    run(&AppDelegate::forward<
+        &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>);
     QStringList out = files();
     EXPECT_EQ(out,
               (QStringList{"2019-10-11 Paris Clermont/IMG_4547.jpg", "Pumpkin Farm/Pumkins2.jpg"}));
@@ -431,13 +436,15 @@ TEST_F(LibraryExport, SortedMetadataExportsFileByAlbumOrByDate) {
               "I found one!");
     // The same photo again in its album: numbered by its place in the whole list.
     select({"Pumkins2.jpg"});
-    run(&AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>);
+    run(&AppDelegate::forward<
+        &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>);
     const int index = int(d->library.photoLibBroserArray.indexOf(item("Pumkins2.jpg")));
     EXPECT_TRUE(files().contains(QString("Pumpkin Farm/Pumkins2 %1.jpg").arg(index)))
         << files().join(", ").toStdString();
 
     // By year and month: the library's camera date decides the folder.
-    run(&AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction>);
+    run(&AppDelegate::forward<
+        &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction>);
     const QDateTime date = libraryDate(record("Pumkins2.jpg").fileCameraDate);
     ASSERT_TRUE(date.isValid());
     const QString filed =
@@ -482,7 +489,8 @@ TEST_F(LibraryExport, OneGroupExportsWriteThatGroupAlone) {
     EXPECT_EQ(out.value("GPS:GPSLatitude"), before.value("GPS:GPSLatitude"));
 
     // The creation-date copy is the original byte for byte, under the next name.
-    run(&AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction>);
+    run(&AppDelegate::forward<
+        &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction>);
     EXPECT_EQ(fileBytes(storage + "/Pumkins2 2.jpg"), fileBytes(item("Pumkins2.jpg")->filePath));
     const QDateTime created = libraryDate(record("Pumkins2.jpg").fileCreateDate);
     ASSERT_TRUE(created.isValid());
@@ -551,13 +559,20 @@ TEST_F(LibraryExport, AHostileLibrarysNamesStayInsideTheStorageFolderInEveryLayo
     for (void (AppDelegate::*action)() :
          {&AppDelegate::forward<&LibraryWindowsPart::ExportphotosfromphotolibraryAction>,
           &AppDelegate::forward<&LibraryWindowsPart::ExportEditedphotosfromphotolibraryAction>,
-          &AppDelegate::forward<&LibraryWindowsPart::ExportAllphotosfromphotolibrarywithAlbumsAction>,
-          &AppDelegate::forward<&LibraryWindowsPart::ExportphotosfromphotolibrarywithYearandMonthAction>,
+          &AppDelegate::forward<
+              &LibraryWindowsPart::ExportAllphotosfromphotolibrarywithAlbumsAction>,
+          &AppDelegate::forward<
+              &LibraryWindowsPart::ExportphotosfromphotolibrarywithYearandMonthAction>,
           &AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaAction>,
-          &AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction>,
-          &AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction>,
-          &AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>,
-          &AppDelegate::forward<&LibraryWindowsPart::ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>,
+          &AppDelegate::forward<
+              &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction>,
+          &AppDelegate::forward<
+              &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction>,
+          &AppDelegate::forward<
+              &LibraryWindowsPart::
+                  ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>,
+          &AppDelegate::forward<
+              &LibraryWindowsPart::ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>,
           &AppDelegate::forward<&LibraryWindowsPart::ExportOriginaPhotoLibraryMetaToPlistAction>,
           &AppDelegate::forward<&LibraryWindowsPart::ExportPhotoLibraryMetaToPlistAction>}) {
         run(action);

@@ -30,7 +30,9 @@ class LibraryBatch : public LibraryEditTest, public ::testing::WithParamInterfac
         d->dateWindows.ChangePhotoLibraryPhotoDateAction();
         ASSERT_TRUE(d->dateWindows.changeMutiDateWindow->isVisible());
     }
-    void saveDates() { d->mainWindow.MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn); }
+    void saveDates() {
+        d->mainWindow.MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
+    }
     SheetText onlySheet() {
         const QList<SheetText> sheets = takeSheets();
         EXPECT_EQ(sheets.size(), 1);

@@ -276,9 +276,10 @@ TEST_F(LibraryDelete, AHeldLibraryIsOfferedTheQuitAndNothingIsDeleted) {
     ASSERT_TRUE(wedding);
     photos.heldBy << DatabaseHolder{4242, QStringLiteral("Photos"), QStringLiteral("lock")};
     select({wedding});
-    for (void (AppDelegate::*road)() : {&AppDelegate::forward<&LibraryWindowsPart::DeleteSelectedPhotosinPhotoLibraryAction>,
-                                        &AppDelegate::forward<&LibraryWindowsPart::DeletePhotoinPhotoLibraryAction>,
-                                        &AppDelegate::forward<&LibraryWindowsPart::DeleteDuplicatePhotosinPhotoLibraryAction>}) {
+    for (void (AppDelegate::*road)() :
+         {&AppDelegate::forward<&LibraryWindowsPart::DeleteSelectedPhotosinPhotoLibraryAction>,
+          &AppDelegate::forward<&LibraryWindowsPart::DeletePhotoinPhotoLibraryAction>,
+          &AppDelegate::forward<&LibraryWindowsPart::DeleteDuplicatePhotosinPhotoLibraryAction>}) {
         (d.get()->*road)();
         QMessageBox *sheet = visibleSheet();
         ASSERT_TRUE(sheet);

@@ -22,8 +22,9 @@ TEST_F(LibraryEditEnd, ARefusedCopyBackTakesTheChangeOutOfTheWorkingCopyToo) {
     QString why;
     ASSERT_TRUE(d->libraryDatabase.beginLibraryEdit(&why)) << why.toStdString();
     EXPECT_TRUE(QFileInfo::exists(w + QStringLiteral(".pk-before")));
-    ASSERT_TRUE(
-        d->libraryDatabase.UpdatePhotoLibrayTitlewithTitleStr(QStringLiteral("Never kept"), park.photoID).ok);
+    ASSERT_TRUE(d->libraryDatabase
+                    .UpdatePhotoLibrayTitlewithTitleStr(QStringLiteral("Never kept"), park.photoID)
+                    .ok);
     // Another program writes the library meanwhile: the copy back must refuse.
     ASSERT_EQ(QProcess::execute(QStringLiteral("sqlite3"),
                                 {database(), QStringLiteral("PRAGMA user_version = 7")}),
@@ -41,7 +42,9 @@ TEST_F(LibraryEditEnd, ARefusedCopyBackTakesTheChangeOutOfTheWorkingCopyToo) {
     const QString w2 = d->library.currentPhotolibDatabasePath;
     const PRPicFileInfo &park2 = record(QStringLiteral("St James Park.jpg"));
     ASSERT_TRUE(d->libraryDatabase.beginLibraryEdit(&why)) << why.toStdString();
-    ASSERT_TRUE(d->libraryDatabase.UpdatePhotoLibrayTitlewithTitleStr(QStringLiteral("Kept"), park2.photoID).ok);
+    ASSERT_TRUE(
+        d->libraryDatabase.UpdatePhotoLibrayTitlewithTitleStr(QStringLiteral("Kept"), park2.photoID)
+            .ok);
     const LibraryStepResult kept = d->libraryDatabase.endLibraryEdit();
     ASSERT_TRUE(kept.ok) << kept.reason.toStdString();
     EXPECT_EQ(libraryTitle(park2), QStringLiteral("Kept"));

@@ -31,7 +31,9 @@ double secondsOf(const QDateTime &local) {
 
 class LibraryPanel : public LibraryEditTest, public ::testing::WithParamInterface<const char *> {
   protected:
-    void apply() { d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn); }
+    void apply() {
+        d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    }
     // The one sheet an apply ends with.
     SheetText onlySheet() {
         const QList<SheetText> sheets = takeSheets();
@@ -368,9 +370,11 @@ TEST_F(LibraryEditTest, PanelsLieUnderTheBarAndKeepTheirPlaceWithOrWithoutAMap) 
         QLineEdit *field;
     };
     const Side sides[] = {
-        {d->mainWindow.photolibEditView, &AppDelegate::forward<&LibraryPanelsPart::StartPhotoLibEditViewAction>,
+        {d->mainWindow.photolibEditView,
+         &AppDelegate::forward<&LibraryPanelsPart::StartPhotoLibEditViewAction>,
          d->libraryPanels.photolibEiteMapView, d->libraryPanels.photolibEiteTitlelab},
-        {d->mainWindow.photoOriginalEditView, &AppDelegate::forward<&LibraryPanelsPart::StartPhotoOriginalEditViewAction>,
+        {d->mainWindow.photoOriginalEditView,
+         &AppDelegate::forward<&LibraryPanelsPart::StartPhotoOriginalEditViewAction>,
          d->libraryPanels.originalPhotolibMapView, d->libraryPanels.originalPhotolibTitlelab}};
     // The default size, then the least the window takes (the panels follow a resize).
     for (const QSize size : {QSize(1200, 750), d->window->minimumSize()}) {

@@ -153,45 +153,46 @@ TEST_F(LibraryFilters, EveryFilterActionShowsItsOwnList) {
     using A = AppDelegate;
     using M = QList<IKImageItemPtr> LibraryLists::*;
     const std::tuple<void (A::*)(), M, const char *> filters[] = {
-        {&A::forward<&MainWindowPart::ShowAllItemsBtninPhotoLibraryAction>, &LibraryLists::backupdifPhotoLibItemArray,
-         "showallitembtn.png"},
-        {&A::forward<&MainWindowPart::ShowLivePhotoBtninPhotoLibraryAction>, &LibraryLists::livesPhotosItemArray,
-         "showlivephotosbtn.png"},
-        {&A::forward<&MainWindowPart::ShowJPGPhotoBtninPhotoLibraryAction>, &LibraryLists::jpgPhotosItemArray,
-         "showjpgphotobtn.png"},
-        {&A::forward<&MainWindowPart::ShowUnDownloadediCloudPhotoLibraryAction>, &LibraryLists::unDownloadPhotosItemArray,
-         "icloudphotosbtn.png"},
-        {&A::forward<&MainWindowPart::ShowRAWPhotoBtninPhotoLibraryAction>, &LibraryLists::rawPhotosItemArray,
-         "showrawphotobtn.png"},
-        {&A::forward<&MainWindowPart::ShowPNGPhotoBtninPhotoLibraryAction>, &LibraryLists::pngPhotosItemArray,
-         "showpngphotobtn.png"},
-        {&A::forward<&MainWindowPart::ShowFavortePhotoBtninPhotoLibraryAction>, &LibraryLists::favPhotosItemArray,
-         "favbtn.png"},
-        {&A::forward<&MainWindowPart::ShowEditedPhotoBtninPhotoLibraryAction>, &LibraryLists::editPhotosItemArray,
-         "showedited.png"},
-        {&A::forward<&MainWindowPart::ShowNoAlbumPhotoBtninPhotoLibraryAction>, &LibraryLists::noAlbumPhotosItemArray,
-         "photosnoablum.png"},
-        {&A::forward<&MainWindowPart::ShowNoTitlePhotoBtninPhotoLibraryAction>, &LibraryLists::noTitlePhotosItemArray,
-         "photosnotitle.png"},
-        {&A::forward<&MainWindowPart::ShowNoCaptionPhotoBtninPhotoLibraryAction>, &LibraryLists::noCaptionPhotosItemArray,
-         "photosnocaption.png"},
-        {&A::forward<&MainWindowPart::ShowNoLocationPhotoBtninPhotoLibraryAction>, &LibraryLists::noLocationPhotosItemArray,
-         "photosnolocation.png"},
-        {&A::forward<&MainWindowPart::ShowNoKeywordsPhotoBtninPhotoLibraryAction>, &LibraryLists::noKeywordsPhotosItemArray,
-         "photosnokeywords.png"},
-        {&A::forward<&MainWindowPart::ShowTwentyfourHoursinPhotoLibraryAction>, &LibraryLists::twentyfourhoursItemArray,
-         "last24hourbtn.png"},
-        {&A::forward<&MainWindowPart::ShowSevenDaysinPhotoLibraryAction>, &LibraryLists::sevendaysItemArray,
-         "last7daysbtn.png"},
-        {&A::forward<&MainWindowPart::ShowThirtyDaysinPhotoLibraryAction>, &LibraryLists::thirtydaysItemArray,
-         "last30daysbtn.png"},
-        {&A::forward<&MainWindowPart::ShowNineDaysinPhotoLibraryAction>, &LibraryLists::ninetydaysItemArray,
-         "last90daysbtn.png"},
-        {&A::forward<&MainWindowPart::ShowOneYearDaysinPhotoLibraryAction>, &LibraryLists::oneyearsItemArray,
-         "last365daysbtn.png"},
-        {&A::forward<&MainWindowPart::ShowVideosBtninPhotoLibraryAction>, &LibraryLists::videosItemArray, "showvideobtn.png"},
-        {&A::forward<&MainWindowPart::ShowReferencePhotosinPhotoLibraryAction>, &LibraryLists::referencePhotoItemArray,
-         "showreferencephotos.png"},
+        {&A::forward<&MainWindowPart::ShowAllItemsBtninPhotoLibraryAction>,
+         &LibraryLists::backupdifPhotoLibItemArray, "showallitembtn.png"},
+        {&A::forward<&MainWindowPart::ShowLivePhotoBtninPhotoLibraryAction>,
+         &LibraryLists::livesPhotosItemArray, "showlivephotosbtn.png"},
+        {&A::forward<&MainWindowPart::ShowJPGPhotoBtninPhotoLibraryAction>,
+         &LibraryLists::jpgPhotosItemArray, "showjpgphotobtn.png"},
+        {&A::forward<&MainWindowPart::ShowUnDownloadediCloudPhotoLibraryAction>,
+         &LibraryLists::unDownloadPhotosItemArray, "icloudphotosbtn.png"},
+        {&A::forward<&MainWindowPart::ShowRAWPhotoBtninPhotoLibraryAction>,
+         &LibraryLists::rawPhotosItemArray, "showrawphotobtn.png"},
+        {&A::forward<&MainWindowPart::ShowPNGPhotoBtninPhotoLibraryAction>,
+         &LibraryLists::pngPhotosItemArray, "showpngphotobtn.png"},
+        {&A::forward<&MainWindowPart::ShowFavortePhotoBtninPhotoLibraryAction>,
+         &LibraryLists::favPhotosItemArray, "favbtn.png"},
+        {&A::forward<&MainWindowPart::ShowEditedPhotoBtninPhotoLibraryAction>,
+         &LibraryLists::editPhotosItemArray, "showedited.png"},
+        {&A::forward<&MainWindowPart::ShowNoAlbumPhotoBtninPhotoLibraryAction>,
+         &LibraryLists::noAlbumPhotosItemArray, "photosnoablum.png"},
+        {&A::forward<&MainWindowPart::ShowNoTitlePhotoBtninPhotoLibraryAction>,
+         &LibraryLists::noTitlePhotosItemArray, "photosnotitle.png"},
+        {&A::forward<&MainWindowPart::ShowNoCaptionPhotoBtninPhotoLibraryAction>,
+         &LibraryLists::noCaptionPhotosItemArray, "photosnocaption.png"},
+        {&A::forward<&MainWindowPart::ShowNoLocationPhotoBtninPhotoLibraryAction>,
+         &LibraryLists::noLocationPhotosItemArray, "photosnolocation.png"},
+        {&A::forward<&MainWindowPart::ShowNoKeywordsPhotoBtninPhotoLibraryAction>,
+         &LibraryLists::noKeywordsPhotosItemArray, "photosnokeywords.png"},
+        {&A::forward<&MainWindowPart::ShowTwentyfourHoursinPhotoLibraryAction>,
+         &LibraryLists::twentyfourhoursItemArray, "last24hourbtn.png"},
+        {&A::forward<&MainWindowPart::ShowSevenDaysinPhotoLibraryAction>,
+         &LibraryLists::sevendaysItemArray, "last7daysbtn.png"},
+        {&A::forward<&MainWindowPart::ShowThirtyDaysinPhotoLibraryAction>,
+         &LibraryLists::thirtydaysItemArray, "last30daysbtn.png"},
+        {&A::forward<&MainWindowPart::ShowNineDaysinPhotoLibraryAction>,
+         &LibraryLists::ninetydaysItemArray, "last90daysbtn.png"},
+        {&A::forward<&MainWindowPart::ShowOneYearDaysinPhotoLibraryAction>,
+         &LibraryLists::oneyearsItemArray, "last365daysbtn.png"},
+        {&A::forward<&MainWindowPart::ShowVideosBtninPhotoLibraryAction>,
+         &LibraryLists::videosItemArray, "showvideobtn.png"},
+        {&A::forward<&MainWindowPart::ShowReferencePhotosinPhotoLibraryAction>,
+         &LibraryLists::referencePhotoItemArray, "showreferencephotos.png"},
     };
     // Each list told apart from the others by a marker item of its own.
     for (const auto &[action, list, image] : filters) {
@@ -205,8 +206,9 @@ TEST_F(LibraryFilters, EveryFilterActionShowsItsOwnList) {
         EXPECT_TRUE(names(l.photoLibBroserArray).contains(QLatin1String(image))) << image;
         EXPECT_EQ(d->mainWindow.showPhotoTypelibBtn->imageName(), QLatin1String(image));
         // The sorts find the same list again through the button's picture.
-        EXPECT_EQ(&d->mainWindow.libraryListForFilter(d->mainWindow.showPhotoTypelibBtn->imageName()),
-                  &(l.*list));
+        EXPECT_EQ(
+            &d->mainWindow.libraryListForFilter(d->mainWindow.showPhotoTypelibBtn->imageName()),
+            &(l.*list));
     }
 }
 
@@ -339,7 +341,8 @@ TEST_F(LibraryFilters, WhileALoadRunsEveryViewSaysTheScanIsNotComplete) {
     ASSERT_TRUE(d->mainWindow.LoadPhotosLibraryItemThreader(lib));
     for (void (AppDelegate::*action)() :
          {&AppDelegate::forward<&MainWindowPart::ShowJPGPhotoBtninPhotoLibraryAction>,
-          &AppDelegate::forward<&MainWindowPart::SelectAllissuesPhotosAction>, &AppDelegate::forward<&MainWindowPart::SelectSamePhotosNameAction>,
+          &AppDelegate::forward<&MainWindowPart::SelectAllissuesPhotosAction>,
+          &AppDelegate::forward<&MainWindowPart::SelectSamePhotosNameAction>,
           &AppDelegate::forward<&MainWindowPart::ShowCustomRangePhotoLibraryAction>}) {
         (d.get()->*action)();
         QMessageBox *sheet = visibleSheet();

@@ -74,7 +74,8 @@ class CameraRoads : public ::testing::Test {
         ASSERT_TRUE(waitFor([&] { return d->cameraWindow.mCameras.size() == 1; }));
         d->cameraWindow.OpenDeviceAction();
         ASSERT_TRUE(waitFor([&] {
-            return d->cameraWindow.cameItemArray.size() == 3 && !d->cameraWindow.cameraRequestsPending();
+            return d->cameraWindow.cameItemArray.size() == 3 &&
+                   !d->cameraWindow.cameraRequestsPending();
         }));
         d->blocalMode = false; // the camera is the source
     }
@@ -115,7 +116,8 @@ class CameraRoads : public ::testing::Test {
         return text;
     }
     bool settled() {
-        return !d->cameraWindow.cameraRequestsPending() && !d->cameraWindow.camerataskProgressor->isVisible();
+        return !d->cameraWindow.cameraRequestsPending() &&
+               !d->cameraWindow.camerataskProgressor->isVisible();
     }
     QString onCard(const QString &name) { return card + "/DCIM/100TEST/" + name; }
     QStringList storageFiles() {
