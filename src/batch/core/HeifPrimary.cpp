@@ -1,5 +1,6 @@
 #include "batch/core/HeifPrimary.h"
 
+#include "platform/core/HeifGeometry.h"
 #include "platform/core/ImageLimits.h"
 
 bool isHeif(const QByteArray &data) {
@@ -46,7 +47,8 @@ HeifPrimary openHeifPrimary(const QByteArray &data) {
     std::unique_ptr<heif_image_handle, decltype(&heif_image_handle_release)> h(
         rawHandle, heif_image_handle_release);
     if (ImageLimits::decodeAllowed(heif_image_handle_get_width(h.get()),
-                                   heif_image_handle_get_height(h.get()), &p.error))
+                                   heif_image_handle_get_height(h.get()), &p.error) &&
+        heifGeometrySound(p.context.get(), h.get(), &p.error))
         p.handle = std::move(h);
     return p;
 }

@@ -1,5 +1,6 @@
 #include "platform/core/HeifReducedDecode.h"
 
+#include "platform/core/HeifGeometry.h"
 #include "platform/core/ImageLimits.h"
 
 #include <QThread>
@@ -329,7 +330,7 @@ QImage heifReducedDecode(heif_context *ctx, heif_image_handle *image, const QByt
                          int minSide) {
     if (!ctx || !image || heif_image_handle_has_alpha_channel(image) ||
         heif_image_handle_get_luma_bits_per_pixel(image) != 8 ||
-        heif_image_handle_get_chroma_bits_per_pixel(image) != 8)
+        heif_image_handle_get_chroma_bits_per_pixel(image) != 8 || !heifGeometrySound(ctx, image))
         return {};
     const std::optional<Layout> layout = layoutOf(ctx, image);
     if (!layout)
