@@ -190,9 +190,10 @@ ExportReport exportPlainCopies(const QList<ExportEntry> &entries,
     if (!storageFolderWritable(settings.storageFolder, &report.folderReason))
         return report;
     // Copies go out in batches that share one sync: a sync per copy made the export several
-    // times slower than the copying itself. A batch's copies are written side by side; where
-    // they go is worked out here first, since that reads the items.
-    constexpr size_t kBatch = 64;
+    // times slower than the copying itself, and each sync also waits for whatever else the
+    // file system has to write. A batch's copies are written side by side; where they go is
+    // worked out here first, since that reads the items.
+    constexpr size_t kBatch = 256;
     QThreadPool writers;
     writers.setMaxThreadCount(std::clamp(QThread::idealThreadCount(), 1, 4));
     std::vector<PendingCopy> batch;
