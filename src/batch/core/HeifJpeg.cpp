@@ -1,6 +1,7 @@
 #include "batch/core/HeifJpeg.h"
 
 #include "batch/core/HeifPrimary.h"
+#include "platform/core/HeifReducedDecode.h"
 
 #include <QColorSpace>
 
@@ -13,10 +14,19 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <libheif/heif_items.h>
+#include <libheif/heif_properties.h>
 
 namespace {
 
 using ImagePtr = std::unique_ptr<heif_image, decltype(&heif_image_release)>;
+
+// JFIF's YCbCr: full range, BT.601, which libheif also takes an unspecified matrix to be.
+bool jfifColour(bool fullRange, int matrix) {
+    return fullRange && (matrix == heif_matrix_coefficients_ITU_R_BT_470_6_System_B_G ||
+                         matrix == heif_matrix_coefficients_ITU_R_BT_601_6 ||
+                         matrix == heif_matrix_coefficients_unspecified);
+}
 
 // The decoded planes, only when they are the YCbCr a JPEG stores.
 ImagePtr jfifPlanes(heif_image_handle *h) {
@@ -46,11 +56,7 @@ ImagePtr jfifPlanes(heif_image_handle *h) {
     heif_color_profile_nclx *nclx = nullptr;
     if (heif_image_get_nclx_color_profile(raw, &nclx).code != heif_error_Ok || !nclx)
         return none;
-    const bool jfif =
-        nclx->full_range_flag &&
-        (nclx->matrix_coefficients == heif_matrix_coefficients_ITU_R_BT_470_6_System_B_G ||
-         nclx->matrix_coefficients == heif_matrix_coefficients_ITU_R_BT_601_6 ||
-         nclx->matrix_coefficients == heif_matrix_coefficients_unspecified);
+    const bool jfif = jfifColour(nclx->full_range_flag, nclx->matrix_coefficients);
     heif_nclx_color_profile_free(nclx);
     return jfif ? std::move(img) : std::move(none);
 }
@@ -138,12 +144,82 @@ bool compress(const Plane planes[3], int quality, const QByteArray &icc, unsigne
     return true;
 }
 
+// The JPEG of `planes`; empty when libjpeg fails.
+QByteArray jpegOf(const Plane planes[3], int quality, const QByteArray &icc) {
+    unsigned char *buffer = nullptr;
+    unsigned long size = 0;
+    QByteArray jpeg;
+    if (compress(planes, quality, icc, &buffer, &size) && buffer && size > 0)
+        jpeg = QByteArray(reinterpret_cast<const char *>(buffer), qsizetype(size));
+    std::free(buffer);
+    return jpeg;
+}
+
+// Whether the file turns, mirrors or crops the image: libheif does that to its planes, the
+// tiles' road does not.
+bool placedAsStored(heif_context *ctx, heif_image_handle *h) {
+    const heif_item_id id = heif_image_handle_get_item_id(h);
+    heif_property_id props[8];
+    const int n = heif_item_get_transformation_properties(ctx, id, props, 8);
+    for (int i = 0; i < n; ++i)
+        if (heif_item_get_property_type(ctx, id, props[i]) !=
+                heif_item_property_type_transform_rotation ||
+            heif_item_get_property_transform_rotation_ccw(ctx, id, props[i]) % 360 != 0)
+            return false;
+    return true;
+}
+
+// The JPEG from planes assembled out of tiles FFmpeg decodes, which costs about half of what
+// libheif's decoder does; empty when the photo does not take this road.
+QByteArray jpegFromTiles(const HeifPrimary &primary, const QByteArray &heif, int quality) {
+    heif_context *ctx = primary.context.get();
+    heif_image_handle *h = primary.handle.get();
+    if (!placedAsStored(ctx, h))
+        return {};
+    std::vector<uint8_t> storage[3];
+    Plane planes[3];
+    const auto begin = [&](int width, int height) {
+        for (int c = 0; c < 3; ++c) {
+            Plane &p = planes[c];
+            p.width = c == 0 ? width : (width + 1) / 2;
+            p.height = c == 0 ? height : (height + 1) / 2;
+            p.stride = p.width;
+            storage[c].assign(size_t(p.width) * size_t(p.height), 0);
+            p.data = storage[c].data();
+        }
+        return true;
+    };
+    const auto take = [&](const HevcTile &tile) {
+        for (int c = 0; c < 3; ++c) {
+            const int shift = c == 0 ? 0 : 1;
+            const int x = tile.x >> shift, y = tile.y >> shift;
+            const int w = std::min((tile.width + shift) >> shift, planes[c].width - x);
+            const int rows = std::min((tile.height + shift) >> shift, planes[c].height - y);
+            for (int r = 0; r < rows; ++r)
+                std::memcpy(storage[c].data() + size_t(y + r) * size_t(planes[c].stride) + x,
+                            tile.plane[c] + qsizetype(r) * tile.stride[c], size_t(w));
+        }
+    };
+    HevcColour colour;
+    if (!decodeHevcTiles(ctx, h, heif, begin, take, &colour) ||
+        !jfifColour(colour.fullRange, colour.matrix))
+        return {};
+    heif_color_profile_nclx described{};
+    described.color_primaries = heif_color_primaries(colour.primaries);
+    described.transfer_characteristics = heif_transfer_characteristics(colour.transfer);
+    described.matrix_coefficients = heif_matrix_coefficients(colour.matrix);
+    described.full_range_flag = colour.fullRange;
+    return jpegOf(planes, quality, heifColorSpace(h, described).iccProfile());
+}
+
 } // namespace
 
 QByteArray heifToJpegFromPlanes(const QByteArray &heif, int quality) {
     const HeifPrimary primary = openHeifPrimary(heif);
     if (!primary.ok())
         return {};
+    if (QByteArray jpeg = jpegFromTiles(primary, heif, quality); !jpeg.isEmpty())
+        return jpeg;
     const ImagePtr img = jfifPlanes(primary.handle.get());
     if (!img)
         return {};
@@ -157,12 +233,5 @@ QByteArray heifToJpegFromPlanes(const QByteArray &heif, int quality) {
         if (!p.data || p.width <= 0 || p.height <= 0)
             return {};
     }
-    const QByteArray icc = heifColorSpace(primary.handle.get(), img.get()).iccProfile();
-    unsigned char *buffer = nullptr;
-    unsigned long size = 0;
-    QByteArray jpeg;
-    if (compress(planes, quality, icc, &buffer, &size) && buffer && size > 0)
-        jpeg = QByteArray(reinterpret_cast<const char *>(buffer), qsizetype(size));
-    std::free(buffer);
-    return jpeg;
+    return jpegOf(planes, quality, heifColorSpace(primary.handle.get(), img.get()).iccProfile());
 }

@@ -1,5 +1,6 @@
 #include "batch/core/HeifPrimary.h"
 
+#include "platform/core/HeifGeometry.h"
 #include "platform/core/ImageLimits.h"
 
 bool isHeif(const QByteArray &data) {
@@ -46,12 +47,17 @@ HeifPrimary openHeifPrimary(const QByteArray &data) {
     std::unique_ptr<heif_image_handle, decltype(&heif_image_handle_release)> h(
         rawHandle, heif_image_handle_release);
     if (ImageLimits::decodeAllowed(heif_image_handle_get_width(h.get()),
-                                   heif_image_handle_get_height(h.get()), &p.error))
+                                   heif_image_handle_get_height(h.get()), &p.error) &&
+        heifGeometrySound(p.context.get(), h.get(), &p.error))
         p.handle = std::move(h);
     return p;
 }
 
-QColorSpace heifColorSpace(heif_image_handle *h, const heif_image *decoded) {
+namespace {
+
+// The file's own colours: its ICC profile, else its nclx description; invalid when it has
+// neither.
+QColorSpace describedColorSpace(heif_image_handle *h) {
     const heif_color_profile_type type = heif_image_handle_get_color_profile_type(h);
     if (type == heif_color_profile_type_prof || type == heif_color_profile_type_rICC) {
         QByteArray icc(qsizetype(heif_image_handle_get_raw_color_profile_size(h)), '\0');
@@ -68,12 +74,25 @@ QColorSpace heifColorSpace(heif_image_handle *h, const heif_image *decoded) {
         heif_nclx_color_profile_free(nclx);
         return space;
     }
+    return {};
+}
+
+} // namespace
+
+QColorSpace heifColorSpace(heif_image_handle *h, const heif_image *decoded) {
+    if (const QColorSpace space = describedColorSpace(h); space.isValid())
+        return space;
     // A file that describes no colours: libheif says what it decoded them as.
-    nclx = nullptr;
+    heif_color_profile_nclx *nclx = nullptr;
     if (heif_image_get_nclx_color_profile(decoded, &nclx).code == heif_error_Ok && nclx) {
         const QColorSpace space = colorSpaceFromNclx(*nclx);
         heif_nclx_color_profile_free(nclx);
         return space;
     }
     return {};
+}
+
+QColorSpace heifColorSpace(heif_image_handle *h, const heif_color_profile_nclx &decodedAs) {
+    const QColorSpace space = describedColorSpace(h);
+    return space.isValid() ? space : colorSpaceFromNclx(decodedAs);
 }

@@ -27,3 +27,5 @@ HeifPrimary openHeifPrimary(const QByteArray &data);
 // The colours of the decoded image `decoded` of `handle`: its ICC profile, else one made from
 // the nclx description of the file, else from what libheif decoded.
 QColorSpace heifColorSpace(heif_image_handle *handle, const heif_image *decoded);
+// The same, for samples a decoder other than libheif described as `decodedAs`.
+QColorSpace heifColorSpace(heif_image_handle *handle, const heif_color_profile_nclx &decodedAs);

@@ -9,7 +9,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QThread>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentMap>
 
+#include <algorithm>
 #include <memory>
 #include <sys/stat.h>
 #include <vector>
@@ -186,37 +190,58 @@ ExportReport exportPlainCopies(const QList<ExportEntry> &entries,
     if (!storageFolderWritable(settings.storageFolder, &report.folderReason))
         return report;
     // Copies go out in batches that share one sync: a sync per copy made the export several
-    // times slower than the copying itself.
-    constexpr size_t kBatch = 64;
+    // times slower than the copying itself, and each sync also waits for whatever else the
+    // file system has to write. A batch's copies are written side by side; where they go is
+    // worked out here first, since that reads the items.
+    constexpr size_t kBatch = 256;
+    QThreadPool writers;
+    writers.setMaxThreadCount(std::clamp(QThread::idealThreadCount(), 1, 4));
     std::vector<PendingCopy> batch;
     bool full = false;
-    for (const ExportEntry &entry : entries) {
-        if (cancelled && cancelled()) {
-            report.photos << ExportOutcome{entry.item->fileName, {}, QStringLiteral("cancelled")};
-            continue;
+    for (qsizetype first = 0; first < entries.size() && !full; first += qsizetype(kBatch)) {
+        struct Planned {
+            ExportSource source;
+            PendingCopy copy;
+            QString reason; // why it was not written
+        };
+        std::vector<Planned> planned;
+        for (qsizetype i = first; i < std::min(entries.size(), first + qsizetype(kBatch)); ++i) {
+            const ExportEntry &entry = entries[i];
+            ExportOutcome outcome;
+            outcome.name = entry.item->fileName;
+            if (cancelled && cancelled()) {
+                outcome.reason = QStringLiteral("cancelled");
+                report.photos << outcome;
+                continue;
+            }
+            const ExportSource source = exportSource(*entry.item, settings.edited);
+            report.notDownloaded |= source.substituted;
+            Destination d = destinationOf(entry, source, settings);
+            outcome.reason = d.reason;
+            if (outcome.reason.isEmpty() && !staysInside(settings.storageFolder, d.folder, d.names))
+                outcome.reason = QStringLiteral("its name leads out of the storage folder");
+            report.photos << outcome;
+            if (outcome.reason.isEmpty())
+                planned.push_back({source, {report.photos.size() - 1, std::move(d), nullptr}, {}});
         }
-        const ExportSource source = exportSource(*entry.item, settings.edited);
-        report.notDownloaded |= source.substituted;
-        ExportOutcome outcome;
-        outcome.name = entry.item->fileName;
-        Destination d = destinationOf(entry, source, settings);
-        outcome.reason = d.reason;
-        if (outcome.reason.isEmpty() && !staysInside(settings.storageFolder, d.folder, d.names))
-            outcome.reason = QStringLiteral("its name leads out of the storage folder");
-        std::unique_ptr<SafeWrite::Temporary> temp;
-        if (outcome.reason.isEmpty())
-            temp = writeCopy(source.path, d.folder, Durability::Unsynced, &outcome.reason);
-        report.photos << outcome;
-        if (temp)
-            batch.push_back({report.photos.size() - 1, std::move(d), std::move(temp)});
-        // A full disk fails every later copy too: say how many went out instead.
-        full = outcome.reason.contains(QLatin1String("No space left"));
-        if (full || batch.size() == kBatch)
-            placeBatch(batch, report);
-        if (full)
-            break;
+        QtConcurrent::blockingMap(&writers, planned, [](Planned &p) {
+            p.copy.temp = writeCopy(p.source.path, p.copy.destination.folder, Durability::Unsynced,
+                                    &p.reason);
+        });
+        for (Planned &p : planned) {
+            report.photos[p.copy.outcome].reason = p.reason;
+            // A full disk fails every later copy too: the run stops at the first copy it
+            // refused, the later ones are dropped, and the report says how many went out.
+            if (p.reason.contains(QLatin1String("No space left"))) {
+                full = true;
+                report.photos.resize(p.copy.outcome + 1);
+                break;
+            }
+            if (p.copy.temp)
+                batch.push_back(std::move(p.copy));
+        }
+        placeBatch(batch, report);
     }
-    placeBatch(batch, report);
     if (full)
         report.folderReason = QStringLiteral("the storage folder is full; %1 photos were exported")
                                   .arg(report.writtenCount());

@@ -1,5 +1,6 @@
 #include "platform/core/HeifReducedDecode.h"
 
+#include "platform/core/HeifGeometry.h"
 #include "platform/core/ImageLimits.h"
 
 #include <QThread>
@@ -9,6 +10,7 @@
 #include <libheif/heif_properties.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -155,18 +157,17 @@ class Reducer {
           outHeight((height + factor - 1) / factor), sums(size_t(outWidth) * outHeight * 3),
           lumaCounts(size_t(outWidth) * outHeight), chromaCounts(size_t(outWidth) * outHeight) {}
 
-    // Adds a decoded 4:2:0 tile whose top left corner is at (x0, y0) of the image.
-    void add(const AVFrame &tile, int x0, int y0, int tileWidth, int tileHeight) {
-        const int w = std::min({tile.width, tileWidth, width - x0});
-        const int h = std::min({tile.height, tileHeight, height - y0});
+    // Adds a decoded 4:2:0 tile.
+    void add(const HevcTile &tile) {
+        const int x0 = tile.x, y0 = tile.y, w = tile.width, h = tile.height;
         for (int y = 0; y < h; ++y)
-            addRow(tile.data[0] + qsizetype(y) * tile.linesize[0], w, x0, 1,
+            addRow(tile.plane[0] + qsizetype(y) * tile.stride[0], w, x0, 1,
                    size_t((y0 + y) / factor) * outWidth, 0, &lumaCounts);
         for (int y = 0; y < (h + 1) / 2; ++y) {
             const size_t outRow = size_t((y0 + 2 * y) / factor) * outWidth;
-            addRow(tile.data[1] + qsizetype(y) * tile.linesize[1], (w + 1) / 2, x0, 2, outRow, 1,
+            addRow(tile.plane[1] + qsizetype(y) * tile.stride[1], (w + 1) / 2, x0, 2, outRow, 1,
                    &chromaCounts);
-            addRow(tile.data[2] + qsizetype(y) * tile.linesize[2], (w + 1) / 2, x0, 2, outRow, 2,
+            addRow(tile.plane[2] + qsizetype(y) * tile.stride[2], (w + 1) / 2, x0, 2, outRow, 2,
                    nullptr);
         }
     }
@@ -325,41 +326,38 @@ QImage transformed(heif_context *ctx, heif_item_id id, QImage image, int width, 
 
 } // namespace
 
-QImage heifReducedDecode(heif_context *ctx, heif_image_handle *image, const QByteArray &file,
-                         int minSide) {
+bool decodeHevcTiles(heif_context *ctx, heif_image_handle *image, const QByteArray &file,
+                     const std::function<bool(int, int)> &begin,
+                     const std::function<void(const HevcTile &)> &take, HevcColour *colour) {
     if (!ctx || !image || heif_image_handle_has_alpha_channel(image) ||
         heif_image_handle_get_luma_bits_per_pixel(image) != 8 ||
-        heif_image_handle_get_chroma_bits_per_pixel(image) != 8)
-        return {};
+        heif_image_handle_get_chroma_bits_per_pixel(image) != 8 || !heifGeometrySound(ctx, image))
+        return false;
     const std::optional<Layout> layout = layoutOf(ctx, image);
     if (!layout)
-        return {};
+        return false;
     const heif_image_tiling &grid = layout->tiling;
     const int width = int(grid.image_width), height = int(grid.image_height);
-    // An image not twice the size asked for costs libheif little, and would cost us a full-size
-    // sum per pixel.
     if (width <= 0 || height <= 0 || grid.tile_width == 0 || grid.tile_height == 0 ||
-        std::max(width, height) < 2 * minSide || !ImageLimits::decodeAllowed(width, height))
-        return {};
+        !ImageLimits::decodeAllowed(width, height) || !begin(width, height))
+        return false;
 
     const AVCodec *codec = avcodec_find_decoder(AV_CODEC_ID_HEVC);
     std::unique_ptr<AVCodecContext, CodecFreer> decoder(codec ? avcodec_alloc_context3(codec)
                                                               : nullptr);
     if (!decoder)
-        return {};
+        return false;
     // The tiles are pictures of their own: frame threads decode several side by side.
     decoder->thread_type = FF_THREAD_FRAME;
     decoder->thread_count = std::min(4, std::max(1, QThread::idealThreadCount()));
     if (avcodec_open2(decoder.get(), codec, nullptr) < 0)
-        return {};
+        return false;
     std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
     std::unique_ptr<AVFrame, FrameFreer> frame(av_frame_alloc());
     if (!packet || !frame)
-        return {};
+        return false;
 
-    Reducer reducer(width, height, std::max(1, std::max(width, height) / std::max(1, minSide)));
-    int matrix = -1;
-    bool fullRange = false;
+    HevcColour found;
     size_t received = 0;
     // Takes every picture the decoder has ready; false on a picture we cannot read.
     auto drain = [&]() {
@@ -369,12 +367,20 @@ QImage heifReducedDecode(heif_context *ctx, heif_image_handle *image, const QByt
                 (frame->format == AV_PIX_FMT_YUV420P || frame->format == AV_PIX_FMT_YUVJ420P) &&
                 index >= 0 && quint64(index) < layout->tiles.size();
             if (usable) {
-                const int column = int(index % grid.num_columns);
-                const int row = int(index / grid.num_columns);
-                reducer.add(*frame, column * int(grid.tile_width), row * int(grid.tile_height),
-                            int(grid.tile_width), int(grid.tile_height));
-                matrix = frame->colorspace;
-                fullRange =
+                HevcTile tile;
+                tile.x = int(index % grid.num_columns) * int(grid.tile_width);
+                tile.y = int(index / grid.num_columns) * int(grid.tile_height);
+                tile.width = std::min({frame->width, int(grid.tile_width), width - tile.x});
+                tile.height = std::min({frame->height, int(grid.tile_height), height - tile.y});
+                for (int c = 0; c < 3; ++c) {
+                    tile.plane[c] = frame->data[c];
+                    tile.stride[c] = frame->linesize[c];
+                }
+                take(tile);
+                found.matrix = frame->colorspace;
+                found.primaries = frame->color_primaries;
+                found.transfer = frame->color_trc;
+                found.fullRange =
                     frame->color_range == AVCOL_RANGE_JPEG || frame->format == AV_PIX_FMT_YUVJ420P;
                 ++received;
             }
@@ -391,32 +397,57 @@ QImage heifReducedDecode(heif_context *ctx, heif_image_handle *image, const QByt
         size_t size = 0;
         if (!config ||
             heif_item_get_item_data(ctx, tile, nullptr, &data, &size).code != heif_error_Ok)
-            return {};
+            return false;
         const QByteArray coded = annexB(file, *config, data, size);
         heif_release_item_data(ctx, &data);
         if (coded.isEmpty() || av_new_packet(packet.get(), int(coded.size())) < 0)
-            return {};
+            return false;
         std::copy(coded.begin(), coded.end(), packet->data);
         packet->pts = qint64(i);
         int sent;
         while ((sent = avcodec_send_packet(decoder.get(), packet.get())) == AVERROR(EAGAIN))
             if (!drain())
-                return {};
+                return false;
         av_packet_unref(packet.get());
         if (sent < 0 || !drain())
-            return {};
+            return false;
     }
     avcodec_send_packet(decoder.get(), nullptr);
     if (!drain() || received != layout->tiles.size())
-        return {};
+        return false;
 
     // The file's own colour description comes before the stream's, as libheif takes it.
     heif_color_profile_nclx *nclx = nullptr;
     if (heif_image_handle_get_nclx_color_profile(image, &nclx).code == heif_error_Ok && nclx) {
-        matrix = nclx->matrix_coefficients;
-        fullRange = nclx->full_range_flag;
+        found.matrix = nclx->matrix_coefficients;
+        found.primaries = nclx->color_primaries;
+        found.transfer = nclx->transfer_characteristics;
+        found.fullRange = nclx->full_range_flag;
         heif_nclx_color_profile_free(nclx);
     }
+    if (colour)
+        *colour = found;
+    return true;
+}
+
+QImage heifReducedDecode(heif_context *ctx, heif_image_handle *image, const QByteArray &file,
+                         int minSide) {
+    std::optional<Reducer> reducer;
+    int width = 0, height = 0;
+    // An image not twice the size asked for costs libheif little, and would cost us a full-size
+    // sum per pixel.
+    const auto begin = [&](int w, int h) {
+        if (std::max(w, h) < 2 * minSide)
+            return false;
+        width = w;
+        height = h;
+        reducer.emplace(w, h, std::max(1, std::max(w, h) / std::max(1, minSide)));
+        return true;
+    };
+    HevcColour colour;
+    if (!decodeHevcTiles(
+            ctx, image, file, begin, [&](const HevcTile &t) { reducer->add(t); }, &colour))
+        return {};
     return transformed(ctx, heif_image_handle_get_item_id(image),
-                       reducer.picture(matrix, fullRange), width, height);
+                       reducer->picture(colour.matrix, colour.fullRange), width, height);
 }

@@ -51,6 +51,28 @@ bool isHeif(const QString &type) {
     return type == QLatin1String("public.heic") || type == QLatin1String("public.heif");
 }
 
+// Where a JPEG's first start-of-scan marker lies, when every segment before it is an ordinary
+// one with a length inside the file; -1 otherwise. What follows is never rewritten.
+qsizetype scanStart(const QByteArray &jpeg) {
+    const auto *b = reinterpret_cast<const uchar *>(jpeg.constData());
+    if (jpeg.size() < 4 || b[0] != 0xff || b[1] != 0xd8)
+        return -1;
+    qsizetype i = 2;
+    while (i + 4 <= jpeg.size() && b[i] == 0xff) {
+        const uchar marker = b[i + 1];
+        if (marker == 0xda)
+            return i;
+        if (marker == 0xff || marker == 0x00 || marker == 0x01 || marker == 0xd8 ||
+            marker == 0xd9 || (marker >= 0xd0 && marker <= 0xd7))
+            return -1;
+        const qsizetype length = (qsizetype(b[i + 2]) << 8) | b[i + 3];
+        if (length < 2)
+            return -1;
+        i += 2 + length;
+    }
+    return -1;
+}
+
 } // namespace
 
 void DecodedMetadata::copyInto(Exiv2::Image &image) const {
@@ -178,9 +200,15 @@ bool ImageDestination::finalize() {
         }
         return true;
     }
+    // Exiv2 copies a JPEG's compressed picture behind the segments it writes, a few kilobytes
+    // at a time into a growing buffer: it gets only the segments and the scan's marker, and
+    // the picture is appended once.
+    const bool jpeg = d->type == QLatin1String("public.jpeg");
+    const qsizetype scan = jpeg ? scanStart(frame.data) : -1;
+    const qsizetype head = scan < 0 ? frame.data.size() : scan + 2;
     try {
         Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(
-            reinterpret_cast<const Exiv2::byte *>(frame.data.constData()), long(frame.data.size()));
+            reinterpret_cast<const Exiv2::byte *>(frame.data.constData()), long(head));
         if (frame.decoded && d->type == QLatin1String("public.jpeg")) {
             frame.decoded->copyInto(*image);
         } else {
@@ -225,7 +253,15 @@ bool ImageDestination::finalize() {
             throw Exiv2::Error(Exiv2::kerDataSourceOpenFailed, io.path(), "");
         const long size = io.size();
         const Exiv2::byte *bytes = io.mmap(false);
-        *d->output = QByteArray(reinterpret_cast<const char *>(bytes), qsizetype(size));
+        const qsizetype tail = frame.data.size() - head;
+        // The written segments must end in the scan's marker, where the picture goes on.
+        if (scan >= 0 && (size < 2 || bytes[size - 2] != 0xff || bytes[size - 1] != 0xda))
+            throw Exiv2::Error(Exiv2::kerImageWriteFailed);
+        QByteArray written;
+        written.reserve(qsizetype(size) + tail);
+        written.append(reinterpret_cast<const char *>(bytes), qsizetype(size));
+        written.append(frame.data.constData() + head, tail);
+        *d->output = std::move(written);
         io.munmap();
         io.close();
         if (png) {
@@ -238,8 +274,7 @@ bool ImageDestination::finalize() {
         }
         // Exiv2 rewrites the IPTC block but not its digest, and readers then take the XMP
         // for stale; an unchanged block keeps the digest it has.
-        if (d->type == QLatin1String("public.jpeg") &&
-            jpegIptcData(*d->output) != jpegIptcData(frame.data))
+        if (jpeg && jpegIptcData(*d->output) != jpegIptcData(frame.data))
             refreshIptcDigest(d->output);
     } catch (const std::exception &e) {
         qCWarning(lcPlatform) << "image not written:" << e.what();

@@ -1,3 +1,4 @@
+#include "platform/core/HeifGeometry.h"
 #include "platform/core/HeifReducedDecode.h"
 #include "platform/core/ImageLimits.h"
 #include "platform/core/ImagePropertyTables.h"
@@ -59,9 +60,10 @@ QByteArray metadataBlock(heif_image_handle *h, const char *type, const char *con
     return {};
 }
 
-QImage decode(heif_image_handle *h) {
+QImage decode(heif_context *ctx, heif_image_handle *h) {
     if (!ImageLimits::decodeAllowed(heif_image_handle_get_width(h),
-                                    heif_image_handle_get_height(h)))
+                                    heif_image_handle_get_height(h)) ||
+        !heifGeometrySound(ctx, h))
         return {};
     heif_image *raw = nullptr;
     if (heif_decode_image(h, &raw, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, nullptr)
@@ -169,14 +171,14 @@ QImage heifThumbnail(heif_context *ctx, const QByteArray &data, int maxSide) {
         heif_image_handle *t = nullptr;
         if (heif_image_handle_get_thumbnail(h.get(), thumbId, &t).code == heif_error_Ok) {
             Handle thumb(t);
-            image = decode(thumb.get());
+            image = decode(ctx, thumb.get());
         }
     }
     // Without a thumbnail of its own, a 12-megapixel photo is decoded straight to cell size.
     if (image.isNull())
         image = heifReducedDecode(ctx, h.get(), data, maxSide);
     if (image.isNull())
-        image = decode(h.get());
+        image = decode(ctx, h.get());
     if (image.isNull() || (image.width() <= maxSide && image.height() <= maxSide))
         return image;
     return image.scaled(maxSide, maxSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);

@@ -143,8 +143,8 @@ TEST_F(ImageOutputs, HeicConvertsUprightWithItsDatesAndColourProfile) {
         << "a profile of the colours libheif decoded";
     EXPECT_FALSE(json.contains("EXIF:Orientation") &&
                  json.value("EXIF:Orientation").toString() != "Horizontal (normal)");
-    // Made from libheif's YCbCr planes: the colours of libheif's own RGB, give or take
-    // what JPEG at 0.9 loses.
+    // Made from the YCbCr planes of the tiles FFmpeg decodes: the colours of libheif's own RGB,
+    // give or take what JPEG at 0.9 loses.
     EXPECT_FALSE(heifToJpegFromPlanes(readAll(heic), 90).isEmpty()) << "a phone's 4:2:0 HEIC";
     const QImage rgb = decodeUprightFile(heic).image.convertToFormat(QImage::Format_RGB888);
     const QImage jpeg = QImage(r.path).convertToFormat(QImage::Format_RGB888);

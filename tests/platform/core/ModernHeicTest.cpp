@@ -1,6 +1,9 @@
 // HEICs as phones from iOS 17 on make them: an auxiliary image beside the primary one (here an
 // alpha plane; a depth map or HDR gain map is stored the same way), a second top-level image
 // and a small thumbnail item. libheif before 1.18 refused such files.
+#include "batch/core/HeifJpeg.h"
+#include "batch/core/HeifPrimary.h"
+#include "platform/core/HeifGeometry.h"
 #include "platform/core/HeifReducedDecode.h"
 #include "platform/core/ImageDestination.h"
 #include "platform/core/ImageSource.h"
@@ -290,5 +293,43 @@ TEST(ModernHeic, ASmallDecodeShowsWhatTheWholeDecodeShows) {
         ASSERT_FALSE(small.isNull());
         EXPECT_EQ(small.width() * 2 == small.height(), turned.width() * 2 == turned.height());
         EXPECT_LT(meanDifference(turned, small), 4.0);
+    }
+}
+
+// libheif writes or reads outside a picture whose tiles or crop lie outside it: such damaged
+// files are refused by every road before libheif decodes them.
+TEST(ModernHeic, ADamagedGridOrCropIsRefusedBeforeAnyDecode) {
+    QByteArray grid = readAll(fixturePath(QStringLiteral("IMG_3092.heic")));
+    // The tiles' size box says 512 x 767 instead of 512 x 512: libheif then lays the last rows
+    // of tiles past the picture's end.
+    const qsizetype tileSize = grid.indexOf("ispe");
+    ASSERT_GT(tileSize, 0);
+    grid[tileSize + 15] = char(0xff);
+
+    QByteArray cropped = encodedTurned(planes(640, 479, false, 60), heif_orientation_normal);
+    if (cropped.isEmpty())
+        GTEST_SKIP() << "this libheif has no HEVC encoder";
+    // The odd height is cropped by a clean aperture: its vertical offset made -65,281 / 2.
+    const qsizetype clap = cropped.indexOf("clap");
+    ASSERT_GT(clap, 0);
+    cropped[clap + 4 + 24 + 2] = char(0);
+
+    for (const QByteArray &file : {grid, cropped}) {
+        HeifPrimary primary = openHeifPrimary(file);
+        EXPECT_FALSE(primary.ok());
+        EXPECT_TRUE(primary.error.contains(QStringLiteral("HEIF image's")))
+            << primary.error.toStdString();
+        EXPECT_TRUE(heifToJpegFromPlanes(file, 90).isEmpty());
+        EXPECT_TRUE(ImageSource(file).thumbnail(256).isNull());
+        heif_context *ctx = heif_context_alloc();
+        heif_image_handle *h = nullptr;
+        ASSERT_EQ(heif_context_read_from_memory_without_copy(ctx, file.constData(),
+                                                             size_t(file.size()), nullptr)
+                      .code,
+                  heif_error_Ok);
+        ASSERT_EQ(heif_context_get_primary_image_handle(ctx, &h).code, heif_error_Ok);
+        EXPECT_TRUE(heifReducedDecode(ctx, h, file, 64).isNull());
+        heif_image_handle_release(h);
+        heif_context_free(ctx);
     }
 }
