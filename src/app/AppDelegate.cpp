@@ -10,6 +10,7 @@
 #include "platform/ImageView.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QGridLayout>
 #include <QWidget>
 
@@ -146,6 +147,26 @@ QWidget *newAuxiliaryWindow(AppDelegate &d, const char *objectName, const QStrin
     w->setAutoFillBackground(true);
     d.ownedWindows << w;
     return w;
+}
+
+namespace {
+class CloseWatcher : public QObject {
+  public:
+    CloseWatcher(std::function<void()> then, QObject *parent)
+        : QObject(parent), m_then(std::move(then)) {}
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() == QEvent::Close)
+            m_then();
+        return false;
+    }
+
+  private:
+    std::function<void()> m_then;
+};
+} // namespace
+
+void onWindowClose(QWidget *window, std::function<void()> then) {
+    window->installEventFilter(new CloseWatcher(std::move(then), window));
 }
 
 QVBoxLayout *newColumnWindow(AppDelegate &d, QWidget *&window, const char *objectName,

@@ -7,7 +7,6 @@
 #include "platform/ColorWell.h"
 
 #include <QButtonGroup>
-#include <QEvent>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -16,26 +15,11 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-namespace {
-// Closing the window from its title bar is a Cancel: the features read these controls.
-class CloseIsCancel : public QObject {
-  public:
-    CloseIsCancel(AppDelegate &d, QObject *parent) : QObject(parent), m_d(d) {}
-    bool eventFilter(QObject *, QEvent *event) override {
-        if (event->type() == QEvent::Close)
-            m_d.preferencesWindow.CancelPreferenceSetting();
-        return false;
-    }
-
-  private:
-    AppDelegate &m_d;
-};
-} // namespace
-
 void buildPreferencesWindow(AppDelegate &d) {
     QWidget *w = newAuxiliaryWindow(d, "preferenceWindow", AppDelegate::tr("Preferences"));
     d.preferencesWindow.preferenceWindow = w;
-    w->installEventFilter(new CloseIsCancel(d, w));
+    // Closing the window from its title bar is a Cancel: the features read these controls.
+    onWindowClose(w, [&d] { d.preferencesWindow.CancelPreferenceSetting(); });
     w->setMinimumWidth(560);
 
     auto *layout = new QVBoxLayout(w);

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QVBoxLayout>
 
+#include <functional>
+
 class AppDelegate;
 class QCheckBox;
 class QComboBox;
@@ -44,6 +46,9 @@ void buildMainMenu(AppDelegate &d, QMainWindow *w); // app/MainMenu.cpp
 
 // A secondary window: a top-level widget owned by the application object.
 QWidget *newAuxiliaryWindow(AppDelegate &d, const char *objectName, const QString &title);
+
+// Calls `then` whenever `window` is asked to close (title bar or close()), before it hides.
+void onWindowClose(QWidget *window, std::function<void()> then);
 
 // A secondary window whose controls stand in a column over an optional background
 // picture; returns the column. `background`, when given, receives the picture's view.

@@ -98,6 +98,9 @@ void CameraWindowPart::deviceBrowserDidAddDevice(const PKCameraDevicePtr &device
     if (device->type() & kPKDeviceTypeCamera) {
         mCameras << device;
         emit d.camerasChanged();
+        // The camera no longer shown stops reading thumbnails for the one now chosen.
+        if (auto previous = currentDevice.lock())
+            previous->stopListing();
         currentDevice = device;
         PKCameraDevice *raw = device.get();
         d.connect(raw, &PKCameraDevice::didAddItem, &d,
@@ -106,6 +109,11 @@ void CameraWindowPart::deviceBrowserDidAddDevice(const PKCameraDevicePtr &device
                   [this, raw](const PKCameraFilePtr &f) { cameraDeviceDidRemoveItem(raw, f); });
         d.connect(raw, &PKCameraDevice::didOpenSession, &d,
                   [this, raw](const QString &e) { deviceDidOpenSessionWithError(raw, e); });
+        d.connect(raw, &PKCameraDevice::didStopListing, &d, [this, raw] {
+            qCInfo(lcBrowser).noquote() << "device: \n" << raw->name() << "\nlisting stopped";
+            if (!cameraRequestsPending())
+                endProgress();
+        });
         d.connect(raw, &PKCameraDevice::didFailToDeleteItem, &d,
                   [this](const PKCameraFilePtr &f, const QString &error) {
                       beginAlertSheet(
@@ -187,6 +195,12 @@ void CameraWindowPart::deviceDidOpenSessionWithError(PKCameraDevice *device, con
                         QStringLiteral("%1\n%2").arg(device->name(), error),
                         {AppDelegate::tr(" Ok ")},
                         [this](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); });
+}
+
+void CameraWindowPart::stopListings() {
+    for (const auto &object : mCameras)
+        if (auto *device = qobject_cast<PKCameraDevice *>(object.get()))
+            device->stopListing();
 }
 
 // ---- Items ----

@@ -19,6 +19,8 @@ void buildCameraWindow(AppDelegate &d) {
         newColumnWindow(d, d.cameraWindow.deviceWindow, "deviceWindow", AppDelegate::tr("Camera"),
                         &d.cameraWindow.deviceWindowImageView);
     QWidget *w = d.cameraWindow.deviceWindow;
+    // Closing the window stops the listings it was showing.
+    onWindowClose(w, [&d] { d.cameraWindow.stopListings(); });
     PK_OUTLET(column, w, d, cameraWindow.hasDeviceImageView);
     PK_OUTLET(column, w, d, cameraWindow.deviceNamelab);
     PK_OUTLET(column, w, d, cameraWindow.imageBrowserView);

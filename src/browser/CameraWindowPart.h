@@ -66,6 +66,8 @@ struct CameraWindowPart {
     void cameraDeviceDidRemoveItem(PKCameraDevice *device,
                                    const std::shared_ptr<PKCameraFile> &file);
     void deviceDidOpenSessionWithError(PKCameraDevice *device, const QString &error);
+    // Stops every camera's listing under way, keeping what it listed: the window closed.
+    void stopListings();
     void startDeviceBrowser();
     // The items selected in the camera browser, in list order.
     QList<IKImageItemPtr> selectedCameraItems() const;

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QImage>
 #include <QImageReader>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -21,6 +22,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -298,6 +300,79 @@ TEST_F(CameraFeature, ViewMetadataSkipsVideosWithoutStopping) {
     exiftool.start("exiftool", {"-s3", "-Model", storage.filePath("IMG_1994.JPG")});
     ASSERT_TRUE(exiftool.waitForFinished(30000));
     EXPECT_EQ(exiftool.readAllStandardOutput().trimmed(), "Canon PowerShot G10");
+}
+
+// A card of many small photos, so that a listing is still running when it is stopped.
+static QString makeBigCard(const QString &card, int count) {
+    QDir().mkpath(card + "/DCIM/100TEST");
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    for (int i = 0; i < count; ++i)
+        EXPECT_TRUE(image.save(
+            QStringLiteral("%1/DCIM/100TEST/P%2.jpg").arg(card).arg(i, 4, 10, QChar('0'))));
+    return card;
+}
+
+TEST_F(CameraFeature, ClosingTheWindowOrChoosingAnotherCameraStopsTheListing) {
+    constexpr int kPhotos = 300;
+    plugIn(makeBigCard(cards.filePath("big"), kPhotos));
+    auto device = d->cameraWindow.currentDevice.lock();
+    ASSERT_TRUE(device);
+    int opened = 0, stopped = 0;
+    QObject::connect(device.get(), &PKCameraDevice::didOpenSession, [&] { ++opened; });
+    QObject::connect(device.get(), &PKCameraDevice::didStopListing, [&] { ++stopped; });
+    // At the first photo: a download is asked for, then the window closes.
+    d->cameraWindow.ChangeToImportiOSDevicePhoto();
+    auto first = std::make_shared<QMetaObject::Connection>();
+    *first = QObject::connect(device.get(), &PKCameraDevice::didAddItem, [&, first] {
+        QObject::disconnect(*first);
+        select({d->cameraWindow.cameItemArray.first()->fileName});
+        d->cameraWindow.DownloadPhotoAction();
+        d->cameraWindow.deviceWindow->close();
+    });
+    d->cameraWindow.OpenDeviceAction();
+    ASSERT_TRUE(waitFor([&] { return stopped == 1 && !d->cameraWindow.cameraRequestsPending(); }));
+    QApplication::processEvents();
+    // The listing ended with what it had; the download sent before the close still arrived.
+    const qsizetype partial = d->cameraWindow.cameItemArray.size();
+    EXPECT_GE(partial, 1);
+    EXPECT_LT(partial, kPhotos);
+    EXPECT_EQ(opened, 0);
+    EXPECT_FALSE(device->hasOpenSession());
+    EXPECT_EQ(openSheet(), nullptr);
+    EXPECT_FALSE(d->cameraWindow.camerataskProgressor->isVisible());
+    ASSERT_EQ(revealed.size(), 1);
+    EXPECT_TRUE(QFile::exists(revealed.first()));
+
+    // Opened again, the device lists the rest: every photo once.
+    d->cameraWindow.ChangeToImportiOSDevicePhoto();
+    openCurrent(kPhotos);
+    EXPECT_EQ(opened, 1);
+    QSet<QString> names;
+    for (const IKImageItemPtr &item : d->cameraWindow.cameItemArray)
+        names.insert(item->fileName);
+    EXPECT_EQ(names.size(), kPhotos);
+
+    // Another camera arriving while one lists becomes the chosen one and stops that listing;
+    // asked to open again before the stop has ended, the stopped camera lists the rest.
+    plugIn(makeBigCard(cards.filePath("second"), kPhotos));
+    auto second = d->cameraWindow.currentDevice.lock();
+    ASSERT_TRUE(second && second != device);
+    stopped = 0;
+    QObject::connect(second.get(), &PKCameraDevice::didStopListing, [&] { ++stopped; });
+    *first = QObject::connect(second.get(), &PKCameraDevice::didAddItem, [&, first] {
+        QObject::disconnect(*first);
+        const QString third = makeCard("third", {"wedding.jpg"});
+        d->cameraWindow.deviceBrowserDidAddDevice(
+            std::make_shared<PKCameraDevice>(PKDeviceAddress{"Directory Browse", "disk:" + third}),
+            false);
+        second->requestOpenSession();
+    });
+    d->cameraWindow.OpenDeviceAction();
+    ASSERT_TRUE(waitFor([&] { return stopped == 1 && !d->cameraWindow.cameraRequestsPending(); }));
+    EXPECT_EQ(d->cameraWindow.mCameras.size(), 3);
+    EXPECT_TRUE(second->hasOpenSession());
+    EXPECT_EQ(d->cameraWindow.cameItemArray.size(), 2 * kPhotos);
 }
 
 TEST(CameraItems, ThumbnailPathsStayInOurFolderAndApartPerDeviceAndFolder) {

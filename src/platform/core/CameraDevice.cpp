@@ -16,6 +16,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <utility>
+
 namespace {
 
 // libgphoto2 loads its drivers through libltdl, which is not safe to enter from two
@@ -46,6 +48,10 @@ QString typeIdentifier(const QString &mime, const QString &name) {
 
 QString joinFolder(const QString &folder, const QString &name) {
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+QString fileKey(const QString &folder, const QString &name) {
+    return folder + QLatin1Char('\n') + name;
 }
 
 } // namespace
@@ -113,8 +119,9 @@ class PKCameraWorker : public QObject {
     }
 
     // Walks every folder from the root, reporting each file as it is read, until `onFile`
-    // says to stop (false, also returned then).
-    bool list(const QString &folder, const std::function<bool(const PKCameraFile &)> &onFile) {
+    // says to stop (false, also returned then). Files in `known` are passed over unread.
+    bool list(const QString &folder, const QSet<QString> &known,
+              const std::function<bool(const PKCameraFile &)> &onFile) {
         if (!m_camera)
             return true;
         const QByteArray f = folder.toUtf8();
@@ -127,6 +134,8 @@ class PKCameraWorker : public QObject {
                 PKCameraFile file;
                 file.name = QString::fromUtf8(name);
                 file.folder = folder;
+                if (known.contains(fileKey(folder, file.name)))
+                    continue;
                 CameraFileInfo info;
                 if (gp_camera_file_get_info(m_camera, f.constData(), name, &info, m_context) >=
                     GP_OK) {
@@ -154,7 +163,7 @@ class PKCameraWorker : public QObject {
             gp_list_free(names);
             names = nullptr;
             for (const QString &sub : subfolders)
-                if (!list(joinFolder(folder, sub), onFile))
+                if (!list(joinFolder(folder, sub), known, onFile))
                     return false;
         }
         if (names)
@@ -278,6 +287,11 @@ void PKCameraDevice::finishRequest() {
 }
 
 void PKCameraDevice::requestOpenSession() {
+    if (m_opening && m_stopping) {
+        // The stopped listing ends first; then the device is listed afresh.
+        m_openAgain = true;
+        return;
+    }
     if (m_sessionOpen || m_opening) {
         // Already open or opening: the files are (being) reported; say so again.
         ++m_pending;
@@ -295,7 +309,11 @@ void PKCameraDevice::requestOpenSession() {
     const PKDeviceAddress address = m_address;
     const std::weak_ptr<bool> alive = m_alive;
     PKCameraDevice *self = this;
-    runOnWorker([address, alive, self](PKCameraWorker &w) {
+    // After a stopped listing only the files not yet reported are read.
+    QSet<QString> known;
+    for (const PKCameraFilePtr &file : std::as_const(m_files))
+        known.insert(fileKey(file->folder, file->name));
+    runOnWorker([address, alive, self, known](PKCameraWorker &w) {
         const QString error = w.open(address);
         auto toMain = [alive, self](std::function<void()> f) {
             QMetaObject::invokeMethod(self, [alive, f] {
@@ -304,23 +322,39 @@ void PKCameraDevice::requestOpenSession() {
             });
         };
         if (error.isEmpty())
-            w.list(QStringLiteral("/"), [&](const PKCameraFile &file) {
+            w.list(QStringLiteral("/"), known, [&](const PKCameraFile &file) {
                 toMain([self, file] {
+                    // Read before the stop but arriving after it: left for the next listing.
+                    if (self->m_stopping.load())
+                        return;
                     auto shared = std::make_shared<PKCameraFile>(file);
                     shared->m_device = self;
                     self->m_files << shared;
                     emit self->didAddItem(shared);
                 });
                 // The device object outlives this job: its destructor waits for the worker.
-                return !self->m_going.load();
+                return !self->m_going.load() && !self->m_stopping.load();
             });
         toMain([self, error] {
             self->m_opening = false;
-            self->m_sessionOpen = error.isEmpty();
+            const bool stopped = self->m_stopping.exchange(false);
+            self->m_sessionOpen = error.isEmpty() && !stopped;
+            // Opening again before finishing keeps the request count above zero throughout.
+            if (stopped && std::exchange(self->m_openAgain, false))
+                self->requestOpenSession();
             self->finishRequest();
-            emit self->didOpenSession(error);
+            if (stopped)
+                emit self->didStopListing();
+            else
+                emit self->didOpenSession(error);
         });
     });
+}
+
+void PKCameraDevice::stopListing() {
+    if (m_opening)
+        m_stopping = true;
+    m_openAgain = false;
 }
 
 void PKCameraDevice::requestDownloadFile(const PKCameraFilePtr &file, const QString &folder,

@@ -50,7 +50,7 @@ using PKCameraFilePtr = std::shared_ptr<PKCameraFile>;
 // Result of one download: the path written, or the reason it was not.
 struct PKDownloadResult {
     PKCameraFilePtr file;
-    QString path;  // the file now in the target folder; empty on failure
+    QString path;   // the file now in the target folder; empty on failure
     QString reason; // empty on success
     QString saveAsName;
 };
@@ -72,8 +72,13 @@ class PKCameraDevice : public QObject {
     int pendingRequests() const { return m_pending; }
 
     // Opens the device and reports each of its files (didAddItem) with its thumbnail,
-    // then didOpenSession; an error opens nothing.
+    // then didOpenSession; an error opens nothing. Files already reported are not read
+    // or reported again.
     void requestOpenSession();
+    // Stops a listing under way before its next file: nothing more is reported, the files
+    // reported so far stay, and didStopListing comes instead of didOpenSession; a later
+    // requestOpenSession lists the rest.
+    void stopListing();
     // Copies `file` into `folder` as `saveAsName` (the device's name when empty), or as
     // "name (2).ext"... when that name is taken: nothing in the folder is ever replaced.
     // The copy is written beside the target and named only once complete; the result's
@@ -87,6 +92,7 @@ class PKCameraDevice : public QObject {
 
   signals:
     void didOpenSession(const QString &error);
+    void didStopListing();
     void didAddItem(const PKCameraFilePtr &file);
     void didRemoveItem(const PKCameraFilePtr &file);
     void didFailToDeleteItem(const PKCameraFilePtr &file, const QString &error);
@@ -103,9 +109,11 @@ class PKCameraDevice : public QObject {
     QList<PKCameraFilePtr> m_files;
     bool m_sessionOpen = false;
     bool m_opening = false;
+    bool m_openAgain = false; // asked to open while a stopped listing was still ending
     int m_pending = 0;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
-    std::atomic<bool> m_going{false}; // set as the device goes; read by its worker
+    std::atomic<bool> m_going{false};    // set as the device goes; read by its worker
+    std::atomic<bool> m_stopping{false}; // the listing under way is to stop
 };
 using PKCameraDevicePtr = std::shared_ptr<PKCameraDevice>;
 
