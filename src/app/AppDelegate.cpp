@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QGridLayout>
+#include <QTimer>
 #include <QWidget>
 
 namespace {
@@ -130,7 +131,7 @@ void AppDelegate::loadWindowDescription() {
 
 bool AppDelegate::windowShouldClose() {
     saveWindowGeometry();
-    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     return true;
 }
 
