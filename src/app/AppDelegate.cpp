@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QGridLayout>
+#include <QTimer>
 #include <QWidget>
 
 namespace {
@@ -131,7 +132,7 @@ void AppDelegate::loadWindowDescription() {
 
 bool AppDelegate::windowShouldClose() {
     saveWindowGeometry();
-    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QMainWindow>
 #include <QMenu>
+#include <QTimer>
 #include <functional>
 
 namespace {
@@ -130,7 +131,6 @@ void MainWindowPart::CloseTheMainWindow() {
                     {AppDelegate::tr(" Exit "), AppDelegate::tr("Cancel")},
                     [](QMessageBox *, int code) {
                         if (code == 1)
-                            QMetaObject::invokeMethod(qApp, &QCoreApplication::quit,
-                                                      Qt::QueuedConnection);
+                            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
                     });
 }

@@ -1,15 +1,14 @@
 #include "browser/LocalPhotoModel.h"
 
+#include "platform/core/JobRunner.h"
 #include "platform/core/Thumbnails.h"
 
 #include <QApplication>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QHash>
-#include <QRunnable>
 #include <QSize>
 #include <QStyle>
-#include <QThreadPool>
 
 namespace {
 constexpr int kThumbSide = 170; // twice the cell, for sharp cells on dense screens
@@ -112,22 +111,12 @@ void LocalPhotoModel::requestThumbnail(const QString &path) const {
         return;
     m_pending.insert(path);
     QPointer<const LocalPhotoModel> self(this);
-    // Pools of our own, so pictures never wait behind other background work, and slow decodes
-    // (HEVC, RAW, video) never hold up the quick embedded previews. A HEIC is decoded tile by
-    // tile straight to cell size in a few megabytes, so a core's worth run side by side.
-    static QThreadPool *quick = [] {
-        auto *p = new QThreadPool(qApp);
-        p->setMaxThreadCount(std::max(2, QThread::idealThreadCount()));
-        return p;
-    }();
-    static QThreadPool *slow = [] {
-        auto *p = new QThreadPool(qApp);
-        p->setMaxThreadCount(std::max(2, QThread::idealThreadCount()));
-        return p;
-    }();
-    QThreadPool *pool = Thumbnails::isSlowToMake(path) ? slow : quick;
+    // A HEIC is decoded tile by tile straight to cell size in a few megabytes, so a core's
+    // worth run side by side.
     const bool rewritten = m_rewritten.contains(path);
-    pool->start(QRunnable::create([self, path, rewritten] {
+    const auto lane =
+        Thumbnails::isSlowToMake(path) ? JobRunner::Lane::SlowPictures : JobRunner::Lane::Pictures;
+    JobRunner::runOn(lane, [self, path, rewritten] {
         QImage thumb = rewritten ? QImage() : Thumbnails::cached(path);
         QImage toStore;
         if (thumb.isNull())
@@ -138,9 +127,7 @@ void LocalPhotoModel::requestThumbnail(const QString &path) const {
                 thumb.scaled(kThumbSide, kThumbSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
             thumb.setDevicePixelRatio(2.0);
         }
-        QMetaObject::invokeMethod(qApp, [self, path, thumb] {
-            if (!self)
-                return;
+        JobRunner::handTo(self, [self, path, thumb] {
             auto *model = const_cast<LocalPhotoModel *>(self.data());
             model->m_pending.remove(path);
             model->m_rewritten.remove(path);
@@ -154,5 +141,5 @@ void LocalPhotoModel::requestThumbnail(const QString &path) const {
         });
         // The cell first, the desktop's cache after.
         Thumbnails::store(path, toStore);
-    }));
+    });
 }

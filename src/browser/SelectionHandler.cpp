@@ -7,6 +7,7 @@
 #include "browser/core/PhotoPanels.h"
 #include "platform/ImageView.h"
 #include "platform/MapView.h"
+#include "platform/core/JobRunner.h"
 #include "platform/core/ReverseGeocoder.h"
 #include "platform/core/Thumbnails.h"
 
@@ -17,7 +18,6 @@
 #include <QPainter>
 #include <QPointer>
 #include <QTreeWidget>
-#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 void addNodes(QTreeWidgetItem *parent, QTreeWidget *tree, const QList<PropertyNode> &nodes) {
@@ -144,11 +144,11 @@ void showPreview(AppDelegate &d, const IKImageItemPtr &item, bool library) {
         d.mainWindow.previewContentView ? d.mainWindow.previewContentView->size() : QSize(300, 240);
     QPointer<AppDelegate> self(&d);
     std::weak_ptr<IKImageItem> weak = item;
-    (void)QtConcurrent::run([self, weak, path, box, library] {
+    JobRunner::runOn(JobRunner::Lane::Preview, [self, weak, path, box, library] {
         QImage image = Thumbnails::cached(path);
         if (image.isNull())
             image = Thumbnails::make(path, 256);
-        QMetaObject::invokeMethod(qApp, [self, weak, image, box, library] {
+        JobRunner::handTo(self, [self, weak, image, box, library] {
             const IKImageItemPtr shown = weak.lock();
             if (!self || !shown || !self->mainWindow.previewImageView || image.isNull())
                 return;

@@ -22,18 +22,11 @@
 #include <QProgressBar>
 #include <QSettings>
 #include <QTimer>
-#include <QtConcurrent/QtConcurrentRun>
-#include <atomic>
 
-// The running load: cancelled and waited for when the application object goes.
+// The running load: its runner cancels and waits for it when the application object goes.
 class LibraryLoadJob {
   public:
-    ~LibraryLoadJob() {
-        cancel = true;
-        future.waitForFinished();
-    }
-    std::atomic_bool cancel{false};
-    QFuture<void> future;
+    JobRunner runner;
     QString path;
 };
 
@@ -93,47 +86,38 @@ bool MainWindowPart::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
     auto job = std::make_shared<LibraryLoadJob>();
     job->path = libraryPath;
     d.libraryLoad = job;
-    LibraryLoadJob *raw = job.get();
-    // One long task that streams its own batches: the runner's pool, not a per-input job.
-    job->future = QtConcurrent::run(JobRunner::pool(), [this, settings, raw] {
+    // One long task streaming its batches; they and the end reach only the runner that is
+    // still the application's, since the job and its runner go together.
+    job->runner.startLong([this, settings](JobControl &control) {
         LibraryLoadOutcome outcome;
         try {
             outcome = runLibraryLoad(
                 settings,
-                [this, raw](LibraryLoadBatch &&batch) {
-                    auto shared = std::make_shared<LibraryLoadBatch>(std::move(batch));
-                    QMetaObject::invokeMethod(
-                        &d,
-                        [this, raw, shared] {
-                            if (d.libraryLoad.get() != raw || raw->cancel)
-                                return;
-                            if (shared->restart) {
-                                static_cast<LibraryLists &>(d.library) = LibraryLists{};
-                                d.photoLibraryItemArray.clear();
-                            }
-                            d.photoLibraryItemArray.append(shared->records);
-                            appendLibraryBatch(shared->lists);
-                        },
-                        Qt::QueuedConnection);
+                [this, &control](LibraryLoadBatch &&batch) {
+                    control.handBack(std::move(batch), [this](LibraryLoadBatch &&shown) {
+                        if (shown.restart) {
+                            static_cast<LibraryLists &>(d.library) = LibraryLists{};
+                            d.photoLibraryItemArray.clear();
+                        }
+                        d.photoLibraryItemArray.append(shown.records);
+                        appendLibraryBatch(shown.lists);
+                    });
                 },
-                &raw->cancel);
+                control.cancelFlag());
         } catch (const std::exception &e) {
             qCWarning(lcLibrary).noquote() << "LoadPhotosLibraryItemThreader==" << e.what();
             outcome.note = AppDelegate::tr("The library could not be loaded: %1").arg(e.what());
         }
-        auto shared = std::make_shared<LibraryLoadOutcome>(std::move(outcome));
-        QMetaObject::invokeMethod(
-            &d,
-            [this, raw, shared] {
-                if (d.libraryLoad.get() != raw || raw->cancel)
-                    return;
-                if (shared->workingCopy)
-                    d.libraryDatabase.useLibraryWorkingCopy(shared->workingCopy);
-                d.libraryDatabase.chooseLibrarySchema(shared->bScanNewPhotosLib);
-                d.libraryLoadNote = shared->note;
-                CompletedScanPhotoLibraryonMainThread();
-            },
-            Qt::QueuedConnection);
+        control.handBack(std::move(outcome), [this](LibraryLoadOutcome &&end) {
+            if (end.workingCopy)
+                d.libraryDatabase.useLibraryWorkingCopy(end.workingCopy);
+            d.libraryDatabase.chooseLibrarySchema(end.bScanNewPhotosLib);
+            d.libraryLoadNote = end.note;
+            CompletedScanPhotoLibraryonMainThread();
+        });
+        JobResult done;
+        done.ok = true;
+        return done;
     });
     return true;
 }

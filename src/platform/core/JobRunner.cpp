@@ -1,5 +1,6 @@
 #include "platform/core/JobRunner.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QHash>
@@ -19,6 +20,13 @@ Q_LOGGING_CATEGORY(lcJobs, "pk.jobs")
 namespace {
 
 Q_GLOBAL_STATIC(QThreadPool, workerPool)
+
+// A pictures' lane: a core's worth of workers, gone with the application.
+QThreadPool *picturePool() {
+    auto *p = new QThreadPool(qApp);
+    p->setMaxThreadCount(std::max(2, QThread::idealThreadCount()));
+    return p;
+}
 
 QString unknownError() {
     return QStringLiteral("an unknown error stopped it");
@@ -109,6 +117,17 @@ QThreadPool *JobRunner::pool() {
     }();
     Q_UNUSED(sized);
     return p;
+}
+
+void JobRunner::runOn(Lane lane, std::function<void()> work) {
+    static QThreadPool *const quick = picturePool();
+    static QThreadPool *const slow = picturePool();
+    QThreadPool *target = lane == Lane::Jobs ? pool() : lane == Lane::SlowPictures ? slow : quick;
+    target->start(std::move(work), lane == Lane::Preview ? 1 : 0);
+}
+
+void JobRunner::post(QObject *receiver, std::function<void()> fn) {
+    QMetaObject::invokeMethod(receiver ? receiver : qApp, std::move(fn), Qt::QueuedConnection);
 }
 
 bool JobRunner::start(qsizetype count, Task task, Commit commit) {
@@ -230,6 +249,10 @@ bool JobRunner::startLong(LongTask task) {
 
 bool JobControl::isCancelled() const {
     return runner->shared && runner->shared->cancelled.load();
+}
+
+const std::atomic_bool *JobControl::cancelFlag() const {
+    return runner->shared ? &runner->shared->cancelled : nullptr;
 }
 
 void JobControl::setProgress(int done, int total, const QString &text) {

@@ -3,9 +3,11 @@
 #include <QList>
 #include <QMap>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -30,6 +32,11 @@ class JobControl {
     void setProgress(int done, int total, const QString &text = {});
     // Emits batchReady(batch) on the starting thread, before finished().
     void handBack(const QList<JobResult> &batch);
+    // The same for a batch of any type, given to `receive` on the starting thread in order
+    // with the other hand-backs; dropped once the runner is gone.
+    template <class Batch, class Receive> void handBack(Batch batch, Receive receive);
+    // What isCancelled() reads, for core code that takes a flag.
+    const std::atomic_bool *cancelFlag() const;
 
   private:
     friend class JobRunner;
@@ -112,6 +119,25 @@ class JobRunner : public QObject {
     // The shortest time between two hand-backs.
     static constexpr int batchIntervalMs = 50;
 
+    // Work outside any job: a picture for a cell or a preview, made on a worker of its lane
+    // and handed to the main thread with handTo(). Pictures have lanes of their own, so they
+    // never wait behind a job, and slow decodes (HEVC, RAW, video) never hold up quick ones.
+    enum class Lane {
+        Jobs,         // pool()
+        Pictures,     // the quick pictures
+        Preview,      // the quick pictures' workers, ahead of the pictures waiting there
+        SlowPictures, // the slow pictures
+    };
+    static void runOn(Lane lane, std::function<void()> work);
+    // Calls `fn` on the main thread once its event loop gets there, unless `context` is gone
+    // by then. Safe from any thread; make the QPointer where the context lives.
+    template <class T> static void handTo(const QPointer<T> &context, std::function<void()> fn) {
+        post(nullptr, [context, fn = std::move(fn)] {
+            if (context)
+                fn();
+        });
+    }
+
   signals:
     void started(int total);
     void resultReady(int index, const JobResult &result);
@@ -125,6 +151,8 @@ class JobRunner : public QObject {
     friend class JobControl;
     struct Shared;
     void deliver(const QList<JobResult> &batch, int done, bool last);
+    // Queues `fn` on `receiver`'s thread (the application's when null).
+    static void post(QObject *receiver, std::function<void()> fn);
     std::shared_ptr<Shared> shared;
     class QThread *coordinator = nullptr;
     bool running = false;
@@ -134,5 +162,11 @@ class JobRunner : public QObject {
     QMap<qsizetype, JobResult> held;
     qsizetype nextToHandBack = 0;
 };
+
+template <class Batch, class Receive> void JobControl::handBack(Batch batch, Receive receive) {
+    // Shared, since a queued call's function must be copyable.
+    auto kept = std::make_shared<Batch>(std::move(batch));
+    JobRunner::post(runner, [kept, receive]() mutable { receive(std::move(*kept)); });
+}
 
 Q_DECLARE_METATYPE(JobResult)

@@ -1,5 +1,6 @@
 #include "platform/core/ReverseGeocoder.h"
 
+#include "platform/core/JobRunner.h"
 #include "platform/core/PlaceNameCache.h"
 
 #include <QJsonDocument>
@@ -36,12 +37,11 @@ QString acceptLanguage() {
 }
 
 // Answers later, as a network answer would come, and not at all once `context` is gone.
-void answerLater(QObject *context, const ReverseGeocoder::Completion &done,
+void answerLater(const QPointer<QObject> &context, const ReverseGeocoder::Completion &done,
                  const Placemark &placemark, const QString &error) {
     if (!context || !done)
         return;
-    QMetaObject::invokeMethod(
-        context, [done, placemark, error] { done(placemark, error); }, Qt::QueuedConnection);
+    JobRunner::handTo(context, [done, placemark, error] { done(placemark, error); });
 }
 
 } // namespace

@@ -50,7 +50,7 @@ class ReverseGeocoder : public QObject {
     // The request sent for a position, for callers that log or test it.
     static QUrl requestUrl(double latitude, double longitude);
 
-    // Returns at once; `done` runs later in `context`'s thread, and not at all once
+    // Returns at once; `done` runs later on the main thread, and not at all once
     // `context` is gone. Exactly one of placemark and error is filled. The returned id
     // grows with every call, so a caller can drop answers older than its latest one.
     // A position answered before is answered again from memory or, from an earlier session,

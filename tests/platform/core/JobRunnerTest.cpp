@@ -1,12 +1,14 @@
 #include "platform/core/JobRunner.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QThread>
 #include <QThreadPool>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -238,11 +240,12 @@ TEST(JobRunner, ALongTaskSaysHowFarItIsHandsBackBatchesAndSeesCancel) {
         endedCancelled = cancelled;
     });
     QSemaphore handedBack;
-    ASSERT_TRUE(runner.startLong([&handedBack](JobControl &control) {
+    ASSERT_TRUE(runner.startLong([&handedBack, &seen](JobControl &control) {
         control.setProgress(1, 2, QStringLiteral("half"));
         control.handBack({okResult("a"), okResult("b")});
+        control.handBack(QStringLiteral("any type"), [&seen](QString &&s) { seen << s; });
         handedBack.release();
-        while (!control.isCancelled())
+        while (!*control.cancelFlag())
             QThread::msleep(1);
         JobResult r;
         r.reason = QStringLiteral("cancelled");
@@ -251,10 +254,38 @@ TEST(JobRunner, ALongTaskSaysHowFarItIsHandsBackBatchesAndSeesCancel) {
     handedBack.acquire();
     runner.cancel();
     ASSERT_TRUE(waitForEnd(runner));
-    EXPECT_EQ(seen, (QStringList{"half", "batch 2", "finished"}));
+    EXPECT_EQ(seen, (QStringList{"half", "batch 2", "any type", "finished"}));
     EXPECT_TRUE(endedCancelled);
     ASSERT_EQ(results.size(), 1);
     EXPECT_EQ(results[0].reason, "cancelled");
+}
+
+TEST(JobRunner, PicturesReachTheMainThreadWhileTheirContextLivesAndPassSlowOnes) {
+    // Every slow worker busy: a quick picture and a preview still get made.
+    // Shared: the slow tasks outlive the test.
+    auto slowMayEnd = std::make_shared<QSemaphore>(), quickMade = std::make_shared<QSemaphore>();
+    for (int i = 0; i < 64; ++i)
+        JobRunner::runOn(JobRunner::Lane::SlowPictures, [slowMayEnd] { slowMayEnd->acquire(); });
+    auto *kept = new QObject;
+    auto *gone = new QObject;
+    const QPointer<QObject> keptRef(kept), goneRef(gone);
+    QStringList arrived;
+    for (auto lane : {JobRunner::Lane::Pictures, JobRunner::Lane::Preview, JobRunner::Lane::Jobs})
+        JobRunner::runOn(lane, [&arrived, quickMade, keptRef, goneRef] {
+            JobRunner::handTo(keptRef, [&arrived] {
+                EXPECT_EQ(QThread::currentThread(), qApp->thread());
+                arrived << QStringLiteral("kept");
+            });
+            JobRunner::handTo(goneRef, [&arrived] { arrived << QStringLiteral("gone"); });
+            quickMade->release();
+        });
+    const bool made = quickMade->tryAcquire(3, 60000);
+    slowMayEnd->release(64);
+    ASSERT_TRUE(made) << "slow pictures held back quick ones";
+    delete gone;
+    QCoreApplication::processEvents();
+    EXPECT_EQ(arrived, QStringList(3, QStringLiteral("kept")));
+    delete kept;
 }
 
 TEST(JobRunner, ALongTaskWaitingForTasksOfItsOwnPoolNeverHoldsTheirSlot) {
