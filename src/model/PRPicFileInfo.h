@@ -5,6 +5,16 @@
 #include <cstdint>
 #include <memory>
 
+#include "model/OutOfLine.h"
+
+struct PRPicFileInfoRare {
+    QString fileAuthor, fileComments, fileCopyright;
+    QString photouuid;
+    QString findLocation; // a referenced photo's file
+    // The other half of a RAW+JPEG pair that goes with the photo: its master's file.
+    QString pairedFilePath;
+};
+
 // One photo or video: a row of the open library, or the metadata of an original file read
 // from disk. Every text is a display text, ready for the panels; empty means "not known".
 // Records are filled on worker threads and handed to the main thread whole, so plain
@@ -21,11 +31,8 @@ class PRPicFileInfo {
     QString fileCreateDate;
     QString fileCameraDate;
     QString fileTitle;
-    QString fileAuthor;
     QString fileDescription;
     QString fileKeywords;
-    QString fileComments;
-    QString fileCopyright;
     QString fileAlbum;
     QStringList albumTitles;       // every album the photo is in, each title whole
     QString fileLcationLatitude;   // signed decimal text, south negative; empty = no position
@@ -34,11 +41,11 @@ class PRPicFileInfo {
     QString fileModel;
     QString fileLensMake;
     QString fileLensModel;
-    QString photouuid;
-    QString findLocation;
     QString fileTypeStr; // "Live Photos", "JPG Photos", "PNG images", "RAW Photos" or "Videos"
-    // The other half of a RAW+JPEG pair that goes with the photo: its master's file.
-    QString pairedFilePath;
+
+    // What few records have: read with rare(), written through editRare().
+    const PRPicFileInfoRare &rare() const { return rare_.get(); }
+    PRPicFileInfoRare &editRare() { return rare_.edit(); }
 
     int32_t photoID = -1;
     int32_t photoAssetID = 0;
@@ -57,6 +64,9 @@ class PRPicFileInfo {
     bool hasLocation() const {
         return !fileLcationLatitude.isEmpty() && !fileLocationLongitude.isEmpty();
     }
+
+  private:
+    OutOfLine<PRPicFileInfoRare> rare_;
 };
 
 using PRPicFileInfoPtr = std::shared_ptr<PRPicFileInfo>;

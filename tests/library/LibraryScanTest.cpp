@@ -131,7 +131,7 @@ TEST(LibraryScan, Photos13RecordsAsTheSqliteCommandReadsThem) {
         ASSERT_TRUE(r) << lost;
         EXPECT_TRUE(r->bReferencePhoto);
         EXPECT_TRUE(r->bLostReferencePhoto);
-        EXPECT_EQ(r->fileFullPath, r->findLocation);
+        EXPECT_EQ(r->fileFullPath, r->rare().findLocation);
     }
     for (const char *away : {"DSC03584.dng", "IMG_1693.tif"}) {
         const PRPicFileInfoPtr r = byName(s.result, QLatin1String(away));
@@ -181,7 +181,7 @@ TEST(LibraryScan, OlderLibraryByVersion) {
     const PRPicFileInfoPtr p4 = byName(s.result, QStringLiteral("Pumpkins4.jpg"));
     ASSERT_TRUE(p4);
     EXPECT_TRUE(p4->bLostReferencePhoto);
-    EXPECT_EQ(p4->findLocation, QStringLiteral("/Users/Shared/Pumpkins4.jpg"));
+    EXPECT_EQ(p4->rare().findLocation, QStringLiteral("/Users/Shared/Pumpkins4.jpg"));
 
     // Keywords against the sqlite3 command, version by version.
     const QString db = copyLibrary(QStringLiteral("Test-10.14.6"), other.path()) +

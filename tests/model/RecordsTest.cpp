@@ -6,9 +6,9 @@
 
 TEST(Records, NewPhotoRecordHasEmptyTextsAndNoKeys) {
     PRPicFileInfo info;
-    for (const QString *s :
-         {&info.fileName, &info.fileFullPath, &info.fileCameraDate, &info.fileLcationLatitude,
-          &info.fileLocationLongitude, &info.photouuid, &info.fileTypeStr}) {
+    for (const QString *s : std::initializer_list<const QString *>{
+             &info.fileName, &info.fileFullPath, &info.fileCameraDate, &info.fileLcationLatitude,
+             &info.fileLocationLongitude, &info.rare().photouuid, &info.fileTypeStr}) {
         EXPECT_TRUE(s->isEmpty());
     }
     EXPECT_EQ(info.photoID, -1);

@@ -370,14 +370,14 @@ void applyPanelValues(QVariantMap &working, const PRPicFileInfo &file, const Pan
         const QString &had;
         const char *dictionary, *key;
     } texts[] = {
-        {panel.artist, file.fileAuthor, "{TIFF}", "Artist"},
+        {panel.artist, file.rare().fileAuthor, "{TIFF}", "Artist"},
         {panel.description, file.fileDescription, "{TIFF}", "ImageDescription"},
-        {panel.copyright, file.fileCopyright, "{TIFF}", "Copyright"},
+        {panel.copyright, file.rare().fileCopyright, "{TIFF}", "Copyright"},
         {panel.make, file.fileMaker, "{TIFF}", "Make"},
         {panel.model, file.fileModel, "{TIFF}", "Model"},
         {panel.lensMake, file.fileLensMake, "{Exif}", "LensMake"},
         {panel.lensModel, file.fileLensModel, "{Exif}", "LensModel"},
-        {panel.comment, file.fileComments, "{Exif}", "UserComment"},
+        {panel.comment, file.rare().fileComments, "{Exif}", "UserComment"},
         {panel.title, file.fileTitle, "{IPTC}", "ObjectName"},
     };
     for (const auto &t : texts)

@@ -23,8 +23,17 @@ QString signedCoordinateText(const QVariant &value, const QVariant &ref, GpsAxis
     return v ? QString::asprintf("%f", *v) : QString();
 }
 
+// A record's field, wherever the record keeps it.
+using Field = const QString &(*)(const PRPicFileInfo &);
+template <QString PRPicFileInfo::*M> const QString &own(const PRPicFileInfo &r) {
+    return r.*M;
+}
+template <QString PRPicFileInfoRare::*M> const QString &rare(const PRPicFileInfo &r) {
+    return r.rare().*M;
+}
+
 struct Row {
-    QString PRPicFileInfo::*field;
+    Field field;
     const char *caption;
     const char *originalLine;
     const char *originalField;
@@ -34,39 +43,39 @@ struct Row {
 };
 
 const Row kRows[] = {
-    {&PRPicFileInfo::fileName, "File Name: ", "origphotoNamelab", nullptr, "photolibNamelab",
+    {own<&PRPicFileInfo::fileName>, "File Name: ", "origphotoNamelab", nullptr, "photolibNamelab",
      "photolibEiteFileNamelab", false},
-    {&PRPicFileInfo::fileSize, "File Size: ", "origphotoFileSizelab", nullptr,
+    {own<&PRPicFileInfo::fileSize>, "File Size: ", "origphotoFileSizelab", nullptr,
      "photolibFileSizelab", nullptr, false},
-    {&PRPicFileInfo::filePixel, "Image DPI: ", "origphotoImageSizelab", nullptr,
+    {own<&PRPicFileInfo::filePixel>, "Image DPI: ", "origphotoImageSizelab", nullptr,
      "photolibImageSizelab", nullptr, false},
-    {&PRPicFileInfo::fileCreateDate, "Created Date: ", "origphotoCreateDatelab", nullptr,
+    {own<&PRPicFileInfo::fileCreateDate>, "Created Date: ", "origphotoCreateDatelab", nullptr,
      "photolibCreateDatelab", nullptr, true},
-    {&PRPicFileInfo::fileCameraDate, "Camera Date: ", "origphotocameraDatelab",
+    {own<&PRPicFileInfo::fileCameraDate>, "Camera Date: ", "origphotocameraDatelab",
      "originalPhotolibCameraDatelab", "photolibcameraDatelab", "photolibEiteCameraDatelab", true},
-    {&PRPicFileInfo::fileTitle, "Title: ", "origphototitlelab", "originalPhotolibTitlelab",
+    {own<&PRPicFileInfo::fileTitle>, "Title: ", "origphototitlelab", "originalPhotolibTitlelab",
      "photolibtitlelab", "photolibEiteTitlelab", true},
-    {&PRPicFileInfo::fileAuthor, "Author: ", "origphotoartistlab", "originalPhotolibArtistlab",
-     "photolibartistlab", nullptr, true},
-    {&PRPicFileInfo::fileDescription, "Caption: ", "origphotoimageDescrilab",
+    {rare<&PRPicFileInfoRare::fileAuthor>, "Author: ", "origphotoartistlab",
+     "originalPhotolibArtistlab", "photolibartistlab", nullptr, true},
+    {own<&PRPicFileInfo::fileDescription>, "Caption: ", "origphotoimageDescrilab",
      "originalPhotolibDescriplab", "photolibimageDescrilab", "photolibEiteDescriplab", true},
-    {&PRPicFileInfo::fileKeywords, "Keywords: ", "origphotokeywordslab",
+    {own<&PRPicFileInfo::fileKeywords>, "Keywords: ", "origphotokeywordslab",
      "originalPhotolibkeywordslab", "photolibkeywordslab", "photolibEitekeywordslab", true},
-    {&PRPicFileInfo::fileComments, "Comments: ", "origphotocommentslab",
+    {rare<&PRPicFileInfoRare::fileComments>, "Comments: ", "origphotocommentslab",
      "originalPhotolibCommendlab", "photolibcommentslab", nullptr, true},
-    {&PRPicFileInfo::fileMaker, "Camera Make: ", "origphotocameraMakelab",
+    {own<&PRPicFileInfo::fileMaker>, "Camera Make: ", "origphotocameraMakelab",
      "originalPhotolibCameraMakelab", "photolibcameraMakelab", "photolibEiteCameraMakelab", true},
-    {&PRPicFileInfo::fileModel, "Camera Model: ", "origphotocameraModelab",
+    {own<&PRPicFileInfo::fileModel>, "Camera Model: ", "origphotocameraModelab",
      "originalPhotolibCameraModelab", "photolibcameraModelab", "photolibEiteCameraModellab", true},
-    {&PRPicFileInfo::fileLensMake, "Lens Make: ", nullptr, "originalPhotolibLenMakelab",
+    {own<&PRPicFileInfo::fileLensMake>, "Lens Make: ", nullptr, "originalPhotolibLenMakelab",
      "photoliblensMakelab", nullptr, false},
-    {&PRPicFileInfo::fileCopyright, "Copyright: ", nullptr, "originalPhotolibCopyrightlab", nullptr,
-     nullptr, false},
-    {&PRPicFileInfo::fileLensModel, "Lens Model: ", "origphotolensModelab",
+    {rare<&PRPicFileInfoRare::fileCopyright>, "Copyright: ", nullptr,
+     "originalPhotolibCopyrightlab", nullptr, nullptr, false},
+    {own<&PRPicFileInfo::fileLensModel>, "Lens Model: ", "origphotolensModelab",
      "originalPhotolibLenModelab", "photoliblensModelab", "photolibEiteLensModellab", true},
-    {&PRPicFileInfo::fileLcationLatitude, "Latitude: ", "origphotolensLatitudelab",
+    {own<&PRPicFileInfo::fileLcationLatitude>, "Latitude: ", "origphotolensLatitudelab",
      "originalPhotolibgpsLatilab", "photoliblensLatitudelab", "photolibEitegpsLatilab", true},
-    {&PRPicFileInfo::fileLocationLongitude, "Longitude: ", "origphotolensLongitudelab",
+    {own<&PRPicFileInfo::fileLocationLongitude>, "Longitude: ", "origphotolensLongitudelab",
      "originalPhotolibgpsLongtlab", "photoliblensLongitudelab", "photolibEitegpsLongtlab", true},
 };
 
@@ -123,16 +132,16 @@ PRPicFileInfoPtr readOriginalRecord(const QString &path, const QString &fileName
             QStringLiteral("%1 x %2").arg(props.value(QStringLiteral("PixelWidth")).toString(),
                                           props.value(QStringLiteral("PixelHeight")).toString());
     const QVariantMap tiff = props.value(QStringLiteral("{TIFF}")).toMap();
-    setIfPresent(record->fileAuthor, tiff, "Artist");
+    setIfPresent(record->editRare().fileAuthor, tiff, "Artist");
     setIfPresent(record->fileDescription, tiff, "ImageDescription");
-    setIfPresent(record->fileCopyright, tiff, "Copyright");
+    setIfPresent(record->editRare().fileCopyright, tiff, "Copyright");
     setIfPresent(record->fileMaker, tiff, "Make");
     setIfPresent(record->fileModel, tiff, "Model");
     const QVariantMap exif = props.value(QStringLiteral("{Exif}")).toMap();
     setIfPresent(record->fileLensMake, exif, "LensMake");
     setIfPresent(record->fileLensModel, exif, "LensModel");
     setIfPresent(record->fileCameraDate, exif, "DateTimeOriginal");
-    setIfPresent(record->fileComments, exif, "UserComment");
+    setIfPresent(record->editRare().fileComments, exif, "UserComment");
     const QVariantMap iptc = props.value(QStringLiteral("{IPTC}")).toMap();
     setIfPresent(record->fileKeywords, iptc, "Keywords");
     setIfPresent(record->fileTitle, iptc, "ObjectName");
@@ -200,11 +209,11 @@ LibraryComparison compareLibraryItem(IKImageItem &item, bool bScanNewPhotosLib) 
     c.hasOriginal = o != nullptr;
     c.hasLibrary = l != nullptr;
     for (const Row &row : kRows) {
-        const QString ov = o ? o->*row.field : QString();
-        const QString lv = l ? l->*row.field : QString();
+        const QString ov = o ? row.field(*o) : QString();
+        const QString lv = l ? row.field(*l) : QString();
         if (o && row.originalLine) {
             const QString shown =
-                row.field == &PRPicFileInfo::fileName ? shortenedOriginalName(ov) : ov;
+                row.field == own<&PRPicFileInfo::fileName> ? shortenedOriginalName(ov) : ov;
             c.originalLines << PanelText{QLatin1String(row.originalLine),
                                          lineText(row.caption, shown)};
         }
@@ -212,12 +221,12 @@ LibraryComparison compareLibraryItem(IKImageItem &item, bool bScanNewPhotosLib) 
             c.originalFields << PanelText{QLatin1String(row.originalField), ov};
         if (row.libraryLine) {
             const QString shown =
-                row.field == &PRPicFileInfo::fileName ? shortenedLibraryName(lv) : lv;
+                row.field == own<&PRPicFileInfo::fileName> ? shortenedLibraryName(lv) : lv;
             c.libraryLines << PanelText{QLatin1String(row.libraryLine),
                                         lineText(row.caption, shown)};
         }
         if (row.libraryField) {
-            const QString value = row.field == &PRPicFileInfo::fileName && !lv.isEmpty()
+            const QString value = row.field == own<&PRPicFileInfo::fileName> && !lv.isEmpty()
                                       ? QFileInfo(lv).completeBaseName()
                                       : lv;
             c.libraryFields << PanelText{QLatin1String(row.libraryField), value};
@@ -226,7 +235,7 @@ LibraryComparison compareLibraryItem(IKImageItem &item, bool bScanNewPhotosLib) 
             // A missing record matches nothing, so its pairs are always marked.
             bool same =
                 o && l &&
-                (row.field == &PRPicFileInfo::fileKeywords ? sameKeywords(ov, lv) : ov == lv);
+                (row.field == own<&PRPicFileInfo::fileKeywords> ? sameKeywords(ov, lv) : ov == lv);
             QList<QString> &target = same ? c.agreeingLines : c.differingLines;
             target << QLatin1String(row.originalLine) << QLatin1String(row.libraryLine);
         }

@@ -265,12 +265,12 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
             originalPresent = inside && files.exists(folder, r.filePhotoLibName);
         } else if (directory.contains(QLatin1Char('/'))) {
             r.bReferencePhoto = true;
-            r.findLocation = directory + QLatin1Char('/') + r.fileName;
+            r.editRare().findLocation = directory + QLatin1Char('/') + r.fileName;
             // A name that climbs out of its folder names no file of this photo.
             originalPresent = isPlainFileName(r.fileName) && hasNoDotSegments(directory) &&
-                              QFileInfo(r.findLocation).isFile();
+                              QFileInfo(r.rare().findLocation).isFile();
             r.bLostReferencePhoto = !originalPresent;
-            r.fileFullPath = r.findLocation;
+            r.fileFullPath = r.rare().findLocation;
         } else {
             const QString folder = libraryPath + QStringLiteral("/originals/") + directory;
             r.fileFullPath = folder + QLatin1Char('/') + r.filePhotoLibName;

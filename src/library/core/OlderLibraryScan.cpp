@@ -114,7 +114,7 @@ LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QStr
         auto record = std::make_shared<PRPicFileInfo>();
         PRPicFileInfo &r = *record;
         if (row.present(1))
-            r.photouuid = row.text(1);
+            r.editRare().photouuid = row.text(1);
         const QString height = row.present(4) ? QString::number(row.i32(4)) : QStringLiteral("");
         if (row.present(5))
             r.filePixel = QStringLiteral("%1 X %2").arg(row.i32(5)).arg(height);
@@ -129,10 +129,10 @@ LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QStr
         if (file.referenced) {
             r.bReferencePhoto = true;
             r.bLostReferencePhoto = file.lost;
-            r.findLocation = file.path;
+            r.editRare().findLocation = file.path;
         }
         if (row.present(23))
-            r.pairedFilePath = masterFile(libraryPath, row.text(23)).path;
+            r.editRare().pairedFilePath = masterFile(libraryPath, row.text(23)).path;
         if (const int date = row.present(20) ? 20 : 8; row.present(date)) {
             r.shootDateNumber = uint64_t(row.i64(date));
             r.fileCameraDate = libraryDateText(row.i64(date));

@@ -87,7 +87,7 @@ struct Checked {
 
 Checked checkOne(const PRPicFileInfoPtr &record) {
     Checked c;
-    const QString path = record->findLocation;
+    const QString path = record->rare().findLocation;
     QString type;
     if (GetDragImageType(path) >= 0)
         type = QStringLiteral("Image");

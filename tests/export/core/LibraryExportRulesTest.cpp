@@ -259,8 +259,8 @@ TEST_F(LibraryExportRules, LibraryValuesGoIntoTheFilesOwnDictionaries) {
     PRPicFileInfo file, library;
     file.fileLcationLatitude = "51.503572";
     file.fileLocationLongitude = "-0.131806";
-    file.fileAuthor = "Jeff Hitchcock";
-    file.fileComments = "kept";
+    file.editRare().fileAuthor = "Jeff Hitchcock";
+    file.editRare().fileComments = "kept";
     file.fileKeywords = "London,Park";
     library.fileLcationLatitude = "51.503572";
     library.fileLocationLongitude = "-0.131807";
