@@ -104,8 +104,8 @@ QList<std::pair<const char *, QString>> fieldsOf(const PRPicFileInfo &r) {
             {"fileCopyright", r.rare().fileCopyright},
             {"fileAlbum", r.fileAlbum},
             {"albumTitles", r.albumTitles.join(QLatin1Char('\n'))},
-            {"fileLcationLatitude", r.fileLcationLatitude},
-            {"fileLocationLongitude", r.fileLocationLongitude},
+            {"fileLcationLatitude", r.latitudeText()},
+            {"fileLocationLongitude", r.longitudeText()},
             {"fileMaker", r.fileMaker},
             {"fileModel", r.fileModel},
             {"fileLensMake", r.fileLensMake},
@@ -270,8 +270,8 @@ FixtureOutcome editFixture(const QString &library, PhotosApplication &photos) {
                 r.fileTitle = kTitle;
                 r.fileName = kStoredName; // the file in the package keeps its own name
                 r.fileDescription = kCaption;
-                r.fileLcationLatitude = kLatitude;
-                r.fileLocationLongitude = kLongitude;
+                r.setLatitudeText(kLatitude);
+                r.setLongitudeText(kLongitude);
                 r.fileCameraDate = kCameraDateShown;
                 r.shootDateNumber = uint64_t(secondsCount);
                 if (current) {

@@ -27,6 +27,9 @@ template <class T> class OutOfLine {
         return *p_;
     }
 
+    bool has() const { return bool(p_); }
+    void reset() { p_.reset(); }
+
   private:
     std::unique_ptr<T> p_;
 };

@@ -24,12 +24,15 @@ QString signedCoordinateText(const QVariant &value, const QVariant &ref, GpsAxis
 }
 
 // A record's field, wherever the record keeps it.
-using Field = const QString &(*)(const PRPicFileInfo &);
-template <QString PRPicFileInfo::*M> const QString &own(const PRPicFileInfo &r) {
+using Field = QString (*)(const PRPicFileInfo &);
+template <QString PRPicFileInfo::*M> QString own(const PRPicFileInfo &r) {
     return r.*M;
 }
-template <QString PRPicFileInfoRare::*M> const QString &rare(const PRPicFileInfo &r) {
+template <QString PRPicFileInfoRare::*M> QString rare(const PRPicFileInfo &r) {
     return r.rare().*M;
+}
+template <const QString (PRPicFileInfo::*M)() const> QString made(const PRPicFileInfo &r) {
+    return (r.*M)();
 }
 
 struct Row {
@@ -73,9 +76,9 @@ const Row kRows[] = {
      "originalPhotolibCopyrightlab", nullptr, nullptr, false},
     {own<&PRPicFileInfo::fileLensModel>, "Lens Model: ", "origphotolensModelab",
      "originalPhotolibLenModelab", "photoliblensModelab", "photolibEiteLensModellab", true},
-    {own<&PRPicFileInfo::fileLcationLatitude>, "Latitude: ", "origphotolensLatitudelab",
+    {made<&PRPicFileInfo::latitudeText>, "Latitude: ", "origphotolensLatitudelab",
      "originalPhotolibgpsLatilab", "photoliblensLatitudelab", "photolibEitegpsLatilab", true},
-    {own<&PRPicFileInfo::fileLocationLongitude>, "Longitude: ", "origphotolensLongitudelab",
+    {made<&PRPicFileInfo::longitudeText>, "Longitude: ", "origphotolensLongitudelab",
      "originalPhotolibgpsLongtlab", "photoliblensLongitudelab", "photolibEitegpsLongtlab", true},
 };
 
@@ -85,11 +88,11 @@ QString lineText(const char *caption, const QString &value) {
 
 ColumnMap mapOf(const PRPicFileInfo &record) {
     ColumnMap map;
-    if (record.fileLcationLatitude.isEmpty() || record.fileLocationLongitude.isEmpty())
+    if (record.latitudeText().isEmpty() || record.longitudeText().isEmpty())
         return map;
     bool okLat = false, okLon = false;
-    map.latitude = record.fileLcationLatitude.toDouble(&okLat);
-    map.longitude = record.fileLocationLongitude.toDouble(&okLon);
+    map.latitude = record.latitudeText().toDouble(&okLat);
+    map.longitude = record.longitudeText().toDouble(&okLon);
     // A text that is not a position on the globe hides the map instead of pinning 0, 0.
     map.shown = okLat && okLon && qAbs(map.latitude) <= 90.0 && qAbs(map.longitude) <= 180.0;
     return map;
@@ -110,13 +113,13 @@ PRPicFileInfoPtr readOriginalRecord(const QString &path, const QString &fileName
     const QVariantMap props = source.properties(0);
     const QVariantMap gps = props.value(QStringLiteral("{GPS}")).toMap();
     if (gps.contains(QStringLiteral("Latitude")))
-        record->fileLcationLatitude =
-            signedCoordinateText(gps.value(QStringLiteral("Latitude")),
-                                 gps.value(QStringLiteral("LatitudeRef")), GpsAxis::Latitude);
+        record->setLatitudeText(signedCoordinateText(gps.value(QStringLiteral("Latitude")),
+                                                     gps.value(QStringLiteral("LatitudeRef")),
+                                                     GpsAxis::Latitude));
     if (gps.contains(QStringLiteral("Longitude")))
-        record->fileLocationLongitude =
-            signedCoordinateText(gps.value(QStringLiteral("Longitude")),
-                                 gps.value(QStringLiteral("LongitudeRef")), GpsAxis::Longitude);
+        record->setLongitudeText(signedCoordinateText(gps.value(QStringLiteral("Longitude")),
+                                                      gps.value(QStringLiteral("LongitudeRef")),
+                                                      GpsAxis::Longitude));
     if (!fileName.isNull())
         record->fileName = fileName;
     const QDateTime created = FileDates::creationDate(path);
@@ -202,8 +205,8 @@ LibraryComparison compareLibraryItem(IKImageItem &item, bool bScanNewPhotosLib) 
     }
     if (!c.isImage && o && l) {
         o->fileName = l->fileName;
-        o->fileLcationLatitude = l->fileLcationLatitude;
-        o->fileLocationLongitude = l->fileLocationLongitude;
+        o->setLatitudeText(l->latitudeText());
+        o->setLongitudeText(l->longitudeText());
     }
 
     c.hasOriginal = o != nullptr;

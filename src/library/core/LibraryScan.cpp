@@ -219,9 +219,9 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
             r.fileCreateDate = r.fileCameraDate = libraryDateText(seconds);
         }
         if (row.present(4) && row.i32(4) != -180)
-            r.fileLcationLatitude = fixedText(row.real(4));
+            r.setLatitudeText(fixedText(row.real(4)));
         if (row.present(5) && row.i32(5) != -180)
-            r.fileLocationLongitude = fixedText(row.real(5));
+            r.setLongitudeText(fixedText(row.real(5)));
         if (row.present(6))
             r.filePhotoLibName = row.text(6);
         if (row.present(7)) {

@@ -151,9 +151,9 @@ LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QStr
         if (row.present(13))
             r.fileDescription = row.text(13);
         if (row.present(14) && row.i32(14) != -180)
-            r.fileLcationLatitude = QString::asprintf("%f", row.real(14));
+            r.setLatitudeText(QString::asprintf("%f", row.real(14)));
         if (row.present(15) && row.i32(15) != -180)
-            r.fileLocationLongitude = QString::asprintf("%f", row.real(15));
+            r.setLongitudeText(QString::asprintf("%f", row.real(15)));
         int seenForMaster = 0;
         if (row.present(16)) {
             r.photoID = row.i32(0); // the master whose file the photo shows

@@ -257,13 +257,13 @@ TEST_F(LibraryExportRules, LibraryValuesGoIntoTheFilesOwnDictionaries) {
     working["{TIFF}"] = QVariantMap{{"Artist", "Jeff Hitchcock"}};
     working["{Exif}"] = QVariantMap{{"UserComment", "kept"}};
     PRPicFileInfo file, library;
-    file.fileLcationLatitude = "51.503572";
-    file.fileLocationLongitude = "-0.131806";
+    file.setLatitudeText("51.503572");
+    file.setLongitudeText("-0.131806");
     file.editRare().fileAuthor = "Jeff Hitchcock";
     file.editRare().fileComments = "kept";
     file.fileKeywords = "London,Park";
-    library.fileLcationLatitude = "51.503572";
-    library.fileLocationLongitude = "-0.131807";
+    library.setLatitudeText("51.503572");
+    library.setLongitudeText("-0.131807");
     library.fileKeywords = "Kids, Trip";
     library.fileTitle = "I found one!";
     library.fileCameraDate = "Unkown Date";
@@ -301,8 +301,8 @@ TEST_F(LibraryExportRules, AMetadataCopyOfARealPhotoCarriesTheLibraryValuesUnder
     ExportEntry e = entry(source, "St James Park.jpg", 0);
     e.item->photoLibFileNode->fileTitle = "Library title";
     e.item->photoLibFileNode->fileKeywords = "UK, London";
-    e.item->photoLibFileNode->fileLcationLatitude = "48.858370";
-    e.item->photoLibFileNode->fileLocationLongitude = "2.294481";
+    e.item->photoLibFileNode->setLatitudeText("48.858370");
+    e.item->photoLibFileNode->setLongitudeText("2.294481");
     e.item->photoLibFileNode->fileCreateDate = "2018-01-02 03:04:05";
     LibraryExportSettings settings;
     settings.storageFolder = storage();
