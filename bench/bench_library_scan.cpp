@@ -24,7 +24,7 @@ void printCounts(const QString &name, const LibraryScanResult &r) {
     for (const PRPicFileInfoPtr &p : r.records) {
         keyworded += !p->fileKeywords.isEmpty();
         albumed += !p->fileAlbum.isEmpty();
-        located += !p->fileLcationLatitude.isEmpty() && !p->fileLocationLongitude.isEmpty();
+        located += !p->latitudeText().isEmpty() && !p->longitudeText().isEmpty();
         titled += !p->fileTitle.isEmpty();
         undownloaded += !p->bICloudDownloadPhoto;
         referenced += p->bReferencePhoto;

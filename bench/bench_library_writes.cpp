@@ -97,21 +97,21 @@ QList<std::pair<const char *, QString>> fieldsOf(const PRPicFileInfo &r) {
             {"fileCreateDate", r.fileCreateDate},
             {"fileCameraDate", r.fileCameraDate},
             {"fileTitle", r.fileTitle},
-            {"fileAuthor", r.fileAuthor},
+            {"fileAuthor", r.rare().fileAuthor},
             {"fileDescription", r.fileDescription},
             {"fileKeywords", r.fileKeywords},
-            {"fileComments", r.fileComments},
-            {"fileCopyright", r.fileCopyright},
+            {"fileComments", r.rare().fileComments},
+            {"fileCopyright", r.rare().fileCopyright},
             {"fileAlbum", r.fileAlbum},
             {"albumTitles", r.albumTitles.join(QLatin1Char('\n'))},
-            {"fileLcationLatitude", r.fileLcationLatitude},
-            {"fileLocationLongitude", r.fileLocationLongitude},
+            {"fileLcationLatitude", r.latitudeText()},
+            {"fileLocationLongitude", r.longitudeText()},
             {"fileMaker", r.fileMaker},
             {"fileModel", r.fileModel},
             {"fileLensMake", r.fileLensMake},
             {"fileLensModel", r.fileLensModel},
-            {"photouuid", r.photouuid},
-            {"findLocation", r.findLocation},
+            {"photouuid", r.rare().photouuid},
+            {"findLocation", r.rare().findLocation},
             {"fileTypeStr", r.fileTypeStr},
             {"photoID", QString::number(r.photoID)},
             {"photoAssetID", QString::number(r.photoAssetID)},
@@ -270,8 +270,8 @@ FixtureOutcome editFixture(const QString &library, PhotosApplication &photos) {
                 r.fileTitle = kTitle;
                 r.fileName = kStoredName; // the file in the package keeps its own name
                 r.fileDescription = kCaption;
-                r.fileLcationLatitude = kLatitude;
-                r.fileLocationLongitude = kLongitude;
+                r.setLatitudeText(kLatitude);
+                r.setLongitudeText(kLongitude);
                 r.fileCameraDate = kCameraDateShown;
                 r.shootDateNumber = uint64_t(secondsCount);
                 if (current) {

@@ -140,7 +140,7 @@ void CameraWindowPart::deviceBrowserDidRemoveDevice(const PKCameraDevicePtr &dev
     // The items of a camera that has gone cannot be downloaded or deleted any more.
     const qsizetype before = cameItemArray.size();
     cameItemArray.removeIf([&](const IKImageItemPtr &item) {
-        auto file = item->cameraItem.lock();
+        auto file = item->rare().cameraItem.lock();
         return !file || file->device() == device.get();
     });
     if (mCameras.isEmpty()) {
@@ -227,7 +227,7 @@ void CameraWindowPart::cameraDeviceDidRemoveItem(PKCameraDevice *device,
                                  << device->name() << "\ndidRemoveItem: \n"
                                  << file->name;
     const qsizetype removed = cameItemArray.removeIf(
-        [&](const IKImageItemPtr &item) { return item->cameraItem.lock() == file; });
+        [&](const IKImageItemPtr &item) { return item->rare().cameraItem.lock() == file; });
     if (removed && cameraPhotoModel)
         cameraPhotoModel->reload();
 }
@@ -264,7 +264,7 @@ bool downloadAsOneJob(AppDelegate &d, const QList<IKImageItemPtr> &items, bool i
     auto job = std::make_shared<DownloadJob>();
     QList<std::pair<PKCameraFilePtr, QString>> requests;
     for (const IKImageItemPtr &item : items) {
-        auto file = item ? item->cameraItem.lock() : nullptr;
+        auto file = item ? item->rare().cameraItem.lock() : nullptr;
         if (file && file->device())
             requests.append({file, saveAs(item)});
     }
@@ -359,7 +359,7 @@ void CameraWindowPart::DeletePhotoAction() {
                         // when their camera confirms.
                         QHash<PKCameraDevice *, QList<PKCameraFilePtr>> byDevice;
                         for (const IKImageItemPtr &item : items)
-                            if (auto file = item->cameraItem.lock(); file && file->device())
+                            if (auto file = item->rare().cameraItem.lock(); file && file->device())
                                 byDevice[file->device()] << file;
                         for (auto it = byDevice.cbegin(); it != byDevice.cend(); ++it)
                             it.key()->requestDeleteFiles(it.value());
@@ -378,7 +378,7 @@ void CameraWindowPart::ViewExifData() {
             item->fileName.endsWith(QLatin1String("mov"), Qt::CaseInsensitive))
             continue;
         qCDebug(lcBrowser).noquote() << "[[item cameraItem] userData]===" << item->fileName;
-        auto file = item->cameraItem.lock();
+        auto file = item->rare().cameraItem.lock();
         if (file && file->device()) {
             photos << item;
             d.selection.currentFileName = item->fileName;

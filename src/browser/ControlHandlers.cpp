@@ -25,9 +25,9 @@ void importDroppedFiles(AppDelegate &d, const QList<QUrl> &urls) {
         if (!url.isLocalFile())
             continue;
         const IKImageItemPtr item = makeLocalItem(url.toLocalFile());
-        item->unreadableReason = unreadableReason(item->filePath);
-        if (!item->unreadableReason.isEmpty())
-            problems << QStringLiteral("%1: %2").arg(item->filePath, item->unreadableReason);
+        item->editRare().unreadableReason = unreadableReason(item->filePath);
+        if (!item->rare().unreadableReason.isEmpty())
+            problems << QStringLiteral("%1: %2").arg(item->filePath, item->rare().unreadableReason);
         d.mainWindow.appendLocalItem(item);
     }
     d.mainWindow.LoadImportedPhotsonMainThread();

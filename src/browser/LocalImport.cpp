@@ -80,9 +80,9 @@ void MainWindowPart::openPanelDidEnd(QFileDialog *panel, int returnCode, void *)
         QStringList problems;
         for (const QString &path : files) {
             const IKImageItemPtr item = makeLocalItem(path);
-            item->unreadableReason = unreadableReason(path);
-            if (!item->unreadableReason.isEmpty())
-                problems << QStringLiteral("%1: %2").arg(path, item->unreadableReason);
+            item->editRare().unreadableReason = unreadableReason(path);
+            if (!item->rare().unreadableReason.isEmpty())
+                problems << QStringLiteral("%1: %2").arg(path, item->rare().unreadableReason);
             appendLocalItem(item);
         }
         d.blocalMode = true;
@@ -119,9 +119,9 @@ void importPath(const QString &path, ImportedPath &found,
         if (!isImportableFile(file))
             return;
         const IKImageItemPtr item = makeLocalItem(file);
-        item->unreadableReason = unreadableReason(file);
-        if (!item->unreadableReason.isEmpty())
-            found.problems << QStringLiteral("%1: %2").arg(file, item->unreadableReason);
+        item->editRare().unreadableReason = unreadableReason(file);
+        if (!item->rare().unreadableReason.isEmpty())
+            found.problems << QStringLiteral("%1: %2").arg(file, item->rare().unreadableReason);
         found.items << item;
         found.realPaths << QFileInfo(file).canonicalFilePath();
         flushIfDue(found);

@@ -41,21 +41,21 @@ QVariant LocalPhotoModel::data(const QModelIndex &index, int role) const {
     case Qt::DisplayRole:
         return item->imageTitle();
     case Qt::ToolTipRole:
-        if (!item->unreadableReason.isEmpty())
-            return QStringLiteral("%1\n%2").arg(item->filePath, item->unreadableReason);
+        if (!item->rare().unreadableReason.isEmpty())
+            return QStringLiteral("%1\n%2").arg(item->filePath, item->rare().unreadableReason);
         // Where the photo's edits went, beside where it came from.
         if (item->currentPath() != item->filePath)
-            return tr("%1\nEdited copy: %2").arg(item->filePath, item->editedCopyPath);
+            return tr("%1\nEdited copy: %2").arg(item->filePath, item->rare().editedCopyPath);
         return item->filePath;
     case Qt::SizeHintRole:
         // Every cell the size of the grid's: with uniform sizes the first cell's own hint
         // would decide for all, and a one-line title there cuts two-line titles elsewhere.
         return QSize(105, 115);
     case Qt::DecorationRole: {
-        if (!item->unreadableReason.isEmpty())
+        if (!item->rare().unreadableReason.isEmpty())
             return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
-        if (!item->fileImage.isNull())
-            return item->fileImage;
+        if (!item->rare().fileImage.isNull())
+            return item->rare().fileImage;
         const QString path = picturePath(*item);
         if (QImage *cached = m_thumbnails.object(path))
             return cached->isNull() ? QVariant(fileIcon(path)) : QVariant(*cached);
@@ -90,7 +90,7 @@ void LocalPhotoModel::reload() {
 
 QString LocalPhotoModel::picturePath(const IKImageItem &item) {
     // An edited photo shows its latest copy.
-    return item.editedCopyPath.isEmpty() ? item.imageRepresentation() : item.currentPath();
+    return item.rare().editedCopyPath.isEmpty() ? item.imageRepresentation() : item.currentPath();
 }
 
 void LocalPhotoModel::refreshItem(const IKImageItemPtr &item) {

@@ -132,7 +132,7 @@ void showPreview(AppDelegate &d, const IKImageItemPtr &item, bool library) {
     d.mainWindow.previewImageView->setImage(QPixmap());
     if (d.mainWindow.theplayerView)
         d.mainWindow.theplayerView->hide();
-    if (!item || !item->unreadableReason.isEmpty()) {
+    if (!item || !item->rare().unreadableReason.isEmpty()) {
         d.mainWindow.previewImageView->hide();
         return;
     }
@@ -223,7 +223,7 @@ void MainWindowPart::getCityInfowithlonglab(double longitude, double latitude,
                 return;
             }
             if (target)
-                target->GPSLocationfileName = name;
+                target->editRare().GPSLocationfileName = name;
             // A late answer for a photo that is no longer shown stays with its item only.
             const QList<IKImageItemPtr> selected = d.selectedLocalItems();
             if (!target || selected.isEmpty() || selected.first() != target)

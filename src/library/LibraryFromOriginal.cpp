@@ -59,18 +59,18 @@ void LibraryPanelsPart::ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction
         bool none = false;
         QString why;
         const auto position =
-            parseLibraryPosition(o.fileLcationLatitude, o.fileLocationLongitude, &none, &why);
+            parseLibraryPosition(o.latitudeText(), o.longitudeText(), &none, &why);
         if (!position) {
             run.skip(item, AppDelegate::tr("its original's position cannot be used: %1").arg(why));
             return true;
         }
-        const LibraryWriteResult w = d.libraryDatabase.libraryWriter().position(
-            *r, o.fileLcationLatitude, o.fileLocationLongitude);
+        const LibraryWriteResult w =
+            d.libraryDatabase.libraryWriter().position(*r, o.latitudeText(), o.longitudeText());
         const QString latitude = QString::asprintf("%f", position->latitude);
         const QString longitude = QString::asprintf("%f", position->longitude);
         return run.take(item, w, [r, latitude, longitude] {
-            r->fileLcationLatitude = latitude;
-            r->fileLocationLongitude = longitude;
+            r->setLatitudeText(latitude);
+            r->setLongitudeText(longitude);
         });
     });
 }

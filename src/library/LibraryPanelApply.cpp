@@ -166,11 +166,11 @@ void LibraryPanelsPart::ApplyPhotoLibMetadataChangeAction() {
                 return;
         }
         if (typed.position &&
-            (p.latitude != r->fileLcationLatitude || p.longitude != r->fileLocationLongitude)) {
+            (p.latitude != r->latitudeText() || p.longitude != r->longitudeText())) {
             const LibraryWriteResult w = writer.position(*r, p.latitude, p.longitude);
             if (!run.take(item, w, [r, positionLatitude, positionLongitude] {
-                    r->fileLcationLatitude = positionLatitude;
-                    r->fileLocationLongitude = positionLongitude;
+                    r->setLatitudeText(positionLatitude);
+                    r->setLongitudeText(positionLongitude);
                 }))
                 return;
         }

@@ -35,7 +35,7 @@ bool fileIsThere(const QString &path) {
 // The record and item now point at `path`, which exists.
 void relinkItem(AppDelegate &d, const IKImageItemPtr &item, const QString &path) {
     const PRPicFileInfoPtr &r = item->photoLibFileNode;
-    r->fileFullPath = r->findLocation = path;
+    r->fileFullPath = r->editRare().findLocation = path;
     r->bLostReferencePhoto = false;
     item->filePath = path;
     d.library.lostReferencePhotoItemArray.removeAll(item);

@@ -55,7 +55,7 @@ bool CameraWindowPart::withCameraCopies(
     QPointer<AppDelegate> self(&d);
     for (qsizetype i = 0; i < items.size(); ++i) {
         const IKImageItemPtr &item = items[i];
-        const PKCameraFilePtr file = item->cameraItem.lock();
+        const PKCameraFilePtr file = item->rare().cameraItem.lock();
         if (!file || !file->device()) {
             job->failures
                 << AppDelegate::tr("%1: the camera is no longer connected").arg(item->fileName);

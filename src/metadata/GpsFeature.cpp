@@ -296,7 +296,7 @@ void GpsWindowPart::GetCityInfowithFileThreader(const IKImageItemPtr &item) {
             const IKImageItemPtr target = weakItem.lock();
             if (name.isEmpty() || !target)
                 return;
-            target->GPSLocationfileName = name;
+            target->editRare().GPSLocationfileName = name;
             getLocation = true;
             const QList<IKImageItemPtr> selected = d.selectedLocalItems();
             if (!selected.isEmpty() && selected.first() == target)

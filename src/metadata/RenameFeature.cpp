@@ -187,7 +187,7 @@ void MetadataMenusPart::ClickCopyPhotoGPSNameToFilenameAction() {
     // The place names the geocoder found, read here: workers never touch the items.
     QStringList places;
     for (const IKImageItemPtr &item : items)
-        places << item->GPSLocationfileName;
+        places << item->rare().GPSLocationfileName;
     JobRunner *runner = d.startJob();
     // Clashing names are numbered in list order.
     runner->setCommitInOrder(true);

@@ -2,8 +2,53 @@
 
 #include <QString>
 #include <QStringList>
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <limits>
 #include <memory>
+
+#include "model/OutOfLine.h"
+
+// A coordinate's text as the number it spells when "%f" spells it back the same (nearly every
+// one: a million of them took 150 MB as texts), else the text itself.
+class CoordinateText {
+  public:
+    QString text() const {
+        if (odd_.has())
+            return odd_.get();
+        return std::isnan(value_) ? QString() : format(value_);
+    }
+    void setText(const QString &text) {
+        bool ok = false;
+        const double value = text.toDouble(&ok);
+        odd_.reset();
+        value_ = std::numeric_limits<double>::quiet_NaN();
+        if (ok && std::isfinite(value) && format(value) == text)
+            value_ = value;
+        else if (!text.isNull())
+            odd_.edit() = text;
+    }
+    bool isEmpty() const { return odd_.has() ? odd_.get().isEmpty() : std::isnan(value_); }
+
+  private:
+    static QString format(double value) {
+        char buffer[400];
+        const int n = std::snprintf(buffer, sizeof buffer, "%f", value);
+        return QString::fromLatin1(buffer, n < 0 ? 0 : std::min<int>(n, sizeof buffer - 1));
+    }
+    double value_ = std::numeric_limits<double>::quiet_NaN();
+    OutOfLine<QString> odd_;
+};
+
+struct PRPicFileInfoRare {
+    QString fileAuthor, fileComments, fileCopyright;
+    QString photouuid;
+    QString findLocation; // a referenced photo's file
+    // The other half of a RAW+JPEG pair that goes with the photo: its master's file.
+    QString pairedFilePath;
+};
 
 // One photo or video: a row of the open library, or the metadata of an original file read
 // from disk. Every text is a display text, ready for the panels; empty means "not known".
@@ -21,24 +66,25 @@ class PRPicFileInfo {
     QString fileCreateDate;
     QString fileCameraDate;
     QString fileTitle;
-    QString fileAuthor;
     QString fileDescription;
     QString fileKeywords;
-    QString fileComments;
-    QString fileCopyright;
     QString fileAlbum;
-    QStringList albumTitles;       // every album the photo is in, each title whole
-    QString fileLcationLatitude;   // signed decimal text, south negative; empty = no position
-    QString fileLocationLongitude; // signed decimal text, west negative; empty = no position
+    QStringList albumTitles; // every album the photo is in, each title whole
+    // Signed decimal texts, south and west negative; empty = no position.
+    // Made on each call: const, so that no write can go to the copy.
+    const QString latitudeText() const { return latitude_.text(); }
+    const QString longitudeText() const { return longitude_.text(); }
+    void setLatitudeText(const QString &text) { latitude_.setText(text); }
+    void setLongitudeText(const QString &text) { longitude_.setText(text); }
     QString fileMaker;
     QString fileModel;
     QString fileLensMake;
     QString fileLensModel;
-    QString photouuid;
-    QString findLocation;
     QString fileTypeStr; // "Live Photos", "JPG Photos", "PNG images", "RAW Photos" or "Videos"
-    // The other half of a RAW+JPEG pair that goes with the photo: its master's file.
-    QString pairedFilePath;
+
+    // What few records have: read with rare(), written through editRare().
+    const PRPicFileInfoRare &rare() const { return rare_.get(); }
+    PRPicFileInfoRare &editRare() { return rare_.edit(); }
 
     int32_t photoID = -1;
     int32_t photoAssetID = 0;
@@ -54,9 +100,11 @@ class PRPicFileInfo {
     bool bTrashPhoto = false;
     bool bICloudDownloadPhoto = true;
 
-    bool hasLocation() const {
-        return !fileLcationLatitude.isEmpty() && !fileLocationLongitude.isEmpty();
-    }
+    bool hasLocation() const { return !latitude_.isEmpty() && !longitude_.isEmpty(); }
+
+  private:
+    CoordinateText latitude_, longitude_;
+    OutOfLine<PRPicFileInfoRare> rare_;
 };
 
 using PRPicFileInfoPtr = std::shared_ptr<PRPicFileInfo>;

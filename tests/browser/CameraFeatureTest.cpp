@@ -128,8 +128,8 @@ TEST_F(CameraFeature, DiscoveryListingAndThumbnails) {
     EXPECT_EQ(d->cameraWindow.cameraPhotoModel->rowCount(), 3);
     QStringList thumbPaths;
     for (const IKImageItemPtr &item : d->cameraWindow.cameItemArray) {
-        EXPECT_FALSE(item->fileImage.isNull()) << item->fileName.toStdString();
-        EXPECT_TRUE(item->cameraItem.lock());
+        EXPECT_FALSE(item->rare().fileImage.isNull()) << item->fileName.toStdString();
+        EXPECT_TRUE(item->rare().cameraItem.lock());
         EXPECT_EQ(QFileInfo(item->filePath).fileName(), item->fileName);
         EXPECT_TRUE(item->filePath.startsWith(cameraThumbnailRoot()));
         // A TIFF despite the camera file's extension.

@@ -57,8 +57,8 @@ TEST(LibraryComparison, OriginalRecordFromTheFile) {
     EXPECT_EQ(o->fileModel, "NIKON D7000");
     EXPECT_EQ(o->fileCameraDate, "2018:10:13 09:18:12");
     EXPECT_TRUE(o->fileKeywords.startsWith("UK,England,United Kingdom,London"));
-    EXPECT_TRUE(o->fileLcationLatitude.startsWith("51.503"));
-    EXPECT_TRUE(o->fileLocationLongitude.startsWith("-0.131"));
+    EXPECT_TRUE(o->latitudeText().startsWith("51.503"));
+    EXPECT_TRUE(o->longitudeText().startsWith("-0.131"));
     EXPECT_FALSE(o->fileSize.isEmpty());
     EXPECT_TRUE(o->filePixel.contains(" x "));
 
@@ -69,8 +69,8 @@ TEST(LibraryComparison, OriginalRecordFromTheFile) {
                                              "-GPSLongitudeRef=W", south}),
               0);
     const PRPicFileInfoPtr s = readOriginalRecord(south, "wedding.jpg");
-    EXPECT_EQ(s->fileLcationLatitude, "-48.500000");
-    EXPECT_EQ(s->fileLocationLongitude, "-2.250000");
+    EXPECT_EQ(s->latitudeText(), "-48.500000");
+    EXPECT_EQ(s->longitudeText(), "-2.250000");
 
     // An unreadable file gives a record of defaults.
     const PRPicFileInfoPtr none = readOriginalRecord(dir.filePath("missing.jpg"), "missing.jpg");
@@ -150,8 +150,8 @@ TEST(LibraryComparison, NamesSchemasDownloadsAndVideos) {
     // A video keeps its original record and takes the library's position.
     const QString clip = copyFixture("clip.mp4", dir.path());
     auto videoRecord = record("clip.mp4");
-    videoRecord->fileLcationLatitude = "-33.856800";
-    videoRecord->fileLocationLongitude = "151.215300";
+    videoRecord->setLatitudeText("-33.856800");
+    videoRecord->setLongitudeText("151.215300");
     auto video = libraryItem(clip, "clip.mp4", videoRecord, "Movie");
     video->originalFileNode = record("clip.mp4");
     video->originalFileNode->fileSize = "1.00 MB";
@@ -185,11 +185,11 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
         d.library.bScanNewPhotosLib = true;
         auto lib = record("St James Park.jpg");
         lib->fileTitle = "Another title";
-        lib->fileLcationLatitude = "-48.500000";
-        lib->fileLocationLongitude = "2.250000";
+        lib->setLatitudeText("-48.500000");
+        lib->setLongitudeText("2.250000");
         auto video = record("clip.mp4");
-        video->fileLcationLatitude = "10.000000";
-        video->fileLocationLongitude = "20.000000";
+        video->setLatitudeText("10.000000");
+        video->setLongitudeText("20.000000");
         d.library.photoLibBroserArray = {
             libraryItem(park, "St James Park.jpg", lib),
             libraryItem(clip, "clip.mp4", video, "Movie"),

@@ -175,7 +175,7 @@ TEST(LocalImport, UnreadableEntriesAreNamedAndMarkedWhenAdded) {
         for (int row = 0; row < d.mainWindow.localPhotoModel->rowCount(); ++row) {
             const IKImageItemPtr &item = d.localPhotoItemArray[row];
             const QString title = d.mainWindow.localPhotoModel->index(row).data().toString();
-            if (item->unreadableReason.isEmpty()) {
+            if (item->rare().unreadableReason.isEmpty()) {
                 plain << item->fileName;
                 EXPECT_EQ(title, item->fileName);
             } else {

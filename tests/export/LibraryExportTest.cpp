@@ -511,7 +511,7 @@ TEST_F(LibraryExport, TheOriginalPanelsValuesGoIntoACopyBesideAnyFileOfThatName)
     d->libraryPanels.StartPhotoOriginalEditViewAction();
     // The panel shows the file's own copyright and lens make too.
     EXPECT_EQ(d->libraryPanels.originalPhotolibCopyrightlab->text(),
-              item("St James Park.jpg")->originalFileNode->fileCopyright);
+              item("St James Park.jpg")->originalFileNode->rare().fileCopyright);
     EXPECT_FALSE(d->libraryPanels.originalPhotolibCopyrightlab->text().isEmpty());
     writeBytes(storage + "/St James Park.jpg", "someone's");
     type(d->libraryPanels.originalPhotolibTitlelab, "Typed title");

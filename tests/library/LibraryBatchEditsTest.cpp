@@ -347,7 +347,7 @@ TEST_P(FromOriginal, TheOriginalWinsWhereItSaysSomethingAndIsNamedWhereNot) {
     ASSERT_EQ(at.size(), 2);
     EXPECT_NEAR(at[0].toDouble(), file.value("GPSLatitude").toDouble(), 1e-6);
     EXPECT_NEAR(at[1].toDouble(), file.value("GPSLongitude").toDouble(), 1e-6);
-    EXPECT_NEAR(r.fileLcationLatitude.toDouble(), file.value("GPSLatitude").toDouble(), 1e-6);
+    EXPECT_NEAR(r.latitudeText().toDouble(), file.value("GPSLatitude").toDouble(), 1e-6);
     if (c.cameraFields) {
         EXPECT_EQ(rows(QString("SELECT ZCAMERAMAKE, ZCAMERAMODEL, ZLENSMODEL FROM "
                                "ZEXTENDEDATTRIBUTES WHERE ZASSET = %1")

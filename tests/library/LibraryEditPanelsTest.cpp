@@ -93,7 +93,7 @@ TEST_P(LibraryPanel, ATypedPositionGoesToEveryPhotoAndEmptyFieldsRemoveIt) {
         ASSERT_EQ(at.size(), 2) << n.toStdString();
         EXPECT_NEAR(at[0].toDouble(), 48.85837, 1e-6);
         EXPECT_NEAR(at[1].toDouble(), 2.294481, 1e-6);
-        EXPECT_EQ(record(n).fileLcationLatitude, "48.858370");
+        EXPECT_EQ(record(n).latitudeText(), "48.858370");
     }
 
     // No position on the globe: refused before anything is written.

@@ -95,8 +95,8 @@ void expectCurrentRecordsMatchCli(const LibraryScanResult &scan, const QString &
                        ? QString()
                        : QString::asprintf("%f", stored.toDouble());
         };
-        EXPECT_EQ(r->fileLcationLatitude, position(row.value(4)));
-        EXPECT_EQ(r->fileLocationLongitude, position(row.value(5)));
+        EXPECT_EQ(r->latitudeText(), position(row.value(4)));
+        EXPECT_EQ(r->longitudeText(), position(row.value(5)));
         EXPECT_EQ(r->fileKeywords, row.value(6));
         EXPECT_EQ(r->fileAlbum, row.value(7));
         EXPECT_EQ(r->fileDescription, row.value(8));
@@ -120,8 +120,8 @@ TEST(LibraryScan, Photos13RecordsAsTheSqliteCommandReadsThem) {
     ASSERT_TRUE(park);
     EXPECT_EQ(park->fileKeywords,
               QStringLiteral("London 2018,St. James's Park,England,United Kingdom,UK,London"));
-    EXPECT_EQ(park->fileLcationLatitude, QStringLiteral("51.503572"));
-    EXPECT_EQ(park->fileLocationLongitude, QStringLiteral("-0.131805"));
+    EXPECT_EQ(park->latitudeText(), QStringLiteral("51.503572"));
+    EXPECT_EQ(park->longitudeText(), QStringLiteral("-0.131805"));
     EXPECT_EQ(park->fileTypeStr, QStringLiteral("JPG Photos"));
     EXPECT_TRUE(QFile::exists(park->fileFullPath));
     EXPECT_TRUE(park->fileFullPath.startsWith(s.library + QStringLiteral("/originals/D/")));
@@ -131,7 +131,7 @@ TEST(LibraryScan, Photos13RecordsAsTheSqliteCommandReadsThem) {
         ASSERT_TRUE(r) << lost;
         EXPECT_TRUE(r->bReferencePhoto);
         EXPECT_TRUE(r->bLostReferencePhoto);
-        EXPECT_EQ(r->fileFullPath, r->findLocation);
+        EXPECT_EQ(r->fileFullPath, r->rare().findLocation);
     }
     for (const char *away : {"DSC03584.dng", "IMG_1693.tif"}) {
         const PRPicFileInfoPtr r = byName(s.result, QLatin1String(away));
@@ -181,7 +181,7 @@ TEST(LibraryScan, OlderLibraryByVersion) {
     const PRPicFileInfoPtr p4 = byName(s.result, QStringLiteral("Pumpkins4.jpg"));
     ASSERT_TRUE(p4);
     EXPECT_TRUE(p4->bLostReferencePhoto);
-    EXPECT_EQ(p4->findLocation, QStringLiteral("/Users/Shared/Pumpkins4.jpg"));
+    EXPECT_EQ(p4->rare().findLocation, QStringLiteral("/Users/Shared/Pumpkins4.jpg"));
 
     // Keywords against the sqlite3 command, version by version.
     const QString db = copyLibrary(QStringLiteral("Test-10.14.6"), other.path()) +
@@ -469,7 +469,7 @@ TEST(LibraryScan, IPhotoCatalogueWithItsCaptions) {
     EXPECT_EQ(p1->filePixel, QStringLiteral("2048 X 1365"));
     EXPECT_FALSE(p1->bReferencePhoto);
     EXPECT_TRUE(QFileInfo(p1->fileFullPath).isFile());
-    EXPECT_EQ(byName(s.result, QStringLiteral("IMG_4547.jpg"))->fileLcationLatitude,
+    EXPECT_EQ(byName(s.result, QStringLiteral("IMG_4547.jpg"))->latitudeText(),
               QStringLiteral("-34.918892"));
 
     // Every record against the sqlite3 command's reading of a second copy, Properties.apdb
@@ -503,11 +503,11 @@ TEST(LibraryScan, IPhotoCatalogueWithItsCaptions) {
                 EXPECT_EQ(r->fileTitle, row.value(1));
                 EXPECT_EQ(r->fileKeywords, row.value(2));
                 EXPECT_EQ(r->fileDescription, row.value(3));
-                EXPECT_EQ(r->fileLcationLatitude,
+                EXPECT_EQ(r->latitudeText(),
                           row.value(4).isEmpty()
                               ? QString()
                               : QString::asprintf("%f", row.value(4).toDouble()));
-                EXPECT_EQ(r->fileLocationLongitude,
+                EXPECT_EQ(r->longitudeText(),
                           row.value(5).isEmpty()
                               ? QString()
                               : QString::asprintf("%f", row.value(5).toDouble()));

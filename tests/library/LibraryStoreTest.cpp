@@ -262,8 +262,8 @@ TEST_P(CurrentLibraryWrites, EveryFieldReadsBackExactlyAndTheStoreStaysWhole) {
     ASSERT_TRUE(p2);
     EXPECT_EQ(p2->fileTitle, title);
     EXPECT_EQ(p2->fileDescription, caption);
-    EXPECT_EQ(p2->fileLcationLatitude, QStringLiteral("48.858370"));
-    EXPECT_EQ(p2->fileLocationLongitude, QStringLiteral("2.294481"));
+    EXPECT_EQ(p2->latitudeText(), QStringLiteral("48.858370"));
+    EXPECT_EQ(p2->longitudeText(), QStringLiteral("2.294481"));
     EXPECT_EQ(p2->fileCameraDate, QStringLiteral("2020-07-04 12:00:00"));
     EXPECT_EQ(p2->fileMaker, QStringLiteral("Ricoh \"GR\""));
     EXPECT_EQ(p2->fileLensModel, QStringLiteral("18.3 mm f/2.8"));
@@ -348,7 +348,7 @@ TEST_P(CurrentLibraryWrites, MirroredColumnsFollowTheDateAndThePosition) {
     const PRPicFileInfoPtr shown =
         recordNamed(o->scanLibrary(), QStringLiteral("St James Park.jpg"));
     ASSERT_TRUE(shown);
-    EXPECT_EQ(shown->fileLcationLatitude, QStringLiteral("48.858370"));
+    EXPECT_EQ(shown->latitudeText(), QStringLiteral("48.858370"));
 }
 
 // A table whose name reads as SQL is only ever a name: deleting one photo removes its rows
@@ -475,7 +475,7 @@ TEST(OlderLibraryWrites, FieldsLandOnTheMastersOwnVersionsAndReadBack) {
     ASSERT_TRUE(p2);
     EXPECT_EQ(p2->fileTitle, title);
     EXPECT_EQ(p2->fileDescription, QStringLiteral("Café – 100% ''"));
-    EXPECT_EQ(p2->fileLcationLatitude, QStringLiteral("48.858370"));
+    EXPECT_EQ(p2->latitudeText(), QStringLiteral("48.858370"));
     EXPECT_EQ(p2->fileCameraDate, QStringLiteral("2020-07-04 12:00:00"));
     EXPECT_TRUE(QFileInfo(p2->fileFullPath).isFile()); // the file on disk kept its name
 }
@@ -628,8 +628,8 @@ TEST(OlderLibraryWrites, IPhotoCatalogueTakesEveryFieldInTheDatabaseThatKeepsIt)
     EXPECT_EQ(recordOf(after, *tulips)->fileDescription, QString());
     EXPECT_EQ(sortedKeywords(recordOf(after, *p2)->fileKeywords),
               sortedKeywords(QStringLiteral("Katie,Pumpkin Farm")));
-    EXPECT_EQ(recordOf(after, *p2)->fileLcationLatitude, QStringLiteral("48.858370"));
-    EXPECT_EQ(recordOf(after, *elder)->fileLcationLatitude, QString());
+    EXPECT_EQ(recordOf(after, *p2)->latitudeText(), QStringLiteral("48.858370"));
+    EXPECT_EQ(recordOf(after, *elder)->latitudeText(), QString());
     reopened.close();
 
     // Properties.apdb written by another program since: the action that would replace it
@@ -639,8 +639,8 @@ TEST(OlderLibraryWrites, IPhotoCatalogueTakesEveryFieldInTheDatabaseThatKeepsIt)
     const QByteArray libBefore = fileBytes(lib), propsChanged = fileBytes(props);
     {
         QString why;
-        auto store = LibraryStore::begin(copy.currentPhotolibDatabasePath(), QString(), &why,
-                                         5000, true, copy.companionWorkingPath());
+        auto store = LibraryStore::begin(copy.currentPhotolibDatabasePath(), QString(), &why, 5000,
+                                         true, copy.companionWorkingPath());
         ASSERT_TRUE(store) << why.toStdString();
         EXPECT_TRUE(store->setOlderTitle(p1->photoID, QStringLiteral("not now")).ok);
         EXPECT_TRUE(store->setOlderDescription(p1->photoID, QStringLiteral("not now")).ok);

@@ -75,10 +75,10 @@ TEST(ReferencePhotos, MatchingFileIsNotDifferent) {
         << item->photoLibFileNode->fileDescription.toStdString() << "\n"
         << item->originalFileNode->fileKeywords.toStdString() << " / "
         << item->photoLibFileNode->fileKeywords.toStdString() << "\n"
-        << item->originalFileNode->fileLcationLatitude.toStdString() << " / "
-        << item->photoLibFileNode->fileLcationLatitude.toStdString() << "\n"
-        << item->originalFileNode->fileLocationLongitude.toStdString() << " / "
-        << item->photoLibFileNode->fileLocationLongitude.toStdString();
+        << item->originalFileNode->latitudeText().toStdString() << " / "
+        << item->photoLibFileNode->latitudeText().toStdString() << "\n"
+        << item->originalFileNode->longitudeText().toStdString() << " / "
+        << item->photoLibFileNode->longitudeText().toStdString();
     EXPECT_FALSE(named(lists.difPhotoLibItemArray, QStringLiteral("St James Park.jpg")));
     // The two lost references are listed as lost, without an original record.
     EXPECT_EQ(lists.lostReferencePhotoItemArray.size(), 2);
@@ -109,16 +109,16 @@ TEST(ReferencePhotos, ComparisonRules) {
     l.fileKeywords = QStringLiteral("a,b");
     o.fileKeywords = QStringLiteral("b, a");
     EXPECT_FALSE(libraryMetadataDiffers(o, l));
-    l.fileLcationLatitude = QStringLiteral("51.503572");
-    l.fileLocationLongitude = QStringLiteral("-0.131805");
-    o.fileLcationLatitude = QStringLiteral("51.5035716");
-    o.fileLocationLongitude = QStringLiteral("-0.1318056");
+    l.setLatitudeText(QStringLiteral("51.503572"));
+    l.setLongitudeText(QStringLiteral("-0.131805"));
+    o.setLatitudeText(QStringLiteral("51.5035716"));
+    o.setLongitudeText(QStringLiteral("-0.1318056"));
     EXPECT_FALSE(libraryMetadataDiffers(o, l));
-    o.fileLocationLongitude.clear();
+    o.setLongitudeText(QString());
     EXPECT_TRUE(libraryMetadataDiffers(o, l));
-    o.fileLocationLongitude = QStringLiteral("-0.1319");
+    o.setLongitudeText(QStringLiteral("-0.1319"));
     EXPECT_TRUE(libraryMetadataDiffers(o, l));
-    o.fileLocationLongitude = QStringLiteral("-0.131805");
+    o.setLongitudeText(QStringLiteral("-0.131805"));
     l.fileTitle.clear(); // an empty library title is no difference
     EXPECT_FALSE(libraryMetadataDiffers(o, l));
     o.fileCreateDate = QStringLiteral("2018-10-13 13:18:13 +0000");

@@ -85,7 +85,7 @@ TEST_F(EditsAddUp, ATitleThenRemoveGpsLeaveACopyWithTheTitleAndNoPosition) {
     // The item keeps both paths, and the panels and the edit sheet read the copy.
     const IKImageItemPtr item = d->localPhotoItemArray.first();
     EXPECT_EQ(item->filePath, park);
-    EXPECT_EQ(item->editedCopyPath, copy);
+    EXPECT_EQ(item->rare().editedCopyPath, copy);
     EXPECT_EQ(d->selection.oldTitleStr, "Horse Guards");
     EXPECT_EQ(d->mainWindow.photoTitlelab->text(), "Horse Guards");
     EXPECT_TRUE(d->selection.oldGpsLatiStr.isEmpty());

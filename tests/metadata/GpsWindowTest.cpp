@@ -263,7 +263,7 @@ TEST_F(GpsWindow, PlaceNameFromALocalGeocoder) {
     d->selection.currentCoords = QPointF(51.503572, -0.131806);
     d->gpsWindow.GetCityInfowithFileThreader(item);
     EXPECT_TRUE(waitFor([&] { return d->gpsWindow.getLocation; }));
-    EXPECT_EQ(item->GPSLocationfileName, "St. James's, London, United Kingdom");
+    EXPECT_EQ(item->rare().GPSLocationfileName, "St. James's, London, United Kingdom");
     ASSERT_FALSE(server.targets.isEmpty());
     EXPECT_TRUE(server.targets.last().contains("lat=51.50357"));
     qunsetenv("PHOTOKESTRY_GEOCODER_URL");

@@ -234,8 +234,8 @@ TEST_F(TagCopy, PlaceRenameGoesOnPastAPhotoWithoutGps) {
     QDir().mkpath(dir.filePath("c"));
     const QString park2 = copyFixture("St James Park.jpg", dir.filePath("c"));
     show({park, wedding, park2});
-    d->localPhotoItemArray[0]->GPSLocationfileName = "London/Westminster";
-    d->localPhotoItemArray[2]->GPSLocationfileName = "London/Westminster";
+    d->localPhotoItemArray[0]->editRare().GPSLocationfileName = "London/Westminster";
+    d->localPhotoItemArray[2]->editRare().GPSLocationfileName = "London/Westminster";
     d->metadataMenus.ClickCopyPhotoGPSNameToFilenameAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(QFile::exists(out("London-Westminster.jpg")));
@@ -258,7 +258,7 @@ TEST_F(TagCopy, PlaceRenameGoesOnPastAPhotoWithoutGps) {
     sheet->close();
 
     show({park, park2});
-    d->localPhotoItemArray[0]->GPSLocationfileName = "London/Westminster";
+    d->localPhotoItemArray[0]->editRare().GPSLocationfileName = "London/Westminster";
     d->metadataMenus.ClickCopyPhotoGPSNameToFilenameAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(QFile::exists(out("London-Westminster (3).jpg")));
@@ -272,7 +272,7 @@ TEST_F(TagCopy, PlaceRenameKeepsTheImportedFolderLayoutForPhotosWithoutAPlace) {
     d->mainWindow.bImportLocalFolder = true;
     d->mainWindow.bImportLocalPath = dir.path();
     show({park, other});
-    d->localPhotoItemArray[1]->GPSLocationfileName = "Westminster";
+    d->localPhotoItemArray[1]->editRare().GPSLocationfileName = "Westminster";
     d->metadataMenus.ClickCopyPhotoGPSNameToFilenameAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(readAll(out("import/sub/St James Park.jpg")), readAll(park));

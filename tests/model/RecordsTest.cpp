@@ -6,17 +6,38 @@
 
 TEST(Records, NewPhotoRecordHasEmptyTextsAndNoKeys) {
     PRPicFileInfo info;
-    for (const QString *s :
-         {&info.fileName, &info.fileFullPath, &info.fileCameraDate, &info.fileLcationLatitude,
-          &info.fileLocationLongitude, &info.photouuid, &info.fileTypeStr}) {
+    for (const QString *s : std::initializer_list<const QString *>{
+             &info.fileName, &info.fileFullPath, &info.fileCameraDate, &info.rare().photouuid,
+             &info.fileTypeStr}) {
         EXPECT_TRUE(s->isEmpty());
     }
+    EXPECT_TRUE(info.latitudeText().isNull());
     EXPECT_EQ(info.photoID, -1);
     EXPECT_EQ(info.iCloudphotoID, -1);
     EXPECT_EQ(info.photoAssetID, 0);
     EXPECT_EQ(info.originalfilesize, 0u);
     EXPECT_TRUE(info.bICloudDownloadPhoto);
     EXPECT_FALSE(info.biCloudPhoto);
+    EXPECT_FALSE(info.hasLocation());
+}
+
+TEST(Records, CoordinateTextsComeBackAsTheyWentIn) {
+    PRPicFileInfo info;
+    for (const QString &text :
+         {QStringLiteral("51.503572"), QStringLiteral("-0.000000"), QStringLiteral("1.0"),
+          QStringLiteral("51.5035716"), QStringLiteral(" 2.000000"), QStringLiteral("nan"),
+          QString(""), QStringLiteral("north")}) {
+        info.setLatitudeText(text);
+        EXPECT_EQ(info.latitudeText(), text);
+        EXPECT_EQ(info.latitudeText().isNull(), text.isNull());
+        EXPECT_EQ(info.hasLocation(), false);
+    }
+    info.setLatitudeText("1.0");
+    info.setLongitudeText("-2.500000");
+    EXPECT_TRUE(info.hasLocation());
+    const PRPicFileInfo copy = info;
+    info.setLatitudeText(QString());
+    EXPECT_EQ(copy.latitudeText(), "1.0");
     EXPECT_FALSE(info.hasLocation());
 }
 

@@ -50,7 +50,7 @@ IKImageItemPtr makeCameraItem(const PKCameraFilePtr &file, const QImage &picture
     }
 
     auto item = std::make_shared<IKImageItem>();
-    item->fileImage = picture;
+    item->editRare().fileImage = picture;
     item->fileName = file->name;
     const QByteArray ext = QFileInfo(file->name).suffix().toUtf8();
     if (GetDragImageType(ext.constData()) >= 0)
@@ -58,6 +58,6 @@ IKImageItemPtr makeCameraItem(const PKCameraFilePtr &file, const QImage &picture
     else if (GetViedoType(ext.constData()) >= 0)
         item->fileType = QStringLiteral("Movie");
     item->filePath = path;
-    item->cameraItem = file;
+    item->editRare().cameraItem = file;
     return item;
 }

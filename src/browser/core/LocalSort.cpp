@@ -71,7 +71,8 @@ std::optional<QList<IKImageItemPtr>> stableSortByKey(const QList<IKImageItemPtr>
 // (missing, -seconds): known dates before missing ones, newest first. A FIFO, a device or
 // an unreadable entry goes last with the undated ones, whatever its own dates say.
 std::pair<bool, int64_t> dateKey(const IKImageItemPtr &item) {
-    if (!item || !item->unreadableReason.isEmpty() || !RegularFile::isRegular(item->filePath))
+    if (!item || !item->rare().unreadableReason.isEmpty() ||
+        !RegularFile::isRegular(item->filePath))
         return {true, 0};
     const QDateTime date = FileDates::creationDate(item->filePath);
     if (!date.isValid())
@@ -192,7 +193,7 @@ bool hasExifDate(const QString &path) {
 QList<IKImageItemPtr> itemsWithoutExifDate(const QList<IKImageItemPtr> &items) {
     QList<IKImageItemPtr> out;
     for (const IKImageItemPtr &item : items)
-        if (item && item->unreadableReason.isEmpty() &&
+        if (item && item->rare().unreadableReason.isEmpty() &&
             exifDateStatus(item->filePath) == ExifDateStatus::NoDate)
             out.append(item);
     return out;

@@ -13,8 +13,8 @@
 #include <QWaitCondition>
 
 QString photoUuidOf(const IKImageItem &item) {
-    if (item.photoLibFileNode && !item.photoLibFileNode->photouuid.isEmpty())
-        return item.photoLibFileNode->photouuid;
+    if (item.photoLibFileNode && !item.photoLibFileNode->rare().photouuid.isEmpty())
+        return item.photoLibFileNode->rare().photouuid;
     // Current libraries name each original after its photo's uuid.
     const QString base = QFileInfo(item.filePath).completeBaseName();
     return QUuid::fromString(base).isNull() ? QString() : base.toUpper();

@@ -54,16 +54,16 @@ void applyLibraryValues(QVariantMap &working, const PRPicFileInfo &file,
     const LibraryKeys &keys = settings.keys;
     // {GPS}: only a library position goes in; "no position" is no reason to write 0, 0.
     if (keys.gps && library.hasLocation() &&
-        (file.fileLcationLatitude != library.fileLcationLatitude ||
-         file.fileLocationLongitude != library.fileLocationLongitude)) {
+        (file.latitudeText() != library.latitudeText() ||
+         file.longitudeText() != library.longitudeText())) {
         QVariantMap gps = working.value(QStringLiteral("{GPS}")).toMap();
-        const double lat = library.fileLcationLatitude.toDouble();
-        const double lon = library.fileLocationLongitude.toDouble();
+        const double lat = library.latitudeText().toDouble();
+        const double lon = library.longitudeText().toDouble();
         QVariantMap position = gpsPositionValues(lat, lon);
         // A coordinate the file already holds stays as stored; both letters follow the library.
-        if (file.fileLcationLatitude == library.fileLcationLatitude)
+        if (file.latitudeText() == library.latitudeText())
             position.remove(QStringLiteral("Latitude"));
-        if (file.fileLocationLongitude == library.fileLocationLongitude)
+        if (file.longitudeText() == library.longitudeText())
             position.remove(QStringLiteral("Longitude"));
         gps.insert(position);
         if (!gps.contains(QStringLiteral("GPSVersion")))
@@ -232,15 +232,15 @@ ExportOutcome exportVideoWithLibraryMetadata(const ExportEntry &entry,
         for (const auto &item : VideoMetadata::metadataItems(outcome.outputPath))
             hasKeys = hasKeys || item.first.startsWith(QLatin1String("com.apple.quicktime."));
         bool latOk = false, lonOk = false;
-        const double lat = t.fileLcationLatitude.toDouble(&latOk);
-        const double lon = t.fileLocationLongitude.toDouble(&lonOk);
+        const double lat = t.latitudeText().toDouble(&latOk);
+        const double lon = t.longitudeText().toDouble(&lonOk);
         // No position is 0,0 or out of range, which the library uses for none.
         const bool placed = latOk && lonOk && std::fabs(lat) <= 90 && std::fabs(lon) <= 180 &&
                             (lat != 0 || lon != 0);
         QStringList assignments;
         for (const VideoItem &item :
-             videoMetadataItems(t.fileTitle, QString(), placed ? t.fileLcationLatitude : QString(),
-                                placed ? t.fileLocationLongitude : QString(), date, hasKeys))
+             videoMetadataItems(t.fileTitle, QString(), placed ? t.latitudeText() : QString(),
+                                placed ? t.longitudeText() : QString(), date, hasKeys))
             assignments << QuickTimeWriter::assignment(item);
         QString why;
         if (!assignments.isEmpty() && !QuickTimeWriter::writeInPlace(
@@ -346,8 +346,7 @@ void applyPanelValues(QVariantMap &working, const PRPicFileInfo &file, const Pan
     bool latOk = false, lonOk = false;
     const double lat = panel.latitude.toDouble(&latOk), lon = panel.longitude.toDouble(&lonOk);
     if (latOk && lonOk && std::fabs(lat) <= 90 && std::fabs(lon) <= 180 &&
-        (panel.latitude != file.fileLcationLatitude ||
-         panel.longitude != file.fileLocationLongitude)) {
+        (panel.latitude != file.latitudeText() || panel.longitude != file.longitudeText())) {
         QVariantMap gps = working.value(QStringLiteral("{GPS}")).toMap();
         gps.insert(gpsPositionValues(lat, lon));
         if (!gps.contains(QStringLiteral("GPSVersion")))
@@ -370,14 +369,14 @@ void applyPanelValues(QVariantMap &working, const PRPicFileInfo &file, const Pan
         const QString &had;
         const char *dictionary, *key;
     } texts[] = {
-        {panel.artist, file.fileAuthor, "{TIFF}", "Artist"},
+        {panel.artist, file.rare().fileAuthor, "{TIFF}", "Artist"},
         {panel.description, file.fileDescription, "{TIFF}", "ImageDescription"},
-        {panel.copyright, file.fileCopyright, "{TIFF}", "Copyright"},
+        {panel.copyright, file.rare().fileCopyright, "{TIFF}", "Copyright"},
         {panel.make, file.fileMaker, "{TIFF}", "Make"},
         {panel.model, file.fileModel, "{TIFF}", "Model"},
         {panel.lensMake, file.fileLensMake, "{Exif}", "LensMake"},
         {panel.lensModel, file.fileLensModel, "{Exif}", "LensModel"},
-        {panel.comment, file.fileComments, "{Exif}", "UserComment"},
+        {panel.comment, file.rare().fileComments, "{Exif}", "UserComment"},
         {panel.title, file.fileTitle, "{IPTC}", "ObjectName"},
     };
     for (const auto &t : texts)

@@ -57,8 +57,8 @@ QVariantMap libraryPlistEntry(const PRPicFileInfo &r) {
     insertText(entry, "ImageDescription", r.fileDescription);
     // A photo without a position has no coordinates, rather than 0, 0.
     if (r.hasLocation()) {
-        const double lat = r.fileLcationLatitude.toDouble();
-        const double lon = r.fileLocationLongitude.toDouble();
+        const double lat = r.latitudeText().toDouble();
+        const double lon = r.longitudeText().toDouble();
         entry.insert(QStringLiteral("Latitude"), float(lat));
         entry.insert(QStringLiteral("LatitudeRef"), hemisphereRef(lat, GpsAxis::Latitude));
         entry.insert(QStringLiteral("Longitude"), float(lon));

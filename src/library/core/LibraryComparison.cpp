@@ -23,8 +23,20 @@ QString signedCoordinateText(const QVariant &value, const QVariant &ref, GpsAxis
     return v ? QString::asprintf("%f", *v) : QString();
 }
 
+// A record's field, wherever the record keeps it.
+using Field = QString (*)(const PRPicFileInfo &);
+template <QString PRPicFileInfo::*M> QString own(const PRPicFileInfo &r) {
+    return r.*M;
+}
+template <QString PRPicFileInfoRare::*M> QString rare(const PRPicFileInfo &r) {
+    return r.rare().*M;
+}
+template <const QString (PRPicFileInfo::*M)() const> QString made(const PRPicFileInfo &r) {
+    return (r.*M)();
+}
+
 struct Row {
-    QString PRPicFileInfo::*field;
+    Field field;
     const char *caption;
     const char *originalLine;
     const char *originalField;
@@ -34,39 +46,39 @@ struct Row {
 };
 
 const Row kRows[] = {
-    {&PRPicFileInfo::fileName, "File Name: ", "origphotoNamelab", nullptr, "photolibNamelab",
+    {own<&PRPicFileInfo::fileName>, "File Name: ", "origphotoNamelab", nullptr, "photolibNamelab",
      "photolibEiteFileNamelab", false},
-    {&PRPicFileInfo::fileSize, "File Size: ", "origphotoFileSizelab", nullptr,
+    {own<&PRPicFileInfo::fileSize>, "File Size: ", "origphotoFileSizelab", nullptr,
      "photolibFileSizelab", nullptr, false},
-    {&PRPicFileInfo::filePixel, "Image DPI: ", "origphotoImageSizelab", nullptr,
+    {own<&PRPicFileInfo::filePixel>, "Image DPI: ", "origphotoImageSizelab", nullptr,
      "photolibImageSizelab", nullptr, false},
-    {&PRPicFileInfo::fileCreateDate, "Created Date: ", "origphotoCreateDatelab", nullptr,
+    {own<&PRPicFileInfo::fileCreateDate>, "Created Date: ", "origphotoCreateDatelab", nullptr,
      "photolibCreateDatelab", nullptr, true},
-    {&PRPicFileInfo::fileCameraDate, "Camera Date: ", "origphotocameraDatelab",
+    {own<&PRPicFileInfo::fileCameraDate>, "Camera Date: ", "origphotocameraDatelab",
      "originalPhotolibCameraDatelab", "photolibcameraDatelab", "photolibEiteCameraDatelab", true},
-    {&PRPicFileInfo::fileTitle, "Title: ", "origphototitlelab", "originalPhotolibTitlelab",
+    {own<&PRPicFileInfo::fileTitle>, "Title: ", "origphototitlelab", "originalPhotolibTitlelab",
      "photolibtitlelab", "photolibEiteTitlelab", true},
-    {&PRPicFileInfo::fileAuthor, "Author: ", "origphotoartistlab", "originalPhotolibArtistlab",
-     "photolibartistlab", nullptr, true},
-    {&PRPicFileInfo::fileDescription, "Caption: ", "origphotoimageDescrilab",
+    {rare<&PRPicFileInfoRare::fileAuthor>, "Author: ", "origphotoartistlab",
+     "originalPhotolibArtistlab", "photolibartistlab", nullptr, true},
+    {own<&PRPicFileInfo::fileDescription>, "Caption: ", "origphotoimageDescrilab",
      "originalPhotolibDescriplab", "photolibimageDescrilab", "photolibEiteDescriplab", true},
-    {&PRPicFileInfo::fileKeywords, "Keywords: ", "origphotokeywordslab",
+    {own<&PRPicFileInfo::fileKeywords>, "Keywords: ", "origphotokeywordslab",
      "originalPhotolibkeywordslab", "photolibkeywordslab", "photolibEitekeywordslab", true},
-    {&PRPicFileInfo::fileComments, "Comments: ", "origphotocommentslab",
+    {rare<&PRPicFileInfoRare::fileComments>, "Comments: ", "origphotocommentslab",
      "originalPhotolibCommendlab", "photolibcommentslab", nullptr, true},
-    {&PRPicFileInfo::fileMaker, "Camera Make: ", "origphotocameraMakelab",
+    {own<&PRPicFileInfo::fileMaker>, "Camera Make: ", "origphotocameraMakelab",
      "originalPhotolibCameraMakelab", "photolibcameraMakelab", "photolibEiteCameraMakelab", true},
-    {&PRPicFileInfo::fileModel, "Camera Model: ", "origphotocameraModelab",
+    {own<&PRPicFileInfo::fileModel>, "Camera Model: ", "origphotocameraModelab",
      "originalPhotolibCameraModelab", "photolibcameraModelab", "photolibEiteCameraModellab", true},
-    {&PRPicFileInfo::fileLensMake, "Lens Make: ", nullptr, "originalPhotolibLenMakelab",
+    {own<&PRPicFileInfo::fileLensMake>, "Lens Make: ", nullptr, "originalPhotolibLenMakelab",
      "photoliblensMakelab", nullptr, false},
-    {&PRPicFileInfo::fileCopyright, "Copyright: ", nullptr, "originalPhotolibCopyrightlab", nullptr,
-     nullptr, false},
-    {&PRPicFileInfo::fileLensModel, "Lens Model: ", "origphotolensModelab",
+    {rare<&PRPicFileInfoRare::fileCopyright>, "Copyright: ", nullptr,
+     "originalPhotolibCopyrightlab", nullptr, nullptr, false},
+    {own<&PRPicFileInfo::fileLensModel>, "Lens Model: ", "origphotolensModelab",
      "originalPhotolibLenModelab", "photoliblensModelab", "photolibEiteLensModellab", true},
-    {&PRPicFileInfo::fileLcationLatitude, "Latitude: ", "origphotolensLatitudelab",
+    {made<&PRPicFileInfo::latitudeText>, "Latitude: ", "origphotolensLatitudelab",
      "originalPhotolibgpsLatilab", "photoliblensLatitudelab", "photolibEitegpsLatilab", true},
-    {&PRPicFileInfo::fileLocationLongitude, "Longitude: ", "origphotolensLongitudelab",
+    {made<&PRPicFileInfo::longitudeText>, "Longitude: ", "origphotolensLongitudelab",
      "originalPhotolibgpsLongtlab", "photoliblensLongitudelab", "photolibEitegpsLongtlab", true},
 };
 
@@ -76,11 +88,11 @@ QString lineText(const char *caption, const QString &value) {
 
 ColumnMap mapOf(const PRPicFileInfo &record) {
     ColumnMap map;
-    if (record.fileLcationLatitude.isEmpty() || record.fileLocationLongitude.isEmpty())
+    if (record.latitudeText().isEmpty() || record.longitudeText().isEmpty())
         return map;
     bool okLat = false, okLon = false;
-    map.latitude = record.fileLcationLatitude.toDouble(&okLat);
-    map.longitude = record.fileLocationLongitude.toDouble(&okLon);
+    map.latitude = record.latitudeText().toDouble(&okLat);
+    map.longitude = record.longitudeText().toDouble(&okLon);
     // A text that is not a position on the globe hides the map instead of pinning 0, 0.
     map.shown = okLat && okLon && qAbs(map.latitude) <= 90.0 && qAbs(map.longitude) <= 180.0;
     return map;
@@ -101,13 +113,13 @@ PRPicFileInfoPtr readOriginalRecord(const QString &path, const QString &fileName
     const QVariantMap props = source.properties(0);
     const QVariantMap gps = props.value(QStringLiteral("{GPS}")).toMap();
     if (gps.contains(QStringLiteral("Latitude")))
-        record->fileLcationLatitude =
-            signedCoordinateText(gps.value(QStringLiteral("Latitude")),
-                                 gps.value(QStringLiteral("LatitudeRef")), GpsAxis::Latitude);
+        record->setLatitudeText(signedCoordinateText(gps.value(QStringLiteral("Latitude")),
+                                                     gps.value(QStringLiteral("LatitudeRef")),
+                                                     GpsAxis::Latitude));
     if (gps.contains(QStringLiteral("Longitude")))
-        record->fileLocationLongitude =
-            signedCoordinateText(gps.value(QStringLiteral("Longitude")),
-                                 gps.value(QStringLiteral("LongitudeRef")), GpsAxis::Longitude);
+        record->setLongitudeText(signedCoordinateText(gps.value(QStringLiteral("Longitude")),
+                                                      gps.value(QStringLiteral("LongitudeRef")),
+                                                      GpsAxis::Longitude));
     if (!fileName.isNull())
         record->fileName = fileName;
     const QDateTime created = FileDates::creationDate(path);
@@ -123,16 +135,16 @@ PRPicFileInfoPtr readOriginalRecord(const QString &path, const QString &fileName
             QStringLiteral("%1 x %2").arg(props.value(QStringLiteral("PixelWidth")).toString(),
                                           props.value(QStringLiteral("PixelHeight")).toString());
     const QVariantMap tiff = props.value(QStringLiteral("{TIFF}")).toMap();
-    setIfPresent(record->fileAuthor, tiff, "Artist");
+    setIfPresent(record->editRare().fileAuthor, tiff, "Artist");
     setIfPresent(record->fileDescription, tiff, "ImageDescription");
-    setIfPresent(record->fileCopyright, tiff, "Copyright");
+    setIfPresent(record->editRare().fileCopyright, tiff, "Copyright");
     setIfPresent(record->fileMaker, tiff, "Make");
     setIfPresent(record->fileModel, tiff, "Model");
     const QVariantMap exif = props.value(QStringLiteral("{Exif}")).toMap();
     setIfPresent(record->fileLensMake, exif, "LensMake");
     setIfPresent(record->fileLensModel, exif, "LensModel");
     setIfPresent(record->fileCameraDate, exif, "DateTimeOriginal");
-    setIfPresent(record->fileComments, exif, "UserComment");
+    setIfPresent(record->editRare().fileComments, exif, "UserComment");
     const QVariantMap iptc = props.value(QStringLiteral("{IPTC}")).toMap();
     setIfPresent(record->fileKeywords, iptc, "Keywords");
     setIfPresent(record->fileTitle, iptc, "ObjectName");
@@ -193,18 +205,18 @@ LibraryComparison compareLibraryItem(IKImageItem &item, bool bScanNewPhotosLib) 
     }
     if (!c.isImage && o && l) {
         o->fileName = l->fileName;
-        o->fileLcationLatitude = l->fileLcationLatitude;
-        o->fileLocationLongitude = l->fileLocationLongitude;
+        o->setLatitudeText(l->latitudeText());
+        o->setLongitudeText(l->longitudeText());
     }
 
     c.hasOriginal = o != nullptr;
     c.hasLibrary = l != nullptr;
     for (const Row &row : kRows) {
-        const QString ov = o ? o->*row.field : QString();
-        const QString lv = l ? l->*row.field : QString();
+        const QString ov = o ? row.field(*o) : QString();
+        const QString lv = l ? row.field(*l) : QString();
         if (o && row.originalLine) {
             const QString shown =
-                row.field == &PRPicFileInfo::fileName ? shortenedOriginalName(ov) : ov;
+                row.field == own<&PRPicFileInfo::fileName> ? shortenedOriginalName(ov) : ov;
             c.originalLines << PanelText{QLatin1String(row.originalLine),
                                          lineText(row.caption, shown)};
         }
@@ -212,12 +224,12 @@ LibraryComparison compareLibraryItem(IKImageItem &item, bool bScanNewPhotosLib) 
             c.originalFields << PanelText{QLatin1String(row.originalField), ov};
         if (row.libraryLine) {
             const QString shown =
-                row.field == &PRPicFileInfo::fileName ? shortenedLibraryName(lv) : lv;
+                row.field == own<&PRPicFileInfo::fileName> ? shortenedLibraryName(lv) : lv;
             c.libraryLines << PanelText{QLatin1String(row.libraryLine),
                                         lineText(row.caption, shown)};
         }
         if (row.libraryField) {
-            const QString value = row.field == &PRPicFileInfo::fileName && !lv.isEmpty()
+            const QString value = row.field == own<&PRPicFileInfo::fileName> && !lv.isEmpty()
                                       ? QFileInfo(lv).completeBaseName()
                                       : lv;
             c.libraryFields << PanelText{QLatin1String(row.libraryField), value};
@@ -226,7 +238,7 @@ LibraryComparison compareLibraryItem(IKImageItem &item, bool bScanNewPhotosLib) 
             // A missing record matches nothing, so its pairs are always marked.
             bool same =
                 o && l &&
-                (row.field == &PRPicFileInfo::fileKeywords ? sameKeywords(ov, lv) : ov == lv);
+                (row.field == own<&PRPicFileInfo::fileKeywords> ? sameKeywords(ov, lv) : ov == lv);
             QList<QString> &target = same ? c.agreeingLines : c.differingLines;
             target << QLatin1String(row.originalLine) << QLatin1String(row.libraryLine);
         }

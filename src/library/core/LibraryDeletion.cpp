@@ -66,7 +66,7 @@ LibraryTrashPlan libraryTrashPlan(const QList<IKImageItemPtr> &deleted,
             names.insert(nameOf(item->filePath));
             names.insert(nameOf(livePhotoCompanionPath(item->filePath)));
             if (item->photoLibFileNode)
-                names.insert(nameOf(item->photoLibFileNode->pairedFilePath));
+                names.insert(nameOf(item->photoLibFileNode->rare().pairedFilePath));
         }
     QSet<QString> used;
     for (const IKImageItemPtr &item : remaining)
@@ -99,8 +99,8 @@ LibraryTrashPlan libraryTrashPlan(const QList<IKImageItemPtr> &deleted,
         add(*item, item->filePath);
         if (companions)
             add(*item, livePhotoCompanionPath(item->filePath));
-        if (item->photoLibFileNode && !item->photoLibFileNode->pairedFilePath.isEmpty())
-            add(*item, item->photoLibFileNode->pairedFilePath);
+        if (item->photoLibFileNode && !item->photoLibFileNode->rare().pairedFilePath.isEmpty())
+            add(*item, item->photoLibFileNode->rare().pairedFilePath);
     }
     return plan;
 }

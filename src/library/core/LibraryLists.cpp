@@ -153,7 +153,7 @@ void fileRecordItem(const IKImageItemPtr &item, const PRPicFileInfo &r, const QD
         b.favPhotosItemArray.append(item);
     if (item->bHasAdjustedItem)
         b.editPhotosItemArray.append(item);
-    if (r.fileLcationLatitude.isEmpty() || r.fileLocationLongitude.isEmpty())
+    if (r.latitudeText().isEmpty() || r.longitudeText().isEmpty())
         b.noLocationPhotosItemArray.append(item);
     if (r.fileAlbum.isEmpty() && r.albumTitles.isEmpty())
         b.noAlbumPhotosItemArray.append(item);

@@ -219,9 +219,9 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
             r.fileCreateDate = r.fileCameraDate = libraryDateText(seconds);
         }
         if (row.present(4) && row.i32(4) != -180)
-            r.fileLcationLatitude = fixedText(row.real(4));
+            r.setLatitudeText(fixedText(row.real(4)));
         if (row.present(5) && row.i32(5) != -180)
-            r.fileLocationLongitude = fixedText(row.real(5));
+            r.setLongitudeText(fixedText(row.real(5)));
         if (row.present(6))
             r.filePhotoLibName = row.text(6);
         if (row.present(7)) {
@@ -265,12 +265,12 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
             originalPresent = inside && files.exists(folder, r.filePhotoLibName);
         } else if (directory.contains(QLatin1Char('/'))) {
             r.bReferencePhoto = true;
-            r.findLocation = directory + QLatin1Char('/') + r.fileName;
+            r.editRare().findLocation = directory + QLatin1Char('/') + r.fileName;
             // A name that climbs out of its folder names no file of this photo.
             originalPresent = isPlainFileName(r.fileName) && hasNoDotSegments(directory) &&
-                              QFileInfo(r.findLocation).isFile();
+                              QFileInfo(r.rare().findLocation).isFile();
             r.bLostReferencePhoto = !originalPresent;
-            r.fileFullPath = r.findLocation;
+            r.fileFullPath = r.rare().findLocation;
         } else {
             const QString folder = libraryPath + QStringLiteral("/originals/") + directory;
             r.fileFullPath = folder + QLatin1Char('/') + r.filePhotoLibName;

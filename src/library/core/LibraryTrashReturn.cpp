@@ -80,8 +80,8 @@ QSet<QString> filesNamedByLibrary(const QString &libraryPath, const QString &dat
             continue;
         named << record->fileFullPath << livePhotoCompanionPath(record->fileFullPath);
         // The RAW half of a pair, which a deletion of the photo trashes with it.
-        if (!record->pairedFilePath.isEmpty())
-            named << record->pairedFilePath;
+        if (!record->rare().pairedFilePath.isEmpty())
+            named << record->rare().pairedFilePath;
     }
     return named;
 }

@@ -114,7 +114,7 @@ LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QStr
         auto record = std::make_shared<PRPicFileInfo>();
         PRPicFileInfo &r = *record;
         if (row.present(1))
-            r.photouuid = row.text(1);
+            r.editRare().photouuid = row.text(1);
         const QString height = row.present(4) ? QString::number(row.i32(4)) : QStringLiteral("");
         if (row.present(5))
             r.filePixel = QStringLiteral("%1 X %2").arg(row.i32(5)).arg(height);
@@ -129,10 +129,10 @@ LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QStr
         if (file.referenced) {
             r.bReferencePhoto = true;
             r.bLostReferencePhoto = file.lost;
-            r.findLocation = file.path;
+            r.editRare().findLocation = file.path;
         }
         if (row.present(23))
-            r.pairedFilePath = masterFile(libraryPath, row.text(23)).path;
+            r.editRare().pairedFilePath = masterFile(libraryPath, row.text(23)).path;
         if (const int date = row.present(20) ? 20 : 8; row.present(date)) {
             r.shootDateNumber = uint64_t(row.i64(date));
             r.fileCameraDate = libraryDateText(row.i64(date));
@@ -151,9 +151,9 @@ LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QStr
         if (row.present(13))
             r.fileDescription = row.text(13);
         if (row.present(14) && row.i32(14) != -180)
-            r.fileLcationLatitude = QString::asprintf("%f", row.real(14));
+            r.setLatitudeText(QString::asprintf("%f", row.real(14)));
         if (row.present(15) && row.i32(15) != -180)
-            r.fileLocationLongitude = QString::asprintf("%f", row.real(15));
+            r.setLongitudeText(QString::asprintf("%f", row.real(15)));
         int seenForMaster = 0;
         if (row.present(16)) {
             r.photoID = row.i32(0); // the master whose file the photo shows

@@ -72,9 +72,9 @@ bool libraryMetadataDiffers(const PRPicFileInfo &original, const PRPicFileInfo &
     if (!library.fileKeywords.isEmpty() &&
         !sameKeywords(sortedKeywords(original.fileKeywords), sortedKeywords(library.fileKeywords)))
         return true;
-    if (!library.fileLcationLatitude.isEmpty() || !library.fileLocationLongitude.isEmpty())
-        return coordinateDiffers(original.fileLcationLatitude, library.fileLcationLatitude) ||
-               coordinateDiffers(original.fileLocationLongitude, library.fileLocationLongitude);
+    if (!library.latitudeText().isEmpty() || !library.longitudeText().isEmpty())
+        return coordinateDiffers(original.latitudeText(), library.latitudeText()) ||
+               coordinateDiffers(original.longitudeText(), library.longitudeText());
     return false;
 }
 
@@ -87,7 +87,7 @@ struct Checked {
 
 Checked checkOne(const PRPicFileInfoPtr &record) {
     Checked c;
-    const QString path = record->findLocation;
+    const QString path = record->rare().findLocation;
     QString type;
     if (GetDragImageType(path) >= 0)
         type = QStringLiteral("Image");
@@ -116,8 +116,8 @@ Checked checkOne(const PRPicFileInfoPtr &record) {
         if (info.size() > 0)
             original->fileSize = sizeToUnitString(uint64_t(info.size()));
         original->fileName = record->fileName;
-        original->fileLcationLatitude = record->fileLcationLatitude;
-        original->fileLocationLongitude = record->fileLocationLongitude;
+        original->setLatitudeText(record->latitudeText());
+        original->setLongitudeText(record->longitudeText());
         item->originalFileNode = original;
     }
     c.item = item;

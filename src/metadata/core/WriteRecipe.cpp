@@ -613,10 +613,10 @@ RecipeJob prepareRecipe(const QList<IKImageItemPtr> &items) {
         const QString name = item->fileName.isEmpty() ? QFileInfo(item->filePath).fileName()
                                                       : QFileInfo(item->fileName).fileName();
         const int n = ++seen[QFileInfo(name).completeBaseName().toLower()];
-        job.photos.append(
-            {item,
-             n,
-             {item->editedCopyPath, item->editedCopyDigest, item->editedCopyOriginalState}});
+        job.photos.append({item,
+                           n,
+                           {item->rare().editedCopyPath, item->rare().editedCopyDigest,
+                            item->rare().editedCopyOriginalState}});
     }
     job.outcomes = std::make_shared<std::vector<PhotoOutcome>>(size_t(job.photos.size()));
     return job;
@@ -675,15 +675,15 @@ void rememberEditedCopies(const WriteRecipeReport &report) {
         if (!photo.item || photo.outputPath.isEmpty())
             continue;
         if (photo.editedCopy) {
-            photo.item->editedCopyPath = photo.outputPath;
-            photo.item->editedCopyDigest = photo.digest;
-            photo.item->editedCopyOriginalState = photo.originalState;
+            photo.item->editRare().editedCopyPath = photo.outputPath;
+            photo.item->editRare().editedCopyDigest = photo.digest;
+            photo.item->editRare().editedCopyOriginalState = photo.originalState;
         } else if (EditedCopies::recordPath(photo.outputPath) ==
                    EditedCopies::recordPath(photo.item->filePath)) {
             // Written over the photo's own file: that file holds the latest state now.
-            photo.item->editedCopyPath.clear();
-            photo.item->editedCopyDigest.clear();
-            photo.item->editedCopyOriginalState.clear();
+            photo.item->editRare().editedCopyPath.clear();
+            photo.item->editRare().editedCopyDigest.clear();
+            photo.item->editRare().editedCopyOriginalState.clear();
         }
     }
 }

@@ -334,7 +334,7 @@ TEST(LocalListFifo, SortByDateAndTheDateFilterNeverOpenAFifo) {
 
     // An item the import found unreadable is not opened either, even once it is a file.
     auto marked = makeLocalItem(plain);
-    marked->unreadableReason = QStringLiteral("not a regular file");
+    marked->editRare().unreadableReason = QStringLiteral("not a regular file");
     EXPECT_TRUE(itemsWithoutExifDate({marked}).isEmpty());
     EXPECT_EQ(names(sortedByCreationDate({marked, makeLocalItem(park)})),
               (QStringList{"St James Park.jpg", "plain.jpg"}));

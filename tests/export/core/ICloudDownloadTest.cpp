@@ -42,7 +42,7 @@ struct ICloudDownload : ::testing::Test {
             writeFile(item->filePath, "original " + name.toUtf8());
         writeFile(item->fileThumbPath, "thumb " + name.toUtf8());
         item->photoLibFileNode = std::make_shared<PRPicFileInfo>();
-        item->photoLibFileNode->photouuid = uuid;
+        item->photoLibFileNode->editRare().photouuid = uuid;
         item->photoLibFileNode->fileCreateDate = "2020-01-11 15:37:47";
         return ExportEntry{item, item, 0};
     }

@@ -156,10 +156,10 @@ TEST(LibraryTrashPlan, OnlyThePhotosOwnFilesAreTrashed) {
     const IKImageItemPtr ref = referenced(dated("ref.jpg", {}, out + "/ref.jpg"));
     // The other master of a RAW+JPEG pair goes by the same rules.
     writeFile(lib + "/originals/A/own.cr2");
-    own->photoLibFileNode->pairedFilePath = lib + "/originals/A/own.cr2";
-    ref->photoLibFileNode->pairedFilePath = lib + "/originals/L/victim.jpg";
-    hostile[0]->photoLibFileNode->pairedFilePath = lib + "/originals/A/../../../ref.jpg";
-    hostile[3]->photoLibFileNode->pairedFilePath = out + "/victim_3.mov";
+    own->photoLibFileNode->editRare().pairedFilePath = lib + "/originals/A/own.cr2";
+    ref->photoLibFileNode->editRare().pairedFilePath = lib + "/originals/L/victim.jpg";
+    hostile[0]->photoLibFileNode->editRare().pairedFilePath = lib + "/originals/A/../../../ref.jpg";
+    hostile[3]->photoLibFileNode->editRare().pairedFilePath = out + "/victim_3.mov";
     EXPECT_EQ(libraryTrashPlan(hostile + QList{own, ref}, {}, true, lib).files,
               (QStringList{lib + "/originals/A/own.jpg", lib + "/originals/A/own.cr2",
                            out + "/ref.jpg"}));

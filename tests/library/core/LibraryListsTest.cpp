@@ -79,8 +79,8 @@ TEST(LibraryLists, KindsFlagsAndCompanions) {
     movie->bICloudDownloadPhoto = false;
     auto heic = record("IMG.heic");
     heic->hasAdjustNum = 2;
-    heic->fileLcationLatitude = "1.0";
-    heic->fileLocationLongitude = "2.0";
+    heic->setLatitudeText("1.0");
+    heic->setLongitudeText("2.0");
     auto referenced = record("ref.png");
     referenced->bReferencePhoto = true;
     auto text = record("notes.txt");

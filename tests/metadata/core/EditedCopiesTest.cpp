@@ -119,7 +119,7 @@ TEST_F(EditedCopiesTest, ThreeEditsAddUpInHeicJpegAndPng) {
         const QString copy = third.photos.value(0).outputPath;
         EXPECT_EQ(filesIn(storage).filter(QFileInfo(photo).completeBaseName()).size(), 1)
             << filesIn(storage).join(", ").toStdString();
-        EXPECT_EQ(item->editedCopyPath, copy);
+        EXPECT_EQ(item->rare().editedCopyPath, copy);
         EXPECT_EQ(item->currentPath(), copy);
         const QJsonObject tool = exiftoolNumbers(copy);
         EXPECT_EQ(tool["IFD0:Artist"].toString(), "Ann Example");
@@ -174,12 +174,12 @@ TEST_F(EditedCopiesTest, OverwritingTheOriginalEndsTheCopyAsStart) {
     const QString park = copyFixture("St James Park.jpg", photos);
     const IKImageItemPtr item = itemFor(park);
     edit(item, setting("{TIFF}", "Artist", "copy"));
-    ASSERT_FALSE(item->editedCopyPath.isEmpty());
+    ASSERT_FALSE(item->rare().editedCopyPath.isEmpty());
     const WriteRecipeReport over =
         runWriteRecipe({item}, storage, true, setting("{Exif}", "LensModel", "over"));
     ASSERT_EQ(over.writtenCount(), 1);
     EXPECT_EQ(over.photos[0].outputPath, park);
-    EXPECT_TRUE(item->editedCopyPath.isEmpty());
+    EXPECT_TRUE(item->rare().editedCopyPath.isEmpty());
     EXPECT_EQ(item->currentPath(), park);
     // The old copy no longer derives from the original as it is now.
     const WriteRecipeReport after = edit(item, setting("{TIFF}", "Make", "after"));
