@@ -228,11 +228,28 @@ ExportReport exportPlainCopies(const QList<ExportEntry> &entries,
             p.copy.temp = writeCopy(p.source.path, p.copy.destination.folder, Durability::Unsynced,
                                     &p.reason);
         });
-        for (Planned &p : planned) {
+        const auto noSpace = [](const QString &reason) {
+            return reason.contains(QLatin1String("No space left"));
+        };
+        bool oneAtATime = false;
+        for (size_t i = 0; i < planned.size(); ++i) {
+            Planned &p = planned[i];
+            if (!oneAtATime && noSpace(p.reason)) {
+                // Side by side, a later copy may have taken the room this one needed: from
+                // here the copies are written again one at a time, in list order.
+                oneAtATime = true;
+                for (size_t j = i; j < planned.size(); ++j)
+                    planned[j].copy.temp.reset();
+            }
+            if (oneAtATime) {
+                p.reason.clear();
+                p.copy.temp = writeCopy(p.source.path, p.copy.destination.folder,
+                                        Durability::Unsynced, &p.reason);
+            }
             report.photos[p.copy.outcome].reason = p.reason;
             // A full disk fails every later copy too: the run stops at the first copy it
             // refused, the later ones are dropped, and the report says how many went out.
-            if (p.reason.contains(QLatin1String("No space left"))) {
+            if (noSpace(p.reason)) {
                 full = true;
                 report.photos.resize(p.copy.outcome + 1);
                 break;
