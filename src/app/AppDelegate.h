@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/PartBasics.h"
 #include "app/PreferencesWindowPart.h"
 #include "app/core/AppState.h"
 #include "batch/ImageOutputPart.h"
@@ -38,39 +39,7 @@
 #include <memory>
 #include <tuple>
 
-struct DatabaseHolder;
-class QAction;
-class QCheckBox;
-class QComboBox;
-class QFileDialog;
-class QFontDialog;
-class QLabel;
-class QLineEdit;
-class QListView;
-class QMainWindow;
-class QMenu;
-class QMessageBox;
-class QProgressBar;
-class QPushButton;
-class QRadioButton;
-class QWidget;
-class PKChoiceButtons;
-class PKColorWell;
-class PKMapView;
-class QTreeWidget;
-class ReverseGeocoder;
-class LocalPhotoModel;
-class NSDragImageBrowserView;
-class PRClosedButton;
-class PRDragImageView;
-class PRButton;
-class QTimer;
-class PKImageView;
-class JobRunner;
-struct JobReport;
-struct JobResult;
-struct WriteRecipeOptions;
-struct WriteRecipeReport;
+// The classes the declarations below name are declared in app/PartBasics.h.
 
 // The application object: one for the program's lifetime. It owns the state the windows
 // share (preferences, selection, the library, the local lists, the running jobs) and one
