@@ -2,8 +2,8 @@
 
 #include "platform/core/HeifGeometry.h"
 #include "platform/core/ImageLimits.h"
+#include "platform/core/JobRunner.h"
 
-#include <QThread>
 #include <QTransform>
 #include <libheif/heif.h>
 #include <libheif/heif_items.h>
@@ -349,7 +349,7 @@ bool decodeHevcTiles(heif_context *ctx, heif_image_handle *image, const QByteArr
         return false;
     // The tiles are pictures of their own: frame threads decode several side by side.
     decoder->thread_type = FF_THREAD_FRAME;
-    decoder->thread_count = std::min(4, std::max(1, QThread::idealThreadCount()));
+    decoder->thread_count = std::min(4, JobRunner::cores());
     if (avcodec_open2(decoder.get(), codec, nullptr) < 0)
         return false;
     std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());

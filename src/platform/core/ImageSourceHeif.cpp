@@ -2,8 +2,8 @@
 #include "platform/core/HeifReducedDecode.h"
 #include "platform/core/ImageLimits.h"
 #include "platform/core/ImagePropertyTables.h"
+#include "platform/core/JobRunner.h"
 
-#include <QThread>
 #include <libheif/heif.h>
 
 #include <memory>
@@ -164,7 +164,7 @@ QImage heifThumbnail(heif_context *ctx, const QByteArray &data, int maxSide) {
     if (!h)
         return {};
     // A phone's grid picture is dozens of tiles: decode them side by side.
-    heif_context_set_max_decoding_threads(ctx, std::max(4, QThread::idealThreadCount()));
+    heif_context_set_max_decoding_threads(ctx, std::max(4, JobRunner::cores()));
     QImage image;
     heif_item_id thumbId = 0;
     if (heif_image_handle_get_list_of_thumbnail_IDs(h.get(), &thumbId, 1) == 1) {

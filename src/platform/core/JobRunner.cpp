@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <limits>
 #include <vector>
 
 Q_LOGGING_CATEGORY(lcJobs, "pk.jobs")
@@ -24,7 +25,21 @@ Q_GLOBAL_STATIC(QThreadPool, workerPool)
 // A pictures' lane: a core's worth of workers, gone with the application.
 QThreadPool *picturePool() {
     auto *p = new QThreadPool(qApp);
-    p->setMaxThreadCount(std::max(2, QThread::idealThreadCount()));
+    p->setMaxThreadCount(std::max(2, JobRunner::cores()));
+    return p;
+}
+
+// The helpers of loops and later(): no job's task runs here, and every start gets a thread,
+// so a task that waits for a loop or an answer never waits behind a full pool.
+Q_GLOBAL_STATIC(QThreadPool, helpers)
+
+QThreadPool *helperPool() {
+    QThreadPool *p = helpers();
+    static const bool sized = [p] {
+        p->setMaxThreadCount(std::numeric_limits<int>::max());
+        return true;
+    }();
+    Q_UNUSED(sized);
     return p;
 }
 
@@ -112,7 +127,7 @@ JobRunner::~JobRunner() {
 QThreadPool *JobRunner::pool() {
     QThreadPool *p = workerPool();
     static const bool sized = [p] {
-        p->setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+        p->setMaxThreadCount(cores());
         return true;
     }();
     Q_UNUSED(sized);
@@ -124,6 +139,64 @@ void JobRunner::runOn(Lane lane, std::function<void()> work) {
     static QThreadPool *const slow = picturePool();
     QThreadPool *target = lane == Lane::Jobs ? pool() : lane == Lane::SlowPictures ? slow : quick;
     target->start(std::move(work), lane == Lane::Preview ? 1 : 0);
+}
+
+int JobRunner::cores() {
+    return std::max(1, QThread::idealThreadCount());
+}
+
+void JobRunner::startHelper(std::function<void()> fn) {
+    helperPool()->start(std::move(fn));
+}
+
+void JobRunner::sideBySide(qsizetype count, int maxThreads,
+                           const std::function<void(qsizetype)> &fn) {
+    if (count <= 0)
+        return;
+    // Each thread takes the next index until none is left. The caller takes part, so the loop
+    // ends even before a helper starts; a helper that starts late finds nothing left and
+    // leaves without touching `fn`, which may be gone by then.
+    struct Loop {
+        std::atomic<qsizetype> next{0};
+        std::atomic<bool> failed{false};
+        QMutex mutex;
+        QWaitCondition allDone;
+        qsizetype ended = 0; // indices taken and finished or skipped
+        std::exception_ptr error;
+    };
+    auto loop = std::make_shared<Loop>();
+    const auto work = [count](Loop &l, const std::function<void(qsizetype)> &f) {
+        for (;;) {
+            const qsizetype i = l.next.fetch_add(1);
+            if (i >= count)
+                return;
+            std::exception_ptr error;
+            if (!l.failed.load()) {
+                try {
+                    f(i);
+                } catch (...) {
+                    error = std::current_exception();
+                }
+            }
+            QMutexLocker lock(&l.mutex);
+            if (error && !l.error) {
+                l.error = error;
+                l.failed = true;
+            }
+            if (++l.ended == count)
+                l.allDone.wakeAll();
+        }
+    };
+    const int threads = int(std::min<qsizetype>(count, maxThreads > 0 ? maxThreads : cores()));
+    const std::function<void(qsizetype)> *shared = &fn;
+    for (int t = 1; t < threads; ++t)
+        startHelper([loop, work, shared] { work(*loop, *shared); });
+    work(*loop, fn);
+    QMutexLocker lock(&loop->mutex);
+    while (loop->ended < count)
+        loop->allDone.wait(&loop->mutex);
+    if (loop->error)
+        std::rethrow_exception(loop->error);
 }
 
 void JobRunner::post(QObject *receiver, std::function<void()> fn) {
@@ -316,4 +389,31 @@ QList<JobResult> JobRunner::waitForResults() {
         coordinator->wait();
     QMutexLocker lock(&shared->mutex);
     return QList<JobResult>(shared->results.begin(), shared->results.end());
+}
+
+JobRunner::OwnThread::OwnThread(const QString &name) : thread(new QThread), context(new QObject) {
+    thread->setObjectName(name);
+    context->moveToThread(thread);
+    QObject::connect(thread, &QThread::finished, context, &QObject::deleteLater);
+    thread->start();
+}
+
+JobRunner::OwnThread::~OwnThread() {
+    // Queued behind the work posted before, so that work still runs.
+    QThread *t = thread;
+    QMetaObject::invokeMethod(
+        context, [t] { t->quit(); }, Qt::QueuedConnection);
+    thread->wait();
+    delete thread;
+}
+
+void JobRunner::OwnThread::call(const std::function<void()> &fn) {
+    if (QThread::currentThread() == thread)
+        fn();
+    else
+        QMetaObject::invokeMethod(context, fn, Qt::BlockingQueuedConnection);
+}
+
+void JobRunner::OwnThread::post(std::function<void()> fn) {
+    QMetaObject::invokeMethod(context, std::move(fn), Qt::QueuedConnection);
 }

@@ -9,7 +9,9 @@
 #include <QVariant>
 #include <atomic>
 #include <functional>
+#include <future>
 #include <memory>
+#include <type_traits>
 
 class QThreadPool;
 class JobRunner;
@@ -138,6 +140,39 @@ class JobRunner : public QObject {
         });
     }
 
+    // The threads the machine runs at once: what a decoder or a loop sizes itself by.
+    static int cores();
+
+    // Calls `fn(i)` for every i in [0, count) and returns once all are done, at most
+    // `maxThreads` of them at once (cores() when not positive): the calling thread and
+    // helpers from a pool of their own that no job waits in, so a job's task may call it
+    // however full pool() is. The first exception leaving `fn` stops the indices not yet
+    // begun and is thrown here once those under way have ended. Cancel is `fn`'s to check.
+    static void sideBySide(qsizetype count, int maxThreads,
+                           const std::function<void(qsizetype)> &fn);
+    // The same over a list: `fn(inputs[i])` in the result's place i.
+    template <class Input, class Fn>
+    static auto sideBySideMapped(const QList<Input> &inputs, int maxThreads, Fn fn) {
+        QList<std::decay_t<std::invoke_result_t<Fn &, const Input &>>> out(inputs.size());
+        auto *places = out.data(); // detached once, before the threads write their places
+        sideBySide(inputs.size(), maxThreads, [&](qsizetype i) { places[i] = fn(inputs.at(i)); });
+        return out;
+    }
+
+    // Runs `fn` beside the caller, on the helpers' pool (never one a job may wait in), and
+    // gives its answer or exception through the future. Dropping the future does not wait.
+    template <class Fn> static auto later(Fn fn) {
+        using Answer = std::invoke_result_t<Fn &>;
+        auto task = std::make_shared<std::packaged_task<Answer()>>(std::move(fn));
+        std::future<Answer> answer = task->get_future();
+        startHelper([task] { (*task)(); });
+        return answer;
+    }
+
+    // A long-lived thread of its own with an event loop, for what must stay on one thread
+    // (a QProcess answers only the thread that made it). Its work runs one call at a time.
+    class OwnThread;
+
   signals:
     void started(int total);
     void resultReady(int index, const JobResult &result);
@@ -153,6 +188,8 @@ class JobRunner : public QObject {
     void deliver(const QList<JobResult> &batch, int done, bool last);
     // Queues `fn` on `receiver`'s thread (the application's when null).
     static void post(QObject *receiver, std::function<void()> fn);
+    // Starts `fn` on the helpers' pool.
+    static void startHelper(std::function<void()> fn);
     std::shared_ptr<Shared> shared;
     class QThread *coordinator = nullptr;
     bool running = false;
@@ -161,6 +198,24 @@ class JobRunner : public QObject {
     bool ownProgress = false;
     QMap<qsizetype, JobResult> held;
     qsizetype nextToHandBack = 0;
+};
+
+class JobRunner::OwnThread {
+  public:
+    explicit OwnThread(const QString &name);
+    // Ends the thread once the work queued before has run.
+    ~OwnThread();
+    OwnThread(const OwnThread &) = delete;
+    OwnThread &operator=(const OwnThread &) = delete;
+
+    // Runs `fn` on the thread and returns when it has; from the thread itself it just runs.
+    void call(const std::function<void()> &fn);
+    // Queues `fn` on the thread and returns at once.
+    void post(std::function<void()> fn);
+
+  private:
+    class QThread *thread;
+    QObject *context; // lives on the thread; calls are queued to it
 };
 
 template <class Batch, class Receive> void JobControl::handBack(Batch batch, Receive receive) {

@@ -6,10 +6,13 @@
 #include <QSignalSpy>
 #include <QThread>
 #include <QThreadPool>
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -344,4 +347,57 @@ TEST(JobRunner, DestroyingARunningJobWaitsForItsTasks) {
     const int atEnd = finished.load();
     QThread::msleep(20);
     EXPECT_EQ(finished.load(), atEnd) << "no task may run after its runner is gone";
+}
+
+TEST(JobRunner, SideBySideLoopsAndLaterAnswersNeverWaitForAFullPool) {
+    // Every index once, never more than maxThreads at once.
+    std::vector<std::atomic<int>> calls(500);
+    std::atomic<int> now{0}, most{0};
+    JobRunner::sideBySide(qsizetype(calls.size()), 3, [&](qsizetype i) {
+        const int in = ++now;
+        int seen = most.load();
+        while (in > seen && !most.compare_exchange_weak(seen, in)) {
+        }
+        ++calls[size_t(i)];
+        QThread::usleep(200);
+        --now;
+    });
+    EXPECT_TRUE(std::all_of(calls.begin(), calls.end(), [](auto &c) { return c.load() == 1; }));
+    EXPECT_LE(most.load(), 3);
+
+    // The first exception reaches the caller, and the indices not begun are left.
+    std::atomic<int> ran{0};
+    try {
+        JobRunner::sideBySide(10000, 2, [&ran](qsizetype i) {
+            ++ran;
+            if (i == 3)
+                throw std::runtime_error("index 3 failed");
+        });
+        ADD_FAILURE() << "the exception was lost";
+    } catch (const std::runtime_error &e) {
+        EXPECT_STREQ(e.what(), "index 3 failed");
+    }
+    EXPECT_LT(ran.load(), 10000);
+    std::future<int> thrown = JobRunner::later([]() -> int { throw std::runtime_error("no"); });
+    EXPECT_THROW(thrown.get(), std::runtime_error);
+
+    // Each task of a job filling the whole pool waits until all hold their slot, then runs a
+    // loop and waits for a later answer: neither may need a slot of that pool.
+    const int width = JobRunner::pool()->maxThreadCount();
+    auto holding = std::make_shared<QSemaphore>();
+    JobRunner job;
+    job.start(width, [width, holding](qsizetype) {
+        holding->release();
+        if (!holding->tryAcquire(width, 60000))
+            return JobResult{};
+        holding->release(width);
+        const QList<int> squares =
+            JobRunner::sideBySideMapped(QList<int>{1, 2, 3, 4}, 4, [](int n) { return n * n; });
+        std::future<int> last = JobRunner::later([squares] { return squares.last(); });
+        if (last.wait_for(std::chrono::seconds(20)) != std::future_status::ready)
+            return JobResult{};
+        return okResult(squares == QList<int>{1, 4, 9, 16} && last.get() == 16 ? "x" : "");
+    });
+    for (const JobResult &r : job.waitForResults())
+        EXPECT_EQ(r.outputPath, "x") << "a loop or a later answer waited for the full pool";
 }
