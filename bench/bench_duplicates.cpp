@@ -14,7 +14,6 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QThread>
-#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
 #include <cstdio>
 #include <unistd.h>
@@ -47,11 +46,9 @@ QString expectedHash(quint16 pattern) {
 }
 
 double timedScan(const QList<DuplicateScanEntry> &entries, int threads, int *groups) {
-    QThreadPool pool;
-    pool.setMaxThreadCount(threads);
     QElapsedTimer t;
     t.start();
-    const DuplicateScanResult r = findDuplicateFiles(entries, &pool);
+    const DuplicateScanResult r = findDuplicateFiles(entries, threads);
     const double seconds = t.nsecsElapsed() / 1e9;
     *groups = int(r.groups.size());
     return seconds;

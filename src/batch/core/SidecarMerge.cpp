@@ -9,6 +9,7 @@
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/JobReport.h"
+#include "platform/core/JobRunner.h"
 #include "platform/core/SafeWrite.h"
 
 #include <QDir>
@@ -17,9 +18,7 @@
 #include <QFileInfo>
 #include <QMutex>
 #include <QSet>
-#include <QThreadPool>
 #include <QTimeZone>
-#include <QtConcurrent>
 
 #include <tuple>
 
@@ -235,12 +234,12 @@ class TakeoutRun {
     }
 
     void runJobs() {
-        QThreadPool pool;
         QMutex reporting;
         int finished = 0;
         const int total = written + int(jobs.size());
-        QtConcurrent::blockingMap(&pool, jobs, [&](Job &job) {
-            perform(job);
+        Job *each = jobs.data(); // detached here, not by the threads
+        JobRunner::sideBySide(jobs.size(), 0, [&](qsizetype i) {
+            perform(each[i]);
             const QMutexLocker lock(&reporting);
             ++finished;
             if (progress)

@@ -2,6 +2,7 @@
 
 #include "base/Logging.h"
 #include "platform/core/ImageLimits.h"
+#include "platform/core/JobRunner.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -9,8 +10,6 @@
 #include <QHash>
 #include <QImageReader>
 #include <QSet>
-#include <QThreadPool>
-#include <QtConcurrent/QtConcurrentMap>
 
 namespace {
 constexpr int kSide = 32;
@@ -224,12 +223,12 @@ DuplicateScanResult duplicateScanResult(const QList<DuplicateScanEntry> &entries
     return result;
 }
 
-DuplicateScanResult findDuplicateFiles(const QList<DuplicateScanEntry> &entries, QThreadPool *pool,
+DuplicateScanResult findDuplicateFiles(const QList<DuplicateScanEntry> &entries, int maxThreads,
                                        const std::atomic_bool *cancel) {
     // Each thumbnail is read once, however many items show it.
     const QStringList paths = duplicateScanPaths(entries);
-    const QList<ThumbnailKey> read = QtConcurrent::blockingMapped<QList<ThumbnailKey>>(
-        pool ? pool : QThreadPool::globalInstance(), paths, [cancel](const QString &path) {
+    const QList<ThumbnailKey> read =
+        JobRunner::sideBySideMapped(paths, maxThreads, [cancel](const QString &path) {
             if (cancel && cancel->load())
                 return ThumbnailKey{{}, QStringLiteral("cancelled")};
             return thumbnailKey(path);

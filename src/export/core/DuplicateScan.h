@@ -10,8 +10,6 @@
 #include <atomic>
 #include <cstdint>
 
-class QThreadPool;
-
 // The picture's average hash: the whole picture drawn into 32 x 32 (aspect not kept),
 // each cell "1" when its grey is strictly above the mean grey, else "0"; 1024 characters,
 // row by row from the top, each row from the left. Null for a null image.
@@ -71,8 +69,7 @@ ThumbnailKey thumbnailKey(const QString &path);
 DuplicateScanResult duplicateScanResult(const QList<DuplicateScanEntry> &entries,
                                         const QStringList &paths, const QList<ThumbnailKey> &read);
 
-// The whole scan, the thumbnails hashed on `pool` (Qt's global one when null: never the job
-// runner's, whose tasks would wait on their own pool). `cancel` stops the hashing early.
-DuplicateScanResult findDuplicateFiles(const QList<DuplicateScanEntry> &entries,
-                                       QThreadPool *pool = nullptr,
+// The whole scan, at most `maxThreads` thumbnails hashed at once (one per core when not
+// positive). `cancel` stops the hashing early.
+DuplicateScanResult findDuplicateFiles(const QList<DuplicateScanEntry> &entries, int maxThreads = 0,
                                        const std::atomic_bool *cancel = nullptr);

@@ -3,15 +3,13 @@
 #include "library/core/LibraryComparison.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/FreeFileName.h"
+#include "platform/core/JobRunner.h"
 #include "platform/core/SafeWrite.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
-#include <QThread>
-#include <QThreadPool>
-#include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
 #include <memory>
@@ -194,8 +192,7 @@ ExportReport exportPlainCopies(const QList<ExportEntry> &entries,
     // file system has to write. A batch's copies are written side by side; where they go is
     // worked out here first, since that reads the items.
     constexpr size_t kBatch = 256;
-    QThreadPool writers;
-    writers.setMaxThreadCount(std::clamp(QThread::idealThreadCount(), 1, 4));
+    const int writers = std::min(4, JobRunner::cores());
     std::vector<PendingCopy> batch;
     bool full = false;
     for (qsizetype first = 0; first < entries.size() && !full; first += qsizetype(kBatch)) {
@@ -224,7 +221,8 @@ ExportReport exportPlainCopies(const QList<ExportEntry> &entries,
             if (outcome.reason.isEmpty())
                 planned.push_back({source, {report.photos.size() - 1, std::move(d), nullptr}, {}});
         }
-        QtConcurrent::blockingMap(&writers, planned, [](Planned &p) {
+        JobRunner::sideBySide(qsizetype(planned.size()), writers, [&planned](qsizetype i) {
+            Planned &p = planned[size_t(i)];
             p.copy.temp = writeCopy(p.source.path, p.copy.destination.folder, Durability::Unsynced,
                                     &p.reason);
         });

@@ -1,5 +1,7 @@
 #include "library/core/DatabaseFiles.h"
 
+#include "platform/core/JobRunner.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,7 +12,6 @@
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -51,12 +52,7 @@ bool copySpansInKernel(int in, int out, off_t size, int spans) {
         }
         done[size_t(i)] = 1;
     };
-    std::vector<std::thread> helpers;
-    for (int i = 1; i < spans; ++i)
-        helpers.emplace_back(copySpan, i);
-    copySpan(0);
-    for (std::thread &t : helpers)
-        t.join();
+    JobRunner::sideBySide(spans, spans, [&copySpan](qsizetype i) { copySpan(int(i)); });
     return std::all_of(done.begin(), done.end(), [](char d) { return d != 0; });
 }
 

@@ -4,11 +4,11 @@
 #include "base/SharedHelpers.h"
 #include "library/core/LibraryComparison.h"
 #include "platform/core/FileDates.h"
+#include "platform/core/JobRunner.h"
 #include "platform/core/UnicodeForms.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QtConcurrent/QtConcurrentMap>
 #include <cmath>
 
 QDateTime recordDateInstant(const QString &text) {
@@ -131,7 +131,7 @@ ReferencePhotoLists scanReferencePhotos(const QList<PRPicFileInfoPtr> &records) 
     for (const PRPicFileInfoPtr &r : records)
         if (r && r->bReferencePhoto)
             referenced << r;
-    const QList<Checked> checked = QtConcurrent::blockingMapped(referenced, checkOne);
+    const QList<Checked> checked = JobRunner::sideBySideMapped(referenced, 0, checkOne);
     ReferencePhotoLists lists;
     for (const Checked &c : checked) {
         if (!c.item)

@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
-#include <QThreadPool>
 #include <gtest/gtest.h>
 
 namespace {
@@ -246,9 +245,7 @@ TEST(DuplicateScan, ScansFilesSkippingReferencedPhotosAndLeavingBrokenThumbnails
     add(QStringLiteral("one-shared.jpg"), one);
 
     for (int threads : {1, 4}) {
-        QThreadPool pool;
-        pool.setMaxThreadCount(threads);
-        const DuplicateScanResult r = findDuplicateFiles(entries, &pool);
+        const DuplicateScanResult r = findDuplicateFiles(entries, threads);
         EXPECT_EQ(groupNames(r),
                   (QList<QStringList>{{"two.jpg", "two-again.jpg"},
                                       {"one.jpg", "one-again.jpg", "one-shared.jpg"}}))
@@ -261,7 +258,7 @@ TEST(DuplicateScan, ScansFilesSkippingReferencedPhotosAndLeavingBrokenThumbnails
     }
 
     std::atomic_bool cancel{true};
-    const DuplicateScanResult stopped = findDuplicateFiles(entries, nullptr, &cancel);
+    const DuplicateScanResult stopped = findDuplicateFiles(entries, 0, &cancel);
     EXPECT_TRUE(stopped.cancelled);
     EXPECT_TRUE(stopped.groups.isEmpty());
 }
