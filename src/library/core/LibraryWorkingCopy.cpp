@@ -4,6 +4,7 @@
 #include "library/core/LibraryCatalogue.h"
 #include "library/core/LibrarySchema.h"
 #include "library/core/SqliteDatabase.h"
+#include "platform/core/JobRunner.h"
 #include "platform/core/PhotosApplication.h"
 #include "platform/core/PrivateFolder.h"
 
@@ -532,9 +533,8 @@ LibraryStepResult LibraryWorkingCopy::beginOpen(const QString &originalDatabaseP
             }
             if (copied) {
                 current_ = working;
-                verifying_ = std::async(std::launch::async, [original = original_, working,
-                                                             baseline = baseline_,
-                                                             backUp = readOnlyReason_.isEmpty()] {
+                verifying_ = JobRunner::later([original = original_, working, baseline = baseline_,
+                                               backUp = readOnlyReason_.isEmpty()] {
                     return verifyWorkingCopy(original, working, baseline, backUp);
                 });
                 result.ok = true;
@@ -676,7 +676,7 @@ LibraryStepResult LibraryWorkingCopy::copyBack() {
         QString problem;
         QByteArray digest;
     };
-    auto checked = std::async(std::launch::async, [path = current_, catalogue = holdsCatalogue_] {
+    auto checked = JobRunner::later([path = current_, catalogue = holdsCatalogue_] {
         Checked c;
         c.problem = checkDatabaseFile(path);
         if (c.problem.isEmpty() && catalogue) {

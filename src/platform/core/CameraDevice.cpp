@@ -2,15 +2,16 @@
 
 #include "base/FileTypes.h"
 #include "platform/core/FreeFileName.h"
+#include "platform/core/JobRunner.h"
 
 #include <QCryptographicHash>
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 #include <QMutex>
+#include <QPointer>
 #include <QTemporaryFile>
 #include <QThread>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <gphoto2/gphoto2.h>
 #include <sys/stat.h>
@@ -246,9 +247,12 @@ class PKCameraWorker : public QObject {
     GPContext *m_context = nullptr;
 };
 
+// The device's own thread, named apart so that only this file deals in threads.
+class PKCameraThread : public QThread {};
+
 PKCameraDevice::PKCameraDevice(const PKDeviceAddress &address, QObject *parent)
     : QObject(parent), m_address(address) {
-    m_thread = new QThread;
+    m_thread = new PKCameraThread;
     m_thread->setObjectName(QStringLiteral("camera ") + address.port);
     m_worker = new PKCameraWorker;
     m_worker->moveToThread(m_thread);
@@ -432,11 +436,7 @@ PKDeviceBrowser::PKDeviceBrowser(QObject *parent) : QObject(parent) {
     connect(&m_timer, &QTimer::timeout, this, &PKDeviceBrowser::pollNow);
 }
 
-PKDeviceBrowser::~PKDeviceBrowser() {
-    *m_alive = false;
-    // The look in hand posts back to this object; it must find it still there.
-    m_poll.waitForFinished();
-}
+PKDeviceBrowser::~PKDeviceBrowser() = default;
 
 void PKDeviceBrowser::start(int intervalMs) {
     m_timer.start(intervalMs);
@@ -464,17 +464,17 @@ void PKDeviceBrowser::pollNow() {
     m_polling = true;
     const bool autodetect = m_autodetect;
     const QStringList folders = m_folders;
-    const std::weak_ptr<bool> alive = m_alive;
-    m_poll = QtConcurrent::run([=, this] {
+    // The look hands its answer back only while this browser lives.
+    const QPointer<PKDeviceBrowser> self(this);
+    JobRunner::runOn(JobRunner::Lane::Jobs, [=] {
         const QList<PKDeviceAddress> found = detect(autodetect, folders);
-        QMetaObject::invokeMethod(this, [=, this] {
-            if (!alive.lock())
-                return;
-            m_polling = false;
-            apply(found);
-            if (m_pollAgain) {
-                m_pollAgain = false;
-                pollNow();
+        JobRunner::handTo(self, [=] {
+            PKDeviceBrowser *browser = self.data();
+            browser->m_polling = false;
+            browser->apply(found);
+            if (browser->m_pollAgain) {
+                browser->m_pollAgain = false;
+                browser->pollNow();
             }
         });
     });

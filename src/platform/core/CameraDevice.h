@@ -4,7 +4,6 @@
 // Every device talks to libgphoto2 on a thread of its own, one request after another;
 // every signal and completion reaches the receiver on the main thread.
 
-#include <QFuture>
 #include <QImage>
 #include <QList>
 #include <QObject>
@@ -16,8 +15,8 @@
 #include <memory>
 
 class PKCameraDevice;
+class PKCameraThread;
 class PKCameraWorker;
-class QThread;
 
 // The device-type bit of a camera.
 constexpr int kPKDeviceTypeCamera = 1;
@@ -104,7 +103,7 @@ class PKCameraDevice : public QObject {
     void finishRequest();
 
     PKDeviceAddress m_address;
-    QThread *m_thread = nullptr;
+    PKCameraThread *m_thread = nullptr;
     PKCameraWorker *m_worker = nullptr;
     QList<PKCameraFilePtr> m_files;
     bool m_sessionOpen = false;
@@ -148,12 +147,10 @@ class PKDeviceBrowser : public QObject {
     void apply(const QList<PKDeviceAddress> &found);
 
     QTimer m_timer;
-    QFuture<void> m_poll;
     bool m_autodetect = true;
     bool m_polling = false;
     bool m_pollAgain = false;
     QStringList m_folders;
     QList<PKCameraDevicePtr> m_devices;
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     std::atomic<bool> m_going{false}; // set as the device goes; read by its worker
 };

@@ -1,8 +1,11 @@
 #include "platform/core/CloudPhotoLibrary.h"
 
+#include "platform/core/JobRunner.h"
+
 #include <QFile>
-#include <QThread>
 #include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace {
 std::atomic<CloudPhotoLibrary *> current{nullptr};
@@ -39,13 +42,12 @@ void FakeCloudPhotoLibrary::complete(std::function<void()> fn) {
             fn();
         return;
     }
-    QThread *t = QThread::create([fn, times] {
-        QThread::msleep(20);
+    // Not waited for: the answer comes on its own, as the service's would.
+    JobRunner::later([fn, times] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
         for (int i = 0; i < times; ++i)
             fn();
     });
-    QObject::connect(t, &QThread::finished, t, &QObject::deleteLater);
-    t->start();
 }
 
 void FakeCloudPhotoLibrary::release() {

@@ -1,11 +1,12 @@
 #include "platform/core/ExiftoolSession.h"
 
+#include "platform/core/JobRunner.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QMutex>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QThread>
 
 #include <algorithm>
 #include <csignal>
@@ -73,7 +74,7 @@ bool commandLines(const QStringList &args, QByteArray *command, QString *error) 
 
 // QProcess may only be used from the thread it lives in, so it lives in a thread of its own
 // and callers hand it their commands.
-class Worker : public QObject {
+class Worker {
   public:
     explicit Worker(const QString &program) : program_(program) {}
 
@@ -186,22 +187,19 @@ class Worker : public QObject {
 
 struct ExiftoolSession::Private {
     QMutex mutex;
-    QThread thread;
+    JobRunner::OwnThread thread{QStringLiteral("exiftool")};
     Worker *worker = nullptr;
 };
 
 ExiftoolSession::ExiftoolSession(const QString &program) : d(std::make_unique<Private>()) {
     d->worker = new Worker(program);
-    d->worker->moveToThread(&d->thread);
-    QObject::connect(&d->thread, &QThread::finished, d->worker, &QObject::deleteLater);
-    d->thread.setObjectName(QStringLiteral("exiftool"));
-    d->thread.start();
 }
 
 ExiftoolSession::~ExiftoolSession() {
     shutdown();
-    d->thread.quit();
-    d->thread.wait();
+    // Its process, if any, is the thread's to end.
+    Worker *worker = d->worker;
+    d->thread.post([worker] { delete worker; });
 }
 
 ExiftoolSession &ExiftoolSession::shared() {
@@ -219,9 +217,7 @@ bool ExiftoolSession::run(const QStringList &args, QByteArray *out, QString *err
     QMutexLocker lock(&d->mutex);
     bool ok = false;
     QString why;
-    QMetaObject::invokeMethod(
-        d->worker, [&] { ok = d->worker->run(args, out, &why, timeoutMs); },
-        Qt::BlockingQueuedConnection);
+    d->thread.call([&] { ok = d->worker->run(args, out, &why, timeoutMs); });
     if (!ok && error)
         *error = why;
     return ok;
@@ -229,14 +225,12 @@ bool ExiftoolSession::run(const QStringList &args, QByteArray *out, QString *err
 
 void ExiftoolSession::shutdown() {
     QMutexLocker lock(&d->mutex);
-    QMetaObject::invokeMethod(
-        d->worker, [&] { d->worker->shutdown(); }, Qt::BlockingQueuedConnection);
+    d->thread.call([&] { d->worker->shutdown(); });
 }
 
 qint64 ExiftoolSession::processId() {
     QMutexLocker lock(&d->mutex);
     qint64 pid = 0;
-    QMetaObject::invokeMethod(
-        d->worker, [&] { pid = d->worker->processId(); }, Qt::BlockingQueuedConnection);
+    d->thread.call([&] { pid = d->worker->processId(); });
     return pid;
 }

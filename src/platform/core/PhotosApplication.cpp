@@ -8,14 +8,15 @@
 #include <QFileInfo>
 #include <QHostInfo>
 #include <QSet>
-#include <QThread>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -170,13 +171,13 @@ bool LinuxPhotosApplication::endProcess(qint64 pid, QString *why) {
     while (timer.elapsed() < graceMilliseconds) {
         if (!processAlive(pid))
             return true;
-        QThread::msleep(50);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     ::kill(pid_t(pid), SIGKILL);
     for (int i = 0; i < 40; ++i) {
         if (!processAlive(pid))
             return true;
-        QThread::msleep(50);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     if (why)
         *why = QStringLiteral("%1 (%2) did not end").arg(processName(pid)).arg(pid);
