@@ -1,8 +1,9 @@
 cmake_minimum_required(VERSION 3.25)
 # Plants one include at a time in a small source tree and runs the layer check over it: the
-# allowed order passes, and each kind of forbidden include fails naming the file.
-# Run as: cmake -DCHECK=<CheckCoreLayers.cmake> -DWORK=<scratch dir>
-#   -DWIDGET_HEADERS=<QtWidgets include dir> -P CoreLayersTest.cmake
+# allowed order passes, and each kind of forbidden include fails naming the file. Then the
+# same for the check of where threads start.
+# Run as: cmake -DCHECK=<CheckCoreLayers.cmake> -DTHREAD_CHECK=<CheckThreadStarts.cmake>
+#   -DWORK=<scratch dir> -DWIDGET_HEADERS=<QtWidgets include dir> -P CoreLayersTest.cmake
 
 set(failures "")
 function(plant name file include expect_pass)
@@ -35,7 +36,21 @@ plant(window metadata/core/Gps.cpp "#include \"metadata/GpsWindow.h\"" FALSE)
 plant(bare metadata/core/Dates.cpp "#include \"AppDelegate.h\"" FALSE)
 plant(widgets platform/core/Preview.cpp "#include <QWidget>" FALSE)
 
+# A thread started outside the runner is named with its line; the runner's own may start one.
+foreach(file platform/core/Decode.cpp platform/core/JobRunner.cpp)
+  set(root ${WORK}/threads)
+  file(REMOVE_RECURSE ${root})
+  file(WRITE ${root}/${file} "#include <functional>\n\nvoid f() { QThread::create(g); }\n")
+  execute_process(COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${root} -P ${THREAD_CHECK}
+    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(file MATCHES "JobRunner" AND NOT rc EQUAL 0)
+    string(APPEND failures "\nthreads: the runner's thread was refused:\n${out}")
+  elseif(NOT file MATCHES "JobRunner" AND (rc EQUAL 0 OR NOT out MATCHES "src/${file}:3:"))
+    string(APPEND failures "\nthreads: the thread in ${file} was not named:\n${out}")
+  endif()
+endforeach()
+
 file(REMOVE_RECURSE ${WORK})
 if(failures)
-  message(FATAL_ERROR "The layer check let through or refused the wrong include:${failures}")
+  message(FATAL_ERROR "A check let through or refused the wrong file:${failures}")
 endif()
