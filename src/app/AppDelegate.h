@@ -183,6 +183,7 @@ class AppDelegate : public QObject {
         CloudDownload,
         LibraryMerge,
         SidecarMerge, // the Takeout and the XMP merge alike
+        PlaceStamp,   // the place stamp's geocoding walk
     };
     // A runner for a new job, owned by the application object and gone after its end;
     // `finishJob` (or the caller's own ending) runs before runningJobCount drops. A job of
