@@ -184,6 +184,7 @@ class AppDelegate : public QObject {
         LibraryMerge,
         SidecarMerge, // the Takeout and the XMP merge alike
         PlaceStamp,   // the place stamp's geocoding walk
+        LocalSort,    // a newer sort of the local list cancels the one still running
     };
     // A runner for a new job, owned by the application object and gone after its end;
     // `finishJob` (or the caller's own ending) runs before runningJobCount drops. A job of
