@@ -178,7 +178,14 @@ class AppDelegate : public QObject {
     // finishJob: one sheet naming every photo not written and why, one reveal of its first
     // result.
     // The jobs of which one runs at a time.
-    enum class OneAtATime { DuplicateScan, CloudDownload, LibraryMerge };
+    enum class OneAtATime {
+        DuplicateScan,
+        CloudDownload,
+        LibraryMerge,
+        SidecarMerge, // the Takeout and the XMP merge alike
+        PlaceStamp,   // the place stamp's geocoding walk
+        LocalSort,    // a newer sort of the local list cancels the one still running
+    };
     // A runner for a new job, owned by the application object and gone after its end;
     // `finishJob` (or the caller's own ending) runs before runningJobCount drops. A job of
     // `kind` is the running one of its kind until its end.

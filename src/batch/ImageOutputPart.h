@@ -4,12 +4,11 @@
 
 class QMenu;
 
-// Image output: its menu and the place stamp's one-at-a-time geocoding.
+// Image output: its menu and its actions.
 struct ImageOutputPart {
     AppDelegate &d; // the application object: the shared state and the other parts
 
     QMenu *imageOutputMenu = nullptr;
-    bool placeStampRunning = false; // its geocoding asks one position after the other
 
     // Image output (batch/ImageOutputFeature.cpp, batch/StampFeature.cpp): recompression,
     // resizing, conversion to JPEG and the date, copyright and place stamps. Each takes the

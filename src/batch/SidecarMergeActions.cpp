@@ -14,13 +14,7 @@
 #include <QMainWindow>
 #include <QProgressBar>
 
-#include <atomic>
-
-// What the main thread keeps of a running merge.
-struct SidecarMergeRun {
-    std::atomic_bool cancel{false};
-    SidecarMergeSummary summary;
-};
+#include <memory>
 
 namespace {
 
@@ -78,8 +72,10 @@ void showIdle(QWidget *window, QWidget *bar, PRButton *a, PRButton *b) {
         window->hide();
 }
 
+constexpr AppDelegate::OneAtATime mergeKind = AppDelegate::OneAtATime::SidecarMerge;
+
 bool refuseSecondRun(AppDelegate &d) {
-    if (!d.sidecarMerges.sidecarMerge)
+    if (!d.runningJob(mergeKind))
         return false;
     beginAlertSheet(d.window, AppDelegate::tr("A merge is already running."),
                     AppDelegate::tr("Wait until it has ended, then start the next one."),
@@ -98,6 +94,26 @@ void showSummary(AppDelegate &d, const QString &heading, const SidecarMergeSumma
     report.revealPath = revealPath;
     report.revealRoot = revealRoot;
     d.sidecarMerges.sidecarSummarySheet = d.finishJob(report);
+}
+
+// A merge of either kind as the one merge job; `end` gets the summary the task leaves.
+JobRunner *startMergeJob(AppDelegate &d, const std::shared_ptr<SidecarMergeSummary> &summary,
+                         void (SidecarMergesPart::*end)(const SidecarMergeSummary &)) {
+    JobRunner *runner = d.startJob(mergeKind);
+    // The merge window has its own bar and Cancel: the status bar shows no second pair.
+    runner->setOwnProgress(true);
+    d.connect(runner, &JobRunner::finished, &d, [&d, runner, summary, end] {
+        // The next merge may start once the summary shows.
+        if (d.runningJob(mergeKind) == runner)
+            d.forgetJob(mergeKind);
+        (d.sidecarMerges.*end)(*summary);
+    });
+    return runner;
+}
+
+void cancelMerge(AppDelegate &d) {
+    if (JobRunner *runner = d.runningJob(mergeKind))
+        runner->cancel();
 }
 
 } // namespace
@@ -151,24 +167,17 @@ bool SidecarMergesPart::startJsonMerge(const QStringList &folders) {
     if (CancelJsonBtn)
         CancelJsonBtn->show();
 
-    auto run = std::make_shared<SidecarMergeRun>();
-    sidecarMerge = run;
-    JobRunner *runner = d.startJob();
-    // The merge window has its own bar and Cancel: the status bar shows no second pair.
-    runner->setOwnProgress(true);
+    auto summary = std::make_shared<SidecarMergeSummary>();
+    JobRunner *runner =
+        startMergeJob(d, summary, &SidecarMergesPart::BatchScanJsonPhotosItemToMainThread);
     d.connect(runner, &JobRunner::progress, &d,
               &AppDelegate::forward<&SidecarMergesPart::ScanJsonUpdatProgessItemToMainThread>);
-    d.connect(runner, &JobRunner::finished, &d, [this, run] {
-        if (sidecarMerge == run)
-            sidecarMerge.reset();
-        BatchScanJsonPhotosItemToMainThread(run->summary);
-    });
-    runner->startLong([this, run, folders](JobControl &control) {
+    runner->startLong([summary, folders](JobControl &control) {
         const QStringList notMoved = mergeFolderswithSourceArray(folders);
-        run->summary = ScanJsonPhotosItemThreader(
+        *summary = ScanJsonPhotosItemThreader(
             folders.first(), [&control](int done, int total) { control.setProgress(done, total); },
-            &run->cancel);
-        run->summary.skipped = notMoved + run->summary.skipped;
+            control.cancelFlag());
+        summary->skipped = notMoved + summary->skipped;
         return JobResult{0, true, {}, {}, {}};
     });
     return true;
@@ -190,8 +199,7 @@ void SidecarMergesPart::BatchScanJsonPhotosItemToMainThread(const SidecarMergeSu
 }
 
 void SidecarMergesPart::CanelJsonMetadataToPhotosAction() {
-    if (sidecarMerge)
-        sidecarMerge->cancel = true;
+    cancelMerge(d);
     if (writeJsonWindow)
         writeJsonWindow->hide();
 }
@@ -216,8 +224,7 @@ void SidecarMergesPart::BatchWriteXMPFileToFile() {
 }
 
 void SidecarMergesPart::CanelXMPMetadataToPhotosAction() {
-    if (sidecarMerge)
-        sidecarMerge->cancel = true;
+    cancelMerge(d);
     if (writeXmpWindow)
         writeXmpWindow->hide();
 }
@@ -236,18 +243,11 @@ bool SidecarMergesPart::startXmpMerge(const QString &folder) {
     showBusy(writeXmpWindow, writeXmpProcesser, writeXmpBtn, CancelXmpBtn);
     if (CancelXmpBtn)
         CancelXmpBtn->show();
-    auto run = std::make_shared<SidecarMergeRun>();
-    sidecarMerge = run;
-    JobRunner *runner = d.startJob();
-    // The merge window has its own bar and Cancel: the status bar shows no second pair.
-    runner->setOwnProgress(true);
-    d.connect(runner, &JobRunner::finished, &d, [this, run] {
-        if (sidecarMerge == run)
-            sidecarMerge.reset();
-        BatchScanXmpPhotosItemToMainThread(run->summary);
-    });
-    runner->start(1, [run, folder](qsizetype) {
-        run->summary = ScnXmpPhotosItemThreader(folder, {}, &run->cancel);
+    auto summary = std::make_shared<SidecarMergeSummary>();
+    JobRunner *runner =
+        startMergeJob(d, summary, &SidecarMergesPart::BatchScanXmpPhotosItemToMainThread);
+    runner->startLong([summary, folder](JobControl &control) {
+        *summary = ScnXmpPhotosItemThreader(folder, {}, control.cancelFlag());
         return JobResult{0, true, {}, {}, {}};
     });
     return true;

@@ -6,8 +6,6 @@
 #include <QStringList>
 #include <QVariantMap>
 
-#include <memory>
-
 class PKImageView;
 class PRButton;
 class QLabel;
@@ -15,7 +13,7 @@ class QMessageBox;
 class QProgressBar;
 class QWidget;
 
-// The Takeout JSON and XMP merge windows and the running merge.
+// The Takeout JSON and XMP merge windows.
 struct SidecarMergesPart {
     AppDelegate &d; // the application object: the shared state and the other parts
 
@@ -32,11 +30,10 @@ struct SidecarMergesPart {
     PRButton *writeJsonBtn = nullptr, *CancelJsonBtn = nullptr, *writeXmpBtn = nullptr,
              *CancelXmpBtn = nullptr;
     QMessageBox *sidecarSummarySheet = nullptr; // the last run's summary, while it is shown
-    std::shared_ptr<struct SidecarMergeRun> sidecarMerge; // the running merge, if any
 
     // Takeout JSON and XMP sidecar merges (batch/SidecarMergeActions.cpp and the two merge
-    // windows). Both write into the photos themselves; one run at a time, on a worker; the end
-    // shows one summary sheet (merged, unpaired, not done and why) and one reveal.
+    // windows). Both write into the photos themselves; one run at a time, a job of one kind; the
+    // end shows one summary sheet (merged, unpaired, not done and why) and one reveal.
     void MergeJsonMetadataToPhotosAction();
     void BatchWriteJsonFileToPhotos();
     void openPanelDidEnd19(QFileDialog *panel, int returnCode, void *contextInfo = nullptr);

@@ -5,12 +5,17 @@
 #include "base/Logging.h"
 #include "batch/core/StampPhoto.h"
 #include "platform/core/ImageSource.h"
+#include "platform/core/JobReport.h"
 #include "platform/core/JobRunner.h"
 #include "platform/core/ReverseGeocoder.h"
 
 #include <QFileInfo>
 #include <QHash>
 #include <QPointer>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 
 namespace {
 
@@ -33,14 +38,40 @@ PreparedOutput stampResult(const StampSettings &settings, const IKImageItemPtr &
     return prepareStamp(settings, item->filePath, placeText);
 }
 
-// The place stamp's walk: one position asked at a time, the texts kept until the last answer.
+// What the place stamp's walk leaves for its ending, one entry per photo: the place's text,
+// or why the photo has none; both empty for a photo the walk did not finish.
 struct PlaceWalk {
-    QList<IKImageItemPtr> items;
-    qsizetype next = 0;
-    QList<IKImageItemPtr> found;
-    QHash<const IKImageItem *, QString> texts;
+    QStringList texts;
     QStringList failures;
-    ReverseGeocoder *geocoder = nullptr;
+};
+
+// The geocoder's answer for one position, waited for on the walk's worker.
+class PlaceAnswer {
+  public:
+    void set(const QString &text, const QString &error) {
+        const std::lock_guard lock(mutex);
+        this->text = text;
+        this->error = error;
+        ready = true;
+        arrived.notify_all();
+    }
+    // False when the job was cancelled first. Cancel is looked at every few ms, so neither
+    // a Cancel nor the application's end waits for a slow server.
+    bool wait(const JobControl &control) {
+        std::unique_lock lock(mutex);
+        while (!ready) {
+            if (control.isCancelled())
+                return false;
+            arrived.wait_for(lock, std::chrono::milliseconds(10));
+        }
+        return true;
+    }
+    QString text, error;
+
+  private:
+    std::mutex mutex;
+    std::condition_variable arrived;
+    bool ready = false;
 };
 
 QString nameOf(const IKImageItemPtr &item) {
@@ -78,60 +109,91 @@ void ImageOutputPart::AddCopyrightOnPhotoAction() {
 }
 
 void ImageOutputPart::AddLocationPlaceOnPhotoAction() {
-    if (placeStampRunning)
+    constexpr auto kind = AppDelegate::OneAtATime::PlaceStamp;
+    if (d.runningJob(kind))
         return;
+    const QList<IKImageItemPtr> items = d.selectedLocalItems();
+    if (items.isEmpty())
+        return;
+    QStringList paths;
+    for (const IKImageItemPtr &item : items)
+        paths << item->filePath;
     auto walk = std::make_shared<PlaceWalk>();
-    walk->items = d.selectedLocalItems();
-    if (walk->items.isEmpty())
-        return;
-    placeStampRunning = true;
-    walk->geocoder = new ReverseGeocoder(&d);
+    walk->texts.resize(items.size());
+    walk->failures.resize(items.size());
+    // A main-thread object: the walk hands it each position and waits for the answer.
+    auto *geocoder = new ReverseGeocoder(&d);
     const StampSettings s = stampSettingsOf(d.preferences, StampKind::Place, true);
-    QPointer<AppDelegate> self(&d);
-    // Only positions wait for the server; no photo is decoded until every answer is in.
-    auto step = std::make_shared<std::function<void()>>();
-    // The pending answer holds the walk; the walk holds itself only weakly.
-    *step = [self, walk, s, weakStep = std::weak_ptr(step)] {
-        const auto step = weakStep.lock();
-        if (!self || !step)
-            return;
-        while (walk->next < walk->items.size()) {
-            const IKImageItemPtr item = walk->items[walk->next++];
-            const ImageSource source = ImageSource::fromPath(item->filePath);
+    JobRunner *runner = d.startJob(kind);
+    d.connect(runner, &JobRunner::finished, &d,
+              [this, geocoder, items, walk, s](const QList<JobResult> &, bool cancelled) {
+                  geocoder->deleteLater();
+                  QStringList failures;
+                  QHash<const IKImageItem *, QString> texts;
+                  QList<IKImageItemPtr> found;
+                  for (qsizetype i = 0; i < items.size(); ++i) {
+                      if (!walk->failures[i].isEmpty())
+                          failures
+                              << QStringLiteral("%1: %2").arg(nameOf(items[i]), walk->failures[i]);
+                      else if (cancelled)
+                          failures << QStringLiteral("%1: cancelled").arg(nameOf(items[i]));
+                      else if (!walk->texts[i].isEmpty()) {
+                          found << items[i];
+                          texts.insert(items[i].get(), walk->texts[i]);
+                      }
+                  }
+                  // A cancelled walk writes nothing and ends as any cancelled job.
+                  if (cancelled) {
+                      JobReport report;
+                      report.cancelled = true;
+                      report.sheetOnSuccess = false;
+                      report.notWritten = failures;
+                      d.finishJob(report);
+                      return;
+                  }
+                  // Only positions waited for the server; no photo was decoded before now.
+                  d.startImageOutputJob(
+                      found,
+                      [s, texts](const IKImageItemPtr &item) {
+                          return stampResult(s, item, texts.value(item.get()));
+                      },
+                      AppDelegate::OutputReveal::FirstOutput, failures);
+              });
+    runner->startLong([paths, walk, asker = QPointer(geocoder)](JobControl &control) {
+        const int total = int(paths.size());
+        for (int i = 0; i < total && !control.isCancelled(); ++i) {
+            const QString name = QFileInfo(paths[i]).fileName();
+            control.setProgress(i, total, AppDelegate::tr("Finding the place of %1").arg(name));
+            const ImageSource source = ImageSource::fromPath(paths[i]);
             const SignedGpsCoordinates position =
                 signedCoordinates(source.properties(0).value(QStringLiteral("{GPS}")).toMap());
             if (!source.isValid() || !position.latitude || !position.longitude) {
-                walk->failures << QStringLiteral("%1: %2").arg(
-                    nameOf(item), source.isValid() ? AppDelegate::tr("it has no position")
-                                                   : AppDelegate::tr("not an image we can read"));
+                walk->failures[i] = source.isValid() ? AppDelegate::tr("it has no position")
+                                                     : AppDelegate::tr("not an image we can read");
                 continue;
             }
-            walk->geocoder->reverseGeocode(
-                *position.latitude, *position.longitude, self,
-                [walk, item, step](const Placemark &place, const QString &error) {
-                    qCInfo(lcBatch) << "Reverse geocoding finished";
-                    const QString text = error.isEmpty() ? placeStampText(place) : QString();
-                    if (!text.isEmpty()) {
-                        walk->found << item;
-                        walk->texts.insert(item.get(), text);
-                    } else {
-                        walk->failures << QStringLiteral("%1: %2").arg(
-                            nameOf(item),
-                            error.isEmpty() ? AppDelegate::tr("no place is known there") : error);
-                    }
-                    (*step)();
-                });
-            return;
+            // One position at a time: the geocoder keeps the server's pace and answers a
+            // position it met before from its cache.
+            auto answer = std::make_shared<PlaceAnswer>();
+            JobRunner::handTo(asker, [asker, answer, latitude = *position.latitude,
+                                      longitude = *position.longitude] {
+                asker->reverseGeocode(
+                    latitude, longitude, asker,
+                    [answer](const Placemark &place, const QString &error) {
+                        qCInfo(lcBatch) << "Reverse geocoding finished";
+                        answer->set(error.isEmpty() ? placeStampText(place) : QString(), error);
+                    });
+            });
+            if (!answer->wait(control))
+                break;
+            if (!answer->text.isEmpty())
+                walk->texts[i] = answer->text;
+            else
+                walk->failures[i] = answer->error.isEmpty()
+                                        ? AppDelegate::tr("no place is known there")
+                                        : answer->error;
         }
-        walk->geocoder->deleteLater();
-        self->imageOutput.placeStampRunning = false;
-        const auto texts = walk->texts;
-        self->startImageOutputJob(
-            walk->found,
-            [s, texts](const IKImageItemPtr &item) {
-                return stampResult(s, item, texts.value(item.get()));
-            },
-            AppDelegate::OutputReveal::FirstOutput, walk->failures);
-    };
-    (*step)();
+        control.setProgress(total, total);
+        return JobResult{0, true, {}, {}, {}};
+    });
 }

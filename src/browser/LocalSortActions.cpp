@@ -15,10 +15,9 @@ namespace {
 void showSorted(AppDelegate &d, LocalSortOrder order) {
     const QList<IKImageItemPtr> snapshot = d.localImportPhotoItemArray;
     // The last order asked for wins, however long the earlier sort would take.
-    if (d.mainWindow.localSortJob)
-        d.mainWindow.localSortJob->cancel();
-    JobRunner *runner = d.startJob();
-    d.mainWindow.localSortJob = runner;
+    if (JobRunner *earlier = d.runningJob(AppDelegate::OneAtATime::LocalSort))
+        earlier->cancel();
+    JobRunner *runner = d.startJob(AppDelegate::OneAtATime::LocalSort);
     QObject::connect(
         runner, &JobRunner::finished, &d, [&d](const QList<JobResult> &results, bool cancelled) {
             if (cancelled || results.isEmpty() || !results.first().ok)

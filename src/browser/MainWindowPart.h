@@ -6,7 +6,6 @@
 #include <QString>
 #include <QtGlobal>
 
-class JobRunner;
 class LocalPhotoModel;
 class NSDragImageBrowserView;
 class PKImageView;
@@ -94,7 +93,6 @@ struct MainWindowPart {
             *pasteAllPhotoMetaMenuItem = nullptr, *changtoiOSmodemenu = nullptr;
     QPointer<QFileDialog> theOpenPanel;
     LocalPhotoModel *localPhotoModel = nullptr;
-    QPointer<JobRunner> localSortJob; // the sort still running; a newer one cancels it
     PKImageView *playerFrameView = nullptr; // the video's first picture, in theplayerView
     QString playerFilePath;                 // the video the player shows
 

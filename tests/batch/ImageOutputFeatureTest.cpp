@@ -4,6 +4,7 @@
 #include "app/core/Settings.h"
 #include "batch/core/UprightDecode.h"
 #include "browser/DropTargets.h"
+#include "platform/core/JobRunner.h"
 #include "platform/core/Workspace.h"
 #include "support/ImageTestHelpers.h"
 #include "support/JobWait.h"
@@ -185,11 +186,13 @@ TEST_F(ImageOutputFeature, PlaceStampNamesThePhotoWithoutAPosition) {
     ASSERT_TRUE(QFile::copy(park, second));
     const QString wedding = copyFixture("wedding.jpg", dir.path()); // no position
     show({park, wedding, second});
+    constexpr auto walk = AppDelegate::OneAtATime::PlaceStamp;
     d->imageOutput.AddLocationPlaceOnPhotoAction();
-    EXPECT_TRUE(d->imageOutput.placeStampRunning);
-    ASSERT_TRUE(waitFor([&] { return !d->imageOutput.placeStampRunning; }));
+    JobRunner *const first = d->runningJob(walk);
+    ASSERT_TRUE(first);
+    d->imageOutput.AddLocationPlaceOnPhotoAction(); // refused while the walk runs
+    EXPECT_EQ(d->runningJob(walk), first);
     ASSERT_TRUE(waitForJobs(*d));
-    qunsetenv("PHOTOKESTRY_GEOCODER_URL");
     // The copy has the same position: its place comes from the geocoder's cache.
     EXPECT_EQ(server.targets.size(), 1);
     EXPECT_EQ(outputs(), (QStringList{"second.jpg", "St James Park.jpg"}));
@@ -198,6 +201,23 @@ TEST_F(ImageOutputFeature, PlaceStampNamesThePhotoWithoutAPosition) {
     EXPECT_TRUE(sheets[0]->informativeText().contains("wedding.jpg: "));
     EXPECT_EQ(exiftool(out() + "/second.jpg").value("IPTC:ObjectName").toString(),
               "St. James's Park");
+
+    // Cancelled while the server keeps its answer: nothing is written and the walk ends.
+    sheets[0]->done(0);
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    qputenv("PHOTOKESTRY_GEOCODER_URL",
+            QByteArray("http://127.0.0.1:") + QByteArray::number(silent.serverPort()));
+    d->imageOutput.AddLocationPlaceOnPhotoAction();
+    ASSERT_TRUE(waitFor([&] { return silent.hasPendingConnections(); }));
+    ASSERT_TRUE(d->runningJob(walk));
+    d->runningJob(walk)->cancel();
+    ASSERT_TRUE(waitForJobs(*d));
+    qunsetenv("PHOTOKESTRY_GEOCODER_URL");
+    EXPECT_FALSE(d->runningJob(walk));
+    EXPECT_EQ(outputs(), (QStringList{"second.jpg", "St James Park.jpg"}));
+    ASSERT_EQ(openSheets().size(), 1);
+    EXPECT_TRUE(openSheets()[0]->informativeText().contains("St James Park.jpg: cancelled"));
 }
 
 TEST_F(ImageOutputFeature, ResizeEncodesAtTheLastRecompressionsQuality) {
@@ -224,7 +244,7 @@ TEST_F(ImageOutputFeature, NothingSelectedDoesNothing) {
     d->imageOutput.AddCopyrightOnPhotoAction();
     d->imageOutput.AddLocationPlaceOnPhotoAction();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_FALSE(d->imageOutput.placeStampRunning);
+    EXPECT_FALSE(d->runningJob(AppDelegate::OneAtATime::PlaceStamp));
     EXPECT_TRUE(outputs().isEmpty());
     EXPECT_TRUE(openSheets().isEmpty());
     EXPECT_TRUE(revealed.isEmpty());

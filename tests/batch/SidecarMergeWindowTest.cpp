@@ -137,6 +137,17 @@ TEST_F(SidecarMergeWindows, TakeoutRunEndsWithItsSummary) {
     EXPECT_EQ(readAll(outside), outsideBytes);
     EXPECT_FALSE(QDir(dir.filePath("storage")).exists() &&
                  !QDir(dir.filePath("storage")).isEmpty(QDir::Files | QDir::NoDotAndDotDot));
+
+    // The window's Cancel stops the next run before it writes the photo.
+    d->sidecarMerges.sidecarSummarySheet->done(0);
+    ASSERT_TRUE(writeAll(merged + ".json", takeout(1600000000)));
+    const QByteArray mergedBytes = readAll(merged);
+    ASSERT_TRUE(d->sidecarMerges.startJsonMerge({a}));
+    d->mainWindow.MybuttonMouseDownHandle(d->sidecarMerges.CancelJsonBtn);
+    EXPECT_FALSE(d->sidecarMerges.writeJsonWindow->isVisible());
+    ASSERT_TRUE(waitForJobs(*d));
+    EXPECT_EQ(readAll(merged), mergedBytes);
+    EXPECT_TRUE(visibleSheetText().contains("0 files merged")) << visibleSheetText().toStdString();
 }
 
 TEST_F(SidecarMergeWindows, XmpRunRevealsItsFirstPhotoOnce) {

@@ -63,7 +63,7 @@ TEST(SelectionHandler, FirstSelectedPhotoFillsTheState) {
         ASSERT_TRUE(waitForJobs(d));
         EXPECT_EQ(d.localPhotoItemArray, reversed);
         d.mainWindow.ClickSortLocalPhotosByName();
-        const QPointer<JobRunner> first = d.mainWindow.localSortJob;
+        const QPointer<JobRunner> first = d.runningJob(AppDelegate::OneAtATime::LocalSort);
         d.mainWindow.ClickSortLocalPhotosByName(); // a newer sort cancels the one still running
         EXPECT_TRUE(first && first->isCancelled());
         ASSERT_TRUE(waitForJobs(d));
