@@ -183,19 +183,14 @@ QString setRecipeDates(const QString &written, const QString &originalPath,
 // a record keeps that source with the new digest, so a chain of edits of a copy the user
 // added to the list goes on. `pending` learns whether the output is the photo's edited copy,
 // which its item then remembers (also where the file system keeps no record).
-void recordEditedCopy(SafeWrite::Temporary &staged, const QByteArray &bytes,
+QString recordSource(SafeWrite::Temporary &staged, const QString &originalPath,
+                     bool copyOfOriginal) {
+    return copyOfOriginal ? originalPath : EditedCopies::recordedSource(staged.fd());
+}
+
+void recordEditedCopy(SafeWrite::Temporary &staged, const QByteArray &digest, const QString &source,
                       const QString &originalPath, bool copyOfOriginal, PendingPlacement &pending) {
-    const QString source =
-        copyOfOriginal ? originalPath : EditedCopies::recordedSource(staged.fd());
-    if (source.isEmpty())
-        return;
-    QByteArray data = bytes;
-    if (data.isNull()) {
-        QFile file(staged.path());
-        if (file.open(QIODevice::ReadOnly))
-            data = file.readAll();
-    }
-    pending.digest = EditedCopies::digestOf(data);
+    pending.digest = digest;
     if (copyOfOriginal)
         pending.originalState = EditedCopies::originalState(originalPath);
     pending.editedCopy = copyOfOriginal;
@@ -246,8 +241,24 @@ bool stageTemporary(SafeWrite::Temporary &staged, const QByteArray *bytes, bool 
                     PendingPlacement &pending, QString *why) {
     if (!(replaces ? staged.keepAttributesOf(originalPath, why) : staged.useDefaultMode(why)))
         return false;
-    recordEditedCopy(staged, bytes ? *bytes : QByteArray(), itemPath, copyOfOriginal, pending);
-    return bytes ? staged.closeUnsynced(*bytes, why) : staged.closeUnsynced(why);
+    const QString source = recordSource(staged, itemPath, copyOfOriginal);
+    if (source.isEmpty())
+        return bytes ? staged.closeUnsynced(*bytes, why) : staged.closeUnsynced(why);
+    // The digest recorded is of the bytes the file holds, taken as they are read back.
+    EditedCopies::Digest digest;
+    const auto add = [&digest](const char *data, size_t size) { digest.add(data, size); };
+    if (bytes) {
+        if (!staged.readBack(*bytes, add, why))
+            return false;
+    } else {
+        QFile file(staged.path());
+        if (file.open(QIODevice::ReadOnly)) {
+            const QByteArray written = file.readAll();
+            add(written.constData(), size_t(written.size()));
+        }
+    }
+    recordEditedCopy(staged, digest.hex(), source, itemPath, copyOfOriginal, pending);
+    return staged.closeUnsynced(why);
 }
 
 // 7 waits for the batch: its temporaries are synced together, then moved into place.

@@ -15,6 +15,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -43,15 +44,35 @@ bool writeAll(int fd, const char *data, qint64 size) {
     return true;
 }
 
-// Whether the file at `path` holds exactly `expected`. Read a piece at a time into one small
-// buffer: a photo-sized copy would cost a fresh allocation and its page faults per file.
-bool readsBackAs(const QString &path, const QByteArray &expected) {
+using Sink = std::function<void(const char *, size_t)>;
+
+// Whether the file at `path` holds exactly `expected`, handing each piece that does to
+// `sink`. The file is mapped rather than copied out: the pages are the ones the write left
+// in memory, and a piece at a time is compared and hashed while it is in the cache.
+bool readsBackAs(const QString &path, const QByteArray &expected, const Sink &sink = {}) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat st {};
     bool same = ::fstat(fd, &st) == 0 && qint64(st.st_size) == expected.size();
-    constexpr size_t kPiece = 64 * 1024;
+    constexpr size_t kPiece = 128 * 1024;
+    const size_t size = size_t(expected.size());
+    void *mapped = same && size > 0
+                       ? ::mmap(nullptr, size, PROT_READ, MAP_SHARED | MAP_POPULATE, fd, 0)
+                       : MAP_FAILED;
+    if (mapped != MAP_FAILED) {
+        const char *bytes = static_cast<const char *>(mapped);
+        for (size_t at = 0; same && at < size; at += kPiece) {
+            const size_t n = std::min(kPiece, size - at);
+            same = std::memcmp(bytes + at, expected.constData() + at, n) == 0;
+            if (same && sink)
+                sink(bytes + at, n);
+        }
+        ::munmap(mapped, size);
+        ::close(fd);
+        return same;
+    }
+    // Where the file cannot be mapped, read a piece at a time into one small buffer.
     const auto piece = std::make_unique<char[]>(kPiece);
     qint64 at = 0;
     while (same) {
@@ -64,6 +85,8 @@ bool readsBackAs(const QString &path, const QByteArray &expected) {
         }
         same = n <= expected.size() - at &&
                std::memcmp(piece.get(), expected.constData() + at, size_t(n)) == 0;
+        if (same && sink)
+            sink(piece.get(), size_t(n));
         at += n;
     }
     ::close(fd);
@@ -220,6 +243,14 @@ bool Temporary::finish(const QByteArray &expected, QString *error) {
     if (!finish(error))
         return false;
     if (!readsBackAs(path_, expected))
+        return fail(error, QStringLiteral("%1 did not read back as written").arg(path_));
+    return true;
+}
+
+bool Temporary::readBack(const QByteArray &expected, const Sink &sink, QString *error) {
+    if (fd_ < 0)
+        return fail(error, QStringLiteral("the temporary file is not open"));
+    if (!readsBackAs(path_, expected, sink))
         return fail(error, QStringLiteral("%1 did not read back as written").arg(path_));
     return true;
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <sys/types.h>
 
 // Writing files without ever losing or redirecting one: new bytes go into an exclusive
@@ -51,6 +52,11 @@ class Temporary {
     // The permissions of an ordinary new file (0666 less the umask), for a file that
     // replaces nothing.
     bool useDefaultMode(QString *error);
+    // Reads the file back while it is still open: it must hold exactly `expected`. `sink`
+    // gets every piece once it compared equal, so a digest of the file is of the bytes it
+    // holds without another pass over them.
+    bool readBack(const QByteArray &expected, const std::function<void(const char *, size_t)> &sink,
+                  QString *error);
     // Syncs and closes the file, then reads it back: it must hold exactly `expected`.
     bool finish(const QByteArray &expected, QString *error);
     // Syncs and closes without a read-back (for files written through fd()).
