@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <sys/types.h>
@@ -80,6 +81,12 @@ class Temporary {
 // Syncs the whole file system that holds `folder`: one call makes every temporary of a batch
 // durable, where a sync per file would wait on the disk once per photo.
 bool syncFileSystemOf(const QString &folder, QString *error);
+
+// Makes the closed files at `paths` durable together: the writes of all of them start before
+// the first wait, so a batch costs about one wait on the disk rather than one a file, and
+// nothing else on the file system is flushed with them. Returns why each one is not durable,
+// in the order of `paths`; empty where it is.
+QStringList syncFiles(const QStringList &paths);
 
 // Syncs a folder, so that a rename in it survives a crash.
 bool syncFolder(const QString &folder);
