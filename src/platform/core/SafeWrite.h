@@ -42,7 +42,7 @@ class Temporary {
 
     // A new, empty file of mode 0600 in `folder`, under a name of ours nobody else holds.
     bool create(const QString &folder, QString *error);
-    bool write(const QByteArray &bytes, QString *error);
+    bool write(QByteArrayView bytes, QString *error);
     // Takes over a finished file of ours that another program wrote (exiftool's -o) and
     // opens it, so that it gets the attributes below; it is removed like one we created,
     // also when it cannot be opened.
@@ -56,15 +56,16 @@ class Temporary {
     // Reads the file back while it is still open: it must hold exactly `expected`. `sink`
     // gets every piece once it compared equal, so a digest of the file is of the bytes it
     // holds without another pass over them.
-    bool readBack(const QByteArray &expected, const std::function<void(const char *, size_t)> &sink,
-                  QString *error);
+    // `rest` is what follows `expected` when the bytes were written in two parts.
+    bool readBack(const QByteArray &expected, QByteArrayView rest,
+                  const std::function<void(const char *, size_t)> &sink, QString *error);
     // Syncs and closes the file, then reads it back: it must hold exactly `expected`.
     bool finish(const QByteArray &expected, QString *error);
     // Syncs and closes without a read-back (for files written through fd()).
     bool finish(QString *error);
     // Closes and reads back without a sync, for a batch that syncs its files together
     // (syncFileSystemOf) before it moves any of them into place.
-    bool closeUnsynced(const QByteArray &expected, QString *error);
+    bool closeUnsynced(const QByteArray &expected, QString *error, QByteArrayView rest = {});
     // The same for a file its writer has already read back.
     bool closeUnsynced(QString *error);
 
