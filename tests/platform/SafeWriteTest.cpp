@@ -90,6 +90,35 @@ TEST(SafeWrite, ReplacingRefusesALinkAndAFileChangedMeanwhile) {
     EXPECT_EQ(readAll(photo), "theirs, written meanwhile");
 }
 
+// The read-back compares every byte and hands on only what compared equal; the syncs of a
+// batch name each file that is not durable.
+TEST(SafeWrite, ReadBackAndBatchSyncReportEachFailure) {
+    QTemporaryDir dir;
+    QString error;
+    const QByteArray bytes(300 * 1024, 'p');
+    QByteArray other = bytes;
+    other[200 * 1024] = 'q';
+    SafeWrite::Temporary temp;
+    ASSERT_TRUE(temp.create(dir.path(), &error) && temp.write(bytes, &error));
+    QByteArray seen;
+    const auto keep = [&seen](const char *data, size_t size) {
+        seen.append(data, qsizetype(size));
+    };
+    EXPECT_FALSE(temp.readBack(other.left(1000), QByteArrayView(other).sliced(1000), keep, &error));
+    EXPECT_TRUE(error.contains("did not read back")) << error.toStdString();
+    EXPECT_LT(seen.size(), bytes.size());
+    seen.clear();
+    // Written as one, read back against two parts (rewritten segments, then the picture).
+    EXPECT_TRUE(temp.readBack(bytes.left(1000), QByteArrayView(bytes).sliced(1000), keep, &error));
+    EXPECT_EQ(seen, bytes);
+    EXPECT_FALSE(temp.closeUnsynced(bytes.left(10), &error));
+
+    const QStringList errors = SafeWrite::syncFiles({temp.path(), dir.filePath("gone")});
+    ASSERT_EQ(errors.size(), 2);
+    EXPECT_TRUE(errors[0].isEmpty()) << errors[0].toStdString();
+    EXPECT_TRUE(errors[1].contains("gone")) << errors[1].toStdString();
+}
+
 TEST(SafeWrite, StaleTemporariesOfEndedRunsGoOthersStay) {
     QTemporaryDir dir;
     // A process that has ended: its id is free.

@@ -221,16 +221,68 @@ class TakeoutRun {
             if (r.ok && job.reason.isEmpty() && !v.description.trimmed().isEmpty())
                 job.reason = QLatin1String(kNotInVideos);
         } else {
-            // The folders are synced once, after the batch.
+            // The sidecar is dated like its photo, whether the photo could be written or not;
+            // the photo's own reason comes first.
+            datedSidecar(job);
+            StagedRewrite staged;
             const RewriteOutcome r =
-                rewritePhotoInPlace(job.path, takeoutChanges(v, job.loose), false);
-            job.ok = r.ok;
-            job.reason = r.reason;
+                stagePhotoRewrite(job.path, takeoutChanges(v, job.loose), &staged);
+            if (!r.ok) {
+                job.reason = r.reason;
+                return;
+            }
+            // The job is the batch's from here on.
+            return stagedForBatch(job, std::move(staged));
         }
-        // The sidecar is dated like its photo, whether the photo could be written or not.
+        datedSidecar(job);
+    }
+
+    static void datedSidecar(Job &job) {
         QString why;
-        if (!FileDates::setDates(job.sidecar, v.taken, &why) && job.reason.isEmpty())
+        if (!FileDates::setDates(job.sidecar, job.values.taken, &why) && job.reason.isEmpty())
             job.reason = QStringLiteral("its sidecar's file dates were not set: %1").arg(why);
+    }
+
+    // Rewritten photos wait in their temporaries until enough of them are there to be made
+    // durable together (one wait on the disk instead of one a photo); then they replace
+    // their photos. The bound keeps the room the temporaries take small.
+    struct Staged {
+        Job *job;
+        StagedRewrite rewrite;
+    };
+    static constexpr size_t kBatchPhotos = 64;
+    static constexpr qint64 kBatchBytes = 256 << 20;
+
+    void stagedForBatch(Job &job, StagedRewrite rewrite) const {
+        std::vector<Staged> full;
+        {
+            const QMutexLocker lock(&stagedMutex);
+            stagedBytes += rewrite.size;
+            staged.push_back({&job, std::move(rewrite)});
+            if (staged.size() < kBatchPhotos && stagedBytes < kBatchBytes)
+                return;
+            full.swap(staged);
+            stagedBytes = 0;
+        }
+        replaceStaged(full);
+    }
+
+    // Nothing is replaced before its replacement is durable; the folders are synced once,
+    // after the pass.
+    static void replaceStaged(std::vector<Staged> &batch) {
+        QStringList temporaries;
+        for (const Staged &s : batch)
+            temporaries << s.rewrite.temporary->path();
+        const QStringList syncErrors = SafeWrite::syncFiles(temporaries);
+        for (size_t i = 0; i < batch.size(); ++i) {
+            Job &job = *batch[i].job;
+            const RewriteOutcome r =
+                finishPhotoRewrite(job.path, batch[i].rewrite, syncErrors[qsizetype(i)]);
+            job.ok = r.ok;
+            if (!r.reason.isEmpty())
+                job.reason = r.reason;
+        }
+        batch.clear();
     }
 
     void runJobs() {
@@ -245,6 +297,8 @@ class TakeoutRun {
             if (progress)
                 progress(written + finished, total);
         });
+        replaceStaged(staged);
+        stagedBytes = 0;
         QSet<QString> folders;
         for (const Job &job : std::as_const(jobs)) {
             if (job.ok)
@@ -357,6 +411,10 @@ class TakeoutRun {
     QList<Pending> pending;
     QList<Job> jobs;
     int written = 0; // files of the jobs already run
+    // Photos waiting for their batch to be made durable; filled by the workers.
+    mutable QMutex stagedMutex;
+    mutable std::vector<Staged> staged;
+    mutable qint64 stagedBytes = 0;
 };
 
 } // namespace

@@ -137,8 +137,11 @@ bool isFileNameTitle(const QString &title, const QString &photoName) {
            GetViedoType(suffix) >= 0;
 }
 
-RewriteOutcome rewritePhotoInPlace(const QString &path, const SidecarChanges &given,
-                                   bool syncTheFolder) {
+namespace {
+
+// The new file made, checked and read back in its temporary; synced there too with `sync`.
+RewriteOutcome stage(const QString &path, const SidecarChanges &given, StagedRewrite *staged,
+                     bool sync) {
     RewriteOutcome out;
     const QFileInfo info(path);
     out.path = info.absoluteFilePath();
@@ -154,9 +157,10 @@ RewriteOutcome rewritePhotoInPlace(const QString &path, const SidecarChanges &gi
     SidecarChanges changes = given;
     if (isFileNameTitle(changes.title, info.fileName()))
         changes.title.clear();
-    const SafeWrite::FileStamp stamp = SafeWrite::stampOf(out.path);
-    const QDateTime created = FileDates::creationDate(out.path);
-    const QDateTime modified = FileDates::modificationDate(out.path);
+    staged->stamp = SafeWrite::stampOf(out.path);
+    staged->instant = changes.instant;
+    staged->created = FileDates::creationDate(out.path);
+    staged->modified = FileDates::modificationDate(out.path);
 
     const ImageSource source = ImageSource::fromPath(out.path);
     if (!source.isValid()) {
@@ -198,23 +202,55 @@ RewriteOutcome rewritePhotoInPlace(const QString &path, const SidecarChanges &gi
     if (!out.reason.isEmpty())
         return out;
 
-    SafeWrite::Temporary temp;
-    if (!temp.create(QFileInfo(out.path).absolutePath(), &out.reason) ||
-        !temp.keepAttributesOf(out.path, &out.reason) || !temp.write(bytes, &out.reason) ||
-        !temp.finish(bytes, &out.reason) ||
-        !SafeWrite::replaceWith(temp.path(), out.path, stamp, &out.reason, syncTheFolder))
+    auto temp = std::make_unique<SafeWrite::Temporary>();
+    if (!temp->create(QFileInfo(out.path).absolutePath(), &out.reason) ||
+        !temp->keepAttributesOf(out.path, &out.reason) || !temp->write(bytes, &out.reason) ||
+        !(sync ? temp->finish(bytes, &out.reason) : temp->closeUnsynced(bytes, &out.reason)))
         return out;
-    temp.release();
+    staged->temporary = std::move(temp);
+    staged->size = bytes.size();
+    out.ok = true;
+    return out;
+}
+
+} // namespace
+
+RewriteOutcome stagePhotoRewrite(const QString &path, const SidecarChanges &changes,
+                                 StagedRewrite *staged) {
+    return stage(path, changes, staged, false);
+}
+
+RewriteOutcome finishPhotoRewrite(const QString &path, StagedRewrite &staged,
+                                  const QString &syncError) {
+    RewriteOutcome out;
+    out.path = QFileInfo(path).absoluteFilePath();
+    out.reason = syncError;
+    if (!staged.temporary || !out.reason.isEmpty() ||
+        !SafeWrite::replaceWith(staged.temporary->path(), out.path, staged.stamp, &out.reason))
+        return out; // the temporary goes with `staged`
+    staged.temporary->release();
 
     // The photo is replaced: a date that cannot be set is worth saying, not undoing.
     QString why;
-    const bool dated =
-        changes.instant.isValid()
-            ? FileDates::setDates(out.path, changes.instant, &why)
-            : (!created.isValid() || FileDates::setCreationDate(out.path, created, &why)) &&
-                  FileDates::setModificationDate(out.path, modified, &why);
+    const bool dated = staged.instant.isValid()
+                           ? FileDates::setDates(out.path, staged.instant, &why)
+                           : (!staged.created.isValid() ||
+                              FileDates::setCreationDate(out.path, staged.created, &why)) &&
+                                 FileDates::setModificationDate(out.path, staged.modified, &why);
     out.ok = true;
     if (!dated)
         out.reason = QStringLiteral("written, but its file dates were not set: %1").arg(why);
+    return out;
+}
+
+RewriteOutcome rewritePhotoInPlace(const QString &path, const SidecarChanges &changes,
+                                   bool syncTheFolder) {
+    StagedRewrite staged;
+    const RewriteOutcome made = stage(path, changes, &staged, true);
+    if (!made.ok)
+        return made;
+    const RewriteOutcome out = finishPhotoRewrite(path, staged, QString());
+    if (out.ok && syncTheFolder)
+        SafeWrite::syncFolder(QFileInfo(out.path).absolutePath());
     return out;
 }

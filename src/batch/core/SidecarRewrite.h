@@ -1,10 +1,13 @@
 #pragma once
 
+#include "platform/core/SafeWrite.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
 
+#include <memory>
 #include <optional>
 
 // What a sidecar merge writes into one photo. Empty texts and unset numbers leave the
@@ -50,3 +53,23 @@ bool isFileNameTitle(const QString &title, const QString &photoName);
 // `syncTheFolder` the rename is not yet durable: the caller syncs the folder, once for a batch.
 RewriteOutcome rewritePhotoInPlace(const QString &path, const SidecarChanges &changes,
                                    bool syncTheFolder = true);
+
+// A rewritten photo waiting in its temporary beside the photo, read back but not yet durable,
+// so that a batch makes many durable at once before any of them replaces its photo.
+struct StagedRewrite {
+    std::unique_ptr<SafeWrite::Temporary> temporary;
+    SafeWrite::FileStamp stamp;           // the photo as it was read
+    QDateTime instant, created, modified; // the file dates it takes
+    qint64 size = 0;
+};
+
+// The first half of rewritePhotoInPlace: the checked new file in its temporary, closed and
+// read back without a sync. Not ok (and nothing left behind) when it cannot be made.
+RewriteOutcome stagePhotoRewrite(const QString &path, const SidecarChanges &changes,
+                                 StagedRewrite *staged);
+
+// The second half, once the temporary is durable (`syncError` empty): the rename over the
+// photo, unless another program changed it meanwhile, and its file dates. The folder is not
+// synced. On any failure the photo is left as it was and the temporary removed.
+RewriteOutcome finishPhotoRewrite(const QString &path, StagedRewrite &staged,
+                                  const QString &syncError);

@@ -1,12 +1,12 @@
 #include "metadata/core/EditedCopies.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sodium.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -47,16 +47,46 @@ bool readAndHash(int fd, bool keep, QByteArray *bytes, QByteArray *digest) {
         return bytes->size() == st.st_size;
     }
     // A video is only hashed, a piece at a time.
-    QCryptographicHash hash(QCryptographicHash::Blake2b_256);
-    const bool ok = hash.addData(&file) && file.pos() == st.st_size;
-    *digest = hash.result().toHex();
-    return ok;
+    Digest hash;
+    QByteArray piece(256 * 1024, Qt::Uninitialized);
+    qint64 got = 0;
+    while ((got = file.read(piece.data(), piece.size())) > 0)
+        hash.add(piece.constData(), size_t(got));
+    *digest = hash.hex();
+    return got == 0 && file.pos() == st.st_size;
 }
 
 } // namespace
 
+// libsodium's generic hash with a 32-byte output is BLAKE2b-256 itself, the digest records
+// have always held, computed with the processor's vector instructions.
+struct Digest::State {
+    crypto_generichash_state sodium;
+};
+
+Digest::Digest() : state_(std::make_unique<State>()) {
+    // Picks the fastest implementation for this processor; safe to call from any thread.
+    static const bool ready = sodium_init() >= 0;
+    (void)ready;
+    crypto_generichash_init(&state_->sodium, nullptr, 0, crypto_generichash_BYTES);
+}
+
+Digest::~Digest() = default;
+
+void Digest::add(const char *data, size_t size) {
+    crypto_generichash_update(&state_->sodium, reinterpret_cast<const unsigned char *>(data), size);
+}
+
+QByteArray Digest::hex() {
+    unsigned char out[crypto_generichash_BYTES];
+    crypto_generichash_final(&state_->sodium, out, sizeof out);
+    return QByteArray(reinterpret_cast<const char *>(out), int(sizeof out)).toHex();
+}
+
 QByteArray digestOf(const QByteArray &bytes) {
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Blake2b_256).toHex();
+    Digest digest;
+    digest.add(bytes.constData(), size_t(bytes.size()));
+    return digest.hex();
 }
 
 QString recordPath(const QString &path) {

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 // Edits that add up. A copy an edit wrote into the storage folder carries a record: the
@@ -22,6 +23,22 @@ inline constexpr char kOriginalAttribute[] = "user.photokestry.original";
 
 // The digest a record holds: BLAKE2b-256 of the bytes, in hex.
 QByteArray digestOf(const QByteArray &bytes);
+
+// The same digest taken a piece at a time, as a file is read back.
+class Digest {
+  public:
+    Digest();
+    ~Digest();
+    Digest(const Digest &) = delete;
+    Digest &operator=(const Digest &) = delete;
+    void add(const char *data, size_t size);
+    // The digest in hex; the Digest is spent then.
+    QByteArray hex();
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 // What the item remembers of the copy its last edit wrote.
 struct Remembered {

@@ -183,19 +183,14 @@ QString setRecipeDates(const QString &written, const QString &originalPath,
 // a record keeps that source with the new digest, so a chain of edits of a copy the user
 // added to the list goes on. `pending` learns whether the output is the photo's edited copy,
 // which its item then remembers (also where the file system keeps no record).
-void recordEditedCopy(SafeWrite::Temporary &staged, const QByteArray &bytes,
+QString recordSource(SafeWrite::Temporary &staged, const QString &originalPath,
+                     bool copyOfOriginal) {
+    return copyOfOriginal ? originalPath : EditedCopies::recordedSource(staged.fd());
+}
+
+void recordEditedCopy(SafeWrite::Temporary &staged, const QByteArray &digest, const QString &source,
                       const QString &originalPath, bool copyOfOriginal, PendingPlacement &pending) {
-    const QString source =
-        copyOfOriginal ? originalPath : EditedCopies::recordedSource(staged.fd());
-    if (source.isEmpty())
-        return;
-    QByteArray data = bytes;
-    if (data.isNull()) {
-        QFile file(staged.path());
-        if (file.open(QIODevice::ReadOnly))
-            data = file.readAll();
-    }
-    pending.digest = EditedCopies::digestOf(data);
+    pending.digest = digest;
     if (copyOfOriginal)
         pending.originalState = EditedCopies::originalState(originalPath);
     pending.editedCopy = copyOfOriginal;
@@ -241,13 +236,29 @@ QString stagingFolder(bool replaces, const QString &originalPath, const QString 
 // The new file made ready to take a name: a replacement keeps the original's attributes, a
 // new file gets an ordinary new file's; it carries its edited-copy record and is closed and
 // read back (against `bytes`; none when its writer read it back), unsynced.
-bool stageTemporary(SafeWrite::Temporary &staged, const QByteArray *bytes, bool replaces,
-                    const QString &originalPath, const QString &itemPath, bool copyOfOriginal,
-                    PendingPlacement &pending, QString *why) {
+bool stageTemporary(SafeWrite::Temporary &staged, const QByteArray *bytes, QByteArrayView picture,
+                    bool replaces, const QString &originalPath, const QString &itemPath,
+                    bool copyOfOriginal, PendingPlacement &pending, QString *why) {
     if (!(replaces ? staged.keepAttributesOf(originalPath, why) : staged.useDefaultMode(why)))
         return false;
-    recordEditedCopy(staged, bytes ? *bytes : QByteArray(), itemPath, copyOfOriginal, pending);
-    return bytes ? staged.closeUnsynced(*bytes, why) : staged.closeUnsynced(why);
+    const QString source = recordSource(staged, itemPath, copyOfOriginal);
+    if (source.isEmpty())
+        return bytes ? staged.closeUnsynced(*bytes, why, picture) : staged.closeUnsynced(why);
+    // The digest recorded is of the bytes the file holds, taken as they are read back.
+    EditedCopies::Digest digest;
+    const auto add = [&digest](const char *data, size_t size) { digest.add(data, size); };
+    if (bytes) {
+        if (!staged.readBack(*bytes, picture, add, why))
+            return false;
+    } else {
+        QFile file(staged.path());
+        if (file.open(QIODevice::ReadOnly)) {
+            const QByteArray written = file.readAll();
+            add(written.constData(), size_t(written.size()));
+        }
+    }
+    recordEditedCopy(staged, digest.hex(), source, itemPath, copyOfOriginal, pending);
+    return staged.closeUnsynced(why);
 }
 
 // 7 waits for the batch: its temporaries are synced together, then moved into place.
@@ -320,7 +331,7 @@ PhotoOutcome writeOneVideo(const IKImageItem &item, const QString &storageFolder
     auto staged = std::make_shared<SafeWrite::Temporary>();
     PendingPlacement pending;
     if (!staged->adopt(temp, &why) ||
-        !stageTemporary(*staged, nullptr, replaces, originalPath, item.filePath,
+        !stageTemporary(*staged, nullptr, {}, replaces, originalPath, item.filePath,
                         !replaces || edited, pending, &why))
         return skip(why);
 
@@ -432,6 +443,7 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
     // 3. Write in memory, every frame with the same properties.
     static const QStringList writable = ImageDestination::typeIdentifiers();
     QByteArray encoded;
+    QByteArrayView picture; // what follows `encoded` in the file, when kept apart
     bool asTiff = false;
     const bool heif = source.type() == QLatin1String("public.heic") ||
                       source.type() == QLatin1String("public.heif");
@@ -453,6 +465,8 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
         output = storageFolder + QLatin1Char('/') + outputName;
     } else {
         ImageDestination destination(&encoded, source.type(), source.count());
+        // A JPEG's picture goes from the source's bytes into the file as it is.
+        destination.keepPictureApart();
         if (!options.destinationDictionary.isEmpty())
             destination.setProperties(subDictionary(working, options.destinationDictionary));
         for (int i = 0; i < source.count(); ++i)
@@ -462,6 +476,8 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
                                   << destination.errorString();
             return skip(destination.errorString());
         }
+        if (destination.pictureOffset() >= 0)
+            picture = QByteArrayView(bytes).sliced(destination.pictureOffset());
     }
 
     // 5. The written file must hold the change; otherwise recompress.
@@ -473,12 +489,17 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
         if (again.isEmpty())
             return skip(why);
         encoded = again;
+        picture = {};
         recompress = true;
     }
 
     const bool replaces = replaceOriginal ||
                           (QFileInfo::exists(originalPath) && isItsOwnOutput(output, originalPath));
     // A file is only ever replaced by one that reads back as an image.
+    if (replaces && !picture.isEmpty()) {
+        encoded += picture;
+        picture = {};
+    }
     if (replaces && !ImageSource(encoded).isValid())
         return skip(QStringLiteral("the new file did not read back"));
 
@@ -491,7 +512,8 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
     auto staged = std::make_shared<SafeWrite::Temporary>();
     PendingPlacement pending;
     if (!staged->create(folder, &why) || !staged->write(encoded, &why) ||
-        !stageTemporary(*staged, &encoded, replaces, originalPath, item.filePath,
+        !staged->write(picture, &why) ||
+        !stageTemporary(*staged, &encoded, picture, replaces, originalPath, item.filePath,
                         !placement && (!replaces || edited), pending, &why))
         return skip(why);
     const QString written = staged->path();

@@ -104,6 +104,8 @@ struct ImageDestination::Private {
     };
     std::vector<Frame> frames;
     QString error;
+    bool pictureApart = false;
+    qsizetype pictureOffset = -1;
 };
 
 ImageDestination::ImageDestination(QByteArray *output, const QString &type, int frameCount)
@@ -128,6 +130,14 @@ QStringList ImageDestination::typeIdentifiers() {
 
 bool ImageDestination::isValid() const {
     return d->error.isEmpty();
+}
+
+void ImageDestination::keepPictureApart() {
+    d->pictureApart = true;
+}
+
+qsizetype ImageDestination::pictureOffset() const {
+    return d->pictureOffset;
 }
 
 void ImageDestination::setProperties(const QVariantMap &properties) {
@@ -257,11 +267,14 @@ bool ImageDestination::finalize() {
         // The written segments must end in the scan's marker, where the picture goes on.
         if (scan >= 0 && (size < 2 || bytes[size - 2] != 0xff || bytes[size - 1] != 0xda))
             throw Exiv2::Error(Exiv2::kerImageWriteFailed);
+        const bool apart = d->pictureApart && scan >= 0;
         QByteArray written;
-        written.reserve(qsizetype(size) + tail);
+        written.reserve(qsizetype(size) + (apart ? 0 : tail));
         written.append(reinterpret_cast<const char *>(bytes), qsizetype(size));
-        written.append(frame.data.constData() + head, tail);
+        if (!apart)
+            written.append(frame.data.constData() + head, tail);
         *d->output = std::move(written);
+        d->pictureOffset = apart ? head : -1;
         io.munmap();
         io.close();
         if (png) {

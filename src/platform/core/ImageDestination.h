@@ -30,6 +30,12 @@ class ImageDestination {
     bool isValid() const;
     void setProperties(const QVariantMap &properties);
     void addImageFromSource(const ImageSource &source, int index, const QVariantMap &properties);
+    // A JPEG's output then holds only its rewritten segments, up to the scan's marker, and
+    // pictureOffset() says where in the source the picture that follows them unchanged
+    // starts: a caller that writes both parts saves a copy of the picture.
+    void keepPictureApart();
+    // -1 when the output is the whole file.
+    qsizetype pictureOffset() const;
     // Builds the output; on failure the output is left empty and errorString() says why.
     bool finalize();
     QString errorString() const;

@@ -15,6 +15,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -43,28 +44,62 @@ bool writeAll(int fd, const char *data, qint64 size) {
     return true;
 }
 
-// Whether the file at `path` holds exactly `expected`. Read a piece at a time into one small
-// buffer: a photo-sized copy would cost a fresh allocation and its page faults per file.
-bool readsBackAs(const QString &path, const QByteArray &expected) {
+using Sink = std::function<void(const char *, size_t)>;
+
+// Whether the file at `path` holds exactly `expected` followed by `rest`, handing each
+// piece that does to `sink`. The file is mapped rather than copied out: the pages are the
+// ones the write left in memory, and a piece at a time is compared and hashed while it is in
+// the cache.
+bool readsBackAs(const QString &path, QByteArrayView expected, QByteArrayView rest = {},
+                 const Sink &sink = {}) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat st {};
-    bool same = ::fstat(fd, &st) == 0 && qint64(st.st_size) == expected.size();
-    constexpr size_t kPiece = 64 * 1024;
+    const size_t size = size_t(expected.size() + rest.size());
+    bool same = ::fstat(fd, &st) == 0 && size_t(st.st_size) == size;
+    constexpr size_t kPiece = 128 * 1024;
+    // The expected bytes from `at` on; `n` is cut to the part they lie in.
+    const auto expectedAt = [&](size_t at, size_t *n) {
+        const size_t first = size_t(expected.size());
+        *n = std::min(*n, at < first ? first - at : size - at);
+        return at < first ? expected.data() + at : rest.data() + (at - first);
+    };
+    void *mapped = same && size > 0
+                       ? ::mmap(nullptr, size, PROT_READ, MAP_SHARED | MAP_POPULATE, fd, 0)
+                       : MAP_FAILED;
+    if (mapped != MAP_FAILED) {
+        const char *bytes = static_cast<const char *>(mapped);
+        for (size_t at = 0; same && at < size;) {
+            size_t n = kPiece;
+            const char *want = expectedAt(at, &n);
+            same = std::memcmp(bytes + at, want, n) == 0;
+            if (same && sink)
+                sink(bytes + at, n);
+            at += n;
+        }
+        ::munmap(mapped, size);
+        ::close(fd);
+        return same;
+    }
+    // Where the file cannot be mapped, read a piece at a time into one small buffer.
     const auto piece = std::make_unique<char[]>(kPiece);
-    qint64 at = 0;
+    size_t at = 0;
     while (same) {
-        const ssize_t n = ::read(fd, piece.get(), kPiece);
-        if (n < 0 && errno == EINTR)
+        size_t n = kPiece;
+        const char *want = at < size ? expectedAt(at, &n) : nullptr;
+        // Past the end, one byte more tells a longer file.
+        const ssize_t got = ::read(fd, piece.get(), want ? n : 1);
+        if (got < 0 && errno == EINTR)
             continue;
-        if (n <= 0) {
-            same = n == 0 && at == expected.size();
+        if (got <= 0) {
+            same = got == 0 && at == size;
             break;
         }
-        same = n <= expected.size() - at &&
-               std::memcmp(piece.get(), expected.constData() + at, size_t(n)) == 0;
-        at += n;
+        same = want && std::memcmp(piece.get(), want, size_t(got)) == 0;
+        if (same && sink)
+            sink(piece.get(), size_t(got));
+        at += size_t(got);
     }
     ::close(fd);
     return same;
@@ -156,7 +191,7 @@ bool Temporary::adopt(const QString &path, QString *error) {
     return true;
 }
 
-bool Temporary::write(const QByteArray &bytes, QString *error) {
+bool Temporary::write(QByteArrayView bytes, QString *error) {
     if (fd_ < 0)
         return fail(error, QStringLiteral("the temporary file is not open"));
     if (!writeAll(fd_, bytes.constData(), bytes.size()))
@@ -224,6 +259,15 @@ bool Temporary::finish(const QByteArray &expected, QString *error) {
     return true;
 }
 
+bool Temporary::readBack(const QByteArray &expected, QByteArrayView rest, const Sink &sink,
+                         QString *error) {
+    if (fd_ < 0)
+        return fail(error, QStringLiteral("the temporary file is not open"));
+    if (!readsBackAs(path_, expected, rest, sink))
+        return fail(error, QStringLiteral("%1 did not read back as written").arg(path_));
+    return true;
+}
+
 bool Temporary::closeUnsynced(QString *error) {
     if (fd_ < 0)
         return fail(error, QStringLiteral("the temporary file is not open"));
@@ -234,14 +278,14 @@ bool Temporary::closeUnsynced(QString *error) {
     return true;
 }
 
-bool Temporary::closeUnsynced(const QByteArray &expected, QString *error) {
+bool Temporary::closeUnsynced(const QByteArray &expected, QString *error, QByteArrayView rest) {
     if (fd_ < 0)
         return fail(error, QStringLiteral("the temporary file is not open"));
     const int closed = ::close(fd_);
     fd_ = -1;
     if (closed != 0)
         return fail(error, QStringLiteral("cannot write %1: %2").arg(path_, systemError(errno)));
-    if (!readsBackAs(path_, expected))
+    if (!readsBackAs(path_, expected, rest))
         return fail(error, QStringLiteral("%1 did not read back as written").arg(path_));
     return true;
 }
@@ -257,6 +301,30 @@ bool syncFileSystemOf(const QString &folder, QString *error) {
     if (rc != 0)
         return fail(error, QStringLiteral("cannot write to %1: %2").arg(folder, systemError(code)));
     return true;
+}
+
+QStringList syncFiles(const QStringList &paths) {
+    QStringList errors;
+    std::vector<int> fds;
+    for (const QString &path : paths) {
+        const int fd =
+            ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        errors << (fd < 0 ? QStringLiteral("cannot open %1: %2").arg(path, systemError(errno))
+                          : QString());
+        // Only a start: the data of every file is on its way before the first wait below.
+        if (fd >= 0)
+            ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+        fds.push_back(fd);
+    }
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        const int fd = fds[size_t(i)];
+        if (fd < 0)
+            continue;
+        if (::fdatasync(fd) != 0)
+            errors[i] = QStringLiteral("cannot write %1: %2").arg(paths[i], systemError(errno));
+        ::close(fd);
+    }
+    return errors;
 }
 
 bool syncFolder(const QString &folder) {

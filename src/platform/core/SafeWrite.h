@@ -2,7 +2,9 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
+#include <functional>
 #include <sys/types.h>
 
 // Writing files without ever losing or redirecting one: new bytes go into an exclusive
@@ -40,7 +42,7 @@ class Temporary {
 
     // A new, empty file of mode 0600 in `folder`, under a name of ours nobody else holds.
     bool create(const QString &folder, QString *error);
-    bool write(const QByteArray &bytes, QString *error);
+    bool write(QByteArrayView bytes, QString *error);
     // Takes over a finished file of ours that another program wrote (exiftool's -o) and
     // opens it, so that it gets the attributes below; it is removed like one we created,
     // also when it cannot be opened.
@@ -51,13 +53,19 @@ class Temporary {
     // The permissions of an ordinary new file (0666 less the umask), for a file that
     // replaces nothing.
     bool useDefaultMode(QString *error);
+    // Reads the file back while it is still open: it must hold exactly `expected`. `sink`
+    // gets every piece once it compared equal, so a digest of the file is of the bytes it
+    // holds without another pass over them.
+    // `rest` is what follows `expected` when the bytes were written in two parts.
+    bool readBack(const QByteArray &expected, QByteArrayView rest,
+                  const std::function<void(const char *, size_t)> &sink, QString *error);
     // Syncs and closes the file, then reads it back: it must hold exactly `expected`.
     bool finish(const QByteArray &expected, QString *error);
     // Syncs and closes without a read-back (for files written through fd()).
     bool finish(QString *error);
     // Closes and reads back without a sync, for a batch that syncs its files together
     // (syncFileSystemOf) before it moves any of them into place.
-    bool closeUnsynced(const QByteArray &expected, QString *error);
+    bool closeUnsynced(const QByteArray &expected, QString *error, QByteArrayView rest = {});
     // The same for a file its writer has already read back.
     bool closeUnsynced(QString *error);
 
@@ -74,6 +82,12 @@ class Temporary {
 // Syncs the whole file system that holds `folder`: one call makes every temporary of a batch
 // durable, where a sync per file would wait on the disk once per photo.
 bool syncFileSystemOf(const QString &folder, QString *error);
+
+// Makes the closed files at `paths` durable together: the writes of all of them start before
+// the first wait, so a batch costs about one wait on the disk rather than one a file, and
+// nothing else on the file system is flushed with them. Returns why each one is not durable,
+// in the order of `paths`; empty where it is.
+QStringList syncFiles(const QStringList &paths);
 
 // Syncs a folder, so that a rename in it survives a crash.
 bool syncFolder(const QString &folder);

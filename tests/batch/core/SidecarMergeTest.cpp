@@ -1,4 +1,5 @@
 #include "batch/core/SidecarMerge.h"
+#include "batch/core/SidecarRewrite.h"
 #include "platform/core/ExiftoolSession.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/SafeWrite.h"
@@ -399,6 +400,24 @@ TEST(TakeoutMerge, FullDiskLeavesThePhoto) {
     EXPECT_EQ(md5(park), before);
     EXPECT_TRUE(leftovers(tmp.path()).isEmpty());
     unmountScratch(tmp.path());
+}
+
+// A batch whose sync failed replaces none of its photos and leaves no temporary.
+TEST(TakeoutMerge, AReplacementNotMadeDurableLeavesThePhoto) {
+    QTemporaryDir tmp;
+    const QString park = copyFixture("St James Park.jpg", tmp.path());
+    const QByteArray before = md5(park);
+    SidecarChanges changes;
+    changes.description = QStringLiteral("staged");
+    {
+        StagedRewrite staged;
+        ASSERT_TRUE(stagePhotoRewrite(park, changes, &staged).ok);
+        const RewriteOutcome r = finishPhotoRewrite(park, staged, QStringLiteral("disk gone"));
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.reason, QStringLiteral("disk gone"));
+    }
+    EXPECT_EQ(md5(park), before);
+    EXPECT_TRUE(leftovers(tmp.path()).isEmpty());
 }
 
 // Two picked folders become one: the first one's file of a clashing name is the one kept,

@@ -8,6 +8,7 @@
 #include "support/ImageTestHelpers.h"
 #include "support/TestSupport.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -216,6 +217,24 @@ TEST_F(EditedCopiesTest, TheRecordNamesTheOriginalAndTheDigestOfTheCopy) {
     ASSERT_GT(m, 0);
     EXPECT_EQ(QByteArray(value, int(m)), EditedCopies::digestOf(readAll(copy)));
     EXPECT_EQ(r.photos[0].digest, EditedCopies::digestOf(readAll(copy)));
+    // Records written before keep matching: the digest is BLAKE2b-256 as Qt computes it.
+    EXPECT_EQ(r.photos[0].digest,
+              QCryptographicHash::hash(readAll(copy), QCryptographicHash::Blake2b_256).toHex());
+}
+
+TEST(EditedCopyDigest, IsBlake2b256WholeOrInPiecesAtEverySize) {
+    for (const int size : {0, 1, 127, 128, 129, 65536, 200 * 1024 + 3}) {
+        QByteArray bytes(size, Qt::Uninitialized);
+        for (int i = 0; i < size; ++i)
+            bytes[i] = char((i * 131) ^ (i >> 7));
+        const QByteArray qt =
+            QCryptographicHash::hash(bytes, QCryptographicHash::Blake2b_256).toHex();
+        EXPECT_EQ(EditedCopies::digestOf(bytes), qt) << size;
+        EditedCopies::Digest pieces;
+        for (int at = 0; at < size; at += 1000)
+            pieces.add(bytes.constData() + at, size_t(std::min(1000, size - at)));
+        EXPECT_EQ(pieces.hex(), qt) << size;
+    }
 }
 
 TEST_F(EditedCopiesTest, WithoutUserAttributesTheItemRemembersItsCopyForTheSession) {
