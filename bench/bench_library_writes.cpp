@@ -94,8 +94,8 @@ QList<std::pair<const char *, QString>> fieldsOf(const PRPicFileInfo &r) {
             {"fileLargeThumbPath", r.fileLargeThumbPath},
             {"fileSize", r.fileSize},
             {"filePixel", r.filePixel},
-            {"fileCreateDate", r.fileCreateDate},
-            {"fileCameraDate", r.fileCameraDate},
+            {"fileCreateDate", r.createDate.text()},
+            {"fileCameraDate", r.cameraDate.text()},
             {"fileTitle", r.fileTitle},
             {"fileAuthor", r.rare().fileAuthor},
             {"fileDescription", r.fileDescription},
@@ -272,10 +272,10 @@ FixtureOutcome editFixture(const QString &library, PhotosApplication &photos) {
                 r.fileDescription = kCaption;
                 r.setLatitudeText(kLatitude);
                 r.setLongitudeText(kLongitude);
-                r.fileCameraDate = kCameraDateShown;
+                r.cameraDate.setText(kCameraDateShown);
                 r.shootDateNumber = uint64_t(secondsCount);
                 if (current) {
-                    r.fileCreateDate = kCameraDateShown;
+                    r.createDate.setText(kCameraDateShown);
                     r.fileMaker = kMake;
                     r.fileModel = kModel;
                     r.fileLensModel = kLens;

@@ -9,6 +9,7 @@
 #include <limits>
 #include <memory>
 
+#include "model/DateText.h"
 #include "model/OutOfLine.h"
 
 // A coordinate's text as the number it spells when "%f" spells it back the same (nearly every
@@ -63,8 +64,9 @@ class PRPicFileInfo {
     QString fileLargeThumbPath;
     QString fileSize;
     QString filePixel;
-    QString fileCreateDate;
-    QString fileCameraDate;
+    // "yyyy-MM-dd HH:mm:ss" as the library scans give them, or another text: see DateText.
+    DateText createDate;
+    DateText cameraDate;
     QString fileTitle;
     QString fileDescription;
     QString fileKeywords;

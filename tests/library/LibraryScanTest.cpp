@@ -138,7 +138,7 @@ TEST(LibraryScan, Photos13RecordsAsTheSqliteCommandReadsThem) {
         ASSERT_TRUE(r) << away;
         EXPECT_FALSE(r->bICloudDownloadPhoto);
         EXPECT_FALSE(r->bReferencePhoto);
-        EXPECT_FALSE(r->fileCreateDate.isEmpty());
+        EXPECT_FALSE(r->createDate.text().isEmpty());
     }
     // Trashed photos whose originals are still there are not listed.
     EXPECT_FALSE(byName(s.result, QStringLiteral("IMG_1064.jpeg")));
@@ -216,7 +216,7 @@ TEST(LibraryScan, OlderLibraryByVersion) {
     ASSERT_NE(versionDate,
               sqliteValue(db, QStringLiteral("SELECT imageDate FROM RKMaster WHERE modelId = 5")));
     EXPECT_EQ(tulips->shootDateNumber, versionDate.toULongLong());
-    EXPECT_EQ(tulips->fileCameraDate, libraryDateText(versionDate.toLongLong()));
+    EXPECT_EQ(tulips->cameraDate.text(), libraryDateText(versionDate.toLongLong()));
     // IMG_1994 is a RAW+JPEG pair whose version stands on the RAW master (12, absent on
     // disk) and names the JPEG master (11): one photo, the JPEG, keyed by the JPEG's master.
     int pairs = 0;
@@ -326,6 +326,16 @@ TEST(LibraryScan, DatesAsLocalTimeText) {
     EXPECT_EQ(libraryDateText(608405423), QStringLiteral("2020-04-12 17:30:23"));
     EXPECT_FALSE(libraryDateText(123456789012345).isEmpty());
     EXPECT_EQ(GetNSStringDate(LibraryDateTime{}), QStringLiteral("Unkown Date"));
+    // Records keep the text as numbers: the same text back, daylight saving turns included.
+    for (const char *zone : {"UTC", "Europe/London", "America/St_Johns", "Australia/Lord_Howe"}) {
+        qputenv("TZ", zone);
+        tzset();
+        for (int64_t s : {int64_t(0), int64_t(-62135596800 - kLibraryReferenceDate),
+                          int64_t(-2000000000), int64_t(123456789012345), int64_t(INT64_MAX)})
+            EXPECT_EQ(libraryDate(s).text(), libraryDateText(s)) << zone << " " << s;
+        for (int64_t s = -1200000000; s < 1200000000; s += 86399 * 7 + 3601)
+            ASSERT_EQ(libraryDate(s).text(), libraryDateText(s)) << zone << " " << s;
+    }
     qunsetenv("TZ");
     tzset();
 }

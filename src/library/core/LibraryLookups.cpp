@@ -46,6 +46,16 @@ QString libraryDateText(int64_t seconds) {
     return GetNSStringDate(GetDateTime(seconds, 0));
 }
 
+DateText libraryDate(int64_t seconds) {
+    DateText date;
+    const LibraryDateTime local = GetDateTime(seconds, 0);
+    const struct tm &t = local.fields;
+    if (!local.valid ||
+        !date.setFields(t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec))
+        date.setText(GetNSStringDate(local));
+    return date;
+}
+
 namespace {
 // A column's text as the records take it: invalid UTF-8 or an empty text is "absent".
 QString columnText(SqliteStatement &stmt, int column) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "library/core/LibrarySchema.h"
+#include "model/DateText.h"
 
 #include <QHash>
 #include <QSet>
@@ -22,6 +23,8 @@ LibraryDateTime GetDateTime(int64_t seconds, int fileType = 0);
 QString GetNSStringDate(const LibraryDateTime &date);
 // Both steps at once.
 QString libraryDateText(int64_t seconds);
+// The same text, kept as the numbers it spells.
+DateText libraryDate(int64_t seconds);
 // Seconds between the Unix epoch and the library's reference date.
 inline constexpr int64_t kLibraryReferenceDate = 978307200;
 

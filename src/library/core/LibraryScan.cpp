@@ -99,6 +99,15 @@ QString libraryFileType(const QString &fileName) {
 
 namespace {
 
+// folder + "/" + name in a text of exactly that size: "+" leaves up to half again as much
+// room behind a path, which a million records keep.
+QString joinedPath(const QString &folder, const QString &name) {
+    QString path;
+    path.reserve(folder.size() + 1 + name.size());
+    path.append(folder).append(QLatin1Char('/')).append(name);
+    return path;
+}
+
 // "%f" of a number, without QString's own formatter.
 QString fixedText(double value) {
     char buffer[400];
@@ -130,10 +139,10 @@ class ScanCache {
         const QString m = base + QStringLiteral("_4_5005_c.jpeg");
         const QString s = base + QStringLiteral("_1_105_c.jpeg");
         if (files_.exists(folders.masters, m)) {
-            r.fileThumbPath = folders.masters + QLatin1Char('/') + m;
-            r.fileLargeThumbPath = folders.small + QLatin1Char('/') + s;
+            r.fileThumbPath = joinedPath(folders.masters, m);
+            r.fileLargeThumbPath = joinedPath(folders.small, s);
         } else if (files_.exists(folders.small, s)) {
-            r.fileThumbPath = r.fileLargeThumbPath = folders.small + QLatin1Char('/') + s;
+            r.fileThumbPath = r.fileLargeThumbPath = joinedPath(folders.small, s);
         }
     }
 
@@ -216,7 +225,7 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
         if (row.present(3)) {
             const int64_t seconds = row.i64(3);
             r.shootDateNumber = uint64_t(seconds);
-            r.fileCreateDate = r.fileCameraDate = libraryDateText(seconds);
+            r.createDate = r.cameraDate = libraryDate(seconds);
         }
         if (row.present(4) && row.i32(4) != -180)
             r.setLatitudeText(fixedText(row.real(4)));
@@ -261,11 +270,11 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
             // A folder that climbs names nothing: the photo is then missing from the package.
             const bool inside = hasNoDotSegments(directory) && isPlainFileName(r.filePhotoLibName);
             const QString folder = inside ? shared + QLatin1Char('/') + directory : shared;
-            r.fileFullPath = folder + QLatin1Char('/') + QFileInfo(r.filePhotoLibName).fileName();
+            r.fileFullPath = joinedPath(folder, QFileInfo(r.filePhotoLibName).fileName());
             originalPresent = inside && files.exists(folder, r.filePhotoLibName);
         } else if (directory.contains(QLatin1Char('/'))) {
             r.bReferencePhoto = true;
-            r.editRare().findLocation = directory + QLatin1Char('/') + r.fileName;
+            r.editRare().findLocation = joinedPath(directory, r.fileName);
             // A name that climbs out of its folder names no file of this photo.
             originalPresent = isPlainFileName(r.fileName) && hasNoDotSegments(directory) &&
                               QFileInfo(r.rare().findLocation).isFile();
@@ -273,7 +282,7 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
             r.fileFullPath = r.rare().findLocation;
         } else {
             const QString folder = libraryPath + QStringLiteral("/originals/") + directory;
-            r.fileFullPath = folder + QLatin1Char('/') + r.filePhotoLibName;
+            r.fileFullPath = joinedPath(folder, r.filePhotoLibName);
             originalPresent = isPlainFileName(directory) && isPlainFileName(r.filePhotoLibName) &&
                               files.exists(folder, r.filePhotoLibName);
         }
