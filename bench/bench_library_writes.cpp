@@ -108,7 +108,7 @@ QList<std::pair<const char *, QString>> fieldsOf(const PRPicFileInfo &r) {
             {"fileLocationLongitude", r.longitudeText()},
             {"fileMaker", r.fileMaker},
             {"fileModel", r.fileModel},
-            {"fileLensMake", r.fileLensMake},
+            {"fileLensMake", r.rare().fileLensMake},
             {"fileLensModel", r.fileLensModel},
             {"photouuid", r.rare().photouuid},
             {"findLocation", r.rare().findLocation},

@@ -45,6 +45,7 @@ class CoordinateText {
 
 struct PRPicFileInfoRare {
     QString fileAuthor, fileComments, fileCopyright;
+    QString fileLensMake; // libraries keep no lens make: only files give one
     QString photouuid;
     QString findLocation; // a referenced photo's file
     // The other half of a RAW+JPEG pair that goes with the photo: its master's file.
@@ -80,7 +81,6 @@ class PRPicFileInfo {
     void setLongitudeText(const QString &text) { longitude_.setText(text); }
     QString fileMaker;
     QString fileModel;
-    QString fileLensMake;
     QString fileLensModel;
     QString fileTypeStr; // "Live Photos", "JPG Photos", "PNG images", "RAW Photos" or "Videos"
 

@@ -373,6 +373,29 @@ TEST(LibraryScan, NumberColumnsReadAsTheirText) {
     EXPECT_EQ(rows, 22);
 }
 
+// The listing answers as the folder's entries do, name for name, listed or asked one by one.
+TEST(LibraryScan, FolderListingMatchesWholeNamesOnly) {
+    QTemporaryDir dir;
+    const QString composed = QString::fromUtf8("Val d'Is\u00e8re.jpg");
+    for (const QString &name : {QStringLiteral("b.jpg"), QStringLiteral("a.jpg"), composed})
+        QFile(dir.filePath(name)).open(QIODevice::WriteOnly);
+    QDir(dir.path()).mkdir(QStringLiteral("sub"));
+    for (bool listing : {true, false}) {
+        FolderListing files;
+        files.setListing(listing);
+        for (const QString &name :
+             {QStringLiteral("a.jpg"), QStringLiteral("b.jpg"), QStringLiteral("sub"), composed})
+            EXPECT_TRUE(files.exists(dir.path(), name)) << listing;
+        for (const QString &name :
+             {QStringLiteral("a.jp"), QStringLiteral("a.jpgx"), QStringLiteral("c.jpg"),
+              QString::fromUtf8("Val d'Ise\u0300re.jpg"), QString(), QStringLiteral(".")})
+            EXPECT_FALSE(files.exists(dir.path(), name)) << listing;
+        if (listing)
+            EXPECT_FALSE(files.exists(dir.path(), QStringLiteral("a.jpg").append(QChar(0))));
+        EXPECT_TRUE(files.exists(dir.filePath(QStringLiteral("b.jpg"))));
+    }
+}
+
 TEST(LibraryScan, NamesThatClimbOutCountAsMissing) {
     EXPECT_FALSE(isPlainFileName(QStringLiteral("..")));
     EXPECT_FALSE(isPlainFileName(QStringLiteral("a/b.jpg")));

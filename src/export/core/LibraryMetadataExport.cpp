@@ -374,7 +374,7 @@ void applyPanelValues(QVariantMap &working, const PRPicFileInfo &file, const Pan
         {panel.copyright, file.rare().fileCopyright, "{TIFF}", "Copyright"},
         {panel.make, file.fileMaker, "{TIFF}", "Make"},
         {panel.model, file.fileModel, "{TIFF}", "Model"},
-        {panel.lensMake, file.fileLensMake, "{Exif}", "LensMake"},
+        {panel.lensMake, file.rare().fileLensMake, "{Exif}", "LensMake"},
         {panel.lensModel, file.fileLensModel, "{Exif}", "LensModel"},
         {panel.comment, file.rare().fileComments, "{Exif}", "UserComment"},
         {panel.title, file.fileTitle, "{IPTC}", "ObjectName"},

@@ -78,7 +78,7 @@ const Row kRows[] = {
      "originalPhotolibCameraMakelab", "photolibcameraMakelab", "photolibEiteCameraMakelab", true},
     {own<&PRPicFileInfo::fileModel>, "Camera Model: ", "origphotocameraModelab",
      "originalPhotolibCameraModelab", "photolibcameraModelab", "photolibEiteCameraModellab", true},
-    {own<&PRPicFileInfo::fileLensMake>, "Lens Make: ", nullptr, "originalPhotolibLenMakelab",
+    {rare<&PRPicFileInfoRare::fileLensMake>, "Lens Make: ", nullptr, "originalPhotolibLenMakelab",
      "photoliblensMakelab", nullptr, false},
     {rare<&PRPicFileInfoRare::fileCopyright>, "Copyright: ", nullptr,
      "originalPhotolibCopyrightlab", nullptr, nullptr, false},
@@ -149,7 +149,7 @@ PRPicFileInfoPtr readOriginalRecord(const QString &path, const QString &fileName
     setIfPresent(record->fileMaker, tiff, "Make");
     setIfPresent(record->fileModel, tiff, "Model");
     const QVariantMap exif = props.value(QStringLiteral("{Exif}")).toMap();
-    setIfPresent(record->fileLensMake, exif, "LensMake");
+    setIfPresent(record->editRare().fileLensMake, exif, "LensMake");
     setIfPresent(record->fileLensModel, exif, "LensModel");
     setIfPresent(record->cameraDate, exif, "DateTimeOriginal");
     setIfPresent(record->editRare().fileComments, exif, "UserComment");
@@ -198,7 +198,8 @@ LibraryComparison compareLibraryItem(IKImageItem &item, bool bScanNewPhotosLib) 
     if (!bScanNewPhotosLib && o && l) {
         l->fileMaker = o->fileMaker;
         l->fileModel = o->fileModel;
-        l->fileLensMake = o->fileLensMake;
+        if (!o->rare().fileLensMake.isNull() || !l->rare().fileLensMake.isNull())
+            l->editRare().fileLensMake = o->rare().fileLensMake;
         l->fileLensModel = o->fileLensModel;
     }
     if (item.bICloudDownloadPhoto) {

@@ -19,6 +19,18 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+bool FolderListing::Names::contains(const QByteArray &name) const {
+    // No entry's name holds a NUL, and the block's names end at one.
+    if (name.contains('\0'))
+        return false;
+    const char *base = block.constData();
+    const auto it = std::lower_bound(starts.begin(), starts.end(), name,
+                                     [base](uint32_t start, const QByteArray &n) {
+                                         return std::strcmp(base + start, n.constData()) < 0;
+                                     });
+    return it != starts.end() && std::strcmp(base + *it, name.constData()) == 0;
+}
+
 bool FolderListing::exists(const QString &folder, const QString &name) {
     auto it = folders_.find(folder);
     if (it == folders_.end() && !listing_) {
@@ -29,17 +41,29 @@ bool FolderListing::exists(const QString &folder, const QString &name) {
     }
     if (it == folders_.end()) {
         // Every entry but "." and "..", unsorted and unstatted: QDir sorts and types each one,
-        // which was most of a large library's scan.
-        QSet<QString> names;
+        // which was most of a large library's scan. Names are kept as the text they decode to,
+        // so that a name matches exactly when its text does.
+        Names names;
         if (DIR *d = opendir(QFile::encodeName(folder).constData())) {
-            while (const dirent *e = readdir(d))
-                if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
-                    names.insert(QFile::decodeName(e->d_name));
+            while (const dirent *e = readdir(d)) {
+                if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
+                    continue;
+                const QByteArray text = QFile::decodeName(e->d_name).toUtf8();
+                if (qsizetype(names.block.size()) + text.size() + 1 > qsizetype(UINT32_MAX))
+                    break;
+                names.starts.push_back(uint32_t(names.block.size()));
+                names.block.append(text).append('\0');
+            }
             closedir(d);
         }
-        it = folders_.insert(folder, names);
+        names.block.squeeze();
+        names.starts.shrink_to_fit();
+        const char *base = names.block.constData();
+        std::sort(names.starts.begin(), names.starts.end(),
+                  [base](uint32_t a, uint32_t b) { return std::strcmp(base + a, base + b) < 0; });
+        it = folders_.insert(folder, std::move(names));
     }
-    return it->contains(name);
+    return it->contains(name.toUtf8());
 }
 
 bool FolderListing::exists(const QString &path) {
