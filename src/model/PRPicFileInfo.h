@@ -31,6 +31,13 @@ class CoordinateText {
         else if (!text.isNull())
             odd_.edit() = text;
     }
+    // The same as setText of the number's "%f" text, without making and reading it back.
+    void setNumber(double value) {
+        if (!std::isfinite(value))
+            return setText(format(value));
+        odd_.reset();
+        value_ = value;
+    }
     bool isEmpty() const { return odd_.has() ? odd_.get().isEmpty() : std::isnan(value_); }
 
   private:
@@ -79,6 +86,8 @@ class PRPicFileInfo {
     const QString longitudeText() const { return longitude_.text(); }
     void setLatitudeText(const QString &text) { latitude_.setText(text); }
     void setLongitudeText(const QString &text) { longitude_.setText(text); }
+    void setLatitude(double value) { latitude_.setNumber(value); }
+    void setLongitude(double value) { longitude_.setNumber(value); }
     QString fileMaker;
     QString fileModel;
     QString fileLensModel;

@@ -33,6 +33,12 @@ TEST(Records, CoordinateTextsComeBackAsTheyWentIn) {
         EXPECT_EQ(info.latitudeText().isNull(), text.isNull());
         EXPECT_EQ(info.hasLocation(), false);
     }
+    // A number as the text its "%f" makes.
+    for (double v : {51.5035716, -1e-9, 1e300, 12345678901.000002, -180.0,
+                     std::numeric_limits<double>::infinity(), std::nan("")}) {
+        info.setLatitude(v);
+        EXPECT_EQ(info.latitudeText(), QString::asprintf("%f", v));
+    }
     info.setLatitudeText("1.0");
     info.setLongitudeText("-2.500000");
     EXPECT_TRUE(info.hasLocation());

@@ -13,7 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -132,13 +131,6 @@ QString joinedPath(const QString &folder, const QString &name) {
     return path;
 }
 
-// "%f" of a number, without QString's own formatter.
-QString fixedText(double value) {
-    char buffer[400];
-    const int n = std::snprintf(buffer, sizeof buffer, "%f", value);
-    return QString::fromLatin1(buffer, n < 0 ? 0 : std::min<int>(n, sizeof buffer - 1));
-}
-
 // Per-scan answers that depend on a little of the record: a library has a handful of file
 // suffixes and first letters, and building their texts per photo was much of the scan.
 class ScanCache {
@@ -252,9 +244,9 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
             r.createDate = r.cameraDate = libraryDate(seconds);
         }
         if (row.present(4) && row.i32(4) != -180)
-            r.setLatitudeText(fixedText(row.real(4)));
+            r.setLatitude(row.real(4));
         if (row.present(5) && row.i32(5) != -180)
-            r.setLongitudeText(fixedText(row.real(5)));
+            r.setLongitude(row.real(5));
         if (row.present(6))
             r.filePhotoLibName = row.text(6);
         if (row.present(7)) {
