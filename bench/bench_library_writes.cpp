@@ -94,8 +94,8 @@ QList<std::pair<const char *, QString>> fieldsOf(const PRPicFileInfo &r) {
             {"fileLargeThumbPath", r.fileLargeThumbPath},
             {"fileSize", r.fileSize},
             {"filePixel", r.filePixel},
-            {"fileCreateDate", r.fileCreateDate},
-            {"fileCameraDate", r.fileCameraDate},
+            {"fileCreateDate", r.createDate.text()},
+            {"fileCameraDate", r.cameraDate.text()},
             {"fileTitle", r.fileTitle},
             {"fileAuthor", r.rare().fileAuthor},
             {"fileDescription", r.fileDescription},
@@ -108,7 +108,7 @@ QList<std::pair<const char *, QString>> fieldsOf(const PRPicFileInfo &r) {
             {"fileLocationLongitude", r.longitudeText()},
             {"fileMaker", r.fileMaker},
             {"fileModel", r.fileModel},
-            {"fileLensMake", r.fileLensMake},
+            {"fileLensMake", r.rare().fileLensMake},
             {"fileLensModel", r.fileLensModel},
             {"photouuid", r.rare().photouuid},
             {"findLocation", r.rare().findLocation},
@@ -272,10 +272,10 @@ FixtureOutcome editFixture(const QString &library, PhotosApplication &photos) {
                 r.fileDescription = kCaption;
                 r.setLatitudeText(kLatitude);
                 r.setLongitudeText(kLongitude);
-                r.fileCameraDate = kCameraDateShown;
+                r.cameraDate.setText(kCameraDateShown);
                 r.shootDateNumber = uint64_t(secondsCount);
                 if (current) {
-                    r.fileCreateDate = kCameraDateShown;
+                    r.createDate.setText(kCameraDateShown);
                     r.fileMaker = kMake;
                     r.fileModel = kModel;
                     r.fileLensModel = kLens;

@@ -46,8 +46,9 @@ PRPicFileInfoPtr libraryRecord(const QString &path) {
     const QFileInfo info(path);
     r->fileName = info.fileName();
     r->fileFullPath = info.absoluteFilePath();
-    r->fileCreateDate = QLocale(QStringLiteral("en_US"))
-                            .toString(info.lastModified(), QStringLiteral("yyyy:MM:dd HH:mm:ss"));
+    r->createDate.setText(
+        QLocale(QStringLiteral("en_US"))
+            .toString(info.lastModified(), QStringLiteral("yyyy:MM:dd HH:mm:ss")));
     return r;
 }
 
@@ -112,7 +113,7 @@ void MergeWindowPart::importPhotoLibraryintoTableViewMainThreader() {
     for (const PRPicFileInfoPtr &r : photolibraryAddedArray) {
         auto *name = new QStandardItem(r->fileName);
         name->setToolTip(r->fileFullPath);
-        photolibController->appendRow({name, new QStandardItem(r->fileCreateDate)});
+        photolibController->appendRow({name, new QStandardItem(r->createDate.text())});
     }
     photolibTableview->clearSelection();
     if (!photolibraryAddedArray.isEmpty())

@@ -126,11 +126,11 @@ void DateWindowsPart::ClickMutiDateChangedSavePhotoLibAction() {
             continue;
         }
         if (method != BatchMethod::Fixed) {
-            QDateTime own = parseMetadataDate(r->fileCameraDate);
+            QDateTime own = parseMetadataDate(r->cameraDate.text());
             if (!own.isValid()) {
                 run.skip(
                     item,
-                    AppDelegate::tr("its camera date \"%1\" is no date").arg(r->fileCameraDate));
+                    AppDelegate::tr("its camera date \"%1\" is no date").arg(r->cameraDate.text()));
                 continue;
             }
             if (const std::optional<double> held = heldCameraSeconds(d, *r))

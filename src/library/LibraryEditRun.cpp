@@ -38,11 +38,11 @@ double librarySeconds(const QDateTime &date) {
 
 void setRecordCameraDate(PRPicFileInfo &record, const LibraryWriteResult &result, double seconds,
                          bool currentSchema) {
-    record.fileCameraDate = storedOr(result, libraryDateText(int64_t(std::floor(seconds))));
+    record.cameraDate.setText(storedOr(result, libraryDateText(int64_t(std::floor(seconds)))));
     record.shootDateNumber = uint64_t(int64_t(std::floor(seconds)));
     // The current schema shows one column as both dates.
     if (currentSchema)
-        record.fileCreateDate = record.fileCameraDate;
+        record.createDate = record.cameraDate;
 }
 
 bool originalReadable(const IKImageItem &item, QString *why) {

@@ -62,34 +62,33 @@ bool writeCaption(AppDelegate &d, LibraryEditRun &run, const IKImageItemPtr &ite
 } // namespace
 
 void LibraryPanelsPart::CopyOriginalCameraDatetoPhotoLibraryCameraDateAction() {
-    copyFrame(d, true, true,
-              [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
-                  QString why;
-                  if (!originalReadable(*item, &why)) {
-                      run.skip(item, why);
-                      return true;
-                  }
-                  const PRPicFileInfoPtr o = item->originalFileNode;
-                  const QString text = !o                             ? QString()
-                                       : !o->fileCameraDate.isEmpty() ? o->fileCameraDate
-                                                                      : o->fileCreateDate;
-                  const QDateTime date = originalDate(text);
-                  if (!date.isValid()) {
-                      run.skip(
-                          item,
-                          text.isEmpty()
-                              ? AppDelegate::tr("its original has no date")
-                              : AppDelegate::tr("its original's date \"%1\" is no date").arg(text));
-                      return true;
-                  }
-                  const double seconds = librarySeconds(date);
-                  const bool current = d.libraryDatabase.libraryWriter().isCurrentSchema();
-                  const LibraryWriteResult w =
-                      d.libraryDatabase.libraryWriter().cameraDate(*r, seconds);
-                  return run.take(item, w, [r, w, seconds, current] {
-                      setRecordCameraDate(*r, w, seconds, current);
-                  });
-              });
+    copyFrame(
+        d, true, true,
+        [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
+            QString why;
+            if (!originalReadable(*item, &why)) {
+                run.skip(item, why);
+                return true;
+            }
+            const PRPicFileInfoPtr o = item->originalFileNode;
+            const QString text = !o                                ? QString()
+                                 : !o->cameraDate.text().isEmpty() ? o->cameraDate.text()
+                                                                   : o->createDate.text();
+            const QDateTime date = originalDate(text);
+            if (!date.isValid()) {
+                run.skip(item,
+                         text.isEmpty()
+                             ? AppDelegate::tr("its original has no date")
+                             : AppDelegate::tr("its original's date \"%1\" is no date").arg(text));
+                return true;
+            }
+            const double seconds = librarySeconds(date);
+            const bool current = d.libraryDatabase.libraryWriter().isCurrentSchema();
+            const LibraryWriteResult w = d.libraryDatabase.libraryWriter().cameraDate(*r, seconds);
+            return run.take(item, w, [r, w, seconds, current] {
+                setRecordCameraDate(*r, w, seconds, current);
+            });
+        });
 }
 
 void LibraryPanelsPart::CopyCameraDatetoPhotoLibraryAddedDateAction() {
@@ -105,7 +104,7 @@ void LibraryPanelsPart::CopyCameraDatetoPhotoLibraryTileAction() {
     copyFrame(d, true, true,
               [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
                   const QString date =
-                      r->fileCameraDate.isEmpty() ? r->fileCreateDate : r->fileCameraDate;
+                      r->cameraDate.text().isEmpty() ? r->createDate.text() : r->cameraDate.text();
                   // No date: an empty title would only erase the one it has.
                   if (date.isEmpty()) {
                       run.skip(item, AppDelegate::tr("it has no date"));

@@ -78,7 +78,7 @@ void LibraryPanelsPart::ApplyPhotoLibMetadataChangeAction() {
     if (typed.date) {
         bool differs = false;
         for (const IKImageItemPtr &item : items)
-            if (item->photoLibFileNode && item->photoLibFileNode->fileCameraDate != p.date)
+            if (item->photoLibFileNode && item->photoLibFileNode->cameraDate.text() != p.date)
                 differs = true;
         seconds = librarySecondsFromText(p.date.trimmed());
         if (differs && !seconds) {
@@ -174,7 +174,7 @@ void LibraryPanelsPart::ApplyPhotoLibMetadataChangeAction() {
                 }))
                 return;
         }
-        if (typed.date && seconds && p.date != r->fileCameraDate) {
+        if (typed.date && seconds && p.date != r->cameraDate.text()) {
             const double s = *seconds;
             const LibraryWriteResult w = writer.cameraDate(*r, s);
             const bool current = writer.isCurrentSchema();

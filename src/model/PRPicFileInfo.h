@@ -9,6 +9,7 @@
 #include <limits>
 #include <memory>
 
+#include "model/DateText.h"
 #include "model/OutOfLine.h"
 
 // A coordinate's text as the number it spells when "%f" spells it back the same (nearly every
@@ -30,6 +31,13 @@ class CoordinateText {
         else if (!text.isNull())
             odd_.edit() = text;
     }
+    // The same as setText of the number's "%f" text, without making and reading it back.
+    void setNumber(double value) {
+        if (!std::isfinite(value))
+            return setText(format(value));
+        odd_.reset();
+        value_ = value;
+    }
     bool isEmpty() const { return odd_.has() ? odd_.get().isEmpty() : std::isnan(value_); }
 
   private:
@@ -44,6 +52,7 @@ class CoordinateText {
 
 struct PRPicFileInfoRare {
     QString fileAuthor, fileComments, fileCopyright;
+    QString fileLensMake; // libraries keep no lens make: only files give one
     QString photouuid;
     QString findLocation; // a referenced photo's file
     // The other half of a RAW+JPEG pair that goes with the photo: its master's file.
@@ -63,8 +72,9 @@ class PRPicFileInfo {
     QString fileLargeThumbPath;
     QString fileSize;
     QString filePixel;
-    QString fileCreateDate;
-    QString fileCameraDate;
+    // "yyyy-MM-dd HH:mm:ss" as the library scans give them, or another text: see DateText.
+    DateText createDate;
+    DateText cameraDate;
     QString fileTitle;
     QString fileDescription;
     QString fileKeywords;
@@ -76,9 +86,10 @@ class PRPicFileInfo {
     const QString longitudeText() const { return longitude_.text(); }
     void setLatitudeText(const QString &text) { latitude_.setText(text); }
     void setLongitudeText(const QString &text) { longitude_.setText(text); }
+    void setLatitude(double value) { latitude_.setNumber(value); }
+    void setLongitude(double value) { longitude_.setNumber(value); }
     QString fileMaker;
     QString fileModel;
-    QString fileLensMake;
     QString fileLensModel;
     QString fileTypeStr; // "Live Photos", "JPG Photos", "PNG images", "RAW Photos" or "Videos"
 

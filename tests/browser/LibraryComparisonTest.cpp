@@ -55,7 +55,7 @@ TEST(LibraryComparison, OriginalRecordFromTheFile) {
     EXPECT_EQ(o->fileName, "St James Park.jpg");
     EXPECT_EQ(o->fileTitle, "St. James's Park");
     EXPECT_EQ(o->fileModel, "NIKON D7000");
-    EXPECT_EQ(o->fileCameraDate, "2018:10:13 09:18:12");
+    EXPECT_EQ(o->cameraDate.text(), "2018:10:13 09:18:12");
     EXPECT_TRUE(o->fileKeywords.startsWith("UK,England,United Kingdom,London"));
     EXPECT_TRUE(o->latitudeText().startsWith("51.503"));
     EXPECT_TRUE(o->longitudeText().startsWith("-0.131"));

@@ -445,7 +445,7 @@ TEST_F(LibraryExport, SortedMetadataExportsFileByAlbumOrByDate) {
     // By year and month: the library's camera date decides the folder.
     run(&AppDelegate::forward<
         &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction>);
-    const QDateTime date = libraryDate(record("Pumkins2.jpg").fileCameraDate);
+    const QDateTime date = libraryDate(record("Pumkins2.jpg").cameraDate.text());
     ASSERT_TRUE(date.isValid());
     const QString filed =
         QString("%1/%2/Pumkins2.jpg").arg(date.date().year()).arg(date.date().month());
@@ -492,7 +492,7 @@ TEST_F(LibraryExport, OneGroupExportsWriteThatGroupAlone) {
     run(&AppDelegate::forward<
         &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction>);
     EXPECT_EQ(fileBytes(storage + "/Pumkins2 2.jpg"), fileBytes(item("Pumkins2.jpg")->filePath));
-    const QDateTime created = libraryDate(record("Pumkins2.jpg").fileCreateDate);
+    const QDateTime created = libraryDate(record("Pumkins2.jpg").createDate.text());
     ASSERT_TRUE(created.isValid());
     EXPECT_EQ(FileDates::modificationDate(storage + "/Pumkins2 2.jpg"), created);
 

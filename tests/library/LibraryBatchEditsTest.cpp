@@ -67,7 +67,7 @@ TEST_P(LibraryBatch, ASetDateStepsTenMinutesFromPhotoToPhotoInBrowserOrder) {
         const PRPicFileInfo &r = *order[k]->photoLibFileNode;
         SCOPED_TRACE(order[k]->fileName.toStdString());
         EXPECT_NEAR(libraryCameraDate(r), secondsOf(start.addSecs(600 * k)), 1e-3);
-        EXPECT_EQ(r.fileCameraDate, start.addSecs(600 * k).toString("yyyy-MM-dd HH:mm:ss"));
+        EXPECT_EQ(r.cameraDate.text(), start.addSecs(600 * k).toString("yyyy-MM-dd HH:mm:ss"));
     }
     EXPECT_EQ(integrity(), "ok");
 
@@ -105,7 +105,7 @@ TEST_P(LibraryBatch, AnHourAddedTwiceIsTwoHoursAndSubtractedGoesBack) {
         const PRPicFileInfo &r = *photos[i]->photoLibFileNode;
         EXPECT_NEAR(libraryCameraDate(r), before[i] + 7200, 1e-3);
         const QDateTime shown = QDateTime::fromSecsSinceEpoch(qint64(before[i]) + 978307200 + 7200);
-        EXPECT_EQ(r.fileCameraDate, shown.toString("yyyy-MM-dd HH:mm:ss"));
+        EXPECT_EQ(r.cameraDate.text(), shown.toString("yyyy-MM-dd HH:mm:ss"));
     }
     openDateWindow();
     d->dateWindows.hourVaulab->setText("2");
@@ -147,7 +147,7 @@ TEST_F(LibraryEditTest, TheSampleShiftNeedsBothDatesAndUndatedPhotosAreNamed) {
     EXPECT_EQ(sheets[0].text, kApplied);
     EXPECT_TRUE(sheets[0].informative.contains("IMG_1693.tif"));
     EXPECT_NEAR(libraryCameraDate(wedding), before + 2.5 * 86400, 1e-3);
-    EXPECT_EQ(record("IMG_1693.tif").fileCameraDate, "3914190-11-27 08:25:45");
+    EXPECT_EQ(record("IMG_1693.tif").cameraDate.text(), "3914190-11-27 08:25:45");
 }
 
 TEST_F(LibraryEditTest, TheDateWindowsLibrarySaveAsksWhetherTheLibraryIsFree) {
@@ -220,8 +220,8 @@ TEST_P(LibraryBatch, CopiesBetweenFieldsSkipEmptySourcesAndNameThem) {
 
     d->libraryPanels.CopyCameraDatetoPhotoLibraryTileAction();
     EXPECT_EQ(onlySheet().text, kApplied);
-    EXPECT_EQ(libraryTitle(w), w.fileCameraDate);
-    EXPECT_EQ(p.fileTitle, p.fileCameraDate);
+    EXPECT_EQ(libraryTitle(w), w.cameraDate.text());
+    EXPECT_EQ(p.fileTitle, p.cameraDate.text());
 
     d->libraryPanels.CopyCameraDatetoPhotoLibraryAddedDateAction();
     EXPECT_EQ(onlySheet().text, kApplied);
@@ -260,11 +260,11 @@ TEST_F(LibraryEditTest, TheOriginalsCameraDateOrElseItsCreationDateInUtc) {
     // Exif dates are local time; Tokyo's 09:18:12 is not London's.
     EXPECT_NEAR(libraryCameraDate(record("St James Park.jpg")),
                 secondsOf(QDateTime(QDate(2018, 10, 13), QTime(9, 18, 12))), 1e-3);
-    EXPECT_EQ(record("St James Park.jpg").fileCameraDate, "2018-10-13 09:18:12");
+    EXPECT_EQ(record("St James Park.jpg").cameraDate.text(), "2018-10-13 09:18:12");
     EXPECT_NEAR(libraryCameraDate(record("wedding.jpg")), secondsOf(created), 1e-3);
-    EXPECT_EQ(record("wedding.jpg").fileCameraDate,
+    EXPECT_EQ(record("wedding.jpg").cameraDate.text(),
               created.toLocalTime().toString("yyyy-MM-dd HH:mm:ss"));
-    EXPECT_EQ(record("DSC03584.dng").fileCameraDate, "2020-04-13 02:30:23");
+    EXPECT_EQ(record("DSC03584.dng").cameraDate.text(), "2020-04-13 02:30:23");
 }
 
 // Which libraries keep camera fields, and a photo whose original is only in iCloud.

@@ -123,7 +123,7 @@ TEST_P(LibraryPanel, ATypedPositionGoesToEveryPhotoAndEmptyFieldsRemoveIt) {
 TEST_P(LibraryPanel, AnInvalidCameraDateChangesNothingAndAValidOneIsLocalTime) {
     ASSERT_TRUE(openLibrary(GetParam()));
     select({"wedding.jpg"});
-    const QString shown = record("wedding.jpg").fileCameraDate,
+    const QString shown = record("wedding.jpg").cameraDate.text(),
                   title = record("wedding.jpg").fileTitle;
     const QStringList before = databaseHashes();
     type(d->libraryPanels.photolibEiteTitlelab, "Not this either");
@@ -134,7 +134,7 @@ TEST_P(LibraryPanel, AnInvalidCameraDateChangesNothingAndAValidOneIsLocalTime) {
     EXPECT_EQ(alert.informative,
               "Input the valid date format: YYYY:MM:DD HH:MM:SS or YYYY-MM-DD HH:MM:SS");
     EXPECT_EQ(databaseHashes(), before);
-    EXPECT_EQ(record("wedding.jpg").fileCameraDate, shown);
+    EXPECT_EQ(record("wedding.jpg").cameraDate.text(), shown);
     EXPECT_EQ(record("wedding.jpg").fileTitle, title);
 
     type(d->libraryPanels.photolibEiteCameraDatelab, "2020:12:31 23:59:58");
@@ -142,7 +142,7 @@ TEST_P(LibraryPanel, AnInvalidCameraDateChangesNothingAndAValidOneIsLocalTime) {
     EXPECT_EQ(onlySheet().text, kApplied);
     EXPECT_NEAR(libraryCameraDate(record("wedding.jpg")),
                 secondsOf(QDateTime(QDate(2020, 12, 31), QTime(23, 59, 58))), 1e-3);
-    EXPECT_EQ(record("wedding.jpg").fileCameraDate, "2020-12-31 23:59:58");
+    EXPECT_EQ(record("wedding.jpg").cameraDate.text(), "2020-12-31 23:59:58");
     EXPECT_EQ(d->libraryPanels.photolibEiteCameraDatelab->text(), "2020-12-31 23:59:58");
     EXPECT_EQ(integrity(), "ok");
 }

@@ -301,9 +301,9 @@ TEST_F(LibraryFilters, CustomRangeOverThePickers) {
     const IKImageItemPtr future = l.backupdifPhotoLibItemArray.at(0);
     const IKImageItemPtr dashed = l.backupdifPhotoLibItemArray.at(1);
     const QDateTime now = QDateTime::currentDateTime();
-    future->photoLibFileNode->fileCreateDate =
-        now.addDays(2).toString(QStringLiteral("yyyy:MM:dd HH:mm:ss"));
-    dashed->photoLibFileNode->fileCreateDate = QStringLiteral("1999-07-01 10:00:00");
+    future->photoLibFileNode->createDate.setText(
+        now.addDays(2).toString(QStringLiteral("yyyy:MM:dd HH:mm:ss")));
+    dashed->photoLibFileNode->createDate.setText(QStringLiteral("1999-07-01 10:00:00"));
 
     d->libraryWindows.startDatePicker->setDateTime(now.addDays(1));
     d->libraryWindows.endDatePicker->setDateTime(now.addDays(3));

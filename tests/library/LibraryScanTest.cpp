@@ -138,7 +138,7 @@ TEST(LibraryScan, Photos13RecordsAsTheSqliteCommandReadsThem) {
         ASSERT_TRUE(r) << away;
         EXPECT_FALSE(r->bICloudDownloadPhoto);
         EXPECT_FALSE(r->bReferencePhoto);
-        EXPECT_FALSE(r->fileCreateDate.isEmpty());
+        EXPECT_FALSE(r->createDate.text().isEmpty());
     }
     // Trashed photos whose originals are still there are not listed.
     EXPECT_FALSE(byName(s.result, QStringLiteral("IMG_1064.jpeg")));
@@ -216,7 +216,7 @@ TEST(LibraryScan, OlderLibraryByVersion) {
     ASSERT_NE(versionDate,
               sqliteValue(db, QStringLiteral("SELECT imageDate FROM RKMaster WHERE modelId = 5")));
     EXPECT_EQ(tulips->shootDateNumber, versionDate.toULongLong());
-    EXPECT_EQ(tulips->fileCameraDate, libraryDateText(versionDate.toLongLong()));
+    EXPECT_EQ(tulips->cameraDate.text(), libraryDateText(versionDate.toLongLong()));
     // IMG_1994 is a RAW+JPEG pair whose version stands on the RAW master (12, absent on
     // disk) and names the JPEG master (11): one photo, the JPEG, keyed by the JPEG's master.
     int pairs = 0;
@@ -326,6 +326,16 @@ TEST(LibraryScan, DatesAsLocalTimeText) {
     EXPECT_EQ(libraryDateText(608405423), QStringLiteral("2020-04-12 17:30:23"));
     EXPECT_FALSE(libraryDateText(123456789012345).isEmpty());
     EXPECT_EQ(GetNSStringDate(LibraryDateTime{}), QStringLiteral("Unkown Date"));
+    // Records keep the text as numbers: the same text back, daylight saving turns included.
+    for (const char *zone : {"UTC", "Europe/London", "America/St_Johns", "Australia/Lord_Howe"}) {
+        qputenv("TZ", zone);
+        tzset();
+        for (int64_t s : {int64_t(0), int64_t(-62135596800 - kLibraryReferenceDate),
+                          int64_t(-2000000000), int64_t(123456789012345), int64_t(INT64_MAX)})
+            EXPECT_EQ(libraryDate(s).text(), libraryDateText(s)) << zone << " " << s;
+        for (int64_t s = -1200000000; s < 1200000000; s += 86399 * 7 + 3601)
+            ASSERT_EQ(libraryDate(s).text(), libraryDateText(s)) << zone << " " << s;
+    }
     qunsetenv("TZ");
     tzset();
 }
@@ -361,6 +371,29 @@ TEST(LibraryScan, NumberColumnsReadAsTheirText) {
         EXPECT_EQ(real, hasText ? std::atof(t) : 0.0);
     }
     EXPECT_EQ(rows, 22);
+}
+
+// The listing answers as the folder's entries do, name for name, listed or asked one by one.
+TEST(LibraryScan, FolderListingMatchesWholeNamesOnly) {
+    QTemporaryDir dir;
+    const QString composed = QString::fromUtf8("Val d'Is\u00e8re.jpg");
+    for (const QString &name : {QStringLiteral("b.jpg"), QStringLiteral("a.jpg"), composed})
+        QFile(dir.filePath(name)).open(QIODevice::WriteOnly);
+    QDir(dir.path()).mkdir(QStringLiteral("sub"));
+    for (bool listing : {true, false}) {
+        FolderListing files;
+        files.setListing(listing);
+        for (const QString &name :
+             {QStringLiteral("a.jpg"), QStringLiteral("b.jpg"), QStringLiteral("sub"), composed})
+            EXPECT_TRUE(files.exists(dir.path(), name)) << listing;
+        for (const QString &name :
+             {QStringLiteral("a.jp"), QStringLiteral("a.jpgx"), QStringLiteral("c.jpg"),
+              QString::fromUtf8("Val d'Ise\u0300re.jpg"), QString(), QStringLiteral(".")})
+            EXPECT_FALSE(files.exists(dir.path(), name)) << listing;
+        if (listing)
+            EXPECT_FALSE(files.exists(dir.path(), QStringLiteral("a.jpg").append(QChar(0))));
+        EXPECT_TRUE(files.exists(dir.filePath(QStringLiteral("b.jpg"))));
+    }
 }
 
 TEST(LibraryScan, NamesThatClimbOutCountAsMissing) {

@@ -264,7 +264,7 @@ TEST_P(CurrentLibraryWrites, EveryFieldReadsBackExactlyAndTheStoreStaysWhole) {
     EXPECT_EQ(p2->fileDescription, caption);
     EXPECT_EQ(p2->latitudeText(), QStringLiteral("48.858370"));
     EXPECT_EQ(p2->longitudeText(), QStringLiteral("2.294481"));
-    EXPECT_EQ(p2->fileCameraDate, QStringLiteral("2020-07-04 12:00:00"));
+    EXPECT_EQ(p2->cameraDate.text(), QStringLiteral("2020-07-04 12:00:00"));
     EXPECT_EQ(p2->fileMaker, QStringLiteral("Ricoh \"GR\""));
     EXPECT_EQ(p2->fileLensModel, QStringLiteral("18.3 mm f/2.8"));
     const PRPicFileInfoPtr k2 = recordNamed(after, QStringLiteral("Pumkins2.jpg"));
@@ -476,7 +476,7 @@ TEST(OlderLibraryWrites, FieldsLandOnTheMastersOwnVersionsAndReadBack) {
     EXPECT_EQ(p2->fileTitle, title);
     EXPECT_EQ(p2->fileDescription, QStringLiteral("Café – 100% ''"));
     EXPECT_EQ(p2->latitudeText(), QStringLiteral("48.858370"));
-    EXPECT_EQ(p2->fileCameraDate, QStringLiteral("2020-07-04 12:00:00"));
+    EXPECT_EQ(p2->cameraDate.text(), QStringLiteral("2020-07-04 12:00:00"));
     EXPECT_TRUE(QFileInfo(p2->fileFullPath).isFile()); // the file on disk kept its name
 }
 
@@ -624,7 +624,7 @@ TEST(OlderLibraryWrites, IPhotoCatalogueTakesEveryFieldInTheDatabaseThatKeepsIt)
     EXPECT_EQ(recordOf(after, *park)->fileTitle, title);
     EXPECT_EQ(recordOf(after, *park)->fileDescription, caption);
     EXPECT_EQ(recordOf(after, *p1)->fileDescription, caption);
-    EXPECT_EQ(recordOf(after, *p1)->fileCameraDate, QStringLiteral("2020-07-04 12:00:00"));
+    EXPECT_EQ(recordOf(after, *p1)->cameraDate.text(), QStringLiteral("2020-07-04 12:00:00"));
     EXPECT_EQ(recordOf(after, *tulips)->fileDescription, QString());
     EXPECT_EQ(sortedKeywords(recordOf(after, *p2)->fileKeywords),
               sortedKeywords(QStringLiteral("Katie,Pumpkin Farm")));
@@ -779,7 +779,7 @@ TEST(LibraryWriteValues, LocalDatesReadBackUnchangedInEveryZone) {
             const LibraryScanResult scan = scanCurrentLibraryDatabase(o->library, o->workingCopy());
             const PRPicFileInfoPtr park = recordNamed(scan, QStringLiteral("St James Park.jpg"));
             ASSERT_TRUE(park);
-            EXPECT_EQ(park->fileCameraDate, QLatin1String(text)) << zone;
+            EXPECT_EQ(park->cameraDate.text(), QLatin1String(text)) << zone;
         }
     }
     if (savedTz.isNull())

@@ -67,8 +67,8 @@ TEST(ReferencePhotos, MatchingFileIsNotDifferent) {
     ASSERT_TRUE(item);
     ASSERT_TRUE(item->originalFileNode);
     EXPECT_FALSE(item->bMetadataDifferent)
-        << item->originalFileNode->fileCreateDate.toStdString() << " / "
-        << item->photoLibFileNode->fileCreateDate.toStdString() << "\n"
+        << item->originalFileNode->createDate.text().toStdString() << " / "
+        << item->photoLibFileNode->createDate.text().toStdString() << "\n"
         << item->originalFileNode->fileTitle.toStdString() << " / "
         << item->photoLibFileNode->fileTitle.toStdString() << "\n"
         << item->originalFileNode->fileDescription.toStdString() << " / "
@@ -98,10 +98,10 @@ TEST(ReferencePhotos, OtherTitleIsDifferent) {
 
 TEST(ReferencePhotos, ComparisonRules) {
     PRPicFileInfo o, l;
-    o.fileCreateDate = QStringLiteral("2018-10-13 13:18:12 +0000");
-    l.fileCreateDate = QDateTime::fromSecsSinceEpoch(1539436692)
-                           .toLocalTime()
-                           .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    o.createDate.setText(QStringLiteral("2018-10-13 13:18:12 +0000"));
+    l.createDate.setText(QDateTime::fromSecsSinceEpoch(1539436692)
+                             .toLocalTime()
+                             .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
     EXPECT_FALSE(libraryMetadataDiffers(o, l));
     o.fileTitle = QStringLiteral("Val d'Is\u00e8re");
     l.fileTitle = QStringLiteral("Val d'Ise\u0300re");
@@ -121,6 +121,6 @@ TEST(ReferencePhotos, ComparisonRules) {
     o.setLongitudeText(QStringLiteral("-0.131805"));
     l.fileTitle.clear(); // an empty library title is no difference
     EXPECT_FALSE(libraryMetadataDiffers(o, l));
-    o.fileCreateDate = QStringLiteral("2018-10-13 13:18:13 +0000");
+    o.createDate.setText(QStringLiteral("2018-10-13 13:18:13 +0000"));
     EXPECT_TRUE(libraryMetadataDiffers(o, l));
 }

@@ -206,7 +206,7 @@ void CloudDownloadRun::cancelPhoto(size_t i) {
 
 void CloudDownloadRun::noteWritten(const QString &path, const ExportEntry &entry) {
     const QDateTime date = entry.item->photoLibFileNode
-                               ? libraryDate(entry.item->photoLibFileNode->fileCreateDate)
+                               ? libraryDate(entry.item->photoLibFileNode->createDate.text())
                                : QDateTime();
     if (date.isValid())
         FileDates::setDates(path, date);

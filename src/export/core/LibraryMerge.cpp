@@ -273,7 +273,7 @@ LibraryMergeReport ImportPhotosfromSourcePhotoLibrary(const LibraryMergeSettings
             break;
         }
         // A rewritten copy is dated by its camera date (else its original's creation date).
-        QDateTime date = libraryDate(r.fileCameraDate);
+        QDateTime date = libraryDate(r.cameraDate.text());
         if (!date.isValid())
             date = FileDates::creationDate(r.fileFullPath);
         if (settings.keepMetadata && date.isValid() && !FileDates::setDates(placed, date, &why))

@@ -76,10 +76,10 @@ void applyLibraryValues(QVariantMap &working, const PRPicFileInfo &file,
     }
     if (keys.description && differs(library.fileDescription, file.fileDescription))
         setText(working, "{TIFF}", "ImageDescription", library.fileDescription);
-    if (keys.cameraDate && differs(library.fileCameraDate, file.fileCameraDate) &&
-        libraryDate(library.fileCameraDate).isValid()) {
+    if (keys.cameraDate && differs(library.cameraDate.text(), file.cameraDate.text()) &&
+        libraryDate(library.cameraDate.text()).isValid()) {
         const QString date =
-            QString(library.fileCameraDate).replace(QLatin1Char('-'), QLatin1Char(':'));
+            QString(library.cameraDate.text()).replace(QLatin1Char('-'), QLatin1Char(':'));
         setText(working, "{Exif}", "DateTimeOriginal", date);
         setText(working, "{Exif}", "DateTimeDigitized", date);
     }
@@ -109,13 +109,13 @@ RecipePlacement libraryPlacement(const ExportEntry &entry, const LibraryExportSe
         p.names = {n, clashName(n, 2)};
         QDateTime date;
         if (settings.dateRule == LibraryDateRule::LibraryCreation) {
-            date = libraryDate(t.fileCreateDate);
+            date = libraryDate(t.createDate.text());
             if (!date.isValid())
                 date = sourceDate;
-            if (o.fileCreateDate != t.fileCreateDate)
+            if (o.createDate.text() != t.createDate.text())
                 p.date = date;
         } else {
-            date = libraryDate(o.fileCreateDate);
+            date = libraryDate(o.createDate.text());
             p.date = date.isValid() ? date : sourceDate;
         }
         return p;
@@ -123,7 +123,7 @@ RecipePlacement libraryPlacement(const ExportEntry &entry, const LibraryExportSe
 
     // Sorted: an original on disk is filed by its library camera date, a thumbnail that
     // stands in for an iCloud original by the library's creation date.
-    QDateTime date = libraryDate(source.substituted ? t.fileCreateDate : t.fileCameraDate);
+    QDateTime date = libraryDate(source.substituted ? t.createDate.text() : t.cameraDate.text());
     if (!date.isValid())
         date = sourceDate;
     if (!date.isValid())
@@ -136,7 +136,7 @@ RecipePlacement libraryPlacement(const ExportEntry &entry, const LibraryExportSe
         p.folder = settings.storageFolder + QLatin1Char('/') + yearMonthFolder(date, false);
         p.names = {n};
     }
-    if (source.substituted || o.fileCreateDate != t.fileCreateDate)
+    if (source.substituted || o.createDate.text() != t.createDate.text())
         p.date = date;
     return p;
 }
@@ -226,7 +226,7 @@ ExportOutcome exportVideoWithLibraryMetadata(const ExportEntry &entry,
         return outcome;
     const PRPicFileInfo none;
     const PRPicFileInfo &t = entry.item->photoLibFileNode ? *entry.item->photoLibFileNode : none;
-    const QDateTime date = libraryDate(t.fileCameraDate);
+    const QDateTime date = libraryDate(t.cameraDate.text());
     if (QuickTimeWriter::isQuickTimeName(outcome.outputPath)) {
         bool hasKeys = false;
         for (const auto &item : VideoMetadata::metadataItems(outcome.outputPath))
@@ -354,7 +354,7 @@ void applyPanelValues(QVariantMap &working, const PRPicFileInfo &file, const Pan
         working.insert(QStringLiteral("{GPS}"), gps);
     }
     const QDateTime date = libraryDate(panel.cameraDate);
-    if (panel.cameraDate != file.fileCameraDate && date.isValid()) {
+    if (panel.cameraDate != file.cameraDate.text() && date.isValid()) {
         const QString text = date.toString(QStringLiteral("yyyy:MM:dd HH:mm:ss"));
         setText(working, "{TIFF}", "DateTime", text);
         setText(working, "{Exif}", "DateTimeOriginal", text);
@@ -374,7 +374,7 @@ void applyPanelValues(QVariantMap &working, const PRPicFileInfo &file, const Pan
         {panel.copyright, file.rare().fileCopyright, "{TIFF}", "Copyright"},
         {panel.make, file.fileMaker, "{TIFF}", "Make"},
         {panel.model, file.fileModel, "{TIFF}", "Model"},
-        {panel.lensMake, file.fileLensMake, "{Exif}", "LensMake"},
+        {panel.lensMake, file.rare().fileLensMake, "{Exif}", "LensMake"},
         {panel.lensModel, file.fileLensModel, "{Exif}", "LensModel"},
         {panel.comment, file.rare().fileComments, "{Exif}", "UserComment"},
         {panel.title, file.fileTitle, "{IPTC}", "ObjectName"},
@@ -407,7 +407,7 @@ WriteRecipeOptions panelRecipeOptions(const QList<ExportEntry> &entries,
         p.names = {source.name};
         const PRPicFileInfo none;
         const PRPicFileInfo &o = item.originalFileNode ? *item.originalFileNode : none;
-        if (panel.cameraDate != o.fileCameraDate) {
+        if (panel.cameraDate != o.cameraDate.text()) {
             const QDateTime typed = libraryDate(panel.cameraDate);
             p.date = typed.isValid() ? typed : creationOrModification(source.path);
         }

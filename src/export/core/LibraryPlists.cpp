@@ -48,10 +48,10 @@ QVariantMap libraryPlistEntry(const PRPicFileInfo &r) {
     QVariantMap entry;
     insertText(entry, "Make", r.fileMaker);
     insertText(entry, "Model", r.fileModel);
-    insertText(entry, "LensMake", r.fileLensMake);
+    insertText(entry, "LensMake", r.rare().fileLensMake);
     insertText(entry, "LensModel", r.fileLensModel);
-    if (libraryDate(r.fileCameraDate).isValid())
-        entry.insert(QStringLiteral("DateTimeDigitized"), r.fileCameraDate);
+    if (libraryDate(r.cameraDate.text()).isValid())
+        entry.insert(QStringLiteral("DateTimeDigitized"), r.cameraDate.text());
     insertText(entry, "ObjectName", r.fileTitle);
     insertText(entry, "Keywords", r.fileKeywords);
     insertText(entry, "ImageDescription", r.fileDescription);

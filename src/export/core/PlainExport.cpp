@@ -110,7 +110,7 @@ Destination destinationOf(const ExportEntry &entry, const ExportSource &source,
     }
     case PlainLayout::YearMonth: {
         getOriginalMedataDataWithItem(*entry.item);
-        QDateTime date = libraryDate(record.fileCameraDate);
+        QDateTime date = libraryDate(record.cameraDate.text());
         if (date.isValid())
             d.date = date;
         else

@@ -17,6 +17,11 @@ void setIfPresent(QString &field, const QVariantMap &dict, const char *key) {
     if (it != dict.constEnd() && it->isValid() && !it->isNull())
         field = propertyValueText(*it);
 }
+void setIfPresent(DateText &field, const QVariantMap &dict, const char *key) {
+    const auto it = dict.constFind(QLatin1String(key));
+    if (it != dict.constEnd() && it->isValid() && !it->isNull())
+        field.setText(propertyValueText(*it));
+}
 
 QString signedCoordinateText(const QVariant &value, const QVariant &ref, GpsAxis axis) {
     const std::optional<double> v = signedCoordinate(value, ref, axis);
@@ -30,6 +35,9 @@ template <QString PRPicFileInfo::*M> QString own(const PRPicFileInfo &r) {
 }
 template <QString PRPicFileInfoRare::*M> QString rare(const PRPicFileInfo &r) {
     return r.rare().*M;
+}
+template <DateText PRPicFileInfo::*M> QString date(const PRPicFileInfo &r) {
+    return (r.*M).text();
 }
 template <const QString (PRPicFileInfo::*M)() const> QString made(const PRPicFileInfo &r) {
     return (r.*M)();
@@ -52,9 +60,9 @@ const Row kRows[] = {
      "photolibFileSizelab", nullptr, false},
     {own<&PRPicFileInfo::filePixel>, "Image DPI: ", "origphotoImageSizelab", nullptr,
      "photolibImageSizelab", nullptr, false},
-    {own<&PRPicFileInfo::fileCreateDate>, "Created Date: ", "origphotoCreateDatelab", nullptr,
+    {date<&PRPicFileInfo::createDate>, "Created Date: ", "origphotoCreateDatelab", nullptr,
      "photolibCreateDatelab", nullptr, true},
-    {own<&PRPicFileInfo::fileCameraDate>, "Camera Date: ", "origphotocameraDatelab",
+    {date<&PRPicFileInfo::cameraDate>, "Camera Date: ", "origphotocameraDatelab",
      "originalPhotolibCameraDatelab", "photolibcameraDatelab", "photolibEiteCameraDatelab", true},
     {own<&PRPicFileInfo::fileTitle>, "Title: ", "origphototitlelab", "originalPhotolibTitlelab",
      "photolibtitlelab", "photolibEiteTitlelab", true},
@@ -70,7 +78,7 @@ const Row kRows[] = {
      "originalPhotolibCameraMakelab", "photolibcameraMakelab", "photolibEiteCameraMakelab", true},
     {own<&PRPicFileInfo::fileModel>, "Camera Model: ", "origphotocameraModelab",
      "originalPhotolibCameraModelab", "photolibcameraModelab", "photolibEiteCameraModellab", true},
-    {own<&PRPicFileInfo::fileLensMake>, "Lens Make: ", nullptr, "originalPhotolibLenMakelab",
+    {rare<&PRPicFileInfoRare::fileLensMake>, "Lens Make: ", nullptr, "originalPhotolibLenMakelab",
      "photoliblensMakelab", nullptr, false},
     {rare<&PRPicFileInfoRare::fileCopyright>, "Copyright: ", nullptr,
      "originalPhotolibCopyrightlab", nullptr, nullptr, false},
@@ -124,8 +132,8 @@ PRPicFileInfoPtr readOriginalRecord(const QString &path, const QString &fileName
         record->fileName = fileName;
     const QDateTime created = FileDates::creationDate(path);
     if (created.isValid())
-        record->fileCreateDate =
-            created.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss +0000"));
+        record->createDate.setText(
+            created.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss +0000")));
     const qint64 size = QFileInfo(path).size();
     if (size > 0)
         record->fileSize = sizeToUnitString(uint64_t(size));
@@ -141,9 +149,9 @@ PRPicFileInfoPtr readOriginalRecord(const QString &path, const QString &fileName
     setIfPresent(record->fileMaker, tiff, "Make");
     setIfPresent(record->fileModel, tiff, "Model");
     const QVariantMap exif = props.value(QStringLiteral("{Exif}")).toMap();
-    setIfPresent(record->fileLensMake, exif, "LensMake");
+    setIfPresent(record->editRare().fileLensMake, exif, "LensMake");
     setIfPresent(record->fileLensModel, exif, "LensModel");
-    setIfPresent(record->fileCameraDate, exif, "DateTimeOriginal");
+    setIfPresent(record->cameraDate, exif, "DateTimeOriginal");
     setIfPresent(record->editRare().fileComments, exif, "UserComment");
     const QVariantMap iptc = props.value(QStringLiteral("{IPTC}")).toMap();
     setIfPresent(record->fileKeywords, iptc, "Keywords");
@@ -190,7 +198,8 @@ LibraryComparison compareLibraryItem(IKImageItem &item, bool bScanNewPhotosLib) 
     if (!bScanNewPhotosLib && o && l) {
         l->fileMaker = o->fileMaker;
         l->fileModel = o->fileModel;
-        l->fileLensMake = o->fileLensMake;
+        if (!o->rare().fileLensMake.isNull() || !l->rare().fileLensMake.isNull())
+            l->editRare().fileLensMake = o->rare().fileLensMake;
         l->fileLensModel = o->fileLensModel;
     }
     if (item.bICloudDownloadPhoto) {

@@ -62,7 +62,7 @@ QList<IKImageItemPtr> libraryFilterShownList(const QList<IKImageItemPtr> &source
 std::optional<QDateTime> libraryRangeDate(const IKImageItem &item,
                                           const FileCreatedDate &fileCreated) {
     if (item.photoLibFileNode) {
-        const QString text = item.photoLibFileNode->fileCreateDate;
+        const QString text = item.photoLibFileNode->createDate.text();
         const QLocale en(QLocale::English, QLocale::UnitedStates);
         for (const char *format : {"yyyy:MM:dd HH:mm:ss", "yyyy-MM-dd HH:mm:ss"}) {
             const QDateTime d = en.toDateTime(text, QLatin1String(format));

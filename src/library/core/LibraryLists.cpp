@@ -61,8 +61,8 @@ PRPicFileInfoPtr videoFileNode(const QString &fileName, const QString &path) {
     node->fileName = fileName;
     const QDateTime created = FileDates::creationDate(path);
     if (created.isValid())
-        node->fileCreateDate =
-            created.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss '+0000'"));
+        node->createDate.setText(
+            created.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss '+0000'")));
     const QFileInfo info(path);
     if (info.size() > 0) {
         char buffer[100] = {};

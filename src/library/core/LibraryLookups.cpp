@@ -4,6 +4,8 @@
 #include "library/core/SqliteDatabase.h"
 #include "model/PRPicFileInfo.h"
 
+#include <algorithm>
+
 LibraryDateTime GetDateTime(int64_t seconds, int /*fileType*/) {
     LibraryDateTime out;
     int64_t unixSeconds = 0;
@@ -44,6 +46,16 @@ QString GetNSStringDate(const LibraryDateTime &date) {
 
 QString libraryDateText(int64_t seconds) {
     return GetNSStringDate(GetDateTime(seconds, 0));
+}
+
+DateText libraryDate(int64_t seconds) {
+    DateText date;
+    const LibraryDateTime local = GetDateTime(seconds, 0);
+    const struct tm &t = local.fields;
+    if (!local.valid ||
+        !date.setFields(t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec))
+        date.setText(GetNSStringDate(local));
+    return date;
 }
 
 namespace {
@@ -114,8 +126,17 @@ bool CurrentLibraryLookups::preload() {
             if (s->isNull(0))
                 continue;
             const int64_t asset = s->int64(0);
-            const auto known = cameraOf_.constFind(asset);
-            Camera c = known == cameraOf_.cend() ? Camera{} : cameras_.at(*known);
+            // Rows come in key order; a key out of order goes to its place.
+            auto known = cameraOf_.end();
+            if (!cameraOf_.empty() && cameraOf_.back().asset >= asset) {
+                known =
+                    std::lower_bound(cameraOf_.begin(), cameraOf_.end(), asset,
+                                     [](const CameraOf &e, int64_t key) { return e.asset < key; });
+                if (known->asset != asset)
+                    known = cameraOf_.insert(known, {asset, -1});
+            }
+            Camera c = known == cameraOf_.end() || known->number < 0 ? Camera{}
+                                                                     : cameras_.at(known->number);
             const QString make = shared(columnText(*s, 1)), model = shared(columnText(*s, 2)),
                           lens = shared(columnText(*s, 3));
             if (!make.isEmpty())
@@ -129,8 +150,12 @@ bool CurrentLibraryLookups::preload() {
                 number = numbers.insert(c, int(cameras_.size()));
                 cameras_.append(c);
             }
-            cameraOf_.insert(asset, *number);
+            if (known == cameraOf_.end())
+                cameraOf_.push_back({asset, *number});
+            else
+                known->number = *number;
         }
+        cameraOf_.shrink_to_fit();
         if (s->failed())
             return false;
         s->reset();
@@ -177,6 +202,13 @@ bool CurrentLibraryLookups::preload() {
     return true;
 }
 
+std::vector<CurrentLibraryLookups::CameraOf>::const_iterator
+CurrentLibraryLookups::cameraEntry(int64_t asset) const {
+    const auto it = std::lower_bound(cameraOf_.begin(), cameraOf_.end(), asset,
+                                     [](const CameraOf &e, int64_t key) { return e.asset < key; });
+    return it != cameraOf_.end() && it->asset == asset ? it : cameraOf_.end();
+}
+
 QString CurrentLibraryLookups::getCurrentAlbumWithZPK(int64_t assetKey) {
     const QStringList titles = getCurrentAlbumTitlesWithZPK(assetKey);
     return titles.isEmpty() ? QString() : titles.first();
@@ -204,9 +236,9 @@ QStringList CurrentLibraryLookups::getCurrentAlbumTitlesWithZPK(int64_t assetKey
 void CurrentLibraryLookups::getPhotoLibCameraInfowithAsset(int64_t assetKey,
                                                            PRPicFileInfo &record) {
     if (preloaded_) {
-        const auto number = cameraOf_.constFind(assetKey);
-        if (number != cameraOf_.constEnd()) {
-            const Camera &c = cameras_.at(*number);
+        const auto entry = cameraEntry(assetKey);
+        if (entry != cameraOf_.end()) {
+            const Camera &c = cameras_.at(entry->number);
             if (!c.make.isEmpty())
                 record.fileMaker = c.make;
             if (!c.model.isEmpty())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "library/core/LibrarySchema.h"
+#include "model/DateText.h"
 
 #include <QHash>
 #include <QSet>
@@ -8,6 +9,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <ctime>
+#include <vector>
 
 class PRPicFileInfo;
 class SqliteDatabase;
@@ -22,6 +24,8 @@ LibraryDateTime GetDateTime(int64_t seconds, int fileType = 0);
 QString GetNSStringDate(const LibraryDateTime &date);
 // Both steps at once.
 QString libraryDateText(int64_t seconds);
+// The same text, kept as the numbers it spells.
+DateText libraryDate(int64_t seconds);
 // Seconds between the Unix epoch and the library's reference date.
 inline constexpr int64_t kLibraryReferenceDate = 978307200;
 
@@ -81,7 +85,14 @@ class CurrentLibraryLookups {
     // Each asset's camera as a number into the few distinct ones: a million assets' own
     // three texts each made this the largest lookup table.
     QList<Camera> cameras_;
-    QHash<int64_t, int> cameraOf_;
+    // Asset key and camera number, in key order: a hash of a million of them took 36 MB.
+    struct CameraOf {
+        int64_t asset;
+        int number;
+    };
+    std::vector<CameraOf> cameraOf_;
+    // The entry of `asset`, or the end.
+    std::vector<CameraOf>::const_iterator cameraEntry(int64_t asset) const;
 };
 
 // The per-photo lookups of the older schema, keyed by RKVersion.modelId (albums and

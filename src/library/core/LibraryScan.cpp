@@ -13,11 +13,22 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <sys/stat.h>
+
+bool FolderListing::Names::contains(const QByteArray &name) const {
+    // No entry's name holds a NUL, and the block's names end at one.
+    if (name.contains('\0'))
+        return false;
+    const char *base = block.constData();
+    const auto it = std::lower_bound(starts.begin(), starts.end(), name,
+                                     [base](uint32_t start, const QByteArray &n) {
+                                         return std::strcmp(base + start, n.constData()) < 0;
+                                     });
+    return it != starts.end() && std::strcmp(base + *it, name.constData()) == 0;
+}
 
 bool FolderListing::exists(const QString &folder, const QString &name) {
     auto it = folders_.find(folder);
@@ -29,17 +40,29 @@ bool FolderListing::exists(const QString &folder, const QString &name) {
     }
     if (it == folders_.end()) {
         // Every entry but "." and "..", unsorted and unstatted: QDir sorts and types each one,
-        // which was most of a large library's scan.
-        QSet<QString> names;
+        // which was most of a large library's scan. Names are kept as the text they decode to,
+        // so that a name matches exactly when its text does.
+        Names names;
         if (DIR *d = opendir(QFile::encodeName(folder).constData())) {
-            while (const dirent *e = readdir(d))
-                if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
-                    names.insert(QFile::decodeName(e->d_name));
+            while (const dirent *e = readdir(d)) {
+                if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
+                    continue;
+                const QByteArray text = QFile::decodeName(e->d_name).toUtf8();
+                if (qsizetype(names.block.size()) + text.size() + 1 > qsizetype(UINT32_MAX))
+                    break;
+                names.starts.push_back(uint32_t(names.block.size()));
+                names.block.append(text).append('\0');
+            }
             closedir(d);
         }
-        it = folders_.insert(folder, names);
+        names.block.squeeze();
+        names.starts.shrink_to_fit();
+        const char *base = names.block.constData();
+        std::sort(names.starts.begin(), names.starts.end(),
+                  [base](uint32_t a, uint32_t b) { return std::strcmp(base + a, base + b) < 0; });
+        it = folders_.insert(folder, std::move(names));
     }
-    return it->contains(name);
+    return it->contains(name.toUtf8());
 }
 
 bool FolderListing::exists(const QString &path) {
@@ -99,11 +122,13 @@ QString libraryFileType(const QString &fileName) {
 
 namespace {
 
-// "%f" of a number, without QString's own formatter.
-QString fixedText(double value) {
-    char buffer[400];
-    const int n = std::snprintf(buffer, sizeof buffer, "%f", value);
-    return QString::fromLatin1(buffer, n < 0 ? 0 : std::min<int>(n, sizeof buffer - 1));
+// folder + "/" + name in a text of exactly that size: "+" leaves up to half again as much
+// room behind a path, which a million records keep.
+QString joinedPath(const QString &folder, const QString &name) {
+    QString path;
+    path.reserve(folder.size() + 1 + name.size());
+    path.append(folder).append(QLatin1Char('/')).append(name);
+    return path;
 }
 
 // Per-scan answers that depend on a little of the record: a library has a handful of file
@@ -130,10 +155,10 @@ class ScanCache {
         const QString m = base + QStringLiteral("_4_5005_c.jpeg");
         const QString s = base + QStringLiteral("_1_105_c.jpeg");
         if (files_.exists(folders.masters, m)) {
-            r.fileThumbPath = folders.masters + QLatin1Char('/') + m;
-            r.fileLargeThumbPath = folders.small + QLatin1Char('/') + s;
+            r.fileThumbPath = joinedPath(folders.masters, m);
+            r.fileLargeThumbPath = joinedPath(folders.small, s);
         } else if (files_.exists(folders.small, s)) {
-            r.fileThumbPath = r.fileLargeThumbPath = folders.small + QLatin1Char('/') + s;
+            r.fileThumbPath = r.fileLargeThumbPath = joinedPath(folders.small, s);
         }
     }
 
@@ -216,12 +241,12 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
         if (row.present(3)) {
             const int64_t seconds = row.i64(3);
             r.shootDateNumber = uint64_t(seconds);
-            r.fileCreateDate = r.fileCameraDate = libraryDateText(seconds);
+            r.createDate = r.cameraDate = libraryDate(seconds);
         }
         if (row.present(4) && row.i32(4) != -180)
-            r.setLatitudeText(fixedText(row.real(4)));
+            r.setLatitude(row.real(4));
         if (row.present(5) && row.i32(5) != -180)
-            r.setLongitudeText(fixedText(row.real(5)));
+            r.setLongitude(row.real(5));
         if (row.present(6))
             r.filePhotoLibName = row.text(6);
         if (row.present(7)) {
@@ -261,11 +286,11 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
             // A folder that climbs names nothing: the photo is then missing from the package.
             const bool inside = hasNoDotSegments(directory) && isPlainFileName(r.filePhotoLibName);
             const QString folder = inside ? shared + QLatin1Char('/') + directory : shared;
-            r.fileFullPath = folder + QLatin1Char('/') + QFileInfo(r.filePhotoLibName).fileName();
+            r.fileFullPath = joinedPath(folder, QFileInfo(r.filePhotoLibName).fileName());
             originalPresent = inside && files.exists(folder, r.filePhotoLibName);
         } else if (directory.contains(QLatin1Char('/'))) {
             r.bReferencePhoto = true;
-            r.editRare().findLocation = directory + QLatin1Char('/') + r.fileName;
+            r.editRare().findLocation = joinedPath(directory, r.fileName);
             // A name that climbs out of its folder names no file of this photo.
             originalPresent = isPlainFileName(r.fileName) && hasNoDotSegments(directory) &&
                               QFileInfo(r.rare().findLocation).isFile();
@@ -273,7 +298,7 @@ LibraryScanResult scanCurrentLibraryDatabase(const QString &libraryPath,
             r.fileFullPath = r.rare().findLocation;
         } else {
             const QString folder = libraryPath + QStringLiteral("/originals/") + directory;
-            r.fileFullPath = folder + QLatin1Char('/') + r.filePhotoLibName;
+            r.fileFullPath = joinedPath(folder, r.filePhotoLibName);
             originalPresent = isPlainFileName(directory) && isPlainFileName(r.filePhotoLibName) &&
                               files.exists(folder, r.filePhotoLibName);
         }

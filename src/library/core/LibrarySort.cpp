@@ -59,7 +59,7 @@ std::optional<int64_t> libraryItemDateKey(const IKImageItem &item) {
     // has them right.
     if (r->shootDateNumber != 0 && r->shootDateNumber < 1000000000ull)
         return (kLibraryReferenceDate + int64_t(r->shootDateNumber)) * 1000;
-    return libraryDateTextInstant(r->fileCreateDate);
+    return libraryDateTextInstant(r->createDate.text());
 }
 
 LibraryStringKey libraryStringKey(const QString &text) {
@@ -174,6 +174,34 @@ int comparePhotoLibItemsByFileSize(const IKImageItem &a, const IKImageItem &b) {
 
 QList<IKImageItemPtr> sortedLibraryItems(const QList<IKImageItemPtr> &items,
                                          LibrarySortOrder order) {
+    QList<IKImageItemPtr> sorted;
+    if (order != LibrarySortOrder::Title && order != LibrarySortOrder::FileName &&
+        items.size() <= qsizetype(UINT32_MAX)) {
+        // Orders by number: 16 bytes a key with the source position as the last key, sorted
+        // in place (the general keys and a stable sort's buffer were 100 MB at the end of a
+        // million-photo load).
+        struct NumberKey {
+            int64_t number;
+            int32_t group;
+            uint32_t at;
+        };
+        std::vector<NumberKey> keys;
+        keys.reserve(size_t(items.size()));
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            const IKImageItemPtr &item = items.at(i);
+            const SortKey k = item ? makeKey(*item, order) : SortKey{2, 0, {}};
+            keys.push_back({k.number, int32_t(k.group), uint32_t(i)});
+        }
+        std::sort(keys.begin(), keys.end(), [](const NumberKey &a, const NumberKey &b) {
+            if (a.group != b.group)
+                return a.group < b.group;
+            return a.number != b.number ? a.number < b.number : a.at < b.at;
+        });
+        sorted.reserve(items.size());
+        for (const NumberKey &k : keys)
+            sorted.append(items.at(k.at));
+        return sorted;
+    }
     std::vector<SortKey> keys;
     keys.reserve(items.size());
     for (const IKImageItemPtr &item : items)
@@ -183,7 +211,6 @@ QList<IKImageItemPtr> sortedLibraryItems(const QList<IKImageItemPtr> &items,
     std::stable_sort(index.begin(), index.end(), [&](qsizetype a, qsizetype b) {
         return compareKeys(keys[size_t(a)], keys[size_t(b)]) < 0;
     });
-    QList<IKImageItemPtr> sorted;
     sorted.reserve(items.size());
     for (qsizetype i : index)
         sorted.append(items.at(i));

@@ -135,12 +135,12 @@ LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QStr
             r.editRare().pairedFilePath = masterFile(libraryPath, row.text(23)).path;
         if (const int date = row.present(20) ? 20 : 8; row.present(date)) {
             r.shootDateNumber = uint64_t(row.i64(date));
-            r.fileCameraDate = libraryDateText(row.i64(date));
+            r.cameraDate = libraryDate(row.i64(date));
         }
         if (row.present(21))
             r.favoriteNum = row.i32(21);
         if (row.present(9))
-            r.fileCreateDate = libraryDateText(row.i64(9));
+            r.createDate = libraryDate(row.i64(9));
         if (row.present(10)) {
             r.originalfilesize = uint64_t(row.i64(10));
             r.fileSize = sizeToUnitString(r.originalfilesize);

@@ -61,10 +61,10 @@ bool coordinateDiffers(const QString &original, const QString &library) {
 } // namespace
 
 bool libraryMetadataDiffers(const PRPicFileInfo &original, const PRPicFileInfo &library) {
-    const QDateTime o = recordDateInstant(original.fileCreateDate);
-    const QDateTime l = recordDateInstant(library.fileCreateDate);
+    const QDateTime o = recordDateInstant(original.createDate.text());
+    const QDateTime l = recordDateInstant(library.createDate.text());
     if (o.isValid() && l.isValid() ? o.toSecsSinceEpoch() != l.toSecsSinceEpoch()
-                                   : original.fileCreateDate != library.fileCreateDate)
+                                   : original.createDate.text() != library.createDate.text())
         return true;
     if (textDiffers(original.fileTitle, library.fileTitle) ||
         textDiffers(original.fileDescription, library.fileDescription))
@@ -111,8 +111,8 @@ Checked checkOne(const PRPicFileInfoPtr &record) {
         auto original = std::make_shared<PRPicFileInfo>();
         const QDateTime created = FileDates::creationDate(path);
         if (created.isValid())
-            original->fileCreateDate =
-                created.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss +0000"));
+            original->createDate.setText(
+                created.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss +0000")));
         if (info.size() > 0)
             original->fileSize = sizeToUnitString(uint64_t(info.size()));
         original->fileName = record->fileName;

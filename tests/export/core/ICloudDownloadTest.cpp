@@ -43,7 +43,7 @@ struct ICloudDownload : ::testing::Test {
         writeFile(item->fileThumbPath, "thumb " + name.toUtf8());
         item->photoLibFileNode = std::make_shared<PRPicFileInfo>();
         item->photoLibFileNode->editRare().photouuid = uuid;
-        item->photoLibFileNode->fileCreateDate = "2020-01-11 15:37:47";
+        item->photoLibFileNode->createDate.setText("2020-01-11 15:37:47");
         return ExportEntry{item, item, 0};
     }
 

@@ -194,9 +194,9 @@ TEST_F(LibraryExportRules, SortedCopiesGoByAlbumOrByTheLibraryCameraDate) {
     writeFile(source, "bytes");
     ExportEntry inAlbum = entry(source, "IMG_2.JPG", 3);
     inAlbum.item->photoLibFileNode->fileAlbum = "2019-10/11 Paris Clermont";
-    inAlbum.item->photoLibFileNode->fileCameraDate = "2019-03-07 10:00:00";
+    inAlbum.item->photoLibFileNode->cameraDate.setText("2019-03-07 10:00:00");
     ExportEntry noAlbum = entry(source, "IMG_2.JPG", 4);
-    noAlbum.item->photoLibFileNode->fileCameraDate = "2019-03-07 10:00:00";
+    noAlbum.item->photoLibFileNode->cameraDate.setText("2019-03-07 10:00:00");
 
     PlainExportSettings settings;
     settings.storageFolder = storage();
@@ -218,7 +218,7 @@ TEST_F(LibraryExportRules, SortedCopiesGoByAlbumOrByTheLibraryCameraDate) {
     EXPECT_EQ(FileDates::creationDate(r.photos[0].outputPath), when);
 
     // A camera date the scan could not read: filed by the source file's own date.
-    noAlbum.item->photoLibFileNode->fileCameraDate = "Unkown Date";
+    noAlbum.item->photoLibFileNode->cameraDate.setText("Unkown Date");
     ASSERT_TRUE(FileDates::setDates(source, QDateTime(QDate(2016, 11, 2), QTime(9, 0))));
     r = exportPlainCopies({noAlbum}, settings);
     ASSERT_EQ(r.writtenCount(), 1);
@@ -266,7 +266,7 @@ TEST_F(LibraryExportRules, LibraryValuesGoIntoTheFilesOwnDictionaries) {
     library.setLongitudeText("-0.131807");
     library.fileKeywords = "Kids, Trip";
     library.fileTitle = "I found one!";
-    library.fileCameraDate = "Unkown Date";
+    library.cameraDate.setText("Unkown Date");
     LibraryExportSettings settings;
     applyLibraryValues(working, file, library, settings);
 
@@ -285,7 +285,7 @@ TEST_F(LibraryExportRules, LibraryValuesGoIntoTheFilesOwnDictionaries) {
     // No library position: the file's is kept, and never becomes 0, 0.
     QVariantMap bare;
     PRPicFileInfo unplaced;
-    unplaced.fileCameraDate = "2019-05-03 10:20:30";
+    unplaced.cameraDate.setText("2019-05-03 10:20:30");
     applyLibraryValues(bare, file, unplaced, settings);
     EXPECT_FALSE(bare.contains("{GPS}"));
     EXPECT_EQ(bare["{Exif}"].toMap()["DateTimeOriginal"].toString(), "2019:05:03 10:20:30");
@@ -303,7 +303,7 @@ TEST_F(LibraryExportRules, AMetadataCopyOfARealPhotoCarriesTheLibraryValuesUnder
     e.item->photoLibFileNode->fileKeywords = "UK, London";
     e.item->photoLibFileNode->setLatitudeText("48.858370");
     e.item->photoLibFileNode->setLongitudeText("2.294481");
-    e.item->photoLibFileNode->fileCreateDate = "2018-01-02 03:04:05";
+    e.item->photoLibFileNode->createDate.setText("2018-01-02 03:04:05");
     LibraryExportSettings settings;
     settings.storageFolder = storage();
     const ExportReport r = exportWithLibraryMetadata({e}, settings);

@@ -18,7 +18,7 @@ IKImageItemPtr dated(const QString &name, const QString &dateText, const QString
     item->filePath = path.isEmpty() ? QStringLiteral("/nowhere/") + name : path;
     item->photoLibFileNode = std::make_shared<PRPicFileInfo>();
     item->photoLibFileNode->fileName = name;
-    item->photoLibFileNode->fileCreateDate = dateText;
+    item->photoLibFileNode->createDate.setText(dateText);
     return item;
 }
 

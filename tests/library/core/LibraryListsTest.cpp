@@ -13,7 +13,7 @@ PRPicFileInfoPtr record(const QString &name, const QDateTime &date = {}) {
     r->fileThumbPath = r->fileLargeThumbPath = r->fileFullPath;
     if (date.isValid()) {
         r->shootDateNumber = uint64_t(date.toSecsSinceEpoch() - kLibraryReferenceDate);
-        r->fileCreateDate = libraryDateText(int64_t(r->shootDateNumber));
+        r->createDate.setText(libraryDateText(int64_t(r->shootDateNumber)));
     }
     return r;
 }

@@ -16,7 +16,7 @@ IKImageItemPtr item(const QString &name, uint64_t stamp = 0, const QString &date
     auto r = std::make_shared<PRPicFileInfo>();
     r->fileName = name;
     r->shootDateNumber = stamp;
-    r->fileCreateDate = date;
+    r->createDate.setText(date);
     r->fileTitle = title;
     r->originalfilesize = size;
     i->photoLibFileNode = r;
