@@ -13,7 +13,7 @@ PACKAGES=(
   libplist-dev libplist-utils
   libimage-exiftool-perl
   libsqlite3-dev sqlite3
-  libglib2.0-dev libsodium-dev
+  libglib2.0-dev libxxhash-dev
   libgtest-dev libgmock-dev
   xvfb xauth attr
 )

@@ -1,15 +1,18 @@
 #include "metadata/core/EditedCopies.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <sodium.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+
+#define XXH_INLINE_ALL
+#include <xxhash.h>
 
 namespace EditedCopies {
 
@@ -34,20 +37,22 @@ int openRegularFile(const QString &path) {
     return fd;
 }
 
-// The digest of the open file, and its bytes when `keep` asks for them; false when it could
-// not be read whole.
-bool readAndHash(int fd, bool keep, QByteArray *bytes, QByteArray *digest) {
+// The digest of the open file in the kind of `like`, and its bytes when `keep` asks for them;
+// false when it could not be read whole.
+bool readAndHash(int fd, bool keep, const QByteArray &like, QByteArray *bytes,
+                 QByteArray *digest) {
     struct stat st {};
     QFile file;
     if (::fstat(fd, &st) != 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
         return false;
+    Digest hash(like);
     if (keep) {
         *bytes = file.readAll();
-        *digest = digestOf(*bytes);
+        hash.add(bytes->constData(), size_t(bytes->size()));
+        *digest = hash.hex();
         return bytes->size() == st.st_size;
     }
     // A video is only hashed, a piece at a time.
-    Digest hash;
     QByteArray piece(256 * 1024, Qt::Uninitialized);
     qint64 got = 0;
     while ((got = file.read(piece.data(), piece.size())) > 0)
@@ -56,31 +61,40 @@ bool readAndHash(int fd, bool keep, QByteArray *bytes, QByteArray *digest) {
     return got == 0 && file.pos() == st.st_size;
 }
 
+constexpr char kXxhPrefix[] = "xxh128:";
+
 } // namespace
 
-// libsodium's generic hash with a 32-byte output is BLAKE2b-256 itself, the digest records
-// have always held, computed with the processor's vector instructions.
 struct Digest::State {
-    crypto_generichash_state sodium;
+    bool older = false; // BLAKE2b-256, as records made before held
+    XXH3_state_t xxh;
+    std::optional<QCryptographicHash> blake;
 };
 
-Digest::Digest() : state_(std::make_unique<State>()) {
-    // Picks the fastest implementation for this processor; safe to call from any thread.
-    static const bool ready = sodium_init() >= 0;
-    (void)ready;
-    crypto_generichash_init(&state_->sodium, nullptr, 0, crypto_generichash_BYTES);
+Digest::Digest(const QByteArray &like) : state_(std::make_unique<State>()) {
+    state_->older = !like.isEmpty() && !like.startsWith(kXxhPrefix);
+    if (state_->older)
+        state_->blake.emplace(QCryptographicHash::Blake2b_256);
+    else
+        XXH3_128bits_reset(&state_->xxh);
 }
 
 Digest::~Digest() = default;
 
 void Digest::add(const char *data, size_t size) {
-    crypto_generichash_update(&state_->sodium, reinterpret_cast<const unsigned char *>(data), size);
+    if (state_->older)
+        state_->blake->addData(QByteArrayView(data, qsizetype(size)));
+    else
+        XXH3_128bits_update(&state_->xxh, data, size);
 }
 
 QByteArray Digest::hex() {
-    unsigned char out[crypto_generichash_BYTES];
-    crypto_generichash_final(&state_->sodium, out, sizeof out);
-    return QByteArray(reinterpret_cast<const char *>(out), int(sizeof out)).toHex();
+    if (state_->older)
+        return state_->blake->result().toHex();
+    XXH128_canonical_t out;
+    XXH128_canonicalFromHash(&out, XXH3_128bits_digest(&state_->xxh));
+    return kXxhPrefix +
+           QByteArray(reinterpret_cast<const char *>(out.digest), int(sizeof out.digest)).toHex();
 }
 
 QByteArray digestOf(const QByteArray &bytes) {
@@ -147,8 +161,11 @@ std::optional<Copy> findCopy(const QString &originalPath, const Remembered &reme
         const bool byRecord = QString::fromUtf8(source) == original && !recorded.isEmpty() &&
                               !state.isEmpty() && recordedState == state;
         // Only a copy made from this original is read at all.
+        // The file is hashed once, in the kind of the digest it must match.
+        const QByteArray &expected = byRecord ? recorded : remembered.digest;
         QByteArray bytes, digest;
-        const bool read = (byRecord || isRemembered) && readAndHash(fd, keepBytes, &bytes, &digest);
+        const bool read = (byRecord || isRemembered) &&
+                          readAndHash(fd, keepBytes, expected, &bytes, &digest);
         ::close(fd);
         if (!read)
             continue;

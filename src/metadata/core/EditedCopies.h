@@ -21,13 +21,16 @@ inline constexpr char kSourceAttribute[] = "user.photokestry.source";
 inline constexpr char kDigestAttribute[] = "user.photokestry.digest";
 inline constexpr char kOriginalAttribute[] = "user.photokestry.original";
 
-// The digest a record holds: BLAKE2b-256 of the bytes, in hex.
+// The digest a record holds, in hex: "xxh128:" and XXH3-128 of the bytes. It tells a copy
+// changed since we wrote it, not a forgery: whoever could forge it could rewrite the record
+// too. Records written before hold BLAKE2b-256 without a prefix and keep matching.
 QByteArray digestOf(const QByteArray &bytes);
 
-// The same digest taken a piece at a time, as a file is read back.
+// The same digest taken a piece at a time, as a file is read back; `like` names a recorded
+// digest whose kind to take (today's when empty).
 class Digest {
   public:
-    Digest();
+    explicit Digest(const QByteArray &like = {});
     ~Digest();
     Digest(const Digest &) = delete;
     Digest &operator=(const Digest &) = delete;

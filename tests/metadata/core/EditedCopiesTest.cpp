@@ -217,23 +217,47 @@ TEST_F(EditedCopiesTest, TheRecordNamesTheOriginalAndTheDigestOfTheCopy) {
     ASSERT_GT(m, 0);
     EXPECT_EQ(QByteArray(value, int(m)), EditedCopies::digestOf(readAll(copy)));
     EXPECT_EQ(r.photos[0].digest, EditedCopies::digestOf(readAll(copy)));
-    // Records written before keep matching: the digest is BLAKE2b-256 as Qt computes it.
-    EXPECT_EQ(r.photos[0].digest,
-              QCryptographicHash::hash(readAll(copy), QCryptographicHash::Blake2b_256).toHex());
+    EXPECT_TRUE(r.photos[0].digest.startsWith("xxh128:")) << r.photos[0].digest.constData();
+    EXPECT_EQ(r.photos[0].digest.size(), 7 + 32);
+
+    // A record written before holds BLAKE2b-256 alone: the copy is still the next start...
+    const QByteArray older =
+        QCryptographicHash::hash(readAll(copy), QCryptographicHash::Blake2b_256).toHex();
+    ASSERT_EQ(::setxattr(QFile::encodeName(copy).constData(), EditedCopies::kDigestAttribute,
+                         older.constData(), size_t(older.size()), 0),
+              0);
+    edit(itemFor(park), setting("{IPTC}", "ObjectName", "Horse Guards"));
+    const QJsonObject tool = exiftoolNumbers(copy);
+    EXPECT_EQ(tool["IFD0:Artist"].toString(), "x");
+    EXPECT_EQ(tool["IPTC:ObjectName"].toString(), "Horse Guards");
+    // ...and a copy changed since behind such a record is not.
+    ASSERT_EQ(::setxattr(QFile::encodeName(copy).constData(), EditedCopies::kDigestAttribute,
+                         older.constData(), size_t(older.size()), 0),
+              0);
+    const QByteArray changed = readAll(copy);
+    const WriteRecipeReport third = edit(itemFor(park), setting("{TIFF}", "Make", "y"));
+    EXPECT_EQ(readAll(copy), changed);
+    EXPECT_NE(third.photos.value(0).outputPath, copy);
+    EXPECT_EQ(exiftoolNumbers(third.photos.value(0).outputPath)["IFD0:Artist"].toString(),
+              "Jeff Hitchcock"); // the original's, not the copy's "x"
 }
 
-TEST(EditedCopyDigest, IsBlake2b256WholeOrInPiecesAtEverySize) {
-    for (const int size : {0, 1, 127, 128, 129, 65536, 200 * 1024 + 3}) {
+TEST(EditedCopyDigest, TheSameWholeOrInPiecesAtEverySizeInBothKinds) {
+    for (const int size : {0, 1, 127, 128, 129, 240, 65536, 200 * 1024 + 3}) {
         QByteArray bytes(size, Qt::Uninitialized);
         for (int i = 0; i < size; ++i)
             bytes[i] = char((i * 131) ^ (i >> 7));
-        const QByteArray qt =
+        const QByteArray blake =
             QCryptographicHash::hash(bytes, QCryptographicHash::Blake2b_256).toHex();
-        EXPECT_EQ(EditedCopies::digestOf(bytes), qt) << size;
-        EditedCopies::Digest pieces;
-        for (int at = 0; at < size; at += 1000)
-            pieces.add(bytes.constData() + at, size_t(std::min(1000, size - at)));
-        EXPECT_EQ(pieces.hex(), qt) << size;
+        for (const QByteArray &like : {QByteArray(), blake}) {
+            const QByteArray whole = like.isEmpty() ? EditedCopies::digestOf(bytes) : blake;
+            EditedCopies::Digest pieces(like);
+            for (int at = 0; at < size; at += 1000)
+                pieces.add(bytes.constData() + at, size_t(std::min(1000, size - at)));
+            EXPECT_EQ(pieces.hex(), whole) << size;
+        }
+        bytes.append('x');
+        EXPECT_NE(EditedCopies::digestOf(bytes), EditedCopies::digestOf(bytes.chopped(1)));
     }
 }
 
