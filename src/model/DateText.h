@@ -35,6 +35,27 @@ class DateText {
     }
     bool isEmpty() const { return odd_.has() ? odd_.get().isEmpty() : clock_ == kNone; }
 
+    // "yyyy-MM-dd HH:mm:ss" of fields within range (a year of 0 to 9999), by hand: the printf
+    // family is most of a large library's date text.
+    static QString spell(int year, int month, int day, int hour, int minute, int second) {
+        char text[19];
+        const auto two = [&](int at, int value) {
+            text[at] = char('0' + value / 10 % 10);
+            text[at + 1] = char('0' + value % 10);
+        };
+        two(0, year / 100);
+        two(2, year % 100);
+        text[4] = text[7] = '-';
+        text[10] = ' ';
+        text[13] = text[16] = ':';
+        two(5, month);
+        two(8, day);
+        two(11, hour);
+        two(14, minute);
+        two(17, second);
+        return QString::fromLatin1(text, 19);
+    }
+
   private:
     static constexpr int64_t kNone = std::numeric_limits<int64_t>::min();
 
@@ -75,22 +96,7 @@ class DateText {
         const int d = doy - (153 * mp + 2) / 5 + 1;
         const int m = mp < 10 ? mp + 3 : mp - 9;
         const int y = int(yoe + era * 400) + (m <= 2);
-        char text[19];
-        const auto two = [&](int at, int value) {
-            text[at] = char('0' + value / 10 % 10);
-            text[at + 1] = char('0' + value % 10);
-        };
-        two(0, y / 100);
-        two(2, y % 100);
-        text[4] = text[7] = '-';
-        text[10] = ' ';
-        text[13] = text[16] = ':';
-        two(5, m);
-        two(8, d);
-        two(11, secs / 3600);
-        two(14, secs / 60 % 60);
-        two(17, secs % 60);
-        return QString::fromLatin1(text, 19);
+        return spell(y, m, d, secs / 3600, secs / 60 % 60, secs % 60);
     }
     static int64_t parse(const QString &s) {
         if (s.size() != 19 || s[4] != u'-' || s[7] != u'-' || s[10] != u' ' || s[13] != u':' ||

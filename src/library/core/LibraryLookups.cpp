@@ -2,6 +2,7 @@
 
 #include "base/SharedHelpers.h"
 #include "library/core/SqliteDatabase.h"
+#include "model/DateText.h"
 #include "model/PRPicFileInfo.h"
 
 #include <algorithm>
@@ -21,25 +22,8 @@ QString GetNSStringDate(const LibraryDateTime &date) {
         return QStringLiteral("Unkown Date");
     const struct tm &t = date.fields;
     const int year = t.tm_year + 1900;
-    if (year >= 0 && year <= 9999) {
-        // The common case by hand: the printf family is most of a large library's date text.
-        char text[19];
-        const auto two = [&](int at, int value) {
-            text[at] = char('0' + value / 10 % 10);
-            text[at + 1] = char('0' + value % 10);
-        };
-        two(0, year / 100);
-        two(2, year % 100);
-        text[4] = text[7] = '-';
-        text[10] = ' ';
-        text[13] = text[16] = ':';
-        two(5, t.tm_mon + 1);
-        two(8, t.tm_mday);
-        two(11, t.tm_hour);
-        two(14, t.tm_min);
-        two(17, t.tm_sec);
-        return QString::fromLatin1(text, 19);
-    }
+    if (year >= 0 && year <= 9999)
+        return DateText::spell(year, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
     return QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", t.tm_year + 1900, t.tm_mon + 1,
                              t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
 }
