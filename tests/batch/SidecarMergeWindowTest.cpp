@@ -2,6 +2,7 @@
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
 #include "browser/PRButton.h"
+#include "platform/core/JobRunner.h"
 #include "platform/core/Workspace.h"
 #include "support/ImageTestHelpers.h"
 #include "support/JobWait.h"
@@ -15,7 +16,9 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QSemaphore>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <gtest/gtest.h>
 
 namespace {
@@ -142,9 +145,15 @@ TEST_F(SidecarMergeWindows, TakeoutRunEndsWithItsSummary) {
     d->sidecarMerges.sidecarSummarySheet->done(0);
     ASSERT_TRUE(writeAll(merged + ".json", takeout(1600000000)));
     const QByteArray mergedBytes = readAll(merged);
+    // Every worker busy elsewhere, so that the Cancel comes before the run starts.
+    QSemaphore release;
+    const int workers = JobRunner::pool()->maxThreadCount();
+    for (int i = 0; i < workers; ++i)
+        JobRunner::pool()->start([&release] { release.acquire(); });
     ASSERT_TRUE(d->sidecarMerges.startJsonMerge({a}));
     d->mainWindow.MybuttonMouseDownHandle(d->sidecarMerges.CancelJsonBtn);
     EXPECT_FALSE(d->sidecarMerges.writeJsonWindow->isVisible());
+    release.release(workers);
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(readAll(merged), mergedBytes);
     EXPECT_TRUE(visibleSheetText().contains("0 files merged")) << visibleSheetText().toStdString();
