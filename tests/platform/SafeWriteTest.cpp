@@ -1,4 +1,5 @@
 #include "platform/core/SafeWrite.h"
+#include "platform/core/DirectWrite.h"
 #include "platform/core/FreeFileName.h"
 
 #include <QCoreApplication>
@@ -8,6 +9,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sys/mman.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -144,4 +150,87 @@ TEST(SafeWrite, StaleTemporariesOfEndedRunsGoOthersStay) {
     QString error;
     ASSERT_TRUE(SafeWrite::replaceFileContents(photos.filePath("IMG_2.JPG"), "new", &error));
     EXPECT_FALSE(QFileInfo::exists(leftover));
+}
+
+namespace {
+
+// How many of the file's pages are in the page cache.
+qsizetype cachedPages(const QString &path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly) || f.size() == 0)
+        return 0;
+    uchar *mapped = f.map(0, f.size());
+    if (!mapped)
+        return -1;
+    const long page = ::sysconf(_SC_PAGESIZE);
+    std::vector<unsigned char> resident(size_t((f.size() + page - 1) / page));
+    ::mincore(mapped, size_t(f.size()), resident.data());
+    f.unmap(mapped);
+    return std::count_if(resident.begin(), resident.end(), [](unsigned char r) { return r & 1; });
+}
+
+bool takesDirectWrites(const QString &folder) {
+    QFile probe(folder + "/probe");
+    const bool direct = probe.open(QIODevice::WriteOnly) && DirectWrite::enable(probe.handle());
+    probe.remove();
+    return direct;
+}
+
+} // namespace
+
+TEST(SafeWrite, PastTheCacheEverySizeReadsBackFromTheDisk) {
+    QTemporaryDir dir;
+    const bool direct = takesDirectWrites(dir.path());
+    const qsizetype piece = qsizetype(DirectWrite::kPiece);
+    for (const qsizetype size : {qsizetype(0), qsizetype(1), qsizetype(511), qsizetype(4096),
+                                 qsizetype(4097), piece - 1, piece, piece + 1, 3 * piece + 123}) {
+        QByteArray bytes(size, Qt::Uninitialized);
+        for (qsizetype i = 0; i < size; ++i)
+            bytes[i] = char((i * 131 + size) % 251);
+        // In one write, and in odd pieces as the rewritten segments and the picture come.
+        for (const qsizetype part : {size, qsizetype(1000)}) {
+            SCOPED_TRACE(testing::Message() << "size " << size << " written in " << part);
+            QString error;
+            SafeWrite::Temporary temp;
+            ASSERT_TRUE(
+                temp.create(dir.path(), &error, SafeWrite::Temporary::Caching::PastTheCache));
+            for (qsizetype at = 0; at < size; at += std::max<qsizetype>(part, 1))
+                ASSERT_TRUE(temp.write(QByteArrayView(bytes).sliced(at, std::min(part, size - at)),
+                                       &error));
+            const qsizetype split = size / 3;
+            QByteArray seen;
+            const auto keep = [&seen](const char *data, size_t n) {
+                seen.append(data, qsizetype(n));
+            };
+            ASSERT_TRUE(
+                temp.readBack(bytes.left(split), QByteArrayView(bytes).sliced(split), keep, &error))
+                << error.toStdString();
+            EXPECT_EQ(seen, bytes);
+            if (size > 0) {
+                QByteArray other = bytes;
+                other[size - 1] = char(other[size - 1] ^ 1);
+                EXPECT_FALSE(temp.readBack(other, {}, {}, &error));
+                EXPECT_FALSE(temp.readBack(bytes.left(size - 1), {}, {}, &error));
+            }
+            ASSERT_TRUE(temp.closeUnsynced(&error)) << error.toStdString();
+            // Only the last block, shorter than one, went through the cache.
+            if (direct && size >= piece)
+                EXPECT_LE(cachedPages(temp.path()), 1);
+            EXPECT_EQ(readAll(temp.path()), bytes);
+        }
+    }
+}
+
+TEST(SafeWrite, PastTheCacheWhereTheFileSystemRefusesIt) {
+    // tmpfs before Linux 6.6 keeps files in the cache only and takes no direct transfers.
+    if (!QFileInfo(QStringLiteral("/dev/shm")).isWritable() || takesDirectWrites("/dev/shm"))
+        GTEST_SKIP() << "no file system that refuses direct writes at /dev/shm";
+    QTemporaryDir dir(QStringLiteral("/dev/shm/pk-test-XXXXXX"));
+    const QByteArray bytes(DirectWrite::kPiece + 5000, 'x');
+    QString error;
+    SafeWrite::Temporary temp;
+    ASSERT_TRUE(temp.create(dir.path(), &error, SafeWrite::Temporary::Caching::PastTheCache));
+    ASSERT_TRUE(temp.write(bytes, &error));
+    ASSERT_TRUE(temp.closeUnsynced(bytes, &error)) << error.toStdString();
+    EXPECT_EQ(readAll(temp.path()), bytes);
 }

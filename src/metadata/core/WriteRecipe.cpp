@@ -511,8 +511,10 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
         return skip(why);
     auto staged = std::make_shared<SafeWrite::Temporary>();
     PendingPlacement pending;
-    if (!staged->create(folder, &why) || !staged->write(encoded, &why) ||
-        !staged->write(picture, &why) ||
+    // Written past the page cache: a batch of photos would otherwise fill it with pages read
+    // once, and the read-back then comes from the disk.
+    if (!staged->create(folder, &why, SafeWrite::Temporary::Caching::PastTheCache) ||
+        !staged->write(encoded, &why) || !staged->write(picture, &why) ||
         !stageTemporary(*staged, &encoded, picture, replaces, originalPath, item.filePath,
                         !placement && (!replaces || edited), pending, &why))
         return skip(why);

@@ -1,5 +1,6 @@
 #include "platform/core/SafeWrite.h"
 
+#include "platform/core/DirectWrite.h"
 #include "platform/core/FreeFileName.h"
 
 #include <QDir>
@@ -152,6 +153,8 @@ FileStamp stampOf(const QString &path) {
     return stamp;
 }
 
+Temporary::Temporary() = default;
+
 Temporary::~Temporary() {
     if (fd_ >= 0)
         ::close(fd_);
@@ -159,7 +162,7 @@ Temporary::~Temporary() {
         ::unlink(QFile::encodeName(path_).constData());
 }
 
-bool Temporary::create(const QString &folder, QString *error) {
+bool Temporary::create(const QString &folder, QString *error, Caching caching) {
     removeStaleTemporariesOnce(folder);
     const QDir dir(folder);
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -174,6 +177,10 @@ bool Temporary::create(const QString &folder, QString *error) {
         if (fd >= 0) {
             fd_ = fd;
             path_ = candidate;
+            if (caching == Caching::PastTheCache && DirectWrite::enable(fd)) {
+                direct_ = std::make_unique<DirectWrite::Writer>(fd);
+                readPastTheCache_ = true;
+            }
             return true;
         }
         if (errno != EEXIST)
@@ -194,9 +201,32 @@ bool Temporary::adopt(const QString &path, QString *error) {
 bool Temporary::write(QByteArrayView bytes, QString *error) {
     if (fd_ < 0)
         return fail(error, QStringLiteral("the temporary file is not open"));
-    if (!writeAll(fd_, bytes.constData(), bytes.size()))
+    if (direct_ ? !direct_->write(bytes.constData(), size_t(bytes.size()))
+                : !writeAll(fd_, bytes.constData(), bytes.size()))
         return fail(error, QStringLiteral("cannot write %1: %2").arg(path_, systemError(errno)));
     return true;
+}
+
+bool Temporary::flush(QString *error) {
+    if (fd_ < 0)
+        return fail(error, QStringLiteral("the temporary file is not open"));
+    if (!direct_)
+        return true;
+    const bool ok = direct_->flush();
+    const int code = errno;
+    direct_.reset();
+    if (!ok)
+        return fail(error, QStringLiteral("cannot write %1: %2").arg(path_, systemError(code)));
+    return true;
+}
+
+bool Temporary::readsBack(QByteArrayView expected, QByteArrayView rest, const Sink &sink) {
+    if (readPastTheCache_) {
+        const DirectWrite::ReadBack r = DirectWrite::readsBackAs(path_, expected, rest, sink);
+        if (r != DirectWrite::ReadBack::Unsupported)
+            return r == DirectWrite::ReadBack::Same;
+    }
+    return readsBackAs(path_, expected, rest, sink);
 }
 
 bool Temporary::keepAttributesOf(const QString &original, QString *error) {
@@ -238,8 +268,8 @@ bool Temporary::useDefaultMode(QString *error) {
 }
 
 bool Temporary::finish(QString *error) {
-    if (fd_ < 0)
-        return fail(error, QStringLiteral("the temporary file is not open"));
+    if (!flush(error))
+        return false;
     const int rc = ::fdatasync(fd_);
     const int code = errno;
     const int closed = ::close(fd_);
@@ -254,23 +284,28 @@ bool Temporary::finish(QString *error) {
 bool Temporary::finish(const QByteArray &expected, QString *error) {
     if (!finish(error))
         return false;
-    if (!readsBackAs(path_, expected))
+    if (!readsBack(expected, {}, {}))
         return fail(error, QStringLiteral("%1 did not read back as written").arg(path_));
     return true;
 }
 
 bool Temporary::readBack(const QByteArray &expected, QByteArrayView rest, const Sink &sink,
                          QString *error) {
-    if (fd_ < 0)
-        return fail(error, QStringLiteral("the temporary file is not open"));
-    if (!readsBackAs(path_, expected, rest, sink))
+    if (!flush(error))
+        return false;
+    if (!readsBack(expected, rest, sink))
         return fail(error, QStringLiteral("%1 did not read back as written").arg(path_));
     return true;
 }
 
+void Temporary::startWriteback() {
+    if (fd_ >= 0 && flush(nullptr))
+        ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
 bool Temporary::closeUnsynced(QString *error) {
-    if (fd_ < 0)
-        return fail(error, QStringLiteral("the temporary file is not open"));
+    if (!flush(error))
+        return false;
     const int closed = ::close(fd_);
     fd_ = -1;
     if (closed != 0)
@@ -279,13 +314,13 @@ bool Temporary::closeUnsynced(QString *error) {
 }
 
 bool Temporary::closeUnsynced(const QByteArray &expected, QString *error, QByteArrayView rest) {
-    if (fd_ < 0)
-        return fail(error, QStringLiteral("the temporary file is not open"));
+    if (!flush(error))
+        return false;
     const int closed = ::close(fd_);
     fd_ = -1;
     if (closed != 0)
         return fail(error, QStringLiteral("cannot write %1: %2").arg(path_, systemError(errno)));
-    if (!readsBackAs(path_, expected, rest))
+    if (!readsBack(expected, rest, {}))
         return fail(error, QStringLiteral("%1 did not read back as written").arg(path_));
     return true;
 }
@@ -353,8 +388,17 @@ bool replaceWith(const QString &tempPath, const QString &target, const FileStamp
         return fail(error, QStringLiteral("%1 was changed by another program meanwhile; it is "
                                           "left as it is")
                                .arg(target));
-    if (::rename(QFile::encodeName(tempPath).constData(), to.constData()) != 0)
-        return fail(error, QStringLiteral("cannot replace %1: %2").arg(target, systemError(errno)));
+    // The replaced file is freed when its last reference goes. Were that the rename's, the
+    // freeing (a truncation and, where the file system discards freed blocks, a wait on the
+    // disk) would happen while the rename holds the folder, stalling every other write there.
+    // Held open here, it is freed by the close after.
+    const int old = ::open(to.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const bool renamed = ::rename(QFile::encodeName(tempPath).constData(), to.constData()) == 0;
+    const int code = errno;
+    if (old >= 0)
+        ::close(old);
+    if (!renamed)
+        return fail(error, QStringLiteral("cannot replace %1: %2").arg(target, systemError(code)));
     if (syncTheFolder)
         syncFolder(QFileInfo(target).absolutePath());
     return true;

@@ -5,7 +5,12 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <sys/types.h>
+
+namespace DirectWrite {
+class Writer;
+}
 
 // Writing files without ever losing or redirecting one: new bytes go into an exclusive
 // temporary file beside their target (O_CREAT|O_EXCL|O_NOFOLLOW, so a planted link or file
@@ -34,14 +39,18 @@ FileStamp stampOf(const QString &path);
 
 class Temporary {
   public:
-    Temporary() = default;
+    Temporary();
     Temporary(const Temporary &) = delete;
     Temporary &operator=(const Temporary &) = delete;
     // Removes the file unless it was moved away (release()).
     ~Temporary();
 
+    // Buffered: through the page cache. PastTheCache: the bytes of write() go to the disk
+    // past the page cache and are read back from the disk (where the file system allows;
+    // else as Buffered), for large files written by the hundred and not read again soon.
+    enum class Caching { Buffered, PastTheCache };
     // A new, empty file of mode 0600 in `folder`, under a name of ours nobody else holds.
-    bool create(const QString &folder, QString *error);
+    bool create(const QString &folder, QString *error, Caching caching = Caching::Buffered);
     bool write(QByteArrayView bytes, QString *error);
     // Takes over a finished file of ours that another program wrote (exiftool's -o) and
     // opens it, so that it gets the attributes below; it is removed like one we created,
@@ -63,6 +72,9 @@ class Temporary {
     bool finish(const QByteArray &expected, QString *error);
     // Syncs and closes without a read-back (for files written through fd()).
     bool finish(QString *error);
+    // Starts putting the bytes written so far on the disk, without waiting: the later sync
+    // of a batch then finds most of them there.
+    void startWriteback();
     // Closes and reads back without a sync, for a batch that syncs its files together
     // (syncFileSystemOf) before it moves any of them into place.
     bool closeUnsynced(const QByteArray &expected, QString *error, QByteArrayView rest = {});
@@ -70,13 +82,21 @@ class Temporary {
     bool closeUnsynced(QString *error);
 
     QString path() const { return path_; }
+    // For attributes, and for the bytes of a Buffered file only: a PastTheCache one may
+    // still gather bytes of write() that fd() would overtake.
     int fd() const { return fd_; }
     // The file has moved to its final name: nothing left to clean up.
     void release() { path_.clear(); }
 
   private:
+    // Writes out what a direct writer still gathers.
+    bool flush(QString *error);
+    bool readsBack(QByteArrayView expected, QByteArrayView rest,
+                   const std::function<void(const char *, size_t)> &sink);
     QString path_;
     int fd_ = -1;
+    std::unique_ptr<DirectWrite::Writer> direct_;
+    bool readPastTheCache_ = false;
 };
 
 // Syncs the whole file system that holds `folder`: one call makes every temporary of a batch
