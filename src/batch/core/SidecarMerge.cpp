@@ -290,7 +290,9 @@ class TakeoutRun {
         int finished = 0;
         const int total = written + int(jobs.size());
         Job *each = jobs.data(); // detached here, not by the threads
-        JobRunner::sideBySide(jobs.size(), 0, [&](qsizetype i) {
+        // Twice as many photos as cores at a time: a worker waits on the disk for part of each
+        // photo (freeing the one it replaced, syncing its batch), and the others fill the cores.
+        JobRunner::sideBySide(jobs.size(), 2 * JobRunner::cores(), [&](qsizetype i) {
             perform(each[i]);
             const QMutexLocker lock(&reporting);
             ++finished;

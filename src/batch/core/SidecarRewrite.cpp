@@ -204,8 +204,12 @@ RewriteOutcome stage(const QString &path, const SidecarChanges &given, StagedRew
 
     auto temp = std::make_unique<SafeWrite::Temporary>();
     if (!temp->create(QFileInfo(out.path).absolutePath(), &out.reason) ||
-        !temp->keepAttributesOf(out.path, &out.reason) || !temp->write(bytes, &out.reason) ||
-        !(sync ? temp->finish(bytes, &out.reason) : temp->closeUnsynced(bytes, &out.reason)))
+        !temp->keepAttributesOf(out.path, &out.reason) || !temp->write(bytes, &out.reason))
+        return out;
+    // The disk starts on this photo while the next ones are made.
+    if (!sync)
+        temp->startWriteback();
+    if (!(sync ? temp->finish(bytes, &out.reason) : temp->closeUnsynced(bytes, &out.reason)))
         return out;
     staged->temporary = std::move(temp);
     staged->size = bytes.size();
