@@ -147,6 +147,7 @@ WriteRecipeOptions libraryRecipeOptions(const QList<ExportEntry> &entries,
     for (const ExportEntry &entry : entries)
         byItem.insert(entry.item.get(), entry);
     WriteRecipeOptions options;
+    options.pastTheCache = false;
     // The placement runs first for each photo, on the photo's own worker: the refresh of its
     // snapshot is then seen by its change.
     options.placement = [byItem, settings](const IKImageItem &item) {
@@ -395,6 +396,7 @@ WriteRecipeOptions panelRecipeOptions(const QList<ExportEntry> &entries,
     for (const ExportEntry &entry : entries)
         byItem.insert(entry.item.get(), entry);
     WriteRecipeOptions options;
+    options.pastTheCache = false;
     options.placement = [byItem, storageFolder, panel](const IKImageItem &item) {
         const ExportEntry entry = byItem.value(&item);
         RecipePlacement p;

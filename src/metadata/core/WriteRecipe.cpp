@@ -420,10 +420,16 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
     } else {
         // Checked again on the opened file: one swapped for a FIFO meanwhile is refused too.
         QString why;
-        const std::optional<QByteArray> read = RegularFile::readAll(readPath, &why);
+        // A worker reads its photos into one buffer of its own, reused from photo to photo
+        // up to a size.
+        constexpr qsizetype kRoomKept = 16 << 20;
+        thread_local QByteArray room;
+        const std::optional<QByteArray> read = RegularFile::readAll(readPath, &why, &room);
         if (!read)
             return skip(why.isEmpty() ? QStringLiteral("cannot be read") : why);
         bytes = *read;
+        if (bytes.size() <= kRoomKept)
+            room = bytes;
     }
     if (bytes.isEmpty())
         return skip(QStringLiteral("the file is empty"));
@@ -511,9 +517,9 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
         return skip(why);
     auto staged = std::make_shared<SafeWrite::Temporary>();
     PendingPlacement pending;
-    // Written past the page cache: a batch of photos would otherwise fill it with pages read
-    // once, and the read-back then comes from the disk.
-    if (!staged->create(folder, &why, SafeWrite::Temporary::Caching::PastTheCache) ||
+    if (!staged->create(folder, &why,
+                        options.pastTheCache ? SafeWrite::Temporary::Caching::PastTheCache
+                                             : SafeWrite::Temporary::Caching::Buffered) ||
         !staged->write(encoded, &why) || !staged->write(picture, &why) ||
         !stageTemporary(*staged, &encoded, picture, replaces, originalPath, item.filePath,
                         !placement && (!replaces || edited), pending, &why))

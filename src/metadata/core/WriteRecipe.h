@@ -55,6 +55,11 @@ struct WriteRecipeOptions {
     // Whether an earlier edit's copy of a photo is where this edit starts (and what it
     // replaces); off for results that must stand beside each other.
     bool addsUp = true;
+    // Whether the new files go to the disk past the page cache, and are read back from the
+    // disk: a batch of edited copies, not read again soon, would otherwise fill the cache
+    // with pages the kernel must first find room for. Exports keep the cache, for the program
+    // the photos are exported to.
+    bool pastTheCache = true;
 };
 
 struct WriteRecipeResult {

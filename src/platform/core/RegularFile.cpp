@@ -36,7 +36,8 @@ bool RegularFile::isRegular(const QString &path) {
            S_ISREG(st.st_mode);
 }
 
-std::optional<QByteArray> RegularFile::readAll(const QString &path, QString *error) {
+std::optional<QByteArray> RegularFile::readAll(const QString &path, QString *error,
+                                               QByteArray *room) {
     if (path.isEmpty()) {
         fail(error, QStringLiteral("no file"));
         return std::nullopt;
@@ -66,6 +67,32 @@ std::optional<QByteArray> RegularFile::readAll(const QString &path, QString *err
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags >= 0)
         ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    if (room && room->isDetached() && room->capacity() > qsizetype(st.st_size)) {
+        QByteArray bytes = std::move(*room);
+        // One byte more than the size seen, to see the file end.
+        bytes.resize(qsizetype(st.st_size) + 1);
+        qsizetype got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                fail(error, QString::fromLocal8Bit(std::strerror(errno)));
+                ::close(fd);
+                return std::nullopt;
+            }
+            if (n == 0)
+                break;
+            got += n;
+        }
+        if (got < bytes.size()) {
+            bytes.truncate(got);
+            ::close(fd);
+            return bytes;
+        }
+        // It grew meanwhile: read whole below.
+        ::lseek(fd, 0, SEEK_SET);
+    }
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         fail(error, file.errorString());

@@ -15,6 +15,9 @@ bool isRegular(const QString &path);
 // The whole file; nullopt, with a reason, for a FIFO, a device, a socket, a folder or a
 // file that cannot be opened. The check is made again on the opened file, so a file
 // replaced by a FIFO meanwhile is refused too.
-std::optional<QByteArray> readAll(const QString &path, QString *error = nullptr);
+// `room`, when given and shared with nobody, lends its storage: a loop reading one file after
+// another then reuses one buffer instead of asking the system for fresh memory each time.
+std::optional<QByteArray> readAll(const QString &path, QString *error = nullptr,
+                                  QByteArray *room = nullptr);
 
 } // namespace RegularFile

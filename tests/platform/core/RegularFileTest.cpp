@@ -81,3 +81,42 @@ TEST(RegularFile, ReadsFilesAndRefusesFifosFoldersAndDevicesWithoutBlocking) {
     EXPECT_FALSE(why.isEmpty());
     EXPECT_FALSE(RegularFile::isRegular(QString()));
 }
+
+TEST(RegularFile, ARoomIsReusedOnlyWhenNothingElseHoldsIt) {
+    QTemporaryDir dir;
+    const auto file = [&](const char *name, qsizetype size) {
+        QByteArray bytes(size, Qt::Uninitialized);
+        for (qsizetype i = 0; i < size; ++i)
+            bytes[i] = char(i * 7 + size);
+        QFile f(dir.filePath(QLatin1String(name)));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == size);
+        return std::pair{f.fileName(), bytes};
+    };
+    const auto [big, bigBytes] = file("big.jpg", 300000);
+    const auto [small, smallBytes] = file("small.jpg", 1000);
+    const auto [empty, emptyBytes] = file("empty.jpg", 0);
+    QByteArray room;
+    room.reserve(400000);
+    const char *storage = room.constData();
+    std::optional<QByteArray> read = RegularFile::readAll(big, nullptr, &room);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(*read, bigBytes);
+    EXPECT_EQ(read->constData(), storage);
+    // Lent again once the reader gave it back; the smaller file is read whole and no more.
+    room = *read;
+    read.reset();
+    read = RegularFile::readAll(small, nullptr, &room);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(*read, smallBytes);
+    EXPECT_EQ(read->constData(), storage);
+    // Still held by `kept`: never written over.
+    room = *read;
+    const QByteArray kept = *read;
+    read = RegularFile::readAll(big, nullptr, &room);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(*read, bigBytes);
+    EXPECT_EQ(kept, smallBytes);
+    read = RegularFile::readAll(empty, nullptr, &room);
+    ASSERT_TRUE(read);
+    EXPECT_TRUE(read->isEmpty());
+}
