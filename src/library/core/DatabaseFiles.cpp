@@ -1,5 +1,6 @@
 #include "library/core/DatabaseFiles.h"
 
+#include "platform/core/DirectWrite.h"
 #include "platform/core/JobRunner.h"
 
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -35,10 +37,42 @@ bool writeAll(int fd, const char *data, size_t size) {
     return true;
 }
 
-// Copies the first `size` bytes of `in` into `out` (already that long) through the kernel in a
-// few spans at once: one stream copies a large library's database at about half the speed.
-// False when a span could not be copied whole; the caller then copies it all again.
-bool copySpansInKernel(int in, int out, off_t size, int spans) {
+bool pwriteAll(int fd, const char *data, size_t size, off_t at) {
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd, data, size, at);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= size_t(n);
+        at += n;
+    }
+    return true;
+}
+
+// Whether most of an open file's pages are in the page cache already.
+bool mostlyInTheCache(int fd, off_t size) {
+    void *mapped = ::mmap(nullptr, size_t(size), PROT_READ, MAP_SHARED, fd, 0);
+    if (mapped == MAP_FAILED)
+        return true;
+    const size_t page = size_t(::sysconf(_SC_PAGESIZE));
+    std::vector<unsigned char> resident((size_t(size) + page - 1) / page);
+    const bool known = ::mincore(mapped, size_t(size), resident.data()) == 0;
+    ::munmap(mapped, size_t(size));
+    const auto cached =
+        std::count_if(resident.begin(), resident.end(), [](unsigned char r) { return r & 1; });
+    return !known || size_t(cached) * 2 >= resident.size();
+}
+
+// Copies the first `size` bytes of `in` into `out` (already that long) in a few spans at once:
+// one stream copies a large library's database at about half the speed. Where `source` is
+// mostly not in the page cache it is read past it (`direct`, a descriptor of it opened so):
+// the copy then fills the cache once, with its own pages, instead of with the source's too.
+// Else the kernel copies from the cache. False when a span could not be copied whole; the
+// caller then copies it all again.
+bool copySpans(int in, int direct, int out, off_t size, int spans) {
     const off_t step = (size / spans + 4095) / 4096 * 4096;
     std::vector<char> done(size_t(spans), 0);
     const auto copySpan = [&](int i) {
@@ -52,7 +86,33 @@ bool copySpansInKernel(int in, int out, off_t size, int spans) {
         }
         done[size_t(i)] = 1;
     };
-    JobRunner::sideBySide(spans, spans, [&copySpan](qsizetype i) { copySpan(int(i)); });
+    const auto copySpanDirect = [&](int i) {
+        using DirectWrite::kBlock;
+        const off_t from = off_t(i) * step, to = std::min(size, from + step);
+        const DirectWrite::Buffer buffer;
+        for (off_t at = from; at < to;) {
+            // Whole blocks: the last one of the file comes back short.
+            const size_t want = size_t(
+                std::min<off_t>(off_t(DirectWrite::kPiece),
+                                (to - at + off_t(kBlock) - 1) / off_t(kBlock) * off_t(kBlock)));
+            const ssize_t n = ::pread(direct, buffer.data(), want, at);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return; // an error (one off a block too), or the file ended before its length
+            const size_t take = size_t(std::min<off_t>(n, to - at));
+            if (!pwriteAll(out, buffer.data(), take, at))
+                return;
+            at += off_t(take);
+        }
+        done[size_t(i)] = 1;
+    };
+    JobRunner::sideBySide(spans, spans, [&](qsizetype i) {
+        if (direct >= 0)
+            copySpanDirect(int(i));
+        else
+            copySpan(int(i));
+    });
     return std::all_of(done.begin(), done.end(), [](char d) { return d != 0; });
 }
 
@@ -87,15 +147,20 @@ void syncFolder(const QString &folder) {
 
 bool sameFileContents(const QString &a, const QString &b) {
     QFile fa(a), fb(b);
-    if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly) || fa.size() != fb.size())
+    if (!fa.open(QIODevice::ReadOnly | QIODevice::Unbuffered) ||
+        !fb.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || fa.size() != fb.size())
         return false;
+    // Two buffers for the whole comparison: a gigabyte read a megabyte at a time into new
+    // arrays would ask the system for fresh memory a thousand times.
     constexpr qint64 chunk = 1 << 20;
-    while (!fa.atEnd()) {
-        const QByteArray x = fa.read(chunk), y = fb.read(chunk);
-        if (x != y || x.isEmpty())
+    std::vector<char> x(chunk), y(chunk);
+    for (;;) {
+        const qint64 n = fa.read(x.data(), chunk);
+        if (n < 0 || fb.read(y.data(), n) != n || std::memcmp(x.data(), y.data(), size_t(n)) != 0)
             return false;
+        if (n == 0)
+            return fb.read(y.data(), 1) == 0;
     }
-    return fb.atEnd();
 }
 
 bool removeIfPresent(const QString &path, QString *why) {
@@ -229,8 +294,14 @@ bool copyFileQuickly(const QString &source, const QString &target, QString *why)
     if (::fstat(in, &st) == 0 && st.st_size >= 2 * kSpan && ::ftruncate(out, st.st_size) == 0) {
         // Whatever was not copied in spans is copied again below, from the start; bytes the
         // source gained meanwhile follow the spans.
+        const int direct =
+            mostlyInTheCache(in, st.st_size)
+                ? -1
+                : ::open(QFile::encodeName(source).constData(), O_RDONLY | O_DIRECT | O_CLOEXEC);
         const bool spans =
-            copySpansInKernel(in, out, st.st_size, int(std::min<off_t>(4, st.st_size / kSpan)));
+            copySpans(in, direct, out, st.st_size, int(std::min<off_t>(4, st.st_size / kSpan)));
+        if (direct >= 0)
+            ::close(direct);
         const off_t at = spans ? st.st_size : 0;
         if (!spans && ::ftruncate(out, 0) != 0)
             ok = false;
