@@ -16,6 +16,8 @@ class QWidget;
 struct PreferencesWindowPart {
     AppDelegate &d; // the application object: the shared state and the other parts
 
+    explicit PreferencesWindowPart(AppDelegate &app) : d(app) {}
+
     QWidget *preferenceWindow = nullptr;
     QLabel *storePathlab = nullptr;
     QLabel *showFontlab = nullptr;

@@ -8,6 +8,8 @@ class QMenu;
 struct ImageOutputPart {
     AppDelegate &d; // the application object: the shared state and the other parts
 
+    explicit ImageOutputPart(AppDelegate &app) : d(app) {}
+
     QMenu *imageOutputMenu = nullptr;
 
     // Image output (batch/ImageOutputFeature.cpp, batch/StampFeature.cpp): recompression,

@@ -17,6 +17,8 @@ class QWidget;
 struct NamingWindowsPart {
     AppDelegate &d; // the application object: the shared state and the other parts
 
+    explicit NamingWindowsPart(AppDelegate &app) : d(app) {}
+
     QString currentRenameLabStr, currentRenameTitleStr;
     bool useCustomName = false;
     QWidget *renameWindow = nullptr;

@@ -17,6 +17,8 @@ class QWidget;
 struct SidecarMergesPart {
     AppDelegate &d; // the application object: the shared state and the other parts
 
+    explicit SidecarMergesPart(AppDelegate &app) : d(app) {}
+
     QString currentJosnFilePathStr;
     QVariantMap unPairgooglePhotoDict, pairgooglePhotoDict;
     QStringList googlePhotoArray;

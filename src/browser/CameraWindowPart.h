@@ -22,6 +22,8 @@ class QWidget;
 struct CameraWindowPart {
     AppDelegate &d; // the application object: the shared state and the other parts
 
+    explicit CameraWindowPart(AppDelegate &app) : d(app) {}
+
     class PKDeviceBrowser *mDeviceBrowser = nullptr;
     std::weak_ptr<PKCameraDevice> currentDevice; // never keeps a device that has gone
     LocalPhotoModel *cameraPhotoModel = nullptr;

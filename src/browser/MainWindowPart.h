@@ -30,6 +30,8 @@ class ReverseGeocoder;
 struct MainWindowPart {
     AppDelegate &d; // the application object: the shared state and the other parts
 
+    explicit MainWindowPart(AppDelegate &app) : d(app) {}
+
     QLabel *photoExposurelab = nullptr;
     QLabel *localMapPlaceholder = nullptr;
     bool bImportLocalFolder = false;

@@ -25,6 +25,8 @@ class QWidget;
 struct DuplicateWindowPart {
     AppDelegate &d; // the application object: the shared state and the other parts
 
+    explicit DuplicateWindowPart(AppDelegate &app) : d(app) {}
+
     QTimer *scanDupGifTimer = nullptr;
     QList<PRDuplicateNodePtr> sameFileArray;
     int duplicatePhotosNum = 0, duplicateVideosNum = 0;

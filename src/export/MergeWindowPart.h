@@ -17,6 +17,8 @@ class QWidget;
 struct MergeWindowPart {
     AppDelegate &d; // the application object: the shared state and the other parts
 
+    explicit MergeWindowPart(AppDelegate &app) : d(app) {}
+
     QWidget *photolibMergeWindow = nullptr, *photolibMergeProcessWindow = nullptr;
     QCheckBox *photolibDoNotImportDupBtn = nullptr, *photolibKeepAblumBtn = nullptr,
               *photolibKeepPhotoMetaBtn = nullptr;

@@ -3,6 +3,8 @@
 #include "app/AppDelegate.h"
 
 #include "base/Logging.h"
+#include "library/LibraryWriter.h"
+#include "library/core/LibraryStore.h"
 #include "library/core/LibraryTrashReturn.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "platform/AlertSheet.h"
@@ -13,6 +15,10 @@
 #include <QMessageBox>
 #include <algorithm>
 #include <utility>
+
+LibraryDatabasePart::LibraryDatabasePart(AppDelegate &app) : d(app) {}
+
+LibraryDatabasePart::~LibraryDatabasePart() = default;
 
 void LibraryDatabasePart::useLibraryWorkingCopy(std::shared_ptr<LibraryWorkingCopy> copy) {
     libraryWorkingCopy = std::move(copy);

@@ -11,6 +11,10 @@ class LibraryWriter;
 struct LibraryDatabasePart {
     AppDelegate &d; // the application object: the shared state and the other parts
 
+    // Out of line, where the types its owners hold are whole.
+    explicit LibraryDatabasePart(AppDelegate &app);
+    ~LibraryDatabasePart();
+
     std::shared_ptr<LibraryWorkingCopy> libraryWorkingCopy; // the open library's O and W
     QString photolibReadOnlyReason;            // empty while the open library may be written
     QList<qint64> photosHolderPids;            // the processes the force-quit offer named

@@ -18,6 +18,8 @@ class QObject;
 struct LibraryPanelsPart {
     AppDelegate &d; // the application object: the shared state and the other parts
 
+    explicit LibraryPanelsPart(AppDelegate &app) : d(app) {}
+
     bool bChangePhotoLibTitle = false, bChangePhotoLibCaption = false;
     bool bChangePhotoLibraryTitle = false, bChangePhotoLibFileName = false,
          bChangePhotoLibDescription = false, bChangePhotoLibKeyWords = false,

@@ -17,6 +17,8 @@ class QWidget;
 struct LibraryWindowsPart {
     AppDelegate &d; // the application object: the shared state and the other parts
 
+    explicit LibraryWindowsPart(AppDelegate &app) : d(app) {}
+
     bool bDownloadinYear = false, bDownloadinAlum = false;
     QWidget *fixReferencedNameWindow = nullptr;
     PKImageView *fixReferencedNameImgView = nullptr;

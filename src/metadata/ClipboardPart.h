@@ -8,6 +8,8 @@
 struct ClipboardPart {
     AppDelegate &d; // the application object: the shared state and the other parts
 
+    explicit ClipboardPart(AppDelegate &app) : d(app) {}
+
     QVariantMap copyExifDictionary, copyIPTCDictionary, copyTiffDictionary, copyGPSDictionary,
         copyAllPhotoMetaDictionary;
     bool bCopyExifData = false, bCopyIPTCData = false, bCopyTIFFData = false, bCopyGPSData = false,

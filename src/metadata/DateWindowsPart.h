@@ -15,6 +15,8 @@ class QWidget;
 struct DateWindowsPart {
     AppDelegate &d; // the application object: the shared state and the other parts
 
+    explicit DateWindowsPart(AppDelegate &app) : d(app) {}
+
     QWidget *changeMutiDateWindow = nullptr;
     QWidget *dateCustomView = nullptr;
     QPushButton *dateChoosePhotoBtn = nullptr;

@@ -11,6 +11,8 @@ class QWidget;
 struct EditSheetPart {
     AppDelegate &d; // the application object: the shared state and the other parts
 
+    explicit EditSheetPart(AppDelegate &app) : d(app) {}
+
     QWidget *eidtMetaWindow = nullptr; // a QDialog, shown as a sheet
     QLineEdit *titlelab = nullptr, *artistlab = nullptr, *imageDescrilab = nullptr,
               *copyrightlab = nullptr, *commentslab = nullptr, *keywordslab = nullptr;

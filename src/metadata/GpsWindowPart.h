@@ -11,6 +11,8 @@ class QWidget;
 struct GpsWindowPart {
     AppDelegate &d; // the application object: the shared state and the other parts
 
+    explicit GpsWindowPart(AppDelegate &app) : d(app) {}
+
     QWidget *changeGPSWindow = nullptr; // a QDialog, application-modal
     QLineEdit *latitudelab = nullptr, *longtitudelab = nullptr, *altitudelab = nullptr,
               *dateStamplab = nullptr, *timeStamplab = nullptr;

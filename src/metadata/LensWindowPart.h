@@ -9,6 +9,8 @@ class QWidget;
 struct LensWindowPart {
     AppDelegate &d; // the application object: the shared state and the other parts
 
+    explicit LensWindowPart(AppDelegate &app) : d(app) {}
+
     QWidget *changelensWindow = nullptr;
     QLineEdit *lensMakelab = nullptr, *lensModellab = nullptr;
 

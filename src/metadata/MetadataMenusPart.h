@@ -7,6 +7,8 @@
 struct MetadataMenusPart {
     AppDelegate &d; // the application object: the shared state and the other parts
 
+    explicit MetadataMenusPart(AppDelegate &app) : d(app) {}
+
     // End of application look and menus.
     // Metadata property lists: export, import and templates.
     void ExportTIFFtoPlistAction();

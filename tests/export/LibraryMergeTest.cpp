@@ -364,9 +364,10 @@ TEST_F(LibraryMergeEngine, AHostileLibrarysNamesStayInsideTheExportFolder) {
         EXPECT_EQ(files.filter(QRegularExpression("(^|/)tmp-.*-victim\\.jpg$")).size(), 1)
             << from << files.join(", ");
         // A title of two megabytes is cut once to the most whole "Ä" that fit 255 bytes.
-        if (from == "Test-13.0.0")
+        if (from == "Test-13.0.0") {
             EXPECT_TRUE(files.contains(QString(127, QChar(0x00c4)) + "/IMG_4547.jpg"))
                 << files.join(", ");
+        }
         expectLibrariesUnchanged();
         EXPECT_EQ(sqliteValue(db, "PRAGMA integrity_check"), "ok");
     }

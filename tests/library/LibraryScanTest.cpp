@@ -390,8 +390,9 @@ TEST(LibraryScan, FolderListingMatchesWholeNamesOnly) {
              {QStringLiteral("a.jp"), QStringLiteral("a.jpgx"), QStringLiteral("c.jpg"),
               QString::fromUtf8("Val d'Ise\u0300re.jpg"), QString(), QStringLiteral(".")})
             EXPECT_FALSE(files.exists(dir.path(), name)) << listing;
-        if (listing)
+        if (listing) {
             EXPECT_FALSE(files.exists(dir.path(), QStringLiteral("a.jpg").append(QChar(0))));
+        }
         EXPECT_TRUE(files.exists(dir.filePath(QStringLiteral("b.jpg"))));
     }
 }

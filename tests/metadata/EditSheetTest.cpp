@@ -68,8 +68,9 @@ class EditSheet : public ::testing::Test {
     // `planted`: exiftool assignments made in the copy before it is listed.
     QString add(const QString &fixture, const QStringList &planted = {}) {
         const QString path = copyFixture(fixture, dir.path());
-        if (!planted.isEmpty())
+        if (!planted.isEmpty()) {
             EXPECT_TRUE(exiftoolWrite(path, planted));
+        }
         d->mainWindow.appendLocalItem(makeLocalItem(path));
         d->mainWindow.LoadImportedPhotsonMainThread();
         return path;

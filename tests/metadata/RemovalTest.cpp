@@ -42,8 +42,9 @@ class Removal : public ::testing::Test {
     QString removeFrom(const QString &fixture, MetadataRemoval removal,
                        const QStringList &planted = {}) {
         const QString photo = copyFixture(fixture, dir.path());
-        if (!planted.isEmpty())
+        if (!planted.isEmpty()) {
             EXPECT_TRUE(exiftoolWrite(photo, planted));
+        }
         WriteRecipeOptions o;
         o.change = [removal](QVariantMap &w, const IKImageItem &) {
             applyLocalRemoval(w, removal);

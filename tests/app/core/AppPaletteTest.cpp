@@ -59,8 +59,9 @@ TEST(AppPalette, DisabledTextStepsBackYetStaysVisible) {
         const double disabled = contrastRatio(p.color(QPalette::Disabled, pair.text),
                                               p.color(QPalette::Disabled, pair.ground));
         EXPECT_GE(disabled, 2.0) << pair.name << " disabled";
-        if (pair.text != QPalette::PlaceholderText)
+        if (pair.text != QPalette::PlaceholderText) {
             EXPECT_LT(disabled, enabled) << pair.name << ": a disabled control must look so";
+        }
     }
 }
 
