@@ -23,9 +23,10 @@ QString errnoText() {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
-bool writeAll(int fd, const char *data, size_t size) {
+// At `at`, or where the file stands when `at` is negative.
+bool writeAll(int fd, const char *data, size_t size, off_t at = -1) {
     while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
+        const ssize_t n = at < 0 ? ::write(fd, data, size) : ::pwrite(fd, data, size, at);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -33,21 +34,8 @@ bool writeAll(int fd, const char *data, size_t size) {
         }
         data += n;
         size -= size_t(n);
-    }
-    return true;
-}
-
-bool pwriteAll(int fd, const char *data, size_t size, off_t at) {
-    while (size > 0) {
-        const ssize_t n = ::pwrite(fd, data, size, at);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += n;
-        size -= size_t(n);
-        at += n;
+        if (at >= 0)
+            at += n;
     }
     return true;
 }
@@ -101,7 +89,7 @@ bool copySpans(int in, int direct, int out, off_t size, int spans) {
             if (n <= 0)
                 return; // an error (one off a block too), or the file ended before its length
             const size_t take = size_t(std::min<off_t>(n, to - at));
-            if (!pwriteAll(out, buffer.data(), take, at))
+            if (!writeAll(out, buffer.data(), take, at))
                 return;
             at += off_t(take);
         }
