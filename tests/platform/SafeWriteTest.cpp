@@ -214,8 +214,9 @@ TEST(SafeWrite, PastTheCacheEverySizeReadsBackFromTheDisk) {
             }
             ASSERT_TRUE(temp.closeUnsynced(&error)) << error.toStdString();
             // Only the last block, shorter than one, went through the cache.
-            if (direct && size >= piece)
+            if (direct && size >= piece) {
                 EXPECT_LE(cachedPages(temp.path()), 1);
+            }
             EXPECT_EQ(readAll(temp.path()), bytes);
         }
     }
