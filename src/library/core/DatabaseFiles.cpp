@@ -282,10 +282,13 @@ bool copyFileQuickly(const QString &source, const QString &target, QString *why)
     if (::fstat(in, &st) == 0 && st.st_size >= 2 * kSpan && ::ftruncate(out, st.st_size) == 0) {
         // Whatever was not copied in spans is copied again below, from the start; bytes the
         // source gained meanwhile follow the spans.
+        // Opened again through the descriptor, not the name: the very file `in` reads, even
+        // should another take its name meanwhile.
         const int direct =
             mostlyInTheCache(in, st.st_size)
                 ? -1
-                : ::open(QFile::encodeName(source).constData(), O_RDONLY | O_DIRECT | O_CLOEXEC);
+                : ::open(QByteArray("/proc/self/fd/" + QByteArray::number(in)).constData(),
+                         O_RDONLY | O_DIRECT | O_CLOEXEC);
         const bool spans =
             copySpans(in, direct, out, st.st_size, int(std::min<off_t>(4, st.st_size / kSpan)));
         if (direct >= 0)

@@ -116,18 +116,11 @@ bool Writer::flush() {
     return ok;
 }
 
-ReadBack readsBackAs(const QString &path, QByteArrayView expected, QByteArrayView rest,
-                     const Sink &sink) {
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_DIRECT);
-    if (fd < 0)
-        return errno == EINVAL ? ReadBack::Unsupported : ReadBack::Different;
+ReadBack readsBackFrom(int fd, QByteArrayView expected, QByteArrayView rest, const Sink &sink) {
     struct stat st {};
     const size_t size = size_t(expected.size() + rest.size());
-    if (::fstat(fd, &st) != 0 || size_t(st.st_size) != size) {
-        ::close(fd);
+    if (::fstat(fd, &st) != 0 || size_t(st.st_size) != size)
         return ReadBack::Different;
-    }
     const Buffer buffer;
     size_t at = 0;
     ReadBack result = ReadBack::Same;
@@ -173,6 +166,16 @@ ReadBack readsBackAs(const QString &path, QByteArrayView expected, QByteArrayVie
             break;
         at += size_t(got);
     }
+    return result;
+}
+
+ReadBack readsBackAs(const QString &path, QByteArrayView expected, QByteArrayView rest,
+                     const Sink &sink) {
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_DIRECT);
+    if (fd < 0)
+        return errno == EINVAL ? ReadBack::Unsupported : ReadBack::Different;
+    const ReadBack result = readsBackFrom(fd, expected, rest, sink);
     ::close(fd);
     return result;
 }

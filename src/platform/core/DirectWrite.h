@@ -59,9 +59,12 @@ class Writer {
 using Sink = std::function<void(const char *, size_t)>;
 
 enum class ReadBack { Same, Different, Unsupported };
-// Reads the file at `path` from the disk and compares it with `expected` followed by
-// `rest`, handing each piece that compared equal to `sink`. Unsupported where the file
-// cannot be opened for direct reads: the caller reads it another way.
+// Reads an open file from its start, a piece at a time into a pooled buffer, and compares it
+// with `expected` followed by `rest`, handing each piece that compared equal to `sink`.
+// Direct or not; Unsupported when a direct first read is refused, before `sink` saw anything.
+ReadBack readsBackFrom(int fd, QByteArrayView expected, QByteArrayView rest, const Sink &sink);
+// The same for the file at `path`, read from the disk. Unsupported where the file cannot be
+// opened for direct reads: the caller reads it another way.
 ReadBack readsBackAs(const QString &path, QByteArrayView expected, QByteArrayView rest,
                      const Sink &sink);
 

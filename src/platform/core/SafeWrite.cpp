@@ -83,25 +83,9 @@ bool readsBackAs(const QString &path, QByteArrayView expected, QByteArrayView re
         ::close(fd);
         return same;
     }
-    // Where the file cannot be mapped, read a piece at a time into one small buffer.
-    const auto piece = std::make_unique<char[]>(kPiece);
-    size_t at = 0;
-    while (same) {
-        size_t n = kPiece;
-        const char *want = at < size ? expectedAt(at, &n) : nullptr;
-        // Past the end, one byte more tells a longer file.
-        const ssize_t got = ::read(fd, piece.get(), want ? n : 1);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            same = got == 0 && at == size;
-            break;
-        }
-        same = want && std::memcmp(piece.get(), want, size_t(got)) == 0;
-        if (same && sink)
-            sink(piece.get(), size_t(got));
-        at += size_t(got);
-    }
+    // Where the file cannot be mapped, read a piece at a time into one buffer.
+    same =
+        same && DirectWrite::readsBackFrom(fd, expected, rest, sink) == DirectWrite::ReadBack::Same;
     ::close(fd);
     return same;
 }
@@ -299,7 +283,8 @@ bool Temporary::readBack(const QByteArray &expected, QByteArrayView rest, const 
 }
 
 void Temporary::startWriteback() {
-    if (fd_ >= 0 && flush(nullptr))
+    // A direct writer's bytes are on their way already, or still gathered for flush().
+    if (fd_ >= 0 && !direct_)
         ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
 }
 

@@ -73,7 +73,7 @@ class Temporary {
     // Syncs and closes without a read-back (for files written through fd()).
     bool finish(QString *error);
     // Starts putting the bytes written so far on the disk, without waiting: the later sync
-    // of a batch then finds most of them there.
+    // of a batch then finds most of them there. For a Buffered file.
     void startWriteback();
     // Closes and reads back without a sync, for a batch that syncs its files together
     // (syncFileSystemOf) before it moves any of them into place.
