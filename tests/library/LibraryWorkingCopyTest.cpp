@@ -592,6 +592,38 @@ TEST(LibraryWorkingCopy, ALargeDatabaseIsCopiedWholeInSpans) {
     EXPECT_FALSE(QFileInfo::exists(target));
 }
 
+// A real library past half a gigabyte, out of the page cache: its working copy is read past
+// the cache in spans, and must be the library's database page for page.
+TEST(LibraryWorkingCopy, ALargeLibraryFromAColdDiskOpensIntoASoundCopy) {
+    QTemporaryDir dir;
+    if (QStorageInfo(dir.path()).bytesAvailable() < (qint64(3) << 30))
+        GTEST_SKIP() << "less than 3 GB free for the library and its copies";
+    const QString library = copyLibrary(QStringLiteral("Test-13.0.0"), dir.path());
+    const QString db = databaseOf(library);
+    EXPECT_EQ(sqliteValue(db, QStringLiteral("CREATE TABLE PKBulk(b); INSERT INTO PKBulk "
+                                             "SELECT randomblob(1 << 20) FROM generate_series(1, "
+                                             "600); SELECT count(*) FROM PKBulk")),
+              QStringLiteral("600"));
+    ASSERT_GT(QFileInfo(db).size(), qint64(512) << 20);
+    const QString assets = sqliteValue(db, QStringLiteral("SELECT count(*) FROM ZASSET"));
+    {
+        QFile f(db);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        ::fdatasync(f.handle());
+        ::posix_fadvise(f.handle(), 0, 0, POSIX_FADV_DONTNEED);
+    }
+    FakePhotosApplication nobody;
+    LibraryWorkingCopy copy(&nobody);
+    const LibraryStepResult opened = copy.open(db);
+    ASSERT_TRUE(opened.ok) << opened.reason.toStdString();
+    EXPECT_TRUE(copy.photolibReadOnlyReason().isEmpty())
+        << copy.photolibReadOnlyReason().toStdString();
+    const QString working = copy.currentPhotolibDatabasePath();
+    EXPECT_EQ(QProcess::execute(QStringLiteral("cmp"), {QStringLiteral("-s"), db, working}), 0);
+    EXPECT_EQ(sqliteValue(working, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    EXPECT_EQ(sqliteValue(working, QStringLiteral("SELECT count(*) FROM ZASSET")), assets);
+}
+
 TEST(LibraryWorkingCopy, ABusyFoldOpensReadOnly) {
     QTemporaryDir dir;
     const QString library = copyLibrary(QStringLiteral("Test-10.15.7"), dir.path());
