@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <sys/types.h>
 
 // How a database file looked at one moment: enough to tell whether anyone wrote it since.
 struct DatabaseFileState {
@@ -39,3 +40,9 @@ void syncFolder(const QString &folder);
 // the kernel where it can; not flushed to disk. For copies whose loss a crash would not make
 // matter, such as a working copy's state before an action.
 bool copyFileQuickly(const QString &source, const QString &target, QString *why);
+// Copies `length` bytes at `from` of the open file `source` to the same place of `target`,
+// through a mapping of `target` (open for reading and writing); with `direct`, `source` was
+// opened with O_DIRECT and `from` is a multiple of 4096. False when the bytes could not all be
+// read, or written: a write the file cannot take (past its end, a failed disk) ends the copy
+// instead of the program.
+bool copyIntoMapping(int source, bool direct, int target, off_t from, size_t length);
