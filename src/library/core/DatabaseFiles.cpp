@@ -109,18 +109,15 @@ bool copyInWindows(int in, int direct, int out, off_t size) {
     if (::fallocate(out, 0, 0, size) != 0)
         return false;
     const qsizetype windows = qsizetype((size + kWindow - 1) / kWindow);
-    std::vector<char> done(size_t(windows), 0);
-    std::atomic_bool failed{false};
+    std::atomic_bool failed{false}; // the windows not yet begun are left
     JobRunner::sideBySide(windows, std::min(8, JobRunner::cores()), [&](qsizetype i) {
-        if (failed.load())
-            return;
         const off_t from = off_t(i) * kWindow;
-        done[size_t(i)] = copyIntoMapping(direct >= 0 ? direct : in, direct >= 0, out, from,
-                                          size_t(std::min<off_t>(kWindow, size - from)));
-        if (!done[size_t(i)])
+        if (!failed.load() &&
+            !copyIntoMapping(direct >= 0 ? direct : in, direct >= 0, out, from,
+                             size_t(std::min<off_t>(kWindow, size - from))))
             failed = true;
     });
-    return !failed.load() && std::all_of(done.begin(), done.end(), [](char d) { return d != 0; });
+    return !failed.load();
 }
 
 } // namespace
