@@ -2,6 +2,7 @@
 
 #include "app/PartBasics.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
 #include <QtGlobal>
@@ -74,6 +75,10 @@ struct MainWindowPart {
           *showPhotoTypeMenu = nullptr, *sortLocalPhotoMenu = nullptr, *PhotolibQuickMenu = nullptr,
           *PhotolibEditExifMenu = nullptr;
     QTimer *scanGifTimer = nullptr;
+    // While a library loads, the browser catches up with its batches on this timer once
+    // the wait since libraryShownClock has passed.
+    QTimer *libraryShowTimer = nullptr;
+    QElapsedTimer libraryShownClock;
     QAction *albumsFolderMenuItem = nullptr; // the album submenu of showPhotoTypeMenu
     QAction *openPhotoLibraryMenuItem = nullptr;
     QWidget *aboutWindow = nullptr;
@@ -206,7 +211,9 @@ struct MainWindowPart {
     // Every photo whose file name another photo has too, grouped by name.
     void SelectSamePhotosNameAction();
     void FindSameFileNameinPhotoLibraryAction();
-    // Appends one batch of the load on the main thread and reloads the browser once.
+    // Appends one batch of the load on the main thread; the browser shows it at once, or
+    // with the batches after it once a wait that grows with the list has passed.
     void appendLibraryBatch(const LibraryLists &batch);
+    void showLibraryBatches();
     void showLibraryAlbumMenu();
 };

@@ -79,6 +79,9 @@ bool MainWindowPart::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
         }
     }
     LoadImportedPhotoLibraryonMainThread();
+    libraryShownClock.invalidate(); // the first batch shows at once
+    if (libraryShowTimer)
+        libraryShowTimer->stop();
 
     LibraryLoadSettings settings;
     settings.libraryPath = libraryPath;
@@ -98,6 +101,7 @@ bool MainWindowPart::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
                         if (shown.restart) {
                             static_cast<LibraryLists &>(d.library) = LibraryLists{};
                             d.photoLibraryItemArray.clear();
+                            libraryShownClock.invalidate(); // nothing stale stays shown
                         }
                         d.photoLibraryItemArray.append(shown.records);
                         appendLibraryBatch(shown.lists);
@@ -122,9 +126,38 @@ bool MainWindowPart::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
     return true;
 }
 
+// The longest the browser waits for the batches after one it showed, in milliseconds per
+// thousand photos it holds, and at most: each showing lays the whole grid out again, 55 ms
+// for a million photos, which would otherwise take most of a large library's load.
+constexpr qint64 kShowWaitPerThousand = 1;
+constexpr qint64 kLongestShowWait = 1000;
+
 void MainWindowPart::appendLibraryBatch(const LibraryLists &batch) {
     d.library.append(batch);
+    const qint64 wait = std::min(
+        kLongestShowWait, qint64(d.library.photoLibBroserArray.size()) / 1000 * kShowWaitPerThousand);
+    const qint64 since = libraryShownClock.isValid() ? libraryShownClock.elapsed() : wait;
+    if (since >= wait) {
+        showLibraryBatches();
+        return;
+    }
+    if (!libraryShowTimer) {
+        libraryShowTimer = new QTimer(&d);
+        libraryShowTimer->setSingleShot(true);
+        QObject::connect(libraryShowTimer, &QTimer::timeout, &d, [this] {
+            if (d.library.scanPhotoLibStart)
+                showLibraryBatches();
+        });
+    }
+    if (!libraryShowTimer->isActive())
+        libraryShowTimer->start(int(wait - since));
+}
+
+void MainWindowPart::showLibraryBatches() {
+    if (libraryShowTimer)
+        libraryShowTimer->stop();
     LoadImportedPhotoLibraryonMainThread();
+    libraryShownClock.start();
 }
 
 void MainWindowPart::LoadImportedPhotoLibraryonMainThread() {
@@ -139,6 +172,8 @@ void MainWindowPart::LoadImportedPhotoLibraryonMainThread() {
 void MainWindowPart::CompletedScanPhotoLibraryonMainThread() {
     d.library.scanComplete = true;
     d.library.scanPhotoLibStart = false;
+    if (libraryShowTimer)
+        libraryShowTimer->stop(); // the whole list is shown below
     if (scanGifTimer)
         scanGifTimer->stop();
     LoadImportedPhotoLibraryonMainThread();
