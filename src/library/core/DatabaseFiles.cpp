@@ -30,10 +30,9 @@ QString errnoText() {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
-// At `at`, or where the file stands when `at` is negative.
-bool writeAll(int fd, const char *data, size_t size, off_t at = -1) {
+bool writeAll(int fd, const char *data, size_t size) {
     while (size > 0) {
-        const ssize_t n = at < 0 ? ::write(fd, data, size) : ::pwrite(fd, data, size, at);
+        const ssize_t n = ::write(fd, data, size);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -41,8 +40,6 @@ bool writeAll(int fd, const char *data, size_t size, off_t at = -1) {
         }
         data += n;
         size -= size_t(n);
-        if (at >= 0)
-            at += n;
     }
     return true;
 }
