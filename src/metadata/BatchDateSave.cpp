@@ -94,7 +94,7 @@ void copyUndatedPhotos(const QList<IKImageItemPtr> &items, const PhotoDateTable 
         if (r.written)
             continue;
         const QDateTime created = unchanged.get(items[i].get()).creation;
-        if (!created.isValid() && r.reason != QLatin1String("nothing to change"))
+        if (!created.isValid() && r.reason != QLatin1String(kNothingToChange))
             continue;
         if (!created.isValid()) {
             r.reason = QStringLiteral("has no date to move");

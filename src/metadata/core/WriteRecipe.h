@@ -29,6 +29,9 @@ struct RecipePlacement {
     QString refused;
 };
 
+// The reason given for a photo whose change returned false.
+inline constexpr char kNothingToChange[] = "nothing to change";
+
 struct WriteRecipeOptions {
     enum class Dates { CopyFromSource, FromDateText, Keep };
 
