@@ -86,6 +86,8 @@ void setAllDateTags(QVariantMap &working, const QDateTime &original, const QDate
 }
 
 // Photos without an original date to move: a plain copy dated by the original's creation.
+// A photo an earlier edit copied into the storage folder is that copy, which takes the dates
+// in its place, so the edits add up.
 void copyUndatedPhotos(const QList<IKImageItemPtr> &items, const PhotoDateTable &unchanged,
                        const QString &storage, bool overwrite, WriteRecipeReport &report) {
     const QStringList outputs = dateCopyOutputPaths(items, storage);
@@ -94,14 +96,17 @@ void copyUndatedPhotos(const QList<IKImageItemPtr> &items, const PhotoDateTable 
         if (r.written)
             continue;
         const QDateTime created = unchanged.get(items[i].get()).creation;
-        if (!created.isValid() && r.reason != QLatin1String("nothing to change"))
+        if (!created.isValid() && r.reason != QLatin1String(kNothingToChange))
             continue;
         if (!created.isValid()) {
             r.reason = QStringLiteral("has no date to move");
             continue;
         }
+        const QString edited = overwrite ? QString() : editedCopyToStartFrom(*items[i], storage);
         const DateCopyOutcome c =
-            copyPhotoWithDates(items[i]->filePath, outputs[i], created, created, overwrite);
+            edited.isEmpty()
+                ? copyPhotoWithDates(items[i]->filePath, outputs[i], created, created, overwrite)
+                : copyPhotoWithDates(edited, edited, created, created, true);
         r.written = c.written;
         r.outputPath = c.finalPath;
         r.reason = c.reason;

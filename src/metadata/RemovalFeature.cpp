@@ -21,8 +21,7 @@ namespace {
 WriteRecipeOptions removalOptions(MetadataRemoval removal) {
     WriteRecipeOptions options;
     options.change = [removal](QVariantMap &working, const IKImageItem &) {
-        applyLocalRemoval(working, removal);
-        return true;
+        return applyLocalRemoval(working, removal);
     };
     options.destinationDictionary.clear();
     options.dates = WriteRecipeOptions::Dates::CopyFromSource;
@@ -30,8 +29,14 @@ WriteRecipeOptions removalOptions(MetadataRemoval removal) {
     return options;
 }
 
-void finishRemoval(AppDelegate &d, MetadataRemoval removal, const WriteRecipeReport &report,
+void finishRemoval(AppDelegate &d, MetadataRemoval removal, WriteRecipeReport report,
                    const QStringList &notDownloaded = {}) {
+    // A removal changes nothing only in a photo that holds nothing it takes: no copy, and
+    // the photo is named with why, as a video without a position is.
+    for (WriteRecipeResult &photo : report.photos)
+        if (!photo.written && photo.reason == QLatin1String(kNothingToChange) &&
+            removal == MetadataRemoval::Gps)
+            photo.reason = AppDelegate::tr("it holds no GPS position");
     JobReport job = jobReportFromRecipe(report, notDownloaded);
     job.sheetOnSuccess = removalShowsCompletion(removal);
     d.finishJob(job);

@@ -291,3 +291,38 @@ TEST_F(DateTwins, CopiesWithTheirOwnZoneKeepItWhenExifNamesNone) {
         check(paths[1], "2021:03:04", "05:06:07");
     }
 }
+
+// A date change that adds the IPTC digital creation time a photo lacked told it in our zone
+// (the shift gave wedding.jpg "06:40:24+00:00" beside its own "15:40:24-07:00"). It takes the
+// zone the photo names: the date's own Exif zone (an iPhone 11 Pro), its other Exif zone (an
+// iPhone XS, which names only the original's), or its IPTC time's (a Nikon whose Exif names
+// none).
+TEST_F(DateTwins, AnAddedIptcTimeTakesTheZoneThePhotoNames) {
+    struct Case {
+        QString source, name, day, clock, zone;
+    };
+    const QList<Case> cases = {
+        {fixturePath("wedding.jpg"), "wedding.jpg", "2019:04:15", "15:40:24", "-07:00"},
+        {fixturePath("Fritest.jpeg"), "Fritest.jpeg", "2021:09:05", "20:41:12", "-07:00"},
+        {fixturesDir() + "/libraries/Test-10.15.7.photoslibrary/originals/5/"
+                         "52083079-73D5-4921-AC1B-FE76F279133F.jpeg",
+         "iPhone XS.jpeg", "2019:02:03", "22:58:36", "+01:00"}};
+    for (const Case &c : cases) {
+        const QString path = dir.filePath(c.name);
+        ASSERT_TRUE(QFile::copy(c.source, path));
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        ASSERT_FALSE(exiftoolAll(path).contains("IPTC:DigitalCreationTime"));
+        add(path);
+    }
+    select({0, 1, 2});
+    ASSERT_TRUE(addOneHour());
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        const QJsonObject after = exiftoolAll(out(c.name));
+        EXPECT_EQ(after.value("ExifIFD:DateTimeOriginal").toString(), c.day + " " + c.clock);
+        EXPECT_EQ(after.value("IPTC:DateCreated").toString(), c.day);
+        EXPECT_EQ(after.value("IPTC:TimeCreated").toString(), c.clock + c.zone);
+        EXPECT_EQ(after.value("IPTC:DigitalCreationDate").toString(), c.day);
+        EXPECT_EQ(after.value("IPTC:DigitalCreationTime").toString(), c.clock + c.zone);
+    }
+}

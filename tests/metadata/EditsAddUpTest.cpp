@@ -5,6 +5,8 @@
 #include "browser/DropTargets.h"
 #include "browser/LocalPhotoModel.h"
 #include "browser/core/LocalImport.h"
+#include "metadata/core/WriteRecipe.h"
+#include "platform/core/FileDates.h"
 #include "platform/core/Workspace.h"
 #include "support/ImageTestHelpers.h"
 #include "support/JobWait.h"
@@ -15,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -45,6 +48,12 @@ class EditsAddUp : public ::testing::Test {
         d->mainWindow.appendLocalItem(makeLocalItem(path));
         d->mainWindow.LoadImportedPhotsonMainThread();
         return path;
+    }
+    void select(std::initializer_list<int> rows) {
+        QItemSelectionModel *s = d->mainWindow.localImageBrowserView->selectionModel();
+        s->clearSelection();
+        for (int row : rows)
+            s->select(d->mainWindow.localPhotoModel->index(row), QItemSelectionModel::Select);
     }
     void selectFirst() {
         d->mainWindow.localImageBrowserView->selectionModel()->select(
@@ -116,4 +125,49 @@ TEST_F(EditsAddUp, TheTitleJustTypedNamesTheRenamedCopy) {
     ASSERT_TRUE(QFile::exists(renamed))
         << QDir(dir.filePath("out")).entryList(QDir::Files).join(", ").toStdString();
     EXPECT_EQ(exiftoolNumbers(renamed)["IPTC:ObjectName"].toString(), "Horse Guards");
+}
+
+// "+1 h" copies a photo without a camera date as it is, dated by its creation. After a title
+// it started from the original and wrote "drawing (2).png" without the title; it starts from
+// the titled copy, as every other edit does.
+TEST_F(EditsAddUp, ATitleThenAnHourOnUndatedPngsLeaveOneCopyEachWithTheTitle) {
+    const QStringList names = {"drawing.png", "wedding.png"};
+    QImage drawing(32, 24, QImage::Format_RGB32);
+    drawing.fill(Qt::darkGreen);
+    ASSERT_TRUE(drawing.save(dir.filePath("photos/drawing.png"), "PNG"));
+    ASSERT_TRUE(QImage(fixturePath("wedding.jpg"))
+                    .scaledToWidth(200)
+                    .save(dir.filePath("photos/wedding.png"), "PNG"));
+    QList<QDateTime> created;
+    for (int i = 0; i < names.size(); ++i) {
+        const QString photo = dir.filePath("photos/" + names[i]);
+        d->mainWindow.appendLocalItem(makeLocalItem(photo));
+        created << FileDates::creationDate(photo);
+    }
+    d->mainWindow.LoadImportedPhotsonMainThread();
+    for (int row : {0, 1}) {
+        select({row});
+        typeTitle(QStringLiteral("Title %1").arg(row));
+    }
+    select({0, 1});
+    d->dateWindows.ChangeDateExifFromPhoto();
+    ASSERT_TRUE(waitForJobs(*d));
+    d->dateWindows.hourVaulab->setText("1");
+    d->dateWindows.AddTimeBtn->setChecked(true);
+    d->dateWindows.ClickMutiDateChangedSaveAction();
+    ASSERT_TRUE(waitForJobs(*d));
+
+    EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files | QDir::Hidden), names);
+    for (int i = 0; i < names.size(); ++i) {
+        SCOPED_TRACE(names[i].toStdString());
+        const QString copy = dir.filePath("out/" + names[i]);
+        const QJsonObject after = exiftoolJson(copy, {"-G1", "-a"});
+        EXPECT_EQ(after["XMP-dc:Title"].toString(), QStringLiteral("Title %1").arg(i));
+        EXPECT_FALSE(after.contains("ExifIFD:DateTimeOriginal"));
+        EXPECT_EQ(FileDates::creationDate(copy), created[i]);
+        EXPECT_EQ(FileDates::modificationDate(copy), created[i]);
+        // The copy is still the photo's: its next edit starts from it again.
+        EXPECT_EQ(d->localPhotoItemArray[i]->rare().editedCopyPath, copy);
+        EXPECT_EQ(editedCopyToStartFrom(*d->localPhotoItemArray[i], dir.filePath("out")), copy);
+    }
 }

@@ -2,6 +2,7 @@
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
+#include "metadata/core/GpsChanges.h"
 #include "metadata/core/MetadataRemoval.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/core/ImageSource.h"
@@ -24,6 +25,7 @@
 #include <QProcess>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
@@ -45,15 +47,20 @@ class Removal : public ::testing::Test {
         if (!planted.isEmpty()) {
             EXPECT_TRUE(exiftoolWrite(photo, planted));
         }
+        return rewrite(photo, [removal](QVariantMap &w) { applyLocalRemoval(w, removal); });
+    }
+    // The photo's copy in "out" after `change`.
+    QString rewrite(const QString &photo, std::function<void(QVariantMap &)> change) {
         WriteRecipeOptions o;
-        o.change = [removal](QVariantMap &w, const IKImageItem &) {
-            applyLocalRemoval(w, removal);
+        o.change = [change](QVariantMap &w, const IKImageItem &) {
+            change(w);
             return true;
         };
         o.destinationDictionary.clear();
+        o.addsUp = false;
         const WriteRecipeReport r = runWriteRecipe({itemFor(photo)}, dir.filePath("out"), false, o);
         EXPECT_EQ(r.writtenCount(), 1) << r.notWritten().join(';').toStdString();
-        return dir.filePath("out/" + fixture);
+        return dir.filePath("out/" + QFileInfo(photo).fileName());
     }
     QTemporaryDir dir;
 };
@@ -126,18 +133,69 @@ TEST_F(Removal, GpsAloneLeavesExif) {
     EXPECT_EQ(json.value("IPTC:ObjectName").toString(), "St. James's Park");
 }
 
-// A viewer that prefers XMP found the position in its exif:GPS copies after the removal.
-TEST_F(Removal, GpsLeavesNoXmpCopyOfThePosition) {
-    for (const char *fixture : {"St James Park.jpg", "IMG_3092.heic"}) {
-        SCOPED_TRACE(fixture);
-        const QString out = removeFrom(
-            fixture, MetadataRemoval::Gps,
-            {"-GPSLatitude=51.5", "-GPSLatitudeRef=N", "-GPSLongitude=0.13", "-GPSLongitudeRef=W",
-             "-XMP-exif:GPSLatitude=51.5", "-XMP-exif:GPSLongitude=-0.13",
-             "-XMP-exif:GPSAltitude=3", "-XMP-exif:GPSMapDatum=WGS-84", "-XMP-dc:Title=Park"});
-        const QJsonObject json = exiftoolJson(out, {"-G1", "-a"});
-        EXPECT_TRUE(json.keys().filter("GPS").isEmpty()) << json.keys().join(' ').toStdString();
-        EXPECT_EQ(json.value("XMP-dc:Title").toString(), "Park");
+// A viewer that prefers XMP found the position in its exif:GPS copies after the removal, and
+// a position kept in XMP alone (as some programs write it) stayed while the photo was reported
+// written. That position is the photo's to our reader; an edit of something else leaves it
+// where it is without adding an Exif copy, a move takes it along, and a removal takes it from
+// every group, in JPEG, PNG and HEIC alike.
+TEST_F(Removal, GpsTakesThePositionFromEveryGroupThatHoldsIt) {
+    const QString png = dir.filePath("drawing.png");
+    QImage pixels(24, 16, QImage::Format_RGB32);
+    pixels.fill(Qt::darkCyan);
+    ASSERT_TRUE(pixels.save(png, "PNG"));
+    const QStringList inExif = {"-GPSLatitude=51.5",  "-GPSLatitudeRef=N", "-GPSLongitude=0.13",
+                                "-GPSLongitudeRef=W", "-GPSAltitude=3",    "-GPSAltitudeRef=0"};
+    const QStringList inXmp = {"-XMP-exif:GPSLatitude=51.5", "-XMP-exif:GPSLongitude=-0.13",
+                               "-XMP-exif:GPSAltitude=3", "-XMP-exif:GPSMapDatum=WGS-84"};
+    const auto positionTags = [](const QJsonObject &json) { return json.keys().filter("GPS"); };
+    for (const QString &base : {fixturePath("wedding.jpg"), png, fixturePath("IMG_3092.heic")}) {
+        for (const auto &[where, planted] : {std::pair{"xmp", inXmp}, std::pair{"exif", inExif},
+                                             std::pair{"both", inExif + inXmp}}) {
+            const QString photo =
+                dir.filePath(QStringLiteral("%1-%2").arg(where, QFileInfo(base).fileName()));
+            SCOPED_TRACE(photo.toStdString());
+            ASSERT_TRUE(QFile::copy(base, photo));
+            QFile::setPermissions(photo, QFile::ReadOwner | QFile::WriteOwner);
+            ASSERT_TRUE(exiftoolWrite(photo, planted + QStringList{"-XMP-dc:Title=Park"}));
+            const QJsonObject before = exiftoolAll(photo);
+            ASSERT_EQ(before.contains("GPS:GPSLatitude"), where != QLatin1String("xmp"));
+            ASSERT_EQ(before.contains("XMP-exif:GPSLatitude"), where != QLatin1String("exif"));
+            const QVariantMap gps = propertiesOf(photo).value("{GPS}").toMap();
+            EXPECT_NEAR(gps.value("Latitude").toDouble(), 51.5, 1e-6);
+            EXPECT_EQ(gps.value("LongitudeRef").toString(), "W");
+            EXPECT_NEAR(gps.value("Altitude").toDouble(), 3, 1e-6);
+
+            if (where == QLatin1String("xmp")) {
+                const QString titled = rewrite(photo, [](QVariantMap &w) {
+                    QVariantMap iptc = w.value("{IPTC}").toMap();
+                    iptc.insert("ObjectName", "Horse Guards");
+                    w.insert("{IPTC}", iptc);
+                });
+                const QJsonObject after = exiftoolAll(titled);
+                EXPECT_EQ(after.value("XMP-dc:Title").toString(), "Horse Guards");
+                EXPECT_EQ(positionTags(after), positionTags(before));
+                for (const QString &tag : positionTags(before))
+                    EXPECT_EQ(after.value(tag), before.value(tag)) << tag.toStdString();
+                QFile::remove(titled);
+                // The GPS window's move takes the XMP copies along, and Exif gets it too.
+                const QString moved = rewrite(photo, [](QVariantMap &w) {
+                    w.insert("{GPS}", gpsWithPosition(w.value("{GPS}").toMap(), {-33.85, 151.21}));
+                });
+                const QJsonObject there = exiftoolAll(moved, true);
+                for (const char *tag : {"GPS:GPSLatitude", "XMP-exif:GPSLatitude"})
+                    EXPECT_NEAR(std::fabs(there.value(tag).toDouble()), 33.85, 1e-4) << tag;
+                EXPECT_NEAR(there.value("XMP-exif:GPSLongitude").toDouble(), 151.21, 1e-4);
+                EXPECT_EQ(there.value("GPS:GPSLatitudeRef").toString(), "S");
+                QFile::remove(moved);
+            }
+            const QString out =
+                rewrite(photo, [](QVariantMap &w) { applyLocalRemoval(w, MetadataRemoval::Gps); });
+            const QJsonObject after = exiftoolAll(out);
+            EXPECT_TRUE(positionTags(after).isEmpty())
+                << positionTags(after).join(' ').toStdString();
+            EXPECT_EQ(after.value("XMP-dc:Title").toString(), "Park");
+            EXPECT_FALSE(propertiesOf(out).contains("{GPS}"));
+        }
     }
 }
 
@@ -223,6 +281,20 @@ TEST(RemovalAction, EmptySelectionAsksAndTheOriginalIsNeverReplaced) {
         EXPECT_EQ(QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256), before);
         EXPECT_EQ(revealed, QStringList{dir.filePath("out/St James Park.jpg")});
         EXPECT_FALSE(propertiesOf(dir.filePath("out/St James Park.jpg")).contains("{GPS}"));
+
+        // A photo without a position anywhere is named, as a video without one is, and no
+        // copy of it is made.
+        d.localPhotoItemArray = {itemFor(copyFixture("wedding.jpg", dir.path()))};
+        d.metadataMenus.RemoveGPSDataFromPhoto();
+        ASSERT_TRUE(waitForJobs(d));
+        QMessageBox *named = nullptr;
+        for (QMessageBox *box : d.window->findChildren<QMessageBox *>())
+            if (box->isVisible())
+                named = box;
+        ASSERT_TRUE(named);
+        EXPECT_TRUE(named->informativeText().contains("wedding.jpg: it holds no GPS position"))
+            << named->informativeText().toStdString();
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath("out/wedding.jpg")));
         d.mainWindow.localImageBrowserView->setModel(nullptr);
     }
     Workspace::setRevealer({});

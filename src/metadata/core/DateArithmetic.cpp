@@ -118,11 +118,25 @@ QString iptcZoneText(int seconds) {
         .arg(a % 60, 2, 10, QLatin1Char('0'));
 }
 
+// The zone a photo names anywhere else than in a date's own places: its Exif zones, then its
+// IPTC times' (which a HEIF file keeps in XMP). `exifKeys` and `iptcTimeKeys` in that order.
+std::optional<int> zoneNamedBy(const QVariantMap &exif, const QVariantMap &iptc,
+                               const QStringList &exifKeys, const QStringList &iptcTimeKeys) {
+    for (const QString &key : exifKeys)
+        if (const std::optional<int> zone = zoneSeconds(exif.value(key).toString(), false))
+            return zone;
+    for (const QString &key : iptcTimeKeys)
+        if (const std::optional<int> zone = zoneSeconds(iptc.value(key).toString(), true))
+            return zone;
+    return std::nullopt;
+}
+
+// `photoZone`: the Exif zone of this date; `elsewhere`: the zone the photo names otherwise.
 void setIptcPair(QVariantMap &iptc, const QString &dateKey, const QString &timeKey,
-                 const QDateTime &wallClock, const QString &exifOffset) {
+                 const QDateTime &wallClock, std::optional<int> photoZone,
+                 std::optional<int> elsewhere) {
     const QDate day = wallClock.date();
     const QTime clock = wallClock.time();
-    const std::optional<int> photoZone = zoneSeconds(exifOffset, false);
     const QDateTime instant =
         photoZone ? QDateTime(day, clock, QTimeZone(*photoZone)) : QDateTime(day, clock);
     const QString old = iptc.value(timeKey).toString().trimmed();
@@ -135,6 +149,10 @@ void setIptcPair(QVariantMap &iptc, const QString &dateKey, const QString &timeK
         zone = iptcZoneText(*own);
     } else if (old.size() == 6) {
         shown = QDateTime(day, clock); // a time without a zone is the photo's wall clock
+    } else if (const std::optional<int> named = photoZone ? photoZone : elsewhere) {
+        // A new time is the photo's wall clock in the zone the photo names.
+        shown = QDateTime(day, clock);
+        zone = iptcZoneText(*named);
     } else {
         shown = instant.toUTC();
         zone = QStringLiteral("+0000");
@@ -149,12 +167,20 @@ void setIptcDates(QVariantMap &properties, const QDateTime &original, const QDat
     if (!original.isValid())
         return;
     const QVariantMap exif = properties.value(QStringLiteral("{Exif}")).toMap();
-    QVariantMap iptc = properties.value(QStringLiteral("{IPTC}")).toMap();
-    setIptcPair(iptc, QStringLiteral("DateCreated"), QStringLiteral("TimeCreated"), original,
-                exif.value(QStringLiteral("OffsetTimeOriginal")).toString());
-    setIptcPair(iptc, QStringLiteral("DigitalCreationDate"), QStringLiteral("DigitalCreationTime"),
+    const QVariantMap before = properties.value(QStringLiteral("{IPTC}")).toMap();
+    QVariantMap iptc = before;
+    const QString originalOffset = QStringLiteral("OffsetTimeOriginal");
+    const QString digitizedOffset = QStringLiteral("OffsetTimeDigitized");
+    const QString offset = QStringLiteral("OffsetTime");
+    const QString timeCreated = QStringLiteral("TimeCreated");
+    const QString digitalTime = QStringLiteral("DigitalCreationTime");
+    setIptcPair(iptc, QStringLiteral("DateCreated"), timeCreated, original,
+                zoneSeconds(exif.value(originalOffset).toString(), false),
+                zoneNamedBy(exif, before, {digitizedOffset, offset}, {digitalTime}));
+    setIptcPair(iptc, QStringLiteral("DigitalCreationDate"), digitalTime,
                 digitized.isValid() ? digitized : original,
-                exif.value(QStringLiteral("OffsetTimeDigitized")).toString());
+                zoneSeconds(exif.value(digitizedOffset).toString(), false),
+                zoneNamedBy(exif, before, {originalOffset, offset}, {timeCreated}));
     properties.insert(QStringLiteral("{IPTC}"), iptc);
 }
 

@@ -38,7 +38,8 @@ QString iptcTimeText(const QDateTime &date);
 // the digital creation date and time to `digitized` (`original` when invalid). The wall clock
 // is in the zone the photo's Exif names for it, else in ours. A time the photo has keeps its
 // form: its zone, or none; without an Exif zone it takes the wall clock as it stands. A new
-// time is written in UTC.
+// time takes the zone the photo names: the date's own Exif zone, its other Exif zones, then
+// the zone of its other IPTC time; only a photo that names none gets it in UTC.
 void setIptcDates(QVariantMap &properties, const QDateTime &original,
                   const QDateTime &digitized = {});
 

@@ -54,7 +54,7 @@ QStringList allMetadataDictionaryKeys() {
             QStringLiteral("{OpenEXR}")};
 }
 
-void applyLocalRemoval(QVariantMap &working, MetadataRemoval removal) {
+bool applyLocalRemoval(QVariantMap &working, MetadataRemoval removal) {
     switch (removal) {
     case MetadataRemoval::ExifAndGps:
         working.insert(kExif, QVariant());
@@ -83,9 +83,12 @@ void applyLocalRemoval(QVariantMap &working, MetadataRemoval removal) {
         stripDateTags(working, true);
         break;
     case MetadataRemoval::Gps:
+        if (working.value(kGps).isNull())
+            return false;
         working.insert(kGps, QVariant());
         break;
     }
+    return true;
 }
 
 QVariantMap cameraRemovalProperties(MetadataRemoval removal) {

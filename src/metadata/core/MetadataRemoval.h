@@ -14,7 +14,9 @@ QStringList allMetadataDictionaryKeys();
 
 // Applies the removal to the working copy of a local photo: whole dictionaries set to
 // null, and the date tags of the other dictionaries stripped where the removal says so.
-void applyLocalRemoval(QVariantMap &working, MetadataRemoval removal);
+// False when the photo holds nothing the removal takes: a GPS removal of a photo without a
+// "{GPS}", which holds its position wherever the photo keeps one.
+bool applyLocalRemoval(QVariantMap &working, MetadataRemoval removal);
 
 // The frame properties of the removal of a photo on a camera: only null dictionaries.
 QVariantMap cameraRemovalProperties(MetadataRemoval removal);

@@ -301,7 +301,7 @@ PhotoOutcome writeOneVideo(const IKImageItem &item, const QString &storageFolder
     const QVariantMap before = VideoEdits::propertiesOf(*tags, created);
     QVariantMap working = before;
     if (options.change && !options.change(working, item))
-        return skip(QStringLiteral("nothing to change"));
+        return skip(QLatin1String(kNothingToChange));
     const VideoEdits::Plan plan = VideoEdits::planFor(before, working, *tags, created);
     if (plan.assignments.isEmpty())
         return skip(
@@ -342,6 +342,25 @@ PhotoOutcome writeOneVideo(const IKImageItem &item, const QString &storageFolder
         setRecipeDates(temp, originalPath, options, read));
 }
 
+// The copy an earlier edit of the photo at `originalPath` wrote into `storageFolder` (under
+// `outputName`, its JPEG or TIFF name, or where `remembered` says), with its bytes when asked.
+std::optional<EditedCopies::Copy>
+startingCopy(const QString &originalPath, const QString &storageFolder, const QString &outputName,
+             const EditedCopies::Remembered &remembered, bool keepBytes) {
+    const QString base =
+        storageFolder + QLatin1Char('/') + QFileInfo(outputName).completeBaseName();
+    // Only a copy in the storage folder of now: after a change of folder the edits go on in
+    // the new one.
+    const bool here = !remembered.path.isEmpty() &&
+                      EditedCopies::recordPath(QFileInfo(remembered.path).absolutePath()) ==
+                          EditedCopies::recordPath(storageFolder);
+    return EditedCopies::findCopy(originalPath, here ? remembered : EditedCopies::Remembered{},
+                                  {here ? remembered.path : QString(),
+                                   storageFolder + QLatin1Char('/') + outputName,
+                                   base + QStringLiteral(".jpg"), base + QStringLiteral(".tiff")},
+                                  keepBytes);
+}
+
 PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bool overwrite,
                            const WriteRecipeOptions &options, int firstNumber,
                            const EditedCopies::Remembered &remembered) {
@@ -362,20 +381,9 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
                                                    : QFileInfo(item.fileName).fileName();
     // Edits add up: an earlier edit's copy, still as we wrote it, is read and replaced.
     std::optional<EditedCopies::Copy> edited;
-    if (!placement && !overwrite && options.addsUp) {
-        const QString base =
-            storageFolder + QLatin1Char('/') + QFileInfo(outputName).completeBaseName();
-        // Only a copy in the storage folder of now: after a change of folder the edits go on
-        // in the new one.
-        const bool here = !remembered.path.isEmpty() &&
-                          EditedCopies::recordPath(QFileInfo(remembered.path).absolutePath()) ==
-                              EditedCopies::recordPath(storageFolder);
-        edited = EditedCopies::findCopy(
-            item.filePath, here ? remembered : EditedCopies::Remembered{},
-            {here ? remembered.path : QString(), storageFolder + QLatin1Char('/') + outputName,
-             base + QStringLiteral(".jpg"), base + QStringLiteral(".tiff")},
-            !QuickTimeWriter::isQuickTimeName(originalPath));
-    }
+    if (!placement && !overwrite && options.addsUp)
+        edited = startingCopy(item.filePath, storageFolder, outputName, remembered,
+                              !QuickTimeWriter::isQuickTimeName(originalPath));
     if (edited && QuickTimeWriter::isQuickTimeName(originalPath))
         return writeOneVideo(item, storageFolder, outputName, overwrite, options, firstNumber,
                              edited);
@@ -444,7 +452,7 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
     // 2. Change.
     QVariantMap working = original;
     if (options.change && !options.change(working, item))
-        return skip(QStringLiteral("nothing to change"));
+        return skip(QLatin1String(kNothingToChange));
 
     // 3. Write in memory, every frame with the same properties.
     static const QStringList writable = ImageDestination::typeIdentifiers();
@@ -699,6 +707,17 @@ WriteRecipeReport reportOf(const RecipeJob &job, const QList<JobResult> &results
 }
 
 } // namespace
+
+QString editedCopyToStartFrom(const IKImageItem &item, const QString &storageFolder) {
+    const QString name = item.fileName.isEmpty() ? QFileInfo(item.filePath).fileName()
+                                                 : QFileInfo(item.fileName).fileName();
+    const std::optional<EditedCopies::Copy> copy =
+        startingCopy(item.filePath, storageFolder, name,
+                     {item.rare().editedCopyPath, item.rare().editedCopyDigest,
+                      item.rare().editedCopyOriginalState},
+                     false);
+    return copy ? copy->path : QString();
+}
 
 void rememberEditedCopies(const WriteRecipeReport &report) {
     for (const WriteRecipeResult &photo : report.photos) {

@@ -29,6 +29,9 @@ struct RecipePlacement {
     QString refused;
 };
 
+// The reason given for a photo whose change returned false.
+inline constexpr char kNothingToChange[] = "nothing to change";
+
 struct WriteRecipeOptions {
     enum class Dates { CopyFromSource, FromDateText, Keep };
 
@@ -94,6 +97,9 @@ struct WriteRecipeReport {
 // When the job ends, each item written remembers its new copy (or, once overwritten, none):
 // on the calling thread for runWriteRecipe, before `done` for startWriteRecipe.
 void rememberEditedCopies(const WriteRecipeReport &report);
+// The copy in `storageFolder` an edit of `item` starts from and replaces, as the recipe finds
+// it; empty while the photo's own file holds its latest state. Read the item where it lives.
+QString editedCopyToStartFrom(const IKImageItem &item, const QString &storageFolder);
 
 // Writes the photos side by side on the job runner's pool and waits for the last one.
 WriteRecipeReport runWriteRecipe(const QList<IKImageItemPtr> &items, const QString &storageFolder,

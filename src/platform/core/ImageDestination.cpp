@@ -38,6 +38,29 @@ bool applyProperties(Exiv2::Image &image, const QVariantMap &props, QString *err
     return ok;
 }
 
+// The position the XMP mirror compares the written one with. Where the photo's position lives
+// in its XMP copies alone, a "{GPS}" handed back as it was read is taken out of `layers`: it is
+// no position to add to Exif. One that differs, or a removed "{GPS}", moves or takes every
+// copy along.
+QVariantMap positionAsked(const Exiv2::ExifData &exif, const Exiv2::XmpData &xmp,
+                          std::initializer_list<QVariantMap *> layers) {
+    const QVariantMap inExif = gpsSection(exif);
+    const QVariantMap asRead = photoGpsSection(exif, xmp);
+    if (asRead == inExif)
+        return inExif;
+    bool asked = false;
+    for (QVariantMap *layer : layers) {
+        const auto it = layer->find(QStringLiteral("{GPS}"));
+        if (it == layer->end())
+            continue;
+        if (!isNullValue(*it) && it->toMap() == asRead)
+            layer->erase(it);
+        else
+            asked = true;
+    }
+    return asked ? asRead : inExif;
+}
+
 bool sameXmp(const Exiv2::XmpData &a, const Exiv2::XmpData &b) {
     if (a.count() != b.count())
         return false;
@@ -229,9 +252,12 @@ bool ImageDestination::finalize() {
         QString error;
         const ExifDates datesBefore = exifDates(image->exifData());
         const ExifTexts textsBefore = exifTexts(image->exifData());
-        const QVariantMap positionBefore = gpsSection(image->exifData());
-        if (!applyProperties(*image, d->destinationProperties, &error) ||
-            !applyProperties(*image, frame.properties, &error)) {
+        QVariantMap destinationProperties = d->destinationProperties;
+        QVariantMap frameProperties = frame.properties;
+        const QVariantMap positionBefore = positionAsked(
+            image->exifData(), image->xmpData(), {&destinationProperties, &frameProperties});
+        if (!applyProperties(*image, destinationProperties, &error) ||
+            !applyProperties(*image, frameProperties, &error)) {
             d->error = error;
             return false;
         }

@@ -1,5 +1,7 @@
 #include "platform/core/ImagePropertyTables.h"
 
+#include "base/Coordinates.h"
+
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -468,6 +470,15 @@ void readExifSections(const Exiv2::ExifData &exif, const Exiv2::XmpData &xmp, QV
         }
         if (!dict.isEmpty())
             out.insert(QLatin1String(name), dict);
+    }
+    QVariantMap gps = out.value(QStringLiteral("{GPS}")).toMap();
+    const SignedGpsCoordinates exifPosition = signedCoordinates(gps);
+    if (!exifPosition.latitude || !exifPosition.longitude) {
+        const QVariantMap xmpPosition = xmpPositionValues(xmp);
+        if (!xmpPosition.isEmpty()) {
+            gps.insert(xmpPosition);
+            out.insert(QStringLiteral("{GPS}"), gps);
+        }
     }
     QVariantMap aux;
     for (const PropertyMapping &m : exifAuxMappings()) {

@@ -1,5 +1,7 @@
 #include "platform/core/ImagePropertyTables.h"
 
+#include "base/Coordinates.h"
+
 #include <QStringList>
 
 #include <cmath>
@@ -45,7 +47,42 @@ double rationalAt(const Exiv2::Value &v, long i) {
     return r.second == 0 ? 0.0 : double(r.first) / double(r.second);
 }
 
+QString xmpText(const Exiv2::XmpData &xmp, const char *key) {
+    const auto it = xmp.findKey(Exiv2::XmpKey(key));
+    return it == xmp.end() ? QString() : QString::fromStdString(it->toString()).trimmed();
+}
+
+// XMP keeps an altitude as a rational text ("26/10") or a plain number.
+std::optional<double> xmpNumber(const QString &text) {
+    bool ok = false, okDenominator = false;
+    const qsizetype slash = text.indexOf(QLatin1Char('/'));
+    if (slash < 0) {
+        const double v = text.toDouble(&ok);
+        return ok ? std::optional<double>(v) : std::nullopt;
+    }
+    const double numerator = text.left(slash).toDouble(&ok);
+    const double denominator = text.mid(slash + 1).toDouble(&okDenominator);
+    if (!ok || !okDenominator || denominator == 0)
+        return std::nullopt;
+    return numerator / denominator;
+}
+
 } // namespace
+
+QVariantMap xmpPositionValues(const Exiv2::XmpData &xmp) {
+    const std::optional<double> latitude =
+        xmpCoordinate(xmpText(xmp, "Xmp.exif.GPSLatitude"), xmpText(xmp, "Xmp.exif.GPSLatitudeRef"),
+                      GpsAxis::Latitude);
+    const std::optional<double> longitude =
+        xmpCoordinate(xmpText(xmp, "Xmp.exif.GPSLongitude"),
+                      xmpText(xmp, "Xmp.exif.GPSLongitudeRef"), GpsAxis::Longitude);
+    if (!latitude || !longitude)
+        return {};
+    std::optional<double> altitude = xmpNumber(xmpText(xmp, "Xmp.exif.GPSAltitude"));
+    if (altitude && xmpText(xmp, "Xmp.exif.GPSAltitudeRef") == QLatin1String("1"))
+        altitude = -std::fabs(*altitude);
+    return gpsPositionValues(latitude, longitude, altitude);
+}
 
 std::span<const PropertyMapping> gpsMappings() {
     return kGps;

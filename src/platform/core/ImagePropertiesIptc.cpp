@@ -409,8 +409,12 @@ std::vector<XmpPositionChange> xmpPositionChanges(const QVariantMap &before, con
 }
 
 QVariantMap gpsSection(const Exiv2::ExifData &exif) {
+    return photoGpsSection(exif, Exiv2::XmpData());
+}
+
+QVariantMap photoGpsSection(const Exiv2::ExifData &exif, const Exiv2::XmpData &xmp) {
     QVariantMap properties;
-    readExifSections(exif, Exiv2::XmpData(), properties);
+    readExifSections(exif, xmp, properties);
     return properties.value(QStringLiteral("{GPS}")).toMap();
 }
 

@@ -79,8 +79,13 @@ std::string gpsVariantToText(const QVariant &value, ValueKind kind, QString *err
 std::string variantToValueText(const QVariant &value, Exiv2::TypeId type, ValueKind kind,
                                QString *error);
 
-// Fill `out` with the dictionaries read from decoded metadata.
+// Fill `out` with the dictionaries read from decoded metadata. A photo's position lives in its
+// Exif GPS directory and in XMP's exif:GPS copies, which some programs write alone: where Exif
+// holds no latitude and longitude, "{GPS}" holds the position of the XMP copies.
 void readExifSections(const Exiv2::ExifData &exif, const Exiv2::XmpData &xmp, QVariantMap &out);
+// The "{GPS}" entries (coordinates, references, altitude) of the position the XMP copies hold;
+// empty unless they hold a latitude and a longitude.
+QVariantMap xmpPositionValues(const Exiv2::XmpData &xmp);
 void readIptcSection(const Exiv2::IptcData &iptc, QVariantMap &out);
 // The IPTC extension's "PersonInImage" list, kept in XMP, added to {IPTC}.
 void readIptcExtension(const Exiv2::XmpData &xmp, QVariantMap &out);
@@ -240,6 +245,9 @@ void mirrorPositionToXmp(const QVariantMap &before, const Exiv2::ExifData &exif,
                          Exiv2::XmpData &xmp);
 // The "{GPS}" dictionary of `exif`.
 QVariantMap gpsSection(const Exiv2::ExifData &exif);
+// The "{GPS}" dictionary a reader gives for `exif` and `xmp`: gpsSection(), or the position of
+// the XMP copies where Exif holds none.
+QVariantMap photoGpsSection(const Exiv2::ExifData &exif, const Exiv2::XmpData &xmp);
 // The keyword lists of other programs that `xmp` holds: they take new keywords with dc:subject.
 std::vector<const char *> keywordCopiesIn(const Exiv2::XmpData &xmp);
 // exiftool's name of an XMP key: "Xmp.dc.creator" -> "XMP-dc:Creator".
