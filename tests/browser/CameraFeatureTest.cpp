@@ -24,6 +24,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -126,6 +127,10 @@ TEST_F(CameraFeature, DiscoveryListingAndThumbnails) {
     d->cameraWindow.ChangeToImportiOSDevicePhoto();
     EXPECT_TRUE(d->cameraWindow.deviceWindow->isVisible());
     EXPECT_EQ(openSheet(), nullptr);
+    // In the middle of the screen.
+    const QRect area = d->window->screen()->availableGeometry();
+    EXPECT_LE((d->cameraWindow.deviceWindow->geometry().center() - area.center()).manhattanLength(),
+              2);
 
     // Nothing is selected yet, so no action is offered.
     const QList<QPushButton *> actions{
