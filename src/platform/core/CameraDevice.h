@@ -79,8 +79,9 @@ class PKCameraDevice : public QObject {
     using ListingHook = std::function<void(PKCameraFile &file)>;
     void setListingHook(ListingHook hook) { m_hook = std::move(hook); }
     // Opens the device and reports its files with their thumbnails in batches as they are
-    // read (didAddItems, at most every kListingBatchMs), then didOpenSession; an error opens
-    // nothing. Files already reported are not read or reported again.
+    // read (didAddItems: what was read in the last kListingBatchMs, or kListingBatchFiles
+    // files when they come sooner), then didOpenSession; an error opens nothing. Files
+    // already reported are not read or reported again.
     void requestOpenSession();
     // Stops a listing under way before its next file: nothing more is reported, the files
     // reported so far stay, and didStopListing comes instead of didOpenSession; a later
