@@ -7,7 +7,9 @@
 #include "app/core/UpdateCheck.h"
 #include "platform/core/Workspace.h"
 
+#include <QAction>
 #include <QLabel>
+#include <QMainWindow>
 
 void buildAboutWindow(AppDelegate &d) {
     QVBoxLayout *column = newColumnWindow(d, d.mainWindow.aboutWindow, "aboutWindow",
@@ -38,14 +40,15 @@ void buildAboutWindow(AppDelegate &d) {
     column->addWidget(what);
     column->addStretch(1);
     d.mainWindow.aboutWindow->resize(380, 300);
+    auto *dismiss = new QAction(d.mainWindow.aboutWindow);
+    dismiss->setObjectName(QStringLiteral("aboutCloseAction"));
+    dismiss->setShortcut(QKeySequence(Qt::Key_Escape));
+    d.mainWindow.aboutWindow->addAction(dismiss);
+    QObject::connect(dismiss, &QAction::triggered, d.mainWindow.aboutWindow, &QWidget::close);
 }
 
 void MainWindowPart::ClickAbout() {
-    if (!aboutWindow)
-        return;
-    aboutWindow->show();
-    aboutWindow->raise();
-    aboutWindow->activateWindow();
+    showCentredOnScreen(aboutWindow, d.window);
 }
 
 void MainWindowPart::CLICkProductGuide() {

@@ -57,10 +57,11 @@ QGridLayout *layered(QWidget *view, PKImageView *background) {
     return grid;
 }
 
-// The image buttons of the views' bars: they act through the click router.
+// The image buttons of the views' bars: they act through the click router. Tab reaches
+// them; a click leaves the focus where it was, in the browser.
 PRButton *toolButton(QWidget *parent, const char *name, const QString &text) {
     auto *button = named(new PRButton(text, parent), name);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::TabFocus);
     return button;
 }
 

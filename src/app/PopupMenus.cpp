@@ -333,6 +333,9 @@ void buildPopupMenus(AppDelegate &d) {
             else
                 addItem(d, d.mainWindow.PhotolibEditExifMenu, AppDelegate::tr(title), action);
         }
+        // The library's own edit item: it takes the edit shortcut in the library mode.
+        d.mainWindow.PhotolibEditExifMenu->actions().first()->setObjectName(
+            QStringLiteral("StartPhotoLibEditViewAction"));
     }
 
     // The main menu's item whose submenu follows the mode, and the import/export item.
@@ -380,4 +383,13 @@ void AppDelegate::showActionsForMode(bool libraryMode) {
     if (mainWindow.quickActionMenu)
         mainWindow.quickActionMenu->setText(libraryMode ? tr("Library Actions")
                                                         : tr("Remove Metadata"));
+    // The edit shortcut belongs to the edit item in sight: the edit sheet's, hidden in the
+    // library mode and so deaf to its key, or the library fields'. Never both at once, or
+    // the key would be ambiguous and do nothing.
+    const QKeySequence editKey(QStringLiteral("Ctrl+E"));
+    if (auto *sheet =
+            window->findChild<QAction *>(QStringLiteral("ClickEditPhotoExifDataMenuAction")))
+        sheet->setShortcut(libraryMode ? QKeySequence() : editKey);
+    if (auto *library = window->findChild<QAction *>(QStringLiteral("StartPhotoLibEditViewAction")))
+        library->setShortcut(libraryMode ? editKey : QKeySequence());
 }

@@ -104,8 +104,9 @@ void AppDelegate::awakeFromNib() {
                                                            mainWindow.photoLibBrowserView})
         prepareBrowser(b);
 
-    for (QPushButton *b : {cameraWindow.deletePhotoBtn, cameraWindow.downloadPhotoBtn,
-                           cameraWindow.viewExifBtn, cameraWindow.removeExifBtn})
+    for (QPushButton *b :
+         {cameraWindow.deletePhotoBtn, cameraWindow.downloadPhotoBtn,
+          cameraWindow.importEditPhotoBtn, cameraWindow.viewExifBtn, cameraWindow.removeExifBtn})
         if (b)
             b->setEnabled(false);
     if (mainWindow.taskProgressor) {

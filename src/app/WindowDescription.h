@@ -47,6 +47,11 @@ void buildMainMenu(AppDelegate &d, QMainWindow *w); // app/MainMenu.cpp
 // A secondary window: a top-level widget owned by the application object.
 QWidget *newAuxiliaryWindow(AppDelegate &d, const char *objectName, const QString &title);
 
+// Opens a hidden secondary window centred on the screen of `owner` (the primary screen
+// when null) and brings it to the front; a window already open only comes to the front,
+// where the user left it.
+void showCentredOnScreen(QWidget *window, QWidget *owner = nullptr);
+
 // Calls `then` whenever `window` is asked to close (title bar or close()), before it hides.
 void onWindowClose(QWidget *window, std::function<void()> then);
 

@@ -1,5 +1,6 @@
 // The main window's size and place, kept in the user defaults across launches.
 #include "app/AppDelegate.h"
+#include "app/WindowDescription.h"
 
 #include "app/core/Settings.h"
 #include "app/core/WindowPlacement.h"
@@ -34,6 +35,20 @@ void AppDelegate::showOverMainWindow(QWidget *secondary) {
     secondary->show();
     secondary->raise();
     secondary->activateWindow();
+}
+
+void showCentredOnScreen(QWidget *window, QWidget *owner) {
+    if (!window)
+        return;
+    if (!window->isVisible()) {
+        // Placed before it shows: a move after the first show lands where the window
+        // manager already put it, or is ignored.
+        const QSize size = window->size().expandedTo(window->minimumSizeHint());
+        window->setGeometry(centredWindowRect(availableArea(owner ? owner : window), size));
+        window->show();
+    }
+    window->raise();
+    window->activateWindow();
 }
 
 void AppDelegate::restoreWindowGeometry() {

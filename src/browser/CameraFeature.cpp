@@ -2,6 +2,7 @@
 // metadata view. Device work runs on each device's own thread; everything here runs on
 // the main thread.
 #include "app/AppDelegate.h"
+#include "app/WindowDescription.h"
 
 #include "app/core/Settings.h"
 #include "base/FileTypes.h"
@@ -15,27 +16,14 @@
 
 #include <QApplication>
 #include <QDebug>
-#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QListView>
 #include <QMainWindow>
 #include <QProgressBar>
-#include <QScreen>
 
 namespace {
-// A picture for a camera file that came without a preview, so that it is still listed.
-QImage placeholderPicture(const QString &name) {
-    static QFileIconProvider provider;
-    QImage image = provider.icon(QFileInfo(name)).pixmap(128, 128).toImage();
-    if (image.isNull()) {
-        image = QImage(128, 128, QImage::Format_ARGB32);
-        image.fill(QColor(90, 90, 90));
-    }
-    return image;
-}
-
 QWidget *sheetWindow(AppDelegate &d) {
     if (d.cameraWindow.deviceWindow && d.cameraWindow.deviceWindow->isVisible())
         return d.cameraWindow.deviceWindow;
@@ -103,8 +91,12 @@ void CameraWindowPart::deviceBrowserDidAddDevice(const PKCameraDevicePtr &device
             previous->stopListing();
         currentDevice = device;
         PKCameraDevice *raw = device.get();
-        d.connect(raw, &PKCameraDevice::didAddItem, &d,
-                  [this, raw](const PKCameraFilePtr &f) { cameraDeviceDidAddItem(raw, f); });
+        // Each file's thumbnail is kept on disk on the device's thread, as it is listed.
+        raw->setListingHook(
+            [id = device->identifier()](PKCameraFile &file) { cacheCameraThumbnail(file, id); });
+        d.connect(
+            raw, &PKCameraDevice::didAddItems, &d,
+            [this, raw](const QList<PKCameraFilePtr> &f) { cameraDeviceDidAddItems(raw, f); });
         d.connect(raw, &PKCameraDevice::didRemoveItem, &d,
                   [this, raw](const PKCameraFilePtr &f) { cameraDeviceDidRemoveItem(raw, f); });
         d.connect(raw, &PKCameraDevice::didOpenSession, &d,
@@ -159,13 +151,7 @@ void CameraWindowPart::deviceBrowserDidRemoveDevice(const PKCameraDevicePtr &dev
 
 void CameraWindowPart::ChangeToImportiOSDevicePhoto() {
     if (!mCameras.isEmpty() && deviceWindow) {
-        deviceWindow->show();
-        if (QScreen *screen = deviceWindow->screen()) {
-            const QRect area = screen->availableGeometry();
-            deviceWindow->move(area.center() - deviceWindow->rect().center());
-        }
-        deviceWindow->raise();
-        deviceWindow->activateWindow();
+        showCentredOnScreen(deviceWindow, d.window);
         return;
     }
     beginAlertSheet(d.window, AppDelegate::tr("No camera detected"),
@@ -205,19 +191,21 @@ void CameraWindowPart::stopListings() {
 
 // ---- Items ----
 
-void CameraWindowPart::cameraDeviceDidAddItem(PKCameraDevice *device, const PKCameraFilePtr &file) {
-    if (!device || !file)
+void CameraWindowPart::cameraDeviceDidAddItems(PKCameraDevice *device,
+                                               const QList<PKCameraFilePtr> &files) {
+    if (!device)
         return;
-    qCDebug(lcBrowser).noquote() << "[item UTI]====" << file->UTI;
-    if (file->UTI != QLatin1String("public.image") && file->UTI != QLatin1String("public.movie"))
-        return;
-    const QImage picture =
-        file->thumbnail.isNull() ? placeholderPicture(file->name) : file->thumbnail;
-    IKImageItemPtr item = makeCameraItem(file, picture, device->identifier());
-    if (!item)
-        return;
-    cameItemArray << item;
-    if (cameraPhotoModel)
+    const qsizetype before = cameItemArray.size();
+    for (const PKCameraFilePtr &file : files) {
+        if (!file)
+            continue;
+        qCDebug(lcBrowser).noquote() << "[item UTI]====" << file->UTI;
+        // Photos and videos come readied by the listing hook; anything else makes no item.
+        if (IKImageItemPtr item = makeCameraItem(file))
+            cameItemArray << item;
+    }
+    // One reload a batch: the grid takes the new rows at its end in one go.
+    if (cameraPhotoModel && cameItemArray.size() != before)
         cameraPhotoModel->reload();
 }
 

@@ -6,6 +6,7 @@
 #include "platform/ImageView.h"
 
 #include <QAction>
+#include <QGridLayout>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QListView>
@@ -24,14 +25,26 @@ void buildCameraWindow(AppDelegate &d) {
     PK_OUTLET(column, w, d, cameraWindow.hasDeviceImageView);
     PK_OUTLET(column, w, d, cameraWindow.deviceNamelab);
     PK_OUTLET(column, w, d, cameraWindow.imageBrowserView);
-    PK_OUTLET(column, w, d, cameraWindow.opendeviceBtn);
-    PK_OUTLET(column, w, d, cameraWindow.downloadPhotoBtn);
-    PK_OUTLET(column, w, d, cameraWindow.importEditPhotoBtn);
-    PK_OUTLET(column, w, d, cameraWindow.deletePhotoBtn);
-    PK_OUTLET(column, w, d, cameraWindow.viewExifBtn);
-    PK_OUTLET(column, w, d, cameraWindow.removeExifBtn);
+    // The buttons in two rows under the photos, which take the window's height.
+    auto *buttons = new QGridLayout;
+    const std::pair<QPushButton * CameraWindowPart::*, const char *> buttonOutlets[] = {
+        {&CameraWindowPart::opendeviceBtn, "opendeviceBtn"},
+        {&CameraWindowPart::downloadPhotoBtn, "downloadPhotoBtn"},
+        {&CameraWindowPart::importEditPhotoBtn, "importEditPhotoBtn"},
+        {&CameraWindowPart::deletePhotoBtn, "deletePhotoBtn"},
+        {&CameraWindowPart::viewExifBtn, "viewExifBtn"},
+        {&CameraWindowPart::removeExifBtn, "removeExifBtn"},
+    };
+    for (int i = 0; i < 6; ++i) {
+        QPushButton *&button = d.cameraWindow.*buttonOutlets[i].first;
+        button = new QPushButton(w);
+        button->setObjectName(QLatin1String(buttonOutlets[i].second));
+        buttons->addWidget(button, i / 3, i % 3);
+    }
+    column->addLayout(buttons);
     PK_OUTLET(column, w, d, cameraWindow.camerataskProgressor);
     PK_OUTLET(column, w, d, cameraWindow.devicebottomWindowImageView);
+    column->setStretchFactor(d.cameraWindow.imageBrowserView, 1);
     d.cameraWindow.hasDeviceImageView->setMinimumHeight(40);
     d.cameraWindow.devicebottomWindowImageView->setMinimumHeight(24);
     d.cameraWindow.opendeviceBtn->setText(AppDelegate::tr("Open Device"));
@@ -40,7 +53,8 @@ void buildCameraWindow(AppDelegate &d) {
     d.cameraWindow.deletePhotoBtn->setText(AppDelegate::tr("Delete"));
     d.cameraWindow.viewExifBtn->setText(AppDelegate::tr("View Metadata"));
     d.cameraWindow.removeExifBtn->setText(AppDelegate::tr("Remove Metadata"));
-    column->addStretch(1);
+    // Room for a few rows of photos.
+    w->resize(720, 620);
 
     d.cameraWindow.cameraPhotoModel =
         new LocalPhotoModel(&d.cameraWindow.cameItemArray, d.cameraWindow.imageBrowserView);
@@ -74,6 +88,7 @@ void buildCameraWindow(AppDelegate &d) {
                      updateButtons);
     QObject::connect(d.cameraWindow.cameraPhotoModel, &QAbstractItemModel::rowsRemoved, &d,
                      updateButtons);
+    updateButtons();
     // The removal menu from here works on the camera's photos, until it closes.
     QObject::connect(d.cameraWindow.removeExifBtn, &QPushButton::clicked, &d, [&d] {
         if (!d.mainWindow.removeExifMenu)

@@ -64,7 +64,9 @@ struct CameraWindowPart {
                                    bool moreComing);
     void deviceBrowserDidRemoveDevice(const std::shared_ptr<PKCameraDevice> &device,
                                       bool moreGoing);
-    void cameraDeviceDidAddItem(PKCameraDevice *device, const std::shared_ptr<PKCameraFile> &file);
+    // A batch of files a device listed: each readied photo or video joins the browser.
+    void cameraDeviceDidAddItems(PKCameraDevice *device,
+                                 const QList<std::shared_ptr<PKCameraFile>> &files);
     void cameraDeviceDidRemoveItem(PKCameraDevice *device,
                                    const std::shared_ptr<PKCameraFile> &file);
     void deviceDidOpenSessionWithError(PKCameraDevice *device, const QString &error);

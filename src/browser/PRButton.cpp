@@ -4,7 +4,15 @@
 #include "platform/Artwork.h"
 #include "platform/core/NotificationCenter.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
+
+namespace {
+bool pressesTheButton(const QKeyEvent *event) {
+    return event->key() == Qt::Key_Space || event->key() == Qt::Key_Return ||
+           event->key() == Qt::Key_Enter;
+}
+} // namespace
 
 PRButton::PRButton(QWidget *parent) : QPushButton(parent) {
     setAttribute(Qt::WA_Hover);
@@ -30,6 +38,22 @@ void PRButton::mousePressEvent(QMouseEvent *event) {
 }
 
 void PRButton::mouseReleaseEvent(QMouseEvent *event) {
+    event->accept();
+}
+
+void PRButton::keyPressEvent(QKeyEvent *event) {
+    if (!pressesTheButton(event))
+        return QPushButton::keyPressEvent(event);
+    event->accept();
+    // A key held down presses once.
+    if (!event->isAutoRepeat())
+        NotificationCenter::defaultCenter().postNotificationName(QLatin1String(kMybuttonMouseDown),
+                                                                 this);
+}
+
+void PRButton::keyReleaseEvent(QKeyEvent *event) {
+    if (!pressesTheButton(event))
+        return QPushButton::keyReleaseEvent(event);
     event->accept();
 }
 

@@ -2,10 +2,10 @@
 
 #include <QPushButton>
 
-// The image button of every window. It acts when the mouse button goes down, and only
-// through the notifications it posts ("MybuttonMouseDown", "PRbuttonMouseEntered",
-// "PRbuttonMouseExited"): it never emits clicked(), so the click router is the one place
-// that gives a button its effect.
+// The image button of every window. It acts when the mouse button goes down (or Space or
+// Return is pressed while it has the focus), and only through the notifications it posts
+// ("MybuttonMouseDown", "PRbuttonMouseEntered", "PRbuttonMouseExited"): it never emits
+// clicked(), so the click router is the one place that gives a button its effect.
 class PRButton : public QPushButton {
     Q_OBJECT
   public:
@@ -22,6 +22,8 @@ class PRButton : public QPushButton {
     void mouseReleaseEvent(QMouseEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
 
   private:
     QString m_imageName;

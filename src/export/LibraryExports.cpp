@@ -15,6 +15,7 @@
 #include <QSet>
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -117,15 +118,26 @@ void metadataExport(AppDelegate &d, LibraryExportSettings settings) {
     const QList<ExportEntry> stills = libraryStillEntries(entries, settings);
     const auto videos = [&d, entries, settings](const ExportReport &photos, bool cancelled) {
         // A cancel stops the whole export: its videos are not sent out as a second job.
+        const auto stop = [] { return true; };
         if (stillsOnly(entries, settings) || cancelled)
-            return finishExport(d, withLibraryVideos(entries, settings, photos, cancelled),
-                                entries);
+            return finishExport(d, withLibraryVideos(entries, settings, photos, stop), entries);
+        // One video after another, each after a look at Cancel.
         JobRunner *runner = d.startJob();
-        auto report = std::make_shared<ExportReport>();
+        auto report = std::make_shared<std::optional<ExportReport>>();
         QObject::connect(runner, &JobRunner::finished, &d,
-                         [&d, report, entries] { finishExport(d, *report, entries); });
-        runner->start(1, [report, entries, settings, photos](qsizetype) {
-            *report = withLibraryVideos(entries, settings, photos);
+                         [&d, report, entries, settings, photos, stop] {
+                             // Cancelled before a worker took it up: every video is named as not
+                             // sent.
+                             finishExport(d,
+                                          report->has_value()
+                                              ? **report
+                                              : withLibraryVideos(entries, settings, photos, stop),
+                                          entries);
+                         });
+        runner->startLong([report, entries, settings, photos](JobControl &control) {
+            *report = withLibraryVideos(
+                entries, settings, photos, [&control] { return control.isCancelled(); },
+                [&control](int done, int total) { control.setProgress(done, total); });
             JobResult r;
             r.ok = true;
             return r;

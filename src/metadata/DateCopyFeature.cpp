@@ -74,6 +74,31 @@ JobResult copyVideoWithItsDate(const IKImageItem &item, const QString &storage) 
     return r;
 }
 
+// A downloaded camera copy takes its camera date as its file dates, in place. Its own
+// creation date is only the time of its download, so it is no fallback.
+JobResult cameraDateToFileDates(const QString &copy) {
+    JobResult r;
+    if (GetViedoType(copy) >= 0) {
+        r.reason = AppDelegate::tr("videos are not handled here");
+        return r;
+    }
+    const ImageSource source = ImageSource::fromPath(copy);
+    const QDateTime date =
+        source.isValid() ? cameraDateOf(source.properties(0), QString()) : QDateTime();
+    if (!date.isValid()) {
+        r.reason = source.isValid() ? AppDelegate::tr("has no camera date")
+                                    : AppDelegate::tr("not an image we can read");
+        return r;
+    }
+    if (!FileDates::setCreationDate(copy, date) || !FileDates::setModificationDate(copy, date)) {
+        r.reason = AppDelegate::tr("its dates cannot be set");
+        return r;
+    }
+    r.ok = true;
+    r.outputPath = copy;
+    return r;
+}
+
 } // namespace
 
 void DateWindowsPart::ClickSetCameraDateFromFileNameAction() {
@@ -118,44 +143,18 @@ void DateWindowsPart::ClickSetCameraDateFromFileNameAction() {
 void DateWindowsPart::ClickCopyExifDateToCreateDateAction() {
     ensureExiv2Initialised();
     if (d.cameraWindow.cameraIsSource()) {
-        // Camera photos: the downloaded copies take their camera dates as file dates. A
-        // copy's own creation date is only the time of its download, so it is no fallback.
+        // Camera photos: the downloaded copies take their camera dates as file dates, each
+        // on a worker, with progress and Cancel, once the copies are in.
         QPointer<AppDelegate> self(&d);
-        d.cameraWindow.withCameraCopies([self](const QList<IKImageItemPtr> &copies,
-                                               const QStringList &downloadFailures) {
-            if (!self)
-                return;
-            QStringList failures = downloadFailures;
-            QString revealPath;
-            int written = 0;
-            for (const IKImageItemPtr &copy : copies) {
-                if (GetViedoType(copy->filePath) >= 0) {
-                    failures << QStringLiteral("%1: %2").arg(
-                        nameOf(copy), AppDelegate::tr("videos are not handled here"));
-                    continue;
-                }
-                const ImageSource source = ImageSource::fromPath(copy->filePath);
-                const QDateTime date =
-                    source.isValid() ? cameraDateOf(source.properties(0), QString()) : QDateTime();
-                if (!date.isValid()) {
-                    failures << QStringLiteral("%1: %2").arg(
-                        nameOf(copy), source.isValid()
-                                          ? AppDelegate::tr("has no camera date")
-                                          : AppDelegate::tr("not an image we can read"));
-                    continue;
-                }
-                if (!FileDates::setCreationDate(copy->filePath, date) ||
-                    !FileDates::setModificationDate(copy->filePath, date)) {
-                    failures << QStringLiteral("%1: %2").arg(
-                        nameOf(copy), AppDelegate::tr("its dates cannot be set"));
-                    continue;
-                }
-                if (++written == 1)
-                    revealPath = copy->filePath;
-            }
-            datefeature::finishJob(*self, revealPath, self->preferences.storagelocation, written,
-                                   failures);
-        });
+        d.cameraWindow.withCameraCopies(
+            [self](const QList<IKImageItemPtr> &copies, const QStringList &downloadFailures) {
+                if (!self)
+                    return;
+                self->startPhotoJob(
+                    copies,
+                    [copies](qsizetype i) { return cameraDateToFileDates(copies[i]->filePath); },
+                    self->preferences.storagelocation, true, downloadFailures);
+            });
         return;
     }
     // Each photo is read and copied on a worker: a few hundred would freeze the window.

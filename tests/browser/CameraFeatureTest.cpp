@@ -11,7 +11,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QImageReader>
 #include <QItemSelectionModel>
@@ -22,9 +24,12 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 class CameraFeature : public ::testing::Test {
@@ -122,13 +127,44 @@ TEST_F(CameraFeature, DiscoveryListingAndThumbnails) {
     d->cameraWindow.ChangeToImportiOSDevicePhoto();
     EXPECT_TRUE(d->cameraWindow.deviceWindow->isVisible());
     EXPECT_EQ(openSheet(), nullptr);
+    // In the middle of the screen.
+    const QRect area = d->window->screen()->availableGeometry();
+    EXPECT_LE((d->cameraWindow.deviceWindow->geometry().center() - area.center()).manhattanLength(),
+              2);
+
+    // Nothing is selected yet, so no action is offered.
+    const QList<QPushButton *> actions{
+        d->cameraWindow.downloadPhotoBtn, d->cameraWindow.importEditPhotoBtn,
+        d->cameraWindow.deletePhotoBtn, d->cameraWindow.viewExifBtn, d->cameraWindow.removeExifBtn};
+    for (QPushButton *b : actions)
+        EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
 
     openCurrent(3);
     EXPECT_FALSE(d->cameraWindow.camerataskProgressor->isVisible());
     EXPECT_EQ(d->cameraWindow.cameraPhotoModel->rowCount(), 3);
+    for (QPushButton *b : actions)
+        EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
+    select({"wedding.jpg"});
+    for (QPushButton *b : actions)
+        EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
+    select({});
+    EXPECT_FALSE(d->cameraWindow.importEditPhotoBtn->isEnabled());
     QStringList thumbPaths;
-    for (const IKImageItemPtr &item : d->cameraWindow.cameItemArray) {
-        EXPECT_FALSE(item->rare().fileImage.isNull()) << item->fileName.toStdString();
+    for (int row = 0; row < 3; ++row) {
+        const IKImageItemPtr &item = d->cameraWindow.cameItemArray[row];
+        // Every cell shows the file's name under a picture that fits the cell: a picture
+        // larger than the icon pushes the name out of it.
+        const QModelIndex cell = d->cameraWindow.cameraPhotoModel->index(row);
+        EXPECT_EQ(cell.data(Qt::DisplayRole).toString(), item->fileName);
+        const QImage picture = cell.data(Qt::DecorationRole).value<QImage>();
+        ASSERT_FALSE(picture.isNull()) << item->fileName.toStdString();
+        const QSizeF shown = picture.deviceIndependentSize();
+        const QSize icon = d->cameraWindow.imageBrowserView->iconSize();
+        EXPECT_LE(shown.width(), icon.width()) << item->fileName.toStdString();
+        EXPECT_LE(shown.height(), icon.height()) << item->fileName.toStdString();
+        // The photo without a preview of its own and the video show themselves (their
+        // shape), not a stand-in tile.
+        EXPECT_GT(picture.width(), picture.height()) << item->fileName.toStdString();
         EXPECT_TRUE(item->rare().cameraItem.lock());
         EXPECT_EQ(QFileInfo(item->filePath).fileName(), item->fileName);
         EXPECT_TRUE(item->filePath.startsWith(cameraThumbnailRoot()));
@@ -302,15 +338,58 @@ TEST_F(CameraFeature, ViewMetadataSkipsVideosWithoutStopping) {
     EXPECT_EQ(exiftool.readAllStandardOutput().trimmed(), "Canon PowerShot G10");
 }
 
-// A card of many small photos, so that a listing is still running when it is stopped.
+// A card of many small photos, so that a listing is still running when it is stopped: one
+// tiny JPEG under many names (hard links, each listed and read as a file of its own).
 static QString makeBigCard(const QString &card, int count) {
     QDir().mkpath(card + "/DCIM/100TEST");
-    QImage image(16, 16, QImage::Format_RGB32);
+    QImage image(24, 16, QImage::Format_RGB32);
     image.fill(Qt::darkGreen);
-    for (int i = 0; i < count; ++i)
-        EXPECT_TRUE(image.save(
-            QStringLiteral("%1/DCIM/100TEST/P%2.jpg").arg(card).arg(i, 4, 10, QChar('0'))));
+    const QString first = card + "/DCIM/100TEST/P0000.jpg";
+    EXPECT_TRUE(image.save(first));
+    for (int i = 1; i < count; ++i)
+        EXPECT_EQ(
+            ::link(
+                QFile::encodeName(first).constData(),
+                QFile::encodeName(
+                    QStringLiteral("%1/DCIM/100TEST/P%2.jpg").arg(card).arg(i, 4, 10, QChar('0')))
+                    .constData()),
+            0);
     return card;
+}
+
+TEST_F(CameraFeature, ListingThousandsOfPhotosNeverStallsTheWindow) {
+    constexpr int kPhotos = 3000;
+    plugIn(makeBigCard(cards.filePath("big"), kPhotos));
+    d->cameraWindow.ChangeToImportiOSDevicePhoto();
+    ASSERT_TRUE(d->cameraWindow.deviceWindow->isVisible());
+    // The longest time the event loop went without a turn while the device listed.
+    QElapsedTimer clock;
+    qint64 last = 0, longest = 0;
+    QTimer tick;
+    tick.setInterval(10);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 now = clock.elapsed();
+        longest = std::max(longest, now - last);
+        last = now;
+    });
+    bool opened = false;
+    QObject::connect(d->cameraWindow.currentDevice.lock().get(), &PKCameraDevice::didOpenSession,
+                     [&] { opened = true; });
+    clock.start();
+    tick.start();
+    d->cameraWindow.OpenDeviceAction();
+    QDeadlineTimer deadline(120000);
+    while (!opened && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    tick.stop();
+    ASSERT_TRUE(opened);
+    EXPECT_LT(longest, 100) << "the window stalled for " << longest << " ms";
+    ASSERT_EQ(d->cameraWindow.cameItemArray.size(), kPhotos);
+    EXPECT_EQ(d->cameraWindow.cameraPhotoModel->rowCount(), kPhotos);
+    // Every item has its picture, also on disk.
+    const IKImageItemPtr lastItem = d->cameraWindow.cameItemArray.last();
+    EXPECT_FALSE(lastItem->rare().fileImage.isNull());
+    EXPECT_EQ(QImageReader(lastItem->filePath).size(), QSize(24, 16));
 }
 
 TEST_F(CameraFeature, ClosingTheWindowOrChoosingAnotherCameraStopsTheListing) {
@@ -324,17 +403,21 @@ TEST_F(CameraFeature, ClosingTheWindowOrChoosingAnotherCameraStopsTheListing) {
     // At the first photo: a download is asked for, then the window closes.
     d->cameraWindow.ChangeToImportiOSDevicePhoto();
     auto first = std::make_shared<QMetaObject::Connection>();
-    *first = QObject::connect(device.get(), &PKCameraDevice::didAddItem, [&, first] {
+    qsizetype atClose = -1;
+    *first = QObject::connect(device.get(), &PKCameraDevice::didAddItems, [&, first] {
         QObject::disconnect(*first);
         select({d->cameraWindow.cameItemArray.first()->fileName});
         d->cameraWindow.DownloadPhotoAction();
         d->cameraWindow.deviceWindow->close();
+        atClose = d->cameraWindow.cameItemArray.size();
     });
     d->cameraWindow.OpenDeviceAction();
     ASSERT_TRUE(waitFor([&] { return stopped == 1 && !d->cameraWindow.cameraRequestsPending(); }));
     QApplication::processEvents();
-    // The listing ended with what it had; the download sent before the close still arrived.
+    // The listing ended with what it had when the window closed: no file came after; the
+    // download sent before the close still arrived.
     const qsizetype partial = d->cameraWindow.cameItemArray.size();
+    EXPECT_EQ(partial, atClose);
     EXPECT_GE(partial, 1);
     EXPECT_LT(partial, kPhotos);
     EXPECT_EQ(opened, 0);
@@ -360,7 +443,7 @@ TEST_F(CameraFeature, ClosingTheWindowOrChoosingAnotherCameraStopsTheListing) {
     ASSERT_TRUE(second && second != device);
     stopped = 0;
     QObject::connect(second.get(), &PKCameraDevice::didStopListing, [&] { ++stopped; });
-    *first = QObject::connect(second.get(), &PKCameraDevice::didAddItem, [&, first] {
+    *first = QObject::connect(second.get(), &PKCameraDevice::didAddItems, [&, first] {
         QObject::disconnect(*first);
         const QString third = makeCard("third", {"wedding.jpg"});
         d->cameraWindow.deviceBrowserDidAddDevice(
@@ -387,9 +470,23 @@ TEST(CameraItems, ThumbnailPathsStayInOurFolderAndApartPerDeviceAndFolder) {
     EXPECT_NE(cameraThumbnailPath("dev1", a), cameraThumbnailPath("dev1", b));
     EXPECT_NE(cameraThumbnailPath("dev1", a), cameraThumbnailPath("dev2", a));
     EXPECT_EQ(cameraThumbnailPath("dev1", sneaky), root + "/dev1/etc/x.jpg");
-    // A file that came without a picture makes no item.
+    // A file the listing did not ready (no thumbnail kept) makes no item; one that came
+    // without a picture is readied with a tile of the cell's size naming its type.
     auto file = std::make_shared<PKCameraFile>(a);
-    EXPECT_EQ(makeCameraItem(file, QImage(), "dev1"), nullptr);
+    file->UTI = "public.image";
+    EXPECT_EQ(makeCameraItem(file), nullptr);
+    ASSERT_TRUE(cacheCameraThumbnail(*file, "dev1"));
+    const IKImageItemPtr item = makeCameraItem(file);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->filePath, cameraThumbnailPath("dev1", a));
+    EXPECT_EQ(item->rare().fileImage.deviceIndependentSize(), QSizeF(85, 85));
+    EXPECT_EQ(QImageReader(item->filePath).size(), QSize(170, 170));
+    // Neither a picture nor an item for a file that is no photo or video.
+    PKCameraFile text = a;
+    text.name = "NOTES.TXT";
+    text.UTI = "text/plain";
+    EXPECT_FALSE(cacheCameraThumbnail(text, "dev1"));
+    EXPECT_EQ(makeCameraItem(std::make_shared<PKCameraFile>(text)), nullptr);
 }
 
 // Thumbnails used to go to a fixed shared folder another local user could prepare.
@@ -409,9 +506,11 @@ TEST(CameraItems, ThumbnailsNeverGoThroughAPlantedLinkOrASharedFolder) {
     auto file = std::make_shared<PKCameraFile>();
     file->name = "IMG_0009.JPG";
     file->folder = "/DCIM";
-    QImage picture(32, 24, QImage::Format_RGB32);
-    picture.fill(Qt::green);
-    const IKImageItemPtr item = makeCameraItem(file, picture, "dev9");
+    file->UTI = "public.image";
+    file->thumbnail = QImage(32, 24, QImage::Format_RGB32);
+    file->thumbnail.fill(Qt::green);
+    ASSERT_TRUE(cacheCameraThumbnail(*file, "dev9"));
+    const IKImageItemPtr item = makeCameraItem(file);
     ASSERT_NE(item, nullptr);
     QFile f(victim);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));

@@ -20,6 +20,8 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -80,6 +82,25 @@ TEST_F(ClickRouter, ButtonsPopTheirMenusAndUnknownButtonsDoNothing) {
 
     // The real mouse press reaches the router through the notification.
     QTest::mousePress(d->mainWindow.importPhotobtn, Qt::LeftButton);
+    EXPECT_TRUE(d->mainWindow.importPhotoMenu->isVisible());
+    d->mainWindow.importPhotoMenu->hide();
+
+    // Tab walks through the bar's buttons, the one in hand drawn with its focus, and Space
+    // presses it as the mouse does.
+    d->window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(d->window));
+    for (int i = 0; i < 60 && QApplication::focusWidget() != d->mainWindow.importPhotobtn; ++i)
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : d->window,
+                        Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), d->mainWindow.importPhotobtn);
+    QTest::keyClick(d->mainWindow.importPhotobtn, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), d->mainWindow.localeditexifBtn);
+    QTest::keyClick(d->mainWindow.localeditexifBtn, Qt::Key_Backtab);
+    QStyleOptionButton option;
+    option.initFrom(d->mainWindow.importPhotobtn);
+    EXPECT_TRUE(option.state & QStyle::State_HasFocus);
+    EXPECT_TRUE(option.state & QStyle::State_KeyboardFocusChange);
+    QTest::keyClick(d->mainWindow.importPhotobtn, Qt::Key_Space);
     EXPECT_TRUE(d->mainWindow.importPhotoMenu->isVisible());
 }
 
@@ -188,7 +209,17 @@ TEST_F(ClickRouter, ExitConfirmationCancelKeepsTheProgramRunning) {
 TEST_F(ClickRouter, AboutAndWebPages) {
     EXPECT_FALSE(d->mainWindow.aboutWindow->isVisible());
     d->mainWindow.ClickAbout();
-    EXPECT_TRUE(d->mainWindow.aboutWindow->isVisible());
+    QWidget *about = d->mainWindow.aboutWindow;
+    ASSERT_TRUE(about->isVisible());
+    // In the middle of the screen, and Esc closes it.
+    const QRect area = d->window->screen()->availableGeometry();
+    EXPECT_LE((about->geometry().center() - area.center()).manhattanLength(), 2)
+        << about->geometry().center().x() << "," << about->geometry().center().y();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(about));
+    QTest::keyClick(about, Qt::Key_Escape);
+    EXPECT_FALSE(about->isVisible());
+    d->mainWindow.ClickAbout();
+    EXPECT_TRUE(about->isVisible());
     d->mainWindow.CLICkProductGuide();
     d->mainWindow.ClickProductVideoGuide();
     d->mainWindow.CLICkSupport();

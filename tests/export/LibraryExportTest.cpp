@@ -421,6 +421,23 @@ TEST_F(LibraryExport, ACancelledMetadataExportSendsNoVideosAfterIt) {
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_TRUE(sheets.first().informative.contains("Jellyfish.MOV: the export was cancelled"))
         << sheets.first().informative.toStdString();
+
+    // A selection of videos alone goes out as a job of its own, which Cancel stops too.
+    select({"Jellyfish.MOV", "Jellyfish1.mp4"});
+    for (int i = 0; i < workers; ++i)
+        JobRunner::pool()->start([&release] { release.acquire(); });
+    d->libraryWindows.ExportOriginalPhotoWithPhotoLibraryMetaAction();
+    cancel = d->window->statusBar()->findChild<QPushButton *>("JobCancelButton");
+    ASSERT_TRUE(cancel);
+    cancel->click();
+    release.release(workers);
+    ASSERT_TRUE(waitForJobs(*d));
+    EXPECT_TRUE(files().isEmpty()) << files().join(", ").toStdString();
+    const QList<SheetText> videos = takeSheets();
+    ASSERT_EQ(videos.size(), 1);
+    EXPECT_EQ(videos.first().informative,
+              "0 of 2 photos went out. Not exported:\nJellyfish1.mp4: the export was "
+              "cancelled\nJellyfish.MOV: the export was cancelled");
 }
 
 TEST_F(LibraryExport, SortedMetadataExportsFileByAlbumOrByDate) {

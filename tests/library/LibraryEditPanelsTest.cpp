@@ -342,6 +342,16 @@ TEST_F(LibraryEditTest, PanelsSlideInAtTheWindowsRightEdgeAndTheirButtonsRoute) 
     ASSERT_TRUE(edit);
     edit->trigger();
     EXPECT_TRUE(panel->isVisible());
+    // So does the edit shortcut the menu shows, typed in the browser.
+    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.canclePhotolibEiteViewBtn);
+    ASSERT_TRUE(panel->isHidden());
+    EXPECT_EQ(edit->shortcut(), QKeySequence("Ctrl+E"));
+    d->window->show();
+    d->window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(d->window));
+    d->mainWindow.photoLibBrowserView->setFocus();
+    QTest::keyClick(d->mainWindow.photoLibBrowserView, Qt::Key_E, Qt::ControlModifier);
+    EXPECT_TRUE(panel->isVisible());
     d->mainWindow.ChangeLocalPhotoMenuAction();
     EXPECT_TRUE(panel->isHidden());
     // Nor do they open over the local view.

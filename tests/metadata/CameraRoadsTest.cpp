@@ -7,6 +7,7 @@
 #include "platform/core/FileDates.h"
 #include "platform/core/FreeFileName.h"
 #include "platform/core/ImageSource.h"
+#include "platform/core/JobRunner.h"
 #include "platform/core/Workspace.h"
 #include "support/JobWait.h"
 #include "support/LocalHttpServer.h"
@@ -30,7 +31,10 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSemaphore>
+#include <QStatusBar>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <gtest/gtest.h>
 
 namespace {
@@ -383,9 +387,9 @@ TEST_F(CameraRoads, LensWindowRewritesTheCopyQuietly) {
     QTest::qWait(50);
     EXPECT_EQ(exiftool(copy).value("ExifIFD:LensMake").toString(), "Kestry Optics");
     EXPECT_EQ(openSheet(), nullptr)
-        << (openSheet() ? (openSheet()->text() + " / " + openSheet()->informativeText())
-                              .toStdString()
-                        : std::string());
+        << (openSheet()
+                ? (openSheet()->text() + " / " + openSheet()->informativeText()).toStdString()
+                : std::string());
     EXPECT_FALSE(revealed.contains(copy));
     EXPECT_EQ(bytesOf(onCard("IMG_1994.JPG")), bytesOf(fixturePath("IMG_1994.JPG")));
 }
@@ -406,4 +410,25 @@ TEST_F(CameraRoads, CameraDateBecomesTheFileDatesOfEachCopy) {
               1)
         << "one reveal per job";
     EXPECT_EQ(bytesOf(storage.filePath("wedding.jpg")), bytesOf(fixturePath("wedding.jpg")));
+
+    // The copies' dates are set as a job of the window: its Cancel, pressed before a worker
+    // is free, leaves them as they were.
+    const QDateTime before(QDate(2001, 2, 3), QTime(4, 5, 6));
+    for (const char *name : {"wedding.jpg", "IMG_1994.JPG"})
+        ASSERT_TRUE(FileDates::setModificationDate(storage.filePath(name), before));
+    QSemaphore release;
+    const int workers = JobRunner::pool()->maxThreadCount();
+    for (int i = 0; i < workers; ++i)
+        JobRunner::pool()->start([&release] { release.acquire(); });
+    d->dateWindows.ClickCopyExifDateToCreateDateAction();
+    ASSERT_TRUE(waitFor([&] { return d->runningJobCount() > 0; }));
+    auto *cancel = d->window->statusBar()->findChild<QPushButton *>("JobCancelButton");
+    ASSERT_TRUE(cancel);
+    cancel->click();
+    release.release(workers);
+    ASSERT_TRUE(waitForJobs(*d));
+    ASSERT_TRUE(waitFor([&] { return openSheet() != nullptr; }));
+    EXPECT_NE(answerSheet(), "Photo metadata updated successfully.");
+    for (const char *name : {"wedding.jpg", "IMG_1994.JPG"})
+        EXPECT_EQ(QFileInfo(storage.filePath(name)).lastModified(), before) << name;
 }

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QStorageInfo>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -268,20 +269,28 @@ QList<ExportEntry> libraryStillEntries(const QList<ExportEntry> &entries,
 
 ExportReport withLibraryVideos(const QList<ExportEntry> &entries,
                                const LibraryExportSettings &settings, const ExportReport &stills,
-                               bool cancelled) {
+                               const std::function<bool()> &cancelled,
+                               const std::function<void(int done, int total)> &progress) {
     ExportReport report;
     report.notDownloaded = stills.notDownloaded;
+    const int videos = int(std::count_if(entries.cbegin(), entries.cend(),
+                                         [&](const auto &e) { return isVideoEntry(e, settings); }));
+    int done = 0;
     qsizetype next = 0;
     for (const ExportEntry &entry : entries) {
         if (!isVideoEntry(entry, settings)) {
             report.photos << stills.photos.value(next++);
-        } else if (cancelled) {
+            continue;
+        }
+        if (cancelled && cancelled()) {
             report.photos << ExportOutcome{entry.item->fileName, QString(),
                                            QStringLiteral("the export was cancelled")};
         } else {
             report.notDownloaded |= !entry.item->bICloudDownloadPhoto;
             report.photos << exportVideoWithLibraryMetadata(entry, settings);
         }
+        if (progress)
+            progress(++done, videos);
     }
     if (report.photos.isEmpty())
         return report;

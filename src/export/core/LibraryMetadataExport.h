@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "export/core/PlainExport.h"
 #include "metadata/core/WriteRecipe.h"
 
@@ -64,10 +66,12 @@ QList<ExportEntry> libraryStillEntries(const QList<ExportEntry> &entries,
 // The report of all `entries`: the photos' outcomes from `stills` (the report over
 // libraryStillEntries), each video exported now, copied with the library's title, position and
 // camera date in its QuickTime boxes where exiftool can write them, else byte for byte.
-// After a cancel no video is exported; each is named as cancelled.
+// Once `cancelled` says so (asked before each video) no further video is exported; each is
+// named as cancelled. `progress` hears (videos done, videos) after each.
 ExportReport withLibraryVideos(const QList<ExportEntry> &entries,
                                const LibraryExportSettings &settings, const ExportReport &stills,
-                               bool cancelled = false);
+                               const std::function<bool()> &cancelled = {},
+                               const std::function<void(int done, int total)> &progress = {});
 
 // The whole export over a snapshot, waiting for its end (for callers without a window).
 ExportReport exportWithLibraryMetadata(const QList<ExportEntry> &entries,

@@ -3,10 +3,12 @@
 #include "base/FileTypes.h"
 #include "platform/core/FreeFileName.h"
 #include "platform/core/JobRunner.h"
+#include "platform/core/Thumbnails.h"
 
 #include <QCryptographicHash>
 #include <QDebug>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMutex>
 #include <QPointer>
@@ -55,6 +57,9 @@ QString fileKey(const QString &folder, const QString &name) {
     return folder + QLatin1Char('\n') + name;
 }
 
+// The side of a picture made from a folder device's file: the size of a camera's preview.
+constexpr int kDiskPreviewSide = 256;
+
 } // namespace
 
 // Lives on the device's thread and owns the libgphoto2 handles.
@@ -64,6 +69,8 @@ class PKCameraWorker : public QObject {
 
     QString open(const PKDeviceAddress &address) {
         close();
+        m_diskRoot =
+            address.port.startsWith(QLatin1String("disk:")) ? address.port.mid(5) : QString();
         QMutexLocker locked(&loaderLock());
         m_context = gp_context_new();
         int rc = gp_camera_new(&m_camera);
@@ -122,7 +129,7 @@ class PKCameraWorker : public QObject {
     // Walks every folder from the root, reporting each file as it is read, until `onFile`
     // says to stop (false, also returned then). Files in `known` are passed over unread.
     bool list(const QString &folder, const QSet<QString> &known,
-              const std::function<bool(const PKCameraFile &)> &onFile) {
+              const std::function<bool(PKCameraFile &)> &onFile) {
         if (!m_camera)
             return true;
         const QByteArray f = folder.toUtf8();
@@ -184,7 +191,29 @@ class PKCameraWorker : public QObject {
                 image.loadFromData(reinterpret_cast<const uchar *>(data), int(size));
         }
         gp_file_unref(file);
+        // The folder driver has previews only where a JPEG embeds one; its files are at
+        // hand, so the others get theirs from the file itself (videos too).
+        const QString path = image.isNull()
+                                 ? diskPath(QString::fromUtf8(folder), QString::fromUtf8(name))
+                                 : QString();
+        if (!path.isEmpty()) {
+            QImage forTheDesktopCache; // a card's files stay out of it
+            image = Thumbnails::make(path, kDiskPreviewSide, &forTheDesktopCache);
+        }
         return image;
+    }
+
+    // The file behind a folder device's file; empty for other devices or a name that would
+    // lead out of the folder.
+    QString diskPath(const QString &folder, const QString &name) const {
+        if (m_diskRoot.isEmpty() || name.contains(QLatin1Char('/')))
+            return {};
+        QStringList parts = folder.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        parts << name;
+        for (const QString &part : std::as_const(parts))
+            if (part == QLatin1String(".") || part == QLatin1String(".."))
+                return {};
+        return m_diskRoot + QLatin1Char('/') + parts.join(QLatin1Char('/'));
     }
 
     // Copies the device file into `targetFolder` under the first free name for
@@ -245,6 +274,7 @@ class PKCameraWorker : public QObject {
   private:
     Camera *m_camera = nullptr;
     GPContext *m_context = nullptr;
+    QString m_diskRoot; // the folder of a folder device
 };
 
 // The device's own thread, named apart so that only this file deals in threads.
@@ -317,7 +347,7 @@ void PKCameraDevice::requestOpenSession() {
     QSet<QString> known;
     for (const PKCameraFilePtr &file : std::as_const(m_files))
         known.insert(fileKey(file->folder, file->name));
-    runOnWorker([address, alive, self, known](PKCameraWorker &w) {
+    runOnWorker([address, alive, self, known, hook = m_hook](PKCameraWorker &w) {
         const QString error = w.open(address);
         auto toMain = [alive, self](std::function<void()> f) {
             QMetaObject::invokeMethod(self, [alive, f] {
@@ -325,20 +355,43 @@ void PKCameraDevice::requestOpenSession() {
                     f();
             });
         };
-        if (error.isEmpty())
-            w.list(QStringLiteral("/"), known, [&](const PKCameraFile &file) {
-                toMain([self, file] {
-                    // Read before the stop but arriving after it: left for the next listing.
-                    if (self->m_stopping.load())
-                        return;
+        // Files go over in small batches, so that the main thread takes each in one short
+        // turn and a stop asked for between them is heard at once.
+        QList<PKCameraFile> batch;
+        QElapsedTimer sinceHandOver;
+        sinceHandOver.start();
+        const auto handOver = [&] {
+            if (batch.isEmpty())
+                return;
+            toMain([self, files = std::move(batch)] {
+                // Read before the stop but arriving after it: left for the next listing.
+                if (self->m_stopping.load())
+                    return;
+                QList<PKCameraFilePtr> added;
+                added.reserve(files.size());
+                for (const PKCameraFile &file : files) {
                     auto shared = std::make_shared<PKCameraFile>(file);
                     shared->m_device = self;
-                    self->m_files << shared;
-                    emit self->didAddItem(shared);
-                });
+                    added << shared;
+                }
+                self->m_files << added;
+                emit self->didAddItems(added);
+            });
+            batch.clear();
+            sinceHandOver.restart();
+        };
+        if (error.isEmpty())
+            w.list(QStringLiteral("/"), known, [&](PKCameraFile &file) {
+                if (hook)
+                    hook(file);
+                batch << std::move(file);
+                if (batch.size() >= kListingBatchFiles ||
+                    sinceHandOver.elapsed() >= kListingBatchMs)
+                    handOver();
                 // The device object outlives this job: its destructor waits for the worker.
                 return !self->m_going.load() && !self->m_stopping.load();
             });
+        handOver();
         toMain([self, error] {
             self->m_opening = false;
             const bool stopped = self->m_stopping.exchange(false);

@@ -37,7 +37,10 @@ class PKCameraFile {
     QString UTI;      // "public.image", "public.movie" or the MIME type as given
     QString mimeType; // as the device reports it
     qint64 size = -1; // bytes, -1 when unknown
-    QImage thumbnail; // null when the device has none
+    // The device's preview; a folder device without one gives a picture made from the file
+    // itself. Null when there is none.
+    QImage thumbnail;
+    QString thumbnailPath; // where the listing hook kept a copy of it; empty when none
     PKCameraDevice *device() const { return m_device; }
 
   private:
@@ -70,14 +73,24 @@ class PKCameraDevice : public QObject {
     // Requests sent and not yet answered.
     int pendingRequests() const { return m_pending; }
 
-    // Opens the device and reports each of its files (didAddItem) with its thumbnail,
-    // then didOpenSession; an error opens nothing. Files already reported are not read
-    // or reported again.
+    // Runs on the device's thread for each file as it is listed, before the file is handed
+    // over: the place for work on it that the main thread must not wait for (caching its
+    // thumbnail). It may change only the file it is given. Set before requestOpenSession.
+    using ListingHook = std::function<void(PKCameraFile &file)>;
+    void setListingHook(ListingHook hook) { m_hook = std::move(hook); }
+    // Opens the device and reports its files with their thumbnails in batches as they are
+    // read (didAddItems: what was read in the last kListingBatchMs, or kListingBatchFiles
+    // files when they come sooner), then didOpenSession; an error opens nothing. Files
+    // already reported are not read or reported again.
     void requestOpenSession();
     // Stops a listing under way before its next file: nothing more is reported, the files
     // reported so far stay, and didStopListing comes instead of didOpenSession; a later
     // requestOpenSession lists the rest.
     void stopListing();
+    // How often a listing hands its files over, and the most it hands over at once: a
+    // batch costs the main thread well under a millisecond.
+    static constexpr int kListingBatchMs = 50;
+    static constexpr int kListingBatchFiles = 64;
     // Copies `file` into `folder` as `saveAsName` (the device's name when empty), or as
     // "name (2).ext"... when that name is taken: nothing in the folder is ever replaced.
     // The copy is written beside the target and named only once complete; the result's
@@ -92,7 +105,7 @@ class PKCameraDevice : public QObject {
   signals:
     void didOpenSession(const QString &error);
     void didStopListing();
-    void didAddItem(const PKCameraFilePtr &file);
+    void didAddItems(const QList<PKCameraFilePtr> &files);
     void didRemoveItem(const PKCameraFilePtr &file);
     void didFailToDeleteItem(const PKCameraFilePtr &file, const QString &error);
     void didEncounterError(const QString &error);
@@ -110,6 +123,7 @@ class PKCameraDevice : public QObject {
     bool m_opening = false;
     bool m_openAgain = false; // asked to open while a stopped listing was still ending
     int m_pending = 0;
+    ListingHook m_hook;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     std::atomic<bool> m_going{false};    // set as the device goes; read by its worker
     std::atomic<bool> m_stopping{false}; // the listing under way is to stop

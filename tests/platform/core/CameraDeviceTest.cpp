@@ -25,8 +25,8 @@ class CameraLayer : public ::testing::Test {
     PKCameraDevicePtr openedDevice(QList<PKCameraFilePtr> *files) {
         auto device =
             std::make_shared<PKCameraDevice>(PKDeviceAddress{"Directory Browse", "disk:" + card});
-        QObject::connect(device.get(), &PKCameraDevice::didAddItem,
-                         [files](const PKCameraFilePtr &f) { *files << f; });
+        QObject::connect(device.get(), &PKCameraDevice::didAddItems,
+                         [files](const QList<PKCameraFilePtr> &f) { *files << f; });
         bool opened = false;
         QString error = "unset";
         QObject::connect(device.get(), &PKCameraDevice::didOpenSession, [&](const QString &e) {
@@ -86,9 +86,13 @@ TEST_F(CameraLayer, ListsEveryFolderWithTypesAndPreviews) {
     EXPECT_EQ(movie->UTI, "public.movie");
     EXPECT_EQ(jpeg->folder, "/DCIM/100TEST");
     EXPECT_EQ(clip->folder, "/");
-    // The Canon photo carries a preview; the Nikon one has none to give.
-    EXPECT_FALSE(upper->thumbnail.isNull());
-    EXPECT_TRUE(jpeg->thumbnail.isNull());
+    // The Canon photo carries a preview; the Nikon photo and the videos, which have none to
+    // give, get a picture made from the file on the card.
+    EXPECT_EQ(upper->thumbnail.size(), QSize(160, 120));
+    for (const auto &f : {jpeg, movie, clip}) {
+        EXPECT_FALSE(f->thumbnail.isNull()) << f->name.toStdString();
+        EXPECT_LE(std::max(f->thumbnail.width(), f->thumbnail.height()), 256);
+    }
     EXPECT_EQ(jpeg->size, QFileInfo(fixturePath("wedding.jpg")).size());
     EXPECT_EQ(jpeg->device(), device.get());
     EXPECT_EQ(device->mediaFiles().size(), 4);
