@@ -209,6 +209,9 @@ class AppDelegate : public QObject {
     // After a recipe job: the photos written show their new state, in the grid and, for the
     // selected one, in the panels.
     void showEditedPhotos(const WriteRecipeReport &report);
+    // After a job of tasks: a photo whose shown file was rewritten where it is (its edited
+    // copy, or its own file) shows its new state the same way.
+    void showRewrittenPhotos(const QList<IKImageItemPtr> &items, const QList<JobResult> &results);
     // The one ending of a job: the completion sheet with its reveal button, or, when no
     // sheet is due, one reveal without waiting for the file manager (showJobEnding). The
     // sheet opens on `over` when the job belongs to a window of its own; it is returned.

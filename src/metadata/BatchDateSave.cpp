@@ -85,28 +85,23 @@ void setAllDateTags(QVariantMap &working, const QDateTime &original, const QDate
     setIptcDates(working, original, digitized);
 }
 
-// Photos without an original date to move: a plain copy dated by the original's creation.
-// A photo an earlier edit copied into the storage folder is that copy, which takes the dates
-// in its place, so the edits add up.
-void copyUndatedPhotos(const QList<IKImageItemPtr> &items, const PhotoDateTable &unchanged,
-                       const QString &storage, bool overwrite, WriteRecipeReport &report) {
-    const QStringList outputs = dateCopyOutputPaths(items, storage);
+// Photos without an original date to move (the change left them alone): a plain copy dated
+// by its creation. A photo an earlier edit copied into the storage folder is that copy,
+// which takes the dates in its place, so the edits add up.
+void copyUndatedPhotos(const QList<IKImageItemPtr> &items, const QString &storage, bool overwrite,
+                       WriteRecipeReport &report) {
+    const DateCopyStarts starts(items, storage, overwrite);
     for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i) {
         WriteRecipeResult &r = report.photos[i];
-        if (r.written)
+        if (r.written || r.reason != QLatin1String(kNothingToChange))
             continue;
-        const QDateTime created = unchanged.get(items[i].get()).creation;
-        if (!created.isValid() && r.reason != QLatin1String(kNothingToChange))
-            continue;
+        const DateCopyStart start = starts.at(i);
+        const QDateTime created = FileDates::creationDate(start.source);
         if (!created.isValid()) {
             r.reason = QStringLiteral("has no date to move");
             continue;
         }
-        const QString edited = overwrite ? QString() : editedCopyToStartFrom(*items[i], storage);
-        const DateCopyOutcome c =
-            edited.isEmpty()
-                ? copyPhotoWithDates(items[i]->filePath, outputs[i], created, created, overwrite)
-                : copyPhotoWithDates(edited, edited, created, created, true);
+        const DateCopyOutcome c = copyPhotoWithDates(start, created, created, overwrite);
         r.written = c.written;
         r.outputPath = c.finalPath;
         r.reason = c.reason;
@@ -127,7 +122,6 @@ void DateWindowsPart::ClickMutiDateChangedSaveAction() {
     WriteRecipeOptions options;
     options.verify = true;
     options.dates = WriteRecipeOptions::Dates::Keep;
-    auto unchanged = std::make_shared<PhotoDateTable>();
     bool copyUndated = false;
 
     if (method == BatchMethod::Reference) {
@@ -185,18 +179,14 @@ void DateWindowsPart::ClickMutiDateChangedSaveAction() {
     } else {
         const Amounts amounts = readAmounts(d);
         copyUndated = true;
-        options.change = [amounts, table, unchanged](QVariantMap &working,
-                                                     const IKImageItem &item) {
+        options.change = [amounts, table](QVariantMap &working, const IKImageItem &item) {
             const QString text = subDictionary(working, QStringLiteral("{Exif}"))
                                      .value(QStringLiteral("DateTimeOriginal"))
                                      .toString();
             const QDateTime base = parseMetadataDate(text);
             const QDateTime moved = base.isValid() ? moveByAmounts(base, amounts) : QDateTime();
-            if (!moved.isValid()) {
-                // No date to move: the photo is copied as it is, below.
-                unchanged->put(&item, {FileDates::creationDate(item.filePath), {}});
-                return false;
-            }
+            if (!moved.isValid())
+                return false; // no date to move: the photo is copied as it is, below
             setAllDateTags(working, moved, moved);
             table->put(&item, {moved, moved});
             return true;
@@ -204,16 +194,18 @@ void DateWindowsPart::ClickMutiDateChangedSaveAction() {
     }
 
     const QString storage = d.preferences.storagelocation;
-    d.startRecipeJob(items, overwrite, options,
-                     [this, items, table, unchanged, copyUndated, overwrite,
-                      storage](WriteRecipeReport report, bool) {
-                         if (copyUndated)
-                             copyUndatedPhotos(items, *unchanged, storage, overwrite, report);
-                         const QStringList failures =
-                             report.notWritten() + applyPhotoDates(items, report, *table);
-                         datefeature::finishJob(d, report.revealPath, report.revealRoot,
-                                                report.writtenCount(), failures, false);
-                     });
+    d.startRecipeJob(
+        items, overwrite, options,
+        [this, items, table, copyUndated, overwrite, storage](WriteRecipeReport report, bool) {
+            if (copyUndated) {
+                copyUndatedPhotos(items, storage, overwrite, report);
+                d.showEditedPhotos(report);
+            }
+            const QStringList failures =
+                report.notWritten() + applyPhotoDates(items, report, *table);
+            datefeature::finishJob(d, report.revealPath, report.revealRoot, report.writtenCount(),
+                                   failures, false);
+        });
     resetMutiDateWindowTexts();
     changeMutiDateWindow->hide();
 }
@@ -221,7 +213,9 @@ void DateWindowsPart::ClickMutiDateChangedSaveAction() {
 void DateWindowsPart::ClickMutiCreatedDateChangedSaveAction() {
     const BatchMethod method = chosenBatchMethod(d);
     const QList<IKImageItemPtr> items = d.selectedLocalItems();
-    QList<QDateTime> dates; // one per item; invalid: the photo is not copied
+    // Photo i's new date from the creation date of the file it starts from, on its worker;
+    // invalid: the photo is not copied.
+    std::function<QDateTime(qsizetype, const QDateTime &)> dateOf;
 
     if (method == BatchMethod::Reference) {
         const Shift shift = readShift(d);
@@ -229,28 +223,26 @@ void DateWindowsPart::ClickMutiCreatedDateChangedSaveAction() {
             showInvalidDateAlert(d, changeMutiDateWindow);
             return;
         }
-        for (const IKImageItemPtr &item : items) {
-            const QDateTime created = FileDates::creationDate(item->filePath);
-            dates << (d.blocalMode && created.isValid() ? created.addSecs(shift.original)
-                                                        : QDateTime());
-        }
+        dateOf = [shift](qsizetype, const QDateTime &created) {
+            return created.isValid() ? created.addSecs(shift.original) : QDateTime();
+        };
     } else if (method == BatchMethod::Fixed) {
         const QDateTime start = parseMetadataDate(text(mutSetDatelab).trimmed());
         if (!start.isValid()) {
             showInvalidDateAlert(d, changeMutiDateWindow);
             return;
         }
-        dates = fixedDates(d, start, items.size());
+        dateOf = [dates = fixedDates(d, start, items.size())](qsizetype i, const QDateTime &) {
+            return dates[i];
+        };
     } else {
-        const Amounts amounts = readAmounts(d);
-        for (const IKImageItemPtr &item : items) {
-            const QDateTime created = FileDates::creationDate(item->filePath);
-            dates << (created.isValid() ? moveByAmounts(created, amounts) : QDateTime());
-        }
+        dateOf = [amounts = readAmounts(d)](qsizetype, const QDateTime &created) {
+            return created.isValid() ? moveByAmounts(created, amounts) : QDateTime();
+        };
     }
 
     const bool overwrite = overwriteOn(d);
-    const QStringList outputs = dateCopyOutputPaths(items, d.preferences.storagelocation);
+    const DateCopyStarts starts(items, d.preferences.storagelocation, overwrite);
     resetMutiDateWindowTexts();
     changeMutiDateWindow->hide();
     // A device's photos have no file dates to shift: nothing is copied.
@@ -258,14 +250,15 @@ void DateWindowsPart::ClickMutiCreatedDateChangedSaveAction() {
         return;
     d.startPhotoJob(
         items,
-        [items, outputs, dates, overwrite](qsizetype i) {
-            if (!dates[i].isValid()) {
+        [starts, dateOf, overwrite](qsizetype i) {
+            const DateCopyStart start = starts.at(i);
+            const QDateTime date = dateOf(i, FileDates::creationDate(start.source));
+            if (!date.isValid()) {
                 JobResult r;
                 r.reason = AppDelegate::tr("has no creation date to start from");
                 return r;
             }
-            return dateCopyResult(
-                copyPhotoWithDates(items[i]->filePath, outputs[i], dates[i], dates[i], overwrite));
+            return dateCopyResult(copyPhotoWithDates(start, date, date, overwrite));
         },
         overwrite ? QString() : d.preferences.storagelocation, true);
 }

@@ -52,19 +52,16 @@ QDateTime cameraDateOf(const QVariantMap &properties, const QString &sourcePath)
 
 // A video's copy in the storage folder with its creation date as file dates; a video is
 // never written over its original. `data` says whether it had a date to give.
-JobResult copyVideoWithItsDate(const IKImageItem &item, const QString &storage) {
+JobResult copyVideoWithItsDate(const DateCopyStart &start) {
     JobResult r;
-    if (!QFileInfo(item.filePath).isFile()) {
+    if (!QFileInfo(start.source).isFile()) {
         r.reason = AppDelegate::tr("cannot be copied");
         return r;
     }
-    const QDateTime date = VideoMetadata::creationDate(item.filePath);
-    const QString name =
-        item.fileName.isEmpty() ? QFileInfo(item.filePath).fileName() : item.fileName;
-    const QString output = storage + QLatin1Char('/') + QFileInfo(name).fileName();
-    const DateCopyOutcome c = copyPhotoWithDates(item.filePath, output, date, date, false);
+    const QDateTime date = VideoMetadata::creationDate(start.source);
+    const DateCopyOutcome c = copyPhotoWithDates(start, date, date, false);
     if (!c.written) {
-        qCWarning(lcMetadata) << "video copy failed==" << item.filePath << c.reason;
+        qCWarning(lcMetadata) << "video copy failed==" << start.source << c.reason;
         r.reason = AppDelegate::tr("cannot be copied");
         return r;
     }
@@ -161,12 +158,13 @@ void DateWindowsPart::ClickCopyExifDateToCreateDateAction() {
     const QList<IKImageItemPtr> items = d.selectedLocalItems();
     const bool overwrite = overwriteOn(d);
     const QString storage = d.preferences.storagelocation;
-    const QStringList outputs = dateCopyOutputPaths(items, storage);
+    const DateCopyStarts starts(items, storage, overwrite);
     const bool importedFolder = d.mainWindow.bImportLocalFolder;
     const QString importedPath = d.mainWindow.bImportLocalPath;
     JobRunner *runner = d.startJob();
     d.connect(runner, &JobRunner::finished, &d,
               [this, items, overwrite, storage](const QList<JobResult> &results) {
+                  d.showRewrittenPhotos(items, results);
                   QString revealPath, revealRoot;
                   QStringList failures;
                   int written = 0;
@@ -188,37 +186,38 @@ void DateWindowsPart::ClickCopyExifDateToCreateDateAction() {
                   }
                   datefeature::finishJob(d, revealPath, revealRoot, written, failures);
               });
-    runner->start(items.size(), [items, outputs, overwrite, storage, importedFolder,
+    runner->start(items.size(), [items, starts, overwrite, storage, importedFolder,
                                  importedPath](qsizetype i) {
         const IKImageItemPtr &item = items[i];
         if (GetViedoType(item->filePath) >= 0)
-            return copyVideoWithItsDate(*item, storage);
+            return copyVideoWithItsDate(starts.at(i));
         JobResult r;
-        const QString output = importedFolder
-                                   ? importedFolderOutputPath(storage, item->filePath, importedPath)
-                                   : outputs[i];
-        const QString readPath = GetSupportRAWImageType(item->filePath) >= 0
-                                     ? GetJPGImageFromRAWPhotowithImagePath(item->filePath)
-                                     : item->filePath;
+        const DateCopyStart start = starts.at(
+            i, importedFolder ? importedFolderOutputPath(storage, item->filePath, importedPath)
+                              : QString());
+        const QString readPath = GetSupportRAWImageType(start.source) >= 0
+                                     ? GetJPGImageFromRAWPhotowithImagePath(start.source)
+                                     : start.source;
         const ImageSource source = ImageSource::fromPath(readPath);
         if (!source.isValid()) {
             r.reason = AppDelegate::tr("not an image we can read");
             return r;
         }
-        const QDateTime date = cameraDateOf(source.properties(0), item->filePath);
+        const QDateTime date = cameraDateOf(source.properties(0), start.source);
         if (!date.isValid()) {
             r.reason = AppDelegate::tr("has no camera date");
             return r;
         }
         // The copy is of the photo itself, also for a RAW photo.
-        return dateCopyResult(copyPhotoWithDates(item->filePath, output, date, date, overwrite));
+        return dateCopyResult(copyPhotoWithDates(start, date, date, overwrite));
     });
 }
 
 bool DateWindowsPart::CopyVideoExifdataWithItem(const IKImageItemPtr &item) {
     if (!item)
         return false;
-    const JobResult r = copyVideoWithItsDate(*item, d.preferences.storagelocation);
+    const JobResult r =
+        copyVideoWithItsDate(DateCopyStarts({item}, d.preferences.storagelocation, false).at(0));
     if (!r.ok)
         return false;
     if (r.data.toBool())
@@ -261,22 +260,22 @@ namespace {
 void copyOneFileDate(AppDelegate &d, bool creationToModification) {
     const QList<IKImageItemPtr> items = d.selectedLocalItems();
     const bool overwrite = overwriteOn(d);
-    const QStringList outputs = dateCopyOutputPaths(items, d.preferences.storagelocation);
+    const DateCopyStarts starts(items, d.preferences.storagelocation, overwrite);
     d.startPhotoJob(
         items,
-        [items, outputs, overwrite, creationToModification](qsizetype i) {
-            const QString source = items[i]->filePath;
-            const QDateTime from = creationToModification ? FileDates::creationDate(source)
-                                                          : FileDates::modificationDate(source);
+        [starts, overwrite, creationToModification](qsizetype i) {
+            const DateCopyStart start = starts.at(i);
+            const QDateTime from = creationToModification
+                                       ? FileDates::creationDate(start.source)
+                                       : FileDates::modificationDate(start.source);
             if (!from.isValid()) {
                 JobResult r;
                 r.reason = AppDelegate::tr("has no such file date");
                 return r;
             }
-            return dateCopyResult(
-                creationToModification
-                    ? copyPhotoWithDates(source, outputs[i], QDateTime(), from, overwrite)
-                    : copyPhotoWithDates(source, outputs[i], from, QDateTime(), overwrite));
+            return dateCopyResult(creationToModification
+                                      ? copyPhotoWithDates(start, QDateTime(), from, overwrite)
+                                      : copyPhotoWithDates(start, from, QDateTime(), overwrite));
         },
         overwrite ? QString() : d.preferences.storagelocation, true);
 }

@@ -208,12 +208,11 @@ void DateWindowsPart::ClickCreatedDateChangedSaveAction() {
     }
     const bool overwrite = overwriteOn(d);
     const QList<IKImageItemPtr> items = d.selectedLocalItems();
-    const QStringList outputs = dateCopyOutputPaths(items, d.preferences.storagelocation);
+    const DateCopyStarts starts(items, d.preferences.storagelocation, overwrite);
     d.startPhotoJob(
         items,
-        [items, outputs, original, overwrite](qsizetype i) {
-            return dateCopyResult(
-                copyPhotoWithDates(items[i]->filePath, outputs[i], original, original, overwrite));
+        [starts, original, overwrite](qsizetype i) {
+            return dateCopyResult(copyPhotoWithDates(starts.at(i), original, original, overwrite));
         },
         overwrite ? QString() : d.preferences.storagelocation, false);
     changeDateWindow->hide();

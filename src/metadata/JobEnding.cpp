@@ -115,6 +115,21 @@ void AppDelegate::showEditedPhotos(const WriteRecipeReport &report) {
         mainWindow.imageBrowserSelectionDidChange(mainWindow.localImageBrowserView);
 }
 
+void AppDelegate::showRewrittenPhotos(const QList<IKImageItemPtr> &items,
+                                      const QList<JobResult> &results) {
+    WriteRecipeReport rewritten;
+    for (const JobResult &r : results) {
+        const IKImageItemPtr item = items.value(r.index);
+        if (!r.ok || !item || r.outputPath != item->currentPath())
+            continue;
+        WriteRecipeResult photo;
+        photo.item = item;
+        photo.outputPath = r.outputPath;
+        rewritten.photos << photo;
+    }
+    showEditedPhotos(rewritten);
+}
+
 void AppDelegate::startPhotoJob(const QList<IKImageItemPtr> &items,
                                 std::function<JobResult(qsizetype index)> task,
                                 const QString &revealRoot, bool sheetOnSuccess,
@@ -123,6 +138,7 @@ void AppDelegate::startPhotoJob(const QList<IKImageItemPtr> &items,
     connect(runner, &JobRunner::finished, this,
             [this, items, revealRoot, sheetOnSuccess, failedBefore](const QList<JobResult> &results,
                                                                     bool cancelled) {
+                showRewrittenPhotos(items, results);
                 JobReport report;
                 report.sheetOnSuccess = sheetOnSuccess;
                 report.cancelled = cancelled;

@@ -19,6 +19,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimeZone>
 #include <gtest/gtest.h>
 
 namespace {
@@ -170,4 +171,99 @@ TEST_F(EditsAddUp, ATitleThenAnHourOnUndatedPngsLeaveOneCopyEachWithTheTitle) {
         EXPECT_EQ(d->localPhotoItemArray[i]->rare().editedCopyPath, copy);
         EXPECT_EQ(editedCopyToStartFrom(*d->localPhotoItemArray[i], dir.filePath("out")), copy);
     }
+}
+
+// The file-date actions copied the original byte for byte, so after a title they wrote
+// "name (2).ext" without it. Each starts from the titled copy and dates it in its place; a
+// copy another program changed is left alone.
+TEST_F(EditsAddUp, ATitleThenEachFileDateActionLeaveOneCopyEachWithTheTitle) {
+    const QStringList names = {"clip.mp4", "St James Park.jpg", "wedding.jpg"};
+    QStringList originals;
+    for (const QString &name : names)
+        originals << copyFixture(name, dir.filePath("photos"));
+    for (const QString &photo : originals)
+        d->mainWindow.appendLocalItem(makeLocalItem(photo));
+    d->mainWindow.LoadImportedPhotsonMainThread();
+    QList<QByteArray> before;
+    for (int row = 0; row < names.size(); ++row) {
+        before << readAll(originals[row]);
+        select({row});
+        typeTitle(QStringLiteral("Title %1").arg(row));
+    }
+    const auto copyOf = [this, &names](int i) { return dir.filePath("out/" + names[i]); };
+    const auto expectDates = [&](const QList<QDateTime> &creation,
+                                 const QList<QDateTime> &modification, const char *action) {
+        SCOPED_TRACE(action);
+        EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files | QDir::Hidden), names);
+        for (int i = 0; i < names.size(); ++i) {
+            EXPECT_EQ(FileDates::creationDate(copyOf(i)), creation[i]) << i;
+            EXPECT_EQ(FileDates::modificationDate(copyOf(i)), modification[i]) << i;
+        }
+    };
+    select({0, 1, 2});
+
+    const QDateTime set(QDate(2001, 2, 3), QTime(4, 5, 6));
+    d->dateWindows.ShowChangeDateWindow();
+    d->dateWindows.orignalDatelab->setText("2001:02:03 04:05:06");
+    d->dateWindows.diginalDatelab->setText("2001:02:03 04:05:06");
+    d->dateWindows.ClickCreatedDateChangedSaveAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    expectDates({set, set, set}, {set, set, set}, "change file dates");
+    // The panels show the dates of the copy just dated.
+    EXPECT_TRUE(d->mainWindow.photoCreateDatelab->text().contains("2001"))
+        << d->mainWindow.photoCreateDatelab->text().toStdString();
+
+    // The hour goes onto the copies' dates, not the originals'.
+    const QDateTime later = set.addSecs(3600);
+    d->dateWindows.ChangeDateExifFromPhoto();
+    ASSERT_TRUE(waitForJobs(*d));
+    d->dateWindows.hourVaulab->setText("1");
+    d->dateWindows.AddTimeBtn->setChecked(true);
+    d->dateWindows.ClickMutiCreatedDateChangedSaveAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    expectDates({later, later, later}, {later, later, later}, "batch file dates");
+
+    const QDateTime touched(QDate(2012, 1, 2), QTime(3, 4, 5));
+    for (int i = 0; i < names.size(); ++i)
+        ASSERT_TRUE(FileDates::setModificationDate(copyOf(i), touched));
+    d->dateWindows.ClickCopyModiyDateToCreateDateAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    d->dateWindows.ClickCopyCreatedDateToModifyDateAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    expectDates({touched, touched, touched}, {touched, touched, touched},
+                "file dates into each other");
+
+    const QList<QDateTime> camera = {
+        QDateTime(QDate(2020, 12, 5), QTime(5, 21, 52), QTimeZone::utc()).toLocalTime(),
+        QDateTime(QDate(2018, 10, 13), QTime(9, 18, 12)),
+        QDateTime(QDate(2019, 4, 15), QTime(14, 40, 24))};
+    d->dateWindows.ClickCopyExifDateToCreateDateAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    expectDates(camera, camera, "camera date to file dates");
+
+    for (int i = 0; i < names.size(); ++i) {
+        SCOPED_TRACE(names[i].toStdString());
+        const QJsonObject tool = exiftoolJson(copyOf(i), {"-G1", "-a"});
+        EXPECT_EQ(tool[i == 0 ? "ItemList:Title" : "XMP-dc:Title"].toString(),
+                  QStringLiteral("Title %1").arg(i));
+        EXPECT_EQ(readAll(originals[i]), before[i]);
+        EXPECT_EQ(d->localPhotoItemArray[i]->rare().editedCopyPath, copyOf(i));
+    }
+
+    // A copy another program changed stays as it is; the dates go onto a new copy of the
+    // original.
+    QFile changed(copyOf(2));
+    ASSERT_TRUE(changed.open(QIODevice::Append));
+    changed.write("changed elsewhere");
+    changed.close();
+    const QByteArray elsewhere = readAll(copyOf(2));
+    select({2});
+    d->dateWindows.ShowChangeDateWindow();
+    d->dateWindows.orignalDatelab->setText("2001:02:03 04:05:06");
+    d->dateWindows.diginalDatelab->setText("2001:02:03 04:05:06");
+    d->dateWindows.ClickCreatedDateChangedSaveAction();
+    ASSERT_TRUE(waitForJobs(*d));
+    EXPECT_EQ(readAll(copyOf(2)), elsewhere);
+    EXPECT_EQ(readAll(dir.filePath("out/wedding (2).jpg")), before[2]);
+    EXPECT_EQ(FileDates::creationDate(dir.filePath("out/wedding (2).jpg")), set);
 }

@@ -132,6 +132,28 @@ DateCopyOutcome copyPhotoWithDates(const QString &source, const QString &output,
     return outcome;
 }
 
+DateCopyStarts::DateCopyStarts(const QList<IKImageItemPtr> &items, const QString &storageFolder,
+                               bool overwrite)
+    : outputs_(dateCopyOutputPaths(items, storageFolder)), storageFolder_(storageFolder),
+      overwrite_(overwrite) {
+    for (const IKImageItemPtr &item : items)
+        photos_ << editedPhotoOf(*item);
+}
+
+DateCopyStart DateCopyStarts::at(qsizetype i, const QString &output) const {
+    const EditedPhoto &photo = photos_[i];
+    const QString edited = overwrite_ ? QString() : editedCopyToStartFrom(photo, storageFolder_);
+    if (!edited.isEmpty())
+        return {edited, edited, true};
+    return {photo.filePath, output.isEmpty() ? outputs_[i] : output, false};
+}
+
+DateCopyOutcome copyPhotoWithDates(const DateCopyStart &start, const QDateTime &creation,
+                                   const QDateTime &modification, bool overwrite) {
+    return copyPhotoWithDates(start.source, start.output, creation, modification,
+                              overwrite || start.inPlace);
+}
+
 QStringList exifToolDateArguments(const QString &dateText, const QString &path) {
     // "--" ends the options: a file named like one ("-delete.jpg") stays a file name.
     return {QStringLiteral("-f"), QStringLiteral("-AllDates=%1").arg(dateText),

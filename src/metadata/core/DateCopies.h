@@ -1,5 +1,6 @@
 #pragma once
 
+#include "metadata/core/WriteRecipe.h"
 #include "model/IKImageItem.h"
 
 #include <QDateTime>
@@ -37,6 +38,36 @@ struct DateCopyOutcome {
 DateCopyOutcome copyPhotoWithDates(const QString &source, const QString &output,
                                    const QDateTime &creation, const QDateTime &modification,
                                    bool overwrite);
+
+// Where the file-date copy of one photo starts and lands. Edits add up: the copy an earlier
+// edit wrote into the storage folder, still as written, is read and takes its dates in its
+// place; otherwise the photo's own file goes to its output, or over itself when overwriting.
+struct DateCopyStart {
+    QString source; // the file whose bytes, and dates, the copy takes
+    QString output;
+    bool inPlace = false; // the source is that earlier copy
+};
+
+// The starts of one job's photos: their items are read on the calling thread, their copies
+// looked up on the workers. Overwriting always starts from the photo's own file.
+class DateCopyStarts {
+  public:
+    DateCopyStarts(const QList<IKImageItemPtr> &items, const QString &storageFolder,
+                   bool overwrite);
+    // Photo i's start, with `output` (when given) in place of its name in the storage folder.
+    DateCopyStart at(qsizetype i, const QString &output = {}) const;
+
+  private:
+    QList<EditedPhoto> photos_;
+    QStringList outputs_;
+    QString storageFolder_;
+    bool overwrite_;
+};
+
+// copyPhotoWithDates from a start: an earlier copy is replaced where it is, whatever
+// `overwrite` says.
+DateCopyOutcome copyPhotoWithDates(const DateCopyStart &start, const QDateTime &creation,
+                                   const QDateTime &modification, bool overwrite);
 
 // The argument list that sets every date of one file through exiftool.
 QStringList exifToolDateArguments(const QString &dateText, const QString &path);

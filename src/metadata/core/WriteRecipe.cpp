@@ -651,10 +651,7 @@ RecipeJob prepareRecipe(const QList<IKImageItemPtr> &items) {
         const QString name = item->fileName.isEmpty() ? QFileInfo(item->filePath).fileName()
                                                       : QFileInfo(item->fileName).fileName();
         const int n = ++seen[QFileInfo(name).completeBaseName().toLower()];
-        job.photos.append({item,
-                           n,
-                           {item->rare().editedCopyPath, item->rare().editedCopyDigest,
-                            item->rare().editedCopyOriginalState}});
+        job.photos.append({item, n, editedPhotoOf(*item).remembered});
     }
     job.outcomes = std::make_shared<std::vector<PhotoOutcome>>(size_t(job.photos.size()));
     return job;
@@ -708,15 +705,23 @@ WriteRecipeReport reportOf(const RecipeJob &job, const QList<JobResult> &results
 
 } // namespace
 
-QString editedCopyToStartFrom(const IKImageItem &item, const QString &storageFolder) {
-    const QString name = item.fileName.isEmpty() ? QFileInfo(item.filePath).fileName()
-                                                 : QFileInfo(item.fileName).fileName();
+EditedPhoto editedPhotoOf(const IKImageItem &item) {
+    return {item.filePath,
+            item.fileName,
+            {item.rare().editedCopyPath, item.rare().editedCopyDigest,
+             item.rare().editedCopyOriginalState}};
+}
+
+QString editedCopyToStartFrom(const EditedPhoto &photo, const QString &storageFolder) {
+    const QString name = photo.fileName.isEmpty() ? QFileInfo(photo.filePath).fileName()
+                                                  : QFileInfo(photo.fileName).fileName();
     const std::optional<EditedCopies::Copy> copy =
-        startingCopy(item.filePath, storageFolder, name,
-                     {item.rare().editedCopyPath, item.rare().editedCopyDigest,
-                      item.rare().editedCopyOriginalState},
-                     false);
+        startingCopy(photo.filePath, storageFolder, name, photo.remembered, false);
     return copy ? copy->path : QString();
+}
+
+QString editedCopyToStartFrom(const IKImageItem &item, const QString &storageFolder) {
+    return editedCopyToStartFrom(editedPhotoOf(item), storageFolder);
 }
 
 void rememberEditedCopies(const WriteRecipeReport &report) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "metadata/core/EditedCopies.h"
 #include "model/IKImageItem.h"
 #include "platform/core/JobRunner.h"
 
@@ -97,8 +98,17 @@ struct WriteRecipeReport {
 // When the job ends, each item written remembers its new copy (or, once overwritten, none):
 // on the calling thread for runWriteRecipe, before `done` for startWriteRecipe.
 void rememberEditedCopies(const WriteRecipeReport &report);
-// The copy in `storageFolder` an edit of `item` starts from and replaces, as the recipe finds
-// it; empty while the photo's own file holds its latest state. Read the item where it lives.
+// A photo's paths and what its item remembers of its edited copy, taken where the item lives
+// so that a worker can look the copy up.
+struct EditedPhoto {
+    QString filePath, fileName;
+    EditedCopies::Remembered remembered;
+};
+EditedPhoto editedPhotoOf(const IKImageItem &item);
+// The copy in `storageFolder` an edit of the photo starts from and replaces, as the recipe
+// finds it; empty while the photo's own file holds its latest state.
+QString editedCopyToStartFrom(const EditedPhoto &photo, const QString &storageFolder);
+// The same for an item, read where it lives.
 QString editedCopyToStartFrom(const IKImageItem &item, const QString &storageFolder);
 
 // Writes the photos side by side on the job runner's pool and waits for the last one.
