@@ -123,6 +123,23 @@ TEST(SafeWrite, ReadBackAndBatchSyncReportEachFailure) {
     ASSERT_EQ(errors.size(), 2);
     EXPECT_TRUE(errors[0].isEmpty()) << errors[0].toStdString();
     EXPECT_TRUE(errors[1].contains("gone")) << errors[1].toStdString();
+    EXPECT_FALSE(SafeWrite::syncFolder(dir.filePath("gone"), &error));
+    EXPECT_TRUE(error.contains("gone")) << error.toStdString();
+
+    // Another program cuts the file short while it is read back: the check fails, the
+    // program goes on (twice, and the next read-back is sound).
+    for (int round = 0; round < 2; ++round) {
+        SafeWrite::Temporary cut;
+        ASSERT_TRUE(cut.create(dir.path(), &error) && cut.write(bytes, &error));
+        const auto cutShort = [&](const char *, size_t) {
+            ASSERT_EQ(::truncate(QFile::encodeName(cut.path()).constData(), 4096), 0);
+        };
+        EXPECT_FALSE(cut.readBack(bytes, {}, cutShort, &error));
+        EXPECT_TRUE(error.contains("did not read back")) << error.toStdString();
+    }
+    SafeWrite::Temporary sound;
+    ASSERT_TRUE(sound.create(dir.path(), &error) && sound.write(bytes, &error));
+    EXPECT_TRUE(sound.closeUnsynced(bytes, &error)) << error.toStdString();
 }
 
 TEST(SafeWrite, StaleTemporariesOfEndedRunsGoOthersStay) {

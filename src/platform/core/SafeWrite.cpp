@@ -2,6 +2,8 @@
 
 #include "platform/core/DirectWrite.h"
 #include "platform/core/FreeFileName.h"
+#include "platform/core/MappingGuard.h"
+#include "platform/core/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,26 +33,12 @@ bool fail(QString *error, const QString &why) {
     return false;
 }
 
-bool writeAll(int fd, const char *data, qint64 size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size_t(std::min<qint64>(size, 1 << 30)));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += n;
-        size -= n;
-    }
-    return true;
-}
-
 using Sink = std::function<void(const char *, size_t)>;
 
 // Whether the file at `path` holds exactly `expected` followed by `rest`, handing each
 // piece that does to `sink`. The file is mapped rather than copied out: the pages are the
 // ones the write left in memory, and a piece at a time is compared and hashed while it is in
-// the cache.
+// the cache. A file another program cuts short meanwhile reads as different.
 bool readsBackAs(const QString &path, QByteArrayView expected, QByteArrayView rest = {},
                  const Sink &sink = {}) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
@@ -71,14 +59,17 @@ bool readsBackAs(const QString &path, QByteArrayView expected, QByteArrayView re
                        : MAP_FAILED;
     if (mapped != MAP_FAILED) {
         const char *bytes = static_cast<const char *>(mapped);
-        for (size_t at = 0; same && at < size;) {
-            size_t n = kPiece;
-            const char *want = expectedAt(at, &n);
-            same = std::memcmp(bytes + at, want, n) == 0;
-            if (same && sink)
-                sink(bytes + at, n);
-            at += n;
-        }
+        const bool whole = MappingGuard::guarded([&] {
+            for (size_t at = 0; same && at < size;) {
+                size_t n = kPiece;
+                const char *want = expectedAt(at, &n);
+                same = std::memcmp(bytes + at, want, n) == 0;
+                if (same && sink)
+                    sink(bytes + at, n);
+                at += n;
+            }
+        });
+        same = same && whole;
         ::munmap(mapped, size);
         ::close(fd);
         return same;
@@ -122,6 +113,20 @@ mode_t currentUmask() {
 
 QString systemError(int code) {
     return QString::fromLocal8Bit(std::strerror(code));
+}
+
+bool writeAll(int fd, const char *data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, std::min<size_t>(size, size_t(1) << 30));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= size_t(n);
+    }
+    return true;
 }
 
 FileStamp stampOf(const QString &path) {
@@ -186,7 +191,7 @@ bool Temporary::write(QByteArrayView bytes, QString *error) {
     if (fd_ < 0)
         return fail(error, QStringLiteral("the temporary file is not open"));
     if (direct_ ? !direct_->write(bytes.constData(), size_t(bytes.size()))
-                : !writeAll(fd_, bytes.constData(), bytes.size()))
+                : !writeAll(fd_, bytes.constData(), size_t(bytes.size())))
         return fail(error, QStringLiteral("cannot write %1: %2").arg(path_, systemError(errno)));
     return true;
 }
@@ -347,14 +352,19 @@ QStringList syncFiles(const QStringList &paths) {
     return errors;
 }
 
-bool syncFolder(const QString &folder) {
+bool syncFolder(const QString &folder, QString *error) {
     const int fd =
         ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0;
+        return fail(error, QStringLiteral("cannot open %1: %2").arg(folder, systemError(errno)));
+    const int rc = ::fsync(fd);
+    const int code = errno;
     ::close(fd);
-    return ok;
+    // EINVAL: a file system that syncs no folders; its renames are as durable as it makes them.
+    if (rc != 0 && code != EINVAL)
+        return fail(error,
+                    QStringLiteral("cannot sync the folder %1: %2").arg(folder, systemError(code)));
+    return true;
 }
 
 bool replaceWith(const QString &tempPath, const QString &target, const FileStamp &expected,
@@ -384,8 +394,11 @@ bool replaceWith(const QString &tempPath, const QString &target, const FileStamp
         ::close(old);
     if (!renamed)
         return fail(error, QStringLiteral("cannot replace %1: %2").arg(target, systemError(code)));
-    if (syncTheFolder)
-        syncFolder(QFileInfo(target).absolutePath());
+    QString why;
+    if (syncTheFolder && !syncFolder(QFileInfo(target).absolutePath(), &why))
+        return fail(
+            error,
+            QStringLiteral("%1 was replaced, but a crash may still undo it: %2").arg(target, why));
     return true;
 }
 
@@ -400,9 +413,14 @@ QString writeNewFile(const QString &folder, const QString &name, const QByteArra
         !temp.finish(bytes, error))
         return {};
     const QString landed = moveToFreeName(temp.path(), folder, name, error, firstNumber);
-    if (!landed.isEmpty()) {
-        temp.release();
-        syncFolder(folder);
+    if (landed.isEmpty())
+        return {};
+    temp.release();
+    QString why;
+    if (!syncFolder(folder, &why)) {
+        fail(error,
+             QStringLiteral("%1 was written, but a crash may still undo it: %2").arg(landed, why));
+        return {};
     }
     return landed;
 }
@@ -433,21 +451,43 @@ void removeStaleTemporariesOnce(const QString &folder) {
     removeStaleTemporaries(folder);
 }
 
-int removeStaleTemporaries(const QString &folder) {
+int removeStaleTemporaries(const QString &folder, EarlierCopies earlier) {
     DIR *dir = ::opendir(QFile::encodeName(folder).constData());
     if (!dir)
         return 0;
     const size_t prefixLength = std::strlen(kTemporaryPrefix);
     int removed = 0;
     while (const dirent *entry = ::readdir(dir)) {
-        if (std::strncmp(entry->d_name, kTemporaryPrefix, prefixLength) != 0)
+        long pid = 0;
+        bool unnumbered = false;
+        if (std::strncmp(entry->d_name, kTemporaryPrefix, prefixLength) == 0) {
+            pid = std::strtol(entry->d_name + prefixLength, nullptr, 10);
+        } else if (earlier != EarlierCopies::None) {
+            // "<file>.pk-<pid>-XXXXXX", before that "<file>.pk-XXXXXX".
+            const QString name = QFile::decodeName(entry->d_name);
+            const qsizetype at = name.lastIndexOf(QLatin1String(".pk-"));
+            if (at <= 0)
+                continue;
+            const QStringList parts = name.mid(at + 4).split(QLatin1Char('-'));
+            bool isNumber = false;
+            const long number = parts.value(0).toLong(&isNumber);
+            if (parts.size() == 2 && isNumber && parts[1].size() == 6)
+                pid = number;
+            else if (earlier == EarlierCopies::NumberedAndUnnumbered && parts.size() == 1 &&
+                     parts[0].size() == 6 &&
+                     RegularFile::isRegular(folder + QLatin1Char('/') + name.left(at)))
+                unnumbered = true;
+            else
+                continue;
+        } else {
             continue;
-        const long pid = std::strtol(entry->d_name + prefixLength, nullptr, 10);
+        }
         struct stat st {};
-        if (pid <= 0 || ::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        if ((pid <= 0 && !unnumbered) ||
+            ::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
             !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
             continue;
-        if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH)
+        if (!unnumbered && (::kill(pid_t(pid), 0) == 0 || errno != ESRCH))
             continue; // its writer may still be at work
         if (::unlinkat(::dirfd(dir), entry->d_name, 0) == 0)
             ++removed;

@@ -22,6 +22,9 @@ namespace SafeWrite {
 // The system's text for an errno value ("No space left on device", ...).
 QString systemError(int code);
 
+// Writes all of `data` to `fd`, through interruptions and short writes; false with errno set.
+bool writeAll(int fd, const char *data, size_t size);
+
 // Names of our temporaries start with this, then our process id: ".pk-tmp-<pid>-<random>".
 inline constexpr char kTemporaryPrefix[] = ".pk-tmp-";
 
@@ -109,19 +112,22 @@ bool syncFileSystemOf(const QString &folder, QString *error);
 // in the order of `paths`; empty where it is.
 QStringList syncFiles(const QStringList &paths);
 
-// Syncs a folder, so that a rename in it survives a crash.
-bool syncFolder(const QString &folder);
+// Syncs a folder, so that a rename in it survives a crash; false, with the reason, when the
+// disk did not take it.
+bool syncFolder(const QString &folder, QString *error = nullptr);
 
 // Replaces `target` by the finished temporary `tempPath` (same folder) in one rename, then
 // syncs the folder when `syncTheFolder` is set. Refuses,
 // leaving both as they were, when `target` is a link or no regular file, or when `expected`
-// is valid and the target no longer matches it (another program changed it meanwhile).
+// is valid and the target no longer matches it (another program changed it meanwhile). A
+// failed sync of the folder is reported too, with the target already replaced.
 bool replaceWith(const QString &tempPath, const QString &target, const FileStamp &expected,
                  QString *error, bool syncTheFolder = false);
 
 // `bytes` as a new file named `name` (or its next free name, counting from `firstNumber`) in
 // `folder`, which is created when missing and synced. Returns the path written, or empty with
-// `error`.
+// `error` (also when only the folder's sync failed: the file is there, but may not survive a
+// crash).
 QString writeNewFile(const QString &folder, const QString &name, const QByteArray &bytes,
                      QString *error, int firstNumber = 1);
 
@@ -130,9 +136,13 @@ QString writeNewFile(const QString &folder, const QString &name, const QByteArra
 // folder is synced.
 bool replaceFileContents(const QString &target, const QByteArray &bytes, QString *error);
 
+// Which names of copies that earlier versions made a sweep takes too: "<file>.pk-<pid>-XXXXXX"
+// (Numbered), and before those "<file>.pk-XXXXXX" beside their <file>, which only a library's
+// own folder may hold (NumberedAndUnnumbered).
+enum class EarlierCopies { None, Numbered, NumberedAndUnnumbered };
 // Removes temporaries of ours in `folder` that a process no longer running left behind: our
 // prefix, our user, a dead process id. Returns how many went.
-int removeStaleTemporaries(const QString &folder);
+int removeStaleTemporaries(const QString &folder, EarlierCopies earlier = EarlierCopies::None);
 // The same, the first time this run writes into `folder`: a crash may have left some beside
 // the photos it was writing.
 void removeStaleTemporariesOnce(const QString &folder);
