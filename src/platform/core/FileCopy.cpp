@@ -1,6 +1,7 @@
 #include "platform/core/FileCopy.h"
 
 #include "platform/core/DirectWrite.h"
+#include "platform/core/FreeFileName.h"
 #include "platform/core/JobRunner.h"
 #include "platform/core/MappingGuard.h"
 #include "platform/core/SafeWrite.h"
@@ -166,8 +167,12 @@ bool removeIfPresent(const QString &path, QString *why) {
     return false;
 }
 
-bool copyFileSafely(const QString &source, const QString &target, QString *why,
-                    const std::function<bool(QString *why)> &beforeRename) {
+namespace {
+
+// A copy of `source` in a new temporary of `folder` with the permission bits `mode` (where its
+// file system keeps them), durable and compared with the source; false with *why.
+bool stageCopy(const QString &source, const QString &folder, mode_t mode,
+               SafeWrite::Temporary &temp, QString *why) {
     const auto fail = [&](const QString &reason) {
         if (why)
             *why = reason;
@@ -176,17 +181,12 @@ bool copyFileSafely(const QString &source, const QString &target, QString *why,
     const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
         return fail(QStringLiteral("\"%1\" cannot be read: %2").arg(source, errnoText()));
-    const QString folder = QFileInfo(target).absolutePath();
-    SafeWrite::Temporary temp; // removed on every road that does not rename it
     QString error;
     if (!temp.create(folder, &error)) {
         ::close(in);
-        return fail(QStringLiteral("No file can be written beside \"%1\": %2").arg(target, error));
+        return fail(QStringLiteral("No file can be written in \"%1\": %2").arg(folder, error));
     }
-    struct stat targetStat {};
-    const bool replaces = ::stat(QFile::encodeName(target).constData(), &targetStat) == 0;
-    // Permissions where the file system keeps them; a database's bytes are what matter.
-    (void)::fchmod(temp.fd(), replaces ? targetStat.st_mode & 07777 : 0644);
+    (void)::fchmod(temp.fd(), mode);
     const Copied copied = copyRest(in, temp.fd());
     const int code = errno;
     ::close(in);
@@ -199,6 +199,27 @@ bool copyFileSafely(const QString &source, const QString &target, QString *why,
         return fail(error);
     if (!sameFileContents(source, temp.path()))
         return fail(QStringLiteral("The copy of \"%1\" does not read back as written").arg(source));
+    return true;
+}
+
+mode_t permissionsOf(const QString &path, mode_t otherwise) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : otherwise;
+}
+
+} // namespace
+
+bool copyFileSafely(const QString &source, const QString &target, QString *why,
+                    const std::function<bool(QString *why)> &beforeRename) {
+    const auto fail = [&](const QString &reason) {
+        if (why)
+            *why = reason;
+        return false;
+    };
+    const QString folder = QFileInfo(target).absolutePath();
+    SafeWrite::Temporary temp; // removed on every road that does not rename it
+    if (!stageCopy(source, folder, permissionsOf(target, 0644), temp, why))
+        return false;
     QString veto;
     if (beforeRename && !beforeRename(&veto))
         return fail(veto);
@@ -206,9 +227,30 @@ bool copyFileSafely(const QString &source, const QString &target, QString *why,
                  QFile::encodeName(target).constData()) != 0)
         return fail(QStringLiteral("\"%1\" could not be replaced: %2").arg(target, errnoText()));
     temp.release();
+    QString error;
     if (!SafeWrite::syncFolder(folder, &error))
         return fail(QStringLiteral("\"%1\" was written, but a crash may still undo it: %2")
                         .arg(target, error));
+    return true;
+}
+
+bool copyFileAsNew(const QString &source, const QString &target, bool *taken, QString *why,
+                   const std::function<bool(const QString &copy, QString *why)> &beforeNaming) {
+    *taken = false;
+    const QString folder = QFileInfo(target).absolutePath();
+    SafeWrite::Temporary temp;
+    if (!stageCopy(source, folder, permissionsOf(source, 0644), temp, why) ||
+        (beforeNaming && !beforeNaming(temp.path(), why)) ||
+        !moveToNameIfFree(temp.path(), target, taken, why))
+        return false;
+    temp.release();
+    QString error;
+    if (!SafeWrite::syncFolder(folder, &error)) {
+        if (why)
+            *why = QStringLiteral("\"%1\" was written, but a crash may still undo it: %2")
+                       .arg(target, error);
+        return false;
+    }
     return true;
 }
 

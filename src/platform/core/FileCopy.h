@@ -17,6 +17,12 @@
 // after the rename leaves the copy in place, and *why then says a crash may undo it.
 bool copyFileSafely(const QString &source, const QString &target, QString *why,
                     const std::function<bool(QString *why)> &beforeRename = {});
+// A copy of `source` as a new file `target`, with the source's permission bits, made durable
+// and compared with the source (as copyFileSafely) and then given the name only while nothing
+// has it (renameWithoutReplacing): false with `taken` when the name is taken, or with *why.
+// `beforeNaming` may still work on the finished copy (its dates), or call it off.
+bool copyFileAsNew(const QString &source, const QString &target, bool *taken, QString *why,
+                   const std::function<bool(const QString &copy, QString *why)> &beforeNaming = {});
 // A plain copy of a file we own, as a new file `target` (a stale one is replaced), through
 // the kernel where it can; not flushed to disk. For copies whose loss a crash would not make
 // matter, such as a working copy's state before an action.

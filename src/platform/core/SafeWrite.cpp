@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QMutex>
 #include <QRandomGenerator>
 #include <QSet>
@@ -20,6 +21,7 @@
 #include <memory>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
@@ -94,6 +96,17 @@ std::vector<std::string> attributeNames(int fd) {
         i += ssize_t(names.back().size()) + 1;
     }
     return names;
+}
+
+// Permissions or owners the file system cannot keep: FAT keeps neither, exFAT no owner. The
+// photo's bytes and times are what must be kept; the file then has what its mount gives.
+bool keptByNoFileSystem(int code) {
+    return code == EPERM || code == ENOTSUP || code == EOPNOTSUPP || code == ENOSYS;
+}
+
+// The permission bits `mode` on the open file `fd`, where its file system keeps any.
+bool setMode(int fd, mode_t mode) {
+    return ::fchmod(fd, mode) == 0 || keptByNoFileSystem(errno);
 }
 
 // The process's umask, read without changing it (umask() would race other threads).
@@ -244,15 +257,16 @@ bool Temporary::keepAttributesOf(const QString &original, QString *error) {
         }
     }
     ::close(from);
-    if (::fchmod(fd_, st.st_mode & 07777) != 0)
+    if (!setMode(fd_, st.st_mode & 07777))
         return fail(error, QStringLiteral("cannot keep the permissions of %1: %2")
                                .arg(original, systemError(errno)));
     return true;
 }
 
 bool Temporary::useDefaultMode(QString *error) {
-    if (fd_ < 0 || ::fchmod(fd_, 0666 & ~currentUmask()) != 0)
-        return fail(error, QStringLiteral("cannot set the permissions of %1").arg(path_));
+    if (fd_ < 0 || !setMode(fd_, 0666 & ~currentUmask()))
+        return fail(error, QStringLiteral("cannot set the permissions of %1: %2")
+                               .arg(path_, systemError(fd_ < 0 ? EBADF : errno)));
     return true;
 }
 
@@ -315,6 +329,21 @@ bool Temporary::closeUnsynced(const QByteArray &expected, QString *error, QByteA
     return true;
 }
 
+int renameKeepingTimes(const QByteArray &from, const QByteArray &to) {
+    struct stat before {};
+    const bool known = ::lstat(from.constData(), &before) == 0;
+    if (::rename(from.constData(), to.constData()) != 0)
+        return errno;
+    struct stat after {};
+    if (known && ::lstat(to.constData(), &after) == 0 &&
+        (after.st_mtim.tv_sec != before.st_mtim.tv_sec ||
+         after.st_mtim.tv_nsec != before.st_mtim.tv_nsec)) {
+        const struct timespec times[2] = {before.st_atim, before.st_mtim};
+        ::utimensat(AT_FDCWD, to.constData(), times, AT_SYMLINK_NOFOLLOW);
+    }
+    return 0;
+}
+
 bool syncFileSystemOf(const QString &folder, QString *error) {
     const int fd =
         ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -349,6 +378,37 @@ QStringList syncFiles(const QStringList &paths) {
             errors[i] = QStringLiteral("cannot write %1: %2").arg(paths[i], systemError(errno));
         ::close(fd);
     }
+    return errors;
+}
+
+QStringList syncTogether(const QStringList &paths) {
+    constexpr decltype(statfs::f_type) kFuse = 0x65735546;
+    QStringList errors(paths.size());
+    QHash<dev_t, QString> wholeSyncs; // file system -> why its sync failed
+    QStringList oneByOne;
+    QList<qsizetype> oneByOneAt;
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        const QString folder = QFileInfo(paths[i]).absolutePath();
+        const QByteArray native = QFile::encodeName(folder);
+        struct stat st {};
+        struct statfs fs {};
+        if (::stat(native.constData(), &st) != 0 || ::statfs(native.constData(), &fs) != 0) {
+            errors[i] = QStringLiteral("cannot open %1: %2").arg(folder, systemError(errno));
+        } else if (fs.f_type == kFuse) {
+            oneByOne << paths[i];
+            oneByOneAt << i;
+        } else {
+            if (!wholeSyncs.contains(st.st_dev)) {
+                QString why;
+                syncFileSystemOf(folder, &why);
+                wholeSyncs.insert(st.st_dev, why);
+            }
+            errors[i] = wholeSyncs.value(st.st_dev);
+        }
+    }
+    const QStringList fileErrors = syncFiles(oneByOne);
+    for (qsizetype k = 0; k < oneByOne.size(); ++k)
+        errors[oneByOneAt[k]] = fileErrors[k];
     return errors;
 }
 
@@ -388,8 +448,8 @@ bool replaceWith(const QString &tempPath, const QString &target, const FileStamp
     // disk) would happen while the rename holds the folder, stalling every other write there.
     // Held open here, it is freed by the close after.
     const int old = ::open(to.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    const bool renamed = ::rename(QFile::encodeName(tempPath).constData(), to.constData()) == 0;
-    const int code = errno;
+    const int code = renameKeepingTimes(QFile::encodeName(tempPath), to);
+    const bool renamed = code == 0;
     if (old >= 0)
         ::close(old);
     if (!renamed)

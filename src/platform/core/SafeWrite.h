@@ -60,10 +60,11 @@ class Temporary {
     // also when it cannot be opened.
     bool adopt(const QString &path, QString *error);
     // Mode, owner (where allowed) and every extended attribute of `original`, whose
-    // user.creation_date among them. A user attribute that cannot be copied is an error.
+    // user.creation_date among them. A user attribute that cannot be copied is an error; a
+    // mode or owner the file system keeps for no file (FAT, exFAT) is not.
     bool keepAttributesOf(const QString &original, QString *error);
     // The permissions of an ordinary new file (0666 less the umask), for a file that
-    // replaces nothing.
+    // replaces nothing; where the file system keeps none, it has its mount's.
     bool useDefaultMode(QString *error);
     // Reads the file back while it is still open: it must hold exactly `expected`. `sink`
     // gets every piece once it compared equal, so a digest of the file is of the bytes it
@@ -79,7 +80,7 @@ class Temporary {
     // of a batch then finds most of them there. For a Buffered file.
     void startWriteback();
     // Closes and reads back without a sync, for a batch that syncs its files together
-    // (syncFileSystemOf) before it moves any of them into place.
+    // (syncTogether) before it moves any of them into place.
     bool closeUnsynced(const QByteArray &expected, QString *error, QByteArrayView rest = {});
     // The same for a file its writer has already read back.
     bool closeUnsynced(QString *error);
@@ -102,6 +103,10 @@ class Temporary {
     bool readPastTheCache_ = false;
 };
 
+// rename(2), which keeps the file's times also where a driver sets them anew on a rename (FAT
+// through FUSE): they are put back. 0, or the errno of the rename.
+int renameKeepingTimes(const QByteArray &from, const QByteArray &to);
+
 // Syncs the whole file system that holds `folder`: one call makes every temporary of a batch
 // durable, where a sync per file would wait on the disk once per photo.
 bool syncFileSystemOf(const QString &folder, QString *error);
@@ -111,6 +116,13 @@ bool syncFileSystemOf(const QString &folder, QString *error);
 // nothing else on the file system is flushed with them. Returns why each one is not durable,
 // in the order of `paths`; empty where it is.
 QStringList syncFiles(const QStringList &paths);
+
+// Makes the closed files at `paths` durable at the least cost: one syncFileSystemOf per file
+// system that holds some, except through FUSE (exFAT, FAT and NTFS drives), whose servers are
+// asked to sync single files only and take a file system's sync for nothing: those files go
+// through syncFiles. Returns why each one is not durable, in the order of `paths`; empty where
+// it is.
+QStringList syncTogether(const QStringList &paths);
 
 // Syncs a folder, so that a rename in it survives a crash; false, with the reason, when the
 // disk did not take it.
