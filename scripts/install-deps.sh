@@ -16,6 +16,8 @@ PACKAGES=(
   libglib2.0-dev libxxhash-dev
   libgtest-dev libgmock-dev
   xvfb xauth attr
+  # Drives of other systems, made and mounted through FUSE for the tests: exFAT, FAT, NTFS.
+  fuse3 exfatprogs exfat-fuse dosfstools fusefat ntfs-3g
 )
 
 # libheif from Debian's bookworm-backports, pinned so that only libheif's own packages come

@@ -304,7 +304,8 @@ void AppDelegate::restoreSettings() {
     // unfinished writes in the storage folder.
     PrivateFolder::removeStale();
     SafeWrite::removeStaleTemporaries(preferences.storagelocation);
-    removeStaleCopies(applicationSupportFolder());
+    SafeWrite::removeStaleTemporaries(applicationSupportFolder(),
+                                      SafeWrite::EarlierCopies::Numbered);
     for (const QString &package : defaultPhotoLibraryCandidates(QDir::homePath()))
         for (const char *database :
              {"/database/Photos.sqlite", "/database/photos.db", "/Database/apdb/Library.apdb"})

@@ -86,8 +86,18 @@ void AppDelegate::startImageOutputJob(const QList<IKImageItemPtr> &items, Prepar
                 r.outputPath = written.path;
                 r.reason = written.ok() ? QString() : written.reason;
             }
-            for (const QString &folder : folders)
-                SafeWrite::syncFolder(folder);
+            for (const QString &folder : folders) {
+                QString why;
+                if (SafeWrite::syncFolder(folder, &why))
+                    continue;
+                for (JobResult &r : batch)
+                    if (r.ok && QFileInfo(r.outputPath).absolutePath() == folder) {
+                        r.ok = false;
+                        r.reason =
+                            QStringLiteral("written to %1, but a crash may still undo it: %2")
+                                .arg(r.outputPath, why);
+                    }
+            }
         });
 }
 

@@ -116,7 +116,7 @@ void commitCopies(QList<JobResult> &batch) {
         }
         r.outputPath = path;
     }
-    commit.syncFolders();
+    commit.syncFolders(batch);
 }
 
 JobReport reportOf(const QList<IKImageItemPtr> &items, const QList<JobResult> &results,

@@ -1,5 +1,6 @@
 // The write recipe under faults: files and links already in the storage folder, a full disk,
 // a disk without user attributes, a photo changed by another program, over-long names.
+#include "metadata/core/RecipeJobReport.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/FreeFileName.h"
@@ -150,35 +151,45 @@ TEST_F(RecipeSafety, AFullDiskIsReportedAsSuch) {
     EXPECT_TRUE(left.isEmpty()) << left.join(", ").toStdString();
 }
 
+// A folder on a file system without extended attributes (FAT, exFAT) keeps no creation date:
+// the photo is written with its modification date, and the ending names what is missing.
 TEST_F(RecipeSafety, AStorageFolderWithoutUserAttributesDoesNotReportSuccess) {
     QString why;
     if (!mountScratch(storage, "ramfs", QString(), &why))
         GTEST_SKIP() << why.toStdString();
     const QString park = copyFixture("St James Park.jpg", photos);
-    ASSERT_TRUE(FileDates::setDates(park, QDateTime(QDate(2018, 10, 13), QTime(9, 18, 12))));
+    const QDateTime taken(QDate(2018, 10, 13), QTime(9, 18, 12));
+    ASSERT_TRUE(FileDates::setDates(park, taken));
     const WriteRecipeReport report =
         runWriteRecipe({itemFor(park)}, storage, false, lensOptions("x"));
-    const bool landed = QFile::exists(storage + "/St James Park.jpg");
+    const QString landed = storage + "/St James Park.jpg";
+    const QDateTime modified = FileDates::modificationDate(landed);
+    const QString lensWritten = lens(landed);
     unmountScratch(storage);
-    EXPECT_EQ(report.writtenCount(), 0);
-    ASSERT_EQ(report.notWritten().size(), 1);
-    EXPECT_TRUE(report.notWritten().first().contains("file dates could not be set"))
-        << report.notWritten().first().toStdString();
-    EXPECT_TRUE(landed); // the change itself is there, and the report says what is missing
+    EXPECT_EQ(report.writtenCount(), 1) << report.notWritten().join("; ").toStdString();
+    EXPECT_EQ(modified, taken);
+    EXPECT_EQ(lensWritten, "x");
+    const JobReport job = jobReportFromRecipe(report);
+    ASSERT_EQ(job.partlyWritten.size(), 1);
+    EXPECT_TRUE(job.partlyWritten.first().contains("creation date"))
+        << job.partlyWritten.first().toStdString();
 }
 
-TEST(FileDates, SettingACreationDateWhereAttributesAreUnsupportedFails) {
+TEST(FileDates, WhereAttributesAreUnsupportedOnlyTheModificationDateIsSet) {
     QTemporaryDir dir;
     QString why;
     if (!mountScratch(dir.path(), "ramfs", QString(), &why))
         GTEST_SKIP() << why.toStdString();
     const QString file = dir.filePath("a.jpg");
     QFile(file).open(QIODevice::WriteOnly);
+    const QDateTime date(QDate(2020, 1, 5), QTime(12, 30, 45));
     QString error;
-    const bool set = FileDates::setCreationDate(file, QDateTime::currentDateTime(), &error);
-    const bool both = FileDates::setDates(file, QDateTime::currentDateTime());
+    const bool kept = FileDates::keepsCreationDates(file);
+    const bool both = FileDates::setDates(file, date, &error);
+    const QDateTime modified = FileDates::modificationDate(file);
     unmountScratch(dir.path());
-    EXPECT_FALSE(set);
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_FALSE(both);
+    EXPECT_FALSE(kept);
+    EXPECT_TRUE(both) << error.toStdString();
+    EXPECT_EQ(modified, date);
+    EXPECT_TRUE(FileDates::keepsCreationDates(fixturePath("wedding.jpg")));
 }

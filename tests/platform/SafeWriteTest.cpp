@@ -1,5 +1,6 @@
 #include "platform/core/SafeWrite.h"
 #include "platform/core/DirectWrite.h"
+#include "platform/core/DurableBatch.h"
 #include "platform/core/FreeFileName.h"
 
 #include <QCoreApplication>
@@ -11,9 +12,60 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 #include <vector>
+
+// While a test asks, the calls are answered as the FUSE drivers of exFAT and FAT answer them: no
+// rename without replacing (EINVAL), no hard link (EPERM), no mode (ENOSYS), no owner (EPERM);
+// and, asked for too, a rename that fails (EIO). Defined here, they stand in for the C
+// library's in this whole program.
+namespace {
+std::atomic_bool likeFatDrives{false};
+std::atomic_bool renamesFail{false};
+} // namespace
+
+extern "C" int renameat2(int fromDir, const char *from, int toDir, const char *to,
+                         unsigned int flags) noexcept {
+    if (likeFatDrives && (flags & RENAME_NOREPLACE)) {
+        errno = EINVAL;
+        return -1;
+    }
+    return int(::syscall(SYS_renameat2, fromDir, from, toDir, to, flags));
+}
+extern "C" int rename(const char *from, const char *to) noexcept {
+    if (renamesFail) {
+        errno = EIO;
+        return -1;
+    }
+    return int(::syscall(SYS_renameat, AT_FDCWD, from, AT_FDCWD, to));
+}
+extern "C" int link(const char *from, const char *to) noexcept {
+    if (likeFatDrives) {
+        errno = EPERM;
+        return -1;
+    }
+    return int(::syscall(SYS_linkat, AT_FDCWD, from, AT_FDCWD, to, 0));
+}
+extern "C" int fchmod(int fd, mode_t mode) noexcept {
+    if (likeFatDrives) {
+        errno = ENOSYS;
+        return -1;
+    }
+    return int(::syscall(SYS_fchmod, fd, mode));
+}
+extern "C" int fchown(int fd, uid_t owner, gid_t group) noexcept {
+    if (likeFatDrives) {
+        errno = EPERM;
+        return -1;
+    }
+    return int(::syscall(SYS_fchown, fd, owner, group));
+}
 
 namespace {
 
@@ -51,6 +103,57 @@ TEST(FreeFileName, LinksAreTakenNamesDanglingOrNot) {
                   .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System)
                   .size(),
               3);
+}
+
+// A drive that renames only by replacing and links nothing: a name is reserved by creating it
+// empty, and the new file renamed over that file of ours; a taken name, a dangling link, or an
+// empty file left by a crash between the two is never taken; a failed rename removes only
+// our reserved file. Modes and owners the drive cannot keep are no error.
+TEST(FreeFileName, WhereTheDriveRefusesNoReplaceRenamesAndLinksTheNameIsReservedFirst) {
+    QTemporaryDir dir;
+    const QString folder = dir.path();
+    writeFile(folder + "/a.jpg", "theirs");
+    ASSERT_TRUE(QFile::link("nowhere.jpg", folder + "/a (2).jpg"));
+    writeFile(folder + "/b.jpg", ""); // left by a crash between reserving and renaming
+    writeFile(folder + "/photo.jpg", "photo");
+    likeFatDrives = true;
+    QString error;
+    const QString a = SafeWrite::writeNewFile(folder, "a.jpg", "ours", &error);
+    const QString b = SafeWrite::writeNewFile(folder, "b.jpg", "ours too", &error);
+    bool taken = false;
+    SafeWrite::Temporary temp;
+    const bool made = temp.create(folder, &error) && temp.write("x", &error) &&
+                      temp.useDefaultMode(&error) && temp.finish("x", &error);
+    const bool onTaken = moveToNameIfFree(temp.path(), folder + "/a.jpg", &taken, &error);
+    renamesFail = true;
+    QString failure;
+    const QString failed = moveToFreeName(temp.path(), folder, "c.jpg", &failure);
+    renamesFail = false;
+    const int renamed = renameWithoutReplacing(folder + "/photo.jpg", folder + "/renamed.jpg");
+    const bool replaced = SafeWrite::replaceFileContents(folder + "/renamed.jpg", "new", &error);
+    const auto staged = DurableBatch::stageNewFile(folder, "staged", &error);
+    likeFatDrives = false;
+
+    EXPECT_EQ(a, folder + "/a (3).jpg") << error.toStdString();
+    EXPECT_EQ(b, folder + "/b (2).jpg") << error.toStdString();
+    EXPECT_EQ(readAll(a), "ours");
+    EXPECT_EQ(readAll(b), "ours too");
+    EXPECT_EQ(readAll(folder + "/a.jpg"), "theirs");
+    EXPECT_TRUE(QFileInfo(folder + "/a (2).jpg").isSymLink());
+    EXPECT_TRUE(QFileInfo::exists(folder + "/b.jpg"));
+    EXPECT_EQ(QFileInfo(folder + "/b.jpg").size(), 0);
+    ASSERT_TRUE(made) << error.toStdString();
+    EXPECT_FALSE(onTaken);
+    EXPECT_TRUE(taken);
+    EXPECT_TRUE(failed.isEmpty());
+    EXPECT_TRUE(failure.contains("Input/output error")) << failure.toStdString();
+    EXPECT_FALSE(isTakenPath(folder + "/c.jpg"));
+    EXPECT_EQ(readAll(temp.path()), "x");
+    EXPECT_EQ(renamed, 0);
+    EXPECT_TRUE(replaced) << error.toStdString();
+    EXPECT_EQ(readAll(folder + "/renamed.jpg"), "new");
+    EXPECT_FALSE(QFileInfo::exists(folder + "/photo.jpg"));
+    EXPECT_TRUE(staged) << error.toStdString();
 }
 
 TEST(FreeFileName, FullLengthNamesAreShortenedToTakeTheirNumber) {
@@ -123,6 +226,23 @@ TEST(SafeWrite, ReadBackAndBatchSyncReportEachFailure) {
     ASSERT_EQ(errors.size(), 2);
     EXPECT_TRUE(errors[0].isEmpty()) << errors[0].toStdString();
     EXPECT_TRUE(errors[1].contains("gone")) << errors[1].toStdString();
+    EXPECT_FALSE(SafeWrite::syncFolder(dir.filePath("gone"), &error));
+    EXPECT_TRUE(error.contains("gone")) << error.toStdString();
+
+    // Another program cuts the file short while it is read back: the check fails, the
+    // program goes on (twice, and the next read-back is sound).
+    for (int round = 0; round < 2; ++round) {
+        SafeWrite::Temporary cut;
+        ASSERT_TRUE(cut.create(dir.path(), &error) && cut.write(bytes, &error));
+        const auto cutShort = [&](const char *, size_t) {
+            ASSERT_EQ(::truncate(QFile::encodeName(cut.path()).constData(), 4096), 0);
+        };
+        EXPECT_FALSE(cut.readBack(bytes, {}, cutShort, &error));
+        EXPECT_TRUE(error.contains("did not read back")) << error.toStdString();
+    }
+    SafeWrite::Temporary sound;
+    ASSERT_TRUE(sound.create(dir.path(), &error) && sound.write(bytes, &error));
+    EXPECT_TRUE(sound.closeUnsynced(bytes, &error)) << error.toStdString();
 }
 
 TEST(SafeWrite, StaleTemporariesOfEndedRunsGoOthersStay) {

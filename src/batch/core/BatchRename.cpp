@@ -166,7 +166,7 @@ void Placer::commit(QList<JobResult> &batch) {
         }
         r.outputPath = path;
     }
-    commit.syncFolders();
+    commit.syncFolders(batch);
 }
 
 bool start(JobRunner &runner, const Settings &settings, const QList<Photo> &photos,

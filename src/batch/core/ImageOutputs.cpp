@@ -101,10 +101,13 @@ OutputResult writePrepared(const PreparedOutput &output, bool syncFolder) {
     OutputResult r;
     if (output.staged) {
         r.path = moveToFreeName(output.staged->path(), output.folder, output.name, &r.reason);
+        QString why;
         if (r.ok()) {
             output.staged->release();
-            if (syncFolder)
-                SafeWrite::syncFolder(output.folder);
+            if (syncFolder && !SafeWrite::syncFolder(output.folder, &why))
+                return {QString(),
+                        QStringLiteral("written to %1, but a crash may still undo it: %2")
+                            .arg(r.path, why)};
         }
     } else if (!output.replaces.isEmpty()) {
         // One rename of a complete file that was read back: the original is never half gone.

@@ -6,7 +6,9 @@
 #include "batch/core/TakeoutReaders.h"
 #include "batch/core/VideoSidecarWrite.h"
 #include "batch/core/XmpReaders.h"
+#include "platform/core/FileCopy.h"
 #include "platform/core/FileDates.h"
+#include "platform/core/FreeFileName.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/JobReport.h"
 #include "platform/core/JobRunner.h"
@@ -20,6 +22,7 @@
 #include <QSet>
 #include <QTimeZone>
 
+#include <cerrno>
 #include <tuple>
 
 namespace {
@@ -307,8 +310,20 @@ class TakeoutRun {
                 folders.insert(QFileInfo(job.path).absolutePath());
         }
         // One sync a folder makes every rename of the batch durable.
-        for (const QString &folder : std::as_const(folders))
-            SafeWrite::syncFolder(folder);
+        QHash<QString, QString> unsynced;
+        for (const QString &folder : std::as_const(folders)) {
+            QString why;
+            if (!SafeWrite::syncFolder(folder, &why))
+                unsynced.insert(folder, why);
+        }
+        for (Job &job : jobs) {
+            const auto failed = unsynced.constFind(QFileInfo(job.path).absolutePath());
+            if (job.ok && failed != unsynced.constEnd()) {
+                job.ok = false;
+                job.reason = QStringLiteral("written, but a crash may still undo it: %1")
+                                 .arg(failed.value());
+            }
+        }
         for (const Job &job : std::as_const(jobs)) {
             if (job.ok)
                 summary.merged << job.path;
@@ -438,33 +453,28 @@ QString SidecarMergeSummary::text() const {
 
 namespace {
 
-bool sameBytes(const QString &a, const QString &b) {
-    QFile fa(a), fb(b);
-    if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly) || fa.size() != fb.size())
-        return false;
-    while (!fa.atEnd()) {
-        if (fa.read(1 << 20) != fb.read(1 << 20))
-            return false;
-    }
-    return true;
-}
-
-// A rename where it can be one; across file systems a copy that is checked before the
-// original goes.
+// A rename where it can be one, never over a file that took the name meanwhile; across file
+// systems a durable copy that reads back the same and keeps the dates, before the original goes.
 bool moveFile(const QString &from, const QString &to, QString *why) {
-    if (QFile::rename(from, to))
+    const int error = renameWithoutReplacing(from, to);
+    if (error == 0)
         return true;
-    if (!QFile::copy(from, to)) {
-        *why = QStringLiteral("cannot be copied");
-        QFile::remove(to);
+    if (error != EXDEV) {
+        *why = error == EEXIST ? QStringLiteral("a file of that name is already in %1")
+                                     .arg(QFileInfo(to).absolutePath())
+                               : SafeWrite::systemError(error);
         return false;
     }
-    if (!sameBytes(from, to)) {
-        *why = QStringLiteral("the copy does not read back the same");
-        QFile::remove(to);
+    bool taken = false;
+    const auto dated = [&](const QString &copy, QString *why) {
+        return FileDates::copyDates(from, copy, why);
+    };
+    if (!copyFileAsNew(from, to, &taken, why, dated)) {
+        if (taken)
+            *why = QStringLiteral("a file of that name is already in %1")
+                       .arg(QFileInfo(to).absolutePath());
         return false;
     }
-    FileDates::copyDates(from, to);
     if (!QFile::remove(from)) {
         *why = QStringLiteral("copied, but the original cannot be removed");
         return false;

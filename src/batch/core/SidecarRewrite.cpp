@@ -253,8 +253,12 @@ RewriteOutcome rewritePhotoInPlace(const QString &path, const SidecarChanges &ch
     const RewriteOutcome made = stage(path, changes, &staged, true);
     if (!made.ok)
         return made;
-    const RewriteOutcome out = finishPhotoRewrite(path, staged, QString());
-    if (out.ok && syncTheFolder)
-        SafeWrite::syncFolder(QFileInfo(out.path).absolutePath());
+    RewriteOutcome out = finishPhotoRewrite(path, staged, QString());
+    QString why;
+    if (out.ok && syncTheFolder &&
+        !SafeWrite::syncFolder(QFileInfo(out.path).absolutePath(), &why)) {
+        out.ok = false;
+        out.reason = QStringLiteral("written, but a crash may still undo it: %1").arg(why);
+    }
     return out;
 }

@@ -2,10 +2,10 @@
 
 #include "export/core/ExportRules.h"
 #include "export/core/LibraryMetadataExport.h"
-#include "library/core/DatabaseFiles.h"
 #include "library/core/LibraryCatalogue.h"
 #include "library/core/LibraryScan.h"
 #include "metadata/core/SafeFileName.h"
+#include "platform/core/FileCopy.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/PhotosApplication.h"
 #include "platform/core/PrivateFolder.h"

@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <sys/stat.h>
 #include <vector>
 
 int ExportReport::writtenCount() const {
@@ -71,9 +70,14 @@ QString copyIntoFolder(const QString &source, const QString &folder, const QStri
     if (!temp)
         return {};
     const QString placed = moveToFirstFreeOf(temp->path(), folder, names, error);
-    if (!placed.isEmpty()) {
-        temp->release();
-        SafeWrite::syncFolder(folder);
+    if (placed.isEmpty())
+        return {};
+    temp->release();
+    QString why;
+    if (!SafeWrite::syncFolder(folder, &why)) {
+        *error =
+            QStringLiteral("written to %1, but a crash may still undo it: %2").arg(placed, why);
+        return {};
     }
     return placed;
 }
@@ -138,25 +142,19 @@ struct PendingCopy {
     std::unique_ptr<SafeWrite::Temporary> temp;
 };
 
-// Makes a batch durable with one sync per file system, then gives each copy its name and
-// dates, then syncs the folders that took names. A failed sync names no copy of the batch.
+// Makes a batch durable together, then gives each copy its name and dates, then syncs the
+// folders that took names. A copy whose sync failed takes no name.
 void placeBatch(std::vector<PendingCopy> &batch, ExportReport &report) {
-    QSet<dev_t> synced;
-    QString syncError;
-    for (const PendingCopy &p : batch) {
-        struct stat st {};
-        if (::stat(QFile::encodeName(p.destination.folder).constData(), &st) == 0 &&
-            synced.contains(st.st_dev))
-            continue;
-        if (!SafeWrite::syncFileSystemOf(p.destination.folder, &syncError))
-            break;
-        synced.insert(st.st_dev);
-    }
+    QStringList temporaries;
+    for (const PendingCopy &p : batch)
+        temporaries << p.temp->path();
+    const QStringList syncErrors = SafeWrite::syncTogether(temporaries);
     QStringList folders;
-    for (PendingCopy &p : batch) {
+    for (size_t i = 0; i < batch.size(); ++i) {
+        PendingCopy &p = batch[i];
         ExportOutcome &outcome = report.photos[p.outcome];
-        if (!syncError.isEmpty()) {
-            outcome.reason = syncError;
+        if (!syncErrors[qsizetype(i)].isEmpty()) {
+            outcome.reason = syncErrors[qsizetype(i)];
             continue;
         }
         const Destination &d = p.destination;
@@ -172,8 +170,18 @@ void placeBatch(std::vector<PendingCopy> &batch, ExportReport &report) {
                 QStringLiteral("written to %1, but its file dates could not be set: %2")
                     .arg(outcome.outputPath, why);
     }
-    for (const QString &folder : folders)
-        SafeWrite::syncFolder(folder);
+    for (const QString &folder : folders) {
+        QString why;
+        if (SafeWrite::syncFolder(folder, &why))
+            continue;
+        for (const PendingCopy &p : batch) {
+            ExportOutcome &outcome = report.photos[p.outcome];
+            if (outcome.reason.isEmpty() && !outcome.outputPath.isEmpty() &&
+                QFileInfo(outcome.outputPath).absolutePath() == folder)
+                outcome.reason = QStringLiteral("written to %1, but a crash may still undo it: %2")
+                                     .arg(outcome.outputPath, why);
+        }
+    }
     batch.clear();
 }
 

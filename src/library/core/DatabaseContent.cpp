@@ -1,5 +1,7 @@
 #include "library/core/DatabaseContent.h"
 
+#include "platform/core/FileCopy.h"
+
 #include <QCryptographicHash>
 #include <QFile>
 

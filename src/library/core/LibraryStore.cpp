@@ -1,9 +1,9 @@
 #include "library/core/LibraryStore.h"
 
-#include "library/core/DatabaseFiles.h"
 #include "library/core/LibraryCatalogue.h"
 #include "library/core/LibraryLookups.h"
 #include "metadata/core/SafeFileName.h"
+#include "platform/core/FileCopy.h"
 #include "platform/core/UnicodeForms.h"
 
 #include <QDate>

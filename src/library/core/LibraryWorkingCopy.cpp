@@ -4,9 +4,11 @@
 #include "library/core/LibraryCatalogue.h"
 #include "library/core/LibrarySchema.h"
 #include "library/core/SqliteDatabase.h"
+#include "platform/core/FileCopy.h"
 #include "platform/core/JobRunner.h"
 #include "platform/core/PhotosApplication.h"
 #include "platform/core/PrivateFolder.h"
+#include "platform/core/SafeWrite.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -189,11 +191,14 @@ QString LibraryWorkingCopy::libraryMessage(const QString &text) const {
 }
 
 void removeLibraryLeftovers(const QString &originalPath) {
-    removeStaleCopies(QFileInfo(originalPath).absolutePath(), true);
-    removeStaleCopies(applicationSupportFolder());
+    using SafeWrite::EarlierCopies;
+    SafeWrite::removeStaleTemporaries(QFileInfo(originalPath).absolutePath(),
+                                      EarlierCopies::NumberedAndUnnumbered);
+    SafeWrite::removeStaleTemporaries(applicationSupportFolder(), EarlierCopies::Numbered);
     const QString folder = libraryBackupFolderFor(originalPath);
     for (const QString &stamp : QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        removeStaleCopies(folder + QLatin1Char('/') + stamp);
+        SafeWrite::removeStaleTemporaries(folder + QLatin1Char('/') + stamp,
+                                          EarlierCopies::Numbered);
         QDir(folder).rmdir(stamp); // only when the killed backup left it empty
     }
 }

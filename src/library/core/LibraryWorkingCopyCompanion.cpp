@@ -1,6 +1,7 @@
 // The second database of an iPhoto or Aperture library, beside its catalogue.
 #include "library/core/LibraryWorkingCopy.h"
 
+#include "platform/core/FileCopy.h"
 #include "platform/core/PhotosApplication.h"
 
 #include <QFileInfo>

@@ -1,6 +1,7 @@
 #include "library/core/ReferenceRepair.h"
 
 #include "library/core/LibraryScan.h"
+#include "platform/core/FreeFileName.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -173,26 +174,8 @@ ReferenceSearch findRenamedReferenceFile(const QString &folder, const PRPicFileI
 }
 
 bool renameWithoutReplacing(const QString &from, const QString &to, QString *why) {
-    const QByteArray a = QFile::encodeName(from), b = QFile::encodeName(to);
-    int error = 0;
-#ifdef RENAME_NOREPLACE
-    if (::renameat2(AT_FDCWD, a.constData(), AT_FDCWD, b.constData(), RENAME_NOREPLACE) == 0)
-        return true;
-    error = errno;
-    if (error != EINVAL && error != ENOSYS && error != ENOTSUP) {
-        if (why)
-            *why = QStringLiteral("%1 cannot be renamed to %2: %3").arg(from, to, cause(error));
-        return false;
-    }
-#endif
-    // Where the file system cannot rename without replacing, a hard link still refuses a
-    // taken name.
-    if (::link(a.constData(), b.constData()) == 0) {
-        ::unlink(a.constData());
-        return true;
-    }
-    error = errno;
-    if (why)
+    const int error = renameWithoutReplacing(from, to);
+    if (error != 0 && why)
         *why = QStringLiteral("%1 cannot be renamed to %2: %3").arg(from, to, cause(error));
-    return false;
+    return error == 0;
 }

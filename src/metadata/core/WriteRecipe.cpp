@@ -178,6 +178,13 @@ QString setRecipeDates(const QString &written, const QString &originalPath,
     return dateError;
 }
 
+// Dates were set on `written`: a creation date its file system cannot keep (FAT, exFAT) is
+// named with the result, which is written all the same, with its modification date.
+void noteCreationDate(const QString &written, WriteRecipeResult &result) {
+    if (!FileDates::keepsCreationDates(written))
+        result.leftOut << QStringLiteral("creation date");
+}
+
 // The record on a new file before it takes its name. A copy of the photo (a new one, or the
 // next state of its edited copy) names the photo's original; a file replacing one that had
 // a record keeps that source with the new digest, so a chain of edits of a copy the user
@@ -336,10 +343,13 @@ PhotoOutcome writeOneVideo(const IKImageItem &item, const QString &storageFolder
         return skip(why);
 
     result.leftOut = plan.leftOut;
+    const QString dateError = setRecipeDates(temp, originalPath, options, read);
+    if (options.dates != WriteRecipeOptions::Dates::Keep)
+        noteCreationDate(temp, result);
     return awaitBatch(
         outcome, std::move(pending), staged,
         {replaces, overwrite, originalPath, read.stamp, storageFolder, outputName, firstNumber},
-        setRecipeDates(temp, originalPath, options, read));
+        dateError);
 }
 
 // The copy an earlier edit of the photo at `originalPath` wrote into `storageFolder` (under
@@ -545,6 +555,8 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
     // A placement sets the dates itself.
     if (!placement)
         dateError = setRecipeDates(written, originalPath, options, read);
+    if (placement || options.dates != WriteRecipeOptions::Dates::Keep)
+        noteCreationDate(written, outcome.result);
 
     if (placement)
         pending.names = namesWithExtensionOf(placement->names, outputName);
@@ -599,8 +611,8 @@ void placePhoto(PhotoOutcome &outcome, const QString &syncError) {
     result.originalState = p.originalState;
 }
 
-// One batch of finished photos: one sync per file system for all their temporaries, then
-// the moves in list order, then one sync per folder so the new names survive a crash.
+// One batch of finished photos: their temporaries made durable together, then the moves in
+// list order, then one sync per folder so the new names survive a crash.
 void commitPhotos(std::vector<PhotoOutcome> &outcomes, QList<JobResult> &batch) {
     DurableBatch::Commit commit;
     QStringList temporaries;
@@ -608,6 +620,7 @@ void commitPhotos(std::vector<PhotoOutcome> &outcomes, QList<JobResult> &batch) 
         if (const PhotoOutcome &o = outcomes[size_t(r.index)]; o.pending)
             temporaries << o.pending->staged->path();
     commit.syncTemporaries(temporaries);
+    std::vector<JobResult *> placed;
     for (JobResult &r : batch) {
         PhotoOutcome &o = outcomes[size_t(r.index)];
         if (!o.pending)
@@ -615,11 +628,22 @@ void commitPhotos(std::vector<PhotoOutcome> &outcomes, QList<JobResult> &batch) 
         placePhoto(o, commit.syncError(o.pending->staged->path()));
         if (!o.result.outputPath.isEmpty())
             commit.placed(o.result.outputPath);
+        placed.push_back(&r);
+    }
+    const QHash<QString, QString> unsynced = commit.syncFolders();
+    for (JobResult *each : placed) {
+        JobResult &r = *each;
+        PhotoOutcome &o = outcomes[size_t(r.index)];
+        const QString folder = QFileInfo(o.result.outputPath).absolutePath();
+        if (!o.result.outputPath.isEmpty() && unsynced.contains(folder)) {
+            o.result.written = false;
+            o.result.reason = QStringLiteral("written to %1, but a crash may still undo it: %2")
+                                  .arg(o.result.outputPath, unsynced.value(folder));
+        }
         r.ok = o.result.written;
         r.outputPath = o.result.outputPath;
         r.reason = o.result.reason;
     }
-    commit.syncFolders();
 }
 
 } // namespace

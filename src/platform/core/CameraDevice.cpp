@@ -3,6 +3,7 @@
 #include "base/FileTypes.h"
 #include "platform/core/FreeFileName.h"
 #include "platform/core/JobRunner.h"
+#include "platform/core/SafeWrite.h"
 #include "platform/core/Thumbnails.h"
 
 #include <QCryptographicHash>
@@ -12,7 +13,6 @@
 #include <QFileInfo>
 #include <QMutex>
 #include <QPointer>
-#include <QTemporaryFile>
 #include <QThread>
 
 #include <gphoto2/gphoto2.h>
@@ -222,12 +222,13 @@ class PKCameraWorker : public QObject {
                      const QString &targetName, qint64 expectedSize, QString *writtenPath) {
         if (!m_camera)
             return QStringLiteral("The device is not open.");
-        // The bytes arrive under a short hidden name beside the target and take the real
-        // name only once they are complete.
-        QTemporaryFile out(QDir(targetFolder).filePath(QStringLiteral(".pk-download.XXXXXX")));
-        if (!out.open())
-            return out.errorString();
-        const int fd = ::dup(out.handle());
+        // The bytes arrive in a temporary of ours beside the target and take the real name
+        // only once they are complete and on the disk.
+        SafeWrite::Temporary out;
+        QString error;
+        if (!out.create(targetFolder, &error))
+            return error;
+        const int fd = ::dup(out.fd());
         if (fd < 0)
             return QStringLiteral("Cannot write in %1").arg(targetFolder);
         CameraFile *file = nullptr;
@@ -242,23 +243,20 @@ class PKCameraWorker : public QObject {
         gp_file_unref(file); // the file system cache may hold it a while longer
         if (rc < GP_OK)
             return gpError(rc);
-        // The bytes went through the descriptor, past QTemporaryFile's own counter.
-        const qint64 written = qint64(::lseek(out.handle(), 0, SEEK_END));
+        const qint64 written = qint64(::lseek(out.fd(), 0, SEEK_END));
         if (expectedSize >= 0 && written != expectedSize)
             return QStringLiteral("Only %1 of %2 bytes arrived.").arg(written).arg(expectedSize);
         // Without a size from the camera, an empty copy is still no copy: the user may
         // delete the camera's file next.
         if (written <= 0)
             return QStringLiteral("No bytes arrived for %1.").arg(name);
-        // A temporary file is private; the photo gets the permissions of an ordinary one.
-        ::fchmod(out.handle(), 0644);
-        if (::fsync(out.handle()) != 0)
-            return QStringLiteral("Cannot write %1").arg(out.fileName());
-        QString error;
-        const QString landed = moveToFreeName(out.fileName(), targetFolder, targetName, &error);
+        // The photo gets the permissions of an ordinary new file.
+        if (!out.useDefaultMode(&error) || !out.finish(&error))
+            return error;
+        const QString landed = moveToFreeName(out.path(), targetFolder, targetName, &error);
         if (landed.isEmpty())
             return error;
-        out.setAutoRemove(false); // it is gone from the temporary name already
+        out.release();
         *writtenPath = landed;
         return {};
     }

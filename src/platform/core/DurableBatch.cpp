@@ -15,18 +15,13 @@ std::shared_ptr<SafeWrite::Temporary> stageNewFile(const QString &folder, const 
 }
 
 void Commit::syncTemporaries(const QStringList &temporaries) {
-    for (const QString &temporary : temporaries) {
-        const QString folder = QFileInfo(temporary).absolutePath();
-        if (syncErrors_.contains(folder))
-            continue;
-        QString why;
-        SafeWrite::syncFileSystemOf(folder, &why);
-        syncErrors_.insert(folder, why);
-    }
+    const QStringList errors = SafeWrite::syncTogether(temporaries);
+    for (qsizetype i = 0; i < temporaries.size(); ++i)
+        syncErrors_.insert(temporaries[i], errors[i]);
 }
 
 QString Commit::syncError(const QString &temporary) const {
-    return syncErrors_.value(QFileInfo(temporary).absolutePath());
+    return syncErrors_.value(temporary);
 }
 
 QString Commit::place(SafeWrite::Temporary &temporary,
@@ -46,10 +41,29 @@ void Commit::placed(const QString &path) {
     placedFolders_.insert(QFileInfo(path).absolutePath());
 }
 
-void Commit::syncFolders() {
-    for (const QString &folder : std::as_const(placedFolders_))
-        SafeWrite::syncFolder(folder);
+QHash<QString, QString> Commit::syncFolders() {
+    QHash<QString, QString> errors;
+    for (const QString &folder : std::as_const(placedFolders_)) {
+        QString why;
+        if (!SafeWrite::syncFolder(folder, &why))
+            errors.insert(folder, why);
+    }
     placedFolders_.clear();
+    return errors;
+}
+
+void Commit::syncFolders(QList<JobResult> &batch) {
+    const QHash<QString, QString> unsynced = syncFolders();
+    if (unsynced.isEmpty())
+        return;
+    for (JobResult &r : batch) {
+        const QString folder = QFileInfo(r.outputPath).absolutePath();
+        if (r.ok && !r.outputPath.isEmpty() && unsynced.contains(folder)) {
+            r.ok = false;
+            r.reason = QStringLiteral("written to %1, but a crash may still undo it: %2")
+                           .arg(r.outputPath, unsynced.value(folder));
+        }
+    }
 }
 
 } // namespace DurableBatch

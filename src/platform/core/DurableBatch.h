@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/core/JobRunner.h"
 #include "platform/core/SafeWrite.h"
 
 #include <QByteArray>
@@ -21,8 +22,8 @@ std::shared_ptr<SafeWrite::Temporary> stageNewFile(const QString &folder, const 
                                                    QString *error);
 
 // The commit of one batch of finished temporaries (SafeWrite::Temporary, closed unsynced):
-// one sync per folder that holds them before any of them moves, then, once every one has
-// taken its name, one sync per folder moved into, so the new names survive a crash.
+// made durable together (SafeWrite::syncTogether) before any of them moves, then, once every
+// one has taken its name, one sync per folder moved into, so the new names survive a crash.
 class Commit {
   public:
     void syncTemporaries(const QStringList &temporaries);
@@ -35,10 +36,14 @@ class Commit {
                   QString *why);
     // `path` has taken its name.
     void placed(const QString &path);
-    void syncFolders();
+    // The folders whose new names may not survive a crash, each with why; empty when all will.
+    QHash<QString, QString> syncFolders();
+    // The same for a batch of a job: a result placed in such a folder is not done, and says
+    // why.
+    void syncFolders(QList<JobResult> &batch);
 
   private:
-    QHash<QString, QString> syncErrors_; // temporary's folder -> why its sync failed
+    QHash<QString, QString> syncErrors_; // temporary -> why its sync failed
     QSet<QString> placedFolders_;
 };
 

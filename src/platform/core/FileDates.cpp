@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -49,12 +50,19 @@ QDateTime FileDates::modificationDate(const QString &path) {
                                           st.st_mtim.tv_nsec / 1000000);
 }
 
+bool FileDates::keepsCreationDates(const QString &path) {
+    char value[1];
+    return getxattr(QFile::encodeName(path).constData(), kCreationAttribute, value, 0) >= 0 ||
+           errno != ENOTSUP;
+}
+
 bool FileDates::setCreationDate(const QString &path, const QDateTime &date, QString *error) {
     if (!date.isValid())
         return fail(error, QStringLiteral("no date"));
     const QByteArray value = date.toUTC().toString(Qt::ISODateWithMs).toLatin1();
     if (setxattr(QFile::encodeName(path).constData(), kCreationAttribute, value.constData(),
-                 size_t(value.size()), 0) != 0)
+                 size_t(value.size()), 0) != 0 &&
+        errno != ENOTSUP)
         return fail(error, errnoText());
     return true;
 }
@@ -62,18 +70,29 @@ bool FileDates::setCreationDate(const QString &path, const QDateTime &date, QStr
 bool FileDates::setModificationDate(const QString &path, const QDateTime &date, QString *error) {
     if (!date.isValid())
         return fail(error, QStringLiteral("no date"));
+    const QByteArray native = QFile::encodeName(path);
+    struct stat before {};
+    if (stat(native.constData(), &before) != 0)
+        return fail(error, errnoText());
     const qint64 ms = date.toMSecsSinceEpoch();
     struct timespec times[2];
-    times[0].tv_sec = 0;
-    times[0].tv_nsec = UTIME_OMIT; // leave the access time alone
+    // The access time as it is: FUSE drivers of the older library (exFAT, FAT) set no time
+    // unless they are given both.
+    times[0] = before.st_atim;
     times[1].tv_sec = time_t(ms / 1000);
     times[1].tv_nsec = long((ms % 1000) * 1000000);
     if (times[1].tv_nsec < 0) {
         times[1].tv_sec -= 1;
         times[1].tv_nsec += 1000000000L;
     }
-    if (utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) != 0)
+    if (utimensat(AT_FDCWD, native.constData(), times, 0) != 0)
         return fail(error, errnoText());
+    // Some file systems take a date they cannot hold (FAT: 1980 to 2107) or one they ignore
+    // without a word. FAT keeps two seconds at a time.
+    const QDateTime kept = modificationDate(path);
+    if (!kept.isValid() || std::abs(kept.msecsTo(date)) > 2000)
+        return fail(error, QStringLiteral("the file system did not keep the date %1 (it holds %2)")
+                               .arg(date.toString(Qt::ISODate), kept.toString(Qt::ISODate)));
     return true;
 }
 

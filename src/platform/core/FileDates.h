@@ -15,7 +15,13 @@ inline constexpr char kCreationAttribute[] = "user.creation_date";
 QDateTime creationDate(const QString &path);
 QDateTime modificationDate(const QString &path);
 
-// Each returns false, with a reason, when the date could not be set.
+// Whether the file system of `path` keeps the creation dates set here. Those without extended
+// attributes (FAT, exFAT) keep none: a file there has the creation date its file system gave
+// it, which Linux cannot change.
+bool keepsCreationDates(const QString &path);
+
+// Each returns false, with a reason, when the date could not be set. On a file system that
+// keeps no creation dates only the modification date is set (keepsCreationDates tells).
 bool setCreationDate(const QString &path, const QDateTime &date, QString *error = nullptr);
 bool setModificationDate(const QString &path, const QDateTime &date, QString *error = nullptr);
 // Both dates to one instant.

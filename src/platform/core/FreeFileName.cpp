@@ -21,12 +21,48 @@ QString fittedBase(const QString &base, const QString &rest) {
     return utf8Prefix(base, kMaxFileNameBytes - rest.toUtf8().size());
 }
 
+// A rename or link the file system cannot make (exFAT, FAT and NTFS through FUSE, some network
+// folders), as opposed to a name that is taken.
+bool refusedByTheFileSystem(int code) {
+    return code == EINVAL || code == ENOSYS || code == EPERM || code == ENOTSUP ||
+           code == EOPNOTSUPP;
+}
+
+// Whether `path` is still the empty regular file that `reserved` was when it was made.
+bool stillReserved(const QByteArray &path, const struct stat &reserved) {
+    struct stat now {};
+    return ::lstat(path.constData(), &now) == 0 && S_ISREG(now.st_mode) &&
+           now.st_dev == reserved.st_dev && now.st_ino == reserved.st_ino && now.st_size == 0;
+}
+
+// Where neither can be had: the name is reserved by creating it (O_EXCL, so a file or link
+// already there refuses), and `from` is renamed over that empty file of ours, after checking
+// that the name still holds it. A crash between the two leaves that empty file, which no
+// later write takes for its own.
+int reserveThenRename(const QByteArray &from, const QByteArray &to) {
+    const int fd =
+        ::open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return errno;
+    struct stat reserved {};
+    int code = ::fstat(fd, &reserved) == 0 ? 0 : errno;
+    if (code == 0 && !stillReserved(to, reserved))
+        code = EEXIST; // another program took the name meanwhile: its file stays
+    // Closed before the rename: FUSE drivers hide a replaced file that is still open under a
+    // name of their own until it is closed.
+    ::close(fd);
+    if (code == 0 && (code = SafeWrite::renameKeepingTimes(from, to)) != 0 &&
+        stillReserved(to, reserved))
+        ::unlink(to.constData());
+    return code;
+}
+
 // 0 on success, else errno; never replaces `to`, a link included.
 int renameNoReplace(const QByteArray &from, const QByteArray &to) {
 #ifdef RENAME_NOREPLACE
     if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
         return 0;
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+    if (!refusedByTheFileSystem(errno))
         return errno;
 #endif
     // Folders that cannot rename without replacing still refuse a hard link onto a taken name.
@@ -34,7 +70,9 @@ int renameNoReplace(const QByteArray &from, const QByteArray &to) {
         ::unlink(from.constData());
         return 0;
     }
-    return errno;
+    if (!refusedByTheFileSystem(errno))
+        return errno;
+    return reserveThenRename(from, to);
 }
 
 } // namespace
@@ -50,8 +88,8 @@ QString utf8Prefix(const QString &text, qsizetype maxBytes) {
     const QString head = text.left(maxBytes + 1);
     qsizetype bytes = 0, cut = 0;
     for (qsizetype i = 0; i < head.size();) {
-        const bool pair = head[i].isHighSurrogate() && i + 1 < head.size() &&
-                          head[i + 1].isLowSurrogate();
+        const bool pair =
+            head[i].isHighSurrogate() && i + 1 < head.size() && head[i + 1].isLowSurrogate();
         const char16_t u = head[i].unicode();
         bytes += pair ? 4 : u < 0x80 ? 1 : u < 0x800 ? 2 : 3;
         if (bytes > maxBytes)
@@ -132,6 +170,10 @@ QString moveToFreeName(const QString &tempPath, const QString &folder, const QSt
     if (error)
         *error = QStringLiteral("no free name for %1 in %2").arg(name, folder);
     return {};
+}
+
+int renameWithoutReplacing(const QString &from, const QString &to) {
+    return renameNoReplace(QFile::encodeName(from), QFile::encodeName(to));
 }
 
 bool moveToNameIfFree(const QString &tempPath, const QString &target, bool *taken, QString *error) {

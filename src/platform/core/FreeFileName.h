@@ -34,13 +34,19 @@ QString freeFilePath(const QString &folder, const QString &name);
 
 // Moves the finished file `tempPath` (in `folder`) onto the first free candidate for `name`,
 // counting from `firstNumber`, without ever replacing an existing file or link, even one that
-// appears meanwhile (renameat2 RENAME_NOREPLACE). Returns the path it now has, or an empty
+// appears meanwhile (renameWithoutReplacing). Returns the path it now has, or an empty
 // string with `error` set (`tempPath` stays). The folder is not synced: a crash can lose the new
 // name, never a file, so callers sync folders when they must (once per job is enough).
 QString moveToFreeName(const QString &tempPath, const QString &folder, const QString &name,
                        QString *error, int firstNumber = 1);
 
-// Moves `tempPath` onto `target` only while nothing has that name, in one step, never
+// Renames `from` to `to` only while nothing has that name, a dangling link included: in one
+// step where the file system can (renameat2 RENAME_NOREPLACE, or a hard link then the removal
+// of `from`), else by creating `to` empty and exclusively, then renaming over that file of
+// ours. 0, or the errno (EEXIST: the name is taken); `from` stays when it fails.
+int renameWithoutReplacing(const QString &from, const QString &to);
+
+// Moves `tempPath` onto `target` only while nothing has that name, never
 // replacing anything (as moveToFreeName). False with `taken` set when the name is taken;
 // false with `error` on other failures. `tempPath` stays when it fails.
 bool moveToNameIfFree(const QString &tempPath, const QString &target, bool *taken, QString *error);

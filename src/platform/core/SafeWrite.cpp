@@ -2,10 +2,13 @@
 
 #include "platform/core/DirectWrite.h"
 #include "platform/core/FreeFileName.h"
+#include "platform/core/MappingGuard.h"
+#include "platform/core/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QMutex>
 #include <QRandomGenerator>
 #include <QSet>
@@ -18,6 +21,7 @@
 #include <memory>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
@@ -31,26 +35,12 @@ bool fail(QString *error, const QString &why) {
     return false;
 }
 
-bool writeAll(int fd, const char *data, qint64 size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size_t(std::min<qint64>(size, 1 << 30)));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += n;
-        size -= n;
-    }
-    return true;
-}
-
 using Sink = std::function<void(const char *, size_t)>;
 
 // Whether the file at `path` holds exactly `expected` followed by `rest`, handing each
 // piece that does to `sink`. The file is mapped rather than copied out: the pages are the
 // ones the write left in memory, and a piece at a time is compared and hashed while it is in
-// the cache.
+// the cache. A file another program cuts short meanwhile reads as different.
 bool readsBackAs(const QString &path, QByteArrayView expected, QByteArrayView rest = {},
                  const Sink &sink = {}) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
@@ -71,14 +61,17 @@ bool readsBackAs(const QString &path, QByteArrayView expected, QByteArrayView re
                        : MAP_FAILED;
     if (mapped != MAP_FAILED) {
         const char *bytes = static_cast<const char *>(mapped);
-        for (size_t at = 0; same && at < size;) {
-            size_t n = kPiece;
-            const char *want = expectedAt(at, &n);
-            same = std::memcmp(bytes + at, want, n) == 0;
-            if (same && sink)
-                sink(bytes + at, n);
-            at += n;
-        }
+        const bool whole = MappingGuard::guarded([&] {
+            for (size_t at = 0; same && at < size;) {
+                size_t n = kPiece;
+                const char *want = expectedAt(at, &n);
+                same = std::memcmp(bytes + at, want, n) == 0;
+                if (same && sink)
+                    sink(bytes + at, n);
+                at += n;
+            }
+        });
+        same = same && whole;
         ::munmap(mapped, size);
         ::close(fd);
         return same;
@@ -105,6 +98,17 @@ std::vector<std::string> attributeNames(int fd) {
     return names;
 }
 
+// Permissions or owners the file system cannot keep: FAT keeps neither, exFAT no owner. The
+// photo's bytes and times are what must be kept; the file then has what its mount gives.
+bool keptByNoFileSystem(int code) {
+    return code == EPERM || code == ENOTSUP || code == EOPNOTSUPP || code == ENOSYS;
+}
+
+// The permission bits `mode` on the open file `fd`, where its file system keeps any.
+bool setMode(int fd, mode_t mode) {
+    return ::fchmod(fd, mode) == 0 || keptByNoFileSystem(errno);
+}
+
 // The process's umask, read without changing it (umask() would race other threads).
 mode_t currentUmask() {
     static const mode_t mask = [] {
@@ -122,6 +126,20 @@ mode_t currentUmask() {
 
 QString systemError(int code) {
     return QString::fromLocal8Bit(std::strerror(code));
+}
+
+bool writeAll(int fd, const char *data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, std::min<size_t>(size, size_t(1) << 30));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= size_t(n);
+    }
+    return true;
 }
 
 FileStamp stampOf(const QString &path) {
@@ -186,7 +204,7 @@ bool Temporary::write(QByteArrayView bytes, QString *error) {
     if (fd_ < 0)
         return fail(error, QStringLiteral("the temporary file is not open"));
     if (direct_ ? !direct_->write(bytes.constData(), size_t(bytes.size()))
-                : !writeAll(fd_, bytes.constData(), bytes.size()))
+                : !writeAll(fd_, bytes.constData(), size_t(bytes.size())))
         return fail(error, QStringLiteral("cannot write %1: %2").arg(path_, systemError(errno)));
     return true;
 }
@@ -239,15 +257,16 @@ bool Temporary::keepAttributesOf(const QString &original, QString *error) {
         }
     }
     ::close(from);
-    if (::fchmod(fd_, st.st_mode & 07777) != 0)
+    if (!setMode(fd_, st.st_mode & 07777))
         return fail(error, QStringLiteral("cannot keep the permissions of %1: %2")
                                .arg(original, systemError(errno)));
     return true;
 }
 
 bool Temporary::useDefaultMode(QString *error) {
-    if (fd_ < 0 || ::fchmod(fd_, 0666 & ~currentUmask()) != 0)
-        return fail(error, QStringLiteral("cannot set the permissions of %1").arg(path_));
+    if (fd_ < 0 || !setMode(fd_, 0666 & ~currentUmask()))
+        return fail(error, QStringLiteral("cannot set the permissions of %1: %2")
+                               .arg(path_, systemError(fd_ < 0 ? EBADF : errno)));
     return true;
 }
 
@@ -310,6 +329,21 @@ bool Temporary::closeUnsynced(const QByteArray &expected, QString *error, QByteA
     return true;
 }
 
+int renameKeepingTimes(const QByteArray &from, const QByteArray &to) {
+    struct stat before {};
+    const bool known = ::lstat(from.constData(), &before) == 0;
+    if (::rename(from.constData(), to.constData()) != 0)
+        return errno;
+    struct stat after {};
+    if (known && ::lstat(to.constData(), &after) == 0 &&
+        (after.st_mtim.tv_sec != before.st_mtim.tv_sec ||
+         after.st_mtim.tv_nsec != before.st_mtim.tv_nsec)) {
+        const struct timespec times[2] = {before.st_atim, before.st_mtim};
+        ::utimensat(AT_FDCWD, to.constData(), times, AT_SYMLINK_NOFOLLOW);
+    }
+    return 0;
+}
+
 bool syncFileSystemOf(const QString &folder, QString *error) {
     const int fd =
         ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -347,14 +381,50 @@ QStringList syncFiles(const QStringList &paths) {
     return errors;
 }
 
-bool syncFolder(const QString &folder) {
+QStringList syncTogether(const QStringList &paths) {
+    constexpr decltype(statfs::f_type) kFuse = 0x65735546;
+    QStringList errors(paths.size());
+    QHash<dev_t, QString> wholeSyncs; // file system -> why its sync failed
+    QStringList oneByOne;
+    QList<qsizetype> oneByOneAt;
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        const QString folder = QFileInfo(paths[i]).absolutePath();
+        const QByteArray native = QFile::encodeName(folder);
+        struct stat st {};
+        struct statfs fs {};
+        if (::stat(native.constData(), &st) != 0 || ::statfs(native.constData(), &fs) != 0) {
+            errors[i] = QStringLiteral("cannot open %1: %2").arg(folder, systemError(errno));
+        } else if (fs.f_type == kFuse) {
+            oneByOne << paths[i];
+            oneByOneAt << i;
+        } else {
+            if (!wholeSyncs.contains(st.st_dev)) {
+                QString why;
+                syncFileSystemOf(folder, &why);
+                wholeSyncs.insert(st.st_dev, why);
+            }
+            errors[i] = wholeSyncs.value(st.st_dev);
+        }
+    }
+    const QStringList fileErrors = syncFiles(oneByOne);
+    for (qsizetype k = 0; k < oneByOne.size(); ++k)
+        errors[oneByOneAt[k]] = fileErrors[k];
+    return errors;
+}
+
+bool syncFolder(const QString &folder, QString *error) {
     const int fd =
         ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0;
+        return fail(error, QStringLiteral("cannot open %1: %2").arg(folder, systemError(errno)));
+    const int rc = ::fsync(fd);
+    const int code = errno;
     ::close(fd);
-    return ok;
+    // EINVAL: a file system that syncs no folders; its renames are as durable as it makes them.
+    if (rc != 0 && code != EINVAL)
+        return fail(error,
+                    QStringLiteral("cannot sync the folder %1: %2").arg(folder, systemError(code)));
+    return true;
 }
 
 bool replaceWith(const QString &tempPath, const QString &target, const FileStamp &expected,
@@ -378,14 +448,17 @@ bool replaceWith(const QString &tempPath, const QString &target, const FileStamp
     // disk) would happen while the rename holds the folder, stalling every other write there.
     // Held open here, it is freed by the close after.
     const int old = ::open(to.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    const bool renamed = ::rename(QFile::encodeName(tempPath).constData(), to.constData()) == 0;
-    const int code = errno;
+    const int code = renameKeepingTimes(QFile::encodeName(tempPath), to);
+    const bool renamed = code == 0;
     if (old >= 0)
         ::close(old);
     if (!renamed)
         return fail(error, QStringLiteral("cannot replace %1: %2").arg(target, systemError(code)));
-    if (syncTheFolder)
-        syncFolder(QFileInfo(target).absolutePath());
+    QString why;
+    if (syncTheFolder && !syncFolder(QFileInfo(target).absolutePath(), &why))
+        return fail(
+            error,
+            QStringLiteral("%1 was replaced, but a crash may still undo it: %2").arg(target, why));
     return true;
 }
 
@@ -400,9 +473,14 @@ QString writeNewFile(const QString &folder, const QString &name, const QByteArra
         !temp.finish(bytes, error))
         return {};
     const QString landed = moveToFreeName(temp.path(), folder, name, error, firstNumber);
-    if (!landed.isEmpty()) {
-        temp.release();
-        syncFolder(folder);
+    if (landed.isEmpty())
+        return {};
+    temp.release();
+    QString why;
+    if (!syncFolder(folder, &why)) {
+        fail(error,
+             QStringLiteral("%1 was written, but a crash may still undo it: %2").arg(landed, why));
+        return {};
     }
     return landed;
 }
@@ -433,21 +511,43 @@ void removeStaleTemporariesOnce(const QString &folder) {
     removeStaleTemporaries(folder);
 }
 
-int removeStaleTemporaries(const QString &folder) {
+int removeStaleTemporaries(const QString &folder, EarlierCopies earlier) {
     DIR *dir = ::opendir(QFile::encodeName(folder).constData());
     if (!dir)
         return 0;
     const size_t prefixLength = std::strlen(kTemporaryPrefix);
     int removed = 0;
     while (const dirent *entry = ::readdir(dir)) {
-        if (std::strncmp(entry->d_name, kTemporaryPrefix, prefixLength) != 0)
+        long pid = 0;
+        bool unnumbered = false;
+        if (std::strncmp(entry->d_name, kTemporaryPrefix, prefixLength) == 0) {
+            pid = std::strtol(entry->d_name + prefixLength, nullptr, 10);
+        } else if (earlier != EarlierCopies::None) {
+            // "<file>.pk-<pid>-XXXXXX", before that "<file>.pk-XXXXXX".
+            const QString name = QFile::decodeName(entry->d_name);
+            const qsizetype at = name.lastIndexOf(QLatin1String(".pk-"));
+            if (at <= 0)
+                continue;
+            const QStringList parts = name.mid(at + 4).split(QLatin1Char('-'));
+            bool isNumber = false;
+            const long number = parts.value(0).toLong(&isNumber);
+            if (parts.size() == 2 && isNumber && parts[1].size() == 6)
+                pid = number;
+            else if (earlier == EarlierCopies::NumberedAndUnnumbered && parts.size() == 1 &&
+                     parts[0].size() == 6 &&
+                     RegularFile::isRegular(folder + QLatin1Char('/') + name.left(at)))
+                unnumbered = true;
+            else
+                continue;
+        } else {
             continue;
-        const long pid = std::strtol(entry->d_name + prefixLength, nullptr, 10);
+        }
         struct stat st {};
-        if (pid <= 0 || ::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        if ((pid <= 0 && !unnumbered) ||
+            ::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
             !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
             continue;
-        if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH)
+        if (!unnumbered && (::kill(pid_t(pid), 0) == 0 || errno != ESRCH))
             continue; // its writer may still be at work
         if (::unlinkat(::dirfd(dir), entry->d_name, 0) == 0)
             ++removed;

@@ -22,6 +22,9 @@ namespace SafeWrite {
 // The system's text for an errno value ("No space left on device", ...).
 QString systemError(int code);
 
+// Writes all of `data` to `fd`, through interruptions and short writes; false with errno set.
+bool writeAll(int fd, const char *data, size_t size);
+
 // Names of our temporaries start with this, then our process id: ".pk-tmp-<pid>-<random>".
 inline constexpr char kTemporaryPrefix[] = ".pk-tmp-";
 
@@ -57,10 +60,11 @@ class Temporary {
     // also when it cannot be opened.
     bool adopt(const QString &path, QString *error);
     // Mode, owner (where allowed) and every extended attribute of `original`, whose
-    // user.creation_date among them. A user attribute that cannot be copied is an error.
+    // user.creation_date among them. A user attribute that cannot be copied is an error; a
+    // mode or owner the file system keeps for no file (FAT, exFAT) is not.
     bool keepAttributesOf(const QString &original, QString *error);
     // The permissions of an ordinary new file (0666 less the umask), for a file that
-    // replaces nothing.
+    // replaces nothing; where the file system keeps none, it has its mount's.
     bool useDefaultMode(QString *error);
     // Reads the file back while it is still open: it must hold exactly `expected`. `sink`
     // gets every piece once it compared equal, so a digest of the file is of the bytes it
@@ -76,7 +80,7 @@ class Temporary {
     // of a batch then finds most of them there. For a Buffered file.
     void startWriteback();
     // Closes and reads back without a sync, for a batch that syncs its files together
-    // (syncFileSystemOf) before it moves any of them into place.
+    // (syncTogether) before it moves any of them into place.
     bool closeUnsynced(const QByteArray &expected, QString *error, QByteArrayView rest = {});
     // The same for a file its writer has already read back.
     bool closeUnsynced(QString *error);
@@ -99,6 +103,10 @@ class Temporary {
     bool readPastTheCache_ = false;
 };
 
+// rename(2), which keeps the file's times also where a driver sets them anew on a rename (FAT
+// through FUSE): they are put back. 0, or the errno of the rename.
+int renameKeepingTimes(const QByteArray &from, const QByteArray &to);
+
 // Syncs the whole file system that holds `folder`: one call makes every temporary of a batch
 // durable, where a sync per file would wait on the disk once per photo.
 bool syncFileSystemOf(const QString &folder, QString *error);
@@ -109,19 +117,29 @@ bool syncFileSystemOf(const QString &folder, QString *error);
 // in the order of `paths`; empty where it is.
 QStringList syncFiles(const QStringList &paths);
 
-// Syncs a folder, so that a rename in it survives a crash.
-bool syncFolder(const QString &folder);
+// Makes the closed files at `paths` durable at the least cost: one syncFileSystemOf per file
+// system that holds some, except through FUSE (exFAT, FAT and NTFS drives), whose servers are
+// asked to sync single files only and take a file system's sync for nothing: those files go
+// through syncFiles. Returns why each one is not durable, in the order of `paths`; empty where
+// it is.
+QStringList syncTogether(const QStringList &paths);
+
+// Syncs a folder, so that a rename in it survives a crash; false, with the reason, when the
+// disk did not take it.
+bool syncFolder(const QString &folder, QString *error = nullptr);
 
 // Replaces `target` by the finished temporary `tempPath` (same folder) in one rename, then
 // syncs the folder when `syncTheFolder` is set. Refuses,
 // leaving both as they were, when `target` is a link or no regular file, or when `expected`
-// is valid and the target no longer matches it (another program changed it meanwhile).
+// is valid and the target no longer matches it (another program changed it meanwhile). A
+// failed sync of the folder is reported too, with the target already replaced.
 bool replaceWith(const QString &tempPath, const QString &target, const FileStamp &expected,
                  QString *error, bool syncTheFolder = false);
 
 // `bytes` as a new file named `name` (or its next free name, counting from `firstNumber`) in
 // `folder`, which is created when missing and synced. Returns the path written, or empty with
-// `error`.
+// `error` (also when only the folder's sync failed: the file is there, but may not survive a
+// crash).
 QString writeNewFile(const QString &folder, const QString &name, const QByteArray &bytes,
                      QString *error, int firstNumber = 1);
 
@@ -130,9 +148,13 @@ QString writeNewFile(const QString &folder, const QString &name, const QByteArra
 // folder is synced.
 bool replaceFileContents(const QString &target, const QByteArray &bytes, QString *error);
 
+// Which names of copies that earlier versions made a sweep takes too: "<file>.pk-<pid>-XXXXXX"
+// (Numbered), and before those "<file>.pk-XXXXXX" beside their <file>, which only a library's
+// own folder may hold (NumberedAndUnnumbered).
+enum class EarlierCopies { None, Numbered, NumberedAndUnnumbered };
 // Removes temporaries of ours in `folder` that a process no longer running left behind: our
 // prefix, our user, a dead process id. Returns how many went.
-int removeStaleTemporaries(const QString &folder);
+int removeStaleTemporaries(const QString &folder, EarlierCopies earlier = EarlierCopies::None);
 // The same, the first time this run writes into `folder`: a crash may have left some beside
 // the photos it was writing.
 void removeStaleTemporariesOnce(const QString &folder);

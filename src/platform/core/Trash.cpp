@@ -3,6 +3,8 @@
 
 #include "platform/core/Trash.h"
 
+#include "platform/core/FreeFileName.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -126,10 +128,9 @@ TrashPutBack putBackFromTrash(const QStringList &originalPaths) {
             continue;
         }
         QDir().mkpath(QFileInfo(path).absolutePath());
-        if (::renameat2(AT_FDCWD, QFile::encodeName(found->file).constData(), AT_FDCWD,
-                        QFile::encodeName(path).constData(), RENAME_NOREPLACE) != 0) {
-            failed(errno == EEXIST ? QStringLiteral("another file has taken its place")
-                                   : QString::fromLocal8Bit(std::strerror(errno)));
+        if (const int error = renameWithoutReplacing(found->file, path); error != 0) {
+            failed(error == EEXIST ? QStringLiteral("another file has taken its place")
+                                   : QString::fromLocal8Bit(std::strerror(error)));
             continue;
         }
         QFile::remove(found->info);
