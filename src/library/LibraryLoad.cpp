@@ -68,8 +68,9 @@ bool MainWindowPart::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
     if (showPhotoTypelibBtn) {
         const LibraryFilterLook &all = libraryFilterLook(LibraryFilter::All);
         showPhotoTypelibBtn->setImageName(QLatin1String(all.image));
-        showPhotoTypelibBtn->setText(AppDelegate::tr("Show: %1").arg(AppDelegate::tr(all.title)));
-        showPhotoTypelibBtn->setToolTip(showPhotoTypelibBtn->text());
+        const QString text = AppDelegate::tr("Show: %1").arg(AppDelegate::tr(all.title));
+        showPhotoTypelibBtn->setFittedText(text);
+        showPhotoTypelibBtn->setToolTip(text);
     }
     if (albumsFolderMenuItem) {
         albumsFolderMenuItem->setEnabled(false);
@@ -134,8 +135,8 @@ constexpr qint64 kLongestShowWait = 1000;
 
 void MainWindowPart::appendLibraryBatch(const LibraryLists &batch) {
     d.library.append(batch);
-    const qint64 wait = std::min(
-        kLongestShowWait, qint64(d.library.photoLibBroserArray.size()) / 1000 * kShowWaitPerThousand);
+    const qint64 wait = std::min(kLongestShowWait, qint64(d.library.photoLibBroserArray.size()) /
+                                                       1000 * kShowWaitPerThousand);
     const qint64 since = libraryShownClock.isValid() ? libraryShownClock.elapsed() : wait;
     if (since >= wait) {
         showLibraryBatches();
