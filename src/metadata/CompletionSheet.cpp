@@ -145,12 +145,20 @@ QMessageBox *AppDelegate::showJobEnding(const JobReport &given, QWidget *over) {
 }
 
 void AppDelegate::revealJobResult(int written, const QString &path, const QString &root) {
-    JobReport report;
-    report.written = written;
-    report.revealPath = path;
-    report.revealRoot = root;
-    report.sheetOnSuccess = false;
-    finishJob(report);
+    if (written <= 0)
+        return;
+    // A file written for the user (a property list) is no changed photo: where no file manager
+    // answers, the sheet names the file and the folder it was written to.
+    QPointer<AppDelegate> self(this);
+    Workspace::selectFile(path, root, [self, path, root] {
+        if (!self)
+            return;
+        beginAlertSheet(self->window, tr("The folder could not be shown."),
+                        tr("No file manager answered. %1 is in %2.")
+                            .arg(QFileInfo(path).fileName(), folderOf(path, root)),
+                        {tr(" Ok ")},
+                        [self](QMessageBox *a, int c) { self->savePanelDidEnd3(a, c); });
+    });
 }
 
 bool AppDelegate::LocalPhotoMetadataChangedCompletedAlert(const JobReport &report, bool unshown,
