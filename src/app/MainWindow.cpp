@@ -22,10 +22,15 @@
 #include <QMainWindow>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace {
+
+// The preview's height in the default window, and the least it keeps in a short one.
+constexpr int kPreviewHeight = 240;
+constexpr int kPreviewLeastHeight = 120;
 
 // Closing the main window quits the program.
 class PKMainWindow : public QMainWindow {
@@ -217,6 +222,27 @@ QWidget *buildLibraryView(AppDelegate &d, QWidget *parent) {
     return d.mainWindow.photolibView;
 }
 
+// The column's lines, map and properties: it asks for the room they need at least, so the
+// preview above grows only into what they leave; in a shorter window they scroll instead of
+// being drawn over each other.
+class ColumnDetails : public QScrollArea {
+  public:
+    explicit ColumnDetails(QWidget *parent) : QScrollArea(parent) {}
+    QSize sizeHint() const override {
+        const int frame = 2 * frameWidth();
+        return widget() ? widget()->minimumSizeHint() + QSize(frame, frame)
+                        : QScrollArea::sizeHint();
+    }
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        // A caption shown or hidden changes what the details need.
+        if (watched == widget() && event->type() == QEvent::LayoutRequest)
+            updateGeometry();
+        return QScrollArea::eventFilter(watched, event);
+    }
+};
+
 QWidget *buildPreviewColumn(AppDelegate &d, QWidget *parent) {
     auto *column = named(new QWidget(parent), "previewColumn");
     column->setFixedWidth(320);
@@ -225,22 +251,36 @@ QWidget *buildPreviewColumn(AppDelegate &d, QWidget *parent) {
     auto *content = new QVBoxLayout;
     content->setContentsMargins(8, 8, 8, 8);
     d.mainWindow.previewContentView = named(new QWidget(column), "previewContentView");
-    d.mainWindow.previewContentView->setFixedHeight(240);
+    // Whole in the default window, smaller in a short one, never under the lines below.
+    d.mainWindow.previewContentView->setMinimumHeight(kPreviewLeastHeight);
+    d.mainWindow.previewContentView->setMaximumHeight(kPreviewHeight);
     auto *previewStack = new QGridLayout(d.mainWindow.previewContentView);
     previewStack->setContentsMargins(0, 0, 0, 0);
     d.mainWindow.previewImageView =
         named(new PKImageView(d.mainWindow.previewContentView), "previewImageView");
+    d.mainWindow.previewImageView->setKeepsProportions(true);
     d.mainWindow.theplayerView =
         named(new QWidget(d.mainWindow.previewContentView), "theplayerView");
     previewStack->addWidget(d.mainWindow.previewImageView, 0, 0);
     previewStack->addWidget(d.mainWindow.theplayerView, 0, 0);
-    d.mainWindow.previewProgressor = named(new QProgressBar(column), "previewProgressor");
-    d.mainWindow.previewPhotolibinfolab = named(new QLabel(column), "previewPhotolibinfolab");
+
+    auto *details = named(new ColumnDetails(column), "previewDetailsScroll");
+    details->setFrameShape(QFrame::NoFrame);
+    details->setWidgetResizable(true);
+    details->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The column's own background shows through.
+    details->viewport()->setAutoFillBackground(false);
+    auto *lines = named(new QWidget(details), "previewDetails");
+    auto *detailsColumn = new QVBoxLayout(lines);
+    detailsColumn->setContentsMargins(0, 0, 0, 0);
+    detailsColumn->setSpacing(4);
+    d.mainWindow.previewProgressor = named(new QProgressBar(lines), "previewProgressor");
+    d.mainWindow.previewPhotolibinfolab = named(new QLabel(lines), "previewPhotolibinfolab");
     d.mainWindow.previewOriginalphtoinfolab =
-        named(new QLabel(column), "previewOriginalphtoinfolab");
-    QFormLayout *info = buildLocalInformationLines(d, column);
-    QWidget *mapSlot = buildLocalMapSlot(d, column);
-    d.mainWindow.localExifDataView = named(new QTreeWidget(column), "localExifDataView");
+        named(new QLabel(lines), "previewOriginalphtoinfolab");
+    QFormLayout *info = buildLocalInformationLines(d, lines);
+    QWidget *mapSlot = buildLocalMapSlot(d, lines);
+    d.mainWindow.localExifDataView = named(new QTreeWidget(lines), "localExifDataView");
     d.mainWindow.localExifDataView->setHeaderLabels(
         {AppDelegate::tr("Property"), AppDelegate::tr("Value")});
     // The column's other lines never squeeze the properties below a few readable rows.
@@ -248,13 +288,18 @@ QWidget *buildPreviewColumn(AppDelegate &d, QWidget *parent) {
         d.mainWindow.localExifDataView->header()->sizeHint().height() +
         6 * (d.mainWindow.localExifDataView->fontMetrics().height() + 4) +
         2 * d.mainWindow.localExifDataView->frameWidth());
-    content->addWidget(d.mainWindow.previewContentView);
-    content->addLayout(info);
-    content->addWidget(d.mainWindow.previewProgressor);
-    content->addWidget(d.mainWindow.previewPhotolibinfolab);
-    content->addWidget(d.mainWindow.previewOriginalphtoinfolab);
-    content->addWidget(mapSlot);
-    content->addWidget(d.mainWindow.localExifDataView, 1);
+    detailsColumn->addLayout(info);
+    detailsColumn->addWidget(d.mainWindow.previewProgressor);
+    detailsColumn->addWidget(d.mainWindow.previewPhotolibinfolab);
+    detailsColumn->addWidget(d.mainWindow.previewOriginalphtoinfolab);
+    detailsColumn->addWidget(mapSlot);
+    detailsColumn->addWidget(d.mainWindow.localExifDataView, 1);
+    details->setWidget(lines);
+    lines->setAutoFillBackground(false);
+
+    // The preview takes what the details leave, up to its whole height.
+    content->addWidget(d.mainWindow.previewContentView, 1);
+    content->addWidget(details);
     grid->addLayout(content, 0, 0);
     return column;
 }

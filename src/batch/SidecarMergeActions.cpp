@@ -217,7 +217,7 @@ void SidecarMergesPart::BatchWriteXMPFileToFile() {
     if (refuseSecondRun(d))
         return;
     QFileDialog *panel =
-        folderPanel(d, AppDelegate::tr("Choose a xmp folder to open."), false, writeXmpWindow);
+        folderPanel(d, AppDelegate::tr("Choose an XMP folder to open."), false, writeXmpWindow);
     d.connect(panel, &QFileDialog::finished, &d,
               [this, panel](int r) { openPanelDidEnd9(panel, r == QDialog::Accepted ? 1 : 0); });
     panel->open();

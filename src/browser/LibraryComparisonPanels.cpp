@@ -174,6 +174,7 @@ void buildLibraryComparisonPanels(AppDelegate &d) {
         playerLayout->setContentsMargins(0, 0, 0, 0);
         d.mainWindow.playerFrameView = new PKImageView(d.mainWindow.theplayerView);
         d.mainWindow.playerFrameView->setObjectName(QStringLiteral("playerFrameView"));
+        d.mainWindow.playerFrameView->setKeepsProportions(true);
         playerLayout->addWidget(d.mainWindow.playerFrameView);
     }
     buildLibraryEditPanels(d);

@@ -161,6 +161,9 @@ struct MainWindowPart {
     // The load's hand-backs, on the main thread.
     void LoadImportedPhotoLibraryonMainThread();
     void CompletedScanPhotoLibraryonMainThread();
+    // The load running opened the default library, which the user did not choose: its end
+    // says how to open another.
+    bool loadOfDefaultLibrary = false;
     void savePanelDidEnd12(QMessageBox *alert, int returnCode, void *contextInfo = nullptr);
     // Library browser sorts (library/LibrarySortActions.cpp).
     void SortAllPhotosLibraryByDateAction();

@@ -16,8 +16,20 @@ class PRButton : public QPushButton {
     // button's text alone.
     void setImageName(const QString &name);
     QString imageName() const { return m_imageName; }
+    // A label that may be long (an album's title): drawn whole while the bar has room for
+    // it, else shortened in the middle to the width the bar gives; never wider than `widest`
+    // pixels of text, so it never pushes the bar's other buttons out of the window. text()
+    // keeps it whole ("&" escaped).
+    void setFittedText(const QString &text, int widest = kBarLabelWidest);
+    // The label as drawn now.
+    QString shownText() const;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+    static constexpr int kBarLabelWidest = 260;
 
   protected:
+    void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
@@ -26,7 +38,12 @@ class PRButton : public QPushButton {
     void keyReleaseEvent(QKeyEvent *event) override;
 
   private:
+    QSize hintForText(const QString &shown) const;
+    QString fitted(int room) const;
+
     QString m_imageName;
+    QString m_fittedText;
+    int m_widest = 0;
 };
 
 // The main window's own close button: posts "MyClosebuttonMouseDown" on mouse down.

@@ -37,7 +37,8 @@ void writeLibraryPlist(AppDelegate &d,
                         result.reason, {AppDelegate::tr(" Ok ")}, done);
         return;
     }
-    d.revealJobResult(1, result.path, QFileInfo(storage).absolutePath());
+    // Where no file manager answers, the sheet names the folder the file was written to.
+    d.revealJobResult(1, result.path, QFileInfo(result.path).absolutePath());
     QStringList lines;
     if (!result.duplicateNames.isEmpty())
         lines << AppDelegate::tr("Several selected photos are named %1; the file holds the "

@@ -100,7 +100,7 @@ void LibraryDatabasePart::CopyDatabasetoPhotoLibrary() {
         markOutcome(
             beginAlertSheet(d.window,
                             AppDelegate::tr("New Photo Library metadata tag(s) has been applied."),
-                            AppDelegate::tr("The changed exif data has been saved in Photos."),
+                            AppDelegate::tr("The changed exif data has been saved in the library."),
                             {AppDelegate::tr(" Ok ")}, end),
             true);
     else

@@ -145,7 +145,7 @@ void LibraryWindowsPart::DeleteSelectedPhotosinPhotoLibraryAction() {
     }
     beginAlertSheet(
         d.window,
-        AppDelegate::tr("Are your sure you want to delete the selected photo(s) from Photo "
+        AppDelegate::tr("Are you sure you want to delete the selected photo(s) from Photo "
                         "Library?"),
         QString(), {AppDelegate::tr(" YES "), AppDelegate::tr(" Cancel ")},
         [this](QMessageBox *a, int c) { savePanelDidEnd9(a, c); });

@@ -191,7 +191,7 @@ bool LibraryEditRun::finish(bool refresh) {
     updates_.clear();
     if (refresh)
         d_.libraryPanels.reloadLibraryBrowserAndPanels();
-    QString informative = AppDelegate::tr("The changed exif data has been saved in Photos.");
+    QString informative = AppDelegate::tr("The changed exif data has been saved in the library.");
     if (!skipped_.isEmpty())
         informative += QStringLiteral("\n\n") + AppDelegate::tr("Left as they were:") +
                        QLatin1Char('\n') + listed(skipped_);

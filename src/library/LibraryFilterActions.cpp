@@ -23,10 +23,7 @@ void markFilter(AppDelegate &d, const QString &image, const QString &title) {
     if (PRButton *b = d.mainWindow.showPhotoTypelibBtn) {
         b->setImageName(image);
         const QString text = AppDelegate::tr("Show: %1").arg(title);
-        // A long album title is cut in the middle so the toolbar keeps its other buttons.
-        b->setText(b->fontMetrics()
-                       .elidedText(text, Qt::ElideMiddle, 260)
-                       .replace(QLatin1Char('&'), QLatin1String("&&")));
+        b->setFittedText(text);
         b->setToolTip(text);
     }
     if (PRButton *b = d.mainWindow.filterPhotolibBtn)

@@ -23,6 +23,8 @@
 #include <QSettings>
 #include <QTimer>
 
+#include <utility>
+
 // The running load: its runner cancels and waits for it when the application object goes.
 class LibraryLoadJob {
   public:
@@ -55,6 +57,7 @@ bool MainWindowPart::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
         return false;
     }
     startScanIndicator(d);
+    loadOfDefaultLibrary = false;
     d.library.scanComplete = false;
     d.library.scanPhotoLibStart = true;
     // Nothing of the last library stays on screen, nor can an edit reach it.
@@ -68,8 +71,9 @@ bool MainWindowPart::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
     if (showPhotoTypelibBtn) {
         const LibraryFilterLook &all = libraryFilterLook(LibraryFilter::All);
         showPhotoTypelibBtn->setImageName(QLatin1String(all.image));
-        showPhotoTypelibBtn->setText(AppDelegate::tr("Show: %1").arg(AppDelegate::tr(all.title)));
-        showPhotoTypelibBtn->setToolTip(showPhotoTypelibBtn->text());
+        const QString text = AppDelegate::tr("Show: %1").arg(AppDelegate::tr(all.title));
+        showPhotoTypelibBtn->setFittedText(text);
+        showPhotoTypelibBtn->setToolTip(text);
     }
     if (albumsFolderMenuItem) {
         albumsFolderMenuItem->setEnabled(false);
@@ -134,8 +138,8 @@ constexpr qint64 kLongestShowWait = 1000;
 
 void MainWindowPart::appendLibraryBatch(const LibraryLists &batch) {
     d.library.append(batch);
-    const qint64 wait = std::min(
-        kLongestShowWait, qint64(d.library.photoLibBroserArray.size()) / 1000 * kShowWaitPerThousand);
+    const qint64 wait = std::min(kLongestShowWait, qint64(d.library.photoLibBroserArray.size()) /
+                                                       1000 * kShowWaitPerThousand);
     const qint64 since = libraryShownClock.isValid() ? libraryShownClock.elapsed() : wait;
     if (since >= wait) {
         showLibraryBatches();
@@ -170,6 +174,7 @@ void MainWindowPart::LoadImportedPhotoLibraryonMainThread() {
 }
 
 void MainWindowPart::CompletedScanPhotoLibraryonMainThread() {
+    const bool unasked = std::exchange(loadOfDefaultLibrary, false);
     d.library.scanComplete = true;
     d.library.scanPhotoLibStart = false;
     if (libraryShowTimer)
@@ -202,6 +207,10 @@ void MainWindowPart::CompletedScanPhotoLibraryonMainThread() {
                         d.libraryDatabase.photolibReadOnlyReason, {AppDelegate::tr(" Ok ")}, end3);
         return;
     }
+    // How to open another library is worth saying only where the user did not choose this
+    // one, or where it shows nothing.
+    if (!unasked && !d.library.photoLibBroserArray.isEmpty())
+        return;
     if (userDefaults()->value(QLatin1String(SettingsKey::ExampleAlertSuppress)).toBool()) {
         qCDebug(lcLibrary) << "ExampleAlert suppressed";
         return;
@@ -211,7 +220,7 @@ void MainWindowPart::CompletedScanPhotoLibraryonMainThread() {
         AppDelegate::tr(
             "Go to File Menu -> Open Photo Library…  to open and scan another photo library."),
         {AppDelegate::tr(" Ok ")}, [this](QMessageBox *a, int c) { savePanelDidEnd12(a, c); },
-        AppDelegate::tr("Do not show &d message again"));
+        AppDelegate::tr("Do not show this message again"));
 }
 
 void MainWindowPart::savePanelDidEnd12(QMessageBox *alert, int returnCode, void *) {

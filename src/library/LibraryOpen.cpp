@@ -107,7 +107,8 @@ void MainWindowPart::ChangePhotoLibraryMenuAction() {
             {AppDelegate::tr(" Ok ")}, [this](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); });
         return;
     }
-    LoadPhotosLibraryItemThreader(found.path);
+    if (LoadPhotosLibraryItemThreader(found.path))
+        loadOfDefaultLibrary = true;
 }
 
 void MainWindowPart::OpenPhotoLibraryAction() {

@@ -110,4 +110,6 @@ struct LibraryWindowsPart {
     // `renamedRepair`: a renamed-photo repair that relinked none adds the hint to run the
     // moved-photo repair first.
     void showReferenceRepairResult(const ReferenceRepairReport &report, bool renamedRepair = false);
+    // True, with the sheet saying so, when no library photo is selected.
+    bool refuseRepairWithoutSelection();
 };

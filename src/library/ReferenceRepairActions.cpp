@@ -5,7 +5,9 @@
 #include "app/AppDelegate.h"
 
 #include "base/Logging.h"
+#include "browser/PRButton.h"
 #include "library/LibraryWriter.h"
+#include "library/core/LibrarySort.h"
 #include "library/core/LibraryStore.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "library/core/ReferenceRepair.h"
@@ -32,12 +34,26 @@ bool fileIsThere(const QString &path) {
     return !path.isEmpty() && QFileInfo(path).isFile();
 }
 
+// Whether the browser shows the photos whose file is missing: their filter, with no selection
+// of other photos shown over it.
+bool showsMissingFiles(const AppDelegate &d) {
+    const PRButton *filter = d.mainWindow.showPhotoTypelibBtn;
+    const PRButton *sort = d.mainWindow.filterPhotolibBtn;
+    if (!filter || libraryListForFilterImage(filter->imageName()) != LibraryListId::LostReferenced)
+        return false;
+    return !sort || (sort->imageName() != QLatin1String("allphotoinphotolib.png") &&
+                     sort->imageName() != QLatin1String("allincorrectphotos.png"));
+}
+
 // The record and item now point at `path`, which exists.
 void relinkItem(AppDelegate &d, const IKImageItemPtr &item, const QString &path) {
     const PRPicFileInfoPtr &r = item->photoLibFileNode;
     r->fileFullPath = r->editRare().findLocation = path;
     r->bLostReferencePhoto = false;
     item->filePath = path;
+    // Found again: no longer among the photos whose file is missing, nor in their view.
+    if (showsMissingFiles(d))
+        d.library.photoLibBroserArray.removeAll(item);
     d.library.lostReferencePhotoItemArray.removeAll(item);
 }
 
@@ -85,11 +101,23 @@ void LibraryWindowsPart::showReferenceRepairResult(const ReferenceRepairReport &
 
 // ---- Moved photos ----
 
+// Nothing selected: said at once, before the user is asked for anything.
+bool LibraryWindowsPart::refuseRepairWithoutSelection() {
+    if (!d.selectedLibraryItems().isEmpty())
+        return false;
+    ReferenceRepairReport nothing;
+    nothing.reason = AppDelegate::tr("No photo is selected.");
+    showReferenceRepairResult(nothing);
+    return true;
+}
+
 void LibraryWindowsPart::FixMovedReferencedPhotosAction() {
     if (d.libraryDatabase.CheckPhotosApplicationRun()) {
         d.libraryDatabase.showQuitPhotosOffer();
         return;
     }
+    if (refuseRepairWithoutSelection())
+        return;
     auto *panel =
         new QFileDialog(d.window, AppDelegate::tr("Please select the root folder of the original "
                                                   "photos to establish a new connection for "
@@ -193,6 +221,8 @@ LibraryWindowsPart::relinkMovedReferencedPhotos(const QString &root,
 // ---- Renamed photos ----
 
 void LibraryWindowsPart::FixReferencedPhotosAction() {
+    if (refuseRepairWithoutSelection())
+        return;
     if (auto *sheet = qobject_cast<QDialog *>(fixReferencedNameWindow))
         sheet->open();
 }

@@ -26,15 +26,27 @@ QString folderOf(const QString &path, const QString &root) {
     return QDir::toNativeSeparators(root.isEmpty() ? QFileInfo(path).absolutePath() : root);
 }
 
-// Shows the result in the file manager; where none answers, a sheet says where it is.
-void revealOrSay(AppDelegate &d, const QString &path, const QString &root) {
+// Shows the result in the file manager; where none answers, the job's sheet, while open, says
+// where it is, or else a sheet of its own on the job's window: nothing brings another window
+// in front of what the job reports.
+void revealOrSay(AppDelegate &d, const QString &path, const QString &root, QWidget *over,
+                 QMessageBox *ending = nullptr) {
     QPointer<AppDelegate> self(&d);
-    Workspace::selectFile(path, root, [self, path, root] {
+    QPointer<QWidget> window(over);
+    QPointer<QMessageBox> sheet(ending);
+    Workspace::selectFile(path, root, [self, path, root, window, sheet] {
         if (!self)
             return;
-        beginAlertSheet(self->window, AppDelegate::tr("The folder could not be shown."),
-                        AppDelegate::tr("No file manager answered. The photos are in %1.")
-                            .arg(folderOf(path, root)),
+        const QString where = AppDelegate::tr("No file manager answered. The photos are in %1.")
+                                  .arg(folderOf(path, root));
+        if (sheet && sheet->isVisible()) {
+            const QString said = sheet->informativeText();
+            sheet->setInformativeText(said.isEmpty() ? where
+                                                     : said + QStringLiteral("\n\n") + where);
+            return;
+        }
+        beginAlertSheet(window ? window.data() : self->window,
+                        AppDelegate::tr("The folder could not be shown."), where,
                         {AppDelegate::tr(" Ok ")},
                         [self](QMessageBox *a, int c) { self->savePanelDidEnd3(a, c); });
     });
@@ -51,7 +63,7 @@ QMessageBox *ownWordsSheet(AppDelegate &d, const JobReport &report, QWidget *ove
         allDone);
     // Nothing written, nothing to show.
     if (report.written > 0 && (!report.revealPath.isEmpty() || !report.revealRoot.isEmpty()))
-        revealOrSay(d, report.revealPath, report.revealRoot);
+        revealOrSay(d, report.revealPath, report.revealRoot, over, sheet);
     return sheet;
 }
 
@@ -84,11 +96,12 @@ QMessageBox *completionSheet(AppDelegate &d, const JobReport &report, bool unsho
     if (canReveal)
         buttons << AppDelegate::tr("Show in Folder");
     const QString revealPath = report.revealPath, revealRoot = report.revealRoot;
+    QPointer<QWidget> window(over);
     QMessageBox *alert = beginAlertSheet(
         over ? over : d.window, texts.message, texts.informative, buttons,
-        [&d, revealPath, revealRoot](QMessageBox *alert, int code) {
+        [&d, revealPath, revealRoot, window](QMessageBox *alert, int code) {
             if (code == 0)
-                revealOrSay(d, revealPath, revealRoot);
+                revealOrSay(d, revealPath, revealRoot, window);
             // Either button closes the sheet, and the suppression box counts for both.
             d.savePanelDidEnd112(alert, 1);
         },
@@ -119,9 +132,10 @@ QMessageBox *AppDelegate::showJobEnding(const JobReport &given, QWidget *over) {
     if (!report.revealPath.isEmpty() || !report.revealRoot.isEmpty()) {
         // Where no file manager answers, the sheet tells what was done and where.
         QPointer<AppDelegate> self(this);
-        Workspace::selectFile(report.revealPath, report.revealRoot, [self, report] {
+        QPointer<QWidget> window(over);
+        Workspace::selectFile(report.revealPath, report.revealRoot, [self, report, window] {
             if (self)
-                completionSheet(*self, report, true, nullptr);
+                completionSheet(*self, report, true, window);
         });
     } else if (report.written > 0 && !due) {
         // Nothing to reveal: the sheet is the only trace of the job.
@@ -131,12 +145,20 @@ QMessageBox *AppDelegate::showJobEnding(const JobReport &given, QWidget *over) {
 }
 
 void AppDelegate::revealJobResult(int written, const QString &path, const QString &root) {
-    JobReport report;
-    report.written = written;
-    report.revealPath = path;
-    report.revealRoot = root;
-    report.sheetOnSuccess = false;
-    finishJob(report);
+    if (written <= 0)
+        return;
+    // A file written for the user (a property list) is no changed photo: where no file manager
+    // answers, the sheet names the file and the folder it was written to.
+    QPointer<AppDelegate> self(this);
+    Workspace::selectFile(path, root, [self, path, root] {
+        if (!self)
+            return;
+        beginAlertSheet(self->window, tr("The folder could not be shown."),
+                        tr("No file manager answered. %1 is in %2.")
+                            .arg(QFileInfo(path).fileName(), folderOf(path, root)),
+                        {tr(" Ok ")},
+                        [self](QMessageBox *a, int c) { self->savePanelDidEnd3(a, c); });
+    });
 }
 
 bool AppDelegate::LocalPhotoMetadataChangedCompletedAlert(const JobReport &report, bool unshown,

@@ -194,7 +194,7 @@ void GpsWindowPart::PreviewCurrentGPSInMap() {
     QString problem;
     const auto position = parseGpsPosition(latitudelab->text(), longtitudelab->text(), &problem);
     if (!position) {
-        beginAlertSheet(changeGPSWindow, AppDelegate::tr("Vaule Error"), problem,
+        beginAlertSheet(changeGPSWindow, AppDelegate::tr("Value Error"), problem,
                         {AppDelegate::tr(" Ok ")},
                         [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
         return;
@@ -217,15 +217,15 @@ void GpsWindowPart::ClickSaveChangeGPSAction() {
     };
     for (QLineEdit *field : {latitudelab, longtitudelab, timeStamplab, dateStamplab})
         if (field->text().trimmed().isEmpty())
-            return refuse(AppDelegate::tr("Vaule Error"),
+            return refuse(AppDelegate::tr("Value Error"),
                           AppDelegate::tr("Each value cannot be empty."));
     QString problem;
     const auto position = parseGpsPosition(latitudelab->text(), longtitudelab->text(), &problem);
     if (!position)
-        return refuse(AppDelegate::tr("Vaule Error"), problem);
+        return refuse(AppDelegate::tr("Value Error"), problem);
     const auto stamps = parseGpsStamps(dateStamplab->text(), timeStamplab->text(), &problem);
     if (!stamps)
-        return refuse(AppDelegate::tr("Vaule Error"), problem);
+        return refuse(AppDelegate::tr("Value Error"), problem);
 
     WriteRecipeOptions options;
     const GpsPosition where = *position;

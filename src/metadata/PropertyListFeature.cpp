@@ -13,9 +13,10 @@
 
 namespace {
 
-// Exports are shown in a file manager rooted at the folder above the storage folder.
-void revealExport(AppDelegate &d, const QString &path, const QString &storageFolder) {
-    d.revealJobResult(1, path, QFileInfo(storageFolder).absolutePath());
+// The written file is shown in the file manager; where none answers, the sheet names the
+// folder it was written to.
+void revealExport(AppDelegate &d, const QString &path) {
+    d.revealJobResult(1, path, QFileInfo(path).absolutePath());
 }
 
 void reportExportFailure(AppDelegate &d, const QString &why) {
@@ -34,7 +35,7 @@ void exportSelected(AppDelegate &d, PlistExportKind kind) {
         reportExportFailure(d, result.reason);
         return;
     }
-    revealExport(d, result.path, d.preferences.storagelocation);
+    revealExport(d, result.path);
     QStringList lines;
     if (!result.duplicateNames.isEmpty())
         lines << AppDelegate::tr("Several selected photos are named %1; the file holds the "
@@ -95,7 +96,7 @@ void MetadataMenusPart::ExportTemplateDataToPlist() {
         reportExportFailure(d, why);
         return;
     }
-    revealExport(d, path, d.preferences.storagelocation);
+    revealExport(d, path);
 }
 
 void MetadataMenusPart::WriteSelectedItemsExifDataToPlist() {
@@ -107,5 +108,5 @@ void MetadataMenusPart::WriteSelectedItemsExifDataToPlist() {
         reportExportFailure(d, why);
         return;
     }
-    revealExport(d, path, d.preferences.storagelocation);
+    revealExport(d, path);
 }

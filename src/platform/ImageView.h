@@ -4,7 +4,7 @@
 #include <QPixmap>
 
 // An image view that scales its picture to fill it, each axis on its own (the
-// background panels are drawn this way).
+// background panels are drawn this way), or whole in its proportions (a preview).
 class PKImageView : public QLabel {
     Q_OBJECT
   public:
@@ -15,4 +15,16 @@ class PKImageView : public QLabel {
     }
     void setImage(const QPixmap &pixmap) { setPixmap(pixmap); }
     QPixmap image() const { return pixmap(); }
+    // A view whose size follows the window shows its picture whole and centred, never
+    // stretched out of its proportions.
+    void setKeepsProportions(bool keeps) {
+        m_keepsProportions = keeps;
+        update();
+    }
+
+  protected:
+    void paintEvent(QPaintEvent *event) override;
+
+  private:
+    bool m_keepsProportions = false;
 };

@@ -20,7 +20,8 @@ class LibraryPlist : public LibraryEditTest {
         LibraryEditTest::SetUp();
         storage = dir.filePath(QStringLiteral("S"));
         d->preferences.storagelocation = storage;
-        Workspace::setRevealer([this](const QString &p, const QString &) { revealed << p; });
+        Workspace::setRevealer(
+            [this](const QString &p, const QString &root) { revealed << p << root; });
     }
     void TearDown() override {
         Workspace::setRevealer({});
@@ -41,7 +42,8 @@ TEST_F(LibraryPlist, EachEntryHoldsItsOwnPhotosLibraryValues) {
     select({"Pumkins2.jpg", "St James Park.jpg", "wedding.jpg"});
     d->libraryWindows.ExportPhotoLibraryMetaToPlistAction();
     const QString path = storage + "/PhotoLibrayMetadata.plist";
-    EXPECT_EQ(revealed, QStringList{path});
+    // The folder a sheet names where no file manager answers: the one written to.
+    EXPECT_EQ(revealed, (QStringList{path, storage}));
     const QJsonObject plist = readPlistOutside(path);
     ASSERT_FALSE(plist.isEmpty());
     EXPECT_EQ(plist.value("format").toString(), "xml");

@@ -151,7 +151,7 @@ TEST_F(LibraryDelete, ConfirmedDeletionRemovesRowsThenTrashesFilesAndCompanions)
     d->libraryWindows.DeleteSelectedPhotosinPhotoLibraryAction();
     QMessageBox *ask = visibleSheet();
     ASSERT_TRUE(ask);
-    EXPECT_EQ(ask->text(), QStringLiteral("Are your sure you want to delete the selected "
+    EXPECT_EQ(ask->text(), QStringLiteral("Are you sure you want to delete the selected "
                                           "photo(s) from Photo Library?"));
     d->libraryWindows.savePanelDidEnd9(ask, 1);
     QMessageBox *done = visibleSheet();

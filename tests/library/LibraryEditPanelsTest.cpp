@@ -19,6 +19,7 @@
 #include <QProcess>
 #include <QPropertyAnimation>
 #include <QTest>
+#include <QTreeWidget>
 
 namespace {
 
@@ -433,4 +434,53 @@ TEST_F(LibraryEditTest, PanelsLieUnderTheBarAndKeepTheirPlaceWithOrWithoutAMap) 
     EXPECT_TRUE(keywords->text().endsWith("UK,London")) << keywords->text().toStdString();
     EXPECT_NE(keywords->shownText(), keywords->text());
     EXPECT_LE(keywords->mapTo(area, QPoint(keywords->width(), 0)).x(), area->width());
+}
+
+TEST_F(LibraryEditTest, TheRightColumnKeepsItsLinesApartAtEverySize) {
+    ASSERT_TRUE(openLibrary("Test-10.15.7"));
+    d->window->show();
+    MainWindowPart &m = d->mainWindow;
+    QWidget *column = m.previewContentView->parentWidget();
+    const auto placeOf = [column](QWidget *w) {
+        return QRect(w->mapTo(column, QPoint()), w->size());
+    };
+    // Top to bottom, as the column shows them.
+    const QList<QWidget *> rows = {static_cast<QWidget *>(m.previewContentView),
+                                   m.photoNamelab,
+                                   m.photoTitlelab,
+                                   m.photoModDatelab,
+                                   m.photoDPIlab,
+                                   m.photoLensInfolab,
+                                   m.photoExposurelab,
+                                   m.photoImageSizelab,
+                                   m.photoFileSizelab,
+                                   m.photoCreateDatelab,
+                                   m.locationCitylab,
+                                   m.previewOriginalphtoinfolab,
+                                   column->findChild<QWidget *>("localMapSlot"),
+                                   m.localExifDataView};
+    for (const QSize size : {QSize(1200, 750), d->window->minimumSize()}) {
+        SCOPED_TRACE(size.height());
+        d->window->resize(size);
+        select({"St James Park.jpg"});
+        for (int i = 0; i < 5; ++i)
+            QApplication::processEvents();
+        ASSERT_TRUE(m.previewOriginalphtoinfolab->isVisible());
+        // The preview keeps a useful height; nothing is drawn over anything else.
+        EXPECT_GE(m.previewContentView->height(), 120);
+        int below = 0;
+        for (QWidget *row : rows) {
+            ASSERT_TRUE(row);
+            const QRect place = placeOf(row);
+            EXPECT_GE(place.top(), below) << row->objectName().toStdString();
+            EXPECT_GE(place.height(), row->fontMetrics().height())
+                << row->objectName().toStdString();
+            below = place.bottom();
+            // The default window shows all of it; a shorter one scrolls the lines.
+            if (size == QSize(1200, 750)) {
+                EXPECT_LE(place.bottom(), column->height()) << row->objectName().toStdString();
+            }
+        }
+        EXPECT_GE(m.localExifDataView->height(), m.localExifDataView->minimumHeight());
+    }
 }

@@ -13,6 +13,7 @@
 #include <QDeadlineTimer>
 #include <QFileDialog>
 #include <QFontMetrics>
+#include <QLayout>
 #include <QListView>
 #include <QMainWindow>
 #include <QMenu>
@@ -38,6 +39,9 @@ class LibraryFilters : public ::testing::Test {
         setPhotosApplication(&photos);
         d = std::make_unique<AppDelegate>();
         d->launch();
+        // The least width the window takes on a screen wide enough: what its bars need with
+        // the labels they start with.
+        leastWidth = d->window->centralWidget()->minimumSizeHint().width();
         lib = copyLibrary(QStringLiteral("Test-10.15.7"), dir.path());
         ASSERT_FALSE(lib.isEmpty());
     }
@@ -74,26 +78,35 @@ class LibraryFilters : public ::testing::Test {
         expectToolbarInShape();
     }
     void expectToolbarInShape() {
-        // The window's own default size (the offscreen screen is smaller).
+        // The window's own default size (the offscreen screen is smaller), then its least.
         d->window->resize(1200, 750);
         d->window->show();
         d->mainWindow.localphotoView->hide();
         d->mainWindow.photolibView->show();
-        QApplication::sendPostedEvents();
-        QList<QWidget *> bar;
-        for (PRButton *b :
-             d->mainWindow.photolibView->findChildren<PRButton *>(Qt::FindDirectChildrenOnly))
-            if (b->isVisible())
-                bar << b;
-        ASSERT_GE(bar.size(), 5);
-        for (QWidget *a : bar) {
-            const auto *button = static_cast<PRButton *>(a);
-            EXPECT_GE(a->width(), a->fontMetrics().horizontalAdvance(button->text()))
-                << button->text().toStdString();
-            for (QWidget *b : bar)
-                EXPECT_TRUE(a == b || !a->geometry().intersects(b->geometry()))
-                    << a->objectName().toStdString() << " over " << b->objectName().toStdString();
+        for (const QSize size : {QSize(1200, 750), QSize(leastWidth, 500)}) {
+            SCOPED_TRACE(size.width());
+            d->window->resize(size);
+            QApplication::sendPostedEvents();
+            QList<QWidget *> bar;
+            for (PRButton *b :
+                 d->mainWindow.photolibView->findChildren<PRButton *>(Qt::FindDirectChildrenOnly))
+                if (b->isVisible())
+                    bar << b;
+            ASSERT_GE(bar.size(), 5);
+            for (QWidget *a : bar) {
+                const auto *button = static_cast<PRButton *>(a);
+                EXPECT_GE(a->width(), a->fontMetrics().horizontalAdvance(button->shownText()))
+                    << button->shownText().toStdString();
+                EXPECT_LE(a->geometry().right(), d->mainWindow.photolibView->width())
+                    << a->objectName().toStdString();
+                for (QWidget *b : bar)
+                    EXPECT_TRUE(a == b || !a->geometry().intersects(b->geometry()))
+                        << a->objectName().toStdString() << " over "
+                        << b->objectName().toStdString();
+            }
         }
+        d->window->resize(1200, 750);
+        QApplication::sendPostedEvents();
     }
     QList<IKImageItemPtr> newest(const QList<IKImageItemPtr> &l) {
         return sortedLibraryItems(l, LibrarySortOrder::NewestFirst);
@@ -101,6 +114,7 @@ class LibraryFilters : public ::testing::Test {
     FakePhotosApplication photos;
     QTemporaryDir dir;
     QString lib;
+    int leastWidth = 0;
     std::unique_ptr<AppDelegate> d;
 };
 
@@ -242,6 +256,18 @@ TEST_F(LibraryFilters, AnAlbumFromItsMenuItemShowsNewestFirstAndKeepsScanOrder) 
     amp->trigger();
     EXPECT_EQ(l.currentAlbumArray, kids);
     EXPECT_EQ(d->mainWindow.showPhotoTypelibBtn->text(), QStringLiteral("Show: Kids && Dogs"));
+
+    // A title longer than the bar has room for is shortened, whole in the tooltip.
+    const QString longTitle = QStringLiteral("Summer in the Mountains with the Whole Family, 2019");
+    d->library.albumDictionary.insert(longTitle, kids);
+    d->mainWindow.FilterSelectOneAlbumsAction(longTitle);
+    expectButtons("showalbums.png", longTitle);
+    d->window->resize(leastWidth, 500);
+    QApplication::sendPostedEvents();
+    EXPECT_TRUE(d->mainWindow.showPhotoTypelibBtn->shownText().contains(QChar(0x2026)));
+    // The bar asks for no more than the window's least width gives it.
+    EXPECT_LE(d->mainWindow.photolibView->layout()->minimumSize().width(),
+              d->mainWindow.photolibView->width());
 
     // An album title the last scan does not know changes nothing.
     const QList<IKImageItemPtr> shown = l.photoLibBroserArray;

@@ -142,8 +142,15 @@ TEST_F(ReferenceRepair, AMovedFileOfTheRecordsSizeIsRelinkedAndTheOthersListed) 
     QFile::remove(root + QStringLiteral("/Shared/one.jpg"));
     QFile::remove(root + QStringLiteral("/Shared/two.jpg"));
     writeSized(root + QStringLiteral("/Shared/Pumpkins4.jpg"), kPumpkinsSize);
+    // From the view of the photos whose file is missing, which lets go of it once relinked.
+    d->mainWindow.ShowLostReferencePhotosinPhotoLibraryAction();
+    ASSERT_TRUE(d->library.photoLibBroserArray.contains(pumpkins));
+    d->library.photoLibBroserArray << wedding;
+    d->mainWindow.LoadImportedPhotoLibraryonMainThread();
     select({pumpkins, wedding});
     chooseRoot(root);
+    EXPECT_FALSE(d->library.photoLibBroserArray.contains(pumpkins));
+    EXPECT_TRUE(d->library.photoLibBroserArray.contains(wedding)) << "not relinked: stays";
     sheet = visibleSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("1 referenced photo(s) relinked: the library browser "
@@ -170,6 +177,7 @@ TEST_F(ReferenceRepair, ARenamedFileIsWrittenIntoTheLibraryOrRenamedBackWithoutR
     // Renamed behind the library's back; the library takes the new whole name.
     ASSERT_TRUE(QFile::rename(pumpkins->filePath, root + QStringLiteral("/Shared/Kürbis 4.jpeg")));
     writeSized(root + QStringLiteral("/Shared/small.jpg"), 10);
+    select({pumpkins}); // the relink reloaded the browser
     d->libraryWindows.FixReferencedPhotosAction();
     ASSERT_TRUE(d->libraryWindows.fixReferencedNameWindow->isVisible());
     EXPECT_TRUE(d->libraryWindows.copyOrigFileNameBtn->isChecked());
@@ -178,7 +186,6 @@ TEST_F(ReferenceRepair, ARenamedFileIsWrittenIntoTheLibraryOrRenamedBackWithoutR
     EXPECT_FALSE(d->libraryWindows.copyOrigFileNameBtn->isChecked());
     d->libraryWindows.copyOrigFileNameBtn->click();
     EXPECT_FALSE(d->libraryWindows.copyPhotoLibFileNameBtn->isChecked());
-    select({pumpkins}); // the relink reloaded the browser
     d->libraryWindows.StartCopyFileNameReferenceFileAction();
     EXPECT_FALSE(d->libraryWindows.fixReferencedNameWindow->isVisible());
     QMessageBox *sheet = visibleSheet();
@@ -220,7 +227,21 @@ TEST_F(ReferenceRepair, ARenamedFileIsWrittenIntoTheLibraryOrRenamedBackWithoutR
     EXPECT_EQ(assetRow().value(1), QStringLiteral("Kürbis 4.jpeg")) << "the library is unchanged";
 }
 
-TEST_F(ReferenceRepair, AHeldLibraryIsOfferedTheQuitAndNoPanelOpens) {
+TEST_F(ReferenceRepair, NothingSelectedOrAHeldLibraryIsSaidBeforeAnyPanelOpens) {
+    d->mainWindow.photoLibBrowserView->selectionModel()->clearSelection();
+    for (void (LibraryWindowsPart::*repair)() :
+         {&LibraryWindowsPart::FixMovedReferencedPhotosAction,
+          &LibraryWindowsPart::FixReferencedPhotosAction}) {
+        (d->libraryWindows.*repair)();
+        QMessageBox *sheet = visibleSheet();
+        ASSERT_TRUE(sheet);
+        EXPECT_EQ(sheet->text(), QStringLiteral("The referenced photos were not repaired."));
+        EXPECT_TRUE(sheet->informativeText().startsWith(QStringLiteral("No photo is selected.")));
+        EXPECT_FALSE(d->window->findChild<QFileDialog *>());
+        EXPECT_FALSE(d->libraryWindows.fixReferencedNameWindow->isVisible());
+        closeSheets();
+    }
+
     photos.heldBy << DatabaseHolder{4242, QStringLiteral("Photos"), QStringLiteral("lock")};
     select({pumpkins});
     d->libraryWindows.FixMovedReferencedPhotosAction();

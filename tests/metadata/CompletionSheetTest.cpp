@@ -286,25 +286,44 @@ TEST_F(CompletionSheet, OwnWordsAreShownAsTheyAreWithTheResultRevealedBeside) {
     EXPECT_EQ(revealed, QStringList{"/x/a.jpg"});
     sheet->buttons().first()->click();
 
-    // Something left, or nothing done, warns; where no file manager answers, a sheet says
-    // where the result is.
+    // Something left, or nothing done, warns; where no file manager answers, the sheet itself
+    // says where the result is, on the window the job ended in: no sheet of the main window
+    // brings it in front of that window.
     Workspace::setRevealer({});
     Workspace::setUrlOpener([](const QUrl &) { return false; });
+    QWidget jobWindow;
+    jobWindow.show();
     merged.notWritten = QStringList{"b.xmp: no photo"};
     merged.revealPath.clear(); // the folder alone: no D-Bus is asked
     merged.button = " OK ";
-    sheet = d->finishJob(merged);
+    sheet = d->finishJob(merged, &jobWindow);
     ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->parentWidget(), &jobWindow);
     EXPECT_EQ(sheet->icon(), QMessageBox::Warning);
     EXPECT_EQ(sheet->buttons().first()->text(), " OK ");
+    EXPECT_EQ(sheet->informativeText(), merged.informative +
+                                            "\n\nNo file manager answered. The photos are in " +
+                                            QDir::toNativeSeparators("/x") + ".");
+    EXPECT_EQ(openSheet(), nullptr);
+    sheet->buttons().first()->click();
+
+    // Its reveal asked for from a closing sheet: the note has a sheet of its own, there too.
+    userDefaults()->setValue("LocalPhotoMetadataAlertSuppress", false);
+    JobReport done;
+    done.written = 1;
+    done.revealRoot = "/x";
+    sheet = d->finishJob(done, &jobWindow);
+    ASSERT_TRUE(sheet);
+    ASSERT_EQ(sheet->buttons().size(), 2);
+    sheet->buttons().at(1)->click(); // "Show in Folder"
     QStringList texts;
-    for (QMessageBox *s : d->window->findChildren<QMessageBox *>())
+    for (QMessageBox *s : jobWindow.findChildren<QMessageBox *>())
         if (s->isVisible())
             texts << s->text() + "\n" + s->informativeText();
-    EXPECT_TRUE(texts.contains("The folder could not be shown.\nNo file manager answered. The "
-                               "photos are in " +
-                               QDir::toNativeSeparators("/x") + "."))
-        << texts.join(" | ").toStdString();
+    EXPECT_EQ(texts, QStringList{"The folder could not be shown.\nNo file manager answered. The "
+                                 "photos are in " +
+                                 QDir::toNativeSeparators("/x") + "."});
+    EXPECT_EQ(openSheet(), nullptr);
     JobReport refused;
     refused.message = "The photos were not removed from the Photo Library.";
     EXPECT_EQ(d->finishJob(refused)->icon(), QMessageBox::Warning);

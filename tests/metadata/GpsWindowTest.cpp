@@ -176,7 +176,7 @@ TEST_F(GpsWindow, BadValuesAreRefusedAndNothingIsWritten) {
         ASSERT_TRUE(waitForJobs(*d));
         alert = visibleAlert();
         ASSERT_TRUE(alert) << lat.toStdString();
-        EXPECT_EQ(alert->text(), "Vaule Error");
+        EXPECT_EQ(alert->text(), "Value Error");
         alert->buttons().first()->click();
         EXPECT_TRUE(d->gpsWindow.changeGPSWindow->isVisible());
     }

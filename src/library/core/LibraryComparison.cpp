@@ -58,7 +58,7 @@ const Row kRows[] = {
      "photolibEiteFileNamelab", false},
     {own<&PRPicFileInfo::fileSize>, "File Size: ", "origphotoFileSizelab", nullptr,
      "photolibFileSizelab", nullptr, false},
-    {own<&PRPicFileInfo::filePixel>, "Image DPI: ", "origphotoImageSizelab", nullptr,
+    {own<&PRPicFileInfo::filePixel>, "Dimensions: ", "origphotoImageSizelab", nullptr,
      "photolibImageSizelab", nullptr, false},
     {date<&PRPicFileInfo::createDate>, "Created Date: ", "origphotoCreateDatelab", nullptr,
      "photolibCreateDatelab", nullptr, true},
