@@ -313,8 +313,8 @@ TEST_P(RemovableDrive, EveryWriterWritesThereAsOnExt4) {
         PKDeviceAddress{"Directory Browse", "disk:" + local + "/card"});
     QList<PKCameraFilePtr> files;
     bool opened = false;
-    QObject::connect(camera.get(), &PKCameraDevice::didAddItem,
-                     [&](const PKCameraFilePtr &f) { files << f; });
+    QObject::connect(camera.get(), &PKCameraDevice::didAddItems,
+                     [&](const QList<PKCameraFilePtr> &added) { files << added; });
     QObject::connect(camera.get(), &PKCameraDevice::didOpenSession,
                      [&](const QString &) { opened = true; });
     camera->requestOpenSession();
