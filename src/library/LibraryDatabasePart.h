@@ -53,31 +53,38 @@ struct LibraryDatabasePart {
     // The 23 writers. Each writes into the open edit (or, called alone, into an edit of
     // its own, committed at once) and says whether the photo was written.
     struct LibraryWriteResult UpdatePhotoLibrayTitlewithTitleStr(const QString &title, int uidd);
-    LibraryWriteResult UpdateOldPhotoLibrayTitlewithTitleStr(const QString &title, int uidd);
+    // The older schema's writers of a photo's fields take its master and the version the scan
+    // showed (-1: the shown one, found as the scan finds it).
+    LibraryWriteResult UpdateOldPhotoLibrayTitlewithTitleStr(const QString &title, int uidd,
+                                                             int version = -1);
     LibraryWriteResult UpdatePhotoLibrayDescriptionwithDescription(const QString &caption,
                                                                    int uidd);
     LibraryWriteResult InsertPhotoLibrayDescriptionwithDescription(const QString &caption,
                                                                    int uidd);
     LibraryWriteResult UpdateOldPhotoLibrayDescriptionwithDescription(const QString &caption,
-                                                                      int uidd);
+                                                                      int uidd, int version = -1);
     LibraryWriteResult UpdatePhotoLibrayKeywordswithKeyWords(const QString &keywords, int uidd);
     LibraryWriteResult InsertPhotoLibrayKeywordswithDescription(const QString &keywords, int uidd);
-    LibraryWriteResult UpdateOldPhotoLibrayKeywordswithKeyWords(const QString &keywords, int uidd);
+    LibraryWriteResult UpdateOldPhotoLibrayKeywordswithKeyWords(const QString &keywords, int uidd,
+                                                                int version = -1);
     LibraryWriteResult InsertOldPhotoLibrayKeywordswithDescription(const QString &keywords,
-                                                                   int uidd);
+                                                                   int uidd, int version = -1);
     LibraryWriteResult UpdatePhotoLibrayFileNamewithStr(const QString &name,
                                                         const QString &oldFileName, int uidd);
     LibraryWriteResult UpdateOldPhotoLibrayFileNamewithStr(const QString &name,
-                                                           const QString &oldFileName, int uidd);
+                                                           const QString &oldFileName, int uidd,
+                                                           int version = -1);
     LibraryWriteResult UpdatePhotoLibrayCameraDatewithDateNum(double seconds, int uidd);
-    LibraryWriteResult UpdateOldPhotoLibrayCameraDatewithDateNum(double seconds, int uidd);
+    LibraryWriteResult UpdateOldPhotoLibrayCameraDatewithDateNum(double seconds, int uidd,
+                                                                 int version = -1);
     LibraryWriteResult UpdatePhotoLibrayAddedDatewithUIDD(int uidd);
     LibraryWriteResult UpdateOldPhotoLibrayAddedDatewithUIDD(int uidd);
     // Empty texts remove the position; text that is no position is refused.
     LibraryWriteResult UpdatePhotoLibrayGPSwithLatitude(const QString &latitude,
                                                         const QString &longitude, int uidd);
     LibraryWriteResult UpdateOldPhotoLibrayGPSwithLatitude(const QString &latitude,
-                                                           const QString &longitude, int uidd);
+                                                           const QString &longitude, int uidd,
+                                                           int version = -1);
     LibraryWriteResult UpdatePhotoLibrayCameraInfowithCameraMake(const QString &make,
                                                                  const QString &model,
                                                                  const QString &lensModel,

@@ -243,6 +243,35 @@ TEST_F(LibraryEditTest, AReadOnlyLibraryIsRefusedWithItsReasonBeforeAnythingElse
     EXPECT_EQ(record("wedding.jpg").fileTitle, "");
 }
 
+// An iPhoto master keeps its original as a second version, which the library does not show
+// and which has its own title and keyword ("Maria"): the panel's edit reaches the shown
+// version alone.
+TEST_F(LibraryEditTest, AnOlderLibrarysEditReachesOnlyTheVersionItShows) {
+    ASSERT_TRUE(openLibrary("Test-iPhoto-9.6.1"));
+    select({"wedding.jpg"});
+    const PRPicFileInfo &r = record("wedding.jpg");
+    const QString versions =
+        QString("SELECT v.modelId, v.name, v.fileName, v.hasKeywords, (SELECT group_concat(n) "
+                "FROM (SELECT k.name n FROM RKKeywordForVersion j JOIN RKKeyword k ON k.modelId "
+                "= j.keywordId WHERE j.versionId = v.modelId ORDER BY k.name)) FROM RKVersion v "
+                "WHERE v.masterId = %1 ORDER BY v.modelId")
+            .arg(r.photoID);
+    const QList<QStringList> before = rows(versions);
+    ASSERT_EQ(before.size(), 2);
+    EXPECT_EQ(r.versionID, before[0][0].toInt());
+    EXPECT_EQ(before[1], (QStringList{"26", "wedding", "wedding.jpg", "1", "Maria"}));
+    type(d->libraryPanels.photolibEiteTitlelab, "Bride and groom");
+    type(d->libraryPanels.photolibEitekeywordslab, "wedding, church");
+    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    ASSERT_EQ(takeSheets().value(0).text, kApplied);
+    const QList<QStringList> after = rows(versions);
+    ASSERT_EQ(after.size(), 2);
+    EXPECT_EQ(after[0],
+              (QStringList{before[0][0], "Bride and groom", "wedding.jpg", "1", "church,wedding"}));
+    EXPECT_EQ(after[1], before[1]);
+    EXPECT_EQ(integrity(), "ok");
+}
+
 TEST_F(LibraryEditTest, ALibraryTakenByAnotherProgramAfterTheOpenIsOfferedToQuit) {
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     const QStringList before = databaseHashes();
