@@ -38,6 +38,12 @@ void LibraryDatabasePart::showQuitPhotosOffer() {
     const QList<DatabaseHolder> held =
         libraryWorkingCopy ? libraryWorkingCopy->holders() : QList<DatabaseHolder>();
     photosHolderPids.clear();
+    if (!held.isEmpty() && std::all_of(held.begin(), held.end(), [](const DatabaseHolder &h) {
+            return h.onAnotherComputer();
+        })) {
+        showTakeOverOffer(held);
+        return;
+    }
     const auto end = [this](QMessageBox *alert, int code) { savePanelDidEnd5(alert, code); };
     if (!held.isEmpty() && !std::all_of(held.begin(), held.end(), isPhotosApplication)) {
         // Not ours to end: the user closes it.
@@ -54,10 +60,64 @@ void LibraryDatabasePart::showQuitPhotosOffer() {
         {AppDelegate::tr(" Ok "), AppDelegate::tr(" Cancel ")}, end);
 }
 
+QList<DatabaseHolder> LibraryDatabasePart::otherComputersHolding() const {
+    QList<DatabaseHolder> held =
+        libraryWorkingCopy ? libraryWorkingCopy->holders() : QList<DatabaseHolder>();
+    held.removeIf([](const DatabaseHolder &h) { return !h.onAnotherComputer(); });
+    return held;
+}
+
+void LibraryDatabasePart::showTakeOverOffer(const QList<DatabaseHolder> &held) {
+    otherComputers = held;
+    beginAlertSheet(
+        d.window, AppDelegate::tr("The photo library is open on another computer."),
+        libraryInUseText(held) + QLatin1Char('\n') +
+            AppDelegate::tr("If it is no longer open there (a library copied from that computer "
+                            "keeps its lock), take it over: its lock is removed and the library "
+                            "is opened again, ready for your change."),
+        {AppDelegate::tr(" Take Over "), AppDelegate::tr(" Cancel ")},
+        [this](QMessageBox *alert, int code) { takeOverEnd(alert, code); });
+}
+
+void LibraryDatabasePart::takeOverEnd(QWidget *sheet, int returnCode) {
+    if (sheet)
+        sheet->close();
+    const QList<DatabaseHolder> named = std::exchange(otherComputers, {});
+    if (returnCode != 1 || !libraryWorkingCopy)
+        return;
+    const auto end = [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); };
+    // A program here that took the library meanwhile is the user's to close first.
+    QList<DatabaseHolder> here = libraryWorkingCopy->holders();
+    here.removeIf([](const DatabaseHolder &h) { return h.onAnotherComputer(); });
+    QStringList refused;
+    if (!here.isEmpty())
+        refused << libraryInUseText(here);
+    for (const DatabaseHolder &lock : named) {
+        QString why;
+        if (refused.isEmpty() && !takeOverLockFile(lock, &why))
+            refused << why;
+    }
+    if (!refused.isEmpty()) {
+        beginAlertSheet(d.window, AppDelegate::tr("The photo library was not taken over."),
+                        refused.join(QLatin1Char('\n')), {AppDelegate::tr(" Ok ")}, end);
+        return;
+    }
+    // Opened while that computer held it, the library was only read: the open that makes it
+    // writable folds, backs up and copies it as it is now.
+    d.mainWindow.LoadPhotosLibraryItemThreader(
+        libraryPackageOf(libraryWorkingCopy->originalPhotolibDatabasePath()));
+}
+
 QString LibraryDatabasePart::libraryInUseText(const QList<DatabaseHolder> &held) const {
     const QString library =
         libraryWorkingCopy ? libraryPackageOf(libraryWorkingCopy->originalPhotolibDatabasePath())
                            : QString();
+    if (std::all_of(held.begin(), held.end(),
+                    [](const DatabaseHolder &h) { return h.onAnotherComputer(); }))
+        return AppDelegate::tr("%1 has the library \"%2\" open, by the lock it left in the "
+                               "library. Photo Kestry does not write a library that may be "
+                               "written there.")
+            .arg(describeHolders(held), library);
     return AppDelegate::tr("%1 has the library \"%2\" open. Close it and try again.")
         .arg(describeHolders(held), library);
 }

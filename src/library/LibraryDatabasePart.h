@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/PartBasics.h"
+#include "platform/core/PhotosApplication.h"
 
 class LibraryStore;
 class LibraryWorkingCopy;
@@ -18,6 +19,7 @@ struct LibraryDatabasePart {
     std::shared_ptr<LibraryWorkingCopy> libraryWorkingCopy; // the open library's O and W
     QString photolibReadOnlyReason;            // empty while the open library may be written
     QList<qint64> photosHolderPids;            // the processes the force-quit offer named
+    QList<DatabaseHolder> otherComputers;      // the locks the take-over offer named
     std::unique_ptr<LibraryStore> libraryEdit; // the action's transaction, if one is open
     std::unique_ptr<LibraryWriter> openLibraryWriter;
 
@@ -26,8 +28,16 @@ struct LibraryDatabasePart {
     // True while a process holds the open library's database.
     bool CheckPhotosApplicationRun();
     // The force-quit offer naming those processes when they are the photo application,
-    // else a sheet asking the user to close them; its end is savePanelDidEnd5.
+    // else a sheet asking the user to close them; its end is savePanelDidEnd5. A library
+    // held only by another computer's lock gets the take-over offer instead.
     void showQuitPhotosOffer();
+    // The locks of other computers that hold the open library now; empty when none does.
+    QList<DatabaseHolder> otherComputersHolding() const;
+    // "<holders> has the library open ..." and the offer to take the library over, with
+    // " Take Over " and " Cancel "; its end is takeOverEnd.
+    void showTakeOverOffer(const QList<DatabaseHolder> &held);
+    // " Take Over ": the named locks go and the library is opened again, writable.
+    void takeOverEnd(QWidget *sheet, int returnCode);
     // "<holders> has the library "<package>" open. Close it and try again."
     QString libraryInUseText(const QList<DatabaseHolder> &held) const;
     // A reason from the working copy, naming the open library instead.

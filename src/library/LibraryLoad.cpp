@@ -134,8 +134,8 @@ constexpr qint64 kLongestShowWait = 1000;
 
 void MainWindowPart::appendLibraryBatch(const LibraryLists &batch) {
     d.library.append(batch);
-    const qint64 wait = std::min(
-        kLongestShowWait, qint64(d.library.photoLibBroserArray.size()) / 1000 * kShowWaitPerThousand);
+    const qint64 wait = std::min(kLongestShowWait, qint64(d.library.photoLibBroserArray.size()) /
+                                                       1000 * kShowWaitPerThousand);
     const qint64 since = libraryShownClock.isValid() ? libraryShownClock.elapsed() : wait;
     if (since >= wait) {
         showLibraryBatches();
@@ -194,6 +194,11 @@ void MainWindowPart::CompletedScanPhotoLibraryonMainThread() {
         beginAlertSheet(d.window,
                         AppDelegate::tr("The photo library could not be read as a whole."),
                         d.libraryLoadNote, {AppDelegate::tr(" Ok ")}, end3);
+        return;
+    }
+    if (const QList<DatabaseHolder> away = d.libraryDatabase.otherComputersHolding();
+        !away.isEmpty()) {
+        d.libraryDatabase.showTakeOverOffer(away);
         return;
     }
     if (!d.libraryDatabase.photolibReadOnlyReason.isEmpty()) {

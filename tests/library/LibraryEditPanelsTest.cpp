@@ -10,6 +10,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDateTime>
+#include <QDeadlineTimer>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -269,6 +271,47 @@ TEST_F(LibraryEditTest, AnOlderLibrarysEditReachesOnlyTheVersionItShows) {
     EXPECT_EQ(after[0],
               (QStringList{before[0][0], "Bride and groom", "wedding.jpg", "1", "church,wedding"}));
     EXPECT_EQ(after[1], before[1]);
+    EXPECT_EQ(integrity(), "ok");
+}
+
+// A library copied from a Mac keeps the lock that Mac left, naming it: the library opens
+// read-only and an edit is refused naming that computer, with the offer to take the library
+// over. Taken over, the lock is gone, the library opens again writable and takes the edit.
+TEST_F(LibraryEditTest, AnotherComputersLockRefusesTheEditUntilTakenOver) {
+    setPhotosApplication(nullptr); // the lock file is read, as on the user's computer
+    ASSERT_TRUE(openLibrary("Test-10.15.7"));
+    const QString lock = database() + ".lock";
+    EXPECT_TRUE(d->libraryDatabase.photolibReadOnlyReason.contains("Rhets-MacBook-Pro.local"));
+    const QStringList before = databaseHashes();
+    select({"wedding.jpg"});
+    type(d->libraryPanels.photolibEiteTitlelab, "Not while it is open there");
+    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    QList<SheetText> sheets = takeSheets();
+    ASSERT_EQ(sheets.size(), 1);
+    EXPECT_EQ(sheets[0].text, "The photo library is open on another computer.");
+    EXPECT_TRUE(sheets[0].informative.startsWith(
+        "photolibraryd (14817) on the computer \"Rhets-MacBook-Pro.local\" has the library"))
+        << sheets[0].informative.toStdString();
+    EXPECT_EQ(databaseHashes(), before);
+    EXPECT_EQ(record("wedding.jpg").fileTitle, "");
+
+    // " Cancel " leaves it all; " Take Over " removes the lock and opens the library again.
+    d->libraryDatabase.takeOverEnd(nullptr, 0);
+    EXPECT_TRUE(QFileInfo::exists(lock));
+    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    ASSERT_EQ(takeSheets().size(), 1);
+    d->libraryDatabase.takeOverEnd(nullptr, 1);
+    QDeadlineTimer deadline(120000);
+    while (!d->library.scanComplete && !deadline.hasExpired())
+        QTest::qWait(5);
+    EXPECT_TRUE(takeSheets().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(lock));
+    EXPECT_TRUE(d->libraryDatabase.photolibReadOnlyReason.isEmpty());
+    select({"wedding.jpg"});
+    type(d->libraryPanels.photolibEiteTitlelab, "Taken over");
+    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    ASSERT_EQ(takeSheets().value(0).text, kApplied);
+    EXPECT_EQ(libraryTitle(record("wedding.jpg")), "Taken over");
     EXPECT_EQ(integrity(), "ok");
 }
 

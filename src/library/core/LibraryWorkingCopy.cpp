@@ -12,8 +12,12 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QTimeZone>
+#include <algorithm>
+#include <cstdlib>
 #include <fcntl.h>
 #include <future>
+#include <limits>
 #include <sqlite3.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -74,6 +78,12 @@ QString joinedFile(const QString &path, const char *suffix) {
 }
 
 QString inUseBy(const QString &original, const QList<DatabaseHolder> &held) {
+    if (std::all_of(held.begin(), held.end(),
+                    [](const DatabaseHolder &h) { return h.onAnotherComputer(); }))
+        return QStringLiteral("The library \"%1\" is open on another computer: its lock names "
+                              "%2. Photo Kestry does not write a library that may be written "
+                              "there.")
+            .arg(libraryPackageOf(original), describeHolders(held));
     return QStringLiteral("The library \"%1\" is in use by %2. Close it and try again.")
         .arg(libraryPackageOf(original), describeHolders(held));
 }
@@ -619,8 +629,11 @@ LibraryStepResult LibraryWorkingCopy::replaceOriginal(const QString &source, boo
     for (const char *suffix : kCompanions)
         if (!removeIfPresent(joinedFile(original_, suffix), &why))
             leftovers << why;
+    // A lock of another computer, or of a live process here, that came after the check
+    // stays: only a stale one goes.
     for (const char *suffix : kLockAndAside)
-        removeIfPresent(joinedFile(original_, suffix), nullptr);
+        if (qstrcmp(suffix, ".lock") != 0 || !lockFileStands(joinedFile(original_, suffix)))
+            removeIfPresent(joinedFile(original_, suffix), nullptr);
     baseline_ = databaseContentState(original_);
     result.ok = true;
     result.reason = leftovers.join(QLatin1Char('\n'));
