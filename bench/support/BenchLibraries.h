@@ -19,7 +19,8 @@ inline QString fixturesFolder() {
 }
 
 // A writable copy of a fixture library package as dir/name.photoslibrary (one an earlier run
-// kept there goes first); empty when it could not be made.
+// kept there goes first), taken over from the Mac whose lock it carries, so that it can be
+// written; empty when it could not be made.
 inline QString copyPackage(const QString &name, const QString &dir) {
     QDir().mkpath(dir);
     const QString source =
@@ -31,6 +32,7 @@ inline QString copyPackage(const QString &name, const QString &dir) {
         return {};
     QProcess::execute(QStringLiteral("chmod"),
                       {QStringLiteral("-R"), QStringLiteral("u+w"), target});
+    QFile::remove(target + QStringLiteral("/database/Photos.sqlite.lock"));
     return target;
 }
 

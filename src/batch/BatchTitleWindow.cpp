@@ -274,6 +274,11 @@ bool NamingWindowsPart::alertWhilePhotosRuns() {
                                            : QList<DatabaseHolder>();
     if (held.isEmpty())
         return false;
+    if (std::all_of(held.begin(), held.end(),
+                    [](const DatabaseHolder &h) { return h.onAnotherComputer(); })) {
+        d.libraryDatabase.showTakeOverOffer(held);
+        return true;
+    }
     const bool photos = std::all_of(held.begin(), held.end(), isPhotosApplication);
     beginAlertSheet(d.window,
                     photos ? AppDelegate::tr("You need to quit the running Photos application.")

@@ -25,7 +25,7 @@ enum class Job { Title, Caption, Rename };
 
 // What a worker may read of one selected library photo, copied on the main thread.
 struct LibraryPhoto {
-    int photoID = -1;
+    LibraryPhotoKeys keys;
     QString fileName; // the item's
     QString filePath; // the original inside the library, or the referenced file
     QString title, description, keywords, recordFileName;
@@ -90,11 +90,11 @@ LibraryWriteResult write(AppDelegate &d, Job job, const LibraryPhoto &p, const Q
     LibraryWriter &writer = d.libraryDatabase.libraryWriter();
     switch (job) {
     case Job::Title:
-        return writer.title(p.photoID, text);
+        return writer.title(p.keys, text);
     case Job::Caption:
-        return writer.caption(p.photoID, text);
+        return writer.caption(p.keys, text);
     case Job::Rename:
-        return writer.fileName(p.photoID, text, p.recordFileName);
+        return writer.fileName(p.keys, text, p.recordFileName);
     }
     return LibraryWriteResult::failed(QStringLiteral("unknown job"));
 }
@@ -174,7 +174,7 @@ void startLibraryJob(AppDelegate &d, Job job) {
     QList<LibraryPhoto> photos;
     for (const IKImageItemPtr &item : items) {
         const PRPicFileInfo &record = *item->photoLibFileNode;
-        photos << LibraryPhoto{record.photoID,   item->fileName,         item->filePath,
+        photos << LibraryPhoto{record,           item->fileName,         item->filePath,
                                record.fileTitle, record.fileDescription, record.fileKeywords,
                                record.fileName};
     }

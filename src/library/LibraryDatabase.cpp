@@ -10,6 +10,7 @@
 #include "platform/AlertSheet.h"
 #include "platform/core/PhotosApplication.h"
 
+#include <QComboBox>
 #include <QDebug>
 #include <QMainWindow>
 #include <QMessageBox>
@@ -38,6 +39,12 @@ void LibraryDatabasePart::showQuitPhotosOffer() {
     const QList<DatabaseHolder> held =
         libraryWorkingCopy ? libraryWorkingCopy->holders() : QList<DatabaseHolder>();
     photosHolderPids.clear();
+    if (!held.isEmpty() && std::all_of(held.begin(), held.end(), [](const DatabaseHolder &h) {
+            return h.onAnotherComputer();
+        })) {
+        showTakeOverOffer(held);
+        return;
+    }
     const auto end = [this](QMessageBox *alert, int code) { savePanelDidEnd5(alert, code); };
     if (!held.isEmpty() && !std::all_of(held.begin(), held.end(), isPhotosApplication)) {
         // Not ours to end: the user closes it.
@@ -54,10 +61,64 @@ void LibraryDatabasePart::showQuitPhotosOffer() {
         {AppDelegate::tr(" Ok "), AppDelegate::tr(" Cancel ")}, end);
 }
 
+QList<DatabaseHolder> LibraryDatabasePart::otherComputersHolding() const {
+    QList<DatabaseHolder> held =
+        libraryWorkingCopy ? libraryWorkingCopy->holders() : QList<DatabaseHolder>();
+    held.removeIf([](const DatabaseHolder &h) { return !h.onAnotherComputer(); });
+    return held;
+}
+
+void LibraryDatabasePart::showTakeOverOffer(const QList<DatabaseHolder> &held) {
+    otherComputers = held;
+    beginAlertSheet(
+        d.window, AppDelegate::tr("The photo library is open on another computer."),
+        libraryInUseText(held) + QLatin1Char('\n') +
+            AppDelegate::tr("If it is no longer open there (a library copied from that computer "
+                            "keeps its lock), take it over: its lock is removed and the library "
+                            "is opened again, ready for your change."),
+        {AppDelegate::tr(" Take Over "), AppDelegate::tr(" Cancel ")},
+        [this](QMessageBox *alert, int code) { takeOverEnd(alert, code); });
+}
+
+void LibraryDatabasePart::takeOverEnd(QWidget *sheet, int returnCode) {
+    if (sheet)
+        sheet->close();
+    const QList<DatabaseHolder> named = std::exchange(otherComputers, {});
+    if (returnCode != 1 || !libraryWorkingCopy)
+        return;
+    const auto end = [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); };
+    // A program here that took the library meanwhile is the user's to close first.
+    QList<DatabaseHolder> here = libraryWorkingCopy->holders();
+    here.removeIf([](const DatabaseHolder &h) { return h.onAnotherComputer(); });
+    QStringList refused;
+    if (!here.isEmpty())
+        refused << libraryInUseText(here);
+    for (const DatabaseHolder &lock : named) {
+        QString why;
+        if (refused.isEmpty() && !takeOverLockFile(lock, &why))
+            refused << why;
+    }
+    if (!refused.isEmpty()) {
+        beginAlertSheet(d.window, AppDelegate::tr("The photo library was not taken over."),
+                        refused.join(QLatin1Char('\n')), {AppDelegate::tr(" Ok ")}, end);
+        return;
+    }
+    // Opened while that computer held it, the library was only read: the open that makes it
+    // writable folds, backs up and copies it as it is now.
+    d.mainWindow.LoadPhotosLibraryItemThreader(
+        libraryPackageOf(libraryWorkingCopy->originalPhotolibDatabasePath()));
+}
+
 QString LibraryDatabasePart::libraryInUseText(const QList<DatabaseHolder> &held) const {
     const QString library =
         libraryWorkingCopy ? libraryPackageOf(libraryWorkingCopy->originalPhotolibDatabasePath())
                            : QString();
+    if (std::all_of(held.begin(), held.end(),
+                    [](const DatabaseHolder &h) { return h.onAnotherComputer(); }))
+        return AppDelegate::tr("%1 has the library \"%2\" open, by the lock it left in the "
+                               "library. Photo Kestry does not write a library that may be "
+                               "written there.")
+            .arg(describeHolders(held), library);
     return AppDelegate::tr("%1 has the library \"%2\" open. Close it and try again.")
         .arg(describeHolders(held), library);
 }
@@ -110,22 +171,66 @@ void LibraryDatabasePart::CopyDatabasetoPhotoLibrary() {
                         {AppDelegate::tr(" Ok ")}, end);
 }
 
+namespace {
+
+// What the restore does, for the confirmation: the newest backup's date and time, and
+// whether it is the library as it is now, in which case the older backups are where to go.
+// The text stays while the user chooses: a sheet keeps the size its first texts gave it.
+QString restoreChoiceText(const LibraryBackup &newest, bool olderKept) {
+    const QString when = libraryBackupTimeText(newest.path);
+    if (!newest.asNow)
+        return olderKept ? AppDelegate::tr("The newest backup, of %1, is restored unless an older "
+                                           "one is chosen below.")
+                               .arg(when)
+                         : AppDelegate::tr("The library goes back to its backup of %1.").arg(when);
+    return olderKept ? AppDelegate::tr("The backup of %1 is the library as it is now: restoring it "
+                                       "changes nothing. Choose an older backup of this library "
+                                       "below.")
+                           .arg(when)
+                     : AppDelegate::tr("The backup of %1 is the library as it is now: restoring it "
+                                       "changes nothing, and no older backup of this library is "
+                                       "kept.")
+                           .arg(when);
+}
+
+} // namespace
+
 void LibraryDatabasePart::RestorePhotoLibraryDatabase() {
-    beginAlertSheet(d.window,
-                    AppDelegate::tr("Are you sure you want to restore the photo library?"),
-                    AppDelegate::tr("All photo library data will be restored before the change."),
-                    {AppDelegate::tr(" Ok "), AppDelegate::tr(" Cancel ")},
-                    [this](QMessageBox *alert, int code) { savePanelDidEnd6(alert, code); });
+    QString info = AppDelegate::tr("All photo library data will be restored before the change.");
+    const QList<LibraryBackup> kept =
+        libraryWorkingCopy ? libraryWorkingCopy->backups() : QList<LibraryBackup>();
+    // Every backup kept for this library, newest first, each with its date and time: the
+    // newest is the one restored unless the user picks another.
+    QComboBox *choice = nullptr;
+    if (!kept.isEmpty()) {
+        info += QLatin1Char('\n') + restoreChoiceText(kept.first(), kept.size() > 1);
+        choice = new QComboBox;
+        choice->setObjectName(QStringLiteral("restoreBackupChoice"));
+        for (const LibraryBackup &b : kept)
+            choice->addItem(
+                b.asNow ? AppDelegate::tr("Backup of %1 (the library as it is now)")
+                              .arg(libraryBackupTimeText(b.path))
+                        : AppDelegate::tr("Backup of %1").arg(libraryBackupTimeText(b.path)),
+                b.path);
+    }
+    beginAlertSheet(
+        d.window, AppDelegate::tr("Are you sure you want to restore the photo library?"), info,
+        {AppDelegate::tr(" Ok "), AppDelegate::tr(" Cancel ")},
+        [this](QMessageBox *alert, int code) { savePanelDidEnd6(alert, code); }, QString(), choice);
 }
 
 void LibraryDatabasePart::savePanelDidEnd6(QWidget *sheet, int returnCode, void *) {
+    // The backup chosen on the sheet; without one, the newest.
+    const auto *choice =
+        sheet ? sheet->findChild<QComboBox *>(QStringLiteral("restoreBackupChoice")) : nullptr;
+    const QString backup = choice ? choice->currentData().toString() : QString();
     if (sheet)
         sheet->close();
     if (returnCode != 1)
         return;
     const LibraryStepResult result =
         libraryWorkingCopy
-            ? libraryWorkingCopy->restore()
+            ? libraryWorkingCopy->restore(backup)
             : LibraryStepResult{false, AppDelegate::tr("No library has been opened.")};
     const auto end = [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); };
     if (!result.ok) {
@@ -142,6 +247,9 @@ void LibraryDatabasePart::savePanelDidEnd6(QWidget *sheet, int returnCode, void 
         original, filesNamedByLibrary(package, libraryWorkingCopy->currentPhotolibDatabasePath(),
                                       d.library.bScanNewPhotosLib));
     QString info = AppDelegate::tr("All photolibrary data has been restored before the change.");
+    if (const QString restored = libraryWorkingCopy->restoredBackup(); !restored.isEmpty())
+        info += QLatin1Char('\n') + AppDelegate::tr("The library is as its backup of %1 holds it.")
+                                        .arg(libraryBackupTimeText(restored));
     if (!back.notReturned.isEmpty())
         info += QLatin1Char('\n') +
                 AppDelegate::tr(

@@ -86,6 +86,12 @@ LibraryEditRun::~LibraryEditRun() {
 }
 
 bool LibraryEditRun::mayEdit(AppDelegate &d) {
+    // A lock of another computer, which opened the library read-only, can be taken over.
+    if (const QList<DatabaseHolder> away = d.libraryDatabase.otherComputersHolding();
+        !away.isEmpty()) {
+        d.libraryDatabase.showTakeOverOffer(away);
+        return false;
+    }
     // Read-only first: its reason says more than an offer to quit a program would.
     if (!d.libraryDatabase.photolibReadOnlyReason.isEmpty()) {
         beginAlertSheet(d.window, AppDelegate::tr("The photo library is open read-only."),

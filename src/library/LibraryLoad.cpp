@@ -201,6 +201,11 @@ void MainWindowPart::CompletedScanPhotoLibraryonMainThread() {
                         d.libraryLoadNote, {AppDelegate::tr(" Ok ")}, end3);
         return;
     }
+    if (const QList<DatabaseHolder> away = d.libraryDatabase.otherComputersHolding();
+        !away.isEmpty()) {
+        d.libraryDatabase.showTakeOverOffer(away);
+        return;
+    }
     if (!d.libraryDatabase.photolibReadOnlyReason.isEmpty()) {
         // Shown, but edits would not reach the library: say so now, not at the first edit.
         beginAlertSheet(d.window, AppDelegate::tr("The photo library is open read-only."),

@@ -70,29 +70,33 @@ class CurrentLibraryWriter final : public LibraryWriter {
     AppDelegate &d_;
 };
 
-// The older schema keys every field by the photo's master.
+// The older schema keys a photo by its master and writes its fields to the version the
+// scan showed.
 class OlderLibraryWriter final : public LibraryWriter {
   public:
     explicit OlderLibraryWriter(AppDelegate &d) : d_(d) {}
     bool isCurrentSchema() const override { return false; }
     bool keepsCameraFields() const override { return false; }
     LibraryWriteResult title(const LibraryPhotoKeys &k, const QString &title) override {
-        return d_.libraryDatabase.UpdateOldPhotoLibrayTitlewithTitleStr(title, k.photoID);
+        return d_.libraryDatabase.UpdateOldPhotoLibrayTitlewithTitleStr(title, k.photoID,
+                                                                        k.versionID);
     }
     LibraryWriteResult caption(const LibraryPhotoKeys &k, const QString &caption) override {
-        return d_.libraryDatabase.UpdateOldPhotoLibrayDescriptionwithDescription(caption,
-                                                                                 k.photoID);
+        return d_.libraryDatabase.UpdateOldPhotoLibrayDescriptionwithDescription(caption, k.photoID,
+                                                                                 k.versionID);
     }
     LibraryWriteResult keywords(const LibraryPhotoKeys &k, const QString &text) override {
-        return d_.libraryDatabase.UpdateOldPhotoLibrayKeywordswithKeyWords(text, k.photoID);
+        return d_.libraryDatabase.UpdateOldPhotoLibrayKeywordswithKeyWords(text, k.photoID,
+                                                                           k.versionID);
     }
     LibraryWriteResult fileName(const LibraryPhotoKeys &k, const QString &name,
                                 const QString &currentFileName) override {
         return d_.libraryDatabase.UpdateOldPhotoLibrayFileNamewithStr(name, currentFileName,
-                                                                      k.photoID);
+                                                                      k.photoID, k.versionID);
     }
     LibraryWriteResult cameraDate(const LibraryPhotoKeys &k, double seconds) override {
-        return d_.libraryDatabase.UpdateOldPhotoLibrayCameraDatewithDateNum(seconds, k.photoID);
+        return d_.libraryDatabase.UpdateOldPhotoLibrayCameraDatewithDateNum(seconds, k.photoID,
+                                                                            k.versionID);
     }
     LibraryWriteResult addedDateFromCameraDate(const LibraryPhotoKeys &k) override {
         return d_.libraryDatabase.UpdateOldPhotoLibrayAddedDatewithUIDD(k.photoID);
@@ -100,7 +104,7 @@ class OlderLibraryWriter final : public LibraryWriter {
     LibraryWriteResult position(const LibraryPhotoKeys &k, const QString &latitude,
                                 const QString &longitude) override {
         return d_.libraryDatabase.UpdateOldPhotoLibrayGPSwithLatitude(latitude, longitude,
-                                                                      k.photoID);
+                                                                      k.photoID, k.versionID);
     }
     LibraryWriteResult cameraInfo(const LibraryPhotoKeys &, const QString &, const QString &,
                                   const QString &) override {
@@ -115,7 +119,7 @@ class OlderLibraryWriter final : public LibraryWriter {
     LibraryWriteResult referencedFileName(const LibraryPhotoKeys &k, const QString &folder,
                                           const QString &fileName) override {
         LibraryWriteResult w = d_.libraryDatabase.UpdateOldPhotoLibrayFileNamewithStr(
-            QFileInfo(fileName).completeBaseName(), fileName, k.photoID);
+            QFileInfo(fileName).completeBaseName(), fileName, k.photoID, k.versionID);
         if (w.ok)
             w = d_.libraryDatabase.UpdateOldPhotoLibrayImagePathwithStr(folder, fileName,
                                                                         k.photoID);
@@ -125,9 +129,12 @@ class OlderLibraryWriter final : public LibraryWriter {
         return d_.libraryDatabase.DeletePhotofromOldPhotoLibraywithUIDD(k.photoID);
     }
     std::optional<double> heldCameraSeconds(const LibraryPhotoKeys &k) override {
-        if (!d_.libraryDatabase.libraryEdit)
+        LibraryStore *edit = d_.libraryDatabase.libraryEdit.get();
+        if (!edit)
             return std::nullopt;
-        return storedCameraSeconds(*d_.libraryDatabase.libraryEdit, k.photoID);
+        const std::optional<int64_t> version =
+            edit->olderShownVersion(OlderPhotoKey(k.photoID, k.versionID));
+        return version ? storedCameraSeconds(*edit, *version) : std::nullopt;
     }
 
   private:

@@ -17,12 +17,13 @@ struct LibraryPhotoKeys {
     int photoID = -1;      // current schema: the attributes row; older schema: the master
     int photoAssetID = -1; // current schema: the asset row
     int cloudID = -1;      // current schema: the cloud master; -1 for none
+    int versionID = -1;    // older schema: the version the scan showed; -1: the shown one
 
-    LibraryPhotoKeys(int photo, int asset = -1, int cloud = -1)
-        : photoID(photo), photoAssetID(asset), cloudID(cloud) {}
+    LibraryPhotoKeys(int photo, int asset = -1, int cloud = -1, int version = -1)
+        : photoID(photo), photoAssetID(asset), cloudID(cloud), versionID(version) {}
     // A record converts: every feature holds one.
     LibraryPhotoKeys(const PRPicFileInfo &r)
-        : LibraryPhotoKeys(r.photoID, r.photoAssetID, r.iCloudphotoID) {}
+        : LibraryPhotoKeys(r.photoID, r.photoAssetID, r.iCloudphotoID, r.versionID) {}
 };
 
 // Each write goes into the open library edit, or, called alone, into an edit of its own

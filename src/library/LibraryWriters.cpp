@@ -114,8 +114,9 @@ LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayTitlewithTitleStr(const
 }
 
 LibraryWriteResult LibraryDatabasePart::UpdateOldPhotoLibrayTitlewithTitleStr(const QString &title,
-                                                                              int uidd) {
-    return PK_WRITE(uidd, setOlderTitle(uidd, title));
+                                                                              int uidd,
+                                                                              int version) {
+    return PK_WRITE(uidd, setOlderTitle({uidd, version}, title));
 }
 
 LibraryWriteResult
@@ -131,8 +132,8 @@ LibraryDatabasePart::InsertPhotoLibrayDescriptionwithDescription(const QString &
 
 LibraryWriteResult
 LibraryDatabasePart::UpdateOldPhotoLibrayDescriptionwithDescription(const QString &caption,
-                                                                    int uidd) {
-    return PK_WRITE(uidd, setOlderDescription(uidd, caption));
+                                                                    int uidd, int version) {
+    return PK_WRITE(uidd, setOlderDescription({uidd, version}, caption));
 }
 
 // Keywords are a set: the update and the insert both make the photo's links that set.
@@ -147,14 +148,15 @@ LibraryDatabasePart::InsertPhotoLibrayKeywordswithDescription(const QString &key
 }
 
 LibraryWriteResult
-LibraryDatabasePart::UpdateOldPhotoLibrayKeywordswithKeyWords(const QString &keywords, int uidd) {
-    return PK_WRITE(uidd, setOlderKeywords(uidd, keywords));
+LibraryDatabasePart::UpdateOldPhotoLibrayKeywordswithKeyWords(const QString &keywords, int uidd,
+                                                              int version) {
+    return PK_WRITE(uidd, setOlderKeywords({uidd, version}, keywords));
 }
 
 LibraryWriteResult
-LibraryDatabasePart::InsertOldPhotoLibrayKeywordswithDescription(const QString &keywords,
-                                                                 int uidd) {
-    return UpdateOldPhotoLibrayKeywordswithKeyWords(keywords, uidd);
+LibraryDatabasePart::InsertOldPhotoLibrayKeywordswithDescription(const QString &keywords, int uidd,
+                                                                 int version) {
+    return UpdateOldPhotoLibrayKeywordswithKeyWords(keywords, uidd, version);
 }
 
 LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayFileNamewithStr(const QString &name,
@@ -163,10 +165,9 @@ LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayFileNamewithStr(const Q
     return PK_WRITE(uidd, setFileName(uidd, name, oldFileName));
 }
 
-LibraryWriteResult
-LibraryDatabasePart::UpdateOldPhotoLibrayFileNamewithStr(const QString &name,
-                                                         const QString &oldFileName, int uidd) {
-    return PK_WRITE(uidd, setOlderFileName(uidd, name, oldFileName));
+LibraryWriteResult LibraryDatabasePart::UpdateOldPhotoLibrayFileNamewithStr(
+    const QString &name, const QString &oldFileName, int uidd, int version) {
+    return PK_WRITE(uidd, setOlderFileName({uidd, version}, name, oldFileName));
 }
 
 LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayCameraDatewithDateNum(double seconds,
@@ -175,8 +176,9 @@ LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayCameraDatewithDateNum(d
 }
 
 LibraryWriteResult LibraryDatabasePart::UpdateOldPhotoLibrayCameraDatewithDateNum(double seconds,
-                                                                                  int uidd) {
-    return PK_WRITE(uidd, setOlderCameraDate(uidd, seconds));
+                                                                                  int uidd,
+                                                                                  int version) {
+    return PK_WRITE(uidd, setOlderCameraDate({uidd, version}, seconds));
 }
 
 LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayAddedDatewithUIDD(int uidd) {
@@ -198,15 +200,14 @@ LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayGPSwithLatitude(const Q
     return PK_WRITE(uidd, setPosition(uidd, p));
 }
 
-LibraryWriteResult
-LibraryDatabasePart::UpdateOldPhotoLibrayGPSwithLatitude(const QString &latitude,
-                                                         const QString &longitude, int uidd) {
+LibraryWriteResult LibraryDatabasePart::UpdateOldPhotoLibrayGPSwithLatitude(
+    const QString &latitude, const QString &longitude, int uidd, int version) {
     bool valid = false;
     QString why;
     const auto p = positionOf(latitude, longitude, &valid, &why);
     if (!valid)
         return LibraryWriteResult::failed(why);
-    return PK_WRITE(uidd, setOlderPosition(uidd, p));
+    return PK_WRITE(uidd, setOlderPosition({uidd, version}, p));
 }
 
 LibraryWriteResult LibraryDatabasePart::UpdatePhotoLibrayCameraInfowithCameraMake(

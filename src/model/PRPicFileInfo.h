@@ -100,6 +100,9 @@ class PRPicFileInfo {
     int32_t photoID = -1;
     int32_t photoAssetID = 0;
     int32_t iCloudphotoID = -1;
+    // Older schema: the version of the master that the library shows (RKVersion.modelId),
+    // the one row its fields are written to; -1 when not known.
+    int32_t versionID = -1;
     int32_t favoriteNum = 0;
     int32_t hasAdjustNum = 0;
     uint64_t shootDateNumber = 0;

@@ -5,11 +5,13 @@
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
 #include "library/core/LibraryDeletion.h"
+#include "library/core/LibraryWorkingCopy.h"
 #include "platform/core/PhotosApplication.h"
 #include "platform/core/PrivateFolder.h"
 #include "platform/core/Trash.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -203,16 +205,18 @@ TEST_F(LibraryDelete, ConfirmedDeletionRemovesRowsThenTrashesFilesAndCompanions)
     ASSERT_TRUE(QFile::remove(trash + QStringLiteral("/files/") + pumpkinsName));
     ASSERT_TRUE(QFile::remove(trash + QStringLiteral("/info/%1.trashinfo").arg(pumpkinsName)));
     closeSheets();
+    const QString backup = d->libraryDatabase.libraryWorkingCopy->lastBackupPath();
     d->libraryDatabase.savePanelDidEnd6(nullptr, 1);
     QMessageBox *restored = visibleSheet();
     ASSERT_TRUE(restored);
     EXPECT_EQ(restored->text(),
               QStringLiteral("Restore Photo Library metadata has been completed."));
     EXPECT_EQ(restored->informativeText(),
-              QStringLiteral("All photolibrary data has been restored before the change.\nThese "
-                             "files of restored photos could not be put back from the Trash:\n%1: "
-                             "it is not in the Trash")
-                  .arg(pumpkinsFile));
+              QStringLiteral("All photolibrary data has been restored before the change.\nThe "
+                             "library is as its backup of %1 holds it.\nThese files of restored "
+                             "photos could not be put back from the Trash:\n%2: it is not in the "
+                             "Trash")
+                  .arg(libraryBackupTimeText(backup), pumpkinsFile));
     EXPECT_FALSE(QFile::exists(pumpkinsFile));
     for (const QString &file : {weddingFile, companion}) {
         EXPECT_TRUE(QFile::exists(file)) << file.toStdString();
@@ -223,6 +227,70 @@ TEST_F(LibraryDelete, ConfirmedDeletionRemovesRowsThenTrashesFilesAndCompanions)
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM ZGENERICASSET")), assets);
     EXPECT_EQ(count(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
     EXPECT_TRUE(item(QStringLiteral("wedding.jpg")) && item(QStringLiteral("Pumpkins3.jpg")));
+}
+
+// Photos deleted in one run of the program and restored in the next: the backup made at the
+// second open is the library as it is now, and the sheet says so; the backup of the first
+// open, chosen on the sheet, brings back the photos' rows and, from the Trash, their files.
+TEST_F(LibraryDelete, ARestoreInALaterRunNamesItsBackupAndOffersTheOlderOnes) {
+    ASSERT_TRUE(open(dir.path()));
+    const IKImageItemPtr wedding = item(QStringLiteral("wedding.jpg"));
+    ASSERT_TRUE(wedding);
+    const QString weddingFile = wedding->filePath;
+    const QString assets = count(QStringLiteral("SELECT count(*) FROM ZGENERICASSET"));
+    const QString firstBackup = d->libraryDatabase.libraryWorkingCopy->lastBackupPath();
+    select({wedding});
+    d->libraryWindows.DeleteSelectedPhotosinPhotoLibraryAction();
+    ASSERT_TRUE(visibleSheet());
+    d->libraryWindows.savePanelDidEnd9(visibleSheet(), 1);
+    closeSheets();
+    ASSERT_FALSE(QFile::exists(weddingFile));
+
+    // The program ends; its next run, with the same home, opens the same library.
+    d.reset();
+    d = std::make_unique<AppDelegate>();
+    d->launch();
+    ASSERT_TRUE(d->mainWindow.LoadPhotosLibraryItemThreader(lib));
+    waitForScan();
+    closeSheets();
+    ASSERT_FALSE(item(QStringLiteral("wedding.jpg")));
+    const QString secondBackup = d->libraryDatabase.libraryWorkingCopy->lastBackupPath();
+    ASSERT_NE(secondBackup, firstBackup);
+
+    d->libraryDatabase.RestorePhotoLibraryDatabase();
+    QMessageBox *ask = visibleSheet();
+    ASSERT_TRUE(ask);
+    EXPECT_EQ(ask->text(), QStringLiteral("Are you sure you want to restore the photo library?"));
+    const QString will =
+        QStringLiteral("All photo library data will be restored before the change.");
+    EXPECT_EQ(ask->informativeText(),
+              will + QStringLiteral("\nThe backup of %1 is the library as it is now: restoring it "
+                                    "changes nothing. Choose an older backup of this library "
+                                    "below.")
+                         .arg(libraryBackupTimeText(secondBackup)));
+    auto *choice = ask->findChild<QComboBox *>(QStringLiteral("restoreBackupChoice"));
+    ASSERT_TRUE(choice);
+    ASSERT_EQ(choice->count(), 2);
+    EXPECT_EQ(choice->itemData(0).toString(), secondBackup);
+    EXPECT_EQ(choice->itemText(0), QStringLiteral("Backup of %1 (the library as it is now)")
+                                       .arg(libraryBackupTimeText(secondBackup)));
+    EXPECT_EQ(choice->itemData(1).toString(), firstBackup);
+    EXPECT_EQ(choice->itemText(1),
+              QStringLiteral("Backup of %1").arg(libraryBackupTimeText(firstBackup)));
+    choice->setCurrentIndex(1);
+    d->libraryDatabase.savePanelDidEnd6(ask, 1);
+    QMessageBox *done = visibleSheet();
+    ASSERT_TRUE(done);
+    EXPECT_EQ(done->text(), QStringLiteral("Restore Photo Library metadata has been completed."));
+    EXPECT_EQ(done->informativeText(),
+              QStringLiteral("All photolibrary data has been restored before the change.\nThe "
+                             "library is as its backup of %1 holds it.")
+                  .arg(libraryBackupTimeText(firstBackup)));
+    EXPECT_TRUE(QFile::exists(weddingFile));
+    waitForScan();
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM ZGENERICASSET")), assets);
+    EXPECT_EQ(count(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    EXPECT_TRUE(item(QStringLiteral("wedding.jpg")));
 }
 
 TEST_F(LibraryDelete, AFailedCopyBackTrashesNothingAndChangesNoList) {
@@ -446,8 +514,10 @@ TEST_F(LibraryDelete, ARestoreOfAnOlderLibraryPutsItsFilesBack) {
 
         d->libraryDatabase.savePanelDidEnd6(nullptr, 1);
         ASSERT_TRUE(visibleSheet());
-        EXPECT_EQ(visibleSheet()->informativeText(),
-                  QStringLiteral("All photolibrary data has been restored before the change."));
+        EXPECT_TRUE(visibleSheet()->informativeText().startsWith(
+            QStringLiteral("All photolibrary data has been restored before the change.\nThe "
+                           "library is as its backup of ")))
+            << visibleSheet()->informativeText().toStdString();
         closeSheets();
         for (const QString &file : files)
             EXPECT_TRUE(QFile::exists(file)) << file.toStdString();

@@ -10,6 +10,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDateTime>
+#include <QDeadlineTimer>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -242,6 +244,76 @@ TEST_F(LibraryEditTest, AReadOnlyLibraryIsRefusedWithItsReasonBeforeAnythingElse
     EXPECT_TRUE(sheets[0].informative.contains("Photos (4242)"));
     EXPECT_EQ(databaseHashes(), before);
     EXPECT_EQ(record("wedding.jpg").fileTitle, "");
+}
+
+// An iPhoto master keeps its original as a second version, which the library does not show
+// and which has its own title and keyword ("Maria"): the panel's edit reaches the shown
+// version alone.
+TEST_F(LibraryEditTest, AnOlderLibrarysEditReachesOnlyTheVersionItShows) {
+    ASSERT_TRUE(openLibrary("Test-iPhoto-9.6.1"));
+    select({"wedding.jpg"});
+    const PRPicFileInfo &r = record("wedding.jpg");
+    const QString versions =
+        QString("SELECT v.modelId, v.name, v.fileName, v.hasKeywords, (SELECT group_concat(n) "
+                "FROM (SELECT k.name n FROM RKKeywordForVersion j JOIN RKKeyword k ON k.modelId "
+                "= j.keywordId WHERE j.versionId = v.modelId ORDER BY k.name)) FROM RKVersion v "
+                "WHERE v.masterId = %1 ORDER BY v.modelId")
+            .arg(r.photoID);
+    const QList<QStringList> before = rows(versions);
+    ASSERT_EQ(before.size(), 2);
+    EXPECT_EQ(r.versionID, before[0][0].toInt());
+    EXPECT_EQ(before[1], (QStringList{"26", "wedding", "wedding.jpg", "1", "Maria"}));
+    type(d->libraryPanels.photolibEiteTitlelab, "Bride and groom");
+    type(d->libraryPanels.photolibEitekeywordslab, "wedding, church");
+    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    ASSERT_EQ(takeSheets().value(0).text, kApplied);
+    const QList<QStringList> after = rows(versions);
+    ASSERT_EQ(after.size(), 2);
+    EXPECT_EQ(after[0],
+              (QStringList{before[0][0], "Bride and groom", "wedding.jpg", "1", "church,wedding"}));
+    EXPECT_EQ(after[1], before[1]);
+    EXPECT_EQ(integrity(), "ok");
+}
+
+// A library copied from a Mac keeps the lock that Mac left, naming it: the library opens
+// read-only and an edit is refused naming that computer, with the offer to take the library
+// over. Taken over, the lock is gone, the library opens again writable and takes the edit.
+TEST_F(LibraryEditTest, AnotherComputersLockRefusesTheEditUntilTakenOver) {
+    setPhotosApplication(nullptr); // the lock file is read, as on the user's computer
+    ASSERT_TRUE(openLibrary("Test-10.15.7"));
+    const QString lock = database() + ".lock";
+    EXPECT_TRUE(d->libraryDatabase.photolibReadOnlyReason.contains("Rhets-MacBook-Pro.local"));
+    const QStringList before = databaseHashes();
+    select({"wedding.jpg"});
+    type(d->libraryPanels.photolibEiteTitlelab, "Not while it is open there");
+    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    QList<SheetText> sheets = takeSheets();
+    ASSERT_EQ(sheets.size(), 1);
+    EXPECT_EQ(sheets[0].text, "The photo library is open on another computer.");
+    EXPECT_TRUE(sheets[0].informative.startsWith(
+        "photolibraryd (14817) on the computer \"Rhets-MacBook-Pro.local\" has the library"))
+        << sheets[0].informative.toStdString();
+    EXPECT_EQ(databaseHashes(), before);
+    EXPECT_EQ(record("wedding.jpg").fileTitle, "");
+
+    // " Cancel " leaves it all; " Take Over " removes the lock and opens the library again.
+    d->libraryDatabase.takeOverEnd(nullptr, 0);
+    EXPECT_TRUE(QFileInfo::exists(lock));
+    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    ASSERT_EQ(takeSheets().size(), 1);
+    d->libraryDatabase.takeOverEnd(nullptr, 1);
+    QDeadlineTimer deadline(120000);
+    while (!d->library.scanComplete && !deadline.hasExpired())
+        QTest::qWait(5);
+    EXPECT_TRUE(takeSheets().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(lock));
+    EXPECT_TRUE(d->libraryDatabase.photolibReadOnlyReason.isEmpty());
+    select({"wedding.jpg"});
+    type(d->libraryPanels.photolibEiteTitlelab, "Taken over");
+    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    ASSERT_EQ(takeSheets().value(0).text, kApplied);
+    EXPECT_EQ(libraryTitle(record("wedding.jpg")), "Taken over");
+    EXPECT_EQ(integrity(), "ok");
 }
 
 TEST_F(LibraryEditTest, ALibraryTakenByAnotherProgramAfterTheOpenIsOfferedToQuit) {

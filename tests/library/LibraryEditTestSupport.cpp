@@ -147,7 +147,7 @@ QString LibraryEditTest::libraryTitle(const PRPicFileInfo &r) const {
     return currentSchema()
                ? value(QString("SELECT ZTITLE FROM ZADDITIONALASSETATTRIBUTES WHERE Z_PK = %1")
                            .arg(r.photoID))
-               : value(QString("SELECT name FROM RKVersion WHERE masterId = %1").arg(r.photoID));
+               : value(QString("SELECT name FROM RKVersion WHERE modelId = %1").arg(r.versionID));
 }
 
 QString LibraryEditTest::libraryCaption(const PRPicFileInfo &r) const {
@@ -155,17 +155,15 @@ QString LibraryEditTest::libraryCaption(const PRPicFileInfo &r) const {
     if (!currentSchema() && QFileInfo(database()).suffix() == QLatin1String("apdb"))
         return value(QString("SELECT group_concat(DISTINCT s.stringProperty) FROM RKIptcProperty "
                              "i JOIN RKUniqueString s ON s.modelId = i.stringId WHERE "
-                             "i.propertyKey = 'Caption/Abstract' AND i.versionId IN (%1)")
-                         .arg(value(QString("SELECT group_concat(modelId) FROM RKVersion WHERE "
-                                            "masterId = %1")
-                                        .arg(r.photoID))),
+                             "i.propertyKey = 'Caption/Abstract' AND i.versionId = %1")
+                         .arg(r.versionID),
                      QFileInfo(database()).path() + QStringLiteral("/Properties.apdb"));
     return currentSchema()
                ? value(QString("SELECT ZLONGDESCRIPTION FROM ZASSETDESCRIPTION WHERE "
                                "ZASSETATTRIBUTES = %1")
                            .arg(r.photoID))
-               : value(QString("SELECT extendedDescription FROM RKVersion WHERE masterId = %1")
-                           .arg(r.photoID));
+               : value(QString("SELECT extendedDescription FROM RKVersion WHERE modelId = %1")
+                           .arg(r.versionID));
 }
 
 QStringList LibraryEditTest::libraryPosition(const PRPicFileInfo &r) const {
@@ -174,21 +172,18 @@ QStringList LibraryEditTest::libraryPosition(const PRPicFileInfo &r) const {
             ? rows(QString("SELECT ZLATITUDE, ZLONGITUDE FROM %1 WHERE Z_PK = %2")
                        .arg(assetTable())
                        .arg(r.photoAssetID))
-            : rows(QString("SELECT exifLatitude, exifLongitude FROM RKVersion WHERE masterId = %1")
-                       .arg(r.photoID));
+            : rows(QString("SELECT exifLatitude, exifLongitude FROM RKVersion WHERE modelId = %1")
+                       .arg(r.versionID));
     return found.value(0);
 }
 
 double LibraryEditTest::libraryCameraDate(const PRPicFileInfo &r) const {
-    return (currentSchema()
-                ? value(QString("SELECT ZDATECREATED FROM %1 WHERE Z_PK = %2")
-                            .arg(assetTable())
-                            .arg(r.photoAssetID))
-                // The version's date, the one the photo application shows.
-                : value(QString("SELECT imageDate FROM RKVersion WHERE masterId = %1 OR "
-                                "nonRawMasterUuid = (SELECT uuid FROM RKMaster WHERE modelId = "
-                                "%1) ORDER BY modelId LIMIT 1")
-                            .arg(r.photoID)))
+    return (currentSchema() ? value(QString("SELECT ZDATECREATED FROM %1 WHERE Z_PK = %2")
+                                        .arg(assetTable())
+                                        .arg(r.photoAssetID))
+                            // The version's date, the one the photo application shows.
+                            : value(QString("SELECT imageDate FROM RKVersion WHERE modelId = %1")
+                                        .arg(r.versionID)))
         .toDouble();
 }
 
@@ -205,9 +200,8 @@ QStringList LibraryEditTest::libraryKeywords(const PRPicFileInfo &r) const {
                   .arg(r.photoID);
     } else {
         sql = QString("SELECT K.name FROM RKKeyword K JOIN RKKeywordForVersion L ON "
-                      "L.keywordId = K.modelId JOIN RKVersion V ON V.modelId = L.versionId "
-                      "WHERE V.masterId = %1")
-                  .arg(r.photoID);
+                      "L.keywordId = K.modelId WHERE L.versionId = %1")
+                  .arg(r.versionID);
     }
     QStringList out;
     for (const QStringList &row : rows(sql))

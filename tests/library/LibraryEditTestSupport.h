@@ -56,7 +56,8 @@ class LibraryEditTest : public ::testing::Test {
 
     // The asset table of the current schema, and the key columns of one photo.
     QString assetTable() const;
-    // Title, caption, position and camera date of a record's photo, read from the library.
+    // Title, caption, position and camera date of a record's photo, read from the library
+    // (of an older library, from the version the record shows).
     QString libraryTitle(const PRPicFileInfo &r) const;
     QString libraryCaption(const PRPicFileInfo &r) const;
     QStringList libraryPosition(const PRPicFileInfo &r) const;

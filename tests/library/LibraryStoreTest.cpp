@@ -7,6 +7,7 @@
 #include "library/core/LibraryLookups.h"
 #include "library/core/LibraryScan.h"
 #include "library/core/LibraryWorkingCopy.h"
+#include "library/core/SqliteDatabase.h"
 #include "platform/core/PhotosApplication.h"
 
 #include <QFileInfo>
@@ -568,6 +569,35 @@ TEST(OlderLibraryWrites, IPhotoCatalogueTakesEveryFieldInTheDatabaseThatKeepsIt)
     const QString caption = QStringLiteral("Kürbisse – 100% ''; --");
     const auto date = librarySecondsFromText(QStringLiteral("2020-07-04 12:00:00"));
     ASSERT_TRUE(date);
+    // Every master keeps its original as a second version, which the library does not show:
+    // none of its rows, properties or keywords may change.
+    const QString shown =
+        QStringList{QString::number(p1->versionID), QString::number(p2->versionID),
+                    QString::number(park->versionID), QString::number(tulips->versionID),
+                    QString::number(elder->versionID)}
+            .join(',');
+    const QString originals =
+        sqliteValue(lib, QStringLiteral("SELECT group_concat(modelId) FROM RKVersion WHERE "
+                                        "masterId IN (%1, %2, %3, %4, %5) AND modelId NOT IN (%6)")
+                             .arg(p1->photoID)
+                             .arg(p2->photoID)
+                             .arg(park->photoID)
+                             .arg(tulips->photoID)
+                             .arg(elder->photoID)
+                             .arg(shown));
+    ASSERT_EQ(originals.count(QLatin1Char(',')), 4);
+    const auto untouched = [&] {
+        return sqliteRows(lib, QStringLiteral("SELECT * FROM RKVersion WHERE modelId IN (%1) "
+                                              "ORDER BY modelId")
+                                   .arg(originals)) +
+               sqliteRows(lib, QStringLiteral("SELECT * FROM RKKeywordForVersion WHERE versionId "
+                                              "IN (%1) ORDER BY modelId")
+                                   .arg(originals)) +
+               sqliteRows(props, QStringLiteral("SELECT * FROM RKIptcProperty WHERE versionId IN "
+                                                "(%1) ORDER BY modelId")
+                                     .arg(originals));
+    };
+    const QList<QStringList> originalsBefore = untouched();
     act([&](LibraryStore &s) {
         EXPECT_TRUE(s.setOlderDescription(p1->photoID, caption).ok);       // replaced
         EXPECT_TRUE(s.setOlderDescription(park->photoID, caption).ok);     // added
@@ -580,21 +610,20 @@ TEST(OlderLibraryWrites, IPhotoCatalogueTakesEveryFieldInTheDatabaseThatKeepsIt)
     });
     expectWhole(lib);
     expectWhole(props);
-    const auto captions = [&](int master) {
-        return sqliteRows(
-            props, QStringLiteral("ATTACH '%1' AS l; SELECT s.stringProperty, t.stringProperty "
-                                  "FROM RKIptcProperty i JOIN RKUniqueString s ON s.modelId = "
-                                  "i.stringId JOIN RKUniqueString t ON t.modelId = "
-                                  "i.searchStringId WHERE i.propertyKey = 'Caption/Abstract' AND "
-                                  "i.versionId IN (SELECT modelId FROM l.RKVersion WHERE "
-                                  "masterId = %2)")
-                       .arg(lib)
-                       .arg(master));
+    EXPECT_EQ(untouched(), originalsBefore);
+    const auto captions = [&](int version) {
+        return sqliteRows(props,
+                          QStringLiteral("SELECT s.stringProperty, t.stringProperty FROM "
+                                         "RKIptcProperty i JOIN RKUniqueString s ON s.modelId = "
+                                         "i.stringId JOIN RKUniqueString t ON t.modelId = "
+                                         "i.searchStringId WHERE i.propertyKey = "
+                                         "'Caption/Abstract' AND i.versionId = %1")
+                              .arg(version));
     };
-    const QList<QStringList> both{{caption, caption.toLower()}, {caption, caption.toLower()}};
-    EXPECT_EQ(captions(p1->photoID), both);
-    EXPECT_EQ(captions(park->photoID), both);
-    EXPECT_TRUE(captions(tulips->photoID).isEmpty());
+    const QList<QStringList> written{{caption, caption.toLower()}};
+    EXPECT_EQ(captions(p1->versionID), written);
+    EXPECT_EQ(captions(park->versionID), written);
+    EXPECT_TRUE(captions(tulips->versionID).isEmpty());
     // A text other properties share is never rewritten in place.
     EXPECT_EQ(sqliteValue(props, QStringLiteral("SELECT count(*) FROM RKUniqueString WHERE "
                                                 "stringProperty = 'Girls with pumpkins'")),
@@ -602,16 +631,17 @@ TEST(OlderLibraryWrites, IPhotoCatalogueTakesEveryFieldInTheDatabaseThatKeepsIt)
     EXPECT_EQ(sqliteValue(lib, QStringLiteral("SELECT group_concat(DISTINCT printf('%.3f', "
                                               "imageDate)) FROM (SELECT imageDate FROM RKMaster "
                                               "WHERE modelId = %1 UNION ALL SELECT imageDate "
-                                              "FROM RKVersion WHERE masterId = %1)")
-                                   .arg(p1->photoID)),
+                                              "FROM RKVersion WHERE modelId = %2)")
+                                   .arg(p1->photoID)
+                                   .arg(p1->versionID)),
               QString::number(*date, 'f', 3));
     EXPECT_EQ(sqliteRows(lib, QStringLiteral("SELECT masterId, CASE WHEN exifLatitude IS NULL "
                                              "AND exifLongitude IS NULL THEN 'none' ELSE "
                                              "printf('%.6f,%.6f', exifLatitude, exifLongitude) "
-                                             "END FROM RKVersion WHERE masterId IN (%1, %2) "
-                                             "GROUP BY masterId ORDER BY masterId")
-                                  .arg(p2->photoID)
-                                  .arg(elder->photoID)),
+                                             "END FROM RKVersion WHERE modelId IN (%1, %2) "
+                                             "ORDER BY masterId")
+                                  .arg(p2->versionID)
+                                  .arg(elder->versionID)),
               (QList<QStringList>{{QString::number(p2->photoID), "48.858370,2.294481"},
                                   {QString::number(elder->photoID), "none"}}));
 
@@ -659,9 +689,113 @@ TEST(OlderLibraryWrites, IPhotoCatalogueTakesEveryFieldInTheDatabaseThatKeepsIt)
     const LibraryStepResult restored = copy.restore();
     ASSERT_TRUE(restored.ok) << restored.reason.toStdString();
     expectWhole(props);
-    EXPECT_EQ(captions(p1->photoID),
-              (QList<QStringList>{{"Girls with pumpkins", "girls with pumpkins"},
-                                  {"Girls with pumpkins", "girls with pumpkins"}}));
+    EXPECT_EQ(captions(p1->versionID),
+              (QList<QStringList>{{"Girls with pumpkins", "girls with pumpkins"}}));
+}
+
+// A Photos 2-4 master given two more versions, as iPhoto and Aperture keep them: an original
+// before the shown one in row order (not shown in the library) and a second version after it.
+// The scan shows, and every writer writes, the version the library's own columns name; the
+// other two keep every field and keyword, also when a write names no version.
+TEST(OlderLibraryWrites, AnEditReachesOnlyTheVersionTheLibraryShows) {
+    QTemporaryDir dir;
+    const QString library = copyLibrary(QStringLiteral("Test-10.14.6"), dir.path());
+    const QString lib = library + QStringLiteral("/database/photos.db");
+    {
+        // The store's triggers call the photo application's functions: our connection has
+        // stand-ins for them, the sqlite3 command has not.
+        SqliteDatabase db;
+        QString why;
+        ASSERT_TRUE(db.open(lib, SqliteDatabase::Mode::ReadWrite, &why)) << why.toStdString();
+        const QString copyOfVersion1 = QStringLiteral(
+            "INSERT INTO RKVersion (modelId, uuid, masterId, masterUuid, nonRawMasterUuid, name, "
+            "fileName, versionNumber, showInLibrary, isInTrash, hasKeywords, "
+            "extendedDescription, exifLatitude, exifLongitude, latitude, longitude, imageDate) "
+            "SELECT %1, '%2', masterId, masterUuid, nonRawMasterUuid, '%3', fileName, %4, %5, "
+            "0, 1, '%3 caption', %6, %6, %6, %6, %6 FROM RKVersion WHERE modelId = 1");
+        ASSERT_TRUE(
+            db.exec(copyOfVersion1.arg(0).arg("kept-original", "Original").arg(0).arg(0).arg(10)))
+            << db.lastError().toStdString();
+        ASSERT_TRUE(
+            db.exec(copyOfVersion1.arg(100).arg("second", "Version 2").arg(2).arg(1).arg(20)))
+            << db.lastError().toStdString();
+        // Family and Vacation.
+        ASSERT_TRUE(db.exec(QStringLiteral("INSERT INTO RKKeywordForVersion (versionId, "
+                                           "keywordId) VALUES (0, 2), (100, 4)")))
+            << db.lastError().toStdString();
+    }
+    const auto others = [&] {
+        return sqliteRows(lib, QStringLiteral("SELECT * FROM RKVersion WHERE modelId IN (0, 100) "
+                                              "ORDER BY modelId")) +
+               sqliteRows(lib, QStringLiteral("SELECT versionId, keywordId FROM "
+                                              "RKKeywordForVersion WHERE versionId IN (0, 100) "
+                                              "ORDER BY versionId"));
+    };
+    const QList<QStringList> before = others();
+    ASSERT_EQ(before.size(), 4);
+
+    FakePhotosApplication nobody;
+    LibraryWorkingCopy copy(&nobody);
+    const LibraryScanResult scan = ScanPhotoLibMetadata(library, copy);
+    ASSERT_TRUE(scan.ok) << scan.message.toStdString();
+    const PRPicFileInfoPtr wedding = recordNamed(scan, QStringLiteral("wedding.jpg"));
+    const PRPicFileInfoPtr pumpkins = recordNamed(scan, QStringLiteral("Pumpkins3.jpg"));
+    ASSERT_TRUE(wedding && pumpkins);
+    EXPECT_EQ(wedding->versionID, 1);
+    EXPECT_EQ(wedding->fileDescription, QStringLiteral("Bride Wedding day"));
+    EXPECT_EQ(wedding->fileKeywords, QStringLiteral("wedding"));
+    EXPECT_EQ(pumpkins->versionID, 2);
+
+    const auto date = librarySecondsFromText(QStringLiteral("2021-03-04 05:06:07"));
+    ASSERT_TRUE(date);
+    const OlderPhotoKey key(wedding->photoID, wedding->versionID);
+    {
+        QString why;
+        auto store = LibraryStore::begin(copy.currentPhotolibDatabasePath(), QString(), &why);
+        ASSERT_TRUE(store) << why.toStdString();
+        EXPECT_EQ(store->olderShownVersion(OlderPhotoKey(wedding->photoID)), 1);
+        // A version that is not the photo's is never written in its place.
+        EXPECT_FALSE(store->setOlderTitle(OlderPhotoKey(wedding->photoID, 2), "No").ok);
+        EXPECT_TRUE(store->setOlderTitle(key, QStringLiteral("Bride and groom")).ok);
+        EXPECT_TRUE(store->setOlderDescription(key, QStringLiteral("The church")).ok);
+        EXPECT_TRUE(store->setOlderKeywords(key, QStringLiteral("wedding, church")).ok);
+        EXPECT_TRUE(store->setOlderPosition(key, LibraryPosition{47.5, 8.25}).ok);
+        EXPECT_TRUE(store->setOlderCameraDate(key, *date).ok);
+        EXPECT_TRUE(store->setOlderFileName(key, QStringLiteral("bride"), wedding->fileName).ok);
+        // Without the scan's version: the one the library shows.
+        EXPECT_TRUE(store->setOlderTitle(pumpkins->photoID, QStringLiteral("Field")).ok);
+        ASSERT_TRUE(store->commit(&why)) << why.toStdString();
+        store->closeConnection();
+        const LibraryStepResult back = copy.copyBack();
+        ASSERT_TRUE(back.ok) << back.reason.toStdString();
+    }
+    expectWhole(lib);
+    EXPECT_EQ(others(), before);
+    EXPECT_EQ(
+        sqliteRows(lib, QStringLiteral("SELECT name, extendedDescription, printf('%.2f,%.2f', "
+                                       "exifLatitude, latitude), printf('%.3f', imageDate), "
+                                       "fileName FROM RKVersion WHERE modelId = 1")),
+        (QList<QStringList>{{"Bride and groom", "The church", "47.50,47.50",
+                             QString::number(*date, 'f', 3), "bride.jpg"}}));
+    EXPECT_EQ(sqliteValue(lib, QStringLiteral("SELECT group_concat(k.name) FROM (SELECT k.name "
+                                              "FROM RKKeyword k JOIN RKKeywordForVersion j ON "
+                                              "k.modelId = j.keywordId WHERE j.versionId = 1 "
+                                              "ORDER BY k.name) k")),
+              QStringLiteral("church,wedding"));
+    EXPECT_EQ(sqliteValue(lib, QStringLiteral("SELECT group_concat(name) FROM RKVersion WHERE "
+                                              "masterId = 2")),
+              QStringLiteral("Field"));
+
+    FakePhotosApplication again;
+    LibraryWorkingCopy reopened(&again);
+    const LibraryScanResult after = ScanPhotoLibMetadata(library, reopened);
+    ASSERT_TRUE(after.ok) << after.message.toStdString();
+    const PRPicFileInfoPtr shown = recordOf(after, *wedding);
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->versionID, 1);
+    EXPECT_EQ(shown->fileTitle, QStringLiteral("Bride and groom"));
+    EXPECT_EQ(sortedKeywords(shown->fileKeywords),
+              sortedKeywords(QStringLiteral("church,wedding")));
 }
 
 TEST(LibraryWriteFailures, AFailedActionLeavesTheWorkingCopyAndTheLibraryAsTheyWere) {

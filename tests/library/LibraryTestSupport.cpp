@@ -103,3 +103,26 @@ void writeBytes(const QString &path, const QByteArray &bytes) {
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         f.write(bytes);
 }
+
+void writeLibraryLock(const QString &path, const QString &host, qint64 pid) {
+    writeBytes(path, QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                    "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+                                    "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+                                    "<plist version=\"1.0\">\n<dict>\n"
+                                    "\t<key>hostname</key>\n\t<string>%1</string>\n"
+                                    "\t<key>pid</key>\n\t<integer>%2</integer>\n"
+                                    "\t<key>processname</key>\n\t<string>photolibraryd</string>\n"
+                                    "</dict>\n</plist>\n")
+                         .arg(host)
+                         .arg(pid)
+                         .toUtf8());
+}
+
+qint64 endedProcessId() {
+    QProcess gone;
+    gone.start(QStringLiteral("sleep"), {QStringLiteral("0")});
+    gone.waitForStarted(10000);
+    const qint64 pid = gone.processId();
+    gone.waitForFinished(10000);
+    return pid;
+}

@@ -23,3 +23,8 @@ QStringList folderHashes(const QString &folder);
 QStringList treeListing(const QString &root, const QStringList &except = {});
 QByteArray fileBytes(const QString &path);
 void writeBytes(const QString &path, const QByteArray &bytes);
+// The photo application's lock property list at `path`, naming `host` and process `pid`, as
+// a Mac leaves "Photos.sqlite.lock" beside a library's database.
+void writeLibraryLock(const QString &path, const QString &host, qint64 pid);
+// The id of a process that has ended.
+qint64 endedProcessId();

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHostInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStorageInfo>
@@ -104,6 +105,9 @@ TEST(LibraryWorkingCopy, CopyBackCarriesABoundEditIntoTheLibrary) {
     auto o = openCopy(QStringLiteral("Test-10.15.7"));
     const QString w = o->copy->currentPhotolibDatabasePath();
     retitle(w, 7, QStringLiteral("Park's \"edge\"; DROP TABLE ZASSET"));
+    // The lock of a process here that has ended is stale: the copy back takes it away.
+    writeLibraryLock(o->original + QStringLiteral(".lock"), QHostInfo::localHostName(),
+                     endedProcessId());
     const LibraryStepResult back = o->copy->copyBack();
     ASSERT_TRUE(back.ok) << back.reason.toStdString();
     EXPECT_EQ(
@@ -246,7 +250,13 @@ TEST(LibraryWorkingCopy, LibraryWrittenAfterTheOpenIsNotOverwritten) {
 
 TEST(LibraryWorkingCopy, ALibraryHeldByAnotherProcessIsNotOverwritten) {
     LinuxPhotosApplication linux;
-    auto o = openCopy(QStringLiteral("Test-10.15.7"), &linux);
+    auto o = std::make_unique<Opened>();
+    o->library = copyLibrary(QStringLiteral("Test-10.15.7"), o->dir.path());
+    o->original = databaseOf(o->library);
+    // Not the lock the Mac left: a process here holds this library.
+    ASSERT_TRUE(QFile::remove(o->original + QStringLiteral(".lock")));
+    o->copy = std::make_unique<LibraryWorkingCopy>(&linux);
+    ASSERT_TRUE(o->copy->open(o->original).ok);
     ASSERT_TRUE(o->copy->photolibReadOnlyReason().isEmpty());
     QProcess reader;
     reader.start(QStringLiteral("sqlite3"), {o->original});
@@ -359,6 +369,8 @@ TEST(LibraryWorkingCopy, RestoreKilledAtEveryStepLeavesTheOldOrTheRestoredLibrar
     for (int step = 1; step <= 6; ++step) {
         SCOPED_TRACE(step);
         auto o = openCopy(QStringLiteral("Test-10.15.7"));
+        // The Mac's lock would keep the restoring program away: taken over.
+        ASSERT_TRUE(QFile::remove(o->original + QStringLiteral(".lock")));
         const QString restored = titleOf7(o->copy->lastBackupPath());
         retitle(o->copy->currentPhotolibDatabasePath(), 7, QStringLiteral("edited"));
         ASSERT_TRUE(o->copy->copyBack().ok);
@@ -518,11 +530,97 @@ TEST(PhotosApplication, AProcessHoldingIPhotosLockFileHoldsTheCatalogue) {
     holder.waitForFinished(10000);
 }
 
-TEST(PhotosApplication, StaleLockFilesFromAnotherHostHoldNothing) {
+// The lock a Mac left names that Mac: the library may be open there over a shared disk, and
+// its process cannot be asked from here, so the lock holds the library until the user takes
+// it over. This computer's lock holds it while its process lives.
+TEST(PhotosApplication, ALockNamesItsComputerAndHoldsUntilTakenOver) {
     QTemporaryDir dir;
-    const QString library = copyLibrary(QStringLiteral("Test-13.0.0"), dir.path());
+    const QString database = databaseOf(copyLibrary(QStringLiteral("Test-13.0.0"), dir.path()));
+    const QString lock = database + QStringLiteral(".lock");
     LinuxPhotosApplication linux;
-    EXPECT_TRUE(linux.holders(databaseOf(library)).isEmpty());
+    const QList<DatabaseHolder> held = linux.holders(database);
+    ASSERT_EQ(held.size(), 1);
+    EXPECT_EQ(held[0].host, QStringLiteral("Mac-mini.local"));
+    EXPECT_EQ(held[0].pid, 61681);
+    EXPECT_EQ(held[0].name, QStringLiteral("photolibraryd"));
+    EXPECT_EQ(held[0].lockFile, lock);
+    EXPECT_FALSE(isPhotosApplication(held[0])); // never ours to end
+    EXPECT_EQ(describeHolders(held),
+              QStringLiteral("photolibraryd (61681) on the computer \"Mac-mini.local\""));
+    EXPECT_TRUE(lockFileStands(lock));
+    // A lock that changed since it was shown is not taken over.
+    DatabaseHolder other = held[0];
+    other.pid = 61682;
+    QString why;
+    EXPECT_FALSE(takeOverLockFile(other, &why));
+    EXPECT_TRUE(why.contains(lock)) << why.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(lock));
+    ASSERT_TRUE(takeOverLockFile(held[0], &why)) << why.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(lock));
+    EXPECT_TRUE(linux.holders(database).isEmpty());
+
+    QProcess living;
+    living.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+    ASSERT_TRUE(living.waitForStarted());
+    writeLibraryLock(lock, QHostInfo::localHostName(), living.processId());
+    const QList<DatabaseHolder> here = linux.holders(database);
+    ASSERT_EQ(here.size(), 1);
+    EXPECT_EQ(here[0].pid, living.processId());
+    EXPECT_FALSE(here[0].onAnotherComputer());
+    EXPECT_TRUE(lockFileStands(lock));
+    living.kill();
+    living.waitForFinished(10000);
+    EXPECT_TRUE(linux.holders(database).isEmpty());
+    EXPECT_FALSE(lockFileStands(lock));
+    // A lock naming no computer holds nothing either.
+    writeBytes(lock, "not a property list");
+    EXPECT_TRUE(linux.holders(database).isEmpty());
+}
+
+// Opened while a Mac's lock names it, a library is only read: nothing is folded into it, no
+// write reaches it and its lock stays. Taken over, it opens writable; a lock another computer
+// leaves after that open refuses the copy back, naming that computer.
+TEST(LibraryWorkingCopy, AnotherComputersLockKeepsTheLibraryUntilTakenOver) {
+    LinuxPhotosApplication linux;
+    QTemporaryDir dir;
+    const QString library = copyLibrary(QStringLiteral("Test-10.15.7"), dir.path());
+    const QString original = databaseOf(library), lock = original + QStringLiteral(".lock");
+    const QStringList before = folderHashes(library + QStringLiteral("/database"));
+    LibraryWorkingCopy copy(&linux);
+    ASSERT_TRUE(copy.open(original).ok);
+    EXPECT_TRUE(copy.photolibReadOnlyReason().contains(
+        QStringLiteral("on the computer \"Rhets-MacBook-Pro.local\"")))
+        << copy.photolibReadOnlyReason().toStdString();
+    retitle(copy.currentPhotolibDatabasePath(), 7, QStringLiteral("not there"));
+    EXPECT_FALSE(copy.copyBack().ok);
+    EXPECT_EQ(folderHashes(library + QStringLiteral("/database")), before);
+
+    const QList<DatabaseHolder> held = copy.holders();
+    ASSERT_EQ(held.size(), 1);
+    QString why;
+    ASSERT_TRUE(takeOverLockFile(held[0], &why)) << why.toStdString();
+    ASSERT_TRUE(copy.open(original).ok);
+    EXPECT_TRUE(copy.photolibReadOnlyReason().isEmpty())
+        << copy.photolibReadOnlyReason().toStdString();
+    retitle(copy.currentPhotolibDatabasePath(), 7, QStringLiteral("taken over"));
+    ASSERT_TRUE(copy.copyBack().ok);
+    EXPECT_EQ(titleOf7(original), QStringLiteral("taken over"));
+
+    writeLibraryLock(lock, QStringLiteral("Studio-iMac.local"), 512);
+    const QByteArray bytes = fileBytes(original);
+    retitle(copy.currentPhotolibDatabasePath(), 7, QStringLiteral("refused"));
+    const LibraryStepResult back = copy.copyBack();
+    EXPECT_FALSE(back.ok);
+    EXPECT_TRUE(back.reason.contains(QStringLiteral("\"Studio-iMac.local\"")))
+        << back.reason.toStdString();
+    const LibraryStepResult restored = copy.restore();
+    EXPECT_FALSE(restored.ok);
+    EXPECT_TRUE(restored.reason.contains(QStringLiteral("\"Studio-iMac.local\"")))
+        << restored.reason.toStdString();
+    EXPECT_EQ(fileBytes(original), bytes);
+    EXPECT_TRUE(QFileInfo::exists(lock));
+    EXPECT_EQ(sqliteValue(original, QStringLiteral("PRAGMA integrity_check")),
+              QStringLiteral("ok"));
 }
 
 TEST(LibraryWorkingCopy, FullDiskLeavesTheLibraryAsItWas) {

@@ -7,8 +7,7 @@ std::optional<double> storedCameraSeconds(LibraryStore &store, int64_t key) {
         store.isCurrentSchema()
             ? QStringLiteral("SELECT ZDATECREATED FROM %1 WHERE Z_PK = ?1")
                   .arg(sqlName(store.schema().assetTable))
-            : QStringLiteral("SELECT imageDate FROM RKVersion WHERE %1 ORDER BY modelId")
-                  .arg(olderVersionsOf(olderSchemaPairsMasters(store.database()), 1)));
+            : QStringLiteral("SELECT imageDate FROM RKVersion WHERE modelId = ?1"));
     if (!read)
         return std::nullopt;
     read->reset().bind(1, key);

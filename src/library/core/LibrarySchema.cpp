@@ -38,6 +38,12 @@ QString olderVersionsOf(bool pairedMasters, int parameter) {
         .arg(key);
 }
 
+QString olderShownVersionOrder() {
+    return QStringLiteral("RKVersion.isInTrash IS 1, RKVersion.showInLibrary IS 0, "
+                          "RKVersion.isOriginal IS 1, RKVersion.versionNumber IS NULL, "
+                          "RKVersion.versionNumber, RKVersion.modelId");
+}
+
 namespace {
 
 int entityNumber(SqliteDatabase &db, const QString &name) {

@@ -42,3 +42,7 @@ bool hasTable(SqliteDatabase &db, const QString &table);
 QString olderVersionsOf(bool pairedMasters, int parameter);
 // Whether the older schema pairs RAW and JPEG masters through their versions.
 bool olderSchemaPairsMasters(SqliteDatabase &db);
+// ORDER BY terms that put first, of one photo's RKVersion rows, the version the library
+// shows: out of the trash, shown in the library, not the kept original, the lowest version
+// number. A column the catalogue lacks must be read as NULL (withCatalogueColumns()).
+QString olderShownVersionOrder();

@@ -48,6 +48,16 @@ QByteArray libraryLocationRecord(const QByteArray &record, double latitude, doub
 // Keywords as a set: split at ",", trimmed, empties dropped, each once (equal after NFC).
 QStringList keywordSet(const QString &text);
 
+// A photo of the older schema: its master, and the version of it that the library shows
+// (RKVersion.modelId, as the scan read it; -1: found the way the scan finds it). A master's
+// other versions (iPhoto's kept original, Aperture's further versions) are never written.
+struct OlderPhotoKey {
+    int master = -1;
+    int64_t version = -1;
+    OlderPhotoKey(int masterKey, int64_t versionKey = -1)
+        : master(masterKey), version(versionKey) {}
+};
+
 // One user action on the open library's working copy: one connection, one transaction.
 // Every value is bound; only table and column names read from the schema go into the SQL.
 // Nothing reaches the library itself until the caller commits and copies back.
@@ -109,22 +119,27 @@ class LibraryStore {
     // cloud master only when no other asset names it (`cloudKey` -1: none).
     LibraryWriteResult deletePhoto(int attributesKey, int assetKey, int cloudKey);
 
-    // ---- Older schema ("photos.db"): keyed by the master ----
-    LibraryWriteResult setOlderTitle(int masterKey, const QString &title);
+    // ---- Older schema ("photos.db"): the shown version's fields, the master's file ----
+    LibraryWriteResult setOlderTitle(OlderPhotoKey photo, const QString &title);
     // In RKVersion, or as the IPTC caption of an iPhoto or Aperture catalogue.
-    LibraryWriteResult setOlderDescription(int masterKey, const QString &caption);
-    // Links go on every version of the master.
-    LibraryWriteResult setOlderKeywords(int masterKey, const QString &text);
-    LibraryWriteResult setOlderFileName(int masterKey, const QString &newName,
+    LibraryWriteResult setOlderDescription(OlderPhotoKey photo, const QString &caption);
+    LibraryWriteResult setOlderKeywords(OlderPhotoKey photo, const QString &text);
+    // The master's names, and the shown version's file name.
+    LibraryWriteResult setOlderFileName(OlderPhotoKey photo, const QString &newName,
                                         const QString &currentFileName);
-    // On the master and on its versions (what the library shows).
-    LibraryWriteResult setOlderCameraDate(int masterKey, double seconds);
+    // On the master and on the shown version (what the library shows).
+    LibraryWriteResult setOlderCameraDate(OlderPhotoKey photo, double seconds);
     LibraryWriteResult olderCopyCameraDateToAddedDate(int masterKey);
     // No position is stored as NULL.
-    LibraryWriteResult setOlderPosition(int masterKey, std::optional<LibraryPosition> position);
+    LibraryWriteResult setOlderPosition(OlderPhotoKey photo,
+                                        std::optional<LibraryPosition> position);
     LibraryWriteResult setOlderImagePath(int masterKey, const QString &folder,
                                          const QString &fileName);
+    // The master with every version of it.
     LibraryWriteResult deleteOlderPhoto(int masterKey);
+    // The version of `photo` that the library shows: the one given when it is still the
+    // photo's, else the first by olderShownVersionOrder(); nullopt when the photo has none.
+    std::optional<int64_t> olderShownVersion(OlderPhotoKey photo, QString *why = nullptr);
 
     // ---- Referenced-photo repair (LibraryStoreRepair.cpp) ----
     // A referenced photo's file was renamed on disk: the library takes that whole name as
@@ -135,11 +150,9 @@ class LibraryStore {
 
   private:
     LibraryStore() = default;
-    // The "Caption/Abstract" property of every version of the master (LibraryStoreCatalogue).
-    LibraryWriteResult setCatalogueCaption(int masterKey, const QString &caption);
+    // The "Caption/Abstract" property of one version (LibraryStoreCatalogue).
+    LibraryWriteResult setCatalogueCaption(int64_t version, const QString &caption);
     std::optional<int64_t> catalogueString(const QString &text);
-    // The master's versions (RKVersion.modelId), or nullopt with error_ set.
-    std::optional<QList<int64_t>> olderVersions(int masterKey);
     // Runs a bound statement that must change at least one row.
     LibraryWriteResult change(const QString &sql, std::initializer_list<QVariant> values,
                               const QString &what);
@@ -160,6 +173,7 @@ class LibraryStore {
     // Columns that some versions of a store lack, asked once per transaction.
     bool hasColumn(const QString &table, const QString &column);
     QHash<QString, bool> columns_;
+    QString shownVersionSql_; // the first version by olderShownVersionOrder(), made once
 
   public:
     struct DeletionStep {

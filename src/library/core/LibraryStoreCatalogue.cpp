@@ -43,14 +43,11 @@ std::optional<int64_t> LibraryStore::catalogueString(const QString &text) {
     return sqlite3_last_insert_rowid(db_.handle());
 }
 
-LibraryWriteResult LibraryStore::setCatalogueCaption(int masterKey, const QString &caption) {
+LibraryWriteResult LibraryStore::setCatalogueCaption(int64_t version, const QString &caption) {
     if (propertiesPath_.isEmpty())
         return LibraryWriteResult::failed(
             QStringLiteral("this library keeps its captions in \"Properties.apdb\", which could "
                            "not be opened"));
-    const std::optional<QList<int64_t>> versions = olderVersions(masterKey);
-    if (!versions)
-        return LibraryWriteResult::failed(error_);
 
     std::optional<int64_t> text, search;
     if (!caption.isEmpty()) {
@@ -61,24 +58,22 @@ LibraryWriteResult LibraryStore::setCatalogueCaption(int masterKey, const QStrin
     }
     const QDateTime reference(QDate(2001, 1, 1), QTime(0, 0), QTimeZone::utc());
     const double now = reference.msecsTo(QDateTime::currentDateTimeUtc()) / 1000.0;
-    for (int64_t version : *versions) {
-        int changed = 0;
-        const bool ok =
-            caption.isEmpty()
-                ? run(properties("DELETE FROM %1.RKIptcProperty WHERE versionId = ?1 AND "
-                                 "propertyKey = ?2"),
-                      {qlonglong(version), kCaptionKey})
-                : run(properties("UPDATE %1.RKIptcProperty SET stringId = ?1, searchStringId = "
-                                 "?2, modDate = ?3 WHERE versionId = ?4 AND propertyKey = ?5"),
-                      {qlonglong(*text), qlonglong(*search), now, qlonglong(version), kCaptionKey},
-                      &changed);
-        if (!ok)
-            return LibraryWriteResult::failed(error_);
-        if (!caption.isEmpty() && changed == 0 &&
-            !run(properties("INSERT INTO %1.RKIptcProperty (versionId, propertyKey, stringId, "
-                            "searchStringId, modDate) VALUES (?1, ?2, ?3, ?4, ?5)"),
-                 {qlonglong(version), kCaptionKey, qlonglong(*text), qlonglong(*search), now}))
-            return LibraryWriteResult::failed(error_);
-    }
+    int changed = 0;
+    const bool ok =
+        caption.isEmpty()
+            ? run(properties("DELETE FROM %1.RKIptcProperty WHERE versionId = ?1 AND "
+                             "propertyKey = ?2"),
+                  {qlonglong(version), kCaptionKey})
+            : run(properties("UPDATE %1.RKIptcProperty SET stringId = ?1, searchStringId = "
+                             "?2, modDate = ?3 WHERE versionId = ?4 AND propertyKey = ?5"),
+                  {qlonglong(*text), qlonglong(*search), now, qlonglong(version), kCaptionKey},
+                  &changed);
+    if (!ok)
+        return LibraryWriteResult::failed(error_);
+    if (!caption.isEmpty() && changed == 0 &&
+        !run(properties("INSERT INTO %1.RKIptcProperty (versionId, propertyKey, stringId, "
+                        "searchStringId, modDate) VALUES (?1, ?2, ?3, ?4, ?5)"),
+             {qlonglong(version), kCaptionKey, qlonglong(*text), qlonglong(*search), now}))
+        return LibraryWriteResult::failed(error_);
     return LibraryWriteResult::written(caption);
 }

@@ -1,5 +1,7 @@
 // The older store (iPhoto, Aperture, Photos before 10.15): a photo is a master (RKMaster)
-// with one or more versions (RKVersion), and the library shows the versions' fields.
+// with one or more versions (RKVersion), and the library shows one version's fields: that
+// version is written, the others (an iPhoto master's kept original) are left as they are.
+#include "library/core/LibraryCatalogue.h"
 #include "library/core/LibraryLookups.h"
 #include "library/core/LibraryStore.h"
 #include "metadata/core/SafeFileName.h"
@@ -33,20 +35,60 @@ QString LibraryStore::versionsOf(int parameter) {
     return olderVersionsOf(pairsMasters(), parameter);
 }
 
-LibraryWriteResult LibraryStore::setOlderTitle(int masterKey, const QString &title) {
+std::optional<int64_t> LibraryStore::olderShownVersion(OlderPhotoKey photo, QString *why) {
+    // A version named by the scan is taken while it is still one of the photo's; another
+    // version of the master is never taken in its place.
+    if (shownVersionSql_.isEmpty())
+        shownVersionSql_ = withCatalogueColumns(
+            db_,
+            QStringLiteral("SELECT modelId FROM RKVersion WHERE %1 AND (?2 < 0 OR modelId = ?2) "
+                           "ORDER BY %2 LIMIT 1")
+                .arg(versionsOf(1), olderShownVersionOrder()),
+            false);
+    SqliteStatement *v = db_.prepare(shownVersionSql_);
+    if (!v) {
+        error_ = db_.lastError();
+    } else {
+        v->bind(1, int64_t(photo.master)).bind(2, photo.version);
+        const bool found = v->step();
+        const int64_t version = found ? v->int64(0) : -1;
+        error_ = v->failed() ? v->error()
+                 : found     ? QString()
+                 : photo.version >= 0
+                     ? QStringLiteral("the photo is no longer in the library (no version %1 "
+                                      "of master %2)")
+                           .arg(photo.version)
+                           .arg(photo.master)
+                     : noMaster(photo.master);
+        v->reset();
+        if (error_.isEmpty())
+            return version;
+    }
+    if (why)
+        *why = error_;
+    return std::nullopt;
+}
+
+LibraryWriteResult LibraryStore::setOlderTitle(OlderPhotoKey photo, const QString &title) {
+    const std::optional<int64_t> version = olderShownVersion(photo);
+    if (!version)
+        return LibraryWriteResult::failed(error_);
     LibraryWriteResult r =
-        change(QStringLiteral("UPDATE RKVersion SET name = ?1 WHERE ") + versionsOf(2),
-               {textOrNull(title), masterKey}, noMaster(masterKey));
+        change(QStringLiteral("UPDATE RKVersion SET name = ?1 WHERE modelId = ?2"),
+               {textOrNull(title), qlonglong(*version)}, noMaster(photo.master));
     r.stored = title;
     return r;
 }
 
-LibraryWriteResult LibraryStore::setOlderDescription(int masterKey, const QString &caption) {
+LibraryWriteResult LibraryStore::setOlderDescription(OlderPhotoKey photo, const QString &caption) {
+    const std::optional<int64_t> version = olderShownVersion(photo);
+    if (!version)
+        return LibraryWriteResult::failed(error_);
     if (!tableHasColumn(db_, QStringLiteral("RKVersion"), QStringLiteral("extendedDescription")))
-        return setCatalogueCaption(masterKey, caption);
-    LibraryWriteResult r = change(
-        QStringLiteral("UPDATE RKVersion SET extendedDescription = ?1 WHERE ") + versionsOf(2),
-        {textOrNull(caption), masterKey}, noMaster(masterKey));
+        return setCatalogueCaption(*version, caption);
+    LibraryWriteResult r =
+        change(QStringLiteral("UPDATE RKVersion SET extendedDescription = ?1 WHERE modelId = ?2"),
+               {textOrNull(caption), qlonglong(*version)}, noMaster(photo.master));
     r.stored = caption;
     return r;
 }
@@ -66,31 +108,12 @@ QString LibraryStore::olderKeywordText(int64_t versionId) {
     return names.join(QLatin1Char(','));
 }
 
-std::optional<QList<int64_t>> LibraryStore::olderVersions(int masterKey) {
-    QList<int64_t> versions;
-    SqliteStatement *v =
-        db_.prepare(QStringLiteral("SELECT modelId FROM RKVersion WHERE %1 ORDER BY modelId")
-                        .arg(versionsOf(1)));
-    if (!v) {
-        error_ = db_.lastError();
-        return std::nullopt;
-    }
-    v->bind(1, int64_t(masterKey));
-    while (v->step())
-        versions << v->int64(0);
-    error_ = v->failed() ? v->error() : versions.isEmpty() ? noMaster(masterKey) : QString();
-    v->reset();
-    if (!error_.isEmpty())
-        return std::nullopt;
-    return versions;
-}
-
-LibraryWriteResult LibraryStore::setOlderKeywords(int masterKey, const QString &text) {
+LibraryWriteResult LibraryStore::setOlderKeywords(OlderPhotoKey photo, const QString &text) {
     // Keywords belong to versions, whose numbers are not the master's.
-    const std::optional<QList<int64_t>> found = olderVersions(masterKey);
-    if (!found)
+    const std::optional<int64_t> shown = olderShownVersion(photo);
+    if (!shown)
         return LibraryWriteResult::failed(error_);
-    const QList<int64_t> &versions = *found;
+    const int64_t version = *shown;
 
     QHash<QString, int64_t> *byName = keywordRows(true);
     if (!byName)
@@ -116,38 +139,39 @@ LibraryWriteResult LibraryStore::setOlderKeywords(int masterKey, const QString &
         wanted << id;
     }
 
-    for (int64_t version : versions) {
-        QSet<int64_t> linked;
-        SqliteStatement *links = db_.prepare(
-            QStringLiteral("SELECT keywordId FROM RKKeywordForVersion WHERE versionId = ?1"));
-        if (!links)
-            return LibraryWriteResult::failed(db_.lastError());
-        links->bind(1, version);
-        while (links->step())
-            linked.insert(links->int64(0));
-        links->reset();
-        for (int64_t k : linked)
-            if (!wanted.contains(k) &&
-                !run(QStringLiteral("DELETE FROM RKKeywordForVersion WHERE versionId = ?1 AND "
-                                    "keywordId = ?2"),
-                     {qlonglong(version), qlonglong(k)}))
-                return LibraryWriteResult::failed(error_);
-        for (int64_t k : wanted)
-            if (!linked.contains(k) &&
-                !run(QStringLiteral("INSERT INTO RKKeywordForVersion (versionId, keywordId) "
-                                    "VALUES (?1, ?2)"),
-                     {qlonglong(version), qlonglong(k)}))
-                return LibraryWriteResult::failed(error_);
-        // The library reads a version's keywords only when it says it has some.
-        if (!run(QStringLiteral("UPDATE RKVersion SET hasKeywords = ?1 WHERE modelId = ?2"),
-                 {wanted.isEmpty() ? 0 : 1, qlonglong(version)}))
+    QSet<int64_t> linked;
+    SqliteStatement *links = db_.prepare(
+        QStringLiteral("SELECT keywordId FROM RKKeywordForVersion WHERE versionId = ?1"));
+    if (!links)
+        return LibraryWriteResult::failed(db_.lastError());
+    links->bind(1, version);
+    while (links->step())
+        linked.insert(links->int64(0));
+    links->reset();
+    for (int64_t k : linked)
+        if (!wanted.contains(k) &&
+            !run(QStringLiteral("DELETE FROM RKKeywordForVersion WHERE versionId = ?1 AND "
+                                "keywordId = ?2"),
+                 {qlonglong(version), qlonglong(k)}))
             return LibraryWriteResult::failed(error_);
-    }
-    return LibraryWriteResult::written(olderKeywordText(versions.first()));
+    for (int64_t k : wanted)
+        if (!linked.contains(k) &&
+            !run(QStringLiteral("INSERT INTO RKKeywordForVersion (versionId, keywordId) "
+                                "VALUES (?1, ?2)"),
+                 {qlonglong(version), qlonglong(k)}))
+            return LibraryWriteResult::failed(error_);
+    // The library reads a version's keywords only when it says it has some.
+    if (!run(QStringLiteral("UPDATE RKVersion SET hasKeywords = ?1 WHERE modelId = ?2"),
+             {wanted.isEmpty() ? 0 : 1, qlonglong(version)}))
+        return LibraryWriteResult::failed(error_);
+    return LibraryWriteResult::written(olderKeywordText(version));
 }
 
-LibraryWriteResult LibraryStore::setOlderFileName(int masterKey, const QString &newName,
+LibraryWriteResult LibraryStore::setOlderFileName(OlderPhotoKey photo, const QString &newName,
                                                   const QString &currentFileName) {
+    const std::optional<int64_t> version = olderShownVersion(photo);
+    if (!version)
+        return LibraryWriteResult::failed(error_);
     const QString ext = QFileInfo(currentFileName).suffix();
     const QString base = safeFileBaseName(newName.trimmed(), ext);
     if (base.isEmpty())
@@ -163,23 +187,26 @@ LibraryWriteResult LibraryStore::setOlderFileName(int masterKey, const QString &
         sets << QStringLiteral("originalFileName = ?2");
     LibraryWriteResult r =
         change(QStringLiteral("UPDATE RKMaster SET %1 WHERE modelId = ?3").arg(sets.join(", ")),
-               {base, name, masterKey}, noMaster(masterKey));
+               {base, name, photo.master}, noMaster(photo.master));
     if (!r.ok)
         return r;
-    if (!run(QStringLiteral("UPDATE RKVersion SET fileName = ?1 WHERE ") + versionsOf(2),
-             {name, masterKey}))
+    if (!run(QStringLiteral("UPDATE RKVersion SET fileName = ?1 WHERE modelId = ?2"),
+             {name, qlonglong(*version)}))
         return LibraryWriteResult::failed(error_);
     return LibraryWriteResult::written(name);
 }
 
-LibraryWriteResult LibraryStore::setOlderCameraDate(int masterKey, double seconds) {
+LibraryWriteResult LibraryStore::setOlderCameraDate(OlderPhotoKey photo, double seconds) {
+    const std::optional<int64_t> version = olderShownVersion(photo);
+    if (!version)
+        return LibraryWriteResult::failed(error_);
     LibraryWriteResult r =
         change(QStringLiteral("UPDATE RKMaster SET imageDate = ?1 WHERE modelId = ?2"),
-               {seconds, masterKey}, noMaster(masterKey));
+               {seconds, photo.master}, noMaster(photo.master));
     if (!r.ok)
         return r;
-    if (!run(QStringLiteral("UPDATE RKVersion SET imageDate = ?1 WHERE ") + versionsOf(2),
-             {seconds, masterKey}))
+    if (!run(QStringLiteral("UPDATE RKVersion SET imageDate = ?1 WHERE modelId = ?2"),
+             {seconds, qlonglong(*version)}))
         return LibraryWriteResult::failed(error_);
     return LibraryWriteResult::written(libraryDateText(int64_t(seconds)));
 }
@@ -189,10 +216,14 @@ LibraryWriteResult LibraryStore::olderCopyCameraDateToAddedDate(int masterKey) {
                   {masterKey}, noMaster(masterKey));
 }
 
-LibraryWriteResult LibraryStore::setOlderPosition(int masterKey, std::optional<LibraryPosition> p) {
+LibraryWriteResult LibraryStore::setOlderPosition(OlderPhotoKey photo,
+                                                  std::optional<LibraryPosition> p) {
     if (p && (!std::isfinite(p->latitude) || !std::isfinite(p->longitude) ||
               std::fabs(p->latitude) > 90 || std::fabs(p->longitude) > 180))
         return LibraryWriteResult::failed(QStringLiteral("the position is out of range"));
+    const std::optional<int64_t> version = olderShownVersion(photo);
+    if (!version)
+        return LibraryWriteResult::failed(error_);
     const QVariant lat = p ? QVariant(p->latitude) : QVariant();
     const QVariant lon = p ? QVariant(p->longitude) : QVariant();
     // The version's own position is what the library shows; the Exif pair is what it read.
@@ -207,15 +238,13 @@ LibraryWriteResult LibraryStore::setOlderPosition(int masterKey, std::optional<L
         sets << QStringLiteral("reverseLocationData = NULL, reverseLocationDataIsValid = 0");
     if (hasColumn(QStringLiteral("RKVersion"), QStringLiteral("overridePlaceId")))
         sets << QStringLiteral("overridePlaceId = NULL");
-    LibraryWriteResult r = change(
-        QStringLiteral("UPDATE RKVersion SET %1 WHERE %2").arg(sets.join(", "), versionsOf(3)),
-        {lat, lon, masterKey}, noMaster(masterKey));
+    LibraryWriteResult r =
+        change(QStringLiteral("UPDATE RKVersion SET %1 WHERE modelId = ?3").arg(sets.join(", ")),
+               {lat, lon, qlonglong(*version)}, noMaster(photo.master));
     // The places the old position lies in (country, city, park) no longer hold the photo.
     if (r.ok && hasColumn(QStringLiteral("RKPlaceForVersion"), QStringLiteral("versionId")) &&
-        !run(QStringLiteral("DELETE FROM RKPlaceForVersion WHERE versionId IN (SELECT modelId "
-                            "FROM RKVersion WHERE %1)")
-                 .arg(versionsOf(1)),
-             {masterKey}))
+        !run(QStringLiteral("DELETE FROM RKPlaceForVersion WHERE versionId = ?1"),
+             {qlonglong(*version)}))
         return LibraryWriteResult::failed(error_);
     if (r.ok && p)
         r.stored = QString::asprintf("%f, %f", p->latitude, p->longitude);

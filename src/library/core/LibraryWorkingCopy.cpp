@@ -14,8 +14,12 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QTimeZone>
+#include <algorithm>
+#include <cstdlib>
 #include <fcntl.h>
 #include <future>
+#include <limits>
 #include <sqlite3.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -76,6 +80,12 @@ QString joinedFile(const QString &path, const char *suffix) {
 }
 
 QString inUseBy(const QString &original, const QList<DatabaseHolder> &held) {
+    if (std::all_of(held.begin(), held.end(),
+                    [](const DatabaseHolder &h) { return h.onAnotherComputer(); }))
+        return QStringLiteral("The library \"%1\" is open on another computer: its lock names "
+                              "%2. Photo Kestry does not write a library that may be written "
+                              "there.")
+            .arg(libraryPackageOf(original), describeHolders(held));
     return QStringLiteral("The library \"%1\" is in use by %2. Close it and try again.")
         .arg(libraryPackageOf(original), describeHolders(held));
 }
@@ -216,6 +226,21 @@ QString newestSoundBackup(const QString &originalPath) {
     return {};
 }
 
+QDateTime libraryBackupTime(const QString &path) {
+    // The folder is named "yyyyMMdd-HHmmsszzz" in UTC, with "-N" after it when two backups
+    // fell in one millisecond.
+    const QString stamp = QFileInfo(QFileInfo(path).absolutePath()).fileName();
+    const QDate date = QDate::fromString(stamp.left(8), QStringLiteral("yyyyMMdd"));
+    const QTime time = QTime::fromString(stamp.mid(9, 9), QStringLiteral("HHmmsszzz"));
+    if (stamp.size() < 18 || stamp.at(8) != QLatin1Char('-') || !date.isValid() || !time.isValid())
+        return {};
+    return QDateTime(date, time, QTimeZone::utc());
+}
+
+QString libraryBackupTimeText(const QString &path) {
+    return libraryBackupTime(path).toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
 void setRestoreStepHook(std::function<void(int)> hook) {
     restoreStepHook = std::move(hook);
 }
@@ -310,6 +335,7 @@ void LibraryWorkingCopy::close() {
     current_.clear();
     readOnlyReason_.clear();
     backup_.clear();
+    restored_.clear();
     baseline_ = {};
     baselineFile_.clear();
 }
@@ -624,8 +650,11 @@ LibraryStepResult LibraryWorkingCopy::replaceOriginal(const QString &source, boo
     for (const char *suffix : kCompanions)
         if (!removeIfPresent(joinedFile(original_, suffix), &why))
             leftovers << why;
+    // A lock of another computer, or of a live process here, that came after the check
+    // stays: only a stale one goes.
     for (const char *suffix : kLockAndAside)
-        removeIfPresent(joinedFile(original_, suffix), nullptr);
+        if (qstrcmp(suffix, ".lock") != 0 || !lockFileStands(joinedFile(original_, suffix)))
+            removeIfPresent(joinedFile(original_, suffix), nullptr);
     baseline_ = databaseContentState(original_);
     result.ok = true;
     result.reason = leftovers.join(QLatin1Char('\n'));
@@ -720,7 +749,62 @@ LibraryStepResult LibraryWorkingCopy::copyBack() {
     return result.ok ? copyBackCompanion(result) : result;
 }
 
-LibraryStepResult LibraryWorkingCopy::restore() {
+namespace {
+
+// The backups of the database `original` kept in `folder`, newest first.
+QList<LibraryBackup> libraryBackupsIn(const QString &folder, const QString &original) {
+    QList<LibraryBackup> out;
+    const QString name = QFileInfo(original).fileName();
+    const QStringList stamps =
+        QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    for (auto it = stamps.crbegin(); it != stamps.crend(); ++it) {
+        LibraryBackup b;
+        b.path = folder + QLatin1Char('/') + *it + QLatin1Char('/') + name;
+        b.made = libraryBackupTime(b.path);
+        if (b.made.isValid() && QFileInfo(b.path).isFile())
+            out << b;
+    }
+    return out;
+}
+
+} // namespace
+
+QList<LibraryBackup> LibraryWorkingCopy::backups() const {
+    if (original_.isEmpty())
+        return {};
+    QList<LibraryBackup> out = libraryBackupsIn(libraryBackupFolder(), original_);
+    const qint64 size = QFileInfo(original_).size();
+    for (LibraryBackup &b : out)
+        b.asNow = QFileInfo(b.path).size() == size && sameFileContents(b.path, original_);
+    return out;
+}
+
+QString LibraryWorkingCopy::companionBackupBeside(const QString &backup) const {
+    const QDateTime made = libraryBackupTime(backup);
+    if (!companion_ || !made.isValid())
+        return {};
+    QList<QDateTime> opens;
+    for (const LibraryBackup &b : libraryBackupsIn(libraryBackupFolderFor(original_), original_))
+        opens << b.made;
+    // Each open backs up both files, a moment apart: the companion's backup of that open is
+    // the one nearest to O's, and no other backup of O lies nearer to it.
+    QString best;
+    qint64 bestGap = std::numeric_limits<qint64>::max();
+    for (const LibraryBackup &c :
+         libraryBackupsIn(libraryBackupFolderFor(companion_->original_), companion_->original_)) {
+        const qint64 gap = std::abs(c.made.msecsTo(made));
+        const bool sameOpen = std::none_of(opens.begin(), opens.end(), [&](const QDateTime &o) {
+            return std::abs(c.made.msecsTo(o)) < gap;
+        });
+        if (sameOpen && gap < bestGap) {
+            best = c.path;
+            bestGap = gap;
+        }
+    }
+    return best;
+}
+
+LibraryStepResult LibraryWorkingCopy::restore(const QString &backup) {
     if (verifying_.valid())
         finishOpen(); // its backup may be the one to restore
     LibraryStepResult result;
@@ -728,17 +812,52 @@ LibraryStepResult LibraryWorkingCopy::restore() {
         result.reason = QStringLiteral("No library is open.");
         return result;
     }
-    const QString chosen = newestSoundBackup(original_);
+    const QString package = libraryPackageOf(original_);
+    QString chosen = backup;
     if (chosen.isEmpty()) {
-        result.reason = QStringLiteral("There is no sound backup of the library \"%1\" in \"%2\".")
-                            .arg(libraryPackageOf(original_), libraryBackupFolder());
-        return result;
+        chosen = newestSoundBackup(original_);
+        if (chosen.isEmpty()) {
+            result.reason =
+                QStringLiteral("There is no sound backup of the library \"%1\" in \"%2\".")
+                    .arg(package, libraryBackupFolder());
+            return result;
+        }
+    } else {
+        // Only a backup of this very library, and only a whole one.
+        const QFileInfo info(chosen);
+        if (!info.isFile() || info.fileName() != QFileInfo(original_).fileName() ||
+            QFileInfo(info.absolutePath()).absolutePath() != libraryBackupFolder() ||
+            !libraryBackupTime(chosen).isValid()) {
+            result.reason =
+                QStringLiteral("\"%1\" is no backup of the library \"%2\".").arg(chosen, package);
+            return result;
+        }
+        if (const QString problem = checkDatabaseFile(chosen); !problem.isEmpty()) {
+            result.reason = QStringLiteral("The backup of %1 of the library \"%2\" is damaged: "
+                                           "%3")
+                                .arg(libraryBackupTimeText(chosen), package, problem);
+            return result;
+        }
+    }
+    // Both files of a library go back to the same open, or neither does.
+    QString companionBackup;
+    if (companion_) {
+        companionBackup = companionBackupBeside(chosen);
+        const QString problem = companionBackup.isEmpty() ? QStringLiteral("none was made")
+                                                          : checkDatabaseFile(companionBackup);
+        if (!problem.isEmpty()) {
+            result.reason = QStringLiteral("The library \"%1\" was not restored: its backup of "
+                                           "\"%2\" from %3 cannot be used (%4).")
+                                .arg(package, QFileInfo(companion_->original_).fileName(),
+                                     libraryBackupTimeText(chosen), problem);
+            return result;
+        }
     }
     result = restoreLibraryDatabase(original_, chosen, photos_);
     if (!result.ok)
         return result;
     baseline_ = databaseContentState(original_);
-    baselineFile_ = chosen;
+    baselineFile_ = restored_ = chosen;
     QString why;
     if (!current_.isEmpty()) {
         for (const char *suffix : kCompanions)
@@ -747,7 +866,7 @@ LibraryStepResult LibraryWorkingCopy::restore() {
             readOnlyReason_ = QStringLiteral("The library \"%1\" was restored, but Photo Kestry's "
                                              "copy of it could not follow (%2): open the library "
                                              "again before editing it.")
-                                  .arg(libraryPackageOf(original_), why);
+                                  .arg(package, why);
     }
-    return restoreCompanion(result);
+    return restoreCompanion(result, companionBackup);
 }

@@ -3,6 +3,7 @@
 #include "library/core/DatabaseContent.h"
 #include "library/core/DatabaseFiles.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <functional>
@@ -17,6 +18,18 @@ struct LibraryStepResult {
     bool ok = false;
     QString reason;
 };
+
+// One backup of a library's database, made when the library was opened.
+struct LibraryBackup {
+    QString path;       // the backup's copy of the database
+    QDateTime made;     // when it was made (UTC)
+    bool asNow = false; // its bytes are the library's database as it is now
+};
+// The time a backup at `path` was made, read from its folder's name; invalid for a path
+// that is no backup of ours.
+QDateTime libraryBackupTime(const QString &path);
+// The backup's time as the sheets name it: local "yyyy-MM-dd HH:mm:ss".
+QString libraryBackupTimeText(const QString &path);
 
 // Folds the write-ahead log of an existing database into its main file. Opens read-write
 // without creating and changes no journal mode; a database held by someone else is
@@ -70,9 +83,13 @@ class LibraryWorkingCopy {
     // W over O. Only with no holder, O as it was after the open, W folded and passing
     // quick_check; O's -wal/-shm, lock and aside files go after the replacement.
     LibraryStepResult copyBack();
-    // This library's newest backup that passes quick_check over O (and W), likewise
-    // (restoreLibraryDatabase).
-    LibraryStepResult restore();
+    // This library's backups, newest first, each marked when it holds what O holds now.
+    QList<LibraryBackup> backups() const;
+    // `backup` (one of backups(); empty: the newest that passes quick_check) over O (and W),
+    // likewise (restoreLibraryDatabase). A companion takes its backup of the same open.
+    LibraryStepResult restore(const QString &backup = {});
+    // The backup the last restore() put back; empty before one succeeded.
+    const QString &restoredBackup() const { return restored_; }
     // `text` (a reason from our copy) naming the library instead of our working copy.
     QString libraryMessage(const QString &text) const;
     // Empty when O is as we last left it, else how another program changed it. Decided by
@@ -105,11 +122,13 @@ class LibraryWorkingCopy {
     bool companionChanged() const;
     // O's own result, or the companion's failure.
     LibraryStepResult copyBackCompanion(const LibraryStepResult &done);
-    LibraryStepResult restoreCompanion(const LibraryStepResult &done);
+    LibraryStepResult restoreCompanion(const LibraryStepResult &done, const QString &backup);
+    // The companion's backup made at the open that made `backup` of O; empty when none.
+    QString companionBackupBeside(const QString &backup) const;
     std::unique_ptr<LibraryWorkingCopy> companion_;
     bool holdsCatalogue_ = true; // false for a companion: no RK or Z tables to check
     PhotosApplication &photos_;
-    QString original_, current_, readOnlyReason_, backup_;
+    QString original_, current_, readOnlyReason_, backup_, restored_;
     QString privateFolder_; // this process's own working folder when the shared one is taken
     DatabaseContentState baseline_; // O as we last left it
     QString baselineFile_;          // a file with baseline_'s bytes, when it has no digest

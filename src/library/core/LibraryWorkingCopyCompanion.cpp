@@ -70,8 +70,9 @@ LibraryStepResult LibraryWorkingCopy::copyBackCompanion(const LibraryStepResult 
     return withCompanion(done, companion_->copyBack(), companion_->original_, "written");
 }
 
-LibraryStepResult LibraryWorkingCopy::restoreCompanion(const LibraryStepResult &done) {
+LibraryStepResult LibraryWorkingCopy::restoreCompanion(const LibraryStepResult &done,
+                                                       const QString &backup) {
     if (!companion_)
         return done;
-    return withCompanion(done, companion_->restore(), companion_->original_, "restored");
+    return withCompanion(done, companion_->restore(backup), companion_->original_, "restored");
 }

@@ -88,7 +88,8 @@ LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QStr
     const bool captions =
         !propertiesPath.isEmpty() && attachCatalogueProperties(db, propertiesPath, nullptr);
     // RKVersion.modelId comes last: albums and keywords belong to the version. iPhoto's and
-    // Aperture's catalogues lack some of these columns.
+    // Aperture's catalogues lack some of these columns. Of a master's versions, the first
+    // row is the one the library shows (an iPhoto master keeps its original beside it).
     SqliteStatement *stmt = db.prepare(withCatalogueColumns(
         db,
         QStringLiteral(
@@ -100,8 +101,9 @@ LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QStr
             "RKVersion.exifLongitude, RKVersion.masterId, RKMaster.isInTrash, RKVersion.modelId, "
             "%1, RKVersion.imageDate, %2, %3, %5 "
             "FROM RKMaster LEFT JOIN RKVersion ON %4 "
-            "ORDER BY RKMaster.modelId, RKVersion.modelId")
-            .arg(shownName, favorite, otherHalf, versionsShown, pairedPath),
+            "ORDER BY RKMaster.modelId, %6")
+            .arg(shownName, favorite, otherHalf, versionsShown, pairedPath,
+                 olderShownVersionOrder()),
         captions));
     if (!stmt) {
         result.message = db.lastError();
@@ -159,6 +161,7 @@ LibraryScanResult ScanOldPhotoLibMetadata(const QString &libraryPath, const QStr
             r.photoID = row.i32(0); // the master whose file the photo shows
             seenForMaster = ++rowsPerMaster[r.photoID];
             const int64_t version = row.i64(18);
+            r.versionID = row.i32(18);
             if (hasKeywords) {
                 const QString keywords = lookups.getOldDatabaseKeyWordTextwithphotoid(version);
                 if (!keywords.isEmpty())

@@ -74,6 +74,36 @@ QString iPhotoLockFile(const QString &databasePath) {
     return QFileInfo(lock).isFile() ? lock : QString();
 }
 
+// What a lock file of the photo application names: its computer and process.
+struct LockOwner {
+    bool read = false; // a property list with a computer's name
+    bool here = false; // that computer is this one
+    qint64 pid = 0;
+    QString host, process;
+};
+
+LockOwner lockOwner(const QString &path) {
+    LockOwner owner;
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return owner;
+    const PropertyList::Document lock = PropertyList::read(path);
+    if (!lock.ok)
+        return owner;
+    const QVariantMap dict = lock.root.toMap();
+    owner.host = dict.value(QStringLiteral("hostname")).toString();
+    owner.pid = dict.value(QStringLiteral("pid")).toLongLong();
+    owner.process = dict.value(QStringLiteral("processname")).toString();
+    if (owner.host.isEmpty())
+        return owner;
+    owner.read = true;
+    // "Mac-mini.local" and "Mac-mini" are one computer.
+    const QString here = QHostInfo::localHostName();
+    owner.here = owner.host.compare(here, Qt::CaseInsensitive) == 0 ||
+                 owner.host.section(QLatin1Char('.'), 0, 0)
+                         .compare(here.section(QLatin1Char('.'), 0, 0), Qt::CaseInsensitive) == 0;
+    return owner;
+}
+
 QString canonical(const QString &path) {
     const QString c = QFileInfo(path).canonicalFilePath();
     return c.isEmpty() ? QFileInfo(path).absoluteFilePath() : c;
@@ -133,22 +163,20 @@ QList<DatabaseHolder> LinuxPhotosApplication::holders(const QString &databasePat
         ::closedir(proc);
     }
 
-    // The photo application's lock plist; one naming another host, or a dead process, is
-    // stale (every library copied from a Mac carries one).
+    // The photo application's lock plist. One naming this computer holds the library while its
+    // process lives. One naming another computer holds it too: that computer may have the
+    // library open over a shared disk, and whether its process lives cannot be asked from
+    // here. One naming no computer is stale.
     for (const QString &lockFile : {databasePath + QStringLiteral(".lock"), packageLock}) {
-        const PropertyList::Document lock =
-            lockFile.isEmpty() ? PropertyList::Document() : PropertyList::read(lockFile);
-        if (!lock.ok)
+        const LockOwner owner = lockOwner(lockFile);
+        if (!owner.read)
             continue;
-        const QVariantMap dict = lock.root.toMap();
-        const QString host = dict.value(QStringLiteral("hostname")).toString();
-        const qint64 pid = dict.value(QStringLiteral("pid")).toLongLong();
-        const QString here = QHostInfo::localHostName();
-        if (!host.isEmpty() &&
-            (host.compare(here, Qt::CaseInsensitive) == 0 ||
-             host.section(QLatin1Char('.'), 0, 0)
-                     .compare(here.section(QLatin1Char('.'), 0, 0), Qt::CaseInsensitive) == 0))
-            add(pid, QStringLiteral("lock file"));
+        if (owner.here)
+            add(owner.pid, QStringLiteral("lock file"));
+        else
+            out << DatabaseHolder{
+                owner.pid, owner.process.isEmpty() ? QStringLiteral("Photos") : owner.process,
+                QStringLiteral("lock file"), owner.host, lockFile};
     }
     return out;
 }
@@ -212,10 +240,41 @@ void setPhotosApplication(PhotosApplication *replacement) {
 QString describeHolders(const QList<DatabaseHolder> &holders) {
     QStringList parts;
     for (const DatabaseHolder &h : holders)
-        parts << QStringLiteral("%1 (%2)").arg(h.name).arg(h.pid);
+        parts << (h.onAnotherComputer() ? QStringLiteral("%1 (%2) on the computer \"%3\"")
+                                              .arg(h.name)
+                                              .arg(h.pid)
+                                              .arg(h.host)
+                                        : QStringLiteral("%1 (%2)").arg(h.name).arg(h.pid));
     return parts.join(QStringLiteral(", "));
 }
 
 bool isPhotosApplication(const DatabaseHolder &holder) {
-    return holder.name == QLatin1String("Photos");
+    return holder.name == QLatin1String("Photos") && !holder.onAnotherComputer();
+}
+
+bool lockFileStands(const QString &path) {
+    const LockOwner owner = lockOwner(path);
+    return owner.read && (!owner.here || (owner.pid != ::getpid() && processAlive(owner.pid)));
+}
+
+bool takeOverLockFile(const DatabaseHolder &holder, QString *why) {
+    const auto refuse = [why](const QString &text) {
+        if (why)
+            *why = text;
+        return false;
+    };
+    if (!holder.onAnotherComputer() || holder.lockFile.isEmpty())
+        return refuse(
+            QStringLiteral("%1 is no lock of another computer").arg(describeHolders({holder})));
+    if (!QFileInfo::exists(holder.lockFile))
+        return true;
+    const LockOwner owner = lockOwner(holder.lockFile);
+    if (!owner.read || owner.host != holder.host || owner.pid != holder.pid)
+        return refuse(QStringLiteral("the lock file \"%1\" changed since it named %2")
+                          .arg(holder.lockFile, describeHolders({holder})));
+    QFile lock(holder.lockFile);
+    if (!lock.remove())
+        return refuse(QStringLiteral("the lock file \"%1\" could not be removed: %2")
+                          .arg(holder.lockFile, lock.errorString()));
+    return true;
 }

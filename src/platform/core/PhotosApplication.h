@@ -6,11 +6,20 @@
 #include <QStringList>
 #include <functional>
 
-// A process on this machine that holds a library database open, and how we know.
+// A process that holds a library database open, and how we know: one on this machine, or
+// the photo application of another computer whose lock file names it.
 struct DatabaseHolder {
     qint64 pid = 0;
     QString name; // the process's command name
     QString how;  // "lock", "open file" or "lock file"
+    // Another computer's name, from its lock file (`lockFile`); empty for this machine. Its
+    // process cannot be seen from here: the lock stands until the user takes it over.
+    QString host, lockFile;
+
+    DatabaseHolder(qint64 id = 0, const QString &command = {}, const QString &found = {},
+                   const QString &computer = {}, const QString &lock = {})
+        : pid(id), name(command), how(found), host(computer), lockFile(lock) {}
+    bool onAnotherComputer() const { return !host.isEmpty(); }
 };
 
 // What the Photos application answered to a request: done, unavailable (it cannot be
@@ -87,11 +96,19 @@ class FakePhotosApplication : public PhotosApplication {
 PhotosApplication &photosApplication();
 void setPhotosApplication(PhotosApplication *replacement);
 
-// Each holder as "name (pid)", joined with ", ".
+// Each holder as "name (pid)", or "name (pid) on the computer "host"", joined with ", ".
 QString describeHolders(const QList<DatabaseHolder> &holders);
-// Whether the holder is the photo application itself ("Photos"), the one program we may
-// offer to end: any other holder is the user's to close.
+// Whether the holder is the photo application itself ("Photos") on this machine, the one
+// program we may offer to end: any other holder is the user's to close.
 bool isPhotosApplication(const DatabaseHolder &holder);
+
+// Whether the photo application's lock file at `path` still stands: it names another
+// computer, or a live process here. A lock of a process here that has ended, one naming no
+// computer and one that is no lock file at all hold nothing.
+bool lockFileStands(const QString &path);
+// The user says the library is no longer open on `holder`'s computer: its lock file goes,
+// as long as it still names that computer and process. False with the reason otherwise.
+bool takeOverLockFile(const DatabaseHolder &holder, QString *why);
 
 // The reason every request of the Linux layer is unavailable.
 QString photosApplicationMissingReason();
