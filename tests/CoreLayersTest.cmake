@@ -36,18 +36,22 @@ plant(window metadata/core/Gps.cpp "#include \"metadata/GpsWindow.h\"" FALSE)
 plant(bare metadata/core/Dates.cpp "#include \"AppDelegate.h\"" FALSE)
 plant(widgets platform/core/Preview.cpp "#include <QWidget>" FALSE)
 
-# A thread started outside the runner is named with its line; the runner's own may start one.
-foreach(file platform/core/Decode.cpp platform/core/JobRunner.cpp)
-  set(root ${WORK}/threads)
-  file(REMOVE_RECURSE ${root})
-  file(WRITE ${root}/${file} "#include <functional>\n\nvoid f() { QThread::create(g); }\n")
-  execute_process(COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${root} -P ${THREAD_CHECK}
-    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
-  if(file MATCHES "JobRunner" AND NOT rc EQUAL 0)
-    string(APPEND failures "\nthreads: the runner's thread was refused:\n${out}")
-  elseif(NOT file MATCHES "JobRunner" AND (rc EQUAL 0 OR NOT out MATCHES "src/${file}:3:"))
-    string(APPEND failures "\nthreads: the thread in ${file} was not named:\n${out}")
-  endif()
+# A thread started outside the runner is named with its line, whichever way it is started;
+# the runner's own may start one.
+foreach(start "QThread::create(g)" "std::jthread t(g)" "auto r = std::async(g)"
+              "pthread_create(&t, nullptr, g, nullptr)")
+  foreach(file platform/core/Decode.cpp platform/core/JobRunner.cpp)
+    set(root ${WORK}/threads)
+    file(REMOVE_RECURSE ${root})
+    file(WRITE ${root}/${file} "#include <functional>\n\nvoid f() { ${start}; }\n")
+    execute_process(COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${root} -P ${THREAD_CHECK}
+      RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(file MATCHES "JobRunner" AND NOT rc EQUAL 0)
+      string(APPEND failures "\nthreads: the runner's ${start} was refused:\n${out}")
+    elseif(NOT file MATCHES "JobRunner" AND (rc EQUAL 0 OR NOT out MATCHES "src/${file}:3:"))
+      string(APPEND failures "\nthreads: ${start} in ${file} was not named:\n${out}")
+    endif()
+  endforeach()
 endforeach()
 
 file(REMOVE_RECURSE ${WORK})
