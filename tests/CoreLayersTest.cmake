@@ -1,9 +1,10 @@
 cmake_minimum_required(VERSION 3.25)
 # Plants one include at a time in a small source tree and runs the layer check over it: the
 # allowed order passes, and each kind of forbidden include fails naming the file. Then the
-# same for the check of where threads start.
+# same for the check of where threads start, and the install script's choice of package source.
 # Run as: cmake -DCHECK=<CheckCoreLayers.cmake> -DTHREAD_CHECK=<CheckThreadStarts.cmake>
-#   -DWORK=<scratch dir> -DWIDGET_HEADERS=<QtWidgets include dir> -P CoreLayersTest.cmake
+#   -DINSTALL_SCRIPT=<install-deps.sh> -DWORK=<scratch dir>
+#   -DWIDGET_HEADERS=<QtWidgets include dir> -P CoreLayersTest.cmake
 
 set(failures "")
 function(plant name file include expect_pass)
@@ -52,6 +53,35 @@ foreach(start "QThread::create(g)" "std::jthread t(g)" "auto r = std::async(g)"
       string(APPEND failures "\nthreads: ${start} in ${file} was not named:\n${out}")
     endif()
   endforeach()
+endforeach()
+
+# The install script names no package host: backports come from the source apt already takes
+# bookworm from, and without one the script stops and says which source to add.
+file(READ ${INSTALL_SCRIPT} script)
+if(script MATCHES "://")
+  string(APPEND failures "\ninstall script: it names a package host")
+endif()
+string(REGEX MATCH "debian_mirror\\(\\) {.*\n}\n" mirror "${script}")
+set(stubs ${WORK}/apt)
+file(MAKE_DIRECTORY ${stubs})
+foreach(case named none)
+  if(case STREQUAL "named")
+    set(targets "bookworm-updates https://mirror.example/debian/\nbookworm https://mirror.example/debian/")
+  else()
+    set(targets "nodistro https://other.example/node/")
+  endif()
+  file(WRITE ${stubs}/apt-get "#!/bin/sh\nprintf '${targets}\\n'\n")
+  file(CHMOD ${stubs}/apt-get PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+  file(WRITE ${stubs}/run.sh "set -euo pipefail\nPATH=${stubs}:$PATH\n${mirror}\ndebian_mirror\n")
+  execute_process(COMMAND bash ${stubs}/run.sh RESULT_VARIABLE rc OUTPUT_VARIABLE out
+    ERROR_VARIABLE err)
+  if(NOT mirror)
+    string(APPEND failures "\ninstall script: no debian_mirror function")
+  elseif(case STREQUAL "named" AND NOT (rc EQUAL 0 AND out STREQUAL "https://mirror.example/debian/\n"))
+    string(APPEND failures "\ninstall script: bookworm's own source was not taken: ${out}${err}")
+  elseif(case STREQUAL "none" AND (rc EQUAL 0 OR out OR NOT err MATCHES "bookworm.*sources.list"))
+    string(APPEND failures "\ninstall script: without a bookworm source it went on: ${out}${err}")
+  endif()
 endforeach()
 
 file(REMOVE_RECURSE ${WORK})
