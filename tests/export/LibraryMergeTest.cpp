@@ -275,6 +275,28 @@ TEST_P(LibraryMergeMetadata, TheMetadataOptionWritesTheLibraryValuesIntoTheCopie
     const LibraryMergeReport p = ImportPhotosfromSourcePhotoLibrary(plain, again);
     EXPECT_EQ(r.lacking, p.lacking);
     EXPECT_LT(r.lacking.size(), r.exported.size());
+    // A photo whose file already holds the library's title, caption, keywords (in another
+    // order) and position (to the library's rounding) goes out as it is, undated by the merge.
+    const auto copyOf = [](const LibraryMergeReport &from, const QString &name) {
+        const QStringList found = from.exported.filter("/" + name);
+        return found.size() == 1 ? found.first() : QString();
+    };
+    ASSERT_FALSE(copyOf(r, "St James Park.jpg").isEmpty());
+    EXPECT_EQ(fileBytes(copyOf(r, "St James Park.jpg")), fileBytes(copyOf(p, "St James Park.jpg")));
+    EXPECT_NE(fileBytes(copyOf(r, "Pumkins2.jpg")), fileBytes(copyOf(p, "Pumkins2.jpg")));
+    EXPECT_GT(r.rewritten, 0);
+    EXPECT_LT(r.rewritten, r.exported.size());
+    // The metadata merge after the plain one, into its folder: the copies that agree are the
+    // plain ones already there, the rewritten ones go in beside them, and the counts say so.
+    FakePhotosApplication third;
+    LibraryMergeSettings into = settings(true);
+    into.exportFolder = plain.exportFolder;
+    const LibraryMergeReport t = ImportPhotosfromSourcePhotoLibrary(into, third);
+    EXPECT_EQ(t.rewritten, r.rewritten);
+    EXPECT_EQ(t.alreadyThere, t.exported.size() - t.rewritten);
+    EXPECT_EQ(t.besideOthers, t.rewritten);
+    EXPECT_EQ(filesIn(plain.exportFolder).size(), p.exported.size() + t.rewritten);
+    EXPECT_EQ(p.alreadyThere, 0);
     // A video goes out with its streams and the library's title (the iPhoto library holds
     // no video).
     const QStringList videos = r.exported.filter("/Jellyfish.MOV");

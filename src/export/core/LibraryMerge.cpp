@@ -81,10 +81,16 @@ QString failure(const PRPicFileInfo &r, const QString &why) {
     return QStringLiteral("%1: %2").arg(r.fileName, why);
 }
 
+struct Placed {
+    QString path;         // empty when the copy failed
+    bool already = false; // an earlier merge's copy, the same bytes, was there
+    bool renamed = false; // a new copy under the next free name, beside another file
+};
+
 // Puts `source` into `folder` under `name`: a file already there with the same bytes is
 // this photo from an earlier run and is reused; otherwise the next free "B n.E". Never
 // replaces a file; a failed copy leaves no partial file.
-QString placeInto(const QString &source, const QString &folder, const QString &name, QString *why) {
+Placed placeInto(const QString &source, const QString &folder, const QString &name, QString *why) {
     if (!QDir().mkpath(folder)) {
         *why = QStringLiteral("the folder %1 could not be made").arg(folder);
         return {};
@@ -94,10 +100,12 @@ QString placeInto(const QString &source, const QString &folder, const QString &n
         const QFileInfo info(target);
         if (info.exists() || info.isSymLink()) {
             if (info.isFile() && !info.isSymLink() && sameFileContents(source, target))
-                return target;
+                return {target, true, false};
             continue;
         }
-        return copyFileSafely(source, target, why) ? target : QString();
+        if (!copyFileSafely(source, target, why))
+            return {};
+        return {target, false, n > 1};
     }
 }
 
@@ -176,6 +184,7 @@ LibraryMergeReport ImportPhotosfromSourcePhotoLibrary(const LibraryMergeSettings
     };
     report.exportFolder = settings.exportFolder.isEmpty() ? exportFolderFor(settings.sourceLibrary)
                                                           : settings.exportFolder;
+    report.keptMetadata = settings.keepMetadata;
 
     // 1. The source.
     say(QString::fromLatin1(kReadSource));
@@ -231,6 +240,8 @@ LibraryMergeReport ImportPhotosfromSourcePhotoLibrary(const LibraryMergeSettings
         }
         LibraryExportSettings s;
         s.storageFolder = staging.path();
+        // Only a file that disagrees with the library is rewritten; the rest go out as they are.
+        s.onlyWhereTheFileDisagrees = true;
         rewritten = exportWithLibraryMetadata(entries, s);
         if (!rewritten.folderReason.isEmpty()) {
             report.stopped = rewritten.folderReason;
@@ -243,14 +254,18 @@ LibraryMergeReport ImportPhotosfromSourcePhotoLibrary(const LibraryMergeSettings
             return report;
         const PRPicFileInfo &r = *kept[i];
         QString from = r.fileFullPath;
+        bool tookValues = false;
         if (settings.keepMetadata) {
             const ExportOutcome &o = rewritten.photos.value(i);
-            if (!o.reason.isEmpty() || o.outputPath.isEmpty()) {
+            if (!o.agrees && (!o.reason.isEmpty() || o.outputPath.isEmpty())) {
                 report.failed << failure(r, o.reason.isEmpty() ? QStringLiteral("not written")
                                                                : o.reason);
                 continue;
             }
-            from = o.outputPath;
+            if (!o.agrees) {
+                from = o.outputPath;
+                tookValues = true;
+            }
         }
         const QString album = libraryFolderName(r.fileAlbum);
         const QString folder =
@@ -262,7 +277,8 @@ LibraryMergeReport ImportPhotosfromSourcePhotoLibrary(const LibraryMergeSettings
                 r, QStringLiteral("its name leads out of %1").arg(report.exportFolder));
             continue;
         }
-        const QString placed = placeInto(from, folder, name, &why);
+        const Placed put = placeInto(from, folder, name, &why);
+        const QString &placed = put.path;
         if (placed.isEmpty()) {
             // E cannot take more (a full disk, no permission): the rest would fail alike.
             report.failed << failure(r, why);
@@ -276,12 +292,15 @@ LibraryMergeReport ImportPhotosfromSourcePhotoLibrary(const LibraryMergeSettings
         QDateTime date = libraryDate(r.cameraDate.text());
         if (!date.isValid())
             date = FileDates::creationDate(r.fileFullPath);
-        if (settings.keepMetadata && date.isValid() && !FileDates::setDates(placed, date, &why))
+        if (tookValues && date.isValid() && !FileDates::setDates(placed, date, &why))
             report.failed << failure(r, QStringLiteral("exported, but its file dates could not be "
                                                        "set: %1")
                                             .arg(why));
         exported << qMakePair(kept[i], placed);
         report.exported << placed;
+        report.rewritten += tookValues;
+        report.alreadyThere += put.already;
+        report.besideOthers += put.renamed;
         say(QStringLiteral("%1\nExport: %2   (%3/%4)")
                 .arg(exportText, r.fileName)
                 .arg(i)
