@@ -271,7 +271,7 @@ ExportOutcome exportVideoWithLibraryMetadata(const ExportEntry &entry,
         QStringList assignments;
         for (const VideoItem &item :
              videoMetadataItems(t.fileTitle, QString(), placed ? t.latitudeText() : QString(),
-                                placed ? t.longitudeText() : QString(), date, hasKeys))
+                                placed ? t.longitudeText() : QString(), date.toUTC(), hasKeys))
             assignments << QuickTimeWriter::assignment(item);
         QString why;
         if (!assignments.isEmpty() && !QuickTimeWriter::writeInPlace(
