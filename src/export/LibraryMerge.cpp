@@ -256,6 +256,8 @@ void MergeWindowPart::StartMergePhotoLibraryFinshMainThreader(const LibraryMerge
                             "library."));
     if (!report.failed.isEmpty())
         lines << AppDelegate::tr("Not merged:") << shortList(report.failed);
+    if (!report.remarks.isEmpty())
+        lines << AppDelegate::tr("Exported in part:") << shortList(report.remarks);
     JobReport ending;
     ending.message = report.cancelled ? AppDelegate::tr("The photo library merge was cancelled.")
                      : !report.stopped.isEmpty()

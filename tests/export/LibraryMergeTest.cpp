@@ -250,6 +250,7 @@ struct LibraryMergeMetadata : LibraryMergeEngine, ::testing::WithParamInterface<
 
 TEST_P(LibraryMergeMetadata, TheMetadataOptionWritesTheLibraryValuesIntoTheCopies) {
     libraries(GetParam(), "Test-13.0.0");
+    const QDateTime started = QDateTime::currentDateTime().addSecs(-2);
     const LibraryMergeReport r = ImportPhotosfromSourcePhotoLibrary(settings(true), photos);
     ASSERT_TRUE(r.stopped.isEmpty()) << r.stopped;
     const QStringList pumpkins = r.exported.filter("/Pumkins2.jpg");
@@ -283,6 +284,10 @@ TEST_P(LibraryMergeMetadata, TheMetadataOptionWritesTheLibraryValuesIntoTheCopie
     };
     ASSERT_FALSE(copyOf(r, "St James Park.jpg").isEmpty());
     EXPECT_EQ(fileBytes(copyOf(r, "St James Park.jpg")), fileBytes(copyOf(p, "St James Park.jpg")));
+    // Copied as it is, with its original's dates, as the plain merge copies.
+    const QDateTime parkDate = FileDates::modificationDate(copyOf(r, "St James Park.jpg"));
+    EXPECT_EQ(parkDate, FileDates::modificationDate(copyOf(p, "St James Park.jpg")));
+    EXPECT_LT(parkDate, started);
     EXPECT_NE(fileBytes(copyOf(r, "Pumkins2.jpg")), fileBytes(copyOf(p, "Pumkins2.jpg")));
     EXPECT_GT(r.rewritten, 0);
     EXPECT_LT(r.rewritten, r.exported.size());

@@ -257,7 +257,8 @@ LibraryMergeReport ImportPhotosfromSourcePhotoLibrary(const LibraryMergeSettings
         bool tookValues = false;
         if (settings.keepMetadata) {
             const ExportOutcome &o = rewritten.photos.value(i);
-            if (!o.agrees && (!o.reason.isEmpty() || o.outputPath.isEmpty())) {
+            // A copy written with a remark (its file dates) is written: the merge dates it.
+            if (!o.agrees && o.outputPath.isEmpty()) {
                 report.failed << failure(r, o.reason.isEmpty() ? QStringLiteral("not written")
                                                                : o.reason);
                 continue;
@@ -288,14 +289,17 @@ LibraryMergeReport ImportPhotosfromSourcePhotoLibrary(const LibraryMergeSettings
                     .arg(exported.size());
             break;
         }
-        // A rewritten copy is dated by its camera date (else its original's creation date).
+        // A rewritten copy is dated by its camera date (else its original's creation date), a
+        // plain one keeps its original's dates; one an earlier merge left is dated already.
         QDateTime date = libraryDate(r.cameraDate.text());
         if (!date.isValid())
             date = FileDates::creationDate(r.fileFullPath);
-        if (tookValues && date.isValid() && !FileDates::setDates(placed, date, &why))
-            report.failed << failure(r, QStringLiteral("exported, but its file dates could not be "
-                                                       "set: %1")
-                                            .arg(why));
+        const bool dated =
+            put.already || (tookValues ? !date.isValid() || FileDates::setDates(placed, date, &why)
+                                       : FileDates::copyDates(r.fileFullPath, placed, &why));
+        if (!dated)
+            report.remarks << failure(
+                r, QStringLiteral("exported, but its file dates could not be set: %1").arg(why));
         exported << qMakePair(kept[i], placed);
         report.exported << placed;
         report.rewritten += tookValues;

@@ -39,6 +39,7 @@ struct LibraryMergeReport {
     QString
         importsNotTried;    // why the Photos application was not asked (unavailable, a failed open)
     QStringList failed;     // "name: reason" for each photo not exported or not imported
+    QStringList remarks;    // "name: what" for photos exported without part of what they take
     bool cancelled = false; // stopped by the user; `stopped` says where
 };
 
