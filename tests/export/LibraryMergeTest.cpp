@@ -4,6 +4,7 @@
 #include "platform/core/FileDates.h"
 #include "platform/core/PhotosApplication.h"
 #include "platform/core/PrivateFolder.h"
+#include "support/MakeDng.h"
 
 #include "LibraryTestSupport.h"
 
@@ -349,6 +350,27 @@ TEST_F(LibraryMergeEngine, PhotosOfOneSizeMergeOnceOnlyWhenTheirBytesAreEqual) {
             wines << QFileInfo(path).fileName();
     wines.sort();
     EXPECT_EQ(wines, (QStringList{"winebottle 2.jpeg", "winebottle.jpeg"}));
+    expectLibrariesUnchanged();
+}
+
+TEST_F(LibraryMergeEngine, ARawPhotoThatTakesTheLibrarysValuesGoesOutUnderItsTiffsName) {
+    libraries("Test-10.15.7", "Test-13.0.0");
+    // DSC03584.dng, listed but absent: a RAW on disk now, which the library gives a title.
+    writeBytes(source + "/originals/D/D05A5FE3-15FB-49A1-A15D-AB3DA6F8B068.dng",
+               makeMinimalDng({}, "Kestry", "K1", "2020:01:02 03:04:05"));
+    sqliteValue(source + "/database/Photos.sqlite",
+                "UPDATE ZADDITIONALASSETATTRIBUTES SET ZTITLE = 'Raw title' WHERE ZASSET = 9");
+    sourceBefore = folderHashes(source);
+    const LibraryMergeReport r = ImportPhotosfromSourcePhotoLibrary(settings(true), photos);
+    ASSERT_TRUE(r.stopped.isEmpty()) << r.stopped;
+    const QStringList raw = r.exported.filter("DSC03584");
+    ASSERT_EQ(raw.size(), 1) << r.exported.join(", ") << r.failed.join("; ");
+    EXPECT_TRUE(raw.first().endsWith("/DSC03584.tiff")) << raw.first();
+    QProcess exiftool;
+    exiftool.start("exiftool", {"-s3", "-FileType", "-ObjectName", raw.first()});
+    ASSERT_TRUE(exiftool.waitForFinished(60000));
+    EXPECT_EQ(QString::fromUtf8(exiftool.readAllStandardOutput()).split('\n').mid(0, 2),
+              (QStringList{"TIFF", "Raw title"}));
     expectLibrariesUnchanged();
 }
 

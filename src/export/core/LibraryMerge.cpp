@@ -271,8 +271,13 @@ LibraryMergeReport ImportPhotosfromSourcePhotoLibrary(const LibraryMergeSettings
         const QString album = libraryFolderName(r.fileAlbum);
         const QString folder =
             album.isEmpty() ? report.exportFolder : QDir(report.exportFolder).filePath(album);
-        // The copy takes the name the exports give it, plain whatever the library says.
-        const QString name = plainFileName(r.fileName, QStringLiteral("Photo"));
+        // The copy takes the name the exports give it, plain whatever the library says, with
+        // the extension of what it holds: a RAW rewritten goes out as a TIFF.
+        QString name = plainFileName(r.fileName, QStringLiteral("Photo"));
+        const QString holds = QFileInfo(from).suffix();
+        if (tookValues && QFileInfo(name).suffix().compare(holds, Qt::CaseInsensitive) != 0)
+            name = plainFileName(QFileInfo(name).completeBaseName() + QLatin1Char('.') + holds,
+                                 QStringLiteral("Photo"));
         if (!staysInside(report.exportFolder, folder, {name})) {
             report.failed << failure(
                 r, QStringLiteral("its name leads out of %1").arg(report.exportFolder));
