@@ -3,7 +3,8 @@
 // library's own database through a fresh working copy; then three batch actions of 2,000
 // photos on a library grown to 20,000 assets, each timed from the transaction's start to the
 // end of the copy back, beside the sqlite3 command doing the same title updates on a plain
-// copy of the database followed by a cp of it and a sync.
+// copy of the database followed by the quick_check our copy back also passes, a cp of it and
+// a sync.
 //
 //   bench_library_writes [--keep DIR] [--assets N] [--photos N]
 //
@@ -543,7 +544,8 @@ int main(int argc, char **argv) {
 
     // The floor: the sqlite3 command doing the same title updates in one transaction on a
     // plain copy of the database (the values come in through its CSV import, bound by it),
-    // then a cp of that database and a sync.
+    // then the quick_check that our copy back runs before the library takes its copy, a cp of
+    // that database and a sync.
     const QString values = dir.path() + QStringLiteral("/floor/titles.csv");
     {
         QFile csv(values);
@@ -568,12 +570,21 @@ int main(int argc, char **argv) {
     QProcess::execute(QStringLiteral("sync"), {});
     QString floorTitles;
     const double cli = timedTool(QStringLiteral("sqlite3"), {floorDatabase}, script, &floorTitles);
+    QString floorCheck;
+    const double quickCheck =
+        timedTool(QStringLiteral("sqlite3"), {floorDatabase, QStringLiteral("PRAGMA quick_check")},
+                  {}, &floorCheck);
     const double cp =
         timedTool(QStringLiteral("cp"), {floorDatabase, floorDatabase + QStringLiteral(".copy")});
     const double sync = timedTool(QStringLiteral("sync"), {});
-    const double floor = cli >= 0 && cp >= 0 && sync >= 0 ? cli + cp + sync : -1;
-    std::printf("floor sqlite3_s=%.3f cp_s=%.3f sync_s=%.3f titles=%s database_mb=%.1f\n", cli, cp,
-                sync, qPrintable(floorTitles), QFileInfo(database).size() / 1048576.0);
+    const double floor =
+        cli >= 0 && quickCheck >= 0 && cp >= 0 && sync >= 0 && floorCheck == QLatin1String("ok")
+            ? cli + quickCheck + cp + sync
+            : -1;
+    std::printf("floor sqlite3_s=%.3f quick_check_s=%.3f (%s) cp_s=%.3f sync_s=%.3f titles=%s "
+                "database_mb=%.1f\n",
+                cli, quickCheck, qPrintable(floorCheck.left(40)), cp, sync, qPrintable(floorTitles),
+                QFileInfo(database).size() / 1048576.0);
 
     const double slowest = std::max({titled.seconds, keyworded.seconds, shifted.seconds});
     std::printf("lib_title_2000_s=%.3f lib_keywords_2000_s=%.3f lib_dateshift_2000_s=%.3f "

@@ -54,17 +54,28 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 
 # The address this machine already takes bookworm from (a proxy or local mirror included), so
-# that backports come the same way; Debian's own address only when apt names none.
+# that backports come the same way. When apt names none, no address is guessed: the machine's
+# owner decides where its packages come from.
 debian_mirror() {
   local uri
   uri=$(apt-get indextargets --format '$(RELEASE) $(REPO_URI)' 'Identifier: Packages' 2>/dev/null |
     awk '$1 == "bookworm" || $1 == "stable" { print $2; exit }')
-  echo "${uri:-http://deb.debian.org/debian}"
+  if [ -z "$uri" ]; then
+    {
+      echo "apt names no source for Debian 12 (bookworm), so bookworm-backports, where libheif"
+      echo "comes from, cannot be added beside it."
+      echo "Add the Debian mirror this machine should use for bookworm to apt's sources (a"
+      echo "\"deb <mirror> bookworm main\" line in /etc/apt/sources.list, or a .sources file in"
+      echo "/etc/apt/sources.list.d/), run \"apt-get update\", then run this script again."
+    } >&2
+    return 1
+  fi
+  echo "$uri"
 }
 
 if [ "$heif_needed" -eq 1 ]; then
   if [ ! -f "$BACKPORTS_SOURCES" ]; then
-    mirror=$(debian_mirror)
+    mirror=$(debian_mirror) || exit 1
     printf '%s\n' "Types: deb" "URIs: ${mirror%/}" "Suites: bookworm-backports" \
       "Components: main" "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg" |
       $SUDO tee "$BACKPORTS_SOURCES" > /dev/null

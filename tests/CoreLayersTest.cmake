@@ -1,9 +1,10 @@
 cmake_minimum_required(VERSION 3.25)
 # Plants one include at a time in a small source tree and runs the layer check over it: the
 # allowed order passes, and each kind of forbidden include fails naming the file. Then the
-# same for the check of where threads start.
+# same for the check of where threads start, and the install script's choice of package source.
 # Run as: cmake -DCHECK=<CheckCoreLayers.cmake> -DTHREAD_CHECK=<CheckThreadStarts.cmake>
-#   -DWORK=<scratch dir> -DWIDGET_HEADERS=<QtWidgets include dir> -P CoreLayersTest.cmake
+#   -DINSTALL_SCRIPT=<install-deps.sh> -DWORK=<scratch dir>
+#   -DWIDGET_HEADERS=<QtWidgets include dir> -P CoreLayersTest.cmake
 
 set(failures "")
 function(plant name file include expect_pass)
@@ -36,17 +37,50 @@ plant(window metadata/core/Gps.cpp "#include \"metadata/GpsWindow.h\"" FALSE)
 plant(bare metadata/core/Dates.cpp "#include \"AppDelegate.h\"" FALSE)
 plant(widgets platform/core/Preview.cpp "#include <QWidget>" FALSE)
 
-# A thread started outside the runner is named with its line; the runner's own may start one.
-foreach(file platform/core/Decode.cpp platform/core/JobRunner.cpp)
-  set(root ${WORK}/threads)
-  file(REMOVE_RECURSE ${root})
-  file(WRITE ${root}/${file} "#include <functional>\n\nvoid f() { QThread::create(g); }\n")
-  execute_process(COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${root} -P ${THREAD_CHECK}
-    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
-  if(file MATCHES "JobRunner" AND NOT rc EQUAL 0)
-    string(APPEND failures "\nthreads: the runner's thread was refused:\n${out}")
-  elseif(NOT file MATCHES "JobRunner" AND (rc EQUAL 0 OR NOT out MATCHES "src/${file}:3:"))
-    string(APPEND failures "\nthreads: the thread in ${file} was not named:\n${out}")
+# A thread started outside the runner is named with its line, whichever way it is started;
+# the runner's own may start one.
+foreach(start "QThread::create(g)" "std::jthread t(g)" "auto r = std::async(g)"
+              "pthread_create(&t, nullptr, g, nullptr)")
+  foreach(file platform/core/Decode.cpp platform/core/JobRunner.cpp)
+    set(root ${WORK}/threads)
+    file(REMOVE_RECURSE ${root})
+    file(WRITE ${root}/${file} "#include <functional>\n\nvoid f() { ${start}; }\n")
+    execute_process(COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${root} -P ${THREAD_CHECK}
+      RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(file MATCHES "JobRunner" AND NOT rc EQUAL 0)
+      string(APPEND failures "\nthreads: the runner's ${start} was refused:\n${out}")
+    elseif(NOT file MATCHES "JobRunner" AND (rc EQUAL 0 OR NOT out MATCHES "src/${file}:3:"))
+      string(APPEND failures "\nthreads: ${start} in ${file} was not named:\n${out}")
+    endif()
+  endforeach()
+endforeach()
+
+# The install script names no package host: backports come from the source apt already takes
+# bookworm from, and without one the script stops and says which source to add.
+file(READ ${INSTALL_SCRIPT} script)
+if(script MATCHES "://")
+  string(APPEND failures "\ninstall script: it names a package host")
+endif()
+string(REGEX MATCH "debian_mirror\\(\\) {.*\n}\n" mirror "${script}")
+set(stubs ${WORK}/apt)
+file(MAKE_DIRECTORY ${stubs})
+foreach(case named none)
+  if(case STREQUAL "named")
+    set(targets "bookworm-updates https://mirror.example/debian/\nbookworm https://mirror.example/debian/")
+  else()
+    set(targets "nodistro https://other.example/node/")
+  endif()
+  file(WRITE ${stubs}/apt-get "#!/bin/sh\nprintf '${targets}\\n'\n")
+  file(CHMOD ${stubs}/apt-get PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+  file(WRITE ${stubs}/run.sh "set -euo pipefail\nPATH=${stubs}:$PATH\n${mirror}\ndebian_mirror\n")
+  execute_process(COMMAND bash ${stubs}/run.sh RESULT_VARIABLE rc OUTPUT_VARIABLE out
+    ERROR_VARIABLE err)
+  if(NOT mirror)
+    string(APPEND failures "\ninstall script: no debian_mirror function")
+  elseif(case STREQUAL "named" AND NOT (rc EQUAL 0 AND out STREQUAL "https://mirror.example/debian/\n"))
+    string(APPEND failures "\ninstall script: bookworm's own source was not taken: ${out}${err}")
+  elseif(case STREQUAL "none" AND (rc EQUAL 0 OR out OR NOT err MATCHES "bookworm.*sources.list"))
+    string(APPEND failures "\ninstall script: without a bookworm source it went on: ${out}${err}")
   endif()
 endforeach()
 

@@ -217,9 +217,27 @@ void MergeWindowPart::StartMergePhotoLibraryFinshMainThreader(const LibraryMerge
     photolibMergeProcesser->setRange(0, 1);
     photolibMergeProcessWindow->hide();
     QStringList lines;
-    lines << AppDelegate::tr("Photos in %1: %2.")
-                 .arg(report.exportFolder)
-                 .arg(report.exported.size());
+    // What this merge did: an earlier one's copies in the folder are counted apart.
+    const qsizetype copiedNow = report.exported.size() - report.alreadyThere;
+    if (report.alreadyThere == 0)
+        lines << AppDelegate::tr("Exported to %1: %2 photos.")
+                     .arg(report.exportFolder)
+                     .arg(report.exported.size());
+    else
+        lines << AppDelegate::tr("Exported to %1: %2 photos, %3 copied now and %4 already there "
+                                 "from an earlier merge.")
+                     .arg(report.exportFolder)
+                     .arg(report.exported.size())
+                     .arg(copiedNow)
+                     .arg(report.alreadyThere);
+    if (report.besideOthers > 0)
+        lines << AppDelegate::tr("%1 of the copies went in under a new name beside another file "
+                                 "of their name.")
+                     .arg(report.besideOthers);
+    if (report.keptMetadata)
+        lines << AppDelegate::tr("%1 of the photos took the library's title, caption, keywords or "
+                                 "position; the others' files already held them.")
+                     .arg(report.rewritten);
     lines << AppDelegate::tr(
                  "Not in the destination library by name (what Photos would import): %1.")
                  .arg(report.lacking.size());
@@ -238,6 +256,8 @@ void MergeWindowPart::StartMergePhotoLibraryFinshMainThreader(const LibraryMerge
                             "library."));
     if (!report.failed.isEmpty())
         lines << AppDelegate::tr("Not merged:") << shortList(report.failed);
+    if (!report.remarks.isEmpty())
+        lines << AppDelegate::tr("Exported in part:") << shortList(report.remarks);
     JobReport ending;
     ending.message = report.cancelled ? AppDelegate::tr("The photo library merge was cancelled.")
                      : !report.stopped.isEmpty()

@@ -4,6 +4,7 @@
 #include "platform/core/FileDates.h"
 #include "platform/core/PhotosApplication.h"
 #include "platform/core/PrivateFolder.h"
+#include "support/MakeDng.h"
 
 #include "LibraryTestSupport.h"
 
@@ -250,6 +251,7 @@ struct LibraryMergeMetadata : LibraryMergeEngine, ::testing::WithParamInterface<
 
 TEST_P(LibraryMergeMetadata, TheMetadataOptionWritesTheLibraryValuesIntoTheCopies) {
     libraries(GetParam(), "Test-13.0.0");
+    const QDateTime started = QDateTime::currentDateTime().addSecs(-2);
     const LibraryMergeReport r = ImportPhotosfromSourcePhotoLibrary(settings(true), photos);
     ASSERT_TRUE(r.stopped.isEmpty()) << r.stopped;
     const QStringList pumpkins = r.exported.filter("/Pumkins2.jpg");
@@ -275,6 +277,32 @@ TEST_P(LibraryMergeMetadata, TheMetadataOptionWritesTheLibraryValuesIntoTheCopie
     const LibraryMergeReport p = ImportPhotosfromSourcePhotoLibrary(plain, again);
     EXPECT_EQ(r.lacking, p.lacking);
     EXPECT_LT(r.lacking.size(), r.exported.size());
+    // A photo whose file already holds the library's title, caption, keywords (in another
+    // order) and position (to the library's rounding) goes out as it is, undated by the merge.
+    const auto copyOf = [](const LibraryMergeReport &from, const QString &name) {
+        const QStringList found = from.exported.filter("/" + name);
+        return found.size() == 1 ? found.first() : QString();
+    };
+    ASSERT_FALSE(copyOf(r, "St James Park.jpg").isEmpty());
+    EXPECT_EQ(fileBytes(copyOf(r, "St James Park.jpg")), fileBytes(copyOf(p, "St James Park.jpg")));
+    // Copied as it is, with its original's dates, as the plain merge copies.
+    const QDateTime parkDate = FileDates::modificationDate(copyOf(r, "St James Park.jpg"));
+    EXPECT_EQ(parkDate, FileDates::modificationDate(copyOf(p, "St James Park.jpg")));
+    EXPECT_LT(parkDate, started);
+    EXPECT_NE(fileBytes(copyOf(r, "Pumkins2.jpg")), fileBytes(copyOf(p, "Pumkins2.jpg")));
+    EXPECT_GT(r.rewritten, 0);
+    EXPECT_LT(r.rewritten, r.exported.size());
+    // The metadata merge after the plain one, into its folder: the copies that agree are the
+    // plain ones already there, the rewritten ones go in beside them, and the counts say so.
+    FakePhotosApplication third;
+    LibraryMergeSettings into = settings(true);
+    into.exportFolder = plain.exportFolder;
+    const LibraryMergeReport t = ImportPhotosfromSourcePhotoLibrary(into, third);
+    EXPECT_EQ(t.rewritten, r.rewritten);
+    EXPECT_EQ(t.alreadyThere, t.exported.size() - t.rewritten);
+    EXPECT_EQ(t.besideOthers, t.rewritten);
+    EXPECT_EQ(filesIn(plain.exportFolder).size(), p.exported.size() + t.rewritten);
+    EXPECT_EQ(p.alreadyThere, 0);
     // A video goes out with its streams and the library's title (the iPhoto library holds
     // no video).
     const QStringList videos = r.exported.filter("/Jellyfish.MOV");
@@ -322,6 +350,27 @@ TEST_F(LibraryMergeEngine, PhotosOfOneSizeMergeOnceOnlyWhenTheirBytesAreEqual) {
             wines << QFileInfo(path).fileName();
     wines.sort();
     EXPECT_EQ(wines, (QStringList{"winebottle 2.jpeg", "winebottle.jpeg"}));
+    expectLibrariesUnchanged();
+}
+
+TEST_F(LibraryMergeEngine, ARawPhotoThatTakesTheLibrarysValuesGoesOutUnderItsTiffsName) {
+    libraries("Test-10.15.7", "Test-13.0.0");
+    // DSC03584.dng, listed but absent: a RAW on disk now, which the library gives a title.
+    writeBytes(source + "/originals/D/D05A5FE3-15FB-49A1-A15D-AB3DA6F8B068.dng",
+               makeMinimalDng({}, "Kestry", "K1", "2020:01:02 03:04:05"));
+    sqliteValue(source + "/database/Photos.sqlite",
+                "UPDATE ZADDITIONALASSETATTRIBUTES SET ZTITLE = 'Raw title' WHERE ZASSET = 9");
+    sourceBefore = folderHashes(source);
+    const LibraryMergeReport r = ImportPhotosfromSourcePhotoLibrary(settings(true), photos);
+    ASSERT_TRUE(r.stopped.isEmpty()) << r.stopped;
+    const QStringList raw = r.exported.filter("DSC03584");
+    ASSERT_EQ(raw.size(), 1) << r.exported.join(", ") << r.failed.join("; ");
+    EXPECT_TRUE(raw.first().endsWith("/DSC03584.tiff")) << raw.first();
+    QProcess exiftool;
+    exiftool.start("exiftool", {"-s3", "-FileType", "-ObjectName", raw.first()});
+    ASSERT_TRUE(exiftool.waitForFinished(60000));
+    EXPECT_EQ(QString::fromUtf8(exiftool.readAllStandardOutput()).split('\n').mid(0, 2),
+              (QStringList{"TIFF", "Raw title"}));
     expectLibrariesUnchanged();
 }
 

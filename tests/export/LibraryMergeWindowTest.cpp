@@ -186,7 +186,8 @@ TEST_F(LibraryMergeWindow, OnLinuxTheEndSheetSaysThePhotosWereExportedNotImporte
     EXPECT_EQ(sheets[0].text, "The photos were exported, not imported.");
     const int inE = int(folderHashes(folder).size());
     EXPECT_GT(inE, 0);
-    EXPECT_TRUE(sheets[0].informative.contains(QString("Photos in %1: %2.").arg(folder).arg(inE)))
+    EXPECT_TRUE(
+        sheets[0].informative.contains(QString("Exported to %1: %2 photos.").arg(folder).arg(inE)))
         << sheets[0].informative;
     EXPECT_TRUE(sheets[0].informative.contains(
         "Not in the destination library by name (what Photos would import): "));
@@ -194,6 +195,30 @@ TEST_F(LibraryMergeWindow, OnLinuxTheEndSheetSaysThePhotosWereExportedNotImporte
         "Nothing was imported: The Photos application does not exist on Linux."));
     EXPECT_TRUE(sheets[0].informative.contains("IMG_2000.JPG: the original is not on disk"));
     EXPECT_TRUE(d->mergeWindow.photolibMergeProcessTipLab->text().endsWith("..."));
+
+    // Again with the metadata option, into the same folder: the sheet counts what this merge
+    // copied and what the first one had left there, and the folder holds both.
+    d->mergeWindow.photolibKeepPhotoMetaBtn->setChecked(true);
+    d->mergeWindow.savePanelDidEnd36(nullptr, 1);
+    ASSERT_TRUE(waitForMerge(*d));
+    sheets = mergeSheets();
+    ASSERT_EQ(sheets.size(), 1);
+    const int copiedNow = int(folderHashes(folder).size()) - inE;
+    EXPECT_GT(copiedNow, 0);
+    EXPECT_LT(copiedNow, inE);
+    EXPECT_TRUE(sheets[0].informative.contains(
+        QString("Exported to %1: %2 photos, %3 copied now and %4 already there from an earlier "
+                "merge.")
+            .arg(folder)
+            .arg(inE)
+            .arg(copiedNow)
+            .arg(inE - copiedNow)))
+        << sheets[0].informative;
+    EXPECT_TRUE(sheets[0].informative.contains(
+        QString("%1 of the photos took the library's title, caption, keywords or position; the "
+                "others' files already held them.")
+            .arg(copiedNow)))
+        << sheets[0].informative;
     EXPECT_EQ(folderHashes(source), sourceBefore);
     EXPECT_EQ(folderHashes(destination), destinationBefore);
 }

@@ -156,6 +156,11 @@ SidecarChanges takeoutChanges(const TakeoutValues &v, bool tiffDateTime) {
     if (!v.latitude.isEmpty()) {
         c.latitude = v.latitude.toDouble();
         c.longitude = v.longitude.isEmpty() ? 0.0 : v.longitude.toDouble();
+        // The altitude goes with the position, as it does into videos.
+        bool ok = false;
+        const double altitude = v.altitude.toDouble(&ok);
+        if (ok)
+            c.altitude = altitude;
     }
     c.tiffDateTime = tiffDateTime;
     return c;
@@ -217,8 +222,9 @@ class TakeoutRun {
         }
         const TakeoutValues &v = job.values;
         if (isVideo(job.path)) {
-            const VideoWriteOutcome r = SaveChangedVideoExifWith(job.path, v.title, v.altitude,
-                                                                 v.latitude, v.longitude, v.taken);
+            // Takeout names instants: its videos, as its photos, take them in UTC.
+            const VideoWriteOutcome r = SaveChangedVideoExifWith(
+                job.path, v.title, v.altitude, v.latitude, v.longitude, v.taken.toUTC());
             job.ok = r.ok;
             job.reason = r.reason;
             if (r.ok && job.reason.isEmpty() && !v.description.trimmed().isEmpty())
@@ -328,7 +334,7 @@ class TakeoutRun {
             if (job.ok)
                 summary.merged << job.path;
             if (!job.reason.isEmpty())
-                summary.skipped << named(job.path, job.reason);
+                (job.ok ? summary.inPart : summary.skipped) << named(job.path, job.reason);
         }
         written += int(jobs.size());
         jobs.clear();
@@ -349,7 +355,6 @@ class TakeoutRun {
             if (cancelled())
                 return;
             const QString path = folder + QLatin1Char('/') + name;
-            ++summary.sidecars;
             handle(folder, name, path);
         }
     }
@@ -358,14 +363,22 @@ class TakeoutRun {
         QByteArray bytes;
         QString why;
         if (!readSidecar(path, kMaxTakeoutJsonBytes, &bytes, &why)) {
+            ++summary.sidecars;
             summary.skipped << named(path, why);
             return;
         }
         const auto json = parseTakeoutJson(bytes, &why);
         if (!json) {
+            ++summary.sidecars;
             summary.skipped << named(path, why);
             return;
         }
+        // An album's own metadata.json names no photo: it is the album's, nothing to merge.
+        if (isTakeoutAlbumMetadata(*json)) {
+            ++summary.albums;
+            return;
+        }
+        ++summary.sidecars;
         const TakeoutValues values = readTakeoutValues(*json);
         if (!values.taken.isValid()) {
             summary.skipped << named(path, QStringLiteral("the sidecar gives no date"));
@@ -439,6 +452,10 @@ class TakeoutRun {
 QString SidecarMergeSummary::text() const {
     QString t =
         QStringLiteral("%1 files merged from %2 sidecars.").arg(merged.size()).arg(sidecars);
+    if (albums > 0)
+        t += QStringLiteral(" %1 album descriptions (an album's own metadata.json) name no "
+                            "photo and were passed over.")
+                 .arg(albums);
     auto list = [&t](const char *heading, const QStringList &items) {
         if (items.isEmpty())
             return;
@@ -446,6 +463,7 @@ QString SidecarMergeSummary::text() const {
         for (const QString &item : shortList(items))
             t += QStringLiteral("\n") + QDir::toNativeSeparators(item);
     };
+    list("Merged in part", inPart);
     list("Sidecars without their photo", unpaired);
     list("Not done", skipped);
     return t;
@@ -654,7 +672,7 @@ class XmpRun {
         if (ok)
             summary.merged << photo;
         if (!reason.isEmpty())
-            summary.skipped << named(photo, reason);
+            (ok ? summary.inPart : summary.skipped) << named(photo, reason);
     }
 
     // A video takes the sidecar's title, date and position; its description and keywords

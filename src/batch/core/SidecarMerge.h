@@ -11,7 +11,11 @@ struct SidecarMergeSummary {
     QStringList merged;   // files written, in the order they were written
     QStringList unpaired; // sidecars whose photo was not found (or, loosely, found twice)
     QStringList skipped;  // "name: reason" for every sidecar, photo or folder not done
-    int sidecars = 0;     // sidecars met by the walk
+    // "name: what" for files written without part of their sidecar's values (a video's
+    // description) or without their file dates; they are among `merged`, not `skipped`.
+    QStringList inPart;
+    int sidecars = 0; // sidecars met by the walk
+    int albums = 0;   // albums' own metadata.json met by the Takeout walk: no photo's
     // The sheet's text: counts, then each list.
     QString text() const;
 };

@@ -52,13 +52,14 @@ bool samePicture(const QByteArray &before, const QByteArray &after) {
 }
 
 // The check of the new bytes before any file is touched. `before` are the photo's bytes:
-// a picture carried over unchanged needs no decoding to know it is whole.
+// a picture carried over unchanged needs no decoding to know it is whole. Without
+// `decodable` (a RAW photo whose picture we cannot decode) none is asked of the new file.
 QString missingFrom(const QByteArray &bytes, const SidecarChanges &c,
-                    const QByteArray &before = QByteArray()) {
+                    const QByteArray &before = QByteArray(), bool decodable = true) {
     const ImageSource written(bytes);
     if (!written.isValid())
         return QStringLiteral("the new file cannot be read: %1").arg(written.errorString());
-    if (!samePicture(before, bytes) && written.thumbnail(64).isNull())
+    if (decodable && !samePicture(before, bytes) && written.thumbnail(64).isNull())
         return QStringLiteral("the new file's image does not decode");
     const QVariantMap p = written.properties(0);
     if (!c.exifDate.isEmpty() &&
@@ -121,7 +122,7 @@ QVariantMap sidecarProperties(const QVariantMap &photo, const SidecarChanges &c)
 
     if (c.latitude || c.longitude) {
         gps.insert(QStringLiteral("GPSVersion"), QVariantList{2, 2, 0, 0});
-        gps.insert(gpsPositionValues(c.latitude, c.longitude));
+        gps.insert(gpsPositionValues(c.latitude, c.longitude, c.altitude));
         p.insert(QStringLiteral("{GPS}"), gps);
     }
     p.insert(QStringLiteral("{Exif}"), exif);
@@ -169,9 +170,13 @@ RewriteOutcome stage(const QString &path, const SidecarChanges &given, StagedRew
     }
     const QVariantMap own = source.properties(0);
     QVariantMap properties = sidecarProperties(own, changes);
-    // HEIF carries IPTC as XMP: its IPTC dates are the XMP dates the photo has, which move with
-    // the rest; one it lacks is not added, since the Exif date with its offset names the instant.
-    if (source.type() == QLatin1String("public.heic") ||
+    // A camera's RAW photo goes through exiftool, which writes inside the maker's own layout.
+    const bool cameraRaw = !ImageDestination::typeIdentifiers().contains(source.type()) &&
+                           GetRAWImageType(info.suffix()) >= 0;
+    // HEIF and the RAW road carry IPTC as XMP: its IPTC dates are the XMP dates the photo has,
+    // which move with the rest; one it lacks is not added, since the Exif date with its offset
+    // names the instant.
+    if (cameraRaw || source.type() == QLatin1String("public.heic") ||
         source.type() == QLatin1String("public.heif")) {
         const QVariantMap had = section(own, "{IPTC}");
         QVariantMap iptc = section(properties, "{IPTC}");
@@ -185,7 +190,11 @@ RewriteOutcome stage(const QString &path, const SidecarChanges &given, StagedRew
         properties.insert(QStringLiteral("{IPTC}"), iptc);
     }
     QByteArray bytes;
-    {
+    if (cameraRaw) {
+        if (!ImageDestination::rewriteCameraRaw(source, info.suffix(), properties, &bytes,
+                                                &out.reason))
+            return out;
+    } else {
         ImageDestination destination(&bytes, source.type(), source.count());
         if (!destination.isValid()) {
             out.reason = QStringLiteral("photos of this type cannot be written");
@@ -198,7 +207,8 @@ RewriteOutcome stage(const QString &path, const SidecarChanges &given, StagedRew
             return out;
         }
     }
-    out.reason = missingFrom(bytes, changes, source.data());
+    out.reason =
+        missingFrom(bytes, changes, source.data(), !cameraRaw || !source.thumbnail(64).isNull());
     if (!out.reason.isEmpty())
         return out;
 

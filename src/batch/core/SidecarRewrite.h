@@ -25,6 +25,7 @@ struct SidecarChanges {
     QString exifDate, offset;
     QDateTime instant;
     std::optional<double> latitude, longitude; // south and west negative
+    std::optional<double> altitude;            // metres, below sea level negative; with a position
     // Also the TIFF DateTime (the Takeout pass that pairs by a looser match).
     bool tiffDateTime = false;
     // Caption, keywords and By-line in IPTC (the XMP merge).

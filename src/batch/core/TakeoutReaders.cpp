@@ -137,6 +137,15 @@ QString getPhotoFileName(const QString &jsonFileName) {
     return m.captured(1);
 }
 
+bool isTakeoutAlbumMetadata(const QJsonObject &json) {
+    if (json.value(QLatin1String("albumData")).isObject())
+        return true;
+    return !json.contains(QLatin1String("photoTakenTime")) &&
+           !json.contains(QLatin1String("creationTime")) &&
+           json.value(QLatin1String("title")).isString() &&
+           json.value(QLatin1String("date")).isObject();
+}
+
 TakeoutValues readTakeoutValues(const QJsonObject &json) {
     TakeoutValues v;
     v.title = getTitlewithJsonStr(json);

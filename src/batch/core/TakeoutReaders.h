@@ -35,6 +35,11 @@ QDateTime getNewPhotoDatewithJsonStr(const QJsonObject &json);
 // empty when the name does not begin with one ("my photo.jpg.json" names no "photo.jpg").
 QString getPhotoFileName(const QString &jsonFileName);
 
+// Whether the JSON is an album's own description (its "metadata.json", whatever the name in
+// the account's language): an album's title and date ("albumData" in older exports), and none
+// of a photo's taken or upload times.
+bool isTakeoutAlbumMetadata(const QJsonObject &json);
+
 // Everything the merge writes, read in the order the merge needs it.
 struct TakeoutValues {
     QString title, description;

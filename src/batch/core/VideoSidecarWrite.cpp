@@ -35,15 +35,7 @@ QList<VideoItem> videoMetadataItems(const QString &title, const QString &altitud
     QList<VideoItem> items;
     if (!title.isEmpty())
         items.append({QStringLiteral("ItemList:Title"), title});
-    if (date.isValid()) {
-        const QString text =
-            date.toUTC().toString(QStringLiteral("yyyy:MM:dd HH:mm:ss")) + QStringLiteral("+00:00");
-        items.append({QStringLiteral("UserData:DateTimeOriginal"), text});
-        items.append({QStringLiteral("Keys:CreationDate"), text});
-        // The movie header's date, which QuickTime keeps in UTC and many players show.
-        items.append({QStringLiteral("QuickTime:CreateDate"),
-                      date.toUTC().toString(QStringLiteral("yyyy:MM:dd HH:mm:ss"))});
-    }
+    items += QuickTimeWriter::creationDateItems(date);
     if (!latitude.trimmed().isEmpty() && !longitude.trimmed().isEmpty()) {
         const QString position = iso6709(latitude, longitude, altitude);
         items.append({QStringLiteral("UserData:GPSCoordinates"), position});

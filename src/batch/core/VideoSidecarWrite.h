@@ -13,9 +13,9 @@
 using VideoItem = QuickTimeWriter::Item;
 
 // The items for a title, a position (texts as the sidecar gives them) and the taken instant:
-// the title in ItemList "©nam"; the date, in UTC with its "+00:00" (readers take a bare date
-// for local time), in UserData "date" and Keys "creationdate", and in the movie header's
-// CreateDate (UTC, no offset); the position as ISO 6709 text
+// the title in ItemList "©nam"; the date, as the wall clock of its own offset with that offset
+// (readers take a bare date for local time), in UserData "date" and Keys "creationdate", and in
+// the movie header's CreateDate (UTC, no offset); the position as ISO 6709 text
 // ("+37.7749-122.4194+12.5") in UserData "©xyz", and in Keys too when `hasKeys`. No position
 // unless both latitude and longitude are given.
 QList<VideoItem> videoMetadataItems(const QString &title, const QString &altitude,

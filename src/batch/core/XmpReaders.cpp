@@ -154,9 +154,12 @@ QStringList xmpPhotoCandidates(const QString &sidecarPath) {
     // darktable and digiKam keep the photo's whole name: "IMG_7.jpg.xmp".
     if (!QFileInfo(stem).suffix().isEmpty())
         candidates << stem;
-    // Photos first: a video beside a photo of the same name is its Live Photo's motion.
+    // Photos first: a video beside a photo of the same name is its Live Photo's motion. A
+    // camera's own JPEG comes before its RAW twin; other spellings of these are found too.
     for (const char *ext :
-         {"jpg", "jpeg", "JPG", "JPEG", "HEIC", "PNG", "mov", "MOV", "mp4", "MP4"})
+         {"jpg", "jpeg", "JPG", "JPEG", "HEIC", "PNG", "tif", "tiff", "TIF", "TIFF",
+          "DNG", "CR2",  "CR3", "NEF",  "NRW",  "ARW", "ORF", "RW2",  "RAF", "PEF",
+          "3FR", "FFF",  "MOS", "MRW",  "RAW",  "mov", "MOV", "mp4",  "MP4"})
         candidates << stem + QLatin1Char('.') + QLatin1String(ext);
     return candidates;
 }

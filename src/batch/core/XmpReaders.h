@@ -47,6 +47,7 @@ struct XmpDate {
 XmpDate xmpDate(const QString &text);
 
 // The photos a sidecar may belong to, most likely first: "IMG_7.jpg" of "IMG_7.jpg.xmp", then
-// the sidecar's stem with the photo extensions "jpg", "jpeg", "JPG", "JPEG", "HEIC", "PNG", then
+// the sidecar's stem with the photo extensions "jpg", "jpeg", "JPG", "JPEG", "HEIC", "PNG", the
+// TIFF ones, those of the camera RAW photos exiftool writes ("DNG", "CR2", "NEF", ...), then
 // with the video extensions "mov", "MOV", "mp4", "MP4".
 QStringList xmpPhotoCandidates(const QString &sidecarPath);

@@ -81,10 +81,16 @@ QString failure(const PRPicFileInfo &r, const QString &why) {
     return QStringLiteral("%1: %2").arg(r.fileName, why);
 }
 
+struct Placed {
+    QString path;         // empty when the copy failed
+    bool already = false; // an earlier merge's copy, the same bytes, was there
+    bool renamed = false; // a new copy under the next free name, beside another file
+};
+
 // Puts `source` into `folder` under `name`: a file already there with the same bytes is
 // this photo from an earlier run and is reused; otherwise the next free "B n.E". Never
 // replaces a file; a failed copy leaves no partial file.
-QString placeInto(const QString &source, const QString &folder, const QString &name, QString *why) {
+Placed placeInto(const QString &source, const QString &folder, const QString &name, QString *why) {
     if (!QDir().mkpath(folder)) {
         *why = QStringLiteral("the folder %1 could not be made").arg(folder);
         return {};
@@ -94,10 +100,12 @@ QString placeInto(const QString &source, const QString &folder, const QString &n
         const QFileInfo info(target);
         if (info.exists() || info.isSymLink()) {
             if (info.isFile() && !info.isSymLink() && sameFileContents(source, target))
-                return target;
+                return {target, true, false};
             continue;
         }
-        return copyFileSafely(source, target, why) ? target : QString();
+        if (!copyFileSafely(source, target, why))
+            return {};
+        return {target, false, n > 1};
     }
 }
 
@@ -176,6 +184,7 @@ LibraryMergeReport ImportPhotosfromSourcePhotoLibrary(const LibraryMergeSettings
     };
     report.exportFolder = settings.exportFolder.isEmpty() ? exportFolderFor(settings.sourceLibrary)
                                                           : settings.exportFolder;
+    report.keptMetadata = settings.keepMetadata;
 
     // 1. The source.
     say(QString::fromLatin1(kReadSource));
@@ -231,6 +240,8 @@ LibraryMergeReport ImportPhotosfromSourcePhotoLibrary(const LibraryMergeSettings
         }
         LibraryExportSettings s;
         s.storageFolder = staging.path();
+        // Only a file that disagrees with the library is rewritten; the rest go out as they are.
+        s.onlyWhereTheFileDisagrees = true;
         rewritten = exportWithLibraryMetadata(entries, s);
         if (!rewritten.folderReason.isEmpty()) {
             report.stopped = rewritten.folderReason;
@@ -243,26 +254,37 @@ LibraryMergeReport ImportPhotosfromSourcePhotoLibrary(const LibraryMergeSettings
             return report;
         const PRPicFileInfo &r = *kept[i];
         QString from = r.fileFullPath;
+        bool tookValues = false;
         if (settings.keepMetadata) {
             const ExportOutcome &o = rewritten.photos.value(i);
-            if (!o.reason.isEmpty() || o.outputPath.isEmpty()) {
+            // A copy written with a remark (its file dates) is written: the merge dates it.
+            if (!o.agrees && o.outputPath.isEmpty()) {
                 report.failed << failure(r, o.reason.isEmpty() ? QStringLiteral("not written")
                                                                : o.reason);
                 continue;
             }
-            from = o.outputPath;
+            if (!o.agrees) {
+                from = o.outputPath;
+                tookValues = true;
+            }
         }
         const QString album = libraryFolderName(r.fileAlbum);
         const QString folder =
             album.isEmpty() ? report.exportFolder : QDir(report.exportFolder).filePath(album);
-        // The copy takes the name the exports give it, plain whatever the library says.
-        const QString name = plainFileName(r.fileName, QStringLiteral("Photo"));
+        // The copy takes the name the exports give it, plain whatever the library says, with
+        // the extension of what it holds: a RAW rewritten goes out as a TIFF.
+        QString name = plainFileName(r.fileName, QStringLiteral("Photo"));
+        const QString holds = QFileInfo(from).suffix();
+        if (tookValues && QFileInfo(name).suffix().compare(holds, Qt::CaseInsensitive) != 0)
+            name = plainFileName(QFileInfo(name).completeBaseName() + QLatin1Char('.') + holds,
+                                 QStringLiteral("Photo"));
         if (!staysInside(report.exportFolder, folder, {name})) {
             report.failed << failure(
                 r, QStringLiteral("its name leads out of %1").arg(report.exportFolder));
             continue;
         }
-        const QString placed = placeInto(from, folder, name, &why);
+        const Placed put = placeInto(from, folder, name, &why);
+        const QString &placed = put.path;
         if (placed.isEmpty()) {
             // E cannot take more (a full disk, no permission): the rest would fail alike.
             report.failed << failure(r, why);
@@ -272,16 +294,22 @@ LibraryMergeReport ImportPhotosfromSourcePhotoLibrary(const LibraryMergeSettings
                     .arg(exported.size());
             break;
         }
-        // A rewritten copy is dated by its camera date (else its original's creation date).
+        // A rewritten copy is dated by its camera date (else its original's creation date), a
+        // plain one keeps its original's dates; one an earlier merge left is dated already.
         QDateTime date = libraryDate(r.cameraDate.text());
         if (!date.isValid())
             date = FileDates::creationDate(r.fileFullPath);
-        if (settings.keepMetadata && date.isValid() && !FileDates::setDates(placed, date, &why))
-            report.failed << failure(r, QStringLiteral("exported, but its file dates could not be "
-                                                       "set: %1")
-                                            .arg(why));
+        const bool dated =
+            put.already || (tookValues ? !date.isValid() || FileDates::setDates(placed, date, &why)
+                                       : FileDates::copyDates(r.fileFullPath, placed, &why));
+        if (!dated)
+            report.remarks << failure(
+                r, QStringLiteral("exported, but its file dates could not be set: %1").arg(why));
         exported << qMakePair(kept[i], placed);
         report.exported << placed;
+        report.rewritten += tookValues;
+        report.alreadyThere += put.already;
+        report.besideOthers += put.renamed;
         say(QStringLiteral("%1\nExport: %2   (%3/%4)")
                 .arg(exportText, r.fileName)
                 .arg(i)

@@ -18,7 +18,9 @@ class PhotosApplication;
 struct LibraryMergeSettings {
     QString sourceLibrary, destinationLibrary; // package folders
     QString exportFolder;                      // E; empty: exportFolderFor(sourceLibrary)
-    bool keepMetadata = true;                  // the library's values written into the copies
+    // The library's values written into the copies of photos whose file disagrees with the
+    // library on title, caption, keywords or position; the others are copied as they are.
+    bool keepMetadata = true;
     bool keepAlbums = true; // imports go into an album of the photo's album title
 };
 
@@ -26,11 +28,18 @@ struct LibraryMergeReport {
     QString stopped;      // why the merge stopped before its end; empty when it ran
     QString exportFolder; // E
     QStringList exported; // the files in E of the merged photos, in source order
-    QStringList lacking;  // names of the exported photos the destination lacks
-    int imported = 0;     // imports the Photos application took
+    // Of those: copies an earlier merge had left in E with the same bytes (the others were
+    // copied now), new copies under the next free name beside another file of their name,
+    // and copies that took the library's values (with the metadata option; the others'
+    // files already held them).
+    int alreadyThere = 0, besideOthers = 0, rewritten = 0;
+    bool keptMetadata = false; // the merge ran with the metadata option
+    QStringList lacking;       // names of the exported photos the destination lacks
+    int imported = 0;          // imports the Photos application took
     QString
-        importsNotTried; // why the Photos application was not asked (unavailable, a failed open)
-    QStringList failed;  // "name: reason" for each photo not exported or not imported
+        importsNotTried;    // why the Photos application was not asked (unavailable, a failed open)
+    QStringList failed;     // "name: reason" for each photo not exported or not imported
+    QStringList remarks;    // "name: what" for photos exported without part of what they take
     bool cancelled = false; // stopped by the user; `stopped` says where
 };
 

@@ -155,7 +155,9 @@ WriteRecipeOptions libraryRecipeOptions(const QList<ExportEntry> &entries,
         const ExportEntry entry = byItem.value(&item);
         if (!entry.item)
             return RecipePlacement{};
-        getOriginalMedataDataWithItem(*entry.item);
+        // The placement needs only the original's creation date; the rest of its record is
+        // made from the properties the recipe reads, so each original is read and parsed once.
+        entry.item->originalFileNode = originalDatesRecord(item.filePath, item.fileName);
         RecipePlacement p = libraryPlacement(entry, settings);
         refuseOutside(p, settings.storageFolder);
         refuseWithoutThumbnail(p, item);
@@ -166,13 +168,29 @@ WriteRecipeOptions libraryRecipeOptions(const QList<ExportEntry> &entries,
             p.refused = QStringLiteral("the storage folder is full");
         return p;
     };
-    options.change = [settings](QVariantMap &working, const IKImageItem &item) {
+    options.change = [byItem, settings](QVariantMap &working, const IKImageItem &item) {
+        const ExportEntry entry = byItem.value(&item);
+        if (entry.item) {
+            // What the recipe has read is the original itself unless a render or a thumbnail
+            // goes out instead.
+            const bool readsTheOriginal =
+                item.bICloudDownloadPhoto &&
+                (!settings.edited || exportSource(item, true).path == item.filePath);
+            entry.item->originalFileNode =
+                readsTheOriginal
+                    ? originalRecordFromProperties(working, item.filePath, item.fileName)
+                    : readOriginalRecord(item.filePath, item.fileName);
+        }
         // A sorted export files a thumbnail that stands in for an iCloud original unchanged.
         if (!item.bICloudDownloadPhoto && settings.layout != LibraryLayout::Flat)
             return true;
         const PRPicFileInfo none;
-        applyLibraryValues(working, item.originalFileNode ? *item.originalFileNode : none,
-                           item.photoLibFileNode ? *item.photoLibFileNode : none, settings);
+        const PRPicFileInfo &file = item.originalFileNode ? *item.originalFileNode : none;
+        const PRPicFileInfo &library = item.photoLibFileNode ? *item.photoLibFileNode : none;
+        if (settings.onlyWhereTheFileDisagrees &&
+            ComparePhotoMetadatawithOrignalPhoto(file, library))
+            return false;
+        applyLibraryValues(working, file, library, settings);
         return true;
     };
     return options;
@@ -189,7 +207,10 @@ ExportReport libraryExportReport(const QList<ExportEntry> &entries,
         if (i < written.photos.size()) {
             const WriteRecipeResult &r = written.photos[i];
             outcome.outputPath = r.outputPath;
-            if (!r.written)
+            outcome.agrees = settings.onlyWhereTheFileDisagrees && r.unchanged;
+            if (outcome.agrees)
+                outcome.reason = QStringLiteral("its file already holds the library's values");
+            else if (!r.written)
                 outcome.reason = r.reason.isEmpty() ? QStringLiteral("not written") : r.reason;
         } else {
             outcome.reason = QStringLiteral("not written");
@@ -222,12 +243,21 @@ ExportOutcome exportVideoWithLibraryMetadata(const ExportEntry &entry,
     ExportOutcome outcome;
     outcome.name = entry.item->fileName;
     outcome.reason = p.refused;
+    const PRPicFileInfo none;
+    const PRPicFileInfo &t = entry.item->photoLibFileNode ? *entry.item->photoLibFileNode : none;
+    // A video's record holds none of the compared fields: it agrees when the library's are
+    // empty too.
+    if (outcome.reason.isEmpty() && settings.onlyWhereTheFileDisagrees &&
+        ComparePhotoMetadatawithOrignalPhoto(
+            entry.item->originalFileNode ? *entry.item->originalFileNode : none, t)) {
+        outcome.agrees = true;
+        outcome.reason = QStringLiteral("its file already holds the library's values");
+        return outcome;
+    }
     if (outcome.reason.isEmpty())
         outcome.outputPath = copyIntoFolder(p.readPath, p.folder, p.names, &outcome.reason);
     if (outcome.outputPath.isEmpty())
         return outcome;
-    const PRPicFileInfo none;
-    const PRPicFileInfo &t = entry.item->photoLibFileNode ? *entry.item->photoLibFileNode : none;
     const QDateTime date = libraryDate(t.cameraDate.text());
     if (QuickTimeWriter::isQuickTimeName(outcome.outputPath)) {
         bool hasKeys = false;
@@ -242,7 +272,7 @@ ExportOutcome exportVideoWithLibraryMetadata(const ExportEntry &entry,
         QStringList assignments;
         for (const VideoItem &item :
              videoMetadataItems(t.fileTitle, QString(), placed ? t.latitudeText() : QString(),
-                                placed ? t.longitudeText() : QString(), date, hasKeys))
+                                placed ? t.longitudeText() : QString(), date.toUTC(), hasKeys))
             assignments << QuickTimeWriter::assignment(item);
         QString why;
         if (!assignments.isEmpty() && !QuickTimeWriter::writeInPlace(

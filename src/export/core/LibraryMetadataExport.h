@@ -37,6 +37,9 @@ struct LibraryExportSettings {
     LibraryLayout layout = LibraryLayout::Flat;
     // The edit sheet's altitude field and the text it was given: a changed one is written.
     QString altitudeText, shownAltitudeText;
+    // Leaves unwritten each photo whose file already holds the library's title, caption,
+    // keywords and position (ExportOutcome::agrees), as a library merge copies those as they are.
+    bool onlyWhereTheFileDisagrees = false;
 };
 
 // Writes the library record's values that differ from the original file record's into

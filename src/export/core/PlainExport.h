@@ -22,6 +22,8 @@ struct ExportOutcome {
     QString name; // the photo's own file name, for the report
     QString outputPath;
     QString reason; // empty when written
+    // Not written, since its file already holds what the library would write into it.
+    bool agrees = false;
 };
 
 struct ExportReport {

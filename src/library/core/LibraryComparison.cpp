@@ -4,12 +4,16 @@
 #include "browser/core/PhotoPanels.h"
 
 #include "base/SharedHelpers.h"
+#include "library/core/LibraryStore.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
+#include "platform/core/UnicodeForms.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QSet>
 #include <QStringList>
+#include <cmath>
 
 namespace {
 void setIfPresent(QString &field, const QVariantMap &dict, const char *key) {
@@ -112,13 +116,28 @@ QColor libraryDifferenceColor() {
 }
 
 PRPicFileInfoPtr readOriginalRecord(const QString &path, const QString &fileName) {
-    auto record = std::make_shared<PRPicFileInfo>();
     if (path.isEmpty())
-        return record;
+        return std::make_shared<PRPicFileInfo>();
     const ImageSource source = ImageSource::fromPath(path);
     if (!source.isValid())
-        return record;
-    const QVariantMap props = source.properties(0);
+        return std::make_shared<PRPicFileInfo>();
+    return originalRecordFromProperties(source.properties(0), path, fileName);
+}
+
+PRPicFileInfoPtr originalDatesRecord(const QString &path, const QString &fileName) {
+    auto record = std::make_shared<PRPicFileInfo>();
+    if (!fileName.isNull())
+        record->fileName = fileName;
+    const QDateTime created = FileDates::creationDate(path);
+    if (created.isValid())
+        record->createDate.setText(
+            created.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss +0000")));
+    return record;
+}
+
+PRPicFileInfoPtr originalRecordFromProperties(const QVariantMap &props, const QString &path,
+                                              const QString &fileName) {
+    PRPicFileInfoPtr record = originalDatesRecord(path, fileName);
     const QVariantMap gps = props.value(QStringLiteral("{GPS}")).toMap();
     if (gps.contains(QStringLiteral("Latitude")))
         record->setLatitudeText(signedCoordinateText(gps.value(QStringLiteral("Latitude")),
@@ -128,12 +147,6 @@ PRPicFileInfoPtr readOriginalRecord(const QString &path, const QString &fileName
         record->setLongitudeText(signedCoordinateText(gps.value(QStringLiteral("Longitude")),
                                                       gps.value(QStringLiteral("LongitudeRef")),
                                                       GpsAxis::Longitude));
-    if (!fileName.isNull())
-        record->fileName = fileName;
-    const QDateTime created = FileDates::creationDate(path);
-    if (created.isValid())
-        record->createDate.setText(
-            created.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss +0000")));
     const qint64 size = QFileInfo(path).size();
     if (size > 0)
         record->fileSize = sizeToUnitString(uint64_t(size));
@@ -180,6 +193,32 @@ bool sameKeywords(const QString &a, const QString &b) {
         return list;
     };
     return words(a) == words(b);
+}
+
+namespace {
+// A library keeps keywords as a set, in an order of its own.
+QSet<QString> keywordKeys(const QString &text) {
+    QSet<QString> keys;
+    for (const QString &k : keywordSet(text))
+        keys.insert(normalizedText(k, QString::NormalizationForm_C));
+    return keys;
+}
+// The library keeps its own rounding of the file's position: "%f" texts a unit apart in their
+// last place are one position (a tenth of a metre).
+bool sameCoordinate(const QString &a, const QString &b) {
+    bool okA = false, okB = false;
+    const double x = a.toDouble(&okA), y = b.toDouble(&okB);
+    return a == b || (okA && okB && std::fabs(x - y) <= 1.5e-6);
+}
+} // namespace
+
+bool ComparePhotoMetadatawithOrignalPhoto(const PRPicFileInfo &file, const PRPicFileInfo &library) {
+    // Cameras fill an empty caption with blanks.
+    return file.fileTitle.trimmed() == library.fileTitle.trimmed() &&
+           file.fileDescription.trimmed() == library.fileDescription.trimmed() &&
+           keywordKeys(file.fileKeywords) == keywordKeys(library.fileKeywords) &&
+           sameCoordinate(file.longitudeText(), library.longitudeText()) &&
+           sameCoordinate(file.latitudeText(), library.latitudeText());
 }
 
 LibraryComparison compareLibraryItem(IKImageItem &item, bool bScanNewPhotosLib) {

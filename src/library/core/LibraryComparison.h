@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QList>
 #include <QString>
+#include <QVariantMap>
 
 // The two columns shown for a library photo: what the library holds and what its original
 // file holds, with the lines where they disagree marked.
@@ -18,12 +19,22 @@ QColor libraryDifferenceColor();
 void getOriginalMedataDataWithItem(IKImageItem &item);
 // The record alone, for a file and the name to show for it.
 PRPicFileInfoPtr readOriginalRecord(const QString &path, const QString &fileName);
+// Its name and creation date alone, which need no read of the file.
+PRPicFileInfoPtr originalDatesRecord(const QString &path, const QString &fileName);
+// The same record from the properties of the file's image 0, for a caller that has read them.
+PRPicFileInfoPtr originalRecordFromProperties(const QVariantMap &props, const QString &path,
+                                              const QString &fileName);
 
 // File names of 21 characters or more are shortened around "....." for the columns.
 QString shortenedOriginalName(const QString &name);
 QString shortenedLibraryName(const QString &name);
 // Keywords texts compared as comma-separated lists, spaces around each word ignored.
 bool sameKeywords(const QString &a, const QString &b);
+// Whether a file's record (readOriginalRecord) holds what the library's holds in the five
+// fields a library merge compares: title and caption (blanks around them aside), keywords (as
+// sets) and longitude and latitude ("%f" texts, to the library's rounding of their last
+// place). An unreadable file's record is blank.
+bool ComparePhotoMetadatawithOrignalPhoto(const PRPicFileInfo &file, const PRPicFileInfo &library);
 
 struct PanelText {
     QString outlet; // the control's outlet name

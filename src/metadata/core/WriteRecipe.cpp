@@ -307,8 +307,10 @@ PhotoOutcome writeOneVideo(const IKImageItem &item, const QString &storageFolder
     const QDateTime created = VideoMetadata::creationDateInItsZone(originalPath);
     const QVariantMap before = VideoEdits::propertiesOf(*tags, created);
     QVariantMap working = before;
-    if (options.change && !options.change(working, item))
+    if (options.change && !options.change(working, item)) {
+        result.unchanged = true;
         return skip(QLatin1String(kNothingToChange));
+    }
     const VideoEdits::Plan plan = VideoEdits::planFor(before, working, *tags, created);
     if (plan.assignments.isEmpty())
         return skip(
@@ -461,8 +463,10 @@ PhotoOutcome writeOnePhoto(const IKImageItem &item, const QString &jobFolder, bo
 
     // 2. Change.
     QVariantMap working = original;
-    if (options.change && !options.change(working, item))
+    if (options.change && !options.change(working, item)) {
+        result.unchanged = true;
         return skip(QLatin1String(kNothingToChange));
+    }
 
     // 3. Write in memory, every frame with the same properties.
     static const QStringList writable = ImageDestination::typeIdentifiers();

@@ -70,6 +70,8 @@ struct WriteRecipeResult {
     QString sourcePath;
     QString outputPath; // where the new file ended up (the original's path when overwritten)
     bool written = false;
+    // The change left the photo as it was (it answered false): nothing was written.
+    bool unchanged = false;
     bool recompressed = false;
     QString reason;
     // The values of the edit a written video could not take ("copyright").

@@ -151,6 +151,24 @@ QStringList ImageDestination::typeIdentifiers() {
     return kWritable;
 }
 
+bool ImageDestination::rewriteCameraRaw(const ImageSource &source, const QString &suffix,
+                                        const QVariantMap &properties, QByteArray *output,
+                                        QString *error) {
+    output->clear();
+    if (!source.isValid()) {
+        *error = QStringLiteral("the source image could not be read");
+        return false;
+    }
+    const QVariantMap original = source.properties(0);
+    const std::shared_ptr<const DecodedMetadata> decoded = source.d->meta;
+    if (!writeHeifMetadata(source.data(), original, {properties}, output, error,
+                           decoded ? &decoded->xmp : nullptr, suffix.toLower())) {
+        output->clear();
+        return false;
+    }
+    return true;
+}
+
 bool ImageDestination::isValid() const {
     return d->error.isEmpty();
 }

@@ -27,6 +27,14 @@ class ImageDestination {
     // The type identifiers this layer can write.
     static QStringList typeIdentifiers();
 
+    // A camera RAW photo (`suffix`: its extension, "NEF", "CR2", "DNG"...) with `properties`
+    // merged onto its own as a destination merges them, rewritten through exiftool, which edits
+    // the tags within the file's own structure: pixels, previews and maker notes stay, and IPTC
+    // values go to their XMP counterparts. False with *error (nothing in *output) when exiftool
+    // cannot write this kind of file.
+    static bool rewriteCameraRaw(const ImageSource &source, const QString &suffix,
+                                 const QVariantMap &properties, QByteArray *output, QString *error);
+
     bool isValid() const;
     void setProperties(const QVariantMap &properties);
     void addImageFromSource(const ImageSource &source, int index, const QVariantMap &properties);

@@ -310,7 +310,7 @@ QStringList heifTagArguments(const QVariantMap &original, const std::vector<QVar
 
 bool writeHeifMetadata(const QByteArray &source, const QVariantMap &original,
                        const std::vector<QVariantMap> &layers, QByteArray *output, QString *error,
-                       const Exiv2::XmpData *xmp) {
+                       const Exiv2::XmpData *xmp, const QString &suffix) {
     const QStringList tags = heifTagArguments(original, layers, error, xmp);
     if (tags.isEmpty()) {
         if (!error->isEmpty())
@@ -325,7 +325,8 @@ bool writeHeifMetadata(const QByteArray &source, const QVariantMap &original,
         *error = QStringLiteral("no temporary folder: %1").arg(dir.errorString());
         return false;
     }
-    const QString path = dir.filePath(QStringLiteral("image.heic"));
+    // exiftool knows a file's kind by its extension first.
+    const QString path = dir.filePath(QStringLiteral("image.") + suffix);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(source) != source.size()) {
         *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());

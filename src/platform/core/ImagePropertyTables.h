@@ -255,12 +255,14 @@ QString exiftoolXmpTag(const char *exiv2Key);
 // {IPTC} built from the XMP counterparts, for files without an IPTC block.
 void readIptcFromXmp(const Exiv2::XmpData &xmp, QVariantMap &out);
 
-// Rewrites the metadata of HEIF bytes through exiftool. `layers` are applied in order onto
-// `original` (the source's properties) with the same rules as the Exiv2 path.
-// `xmp`, the file's XMP, tells which XMP copies of the Exif dates it has.
+// Rewrites the metadata of HEIF bytes (or, with their `suffix`, a camera RAW photo's) through
+// exiftool. `layers` are applied in order onto `original` (the source's properties) with the
+// same rules as the Exiv2 path. `xmp`, the file's XMP, tells which XMP copies of the Exif dates
+// it has.
 bool writeHeifMetadata(const QByteArray &source, const QVariantMap &original,
                        const std::vector<QVariantMap> &layers, QByteArray *output, QString *error,
-                       const Exiv2::XmpData *xmp = nullptr);
+                       const Exiv2::XmpData *xmp = nullptr,
+                       const QString &suffix = QStringLiteral("heic"));
 // The exiftool tag assignments for those changes; empty with *error set when one cannot be made.
 QStringList heifTagArguments(const QVariantMap &original, const std::vector<QVariantMap> &layers,
                              QString *error, const Exiv2::XmpData *xmp = nullptr);

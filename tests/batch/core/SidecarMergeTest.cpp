@@ -125,6 +125,18 @@ TEST(TakeoutMerge, WritesEachSidecarIntoItsOwnPhotos) {
     put(dir + "/broken.jpg.json", takeoutJson("broken.jpg", "", 1400000000, kZero, kZero).toUtf8());
     put(dir + "/cut.jpg.json", takeoutJson("cut.jpg", "", 1, kZero, kZero).toUtf8().left(90));
     put(dir + "/gone.jpg.json", takeoutJson("gone.jpg", "", 1, kZero, kZero).toUtf8());
+    // Albums describe themselves, in the account's language and, in older exports, inside
+    // "albumData".
+    for (const char *album : {"Trip to Paris", "Vacances"})
+        ASSERT_TRUE(QDir().mkpath(tmp.path() + "/Takeout/" + album));
+    put(tmp.path() + "/Takeout/Trip to Paris/metadata.json", R"({
+  "title": "Trip to Paris",
+  "description": "",
+  "access": "protected",
+  "date": {"timestamp": "1577880000", "formatted": "Jan 1, 2020, 12:00:00 PM UTC"}
+})");
+    put(tmp.path() + "/Takeout/Vacances/métadonnées.json",
+        R"({"albumData": {"title": "Vacances", "date": {"timestamp": "1577880000"}}})");
 
     QList<std::pair<int, int>> steps;
     const SidecarMergeSummary s =
@@ -132,8 +144,13 @@ TEST(TakeoutMerge, WritesEachSidecarIntoItsOwnPhotos) {
             steps.append({done, total});
         });
 
-    // Every sidecar is accounted for: merged, unpaired or named with its reason.
+    // Every sidecar is accounted for: merged, unpaired or named with its reason; the albums'
+    // own descriptions are theirs, neither unpaired nor left undone.
     EXPECT_EQ(s.sidecars, 7);
+    EXPECT_EQ(s.albums, 2);
+    const QString listed = (s.unpaired + s.skipped).join('\n');
+    EXPECT_FALSE(listed.contains("metadata.json")) << listed.toStdString();
+    EXPECT_FALSE(listed.contains("donn")) << listed.toStdString();
     // Progress counts the files written: six photos (the edited copy too, the broken one tried).
     ASSERT_EQ(steps.size(), 6);
     EXPECT_EQ(steps.last(), std::make_pair(6, 6));
@@ -168,6 +185,9 @@ TEST(TakeoutMerge, WritesEachSidecarIntoItsOwnPhotos) {
     EXPECT_NEAR(gps.value("Composite:GPSLatitude").toDouble(), 37.7749, 1e-5);
     EXPECT_NEAR(gps.value("Composite:GPSLongitude").toDouble(), -122.4194, 1e-5);
     EXPECT_EQ(gps.value("GPS:GPSLongitudeRef").toString(), "W");
+    // The position's altitude too, above sea level.
+    EXPECT_NEAR(gps.value("GPS:GPSAltitude").toDouble(), 12.5, 1e-6);
+    EXPECT_EQ(gps.value("GPS:GPSAltitudeRef").toInt(), 0);
     EXPECT_EQ(tags(wedding).value("IPTC:Keywords").toString(), "wedding");
     // The edited copy has no sidecar of its own: it takes its original's.
     EXPECT_EQ(tag(edited, "ExifIFD:DateTimeOriginal"), "2017:07:14 02:40:00");

@@ -13,8 +13,8 @@ TEST(VideoItems, ItemListOfASidecar) {
         videoMetadataItems("Trip", "12.5", "37.7749", "-122.4194", taken, true);
     const QList<VideoItem> expected = {
         {"ItemList:Title", "Trip"},
-        {"UserData:DateTimeOriginal", "2017:07:14 02:40:00+00:00"},
-        {"Keys:CreationDate", "2017:07:14 02:40:00+00:00"},
+        {"UserData:DateTimeOriginal", "2017:07:14 04:40:00+02:00"},
+        {"Keys:CreationDate", "2017:07:14 04:40:00+02:00"},
         {"QuickTime:CreateDate", "2017:07:14 02:40:00"},
         {"UserData:GPSCoordinates", "+37.7749-122.4194+12.5"},
         {"Keys:GPSCoordinates", "+37.7749-122.4194+12.5"},

@@ -1,8 +1,10 @@
 #include "batch/core/SidecarMerge.h"
 #include "platform/core/FileDates.h"
 #include "support/ImageTestHelpers.h"
+#include "support/MakeDng.h"
 #include "support/TestSupport.h"
 
+#include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QImage>
@@ -190,13 +192,19 @@ TEST(XmpMerge, VideoSidecars) {
     const SidecarMergeSummary s = ScnXmpPhotosItemThreader(tmp.path(), {});
     EXPECT_EQ(s.merged.size(), 2) << s.text().toStdString();
     EXPECT_TRUE(s.unpaired.isEmpty());
-    EXPECT_TRUE(s.text().contains("IMG_0123.mov: written, but not its description or keywords"))
+    // Written: merged in part, not among what was not done.
+    EXPECT_TRUE(s.skipped.isEmpty()) << s.text().toStdString();
+    ASSERT_EQ(s.inPart.size(), 2);
+    EXPECT_TRUE(s.inPart[0].contains("IMG_0123.mov: written, but not its description or keywords"))
         << s.text().toStdString();
+    EXPECT_TRUE(s.text().contains("Merged in part (2):\n"));
+    EXPECT_FALSE(s.text().contains("Not done"));
 
+    // The sidecar's date in its own offset, as a photo takes it; the movie header in UTC.
     const QJsonObject m = tags(mov);
     EXPECT_EQ(m.value("ItemList:Title").toString(), "Lake view");
-    EXPECT_EQ(m.value("Keys:CreationDate").toString(), "2021:06:01 08:20:30+00:00");
-    EXPECT_EQ(m.value("UserData:DateTimeOriginal").toString(), "2021:06:01 08:20:30+00:00");
+    EXPECT_EQ(m.value("Keys:CreationDate").toString(), "2021:06:01 10:20:30+02:00");
+    EXPECT_EQ(m.value("UserData:DateTimeOriginal").toString(), "2021:06:01 10:20:30+02:00");
     EXPECT_EQ(m.value("QuickTime:CreateDate").toString(), "2021:06:01 08:20:30");
     EXPECT_EQ(m.value("Track3:MetaFormat").toString(), "mebx");
     const QJsonObject mn = exiftoolNumbers(mov);
@@ -214,4 +222,51 @@ TEST(XmpMerge, VideoSidecars) {
     EXPECT_EQ(c.value("QuickTime:CreateDate").toString(), "2021:06:01 10:20:31");
     EXPECT_TRUE(c.value("UserData:GPSCoordinates").toString().startsWith("-10.5 20.25"));
     EXPECT_EQ(c.value("ItemList:Encoder").toString(), "HandBrake 1.3.3 2020061300");
+}
+
+// TIFF and RAW photos find their sidecars as JPEGs do; a RAW photo is written by exiftool inside
+// its own layout, its picture and previews kept, its IPTC values as XMP.
+TEST(XmpMerge, TiffAndRawPhotos) {
+    QTemporaryDir tmp;
+    const QString tiff = tmp.filePath("scan.tif");
+    ASSERT_TRUE(QImage(fixturePath("wedding.jpg")).scaled(120, 80).save(tiff, "TIFF"));
+    const QString raw = tmp.filePath("IMG_9.dng"); // another spelling of a candidate's ".DNG"
+    QByteArray preview;
+    QBuffer previewBuffer(&preview);
+    ASSERT_TRUE(previewBuffer.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(QImage(fixturePath("wedding.jpg")).scaled(96, 64).save(&previewBuffer, "JPEG"));
+    put(raw, makeMinimalDng(preview, "Kestry", "K1", "2020:01:02 03:04:05"));
+    // The raw picture, where the file's own tags say it is.
+    const auto rawPicture = [](const QString &path) {
+        const QJsonObject n =
+            exiftoolJson(path, {"-n", "-G0", "-StripOffsets", "-StripByteCounts"});
+        return readAll(path).mid(n.value("EXIF:StripOffsets").toInteger(),
+                                 n.value("EXIF:StripByteCounts").toInteger());
+    };
+    const QByteArray rawPixels = rawPicture(raw);
+    ASSERT_EQ(rawPixels.size(), 64 * 64 * 2);
+    const QImage tiffPixels(tiff);
+    for (const QString &photo : {tiff, raw})
+        put(tmp.filePath(QFileInfo(photo).completeBaseName() + ".xmp"),
+            adobeSidecar("2021-06-01T10:20:30+02:00", "51,30.2142N", "0,7.9083W"));
+    const SidecarMergeSummary s = ScnXmpPhotosItemThreader(tmp.path(), {});
+    EXPECT_TRUE(s.unpaired.isEmpty()) << s.text().toStdString();
+    EXPECT_EQ(s.merged.size(), 2) << s.text().toStdString();
+    for (const QString &photo : {tiff, raw}) {
+        SCOPED_TRACE(photo.toStdString());
+        const QJsonObject t = exiftoolJson(photo, {"-G0", "-a"});
+        EXPECT_EQ(t.value("EXIF:DateTimeOriginal").toString(), "2021:06:01 10:20:30");
+        EXPECT_EQ(t.value("EXIF:OffsetTimeOriginal").toString(), "+02:00");
+        EXPECT_EQ(t.value("EXIF:ImageDescription").toString(), "Pelicans, swans");
+        const QJsonObject n = exiftoolNumbers(photo);
+        EXPECT_NEAR(n.value("Composite:GPSLatitude").toDouble(), 51.50357, 1e-5);
+        EXPECT_EQ(FileDates::modificationDate(photo),
+                  QDateTime(QDate(2021, 6, 1), QTime(8, 20, 30), QTimeZone::utc()));
+    }
+    EXPECT_EQ(QImage(tiff), tiffPixels);
+    const QJsonObject r = exiftoolJson(raw, {"-G0", "-a"});
+    EXPECT_EQ(r.value("EXIF:Make").toString(), "Kestry");
+    EXPECT_EQ(r.value("XMP:Subject").toArray(), (QJsonArray{"London park", "Swans"}));
+    EXPECT_EQ(rawPicture(raw), rawPixels);
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden).size(), 4);
 }

@@ -183,8 +183,14 @@ TEST(XmpReaders, Dates) {
 TEST(XmpReaders, PhotoCandidates) {
     EXPECT_EQ(xmpPhotoCandidates(QStringLiteral("/p/IMG_7.jpg.xmp")).first(),
               QStringLiteral("/p/IMG_7.jpg"));
-    EXPECT_EQ(xmpPhotoCandidates(QStringLiteral("/p/IMG_7.xmp")),
+    const QStringList candidates = xmpPhotoCandidates(QStringLiteral("/p/IMG_7.xmp"));
+    EXPECT_EQ(candidates.mid(0, 6),
               (QStringList{"/p/IMG_7.jpg", "/p/IMG_7.jpeg", "/p/IMG_7.JPG", "/p/IMG_7.JPEG",
-                           "/p/IMG_7.HEIC", "/p/IMG_7.PNG", "/p/IMG_7.mov", "/p/IMG_7.MOV",
-                           "/p/IMG_7.mp4", "/p/IMG_7.MP4"}));
+                           "/p/IMG_7.HEIC", "/p/IMG_7.PNG"}));
+    // TIFF and RAW photos before the videos.
+    EXPECT_LT(candidates.indexOf("/p/IMG_7.tif"), candidates.indexOf("/p/IMG_7.NEF"));
+    EXPECT_LT(candidates.indexOf("/p/IMG_7.CR2"), candidates.indexOf("/p/IMG_7.mov"));
+    EXPECT_GE(candidates.indexOf("/p/IMG_7.DNG"), 0);
+    EXPECT_EQ(candidates.mid(candidates.size() - 4),
+              (QStringList{"/p/IMG_7.mov", "/p/IMG_7.MOV", "/p/IMG_7.mp4", "/p/IMG_7.MP4"}));
 }
