@@ -51,7 +51,7 @@ QString databaseOf(const QString &library) {
 bool repairLostReferences(AppDelegate &d, const char *name, const QString &library,
                           const QString &root) {
     QList<IKImageItemPtr> lost;
-    for (const IKImageItemPtr &item : d.library.photoLibBroserArray)
+    for (const IKImageItemPtr &item : d.library().photoLibBroserArray)
         if (item->photoLibFileNode && item->photoLibFileNode->bReferencePhoto &&
             item->photoLibFileNode->bLostReferencePhoto &&
             item->photoLibFileNode->originalfilesize > 0)
@@ -132,7 +132,7 @@ int main(int argc, char **argv) {
         const QString library = copyPackage(QLatin1String(name), root);
         choose(d, library);
         QList<IKImageItemPtr> chosen;
-        for (const IKImageItemPtr &item : d.library.photoLibBroserArray)
+        for (const IKImageItemPtr &item : d.library().photoLibBroserArray)
             if (item->fileName == QLatin1String("wedding.jpg") ||
                 item->fileName == QLatin1String("Pumpkins3.jpg"))
                 chosen << item;
@@ -167,7 +167,7 @@ int main(int argc, char **argv) {
     choose(d, big);
     QList<IKImageItemPtr> chosen;
     for (int row : bench::photosWithOwnOriginals(d, deleting, 7, photo))
-        chosen << d.library.photoLibBroserArray.at(row);
+        chosen << d.library().photoLibBroserArray.at(row);
     QProcess::execute(QStringLiteral("sync"), {});
     QElapsedTimer t;
     t.start();

@@ -1,7 +1,10 @@
 #include "app/AppDelegate.h"
 
 #include "app/AppLook.h"
+#include "app/Jobs.h"
+#include "app/Sheets.h"
 #include "app/WindowDescription.h"
+#include "browser/MainWindowController.h"
 #include "browser/core/DragRules.h"
 #include "library/LibraryWriter.h"
 #include "library/core/LibraryStore.h"
@@ -19,20 +22,31 @@ namespace {
 AppDelegate *sharedDelegate = nullptr;
 }
 
-AppDelegate::AppDelegate() {
+AppDelegate::AppDelegate()
+    : m_sheets(std::make_unique<Sheets>(*this)), m_jobs(std::make_unique<Jobs>(*this)),
+      m_mainWindow(std::make_unique<MainWindowController>(*this)) {
+    // The menus and windows not yet given their pieces connect to the application object:
+    // a job started there is named after the window its sender belongs to.
+    m_jobs->setSenderSource([this] { return sender(); });
+    m_sheets->setCameraCopyTest([this](const QString &path) {
+        return std::any_of(cameraCopies.cbegin(), cameraCopies.cend(),
+                           [&path](const auto &copy) { return copy.second == path; });
+    });
     NotificationCenter &nc = NotificationCenter::defaultCenter();
     const std::pair<const char *, void (AppDelegate::*)(QObject *)> observations[] = {
         {kMyClosebuttonMouseDown,
-         &AppDelegate::forward<&MainWindowPart::MyClosebuttonMouseDownHandle>},
-        {kMybuttonMouseDown, &AppDelegate::forward<&MainWindowPart::MybuttonMouseDownHandle>},
-        {kPRbuttonMouseEntered, &AppDelegate::forward<&MainWindowPart::PRbuttonMouseEnteredHandle>},
-        {kPRbuttonMouseExited, &AppDelegate::forward<&MainWindowPart::PRbuttonMouseExitedHandle>},
+         &AppDelegate::forward<&MainWindowController::MyClosebuttonMouseDownHandle>},
+        {kMybuttonMouseDown, &AppDelegate::forward<&MainWindowController::MybuttonMouseDownHandle>},
+        {kPRbuttonMouseEntered,
+         &AppDelegate::forward<&MainWindowController::PRbuttonMouseEnteredHandle>},
+        {kPRbuttonMouseExited,
+         &AppDelegate::forward<&MainWindowController::PRbuttonMouseExitedHandle>},
         {kNSDragOperationImageNote,
-         &AppDelegate::forward<&MainWindowPart::PRDragOperationImageNoteHandle>},
+         &AppDelegate::forward<&MainWindowController::PRDragOperationImageNoteHandle>},
         {kNSDragOperationImageViewNote,
-         &AppDelegate::forward<&MainWindowPart::NSDragOperationImageViewNoteHandle>},
+         &AppDelegate::forward<&MainWindowController::NSDragOperationImageViewNoteHandle>},
         {kNSDragOperationImageViewFolderNote,
-         &AppDelegate::forward<&MainWindowPart::NSDragOperationImageViewFolderNoteHandle>},
+         &AppDelegate::forward<&MainWindowController::NSDragOperationImageViewFolderNoteHandle>},
     };
     for (const auto &[name, handler] : observations)
         nc.addObserver(this, QLatin1String(name),
@@ -40,45 +54,45 @@ AppDelegate::AppDelegate() {
     sharedDelegate = this;
     // Every flag, list and remembered field starts as its member initialiser says:
     // flags clear, lists empty, texts empty, local mode on, quality 0.9.
-    selection.currentExifDictionary = QVariantMap();
-    selection.currentChooseFilePath = QString();
+    selection().currentExifDictionary = QVariantMap();
+    selection().currentChooseFilePath = QString();
     blocalMode = true;
     const QString empty = QStringLiteral("");
     for (QString *s : {&namingWindows.currentRenameLabStr,
                        &namingWindows.currentRenameTitleStr,
-                       &selection.oldTitleStr,
-                       &selection.oldArtistStr,
-                       &selection.oldImageDescStr,
-                       &selection.oldCopyrightStr,
-                       &selection.oldCommentStr,
-                       &selection.oldKeywordStr,
-                       &selection.oldCameraMakeStr,
-                       &selection.oldCameraModeStr,
-                       &selection.oldCameraDateStr,
-                       &selection.oldlensMakeStr,
-                       &selection.oldlenModelStr,
-                       &selection.oldlensSerialNumStr,
-                       &selection.oldimageOrientationStr,
-                       &selection.oldimageISOSpeedStr,
-                       &selection.oldimageFNumberStr,
-                       &selection.oldimageFlen35mmStr,
-                       &selection.oldimageBrightStr,
-                       &selection.oldimageApertureStr,
-                       &selection.oldimageWhiteBalanceStr,
-                       &selection.oldimageExpotimeStr,
-                       &selection.oldGpsAitStr,
-                       &selection.oldGpsLatiStr,
-                       &selection.oldGpsLongtStr,
-                       &selection.oldGpsDateStr,
-                       &selection.oldGpsTimeStr,
-                       &selection.currentLocationStr,
-                       &library.currentPhotolibDatabasePath,
-                       &library.originalPhotolibDatabasePath,
-                       &library.currentPhotolibPath,
-                       &mainWindow.bImportLocalPath})
+                       &selection().oldTitleStr,
+                       &selection().oldArtistStr,
+                       &selection().oldImageDescStr,
+                       &selection().oldCopyrightStr,
+                       &selection().oldCommentStr,
+                       &selection().oldKeywordStr,
+                       &selection().oldCameraMakeStr,
+                       &selection().oldCameraModeStr,
+                       &selection().oldCameraDateStr,
+                       &selection().oldlensMakeStr,
+                       &selection().oldlenModelStr,
+                       &selection().oldlensSerialNumStr,
+                       &selection().oldimageOrientationStr,
+                       &selection().oldimageISOSpeedStr,
+                       &selection().oldimageFNumberStr,
+                       &selection().oldimageFlen35mmStr,
+                       &selection().oldimageBrightStr,
+                       &selection().oldimageApertureStr,
+                       &selection().oldimageWhiteBalanceStr,
+                       &selection().oldimageExpotimeStr,
+                       &selection().oldGpsAitStr,
+                       &selection().oldGpsLatiStr,
+                       &selection().oldGpsLongtStr,
+                       &selection().oldGpsDateStr,
+                       &selection().oldGpsTimeStr,
+                       &selection().currentLocationStr,
+                       &library().currentPhotolibDatabasePath,
+                       &library().originalPhotolibDatabasePath,
+                       &library().currentPhotolibPath,
+                       &m_mainWindow->bImportLocalPath})
         *s = empty;
-    mainWindow.bImportLocalFolder = false;
-    preferences.currentCompressNum = 0.9f;
+    m_mainWindow->bImportLocalFolder = false;
+    preferences().currentCompressNum = 0.9f;
 }
 
 AppDelegate::~AppDelegate() {
@@ -136,9 +150,16 @@ bool AppDelegate::windowShouldClose() {
     return true;
 }
 
-void AppDelegate::savePanelDidEnd3(QWidget *sheet, int returnCode, void *) {
-    if (returnCode == 1 && sheet)
-        sheet->close();
+Browsers &AppDelegate::browsers() {
+    return *m_mainWindow;
+}
+
+const Browsers &AppDelegate::browsers() const {
+    return *m_mainWindow;
+}
+
+bool AppDelegate::duplicateScanRunning() const {
+    return m_jobs->runningJob(Jobs::OneAtATime::DuplicateScan);
 }
 
 QWidget *newAuxiliaryWindow(AppDelegate &d, const char *objectName, const QString &title) {

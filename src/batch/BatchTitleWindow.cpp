@@ -1,5 +1,6 @@
 // The batch title and caption window, its actions, and the menu items of the naming tools.
 #include "app/AppDelegate.h"
+#include "app/Sheets.h"
 #include "app/WindowDescription.h"
 
 #include "batch/core/NamingEngine.h"
@@ -83,7 +84,7 @@ void showTitleWindow(AppDelegate &d, naming::TextKind kind) {
     setOn(d.namingWindows.useFileNameAsTitleBtn, true);
     setOn(d.namingWindows.useTagsAsTitleBtn, false);
     hideTextControls(d);
-    d.showOverMainWindow(d.namingWindows.batchTitleWindow);
+    d.sheets().showOverMainWindow(d.namingWindows.batchTitleWindow);
     enableTemplateControls(d, false);
     const QString what = title ? QStringLiteral("Title") : QStringLiteral("Caption");
     const QString lower = title ? QStringLiteral("title") : QStringLiteral("caption");
@@ -280,12 +281,12 @@ bool NamingWindowsPart::alertWhilePhotosRuns() {
         return true;
     }
     const bool photos = std::all_of(held.begin(), held.end(), isPhotosApplication);
-    beginAlertSheet(d.window,
-                    photos ? AppDelegate::tr("You need to quit the running Photos application.")
-                           : AppDelegate::tr("The library is in use by another program."),
-                    photos ? QString() : d.libraryDatabase.libraryInUseText(held),
-                    {AppDelegate::tr(" OK ")},
-                    [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+    beginAlertSheet(
+        d.window,
+        photos ? AppDelegate::tr("You need to quit the running Photos application.")
+               : AppDelegate::tr("The library is in use by another program."),
+        photos ? QString() : d.libraryDatabase.libraryInUseText(held), {AppDelegate::tr(" OK ")},
+        [this](QMessageBox *alert, int code) { d.sheets().savePanelDidEnd3(alert, code); });
     return true;
 }
 

@@ -4,6 +4,8 @@
 #include "batch/NamingSettings.h"
 
 #include "app/AppDelegate.h"
+#include "app/Jobs.h"
+#include "browser/MainWindowController.h"
 #include "library/LibraryWriter.h"
 #include "library/core/LibraryStore.h"
 #include "library/core/LibraryWorkingCopy.h"
@@ -33,19 +35,20 @@ struct LibraryPhoto {
 
 QList<IKImageItemPtr> selectedLibraryItems(const AppDelegate &d) {
     QList<IKImageItemPtr> out;
-    if (!d.mainWindow.photoLibBrowserView || !d.mainWindow.photoLibBrowserView->selectionModel())
+    if (!d.mainWindowController().photoLibBrowserView ||
+        !d.mainWindowController().photoLibBrowserView->selectionModel())
         return out;
     QList<int> rows;
     for (const QModelIndex &index :
-         d.mainWindow.photoLibBrowserView->selectionModel()->selectedIndexes())
+         d.mainWindowController().photoLibBrowserView->selectionModel()->selectedIndexes())
         rows << index.row();
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     for (int row : rows)
-        if (row >= 0 && row < d.library.photoLibBroserArray.size() &&
-            d.library.photoLibBroserArray.at(row) &&
-            d.library.photoLibBroserArray.at(row)->photoLibFileNode)
-            out << d.library.photoLibBroserArray.at(row);
+        if (row >= 0 && row < d.library().photoLibBroserArray.size() &&
+            d.library().photoLibBroserArray.at(row) &&
+            d.library().photoLibBroserArray.at(row)->photoLibFileNode)
+            out << d.library().photoLibBroserArray.at(row);
     return out;
 }
 
@@ -181,7 +184,7 @@ void startLibraryJob(AppDelegate &d, Job job) {
     const naming::TitleSettings t = titleSettingsOf(
         d, job == Job::Caption ? naming::TextKind::Caption : naming::TextKind::Title);
     const naming::RenameSettings r = renameSettingsOf(d);
-    JobRunner *runner = d.startJob();
+    JobRunner *runner = d.jobs().startJob();
     connectRenameProgress(d, runner);
     AppDelegate *owner = &d;
     QObject::connect(runner, &JobRunner::finished, owner,

@@ -2,6 +2,7 @@
 // file's, each with its information lines, edit fields and map.
 #include "app/AppDelegate.h"
 #include "app/WindowDescription.h"
+#include "browser/MainWindowController.h"
 #include "browser/PanelValueLabel.h"
 #include "platform/ImageView.h"
 #include "platform/MapView.h"
@@ -90,9 +91,10 @@ PKMapView *addMap(QWidget *view, QVBoxLayout *column, const char *name) {
 } // namespace
 
 void buildLibraryComparisonPanels(AppDelegate &d) {
-    if (!d.mainWindow.photolibEditView || !d.mainWindow.photoOriginalEditView)
+    if (!d.mainWindowController().photolibEditView ||
+        !d.mainWindowController().photoOriginalEditView)
         return;
-    QWidget *lib = d.mainWindow.photolibEditView;
+    QWidget *lib = d.mainWindowController().photolibEditView;
     QVBoxLayout *libColumn = columnIn(lib);
     addLines(lib, libColumn,
              {{&d.libraryPanels.photolibNamelab, "photolibNamelab"},
@@ -126,7 +128,7 @@ void buildLibraryComparisonPanels(AppDelegate &d) {
          {&d.libraryPanels.photolibEitegpsLongtlab, "photolibEitegpsLongtlab", "Longitude:"}});
     d.libraryPanels.photolibEiteMapView = addMap(lib, libColumn, "photolibEiteMapView");
 
-    QWidget *orig = d.mainWindow.photoOriginalEditView;
+    QWidget *orig = d.mainWindowController().photoOriginalEditView;
     QVBoxLayout *origColumn = columnIn(orig);
     addLines(orig, origColumn,
              {{&d.libraryPanels.origphotoNamelab, "origphotoNamelab"},
@@ -166,16 +168,17 @@ void buildLibraryComparisonPanels(AppDelegate &d) {
           "Longitude:"}});
     d.libraryPanels.originalPhotolibMapView = addMap(orig, origColumn, "originalPhotolibMapView");
 
-    if (d.mainWindow.previewPhotolibinfolab)
-        d.mainWindow.previewPhotolibinfolab->setText(
+    if (d.mainWindowController().previewPhotolibinfolab)
+        d.mainWindowController().previewPhotolibinfolab->setText(
             AppDelegate::tr("Photo metadata in the library"));
-    if (d.mainWindow.theplayerView) {
-        auto *playerLayout = new QVBoxLayout(d.mainWindow.theplayerView);
+    if (d.mainWindowController().theplayerView) {
+        auto *playerLayout = new QVBoxLayout(d.mainWindowController().theplayerView);
         playerLayout->setContentsMargins(0, 0, 0, 0);
-        d.mainWindow.playerFrameView = new PKImageView(d.mainWindow.theplayerView);
-        d.mainWindow.playerFrameView->setObjectName(QStringLiteral("playerFrameView"));
-        d.mainWindow.playerFrameView->setKeepsProportions(true);
-        playerLayout->addWidget(d.mainWindow.playerFrameView);
+        d.mainWindowController().playerFrameView =
+            new PKImageView(d.mainWindowController().theplayerView);
+        d.mainWindowController().playerFrameView->setObjectName(QStringLiteral("playerFrameView"));
+        d.mainWindowController().playerFrameView->setKeepsProportions(true);
+        playerLayout->addWidget(d.mainWindowController().playerFrameView);
     }
     buildLibraryEditPanels(d);
 }

@@ -1,6 +1,7 @@
 // The library case of the selection handler: the first selected library photo's two
 // records side by side, with their maps and the preview.
 #include "app/AppDelegate.h"
+#include "browser/MainWindowController.h"
 
 #include "base/Logging.h"
 #include "library/core/LibraryComparison.h"
@@ -43,58 +44,60 @@ void LibraryPanelsPart::getOriginalMedataDataWithItem(const IKImageItemPtr &item
 }
 
 void LibraryPanelsPart::libraryBrowserSelectionDidChange() {
-    if (!d.mainWindow.photoLibBrowserView || !d.mainWindow.photoLibBrowserView->selectionModel())
+    if (!d.mainWindowController().photoLibBrowserView ||
+        !d.mainWindowController().photoLibBrowserView->selectionModel())
         return;
     int first = -1;
     for (const QModelIndex &index :
-         d.mainWindow.photoLibBrowserView->selectionModel()->selectedIndexes())
+         d.mainWindowController().photoLibBrowserView->selectionModel()->selectedIndexes())
         if (first < 0 || index.row() < first)
             first = index.row();
-    if (first < 0 || first >= d.library.photoLibBroserArray.size() ||
-        !d.library.photoLibBroserArray.at(first)) {
+    if (first < 0 || first >= d.library().photoLibBroserArray.size() ||
+        !d.library().photoLibBroserArray.at(first)) {
         // Nothing selected (also after a reload): the column keeps nothing of an earlier photo,
         // unless it shows the local list.
-        if (d.mainWindow.photolibView && !d.mainWindow.photolibView->isHidden()) {
-            d.mainWindow.showPhotoInColumn(nullptr, true);
-            for (QLabel *label :
-                 {d.mainWindow.previewPhotolibinfolab, d.mainWindow.previewOriginalphtoinfolab})
+        if (d.mainWindowController().photolibView &&
+            !d.mainWindowController().photolibView->isHidden()) {
+            d.mainWindowController().showPhotoInColumn(nullptr, true);
+            for (QLabel *label : {d.mainWindowController().previewPhotolibinfolab,
+                                  d.mainWindowController().previewOriginalphtoinfolab})
                 if (label)
                     label->clear();
-            if (d.mainWindow.theplayerView)
-                d.mainWindow.theplayerView->hide();
+            if (d.mainWindowController().theplayerView)
+                d.mainWindowController().theplayerView->hide();
         }
         return;
     }
-    if (d.mainWindow.previewPhotolibinfolab)
-        d.mainWindow.previewPhotolibinfolab->show();
-    if (d.mainWindow.previewOriginalphtoinfolab)
-        d.mainWindow.previewOriginalphtoinfolab->show();
+    if (d.mainWindowController().previewPhotolibinfolab)
+        d.mainWindowController().previewPhotolibinfolab->show();
+    if (d.mainWindowController().previewOriginalphtoinfolab)
+        d.mainWindowController().previewOriginalphtoinfolab->show();
 
-    const IKImageItemPtr item = d.library.photoLibBroserArray.at(first);
-    const LibraryComparison c = compareLibraryItem(*item, d.library.bScanNewPhotosLib);
+    const IKImageItemPtr item = d.library().photoLibBroserArray.at(first);
+    const LibraryComparison c = compareLibraryItem(*item, d.library().bScanNewPhotosLib);
 
-    if (d.mainWindow.previewOriginalphtoinfolab) {
-        d.mainWindow.previewOriginalphtoinfolab->setText(c.originalCaption);
-        colourLabel(d.mainWindow.previewOriginalphtoinfolab,
+    if (d.mainWindowController().previewOriginalphtoinfolab) {
+        d.mainWindowController().previewOriginalphtoinfolab->setText(c.originalCaption);
+        colourLabel(d.mainWindowController().previewOriginalphtoinfolab,
                     c.originalCaptionDiffers ? libraryDifferenceColor() : QColor(Qt::white));
     }
     // The right column follows the library selection: the photo's own lines, table and
     // preview (whole, in its proportions; a HEIC too).
-    d.mainWindow.showPhotoInColumn(item, true);
+    d.mainWindowController().showPhotoInColumn(item, true);
     if (!c.isImage) {
-        if (d.mainWindow.previewImageView)
-            d.mainWindow.previewImageView->hide();
-        if (d.mainWindow.theplayerView)
-            d.mainWindow.theplayerView->show();
-        d.mainWindow.playerFilePath = c.previewPath;
+        if (d.mainWindowController().previewImageView)
+            d.mainWindowController().previewImageView->hide();
+        if (d.mainWindowController().theplayerView)
+            d.mainWindowController().theplayerView->show();
+        d.mainWindowController().playerFilePath = c.previewPath;
         QString why;
         const QImage frame = firstVideoFrame(c.previewPath, &why);
-        if (d.mainWindow.playerFrameView) {
+        if (d.mainWindowController().playerFrameView) {
             if (frame.isNull()) {
                 qCDebug(lcBrowser).noquote() << "No video preview:" << why;
-                d.mainWindow.playerFrameView->clear();
+                d.mainWindowController().playerFrameView->clear();
             } else {
-                d.mainWindow.playerFrameView->setImage(QPixmap::fromImage(frame));
+                d.mainWindowController().playerFrameView->setImage(QPixmap::fromImage(frame));
             }
         }
     }
@@ -131,7 +134,8 @@ QObject *LibraryPanelsPart::libraryPanelOutlet(const QString &name) {
     if (known != libraryPanelOutlets.cend() && *known)
         return *known;
     QObject *found = nullptr;
-    for (QWidget *root : {d.mainWindow.photoOriginalEditView, d.mainWindow.photolibEditView})
+    for (QWidget *root : {d.mainWindowController().photoOriginalEditView,
+                          d.mainWindowController().photolibEditView})
         if (root && !found)
             found = root->findChild<QObject *>(name);
     libraryPanelOutlets.insert(name, found);

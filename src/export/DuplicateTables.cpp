@@ -1,6 +1,7 @@
 // The duplicate window's tables: the groups, the files of the selected group with their
 // ticks, the preview, Auto Check, Cancel and the hand-over of the ticked files.
 #include "app/AppDelegate.h"
+#include "browser/MainWindowController.h"
 
 #include "base/FileTypes.h"
 #include "base/SharedHelpers.h"
@@ -169,7 +170,7 @@ void DuplicateWindowPart::tableViewSelectionDidChange(QTableView *table) {
         if (r < 0 || r >= leftController->count())
             return;
         const PRDuplicateNodePtr group = leftController->objectAt<PRDuplicateNode>(r);
-        d.mainWindow.bPreivewFlag = true;
+        d.mainWindowController().bPreivewFlag = true;
         rightController->removeAllObjects();
         QList<PRDupFileNodePtr> files;
         for (const PRDupFileNodePtr &f : group->fileChildren())
@@ -179,7 +180,7 @@ void DuplicateWindowPart::tableViewSelectionDidChange(QTableView *table) {
         rightController->addObjects(files);
         rightTableView->clearSelection();
         reloadDuplicateTable(rightTableView);
-        d.mainWindow.bPreivewFlag = false;
+        d.mainWindowController().bPreivewFlag = false;
         if (files.isEmpty())
             return;
         previewFilePath->setText(
@@ -188,7 +189,7 @@ void DuplicateWindowPart::tableViewSelectionDidChange(QTableView *table) {
         return;
     }
     if (table == rightTableView) {
-        if (d.mainWindow.bPreivewFlag)
+        if (d.mainWindowController().bPreivewFlag)
             return;
         const int r = selectedRow(rightTableView);
         const PRDupFileNodePtr f = rightController->objectAt<PRDupFileNode>(r);

@@ -1,5 +1,8 @@
 // Downloads of iCloud originals: the download window over a run, and the one-photo reveal.
 #include "app/AppDelegate.h"
+#include "app/Jobs.h"
+#include "app/Sheets.h"
+#include "browser/MainWindowController.h"
 
 #include "base/SharedHelpers.h"
 #include "export/core/CloudDownload.h"
@@ -22,11 +25,12 @@ namespace {
 
 QList<ExportEntry> selectedEntriesOf(const AppDelegate &d) {
     QList<int> rows;
-    if (d.mainWindow.photoLibBrowserView && d.mainWindow.photoLibBrowserView->selectionModel())
+    if (d.mainWindowController().photoLibBrowserView &&
+        d.mainWindowController().photoLibBrowserView->selectionModel())
         for (const QModelIndex &index :
-             d.mainWindow.photoLibBrowserView->selectionModel()->selectedIndexes())
+             d.mainWindowController().photoLibBrowserView->selectionModel()->selectedIndexes())
             rows << index.row();
-    return snapshotSelection(d.library.photoLibBroserArray, rows);
+    return snapshotSelection(d.library().photoLibBroserArray, rows);
 }
 
 QString sizeText(quint64 bytes) {
@@ -68,7 +72,7 @@ void prepareDownloadWindow(AppDelegate &d) {
 void endCloudDownload(AppDelegate &d, const CloudDownloadRun::Report &report,
                       const QString &storage, bool withWindow, bool cancelled) {
     if (withWindow) {
-        d.forgetJob(AppDelegate::OneAtATime::CloudDownload);
+        d.jobs().forgetJob(Jobs::OneAtATime::CloudDownload);
         if (d.libraryWindows.downloadiCloudPhotoInfolab)
             d.libraryWindows.downloadiCloudPhotoInfolab->setText(
                 AppDelegate::tr("%1 full-resolution iCloud photos total %2 have been "
@@ -91,21 +95,16 @@ void endCloudDownload(AppDelegate &d, const CloudDownloadRun::Report &report,
                                    : AppDelegate::tr("Some originals were not downloaded.");
         ending.informative = shortList(ending.notWritten).join(QLatin1Char('\n'));
     }
-    d.finishJob(ending);
+    d.jobs().finishJob(ending);
 }
 
 // The run on the job runner: `withWindow` drives the download window's bar, and its Cancel
 // stops the run. The end goes through the one ending of jobs.
 void startCloudDownload(AppDelegate &d, const QList<ExportEntry> &entries, bool withWindow) {
     JobRunner *runner =
-        withWindow ? d.startJob(AppDelegate::OneAtATime::CloudDownload) : d.startJob();
-    const QString storage = d.preferences.storagelocation;
+        withWindow ? d.jobs().startJob(Jobs::OneAtATime::CloudDownload) : d.jobs().startJob();
+    const QString storage = d.preferences().storagelocation;
     CloudPhotoLibrary *service = &cloudPhotoLibrary();
-    // What a run cancelled before it began leaves: every photo named as cancelled.
-    auto report = std::make_shared<CloudDownloadRun::Report>();
-    report->total = int(entries.size());
-    for (const ExportEntry &e : entries)
-        report->notDownloaded << QStringLiteral("%1: cancelled").arg(e.item->fileName);
     if (withWindow) {
         // The window has its bar and Cancel: the status bar shows no second pair.
         runner->setOwnProgress(true);
@@ -121,17 +120,25 @@ void startCloudDownload(AppDelegate &d, const QList<ExportEntry> &entries, bool 
             });
         }
     }
-    QObject::connect(runner, &JobRunner::finished, &d,
-                     [&d, report, storage, withWindow](const QList<JobResult> &, bool cancelled) {
-                         endCloudDownload(d, *report, storage, withWindow, cancelled);
-                     });
-    runner->startLong([entries, storage, service, report](JobControl &control) {
-        *report = CloudDownloadRun::runToEnd(
-            entries, storage, *service,
-            [&control](int finished, int total) { control.setProgress(finished, total); },
-            [&control] { return control.isCancelled(); });
-        return JobResult{0, true, {}, {}, {}};
-    });
+    d.jobs().startLong<CloudDownloadRun::Report>(
+        runner,
+        [entries, storage, service](JobControl &control) {
+            return CloudDownloadRun::runToEnd(
+                entries, storage, *service,
+                [&control](int finished, int total) { control.setProgress(finished, total); },
+                [&control] { return control.isCancelled(); });
+        },
+        [&d, storage, withWindow](CloudDownloadRun::Report &&report, bool cancelled) {
+            endCloudDownload(d, report, storage, withWindow, cancelled);
+        },
+        // What a run cancelled before it began leaves: every photo named as cancelled.
+        [entries] {
+            CloudDownloadRun::Report report;
+            report.total = int(entries.size());
+            for (const ExportEntry &e : entries)
+                report.notDownloaded << QStringLiteral("%1: cancelled").arg(e.item->fileName);
+            return report;
+        });
 }
 
 } // namespace
@@ -139,7 +146,7 @@ void startCloudDownload(AppDelegate &d, const QList<ExportEntry> &entries, bool 
 void LibraryWindowsPart::DownloadICloudsfromphotolibraryAction() {
     allDownloadiCloudPhotoSize = 0;
     allDownloadiCloudNum = 0;
-    if (d.runningJob(AppDelegate::OneAtATime::CloudDownload))
+    if (d.jobs().runningJob(Jobs::OneAtATime::CloudDownload))
         return; // one run at a time: its counters are the window's
     const QList<ExportEntry> entries = selectedEntriesOf(d);
     if (entries.isEmpty())
@@ -195,7 +202,7 @@ void LibraryWindowsPart::ShowphotoinFinderAction() {
         if (!cloudPhotoLibrary().isAvailable(&why)) {
             beginAlertSheet(
                 d.window, message, why, {AppDelegate::tr(" Ok ")},
-                [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+                [this](QMessageBox *alert, int code) { d.sheets().savePanelDidEnd3(alert, code); });
             continue;
         }
         const ExportEntry one = e;

@@ -1,6 +1,9 @@
 // The library's export commands: each takes a snapshot of the selection, runs as a job of
 // the window and ends with one reveal and the photos that did not go out.
 #include "app/AppDelegate.h"
+#include "app/Jobs.h"
+#include "app/Sheets.h"
+#include "browser/MainWindowController.h"
 
 #include "export/core/LibraryMetadataExport.h"
 #include "export/core/PlainExport.h"
@@ -21,18 +24,19 @@ namespace {
 
 QList<ExportEntry> selectedEntries(const AppDelegate &d) {
     QList<int> rows;
-    if (d.mainWindow.photoLibBrowserView && d.mainWindow.photoLibBrowserView->selectionModel())
+    if (d.mainWindowController().photoLibBrowserView &&
+        d.mainWindowController().photoLibBrowserView->selectionModel())
         for (const QModelIndex &index :
-             d.mainWindow.photoLibBrowserView->selectionModel()->selectedIndexes())
+             d.mainWindowController().photoLibBrowserView->selectionModel()->selectedIndexes())
             rows << index.row();
-    return snapshotSelection(d.library.photoLibBroserArray, rows);
+    return snapshotSelection(d.library().photoLibBroserArray, rows);
 }
 
 void finishExport(AppDelegate &d, const ExportReport &report, const QList<ExportEntry> &entries) {
     // The records read from the files go back to the browser's items, as a refresh on the
     // main thread would have left them.
     QSet<const IKImageItem *> shown;
-    for (const IKImageItemPtr &i : std::as_const(d.library.photoLibBroserArray))
+    for (const IKImageItemPtr &i : std::as_const(d.library().photoLibBroserArray))
         shown.insert(i.get());
     for (const ExportEntry &e : entries)
         if (e.source && shown.contains(e.source.get()))
@@ -58,7 +62,7 @@ void finishExport(AppDelegate &d, const ExportReport &report, const QList<Export
         job.revealPath.clear();
         job.revealRoot.clear();
     }
-    d.finishJob(job);
+    d.jobs().finishJob(job);
     if (report.notDownloaded)
         d.libraryWindows.showDownloadiCLoudPHotosonMainThread();
 }
@@ -68,26 +72,20 @@ void runExport(
     AppDelegate &d,
     std::function<ExportReport(const QList<ExportEntry> &entries, const JobControl &control)>
         work) {
-    if (d.library.photoLibBroserArray.isEmpty())
+    if (d.library().photoLibBroserArray.isEmpty())
         return;
     const QList<ExportEntry> entries = selectedEntries(d);
     if (entries.isEmpty())
         return;
-    JobRunner *runner = d.startJob();
-    auto report = std::make_shared<ExportReport>();
-    QObject::connect(runner, &JobRunner::finished, &d,
-                     [&d, report, entries] { finishExport(d, *report, entries); });
-    runner->startLong([report, entries, work](JobControl &control) {
-        *report = work(entries, control);
-        JobResult r;
-        r.ok = true;
-        return r;
-    });
+    d.jobs().startLong<ExportReport>(
+        d.jobs().startJob(),
+        [entries, work](JobControl &control) { return work(entries, control); },
+        [&d, entries](ExportReport &&report, bool) { finishExport(d, report, entries); });
 }
 
 void plainExport(AppDelegate &d, PlainLayout layout, bool edited) {
     PlainExportSettings settings;
-    settings.storageFolder = d.preferences.storagelocation;
+    settings.storageFolder = d.preferences().storagelocation;
     settings.layout = layout;
     settings.edited = edited;
     runExport(d, [settings](const QList<ExportEntry> &entries, const JobControl &control) {
@@ -101,15 +99,15 @@ bool stillsOnly(const QList<ExportEntry> &entries, const LibraryExportSettings &
 
 // The copies with library values go through the write recipe, photos side by side.
 void metadataExport(AppDelegate &d, LibraryExportSettings settings) {
-    if (d.library.photoLibBroserArray.isEmpty())
+    if (d.library().photoLibBroserArray.isEmpty())
         return;
     const QList<ExportEntry> entries = selectedEntries(d);
     if (entries.isEmpty())
         return;
-    settings.storageFolder = d.preferences.storagelocation;
+    settings.storageFolder = d.preferences().storagelocation;
     if (d.editSheet.gpsAitlab) {
         settings.altitudeText = d.editSheet.gpsAitlab->text();
-        settings.shownAltitudeText = d.selection.oldGpsAitStr;
+        settings.shownAltitudeText = d.selection().oldGpsAitStr;
     }
     ExportReport refused;
     if (!storageFolderWritable(settings.storageFolder, &refused.folderReason))
@@ -122,36 +120,29 @@ void metadataExport(AppDelegate &d, LibraryExportSettings settings) {
         if (stillsOnly(entries, settings) || cancelled)
             return finishExport(d, withLibraryVideos(entries, settings, photos, stop), entries);
         // One video after another, each after a look at Cancel.
-        JobRunner *runner = d.startJob();
-        auto report = std::make_shared<std::optional<ExportReport>>();
-        QObject::connect(runner, &JobRunner::finished, &d,
-                         [&d, report, entries, settings, photos, stop] {
-                             // Cancelled before a worker took it up: every video is named as not
-                             // sent.
-                             finishExport(d,
-                                          report->has_value()
-                                              ? **report
-                                              : withLibraryVideos(entries, settings, photos, stop),
-                                          entries);
-                         });
-        runner->startLong([report, entries, settings, photos](JobControl &control) {
-            *report = withLibraryVideos(
-                entries, settings, photos, [&control] { return control.isCancelled(); },
-                [&control](int done, int total) { control.setProgress(done, total); });
-            JobResult r;
-            r.ok = true;
-            return r;
-        });
+        d.jobs().startLong<ExportReport>(
+            d.jobs().startJob(),
+            [entries, settings, photos](JobControl &control) {
+                return withLibraryVideos(
+                    entries, settings, photos, [&control] { return control.isCancelled(); },
+                    [&control](int done, int total) { control.setProgress(done, total); });
+            },
+            [&d, entries](ExportReport &&report, bool) { finishExport(d, report, entries); },
+            // Cancelled before a worker took it up: every video is named as not sent.
+            [entries, settings, photos, stop] {
+                return withLibraryVideos(entries, settings, photos, stop);
+            });
     };
     if (stills.isEmpty())
         return videos(ExportReport{}, false);
     QList<IKImageItemPtr> items;
     for (const ExportEntry &e : stills)
         items << e.item;
-    d.startRecipeJob(items, false, libraryRecipeOptions(stills, settings),
-                     [videos, stills, settings](const WriteRecipeReport &written, bool cancelled) {
-                         videos(libraryExportReport(stills, settings, written), cancelled);
-                     });
+    d.jobs().startRecipeJob(
+        items, false, libraryRecipeOptions(stills, settings),
+        [videos, stills, settings](const WriteRecipeReport &written, bool cancelled) {
+            videos(libraryExportReport(stills, settings, written), cancelled);
+        });
 }
 
 LibraryExportSettings onlyKeys(LibraryKeys keys, bool altitude = true) {
@@ -209,8 +200,8 @@ void LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryTitleAction() {
     metadataExport(d, onlyKeys(keysOf(true, false, false, false, false)));
 }
 void LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction() {
-    runExport(d, [storage = d.preferences.storagelocation](const QList<ExportEntry> &entries,
-                                                           const JobControl &control) {
+    runExport(d, [storage = d.preferences().storagelocation](const QList<ExportEntry> &entries,
+                                                             const JobControl &control) {
         return exportWithLibraryCreationDate(entries, storage,
                                              [&control] { return control.isCancelled(); });
     });
@@ -251,11 +242,11 @@ void LibraryWindowsPart::showDownloadiCLoudPHotosonMainThread() {
         AppDelegate::tr("Their thumbnails were exported in their place. Download the originals "
                         "into the library from iCloud, then export them again."),
         {AppDelegate::tr(" Ok ")},
-        [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+        [this](QMessageBox *alert, int code) { d.sheets().savePanelDidEnd3(alert, code); });
 }
 
 void LibraryWindowsPart::ApplyOriginalPhotoMetadataChangeAction() {
-    if (d.library.photoLibBroserArray.isEmpty())
+    if (d.library().photoLibBroserArray.isEmpty())
         return;
     const QList<ExportEntry> entries = selectedEntries(d);
     if (entries.isEmpty())
@@ -275,7 +266,7 @@ void LibraryWindowsPart::ApplyOriginalPhotoMetadataChangeAction() {
     panel.comment = text(d.libraryPanels.originalPhotolibCommendlab);
     panel.keywords = text(d.libraryPanels.originalPhotolibkeywordslab);
     panel.title = text(d.libraryPanels.originalPhotolibTitlelab);
-    const QString storage = d.preferences.storagelocation;
+    const QString storage = d.preferences().storagelocation;
     ExportReport refused;
     if (!storageFolderWritable(storage, &refused.folderReason))
         return finishExport(d, refused, {});
@@ -284,12 +275,12 @@ void LibraryWindowsPart::ApplyOriginalPhotoMetadataChangeAction() {
         items << e.item;
     LibraryExportSettings flat;
     flat.storageFolder = storage;
-    d.startRecipeJob(items, false, panelRecipeOptions(entries, storage, panel),
-                     [this, entries, flat](const WriteRecipeReport &written, bool) {
-                         ExportReport report = libraryExportReport(entries, flat, written);
-                         // The panel's values go out as typed; no photo is said to be missing
-                         // from iCloud here.
-                         report.notDownloaded = false;
-                         finishExport(d, report, entries);
-                     });
+    d.jobs().startRecipeJob(items, false, panelRecipeOptions(entries, storage, panel),
+                            [this, entries, flat](const WriteRecipeReport &written, bool) {
+                                ExportReport report = libraryExportReport(entries, flat, written);
+                                // The panel's values go out as typed; no photo is said to be
+                                // missing from iCloud here.
+                                report.notDownloaded = false;
+                                finishExport(d, report, entries);
+                            });
 }

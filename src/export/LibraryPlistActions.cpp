@@ -1,5 +1,8 @@
 // The library view's two property lists of the selected photos.
 #include "app/AppDelegate.h"
+#include "app/Jobs.h"
+#include "app/Sheets.h"
+#include "browser/MainWindowController.h"
 
 #include "export/core/LibraryPlists.h"
 #include "platform/AlertSheet.h"
@@ -15,30 +18,33 @@ namespace {
 void writeLibraryPlist(AppDelegate &d,
                        PlistExportResult (*write)(const QList<ExportEntry> &, const QString &)) {
     QList<int> rows;
-    if (d.mainWindow.photoLibBrowserView && d.mainWindow.photoLibBrowserView->selectionModel())
+    if (d.mainWindowController().photoLibBrowserView &&
+        d.mainWindowController().photoLibBrowserView->selectionModel())
         for (const QModelIndex &index :
-             d.mainWindow.photoLibBrowserView->selectionModel()->selectedIndexes())
+             d.mainWindowController().photoLibBrowserView->selectionModel()->selectedIndexes())
             rows << index.row();
-    const QList<ExportEntry> entries = snapshotSelection(d.library.photoLibBroserArray, rows);
+    const QList<ExportEntry> entries = snapshotSelection(d.library().photoLibBroserArray, rows);
     // An empty list would take the place of the last one.
     if (entries.isEmpty())
         return;
-    const QString storage = d.preferences.storagelocation;
+    const QString storage = d.preferences().storagelocation;
     const PlistExportResult result = write(entries, storage);
     QSet<const IKImageItem *> shown;
-    for (const IKImageItemPtr &i : std::as_const(d.library.photoLibBroserArray))
+    for (const IKImageItemPtr &i : std::as_const(d.library().photoLibBroserArray))
         shown.insert(i.get());
     for (const ExportEntry &e : entries)
         if (e.source && shown.contains(e.source.get()))
             e.source->originalFileNode = e.item->originalFileNode;
-    const auto done = [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); };
+    const auto done = [&d](QMessageBox *alert, int code) {
+        d.sheets().savePanelDidEnd3(alert, code);
+    };
     if (!result.written) {
         beginAlertSheet(d.window, AppDelegate::tr("The metadata could not be exported."),
                         result.reason, {AppDelegate::tr(" Ok ")}, done);
         return;
     }
     // Where no file manager answers, the sheet names the folder the file was written to.
-    d.revealJobResult(1, result.path, QFileInfo(result.path).absolutePath());
+    d.jobs().revealJobResult(1, result.path, QFileInfo(result.path).absolutePath());
     QStringList lines;
     if (!result.duplicateNames.isEmpty())
         lines << AppDelegate::tr("Several selected photos are named %1; the file holds the "

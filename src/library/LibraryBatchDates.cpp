@@ -2,6 +2,7 @@
 // camera dates (a sample photo's shift, one date stepped from photo to photo, or amounts
 // added or subtracted).
 #include "app/AppDelegate.h"
+#include "app/Browsers.h"
 
 #include "base/SharedHelpers.h"
 #include "library/LibraryEditRun.h"
@@ -51,7 +52,7 @@ QDateTime dateFromLibrarySeconds(double seconds) {
 } // namespace
 
 void DateWindowsPart::ChangePhotoLibraryPhotoDateAction() {
-    if (d.selectedLibraryItems().isEmpty()) {
+    if (d.browsers().selectedLibraryItems().isEmpty()) {
         showNoSelectionSheet(d);
         return;
     }

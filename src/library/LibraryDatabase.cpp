@@ -1,6 +1,8 @@
 // The user's side of the working copy: the in-use check and its force-quit offer, the copy
 // back with its result sheet, and the restore from the backup.
 #include "app/AppDelegate.h"
+#include "app/Sheets.h"
+#include "browser/MainWindowController.h"
 
 #include "base/Logging.h"
 #include "library/LibraryWriter.h"
@@ -23,9 +25,9 @@ LibraryDatabasePart::~LibraryDatabasePart() = default;
 
 void LibraryDatabasePart::useLibraryWorkingCopy(std::shared_ptr<LibraryWorkingCopy> copy) {
     libraryWorkingCopy = std::move(copy);
-    d.library.originalPhotolibDatabasePath =
+    d.library().originalPhotolibDatabasePath =
         libraryWorkingCopy ? libraryWorkingCopy->originalPhotolibDatabasePath() : QString();
-    d.library.currentPhotolibDatabasePath =
+    d.library().currentPhotolibDatabasePath =
         libraryWorkingCopy ? libraryWorkingCopy->currentPhotolibDatabasePath() : QString();
     photolibReadOnlyReason =
         libraryWorkingCopy ? libraryWorkingCopy->photolibReadOnlyReason() : QString();
@@ -86,7 +88,9 @@ void LibraryDatabasePart::takeOverEnd(QWidget *sheet, int returnCode) {
     const QList<DatabaseHolder> named = std::exchange(otherComputers, {});
     if (returnCode != 1 || !libraryWorkingCopy)
         return;
-    const auto end = [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); };
+    const auto end = [this](QMessageBox *alert, int code) {
+        d.sheets().savePanelDidEnd3(alert, code);
+    };
     // A program here that took the library meanwhile is the user's to close first.
     QList<DatabaseHolder> here = libraryWorkingCopy->holders();
     here.removeIf([](const DatabaseHolder &h) { return h.onAnotherComputer(); });
@@ -105,7 +109,7 @@ void LibraryDatabasePart::takeOverEnd(QWidget *sheet, int returnCode) {
     }
     // Opened while that computer held it, the library was only read: the open that makes it
     // writable folds, backs up and copies it as it is now.
-    d.mainWindow.LoadPhotosLibraryItemThreader(
+    d.mainWindowController().LoadPhotosLibraryItemThreader(
         libraryPackageOf(libraryWorkingCopy->originalPhotolibDatabasePath()));
 }
 
@@ -156,14 +160,16 @@ LibraryStepResult LibraryDatabasePart::CopyDatabasetoPhotoLibraryWithoutAlert() 
 
 void LibraryDatabasePart::CopyDatabasetoPhotoLibrary() {
     const LibraryStepResult result = CopyDatabasetoPhotoLibraryWithoutAlert();
-    const auto end = [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); };
+    const auto end = [this](QMessageBox *alert, int code) {
+        d.sheets().savePanelDidEnd3(alert, code);
+    };
     if (result.ok)
-        markOutcome(
-            beginAlertSheet(d.window,
-                            AppDelegate::tr("New Photo Library metadata tag(s) has been applied."),
-                            AppDelegate::tr("The changed exif data has been saved in the library."),
-                            {AppDelegate::tr(" Ok ")}, end),
-            true);
+        markOutcome(beginAlertSheet(
+                        d.window,
+                        AppDelegate::tr("New Photo Library metadata tag(s) has been applied."),
+                        AppDelegate::tr("The changed exif data has been saved in the library."),
+                        {AppDelegate::tr(" Ok ")}, end),
+                    true);
     else
         beginAlertSheet(d.window, AppDelegate::tr("Photo Library metadata can't update"),
                         AppDelegate::tr("Writing the changed exif data to Photo Library failed.") +
@@ -232,7 +238,9 @@ void LibraryDatabasePart::savePanelDidEnd6(QWidget *sheet, int returnCode, void 
         libraryWorkingCopy
             ? libraryWorkingCopy->restore(backup)
             : LibraryStepResult{false, AppDelegate::tr("No library has been opened.")};
-    const auto end = [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); };
+    const auto end = [this](QMessageBox *alert, int code) {
+        d.sheets().savePanelDidEnd3(alert, code);
+    };
     if (!result.ok) {
         if (libraryWorkingCopy)
             photolibReadOnlyReason = libraryWorkingCopy->photolibReadOnlyReason();
@@ -245,7 +253,7 @@ void LibraryDatabasePart::savePanelDidEnd6(QWidget *sheet, int returnCode, void 
     const QString package = libraryPackageOf(original);
     const TrashReturnReport back = returnTrashedLibraryFiles(
         original, filesNamedByLibrary(package, libraryWorkingCopy->currentPhotolibDatabasePath(),
-                                      d.library.bScanNewPhotosLib));
+                                      d.library().bScanNewPhotosLib));
     QString info = AppDelegate::tr("All photolibrary data has been restored before the change.");
     if (const QString restored = libraryWorkingCopy->restoredBackup(); !restored.isEmpty())
         info += QLatin1Char('\n') + AppDelegate::tr("The library is as its backup of %1 holds it.")
@@ -260,5 +268,5 @@ void LibraryDatabasePart::savePanelDidEnd6(QWidget *sheet, int returnCode, void 
                     info, {AppDelegate::tr(" Ok ")}, end),
                 back.notReturned.isEmpty());
     // The browser shows the library as it now is.
-    d.mainWindow.LoadPhotosLibraryItemThreader(package);
+    d.mainWindowController().LoadPhotosLibraryItemThreader(package);
 }

@@ -2,6 +2,9 @@
 // copy back, and only then their files to the Trash, so a failure leaves every file where
 // it was.
 #include "app/AppDelegate.h"
+#include "app/Browsers.h"
+#include "app/Jobs.h"
+#include "browser/MainWindowController.h"
 
 #include "base/Logging.h"
 #include "library/LibraryWriter.h"
@@ -54,8 +57,8 @@ LibraryDeletionReport LibraryWindowsPart::deleteLibraryPhotos(const QList<IKImag
     QString why;
     if (!d.libraryDatabase.beginLibraryEdit(&why)) {
         // Without a working copy the load's own note names the database and its fault.
-        report.reason = !d.libraryDatabase.libraryWorkingCopy && !d.libraryLoadNote.isEmpty()
-                            ? d.libraryLoadNote
+        report.reason = !d.libraryDatabase.libraryWorkingCopy && !d.library().loadNote.isEmpty()
+                            ? d.library().loadNote
                             : why;
         return report;
     }
@@ -87,10 +90,10 @@ LibraryDeletionReport LibraryWindowsPart::deleteLibraryPhotos(const QList<IKImag
     QSet<const IKImageItem *> gone;
     for (const IKImageItemPtr &item : photos)
         gone.insert(item.get());
-    QList<IKImageItemPtr> remaining = d.library.backupdifPhotoLibItemArray;
+    QList<IKImageItemPtr> remaining = d.library().backupdifPhotoLibItemArray;
     removeLibraryItems(remaining, gone);
     const LibraryTrashPlan plan =
-        libraryTrashPlan(photos, remaining, companions, d.library.currentPhotolibPath);
+        libraryTrashPlan(photos, remaining, companions, d.library().currentPhotolibPath);
     report.kept = plan.kept;
     for (const QString &file : plan.foreign)
         report.notTrashed << AppDelegate::tr(
@@ -104,20 +107,20 @@ LibraryDeletionReport LibraryWindowsPart::deleteLibraryPhotos(const QList<IKImag
             report.notTrashed << QStringLiteral("%1: %2").arg(file, reason);
     }
     // A restore of the library puts these back.
-    recordTrashedLibraryFiles(d.library.originalPhotolibDatabasePath, report.trashed);
+    recordTrashedLibraryFiles(d.library().originalPhotolibDatabasePath, report.trashed);
     if (!report.notTrashed.isEmpty())
         qCWarning(lcLibrary).noquote() << "deleteLibraryPhotos==" << report.notTrashed;
 
     // The deleted photos leave every view, not only the shown one.
-    removeLibraryItems(static_cast<LibraryLists &>(d.library), gone);
-    removeLibraryItems(d.library.currentAlbumArray, gone);
-    d.photoLibraryItemArray.removeIf([&photos](const PRPicFileInfoPtr &r) {
+    removeLibraryItems(static_cast<LibraryLists &>(d.library()), gone);
+    removeLibraryItems(d.library().currentAlbumArray, gone);
+    d.localLists().photoLibraryItemArray.removeIf([&photos](const PRPicFileInfoPtr &r) {
         for (const IKImageItemPtr &item : photos)
             if (item->photoLibFileNode == r)
                 return true;
         return false;
     });
-    d.mainWindow.LoadImportedPhotoLibraryonMainThread();
+    d.mainWindowController().LoadImportedPhotoLibraryonMainThread();
     return report;
 }
 
@@ -135,7 +138,7 @@ void LibraryWindowsPart::showLibraryDeletionResult(const LibraryDeletionReport &
             report.reason + QLatin1Char('\n') +
             AppDelegate::tr("No photo was removed and no file was moved to the Trash.");
     }
-    d.finishJob(ending);
+    d.jobs().finishJob(ending);
 }
 
 void LibraryWindowsPart::DeleteSelectedPhotosinPhotoLibraryAction() {
@@ -162,7 +165,7 @@ void LibraryWindowsPart::savePanelDidEnd9(QWidget *sheet, int returnCode, void *
         return;
     }
     showLibraryDeletionResult(
-        deleteLibraryPhotos(d.selectedLibraryItems(), true, true),
+        deleteLibraryPhotos(d.browsers().selectedLibraryItems(), true, true),
         AppDelegate::tr("The selected photo(s) has been removed from Photo Library."));
 }
 
@@ -172,7 +175,7 @@ void LibraryWindowsPart::DeletePhotoinPhotoLibraryAction() {
         return;
     }
     showLibraryDeletionResult(
-        deleteLibraryPhotos(d.selectedLibraryItems(), false, false),
+        deleteLibraryPhotos(d.browsers().selectedLibraryItems(), false, false),
         AppDelegate::tr("New Photo Library metadata tag(s) has been applied."));
 }
 

@@ -2,6 +2,7 @@
 // panel marks for the apply, their slide in and out, and the browser's reload after an edit.
 #include "app/AppDelegate.h"
 #include "app/WindowDescription.h"
+#include "browser/MainWindowController.h"
 
 #include "browser/LocalPhotoModel.h"
 #include "browser/PRButton.h"
@@ -53,14 +54,17 @@ void stopSlide(QWidget *panel) {
 QRect panelPlace(AppDelegate &d, QWidget *panel) {
     QWidget *area = d.window->centralWidget();
     int top = 0;
-    if (d.mainWindow.photoLibBrowserView && area->isAncestorOf(d.mainWindow.photoLibBrowserView))
-        top = std::max(0, d.mainWindow.photoLibBrowserView->mapTo(area, QPoint(0, 0)).y());
+    if (d.mainWindowController().photoLibBrowserView &&
+        area->isAncestorOf(d.mainWindowController().photoLibBrowserView))
+        top = std::max(0,
+                       d.mainWindowController().photoLibBrowserView->mapTo(area, QPoint(0, 0)).y());
     return QRect(area->width() - panel->width(), top, panel->width(), area->height() - top);
 }
 
 // Open panels keep their place when the window changes size.
 void placeOpenPanels(AppDelegate &d) {
-    for (QWidget *panel : {d.mainWindow.photolibEditView, d.mainWindow.photoOriginalEditView}) {
+    for (QWidget *panel : {d.mainWindowController().photolibEditView,
+                           d.mainWindowController().photoOriginalEditView}) {
         if (!panel || panel->isHidden() || panel->parentWidget() != d.window->centralWidget())
             continue;
         stopSlide(panel);
@@ -76,7 +80,7 @@ class PanelsFollowLibraryView : public QObject {
 
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override {
-        if (event->type() == QEvent::Hide && watched == d_.mainWindow.photolibView) {
+        if (event->type() == QEvent::Hide && watched == d_.mainWindowController().photolibView) {
             d_.libraryPanels.HidePhotoLibEditViewAction();
             d_.libraryPanels.HidePhotoOriginalEditViewAction();
         } else if (event->type() == QEvent::Resize && d_.window &&
@@ -93,7 +97,8 @@ class PanelsFollowLibraryView : public QObject {
 void slideIn(AppDelegate &d, QWidget *panel) {
     QWidget *area = d.window ? d.window->centralWidget() : nullptr;
     // The panels belong to the library view.
-    if (!panel || !area || !d.mainWindow.photolibView || !d.mainWindow.photolibView->isVisible())
+    if (!panel || !area || !d.mainWindowController().photolibView ||
+        !d.mainWindowController().photolibView->isVisible())
         return;
     if (panel->parentWidget() != area) {
         // Out of the library view's column, to lie over the window's right side; its
@@ -107,9 +112,10 @@ void slideIn(AppDelegate &d, QWidget *panel) {
     stopSlide(panel);
     const QRect place = panelPlace(d, panel);
     panel->resize(place.size());
-    const QPoint from(
-        d.mainWindow.localPhotoViewImageView ? d.mainWindow.localPhotoViewImageView->width() : 0,
-        place.top());
+    const QPoint from(d.mainWindowController().localPhotoViewImageView
+                          ? d.mainWindowController().localPhotoViewImageView->width()
+                          : 0,
+                      place.top());
     panel->show();
     panel->raise();
     panel->move(from);
@@ -130,34 +136,36 @@ void hidePanel(QWidget *panel) {
 // Close keeps nothing that was typed and not applied: the fields show the photo again.
 void dropUnappliedLibraryText(AppDelegate &d) {
     d.libraryPanels.clearLibraryChangeFlags();
-    if (d.mainWindow.photoLibBrowserView)
-        d.mainWindow.imageBrowserSelectionDidChange(d.mainWindow.photoLibBrowserView);
+    if (d.mainWindowController().photoLibBrowserView)
+        d.mainWindowController().imageBrowserSelectionDidChange(
+            d.mainWindowController().photoLibBrowserView);
 }
 
 } // namespace
 
 void buildLibraryEditPanels(AppDelegate &d) {
-    if (QVBoxLayout *column = panelColumn(d.mainWindow.photolibEditView)) {
+    if (QVBoxLayout *column = panelColumn(d.mainWindowController().photolibEditView)) {
         auto *row = new QHBoxLayout;
-        d.libraryPanels.canclePhotolibEiteViewBtn = panelButton(
-            d.mainWindow.photolibEditView, "canclePhotolibEiteViewBtn", AppDelegate::tr("Close"));
+        d.libraryPanels.canclePhotolibEiteViewBtn =
+            panelButton(d.mainWindowController().photolibEditView, "canclePhotolibEiteViewBtn",
+                        AppDelegate::tr("Close"));
         d.libraryPanels.applyPhotolibEiteViewBtn =
-            panelButton(d.mainWindow.photolibEditView, "applyPhotolibEiteViewBtn",
+            panelButton(d.mainWindowController().photolibEditView, "applyPhotolibEiteViewBtn",
                         AppDelegate::tr("Apply to Library"));
         row->addWidget(d.libraryPanels.canclePhotolibEiteViewBtn);
         row->addStretch(1);
         row->addWidget(d.libraryPanels.applyPhotolibEiteViewBtn);
         column->addLayout(row);
     }
-    if (QVBoxLayout *column = panelColumn(d.mainWindow.photoOriginalEditView)) {
+    if (QVBoxLayout *column = panelColumn(d.mainWindowController().photoOriginalEditView)) {
         auto *row = new QHBoxLayout;
         d.libraryPanels.canclePhotoOrigEiteViewBtn =
-            panelButton(d.mainWindow.photoOriginalEditView, "canclePhotoOrigEiteViewBtn",
-                        AppDelegate::tr("Close"));
+            panelButton(d.mainWindowController().photoOriginalEditView,
+                        "canclePhotoOrigEiteViewBtn", AppDelegate::tr("Close"));
         row->addWidget(d.libraryPanels.canclePhotoOrigEiteViewBtn);
         row->addStretch(1);
         d.libraryPanels.applyPhotoOrigEiteViewBtn =
-            panelButton(d.mainWindow.photoOriginalEditView, "applyPhotoOrigEiteViewBtn",
+            panelButton(d.mainWindowController().photoOriginalEditView, "applyPhotoOrigEiteViewBtn",
                         AppDelegate::tr("Export with These Values"));
         row->addWidget(d.libraryPanels.applyPhotoOrigEiteViewBtn);
         column->addLayout(row);
@@ -173,17 +181,18 @@ void buildLibraryEditPanels(AppDelegate &d) {
         if (field)
             QObject::connect(field, &QLineEdit::textEdited, &d,
                              [&d, field] { d.editSheet.controlTextDidChange(field); });
-    if (d.mainWindow.photoLibBrowserView && d.mainWindow.photoLibBrowserView->selectionModel())
-        QObject::connect(d.mainWindow.photoLibBrowserView->selectionModel(),
+    if (d.mainWindowController().photoLibBrowserView &&
+        d.mainWindowController().photoLibBrowserView->selectionModel())
+        QObject::connect(d.mainWindowController().photoLibBrowserView->selectionModel(),
                          &QItemSelectionModel::selectionChanged, &d, [&d] {
                              // What was typed for one photo is not meant for the next.
                              d.libraryPanels.clearLibraryChangeFlags();
-                             d.mainWindow.imageBrowserSelectionDidChange(
-                                 d.mainWindow.photoLibBrowserView);
+                             d.mainWindowController().imageBrowserSelectionDidChange(
+                                 d.mainWindowController().photoLibBrowserView);
                          });
-    if (d.mainWindow.photolibView) {
-        auto *follow = new PanelsFollowLibraryView(d, d.mainWindow.photolibView);
-        d.mainWindow.photolibView->installEventFilter(follow);
+    if (d.mainWindowController().photolibView) {
+        auto *follow = new PanelsFollowLibraryView(d, d.mainWindowController().photolibView);
+        d.mainWindowController().photolibView->installEventFilter(follow);
         if (d.window && d.window->centralWidget())
             d.window->centralWidget()->installEventFilter(follow);
     }
@@ -239,42 +248,20 @@ void LibraryPanelsPart::clearLibraryChangeFlags() {
 }
 
 void LibraryPanelsPart::StartPhotoLibEditViewAction() {
-    slideIn(d, d.mainWindow.photolibEditView);
+    slideIn(d, d.mainWindowController().photolibEditView);
 }
 
 void LibraryPanelsPart::StartPhotoOriginalEditViewAction() {
     clearLibraryChangeFlags();
-    slideIn(d, d.mainWindow.photoOriginalEditView);
+    slideIn(d, d.mainWindowController().photoOriginalEditView);
 }
 
 void LibraryPanelsPart::HidePhotoLibEditViewAction() {
-    hidePanel(d.mainWindow.photolibEditView);
+    hidePanel(d.mainWindowController().photolibEditView);
     dropUnappliedLibraryText(d);
 }
 
 void LibraryPanelsPart::HidePhotoOriginalEditViewAction() {
-    hidePanel(d.mainWindow.photoOriginalEditView);
+    hidePanel(d.mainWindowController().photoOriginalEditView);
     dropUnappliedLibraryText(d);
-}
-
-void LibraryPanelsPart::reloadLibraryBrowserAndPanels() {
-    if (!d.mainWindow.photoLibBrowserView)
-        return;
-    const QList<IKImageItemPtr> chosen = d.selectedLibraryItems();
-    if (auto *model = qobject_cast<LocalPhotoModel *>(d.mainWindow.photoLibBrowserView->model()))
-        model->reload();
-    QItemSelectionModel *selectionModel = d.mainWindow.photoLibBrowserView->selectionModel();
-    QAbstractItemModel *model = d.mainWindow.photoLibBrowserView->model();
-    if (selectionModel && model) {
-        // A reset forgets the selection; the same photos are chosen again, once.
-        QItemSelection again;
-        for (int row = 0; row < d.library.photoLibBroserArray.size() && row < model->rowCount();
-             ++row)
-            if (chosen.contains(d.library.photoLibBroserArray.at(row)))
-                again.select(model->index(row, 0), model->index(row, 0));
-        const QSignalBlocker quiet(selectionModel);
-        selectionModel->select(again, QItemSelectionModel::ClearAndSelect);
-    }
-    d.mainWindow.photoLibBrowserView->viewport()->update();
-    d.mainWindow.imageBrowserSelectionDidChange(d.mainWindow.photoLibBrowserView);
 }

@@ -1,4 +1,7 @@
 #include "library/LibraryEditRun.h"
+#include "app/Browsers.h"
+#include "app/Jobs.h"
+#include "app/Sheets.h"
 
 #include "base/Logging.h"
 #include "library/core/LibraryLookups.h"
@@ -63,23 +66,6 @@ bool originalReadable(const IKImageItem &item, QString *why) {
     return true;
 }
 
-QList<IKImageItemPtr> AppDelegate::selectedLibraryItems() const {
-    QList<IKImageItemPtr> out;
-    if (!mainWindow.photoLibBrowserView || !mainWindow.photoLibBrowserView->selectionModel())
-        return out;
-    QList<int> rows;
-    for (const QModelIndex &index :
-         mainWindow.photoLibBrowserView->selectionModel()->selectedIndexes())
-        rows << index.row();
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    for (int row : rows)
-        if (row >= 0 && row < library.photoLibBroserArray.size() &&
-            library.photoLibBroserArray.at(row))
-            out << library.photoLibBroserArray.at(row);
-    return out;
-}
-
 LibraryEditRun::~LibraryEditRun() {
     if (open_)
         d_.libraryDatabase.abandonLibraryEdit();
@@ -94,9 +80,10 @@ bool LibraryEditRun::mayEdit(AppDelegate &d) {
     }
     // Read-only first: its reason says more than an offer to quit a program would.
     if (!d.libraryDatabase.photolibReadOnlyReason.isEmpty()) {
-        beginAlertSheet(d.window, AppDelegate::tr("The photo library is open read-only."),
-                        d.libraryDatabase.photolibReadOnlyReason, {AppDelegate::tr(" Ok ")},
-                        [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+        beginAlertSheet(
+            d.window, AppDelegate::tr("The photo library is open read-only."),
+            d.libraryDatabase.photolibReadOnlyReason, {AppDelegate::tr(" Ok ")},
+            [&d](QMessageBox *alert, int code) { d.sheets().savePanelDidEnd3(alert, code); });
         return false;
     }
     if (d.libraryDatabase.CheckPhotosApplicationRun()) {
@@ -107,7 +94,7 @@ bool LibraryEditRun::mayEdit(AppDelegate &d) {
 }
 
 QList<IKImageItemPtr> LibraryEditRun::selectedOrSay(AppDelegate &d) {
-    const QList<IKImageItemPtr> items = d.selectedLibraryItems();
+    const QList<IKImageItemPtr> items = d.browsers().selectedLibraryItems();
     if (items.isEmpty())
         datefeature::showNoSelectionSheet(d);
     return items;
@@ -196,7 +183,7 @@ bool LibraryEditRun::finish(bool refresh) {
         update();
     updates_.clear();
     if (refresh)
-        d_.libraryPanels.reloadLibraryBrowserAndPanels();
+        d_.browsers().reloadLibraryBrowserKeepingSelection();
     QString informative = AppDelegate::tr("The changed exif data has been saved in the library.");
     if (!skipped_.isEmpty())
         informative += QStringLiteral("\n\n") + AppDelegate::tr("Left as they were:") +
@@ -212,5 +199,5 @@ void LibraryEditRun::showEnd(const QString &message, const QString &informative,
     ending.informative = informative;
     ending.written = written;
     ending.notWritten = skipped_;
-    d_.finishJob(ending);
+    d_.jobs().finishJob(ending);
 }

@@ -3,6 +3,7 @@
 // empty title, caption or keyword list clears the library's; a position or camera it lacks
 // leaves the library's alone (no 0, 0).
 #include "app/AppDelegate.h"
+#include "app/Sheets.h"
 
 #include "library/LibraryEditRun.h"
 #include "library/LibraryWriter.h"
@@ -103,7 +104,7 @@ void LibraryPanelsPart::ReplacePhotoLibraryCameraandLensInfoWithOriginalPhotoCam
             d.window, AppDelegate::tr("This library keeps no camera fields of its own."),
             AppDelegate::tr("Its photos show the camera and lens their original files name."),
             {AppDelegate::tr(" Ok ")},
-            [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+            [this](QMessageBox *alert, int code) { d.sheets().savePanelDidEnd3(alert, code); });
         return;
     }
     fromOriginalFrame(d, [this](LibraryEditRun &run, const IKImageItemPtr &item,

@@ -1,6 +1,7 @@
 // The apply of the library panel: every field the user typed into, written for each
 // selected photo whose record holds something else, in one library edit.
 #include "app/AppDelegate.h"
+#include "app/Sheets.h"
 
 #include "library/LibraryEditRun.h"
 #include "library/LibraryWriter.h"
@@ -46,8 +47,9 @@ QString baseName(const QString &fileName) {
 }
 
 void refuse(AppDelegate &d, const QString &message, const QString &informative) {
-    beginAlertSheet(d.window, message, informative, {AppDelegate::tr(" Ok ")},
-                    [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+    beginAlertSheet(
+        d.window, message, informative, {AppDelegate::tr(" Ok ")},
+        [&d](QMessageBox *alert, int code) { d.sheets().savePanelDidEnd3(alert, code); });
 }
 
 } // namespace

@@ -77,8 +77,6 @@ struct LibraryPanelsPart {
     void HidePhotoLibEditViewAction();
     void HidePhotoOriginalEditViewAction();
     void ApplyPhotoLibMetadataChangeAction();
-    // Shows the records again in the browser, keeps its selection and refills the panels.
-    void reloadLibraryBrowserAndPanels();
     void CopyOriginalCameraDatetoPhotoLibraryCameraDateAction();
     void CopyCameraDatetoPhotoLibraryAddedDateAction();
     void CopyCameraDatetoPhotoLibraryTileAction();

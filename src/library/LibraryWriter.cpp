@@ -150,13 +150,13 @@ std::unique_ptr<LibraryWriter> LibraryWriter::forSchema(AppDelegate &d, bool cur
 }
 
 void LibraryDatabasePart::chooseLibrarySchema(bool currentSchema) {
-    d.library.bScanNewPhotosLib = currentSchema;
+    d.library().bScanNewPhotosLib = currentSchema;
     openLibraryWriter = LibraryWriter::forSchema(d, currentSchema);
 }
 
 LibraryWriter &LibraryDatabasePart::libraryWriter() {
     // Until a library has opened, the flag's default (the older schema) stands.
     if (!openLibraryWriter)
-        openLibraryWriter = LibraryWriter::forSchema(d, d.library.bScanNewPhotosLib);
+        openLibraryWriter = LibraryWriter::forSchema(d, d.library().bScanNewPhotosLib);
     return *openLibraryWriter;
 }

@@ -22,8 +22,8 @@ bool LibraryDatabasePart::beginLibraryEdit(QString *why) {
     // The working copy's own view of whether the library may be written is the newest.
     photolibReadOnlyReason = libraryWorkingCopy->photolibReadOnlyReason();
     QString error;
-    libraryEdit = LibraryStore::begin(d.library.currentPhotolibDatabasePath, photolibReadOnlyReason,
-                                      &error, 5000, /*keepSnapshot=*/true,
+    libraryEdit = LibraryStore::begin(d.library().currentPhotolibDatabasePath,
+                                      photolibReadOnlyReason, &error, 5000, /*keepSnapshot=*/true,
                                       libraryWorkingCopy->companionWorkingPath());
     if (!libraryEdit) {
         qCWarning(lcLibrary).noquote() << "beginLibraryEdit==" << error;

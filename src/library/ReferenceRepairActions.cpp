@@ -3,6 +3,9 @@
 // transaction and one copy back; each repair ends saying how many photos were relinked
 // and why the others were not.
 #include "app/AppDelegate.h"
+#include "app/Browsers.h"
+#include "app/Jobs.h"
+#include "browser/MainWindowController.h"
 
 #include "base/Logging.h"
 #include "browser/PRButton.h"
@@ -34,17 +37,6 @@ bool fileIsThere(const QString &path) {
     return !path.isEmpty() && QFileInfo(path).isFile();
 }
 
-// Whether the browser shows the photos whose file is missing: their filter, with no selection
-// of other photos shown over it.
-bool showsMissingFiles(const AppDelegate &d) {
-    const PRButton *filter = d.mainWindow.showPhotoTypelibBtn;
-    const PRButton *sort = d.mainWindow.filterPhotolibBtn;
-    if (!filter || libraryListForFilterImage(filter->imageName()) != LibraryListId::LostReferenced)
-        return false;
-    return !sort || (sort->imageName() != QLatin1String("allphotoinphotolib.png") &&
-                     sort->imageName() != QLatin1String("allincorrectphotos.png"));
-}
-
 // The record and item now point at `path`, which exists.
 void relinkItem(AppDelegate &d, const IKImageItemPtr &item, const QString &path) {
     const PRPicFileInfoPtr &r = item->photoLibFileNode;
@@ -52,15 +44,16 @@ void relinkItem(AppDelegate &d, const IKImageItemPtr &item, const QString &path)
     r->bLostReferencePhoto = false;
     item->filePath = path;
     // Found again: no longer among the photos whose file is missing, nor in their view.
-    if (showsMissingFiles(d))
-        d.library.photoLibBroserArray.removeAll(item);
-    d.library.lostReferencePhotoItemArray.removeAll(item);
+    if (d.browsers().libraryShowsMissingFiles())
+        d.library().photoLibBroserArray.removeAll(item);
+    d.library().lostReferencePhotoItemArray.removeAll(item);
 }
 
 // Without a working copy the load's own note names the database and its fault.
 QString whyNotWritable(const AppDelegate &d, const QString &why) {
-    return !d.libraryDatabase.libraryWorkingCopy && !d.libraryLoadNote.isEmpty() ? d.libraryLoadNote
-                                                                                 : why;
+    return !d.libraryDatabase.libraryWorkingCopy && !d.library().loadNote.isEmpty()
+               ? d.library().loadNote
+               : why;
 }
 
 } // namespace
@@ -73,7 +66,7 @@ void LibraryWindowsPart::showReferenceRepairResult(const ReferenceRepairReport &
         ending.message = AppDelegate::tr("The referenced photos were not repaired.");
         ending.informative = report.reason + QLatin1Char('\n') +
                              AppDelegate::tr("The library and the files are as they were.");
-        d.finishJob(ending);
+        d.jobs().finishJob(ending);
         return;
     }
     ending.written = report.relinked;
@@ -96,14 +89,14 @@ void LibraryWindowsPart::showReferenceRepairResult(const ReferenceRepairReport &
                   "new place.",
                   nullptr, report.relinked);
     ending.informative = others;
-    d.finishJob(ending);
+    d.jobs().finishJob(ending);
 }
 
 // ---- Moved photos ----
 
 // Nothing selected: said at once, before the user is asked for anything.
 bool LibraryWindowsPart::refuseRepairWithoutSelection() {
-    if (!d.selectedLibraryItems().isEmpty())
+    if (!d.browsers().selectedLibraryItems().isEmpty())
         return false;
     ReferenceRepairReport nothing;
     nothing.reason = AppDelegate::tr("No photo is selected.");
@@ -127,7 +120,7 @@ void LibraryWindowsPart::FixMovedReferencedPhotosAction() {
     panel->setOption(QFileDialog::DontUseNativeDialog, true);
     panel->setOption(QFileDialog::ShowDirsOnly, true);
     panel->setFileMode(QFileDialog::Directory);
-    d.mainWindow.theOpenPanel = panel;
+    d.mainWindowController().theOpenPanel = panel;
     d.connect(panel, &QFileDialog::finished, &d,
               [this, panel](int r) { openPanelDidEnd18(panel, r == QDialog::Accepted ? 1 : 0); });
     panel->open();
@@ -139,7 +132,8 @@ void LibraryWindowsPart::openPanelDidEnd18(QFileDialog *panel, int returnCode, v
     const QStringList paths = panel->selectedFiles();
     if (paths.isEmpty())
         return;
-    showReferenceRepairResult(relinkMovedReferencedPhotos(paths.first(), d.selectedLibraryItems()));
+    showReferenceRepairResult(
+        relinkMovedReferencedPhotos(paths.first(), d.browsers().selectedLibraryItems()));
 }
 
 QString LibraryWindowsPart::getcurrentphotolocationwithNewFolderPath(const QString &root,
@@ -214,7 +208,7 @@ LibraryWindowsPart::relinkMovedReferencedPhotos(const QString &root,
     for (const auto &[item, path] : found)
         relinkItem(d, item, path);
     report.relinked = int(found.size());
-    d.mainWindow.LoadImportedPhotoLibraryonMainThread();
+    d.mainWindowController().LoadImportedPhotoLibraryonMainThread();
     return report;
 }
 
@@ -245,8 +239,8 @@ void LibraryWindowsPart::StartCopyFileNameReferenceFileAction() {
         return;
     }
     const bool renameFiles = copyPhotoLibFileNameBtn && copyPhotoLibFileNameBtn->isChecked();
-    showReferenceRepairResult(relinkRenamedReferencedPhotos(d.selectedLibraryItems(), renameFiles),
-                              true);
+    showReferenceRepairResult(
+        relinkRenamedReferencedPhotos(d.browsers().selectedLibraryItems(), renameFiles), true);
 }
 
 QString LibraryWindowsPart::FindandChangeFinderPhotowithPath(const QString &folder,
@@ -357,6 +351,6 @@ LibraryWindowsPart::relinkRenamedReferencedPhotos(const QList<IKImageItemPtr> &i
         }
         report.relinked = int(relinked.size());
     }
-    d.mainWindow.LoadImportedPhotoLibraryonMainThread();
+    d.mainWindowController().LoadImportedPhotoLibraryonMainThread();
     return report;
 }

@@ -23,7 +23,7 @@ class ICloudWindow : public LibraryEditTest {
     void SetUp() override {
         LibraryEditTest::SetUp();
         storage = dir.filePath(QStringLiteral("S"));
-        d->preferences.storagelocation = storage;
+        d->preferences().storagelocation = storage;
         Workspace::setRevealer([this](const QString &p, const QString &root) {
             revealed << (p.isEmpty() ? root : p);
         });

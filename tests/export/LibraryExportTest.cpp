@@ -1,6 +1,7 @@
 // The library's export commands on copies of the fixture libraries, read back with exiftool.
 #include "../library/LibraryEditTestSupport.h"
 #include "../library/LibraryTestSupport.h"
+#include "browser/MainWindowController.h"
 #include "export/core/ExportRules.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/JobRunner.h"
@@ -102,7 +103,7 @@ class LibraryExport : public LibraryEditTest {
         LibraryEditTest::SetUp();
         storage = dir.filePath(QStringLiteral("S"));
         QDir().mkpath(storage);
-        d->preferences.storagelocation = storage;
+        d->preferences().storagelocation = storage;
         Workspace::setRevealer([this](const QString &p, const QString &root) {
             revealed << (p.isEmpty() ? root : p);
         });
@@ -114,17 +115,17 @@ class LibraryExport : public LibraryEditTest {
     // Selects these very items (several may share one name).
     void selectItems(const QList<IKImageItemPtr> &items) {
         QItemSelection chosen;
-        QAbstractItemModel *model = d->mainWindow.photoLibBrowserView->model();
+        QAbstractItemModel *model = d->mainWindowController().photoLibBrowserView->model();
         for (const IKImageItemPtr &i : items) {
-            const int row = int(d->library.photoLibBroserArray.indexOf(i));
+            const int row = int(d->library().photoLibBroserArray.indexOf(i));
             chosen.select(model->index(row, 0), model->index(row, 0));
         }
-        d->mainWindow.photoLibBrowserView->selectionModel()->select(
+        d->mainWindowController().photoLibBrowserView->selectionModel()->select(
             chosen, QItemSelectionModel::ClearAndSelect);
     }
     QList<IKImageItemPtr> named(const QString &name) const {
         QList<IKImageItemPtr> out;
-        for (const IKImageItemPtr &i : d->library.photoLibBroserArray)
+        for (const IKImageItemPtr &i : d->library().photoLibBroserArray)
             if (i->fileName.normalized(QString::NormalizationForm_C) ==
                 name.normalized(QString::NormalizationForm_C))
                 out << i;
@@ -265,7 +266,7 @@ TEST_F(LibraryExport, OlderLibrariesHaveNoRendersAndTheOriginalGoesOut) {
     Workspace::setRevealer({});
     Workspace::setUrlOpener([](const QUrl &) { return false; });
     QAction *item = nullptr;
-    for (QAction *a : d->mainWindow.PhotolibQuickMenu->findChildren<QAction *>())
+    for (QAction *a : d->mainWindowController().PhotolibQuickMenu->findChildren<QAction *>())
         if (a->text() == "Export Originals")
             item = a;
     ASSERT_TRUE(item);
@@ -487,7 +488,7 @@ TEST_F(LibraryExport, SortedMetadataExportsFileByAlbumOrByDate) {
     select({"Pumkins2.jpg"});
     run(&AppDelegate::forward<
         &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>);
-    const int index = int(d->library.photoLibBroserArray.indexOf(item("Pumkins2.jpg")));
+    const int index = int(d->library().photoLibBroserArray.indexOf(item("Pumkins2.jpg")));
     EXPECT_TRUE(files().contains(QString("Pumpkin Farm/Pumkins2 %1.jpg").arg(index)))
         << files().join(", ").toStdString();
 
@@ -600,11 +601,11 @@ TEST_F(LibraryExport, AHostileLibrarysNamesStayInsideTheStorageFolderInEveryLayo
     }));
     storage = dir.filePath("out/deep/S");
     ASSERT_TRUE(QDir().mkpath(storage));
-    d->preferences.storagelocation = storage;
+    d->preferences().storagelocation = storage;
     // The browser's cached thumbnails and the program's own scratch folder are no export's.
     const QStringList mine = {storage, QDir::homePath() + "/.cache", PrivateFolder::root()};
     const QStringList before = treeListing(QDir::homePath(), mine);
-    selectItems(d->library.photoLibBroserArray);
+    selectItems(d->library().photoLibBroserArray);
     for (void (AppDelegate::*action)() :
          {&AppDelegate::forward<&LibraryWindowsPart::ExportphotosfromphotolibraryAction>,
           &AppDelegate::forward<&LibraryWindowsPart::ExportEditedphotosfromphotolibraryAction>,

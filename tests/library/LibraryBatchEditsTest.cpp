@@ -2,6 +2,8 @@
 // library save, the copies between library fields and the fields taken from the originals,
 // checked in the library's own database with the sqlite3 command and against exiftool.
 #include "LibraryEditTestSupport.h"
+#include "app/Browsers.h"
+#include "browser/MainWindowController.h"
 #include "browser/PRButton.h"
 #include "platform/ImageView.h"
 #include "platform/core/FileDates.h"
@@ -31,7 +33,7 @@ class LibraryBatch : public LibraryEditTest, public ::testing::WithParamInterfac
         ASSERT_TRUE(d->dateWindows.changeMutiDateWindow->isVisible());
     }
     void saveDates() {
-        d->mainWindow.MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
+        d->mainWindowController().MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
     }
     SheetText onlySheet() {
         const QList<SheetText> sheets = takeSheets();
@@ -48,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(Libraries, LibraryBatch,
 TEST_P(LibraryBatch, ASetDateStepsTenMinutesFromPhotoToPhotoInBrowserOrder) {
     ASSERT_TRUE(openLibrary(GetParam()));
     select({"Tulips.jpg", "St James Park.jpg", "wedding.jpg"});
-    const QList<IKImageItemPtr> order = d->selectedLibraryItems();
+    const QList<IKImageItemPtr> order = d->browsers().selectedLibraryItems();
     ASSERT_EQ(order.size(), 3);
     openDateWindow();
     EXPECT_EQ(d->dateWindows.EditDateHeadInfolab->text(),
@@ -83,7 +85,7 @@ TEST_P(LibraryBatch, ASetDateStepsTenMinutesFromPhotoToPhotoInBrowserOrder) {
 TEST_P(LibraryBatch, AnHourAddedTwiceIsTwoHoursAndSubtractedGoesBack) {
     ASSERT_TRUE(openLibrary(GetParam()));
     select({"St James Park.jpg", "wedding.jpg"});
-    const QList<IKImageItemPtr> photos = d->selectedLibraryItems();
+    const QList<IKImageItemPtr> photos = d->browsers().selectedLibraryItems();
     const QString tokensApart =
         currentSchema()
             ? QString("SELECT count(*) FROM %1 WHERE ZSORTTOKEN != ZDATECREATED").arg(assetTable())
@@ -133,7 +135,7 @@ TEST_F(LibraryEditTest, TheSampleShiftNeedsBothDatesAndUndatedPhotosAreNamed) {
     d->dateWindows.dateImageview->setImage(sample);
     d->dateWindows.beforeorignalDatelab->setText("2020:01:01 00:00:00");
     d->dateWindows.afterorignalDatelab->setText("sometime");
-    d->mainWindow.MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
+    d->mainWindowController().MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
     QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "Invalid date format");
@@ -141,7 +143,7 @@ TEST_F(LibraryEditTest, TheSampleShiftNeedsBothDatesAndUndatedPhotosAreNamed) {
     EXPECT_EQ(databaseHashes(), hashes);
 
     d->dateWindows.afterorignalDatelab->setText("2020-01-03 12:00:00");
-    d->mainWindow.MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
+    d->mainWindowController().MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
     sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, kApplied);
@@ -161,7 +163,7 @@ TEST_F(LibraryEditTest, TheDateWindowsLibrarySaveAsksWhetherTheLibraryIsFree) {
     d->dateWindows.mutSetDatelab->setText("2021-03-04 05:06:07");
     const QStringList hashes = databaseHashes();
     photos.heldBy << DatabaseHolder{4244, QStringLiteral("Photos"), QStringLiteral("lock")};
-    d->mainWindow.MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
+    d->mainWindowController().MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "You need to quit the running Photos application.");
@@ -170,8 +172,8 @@ TEST_F(LibraryEditTest, TheDateWindowsLibrarySaveAsksWhetherTheLibraryIsFree) {
 
     // In local mode the same button saves local photos, and the library is left alone.
     photos.heldBy.clear();
-    d->mainWindow.ChangeLocalPhotoMenuAction();
-    d->mainWindow.MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
+    d->mainWindowController().ChangeLocalPhotoMenuAction();
+    d->mainWindowController().MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
     ASSERT_TRUE(waitForJobs(*d));
     takeSheets();
     EXPECT_EQ(databaseHashes(), hashes);

@@ -26,7 +26,7 @@ class LibraryDatabaseFeature : public ::testing::Test {
         auto copy = std::make_shared<LibraryWorkingCopy>(&photos);
         ASSERT_TRUE(copy->open(original).ok);
         d->libraryDatabase.useLibraryWorkingCopy(copy);
-        ASSERT_EQ(d->library.originalPhotolibDatabasePath, original);
+        ASSERT_EQ(d->library().originalPhotolibDatabasePath, original);
         ASSERT_TRUE(d->libraryDatabase.photolibReadOnlyReason.isEmpty());
     }
     void TearDown() override {

@@ -4,6 +4,7 @@
 #include "LibraryTestSupport.h"
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
+#include "browser/MainWindowController.h"
 #include "library/core/LibraryDeletion.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "platform/core/PhotosApplication.h"
@@ -84,29 +85,29 @@ class LibraryDelete : public ::testing::Test {
                               : QStringLiteral("/database/Photos.sqlite"));
         if (!sql.isEmpty())
             sqliteValue(database, sql);
-        if (lib.isEmpty() || !d->mainWindow.LoadPhotosLibraryItemThreader(lib))
+        if (lib.isEmpty() || !d->mainWindowController().LoadPhotosLibraryItemThreader(lib))
             return false;
         waitForScan();
         closeSheets();
-        return d->library.scanComplete && d->libraryDatabase.libraryWorkingCopy;
+        return d->library().scanComplete && d->libraryDatabase.libraryWorkingCopy;
     }
     void waitForScan() {
         QDeadlineTimer deadline(120000);
-        while (!d->library.scanComplete && !deadline.hasExpired())
+        while (!d->library().scanComplete && !deadline.hasExpired())
             QTest::qWait(5);
     }
     IKImageItemPtr item(const QString &fileName) {
-        for (const IKImageItemPtr &i : d->library.photoLibBroserArray)
+        for (const IKImageItemPtr &i : d->library().photoLibBroserArray)
             if (i->fileName == fileName)
                 return i;
         return nullptr;
     }
     void select(const QList<IKImageItemPtr> &items) {
-        QItemSelectionModel *m = d->mainWindow.photoLibBrowserView->selectionModel();
+        QItemSelectionModel *m = d->mainWindowController().photoLibBrowserView->selectionModel();
         m->clearSelection();
         for (const IKImageItemPtr &i : items)
-            m->select(d->mainWindow.photoLibBrowserView->model()->index(
-                          int(d->library.photoLibBroserArray.indexOf(i)), 0),
+            m->select(d->mainWindowController().photoLibBrowserView->model()->index(
+                          int(d->library().photoLibBroserArray.indexOf(i)), 0),
                       QItemSelectionModel::Select);
     }
     QMessageBox *visibleSheet() {
@@ -190,13 +191,13 @@ TEST_F(LibraryDelete, ConfirmedDeletionRemovesRowsThenTrashesFilesAndCompanions)
     }
     // Gone from every list, not only the shown one.
     for (const IKImageItemPtr &gone : {wedding, pumpkins}) {
-        EXPECT_FALSE(d->library.photoLibBroserArray.contains(gone));
-        EXPECT_FALSE(d->library.backupdifPhotoLibItemArray.contains(gone));
-        EXPECT_FALSE(d->library.jpgPhotosItemArray.contains(gone));
-        for (const auto &album : d->library.albumDictionary)
+        EXPECT_FALSE(d->library().photoLibBroserArray.contains(gone));
+        EXPECT_FALSE(d->library().backupdifPhotoLibItemArray.contains(gone));
+        EXPECT_FALSE(d->library().jpgPhotosItemArray.contains(gone));
+        for (const auto &album : d->library().albumDictionary)
             EXPECT_FALSE(album.contains(gone));
     }
-    EXPECT_FALSE(d->library.nameDictionary.contains(QStringLiteral("Pumpkins3.jpg")));
+    EXPECT_FALSE(d->library().nameDictionary.contains(QStringLiteral("Pumpkins3.jpg")));
 
     // A restore brings the rows back, puts their files back from the Trash and reloads; a
     // file emptied from the Trash meanwhile is named.
@@ -250,7 +251,7 @@ TEST_F(LibraryDelete, ARestoreInALaterRunNamesItsBackupAndOffersTheOlderOnes) {
     d.reset();
     d = std::make_unique<AppDelegate>();
     d->launch();
-    ASSERT_TRUE(d->mainWindow.LoadPhotosLibraryItemThreader(lib));
+    ASSERT_TRUE(d->mainWindowController().LoadPhotosLibraryItemThreader(lib));
     waitForScan();
     closeSheets();
     ASSERT_FALSE(item(QStringLiteral("wedding.jpg")));
@@ -299,7 +300,7 @@ TEST_F(LibraryDelete, AFailedCopyBackTrashesNothingAndChangesNoList) {
     ASSERT_TRUE(open(dir.path()));
     const IKImageItemPtr wedding = item(QStringLiteral("wedding.jpg"));
     ASSERT_TRUE(wedding);
-    const QList<IKImageItemPtr> shown = d->library.photoLibBroserArray;
+    const QList<IKImageItemPtr> shown = d->library().photoLibBroserArray;
     // Another program changes the library's database after our open.
     ASSERT_EQ(sqliteValue(database, QStringLiteral("PRAGMA user_version = 7; PRAGMA "
                                                    "user_version")),
@@ -313,7 +314,7 @@ TEST_F(LibraryDelete, AFailedCopyBackTrashesNothingAndChangesNoList) {
         << sheet->informativeText().toStdString();
     EXPECT_TRUE(fake.trashed.isEmpty());
     EXPECT_TRUE(QFile::exists(wedding->filePath));
-    EXPECT_EQ(d->library.photoLibBroserArray, shown);
+    EXPECT_EQ(d->library().photoLibBroserArray, shown);
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM ZGENERICASSET WHERE Z_PK = %1")
                         .arg(wedding->photoLibFileNode->photoAssetID)),
               QStringLiteral("1"));
@@ -364,7 +365,7 @@ TEST_F(LibraryDelete, AHeldLibraryIsOfferedTheQuitAndNothingIsDeleted) {
     d->libraryWindows.savePanelDidEnd9(ask, 0);
     EXPECT_FALSE(visibleSheet());
     EXPECT_TRUE(fake.trashed.isEmpty());
-    EXPECT_TRUE(d->library.photoLibBroserArray.contains(wedding));
+    EXPECT_TRUE(d->library().photoLibBroserArray.contains(wedding));
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM ZGENERICASSET WHERE Z_PK = %1")
                         .arg(wedding->photoLibFileNode->photoAssetID)),
               QStringLiteral("1"));
@@ -380,12 +381,12 @@ TEST_F(LibraryDelete, WithoutAReadableDatabaseNothingIsDeletedAndTheSheetSaysWhy
     for (const char *f : {"Photos.sqlite-wal", "Photos.sqlite-shm"})
         QFile::remove(lib + QStringLiteral("/database/") + QLatin1String(f));
     writeBytes(database, QByteArray("SQLite format 3").append(4096, '\x7f'));
-    ASSERT_TRUE(d->mainWindow.LoadPhotosLibraryItemThreader(lib));
+    ASSERT_TRUE(d->mainWindowController().LoadPhotosLibraryItemThreader(lib));
     waitForScan();
     closeSheets();
     // The folder walk still shows the originals.
-    ASSERT_FALSE(d->library.photoLibBroserArray.isEmpty());
-    const IKImageItemPtr first = d->library.photoLibBroserArray.first();
+    ASSERT_FALSE(d->library().photoLibBroserArray.isEmpty());
+    const IKImageItemPtr first = d->library().photoLibBroserArray.first();
     const QByteArray bytes = fileBytes(database);
     select({first});
     d->libraryWindows.DeletePhotoinPhotoLibraryAction();
@@ -396,7 +397,7 @@ TEST_F(LibraryDelete, WithoutAReadableDatabaseNothingIsDeletedAndTheSheetSaysWhy
     EXPECT_TRUE(fake.trashed.isEmpty());
     EXPECT_TRUE(QFile::exists(first->filePath));
     EXPECT_EQ(fileBytes(database), bytes);
-    EXPECT_TRUE(d->library.photoLibBroserArray.contains(first));
+    EXPECT_TRUE(d->library().photoLibBroserArray.contains(first));
 }
 
 TEST_F(LibraryDelete, TickedDuplicatesGoWithCompanionsAndAnUntrashableFileIsListed) {
@@ -406,7 +407,7 @@ TEST_F(LibraryDelete, TickedDuplicatesGoWithCompanionsAndAnUntrashableFileIsList
     const IKImageItemPtr kept = item(QStringLiteral("winebottle.jpeg"));
     IKImageItemPtr other;
     for (const IKImageItemPtr &i :
-         d->library.nameDictionary.value(QStringLiteral("winebottle.jpeg")))
+         d->library().nameDictionary.value(QStringLiteral("winebottle.jpeg")))
         if (i != kept)
             other = i;
     const IKImageItemPtr tulips = item(QStringLiteral("Tulips.jpg"));
@@ -451,8 +452,8 @@ TEST_F(LibraryDelete, TickedDuplicatesGoWithCompanionsAndAnUntrashableFileIsList
                         .arg(kept->photoLibFileNode->photoAssetID)),
               QStringLiteral("1"));
     EXPECT_TRUE(QFile::exists(tulips->filePath));
-    EXPECT_TRUE(d->library.photoLibBroserArray.contains(kept));
-    EXPECT_FALSE(d->library.photoLibBroserArray.contains(other));
+    EXPECT_TRUE(d->library().photoLibBroserArray.contains(kept));
+    EXPECT_FALSE(d->library().photoLibBroserArray.contains(other));
     EXPECT_EQ(count(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
 }
 
@@ -460,7 +461,7 @@ TEST_F(LibraryDelete, OlderLibraryLosesTheMasterAndItsVersions) {
     FakeTrash fake;
     setTrash(&fake);
     ASSERT_TRUE(open(dir.path(), "Test-10.14.6"));
-    const IKImageItemPtr first = d->library.photoLibBroserArray.value(0);
+    const IKImageItemPtr first = d->library().photoLibBroserArray.value(0);
     ASSERT_TRUE(first && first->photoLibFileNode);
     const int master = first->photoLibFileNode->photoID;
     select({first});
@@ -472,7 +473,7 @@ TEST_F(LibraryDelete, OlderLibraryLosesTheMasterAndItsVersions) {
         QStringLiteral("0"));
     EXPECT_EQ(count(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
     EXPECT_EQ(fake.trashed, (QStringList{first->filePath}));
-    EXPECT_FALSE(d->library.photoLibBroserArray.contains(first));
+    EXPECT_FALSE(d->library().photoLibBroserArray.contains(first));
 
     // A RAW+JPEG pair goes whole: both masters' rows and, where it is there, the RAW's file.
     const IKImageItemPtr pair = item(QStringLiteral("IMG_1994.JPG"));

@@ -15,7 +15,7 @@ class LibraryEditEnd : public LibraryEditTest {};
 
 TEST_F(LibraryEditEnd, ARefusedCopyBackTakesTheChangeOutOfTheWorkingCopyToo) {
     ASSERT_TRUE(openLibrary(QStringLiteral("Test-13.0.0")));
-    const QString w = d->library.currentPhotolibDatabasePath;
+    const QString w = d->library().currentPhotolibDatabasePath;
     const PRPicFileInfo &park = record(QStringLiteral("St James Park.jpg"));
     const QByteArray before = sqliteDump(w);
 
@@ -39,7 +39,7 @@ TEST_F(LibraryEditEnd, ARefusedCopyBackTakesTheChangeOutOfTheWorkingCopyToo) {
 
     // An action that reaches the library leaves no snapshot behind.
     ASSERT_TRUE(openLibrary(QStringLiteral("Test-13.0.0")));
-    const QString w2 = d->library.currentPhotolibDatabasePath;
+    const QString w2 = d->library().currentPhotolibDatabasePath;
     const PRPicFileInfo &park2 = record(QStringLiteral("St James Park.jpg"));
     ASSERT_TRUE(d->libraryDatabase.beginLibraryEdit(&why)) << why.toStdString();
     ASSERT_TRUE(

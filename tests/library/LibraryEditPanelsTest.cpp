@@ -2,6 +2,8 @@
 // select photos, type into fields, press the apply button; then the library's own database
 // is read with the sqlite3 command.
 #include "LibraryEditTestSupport.h"
+#include "app/Browsers.h"
+#include "browser/MainWindowController.h"
 #include "browser/PRButton.h"
 #include "browser/PanelValueLabel.h"
 #include "platform/ImageView.h"
@@ -35,7 +37,8 @@ double secondsOf(const QDateTime &local) {
 class LibraryPanel : public LibraryEditTest, public ::testing::WithParamInterface<const char *> {
   protected:
     void apply() {
-        d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+        d->mainWindowController().MybuttonMouseDownHandle(
+            d->libraryPanels.applyPhotolibEiteViewBtn);
     }
     // The one sheet an apply ends with.
     SheetText onlySheet() {
@@ -78,7 +81,7 @@ TEST_P(LibraryPanel, ATypedTitleReachesEverySelectedPhotoAndNothingElse) {
     // The panel shows the records again, and what was typed is spent.
     EXPECT_EQ(d->libraryPanels.photolibEiteTitlelab->text(), kTricky);
     EXPECT_FALSE(d->libraryPanels.bChangePhotoLibraryTitle);
-    EXPECT_EQ(d->selectedLibraryItems().size(), 3);
+    EXPECT_EQ(d->browsers().selectedLibraryItems().size(), 3);
 }
 
 TEST_P(LibraryPanel, ATypedPositionGoesToEveryPhotoAndEmptyFieldsRemoveIt) {
@@ -219,7 +222,7 @@ TEST_F(LibraryEditTest, ALensTypedAloneGoesWithThePanelsMakeAndModel) {
     select({"wedding.jpg"});
     const PRPicFileInfo &r = record("wedding.jpg");
     type(d->libraryPanels.photolibEiteLensModellab, "Nikkor 105mm f/1.4E; 'ED'");
-    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    d->mainWindowController().MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
     ASSERT_EQ(takeSheets().value(0).text, kApplied);
     EXPECT_EQ(
         rows(QString("SELECT ZCAMERAMAKE, ZCAMERAMODEL, ZLENSMODEL FROM ZEXTENDEDATTRIBUTES "
@@ -236,7 +239,7 @@ TEST_F(LibraryEditTest, AReadOnlyLibraryIsRefusedWithItsReasonBeforeAnythingElse
     const QStringList before = databaseHashes();
     select({"wedding.jpg"});
     type(d->libraryPanels.photolibEiteTitlelab, "Never written");
-    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    d->mainWindowController().MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     // Not the offer to quit the holder: the library was opened read-only, and says why.
@@ -265,7 +268,7 @@ TEST_F(LibraryEditTest, AnOlderLibrarysEditReachesOnlyTheVersionItShows) {
     EXPECT_EQ(before[1], (QStringList{"26", "wedding", "wedding.jpg", "1", "Maria"}));
     type(d->libraryPanels.photolibEiteTitlelab, "Bride and groom");
     type(d->libraryPanels.photolibEitekeywordslab, "wedding, church");
-    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    d->mainWindowController().MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
     ASSERT_EQ(takeSheets().value(0).text, kApplied);
     const QList<QStringList> after = rows(versions);
     ASSERT_EQ(after.size(), 2);
@@ -286,7 +289,7 @@ TEST_F(LibraryEditTest, AnotherComputersLockRefusesTheEditUntilTakenOver) {
     const QStringList before = databaseHashes();
     select({"wedding.jpg"});
     type(d->libraryPanels.photolibEiteTitlelab, "Not while it is open there");
-    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    d->mainWindowController().MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
     QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "The photo library is open on another computer.");
@@ -299,18 +302,18 @@ TEST_F(LibraryEditTest, AnotherComputersLockRefusesTheEditUntilTakenOver) {
     // " Cancel " leaves it all; " Take Over " removes the lock and opens the library again.
     d->libraryDatabase.takeOverEnd(nullptr, 0);
     EXPECT_TRUE(QFileInfo::exists(lock));
-    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    d->mainWindowController().MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
     ASSERT_EQ(takeSheets().size(), 1);
     d->libraryDatabase.takeOverEnd(nullptr, 1);
     QDeadlineTimer deadline(120000);
-    while (!d->library.scanComplete && !deadline.hasExpired())
+    while (!d->library().scanComplete && !deadline.hasExpired())
         QTest::qWait(5);
     EXPECT_TRUE(takeSheets().isEmpty());
     EXPECT_FALSE(QFileInfo::exists(lock));
     EXPECT_TRUE(d->libraryDatabase.photolibReadOnlyReason.isEmpty());
     select({"wedding.jpg"});
     type(d->libraryPanels.photolibEiteTitlelab, "Taken over");
-    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    d->mainWindowController().MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
     ASSERT_EQ(takeSheets().value(0).text, kApplied);
     EXPECT_EQ(libraryTitle(record("wedding.jpg")), "Taken over");
     EXPECT_EQ(integrity(), "ok");
@@ -333,10 +336,10 @@ TEST_F(LibraryEditTest, ALibraryTakenByAnotherProgramAfterTheOpenIsOfferedToQuit
 TEST_F(LibraryEditTest, AFailedWriteRollsBackTheWholeApplyAndNamesThePhoto) {
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     const QStringList before = databaseHashes();
-    const QString working = d->library.currentPhotolibDatabasePath;
+    const QString working = d->library().currentPhotolibDatabasePath;
     // Tulips comes first in the browser; wedding's row has left the library since the scan.
     select({"Tulips.jpg", "wedding.jpg"});
-    ASSERT_EQ(d->selectedLibraryItems().first(), item("Tulips.jpg"));
+    ASSERT_EQ(d->browsers().selectedLibraryItems().first(), item("Tulips.jpg"));
     const int tulips = record("Tulips.jpg").photoID;
     record("wedding.jpg").photoID = 424242;
     type(d->libraryPanels.photolibEiteTitlelab, "Half an apply");
@@ -377,17 +380,18 @@ TEST_F(LibraryEditTest, ARefusedCopyBackSaysSoAndTheRecordsStayAsTheLibraryIs) {
 TEST_F(LibraryEditTest, PanelsSlideInAtTheWindowsRightEdgeAndTheirButtonsRoute) {
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     select({"wedding.jpg"});
-    QWidget *panel = d->mainWindow.photolibEditView;
+    QWidget *panel = d->mainWindowController().photolibEditView;
     d->editSheet.ClickEditPhotoExifDataMenuAction(); // library mode: the library panel
     ASSERT_TRUE(panel->isVisible());
     auto *slide = panel->findChild<QPropertyAnimation *>();
     ASSERT_TRUE(slide);
     EXPECT_EQ(slide->duration(), 200);
     // From the top of the browser down: the bar above stays in sight.
-    const int top =
-        d->mainWindow.photoLibBrowserView->mapTo(d->window->centralWidget(), QPoint()).y();
+    const int top = d->mainWindowController()
+                        .photoLibBrowserView->mapTo(d->window->centralWidget(), QPoint())
+                        .y();
     EXPECT_EQ(slide->startValue().toPoint(),
-              QPoint(d->mainWindow.localPhotoViewImageView->width(), top));
+              QPoint(d->mainWindowController().localPhotoViewImageView->width(), top));
     const QPoint end(d->window->width() - panel->width(), top);
     EXPECT_EQ(slide->endValue().toPoint(), end);
     QTRY_COMPARE(panel->pos(), end);
@@ -395,37 +399,38 @@ TEST_F(LibraryEditTest, PanelsSlideInAtTheWindowsRightEdgeAndTheirButtonsRoute) 
     const QString title = d->libraryPanels.photolibEiteTitlelab->text();
     type(d->libraryPanels.photolibEiteTitlelab, "Never applied");
     ASSERT_TRUE(d->libraryPanels.bChangePhotoLibraryTitle);
-    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.canclePhotolibEiteViewBtn);
+    d->mainWindowController().MybuttonMouseDownHandle(d->libraryPanels.canclePhotolibEiteViewBtn);
     EXPECT_TRUE(panel->isHidden());
     EXPECT_FALSE(d->libraryPanels.bChangePhotoLibraryTitle);
     EXPECT_EQ(d->libraryPanels.photolibEiteTitlelab->text(), title);
 
     d->libraryPanels.StartPhotoOriginalEditViewAction();
-    EXPECT_TRUE(d->mainWindow.photoOriginalEditView->isVisible());
-    QTRY_COMPARE(d->mainWindow.photoOriginalEditView->pos(),
-                 QPoint(d->window->width() - d->mainWindow.photoOriginalEditView->width(), top));
-    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.canclePhotoOrigEiteViewBtn);
-    EXPECT_TRUE(d->mainWindow.photoOriginalEditView->isHidden());
+    EXPECT_TRUE(d->mainWindowController().photoOriginalEditView->isVisible());
+    QTRY_COMPARE(
+        d->mainWindowController().photoOriginalEditView->pos(),
+        QPoint(d->window->width() - d->mainWindowController().photoOriginalEditView->width(), top));
+    d->mainWindowController().MybuttonMouseDownHandle(d->libraryPanels.canclePhotoOrigEiteViewBtn);
+    EXPECT_TRUE(d->mainWindowController().photoOriginalEditView->isHidden());
 
     // The menu's item opens it too; leaving the library view takes the panels along.
     QAction *edit = nullptr;
-    for (QAction *a : d->mainWindow.PhotolibEditExifMenu->actions())
+    for (QAction *a : d->mainWindowController().PhotolibEditExifMenu->actions())
         if (a->text() == QString::fromUtf8("Edit Library Fields…"))
             edit = a;
     ASSERT_TRUE(edit);
     edit->trigger();
     EXPECT_TRUE(panel->isVisible());
     // So does the edit shortcut the menu shows, typed in the browser.
-    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.canclePhotolibEiteViewBtn);
+    d->mainWindowController().MybuttonMouseDownHandle(d->libraryPanels.canclePhotolibEiteViewBtn);
     ASSERT_TRUE(panel->isHidden());
     EXPECT_EQ(edit->shortcut(), QKeySequence("Ctrl+E"));
     d->window->show();
     d->window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(d->window));
-    d->mainWindow.photoLibBrowserView->setFocus();
-    QTest::keyClick(d->mainWindow.photoLibBrowserView, Qt::Key_E, Qt::ControlModifier);
+    d->mainWindowController().photoLibBrowserView->setFocus();
+    QTest::keyClick(d->mainWindowController().photoLibBrowserView, Qt::Key_E, Qt::ControlModifier);
     EXPECT_TRUE(panel->isVisible());
-    d->mainWindow.ChangeLocalPhotoMenuAction();
+    d->mainWindowController().ChangeLocalPhotoMenuAction();
     EXPECT_TRUE(panel->isHidden());
     // Nor do they open over the local view.
     d->libraryPanels.StartPhotoLibEditViewAction();
@@ -441,11 +446,13 @@ TEST_F(LibraryEditTest, PanelsLieUnderTheBarAndKeepTheirPlaceWithOrWithoutAMap) 
             QApplication::processEvents();
     };
     const auto placeOf = [area](QWidget *w) { return QRect(w->mapTo(area, QPoint()), w->size()); };
-    const QList<QWidget *> bar = {
-        d->mainWindow.filterPhotolibBtn,     d->mainWindow.showPhotoTypelibBtn,
-        d->mainWindow.PhotolibQuickBtn,      d->mainWindow.PhotolibEditExifBtn,
-        d->mergeWindow.photolibMergeBtn,     d->mainWindow.photoliblocalphotoBtn,
-        d->mainWindow.photolibcameraphotoBtn};
+    const QList<QWidget *> bar = {d->mainWindowController().filterPhotolibBtn,
+                                  d->mainWindowController().showPhotoTypelibBtn,
+                                  d->mainWindowController().PhotolibQuickBtn,
+                                  d->mainWindowController().PhotolibEditExifBtn,
+                                  d->mergeWindow.photolibMergeBtn,
+                                  d->mainWindowController().photoliblocalphotoBtn,
+                                  d->mainWindowController().photolibcameraphotoBtn};
     struct Side {
         QWidget *panel;
         void (AppDelegate::*open)();
@@ -453,10 +460,10 @@ TEST_F(LibraryEditTest, PanelsLieUnderTheBarAndKeepTheirPlaceWithOrWithoutAMap) 
         QLineEdit *field;
     };
     const Side sides[] = {
-        {d->mainWindow.photolibEditView,
+        {d->mainWindowController().photolibEditView,
          &AppDelegate::forward<&LibraryPanelsPart::StartPhotoLibEditViewAction>,
          d->libraryPanels.photolibEiteMapView, d->libraryPanels.photolibEiteTitlelab},
-        {d->mainWindow.photoOriginalEditView,
+        {d->mainWindowController().photoOriginalEditView,
          &AppDelegate::forward<&LibraryPanelsPart::StartPhotoOriginalEditViewAction>,
          d->libraryPanels.originalPhotolibMapView, d->libraryPanels.originalPhotolibTitlelab}};
     // The default size, then the least the window takes (the panels follow a resize).
@@ -511,7 +518,7 @@ TEST_F(LibraryEditTest, PanelsLieUnderTheBarAndKeepTheirPlaceWithOrWithoutAMap) 
 TEST_F(LibraryEditTest, TheRightColumnKeepsItsLinesApartAtEverySize) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     d->window->show();
-    MainWindowPart &m = d->mainWindow;
+    MainWindowController &m = d->mainWindowController();
     QWidget *column = m.previewContentView->parentWidget();
     const auto placeOf = [column](QWidget *w) {
         return QRect(w->mapTo(column, QPoint()), w->size());

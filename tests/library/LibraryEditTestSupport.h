@@ -30,7 +30,7 @@ class LibraryEditTest : public ::testing::Test {
     // `prepare` changes the copy (its package path given) before the open.
     bool openLibrary(const QString &name,
                      const std::function<void(const QString &package)> &prepare = {});
-    bool currentSchema() const { return d->library.bScanNewPhotosLib; }
+    bool currentSchema() const { return d->library().bScanNewPhotosLib; }
     // The library's own database (inside the package).
     QString database() const;
 

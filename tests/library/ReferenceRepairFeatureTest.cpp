@@ -4,6 +4,7 @@
 #include "LibraryTestSupport.h"
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
+#include "browser/MainWindowController.h"
 #include "library/core/ReferenceRepair.h"
 #include "platform/core/PhotosApplication.h"
 
@@ -44,13 +45,13 @@ class ReferenceRepair : public ::testing::Test {
         lib = copyLibrary(QLatin1String(libraryName()), dir.path());
         database = lib + (older() ? QStringLiteral("/database/photos.db")
                                   : QStringLiteral("/database/Photos.sqlite"));
-        ASSERT_TRUE(d->mainWindow.LoadPhotosLibraryItemThreader(lib));
+        ASSERT_TRUE(d->mainWindowController().LoadPhotosLibraryItemThreader(lib));
         QDeadlineTimer deadline(120000);
-        while (!d->library.scanComplete && !deadline.hasExpired())
+        while (!d->library().scanComplete && !deadline.hasExpired())
             QTest::qWait(5);
-        ASSERT_TRUE(d->library.scanComplete);
+        ASSERT_TRUE(d->library().scanComplete);
         closeSheets();
-        for (const IKImageItemPtr &i : d->library.photoLibBroserArray) {
+        for (const IKImageItemPtr &i : d->library().photoLibBroserArray) {
             if (i->fileName == QLatin1String("Pumpkins4.jpg"))
                 pumpkins = i;
             if (i->fileName == QLatin1String("wedding.jpg"))
@@ -66,11 +67,11 @@ class ReferenceRepair : public ::testing::Test {
     virtual const char *libraryName() const { return "Test-10.15.7"; }
     bool older() const { return QLatin1String(libraryName()) == QLatin1String("Test-10.14.6"); }
     void select(const QList<IKImageItemPtr> &items) {
-        QItemSelectionModel *m = d->mainWindow.photoLibBrowserView->selectionModel();
+        QItemSelectionModel *m = d->mainWindowController().photoLibBrowserView->selectionModel();
         m->clearSelection();
         for (const IKImageItemPtr &i : items)
-            m->select(d->mainWindow.photoLibBrowserView->model()->index(
-                          int(d->library.photoLibBroserArray.indexOf(i)), 0),
+            m->select(d->mainWindowController().photoLibBrowserView->model()->index(
+                          int(d->library().photoLibBroserArray.indexOf(i)), 0),
                       QItemSelectionModel::Select);
     }
     // The folder panel's end with `root` chosen.
@@ -103,13 +104,13 @@ class ReferenceRepair : public ::testing::Test {
     }
     // The library loaded again after a change of its database: the photo of `asset`.
     IKImageItemPtr reloaded(int asset) {
-        if (!d->mainWindow.LoadPhotosLibraryItemThreader(lib))
+        if (!d->mainWindowController().LoadPhotosLibraryItemThreader(lib))
             return nullptr;
         QDeadlineTimer deadline(120000);
-        while (!d->library.scanComplete && !deadline.hasExpired())
+        while (!d->library().scanComplete && !deadline.hasExpired())
             QTest::qWait(5);
         closeSheets();
-        for (const IKImageItemPtr &i : d->library.photoLibBroserArray)
+        for (const IKImageItemPtr &i : d->library().photoLibBroserArray)
             if (i->photoLibFileNode && i->photoLibFileNode->photoAssetID == asset)
                 return i;
         return nullptr;
@@ -143,14 +144,14 @@ TEST_F(ReferenceRepair, AMovedFileOfTheRecordsSizeIsRelinkedAndTheOthersListed) 
     QFile::remove(root + QStringLiteral("/Shared/two.jpg"));
     writeSized(root + QStringLiteral("/Shared/Pumpkins4.jpg"), kPumpkinsSize);
     // From the view of the photos whose file is missing, which lets go of it once relinked.
-    d->mainWindow.ShowLostReferencePhotosinPhotoLibraryAction();
-    ASSERT_TRUE(d->library.photoLibBroserArray.contains(pumpkins));
-    d->library.photoLibBroserArray << wedding;
-    d->mainWindow.LoadImportedPhotoLibraryonMainThread();
+    d->mainWindowController().ShowLostReferencePhotosinPhotoLibraryAction();
+    ASSERT_TRUE(d->library().photoLibBroserArray.contains(pumpkins));
+    d->library().photoLibBroserArray << wedding;
+    d->mainWindowController().LoadImportedPhotoLibraryonMainThread();
     select({pumpkins, wedding});
     chooseRoot(root);
-    EXPECT_FALSE(d->library.photoLibBroserArray.contains(pumpkins));
-    EXPECT_TRUE(d->library.photoLibBroserArray.contains(wedding)) << "not relinked: stays";
+    EXPECT_FALSE(d->library().photoLibBroserArray.contains(pumpkins));
+    EXPECT_TRUE(d->library().photoLibBroserArray.contains(wedding)) << "not relinked: stays";
     sheet = visibleSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("1 referenced photo(s) relinked: the library browser "
@@ -160,7 +161,7 @@ TEST_F(ReferenceRepair, AMovedFileOfTheRecordsSizeIsRelinkedAndTheOthersListed) 
     EXPECT_EQ(assetRow().value(0), root + QStringLiteral("/Shared"));
     EXPECT_EQ(pumpkins->filePath, root + QStringLiteral("/Shared/Pumpkins4.jpg"));
     EXPECT_FALSE(pumpkins->photoLibFileNode->bLostReferencePhoto);
-    EXPECT_FALSE(d->library.lostReferencePhotoItemArray.contains(pumpkins));
+    EXPECT_FALSE(d->library().lostReferencePhotoItemArray.contains(pumpkins));
     EXPECT_EQ(sqliteValue(database, QStringLiteral("PRAGMA integrity_check")),
               QStringLiteral("ok"));
     EXPECT_NE(before, assetRow().value(0));
@@ -228,7 +229,7 @@ TEST_F(ReferenceRepair, ARenamedFileIsWrittenIntoTheLibraryOrRenamedBackWithoutR
 }
 
 TEST_F(ReferenceRepair, NothingSelectedOrAHeldLibraryIsSaidBeforeAnyPanelOpens) {
-    d->mainWindow.photoLibBrowserView->selectionModel()->clearSelection();
+    d->mainWindowController().photoLibBrowserView->selectionModel()->clearSelection();
     for (void (LibraryWindowsPart::*repair)() :
          {&LibraryWindowsPart::FixMovedReferencedPhotosAction,
           &LibraryWindowsPart::FixReferencedPhotosAction}) {

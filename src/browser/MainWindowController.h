@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Browsers.h"
 #include "app/PartBasics.h"
 
 #include <QElapsedTimer>
@@ -27,11 +28,26 @@ class QWidget;
 class ReverseGeocoder;
 
 // The main window: its two views, the browsers, the right column's local panels, the
-// toolbar buttons and menus, and the import state of the local list.
-struct MainWindowPart {
+// toolbar buttons and menus, and the import state of the local list. What the other pieces
+// ask of its browsers they ask through Browsers.
+struct MainWindowController : Browsers {
     AppDelegate &d; // the application object: the shared state and the other parts
 
-    explicit MainWindowPart(AppDelegate &app) : d(app) {}
+    explicit MainWindowController(AppDelegate &app) : d(app) {}
+
+    // Browsers (browser/MainWindowBrowsers.cpp).
+    QList<IKImageItemPtr> selectedLocalItems() const override;
+    QList<IKImageItemPtr> selectedLibraryItems() const override;
+    bool libraryInSight() const override;
+    void showLocalSelection() override;
+    void showLibrarySelection() override;
+    void showEditedPhotos(const WriteRecipeReport &report) override;
+    void showRewrittenPhotos(const QList<IKImageItemPtr> &items,
+                             const QList<JobResult> &results) override;
+    void reloadLibraryBrowser() override;
+    void reloadLibraryBrowserKeepingSelection() override;
+    bool loadLibrary(const QString &path) override;
+    bool libraryShowsMissingFiles() const override;
 
     QLabel *photoExposurelab = nullptr;
     QLabel *localMapPlaceholder = nullptr;
