@@ -6,8 +6,11 @@
 #include "app/WindowDescription.h"
 #include "browser/MainWindowController.h"
 #include "browser/core/DragRules.h"
-#include "library/LibraryWriter.h"
+#include "library/LibraryDatabase.h"
+#include "library/LibraryPanels.h"
+#include "library/LibraryWindows.h"
 #include "library/core/LibraryStore.h"
+#include "library/core/LibraryWriter.h"
 #include "platform/core/NotificationCenter.h"
 
 #include "platform/ImageView.h"
@@ -24,7 +27,13 @@ AppDelegate *sharedDelegate = nullptr;
 
 AppDelegate::AppDelegate()
     : m_sheets(std::make_unique<Sheets>(*this)), m_jobs(std::make_unique<Jobs>(*this)),
-      m_mainWindow(std::make_unique<MainWindowController>(*this)) {
+      m_mainWindow(std::make_unique<MainWindowController>(*this)),
+      m_libraryDatabase(std::make_unique<LibraryDatabase>(*this)),
+      m_libraryPanels(std::make_unique<LibraryPanels>(*this, *m_libraryDatabase)),
+      m_libraryWindows(std::make_unique<LibraryWindows>(*this, *m_libraryPanels, *m_libraryDatabase,
+                                                        editSheet)) {
+    connect(m_libraryPanels.get(), &LibraryPanels::originalValuesExportRequested, m_jobs.get(),
+            [this] { m_libraryWindows->ApplyOriginalPhotoMetadataChangeAction(); });
     // The menus and windows not yet given their pieces connect to the application object:
     // a job started there is named after the window its sender belongs to.
     m_jobs->setSenderSource([this] { return sender(); });
@@ -129,8 +138,7 @@ void AppDelegate::loadWindowDescription() {
     buildBatchTitleWindow(*this);
     buildXmpMergeWindow(*this);
     buildJsonMergeWindow(*this);
-    buildFixReferencedNameWindow(*this);
-    buildICloudDownloadWindow(*this);
+    m_libraryWindows->build();
     buildLibraryMergeWindow(*this);
     buildLibraryMergeProcessWindow(*this);
     buildDuplicateWindow(*this);
@@ -141,7 +149,7 @@ void AppDelegate::loadWindowDescription() {
     buildGpsWindow(*this);
     // Update check and library comparison panels.
     buildUpdateController(*this);
-    buildLibraryComparisonPanels(*this);
+    m_libraryPanels->build(m_mainWindow->libraryPanelHosts());
 }
 
 bool AppDelegate::windowShouldClose() {
@@ -162,13 +170,17 @@ bool AppDelegate::duplicateScanRunning() const {
     return m_jobs->runningJob(Jobs::OneAtATime::DuplicateScan);
 }
 
-QWidget *newAuxiliaryWindow(AppDelegate &d, const char *objectName, const QString &title) {
+QWidget *newAuxiliaryWindow(QList<QWidget *> &owner, const char *objectName, const QString &title) {
     auto *w = new QWidget(nullptr, Qt::Window);
     w->setObjectName(QLatin1String(objectName));
     w->setWindowTitle(title);
     w->setAutoFillBackground(true);
-    d.ownedWindows << w;
+    owner << w;
     return w;
+}
+
+QWidget *newAuxiliaryWindow(AppDelegate &d, const char *objectName, const QString &title) {
+    return newAuxiliaryWindow(d.ownedWindows, objectName, title);
 }
 
 namespace {
@@ -193,7 +205,12 @@ void onWindowClose(QWidget *window, std::function<void()> then) {
 
 QVBoxLayout *newColumnWindow(AppDelegate &d, QWidget *&window, const char *objectName,
                              const QString &title, PKImageView **background) {
-    window = newAuxiliaryWindow(d, objectName, title);
+    return newColumnWindow(d.ownedWindows, window, objectName, title, background);
+}
+
+QVBoxLayout *newColumnWindow(QList<QWidget *> &owner, QWidget *&window, const char *objectName,
+                             const QString &title, PKImageView **background) {
+    window = newAuxiliaryWindow(owner, objectName, title);
     auto *grid = new QGridLayout(window);
     if (background) {
         *background = new PKImageView(window);

@@ -10,9 +10,6 @@
 #include "browser/CameraWindowPart.h"
 #include "export/DuplicateWindowPart.h"
 #include "export/MergeWindowPart.h"
-#include "library/LibraryDatabasePart.h"
-#include "library/LibraryPanelsPart.h"
-#include "library/LibraryWindowsPart.h"
 #include "metadata/ClipboardPart.h"
 #include "metadata/DateWindowsPart.h"
 #include "metadata/EditSheetPart.h"
@@ -40,6 +37,9 @@
 #include <tuple>
 
 // The classes the declarations below name are declared in app/PartBasics.h.
+class LibraryDatabase;
+class LibraryPanels;
+class LibraryWindows;
 struct MainWindowController;
 
 // The application object: one for the program's lifetime. It owns the state the windows
@@ -109,9 +109,6 @@ class AppDelegate : public QObject, public AppServices {
     NamingWindowsPart namingWindows{*this};
     SidecarMergesPart sidecarMerges{*this};
     ImageOutputPart imageOutput{*this};
-    LibraryPanelsPart libraryPanels{*this};
-    LibraryWindowsPart libraryWindows{*this};
-    LibraryDatabasePart libraryDatabase{*this};
     DuplicateWindowPart duplicateWindow{*this};
     MergeWindowPart mergeWindow{*this};
 
@@ -135,6 +132,10 @@ class AppDelegate : public QObject, public AppServices {
     // The main window's controller; the menus and tests reach it here.
     MainWindowController &mainWindowController() { return *m_mainWindow; }
     const MainWindowController &mainWindowController() const { return *m_mainWindow; }
+    // The library wing: its database, its panels and its secondary windows.
+    LibraryDatabase &libraryDatabase() { return *m_libraryDatabase; }
+    LibraryPanels &libraryPanels() { return *m_libraryPanels; }
+    LibraryWindows &libraryWindows() { return *m_libraryWindows; }
 
     QMainWindow *window = nullptr;
     QByteArray theImageData;
@@ -183,10 +184,10 @@ class AppDelegate : public QObject, public AppServices {
     }
     // The part of type P.
     template <class P> P &part() {
-        return std::get<P &>(std::tie(
-            editSheet, gpsWindow, dateWindows, lensWindow, clipboard, metadataMenus, *m_mainWindow,
-            cameraWindow, preferencesWindow, namingWindows, sidecarMerges, imageOutput,
-            libraryPanels, libraryWindows, libraryDatabase, duplicateWindow, mergeWindow));
+        return std::get<P &>(std::tie(editSheet, gpsWindow, dateWindows, lensWindow, clipboard,
+                                      metadataMenus, *m_mainWindow, cameraWindow, preferencesWindow,
+                                      namingWindows, sidecarMerges, imageOutput, duplicateWindow,
+                                      mergeWindow));
     }
 
   private:
@@ -197,6 +198,9 @@ class AppDelegate : public QObject, public AppServices {
     std::unique_ptr<Sheets> m_sheets;
     std::unique_ptr<Jobs> m_jobs;
     std::unique_ptr<MainWindowController> m_mainWindow;
+    std::unique_ptr<LibraryDatabase> m_libraryDatabase;
+    std::unique_ptr<LibraryPanels> m_libraryPanels;
+    std::unique_ptr<LibraryWindows> m_libraryWindows;
     void loadWindowDescription();
     void restoreSettings();
 };

@@ -18,6 +18,8 @@ class Browsers {
     // The items selected in the local browser, or in the library browser, in list order.
     virtual QList<IKImageItemPtr> selectedLocalItems() const = 0;
     virtual QList<IKImageItemPtr> selectedLibraryItems() const = 0;
+    // The rows selected in the library browser, in list order.
+    virtual QList<int> selectedLibraryRows() const = 0;
     // Whether the library browser is the one in sight.
     virtual bool libraryInSight() const = 0;
 

@@ -282,6 +282,13 @@ QWidget *buildPreviewColumn(AppDelegate &d, QWidget *parent) {
         named(new QWidget(d.mainWindowController().previewContentView), "theplayerView");
     previewStack->addWidget(d.mainWindowController().previewImageView, 0, 0);
     previewStack->addWidget(d.mainWindowController().theplayerView, 0, 0);
+    // A library video shows its first picture here.
+    auto *playerLayout = new QVBoxLayout(d.mainWindowController().theplayerView);
+    playerLayout->setContentsMargins(0, 0, 0, 0);
+    d.mainWindowController().playerFrameView =
+        named(new PKImageView(d.mainWindowController().theplayerView), "playerFrameView");
+    d.mainWindowController().playerFrameView->setKeepsProportions(true);
+    playerLayout->addWidget(d.mainWindowController().playerFrameView);
 
     auto *details = named(new ColumnDetails(column), "previewDetailsScroll");
     details->setFrameShape(QFrame::NoFrame);
@@ -296,7 +303,8 @@ QWidget *buildPreviewColumn(AppDelegate &d, QWidget *parent) {
     d.mainWindowController().previewProgressor =
         named(new QProgressBar(lines), "previewProgressor");
     d.mainWindowController().previewPhotolibinfolab =
-        named(new QLabel(lines), "previewPhotolibinfolab");
+        named(new QLabel(AppDelegate::tr("Photo metadata in the library"), lines),
+              "previewPhotolibinfolab");
     d.mainWindowController().previewOriginalphtoinfolab =
         named(new QLabel(lines), "previewOriginalphtoinfolab");
     QFormLayout *info = buildLocalInformationLines(d, lines);

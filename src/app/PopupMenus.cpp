@@ -4,6 +4,9 @@
 #include "app/WindowDescription.h"
 #include "batch/core/StampLayout.h"
 #include "browser/MainWindowController.h"
+#include "library/LibraryDatabase.h"
+#include "library/LibraryPanels.h"
+#include "library/LibraryWindows.h"
 #include "metadata/JobTitles.h"
 
 #include <QAction>
@@ -186,171 +189,33 @@ void buildPopupMenus(AppDelegate &d) {
     d.mainWindowController().albumsFolderMenuItem->setEnabled(false);
     d.mainWindowController().PhotolibQuickMenu =
         newMenu(owner, "PhotolibQuickMenu", AppDelegate::tr("Library Actions"));
-    addItem(d, d.mainWindowController().PhotolibQuickMenu,
-            AppDelegate::tr("Restore Photo Library Database…"),
-            &AppDelegate::forward<&LibraryDatabasePart::RestorePhotoLibraryDatabase>);
-    d.mainWindowController().PhotolibQuickMenu->addSeparator();
-    addItem(d, d.mainWindowController().PhotolibQuickMenu,
-            AppDelegate::tr("Fix Moved Referenced Photos…"),
-            &AppDelegate::forward<&LibraryWindowsPart::FixMovedReferencedPhotosAction>);
-    addItem(d, d.mainWindowController().PhotolibQuickMenu,
-            AppDelegate::tr("Fix Renamed Referenced Photos…"),
-            &AppDelegate::forward<&LibraryWindowsPart::FixReferencedPhotosAction>);
-    d.mainWindowController().PhotolibQuickMenu->addSeparator();
-    addItem(d, d.mainWindowController().PhotolibQuickMenu,
-            AppDelegate::tr("Delete Selected Photos from Library…"),
-            &AppDelegate::forward<&LibraryWindowsPart::DeleteSelectedPhotosinPhotoLibraryAction>);
-    d.mainWindowController().PhotolibQuickMenu->addSeparator();
+    QMenu *quick = d.mainWindowController().PhotolibQuickMenu;
+    d.libraryDatabase().addMenuItems(quick);
+    quick->addSeparator();
+    d.libraryWindows().addRepairItems(quick);
+    quick->addSeparator();
+    d.libraryWindows().addDeleteItem(quick);
+    quick->addSeparator();
     // Duplicate photos of the open library.
-    addItem(d, d.mainWindowController().PhotolibQuickMenu,
-            AppDelegate::tr("Find Duplicate Photos…"),
+    addItem(d, quick, AppDelegate::tr("Find Duplicate Photos…"),
             &AppDelegate::forward<&DuplicateWindowPart::FindDuplicatePhotosAction>);
-    d.mainWindowController().PhotolibQuickMenu->addSeparator();
+    quick->addSeparator();
     {
         // Library exports: copies of the selected photos into the storage folder.
-        using Action = void (AppDelegate::*)();
-        const std::pair<const char *, Action> items[] = {
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals"),
-             &AppDelegate::forward<&LibraryWindowsPart::ExportphotosfromphotolibraryAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Edited Photos"),
-             &AppDelegate::forward<&LibraryWindowsPart::ExportEditedphotosfromphotolibraryAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals into Album Folders"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::ExportAllphotosfromphotolibrarywithAlbumsAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals by Year and Month"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::ExportphotosfromphotolibrarywithYearandMonthAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Edited Photos by Year and Month"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::ExportEditedphotosfromphotolibrarywithYearandMonthAction>},
-            {nullptr, nullptr},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Metadata"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Edited Photos with Library Metadata"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::ExportEditedPhotoWithPhotoLibraryMetaAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Title"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryTitleAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Creation Date"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Camera Date"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCameraDateAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Caption"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaDescripAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Keywords"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaKeyWordsAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Position"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaGPSinfoAction>},
-            {nullptr, nullptr},
-            {QT_TRANSLATE_NOOP("AppDelegate",
-                               "Export Originals with Library Metadata by Year and Month"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate",
-                               "Export Edited Photos with Library Metadata by Year and Month"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Metadata by Album"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::
-                     ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate",
-                               "Export Edited Photos with Library Metadata by Album"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::
-                     ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>},
-            {nullptr, nullptr},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals' Metadata as a Property List"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::ExportOriginaPhotoLibraryMetaToPlistAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Library Metadata as a Property List"),
-             &AppDelegate::forward<&LibraryWindowsPart::ExportPhotoLibraryMetaToPlistAction>},
-            {nullptr, nullptr},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Download Full-resolution iCloud Photos"),
-             &AppDelegate::forward<&LibraryWindowsPart::DownloadICloudsfromphotolibraryAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Merge Photo Libraries..."),
-             &AppDelegate::forward<&MergeWindowPart::ClickMergePhotoLibraryAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Show Original in the File Manager"),
-             &AppDelegate::forward<&LibraryWindowsPart::ShowphotoinFinderAction>},
-        };
-        QMenu *exports =
-            d.mainWindowController().PhotolibQuickMenu->addMenu(AppDelegate::tr("Export"));
+        QMenu *exports = quick->addMenu(AppDelegate::tr("Export"));
         exports->setObjectName(QStringLiteral("libraryExportMenu"));
-        for (const auto &[title, action] : items) {
-            if (!title)
-                exports->addSeparator();
-            else
-                addItem(d, exports, AppDelegate::tr(title), action);
-        }
+        d.libraryWindows().addExportItems(exports);
+        addItem(d, exports, AppDelegate::tr("Merge Photo Libraries..."),
+                &AppDelegate::forward<&MergeWindowPart::ClickMergePhotoLibraryAction>);
+        d.libraryWindows().addShowOriginalItem(exports);
     }
+    // Library edits: each item changes the selected library photos at once.
     d.mainWindowController().PhotolibEditExifMenu = newMenu(owner, "PhotolibEditExifMenu");
-    {
-        // Library edits: each item changes the selected library photos at once.
-        using Action = void (AppDelegate::*)();
-        const std::pair<const char *, Action> items[] = {
-            {QT_TRANSLATE_NOOP("AppDelegate", "Edit Library Fields…"),
-             &AppDelegate::forward<&LibraryPanelsPart::StartPhotoLibEditViewAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Show the Original's Fields…"),
-             &AppDelegate::forward<&LibraryPanelsPart::StartPhotoOriginalEditViewAction>},
-            {nullptr, nullptr},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Batch Change Dates…"),
-             &AppDelegate::forward<&DateWindowsPart::ChangePhotoLibraryPhotoDateAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Copy Original Camera Date to Library Camera Date"),
-             &AppDelegate::forward<
-                 &LibraryPanelsPart::CopyOriginalCameraDatetoPhotoLibraryCameraDateAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Copy Camera Date to Added Date"),
-             &AppDelegate::forward<
-                 &LibraryPanelsPart::CopyCameraDatetoPhotoLibraryAddedDateAction>},
-            {nullptr, nullptr},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Copy Camera Date to Title"),
-             &AppDelegate::forward<&LibraryPanelsPart::CopyCameraDatetoPhotoLibraryTileAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Copy File Name to Title"),
-             &AppDelegate::forward<&LibraryPanelsPart::CopyFileNametoPhotoLibraryTileAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Copy Title to File Name"),
-             &AppDelegate::forward<&LibraryPanelsPart::CopyFileTitletoPhotoLibraryFileNameAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Copy Title to Caption"),
-             &AppDelegate::forward<&LibraryPanelsPart::CopyFileTitletoPhotoLibraryCaptionAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Copy File Name to Caption"),
-             &AppDelegate::forward<&LibraryPanelsPart::CopyFileNametoPhotoLibraryCaptionAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Copy Caption to Title"),
-             &AppDelegate::forward<&LibraryPanelsPart::CopyFileCaptiontoPhotoLibraryTitleAction>},
-            {nullptr, nullptr},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Replace Library Title with the Original's"),
-             &AppDelegate::forward<
-                 &LibraryPanelsPart::ReplacePhotoLibrarytitleWithOriginalPhototitleAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Replace Library Position with the Original's"),
-             &AppDelegate::forward<
-                 &LibraryPanelsPart::ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Replace Library Keywords with the Original's"),
-             &AppDelegate::forward<
-                 &LibraryPanelsPart::ReplacePhotoLibraryKeyWordsWithOriginalPhotoKeyWordsAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Replace Library Caption with the Original's"),
-             &AppDelegate::forward<
-                 &LibraryPanelsPart::ReplacePhotoLibraryDescriWithOriginalPhotoDescriAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate",
-                               "Replace Library Camera and Lens with the Original's"),
-             &AppDelegate::forward<
-                 &LibraryPanelsPart::
-                     ReplacePhotoLibraryCameraandLensInfoWithOriginalPhotoCameraLensAction>},
-        };
-        for (const auto &[title, action] : items) {
-            if (!title)
-                d.mainWindowController().PhotolibEditExifMenu->addSeparator();
-            else
-                addItem(d, d.mainWindowController().PhotolibEditExifMenu, AppDelegate::tr(title),
-                        action);
-        }
-        // The library's own edit item: it takes the edit shortcut in the library mode.
-        d.mainWindowController().PhotolibEditExifMenu->actions().first()->setObjectName(
-            QStringLiteral("StartPhotoLibEditViewAction"));
-    }
+    QMenu *edits = d.mainWindowController().PhotolibEditExifMenu;
+    d.libraryPanels().addFieldItems(edits);
+    addItem(d, edits, AppDelegate::tr("Batch Change Dates…"),
+            &AppDelegate::forward<&DateWindowsPart::ChangePhotoLibraryPhotoDateAction>);
+    d.libraryPanels().addCopyItems(edits);
 
     // The main menu's item whose submenu follows the mode, and the import/export item.
     if (d.mainWindowController().quickActionMenu && d.mainWindowController().removeExifMenu)

@@ -98,8 +98,7 @@ void AppDelegate::awakeFromNib() {
     for (PKImageView *v :
          {mainWindowController().editImageView, mainWindowController().photolibEiteBGImageView,
           mainWindowController().photoOrigEiteBGImageView, namingWindows.renameActionImgView,
-          sidecarMerges.writeXmpImgView, sidecarMerges.writeJsonImgView,
-          libraryWindows.fixReferencedNameImgView, libraryWindows.downloadiCloudPhotosImgView})
+          sidecarMerges.writeXmpImgView, sidecarMerges.writeJsonImgView})
         setBackground(v, "editimageview.png");
 
     for (QListView *b : std::initializer_list<QListView *>{
@@ -151,12 +150,6 @@ void AppDelegate::awakeFromNib() {
          QStringLiteral("Rename photos by removing and keeping the current filename string")},
         {namingWindows.metaFileNameBtn,
          QStringLiteral("Rename photos with photo metadata tag(s):")},
-        {libraryWindows.copyPhotoLibFileNameBtn,
-         QStringLiteral("Copy the filename from the referenced file in the photo library to the "
-                        "original photo")},
-        {libraryWindows.copyOrigFileNameBtn,
-         QStringLiteral("Copy the filename from the original photo to the referenced file in the "
-                        "photo library")},
         {mergeWindow.photolibDoNotImportDupBtn,
          QStringLiteral("Do not copy duplicates while merging")},
         {mergeWindow.photolibKeepAblumBtn, QStringLiteral("Keep photo albums while merging")},

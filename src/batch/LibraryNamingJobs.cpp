@@ -6,9 +6,10 @@
 #include "app/AppDelegate.h"
 #include "app/Jobs.h"
 #include "browser/MainWindowController.h"
-#include "library/LibraryWriter.h"
+#include "library/LibraryDatabase.h"
 #include "library/core/LibraryStore.h"
 #include "library/core/LibraryWorkingCopy.h"
+#include "library/core/LibraryWriter.h"
 #include "metadata/core/RecipeJobReport.h"
 #include "metadata/core/SafeFileName.h"
 #include "platform/core/FileDates.h"
@@ -90,7 +91,7 @@ QString textFor(Job job, const naming::TitleSettings &t, const naming::RenameSet
 }
 
 LibraryWriteResult write(AppDelegate &d, Job job, const LibraryPhoto &p, const QString &text) {
-    LibraryWriter &writer = d.libraryDatabase.libraryWriter();
+    LibraryWriter &writer = d.libraryDatabase().session().writer();
     switch (job) {
     case Job::Title:
         return writer.title(p.keys, text);
@@ -107,7 +108,7 @@ JobReport writeTexts(AppDelegate &d, Job job, const QList<IKImageItemPtr> &items
                      const QList<LibraryPhoto> &photos, const QList<JobResult> &results) {
     JobReport report;
     QString why;
-    if (!d.libraryDatabase.beginLibraryEdit(&why)) {
+    if (!d.libraryDatabase().session().begin(&why)) {
         for (const IKImageItemPtr &item : items)
             report.notWritten << QStringLiteral("%1: %2").arg(item->fileName, why);
         return report;
@@ -127,7 +128,7 @@ JobReport writeTexts(AppDelegate &d, Job job, const QList<IKImageItemPtr> &items
         if (!w.ok) {
             // One failed step undoes the whole action: a writer of several statements may
             // have done half of its work.
-            d.libraryDatabase.abandonLibraryEdit();
+            d.libraryDatabase().session().abandon();
             report.notWritten << QStringLiteral("%1: %2").arg(p.fileName, w.reason);
             for (const Change &c : changes)
                 report.notWritten << QCoreApplication::translate("LibraryNaming",
@@ -145,7 +146,7 @@ JobReport writeTexts(AppDelegate &d, Job job, const QList<IKImageItemPtr> &items
     }
     // One commit and one copy back; a library that does not take the change leaves the
     // working copy as it was too, and the records unchanged.
-    const LibraryStepResult end = d.libraryDatabase.endLibraryEdit();
+    const LibraryStepResult end = d.libraryDatabase().session().end();
     if (!end.ok) {
         for (const Change &c : changes)
             report.notWritten << QStringLiteral("%1: %2").arg(c.item->fileName, end.reason);

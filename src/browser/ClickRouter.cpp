@@ -1,5 +1,5 @@
-// The click router: every image button posts its click, and this is where a click gets
-// its effect. It is also the one place the browser reaches into the other features.
+// The click router: every image button posts its click, and this is where a click of the
+// main window's buttons, and of the windows not yet given their own, gets its effect.
 #include "app/AppDelegate.h"
 #include "browser/MainWindowController.h"
 
@@ -79,14 +79,6 @@ void MainWindowController::MybuttonMouseDownHandle(QObject *sender) {
              popUpButtonMenu(PhotolibEditExifMenu, PhotolibEditExifBtn,
                              quarter(PhotolibEditExifBtn));
          }},
-        {d.libraryPanels.canclePhotolibEiteViewBtn,
-         [&] { d.libraryPanels.HidePhotoLibEditViewAction(); }},
-        {d.libraryPanels.canclePhotoOrigEiteViewBtn,
-         [&] { d.libraryPanels.HidePhotoOriginalEditViewAction(); }},
-        {d.libraryPanels.applyPhotolibEiteViewBtn,
-         [&] { d.libraryPanels.ApplyPhotoLibMetadataChangeAction(); }},
-        {d.libraryPanels.applyPhotoOrigEiteViewBtn,
-         [&] { d.libraryWindows.ApplyOriginalPhotoMetadataChangeAction(); }},
         // One save button for both kinds of photo: the mode says whose dates change.
         {d.dateWindows.changeMutiPhotoDateBtn,
          [&] {

@@ -50,6 +50,10 @@ QList<IKImageItemPtr> MainWindowController::selectedLibraryItems() const {
     return out;
 }
 
+QList<int> MainWindowController::selectedLibraryRows() const {
+    return selectedRows(photoLibBrowserView);
+}
+
 bool MainWindowController::libraryInSight() const {
     return photolibView && photolibView->isVisible();
 }

@@ -38,6 +38,7 @@ struct MainWindowController : Browsers {
     // Browsers (browser/MainWindowBrowsers.cpp).
     QList<IKImageItemPtr> selectedLocalItems() const override;
     QList<IKImageItemPtr> selectedLibraryItems() const override;
+    QList<int> selectedLibraryRows() const override;
     bool libraryInSight() const override;
     void showLocalSelection() override;
     void showLibrarySelection() override;
@@ -98,6 +99,8 @@ struct MainWindowController : Browsers {
     QAction *albumsFolderMenuItem = nullptr; // the album submenu of showPhotoTypeMenu
     QAction *openPhotoLibraryMenuItem = nullptr;
     QWidget *aboutWindow = nullptr;
+    QWidget *dateRangeWindow = nullptr; // the custom date range's sheet
+    class QDateTimeEdit *startDatePicker = nullptr, *endDatePicker = nullptr;
     QWidget *mapWindow = nullptr;
     PKMapView *currentMapView = nullptr;
     QProgressBar *taskProgressor = nullptr;
@@ -148,6 +151,10 @@ struct MainWindowController : Browsers {
     void ClearLeftPhotosWithoutExifDateMainThread(const QList<IKImageItemPtr> &toRemove);
     // The selection handler: fills the panels from the first selected photo.
     void imageBrowserSelectionDidChange(QListView *browser);
+    // Its library case (browser/LibrarySelection.cpp): the right column and the library panels.
+    void libraryBrowserSelectionDidChange();
+    // Where the library panels live (browser/LibrarySelection.cpp).
+    struct LibraryPanelHosts libraryPanelHosts() const;
     void getCityInfowithlonglab(double longitude, double latitude, const IKImageItemPtr &item);
     // Notification handlers of the custom controls (registered by init).
     void MyClosebuttonMouseDownHandle(QObject *sender);

@@ -187,7 +187,7 @@ void MainWindowController::showPhotoInColumn(const IKImageItemPtr &item, bool li
 
 void MainWindowController::imageBrowserSelectionDidChange(QListView *browser) {
     if (browser && browser == photoLibBrowserView) {
-        d.libraryPanels.libraryBrowserSelectionDidChange();
+        libraryBrowserSelectionDidChange();
         return;
     }
     if (!browser || browser != localImageBrowserView)

@@ -4,6 +4,7 @@
 #include "app/AppDelegate.h"
 #include "app/Jobs.h"
 #include "app/Sheets.h"
+#include "library/LibraryDatabase.h"
 
 #include "base/Logging.h"
 #include "export/PRArrayController.h"
@@ -29,8 +30,8 @@ void DuplicateWindowPart::FindDuplicatePhotosAction() {
                         {AppDelegate::tr(" Ok ")}, end3);
         return;
     }
-    if (d.libraryDatabase.CheckPhotosApplicationRun()) {
-        d.libraryDatabase.showQuitPhotosOffer();
+    if (d.libraryDatabase().CheckPhotosApplicationRun()) {
+        d.libraryDatabase().showQuitPhotosOffer();
         return;
     }
     if (d.duplicateScanRunning())

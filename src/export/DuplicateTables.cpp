@@ -2,6 +2,9 @@
 // ticks, the preview, Auto Check, Cancel and the hand-over of the ticked files.
 #include "app/AppDelegate.h"
 #include "browser/MainWindowController.h"
+#include "library/LibraryDatabase.h"
+#include "library/LibraryWindows.h"
+#include "library/core/LibraryDeletion.h"
 
 #include "base/FileTypes.h"
 #include "base/SharedHelpers.h"
@@ -273,5 +276,32 @@ void DuplicateWindowPart::deleteTickedDuplicates() {
         onDeleteTickedDuplicates(ticked);
         return;
     }
-    d.libraryWindows.DeleteDuplicatePhotosinPhotoLibraryAction();
+    DeleteDuplicatePhotosinPhotoLibraryAction();
+}
+
+void DuplicateWindowPart::DeleteDuplicatePhotosinPhotoLibraryAction() {
+    if (d.libraryDatabase().CheckPhotosApplicationRun()) {
+        d.libraryDatabase().showQuitPhotosOffer();
+        return;
+    }
+    QList<IKImageItemPtr> ticked;
+    for (const PRDuplicateNodePtr &group : sameFileArray)
+        if (group)
+            for (const PRDupFileNodePtr &file : group->fileChildren())
+                if (file && file->bSelected && file->theItem)
+                    ticked << file->theItem;
+    const LibraryDeletionReport report =
+        d.libraryWindows().deleteLibraryPhotos(ticked, false, true);
+    if (report.ok) {
+        hHasRemoved = true;
+        if (dupWindow)
+            dupWindow->hide();
+        sameFileArray.clear();
+        clearDuplicateTables();
+        if (previewDupImageView)
+            previewDupImageView->setImage(QPixmap());
+    }
+    d.libraryWindows().showLibraryDeletionResult(
+        report, AppDelegate::tr("The selected duplicate photo(s) has been removed from Photo "
+                                "Library."));
 }

@@ -153,10 +153,10 @@ void MainWindowController::ShowCustomRangePhotoLibraryAction() {
     if (libraryScanNotCompleted())
         return;
     ensureDateRangePickers();
-    const QList<IKImageItemPtr> kept = libraryItemsInRange(
-        d.library().backupdifPhotoLibItemArray, d.libraryWindows.startDatePicker->dateTime(),
-        d.libraryWindows.endDatePicker->dateTime(), QDateTime::currentDateTime(),
-        [](const QString &path) { return FileDates::creationDate(path); });
+    const QList<IKImageItemPtr> kept =
+        libraryItemsInRange(d.library().backupdifPhotoLibItemArray, startDatePicker->dateTime(),
+                            endDatePicker->dateTime(), QDateTime::currentDateTime(),
+                            [](const QString &path) { return FileDates::creationDate(path); });
     const LibraryFilterLook &look = libraryFilterLook(LibraryFilter::CustomRange);
     showList(d, libraryFilterShownList(kept, true));
     d.library().currentAlbumArray = kept;
@@ -164,7 +164,7 @@ void MainWindowController::ShowCustomRangePhotoLibraryAction() {
 }
 
 void MainWindowController::ensureDateRangePickers() {
-    if (d.libraryWindows.dateRangeWindow)
+    if (dateRangeWindow)
         return;
     auto *sheet = new QDialog(d.window);
     sheet->setObjectName(QStringLiteral("dateRangeWindow"));
@@ -172,17 +172,16 @@ void MainWindowController::ensureDateRangePickers() {
     sheet->setWindowModality(Qt::WindowModal);
     auto *form = new QFormLayout(sheet);
     const QDateTime now = QDateTime::currentDateTime();
-    d.libraryWindows.startDatePicker = new QDateTimeEdit(now.addDays(-30), sheet);
-    d.libraryWindows.startDatePicker->setObjectName(QStringLiteral("startDatePicker"));
-    d.libraryWindows.endDatePicker = new QDateTimeEdit(now, sheet);
-    d.libraryWindows.endDatePicker->setObjectName(QStringLiteral("endDatePicker"));
-    for (QDateTimeEdit *picker :
-         {d.libraryWindows.startDatePicker, d.libraryWindows.endDatePicker}) {
+    startDatePicker = new QDateTimeEdit(now.addDays(-30), sheet);
+    startDatePicker->setObjectName(QStringLiteral("startDatePicker"));
+    endDatePicker = new QDateTimeEdit(now, sheet);
+    endDatePicker->setObjectName(QStringLiteral("endDatePicker"));
+    for (QDateTimeEdit *picker : {startDatePicker, endDatePicker}) {
         picker->setCalendarPopup(true);
         picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     }
-    form->addRow(AppDelegate::tr("From:"), d.libraryWindows.startDatePicker);
-    form->addRow(AppDelegate::tr("To:"), d.libraryWindows.endDatePicker);
+    form->addRow(AppDelegate::tr("From:"), startDatePicker);
+    form->addRow(AppDelegate::tr("To:"), endDatePicker);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, sheet);
     form->addRow(buttons);
     d.connect(buttons, &QDialogButtonBox::accepted, sheet, &QDialog::accept);
@@ -193,14 +192,14 @@ void MainWindowController::ensureDateRangePickers() {
     QFont bold = sheet->font();
     bold.setBold(true);
     sheet->setMinimumWidth(QFontMetrics(bold).horizontalAdvance(sheet->windowTitle()) + 160);
-    d.libraryWindows.dateRangeWindow = sheet;
+    dateRangeWindow = sheet;
 }
 
 void MainWindowController::ShowCustomRangeWindow() {
     if (libraryScanNotCompleted())
         return;
     ensureDateRangePickers();
-    static_cast<QDialog *>(d.libraryWindows.dateRangeWindow)->open();
+    static_cast<QDialog *>(dateRangeWindow)->open();
 }
 
 void MainWindowController::SelectAllPhotosLibraryAction() {

@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 #include "app/Sheets.h"
 #include "browser/MainWindowController.h"
+#include "library/LibraryDatabase.h"
 
 #include "app/core/Settings.h"
 #include "base/Logging.h"
@@ -67,7 +68,7 @@ bool MainWindowController::LoadPhotosLibraryItemThreader(const QString &libraryP
     static_cast<LibraryLists &>(d.library()) = LibraryLists{};
     d.library().currentAlbumArray.clear();
     d.localLists().photoLibraryItemArray.clear();
-    d.libraryDatabase.useLibraryWorkingCopy(nullptr);
+    d.libraryDatabase().useLibraryWorkingCopy(nullptr);
     d.library().currentPhotolibPath = libraryPath;
     d.libraryReloadCount = 0;
     d.library().loadNote.clear();
@@ -121,8 +122,8 @@ bool MainWindowController::LoadPhotosLibraryItemThreader(const QString &libraryP
         }
         control.handBack(std::move(outcome), [this](LibraryLoadOutcome &&end) {
             if (end.workingCopy)
-                d.libraryDatabase.useLibraryWorkingCopy(end.workingCopy);
-            d.libraryDatabase.chooseLibrarySchema(end.bScanNewPhotosLib);
+                d.libraryDatabase().useLibraryWorkingCopy(end.workingCopy);
+            d.libraryDatabase().chooseLibrarySchema(end.bScanNewPhotosLib);
             d.library().loadNote = end.note;
             CompletedScanPhotoLibraryonMainThread();
         });
@@ -173,7 +174,7 @@ void MainWindowController::LoadImportedPhotoLibraryonMainThread() {
         if (auto *model = qobject_cast<LocalPhotoModel *>(photoLibBrowserView->model()))
             model->reload();
     // A reload drops the selection: the column lets go of the photo it showed.
-    d.libraryPanels.libraryBrowserSelectionDidChange();
+    libraryBrowserSelectionDidChange();
 }
 
 void MainWindowController::CompletedScanPhotoLibraryonMainThread() {
@@ -204,15 +205,15 @@ void MainWindowController::CompletedScanPhotoLibraryonMainThread() {
                         d.library().loadNote, {AppDelegate::tr(" Ok ")}, end3);
         return;
     }
-    if (const QList<DatabaseHolder> away = d.libraryDatabase.otherComputersHolding();
+    if (const QList<DatabaseHolder> away = d.libraryDatabase().otherComputersHolding();
         !away.isEmpty()) {
-        d.libraryDatabase.showTakeOverOffer(away);
+        d.libraryDatabase().showTakeOverOffer(away);
         return;
     }
-    if (!d.libraryDatabase.photolibReadOnlyReason.isEmpty()) {
+    if (!d.libraryDatabase().readOnlyReason().isEmpty()) {
         // Shown, but edits would not reach the library: say so now, not at the first edit.
         beginAlertSheet(d.window, AppDelegate::tr("The photo library is open read-only."),
-                        d.libraryDatabase.photolibReadOnlyReason, {AppDelegate::tr(" Ok ")}, end3);
+                        d.libraryDatabase().readOnlyReason(), {AppDelegate::tr(" Ok ")}, end3);
         return;
     }
     // How to open another library is worth saying only where the user did not choose this

@@ -4,6 +4,7 @@
 #include "app/Jobs.h"
 #include "app/Sheets.h"
 #include "browser/MainWindowController.h"
+#include "library/LibraryPanels.h"
 
 #include "base/FileTypes.h"
 #include "browser/core/PhotoPanels.h"
@@ -221,9 +222,15 @@ void EditSheetPart::HideEditViewAction() {
         eidtMetaWindow->hide();
 }
 
+std::optional<QString> EditSheetPart::typedAltitude() const {
+    if (!gpsAitlab)
+        return std::nullopt;
+    return gpsAitlab->text();
+}
+
 void EditSheetPart::ClickEditPhotoExifDataMenuAction() {
     if (!d.blocalMode) {
-        d.libraryPanels.StartPhotoLibEditViewAction();
+        d.libraryPanels().StartPhotoLibEditViewAction();
         return;
     }
     StartEditViewAction();
@@ -244,8 +251,6 @@ bool EditSheetPart::control(QObject *control) {
 }
 
 void EditSheetPart::controlTextDidChange(QObject *field) {
-    if (d.libraryPanels.libraryControlTextDidChange(field))
-        return;
     control(field);
     if (!isOneOf(field, {gpsLatilab, gpsLongtlab}))
         return;

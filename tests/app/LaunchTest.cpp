@@ -7,6 +7,7 @@
 #include "browser/MainWindowController.h"
 #include "platform/ChoiceButtons.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -259,7 +260,7 @@ TEST_F(Launch, CheckBoxTitlesAndPopUpMenus) {
     EXPECT_EQ(
         d->mergeWindow.photolibKeepPhotoMetaBtn->text(),
         "Keep edited photo metadata tags(Title, Caption, keywords, GPS data) in photo library");
-    EXPECT_EQ(d->libraryWindows.copyOrigFileNameBtn->text(),
+    EXPECT_EQ(drive(*d).find<QCheckBox>("copyOrigFileNameBtn")->text(),
               "Copy the filename from the original photo to the referenced file in the photo "
               "library");
     EXPECT_EQ(d->dateWindows.AddTimeBtn->text(), "Add Time");

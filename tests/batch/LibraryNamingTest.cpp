@@ -7,6 +7,7 @@
 #include "browser/MainWindowController.h"
 #include "platform/core/PhotosApplication.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/JobWait.h"
 #include "support/TestSupport.h"
 
@@ -55,8 +56,8 @@ class LibraryNaming : public ::testing::TestWithParam<LibraryCase> {
         while (!d->library().scanComplete && !deadline.hasExpired())
             QTest::qWait(5);
         ASSERT_TRUE(d->library().scanComplete);
-        ASSERT_TRUE(d->libraryDatabase.photolibReadOnlyReason.isEmpty())
-            << d->libraryDatabase.photolibReadOnlyReason.toStdString();
+        ASSERT_TRUE(d->libraryDatabase().readOnlyReason().isEmpty())
+            << d->libraryDatabase().readOnlyReason().toStdString();
         ASSERT_EQ(d->library().bScanNewPhotosLib, GetParam().current);
         d->blocalMode = false;
     }

@@ -169,8 +169,8 @@ TEST_F(LocalNaming, TitleWindowControls) {
     EXPECT_EQ(d->namingWindows.batchTitleWindow->windowTitle(), "Change Photo Caption");
     EXPECT_EQ(d->namingWindows.changephotoTitle_PhotoTitleStrLab->text(),
               "{Existing Photo Caption}");
-    EXPECT_TRUE(d->libraryPanels.bChangePhotoLibCaption);
-    EXPECT_FALSE(d->libraryPanels.bChangePhotoLibTitle);
+    EXPECT_TRUE(d->namingWindows.bChangePhotoLibCaption);
+    EXPECT_FALSE(d->namingWindows.bChangePhotoLibTitle);
 }
 
 TEST_F(LocalNaming, RenameWindowModes) {

@@ -5,6 +5,7 @@
 #include "platform/MapView.h"
 #include "platform/core/VideoFrame.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/TestSupport.h"
 
 #include <QItemSelectionModel>
@@ -199,22 +200,23 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
         d.mainWindowController().photoLibBrowserView->setModel(&model);
         d.mainWindowController().photoLibBrowserView->selectionModel()->select(
             model.index(0, 0), QItemSelectionModel::ClearAndSelect);
-        d.libraryPanels.libraryBrowserSelectionDidChange();
+        d.mainWindowController().libraryBrowserSelectionDidChange();
 
-        EXPECT_EQ(d.libraryPanels.photolibtitlelab->text(), "Title: Another title");
-        EXPECT_EQ(d.libraryPanels.origphototitlelab->text(), "Title: St. James's Park");
+        EXPECT_EQ(drive(d).find<QLabel>("photolibtitlelab")->text(), "Title: Another title");
+        EXPECT_EQ(drive(d).find<QLabel>("origphototitlelab")->text(), "Title: St. James's Park");
         const QString blue = libraryDifferenceColor().name();
         EXPECT_EQ(blue, "#0091ff");
-        EXPECT_TRUE(d.libraryPanels.photolibtitlelab->styleSheet().contains(blue));
-        EXPECT_TRUE(d.libraryPanels.origphototitlelab->styleSheet().contains(blue));
-        EXPECT_TRUE(d.libraryPanels.origphotocameraModelab->styleSheet().contains(blue));
-        EXPECT_EQ(d.libraryPanels.photolibEiteTitlelab->text(), "Another title");
-        EXPECT_EQ(d.libraryPanels.originalPhotolibTitlelab->text(), "St. James's Park");
-        EXPECT_EQ(d.libraryPanels.photolibEitegpsLatilab->text(), "-48.500000");
-        EXPECT_NEAR(d.libraryPanels.photolibEiteCoords.x(), -48.5, 1e-9);
-        EXPECT_NEAR(d.libraryPanels.originalPhotolibCoords.x(), 51.5035, 1e-3);
-        EXPECT_TRUE(d.libraryPanels.photolibEiteMapView->hasPin());
-        EXPECT_FALSE(d.libraryPanels.photolibEiteMapView->isHidden());
+        EXPECT_TRUE(drive(d).find<QLabel>("photolibtitlelab")->styleSheet().contains(blue));
+        EXPECT_TRUE(drive(d).find<QLabel>("origphototitlelab")->styleSheet().contains(blue));
+        EXPECT_TRUE(drive(d).find<QLabel>("origphotocameraModelab")->styleSheet().contains(blue));
+        EXPECT_EQ(drive(d).find<QLineEdit>("photolibEiteTitlelab")->text(), "Another title");
+        EXPECT_EQ(drive(d).find<QLineEdit>("originalPhotolibTitlelab")->text(), "St. James's Park");
+        EXPECT_EQ(drive(d).find<QLineEdit>("photolibEitegpsLatilab")->text(), "-48.500000");
+        EXPECT_NEAR(drive(d).find<PKMapView>("photolibEiteMapView")->centerLatitude(), -48.5, 1e-9);
+        EXPECT_NEAR(drive(d).find<PKMapView>("originalPhotolibMapView")->centerLatitude(), 51.5035,
+                    1e-3);
+        EXPECT_TRUE(drive(d).find<PKMapView>("photolibEiteMapView")->hasPin());
+        EXPECT_FALSE(drive(d).find<PKMapView>("photolibEiteMapView")->isHidden());
         EXPECT_EQ(d.mainWindowController().previewOriginalphtoinfolab->text(),
                   "Photo metadata of original file");
         // The right column is this photo's, not the last local photo's.
@@ -227,19 +229,20 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
 
         d.mainWindowController().photoLibBrowserView->selectionModel()->select(
             model.index(1, 0), QItemSelectionModel::ClearAndSelect);
-        d.libraryPanels.libraryBrowserSelectionDidChange();
+        d.mainWindowController().libraryBrowserSelectionDidChange();
         EXPECT_TRUE(d.mainWindowController().previewImageView->isHidden());
         EXPECT_FALSE(d.mainWindowController().theplayerView->isHidden());
         EXPECT_FALSE(d.mainWindowController().playerFrameView->image().isNull());
-        EXPECT_EQ(d.libraryPanels.photolibNamelab->text(), "File Name: clip.mp4");
-        EXPECT_EQ(d.libraryPanels.origphotolensLatitudelab->text(), "Latitude: 10.000000");
-        EXPECT_TRUE(d.libraryPanels.origphotolensLatitudelab->styleSheet().contains("#ffffff"));
+        EXPECT_EQ(drive(d).find<QLabel>("photolibNamelab")->text(), "File Name: clip.mp4");
+        EXPECT_EQ(drive(d).find<QLabel>("origphotolensLatitudelab")->text(), "Latitude: 10.000000");
+        EXPECT_TRUE(
+            drive(d).find<QLabel>("origphotolensLatitudelab")->styleSheet().contains("#ffffff"));
         EXPECT_EQ(d.mainWindowController().photoNamelab->text(), "clip.mp4");
 
         // A library HEIC, upright: shown whole, bars left and right, nothing stretched.
         d.mainWindowController().photoLibBrowserView->selectionModel()->select(
             model.index(2, 0), QItemSelectionModel::ClearAndSelect);
-        d.libraryPanels.libraryBrowserSelectionDidChange();
+        d.mainWindowController().libraryBrowserSelectionDidChange();
         EXPECT_EQ(d.mainWindowController().photoNamelab->text(), "IMG_3092.heic");
         EXPECT_FALSE(d.mainWindowController().previewImageView->isHidden());
         ASSERT_TRUE(QTest::qWaitFor(
@@ -250,7 +253,7 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
 
         // Nothing selected: the column lets go of the photo.
         d.mainWindowController().photoLibBrowserView->selectionModel()->clearSelection();
-        d.libraryPanels.libraryBrowserSelectionDidChange();
+        d.mainWindowController().libraryBrowserSelectionDidChange();
         EXPECT_TRUE(d.mainWindowController().photoNamelab->text().isEmpty());
         EXPECT_EQ(d.mainWindowController().localExifDataView->topLevelItemCount(), 0);
         EXPECT_TRUE(d.mainWindowController().previewImageView->isHidden());

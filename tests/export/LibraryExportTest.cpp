@@ -131,8 +131,8 @@ class LibraryExport : public LibraryEditTest {
                 out << i;
         return out;
     }
-    void run(void (AppDelegate::*action)()) {
-        (d.get()->*action)();
+    void run(void (LibraryWindows::*action)()) {
+        (d->libraryWindows().*action)();
         ASSERT_TRUE(waitForJobs(*d));
     }
     // Every file under S, relative, sorted.
@@ -161,7 +161,7 @@ TEST_F(LibraryExport, CopiesOfSameNamedPhotosAllGoOutAndNoFileIsReplaced) {
     writeBytes(taken, "already here");
     writeBytes(taken2, "this one too");
     selectItems(fritest);
-    run(&AppDelegate::forward<&LibraryWindowsPart::ExportphotosfromphotolibraryAction>);
+    run(&LibraryWindows::ExportphotosfromphotolibraryAction);
 
     EXPECT_EQ(fileBytes(taken), "already here");
     EXPECT_EQ(fileBytes(taken2), "this one too");
@@ -203,8 +203,7 @@ TEST_F(LibraryExport, AlbumFoldersAreOneFolderPerAlbumAndClashesTakeNumbers) {
         }
     ASSERT_EQ(agua.size(), 3);
     selectItems(chosen);
-    run(&AppDelegate::forward<
-        &LibraryWindowsPart::ExportAllphotosfromphotolibrarywithAlbumsAction>);
+    run(&LibraryWindows::ExportAllphotosfromphotolibrarywithAlbumsAction);
     const QStringList out = files();
     EXPECT_TRUE(out.contains(record("IMG_4547.jpg").fileAlbum + "/IMG_4547.jpg"))
         << out.join(", ").toStdString();
@@ -223,8 +222,7 @@ TEST_F(LibraryExport, AlbumFoldersAreOneFolderPerAlbumAndClashesTakeNumbers) {
     ASSERT_TRUE(record("IMG_4547.jpg").albumTitles.contains("2019-10/11 Paris Clermont"));
     record("IMG_4547.jpg").fileAlbum = "2019-10/11 Paris Clermont";
     select({"IMG_4547.jpg"});
-    run(&AppDelegate::forward<
-        &LibraryWindowsPart::ExportAllphotosfromphotolibrarywithAlbumsAction>);
+    run(&LibraryWindows::ExportAllphotosfromphotolibrarywithAlbumsAction);
     EXPECT_TRUE(files().contains("2019-10-11 Paris Clermont/IMG_4547.jpg"))
         << files().join(", ").toStdString();
     EXPECT_FALSE(QFileInfo::exists(storage + "/2019-10"));
@@ -233,7 +231,7 @@ TEST_F(LibraryExport, AlbumFoldersAreOneFolderPerAlbumAndClashesTakeNumbers) {
 TEST_F(LibraryExport, EditedExportsUseTheRenderUnderItsOwnExtension) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     select({"IMG_3092.heic", "wedding.jpg"});
-    run(&AppDelegate::forward<&LibraryWindowsPart::ExportEditedphotosfromphotolibraryAction>);
+    run(&LibraryWindows::ExportEditedphotosfromphotolibraryAction);
     const QStringList out = files();
     EXPECT_TRUE(out.contains("IMG_3092.jpeg")) << out.join(", ").toStdString();
     EXPECT_EQ(exiftoolTexts(storage + "/IMG_3092.jpeg").value("File:FileType").toString(), "JPEG");
@@ -246,7 +244,7 @@ TEST_F(LibraryExport, EditedExportsUseTheRenderUnderItsOwnExtension) {
 TEST_F(LibraryExport, EditedExportsOfTheOtherLibrariesFollowTheirRenders) {
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     select({"IMG_3092.heic"});
-    run(&AppDelegate::forward<&LibraryWindowsPart::ExportEditedphotosfromphotolibraryAction>);
+    run(&LibraryWindows::ExportEditedphotosfromphotolibraryAction);
     const QStringList out = files();
     ASSERT_EQ(out.size(), 1);
     const QString type = exiftoolTexts(storage + "/" + out[0]).value("File:FileType").toString();
@@ -257,7 +255,7 @@ TEST_F(LibraryExport, EditedExportsOfTheOtherLibrariesFollowTheirRenders) {
 TEST_F(LibraryExport, OlderLibrariesHaveNoRendersAndTheOriginalGoesOut) {
     ASSERT_TRUE(openLibrary("Test-10.14.6"));
     select({"wedding.jpg"});
-    run(&AppDelegate::forward<&LibraryWindowsPart::ExportEditedphotosfromphotolibraryAction>);
+    run(&LibraryWindows::ExportEditedphotosfromphotolibraryAction);
     EXPECT_EQ(sha256(storage + "/wedding.jpg"), sha256(item("wedding.jpg")->filePath));
     EXPECT_TRUE(takeSheets().isEmpty()) << "the file manager showed the result";
 
@@ -293,7 +291,7 @@ TEST_F(LibraryExport, MissingOriginalsAreNamedAndICloudPhotosGoOutAsThumbnails) 
     // An original lost from the package after the scan (the package is the test's copy).
     ASSERT_TRUE(QFile::remove(item("Tulips.jpg")->filePath));
     select({"DSC03584.dng", "Tulips.jpg", "wedding.jpg"});
-    run(&AppDelegate::forward<&LibraryWindowsPart::ExportphotosfromphotolibraryAction>);
+    run(&LibraryWindows::ExportphotosfromphotolibraryAction);
     EXPECT_EQ(files(), (QStringList{"DSC03584.jpeg", "wedding.jpg"}));
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 2);
@@ -308,7 +306,7 @@ TEST_F(LibraryExport, MissingOriginalsAreNamedAndICloudPhotosGoOutAsThumbnails) 
 
     // The metadata exports say the same, and the run goes on.
     select({"Tulips.jpg", "Jellyfish.MOV", "wedding.jpg"});
-    run(&AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaAction>);
+    run(&LibraryWindows::ExportOriginalPhotoWithPhotoLibraryMetaAction);
     const QList<SheetText> again = takeSheets();
     ASSERT_EQ(again.size(), 1);
     EXPECT_TRUE(again[0].informative.startsWith("2 of 3 photos went out."))
@@ -326,10 +324,8 @@ TEST_F(LibraryExport, LibraryValuesAreWrittenIntoTheCopies) {
     // Each photo's original is read once: the values compared come from the read that writes.
     const QStringList stills = {item("Pumkins2.jpg")->filePath, item("St James Park.jpg")->filePath,
                                 item("IMG_3092.heic")->filePath};
-    const QHash<QString, int> opens = opensDuring(stills, [&] {
-        run(&AppDelegate::forward<
-            &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaAction>);
-    });
+    const QHash<QString, int> opens = opensDuring(
+        stills, [&] { run(&LibraryWindows::ExportOriginalPhotoWithPhotoLibraryMetaAction); });
     for (const QString &path : stills)
         EXPECT_EQ(opens.value(path), 1) << path.toStdString();
     EXPECT_TRUE(takeSheets().isEmpty());
@@ -374,8 +370,7 @@ TEST_F(LibraryExport, LibraryValuesAreWrittenIntoTheCopies) {
 
     // The creation-date export takes a video too, byte for byte.
     select({"Jellyfish1.mp4"});
-    run(&AppDelegate::forward<
-        &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction>);
+    run(&LibraryWindows::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction);
     EXPECT_TRUE(takeSheets().isEmpty());
     EXPECT_EQ(sha256(storage + "/Jellyfish1 2.mp4"), sha256(item("Jellyfish1.mp4")->filePath))
         << files().join(", ").toStdString();
@@ -399,7 +394,7 @@ TEST_F(LibraryExport, VideosOnlyInICloudGoOutAsTheirThumbnailWithTheLibraryValue
     ASSERT_FALSE(item("Jellyfish.MOV")->bICloudDownloadPhoto);
     ASSERT_FALSE(item("Jellyfish1.mp4")->bICloudDownloadPhoto);
     select({"Jellyfish.MOV", "Jellyfish1.mp4", "Pumkins2.jpg"});
-    run(&AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaAction>);
+    run(&LibraryWindows::ExportOriginalPhotoWithPhotoLibraryMetaAction);
     EXPECT_EQ(files(), (QStringList{"Jellyfish.jpeg", "Pumkins2.jpg"}));
     // The thumbnail takes what the library holds, as a photo's does.
     const QVariantMap thumb = exiftoolTexts(storage + "/Jellyfish.jpeg");
@@ -414,7 +409,7 @@ TEST_F(LibraryExport, VideosOnlyInICloudGoOutAsTheirThumbnailWithTheLibraryValue
                               "that have not been downloaded.");
 
     // The download names both, each with its reason; the thumbnail that is there goes out.
-    d->libraryWindows.DownloadICloudsfromphotolibraryAction();
+    d->libraryWindows().DownloadICloudsfromphotolibraryAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QList<SheetText> download = takeSheets();
     ASSERT_EQ(download.size(), 1);
@@ -425,8 +420,7 @@ TEST_F(LibraryExport, VideosOnlyInICloudGoOutAsTheirThumbnailWithTheLibraryValue
 
     // The creation-date export gives the same reason.
     select({"Jellyfish1.mp4"});
-    run(&AppDelegate::forward<
-        &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction>);
+    run(&LibraryWindows::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction);
     const QList<SheetText> dated = takeSheets();
     ASSERT_FALSE(dated.isEmpty());
     EXPECT_TRUE(
@@ -443,7 +437,7 @@ TEST_F(LibraryExport, ACancelledMetadataExportSendsNoVideosAfterIt) {
     const int workers = JobRunner::pool()->maxThreadCount();
     for (int i = 0; i < workers; ++i)
         JobRunner::pool()->start([&release] { release.acquire(); });
-    d->libraryWindows.ExportOriginalPhotoWithPhotoLibraryMetaAction();
+    d->libraryWindows().ExportOriginalPhotoWithPhotoLibraryMetaAction();
     auto *cancel = d->window->statusBar()->findChild<QPushButton *>("JobCancelButton");
     ASSERT_TRUE(cancel);
     cancel->click();
@@ -459,7 +453,7 @@ TEST_F(LibraryExport, ACancelledMetadataExportSendsNoVideosAfterIt) {
     select({"Jellyfish.MOV", "Jellyfish1.mp4"});
     for (int i = 0; i < workers; ++i)
         JobRunner::pool()->start([&release] { release.acquire(); });
-    d->libraryWindows.ExportOriginalPhotoWithPhotoLibraryMetaAction();
+    d->libraryWindows().ExportOriginalPhotoWithPhotoLibraryMetaAction();
     cancel = d->window->statusBar()->findChild<QPushButton *>("JobCancelButton");
     ASSERT_TRUE(cancel);
     cancel->click();
@@ -477,8 +471,7 @@ TEST_F(LibraryExport, SortedMetadataExportsFileByAlbumOrByDate) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     record("IMG_4547.jpg").fileAlbum = "2019-10/11 Paris Clermont";
     select({"IMG_4547.jpg", "Pumkins2.jpg"});
-    run(&AppDelegate::forward<
-        &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>);
+    run(&LibraryWindows::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction);
     QStringList out = files();
     EXPECT_EQ(out,
               (QStringList{"2019-10-11 Paris Clermont/IMG_4547.jpg", "Pumpkin Farm/Pumkins2.jpg"}));
@@ -486,15 +479,13 @@ TEST_F(LibraryExport, SortedMetadataExportsFileByAlbumOrByDate) {
               "I found one!");
     // The same photo again in its album: numbered by its place in the whole list.
     select({"Pumkins2.jpg"});
-    run(&AppDelegate::forward<
-        &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>);
+    run(&LibraryWindows::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction);
     const int index = int(d->library().photoLibBroserArray.indexOf(item("Pumkins2.jpg")));
     EXPECT_TRUE(files().contains(QString("Pumpkin Farm/Pumkins2 %1.jpg").arg(index)))
         << files().join(", ").toStdString();
 
     // By year and month: the library's camera date decides the folder.
-    run(&AppDelegate::forward<
-        &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction>);
+    run(&LibraryWindows::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction);
     const QDateTime date = libraryDate(record("Pumkins2.jpg").cameraDate.text());
     ASSERT_TRUE(date.isValid());
     const QString filed =
@@ -514,7 +505,7 @@ INSTANTIATE_TEST_SUITE_P(Libraries, LibraryExportEach,
 TEST_P(LibraryExportEach, StJamesParkKeepsItsOwnPositionAltitudeAndArtist) {
     ASSERT_TRUE(openLibrary(GetParam()));
     select({"St James Park.jpg"});
-    run(&AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaAction>);
+    run(&LibraryWindows::ExportOriginalPhotoWithPhotoLibraryMetaAction);
     EXPECT_TRUE(takeSheets().isEmpty());
     const QVariantMap park = exiftoolTexts(storage + "/St James Park.jpg");
     EXPECT_NEAR(park.value("GPS:GPSLatitude").toDouble(), 51.50357, 1e-4);
@@ -532,15 +523,14 @@ TEST_F(LibraryExport, OneGroupExportsWriteThatGroupAlone) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     select({"Pumkins2.jpg"});
     const QVariantMap before = exiftoolTexts(item("Pumkins2.jpg")->filePath);
-    run(&AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryTitleAction>);
+    run(&LibraryWindows::ExportOriginalPhotoWithPhotoLibraryTitleAction);
     QVariantMap out = exiftoolTexts(storage + "/Pumkins2.jpg");
     EXPECT_EQ(out.value("IPTC:ObjectName").toString(), "I found one!");
     EXPECT_EQ(out.value("IFD0:ImageDescription"), before.value("IFD0:ImageDescription"));
     EXPECT_EQ(out.value("GPS:GPSLatitude"), before.value("GPS:GPSLatitude"));
 
     // The creation-date copy is the original byte for byte, under the next name.
-    run(&AppDelegate::forward<
-        &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction>);
+    run(&LibraryWindows::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction);
     EXPECT_EQ(fileBytes(storage + "/Pumkins2 2.jpg"), fileBytes(item("Pumkins2.jpg")->filePath));
     const QDateTime created = libraryDate(record("Pumkins2.jpg").createDate.text());
     ASSERT_TRUE(created.isValid());
@@ -548,7 +538,7 @@ TEST_F(LibraryExport, OneGroupExportsWriteThatGroupAlone) {
 
     // The edited road with library values: the render goes out under its own extension.
     select({"IMG_3092.heic"});
-    run(&AppDelegate::forward<&LibraryWindowsPart::ExportEditedPhotoWithPhotoLibraryMetaAction>);
+    run(&LibraryWindows::ExportEditedPhotoWithPhotoLibraryMetaAction);
     out = exiftoolTexts(storage + "/IMG_3092.jpeg");
     EXPECT_EQ(out.value("File:FileType").toString(), "JPEG");
     EXPECT_EQ(out.value("IPTC:Keywords").toString(), "foo/bar");
@@ -558,18 +548,18 @@ TEST_F(LibraryExport, OneGroupExportsWriteThatGroupAlone) {
 TEST_F(LibraryExport, TheOriginalPanelsValuesGoIntoACopyBesideAnyFileOfThatName) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     select({"St James Park.jpg"});
-    d->libraryPanels.StartPhotoOriginalEditViewAction();
+    d->libraryPanels().StartPhotoOriginalEditViewAction();
     // The panel shows the file's own copyright and lens make too.
-    EXPECT_EQ(d->libraryPanels.originalPhotolibCopyrightlab->text(),
+    EXPECT_EQ(drive(*d).find<QLineEdit>("originalPhotolibCopyrightlab")->text(),
               item("St James Park.jpg")->originalFileNode->rare().fileCopyright);
-    EXPECT_FALSE(d->libraryPanels.originalPhotolibCopyrightlab->text().isEmpty());
+    EXPECT_FALSE(drive(*d).find<QLineEdit>("originalPhotolibCopyrightlab")->text().isEmpty());
     writeBytes(storage + "/St James Park.jpg", "someone's");
-    type(d->libraryPanels.originalPhotolibTitlelab, "Typed title");
-    type(d->libraryPanels.originalPhotolibCopyrightlab, "Typed copyright");
-    type(d->libraryPanels.originalPhotolibLenMakelab, "Typed lens make");
-    type(d->libraryPanels.originalPhotolibkeywordslab, "one, two");
-    type(d->libraryPanels.originalPhotolibCameraDatelab, "2019:05:03 10:20:30");
-    d->libraryWindows.ApplyOriginalPhotoMetadataChangeAction();
+    type(drive(*d).find<QLineEdit>("originalPhotolibTitlelab"), "Typed title");
+    type(drive(*d).find<QLineEdit>("originalPhotolibCopyrightlab"), "Typed copyright");
+    type(drive(*d).find<QLineEdit>("originalPhotolibLenMakelab"), "Typed lens make");
+    type(drive(*d).find<QLineEdit>("originalPhotolibkeywordslab"), "one, two");
+    type(drive(*d).find<QLineEdit>("originalPhotolibCameraDatelab"), "2019:05:03 10:20:30");
+    d->libraryWindows().ApplyOriginalPhotoMetadataChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(takeSheets().isEmpty());
     EXPECT_EQ(fileBytes(storage + "/St James Park.jpg"), "someone's");
@@ -606,25 +596,18 @@ TEST_F(LibraryExport, AHostileLibrarysNamesStayInsideTheStorageFolderInEveryLayo
     const QStringList mine = {storage, QDir::homePath() + "/.cache", PrivateFolder::root()};
     const QStringList before = treeListing(QDir::homePath(), mine);
     selectItems(d->library().photoLibBroserArray);
-    for (void (AppDelegate::*action)() :
-         {&AppDelegate::forward<&LibraryWindowsPart::ExportphotosfromphotolibraryAction>,
-          &AppDelegate::forward<&LibraryWindowsPart::ExportEditedphotosfromphotolibraryAction>,
-          &AppDelegate::forward<
-              &LibraryWindowsPart::ExportAllphotosfromphotolibrarywithAlbumsAction>,
-          &AppDelegate::forward<
-              &LibraryWindowsPart::ExportphotosfromphotolibrarywithYearandMonthAction>,
-          &AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaAction>,
-          &AppDelegate::forward<
-              &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction>,
-          &AppDelegate::forward<
-              &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction>,
-          &AppDelegate::forward<
-              &LibraryWindowsPart::
-                  ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>,
-          &AppDelegate::forward<
-              &LibraryWindowsPart::ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>,
-          &AppDelegate::forward<&LibraryWindowsPart::ExportOriginaPhotoLibraryMetaToPlistAction>,
-          &AppDelegate::forward<&LibraryWindowsPart::ExportPhotoLibraryMetaToPlistAction>}) {
+    for (void (LibraryWindows::*action)() :
+         {&LibraryWindows::ExportphotosfromphotolibraryAction,
+          &LibraryWindows::ExportEditedphotosfromphotolibraryAction,
+          &LibraryWindows::ExportAllphotosfromphotolibrarywithAlbumsAction,
+          &LibraryWindows::ExportphotosfromphotolibrarywithYearandMonthAction,
+          &LibraryWindows::ExportOriginalPhotoWithPhotoLibraryMetaAction,
+          &LibraryWindows::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction,
+          &LibraryWindows::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction,
+          &LibraryWindows::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction,
+          &LibraryWindows::ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction,
+          &LibraryWindows::ExportOriginaPhotoLibraryMetaToPlistAction,
+          &LibraryWindows::ExportPhotoLibraryMetaToPlistAction}) {
         run(action);
         takeSheets();
     }

@@ -41,7 +41,7 @@ QJsonObject entryOf(const QJsonObject &plist, const QString &name) {
 TEST_F(LibraryPlist, EachEntryHoldsItsOwnPhotosLibraryValues) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     select({"Pumkins2.jpg", "St James Park.jpg", "wedding.jpg"});
-    d->libraryWindows.ExportPhotoLibraryMetaToPlistAction();
+    d->libraryWindows().ExportPhotoLibraryMetaToPlistAction();
     const QString path = storage + "/PhotoLibrayMetadata.plist";
     // The folder a sheet names where no file manager answers: the one written to.
     EXPECT_EQ(revealed, (QStringList{path, storage}));
@@ -70,7 +70,7 @@ TEST_F(LibraryPlist, EachEntryHoldsItsOwnPhotosLibraryValues) {
 TEST_F(LibraryPlist, OriginalsAreReadWholeAndMissingOnesAreNamed) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     select({"St James Park.jpg", "IMG_1693.tif"});
-    d->libraryWindows.ExportOriginaPhotoLibraryMetaToPlistAction();
+    d->libraryWindows().ExportOriginaPhotoLibraryMetaToPlistAction();
     const QJsonObject plist = readPlistOutside(storage + "/OriginalPhotoMetadata.plist");
     ASSERT_FALSE(plist.isEmpty());
     const QJsonObject park = entryOf(plist, "St James Park.jpg");
@@ -88,7 +88,7 @@ TEST_F(LibraryPlist, AFolderThatCannotBeMadeIsSaidAndSameNamesAreNamed) {
     writeBytes(dir.filePath("blocker"), "x");
     d->preferences().storagelocation = dir.filePath("blocker/S");
     select({"wedding.jpg"});
-    d->libraryWindows.ExportPhotoLibraryMetaToPlistAction();
+    d->libraryWindows().ExportPhotoLibraryMetaToPlistAction();
     QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "The metadata could not be exported.");
@@ -108,7 +108,7 @@ TEST_F(LibraryPlist, AFolderThatCannotBeMadeIsSaidAndSameNamesAreNamed) {
     }
     d->mainWindowController().photoLibBrowserView->selectionModel()->select(
         chosen, QItemSelectionModel::ClearAndSelect);
-    d->libraryWindows.ExportPhotoLibraryMetaToPlistAction();
+    d->libraryWindows().ExportPhotoLibraryMetaToPlistAction();
     sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_TRUE(sheets[0].informative.contains("winebottle.jpeg"));

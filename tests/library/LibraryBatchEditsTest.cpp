@@ -56,7 +56,7 @@ TEST_P(LibraryBatch, ASetDateStepsTenMinutesFromPhotoToPhotoInBrowserOrder) {
     EXPECT_EQ(d->dateWindows.EditDateHeadInfolab->text(),
               "Choose One of Three Methods to Batch Modify Photo Library Photo Dates:");
     EXPECT_EQ(d->dateWindows.mutSetDatelab->placeholderText(),
-              d->libraryPanels.photolibEiteCameraDatelab->text());
+              drive(*d).find<QLineEdit>("photolibEiteCameraDatelab")->text());
     d->dateWindows.mutSetDatelab->setText("2021-03-04 05:06:07");
     d->dateWindows.AddDateNumBtn->setChecked(true);
     d->dateWindows.AddDateNumlab->setText("10");
@@ -187,7 +187,7 @@ TEST_P(LibraryBatch, CopiesBetweenFieldsSkipEmptySourcesAndNameThem) {
     const IKImageItemPtr wedding = item("wedding.jpg"), pumpkins = item("Pumpkins4.jpg");
     const PRPicFileInfo &w = *wedding->photoLibFileNode, &p = *pumpkins->photoLibFileNode;
 
-    d->libraryPanels.CopyFileTitletoPhotoLibraryFileNameAction();
+    d->libraryPanels().CopyFileTitletoPhotoLibraryFileNameAction();
     SheetText sheet = onlySheet();
     EXPECT_EQ(sheet.text, kApplied);
     EXPECT_TRUE(sheet.informative.contains("wedding.jpg: it has no title"));
@@ -195,7 +195,7 @@ TEST_P(LibraryBatch, CopiesBetweenFieldsSkipEmptySourcesAndNameThem) {
     EXPECT_EQ(pumpkins->fileName, "Pumpkin heads.jpg");
     EXPECT_EQ(w.fileName, "wedding.jpg");
 
-    d->libraryPanels.CopyFileTitletoPhotoLibraryCaptionAction();
+    d->libraryPanels().CopyFileTitletoPhotoLibraryCaptionAction();
     EXPECT_EQ(onlySheet().text, kApplied);
     EXPECT_EQ(libraryCaption(p), "Pumpkin heads");
     EXPECT_EQ(libraryCaption(w), "Bride Wedding day");
@@ -206,26 +206,26 @@ TEST_P(LibraryBatch, CopiesBetweenFieldsSkipEmptySourcesAndNameThem) {
                   "1");
     }
 
-    d->libraryPanels.CopyFileCaptiontoPhotoLibraryTitleAction();
+    d->libraryPanels().CopyFileCaptiontoPhotoLibraryTitleAction();
     EXPECT_EQ(onlySheet().text, kApplied);
     EXPECT_EQ(libraryTitle(w), "Bride Wedding day");
 
-    d->libraryPanels.CopyFileNametoPhotoLibraryTileAction();
+    d->libraryPanels().CopyFileNametoPhotoLibraryTileAction();
     EXPECT_EQ(onlySheet().text, kApplied);
     EXPECT_EQ(libraryTitle(w), "wedding");
     EXPECT_EQ(libraryTitle(p), "Pumpkin heads");
     EXPECT_EQ(w.fileTitle, "wedding");
 
-    d->libraryPanels.CopyFileNametoPhotoLibraryCaptionAction();
+    d->libraryPanels().CopyFileNametoPhotoLibraryCaptionAction();
     EXPECT_EQ(onlySheet().text, kApplied);
     EXPECT_EQ(libraryCaption(w), "wedding");
 
-    d->libraryPanels.CopyCameraDatetoPhotoLibraryTileAction();
+    d->libraryPanels().CopyCameraDatetoPhotoLibraryTileAction();
     EXPECT_EQ(onlySheet().text, kApplied);
     EXPECT_EQ(libraryTitle(w), w.cameraDate.text());
     EXPECT_EQ(p.fileTitle, p.cameraDate.text());
 
-    d->libraryPanels.CopyCameraDatetoPhotoLibraryAddedDateAction();
+    d->libraryPanels().CopyCameraDatetoPhotoLibraryAddedDateAction();
     EXPECT_EQ(onlySheet().text, kApplied);
     for (const PRPicFileInfo *r : {&w, &p}) {
         const QStringList dates =
@@ -254,7 +254,7 @@ TEST_F(LibraryEditTest, TheOriginalsCameraDateOrElseItsCreationDateInUtc) {
     const QDateTime created = QDateTime(QDate(2011, 2, 3), QTime(4, 5, 6), Qt::UTC);
     ASSERT_TRUE(FileDates::setCreationDate(weddingOriginal, created));
 
-    d->libraryPanels.CopyOriginalCameraDatetoPhotoLibraryCameraDateAction();
+    d->libraryPanels().CopyOriginalCameraDatetoPhotoLibraryCameraDateAction();
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, kApplied);
@@ -290,12 +290,13 @@ TEST_P(FromOriginal, TheOriginalWinsWhereItSaysSomethingAndIsNamedWhereNot) {
     const PRPicFileInfo &r = *park->photoLibFileNode;
     // First the library is made to disagree with the file, through the panel.
     select({"St James Park.jpg"});
-    type(d->libraryPanels.photolibEiteTitlelab, "Somewhere else");
-    type(d->libraryPanels.photolibEitekeywordslab, QString::fromUtf8("Elsewhere, Zürich's"));
-    type(d->libraryPanels.photolibEitegpsLatilab, "10");
-    type(d->libraryPanels.photolibEitegpsLongtlab, "20");
-    type(d->libraryPanels.photolibEiteCameraMakelab, "Other");
-    d->libraryPanels.ApplyPhotoLibMetadataChangeAction();
+    type(drive(*d).find<QLineEdit>("photolibEiteTitlelab"), "Somewhere else");
+    type(drive(*d).find<QLineEdit>("photolibEitekeywordslab"),
+         QString::fromUtf8("Elsewhere, Zürich's"));
+    type(drive(*d).find<QLineEdit>("photolibEitegpsLatilab"), "10");
+    type(drive(*d).find<QLineEdit>("photolibEitegpsLongtlab"), "20");
+    type(drive(*d).find<QLineEdit>("photolibEiteCameraMakelab"), "Other");
+    d->libraryPanels().ApplyPhotoLibMetadataChangeAction();
     {
         const SheetText first = takeSheets().value(0);
         ASSERT_EQ(first.text, kApplied) << first.informative.toStdString();
@@ -313,7 +314,7 @@ TEST_P(FromOriginal, TheOriginalWinsWhereItSaysSomethingAndIsNamedWhereNot) {
         c.iCloudOnly ? libraryPosition(record(c.iCloudOnly)) : QStringList();
     const QStringList weddingPosition = libraryPosition(*wedding->photoLibFileNode);
 
-    d->libraryPanels.ReplacePhotoLibrarytitleWithOriginalPhototitleAction();
+    d->libraryPanels().ReplacePhotoLibrarytitleWithOriginalPhototitleAction();
     SheetText sheet = takeSheets().value(0);
     EXPECT_EQ(sheet.text, kApplied);
     // An original without a title clears the library's.
@@ -322,16 +323,16 @@ TEST_P(FromOriginal, TheOriginalWinsWhereItSaysSomethingAndIsNamedWhereNot) {
         EXPECT_TRUE(
             sheet.informative.contains(QString(c.iCloudOnly) + ": its original is only in iCloud"));
     }
-    d->libraryPanels.ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction();
+    d->libraryPanels().ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction();
     sheet = takeSheets().value(0);
     EXPECT_TRUE(sheet.informative.contains("wedding.jpg: its original has no position"));
-    d->libraryPanels.ReplacePhotoLibraryKeyWordsWithOriginalPhotoKeyWordsAction();
+    d->libraryPanels().ReplacePhotoLibraryKeyWordsWithOriginalPhotoKeyWordsAction();
     EXPECT_EQ(takeSheets().value(0).text, kApplied);
-    d->libraryPanels.ReplacePhotoLibraryDescriWithOriginalPhotoDescriAction();
+    d->libraryPanels().ReplacePhotoLibraryDescriWithOriginalPhotoDescriAction();
     sheet = takeSheets().value(0);
     EXPECT_FALSE(sheet.informative.contains("St James Park.jpg"))
         << sheet.informative.toStdString();
-    d->libraryPanels.ReplacePhotoLibraryCameraandLensInfoWithOriginalPhotoCameraLensAction();
+    d->libraryPanels().ReplacePhotoLibraryCameraandLensInfoWithOriginalPhotoCameraLensAction();
     sheet = takeSheets().value(0);
     EXPECT_EQ(sheet.text, c.cameraFields
                               ? QString(kApplied)

@@ -10,6 +10,7 @@
 #include "platform/core/PhotosApplication.h"
 #include "platform/core/PrivateFolder.h"
 #include "platform/core/Trash.h"
+#include "support/AppDriver.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -89,7 +90,7 @@ class LibraryDelete : public ::testing::Test {
             return false;
         waitForScan();
         closeSheets();
-        return d->library().scanComplete && d->libraryDatabase.libraryWorkingCopy;
+        return d->library().scanComplete && d->libraryDatabase().session().workingCopy();
     }
     void waitForScan() {
         QDeadlineTimer deadline(120000);
@@ -151,12 +152,12 @@ TEST_F(LibraryDelete, ConfirmedDeletionRemovesRowsThenTrashesFilesAndCompanions)
                         pumpkins->photoLibFileNode->photoAssetID};
 
     select({wedding, pumpkins});
-    d->libraryWindows.DeleteSelectedPhotosinPhotoLibraryAction();
+    d->libraryWindows().DeleteSelectedPhotosinPhotoLibraryAction();
     QMessageBox *ask = visibleSheet();
     ASSERT_TRUE(ask);
     EXPECT_EQ(ask->text(), QStringLiteral("Are you sure you want to delete the selected "
                                           "photo(s) from Photo Library?"));
-    d->libraryWindows.savePanelDidEnd9(ask, 1);
+    d->libraryWindows().savePanelDidEnd9(ask, 1);
     QMessageBox *done = visibleSheet();
     ASSERT_TRUE(done);
     EXPECT_EQ(done->text(),
@@ -206,8 +207,8 @@ TEST_F(LibraryDelete, ConfirmedDeletionRemovesRowsThenTrashesFilesAndCompanions)
     ASSERT_TRUE(QFile::remove(trash + QStringLiteral("/files/") + pumpkinsName));
     ASSERT_TRUE(QFile::remove(trash + QStringLiteral("/info/%1.trashinfo").arg(pumpkinsName)));
     closeSheets();
-    const QString backup = d->libraryDatabase.libraryWorkingCopy->lastBackupPath();
-    d->libraryDatabase.savePanelDidEnd6(nullptr, 1);
+    const QString backup = d->libraryDatabase().session().workingCopy()->lastBackupPath();
+    d->libraryDatabase().savePanelDidEnd6(nullptr, 1);
     QMessageBox *restored = visibleSheet();
     ASSERT_TRUE(restored);
     EXPECT_EQ(restored->text(),
@@ -239,11 +240,11 @@ TEST_F(LibraryDelete, ARestoreInALaterRunNamesItsBackupAndOffersTheOlderOnes) {
     ASSERT_TRUE(wedding);
     const QString weddingFile = wedding->filePath;
     const QString assets = count(QStringLiteral("SELECT count(*) FROM ZGENERICASSET"));
-    const QString firstBackup = d->libraryDatabase.libraryWorkingCopy->lastBackupPath();
+    const QString firstBackup = d->libraryDatabase().session().workingCopy()->lastBackupPath();
     select({wedding});
-    d->libraryWindows.DeleteSelectedPhotosinPhotoLibraryAction();
+    d->libraryWindows().DeleteSelectedPhotosinPhotoLibraryAction();
     ASSERT_TRUE(visibleSheet());
-    d->libraryWindows.savePanelDidEnd9(visibleSheet(), 1);
+    d->libraryWindows().savePanelDidEnd9(visibleSheet(), 1);
     closeSheets();
     ASSERT_FALSE(QFile::exists(weddingFile));
 
@@ -255,10 +256,10 @@ TEST_F(LibraryDelete, ARestoreInALaterRunNamesItsBackupAndOffersTheOlderOnes) {
     waitForScan();
     closeSheets();
     ASSERT_FALSE(item(QStringLiteral("wedding.jpg")));
-    const QString secondBackup = d->libraryDatabase.libraryWorkingCopy->lastBackupPath();
+    const QString secondBackup = d->libraryDatabase().session().workingCopy()->lastBackupPath();
     ASSERT_NE(secondBackup, firstBackup);
 
-    d->libraryDatabase.RestorePhotoLibraryDatabase();
+    d->libraryDatabase().RestorePhotoLibraryDatabase();
     QMessageBox *ask = visibleSheet();
     ASSERT_TRUE(ask);
     EXPECT_EQ(ask->text(), QStringLiteral("Are you sure you want to restore the photo library?"));
@@ -279,7 +280,7 @@ TEST_F(LibraryDelete, ARestoreInALaterRunNamesItsBackupAndOffersTheOlderOnes) {
     EXPECT_EQ(choice->itemText(1),
               QStringLiteral("Backup of %1").arg(libraryBackupTimeText(firstBackup)));
     choice->setCurrentIndex(1);
-    d->libraryDatabase.savePanelDidEnd6(ask, 1);
+    d->libraryDatabase().savePanelDidEnd6(ask, 1);
     QMessageBox *done = visibleSheet();
     ASSERT_TRUE(done);
     EXPECT_EQ(done->text(), QStringLiteral("Restore Photo Library metadata has been completed."));
@@ -306,7 +307,7 @@ TEST_F(LibraryDelete, AFailedCopyBackTrashesNothingAndChangesNoList) {
                                                    "user_version")),
               QStringLiteral("7"));
     select({wedding});
-    d->libraryWindows.DeletePhotoinPhotoLibraryAction();
+    d->libraryWindows().DeletePhotoinPhotoLibraryAction();
     QMessageBox *sheet = visibleSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("The photos were not removed from the Photo Library."));
@@ -319,7 +320,7 @@ TEST_F(LibraryDelete, AFailedCopyBackTrashesNothingAndChangesNoList) {
                         .arg(wedding->photoLibFileNode->photoAssetID)),
               QStringLiteral("1"));
     // The working copy rolled back too: the next try deletes nothing twice.
-    EXPECT_FALSE(d->libraryDatabase.libraryEdit);
+    EXPECT_FALSE(d->libraryDatabase().session().store());
 
     // A read-only database folder refuses the copy back for anyone but root.
     if (geteuid() != 0) {
@@ -329,7 +330,7 @@ TEST_F(LibraryDelete, AFailedCopyBackTrashesNothingAndChangesNoList) {
         QFile::setPermissions(lib + QStringLiteral("/database"),
                               QFile::ReadOwner | QFile::ExeOwner);
         select({park});
-        d->libraryWindows.DeletePhotoinPhotoLibraryAction();
+        d->libraryWindows().DeletePhotoinPhotoLibraryAction();
         QFile::setPermissions(lib + QStringLiteral("/database"),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         EXPECT_TRUE(fake.trashed.isEmpty());
@@ -345,11 +346,11 @@ TEST_F(LibraryDelete, AHeldLibraryIsOfferedTheQuitAndNothingIsDeleted) {
     ASSERT_TRUE(wedding);
     photos.heldBy << DatabaseHolder{4242, QStringLiteral("Photos"), QStringLiteral("lock")};
     select({wedding});
-    for (void (AppDelegate::*road)() :
-         {&AppDelegate::forward<&LibraryWindowsPart::DeleteSelectedPhotosinPhotoLibraryAction>,
-          &AppDelegate::forward<&LibraryWindowsPart::DeletePhotoinPhotoLibraryAction>,
-          &AppDelegate::forward<&LibraryWindowsPart::DeleteDuplicatePhotosinPhotoLibraryAction>}) {
-        (d.get()->*road)();
+    for (const std::function<void()> &road : std::initializer_list<std::function<void()>>{
+             [this] { d->libraryWindows().DeleteSelectedPhotosinPhotoLibraryAction(); },
+             [this] { d->libraryWindows().DeletePhotoinPhotoLibraryAction(); },
+             [this] { d->duplicateWindow.DeleteDuplicatePhotosinPhotoLibraryAction(); }}) {
+        road();
         QMessageBox *sheet = visibleSheet();
         ASSERT_TRUE(sheet);
         EXPECT_EQ(sheet->text(),
@@ -359,10 +360,10 @@ TEST_F(LibraryDelete, AHeldLibraryIsOfferedTheQuitAndNothingIsDeleted) {
     }
     // Free again, but the question is answered " Cancel ".
     photos.heldBy.clear();
-    d->libraryWindows.DeleteSelectedPhotosinPhotoLibraryAction();
+    d->libraryWindows().DeleteSelectedPhotosinPhotoLibraryAction();
     QMessageBox *ask = visibleSheet();
     ASSERT_TRUE(ask);
-    d->libraryWindows.savePanelDidEnd9(ask, 0);
+    d->libraryWindows().savePanelDidEnd9(ask, 0);
     EXPECT_FALSE(visibleSheet());
     EXPECT_TRUE(fake.trashed.isEmpty());
     EXPECT_TRUE(d->library().photoLibBroserArray.contains(wedding));
@@ -389,7 +390,7 @@ TEST_F(LibraryDelete, WithoutAReadableDatabaseNothingIsDeletedAndTheSheetSaysWhy
     const IKImageItemPtr first = d->library().photoLibBroserArray.first();
     const QByteArray bytes = fileBytes(database);
     select({first});
-    d->libraryWindows.DeletePhotoinPhotoLibraryAction();
+    d->libraryWindows().DeletePhotoinPhotoLibraryAction();
     QMessageBox *sheet = visibleSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("The photos were not removed from the Photo Library."));
@@ -432,7 +433,7 @@ TEST_F(LibraryDelete, TickedDuplicatesGoWithCompanionsAndAnUntrashableFileIsList
     tulipGroup->fileChildren().append(tulipFile);
     d->duplicateWindow.sameFileArray = {group, untouched, tulipGroup};
 
-    d->libraryWindows.DeleteDuplicatePhotosinPhotoLibraryAction();
+    d->duplicateWindow.DeleteDuplicatePhotosinPhotoLibraryAction();
     EXPECT_EQ(fake.trashed,
               (QStringList{other->filePath, livePhotoCompanionPath(other->filePath)}));
     EXPECT_TRUE(d->duplicateWindow.hHasRemoved);
@@ -465,7 +466,7 @@ TEST_F(LibraryDelete, OlderLibraryLosesTheMasterAndItsVersions) {
     ASSERT_TRUE(first && first->photoLibFileNode);
     const int master = first->photoLibFileNode->photoID;
     select({first});
-    d->libraryWindows.DeletePhotoinPhotoLibraryAction();
+    d->libraryWindows().DeletePhotoinPhotoLibraryAction();
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM RKMaster WHERE modelId = %1").arg(master)),
               QStringLiteral("0"));
     EXPECT_EQ(
@@ -482,7 +483,7 @@ TEST_F(LibraryDelete, OlderLibraryLosesTheMasterAndItsVersions) {
     writeBytes(raw, "raw");
     fake.trashed.clear();
     select({pair});
-    d->libraryWindows.DeletePhotoinPhotoLibraryAction();
+    d->libraryWindows().DeletePhotoinPhotoLibraryAction();
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM RKMaster WHERE modelId IN (11, 12)")),
               QStringLiteral("0"));
     EXPECT_EQ(count(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
@@ -505,15 +506,15 @@ TEST_F(LibraryDelete, ARestoreOfAnOlderLibraryPutsItsFilesBack) {
         }
         const QString masters = count(QStringLiteral("SELECT count(*) FROM RKMaster"));
         select(photos);
-        d->libraryWindows.DeleteSelectedPhotosinPhotoLibraryAction();
+        d->libraryWindows().DeleteSelectedPhotosinPhotoLibraryAction();
         ASSERT_TRUE(visibleSheet());
-        d->libraryWindows.savePanelDidEnd9(visibleSheet(), 1);
+        d->libraryWindows().savePanelDidEnd9(visibleSheet(), 1);
         closeSheets();
         for (const QString &file : files)
             ASSERT_FALSE(QFile::exists(file)) << file.toStdString();
         ASSERT_LT(count(QStringLiteral("SELECT count(*) FROM RKMaster")).toInt(), masters.toInt());
 
-        d->libraryDatabase.savePanelDidEnd6(nullptr, 1);
+        d->libraryDatabase().savePanelDidEnd6(nullptr, 1);
         ASSERT_TRUE(visibleSheet());
         EXPECT_TRUE(visibleSheet()->informativeText().startsWith(
             QStringLiteral("All photolibrary data has been restored before the change.\nThe "
@@ -553,7 +554,7 @@ TEST_F(LibraryDelete, AnIPhotoPhotoTakesItsPropertiesAlong) {
         sqliteValue(props, allRows).toInt() - sqliteValue(props, propertyRows).toInt();
     ASSERT_GT(sqliteValue(props, propertyRows).toInt(), 0);
     select({photo});
-    d->libraryWindows.DeletePhotoinPhotoLibraryAction();
+    d->libraryWindows().DeletePhotoinPhotoLibraryAction();
     EXPECT_EQ(sqliteValue(props, propertyRows), QStringLiteral("0"));
     EXPECT_EQ(sqliteValue(props, allRows).toInt(), others);
     EXPECT_EQ(
@@ -608,9 +609,9 @@ TEST_F(LibraryDelete, ARecordThatNamesNoFileOfItsOwnLosesItsRowsAndTrashesNothin
         ASSERT_FALSE(hostile.contains(nullptr)) << c.library;
         const QStringList before = treeListing(QDir::homePath(), QStringList(mine) << lib);
         select(hostile);
-        d->libraryWindows.DeleteSelectedPhotosinPhotoLibraryAction();
+        d->libraryWindows().DeleteSelectedPhotosinPhotoLibraryAction();
         ASSERT_TRUE(visibleSheet());
-        d->libraryWindows.savePanelDidEnd9(visibleSheet(), 1);
+        d->libraryWindows().savePanelDidEnd9(visibleSheet(), 1);
         ASSERT_TRUE(visibleSheet());
         EXPECT_TRUE(visibleSheet()->text().startsWith("The selected photo(s) has been removed"));
         // Each file that a record names but does not own is said to stay.

@@ -36,10 +36,7 @@ double secondsOf(const QDateTime &local) {
 
 class LibraryPanel : public LibraryEditTest, public ::testing::WithParamInterface<const char *> {
   protected:
-    void apply() {
-        d->mainWindowController().MybuttonMouseDownHandle(
-            d->libraryPanels.applyPhotolibEiteViewBtn);
-    }
+    void apply() { drive(*d).click("applyPhotolibEiteViewBtn"); }
     // The one sheet an apply ends with.
     SheetText onlySheet() {
         const QList<SheetText> sheets = takeSheets();
@@ -66,7 +63,7 @@ TEST_P(LibraryPanel, ATypedTitleReachesEverySelectedPhotoAndNothingElse) {
         positions << libraryPosition(record(n));
         captions << libraryCaption(record(n));
     }
-    type(d->libraryPanels.photolibEiteTitlelab, kTricky);
+    type(drive(*d).find<QLineEdit>("photolibEiteTitlelab"), kTricky);
     apply();
     EXPECT_EQ(onlySheet().text, kApplied);
     for (int i = 0; i < names.size(); ++i) {
@@ -79,8 +76,8 @@ TEST_P(LibraryPanel, ATypedTitleReachesEverySelectedPhotoAndNothingElse) {
     }
     EXPECT_EQ(integrity(), "ok");
     // The panel shows the records again, and what was typed is spent.
-    EXPECT_EQ(d->libraryPanels.photolibEiteTitlelab->text(), kTricky);
-    EXPECT_FALSE(d->libraryPanels.bChangePhotoLibraryTitle);
+    EXPECT_EQ(drive(*d).find<QLineEdit>("photolibEiteTitlelab")->text(), kTricky);
+    EXPECT_FALSE(d->libraryPanels().typedFields().title);
     EXPECT_EQ(d->browsers().selectedLibraryItems().size(), 3);
 }
 
@@ -88,10 +85,10 @@ TEST_P(LibraryPanel, ATypedPositionGoesToEveryPhotoAndEmptyFieldsRemoveIt) {
     ASSERT_TRUE(openLibrary(GetParam()));
     const QStringList names = {"wedding.jpg", "Tulips.jpg"};
     select(names);
-    type(d->libraryPanels.photolibEitegpsLatilab, "48.858370");
-    type(d->libraryPanels.photolibEitegpsLongtlab, "2.294481");
+    type(drive(*d).find<QLineEdit>("photolibEitegpsLatilab"), "48.858370");
+    type(drive(*d).find<QLineEdit>("photolibEitegpsLongtlab"), "2.294481");
     // Typing moves the panel's map, nothing more.
-    EXPECT_NEAR(d->libraryPanels.photolibEiteMapView->centerLatitude(), 48.85837, 1e-6);
+    EXPECT_NEAR(drive(*d).find<PKMapView>("photolibEiteMapView")->centerLatitude(), 48.85837, 1e-6);
     apply();
     EXPECT_EQ(onlySheet().text, kApplied);
     for (const QString &n : names) {
@@ -104,16 +101,16 @@ TEST_P(LibraryPanel, ATypedPositionGoesToEveryPhotoAndEmptyFieldsRemoveIt) {
 
     // No position on the globe: refused before anything is written.
     const QStringList before = databaseHashes();
-    type(d->libraryPanels.photolibEitegpsLatilab, "91");
+    type(drive(*d).find<QLineEdit>("photolibEitegpsLatilab"), "91");
     apply();
     EXPECT_EQ(onlySheet().text, "The position cannot be written.");
-    type(d->libraryPanels.photolibEitegpsLatilab, "north");
+    type(drive(*d).find<QLineEdit>("photolibEitegpsLatilab"), "north");
     apply();
     EXPECT_EQ(onlySheet().text, "The position cannot be written.");
     EXPECT_EQ(databaseHashes(), before);
 
-    type(d->libraryPanels.photolibEitegpsLatilab, "");
-    type(d->libraryPanels.photolibEitegpsLongtlab, "");
+    type(drive(*d).find<QLineEdit>("photolibEitegpsLatilab"), "");
+    type(drive(*d).find<QLineEdit>("photolibEitegpsLongtlab"), "");
     apply();
     EXPECT_EQ(onlySheet().text, kApplied);
     // The current schema keeps "no position" as -180, -180; the older one as NULL.
@@ -132,8 +129,8 @@ TEST_P(LibraryPanel, AnInvalidCameraDateChangesNothingAndAValidOneIsLocalTime) {
     const QString shown = record("wedding.jpg").cameraDate.text(),
                   title = record("wedding.jpg").fileTitle;
     const QStringList before = databaseHashes();
-    type(d->libraryPanels.photolibEiteTitlelab, "Not this either");
-    type(d->libraryPanels.photolibEiteCameraDatelab, "31/12/2020 10:00");
+    type(drive(*d).find<QLineEdit>("photolibEiteTitlelab"), "Not this either");
+    type(drive(*d).find<QLineEdit>("photolibEiteCameraDatelab"), "31/12/2020 10:00");
     apply();
     const SheetText alert = onlySheet();
     EXPECT_EQ(alert.text, "Invalid date format");
@@ -143,13 +140,14 @@ TEST_P(LibraryPanel, AnInvalidCameraDateChangesNothingAndAValidOneIsLocalTime) {
     EXPECT_EQ(record("wedding.jpg").cameraDate.text(), shown);
     EXPECT_EQ(record("wedding.jpg").fileTitle, title);
 
-    type(d->libraryPanels.photolibEiteCameraDatelab, "2020:12:31 23:59:58");
+    type(drive(*d).find<QLineEdit>("photolibEiteCameraDatelab"), "2020:12:31 23:59:58");
     apply();
     EXPECT_EQ(onlySheet().text, kApplied);
     EXPECT_NEAR(libraryCameraDate(record("wedding.jpg")),
                 secondsOf(QDateTime(QDate(2020, 12, 31), QTime(23, 59, 58))), 1e-3);
     EXPECT_EQ(record("wedding.jpg").cameraDate.text(), "2020-12-31 23:59:58");
-    EXPECT_EQ(d->libraryPanels.photolibEiteCameraDatelab->text(), "2020-12-31 23:59:58");
+    EXPECT_EQ(drive(*d).find<QLineEdit>("photolibEiteCameraDatelab")->text(),
+              "2020-12-31 23:59:58");
     EXPECT_EQ(integrity(), "ok");
 }
 
@@ -157,15 +155,15 @@ TEST_P(LibraryPanel, ANewFileNameKeepsItsExtensionAndAnEmptyOneIsRefused) {
     ASSERT_TRUE(openLibrary(GetParam()));
     select({"wedding.jpg"});
     const IKImageItemPtr photo = item("wedding.jpg");
-    EXPECT_EQ(d->libraryPanels.photolibEiteFileNamelab->text(), "wedding");
+    EXPECT_EQ(drive(*d).find<QLineEdit>("photolibEiteFileNamelab")->text(), "wedding");
     const QStringList before = databaseHashes();
-    type(d->libraryPanels.photolibEiteFileNamelab, " ... ");
+    type(drive(*d).find<QLineEdit>("photolibEiteFileNamelab"), " ... ");
     apply();
     EXPECT_EQ(onlySheet().text, "The file name cannot be used.");
     EXPECT_EQ(databaseHashes(), before);
 
     const QString name = QString::fromUtf8("Bride's day – Zürich 100%");
-    type(d->libraryPanels.photolibEiteFileNamelab, name);
+    type(drive(*d).find<QLineEdit>("photolibEiteFileNamelab"), name);
     apply();
     EXPECT_EQ(onlySheet().text, kApplied);
     const QString stored = name + ".jpg";
@@ -180,7 +178,7 @@ TEST_P(LibraryPanel, ANewFileNameKeepsItsExtensionAndAnEmptyOneIsRefused) {
               stored);
     EXPECT_EQ(r.fileName, stored);
     EXPECT_EQ(photo->fileName, stored);
-    EXPECT_EQ(d->libraryPanels.photolibEiteFileNamelab->text(), name);
+    EXPECT_EQ(drive(*d).find<QLineEdit>("photolibEiteFileNamelab")->text(), name);
     EXPECT_EQ(integrity(), "ok");
 }
 
@@ -188,32 +186,27 @@ TEST_F(LibraryEditTest, TypingMarksItsFieldOnlyAndANewSelectionForgetsIt) {
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     select({"St James Park.jpg"});
     // The selection filled the panel; filling is not typing.
-    EXPECT_EQ(d->libraryPanels.photolibEiteTitlelab->text(), "St. James's Park");
+    EXPECT_EQ(drive(*d).find<QLineEdit>("photolibEiteTitlelab")->text(), "St. James's Park");
     const auto flags = [this] {
-        return QList<bool>{d->libraryPanels.bChangePhotoLibraryTitle,
-                           d->libraryPanels.bChangePhotoLibFileName,
-                           d->libraryPanels.bChangePhotoLibDescription,
-                           d->libraryPanels.bChangePhotoLibKeyWords,
-                           d->libraryPanels.bChangePhotoLibCameraDate,
-                           d->libraryPanels.bChangePhotoLibCameraLens,
-                           d->libraryPanels.bChangePhotoLibCameraMakeAndModel,
-                           d->libraryPanels.bChangePhotoLibGPS};
+        const LibraryPanels::TypedFields t = d->libraryPanels().typedFields();
+        return QList<bool>{t.title, t.name, t.caption,      t.keywords,
+                           t.date,  t.lens, t.makeAndModel, t.position};
     };
     EXPECT_EQ(flags(), QList<bool>(8, false));
-    QTest::keyClicks(d->libraryPanels.photolibEiteTitlelab, "!");
-    EXPECT_EQ(d->libraryPanels.photolibEiteTitlelab->text(), "St. James's Park!");
+    QTest::keyClicks(drive(*d).find<QLineEdit>("photolibEiteTitlelab"), "!");
+    EXPECT_EQ(drive(*d).find<QLineEdit>("photolibEiteTitlelab")->text(), "St. James's Park!");
     EXPECT_EQ(flags(), (QList<bool>{true, false, false, false, false, false, false, false}));
-    QTest::keyClicks(d->libraryPanels.photolibEiteCameraModellab, "x");
-    QTest::keyClicks(d->libraryPanels.photolibEitekeywordslab, "x");
+    QTest::keyClicks(drive(*d).find<QLineEdit>("photolibEiteCameraModellab"), "x");
+    QTest::keyClicks(drive(*d).find<QLineEdit>("photolibEitekeywordslab"), "x");
     EXPECT_EQ(flags(), (QList<bool>{true, false, false, true, false, false, true, false}));
     select({"wedding.jpg"});
     EXPECT_EQ(flags(), QList<bool>(8, false));
-    QTest::keyClicks(d->libraryPanels.photolibEiteLensModellab, "x");
-    QTest::keyClicks(d->libraryPanels.photolibEitegpsLongtlab, "1");
-    EXPECT_TRUE(d->libraryPanels.bChangePhotoLibCameraLens);
-    EXPECT_TRUE(d->libraryPanels.bChangePhotoLibGPS);
+    QTest::keyClicks(drive(*d).find<QLineEdit>("photolibEiteLensModellab"), "x");
+    QTest::keyClicks(drive(*d).find<QLineEdit>("photolibEitegpsLongtlab"), "1");
+    EXPECT_TRUE(d->libraryPanels().typedFields().lens);
+    EXPECT_TRUE(d->libraryPanels().typedFields().position);
     // Opening the original's panel starts the library panel afresh.
-    d->libraryPanels.StartPhotoOriginalEditViewAction();
+    d->libraryPanels().StartPhotoOriginalEditViewAction();
     EXPECT_EQ(flags(), QList<bool>(8, false));
 }
 
@@ -221,8 +214,8 @@ TEST_F(LibraryEditTest, ALensTypedAloneGoesWithThePanelsMakeAndModel) {
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     select({"wedding.jpg"});
     const PRPicFileInfo &r = record("wedding.jpg");
-    type(d->libraryPanels.photolibEiteLensModellab, "Nikkor 105mm f/1.4E; 'ED'");
-    d->mainWindowController().MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    type(drive(*d).find<QLineEdit>("photolibEiteLensModellab"), "Nikkor 105mm f/1.4E; 'ED'");
+    drive(*d).click("applyPhotolibEiteViewBtn");
     ASSERT_EQ(takeSheets().value(0).text, kApplied);
     EXPECT_EQ(
         rows(QString("SELECT ZCAMERAMAKE, ZCAMERAMODEL, ZLENSMODEL FROM ZEXTENDEDATTRIBUTES "
@@ -235,11 +228,11 @@ TEST_F(LibraryEditTest, ALensTypedAloneGoesWithThePanelsMakeAndModel) {
 TEST_F(LibraryEditTest, AReadOnlyLibraryIsRefusedWithItsReasonBeforeAnythingElse) {
     photos.heldBy << DatabaseHolder{4242, QStringLiteral("Photos"), QStringLiteral("lock")};
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
-    ASSERT_FALSE(d->libraryDatabase.photolibReadOnlyReason.isEmpty());
+    ASSERT_FALSE(d->libraryDatabase().readOnlyReason().isEmpty());
     const QStringList before = databaseHashes();
     select({"wedding.jpg"});
-    type(d->libraryPanels.photolibEiteTitlelab, "Never written");
-    d->mainWindowController().MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    type(drive(*d).find<QLineEdit>("photolibEiteTitlelab"), "Never written");
+    drive(*d).click("applyPhotolibEiteViewBtn");
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     // Not the offer to quit the holder: the library was opened read-only, and says why.
@@ -266,9 +259,9 @@ TEST_F(LibraryEditTest, AnOlderLibrarysEditReachesOnlyTheVersionItShows) {
     ASSERT_EQ(before.size(), 2);
     EXPECT_EQ(r.versionID, before[0][0].toInt());
     EXPECT_EQ(before[1], (QStringList{"26", "wedding", "wedding.jpg", "1", "Maria"}));
-    type(d->libraryPanels.photolibEiteTitlelab, "Bride and groom");
-    type(d->libraryPanels.photolibEitekeywordslab, "wedding, church");
-    d->mainWindowController().MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    type(drive(*d).find<QLineEdit>("photolibEiteTitlelab"), "Bride and groom");
+    type(drive(*d).find<QLineEdit>("photolibEitekeywordslab"), "wedding, church");
+    drive(*d).click("applyPhotolibEiteViewBtn");
     ASSERT_EQ(takeSheets().value(0).text, kApplied);
     const QList<QStringList> after = rows(versions);
     ASSERT_EQ(after.size(), 2);
@@ -285,11 +278,11 @@ TEST_F(LibraryEditTest, AnotherComputersLockRefusesTheEditUntilTakenOver) {
     setPhotosApplication(nullptr); // the lock file is read, as on the user's computer
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     const QString lock = database() + ".lock";
-    EXPECT_TRUE(d->libraryDatabase.photolibReadOnlyReason.contains("Rhets-MacBook-Pro.local"));
+    EXPECT_TRUE(d->libraryDatabase().readOnlyReason().contains("Rhets-MacBook-Pro.local"));
     const QStringList before = databaseHashes();
     select({"wedding.jpg"});
-    type(d->libraryPanels.photolibEiteTitlelab, "Not while it is open there");
-    d->mainWindowController().MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    type(drive(*d).find<QLineEdit>("photolibEiteTitlelab"), "Not while it is open there");
+    drive(*d).click("applyPhotolibEiteViewBtn");
     QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "The photo library is open on another computer.");
@@ -300,20 +293,20 @@ TEST_F(LibraryEditTest, AnotherComputersLockRefusesTheEditUntilTakenOver) {
     EXPECT_EQ(record("wedding.jpg").fileTitle, "");
 
     // " Cancel " leaves it all; " Take Over " removes the lock and opens the library again.
-    d->libraryDatabase.takeOverEnd(nullptr, 0);
+    d->libraryDatabase().takeOverEnd(nullptr, 0);
     EXPECT_TRUE(QFileInfo::exists(lock));
-    d->mainWindowController().MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    drive(*d).click("applyPhotolibEiteViewBtn");
     ASSERT_EQ(takeSheets().size(), 1);
-    d->libraryDatabase.takeOverEnd(nullptr, 1);
+    d->libraryDatabase().takeOverEnd(nullptr, 1);
     QDeadlineTimer deadline(120000);
     while (!d->library().scanComplete && !deadline.hasExpired())
         QTest::qWait(5);
     EXPECT_TRUE(takeSheets().isEmpty());
     EXPECT_FALSE(QFileInfo::exists(lock));
-    EXPECT_TRUE(d->libraryDatabase.photolibReadOnlyReason.isEmpty());
+    EXPECT_TRUE(d->libraryDatabase().readOnlyReason().isEmpty());
     select({"wedding.jpg"});
-    type(d->libraryPanels.photolibEiteTitlelab, "Taken over");
-    d->mainWindowController().MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    type(drive(*d).find<QLineEdit>("photolibEiteTitlelab"), "Taken over");
+    drive(*d).click("applyPhotolibEiteViewBtn");
     ASSERT_EQ(takeSheets().value(0).text, kApplied);
     EXPECT_EQ(libraryTitle(record("wedding.jpg")), "Taken over");
     EXPECT_EQ(integrity(), "ok");
@@ -324,8 +317,8 @@ TEST_F(LibraryEditTest, ALibraryTakenByAnotherProgramAfterTheOpenIsOfferedToQuit
     const QStringList before = databaseHashes();
     photos.heldBy << DatabaseHolder{4243, QStringLiteral("Photos"), QStringLiteral("lock")};
     select({"wedding.jpg"});
-    type(d->libraryPanels.photolibEiteTitlelab, "Never written");
-    d->libraryPanels.ApplyPhotoLibMetadataChangeAction();
+    type(drive(*d).find<QLineEdit>("photolibEiteTitlelab"), "Never written");
+    d->libraryPanels().ApplyPhotoLibMetadataChangeAction();
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "You need to quit the running Photos application.");
@@ -342,8 +335,8 @@ TEST_F(LibraryEditTest, AFailedWriteRollsBackTheWholeApplyAndNamesThePhoto) {
     ASSERT_EQ(d->browsers().selectedLibraryItems().first(), item("Tulips.jpg"));
     const int tulips = record("Tulips.jpg").photoID;
     record("wedding.jpg").photoID = 424242;
-    type(d->libraryPanels.photolibEiteTitlelab, "Half an apply");
-    d->libraryPanels.ApplyPhotoLibMetadataChangeAction();
+    type(drive(*d).find<QLineEdit>("photolibEiteTitlelab"), "Half an apply");
+    d->libraryPanels().ApplyPhotoLibMetadataChangeAction();
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "Photo Library metadata can't update");
@@ -366,8 +359,8 @@ TEST_F(LibraryEditTest, ARefusedCopyBackSaysSoAndTheRecordsStayAsTheLibraryIs) {
                                            "'From elsewhere' WHERE Z_PK = %1")
                                        .arg(wedding)});
     select({"wedding.jpg"});
-    type(d->libraryPanels.photolibEiteTitlelab, "Ours");
-    d->libraryPanels.ApplyPhotoLibMetadataChangeAction();
+    type(drive(*d).find<QLineEdit>("photolibEiteTitlelab"), "Ours");
+    d->libraryPanels().ApplyPhotoLibMetadataChangeAction();
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "Photo Library metadata can't update");
@@ -396,20 +389,20 @@ TEST_F(LibraryEditTest, PanelsSlideInAtTheWindowsRightEdgeAndTheirButtonsRoute) 
     EXPECT_EQ(slide->endValue().toPoint(), end);
     QTRY_COMPARE(panel->pos(), end);
     // Close drops what was typed and not applied.
-    const QString title = d->libraryPanels.photolibEiteTitlelab->text();
-    type(d->libraryPanels.photolibEiteTitlelab, "Never applied");
-    ASSERT_TRUE(d->libraryPanels.bChangePhotoLibraryTitle);
-    d->mainWindowController().MybuttonMouseDownHandle(d->libraryPanels.canclePhotolibEiteViewBtn);
+    const QString title = drive(*d).find<QLineEdit>("photolibEiteTitlelab")->text();
+    type(drive(*d).find<QLineEdit>("photolibEiteTitlelab"), "Never applied");
+    ASSERT_TRUE(d->libraryPanels().typedFields().title);
+    drive(*d).click("canclePhotolibEiteViewBtn");
     EXPECT_TRUE(panel->isHidden());
-    EXPECT_FALSE(d->libraryPanels.bChangePhotoLibraryTitle);
-    EXPECT_EQ(d->libraryPanels.photolibEiteTitlelab->text(), title);
+    EXPECT_FALSE(d->libraryPanels().typedFields().title);
+    EXPECT_EQ(drive(*d).find<QLineEdit>("photolibEiteTitlelab")->text(), title);
 
-    d->libraryPanels.StartPhotoOriginalEditViewAction();
+    d->libraryPanels().StartPhotoOriginalEditViewAction();
     EXPECT_TRUE(d->mainWindowController().photoOriginalEditView->isVisible());
     QTRY_COMPARE(
         d->mainWindowController().photoOriginalEditView->pos(),
         QPoint(d->window->width() - d->mainWindowController().photoOriginalEditView->width(), top));
-    d->mainWindowController().MybuttonMouseDownHandle(d->libraryPanels.canclePhotoOrigEiteViewBtn);
+    drive(*d).click("canclePhotoOrigEiteViewBtn");
     EXPECT_TRUE(d->mainWindowController().photoOriginalEditView->isHidden());
 
     // The menu's item opens it too; leaving the library view takes the panels along.
@@ -421,7 +414,7 @@ TEST_F(LibraryEditTest, PanelsSlideInAtTheWindowsRightEdgeAndTheirButtonsRoute) 
     edit->trigger();
     EXPECT_TRUE(panel->isVisible());
     // So does the edit shortcut the menu shows, typed in the browser.
-    d->mainWindowController().MybuttonMouseDownHandle(d->libraryPanels.canclePhotolibEiteViewBtn);
+    drive(*d).click("canclePhotolibEiteViewBtn");
     ASSERT_TRUE(panel->isHidden());
     EXPECT_EQ(edit->shortcut(), QKeySequence("Ctrl+E"));
     d->window->show();
@@ -433,7 +426,7 @@ TEST_F(LibraryEditTest, PanelsSlideInAtTheWindowsRightEdgeAndTheirButtonsRoute) 
     d->mainWindowController().ChangeLocalPhotoMenuAction();
     EXPECT_TRUE(panel->isHidden());
     // Nor do they open over the local view.
-    d->libraryPanels.StartPhotoLibEditViewAction();
+    d->libraryPanels().StartPhotoLibEditViewAction();
     EXPECT_TRUE(panel->isHidden());
 }
 
@@ -455,17 +448,18 @@ TEST_F(LibraryEditTest, PanelsLieUnderTheBarAndKeepTheirPlaceWithOrWithoutAMap) 
                                   d->mainWindowController().photolibcameraphotoBtn};
     struct Side {
         QWidget *panel;
-        void (AppDelegate::*open)();
+        void (LibraryPanels::*open)();
         PKMapView *map;
         QLineEdit *field;
     };
-    const Side sides[] = {
-        {d->mainWindowController().photolibEditView,
-         &AppDelegate::forward<&LibraryPanelsPart::StartPhotoLibEditViewAction>,
-         d->libraryPanels.photolibEiteMapView, d->libraryPanels.photolibEiteTitlelab},
-        {d->mainWindowController().photoOriginalEditView,
-         &AppDelegate::forward<&LibraryPanelsPart::StartPhotoOriginalEditViewAction>,
-         d->libraryPanels.originalPhotolibMapView, d->libraryPanels.originalPhotolibTitlelab}};
+    const Side sides[] = {{d->mainWindowController().photolibEditView,
+                           &LibraryPanels::StartPhotoLibEditViewAction,
+                           drive(*d).find<PKMapView>("photolibEiteMapView"),
+                           drive(*d).find<QLineEdit>("photolibEiteTitlelab")},
+                          {d->mainWindowController().photoOriginalEditView,
+                           &LibraryPanels::StartPhotoOriginalEditViewAction,
+                           drive(*d).find<PKMapView>("originalPhotolibMapView"),
+                           drive(*d).find<QLineEdit>("originalPhotolibTitlelab")}};
     // The default size, then the least the window takes (the panels follow a resize).
     for (const QSize size : {QSize(1200, 750), d->window->minimumSize()}) {
         SCOPED_TRACE(size.width());
@@ -473,7 +467,7 @@ TEST_F(LibraryEditTest, PanelsLieUnderTheBarAndKeepTheirPlaceWithOrWithoutAMap) 
         settle();
         for (const Side &side : sides) {
             select({"St James Park.jpg"}); // placed, in the library and in its file
-            (d.get()->*side.open)();
+            (d->libraryPanels().*side.open)();
             QTest::qWait(300); // the slide
             settle();
             const QRect panel = placeOf(side.panel);
@@ -507,9 +501,9 @@ TEST_F(LibraryEditTest, PanelsLieUnderTheBarAndKeepTheirPlaceWithOrWithoutAMap) 
         }
     }
     // Six keywords make a line longer than the panel: shortened, whole in its tooltip.
-    d->libraryPanels.StartPhotoLibEditViewAction();
+    d->libraryPanels().StartPhotoLibEditViewAction();
     QTest::qWait(300);
-    auto *keywords = static_cast<PanelValueLabel *>(d->libraryPanels.photolibkeywordslab);
+    auto *keywords = static_cast<PanelValueLabel *>(drive(*d).find<QLabel>("photolibkeywordslab"));
     EXPECT_TRUE(keywords->text().endsWith("UK,London")) << keywords->text().toStdString();
     EXPECT_NE(keywords->shownText(), keywords->text());
     EXPECT_LE(keywords->mapTo(area, QPoint(keywords->width(), 0)).x(), area->width());

@@ -7,6 +7,7 @@
 #include "browser/PRButton.h"
 #include "library/core/LibrarySort.h"
 #include "platform/core/PhotosApplication.h"
+#include "support/AppDriver.h"
 
 #include <QAction>
 #include <QApplication>
@@ -321,12 +322,13 @@ TEST_F(LibraryFilters, CustomRangeOverThePickers) {
     ASSERT_TRUE(open());
     const LibraryState &l = d->library();
     d->mainWindowController().ensureDateRangePickers();
-    ASSERT_TRUE(d->libraryWindows.startDatePicker && d->libraryWindows.endDatePicker);
+    ASSERT_TRUE(d->mainWindowController().startDatePicker &&
+                d->mainWindowController().endDatePicker);
     // The title is not cut: room for it, bold, beside a title bar's buttons.
-    QFont bold = d->libraryWindows.dateRangeWindow->font();
+    QFont bold = d->mainWindowController().dateRangeWindow->font();
     bold.setBold(true);
-    EXPECT_GE(std::max(d->libraryWindows.dateRangeWindow->sizeHint().width(),
-                       d->libraryWindows.dateRangeWindow->minimumWidth()),
+    EXPECT_GE(std::max(d->mainWindowController().dateRangeWindow->sizeHint().width(),
+                       d->mainWindowController().dateRangeWindow->minimumWidth()),
               QFontMetrics(bold).horizontalAdvance("Custom Date Range") + 150);
     // One photo dated in the future, one with a dashed date text.
     const IKImageItemPtr future = l.backupdifPhotoLibItemArray.at(0);
@@ -336,8 +338,8 @@ TEST_F(LibraryFilters, CustomRangeOverThePickers) {
         now.addDays(2).toString(QStringLiteral("yyyy:MM:dd HH:mm:ss")));
     dashed->photoLibFileNode->createDate.setText(QStringLiteral("1999-07-01 10:00:00"));
 
-    d->libraryWindows.startDatePicker->setDateTime(now.addDays(1));
-    d->libraryWindows.endDatePicker->setDateTime(now.addDays(3));
+    d->mainWindowController().startDatePicker->setDateTime(now.addDays(1));
+    d->mainWindowController().endDatePicker->setDateTime(now.addDays(3));
     d->mainWindowController().ShowCustomRangePhotoLibraryAction();
     EXPECT_EQ(l.photoLibBroserArray, (QList<IKImageItemPtr>{future}));
     EXPECT_EQ(l.currentAlbumArray, (QList<IKImageItemPtr>{future}));
@@ -345,21 +347,22 @@ TEST_F(LibraryFilters, CustomRangeOverThePickers) {
 
     // Both ends are included.
     const QDateTime ten(QDate(1999, 7, 1), QTime(10, 0));
-    d->libraryWindows.startDatePicker->setDateTime(ten);
-    d->libraryWindows.endDatePicker->setDateTime(ten);
+    d->mainWindowController().startDatePicker->setDateTime(ten);
+    d->mainWindowController().endDatePicker->setDateTime(ten);
     d->mainWindowController().ShowCustomRangePhotoLibraryAction();
     EXPECT_EQ(l.photoLibBroserArray, (QList<IKImageItemPtr>{dashed}));
 
-    d->libraryWindows.startDatePicker->setDateTime(now.addDays(3));
-    d->libraryWindows.endDatePicker->setDateTime(now.addDays(1));
+    d->mainWindowController().startDatePicker->setDateTime(now.addDays(3));
+    d->mainWindowController().endDatePicker->setDateTime(now.addDays(1));
     d->mainWindowController().ShowCustomRangePhotoLibraryAction();
     EXPECT_TRUE(l.photoLibBroserArray.isEmpty());
     EXPECT_TRUE(l.currentAlbumArray.isEmpty());
 
     // Every dated photo of the library lies between 1990 and the day after tomorrow, in
     // scan order behind the view.
-    d->libraryWindows.startDatePicker->setDateTime(QDateTime(QDate(1990, 1, 1), QTime(0, 0)));
-    d->libraryWindows.endDatePicker->setDateTime(now.addDays(3));
+    d->mainWindowController().startDatePicker->setDateTime(
+        QDateTime(QDate(1990, 1, 1), QTime(0, 0)));
+    d->mainWindowController().endDatePicker->setDateTime(now.addDays(3));
     d->mainWindowController().ShowCustomRangePhotoLibraryAction();
     EXPECT_EQ(l.photoLibBroserArray, newest(l.currentAlbumArray));
     EXPECT_GE(l.currentAlbumArray.size(), l.backupdifPhotoLibItemArray.size() - 2);

@@ -7,6 +7,7 @@
 #include "browser/MainWindowController.h"
 #include "library/core/ReferenceRepair.h"
 #include "platform/core/PhotosApplication.h"
+#include "support/AppDriver.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -80,7 +81,7 @@ class ReferenceRepair : public ::testing::Test {
         panel->setOption(QFileDialog::DontUseNativeDialog, true);
         panel->setFileMode(QFileDialog::AnyFile);
         panel->selectFile(root);
-        d->libraryWindows.openPanelDidEnd18(panel, 1);
+        d->libraryWindows().openPanelDidEnd18(panel, 1);
         delete panel;
     }
     QMessageBox *visibleSheet() {
@@ -179,16 +180,16 @@ TEST_F(ReferenceRepair, ARenamedFileIsWrittenIntoTheLibraryOrRenamedBackWithoutR
     ASSERT_TRUE(QFile::rename(pumpkins->filePath, root + QStringLiteral("/Shared/Kürbis 4.jpeg")));
     writeSized(root + QStringLiteral("/Shared/small.jpg"), 10);
     select({pumpkins}); // the relink reloaded the browser
-    d->libraryWindows.FixReferencedPhotosAction();
-    ASSERT_TRUE(d->libraryWindows.fixReferencedNameWindow->isVisible());
-    EXPECT_TRUE(d->libraryWindows.copyOrigFileNameBtn->isChecked());
+    d->libraryWindows().FixReferencedPhotosAction();
+    ASSERT_TRUE(drive(*d).find<QWidget>("fixReferencedNameWindow")->isVisible());
+    EXPECT_TRUE(drive(*d).find<QCheckBox>("copyOrigFileNameBtn")->isChecked());
     // The two boxes stay opposite.
-    d->libraryWindows.copyPhotoLibFileNameBtn->click();
-    EXPECT_FALSE(d->libraryWindows.copyOrigFileNameBtn->isChecked());
-    d->libraryWindows.copyOrigFileNameBtn->click();
-    EXPECT_FALSE(d->libraryWindows.copyPhotoLibFileNameBtn->isChecked());
-    d->libraryWindows.StartCopyFileNameReferenceFileAction();
-    EXPECT_FALSE(d->libraryWindows.fixReferencedNameWindow->isVisible());
+    drive(*d).find<QCheckBox>("copyPhotoLibFileNameBtn")->click();
+    EXPECT_FALSE(drive(*d).find<QCheckBox>("copyOrigFileNameBtn")->isChecked());
+    drive(*d).find<QCheckBox>("copyOrigFileNameBtn")->click();
+    EXPECT_FALSE(drive(*d).find<QCheckBox>("copyPhotoLibFileNameBtn")->isChecked());
+    d->libraryWindows().StartCopyFileNameReferenceFileAction();
+    EXPECT_FALSE(drive(*d).find<QWidget>("fixReferencedNameWindow")->isVisible());
     QMessageBox *sheet = visibleSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("1 referenced photo(s) relinked: the library browser "
@@ -206,10 +207,10 @@ TEST_F(ReferenceRepair, ARenamedFileIsWrittenIntoTheLibraryOrRenamedBackWithoutR
     const QString libraryName = pumpkins->filePath;
     ASSERT_TRUE(QFile::rename(libraryName, root + QStringLiteral("/Shared/IMG 9.jpg")));
     ASSERT_TRUE(QFile::link(root + QStringLiteral("/nowhere"), libraryName));
-    d->libraryWindows.copyPhotoLibFileNameBtn->click();
-    ASSERT_TRUE(d->libraryWindows.copyPhotoLibFileNameBtn->isChecked());
+    drive(*d).find<QCheckBox>("copyPhotoLibFileNameBtn")->click();
+    ASSERT_TRUE(drive(*d).find<QCheckBox>("copyPhotoLibFileNameBtn")->isChecked());
     select({pumpkins});
-    d->libraryWindows.StartCopyFileNameReferenceFileAction();
+    d->libraryWindows().StartCopyFileNameReferenceFileAction();
     sheet = visibleSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("No selected referenced photo was relinked."));
@@ -222,7 +223,7 @@ TEST_F(ReferenceRepair, ARenamedFileIsWrittenIntoTheLibraryOrRenamedBackWithoutR
     closeSheets();
     QFile::remove(libraryName);
     select({pumpkins});
-    d->libraryWindows.StartCopyFileNameReferenceFileAction();
+    d->libraryWindows().StartCopyFileNameReferenceFileAction();
     EXPECT_TRUE(QFileInfo(libraryName).isFile());
     EXPECT_FALSE(QFile::exists(root + QStringLiteral("/Shared/IMG 9.jpg")));
     EXPECT_EQ(assetRow().value(1), QStringLiteral("Kürbis 4.jpeg")) << "the library is unchanged";
@@ -230,29 +231,28 @@ TEST_F(ReferenceRepair, ARenamedFileIsWrittenIntoTheLibraryOrRenamedBackWithoutR
 
 TEST_F(ReferenceRepair, NothingSelectedOrAHeldLibraryIsSaidBeforeAnyPanelOpens) {
     d->mainWindowController().photoLibBrowserView->selectionModel()->clearSelection();
-    for (void (LibraryWindowsPart::*repair)() :
-         {&LibraryWindowsPart::FixMovedReferencedPhotosAction,
-          &LibraryWindowsPart::FixReferencedPhotosAction}) {
-        (d->libraryWindows.*repair)();
+    for (void (LibraryWindows::*repair)() : {&LibraryWindows::FixMovedReferencedPhotosAction,
+                                             &LibraryWindows::FixReferencedPhotosAction}) {
+        (d->libraryWindows().*repair)();
         QMessageBox *sheet = visibleSheet();
         ASSERT_TRUE(sheet);
         EXPECT_EQ(sheet->text(), QStringLiteral("The referenced photos were not repaired."));
         EXPECT_TRUE(sheet->informativeText().startsWith(QStringLiteral("No photo is selected.")));
         EXPECT_FALSE(d->window->findChild<QFileDialog *>());
-        EXPECT_FALSE(d->libraryWindows.fixReferencedNameWindow->isVisible());
+        EXPECT_FALSE(drive(*d).find<QWidget>("fixReferencedNameWindow")->isVisible());
         closeSheets();
     }
 
     photos.heldBy << DatabaseHolder{4242, QStringLiteral("Photos"), QStringLiteral("lock")};
     select({pumpkins});
-    d->libraryWindows.FixMovedReferencedPhotosAction();
+    d->libraryWindows().FixMovedReferencedPhotosAction();
     QMessageBox *sheet = visibleSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("You need to quit the running Photos application."));
     EXPECT_FALSE(d->window->findChild<QFileDialog *>());
     closeSheets();
     writeSized(roots.path() + QStringLiteral("/Pumpkins4.jpg"), kPumpkinsSize);
-    d->libraryWindows.StartCopyFileNameReferenceFileAction();
+    d->libraryWindows().StartCopyFileNameReferenceFileAction();
     ASSERT_TRUE(visibleSheet());
     EXPECT_EQ(visibleSheet()->text(),
               QStringLiteral("You need to quit the running Photos application."));
@@ -275,9 +275,9 @@ TEST_F(ReferenceRepair, NothingIsRenamedInAFolderReachedThroughALink) {
     const IKImageItemPtr hostile = reloaded(asset);
     ASSERT_TRUE(hostile);
     const QStringList before = treeListing(roots.path());
-    d->libraryWindows.copyPhotoLibFileNameBtn->setChecked(true); // rename files on disk
+    drive(*d).find<QCheckBox>("copyPhotoLibFileNameBtn")->setChecked(true); // rename files on disk
     select({hostile});
-    d->libraryWindows.StartCopyFileNameReferenceFileAction();
+    d->libraryWindows().StartCopyFileNameReferenceFileAction();
     ASSERT_TRUE(visibleSheet());
     EXPECT_EQ(visibleSheet()->text(), QStringLiteral("No selected referenced photo was relinked."));
     EXPECT_TRUE(visibleSheet()->informativeText().contains(QStringLiteral("through a link")))
@@ -313,7 +313,7 @@ TEST_F(OlderReferenceRepair, TheMastersImagePathFollowsTheMovedAndRenamedFile) {
 
     ASSERT_TRUE(QFile::rename(pumpkins->filePath, root + QStringLiteral("/Shared/Kürbis.jpg")));
     select({pumpkins});
-    d->libraryWindows.StartCopyFileNameReferenceFileAction();
+    d->libraryWindows().StartCopyFileNameReferenceFileAction();
     ASSERT_TRUE(visibleSheet());
     EXPECT_EQ(masterRow(), (QStringList{root + QStringLiteral("/Shared/Kürbis.jpg"), "Kürbis"}));
     EXPECT_EQ(pumpkins->filePath, root + QStringLiteral("/Shared/Kürbis.jpg"));
@@ -339,9 +339,9 @@ TEST_F(ReferenceRepair, ALostReferenceWhoseNameClimbsOutOfItsFolderIsNeverRepair
     const QStringList row = assetRow();
     const QStringList before = treeListing(roots.path());
 
-    d->libraryWindows.copyPhotoLibFileNameBtn->setChecked(true); // rename files on disk
+    drive(*d).find<QCheckBox>("copyPhotoLibFileNameBtn")->setChecked(true); // rename files on disk
     select({hostile});
-    d->libraryWindows.StartCopyFileNameReferenceFileAction();
+    d->libraryWindows().StartCopyFileNameReferenceFileAction();
     QMessageBox *sheet = visibleSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("No selected referenced photo was relinked."));
