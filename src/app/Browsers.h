@@ -20,7 +20,7 @@ class Browsers {
     virtual QList<IKImageItemPtr> selectedLibraryItems() const = 0;
     // The rows selected in the library browser, in list order.
     virtual QList<int> selectedLibraryRows() const = 0;
-    // Whether the library browser is the one in sight.
+    // Whether the library view is the one the main window shows.
     virtual bool libraryInSight() const = 0;
 
     // The right column and the panels show the first selected photo of the local browser,
@@ -35,6 +35,16 @@ class Browsers {
     virtual void showRewrittenPhotos(const QList<IKImageItemPtr> &items,
                                      const QList<JobResult> &results) = 0;
 
+    // Every cell of the local browser, or of the library browser, is drawn again from its item.
+    virtual void refreshLocalCells() = 0;
+    virtual void refreshLibraryCells() = 0;
+
+    // The local browser is the one in sight in the local view, in place of its hint.
+    virtual void showLocalBrowser() = 0;
+    // Appends an item to the local lists; the browser shows it at its next reload.
+    virtual void addLocalItem(const IKImageItemPtr &item) = 0;
+    // The local browser shows its list again.
+    virtual void reloadLocalBrowser() = 0;
     // The library browser shows its lists again; the selection goes, and the column lets go
     // of the photo it showed.
     virtual void reloadLibraryBrowser() = 0;

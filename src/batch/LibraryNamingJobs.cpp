@@ -4,6 +4,7 @@
 #include "batch/NamingSettings.h"
 
 #include "app/AppDelegate.h"
+#include "app/Browsers.h"
 #include "app/Jobs.h"
 #include "browser/MainWindowController.h"
 #include "library/LibraryDatabase.h"
@@ -34,22 +35,10 @@ struct LibraryPhoto {
     QString title, description, keywords, recordFileName;
 };
 
+// The selected photos that are the library's.
 QList<IKImageItemPtr> selectedLibraryItems(const AppDelegate &d) {
-    QList<IKImageItemPtr> out;
-    if (!d.mainWindowController().photoLibBrowserView ||
-        !d.mainWindowController().photoLibBrowserView->selectionModel())
-        return out;
-    QList<int> rows;
-    for (const QModelIndex &index :
-         d.mainWindowController().photoLibBrowserView->selectionModel()->selectedIndexes())
-        rows << index.row();
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    for (int row : rows)
-        if (row >= 0 && row < d.library().photoLibBroserArray.size() &&
-            d.library().photoLibBroserArray.at(row) &&
-            d.library().photoLibBroserArray.at(row)->photoLibFileNode)
-            out << d.library().photoLibBroserArray.at(row);
+    QList<IKImageItemPtr> out = d.browsers().selectedLibraryItems();
+    out.removeIf([](const IKImageItemPtr &item) { return !item->photoLibFileNode; });
     return out;
 }
 

@@ -127,14 +127,6 @@ void connectRenameProgress(AppDelegate &d, JobRunner *runner) {
     });
 }
 
-void refreshBrowserCells(QListView *browser) {
-    if (!browser || !browser->model())
-        return;
-    QAbstractItemModel *model = browser->model();
-    if (const int rows = model->rowCount(); rows > 0)
-        emit model->dataChanged(model->index(0, 0), model->index(rows - 1, 0));
-}
-
 void NamingWindowsPart::showRenameActionWindow() {
     if (renameActionProcesser) {
         renameActionProcesser->setRange(0, 0);
@@ -170,9 +162,8 @@ void NamingWindowsPart::ChangePhotoTitlePhotoLibraryCompleteToMainThread(const J
         d.jobs().finishJob(report);
     } else {
         // The library job has copied its working copy back; the browser shows the records.
-        refreshBrowserCells(d.mainWindowController().photoLibBrowserView);
-        d.mainWindowController().imageBrowserSelectionDidChange(
-            d.mainWindowController().photoLibBrowserView);
+        d.browsers().refreshLibraryCells();
+        d.browsers().showLibrarySelection();
         JobReport failures = report;
         failures.sheetOnSuccess = false;
         failures.revealPath.clear();
@@ -190,9 +181,8 @@ void NamingWindowsPart::ChangePhotoTitlePhotoLibraryCompleteToMainThread(const J
 void NamingWindowsPart::RenamePhotoFinishedHanderToMainThread(const JobReport &report) {
     endProgressSheet(d);
     if (!d.blocalMode) {
-        refreshBrowserCells(d.mainWindowController().photoLibBrowserView);
-        d.mainWindowController().imageBrowserSelectionDidChange(
-            d.mainWindowController().photoLibBrowserView);
+        d.browsers().refreshLibraryCells();
+        d.browsers().showLibrarySelection();
     }
     // Only what went wrong is told; a rename that went well shows its first result.
     JobReport job = report;
@@ -258,7 +248,7 @@ void NamingWindowsPart::ReNameLocalphotowithFileThreader() {
                           }
                   }
                   if (s.overwrite)
-                      refreshBrowserCells(d.mainWindowController().localImageBrowserView);
+                      d.browsers().refreshLocalCells();
                   RenamePhotoFinishedHanderToMainThread(report);
               });
     batchrename::start(*runner, s, photos);

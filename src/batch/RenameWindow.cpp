@@ -216,8 +216,7 @@ void NamingWindowsPart::CloseRenameWindowAction() {
 void NamingWindowsPart::SaveChangesRenameWindowAction() {
     if (renameWindow)
         renameWindow->hide();
-    const bool libraryShown =
-        d.mainWindowController().photolibView && !d.mainWindowController().photolibView->isHidden();
+    const bool libraryShown = d.browsers().libraryInSight();
     if (!libraryShown && !d.blocalMode)
         return;
     if (libraryShown && alertWhilePhotosRuns())

@@ -2,6 +2,7 @@
 // metadata view. Device work runs on each device's own thread; everything here runs on
 // the main thread.
 #include "app/AppDelegate.h"
+#include "app/Browsers.h"
 #include "app/Sheets.h"
 #include "app/WindowDescription.h"
 #include "browser/MainWindowController.h"
@@ -307,7 +308,7 @@ void CameraWindowPart::DownloadPhotoAction() {
 }
 
 void CameraWindowPart::DownloadImportEditePhotoAction() {
-    d.mainWindowController().showLocalBrowserPane();
+    d.browsers().showLocalBrowser();
     startProgreess();
     bDownloadandimportToEdit = true;
     const bool sent = downloadAsOneJob(d, selectedCameraItems(), true, ownName);
@@ -328,8 +329,8 @@ void CameraWindowPart::didDownloadFile(const PKDownloadResult &result, bool impo
     }
     // A copy that did not arrive is neither listed nor shown; the job's end tells of it.
     if (result.reason.isEmpty() && importToEdit) {
-        d.mainWindowController().appendLocalItem(makeLocalItem(result.path));
-        d.mainWindowController().LoadImportedPhotsonMainThread();
+        d.browsers().addLocalItem(makeLocalItem(result.path));
+        d.browsers().reloadLocalBrowser();
     }
 }
 

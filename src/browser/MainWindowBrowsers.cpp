@@ -18,6 +18,14 @@
 namespace {
 
 // The rows selected in `browser`, in the order of its list.
+void refreshCells(QListView *browser) {
+    if (!browser || !browser->model())
+        return;
+    QAbstractItemModel *model = browser->model();
+    if (const int rows = model->rowCount(); rows > 0)
+        emit model->dataChanged(model->index(0, 0), model->index(rows - 1, 0));
+}
+
 QList<int> selectedRows(const QListView *browser) {
     QList<int> rows;
     if (!browser || !browser->selectionModel())
@@ -55,7 +63,7 @@ QList<int> MainWindowController::selectedLibraryRows() const {
 }
 
 bool MainWindowController::libraryInSight() const {
-    return photolibView && photolibView->isVisible();
+    return photolibView && !photolibView->isHidden();
 }
 
 void MainWindowController::showLocalSelection() {
@@ -96,6 +104,26 @@ void MainWindowController::showRewrittenPhotos(const QList<IKImageItemPtr> &item
         rewritten.photos << photo;
     }
     showEditedPhotos(rewritten);
+}
+
+void MainWindowController::refreshLocalCells() {
+    refreshCells(localImageBrowserView);
+}
+
+void MainWindowController::refreshLibraryCells() {
+    refreshCells(photoLibBrowserView);
+}
+
+void MainWindowController::showLocalBrowser() {
+    showLocalBrowserPane();
+}
+
+void MainWindowController::addLocalItem(const IKImageItemPtr &item) {
+    appendLocalItem(item);
+}
+
+void MainWindowController::reloadLocalBrowser() {
+    LoadImportedPhotsonMainThread();
 }
 
 void MainWindowController::reloadLibraryBrowser() {

@@ -45,6 +45,11 @@ struct MainWindowController : Browsers {
     void showEditedPhotos(const WriteRecipeReport &report) override;
     void showRewrittenPhotos(const QList<IKImageItemPtr> &items,
                              const QList<JobResult> &results) override;
+    void refreshLocalCells() override;
+    void refreshLibraryCells() override;
+    void showLocalBrowser() override;
+    void addLocalItem(const IKImageItemPtr &item) override;
+    void reloadLocalBrowser() override;
     void reloadLibraryBrowser() override;
     void reloadLibraryBrowserKeepingSelection() override;
     bool loadLibrary(const QString &path) override;

@@ -98,8 +98,7 @@ void DateWindowsPart::ShowChangeDateWindow() {
 
 void DateWindowsPart::ChangeDateExifFromPhoto() {
     const QList<IKImageItemPtr> selected = d.browsers().selectedLocalItems();
-    if (!d.blocalMode && d.mainWindowController().photolibView &&
-        !d.mainWindowController().photolibView->isHidden()) {
+    if (!d.blocalMode && d.browsers().libraryInSight()) {
         ChangePhotoLibraryPhotoDateAction(); // the library's photos, in the same window
         return;
     }
