@@ -186,6 +186,8 @@ void buildPopupMenus(AppDelegate &d) {
     // Its submenu is built at the end of each library load.
     d.mainWindowController().albumsFolderMenuItem =
         d.mainWindowController().showPhotoTypeMenu->addAction(AppDelegate::tr("Albums"));
+    d.mainWindowController().albumsFolderMenuItem->setObjectName(
+        QStringLiteral("albumsFolderMenuItem"));
     d.mainWindowController().albumsFolderMenuItem->setEnabled(false);
     d.mainWindowController().PhotolibQuickMenu =
         newMenu(owner, "PhotolibQuickMenu", AppDelegate::tr("Library Actions"));

@@ -306,3 +306,5 @@ void LibraryPanels::addCopyItems(QMenu *menu) {
             app.jobs().addMenuItem(menu, tr(title), [this, action = action] { (this->*action)(); });
     }
 }
+
+#include "moc_LibraryPanels.cpp"

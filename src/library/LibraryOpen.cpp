@@ -53,6 +53,7 @@ void showOpenPanel(AppDelegate &d) {
     // A library is a package, that is a folder: Qt's own dialog lets one be chosen.
     panel->setOption(QFileDialog::DontUseNativeDialog, true);
     panel->setFileMode(QFileDialog::Directory);
+    panel->setObjectName(QStringLiteral("openPhotoLibraryPanel"));
     d.mainWindowController().theOpenPanel = panel;
     QObject::connect(panel, &QFileDialog::finished, &d, [&d, panel](int r) {
         d.mainWindowController().openPanelDidEnd8(panel, r == QDialog::Accepted ? 1 : 0);

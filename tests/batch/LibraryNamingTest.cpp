@@ -5,6 +5,7 @@
 #include "app/Jobs.h"
 #include "app/core/Settings.h"
 #include "browser/MainWindowController.h"
+#include "library/LibraryDatabase.h"
 #include "platform/core/PhotosApplication.h"
 #include "platform/core/Workspace.h"
 #include "support/AppDriver.h"

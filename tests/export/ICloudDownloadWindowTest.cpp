@@ -2,6 +2,7 @@
 #include "../library/LibraryEditTestSupport.h"
 #include "../library/LibraryTestSupport.h"
 #include "export/core/CloudDownload.h"
+#include "library/LibraryWindows.h"
 #include "platform/core/CloudPhotoLibrary.h"
 #include "platform/core/Workspace.h"
 #include "support/JobWait.h"

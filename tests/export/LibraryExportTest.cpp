@@ -3,6 +3,8 @@
 #include "../library/LibraryTestSupport.h"
 #include "browser/MainWindowController.h"
 #include "export/core/ExportRules.h"
+#include "library/LibraryPanels.h"
+#include "library/LibraryWindows.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/JobRunner.h"
 #include "platform/core/PrivateFolder.h"

@@ -2,6 +2,7 @@
 #include "../library/LibraryEditTestSupport.h"
 #include "../library/LibraryTestSupport.h"
 #include "browser/MainWindowController.h"
+#include "library/LibraryWindows.h"
 #include "platform/core/Workspace.h"
 #include "support/PlistReader.h"
 

@@ -5,6 +5,7 @@
 #include "app/Browsers.h"
 #include "browser/MainWindowController.h"
 #include "browser/PRButton.h"
+#include "library/LibraryPanels.h"
 #include "platform/ImageView.h"
 #include "platform/core/FileDates.h"
 #include "support/JobWait.h"
@@ -30,11 +31,9 @@ class LibraryBatch : public LibraryEditTest, public ::testing::WithParamInterfac
   protected:
     void openDateWindow() {
         d->dateWindows.ChangePhotoLibraryPhotoDateAction();
-        ASSERT_TRUE(d->dateWindows.changeMutiDateWindow->isVisible());
+        ASSERT_TRUE(drive(*d).find<QWidget>("changeMutiDateWindow")->isVisible());
     }
-    void saveDates() {
-        d->mainWindowController().MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
-    }
+    void saveDates() { drive(*d).click("changeMutiPhotoDateBtn"); }
     SheetText onlySheet() {
         const QList<SheetText> sheets = takeSheets();
         EXPECT_EQ(sheets.size(), 1);
@@ -53,17 +52,17 @@ TEST_P(LibraryBatch, ASetDateStepsTenMinutesFromPhotoToPhotoInBrowserOrder) {
     const QList<IKImageItemPtr> order = d->browsers().selectedLibraryItems();
     ASSERT_EQ(order.size(), 3);
     openDateWindow();
-    EXPECT_EQ(d->dateWindows.EditDateHeadInfolab->text(),
+    EXPECT_EQ(drive(*d).find<QLabel>("EditDateHeadInfolab")->text(),
               "Choose One of Three Methods to Batch Modify Photo Library Photo Dates:");
-    EXPECT_EQ(d->dateWindows.mutSetDatelab->placeholderText(),
+    EXPECT_EQ(drive(*d).find<QLineEdit>("mutSetDatelab")->placeholderText(),
               drive(*d).find<QLineEdit>("photolibEiteCameraDatelab")->text());
-    d->dateWindows.mutSetDatelab->setText("2021-03-04 05:06:07");
-    d->dateWindows.AddDateNumBtn->setChecked(true);
-    d->dateWindows.AddDateNumlab->setText("10");
-    d->dateWindows.AddDateUnitBtn->setCurrentText("Minute");
+    drive(*d).find<QLineEdit>("mutSetDatelab")->setText("2021-03-04 05:06:07");
+    drive(*d).find<QCheckBox>("AddDateNumBtn")->setChecked(true);
+    drive(*d).find<QLineEdit>("AddDateNumlab")->setText("10");
+    drive(*d).find<QComboBox>("AddDateUnitBtn")->setCurrentText("Minute");
     saveDates();
     EXPECT_EQ(onlySheet().text, kApplied);
-    EXPECT_FALSE(d->dateWindows.changeMutiDateWindow->isVisible());
+    EXPECT_FALSE(drive(*d).find<QWidget>("changeMutiDateWindow")->isVisible());
     const QDateTime start(QDate(2021, 3, 4), QTime(5, 6, 7));
     for (int k = 0; k < 3; ++k) {
         const PRPicFileInfo &r = *order[k]->photoLibFileNode;
@@ -75,7 +74,7 @@ TEST_P(LibraryBatch, ASetDateStepsTenMinutesFromPhotoToPhotoInBrowserOrder) {
 
     // Without the step every photo gets the one date.
     openDateWindow();
-    d->dateWindows.mutSetDatelab->setText("2021:03:04 05:06:07");
+    drive(*d).find<QLineEdit>("mutSetDatelab")->setText("2021:03:04 05:06:07");
     saveDates();
     EXPECT_EQ(onlySheet().text, kApplied);
     for (const IKImageItemPtr &i : order)
@@ -97,9 +96,9 @@ TEST_P(LibraryBatch, AnHourAddedTwiceIsTwoHoursAndSubtractedGoesBack) {
     for (int round = 0; round < 2; ++round) {
         openDateWindow();
         // Four characters or fewer in the set-date field: the amounts are meant.
-        d->dateWindows.mutSetDatelab->setText("2021");
-        d->dateWindows.hourVaulab->setText("1");
-        d->dateWindows.AddTimeBtn->setChecked(true);
+        drive(*d).find<QLineEdit>("mutSetDatelab")->setText("2021");
+        drive(*d).find<QLineEdit>("hourVaulab")->setText("1");
+        drive(*d).find<QPushButton>("AddTimeBtn")->setChecked(true);
         saveDates();
         EXPECT_EQ(onlySheet().text, kApplied);
     }
@@ -110,9 +109,9 @@ TEST_P(LibraryBatch, AnHourAddedTwiceIsTwoHoursAndSubtractedGoesBack) {
         EXPECT_EQ(r.cameraDate.text(), shown.toString("yyyy-MM-dd HH:mm:ss"));
     }
     openDateWindow();
-    d->dateWindows.hourVaulab->setText("2");
-    d->dateWindows.RemoveTimeBtn->click(); // the pair of buttons: subtract
-    ASSERT_FALSE(d->dateWindows.AddTimeBtn->isChecked());
+    drive(*d).find<QLineEdit>("hourVaulab")->setText("2");
+    drive(*d).find<QPushButton>("RemoveTimeBtn")->click(); // the pair of buttons: subtract
+    ASSERT_FALSE(drive(*d).find<QPushButton>("AddTimeBtn")->isChecked());
     saveDates();
     EXPECT_EQ(onlySheet().text, kApplied);
     for (int i = 0; i < photos.size(); ++i)
@@ -132,18 +131,18 @@ TEST_F(LibraryEditTest, TheSampleShiftNeedsBothDatesAndUndatedPhotosAreNamed) {
     d->dateWindows.ChangePhotoLibraryPhotoDateAction();
     QPixmap sample(8, 8);
     sample.fill(Qt::gray);
-    d->dateWindows.dateImageview->setImage(sample);
-    d->dateWindows.beforeorignalDatelab->setText("2020:01:01 00:00:00");
-    d->dateWindows.afterorignalDatelab->setText("sometime");
-    d->mainWindowController().MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
+    drive(*d).find<PKImageView>("dateImageview")->setImage(sample);
+    drive(*d).find<QLineEdit>("beforeorignalDatelab")->setText("2020:01:01 00:00:00");
+    drive(*d).find<QLineEdit>("afterorignalDatelab")->setText("sometime");
+    drive(*d).click("changeMutiPhotoDateBtn");
     QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "Invalid date format");
-    EXPECT_TRUE(d->dateWindows.changeMutiDateWindow->isVisible());
+    EXPECT_TRUE(drive(*d).find<QWidget>("changeMutiDateWindow")->isVisible());
     EXPECT_EQ(databaseHashes(), hashes);
 
-    d->dateWindows.afterorignalDatelab->setText("2020-01-03 12:00:00");
-    d->mainWindowController().MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
+    drive(*d).find<QLineEdit>("afterorignalDatelab")->setText("2020-01-03 12:00:00");
+    drive(*d).click("changeMutiPhotoDateBtn");
     sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, kApplied);
@@ -156,28 +155,29 @@ TEST_F(LibraryEditTest, TheDateWindowsLibrarySaveAsksWhetherTheLibraryIsFree) {
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     select({"wedding.jpg"});
     d->dateWindows.ChangePhotoLibraryPhotoDateAction();
-    auto *fileDates = d->dateWindows.changeMutiDateWindow->findChild<QPushButton *>(
-        "ClickMutiCreatedDateChangedSaveAction");
+    auto *fileDates = drive(*d)
+                          .find<QWidget>("changeMutiDateWindow")
+                          ->findChild<QPushButton *>("ClickMutiCreatedDateChangedSaveAction");
     ASSERT_TRUE(fileDates);
     EXPECT_TRUE(fileDates->isHidden()); // library photos have no file dates here
-    d->dateWindows.mutSetDatelab->setText("2021-03-04 05:06:07");
+    drive(*d).find<QLineEdit>("mutSetDatelab")->setText("2021-03-04 05:06:07");
     const QStringList hashes = databaseHashes();
     photos.heldBy << DatabaseHolder{4244, QStringLiteral("Photos"), QStringLiteral("lock")};
-    d->mainWindowController().MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
+    drive(*d).click("changeMutiPhotoDateBtn");
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "You need to quit the running Photos application.");
     EXPECT_EQ(databaseHashes(), hashes);
-    EXPECT_TRUE(d->dateWindows.changeMutiDateWindow->isVisible());
+    EXPECT_TRUE(drive(*d).find<QWidget>("changeMutiDateWindow")->isVisible());
 
     // In local mode the same button saves local photos, and the library is left alone.
     photos.heldBy.clear();
     d->mainWindowController().ChangeLocalPhotoMenuAction();
-    d->mainWindowController().MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
+    drive(*d).click("changeMutiPhotoDateBtn");
     ASSERT_TRUE(waitForJobs(*d));
     takeSheets();
     EXPECT_EQ(databaseHashes(), hashes);
-    EXPECT_EQ(d->dateWindows.changeMutiPhotoDateBtn->imageName(), "savechanges.png");
+    EXPECT_EQ(drive(*d).find<PRButton>("changeMutiPhotoDateBtn")->imageName(), "savechanges.png");
 }
 
 TEST_P(LibraryBatch, CopiesBetweenFieldsSkipEmptySourcesAndNameThem) {
@@ -381,7 +381,7 @@ TEST_F(LibraryEditTest, TheMainMenusBatchDateItemServesTheLibraryInLibraryMode) 
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     select({"wedding.jpg"});
     d->dateWindows.ChangeDateExifFromPhoto();
-    EXPECT_TRUE(d->dateWindows.changeMutiDateWindow->isVisible());
-    EXPECT_EQ(d->dateWindows.EditDateHeadInfolab->text(),
+    EXPECT_TRUE(drive(*d).find<QWidget>("changeMutiDateWindow")->isVisible());
+    EXPECT_EQ(drive(*d).find<QLabel>("EditDateHeadInfolab")->text(),
               "Choose One of Three Methods to Batch Modify Photo Library Photo Dates:");
 }

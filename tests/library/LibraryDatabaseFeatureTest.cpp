@@ -1,5 +1,6 @@
 #include "LibraryTestSupport.h"
 #include "app/AppDelegate.h"
+#include "library/LibraryDatabase.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "platform/core/PhotosApplication.h"
 #include "platform/core/Workspace.h"

@@ -5,6 +5,8 @@
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
 #include "browser/MainWindowController.h"
+#include "library/LibraryDatabase.h"
+#include "library/LibraryWindows.h"
 #include "library/core/LibraryDeletion.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "platform/core/PhotosApplication.h"
@@ -104,11 +106,13 @@ class LibraryDelete : public ::testing::Test {
         return nullptr;
     }
     void select(const QList<IKImageItemPtr> &items) {
-        QItemSelectionModel *m = d->mainWindowController().photoLibBrowserView->selectionModel();
+        QItemSelectionModel *m = drive(*d).find<QListView>("photoLibBrowserView")->selectionModel();
         m->clearSelection();
         for (const IKImageItemPtr &i : items)
-            m->select(d->mainWindowController().photoLibBrowserView->model()->index(
-                          int(d->library().photoLibBroserArray.indexOf(i)), 0),
+            m->select(drive(*d)
+                          .find<QListView>("photoLibBrowserView")
+                          ->model()
+                          ->index(int(d->library().photoLibBroserArray.indexOf(i)), 0),
                       QItemSelectionModel::Select);
     }
     QMessageBox *visibleSheet() {

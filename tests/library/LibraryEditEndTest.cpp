@@ -2,6 +2,7 @@
 // keep either.
 #include "LibraryEditTestSupport.h"
 #include "LibraryTestSupport.h"
+#include "library/LibraryDatabase.h"
 #include "library/core/LibraryStore.h"
 #include "library/core/LibraryWorkingCopy.h"
 

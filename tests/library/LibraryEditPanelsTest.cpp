@@ -6,6 +6,8 @@
 #include "browser/MainWindowController.h"
 #include "browser/PRButton.h"
 #include "browser/PanelValueLabel.h"
+#include "library/LibraryDatabase.h"
+#include "library/LibraryPanels.h"
 #include "platform/ImageView.h"
 #include "platform/MapView.h"
 
@@ -65,7 +67,9 @@ TEST_P(LibraryPanel, ATypedTitleReachesEverySelectedPhotoAndNothingElse) {
     }
     type(drive(*d).find<QLineEdit>("photolibEiteTitlelab"), kTricky);
     apply();
-    EXPECT_EQ(onlySheet().text, kApplied);
+    const SheetText applied = onlySheet();
+    EXPECT_EQ(applied.text, kApplied);
+    EXPECT_EQ(applied.informative, "The changed exif data has been saved in the library.");
     for (int i = 0; i < names.size(); ++i) {
         SCOPED_TRACE(names[i].toStdString());
         EXPECT_EQ(libraryTitle(record(names[i])), kTricky);
@@ -373,7 +377,7 @@ TEST_F(LibraryEditTest, ARefusedCopyBackSaysSoAndTheRecordsStayAsTheLibraryIs) {
 TEST_F(LibraryEditTest, PanelsSlideInAtTheWindowsRightEdgeAndTheirButtonsRoute) {
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     select({"wedding.jpg"});
-    QWidget *panel = d->mainWindowController().photolibEditView;
+    QWidget *panel = drive(*d).find<QWidget>("photolibEditView");
     d->editSheet.ClickEditPhotoExifDataMenuAction(); // library mode: the library panel
     ASSERT_TRUE(panel->isVisible());
     auto *slide = panel->findChild<QPropertyAnimation *>();
@@ -384,7 +388,7 @@ TEST_F(LibraryEditTest, PanelsSlideInAtTheWindowsRightEdgeAndTheirButtonsRoute) 
                         .photoLibBrowserView->mapTo(d->window->centralWidget(), QPoint())
                         .y();
     EXPECT_EQ(slide->startValue().toPoint(),
-              QPoint(d->mainWindowController().localPhotoViewImageView->width(), top));
+              QPoint(drive(*d).find<PKImageView>("localPhotoViewImageView")->width(), top));
     const QPoint end(d->window->width() - panel->width(), top);
     EXPECT_EQ(slide->endValue().toPoint(), end);
     QTRY_COMPARE(panel->pos(), end);
@@ -398,16 +402,17 @@ TEST_F(LibraryEditTest, PanelsSlideInAtTheWindowsRightEdgeAndTheirButtonsRoute) 
     EXPECT_EQ(drive(*d).find<QLineEdit>("photolibEiteTitlelab")->text(), title);
 
     d->libraryPanels().StartPhotoOriginalEditViewAction();
-    EXPECT_TRUE(d->mainWindowController().photoOriginalEditView->isVisible());
+    EXPECT_TRUE(drive(*d).find<QWidget>("photoOriginalEditView")->isVisible());
     QTRY_COMPARE(
-        d->mainWindowController().photoOriginalEditView->pos(),
-        QPoint(d->window->width() - d->mainWindowController().photoOriginalEditView->width(), top));
+        drive(*d).find<QWidget>("photoOriginalEditView")->pos(),
+        QPoint(d->window->width() - drive(*d).find<QWidget>("photoOriginalEditView")->width(),
+               top));
     drive(*d).click("canclePhotoOrigEiteViewBtn");
-    EXPECT_TRUE(d->mainWindowController().photoOriginalEditView->isHidden());
+    EXPECT_TRUE(drive(*d).find<QWidget>("photoOriginalEditView")->isHidden());
 
     // The menu's item opens it too; leaving the library view takes the panels along.
     QAction *edit = nullptr;
-    for (QAction *a : d->mainWindowController().PhotolibEditExifMenu->actions())
+    for (QAction *a : drive(*d).find<QMenu>("PhotolibEditExifMenu")->actions())
         if (a->text() == QString::fromUtf8("Edit Library Fields…"))
             edit = a;
     ASSERT_TRUE(edit);
@@ -420,8 +425,9 @@ TEST_F(LibraryEditTest, PanelsSlideInAtTheWindowsRightEdgeAndTheirButtonsRoute) 
     d->window->show();
     d->window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(d->window));
-    d->mainWindowController().photoLibBrowserView->setFocus();
-    QTest::keyClick(d->mainWindowController().photoLibBrowserView, Qt::Key_E, Qt::ControlModifier);
+    drive(*d).find<QListView>("photoLibBrowserView")->setFocus();
+    QTest::keyClick(drive(*d).find<QListView>("photoLibBrowserView"), Qt::Key_E,
+                    Qt::ControlModifier);
     EXPECT_TRUE(panel->isVisible());
     d->mainWindowController().ChangeLocalPhotoMenuAction();
     EXPECT_TRUE(panel->isHidden());
@@ -439,24 +445,24 @@ TEST_F(LibraryEditTest, PanelsLieUnderTheBarAndKeepTheirPlaceWithOrWithoutAMap) 
             QApplication::processEvents();
     };
     const auto placeOf = [area](QWidget *w) { return QRect(w->mapTo(area, QPoint()), w->size()); };
-    const QList<QWidget *> bar = {d->mainWindowController().filterPhotolibBtn,
-                                  d->mainWindowController().showPhotoTypelibBtn,
-                                  d->mainWindowController().PhotolibQuickBtn,
-                                  d->mainWindowController().PhotolibEditExifBtn,
-                                  d->mergeWindow.photolibMergeBtn,
-                                  d->mainWindowController().photoliblocalphotoBtn,
-                                  d->mainWindowController().photolibcameraphotoBtn};
+    const QList<QWidget *> bar = {drive(*d).find<PRButton>("filterPhotolibBtn"),
+                                  drive(*d).find<PRButton>("showPhotoTypelibBtn"),
+                                  drive(*d).find<PRButton>("PhotolibQuickBtn"),
+                                  drive(*d).find<PRButton>("PhotolibEditExifBtn"),
+                                  drive(*d).find<PRButton>("photolibMergeBtn"),
+                                  drive(*d).find<PRButton>("photoliblocalphotoBtn"),
+                                  drive(*d).find<PRButton>("photolibcameraphotoBtn")};
     struct Side {
         QWidget *panel;
         void (LibraryPanels::*open)();
         PKMapView *map;
         QLineEdit *field;
     };
-    const Side sides[] = {{d->mainWindowController().photolibEditView,
+    const Side sides[] = {{drive(*d).find<QWidget>("photolibEditView"),
                            &LibraryPanels::StartPhotoLibEditViewAction,
                            drive(*d).find<PKMapView>("photolibEiteMapView"),
                            drive(*d).find<QLineEdit>("photolibEiteTitlelab")},
-                          {d->mainWindowController().photoOriginalEditView,
+                          {drive(*d).find<QWidget>("photoOriginalEditView"),
                            &LibraryPanels::StartPhotoOriginalEditViewAction,
                            drive(*d).find<PKMapView>("originalPhotolibMapView"),
                            drive(*d).find<QLineEdit>("originalPhotolibTitlelab")}};

@@ -88,14 +88,16 @@ PRPicFileInfo &LibraryEditTest::record(const QString &fileName) const {
 
 void LibraryEditTest::select(const QStringList &fileNames) {
     QItemSelection chosen;
-    QAbstractItemModel *model = d->mainWindowController().photoLibBrowserView->model();
+    QAbstractItemModel *model = drive(*d).find<QListView>("photoLibBrowserView")->model();
     for (const QString &name : fileNames) {
         const int row = int(d->library().photoLibBroserArray.indexOf(item(name)));
         ASSERT_GE(row, 0) << name.toStdString();
         chosen.select(model->index(row, 0), model->index(row, 0));
     }
-    d->mainWindowController().photoLibBrowserView->selectionModel()->select(
-        chosen, QItemSelectionModel::ClearAndSelect);
+    drive(*d)
+        .find<QListView>("photoLibBrowserView")
+        ->selectionModel()
+        ->select(chosen, QItemSelectionModel::ClearAndSelect);
 }
 
 void LibraryEditTest::type(QLineEdit *field, const QString &text) {

@@ -3,6 +3,7 @@
 // A fixture library opened through the application object, as the user opens one, with
 // the means to select its photos, type into the library panel, read the sheets and read
 // the library's own database.
+#include "app/AppDelegate.h"
 #include "platform/core/PhotosApplication.h"
 #include "support/AppDriver.h"
 

@@ -73,11 +73,11 @@ class LibraryFilters : public ::testing::Test {
     // The filter button names the view; the toolbar's layout places every button whole,
     // none over another, each wide enough for its text.
     void expectButtons(const char *filterImage, const QString &title) {
-        EXPECT_EQ(d->mainWindowController().showPhotoTypelibBtn->imageName(),
+        EXPECT_EQ(drive(*d).find<PRButton>("showPhotoTypelibBtn")->imageName(),
                   QLatin1String(filterImage));
-        EXPECT_EQ(d->mainWindowController().showPhotoTypelibBtn->toolTip(),
+        EXPECT_EQ(drive(*d).find<PRButton>("showPhotoTypelibBtn")->toolTip(),
                   QStringLiteral("Show: ") + title);
-        EXPECT_EQ(d->mainWindowController().filterPhotolibBtn->imageName(),
+        EXPECT_EQ(drive(*d).find<PRButton>("filterPhotolibBtn")->imageName(),
                   QStringLiteral("sortphotobydate.png"));
         expectToolbarInShape();
     }
@@ -85,15 +85,16 @@ class LibraryFilters : public ::testing::Test {
         // The window's own default size (the offscreen screen is smaller), then its least.
         d->window->resize(1200, 750);
         d->window->show();
-        d->mainWindowController().localphotoView->hide();
-        d->mainWindowController().photolibView->show();
+        drive(*d).find<QWidget>("localphotoView")->hide();
+        drive(*d).find<QWidget>("photolibView")->show();
         for (const QSize size : {QSize(1200, 750), QSize(leastWidth, 500)}) {
             SCOPED_TRACE(size.width());
             d->window->resize(size);
             QApplication::sendPostedEvents();
             QList<QWidget *> bar;
-            for (PRButton *b : d->mainWindowController().photolibView->findChildren<PRButton *>(
-                     Qt::FindDirectChildrenOnly))
+            for (PRButton *b : drive(*d)
+                                   .find<QWidget>("photolibView")
+                                   ->findChildren<PRButton *>(Qt::FindDirectChildrenOnly))
                 if (b->isVisible())
                     bar << b;
             ASSERT_GE(bar.size(), 5);
@@ -101,7 +102,7 @@ class LibraryFilters : public ::testing::Test {
                 const auto *button = static_cast<PRButton *>(a);
                 EXPECT_GE(a->width(), a->fontMetrics().horizontalAdvance(button->shownText()))
                     << button->shownText().toStdString();
-                EXPECT_LE(a->geometry().right(), d->mainWindowController().photolibView->width())
+                EXPECT_LE(a->geometry().right(), drive(*d).find<QWidget>("photolibView")->width())
                     << a->objectName().toStdString();
                 for (QWidget *b : bar)
                     EXPECT_TRUE(a == b || !a->geometry().intersects(b->geometry()))
@@ -129,7 +130,7 @@ TEST_F(LibraryFilters, EachFilterShowsItsListNewestFirstAndMarksTheButtons) {
     const LibraryState &l = d->library();
     // Right after the load, and after a sort, the toolbar keeps its shape.
     expectToolbarInShape();
-    EXPECT_EQ(d->mainWindowController().showPhotoTypelibBtn->text(),
+    EXPECT_EQ(drive(*d).find<PRButton>("showPhotoTypelibBtn")->text(),
               QStringLiteral("Show: All Photos and Videos"));
     // A sort first, so the filters have a sort button to reset.
     d->mainWindowController().SortAllPhotosLibraryByFileNameAction();
@@ -222,10 +223,11 @@ TEST_F(LibraryFilters, EveryFilterActionShowsItsOwnList) {
         (d.get()->*action)();
         EXPECT_EQ(l.photoLibBroserArray, newest(l.*list)) << image;
         EXPECT_TRUE(names(l.photoLibBroserArray).contains(QLatin1String(image))) << image;
-        EXPECT_EQ(d->mainWindowController().showPhotoTypelibBtn->imageName(), QLatin1String(image));
+        EXPECT_EQ(drive(*d).find<PRButton>("showPhotoTypelibBtn")->imageName(),
+                  QLatin1String(image));
         // The sorts find the same list again through the button's picture.
         EXPECT_EQ(&d->mainWindowController().libraryListForFilter(
-                      d->mainWindowController().showPhotoTypelibBtn->imageName()),
+                      drive(*d).find<PRButton>("showPhotoTypelibBtn")->imageName()),
                   &(l.*list));
     }
 }
@@ -234,7 +236,7 @@ TEST_F(LibraryFilters, AnAlbumFromItsMenuItemShowsNewestFirstAndKeepsScanOrder) 
     ASSERT_TRUE(open());
     const LibraryState &l = d->library();
     QAction *item = nullptr;
-    for (QAction *a : d->mainWindowController().albumsFolderMenuItem->menu()->actions())
+    for (QAction *a : drive(*d).find<QAction>("albumsFolderMenuItem")->menu()->actions())
         if (a->data().toString() == QLatin1String("Pumpkin Farm"))
             item = a;
     ASSERT_TRUE(item);
@@ -253,13 +255,13 @@ TEST_F(LibraryFilters, AnAlbumFromItsMenuItemShowsNewestFirstAndKeepsScanOrder) 
     d->library().albumDictionary.insert(QStringLiteral("Kids & Dogs"), kids);
     d->mainWindowController().showLibraryAlbumMenu();
     QAction *amp = nullptr;
-    for (QAction *a : d->mainWindowController().albumsFolderMenuItem->menu()->actions())
+    for (QAction *a : drive(*d).find<QAction>("albumsFolderMenuItem")->menu()->actions())
         if (a->text() == QLatin1String("Kids && Dogs"))
             amp = a;
     ASSERT_TRUE(amp);
     amp->trigger();
     EXPECT_EQ(l.currentAlbumArray, kids);
-    EXPECT_EQ(d->mainWindowController().showPhotoTypelibBtn->text(),
+    EXPECT_EQ(drive(*d).find<PRButton>("showPhotoTypelibBtn")->text(),
               QStringLiteral("Show: Kids && Dogs"));
 
     // A title longer than the bar has room for is shortened, whole in the tooltip.
@@ -269,10 +271,11 @@ TEST_F(LibraryFilters, AnAlbumFromItsMenuItemShowsNewestFirstAndKeepsScanOrder) 
     expectButtons("showalbums.png", longTitle);
     d->window->resize(leastWidth, 500);
     QApplication::sendPostedEvents();
-    EXPECT_TRUE(d->mainWindowController().showPhotoTypelibBtn->shownText().contains(QChar(0x2026)));
+    EXPECT_TRUE(
+        drive(*d).find<PRButton>("showPhotoTypelibBtn")->shownText().contains(QChar(0x2026)));
     // The bar asks for no more than the window's least width gives it.
-    EXPECT_LE(d->mainWindowController().photolibView->layout()->minimumSize().width(),
-              d->mainWindowController().photolibView->width());
+    EXPECT_LE(drive(*d).find<QWidget>("photolibView")->layout()->minimumSize().width(),
+              drive(*d).find<QWidget>("photolibView")->width());
 
     // An album title the last scan does not know changes nothing.
     const QList<IKImageItemPtr> shown = l.photoLibBroserArray;
@@ -287,9 +290,9 @@ TEST_F(LibraryFilters, SelectionsKeepTheFilterAndSameNamesComeGroupedByName) {
     d->mainWindowController().ShowVideosBtninPhotoLibraryAction();
     d->mainWindowController().SelectAllissuesPhotosAction();
     EXPECT_EQ(l.photoLibBroserArray, l.difPhotoLibItemArray);
-    EXPECT_EQ(d->mainWindowController().showPhotoTypelibBtn->imageName(),
+    EXPECT_EQ(drive(*d).find<PRButton>("showPhotoTypelibBtn")->imageName(),
               QStringLiteral("showvideobtn.png"));
-    EXPECT_EQ(d->mainWindowController().filterPhotolibBtn->imageName(),
+    EXPECT_EQ(drive(*d).find<PRButton>("filterPhotolibBtn")->imageName(),
               QStringLiteral("allincorrectphotos.png"));
     expectToolbarInShape();
     // The sort still sorts the videos.
@@ -298,7 +301,7 @@ TEST_F(LibraryFilters, SelectionsKeepTheFilterAndSameNamesComeGroupedByName) {
 
     d->mainWindowController().SelectAllPhotosLibraryAction();
     EXPECT_EQ(l.photoLibBroserArray, l.backupdifPhotoLibItemArray);
-    EXPECT_EQ(d->mainWindowController().filterPhotolibBtn->imageName(),
+    EXPECT_EQ(drive(*d).find<PRButton>("filterPhotolibBtn")->imageName(),
               QStringLiteral("allphotoinphotolib.png"));
 
     d->mainWindowController().FindSameFileNameinPhotoLibraryAction();
@@ -322,13 +325,13 @@ TEST_F(LibraryFilters, CustomRangeOverThePickers) {
     ASSERT_TRUE(open());
     const LibraryState &l = d->library();
     d->mainWindowController().ensureDateRangePickers();
-    ASSERT_TRUE(d->mainWindowController().startDatePicker &&
-                d->mainWindowController().endDatePicker);
+    ASSERT_TRUE(drive(*d).find<QDateTimeEdit>("startDatePicker") &&
+                drive(*d).find<QDateTimeEdit>("endDatePicker"));
     // The title is not cut: room for it, bold, beside a title bar's buttons.
-    QFont bold = d->mainWindowController().dateRangeWindow->font();
+    QFont bold = drive(*d).find<QWidget>("dateRangeWindow")->font();
     bold.setBold(true);
-    EXPECT_GE(std::max(d->mainWindowController().dateRangeWindow->sizeHint().width(),
-                       d->mainWindowController().dateRangeWindow->minimumWidth()),
+    EXPECT_GE(std::max(drive(*d).find<QWidget>("dateRangeWindow")->sizeHint().width(),
+                       drive(*d).find<QWidget>("dateRangeWindow")->minimumWidth()),
               QFontMetrics(bold).horizontalAdvance("Custom Date Range") + 150);
     // One photo dated in the future, one with a dashed date text.
     const IKImageItemPtr future = l.backupdifPhotoLibItemArray.at(0);
@@ -338,8 +341,8 @@ TEST_F(LibraryFilters, CustomRangeOverThePickers) {
         now.addDays(2).toString(QStringLiteral("yyyy:MM:dd HH:mm:ss")));
     dashed->photoLibFileNode->createDate.setText(QStringLiteral("1999-07-01 10:00:00"));
 
-    d->mainWindowController().startDatePicker->setDateTime(now.addDays(1));
-    d->mainWindowController().endDatePicker->setDateTime(now.addDays(3));
+    drive(*d).find<QDateTimeEdit>("startDatePicker")->setDateTime(now.addDays(1));
+    drive(*d).find<QDateTimeEdit>("endDatePicker")->setDateTime(now.addDays(3));
     d->mainWindowController().ShowCustomRangePhotoLibraryAction();
     EXPECT_EQ(l.photoLibBroserArray, (QList<IKImageItemPtr>{future}));
     EXPECT_EQ(l.currentAlbumArray, (QList<IKImageItemPtr>{future}));
@@ -347,22 +350,23 @@ TEST_F(LibraryFilters, CustomRangeOverThePickers) {
 
     // Both ends are included.
     const QDateTime ten(QDate(1999, 7, 1), QTime(10, 0));
-    d->mainWindowController().startDatePicker->setDateTime(ten);
-    d->mainWindowController().endDatePicker->setDateTime(ten);
+    drive(*d).find<QDateTimeEdit>("startDatePicker")->setDateTime(ten);
+    drive(*d).find<QDateTimeEdit>("endDatePicker")->setDateTime(ten);
     d->mainWindowController().ShowCustomRangePhotoLibraryAction();
     EXPECT_EQ(l.photoLibBroserArray, (QList<IKImageItemPtr>{dashed}));
 
-    d->mainWindowController().startDatePicker->setDateTime(now.addDays(3));
-    d->mainWindowController().endDatePicker->setDateTime(now.addDays(1));
+    drive(*d).find<QDateTimeEdit>("startDatePicker")->setDateTime(now.addDays(3));
+    drive(*d).find<QDateTimeEdit>("endDatePicker")->setDateTime(now.addDays(1));
     d->mainWindowController().ShowCustomRangePhotoLibraryAction();
     EXPECT_TRUE(l.photoLibBroserArray.isEmpty());
     EXPECT_TRUE(l.currentAlbumArray.isEmpty());
 
     // Every dated photo of the library lies between 1990 and the day after tomorrow, in
     // scan order behind the view.
-    d->mainWindowController().startDatePicker->setDateTime(
-        QDateTime(QDate(1990, 1, 1), QTime(0, 0)));
-    d->mainWindowController().endDatePicker->setDateTime(now.addDays(3));
+    drive(*d)
+        .find<QDateTimeEdit>("startDatePicker")
+        ->setDateTime(QDateTime(QDate(1990, 1, 1), QTime(0, 0)));
+    drive(*d).find<QDateTimeEdit>("endDatePicker")->setDateTime(now.addDays(3));
     d->mainWindowController().ShowCustomRangePhotoLibraryAction();
     EXPECT_EQ(l.photoLibBroserArray, newest(l.currentAlbumArray));
     EXPECT_GE(l.currentAlbumArray.size(), l.backupdifPhotoLibItemArray.size() - 2);

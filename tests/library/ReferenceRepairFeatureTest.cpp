@@ -5,6 +5,7 @@
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
 #include "browser/MainWindowController.h"
+#include "library/LibraryWindows.h"
 #include "library/core/ReferenceRepair.h"
 #include "platform/core/PhotosApplication.h"
 #include "support/AppDriver.h"
@@ -68,11 +69,13 @@ class ReferenceRepair : public ::testing::Test {
     virtual const char *libraryName() const { return "Test-10.15.7"; }
     bool older() const { return QLatin1String(libraryName()) == QLatin1String("Test-10.14.6"); }
     void select(const QList<IKImageItemPtr> &items) {
-        QItemSelectionModel *m = d->mainWindowController().photoLibBrowserView->selectionModel();
+        QItemSelectionModel *m = drive(*d).find<QListView>("photoLibBrowserView")->selectionModel();
         m->clearSelection();
         for (const IKImageItemPtr &i : items)
-            m->select(d->mainWindowController().photoLibBrowserView->model()->index(
-                          int(d->library().photoLibBroserArray.indexOf(i)), 0),
+            m->select(drive(*d)
+                          .find<QListView>("photoLibBrowserView")
+                          ->model()
+                          ->index(int(d->library().photoLibBroserArray.indexOf(i)), 0),
                       QItemSelectionModel::Select);
     }
     // The folder panel's end with `root` chosen.
@@ -230,7 +233,7 @@ TEST_F(ReferenceRepair, ARenamedFileIsWrittenIntoTheLibraryOrRenamedBackWithoutR
 }
 
 TEST_F(ReferenceRepair, NothingSelectedOrAHeldLibraryIsSaidBeforeAnyPanelOpens) {
-    d->mainWindowController().photoLibBrowserView->selectionModel()->clearSelection();
+    drive(*d).find<QListView>("photoLibBrowserView")->selectionModel()->clearSelection();
     for (void (LibraryWindows::*repair)() : {&LibraryWindows::FixMovedReferencedPhotosAction,
                                              &LibraryWindows::FixReferencedPhotosAction}) {
         (d->libraryWindows().*repair)();

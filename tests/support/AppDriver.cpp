@@ -1,9 +1,12 @@
 #include "support/AppDriver.h"
 
+#include "app/AppDelegate.h"
+
 #include "browser/PRButton.h"
 #include "browser/core/DragRules.h"
 #include "platform/core/NotificationCenter.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QItemSelectionModel>
@@ -11,6 +14,22 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMainWindow>
+
+MainWindowController &AppDriver::mainWindow() {
+    return d.mainWindowController();
+}
+
+LibraryDatabase &AppDriver::libraryDatabase() {
+    return d.libraryDatabase();
+}
+
+LibraryPanels &AppDriver::libraryPanels() {
+    return d.libraryPanels();
+}
+
+LibraryWindows &AppDriver::libraryWindows() {
+    return d.libraryWindows();
+}
 
 QObject *AppDriver::lookUp(const QString &name) const {
     QList<QWidget *> windows;
@@ -25,6 +44,12 @@ QObject *AppDriver::lookUp(const QString &name) const {
         if (QObject *found = window->findChild<QObject *>(name))
             return found;
     }
+    // The outlets a window builder names after their piece ("dateWindows.AddTimeBtn").
+    const QString outlet = QLatin1Char('.') + name;
+    for (QWidget *window : windows)
+        for (QObject *child : window->findChildren<QObject *>())
+            if (child->objectName().endsWith(outlet))
+                return child;
     return nullptr;
 }
 

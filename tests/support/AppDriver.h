@@ -3,29 +3,29 @@
 // Drives a live application object as the user does: finds the controls by their object
 // names among its windows, presses, types and selects, and hands the tests the pieces for
 // their public methods. Tests read no piece's fields.
-#include "app/AppDelegate.h"
-#include "browser/MainWindowController.h"
-#include "library/LibraryDatabase.h"
-#include "library/LibraryPanels.h"
-#include "library/LibraryWindows.h"
-
-#include <QAbstractButton>
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <gtest/gtest.h>
 
-class QAction;
+class AppDelegate;
+class LibraryDatabase;
+class LibraryPanels;
+class LibraryWindows;
+class QAbstractButton;
 class QLineEdit;
+struct MainWindowController;
 
 class AppDriver {
   public:
     explicit AppDriver(AppDelegate &app) : d(app) {}
 
+    // The pieces, for their public methods (the test includes the header of those it calls).
     AppDelegate &app() { return d; }
-    MainWindowController &mainWindow() { return d.mainWindowController(); }
-    LibraryDatabase &libraryDatabase() { return d.libraryDatabase(); }
-    LibraryPanels &libraryPanels() { return d.libraryPanels(); }
-    LibraryWindows &libraryWindows() { return d.libraryWindows(); }
+    MainWindowController &mainWindow();
+    LibraryDatabase &libraryDatabase();
+    LibraryPanels &libraryPanels();
+    LibraryWindows &libraryWindows();
 
     // The control or menu item named `name` in the main window, else in another window of
     // the program; null, with a failure naming it, when there is none.
