@@ -1,6 +1,7 @@
 #include "batch/core/HeifJpeg.h"
 
 #include "batch/core/HeifPrimary.h"
+#include "platform/core/HeifGeometry.h"
 #include "platform/core/HeifReducedDecode.h"
 
 #include <QColorSpace>
@@ -45,7 +46,7 @@ ImagePtr jfifPlanes(heif_image_handle *h) {
         heif_error_Ok)
         return none;
     ImagePtr img(raw, heif_image_release);
-    if (heif_image_get_colorspace(raw) != heif_colorspace_YCbCr ||
+    if (!heifDecodedAsDeclared(h, raw) || heif_image_get_colorspace(raw) != heif_colorspace_YCbCr ||
         heif_image_get_chroma_format(raw) != heif_chroma_420)
         return none;
     for (heif_channel c : {heif_channel_Y, heif_channel_Cb, heif_channel_Cr})
@@ -189,16 +190,28 @@ QByteArray jpegFromTiles(const HeifPrimary &primary, const QByteArray &heif, int
         }
         return true;
     };
+    // A tile whose place or size leaves a plane is refused whole, never cut to fit.
     const auto take = [&](const HevcTile &tile) {
+        if (tile.x < 0 || tile.y < 0 || tile.x % 2 != 0 || tile.y % 2 != 0 || tile.width <= 0 ||
+            tile.height <= 0)
+            return false;
         for (int c = 0; c < 3; ++c) {
             const int shift = c == 0 ? 0 : 1;
             const int x = tile.x >> shift, y = tile.y >> shift;
-            const int w = std::min((tile.width + shift) >> shift, planes[c].width - x);
-            const int rows = std::min((tile.height + shift) >> shift, planes[c].height - y);
+            const int w = (tile.width + shift) >> shift, rows = (tile.height + shift) >> shift;
+            if (w > planes[c].width - x || rows > planes[c].height - y || tile.stride[c] < w)
+                return false;
+        }
+        for (int c = 0; c < 3; ++c) {
+            const int shift = c == 0 ? 0 : 1;
+            const int x = tile.x >> shift, y = tile.y >> shift;
+            const int w = (tile.width + shift) >> shift, rows = (tile.height + shift) >> shift;
             for (int r = 0; r < rows; ++r)
-                std::memcpy(storage[c].data() + size_t(y + r) * size_t(planes[c].stride) + x,
+                std::memcpy(storage[c].data() + size_t(y + r) * size_t(planes[c].stride) +
+                                size_t(x),
                             tile.plane[c] + qsizetype(r) * tile.stride[c], size_t(w));
         }
+        return true;
     };
     HevcColour colour;
     if (!decodeHevcTiles(ctx, h, heif, begin, take, &colour) ||

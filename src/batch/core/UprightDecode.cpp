@@ -2,6 +2,7 @@
 
 #include "base/FileTypes.h"
 #include "batch/core/HeifPrimary.h"
+#include "platform/core/HeifGeometry.h"
 #include "platform/core/ImageLimits.h"
 
 #include <QBuffer>
@@ -35,6 +36,8 @@ UprightImage decodeHeif(const QByteArray &data) {
         return out;
     }
     std::unique_ptr<heif_image, decltype(&heif_image_release)> img(rawImage, heif_image_release);
+    if (!heifDecodedAsDeclared(h, img.get(), &out.reason))
+        return out;
     int stride = 0;
     const uint8_t *plane =
         heif_image_get_plane_readonly(img.get(), heif_channel_interleaved, &stride);

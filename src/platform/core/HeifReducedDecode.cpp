@@ -157,9 +157,12 @@ class Reducer {
           outHeight((height + factor - 1) / factor), sums(size_t(outWidth) * outHeight * 3),
           lumaCounts(size_t(outWidth) * outHeight), chromaCounts(size_t(outWidth) * outHeight) {}
 
-    // Adds a decoded 4:2:0 tile.
-    void add(const HevcTile &tile) {
+    // Adds a decoded 4:2:0 tile; false, adding nothing, when it does not lie inside the picture.
+    bool add(const HevcTile &tile) {
         const int x0 = tile.x, y0 = tile.y, w = tile.width, h = tile.height;
+        if (x0 < 0 || y0 < 0 || w <= 0 || h <= 0 || x0 % 2 != 0 || y0 % 2 != 0 || w > width - x0 ||
+            h > height - y0)
+            return false;
         for (int y = 0; y < h; ++y)
             addRow(tile.plane[0] + qsizetype(y) * tile.stride[0], w, x0, 1,
                    size_t((y0 + y) / factor) * outWidth, 0, &lumaCounts);
@@ -170,6 +173,7 @@ class Reducer {
             addRow(tile.plane[2] + qsizetype(y) * tile.stride[2], (w + 1) / 2, x0, 2, outRow, 2,
                    nullptr);
         }
+        return true;
     }
 
     // The averages as RGB, by the matrix and range the file or the stream gives.
@@ -328,7 +332,7 @@ QImage transformed(heif_context *ctx, heif_item_id id, QImage image, int width, 
 
 bool decodeHevcTiles(heif_context *ctx, heif_image_handle *image, const QByteArray &file,
                      const std::function<bool(int, int)> &begin,
-                     const std::function<void(const HevcTile &)> &take, HevcColour *colour) {
+                     const std::function<bool(const HevcTile &)> &take, HevcColour *colour) {
     if (!ctx || !image || heif_image_handle_has_alpha_channel(image) ||
         heif_image_handle_get_luma_bits_per_pixel(image) != 8 ||
         heif_image_handle_get_chroma_bits_per_pixel(image) != 8 || !heifGeometrySound(ctx, image))
@@ -359,24 +363,28 @@ bool decodeHevcTiles(heif_context *ctx, heif_image_handle *image, const QByteArr
 
     HevcColour found;
     size_t received = 0;
-    // Takes every picture the decoder has ready; false on a picture we cannot read.
+    // Takes every picture the decoder has ready; false on a picture we cannot read or place.
+    // A tile is exactly the size the grid gives it, and only cut at the picture's edges.
     auto drain = [&]() {
         while (avcodec_receive_frame(decoder.get(), frame.get()) == 0) {
             const qint64 index = frame->pts;
-            const bool usable =
+            bool usable =
                 (frame->format == AV_PIX_FMT_YUV420P || frame->format == AV_PIX_FMT_YUVJ420P) &&
+                frame->width == int(grid.tile_width) && frame->height == int(grid.tile_height) &&
                 index >= 0 && quint64(index) < layout->tiles.size();
             if (usable) {
                 HevcTile tile;
                 tile.x = int(index % grid.num_columns) * int(grid.tile_width);
                 tile.y = int(index / grid.num_columns) * int(grid.tile_height);
-                tile.width = std::min({frame->width, int(grid.tile_width), width - tile.x});
-                tile.height = std::min({frame->height, int(grid.tile_height), height - tile.y});
+                tile.width = std::min(int(grid.tile_width), width - tile.x);
+                tile.height = std::min(int(grid.tile_height), height - tile.y);
                 for (int c = 0; c < 3; ++c) {
                     tile.plane[c] = frame->data[c];
                     tile.stride[c] = frame->linesize[c];
                 }
-                take(tile);
+                usable = tile.width > 0 && tile.height > 0 && take(tile);
+            }
+            if (usable) {
                 found.matrix = frame->colorspace;
                 found.primaries = frame->color_primaries;
                 found.transfer = frame->color_trc;
@@ -446,7 +454,7 @@ QImage heifReducedDecode(heif_context *ctx, heif_image_handle *image, const QByt
     };
     HevcColour colour;
     if (!decodeHevcTiles(
-            ctx, image, file, begin, [&](const HevcTile &t) { reducer->add(t); }, &colour))
+            ctx, image, file, begin, [&](const HevcTile &t) { return reducer->add(t); }, &colour))
         return {};
     return transformed(ctx, heif_image_handle_get_item_id(image),
                        reducer->picture(colour.matrix, colour.fullRange), width, height);

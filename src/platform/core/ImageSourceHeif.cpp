@@ -6,6 +6,8 @@
 
 #include <libheif/heif.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -70,6 +72,8 @@ QImage decode(heif_context *ctx, heif_image_handle *h) {
             .code != heif_error_Ok)
         return {};
     Image img(raw);
+    if (!heifDecodedAsDeclared(h, img.get()))
+        return {};
     int stride = 0;
     const uint8_t *plane =
         heif_image_get_plane_readonly(img.get(), heif_channel_interleaved, &stride);
@@ -173,6 +177,13 @@ QImage heifThumbnail(heif_context *ctx, const QByteArray &data, int maxSide) {
             Handle thumb(t);
             image = decode(ctx, thumb.get());
         }
+        // A thumbnail item of another shape than the photo (a damaged or a foreign one) would
+        // show the photo at a size its conversions never have.
+        const qint64 width = heif_image_handle_get_width(h.get());
+        const qint64 height = heif_image_handle_get_height(h.get());
+        if (!image.isNull() &&
+            std::abs(image.width() * height - image.height() * width) > std::min(width, height))
+            image = QImage();
     }
     // Without a thumbnail of its own, a 12-megapixel photo is decoded straight to cell size.
     if (image.isNull())
