@@ -109,7 +109,8 @@ std::optional<Box> decoderConfiguration(const QByteArray &file, heif_item_id ite
 }
 
 // A coded tile as the decoder takes it: the configuration's parameter sets, then the tile's
-// own NAL units, each behind a start code instead of its length.
+// own NAL units, each behind a start code instead of its length. Empty when a unit is cut short
+// or bytes are left over that make no unit: a damaged tile, which libheif refuses too.
 QByteArray annexB(const QByteArray &file, const Box &config, const uint8_t *data, size_t size) {
     static const QByteArray startCode("\0\0\0\1", 4);
     QByteArray out;
@@ -146,7 +147,7 @@ QByteArray annexB(const QByteArray &file, const Box &config, const uint8_t *data
         out.append(reinterpret_cast<const char *>(data + pos), qsizetype(length));
         pos += length;
     }
-    return out;
+    return pos == size ? out : QByteArray();
 }
 
 // Sums of the full-size pixels falling into each pixel of the small picture.
