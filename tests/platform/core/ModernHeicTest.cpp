@@ -48,8 +48,9 @@ heif_image *planes(int width, int height, bool alpha, uint8_t luma) {
     return image;
 }
 
-// The primary image with alpha and a 320-pixel thumbnail, then a second image.
-QByteArray modernHeic(QString *why) {
+// The primary image with alpha and a 320-pixel thumbnail (with `foreignThumbnail`, a square
+// picture of something else), then a second image.
+QByteArray modernHeic(QString *why, bool foreignThumbnail = false) {
     heif_context *ctx = heif_context_alloc();
     heif_encoder *encoder = nullptr;
     if (heif_context_get_encoder_for_format(ctx, heif_compression_HEVC, &encoder).code !=
@@ -62,9 +63,20 @@ QByteArray modernHeic(QString *why) {
     heif_image *primary = planes(640, 480, true, 60);
     heif_image_handle *handle = nullptr;
     QByteArray file;
+    std::pair<heif_item_id, heif_item_id> thumbnailOf{0, 0};
     if (heif_context_encode_image(ctx, primary, encoder, nullptr, &handle).code == heif_error_Ok) {
         heif_image_handle *thumb = nullptr;
-        heif_context_encode_thumbnail(ctx, primary, handle, encoder, nullptr, 320, &thumb);
+        if (foreignThumbnail) {
+            heif_image *square = planes(128, 128, false, 200);
+            if (heif_context_encode_image(ctx, square, encoder, nullptr, &thumb).code ==
+                heif_error_Ok)
+                heif_context_assign_thumbnail(ctx, handle, thumb);
+            heif_image_release(square);
+            thumbnailOf = {heif_image_handle_get_item_id(thumb),
+                           heif_image_handle_get_item_id(handle)};
+        } else {
+            heif_context_encode_thumbnail(ctx, primary, handle, encoder, nullptr, 320, &thumb);
+        }
         if (thumb)
             heif_image_handle_release(thumb);
         heif_context_set_primary_image(ctx, handle);
@@ -82,6 +94,9 @@ QByteArray modernHeic(QString *why) {
     heif_image_release(primary);
     heif_encoder_release(encoder);
     heif_context_free(ctx);
+    // The thumbnail's reference goes from it to the photo (libheif 1.19 writes it the other way).
+    if (const qsizetype thmb = file.indexOf("thmb"); thumbnailOf.first && thmb > 0)
+        file.replace(thmb + 4, 6, be(thumbnailOf.first, 2) + be(1, 2) + be(thumbnailOf.second, 2));
     if (file.isEmpty())
         *why = QStringLiteral("libheif could not write the test HEIC");
     return file;
@@ -449,6 +464,12 @@ TEST(ModernHeic, ADamagedGridOrCropIsRefusedBeforeAnyDecode) {
         heif_image_handle_release(h);
         heif_context_free(ctx);
     }
+
+    // A thumbnail item of another shape than the photo is passed over for the photo itself.
+    QString why;
+    const QByteArray foreign = modernHeic(&why, true);
+    ASSERT_FALSE(foreign.isEmpty()) << why.toStdString();
+    EXPECT_EQ(ImageSource(foreign).thumbnail(200).size(), QSize(200, 150));
 }
 
 // Phone grids damaged in their boxes (sizes, counts, the grid, its size boxes, turn and crop,
