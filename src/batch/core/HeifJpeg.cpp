@@ -29,12 +29,13 @@ bool jfifColour(bool fullRange, int matrix) {
                          matrix == heif_matrix_coefficients_unspecified);
 }
 
-// The decoded planes, only when they are the YCbCr a JPEG stores.
-ImagePtr jfifPlanes(heif_image_handle *h) {
+// The decoded planes, only when they are the YCbCr a JPEG stores and libheif has nothing to
+// crop (the RGB road crops them itself).
+ImagePtr jfifPlanes(heif_context *ctx, heif_image_handle *h) {
     ImagePtr none(nullptr, heif_image_release);
     heif_colorspace space = heif_colorspace_undefined;
     heif_chroma chroma = heif_chroma_undefined;
-    if (heif_image_handle_has_alpha_channel(h) ||
+    if (heifCropped(ctx, h) || heif_image_handle_has_alpha_channel(h) ||
         heif_image_handle_get_luma_bits_per_pixel(h) != 8 ||
         heif_image_handle_get_chroma_bits_per_pixel(h) != 8 ||
         heif_image_handle_get_preferred_decoding_colorspace(h, &space, &chroma).code !=
@@ -46,7 +47,8 @@ ImagePtr jfifPlanes(heif_image_handle *h) {
         heif_error_Ok)
         return none;
     ImagePtr img(raw, heif_image_release);
-    if (!heifDecodedAsDeclared(h, raw) || heif_image_get_colorspace(raw) != heif_colorspace_YCbCr ||
+    if (!heifDecodedAsDeclared(ctx, h, raw) ||
+        heif_image_get_colorspace(raw) != heif_colorspace_YCbCr ||
         heif_image_get_chroma_format(raw) != heif_chroma_420)
         return none;
     for (heif_channel c : {heif_channel_Y, heif_channel_Cb, heif_channel_Cr})
@@ -233,7 +235,7 @@ QByteArray heifToJpegFromPlanes(const QByteArray &heif, int quality) {
         return {};
     if (QByteArray jpeg = jpegFromTiles(primary, heif, quality); !jpeg.isEmpty())
         return jpeg;
-    const ImagePtr img = jfifPlanes(primary.handle.get());
+    const ImagePtr img = jfifPlanes(primary.context.get(), primary.handle.get());
     if (!img)
         return {};
     Plane planes[3];

@@ -1,9 +1,10 @@
 #include "platform/core/HeifGeometry.h"
 
-#include <libheif/heif.h>
+#include <QTransform>
 #include <libheif/heif_items.h>
 #include <libheif/heif_properties.h>
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -116,12 +117,6 @@ bool heifGeometrySound(heif_context *ctx, heif_image_handle *image, QString *why
     if (heif_item_get_transformation_properties(ctx, id, nullptr, 0) > kMaxTransformations)
         return refuse(why, QStringLiteral("the HEIF image has too many turns and crops"));
     const int n = heif_item_get_transformation_properties(ctx, id, props, kMaxTransformations);
-    heif_colorspace space = heif_colorspace_undefined;
-    heif_chroma chroma = heif_chroma_undefined;
-    if (heif_image_handle_get_preferred_decoding_colorspace(image, &space, &chroma).code !=
-        heif_error_Ok)
-        chroma = heif_chroma_undefined;
-    int crops = 0;
     for (int i = 0; i < n; ++i) {
         const heif_item_property_type type = heif_item_get_property_type(ctx, id, props[i]);
         if (type == heif_item_property_type_transform_rotation &&
@@ -135,16 +130,6 @@ bool heifGeometrySound(heif_context *ctx, heif_image_handle *image, QString *why
         if (left < 0 || top < 0 || right < 0 || bottom < 0 || qint64(left) + right >= width ||
             qint64(top) + bottom >= height)
             return refuse(why, QStringLiteral("the HEIF image's crop reaches outside it"));
-        // libheif (1.19) crops 4:2:0 colour by rounding its last row up: on a crop from an even
-        // row that keeps the bottom row of an even height, that is one row past the plane. A
-        // second crop would start from such a plane.
-        if (++crops > 1)
-            return refuse(why, QStringLiteral("the HEIF image is cropped twice"));
-        if (chroma != heif_chroma_444 && chroma != heif_chroma_422 &&
-            chroma != heif_chroma_monochrome && left % 2 == 0 && top % 2 == 0 && bottom == 0 &&
-            height % 2 == 0)
-            return refuse(why, QStringLiteral("the HEIF image's crop keeps its bottom row, past "
-                                              "which libheif would read"));
         width -= left + right;
         height -= top + bottom;
     }
@@ -159,14 +144,75 @@ bool heifGeometrySound(heif_context *ctx, heif_image_handle *image, QString *why
     return true;
 }
 
-bool heifDecodedAsDeclared(heif_image_handle *image, const heif_image *decoded, QString *why) {
+bool heifCropped(heif_context *ctx, heif_image_handle *image) {
+    const heif_item_id id = heif_image_handle_get_item_id(image);
+    return heif_item_get_properties_of_type(ctx, id, heif_item_property_type_transform_crop,
+                                            nullptr, 0) > 0;
+}
+
+heif_error heifDecode(heif_context *ctx, heif_image_handle *image, heif_colorspace colorspace,
+                      heif_chroma chroma, heif_image **decoded) {
+    const std::unique_ptr<heif_decoding_options, decltype(&heif_decoding_options_free)> options(
+        heif_decoding_options_alloc(), heif_decoding_options_free);
+    options->ignore_transformations = heifCropped(ctx, image);
+    return heif_decode_image(image, decoded, colorspace, chroma, options.get());
+}
+
+bool heifDecodedAsDeclared(heif_context *ctx, heif_image_handle *image, const heif_image *decoded,
+                           QString *why) {
+    const bool stored = heifCropped(ctx, image);
     const int width = heif_image_get_primary_width(decoded);
     const int height = heif_image_get_primary_height(decoded);
-    if (width == heif_image_handle_get_width(image) &&
-        height == heif_image_handle_get_height(image))
+    const int declaredWidth =
+        stored ? heif_image_handle_get_ispe_width(image) : heif_image_handle_get_width(image);
+    const int declaredHeight =
+        stored ? heif_image_handle_get_ispe_height(image) : heif_image_handle_get_height(image);
+    if (width == declaredWidth && height == declaredHeight)
         return true;
-    return refuse(why,
-                  QStringLiteral("the HEIF image decodes to %1 pixels, not the %2 it declares")
-                      .arg(sizeText(width, height), sizeText(heif_image_handle_get_width(image),
-                                                             heif_image_handle_get_height(image))));
+    return refuse(why, QStringLiteral("the HEIF image decodes to %1 pixels, not the %2 it declares")
+                           .arg(sizeText(width, height), sizeText(declaredWidth, declaredHeight)));
+}
+
+QImage heifTransformed(heif_context *ctx, heif_image_handle *image, QImage stored) {
+    const heif_item_id id = heif_image_handle_get_item_id(image);
+    int width = heif_image_handle_get_ispe_width(image);
+    int height = heif_image_handle_get_ispe_height(image);
+    heif_property_id props[kMaxTransformations];
+    const int n = heif_item_get_transformation_properties(ctx, id, props, kMaxTransformations);
+    for (int i = 0; i < n && !stored.isNull() && width > 0 && height > 0; ++i) {
+        switch (heif_item_get_property_type(ctx, id, props[i])) {
+        case heif_item_property_type_transform_crop: {
+            int left = 0, top = 0, right = 0, bottom = 0;
+            heif_item_get_property_transform_crop_borders(ctx, id, props[i], width, height, &left,
+                                                          &top, &right, &bottom);
+            const double sx = double(stored.width()) / width;
+            const double sy = double(stored.height()) / height;
+            width -= left + right;
+            height -= top + bottom;
+            if (width <= 0 || height <= 0)
+                return {};
+            stored = stored.copy(int(left * sx), int(top * sy), std::max(1, int(width * sx + 0.5)),
+                                 std::max(1, int(height * sy + 0.5)));
+            break;
+        }
+        case heif_item_property_type_transform_rotation: {
+            const int ccw = heif_item_get_property_transform_rotation_ccw(ctx, id, props[i]);
+            if (ccw % 180 != 0)
+                std::swap(width, height);
+            // QTransform turns clockwise on screen.
+            stored = stored.transformed(QTransform().rotate(-ccw));
+            break;
+        }
+        case heif_item_property_type_transform_mirror: {
+            const heif_transform_mirror_direction direction =
+                heif_item_get_property_transform_mirror(ctx, id, props[i]);
+            stored = stored.mirrored(direction == heif_transform_mirror_direction_horizontal,
+                                     direction == heif_transform_mirror_direction_vertical);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    return stored;
 }

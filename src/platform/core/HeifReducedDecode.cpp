@@ -4,7 +4,6 @@
 #include "platform/core/ImageLimits.h"
 #include "platform/core/JobRunner.h"
 
-#include <QTransform>
 #include <libheif/heif.h>
 #include <libheif/heif_items.h>
 #include <libheif/heif_properties.h>
@@ -289,46 +288,6 @@ std::optional<Layout> layoutOf(heif_context *ctx, heif_image_handle *image) {
     return layout;
 }
 
-// The file's crop, turns and mirrors, in the file's order, done on the small picture.
-QImage transformed(heif_context *ctx, heif_item_id id, QImage image, int width, int height) {
-    heif_property_id props[8];
-    const int n = heif_item_get_transformation_properties(ctx, id, props, 8);
-    for (int i = 0; i < n && !image.isNull(); ++i) {
-        switch (heif_item_get_property_type(ctx, id, props[i])) {
-        case heif_item_property_type_transform_crop: {
-            int left = 0, top = 0, right = 0, bottom = 0;
-            heif_item_get_property_transform_crop_borders(ctx, id, props[i], width, height, &left,
-                                                          &top, &right, &bottom);
-            const double sx = double(image.width()) / width, sy = double(image.height()) / height;
-            width -= left + right;
-            height -= top + bottom;
-            if (width <= 0 || height <= 0)
-                return {};
-            image = image.copy(int(left * sx), int(top * sy), std::max(1, int(width * sx + 0.5)),
-                               std::max(1, int(height * sy + 0.5)));
-            break;
-        }
-        case heif_item_property_type_transform_rotation: {
-            const int ccw = heif_item_get_property_transform_rotation_ccw(ctx, id, props[i]);
-            if (ccw % 180 != 0)
-                std::swap(width, height);
-            // QTransform turns clockwise on screen.
-            image = image.transformed(QTransform().rotate(-ccw));
-            break;
-        }
-        case heif_item_property_type_transform_mirror:
-            image = image.mirrored(heif_item_get_property_transform_mirror(ctx, id, props[i]) ==
-                                       heif_transform_mirror_direction_horizontal,
-                                   heif_item_get_property_transform_mirror(ctx, id, props[i]) ==
-                                       heif_transform_mirror_direction_vertical);
-            break;
-        default:
-            break;
-        }
-    }
-    return image;
-}
-
 } // namespace
 
 bool decodeHevcTiles(heif_context *ctx, heif_image_handle *image, const QByteArray &file,
@@ -442,14 +401,11 @@ bool decodeHevcTiles(heif_context *ctx, heif_image_handle *image, const QByteArr
 QImage heifReducedDecode(heif_context *ctx, heif_image_handle *image, const QByteArray &file,
                          int minSide) {
     std::optional<Reducer> reducer;
-    int width = 0, height = 0;
     // An image not twice the size asked for costs libheif little, and would cost us a full-size
     // sum per pixel.
     const auto begin = [&](int w, int h) {
         if (std::max(w, h) < 2 * minSide)
             return false;
-        width = w;
-        height = h;
         reducer.emplace(w, h, std::max(1, std::max(w, h) / std::max(1, minSide)));
         return true;
     };
@@ -457,6 +413,5 @@ QImage heifReducedDecode(heif_context *ctx, heif_image_handle *image, const QByt
     if (!decodeHevcTiles(
             ctx, image, file, begin, [&](const HevcTile &t) { return reducer->add(t); }, &colour))
         return {};
-    return transformed(ctx, heif_image_handle_get_item_id(image),
-                       reducer->picture(colour.matrix, colour.fullRange), width, height);
+    return heifTransformed(ctx, image, reducer->picture(colour.matrix, colour.fullRange));
 }

@@ -68,11 +68,11 @@ QImage decode(heif_context *ctx, heif_image_handle *h) {
         !heifGeometrySound(ctx, h))
         return {};
     heif_image *raw = nullptr;
-    if (heif_decode_image(h, &raw, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, nullptr)
-            .code != heif_error_Ok)
+    if (heifDecode(ctx, h, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, &raw).code !=
+        heif_error_Ok)
         return {};
     Image img(raw);
-    if (!heifDecodedAsDeclared(h, img.get()))
+    if (!heifDecodedAsDeclared(ctx, h, img.get()))
         return {};
     int stride = 0;
     const uint8_t *plane =
@@ -83,9 +83,10 @@ QImage decode(heif_context *ctx, heif_image_handle *h) {
     // released with the last QImage that shares them.
     const int width = heif_image_get_width(img.get(), heif_channel_interleaved);
     const int height = heif_image_get_height(img.get(), heif_channel_interleaved);
-    return QImage(
+    const QImage stored(
         plane, width, height, stride, QImage::Format_RGBA8888,
         [](void *image) { heif_image_release(static_cast<heif_image *>(image)); }, img.release());
+    return heifCropped(ctx, h) ? heifTransformed(ctx, h, stored) : stored;
 }
 
 } // namespace
