@@ -498,7 +498,8 @@ TEST(ModernHeic, ACropThatKeepsTheBottomRowConvertsAndShowsWhole) {
 
 // Phone grids damaged in their boxes (sizes, counts, the grid, its size boxes, turn and crop,
 // cut short): each converts to JPEG and shows as a thumbnail of that JPEG's shape, or the
-// conversion is refused with a reason, and nothing reads or writes outside its memory.
+// conversion is refused with a reason (and so is the thumbnail, where the reason is the
+// geometry), and nothing reads or writes outside its memory.
 TEST(ModernHeic, DamagedPhoneGridsConvertAndShowAtOneSizeOrAreRefused) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("cut.heic"));
@@ -522,7 +523,11 @@ TEST(ModernHeic, DamagedPhoneGridsConvertAndShowAtOneSizeOrAreRefused) {
             const QImage thumbnail = ImageSource(file).thumbnail(128);
             if (!jpeg.ok()) {
                 EXPECT_FALSE(jpeg.reason.isEmpty());
-                EXPECT_TRUE(thumbnail.isNull()) << jpeg.reason.toStdString();
+                // What the file says of its geometry refuses the thumbnail too; only coded data
+                // that FFmpeg takes and libheif's decoder does not may still show.
+                if (jpeg.reason.contains(QLatin1String("HEIF image"))) {
+                    EXPECT_TRUE(thumbnail.isNull()) << jpeg.reason.toStdString();
+                }
                 ++refused;
                 continue;
             }
