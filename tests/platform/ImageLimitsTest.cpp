@@ -1,5 +1,6 @@
 #include "platform/core/ImageLimits.h"
 #include "platform/core/ImageSource.h"
+#include "support/IsoBoxes.h"
 
 #include <QByteArray>
 #include <QList>
@@ -7,41 +8,6 @@
 #include <libheif/heif.h>
 
 namespace {
-
-QByteArray be(quint64 value, int bytes) {
-    QByteArray out(bytes, '\0');
-    for (int i = bytes - 1; i >= 0; --i, value >>= 8)
-        out[i] = char(value & 0xff);
-    return out;
-}
-
-QByteArray box(const char *type, const QByteArray &payload) {
-    return be(quint64(8 + payload.size()), 4) + QByteArray(type, 4) + payload;
-}
-
-QByteArray fullBox(const char *type, int version, int flags, const QByteArray &payload) {
-    return box(type, be(quint64(version), 1) + be(quint64(flags), 3) + payload);
-}
-
-quint64 readBe(const QByteArray &data, qsizetype at, int bytes) {
-    quint64 v = 0;
-    for (int i = 0; i < bytes; ++i)
-        v = (v << 8) | uchar(data.at(at + i));
-    return v;
-}
-
-// The child box `type` among the boxes in data[from, to); its start, or -1.
-qsizetype findBox(const QByteArray &data, qsizetype from, qsizetype to, const char *type) {
-    for (qsizetype at = from; at + 8 <= to;) {
-        const qsizetype size = qsizetype(readBe(data, at, 4));
-        if (size < 8)
-            return -1;
-        if (data.mid(at + 4, 4) == type)
-            return at;
-        at += size;
-    }
-    return -1;
-}
 
 heif_error writeToArray(heif_context *, const void *data, size_t size, void *userdata) {
     static_cast<QByteArray *>(userdata)->append(static_cast<const char *>(data), qsizetype(size));

@@ -213,12 +213,13 @@ TEST_P(RemovableDrive, EveryWriterWritesThereAsOnExt4) {
               jpegScanData(readAll(items[0]->filePath)));
 
     // Over originals that live on the drive.
-    const QString dcim = d + "/DCIM";
-    ASSERT_TRUE(QDir().mkpath(dcim));
+    // Not "DCIM": a mounted drive with one is a mass-storage camera to every program watching.
+    const QString drivePhotos = d + "/Photos";
+    ASSERT_TRUE(QDir().mkpath(drivePhotos));
     QList<IKImageItemPtr> onDrive;
     for (const char *name : kPhotos) {
-        ASSERT_FALSE(copyFixture(name, dcim).isEmpty());
-        onDrive << itemFor(dcim + "/" + name);
+        ASSERT_FALSE(copyFixture(name, drivePhotos).isEmpty());
+        onDrive << itemFor(drivePhotos + "/" + name);
     }
     report = runWriteRecipe(onDrive, edited, true, lensOptions("Over"));
     EXPECT_EQ(report.writtenCount(), count) << report.notWritten().join("; ").toStdString();
@@ -278,8 +279,8 @@ TEST_P(RemovableDrive, EveryWriterWritesThereAsOnExt4) {
     const QByteArray before = readAll(onDrive[0]->filePath);
     results = rename(naming, {{onDrive[0]->filePath, onDrive[0]->fileName}});
     ASSERT_EQ(results.size(), 1);
-    EXPECT_EQ(results[0].outputPath, dcim + "/Moved.jpg") << results[0].reason.toStdString();
-    EXPECT_EQ(readAll(dcim + "/Moved.jpg"), before);
+    EXPECT_EQ(results[0].outputPath, drivePhotos + "/Moved.jpg") << results[0].reason.toStdString();
+    EXPECT_EQ(readAll(drivePhotos + "/Moved.jpg"), before);
     EXPECT_FALSE(QFileInfo::exists(onDrive[0]->filePath));
 
     // A Takeout merge into photos on the drive, and a folder of another disk merged into one
@@ -320,12 +321,12 @@ TEST_P(RemovableDrive, EveryWriterWritesThereAsOnExt4) {
     camera->requestOpenSession();
     ASSERT_TRUE(waitFor([&] { return opened && files.size() == 1; }));
     QList<PKDownloadResult> downloads;
-    camera->requestDownloadFile(files[0], dcim, "IMG_1994.JPG",
+    camera->requestDownloadFile(files[0], drivePhotos, "IMG_1994.JPG",
                                 [&](const PKDownloadResult &r) { downloads << r; });
     ASSERT_TRUE(waitFor([&] { return downloads.size() == 1; }));
-    EXPECT_EQ(downloads[0].path, dcim + "/IMG_1994 (2).JPG") << downloads[0].reason.toStdString();
+    EXPECT_EQ(downloads[0].path, drivePhotos + "/IMG_1994 (2).JPG") << downloads[0].reason.toStdString();
     EXPECT_TRUE(sameBytes(downloads[0].path, fixturePath("IMG_1994.JPG")));
-    EXPECT_EQ(lensOf(dcim + "/IMG_1994.JPG"), "Over");
+    EXPECT_EQ(lensOf(drivePhotos + "/IMG_1994.JPG"), "Over");
 
     // A library kept on the drive: opened, edited in its working copy, copied back.
     const QString library = copyLibrary("Test-13.0.0", local);

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
 #include <functional>
 #include <memory>
@@ -55,9 +56,14 @@ class CannedHttpServer : public QObject {
 };
 
 // Runs the event loop until the condition holds; the deadline only stops a broken test.
-inline bool waitFor(const std::function<bool()> &done) {
-    QDeadlineTimer deadline(20000);
+// The loop sleeps until an event or a short tick (for conditions other threads change):
+// processEvents with a time returns at once when nothing is pending, so looping on it spins
+// a core, and on a loaded machine the spinning thread waits behind every other busy one.
+inline bool waitFor(const std::function<bool()> &done, int ms = 20000) {
+    QDeadlineTimer deadline(ms);
+    QTimer tick;
+    tick.start(5);
     while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     return done();
 }

@@ -55,3 +55,11 @@ bool mountScratch(const QString &dir, const QString &type, const QString &option
 void unmountScratch(const QString &dir) {
     QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), dir});
 }
+
+qint64 runQueueWaitMs() {
+    // "time on the core, time waiting in the run queue, time slices", in nanoseconds.
+    QFile stat(QStringLiteral("/proc/thread-self/schedstat"));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    return stat.readAll().split(' ').value(1).toLongLong() / 1000000;
+}

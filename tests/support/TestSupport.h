@@ -21,6 +21,10 @@ void clearUserDefaults();
 bool mountScratch(const QString &dir, const QString &type, const QString &options, QString *why);
 void unmountScratch(const QString &dir);
 
+// How long the calling thread has stood ready to run while other threads had every core,
+// in milliseconds since it started (the kernel's schedstat); 0 where the kernel does not say.
+qint64 runQueueWaitMs();
+
 // Readable QStrings in test failures.
 inline void PrintTo(const QString &s, std::ostream *os) {
     *os << '"' << s.toStdString() << '"';

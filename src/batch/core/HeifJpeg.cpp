@@ -1,6 +1,7 @@
 #include "batch/core/HeifJpeg.h"
 
 #include "batch/core/HeifPrimary.h"
+#include "platform/core/HeifGeometry.h"
 #include "platform/core/HeifReducedDecode.h"
 
 #include <QColorSpace>
@@ -28,12 +29,13 @@ bool jfifColour(bool fullRange, int matrix) {
                          matrix == heif_matrix_coefficients_unspecified);
 }
 
-// The decoded planes, only when they are the YCbCr a JPEG stores.
-ImagePtr jfifPlanes(heif_image_handle *h) {
+// The decoded planes, only when they are the YCbCr a JPEG stores and libheif has nothing to
+// crop (the RGB road crops them itself).
+ImagePtr jfifPlanes(heif_context *ctx, heif_image_handle *h) {
     ImagePtr none(nullptr, heif_image_release);
     heif_colorspace space = heif_colorspace_undefined;
     heif_chroma chroma = heif_chroma_undefined;
-    if (heif_image_handle_has_alpha_channel(h) ||
+    if (heifCropped(ctx, h) || heif_image_handle_has_alpha_channel(h) ||
         heif_image_handle_get_luma_bits_per_pixel(h) != 8 ||
         heif_image_handle_get_chroma_bits_per_pixel(h) != 8 ||
         heif_image_handle_get_preferred_decoding_colorspace(h, &space, &chroma).code !=
@@ -45,7 +47,8 @@ ImagePtr jfifPlanes(heif_image_handle *h) {
         heif_error_Ok)
         return none;
     ImagePtr img(raw, heif_image_release);
-    if (heif_image_get_colorspace(raw) != heif_colorspace_YCbCr ||
+    if (!heifDecodedAsDeclared(ctx, h, raw) ||
+        heif_image_get_colorspace(raw) != heif_colorspace_YCbCr ||
         heif_image_get_chroma_format(raw) != heif_chroma_420)
         return none;
     for (heif_channel c : {heif_channel_Y, heif_channel_Cb, heif_channel_Cr})
@@ -189,16 +192,28 @@ QByteArray jpegFromTiles(const HeifPrimary &primary, const QByteArray &heif, int
         }
         return true;
     };
+    // A tile whose place or size leaves a plane is refused whole, never cut to fit.
     const auto take = [&](const HevcTile &tile) {
+        if (tile.x < 0 || tile.y < 0 || tile.x % 2 != 0 || tile.y % 2 != 0 || tile.width <= 0 ||
+            tile.height <= 0)
+            return false;
         for (int c = 0; c < 3; ++c) {
             const int shift = c == 0 ? 0 : 1;
             const int x = tile.x >> shift, y = tile.y >> shift;
-            const int w = std::min((tile.width + shift) >> shift, planes[c].width - x);
-            const int rows = std::min((tile.height + shift) >> shift, planes[c].height - y);
+            const int w = (tile.width + shift) >> shift, rows = (tile.height + shift) >> shift;
+            if (w > planes[c].width - x || rows > planes[c].height - y || tile.stride[c] < w)
+                return false;
+        }
+        for (int c = 0; c < 3; ++c) {
+            const int shift = c == 0 ? 0 : 1;
+            const int x = tile.x >> shift, y = tile.y >> shift;
+            const int w = (tile.width + shift) >> shift, rows = (tile.height + shift) >> shift;
             for (int r = 0; r < rows; ++r)
-                std::memcpy(storage[c].data() + size_t(y + r) * size_t(planes[c].stride) + x,
+                std::memcpy(storage[c].data() + size_t(y + r) * size_t(planes[c].stride) +
+                                size_t(x),
                             tile.plane[c] + qsizetype(r) * tile.stride[c], size_t(w));
         }
+        return true;
     };
     HevcColour colour;
     if (!decodeHevcTiles(ctx, h, heif, begin, take, &colour) ||
@@ -220,7 +235,7 @@ QByteArray heifToJpegFromPlanes(const QByteArray &heif, int quality) {
         return {};
     if (QByteArray jpeg = jpegFromTiles(primary, heif, quality); !jpeg.isEmpty())
         return jpeg;
-    const ImagePtr img = jfifPlanes(primary.handle.get());
+    const ImagePtr img = jfifPlanes(primary.context.get(), primary.handle.get());
     if (!img)
         return {};
     Plane planes[3];

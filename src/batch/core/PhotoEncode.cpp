@@ -133,6 +133,7 @@ bool carryMetadata(const QByteArray &original, QByteArray *encoded, MetadataCarr
         to->setExifData(exif);
         to->setIptcData(iptc);
         to->setXmpData(xmp);
+        forgetForeignXmpPrefixes();
         to->writeMetadata();
         Exiv2::BasicIo &io = to->io();
         io.seek(0, Exiv2::BasicIo::beg);

@@ -2,6 +2,7 @@
 
 #include "base/FileTypes.h"
 #include "batch/core/HeifPrimary.h"
+#include "platform/core/HeifGeometry.h"
 #include "platform/core/ImageLimits.h"
 
 #include <QBuffer>
@@ -23,18 +24,21 @@ UprightImage decodeHeif(const QByteArray &data) {
         out.reason = primary.error;
         return out;
     }
+    heif_context *ctx = primary.context.get();
     heif_image_handle *h = primary.handle.get();
     heif_image *rawImage = nullptr;
     const bool alpha = heif_image_handle_has_alpha_channel(h);
-    // libheif applies the file's rotation and mirror boxes while decoding.
-    const heif_error err = heif_decode_image(
-        h, &rawImage, heif_colorspace_RGB,
-        alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, nullptr);
+    // libheif applies the file's rotation and mirror boxes while decoding, and we its crop.
+    const heif_error err =
+        heifDecode(ctx, h, heif_colorspace_RGB,
+                   alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, &rawImage);
     if (err.code != heif_error_Ok) {
         out.reason = QString::fromUtf8(err.message);
         return out;
     }
     std::unique_ptr<heif_image, decltype(&heif_image_release)> img(rawImage, heif_image_release);
+    if (!heifDecodedAsDeclared(ctx, h, img.get(), &out.reason))
+        return out;
     int stride = 0;
     const uint8_t *plane =
         heif_image_get_plane_readonly(img.get(), heif_channel_interleaved, &stride);
@@ -51,6 +55,8 @@ UprightImage decodeHeif(const QByteArray &data) {
     out.image = QImage(
         plane, width, height, stride, alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888,
         [](void *pixels) { heif_image_release(static_cast<heif_image *>(pixels)); }, img.release());
+    if (heifCropped(ctx, h))
+        out.image = heifTransformed(ctx, h, out.image);
     out.image.setColorSpace(space);
     return out;
 }

@@ -53,6 +53,7 @@ std::optional<XmpFields> parseXmpSidecar(const QByteArray &bytes, QString *why) 
         return std::nullopt;
     }
     ensureExiv2Initialised();
+    const ForeignXmpPrefixesForgotten forgotten;
     Exiv2::XmpData data;
     try {
         if (Exiv2::XmpParser::decode(data, bytes.toStdString()) != 0) {

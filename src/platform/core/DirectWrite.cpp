@@ -16,10 +16,12 @@ namespace DirectWrite {
 namespace {
 
 // Buffers given back, for the next file. More than the threads ever hold at once is freed.
+// Never destroyed, so a worker that gives its buffer back while the program exits finds it,
+// and the buffers stay reachable to the end instead of counting as leaks.
 QMutex poolMutex;
 std::vector<char *> &pool() {
-    static std::vector<char *> buffers;
-    return buffers;
+    static auto *buffers = new std::vector<char *>;
+    return *buffers;
 }
 constexpr size_t kPoolKeeps = 32;
 constexpr size_t kCompared = 128 * 1024;

@@ -4,7 +4,6 @@
 #include "platform/core/ImageLimits.h"
 #include "platform/core/JobRunner.h"
 
-#include <QTransform>
 #include <libheif/heif.h>
 #include <libheif/heif_items.h>
 #include <libheif/heif_properties.h>
@@ -109,7 +108,8 @@ std::optional<Box> decoderConfiguration(const QByteArray &file, heif_item_id ite
 }
 
 // A coded tile as the decoder takes it: the configuration's parameter sets, then the tile's
-// own NAL units, each behind a start code instead of its length.
+// own NAL units, each behind a start code instead of its length. Empty when a unit is cut short
+// or bytes are left over that make no unit: a damaged tile, which libheif refuses too.
 QByteArray annexB(const QByteArray &file, const Box &config, const uint8_t *data, size_t size) {
     static const QByteArray startCode("\0\0\0\1", 4);
     QByteArray out;
@@ -146,7 +146,7 @@ QByteArray annexB(const QByteArray &file, const Box &config, const uint8_t *data
         out.append(reinterpret_cast<const char *>(data + pos), qsizetype(length));
         pos += length;
     }
-    return out;
+    return pos == size ? out : QByteArray();
 }
 
 // Sums of the full-size pixels falling into each pixel of the small picture.
@@ -157,9 +157,12 @@ class Reducer {
           outHeight((height + factor - 1) / factor), sums(size_t(outWidth) * outHeight * 3),
           lumaCounts(size_t(outWidth) * outHeight), chromaCounts(size_t(outWidth) * outHeight) {}
 
-    // Adds a decoded 4:2:0 tile.
-    void add(const HevcTile &tile) {
+    // Adds a decoded 4:2:0 tile; false, adding nothing, when it does not lie inside the picture.
+    bool add(const HevcTile &tile) {
         const int x0 = tile.x, y0 = tile.y, w = tile.width, h = tile.height;
+        if (x0 < 0 || y0 < 0 || w <= 0 || h <= 0 || x0 % 2 != 0 || y0 % 2 != 0 || w > width - x0 ||
+            h > height - y0)
+            return false;
         for (int y = 0; y < h; ++y)
             addRow(tile.plane[0] + qsizetype(y) * tile.stride[0], w, x0, 1,
                    size_t((y0 + y) / factor) * outWidth, 0, &lumaCounts);
@@ -170,6 +173,7 @@ class Reducer {
             addRow(tile.plane[2] + qsizetype(y) * tile.stride[2], (w + 1) / 2, x0, 2, outRow, 2,
                    nullptr);
         }
+        return true;
     }
 
     // The averages as RGB, by the matrix and range the file or the stream gives.
@@ -284,51 +288,11 @@ std::optional<Layout> layoutOf(heif_context *ctx, heif_image_handle *image) {
     return layout;
 }
 
-// The file's crop, turns and mirrors, in the file's order, done on the small picture.
-QImage transformed(heif_context *ctx, heif_item_id id, QImage image, int width, int height) {
-    heif_property_id props[8];
-    const int n = heif_item_get_transformation_properties(ctx, id, props, 8);
-    for (int i = 0; i < n && !image.isNull(); ++i) {
-        switch (heif_item_get_property_type(ctx, id, props[i])) {
-        case heif_item_property_type_transform_crop: {
-            int left = 0, top = 0, right = 0, bottom = 0;
-            heif_item_get_property_transform_crop_borders(ctx, id, props[i], width, height, &left,
-                                                          &top, &right, &bottom);
-            const double sx = double(image.width()) / width, sy = double(image.height()) / height;
-            width -= left + right;
-            height -= top + bottom;
-            if (width <= 0 || height <= 0)
-                return {};
-            image = image.copy(int(left * sx), int(top * sy), std::max(1, int(width * sx + 0.5)),
-                               std::max(1, int(height * sy + 0.5)));
-            break;
-        }
-        case heif_item_property_type_transform_rotation: {
-            const int ccw = heif_item_get_property_transform_rotation_ccw(ctx, id, props[i]);
-            if (ccw % 180 != 0)
-                std::swap(width, height);
-            // QTransform turns clockwise on screen.
-            image = image.transformed(QTransform().rotate(-ccw));
-            break;
-        }
-        case heif_item_property_type_transform_mirror:
-            image = image.mirrored(heif_item_get_property_transform_mirror(ctx, id, props[i]) ==
-                                       heif_transform_mirror_direction_horizontal,
-                                   heif_item_get_property_transform_mirror(ctx, id, props[i]) ==
-                                       heif_transform_mirror_direction_vertical);
-            break;
-        default:
-            break;
-        }
-    }
-    return image;
-}
-
 } // namespace
 
 bool decodeHevcTiles(heif_context *ctx, heif_image_handle *image, const QByteArray &file,
                      const std::function<bool(int, int)> &begin,
-                     const std::function<void(const HevcTile &)> &take, HevcColour *colour) {
+                     const std::function<bool(const HevcTile &)> &take, HevcColour *colour) {
     if (!ctx || !image || heif_image_handle_has_alpha_channel(image) ||
         heif_image_handle_get_luma_bits_per_pixel(image) != 8 ||
         heif_image_handle_get_chroma_bits_per_pixel(image) != 8 || !heifGeometrySound(ctx, image))
@@ -359,24 +323,28 @@ bool decodeHevcTiles(heif_context *ctx, heif_image_handle *image, const QByteArr
 
     HevcColour found;
     size_t received = 0;
-    // Takes every picture the decoder has ready; false on a picture we cannot read.
+    // Takes every picture the decoder has ready; false on a picture we cannot read or place.
+    // A tile is exactly the size the grid gives it, and only cut at the picture's edges.
     auto drain = [&]() {
         while (avcodec_receive_frame(decoder.get(), frame.get()) == 0) {
             const qint64 index = frame->pts;
-            const bool usable =
+            bool usable =
                 (frame->format == AV_PIX_FMT_YUV420P || frame->format == AV_PIX_FMT_YUVJ420P) &&
+                frame->width == int(grid.tile_width) && frame->height == int(grid.tile_height) &&
                 index >= 0 && quint64(index) < layout->tiles.size();
             if (usable) {
                 HevcTile tile;
                 tile.x = int(index % grid.num_columns) * int(grid.tile_width);
                 tile.y = int(index / grid.num_columns) * int(grid.tile_height);
-                tile.width = std::min({frame->width, int(grid.tile_width), width - tile.x});
-                tile.height = std::min({frame->height, int(grid.tile_height), height - tile.y});
+                tile.width = std::min(int(grid.tile_width), width - tile.x);
+                tile.height = std::min(int(grid.tile_height), height - tile.y);
                 for (int c = 0; c < 3; ++c) {
                     tile.plane[c] = frame->data[c];
                     tile.stride[c] = frame->linesize[c];
                 }
-                take(tile);
+                usable = tile.width > 0 && tile.height > 0 && take(tile);
+            }
+            if (usable) {
                 found.matrix = frame->colorspace;
                 found.primaries = frame->color_primaries;
                 found.transfer = frame->color_trc;
@@ -433,21 +401,17 @@ bool decodeHevcTiles(heif_context *ctx, heif_image_handle *image, const QByteArr
 QImage heifReducedDecode(heif_context *ctx, heif_image_handle *image, const QByteArray &file,
                          int minSide) {
     std::optional<Reducer> reducer;
-    int width = 0, height = 0;
     // An image not twice the size asked for costs libheif little, and would cost us a full-size
     // sum per pixel.
     const auto begin = [&](int w, int h) {
         if (std::max(w, h) < 2 * minSide)
             return false;
-        width = w;
-        height = h;
         reducer.emplace(w, h, std::max(1, std::max(w, h) / std::max(1, minSide)));
         return true;
     };
     HevcColour colour;
     if (!decodeHevcTiles(
-            ctx, image, file, begin, [&](const HevcTile &t) { reducer->add(t); }, &colour))
+            ctx, image, file, begin, [&](const HevcTile &t) { return reducer->add(t); }, &colour))
         return {};
-    return transformed(ctx, heif_image_handle_get_item_id(image),
-                       reducer->picture(colour.matrix, colour.fullRange), width, height);
+    return heifTransformed(ctx, image, reducer->picture(colour.matrix, colour.fullRange));
 }

@@ -37,7 +37,8 @@ struct HevcColour {
 // Decodes every tile of a HEVC-coded HEIF image through FFmpeg, several at once, and hands each
 // to `take` as it comes (in no particular order), after `begin` was told the stored size and
 // agreed. False when the image is not one this road takes (alpha, more than 8 bits, no HEVC,
-// not 4:2:0) or a tile fails.
+// not 4:2:0, a geometry heifGeometrySound refuses), a tile fails or does not decode to the size
+// the grid gives it, or `take` refuses a tile.
 bool decodeHevcTiles(heif_context *context, heif_image_handle *image, const QByteArray &file,
                      const std::function<bool(int width, int height)> &begin,
-                     const std::function<void(const HevcTile &)> &take, HevcColour *colour);
+                     const std::function<bool(const HevcTile &)> &take, HevcColour *colour);

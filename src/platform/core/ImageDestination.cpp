@@ -300,6 +300,7 @@ bool ImageDestination::finalize() {
             image->xmpPacket() = frame.decoded->xmpPacket;
             image->writeXmpFromPacket(true);
         }
+        forgetForeignXmpPrefixes();
         image->writeMetadata();
         // The written file is in the image's memory: copy it out once.
         Exiv2::BasicIo &io = image->io();

@@ -298,6 +298,7 @@ ImageSource::ImageSource() : d(std::make_unique<Private>()) {}
 
 ImageSource::ImageSource(const QByteArray &data) : ImageSource() {
     ensureExiv2Initialised();
+    const ForeignXmpPrefixesForgotten forgotten;
     d->data = data;
     if (data.isEmpty()) {
         d->error = QStringLiteral("no image data");

@@ -6,6 +6,8 @@
 
 #include <libheif/heif.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -66,10 +68,12 @@ QImage decode(heif_context *ctx, heif_image_handle *h) {
         !heifGeometrySound(ctx, h))
         return {};
     heif_image *raw = nullptr;
-    if (heif_decode_image(h, &raw, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, nullptr)
-            .code != heif_error_Ok)
+    if (heifDecode(ctx, h, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, &raw).code !=
+        heif_error_Ok)
         return {};
     Image img(raw);
+    if (!heifDecodedAsDeclared(ctx, h, img.get()))
+        return {};
     int stride = 0;
     const uint8_t *plane =
         heif_image_get_plane_readonly(img.get(), heif_channel_interleaved, &stride);
@@ -79,9 +83,10 @@ QImage decode(heif_context *ctx, heif_image_handle *h) {
     // released with the last QImage that shares them.
     const int width = heif_image_get_width(img.get(), heif_channel_interleaved);
     const int height = heif_image_get_height(img.get(), heif_channel_interleaved);
-    return QImage(
+    const QImage stored(
         plane, width, height, stride, QImage::Format_RGBA8888,
         [](void *image) { heif_image_release(static_cast<heif_image *>(image)); }, img.release());
+    return heifCropped(ctx, h) ? heifTransformed(ctx, h, stored) : stored;
 }
 
 } // namespace
@@ -173,6 +178,13 @@ QImage heifThumbnail(heif_context *ctx, const QByteArray &data, int maxSide) {
             Handle thumb(t);
             image = decode(ctx, thumb.get());
         }
+        // A thumbnail item of another shape than the photo (a damaged or a foreign one) would
+        // show the photo at a size its conversions never have.
+        const qint64 width = heif_image_handle_get_width(h.get());
+        const qint64 height = heif_image_handle_get_height(h.get());
+        if (!image.isNull() &&
+            std::abs(image.width() * height - image.height() * width) > std::min(width, height))
+            image = QImage();
     }
     // Without a thumbnail of its own, a 12-megapixel photo is decoded straight to cell size.
     if (image.isNull())

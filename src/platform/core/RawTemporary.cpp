@@ -116,6 +116,7 @@ bool copyMetadata(const QByteArray &rawBytes, QByteArray &jpeg, QString *why) {
                 target->setExifData(exif);
                 target->setIptcData(source->iptcData());
                 target->setXmpData(source->xmpData());
+                forgetForeignXmpPrefixes();
                 target->writeMetadata();
                 Exiv2::BasicIo &io = target->io();
                 io.seek(0, Exiv2::BasicIo::beg);

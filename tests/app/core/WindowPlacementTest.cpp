@@ -36,7 +36,8 @@ TEST(WindowPlacement, ASecondScreenToTheRightCentresThere) {
 TEST(WindowPlacement, GeometryIsKeptInTheUserDefaults) {
     clearUserDefaults();
     EXPECT_TRUE(storedMainWindowGeometry(*userDefaults()).isEmpty());
-    const QByteArray geometry("\x01\xd9\xd0\xcb\x00\x03\x00\x00 bytes with \0 inside", 33);
+    static const char stored[] = "\x01\xd9\xd0\xcb\x00\x03\x00\x00 bytes with \0 inside";
+    const QByteArray geometry(stored, sizeof stored - 1);
     storeMainWindowGeometry(*userDefaults(), geometry);
     // A fresh store, as the next launch opens it.
     EXPECT_EQ(storedMainWindowGeometry(*userDefaults()), geometry);

@@ -1,5 +1,6 @@
 #include "batch/core/TakeoutReaders.h"
 #include "batch/core/TakeoutDate.h"
+#include "support/Mutations.h"
 #include "support/TestSupport.h"
 
 #include <QTimeZone>
@@ -229,4 +230,30 @@ TEST(TakeoutReaders, LooseMatchOnlyWhenOneFits) {
             .isEmpty());
     EXPECT_TRUE(looseTakeoutPhotoName(QStringLiteral("IMG_9.JPG.json"), {QStringLiteral("a.jpg")})
                     .isEmpty());
+}
+
+// Damaged sidecars (cut, doubled, nested past any reader, numbers and dates pushed to
+// extremes) are read or refused with a reason, and every reader takes what was read.
+TEST(TakeoutReaders, DamagedSidecarsAreReadOrRefusedWithAReason) {
+    const QByteArray sidecar =
+        takeoutJson(QStringLiteral("St James Park.jpg"), QStringLiteral("Pelicans"), "1296397836",
+                    QStringLiteral("Jan 30, 2011, 2:30:36 PM UTC"), kParkGeo, kParkGeo);
+    Mutations damage(sidecar, {}, 17);
+    int read = 0, refused = 0;
+    for (int i = 0; i < 300; ++i) {
+        QString what, why;
+        const QByteArray text = damage.nextText(&what);
+        SCOPED_TRACE(what.toStdString());
+        const auto json = parseTakeoutJson(text, &why);
+        if (!json) {
+            EXPECT_FALSE(why.isEmpty());
+            ++refused;
+            continue;
+        }
+        ++read;
+        readTakeoutValues(*json);
+        getNewPhotoDatewithJsonStr(*json);
+    }
+    EXPECT_GT(read, 50);
+    EXPECT_GT(refused, 50);
 }

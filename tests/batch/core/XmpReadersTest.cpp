@@ -1,8 +1,12 @@
 #include "batch/core/XmpReaders.h"
 #include "base/Coordinates.h"
+#include "platform/core/ImageSource.h"
+#include "support/Mutations.h"
 #include "support/TestSupport.h"
 
+#include <QFile>
 #include <QTimeZone>
+#include <exiv2/exiv2.hpp>
 #include <gtest/gtest.h>
 
 namespace {
@@ -193,4 +197,54 @@ TEST(XmpReaders, PhotoCandidates) {
     EXPECT_GE(candidates.indexOf("/p/IMG_7.DNG"), 0);
     EXPECT_EQ(candidates.mid(candidates.size() - 4),
               (QStringList{"/p/IMG_7.mov", "/p/IMG_7.MOV", "/p/IMG_7.mp4", "/p/IMG_7.MP4"}));
+}
+
+// Damaged sidecars (the fixture photo's XMP cut, doubled, nested past any reader, its numbers
+// pushed to extremes) are read or refused with a reason, and every reader takes what was read.
+TEST(XmpReaders, DamagedSidecarsAreReadOrRefusedWithAReason) {
+    QFile photo(fixturePath(QStringLiteral("Fritest.jpeg")));
+    ASSERT_TRUE(photo.open(QIODevice::ReadOnly));
+    const QByteArray bytes = photo.readAll();
+    const qsizetype start = bytes.indexOf("<x:xmpmeta"), end = bytes.indexOf("</x:xmpmeta>");
+    ASSERT_GT(end, start);
+    const QByteArray sidecar = bytes.mid(start, end + 12 - start);
+    QString why;
+    ASSERT_TRUE(parseXmpSidecar(sidecar, &why)) << why.toStdString();
+    // A sidecar or a photo that gives "dc" a namespace of its own is read, and leaves where
+    // every later write puts a photo's title and keywords as it was.
+    const std::string dc = "http://purl.org/dc/elements/1.1/";
+    QByteArray foreign = bytes;
+    foreign.replace("purl.org/dc/elements/1.1/", "purl.org/dc/elements/NaN/");
+    EXPECT_TRUE(parseXmpSidecar(foreign.mid(start, end + 12 - start), &why));
+    EXPECT_EQ(Exiv2::XmpProperties::ns("dc"), dc);
+    EXPECT_TRUE(ImageSource(foreign).isValid());
+    EXPECT_EQ(Exiv2::XmpProperties::ns("dc"), dc);
+
+    Mutations damage(sidecar, {}, 13);
+    int read = 0, refused = 0;
+    for (int i = 0; i < 300; ++i) {
+        QString what;
+        const QByteArray text = damage.nextText(&what);
+        SCOPED_TRACE(what.toStdString());
+        why.clear();
+        const auto fields = parseXmpSidecar(text, &why);
+        if (!fields) {
+            EXPECT_FALSE(why.isEmpty());
+            ++refused;
+            continue;
+        }
+        ++read;
+        const QString date = getPhotoDatewithXMPStr(*fields);
+        xmpDate(date);
+        getTitlewithXMPStr(*fields);
+        getDescriptionwithXMPStr(*fields);
+        getKeywordswithXMPStr(*fields);
+        xmpCoordinate(getGPSLatitudewithXMPStr(*fields), getGPSLatitudeRefwithXMPStr(*fields),
+                      GpsAxis::Latitude);
+        xmpCoordinate(getGPSLongitudewithXMPStr(*fields), getGPSLongitudeRefwithXMPStr(*fields),
+                      GpsAxis::Longitude);
+    }
+    EXPECT_GT(read, 50);
+    EXPECT_GT(refused, 50);
+    EXPECT_EQ(Exiv2::XmpProperties::ns("dc"), dc);
 }

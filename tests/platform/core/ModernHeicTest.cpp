@@ -3,6 +3,8 @@
 // and a small thumbnail item. libheif before 1.18 refused such files.
 #include "batch/core/HeifJpeg.h"
 #include "batch/core/HeifPrimary.h"
+#include "batch/core/ImageOutputs.h"
+#include "batch/core/UprightDecode.h"
 #include "platform/core/HeifGeometry.h"
 #include "platform/core/HeifReducedDecode.h"
 #include "platform/core/ImageDestination.h"
@@ -10,11 +12,16 @@
 
 #include "support/HeifPixels.h"
 #include "support/ImageTestHelpers.h"
+#include "support/IsoBoxes.h"
+#include "support/Mutations.h"
 #include "support/TestSupport.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <libheif/heif.h>
+#include <libheif/heif_items.h>
 
 namespace {
 
@@ -42,8 +49,9 @@ heif_image *planes(int width, int height, bool alpha, uint8_t luma) {
     return image;
 }
 
-// The primary image with alpha and a 320-pixel thumbnail, then a second image.
-QByteArray modernHeic(QString *why) {
+// The primary image with alpha and a 320-pixel thumbnail (with `foreignThumbnail`, a square
+// picture of something else), then a second image.
+QByteArray modernHeic(QString *why, bool foreignThumbnail = false) {
     heif_context *ctx = heif_context_alloc();
     heif_encoder *encoder = nullptr;
     if (heif_context_get_encoder_for_format(ctx, heif_compression_HEVC, &encoder).code !=
@@ -56,9 +64,20 @@ QByteArray modernHeic(QString *why) {
     heif_image *primary = planes(640, 480, true, 60);
     heif_image_handle *handle = nullptr;
     QByteArray file;
+    std::pair<heif_item_id, heif_item_id> thumbnailOf{0, 0};
     if (heif_context_encode_image(ctx, primary, encoder, nullptr, &handle).code == heif_error_Ok) {
         heif_image_handle *thumb = nullptr;
-        heif_context_encode_thumbnail(ctx, primary, handle, encoder, nullptr, 320, &thumb);
+        if (foreignThumbnail) {
+            heif_image *square = planes(128, 128, false, 200);
+            if (heif_context_encode_image(ctx, square, encoder, nullptr, &thumb).code ==
+                heif_error_Ok)
+                heif_context_assign_thumbnail(ctx, handle, thumb);
+            heif_image_release(square);
+            thumbnailOf = {heif_image_handle_get_item_id(thumb),
+                           heif_image_handle_get_item_id(handle)};
+        } else {
+            heif_context_encode_thumbnail(ctx, primary, handle, encoder, nullptr, 320, &thumb);
+        }
         if (thumb)
             heif_image_handle_release(thumb);
         heif_context_set_primary_image(ctx, handle);
@@ -76,6 +95,9 @@ QByteArray modernHeic(QString *why) {
     heif_image_release(primary);
     heif_encoder_release(encoder);
     heif_context_free(ctx);
+    // The thumbnail's reference goes from it to the photo (libheif 1.19 writes it the other way).
+    if (const qsizetype thmb = file.indexOf("thmb"); thumbnailOf.first && thmb > 0)
+        file.replace(thmb + 4, 6, be(thumbnailOf.first, 2) + be(1, 2) + be(thumbnailOf.second, 2));
     if (file.isEmpty())
         *why = QStringLiteral("libheif could not write the test HEIC");
     return file;
@@ -173,6 +195,86 @@ double meanDifference(const QImage &a, const QImage &b) {
                    std::abs(qBlue(p) - qBlue(q));
         }
     return sum / (32 * 32 * 3);
+}
+
+// The phone's top-left 2 x 2 tiles as a HEIC of their own, 1024 x 1024 pixels: the tiles and
+// their decoder configuration as the phone coded them, in a grid turned by 0 degrees and, when
+// `cropped`, cropped to 1000 x 1000, so that every relation the decoders rely on is there to
+// damage.
+QByteArray phoneGridCut(bool cropped) {
+    const QByteArray phone = readAll(fixturePath(QStringLiteral("IMG_3092.heic")));
+    const qsizetype meta = findBox(phone, 0, phone.size(), "meta");
+    const qsizetype iprp = meta < 0 ? -1 : findBox(phone, meta + 12, boxEnd(phone, meta), "iprp");
+    const qsizetype ipco = iprp < 0 ? -1 : findBox(phone, iprp + 8, boxEnd(phone, iprp), "ipco");
+    const qsizetype hvcC = ipco < 0 ? -1 : findBox(phone, ipco + 8, boxEnd(phone, ipco), "hvcC");
+    QByteArrayList tiles;
+    heif_context *ctx = heif_context_alloc();
+    if (hvcC > 0 && heif_context_read_from_memory_without_copy(ctx, phone.constData(),
+                                                               size_t(phone.size()), nullptr)
+                            .code == heif_error_Ok) {
+        for (heif_item_id id : {1, 2, 7, 8}) { // items 1 to 48 are the tiles, six to a row
+            uint8_t *data = nullptr;
+            size_t size = 0;
+            if (heif_item_get_item_data(ctx, id, nullptr, &data, &size).code == heif_error_Ok)
+                tiles << QByteArray(reinterpret_cast<const char *>(data), qsizetype(size));
+            heif_release_item_data(ctx, &data);
+        }
+    }
+    heif_context_free(ctx);
+    if (tiles.size() != 4)
+        return {};
+    const QByteArray grid = be(0, 1) + be(0, 1) + be(1, 1) + be(1, 1) + be(1024, 2) + be(1024, 2);
+    QByteArray infe;
+    for (int id = 1; id <= 5; ++id)
+        infe += fullBox("infe", 2, 0,
+                        be(quint64(id), 2) + be(0, 2) + (id < 5 ? "hvc1" : "grid") + be(0, 1));
+    // A crop of 12 pixels on every side.
+    const QByteArray clap = box("clap", be(1000, 4) + be(1, 4) + be(1000, 4) + be(1, 4) + be(0, 4) +
+                                            be(1, 4) + be(0, 4) + be(1, 4));
+    const QByteArray properties = box("ipco", phone.mid(hvcC, boxEnd(phone, hvcC) - hvcC) +
+                                                  fullBox("ispe", 0, 0, be(512, 4) + be(512, 4)) +
+                                                  fullBox("ispe", 0, 0, be(1024, 4) + be(1024, 4)) +
+                                                  box("irot", be(0, 1)) + clap);
+    QByteArray ipma = be(5, 4);
+    for (int id = 1; id <= 4; ++id)
+        ipma += be(quint64(id), 2) + be(2, 1) + be(0x81, 1) + be(0x02, 1);
+    ipma += cropped ? be(5, 2) + be(3, 1) + be(0x03, 1) + be(0x85, 1) + be(0x84, 1)
+                    : be(5, 2) + be(2, 1) + be(0x03, 1) + be(0x84, 1);
+    const auto metaBox = [&](quint64 dataStart) {
+        QByteArray iloc = be(0x44, 1) + be(0, 1) + be(5, 2);
+        for (int id = 1; id <= 4; ++id) {
+            iloc += be(quint64(id), 2) + be(0, 2) + be(0, 2) + be(1, 2) + be(dataStart, 4) +
+                    be(quint64(tiles[id - 1].size()), 4);
+            dataStart += quint64(tiles[id - 1].size());
+        }
+        iloc += be(5, 2) + be(1, 2) + be(0, 2) + be(1, 2) + be(0, 4) + be(quint64(grid.size()), 4);
+        return fullBox("meta", 0, 0,
+                       fullBox("hdlr", 0, 0, be(0, 4) + "pict" + be(0, 12) + be(0, 1)) +
+                           fullBox("pitm", 0, 0, be(5, 2)) +
+                           fullBox("iinf", 0, 0, be(5, 2) + infe) +
+                           fullBox("iref", 0, 0,
+                                   box("dimg", be(5, 2) + be(4, 2) + be(1, 2) + be(2, 2) +
+                                                   be(3, 2) + be(4, 2))) +
+                           box("iprp", properties + fullBox("ipma", 0, 0, ipma)) +
+                           box("idat", grid) + fullBox("iloc", 1, 0, iloc));
+    };
+    const QByteArray ftyp = box("ftyp", QByteArray("heic") + be(0, 4) + "mif1heic");
+    const quint64 dataStart = quint64(ftyp.size() + metaBox(0).size() + 8);
+    return ftyp + metaBox(dataStart) + box("mdat", tiles.join());
+}
+
+QSize jpegSize(const QByteArray &jpeg) {
+    QBuffer buffer;
+    buffer.setData(jpeg);
+    buffer.open(QIODevice::ReadOnly);
+    return QImageReader(&buffer, "jpeg").size();
+}
+
+// Whether two pictures have one shape: fitted into one square, a pixel apart at most.
+bool oneShape(QSize a, QSize b) {
+    const QSize x = a.scaled(64, 64, Qt::KeepAspectRatio),
+                y = b.scaled(64, 64, Qt::KeepAspectRatio);
+    return std::abs(x.width() - y.width()) <= 1 && std::abs(x.height() - y.height()) <= 1;
 }
 
 } // namespace
@@ -296,16 +398,21 @@ TEST(ModernHeic, ASmallDecodeShowsWhatTheWholeDecodeShows) {
     }
 }
 
-// libheif writes or reads outside a picture whose tiles or crop lie outside it: such damaged
-// files are refused by every road before libheif decodes them.
+// libheif writes or reads outside a picture whose tiles or crop lie outside it, and the tile
+// road wrote outside its planes when the grid's size box disagreed with the grid (a negative
+// copy). Such damaged files are refused by every road before anything decodes them, with the
+// reason; a file whose stream decodes to another size than it declares is refused after.
 TEST(ModernHeic, ADamagedGridOrCropIsRefusedBeforeAnyDecode) {
-    QByteArray grid = readAll(fixturePath(QStringLiteral("IMG_3092.heic")));
-    // The tiles' size box says 512 x 767 instead of 512 x 512: libheif then lays the last rows
-    // of tiles past the picture's end.
-    const qsizetype tileSize = grid.indexOf("ispe");
+    const QByteArray phone = readAll(fixturePath(QStringLiteral("IMG_3092.heic")));
+    const qsizetype tileSize = phone.indexOf("ispe"),
+                    gridSize = phone.indexOf("ispe", tileSize + 4);
     ASSERT_GT(tileSize, 0);
-    grid[tileSize + 15] = char(0xff);
-
+    ASSERT_GT(gridSize, tileSize);
+    const auto with = [&](qsizetype at, quint64 value) {
+        QByteArray file = phone;
+        file.replace(at, 4, be(value, 4));
+        return file;
+    };
     QByteArray cropped = encodedTurned(planes(640, 479, false, 60), heif_orientation_normal);
     if (cropped.isEmpty())
         GTEST_SKIP() << "this libheif has no HEVC encoder";
@@ -313,12 +420,31 @@ TEST(ModernHeic, ADamagedGridOrCropIsRefusedBeforeAnyDecode) {
     const qsizetype clap = cropped.indexOf("clap");
     ASSERT_GT(clap, 0);
     cropped[clap + 4 + 24 + 2] = char(0);
+    QByteArray wider = encodedTurned(planes(64, 64, false, 60), heif_orientation_normal);
+    const qsizetype ispe = wider.indexOf("ispe");
+    ASSERT_GT(ispe, 0);
+    wider.replace(ispe + 8, 4, be(96, 4));
 
-    for (const QByteArray &file : {grid, cropped}) {
-        HeifPrimary primary = openHeifPrimary(file);
-        EXPECT_FALSE(primary.ok());
-        EXPECT_TRUE(primary.error.contains(QStringLiteral("HEIF image's")))
-            << primary.error.toStdString();
+    const std::pair<QByteArray, const char *> cases[] = {
+        // The tiles say 512 x 767: libheif lays the last rows of tiles past the picture's end.
+        {with(tileSize + 12, 767), "does not fit"},
+        // The grid's size box says 512 wide where the grid makes 3024.
+        {with(gridSize + 8, 512), "size box says 512 x 4032 but its grid makes 3024 x 4032"},
+        {with(gridSize + 12, 8000), "size box says"},
+        // Tiles 511 wide: their colour would start on odd pixels.
+        {with(tileSize + 8, 511), "start on odd pixels"},
+        {cropped, "crop reaches outside"},
+        {wider, "decodes to 64 x 64 pixels, not the 96 x 64"},
+    };
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("damaged.heic"));
+    for (const auto &[file, reason] : cases) {
+        SCOPED_TRACE(reason);
+        ASSERT_TRUE(writeAll(path, file));
+        const PreparedOutput jpeg =
+            prepareJpegConversion(path, QStringLiteral("damaged.heic"), dir.path());
+        EXPECT_FALSE(jpeg.ok());
+        EXPECT_TRUE(jpeg.reason.contains(QLatin1String(reason))) << jpeg.reason.toStdString();
         EXPECT_TRUE(heifToJpegFromPlanes(file, 90).isEmpty());
         EXPECT_TRUE(ImageSource(file).thumbnail(256).isNull());
         heif_context *ctx = heif_context_alloc();
@@ -328,8 +454,91 @@ TEST(ModernHeic, ADamagedGridOrCropIsRefusedBeforeAnyDecode) {
                       .code,
                   heif_error_Ok);
         ASSERT_EQ(heif_context_get_primary_image_handle(ctx, &h).code, heif_error_Ok);
-        EXPECT_TRUE(heifReducedDecode(ctx, h, file, 64).isNull());
+        EXPECT_TRUE(heifReducedDecode(ctx, h, file, 16).isNull());
         heif_image_handle_release(h);
         heif_context_free(ctx);
     }
+
+    // A thumbnail item of another shape than the photo is passed over for the photo itself.
+    QString why;
+    const QByteArray foreign = modernHeic(&why, true);
+    ASSERT_FALSE(foreign.isEmpty()) << why.toStdString();
+    EXPECT_EQ(ImageSource(foreign).thumbnail(200).size(), QSize(200, 150));
+}
+
+// libheif crops 4:2:0 colour one row and column past its planes where a crop keeps the bottom
+// row of an even height, as libheif's own encoder crops an odd width, or as a crop of nothing
+// does: such photos are cropped by us, and convert and show at the size they declare.
+TEST(ModernHeic, ACropThatKeepsTheBottomRowConvertsAndShowsWhole) {
+    const QByteArray oddWidth = encodedTurned(planes(641, 480, false, 60), heif_orientation_normal);
+    if (oddWidth.isEmpty())
+        GTEST_SKIP() << "this libheif has no HEVC encoder";
+    QByteArray whole = phoneGridCut(true);
+    const qsizetype crop = whole.indexOf("clap");
+    ASSERT_GT(crop, 0);
+    whole.replace(crop + 4, 12, be(1024, 4) + be(1, 4) + be(1024, 4));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("cropped.heic"));
+    for (const auto &[file, size] :
+         {std::pair{oddWidth, QSize(641, 480)}, {whole, QSize(1024, 1024)}}) {
+        ASSERT_TRUE(writeAll(path, file));
+        const PreparedOutput jpeg =
+            prepareJpegConversion(path, QStringLiteral("cropped.heic"), dir.path());
+        ASSERT_TRUE(jpeg.ok()) << jpeg.reason.toStdString();
+        EXPECT_EQ(jpegSize(jpeg.bytes), size);
+        EXPECT_EQ(decodeUpright(file, path).image.size(), size);
+        EXPECT_TRUE(oneShape(ImageSource(file).thumbnail(128).size(), size));
+    }
+    // Our crop takes the pixels libheif's would: 12 on every side of the phone's tiles.
+    const QImage cropped = decodeUpright(phoneGridCut(true), path).image;
+    const QImage uncropped = decodeUpright(phoneGridCut(false), path).image;
+    EXPECT_TRUE(cropped.convertToFormat(QImage::Format_RGB32) ==
+                uncropped.copy(12, 12, 1000, 1000).convertToFormat(QImage::Format_RGB32));
+}
+
+// Phone grids damaged in their boxes (sizes, counts, the grid, its size boxes, turn and crop,
+// cut short): each converts to JPEG and shows as a thumbnail of that JPEG's shape, or the
+// conversion is refused with a reason (and so is the thumbnail, where the reason is the
+// geometry), and nothing reads or writes outside its memory.
+TEST(ModernHeic, DamagedPhoneGridsConvertAndShowAtOneSizeOrAreRefused) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("cut.heic"));
+    int converted = 0, refused = 0;
+    for (const bool cropped : {false, true}) {
+        const QByteArray cut = phoneGridCut(cropped);
+        ASSERT_FALSE(cut.isEmpty());
+        ASSERT_TRUE(writeAll(path, cut));
+        ASSERT_EQ(
+            jpegSize(prepareJpegConversion(path, QStringLiteral("cut.heic"), dir.path()).bytes),
+            cropped ? QSize(1000, 1000) : QSize(1024, 1024));
+        const qsizetype mdat = cut.indexOf("mdat") - 4;
+        Mutations mutations(cut, isoBoxFields(cut.left(mdat)), cropped ? 7 : 3, 0, mdat + 64);
+        for (int i = 0; i < 100; ++i) {
+            QString what;
+            const QByteArray file = mutations.next(&what);
+            SCOPED_TRACE(what.toStdString());
+            ASSERT_TRUE(writeAll(path, file));
+            const PreparedOutput jpeg =
+                prepareJpegConversion(path, QStringLiteral("cut.heic"), dir.path());
+            const QImage thumbnail = ImageSource(file).thumbnail(128);
+            if (!jpeg.ok()) {
+                EXPECT_FALSE(jpeg.reason.isEmpty());
+                // What the file says of its geometry refuses the thumbnail too; only coded data
+                // that FFmpeg takes and libheif's decoder does not may still show.
+                if (jpeg.reason.contains(QLatin1String("HEIF image"))) {
+                    EXPECT_TRUE(thumbnail.isNull()) << jpeg.reason.toStdString();
+                }
+                ++refused;
+                continue;
+            }
+            ++converted;
+            const QSize size = jpegSize(jpeg.bytes);
+            EXPECT_TRUE(oneShape(thumbnail.size(), size))
+                << "thumbnail " << thumbnail.width() << " x " << thumbnail.height() << ", JPEG "
+                << size.width() << " x " << size.height();
+        }
+    }
+    // Both outcomes are common, or the damage missed the boxes that matter.
+    EXPECT_GT(converted, 20);
+    EXPECT_GT(refused, 20);
 }

@@ -1,5 +1,8 @@
 #include "platform/core/PropertyList.h"
+#include "support/IsoBoxes.h"
+#include "support/Mutations.h"
 #include "support/PlistReader.h"
+#include "support/TestSupport.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -34,6 +37,29 @@ void writeFile(const QString &path, const QByteArray &bytes) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(bytes);
+}
+
+QByteArray readFile(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The fields of a binary property list: its trailer, its offset table, and each object's marker
+// and the length after it.
+std::vector<Mutations::Field> binaryListFields(const QByteArray &list) {
+    const qsizetype trailer = list.size() - 32;
+    std::vector<Mutations::Field> fields = {{trailer + 6, 1},  {trailer + 7, 1},  {trailer + 8, 8},
+                                            {trailer + 12, 4}, {trailer + 16, 8}, {trailer + 20, 4},
+                                            {trailer + 24, 8}, {trailer + 28, 4}};
+    const int offsetSize = uchar(list[trailer + 6]);
+    const qsizetype objects = qsizetype(readBe(list, trailer + 8, 8));
+    const qsizetype table = qsizetype(readBe(list, trailer + 24, 8));
+    for (qsizetype i = 0; i < objects; ++i) {
+        const qsizetype entry = table + i * offsetSize;
+        const qsizetype at = qsizetype(readBe(list, entry, offsetSize));
+        fields.insert(fields.end(), {{entry, offsetSize}, {at, 1}, {at + 1, 1}, {at + 2, 2}});
+    }
+    return fields;
 }
 
 } // namespace
@@ -243,4 +269,35 @@ TEST(PropertyList, NulCharactersInStringsAndKeysAreRefusedNotFatal) {
     const PropertyList::Document ok = PropertyList::fromData(plain.build());
     ASSERT_TRUE(ok.ok) << ok.error.toStdString();
     EXPECT_EQ(ok.root.toMap().value("k").toString(), QString::fromUtf8("\xc3\xa9t\xc3\xa9"));
+}
+
+// Damaged property lists as the libraries hold them (a binary one's trailer, offset table and
+// objects; an XML one cut, doubled or nested past any reader) are read, or refused with a
+// reason; what is read can be written out again.
+TEST(PropertyList, DamagedListsAreReadOrRefusedWithAReason) {
+    const QString database =
+        fixturesDir() + QStringLiteral("/libraries/Test-13.0.0.photoslibrary/database/");
+    const QByteArray binary = readFile(database + QStringLiteral("search/synonymsProcess.plist"));
+    const QByteArray xml = readFile(database + QStringLiteral("Photos.sqlite.lock"));
+    ASSERT_TRUE(PropertyList::fromData(binary).ok);
+    ASSERT_TRUE(PropertyList::fromData(xml).ok);
+    Mutations binaryDamage(binary, binaryListFields(binary), 5), xmlDamage(xml, {}, 6);
+    int read = 0, refused = 0;
+    for (int i = 0; i < 400; ++i) {
+        QString what;
+        const QByteArray data = i % 2 == 0 ? binaryDamage.next(&what) : xmlDamage.nextText(&what);
+        SCOPED_TRACE(what.toStdString());
+        const PropertyList::Document doc = PropertyList::fromData(data);
+        if (!doc.ok) {
+            EXPECT_FALSE(doc.error.isEmpty());
+            ++refused;
+            continue;
+        }
+        ++read;
+        QString error;
+        QStringList skipped;
+        EXPECT_TRUE(!PropertyList::toXml(doc.root, &error, &skipped).isEmpty() || !error.isEmpty());
+    }
+    EXPECT_GT(read, 50);
+    EXPECT_GT(refused, 50);
 }

@@ -3,6 +3,7 @@
 #include "platform/core/QuickTimeWriter.h"
 #include "platform/core/SafeWrite.h"
 #include "platform/core/VideoMetadata.h"
+#include "support/Mutations.h"
 #include "support/TestSupport.h"
 
 #include <QCryptographicHash>
@@ -94,4 +95,47 @@ TEST(QuickTimeWriter, NoVideoGivesNoTemporary) {
                     .isEmpty());
     EXPECT_EQ(why, "not a video that can be read");
     EXPECT_TRUE(temporaries(dir.path()).isEmpty());
+}
+
+// Damaged videos (atom sizes, counts, versions and offsets, cut short) are read or refused by
+// the reads that check a write, and a write of one gives a checked temporary or leaves nothing.
+TEST(QuickTimeWriter, DamagedVideosAreReadOrRefusedAndLeaveNothingBehind) {
+    QTemporaryDir dir;
+    QFile fixture(fixturePath(QStringLiteral("IMG_0123.mov")));
+    ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+    const QByteArray video = fixture.readAll();
+    const qsizetype moov = video.indexOf("moov") - 4;
+    ASSERT_GT(moov, 0);
+    Mutations damage(video, isoBoxFields(video), 19, moov, video.size());
+    const QString path = dir.filePath(QStringLiteral("damaged.mov"));
+    const QDateTime date(QDate(2022, 5, 6), QTime(7, 8, 9), QTimeZone(2 * 3600));
+    int read = 0, refused = 0;
+    for (int i = 0; i < 200; ++i) {
+        QString what;
+        const QByteArray bytes = damage.next(&what);
+        SCOPED_TRACE(what.toStdString());
+        QFile out(path);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_EQ(out.write(bytes), bytes.size());
+        out.close();
+        const int tracks = VideoMetadata::trackCount(path);
+        VideoMetadata::metadataItems(path);
+        VideoMetadata::creationDateInItsZone(path);
+        ++(tracks < 0 ? refused : read);
+        if (i % 20 != 0)
+            continue;
+        QString why;
+        const QString temp =
+            QuickTimeWriter::writeTemporary(path, assignmentsOf(date), dir.path(), date, {}, &why);
+        if (temp.isEmpty()) {
+            EXPECT_FALSE(why.isEmpty());
+        } else {
+            EXPECT_EQ(VideoMetadata::trackCount(temp), tracks);
+            EXPECT_EQ(VideoMetadata::creationDate(temp), date);
+            QFile::remove(temp);
+        }
+        EXPECT_TRUE(temporaries(dir.path()).isEmpty());
+    }
+    EXPECT_GT(read, 20);
+    EXPECT_GT(refused, 20);
 }
