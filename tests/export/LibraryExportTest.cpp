@@ -552,15 +552,15 @@ TEST_F(LibraryExport, TheOriginalPanelsValuesGoIntoACopyBesideAnyFileOfThatName)
     select({"St James Park.jpg"});
     d->libraryPanels().StartPhotoOriginalEditViewAction();
     // The panel shows the file's own copyright and lens make too.
-    EXPECT_EQ(drive(*d).find<QLineEdit>("originalPhotolibCopyrightlab")->text(),
+    EXPECT_EQ(field("originalPhotolibCopyrightlab")->text(),
               item("St James Park.jpg")->originalFileNode->rare().fileCopyright);
-    EXPECT_FALSE(drive(*d).find<QLineEdit>("originalPhotolibCopyrightlab")->text().isEmpty());
+    EXPECT_FALSE(field("originalPhotolibCopyrightlab")->text().isEmpty());
     writeBytes(storage + "/St James Park.jpg", "someone's");
-    type(drive(*d).find<QLineEdit>("originalPhotolibTitlelab"), "Typed title");
-    type(drive(*d).find<QLineEdit>("originalPhotolibCopyrightlab"), "Typed copyright");
-    type(drive(*d).find<QLineEdit>("originalPhotolibLenMakelab"), "Typed lens make");
-    type(drive(*d).find<QLineEdit>("originalPhotolibkeywordslab"), "one, two");
-    type(drive(*d).find<QLineEdit>("originalPhotolibCameraDatelab"), "2019:05:03 10:20:30");
+    type("originalPhotolibTitlelab", "Typed title");
+    type("originalPhotolibCopyrightlab", "Typed copyright");
+    type("originalPhotolibLenMakelab", "Typed lens make");
+    type("originalPhotolibkeywordslab", "one, two");
+    type("originalPhotolibCameraDatelab", "2019:05:03 10:20:30");
     d->libraryWindows().ApplyOriginalPhotoMetadataChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(takeSheets().isEmpty());

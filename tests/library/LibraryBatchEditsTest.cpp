@@ -54,11 +54,11 @@ TEST_P(LibraryBatch, ASetDateStepsTenMinutesFromPhotoToPhotoInBrowserOrder) {
     openDateWindow();
     EXPECT_EQ(drive(*d).find<QLabel>("EditDateHeadInfolab")->text(),
               "Choose One of Three Methods to Batch Modify Photo Library Photo Dates:");
-    EXPECT_EQ(drive(*d).find<QLineEdit>("mutSetDatelab")->placeholderText(),
-              drive(*d).find<QLineEdit>("photolibEiteCameraDatelab")->text());
-    drive(*d).find<QLineEdit>("mutSetDatelab")->setText("2021-03-04 05:06:07");
+    EXPECT_EQ(field("mutSetDatelab")->placeholderText(),
+              field("photolibEiteCameraDatelab")->text());
+    field("mutSetDatelab")->setText("2021-03-04 05:06:07");
     drive(*d).find<QCheckBox>("AddDateNumBtn")->setChecked(true);
-    drive(*d).find<QLineEdit>("AddDateNumlab")->setText("10");
+    field("AddDateNumlab")->setText("10");
     drive(*d).find<QComboBox>("AddDateUnitBtn")->setCurrentText("Minute");
     saveDates();
     EXPECT_EQ(onlySheet().text, kApplied);
@@ -74,7 +74,7 @@ TEST_P(LibraryBatch, ASetDateStepsTenMinutesFromPhotoToPhotoInBrowserOrder) {
 
     // Without the step every photo gets the one date.
     openDateWindow();
-    drive(*d).find<QLineEdit>("mutSetDatelab")->setText("2021:03:04 05:06:07");
+    field("mutSetDatelab")->setText("2021:03:04 05:06:07");
     saveDates();
     EXPECT_EQ(onlySheet().text, kApplied);
     for (const IKImageItemPtr &i : order)
@@ -96,8 +96,8 @@ TEST_P(LibraryBatch, AnHourAddedTwiceIsTwoHoursAndSubtractedGoesBack) {
     for (int round = 0; round < 2; ++round) {
         openDateWindow();
         // Four characters or fewer in the set-date field: the amounts are meant.
-        drive(*d).find<QLineEdit>("mutSetDatelab")->setText("2021");
-        drive(*d).find<QLineEdit>("hourVaulab")->setText("1");
+        field("mutSetDatelab")->setText("2021");
+        field("hourVaulab")->setText("1");
         drive(*d).find<QPushButton>("AddTimeBtn")->setChecked(true);
         saveDates();
         EXPECT_EQ(onlySheet().text, kApplied);
@@ -109,7 +109,7 @@ TEST_P(LibraryBatch, AnHourAddedTwiceIsTwoHoursAndSubtractedGoesBack) {
         EXPECT_EQ(r.cameraDate.text(), shown.toString("yyyy-MM-dd HH:mm:ss"));
     }
     openDateWindow();
-    drive(*d).find<QLineEdit>("hourVaulab")->setText("2");
+    field("hourVaulab")->setText("2");
     drive(*d).find<QPushButton>("RemoveTimeBtn")->click(); // the pair of buttons: subtract
     ASSERT_FALSE(drive(*d).find<QPushButton>("AddTimeBtn")->isChecked());
     saveDates();
@@ -132,8 +132,8 @@ TEST_F(LibraryEditTest, TheSampleShiftNeedsBothDatesAndUndatedPhotosAreNamed) {
     QPixmap sample(8, 8);
     sample.fill(Qt::gray);
     drive(*d).find<PKImageView>("dateImageview")->setImage(sample);
-    drive(*d).find<QLineEdit>("beforeorignalDatelab")->setText("2020:01:01 00:00:00");
-    drive(*d).find<QLineEdit>("afterorignalDatelab")->setText("sometime");
+    field("beforeorignalDatelab")->setText("2020:01:01 00:00:00");
+    field("afterorignalDatelab")->setText("sometime");
     drive(*d).click("changeMutiPhotoDateBtn");
     QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
@@ -141,7 +141,7 @@ TEST_F(LibraryEditTest, TheSampleShiftNeedsBothDatesAndUndatedPhotosAreNamed) {
     EXPECT_TRUE(drive(*d).find<QWidget>("changeMutiDateWindow")->isVisible());
     EXPECT_EQ(databaseHashes(), hashes);
 
-    drive(*d).find<QLineEdit>("afterorignalDatelab")->setText("2020-01-03 12:00:00");
+    field("afterorignalDatelab")->setText("2020-01-03 12:00:00");
     drive(*d).click("changeMutiPhotoDateBtn");
     sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
@@ -160,7 +160,7 @@ TEST_F(LibraryEditTest, TheDateWindowsLibrarySaveAsksWhetherTheLibraryIsFree) {
                           ->findChild<QPushButton *>("ClickMutiCreatedDateChangedSaveAction");
     ASSERT_TRUE(fileDates);
     EXPECT_TRUE(fileDates->isHidden()); // library photos have no file dates here
-    drive(*d).find<QLineEdit>("mutSetDatelab")->setText("2021-03-04 05:06:07");
+    field("mutSetDatelab")->setText("2021-03-04 05:06:07");
     const QStringList hashes = databaseHashes();
     photos.heldBy << DatabaseHolder{4244, QStringLiteral("Photos"), QStringLiteral("lock")};
     drive(*d).click("changeMutiPhotoDateBtn");
@@ -290,12 +290,11 @@ TEST_P(FromOriginal, TheOriginalWinsWhereItSaysSomethingAndIsNamedWhereNot) {
     const PRPicFileInfo &r = *park->photoLibFileNode;
     // First the library is made to disagree with the file, through the panel.
     select({"St James Park.jpg"});
-    type(drive(*d).find<QLineEdit>("photolibEiteTitlelab"), "Somewhere else");
-    type(drive(*d).find<QLineEdit>("photolibEitekeywordslab"),
-         QString::fromUtf8("Elsewhere, Zürich's"));
-    type(drive(*d).find<QLineEdit>("photolibEitegpsLatilab"), "10");
-    type(drive(*d).find<QLineEdit>("photolibEitegpsLongtlab"), "20");
-    type(drive(*d).find<QLineEdit>("photolibEiteCameraMakelab"), "Other");
+    type("photolibEiteTitlelab", "Somewhere else");
+    type("photolibEitekeywordslab", QString::fromUtf8("Elsewhere, Zürich's"));
+    type("photolibEitegpsLatilab", "10");
+    type("photolibEitegpsLongtlab", "20");
+    type("photolibEiteCameraMakelab", "Other");
     d->libraryPanels().ApplyPhotoLibMetadataChangeAction();
     {
         const SheetText first = takeSheets().value(0);

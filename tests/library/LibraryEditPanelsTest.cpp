@@ -65,7 +65,7 @@ TEST_P(LibraryPanel, ATypedTitleReachesEverySelectedPhotoAndNothingElse) {
         positions << libraryPosition(record(n));
         captions << libraryCaption(record(n));
     }
-    type(drive(*d).find<QLineEdit>("photolibEiteTitlelab"), kTricky);
+    type("photolibEiteTitlelab", kTricky);
     apply();
     const SheetText applied = onlySheet();
     EXPECT_EQ(applied.text, kApplied);
@@ -80,7 +80,7 @@ TEST_P(LibraryPanel, ATypedTitleReachesEverySelectedPhotoAndNothingElse) {
     }
     EXPECT_EQ(integrity(), "ok");
     // The panel shows the records again, and what was typed is spent.
-    EXPECT_EQ(drive(*d).find<QLineEdit>("photolibEiteTitlelab")->text(), kTricky);
+    EXPECT_EQ(field("photolibEiteTitlelab")->text(), kTricky);
     EXPECT_FALSE(d->libraryPanels().typedFields().title);
     EXPECT_EQ(d->browsers().selectedLibraryItems().size(), 3);
 }
@@ -89,8 +89,8 @@ TEST_P(LibraryPanel, ATypedPositionGoesToEveryPhotoAndEmptyFieldsRemoveIt) {
     ASSERT_TRUE(openLibrary(GetParam()));
     const QStringList names = {"wedding.jpg", "Tulips.jpg"};
     select(names);
-    type(drive(*d).find<QLineEdit>("photolibEitegpsLatilab"), "48.858370");
-    type(drive(*d).find<QLineEdit>("photolibEitegpsLongtlab"), "2.294481");
+    type("photolibEitegpsLatilab", "48.858370");
+    type("photolibEitegpsLongtlab", "2.294481");
     // Typing moves the panel's map, nothing more.
     EXPECT_NEAR(drive(*d).find<PKMapView>("photolibEiteMapView")->centerLatitude(), 48.85837, 1e-6);
     apply();
@@ -105,16 +105,16 @@ TEST_P(LibraryPanel, ATypedPositionGoesToEveryPhotoAndEmptyFieldsRemoveIt) {
 
     // No position on the globe: refused before anything is written.
     const QStringList before = databaseHashes();
-    type(drive(*d).find<QLineEdit>("photolibEitegpsLatilab"), "91");
+    type("photolibEitegpsLatilab", "91");
     apply();
     EXPECT_EQ(onlySheet().text, "The position cannot be written.");
-    type(drive(*d).find<QLineEdit>("photolibEitegpsLatilab"), "north");
+    type("photolibEitegpsLatilab", "north");
     apply();
     EXPECT_EQ(onlySheet().text, "The position cannot be written.");
     EXPECT_EQ(databaseHashes(), before);
 
-    type(drive(*d).find<QLineEdit>("photolibEitegpsLatilab"), "");
-    type(drive(*d).find<QLineEdit>("photolibEitegpsLongtlab"), "");
+    type("photolibEitegpsLatilab", "");
+    type("photolibEitegpsLongtlab", "");
     apply();
     EXPECT_EQ(onlySheet().text, kApplied);
     // The current schema keeps "no position" as -180, -180; the older one as NULL.
@@ -133,8 +133,8 @@ TEST_P(LibraryPanel, AnInvalidCameraDateChangesNothingAndAValidOneIsLocalTime) {
     const QString shown = record("wedding.jpg").cameraDate.text(),
                   title = record("wedding.jpg").fileTitle;
     const QStringList before = databaseHashes();
-    type(drive(*d).find<QLineEdit>("photolibEiteTitlelab"), "Not this either");
-    type(drive(*d).find<QLineEdit>("photolibEiteCameraDatelab"), "31/12/2020 10:00");
+    type("photolibEiteTitlelab", "Not this either");
+    type("photolibEiteCameraDatelab", "31/12/2020 10:00");
     apply();
     const SheetText alert = onlySheet();
     EXPECT_EQ(alert.text, "Invalid date format");
@@ -144,14 +144,13 @@ TEST_P(LibraryPanel, AnInvalidCameraDateChangesNothingAndAValidOneIsLocalTime) {
     EXPECT_EQ(record("wedding.jpg").cameraDate.text(), shown);
     EXPECT_EQ(record("wedding.jpg").fileTitle, title);
 
-    type(drive(*d).find<QLineEdit>("photolibEiteCameraDatelab"), "2020:12:31 23:59:58");
+    type("photolibEiteCameraDatelab", "2020:12:31 23:59:58");
     apply();
     EXPECT_EQ(onlySheet().text, kApplied);
     EXPECT_NEAR(libraryCameraDate(record("wedding.jpg")),
                 secondsOf(QDateTime(QDate(2020, 12, 31), QTime(23, 59, 58))), 1e-3);
     EXPECT_EQ(record("wedding.jpg").cameraDate.text(), "2020-12-31 23:59:58");
-    EXPECT_EQ(drive(*d).find<QLineEdit>("photolibEiteCameraDatelab")->text(),
-              "2020-12-31 23:59:58");
+    EXPECT_EQ(field("photolibEiteCameraDatelab")->text(), "2020-12-31 23:59:58");
     EXPECT_EQ(integrity(), "ok");
 }
 
@@ -159,15 +158,15 @@ TEST_P(LibraryPanel, ANewFileNameKeepsItsExtensionAndAnEmptyOneIsRefused) {
     ASSERT_TRUE(openLibrary(GetParam()));
     select({"wedding.jpg"});
     const IKImageItemPtr photo = item("wedding.jpg");
-    EXPECT_EQ(drive(*d).find<QLineEdit>("photolibEiteFileNamelab")->text(), "wedding");
+    EXPECT_EQ(field("photolibEiteFileNamelab")->text(), "wedding");
     const QStringList before = databaseHashes();
-    type(drive(*d).find<QLineEdit>("photolibEiteFileNamelab"), " ... ");
+    type("photolibEiteFileNamelab", " ... ");
     apply();
     EXPECT_EQ(onlySheet().text, "The file name cannot be used.");
     EXPECT_EQ(databaseHashes(), before);
 
     const QString name = QString::fromUtf8("Bride's day – Zürich 100%");
-    type(drive(*d).find<QLineEdit>("photolibEiteFileNamelab"), name);
+    type("photolibEiteFileNamelab", name);
     apply();
     EXPECT_EQ(onlySheet().text, kApplied);
     const QString stored = name + ".jpg";
@@ -182,7 +181,7 @@ TEST_P(LibraryPanel, ANewFileNameKeepsItsExtensionAndAnEmptyOneIsRefused) {
               stored);
     EXPECT_EQ(r.fileName, stored);
     EXPECT_EQ(photo->fileName, stored);
-    EXPECT_EQ(drive(*d).find<QLineEdit>("photolibEiteFileNamelab")->text(), name);
+    EXPECT_EQ(field("photolibEiteFileNamelab")->text(), name);
     EXPECT_EQ(integrity(), "ok");
 }
 
@@ -190,23 +189,23 @@ TEST_F(LibraryEditTest, TypingMarksItsFieldOnlyAndANewSelectionForgetsIt) {
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     select({"St James Park.jpg"});
     // The selection filled the panel; filling is not typing.
-    EXPECT_EQ(drive(*d).find<QLineEdit>("photolibEiteTitlelab")->text(), "St. James's Park");
+    EXPECT_EQ(field("photolibEiteTitlelab")->text(), "St. James's Park");
     const auto flags = [this] {
         const LibraryPanels::TypedFields t = d->libraryPanels().typedFields();
         return QList<bool>{t.title, t.name, t.caption,      t.keywords,
                            t.date,  t.lens, t.makeAndModel, t.position};
     };
     EXPECT_EQ(flags(), QList<bool>(8, false));
-    QTest::keyClicks(drive(*d).find<QLineEdit>("photolibEiteTitlelab"), "!");
-    EXPECT_EQ(drive(*d).find<QLineEdit>("photolibEiteTitlelab")->text(), "St. James's Park!");
+    QTest::keyClicks(field("photolibEiteTitlelab"), "!");
+    EXPECT_EQ(field("photolibEiteTitlelab")->text(), "St. James's Park!");
     EXPECT_EQ(flags(), (QList<bool>{true, false, false, false, false, false, false, false}));
-    QTest::keyClicks(drive(*d).find<QLineEdit>("photolibEiteCameraModellab"), "x");
-    QTest::keyClicks(drive(*d).find<QLineEdit>("photolibEitekeywordslab"), "x");
+    QTest::keyClicks(field("photolibEiteCameraModellab"), "x");
+    QTest::keyClicks(field("photolibEitekeywordslab"), "x");
     EXPECT_EQ(flags(), (QList<bool>{true, false, false, true, false, false, true, false}));
     select({"wedding.jpg"});
     EXPECT_EQ(flags(), QList<bool>(8, false));
-    QTest::keyClicks(drive(*d).find<QLineEdit>("photolibEiteLensModellab"), "x");
-    QTest::keyClicks(drive(*d).find<QLineEdit>("photolibEitegpsLongtlab"), "1");
+    QTest::keyClicks(field("photolibEiteLensModellab"), "x");
+    QTest::keyClicks(field("photolibEitegpsLongtlab"), "1");
     EXPECT_TRUE(d->libraryPanels().typedFields().lens);
     EXPECT_TRUE(d->libraryPanels().typedFields().position);
     // Opening the original's panel starts the library panel afresh.
@@ -218,7 +217,7 @@ TEST_F(LibraryEditTest, ALensTypedAloneGoesWithThePanelsMakeAndModel) {
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     select({"wedding.jpg"});
     const PRPicFileInfo &r = record("wedding.jpg");
-    type(drive(*d).find<QLineEdit>("photolibEiteLensModellab"), "Nikkor 105mm f/1.4E; 'ED'");
+    type("photolibEiteLensModellab", "Nikkor 105mm f/1.4E; 'ED'");
     drive(*d).click("applyPhotolibEiteViewBtn");
     ASSERT_EQ(takeSheets().value(0).text, kApplied);
     EXPECT_EQ(
@@ -235,7 +234,7 @@ TEST_F(LibraryEditTest, AReadOnlyLibraryIsRefusedWithItsReasonBeforeAnythingElse
     ASSERT_FALSE(d->libraryDatabase().readOnlyReason().isEmpty());
     const QStringList before = databaseHashes();
     select({"wedding.jpg"});
-    type(drive(*d).find<QLineEdit>("photolibEiteTitlelab"), "Never written");
+    type("photolibEiteTitlelab", "Never written");
     drive(*d).click("applyPhotolibEiteViewBtn");
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
@@ -263,8 +262,8 @@ TEST_F(LibraryEditTest, AnOlderLibrarysEditReachesOnlyTheVersionItShows) {
     ASSERT_EQ(before.size(), 2);
     EXPECT_EQ(r.versionID, before[0][0].toInt());
     EXPECT_EQ(before[1], (QStringList{"26", "wedding", "wedding.jpg", "1", "Maria"}));
-    type(drive(*d).find<QLineEdit>("photolibEiteTitlelab"), "Bride and groom");
-    type(drive(*d).find<QLineEdit>("photolibEitekeywordslab"), "wedding, church");
+    type("photolibEiteTitlelab", "Bride and groom");
+    type("photolibEitekeywordslab", "wedding, church");
     drive(*d).click("applyPhotolibEiteViewBtn");
     ASSERT_EQ(takeSheets().value(0).text, kApplied);
     const QList<QStringList> after = rows(versions);
@@ -285,7 +284,7 @@ TEST_F(LibraryEditTest, AnotherComputersLockRefusesTheEditUntilTakenOver) {
     EXPECT_TRUE(d->libraryDatabase().readOnlyReason().contains("Rhets-MacBook-Pro.local"));
     const QStringList before = databaseHashes();
     select({"wedding.jpg"});
-    type(drive(*d).find<QLineEdit>("photolibEiteTitlelab"), "Not while it is open there");
+    type("photolibEiteTitlelab", "Not while it is open there");
     drive(*d).click("applyPhotolibEiteViewBtn");
     QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
@@ -309,7 +308,7 @@ TEST_F(LibraryEditTest, AnotherComputersLockRefusesTheEditUntilTakenOver) {
     EXPECT_FALSE(QFileInfo::exists(lock));
     EXPECT_TRUE(d->libraryDatabase().readOnlyReason().isEmpty());
     select({"wedding.jpg"});
-    type(drive(*d).find<QLineEdit>("photolibEiteTitlelab"), "Taken over");
+    type("photolibEiteTitlelab", "Taken over");
     drive(*d).click("applyPhotolibEiteViewBtn");
     ASSERT_EQ(takeSheets().value(0).text, kApplied);
     EXPECT_EQ(libraryTitle(record("wedding.jpg")), "Taken over");
@@ -321,7 +320,7 @@ TEST_F(LibraryEditTest, ALibraryTakenByAnotherProgramAfterTheOpenIsOfferedToQuit
     const QStringList before = databaseHashes();
     photos.heldBy << DatabaseHolder{4243, QStringLiteral("Photos"), QStringLiteral("lock")};
     select({"wedding.jpg"});
-    type(drive(*d).find<QLineEdit>("photolibEiteTitlelab"), "Never written");
+    type("photolibEiteTitlelab", "Never written");
     d->libraryPanels().ApplyPhotoLibMetadataChangeAction();
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
@@ -339,7 +338,7 @@ TEST_F(LibraryEditTest, AFailedWriteRollsBackTheWholeApplyAndNamesThePhoto) {
     ASSERT_EQ(d->browsers().selectedLibraryItems().first(), item("Tulips.jpg"));
     const int tulips = record("Tulips.jpg").photoID;
     record("wedding.jpg").photoID = 424242;
-    type(drive(*d).find<QLineEdit>("photolibEiteTitlelab"), "Half an apply");
+    type("photolibEiteTitlelab", "Half an apply");
     d->libraryPanels().ApplyPhotoLibMetadataChangeAction();
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
@@ -363,7 +362,7 @@ TEST_F(LibraryEditTest, ARefusedCopyBackSaysSoAndTheRecordsStayAsTheLibraryIs) {
                                            "'From elsewhere' WHERE Z_PK = %1")
                                        .arg(wedding)});
     select({"wedding.jpg"});
-    type(drive(*d).find<QLineEdit>("photolibEiteTitlelab"), "Ours");
+    type("photolibEiteTitlelab", "Ours");
     d->libraryPanels().ApplyPhotoLibMetadataChangeAction();
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
@@ -393,13 +392,13 @@ TEST_F(LibraryEditTest, PanelsSlideInAtTheWindowsRightEdgeAndTheirButtonsRoute) 
     EXPECT_EQ(slide->endValue().toPoint(), end);
     QTRY_COMPARE(panel->pos(), end);
     // Close drops what was typed and not applied.
-    const QString title = drive(*d).find<QLineEdit>("photolibEiteTitlelab")->text();
-    type(drive(*d).find<QLineEdit>("photolibEiteTitlelab"), "Never applied");
+    const QString title = field("photolibEiteTitlelab")->text();
+    type("photolibEiteTitlelab", "Never applied");
     ASSERT_TRUE(d->libraryPanels().typedFields().title);
     drive(*d).click("canclePhotolibEiteViewBtn");
     EXPECT_TRUE(panel->isHidden());
     EXPECT_FALSE(d->libraryPanels().typedFields().title);
-    EXPECT_EQ(drive(*d).find<QLineEdit>("photolibEiteTitlelab")->text(), title);
+    EXPECT_EQ(field("photolibEiteTitlelab")->text(), title);
 
     d->libraryPanels().StartPhotoOriginalEditViewAction();
     EXPECT_TRUE(drive(*d).find<QWidget>("photoOriginalEditView")->isVisible());
@@ -458,14 +457,12 @@ TEST_F(LibraryEditTest, PanelsLieUnderTheBarAndKeepTheirPlaceWithOrWithoutAMap) 
         PKMapView *map;
         QLineEdit *field;
     };
-    const Side sides[] = {{drive(*d).find<QWidget>("photolibEditView"),
-                           &LibraryPanels::StartPhotoLibEditViewAction,
-                           drive(*d).find<PKMapView>("photolibEiteMapView"),
-                           drive(*d).find<QLineEdit>("photolibEiteTitlelab")},
-                          {drive(*d).find<QWidget>("photoOriginalEditView"),
-                           &LibraryPanels::StartPhotoOriginalEditViewAction,
-                           drive(*d).find<PKMapView>("originalPhotolibMapView"),
-                           drive(*d).find<QLineEdit>("originalPhotolibTitlelab")}};
+    const Side sides[] = {
+        {drive(*d).find<QWidget>("photolibEditView"), &LibraryPanels::StartPhotoLibEditViewAction,
+         drive(*d).find<PKMapView>("photolibEiteMapView"), field("photolibEiteTitlelab")},
+        {drive(*d).find<QWidget>("photoOriginalEditView"),
+         &LibraryPanels::StartPhotoOriginalEditViewAction,
+         drive(*d).find<PKMapView>("originalPhotolibMapView"), field("originalPhotolibTitlelab")}};
     // The default size, then the least the window takes (the panels follow a resize).
     for (const QSize size : {QSize(1200, 750), d->window->minimumSize()}) {
         SCOPED_TRACE(size.width());
