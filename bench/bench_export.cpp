@@ -75,7 +75,7 @@ int main(int argc, char **argv) {
     choose(d, library);
     // Each original its own file: the page cache would serve one file for all.
     const QList<int> rows = bench::photosWithOwnOriginals(d, exporting, 1, photo);
-    const QList<IKImageItemPtr> &shown = d.library.photoLibBroserArray;
+    const QList<IKImageItemPtr> &shown = d.library().photoLibBroserArray;
     QStringList sources;
     for (int row : rows)
         sources << shown.at(row)->filePath;

@@ -2,8 +2,10 @@
 // (selection, runner, ordered commits, the job's ending), timed beside Debian's
 // heif-convert -q 90 over the same files through xargs -P8.
 #include "app/AppDelegate.h"
+#include "app/Jobs.h"
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
+#include "browser/MainWindowController.h"
 #include "browser/core/LocalImport.h"
 #include "platform/core/Workspace.h"
 #include "support/BenchEnvironment.h"
@@ -57,10 +59,10 @@ int main(int argc, char **argv) {
     AppDelegate d;
     d.launch();
     for (const QString &path : files)
-        d.localPhotoItemArray << makeLocalItem(path);
+        d.localLists().localPhotoItemArray << makeLocalItem(path);
     QStandardItemModel model(int(files.size()), 1);
-    d.mainWindow.localImageBrowserView->setModel(&model);
-    d.mainWindow.localImageBrowserView->selectAll();
+    d.mainWindowController().localImageBrowserView->setModel(&model);
+    d.mainWindowController().localImageBrowserView->selectAll();
     const auto cpu = [](int who) {
         rusage u{};
         getrusage(who, &u);
@@ -73,12 +75,12 @@ int main(int argc, char **argv) {
     d.imageOutput.ClickConvertHEICtoJPEGAction();
     // Sleeps between events, as the program's own event loop does: a spinning wait would take
     // a core from the job it times.
-    while (d.runningJobCount() > 0)
+    while (d.jobs().runningJobCount() > 0)
         app.processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     const double oursSeconds = t.nsecsElapsed() / 1e9;
     const double oursCpu = cpu(RUSAGE_SELF) - cpuBefore, childrenBefore = cpu(RUSAGE_CHILDREN);
     const int converted = int(QDir(ours).entryList({"*.jpg"}, QDir::Files).size());
-    d.mainWindow.localImageBrowserView->setModel(nullptr);
+    d.mainWindowController().localImageBrowserView->setModel(nullptr);
 
     const QString theirs = dir.filePath("theirs");
     QDir().mkpath(theirs);

@@ -6,6 +6,7 @@
 #include "app/AppDelegate.h"
 #include "app/core/LaunchArguments.h"
 #include "browser/LocalPhotoModel.h"
+#include "browser/MainWindowController.h"
 #include "platform/core/Workspace.h"
 #include "support/BenchEnvironment.h"
 
@@ -126,12 +127,12 @@ int main(int argc, char **argv) {
 
     QElapsedTimer t;
     t.start();
-    d.mainWindow.importPhotosItemThreader({dir.path()});
+    d.mainWindowController().importPhotosItemThreader({dir.path()});
     double firstItem = -1, allListed = -1, firstThumbs = -1;
     while (allListed < 0 || firstThumbs < 0) {
         app.processEvents(QEventLoop::AllEvents, 5);
         const double now = t.nsecsElapsed() / 1e9;
-        const int listed = int(d.localPhotoItemArray.size());
+        const int listed = int(d.localLists().localPhotoItemArray.size());
         if (firstItem < 0 && listed > 0)
             firstItem = now;
         if (allListed < 0 && listed == count)
@@ -140,13 +141,13 @@ int main(int argc, char **argv) {
         const int wanted = std::min(50, count);
         if (firstThumbs < 0 && listed >= wanted) {
             for (int i = 0; i < wanted; ++i)
-                d.mainWindow.localPhotoModel->data(d.mainWindow.localPhotoModel->index(i),
-                                                   Qt::DecorationRole);
+                d.mainWindowController().localPhotoModel->data(
+                    d.mainWindowController().localPhotoModel->index(i), Qt::DecorationRole);
             if (allListed >= 0 && std::getenv("PK_BENCH_TRACE"))
                 std::fprintf(stderr, "t=%.2f ready=%d pending=%d\n", now,
-                             d.mainWindow.localPhotoModel->thumbnailsReady(),
-                             d.mainWindow.localPhotoModel->thumbnailsPending());
-            if (d.mainWindow.localPhotoModel->thumbnailsReady() >= wanted)
+                             d.mainWindowController().localPhotoModel->thumbnailsReady(),
+                             d.mainWindowController().localPhotoModel->thumbnailsPending());
+            if (d.mainWindowController().localPhotoModel->thumbnailsReady() >= wanted)
                 firstThumbs = now - firstItem;
         }
         if (now > 300) {

@@ -8,6 +8,7 @@
 // database.
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
+#include "library/LibraryWindows.h"
 #include "library/core/LibraryDeletion.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "library/core/ReferenceRepair.h"
@@ -51,7 +52,7 @@ QString databaseOf(const QString &library) {
 bool repairLostReferences(AppDelegate &d, const char *name, const QString &library,
                           const QString &root) {
     QList<IKImageItemPtr> lost;
-    for (const IKImageItemPtr &item : d.library.photoLibBroserArray)
+    for (const IKImageItemPtr &item : d.library().photoLibBroserArray)
         if (item->photoLibFileNode && item->photoLibFileNode->bReferencePhoto &&
             item->photoLibFileNode->bLostReferencePhoto &&
             item->photoLibFileNode->originalfilesize > 0)
@@ -75,7 +76,7 @@ bool repairLostReferences(AppDelegate &d, const char *name, const QString &libra
     }
     const ReferenceRepairReport moved =
         lost.isEmpty() ? ReferenceRepairReport{}
-                       : d.libraryWindows.relinkMovedReferencedPhotos(movedRoot, lost);
+                       : d.libraryWindows().relinkMovedReferencedPhotos(movedRoot, lost);
     // Renamed behind the library's back, in the folder it now names.
     for (const IKImageItemPtr &item : lost) {
         const QFileInfo now(item->filePath);
@@ -83,7 +84,7 @@ bool repairLostReferences(AppDelegate &d, const char *name, const QString &libra
     }
     const ReferenceRepairReport renamed =
         lost.isEmpty() ? ReferenceRepairReport{}
-                       : d.libraryWindows.relinkRenamedReferencedPhotos(lost, false);
+                       : d.libraryWindows().relinkRenamedReferencedPhotos(lost, false);
     const QString integrity = sqlite(databaseOf(library), QStringLiteral("PRAGMA integrity_check"));
     std::printf(
         "repair library=%s lost=%lld moved_relinked=%d renamed_relinked=%d integrity=%s%s\n", name,
@@ -132,7 +133,7 @@ int main(int argc, char **argv) {
         const QString library = copyPackage(QLatin1String(name), root);
         choose(d, library);
         QList<IKImageItemPtr> chosen;
-        for (const IKImageItemPtr &item : d.library.photoLibBroserArray)
+        for (const IKImageItemPtr &item : d.library().photoLibBroserArray)
             if (item->fileName == QLatin1String("wedding.jpg") ||
                 item->fileName == QLatin1String("Pumpkins3.jpg"))
                 chosen << item;
@@ -140,7 +141,7 @@ int main(int argc, char **argv) {
             if (item->fileName == QLatin1String("wedding.jpg"))
                 QFile::copy(QStringLiteral(PK_BENCH_FIXTURES "/photos/IMG_0123.mov"),
                             livePhotoCompanionPath(item->filePath));
-        const LibraryDeletionReport r = d.libraryWindows.deleteLibraryPhotos(chosen, true, true);
+        const LibraryDeletionReport r = d.libraryWindows().deleteLibraryPhotos(chosen, true, true);
         const QString integrity =
             sqlite(databaseOf(library), QStringLiteral("PRAGMA integrity_check"));
         const bool ok =
@@ -167,11 +168,11 @@ int main(int argc, char **argv) {
     choose(d, big);
     QList<IKImageItemPtr> chosen;
     for (int row : bench::photosWithOwnOriginals(d, deleting, 7, photo))
-        chosen << d.library.photoLibBroserArray.at(row);
+        chosen << d.library().photoLibBroserArray.at(row);
     QProcess::execute(QStringLiteral("sync"), {});
     QElapsedTimer t;
     t.start();
-    const LibraryDeletionReport r = d.libraryWindows.deleteLibraryPhotos(chosen, true, false);
+    const LibraryDeletionReport r = d.libraryWindows().deleteLibraryPhotos(chosen, true, false);
     const double seconds = t.nsecsElapsed() / 1e9;
     const QString integrity = sqlite(databaseOf(big), QStringLiteral("PRAGMA integrity_check"));
     failures += r.ok && integrity == QLatin1String("ok") ? 0 : 1;

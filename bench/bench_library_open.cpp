@@ -5,6 +5,7 @@
 #include "app/AppDelegate.h"
 #include "app/core/LaunchArguments.h"
 #include "app/core/Settings.h"
+#include "browser/MainWindowController.h"
 #include "library/core/LibrarySort.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "platform/core/PhotosApplication.h"
@@ -84,17 +85,18 @@ int main(int argc, char **argv) {
     AppDelegate d;
     d.launch();
     const auto waitForLoad = [&] {
-        while (!d.library.scanComplete)
+        while (!d.library().scanComplete)
             app.processEvents(QEventLoop::AllEvents, 5);
     };
     for (const char *name : {"Test-13.0.0", "Test-10.15.7", "Test-10.14.6"}) {
         const QString library = copyPackage(QLatin1String(name), dirPath + QLatin1Char('/') + name);
         choose(d, library);
         waitForLoad();
-        const QMenu *albums =
-            d.mainWindow.albumsFolderMenuItem ? d.mainWindow.albumsFolderMenuItem->menu() : nullptr;
+        const QMenu *albums = d.mainWindowController().albumsFolderMenuItem
+                                  ? d.mainWindowController().albumsFolderMenuItem->menu()
+                                  : nullptr;
         std::printf("open_fixture=%s shown=%lld albums=%lld\n", name,
-                    qlonglong(d.library.photoLibBroserArray.size()),
+                    qlonglong(d.library().photoLibBroserArray.size()),
                     qlonglong(albums ? albums->actions().size() : 0));
     }
 
@@ -125,9 +127,9 @@ int main(int argc, char **argv) {
     long peakAnon = 0, peakFile = 0;
     QElapsedTimer sampled;
     sampled.start();
-    while (!d.library.scanComplete) {
+    while (!d.library().scanComplete) {
         app.processEvents(QEventLoop::AllEvents, 1);
-        if (firstItems < 0 && !d.library.photoLibBroserArray.isEmpty())
+        if (firstItems < 0 && !d.library().photoLibBroserArray.isEmpty())
             firstItems = t.nsecsElapsed() / 1e9;
         if (sampled.elapsed() >= 20) {
             const auto [anon, file] = residentMb();
@@ -138,7 +140,7 @@ int main(int argc, char **argv) {
     }
     const auto [anonAfter, fileAfter] = residentMb();
     const double open = t.nsecsElapsed() / 1e9;
-    const QList<IKImageItemPtr> &shown = d.library.photoLibBroserArray;
+    const QList<IKImageItemPtr> &shown = d.library().photoLibBroserArray;
     const bool sorted = std::is_sorted(shown.begin(), shown.end(),
                                        [](const IKImageItemPtr &a, const IKImageItemPtr &b) {
                                            return comparePhotoLibItemsByDate(*a, *b) < 0;

@@ -3,6 +3,7 @@
 // What the library benchmarks share: writable copies of the fixture libraries, and opening
 // one as the open panel's end does.
 #include "app/AppDelegate.h"
+#include "browser/MainWindowController.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -43,8 +44,8 @@ inline void choose(AppDelegate &d, const QString &path, bool wait = true) {
     panel.setOption(QFileDialog::DontUseNativeDialog, true);
     panel.setFileMode(QFileDialog::AnyFile);
     panel.selectFile(path);
-    d.mainWindow.openPanelDidEnd8(&panel, 1);
-    while (wait && !d.library.scanComplete)
+    d.mainWindowController().openPanelDidEnd8(&panel, 1);
+    while (wait && !d.library().scanComplete)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
@@ -54,7 +55,7 @@ inline void choose(AppDelegate &d, const QString &path, bool wait = true) {
 inline QList<int> photosWithOwnOriginals(const AppDelegate &d, int most, int step,
                                          const QString &photo) {
     QList<int> rows;
-    const QList<IKImageItemPtr> &shown = d.library.photoLibBroserArray;
+    const QList<IKImageItemPtr> &shown = d.library().photoLibBroserArray;
     for (qsizetype i = 0; i < shown.size() && rows.size() < most; i += step) {
         const IKImageItemPtr &item = shown.at(i);
         const PRPicFileInfo *r = item->photoLibFileNode.get();

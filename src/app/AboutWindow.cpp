@@ -2,6 +2,7 @@
 #include "app/AppDelegate.h"
 #include "app/AppLook.h"
 #include "app/WindowDescription.h"
+#include "browser/MainWindowController.h"
 
 #include "app/core/MakerSite.h"
 #include "app/core/UpdateCheck.h"
@@ -12,25 +13,25 @@
 #include <QMainWindow>
 
 void buildAboutWindow(AppDelegate &d) {
-    QVBoxLayout *column = newColumnWindow(d, d.mainWindow.aboutWindow, "aboutWindow",
+    QVBoxLayout *column = newColumnWindow(d, d.mainWindowController().aboutWindow, "aboutWindow",
                                           AppDelegate::tr("About Photo Kestry"));
-    auto *icon = new QLabel(d.mainWindow.aboutWindow);
+    auto *icon = new QLabel(d.mainWindowController().aboutWindow);
     icon->setObjectName(QStringLiteral("aboutIconlab"));
     icon->setPixmap(applicationIcon().pixmap(96, 96));
     icon->setAlignment(Qt::AlignCenter);
-    auto *name = new QLabel(AppDelegate::tr("Photo Kestry"), d.mainWindow.aboutWindow);
+    auto *name = new QLabel(AppDelegate::tr("Photo Kestry"), d.mainWindowController().aboutWindow);
     QFont big = name->font();
     big.setPointSize(big.pointSize() + 6);
     big.setBold(true);
     name->setFont(big);
     name->setAlignment(Qt::AlignCenter);
-    auto *version =
-        new QLabel(AppDelegate::tr("Version %1").arg(programVersion()), d.mainWindow.aboutWindow);
+    auto *version = new QLabel(AppDelegate::tr("Version %1").arg(programVersion()),
+                               d.mainWindowController().aboutWindow);
     version->setObjectName(QStringLiteral("aboutVersionlab"));
     version->setAlignment(Qt::AlignCenter);
     auto *what = new QLabel(AppDelegate::tr("Edits the metadata of photos and videos, and of "
                                             "the photos in Photos, iPhoto and Aperture libraries."),
-                            d.mainWindow.aboutWindow);
+                            d.mainWindowController().aboutWindow);
     what->setObjectName(QStringLiteral("aboutDescriptionlab"));
     what->setAlignment(Qt::AlignCenter);
     what->setWordWrap(true);
@@ -39,26 +40,27 @@ void buildAboutWindow(AppDelegate &d) {
     column->addWidget(version);
     column->addWidget(what);
     column->addStretch(1);
-    d.mainWindow.aboutWindow->resize(380, 300);
-    auto *dismiss = new QAction(d.mainWindow.aboutWindow);
+    d.mainWindowController().aboutWindow->resize(380, 300);
+    auto *dismiss = new QAction(d.mainWindowController().aboutWindow);
     dismiss->setObjectName(QStringLiteral("aboutCloseAction"));
     dismiss->setShortcut(QKeySequence(Qt::Key_Escape));
-    d.mainWindow.aboutWindow->addAction(dismiss);
-    QObject::connect(dismiss, &QAction::triggered, d.mainWindow.aboutWindow, &QWidget::close);
+    d.mainWindowController().aboutWindow->addAction(dismiss);
+    QObject::connect(dismiss, &QAction::triggered, d.mainWindowController().aboutWindow,
+                     &QWidget::close);
 }
 
-void MainWindowPart::ClickAbout() {
+void MainWindowController::ClickAbout() {
     showCentredOnScreen(aboutWindow, d.window);
 }
 
-void MainWindowPart::CLICkProductGuide() {
+void MainWindowController::CLICkProductGuide() {
     Workspace::openURL(productGuideUrl());
 }
 
-void MainWindowPart::ClickProductVideoGuide() {
+void MainWindowController::ClickProductVideoGuide() {
     Workspace::openURL(videoGuideUrl());
 }
 
-void MainWindowPart::CLICkSupport() {
+void MainWindowController::CLICkSupport() {
     Workspace::openURL(supportPageUrl());
 }

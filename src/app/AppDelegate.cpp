@@ -1,10 +1,16 @@
 #include "app/AppDelegate.h"
 
 #include "app/AppLook.h"
+#include "app/Jobs.h"
+#include "app/Sheets.h"
 #include "app/WindowDescription.h"
+#include "browser/MainWindowController.h"
 #include "browser/core/DragRules.h"
-#include "library/LibraryWriter.h"
+#include "library/LibraryDatabase.h"
+#include "library/LibraryPanels.h"
+#include "library/LibraryWindows.h"
 #include "library/core/LibraryStore.h"
+#include "library/core/LibraryWriter.h"
 #include "platform/core/NotificationCenter.h"
 
 #include "platform/ImageView.h"
@@ -19,20 +25,37 @@ namespace {
 AppDelegate *sharedDelegate = nullptr;
 }
 
-AppDelegate::AppDelegate() {
+AppDelegate::AppDelegate()
+    : m_sheets(std::make_unique<Sheets>(*this)), m_jobs(std::make_unique<Jobs>(*this)),
+      m_mainWindow(std::make_unique<MainWindowController>(*this)),
+      m_libraryDatabase(std::make_unique<LibraryDatabase>(*this)),
+      m_libraryPanels(std::make_unique<LibraryPanels>(*this, *m_libraryDatabase)),
+      m_libraryWindows(std::make_unique<LibraryWindows>(*this, *m_libraryPanels, *m_libraryDatabase,
+                                                        editSheet)) {
+    connect(m_libraryPanels.get(), &LibraryPanels::originalValuesExportRequested, m_jobs.get(),
+            [this] { m_libraryWindows->ApplyOriginalPhotoMetadataChangeAction(); });
+    // The menus and windows not yet given their pieces connect to the application object:
+    // a job started there is named after the window its sender belongs to.
+    m_jobs->setSenderSource([this] { return sender(); });
+    m_sheets->setCameraCopyTest([this](const QString &path) {
+        return std::any_of(cameraCopies.cbegin(), cameraCopies.cend(),
+                           [&path](const auto &copy) { return copy.second == path; });
+    });
     NotificationCenter &nc = NotificationCenter::defaultCenter();
     const std::pair<const char *, void (AppDelegate::*)(QObject *)> observations[] = {
         {kMyClosebuttonMouseDown,
-         &AppDelegate::forward<&MainWindowPart::MyClosebuttonMouseDownHandle>},
-        {kMybuttonMouseDown, &AppDelegate::forward<&MainWindowPart::MybuttonMouseDownHandle>},
-        {kPRbuttonMouseEntered, &AppDelegate::forward<&MainWindowPart::PRbuttonMouseEnteredHandle>},
-        {kPRbuttonMouseExited, &AppDelegate::forward<&MainWindowPart::PRbuttonMouseExitedHandle>},
+         &AppDelegate::forward<&MainWindowController::MyClosebuttonMouseDownHandle>},
+        {kMybuttonMouseDown, &AppDelegate::forward<&MainWindowController::MybuttonMouseDownHandle>},
+        {kPRbuttonMouseEntered,
+         &AppDelegate::forward<&MainWindowController::PRbuttonMouseEnteredHandle>},
+        {kPRbuttonMouseExited,
+         &AppDelegate::forward<&MainWindowController::PRbuttonMouseExitedHandle>},
         {kNSDragOperationImageNote,
-         &AppDelegate::forward<&MainWindowPart::PRDragOperationImageNoteHandle>},
+         &AppDelegate::forward<&MainWindowController::PRDragOperationImageNoteHandle>},
         {kNSDragOperationImageViewNote,
-         &AppDelegate::forward<&MainWindowPart::NSDragOperationImageViewNoteHandle>},
+         &AppDelegate::forward<&MainWindowController::NSDragOperationImageViewNoteHandle>},
         {kNSDragOperationImageViewFolderNote,
-         &AppDelegate::forward<&MainWindowPart::NSDragOperationImageViewFolderNoteHandle>},
+         &AppDelegate::forward<&MainWindowController::NSDragOperationImageViewFolderNoteHandle>},
     };
     for (const auto &[name, handler] : observations)
         nc.addObserver(this, QLatin1String(name),
@@ -40,45 +63,45 @@ AppDelegate::AppDelegate() {
     sharedDelegate = this;
     // Every flag, list and remembered field starts as its member initialiser says:
     // flags clear, lists empty, texts empty, local mode on, quality 0.9.
-    selection.currentExifDictionary = QVariantMap();
-    selection.currentChooseFilePath = QString();
+    selection().currentExifDictionary = QVariantMap();
+    selection().currentChooseFilePath = QString();
     blocalMode = true;
     const QString empty = QStringLiteral("");
     for (QString *s : {&namingWindows.currentRenameLabStr,
                        &namingWindows.currentRenameTitleStr,
-                       &selection.oldTitleStr,
-                       &selection.oldArtistStr,
-                       &selection.oldImageDescStr,
-                       &selection.oldCopyrightStr,
-                       &selection.oldCommentStr,
-                       &selection.oldKeywordStr,
-                       &selection.oldCameraMakeStr,
-                       &selection.oldCameraModeStr,
-                       &selection.oldCameraDateStr,
-                       &selection.oldlensMakeStr,
-                       &selection.oldlenModelStr,
-                       &selection.oldlensSerialNumStr,
-                       &selection.oldimageOrientationStr,
-                       &selection.oldimageISOSpeedStr,
-                       &selection.oldimageFNumberStr,
-                       &selection.oldimageFlen35mmStr,
-                       &selection.oldimageBrightStr,
-                       &selection.oldimageApertureStr,
-                       &selection.oldimageWhiteBalanceStr,
-                       &selection.oldimageExpotimeStr,
-                       &selection.oldGpsAitStr,
-                       &selection.oldGpsLatiStr,
-                       &selection.oldGpsLongtStr,
-                       &selection.oldGpsDateStr,
-                       &selection.oldGpsTimeStr,
-                       &selection.currentLocationStr,
-                       &library.currentPhotolibDatabasePath,
-                       &library.originalPhotolibDatabasePath,
-                       &library.currentPhotolibPath,
-                       &mainWindow.bImportLocalPath})
+                       &selection().oldTitleStr,
+                       &selection().oldArtistStr,
+                       &selection().oldImageDescStr,
+                       &selection().oldCopyrightStr,
+                       &selection().oldCommentStr,
+                       &selection().oldKeywordStr,
+                       &selection().oldCameraMakeStr,
+                       &selection().oldCameraModeStr,
+                       &selection().oldCameraDateStr,
+                       &selection().oldlensMakeStr,
+                       &selection().oldlenModelStr,
+                       &selection().oldlensSerialNumStr,
+                       &selection().oldimageOrientationStr,
+                       &selection().oldimageISOSpeedStr,
+                       &selection().oldimageFNumberStr,
+                       &selection().oldimageFlen35mmStr,
+                       &selection().oldimageBrightStr,
+                       &selection().oldimageApertureStr,
+                       &selection().oldimageWhiteBalanceStr,
+                       &selection().oldimageExpotimeStr,
+                       &selection().oldGpsAitStr,
+                       &selection().oldGpsLatiStr,
+                       &selection().oldGpsLongtStr,
+                       &selection().oldGpsDateStr,
+                       &selection().oldGpsTimeStr,
+                       &selection().currentLocationStr,
+                       &library().currentPhotolibDatabasePath,
+                       &library().originalPhotolibDatabasePath,
+                       &library().currentPhotolibPath,
+                       &m_mainWindow->bImportLocalPath})
         *s = empty;
-    mainWindow.bImportLocalFolder = false;
-    preferences.currentCompressNum = 0.9f;
+    m_mainWindow->bImportLocalFolder = false;
+    preferences().currentCompressNum = 0.9f;
 }
 
 AppDelegate::~AppDelegate() {
@@ -115,8 +138,7 @@ void AppDelegate::loadWindowDescription() {
     buildBatchTitleWindow(*this);
     buildXmpMergeWindow(*this);
     buildJsonMergeWindow(*this);
-    buildFixReferencedNameWindow(*this);
-    buildICloudDownloadWindow(*this);
+    m_libraryWindows->build();
     buildLibraryMergeWindow(*this);
     buildLibraryMergeProcessWindow(*this);
     buildDuplicateWindow(*this);
@@ -127,7 +149,7 @@ void AppDelegate::loadWindowDescription() {
     buildGpsWindow(*this);
     // Update check and library comparison panels.
     buildUpdateController(*this);
-    buildLibraryComparisonPanels(*this);
+    m_libraryPanels->build(m_mainWindow->libraryPanelHosts());
 }
 
 bool AppDelegate::windowShouldClose() {
@@ -136,18 +158,29 @@ bool AppDelegate::windowShouldClose() {
     return true;
 }
 
-void AppDelegate::savePanelDidEnd3(QWidget *sheet, int returnCode, void *) {
-    if (returnCode == 1 && sheet)
-        sheet->close();
+Browsers &AppDelegate::browsers() {
+    return *m_mainWindow;
 }
 
-QWidget *newAuxiliaryWindow(AppDelegate &d, const char *objectName, const QString &title) {
+const Browsers &AppDelegate::browsers() const {
+    return *m_mainWindow;
+}
+
+bool AppDelegate::duplicateScanRunning() const {
+    return m_jobs->runningJob(Jobs::OneAtATime::DuplicateScan);
+}
+
+QWidget *newAuxiliaryWindow(QList<QWidget *> &owner, const char *objectName, const QString &title) {
     auto *w = new QWidget(nullptr, Qt::Window);
     w->setObjectName(QLatin1String(objectName));
     w->setWindowTitle(title);
     w->setAutoFillBackground(true);
-    d.ownedWindows << w;
+    owner << w;
     return w;
+}
+
+QWidget *newAuxiliaryWindow(AppDelegate &d, const char *objectName, const QString &title) {
+    return newAuxiliaryWindow(d.ownedWindows, objectName, title);
 }
 
 namespace {
@@ -172,7 +205,12 @@ void onWindowClose(QWidget *window, std::function<void()> then) {
 
 QVBoxLayout *newColumnWindow(AppDelegate &d, QWidget *&window, const char *objectName,
                              const QString &title, PKImageView **background) {
-    window = newAuxiliaryWindow(d, objectName, title);
+    return newColumnWindow(d.ownedWindows, window, objectName, title, background);
+}
+
+QVBoxLayout *newColumnWindow(QList<QWidget *> &owner, QWidget *&window, const char *objectName,
+                             const QString &title, PKImageView **background) {
+    window = newAuxiliaryWindow(owner, objectName, title);
     auto *grid = new QGridLayout(window);
     if (background) {
         *background = new PKImageView(window);

@@ -3,6 +3,7 @@
 // File, About and the update check in Help.
 #include "app/AppDelegate.h"
 #include "app/WindowDescription.h"
+#include "browser/MainWindowController.h"
 
 #include "browser/DropTargets.h"
 #include "metadata/JobTitles.h"
@@ -36,17 +37,17 @@ void buildFileMenu(AppDelegate &d, QMainWindow *w) {
     QMenu *file = w->menuBar()->addMenu(AppDelegate::tr("&File"));
     file->setObjectName(QStringLiteral("fileMenu"));
     addItem(d, file, AppDelegate::tr("Add Photos…"),
-            &AppDelegate::forward<&MainWindowPart::OpenComputerFoldertoImportAction>,
+            &AppDelegate::forward<&MainWindowController::OpenComputerFoldertoImportAction>,
             QKeySequence::Open, "addPhotosMenuItem");
     addItem(d, file, AppDelegate::tr("Add Photos or Folders…"),
-            &AppDelegate::forward<&MainWindowPart::ClickImportPhotosAction>,
+            &AppDelegate::forward<&MainWindowController::ClickImportPhotosAction>,
             QKeySequence(QStringLiteral("Ctrl+Shift+O")), "addFoldersMenuItem");
     addItem(d, file, AppDelegate::tr("Clear and Add Photos…"),
-            &AppDelegate::forward<&MainWindowPart::ClickClearandImportPhotosAction>);
+            &AppDelegate::forward<&MainWindowController::ClickClearandImportPhotosAction>);
     file->addSeparator();
-    d.mainWindow.openPhotoLibraryMenuItem =
+    d.mainWindowController().openPhotoLibraryMenuItem =
         addItem(d, file, AppDelegate::tr("Open Photo Library…"),
-                &AppDelegate::forward<&MainWindowPart::OpenPhotoLibraryAction>,
+                &AppDelegate::forward<&MainWindowController::OpenPhotoLibraryAction>,
                 QKeySequence(QStringLiteral("Ctrl+Shift+L")), "openPhotoLibraryMenuItem");
     file->addSeparator();
     QAction *quit = file->addAction(AppDelegate::tr("&Quit"));
@@ -60,9 +61,10 @@ void buildFileMenu(AppDelegate &d, QMainWindow *w) {
 
 // Select All acts on the browser in sight; a text field keeps Ctrl+A for its own text.
 void selectAllInShownBrowser(AppDelegate &d) {
-    const bool library = d.mainWindow.photolibView && d.mainWindow.photolibView->isVisible();
-    QListView *view =
-        library ? d.mainWindow.photoLibBrowserView : d.mainWindow.localImageBrowserView;
+    const bool library =
+        d.mainWindowController().photolibView && d.mainWindowController().photolibView->isVisible();
+    QListView *view = library ? d.mainWindowController().photoLibBrowserView
+                              : d.mainWindowController().localImageBrowserView;
     if (view)
         view->selectAll();
 }
@@ -88,19 +90,19 @@ void buildEditMenu(AppDelegate &d, QMainWindow *w) {
               {AppDelegate::tr("Copy All Photo metadata from a selected photo"),
                &AppDelegate::forward<&ClipboardPart::ClickCopyOneAllPhotoMetadataAction>}});
     edit->addSeparator();
-    d.mainWindow.pasteExifMenuItem =
+    d.mainWindowController().pasteExifMenuItem =
         addItem(d, edit, AppDelegate::tr("Paste Exif Metadata"),
                 &AppDelegate::forward<&ClipboardPart::ClickPasteExifDataAction>);
-    d.mainWindow.pasteIPTCMenuItem =
+    d.mainWindowController().pasteIPTCMenuItem =
         addItem(d, edit, AppDelegate::tr("Paste IPTC Metadata"),
                 &AppDelegate::forward<&ClipboardPart::ClickPasteIPTCDataAction>);
-    d.mainWindow.pasteTIFFMenuItem =
+    d.mainWindowController().pasteTIFFMenuItem =
         addItem(d, edit, AppDelegate::tr("Paste TIFF Metadata"),
                 &AppDelegate::forward<&ClipboardPart::ClickPasteTIFFDataAction>);
-    d.mainWindow.pasteGPSMenuItem =
+    d.mainWindowController().pasteGPSMenuItem =
         addItem(d, edit, AppDelegate::tr("Paste GPS Metadata"),
                 &AppDelegate::forward<&ClipboardPart::ClickPasteGPSDataAction>);
-    d.mainWindow.pasteAllPhotoMetaMenuItem =
+    d.mainWindowController().pasteAllPhotoMetaMenuItem =
         addItem(d, edit, AppDelegate::tr("Paste All Metadata"),
                 &AppDelegate::forward<&ClipboardPart::ClickPasteAllPhotoMetaAction>);
     edit->addSeparator();
@@ -206,30 +208,30 @@ void buildActionsMenu(AppDelegate &d, QMainWindow *w) {
     actions->setObjectName(QStringLiteral("actionsMenu"));
     addItems(d, actions,
              {{AppDelegate::tr("Sort by Date"),
-               &AppDelegate::forward<&MainWindowPart::ClickSortLocalPhotosByDate>},
+               &AppDelegate::forward<&MainWindowController::ClickSortLocalPhotosByDate>},
               {AppDelegate::tr("Sort by File Name"),
-               &AppDelegate::forward<&MainWindowPart::ClickSortLocalPhotosByName>}});
+               &AppDelegate::forward<&MainWindowController::ClickSortLocalPhotosByName>}});
     QAction *removeSelected =
         addItem(d, actions, AppDelegate::tr("Remove Selected Photos from List"),
-                &AppDelegate::forward<&MainWindowPart::ClearSelectedLeftPhotos>,
+                &AppDelegate::forward<&MainWindowController::ClearSelectedLeftPhotos>,
                 QKeySequence::Delete, "removeSelectedMenuItem");
     // Del takes photos off the local list only while that list is where the user works, so
     // the key never reaches a list that is out of sight; the menu item works everywhere.
-    if (d.mainWindow.localphotoView) {
+    if (d.mainWindowController().localphotoView) {
         removeSelected->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        d.mainWindow.localphotoView->addAction(removeSelected);
+        d.mainWindowController().localphotoView->addAction(removeSelected);
     }
     addItems(d, actions,
              {{AppDelegate::tr("Remove Photos without a Date from List"),
-               &AppDelegate::forward<&MainWindowPart::ClearLeftPhotosWithoutExifDate>},
+               &AppDelegate::forward<&MainWindowController::ClearLeftPhotosWithoutExifDate>},
               {AppDelegate::tr("Remove All Photos from List"),
-               &AppDelegate::forward<&MainWindowPart::ClearLeftPhotos>}});
+               &AppDelegate::forward<&MainWindowController::ClearLeftPhotos>}});
     actions->addSeparator();
     addItem(d, actions, AppDelegate::tr("Change Lens Make and Model…"),
             &AppDelegate::forward<&LensWindowPart::ShowCameLensModel>);
     buildDatesMenu(d, actions);
-    d.mainWindow.removeExifMenu = new QMenu(AppDelegate::tr("Remove Metadata"), w);
-    addItems(d, d.mainWindow.removeExifMenu,
+    d.mainWindowController().removeExifMenu = new QMenu(AppDelegate::tr("Remove Metadata"), w);
+    addItems(d, d.mainWindowController().removeExifMenu,
              {{AppDelegate::tr("Remove Exif and GPS Data"),
                &AppDelegate::forward<&MetadataMenusPart::DeleteExifAndGPSData>},
               {AppDelegate::tr("Remove All Metadata"),
@@ -244,13 +246,16 @@ void buildActionsMenu(AppDelegate &d, QMainWindow *w) {
                &AppDelegate::forward<&MetadataMenusPart::RemoveExifDataFromPhoto>},
               {AppDelegate::tr("Remove GPS Data"),
                &AppDelegate::forward<&MetadataMenusPart::RemoveGPSDataFromPhoto>}});
-    d.mainWindow.importandExportMenu = new QMenu(AppDelegate::tr("Import and Export Metadata"), w);
-    buildPlistMenu(d, d.mainWindow.importandExportMenu);
-    d.mainWindow.quickActionMenu = actions->addAction(AppDelegate::tr("Remove Metadata"));
-    d.mainWindow.quickActionMenu->setMenu(d.mainWindow.removeExifMenu);
-    d.mainWindow.exportandimportActionMenu =
+    d.mainWindowController().importandExportMenu =
+        new QMenu(AppDelegate::tr("Import and Export Metadata"), w);
+    buildPlistMenu(d, d.mainWindowController().importandExportMenu);
+    d.mainWindowController().quickActionMenu =
+        actions->addAction(AppDelegate::tr("Remove Metadata"));
+    d.mainWindowController().quickActionMenu->setMenu(d.mainWindowController().removeExifMenu);
+    d.mainWindowController().exportandimportActionMenu =
         actions->addAction(AppDelegate::tr("Import and Export Metadata"));
-    d.mainWindow.exportandimportActionMenu->setMenu(d.mainWindow.importandExportMenu);
+    d.mainWindowController().exportandimportActionMenu->setMenu(
+        d.mainWindowController().importandExportMenu);
 
     // Edit sheet and GPS window.
     actions->addSeparator();
@@ -277,20 +282,21 @@ void buildActionsMenu(AppDelegate &d, QMainWindow *w) {
 void buildHelpMenu(AppDelegate &d, QMainWindow *w) {
     QMenu *help = w->menuBar()->addMenu(AppDelegate::tr("&Help"));
     help->setObjectName(QStringLiteral("helpMenu"));
-    addItems(d, help,
-             {{AppDelegate::tr("Photo Kestry Guide"),
-               &AppDelegate::forward<&MainWindowPart::CLICkProductGuide>},
-              {AppDelegate::tr("Video Guides"),
-               &AppDelegate::forward<&MainWindowPart::ClickProductVideoGuide>},
-              {AppDelegate::tr("Support"), &AppDelegate::forward<&MainWindowPart::CLICkSupport>}});
+    addItems(
+        d, help,
+        {{AppDelegate::tr("Photo Kestry Guide"),
+          &AppDelegate::forward<&MainWindowController::CLICkProductGuide>},
+         {AppDelegate::tr("Video Guides"),
+          &AppDelegate::forward<&MainWindowController::ClickProductVideoGuide>},
+         {AppDelegate::tr("Support"), &AppDelegate::forward<&MainWindowController::CLICkSupport>}});
     help->addSeparator();
     addItem(d, help, AppDelegate::tr("Check for Updates…"),
-            &AppDelegate::forward<&MainWindowPart::CheckforUpdateAction>, {},
+            &AppDelegate::forward<&MainWindowController::CheckforUpdateAction>, {},
             "CheckforUpdateAction");
     help->addSeparator();
     QAction *about =
         addItem(d, help, AppDelegate::tr("About Photo Kestry"),
-                &AppDelegate::forward<&MainWindowPart::ClickAbout>, {}, "aboutMenuItem");
+                &AppDelegate::forward<&MainWindowController::ClickAbout>, {}, "aboutMenuItem");
     about->setMenuRole(QAction::AboutRole);
 }
 
@@ -302,6 +308,7 @@ void buildMainMenu(AppDelegate &d, QMainWindow *w) {
     buildActionsMenu(d, w);
     QMenu *devices = w->menuBar()->addMenu(AppDelegate::tr("&Devices"));
     devices->setObjectName(QStringLiteral("devicesMenu"));
-    d.mainWindow.changtoiOSmodemenu = devices->addAction(AppDelegate::tr("Show iOS Devices"));
+    d.mainWindowController().changtoiOSmodemenu =
+        devices->addAction(AppDelegate::tr("Show iOS Devices"));
     buildHelpMenu(d, w);
 }

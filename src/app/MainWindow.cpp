@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 #include "app/WindowDescription.h"
 #include "app/core/WindowPlacement.h"
+#include "browser/MainWindowController.h"
 
 #include "browser/DropTargets.h"
 #include "browser/LocalInfoPanel.h"
@@ -85,141 +86,159 @@ void addModeButtons(QHBoxLayout *bar, QWidget *parent, PRButton **local, PRButto
 
 // The local side: the browser, or while the list is empty the drop pane.
 QWidget *buildLocalContent(AppDelegate &d, QWidget *parent) {
-    d.mainWindow.leftContentView = named(new QWidget(parent), "leftContentView");
-    auto *stack = new QGridLayout(d.mainWindow.leftContentView);
+    d.mainWindowController().leftContentView = named(new QWidget(parent), "leftContentView");
+    auto *stack = new QGridLayout(d.mainWindowController().leftContentView);
     stack->setContentsMargins(0, 0, 0, 0);
-    d.mainWindow.leftphotoScrView =
-        named(new QWidget(d.mainWindow.leftContentView), "leftphotoScrView");
-    auto *scrollLayout = new QVBoxLayout(d.mainWindow.leftphotoScrView);
+    d.mainWindowController().leftphotoScrView =
+        named(new QWidget(d.mainWindowController().leftContentView), "leftphotoScrView");
+    auto *scrollLayout = new QVBoxLayout(d.mainWindowController().leftphotoScrView);
     scrollLayout->setContentsMargins(0, 0, 0, 0);
-    d.mainWindow.localImageBrowserView =
-        named(new NSDragImageBrowserView(d.mainWindow.leftphotoScrView), "localImageBrowserView");
-    d.mainWindow.localPhotoModel =
-        new LocalPhotoModel(&d.localPhotoItemArray, d.mainWindow.localImageBrowserView);
-    d.mainWindow.localImageBrowserView->setModel(d.mainWindow.localPhotoModel);
-    QObject::connect(
-        d.mainWindow.localImageBrowserView->selectionModel(),
-        &QItemSelectionModel::selectionChanged, &d,
-        [&d] { d.mainWindow.imageBrowserSelectionDidChange(d.mainWindow.localImageBrowserView); });
-    QObject::connect(d.mainWindow.localImageBrowserView, &QListView::doubleClicked, &d,
+    d.mainWindowController().localImageBrowserView =
+        named(new NSDragImageBrowserView(d.mainWindowController().leftphotoScrView),
+              "localImageBrowserView");
+    d.mainWindowController().localPhotoModel = new LocalPhotoModel(
+        &d.localLists().localPhotoItemArray, d.mainWindowController().localImageBrowserView);
+    d.mainWindowController().localImageBrowserView->setModel(
+        d.mainWindowController().localPhotoModel);
+    QObject::connect(d.mainWindowController().localImageBrowserView->selectionModel(),
+                     &QItemSelectionModel::selectionChanged, &d, [&d] {
+                         d.mainWindowController().imageBrowserSelectionDidChange(
+                             d.mainWindowController().localImageBrowserView);
+                     });
+    QObject::connect(d.mainWindowController().localImageBrowserView, &QListView::doubleClicked, &d,
                      [&d](const QModelIndex &index) {
-                         d.imageBrowser(d.mainWindow.localImageBrowserView,
+                         d.imageBrowser(d.mainWindowController().localImageBrowserView,
                                         AppDelegate::CellWasDoubleClicked{}, index.row());
                      });
-    scrollLayout->addWidget(d.mainWindow.localImageBrowserView);
-    d.mainWindow.leftTipView = named(new QWidget(d.mainWindow.leftContentView), "leftTipView");
-    auto *tipLayout = new QGridLayout(d.mainWindow.leftTipView);
+    scrollLayout->addWidget(d.mainWindowController().localImageBrowserView);
+    d.mainWindowController().leftTipView =
+        named(new QWidget(d.mainWindowController().leftContentView), "leftTipView");
+    auto *tipLayout = new QGridLayout(d.mainWindowController().leftTipView);
     tipLayout->setContentsMargins(0, 0, 0, 0);
-    d.mainWindow.leftTipImageView =
-        named(new PRDragImageView(d.mainWindow.leftTipView), "leftTipImageView");
-    d.mainWindow.leftTipImageView->setScaledContents(false);
-    d.mainWindow.leftTipImageView->setText(AppDelegate::tr("Drop photos, videos or folders here"));
-    d.mainWindow.leftTipImageView->setAlignment(Qt::AlignCenter);
-    d.mainWindow.leftTipImageView->setWordWrap(true);
-    d.mainWindow.leftTipImageView->setStyleSheet(
+    d.mainWindowController().leftTipImageView =
+        named(new PRDragImageView(d.mainWindowController().leftTipView), "leftTipImageView");
+    d.mainWindowController().leftTipImageView->setScaledContents(false);
+    d.mainWindowController().leftTipImageView->setText(
+        AppDelegate::tr("Drop photos, videos or folders here"));
+    d.mainWindowController().leftTipImageView->setAlignment(Qt::AlignCenter);
+    d.mainWindowController().leftTipImageView->setWordWrap(true);
+    d.mainWindowController().leftTipImageView->setStyleSheet(
         QStringLiteral("color: #bbb; border: 2px dashed #666; border-radius: 8px;"));
-    tipLayout->addWidget(d.mainWindow.leftTipImageView, 0, 0);
-    d.mainWindow.leftTipCameraImageView =
-        named(new PKImageView(d.mainWindow.leftContentView), "leftTipCameraImageView");
-    stack->addWidget(d.mainWindow.leftphotoScrView, 0, 0);
-    stack->addWidget(d.mainWindow.leftTipView, 0, 0);
-    stack->addWidget(d.mainWindow.leftTipCameraImageView, 0, 0);
-    return d.mainWindow.leftContentView;
+    tipLayout->addWidget(d.mainWindowController().leftTipImageView, 0, 0);
+    d.mainWindowController().leftTipCameraImageView =
+        named(new PKImageView(d.mainWindowController().leftContentView), "leftTipCameraImageView");
+    stack->addWidget(d.mainWindowController().leftphotoScrView, 0, 0);
+    stack->addWidget(d.mainWindowController().leftTipView, 0, 0);
+    stack->addWidget(d.mainWindowController().leftTipCameraImageView, 0, 0);
+    return d.mainWindowController().leftContentView;
 }
 
 QWidget *buildLocalView(AppDelegate &d, QWidget *parent) {
-    d.mainWindow.localphotoView = named(new QWidget(parent), "localphotoView");
-    d.mainWindow.localPhotoViewImageView =
-        named(new PKImageView(d.mainWindow.localphotoView), "localPhotoViewImageView");
-    QGridLayout *grid = layered(d.mainWindow.localphotoView, d.mainWindow.localPhotoViewImageView);
+    d.mainWindowController().localphotoView = named(new QWidget(parent), "localphotoView");
+    d.mainWindowController().localPhotoViewImageView =
+        named(new PKImageView(d.mainWindowController().localphotoView), "localPhotoViewImageView");
+    QGridLayout *grid = layered(d.mainWindowController().localphotoView,
+                                d.mainWindowController().localPhotoViewImageView);
     auto *content = new QVBoxLayout;
     content->setContentsMargins(8, 8, 8, 8);
     auto *bar = new QHBoxLayout;
-    d.mainWindow.importPhotobtn =
-        toolButton(d.mainWindow.localphotoView, "importPhotobtn", AppDelegate::tr("Add"));
-    d.mainWindow.localeditexifBtn = toolButton(d.mainWindow.localphotoView, "localeditexifBtn",
-                                               AppDelegate::tr("Edit Metadata"));
-    d.mainWindow.editMetaDataLocalBtn =
-        toolButton(d.mainWindow.localphotoView, "editMetaDataLocalBtn", AppDelegate::tr("Edit"));
-    d.mainWindow.remoMetaDataLocalBtn =
-        toolButton(d.mainWindow.localphotoView, "remoMetaDataLocalBtn", AppDelegate::tr("Remove"));
-    d.mainWindow.importandExportBtn = toolButton(d.mainWindow.localphotoView, "importandExportBtn",
-                                                 AppDelegate::tr("Import/Export"));
-    d.mainWindow.sortLocalPhotoBtn =
-        toolButton(d.mainWindow.localphotoView, "sortLocalPhotoBtn", AppDelegate::tr("Sort"));
-    d.mainWindow.taskProgressor =
-        named(new QProgressBar(d.mainWindow.localphotoView), "taskProgressor");
-    for (PRButton *b : {d.mainWindow.importPhotobtn, d.mainWindow.localeditexifBtn,
-                        d.mainWindow.editMetaDataLocalBtn, d.mainWindow.remoMetaDataLocalBtn,
-                        d.mainWindow.importandExportBtn, d.mainWindow.sortLocalPhotoBtn})
+    d.mainWindowController().importPhotobtn = toolButton(d.mainWindowController().localphotoView,
+                                                         "importPhotobtn", AppDelegate::tr("Add"));
+    d.mainWindowController().localeditexifBtn =
+        toolButton(d.mainWindowController().localphotoView, "localeditexifBtn",
+                   AppDelegate::tr("Edit Metadata"));
+    d.mainWindowController().editMetaDataLocalBtn = toolButton(
+        d.mainWindowController().localphotoView, "editMetaDataLocalBtn", AppDelegate::tr("Edit"));
+    d.mainWindowController().remoMetaDataLocalBtn = toolButton(
+        d.mainWindowController().localphotoView, "remoMetaDataLocalBtn", AppDelegate::tr("Remove"));
+    d.mainWindowController().importandExportBtn =
+        toolButton(d.mainWindowController().localphotoView, "importandExportBtn",
+                   AppDelegate::tr("Import/Export"));
+    d.mainWindowController().sortLocalPhotoBtn = toolButton(
+        d.mainWindowController().localphotoView, "sortLocalPhotoBtn", AppDelegate::tr("Sort"));
+    d.mainWindowController().taskProgressor =
+        named(new QProgressBar(d.mainWindowController().localphotoView), "taskProgressor");
+    for (PRButton *b :
+         {d.mainWindowController().importPhotobtn, d.mainWindowController().localeditexifBtn,
+          d.mainWindowController().editMetaDataLocalBtn,
+          d.mainWindowController().remoMetaDataLocalBtn,
+          d.mainWindowController().importandExportBtn, d.mainWindowController().sortLocalPhotoBtn})
         bar->addWidget(b);
     bar->addStretch(1);
-    bar->addWidget(d.mainWindow.taskProgressor);
-    addModeButtons(bar, d.mainWindow.localphotoView, &d.mainWindow.localphotoBtn,
-                   &d.mainWindow.cameraphotoBtn);
+    bar->addWidget(d.mainWindowController().taskProgressor);
+    addModeButtons(bar, d.mainWindowController().localphotoView,
+                   &d.mainWindowController().localphotoBtn,
+                   &d.mainWindowController().cameraphotoBtn);
     content->addLayout(bar);
-    content->addWidget(buildLocalContent(d, d.mainWindow.localphotoView), 1);
+    content->addWidget(buildLocalContent(d, d.mainWindowController().localphotoView), 1);
     grid->addLayout(content, 0, 0);
-    return d.mainWindow.localphotoView;
+    return d.mainWindowController().localphotoView;
 }
 
 QWidget *buildLibraryView(AppDelegate &d, QWidget *parent) {
-    d.mainWindow.photolibView = named(new QWidget(parent), "photolibView");
-    d.mainWindow.photoLibraryImageView =
-        named(new PKImageView(d.mainWindow.photolibView), "photoLibraryImageView");
-    QGridLayout *grid = layered(d.mainWindow.photolibView, d.mainWindow.photoLibraryImageView);
+    d.mainWindowController().photolibView = named(new QWidget(parent), "photolibView");
+    d.mainWindowController().photoLibraryImageView =
+        named(new PKImageView(d.mainWindowController().photolibView), "photoLibraryImageView");
+    QGridLayout *grid = layered(d.mainWindowController().photolibView,
+                                d.mainWindowController().photoLibraryImageView);
     auto *content = new QVBoxLayout;
     content->setContentsMargins(8, 8, 8, 8);
     auto *bar = new QHBoxLayout;
-    d.mainWindow.filterPhotolibBtn =
-        toolButton(d.mainWindow.photolibView, "filterPhotolibBtn", AppDelegate::tr("Filter"));
-    d.mainWindow.showPhotoTypelibBtn =
-        toolButton(d.mainWindow.photolibView, "showPhotoTypelibBtn", AppDelegate::tr("Show"));
-    d.mainWindow.PhotolibQuickBtn =
-        toolButton(d.mainWindow.photolibView, "PhotolibQuickBtn", AppDelegate::tr("Actions"));
-    d.mainWindow.PhotolibEditExifBtn =
-        toolButton(d.mainWindow.photolibView, "PhotolibEditExifBtn", AppDelegate::tr("Edit"));
-    d.mergeWindow.photolibMergeBtn =
-        toolButton(d.mainWindow.photolibView, "photolibMergeBtn", AppDelegate::tr("Merge"));
-    d.mainWindow.scanProcesser =
-        named(new QProgressBar(d.mainWindow.photolibView), "scanProcesser");
-    d.mainWindow.scanProcesser->setRange(0, 0);
-    d.mainWindow.scanninginfolab = named(
-        new QLabel(AppDelegate::tr("Scanning."), d.mainWindow.photolibView), "scanninginfolab");
-    for (PRButton *b : {d.mainWindow.filterPhotolibBtn, d.mainWindow.showPhotoTypelibBtn,
-                        d.mainWindow.PhotolibQuickBtn, d.mainWindow.PhotolibEditExifBtn,
-                        d.mergeWindow.photolibMergeBtn})
+    d.mainWindowController().filterPhotolibBtn = toolButton(
+        d.mainWindowController().photolibView, "filterPhotolibBtn", AppDelegate::tr("Filter"));
+    d.mainWindowController().showPhotoTypelibBtn = toolButton(
+        d.mainWindowController().photolibView, "showPhotoTypelibBtn", AppDelegate::tr("Show"));
+    d.mainWindowController().PhotolibQuickBtn = toolButton(
+        d.mainWindowController().photolibView, "PhotolibQuickBtn", AppDelegate::tr("Actions"));
+    d.mainWindowController().PhotolibEditExifBtn = toolButton(
+        d.mainWindowController().photolibView, "PhotolibEditExifBtn", AppDelegate::tr("Edit"));
+    d.mergeWindow.photolibMergeBtn = toolButton(d.mainWindowController().photolibView,
+                                                "photolibMergeBtn", AppDelegate::tr("Merge"));
+    d.mainWindowController().scanProcesser =
+        named(new QProgressBar(d.mainWindowController().photolibView), "scanProcesser");
+    d.mainWindowController().scanProcesser->setRange(0, 0);
+    d.mainWindowController().scanninginfolab =
+        named(new QLabel(AppDelegate::tr("Scanning."), d.mainWindowController().photolibView),
+              "scanninginfolab");
+    for (PRButton *b :
+         {d.mainWindowController().filterPhotolibBtn, d.mainWindowController().showPhotoTypelibBtn,
+          d.mainWindowController().PhotolibQuickBtn, d.mainWindowController().PhotolibEditExifBtn,
+          d.mergeWindow.photolibMergeBtn})
         bar->addWidget(b);
     bar->addStretch(1);
-    bar->addWidget(d.mainWindow.scanninginfolab);
-    bar->addWidget(d.mainWindow.scanProcesser);
-    addModeButtons(bar, d.mainWindow.photolibView, &d.mainWindow.photoliblocalphotoBtn,
-                   &d.mainWindow.photolibcameraphotoBtn);
-    d.mainWindow.photoLibBrowserView =
-        named(new QListView(d.mainWindow.photolibView), "photoLibBrowserView");
-    d.mainWindow.photoLibBrowserView->setModel(
-        new LocalPhotoModel(&d.library.photoLibBroserArray, d.mainWindow.photoLibBrowserView));
-    QObject::connect(d.mainWindow.photoLibBrowserView, &QListView::doubleClicked, &d,
+    bar->addWidget(d.mainWindowController().scanninginfolab);
+    bar->addWidget(d.mainWindowController().scanProcesser);
+    addModeButtons(bar, d.mainWindowController().photolibView,
+                   &d.mainWindowController().photoliblocalphotoBtn,
+                   &d.mainWindowController().photolibcameraphotoBtn);
+    d.mainWindowController().photoLibBrowserView =
+        named(new QListView(d.mainWindowController().photolibView), "photoLibBrowserView");
+    d.mainWindowController().photoLibBrowserView->setModel(new LocalPhotoModel(
+        &d.library().photoLibBroserArray, d.mainWindowController().photoLibBrowserView));
+    QObject::connect(d.mainWindowController().photoLibBrowserView, &QListView::doubleClicked, &d,
                      [&d](const QModelIndex &index) {
-                         d.imageBrowser(d.mainWindow.photoLibBrowserView,
+                         d.imageBrowser(d.mainWindowController().photoLibBrowserView,
                                         AppDelegate::CellWasDoubleClicked{}, index.row());
                      });
-    d.mainWindow.photolibEditView =
-        named(new QWidget(d.mainWindow.photolibView), "photolibEditView");
-    d.mainWindow.photolibEiteBGImageView =
-        named(new PKImageView(d.mainWindow.photolibEditView), "photolibEiteBGImageView");
-    layered(d.mainWindow.photolibEditView, d.mainWindow.photolibEiteBGImageView);
-    d.mainWindow.photoOriginalEditView =
-        named(new QWidget(d.mainWindow.photolibView), "photoOriginalEditView");
-    d.mainWindow.photoOrigEiteBGImageView =
-        named(new PKImageView(d.mainWindow.photoOriginalEditView), "photoOrigEiteBGImageView");
-    layered(d.mainWindow.photoOriginalEditView, d.mainWindow.photoOrigEiteBGImageView);
+    d.mainWindowController().photolibEditView =
+        named(new QWidget(d.mainWindowController().photolibView), "photolibEditView");
+    d.mainWindowController().photolibEiteBGImageView = named(
+        new PKImageView(d.mainWindowController().photolibEditView), "photolibEiteBGImageView");
+    layered(d.mainWindowController().photolibEditView,
+            d.mainWindowController().photolibEiteBGImageView);
+    d.mainWindowController().photoOriginalEditView =
+        named(new QWidget(d.mainWindowController().photolibView), "photoOriginalEditView");
+    d.mainWindowController().photoOrigEiteBGImageView =
+        named(new PKImageView(d.mainWindowController().photoOriginalEditView),
+              "photoOrigEiteBGImageView");
+    layered(d.mainWindowController().photoOriginalEditView,
+            d.mainWindowController().photoOrigEiteBGImageView);
     content->addLayout(bar);
-    content->addWidget(d.mainWindow.photoLibBrowserView, 1);
-    content->addWidget(d.mainWindow.photolibEditView);
-    content->addWidget(d.mainWindow.photoOriginalEditView);
+    content->addWidget(d.mainWindowController().photoLibBrowserView, 1);
+    content->addWidget(d.mainWindowController().photolibEditView);
+    content->addWidget(d.mainWindowController().photoOriginalEditView);
     grid->addLayout(content, 0, 0);
-    return d.mainWindow.photolibView;
+    return d.mainWindowController().photolibView;
 }
 
 // The column's lines, map and properties: it asks for the room they need at least, so the
@@ -246,23 +265,30 @@ class ColumnDetails : public QScrollArea {
 QWidget *buildPreviewColumn(AppDelegate &d, QWidget *parent) {
     auto *column = named(new QWidget(parent), "previewColumn");
     column->setFixedWidth(320);
-    d.mainWindow.editImageView = named(new PKImageView(column), "editImageView");
-    QGridLayout *grid = layered(column, d.mainWindow.editImageView);
+    d.mainWindowController().editImageView = named(new PKImageView(column), "editImageView");
+    QGridLayout *grid = layered(column, d.mainWindowController().editImageView);
     auto *content = new QVBoxLayout;
     content->setContentsMargins(8, 8, 8, 8);
-    d.mainWindow.previewContentView = named(new QWidget(column), "previewContentView");
+    d.mainWindowController().previewContentView = named(new QWidget(column), "previewContentView");
     // Whole in the default window, smaller in a short one, never under the lines below.
-    d.mainWindow.previewContentView->setMinimumHeight(kPreviewLeastHeight);
-    d.mainWindow.previewContentView->setMaximumHeight(kPreviewHeight);
-    auto *previewStack = new QGridLayout(d.mainWindow.previewContentView);
+    d.mainWindowController().previewContentView->setMinimumHeight(kPreviewLeastHeight);
+    d.mainWindowController().previewContentView->setMaximumHeight(kPreviewHeight);
+    auto *previewStack = new QGridLayout(d.mainWindowController().previewContentView);
     previewStack->setContentsMargins(0, 0, 0, 0);
-    d.mainWindow.previewImageView =
-        named(new PKImageView(d.mainWindow.previewContentView), "previewImageView");
-    d.mainWindow.previewImageView->setKeepsProportions(true);
-    d.mainWindow.theplayerView =
-        named(new QWidget(d.mainWindow.previewContentView), "theplayerView");
-    previewStack->addWidget(d.mainWindow.previewImageView, 0, 0);
-    previewStack->addWidget(d.mainWindow.theplayerView, 0, 0);
+    d.mainWindowController().previewImageView =
+        named(new PKImageView(d.mainWindowController().previewContentView), "previewImageView");
+    d.mainWindowController().previewImageView->setKeepsProportions(true);
+    d.mainWindowController().theplayerView =
+        named(new QWidget(d.mainWindowController().previewContentView), "theplayerView");
+    previewStack->addWidget(d.mainWindowController().previewImageView, 0, 0);
+    previewStack->addWidget(d.mainWindowController().theplayerView, 0, 0);
+    // A library video shows its first picture here.
+    auto *playerLayout = new QVBoxLayout(d.mainWindowController().theplayerView);
+    playerLayout->setContentsMargins(0, 0, 0, 0);
+    d.mainWindowController().playerFrameView =
+        named(new PKImageView(d.mainWindowController().theplayerView), "playerFrameView");
+    d.mainWindowController().playerFrameView->setKeepsProportions(true);
+    playerLayout->addWidget(d.mainWindowController().playerFrameView);
 
     auto *details = named(new ColumnDetails(column), "previewDetailsScroll");
     details->setFrameShape(QFrame::NoFrame);
@@ -274,31 +300,34 @@ QWidget *buildPreviewColumn(AppDelegate &d, QWidget *parent) {
     auto *detailsColumn = new QVBoxLayout(lines);
     detailsColumn->setContentsMargins(0, 0, 0, 0);
     detailsColumn->setSpacing(4);
-    d.mainWindow.previewProgressor = named(new QProgressBar(lines), "previewProgressor");
-    d.mainWindow.previewPhotolibinfolab = named(new QLabel(lines), "previewPhotolibinfolab");
-    d.mainWindow.previewOriginalphtoinfolab =
+    d.mainWindowController().previewProgressor =
+        named(new QProgressBar(lines), "previewProgressor");
+    d.mainWindowController().previewPhotolibinfolab =
+        named(new QLabel(AppDelegate::tr("Photo metadata in the library"), lines),
+              "previewPhotolibinfolab");
+    d.mainWindowController().previewOriginalphtoinfolab =
         named(new QLabel(lines), "previewOriginalphtoinfolab");
     QFormLayout *info = buildLocalInformationLines(d, lines);
     QWidget *mapSlot = buildLocalMapSlot(d, lines);
-    d.mainWindow.localExifDataView = named(new QTreeWidget(lines), "localExifDataView");
-    d.mainWindow.localExifDataView->setHeaderLabels(
+    d.mainWindowController().localExifDataView = named(new QTreeWidget(lines), "localExifDataView");
+    d.mainWindowController().localExifDataView->setHeaderLabels(
         {AppDelegate::tr("Property"), AppDelegate::tr("Value")});
     // The column's other lines never squeeze the properties below a few readable rows.
-    d.mainWindow.localExifDataView->setMinimumHeight(
-        d.mainWindow.localExifDataView->header()->sizeHint().height() +
-        6 * (d.mainWindow.localExifDataView->fontMetrics().height() + 4) +
-        2 * d.mainWindow.localExifDataView->frameWidth());
+    d.mainWindowController().localExifDataView->setMinimumHeight(
+        d.mainWindowController().localExifDataView->header()->sizeHint().height() +
+        6 * (d.mainWindowController().localExifDataView->fontMetrics().height() + 4) +
+        2 * d.mainWindowController().localExifDataView->frameWidth());
     detailsColumn->addLayout(info);
-    detailsColumn->addWidget(d.mainWindow.previewProgressor);
-    detailsColumn->addWidget(d.mainWindow.previewPhotolibinfolab);
-    detailsColumn->addWidget(d.mainWindow.previewOriginalphtoinfolab);
+    detailsColumn->addWidget(d.mainWindowController().previewProgressor);
+    detailsColumn->addWidget(d.mainWindowController().previewPhotolibinfolab);
+    detailsColumn->addWidget(d.mainWindowController().previewOriginalphtoinfolab);
     detailsColumn->addWidget(mapSlot);
-    detailsColumn->addWidget(d.mainWindow.localExifDataView, 1);
+    detailsColumn->addWidget(d.mainWindowController().localExifDataView, 1);
     details->setWidget(lines);
     lines->setAutoFillBackground(false);
 
     // The preview takes what the details leave, up to its whole height.
-    content->addWidget(d.mainWindow.previewContentView, 1);
+    content->addWidget(d.mainWindowController().previewContentView, 1);
     content->addWidget(details);
     grid->addLayout(content, 0, 0);
     return column;
@@ -321,19 +350,20 @@ void buildMainWindow(AppDelegate &d) {
 
     // The window manager draws the real title bar here; these stand ready for the
     // close-button handler and stay out of sight.
-    d.mainWindow.closedButton = named(new PRClosedButton(central), "closedButton");
-    d.mainWindow.minButton = named(new QPushButton(central), "minButton");
-    d.mainWindow.maxButton = named(new QPushButton(central), "maxButton");
+    d.mainWindowController().closedButton = named(new PRClosedButton(central), "closedButton");
+    d.mainWindowController().minButton = named(new QPushButton(central), "minButton");
+    d.mainWindowController().maxButton = named(new QPushButton(central), "maxButton");
     for (QPushButton *b : std::initializer_list<QPushButton *>{
-             d.mainWindow.closedButton, d.mainWindow.minButton, d.mainWindow.maxButton})
+             d.mainWindowController().closedButton, d.mainWindowController().minButton,
+             d.mainWindowController().maxButton})
         b->hide();
 
-    d.mainWindow.MainView = named(new QWidget(central), "MainView");
-    auto *mainStack = new QGridLayout(d.mainWindow.MainView);
+    d.mainWindowController().MainView = named(new QWidget(central), "MainView");
+    auto *mainStack = new QGridLayout(d.mainWindowController().MainView);
     mainStack->setContentsMargins(0, 0, 0, 0);
-    mainStack->addWidget(buildLocalView(d, d.mainWindow.MainView), 0, 0);
-    mainStack->addWidget(buildLibraryView(d, d.mainWindow.MainView), 0, 0);
-    row->addWidget(d.mainWindow.MainView, 1);
+    mainStack->addWidget(buildLocalView(d, d.mainWindowController().MainView), 0, 0);
+    mainStack->addWidget(buildLibraryView(d, d.mainWindowController().MainView), 0, 0);
+    row->addWidget(d.mainWindowController().MainView, 1);
     row->addWidget(buildPreviewColumn(d, central));
     w->setCentralWidget(central);
     useFittedCellTitles(d);

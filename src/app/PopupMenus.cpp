@@ -3,6 +3,10 @@
 #include "app/AppDelegate.h"
 #include "app/WindowDescription.h"
 #include "batch/core/StampLayout.h"
+#include "browser/MainWindowController.h"
+#include "library/LibraryDatabase.h"
+#include "library/LibraryPanels.h"
+#include "library/LibraryWindows.h"
 #include "metadata/JobTitles.h"
 
 #include <QAction>
@@ -24,46 +28,49 @@ void addItem(AppDelegate &d, QMenu *menu, const QString &title, void (AppDelegat
 void buildPopupMenus(AppDelegate &d) {
     QWidget *owner = d.window;
 
-    d.mainWindow.importPhotoMenu = newMenu(owner, "importPhotoMenu");
-    addItem(d, d.mainWindow.importPhotoMenu, AppDelegate::tr("Add Photos or Folders…"),
-            &AppDelegate::forward<&MainWindowPart::ClickImportPhotosAction>);
-    addItem(d, d.mainWindow.importPhotoMenu, AppDelegate::tr("Add Photo Files…"),
-            &AppDelegate::forward<&MainWindowPart::OpenComputerFoldertoImportAction>);
-    addItem(d, d.mainWindow.importPhotoMenu, AppDelegate::tr("Clear and Add Photos…"),
-            &AppDelegate::forward<&MainWindowPart::ClickClearandImportPhotosAction>);
+    d.mainWindowController().importPhotoMenu = newMenu(owner, "importPhotoMenu");
+    addItem(d, d.mainWindowController().importPhotoMenu, AppDelegate::tr("Add Photos or Folders…"),
+            &AppDelegate::forward<&MainWindowController::ClickImportPhotosAction>);
+    addItem(d, d.mainWindowController().importPhotoMenu, AppDelegate::tr("Add Photo Files…"),
+            &AppDelegate::forward<&MainWindowController::OpenComputerFoldertoImportAction>);
+    addItem(d, d.mainWindowController().importPhotoMenu, AppDelegate::tr("Clear and Add Photos…"),
+            &AppDelegate::forward<&MainWindowController::ClickClearandImportPhotosAction>);
 
-    d.mainWindow.sortLocalPhotoMenu = newMenu(owner, "sortLocalPhotoMenu");
-    addItem(d, d.mainWindow.sortLocalPhotoMenu, AppDelegate::tr("Sort by Date"),
-            &AppDelegate::forward<&MainWindowPart::ClickSortLocalPhotosByDate>);
-    addItem(d, d.mainWindow.sortLocalPhotoMenu, AppDelegate::tr("Sort by File Name"),
-            &AppDelegate::forward<&MainWindowPart::ClickSortLocalPhotosByName>);
-    d.mainWindow.sortLocalPhotoMenu->addSeparator();
-    addItem(d, d.mainWindow.sortLocalPhotoMenu, AppDelegate::tr("Remove Selected Photos from List"),
-            &AppDelegate::forward<&MainWindowPart::ClearSelectedLeftPhotos>);
-    addItem(d, d.mainWindow.sortLocalPhotoMenu,
+    d.mainWindowController().sortLocalPhotoMenu = newMenu(owner, "sortLocalPhotoMenu");
+    addItem(d, d.mainWindowController().sortLocalPhotoMenu, AppDelegate::tr("Sort by Date"),
+            &AppDelegate::forward<&MainWindowController::ClickSortLocalPhotosByDate>);
+    addItem(d, d.mainWindowController().sortLocalPhotoMenu, AppDelegate::tr("Sort by File Name"),
+            &AppDelegate::forward<&MainWindowController::ClickSortLocalPhotosByName>);
+    d.mainWindowController().sortLocalPhotoMenu->addSeparator();
+    addItem(d, d.mainWindowController().sortLocalPhotoMenu,
+            AppDelegate::tr("Remove Selected Photos from List"),
+            &AppDelegate::forward<&MainWindowController::ClearSelectedLeftPhotos>);
+    addItem(d, d.mainWindowController().sortLocalPhotoMenu,
             AppDelegate::tr("Remove Photos without a Date from List"),
-            &AppDelegate::forward<&MainWindowPart::ClearLeftPhotosWithoutExifDate>);
-    addItem(d, d.mainWindow.sortLocalPhotoMenu, AppDelegate::tr("Remove All Photos from List"),
-            &AppDelegate::forward<&MainWindowPart::ClearLeftPhotos>);
+            &AppDelegate::forward<&MainWindowController::ClearLeftPhotosWithoutExifDate>);
+    addItem(d, d.mainWindowController().sortLocalPhotoMenu,
+            AppDelegate::tr("Remove All Photos from List"),
+            &AppDelegate::forward<&MainWindowController::ClearLeftPhotos>);
 
     // The editing features of local photos.
-    d.mainWindow.editExifMenu = newMenu(owner, "editExifMenu");
-    addItem(d, d.mainWindow.editExifMenu, AppDelegate::tr("Edit Photo Metadata…"),
+    d.mainWindowController().editExifMenu = newMenu(owner, "editExifMenu");
+    addItem(d, d.mainWindowController().editExifMenu, AppDelegate::tr("Edit Photo Metadata…"),
             &AppDelegate::forward<&EditSheetPart::ClickEditPhotoExifDataMenuAction>);
-    addItem(d, d.mainWindow.editExifMenu, AppDelegate::tr("Edit GPS Position…"),
+    addItem(d, d.mainWindowController().editExifMenu, AppDelegate::tr("Edit GPS Position…"),
             &AppDelegate::forward<&GpsWindowPart::EditeGPSExifDataPhoto>);
-    addItem(d, d.mainWindow.editExifMenu, AppDelegate::tr("Add GPS Position…"),
+    addItem(d, d.mainWindowController().editExifMenu, AppDelegate::tr("Add GPS Position…"),
             &AppDelegate::forward<&GpsWindowPart::AddGPSExifDataPhoto>);
-    addItem(d, d.mainWindow.editExifMenu, AppDelegate::tr("Show Map"),
-            &AppDelegate::forward<&MainWindowPart::ShowMapAction>);
-    addItem(d, d.mainWindow.editExifMenu, AppDelegate::tr("Change Lens Make and Model…"),
+    addItem(d, d.mainWindowController().editExifMenu, AppDelegate::tr("Show Map"),
+            &AppDelegate::forward<&MainWindowController::ShowMapAction>);
+    addItem(d, d.mainWindowController().editExifMenu,
+            AppDelegate::tr("Change Lens Make and Model…"),
             &AppDelegate::forward<&LensWindowPart::ShowCameLensModel>);
     // The dates and tag copies of the main menu, as submenus here too.
     if (d.window) {
-        d.mainWindow.editExifMenu->addSeparator();
+        d.mainWindowController().editExifMenu->addSeparator();
         for (const char *name : {"changePhotoDateMenu", "copyTagsMenu"})
             if (auto *sub = d.window->findChild<QMenu *>(QLatin1String(name)))
-                d.mainWindow.editExifMenu->addMenu(sub);
+                d.mainWindowController().editExifMenu->addMenu(sub);
     }
 
     // Image output: recompression, resizing, conversion and stamps, a submenu of the
@@ -92,257 +99,133 @@ void buildPopupMenus(AppDelegate &d) {
                 &AppDelegate::forward<&ImageOutputPart::AddCopyrightOnPhotoAction>);
         addItem(d, d.imageOutput.imageOutputMenu, AppDelegate::tr("Add Place Stamp"),
                 &AppDelegate::forward<&ImageOutputPart::AddLocationPlaceOnPhotoAction>);
-        d.mainWindow.editExifMenu->addSeparator();
-        d.mainWindow.editExifMenu->addMenu(d.imageOutput.imageOutputMenu);
+        d.mainWindowController().editExifMenu->addSeparator();
+        d.mainWindowController().editExifMenu->addMenu(d.imageOutput.imageOutputMenu);
     }
 
     // The library's menus; their items come with the library features.
-    d.mainWindow.issuePhotoMenu = newMenu(owner, "issuePhotoMenu");
-    d.mainWindow.showPhotoTypeMenu = newMenu(owner, "showPhotoTypeMenu");
-    addItem(d, d.mainWindow.issuePhotoMenu, AppDelegate::tr("Sort by Date (Newest First)"),
-            &AppDelegate::forward<&MainWindowPart::SortAllPhotosLibraryByDateAction>);
-    addItem(d, d.mainWindow.issuePhotoMenu, AppDelegate::tr("Sort by Date (Oldest First)"),
-            &AppDelegate::forward<&MainWindowPart::SortAllPhotosLibraryByOldToNewDateAction>);
-    addItem(d, d.mainWindow.issuePhotoMenu, AppDelegate::tr("Sort by Title"),
-            &AppDelegate::forward<&MainWindowPart::SortAllPhotosLibraryByTitleAction>);
-    addItem(d, d.mainWindow.issuePhotoMenu, AppDelegate::tr("Sort by File Name"),
-            &AppDelegate::forward<&MainWindowPart::SortAllPhotosLibraryByFileNameAction>);
-    addItem(d, d.mainWindow.issuePhotoMenu, AppDelegate::tr("Sort by File Size"),
-            &AppDelegate::forward<&MainWindowPart::SortAllPhotosLibraryByFileSizeAction>);
-    d.mainWindow.issuePhotoMenu->addSeparator();
-    addItem(d, d.mainWindow.issuePhotoMenu, AppDelegate::tr("All Photos"),
-            &AppDelegate::forward<&MainWindowPart::SelectAllPhotosLibraryAction>);
-    addItem(d, d.mainWindow.issuePhotoMenu, AppDelegate::tr("All Photos with Differing Metadata"),
-            &AppDelegate::forward<&MainWindowPart::SelectAllissuesPhotosAction>);
-    addItem(d, d.mainWindow.issuePhotoMenu, AppDelegate::tr("Photos with the Same File Name"),
-            &AppDelegate::forward<&MainWindowPart::SelectSamePhotosNameAction>);
+    d.mainWindowController().issuePhotoMenu = newMenu(owner, "issuePhotoMenu");
+    d.mainWindowController().showPhotoTypeMenu = newMenu(owner, "showPhotoTypeMenu");
+    addItem(d, d.mainWindowController().issuePhotoMenu,
+            AppDelegate::tr("Sort by Date (Newest First)"),
+            &AppDelegate::forward<&MainWindowController::SortAllPhotosLibraryByDateAction>);
+    addItem(d, d.mainWindowController().issuePhotoMenu,
+            AppDelegate::tr("Sort by Date (Oldest First)"),
+            &AppDelegate::forward<&MainWindowController::SortAllPhotosLibraryByOldToNewDateAction>);
+    addItem(d, d.mainWindowController().issuePhotoMenu, AppDelegate::tr("Sort by Title"),
+            &AppDelegate::forward<&MainWindowController::SortAllPhotosLibraryByTitleAction>);
+    addItem(d, d.mainWindowController().issuePhotoMenu, AppDelegate::tr("Sort by File Name"),
+            &AppDelegate::forward<&MainWindowController::SortAllPhotosLibraryByFileNameAction>);
+    addItem(d, d.mainWindowController().issuePhotoMenu, AppDelegate::tr("Sort by File Size"),
+            &AppDelegate::forward<&MainWindowController::SortAllPhotosLibraryByFileSizeAction>);
+    d.mainWindowController().issuePhotoMenu->addSeparator();
+    addItem(d, d.mainWindowController().issuePhotoMenu, AppDelegate::tr("All Photos"),
+            &AppDelegate::forward<&MainWindowController::SelectAllPhotosLibraryAction>);
+    addItem(d, d.mainWindowController().issuePhotoMenu,
+            AppDelegate::tr("All Photos with Differing Metadata"),
+            &AppDelegate::forward<&MainWindowController::SelectAllissuesPhotosAction>);
+    addItem(d, d.mainWindowController().issuePhotoMenu,
+            AppDelegate::tr("Photos with the Same File Name"),
+            &AppDelegate::forward<&MainWindowController::SelectSamePhotosNameAction>);
     const std::pair<const char *, void (AppDelegate::*)()> filters[] = {
         {QT_TR_NOOP("All Photos and Videos"),
-         &AppDelegate::forward<&MainWindowPart::ShowAllItemsBtninPhotoLibraryAction>},
+         &AppDelegate::forward<&MainWindowController::ShowAllItemsBtninPhotoLibraryAction>},
         {QT_TR_NOOP("Live Photos"),
-         &AppDelegate::forward<&MainWindowPart::ShowLivePhotoBtninPhotoLibraryAction>},
+         &AppDelegate::forward<&MainWindowController::ShowLivePhotoBtninPhotoLibraryAction>},
         {QT_TR_NOOP("JPEG Photos"),
-         &AppDelegate::forward<&MainWindowPart::ShowJPGPhotoBtninPhotoLibraryAction>},
+         &AppDelegate::forward<&MainWindowController::ShowJPGPhotoBtninPhotoLibraryAction>},
         {QT_TR_NOOP("RAW Photos"),
-         &AppDelegate::forward<&MainWindowPart::ShowRAWPhotoBtninPhotoLibraryAction>},
+         &AppDelegate::forward<&MainWindowController::ShowRAWPhotoBtninPhotoLibraryAction>},
         {QT_TR_NOOP("PNG Photos"),
-         &AppDelegate::forward<&MainWindowPart::ShowPNGPhotoBtninPhotoLibraryAction>},
+         &AppDelegate::forward<&MainWindowController::ShowPNGPhotoBtninPhotoLibraryAction>},
         {QT_TR_NOOP("Videos"),
-         &AppDelegate::forward<&MainWindowPart::ShowVideosBtninPhotoLibraryAction>},
+         &AppDelegate::forward<&MainWindowController::ShowVideosBtninPhotoLibraryAction>},
         {QT_TR_NOOP("Favorites"),
-         &AppDelegate::forward<&MainWindowPart::ShowFavortePhotoBtninPhotoLibraryAction>},
+         &AppDelegate::forward<&MainWindowController::ShowFavortePhotoBtninPhotoLibraryAction>},
         {QT_TR_NOOP("Edited Photos"),
-         &AppDelegate::forward<&MainWindowPart::ShowEditedPhotoBtninPhotoLibraryAction>},
+         &AppDelegate::forward<&MainWindowController::ShowEditedPhotoBtninPhotoLibraryAction>},
         {QT_TR_NOOP("Not Downloaded from iCloud"),
-         &AppDelegate::forward<&MainWindowPart::ShowUnDownloadediCloudPhotoLibraryAction>},
+         &AppDelegate::forward<&MainWindowController::ShowUnDownloadediCloudPhotoLibraryAction>},
         {nullptr, nullptr},
         {QT_TR_NOOP("Without Title"),
-         &AppDelegate::forward<&MainWindowPart::ShowNoTitlePhotoBtninPhotoLibraryAction>},
+         &AppDelegate::forward<&MainWindowController::ShowNoTitlePhotoBtninPhotoLibraryAction>},
         {QT_TR_NOOP("Without Caption"),
-         &AppDelegate::forward<&MainWindowPart::ShowNoCaptionPhotoBtninPhotoLibraryAction>},
+         &AppDelegate::forward<&MainWindowController::ShowNoCaptionPhotoBtninPhotoLibraryAction>},
         {QT_TR_NOOP("Without Keywords"),
-         &AppDelegate::forward<&MainWindowPart::ShowNoKeywordsPhotoBtninPhotoLibraryAction>},
+         &AppDelegate::forward<&MainWindowController::ShowNoKeywordsPhotoBtninPhotoLibraryAction>},
         {QT_TR_NOOP("Without Location"),
-         &AppDelegate::forward<&MainWindowPart::ShowNoLocationPhotoBtninPhotoLibraryAction>},
+         &AppDelegate::forward<&MainWindowController::ShowNoLocationPhotoBtninPhotoLibraryAction>},
         {QT_TR_NOOP("In No Album"),
-         &AppDelegate::forward<&MainWindowPart::ShowNoAlbumPhotoBtninPhotoLibraryAction>},
+         &AppDelegate::forward<&MainWindowController::ShowNoAlbumPhotoBtninPhotoLibraryAction>},
         {nullptr, nullptr},
         {QT_TR_NOOP("Last 24 Hours"),
-         &AppDelegate::forward<&MainWindowPart::ShowTwentyfourHoursinPhotoLibraryAction>},
+         &AppDelegate::forward<&MainWindowController::ShowTwentyfourHoursinPhotoLibraryAction>},
         {QT_TR_NOOP("Last 7 Days"),
-         &AppDelegate::forward<&MainWindowPart::ShowSevenDaysinPhotoLibraryAction>},
+         &AppDelegate::forward<&MainWindowController::ShowSevenDaysinPhotoLibraryAction>},
         {QT_TR_NOOP("Last 30 Days"),
-         &AppDelegate::forward<&MainWindowPart::ShowThirtyDaysinPhotoLibraryAction>},
+         &AppDelegate::forward<&MainWindowController::ShowThirtyDaysinPhotoLibraryAction>},
         {QT_TR_NOOP("Last 90 Days"),
-         &AppDelegate::forward<&MainWindowPart::ShowNineDaysinPhotoLibraryAction>},
+         &AppDelegate::forward<&MainWindowController::ShowNineDaysinPhotoLibraryAction>},
         {QT_TR_NOOP("Last 365 Days"),
-         &AppDelegate::forward<&MainWindowPart::ShowOneYearDaysinPhotoLibraryAction>},
+         &AppDelegate::forward<&MainWindowController::ShowOneYearDaysinPhotoLibraryAction>},
         {QT_TR_NOOP("Custom Date Range…"),
-         &AppDelegate::forward<&MainWindowPart::ShowCustomRangeWindow>},
+         &AppDelegate::forward<&MainWindowController::ShowCustomRangeWindow>},
         {nullptr, nullptr},
         {QT_TR_NOOP("Referenced Photos"),
-         &AppDelegate::forward<&MainWindowPart::ShowReferencePhotosinPhotoLibraryAction>},
+         &AppDelegate::forward<&MainWindowController::ShowReferencePhotosinPhotoLibraryAction>},
         {QT_TR_NOOP("Referenced Photos Whose File Is Missing"),
-         &AppDelegate::forward<&MainWindowPart::ShowLostReferencePhotosinPhotoLibraryAction>},
+         &AppDelegate::forward<&MainWindowController::ShowLostReferencePhotosinPhotoLibraryAction>},
     };
     for (const auto &[title, action] : filters) {
         if (title)
-            addItem(d, d.mainWindow.showPhotoTypeMenu, AppDelegate::tr(title), action);
+            addItem(d, d.mainWindowController().showPhotoTypeMenu, AppDelegate::tr(title), action);
         else
-            d.mainWindow.showPhotoTypeMenu->addSeparator();
+            d.mainWindowController().showPhotoTypeMenu->addSeparator();
     }
-    d.mainWindow.showPhotoTypeMenu->addSeparator();
+    d.mainWindowController().showPhotoTypeMenu->addSeparator();
     // Its submenu is built at the end of each library load.
-    d.mainWindow.albumsFolderMenuItem =
-        d.mainWindow.showPhotoTypeMenu->addAction(AppDelegate::tr("Albums"));
-    d.mainWindow.albumsFolderMenuItem->setEnabled(false);
-    d.mainWindow.PhotolibQuickMenu =
+    d.mainWindowController().albumsFolderMenuItem =
+        d.mainWindowController().showPhotoTypeMenu->addAction(AppDelegate::tr("Albums"));
+    d.mainWindowController().albumsFolderMenuItem->setObjectName(
+        QStringLiteral("albumsFolderMenuItem"));
+    d.mainWindowController().albumsFolderMenuItem->setEnabled(false);
+    d.mainWindowController().PhotolibQuickMenu =
         newMenu(owner, "PhotolibQuickMenu", AppDelegate::tr("Library Actions"));
-    addItem(d, d.mainWindow.PhotolibQuickMenu, AppDelegate::tr("Restore Photo Library Database…"),
-            &AppDelegate::forward<&LibraryDatabasePart::RestorePhotoLibraryDatabase>);
-    d.mainWindow.PhotolibQuickMenu->addSeparator();
-    addItem(d, d.mainWindow.PhotolibQuickMenu, AppDelegate::tr("Fix Moved Referenced Photos…"),
-            &AppDelegate::forward<&LibraryWindowsPart::FixMovedReferencedPhotosAction>);
-    addItem(d, d.mainWindow.PhotolibQuickMenu, AppDelegate::tr("Fix Renamed Referenced Photos…"),
-            &AppDelegate::forward<&LibraryWindowsPart::FixReferencedPhotosAction>);
-    d.mainWindow.PhotolibQuickMenu->addSeparator();
-    addItem(d, d.mainWindow.PhotolibQuickMenu,
-            AppDelegate::tr("Delete Selected Photos from Library…"),
-            &AppDelegate::forward<&LibraryWindowsPart::DeleteSelectedPhotosinPhotoLibraryAction>);
-    d.mainWindow.PhotolibQuickMenu->addSeparator();
+    QMenu *quick = d.mainWindowController().PhotolibQuickMenu;
+    d.libraryDatabase().addMenuItems(quick);
+    quick->addSeparator();
+    d.libraryWindows().addRepairItems(quick);
+    quick->addSeparator();
+    d.libraryWindows().addDeleteItem(quick);
+    quick->addSeparator();
     // Duplicate photos of the open library.
-    addItem(d, d.mainWindow.PhotolibQuickMenu, AppDelegate::tr("Find Duplicate Photos…"),
+    addItem(d, quick, AppDelegate::tr("Find Duplicate Photos…"),
             &AppDelegate::forward<&DuplicateWindowPart::FindDuplicatePhotosAction>);
-    d.mainWindow.PhotolibQuickMenu->addSeparator();
+    quick->addSeparator();
     {
         // Library exports: copies of the selected photos into the storage folder.
-        using Action = void (AppDelegate::*)();
-        const std::pair<const char *, Action> items[] = {
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals"),
-             &AppDelegate::forward<&LibraryWindowsPart::ExportphotosfromphotolibraryAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Edited Photos"),
-             &AppDelegate::forward<&LibraryWindowsPart::ExportEditedphotosfromphotolibraryAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals into Album Folders"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::ExportAllphotosfromphotolibrarywithAlbumsAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals by Year and Month"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::ExportphotosfromphotolibrarywithYearandMonthAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Edited Photos by Year and Month"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::ExportEditedphotosfromphotolibrarywithYearandMonthAction>},
-            {nullptr, nullptr},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Metadata"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Edited Photos with Library Metadata"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::ExportEditedPhotoWithPhotoLibraryMetaAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Title"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryTitleAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Creation Date"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Camera Date"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCameraDateAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Caption"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaDescripAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Keywords"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaKeyWordsAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Position"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaGPSinfoAction>},
-            {nullptr, nullptr},
-            {QT_TRANSLATE_NOOP("AppDelegate",
-                               "Export Originals with Library Metadata by Year and Month"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate",
-                               "Export Edited Photos with Library Metadata by Year and Month"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals with Library Metadata by Album"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::
-                     ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate",
-                               "Export Edited Photos with Library Metadata by Album"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::
-                     ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>},
-            {nullptr, nullptr},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Originals' Metadata as a Property List"),
-             &AppDelegate::forward<
-                 &LibraryWindowsPart::ExportOriginaPhotoLibraryMetaToPlistAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Export Library Metadata as a Property List"),
-             &AppDelegate::forward<&LibraryWindowsPart::ExportPhotoLibraryMetaToPlistAction>},
-            {nullptr, nullptr},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Download Full-resolution iCloud Photos"),
-             &AppDelegate::forward<&LibraryWindowsPart::DownloadICloudsfromphotolibraryAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Merge Photo Libraries..."),
-             &AppDelegate::forward<&MergeWindowPart::ClickMergePhotoLibraryAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Show Original in the File Manager"),
-             &AppDelegate::forward<&LibraryWindowsPart::ShowphotoinFinderAction>},
-        };
-        QMenu *exports = d.mainWindow.PhotolibQuickMenu->addMenu(AppDelegate::tr("Export"));
+        QMenu *exports = quick->addMenu(AppDelegate::tr("Export"));
         exports->setObjectName(QStringLiteral("libraryExportMenu"));
-        for (const auto &[title, action] : items) {
-            if (!title)
-                exports->addSeparator();
-            else
-                addItem(d, exports, AppDelegate::tr(title), action);
-        }
+        d.libraryWindows().addExportItems(exports);
+        addItem(d, exports, AppDelegate::tr("Merge Photo Libraries..."),
+                &AppDelegate::forward<&MergeWindowPart::ClickMergePhotoLibraryAction>);
+        d.libraryWindows().addShowOriginalItem(exports);
     }
-    d.mainWindow.PhotolibEditExifMenu = newMenu(owner, "PhotolibEditExifMenu");
-    {
-        // Library edits: each item changes the selected library photos at once.
-        using Action = void (AppDelegate::*)();
-        const std::pair<const char *, Action> items[] = {
-            {QT_TRANSLATE_NOOP("AppDelegate", "Edit Library Fields…"),
-             &AppDelegate::forward<&LibraryPanelsPart::StartPhotoLibEditViewAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Show the Original's Fields…"),
-             &AppDelegate::forward<&LibraryPanelsPart::StartPhotoOriginalEditViewAction>},
-            {nullptr, nullptr},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Batch Change Dates…"),
-             &AppDelegate::forward<&DateWindowsPart::ChangePhotoLibraryPhotoDateAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Copy Original Camera Date to Library Camera Date"),
-             &AppDelegate::forward<
-                 &LibraryPanelsPart::CopyOriginalCameraDatetoPhotoLibraryCameraDateAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Copy Camera Date to Added Date"),
-             &AppDelegate::forward<
-                 &LibraryPanelsPart::CopyCameraDatetoPhotoLibraryAddedDateAction>},
-            {nullptr, nullptr},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Copy Camera Date to Title"),
-             &AppDelegate::forward<&LibraryPanelsPart::CopyCameraDatetoPhotoLibraryTileAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Copy File Name to Title"),
-             &AppDelegate::forward<&LibraryPanelsPart::CopyFileNametoPhotoLibraryTileAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Copy Title to File Name"),
-             &AppDelegate::forward<&LibraryPanelsPart::CopyFileTitletoPhotoLibraryFileNameAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Copy Title to Caption"),
-             &AppDelegate::forward<&LibraryPanelsPart::CopyFileTitletoPhotoLibraryCaptionAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Copy File Name to Caption"),
-             &AppDelegate::forward<&LibraryPanelsPart::CopyFileNametoPhotoLibraryCaptionAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Copy Caption to Title"),
-             &AppDelegate::forward<&LibraryPanelsPart::CopyFileCaptiontoPhotoLibraryTitleAction>},
-            {nullptr, nullptr},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Replace Library Title with the Original's"),
-             &AppDelegate::forward<
-                 &LibraryPanelsPart::ReplacePhotoLibrarytitleWithOriginalPhototitleAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Replace Library Position with the Original's"),
-             &AppDelegate::forward<
-                 &LibraryPanelsPart::ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Replace Library Keywords with the Original's"),
-             &AppDelegate::forward<
-                 &LibraryPanelsPart::ReplacePhotoLibraryKeyWordsWithOriginalPhotoKeyWordsAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate", "Replace Library Caption with the Original's"),
-             &AppDelegate::forward<
-                 &LibraryPanelsPart::ReplacePhotoLibraryDescriWithOriginalPhotoDescriAction>},
-            {QT_TRANSLATE_NOOP("AppDelegate",
-                               "Replace Library Camera and Lens with the Original's"),
-             &AppDelegate::forward<
-                 &LibraryPanelsPart::
-                     ReplacePhotoLibraryCameraandLensInfoWithOriginalPhotoCameraLensAction>},
-        };
-        for (const auto &[title, action] : items) {
-            if (!title)
-                d.mainWindow.PhotolibEditExifMenu->addSeparator();
-            else
-                addItem(d, d.mainWindow.PhotolibEditExifMenu, AppDelegate::tr(title), action);
-        }
-        // The library's own edit item: it takes the edit shortcut in the library mode.
-        d.mainWindow.PhotolibEditExifMenu->actions().first()->setObjectName(
-            QStringLiteral("StartPhotoLibEditViewAction"));
-    }
+    // Library edits: each item changes the selected library photos at once.
+    d.mainWindowController().PhotolibEditExifMenu = newMenu(owner, "PhotolibEditExifMenu");
+    QMenu *edits = d.mainWindowController().PhotolibEditExifMenu;
+    d.libraryPanels().addFieldItems(edits);
+    addItem(d, edits, AppDelegate::tr("Batch Change Dates…"),
+            &AppDelegate::forward<&DateWindowsPart::ChangePhotoLibraryPhotoDateAction>);
+    d.libraryPanels().addCopyItems(edits);
 
     // The main menu's item whose submenu follows the mode, and the import/export item.
-    if (d.mainWindow.quickActionMenu && d.mainWindow.removeExifMenu)
-        d.mainWindow.quickActionMenu->setMenu(d.mainWindow.removeExifMenu);
-    if (d.mainWindow.exportandimportActionMenu && d.mainWindow.importandExportMenu)
-        d.mainWindow.exportandimportActionMenu->setMenu(d.mainWindow.importandExportMenu);
+    if (d.mainWindowController().quickActionMenu && d.mainWindowController().removeExifMenu)
+        d.mainWindowController().quickActionMenu->setMenu(d.mainWindowController().removeExifMenu);
+    if (d.mainWindowController().exportandimportActionMenu &&
+        d.mainWindowController().importandExportMenu)
+        d.mainWindowController().exportandimportActionMenu->setMenu(
+            d.mainWindowController().importandExportMenu);
 
     // The menu bar's Actions follows the mode: the local list's items with Image Output, or
     // the library browser's menus.
@@ -351,20 +234,22 @@ void buildPopupMenus(AppDelegate &d) {
     if (!actions)
         return;
     if (d.imageOutput.imageOutputMenu)
-        actions->insertMenu(d.mainWindow.quickActionMenu, d.imageOutput.imageOutputMenu);
+        actions->insertMenu(d.mainWindowController().quickActionMenu,
+                            d.imageOutput.imageOutputMenu);
     for (QAction *a : actions->actions())
-        if (a != d.mainWindow.quickActionMenu)
+        if (a != d.mainWindowController().quickActionMenu)
             a->setProperty("pkMode", QStringLiteral("local"));
     const std::pair<QMenu *, const char *> library[] = {
-        {d.mainWindow.issuePhotoMenu, QT_TRANSLATE_NOOP("AppDelegate", "Sort and Select")},
-        {d.mainWindow.showPhotoTypeMenu, QT_TRANSLATE_NOOP("AppDelegate", "Show")},
-        {d.mainWindow.PhotolibEditExifMenu,
+        {d.mainWindowController().issuePhotoMenu,
+         QT_TRANSLATE_NOOP("AppDelegate", "Sort and Select")},
+        {d.mainWindowController().showPhotoTypeMenu, QT_TRANSLATE_NOOP("AppDelegate", "Show")},
+        {d.mainWindowController().PhotolibEditExifMenu,
          QT_TRANSLATE_NOOP("AppDelegate", "Edit Library Metadata")}};
     for (const auto &[menu, title] : library) {
         if (!menu)
             continue;
         menu->setTitle(AppDelegate::tr(title));
-        QAction *item = actions->insertMenu(d.mainWindow.quickActionMenu, menu);
+        QAction *item = actions->insertMenu(d.mainWindowController().quickActionMenu, menu);
         item->setProperty("pkMode", QStringLiteral("library"));
         item->setVisible(false);
     }
@@ -380,9 +265,9 @@ void AppDelegate::showActionsForMode(bool libraryMode) {
         if (!its.isEmpty())
             a->setVisible(its == mode);
     }
-    if (mainWindow.quickActionMenu)
-        mainWindow.quickActionMenu->setText(libraryMode ? tr("Library Actions")
-                                                        : tr("Remove Metadata"));
+    if (mainWindowController().quickActionMenu)
+        mainWindowController().quickActionMenu->setText(libraryMode ? tr("Library Actions")
+                                                                    : tr("Remove Metadata"));
     // The edit shortcut belongs to the edit item in sight: the edit sheet's, hidden in the
     // library mode and so deaf to its key, or the library fields'. Never both at once, or
     // the key would be ambiguous and do nothing.

@@ -1,6 +1,7 @@
 // The preferences window's actions: show, cancel, folder choice, the overwrite confirmation,
 // save, and the stamp font.
 #include "app/AppDelegate.h"
+#include "app/Sheets.h"
 
 #include "app/core/Settings.h"
 #include "platform/ChoiceButtons.h"
@@ -27,7 +28,7 @@ void PreferencesWindowPart::ShowPreferenceSetting() {
 }
 
 void PreferencesWindowPart::showPreferencesInWindow() {
-    const Preferences &p = d.preferences;
+    const Preferences &p = d.preferences();
     if (storePathlab)
         storePathlab->setText(p.storagelocation);
     // In a group of radio buttons only ticking one unticks the other.
@@ -52,11 +53,11 @@ void PreferencesWindowPart::CancelPreferenceSetting() {
     // The font panel changes the font as it goes, so the font comes back from the store.
     auto defaults = userDefaults();
     if (defaults->contains(QLatin1String(SettingsKey::fontName))) {
-        d.preferences.currentFontname =
+        d.preferences().currentFontname =
             installedFontFamily(defaults->value(QLatin1String(SettingsKey::fontName)).toString());
         bool ok = false;
         const int size = defaults->value(QLatin1String(SettingsKey::fontsize)).toInt(&ok);
-        d.preferences.currentFontSize = (ok && size > 0) ? size : kDefaultFontSize;
+        d.preferences().currentFontSize = (ok && size > 0) ? size : kDefaultFontSize;
     }
     showPreferencesInWindow();
     if (preferenceWindow)
@@ -87,7 +88,7 @@ void PreferencesWindowPart::openPanelDidEnd5(QFileDialog *panel, int returnCode,
 void PreferencesWindowPart::ClickOverwritePhotosSetting() {
     // Asked only when the tick turns overwriting on, and only until the user has confirmed
     // it once; a setting already on was chosen before.
-    if (!overwritePhotoBtn->isChecked() || d.preferences.overwrite ||
+    if (!overwritePhotoBtn->isChecked() || d.preferences().overwrite ||
         userDefaults()->value(QLatin1String(SettingsKey::OverwriteOriginalsConfirmed)).toBool())
         return;
     auto *question = new QMessageBox(preferenceWindow);
@@ -117,18 +118,18 @@ void PreferencesWindowPart::ResetPreferenceSetting() {
     if (fontPanel)
         fontPanel->hide();
     if (colorwell)
-        d.preferences.currentFontColor = colorwell->color();
-    d.preferences.postion = postionBtn->currentText();
-    d.preferences.dateformat = dateFormatBtn->currentText();
-    d.preferences.storagelocation = storePathlab->text();
-    d.preferences.compress = compressStampPhotoBtn->isChecked();
-    d.preferences.overwrite = overwritePhotoBtn->isChecked();
-    storePreferences(*userDefaults(), d.preferences);
+        d.preferences().currentFontColor = colorwell->color();
+    d.preferences().postion = postionBtn->currentText();
+    d.preferences().dateformat = dateFormatBtn->currentText();
+    d.preferences().storagelocation = storePathlab->text();
+    d.preferences().compress = compressStampPhotoBtn->isChecked();
+    d.preferences().overwrite = overwritePhotoBtn->isChecked();
+    storePreferences(*userDefaults(), d.preferences());
     QString why;
-    if (!createFolder(d.preferences.storagelocation, &why))
-        d.reportFolderFailure(
+    if (!createFolder(d.preferences().storagelocation, &why))
+        d.sheets().reportFolderFailure(
             AppDelegate::tr("The folder for changed photos could not be created."),
-            d.preferences.storagelocation, why);
+            d.preferences().storagelocation, why);
     if (preferenceWindow)
         preferenceWindow->hide();
 }
@@ -140,8 +141,8 @@ void PreferencesWindowPart::ShowFontPanelAction() {
         d.connect(fontPanel, &QFontDialog::currentFontChanged, &d,
                   &AppDelegate::forward<&PreferencesWindowPart::changeFont>);
     }
-    QFont start(installedFontFamily(d.preferences.currentFontname));
-    start.setPointSize(d.preferences.currentFontSize);
+    QFont start(installedFontFamily(d.preferences().currentFontname));
+    start.setPointSize(d.preferences().currentFontSize);
     fontPanel->setCurrentFont(start);
     fontPanel->show();
     fontPanel->raise();
@@ -150,11 +151,11 @@ void PreferencesWindowPart::ShowFontPanelAction() {
 void PreferencesWindowPart::changeFont(const QFont &font) {
     if (font.family().isEmpty())
         return;
-    d.preferences.currentFontname = font.family();
-    d.preferences.currentFontSize =
-        font.pointSize() > 0 ? font.pointSize() : d.preferences.currentFontSize;
+    d.preferences().currentFontname = font.family();
+    d.preferences().currentFontSize =
+        font.pointSize() > 0 ? font.pointSize() : d.preferences().currentFontSize;
     if (showFontlab)
         showFontlab->setText(QStringLiteral("%1 %2")
-                                 .arg(d.preferences.currentFontname)
-                                 .arg(d.preferences.currentFontSize));
+                                 .arg(d.preferences().currentFontname)
+                                 .arg(d.preferences().currentFontSize));
 }

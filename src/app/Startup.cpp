@@ -1,6 +1,8 @@
 // Start-up: what awakeFromNib and applicationDidFinishLaunching prepare, and the
 // settings restored at launch.
 #include "app/AppDelegate.h"
+#include "app/Sheets.h"
+#include "browser/MainWindowController.h"
 
 #include "app/core/MakerSite.h"
 #include "app/core/Settings.h"
@@ -89,19 +91,19 @@ void AppDelegate::awakeFromNib() {
 
     setBackground(cameraWindow.deviceWindowImageView, "mainwindow.png");
     setBackground(cameraWindow.devicebottomWindowImageView, "bottomwindow.png");
-    for (PKImageView *v : {cameraWindow.hasDeviceImageView, mainWindow.localPhotoViewImageView,
-                           mainWindow.photoLibraryImageView, duplicateWindow.dupGroudImageView})
+    for (PKImageView *v :
+         {cameraWindow.hasDeviceImageView, mainWindowController().localPhotoViewImageView,
+          mainWindowController().photoLibraryImageView, duplicateWindow.dupGroudImageView})
         setBackground(v, "bgroud.png");
     for (PKImageView *v :
-         {mainWindow.editImageView, mainWindow.photolibEiteBGImageView,
-          mainWindow.photoOrigEiteBGImageView, namingWindows.renameActionImgView,
-          sidecarMerges.writeXmpImgView, sidecarMerges.writeJsonImgView,
-          libraryWindows.fixReferencedNameImgView, libraryWindows.downloadiCloudPhotosImgView})
+         {mainWindowController().editImageView, mainWindowController().photolibEiteBGImageView,
+          mainWindowController().photoOrigEiteBGImageView, namingWindows.renameActionImgView,
+          sidecarMerges.writeXmpImgView, sidecarMerges.writeJsonImgView})
         setBackground(v, "editimageview.png");
 
-    for (QListView *b : std::initializer_list<QListView *>{cameraWindow.imageBrowserView,
-                                                           mainWindow.localImageBrowserView,
-                                                           mainWindow.photoLibBrowserView})
+    for (QListView *b : std::initializer_list<QListView *>{
+             cameraWindow.imageBrowserView, mainWindowController().localImageBrowserView,
+             mainWindowController().photoLibBrowserView})
         prepareBrowser(b);
 
     for (QPushButton *b :
@@ -109,16 +111,16 @@ void AppDelegate::awakeFromNib() {
           cameraWindow.importEditPhotoBtn, cameraWindow.viewExifBtn, cameraWindow.removeExifBtn})
         if (b)
             b->setEnabled(false);
-    if (mainWindow.taskProgressor) {
-        mainWindow.taskProgressor->hide();
-        mainWindow.taskProgressor->setValue(0);
+    if (mainWindowController().taskProgressor) {
+        mainWindowController().taskProgressor->hide();
+        mainWindowController().taskProgressor->setValue(0);
     }
-    if (mainWindow.previewProgressor)
-        mainWindow.previewProgressor->hide();
+    if (mainWindowController().previewProgressor)
+        mainWindowController().previewProgressor->hide();
     if (cameraWindow.camerataskProgressor)
         cameraWindow.camerataskProgressor->hide();
-    if (mainWindow.changtoiOSmodemenu)
-        mainWindow.changtoiOSmodemenu->setEnabled(false);
+    if (mainWindowController().changtoiOSmodemenu)
+        mainWindowController().changtoiOSmodemenu->setEnabled(false);
     gpsWindow.bAddGPS = false;
 
     if (dateWindows.dateCustomView && dateWindows.dateChoosePhotoBtn && dateWindows.dateImageview) {
@@ -148,12 +150,6 @@ void AppDelegate::awakeFromNib() {
          QStringLiteral("Rename photos by removing and keeping the current filename string")},
         {namingWindows.metaFileNameBtn,
          QStringLiteral("Rename photos with photo metadata tag(s):")},
-        {libraryWindows.copyPhotoLibFileNameBtn,
-         QStringLiteral("Copy the filename from the referenced file in the photo library to the "
-                        "original photo")},
-        {libraryWindows.copyOrigFileNameBtn,
-         QStringLiteral("Copy the filename from the original photo to the referenced file in the "
-                        "photo library")},
         {mergeWindow.photolibDoNotImportDupBtn,
          QStringLiteral("Do not copy duplicates while merging")},
         {mergeWindow.photolibKeepAblumBtn, QStringLiteral("Keep photo albums while merging")},
@@ -198,10 +194,10 @@ void AppDelegate::awakeFromNib() {
                QStringLiteral("Camera Date"), QStringLiteral("Add photo metadata tag(s)")},
               QStringLiteral("Add photo metadata tag(s)"));
 
-    if (mainWindow.scanProcesser)
-        mainWindow.scanProcesser->hide();
-    if (mainWindow.scanninginfolab)
-        mainWindow.scanninginfolab->hide();
+    if (mainWindowController().scanProcesser)
+        mainWindowController().scanProcesser->hide();
+    if (mainWindowController().scanninginfolab)
+        mainWindowController().scanninginfolab->hide();
     if (duplicateWindow.previewDupContentView && duplicateWindow.previewDupImageView &&
         duplicateWindow.previewDupplayerView) {
         duplicateWindow.previewDupImageView->show();
@@ -209,19 +205,22 @@ void AppDelegate::awakeFromNib() {
     }
 
     for (QAction *item :
-         {mainWindow.pasteExifMenuItem, mainWindow.pasteIPTCMenuItem, mainWindow.pasteTIFFMenuItem,
-          mainWindow.pasteGPSMenuItem, mainWindow.pasteAllPhotoMetaMenuItem})
+         {mainWindowController().pasteExifMenuItem, mainWindowController().pasteIPTCMenuItem,
+          mainWindowController().pasteTIFFMenuItem, mainWindowController().pasteGPSMenuItem,
+          mainWindowController().pasteAllPhotoMetaMenuItem})
         if (item)
             item->setEnabled(false);
     clipboard.bCopyExifData = clipboard.bCopyIPTCData = clipboard.bCopyTIFFData =
         clipboard.bCopyGPSData = clipboard.bCopyAllPhotoMetaData = false;
 
-    if (mainWindow.quickActionMenu && mainWindow.removeExifMenu)
-        mainWindow.quickActionMenu->setMenu(mainWindow.removeExifMenu);
+    if (mainWindowController().quickActionMenu && mainWindowController().removeExifMenu)
+        mainWindowController().quickActionMenu->setMenu(mainWindowController().removeExifMenu);
     showActionsForMode(false);
-    if (mainWindow.exportandimportActionMenu && mainWindow.importandExportMenu) {
-        mainWindow.exportandimportActionMenu->setMenu(mainWindow.importandExportMenu);
-        mainWindow.exportandimportActionMenu->setVisible(true);
+    if (mainWindowController().exportandimportActionMenu &&
+        mainWindowController().importandExportMenu) {
+        mainWindowController().exportandimportActionMenu->setMenu(
+            mainWindowController().importandExportMenu);
+        mainWindowController().exportandimportActionMenu->setVisible(true);
     }
 }
 
@@ -230,23 +229,23 @@ void AppDelegate::applicationDidFinishLaunching() {
         sidecarMerges.writeXmpProcesser->hide();
     theImageData.clear();
     cameraWindow.cameItemArray.clear();
-    localPhotoItemArray.clear();
-    localImportPhotoItemArray.clear();
+    m_localLists.localPhotoItemArray.clear();
+    m_localLists.localImportPhotoItemArray.clear();
 
-    if (mainWindow.localphotoView && mainWindow.photolibView) {
-        mainWindow.localphotoView->show();
-        mainWindow.photolibView->hide();
+    if (mainWindowController().localphotoView && mainWindowController().photolibView) {
+        mainWindowController().localphotoView->show();
+        mainWindowController().photolibView->hide();
     }
-    if (mainWindow.leftphotoScrView && mainWindow.leftTipView &&
-        mainWindow.leftTipCameraImageView) {
-        mainWindow.leftphotoScrView->hide();
-        mainWindow.leftTipCameraImageView->hide();
-        mainWindow.leftTipView->show();
+    if (mainWindowController().leftphotoScrView && mainWindowController().leftTipView &&
+        mainWindowController().leftTipCameraImageView) {
+        mainWindowController().leftphotoScrView->hide();
+        mainWindowController().leftTipCameraImageView->hide();
+        mainWindowController().leftTipView->show();
     }
-    if (mainWindow.previewImageView)
-        mainWindow.previewImageView->hide();
-    if (mainWindow.theplayerView)
-        mainWindow.theplayerView->hide();
+    if (mainWindowController().previewImageView)
+        mainWindowController().previewImageView->hide();
+    if (mainWindowController().theplayerView)
+        mainWindowController().theplayerView->hide();
 
     restoreWindowGeometry();
 
@@ -255,10 +254,10 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     const bool modern = macOsVer > 9;
     const std::pair<QPushButton *, const char *> titleButtons[] = {
-        {static_cast<QPushButton *>(mainWindow.closedButton),
+        {static_cast<QPushButton *>(mainWindowController().closedButton),
          modern ? "Close_Nom.png" : "titlebarred.png"},
-        {mainWindow.minButton, modern ? "Min_Nom.png" : "titlebaryellow.png"},
-        {mainWindow.maxButton, modern ? "Resize_Nom.png" : "titlebargreen.png"},
+        {mainWindowController().minButton, modern ? "Min_Nom.png" : "titlebaryellow.png"},
+        {mainWindowController().maxButton, modern ? "Resize_Nom.png" : "titlebargreen.png"},
     };
     for (const auto &[button, image] : titleButtons) {
         if (button) {
@@ -267,8 +266,8 @@ void AppDelegate::applicationDidFinishLaunching() {
         }
     }
 
-    if (mainWindow.currentlocalMapView)
-        mainWindow.currentlocalMapView->hide();
+    if (mainWindowController().currentlocalMapView)
+        mainWindowController().currentlocalMapView->hide();
     if (window) {
         window->show();
         window->raise();
@@ -278,11 +277,12 @@ void AppDelegate::applicationDidFinishLaunching() {
     restoreSettings();
 
     for (QWidget *w : std::initializer_list<QWidget *>{
-             mainWindow.previewPhotolibinfolab, mainWindow.previewOriginalphtoinfolab,
-             mainWindow.filterPhotolibBtn, mainWindow.showPhotoTypelibBtn,
-             mainWindow.photolibEditView, mainWindow.photoOriginalEditView,
+             mainWindowController().previewPhotolibinfolab,
+             mainWindowController().previewOriginalphtoinfolab,
+             mainWindowController().filterPhotolibBtn, mainWindowController().showPhotoTypelibBtn,
+             mainWindowController().photolibEditView, mainWindowController().photoOriginalEditView,
              duplicateWindow.scanDupProcesser, duplicateWindow.scanningDupinfolab,
-             mainWindow.sortLocalPhotoBtn})
+             mainWindowController().sortLocalPhotoBtn})
         if (w)
             w->hide();
     if (namingWindows.renameDateFormatBtn)
@@ -292,18 +292,18 @@ void AppDelegate::applicationDidFinishLaunching() {
 void AppDelegate::restoreSettings() {
     auto defaults = userDefaults();
     const LaunchSettings s = restoreLaunchSettings(*defaults);
-    preferences = s.preferences;
-    preferences.currentFontColor = Qt::white;
+    m_preferences = s.preferences;
+    preferences().currentFontColor = Qt::white;
     preferencesWindow.showPreferencesInWindow();
 
     QString why;
-    if (!createFolder(preferences.storagelocation, &why))
-        reportFolderFailure(tr("The folder for changed photos could not be created."),
-                            preferences.storagelocation, why);
+    if (!createFolder(preferences().storagelocation, &why))
+        m_sheets->reportFolderFailure(tr("The folder for changed photos could not be created."),
+                                      preferences().storagelocation, why);
     // What a crashed run of ours left behind: its private temporary folder and the
     // unfinished writes in the storage folder.
     PrivateFolder::removeStale();
-    SafeWrite::removeStaleTemporaries(preferences.storagelocation);
+    SafeWrite::removeStaleTemporaries(preferences().storagelocation);
     SafeWrite::removeStaleTemporaries(applicationSupportFolder(),
                                       SafeWrite::EarlierCopies::Numbered);
     for (const QString &package : defaultPhotoLibraryCandidates(QDir::homePath()))
@@ -316,14 +316,8 @@ void AppDelegate::restoreSettings() {
 
     if (s.firstStart) {
         if (!createFolder(backupFolder(), &why))
-            reportFolderFailure(tr("The backup folder could not be created."), backupFolder(), why);
+            m_sheets->reportFolderFailure(tr("The backup folder could not be created."),
+                                          backupFolder(), why);
         Workspace::openURL(welcomePageUrl());
     }
-}
-
-void AppDelegate::reportFolderFailure(const QString &what, const QString &path,
-                                      const QString &why) {
-    qCWarning(lcApp) << "createFolder failed==" << path << why;
-    beginAlertSheet(window, what, tr("%1\n%2").arg(path, why), {tr(" Ok ")},
-                    [this](QMessageBox *alert, int code) { savePanelDidEnd3(alert, code); });
 }

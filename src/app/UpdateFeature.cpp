@@ -1,5 +1,6 @@
 // The update check menu item and the application object's utility methods.
 #include "app/AppDelegate.h"
+#include "browser/MainWindowController.h"
 
 #include "app/PRUpdateController.h"
 #include "app/WindowDescription.h"
@@ -12,18 +13,18 @@ void buildUpdateController(AppDelegate &d) {
     d.updateController->hidUpdateWindow();
 }
 
-void MainWindowPart::CheckforUpdateAction() {
+void MainWindowController::CheckforUpdateAction() {
     if (!d.updateController)
         buildUpdateController(d);
     d.updateController->checkUpdate = true;
     d.updateController->checkServerVersion();
 }
 
-void MainWindowPart::getSystemVersionMajor(int *major, int *minor, int *bugFix) {
+void MainWindowController::getSystemVersionMajor(int *major, int *minor, int *bugFix) {
     decodeSystemVersion(systemVersionSelector(), major, minor, bugFix);
 }
 
-QStringList MainWindowPart::ReadExifDataFromPiture(const QString &path) {
+QStringList MainWindowController::ReadExifDataFromPiture(const QString &path) {
     RawExifState state{d.bhasThumImage, d.theImageData};
     const QStringList log = ::ReadExifDataFromPiture(path, state);
     d.bhasThumImage = state.bhasThumImage;

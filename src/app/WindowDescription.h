@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QVBoxLayout>
 
@@ -25,8 +26,6 @@ void buildRenameWindow(AppDelegate &d);              // batch/RenameWindow.cpp
 void buildBatchTitleWindow(AppDelegate &d);          // batch/BatchTitleWindow.cpp
 void buildXmpMergeWindow(AppDelegate &d);            // batch/XmpMergeWindow.cpp
 void buildJsonMergeWindow(AppDelegate &d);           // batch/JsonMergeWindow.cpp
-void buildFixReferencedNameWindow(AppDelegate &d);   // library/FixReferencedNameWindow.cpp
-void buildICloudDownloadWindow(AppDelegate &d);      // export/ICloudDownloadWindow.cpp
 void buildLibraryMergeWindow(AppDelegate &d);        // export/LibraryMergeWindow.cpp
 void buildLibraryMergeProcessWindow(AppDelegate &d); // export/LibraryMergeProcessWindow.cpp
 void buildDuplicateWindow(AppDelegate &d);           // export/DuplicateWindow.cpp
@@ -36,16 +35,15 @@ void buildMapWindow(AppDelegate &d);                 // browser/MapWindow.cpp
 // Edit sheet and GPS window.
 void buildEditSheetWindow(AppDelegate &d); // metadata/EditSheetWindow.cpp
 void buildGpsWindow(AppDelegate &d);       // metadata/GpsWindow.cpp
-// Update check and library comparison panels.
-void buildUpdateController(AppDelegate &d);        // app/UpdateFeature.cpp
-void buildLibraryComparisonPanels(AppDelegate &d); // browser/LibraryComparisonPanels.cpp
-// The panels' buttons, typing and slide-in; built by buildLibraryComparisonPanels.
-void buildLibraryEditPanels(AppDelegate &d); // library/LibraryEditPanels.cpp
+// Update check.
+void buildUpdateController(AppDelegate &d); // app/UpdateFeature.cpp
 // The main window's menu bar, in the desktop's order; built by buildMainWindow.
 void buildMainMenu(AppDelegate &d, QMainWindow *w); // app/MainMenu.cpp
 
-// A secondary window: a top-level widget owned by the application object.
+// A secondary window: a top-level widget owned by the application object, or by the list of
+// its piece.
 QWidget *newAuxiliaryWindow(AppDelegate &d, const char *objectName, const QString &title);
+QWidget *newAuxiliaryWindow(QList<QWidget *> &owner, const char *objectName, const QString &title);
 
 // Opens a hidden secondary window centred on the screen of `owner` (the primary screen
 // when null) and brings it to the front; a window already open only comes to the front,
@@ -58,6 +56,8 @@ void onWindowClose(QWidget *window, std::function<void()> then);
 // A secondary window whose controls stand in a column over an optional background
 // picture; returns the column. `background`, when given, receives the picture's view.
 QVBoxLayout *newColumnWindow(AppDelegate &d, QWidget *&window, const char *objectName,
+                             const QString &title, PKImageView **background = nullptr);
+QVBoxLayout *newColumnWindow(QList<QWidget *> &owner, QWidget *&window, const char *objectName,
                              const QString &title, PKImageView **background = nullptr);
 
 // Creates a control named after its outlet, stores it there and adds it to `column`.

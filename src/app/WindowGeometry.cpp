@@ -1,6 +1,8 @@
 // The main window's size and place, kept in the user defaults across launches.
 #include "app/AppDelegate.h"
+#include "app/Sheets.h"
 #include "app/WindowDescription.h"
+#include "browser/MainWindowController.h"
 
 #include "app/core/Settings.h"
 #include "app/core/WindowPlacement.h"
@@ -24,12 +26,12 @@ void AppDelegate::saveWindowGeometry() {
         storeMainWindowGeometry(*userDefaults(), window->saveGeometry());
 }
 
-void AppDelegate::showOverMainWindow(QWidget *secondary) {
+void Sheets::showOverMainWindow(QWidget *secondary) {
     if (!secondary)
         return;
     secondary->adjustSize();
     const QSize size = secondary->size().expandedTo(secondary->minimumSizeHint());
-    if (window)
+    if (QMainWindow *window = app.mainWindow())
         secondary->setGeometry(
             centredOverOwner(window->frameGeometry(), size, availableArea(window)));
     secondary->show();
@@ -58,14 +60,15 @@ void AppDelegate::restoreWindowGeometry() {
     // Never narrower than the views' bars need: a squeezed bar cuts its mode buttons off.
     // Both views count, the hidden one too (called before the library view's buttons hide).
     QSize least = kMainWindowMinimumSize;
-    if (QWidget *content = window->centralWidget(); content && mainWindow.MainView) {
+    if (QWidget *content = window->centralWidget(); content && mainWindowController().MainView) {
         int views = 0;
-        for (QWidget *view : {mainWindow.localphotoView, mainWindow.photolibView})
+        for (QWidget *view :
+             {mainWindowController().localphotoView, mainWindowController().photolibView})
             if (view && view->layout())
                 views = std::max(views, view->layout()->minimumSize().width());
-        least.setWidth(std::max(least.width(), content->minimumSizeHint().width() -
-                                                   mainWindow.MainView->minimumSizeHint().width() +
-                                                   views));
+        least.setWidth(std::max(
+            least.width(), content->minimumSizeHint().width() -
+                               mainWindowController().MainView->minimumSizeHint().width() + views));
     }
     window->setMinimumSize(minimumWindowSize(area, least));
     // restoreGeometry moves a window whose screen has gone onto one that is there.

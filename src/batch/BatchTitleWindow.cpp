@@ -1,6 +1,8 @@
 // The batch title and caption window, its actions, and the menu items of the naming tools.
 #include "app/AppDelegate.h"
+#include "app/Sheets.h"
 #include "app/WindowDescription.h"
+#include "library/LibraryDatabase.h"
 
 #include "batch/core/NamingEngine.h"
 #include "library/core/LibraryWorkingCopy.h"
@@ -74,7 +76,7 @@ void enableTemplateControls(AppDelegate &d, bool enabled) {
 }
 
 QString existingTag(const AppDelegate &d) {
-    return d.libraryPanels.bChangePhotoLibCaption ? QStringLiteral("{Existing Photo Caption}")
+    return d.namingWindows.bChangePhotoLibCaption ? QStringLiteral("{Existing Photo Caption}")
                                                   : QStringLiteral("{Existing Photo Title}");
 }
 
@@ -83,7 +85,7 @@ void showTitleWindow(AppDelegate &d, naming::TextKind kind) {
     setOn(d.namingWindows.useFileNameAsTitleBtn, true);
     setOn(d.namingWindows.useTagsAsTitleBtn, false);
     hideTextControls(d);
-    d.showOverMainWindow(d.namingWindows.batchTitleWindow);
+    d.sheets().showOverMainWindow(d.namingWindows.batchTitleWindow);
     enableTemplateControls(d, false);
     const QString what = title ? QStringLiteral("Title") : QStringLiteral("Caption");
     const QString lower = title ? QStringLiteral("title") : QStringLiteral("caption");
@@ -103,8 +105,8 @@ void showTitleWindow(AppDelegate &d, naming::TextKind kind) {
     if (d.namingWindows.changephotoTitle_PhotoTitleFormatDiplayLab)
         d.namingWindows.changephotoTitle_PhotoTitleFormatDiplayLab->setText(
             AppDelegate::tr("Photo %1 Format String").arg(what));
-    d.libraryPanels.bChangePhotoLibTitle = title;
-    d.libraryPanels.bChangePhotoLibCaption = !title;
+    d.namingWindows.bChangePhotoLibTitle = title;
+    d.namingWindows.bChangePhotoLibCaption = !title;
     if (d.namingWindows.changephotoTitle_PhotoTitleStrLab)
         d.namingWindows.changephotoTitle_PhotoTitleStrLab->setText(existingTag(d));
     const QStringList tags =
@@ -269,23 +271,21 @@ void NamingWindowsPart::ClickCancleChangePhotoTitleAction() {
 }
 
 bool NamingWindowsPart::alertWhilePhotosRuns() {
-    const QList<DatabaseHolder> held = d.libraryDatabase.libraryWorkingCopy
-                                           ? d.libraryDatabase.libraryWorkingCopy->holders()
-                                           : QList<DatabaseHolder>();
+    const QList<DatabaseHolder> held = d.libraryDatabase().holders();
     if (held.isEmpty())
         return false;
     if (std::all_of(held.begin(), held.end(),
                     [](const DatabaseHolder &h) { return h.onAnotherComputer(); })) {
-        d.libraryDatabase.showTakeOverOffer(held);
+        d.libraryDatabase().showTakeOverOffer(held);
         return true;
     }
     const bool photos = std::all_of(held.begin(), held.end(), isPhotosApplication);
-    beginAlertSheet(d.window,
-                    photos ? AppDelegate::tr("You need to quit the running Photos application.")
-                           : AppDelegate::tr("The library is in use by another program."),
-                    photos ? QString() : d.libraryDatabase.libraryInUseText(held),
-                    {AppDelegate::tr(" OK ")},
-                    [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+    beginAlertSheet(
+        d.window,
+        photos ? AppDelegate::tr("You need to quit the running Photos application.")
+               : AppDelegate::tr("The library is in use by another program."),
+        photos ? QString() : d.libraryDatabase().libraryInUseText(held), {AppDelegate::tr(" OK ")},
+        [this](QMessageBox *alert, int code) { d.sheets().savePanelDidEnd3(alert, code); });
     return true;
 }
 
@@ -295,12 +295,12 @@ void NamingWindowsPart::ClickSaveChangePhotoTitleAction() {
     if (!d.blocalMode && alertWhilePhotosRuns())
         return;
     Action job = nullptr;
-    if (d.libraryPanels.bChangePhotoLibTitle)
+    if (bChangePhotoLibTitle)
         job = d.blocalMode ? &AppDelegate::forward<
                                  &NamingWindowsPart::ChangePhotoTitleLocalPhotowithFileThreader>
                            : &AppDelegate::forward<
                                  &NamingWindowsPart::ChangePhotoTitlePhotoLibrarywithFileThreader>;
-    else if (d.libraryPanels.bChangePhotoLibCaption)
+    else if (bChangePhotoLibCaption)
         job = d.blocalMode
                   ? &AppDelegate::forward<
                         &NamingWindowsPart::ChangePhotoCaptionLocalPhotowithFileThreader>

@@ -1,5 +1,7 @@
 // Recompression, resizing and conversion to JPEG of the selected local photos.
 #include "app/AppDelegate.h"
+#include "app/Browsers.h"
+#include "app/Jobs.h"
 
 #include "batch/core/ImageOutputs.h"
 #include "batch/core/StampLayout.h"
@@ -24,10 +26,10 @@ QString nameOf(const IKImageItemPtr &item) {
 void AppDelegate::startImageOutputJob(const QList<IKImageItemPtr> &items, PrepareOutput prepare,
                                       OutputReveal reveal, const QStringList &failedBefore,
                                       const IKImageItemPtr &firstListItem) {
-    JobRunner *runner = startJob();
+    JobRunner *runner = jobs().startJob();
     // One slot per photo: its task fills it, the commit writes and empties it.
     auto prepared = std::make_shared<std::vector<PreparedOutput>>(size_t(items.size()));
-    const QString storage = preferences.storagelocation;
+    const QString storage = preferences().storagelocation;
     connect(runner, &JobRunner::finished, this,
             [this, items, reveal, failedBefore, firstListItem,
              storage](const QList<JobResult> &results, bool cancelled) {
@@ -54,7 +56,7 @@ void AppDelegate::startImageOutputJob(const QList<IKImageItemPtr> &items, Prepar
                     report.revealPath = firstOutput;
                 if (!report.revealPath.isEmpty())
                     report.revealRoot = QFileInfo(report.revealPath).absolutePath();
-                finishJob(report);
+                jobs().finishJob(report);
             });
     // Only outputs whose names can meet wait for one another: the first keeps the name.
     QStringList groups;
@@ -102,12 +104,12 @@ void AppDelegate::startImageOutputJob(const QList<IKImageItemPtr> &items, Prepar
 }
 
 void ImageOutputPart::CompressPhotosWithOptions(const QString &title) {
-    d.preferences.currentCompressNum =
-        compressQualityForTitle(title, d.preferences.currentCompressNum);
-    const float quality = d.preferences.currentCompressNum;
-    const QString storage = d.preferences.storagelocation;
+    d.preferences().currentCompressNum =
+        compressQualityForTitle(title, d.preferences().currentCompressNum);
+    const float quality = d.preferences().currentCompressNum;
+    const QString storage = d.preferences().storagelocation;
     d.startImageOutputJob(
-        d.selectedLocalItems(),
+        d.browsers().selectedLocalItems(),
         [quality, storage](const IKImageItemPtr &item) {
             return prepareRecompression(item->filePath, nameOf(item), storage, quality);
         },
@@ -115,14 +117,14 @@ void ImageOutputPart::CompressPhotosWithOptions(const QString &title) {
 }
 
 void ImageOutputPart::ResizePhotosWithOptions(const QString &title) {
-    compressReSizePhotowithArrayThreader(d.selectedLocalItems(), title);
+    compressReSizePhotowithArrayThreader(d.browsers().selectedLocalItems(), title);
 }
 
 void ImageOutputPart::compressReSizePhotowithArrayThreader(const QList<IKImageItemPtr> &items,
                                                            const QString &title) {
     // The quality of the last recompression applies to every later resize.
-    const float quality = d.preferences.currentCompressNum;
-    const QString storage = d.preferences.storagelocation;
+    const float quality = d.preferences().currentCompressNum;
+    const QString storage = d.preferences().storagelocation;
     d.startImageOutputJob(
         items,
         [quality, storage, title](const IKImageItemPtr &item) {
@@ -132,15 +134,15 @@ void ImageOutputPart::compressReSizePhotowithArrayThreader(const QList<IKImageIt
 }
 
 void ImageOutputPart::ClickConvertHEICtoJPEGAction() {
-    const QList<IKImageItemPtr> items = d.selectedLocalItems();
-    const bool firstSelected = !items.isEmpty() && !d.localPhotoItemArray.isEmpty() &&
-                               items.first() == d.localPhotoItemArray.first();
+    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
+    const bool firstSelected = !items.isEmpty() && !d.localLists().localPhotoItemArray.isEmpty() &&
+                               items.first() == d.localLists().localPhotoItemArray.first();
     ConvertHEICtoJPEGThreader(items, firstSelected);
 }
 
 void ImageOutputPart::ConvertHEICtoJPEGThreader(const QList<IKImageItemPtr> &items,
                                                 bool revealFirst) {
-    const QString storage = d.preferences.storagelocation;
+    const QString storage = d.preferences().storagelocation;
     d.startImageOutputJob(
         items,
         [storage](const IKImageItemPtr &item) {

@@ -4,9 +4,13 @@
 #include "batch/NamingSettings.h"
 
 #include "app/AppDelegate.h"
-#include "library/LibraryWriter.h"
+#include "app/Browsers.h"
+#include "app/Jobs.h"
+#include "browser/MainWindowController.h"
+#include "library/LibraryDatabase.h"
 #include "library/core/LibraryStore.h"
 #include "library/core/LibraryWorkingCopy.h"
+#include "library/core/LibraryWriter.h"
 #include "metadata/core/RecipeJobReport.h"
 #include "metadata/core/SafeFileName.h"
 #include "platform/core/FileDates.h"
@@ -31,21 +35,10 @@ struct LibraryPhoto {
     QString title, description, keywords, recordFileName;
 };
 
+// The selected photos that are the library's.
 QList<IKImageItemPtr> selectedLibraryItems(const AppDelegate &d) {
-    QList<IKImageItemPtr> out;
-    if (!d.mainWindow.photoLibBrowserView || !d.mainWindow.photoLibBrowserView->selectionModel())
-        return out;
-    QList<int> rows;
-    for (const QModelIndex &index :
-         d.mainWindow.photoLibBrowserView->selectionModel()->selectedIndexes())
-        rows << index.row();
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    for (int row : rows)
-        if (row >= 0 && row < d.library.photoLibBroserArray.size() &&
-            d.library.photoLibBroserArray.at(row) &&
-            d.library.photoLibBroserArray.at(row)->photoLibFileNode)
-            out << d.library.photoLibBroserArray.at(row);
+    QList<IKImageItemPtr> out = d.browsers().selectedLibraryItems();
+    out.removeIf([](const IKImageItemPtr &item) { return !item->photoLibFileNode; });
     return out;
 }
 
@@ -87,7 +80,7 @@ QString textFor(Job job, const naming::TitleSettings &t, const naming::RenameSet
 }
 
 LibraryWriteResult write(AppDelegate &d, Job job, const LibraryPhoto &p, const QString &text) {
-    LibraryWriter &writer = d.libraryDatabase.libraryWriter();
+    LibraryWriter &writer = d.libraryDatabase().session().writer();
     switch (job) {
     case Job::Title:
         return writer.title(p.keys, text);
@@ -104,7 +97,7 @@ JobReport writeTexts(AppDelegate &d, Job job, const QList<IKImageItemPtr> &items
                      const QList<LibraryPhoto> &photos, const QList<JobResult> &results) {
     JobReport report;
     QString why;
-    if (!d.libraryDatabase.beginLibraryEdit(&why)) {
+    if (!d.libraryDatabase().session().begin(&why)) {
         for (const IKImageItemPtr &item : items)
             report.notWritten << QStringLiteral("%1: %2").arg(item->fileName, why);
         return report;
@@ -124,7 +117,7 @@ JobReport writeTexts(AppDelegate &d, Job job, const QList<IKImageItemPtr> &items
         if (!w.ok) {
             // One failed step undoes the whole action: a writer of several statements may
             // have done half of its work.
-            d.libraryDatabase.abandonLibraryEdit();
+            d.libraryDatabase().session().abandon();
             report.notWritten << QStringLiteral("%1: %2").arg(p.fileName, w.reason);
             for (const Change &c : changes)
                 report.notWritten << QCoreApplication::translate("LibraryNaming",
@@ -142,7 +135,7 @@ JobReport writeTexts(AppDelegate &d, Job job, const QList<IKImageItemPtr> &items
     }
     // One commit and one copy back; a library that does not take the change leaves the
     // working copy as it was too, and the records unchanged.
-    const LibraryStepResult end = d.libraryDatabase.endLibraryEdit();
+    const LibraryStepResult end = d.libraryDatabase().session().end();
     if (!end.ok) {
         for (const Change &c : changes)
             report.notWritten << QStringLiteral("%1: %2").arg(c.item->fileName, end.reason);
@@ -181,7 +174,7 @@ void startLibraryJob(AppDelegate &d, Job job) {
     const naming::TitleSettings t = titleSettingsOf(
         d, job == Job::Caption ? naming::TextKind::Caption : naming::TextKind::Title);
     const naming::RenameSettings r = renameSettingsOf(d);
-    JobRunner *runner = d.startJob();
+    JobRunner *runner = d.jobs().startJob();
     connectRenameProgress(d, runner);
     AppDelegate *owner = &d;
     QObject::connect(runner, &JobRunner::finished, owner,

@@ -3,8 +3,11 @@
 #include "batch/NamingSettings.h"
 
 #include "app/AppDelegate.h"
+#include "app/Browsers.h"
+#include "app/Jobs.h"
 #include "batch/core/BatchRename.h"
 #include "browser/DropTargets.h"
+#include "browser/MainWindowController.h"
 #include "metadata/core/RecipeJobReport.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/core/FileDates.h"
@@ -32,7 +35,7 @@ QString textOf(const QLineEdit *field) {
 }
 
 void startLocalTitleJob(AppDelegate &d, naming::TextKind kind) {
-    const QList<IKImageItemPtr> items = d.selectedLocalItems();
+    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
     const naming::TitleSettings s = titleSettingsOf(d, kind);
     WriteRecipeOptions options;
     options.useRawTemporary = true;
@@ -63,11 +66,11 @@ void startLocalTitleJob(AppDelegate &d, naming::TextKind kind) {
         working.insert(QStringLiteral("{IPTC}"), iptc);
         return true;
     };
-    JobRunner *runner = d.startJob();
+    JobRunner *runner = d.jobs().startJob();
     connectRenameProgress(d, runner);
     AppDelegate *owner = &d;
     // Always copies: this tool never replaces an original, whatever the setting says.
-    startWriteRecipe(*runner, items, d.preferences.storagelocation, false, options,
+    startWriteRecipe(*runner, items, d.preferences().storagelocation, false, options,
                      [owner](const WriteRecipeReport &report, bool cancelled) {
                          JobReport job = jobReportFromRecipe(report);
                          job.cancelled = cancelled;
@@ -124,14 +127,6 @@ void connectRenameProgress(AppDelegate &d, JobRunner *runner) {
     });
 }
 
-void refreshBrowserCells(QListView *browser) {
-    if (!browser || !browser->model())
-        return;
-    QAbstractItemModel *model = browser->model();
-    if (const int rows = model->rowCount(); rows > 0)
-        emit model->dataChanged(model->index(0, 0), model->index(rows - 1, 0));
-}
-
 void NamingWindowsPart::showRenameActionWindow() {
     if (renameActionProcesser) {
         renameActionProcesser->setRange(0, 0);
@@ -164,16 +159,16 @@ void endProgressSheet(AppDelegate &d) {
 void NamingWindowsPart::ChangePhotoTitlePhotoLibraryCompleteToMainThread(const JobReport &report) {
     endProgressSheet(d);
     if (d.blocalMode) {
-        d.finishJob(report);
+        d.jobs().finishJob(report);
     } else {
         // The library job has copied its working copy back; the browser shows the records.
-        refreshBrowserCells(d.mainWindow.photoLibBrowserView);
-        d.mainWindow.imageBrowserSelectionDidChange(d.mainWindow.photoLibBrowserView);
+        d.browsers().refreshLibraryCells();
+        d.browsers().showLibrarySelection();
         JobReport failures = report;
         failures.sheetOnSuccess = false;
         failures.revealPath.clear();
         failures.revealRoot.clear();
-        d.finishJob(failures);
+        d.jobs().finishJob(failures);
     }
     if (useFileNameAsTitleBtn && !useFileNameAsTitleBtn->isChecked()) {
         if (useTagsAsTitleBtn)
@@ -186,15 +181,15 @@ void NamingWindowsPart::ChangePhotoTitlePhotoLibraryCompleteToMainThread(const J
 void NamingWindowsPart::RenamePhotoFinishedHanderToMainThread(const JobReport &report) {
     endProgressSheet(d);
     if (!d.blocalMode) {
-        refreshBrowserCells(d.mainWindow.photoLibBrowserView);
-        d.mainWindow.imageBrowserSelectionDidChange(d.mainWindow.photoLibBrowserView);
+        d.browsers().refreshLibraryCells();
+        d.browsers().showLibrarySelection();
     }
     // Only what went wrong is told; a rename that went well shows its first result.
     JobReport job = report;
     job.sheetOnSuccess = false;
     if (!d.blocalMode)
         job.revealPath.clear(), job.revealRoot.clear();
-    d.finishJob(job);
+    d.jobs().finishJob(job);
     if (keepFileNameBtn)
         keepFileNameBtn->setChecked(true);
     if (filenameFormatstrlab)
@@ -210,52 +205,51 @@ void NamingWindowsPart::ChangePhotoCaptionLocalPhotowithFileThreader() {
 }
 
 void NamingWindowsPart::ReNameLocalphotowithFileThreader() {
-    const QList<IKImageItemPtr> items = d.selectedLocalItems();
+    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
     batchrename::Settings s;
     s.naming = renameSettingsOf(d);
-    s.overwrite = d.preferences.overwrite;
-    s.storage = d.preferences.storagelocation;
+    s.overwrite = d.preferences().overwrite;
+    s.storage = d.preferences().storagelocation;
     QList<batchrename::Photo> photos;
     for (const IKImageItemPtr &item : items)
         photos << batchrename::Photo{item->filePath, item->fileName};
-    JobRunner *runner = d.startJob();
+    JobRunner *runner = d.jobs().startJob();
     connectRenameProgress(d, runner);
-    d
-        .connect(
-            runner, &JobRunner::finished, &d,
-            [this, items, s](const QList<JobResult> &results, bool cancelled) {
-                JobReport report;
-                report.cancelled = cancelled;
-                for (const JobResult &r : results) {
-                    const IKImageItemPtr &item = items[r.index];
-                    if (!r.ok) {
-                        report.notWritten << QStringLiteral("%1: %2").arg(item->fileName, r.reason);
-                        continue;
-                    }
-                    if (++report.written == 1) {
-                        report.revealPath = r.outputPath;
-                        report.revealRoot =
-                            s.overwrite ? QFileInfo(r.outputPath).absolutePath() : s.storage;
-                    }
-                    // Renamed in place: the item and its records follow the file. A copy
-                    // leaves the photo as it was.
-                    if (!s.overwrite)
-                        continue;
-                    const QString name = QFileInfo(r.outputPath).fileName();
-                    item->filePath = r.outputPath;
-                    item->fileThumbPath = r.outputPath;
-                    item->fileName = name;
-                    for (const PRPicFileInfoPtr &record :
-                         {item->originalFileNode, item->photoLibFileNode})
-                        if (record) {
-                            record->fileName = name;
-                            if (!record->fileFullPath.isEmpty())
-                                record->fileFullPath = r.outputPath;
-                        }
-                }
-                if (s.overwrite)
-                    refreshBrowserCells(d.mainWindow.localImageBrowserView);
-                RenamePhotoFinishedHanderToMainThread(report);
-            });
+    d.connect(runner, &JobRunner::finished, &d,
+              [this, items, s](const QList<JobResult> &results, bool cancelled) {
+                  JobReport report;
+                  report.cancelled = cancelled;
+                  for (const JobResult &r : results) {
+                      const IKImageItemPtr &item = items[r.index];
+                      if (!r.ok) {
+                          report.notWritten
+                              << QStringLiteral("%1: %2").arg(item->fileName, r.reason);
+                          continue;
+                      }
+                      if (++report.written == 1) {
+                          report.revealPath = r.outputPath;
+                          report.revealRoot =
+                              s.overwrite ? QFileInfo(r.outputPath).absolutePath() : s.storage;
+                      }
+                      // Renamed in place: the item and its records follow the file. A copy
+                      // leaves the photo as it was.
+                      if (!s.overwrite)
+                          continue;
+                      const QString name = QFileInfo(r.outputPath).fileName();
+                      item->filePath = r.outputPath;
+                      item->fileThumbPath = r.outputPath;
+                      item->fileName = name;
+                      for (const PRPicFileInfoPtr &record :
+                           {item->originalFileNode, item->photoLibFileNode})
+                          if (record) {
+                              record->fileName = name;
+                              if (!record->fileFullPath.isEmpty())
+                                  record->fileFullPath = r.outputPath;
+                          }
+                  }
+                  if (s.overwrite)
+                      d.browsers().refreshLocalCells();
+                  RenamePhotoFinishedHanderToMainThread(report);
+              });
     batchrename::start(*runner, s, photos);
 }

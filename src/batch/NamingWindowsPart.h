@@ -21,6 +21,8 @@ struct NamingWindowsPart {
 
     QString currentRenameLabStr, currentRenameTitleStr;
     bool useCustomName = false;
+    // Whether the batch title window writes the library photos' titles or their captions.
+    bool bChangePhotoLibTitle = false, bChangePhotoLibCaption = false;
     QWidget *renameWindow = nullptr;
     PKImageView *renameActionImgView = nullptr;
     QLineEdit *filenameFormatstrlab = nullptr;

@@ -1,6 +1,9 @@
 // The batch rename window, its actions, and the progress sheet of the naming jobs.
 #include "app/AppDelegate.h"
+#include "app/Browsers.h"
+#include "app/Sheets.h"
 #include "app/WindowDescription.h"
+#include "browser/MainWindowController.h"
 
 #include "batch/NamingSettings.h"
 #include "platform/ImageView.h"
@@ -76,7 +79,7 @@ void chooseRenameMode(AppDelegate &d, RenameMode mode) {
         setOn(d.namingWindows.seqNumBtn, false);
         if (d.namingWindows.customNamelab) {
             d.namingWindows.customNamelab->setText(QString());
-            const QList<IKImageItemPtr> selected = d.selectedLocalItems();
+            const QList<IKImageItemPtr> selected = d.browsers().selectedLocalItems();
             if (!selected.isEmpty())
                 d.namingWindows.customNamelab->setText(baseNameOf(selected.first()->fileName));
         }
@@ -149,7 +152,7 @@ void buildRenameWindow(AppDelegate &d) {
 }
 
 void NamingWindowsPart::ShowRenameWindowAction() {
-    d.showOverMainWindow(renameWindow);
+    d.sheets().showOverMainWindow(renameWindow);
     ClickRenamewithCustomtextAction();
 }
 
@@ -213,7 +216,7 @@ void NamingWindowsPart::CloseRenameWindowAction() {
 void NamingWindowsPart::SaveChangesRenameWindowAction() {
     if (renameWindow)
         renameWindow->hide();
-    const bool libraryShown = d.mainWindow.photolibView && !d.mainWindow.photolibView->isHidden();
+    const bool libraryShown = d.browsers().libraryInSight();
     if (!libraryShown && !d.blocalMode)
         return;
     if (libraryShown && alertWhilePhotosRuns())

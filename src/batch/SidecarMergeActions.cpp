@@ -1,5 +1,8 @@
 // The Takeout JSON and XMP sidecar merges: their panels, runs and one ending each.
 #include "app/AppDelegate.h"
+#include "app/Jobs.h"
+#include "app/Sheets.h"
+#include "browser/MainWindowController.h"
 
 #include "batch/core/SidecarMerge.h"
 #include "browser/PRButton.h"
@@ -39,7 +42,7 @@ QFileDialog *folderPanel(AppDelegate &d, const QString &message, bool several,
         for (QAbstractItemView *view : panel->findChildren<QAbstractItemView *>())
             view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     }
-    d.mainWindow.theOpenPanel = panel;
+    d.mainWindowController().theOpenPanel = panel;
     return panel;
 }
 
@@ -72,10 +75,10 @@ void showIdle(QWidget *window, QWidget *bar, PRButton *a, PRButton *b) {
         window->hide();
 }
 
-constexpr AppDelegate::OneAtATime mergeKind = AppDelegate::OneAtATime::SidecarMerge;
+constexpr Jobs::OneAtATime mergeKind = Jobs::OneAtATime::SidecarMerge;
 
 bool refuseSecondRun(AppDelegate &d) {
-    if (!d.runningJob(mergeKind))
+    if (!d.jobs().runningJob(mergeKind))
         return false;
     beginAlertSheet(d.window, AppDelegate::tr("A merge is already running."),
                     AppDelegate::tr("Wait until it has ended, then start the next one."),
@@ -93,26 +96,32 @@ void showSummary(AppDelegate &d, const QString &heading, const SidecarMergeSumma
     report.notWritten = summary.unpaired + summary.skipped;
     report.revealPath = revealPath;
     report.revealRoot = revealRoot;
-    d.sidecarMerges.sidecarSummarySheet = d.finishJob(report);
+    d.sidecarMerges.sidecarSummarySheet = d.jobs().finishJob(report);
 }
 
 // A merge of either kind as the one merge job; `end` gets the summary the task leaves.
-JobRunner *startMergeJob(AppDelegate &d, const std::shared_ptr<SidecarMergeSummary> &summary,
-                         void (SidecarMergesPart::*end)(const SidecarMergeSummary &)) {
-    JobRunner *runner = d.startJob(mergeKind);
+JobRunner *startMergeJob(AppDelegate &d) {
+    JobRunner *runner = d.jobs().startJob(mergeKind);
     // The merge window has its own bar and Cancel: the status bar shows no second pair.
     runner->setOwnProgress(true);
-    d.connect(runner, &JobRunner::finished, &d, [&d, runner, summary, end] {
-        // The next merge may start once the summary shows.
-        if (d.runningJob(mergeKind) == runner)
-            d.forgetJob(mergeKind);
-        (d.sidecarMerges.*end)(*summary);
-    });
     return runner;
 }
 
+// The merge's walk on `runner`; its summary goes to `end`.
+void runMerge(AppDelegate &d, JobRunner *runner,
+              std::function<SidecarMergeSummary(JobControl &control)> walk,
+              void (SidecarMergesPart::*end)(const SidecarMergeSummary &)) {
+    d.jobs().startLong<SidecarMergeSummary>(runner, std::move(walk),
+                                            [&d, runner, end](SidecarMergeSummary &&summary, bool) {
+                                                // The next merge may start once the summary shows.
+                                                if (d.jobs().runningJob(mergeKind) == runner)
+                                                    d.jobs().forgetJob(mergeKind);
+                                                (d.sidecarMerges.*end)(summary);
+                                            });
+}
+
 void cancelMerge(AppDelegate &d) {
-    if (JobRunner *runner = d.runningJob(mergeKind))
+    if (JobRunner *runner = d.jobs().runningJob(mergeKind))
         runner->cancel();
 }
 
@@ -167,19 +176,21 @@ bool SidecarMergesPart::startJsonMerge(const QStringList &folders) {
     if (CancelJsonBtn)
         CancelJsonBtn->show();
 
-    auto summary = std::make_shared<SidecarMergeSummary>();
-    JobRunner *runner =
-        startMergeJob(d, summary, &SidecarMergesPart::BatchScanJsonPhotosItemToMainThread);
+    JobRunner *runner = startMergeJob(d);
     d.connect(runner, &JobRunner::progress, &d,
               &AppDelegate::forward<&SidecarMergesPart::ScanJsonUpdatProgessItemToMainThread>);
-    runner->startLong([summary, folders](JobControl &control) {
-        const QStringList notMoved = mergeFolderswithSourceArray(folders);
-        *summary = ScanJsonPhotosItemThreader(
-            folders.first(), [&control](int done, int total) { control.setProgress(done, total); },
-            control.cancelFlag());
-        summary->skipped = notMoved + summary->skipped;
-        return JobResult{0, true, {}, {}, {}};
-    });
+    runMerge(
+        d, runner,
+        [folders](JobControl &control) {
+            const QStringList notMoved = mergeFolderswithSourceArray(folders);
+            SidecarMergeSummary summary = ScanJsonPhotosItemThreader(
+                folders.first(),
+                [&control](int done, int total) { control.setProgress(done, total); },
+                control.cancelFlag());
+            summary.skipped = notMoved + summary.skipped;
+            return summary;
+        },
+        &SidecarMergesPart::BatchScanJsonPhotosItemToMainThread);
     return true;
 }
 
@@ -208,7 +219,7 @@ void SidecarMergesPart::WriteXMPMetadataToPhotosAction() {
     if (refuseSecondRun(d))
         return;
     showIdle(nullptr, writeXmpProcesser, writeXmpBtn, CancelXmpBtn);
-    d.showOverMainWindow(writeXmpWindow);
+    d.sheets().showOverMainWindow(writeXmpWindow);
 }
 
 void SidecarMergesPart::BatchWriteXMPFileToFile() {
@@ -243,13 +254,12 @@ bool SidecarMergesPart::startXmpMerge(const QString &folder) {
     showBusy(writeXmpWindow, writeXmpProcesser, writeXmpBtn, CancelXmpBtn);
     if (CancelXmpBtn)
         CancelXmpBtn->show();
-    auto summary = std::make_shared<SidecarMergeSummary>();
-    JobRunner *runner =
-        startMergeJob(d, summary, &SidecarMergesPart::BatchScanXmpPhotosItemToMainThread);
-    runner->startLong([summary, folder](JobControl &control) {
-        *summary = ScnXmpPhotosItemThreader(folder, {}, control.cancelFlag());
-        return JobResult{0, true, {}, {}, {}};
-    });
+    runMerge(
+        d, startMergeJob(d),
+        [folder](JobControl &control) {
+            return ScnXmpPhotosItemThreader(folder, {}, control.cancelFlag());
+        },
+        &SidecarMergesPart::BatchScanXmpPhotosItemToMainThread);
     return true;
 }
 

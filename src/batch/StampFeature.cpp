@@ -1,5 +1,7 @@
 // The date, copyright and place stamps drawn into the selected local photos.
 #include "app/AppDelegate.h"
+#include "app/Browsers.h"
+#include "app/Jobs.h"
 
 #include "base/Coordinates.h"
 #include "base/Logging.h"
@@ -81,85 +83,87 @@ QString nameOf(const IKImageItemPtr &item) {
 } // namespace
 
 void ImageOutputPart::AddDateStampsOnPhotoAction() {
-    if (d.preferences.compress)
+    if (d.preferences().compress)
         AddDateOnPhotoAction();
     else
         AddDateOnPhotoWithOutCompassAction();
 }
 
 void ImageOutputPart::AddDateOnPhotoAction() {
-    const StampSettings s = stampSettingsOf(d.preferences, StampKind::Date, true);
+    const StampSettings s = stampSettingsOf(d.preferences(), StampKind::Date, true);
     d.startImageOutputJob(
-        d.selectedLocalItems(), [s](const IKImageItemPtr &item) { return stampResult(s, item); },
+        d.browsers().selectedLocalItems(),
+        [s](const IKImageItemPtr &item) { return stampResult(s, item); },
         AppDelegate::OutputReveal::FirstOutput);
 }
 
 void ImageOutputPart::AddDateOnPhotoWithOutCompassAction() {
-    const StampSettings s = stampSettingsOf(d.preferences, StampKind::Date, false);
+    const StampSettings s = stampSettingsOf(d.preferences(), StampKind::Date, false);
     d.startImageOutputJob(
-        d.selectedLocalItems(), [s](const IKImageItemPtr &item) { return stampResult(s, item); },
+        d.browsers().selectedLocalItems(),
+        [s](const IKImageItemPtr &item) { return stampResult(s, item); },
         AppDelegate::OutputReveal::FirstOutput);
 }
 
 void ImageOutputPart::AddCopyrightOnPhotoAction() {
-    const StampSettings s = stampSettingsOf(d.preferences, StampKind::Copyright, true);
+    const StampSettings s = stampSettingsOf(d.preferences(), StampKind::Copyright, true);
     d.startImageOutputJob(
-        d.selectedLocalItems(), [s](const IKImageItemPtr &item) { return stampResult(s, item); },
+        d.browsers().selectedLocalItems(),
+        [s](const IKImageItemPtr &item) { return stampResult(s, item); },
         AppDelegate::OutputReveal::FirstOutput);
 }
 
 void ImageOutputPart::AddLocationPlaceOnPhotoAction() {
-    constexpr auto kind = AppDelegate::OneAtATime::PlaceStamp;
-    if (d.runningJob(kind))
+    constexpr auto kind = Jobs::OneAtATime::PlaceStamp;
+    if (d.jobs().runningJob(kind))
         return;
-    const QList<IKImageItemPtr> items = d.selectedLocalItems();
+    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
     if (items.isEmpty())
         return;
     QStringList paths;
     for (const IKImageItemPtr &item : items)
         paths << item->filePath;
-    auto walk = std::make_shared<PlaceWalk>();
-    walk->texts.resize(items.size());
-    walk->failures.resize(items.size());
+    PlaceWalk none;
+    none.texts.resize(items.size());
+    none.failures.resize(items.size());
     // A main-thread object: the walk hands it each position and waits for the answer.
     auto *geocoder = new ReverseGeocoder(&d);
-    const StampSettings s = stampSettingsOf(d.preferences, StampKind::Place, true);
-    JobRunner *runner = d.startJob(kind);
-    d.connect(runner, &JobRunner::finished, &d,
-              [this, geocoder, items, walk, s](const QList<JobResult> &, bool cancelled) {
-                  geocoder->deleteLater();
-                  QStringList failures;
-                  QHash<const IKImageItem *, QString> texts;
-                  QList<IKImageItemPtr> found;
-                  for (qsizetype i = 0; i < items.size(); ++i) {
-                      if (!walk->failures[i].isEmpty())
-                          failures
-                              << QStringLiteral("%1: %2").arg(nameOf(items[i]), walk->failures[i]);
-                      else if (cancelled)
-                          failures << QStringLiteral("%1: cancelled").arg(nameOf(items[i]));
-                      else if (!walk->texts[i].isEmpty()) {
-                          found << items[i];
-                          texts.insert(items[i].get(), walk->texts[i]);
-                      }
-                  }
-                  // A cancelled walk writes nothing and ends as any cancelled job.
-                  if (cancelled) {
-                      JobReport report;
-                      report.cancelled = true;
-                      report.sheetOnSuccess = false;
-                      report.notWritten = failures;
-                      d.finishJob(report);
-                      return;
-                  }
-                  // Only positions waited for the server; no photo was decoded before now.
-                  d.startImageOutputJob(
-                      found,
-                      [s, texts](const IKImageItemPtr &item) {
-                          return stampResult(s, item, texts.value(item.get()));
-                      },
-                      AppDelegate::OutputReveal::FirstOutput, failures);
-              });
-    runner->startLong([paths, walk, asker = QPointer(geocoder)](JobControl &control) {
+    const StampSettings s = stampSettingsOf(d.preferences(), StampKind::Place, true);
+    JobRunner *runner = d.jobs().startJob(kind);
+    const auto ending = [this, geocoder, items, s](PlaceWalk &&walk, bool cancelled) {
+        geocoder->deleteLater();
+        QStringList failures;
+        QHash<const IKImageItem *, QString> texts;
+        QList<IKImageItemPtr> found;
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            if (!walk.failures[i].isEmpty())
+                failures << QStringLiteral("%1: %2").arg(nameOf(items[i]), walk.failures[i]);
+            else if (cancelled)
+                failures << QStringLiteral("%1: cancelled").arg(nameOf(items[i]));
+            else if (!walk.texts[i].isEmpty()) {
+                found << items[i];
+                texts.insert(items[i].get(), walk.texts[i]);
+            }
+        }
+        // A cancelled walk writes nothing and ends as any cancelled job.
+        if (cancelled) {
+            JobReport report;
+            report.cancelled = true;
+            report.sheetOnSuccess = false;
+            report.notWritten = failures;
+            d.jobs().finishJob(report);
+            return;
+        }
+        // Only positions waited for the server; no photo was decoded before now.
+        d.startImageOutputJob(
+            found,
+            [s, texts](const IKImageItemPtr &item) {
+                return stampResult(s, item, texts.value(item.get()));
+            },
+            AppDelegate::OutputReveal::FirstOutput, failures);
+    };
+    const auto task = [paths, none, asker = QPointer(geocoder)](JobControl &control) {
+        PlaceWalk walk = none;
         const int total = int(paths.size());
         for (int i = 0; i < total && !control.isCancelled(); ++i) {
             const QString name = QFileInfo(paths[i]).fileName();
@@ -168,8 +172,8 @@ void ImageOutputPart::AddLocationPlaceOnPhotoAction() {
             const SignedGpsCoordinates position =
                 signedCoordinates(source.properties(0).value(QStringLiteral("{GPS}")).toMap());
             if (!source.isValid() || !position.latitude || !position.longitude) {
-                walk->failures[i] = source.isValid() ? AppDelegate::tr("it has no position")
-                                                     : AppDelegate::tr("not an image we can read");
+                walk.failures[i] = source.isValid() ? AppDelegate::tr("it has no position")
+                                                    : AppDelegate::tr("not an image we can read");
                 continue;
             }
             // One position at a time: the geocoder keeps the server's pace and answers a
@@ -187,13 +191,14 @@ void ImageOutputPart::AddLocationPlaceOnPhotoAction() {
             if (!answer->wait(control))
                 break;
             if (!answer->text.isEmpty())
-                walk->texts[i] = answer->text;
+                walk.texts[i] = answer->text;
             else
-                walk->failures[i] = answer->error.isEmpty()
-                                        ? AppDelegate::tr("no place is known there")
-                                        : answer->error;
+                walk.failures[i] = answer->error.isEmpty()
+                                       ? AppDelegate::tr("no place is known there")
+                                       : answer->error;
         }
         control.setProgress(total, total);
-        return JobResult{0, true, {}, {}, {}};
-    });
+        return walk;
+    };
+    d.jobs().startLong<PlaceWalk>(runner, task, ending, [none] { return none; });
 }

@@ -2,7 +2,10 @@
 // metadata view. Device work runs on each device's own thread; everything here runs on
 // the main thread.
 #include "app/AppDelegate.h"
+#include "app/Browsers.h"
+#include "app/Sheets.h"
 #include "app/WindowDescription.h"
+#include "browser/MainWindowController.h"
 
 #include "app/core/Settings.h"
 #include "base/FileTypes.h"
@@ -111,7 +114,7 @@ void CameraWindowPart::deviceBrowserDidAddDevice(const PKCameraDevicePtr &device
                       beginAlertSheet(
                           sheetWindow(d), AppDelegate::tr("The photo could not be deleted."),
                           QStringLiteral("%1\n%2").arg(f->name, error), {AppDelegate::tr(" Ok ")},
-                          [this](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); });
+                          [this](QMessageBox *a, int c) { d.sheets().savePanelDidEnd3(a, c); });
                   });
         d.connect(raw, &PKCameraDevice::didEncounterError, &d, [raw](const QString &error) {
             qCWarning(lcBrowser).noquote() << "device: \n"
@@ -119,8 +122,8 @@ void CameraWindowPart::deviceBrowserDidAddDevice(const PKCameraDevicePtr &device
                                            << error;
         });
     }
-    if (d.mainWindow.changtoiOSmodemenu)
-        d.mainWindow.changtoiOSmodemenu->setEnabled(true);
+    if (d.mainWindowController().changtoiOSmodemenu)
+        d.mainWindowController().changtoiOSmodemenu->setEnabled(true);
 }
 
 void CameraWindowPart::deviceBrowserDidRemoveDevice(const PKCameraDevicePtr &device, bool) {
@@ -156,12 +159,13 @@ void CameraWindowPart::ChangeToImportiOSDevicePhoto() {
     }
     beginAlertSheet(d.window, AppDelegate::tr("No camera detected"),
                     AppDelegate::tr("Please connect the camera to the computer by USB cable."),
-                    {AppDelegate::tr(" Ok ")},
-                    [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+                    {AppDelegate::tr(" Ok ")}, [this](QMessageBox *alert, int code) {
+                        d.sheets().savePanelDidEnd3(alert, code);
+                    });
 }
 
 void CameraWindowPart::OpenDeviceAction() {
-    createFolder(d.preferences.storagelocation);
+    createFolder(d.preferences().storagelocation);
     auto device = currentDevice.lock();
     if (!device)
         return;
@@ -180,7 +184,7 @@ void CameraWindowPart::deviceDidOpenSessionWithError(PKCameraDevice *device, con
         beginAlertSheet(sheetWindow(d), AppDelegate::tr("The device could not be opened."),
                         QStringLiteral("%1\n%2").arg(device->name(), error),
                         {AppDelegate::tr(" Ok ")},
-                        [this](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); });
+                        [this](QMessageBox *a, int c) { d.sheets().savePanelDidEnd3(a, c); });
 }
 
 void CameraWindowPart::stopListings() {
@@ -236,7 +240,7 @@ void endDownloadJob(AppDelegate &d, const DownloadJob &job) {
     if (!job.failures.isEmpty())
         beginAlertSheet(sheetWindow(d), AppDelegate::tr("The photo could not be downloaded."),
                         job.failures.join(QLatin1Char('\n')), {AppDelegate::tr(" Ok ")},
-                        [&d](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); });
+                        [&d](QMessageBox *a, int c) { d.sheets().savePanelDidEnd3(a, c); });
     for (const QString &path : job.arrived) {
         if (path.isEmpty())
             continue;
@@ -258,14 +262,14 @@ bool downloadAsOneJob(AppDelegate &d, const QList<IKImageItemPtr> &items, bool i
     }
     if (requests.isEmpty())
         return false;
-    createFolder(d.preferences.storagelocation);
+    createFolder(d.preferences().storagelocation);
     job->arrived = QStringList(requests.size(), QString());
     job->waiting = int(requests.size());
     QPointer<AppDelegate> self(&d);
     for (qsizetype i = 0; i < requests.size(); ++i) {
         const PKCameraFilePtr &file = requests[i].first;
         file->device()->requestDownloadFile(
-            file, d.preferences.storagelocation, requests[i].second,
+            file, d.preferences().storagelocation, requests[i].second,
             [self, job, i, importToEdit](const PKDownloadResult &r) {
                 if (!self)
                     return;
@@ -304,7 +308,7 @@ void CameraWindowPart::DownloadPhotoAction() {
 }
 
 void CameraWindowPart::DownloadImportEditePhotoAction() {
-    d.mainWindow.showLocalBrowserPane();
+    d.browsers().showLocalBrowser();
     startProgreess();
     bDownloadandimportToEdit = true;
     const bool sent = downloadAsOneJob(d, selectedCameraItems(), true, ownName);
@@ -320,13 +324,13 @@ void CameraWindowPart::didDownloadFile(const PKDownloadResult &result, bool impo
                                  << result.path;
     if (!cameraRequestsPending()) {
         endProgress();
-        if (d.mainWindow.previewProgressor)
-            d.mainWindow.previewProgressor->hide();
+        if (d.mainWindowController().previewProgressor)
+            d.mainWindowController().previewProgressor->hide();
     }
     // A copy that did not arrive is neither listed nor shown; the job's end tells of it.
     if (result.reason.isEmpty() && importToEdit) {
-        d.mainWindow.appendLocalItem(makeLocalItem(result.path));
-        d.mainWindow.LoadImportedPhotsonMainThread();
+        d.browsers().addLocalItem(makeLocalItem(result.path));
+        d.browsers().reloadLocalBrowser();
     }
 }
 
@@ -340,7 +344,7 @@ void CameraWindowPart::DeletePhotoAction() {
                     AppDelegate::tr("Are you sure you want to delete the selected photo ?"),
                     QString(), {AppDelegate::tr(" Delete "), AppDelegate::tr("Cancel")},
                     [this, items](QMessageBox *alert, int code) {
-                        d.savePanelDidEnd3(alert, code);
+                        d.sheets().savePanelDidEnd3(alert, code);
                         if (code != 1)
                             return;
                         // Each camera is asked for its own files; items leave the list
@@ -355,9 +359,9 @@ void CameraWindowPart::DeletePhotoAction() {
 }
 
 void CameraWindowPart::ViewExifData() {
-    if (d.mainWindow.previewProgressor) {
-        d.mainWindow.previewProgressor->setRange(0, 0);
-        d.mainWindow.previewProgressor->show();
+    if (d.mainWindowController().previewProgressor) {
+        d.mainWindowController().previewProgressor->setRange(0, 0);
+        d.mainWindowController().previewProgressor->show();
     }
     QList<IKImageItemPtr> photos;
     for (const IKImageItemPtr &item : selectedCameraItems()) {
@@ -369,11 +373,11 @@ void CameraWindowPart::ViewExifData() {
         auto file = item->rare().cameraItem.lock();
         if (file && file->device()) {
             photos << item;
-            d.selection.currentFileName = item->fileName;
+            d.selection().currentFileName = item->fileName;
         }
     }
     const bool sent =
         downloadAsOneJob(d, photos, false, [](const IKImageItemPtr &) { return QString(); });
-    if (!sent && !cameraRequestsPending() && d.mainWindow.previewProgressor)
-        d.mainWindow.previewProgressor->hide();
+    if (!sent && !cameraRequestsPending() && d.mainWindowController().previewProgressor)
+        d.mainWindowController().previewProgressor->hide();
 }

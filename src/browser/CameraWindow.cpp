@@ -1,6 +1,7 @@
 // The camera and iOS device window.
 #include "app/AppDelegate.h"
 #include "app/WindowDescription.h"
+#include "browser/MainWindowController.h"
 
 #include "browser/LocalPhotoModel.h"
 #include "platform/ImageView.h"
@@ -91,20 +92,21 @@ void buildCameraWindow(AppDelegate &d) {
     updateButtons();
     // The removal menu from here works on the camera's photos, until it closes.
     QObject::connect(d.cameraWindow.removeExifBtn, &QPushButton::clicked, &d, [&d] {
-        if (!d.mainWindow.removeExifMenu)
+        if (!d.mainWindowController().removeExifMenu)
             return;
-        if (!d.mainWindow.removeExifMenu->property("pkCameraHook").toBool()) {
-            d.mainWindow.removeExifMenu->setProperty("pkCameraHook", true);
+        if (!d.mainWindowController().removeExifMenu->property("pkCameraHook").toBool()) {
+            d.mainWindowController().removeExifMenu->setProperty("pkCameraHook", true);
             // The chosen action runs after the menu hides, so the flag goes after it.
-            QObject::connect(d.mainWindow.removeExifMenu, &QMenu::aboutToHide, &d, [&d] {
-                QTimer::singleShot(0, &d, [&d] { d.removalMenuFromCamera = false; });
-            });
+            QObject::connect(
+                d.mainWindowController().removeExifMenu, &QMenu::aboutToHide, &d,
+                [&d] { QTimer::singleShot(0, &d, [&d] { d.removalMenuFromCamera = false; }); });
         }
         d.removalMenuFromCamera = true;
-        d.mainWindow.popUpButtonMenu(d.mainWindow.removeExifMenu, d.cameraWindow.removeExifBtn,
-                                     d.cameraWindow.removeExifBtn->height() / 4.0);
+        d.mainWindowController().popUpButtonMenu(d.mainWindowController().removeExifMenu,
+                                                 d.cameraWindow.removeExifBtn,
+                                                 d.cameraWindow.removeExifBtn->height() / 4.0);
     });
-    if (d.mainWindow.changtoiOSmodemenu)
-        QObject::connect(d.mainWindow.changtoiOSmodemenu, &QAction::triggered, &d,
+    if (d.mainWindowController().changtoiOSmodemenu)
+        QObject::connect(d.mainWindowController().changtoiOSmodemenu, &QAction::triggered, &d,
                          &AppDelegate::forward<&CameraWindowPart::ChangeToImportiOSDevicePhoto>);
 }

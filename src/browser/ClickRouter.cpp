@@ -1,6 +1,7 @@
-// The click router: every image button posts its click, and this is where a click gets
-// its effect. It is also the one place the browser reaches into the other features.
+// The click router: every image button posts its click, and this is where a click of the
+// main window's buttons, and of the windows not yet given their own, gets its effect.
 #include "app/AppDelegate.h"
+#include "browser/MainWindowController.h"
 
 #include "browser/PRButton.h"
 #include "platform/AlertSheet.h"
@@ -25,7 +26,7 @@ struct Route {
 };
 } // namespace
 
-void MainWindowPart::popUpButtonMenu(QMenu *menu, QWidget *button, qreal offset) {
+void MainWindowController::popUpButtonMenu(QMenu *menu, QWidget *button, qreal offset) {
     if (!menu || !button)
         return;
     // Below the button's lower edge, lowered by the offset.
@@ -33,7 +34,7 @@ void MainWindowPart::popUpButtonMenu(QMenu *menu, QWidget *button, qreal offset)
     menu->popup(at);
 }
 
-void MainWindowPart::MybuttonMouseDownHandle(QObject *sender) {
+void MainWindowController::MybuttonMouseDownHandle(QObject *sender) {
     if (!sender)
         return;
     auto quarter = [](QWidget *b) { return b->height() / 4.0; };
@@ -78,14 +79,6 @@ void MainWindowPart::MybuttonMouseDownHandle(QObject *sender) {
              popUpButtonMenu(PhotolibEditExifMenu, PhotolibEditExifBtn,
                              quarter(PhotolibEditExifBtn));
          }},
-        {d.libraryPanels.canclePhotolibEiteViewBtn,
-         [&] { d.libraryPanels.HidePhotoLibEditViewAction(); }},
-        {d.libraryPanels.canclePhotoOrigEiteViewBtn,
-         [&] { d.libraryPanels.HidePhotoOriginalEditViewAction(); }},
-        {d.libraryPanels.applyPhotolibEiteViewBtn,
-         [&] { d.libraryPanels.ApplyPhotoLibMetadataChangeAction(); }},
-        {d.libraryPanels.applyPhotoOrigEiteViewBtn,
-         [&] { d.libraryWindows.ApplyOriginalPhotoMetadataChangeAction(); }},
         // One save button for both kinds of photo: the mode says whose dates change.
         {d.dateWindows.changeMutiPhotoDateBtn,
          [&] {
@@ -115,7 +108,7 @@ void MainWindowPart::MybuttonMouseDownHandle(QObject *sender) {
     }
 }
 
-void MainWindowPart::MyClosebuttonMouseDownHandle(QObject *sender) {
+void MainWindowController::MyClosebuttonMouseDownHandle(QObject *sender) {
     if (!closedButton || sender != closedButton)
         return;
     const bool modern = d.macOsVer > 9;
@@ -126,7 +119,7 @@ void MainWindowPart::MyClosebuttonMouseDownHandle(QObject *sender) {
                                                   : QStringLiteral("titlebarred.png"));
 }
 
-void MainWindowPart::CloseTheMainWindow() {
+void MainWindowController::CloseTheMainWindow() {
     beginAlertSheet(d.window, AppDelegate::tr("Are you sure you want to Exit ?"), QString(),
                     {AppDelegate::tr(" Exit "), AppDelegate::tr("Cancel")},
                     [](QMessageBox *, int code) {

@@ -1,6 +1,7 @@
 // What the custom controls' notifications do. Each handler knows its control by
 // comparing the sender with the outlets.
 #include "app/AppDelegate.h"
+#include "browser/MainWindowController.h"
 
 #include "browser/DropTargets.h"
 #include "browser/LocalPhotoModel.h"
@@ -9,11 +10,11 @@
 
 #include <QItemSelectionModel>
 
-void MainWindowPart::PRbuttonMouseEnteredHandle(QObject *sender) {
+void MainWindowController::PRbuttonMouseEnteredHandle(QObject *sender) {
     (void)sender; // the edit sheet's buttons join with the edit sheet
 }
 
-void MainWindowPart::PRbuttonMouseExitedHandle(QObject *sender) {
+void MainWindowController::PRbuttonMouseExitedHandle(QObject *sender) {
     (void)sender;
 }
 
@@ -28,23 +29,25 @@ void importDroppedFiles(AppDelegate &d, const QList<QUrl> &urls) {
         item->editRare().unreadableReason = unreadableReason(item->filePath);
         if (!item->rare().unreadableReason.isEmpty())
             problems << QStringLiteral("%1: %2").arg(item->filePath, item->rare().unreadableReason);
-        d.mainWindow.appendLocalItem(item);
+        d.mainWindowController().appendLocalItem(item);
     }
-    d.mainWindow.LoadImportedPhotsonMainThread();
-    d.mainWindow.showImportProblems(problems);
-    if (d.mainWindow.localImageBrowserView && d.mainWindow.localPhotoModel &&
-        d.mainWindow.localPhotoModel->rowCount() > 0)
-        d.mainWindow.localImageBrowserView->selectionModel()->select(
-            d.mainWindow.localPhotoModel->index(0), QItemSelectionModel::ClearAndSelect);
+    d.mainWindowController().LoadImportedPhotsonMainThread();
+    d.mainWindowController().showImportProblems(problems);
+    if (d.mainWindowController().localImageBrowserView &&
+        d.mainWindowController().localPhotoModel &&
+        d.mainWindowController().localPhotoModel->rowCount() > 0)
+        d.mainWindowController().localImageBrowserView->selectionModel()->select(
+            d.mainWindowController().localPhotoModel->index(0),
+            QItemSelectionModel::ClearAndSelect);
 }
 } // namespace
 
-void MainWindowPart::PRDragOperationImageNoteHandle(QObject *sender) {
+void MainWindowController::PRDragOperationImageNoteHandle(QObject *sender) {
     if (sender == localImageBrowserView)
         importDroppedFiles(d, localImageBrowserView->geturlArray());
 }
 
-void MainWindowPart::NSDragOperationImageViewNoteHandle(QObject *sender) {
+void MainWindowController::NSDragOperationImageViewNoteHandle(QObject *sender) {
     if (sender != leftTipImageView)
         return;
     showLocalBrowserPane();
@@ -52,7 +55,7 @@ void MainWindowPart::NSDragOperationImageViewNoteHandle(QObject *sender) {
     importDroppedFiles(d, leftTipImageView->geturlArray());
 }
 
-void MainWindowPart::NSDragOperationImageViewFolderNoteHandle(QObject *sender) {
+void MainWindowController::NSDragOperationImageViewFolderNoteHandle(QObject *sender) {
     if (sender != leftTipImageView)
         return;
     QStringList paths;

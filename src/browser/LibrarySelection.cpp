@@ -1,17 +1,17 @@
-// The library case of the selection handler: the first selected library photo's two
-// records side by side, with their maps and the preview.
+// The library case of the selection handler: the first selected library photo in the right
+// column, with its preview, and its two records side by side in the library panels.
 #include "app/AppDelegate.h"
+#include "browser/MainWindowController.h"
 
 #include "base/Logging.h"
+#include "library/LibraryPanels.h"
 #include "library/core/LibraryComparison.h"
 #include "platform/ImageView.h"
-#include "platform/MapView.h"
 #include "platform/core/VideoFrame.h"
 
 #include <QDebug>
 #include <QItemSelectionModel>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListView>
 
 namespace {
@@ -19,121 +19,71 @@ void colourLabel(QLabel *label, const QColor &colour) {
     if (label)
         label->setStyleSheet(QStringLiteral("color: %1;").arg(colour.name(QColor::HexRgb)));
 }
-
-void showMap(PKMapView *map, QPointF &coords, const ColumnMap &position) {
-    if (!map)
-        return;
-    if (!position.shown) {
-        map->hide();
-        return;
-    }
-    coords = QPointF(position.latitude, position.longitude);
-    map->show();
-    map->setRegion(position.latitude, position.longitude, PKMapView::kDefaultSpanLat,
-                   PKMapView::kDefaultSpanLon);
-    map->clearPin();
-    map->setPin(position.latitude, position.longitude);
-    map->update();
-}
 } // namespace
 
-void LibraryPanelsPart::getOriginalMedataDataWithItem(const IKImageItemPtr &item) {
-    if (item)
-        ::getOriginalMedataDataWithItem(*item);
-}
-
-void LibraryPanelsPart::libraryBrowserSelectionDidChange() {
-    if (!d.mainWindow.photoLibBrowserView || !d.mainWindow.photoLibBrowserView->selectionModel())
+void MainWindowController::libraryBrowserSelectionDidChange() {
+    if (!photoLibBrowserView || !photoLibBrowserView->selectionModel())
         return;
     int first = -1;
-    for (const QModelIndex &index :
-         d.mainWindow.photoLibBrowserView->selectionModel()->selectedIndexes())
+    for (const QModelIndex &index : photoLibBrowserView->selectionModel()->selectedIndexes())
         if (first < 0 || index.row() < first)
             first = index.row();
-    if (first < 0 || first >= d.library.photoLibBroserArray.size() ||
-        !d.library.photoLibBroserArray.at(first)) {
+    const QList<IKImageItemPtr> &shown = d.library().photoLibBroserArray;
+    if (first < 0 || first >= shown.size() || !shown.at(first)) {
         // Nothing selected (also after a reload): the column keeps nothing of an earlier photo,
         // unless it shows the local list.
-        if (d.mainWindow.photolibView && !d.mainWindow.photolibView->isHidden()) {
-            d.mainWindow.showPhotoInColumn(nullptr, true);
-            for (QLabel *label :
-                 {d.mainWindow.previewPhotolibinfolab, d.mainWindow.previewOriginalphtoinfolab})
+        if (photolibView && !photolibView->isHidden()) {
+            showPhotoInColumn(nullptr, true);
+            for (QLabel *label : {previewPhotolibinfolab, previewOriginalphtoinfolab})
                 if (label)
                     label->clear();
-            if (d.mainWindow.theplayerView)
-                d.mainWindow.theplayerView->hide();
+            if (theplayerView)
+                theplayerView->hide();
         }
         return;
     }
-    if (d.mainWindow.previewPhotolibinfolab)
-        d.mainWindow.previewPhotolibinfolab->show();
-    if (d.mainWindow.previewOriginalphtoinfolab)
-        d.mainWindow.previewOriginalphtoinfolab->show();
+    if (previewPhotolibinfolab)
+        previewPhotolibinfolab->show();
+    if (previewOriginalphtoinfolab)
+        previewOriginalphtoinfolab->show();
 
-    const IKImageItemPtr item = d.library.photoLibBroserArray.at(first);
-    const LibraryComparison c = compareLibraryItem(*item, d.library.bScanNewPhotosLib);
+    const IKImageItemPtr item = shown.at(first);
+    const LibraryComparison c = compareLibraryItem(*item, d.library().bScanNewPhotosLib);
 
-    if (d.mainWindow.previewOriginalphtoinfolab) {
-        d.mainWindow.previewOriginalphtoinfolab->setText(c.originalCaption);
-        colourLabel(d.mainWindow.previewOriginalphtoinfolab,
+    if (previewOriginalphtoinfolab) {
+        previewOriginalphtoinfolab->setText(c.originalCaption);
+        colourLabel(previewOriginalphtoinfolab,
                     c.originalCaptionDiffers ? libraryDifferenceColor() : QColor(Qt::white));
     }
     // The right column follows the library selection: the photo's own lines, table and
     // preview (whole, in its proportions; a HEIC too).
-    d.mainWindow.showPhotoInColumn(item, true);
+    showPhotoInColumn(item, true);
     if (!c.isImage) {
-        if (d.mainWindow.previewImageView)
-            d.mainWindow.previewImageView->hide();
-        if (d.mainWindow.theplayerView)
-            d.mainWindow.theplayerView->show();
-        d.mainWindow.playerFilePath = c.previewPath;
+        if (previewImageView)
+            previewImageView->hide();
+        if (theplayerView)
+            theplayerView->show();
+        playerFilePath = c.previewPath;
         QString why;
         const QImage frame = firstVideoFrame(c.previewPath, &why);
-        if (d.mainWindow.playerFrameView) {
+        if (playerFrameView) {
             if (frame.isNull()) {
                 qCDebug(lcBrowser).noquote() << "No video preview:" << why;
-                d.mainWindow.playerFrameView->clear();
+                playerFrameView->clear();
             } else {
-                d.mainWindow.playerFrameView->setImage(QPixmap::fromImage(frame));
+                playerFrameView->setImage(QPixmap::fromImage(frame));
             }
         }
     }
-
-    const auto apply = [this](const QList<PanelText> &texts) {
-        for (const PanelText &t : texts) {
-            QObject *target = libraryPanelOutlet(t.outlet);
-            if (auto *label = qobject_cast<QLabel *>(target))
-                label->setText(t.text);
-            else if (auto *edit = qobject_cast<QLineEdit *>(target))
-                edit->setText(t.text);
-        }
-    };
-    if (c.hasOriginal) {
-        apply(c.originalLines);
-        apply(c.originalFields);
-        showMap(originalPhotolibMapView, originalPhotolibCoords, c.originalMap);
-    }
-    apply(c.libraryLines);
-    apply(c.libraryFields);
-    if (c.hasLibrary)
-        showMap(photolibEiteMapView, photolibEiteCoords, c.libraryMap);
-
-    for (const QString &name : c.differingLines)
-        colourLabel(qobject_cast<QLabel *>(libraryPanelOutlet(name)), libraryDifferenceColor());
-    for (const QString &name : c.agreeingLines)
-        colourLabel(qobject_cast<QLabel *>(libraryPanelOutlet(name)), Qt::white);
+    d.libraryPanels().showComparison(c);
 }
 
-QObject *LibraryPanelsPart::libraryPanelOutlet(const QString &name) {
-    // Looked up once: a search of both panels' widget trees on every selection adds up
-    // when the user walks through a library with the arrow keys.
-    const auto known = libraryPanelOutlets.constFind(name);
-    if (known != libraryPanelOutlets.cend() && *known)
-        return *known;
-    QObject *found = nullptr;
-    for (QWidget *root : {d.mainWindow.photoOriginalEditView, d.mainWindow.photolibEditView})
-        if (root && !found)
-            found = root->findChild<QObject *>(name);
-    libraryPanelOutlets.insert(name, found);
-    return found;
+LibraryPanelHosts MainWindowController::libraryPanelHosts() const {
+    LibraryPanelHosts hosts;
+    hosts.libraryView = photolibView;
+    hosts.libraryBrowser = photoLibBrowserView;
+    hosts.libraryPanel = photolibEditView;
+    hosts.originalPanel = photoOriginalEditView;
+    hosts.slideFrom = localPhotoViewImageView;
+    return hosts;
 }

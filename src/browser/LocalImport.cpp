@@ -1,6 +1,9 @@
 // Local photos come in by open panel, by drop on the browser and by drop on the empty
 // pane; folders are walked on a worker thread.
 #include "app/AppDelegate.h"
+#include "app/Jobs.h"
+#include "app/Sheets.h"
+#include "browser/MainWindowController.h"
 
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
@@ -29,7 +32,7 @@ QFileDialog *openImportPanel(AppDelegate &d, bool foldersToo, const QString &mes
     panel->setWindowModality(Qt::WindowModal);
     if (!foldersToo)
         panel->setFileMode(QFileDialog::ExistingFiles);
-    d.mainWindow.theOpenPanel = panel;
+    d.mainWindowController().theOpenPanel = panel;
     return panel;
 }
 
@@ -42,7 +45,7 @@ QStringList chosenPaths(QFileDialog *panel) {
 
 } // namespace
 
-void MainWindowPart::OpenComputerFoldertoImportAction() {
+void MainWindowController::OpenComputerFoldertoImportAction() {
     QFileDialog *panel =
         openImportPanel(d, false, AppDelegate::tr("Please select photos to import."));
     d.connect(panel, &QFileDialog::finished, &d,
@@ -50,7 +53,7 @@ void MainWindowPart::OpenComputerFoldertoImportAction() {
     panel->open();
 }
 
-void MainWindowPart::ClickClearandImportPhotosAction() {
+void MainWindowController::ClickClearandImportPhotosAction() {
     QFileDialog *panel =
         openImportPanel(d, false, AppDelegate::tr("Please select photos to import."));
     // The list is cleared only once photos are chosen: a cancel leaves it as it was.
@@ -63,7 +66,7 @@ void MainWindowPart::ClickClearandImportPhotosAction() {
     panel->open();
 }
 
-void MainWindowPart::ClickImportPhotosAction() {
+void MainWindowController::ClickImportPhotosAction() {
     QFileDialog *panel = openImportPanel(
         d, true, AppDelegate::tr("Please select photos or photo folder to import."));
     d.connect(panel, &QFileDialog::finished, &d,
@@ -71,7 +74,7 @@ void MainWindowPart::ClickImportPhotosAction() {
     panel->open();
 }
 
-void MainWindowPart::openPanelDidEnd(QFileDialog *panel, int returnCode, void *) {
+void MainWindowController::openPanelDidEnd(QFileDialog *panel, int returnCode, void *) {
     if (returnCode != 1 || !panel)
         return;
     const QStringList files = panel->selectedFiles();
@@ -88,10 +91,10 @@ void MainWindowPart::openPanelDidEnd(QFileDialog *panel, int returnCode, void *)
         d.blocalMode = true;
         showImportProblems(problems);
     }
-    createFolder(d.preferences.storagelocation);
+    createFolder(d.preferences().storagelocation);
 }
 
-void MainWindowPart::openPanelDidEnd1(QFileDialog *panel, int returnCode, void *) {
+void MainWindowController::openPanelDidEnd1(QFileDialog *panel, int returnCode, void *) {
     if (returnCode != 1 || !panel || chosenPaths(panel).isEmpty())
         return;
     showLocalBrowserPane();
@@ -152,8 +155,8 @@ constexpr qsizetype kFirstBatch = 50;
 
 Q_DECLARE_METATYPE(ImportedPath)
 
-void MainWindowPart::importPhotosItemThreader(const QStringList &paths) {
-    JobRunner *runner = d.startJob();
+void MainWindowController::importPhotosItemThreader(const QStringList &paths) {
+    JobRunner *runner = d.jobs().startJob();
     auto seen = std::make_shared<QSet<QString>>();
     auto problems = std::make_shared<QStringList>();
     // Every change to the lists and flags happens on the main thread, a batch at a time,
@@ -227,14 +230,14 @@ void MainWindowPart::importPhotosItemThreader(const QStringList &paths) {
     });
 }
 
-void MainWindowPart::LoadImportedPhotsonMainThread() {
+void MainWindowController::LoadImportedPhotsonMainThread() {
     if (localPhotoModel)
         localPhotoModel->reload();
     if (sortLocalPhotoBtn)
         sortLocalPhotoBtn->show();
 }
 
-void MainWindowPart::showImportProblems(const QStringList &problems) {
+void MainWindowController::showImportProblems(const QStringList &problems) {
     if (problems.isEmpty())
         return;
     const QStringList lines = shortList(problems);
@@ -245,19 +248,19 @@ void MainWindowPart::showImportProblems(const QStringList &problems) {
             "skipped:\n%1")
             .arg(lines.join(QLatin1Char('\n'))),
         {AppDelegate::tr(" Ok ")},
-        [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+        [this](QMessageBox *alert, int code) { d.sheets().savePanelDidEnd3(alert, code); });
     if (sheet)
         sheet->setObjectName(QStringLiteral("importProblemsAlert"));
 }
 
-void MainWindowPart::appendLocalItem(const IKImageItemPtr &item) {
+void MainWindowController::appendLocalItem(const IKImageItemPtr &item) {
     if (!item)
         return;
-    d.localPhotoItemArray << item;
-    d.localImportPhotoItemArray << item;
+    d.localLists().localPhotoItemArray << item;
+    d.localLists().localImportPhotoItemArray << item;
 }
 
-void MainWindowPart::showLocalBrowserPane() {
+void MainWindowController::showLocalBrowserPane() {
     if (leftphotoScrView)
         leftphotoScrView->show();
     if (leftTipView)

@@ -4,6 +4,7 @@
 #include "app/AppDelegate.h"
 #include "browser/DropTargets.h"
 #include "browser/LocalCellDelegate.h"
+#include "browser/MainWindowController.h"
 #include "browser/PanelValueLabel.h"
 #include "platform/MapView.h"
 
@@ -30,16 +31,20 @@ QFormLayout *buildLocalInformationLines(AppDelegate &d, QWidget *column) {
         QString caption;
     };
     const Line lines[] = {
-        {&d.mainWindow.photoNamelab, "photoNamelab", AppDelegate::tr("Name:")},
-        {&d.mainWindow.photoTitlelab, "photoTitlelab", AppDelegate::tr("Title:")},
-        {&d.mainWindow.photoModDatelab, "photoModDatelab", AppDelegate::tr("Taken:")},
-        {&d.mainWindow.photoDPIlab, "photoDPIlab", AppDelegate::tr("Camera:")},
-        {&d.mainWindow.photoLensInfolab, "photoLensInfolab", AppDelegate::tr("Lens:")},
-        {&d.mainWindow.photoExposurelab, "photoExposurelab", AppDelegate::tr("Exposure:")},
-        {&d.mainWindow.photoImageSizelab, "photoImageSizelab", AppDelegate::tr("Dimensions:")},
-        {&d.mainWindow.photoFileSizelab, "photoFileSizelab", AppDelegate::tr("File size:")},
-        {&d.mainWindow.photoCreateDatelab, "photoCreateDatelab", AppDelegate::tr("Created:")},
-        {&d.mainWindow.locationCitylab, "locationCitylab", AppDelegate::tr("Place:")},
+        {&d.mainWindowController().photoNamelab, "photoNamelab", AppDelegate::tr("Name:")},
+        {&d.mainWindowController().photoTitlelab, "photoTitlelab", AppDelegate::tr("Title:")},
+        {&d.mainWindowController().photoModDatelab, "photoModDatelab", AppDelegate::tr("Taken:")},
+        {&d.mainWindowController().photoDPIlab, "photoDPIlab", AppDelegate::tr("Camera:")},
+        {&d.mainWindowController().photoLensInfolab, "photoLensInfolab", AppDelegate::tr("Lens:")},
+        {&d.mainWindowController().photoExposurelab, "photoExposurelab",
+         AppDelegate::tr("Exposure:")},
+        {&d.mainWindowController().photoImageSizelab, "photoImageSizelab",
+         AppDelegate::tr("Dimensions:")},
+        {&d.mainWindowController().photoFileSizelab, "photoFileSizelab",
+         AppDelegate::tr("File size:")},
+        {&d.mainWindowController().photoCreateDatelab, "photoCreateDatelab",
+         AppDelegate::tr("Created:")},
+        {&d.mainWindowController().locationCitylab, "locationCitylab", AppDelegate::tr("Place:")},
     };
     for (const Line &line : lines) {
         auto *value = new PanelValueLabel(column);
@@ -62,22 +67,25 @@ QWidget *buildLocalMapSlot(AppDelegate &d, QWidget *column) {
     slot->setFixedHeight(kMapHeight);
     auto *stack = new QGridLayout(slot);
     stack->setContentsMargins(0, 0, 0, 0);
-    d.mainWindow.localMapPlaceholder = new QLabel(slot);
-    d.mainWindow.localMapPlaceholder->setObjectName(QStringLiteral("localMapPlaceholder"));
-    d.mainWindow.localMapPlaceholder->setAlignment(Qt::AlignCenter);
-    d.mainWindow.localMapPlaceholder->setStyleSheet(
+    d.mainWindowController().localMapPlaceholder = new QLabel(slot);
+    d.mainWindowController().localMapPlaceholder->setObjectName(
+        QStringLiteral("localMapPlaceholder"));
+    d.mainWindowController().localMapPlaceholder->setAlignment(Qt::AlignCenter);
+    d.mainWindowController().localMapPlaceholder->setStyleSheet(
         QStringLiteral("QLabel { background: #4a4443; color: #a9a4a2; }"));
-    d.mainWindow.currentlocalMapView = new PKMapView(slot);
-    d.mainWindow.currentlocalMapView->setObjectName(QStringLiteral("currentlocalMapView"));
+    d.mainWindowController().currentlocalMapView = new PKMapView(slot);
+    d.mainWindowController().currentlocalMapView->setObjectName(
+        QStringLiteral("currentlocalMapView"));
     // Both share the cell; the map, laid out last, covers the placeholder while shown.
-    stack->addWidget(d.mainWindow.localMapPlaceholder, 0, 0);
-    stack->addWidget(d.mainWindow.currentlocalMapView, 0, 0);
+    stack->addWidget(d.mainWindowController().localMapPlaceholder, 0, 0);
+    stack->addWidget(d.mainWindowController().currentlocalMapView, 0, 0);
     return slot;
 }
 
 void useFittedCellTitles(AppDelegate &d) {
-    for (QListView *view : {static_cast<QListView *>(d.mainWindow.localImageBrowserView),
-                            d.mainWindow.photoLibBrowserView})
+    for (QListView *view :
+         {static_cast<QListView *>(d.mainWindowController().localImageBrowserView),
+          d.mainWindowController().photoLibBrowserView})
         if (view)
             view->setItemDelegate(new LocalCellDelegate(view));
 }

@@ -1,5 +1,8 @@
 // Sorting the local list and taking photos out of it.
 #include "app/AppDelegate.h"
+#include "app/Browsers.h"
+#include "app/Jobs.h"
+#include "browser/MainWindowController.h"
 
 #include "browser/DropTargets.h"
 #include "browser/LocalPhotoModel.h"
@@ -13,20 +16,21 @@ namespace {
 // Dates are read and a copy of the list sorted on the runner; the shown list is replaced here,
 // on the main thread, when the sort ran to its end (photos imported meanwhile follow it).
 void showSorted(AppDelegate &d, LocalSortOrder order) {
-    const QList<IKImageItemPtr> snapshot = d.localImportPhotoItemArray;
+    const QList<IKImageItemPtr> snapshot = d.localLists().localImportPhotoItemArray;
     // The last order asked for wins, however long the earlier sort would take.
-    if (JobRunner *earlier = d.runningJob(AppDelegate::OneAtATime::LocalSort))
+    if (JobRunner *earlier = d.jobs().runningJob(Jobs::OneAtATime::LocalSort))
         earlier->cancel();
-    JobRunner *runner = d.startJob(AppDelegate::OneAtATime::LocalSort);
-    QObject::connect(
-        runner, &JobRunner::finished, &d, [&d](const QList<JobResult> &results, bool cancelled) {
-            if (cancelled || results.isEmpty() || !results.first().ok)
-                return;
-            d.localPhotoItemArray = sortedAsNow(results.first().data.value<QList<IKImageItemPtr>>(),
-                                                d.localImportPhotoItemArray);
-            if (d.mainWindow.localPhotoModel)
-                d.mainWindow.localPhotoModel->reload();
-        });
+    JobRunner *runner = d.jobs().startJob(Jobs::OneAtATime::LocalSort);
+    QObject::connect(runner, &JobRunner::finished, &d,
+                     [&d](const QList<JobResult> &results, bool cancelled) {
+                         if (cancelled || results.isEmpty() || !results.first().ok)
+                             return;
+                         d.localLists().localPhotoItemArray =
+                             sortedAsNow(results.first().data.value<QList<IKImageItemPtr>>(),
+                                         d.localLists().localImportPhotoItemArray);
+                         if (d.mainWindowController().localPhotoModel)
+                             d.mainWindowController().localPhotoModel->reload();
+                     });
     runner->startLong([snapshot, order](JobControl &control) {
         QElapsedTimer sinceProgress;
         sinceProgress.start();
@@ -48,28 +52,29 @@ void showSorted(AppDelegate &d, LocalSortOrder order) {
 }
 } // namespace
 
-void MainWindowPart::ClickSortLocalPhotosByDate() {
+void MainWindowController::ClickSortLocalPhotosByDate() {
     showSorted(d, LocalSortOrder::ByCreationDate);
 }
 
-void MainWindowPart::ClickSortLocalPhotosByName() {
+void MainWindowController::ClickSortLocalPhotosByName() {
     showSorted(d, LocalSortOrder::ByFileName);
 }
 
-void MainWindowPart::ClearSelectedLeftPhotos() {
+void MainWindowController::ClearSelectedLeftPhotos() {
     if (d.blocalMode)
-        removeItems(d.localPhotoItemArray, d.localImportPhotoItemArray, d.selectedLocalItems());
+        removeItems(d.localLists().localPhotoItemArray, d.localLists().localImportPhotoItemArray,
+                    d.browsers().selectedLocalItems());
     if (localPhotoModel)
         localPhotoModel->reload();
 }
 
-void MainWindowPart::ClearLeftPhotosWithoutExifDate() {
+void MainWindowController::ClearLeftPhotosWithoutExifDate() {
     if (!d.blocalMode)
         return;
     // The workers read their own copy; only the main thread changes the lists. After Cancel
     // the photos already read still go.
-    const QList<IKImageItemPtr> snapshot = d.localPhotoItemArray;
-    JobRunner *runner = d.startJob();
+    const QList<IKImageItemPtr> snapshot = d.localLists().localPhotoItemArray;
+    JobRunner *runner = d.jobs().startJob();
     d.connect(runner, &JobRunner::finished, &d, [this, snapshot](const QList<JobResult> &results) {
         QList<IKImageItemPtr> toRemove;
         for (const JobResult &r : results)
@@ -85,15 +90,16 @@ void MainWindowPart::ClearLeftPhotosWithoutExifDate() {
     });
 }
 
-void MainWindowPart::ClearLeftPhotosWithoutExifDateMainThread(
+void MainWindowController::ClearLeftPhotosWithoutExifDateMainThread(
     const QList<IKImageItemPtr> &toRemove) {
-    removeItems(d.localPhotoItemArray, d.localImportPhotoItemArray, toRemove);
+    removeItems(d.localLists().localPhotoItemArray, d.localLists().localImportPhotoItemArray,
+                toRemove);
     if (localPhotoModel)
         localPhotoModel->reload();
 }
 
-void MainWindowPart::ClearLeftPhotos() {
-    removeAllItems(d.localPhotoItemArray, d.localImportPhotoItemArray);
+void MainWindowController::ClearLeftPhotos() {
+    removeAllItems(d.localLists().localPhotoItemArray, d.localLists().localImportPhotoItemArray);
     if (localPhotoModel)
         localPhotoModel->reload();
     clearLocalPanels();

@@ -1,7 +1,9 @@
 // The map window of the selected photo's position, and the browsers' data source and
 // double-click.
 #include "app/AppDelegate.h"
+#include "app/Sheets.h"
 #include "app/WindowDescription.h"
+#include "browser/MainWindowController.h"
 
 #include "browser/DropTargets.h"
 #include "browser/LocalPhotoModel.h"
@@ -15,38 +17,39 @@
 #include <QVBoxLayout>
 
 void buildMapWindow(AppDelegate &d) {
-    d.mainWindow.mapWindow = newAuxiliaryWindow(d, "mapWindow", AppDelegate::tr("Map"));
-    d.mainWindow.mapWindow->resize(640, 480);
-    auto *layout = new QVBoxLayout(d.mainWindow.mapWindow);
+    d.mainWindowController().mapWindow = newAuxiliaryWindow(d, "mapWindow", AppDelegate::tr("Map"));
+    d.mainWindowController().mapWindow->resize(640, 480);
+    auto *layout = new QVBoxLayout(d.mainWindowController().mapWindow);
     layout->setContentsMargins(0, 0, 0, 0);
-    d.mainWindow.currentMapView = new PKMapView(d.mainWindow.mapWindow);
-    d.mainWindow.currentMapView->setObjectName(QStringLiteral("currentMapView"));
-    layout->addWidget(d.mainWindow.currentMapView);
+    d.mainWindowController().currentMapView = new PKMapView(d.mainWindowController().mapWindow);
+    d.mainWindowController().currentMapView->setObjectName(QStringLiteral("currentMapView"));
+    layout->addWidget(d.mainWindowController().currentMapView);
 }
 
-void MainWindowPart::ShowMapAction() {
+void MainWindowController::ShowMapAction() {
     if (!bMapPreview) {
         beginAlertSheet(d.window, AppDelegate::tr("No GPS Data"),
                         AppDelegate::tr("This photo does not contain GPS information."),
-                        {AppDelegate::tr(" Ok ")},
-                        [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+                        {AppDelegate::tr(" Ok ")}, [this](QMessageBox *alert, int code) {
+                            d.sheets().savePanelDidEnd3(alert, code);
+                        });
         return;
     }
     if (!mapWindow || !currentMapView)
         return;
     if (!mapWindow->isVisible())
         mapWindow->show();
-    currentMapView->setRegion(d.selection.currentCoords.x(), d.selection.currentCoords.y());
-    currentMapView->addAnnotation(d.selection.currentCoords.x(), d.selection.currentCoords.y());
+    currentMapView->setRegion(d.selection().currentCoords.x(), d.selection().currentCoords.y());
+    currentMapView->addAnnotation(d.selection().currentCoords.x(), d.selection().currentCoords.y());
 }
 
 int AppDelegate::numberOfItemsInImageBrowser(QListView *browser) const {
     if (!browser)
         return 0;
-    if (browser == mainWindow.localImageBrowserView)
-        return int(localPhotoItemArray.size());
-    if (browser == mainWindow.photoLibBrowserView)
-        return int(library.photoLibBroserArray.size());
+    if (browser == mainWindowController().localImageBrowserView)
+        return int(localLists().localPhotoItemArray.size());
+    if (browser == mainWindowController().photoLibBrowserView)
+        return int(library().photoLibBroserArray.size());
     if (browser == cameraWindow.imageBrowserView)
         return int(cameraWindow.cameItemArray.size());
     return 0;
@@ -56,10 +59,10 @@ IKImageItemPtr AppDelegate::imageBrowser(QListView *browser, int index) const {
     const QList<IKImageItemPtr> *items = nullptr;
     if (!browser)
         return nullptr;
-    if (browser == mainWindow.localImageBrowserView)
-        items = &localPhotoItemArray;
-    else if (browser == mainWindow.photoLibBrowserView)
-        items = &library.photoLibBroserArray;
+    if (browser == mainWindowController().localImageBrowserView)
+        items = &localLists().localPhotoItemArray;
+    else if (browser == mainWindowController().photoLibBrowserView)
+        items = &library().photoLibBroserArray;
     else if (browser == cameraWindow.imageBrowserView)
         items = &cameraWindow.cameItemArray;
     if (!items || index < 0 || index >= items->size())

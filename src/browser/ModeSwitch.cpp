@@ -1,14 +1,15 @@
 // The local-photos view's tip: the list when it has photos, else the tip view.
 #include "app/AppDelegate.h"
+#include "browser/MainWindowController.h"
 
 #include "platform/ImageView.h"
 
 #include <QWidget>
 
-void MainWindowPart::ChangeToImportComputerPhoto() {
+void MainWindowController::ChangeToImportComputerPhoto() {
     if (leftTipCameraImageView)
         leftTipCameraImageView->hide();
-    const bool empty = d.localPhotoItemArray.isEmpty();
+    const bool empty = d.localLists().localPhotoItemArray.isEmpty();
     if (leftphotoScrView)
         leftphotoScrView->setVisible(!empty);
     if (leftTipView)

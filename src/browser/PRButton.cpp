@@ -103,6 +103,15 @@ void PRButton::paintEvent(QPaintEvent *event) {
     painter.drawControl(QStyle::CE_PushButton, option);
 }
 
+void PRButton::whenPressed(PRButton *button, std::function<void()> action) {
+    NotificationCenter::defaultCenter().addObserver(
+        button, QLatin1String(kMybuttonMouseDown),
+        [button, action = std::move(action)](QObject *sender) {
+            if (sender == button)
+                action();
+        });
+}
+
 void PRButton::mousePressEvent(QMouseEvent *event) {
     event->accept();
     NotificationCenter::defaultCenter().postNotificationName(QLatin1String(kMybuttonMouseDown),

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QPushButton>
+#include <functional>
 
 // The image button of every window. It acts when the mouse button goes down (or Space or
 // Return is pressed while it has the focus), and only through the notifications it posts
 // ("MybuttonMouseDown", "PRbuttonMouseEntered", "PRbuttonMouseExited"): it never emits
-// clicked(), so the click router is the one place that gives a button its effect.
+// clicked(). Its effect comes from the click router, or from the piece that owns it
+// (whenPressed).
 class PRButton : public QPushButton {
     Q_OBJECT
   public:
@@ -27,6 +29,9 @@ class PRButton : public QPushButton {
     QSize minimumSizeHint() const override;
 
     static constexpr int kBarLabelWidest = 260;
+
+    // Gives `button` its effect: `action` runs at each of its presses, for as long as it lives.
+    static void whenPressed(PRButton *button, std::function<void()> action);
 
   protected:
     void paintEvent(QPaintEvent *event) override;

@@ -1,5 +1,7 @@
 // The selection handler: the panels of the first selected local photo, its map and place.
 #include "app/AppDelegate.h"
+#include "app/Browsers.h"
+#include "browser/MainWindowController.h"
 
 #include "base/FileTypes.h"
 #include "base/Logging.h"
@@ -34,52 +36,54 @@ void addNodes(QTreeWidgetItem *parent, QTreeWidget *tree, const QList<PropertyNo
 // The right column's lines, table and map for one description; only a local photo (`item`)
 // has its place looked up.
 void showColumnLines(AppDelegate &d, const LocalPhotoPanels &panels, const IKImageItemPtr &item) {
-    SelectionState &selection = d.selection;
+    SelectionState &selection = d.selection();
     for (auto [label, text] : std::initializer_list<std::pair<QLabel *, QString>>{
-             {d.mainWindow.photoNamelab, panels.photoNameText},
-             {d.mainWindow.photoCreateDatelab, panels.photoCreateDateText},
-             {d.mainWindow.photoFileSizelab, panels.photoFileSizeText},
-             {d.mainWindow.photoImageSizelab, panels.photoImageSizeText},
-             {d.mainWindow.photoDPIlab, panels.photoDPIText},
-             {d.mainWindow.photoLensInfolab, panels.photoLensInfoText},
-             {d.mainWindow.photoTitlelab, panels.photoTitleText},
-             {d.mainWindow.photoModDatelab, panels.photoModDateText},
-             {d.mainWindow.photoExposurelab, panels.photoExposureText}})
+             {d.mainWindowController().photoNamelab, panels.photoNameText},
+             {d.mainWindowController().photoCreateDatelab, panels.photoCreateDateText},
+             {d.mainWindowController().photoFileSizelab, panels.photoFileSizeText},
+             {d.mainWindowController().photoImageSizelab, panels.photoImageSizeText},
+             {d.mainWindowController().photoDPIlab, panels.photoDPIText},
+             {d.mainWindowController().photoLensInfolab, panels.photoLensInfoText},
+             {d.mainWindowController().photoTitlelab, panels.photoTitleText},
+             {d.mainWindowController().photoModDatelab, panels.photoModDateText},
+             {d.mainWindowController().photoExposurelab, panels.photoExposureText}})
         if (label)
             label->setText(text);
 
-    if (d.mainWindow.localExifDataView) {
-        d.mainWindow.localExifDataView->clear();
-        addNodes(nullptr, d.mainWindow.localExifDataView, panels.propertyTree);
+    if (d.mainWindowController().localExifDataView) {
+        d.mainWindowController().localExifDataView->clear();
+        addNodes(nullptr, d.mainWindowController().localExifDataView, panels.propertyTree);
     }
 
-    d.mainWindow.bMapPreview = panels.bMapPreview;
-    if (d.mainWindow.localMapPlaceholder)
-        d.mainWindow.localMapPlaceholder->setText(
+    d.mainWindowController().bMapPreview = panels.bMapPreview;
+    if (d.mainWindowController().localMapPlaceholder)
+        d.mainWindowController().localMapPlaceholder->setText(
             panels.currentFileName.isEmpty() ? QString() : AppDelegate::tr("No position"));
     if (panels.bMapPreview) {
         selection.currentCoords = QPointF(panels.latitude, panels.longitude);
-        if (d.mainWindow.currentlocalMapView) {
-            d.mainWindow.currentlocalMapView->setRegion(panels.latitude, panels.longitude);
-            d.mainWindow.currentlocalMapView->setPin(panels.latitude, panels.longitude);
-            d.mainWindow.currentlocalMapView->show();
+        if (d.mainWindowController().currentlocalMapView) {
+            d.mainWindowController().currentlocalMapView->setRegion(panels.latitude,
+                                                                    panels.longitude);
+            d.mainWindowController().currentlocalMapView->setPin(panels.latitude, panels.longitude);
+            d.mainWindowController().currentlocalMapView->show();
         }
         if (panels.startsGeocoding && item)
-            d.mainWindow.getCityInfowithlonglab(panels.longitude, panels.latitude, item);
-        else if (d.mainWindow.locationCitylab)
-            d.mainWindow.locationCitylab->clear();
+            d.mainWindowController().getCityInfowithlonglab(panels.longitude, panels.latitude,
+                                                            item);
+        else if (d.mainWindowController().locationCitylab)
+            d.mainWindowController().locationCitylab->clear();
     } else {
-        if (d.mainWindow.currentlocalMapView)
-            d.mainWindow.currentlocalMapView->hide();
-        if (d.mainWindow.locationCitylab)
-            d.mainWindow.locationCitylab->clear();
+        if (d.mainWindowController().currentlocalMapView)
+            d.mainWindowController().currentlocalMapView->hide();
+        if (d.mainWindowController().locationCitylab)
+            d.mainWindowController().locationCitylab->clear();
     }
 }
 
 // Sets every local panel from one description; `item` gets the place name when one is found.
 void showLocalPanels(AppDelegate &d, const LocalPhotoPanels &panels,
                      const IKImageItemPtr &item = nullptr) {
-    SelectionState &selection = d.selection;
+    SelectionState &selection = d.selection();
     selection.currentChooseFilePath = panels.currentChooseFilePath;
     selection.currentExifDictionary = panels.currentExifDictionary;
     selection.currentFileName = panels.currentFileName;
@@ -127,21 +131,22 @@ QPixmap fitted(const QImage &image, const QSize &box) {
 // The selected photo as it is now (its latest edited copy, if any), made off the main thread;
 // a picture that arrives after the selection moved on is dropped.
 void showPreview(AppDelegate &d, const IKImageItemPtr &item, bool library) {
-    if (!d.mainWindow.previewImageView)
+    if (!d.mainWindowController().previewImageView)
         return;
-    d.mainWindow.previewImageView->setImage(QPixmap());
-    if (d.mainWindow.theplayerView)
-        d.mainWindow.theplayerView->hide();
+    d.mainWindowController().previewImageView->setImage(QPixmap());
+    if (d.mainWindowController().theplayerView)
+        d.mainWindowController().theplayerView->hide();
     if (!item || !item->rare().unreadableReason.isEmpty()) {
-        d.mainWindow.previewImageView->hide();
+        d.mainWindowController().previewImageView->hide();
         return;
     }
-    d.mainWindow.previewImageView->show();
+    d.mainWindowController().previewImageView->show();
     // A library photo not downloaded shows its thumbnail.
     const QString path = library && !QFileInfo::exists(item->currentPath()) ? item->fileThumbPath
                                                                             : item->currentPath();
-    const QSize box =
-        d.mainWindow.previewContentView ? d.mainWindow.previewContentView->size() : QSize(300, 240);
+    const QSize box = d.mainWindowController().previewContentView
+                          ? d.mainWindowController().previewContentView->size()
+                          : QSize(300, 240);
     QPointer<AppDelegate> self(&d);
     std::weak_ptr<IKImageItem> weak = item;
     JobRunner::runOn(JobRunner::Lane::Preview, [self, weak, path, box, library] {
@@ -150,23 +155,23 @@ void showPreview(AppDelegate &d, const IKImageItemPtr &item, bool library) {
             image = Thumbnails::make(path, 256);
         JobRunner::handTo(self, [self, weak, image, box, library] {
             const IKImageItemPtr shown = weak.lock();
-            if (!self || !shown || !self->mainWindow.previewImageView || image.isNull())
+            if (!self || !shown || !self->mainWindowController().previewImageView || image.isNull())
                 return;
-            const QList<IKImageItemPtr> selected =
-                library ? self->selectedLibraryItems() : self->selectedLocalItems();
+            const QList<IKImageItemPtr> selected = library ? self->browsers().selectedLibraryItems()
+                                                           : self->browsers().selectedLocalItems();
             if (!selected.isEmpty() && selected.first() == shown)
-                self->mainWindow.previewImageView->setImage(fitted(image, box));
+                self->mainWindowController().previewImageView->setImage(fitted(image, box));
         });
     });
 }
 
 } // namespace
 
-void MainWindowPart::clearLocalPanels() {
+void MainWindowController::clearLocalPanels() {
     showLocalPanels(d, LocalPhotoPanels{});
 }
 
-void MainWindowPart::showPhotoInColumn(const IKImageItemPtr &item, bool library) {
+void MainWindowController::showPhotoInColumn(const IKImageItemPtr &item, bool library) {
     showColumnLines(d, item ? describeLocalPhoto(*item) : LocalPhotoPanels{},
                     library ? nullptr : item);
     // A library video plays in its own view.
@@ -180,14 +185,14 @@ void MainWindowPart::showPhotoInColumn(const IKImageItemPtr &item, bool library)
     }
 }
 
-void MainWindowPart::imageBrowserSelectionDidChange(QListView *browser) {
+void MainWindowController::imageBrowserSelectionDidChange(QListView *browser) {
     if (browser && browser == photoLibBrowserView) {
-        d.libraryPanels.libraryBrowserSelectionDidChange();
+        libraryBrowserSelectionDidChange();
         return;
     }
     if (!browser || browser != localImageBrowserView)
         return;
-    const QList<IKImageItemPtr> selected = d.selectedLocalItems();
+    const QList<IKImageItemPtr> selected = d.browsers().selectedLocalItems();
     if (selected.isEmpty()) {
         clearLocalPanels();
         showPreview(d, nullptr, false);
@@ -200,9 +205,9 @@ void MainWindowPart::imageBrowserSelectionDidChange(QListView *browser) {
     showPreview(d, item, false);
 }
 
-void MainWindowPart::getCityInfowithlonglab(double longitude, double latitude,
-                                            const IKImageItemPtr &item) {
-    d.selection.currentLocationStr = QStringLiteral("");
+void MainWindowController::getCityInfowithlonglab(double longitude, double latitude,
+                                                  const IKImageItemPtr &item) {
+    d.selection().currentLocationStr = QStringLiteral("");
     if (locationCitylab)
         locationCitylab->clear();
     if (!geocoder)
@@ -217,7 +222,7 @@ void MainWindowPart::getCityInfowithlonglab(double longitude, double latitude,
             if (name.isEmpty()) {
                 // Offline, without a server or without a known place, the label says so
                 // rather than staying blank as if still asking.
-                const QList<IKImageItemPtr> selected = d.selectedLocalItems();
+                const QList<IKImageItemPtr> selected = d.browsers().selectedLocalItems();
                 if (target && !selected.isEmpty() && selected.first() == target && locationCitylab)
                     locationCitylab->setText(AppDelegate::tr("Place unknown"));
                 return;
@@ -225,10 +230,10 @@ void MainWindowPart::getCityInfowithlonglab(double longitude, double latitude,
             if (target)
                 target->editRare().GPSLocationfileName = name;
             // A late answer for a photo that is no longer shown stays with its item only.
-            const QList<IKImageItemPtr> selected = d.selectedLocalItems();
+            const QList<IKImageItemPtr> selected = d.browsers().selectedLocalItems();
             if (!target || selected.isEmpty() || selected.first() != target)
                 return;
-            d.selection.currentLocationStr = name;
+            d.selection().currentLocationStr = name;
             if (locationCitylab)
                 locationCitylab->setText(name);
         });

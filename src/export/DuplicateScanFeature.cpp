@@ -2,6 +2,9 @@
 // it; otherwise the window comes up over the main window while a job hashes a snapshot of
 // the browser's list, and the groups are shown when it ends.
 #include "app/AppDelegate.h"
+#include "app/Jobs.h"
+#include "app/Sheets.h"
+#include "library/LibraryDatabase.h"
 
 #include "base/Logging.h"
 #include "export/PRArrayController.h"
@@ -20,15 +23,15 @@
 #include <utility>
 
 void DuplicateWindowPart::FindDuplicatePhotosAction() {
-    const auto end3 = [this](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); };
-    if (!d.library.scanComplete) {
+    const auto end3 = [this](QMessageBox *a, int c) { d.sheets().savePanelDidEnd3(a, c); };
+    if (!d.library().scanComplete) {
         beginAlertSheet(d.window, AppDelegate::tr("The Scan is not completed."),
                         AppDelegate::tr("Please wait a while to complete the scan."),
                         {AppDelegate::tr(" Ok ")}, end3);
         return;
     }
-    if (d.libraryDatabase.CheckPhotosApplicationRun()) {
-        d.libraryDatabase.showQuitPhotosOffer();
+    if (d.libraryDatabase().CheckPhotosApplicationRun()) {
+        d.libraryDatabase().showQuitPhotosOffer();
         return;
     }
     if (d.duplicateScanRunning())
@@ -44,7 +47,7 @@ void DuplicateWindowPart::FindDuplicatePhotosAction() {
     reloadDuplicateTable(rightTableView);
     scanDupProcesser->show();
     scanningDupinfolab->show();
-    d.library.scanningcount = 0;
+    d.library().scanningcount = 0;
     if (!scanDupGifTimer) {
         scanDupGifTimer = new QTimer(&d);
         d.connect(scanDupGifTimer, &QTimer::timeout, &d,
@@ -55,18 +58,18 @@ void DuplicateWindowPart::FindDuplicatePhotosAction() {
 
     // The tasks read only &d copy, never the browser's list or items; each hashes one
     // thumbnail, so a Cancel leaves the rest unread.
-    const QList<DuplicateScanEntry> entries = duplicateScanEntries(d.library.photoLibBroserArray);
+    const QList<DuplicateScanEntry> entries = duplicateScanEntries(d.library().photoLibBroserArray);
     const QStringList paths = duplicateScanPaths(entries);
-    JobRunner *runner = d.startJob(AppDelegate::OneAtATime::DuplicateScan);
+    JobRunner *runner = d.jobs().startJob(Jobs::OneAtATime::DuplicateScan);
     d.connect(runner, &JobRunner::finished, &d,
               [this, runner, entries, paths](const QList<JobResult> &results, bool cancelled) {
-                  if (d.runningJob(AppDelegate::OneAtATime::DuplicateScan) != runner)
+                  if (d.jobs().runningJob(Jobs::OneAtATime::DuplicateScan) != runner)
                       return; // stopped from its window: nothing of it shows
                   if (cancelled) {
                       CLickCancleDupAction();
                       return;
                   }
-                  d.forgetJob(AppDelegate::OneAtATime::DuplicateScan);
+                  d.jobs().forgetJob(Jobs::OneAtATime::DuplicateScan);
                   QList<ThumbnailKey> read;
                   for (const JobResult &r : results)
                       read << ThumbnailKey{r.ok ? r.data.toString() : QString(), r.reason};
@@ -87,7 +90,7 @@ void DuplicateWindowPart::stopDuplicateScan() {
     if (!d.duplicateScanRunning())
         return;
     // The thumbnails not begun are left unread; the ending sees it is no longer the scan.
-    d.forgetJob(AppDelegate::OneAtATime::DuplicateScan)->cancel();
+    d.jobs().forgetJob(Jobs::OneAtATime::DuplicateScan)->cancel();
     if (scanDupGifTimer)
         scanDupGifTimer->stop();
     scanDupProcesser->hide();
@@ -95,11 +98,11 @@ void DuplicateWindowPart::stopDuplicateScan() {
 }
 
 void DuplicateWindowPart::StartScanningDupGIFImageViewTimer() {
-    const int n = d.library.scanningcount++;
+    const int n = d.library().scanningcount++;
     if (n <= 6)
         scanningDupinfolab->setText(QStringLiteral("Scanning.") + QString(n, QLatin1Char('.')));
     else if (n >= 8)
-        d.library.scanningcount = 0;
+        d.library().scanningcount = 0;
 }
 
 void DuplicateWindowPart::ScanDuplicateFinishedHanderToMainThread(
@@ -121,7 +124,7 @@ void DuplicateWindowPart::ScanDuplicateFinishedHanderToMainThread(
         if (!result.unreadable.isEmpty())
             report.informative = AppDelegate::tr("These thumbnails could not be read:\n%1")
                                      .arg(shortList(result.unreadable).join(QLatin1Char('\n')));
-        d.finishJob(report, dupWindow);
+        d.jobs().finishJob(report, dupWindow);
     }
     leftTableView->clearSelection();
     reloadDuplicateTable(leftTableView);

@@ -1,6 +1,10 @@
 // The duplicate window's tables: the groups, the files of the selected group with their
 // ticks, the preview, Auto Check, Cancel and the hand-over of the ticked files.
 #include "app/AppDelegate.h"
+#include "browser/MainWindowController.h"
+#include "library/LibraryDatabase.h"
+#include "library/LibraryWindows.h"
+#include "library/core/LibraryDeletion.h"
 
 #include "base/FileTypes.h"
 #include "base/SharedHelpers.h"
@@ -169,7 +173,7 @@ void DuplicateWindowPart::tableViewSelectionDidChange(QTableView *table) {
         if (r < 0 || r >= leftController->count())
             return;
         const PRDuplicateNodePtr group = leftController->objectAt<PRDuplicateNode>(r);
-        d.mainWindow.bPreivewFlag = true;
+        d.mainWindowController().bPreivewFlag = true;
         rightController->removeAllObjects();
         QList<PRDupFileNodePtr> files;
         for (const PRDupFileNodePtr &f : group->fileChildren())
@@ -179,7 +183,7 @@ void DuplicateWindowPart::tableViewSelectionDidChange(QTableView *table) {
         rightController->addObjects(files);
         rightTableView->clearSelection();
         reloadDuplicateTable(rightTableView);
-        d.mainWindow.bPreivewFlag = false;
+        d.mainWindowController().bPreivewFlag = false;
         if (files.isEmpty())
             return;
         previewFilePath->setText(
@@ -188,7 +192,7 @@ void DuplicateWindowPart::tableViewSelectionDidChange(QTableView *table) {
         return;
     }
     if (table == rightTableView) {
-        if (d.mainWindow.bPreivewFlag)
+        if (d.mainWindowController().bPreivewFlag)
             return;
         const int r = selectedRow(rightTableView);
         const PRDupFileNodePtr f = rightController->objectAt<PRDupFileNode>(r);
@@ -272,5 +276,32 @@ void DuplicateWindowPart::deleteTickedDuplicates() {
         onDeleteTickedDuplicates(ticked);
         return;
     }
-    d.libraryWindows.DeleteDuplicatePhotosinPhotoLibraryAction();
+    DeleteDuplicatePhotosinPhotoLibraryAction();
+}
+
+void DuplicateWindowPart::DeleteDuplicatePhotosinPhotoLibraryAction() {
+    if (d.libraryDatabase().CheckPhotosApplicationRun()) {
+        d.libraryDatabase().showQuitPhotosOffer();
+        return;
+    }
+    QList<IKImageItemPtr> ticked;
+    for (const PRDuplicateNodePtr &group : sameFileArray)
+        if (group)
+            for (const PRDupFileNodePtr &file : group->fileChildren())
+                if (file && file->bSelected && file->theItem)
+                    ticked << file->theItem;
+    const LibraryDeletionReport report =
+        d.libraryWindows().deleteLibraryPhotos(ticked, false, true);
+    if (report.ok) {
+        hHasRemoved = true;
+        if (dupWindow)
+            dupWindow->hide();
+        sameFileArray.clear();
+        clearDuplicateTables();
+        if (previewDupImageView)
+            previewDupImageView->setImage(QPixmap());
+    }
+    d.libraryWindows().showLibraryDeletionResult(
+        report, AppDelegate::tr("The selected duplicate photo(s) has been removed from Photo "
+                                "Library."));
 }

@@ -77,4 +77,6 @@ struct DuplicateWindowPart {
     void deleteTickedDuplicates();
     // Empties both tables of the duplicate window (after its ticked files went).
     void clearDuplicateTables();
+    // The files ticked in the groups go out of the library (LibraryWindows' deletion).
+    void DeleteDuplicatePhotosinPhotoLibraryAction();
 };

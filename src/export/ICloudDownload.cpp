@@ -1,6 +1,10 @@
 // Downloads of iCloud originals: the download window over a run, and the one-photo reveal.
-#include "app/AppDelegate.h"
+#include "library/LibraryWindows.h"
 
+#include "app/AppServices.h"
+#include "app/Browsers.h"
+#include "app/Jobs.h"
+#include "app/Sheets.h"
 #include "base/SharedHelpers.h"
 #include "export/core/CloudDownload.h"
 #include "platform/AlertSheet.h"
@@ -20,13 +24,9 @@
 
 namespace {
 
-QList<ExportEntry> selectedEntriesOf(const AppDelegate &d) {
-    QList<int> rows;
-    if (d.mainWindow.photoLibBrowserView && d.mainWindow.photoLibBrowserView->selectionModel())
-        for (const QModelIndex &index :
-             d.mainWindow.photoLibBrowserView->selectionModel()->selectedIndexes())
-            rows << index.row();
-    return snapshotSelection(d.library.photoLibBroserArray, rows);
+QList<ExportEntry> selectedEntriesOf(AppServices &app) {
+    return snapshotSelection(app.library().photoLibBroserArray,
+                             app.browsers().selectedLibraryRows());
 }
 
 QString sizeText(quint64 bytes) {
@@ -34,85 +34,64 @@ QString sizeText(quint64 bytes) {
     return QString::fromUtf8(size_to_unit(bytes, buffer));
 }
 
+} // namespace
+
 // The download window's controls, added to the window the shell built.
-void prepareDownloadWindow(AppDelegate &d) {
-    if (!d.libraryWindows.downloadPhotosWindow)
-        d.libraryWindows.downloadPhotosWindow = d.libraryWindows.downloadiCloudPhotosWindow;
-    if (!d.libraryWindows.downloadPhotosWindow || d.libraryWindows.downloadPhotosProgressor)
+void LibraryWindows::prepareDownloadWindow() {
+    if (!downloadPhotosWindow)
+        downloadPhotosWindow = downloadiCloudPhotosWindow;
+    if (!downloadPhotosWindow || downloadPhotosProgressor)
         return;
-    auto *column = d.libraryWindows.downloadPhotosWindow->findChild<QVBoxLayout *>();
-    QWidget *w = d.libraryWindows.downloadPhotosWindow;
-    d.libraryWindows.downloadiCloudPhotoInfolab = new QLabel(w);
-    d.libraryWindows.downloadiCloudPhotoInfolab->setObjectName(
-        QStringLiteral("downloadiCloudPhotoInfolab"));
-    d.libraryWindows.downloadiCloudPhotoInfolab->setWordWrap(true);
-    d.libraryWindows.downloadPhotosProgressor = new QProgressBar(w);
-    d.libraryWindows.downloadPhotosProgressor->setObjectName(
-        QStringLiteral("downloadPhotosProgressor"));
-    d.libraryWindows.downloadPhotosProgressor->setRange(0, 100);
-    d.libraryWindows.downloadiCloudPhotoProcesslab = new QLabel(w);
-    d.libraryWindows.downloadiCloudPhotoProcesslab->setObjectName(
-        QStringLiteral("downloadiCloudPhotoProcesslab"));
-    auto *cancel = new QPushButton(AppDelegate::tr("Cancel"), w);
+    auto *column = downloadPhotosWindow->findChild<QVBoxLayout *>();
+    QWidget *w = downloadPhotosWindow;
+    downloadiCloudPhotoInfolab = new QLabel(w);
+    downloadiCloudPhotoInfolab->setObjectName(QStringLiteral("downloadiCloudPhotoInfolab"));
+    downloadiCloudPhotoInfolab->setWordWrap(true);
+    downloadPhotosProgressor = new QProgressBar(w);
+    downloadPhotosProgressor->setObjectName(QStringLiteral("downloadPhotosProgressor"));
+    downloadPhotosProgressor->setRange(0, 100);
+    downloadiCloudPhotoProcesslab = new QLabel(w);
+    downloadiCloudPhotoProcesslab->setObjectName(QStringLiteral("downloadiCloudPhotoProcesslab"));
+    auto *cancel = new QPushButton(tr("Cancel"), w);
     cancel->setObjectName(QStringLiteral("downloadPhotosCancelBtn"));
     if (column) {
-        column->insertWidget(0, d.libraryWindows.downloadiCloudPhotoInfolab);
-        column->insertWidget(1, d.libraryWindows.downloadPhotosProgressor);
-        column->insertWidget(2, d.libraryWindows.downloadiCloudPhotoProcesslab);
+        column->insertWidget(0, downloadiCloudPhotoInfolab);
+        column->insertWidget(1, downloadPhotosProgressor);
+        column->insertWidget(2, downloadiCloudPhotoProcesslab);
         column->insertWidget(3, cancel, 0, Qt::AlignRight);
     }
 }
 
-// The window's last words, then the one ending: the photos not written, each with its
-// reason, and the storage folder shown.
-void endCloudDownload(AppDelegate &d, const CloudDownloadRun::Report &report,
-                      const QString &storage, bool withWindow, bool cancelled) {
-    if (withWindow) {
-        d.forgetJob(AppDelegate::OneAtATime::CloudDownload);
-        if (d.libraryWindows.downloadiCloudPhotoInfolab)
-            d.libraryWindows.downloadiCloudPhotoInfolab->setText(
-                AppDelegate::tr("%1 full-resolution iCloud photos total %2 have been "
-                                "successfully downloaded.")
-                    .arg(report.total - int(report.notDownloaded.size() + report.notCopied.size()))
-                    .arg(sizeText(d.libraryWindows.allDownloadiCloudPhotoSize)));
-        if (d.libraryWindows.downloadiCloudPhotoProcesslab)
-            d.libraryWindows.downloadiCloudPhotoProcesslab->clear();
-        if (d.libraryWindows.downloadPhotosWindow)
-            d.libraryWindows.downloadPhotosWindow->hide();
-    }
-    JobReport ending;
-    ending.written = int(report.written.size());
-    ending.notWritten = report.notDownloaded + report.notCopied;
-    ending.cancelled = cancelled;
-    ending.revealRoot = storage;
-    ending.sheetOnSuccess = false;
-    if (!ending.notWritten.isEmpty()) {
-        ending.message = cancelled ? AppDelegate::tr("The download was cancelled.")
-                                   : AppDelegate::tr("Some originals were not downloaded.");
-        ending.informative = shortList(ending.notWritten).join(QLatin1Char('\n'));
-    }
-    d.finishJob(ending);
+// The window's last words, before the job's one ending.
+void LibraryWindows::endCloudDownloadWindow(int downloaded) {
+    app.jobs().forgetJob(Jobs::OneAtATime::CloudDownload);
+    if (downloadiCloudPhotoInfolab)
+        downloadiCloudPhotoInfolab->setText(
+            tr("%1 full-resolution iCloud photos total %2 have been successfully downloaded.")
+                .arg(downloaded)
+                .arg(sizeText(allDownloadiCloudPhotoSize)));
+    if (downloadiCloudPhotoProcesslab)
+        downloadiCloudPhotoProcesslab->clear();
+    if (downloadPhotosWindow)
+        downloadPhotosWindow->hide();
 }
 
 // The run on the job runner: `withWindow` drives the download window's bar, and its Cancel
-// stops the run. The end goes through the one ending of jobs.
-void startCloudDownload(AppDelegate &d, const QList<ExportEntry> &entries, bool withWindow) {
+// stops the run. The end goes through the one ending of jobs: the photos not written, each
+// with its reason, and the storage folder shown.
+void LibraryWindows::startCloudDownload(const QList<ExportEntry> &entries, bool withWindow) {
     JobRunner *runner =
-        withWindow ? d.startJob(AppDelegate::OneAtATime::CloudDownload) : d.startJob();
-    const QString storage = d.preferences.storagelocation;
+        withWindow ? app.jobs().startJob(Jobs::OneAtATime::CloudDownload) : app.jobs().startJob();
+    const QString storage = app.preferences().storagelocation;
     CloudPhotoLibrary *service = &cloudPhotoLibrary();
-    // What a run cancelled before it began leaves: every photo named as cancelled.
-    auto report = std::make_shared<CloudDownloadRun::Report>();
-    report->total = int(entries.size());
-    for (const ExportEntry &e : entries)
-        report->notDownloaded << QStringLiteral("%1: cancelled").arg(e.item->fileName);
     if (withWindow) {
         // The window has its bar and Cancel: the status bar shows no second pair.
         runner->setOwnProgress(true);
-        QObject::connect(
-            runner, &JobRunner::progress, &d,
-            &AppDelegate::forward<&LibraryWindowsPart::downloadAssetResourceonMainThread>);
-        if (auto *cancel = d.libraryWindows.downloadPhotosWindow->findChild<QPushButton *>(
+        QObject::connect(runner, &JobRunner::progress, &app.jobs(),
+                         [this](int finished, int total) {
+                             downloadAssetResourceonMainThread(finished, total);
+                         });
+        if (auto *cancel = downloadPhotosWindow->findChild<QPushButton *>(
                 QStringLiteral("downloadPhotosCancelBtn"))) {
             cancel->setEnabled(true);
             QObject::connect(cancel, &QPushButton::clicked, runner, [runner, cancel] {
@@ -121,27 +100,47 @@ void startCloudDownload(AppDelegate &d, const QList<ExportEntry> &entries, bool 
             });
         }
     }
-    QObject::connect(runner, &JobRunner::finished, &d,
-                     [&d, report, storage, withWindow](const QList<JobResult> &, bool cancelled) {
-                         endCloudDownload(d, *report, storage, withWindow, cancelled);
-                     });
-    runner->startLong([entries, storage, service, report](JobControl &control) {
-        *report = CloudDownloadRun::runToEnd(
-            entries, storage, *service,
-            [&control](int finished, int total) { control.setProgress(finished, total); },
-            [&control] { return control.isCancelled(); });
-        return JobResult{0, true, {}, {}, {}};
-    });
+    app.jobs().startLong<CloudDownloadRun::Report>(
+        runner,
+        [entries, storage, service](JobControl &control) {
+            return CloudDownloadRun::runToEnd(
+                entries, storage, *service,
+                [&control](int finished, int total) { control.setProgress(finished, total); },
+                [&control] { return control.isCancelled(); });
+        },
+        [this, storage, withWindow](CloudDownloadRun::Report &&report, bool cancelled) {
+            if (withWindow)
+                endCloudDownloadWindow(report.total -
+                                       int(report.notDownloaded.size() + report.notCopied.size()));
+            JobReport ending;
+            ending.written = int(report.written.size());
+            ending.notWritten = report.notDownloaded + report.notCopied;
+            ending.cancelled = cancelled;
+            ending.revealRoot = storage;
+            ending.sheetOnSuccess = false;
+            if (!ending.notWritten.isEmpty()) {
+                ending.message = cancelled ? tr("The download was cancelled.")
+                                           : tr("Some originals were not downloaded.");
+                ending.informative = shortList(ending.notWritten).join(QLatin1Char('\n'));
+            }
+            app.jobs().finishJob(ending);
+        },
+        // What a run cancelled before it began leaves: every photo named as cancelled.
+        [entries] {
+            CloudDownloadRun::Report report;
+            report.total = int(entries.size());
+            for (const ExportEntry &e : entries)
+                report.notDownloaded << QStringLiteral("%1: cancelled").arg(e.item->fileName);
+            return report;
+        });
 }
 
-} // namespace
-
-void LibraryWindowsPart::DownloadICloudsfromphotolibraryAction() {
+void LibraryWindows::DownloadICloudsfromphotolibraryAction() {
     allDownloadiCloudPhotoSize = 0;
     allDownloadiCloudNum = 0;
-    if (d.runningJob(AppDelegate::OneAtATime::CloudDownload))
+    if (app.jobs().runningJob(Jobs::OneAtATime::CloudDownload))
         return; // one run at a time: its counters are the window's
-    const QList<ExportEntry> entries = selectedEntriesOf(d);
+    const QList<ExportEntry> entries = selectedEntriesOf(app);
     if (entries.isEmpty())
         return;
     bool anyInCloud = false;
@@ -152,7 +151,7 @@ void LibraryWindowsPart::DownloadICloudsfromphotolibraryAction() {
     }
     if (!anyInCloud)
         return ExportphotosfromphotolibraryAction();
-    prepareDownloadWindow(d);
+    prepareDownloadWindow();
     allDownloadiCloudNum = int(entries.size());
     if (downloadPhotosProgressor)
         downloadPhotosProgressor->setValue(0);
@@ -160,7 +159,7 @@ void LibraryWindowsPart::DownloadICloudsfromphotolibraryAction() {
         downloadiCloudPhotoProcesslab->clear();
     if (downloadiCloudPhotoInfolab)
         downloadiCloudPhotoInfolab->setText(
-            AppDelegate::tr("%1 full-resolution iCloud photos total %2 are being downloaded.")
+            tr("%1 full-resolution iCloud photos total %2 are being downloaded.")
                 .arg(allDownloadiCloudNum)
                 .arg(sizeText(allDownloadiCloudPhotoSize)));
     if (auto *sheet = qobject_cast<QDialog *>(downloadPhotosWindow)) {
@@ -169,10 +168,10 @@ void LibraryWindowsPart::DownloadICloudsfromphotolibraryAction() {
     } else if (downloadPhotosWindow) {
         downloadPhotosWindow->show();
     }
-    startCloudDownload(d, entries, true);
+    startCloudDownload(entries, true);
 }
 
-void LibraryWindowsPart::downloadAssetResourceonMainThread(int finished, int total) {
+void LibraryWindows::downloadAssetResourceonMainThread(int finished, int total) {
     const int shown = std::min(finished, total);
     const int percent = total > 0 ? shown * 100 / total : 100;
     if (downloadPhotosProgressor)
@@ -181,32 +180,32 @@ void LibraryWindowsPart::downloadAssetResourceonMainThread(int finished, int tot
         downloadiCloudPhotoProcesslab->setText(QStringLiteral("%1%").arg(percent));
 }
 
-void LibraryWindowsPart::ShowphotoinFinderAction() {
-    const QList<ExportEntry> entries = selectedEntriesOf(d);
+void LibraryWindows::ShowphotoinFinderAction() {
+    const QList<ExportEntry> entries = selectedEntriesOf(app);
     for (const ExportEntry &e : entries) {
         if (e.item->bICloudDownloadPhoto) {
             Workspace::selectFile(e.item->filePath, QFileInfo(e.item->filePath).absolutePath());
             continue;
         }
-        const QString message =
-            AppDelegate::tr("The original iCloud photo is stored in iCloud. It may take "
-                            "some time to download.");
+        const QString message = tr("The original iCloud photo is stored in iCloud. It may take "
+                                   "some time to download.");
         QString why;
         if (!cloudPhotoLibrary().isAvailable(&why)) {
-            beginAlertSheet(
-                d.window, message, why, {AppDelegate::tr(" Ok ")},
-                [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+            beginAlertSheet(app.mainWindow(), message, why, {tr(" Ok ")},
+                            [this](QMessageBox *alert, int code) {
+                                app.sheets().savePanelDidEnd3(alert, code);
+                            });
             continue;
         }
         const ExportEntry one = e;
-        beginAlertSheet(d.window, message, AppDelegate::tr("Do you want to download it locally?"),
-                        {AppDelegate::tr(" Download "), AppDelegate::tr(" Cancel ")},
+        beginAlertSheet(app.mainWindow(), message, tr("Do you want to download it locally?"),
+                        {tr(" Download "), tr(" Cancel ")},
                         [this, one](QMessageBox *alert, int code) {
                             if (alert)
                                 alert->close();
                             if (code != 1)
                                 return;
-                            startCloudDownload(d, {one}, false);
+                            startCloudDownload({one}, false);
                         });
     }
 }

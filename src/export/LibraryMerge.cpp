@@ -1,6 +1,9 @@
 // The library merge: listing two libraries, choosing the destination, the confirmation,
 // the merge as a job and its end sheet.
 #include "app/AppDelegate.h"
+#include "app/Jobs.h"
+#include "app/Sheets.h"
+#include "browser/MainWindowController.h"
 
 #include "export/core/LibraryMerge.h"
 #include "platform/AlertSheet.h"
@@ -72,7 +75,7 @@ void MergeWindowPart::ClickMergePhotoLibraryAction() {
     for (QCheckBox *box :
          {photolibDoNotImportDupBtn, photolibKeepAblumBtn, photolibKeepPhotoMetaBtn})
         box->setChecked(true);
-    d.showOverMainWindow(photolibMergeWindow);
+    d.sheets().showOverMainWindow(photolibMergeWindow);
 }
 
 void MergeWindowPart::AddPhotoLibraryintoTableView() {
@@ -86,7 +89,7 @@ void MergeWindowPart::AddPhotoLibraryintoTableView() {
     // Library packages are folders.
     panel->setFileMode(QFileDialog::Directory);
     panel->setOption(QFileDialog::ShowDirsOnly, true);
-    d.mainWindow.theOpenPanel = panel;
+    d.mainWindowController().theOpenPanel = panel;
     d.connect(panel, &QFileDialog::finished, &d, [this, panel](int r) {
         openPanelDidEnd28(panel, r == QDialog::Accepted ? 1 : 0, nullptr);
     });
@@ -131,7 +134,7 @@ void MergeWindowPart::RemovePhotoLibraryFromTableView() {
 }
 
 void MergeWindowPart::ClickStartMergePhotoLibraryAction() {
-    if (d.runningJob(AppDelegate::OneAtATime::LibraryMerge))
+    if (d.jobs().runningJob(Jobs::OneAtATime::LibraryMerge))
         return;
     QString source, destination;
     if (!mergePair(d, &source, &destination)) {
@@ -181,11 +184,7 @@ void MergeWindowPart::StartMergePhotoLibraryThreader() {
     photolibMergeProcessWindow->setWindowModality(Qt::ApplicationModal);
     front(photolibMergeProcessWindow);
     PhotosApplication *photos = &photosApplication();
-    auto report = std::make_shared<LibraryMergeReport>();
-    // What a merge cancelled before it began leaves.
-    report->exportFolder = exportFolderFor(settings.sourceLibrary);
-    report->cancelled = true;
-    JobRunner *runner = d.startJob(AppDelegate::OneAtATime::LibraryMerge);
+    JobRunner *runner = d.jobs().startJob(Jobs::OneAtATime::LibraryMerge);
     // The merge window shows its own steps and Cancel: the status bar shows no second pair.
     runner->setOwnProgress(true);
     if (auto *cancel = photolibMergeProcessWindow->findChild<QPushButton *>(
@@ -198,14 +197,24 @@ void MergeWindowPart::StartMergePhotoLibraryThreader() {
     }
     d.connect(runner, &JobRunner::progressText, &d,
               &AppDelegate::forward<&MergeWindowPart::MergePhotoLibraryProcessInMainThread>);
-    d.connect(runner, &JobRunner::finished, &d,
-              [this, report] { StartMergePhotoLibraryFinshMainThreader(*report); });
-    runner->startLong([settings, photos, report](JobControl &control) {
-        *report = ImportPhotosfromSourcePhotoLibrary(
-            settings, *photos, [&control](const QString &text) { control.setProgress(0, 0, text); },
-            [&control] { return control.isCancelled(); });
-        return JobResult{0, true, {}, {}, {}};
-    });
+    d.jobs().startLong<LibraryMergeReport>(
+        runner,
+        [settings, photos](JobControl &control) {
+            return ImportPhotosfromSourcePhotoLibrary(
+                settings, *photos,
+                [&control](const QString &text) { control.setProgress(0, 0, text); },
+                [&control] { return control.isCancelled(); });
+        },
+        [this](LibraryMergeReport &&report, bool) {
+            StartMergePhotoLibraryFinshMainThreader(report);
+        },
+        // What a merge cancelled before it began leaves.
+        [folder = exportFolderFor(settings.sourceLibrary)] {
+            LibraryMergeReport report;
+            report.exportFolder = folder;
+            report.cancelled = true;
+            return report;
+        });
 }
 
 void MergeWindowPart::MergePhotoLibraryProcessInMainThread(const QString &text) {
@@ -213,7 +222,7 @@ void MergeWindowPart::MergePhotoLibraryProcessInMainThread(const QString &text) 
 }
 
 void MergeWindowPart::StartMergePhotoLibraryFinshMainThreader(const LibraryMergeReport &report) {
-    d.forgetJob(AppDelegate::OneAtATime::LibraryMerge);
+    d.jobs().forgetJob(Jobs::OneAtATime::LibraryMerge);
     photolibMergeProcesser->setRange(0, 1);
     photolibMergeProcessWindow->hide();
     QStringList lines;
@@ -274,5 +283,5 @@ void MergeWindowPart::StartMergePhotoLibraryFinshMainThreader(const LibraryMerge
     for (const QString &why : {report.stopped, report.importsNotTried})
         if (!why.isEmpty())
             ending.notWritten << why;
-    d.finishJob(ending, photolibMergeWindow);
+    d.jobs().finishJob(ending, photolibMergeWindow);
 }

@@ -1,6 +1,10 @@
 // The library view's two property lists of the selected photos.
-#include "app/AppDelegate.h"
+#include "library/LibraryWindows.h"
 
+#include "app/AppServices.h"
+#include "app/Browsers.h"
+#include "app/Jobs.h"
+#include "app/Sheets.h"
 #include "export/core/LibraryPlists.h"
 #include "platform/AlertSheet.h"
 
@@ -12,52 +16,47 @@
 
 namespace {
 
-void writeLibraryPlist(AppDelegate &d,
+void writeLibraryPlist(AppServices &app,
                        PlistExportResult (*write)(const QList<ExportEntry> &, const QString &)) {
-    QList<int> rows;
-    if (d.mainWindow.photoLibBrowserView && d.mainWindow.photoLibBrowserView->selectionModel())
-        for (const QModelIndex &index :
-             d.mainWindow.photoLibBrowserView->selectionModel()->selectedIndexes())
-            rows << index.row();
-    const QList<ExportEntry> entries = snapshotSelection(d.library.photoLibBroserArray, rows);
+    const QList<ExportEntry> entries =
+        snapshotSelection(app.library().photoLibBroserArray, app.browsers().selectedLibraryRows());
     // An empty list would take the place of the last one.
     if (entries.isEmpty())
         return;
-    const QString storage = d.preferences.storagelocation;
+    const QString storage = app.preferences().storagelocation;
     const PlistExportResult result = write(entries, storage);
     QSet<const IKImageItem *> shown;
-    for (const IKImageItemPtr &i : std::as_const(d.library.photoLibBroserArray))
+    for (const IKImageItemPtr &i : std::as_const(app.library().photoLibBroserArray))
         shown.insert(i.get());
     for (const ExportEntry &e : entries)
         if (e.source && shown.contains(e.source.get()))
             e.source->originalFileNode = e.item->originalFileNode;
-    const auto done = [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); };
     if (!result.written) {
-        beginAlertSheet(d.window, AppDelegate::tr("The metadata could not be exported."),
-                        result.reason, {AppDelegate::tr(" Ok ")}, done);
+        app.sheets().alert(LibraryWindows::tr("The metadata could not be exported."),
+                           result.reason);
         return;
     }
     // Where no file manager answers, the sheet names the folder the file was written to.
-    d.revealJobResult(1, result.path, QFileInfo(result.path).absolutePath());
+    app.jobs().revealJobResult(1, result.path, QFileInfo(result.path).absolutePath());
     QStringList lines;
     if (!result.duplicateNames.isEmpty())
-        lines << AppDelegate::tr("Several selected photos are named %1; the file holds the "
-                                 "metadata of the last of them only.")
+        lines << LibraryWindows::tr("Several selected photos are named %1; the file holds the "
+                                    "metadata of the last of them only.")
                      .arg(result.duplicateNames.join(QStringLiteral(", ")));
     if (!result.unreadable.isEmpty())
-        lines << AppDelegate::tr("These photos could not be read and are not in the file: %1")
+        lines << LibraryWindows::tr("These photos could not be read and are not in the file: %1")
                      .arg(result.unreadable.join(QStringLiteral(", ")));
     if (!lines.isEmpty())
-        beginAlertSheet(d.window, AppDelegate::tr("Some metadata is not in the exported file."),
-                        lines.join(QStringLiteral("\n\n")), {AppDelegate::tr(" Ok ")}, done);
+        app.sheets().alert(LibraryWindows::tr("Some metadata is not in the exported file."),
+                           lines.join(QStringLiteral("\n\n")));
 }
 
 } // namespace
 
-void LibraryWindowsPart::ExportOriginaPhotoLibraryMetaToPlistAction() {
-    writeLibraryPlist(d, &exportOriginalMetadataPlist);
+void LibraryWindows::ExportOriginaPhotoLibraryMetaToPlistAction() {
+    writeLibraryPlist(app, &exportOriginalMetadataPlist);
 }
 
-void LibraryWindowsPart::ExportPhotoLibraryMetaToPlistAction() {
-    writeLibraryPlist(d, &exportLibraryMetadataPlist);
+void LibraryWindows::ExportPhotoLibraryMetaToPlistAction() {
+    writeLibraryPlist(app, &exportLibraryMetadataPlist);
 }

@@ -1,9 +1,14 @@
-// The sheet that repairs the file names of referenced photos.
-#include "app/AppDelegate.h"
-#include "app/WindowDescription.h"
+// The library's secondary windows: the sheet that repairs the file names of referenced photos
+// and the iCloud originals download window.
+#include "library/LibraryWindows.h"
 
+#include "app/AppServices.h"
+#include "app/Jobs.h"
+#include "app/WindowDescription.h"
+#include "platform/Artwork.h"
 #include "platform/ImageView.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -11,39 +16,71 @@
 #include <QMainWindow>
 #include <QPushButton>
 
-void buildFixReferencedNameWindow(AppDelegate &d) {
+LibraryWindows::LibraryWindows(AppServices &services, LibraryPanels &libraryPanels,
+                               LibraryDatabase &libraryDatabase, EditSheetPart &sheet)
+    : app(services), panels(libraryPanels), database(libraryDatabase), editSheet(sheet) {}
+
+LibraryWindows::~LibraryWindows() {
+    qDeleteAll(ownWindows);
+}
+
+void LibraryWindows::build() {
+    buildFixReferencedNameWindow();
+    buildICloudDownloadWindow();
+    for (PKImageView *v : {fixReferencedNameImgView, downloadiCloudPhotosImgView})
+        v->setImage(namedImage(QStringLiteral("editimageview.png")));
+}
+
+void LibraryWindows::buildFixReferencedNameWindow() {
     // A sheet of the main window, so it cannot outlive it or fall behind it.
-    auto *sheet = new QDialog(d.window);
+    auto *sheet = new QDialog(app.mainWindow());
     sheet->setObjectName(QStringLiteral("fixReferencedNameWindow"));
-    sheet->setWindowTitle(AppDelegate::tr("Fix Referenced File Names"));
+    sheet->setWindowTitle(tr("Fix Referenced File Names"));
     sheet->setWindowModality(Qt::WindowModal);
-    d.libraryWindows.fixReferencedNameWindow = sheet;
+    fixReferencedNameWindow = sheet;
     auto *grid = new QGridLayout(sheet);
-    d.libraryWindows.fixReferencedNameImgView = new PKImageView(sheet);
-    d.libraryWindows.fixReferencedNameImgView->setObjectName(
-        QStringLiteral("fixReferencedNameWindowBackground"));
-    grid->addWidget(d.libraryWindows.fixReferencedNameImgView, 0, 0);
+    fixReferencedNameImgView = new PKImageView(sheet);
+    fixReferencedNameImgView->setObjectName(QStringLiteral("fixReferencedNameWindowBackground"));
+    grid->addWidget(fixReferencedNameImgView, 0, 0);
     auto *column = new QVBoxLayout;
     column->setContentsMargins(16, 16, 16, 16);
     grid->addLayout(column, 0, 0);
-    PK_OUTLET(column, sheet, d, libraryWindows.copyPhotoLibFileNameBtn);
-    PK_OUTLET(column, sheet, d, libraryWindows.copyOrigFileNameBtn);
+    QFont font = QApplication::font();
+    font.setPointSize(12);
+    const std::pair<QCheckBox **, const char *> boxes[] = {
+        {&copyPhotoLibFileNameBtn, "copyPhotoLibFileNameBtn"},
+        {&copyOrigFileNameBtn, "copyOrigFileNameBtn"}};
+    for (const auto &[box, name] : boxes) {
+        *box = new QCheckBox(sheet);
+        (*box)->setObjectName(QLatin1String(name));
+        (*box)->setFont(font);
+        column->addWidget(*box);
+    }
+    copyPhotoLibFileNameBtn->setText(QStringLiteral(
+        "Copy the filename from the referenced file in the photo library to the original photo"));
+    copyOrigFileNameBtn->setText(QStringLiteral(
+        "Copy the filename from the original photo to the referenced file in the photo library"));
     // Changing the library is the default; renaming files on disk is asked for.
-    d.libraryWindows.copyOrigFileNameBtn->setChecked(true);
-    QObject::connect(
-        d.libraryWindows.copyOrigFileNameBtn, &QCheckBox::clicked, &d,
-        &AppDelegate::forward<&LibraryWindowsPart::CheckCopyOrigFileNameReferenceFileAction>);
-    QObject::connect(
-        d.libraryWindows.copyPhotoLibFileNameBtn, &QCheckBox::clicked, &d,
-        &AppDelegate::forward<&LibraryWindowsPart::CheckCopyPhotoLibFileNameReferenceFileAction>);
+    copyOrigFileNameBtn->setChecked(true);
+    QObject::connect(copyOrigFileNameBtn, &QCheckBox::clicked, sheet,
+                     [this] { CheckCopyOrigFileNameReferenceFileAction(); });
+    QObject::connect(copyPhotoLibFileNameBtn, &QCheckBox::clicked, sheet,
+                     [this] { CheckCopyPhotoLibFileNameReferenceFileAction(); });
     column->addStretch(1);
     auto *buttons = new QDialogButtonBox(sheet);
-    QPushButton *start = buttons->addButton(AppDelegate::tr("Start"), QDialogButtonBox::AcceptRole);
+    QPushButton *start = buttons->addButton(tr("Start"), QDialogButtonBox::AcceptRole);
     start->setObjectName(QStringLiteral("startFixReferencedNameBtn"));
     buttons->addButton(QDialogButtonBox::Cancel);
     column->addWidget(buttons);
-    QObject::connect(
-        start, &QPushButton::clicked, &d,
-        &AppDelegate::forward<&LibraryWindowsPart::StartCopyFileNameReferenceFileAction>);
+    // Through the jobs: the repair's ending is named by the menu item that opened the sheet.
+    QObject::connect(start, &QPushButton::clicked, &app.jobs(),
+                     [this] { StartCopyFileNameReferenceFileAction(); });
     QObject::connect(buttons, &QDialogButtonBox::rejected, sheet, &QDialog::reject);
+}
+
+void LibraryWindows::buildICloudDownloadWindow() {
+    QVBoxLayout *column =
+        newColumnWindow(ownWindows, downloadiCloudPhotosWindow, "downloadiCloudPhotosWindow",
+                        tr("Download iCloud Photos"), &downloadiCloudPhotosImgView);
+    column->addStretch(1);
 }

@@ -2,10 +2,13 @@
 // camera dates (a sample photo's shift, one date stepped from photo to photo, or amounts
 // added or subtracted).
 #include "app/AppDelegate.h"
+#include "app/Browsers.h"
+#include "library/LibraryDatabase.h"
+#include "library/LibraryPanels.h"
+#include "library/core/LibraryWriter.h"
 
 #include "base/SharedHelpers.h"
 #include "library/LibraryEditRun.h"
-#include "library/LibraryWriter.h"
 #include "library/core/LibraryLookups.h"
 #include "metadata/DateFeatureSupport.h"
 #include "metadata/core/DateArithmetic.h"
@@ -40,7 +43,7 @@ QDateTime dateOf(const QLineEdit *field) {
 // The camera date the open edit holds for the record, with the fraction of a second that
 // the record's text leaves out, so that a shift moves the date by the shift alone.
 std::optional<double> heldCameraSeconds(AppDelegate &d, const PRPicFileInfo &r) {
-    return d.libraryDatabase.libraryWriter().heldCameraSeconds(r);
+    return d.libraryDatabase().session().writer().heldCameraSeconds(r);
 }
 
 QDateTime dateFromLibrarySeconds(double seconds) {
@@ -51,7 +54,7 @@ QDateTime dateFromLibrarySeconds(double seconds) {
 } // namespace
 
 void DateWindowsPart::ChangePhotoLibraryPhotoDateAction() {
-    if (d.selectedLibraryItems().isEmpty()) {
+    if (d.browsers().selectedLibraryItems().isEmpty()) {
         showNoSelectionSheet(d);
         return;
     }
@@ -61,7 +64,7 @@ void DateWindowsPart::ChangePhotoLibraryPhotoDateAction() {
         d.window->raise();
         d.window->activateWindow();
     }
-    const QString shown = text(d.libraryPanels.photolibEiteCameraDatelab);
+    const QString shown = d.libraryPanels().shownCameraDate();
     const QStringList parts = shown.split(QLatin1Char(' '));
     QString placeholder = parts.size() == 3 ? parts[0] + QLatin1Char(' ') + parts[1] : shown;
     if (placeholder.isEmpty())
@@ -78,7 +81,7 @@ void DateWindowsPart::ChangePhotoLibraryPhotoDateAction() {
 }
 
 void DateWindowsPart::ClickMutiDateChangedSavePhotoLibAction() {
-    if (!LibraryEditRun::mayEdit(d))
+    if (!d.libraryDatabase().mayEdit())
         return;
     const QList<IKImageItemPtr> items = LibraryEditRun::selectedOrSay(d);
     if (items.isEmpty())
@@ -107,9 +110,9 @@ void DateWindowsPart::ClickMutiDateChangedSavePhotoLibAction() {
     const bool add = AddTimeBtn && AddTimeBtn->isChecked();
     const int amounts[] = {intValue(yearVaulab), intValue(monthVaulab), intValue(dayVaulab),
                            intValue(hourVaulab), intValue(minuVaulab),  intValue(secVaulab)};
-    const bool current = d.libraryDatabase.libraryWriter().isCurrentSchema();
+    const bool current = d.libraryDatabase().session().writer().isCurrentSchema();
 
-    LibraryEditRun run(d);
+    LibraryEditRun run(d, d.libraryDatabase());
     if (!run.begin())
         return;
     qint64 step = 0;
@@ -148,7 +151,7 @@ void DateWindowsPart::ClickMutiDateChangedSavePhotoLibAction() {
             continue;
         }
         const double seconds = librarySeconds(date);
-        const LibraryWriteResult w = d.libraryDatabase.libraryWriter().cameraDate(*r, seconds);
+        const LibraryWriteResult w = d.libraryDatabase().session().writer().cameraDate(*r, seconds);
         if (!run.take(item, w,
                       [r, w, seconds, current] { setRecordCameraDate(*r, w, seconds, current); }))
             return;

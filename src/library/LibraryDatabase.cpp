@@ -1,43 +1,73 @@
 // The user's side of the working copy: the in-use check and its force-quit offer, the copy
 // back with its result sheet, and the restore from the backup.
-#include "app/AppDelegate.h"
+#include "library/LibraryDatabase.h"
 
+#include "app/AppServices.h"
+#include "app/Browsers.h"
+#include "app/Jobs.h"
+#include "app/Sheets.h"
 #include "base/Logging.h"
-#include "library/LibraryWriter.h"
-#include "library/core/LibraryStore.h"
 #include "library/core/LibraryTrashReturn.h"
-#include "library/core/LibraryWorkingCopy.h"
 #include "platform/AlertSheet.h"
-#include "platform/core/PhotosApplication.h"
 
 #include <QComboBox>
 #include <QDebug>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMessageBox>
 #include <algorithm>
 #include <utility>
 
-LibraryDatabasePart::LibraryDatabasePart(AppDelegate &app) : d(app) {}
+LibraryDatabase::LibraryDatabase(AppServices &services) : app(services) {}
 
-LibraryDatabasePart::~LibraryDatabasePart() = default;
+LibraryDatabase::~LibraryDatabase() = default;
 
-void LibraryDatabasePart::useLibraryWorkingCopy(std::shared_ptr<LibraryWorkingCopy> copy) {
-    libraryWorkingCopy = std::move(copy);
-    d.library.originalPhotolibDatabasePath =
-        libraryWorkingCopy ? libraryWorkingCopy->originalPhotolibDatabasePath() : QString();
-    d.library.currentPhotolibDatabasePath =
-        libraryWorkingCopy ? libraryWorkingCopy->currentPhotolibDatabasePath() : QString();
-    photolibReadOnlyReason =
-        libraryWorkingCopy ? libraryWorkingCopy->photolibReadOnlyReason() : QString();
+void LibraryDatabase::useLibraryWorkingCopy(std::shared_ptr<LibraryWorkingCopy> copy) {
+    edit.useWorkingCopy(std::move(copy));
+    const LibraryWorkingCopy *working = edit.workingCopy();
+    app.library().originalPhotolibDatabasePath =
+        working ? working->originalPhotolibDatabasePath() : QString();
+    app.library().currentPhotolibDatabasePath =
+        working ? working->currentPhotolibDatabasePath() : QString();
 }
 
-bool LibraryDatabasePart::CheckPhotosApplicationRun() {
-    return libraryWorkingCopy && !libraryWorkingCopy->holders().isEmpty();
+void LibraryDatabase::chooseLibrarySchema(bool currentSchema) {
+    app.library().bScanNewPhotosLib = currentSchema;
+    edit.chooseSchema(currentSchema);
 }
 
-void LibraryDatabasePart::showQuitPhotosOffer() {
-    const QList<DatabaseHolder> held =
-        libraryWorkingCopy ? libraryWorkingCopy->holders() : QList<DatabaseHolder>();
+QList<DatabaseHolder> LibraryDatabase::holders() const {
+    return edit.workingCopy() ? edit.workingCopy()->holders() : QList<DatabaseHolder>();
+}
+
+QString LibraryDatabase::whyNotWritable(const QString &why) const {
+    return !edit.workingCopy() && !app.library().loadNote.isEmpty() ? app.library().loadNote : why;
+}
+
+bool LibraryDatabase::mayEdit() {
+    // A lock of another computer, which opened the library read-only, can be taken over.
+    if (const QList<DatabaseHolder> away = otherComputersHolding(); !away.isEmpty()) {
+        showTakeOverOffer(away);
+        return false;
+    }
+    // Read-only first: its reason says more than an offer to quit a program would.
+    if (!readOnlyReason().isEmpty()) {
+        app.sheets().alert(tr("The photo library is open read-only."), readOnlyReason());
+        return false;
+    }
+    if (CheckPhotosApplicationRun()) {
+        showQuitPhotosOffer();
+        return false;
+    }
+    return true;
+}
+
+bool LibraryDatabase::CheckPhotosApplicationRun() {
+    return !holders().isEmpty();
+}
+
+void LibraryDatabase::showQuitPhotosOffer() {
+    const QList<DatabaseHolder> held = holders();
     photosHolderPids.clear();
     if (!held.isEmpty() && std::all_of(held.begin(), held.end(), [](const DatabaseHolder &h) {
             return h.onAnotherComputer();
@@ -48,47 +78,43 @@ void LibraryDatabasePart::showQuitPhotosOffer() {
     const auto end = [this](QMessageBox *alert, int code) { savePanelDidEnd5(alert, code); };
     if (!held.isEmpty() && !std::all_of(held.begin(), held.end(), isPhotosApplication)) {
         // Not ours to end: the user closes it.
-        beginAlertSheet(d.window, AppDelegate::tr("The library is in use by another program."),
-                        libraryInUseText(held), {AppDelegate::tr(" Ok ")}, end);
+        beginAlertSheet(app.mainWindow(), tr("The library is in use by another program."),
+                        libraryInUseText(held), {tr(" Ok ")}, end);
         return;
     }
     for (const DatabaseHolder &h : held)
         photosHolderPids << h.pid;
-    beginAlertSheet(
-        d.window, AppDelegate::tr("You need to quit the running Photos application."),
-        held.isEmpty() ? QString()
-                       : AppDelegate::tr("The library is in use by %1.").arg(describeHolders(held)),
-        {AppDelegate::tr(" Ok "), AppDelegate::tr(" Cancel ")}, end);
+    beginAlertSheet(app.mainWindow(), tr("You need to quit the running Photos application."),
+                    held.isEmpty() ? QString()
+                                   : tr("The library is in use by %1.").arg(describeHolders(held)),
+                    {tr(" Ok "), tr(" Cancel ")}, end);
 }
 
-QList<DatabaseHolder> LibraryDatabasePart::otherComputersHolding() const {
-    QList<DatabaseHolder> held =
-        libraryWorkingCopy ? libraryWorkingCopy->holders() : QList<DatabaseHolder>();
+QList<DatabaseHolder> LibraryDatabase::otherComputersHolding() const {
+    QList<DatabaseHolder> held = holders();
     held.removeIf([](const DatabaseHolder &h) { return !h.onAnotherComputer(); });
     return held;
 }
 
-void LibraryDatabasePart::showTakeOverOffer(const QList<DatabaseHolder> &held) {
+void LibraryDatabase::showTakeOverOffer(const QList<DatabaseHolder> &held) {
     otherComputers = held;
-    beginAlertSheet(
-        d.window, AppDelegate::tr("The photo library is open on another computer."),
-        libraryInUseText(held) + QLatin1Char('\n') +
-            AppDelegate::tr("If it is no longer open there (a library copied from that computer "
-                            "keeps its lock), take it over: its lock is removed and the library "
-                            "is opened again, ready for your change."),
-        {AppDelegate::tr(" Take Over "), AppDelegate::tr(" Cancel ")},
-        [this](QMessageBox *alert, int code) { takeOverEnd(alert, code); });
+    beginAlertSheet(app.mainWindow(), tr("The photo library is open on another computer."),
+                    libraryInUseText(held) + QLatin1Char('\n') +
+                        tr("If it is no longer open there (a library copied from that computer "
+                           "keeps its lock), take it over: its lock is removed and the library "
+                           "is opened again, ready for your change."),
+                    {tr(" Take Over "), tr(" Cancel ")},
+                    [this](QMessageBox *alert, int code) { takeOverEnd(alert, code); });
 }
 
-void LibraryDatabasePart::takeOverEnd(QWidget *sheet, int returnCode) {
+void LibraryDatabase::takeOverEnd(QWidget *sheet, int returnCode) {
     if (sheet)
         sheet->close();
     const QList<DatabaseHolder> named = std::exchange(otherComputers, {});
-    if (returnCode != 1 || !libraryWorkingCopy)
+    if (returnCode != 1 || !edit.workingCopy())
         return;
-    const auto end = [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); };
     // A program here that took the library meanwhile is the user's to close first.
-    QList<DatabaseHolder> here = libraryWorkingCopy->holders();
+    QList<DatabaseHolder> here = holders();
     here.removeIf([](const DatabaseHolder &h) { return h.onAnotherComputer(); });
     QStringList refused;
     if (!here.isEmpty())
@@ -99,31 +125,31 @@ void LibraryDatabasePart::takeOverEnd(QWidget *sheet, int returnCode) {
             refused << why;
     }
     if (!refused.isEmpty()) {
-        beginAlertSheet(d.window, AppDelegate::tr("The photo library was not taken over."),
-                        refused.join(QLatin1Char('\n')), {AppDelegate::tr(" Ok ")}, end);
+        app.sheets().alert(tr("The photo library was not taken over."),
+                           refused.join(QLatin1Char('\n')));
         return;
     }
     // Opened while that computer held it, the library was only read: the open that makes it
     // writable folds, backs up and copies it as it is now.
-    d.mainWindow.LoadPhotosLibraryItemThreader(
-        libraryPackageOf(libraryWorkingCopy->originalPhotolibDatabasePath()));
+    app.browsers().loadLibrary(
+        libraryPackageOf(edit.workingCopy()->originalPhotolibDatabasePath()));
 }
 
-QString LibraryDatabasePart::libraryInUseText(const QList<DatabaseHolder> &held) const {
+QString LibraryDatabase::libraryInUseText(const QList<DatabaseHolder> &held) const {
     const QString library =
-        libraryWorkingCopy ? libraryPackageOf(libraryWorkingCopy->originalPhotolibDatabasePath())
+        edit.workingCopy() ? libraryPackageOf(edit.workingCopy()->originalPhotolibDatabasePath())
                            : QString();
     if (std::all_of(held.begin(), held.end(),
                     [](const DatabaseHolder &h) { return h.onAnotherComputer(); }))
-        return AppDelegate::tr("%1 has the library \"%2\" open, by the lock it left in the "
-                               "library. Photo Kestry does not write a library that may be "
-                               "written there.")
+        return tr("%1 has the library \"%2\" open, by the lock it left in the "
+                  "library. Photo Kestry does not write a library that may be "
+                  "written there.")
             .arg(describeHolders(held), library);
-    return AppDelegate::tr("%1 has the library \"%2\" open. Close it and try again.")
+    return tr("%1 has the library \"%2\" open. Close it and try again.")
         .arg(describeHolders(held), library);
 }
 
-void LibraryDatabasePart::savePanelDidEnd5(QWidget *sheet, int returnCode, void *) {
+void LibraryDatabase::savePanelDidEnd5(QWidget *sheet, int returnCode, void *) {
     if (sheet)
         sheet->close();
     const QList<qint64> pids = std::exchange(photosHolderPids, {});
@@ -131,8 +157,7 @@ void LibraryDatabasePart::savePanelDidEnd5(QWidget *sheet, int returnCode, void 
         return;
     // Only the processes the offer named, by their id, and only while that id is still the
     // photo application holding the library: a program that took a freed id is not ours to end.
-    const QList<DatabaseHolder> held =
-        libraryWorkingCopy ? libraryWorkingCopy->holders() : QList<DatabaseHolder>();
+    const QList<DatabaseHolder> held = holders();
     for (qint64 pid : pids) {
         if (std::none_of(held.begin(), held.end(), [pid](const DatabaseHolder &h) {
                 return h.pid == pid && isPhotosApplication(h);
@@ -144,31 +169,20 @@ void LibraryDatabasePart::savePanelDidEnd5(QWidget *sheet, int returnCode, void 
     }
 }
 
-LibraryStepResult LibraryDatabasePart::CopyDatabasetoPhotoLibraryWithoutAlert() {
-    if (!libraryWorkingCopy)
-        return {false, AppDelegate::tr("No library is open.")};
-    const LibraryStepResult result = libraryWorkingCopy->copyBack();
-    photolibReadOnlyReason = libraryWorkingCopy->photolibReadOnlyReason();
-    if (!result.ok)
-        qCWarning(lcLibrary).noquote() << "CopyDatabasetoPhotoLibrary==" << result.reason;
-    return result;
+LibraryStepResult LibraryDatabase::CopyDatabasetoPhotoLibraryWithoutAlert() {
+    return edit.copyBack();
 }
 
-void LibraryDatabasePart::CopyDatabasetoPhotoLibrary() {
+void LibraryDatabase::CopyDatabasetoPhotoLibrary() {
     const LibraryStepResult result = CopyDatabasetoPhotoLibraryWithoutAlert();
-    const auto end = [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); };
     if (result.ok)
-        markOutcome(
-            beginAlertSheet(d.window,
-                            AppDelegate::tr("New Photo Library metadata tag(s) has been applied."),
-                            AppDelegate::tr("The changed exif data has been saved in the library."),
-                            {AppDelegate::tr(" Ok ")}, end),
-            true);
+        markOutcome(app.sheets().alert(tr("New Photo Library metadata tag(s) has been applied."),
+                                       tr("The changed exif data has been saved in the library.")),
+                    true);
     else
-        beginAlertSheet(d.window, AppDelegate::tr("Photo Library metadata can't update"),
-                        AppDelegate::tr("Writing the changed exif data to Photo Library failed.") +
-                            QStringLiteral("\n") + result.reason,
-                        {AppDelegate::tr(" Ok ")}, end);
+        app.sheets().alert(tr("Photo Library metadata can't update"),
+                           tr("Writing the changed exif data to Photo Library failed.") +
+                               QStringLiteral("\n") + result.reason);
 }
 
 namespace {
@@ -179,26 +193,28 @@ namespace {
 QString restoreChoiceText(const LibraryBackup &newest, bool olderKept) {
     const QString when = libraryBackupTimeText(newest.path);
     if (!newest.asNow)
-        return olderKept ? AppDelegate::tr("The newest backup, of %1, is restored unless an older "
-                                           "one is chosen below.")
-                               .arg(when)
-                         : AppDelegate::tr("The library goes back to its backup of %1.").arg(when);
-    return olderKept ? AppDelegate::tr("The backup of %1 is the library as it is now: restoring it "
-                                       "changes nothing. Choose an older backup of this library "
-                                       "below.")
-                           .arg(when)
-                     : AppDelegate::tr("The backup of %1 is the library as it is now: restoring it "
-                                       "changes nothing, and no older backup of this library is "
-                                       "kept.")
-                           .arg(when);
+        return olderKept
+                   ? LibraryDatabase::tr("The newest backup, of %1, is restored unless an older "
+                                         "one is chosen below.")
+                         .arg(when)
+                   : LibraryDatabase::tr("The library goes back to its backup of %1.").arg(when);
+    return olderKept
+               ? LibraryDatabase::tr("The backup of %1 is the library as it is now: restoring it "
+                                     "changes nothing. Choose an older backup of this library "
+                                     "below.")
+                     .arg(when)
+               : LibraryDatabase::tr("The backup of %1 is the library as it is now: restoring it "
+                                     "changes nothing, and no older backup of this library is "
+                                     "kept.")
+                     .arg(when);
 }
 
 } // namespace
 
-void LibraryDatabasePart::RestorePhotoLibraryDatabase() {
-    QString info = AppDelegate::tr("All photo library data will be restored before the change.");
+void LibraryDatabase::RestorePhotoLibraryDatabase() {
+    QString info = tr("All photo library data will be restored before the change.");
     const QList<LibraryBackup> kept =
-        libraryWorkingCopy ? libraryWorkingCopy->backups() : QList<LibraryBackup>();
+        edit.workingCopy() ? edit.workingCopy()->backups() : QList<LibraryBackup>();
     // Every backup kept for this library, newest first, each with its date and time: the
     // newest is the one restored unless the user picks another.
     QComboBox *choice = nullptr;
@@ -207,19 +223,18 @@ void LibraryDatabasePart::RestorePhotoLibraryDatabase() {
         choice = new QComboBox;
         choice->setObjectName(QStringLiteral("restoreBackupChoice"));
         for (const LibraryBackup &b : kept)
-            choice->addItem(
-                b.asNow ? AppDelegate::tr("Backup of %1 (the library as it is now)")
-                              .arg(libraryBackupTimeText(b.path))
-                        : AppDelegate::tr("Backup of %1").arg(libraryBackupTimeText(b.path)),
-                b.path);
+            choice->addItem(b.asNow ? tr("Backup of %1 (the library as it is now)")
+                                          .arg(libraryBackupTimeText(b.path))
+                                    : tr("Backup of %1").arg(libraryBackupTimeText(b.path)),
+                            b.path);
     }
     beginAlertSheet(
-        d.window, AppDelegate::tr("Are you sure you want to restore the photo library?"), info,
-        {AppDelegate::tr(" Ok "), AppDelegate::tr(" Cancel ")},
+        app.mainWindow(), tr("Are you sure you want to restore the photo library?"), info,
+        {tr(" Ok "), tr(" Cancel ")},
         [this](QMessageBox *alert, int code) { savePanelDidEnd6(alert, code); }, QString(), choice);
 }
 
-void LibraryDatabasePart::savePanelDidEnd6(QWidget *sheet, int returnCode, void *) {
+void LibraryDatabase::savePanelDidEnd6(QWidget *sheet, int returnCode, void *) {
     // The backup chosen on the sheet; without one, the newest.
     const auto *choice =
         sheet ? sheet->findChild<QComboBox *>(QStringLiteral("restoreBackupChoice")) : nullptr;
@@ -228,37 +243,34 @@ void LibraryDatabasePart::savePanelDidEnd6(QWidget *sheet, int returnCode, void 
         sheet->close();
     if (returnCode != 1)
         return;
-    const LibraryStepResult result =
-        libraryWorkingCopy
-            ? libraryWorkingCopy->restore(backup)
-            : LibraryStepResult{false, AppDelegate::tr("No library has been opened.")};
-    const auto end = [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); };
+    const LibraryStepResult result = edit.restore(backup);
     if (!result.ok) {
-        if (libraryWorkingCopy)
-            photolibReadOnlyReason = libraryWorkingCopy->photolibReadOnlyReason();
-        beginAlertSheet(d.window, AppDelegate::tr("The photo library was not restored."),
-                        result.reason, {AppDelegate::tr(" Ok ")}, end);
+        app.sheets().alert(tr("The photo library was not restored."), result.reason);
         return;
     }
     // The restored rows bring their photos back: so do the files our deletions trashed.
-    const QString original = libraryWorkingCopy->originalPhotolibDatabasePath();
+    const LibraryWorkingCopy &working = *edit.workingCopy();
+    const QString original = working.originalPhotolibDatabasePath();
     const QString package = libraryPackageOf(original);
     const TrashReturnReport back = returnTrashedLibraryFiles(
-        original, filesNamedByLibrary(package, libraryWorkingCopy->currentPhotolibDatabasePath(),
-                                      d.library.bScanNewPhotosLib));
-    QString info = AppDelegate::tr("All photolibrary data has been restored before the change.");
-    if (const QString restored = libraryWorkingCopy->restoredBackup(); !restored.isEmpty())
-        info += QLatin1Char('\n') + AppDelegate::tr("The library is as its backup of %1 holds it.")
-                                        .arg(libraryBackupTimeText(restored));
+        original, filesNamedByLibrary(package, working.currentPhotolibDatabasePath(),
+                                      app.library().bScanNewPhotosLib));
+    QString info = tr("All photolibrary data has been restored before the change.");
+    if (const QString restored = working.restoredBackup(); !restored.isEmpty())
+        info +=
+            QLatin1Char('\n') +
+            tr("The library is as its backup of %1 holds it.").arg(libraryBackupTimeText(restored));
     if (!back.notReturned.isEmpty())
         info += QLatin1Char('\n') +
-                AppDelegate::tr(
-                    "These files of restored photos could not be put back from the Trash:") +
+                tr("These files of restored photos could not be put back from the Trash:") +
                 QLatin1Char('\n') + back.notReturned.join(QLatin1Char('\n'));
-    markOutcome(beginAlertSheet(
-                    d.window, AppDelegate::tr("Restore Photo Library metadata has been completed."),
-                    info, {AppDelegate::tr(" Ok ")}, end),
+    markOutcome(app.sheets().alert(tr("Restore Photo Library metadata has been completed."), info),
                 back.notReturned.isEmpty());
     // The browser shows the library as it now is.
-    d.mainWindow.LoadPhotosLibraryItemThreader(package);
+    app.browsers().loadLibrary(package);
+}
+
+void LibraryDatabase::addMenuItems(QMenu *libraryActions) {
+    app.jobs().addMenuItem(libraryActions, tr("Restore Photo Library Database…"),
+                           [this] { RestorePhotoLibraryDatabase(); });
 }

@@ -1,23 +1,23 @@
 // The two slide-in panels of the library view: their buttons, what typing into the library
-// panel marks for the apply, their slide in and out, and the browser's reload after an edit.
-#include "app/AppDelegate.h"
-#include "app/WindowDescription.h"
+// panel marks for the apply, their slide in and out, and the items of the library's edit menu.
+#include "library/LibraryPanels.h"
 
-#include "browser/LocalPhotoModel.h"
+#include "app/AppServices.h"
+#include "app/Browsers.h"
+#include "app/Jobs.h"
 #include "browser/PRButton.h"
 #include "library/core/LibraryStore.h"
-#include "platform/ImageView.h"
 #include "platform/MapView.h"
 
+#include <QAction>
 #include <QEvent>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMainWindow>
+#include <QMenu>
 #include <QPropertyAnimation>
-#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace {
@@ -48,52 +48,116 @@ void stopSlide(QWidget *panel) {
         running->stop();
 }
 
+void hidePanel(QWidget *panel) {
+    if (!panel)
+        return;
+    stopSlide(panel);
+    panel->setHidden(true);
+}
+
+} // namespace
+
+LibraryPanels::LibraryPanels(AppServices &services, LibraryDatabase &libraryDatabase)
+    : app(services), database(libraryDatabase) {}
+
+void LibraryPanels::build(const LibraryPanelHosts &where) {
+    hosts = where;
+    buildComparisonColumns();
+    buildEditPanels();
+}
+
+void LibraryPanels::buildEditPanels() {
+    if (QVBoxLayout *column = panelColumn(hosts.libraryPanel)) {
+        auto *row = new QHBoxLayout;
+        canclePhotolibEiteViewBtn =
+            panelButton(hosts.libraryPanel, "canclePhotolibEiteViewBtn", tr("Close"));
+        applyPhotolibEiteViewBtn =
+            panelButton(hosts.libraryPanel, "applyPhotolibEiteViewBtn", tr("Apply to Library"));
+        row->addWidget(canclePhotolibEiteViewBtn);
+        row->addStretch(1);
+        row->addWidget(applyPhotolibEiteViewBtn);
+        column->addLayout(row);
+        PRButton::whenPressed(canclePhotolibEiteViewBtn, [this] { HidePhotoLibEditViewAction(); });
+        PRButton::whenPressed(applyPhotolibEiteViewBtn,
+                              [this] { ApplyPhotoLibMetadataChangeAction(); });
+    }
+    if (QVBoxLayout *column = panelColumn(hosts.originalPanel)) {
+        auto *row = new QHBoxLayout;
+        canclePhotoOrigEiteViewBtn =
+            panelButton(hosts.originalPanel, "canclePhotoOrigEiteViewBtn", tr("Close"));
+        row->addWidget(canclePhotoOrigEiteViewBtn);
+        row->addStretch(1);
+        applyPhotoOrigEiteViewBtn = panelButton(hosts.originalPanel, "applyPhotoOrigEiteViewBtn",
+                                                tr("Export with These Values"));
+        row->addWidget(applyPhotoOrigEiteViewBtn);
+        column->addLayout(row);
+        PRButton::whenPressed(canclePhotoOrigEiteViewBtn,
+                              [this] { HidePhotoOriginalEditViewAction(); });
+        PRButton::whenPressed(applyPhotoOrigEiteViewBtn,
+                              [this] { emit originalValuesExportRequested(); });
+    }
+    // The user's typing only: the selection handler fills the fields with setText, which
+    // marks nothing.
+    for (QLineEdit *field :
+         {photolibEiteTitlelab, photolibEiteFileNamelab, photolibEiteDescriplab,
+          photolibEitekeywordslab, photolibEiteCameraMakelab, photolibEiteCameraModellab,
+          photolibEiteLensModellab, photolibEitegpsLatilab, photolibEitegpsLongtlab,
+          photolibEiteCameraDatelab})
+        if (field)
+            connect(field, &QLineEdit::textEdited, this,
+                    [this, field] { libraryControlTextDidChange(field); });
+    if (hosts.libraryBrowser && hosts.libraryBrowser->selectionModel())
+        connect(hosts.libraryBrowser->selectionModel(), &QItemSelectionModel::selectionChanged,
+                this, [this] {
+                    // What was typed for one photo is not meant for the next.
+                    clearLibraryChangeFlags();
+                    app.browsers().showLibrarySelection();
+                });
+    // The panels float over the window once opened; they go when the library view goes, and
+    // follow the window's size.
+    if (hosts.libraryView) {
+        hosts.libraryView->installEventFilter(this);
+        if (app.mainWindow() && app.mainWindow()->centralWidget())
+            app.mainWindow()->centralWidget()->installEventFilter(this);
+    }
+}
+
+bool LibraryPanels::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::Hide && watched == hosts.libraryView) {
+        HidePhotoLibEditViewAction();
+        HidePhotoOriginalEditViewAction();
+    } else if (event->type() == QEvent::Resize && app.mainWindow() &&
+               watched == app.mainWindow()->centralWidget()) {
+        placeOpenPanels();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
 // Where an open panel lies: at the window's right edge, from the top of the library
 // browser down, so that the view's bar with its mode buttons stays in sight above it.
-QRect panelPlace(AppDelegate &d, QWidget *panel) {
-    QWidget *area = d.window->centralWidget();
+QRect LibraryPanels::panelPlace(QWidget *panel) const {
+    QWidget *area = app.mainWindow()->centralWidget();
     int top = 0;
-    if (d.mainWindow.photoLibBrowserView && area->isAncestorOf(d.mainWindow.photoLibBrowserView))
-        top = std::max(0, d.mainWindow.photoLibBrowserView->mapTo(area, QPoint(0, 0)).y());
+    if (hosts.libraryBrowser && area->isAncestorOf(hosts.libraryBrowser))
+        top = std::max(0, hosts.libraryBrowser->mapTo(area, QPoint(0, 0)).y());
     return QRect(area->width() - panel->width(), top, panel->width(), area->height() - top);
 }
 
 // Open panels keep their place when the window changes size.
-void placeOpenPanels(AppDelegate &d) {
-    for (QWidget *panel : {d.mainWindow.photolibEditView, d.mainWindow.photoOriginalEditView}) {
-        if (!panel || panel->isHidden() || panel->parentWidget() != d.window->centralWidget())
+void LibraryPanels::placeOpenPanels() {
+    for (QWidget *panel : {hosts.libraryPanel, hosts.originalPanel}) {
+        if (!panel || panel->isHidden() ||
+            panel->parentWidget() != app.mainWindow()->centralWidget())
             continue;
         stopSlide(panel);
-        panel->setGeometry(panelPlace(d, panel));
+        panel->setGeometry(panelPlace(panel));
     }
 }
 
-// The panels float over the window once opened; they go when the library view goes, and
-// follow the window's size.
-class PanelsFollowLibraryView : public QObject {
-  public:
-    PanelsFollowLibraryView(AppDelegate &d, QObject *parent) : QObject(parent), d_(d) {}
-
-  protected:
-    bool eventFilter(QObject *watched, QEvent *event) override {
-        if (event->type() == QEvent::Hide && watched == d_.mainWindow.photolibView) {
-            d_.libraryPanels.HidePhotoLibEditViewAction();
-            d_.libraryPanels.HidePhotoOriginalEditViewAction();
-        } else if (event->type() == QEvent::Resize && d_.window &&
-                   watched == d_.window->centralWidget()) {
-            placeOpenPanels(d_);
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-  private:
-    AppDelegate &d_;
-};
-
-void slideIn(AppDelegate &d, QWidget *panel) {
-    QWidget *area = d.window ? d.window->centralWidget() : nullptr;
+void LibraryPanels::slideIn(QWidget *panel) {
+    QWidget *area = app.mainWindow() ? app.mainWindow()->centralWidget() : nullptr;
     // The panels belong to the library view.
-    if (!panel || !area || !d.mainWindow.photolibView || !d.mainWindow.photolibView->isVisible())
+    if (!panel || !area || !hosts.libraryView || !hosts.libraryView->isVisible())
         return;
     if (panel->parentWidget() != area) {
         // Out of the library view's column, to lie over the window's right side; its
@@ -105,11 +169,9 @@ void slideIn(AppDelegate &d, QWidget *panel) {
         panel->resize(width, panel->height());
     }
     stopSlide(panel);
-    const QRect place = panelPlace(d, panel);
+    const QRect place = panelPlace(panel);
     panel->resize(place.size());
-    const QPoint from(
-        d.mainWindow.localPhotoViewImageView ? d.mainWindow.localPhotoViewImageView->width() : 0,
-        place.top());
+    const QPoint from(hosts.slideFrom ? hosts.slideFrom->width() : 0, place.top());
     panel->show();
     panel->raise();
     panel->move(from);
@@ -120,87 +182,23 @@ void slideIn(AppDelegate &d, QWidget *panel) {
     slide->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
-void hidePanel(QWidget *panel) {
-    if (!panel)
-        return;
-    stopSlide(panel);
-    panel->setHidden(true);
+void LibraryPanels::dropUnappliedLibraryText() {
+    clearLibraryChangeFlags();
+    app.browsers().showLibrarySelection();
 }
 
-// Close keeps nothing that was typed and not applied: the fields show the photo again.
-void dropUnappliedLibraryText(AppDelegate &d) {
-    d.libraryPanels.clearLibraryChangeFlags();
-    if (d.mainWindow.photoLibBrowserView)
-        d.mainWindow.imageBrowserSelectionDidChange(d.mainWindow.photoLibBrowserView);
-}
-
-} // namespace
-
-void buildLibraryEditPanels(AppDelegate &d) {
-    if (QVBoxLayout *column = panelColumn(d.mainWindow.photolibEditView)) {
-        auto *row = new QHBoxLayout;
-        d.libraryPanels.canclePhotolibEiteViewBtn = panelButton(
-            d.mainWindow.photolibEditView, "canclePhotolibEiteViewBtn", AppDelegate::tr("Close"));
-        d.libraryPanels.applyPhotolibEiteViewBtn =
-            panelButton(d.mainWindow.photolibEditView, "applyPhotolibEiteViewBtn",
-                        AppDelegate::tr("Apply to Library"));
-        row->addWidget(d.libraryPanels.canclePhotolibEiteViewBtn);
-        row->addStretch(1);
-        row->addWidget(d.libraryPanels.applyPhotolibEiteViewBtn);
-        column->addLayout(row);
-    }
-    if (QVBoxLayout *column = panelColumn(d.mainWindow.photoOriginalEditView)) {
-        auto *row = new QHBoxLayout;
-        d.libraryPanels.canclePhotoOrigEiteViewBtn =
-            panelButton(d.mainWindow.photoOriginalEditView, "canclePhotoOrigEiteViewBtn",
-                        AppDelegate::tr("Close"));
-        row->addWidget(d.libraryPanels.canclePhotoOrigEiteViewBtn);
-        row->addStretch(1);
-        d.libraryPanels.applyPhotoOrigEiteViewBtn =
-            panelButton(d.mainWindow.photoOriginalEditView, "applyPhotoOrigEiteViewBtn",
-                        AppDelegate::tr("Export with These Values"));
-        row->addWidget(d.libraryPanels.applyPhotoOrigEiteViewBtn);
-        column->addLayout(row);
-    }
-    // The user's typing only: the selection handler fills the fields with setText, which
-    // marks nothing.
-    for (QLineEdit *field :
-         {d.libraryPanels.photolibEiteTitlelab, d.libraryPanels.photolibEiteFileNamelab,
-          d.libraryPanels.photolibEiteDescriplab, d.libraryPanels.photolibEitekeywordslab,
-          d.libraryPanels.photolibEiteCameraMakelab, d.libraryPanels.photolibEiteCameraModellab,
-          d.libraryPanels.photolibEiteLensModellab, d.libraryPanels.photolibEitegpsLatilab,
-          d.libraryPanels.photolibEitegpsLongtlab, d.libraryPanels.photolibEiteCameraDatelab})
-        if (field)
-            QObject::connect(field, &QLineEdit::textEdited, &d,
-                             [&d, field] { d.editSheet.controlTextDidChange(field); });
-    if (d.mainWindow.photoLibBrowserView && d.mainWindow.photoLibBrowserView->selectionModel())
-        QObject::connect(d.mainWindow.photoLibBrowserView->selectionModel(),
-                         &QItemSelectionModel::selectionChanged, &d, [&d] {
-                             // What was typed for one photo is not meant for the next.
-                             d.libraryPanels.clearLibraryChangeFlags();
-                             d.mainWindow.imageBrowserSelectionDidChange(
-                                 d.mainWindow.photoLibBrowserView);
-                         });
-    if (d.mainWindow.photolibView) {
-        auto *follow = new PanelsFollowLibraryView(d, d.mainWindow.photolibView);
-        d.mainWindow.photolibView->installEventFilter(follow);
-        if (d.window && d.window->centralWidget())
-            d.window->centralWidget()->installEventFilter(follow);
-    }
-}
-
-bool LibraryPanelsPart::libraryControlTextDidChange(QObject *field) {
+bool LibraryPanels::libraryControlTextDidChange(QObject *field) {
     if (!field)
         return false;
-    const std::pair<QLineEdit *, bool LibraryPanelsPart::*> marks[] = {
-        {photolibEiteTitlelab, &LibraryPanelsPart::bChangePhotoLibraryTitle},
-        {photolibEiteFileNamelab, &LibraryPanelsPart::bChangePhotoLibFileName},
-        {photolibEiteDescriplab, &LibraryPanelsPart::bChangePhotoLibDescription},
-        {photolibEitekeywordslab, &LibraryPanelsPart::bChangePhotoLibKeyWords},
-        {photolibEiteCameraDatelab, &LibraryPanelsPart::bChangePhotoLibCameraDate},
-        {photolibEiteLensModellab, &LibraryPanelsPart::bChangePhotoLibCameraLens},
-        {photolibEiteCameraMakelab, &LibraryPanelsPart::bChangePhotoLibCameraMakeAndModel},
-        {photolibEiteCameraModellab, &LibraryPanelsPart::bChangePhotoLibCameraMakeAndModel},
+    const std::pair<QLineEdit *, bool LibraryPanels::*> marks[] = {
+        {photolibEiteTitlelab, &LibraryPanels::bChangePhotoLibraryTitle},
+        {photolibEiteFileNamelab, &LibraryPanels::bChangePhotoLibFileName},
+        {photolibEiteDescriplab, &LibraryPanels::bChangePhotoLibDescription},
+        {photolibEitekeywordslab, &LibraryPanels::bChangePhotoLibKeyWords},
+        {photolibEiteCameraDatelab, &LibraryPanels::bChangePhotoLibCameraDate},
+        {photolibEiteLensModellab, &LibraryPanels::bChangePhotoLibCameraLens},
+        {photolibEiteCameraMakelab, &LibraryPanels::bChangePhotoLibCameraMakeAndModel},
+        {photolibEiteCameraModellab, &LibraryPanels::bChangePhotoLibCameraMakeAndModel},
     };
     for (const auto &[edit, flag] : marks) {
         if (edit && edit == field) {
@@ -217,7 +215,6 @@ bool LibraryPanelsPart::libraryControlTextDidChange(QObject *field) {
     const auto position = parseLibraryPosition(photolibEitegpsLatilab->text(),
                                                photolibEitegpsLongtlab->text(), &none, &why);
     if (position && photolibEiteMapView) {
-        photolibEiteCoords = QPointF(position->latitude, position->longitude);
         photolibEiteMapView->setRegion(position->latitude, position->longitude,
                                        PKMapView::kDefaultSpanLat, PKMapView::kDefaultSpanLon);
         photolibEiteMapView->setPin(position->latitude, position->longitude);
@@ -226,55 +223,88 @@ bool LibraryPanelsPart::libraryControlTextDidChange(QObject *field) {
     return true;
 }
 
-void LibraryPanelsPart::clearLibraryChangeFlags() {
-    for (bool LibraryPanelsPart::*flag :
-         {&LibraryPanelsPart::bChangePhotoLibraryTitle, &LibraryPanelsPart::bChangePhotoLibFileName,
-          &LibraryPanelsPart::bChangePhotoLibDescription,
-          &LibraryPanelsPart::bChangePhotoLibKeyWords,
-          &LibraryPanelsPart::bChangePhotoLibCameraDate,
-          &LibraryPanelsPart::bChangePhotoLibCameraLens,
-          &LibraryPanelsPart::bChangePhotoLibCameraMakeAndModel,
-          &LibraryPanelsPart::bChangePhotoLibGPS})
+LibraryPanels::TypedFields LibraryPanels::typedFields() const {
+    return {bChangePhotoLibraryTitle,          bChangePhotoLibFileName,
+            bChangePhotoLibDescription,        bChangePhotoLibKeyWords,
+            bChangePhotoLibCameraDate,         bChangePhotoLibCameraLens,
+            bChangePhotoLibCameraMakeAndModel, bChangePhotoLibGPS};
+}
+
+void LibraryPanels::clearLibraryChangeFlags() {
+    for (bool LibraryPanels::*flag :
+         {&LibraryPanels::bChangePhotoLibraryTitle, &LibraryPanels::bChangePhotoLibFileName,
+          &LibraryPanels::bChangePhotoLibDescription, &LibraryPanels::bChangePhotoLibKeyWords,
+          &LibraryPanels::bChangePhotoLibCameraDate, &LibraryPanels::bChangePhotoLibCameraLens,
+          &LibraryPanels::bChangePhotoLibCameraMakeAndModel, &LibraryPanels::bChangePhotoLibGPS})
         this->*flag = false;
 }
 
-void LibraryPanelsPart::StartPhotoLibEditViewAction() {
-    slideIn(d, d.mainWindow.photolibEditView);
+void LibraryPanels::StartPhotoLibEditViewAction() {
+    slideIn(hosts.libraryPanel);
 }
 
-void LibraryPanelsPart::StartPhotoOriginalEditViewAction() {
+void LibraryPanels::StartPhotoOriginalEditViewAction() {
     clearLibraryChangeFlags();
-    slideIn(d, d.mainWindow.photoOriginalEditView);
+    slideIn(hosts.originalPanel);
 }
 
-void LibraryPanelsPart::HidePhotoLibEditViewAction() {
-    hidePanel(d.mainWindow.photolibEditView);
-    dropUnappliedLibraryText(d);
+void LibraryPanels::HidePhotoLibEditViewAction() {
+    hidePanel(hosts.libraryPanel);
+    dropUnappliedLibraryText();
 }
 
-void LibraryPanelsPart::HidePhotoOriginalEditViewAction() {
-    hidePanel(d.mainWindow.photoOriginalEditView);
-    dropUnappliedLibraryText(d);
+void LibraryPanels::HidePhotoOriginalEditViewAction() {
+    hidePanel(hosts.originalPanel);
+    dropUnappliedLibraryText();
 }
 
-void LibraryPanelsPart::reloadLibraryBrowserAndPanels() {
-    if (!d.mainWindow.photoLibBrowserView)
-        return;
-    const QList<IKImageItemPtr> chosen = d.selectedLibraryItems();
-    if (auto *model = qobject_cast<LocalPhotoModel *>(d.mainWindow.photoLibBrowserView->model()))
-        model->reload();
-    QItemSelectionModel *selectionModel = d.mainWindow.photoLibBrowserView->selectionModel();
-    QAbstractItemModel *model = d.mainWindow.photoLibBrowserView->model();
-    if (selectionModel && model) {
-        // A reset forgets the selection; the same photos are chosen again, once.
-        QItemSelection again;
-        for (int row = 0; row < d.library.photoLibBroserArray.size() && row < model->rowCount();
-             ++row)
-            if (chosen.contains(d.library.photoLibBroserArray.at(row)))
-                again.select(model->index(row, 0), model->index(row, 0));
-        const QSignalBlocker quiet(selectionModel);
-        selectionModel->select(again, QItemSelectionModel::ClearAndSelect);
+void LibraryPanels::addFieldItems(QMenu *menu) {
+    // The panel's own edit item takes the edit shortcut in the library mode.
+    app.jobs()
+        .addMenuItem(menu, tr("Edit Library Fields…"), [this] { StartPhotoLibEditViewAction(); })
+        ->setObjectName(QStringLiteral("StartPhotoLibEditViewAction"));
+    app.jobs().addMenuItem(menu, tr("Show the Original's Fields…"),
+                           [this] { StartPhotoOriginalEditViewAction(); });
+    menu->addSeparator();
+}
+
+void LibraryPanels::addCopyItems(QMenu *menu) {
+    const std::pair<const char *, void (LibraryPanels::*)()> items[] = {
+        {QT_TR_NOOP("Copy Original Camera Date to Library Camera Date"),
+         &LibraryPanels::CopyOriginalCameraDatetoPhotoLibraryCameraDateAction},
+        {QT_TR_NOOP("Copy Camera Date to Added Date"),
+         &LibraryPanels::CopyCameraDatetoPhotoLibraryAddedDateAction},
+        {nullptr, nullptr},
+        {QT_TR_NOOP("Copy Camera Date to Title"),
+         &LibraryPanels::CopyCameraDatetoPhotoLibraryTileAction},
+        {QT_TR_NOOP("Copy File Name to Title"),
+         &LibraryPanels::CopyFileNametoPhotoLibraryTileAction},
+        {QT_TR_NOOP("Copy Title to File Name"),
+         &LibraryPanels::CopyFileTitletoPhotoLibraryFileNameAction},
+        {QT_TR_NOOP("Copy Title to Caption"),
+         &LibraryPanels::CopyFileTitletoPhotoLibraryCaptionAction},
+        {QT_TR_NOOP("Copy File Name to Caption"),
+         &LibraryPanels::CopyFileNametoPhotoLibraryCaptionAction},
+        {QT_TR_NOOP("Copy Caption to Title"),
+         &LibraryPanels::CopyFileCaptiontoPhotoLibraryTitleAction},
+        {nullptr, nullptr},
+        {QT_TR_NOOP("Replace Library Title with the Original's"),
+         &LibraryPanels::ReplacePhotoLibrarytitleWithOriginalPhototitleAction},
+        {QT_TR_NOOP("Replace Library Position with the Original's"),
+         &LibraryPanels::ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction},
+        {QT_TR_NOOP("Replace Library Keywords with the Original's"),
+         &LibraryPanels::ReplacePhotoLibraryKeyWordsWithOriginalPhotoKeyWordsAction},
+        {QT_TR_NOOP("Replace Library Caption with the Original's"),
+         &LibraryPanels::ReplacePhotoLibraryDescriWithOriginalPhotoDescriAction},
+        {QT_TR_NOOP("Replace Library Camera and Lens with the Original's"),
+         &LibraryPanels::ReplacePhotoLibraryCameraandLensInfoWithOriginalPhotoCameraLensAction},
+    };
+    for (const auto &[title, action] : items) {
+        if (!title)
+            menu->addSeparator();
+        else
+            app.jobs().addMenuItem(menu, tr(title), [this, action = action] { (this->*action)(); });
     }
-    d.mainWindow.photoLibBrowserView->viewport()->update();
-    d.mainWindow.imageBrowserSelectionDidChange(d.mainWindow.photoLibBrowserView);
 }
+
+#include "moc_LibraryPanels.cpp"

@@ -1,19 +1,17 @@
 #include "library/LibraryEditRun.h"
 
+#include "app/AppServices.h"
+#include "app/Browsers.h"
+#include "app/Jobs.h"
+#include "app/Sheets.h"
 #include "base/Logging.h"
+#include "library/LibraryDatabase.h"
 #include "library/core/LibraryLookups.h"
-#include "library/core/LibraryWorkingCopy.h"
-#include "metadata/DateFeatureSupport.h"
-#include "platform/AlertSheet.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/JobReport.h"
 
 #include <QDebug>
 #include <QFileInfo>
-#include <QItemSelectionModel>
-#include <QListView>
-#include <QMainWindow>
-#include <QMessageBox>
 #include <cmath>
 
 namespace {
@@ -52,80 +50,43 @@ bool originalReadable(const IKImageItem &item, QString *why) {
         return false;
     };
     if (!item.bICloudDownloadPhoto)
-        return say(AppDelegate::tr("its original is only in iCloud"));
+        return say(LibraryEditRun::tr("its original is only in iCloud"));
     if (item.filePath.isEmpty() || !QFileInfo(item.filePath).isFile())
-        return say(AppDelegate::tr("its original file is missing"));
+        return say(LibraryEditRun::tr("its original file is missing"));
     if (item.fileType != QLatin1String("Image"))
-        return say(AppDelegate::tr("the metadata of its original video is not read here"));
+        return say(LibraryEditRun::tr("the metadata of its original video is not read here"));
     const ImageSource source = ImageSource::fromPath(item.filePath);
     if (!source.isValid())
-        return say(AppDelegate::tr("its original cannot be read: %1").arg(source.errorString()));
+        return say(LibraryEditRun::tr("its original cannot be read: %1").arg(source.errorString()));
     return true;
-}
-
-QList<IKImageItemPtr> AppDelegate::selectedLibraryItems() const {
-    QList<IKImageItemPtr> out;
-    if (!mainWindow.photoLibBrowserView || !mainWindow.photoLibBrowserView->selectionModel())
-        return out;
-    QList<int> rows;
-    for (const QModelIndex &index :
-         mainWindow.photoLibBrowserView->selectionModel()->selectedIndexes())
-        rows << index.row();
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    for (int row : rows)
-        if (row >= 0 && row < library.photoLibBroserArray.size() &&
-            library.photoLibBroserArray.at(row))
-            out << library.photoLibBroserArray.at(row);
-    return out;
 }
 
 LibraryEditRun::~LibraryEditRun() {
     if (open_)
-        d_.libraryDatabase.abandonLibraryEdit();
+        database_.session().abandon();
 }
 
-bool LibraryEditRun::mayEdit(AppDelegate &d) {
-    // A lock of another computer, which opened the library read-only, can be taken over.
-    if (const QList<DatabaseHolder> away = d.libraryDatabase.otherComputersHolding();
-        !away.isEmpty()) {
-        d.libraryDatabase.showTakeOverOffer(away);
-        return false;
-    }
-    // Read-only first: its reason says more than an offer to quit a program would.
-    if (!d.libraryDatabase.photolibReadOnlyReason.isEmpty()) {
-        beginAlertSheet(d.window, AppDelegate::tr("The photo library is open read-only."),
-                        d.libraryDatabase.photolibReadOnlyReason, {AppDelegate::tr(" Ok ")},
-                        [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
-        return false;
-    }
-    if (d.libraryDatabase.CheckPhotosApplicationRun()) {
-        d.libraryDatabase.showQuitPhotosOffer();
-        return false;
-    }
-    return true;
-}
-
-QList<IKImageItemPtr> LibraryEditRun::selectedOrSay(AppDelegate &d) {
-    const QList<IKImageItemPtr> items = d.selectedLibraryItems();
+QList<IKImageItemPtr> LibraryEditRun::selectedOrSay(AppServices &app) {
+    const QList<IKImageItemPtr> items = app.browsers().selectedLibraryItems();
     if (items.isEmpty())
-        datefeature::showNoSelectionSheet(d);
+        app.sheets().noSelection();
     return items;
 }
 
-void LibraryEditRun::overSelection(AppDelegate &d, const Step &step, bool refresh) {
-    if (!mayEdit(d))
+void LibraryEditRun::overSelection(AppServices &app, LibraryDatabase &database, const Step &step,
+                                   bool refresh) {
+    if (!database.mayEdit())
         return;
-    const QList<IKImageItemPtr> items = selectedOrSay(d);
+    const QList<IKImageItemPtr> items = selectedOrSay(app);
     if (items.isEmpty())
         return;
-    LibraryEditRun run(d);
+    LibraryEditRun run(app, database);
     if (!run.begin())
         return;
     for (const IKImageItemPtr &item : items) {
         const PRPicFileInfoPtr r = item->photoLibFileNode;
         if (!r) {
-            run.skip(item, AppDelegate::tr("it is not in the library's database"));
+            run.skip(item, tr("it is not in the library's database"));
             continue;
         }
         if (!step(run, item, r))
@@ -136,8 +97,8 @@ void LibraryEditRun::overSelection(AppDelegate &d, const Step &step, bool refres
 
 bool LibraryEditRun::begin() {
     QString why;
-    if (!d_.libraryDatabase.beginLibraryEdit(&why)) {
-        showEnd(AppDelegate::tr("Photo Library metadata can't update"), why);
+    if (!database_.session().begin(&why)) {
+        showEnd(LibraryEditRun::tr("Photo Library metadata can't update"), why);
         failed_ = true;
         return false;
     }
@@ -151,13 +112,13 @@ bool LibraryEditRun::take(const IKImageItemPtr &item, const LibraryWriteResult &
         return false;
     if (!result.ok) {
         if (open_)
-            d_.libraryDatabase.abandonLibraryEdit();
+            database_.session().abandon();
         open_ = false;
         failed_ = true;
         updates_.clear();
         qCWarning(lcLibrary).noquote() << "library edit refused==" << result.reason;
-        showEnd(AppDelegate::tr("Photo Library metadata can't update"),
-                AppDelegate::tr("%1: %2\n\nNothing of this change was written to the library.")
+        showEnd(LibraryEditRun::tr("Photo Library metadata can't update"),
+                LibraryEditRun::tr("%1: %2\n\nNothing of this change was written to the library.")
                     .arg(item ? libraryPhotoName(*item) : QString(), result.reason));
         return false;
     }
@@ -176,19 +137,19 @@ bool LibraryEditRun::finish(bool refresh) {
         return false;
     if (written_ == 0) {
         // Nothing to carry into the library: no copy back.
-        d_.libraryDatabase.abandonLibraryEdit();
+        database_.session().abandon();
         open_ = false;
-        showEnd(AppDelegate::tr("No library photo was changed."),
-                skipped_.isEmpty() ? AppDelegate::tr("There was nothing to change.")
+        showEnd(LibraryEditRun::tr("No library photo was changed."),
+                skipped_.isEmpty() ? LibraryEditRun::tr("There was nothing to change.")
                                    : listed(skipped_));
         return false;
     }
     open_ = false;
-    const LibraryStepResult end = d_.libraryDatabase.endLibraryEdit();
+    const LibraryStepResult end = database_.session().end();
     if (!end.ok) {
         failed_ = true;
-        showEnd(AppDelegate::tr("Photo Library metadata can't update"),
-                AppDelegate::tr("Writing the changed exif data to Photo Library failed.") +
+        showEnd(LibraryEditRun::tr("Photo Library metadata can't update"),
+                LibraryEditRun::tr("Writing the changed exif data to Photo Library failed.") +
                     QLatin1Char('\n') + end.reason);
         return false;
     }
@@ -196,12 +157,13 @@ bool LibraryEditRun::finish(bool refresh) {
         update();
     updates_.clear();
     if (refresh)
-        d_.libraryPanels.reloadLibraryBrowserAndPanels();
-    QString informative = AppDelegate::tr("The changed exif data has been saved in the library.");
+        app_.browsers().reloadLibraryBrowserKeepingSelection();
+    QString informative =
+        LibraryEditRun::tr("The changed exif data has been saved in the library.");
     if (!skipped_.isEmpty())
-        informative += QStringLiteral("\n\n") + AppDelegate::tr("Left as they were:") +
+        informative += QStringLiteral("\n\n") + LibraryEditRun::tr("Left as they were:") +
                        QLatin1Char('\n') + listed(skipped_);
-    showEnd(AppDelegate::tr("New Photo Library metadata tag(s) has been applied."), informative,
+    showEnd(LibraryEditRun::tr("New Photo Library metadata tag(s) has been applied."), informative,
             written_);
     return true;
 }
@@ -212,5 +174,5 @@ void LibraryEditRun::showEnd(const QString &message, const QString &informative,
     ending.informative = informative;
     ending.written = written;
     ending.notWritten = skipped_;
-    d_.finishJob(ending);
+    app_.jobs().finishJob(ending);
 }

@@ -3,33 +3,37 @@
 // One library edit as the user meets it: the checks before it, one transaction over the
 // selected photos, one copy back and one sheet at its end. The records of the browser
 // change only after the library holds the new values.
-#include "app/AppDelegate.h"
 #include "library/core/LibraryStore.h"
+#include "model/IKImageItem.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <vector>
 
+class AppServices;
+class LibraryDatabase;
+
 class LibraryEditRun {
+    Q_DECLARE_TR_FUNCTIONS(LibraryEditRun)
   public:
-    explicit LibraryEditRun(AppDelegate &d) : d_(d) {}
+    LibraryEditRun(AppServices &app, LibraryDatabase &database) : app_(app), database_(database) {}
     ~LibraryEditRun(); // an edit left open is rolled back
     LibraryEditRun(const LibraryEditRun &) = delete;
     LibraryEditRun &operator=(const LibraryEditRun &) = delete;
 
-    // The library may be written now: not read-only (said with its reason), and held by no
-    // other program (the force-quit offer). False with the sheet shown.
-    static bool mayEdit(AppDelegate &d);
     // The selected library photos, or the no-selection sheet and an empty list.
-    static QList<IKImageItemPtr> selectedOrSay(AppDelegate &d);
+    static QList<IKImageItemPtr> selectedOrSay(AppServices &app);
 
     // One photo's part of an action over the selection; false stops it (the run failed).
     using Step = std::function<bool(LibraryEditRun &run, const IKImageItemPtr &item,
                                     const PRPicFileInfoPtr &record)>;
     // The frame of such an action: the checks, one transaction, `step` for each selected
     // photo that has a library record, then finish(refresh).
-    static void overSelection(AppDelegate &d, const Step &step, bool refresh = true);
+    static void overSelection(AppServices &app, LibraryDatabase &database, const Step &step,
+                              bool refresh = true);
 
     // Opens the action's transaction; false with a sheet when it cannot be opened.
     bool begin();
@@ -50,7 +54,8 @@ class LibraryEditRun {
   private:
     // The run's one ending; it warns unless `written` photos changed and none was left.
     void showEnd(const QString &message, const QString &informative, int written = 0);
-    AppDelegate &d_;
+    AppServices &app_;
+    LibraryDatabase &database_;
     bool open_ = false, failed_ = false;
     int written_ = 0;
     QStringList skipped_;

@@ -1,10 +1,12 @@
 // Copies from one library field into another for every selected library photo: camera
 // dates, added dates, titles, file names and captions, each action one library edit.
-#include "app/AppDelegate.h"
+#include "library/LibraryPanels.h"
 
 #include "base/SharedHelpers.h"
+#include "library/LibraryDatabase.h"
 #include "library/LibraryEditRun.h"
-#include "library/LibraryWriter.h"
+#include "library/core/LibraryComparison.h"
+#include "library/core/LibraryWriter.h"
 #include "metadata/core/FileDateRules.h"
 #include "metadata/core/SafeFileName.h"
 
@@ -17,12 +19,13 @@ namespace {
 // One photo's part of a copy: write through the run, or say why not.
 using CopyStep = LibraryEditRun::Step;
 
-void copyFrame(AppDelegate &d, bool readOriginalFirst, bool refresh, const CopyStep &step) {
+void copyFrame(AppServices &app, LibraryDatabase &database, bool readOriginalFirst, bool refresh,
+               const CopyStep &step) {
     LibraryEditRun::overSelection(
-        d,
+        app, database,
         [&](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
             if (readOriginalFirst)
-                d.libraryPanels.getOriginalMedataDataWithItem(item);
+                getOriginalMedataDataWithItem(*item);
             return step(run, item, r);
         },
         refresh);
@@ -45,25 +48,25 @@ QDateTime originalDate(const QString &text) {
     return parseMetadataDate(text);
 }
 
-bool writeTitle(AppDelegate &d, LibraryEditRun &run, const IKImageItemPtr &item,
+bool writeTitle(LibraryWriter &writer, LibraryEditRun &run, const IKImageItemPtr &item,
                 const PRPicFileInfoPtr &r, const QString &title) {
-    const LibraryWriteResult w = d.libraryDatabase.libraryWriter().title(*r, title);
+    const LibraryWriteResult w = writer.title(*r, title);
     const QString v = storedOr(w, title);
     return run.take(item, w, [r, v] { r->fileTitle = v; });
 }
 
-bool writeCaption(AppDelegate &d, LibraryEditRun &run, const IKImageItemPtr &item,
+bool writeCaption(LibraryWriter &writer, LibraryEditRun &run, const IKImageItemPtr &item,
                   const PRPicFileInfoPtr &r, const QString &caption) {
-    const LibraryWriteResult w = d.libraryDatabase.libraryWriter().caption(*r, caption);
+    const LibraryWriteResult w = writer.caption(*r, caption);
     const QString v = storedOr(w, caption);
     return run.take(item, w, [r, v] { r->fileDescription = v; });
 }
 
 } // namespace
 
-void LibraryPanelsPart::CopyOriginalCameraDatetoPhotoLibraryCameraDateAction() {
+void LibraryPanels::CopyOriginalCameraDatetoPhotoLibraryCameraDateAction() {
     copyFrame(
-        d, true, true,
+        app, database, true, true,
         [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
             QString why;
             if (!originalReadable(*item, &why)) {
@@ -76,41 +79,41 @@ void LibraryPanelsPart::CopyOriginalCameraDatetoPhotoLibraryCameraDateAction() {
                                                                    : o->createDate.text();
             const QDateTime date = originalDate(text);
             if (!date.isValid()) {
-                run.skip(item,
-                         text.isEmpty()
-                             ? AppDelegate::tr("its original has no date")
-                             : AppDelegate::tr("its original's date \"%1\" is no date").arg(text));
+                run.skip(
+                    item,
+                    text.isEmpty()
+                        ? LibraryPanels::tr("its original has no date")
+                        : LibraryPanels::tr("its original's date \"%1\" is no date").arg(text));
                 return true;
             }
             const double seconds = librarySeconds(date);
-            const bool current = d.libraryDatabase.libraryWriter().isCurrentSchema();
-            const LibraryWriteResult w = d.libraryDatabase.libraryWriter().cameraDate(*r, seconds);
+            const bool current = database.session().writer().isCurrentSchema();
+            const LibraryWriteResult w = database.session().writer().cameraDate(*r, seconds);
             return run.take(item, w, [r, w, seconds, current] {
                 setRecordCameraDate(*r, w, seconds, current);
             });
         });
 }
 
-void LibraryPanelsPart::CopyCameraDatetoPhotoLibraryAddedDateAction() {
+void LibraryPanels::CopyCameraDatetoPhotoLibraryAddedDateAction() {
     // The copy is made inside the database, from the camera date the library holds.
-    copyFrame(d, true, false,
+    copyFrame(app, database, true, false,
               [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
-                  return run.take(item,
-                                  d.libraryDatabase.libraryWriter().addedDateFromCameraDate(*r));
+                  return run.take(item, database.session().writer().addedDateFromCameraDate(*r));
               });
 }
 
-void LibraryPanelsPart::CopyCameraDatetoPhotoLibraryTileAction() {
-    copyFrame(d, true, true,
+void LibraryPanels::CopyCameraDatetoPhotoLibraryTileAction() {
+    copyFrame(app, database, true, true,
               [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
                   const QString date =
                       r->cameraDate.text().isEmpty() ? r->createDate.text() : r->cameraDate.text();
                   // No date: an empty title would only erase the one it has.
                   if (date.isEmpty()) {
-                      run.skip(item, AppDelegate::tr("it has no date"));
+                      run.skip(item, LibraryPanels::tr("it has no date"));
                       return true;
                   }
-                  return writeTitle(d, run, item, r, date);
+                  return writeTitle(database.session().writer(), run, item, r, date);
               });
 }
 
@@ -120,69 +123,72 @@ enum class TextField { Title, Caption };
 
 // A text of each selected photo's record into its title or caption; a photo without that
 // text is skipped and named.
-void copyRecordText(AppDelegate &d, QString (*source)(const PRPicFileInfo &),
-                    const QString &whenEmpty, TextField target) {
-    copyFrame(d, false, true,
-              [&d, source, whenEmpty, target](LibraryEditRun &run, const IKImageItemPtr &item,
-                                              const PRPicFileInfoPtr &r) {
+void copyRecordText(AppServices &app, LibraryDatabase &database,
+                    QString (*source)(const PRPicFileInfo &), const QString &whenEmpty,
+                    TextField target) {
+    copyFrame(app, database, false, true,
+              [&database, source, whenEmpty,
+               target](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
                   const QString text = source(*r);
                   if (text.isEmpty()) {
                       run.skip(item, whenEmpty);
                       return true;
                   }
-                  return target == TextField::Title ? writeTitle(d, run, item, r, text)
-                                                    : writeCaption(d, run, item, r, text);
+                  return target == TextField::Title
+                             ? writeTitle(database.session().writer(), run, item, r, text)
+                             : writeCaption(database.session().writer(), run, item, r, text);
               });
 }
 
 } // namespace
 
-void LibraryPanelsPart::CopyFileNametoPhotoLibraryTileAction() {
+void LibraryPanels::CopyFileNametoPhotoLibraryTileAction() {
     copyRecordText(
-        d, [](const PRPicFileInfo &r) { return baseName(r.fileName); },
-        AppDelegate::tr("it has no file name"), TextField::Title);
+        app, database, [](const PRPicFileInfo &r) { return baseName(r.fileName); },
+        LibraryPanels::tr("it has no file name"), TextField::Title);
 }
 
-void LibraryPanelsPart::CopyFileTitletoPhotoLibraryFileNameAction() {
-    copyFrame(d, false, true,
-              [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
-                  if (r->fileTitle.isEmpty()) {
-                      run.skip(item, AppDelegate::tr("it has no title"));
-                      return true;
-                  }
-                  const QString extension = QFileInfo(r->fileName).suffix();
-                  const QString name = safeFileBaseName(r->fileTitle, extension);
-                  if (name.isEmpty()) {
-                      run.skip(
-                          item,
-                          AppDelegate::tr("its title \"%1\" cannot name a file").arg(r->fileTitle));
-                      return true;
-                  }
-                  const LibraryWriteResult w =
-                      d.libraryDatabase.libraryWriter().fileName(*r, name, r->fileName);
-                  const QString v =
-                      storedOr(w, extension.isEmpty() ? name : name + QLatin1Char('.') + extension);
-                  return run.take(item, w, [item, r, v] {
-                      r->fileName = v;
-                      item->fileName = v;
-                  });
-              });
+void LibraryPanels::CopyFileTitletoPhotoLibraryFileNameAction() {
+    copyFrame(
+        app, database, false, true,
+        [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
+            if (r->fileTitle.isEmpty()) {
+                run.skip(item, LibraryPanels::tr("it has no title"));
+                return true;
+            }
+            const QString extension = QFileInfo(r->fileName).suffix();
+            const QString name = safeFileBaseName(r->fileTitle, extension);
+            if (name.isEmpty()) {
+                run.skip(
+                    item,
+                    LibraryPanels::tr("its title \"%1\" cannot name a file").arg(r->fileTitle));
+                return true;
+            }
+            const LibraryWriteResult w =
+                database.session().writer().fileName(*r, name, r->fileName);
+            const QString v =
+                storedOr(w, extension.isEmpty() ? name : name + QLatin1Char('.') + extension);
+            return run.take(item, w, [item, r, v] {
+                r->fileName = v;
+                item->fileName = v;
+            });
+        });
 }
 
-void LibraryPanelsPart::CopyFileTitletoPhotoLibraryCaptionAction() {
+void LibraryPanels::CopyFileTitletoPhotoLibraryCaptionAction() {
     copyRecordText(
-        d, [](const PRPicFileInfo &r) { return r.fileTitle; }, AppDelegate::tr("it has no title"),
-        TextField::Caption);
+        app, database, [](const PRPicFileInfo &r) { return r.fileTitle; },
+        LibraryPanels::tr("it has no title"), TextField::Caption);
 }
 
-void LibraryPanelsPart::CopyFileNametoPhotoLibraryCaptionAction() {
+void LibraryPanels::CopyFileNametoPhotoLibraryCaptionAction() {
     copyRecordText(
-        d, [](const PRPicFileInfo &r) { return baseName(r.fileName); },
-        AppDelegate::tr("it has no file name"), TextField::Caption);
+        app, database, [](const PRPicFileInfo &r) { return baseName(r.fileName); },
+        LibraryPanels::tr("it has no file name"), TextField::Caption);
 }
 
-void LibraryPanelsPart::CopyFileCaptiontoPhotoLibraryTitleAction() {
+void LibraryPanels::CopyFileCaptiontoPhotoLibraryTitleAction() {
     copyRecordText(
-        d, [](const PRPicFileInfo &r) { return r.fileDescription; },
-        AppDelegate::tr("it has no caption"), TextField::Title);
+        app, database, [](const PRPicFileInfo &r) { return r.fileDescription; },
+        LibraryPanels::tr("it has no caption"), TextField::Title);
 }

@@ -1,6 +1,8 @@
 // The library browser's filters and selections: each puts one list of the last scan on
 // screen and marks it on the filter button, which the sorts read back.
 #include "app/AppDelegate.h"
+#include "app/Sheets.h"
+#include "browser/MainWindowController.h"
 
 #include "browser/PRButton.h"
 #include "library/core/LibraryFilters.h"
@@ -20,13 +22,13 @@ namespace {
 // Marks the view on the filter button, which names it, and resets the sort button to newest
 // first. The toolbar's layout places and sizes both buttons.
 void markFilter(AppDelegate &d, const QString &image, const QString &title) {
-    if (PRButton *b = d.mainWindow.showPhotoTypelibBtn) {
+    if (PRButton *b = d.mainWindowController().showPhotoTypelibBtn) {
         b->setImageName(image);
         const QString text = AppDelegate::tr("Show: %1").arg(title);
         b->setFittedText(text);
         b->setToolTip(text);
     }
-    if (PRButton *b = d.mainWindow.filterPhotolibBtn)
+    if (PRButton *b = d.mainWindowController().filterPhotolibBtn)
         b->setImageName(QStringLiteral("sortphotobydate.png"));
 }
 
@@ -35,133 +37,134 @@ void markFilter(AppDelegate &d, const LibraryFilterLook &look) {
 }
 
 void showList(AppDelegate &d, QList<IKImageItemPtr> items) {
-    d.library.photoLibBroserArray = std::move(items);
-    d.mainWindow.LoadImportedPhotoLibraryonMainThread();
+    d.library().photoLibBroserArray = std::move(items);
+    d.mainWindowController().LoadImportedPhotoLibraryonMainThread();
 }
 
 void showFilter(AppDelegate &d, LibraryFilter filter) {
-    if (d.mainWindow.libraryScanNotCompleted())
+    if (d.mainWindowController().libraryScanNotCompleted())
         return;
     const LibraryFilterLook &look = libraryFilterLook(filter);
-    showList(d, libraryFilterShownList(d.mainWindow.libraryListForFilter(QLatin1String(look.image)),
-                                       look.newestFirst));
+    showList(d, libraryFilterShownList(
+                    d.mainWindowController().libraryListForFilter(QLatin1String(look.image)),
+                    look.newestFirst));
     markFilter(d, look);
 }
 
 void showSelection(AppDelegate &d, const QList<IKImageItemPtr> &items, const char *image) {
-    if (d.mainWindow.libraryScanNotCompleted())
+    if (d.mainWindowController().libraryScanNotCompleted())
         return;
     showList(d, items);
     // The filter button keeps its picture: a sort afterwards still sorts the filter's list.
-    if (PRButton *b = d.mainWindow.filterPhotolibBtn)
+    if (PRButton *b = d.mainWindowController().filterPhotolibBtn)
         b->setImageName(QLatin1String(image));
 }
 
 } // namespace
 
-bool MainWindowPart::libraryScanNotCompleted() {
+bool MainWindowController::libraryScanNotCompleted() {
     // While a load runs its lists are still being filled: no view of them yet.
-    if (d.library.scanComplete && !d.library.scanPhotoLibStart)
+    if (d.library().scanComplete && !d.library().scanPhotoLibStart)
         return false;
     beginAlertSheet(d.window, AppDelegate::tr("The Scan is not completed."),
                     AppDelegate::tr("Please wait a while to complete the scan."),
                     {AppDelegate::tr(" Ok ")},
-                    [this](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); });
+                    [this](QMessageBox *a, int c) { d.sheets().savePanelDidEnd3(a, c); });
     return true;
 }
 
-void MainWindowPart::ShowAllItemsBtninPhotoLibraryAction() {
+void MainWindowController::ShowAllItemsBtninPhotoLibraryAction() {
     showFilter(d, LibraryFilter::All);
 }
-void MainWindowPart::ShowLivePhotoBtninPhotoLibraryAction() {
+void MainWindowController::ShowLivePhotoBtninPhotoLibraryAction() {
     showFilter(d, LibraryFilter::LivePhotos);
 }
-void MainWindowPart::ShowJPGPhotoBtninPhotoLibraryAction() {
+void MainWindowController::ShowJPGPhotoBtninPhotoLibraryAction() {
     showFilter(d, LibraryFilter::Jpeg);
 }
-void MainWindowPart::ShowUnDownloadediCloudPhotoLibraryAction() {
+void MainWindowController::ShowUnDownloadediCloudPhotoLibraryAction() {
     showFilter(d, LibraryFilter::NotDownloaded);
 }
-void MainWindowPart::ShowRAWPhotoBtninPhotoLibraryAction() {
+void MainWindowController::ShowRAWPhotoBtninPhotoLibraryAction() {
     showFilter(d, LibraryFilter::Raw);
 }
-void MainWindowPart::ShowPNGPhotoBtninPhotoLibraryAction() {
+void MainWindowController::ShowPNGPhotoBtninPhotoLibraryAction() {
     showFilter(d, LibraryFilter::Png);
 }
-void MainWindowPart::ShowFavortePhotoBtninPhotoLibraryAction() {
+void MainWindowController::ShowFavortePhotoBtninPhotoLibraryAction() {
     showFilter(d, LibraryFilter::Favourites);
 }
-void MainWindowPart::ShowEditedPhotoBtninPhotoLibraryAction() {
+void MainWindowController::ShowEditedPhotoBtninPhotoLibraryAction() {
     showFilter(d, LibraryFilter::Edited);
 }
-void MainWindowPart::ShowNoAlbumPhotoBtninPhotoLibraryAction() {
+void MainWindowController::ShowNoAlbumPhotoBtninPhotoLibraryAction() {
     showFilter(d, LibraryFilter::NoAlbum);
 }
-void MainWindowPart::ShowNoTitlePhotoBtninPhotoLibraryAction() {
+void MainWindowController::ShowNoTitlePhotoBtninPhotoLibraryAction() {
     showFilter(d, LibraryFilter::NoTitle);
 }
-void MainWindowPart::ShowNoCaptionPhotoBtninPhotoLibraryAction() {
+void MainWindowController::ShowNoCaptionPhotoBtninPhotoLibraryAction() {
     showFilter(d, LibraryFilter::NoCaption);
 }
-void MainWindowPart::ShowNoLocationPhotoBtninPhotoLibraryAction() {
+void MainWindowController::ShowNoLocationPhotoBtninPhotoLibraryAction() {
     showFilter(d, LibraryFilter::NoLocation);
 }
-void MainWindowPart::ShowNoKeywordsPhotoBtninPhotoLibraryAction() {
+void MainWindowController::ShowNoKeywordsPhotoBtninPhotoLibraryAction() {
     showFilter(d, LibraryFilter::NoKeywords);
 }
-void MainWindowPart::ShowTwentyfourHoursinPhotoLibraryAction() {
+void MainWindowController::ShowTwentyfourHoursinPhotoLibraryAction() {
     showFilter(d, LibraryFilter::Last24Hours);
 }
-void MainWindowPart::ShowSevenDaysinPhotoLibraryAction() {
+void MainWindowController::ShowSevenDaysinPhotoLibraryAction() {
     showFilter(d, LibraryFilter::Last7Days);
 }
-void MainWindowPart::ShowThirtyDaysinPhotoLibraryAction() {
+void MainWindowController::ShowThirtyDaysinPhotoLibraryAction() {
     showFilter(d, LibraryFilter::Last30Days);
 }
-void MainWindowPart::ShowNineDaysinPhotoLibraryAction() {
+void MainWindowController::ShowNineDaysinPhotoLibraryAction() {
     showFilter(d, LibraryFilter::Last90Days);
 }
-void MainWindowPart::ShowOneYearDaysinPhotoLibraryAction() {
+void MainWindowController::ShowOneYearDaysinPhotoLibraryAction() {
     showFilter(d, LibraryFilter::LastYear);
 }
-void MainWindowPart::ShowVideosBtninPhotoLibraryAction() {
+void MainWindowController::ShowVideosBtninPhotoLibraryAction() {
     showFilter(d, LibraryFilter::Videos);
 }
-void MainWindowPart::ShowReferencePhotosinPhotoLibraryAction() {
+void MainWindowController::ShowReferencePhotosinPhotoLibraryAction() {
     showFilter(d, LibraryFilter::Referenced);
 }
-void MainWindowPart::ShowLostReferencePhotosinPhotoLibraryAction() {
+void MainWindowController::ShowLostReferencePhotosinPhotoLibraryAction() {
     showFilter(d, LibraryFilter::LostReferenced);
 }
 
-void MainWindowPart::FilterSelectOneAlbumsAction(const QString &albumTitle) {
+void MainWindowController::FilterSelectOneAlbumsAction(const QString &albumTitle) {
     if (libraryScanNotCompleted())
         return;
-    const auto album = d.library.albumDictionary.constFind(albumTitle);
-    if (album == d.library.albumDictionary.cend())
+    const auto album = d.library().albumDictionary.constFind(albumTitle);
+    if (album == d.library().albumDictionary.cend())
         return;
     const LibraryFilterLook &look = libraryFilterLook(LibraryFilter::Album);
     showList(d, libraryFilterShownList(album.value(), true));
-    d.library.currentAlbumArray = album.value();
+    d.library().currentAlbumArray = album.value();
     markFilter(d, QLatin1String(look.image), albumTitle);
 }
 
-void MainWindowPart::ShowCustomRangePhotoLibraryAction() {
+void MainWindowController::ShowCustomRangePhotoLibraryAction() {
     if (libraryScanNotCompleted())
         return;
     ensureDateRangePickers();
-    const QList<IKImageItemPtr> kept = libraryItemsInRange(
-        d.library.backupdifPhotoLibItemArray, d.libraryWindows.startDatePicker->dateTime(),
-        d.libraryWindows.endDatePicker->dateTime(), QDateTime::currentDateTime(),
-        [](const QString &path) { return FileDates::creationDate(path); });
+    const QList<IKImageItemPtr> kept =
+        libraryItemsInRange(d.library().backupdifPhotoLibItemArray, startDatePicker->dateTime(),
+                            endDatePicker->dateTime(), QDateTime::currentDateTime(),
+                            [](const QString &path) { return FileDates::creationDate(path); });
     const LibraryFilterLook &look = libraryFilterLook(LibraryFilter::CustomRange);
     showList(d, libraryFilterShownList(kept, true));
-    d.library.currentAlbumArray = kept;
+    d.library().currentAlbumArray = kept;
     markFilter(d, look);
 }
 
-void MainWindowPart::ensureDateRangePickers() {
-    if (d.libraryWindows.dateRangeWindow)
+void MainWindowController::ensureDateRangePickers() {
+    if (dateRangeWindow)
         return;
     auto *sheet = new QDialog(d.window);
     sheet->setObjectName(QStringLiteral("dateRangeWindow"));
@@ -169,49 +172,48 @@ void MainWindowPart::ensureDateRangePickers() {
     sheet->setWindowModality(Qt::WindowModal);
     auto *form = new QFormLayout(sheet);
     const QDateTime now = QDateTime::currentDateTime();
-    d.libraryWindows.startDatePicker = new QDateTimeEdit(now.addDays(-30), sheet);
-    d.libraryWindows.startDatePicker->setObjectName(QStringLiteral("startDatePicker"));
-    d.libraryWindows.endDatePicker = new QDateTimeEdit(now, sheet);
-    d.libraryWindows.endDatePicker->setObjectName(QStringLiteral("endDatePicker"));
-    for (QDateTimeEdit *picker :
-         {d.libraryWindows.startDatePicker, d.libraryWindows.endDatePicker}) {
+    startDatePicker = new QDateTimeEdit(now.addDays(-30), sheet);
+    startDatePicker->setObjectName(QStringLiteral("startDatePicker"));
+    endDatePicker = new QDateTimeEdit(now, sheet);
+    endDatePicker->setObjectName(QStringLiteral("endDatePicker"));
+    for (QDateTimeEdit *picker : {startDatePicker, endDatePicker}) {
         picker->setCalendarPopup(true);
         picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     }
-    form->addRow(AppDelegate::tr("From:"), d.libraryWindows.startDatePicker);
-    form->addRow(AppDelegate::tr("To:"), d.libraryWindows.endDatePicker);
+    form->addRow(AppDelegate::tr("From:"), startDatePicker);
+    form->addRow(AppDelegate::tr("To:"), endDatePicker);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, sheet);
     form->addRow(buttons);
     d.connect(buttons, &QDialogButtonBox::accepted, sheet, &QDialog::accept);
     d.connect(buttons, &QDialogButtonBox::rejected, sheet, &QDialog::reject);
     d.connect(sheet, &QDialog::accepted, &d,
-              &AppDelegate::forward<&MainWindowPart::ShowCustomRangePhotoLibraryAction>);
+              &AppDelegate::forward<&MainWindowController::ShowCustomRangePhotoLibraryAction>);
     // Wide enough that a title bar shows the title whole beside its buttons.
     QFont bold = sheet->font();
     bold.setBold(true);
     sheet->setMinimumWidth(QFontMetrics(bold).horizontalAdvance(sheet->windowTitle()) + 160);
-    d.libraryWindows.dateRangeWindow = sheet;
+    dateRangeWindow = sheet;
 }
 
-void MainWindowPart::ShowCustomRangeWindow() {
+void MainWindowController::ShowCustomRangeWindow() {
     if (libraryScanNotCompleted())
         return;
     ensureDateRangePickers();
-    static_cast<QDialog *>(d.libraryWindows.dateRangeWindow)->open();
+    static_cast<QDialog *>(dateRangeWindow)->open();
 }
 
-void MainWindowPart::SelectAllPhotosLibraryAction() {
-    showSelection(d, d.library.backupdifPhotoLibItemArray, "allphotoinphotolib.png");
+void MainWindowController::SelectAllPhotosLibraryAction() {
+    showSelection(d, d.library().backupdifPhotoLibItemArray, "allphotoinphotolib.png");
 }
 
-void MainWindowPart::SelectAllissuesPhotosAction() {
-    showSelection(d, d.library.difPhotoLibItemArray, "allincorrectphotos.png");
+void MainWindowController::SelectAllissuesPhotosAction() {
+    showSelection(d, d.library().difPhotoLibItemArray, "allincorrectphotos.png");
 }
 
-void MainWindowPart::SelectSamePhotosNameAction() {
+void MainWindowController::SelectSamePhotosNameAction() {
     if (libraryScanNotCompleted())
         return;
-    showList(d, sameFileNameItems(d.library.nameDictionary));
+    showList(d, sameFileNameItems(d.library().nameDictionary));
     if (filterPhotolibBtn)
         filterPhotolibBtn->show();
     if (showPhotoTypelibBtn)
@@ -220,6 +222,6 @@ void MainWindowPart::SelectSamePhotosNameAction() {
                AppDelegate::tr("Photos with the Same File Name"));
 }
 
-void MainWindowPart::FindSameFileNameinPhotoLibraryAction() {
+void MainWindowController::FindSameFileNameinPhotoLibraryAction() {
     SelectSamePhotosNameAction();
 }

@@ -2,11 +2,14 @@
 // position, keywords, caption, and camera and lens. The file wins where it can be read: its
 // empty title, caption or keyword list clears the library's; a position or camera it lacks
 // leaves the library's alone (no 0, 0).
-#include "app/AppDelegate.h"
+#include "library/LibraryPanels.h"
 
+#include "app/AppServices.h"
+#include "app/Sheets.h"
+#include "library/LibraryDatabase.h"
 #include "library/LibraryEditRun.h"
-#include "library/LibraryWriter.h"
-#include "platform/AlertSheet.h"
+#include "library/core/LibraryComparison.h"
+#include "library/core/LibraryWriter.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -17,17 +20,18 @@ namespace {
 using FromOriginalStep = std::function<bool(LibraryEditRun &run, const IKImageItemPtr &item,
                                             const PRPicFileInfoPtr &r, const PRPicFileInfo &o)>;
 
-void fromOriginalFrame(AppDelegate &d, const FromOriginalStep &step) {
+void fromOriginalFrame(AppServices &app, LibraryDatabase &database, const FromOriginalStep &step) {
     LibraryEditRun::overSelection(
-        d, [&](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
+        app, database,
+        [&](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r) {
             QString why;
             if (!originalReadable(*item, &why)) {
                 run.skip(item, why);
                 return true;
             }
-            d.libraryPanels.getOriginalMedataDataWithItem(item);
+            getOriginalMedataDataWithItem(*item);
             if (!item->originalFileNode) {
-                run.skip(item, AppDelegate::tr("its original cannot be read"));
+                run.skip(item, LibraryPanels::tr("its original cannot be read"));
                 return true;
             }
             const PRPicFileInfo o = *item->originalFileNode;
@@ -37,88 +41,96 @@ void fromOriginalFrame(AppDelegate &d, const FromOriginalStep &step) {
 
 } // namespace
 
-void LibraryPanelsPart::ReplacePhotoLibrarytitleWithOriginalPhototitleAction() {
-    fromOriginalFrame(d, [this](LibraryEditRun &run, const IKImageItemPtr &item,
-                                const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
-        // A title of blanks is no title.
-        const QString title = o.fileTitle.trimmed().isEmpty() ? QString() : o.fileTitle;
-        const LibraryWriteResult w = d.libraryDatabase.libraryWriter().title(*r, title);
-        const QString v = storedOr(w, title);
-        return run.take(item, w, [r, v] { r->fileTitle = v; });
-    });
+void LibraryPanels::ReplacePhotoLibrarytitleWithOriginalPhototitleAction() {
+    fromOriginalFrame(app, database,
+                      [this](LibraryEditRun &run, const IKImageItemPtr &item,
+                             const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
+                          // A title of blanks is no title.
+                          const QString title =
+                              o.fileTitle.trimmed().isEmpty() ? QString() : o.fileTitle;
+                          const LibraryWriteResult w = database.session().writer().title(*r, title);
+                          const QString v = storedOr(w, title);
+                          return run.take(item, w, [r, v] { r->fileTitle = v; });
+                      });
 }
 
-void LibraryPanelsPart::ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction() {
-    fromOriginalFrame(d, [this](LibraryEditRun &run, const IKImageItemPtr &item,
-                                const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
-        // No position in the file is no position at 0, 0.
-        if (!o.hasLocation()) {
-            run.skip(item, AppDelegate::tr("its original has no position"));
-            return true;
-        }
-        bool none = false;
-        QString why;
-        const auto position =
-            parseLibraryPosition(o.latitudeText(), o.longitudeText(), &none, &why);
-        if (!position) {
-            run.skip(item, AppDelegate::tr("its original's position cannot be used: %1").arg(why));
-            return true;
-        }
-        const LibraryWriteResult w =
-            d.libraryDatabase.libraryWriter().position(*r, o.latitudeText(), o.longitudeText());
-        const QString latitude = QString::asprintf("%f", position->latitude);
-        const QString longitude = QString::asprintf("%f", position->longitude);
-        return run.take(item, w, [r, latitude, longitude] {
-            r->setLatitudeText(latitude);
-            r->setLongitudeText(longitude);
+void LibraryPanels::ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction() {
+    fromOriginalFrame(
+        app, database,
+        [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r,
+               const PRPicFileInfo &o) {
+            // No position in the file is no position at 0, 0.
+            if (!o.hasLocation()) {
+                run.skip(item, tr("its original has no position"));
+                return true;
+            }
+            bool none = false;
+            QString why;
+            const auto position =
+                parseLibraryPosition(o.latitudeText(), o.longitudeText(), &none, &why);
+            if (!position) {
+                run.skip(item, tr("its original's position cannot be used: %1").arg(why));
+                return true;
+            }
+            const LibraryWriteResult w =
+                database.session().writer().position(*r, o.latitudeText(), o.longitudeText());
+            const QString latitude = QString::asprintf("%f", position->latitude);
+            const QString longitude = QString::asprintf("%f", position->longitude);
+            return run.take(item, w, [r, latitude, longitude] {
+                r->setLatitudeText(latitude);
+                r->setLongitudeText(longitude);
+            });
         });
-    });
 }
 
-void LibraryPanelsPart::ReplacePhotoLibraryKeyWordsWithOriginalPhotoKeyWordsAction() {
-    fromOriginalFrame(d, [this](LibraryEditRun &run, const IKImageItemPtr &item,
-                                const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
-        const QString keywords = keywordSet(o.fileKeywords).join(QLatin1Char(','));
-        const LibraryWriteResult w = d.libraryDatabase.libraryWriter().keywords(*r, keywords);
-        const QString v = storedOr(w, keywords);
-        return run.take(item, w, [r, v] { r->fileKeywords = v; });
-    });
+void LibraryPanels::ReplacePhotoLibraryKeyWordsWithOriginalPhotoKeyWordsAction() {
+    fromOriginalFrame(app, database,
+                      [this](LibraryEditRun &run, const IKImageItemPtr &item,
+                             const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
+                          const QString keywords =
+                              keywordSet(o.fileKeywords).join(QLatin1Char(','));
+                          const LibraryWriteResult w =
+                              database.session().writer().keywords(*r, keywords);
+                          const QString v = storedOr(w, keywords);
+                          return run.take(item, w, [r, v] { r->fileKeywords = v; });
+                      });
 }
 
-void LibraryPanelsPart::ReplacePhotoLibraryDescriWithOriginalPhotoDescriAction() {
-    fromOriginalFrame(d, [this](LibraryEditRun &run, const IKImageItemPtr &item,
-                                const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
-        // Some cameras fill the description with blanks: that is no caption.
-        const QString caption =
-            o.fileDescription.trimmed().isEmpty() ? QString() : o.fileDescription;
-        const LibraryWriteResult w = d.libraryDatabase.libraryWriter().caption(*r, caption);
-        const QString v = storedOr(w, caption);
-        return run.take(item, w, [r, v] { r->fileDescription = v; });
-    });
+void LibraryPanels::ReplacePhotoLibraryDescriWithOriginalPhotoDescriAction() {
+    fromOriginalFrame(app, database,
+                      [this](LibraryEditRun &run, const IKImageItemPtr &item,
+                             const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
+                          // Some cameras fill the description with blanks: that is no caption.
+                          const QString caption =
+                              o.fileDescription.trimmed().isEmpty() ? QString() : o.fileDescription;
+                          const LibraryWriteResult w =
+                              database.session().writer().caption(*r, caption);
+                          const QString v = storedOr(w, caption);
+                          return run.take(item, w, [r, v] { r->fileDescription = v; });
+                      });
 }
 
-void LibraryPanelsPart::ReplacePhotoLibraryCameraandLensInfoWithOriginalPhotoCameraLensAction() {
-    if (!d.libraryDatabase.libraryWriter().keepsCameraFields()) {
-        beginAlertSheet(
-            d.window, AppDelegate::tr("This library keeps no camera fields of its own."),
-            AppDelegate::tr("Its photos show the camera and lens their original files name."),
-            {AppDelegate::tr(" Ok ")},
-            [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+void LibraryPanels::ReplacePhotoLibraryCameraandLensInfoWithOriginalPhotoCameraLensAction() {
+    if (!database.session().writer().keepsCameraFields()) {
+        app.sheets().alert(tr("This library keeps no camera fields of its own."),
+                           tr("Its photos show the camera and lens their original files name."));
         return;
     }
-    fromOriginalFrame(d, [this](LibraryEditRun &run, const IKImageItemPtr &item,
-                                const PRPicFileInfoPtr &r, const PRPicFileInfo &o) {
-        if (o.fileMaker.isEmpty() && o.fileModel.isEmpty() && o.fileLensModel.isEmpty()) {
-            run.skip(item, AppDelegate::tr("its original names no camera or lens"));
-            return true;
-        }
-        const LibraryWriteResult w = d.libraryDatabase.libraryWriter().cameraInfo(
-            *r, o.fileMaker, o.fileModel, o.fileLensModel);
-        const QString make = o.fileMaker, model = o.fileModel, lens = o.fileLensModel;
-        return run.take(item, w, [r, make, model, lens] {
-            r->fileMaker = make;
-            r->fileModel = model;
-            r->fileLensModel = lens;
+    fromOriginalFrame(
+        app, database,
+        [this](LibraryEditRun &run, const IKImageItemPtr &item, const PRPicFileInfoPtr &r,
+               const PRPicFileInfo &o) {
+            if (o.fileMaker.isEmpty() && o.fileModel.isEmpty() && o.fileLensModel.isEmpty()) {
+                run.skip(item, tr("its original names no camera or lens"));
+                return true;
+            }
+            const LibraryWriteResult w = database.session().writer().cameraInfo(
+                *r, o.fileMaker, o.fileModel, o.fileLensModel);
+            const QString make = o.fileMaker, model = o.fileModel, lens = o.fileLensModel;
+            return run.take(item, w, [r, make, model, lens] {
+                r->fileMaker = make;
+                r->fileModel = model;
+                r->fileLensModel = lens;
+            });
         });
-    });
 }

@@ -1,6 +1,9 @@
 // The library load: started on the main thread, run on a worker, its batches appended and
 // its end shown on the main thread. The worker never touches the lists the browser draws.
 #include "app/AppDelegate.h"
+#include "app/Sheets.h"
+#include "browser/MainWindowController.h"
+#include "library/LibraryDatabase.h"
 
 #include "app/core/Settings.h"
 #include "base/Logging.h"
@@ -34,40 +37,41 @@ class LibraryLoadJob {
 
 namespace {
 void startScanIndicator(AppDelegate &d) {
-    if (d.mainWindow.scanProcesser)
-        d.mainWindow.scanProcesser->show();
-    if (d.mainWindow.scanninginfolab)
-        d.mainWindow.scanninginfolab->show();
-    if (!d.mainWindow.scanGifTimer) {
-        d.mainWindow.scanGifTimer = new QTimer(&d);
-        QObject::connect(d.mainWindow.scanGifTimer, &QTimer::timeout, &d,
-                         &AppDelegate::forward<&MainWindowPart::StartScanningGIFImageViewTimer>);
+    if (d.mainWindowController().scanProcesser)
+        d.mainWindowController().scanProcesser->show();
+    if (d.mainWindowController().scanninginfolab)
+        d.mainWindowController().scanninginfolab->show();
+    if (!d.mainWindowController().scanGifTimer) {
+        d.mainWindowController().scanGifTimer = new QTimer(&d);
+        QObject::connect(
+            d.mainWindowController().scanGifTimer, &QTimer::timeout, &d,
+            &AppDelegate::forward<&MainWindowController::StartScanningGIFImageViewTimer>);
     }
-    d.mainWindow.scanGifTimer->start(100);
+    d.mainWindowController().scanGifTimer->start(100);
 }
 } // namespace
 
-bool MainWindowPart::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
-    if (d.library.scanPhotoLibStart) {
+bool MainWindowController::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
+    if (d.library().scanPhotoLibStart) {
         beginAlertSheet(d.window, AppDelegate::tr("A photo library is still loading."),
                         AppDelegate::tr("Wait until \"%1\" has loaded, then open \"%2\".")
                             .arg(d.libraryLoad ? d.libraryLoad->path : QString(), libraryPath),
                         {AppDelegate::tr(" Ok ")},
-                        [this](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); });
+                        [this](QMessageBox *a, int c) { d.sheets().savePanelDidEnd3(a, c); });
         return false;
     }
     startScanIndicator(d);
     loadOfDefaultLibrary = false;
-    d.library.scanComplete = false;
-    d.library.scanPhotoLibStart = true;
+    d.library().scanComplete = false;
+    d.library().scanPhotoLibStart = true;
     // Nothing of the last library stays on screen, nor can an edit reach it.
-    static_cast<LibraryLists &>(d.library) = LibraryLists{};
-    d.library.currentAlbumArray.clear();
-    d.photoLibraryItemArray.clear();
-    d.libraryDatabase.useLibraryWorkingCopy(nullptr);
-    d.library.currentPhotolibPath = libraryPath;
+    static_cast<LibraryLists &>(d.library()) = LibraryLists{};
+    d.library().currentAlbumArray.clear();
+    d.localLists().photoLibraryItemArray.clear();
+    d.libraryDatabase().useLibraryWorkingCopy(nullptr);
+    d.library().currentPhotolibPath = libraryPath;
     d.libraryReloadCount = 0;
-    d.libraryLoadNote.clear();
+    d.library().loadNote.clear();
     if (showPhotoTypelibBtn) {
         const LibraryFilterLook &all = libraryFilterLook(LibraryFilter::All);
         showPhotoTypelibBtn->setImageName(QLatin1String(all.image));
@@ -103,11 +107,11 @@ bool MainWindowPart::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
                 [this, &control](LibraryLoadBatch &&batch) {
                     control.handBack(std::move(batch), [this](LibraryLoadBatch &&shown) {
                         if (shown.restart) {
-                            static_cast<LibraryLists &>(d.library) = LibraryLists{};
-                            d.photoLibraryItemArray.clear();
+                            static_cast<LibraryLists &>(d.library()) = LibraryLists{};
+                            d.localLists().photoLibraryItemArray.clear();
                             libraryShownClock.invalidate(); // nothing stale stays shown
                         }
-                        d.photoLibraryItemArray.append(shown.records);
+                        d.localLists().photoLibraryItemArray.append(shown.records);
                         appendLibraryBatch(shown.lists);
                     });
                 },
@@ -118,9 +122,9 @@ bool MainWindowPart::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
         }
         control.handBack(std::move(outcome), [this](LibraryLoadOutcome &&end) {
             if (end.workingCopy)
-                d.libraryDatabase.useLibraryWorkingCopy(end.workingCopy);
-            d.libraryDatabase.chooseLibrarySchema(end.bScanNewPhotosLib);
-            d.libraryLoadNote = end.note;
+                d.libraryDatabase().useLibraryWorkingCopy(end.workingCopy);
+            d.libraryDatabase().chooseLibrarySchema(end.bScanNewPhotosLib);
+            d.library().loadNote = end.note;
             CompletedScanPhotoLibraryonMainThread();
         });
         JobResult done;
@@ -136,9 +140,9 @@ bool MainWindowPart::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
 constexpr qint64 kShowWaitPerThousand = 1;
 constexpr qint64 kLongestShowWait = 1000;
 
-void MainWindowPart::appendLibraryBatch(const LibraryLists &batch) {
-    d.library.append(batch);
-    const qint64 wait = std::min(kLongestShowWait, qint64(d.library.photoLibBroserArray.size()) /
+void MainWindowController::appendLibraryBatch(const LibraryLists &batch) {
+    d.library().append(batch);
+    const qint64 wait = std::min(kLongestShowWait, qint64(d.library().photoLibBroserArray.size()) /
                                                        1000 * kShowWaitPerThousand);
     const qint64 since = libraryShownClock.isValid() ? libraryShownClock.elapsed() : wait;
     if (since >= wait) {
@@ -149,7 +153,7 @@ void MainWindowPart::appendLibraryBatch(const LibraryLists &batch) {
         libraryShowTimer = new QTimer(&d);
         libraryShowTimer->setSingleShot(true);
         QObject::connect(libraryShowTimer, &QTimer::timeout, &d, [this] {
-            if (d.library.scanPhotoLibStart)
+            if (d.library().scanPhotoLibStart)
                 showLibraryBatches();
         });
     }
@@ -157,26 +161,26 @@ void MainWindowPart::appendLibraryBatch(const LibraryLists &batch) {
         libraryShowTimer->start(int(wait - since));
 }
 
-void MainWindowPart::showLibraryBatches() {
+void MainWindowController::showLibraryBatches() {
     if (libraryShowTimer)
         libraryShowTimer->stop();
     LoadImportedPhotoLibraryonMainThread();
     libraryShownClock.start();
 }
 
-void MainWindowPart::LoadImportedPhotoLibraryonMainThread() {
+void MainWindowController::LoadImportedPhotoLibraryonMainThread() {
     ++d.libraryReloadCount;
     if (photoLibBrowserView)
         if (auto *model = qobject_cast<LocalPhotoModel *>(photoLibBrowserView->model()))
             model->reload();
     // A reload drops the selection: the column lets go of the photo it showed.
-    d.libraryPanels.libraryBrowserSelectionDidChange();
+    libraryBrowserSelectionDidChange();
 }
 
-void MainWindowPart::CompletedScanPhotoLibraryonMainThread() {
+void MainWindowController::CompletedScanPhotoLibraryonMainThread() {
     const bool unasked = std::exchange(loadOfDefaultLibrary, false);
-    d.library.scanComplete = true;
-    d.library.scanPhotoLibStart = false;
+    d.library().scanComplete = true;
+    d.library().scanPhotoLibStart = false;
     if (libraryShowTimer)
         libraryShowTimer->stop(); // the whole list is shown below
     if (scanGifTimer)
@@ -193,28 +197,28 @@ void MainWindowPart::CompletedScanPhotoLibraryonMainThread() {
     SortAllPhotosLibraryByDateAction();
     showLibraryAlbumMenu();
 
-    const auto end3 = [this](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); };
-    if (!d.libraryLoadNote.isEmpty()) {
+    const auto end3 = [this](QMessageBox *a, int c) { d.sheets().savePanelDidEnd3(a, c); };
+    if (!d.library().loadNote.isEmpty()) {
         // A load that could not show the library says why instead of the usual hint.
         beginAlertSheet(d.window,
                         AppDelegate::tr("The photo library could not be read as a whole."),
-                        d.libraryLoadNote, {AppDelegate::tr(" Ok ")}, end3);
+                        d.library().loadNote, {AppDelegate::tr(" Ok ")}, end3);
         return;
     }
-    if (const QList<DatabaseHolder> away = d.libraryDatabase.otherComputersHolding();
+    if (const QList<DatabaseHolder> away = d.libraryDatabase().otherComputersHolding();
         !away.isEmpty()) {
-        d.libraryDatabase.showTakeOverOffer(away);
+        d.libraryDatabase().showTakeOverOffer(away);
         return;
     }
-    if (!d.libraryDatabase.photolibReadOnlyReason.isEmpty()) {
+    if (!d.libraryDatabase().readOnlyReason().isEmpty()) {
         // Shown, but edits would not reach the library: say so now, not at the first edit.
         beginAlertSheet(d.window, AppDelegate::tr("The photo library is open read-only."),
-                        d.libraryDatabase.photolibReadOnlyReason, {AppDelegate::tr(" Ok ")}, end3);
+                        d.libraryDatabase().readOnlyReason(), {AppDelegate::tr(" Ok ")}, end3);
         return;
     }
     // How to open another library is worth saying only where the user did not choose this
     // one, or where it shows nothing.
-    if (!unasked && !d.library.photoLibBroserArray.isEmpty())
+    if (!unasked && !d.library().photoLibBroserArray.isEmpty())
         return;
     if (userDefaults()->value(QLatin1String(SettingsKey::ExampleAlertSuppress)).toBool()) {
         qCDebug(lcLibrary) << "ExampleAlert suppressed";
@@ -228,7 +232,7 @@ void MainWindowPart::CompletedScanPhotoLibraryonMainThread() {
         AppDelegate::tr("Do not show this message again"));
 }
 
-void MainWindowPart::savePanelDidEnd12(QMessageBox *alert, int returnCode, void *) {
+void MainWindowController::savePanelDidEnd12(QMessageBox *alert, int returnCode, void *) {
     if (returnCode != 1)
         return;
     if (QCheckBox *box = suppressionButton(alert); box && box->isChecked())
@@ -237,12 +241,12 @@ void MainWindowPart::savePanelDidEnd12(QMessageBox *alert, int returnCode, void 
         alert->close();
 }
 
-void MainWindowPart::showLibraryAlbumMenu() {
+void MainWindowController::showLibraryAlbumMenu() {
     if (!albumsFolderMenuItem)
         return;
     auto *menu = new QMenu(d.window);
     menu->setObjectName(QStringLiteral("albumsMenu"));
-    for (const QString &title : sortedAlbumTitles(d.library.albumDictionary)) {
+    for (const QString &title : sortedAlbumTitles(d.library().albumDictionary)) {
         // Shown with "&" escaped, which would otherwise mark a mnemonic; the title itself
         // travels as the item's data.
         QAction *item =

@@ -1,6 +1,9 @@
 // The two views of the main window, the road to a library (the default one in ~/Pictures or
 // one chosen in the open panel) and the "Scanning." label while it loads.
 #include "app/AppDelegate.h"
+#include "app/Browsers.h"
+#include "app/Sheets.h"
+#include "browser/MainWindowController.h"
 
 #include "base/Logging.h"
 #include "browser/PRButton.h"
@@ -18,13 +21,15 @@
 
 namespace {
 void setModeImages(AppDelegate &d, bool library) {
-    for (PRButton *b : {d.mainWindow.cameraphotoBtn, d.mainWindow.photolibcameraphotoBtn})
+    for (PRButton *b :
+         {d.mainWindowController().cameraphotoBtn, d.mainWindowController().photolibcameraphotoBtn})
         if (b) {
             b->setImageName(library ? QStringLiteral("cameraphotodown.png")
                                     : QStringLiteral("cameraphotonom.png"));
             b->setChecked(library);
         }
-    for (PRButton *b : {d.mainWindow.localphotoBtn, d.mainWindow.photoliblocalphotoBtn})
+    for (PRButton *b :
+         {d.mainWindowController().localphotoBtn, d.mainWindowController().photoliblocalphotoBtn})
         if (b) {
             b->setImageName(library ? QStringLiteral("localphotonom.png")
                                     : QStringLiteral("localphotodown.png"));
@@ -33,10 +38,10 @@ void setModeImages(AppDelegate &d, bool library) {
 }
 
 void showLibraryView(AppDelegate &d) {
-    if (d.mainWindow.localphotoView)
-        d.mainWindow.localphotoView->hide();
-    if (d.mainWindow.photolibView)
-        d.mainWindow.photolibView->show();
+    if (d.mainWindowController().localphotoView)
+        d.mainWindowController().localphotoView->hide();
+    if (d.mainWindowController().photolibView)
+        d.mainWindowController().photolibView->show();
 }
 
 void showOpenPanel(AppDelegate &d) {
@@ -48,15 +53,16 @@ void showOpenPanel(AppDelegate &d) {
     // A library is a package, that is a folder: Qt's own dialog lets one be chosen.
     panel->setOption(QFileDialog::DontUseNativeDialog, true);
     panel->setFileMode(QFileDialog::Directory);
-    d.mainWindow.theOpenPanel = panel;
+    panel->setObjectName(QStringLiteral("openPhotoLibraryPanel"));
+    d.mainWindowController().theOpenPanel = panel;
     QObject::connect(panel, &QFileDialog::finished, &d, [&d, panel](int r) {
-        d.mainWindow.openPanelDidEnd8(panel, r == QDialog::Accepted ? 1 : 0);
+        d.mainWindowController().openPanelDidEnd8(panel, r == QDialog::Accepted ? 1 : 0);
     });
     panel->open();
 }
 } // namespace
 
-void MainWindowPart::ChangeLocalPhotoMenuAction() {
+void MainWindowController::ChangeLocalPhotoMenuAction() {
     setModeImages(d, false);
     d.showActionsForMode(false);
     if (localphotoView)
@@ -70,17 +76,17 @@ void MainWindowPart::ChangeLocalPhotoMenuAction() {
         exportandimportActionMenu->setVisible(false);
     ChangeToImportComputerPhoto();
     // The right column shows &d mode's selection again.
-    const QList<IKImageItemPtr> selected = d.selectedLocalItems();
+    const QList<IKImageItemPtr> selected = d.browsers().selectedLocalItems();
     showPhotoInColumn(selected.isEmpty() ? nullptr : selected.first(), false);
 }
 
-void MainWindowPart::ChangePhotoLibraryMenuAction() {
-    const bool scanRunning = d.library.scanPhotoLibStart;
+void MainWindowController::ChangePhotoLibraryMenuAction() {
+    const bool scanRunning = d.library().scanPhotoLibStart;
     setModeImages(d, true);
     d.showActionsForMode(true);
     showLibraryView(d);
     // The right column shows &d mode's selection again; the panels keep what is typed.
-    const QList<IKImageItemPtr> selected = d.selectedLibraryItems();
+    const QList<IKImageItemPtr> selected = d.browsers().selectedLibraryItems();
     showPhotoInColumn(selected.isEmpty() ? nullptr : selected.first(), true);
     if (scanRunning)
         return;
@@ -89,7 +95,7 @@ void MainWindowPart::ChangePhotoLibraryMenuAction() {
         quickActionMenu->setMenu(PhotolibQuickMenu);
     if (exportandimportActionMenu)
         exportandimportActionMenu->setVisible(false);
-    if (d.library.scanComplete)
+    if (d.library().scanComplete)
         return;
 
     const DefaultPhotoLibrary found = findDefaultPhotoLibrary(QDir::homePath());
@@ -104,21 +110,22 @@ void MainWindowPart::ChangePhotoLibraryMenuAction() {
             AppDelegate::tr("\"%1\" cannot be listed: its permissions do not allow Photo Kestry "
                             "to read it.")
                 .arg(found.path),
-            {AppDelegate::tr(" Ok ")}, [this](QMessageBox *a, int c) { d.savePanelDidEnd3(a, c); });
+            {AppDelegate::tr(" Ok ")},
+            [this](QMessageBox *a, int c) { d.sheets().savePanelDidEnd3(a, c); });
         return;
     }
     if (LoadPhotosLibraryItemThreader(found.path))
         loadOfDefaultLibrary = true;
 }
 
-void MainWindowPart::OpenPhotoLibraryAction() {
+void MainWindowController::OpenPhotoLibraryAction() {
     showOpenPanel(d);
     setModeImages(d, true);
     d.showActionsForMode(true);
     showLibraryView(d);
 }
 
-void MainWindowPart::openPanelDidEnd8(QFileDialog *panel, int returnCode, void *) {
+void MainWindowController::openPanelDidEnd8(QFileDialog *panel, int returnCode, void *) {
     if (returnCode != 1 || !panel || panel->selectedFiles().isEmpty())
         return;
     const QString chosen = panel->selectedFiles().first();
@@ -126,12 +133,12 @@ void MainWindowPart::openPanelDidEnd8(QFileDialog *panel, int returnCode, void *
         d.blocalMode = false;
 }
 
-void MainWindowPart::StartScanningGIFImageViewTimer() {
-    const int n = d.library.scanningcount++;
+void MainWindowController::StartScanningGIFImageViewTimer() {
+    const int n = d.library().scanningcount++;
     if (n <= 6) {
         if (scanninginfolab)
             scanninginfolab->setText(QStringLiteral("Scanning.") + QString(n, QLatin1Char('.')));
     } else if (n > 10) {
-        d.library.scanningcount = 0;
+        d.library().scanningcount = 0;
     }
 }

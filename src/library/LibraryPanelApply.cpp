@@ -1,12 +1,13 @@
 // The apply of the library panel: every field the user typed into, written for each
 // selected photo whose record holds something else, in one library edit.
-#include "app/AppDelegate.h"
+#include "library/LibraryPanels.h"
 
+#include "app/AppServices.h"
+#include "app/Sheets.h"
+#include "library/LibraryDatabase.h"
 #include "library/LibraryEditRun.h"
-#include "library/LibraryWriter.h"
-#include "metadata/DateFeatureSupport.h"
+#include "library/core/LibraryWriter.h"
 #include "metadata/core/SafeFileName.h"
-#include "platform/AlertSheet.h"
 
 #include <QFileInfo>
 #include <QLineEdit>
@@ -23,19 +24,6 @@ QString textOf(const QLineEdit *field) {
     return field ? field->text() : QString(QLatin1String(""));
 }
 
-PanelTexts panelTexts(const AppDelegate &d) {
-    return {textOf(d.libraryPanels.photolibEiteTitlelab),
-            textOf(d.libraryPanels.photolibEiteFileNamelab),
-            textOf(d.libraryPanels.photolibEiteDescriplab),
-            textOf(d.libraryPanels.photolibEitekeywordslab),
-            textOf(d.libraryPanels.photolibEiteCameraMakelab),
-            textOf(d.libraryPanels.photolibEiteCameraModellab),
-            textOf(d.libraryPanels.photolibEiteLensModellab),
-            textOf(d.libraryPanels.photolibEitegpsLatilab),
-            textOf(d.libraryPanels.photolibEitegpsLongtlab),
-            textOf(d.libraryPanels.photolibEiteCameraDatelab)};
-}
-
 // What the user typed, read once: the flags as they were when the apply began.
 struct Typed {
     bool title, name, caption, keywords, date, camera, position;
@@ -45,31 +33,28 @@ QString baseName(const QString &fileName) {
     return QFileInfo(fileName).completeBaseName();
 }
 
-void refuse(AppDelegate &d, const QString &message, const QString &informative) {
-    beginAlertSheet(d.window, message, informative, {AppDelegate::tr(" Ok ")},
-                    [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
-}
-
 } // namespace
 
-void LibraryPanelsPart::ApplyPhotoLibMetadataChangeAction() {
-    if (!LibraryEditRun::mayEdit(d))
+void LibraryPanels::ApplyPhotoLibMetadataChangeAction() {
+    if (!database.mayEdit())
         return;
-    const QList<IKImageItemPtr> items = LibraryEditRun::selectedOrSay(d);
+    const QList<IKImageItemPtr> items = LibraryEditRun::selectedOrSay(app);
     if (items.isEmpty())
         return;
-    LibraryWriter &writer = d.libraryDatabase.libraryWriter();
-    const PanelTexts p = panelTexts(d);
-    const Typed typed{
-        bChangePhotoLibraryTitle,   bChangePhotoLibFileName,
-        bChangePhotoLibDescription, bChangePhotoLibKeyWords,
-        bChangePhotoLibCameraDate,  bChangePhotoLibCameraMakeAndModel || bChangePhotoLibCameraLens,
-        bChangePhotoLibGPS};
+    LibraryWriter &writer = database.session().writer();
+    const PanelTexts p{textOf(photolibEiteTitlelab),      textOf(photolibEiteFileNamelab),
+                       textOf(photolibEiteDescriplab),    textOf(photolibEitekeywordslab),
+                       textOf(photolibEiteCameraMakelab), textOf(photolibEiteCameraModellab),
+                       textOf(photolibEiteLensModellab),  textOf(photolibEitegpsLatilab),
+                       textOf(photolibEitegpsLongtlab),   textOf(photolibEiteCameraDatelab)};
+    const TypedFields t = typedFields();
+    const Typed typed{t.title,   t.name, t.caption, t.keywords, t.date, t.makeAndModel || t.lens,
+                      t.position};
     if (!typed.title && !typed.name && !typed.caption && !typed.keywords && !typed.date &&
         !typed.camera && !typed.position) {
-        refuse(d, AppDelegate::tr("No library field was changed."),
-               AppDelegate::tr(
-                   "Type the new values into the fields of the library panel, then apply."));
+        app.sheets().alert(
+            tr("No library field was changed."),
+            tr("Type the new values into the fields of the library panel, then apply."));
         return;
     }
 
@@ -82,7 +67,7 @@ void LibraryPanelsPart::ApplyPhotoLibMetadataChangeAction() {
                 differs = true;
         seconds = librarySecondsFromText(p.date.trimmed());
         if (differs && !seconds) {
-            datefeature::showInvalidDateAlert(d, d.window);
+            app.sheets().invalidDate(app.mainWindow());
             return;
         }
     }
@@ -92,7 +77,7 @@ void LibraryPanelsPart::ApplyPhotoLibMetadataChangeAction() {
         QString why;
         position = parseLibraryPosition(p.latitude, p.longitude, &none, &why);
         if (!position && !none) {
-            refuse(d, AppDelegate::tr("The position cannot be written."), why);
+            app.sheets().alert(tr("The position cannot be written."), why);
             return;
         }
     }
@@ -101,8 +86,8 @@ void LibraryPanelsPart::ApplyPhotoLibMetadataChangeAction() {
             const PRPicFileInfoPtr r = item->photoLibFileNode;
             if (r && p.name != baseName(r->fileName) &&
                 safeFileBaseName(p.name, QFileInfo(r->fileName).suffix()).isEmpty()) {
-                refuse(d, AppDelegate::tr("The file name cannot be used."),
-                       AppDelegate::tr("\"%1\" leaves nothing that can name a file.").arg(p.name));
+                app.sheets().alert(tr("The file name cannot be used."),
+                                   tr("\"%1\" leaves nothing that can name a file.").arg(p.name));
                 return;
             }
         }
@@ -112,13 +97,13 @@ void LibraryPanelsPart::ApplyPhotoLibMetadataChangeAction() {
     const QString positionLongitude =
         position ? QString::asprintf("%f", position->longitude) : QString(QLatin1String(""));
 
-    LibraryEditRun run(d);
+    LibraryEditRun run(app, database);
     if (!run.begin())
         return;
     for (const IKImageItemPtr &item : items) {
         const PRPicFileInfoPtr r = item->photoLibFileNode;
         if (!r) {
-            run.skip(item, AppDelegate::tr("it is not in the library's database"));
+            run.skip(item, tr("it is not in the library's database"));
             continue;
         }
         if (typed.title && p.title != r->fileTitle) {

@@ -1,5 +1,6 @@
 // The library browser's five sorts: the current filter's list, sorted into the shown list.
 #include "app/AppDelegate.h"
+#include "browser/MainWindowController.h"
 
 #include "browser/PRButton.h"
 #include "library/core/LibrarySort.h"
@@ -8,24 +9,24 @@
 
 namespace {
 void sortShownList(AppDelegate &d, LibrarySortOrder order, const char *image) {
-    const QString filter = d.mainWindow.showPhotoTypelibBtn
-                               ? d.mainWindow.showPhotoTypelibBtn->imageName()
+    const QString filter = d.mainWindowController().showPhotoTypelibBtn
+                               ? d.mainWindowController().showPhotoTypelibBtn->imageName()
                                : QString();
     // Copy first: the source may be the shown list itself.
-    const QList<IKImageItemPtr> source = d.mainWindow.libraryListForFilter(filter);
+    const QList<IKImageItemPtr> source = d.mainWindowController().libraryListForFilter(filter);
     // The list it replaces goes first (clear() would keep its room): a million-photo
     // library's shown list is 16 MB.
-    d.library.photoLibBroserArray = QList<IKImageItemPtr>();
-    d.library.photoLibBroserArray = sortedLibraryItems(source, order);
-    d.mainWindow.LoadImportedPhotoLibraryonMainThread();
+    d.library().photoLibBroserArray = QList<IKImageItemPtr>();
+    d.library().photoLibBroserArray = sortedLibraryItems(source, order);
+    d.mainWindowController().LoadImportedPhotoLibraryonMainThread();
     // The toolbar's layout places the button; only its mark changes.
-    if (PRButton *b = d.mainWindow.filterPhotolibBtn)
+    if (PRButton *b = d.mainWindowController().filterPhotolibBtn)
         b->setImageName(QLatin1String(image));
 }
 } // namespace
 
-QList<IKImageItemPtr> &MainWindowPart::libraryListForFilter(const QString &imageName) {
-    LibraryState &l = d.library;
+QList<IKImageItemPtr> &MainWindowController::libraryListForFilter(const QString &imageName) {
+    LibraryState &l = d.library();
     switch (libraryListForFilterImage(imageName)) {
     case LibraryListId::All:
         return l.backupdifPhotoLibItemArray;
@@ -78,18 +79,18 @@ QList<IKImageItemPtr> &MainWindowPart::libraryListForFilter(const QString &image
     return l.photoLibBroserArray;
 }
 
-void MainWindowPart::SortAllPhotosLibraryByDateAction() {
+void MainWindowController::SortAllPhotosLibraryByDateAction() {
     sortShownList(d, LibrarySortOrder::NewestFirst, "sortphotobydate.png");
 }
-void MainWindowPart::SortAllPhotosLibraryByOldToNewDateAction() {
+void MainWindowController::SortAllPhotosLibraryByOldToNewDateAction() {
     sortShownList(d, LibrarySortOrder::OldestFirst, "sortbyolddate.png");
 }
-void MainWindowPart::SortAllPhotosLibraryByTitleAction() {
+void MainWindowController::SortAllPhotosLibraryByTitleAction() {
     sortShownList(d, LibrarySortOrder::Title, "sortbytitle.png");
 }
-void MainWindowPart::SortAllPhotosLibraryByFileNameAction() {
+void MainWindowController::SortAllPhotosLibraryByFileNameAction() {
     sortShownList(d, LibrarySortOrder::FileName, "sortbyname.png");
 }
-void MainWindowPart::SortAllPhotosLibraryByFileSizeAction() {
+void MainWindowController::SortAllPhotosLibraryByFileSizeAction() {
     sortShownList(d, LibrarySortOrder::FileSize, "sortbyfilesize.png");
 }

@@ -2,14 +2,15 @@
 // renamed (found again in their folder by their size). The library's changes are one
 // transaction and one copy back; each repair ends saying how many photos were relinked
 // and why the others were not.
-#include "app/AppDelegate.h"
+#include "library/LibraryWindows.h"
 
+#include "app/AppServices.h"
+#include "app/Browsers.h"
+#include "app/Jobs.h"
 #include "base/Logging.h"
-#include "browser/PRButton.h"
-#include "library/LibraryWriter.h"
+#include "library/LibraryDatabase.h"
 #include "library/core/LibrarySort.h"
-#include "library/core/LibraryStore.h"
-#include "library/core/LibraryWorkingCopy.h"
+#include "library/core/LibraryWriter.h"
 #include "library/core/ReferenceRepair.h"
 #include "platform/AlertSheet.h"
 #include "platform/core/JobReport.h"
@@ -22,6 +23,7 @@
 #include <QFileInfo>
 #include <QListView>
 #include <QMainWindow>
+#include <QMenu>
 
 namespace {
 
@@ -34,117 +36,98 @@ bool fileIsThere(const QString &path) {
     return !path.isEmpty() && QFileInfo(path).isFile();
 }
 
-// Whether the browser shows the photos whose file is missing: their filter, with no selection
-// of other photos shown over it.
-bool showsMissingFiles(const AppDelegate &d) {
-    const PRButton *filter = d.mainWindow.showPhotoTypelibBtn;
-    const PRButton *sort = d.mainWindow.filterPhotolibBtn;
-    if (!filter || libraryListForFilterImage(filter->imageName()) != LibraryListId::LostReferenced)
-        return false;
-    return !sort || (sort->imageName() != QLatin1String("allphotoinphotolib.png") &&
-                     sort->imageName() != QLatin1String("allincorrectphotos.png"));
-}
+} // namespace
 
-// The record and item now point at `path`, which exists.
-void relinkItem(AppDelegate &d, const IKImageItemPtr &item, const QString &path) {
+void LibraryWindows::relinkItem(const IKImageItemPtr &item, const QString &path) {
     const PRPicFileInfoPtr &r = item->photoLibFileNode;
     r->fileFullPath = r->editRare().findLocation = path;
     r->bLostReferencePhoto = false;
     item->filePath = path;
     // Found again: no longer among the photos whose file is missing, nor in their view.
-    if (showsMissingFiles(d))
-        d.library.photoLibBroserArray.removeAll(item);
-    d.library.lostReferencePhotoItemArray.removeAll(item);
+    if (app.browsers().libraryShowsMissingFiles())
+        app.library().photoLibBroserArray.removeAll(item);
+    app.library().lostReferencePhotoItemArray.removeAll(item);
 }
 
-// Without a working copy the load's own note names the database and its fault.
-QString whyNotWritable(const AppDelegate &d, const QString &why) {
-    return !d.libraryDatabase.libraryWorkingCopy && !d.libraryLoadNote.isEmpty() ? d.libraryLoadNote
-                                                                                 : why;
-}
-
-} // namespace
-
-void LibraryWindowsPart::showReferenceRepairResult(const ReferenceRepairReport &report,
-                                                   bool renamedRepair) {
+void LibraryWindows::showReferenceRepairResult(const ReferenceRepairReport &report,
+                                               bool renamedRepair) {
     JobReport ending;
-    ending.button = AppDelegate::tr(" OK ");
+    ending.button = tr(" OK ");
     if (!report.reason.isEmpty()) {
-        ending.message = AppDelegate::tr("The referenced photos were not repaired.");
-        ending.informative = report.reason + QLatin1Char('\n') +
-                             AppDelegate::tr("The library and the files are as they were.");
-        d.finishJob(ending);
+        ending.message = tr("The referenced photos were not repaired.");
+        ending.informative =
+            report.reason + QLatin1Char('\n') + tr("The library and the files are as they were.");
+        app.jobs().finishJob(ending);
         return;
     }
     ending.written = report.relinked;
     ending.notWritten = report.others;
-    QString others = report.others.isEmpty()
-                         ? QString()
-                         : AppDelegate::tr("Not relinked:") + QLatin1Char('\n') +
-                               shortList(report.others).join(QLatin1Char('\n'));
+    QString others = report.others.isEmpty() ? QString()
+                                             : tr("Not relinked:") + QLatin1Char('\n') +
+                                                   shortList(report.others).join(QLatin1Char('\n'));
     // A renamed photo is looked for in its old folder only: a moved one needs its new place.
     if (report.relinked == 0 && renamedRepair)
-        others = AppDelegate::tr(
-                     "If the originals were moved, use Fix Moved Referenced Photos first to choose "
-                     "where they are now, then fix the renamed photos.") +
+        others = tr("If the originals were moved, use Fix Moved Referenced Photos first to choose "
+                    "where they are now, then fix the renamed photos.") +
                  (others.isEmpty() ? QString() : QStringLiteral("\n\n") + others);
     ending.message =
         report.relinked == 0
-            ? AppDelegate::tr("No selected referenced photo was relinked.")
-            : AppDelegate::tr(
-                  "%n referenced photo(s) relinked: the library browser shows them from their "
-                  "new place.",
-                  nullptr, report.relinked);
+            ? tr("No selected referenced photo was relinked.")
+            : tr("%n referenced photo(s) relinked: the library browser shows them from their "
+                 "new place.",
+                 nullptr, report.relinked);
     ending.informative = others;
-    d.finishJob(ending);
+    app.jobs().finishJob(ending);
 }
 
 // ---- Moved photos ----
 
 // Nothing selected: said at once, before the user is asked for anything.
-bool LibraryWindowsPart::refuseRepairWithoutSelection() {
-    if (!d.selectedLibraryItems().isEmpty())
+bool LibraryWindows::refuseRepairWithoutSelection() {
+    if (!app.browsers().selectedLibraryItems().isEmpty())
         return false;
     ReferenceRepairReport nothing;
-    nothing.reason = AppDelegate::tr("No photo is selected.");
+    nothing.reason = tr("No photo is selected.");
     showReferenceRepairResult(nothing);
     return true;
 }
 
-void LibraryWindowsPart::FixMovedReferencedPhotosAction() {
-    if (d.libraryDatabase.CheckPhotosApplicationRun()) {
-        d.libraryDatabase.showQuitPhotosOffer();
+void LibraryWindows::FixMovedReferencedPhotosAction() {
+    if (database.CheckPhotosApplicationRun()) {
+        database.showQuitPhotosOffer();
         return;
     }
     if (refuseRepairWithoutSelection())
         return;
     auto *panel =
-        new QFileDialog(d.window, AppDelegate::tr("Please select the root folder of the original "
-                                                  "photos to establish a new connection for "
-                                                  "referenced photos."));
+        new QFileDialog(app.mainWindow(), tr("Please select the root folder of the original "
+                                             "photos to establish a new connection for "
+                                             "referenced photos."));
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setWindowModality(Qt::WindowModal);
     panel->setOption(QFileDialog::DontUseNativeDialog, true);
     panel->setOption(QFileDialog::ShowDirsOnly, true);
     panel->setFileMode(QFileDialog::Directory);
-    d.mainWindow.theOpenPanel = panel;
-    d.connect(panel, &QFileDialog::finished, &d,
-              [this, panel](int r) { openPanelDidEnd18(panel, r == QDialog::Accepted ? 1 : 0); });
+    openPanel = panel;
+    QObject::connect(panel, &QFileDialog::finished, &app.jobs(), [this, panel](int r) {
+        openPanelDidEnd18(panel, r == QDialog::Accepted ? 1 : 0);
+    });
     panel->open();
 }
 
-void LibraryWindowsPart::openPanelDidEnd18(QFileDialog *panel, int returnCode, void *) {
+void LibraryWindows::openPanelDidEnd18(QFileDialog *panel, int returnCode, void *) {
     if (returnCode != 1 || !panel)
         return;
     const QStringList paths = panel->selectedFiles();
     if (paths.isEmpty())
         return;
-    showReferenceRepairResult(relinkMovedReferencedPhotos(paths.first(), d.selectedLibraryItems()));
+    showReferenceRepairResult(
+        relinkMovedReferencedPhotos(paths.first(), app.browsers().selectedLibraryItems()));
 }
 
-QString LibraryWindowsPart::getcurrentphotolocationwithNewFolderPath(const QString &root,
-                                                                     const PRPicFileInfoPtr &node,
-                                                                     QString *why) {
+QString LibraryWindows::getcurrentphotolocationwithNewFolderPath(const QString &root,
+                                                                 const PRPicFileInfoPtr &node,
+                                                                 QString *why) {
     if (!node)
         return {};
     const ReferenceSearch found = findMovedReferenceFolder(root, *node);
@@ -154,11 +137,11 @@ QString LibraryWindowsPart::getcurrentphotolocationwithNewFolderPath(const QStri
 }
 
 ReferenceRepairReport
-LibraryWindowsPart::relinkMovedReferencedPhotos(const QString &root,
-                                                const QList<IKImageItemPtr> &items) {
+LibraryWindows::relinkMovedReferencedPhotos(const QString &root,
+                                            const QList<IKImageItemPtr> &items) {
     ReferenceRepairReport report;
     if (items.isEmpty()) {
-        report.reason = AppDelegate::tr("No photo is selected.");
+        report.reason = tr("No photo is selected.");
         return report;
     }
     QList<std::pair<IKImageItemPtr, QString>> found; // item, its file's new path
@@ -168,13 +151,11 @@ LibraryWindowsPart::relinkMovedReferencedPhotos(const QString &root,
             continue;
         // Only a lost referenced photo has something to find.
         if (!r->bReferencePhoto) {
-            report.others
-                << AppDelegate::tr("%1: it is kept inside the library").arg(nameOf(*item));
+            report.others << tr("%1: it is kept inside the library").arg(nameOf(*item));
             continue;
         }
         if (!r->bLostReferencePhoto && fileIsThere(r->fileFullPath)) {
-            report.others
-                << AppDelegate::tr("%1: its file is where the library says").arg(nameOf(*item));
+            report.others << tr("%1: its file is where the library says").arg(nameOf(*item));
             continue;
         }
         QString why;
@@ -191,68 +172,68 @@ LibraryWindowsPart::relinkMovedReferencedPhotos(const QString &root,
     }
     if (found.isEmpty())
         return report;
-    if (!d.libraryDatabase.beginLibraryEdit(&report.reason)) {
-        report.reason = whyNotWritable(d, report.reason);
+    if (!database.session().begin(&report.reason)) {
+        report.reason = database.whyNotWritable(report.reason);
         return report;
     }
     for (const auto &[item, path] : found) {
         const PRPicFileInfoPtr &r = item->photoLibFileNode;
         const QFileInfo file(path);
         const LibraryWriteResult w =
-            d.libraryDatabase.libraryWriter().folder(*r, file.path(), file.fileName());
+            database.session().writer().folder(*r, file.path(), file.fileName());
         if (!w.ok) {
-            d.libraryDatabase.abandonLibraryEdit();
+            database.session().abandon();
             report.reason = QStringLiteral("%1: %2").arg(nameOf(*item), w.reason);
             return report;
         }
     }
-    const LibraryStepResult end = d.libraryDatabase.endLibraryEdit();
+    const LibraryStepResult end = database.session().end();
     if (!end.ok) {
         report.reason = end.reason;
         return report;
     }
     for (const auto &[item, path] : found)
-        relinkItem(d, item, path);
+        relinkItem(item, path);
     report.relinked = int(found.size());
-    d.mainWindow.LoadImportedPhotoLibraryonMainThread();
+    app.browsers().reloadLibraryBrowser();
     return report;
 }
 
 // ---- Renamed photos ----
 
-void LibraryWindowsPart::FixReferencedPhotosAction() {
+void LibraryWindows::FixReferencedPhotosAction() {
     if (refuseRepairWithoutSelection())
         return;
     if (auto *sheet = qobject_cast<QDialog *>(fixReferencedNameWindow))
         sheet->open();
 }
 
-void LibraryWindowsPart::CheckCopyOrigFileNameReferenceFileAction() {
+void LibraryWindows::CheckCopyOrigFileNameReferenceFileAction() {
     if (copyOrigFileNameBtn && copyPhotoLibFileNameBtn)
         copyPhotoLibFileNameBtn->setChecked(!copyOrigFileNameBtn->isChecked());
 }
 
-void LibraryWindowsPart::CheckCopyPhotoLibFileNameReferenceFileAction() {
+void LibraryWindows::CheckCopyPhotoLibFileNameReferenceFileAction() {
     if (copyOrigFileNameBtn && copyPhotoLibFileNameBtn)
         copyOrigFileNameBtn->setChecked(!copyPhotoLibFileNameBtn->isChecked());
 }
 
-void LibraryWindowsPart::StartCopyFileNameReferenceFileAction() {
+void LibraryWindows::StartCopyFileNameReferenceFileAction() {
     if (auto *sheet = qobject_cast<QDialog *>(fixReferencedNameWindow))
         sheet->accept();
-    if (d.libraryDatabase.CheckPhotosApplicationRun()) {
-        d.libraryDatabase.showQuitPhotosOffer();
+    if (database.CheckPhotosApplicationRun()) {
+        database.showQuitPhotosOffer();
         return;
     }
     const bool renameFiles = copyPhotoLibFileNameBtn && copyPhotoLibFileNameBtn->isChecked();
-    showReferenceRepairResult(relinkRenamedReferencedPhotos(d.selectedLibraryItems(), renameFiles),
-                              true);
+    showReferenceRepairResult(
+        relinkRenamedReferencedPhotos(app.browsers().selectedLibraryItems(), renameFiles), true);
 }
 
-QString LibraryWindowsPart::FindandChangeFinderPhotowithPath(const QString &folder,
-                                                             const PRPicFileInfoPtr &node,
-                                                             bool renameFile, QString *why,
-                                                             bool *writeFailed, QString *newPath) {
+QString LibraryWindows::FindandChangeFinderPhotowithPath(const QString &folder,
+                                                         const PRPicFileInfoPtr &node,
+                                                         bool renameFile, QString *why,
+                                                         bool *writeFailed, QString *newPath) {
     const ReferenceSearch match = findRenamedReferenceFile(folder, *node);
     if (!match.ok()) {
         *why = match.why;
@@ -273,7 +254,7 @@ QString LibraryWindowsPart::FindandChangeFinderPhotowithPath(const QString &fold
         return QFileInfo(libraryName).completeBaseName();
     }
     const LibraryWriteResult w =
-        d.libraryDatabase.libraryWriter().referencedFileName(*node, folder, match.found);
+        database.session().writer().referencedFileName(*node, folder, match.found);
     if (!w.ok) {
         *why = w.reason;
         *writeFailed = true;
@@ -284,15 +265,15 @@ QString LibraryWindowsPart::FindandChangeFinderPhotowithPath(const QString &fold
 }
 
 ReferenceRepairReport
-LibraryWindowsPart::relinkRenamedReferencedPhotos(const QList<IKImageItemPtr> &items,
-                                                  bool renameFiles) {
+LibraryWindows::relinkRenamedReferencedPhotos(const QList<IKImageItemPtr> &items,
+                                              bool renameFiles) {
     ReferenceRepairReport report;
     if (items.isEmpty()) {
-        report.reason = AppDelegate::tr("No photo is selected.");
+        report.reason = tr("No photo is selected.");
         return report;
     }
-    if (!renameFiles && !d.libraryDatabase.beginLibraryEdit(&report.reason)) {
-        report.reason = whyNotWritable(d, report.reason);
+    if (!renameFiles && !database.session().begin(&report.reason)) {
+        report.reason = database.whyNotWritable(report.reason);
         return report;
     }
     QList<std::pair<IKImageItemPtr, QString>> relinked; // item, the path it now has
@@ -301,13 +282,11 @@ LibraryWindowsPart::relinkRenamedReferencedPhotos(const QList<IKImageItemPtr> &i
         if (!r)
             continue;
         if (!r->bReferencePhoto) {
-            report.others
-                << AppDelegate::tr("%1: it is kept inside the library").arg(nameOf(*item));
+            report.others << tr("%1: it is kept inside the library").arg(nameOf(*item));
             continue;
         }
         if (fileIsThere(item->filePath)) {
-            report.others
-                << AppDelegate::tr("%1: its file is where the library says").arg(nameOf(*item));
+            report.others << tr("%1: its file is where the library says").arg(nameOf(*item));
             continue;
         }
         QString why;
@@ -323,7 +302,7 @@ LibraryWindowsPart::relinkRenamedReferencedPhotos(const QList<IKImageItemPtr> &i
         const QString base =
             FindandChangeFinderPhotowithPath(folder, r, renameFiles, &why, &writeFailed, &path);
         if (writeFailed) {
-            d.libraryDatabase.abandonLibraryEdit();
+            database.session().abandon();
             report.reason = QStringLiteral("%1: %2").arg(nameOf(*item), why);
             return report;
         }
@@ -333,7 +312,7 @@ LibraryWindowsPart::relinkRenamedReferencedPhotos(const QList<IKImageItemPtr> &i
         }
         if (renameFiles) {
             // Renamed on disk at once: the record's name holds again.
-            relinkItem(d, item, path);
+            relinkItem(item, path);
             ++report.relinked;
             continue;
         }
@@ -341,9 +320,9 @@ LibraryWindowsPart::relinkRenamedReferencedPhotos(const QList<IKImageItemPtr> &i
     }
     if (!renameFiles) {
         if (relinked.isEmpty()) {
-            d.libraryDatabase.abandonLibraryEdit();
+            database.session().abandon();
         } else {
-            const LibraryStepResult end = d.libraryDatabase.endLibraryEdit();
+            const LibraryStepResult end = database.session().end();
             if (!end.ok) {
                 report.reason = end.reason;
                 return report;
@@ -353,10 +332,17 @@ LibraryWindowsPart::relinkRenamedReferencedPhotos(const QList<IKImageItemPtr> &i
             const QString name = QFileInfo(path).fileName();
             item->photoLibFileNode->fileName = name;
             item->fileName = name;
-            relinkItem(d, item, path);
+            relinkItem(item, path);
         }
         report.relinked = int(relinked.size());
     }
-    d.mainWindow.LoadImportedPhotoLibraryonMainThread();
+    app.browsers().reloadLibraryBrowser();
     return report;
+}
+
+void LibraryWindows::addRepairItems(QMenu *libraryActions) {
+    app.jobs().addMenuItem(libraryActions, tr("Fix Moved Referenced Photos…"),
+                           [this] { FixMovedReferencedPhotosAction(); });
+    app.jobs().addMenuItem(libraryActions, tr("Fix Renamed Referenced Photos…"),
+                           [this] { FixReferencedPhotosAction(); });
 }

@@ -1,5 +1,7 @@
 // The saves of the batch date window: into the photos' metadata, or into their file dates.
 #include "app/AppDelegate.h"
+#include "app/Browsers.h"
+#include "app/Jobs.h"
 
 #include "base/Logging.h"
 #include "base/SharedHelpers.h"
@@ -116,7 +118,7 @@ void copyUndatedPhotos(const QList<IKImageItemPtr> &items, const QString &storag
 
 void DateWindowsPart::ClickMutiDateChangedSaveAction() {
     const BatchMethod method = chosenBatchMethod(d);
-    const QList<IKImageItemPtr> items = d.selectedLocalItems();
+    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
     const bool overwrite = overwriteOn(d);
     auto table = std::make_shared<PhotoDateTable>();
     WriteRecipeOptions options;
@@ -193,13 +195,13 @@ void DateWindowsPart::ClickMutiDateChangedSaveAction() {
         };
     }
 
-    const QString storage = d.preferences.storagelocation;
-    d.startRecipeJob(
+    const QString storage = d.preferences().storagelocation;
+    d.jobs().startRecipeJob(
         items, overwrite, options,
         [this, items, table, copyUndated, overwrite, storage](WriteRecipeReport report, bool) {
             if (copyUndated) {
                 copyUndatedPhotos(items, storage, overwrite, report);
-                d.showEditedPhotos(report);
+                d.browsers().showEditedPhotos(report);
             }
             const QStringList failures =
                 report.notWritten() + applyPhotoDates(items, report, *table);
@@ -212,7 +214,7 @@ void DateWindowsPart::ClickMutiDateChangedSaveAction() {
 
 void DateWindowsPart::ClickMutiCreatedDateChangedSaveAction() {
     const BatchMethod method = chosenBatchMethod(d);
-    const QList<IKImageItemPtr> items = d.selectedLocalItems();
+    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
     // Photo i's new date from the creation date of the file it starts from, on its worker;
     // invalid: the photo is not copied.
     std::function<QDateTime(qsizetype, const QDateTime &)> dateOf;
@@ -242,13 +244,13 @@ void DateWindowsPart::ClickMutiCreatedDateChangedSaveAction() {
     }
 
     const bool overwrite = overwriteOn(d);
-    const DateCopyStarts starts(items, d.preferences.storagelocation, overwrite);
+    const DateCopyStarts starts(items, d.preferences().storagelocation, overwrite);
     resetMutiDateWindowTexts();
     changeMutiDateWindow->hide();
     // A device's photos have no file dates to shift: nothing is copied.
     if (method == BatchMethod::Reference && !d.blocalMode)
         return;
-    d.startPhotoJob(
+    d.jobs().startPhotoJob(
         items,
         [starts, dateOf, overwrite](qsizetype i) {
             const DateCopyStart start = starts.at(i);
@@ -260,5 +262,5 @@ void DateWindowsPart::ClickMutiCreatedDateChangedSaveAction() {
             }
             return dateCopyResult(copyPhotoWithDates(start, date, date, overwrite));
         },
-        overwrite ? QString() : d.preferences.storagelocation, true);
+        overwrite ? QString() : d.preferences().storagelocation, true);
 }

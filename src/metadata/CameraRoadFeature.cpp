@@ -43,9 +43,9 @@ bool CameraWindowPart::withCameraCopies(
     };
 
     QString folderError;
-    if (!createFolder(d.preferences.storagelocation, &folderError)) {
+    if (!createFolder(d.preferences().storagelocation, &folderError)) {
         job->failures << AppDelegate::tr("The storage folder %1 cannot be created: %2")
-                             .arg(d.preferences.storagelocation, folderError);
+                             .arg(d.preferences().storagelocation, folderError);
         finish();
         return true;
     }
@@ -65,7 +65,7 @@ bool CameraWindowPart::withCameraCopies(
         QString known;
         for (const auto &copy : d.cameraCopies)
             if (copy.first.lock() == file && QFileInfo(copy.second).isFile() &&
-                QFileInfo(copy.second).absoluteDir() == QDir(d.preferences.storagelocation))
+                QFileInfo(copy.second).absoluteDir() == QDir(d.preferences().storagelocation))
                 known = copy.second;
         if (!known.isEmpty()) {
             job->paths[i] = known;
@@ -73,7 +73,7 @@ bool CameraWindowPart::withCameraCopies(
         }
         ++job->waiting;
         file->device()->requestDownloadFile(
-            file, d.preferences.storagelocation, item->fileName,
+            file, d.preferences().storagelocation, item->fileName,
             [self, job, i, file, finish](const PKDownloadResult &r) {
                 if (!self)
                     return;

@@ -1,5 +1,9 @@
 // Copy and paste of metadata sections between local photos.
 #include "app/AppDelegate.h"
+#include "app/Browsers.h"
+#include "app/Jobs.h"
+#include "app/Sheets.h"
+#include "browser/MainWindowController.h"
 
 #include "metadata/DateFeatureSupport.h"
 #include "metadata/core/MetadataClipboard.h"
@@ -35,28 +39,28 @@ SlotParts partsOf(AppDelegate &d, Slot slot) {
     case Slot::Exif:
         return {&d.clipboard.copyExifDictionary,
                 &d.clipboard.bCopyExifData,
-                d.mainWindow.pasteExifMenuItem,
+                d.mainWindowController().pasteExifMenuItem,
                 QStringLiteral("{Exif}"),
                 AppDelegate::tr("First you need to copy Exif data from a photo."),
                 info("Exif")};
     case Slot::Iptc:
         return {&d.clipboard.copyIPTCDictionary,
                 &d.clipboard.bCopyIPTCData,
-                d.mainWindow.pasteIPTCMenuItem,
+                d.mainWindowController().pasteIPTCMenuItem,
                 QStringLiteral("{IPTC}"),
                 AppDelegate::tr("First you need to copy IPTC data from a photo."),
                 info("IPTC")};
     case Slot::Tiff:
         return {&d.clipboard.copyTiffDictionary,
                 &d.clipboard.bCopyTIFFData,
-                d.mainWindow.pasteTIFFMenuItem,
+                d.mainWindowController().pasteTIFFMenuItem,
                 QStringLiteral("{TIFF}"),
                 AppDelegate::tr("First you need to copy TIFF data from a photo."),
                 info("TIFF")};
     case Slot::Gps:
         return {&d.clipboard.copyGPSDictionary,
                 &d.clipboard.bCopyGPSData,
-                d.mainWindow.pasteGPSMenuItem,
+                d.mainWindowController().pasteGPSMenuItem,
                 QStringLiteral("{GPS}"),
                 AppDelegate::tr("First you need to copy GPS data from a photo."),
                 info("GPS")};
@@ -65,19 +69,20 @@ SlotParts partsOf(AppDelegate &d, Slot slot) {
     }
     return {&d.clipboard.copyAllPhotoMetaDictionary,
             &d.clipboard.bCopyAllPhotoMetaData,
-            d.mainWindow.pasteAllPhotoMetaMenuItem,
+            d.mainWindowController().pasteAllPhotoMetaMenuItem,
             QString(),
             AppDelegate::tr("First you need to copy All Photo metadata from a photo."),
             QString()};
 }
 
 void copySlot(AppDelegate &d, Slot slot) {
-    const QList<IKImageItemPtr> items = d.selectedLocalItems();
+    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
     if (items.isEmpty())
         return datefeature::showNoSelectionSheet(d);
     auto tell = [&d](const QString &text) {
-        beginAlertSheet(d.window, text, QString(), {AppDelegate::tr(" Ok ")},
-                        [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+        beginAlertSheet(
+            d.window, text, QString(), {AppDelegate::tr(" Ok ")},
+            [&d](QMessageBox *alert, int code) { d.sheets().savePanelDidEnd3(alert, code); });
     };
     const ImageSource source = ImageSource::fromPath(items.first()->currentPath());
     if (!source.isValid())
@@ -94,11 +99,12 @@ void copySlot(AppDelegate &d, Slot slot) {
 void pasteSlot(AppDelegate &d, Slot slot) {
     const SlotParts parts = partsOf(d, slot);
     if (!*parts.flag) {
-        beginAlertSheet(d.window, parts.message, parts.informative, {AppDelegate::tr(" Ok ")},
-                        [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+        beginAlertSheet(
+            d.window, parts.message, parts.informative, {AppDelegate::tr(" Ok ")},
+            [&d](QMessageBox *alert, int code) { d.sheets().savePanelDidEnd3(alert, code); });
         return;
     }
-    const QList<IKImageItemPtr> items = d.selectedLocalItems();
+    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
     if (items.isEmpty())
         return datefeature::showNoSelectionSheet(d);
     const QVariantMap copied = *parts.dictionary;
@@ -113,10 +119,10 @@ void pasteSlot(AppDelegate &d, Slot slot) {
     options.useRawTemporary = true;
     // A paste writes into the storage folder only; the original is never replaced.
     AppDelegate *owner = &d;
-    d.startRecipeJob(items, false, options, [owner](const WriteRecipeReport &report, bool) {
+    d.jobs().startRecipeJob(items, false, options, [owner](const WriteRecipeReport &report, bool) {
         JobReport job = jobReportFromRecipe(report);
         job.sheetOnSuccess = false;
-        owner->finishJob(job);
+        owner->jobs().finishJob(job);
     });
 }
 

@@ -1,5 +1,8 @@
 // Dates from file names and the copies of one date of a photo into another place.
 #include "app/AppDelegate.h"
+#include "app/Browsers.h"
+#include "app/Jobs.h"
+#include "browser/MainWindowController.h"
 
 #include "base/FileTypes.h"
 #include "base/Logging.h"
@@ -99,7 +102,7 @@ JobResult cameraDateToFileDates(const QString &copy) {
 } // namespace
 
 void DateWindowsPart::ClickSetCameraDateFromFileNameAction() {
-    const QList<IKImageItemPtr> items = d.selectedLocalItems();
+    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
     if (items.isEmpty())
         return;
     auto table = std::make_shared<PhotoDateTable>();
@@ -126,7 +129,7 @@ void DateWindowsPart::ClickSetCameraDateFromFileNameAction() {
     options.verify = true;
     options.dates = WriteRecipeOptions::Dates::Keep;
     options.skippedCountsAsHandled = true;
-    d.startRecipeJob(
+    d.jobs().startRecipeJob(
         items, overwriteOn(d), options,
         [this, items, found, table](WriteRecipeReport report, bool) {
             for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i)
@@ -147,24 +150,24 @@ void DateWindowsPart::ClickCopyExifDateToCreateDateAction() {
             [self](const QList<IKImageItemPtr> &copies, const QStringList &downloadFailures) {
                 if (!self)
                     return;
-                self->startPhotoJob(
+                self->jobs().startPhotoJob(
                     copies,
                     [copies](qsizetype i) { return cameraDateToFileDates(copies[i]->filePath); },
-                    self->preferences.storagelocation, true, downloadFailures);
+                    self->preferences().storagelocation, true, downloadFailures);
             });
         return;
     }
     // Each photo is read and copied on a worker: a few hundred would freeze the window.
-    const QList<IKImageItemPtr> items = d.selectedLocalItems();
+    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
     const bool overwrite = overwriteOn(d);
-    const QString storage = d.preferences.storagelocation;
+    const QString storage = d.preferences().storagelocation;
     const DateCopyStarts starts(items, storage, overwrite);
-    const bool importedFolder = d.mainWindow.bImportLocalFolder;
-    const QString importedPath = d.mainWindow.bImportLocalPath;
-    JobRunner *runner = d.startJob();
+    const bool importedFolder = d.mainWindowController().bImportLocalFolder;
+    const QString importedPath = d.mainWindowController().bImportLocalPath;
+    JobRunner *runner = d.jobs().startJob();
     d.connect(runner, &JobRunner::finished, &d,
               [this, items, overwrite, storage](const QList<JobResult> &results) {
-                  d.showRewrittenPhotos(items, results);
+                  d.browsers().showRewrittenPhotos(items, results);
                   QString revealPath, revealRoot;
                   QStringList failures;
                   int written = 0;
@@ -217,16 +220,16 @@ bool DateWindowsPart::CopyVideoExifdataWithItem(const IKImageItemPtr &item) {
     if (!item)
         return false;
     const JobResult r =
-        copyVideoWithItsDate(DateCopyStarts({item}, d.preferences.storagelocation, false).at(0));
+        copyVideoWithItsDate(DateCopyStarts({item}, d.preferences().storagelocation, false).at(0));
     if (!r.ok)
         return false;
     if (r.data.toBool())
-        Workspace::selectFile(r.outputPath, d.preferences.storagelocation);
+        Workspace::selectFile(r.outputPath, d.preferences().storagelocation);
     return true;
 }
 
 void DateWindowsPart::ClickCopyCreatedDateToCameraDateAction() {
-    const QList<IKImageItemPtr> items = d.selectedLocalItems();
+    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
     auto texts = std::make_shared<QHash<const IKImageItem *, QString>>();
     for (const IKImageItemPtr &item : items) {
         const QDateTime created = FileDates::creationDate(item->filePath);
@@ -244,24 +247,24 @@ void DateWindowsPart::ClickCopyCreatedDateToCameraDateAction() {
     options.verify = true;
     options.dates = WriteRecipeOptions::Dates::CopyFromSource;
     options.skippedCountsAsHandled = true;
-    d.startRecipeJob(items, overwriteOn(d), options,
-                     [this, items, texts](WriteRecipeReport report, bool) {
-                         for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i)
-                             if (!report.photos[i].written && !texts->contains(items[i].get()))
-                                 report.photos[i].reason = AppDelegate::tr("has no creation date");
-                         datefeature::finishJob(d, report.revealPath, report.revealRoot,
-                                                report.writtenCount(), report.notWritten());
-                     });
+    d.jobs().startRecipeJob(
+        items, overwriteOn(d), options, [this, items, texts](WriteRecipeReport report, bool) {
+            for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i)
+                if (!report.photos[i].written && !texts->contains(items[i].get()))
+                    report.photos[i].reason = AppDelegate::tr("has no creation date");
+            datefeature::finishJob(d, report.revealPath, report.revealRoot, report.writtenCount(),
+                                   report.notWritten());
+        });
 }
 
 namespace {
 
 // One file date of a byte copy from the other date of its original.
 void copyOneFileDate(AppDelegate &d, bool creationToModification) {
-    const QList<IKImageItemPtr> items = d.selectedLocalItems();
+    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
     const bool overwrite = overwriteOn(d);
-    const DateCopyStarts starts(items, d.preferences.storagelocation, overwrite);
-    d.startPhotoJob(
+    const DateCopyStarts starts(items, d.preferences().storagelocation, overwrite);
+    d.jobs().startPhotoJob(
         items,
         [starts, overwrite, creationToModification](qsizetype i) {
             const DateCopyStart start = starts.at(i);
@@ -277,7 +280,7 @@ void copyOneFileDate(AppDelegate &d, bool creationToModification) {
                                       ? copyPhotoWithDates(start, QDateTime(), from, overwrite)
                                       : copyPhotoWithDates(start, from, QDateTime(), overwrite));
         },
-        overwrite ? QString() : d.preferences.storagelocation, true);
+        overwrite ? QString() : d.preferences().storagelocation, true);
 }
 
 } // namespace

@@ -1,6 +1,10 @@
 // The single date window, the opening of the date windows and the batch date change of the
 // photos' metadata.
 #include "app/AppDelegate.h"
+#include "app/Browsers.h"
+#include "app/Jobs.h"
+#include "app/Sheets.h"
+#include "browser/MainWindowController.h"
 
 #include "base/Logging.h"
 #include "base/SharedHelpers.h"
@@ -36,8 +40,8 @@ namespace {
 // The photo whose dates the windows show: the one the selection handler read, else the
 // first selected one.
 QString shownPhotoPath(const AppDelegate &d, const QList<IKImageItemPtr> &selected) {
-    if (!d.selection.currentChooseFilePath.isEmpty())
-        return d.selection.currentChooseFilePath;
+    if (!d.selection().currentChooseFilePath.isEmpty())
+        return d.selection().currentChooseFilePath;
     return selected.isEmpty() ? QString() : selected.first()->currentPath();
 }
 
@@ -63,24 +67,25 @@ void DateWindowsPart::ShowChangeDateWindow() {
     if (d.cameraWindow.cameraIsSource()) {
         // The window shows the dates of the first copy once the copies are here.
         QPointer<AppDelegate> self(&d);
-        d.cameraWindow.withCameraCopies([self](const QList<IKImageItemPtr> &copies,
-                                               const QStringList &failures) {
-            if (!self)
-                return;
-            if (copies.isEmpty()) {
-                beginAlertSheet(self->window, AppDelegate::tr("The photo could not be downloaded."),
-                                failures.join(QLatin1Char('\n')), {AppDelegate::tr(" Ok ")},
-                                [self](QMessageBox *a, int c) { self->savePanelDidEnd3(a, c); });
-                return;
-            }
-            const auto [original, digitized] = readTwoDatesOfFile(copies.first()->filePath);
-            self->dateWindows.orignalDatelab->setText(cutZonePart(original));
-            self->dateWindows.diginalDatelab->setText(cutZonePart(digitized));
-            showCentred(self->dateWindows.changeDateWindow);
-        });
+        d.cameraWindow.withCameraCopies(
+            [self](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
+                if (!self)
+                    return;
+                if (copies.isEmpty()) {
+                    beginAlertSheet(
+                        self->window, AppDelegate::tr("The photo could not be downloaded."),
+                        failures.join(QLatin1Char('\n')), {AppDelegate::tr(" Ok ")},
+                        [self](QMessageBox *a, int c) { self->sheets().savePanelDidEnd3(a, c); });
+                    return;
+                }
+                const auto [original, digitized] = readTwoDatesOfFile(copies.first()->filePath);
+                self->dateWindows.orignalDatelab->setText(cutZonePart(original));
+                self->dateWindows.diginalDatelab->setText(cutZonePart(digitized));
+                showCentred(self->dateWindows.changeDateWindow);
+            });
         return;
     }
-    const QList<IKImageItemPtr> selected = d.selectedLocalItems();
+    const QList<IKImageItemPtr> selected = d.browsers().selectedLocalItems();
     if (selected.isEmpty()) {
         showNoSelectionSheet(d);
         return;
@@ -92,8 +97,8 @@ void DateWindowsPart::ShowChangeDateWindow() {
 }
 
 void DateWindowsPart::ChangeDateExifFromPhoto() {
-    const QList<IKImageItemPtr> selected = d.selectedLocalItems();
-    if (!d.blocalMode && d.mainWindow.photolibView && !d.mainWindow.photolibView->isHidden()) {
+    const QList<IKImageItemPtr> selected = d.browsers().selectedLocalItems();
+    if (!d.blocalMode && d.browsers().libraryInSight()) {
         ChangePhotoLibraryPhotoDateAction(); // the library's photos, in the same window
         return;
     }
@@ -115,8 +120,9 @@ void DateWindowsPart::ChangeDateExifFromPhoto() {
     qCDebug(lcMetadata).noquote() << QString::number(selected.size());
     if (d.window)
         d.window->activateWindow();
-    const QString created =
-        d.mainWindow.photoCreateDatelab ? d.mainWindow.photoCreateDatelab->text() : QString();
+    const QString created = d.mainWindowController().photoCreateDatelab
+                                ? d.mainWindowController().photoCreateDatelab->text()
+                                : QString();
     mutSetDatelab->setPlaceholderText(created.isEmpty() ? QStringLiteral("YYYY:MM:DD HH:MM:SS")
                                                         : cutZonePart(created));
     showCentred(changeMutiDateWindow);
@@ -159,7 +165,7 @@ void DateWindowsPart::ClickDateChangedSaveAction() {
             if (!self)
                 return;
             AppDelegate *d = self.data();
-            d->startRecipeJob(
+            d->jobs().startRecipeJob(
                 copies, false, options, [d, failures](const WriteRecipeReport &report, bool) {
                     datefeature::finishJob(*d, report.revealPath, report.revealRoot,
                                            report.writtenCount(), failures + report.notWritten());
@@ -167,11 +173,11 @@ void DateWindowsPart::ClickDateChangedSaveAction() {
         });
         return;
     }
-    d.startRecipeJob(d.selectedLocalItems(), overwriteOn(d), options,
-                     [this](const WriteRecipeReport &report, bool) {
-                         datefeature::finishJob(d, report.revealPath, report.revealRoot,
-                                                report.writtenCount(), report.notWritten());
-                     });
+    d.jobs().startRecipeJob(d.browsers().selectedLocalItems(), overwriteOn(d), options,
+                            [this](const WriteRecipeReport &report, bool) {
+                                datefeature::finishJob(d, report.revealPath, report.revealRoot,
+                                                       report.writtenCount(), report.notWritten());
+                            });
     changeDateWindow->hide();
 }
 
@@ -201,20 +207,20 @@ void DateWindowsPart::ClickCreatedDateChangedSaveAction() {
                 if (++written == 1)
                     revealPath = copy->filePath;
             }
-            datefeature::finishJob(*self, revealPath, self->preferences.storagelocation, written,
+            datefeature::finishJob(*self, revealPath, self->preferences().storagelocation, written,
                                    failures, false);
         });
         return;
     }
     const bool overwrite = overwriteOn(d);
-    const QList<IKImageItemPtr> items = d.selectedLocalItems();
-    const DateCopyStarts starts(items, d.preferences.storagelocation, overwrite);
-    d.startPhotoJob(
+    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
+    const DateCopyStarts starts(items, d.preferences().storagelocation, overwrite);
+    d.jobs().startPhotoJob(
         items,
         [starts, original, overwrite](qsizetype i) {
             return dateCopyResult(copyPhotoWithDates(starts.at(i), original, original, overwrite));
         },
-        overwrite ? QString() : d.preferences.storagelocation, false);
+        overwrite ? QString() : d.preferences().storagelocation, false);
     changeDateWindow->hide();
 }
 
@@ -224,7 +230,7 @@ void DateWindowsPart::ClickDateChangedCancelAction() {
         changeDateWindow->hide();
         return;
     }
-    const qsizetype count = d.selectedLocalItems().size();
+    const qsizetype count = d.browsers().selectedLocalItems().size();
     if (count == 1)
         changeDateWindow->hide();
     else if (count >= 2)
@@ -250,7 +256,7 @@ void DateWindowsPart::ChoosePhotosAction() {
                         AppDelegate::tr("Please select one photo to change the date."));
     panel->setWindowTitle(AppDelegate::tr("Please select one photo to change the date."));
     panel->setWindowModality(Qt::WindowModal);
-    d.mainWindow.theOpenPanel = panel;
+    d.mainWindowController().theOpenPanel = panel;
     d.connect(panel, &QFileDialog::finished, &d, [this, panel](int result) {
         openPanelDidEnd3(panel, result == QDialog::Accepted ? 1 : 0);
     });
@@ -263,15 +269,15 @@ void DateWindowsPart::openPanelDidEnd3(QFileDialog *panel, int returnCode, void 
     const QStringList chosen = panel->selectedFiles();
     if (chosen.isEmpty())
         return;
-    d.selection.currentChooseFilePath = chosen.first();
-    QImageReader reader(d.selection.currentChooseFilePath);
+    d.selection().currentChooseFilePath = chosen.first();
+    QImageReader reader(d.selection().currentChooseFilePath);
     reader.setAutoTransform(true);
     QImage image = reader.read();
     if (image.isNull()) // HEIC and RAW photos through our own reader
-        image = ImageSource::fromPath(d.selection.currentChooseFilePath).thumbnail(512);
+        image = ImageSource::fromPath(d.selection().currentChooseFilePath).thumbnail(512);
     if (!image.isNull())
         dateImageview->setImage(QPixmap::fromImage(image));
-    const auto [original, digitized] = readTwoDatesOfFile(d.selection.currentChooseFilePath);
+    const auto [original, digitized] = readTwoDatesOfFile(d.selection().currentChooseFilePath);
     beforeorignalDatelab->setText(cutZonePart(original));
     beforediginalDatelab->setText(cutZonePart(digitized));
     dateChoosePhotoBtn->hide();

@@ -1,4 +1,6 @@
 #include "metadata/DateFeatureSupport.h"
+#include "app/Jobs.h"
+#include "app/Sheets.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -26,22 +28,15 @@ void showCentred(QWidget *w) {
 }
 
 void showInvalidDateAlert(AppDelegate &d, QWidget *parent) {
-    beginAlertSheet(parent ? parent : d.window, AppDelegate::tr("Invalid date format"),
-                    AppDelegate::tr("Input the valid date format: YYYY:MM:DD HH:MM:SS or "
-                                    "YYYY-MM-DD HH:MM:SS"),
-                    {AppDelegate::tr(" Ok ")},
-                    [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+    d.sheets().invalidDate(parent);
 }
 
 void showNoSelectionSheet(AppDelegate &d) {
-    beginAlertSheet(d.window, AppDelegate::tr("No Item has been selected"),
-                    AppDelegate::tr("Please select at least one item to process."),
-                    {AppDelegate::tr(" Ok ")},
-                    [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+    d.sheets().noSelection();
 }
 
 bool overwriteOn(const AppDelegate &d) {
-    return d.preferences.overwrite;
+    return d.preferences().overwrite;
 }
 
 int intValue(const QLineEdit *field) {
@@ -74,7 +69,7 @@ void finishJob(AppDelegate &d, const QString &revealPath, const QString &revealR
         report.revealRoot = revealRoot;
     }
     report.sheetOnSuccess = sheetOnSuccess;
-    d.finishJob(report);
+    d.jobs().finishJob(report);
 }
 
 QStringList applyPhotoDates(const QList<IKImageItemPtr> &items, const WriteRecipeReport &report,

@@ -1,5 +1,10 @@
 // The edit sheet: opening, the text delegates and the apply that writes changed fields.
 #include "app/AppDelegate.h"
+#include "app/Browsers.h"
+#include "app/Jobs.h"
+#include "app/Sheets.h"
+#include "browser/MainWindowController.h"
+#include "library/LibraryPanels.h"
 
 #include "base/FileTypes.h"
 #include "browser/core/PhotoPanels.h"
@@ -50,29 +55,29 @@ EditSheetTexts fieldTexts(const AppDelegate &d) {
 
 EditSheetTexts rememberedTexts(const AppDelegate &d) {
     EditSheetTexts t;
-    t.title = d.selection.oldTitleStr;
-    t.artist = d.selection.oldArtistStr;
-    t.imageDescription = d.selection.oldImageDescStr;
-    t.copyright = d.selection.oldCopyrightStr;
-    t.comment = d.selection.oldCommentStr;
-    t.keywords = d.selection.oldKeywordStr;
-    t.cameraMake = d.selection.oldCameraMakeStr;
-    t.cameraModel = d.selection.oldCameraModeStr;
-    t.cameraDate = d.selection.oldCameraDateStr;
-    t.lensMake = d.selection.oldlensMakeStr;
-    t.lensModel = d.selection.oldlenModelStr;
-    t.lensSerialNumber = d.selection.oldlensSerialNumStr;
-    t.orientation = d.selection.oldimageOrientationStr;
-    t.isoSpeed = d.selection.oldimageISOSpeedStr;
-    t.fNumber = d.selection.oldimageFNumberStr;
-    t.focalLength35mm = d.selection.oldimageFlen35mmStr;
-    t.brightness = d.selection.oldimageBrightStr;
-    t.aperture = d.selection.oldimageApertureStr;
-    t.whiteBalance = d.selection.oldimageWhiteBalanceStr;
-    t.exposureTime = d.selection.oldimageExpotimeStr;
-    t.gpsAltitude = d.selection.oldGpsAitStr;
-    t.gpsLatitude = d.selection.oldGpsLatiStr;
-    t.gpsLongitude = d.selection.oldGpsLongtStr;
+    t.title = d.selection().oldTitleStr;
+    t.artist = d.selection().oldArtistStr;
+    t.imageDescription = d.selection().oldImageDescStr;
+    t.copyright = d.selection().oldCopyrightStr;
+    t.comment = d.selection().oldCommentStr;
+    t.keywords = d.selection().oldKeywordStr;
+    t.cameraMake = d.selection().oldCameraMakeStr;
+    t.cameraModel = d.selection().oldCameraModeStr;
+    t.cameraDate = d.selection().oldCameraDateStr;
+    t.lensMake = d.selection().oldlensMakeStr;
+    t.lensModel = d.selection().oldlenModelStr;
+    t.lensSerialNumber = d.selection().oldlensSerialNumStr;
+    t.orientation = d.selection().oldimageOrientationStr;
+    t.isoSpeed = d.selection().oldimageISOSpeedStr;
+    t.fNumber = d.selection().oldimageFNumberStr;
+    t.focalLength35mm = d.selection().oldimageFlen35mmStr;
+    t.brightness = d.selection().oldimageBrightStr;
+    t.aperture = d.selection().oldimageApertureStr;
+    t.whiteBalance = d.selection().oldimageWhiteBalanceStr;
+    t.exposureTime = d.selection().oldimageExpotimeStr;
+    t.gpsAltitude = d.selection().oldGpsAitStr;
+    t.gpsLatitude = d.selection().oldGpsLatiStr;
+    t.gpsLongitude = d.selection().oldGpsLongtStr;
     return t;
 }
 
@@ -95,7 +100,7 @@ void previewOnMap(PKMapView *map, double latitude, double longitude) {
 // A video's panels show none of its values, but the sheet opens on its own title, artist and
 // position, remembered so that an apply rewrites only what the user changed.
 void rememberVideoValues(AppDelegate &d) {
-    const QList<IKImageItemPtr> selected = d.selectedLocalItems();
+    const QList<IKImageItemPtr> selected = d.browsers().selectedLocalItems();
     if (selected.isEmpty() || GetViedoType(selected.first()->currentPath()) < 0)
         return;
     QString why;
@@ -105,11 +110,11 @@ void rememberVideoValues(AppDelegate &d) {
         return;
     LocalPhotoPanels video;
     fillPanelsFromProperties(video, VideoEdits::propertiesOf(*tags, QDateTime()));
-    d.selection.oldTitleStr = video.oldTitleStr;
-    d.selection.oldArtistStr = video.oldArtistStr;
-    d.selection.oldGpsLatiStr = video.oldGpsLatiStr;
-    d.selection.oldGpsLongtStr = video.oldGpsLongtStr;
-    d.selection.oldGpsAitStr = video.oldGpsAitStr;
+    d.selection().oldTitleStr = video.oldTitleStr;
+    d.selection().oldArtistStr = video.oldArtistStr;
+    d.selection().oldGpsLatiStr = video.oldGpsLatiStr;
+    d.selection().oldGpsLongtStr = video.oldGpsLongtStr;
+    d.selection().oldGpsAitStr = video.oldGpsAitStr;
 }
 
 } // namespace
@@ -118,29 +123,29 @@ void EditSheetPart::fillEditFieldsFromRememberedValues() {
     if (!titlelab)
         return;
     const std::pair<QLineEdit *, const QString *> fields[] = {
-        {titlelab, &d.selection.oldTitleStr},
-        {artistlab, &d.selection.oldArtistStr},
-        {imageDescrilab, &d.selection.oldImageDescStr},
-        {copyrightlab, &d.selection.oldCopyrightStr},
-        {commentslab, &d.selection.oldCommentStr},
-        {keywordslab, &d.selection.oldKeywordStr},
-        {cameraMakelab, &d.selection.oldCameraMakeStr},
-        {cameraModelab, &d.selection.oldCameraModeStr},
-        {cameraDatelab, &d.selection.oldCameraDateStr},
-        {sheetLensMakelab, &d.selection.oldlensMakeStr},
-        {sheetLensModellab, &d.selection.oldlenModelStr},
-        {lensSerialNumlab, &d.selection.oldlensSerialNumStr},
-        {imageOrientationlab, &d.selection.oldimageOrientationStr},
-        {imageISOSpeedlab, &d.selection.oldimageISOSpeedStr},
-        {imageFNumberlab, &d.selection.oldimageFNumberStr},
-        {imageFlen35mmlab, &d.selection.oldimageFlen35mmStr},
-        {imageBrightlab, &d.selection.oldimageBrightStr},
-        {imageAperturelab, &d.selection.oldimageApertureStr},
-        {imageWhiteBalancelab, &d.selection.oldimageWhiteBalanceStr},
-        {imageExpotimelab, &d.selection.oldimageExpotimeStr},
-        {gpsAitlab, &d.selection.oldGpsAitStr},
-        {gpsLatilab, &d.selection.oldGpsLatiStr},
-        {gpsLongtlab, &d.selection.oldGpsLongtStr},
+        {titlelab, &d.selection().oldTitleStr},
+        {artistlab, &d.selection().oldArtistStr},
+        {imageDescrilab, &d.selection().oldImageDescStr},
+        {copyrightlab, &d.selection().oldCopyrightStr},
+        {commentslab, &d.selection().oldCommentStr},
+        {keywordslab, &d.selection().oldKeywordStr},
+        {cameraMakelab, &d.selection().oldCameraMakeStr},
+        {cameraModelab, &d.selection().oldCameraModeStr},
+        {cameraDatelab, &d.selection().oldCameraDateStr},
+        {sheetLensMakelab, &d.selection().oldlensMakeStr},
+        {sheetLensModellab, &d.selection().oldlenModelStr},
+        {lensSerialNumlab, &d.selection().oldlensSerialNumStr},
+        {imageOrientationlab, &d.selection().oldimageOrientationStr},
+        {imageISOSpeedlab, &d.selection().oldimageISOSpeedStr},
+        {imageFNumberlab, &d.selection().oldimageFNumberStr},
+        {imageFlen35mmlab, &d.selection().oldimageFlen35mmStr},
+        {imageBrightlab, &d.selection().oldimageBrightStr},
+        {imageAperturelab, &d.selection().oldimageApertureStr},
+        {imageWhiteBalancelab, &d.selection().oldimageWhiteBalanceStr},
+        {imageExpotimelab, &d.selection().oldimageExpotimeStr},
+        {gpsAitlab, &d.selection().oldGpsAitStr},
+        {gpsLatilab, &d.selection().oldGpsLatiStr},
+        {gpsLongtlab, &d.selection().oldGpsLongtStr},
     };
     for (const auto &[field, value] : fields) {
         field->setText(*value);
@@ -148,9 +153,9 @@ void EditSheetPart::fillEditFieldsFromRememberedValues() {
     }
     // A photo with its lens model only in "{ExifAux}" shows that one, while the
     // remembered model stays "" (so an apply writes it into "{Exif}" too).
-    if (d.selection.oldlenModelStr.isEmpty()) {
+    if (d.selection().oldlenModelStr.isEmpty()) {
         LocalPhotoPanels panels;
-        fillPanelsFromProperties(panels, d.selection.currentExifDictionary);
+        fillPanelsFromProperties(panels, d.selection().currentExifDictionary);
         sheetLensModellab->setText(panels.lensModelFieldText);
     }
 }
@@ -198,12 +203,12 @@ void EditSheetPart::StartEditViewAction() {
     rememberVideoValues(d);
     // Texts typed before a Cancel are not kept: the sheet always opens on the photo's values.
     fillEditFieldsFromRememberedValues();
-    sheetLocationCitylab->setText(d.selection.currentLocationStr.isEmpty()
+    sheetLocationCitylab->setText(d.selection().currentLocationStr.isEmpty()
                                       ? QStringLiteral("")
-                                      : d.selection.currentLocationStr);
+                                      : d.selection().currentLocationStr);
     bool okLat = false, okLon = false;
-    const double lat = d.selection.oldGpsLatiStr.toDouble(&okLat);
-    const double lon = d.selection.oldGpsLongtStr.toDouble(&okLon);
+    const double lat = d.selection().oldGpsLatiStr.toDouble(&okLat);
+    const double lon = d.selection().oldGpsLongtStr.toDouble(&okLon);
     if (okLat && okLon)
         previewOnMap(editMetaMapView, lat, lon);
     else
@@ -217,9 +222,15 @@ void EditSheetPart::HideEditViewAction() {
         eidtMetaWindow->hide();
 }
 
+std::optional<QString> EditSheetPart::typedAltitude() const {
+    if (!gpsAitlab)
+        return std::nullopt;
+    return gpsAitlab->text();
+}
+
 void EditSheetPart::ClickEditPhotoExifDataMenuAction() {
     if (!d.blocalMode) {
-        d.libraryPanels.StartPhotoLibEditViewAction();
+        d.libraryPanels().StartPhotoLibEditViewAction();
         return;
     }
     StartEditViewAction();
@@ -240,8 +251,6 @@ bool EditSheetPart::control(QObject *control) {
 }
 
 void EditSheetPart::controlTextDidChange(QObject *field) {
-    if (d.libraryPanels.libraryControlTextDidChange(field))
-        return;
     control(field);
     if (!isOneOf(field, {gpsLatilab, gpsLongtlab}))
         return;
@@ -251,10 +260,11 @@ void EditSheetPart::controlTextDidChange(QObject *field) {
     const auto position = parseGpsPosition(gpsLatilab->text(), gpsLongtlab->text(), &problem);
     if (!position)
         return;
-    d.selection.currentCoords = QPointF(position->latitude, position->longitude);
-    d.mainWindow.bMapPreview = true;
+    d.selection().currentCoords = QPointF(position->latitude, position->longitude);
+    d.mainWindowController().bMapPreview = true;
     previewOnMap(editMetaMapView, position->latitude, position->longitude);
-    previewOnMap(d.mainWindow.currentlocalMapView, position->latitude, position->longitude);
+    previewOnMap(d.mainWindowController().currentlocalMapView, position->latitude,
+                 position->longitude);
 }
 
 void EditSheetPart::ClickApplyChangeAction() {
@@ -273,8 +283,9 @@ void EditSheetPart::ClickApplyChangeAction() {
     if (!problems.isEmpty()) {
         // Nothing is written; the sheet stays open so the value can be corrected.
         beginAlertSheet(sheet, AppDelegate::tr("Invalid value"), problems.join(QLatin1Char('\n')),
-                        {AppDelegate::tr(" Ok ")},
-                        [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+                        {AppDelegate::tr(" Ok ")}, [this](QMessageBox *alert, int code) {
+                            d.sheets().savePanelDidEnd3(alert, code);
+                        });
         return;
     }
     sheet->hide();
@@ -295,21 +306,22 @@ void EditSheetPart::ClickApplyChangeAction() {
     if (camera) {
         // Camera photos: their downloaded copies are rewritten in place.
         QPointer<AppDelegate> self(&d);
-        d.cameraWindow.withCameraCopies(
-            [self, options](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
-                if (!self)
-                    return;
-                AppDelegate *d = self.data();
-                d->startRecipeJob(copies, false, options,
-                                  [d, failures](const WriteRecipeReport &report, bool) {
-                                      d->finishJob(jobReportFromRecipe(report, failures));
-                                  });
-            });
+        d.cameraWindow.withCameraCopies([self, options](const QList<IKImageItemPtr> &copies,
+                                                        const QStringList &failures) {
+            if (!self)
+                return;
+            AppDelegate *d = self.data();
+            d->jobs().startRecipeJob(copies, false, options,
+                                     [d, failures](const WriteRecipeReport &report, bool) {
+                                         d->jobs().finishJob(jobReportFromRecipe(report, failures));
+                                     });
+        });
         return;
     }
-    const QList<IKImageItemPtr> items = d.selectedLocalItems();
-    const bool overwrite = d.preferences.overwrite;
-    d.startRecipeJob(items, overwrite, options, [this](const WriteRecipeReport &report, bool) {
-        d.finishJob(jobReportFromRecipe(report));
-    });
+    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
+    const bool overwrite = d.preferences().overwrite;
+    d.jobs().startRecipeJob(items, overwrite, options,
+                            [this](const WriteRecipeReport &report, bool) {
+                                d.jobs().finishJob(jobReportFromRecipe(report));
+                            });
 }

@@ -2,6 +2,8 @@
 
 #include "app/PartBasics.h"
 
+#include <optional>
+
 class PKMapView;
 class QLabel;
 class QLineEdit;
@@ -35,6 +37,8 @@ struct EditSheetPart {
     void ClickEditPhotoExifDataMenuAction();
     // Text delegates of the edit fields: mark the edited group and preview typed positions.
     void controlTextDidChange(QObject *field);
+    // The altitude field's text, once the sheet is built.
+    std::optional<QString> typedAltitude() const;
     // Editing of a field begins (textShouldBeginEditing); always answers true.
     bool control(QObject *control);
     // Puts the values remembered for the selected photo into the edit sheet's fields.

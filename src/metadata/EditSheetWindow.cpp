@@ -1,5 +1,6 @@
 // The edit sheet: the metadata of the selected photo in fields the user may change.
 #include "app/AppDelegate.h"
+#include "app/Jobs.h"
 #include "app/WindowDescription.h"
 
 #include "platform/MapView.h"
@@ -78,7 +79,7 @@ void buildEditSheetWindow(AppDelegate &d) {
     sheet->setWindowModality(Qt::WindowModal);
     d.editSheet.eidtMetaWindow = sheet;
     // Until its menu item opens it, the sheet's jobs are named with that item's words.
-    d.setJobActionTitle(sheet, AppDelegate::tr("Edit Photo Metadata"));
+    d.jobs().setJobActionTitle(sheet, AppDelegate::tr("Edit Photo Metadata"));
     auto *filter = new BeginEditingFilter(d, sheet);
 
     auto *columns = new QHBoxLayout;

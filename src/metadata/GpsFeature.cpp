@@ -1,6 +1,10 @@
 // The GPS window: editing and adding a position with its stamps, the map preview, the save,
 // and the reverse geocoding of the current position.
 #include "app/AppDelegate.h"
+#include "app/Browsers.h"
+#include "app/Jobs.h"
+#include "app/Sheets.h"
+#include "browser/MainWindowController.h"
 
 #include "base/Coordinates.h"
 #include "base/Logging.h"
@@ -76,9 +80,10 @@ void openWithCameraCopies(AppDelegate &d, void (*open)(AppDelegate &, const QStr
             if (!self)
                 return;
             if (copies.isEmpty()) {
-                beginAlertSheet(self->window, AppDelegate::tr("The photo could not be downloaded."),
-                                failures.join(QLatin1Char('\n')), {AppDelegate::tr(" Ok ")},
-                                [self](QMessageBox *a, int c) { self->savePanelDidEnd3(a, c); });
+                beginAlertSheet(
+                    self->window, AppDelegate::tr("The photo could not be downloaded."),
+                    failures.join(QLatin1Char('\n')), {AppDelegate::tr(" Ok ")},
+                    [self](QMessageBox *a, int c) { self->sheets().savePanelDidEnd3(a, c); });
                 return;
             }
             open(*self, copies.first()->filePath);
@@ -103,7 +108,7 @@ void openGpsForAdding(AppDelegate &d, const QString &path);
 // Editing a position the photo lacks becomes adding one, if the user wants that.
 void offerToAddGps(AppDelegate &d, const QString &path) {
     // The window's save is still the job of the item the user chose.
-    const QString title = d.jobActionTitle();
+    const QString title = d.jobs().jobActionTitle();
     QPointer<AppDelegate> self(&d);
     QMessageBox *question = beginAlertSheet(
         d.window, AppDelegate::tr("This photo has no GPS position. Add one?"),
@@ -114,7 +119,7 @@ void offerToAddGps(AppDelegate &d, const QString &path) {
             if (!self || code != 1)
                 return;
             if (!title.isEmpty())
-                self->setJobActionTitle(self->gpsWindow.changeGPSWindow, title);
+                self->jobs().setJobActionTitle(self->gpsWindow.changeGPSWindow, title);
             openGpsForAdding(*self, path);
         });
     question->setIcon(QMessageBox::Question);
@@ -127,11 +132,11 @@ void GpsWindowPart::EditeGPSExifDataPhoto() {
         return;
     if (d.cameraWindow.cameraIsSource())
         return openWithCameraCopies(d, openGpsForEditing);
-    if (d.selectedLocalItems().isEmpty()) {
+    if (d.browsers().selectedLocalItems().isEmpty()) {
         datefeature::showNoSelectionSheet(d);
         return;
     }
-    openGpsForEditing(d, d.selection.currentChooseFilePath);
+    openGpsForEditing(d, d.selection().currentChooseFilePath);
 }
 
 void GpsWindowPart::AddGPSExifDataPhoto() {
@@ -139,11 +144,11 @@ void GpsWindowPart::AddGPSExifDataPhoto() {
         return;
     if (d.cameraWindow.cameraIsSource())
         return openWithCameraCopies(d, openGpsForAdding);
-    if (d.selectedLocalItems().isEmpty()) {
+    if (d.browsers().selectedLocalItems().isEmpty()) {
         datefeature::showNoSelectionSheet(d);
         return;
     }
-    openGpsForAdding(d, d.selection.currentChooseFilePath);
+    openGpsForAdding(d, d.selection().currentChooseFilePath);
 }
 
 namespace {
@@ -169,8 +174,8 @@ void openGpsForEditing(AppDelegate &d, const QString &path) {
             d.gpsWindow.altitudelab->clear();
     }
     // The place name found for the shown photo belongs to that photo alone.
-    d.gpsWindow.gpsLocationCitylab->setText(path == d.selection.currentChooseFilePath
-                                                ? d.selection.currentLocationStr
+    d.gpsWindow.gpsLocationCitylab->setText(path == d.selection().currentChooseFilePath
+                                                ? d.selection().currentLocationStr
                                                 : QStringLiteral(""));
     // The map follows the fields, also when the photo could not be read.
     QString problem;
@@ -194,9 +199,9 @@ void GpsWindowPart::PreviewCurrentGPSInMap() {
     QString problem;
     const auto position = parseGpsPosition(latitudelab->text(), longtitudelab->text(), &problem);
     if (!position) {
-        beginAlertSheet(changeGPSWindow, AppDelegate::tr("Value Error"), problem,
-                        {AppDelegate::tr(" Ok ")},
-                        [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+        beginAlertSheet(
+            changeGPSWindow, AppDelegate::tr("Value Error"), problem, {AppDelegate::tr(" Ok ")},
+            [this](QMessageBox *alert, int code) { d.sheets().savePanelDidEnd3(alert, code); });
         return;
     }
     pinOnMap(previewMapView, position->latitude, position->longitude);
@@ -212,8 +217,9 @@ void GpsWindowPart::ClickSaveChangeGPSAction() {
         return;
     auto refuse = [this](const QString &message, const QString &informative) {
         // Nothing is written; the window stays open so the value can be corrected.
-        beginAlertSheet(changeGPSWindow, message, informative, {AppDelegate::tr(" Ok ")},
-                        [this](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+        beginAlertSheet(
+            changeGPSWindow, message, informative, {AppDelegate::tr(" Ok ")},
+            [this](QMessageBox *alert, int code) { d.sheets().savePanelDidEnd3(alert, code); });
     };
     for (QLineEdit *field : {latitudelab, longtitudelab, timeStamplab, dateStamplab})
         if (field->text().trimmed().isEmpty())
@@ -244,7 +250,7 @@ void GpsWindowPart::ClickSaveChangeGPSAction() {
     auto write = [when, options](AppDelegate &d, const QList<IKImageItemPtr> &items, bool overwrite,
                                  const QStringList &failures) {
         AppDelegate *owner = &d;
-        d.startRecipeJob(
+        d.jobs().startRecipeJob(
             items, overwrite, options,
             [owner, when, failures](const WriteRecipeReport &report, bool) {
                 QStringList datesNotSet;
@@ -258,7 +264,7 @@ void GpsWindowPart::ClickSaveChangeGPSAction() {
                 JobReport job = jobReportFromRecipe(report, failures);
                 job.notWritten += datesNotSet;
                 job.sheetOnSuccess = false;
-                owner->finishJob(job);
+                owner->jobs().finishJob(job);
             });
     };
     changeGPSWindow->hide();
@@ -272,16 +278,16 @@ void GpsWindowPart::ClickSaveChangeGPSAction() {
             });
         return;
     }
-    write(d, d.selectedLocalItems(), d.preferences.overwrite, {});
+    write(d, d.browsers().selectedLocalItems(), d.preferences().overwrite, {});
 }
 
 void GpsWindowPart::GetCityInfowithFileThreader(const IKImageItemPtr &item) {
-    d.selection.currentLocationStr = QStringLiteral("");
-    if (!d.mainWindow.geocoder)
-        d.mainWindow.geocoder = new ReverseGeocoder(&d);
+    d.selection().currentLocationStr = QStringLiteral("");
+    if (!d.mainWindowController().geocoder)
+        d.mainWindowController().geocoder = new ReverseGeocoder(&d);
     std::weak_ptr<IKImageItem> weakItem = item;
-    d.mainWindow.geocoder->reverseGeocode(
-        d.selection.currentCoords.x(), d.selection.currentCoords.y(), &d,
+    d.mainWindowController().geocoder->reverseGeocode(
+        d.selection().currentCoords.x(), d.selection().currentCoords.y(), &d,
         [this, weakItem](const Placemark &place, const QString &error) {
             if (!error.isEmpty()) {
                 qCWarning(lcMetadata) << "Reverse geocoding failed==" << error;
@@ -298,8 +304,8 @@ void GpsWindowPart::GetCityInfowithFileThreader(const IKImageItemPtr &item) {
                 return;
             target->editRare().GPSLocationfileName = name;
             getLocation = true;
-            const QList<IKImageItemPtr> selected = d.selectedLocalItems();
+            const QList<IKImageItemPtr> selected = d.browsers().selectedLocalItems();
             if (!selected.isEmpty() && selected.first() == target)
-                d.selection.currentLocationStr = name;
+                d.selection().currentLocationStr = name;
         });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Jobs.h"
 #include <QString>
 #include <functional>
 
@@ -7,9 +8,8 @@ class AppDelegate;
 class QAction;
 class QMenu;
 
-// A menu item of the window's menus, added to `menu` with `text`. While its handler runs,
-// a job it starts is named by the item's words, and so are the jobs started later from the
-// buttons of a window it opened.
+// A menu item of the window's menus, added to `menu` with `text` through Jobs::addMenuItem,
+// which names the jobs it starts by its words.
 QAction *addMenuItem(AppDelegate &d, QMenu *menu, const QString &text,
                      std::function<void()> handler);
 QAction *addMenuItem(AppDelegate &d, QMenu *menu, const QString &text,

@@ -1,6 +1,8 @@
 // Lens make and model written into the selected local photos, or into copies of the
 // selected camera photos.
 #include "app/AppDelegate.h"
+#include "app/Browsers.h"
+#include "app/Jobs.h"
 
 #include "metadata/core/RecipeJobReport.h"
 #include "metadata/core/WriteRecipe.h"
@@ -29,7 +31,7 @@ void LensWindowPart::CancleCameLensModel() {
 }
 
 void LensWindowPart::ChangeCameLensModel() {
-    const bool overwrite = d.preferences.overwrite;
+    const bool overwrite = d.preferences().overwrite;
     const QString make = lensMakelab->text();
     const QString model = lensModellab->text();
     WriteRecipeOptions options;
@@ -50,21 +52,21 @@ void LensWindowPart::ChangeCameLensModel() {
                 if (!self)
                     return;
                 AppDelegate *d = self.data();
-                d->startRecipeJob(copies, false, options,
-                                  [d, failures](const WriteRecipeReport &report, bool) {
-                                      JobReport job = jobReportFromRecipe(report, failures);
-                                      job.sheetOnSuccess = false;
-                                      job.quiet = true;
-                                      d->finishJob(job);
-                                  });
+                d->jobs().startRecipeJob(copies, false, options,
+                                         [d, failures](const WriteRecipeReport &report, bool) {
+                                             JobReport job = jobReportFromRecipe(report, failures);
+                                             job.sheetOnSuccess = false;
+                                             job.quiet = true;
+                                             d->jobs().finishJob(job);
+                                         });
             });
     } else {
-        d.startRecipeJob(d.selectedLocalItems(), overwrite, options,
-                         [this](const WriteRecipeReport &report, bool) {
-                             JobReport job = jobReportFromRecipe(report);
-                             job.sheetOnSuccess = false;
-                             d.finishJob(job);
-                         });
+        d.jobs().startRecipeJob(d.browsers().selectedLocalItems(), overwrite, options,
+                                [this](const WriteRecipeReport &report, bool) {
+                                    JobReport job = jobReportFromRecipe(report);
+                                    job.sheetOnSuccess = false;
+                                    d.jobs().finishJob(job);
+                                });
     }
     if (changelensWindow)
         changelensWindow->hide();

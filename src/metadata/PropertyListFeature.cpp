@@ -1,5 +1,8 @@
 // Metadata of the selected photos, or of the edit sheet, saved as property lists.
 #include "app/AppDelegate.h"
+#include "app/Browsers.h"
+#include "app/Jobs.h"
+#include "app/Sheets.h"
 
 #include "metadata/DateFeatureSupport.h"
 
@@ -16,21 +19,22 @@ namespace {
 // The written file is shown in the file manager; where none answers, the sheet names the
 // folder it was written to.
 void revealExport(AppDelegate &d, const QString &path) {
-    d.revealJobResult(1, path, QFileInfo(path).absolutePath());
+    d.jobs().revealJobResult(1, path, QFileInfo(path).absolutePath());
 }
 
 void reportExportFailure(AppDelegate &d, const QString &why) {
     beginAlertSheet(d.window, AppDelegate::tr("The metadata could not be exported."), why,
-                    {AppDelegate::tr(" Ok ")},
-                    [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+                    {AppDelegate::tr(" Ok ")}, [&d](QMessageBox *alert, int code) {
+                        d.sheets().savePanelDidEnd3(alert, code);
+                    });
 }
 
 void exportSelected(AppDelegate &d, PlistExportKind kind) {
     // An empty file would replace the last export and be shown as a success.
-    if (d.selectedLocalItems().isEmpty())
+    if (d.browsers().selectedLocalItems().isEmpty())
         return datefeature::showNoSelectionSheet(d);
-    const PlistExportResult result =
-        exportPhotosToPlist(d.selectedLocalItems(), d.preferences.storagelocation, kind);
+    const PlistExportResult result = exportPhotosToPlist(d.browsers().selectedLocalItems(),
+                                                         d.preferences().storagelocation, kind);
     if (!result.written) {
         reportExportFailure(d, result.reason);
         return;
@@ -49,9 +53,10 @@ void exportSelected(AppDelegate &d, PlistExportKind kind) {
                                  "left out: %1")
                      .arg(shortList(result.skippedValues).join(QStringLiteral(", ")));
     if (!lines.isEmpty())
-        beginAlertSheet(d.window, AppDelegate::tr("Some metadata is not in the exported file."),
-                        lines.join(QStringLiteral("\n\n")), {AppDelegate::tr(" Ok ")},
-                        [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+        beginAlertSheet(
+            d.window, AppDelegate::tr("Some metadata is not in the exported file."),
+            lines.join(QStringLiteral("\n\n")), {AppDelegate::tr(" Ok ")},
+            [&d](QMessageBox *alert, int code) { d.sheets().savePanelDidEnd3(alert, code); });
 }
 
 } // namespace
@@ -91,7 +96,7 @@ void MetadataMenusPart::ExportTemplateDataToPlist() {
     const PropertyList::OrderedDictionary dict =
         templateDictionary([this](const char *field) { return editSheetFieldText(field); });
     QString why;
-    const QString path = writeTemplatePlist(d.preferences.storagelocation, dict, &why);
+    const QString path = writeTemplatePlist(d.preferences().storagelocation, dict, &why);
     if (path.isEmpty()) {
         reportExportFailure(d, why);
         return;
@@ -102,8 +107,8 @@ void MetadataMenusPart::ExportTemplateDataToPlist() {
 void MetadataMenusPart::WriteSelectedItemsExifDataToPlist() {
     QString why;
     const QString path =
-        writeShownPhotoPlist(d.preferences.storagelocation, d.selection.currentFileName,
-                             d.selection.currentExifDictionary, &why);
+        writeShownPhotoPlist(d.preferences().storagelocation, d.selection().currentFileName,
+                             d.selection().currentExifDictionary, &why);
     if (path.isEmpty()) {
         reportExportFailure(d, why);
         return;

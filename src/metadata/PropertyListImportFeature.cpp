@@ -1,5 +1,9 @@
 // Property lists and templates applied to the selected local photos.
 #include "app/AppDelegate.h"
+#include "app/Browsers.h"
+#include "app/Jobs.h"
+#include "app/Sheets.h"
+#include "browser/MainWindowController.h"
 
 #include "metadata/DateFeatureSupport.h"
 #include "metadata/core/PropertyListImport.h"
@@ -19,7 +23,7 @@ void openPlistPanel(AppDelegate &d, EndHandler end) {
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setWindowModality(Qt::WindowModal);
     panel->setFileMode(QFileDialog::ExistingFile);
-    d.mainWindow.theOpenPanel = panel;
+    d.mainWindowController().theOpenPanel = panel;
     QObject::connect(panel, &QFileDialog::finished, &d, [&d, panel, end](int r) {
         (d.*end)(panel, r == QDialog::Accepted ? 1 : 0, nullptr);
     });
@@ -27,8 +31,9 @@ void openPlistPanel(AppDelegate &d, EndHandler end) {
 }
 
 void tell(AppDelegate &d, const QString &message, const QString &details) {
-    beginAlertSheet(d.window, message, details, {AppDelegate::tr(" Ok ")},
-                    [&d](QMessageBox *alert, int code) { d.savePanelDidEnd3(alert, code); });
+    beginAlertSheet(
+        d.window, message, details, {AppDelegate::tr(" Ok ")},
+        [&d](QMessageBox *alert, int code) { d.sheets().savePanelDidEnd3(alert, code); });
 }
 
 QString chosenFile(QFileDialog *panel, int returnCode) {
@@ -46,16 +51,16 @@ void finishImport(AppDelegate &d, const WriteRecipeReport &report,
     job.notWritten += missing;
     // Only photos left as they were are told: an import that wrote them all ends silently.
     job.sheetOnSuccess = false;
-    d.finishJob(job);
+    d.jobs().finishJob(job);
 }
 
 void startImport(AppDelegate &d, const QList<IKImageItemPtr> &items, bool overwrite,
                  const WriteRecipeOptions &options, const QStringList &notInFile = {}) {
     AppDelegate *owner = &d;
-    d.startRecipeJob(items, overwrite, options,
-                     [owner, notInFile](const WriteRecipeReport &report, bool) {
-                         finishImport(*owner, report, notInFile);
-                     });
+    d.jobs().startRecipeJob(items, overwrite, options,
+                            [owner, notInFile](const WriteRecipeReport &report, bool) {
+                                finishImport(*owner, report, notInFile);
+                            });
 }
 
 void importPerPhoto(AppDelegate &d, QFileDialog *panel, int returnCode, PlistExportKind kind) {
@@ -67,10 +72,10 @@ void importPerPhoto(AppDelegate &d, QFileDialog *panel, int returnCode, PlistExp
         tell(d, AppDelegate::tr("This property list cannot be imported."), file.reason);
         return;
     }
-    const QList<IKImageItemPtr> items = d.selectedLocalItems();
+    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
     if (items.isEmpty())
         return datefeature::showNoSelectionSheet(d);
-    const bool overwrite = d.preferences.overwrite;
+    const bool overwrite = d.preferences().overwrite;
     const PlistImportPlan plan =
         planPerPhotoPlist(items, kind, file, d.metadataMenus.editSheetFieldText("cameraDatelab"));
     if (plan.named.isEmpty()) {
@@ -137,9 +142,9 @@ void MetadataMenusPart::openPanelDidEnd13(QFileDialog *panel, int returnCode, vo
         tell(d, AppDelegate::tr("This template cannot be applied."), tpl.reason);
         return;
     }
-    const QList<IKImageItemPtr> items = d.selectedLocalItems();
+    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
     if (items.isEmpty())
         return datefeature::showNoSelectionSheet(d);
-    const bool overwrite = d.preferences.overwrite;
+    const bool overwrite = d.preferences().overwrite;
     startImport(d, items, overwrite, templateOptions(tpl));
 }

@@ -1,6 +1,8 @@
 // Removal of metadata dictionaries from the selected local photos, or from copies of the
 // selected camera photos.
 #include "app/AppDelegate.h"
+#include "app/Browsers.h"
+#include "app/Jobs.h"
 
 #include "metadata/DateFeatureSupport.h"
 
@@ -39,7 +41,7 @@ void finishRemoval(AppDelegate &d, MetadataRemoval removal, WriteRecipeReport re
             photo.reason = AppDelegate::tr("it holds no GPS position");
     JobReport job = jobReportFromRecipe(report, notDownloaded);
     job.sheetOnSuccess = removalShowsCompletion(removal);
-    d.finishJob(job);
+    d.jobs().finishJob(job);
 }
 
 // The recipe as a job of the window, ending in the removal's own ending.
@@ -48,10 +50,10 @@ void startRemoval(AppDelegate &d, MetadataRemoval removal, const QList<IKImageIt
     AppDelegate *owner = &d;
     WriteRecipeOptions options = removalOptions(removal);
     options.addsUp = addsUp;
-    d.startRecipeJob(items, false, options,
-                     [owner, removal, notDownloaded](const WriteRecipeReport &report, bool) {
-                         finishRemoval(*owner, removal, report, notDownloaded);
-                     });
+    d.jobs().startRecipeJob(items, false, options,
+                            [owner, removal, notDownloaded](const WriteRecipeReport &report, bool) {
+                                finishRemoval(*owner, removal, report, notDownloaded);
+                            });
 }
 
 // Camera photos: each downloaded copy stays as it arrived; the removal is written beside
@@ -76,7 +78,7 @@ void runCameraRemoval(AppDelegate &d, MetadataRemoval removal) {
 void runRemoval(AppDelegate &d, MetadataRemoval removal) {
     if (d.cameraWindow.cameraIsSource())
         return runCameraRemoval(d, removal);
-    const QList<IKImageItemPtr> items = d.selectedLocalItems();
+    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
     if (items.isEmpty()) {
         datefeature::showNoSelectionSheet(d);
         return;

@@ -1,5 +1,9 @@
 // Copies of the selected local photos named after their title or their place.
 #include "app/AppDelegate.h"
+#include "app/Browsers.h"
+#include "app/Jobs.h"
+#include "app/Sheets.h"
+#include "browser/MainWindowController.h"
 
 #include "base/Coordinates.h"
 #include "metadata/DateFeatureSupport.h"
@@ -140,16 +144,16 @@ JobReport reportOf(const QList<IKImageItemPtr> &items, const QList<JobResult> &r
 Q_DECLARE_METATYPE(NamedCopy)
 
 void MetadataMenusPart::ClickCopyPhotoTitleToFilenameAction() {
-    const QList<IKImageItemPtr> items = d.selectedLocalItems();
+    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
     if (items.isEmpty())
         return datefeature::showNoSelectionSheet(d);
-    const QString storage = d.preferences.storagelocation;
-    JobRunner *runner = d.startJob();
+    const QString storage = d.preferences().storagelocation;
+    JobRunner *runner = d.jobs().startJob();
     // Clashing names are numbered in list order.
     runner->setCommitInOrder(true);
     d.connect(runner, &JobRunner::finished, &d,
               [this, items, storage](const QList<JobResult> &results) {
-                  d.finishJob(reportOf(items, results, storage));
+                  d.jobs().finishJob(reportOf(items, results, storage));
               });
     const QStringList sources = currentPaths(items);
     runner->start(
@@ -177,18 +181,18 @@ void MetadataMenusPart::ClickCopyPhotoTitleToFilenameAction() {
 
 void MetadataMenusPart::ClickCopyPhotoGPSNameToFilenameAction() {
     d.gpsWindow.getLocation = false;
-    const QList<IKImageItemPtr> items = d.selectedLocalItems();
+    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
     if (items.isEmpty())
         return datefeature::showNoSelectionSheet(d);
-    const QString storage = d.preferences.storagelocation;
-    const QString root = d.mainWindow.bImportLocalFolder
-                             ? QDir::cleanPath(d.mainWindow.bImportLocalPath)
+    const QString storage = d.preferences().storagelocation;
+    const QString root = d.mainWindowController().bImportLocalFolder
+                             ? QDir::cleanPath(d.mainWindowController().bImportLocalPath)
                              : QString();
     // The place names the geocoder found, read here: workers never touch the items.
     QStringList places;
     for (const IKImageItemPtr &item : items)
         places << item->rare().GPSLocationfileName;
-    JobRunner *runner = d.startJob();
+    JobRunner *runner = d.jobs().startJob();
     // Clashing names are numbered in list order.
     runner->setCommitInOrder(true);
     d.connect(
@@ -200,17 +204,17 @@ void MetadataMenusPart::ClickCopyPhotoGPSNameToFilenameAction() {
                 const NamedCopy copy = r.data.value<NamedCopy>();
                 withoutGps += copy.noGps ? 1 : 0;
                 if (copy.coords)
-                    d.selection.currentCoords = *copy.coords;
+                    d.selection().currentCoords = *copy.coords;
             }
             if (withoutGps == items.size()) {
                 beginAlertSheet(d.window, AppDelegate::tr("No GPS data"),
                                 AppDelegate::tr("Please select a photo that contains GPS data."),
                                 {AppDelegate::tr(" Ok ")}, [this](QMessageBox *alert, int code) {
-                                    d.savePanelDidEnd3(alert, code);
+                                    d.sheets().savePanelDidEnd3(alert, code);
                                 });
                 return;
             }
-            d.finishJob(job);
+            d.jobs().finishJob(job);
         });
     const QStringList sources = currentPaths(items);
     runner->start(

@@ -1,5 +1,7 @@
 // Copies of one tag into another in the selected local photos.
 #include "app/AppDelegate.h"
+#include "app/Browsers.h"
+#include "app/Jobs.h"
 
 #include "metadata/DateFeatureSupport.h"
 #include "metadata/core/FileDateRules.h"
@@ -29,10 +31,10 @@ struct TagCopy {
 // Starts the copy as a job of the window; `after` runs on its report before the ending.
 void runTagCopy(AppDelegate &d, const TagCopy &copy,
                 std::function<void(const WriteRecipeReport &)> after = {}) {
-    const QList<IKImageItemPtr> items = d.selectedLocalItems();
+    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
     if (items.isEmpty())
         return datefeature::showNoSelectionSheet(d);
-    const bool overwrite = copy.mayOverwrite && d.preferences.overwrite;
+    const bool overwrite = copy.mayOverwrite && d.preferences().overwrite;
     WriteRecipeOptions options;
     options.change = copy.change;
     options.destinationDictionary = copy.destination;
@@ -40,14 +42,14 @@ void runTagCopy(AppDelegate &d, const TagCopy &copy,
     options.useRawTemporary = copy.useRawTemporary;
     AppDelegate *owner = &d;
     const bool completion = copy.completion;
-    d.startRecipeJob(items, overwrite, options,
-                     [owner, completion, after](const WriteRecipeReport &report, bool) {
-                         if (after)
-                             after(report);
-                         JobReport job = jobReportFromRecipe(report);
-                         job.sheetOnSuccess = completion;
-                         owner->finishJob(job);
-                     });
+    d.jobs().startRecipeJob(items, overwrite, options,
+                            [owner, completion, after](const WriteRecipeReport &report, bool) {
+                                if (after)
+                                    after(report);
+                                JobReport job = jobReportFromRecipe(report);
+                                job.sheetOnSuccess = completion;
+                                owner->jobs().finishJob(job);
+                            });
 }
 
 Change plain(bool (*f)(QVariantMap &)) {
@@ -93,7 +95,7 @@ void MetadataMenusPart::ClickCopyCaptionToTitleAction() {
 }
 
 void MetadataMenusPart::ClickAddPersonShownAction() {
-    if (d.selectedLocalItems().isEmpty())
+    if (d.browsers().selectedLocalItems().isEmpty())
         return datefeature::showNoSelectionSheet(d);
     // The persons are the user's to give: asked in a sheet, written when it is accepted.
     auto *ask = new QInputDialog(d.window);

@@ -3,6 +3,7 @@
 // version.
 #include "app/AppDelegate.h"
 #include "app/core/AppPalette.h"
+#include "browser/MainWindowController.h"
 #include "platform/AlertSheet.h"
 #include "platform/core/Workspace.h"
 #include "support/TestSupport.h"
@@ -114,7 +115,7 @@ TEST_F(AppLook, TheApplicationDrawsWithFusionAndOurPalette) {
 
 TEST_F(AppLook, EveryWindowAndSheetHasTheApplicationsPalette) {
     d->preferencesWindow.ShowPreferenceSetting();
-    d->mainWindow.ClickAbout();
+    d->mainWindowController().ClickAbout();
     QPointer<QMessageBox> sheet =
         beginAlertSheet(d->window, "A question", "Details", {"OK"}, [](QMessageBox *, int) {});
     ASSERT_TRUE(sheet);
@@ -129,14 +130,14 @@ TEST_F(AppLook, EveryWindowAndSheetHasTheApplicationsPalette) {
     // The main window, Preferences, About and the sheet at least.
     EXPECT_GE(checked, 4);
     for (QWidget *w : {static_cast<QWidget *>(d->window), d->preferencesWindow.preferenceWindow,
-                       d->mainWindow.aboutWindow, static_cast<QWidget *>(sheet.data())})
+                       d->mainWindowController().aboutWindow, static_cast<QWidget *>(sheet.data())})
         EXPECT_TRUE(paletteDifferences(w).isEmpty()) << w->objectName().toStdString();
     sheet->buttons().first()->click();
 }
 
 TEST_F(AppLook, EveryControlWithTextReadsOnItsGround) {
     d->preferencesWindow.ShowPreferenceSetting();
-    d->mainWindow.ClickAbout();
+    d->mainWindowController().ClickAbout();
     QPointer<QMessageBox> sheet = beginAlertSheet(
         d->window, "A question", "Details", {"OK"}, [](QMessageBox *, int) {}, "Do not ask again");
     ASSERT_TRUE(sheet);
@@ -175,16 +176,17 @@ TEST_F(AppLook, TheProgramHasItsIconAtEachSize) {
 }
 
 TEST_F(AppLook, AboutSaysTheVersionTheBuildWasMadeAs) {
-    d->mainWindow.ClickAbout();
-    ASSERT_TRUE(d->mainWindow.aboutWindow->isVisible());
-    auto *version = d->mainWindow.aboutWindow->findChild<QLabel *>("aboutVersionlab");
+    d->mainWindowController().ClickAbout();
+    ASSERT_TRUE(d->mainWindowController().aboutWindow->isVisible());
+    auto *version = d->mainWindowController().aboutWindow->findChild<QLabel *>("aboutVersionlab");
     ASSERT_NE(version, nullptr);
     EXPECT_EQ(version->text(), QStringLiteral("Version " PK_EXPECTED_VERSION));
     EXPECT_FALSE(QStringLiteral(PK_EXPECTED_VERSION).isEmpty());
-    auto *description = d->mainWindow.aboutWindow->findChild<QLabel *>("aboutDescriptionlab");
+    auto *description =
+        d->mainWindowController().aboutWindow->findChild<QLabel *>("aboutDescriptionlab");
     ASSERT_NE(description, nullptr);
     EXPECT_FALSE(description->text().isEmpty());
-    auto *icon = d->mainWindow.aboutWindow->findChild<QLabel *>("aboutIconlab");
+    auto *icon = d->mainWindowController().aboutWindow->findChild<QLabel *>("aboutIconlab");
     ASSERT_NE(icon, nullptr);
     EXPECT_FALSE(icon->pixmap().isNull());
 }

@@ -1,10 +1,13 @@
 #include "app/AppDelegate.h"
+#include "app/Sheets.h"
 #include "app/core/MakerSite.h"
 #include "app/core/Settings.h"
 #include "app/core/WindowPlacement.h"
 #include "browser/DropTargets.h"
+#include "browser/MainWindowController.h"
 #include "platform/ChoiceButtons.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -20,8 +23,8 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSet>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -86,16 +89,16 @@ TEST_F(Launch, FirstStartWritesEachMissingDefaultOnce) {
     EXPECT_EQ(stored.value("PhotoCompress"), "YES");
     EXPECT_EQ(stored.value("PhotoOverWrite"), "NO");
 
-    EXPECT_TRUE(QFileInfo(d->preferences.storagelocation).isDir());
+    EXPECT_TRUE(QFileInfo(d->preferences().storagelocation).isDir());
     EXPECT_TRUE(QFileInfo(testHome() + "/.local/share/PhotoKestry/backup").isDir());
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened.first(), welcomePageUrl());
 
-    EXPECT_EQ(d->preferencesWindow.storePathlab->text(), d->preferences.storagelocation);
+    EXPECT_EQ(d->preferencesWindow.storePathlab->text(), d->preferences().storagelocation);
     EXPECT_EQ(d->preferencesWindow.showFontlab->text(), defaultFontFamily() + " 14");
-    EXPECT_EQ(d->preferences.currentFontname, defaultFontFamily());
-    EXPECT_EQ(d->preferences.currentFontSize, 14);
-    EXPECT_EQ(d->preferences.currentFontColor, QColor(Qt::white));
+    EXPECT_EQ(d->preferences().currentFontname, defaultFontFamily());
+    EXPECT_EQ(d->preferences().currentFontSize, 14);
+    EXPECT_EQ(d->preferences().currentFontColor, QColor(Qt::white));
     EXPECT_TRUE(d->preferencesWindow.compressStampPhotoBtn->isChecked());
     EXPECT_FALSE(d->preferencesWindow.uncompressStampPhotoBtn->isChecked());
     EXPECT_TRUE(d->preferencesWindow.unoverwritePhotoBtn->isChecked());
@@ -127,9 +130,9 @@ TEST_F(Launch, StoredValuesReachTheControls) {
         defaults->setValue("PhotoOverWrite", "YES");
     }
     auto d = launch();
-    EXPECT_EQ(d->preferences.storagelocation, testHome() + "/Elsewhere/out");
-    EXPECT_TRUE(QFileInfo(d->preferences.storagelocation).isDir());
-    EXPECT_EQ(d->preferences.currentFontSize, 14);
+    EXPECT_EQ(d->preferences().storagelocation, testHome() + "/Elsewhere/out");
+    EXPECT_TRUE(QFileInfo(d->preferences().storagelocation).isDir());
+    EXPECT_EQ(d->preferences().currentFontSize, 14);
     EXPECT_EQ(d->preferencesWindow.showFontlab->text(), "DejaVu Serif 14");
     EXPECT_EQ(d->preferencesWindow.postionBtn->currentText(), "Upper right corner");
     EXPECT_EQ(d->preferencesWindow.dateFormatBtn->currentText(), "YYYY.MM.DD");
@@ -146,15 +149,15 @@ TEST_F(Launch, AStoredFontThatIsNotInstalledGivesWayToTheDesktopFont) {
     userDefaults()->setValue("fontName", "Lucida Grande");
     userDefaults()->setValue("fontsize", 18);
     auto d = launch();
-    EXPECT_EQ(d->preferences.currentFontname, defaultFontFamily());
-    EXPECT_TRUE(QFontDatabase::families().contains(d->preferences.currentFontname));
-    EXPECT_EQ(d->preferences.currentFontSize, 18);
+    EXPECT_EQ(d->preferences().currentFontname, defaultFontFamily());
+    EXPECT_TRUE(QFontDatabase::families().contains(d->preferences().currentFontname));
+    EXPECT_EQ(d->preferences().currentFontSize, 18);
     EXPECT_EQ(d->preferencesWindow.showFontlab->text(), defaultFontFamily() + " 18");
     // The store keeps the name: the font may be installed later.
     EXPECT_EQ(userDefaults()->value("fontName").toString(), "Lucida Grande");
     // A Cancel in the preferences window reads the store again, and falls back again.
     d->preferencesWindow.CancelPreferenceSetting();
-    EXPECT_EQ(d->preferences.currentFontname, defaultFontFamily());
+    EXPECT_EQ(d->preferences().currentFontname, defaultFontFamily());
 }
 
 TEST_F(Launch, AnyOverwriteValueButNoTurnsOverwriteOn) {
@@ -198,37 +201,39 @@ TEST_F(Launch, MainWindowFitsTheScreenAndKeepsAMinimum) {
     d->window->resize(200, 150);
     EXPECT_GE(d->window->width(), d->window->minimumWidth());
     EXPECT_GE(d->window->height(), d->window->minimumHeight());
-    EXPECT_TRUE(d->mainWindow.localphotoView->isVisible());
-    EXPECT_FALSE(d->mainWindow.photolibView->isVisible());
-    EXPECT_TRUE(d->mainWindow.leftTipView->isVisible());
-    EXPECT_FALSE(d->mainWindow.leftphotoScrView->isVisible());
-    for (QListView *b : std::initializer_list<QListView *>{d->cameraWindow.imageBrowserView,
-                                                           d->mainWindow.localImageBrowserView,
-                                                           d->mainWindow.photoLibBrowserView}) {
+    EXPECT_TRUE(d->mainWindowController().localphotoView->isVisible());
+    EXPECT_FALSE(d->mainWindowController().photolibView->isVisible());
+    EXPECT_TRUE(d->mainWindowController().leftTipView->isVisible());
+    EXPECT_FALSE(d->mainWindowController().leftphotoScrView->isVisible());
+    for (QListView *b : std::initializer_list<QListView *>{
+             d->cameraWindow.imageBrowserView, d->mainWindowController().localImageBrowserView,
+             d->mainWindowController().photoLibBrowserView}) {
         EXPECT_EQ(b->iconSize(), QSize(85, 85));
         EXPECT_EQ(b->viewMode(), QListView::IconMode);
     }
-    EXPECT_FALSE(d->mainWindow.pasteExifMenuItem->isEnabled());
-    EXPECT_FALSE(d->mainWindow.pasteAllPhotoMetaMenuItem->isEnabled());
+    EXPECT_FALSE(d->mainWindowController().pasteExifMenuItem->isEnabled());
+    EXPECT_FALSE(d->mainWindowController().pasteAllPhotoMetaMenuItem->isEnabled());
     EXPECT_FALSE(d->cameraWindow.deletePhotoBtn->isEnabled());
     EXPECT_FALSE(d->namingWindows.renameDateFormatBtn->isEnabled());
-    EXPECT_EQ(d->mainWindow.quickActionMenu->menu(), d->mainWindow.removeExifMenu);
-    EXPECT_EQ(d->mainWindow.exportandimportActionMenu->menu(), d->mainWindow.importandExportMenu);
+    EXPECT_EQ(d->mainWindowController().quickActionMenu->menu(),
+              d->mainWindowController().removeExifMenu);
+    EXPECT_EQ(d->mainWindowController().exportandimportActionMenu->menu(),
+              d->mainWindowController().importandExportMenu);
 }
 
 TEST_F(Launch, InitialStateOfTheApplicationObject) {
     auto d = launch();
     EXPECT_TRUE(d->blocalMode);
-    EXPECT_FLOAT_EQ(d->preferences.currentCompressNum, 0.9f);
-    EXPECT_TRUE(d->selection.currentExifDictionary.isEmpty());
-    EXPECT_TRUE(d->selection.currentChooseFilePath.isNull());
-    for (const QString *s :
-         {&d->selection.oldTitleStr, &d->selection.oldGpsTimeStr, &d->selection.currentLocationStr,
-          &d->library.currentPhotolibPath, &d->mainWindow.bImportLocalPath}) {
+    EXPECT_FLOAT_EQ(d->preferences().currentCompressNum, 0.9f);
+    EXPECT_TRUE(d->selection().currentExifDictionary.isEmpty());
+    EXPECT_TRUE(d->selection().currentChooseFilePath.isNull());
+    for (const QString *s : {&d->selection().oldTitleStr, &d->selection().oldGpsTimeStr,
+                             &d->selection().currentLocationStr, &d->library().currentPhotolibPath,
+                             &d->mainWindowController().bImportLocalPath}) {
         EXPECT_TRUE(s->isEmpty());
         EXPECT_FALSE(s->isNull());
     }
-    EXPECT_TRUE(d->localPhotoItemArray.isEmpty());
+    EXPECT_TRUE(d->localLists().localPhotoItemArray.isEmpty());
     EXPECT_TRUE(d->clipboard.copyGPSDictionary.isEmpty());
     EXPECT_FALSE(d->clipboard.bCopyExifData);
     d.reset();
@@ -255,7 +260,7 @@ TEST_F(Launch, CheckBoxTitlesAndPopUpMenus) {
     EXPECT_EQ(
         d->mergeWindow.photolibKeepPhotoMetaBtn->text(),
         "Keep edited photo metadata tags(Title, Caption, keywords, GPS data) in photo library");
-    EXPECT_EQ(d->libraryWindows.copyOrigFileNameBtn->text(),
+    EXPECT_EQ(drive(*d).find<QCheckBox>("copyOrigFileNameBtn")->text(),
               "Copy the filename from the original photo to the referenced file in the photo "
               "library");
     EXPECT_EQ(d->dateWindows.AddTimeBtn->text(), "Add Time");
@@ -291,11 +296,11 @@ TEST_F(Launch, CommonSheetEndClosesOnlyOnTheDefaultButton) {
     auto d = launch();
     QWidget sheet(d->window, Qt::Sheet);
     sheet.show();
-    d->savePanelDidEnd3(&sheet, 0);
+    d->sheets().savePanelDidEnd3(&sheet, 0);
     EXPECT_TRUE(sheet.isVisible());
-    d->savePanelDidEnd3(&sheet, -1);
+    d->sheets().savePanelDidEnd3(&sheet, -1);
     EXPECT_TRUE(sheet.isVisible());
-    d->savePanelDidEnd3(&sheet, 1);
+    d->sheets().savePanelDidEnd3(&sheet, 1);
     EXPECT_FALSE(sheet.isVisible());
-    d->savePanelDidEnd3(nullptr, 1);
+    d->sheets().savePanelDidEnd3(nullptr, 1);
 }

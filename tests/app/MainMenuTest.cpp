@@ -2,6 +2,7 @@
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
+#include "browser/MainWindowController.h"
 #include "platform/core/Workspace.h"
 #include "support/JobWait.h"
 #include "support/TestSupport.h"
@@ -101,7 +102,8 @@ TEST_F(MainMenu, FileHoldsTheWaysInAndQuit) {
     EXPECT_EQ(item("File", "Add Photos or Folders…")->shortcut(), QKeySequence("Ctrl+Shift+O"));
     EXPECT_EQ(item("File", "Open Photo Library…")->shortcut(), QKeySequence("Ctrl+Shift+L"));
     EXPECT_EQ(item("File", "Quit")->shortcut(), QKeySequence("Ctrl+Q"));
-    EXPECT_EQ(item("File", "Open Photo Library…"), d->mainWindow.openPhotoLibraryMenuItem);
+    EXPECT_EQ(item("File", "Open Photo Library…"),
+              d->mainWindowController().openPhotoLibraryMenuItem);
 }
 
 TEST_F(MainMenu, PreferencesInEditAboutAndUpdatesInHelp) {
@@ -115,14 +117,14 @@ TEST_F(MainMenu, PreferencesInEditAboutAndUpdatesInHelp) {
     EXPECT_NE(item("Help", "Check for Updates…"), nullptr);
     for (const char *title : {"Photo Kestry Guide", "Video Guides", "Support"})
         EXPECT_NE(item("Help", title), nullptr) << title;
-    EXPECT_EQ(item("Devices", "Show iOS Devices"), d->mainWindow.changtoiOSmodemenu);
+    EXPECT_EQ(item("Devices", "Show iOS Devices"), d->mainWindowController().changtoiOSmodemenu);
     EXPECT_EQ(item("Actions", "Remove Selected Photos from List")->shortcut(),
               QKeySequence(QKeySequence::Delete));
 
     prefs->trigger();
     EXPECT_TRUE(d->preferencesWindow.preferenceWindow->isVisible());
     about->trigger();
-    EXPECT_TRUE(d->mainWindow.aboutWindow->isVisible());
+    EXPECT_TRUE(d->mainWindowController().aboutWindow->isVisible());
 }
 
 TEST_F(MainMenu, NoTwoActionsShareAShortcut) {
@@ -182,26 +184,28 @@ TEST_F(MainMenu, SelectAllAndDelActOnTheLocalList) {
     ASSERT_FALSE(files.contains(QString()));
     d->openLaunchPaths(files);
     ASSERT_TRUE(waitForJobs(*d));
-    ASSERT_EQ(d->localPhotoItemArray.size(), 2);
+    ASSERT_EQ(d->localLists().localPhotoItemArray.size(), 2);
 
     d->window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(d->window));
     // From the menu, wherever the focus is.
     item("Edit", "Select All")->trigger();
-    EXPECT_EQ(d->mainWindow.localImageBrowserView->selectionModel()->selectedIndexes().size(), 2);
+    EXPECT_EQ(
+        d->mainWindowController().localImageBrowserView->selectionModel()->selectedIndexes().size(),
+        2);
 
     // In the library view, Del must not take anything off the hidden local list.
-    d->mainWindow.localphotoView->hide();
-    d->mainWindow.photolibView->show();
-    d->mainWindow.photoLibBrowserView->setFocus();
-    QTest::keyClick(d->mainWindow.photoLibBrowserView, Qt::Key_Delete);
-    EXPECT_EQ(d->localPhotoItemArray.size(), 2);
+    d->mainWindowController().localphotoView->hide();
+    d->mainWindowController().photolibView->show();
+    d->mainWindowController().photoLibBrowserView->setFocus();
+    QTest::keyClick(d->mainWindowController().photoLibBrowserView, Qt::Key_Delete);
+    EXPECT_EQ(d->localLists().localPhotoItemArray.size(), 2);
 
-    d->mainWindow.photolibView->hide();
-    d->mainWindow.localphotoView->show();
-    d->mainWindow.localImageBrowserView->setFocus();
-    QTest::keyClick(d->mainWindow.localImageBrowserView, Qt::Key_Delete);
-    EXPECT_TRUE(d->localPhotoItemArray.isEmpty());
+    d->mainWindowController().photolibView->hide();
+    d->mainWindowController().localphotoView->show();
+    d->mainWindowController().localImageBrowserView->setFocus();
+    QTest::keyClick(d->mainWindowController().localImageBrowserView, Qt::Key_Delete);
+    EXPECT_TRUE(d->localLists().localPhotoItemArray.isEmpty());
     // Off the list only: the files stay.
     for (const QString &f : files)
         EXPECT_TRUE(QFileInfo::exists(f)) << f.toStdString();

@@ -122,7 +122,7 @@ TEST_F(PreferencesWindowTest, AStoredChoiceThatIsNoLongerOfferedLeavesTheDefault
     userDefaults()->setValue("Postion", "Centre");
     d = std::make_unique<AppDelegate>();
     d->launch();
-    EXPECT_EQ(d->preferences.postion, "Centre");
+    EXPECT_EQ(d->preferences().postion, "Centre");
     EXPECT_EQ(d->preferencesWindow.postionBtn->currentText(), "Lower left corner");
     EXPECT_EQ(ticked(d->preferencesWindow.postionBtn), 1);
 }
@@ -181,7 +181,7 @@ TEST_F(PreferencesWindowTest, SaveStoresEverySetting) {
     EXPECT_EQ(d->preferencesWindow.storePathlab->text(), folder);
     // Gone again by the time the user saves: Save makes it.
     ASSERT_TRUE(QDir(folder).removeRecursively());
-    EXPECT_NE(d->preferences.storagelocation, folder); // only shown until Save
+    EXPECT_NE(d->preferences().storagelocation, folder); // only shown until Save
 
     d->preferencesWindow.overwritePhotoBtn->click();
     answer("Overwrite Originals");
@@ -203,9 +203,9 @@ TEST_F(PreferencesWindowTest, SaveStoresEverySetting) {
     EXPECT_EQ(stored("fontName"), "DejaVu Sans");
     EXPECT_EQ(stored("fontsize"), "22");
     EXPECT_EQ(stored("storagePath"), folder);
-    EXPECT_EQ(d->preferences.storagelocation, folder);
+    EXPECT_EQ(d->preferences().storagelocation, folder);
     EXPECT_TRUE(QFileInfo(folder).isDir()); // created on Save
-    EXPECT_EQ(d->preferences.currentFontColor, QColor(Qt::red));
+    EXPECT_EQ(d->preferences().currentFontColor, QColor(Qt::red));
 
     // Back to the defaults, and the colour is never stored: white again next launch.
     d->preferencesWindow.unoverwritePhotoBtn->click();
@@ -216,17 +216,17 @@ TEST_F(PreferencesWindowTest, SaveStoresEverySetting) {
     d.reset();
     d = std::make_unique<AppDelegate>();
     d->launch();
-    EXPECT_EQ(d->preferences.currentFontColor, QColor(Qt::white));
+    EXPECT_EQ(d->preferences().currentFontColor, QColor(Qt::white));
     EXPECT_EQ(d->preferencesWindow.colorwell->color(), QColor(Qt::white));
-    EXPECT_EQ(d->preferences.currentFontname, "DejaVu Sans");
-    EXPECT_EQ(d->preferences.currentFontSize, 22);
-    EXPECT_EQ(d->preferences.storagelocation, folder);
+    EXPECT_EQ(d->preferences().currentFontname, "DejaVu Sans");
+    EXPECT_EQ(d->preferences().currentFontSize, 22);
+    EXPECT_EQ(d->preferences().storagelocation, folder);
     EXPECT_EQ(d->preferencesWindow.postionBtn->currentText(), "Upper right corner");
 }
 
 TEST_F(PreferencesWindowTest, CancelPutsEveryControlBack) {
     confirmOverwriteOnce();
-    const QString before = d->preferences.storagelocation;
+    const QString before = d->preferences().storagelocation;
     const auto storedBefore = userDefaults()->allKeys();
     QDir().mkpath(testHome() + "/Elsewhere");
     chooseFolder(testHome() + "/Elsewhere");
@@ -242,7 +242,7 @@ TEST_F(PreferencesWindowTest, CancelPutsEveryControlBack) {
 
     d->preferencesWindow.CancelPreferenceSetting();
     EXPECT_FALSE(d->preferencesWindow.preferenceWindow->isVisible());
-    EXPECT_EQ(d->preferences.storagelocation, before);
+    EXPECT_EQ(d->preferences().storagelocation, before);
     EXPECT_EQ(stored("storagePath"), before);
     EXPECT_EQ(d->preferencesWindow.storePathlab->text(), before);
     // The features read these controls: a cancelled overwrite must not stay on.
@@ -251,8 +251,8 @@ TEST_F(PreferencesWindowTest, CancelPutsEveryControlBack) {
     EXPECT_TRUE(d->preferencesWindow.compressStampPhotoBtn->isChecked());
     EXPECT_EQ(d->preferencesWindow.postionBtn->currentText(), "Lower left corner");
     EXPECT_EQ(d->preferencesWindow.dateFormatBtn->currentText(), "MM/DD/YYYY HH:MM");
-    EXPECT_EQ(d->preferences.currentFontname, defaultFontFamily());
-    EXPECT_EQ(d->preferences.currentFontSize, 14);
+    EXPECT_EQ(d->preferences().currentFontname, defaultFontFamily());
+    EXPECT_EQ(d->preferences().currentFontSize, 14);
     EXPECT_EQ(d->preferencesWindow.showFontlab->text(), defaultFontFamily() + " 14");
     EXPECT_EQ(d->preferencesWindow.colorwell->color(), QColor(Qt::white));
     EXPECT_EQ(stored("PhotoOverWrite"), "NO");
@@ -289,9 +289,9 @@ TEST_F(PreferencesWindowTest, FontPanelStartsAtTheChosenFont) {
     ASSERT_TRUE(d->preferencesWindow.fontPanel);
     EXPECT_TRUE(d->preferencesWindow.fontPanel->isVisible());
     EXPECT_EQ(d->preferencesWindow.fontPanel->currentFont().family(), "DejaVu Serif");
-    EXPECT_EQ(d->preferences.currentFontname, "DejaVu Serif")
+    EXPECT_EQ(d->preferences().currentFontname, "DejaVu Serif")
         << "opening the panel changes nothing";
-    EXPECT_EQ(d->preferences.currentFontSize, 20);
+    EXPECT_EQ(d->preferences().currentFontSize, 20);
     d->preferencesWindow.ResetPreferenceSetting();
     EXPECT_FALSE(d->preferencesWindow.fontPanel->isVisible());
 }

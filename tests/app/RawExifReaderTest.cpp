@@ -1,5 +1,6 @@
 #include "platform/core/RawExifReader.h"
 #include "app/AppDelegate.h"
+#include "browser/MainWindowController.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
@@ -73,7 +74,8 @@ TEST(RawExifReader, LogsTheTagsOfTheFixtures) {
 
     // Through the application object, which keeps the thumbnail flag.
     AppDelegate d;
-    EXPECT_TRUE(d.mainWindow.ReadExifDataFromPiture(fixturePath("IMG_1994.JPG"))
+    EXPECT_TRUE(d.mainWindowController()
+                    .ReadExifDataFromPiture(fixturePath("IMG_1994.JPG"))
                     .contains("makeString====Canon"));
     EXPECT_TRUE(d.bhasThumImage);
 }

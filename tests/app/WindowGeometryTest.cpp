@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
 #include "app/core/WindowPlacement.h"
+#include "browser/MainWindowController.h"
 #include "platform/core/Workspace.h"
 #include "support/JobWait.h"
 #include "support/TestSupport.h"
@@ -104,11 +105,11 @@ TEST_F(WindowGeometry, PhotosNamedAtLaunchArriveInTheLocalList) {
     d->openLaunchPaths({photo, video, dir.path() + "/missing.jpg"});
     ASSERT_TRUE(waitForJobs(*d));
     QStringList paths;
-    for (const IKImageItemPtr &item : d->localPhotoItemArray)
+    for (const IKImageItemPtr &item : d->localLists().localPhotoItemArray)
         paths << item->filePath;
     EXPECT_EQ(paths, (QStringList{photo, video}));
-    EXPECT_TRUE(d->mainWindow.leftphotoScrView->isVisible());
-    EXPECT_FALSE(d->mainWindow.leftTipView->isVisible());
+    EXPECT_TRUE(d->mainWindowController().leftphotoScrView->isVisible());
+    EXPECT_FALSE(d->mainWindowController().leftTipView->isVisible());
     // The missing one is named, not silently dropped.
     auto *alert = d->window->findChild<QWidget *>("importProblemsAlert");
     ASSERT_NE(alert, nullptr);

@@ -1,9 +1,11 @@
 // The image-output actions of the window: their selection, their one closing message and
 // their reveal, the place stamp's one-at-a-time geocoding.
 #include "app/AppDelegate.h"
+#include "app/Jobs.h"
 #include "app/core/Settings.h"
 #include "batch/core/UprightDecode.h"
 #include "browser/DropTargets.h"
+#include "browser/MainWindowController.h"
 #include "platform/core/JobRunner.h"
 #include "platform/core/Workspace.h"
 #include "support/ImageTestHelpers.h"
@@ -49,8 +51,8 @@ class ImageOutputFeature : public ::testing::Test {
         d->launch();
     }
     void TearDown() override {
-        if (d && d->mainWindow.localImageBrowserView)
-            d->mainWindow.localImageBrowserView->setModel(nullptr);
+        if (d && d->mainWindowController().localImageBrowserView)
+            d->mainWindowController().localImageBrowserView->setModel(nullptr);
         d.reset();
         Workspace::setRevealer({});
         Workspace::setUrlOpener({});
@@ -58,14 +60,14 @@ class ImageOutputFeature : public ::testing::Test {
     QString out() const { return dir.filePath("out"); }
     // Shows `paths` in the local browser and selects the rows in `rows` (all when empty).
     void show(const QStringList &paths, const QList<int> &rows = {}) {
-        d->localPhotoItemArray.clear();
+        d->localLists().localPhotoItemArray.clear();
         for (const QString &p : paths)
-            d->localPhotoItemArray << itemFor(p);
+            d->localLists().localPhotoItemArray << itemFor(p);
         model = std::make_unique<QStandardItemModel>(int(paths.size()), 1);
-        d->mainWindow.localImageBrowserView->setModel(model.get());
+        d->mainWindowController().localImageBrowserView->setModel(model.get());
         for (int i = 0; i < paths.size(); ++i)
             if (rows.isEmpty() || rows.contains(i))
-                d->mainWindow.localImageBrowserView->selectionModel()->select(
+                d->mainWindowController().localImageBrowserView->selectionModel()->select(
                     model->index(i, 0), QItemSelectionModel::Select);
     }
     QList<QMessageBox *> openSheets() {
@@ -93,7 +95,7 @@ TEST_F(ImageOutputFeature, RecompressionNamesWhatGaveNoOutputInOneMessage) {
     show({park, video, empty});
     d->imageOutput.CompressPhotosWithOptions("40%");
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_FLOAT_EQ(d->preferences.currentCompressNum, 0.4f);
+    EXPECT_FLOAT_EQ(d->preferences().currentCompressNum, 0.4f);
     EXPECT_EQ(outputs(), QStringList{"St James Park.jpg"}) << "a video gives no output";
     const QList<QMessageBox *> sheets = openSheets();
     ASSERT_EQ(sheets.size(), 1);
@@ -154,15 +156,15 @@ TEST_F(ImageOutputFeature, DateStampWithAndWithoutRecompressionAndOverwrite) {
     const QString park = copyFixture("St James Park.jpg", dir.path());
     const QByteArray before = readAll(park);
     show({park});
-    d->preferences.compress = false;
+    d->preferences().compress = false;
     d->imageOutput.AddDateStampsOnPhotoAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(outputs(), QStringList{"St James Park.tiff"});
     ASSERT_EQ(revealed.size(), 1);
     EXPECT_EQ(revealed[0].path, out() + "/St James Park.tiff");
 
-    d->preferences.compress = true;
-    d->preferences.overwrite = true;
+    d->preferences().compress = true;
+    d->preferences().overwrite = true;
     d->imageOutput.AddDateStampsOnPhotoAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(outputs(), QStringList{"St James Park.tiff"}) << "the original took the result";
@@ -186,12 +188,12 @@ TEST_F(ImageOutputFeature, PlaceStampNamesThePhotoWithoutAPosition) {
     ASSERT_TRUE(QFile::copy(park, second));
     const QString wedding = copyFixture("wedding.jpg", dir.path()); // no position
     show({park, wedding, second});
-    constexpr auto walk = AppDelegate::OneAtATime::PlaceStamp;
+    constexpr auto walk = Jobs::OneAtATime::PlaceStamp;
     d->imageOutput.AddLocationPlaceOnPhotoAction();
-    JobRunner *const first = d->runningJob(walk);
+    JobRunner *const first = d->jobs().runningJob(walk);
     ASSERT_TRUE(first);
     d->imageOutput.AddLocationPlaceOnPhotoAction(); // refused while the walk runs
-    EXPECT_EQ(d->runningJob(walk), first);
+    EXPECT_EQ(d->jobs().runningJob(walk), first);
     ASSERT_TRUE(waitForJobs(*d));
     // The copy has the same position: its place comes from the geocoder's cache.
     EXPECT_EQ(server.targets.size(), 1);
@@ -210,11 +212,11 @@ TEST_F(ImageOutputFeature, PlaceStampNamesThePhotoWithoutAPosition) {
             QByteArray("http://127.0.0.1:") + QByteArray::number(silent.serverPort()));
     d->imageOutput.AddLocationPlaceOnPhotoAction();
     ASSERT_TRUE(waitFor([&] { return silent.hasPendingConnections(); }));
-    ASSERT_TRUE(d->runningJob(walk));
-    d->runningJob(walk)->cancel();
+    ASSERT_TRUE(d->jobs().runningJob(walk));
+    d->jobs().runningJob(walk)->cancel();
     ASSERT_TRUE(waitForJobs(*d));
     qunsetenv("PHOTOKESTRY_GEOCODER_URL");
-    EXPECT_FALSE(d->runningJob(walk));
+    EXPECT_FALSE(d->jobs().runningJob(walk));
     EXPECT_EQ(outputs(), (QStringList{"second.jpg", "St James Park.jpg"}));
     ASSERT_EQ(openSheets().size(), 1);
     EXPECT_TRUE(openSheets()[0]->informativeText().contains("St James Park.jpg: cancelled"));
@@ -244,7 +246,7 @@ TEST_F(ImageOutputFeature, NothingSelectedDoesNothing) {
     d->imageOutput.AddCopyrightOnPhotoAction();
     d->imageOutput.AddLocationPlaceOnPhotoAction();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_FALSE(d->runningJob(AppDelegate::OneAtATime::PlaceStamp));
+    EXPECT_FALSE(d->jobs().runningJob(Jobs::OneAtATime::PlaceStamp));
     EXPECT_TRUE(outputs().isEmpty());
     EXPECT_TRUE(openSheets().isEmpty());
     EXPECT_TRUE(revealed.isEmpty());

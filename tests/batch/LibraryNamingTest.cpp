@@ -2,9 +2,13 @@
 // the sqlite3 command.
 #include "../library/LibraryTestSupport.h"
 #include "app/AppDelegate.h"
+#include "app/Jobs.h"
 #include "app/core/Settings.h"
+#include "browser/MainWindowController.h"
+#include "library/LibraryDatabase.h"
 #include "platform/core/PhotosApplication.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/JobWait.h"
 #include "support/TestSupport.h"
 
@@ -47,15 +51,15 @@ class LibraryNaming : public ::testing::TestWithParam<LibraryCase> {
         panel->setOption(QFileDialog::DontUseNativeDialog, true);
         panel->setFileMode(QFileDialog::AnyFile);
         panel->selectFile(lib);
-        d->mainWindow.openPanelDidEnd8(panel, 1);
+        d->mainWindowController().openPanelDidEnd8(panel, 1);
         delete panel;
         QDeadlineTimer deadline(120000);
-        while (!d->library.scanComplete && !deadline.hasExpired())
+        while (!d->library().scanComplete && !deadline.hasExpired())
             QTest::qWait(5);
-        ASSERT_TRUE(d->library.scanComplete);
-        ASSERT_TRUE(d->libraryDatabase.photolibReadOnlyReason.isEmpty())
-            << d->libraryDatabase.photolibReadOnlyReason.toStdString();
-        ASSERT_EQ(d->library.bScanNewPhotosLib, GetParam().current);
+        ASSERT_TRUE(d->library().scanComplete);
+        ASSERT_TRUE(d->libraryDatabase().readOnlyReason().isEmpty())
+            << d->libraryDatabase().readOnlyReason().toStdString();
+        ASSERT_EQ(d->library().bScanNewPhotosLib, GetParam().current);
         d->blocalMode = false;
     }
     void TearDown() override {
@@ -67,13 +71,15 @@ class LibraryNaming : public ::testing::TestWithParam<LibraryCase> {
     // Selects the library items of these file names; returns them in list order.
     QList<IKImageItemPtr> select(const QStringList &names) {
         QList<IKImageItemPtr> out;
-        QItemSelectionModel *selection = d->mainWindow.photoLibBrowserView->selectionModel();
+        QItemSelectionModel *selection =
+            d->mainWindowController().photoLibBrowserView->selectionModel();
         selection->clearSelection();
-        const QList<IKImageItemPtr> &list = d->library.photoLibBroserArray;
+        const QList<IKImageItemPtr> &list = d->library().photoLibBroserArray;
         for (int i = 0; i < list.size(); ++i)
             if (names.contains(list[i]->fileName)) {
-                selection->select(d->mainWindow.photoLibBrowserView->model()->index(i, 0),
-                                  QItemSelectionModel::Select);
+                selection->select(
+                    d->mainWindowController().photoLibBrowserView->model()->index(i, 0),
+                    QItemSelectionModel::Select);
                 out << list[i];
             }
         EXPECT_EQ(out.size(), names.size());
@@ -181,7 +187,7 @@ TEST_P(LibraryNaming, TitlesCaptionsAndNamesReachDatabaseAndRecords) {
 
     // Names: custom text with the counter, counted over the selection.
     select({QStringLiteral("St James Park.jpg"), QStringLiteral("wedding.jpg")});
-    d->mainWindow.photolibView->show();
+    d->mainWindowController().photolibView->show();
     d->namingWindows.ShowRenameWindowAction();
     d->namingWindows.customNamelab->setText(QStringLiteral("Trip"));
     d->namingWindows.checkStartNumber->setChecked(true);
@@ -217,7 +223,7 @@ TEST_P(LibraryNaming, TemplatesReadTheRecordAndTheOriginalFile) {
     // A metadata name from the record's title, made fit for a file name.
     const QString title = record.fileTitle;
     ASSERT_FALSE(title.isEmpty());
-    d->mainWindow.photolibView->show();
+    d->mainWindowController().photolibView->show();
     d->namingWindows.ShowRenameWindowAction();
     d->namingWindows.metaFileNameBtn->click();
     d->namingWindows.filenameFormatstrlab->setText(QStringLiteral("{Title}"));
@@ -271,7 +277,7 @@ TEST_P(LibraryNaming, WhilePhotosRunsNothingStarts) {
     photos.heldBy << DatabaseHolder{4242, QStringLiteral("Photos"), QStringLiteral("lock")};
     d->namingWindows.BatchChangePhotoTitleAction();
     d->namingWindows.ClickSaveChangePhotoTitleAction();
-    EXPECT_EQ(d->runningJobCount(), 0);
+    EXPECT_EQ(d->jobs().runningJobCount(), 0);
     EXPECT_FALSE(d->namingWindows.batchTitleWindow->isVisible());
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
@@ -280,11 +286,11 @@ TEST_P(LibraryNaming, WhilePhotosRunsNothingStarts) {
     EXPECT_EQ(sheet->buttons().first()->text(), QStringLiteral(" OK "));
     sheet->buttons().first()->click();
 
-    d->mainWindow.photolibView->show();
+    d->mainWindowController().photolibView->show();
     d->namingWindows.ShowRenameWindowAction();
     d->namingWindows.customNamelab->setText(QStringLiteral("Trip"));
     d->namingWindows.SaveChangesRenameWindowAction();
-    EXPECT_EQ(d->runningJobCount(), 0);
+    EXPECT_EQ(d->jobs().runningJobCount(), 0);
     EXPECT_TRUE(openSheet());
     EXPECT_FALSE(d->namingWindows.renameActionWindow->isVisible());
     EXPECT_EQ(sqliteDump(db), before);

@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
+#include "browser/MainWindowController.h"
 #include "platform/core/Workspace.h"
 #include "support/ImageTestHelpers.h"
 #include "support/JobWait.h"
@@ -39,20 +40,20 @@ class LocalNaming : public ::testing::Test {
         QDir().mkpath(dir.filePath("in"));
     }
     void TearDown() override {
-        d->mainWindow.localImageBrowserView->setModel(nullptr);
+        d->mainWindowController().localImageBrowserView->setModel(nullptr);
         d.reset();
         Workspace::setRevealer({});
         Workspace::setUrlOpener({});
     }
     void show(const QStringList &paths) {
-        d->localPhotoItemArray.clear();
+        d->localLists().localPhotoItemArray.clear();
         for (const QString &p : paths)
-            d->localPhotoItemArray << itemFor(p);
+            d->localLists().localPhotoItemArray << itemFor(p);
         model.setRowCount(int(paths.size()));
         model.setColumnCount(1);
-        d->mainWindow.localImageBrowserView->setModel(&model);
+        d->mainWindowController().localImageBrowserView->setModel(&model);
         for (int i = 0; i < paths.size(); ++i)
-            d->mainWindow.localImageBrowserView->selectionModel()->select(
+            d->mainWindowController().localImageBrowserView->selectionModel()->select(
                 model.index(i, 0), QItemSelectionModel::Select);
     }
     QString in(const QString &name) { return dir.filePath("in/" + name); }
@@ -168,8 +169,8 @@ TEST_F(LocalNaming, TitleWindowControls) {
     EXPECT_EQ(d->namingWindows.batchTitleWindow->windowTitle(), "Change Photo Caption");
     EXPECT_EQ(d->namingWindows.changephotoTitle_PhotoTitleStrLab->text(),
               "{Existing Photo Caption}");
-    EXPECT_TRUE(d->libraryPanels.bChangePhotoLibCaption);
-    EXPECT_FALSE(d->libraryPanels.bChangePhotoLibTitle);
+    EXPECT_TRUE(d->namingWindows.bChangePhotoLibCaption);
+    EXPECT_FALSE(d->namingWindows.bChangePhotoLibTitle);
 }
 
 TEST_F(LocalNaming, RenameWindowModes) {
@@ -220,12 +221,12 @@ TEST_F(LocalNaming, ThreePhotosNamedTripWithAndWithoutOverwrite) {
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(outFiles(), (QStringList{"Trip (2).jpg", "Trip (3).jpg", "Trip.jpg"}));
     // A copy leaves the photos and their items as they were; all went well: no sheet.
-    EXPECT_EQ(d->localPhotoItemArray[0]->filePath, in("a.jpg"));
+    EXPECT_EQ(d->localLists().localPhotoItemArray[0]->filePath, in("a.jpg"));
     EXPECT_FALSE(openSheet());
     EXPECT_EQ(revealed, QStringList{out("Trip.jpg")});
     EXPECT_EQ(d->namingWindows.filenameFormatstrlab->text(), "{ExistingFileName}");
 
-    d->preferences.overwrite = true;
+    d->preferences().overwrite = true;
     d->namingWindows.ShowRenameWindowAction();
     d->namingWindows.customNamelab->setText("Trip");
     d->namingWindows.SaveChangesRenameWindowAction();
@@ -233,8 +234,8 @@ TEST_F(LocalNaming, ThreePhotosNamedTripWithAndWithoutOverwrite) {
     EXPECT_EQ(QDir(dir.filePath("in")).entryList(QDir::Files, QDir::Name),
               (QStringList{"Trip (2).jpg", "Trip (3).jpg", "Trip.jpg"}));
     EXPECT_EQ(outFiles().size(), 3);
-    EXPECT_EQ(d->localPhotoItemArray[1]->filePath, in("Trip (2).jpg"));
-    EXPECT_EQ(d->localPhotoItemArray[1]->fileName, "Trip (2).jpg");
+    EXPECT_EQ(d->localLists().localPhotoItemArray[1]->filePath, in("Trip (2).jpg"));
+    EXPECT_EQ(d->localLists().localPhotoItemArray[1]->fileName, "Trip (2).jpg");
     EXPECT_EQ(readAll(in("Trip (2).jpg")), "photo b.jpg");
 }
 

@@ -1,6 +1,8 @@
 // The two merge windows: their buttons, their runs and their one ending each.
 #include "app/AppDelegate.h"
+#include "app/Jobs.h"
 #include "app/core/Settings.h"
+#include "browser/MainWindowController.h"
 #include "browser/PRButton.h"
 #include "platform/core/JobRunner.h"
 #include "platform/core/Workspace.h"
@@ -68,12 +70,12 @@ QByteArray takeout(qint64 timestamp) {
 TEST_F(SidecarMergeWindows, ButtonsOpenTheirPanels) {
     ASSERT_TRUE(d->sidecarMerges.writeJsonBtn && d->sidecarMerges.CancelJsonBtn &&
                 d->sidecarMerges.writeXmpBtn && d->sidecarMerges.CancelXmpBtn);
-    d->mainWindow.MybuttonMouseDownHandle(d->sidecarMerges.writeJsonBtn);
-    ASSERT_TRUE(d->mainWindow.theOpenPanel);
-    EXPECT_TRUE(d->mainWindow.theOpenPanel->isVisible());
-    EXPECT_EQ(d->mainWindow.theOpenPanel->fileMode(), QFileDialog::Directory);
+    d->mainWindowController().MybuttonMouseDownHandle(d->sidecarMerges.writeJsonBtn);
+    ASSERT_TRUE(d->mainWindowController().theOpenPanel);
+    EXPECT_TRUE(d->mainWindowController().theOpenPanel->isVisible());
+    EXPECT_EQ(d->mainWindowController().theOpenPanel->fileMode(), QFileDialog::Directory);
     // The long message is shown whole, wrapped beside the folder box.
-    auto *lookIn = d->mainWindow.theOpenPanel->findChild<QLabel *>("lookInLabel");
+    auto *lookIn = d->mainWindowController().theOpenPanel->findChild<QLabel *>("lookInLabel");
     ASSERT_TRUE(lookIn);
     QApplication::sendPostedEvents();
     EXPECT_TRUE(lookIn->text().startsWith("Select one or more downloaded Google Takeout"));
@@ -81,21 +83,21 @@ TEST_F(SidecarMergeWindows, ButtonsOpenTheirPanels) {
         EXPECT_GE(lookIn->height(), lookIn->heightForWidth(lookIn->width()));
     else
         EXPECT_GE(lookIn->width(), lookIn->fontMetrics().horizontalAdvance(lookIn->text()));
-    auto *folder = d->mainWindow.theOpenPanel->findChild<QComboBox *>("lookInCombo");
+    auto *folder = d->mainWindowController().theOpenPanel->findChild<QComboBox *>("lookInCombo");
     ASSERT_TRUE(folder);
     EXPECT_GE(folder->width(), folder->fontMetrics().horizontalAdvance(folder->currentText()) + 40)
         << folder->currentText().toStdString();
-    d->mainWindow.theOpenPanel->reject();
-    EXPECT_EQ(d->runningJobCount(), 0);
+    d->mainWindowController().theOpenPanel->reject();
+    EXPECT_EQ(d->jobs().runningJobCount(), 0);
 
     d->sidecarMerges.WriteXMPMetadataToPhotosAction();
     EXPECT_TRUE(d->sidecarMerges.writeXmpWindow->isVisible());
-    d->mainWindow.MybuttonMouseDownHandle(d->sidecarMerges.writeXmpBtn);
+    d->mainWindowController().MybuttonMouseDownHandle(d->sidecarMerges.writeXmpBtn);
     EXPECT_FALSE(d->sidecarMerges.writeXmpWindow->isVisible());
-    ASSERT_TRUE(d->mainWindow.theOpenPanel);
-    d->mainWindow.theOpenPanel->reject();
-    d->mainWindow.MybuttonMouseDownHandle(d->sidecarMerges.CancelXmpBtn);
-    EXPECT_EQ(d->runningJobCount(), 0);
+    ASSERT_TRUE(d->mainWindowController().theOpenPanel);
+    d->mainWindowController().theOpenPanel->reject();
+    d->mainWindowController().MybuttonMouseDownHandle(d->sidecarMerges.CancelXmpBtn);
+    EXPECT_EQ(d->jobs().runningJobCount(), 0);
 }
 
 // Two Takeout folders: the second one's files join the first, the run writes the photo,
@@ -151,7 +153,7 @@ TEST_F(SidecarMergeWindows, TakeoutRunEndsWithItsSummary) {
     for (int i = 0; i < workers; ++i)
         JobRunner::pool()->start([&release] { release.acquire(); });
     ASSERT_TRUE(d->sidecarMerges.startJsonMerge({a}));
-    d->mainWindow.MybuttonMouseDownHandle(d->sidecarMerges.CancelJsonBtn);
+    d->mainWindowController().MybuttonMouseDownHandle(d->sidecarMerges.CancelJsonBtn);
     EXPECT_FALSE(d->sidecarMerges.writeJsonWindow->isVisible());
     release.release(workers);
     ASSERT_TRUE(waitForJobs(*d));

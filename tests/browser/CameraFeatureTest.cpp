@@ -2,6 +2,7 @@
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
 #include "browser/LocalPhotoModel.h"
+#include "browser/MainWindowController.h"
 #include "browser/core/CameraItems.h"
 #include "platform/core/CameraDevice.h"
 #include "platform/core/PrivateFolder.h"
@@ -41,7 +42,7 @@ class CameraFeature : public ::testing::Test {
         d = std::make_unique<AppDelegate>();
         d->launch();
         d->cameraWindow.mDeviceBrowser->setAutodetectEnabled(false);
-        d->preferences.storagelocation = storage.path();
+        d->preferences().storagelocation = storage.path();
     }
     void TearDown() override {
         d.reset();
@@ -104,7 +105,7 @@ class CameraFeature : public ::testing::Test {
 } // namespace
 
 TEST_F(CameraFeature, NoCameraSheetAndMenuStaysOff) {
-    EXPECT_FALSE(d->mainWindow.changtoiOSmodemenu->isEnabled());
+    EXPECT_FALSE(d->mainWindowController().changtoiOSmodemenu->isEnabled());
     d->cameraWindow.ChangeToImportiOSDevicePhoto();
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
@@ -121,7 +122,7 @@ TEST_F(CameraFeature, NoCameraSheetAndMenuStaysOff) {
 TEST_F(CameraFeature, DiscoveryListingAndThumbnails) {
     const QString card = makeCard("one", {"wedding.jpg", "IMG_1994.JPG", "IMG_0123.mov"});
     plugIn(card);
-    EXPECT_TRUE(d->mainWindow.changtoiOSmodemenu->isEnabled());
+    EXPECT_TRUE(d->mainWindowController().changtoiOSmodemenu->isEnabled());
     EXPECT_EQ(d->cameraWindow.deviceNamelab->text(), "Directory Browse");
     ASSERT_TRUE(d->cameraWindow.currentDevice.lock());
     d->cameraWindow.ChangeToImportiOSDevicePhoto();
@@ -229,7 +230,7 @@ TEST_F(CameraFeature, DownloadAndDownloadAndEdit) {
     EXPECT_TRUE(revealed.first() == storage.filePath("wedding.jpg") ||
                 revealed.first() == storage.filePath("IMG_0123.mov"));
     EXPECT_TRUE(QFile::exists(storage.filePath("IMG_0123.mov")));
-    EXPECT_TRUE(d->localPhotoItemArray.isEmpty());
+    EXPECT_TRUE(d->localLists().localPhotoItemArray.isEmpty());
     EXPECT_FALSE(d->cameraWindow.camerataskProgressor->isVisible());
     // An outside reader sees the video whole.
     QProcess probe;
@@ -246,10 +247,10 @@ TEST_F(CameraFeature, DownloadAndDownloadAndEdit) {
         waitFor([&] { return !revealed.isEmpty() && !d->cameraWindow.cameraRequestsPending(); }));
     QApplication::processEvents();
     ASSERT_EQ(revealed.size(), 1);
-    ASSERT_EQ(d->localPhotoItemArray.size(), 2);
-    EXPECT_EQ(d->localImportPhotoItemArray.size(), 2);
+    ASSERT_EQ(d->localLists().localPhotoItemArray.size(), 2);
+    EXPECT_EQ(d->localLists().localImportPhotoItemArray.size(), 2);
     QStringList names;
-    for (const auto &item : d->localPhotoItemArray) {
+    for (const auto &item : d->localLists().localPhotoItemArray) {
         names << item->fileName;
         EXPECT_EQ(item->filePath, storage.filePath(item->fileName));
     }
@@ -260,7 +261,7 @@ TEST_F(CameraFeature, DownloadAndDownloadAndEdit) {
                 revealed.first() == storage.filePath("IMG_1994.JPG"));
     EXPECT_TRUE(sameBytes(storage.filePath("wedding (2).jpg"), fixturePath("wedding.jpg")));
     EXPECT_TRUE(sameBytes(storage.filePath("IMG_1994.JPG"), fixturePath("IMG_1994.JPG")));
-    EXPECT_EQ(d->mainWindow.localPhotoModel->rowCount(), 2);
+    EXPECT_EQ(d->mainWindowController().localPhotoModel->rowCount(), 2);
     EXPECT_EQ(openSheet(), nullptr);
 }
 
@@ -274,7 +275,7 @@ TEST_F(CameraFeature, FailedDownloadIsReportedNotListedNorRevealed) {
     ASSERT_TRUE(waitFor([&] { return openSheet() != nullptr; }));
     EXPECT_EQ(openSheet()->text(), "The photo could not be downloaded.");
     EXPECT_TRUE(revealed.isEmpty());
-    EXPECT_TRUE(d->localPhotoItemArray.isEmpty());
+    EXPECT_TRUE(d->localLists().localPhotoItemArray.isEmpty());
     EXPECT_FALSE(QFile::exists(storage.filePath("wedding.jpg")));
     EXPECT_FALSE(d->cameraWindow.camerataskProgressor->isVisible());
     answer(openSheet(), " Ok ");
@@ -329,8 +330,8 @@ TEST_F(CameraFeature, ViewMetadataSkipsVideosWithoutStopping) {
     EXPECT_TRUE(QFile::exists(storage.filePath("wedding.jpg")));
     EXPECT_FALSE(QFile::exists(storage.filePath("IMG_0123.mov")));
     EXPECT_FALSE(QFile::exists(storage.filePath("clip.mp4")));
-    EXPECT_FALSE(d->mainWindow.previewProgressor->isVisible());
-    EXPECT_FALSE(d->selection.currentFileName.isEmpty());
+    EXPECT_FALSE(d->mainWindowController().previewProgressor->isVisible());
+    EXPECT_FALSE(d->selection().currentFileName.isEmpty());
     // The downloaded copy reads back as the photo, metadata and all.
     QProcess exiftool;
     exiftool.start("exiftool", {"-s3", "-Model", storage.filePath("IMG_1994.JPG")});

@@ -2,6 +2,7 @@
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
 #include "browser/LocalPhotoModel.h"
+#include "browser/MainWindowController.h"
 #include "browser/PRButton.h"
 #include "browser/core/LibraryLocation.h"
 #include "browser/core/LocalImport.h"
@@ -65,43 +66,45 @@ class ClickRouter : public ::testing::Test {
 
 TEST_F(ClickRouter, ButtonsPopTheirMenusAndUnknownButtonsDoNothing) {
     d->window->show();
-    click(d->mainWindow.importPhotobtn);
-    EXPECT_TRUE(d->mainWindow.importPhotoMenu->isVisible());
-    d->mainWindow.importPhotoMenu->hide();
-    click(d->mainWindow.sortLocalPhotoBtn);
-    EXPECT_TRUE(d->mainWindow.sortLocalPhotoMenu->isVisible());
-    d->mainWindow.sortLocalPhotoMenu->hide();
+    click(d->mainWindowController().importPhotobtn);
+    EXPECT_TRUE(d->mainWindowController().importPhotoMenu->isVisible());
+    d->mainWindowController().importPhotoMenu->hide();
+    click(d->mainWindowController().sortLocalPhotoBtn);
+    EXPECT_TRUE(d->mainWindowController().sortLocalPhotoMenu->isVisible());
+    d->mainWindowController().sortLocalPhotoMenu->hide();
 
     PRButton stranger(QStringLiteral("?"));
     const bool modeBefore = d->blocalMode;
     click(&stranger);
-    for (QMenu *m : {d->mainWindow.importPhotoMenu, d->mainWindow.sortLocalPhotoMenu,
-                     d->mainWindow.editExifMenu, d->mainWindow.removeExifMenu})
+    for (QMenu *m :
+         {d->mainWindowController().importPhotoMenu, d->mainWindowController().sortLocalPhotoMenu,
+          d->mainWindowController().editExifMenu, d->mainWindowController().removeExifMenu})
         EXPECT_FALSE(m->isVisible());
     EXPECT_EQ(d->blocalMode, modeBefore);
 
     // The real mouse press reaches the router through the notification.
-    QTest::mousePress(d->mainWindow.importPhotobtn, Qt::LeftButton);
-    EXPECT_TRUE(d->mainWindow.importPhotoMenu->isVisible());
-    d->mainWindow.importPhotoMenu->hide();
+    QTest::mousePress(d->mainWindowController().importPhotobtn, Qt::LeftButton);
+    EXPECT_TRUE(d->mainWindowController().importPhotoMenu->isVisible());
+    d->mainWindowController().importPhotoMenu->hide();
 
     // Tab walks through the bar's buttons, the one in hand drawn with its focus, and Space
     // presses it as the mouse does.
     d->window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(d->window));
-    for (int i = 0; i < 60 && QApplication::focusWidget() != d->mainWindow.importPhotobtn; ++i)
+    for (int i = 0;
+         i < 60 && QApplication::focusWidget() != d->mainWindowController().importPhotobtn; ++i)
         QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : d->window,
                         Qt::Key_Tab);
-    ASSERT_EQ(QApplication::focusWidget(), d->mainWindow.importPhotobtn);
-    QTest::keyClick(d->mainWindow.importPhotobtn, Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), d->mainWindow.localeditexifBtn);
-    QTest::keyClick(d->mainWindow.localeditexifBtn, Qt::Key_Backtab);
+    ASSERT_EQ(QApplication::focusWidget(), d->mainWindowController().importPhotobtn);
+    QTest::keyClick(d->mainWindowController().importPhotobtn, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), d->mainWindowController().localeditexifBtn);
+    QTest::keyClick(d->mainWindowController().localeditexifBtn, Qt::Key_Backtab);
     QStyleOptionButton option;
-    option.initFrom(d->mainWindow.importPhotobtn);
+    option.initFrom(d->mainWindowController().importPhotobtn);
     EXPECT_TRUE(option.state & QStyle::State_HasFocus);
     EXPECT_TRUE(option.state & QStyle::State_KeyboardFocusChange);
-    QTest::keyClick(d->mainWindow.importPhotobtn, Qt::Key_Space);
-    EXPECT_TRUE(d->mainWindow.importPhotoMenu->isVisible());
+    QTest::keyClick(d->mainWindowController().importPhotobtn, Qt::Key_Space);
+    EXPECT_TRUE(d->mainWindowController().importPhotoMenu->isVisible());
 }
 
 TEST_F(ClickRouter, LibraryModeWithoutDefaultLibraryOpensThePanelEachTime) {
@@ -117,54 +120,58 @@ TEST_F(ClickRouter, LibraryModeWithoutDefaultLibraryOpensThePanelEachTime) {
     };
     EXPECT_TRUE(shownActions().contains("Image Output"));
     EXPECT_FALSE(shownActions().contains("Sort and Select"));
-    click(d->mainWindow.cameraphotoBtn);
+    click(d->mainWindowController().cameraphotoBtn);
     const QStringList library = shownActions();
     EXPECT_EQ(library, (QStringList{"Sort and Select", "Show", "Edit Library Metadata",
                                     "Library Actions", "Batch"}));
     EXPECT_FALSE(d->blocalMode);
-    EXPECT_TRUE(d->mainWindow.photolibView->isVisibleTo(d->window));
-    EXPECT_FALSE(d->mainWindow.localphotoView->isVisibleTo(d->window));
-    EXPECT_EQ(d->mainWindow.cameraphotoBtn->imageName(), "cameraphotodown.png");
-    EXPECT_EQ(d->mainWindow.localphotoBtn->imageName(), "localphotonom.png");
-    EXPECT_EQ(d->mainWindow.quickActionMenu->menu(), d->mainWindow.PhotolibQuickMenu);
-    ASSERT_TRUE(d->mainWindow.theOpenPanel);
-    EXPECT_EQ(d->mainWindow.theOpenPanel->windowTitle(), "Please select Photos Library to open.");
-    EXPECT_EQ(QDir(d->mainWindow.theOpenPanel->directory()).absolutePath(),
+    EXPECT_TRUE(d->mainWindowController().photolibView->isVisibleTo(d->window));
+    EXPECT_FALSE(d->mainWindowController().localphotoView->isVisibleTo(d->window));
+    EXPECT_EQ(d->mainWindowController().cameraphotoBtn->imageName(), "cameraphotodown.png");
+    EXPECT_EQ(d->mainWindowController().localphotoBtn->imageName(), "localphotonom.png");
+    EXPECT_EQ(d->mainWindowController().quickActionMenu->menu(),
+              d->mainWindowController().PhotolibQuickMenu);
+    ASSERT_TRUE(d->mainWindowController().theOpenPanel);
+    EXPECT_EQ(d->mainWindowController().theOpenPanel->windowTitle(),
+              "Please select Photos Library to open.");
+    EXPECT_EQ(QDir(d->mainWindowController().theOpenPanel->directory()).absolutePath(),
               QDir(testHome() + "/Pictures").absolutePath());
-    d->mainWindow.theOpenPanel->reject();
+    d->mainWindowController().theOpenPanel->reject();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(d->mainWindow.theOpenPanel);
+    EXPECT_FALSE(d->mainWindowController().theOpenPanel);
 
-    click(d->mainWindow.photolibcameraphotoBtn);
-    ASSERT_TRUE(d->mainWindow.theOpenPanel);
-    d->mainWindow.theOpenPanel->reject();
+    click(d->mainWindowController().photolibcameraphotoBtn);
+    ASSERT_TRUE(d->mainWindowController().theOpenPanel);
+    d->mainWindowController().theOpenPanel->reject();
 
-    click(d->mainWindow.photoliblocalphotoBtn);
+    click(d->mainWindowController().photoliblocalphotoBtn);
     EXPECT_TRUE(d->blocalMode);
-    EXPECT_TRUE(d->mainWindow.localphotoView->isVisibleTo(d->window));
-    EXPECT_EQ(d->mainWindow.quickActionMenu->menu(), d->mainWindow.removeExifMenu);
+    EXPECT_TRUE(d->mainWindowController().localphotoView->isVisibleTo(d->window));
+    EXPECT_EQ(d->mainWindowController().quickActionMenu->menu(),
+              d->mainWindowController().removeExifMenu);
     EXPECT_TRUE(shownActions().contains("Remove Metadata"));
     EXPECT_TRUE(shownActions().contains("Image Output"));
-    EXPECT_EQ(d->mainWindow.localphotoBtn->imageName(), "localphotodown.png");
+    EXPECT_EQ(d->mainWindowController().localphotoBtn->imageName(), "localphotodown.png");
     // An empty list shows the drop pane.
-    EXPECT_TRUE(d->mainWindow.leftTipView->isVisibleTo(d->window));
-    EXPECT_FALSE(d->mainWindow.leftphotoScrView->isVisibleTo(d->window));
+    EXPECT_TRUE(d->mainWindowController().leftTipView->isVisibleTo(d->window));
+    EXPECT_FALSE(d->mainWindowController().leftphotoScrView->isVisibleTo(d->window));
 }
 
 TEST_F(ClickRouter, LibraryModeDuringAScanOrAfterOneOnlySwapsTheView) {
     d->window->show();
-    d->library.scanPhotoLibStart = true;
-    click(d->mainWindow.cameraphotoBtn);
+    d->library().scanPhotoLibStart = true;
+    click(d->mainWindowController().cameraphotoBtn);
     EXPECT_TRUE(d->blocalMode); // untouched while the scan runs
-    EXPECT_EQ(d->mainWindow.quickActionMenu->menu(), d->mainWindow.removeExifMenu);
-    EXPECT_TRUE(d->mainWindow.photolibView->isVisibleTo(d->window));
-    EXPECT_FALSE(d->mainWindow.theOpenPanel);
+    EXPECT_EQ(d->mainWindowController().quickActionMenu->menu(),
+              d->mainWindowController().removeExifMenu);
+    EXPECT_TRUE(d->mainWindowController().photolibView->isVisibleTo(d->window));
+    EXPECT_FALSE(d->mainWindowController().theOpenPanel);
 
-    d->library.scanPhotoLibStart = false;
-    d->library.scanComplete = true;
-    click(d->mainWindow.cameraphotoBtn);
+    d->library().scanPhotoLibStart = false;
+    d->library().scanComplete = true;
+    click(d->mainWindowController().cameraphotoBtn);
     EXPECT_FALSE(d->blocalMode);
-    EXPECT_FALSE(d->mainWindow.theOpenPanel); // a loaded library is not scanned again
+    EXPECT_FALSE(d->mainWindowController().theOpenPanel); // a loaded library is not scanned again
 }
 
 TEST(LibraryLocation, CandidatesAreTriedInOrder) {
@@ -189,9 +196,9 @@ TEST(LibraryLocation, CandidatesAreTriedInOrder) {
 TEST_F(ClickRouter, ExitConfirmationCancelKeepsTheProgramRunning) {
     d->window->show();
     QObject other;
-    d->mainWindow.MyClosebuttonMouseDownHandle(&other);
+    d->mainWindowController().MyClosebuttonMouseDownHandle(&other);
     EXPECT_EQ(openSheet(), nullptr);
-    d->mainWindow.MyClosebuttonMouseDownHandle(d->mainWindow.closedButton);
+    d->mainWindowController().MyClosebuttonMouseDownHandle(d->mainWindowController().closedButton);
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "Are you sure you want to Exit ?");
@@ -203,13 +210,14 @@ TEST_F(ClickRouter, ExitConfirmationCancelKeepsTheProgramRunning) {
     ASSERT_TRUE(cancel);
     cancel->click();
     EXPECT_TRUE(d->window->isVisible());
-    EXPECT_EQ(d->mainWindow.closedButton->property("imageName").toString(), "Close_Nom.png");
+    EXPECT_EQ(d->mainWindowController().closedButton->property("imageName").toString(),
+              "Close_Nom.png");
 }
 
 TEST_F(ClickRouter, AboutAndWebPages) {
-    EXPECT_FALSE(d->mainWindow.aboutWindow->isVisible());
-    d->mainWindow.ClickAbout();
-    QWidget *about = d->mainWindow.aboutWindow;
+    EXPECT_FALSE(d->mainWindowController().aboutWindow->isVisible());
+    d->mainWindowController().ClickAbout();
+    QWidget *about = d->mainWindowController().aboutWindow;
     ASSERT_TRUE(about->isVisible());
     // In the middle of the screen, and Esc closes it.
     const QRect area = d->window->screen()->availableGeometry();
@@ -218,11 +226,11 @@ TEST_F(ClickRouter, AboutAndWebPages) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(about));
     QTest::keyClick(about, Qt::Key_Escape);
     EXPECT_FALSE(about->isVisible());
-    d->mainWindow.ClickAbout();
+    d->mainWindowController().ClickAbout();
     EXPECT_TRUE(about->isVisible());
-    d->mainWindow.CLICkProductGuide();
-    d->mainWindow.ClickProductVideoGuide();
-    d->mainWindow.CLICkSupport();
+    d->mainWindowController().CLICkProductGuide();
+    d->mainWindowController().ClickProductVideoGuide();
+    d->mainWindowController().CLICkSupport();
     ASSERT_EQ(opened.size(), 3);
     EXPECT_TRUE(opened[0].toString().endsWith("guide.html"));
     EXPECT_TRUE(opened[2].toString().endsWith("support.html"));
@@ -231,32 +239,33 @@ TEST_F(ClickRouter, AboutAndWebPages) {
 
 TEST_F(ClickRouter, MapWindowAndDoubleClick) {
     d->window->show();
-    d->mainWindow.bMapPreview = false;
-    d->mainWindow.ShowMapAction();
+    d->mainWindowController().bMapPreview = false;
+    d->mainWindowController().ShowMapAction();
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "No GPS Data");
     EXPECT_EQ(sheet->informativeText(), "This photo does not contain GPS information.");
     sheet->buttons().first()->click();
-    EXPECT_FALSE(d->mainWindow.mapWindow->isVisible());
+    EXPECT_FALSE(d->mainWindowController().mapWindow->isVisible());
 
     QTemporaryDir dir;
     const QString park = copyFixture("St James Park.jpg", dir.path());
-    d->mainWindow.appendLocalItem(makeLocalItem(park));
-    d->mainWindow.LoadImportedPhotsonMainThread();
-    d->mainWindow.localImageBrowserView->selectionModel()->select(
-        d->mainWindow.localPhotoModel->index(0), QItemSelectionModel::ClearAndSelect);
-    ASSERT_TRUE(d->mainWindow.bMapPreview);
-    d->mainWindow.ShowMapAction();
-    d->mainWindow.ShowMapAction();
-    EXPECT_TRUE(d->mainWindow.mapWindow->isVisible());
-    EXPECT_NEAR(d->mainWindow.currentMapView->centerLatitude(), 51.503572, 1e-5);
-    EXPECT_EQ(d->mainWindow.currentMapView->annotationCount(), 2); // earlier pins stay
+    d->mainWindowController().appendLocalItem(makeLocalItem(park));
+    d->mainWindowController().LoadImportedPhotsonMainThread();
+    d->mainWindowController().localImageBrowserView->selectionModel()->select(
+        d->mainWindowController().localPhotoModel->index(0), QItemSelectionModel::ClearAndSelect);
+    ASSERT_TRUE(d->mainWindowController().bMapPreview);
+    d->mainWindowController().ShowMapAction();
+    d->mainWindowController().ShowMapAction();
+    EXPECT_TRUE(d->mainWindowController().mapWindow->isVisible());
+    EXPECT_NEAR(d->mainWindowController().currentMapView->centerLatitude(), 51.503572, 1e-5);
+    EXPECT_EQ(d->mainWindowController().currentMapView->annotationCount(), 2); // earlier pins stay
 
-    EXPECT_EQ(d->numberOfItemsInImageBrowser(d->mainWindow.localImageBrowserView), 1);
+    EXPECT_EQ(d->numberOfItemsInImageBrowser(d->mainWindowController().localImageBrowserView), 1);
     EXPECT_EQ(d->numberOfItemsInImageBrowser(nullptr), 0);
-    EXPECT_EQ(d->imageBrowser(d->mainWindow.localImageBrowserView, 5), nullptr);
-    d->imageBrowser(d->mainWindow.localImageBrowserView, AppDelegate::CellWasDoubleClicked{}, 0);
+    EXPECT_EQ(d->imageBrowser(d->mainWindowController().localImageBrowserView, 5), nullptr);
+    d->imageBrowser(d->mainWindowController().localImageBrowserView,
+                    AppDelegate::CellWasDoubleClicked{}, 0);
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened[0].toLocalFile(), park);
     d->imageBrowser(d->cameraWindow.imageBrowserView, AppDelegate::CellWasDoubleClicked{}, 0);
@@ -267,16 +276,16 @@ TEST_F(ClickRouter, EditButtonOpensTheSheetOnTheSelectedPhotosValues) {
     d->window->show();
     QTemporaryDir dir;
     const QString park = copyFixture("St James Park.jpg", dir.path());
-    d->mainWindow.appendLocalItem(makeLocalItem(park));
-    d->mainWindow.LoadImportedPhotsonMainThread();
-    d->mainWindow.localImageBrowserView->selectionModel()->select(
-        d->mainWindow.localPhotoModel->index(0), QItemSelectionModel::ClearAndSelect);
+    d->mainWindowController().appendLocalItem(makeLocalItem(park));
+    d->mainWindowController().LoadImportedPhotsonMainThread();
+    d->mainWindowController().localImageBrowserView->selectionModel()->select(
+        d->mainWindowController().localPhotoModel->index(0), QItemSelectionModel::ClearAndSelect);
     // The selection fills the sheet's fields from the remembered values.
     EXPECT_EQ(d->editSheet.cameraModelab->text(), "NIKON D7000");
-    click(d->mainWindow.localeditexifBtn);
+    click(d->mainWindowController().localeditexifBtn);
     auto *sheet = d->window->findChild<QWidget *>("eidtMetaWindow");
     ASSERT_TRUE(sheet);
     EXPECT_TRUE(sheet->isVisible());
-    EXPECT_EQ(d->mainWindow.localeditexifBtn->imageName(), "editexifnom.png");
+    EXPECT_EQ(d->mainWindowController().localeditexifBtn->imageName(), "editexifnom.png");
     d->editSheet.HideEditViewAction();
 }

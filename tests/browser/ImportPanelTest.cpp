@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
 #include "browser/FilesAndFoldersDialog.h"
+#include "browser/MainWindowController.h"
 #include "platform/core/Workspace.h"
 #include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"
@@ -54,16 +55,17 @@ TEST(ImportPanel, FoldersAndFilesChosenTogetherAreImported) {
     {
         AppDelegate d;
         d.launch();
-        d.mainWindow.ClickImportPhotosAction();
-        auto *panel = qobject_cast<FilesAndFoldersDialog *>(d.mainWindow.theOpenPanel.data());
+        d.mainWindowController().ClickImportPhotosAction();
+        auto *panel =
+            qobject_cast<FilesAndFoldersDialog *>(d.mainWindowController().theOpenPanel.data());
         ASSERT_TRUE(panel);
         panel->setDirectory(dir.path());
         ASSERT_TRUE(selectInView(panel, {"trip", "St James Park.jpg"}));
         panel->accept();
         EXPECT_EQ(panel->result(), QDialog::Accepted);
-        EXPECT_TRUE(waitFor([&] { return d.localPhotoItemArray.size() == 3; }));
+        EXPECT_TRUE(waitFor([&] { return d.localLists().localPhotoItemArray.size() == 3; }));
         QStringList names;
-        for (const auto &item : d.localPhotoItemArray)
+        for (const auto &item : d.localLists().localPhotoItemArray)
             names << item->fileName;
         names.sort();
         EXPECT_EQ(names, QStringList({"Fritest.jpeg", "St James Park.jpg", "wedding.jpg"}));

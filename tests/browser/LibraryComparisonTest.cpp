@@ -1,9 +1,11 @@
 #include "library/core/LibraryComparison.h"
 #include "app/AppDelegate.h"
+#include "browser/MainWindowController.h"
 #include "platform/ImageView.h"
 #include "platform/MapView.h"
 #include "platform/core/VideoFrame.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/TestSupport.h"
 
 #include <QItemSelectionModel>
@@ -181,8 +183,8 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
         AppDelegate d;
         d.launch();
         d.blocalMode = false;
-        d.mainWindow.photolibView->show();
-        d.library.bScanNewPhotosLib = true;
+        d.mainWindowController().photolibView->show();
+        d.library().bScanNewPhotosLib = true;
         auto lib = record("St James Park.jpg");
         lib->fileTitle = "Another title";
         lib->setLatitudeText("-48.500000");
@@ -190,71 +192,73 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
         auto video = record("clip.mp4");
         video->setLatitudeText("10.000000");
         video->setLongitudeText("20.000000");
-        d.library.photoLibBroserArray = {
+        d.library().photoLibBroserArray = {
             libraryItem(park, "St James Park.jpg", lib),
             libraryItem(clip, "clip.mp4", video, "Movie"),
             libraryItem(heic, "IMG_3092.heic", record("IMG_3092.heic"))};
         QStandardItemModel model(3, 1);
-        d.mainWindow.photoLibBrowserView->setModel(&model);
-        d.mainWindow.photoLibBrowserView->selectionModel()->select(
+        d.mainWindowController().photoLibBrowserView->setModel(&model);
+        d.mainWindowController().photoLibBrowserView->selectionModel()->select(
             model.index(0, 0), QItemSelectionModel::ClearAndSelect);
-        d.libraryPanels.libraryBrowserSelectionDidChange();
+        d.mainWindowController().libraryBrowserSelectionDidChange();
 
-        EXPECT_EQ(d.libraryPanels.photolibtitlelab->text(), "Title: Another title");
-        EXPECT_EQ(d.libraryPanels.origphototitlelab->text(), "Title: St. James's Park");
+        EXPECT_EQ(drive(d).find<QLabel>("photolibtitlelab")->text(), "Title: Another title");
+        EXPECT_EQ(drive(d).find<QLabel>("origphototitlelab")->text(), "Title: St. James's Park");
         const QString blue = libraryDifferenceColor().name();
         EXPECT_EQ(blue, "#0091ff");
-        EXPECT_TRUE(d.libraryPanels.photolibtitlelab->styleSheet().contains(blue));
-        EXPECT_TRUE(d.libraryPanels.origphototitlelab->styleSheet().contains(blue));
-        EXPECT_TRUE(d.libraryPanels.origphotocameraModelab->styleSheet().contains(blue));
-        EXPECT_EQ(d.libraryPanels.photolibEiteTitlelab->text(), "Another title");
-        EXPECT_EQ(d.libraryPanels.originalPhotolibTitlelab->text(), "St. James's Park");
-        EXPECT_EQ(d.libraryPanels.photolibEitegpsLatilab->text(), "-48.500000");
-        EXPECT_NEAR(d.libraryPanels.photolibEiteCoords.x(), -48.5, 1e-9);
-        EXPECT_NEAR(d.libraryPanels.originalPhotolibCoords.x(), 51.5035, 1e-3);
-        EXPECT_TRUE(d.libraryPanels.photolibEiteMapView->hasPin());
-        EXPECT_FALSE(d.libraryPanels.photolibEiteMapView->isHidden());
-        EXPECT_EQ(d.mainWindow.previewOriginalphtoinfolab->text(),
+        EXPECT_TRUE(drive(d).find<QLabel>("photolibtitlelab")->styleSheet().contains(blue));
+        EXPECT_TRUE(drive(d).find<QLabel>("origphototitlelab")->styleSheet().contains(blue));
+        EXPECT_TRUE(drive(d).find<QLabel>("origphotocameraModelab")->styleSheet().contains(blue));
+        EXPECT_EQ(drive(d).find<QLineEdit>("photolibEiteTitlelab")->text(), "Another title");
+        EXPECT_EQ(drive(d).find<QLineEdit>("originalPhotolibTitlelab")->text(), "St. James's Park");
+        EXPECT_EQ(drive(d).find<QLineEdit>("photolibEitegpsLatilab")->text(), "-48.500000");
+        EXPECT_NEAR(drive(d).find<PKMapView>("photolibEiteMapView")->centerLatitude(), -48.5, 1e-9);
+        EXPECT_NEAR(drive(d).find<PKMapView>("originalPhotolibMapView")->centerLatitude(), 51.5035,
+                    1e-3);
+        EXPECT_TRUE(drive(d).find<PKMapView>("photolibEiteMapView")->hasPin());
+        EXPECT_FALSE(drive(d).find<PKMapView>("photolibEiteMapView")->isHidden());
+        EXPECT_EQ(d.mainWindowController().previewOriginalphtoinfolab->text(),
                   "Photo metadata of original file");
         // The right column is this photo's, not the last local photo's.
-        EXPECT_EQ(d.mainWindow.photoNamelab->text(), "St James Park.jpg");
-        EXPECT_EQ(d.mainWindow.photoDPIlab->text(), "NIKON D7000");
-        EXPECT_GT(d.mainWindow.localExifDataView->topLevelItemCount(), 0);
-        EXPECT_TRUE(
-            QTest::qWaitFor([&] { return !d.mainWindow.previewImageView->image().isNull(); }));
-        EXPECT_TRUE(d.mainWindow.theplayerView->isHidden());
+        EXPECT_EQ(d.mainWindowController().photoNamelab->text(), "St James Park.jpg");
+        EXPECT_EQ(d.mainWindowController().photoDPIlab->text(), "NIKON D7000");
+        EXPECT_GT(d.mainWindowController().localExifDataView->topLevelItemCount(), 0);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return !d.mainWindowController().previewImageView->image().isNull(); }));
+        EXPECT_TRUE(d.mainWindowController().theplayerView->isHidden());
 
-        d.mainWindow.photoLibBrowserView->selectionModel()->select(
+        d.mainWindowController().photoLibBrowserView->selectionModel()->select(
             model.index(1, 0), QItemSelectionModel::ClearAndSelect);
-        d.libraryPanels.libraryBrowserSelectionDidChange();
-        EXPECT_TRUE(d.mainWindow.previewImageView->isHidden());
-        EXPECT_FALSE(d.mainWindow.theplayerView->isHidden());
-        EXPECT_FALSE(d.mainWindow.playerFrameView->image().isNull());
-        EXPECT_EQ(d.libraryPanels.photolibNamelab->text(), "File Name: clip.mp4");
-        EXPECT_EQ(d.libraryPanels.origphotolensLatitudelab->text(), "Latitude: 10.000000");
-        EXPECT_TRUE(d.libraryPanels.origphotolensLatitudelab->styleSheet().contains("#ffffff"));
-        EXPECT_EQ(d.mainWindow.photoNamelab->text(), "clip.mp4");
+        d.mainWindowController().libraryBrowserSelectionDidChange();
+        EXPECT_TRUE(d.mainWindowController().previewImageView->isHidden());
+        EXPECT_FALSE(d.mainWindowController().theplayerView->isHidden());
+        EXPECT_FALSE(d.mainWindowController().playerFrameView->image().isNull());
+        EXPECT_EQ(drive(d).find<QLabel>("photolibNamelab")->text(), "File Name: clip.mp4");
+        EXPECT_EQ(drive(d).find<QLabel>("origphotolensLatitudelab")->text(), "Latitude: 10.000000");
+        EXPECT_TRUE(
+            drive(d).find<QLabel>("origphotolensLatitudelab")->styleSheet().contains("#ffffff"));
+        EXPECT_EQ(d.mainWindowController().photoNamelab->text(), "clip.mp4");
 
         // A library HEIC, upright: shown whole, bars left and right, nothing stretched.
-        d.mainWindow.photoLibBrowserView->selectionModel()->select(
+        d.mainWindowController().photoLibBrowserView->selectionModel()->select(
             model.index(2, 0), QItemSelectionModel::ClearAndSelect);
-        d.libraryPanels.libraryBrowserSelectionDidChange();
-        EXPECT_EQ(d.mainWindow.photoNamelab->text(), "IMG_3092.heic");
-        EXPECT_FALSE(d.mainWindow.previewImageView->isHidden());
-        ASSERT_TRUE(
-            QTest::qWaitFor([&] { return !d.mainWindow.previewImageView->image().isNull(); }));
-        const QImage shown = d.mainWindow.previewImageView->image().toImage();
+        d.mainWindowController().libraryBrowserSelectionDidChange();
+        EXPECT_EQ(d.mainWindowController().photoNamelab->text(), "IMG_3092.heic");
+        EXPECT_FALSE(d.mainWindowController().previewImageView->isHidden());
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return !d.mainWindowController().previewImageView->image().isNull(); }));
+        const QImage shown = d.mainWindowController().previewImageView->image().toImage();
         EXPECT_EQ(qAlpha(shown.pixel(0, shown.height() / 2)), 0);
         EXPECT_EQ(qAlpha(shown.pixel(shown.width() / 2, shown.height() / 2)), 255);
 
         // Nothing selected: the column lets go of the photo.
-        d.mainWindow.photoLibBrowserView->selectionModel()->clearSelection();
-        d.libraryPanels.libraryBrowserSelectionDidChange();
-        EXPECT_TRUE(d.mainWindow.photoNamelab->text().isEmpty());
-        EXPECT_EQ(d.mainWindow.localExifDataView->topLevelItemCount(), 0);
-        EXPECT_TRUE(d.mainWindow.previewImageView->isHidden());
-        EXPECT_TRUE(d.mainWindow.previewOriginalphtoinfolab->text().isEmpty());
-        d.mainWindow.photoLibBrowserView->setModel(nullptr);
+        d.mainWindowController().photoLibBrowserView->selectionModel()->clearSelection();
+        d.mainWindowController().libraryBrowserSelectionDidChange();
+        EXPECT_TRUE(d.mainWindowController().photoNamelab->text().isEmpty());
+        EXPECT_EQ(d.mainWindowController().localExifDataView->topLevelItemCount(), 0);
+        EXPECT_TRUE(d.mainWindowController().previewImageView->isHidden());
+        EXPECT_TRUE(d.mainWindowController().previewOriginalphtoinfolab->text().isEmpty());
+        d.mainWindowController().photoLibBrowserView->setModel(nullptr);
     }
     Workspace::setUrlOpener({});
 }

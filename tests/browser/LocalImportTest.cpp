@@ -1,8 +1,11 @@
 #include "browser/core/LocalImport.h"
 #include "app/AppDelegate.h"
+#include "app/Browsers.h"
+#include "app/Jobs.h"
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
 #include "browser/LocalPhotoModel.h"
+#include "browser/MainWindowController.h"
 #include "platform/core/Workspace.h"
 #include "support/TestSupport.h"
 
@@ -68,29 +71,30 @@ TEST(LocalImport, FolderWalkFillsBothListsOnTheMainThread) {
     {
         AppDelegate d;
         d.launch();
-        d.mainWindow.importPhotosItemThreader({dir.filePath("A")});
-        QTRY_COMPARE_WITH_TIMEOUT(d.localPhotoItemArray.size(), 2, 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(d.mainWindow.bImportLocalFolder, 10000);
-        EXPECT_EQ(d.mainWindow.bImportLocalPath, QDir(dir.path()).absolutePath());
-        EXPECT_EQ(names(d.localImportPhotoItemArray), names(d.localPhotoItemArray));
-        EXPECT_EQ(d.mainWindow.localPhotoModel->rowCount(), 2);
+        d.mainWindowController().importPhotosItemThreader({dir.filePath("A")});
+        QTRY_COMPARE_WITH_TIMEOUT(d.localLists().localPhotoItemArray.size(), 2, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(d.mainWindowController().bImportLocalFolder, 10000);
+        EXPECT_EQ(d.mainWindowController().bImportLocalPath, QDir(dir.path()).absolutePath());
+        EXPECT_EQ(names(d.localLists().localImportPhotoItemArray),
+                  names(d.localLists().localPhotoItemArray));
+        EXPECT_EQ(d.mainWindowController().localPhotoModel->rowCount(), 2);
 
         // A single file afterwards: the flag turns off, the folder path stays.
-        d.mainWindow.importPhotosItemThreader({dir.filePath("St James Park.jpg")});
-        QTRY_COMPARE_WITH_TIMEOUT(d.localPhotoItemArray.size(), 3, 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(!d.mainWindow.bImportLocalFolder, 10000);
-        EXPECT_EQ(d.mainWindow.bImportLocalPath, QDir(dir.path()).absolutePath());
+        d.mainWindowController().importPhotosItemThreader({dir.filePath("St James Park.jpg")});
+        QTRY_COMPARE_WITH_TIMEOUT(d.localLists().localPhotoItemArray.size(), 3, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!d.mainWindowController().bImportLocalFolder, 10000);
+        EXPECT_EQ(d.mainWindowController().bImportLocalPath, QDir(dir.path()).absolutePath());
 
         // A drop of files on the empty pane selects the first item of the whole list.
-        d.mainWindow.leftTipImageView->performDrop(
+        d.mainWindowController().leftTipImageView->performDrop(
             {QUrl::fromLocalFile(dir.filePath("A/B/wedding.jpg"))});
-        EXPECT_EQ(d.localPhotoItemArray.size(), 4);
+        EXPECT_EQ(d.localLists().localPhotoItemArray.size(), 4);
         const auto selected =
-            d.mainWindow.localImageBrowserView->selectionModel()->selectedIndexes();
+            d.mainWindowController().localImageBrowserView->selectionModel()->selectedIndexes();
         ASSERT_EQ(selected.size(), 1);
         EXPECT_EQ(selected.first().row(), 0);
-        EXPECT_EQ(d.selectedLocalItems().first()->filePath,
-                  d.localPhotoItemArray.first()->filePath);
+        EXPECT_EQ(d.browsers().selectedLocalItems().first()->filePath,
+                  d.localLists().localPhotoItemArray.first()->filePath);
 
         // A large folder's first photos show before the rest of it is listed.
         QDir().mkpath(dir.filePath("many"));
@@ -103,13 +107,13 @@ TEST(LocalImport, FolderWalkFillsBothListsOnTheMainThread) {
                 0);
         QList<int> inserted;
         QObject::connect(
-            d.mainWindow.localPhotoModel, &QAbstractItemModel::rowsInserted,
+            d.mainWindowController().localPhotoModel, &QAbstractItemModel::rowsInserted,
             [&](const QModelIndex &, int first, int last) { inserted << last - first + 1; });
-        d.mainWindow.importPhotosItemThreader({dir.filePath("many")});
-        QTRY_COMPARE_WITH_TIMEOUT(d.localPhotoItemArray.size(), 74, 10000);
+        d.mainWindowController().importPhotosItemThreader({dir.filePath("many")});
+        QTRY_COMPARE_WITH_TIMEOUT(d.localLists().localPhotoItemArray.size(), 74, 10000);
         ASSERT_GE(inserted.size(), 2);
         EXPECT_EQ(inserted.first(), 50);
-        EXPECT_EQ(d.localPhotoItemArray[4]->fileName, QStringLiteral("000.jpg"));
+        EXPECT_EQ(d.localLists().localPhotoItemArray[4]->fileName, QStringLiteral("000.jpg"));
     }
     Workspace::setUrlOpener({});
 }
@@ -127,10 +131,11 @@ TEST(LocalImport, PathsChosenTogetherAddEachPhotoOnceInTheirOrder) {
         AppDelegate d;
         d.launch();
         // The sub-folder is walked with its parent too; its photo joins once.
-        d.mainWindow.importPhotosItemThreader({dir.filePath("St James Park.jpg"), dir.filePath("A"),
-                                               dir.filePath("A/B"), dir.filePath("C")});
-        QTRY_COMPARE_WITH_TIMEOUT(d.runningJobCount(), 0, 20000);
-        const QStringList got = names(d.localPhotoItemArray);
+        d.mainWindowController().importPhotosItemThreader({dir.filePath("St James Park.jpg"),
+                                                           dir.filePath("A"), dir.filePath("A/B"),
+                                                           dir.filePath("C")});
+        QTRY_COMPARE_WITH_TIMEOUT(d.jobs().runningJobCount(), 0, 20000);
+        const QStringList got = names(d.localLists().localPhotoItemArray);
         ASSERT_EQ(got.size(), 32);
         EXPECT_EQ(got.mid(0, 2), (QStringList{"St James Park.jpg", "wedding.jpg"}));
         QStringList walked = got.mid(2);
@@ -138,8 +143,8 @@ TEST(LocalImport, PathsChosenTogetherAddEachPhotoOnceInTheirOrder) {
         sorted.sort();
         EXPECT_EQ(walked.size(), 30);
         EXPECT_EQ(sorted.first(), "photo00.jpg");
-        EXPECT_TRUE(d.mainWindow.bImportLocalFolder); // the last path was a folder
-        EXPECT_EQ(d.mainWindow.localPhotoModel->rowCount(), 32);
+        EXPECT_TRUE(d.mainWindowController().bImportLocalFolder); // the last path was a folder
+        EXPECT_EQ(d.mainWindowController().localPhotoModel->rowCount(), 32);
     }
     Workspace::setUrlOpener({});
 }
@@ -168,13 +173,14 @@ TEST(LocalImport, UnreadableEntriesAreNamedAndMarkedWhenAdded) {
     {
         AppDelegate d;
         d.launch();
-        d.mainWindow.importPhotosItemThreader({top, dir.filePath("missing.jpg")});
-        QTRY_COMPARE_WITH_TIMEOUT(d.runningJobCount(), 0, 20000);
+        d.mainWindowController().importPhotosItemThreader({top, dir.filePath("missing.jpg")});
+        QTRY_COMPARE_WITH_TIMEOUT(d.jobs().runningJobCount(), 0, 20000);
         // The unreadable files are in the grid, marked; the readable ones are not marked.
         QStringList marked, plain;
-        for (int row = 0; row < d.mainWindow.localPhotoModel->rowCount(); ++row) {
-            const IKImageItemPtr &item = d.localPhotoItemArray[row];
-            const QString title = d.mainWindow.localPhotoModel->index(row).data().toString();
+        for (int row = 0; row < d.mainWindowController().localPhotoModel->rowCount(); ++row) {
+            const IKImageItemPtr &item = d.localLists().localPhotoItemArray[row];
+            const QString title =
+                d.mainWindowController().localPhotoModel->index(row).data().toString();
             if (item->rare().unreadableReason.isEmpty()) {
                 plain << item->fileName;
                 EXPECT_EQ(title, item->fileName);
@@ -202,9 +208,9 @@ TEST(LocalImport, UnreadableEntriesAreNamedAndMarkedWhenAdded) {
         // A fine import says nothing.
         AppDelegate d;
         d.launch();
-        d.mainWindow.importPhotosItemThreader({top + "/St James Park.jpg"});
-        QTRY_COMPARE_WITH_TIMEOUT(d.runningJobCount(), 0, 20000);
-        EXPECT_EQ(d.localPhotoItemArray.size(), 1);
+        d.mainWindowController().importPhotosItemThreader({top + "/St James Park.jpg"});
+        QTRY_COMPARE_WITH_TIMEOUT(d.jobs().runningJobCount(), 0, 20000);
+        EXPECT_EQ(d.localLists().localPhotoItemArray.size(), 1);
         EXPECT_TRUE(d.window->findChildren<QMessageBox *>("importProblemsAlert").isEmpty());
     }
     Workspace::setUrlOpener({});

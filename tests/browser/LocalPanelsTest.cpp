@@ -1,10 +1,12 @@
 // The local panels and the edit sheet show the selected file's data only, never what an
 // earlier photo left there.
 #include "app/AppDelegate.h"
+#include "app/Jobs.h"
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
 #include "browser/LocalCellDelegate.h"
 #include "browser/LocalPhotoModel.h"
+#include "browser/MainWindowController.h"
 #include "browser/core/LocalImport.h"
 #include "platform/MapView.h"
 #include "platform/core/Workspace.h"
@@ -45,33 +47,35 @@ class LocalPanels : public ::testing::Test {
         Workspace::setUrlOpener({});
     }
     void add(const QString &path) {
-        d->mainWindow.appendLocalItem(makeLocalItem(path));
-        d->mainWindow.LoadImportedPhotsonMainThread();
+        d->mainWindowController().appendLocalItem(makeLocalItem(path));
+        d->mainWindowController().LoadImportedPhotsonMainThread();
     }
     void selectRow(int row) {
-        d->mainWindow.localImageBrowserView->selectionModel()->select(
-            d->mainWindow.localPhotoModel->index(row), QItemSelectionModel::ClearAndSelect);
+        d->mainWindowController().localImageBrowserView->selectionModel()->select(
+            d->mainWindowController().localPhotoModel->index(row),
+            QItemSelectionModel::ClearAndSelect);
     }
     // Every place a photo's values reach: none may hold any after `name` is selected.
     void expectNoPhotoData(const QString &name) {
         SCOPED_TRACE(name.toStdString());
-        EXPECT_EQ(d->selection.currentFileName, name);
-        EXPECT_EQ(d->mainWindow.photoNamelab->text(), name);
-        for (QLabel *label : {d->mainWindow.photoImageSizelab, d->mainWindow.photoDPIlab,
-                              d->mainWindow.photoLensInfolab, d->mainWindow.photoTitlelab,
-                              d->mainWindow.photoModDatelab, d->mainWindow.photoExposurelab,
-                              d->mainWindow.locationCitylab})
+        EXPECT_EQ(d->selection().currentFileName, name);
+        EXPECT_EQ(d->mainWindowController().photoNamelab->text(), name);
+        for (QLabel *label :
+             {d->mainWindowController().photoImageSizelab, d->mainWindowController().photoDPIlab,
+              d->mainWindowController().photoLensInfolab, d->mainWindowController().photoTitlelab,
+              d->mainWindowController().photoModDatelab, d->mainWindowController().photoExposurelab,
+              d->mainWindowController().locationCitylab})
             EXPECT_TRUE(label->text().isEmpty()) << label->text().toStdString();
-        EXPECT_EQ(d->mainWindow.localExifDataView->topLevelItemCount(), 0);
-        EXPECT_FALSE(d->mainWindow.bMapPreview);
-        EXPECT_FALSE(d->mainWindow.currentlocalMapView->isVisible());
-        EXPECT_TRUE(d->selection.currentExifDictionary.isEmpty());
-        EXPECT_TRUE(d->selection.currentLocationStr.isEmpty());
+        EXPECT_EQ(d->mainWindowController().localExifDataView->topLevelItemCount(), 0);
+        EXPECT_FALSE(d->mainWindowController().bMapPreview);
+        EXPECT_FALSE(d->mainWindowController().currentlocalMapView->isVisible());
+        EXPECT_TRUE(d->selection().currentExifDictionary.isEmpty());
+        EXPECT_TRUE(d->selection().currentLocationStr.isEmpty());
         for (const QString *value :
-             {&d->selection.oldTitleStr, &d->selection.oldCameraMakeStr,
-              &d->selection.oldCameraModeStr, &d->selection.oldCameraDateStr,
-              &d->selection.oldGpsLatiStr, &d->selection.oldGpsLongtStr,
-              &d->selection.oldimageExpotimeStr, &d->selection.oldimageFNumberStr})
+             {&d->selection().oldTitleStr, &d->selection().oldCameraMakeStr,
+              &d->selection().oldCameraModeStr, &d->selection().oldCameraDateStr,
+              &d->selection().oldGpsLatiStr, &d->selection().oldGpsLongtStr,
+              &d->selection().oldimageExpotimeStr, &d->selection().oldimageFNumberStr})
             EXPECT_TRUE(value->isEmpty()) << value->toStdString();
 
         // The edit sheet opens with empty fields, whatever it was filled with before.
@@ -101,31 +105,32 @@ TEST_F(LocalPanels, AVideoAnEmptyFileOrGarbageAfterAPhotoShowNoneOfThePhoto) {
 
     // No place-name server answers in tests: the label says the place is unknown.
     selectRow(0);
-    EXPECT_TRUE(waitFor([&] { return d->mainWindow.locationCitylab->text() == "Place unknown"; }));
+    EXPECT_TRUE(waitFor(
+        [&] { return d->mainWindowController().locationCitylab->text() == "Place unknown"; }));
 
     for (int row : {1, 2, 3}) {
         selectRow(0);
-        ASSERT_EQ(d->selection.oldCameraModeStr, "NIKON D7000");
-        ASSERT_FALSE(d->selection.oldGpsLatiStr.isEmpty());
-        ASSERT_GT(d->mainWindow.localExifDataView->topLevelItemCount(), 0);
-        ASSERT_TRUE(d->mainWindow.currentlocalMapView->isVisible());
+        ASSERT_EQ(d->selection().oldCameraModeStr, "NIKON D7000");
+        ASSERT_FALSE(d->selection().oldGpsLatiStr.isEmpty());
+        ASSERT_GT(d->mainWindowController().localExifDataView->topLevelItemCount(), 0);
+        ASSERT_TRUE(d->mainWindowController().currentlocalMapView->isVisible());
         d->editSheet.StartEditViewAction();
         ASSERT_EQ(d->editSheet.cameraModelab->text(), "NIKON D7000");
         qobject_cast<QDialog *>(d->editSheet.eidtMetaWindow)->reject();
 
         selectRow(row);
-        expectNoPhotoData(d->localPhotoItemArray[row]->fileName);
+        expectNoPhotoData(d->localLists().localPhotoItemArray[row]->fileName);
     }
     // The file's own lines are still given: an empty file says so.
-    EXPECT_TRUE(d->mainWindow.photoFileSizelab->text().contains("0 bytes") ||
-                d->mainWindow.photoFileSizelab->text().contains("4096 bytes"));
+    EXPECT_TRUE(d->mainWindowController().photoFileSizelab->text().contains("0 bytes") ||
+                d->mainWindowController().photoFileSizelab->text().contains("4096 bytes"));
 
     // With nothing selected nothing is shown either.
     selectRow(0);
-    d->mainWindow.localImageBrowserView->selectionModel()->clearSelection();
-    EXPECT_TRUE(d->selection.oldCameraModeStr.isEmpty());
-    EXPECT_EQ(d->mainWindow.localExifDataView->topLevelItemCount(), 0);
-    EXPECT_TRUE(d->mainWindow.photoNamelab->text().isEmpty());
+    d->mainWindowController().localImageBrowserView->selectionModel()->clearSelection();
+    EXPECT_TRUE(d->selection().oldCameraModeStr.isEmpty());
+    EXPECT_EQ(d->mainWindowController().localExifDataView->topLevelItemCount(), 0);
+    EXPECT_TRUE(d->mainWindowController().photoNamelab->text().isEmpty());
 }
 
 TEST_F(LocalPanels, ClearAndAddKeepsTheListUntilPhotosAreChosen) {
@@ -135,43 +140,44 @@ TEST_F(LocalPanels, ClearAndAddKeepsTheListUntilPhotosAreChosen) {
     const QString fri = copyFixture("Fritest.jpeg", dir.path());
     selectRow(0);
 
-    d->mainWindow.ClickClearandImportPhotosAction();
-    QFileDialog *panel = d->mainWindow.theOpenPanel.data();
+    d->mainWindowController().ClickClearandImportPhotosAction();
+    QFileDialog *panel = d->mainWindowController().theOpenPanel.data();
     ASSERT_TRUE(panel);
     panel->reject();
-    EXPECT_EQ(d->localPhotoItemArray.size(), 2);
-    EXPECT_EQ(d->localImportPhotoItemArray.size(), 2);
-    EXPECT_EQ(d->mainWindow.localPhotoModel->rowCount(), 2);
-    EXPECT_EQ(d->selection.oldCameraModeStr, "NIKON D7000");
+    EXPECT_EQ(d->localLists().localPhotoItemArray.size(), 2);
+    EXPECT_EQ(d->localLists().localImportPhotoItemArray.size(), 2);
+    EXPECT_EQ(d->mainWindowController().localPhotoModel->rowCount(), 2);
+    EXPECT_EQ(d->selection().oldCameraModeStr, "NIKON D7000");
 
-    d->mainWindow.ClickClearandImportPhotosAction();
-    panel = d->mainWindow.theOpenPanel.data();
+    d->mainWindowController().ClickClearandImportPhotosAction();
+    panel = d->mainWindowController().theOpenPanel.data();
     ASSERT_TRUE(panel);
     panel->setDirectory(dir.path());
     panel->selectFile(fri);
     static_cast<QDialog *>(panel)->accept(); // QFileDialog keeps its accept protected
-    ASSERT_TRUE(waitFor([&] { return d->runningJobCount() == 0; }));
-    ASSERT_EQ(d->localPhotoItemArray.size(), 1);
-    EXPECT_EQ(d->localPhotoItemArray.first()->fileName, "Fritest.jpeg");
+    ASSERT_TRUE(waitFor([&] { return d->jobs().runningJobCount() == 0; }));
+    ASSERT_EQ(d->localLists().localPhotoItemArray.size(), 1);
+    EXPECT_EQ(d->localLists().localPhotoItemArray.first()->fileName, "Fritest.jpeg");
     // The cleared photo's panels went with it.
-    EXPECT_TRUE(d->selection.oldCameraModeStr.isEmpty());
-    EXPECT_EQ(d->mainWindow.localExifDataView->topLevelItemCount(), 0);
+    EXPECT_TRUE(d->selection().oldCameraModeStr.isEmpty());
+    EXPECT_EQ(d->mainWindowController().localExifDataView->topLevelItemCount(), 0);
 }
 
 TEST_F(LocalPanels, EveryInformationLineHasItsCaptionAndReadableValues) {
     QTemporaryDir dir;
     add(copyFixture("St James Park.jpg", dir.path()));
     add(copyFixture("clip.mp4", dir.path()));
-    const std::pair<QLabel *, QString> lines[] = {{d->mainWindow.photoNamelab, "Name:"},
-                                                  {d->mainWindow.photoTitlelab, "Title:"},
-                                                  {d->mainWindow.photoModDatelab, "Taken:"},
-                                                  {d->mainWindow.photoDPIlab, "Camera:"},
-                                                  {d->mainWindow.photoLensInfolab, "Lens:"},
-                                                  {d->mainWindow.photoExposurelab, "Exposure:"},
-                                                  {d->mainWindow.photoImageSizelab, "Dimensions:"},
-                                                  {d->mainWindow.photoFileSizelab, "File size:"},
-                                                  {d->mainWindow.photoCreateDatelab, "Created:"},
-                                                  {d->mainWindow.locationCitylab, "Place:"}};
+    const std::pair<QLabel *, QString> lines[] = {
+        {d->mainWindowController().photoNamelab, "Name:"},
+        {d->mainWindowController().photoTitlelab, "Title:"},
+        {d->mainWindowController().photoModDatelab, "Taken:"},
+        {d->mainWindowController().photoDPIlab, "Camera:"},
+        {d->mainWindowController().photoLensInfolab, "Lens:"},
+        {d->mainWindowController().photoExposurelab, "Exposure:"},
+        {d->mainWindowController().photoImageSizelab, "Dimensions:"},
+        {d->mainWindowController().photoFileSizelab, "File size:"},
+        {d->mainWindowController().photoCreateDatelab, "Created:"},
+        {d->mainWindowController().locationCitylab, "Place:"}};
     auto captionOf = [&](QLabel *value) {
         const auto captions = d->window->findChildren<QLabel *>();
         for (QLabel *label : captions)
@@ -194,18 +200,20 @@ TEST_F(LocalPanels, EveryInformationLineHasItsCaptionAndReadableValues) {
         EXPECT_LT(label->geometry().right(), value->geometry().left());
         EXPECT_LE(value->geometry().right(), value->parentWidget()->width());
     }
-    EXPECT_EQ(d->mainWindow.photoModDatelab->text(), "2018-10-13 09:18:12");
-    EXPECT_EQ(d->mainWindow.photoExposurelab->text(), "1/2000 s, ISO 200, 22 mm, -1.7 EV");
+    EXPECT_EQ(d->mainWindowController().photoModDatelab->text(), "2018-10-13 09:18:12");
+    EXPECT_EQ(d->mainWindowController().photoExposurelab->text(),
+              "1/2000 s, ISO 200, 22 mm, -1.7 EV");
     // The edit sheet keeps the Exif form for what it writes.
-    EXPECT_EQ(d->selection.oldCameraDateStr, "2018:10:13 09:18:12");
-    EXPECT_EQ(d->selection.oldimageExpotimeStr, "0.0005");
+    EXPECT_EQ(d->selection().oldCameraDateStr, "2018:10:13 09:18:12");
+    EXPECT_EQ(d->selection().oldimageExpotimeStr, "0.0005");
 
     // A video has no camera values: the captions stay, the values are empty.
     selectRow(1);
     for (const auto &[value, caption] : lines) {
         EXPECT_TRUE(captionOf(value)->isVisible()) << caption.toStdString();
-        if (value != d->mainWindow.photoNamelab && value != d->mainWindow.photoFileSizelab &&
-            value != d->mainWindow.photoCreateDatelab) {
+        if (value != d->mainWindowController().photoNamelab &&
+            value != d->mainWindowController().photoFileSizelab &&
+            value != d->mainWindowController().photoCreateDatelab) {
             EXPECT_TRUE(value->text().isEmpty()) << caption.toStdString();
         }
     }
@@ -221,37 +229,37 @@ TEST_F(LocalPanels, ThePropertyTreeKeepsItsHeightWhenTheMapShows) {
             QApplication::processEvents();
     };
     settle();
-    const int before = d->mainWindow.localExifDataView->height();
+    const int before = d->mainWindowController().localExifDataView->height();
 
     selectRow(0);
     settle();
-    ASSERT_TRUE(d->mainWindow.currentlocalMapView->isVisible());
-    const int withMap = d->mainWindow.localExifDataView->height();
-    const QRect mapArea = d->mainWindow.currentlocalMapView->geometry();
+    ASSERT_TRUE(d->mainWindowController().currentlocalMapView->isVisible());
+    const int withMap = d->mainWindowController().localExifDataView->height();
+    const QRect mapArea = d->mainWindowController().currentlocalMapView->geometry();
 
     selectRow(1);
     settle();
-    ASSERT_FALSE(d->mainWindow.currentlocalMapView->isVisible());
-    EXPECT_EQ(d->mainWindow.localExifDataView->height(), withMap);
-    EXPECT_EQ(d->mainWindow.localExifDataView->height(), before);
-    EXPECT_EQ(d->mainWindow.localMapPlaceholder->text(), "No position");
-    EXPECT_TRUE(d->mainWindow.localMapPlaceholder->isVisible());
-    EXPECT_EQ(d->mainWindow.localMapPlaceholder->geometry(), mapArea);
+    ASSERT_FALSE(d->mainWindowController().currentlocalMapView->isVisible());
+    EXPECT_EQ(d->mainWindowController().localExifDataView->height(), withMap);
+    EXPECT_EQ(d->mainWindowController().localExifDataView->height(), before);
+    EXPECT_EQ(d->mainWindowController().localMapPlaceholder->text(), "No position");
+    EXPECT_TRUE(d->mainWindowController().localMapPlaceholder->isVisible());
+    EXPECT_EQ(d->mainWindowController().localMapPlaceholder->geometry(), mapArea);
     // Room for more than a handful of rows.
-    EXPECT_GE(d->mainWindow.localExifDataView->height(),
-              8 * d->mainWindow.localExifDataView->fontMetrics().height());
+    EXPECT_GE(d->mainWindowController().localExifDataView->height(),
+              8 * d->mainWindowController().localExifDataView->fontMetrics().height());
     // A short window too keeps more than three rows under the header.
     d->window->resize(1000, 560);
     settle();
-    EXPECT_GE(d->mainWindow.localExifDataView->viewport()->height(),
-              4 * (d->mainWindow.localExifDataView->fontMetrics().height() + 4));
+    EXPECT_GE(d->mainWindowController().localExifDataView->viewport()->height(),
+              4 * (d->mainWindowController().localExifDataView->fontMetrics().height() + 4));
     d->window->resize(1200, 750);
     settle();
 
-    d->mainWindow.localImageBrowserView->selectionModel()->clearSelection();
+    d->mainWindowController().localImageBrowserView->selectionModel()->clearSelection();
     settle();
-    EXPECT_EQ(d->mainWindow.localExifDataView->height(), withMap);
-    EXPECT_TRUE(d->mainWindow.localMapPlaceholder->text().isEmpty());
+    EXPECT_EQ(d->mainWindowController().localExifDataView->height(), withMap);
+    EXPECT_TRUE(d->mainWindowController().localMapPlaceholder->text().isEmpty());
 }
 
 TEST_F(LocalPanels, GridTitlesAreShortenedInTheMiddleAndFitTheirCells) {
@@ -263,11 +271,11 @@ TEST_F(LocalPanels, GridTitlesAreShortenedInTheMiddleAndFitTheirCells) {
     d->window->resize(1200, 750);
     QApplication::processEvents();
 
-    QListView *view = d->mainWindow.localImageBrowserView;
+    QListView *view = d->mainWindowController().localImageBrowserView;
     auto *delegate = qobject_cast<LocalCellDelegate *>(view->itemDelegate());
     ASSERT_TRUE(delegate);
     for (int row : {0, 1}) {
-        const QModelIndex index = d->mainWindow.localPhotoModel->index(row);
+        const QModelIndex index = d->mainWindowController().localPhotoModel->index(row);
         QStyleOptionViewItem option;
         option.initFrom(view);
         option.widget = view;

@@ -1,4 +1,5 @@
 #include "LibraryEditTestSupport.h"
+#include "browser/MainWindowController.h"
 #include "browser/PanelValueLabel.h"
 #include "export/DuplicateCells.h"
 #include "export/PRArrayController.h"
@@ -118,7 +119,7 @@ TEST_F(DuplicateWindow, ScanOfTheCurrentLibraryGroupsExactlyItsByteIdenticalThum
     // The oracle: items of the browser's list whose thumbnails have the same bytes.
     QHash<QByteArray, QStringList> byBytes;
     QList<QByteArray> order;
-    for (const IKImageItemPtr &i : d->library.photoLibBroserArray) {
+    for (const IKImageItemPtr &i : d->library().photoLibBroserArray) {
         if (i->photoLibFileNode && i->photoLibFileNode->bReferencePhoto)
             continue;
         const QByteArray md5 = md5Of(i->fileThumbPath);
@@ -181,7 +182,7 @@ TEST_F(DuplicateWindow, ScanWithoutDuplicatesSaysSoAndReferencedOrBrokenThumbnai
     // Two photos made to share a referenced photo's picture, and two whose thumbnails are
     // cut the same way: neither pair is a group, and the cut ones are counted.
     QList<IKImageItemPtr> plain, referenced;
-    for (const IKImageItemPtr &i : d->library.photoLibBroserArray)
+    for (const IKImageItemPtr &i : d->library().photoLibBroserArray)
         (i->photoLibFileNode->bReferencePhoto ? referenced : plain) << i;
     ASSERT_GE(plain.size(), 3);
     ASSERT_FALSE(referenced.isEmpty());
@@ -207,7 +208,7 @@ TEST_F(DuplicateWindow, ScanWithoutDuplicatesSaysSoAndReferencedOrBrokenThumbnai
 TEST_F(DuplicateWindow, RefusesBeforeTheLoadEndsAndWhileAnotherProgramHoldsTheLibrary) {
     // From the library menu's item, as the user starts it.
     QAction *item = nullptr;
-    for (QAction *a : d->mainWindow.PhotolibQuickMenu->actions())
+    for (QAction *a : d->mainWindowController().PhotolibQuickMenu->actions())
         if (a->text() == QStringLiteral("Find Duplicate Photos…"))
             item = a;
     ASSERT_NE(item, nullptr);
@@ -239,14 +240,14 @@ TEST_F(DuplicateWindow, RefusesBeforeTheLoadEndsAndWhileAnotherProgramHoldsTheLi
 }
 
 TEST_F(DuplicateWindow, ScanningLabelRunsANineTickCycleFromZero) {
-    d->library.scanningcount = 5; // left over by a library load
+    d->library().scanningcount = 5; // left over by a library load
     ASSERT_TRUE(openLibrary(QStringLiteral("Test-13.0.0")));
-    d->library.scanningcount = 5;
+    d->library().scanningcount = 5;
     d->duplicateWindow.FindDuplicatePhotosAction();
-    EXPECT_EQ(d->library.scanningcount, 0);
+    EXPECT_EQ(d->library().scanningcount, 0);
     ASSERT_TRUE(scan()); // let the first one end; the ticks below are driven by hand
     d->duplicateWindow.scanDupGifTimer->stop();
-    d->library.scanningcount = 0;
+    d->library().scanningcount = 0;
     d->duplicateWindow.scanningDupinfolab->setText(QString());
     QStringList seen;
     for (int tick = 0; tick < 18; ++tick) {
@@ -430,19 +431,19 @@ TEST_F(DuplicateWindow, PreviewFollowsTheFileRowButNotTheRebuildOfTheList) {
                   groups[0]->fileChildren().at(1)->fileFullPath);
 
     // A file row chosen while a group rebuilds the list leaves the preview alone.
-    d->mainWindow.bPreivewFlag = true;
+    d->mainWindowController().bPreivewFlag = true;
     d->duplicateWindow.rightTableView->selectRow(0);
     EXPECT_EQ(d->duplicateWindow.previewFilePath->text(),
               QStringLiteral("Original Photo Path: ") +
                   groups[0]->fileChildren().at(1)->fileFullPath);
-    d->mainWindow.bPreivewFlag = false;
+    d->mainWindowController().bPreivewFlag = false;
 
     // Choosing the other group previews its first file, not the row chosen before.
     d->duplicateWindow.rightTableView->selectRow(1);
     d->duplicateWindow.leftTableView->selectRow(1);
     EXPECT_EQ(d->duplicateWindow.previewDupImageView->property("previewPath").toString(),
               groups[1]->fileChildren().at(0)->filePath);
-    EXPECT_FALSE(d->mainWindow.bPreivewFlag);
+    EXPECT_FALSE(d->mainWindowController().bPreivewFlag);
     EXPECT_TRUE(d->duplicateWindow.rightTableView->selectionModel()->selectedRows().isEmpty());
 
     // A video shows its first frame in the player view.

@@ -2,6 +2,7 @@
 #include "../library/LibraryEditTestSupport.h"
 #include "../library/LibraryTestSupport.h"
 #include "export/core/CloudDownload.h"
+#include "library/LibraryWindows.h"
 #include "platform/core/CloudPhotoLibrary.h"
 #include "platform/core/Workspace.h"
 #include "support/JobWait.h"
@@ -23,7 +24,7 @@ class ICloudWindow : public LibraryEditTest {
     void SetUp() override {
         LibraryEditTest::SetUp();
         storage = dir.filePath(QStringLiteral("S"));
-        d->preferences.storagelocation = storage;
+        d->preferences().storagelocation = storage;
         Workspace::setRevealer([this](const QString &p, const QString &root) {
             revealed << (p.isEmpty() ? root : p);
         });
@@ -56,18 +57,19 @@ TEST_F(ICloudWindow, LocalOriginalsAreCopiedAndICloudOnesAreNamedWithTheReason) 
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     ASSERT_FALSE(item("DSC03584.dng")->bICloudDownloadPhoto);
     select({"DSC03584.dng", "Pumkins2.jpg"});
-    d->libraryWindows.DownloadICloudsfromphotolibraryAction();
-    ASSERT_TRUE(d->libraryWindows.downloadPhotosProgressor);
+    d->libraryWindows().DownloadICloudsfromphotolibraryAction();
+    ASSERT_TRUE(drive(*d).find<QProgressBar>("downloadPhotosProgressor"));
     EXPECT_EQ(
-        d->libraryWindows.downloadiCloudPhotoInfolab->text(),
+        drive(*d).find<QLabel>("downloadiCloudPhotoInfolab")->text(),
         QString("2 full-resolution iCloud photos total %1 are being downloaded.").arg("22.01 MB"));
-    QSignalSpy values(d->libraryWindows.downloadPhotosProgressor, &QProgressBar::valueChanged);
+    QSignalSpy values(drive(*d).find<QProgressBar>("downloadPhotosProgressor"),
+                      &QProgressBar::valueChanged);
     ASSERT_TRUE(waitForJobs(*d));
     QList<int> shown;
     for (const QList<QVariant> &v : values)
         shown << v.at(0).toInt();
     EXPECT_EQ(shown, (QList<int>{50, 100}));
-    EXPECT_FALSE(d->libraryWindows.downloadPhotosWindow->isVisible());
+    EXPECT_FALSE(drive(*d).find<QWidget>("downloadiCloudPhotosWindow")->isVisible());
     // The sheet names the photo not downloaded; the folder is shown beside it.
     QMessageBox *sheet = visibleSheet();
     ASSERT_TRUE(sheet);
@@ -84,7 +86,7 @@ TEST_F(ICloudWindow, LocalOriginalsAreCopiedAndICloudOnesAreNamedWithTheReason) 
 TEST_F(ICloudWindow, ShowingAnICloudPhotoSaysWhyItCannotBeDownloaded) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     select({"DSC03584.dng", "Pumkins2.jpg"});
-    d->libraryWindows.ShowphotoinFinderAction();
+    d->libraryWindows().ShowphotoinFinderAction();
     EXPECT_EQ(revealed, QStringList{item("Pumkins2.jpg")->filePath});
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
@@ -103,9 +105,10 @@ TEST_F(ICloudWindow, WithAServiceTheOriginalIsFetchedByTheProgressOfEachPhoto) {
     ASSERT_EQ(uuid, "D05A5FE3-15FB-49A1-A15D-AB3DA6F8B068");
     fake.served << FakeCloudPhotoLibrary::Served{{uuid, "DSC03584.dng", 1}, "raw", {}};
     select({"DSC03584.dng", "Pumkins2.jpg", "wedding.jpg"});
-    d->libraryWindows.DownloadICloudsfromphotolibraryAction();
-    ASSERT_TRUE(d->libraryWindows.downloadPhotosProgressor);
-    QSignalSpy values(d->libraryWindows.downloadPhotosProgressor, &QProgressBar::valueChanged);
+    d->libraryWindows().DownloadICloudsfromphotolibraryAction();
+    ASSERT_TRUE(drive(*d).find<QProgressBar>("downloadPhotosProgressor"));
+    QSignalSpy values(drive(*d).find<QProgressBar>("downloadPhotosProgressor"),
+                      &QProgressBar::valueChanged);
     ASSERT_TRUE(waitForJobs(*d));
     QList<int> shown;
     for (const QList<QVariant> &v : values)
@@ -114,13 +117,15 @@ TEST_F(ICloudWindow, WithAServiceTheOriginalIsFetchedByTheProgressOfEachPhoto) {
     for (const SheetText &t : takeSheets())
         ADD_FAILURE() << t.informative.toStdString();
     EXPECT_EQ(fileBytes(storage + "/DSC03584.dng"), "raw");
-    EXPECT_TRUE(d->libraryWindows.downloadiCloudPhotoInfolab->text().startsWith(
-        "3 full-resolution iCloud photos total "))
-        << d->libraryWindows.downloadiCloudPhotoInfolab->text().toStdString();
+    EXPECT_TRUE(drive(*d)
+                    .find<QLabel>("downloadiCloudPhotoInfolab")
+                    ->text()
+                    .startsWith("3 full-resolution iCloud photos total "))
+        << drive(*d).find<QLabel>("downloadiCloudPhotoInfolab")->text().toStdString();
 
     // Shown in the file manager: asked first, then fetched beside the first one.
     select({"DSC03584.dng"});
-    d->libraryWindows.ShowphotoinFinderAction();
+    d->libraryWindows().ShowphotoinFinderAction();
     ASSERT_TRUE(visibleSheet());
     EXPECT_EQ(visibleSheet()->informativeText(), "Do you want to download it locally?");
     clickSheetButton(" Download ");
@@ -136,15 +141,16 @@ TEST_F(ICloudWindow, ACancelledDownloadWritesNothingMoreAndSaysSo) {
     setCloudPhotoLibrary(&fake);
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     select({"DSC03584.dng", "Pumkins2.jpg"});
-    d->libraryWindows.DownloadICloudsfromphotolibraryAction();
-    auto *cancel =
-        d->libraryWindows.downloadPhotosWindow->findChild<QPushButton *>("downloadPhotosCancelBtn");
+    d->libraryWindows().DownloadICloudsfromphotolibraryAction();
+    auto *cancel = drive(*d)
+                       .find<QWidget>("downloadiCloudPhotosWindow")
+                       ->findChild<QPushButton *>("downloadPhotosCancelBtn");
     ASSERT_TRUE(cancel);
     EXPECT_TRUE(cancel->isVisible());
     cancel->click();
     fake.release();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_FALSE(d->libraryWindows.downloadPhotosWindow->isVisible());
+    EXPECT_FALSE(drive(*d).find<QWidget>("downloadiCloudPhotosWindow")->isVisible());
     QMessageBox *sheet = visibleSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "The download was cancelled.");

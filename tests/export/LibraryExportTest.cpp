@@ -1,7 +1,10 @@
 // The library's export commands on copies of the fixture libraries, read back with exiftool.
 #include "../library/LibraryEditTestSupport.h"
 #include "../library/LibraryTestSupport.h"
+#include "browser/MainWindowController.h"
 #include "export/core/ExportRules.h"
+#include "library/LibraryPanels.h"
+#include "library/LibraryWindows.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/JobRunner.h"
 #include "platform/core/PrivateFolder.h"
@@ -102,7 +105,7 @@ class LibraryExport : public LibraryEditTest {
         LibraryEditTest::SetUp();
         storage = dir.filePath(QStringLiteral("S"));
         QDir().mkpath(storage);
-        d->preferences.storagelocation = storage;
+        d->preferences().storagelocation = storage;
         Workspace::setRevealer([this](const QString &p, const QString &root) {
             revealed << (p.isEmpty() ? root : p);
         });
@@ -114,24 +117,24 @@ class LibraryExport : public LibraryEditTest {
     // Selects these very items (several may share one name).
     void selectItems(const QList<IKImageItemPtr> &items) {
         QItemSelection chosen;
-        QAbstractItemModel *model = d->mainWindow.photoLibBrowserView->model();
+        QAbstractItemModel *model = d->mainWindowController().photoLibBrowserView->model();
         for (const IKImageItemPtr &i : items) {
-            const int row = int(d->library.photoLibBroserArray.indexOf(i));
+            const int row = int(d->library().photoLibBroserArray.indexOf(i));
             chosen.select(model->index(row, 0), model->index(row, 0));
         }
-        d->mainWindow.photoLibBrowserView->selectionModel()->select(
+        d->mainWindowController().photoLibBrowserView->selectionModel()->select(
             chosen, QItemSelectionModel::ClearAndSelect);
     }
     QList<IKImageItemPtr> named(const QString &name) const {
         QList<IKImageItemPtr> out;
-        for (const IKImageItemPtr &i : d->library.photoLibBroserArray)
+        for (const IKImageItemPtr &i : d->library().photoLibBroserArray)
             if (i->fileName.normalized(QString::NormalizationForm_C) ==
                 name.normalized(QString::NormalizationForm_C))
                 out << i;
         return out;
     }
-    void run(void (AppDelegate::*action)()) {
-        (d.get()->*action)();
+    void run(void (LibraryWindows::*action)()) {
+        (d->libraryWindows().*action)();
         ASSERT_TRUE(waitForJobs(*d));
     }
     // Every file under S, relative, sorted.
@@ -160,7 +163,7 @@ TEST_F(LibraryExport, CopiesOfSameNamedPhotosAllGoOutAndNoFileIsReplaced) {
     writeBytes(taken, "already here");
     writeBytes(taken2, "this one too");
     selectItems(fritest);
-    run(&AppDelegate::forward<&LibraryWindowsPart::ExportphotosfromphotolibraryAction>);
+    run(&LibraryWindows::ExportphotosfromphotolibraryAction);
 
     EXPECT_EQ(fileBytes(taken), "already here");
     EXPECT_EQ(fileBytes(taken2), "this one too");
@@ -202,8 +205,7 @@ TEST_F(LibraryExport, AlbumFoldersAreOneFolderPerAlbumAndClashesTakeNumbers) {
         }
     ASSERT_EQ(agua.size(), 3);
     selectItems(chosen);
-    run(&AppDelegate::forward<
-        &LibraryWindowsPart::ExportAllphotosfromphotolibrarywithAlbumsAction>);
+    run(&LibraryWindows::ExportAllphotosfromphotolibrarywithAlbumsAction);
     const QStringList out = files();
     EXPECT_TRUE(out.contains(record("IMG_4547.jpg").fileAlbum + "/IMG_4547.jpg"))
         << out.join(", ").toStdString();
@@ -222,8 +224,7 @@ TEST_F(LibraryExport, AlbumFoldersAreOneFolderPerAlbumAndClashesTakeNumbers) {
     ASSERT_TRUE(record("IMG_4547.jpg").albumTitles.contains("2019-10/11 Paris Clermont"));
     record("IMG_4547.jpg").fileAlbum = "2019-10/11 Paris Clermont";
     select({"IMG_4547.jpg"});
-    run(&AppDelegate::forward<
-        &LibraryWindowsPart::ExportAllphotosfromphotolibrarywithAlbumsAction>);
+    run(&LibraryWindows::ExportAllphotosfromphotolibrarywithAlbumsAction);
     EXPECT_TRUE(files().contains("2019-10-11 Paris Clermont/IMG_4547.jpg"))
         << files().join(", ").toStdString();
     EXPECT_FALSE(QFileInfo::exists(storage + "/2019-10"));
@@ -232,7 +233,7 @@ TEST_F(LibraryExport, AlbumFoldersAreOneFolderPerAlbumAndClashesTakeNumbers) {
 TEST_F(LibraryExport, EditedExportsUseTheRenderUnderItsOwnExtension) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     select({"IMG_3092.heic", "wedding.jpg"});
-    run(&AppDelegate::forward<&LibraryWindowsPart::ExportEditedphotosfromphotolibraryAction>);
+    run(&LibraryWindows::ExportEditedphotosfromphotolibraryAction);
     const QStringList out = files();
     EXPECT_TRUE(out.contains("IMG_3092.jpeg")) << out.join(", ").toStdString();
     EXPECT_EQ(exiftoolTexts(storage + "/IMG_3092.jpeg").value("File:FileType").toString(), "JPEG");
@@ -245,7 +246,7 @@ TEST_F(LibraryExport, EditedExportsUseTheRenderUnderItsOwnExtension) {
 TEST_F(LibraryExport, EditedExportsOfTheOtherLibrariesFollowTheirRenders) {
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     select({"IMG_3092.heic"});
-    run(&AppDelegate::forward<&LibraryWindowsPart::ExportEditedphotosfromphotolibraryAction>);
+    run(&LibraryWindows::ExportEditedphotosfromphotolibraryAction);
     const QStringList out = files();
     ASSERT_EQ(out.size(), 1);
     const QString type = exiftoolTexts(storage + "/" + out[0]).value("File:FileType").toString();
@@ -256,7 +257,7 @@ TEST_F(LibraryExport, EditedExportsOfTheOtherLibrariesFollowTheirRenders) {
 TEST_F(LibraryExport, OlderLibrariesHaveNoRendersAndTheOriginalGoesOut) {
     ASSERT_TRUE(openLibrary("Test-10.14.6"));
     select({"wedding.jpg"});
-    run(&AppDelegate::forward<&LibraryWindowsPart::ExportEditedphotosfromphotolibraryAction>);
+    run(&LibraryWindows::ExportEditedphotosfromphotolibraryAction);
     EXPECT_EQ(sha256(storage + "/wedding.jpg"), sha256(item("wedding.jpg")->filePath));
     EXPECT_TRUE(takeSheets().isEmpty()) << "the file manager showed the result";
 
@@ -265,7 +266,7 @@ TEST_F(LibraryExport, OlderLibrariesHaveNoRendersAndTheOriginalGoesOut) {
     Workspace::setRevealer({});
     Workspace::setUrlOpener([](const QUrl &) { return false; });
     QAction *item = nullptr;
-    for (QAction *a : d->mainWindow.PhotolibQuickMenu->findChildren<QAction *>())
+    for (QAction *a : d->mainWindowController().PhotolibQuickMenu->findChildren<QAction *>())
         if (a->text() == "Export Originals")
             item = a;
     ASSERT_TRUE(item);
@@ -292,7 +293,7 @@ TEST_F(LibraryExport, MissingOriginalsAreNamedAndICloudPhotosGoOutAsThumbnails) 
     // An original lost from the package after the scan (the package is the test's copy).
     ASSERT_TRUE(QFile::remove(item("Tulips.jpg")->filePath));
     select({"DSC03584.dng", "Tulips.jpg", "wedding.jpg"});
-    run(&AppDelegate::forward<&LibraryWindowsPart::ExportphotosfromphotolibraryAction>);
+    run(&LibraryWindows::ExportphotosfromphotolibraryAction);
     EXPECT_EQ(files(), (QStringList{"DSC03584.jpeg", "wedding.jpg"}));
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 2);
@@ -307,7 +308,7 @@ TEST_F(LibraryExport, MissingOriginalsAreNamedAndICloudPhotosGoOutAsThumbnails) 
 
     // The metadata exports say the same, and the run goes on.
     select({"Tulips.jpg", "Jellyfish.MOV", "wedding.jpg"});
-    run(&AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaAction>);
+    run(&LibraryWindows::ExportOriginalPhotoWithPhotoLibraryMetaAction);
     const QList<SheetText> again = takeSheets();
     ASSERT_EQ(again.size(), 1);
     EXPECT_TRUE(again[0].informative.startsWith("2 of 3 photos went out."))
@@ -325,10 +326,8 @@ TEST_F(LibraryExport, LibraryValuesAreWrittenIntoTheCopies) {
     // Each photo's original is read once: the values compared come from the read that writes.
     const QStringList stills = {item("Pumkins2.jpg")->filePath, item("St James Park.jpg")->filePath,
                                 item("IMG_3092.heic")->filePath};
-    const QHash<QString, int> opens = opensDuring(stills, [&] {
-        run(&AppDelegate::forward<
-            &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaAction>);
-    });
+    const QHash<QString, int> opens = opensDuring(
+        stills, [&] { run(&LibraryWindows::ExportOriginalPhotoWithPhotoLibraryMetaAction); });
     for (const QString &path : stills)
         EXPECT_EQ(opens.value(path), 1) << path.toStdString();
     EXPECT_TRUE(takeSheets().isEmpty());
@@ -373,8 +372,7 @@ TEST_F(LibraryExport, LibraryValuesAreWrittenIntoTheCopies) {
 
     // The creation-date export takes a video too, byte for byte.
     select({"Jellyfish1.mp4"});
-    run(&AppDelegate::forward<
-        &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction>);
+    run(&LibraryWindows::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction);
     EXPECT_TRUE(takeSheets().isEmpty());
     EXPECT_EQ(sha256(storage + "/Jellyfish1 2.mp4"), sha256(item("Jellyfish1.mp4")->filePath))
         << files().join(", ").toStdString();
@@ -398,7 +396,7 @@ TEST_F(LibraryExport, VideosOnlyInICloudGoOutAsTheirThumbnailWithTheLibraryValue
     ASSERT_FALSE(item("Jellyfish.MOV")->bICloudDownloadPhoto);
     ASSERT_FALSE(item("Jellyfish1.mp4")->bICloudDownloadPhoto);
     select({"Jellyfish.MOV", "Jellyfish1.mp4", "Pumkins2.jpg"});
-    run(&AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaAction>);
+    run(&LibraryWindows::ExportOriginalPhotoWithPhotoLibraryMetaAction);
     EXPECT_EQ(files(), (QStringList{"Jellyfish.jpeg", "Pumkins2.jpg"}));
     // The thumbnail takes what the library holds, as a photo's does.
     const QVariantMap thumb = exiftoolTexts(storage + "/Jellyfish.jpeg");
@@ -413,7 +411,7 @@ TEST_F(LibraryExport, VideosOnlyInICloudGoOutAsTheirThumbnailWithTheLibraryValue
                               "that have not been downloaded.");
 
     // The download names both, each with its reason; the thumbnail that is there goes out.
-    d->libraryWindows.DownloadICloudsfromphotolibraryAction();
+    d->libraryWindows().DownloadICloudsfromphotolibraryAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QList<SheetText> download = takeSheets();
     ASSERT_EQ(download.size(), 1);
@@ -424,8 +422,7 @@ TEST_F(LibraryExport, VideosOnlyInICloudGoOutAsTheirThumbnailWithTheLibraryValue
 
     // The creation-date export gives the same reason.
     select({"Jellyfish1.mp4"});
-    run(&AppDelegate::forward<
-        &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction>);
+    run(&LibraryWindows::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction);
     const QList<SheetText> dated = takeSheets();
     ASSERT_FALSE(dated.isEmpty());
     EXPECT_TRUE(
@@ -442,7 +439,7 @@ TEST_F(LibraryExport, ACancelledMetadataExportSendsNoVideosAfterIt) {
     const int workers = JobRunner::pool()->maxThreadCount();
     for (int i = 0; i < workers; ++i)
         JobRunner::pool()->start([&release] { release.acquire(); });
-    d->libraryWindows.ExportOriginalPhotoWithPhotoLibraryMetaAction();
+    d->libraryWindows().ExportOriginalPhotoWithPhotoLibraryMetaAction();
     auto *cancel = d->window->statusBar()->findChild<QPushButton *>("JobCancelButton");
     ASSERT_TRUE(cancel);
     cancel->click();
@@ -458,7 +455,7 @@ TEST_F(LibraryExport, ACancelledMetadataExportSendsNoVideosAfterIt) {
     select({"Jellyfish.MOV", "Jellyfish1.mp4"});
     for (int i = 0; i < workers; ++i)
         JobRunner::pool()->start([&release] { release.acquire(); });
-    d->libraryWindows.ExportOriginalPhotoWithPhotoLibraryMetaAction();
+    d->libraryWindows().ExportOriginalPhotoWithPhotoLibraryMetaAction();
     cancel = shownJobCancel(*d); // not the first job's, whose bar may still be there
     ASSERT_TRUE(cancel);
     cancel->click();
@@ -476,8 +473,7 @@ TEST_F(LibraryExport, SortedMetadataExportsFileByAlbumOrByDate) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     record("IMG_4547.jpg").fileAlbum = "2019-10/11 Paris Clermont";
     select({"IMG_4547.jpg", "Pumkins2.jpg"});
-    run(&AppDelegate::forward<
-        &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>);
+    run(&LibraryWindows::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction);
     QStringList out = files();
     EXPECT_EQ(out,
               (QStringList{"2019-10-11 Paris Clermont/IMG_4547.jpg", "Pumpkin Farm/Pumkins2.jpg"}));
@@ -485,15 +481,13 @@ TEST_F(LibraryExport, SortedMetadataExportsFileByAlbumOrByDate) {
               "I found one!");
     // The same photo again in its album: numbered by its place in the whole list.
     select({"Pumkins2.jpg"});
-    run(&AppDelegate::forward<
-        &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>);
-    const int index = int(d->library.photoLibBroserArray.indexOf(item("Pumkins2.jpg")));
+    run(&LibraryWindows::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction);
+    const int index = int(d->library().photoLibBroserArray.indexOf(item("Pumkins2.jpg")));
     EXPECT_TRUE(files().contains(QString("Pumpkin Farm/Pumkins2 %1.jpg").arg(index)))
         << files().join(", ").toStdString();
 
     // By year and month: the library's camera date decides the folder.
-    run(&AppDelegate::forward<
-        &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction>);
+    run(&LibraryWindows::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction);
     const QDateTime date = libraryDate(record("Pumkins2.jpg").cameraDate.text());
     ASSERT_TRUE(date.isValid());
     const QString filed =
@@ -513,7 +507,7 @@ INSTANTIATE_TEST_SUITE_P(Libraries, LibraryExportEach,
 TEST_P(LibraryExportEach, StJamesParkKeepsItsOwnPositionAltitudeAndArtist) {
     ASSERT_TRUE(openLibrary(GetParam()));
     select({"St James Park.jpg"});
-    run(&AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaAction>);
+    run(&LibraryWindows::ExportOriginalPhotoWithPhotoLibraryMetaAction);
     EXPECT_TRUE(takeSheets().isEmpty());
     const QVariantMap park = exiftoolTexts(storage + "/St James Park.jpg");
     EXPECT_NEAR(park.value("GPS:GPSLatitude").toDouble(), 51.50357, 1e-4);
@@ -531,15 +525,14 @@ TEST_F(LibraryExport, OneGroupExportsWriteThatGroupAlone) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     select({"Pumkins2.jpg"});
     const QVariantMap before = exiftoolTexts(item("Pumkins2.jpg")->filePath);
-    run(&AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryTitleAction>);
+    run(&LibraryWindows::ExportOriginalPhotoWithPhotoLibraryTitleAction);
     QVariantMap out = exiftoolTexts(storage + "/Pumkins2.jpg");
     EXPECT_EQ(out.value("IPTC:ObjectName").toString(), "I found one!");
     EXPECT_EQ(out.value("IFD0:ImageDescription"), before.value("IFD0:ImageDescription"));
     EXPECT_EQ(out.value("GPS:GPSLatitude"), before.value("GPS:GPSLatitude"));
 
     // The creation-date copy is the original byte for byte, under the next name.
-    run(&AppDelegate::forward<
-        &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction>);
+    run(&LibraryWindows::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction);
     EXPECT_EQ(fileBytes(storage + "/Pumkins2 2.jpg"), fileBytes(item("Pumkins2.jpg")->filePath));
     const QDateTime created = libraryDate(record("Pumkins2.jpg").createDate.text());
     ASSERT_TRUE(created.isValid());
@@ -547,7 +540,7 @@ TEST_F(LibraryExport, OneGroupExportsWriteThatGroupAlone) {
 
     // The edited road with library values: the render goes out under its own extension.
     select({"IMG_3092.heic"});
-    run(&AppDelegate::forward<&LibraryWindowsPart::ExportEditedPhotoWithPhotoLibraryMetaAction>);
+    run(&LibraryWindows::ExportEditedPhotoWithPhotoLibraryMetaAction);
     out = exiftoolTexts(storage + "/IMG_3092.jpeg");
     EXPECT_EQ(out.value("File:FileType").toString(), "JPEG");
     EXPECT_EQ(out.value("IPTC:Keywords").toString(), "foo/bar");
@@ -557,18 +550,18 @@ TEST_F(LibraryExport, OneGroupExportsWriteThatGroupAlone) {
 TEST_F(LibraryExport, TheOriginalPanelsValuesGoIntoACopyBesideAnyFileOfThatName) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     select({"St James Park.jpg"});
-    d->libraryPanels.StartPhotoOriginalEditViewAction();
+    d->libraryPanels().StartPhotoOriginalEditViewAction();
     // The panel shows the file's own copyright and lens make too.
-    EXPECT_EQ(d->libraryPanels.originalPhotolibCopyrightlab->text(),
+    EXPECT_EQ(field("originalPhotolibCopyrightlab")->text(),
               item("St James Park.jpg")->originalFileNode->rare().fileCopyright);
-    EXPECT_FALSE(d->libraryPanels.originalPhotolibCopyrightlab->text().isEmpty());
+    EXPECT_FALSE(field("originalPhotolibCopyrightlab")->text().isEmpty());
     writeBytes(storage + "/St James Park.jpg", "someone's");
-    type(d->libraryPanels.originalPhotolibTitlelab, "Typed title");
-    type(d->libraryPanels.originalPhotolibCopyrightlab, "Typed copyright");
-    type(d->libraryPanels.originalPhotolibLenMakelab, "Typed lens make");
-    type(d->libraryPanels.originalPhotolibkeywordslab, "one, two");
-    type(d->libraryPanels.originalPhotolibCameraDatelab, "2019:05:03 10:20:30");
-    d->libraryWindows.ApplyOriginalPhotoMetadataChangeAction();
+    type("originalPhotolibTitlelab", "Typed title");
+    type("originalPhotolibCopyrightlab", "Typed copyright");
+    type("originalPhotolibLenMakelab", "Typed lens make");
+    type("originalPhotolibkeywordslab", "one, two");
+    type("originalPhotolibCameraDatelab", "2019:05:03 10:20:30");
+    d->libraryWindows().ApplyOriginalPhotoMetadataChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(takeSheets().isEmpty());
     EXPECT_EQ(fileBytes(storage + "/St James Park.jpg"), "someone's");
@@ -600,30 +593,23 @@ TEST_F(LibraryExport, AHostileLibrarysNamesStayInsideTheStorageFolderInEveryLayo
     }));
     storage = dir.filePath("out/deep/S");
     ASSERT_TRUE(QDir().mkpath(storage));
-    d->preferences.storagelocation = storage;
+    d->preferences().storagelocation = storage;
     // The browser's cached thumbnails and the program's own scratch folder are no export's.
     const QStringList mine = {storage, QDir::homePath() + "/.cache", PrivateFolder::root()};
     const QStringList before = treeListing(QDir::homePath(), mine);
-    selectItems(d->library.photoLibBroserArray);
-    for (void (AppDelegate::*action)() :
-         {&AppDelegate::forward<&LibraryWindowsPart::ExportphotosfromphotolibraryAction>,
-          &AppDelegate::forward<&LibraryWindowsPart::ExportEditedphotosfromphotolibraryAction>,
-          &AppDelegate::forward<
-              &LibraryWindowsPart::ExportAllphotosfromphotolibrarywithAlbumsAction>,
-          &AppDelegate::forward<
-              &LibraryWindowsPart::ExportphotosfromphotolibrarywithYearandMonthAction>,
-          &AppDelegate::forward<&LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaAction>,
-          &AppDelegate::forward<
-              &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction>,
-          &AppDelegate::forward<
-              &LibraryWindowsPart::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction>,
-          &AppDelegate::forward<
-              &LibraryWindowsPart::
-                  ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>,
-          &AppDelegate::forward<
-              &LibraryWindowsPart::ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction>,
-          &AppDelegate::forward<&LibraryWindowsPart::ExportOriginaPhotoLibraryMetaToPlistAction>,
-          &AppDelegate::forward<&LibraryWindowsPart::ExportPhotoLibraryMetaToPlistAction>}) {
+    selectItems(d->library().photoLibBroserArray);
+    for (void (LibraryWindows::*action)() :
+         {&LibraryWindows::ExportphotosfromphotolibraryAction,
+          &LibraryWindows::ExportEditedphotosfromphotolibraryAction,
+          &LibraryWindows::ExportAllphotosfromphotolibrarywithAlbumsAction,
+          &LibraryWindows::ExportphotosfromphotolibrarywithYearandMonthAction,
+          &LibraryWindows::ExportOriginalPhotoWithPhotoLibraryMetaAction,
+          &LibraryWindows::ExportOriginalPhotoWithPhotoLibraryMetaCreationDateAction,
+          &LibraryWindows::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAction,
+          &LibraryWindows::ExportOriginalPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction,
+          &LibraryWindows::ExportEditedPhotoWithPhotoLibraryMetaByYearMonthAndAblumAction,
+          &LibraryWindows::ExportOriginaPhotoLibraryMetaToPlistAction,
+          &LibraryWindows::ExportPhotoLibraryMetaToPlistAction}) {
         run(action);
         takeSheets();
     }

@@ -1,6 +1,8 @@
 // The merge window offscreen: listing, removing, the start road and the end sheet on Linux.
 #include "../library/LibraryEditTestSupport.h"
 #include "../library/LibraryTestSupport.h"
+#include "app/Jobs.h"
+#include "browser/MainWindowController.h"
 #include "browser/PRButton.h"
 #include "browser/PanelValueLabel.h"
 #include "platform/core/PhotosApplication.h"
@@ -55,9 +57,9 @@ class LibraryMergeWindow : public LibraryEditTest {
 
 bool waitForMerge(AppDelegate &d) {
     QDeadlineTimer deadline(300000);
-    while (d.runningJob(AppDelegate::OneAtATime::LibraryMerge) && !deadline.hasExpired())
+    while (d.jobs().runningJob(Jobs::OneAtATime::LibraryMerge) && !deadline.hasExpired())
         QTest::qWait(10);
-    return !d.runningJob(AppDelegate::OneAtATime::LibraryMerge);
+    return !d.jobs().runningJob(Jobs::OneAtATime::LibraryMerge);
 }
 
 } // namespace
@@ -72,10 +74,11 @@ TEST_F(LibraryMergeWindow, ListsOnlyLibraryPackagesAndRemovesTheSelectedOne) {
     EXPECT_TRUE(d->window->screen()->availableGeometry().contains(merge));
     EXPECT_TRUE(d->mergeWindow.photolibKeepAblumBtn->isChecked());
     // The add button's panel stays above the merge window.
-    d->mainWindow.MybuttonMouseDownHandle(d->mergeWindow.photolibAddBtn);
-    ASSERT_TRUE(d->mainWindow.theOpenPanel);
-    EXPECT_EQ(d->mainWindow.theOpenPanel->parentWidget(), d->mergeWindow.photolibMergeWindow);
-    d->mainWindow.theOpenPanel->reject();
+    d->mainWindowController().MybuttonMouseDownHandle(d->mergeWindow.photolibAddBtn);
+    ASSERT_TRUE(d->mainWindowController().theOpenPanel);
+    EXPECT_EQ(d->mainWindowController().theOpenPanel->parentWidget(),
+              d->mergeWindow.photolibMergeWindow);
+    d->mainWindowController().theOpenPanel->reject();
     EXPECT_TRUE(d->mergeWindow.photolibKeepPhotoMetaBtn->isChecked());
     EXPECT_EQ(d->mergeWindow.photolibController->headerData(0, Qt::Horizontal).toString(), "Name");
     EXPECT_EQ(d->mergeWindow.photolibController->headerData(1, Qt::Horizontal).toString(), "Date");
@@ -111,21 +114,21 @@ TEST_F(LibraryMergeWindow, ListsOnlyLibraryPackagesAndRemovesTheSelectedOne) {
               d->mergeWindow.photolibDestLab->text());
 
     // Three listed: Start is refused.
-    d->mainWindow.MybuttonMouseDownHandle(d->mergeWindow.photolibStartBtn);
+    d->mainWindowController().MybuttonMouseDownHandle(d->mergeWindow.photolibStartBtn);
     QList<SheetText> sheets = mergeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "You need to add two photo libraries in the table view to merge "
                               "the photo libraries.");
-    EXPECT_FALSE(d->runningJob(AppDelegate::OneAtATime::LibraryMerge));
+    EXPECT_FALSE(d->jobs().runningJob(Jobs::OneAtATime::LibraryMerge));
 
     d->mergeWindow.photolibTableview->selectRow(2);
-    d->mainWindow.MybuttonMouseDownHandle(d->mergeWindow.photolibSubBtn);
+    d->mainWindowController().MybuttonMouseDownHandle(d->mergeWindow.photolibSubBtn);
     ASSERT_EQ(d->mergeWindow.photolibController->rowCount(), 2);
     EXPECT_EQ(d->mergeWindow.photolibraryAddedArray.at(1)->fileFullPath, source);
     // Removing selects the first row again: the destination.
-    d->mainWindow.MybuttonMouseDownHandle(d->mergeWindow.photolibSubBtn);
+    d->mainWindowController().MybuttonMouseDownHandle(d->mergeWindow.photolibSubBtn);
     EXPECT_EQ(d->mergeWindow.photolibController->rowCount(), 1);
-    d->mainWindow.MybuttonMouseDownHandle(d->mergeWindow.photolibStartBtn);
+    d->mainWindowController().MybuttonMouseDownHandle(d->mergeWindow.photolibStartBtn);
     EXPECT_EQ(mergeSheets().size(), 1);
 }
 
@@ -168,7 +171,7 @@ TEST_F(LibraryMergeWindow, OnLinuxTheEndSheetSaysThePhotosWereExportedNotImporte
     d->mergeWindow.ClickMergePhotoLibraryAction();
     d->mergeWindow.importPhotoLibraryintoTableViewThreader({destination, source});
     d->mergeWindow.photolibKeepPhotoMetaBtn->setChecked(false);
-    d->mainWindow.MybuttonMouseDownHandle(d->mergeWindow.photolibStartBtn);
+    d->mainWindowController().MybuttonMouseDownHandle(d->mergeWindow.photolibStartBtn);
     const QString folder = QDir::homePath() + "/Pictures/Test-10.15.7";
     QList<SheetText> sheets = mergeSheets();
     ASSERT_EQ(sheets.size(), 1);

@@ -1,6 +1,8 @@
 // The library view's two property lists, read back by an outside reader.
 #include "../library/LibraryEditTestSupport.h"
 #include "../library/LibraryTestSupport.h"
+#include "browser/MainWindowController.h"
+#include "library/LibraryWindows.h"
 #include "platform/core/Workspace.h"
 #include "support/PlistReader.h"
 
@@ -19,7 +21,7 @@ class LibraryPlist : public LibraryEditTest {
     void SetUp() override {
         LibraryEditTest::SetUp();
         storage = dir.filePath(QStringLiteral("S"));
-        d->preferences.storagelocation = storage;
+        d->preferences().storagelocation = storage;
         Workspace::setRevealer(
             [this](const QString &p, const QString &root) { revealed << p << root; });
     }
@@ -40,7 +42,7 @@ QJsonObject entryOf(const QJsonObject &plist, const QString &name) {
 TEST_F(LibraryPlist, EachEntryHoldsItsOwnPhotosLibraryValues) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     select({"Pumkins2.jpg", "St James Park.jpg", "wedding.jpg"});
-    d->libraryWindows.ExportPhotoLibraryMetaToPlistAction();
+    d->libraryWindows().ExportPhotoLibraryMetaToPlistAction();
     const QString path = storage + "/PhotoLibrayMetadata.plist";
     // The folder a sheet names where no file manager answers: the one written to.
     EXPECT_EQ(revealed, (QStringList{path, storage}));
@@ -69,7 +71,7 @@ TEST_F(LibraryPlist, EachEntryHoldsItsOwnPhotosLibraryValues) {
 TEST_F(LibraryPlist, OriginalsAreReadWholeAndMissingOnesAreNamed) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     select({"St James Park.jpg", "IMG_1693.tif"});
-    d->libraryWindows.ExportOriginaPhotoLibraryMetaToPlistAction();
+    d->libraryWindows().ExportOriginaPhotoLibraryMetaToPlistAction();
     const QJsonObject plist = readPlistOutside(storage + "/OriginalPhotoMetadata.plist");
     ASSERT_FALSE(plist.isEmpty());
     const QJsonObject park = entryOf(plist, "St James Park.jpg");
@@ -85,29 +87,29 @@ TEST_F(LibraryPlist, OriginalsAreReadWholeAndMissingOnesAreNamed) {
 TEST_F(LibraryPlist, AFolderThatCannotBeMadeIsSaidAndSameNamesAreNamed) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     writeBytes(dir.filePath("blocker"), "x");
-    d->preferences.storagelocation = dir.filePath("blocker/S");
+    d->preferences().storagelocation = dir.filePath("blocker/S");
     select({"wedding.jpg"});
-    d->libraryWindows.ExportPhotoLibraryMetaToPlistAction();
+    d->libraryWindows().ExportPhotoLibraryMetaToPlistAction();
     QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "The metadata could not be exported.");
     EXPECT_TRUE(revealed.isEmpty());
 
-    d->preferences.storagelocation = storage;
+    d->preferences().storagelocation = storage;
     QList<IKImageItemPtr> same;
-    for (const IKImageItemPtr &i : d->library.photoLibBroserArray)
+    for (const IKImageItemPtr &i : d->library().photoLibBroserArray)
         if (i->fileName == "winebottle.jpeg")
             same << i;
     ASSERT_EQ(same.size(), 2);
     QItemSelection chosen;
     for (const IKImageItemPtr &i : same) {
-        const int row = int(d->library.photoLibBroserArray.indexOf(i));
-        chosen.select(d->mainWindow.photoLibBrowserView->model()->index(row, 0),
-                      d->mainWindow.photoLibBrowserView->model()->index(row, 0));
+        const int row = int(d->library().photoLibBroserArray.indexOf(i));
+        chosen.select(d->mainWindowController().photoLibBrowserView->model()->index(row, 0),
+                      d->mainWindowController().photoLibBrowserView->model()->index(row, 0));
     }
-    d->mainWindow.photoLibBrowserView->selectionModel()->select(
+    d->mainWindowController().photoLibBrowserView->selectionModel()->select(
         chosen, QItemSelectionModel::ClearAndSelect);
-    d->libraryWindows.ExportPhotoLibraryMetaToPlistAction();
+    d->libraryWindows().ExportPhotoLibraryMetaToPlistAction();
     sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_TRUE(sheets[0].informative.contains("winebottle.jpeg"));

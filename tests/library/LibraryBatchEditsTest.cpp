@@ -2,7 +2,10 @@
 // library save, the copies between library fields and the fields taken from the originals,
 // checked in the library's own database with the sqlite3 command and against exiftool.
 #include "LibraryEditTestSupport.h"
+#include "app/Browsers.h"
+#include "browser/MainWindowController.h"
 #include "browser/PRButton.h"
+#include "library/LibraryPanels.h"
 #include "platform/ImageView.h"
 #include "platform/core/FileDates.h"
 #include "support/JobWait.h"
@@ -28,11 +31,9 @@ class LibraryBatch : public LibraryEditTest, public ::testing::WithParamInterfac
   protected:
     void openDateWindow() {
         d->dateWindows.ChangePhotoLibraryPhotoDateAction();
-        ASSERT_TRUE(d->dateWindows.changeMutiDateWindow->isVisible());
+        ASSERT_TRUE(drive(*d).find<QWidget>("changeMutiDateWindow")->isVisible());
     }
-    void saveDates() {
-        d->mainWindow.MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
-    }
+    void saveDates() { drive(*d).click("changeMutiPhotoDateBtn"); }
     SheetText onlySheet() {
         const QList<SheetText> sheets = takeSheets();
         EXPECT_EQ(sheets.size(), 1);
@@ -48,20 +49,20 @@ INSTANTIATE_TEST_SUITE_P(Libraries, LibraryBatch,
 TEST_P(LibraryBatch, ASetDateStepsTenMinutesFromPhotoToPhotoInBrowserOrder) {
     ASSERT_TRUE(openLibrary(GetParam()));
     select({"Tulips.jpg", "St James Park.jpg", "wedding.jpg"});
-    const QList<IKImageItemPtr> order = d->selectedLibraryItems();
+    const QList<IKImageItemPtr> order = d->browsers().selectedLibraryItems();
     ASSERT_EQ(order.size(), 3);
     openDateWindow();
-    EXPECT_EQ(d->dateWindows.EditDateHeadInfolab->text(),
+    EXPECT_EQ(drive(*d).find<QLabel>("EditDateHeadInfolab")->text(),
               "Choose One of Three Methods to Batch Modify Photo Library Photo Dates:");
-    EXPECT_EQ(d->dateWindows.mutSetDatelab->placeholderText(),
-              d->libraryPanels.photolibEiteCameraDatelab->text());
-    d->dateWindows.mutSetDatelab->setText("2021-03-04 05:06:07");
-    d->dateWindows.AddDateNumBtn->setChecked(true);
-    d->dateWindows.AddDateNumlab->setText("10");
-    d->dateWindows.AddDateUnitBtn->setCurrentText("Minute");
+    EXPECT_EQ(field("mutSetDatelab")->placeholderText(),
+              field("photolibEiteCameraDatelab")->text());
+    field("mutSetDatelab")->setText("2021-03-04 05:06:07");
+    drive(*d).find<QCheckBox>("AddDateNumBtn")->setChecked(true);
+    field("AddDateNumlab")->setText("10");
+    drive(*d).find<QComboBox>("AddDateUnitBtn")->setCurrentText("Minute");
     saveDates();
     EXPECT_EQ(onlySheet().text, kApplied);
-    EXPECT_FALSE(d->dateWindows.changeMutiDateWindow->isVisible());
+    EXPECT_FALSE(drive(*d).find<QWidget>("changeMutiDateWindow")->isVisible());
     const QDateTime start(QDate(2021, 3, 4), QTime(5, 6, 7));
     for (int k = 0; k < 3; ++k) {
         const PRPicFileInfo &r = *order[k]->photoLibFileNode;
@@ -73,7 +74,7 @@ TEST_P(LibraryBatch, ASetDateStepsTenMinutesFromPhotoToPhotoInBrowserOrder) {
 
     // Without the step every photo gets the one date.
     openDateWindow();
-    d->dateWindows.mutSetDatelab->setText("2021:03:04 05:06:07");
+    field("mutSetDatelab")->setText("2021:03:04 05:06:07");
     saveDates();
     EXPECT_EQ(onlySheet().text, kApplied);
     for (const IKImageItemPtr &i : order)
@@ -83,7 +84,7 @@ TEST_P(LibraryBatch, ASetDateStepsTenMinutesFromPhotoToPhotoInBrowserOrder) {
 TEST_P(LibraryBatch, AnHourAddedTwiceIsTwoHoursAndSubtractedGoesBack) {
     ASSERT_TRUE(openLibrary(GetParam()));
     select({"St James Park.jpg", "wedding.jpg"});
-    const QList<IKImageItemPtr> photos = d->selectedLibraryItems();
+    const QList<IKImageItemPtr> photos = d->browsers().selectedLibraryItems();
     const QString tokensApart =
         currentSchema()
             ? QString("SELECT count(*) FROM %1 WHERE ZSORTTOKEN != ZDATECREATED").arg(assetTable())
@@ -95,9 +96,9 @@ TEST_P(LibraryBatch, AnHourAddedTwiceIsTwoHoursAndSubtractedGoesBack) {
     for (int round = 0; round < 2; ++round) {
         openDateWindow();
         // Four characters or fewer in the set-date field: the amounts are meant.
-        d->dateWindows.mutSetDatelab->setText("2021");
-        d->dateWindows.hourVaulab->setText("1");
-        d->dateWindows.AddTimeBtn->setChecked(true);
+        field("mutSetDatelab")->setText("2021");
+        field("hourVaulab")->setText("1");
+        drive(*d).find<QPushButton>("AddTimeBtn")->setChecked(true);
         saveDates();
         EXPECT_EQ(onlySheet().text, kApplied);
     }
@@ -108,9 +109,9 @@ TEST_P(LibraryBatch, AnHourAddedTwiceIsTwoHoursAndSubtractedGoesBack) {
         EXPECT_EQ(r.cameraDate.text(), shown.toString("yyyy-MM-dd HH:mm:ss"));
     }
     openDateWindow();
-    d->dateWindows.hourVaulab->setText("2");
-    d->dateWindows.RemoveTimeBtn->click(); // the pair of buttons: subtract
-    ASSERT_FALSE(d->dateWindows.AddTimeBtn->isChecked());
+    field("hourVaulab")->setText("2");
+    drive(*d).find<QPushButton>("RemoveTimeBtn")->click(); // the pair of buttons: subtract
+    ASSERT_FALSE(drive(*d).find<QPushButton>("AddTimeBtn")->isChecked());
     saveDates();
     EXPECT_EQ(onlySheet().text, kApplied);
     for (int i = 0; i < photos.size(); ++i)
@@ -130,18 +131,18 @@ TEST_F(LibraryEditTest, TheSampleShiftNeedsBothDatesAndUndatedPhotosAreNamed) {
     d->dateWindows.ChangePhotoLibraryPhotoDateAction();
     QPixmap sample(8, 8);
     sample.fill(Qt::gray);
-    d->dateWindows.dateImageview->setImage(sample);
-    d->dateWindows.beforeorignalDatelab->setText("2020:01:01 00:00:00");
-    d->dateWindows.afterorignalDatelab->setText("sometime");
-    d->mainWindow.MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
+    drive(*d).find<PKImageView>("dateImageview")->setImage(sample);
+    field("beforeorignalDatelab")->setText("2020:01:01 00:00:00");
+    field("afterorignalDatelab")->setText("sometime");
+    drive(*d).click("changeMutiPhotoDateBtn");
     QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "Invalid date format");
-    EXPECT_TRUE(d->dateWindows.changeMutiDateWindow->isVisible());
+    EXPECT_TRUE(drive(*d).find<QWidget>("changeMutiDateWindow")->isVisible());
     EXPECT_EQ(databaseHashes(), hashes);
 
-    d->dateWindows.afterorignalDatelab->setText("2020-01-03 12:00:00");
-    d->mainWindow.MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
+    field("afterorignalDatelab")->setText("2020-01-03 12:00:00");
+    drive(*d).click("changeMutiPhotoDateBtn");
     sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, kApplied);
@@ -154,28 +155,29 @@ TEST_F(LibraryEditTest, TheDateWindowsLibrarySaveAsksWhetherTheLibraryIsFree) {
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     select({"wedding.jpg"});
     d->dateWindows.ChangePhotoLibraryPhotoDateAction();
-    auto *fileDates = d->dateWindows.changeMutiDateWindow->findChild<QPushButton *>(
-        "ClickMutiCreatedDateChangedSaveAction");
+    auto *fileDates = drive(*d)
+                          .find<QWidget>("changeMutiDateWindow")
+                          ->findChild<QPushButton *>("ClickMutiCreatedDateChangedSaveAction");
     ASSERT_TRUE(fileDates);
     EXPECT_TRUE(fileDates->isHidden()); // library photos have no file dates here
-    d->dateWindows.mutSetDatelab->setText("2021-03-04 05:06:07");
+    field("mutSetDatelab")->setText("2021-03-04 05:06:07");
     const QStringList hashes = databaseHashes();
     photos.heldBy << DatabaseHolder{4244, QStringLiteral("Photos"), QStringLiteral("lock")};
-    d->mainWindow.MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
+    drive(*d).click("changeMutiPhotoDateBtn");
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "You need to quit the running Photos application.");
     EXPECT_EQ(databaseHashes(), hashes);
-    EXPECT_TRUE(d->dateWindows.changeMutiDateWindow->isVisible());
+    EXPECT_TRUE(drive(*d).find<QWidget>("changeMutiDateWindow")->isVisible());
 
     // In local mode the same button saves local photos, and the library is left alone.
     photos.heldBy.clear();
-    d->mainWindow.ChangeLocalPhotoMenuAction();
-    d->mainWindow.MybuttonMouseDownHandle(d->dateWindows.changeMutiPhotoDateBtn);
+    d->mainWindowController().ChangeLocalPhotoMenuAction();
+    drive(*d).click("changeMutiPhotoDateBtn");
     ASSERT_TRUE(waitForJobs(*d));
     takeSheets();
     EXPECT_EQ(databaseHashes(), hashes);
-    EXPECT_EQ(d->dateWindows.changeMutiPhotoDateBtn->imageName(), "savechanges.png");
+    EXPECT_EQ(drive(*d).find<PRButton>("changeMutiPhotoDateBtn")->imageName(), "savechanges.png");
 }
 
 TEST_P(LibraryBatch, CopiesBetweenFieldsSkipEmptySourcesAndNameThem) {
@@ -185,7 +187,7 @@ TEST_P(LibraryBatch, CopiesBetweenFieldsSkipEmptySourcesAndNameThem) {
     const IKImageItemPtr wedding = item("wedding.jpg"), pumpkins = item("Pumpkins4.jpg");
     const PRPicFileInfo &w = *wedding->photoLibFileNode, &p = *pumpkins->photoLibFileNode;
 
-    d->libraryPanels.CopyFileTitletoPhotoLibraryFileNameAction();
+    d->libraryPanels().CopyFileTitletoPhotoLibraryFileNameAction();
     SheetText sheet = onlySheet();
     EXPECT_EQ(sheet.text, kApplied);
     EXPECT_TRUE(sheet.informative.contains("wedding.jpg: it has no title"));
@@ -193,7 +195,7 @@ TEST_P(LibraryBatch, CopiesBetweenFieldsSkipEmptySourcesAndNameThem) {
     EXPECT_EQ(pumpkins->fileName, "Pumpkin heads.jpg");
     EXPECT_EQ(w.fileName, "wedding.jpg");
 
-    d->libraryPanels.CopyFileTitletoPhotoLibraryCaptionAction();
+    d->libraryPanels().CopyFileTitletoPhotoLibraryCaptionAction();
     EXPECT_EQ(onlySheet().text, kApplied);
     EXPECT_EQ(libraryCaption(p), "Pumpkin heads");
     EXPECT_EQ(libraryCaption(w), "Bride Wedding day");
@@ -204,26 +206,26 @@ TEST_P(LibraryBatch, CopiesBetweenFieldsSkipEmptySourcesAndNameThem) {
                   "1");
     }
 
-    d->libraryPanels.CopyFileCaptiontoPhotoLibraryTitleAction();
+    d->libraryPanels().CopyFileCaptiontoPhotoLibraryTitleAction();
     EXPECT_EQ(onlySheet().text, kApplied);
     EXPECT_EQ(libraryTitle(w), "Bride Wedding day");
 
-    d->libraryPanels.CopyFileNametoPhotoLibraryTileAction();
+    d->libraryPanels().CopyFileNametoPhotoLibraryTileAction();
     EXPECT_EQ(onlySheet().text, kApplied);
     EXPECT_EQ(libraryTitle(w), "wedding");
     EXPECT_EQ(libraryTitle(p), "Pumpkin heads");
     EXPECT_EQ(w.fileTitle, "wedding");
 
-    d->libraryPanels.CopyFileNametoPhotoLibraryCaptionAction();
+    d->libraryPanels().CopyFileNametoPhotoLibraryCaptionAction();
     EXPECT_EQ(onlySheet().text, kApplied);
     EXPECT_EQ(libraryCaption(w), "wedding");
 
-    d->libraryPanels.CopyCameraDatetoPhotoLibraryTileAction();
+    d->libraryPanels().CopyCameraDatetoPhotoLibraryTileAction();
     EXPECT_EQ(onlySheet().text, kApplied);
     EXPECT_EQ(libraryTitle(w), w.cameraDate.text());
     EXPECT_EQ(p.fileTitle, p.cameraDate.text());
 
-    d->libraryPanels.CopyCameraDatetoPhotoLibraryAddedDateAction();
+    d->libraryPanels().CopyCameraDatetoPhotoLibraryAddedDateAction();
     EXPECT_EQ(onlySheet().text, kApplied);
     for (const PRPicFileInfo *r : {&w, &p}) {
         const QStringList dates =
@@ -252,7 +254,7 @@ TEST_F(LibraryEditTest, TheOriginalsCameraDateOrElseItsCreationDateInUtc) {
     const QDateTime created = QDateTime(QDate(2011, 2, 3), QTime(4, 5, 6), Qt::UTC);
     ASSERT_TRUE(FileDates::setCreationDate(weddingOriginal, created));
 
-    d->libraryPanels.CopyOriginalCameraDatetoPhotoLibraryCameraDateAction();
+    d->libraryPanels().CopyOriginalCameraDatetoPhotoLibraryCameraDateAction();
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, kApplied);
@@ -288,12 +290,12 @@ TEST_P(FromOriginal, TheOriginalWinsWhereItSaysSomethingAndIsNamedWhereNot) {
     const PRPicFileInfo &r = *park->photoLibFileNode;
     // First the library is made to disagree with the file, through the panel.
     select({"St James Park.jpg"});
-    type(d->libraryPanels.photolibEiteTitlelab, "Somewhere else");
-    type(d->libraryPanels.photolibEitekeywordslab, QString::fromUtf8("Elsewhere, Zürich's"));
-    type(d->libraryPanels.photolibEitegpsLatilab, "10");
-    type(d->libraryPanels.photolibEitegpsLongtlab, "20");
-    type(d->libraryPanels.photolibEiteCameraMakelab, "Other");
-    d->libraryPanels.ApplyPhotoLibMetadataChangeAction();
+    type("photolibEiteTitlelab", "Somewhere else");
+    type("photolibEitekeywordslab", QString::fromUtf8("Elsewhere, Zürich's"));
+    type("photolibEitegpsLatilab", "10");
+    type("photolibEitegpsLongtlab", "20");
+    type("photolibEiteCameraMakelab", "Other");
+    d->libraryPanels().ApplyPhotoLibMetadataChangeAction();
     {
         const SheetText first = takeSheets().value(0);
         ASSERT_EQ(first.text, kApplied) << first.informative.toStdString();
@@ -311,7 +313,7 @@ TEST_P(FromOriginal, TheOriginalWinsWhereItSaysSomethingAndIsNamedWhereNot) {
         c.iCloudOnly ? libraryPosition(record(c.iCloudOnly)) : QStringList();
     const QStringList weddingPosition = libraryPosition(*wedding->photoLibFileNode);
 
-    d->libraryPanels.ReplacePhotoLibrarytitleWithOriginalPhototitleAction();
+    d->libraryPanels().ReplacePhotoLibrarytitleWithOriginalPhototitleAction();
     SheetText sheet = takeSheets().value(0);
     EXPECT_EQ(sheet.text, kApplied);
     // An original without a title clears the library's.
@@ -320,16 +322,16 @@ TEST_P(FromOriginal, TheOriginalWinsWhereItSaysSomethingAndIsNamedWhereNot) {
         EXPECT_TRUE(
             sheet.informative.contains(QString(c.iCloudOnly) + ": its original is only in iCloud"));
     }
-    d->libraryPanels.ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction();
+    d->libraryPanels().ReplacePhotoLibraryGPSInfoWithOriginalPhotoGPSInfoAction();
     sheet = takeSheets().value(0);
     EXPECT_TRUE(sheet.informative.contains("wedding.jpg: its original has no position"));
-    d->libraryPanels.ReplacePhotoLibraryKeyWordsWithOriginalPhotoKeyWordsAction();
+    d->libraryPanels().ReplacePhotoLibraryKeyWordsWithOriginalPhotoKeyWordsAction();
     EXPECT_EQ(takeSheets().value(0).text, kApplied);
-    d->libraryPanels.ReplacePhotoLibraryDescriWithOriginalPhotoDescriAction();
+    d->libraryPanels().ReplacePhotoLibraryDescriWithOriginalPhotoDescriAction();
     sheet = takeSheets().value(0);
     EXPECT_FALSE(sheet.informative.contains("St James Park.jpg"))
         << sheet.informative.toStdString();
-    d->libraryPanels.ReplacePhotoLibraryCameraandLensInfoWithOriginalPhotoCameraLensAction();
+    d->libraryPanels().ReplacePhotoLibraryCameraandLensInfoWithOriginalPhotoCameraLensAction();
     sheet = takeSheets().value(0);
     EXPECT_EQ(sheet.text, c.cameraFields
                               ? QString(kApplied)
@@ -378,7 +380,7 @@ TEST_F(LibraryEditTest, TheMainMenusBatchDateItemServesTheLibraryInLibraryMode) 
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     select({"wedding.jpg"});
     d->dateWindows.ChangeDateExifFromPhoto();
-    EXPECT_TRUE(d->dateWindows.changeMutiDateWindow->isVisible());
-    EXPECT_EQ(d->dateWindows.EditDateHeadInfolab->text(),
+    EXPECT_TRUE(drive(*d).find<QWidget>("changeMutiDateWindow")->isVisible());
+    EXPECT_EQ(drive(*d).find<QLabel>("EditDateHeadInfolab")->text(),
               "Choose One of Three Methods to Batch Modify Photo Library Photo Dates:");
 }

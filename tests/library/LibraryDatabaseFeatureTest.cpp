@@ -1,8 +1,10 @@
 #include "LibraryTestSupport.h"
 #include "app/AppDelegate.h"
+#include "library/LibraryDatabase.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "platform/core/PhotosApplication.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -25,9 +27,9 @@ class LibraryDatabaseFeature : public ::testing::Test {
         original = library + QStringLiteral("/database/Photos.sqlite");
         auto copy = std::make_shared<LibraryWorkingCopy>(&photos);
         ASSERT_TRUE(copy->open(original).ok);
-        d->libraryDatabase.useLibraryWorkingCopy(copy);
-        ASSERT_EQ(d->library.originalPhotolibDatabasePath, original);
-        ASSERT_TRUE(d->libraryDatabase.photolibReadOnlyReason.isEmpty());
+        d->libraryDatabase().useLibraryWorkingCopy(copy);
+        ASSERT_EQ(d->library().originalPhotolibDatabasePath, original);
+        ASSERT_TRUE(d->libraryDatabase().readOnlyReason().isEmpty());
     }
     void TearDown() override {
         d.reset();
@@ -57,11 +59,11 @@ class LibraryDatabaseFeature : public ::testing::Test {
 } // namespace
 
 TEST_F(LibraryDatabaseFeature, OnlyThePhotoApplicationIsOfferedToEnd) {
-    EXPECT_FALSE(d->libraryDatabase.CheckPhotosApplicationRun());
+    EXPECT_FALSE(d->libraryDatabase().CheckPhotosApplicationRun());
     // Any other program is named with its id and left to the user to close.
     photos.heldBy << DatabaseHolder{4242, QStringLiteral("python3"), QStringLiteral("open file")};
-    EXPECT_TRUE(d->libraryDatabase.CheckPhotosApplicationRun());
-    d->libraryDatabase.showQuitPhotosOffer();
+    EXPECT_TRUE(d->libraryDatabase().CheckPhotosApplicationRun());
+    d->libraryDatabase().showQuitPhotosOffer();
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("The library is in use by another program."));
@@ -73,7 +75,7 @@ TEST_F(LibraryDatabaseFeature, OnlyThePhotoApplicationIsOfferedToEnd) {
     EXPECT_TRUE(photos.ended.isEmpty());
 
     photos.heldBy = {DatabaseHolder{4243, QStringLiteral("Photos"), QStringLiteral("lock")}};
-    d->libraryDatabase.showQuitPhotosOffer();
+    d->libraryDatabase().showQuitPhotosOffer();
     sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("You need to quit the running Photos application."));
@@ -82,7 +84,7 @@ TEST_F(LibraryDatabaseFeature, OnlyThePhotoApplicationIsOfferedToEnd) {
     EXPECT_TRUE(photos.ended.isEmpty());
 
     // The photo application quit while the offer was open and its id went to another program.
-    d->libraryDatabase.showQuitPhotosOffer();
+    d->libraryDatabase().showQuitPhotosOffer();
     sheet = openSheet();
     ASSERT_TRUE(sheet);
     photos.heldBy = {DatabaseHolder{4243, QStringLiteral("python3"), QStringLiteral("open file")}};
@@ -90,7 +92,7 @@ TEST_F(LibraryDatabaseFeature, OnlyThePhotoApplicationIsOfferedToEnd) {
     EXPECT_TRUE(photos.ended.isEmpty());
 
     photos.heldBy = {DatabaseHolder{4243, QStringLiteral("Photos"), QStringLiteral("lock")}};
-    d->libraryDatabase.showQuitPhotosOffer();
+    d->libraryDatabase().showQuitPhotosOffer();
     sheet = openSheet();
     ASSERT_TRUE(sheet);
     press(sheet, QStringLiteral(" Ok "));
@@ -100,7 +102,7 @@ TEST_F(LibraryDatabaseFeature, OnlyThePhotoApplicationIsOfferedToEnd) {
 TEST_F(LibraryDatabaseFeature, CopyBackWhileHeldShowsTheFailureAndKeepsTheLibrary) {
     photos.heldBy << DatabaseHolder{4242, QStringLiteral("Photos"), QStringLiteral("lock")};
     const QByteArray before = fileBytes(original);
-    d->libraryDatabase.CopyDatabasetoPhotoLibrary();
+    d->libraryDatabase().CopyDatabasetoPhotoLibrary();
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("Photo Library metadata can't update"));
@@ -109,13 +111,13 @@ TEST_F(LibraryDatabaseFeature, CopyBackWhileHeldShowsTheFailureAndKeepsTheLibrar
     press(sheet, QStringLiteral(" Ok "));
 
     photos.heldBy.clear();
-    const LibraryStepResult r = d->libraryDatabase.CopyDatabasetoPhotoLibraryWithoutAlert();
+    const LibraryStepResult r = d->libraryDatabase().CopyDatabasetoPhotoLibraryWithoutAlert();
     EXPECT_TRUE(r.ok) << r.reason.toStdString();
     EXPECT_FALSE(openSheet());
 }
 
 TEST_F(LibraryDatabaseFeature, RestoreAsksThenRestores) {
-    d->libraryDatabase.RestorePhotoLibraryDatabase();
+    d->libraryDatabase().RestorePhotoLibraryDatabase();
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("Are you sure you want to restore the photo library?"));

@@ -4,11 +4,15 @@
 #include "LibraryTestSupport.h"
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
+#include "browser/MainWindowController.h"
+#include "library/LibraryDatabase.h"
+#include "library/LibraryWindows.h"
 #include "library/core/LibraryDeletion.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "platform/core/PhotosApplication.h"
 #include "platform/core/PrivateFolder.h"
 #include "platform/core/Trash.h"
+#include "support/AppDriver.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -84,29 +88,31 @@ class LibraryDelete : public ::testing::Test {
                               : QStringLiteral("/database/Photos.sqlite"));
         if (!sql.isEmpty())
             sqliteValue(database, sql);
-        if (lib.isEmpty() || !d->mainWindow.LoadPhotosLibraryItemThreader(lib))
+        if (lib.isEmpty() || !d->mainWindowController().LoadPhotosLibraryItemThreader(lib))
             return false;
         waitForScan();
         closeSheets();
-        return d->library.scanComplete && d->libraryDatabase.libraryWorkingCopy;
+        return d->library().scanComplete && d->libraryDatabase().session().workingCopy();
     }
     void waitForScan() {
         QDeadlineTimer deadline(120000);
-        while (!d->library.scanComplete && !deadline.hasExpired())
+        while (!d->library().scanComplete && !deadline.hasExpired())
             QTest::qWait(5);
     }
     IKImageItemPtr item(const QString &fileName) {
-        for (const IKImageItemPtr &i : d->library.photoLibBroserArray)
+        for (const IKImageItemPtr &i : d->library().photoLibBroserArray)
             if (i->fileName == fileName)
                 return i;
         return nullptr;
     }
     void select(const QList<IKImageItemPtr> &items) {
-        QItemSelectionModel *m = d->mainWindow.photoLibBrowserView->selectionModel();
+        QItemSelectionModel *m = drive(*d).find<QListView>("photoLibBrowserView")->selectionModel();
         m->clearSelection();
         for (const IKImageItemPtr &i : items)
-            m->select(d->mainWindow.photoLibBrowserView->model()->index(
-                          int(d->library.photoLibBroserArray.indexOf(i)), 0),
+            m->select(drive(*d)
+                          .find<QListView>("photoLibBrowserView")
+                          ->model()
+                          ->index(int(d->library().photoLibBroserArray.indexOf(i)), 0),
                       QItemSelectionModel::Select);
     }
     QMessageBox *visibleSheet() {
@@ -150,12 +156,12 @@ TEST_F(LibraryDelete, ConfirmedDeletionRemovesRowsThenTrashesFilesAndCompanions)
                         pumpkins->photoLibFileNode->photoAssetID};
 
     select({wedding, pumpkins});
-    d->libraryWindows.DeleteSelectedPhotosinPhotoLibraryAction();
+    d->libraryWindows().DeleteSelectedPhotosinPhotoLibraryAction();
     QMessageBox *ask = visibleSheet();
     ASSERT_TRUE(ask);
     EXPECT_EQ(ask->text(), QStringLiteral("Are you sure you want to delete the selected "
                                           "photo(s) from Photo Library?"));
-    d->libraryWindows.savePanelDidEnd9(ask, 1);
+    d->libraryWindows().savePanelDidEnd9(ask, 1);
     QMessageBox *done = visibleSheet();
     ASSERT_TRUE(done);
     EXPECT_EQ(done->text(),
@@ -190,13 +196,13 @@ TEST_F(LibraryDelete, ConfirmedDeletionRemovesRowsThenTrashesFilesAndCompanions)
     }
     // Gone from every list, not only the shown one.
     for (const IKImageItemPtr &gone : {wedding, pumpkins}) {
-        EXPECT_FALSE(d->library.photoLibBroserArray.contains(gone));
-        EXPECT_FALSE(d->library.backupdifPhotoLibItemArray.contains(gone));
-        EXPECT_FALSE(d->library.jpgPhotosItemArray.contains(gone));
-        for (const auto &album : d->library.albumDictionary)
+        EXPECT_FALSE(d->library().photoLibBroserArray.contains(gone));
+        EXPECT_FALSE(d->library().backupdifPhotoLibItemArray.contains(gone));
+        EXPECT_FALSE(d->library().jpgPhotosItemArray.contains(gone));
+        for (const auto &album : d->library().albumDictionary)
             EXPECT_FALSE(album.contains(gone));
     }
-    EXPECT_FALSE(d->library.nameDictionary.contains(QStringLiteral("Pumpkins3.jpg")));
+    EXPECT_FALSE(d->library().nameDictionary.contains(QStringLiteral("Pumpkins3.jpg")));
 
     // A restore brings the rows back, puts their files back from the Trash and reloads; a
     // file emptied from the Trash meanwhile is named.
@@ -205,8 +211,8 @@ TEST_F(LibraryDelete, ConfirmedDeletionRemovesRowsThenTrashesFilesAndCompanions)
     ASSERT_TRUE(QFile::remove(trash + QStringLiteral("/files/") + pumpkinsName));
     ASSERT_TRUE(QFile::remove(trash + QStringLiteral("/info/%1.trashinfo").arg(pumpkinsName)));
     closeSheets();
-    const QString backup = d->libraryDatabase.libraryWorkingCopy->lastBackupPath();
-    d->libraryDatabase.savePanelDidEnd6(nullptr, 1);
+    const QString backup = d->libraryDatabase().session().workingCopy()->lastBackupPath();
+    d->libraryDatabase().savePanelDidEnd6(nullptr, 1);
     QMessageBox *restored = visibleSheet();
     ASSERT_TRUE(restored);
     EXPECT_EQ(restored->text(),
@@ -238,11 +244,11 @@ TEST_F(LibraryDelete, ARestoreInALaterRunNamesItsBackupAndOffersTheOlderOnes) {
     ASSERT_TRUE(wedding);
     const QString weddingFile = wedding->filePath;
     const QString assets = count(QStringLiteral("SELECT count(*) FROM ZGENERICASSET"));
-    const QString firstBackup = d->libraryDatabase.libraryWorkingCopy->lastBackupPath();
+    const QString firstBackup = d->libraryDatabase().session().workingCopy()->lastBackupPath();
     select({wedding});
-    d->libraryWindows.DeleteSelectedPhotosinPhotoLibraryAction();
+    d->libraryWindows().DeleteSelectedPhotosinPhotoLibraryAction();
     ASSERT_TRUE(visibleSheet());
-    d->libraryWindows.savePanelDidEnd9(visibleSheet(), 1);
+    d->libraryWindows().savePanelDidEnd9(visibleSheet(), 1);
     closeSheets();
     ASSERT_FALSE(QFile::exists(weddingFile));
 
@@ -250,14 +256,14 @@ TEST_F(LibraryDelete, ARestoreInALaterRunNamesItsBackupAndOffersTheOlderOnes) {
     d.reset();
     d = std::make_unique<AppDelegate>();
     d->launch();
-    ASSERT_TRUE(d->mainWindow.LoadPhotosLibraryItemThreader(lib));
+    ASSERT_TRUE(d->mainWindowController().LoadPhotosLibraryItemThreader(lib));
     waitForScan();
     closeSheets();
     ASSERT_FALSE(item(QStringLiteral("wedding.jpg")));
-    const QString secondBackup = d->libraryDatabase.libraryWorkingCopy->lastBackupPath();
+    const QString secondBackup = d->libraryDatabase().session().workingCopy()->lastBackupPath();
     ASSERT_NE(secondBackup, firstBackup);
 
-    d->libraryDatabase.RestorePhotoLibraryDatabase();
+    d->libraryDatabase().RestorePhotoLibraryDatabase();
     QMessageBox *ask = visibleSheet();
     ASSERT_TRUE(ask);
     EXPECT_EQ(ask->text(), QStringLiteral("Are you sure you want to restore the photo library?"));
@@ -278,7 +284,7 @@ TEST_F(LibraryDelete, ARestoreInALaterRunNamesItsBackupAndOffersTheOlderOnes) {
     EXPECT_EQ(choice->itemText(1),
               QStringLiteral("Backup of %1").arg(libraryBackupTimeText(firstBackup)));
     choice->setCurrentIndex(1);
-    d->libraryDatabase.savePanelDidEnd6(ask, 1);
+    d->libraryDatabase().savePanelDidEnd6(ask, 1);
     QMessageBox *done = visibleSheet();
     ASSERT_TRUE(done);
     EXPECT_EQ(done->text(), QStringLiteral("Restore Photo Library metadata has been completed."));
@@ -299,13 +305,13 @@ TEST_F(LibraryDelete, AFailedCopyBackTrashesNothingAndChangesNoList) {
     ASSERT_TRUE(open(dir.path()));
     const IKImageItemPtr wedding = item(QStringLiteral("wedding.jpg"));
     ASSERT_TRUE(wedding);
-    const QList<IKImageItemPtr> shown = d->library.photoLibBroserArray;
+    const QList<IKImageItemPtr> shown = d->library().photoLibBroserArray;
     // Another program changes the library's database after our open.
     ASSERT_EQ(sqliteValue(database, QStringLiteral("PRAGMA user_version = 7; PRAGMA "
                                                    "user_version")),
               QStringLiteral("7"));
     select({wedding});
-    d->libraryWindows.DeletePhotoinPhotoLibraryAction();
+    d->libraryWindows().DeletePhotoinPhotoLibraryAction();
     QMessageBox *sheet = visibleSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("The photos were not removed from the Photo Library."));
@@ -313,12 +319,12 @@ TEST_F(LibraryDelete, AFailedCopyBackTrashesNothingAndChangesNoList) {
         << sheet->informativeText().toStdString();
     EXPECT_TRUE(fake.trashed.isEmpty());
     EXPECT_TRUE(QFile::exists(wedding->filePath));
-    EXPECT_EQ(d->library.photoLibBroserArray, shown);
+    EXPECT_EQ(d->library().photoLibBroserArray, shown);
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM ZGENERICASSET WHERE Z_PK = %1")
                         .arg(wedding->photoLibFileNode->photoAssetID)),
               QStringLiteral("1"));
     // The working copy rolled back too: the next try deletes nothing twice.
-    EXPECT_FALSE(d->libraryDatabase.libraryEdit);
+    EXPECT_FALSE(d->libraryDatabase().session().store());
 
     // A read-only database folder refuses the copy back for anyone but root.
     if (geteuid() != 0) {
@@ -328,7 +334,7 @@ TEST_F(LibraryDelete, AFailedCopyBackTrashesNothingAndChangesNoList) {
         QFile::setPermissions(lib + QStringLiteral("/database"),
                               QFile::ReadOwner | QFile::ExeOwner);
         select({park});
-        d->libraryWindows.DeletePhotoinPhotoLibraryAction();
+        d->libraryWindows().DeletePhotoinPhotoLibraryAction();
         QFile::setPermissions(lib + QStringLiteral("/database"),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         EXPECT_TRUE(fake.trashed.isEmpty());
@@ -344,11 +350,11 @@ TEST_F(LibraryDelete, AHeldLibraryIsOfferedTheQuitAndNothingIsDeleted) {
     ASSERT_TRUE(wedding);
     photos.heldBy << DatabaseHolder{4242, QStringLiteral("Photos"), QStringLiteral("lock")};
     select({wedding});
-    for (void (AppDelegate::*road)() :
-         {&AppDelegate::forward<&LibraryWindowsPart::DeleteSelectedPhotosinPhotoLibraryAction>,
-          &AppDelegate::forward<&LibraryWindowsPart::DeletePhotoinPhotoLibraryAction>,
-          &AppDelegate::forward<&LibraryWindowsPart::DeleteDuplicatePhotosinPhotoLibraryAction>}) {
-        (d.get()->*road)();
+    for (const std::function<void()> &road : std::initializer_list<std::function<void()>>{
+             [this] { d->libraryWindows().DeleteSelectedPhotosinPhotoLibraryAction(); },
+             [this] { d->libraryWindows().DeletePhotoinPhotoLibraryAction(); },
+             [this] { d->duplicateWindow.DeleteDuplicatePhotosinPhotoLibraryAction(); }}) {
+        road();
         QMessageBox *sheet = visibleSheet();
         ASSERT_TRUE(sheet);
         EXPECT_EQ(sheet->text(),
@@ -358,13 +364,13 @@ TEST_F(LibraryDelete, AHeldLibraryIsOfferedTheQuitAndNothingIsDeleted) {
     }
     // Free again, but the question is answered " Cancel ".
     photos.heldBy.clear();
-    d->libraryWindows.DeleteSelectedPhotosinPhotoLibraryAction();
+    d->libraryWindows().DeleteSelectedPhotosinPhotoLibraryAction();
     QMessageBox *ask = visibleSheet();
     ASSERT_TRUE(ask);
-    d->libraryWindows.savePanelDidEnd9(ask, 0);
+    d->libraryWindows().savePanelDidEnd9(ask, 0);
     EXPECT_FALSE(visibleSheet());
     EXPECT_TRUE(fake.trashed.isEmpty());
-    EXPECT_TRUE(d->library.photoLibBroserArray.contains(wedding));
+    EXPECT_TRUE(d->library().photoLibBroserArray.contains(wedding));
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM ZGENERICASSET WHERE Z_PK = %1")
                         .arg(wedding->photoLibFileNode->photoAssetID)),
               QStringLiteral("1"));
@@ -380,15 +386,15 @@ TEST_F(LibraryDelete, WithoutAReadableDatabaseNothingIsDeletedAndTheSheetSaysWhy
     for (const char *f : {"Photos.sqlite-wal", "Photos.sqlite-shm"})
         QFile::remove(lib + QStringLiteral("/database/") + QLatin1String(f));
     writeBytes(database, QByteArray("SQLite format 3").append(4096, '\x7f'));
-    ASSERT_TRUE(d->mainWindow.LoadPhotosLibraryItemThreader(lib));
+    ASSERT_TRUE(d->mainWindowController().LoadPhotosLibraryItemThreader(lib));
     waitForScan();
     closeSheets();
     // The folder walk still shows the originals.
-    ASSERT_FALSE(d->library.photoLibBroserArray.isEmpty());
-    const IKImageItemPtr first = d->library.photoLibBroserArray.first();
+    ASSERT_FALSE(d->library().photoLibBroserArray.isEmpty());
+    const IKImageItemPtr first = d->library().photoLibBroserArray.first();
     const QByteArray bytes = fileBytes(database);
     select({first});
-    d->libraryWindows.DeletePhotoinPhotoLibraryAction();
+    d->libraryWindows().DeletePhotoinPhotoLibraryAction();
     QMessageBox *sheet = visibleSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("The photos were not removed from the Photo Library."));
@@ -396,7 +402,7 @@ TEST_F(LibraryDelete, WithoutAReadableDatabaseNothingIsDeletedAndTheSheetSaysWhy
     EXPECT_TRUE(fake.trashed.isEmpty());
     EXPECT_TRUE(QFile::exists(first->filePath));
     EXPECT_EQ(fileBytes(database), bytes);
-    EXPECT_TRUE(d->library.photoLibBroserArray.contains(first));
+    EXPECT_TRUE(d->library().photoLibBroserArray.contains(first));
 }
 
 TEST_F(LibraryDelete, TickedDuplicatesGoWithCompanionsAndAnUntrashableFileIsListed) {
@@ -406,7 +412,7 @@ TEST_F(LibraryDelete, TickedDuplicatesGoWithCompanionsAndAnUntrashableFileIsList
     const IKImageItemPtr kept = item(QStringLiteral("winebottle.jpeg"));
     IKImageItemPtr other;
     for (const IKImageItemPtr &i :
-         d->library.nameDictionary.value(QStringLiteral("winebottle.jpeg")))
+         d->library().nameDictionary.value(QStringLiteral("winebottle.jpeg")))
         if (i != kept)
             other = i;
     const IKImageItemPtr tulips = item(QStringLiteral("Tulips.jpg"));
@@ -431,7 +437,7 @@ TEST_F(LibraryDelete, TickedDuplicatesGoWithCompanionsAndAnUntrashableFileIsList
     tulipGroup->fileChildren().append(tulipFile);
     d->duplicateWindow.sameFileArray = {group, untouched, tulipGroup};
 
-    d->libraryWindows.DeleteDuplicatePhotosinPhotoLibraryAction();
+    d->duplicateWindow.DeleteDuplicatePhotosinPhotoLibraryAction();
     EXPECT_EQ(fake.trashed,
               (QStringList{other->filePath, livePhotoCompanionPath(other->filePath)}));
     EXPECT_TRUE(d->duplicateWindow.hHasRemoved);
@@ -451,8 +457,8 @@ TEST_F(LibraryDelete, TickedDuplicatesGoWithCompanionsAndAnUntrashableFileIsList
                         .arg(kept->photoLibFileNode->photoAssetID)),
               QStringLiteral("1"));
     EXPECT_TRUE(QFile::exists(tulips->filePath));
-    EXPECT_TRUE(d->library.photoLibBroserArray.contains(kept));
-    EXPECT_FALSE(d->library.photoLibBroserArray.contains(other));
+    EXPECT_TRUE(d->library().photoLibBroserArray.contains(kept));
+    EXPECT_FALSE(d->library().photoLibBroserArray.contains(other));
     EXPECT_EQ(count(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
 }
 
@@ -460,11 +466,11 @@ TEST_F(LibraryDelete, OlderLibraryLosesTheMasterAndItsVersions) {
     FakeTrash fake;
     setTrash(&fake);
     ASSERT_TRUE(open(dir.path(), "Test-10.14.6"));
-    const IKImageItemPtr first = d->library.photoLibBroserArray.value(0);
+    const IKImageItemPtr first = d->library().photoLibBroserArray.value(0);
     ASSERT_TRUE(first && first->photoLibFileNode);
     const int master = first->photoLibFileNode->photoID;
     select({first});
-    d->libraryWindows.DeletePhotoinPhotoLibraryAction();
+    d->libraryWindows().DeletePhotoinPhotoLibraryAction();
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM RKMaster WHERE modelId = %1").arg(master)),
               QStringLiteral("0"));
     EXPECT_EQ(
@@ -472,7 +478,7 @@ TEST_F(LibraryDelete, OlderLibraryLosesTheMasterAndItsVersions) {
         QStringLiteral("0"));
     EXPECT_EQ(count(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
     EXPECT_EQ(fake.trashed, (QStringList{first->filePath}));
-    EXPECT_FALSE(d->library.photoLibBroserArray.contains(first));
+    EXPECT_FALSE(d->library().photoLibBroserArray.contains(first));
 
     // A RAW+JPEG pair goes whole: both masters' rows and, where it is there, the RAW's file.
     const IKImageItemPtr pair = item(QStringLiteral("IMG_1994.JPG"));
@@ -481,7 +487,7 @@ TEST_F(LibraryDelete, OlderLibraryLosesTheMasterAndItsVersions) {
     writeBytes(raw, "raw");
     fake.trashed.clear();
     select({pair});
-    d->libraryWindows.DeletePhotoinPhotoLibraryAction();
+    d->libraryWindows().DeletePhotoinPhotoLibraryAction();
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM RKMaster WHERE modelId IN (11, 12)")),
               QStringLiteral("0"));
     EXPECT_EQ(count(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
@@ -504,15 +510,15 @@ TEST_F(LibraryDelete, ARestoreOfAnOlderLibraryPutsItsFilesBack) {
         }
         const QString masters = count(QStringLiteral("SELECT count(*) FROM RKMaster"));
         select(photos);
-        d->libraryWindows.DeleteSelectedPhotosinPhotoLibraryAction();
+        d->libraryWindows().DeleteSelectedPhotosinPhotoLibraryAction();
         ASSERT_TRUE(visibleSheet());
-        d->libraryWindows.savePanelDidEnd9(visibleSheet(), 1);
+        d->libraryWindows().savePanelDidEnd9(visibleSheet(), 1);
         closeSheets();
         for (const QString &file : files)
             ASSERT_FALSE(QFile::exists(file)) << file.toStdString();
         ASSERT_LT(count(QStringLiteral("SELECT count(*) FROM RKMaster")).toInt(), masters.toInt());
 
-        d->libraryDatabase.savePanelDidEnd6(nullptr, 1);
+        d->libraryDatabase().savePanelDidEnd6(nullptr, 1);
         ASSERT_TRUE(visibleSheet());
         EXPECT_TRUE(visibleSheet()->informativeText().startsWith(
             QStringLiteral("All photolibrary data has been restored before the change.\nThe "
@@ -552,7 +558,7 @@ TEST_F(LibraryDelete, AnIPhotoPhotoTakesItsPropertiesAlong) {
         sqliteValue(props, allRows).toInt() - sqliteValue(props, propertyRows).toInt();
     ASSERT_GT(sqliteValue(props, propertyRows).toInt(), 0);
     select({photo});
-    d->libraryWindows.DeletePhotoinPhotoLibraryAction();
+    d->libraryWindows().DeletePhotoinPhotoLibraryAction();
     EXPECT_EQ(sqliteValue(props, propertyRows), QStringLiteral("0"));
     EXPECT_EQ(sqliteValue(props, allRows).toInt(), others);
     EXPECT_EQ(
@@ -607,9 +613,9 @@ TEST_F(LibraryDelete, ARecordThatNamesNoFileOfItsOwnLosesItsRowsAndTrashesNothin
         ASSERT_FALSE(hostile.contains(nullptr)) << c.library;
         const QStringList before = treeListing(QDir::homePath(), QStringList(mine) << lib);
         select(hostile);
-        d->libraryWindows.DeleteSelectedPhotosinPhotoLibraryAction();
+        d->libraryWindows().DeleteSelectedPhotosinPhotoLibraryAction();
         ASSERT_TRUE(visibleSheet());
-        d->libraryWindows.savePanelDidEnd9(visibleSheet(), 1);
+        d->libraryWindows().savePanelDidEnd9(visibleSheet(), 1);
         ASSERT_TRUE(visibleSheet());
         EXPECT_TRUE(visibleSheet()->text().startsWith("The selected photo(s) has been removed"));
         // Each file that a record names but does not own is said to stay.

@@ -2,8 +2,12 @@
 // select photos, type into fields, press the apply button; then the library's own database
 // is read with the sqlite3 command.
 #include "LibraryEditTestSupport.h"
+#include "app/Browsers.h"
+#include "browser/MainWindowController.h"
 #include "browser/PRButton.h"
 #include "browser/PanelValueLabel.h"
+#include "library/LibraryDatabase.h"
+#include "library/LibraryPanels.h"
 #include "platform/ImageView.h"
 #include "platform/MapView.h"
 
@@ -34,9 +38,7 @@ double secondsOf(const QDateTime &local) {
 
 class LibraryPanel : public LibraryEditTest, public ::testing::WithParamInterface<const char *> {
   protected:
-    void apply() {
-        d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
-    }
+    void apply() { drive(*d).click("applyPhotolibEiteViewBtn"); }
     // The one sheet an apply ends with.
     SheetText onlySheet() {
         const QList<SheetText> sheets = takeSheets();
@@ -63,9 +65,11 @@ TEST_P(LibraryPanel, ATypedTitleReachesEverySelectedPhotoAndNothingElse) {
         positions << libraryPosition(record(n));
         captions << libraryCaption(record(n));
     }
-    type(d->libraryPanels.photolibEiteTitlelab, kTricky);
+    type("photolibEiteTitlelab", kTricky);
     apply();
-    EXPECT_EQ(onlySheet().text, kApplied);
+    const SheetText applied = onlySheet();
+    EXPECT_EQ(applied.text, kApplied);
+    EXPECT_EQ(applied.informative, "The changed exif data has been saved in the library.");
     for (int i = 0; i < names.size(); ++i) {
         SCOPED_TRACE(names[i].toStdString());
         EXPECT_EQ(libraryTitle(record(names[i])), kTricky);
@@ -76,19 +80,19 @@ TEST_P(LibraryPanel, ATypedTitleReachesEverySelectedPhotoAndNothingElse) {
     }
     EXPECT_EQ(integrity(), "ok");
     // The panel shows the records again, and what was typed is spent.
-    EXPECT_EQ(d->libraryPanels.photolibEiteTitlelab->text(), kTricky);
-    EXPECT_FALSE(d->libraryPanels.bChangePhotoLibraryTitle);
-    EXPECT_EQ(d->selectedLibraryItems().size(), 3);
+    EXPECT_EQ(field("photolibEiteTitlelab")->text(), kTricky);
+    EXPECT_FALSE(d->libraryPanels().typedFields().title);
+    EXPECT_EQ(d->browsers().selectedLibraryItems().size(), 3);
 }
 
 TEST_P(LibraryPanel, ATypedPositionGoesToEveryPhotoAndEmptyFieldsRemoveIt) {
     ASSERT_TRUE(openLibrary(GetParam()));
     const QStringList names = {"wedding.jpg", "Tulips.jpg"};
     select(names);
-    type(d->libraryPanels.photolibEitegpsLatilab, "48.858370");
-    type(d->libraryPanels.photolibEitegpsLongtlab, "2.294481");
+    type("photolibEitegpsLatilab", "48.858370");
+    type("photolibEitegpsLongtlab", "2.294481");
     // Typing moves the panel's map, nothing more.
-    EXPECT_NEAR(d->libraryPanels.photolibEiteMapView->centerLatitude(), 48.85837, 1e-6);
+    EXPECT_NEAR(drive(*d).find<PKMapView>("photolibEiteMapView")->centerLatitude(), 48.85837, 1e-6);
     apply();
     EXPECT_EQ(onlySheet().text, kApplied);
     for (const QString &n : names) {
@@ -101,16 +105,16 @@ TEST_P(LibraryPanel, ATypedPositionGoesToEveryPhotoAndEmptyFieldsRemoveIt) {
 
     // No position on the globe: refused before anything is written.
     const QStringList before = databaseHashes();
-    type(d->libraryPanels.photolibEitegpsLatilab, "91");
+    type("photolibEitegpsLatilab", "91");
     apply();
     EXPECT_EQ(onlySheet().text, "The position cannot be written.");
-    type(d->libraryPanels.photolibEitegpsLatilab, "north");
+    type("photolibEitegpsLatilab", "north");
     apply();
     EXPECT_EQ(onlySheet().text, "The position cannot be written.");
     EXPECT_EQ(databaseHashes(), before);
 
-    type(d->libraryPanels.photolibEitegpsLatilab, "");
-    type(d->libraryPanels.photolibEitegpsLongtlab, "");
+    type("photolibEitegpsLatilab", "");
+    type("photolibEitegpsLongtlab", "");
     apply();
     EXPECT_EQ(onlySheet().text, kApplied);
     // The current schema keeps "no position" as -180, -180; the older one as NULL.
@@ -129,8 +133,8 @@ TEST_P(LibraryPanel, AnInvalidCameraDateChangesNothingAndAValidOneIsLocalTime) {
     const QString shown = record("wedding.jpg").cameraDate.text(),
                   title = record("wedding.jpg").fileTitle;
     const QStringList before = databaseHashes();
-    type(d->libraryPanels.photolibEiteTitlelab, "Not this either");
-    type(d->libraryPanels.photolibEiteCameraDatelab, "31/12/2020 10:00");
+    type("photolibEiteTitlelab", "Not this either");
+    type("photolibEiteCameraDatelab", "31/12/2020 10:00");
     apply();
     const SheetText alert = onlySheet();
     EXPECT_EQ(alert.text, "Invalid date format");
@@ -140,13 +144,13 @@ TEST_P(LibraryPanel, AnInvalidCameraDateChangesNothingAndAValidOneIsLocalTime) {
     EXPECT_EQ(record("wedding.jpg").cameraDate.text(), shown);
     EXPECT_EQ(record("wedding.jpg").fileTitle, title);
 
-    type(d->libraryPanels.photolibEiteCameraDatelab, "2020:12:31 23:59:58");
+    type("photolibEiteCameraDatelab", "2020:12:31 23:59:58");
     apply();
     EXPECT_EQ(onlySheet().text, kApplied);
     EXPECT_NEAR(libraryCameraDate(record("wedding.jpg")),
                 secondsOf(QDateTime(QDate(2020, 12, 31), QTime(23, 59, 58))), 1e-3);
     EXPECT_EQ(record("wedding.jpg").cameraDate.text(), "2020-12-31 23:59:58");
-    EXPECT_EQ(d->libraryPanels.photolibEiteCameraDatelab->text(), "2020-12-31 23:59:58");
+    EXPECT_EQ(field("photolibEiteCameraDatelab")->text(), "2020-12-31 23:59:58");
     EXPECT_EQ(integrity(), "ok");
 }
 
@@ -154,15 +158,15 @@ TEST_P(LibraryPanel, ANewFileNameKeepsItsExtensionAndAnEmptyOneIsRefused) {
     ASSERT_TRUE(openLibrary(GetParam()));
     select({"wedding.jpg"});
     const IKImageItemPtr photo = item("wedding.jpg");
-    EXPECT_EQ(d->libraryPanels.photolibEiteFileNamelab->text(), "wedding");
+    EXPECT_EQ(field("photolibEiteFileNamelab")->text(), "wedding");
     const QStringList before = databaseHashes();
-    type(d->libraryPanels.photolibEiteFileNamelab, " ... ");
+    type("photolibEiteFileNamelab", " ... ");
     apply();
     EXPECT_EQ(onlySheet().text, "The file name cannot be used.");
     EXPECT_EQ(databaseHashes(), before);
 
     const QString name = QString::fromUtf8("Bride's day – Zürich 100%");
-    type(d->libraryPanels.photolibEiteFileNamelab, name);
+    type("photolibEiteFileNamelab", name);
     apply();
     EXPECT_EQ(onlySheet().text, kApplied);
     const QString stored = name + ".jpg";
@@ -177,7 +181,7 @@ TEST_P(LibraryPanel, ANewFileNameKeepsItsExtensionAndAnEmptyOneIsRefused) {
               stored);
     EXPECT_EQ(r.fileName, stored);
     EXPECT_EQ(photo->fileName, stored);
-    EXPECT_EQ(d->libraryPanels.photolibEiteFileNamelab->text(), name);
+    EXPECT_EQ(field("photolibEiteFileNamelab")->text(), name);
     EXPECT_EQ(integrity(), "ok");
 }
 
@@ -185,32 +189,27 @@ TEST_F(LibraryEditTest, TypingMarksItsFieldOnlyAndANewSelectionForgetsIt) {
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     select({"St James Park.jpg"});
     // The selection filled the panel; filling is not typing.
-    EXPECT_EQ(d->libraryPanels.photolibEiteTitlelab->text(), "St. James's Park");
+    EXPECT_EQ(field("photolibEiteTitlelab")->text(), "St. James's Park");
     const auto flags = [this] {
-        return QList<bool>{d->libraryPanels.bChangePhotoLibraryTitle,
-                           d->libraryPanels.bChangePhotoLibFileName,
-                           d->libraryPanels.bChangePhotoLibDescription,
-                           d->libraryPanels.bChangePhotoLibKeyWords,
-                           d->libraryPanels.bChangePhotoLibCameraDate,
-                           d->libraryPanels.bChangePhotoLibCameraLens,
-                           d->libraryPanels.bChangePhotoLibCameraMakeAndModel,
-                           d->libraryPanels.bChangePhotoLibGPS};
+        const LibraryPanels::TypedFields t = d->libraryPanels().typedFields();
+        return QList<bool>{t.title, t.name, t.caption,      t.keywords,
+                           t.date,  t.lens, t.makeAndModel, t.position};
     };
     EXPECT_EQ(flags(), QList<bool>(8, false));
-    QTest::keyClicks(d->libraryPanels.photolibEiteTitlelab, "!");
-    EXPECT_EQ(d->libraryPanels.photolibEiteTitlelab->text(), "St. James's Park!");
+    QTest::keyClicks(field("photolibEiteTitlelab"), "!");
+    EXPECT_EQ(field("photolibEiteTitlelab")->text(), "St. James's Park!");
     EXPECT_EQ(flags(), (QList<bool>{true, false, false, false, false, false, false, false}));
-    QTest::keyClicks(d->libraryPanels.photolibEiteCameraModellab, "x");
-    QTest::keyClicks(d->libraryPanels.photolibEitekeywordslab, "x");
+    QTest::keyClicks(field("photolibEiteCameraModellab"), "x");
+    QTest::keyClicks(field("photolibEitekeywordslab"), "x");
     EXPECT_EQ(flags(), (QList<bool>{true, false, false, true, false, false, true, false}));
     select({"wedding.jpg"});
     EXPECT_EQ(flags(), QList<bool>(8, false));
-    QTest::keyClicks(d->libraryPanels.photolibEiteLensModellab, "x");
-    QTest::keyClicks(d->libraryPanels.photolibEitegpsLongtlab, "1");
-    EXPECT_TRUE(d->libraryPanels.bChangePhotoLibCameraLens);
-    EXPECT_TRUE(d->libraryPanels.bChangePhotoLibGPS);
+    QTest::keyClicks(field("photolibEiteLensModellab"), "x");
+    QTest::keyClicks(field("photolibEitegpsLongtlab"), "1");
+    EXPECT_TRUE(d->libraryPanels().typedFields().lens);
+    EXPECT_TRUE(d->libraryPanels().typedFields().position);
     // Opening the original's panel starts the library panel afresh.
-    d->libraryPanels.StartPhotoOriginalEditViewAction();
+    d->libraryPanels().StartPhotoOriginalEditViewAction();
     EXPECT_EQ(flags(), QList<bool>(8, false));
 }
 
@@ -218,8 +217,8 @@ TEST_F(LibraryEditTest, ALensTypedAloneGoesWithThePanelsMakeAndModel) {
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     select({"wedding.jpg"});
     const PRPicFileInfo &r = record("wedding.jpg");
-    type(d->libraryPanels.photolibEiteLensModellab, "Nikkor 105mm f/1.4E; 'ED'");
-    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    type("photolibEiteLensModellab", "Nikkor 105mm f/1.4E; 'ED'");
+    drive(*d).click("applyPhotolibEiteViewBtn");
     ASSERT_EQ(takeSheets().value(0).text, kApplied);
     EXPECT_EQ(
         rows(QString("SELECT ZCAMERAMAKE, ZCAMERAMODEL, ZLENSMODEL FROM ZEXTENDEDATTRIBUTES "
@@ -232,11 +231,11 @@ TEST_F(LibraryEditTest, ALensTypedAloneGoesWithThePanelsMakeAndModel) {
 TEST_F(LibraryEditTest, AReadOnlyLibraryIsRefusedWithItsReasonBeforeAnythingElse) {
     photos.heldBy << DatabaseHolder{4242, QStringLiteral("Photos"), QStringLiteral("lock")};
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
-    ASSERT_FALSE(d->libraryDatabase.photolibReadOnlyReason.isEmpty());
+    ASSERT_FALSE(d->libraryDatabase().readOnlyReason().isEmpty());
     const QStringList before = databaseHashes();
     select({"wedding.jpg"});
-    type(d->libraryPanels.photolibEiteTitlelab, "Never written");
-    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    type("photolibEiteTitlelab", "Never written");
+    drive(*d).click("applyPhotolibEiteViewBtn");
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     // Not the offer to quit the holder: the library was opened read-only, and says why.
@@ -263,9 +262,9 @@ TEST_F(LibraryEditTest, AnOlderLibrarysEditReachesOnlyTheVersionItShows) {
     ASSERT_EQ(before.size(), 2);
     EXPECT_EQ(r.versionID, before[0][0].toInt());
     EXPECT_EQ(before[1], (QStringList{"26", "wedding", "wedding.jpg", "1", "Maria"}));
-    type(d->libraryPanels.photolibEiteTitlelab, "Bride and groom");
-    type(d->libraryPanels.photolibEitekeywordslab, "wedding, church");
-    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    type("photolibEiteTitlelab", "Bride and groom");
+    type("photolibEitekeywordslab", "wedding, church");
+    drive(*d).click("applyPhotolibEiteViewBtn");
     ASSERT_EQ(takeSheets().value(0).text, kApplied);
     const QList<QStringList> after = rows(versions);
     ASSERT_EQ(after.size(), 2);
@@ -282,11 +281,11 @@ TEST_F(LibraryEditTest, AnotherComputersLockRefusesTheEditUntilTakenOver) {
     setPhotosApplication(nullptr); // the lock file is read, as on the user's computer
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     const QString lock = database() + ".lock";
-    EXPECT_TRUE(d->libraryDatabase.photolibReadOnlyReason.contains("Rhets-MacBook-Pro.local"));
+    EXPECT_TRUE(d->libraryDatabase().readOnlyReason().contains("Rhets-MacBook-Pro.local"));
     const QStringList before = databaseHashes();
     select({"wedding.jpg"});
-    type(d->libraryPanels.photolibEiteTitlelab, "Not while it is open there");
-    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    type("photolibEiteTitlelab", "Not while it is open there");
+    drive(*d).click("applyPhotolibEiteViewBtn");
     QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "The photo library is open on another computer.");
@@ -297,20 +296,20 @@ TEST_F(LibraryEditTest, AnotherComputersLockRefusesTheEditUntilTakenOver) {
     EXPECT_EQ(record("wedding.jpg").fileTitle, "");
 
     // " Cancel " leaves it all; " Take Over " removes the lock and opens the library again.
-    d->libraryDatabase.takeOverEnd(nullptr, 0);
+    d->libraryDatabase().takeOverEnd(nullptr, 0);
     EXPECT_TRUE(QFileInfo::exists(lock));
-    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    drive(*d).click("applyPhotolibEiteViewBtn");
     ASSERT_EQ(takeSheets().size(), 1);
-    d->libraryDatabase.takeOverEnd(nullptr, 1);
+    d->libraryDatabase().takeOverEnd(nullptr, 1);
     QDeadlineTimer deadline(120000);
-    while (!d->library.scanComplete && !deadline.hasExpired())
+    while (!d->library().scanComplete && !deadline.hasExpired())
         QTest::qWait(5);
     EXPECT_TRUE(takeSheets().isEmpty());
     EXPECT_FALSE(QFileInfo::exists(lock));
-    EXPECT_TRUE(d->libraryDatabase.photolibReadOnlyReason.isEmpty());
+    EXPECT_TRUE(d->libraryDatabase().readOnlyReason().isEmpty());
     select({"wedding.jpg"});
-    type(d->libraryPanels.photolibEiteTitlelab, "Taken over");
-    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.applyPhotolibEiteViewBtn);
+    type("photolibEiteTitlelab", "Taken over");
+    drive(*d).click("applyPhotolibEiteViewBtn");
     ASSERT_EQ(takeSheets().value(0).text, kApplied);
     EXPECT_EQ(libraryTitle(record("wedding.jpg")), "Taken over");
     EXPECT_EQ(integrity(), "ok");
@@ -321,8 +320,8 @@ TEST_F(LibraryEditTest, ALibraryTakenByAnotherProgramAfterTheOpenIsOfferedToQuit
     const QStringList before = databaseHashes();
     photos.heldBy << DatabaseHolder{4243, QStringLiteral("Photos"), QStringLiteral("lock")};
     select({"wedding.jpg"});
-    type(d->libraryPanels.photolibEiteTitlelab, "Never written");
-    d->libraryPanels.ApplyPhotoLibMetadataChangeAction();
+    type("photolibEiteTitlelab", "Never written");
+    d->libraryPanels().ApplyPhotoLibMetadataChangeAction();
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "You need to quit the running Photos application.");
@@ -333,14 +332,14 @@ TEST_F(LibraryEditTest, ALibraryTakenByAnotherProgramAfterTheOpenIsOfferedToQuit
 TEST_F(LibraryEditTest, AFailedWriteRollsBackTheWholeApplyAndNamesThePhoto) {
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     const QStringList before = databaseHashes();
-    const QString working = d->library.currentPhotolibDatabasePath;
+    const QString working = d->library().currentPhotolibDatabasePath;
     // Tulips comes first in the browser; wedding's row has left the library since the scan.
     select({"Tulips.jpg", "wedding.jpg"});
-    ASSERT_EQ(d->selectedLibraryItems().first(), item("Tulips.jpg"));
+    ASSERT_EQ(d->browsers().selectedLibraryItems().first(), item("Tulips.jpg"));
     const int tulips = record("Tulips.jpg").photoID;
     record("wedding.jpg").photoID = 424242;
-    type(d->libraryPanels.photolibEiteTitlelab, "Half an apply");
-    d->libraryPanels.ApplyPhotoLibMetadataChangeAction();
+    type("photolibEiteTitlelab", "Half an apply");
+    d->libraryPanels().ApplyPhotoLibMetadataChangeAction();
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "Photo Library metadata can't update");
@@ -363,8 +362,8 @@ TEST_F(LibraryEditTest, ARefusedCopyBackSaysSoAndTheRecordsStayAsTheLibraryIs) {
                                            "'From elsewhere' WHERE Z_PK = %1")
                                        .arg(wedding)});
     select({"wedding.jpg"});
-    type(d->libraryPanels.photolibEiteTitlelab, "Ours");
-    d->libraryPanels.ApplyPhotoLibMetadataChangeAction();
+    type("photolibEiteTitlelab", "Ours");
+    d->libraryPanels().ApplyPhotoLibMetadataChangeAction();
     const QList<SheetText> sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "Photo Library metadata can't update");
@@ -377,58 +376,62 @@ TEST_F(LibraryEditTest, ARefusedCopyBackSaysSoAndTheRecordsStayAsTheLibraryIs) {
 TEST_F(LibraryEditTest, PanelsSlideInAtTheWindowsRightEdgeAndTheirButtonsRoute) {
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     select({"wedding.jpg"});
-    QWidget *panel = d->mainWindow.photolibEditView;
+    QWidget *panel = drive(*d).find<QWidget>("photolibEditView");
     d->editSheet.ClickEditPhotoExifDataMenuAction(); // library mode: the library panel
     ASSERT_TRUE(panel->isVisible());
     auto *slide = panel->findChild<QPropertyAnimation *>();
     ASSERT_TRUE(slide);
     EXPECT_EQ(slide->duration(), 200);
     // From the top of the browser down: the bar above stays in sight.
-    const int top =
-        d->mainWindow.photoLibBrowserView->mapTo(d->window->centralWidget(), QPoint()).y();
+    const int top = d->mainWindowController()
+                        .photoLibBrowserView->mapTo(d->window->centralWidget(), QPoint())
+                        .y();
     EXPECT_EQ(slide->startValue().toPoint(),
-              QPoint(d->mainWindow.localPhotoViewImageView->width(), top));
+              QPoint(drive(*d).find<PKImageView>("localPhotoViewImageView")->width(), top));
     const QPoint end(d->window->width() - panel->width(), top);
     EXPECT_EQ(slide->endValue().toPoint(), end);
     QTRY_COMPARE(panel->pos(), end);
     // Close drops what was typed and not applied.
-    const QString title = d->libraryPanels.photolibEiteTitlelab->text();
-    type(d->libraryPanels.photolibEiteTitlelab, "Never applied");
-    ASSERT_TRUE(d->libraryPanels.bChangePhotoLibraryTitle);
-    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.canclePhotolibEiteViewBtn);
+    const QString title = field("photolibEiteTitlelab")->text();
+    type("photolibEiteTitlelab", "Never applied");
+    ASSERT_TRUE(d->libraryPanels().typedFields().title);
+    drive(*d).click("canclePhotolibEiteViewBtn");
     EXPECT_TRUE(panel->isHidden());
-    EXPECT_FALSE(d->libraryPanels.bChangePhotoLibraryTitle);
-    EXPECT_EQ(d->libraryPanels.photolibEiteTitlelab->text(), title);
+    EXPECT_FALSE(d->libraryPanels().typedFields().title);
+    EXPECT_EQ(field("photolibEiteTitlelab")->text(), title);
 
-    d->libraryPanels.StartPhotoOriginalEditViewAction();
-    EXPECT_TRUE(d->mainWindow.photoOriginalEditView->isVisible());
-    QTRY_COMPARE(d->mainWindow.photoOriginalEditView->pos(),
-                 QPoint(d->window->width() - d->mainWindow.photoOriginalEditView->width(), top));
-    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.canclePhotoOrigEiteViewBtn);
-    EXPECT_TRUE(d->mainWindow.photoOriginalEditView->isHidden());
+    d->libraryPanels().StartPhotoOriginalEditViewAction();
+    EXPECT_TRUE(drive(*d).find<QWidget>("photoOriginalEditView")->isVisible());
+    QTRY_COMPARE(
+        drive(*d).find<QWidget>("photoOriginalEditView")->pos(),
+        QPoint(d->window->width() - drive(*d).find<QWidget>("photoOriginalEditView")->width(),
+               top));
+    drive(*d).click("canclePhotoOrigEiteViewBtn");
+    EXPECT_TRUE(drive(*d).find<QWidget>("photoOriginalEditView")->isHidden());
 
     // The menu's item opens it too; leaving the library view takes the panels along.
     QAction *edit = nullptr;
-    for (QAction *a : d->mainWindow.PhotolibEditExifMenu->actions())
+    for (QAction *a : drive(*d).find<QMenu>("PhotolibEditExifMenu")->actions())
         if (a->text() == QString::fromUtf8("Edit Library Fields…"))
             edit = a;
     ASSERT_TRUE(edit);
     edit->trigger();
     EXPECT_TRUE(panel->isVisible());
     // So does the edit shortcut the menu shows, typed in the browser.
-    d->mainWindow.MybuttonMouseDownHandle(d->libraryPanels.canclePhotolibEiteViewBtn);
+    drive(*d).click("canclePhotolibEiteViewBtn");
     ASSERT_TRUE(panel->isHidden());
     EXPECT_EQ(edit->shortcut(), QKeySequence("Ctrl+E"));
     d->window->show();
     d->window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(d->window));
-    d->mainWindow.photoLibBrowserView->setFocus();
-    QTest::keyClick(d->mainWindow.photoLibBrowserView, Qt::Key_E, Qt::ControlModifier);
+    drive(*d).find<QListView>("photoLibBrowserView")->setFocus();
+    QTest::keyClick(drive(*d).find<QListView>("photoLibBrowserView"), Qt::Key_E,
+                    Qt::ControlModifier);
     EXPECT_TRUE(panel->isVisible());
-    d->mainWindow.ChangeLocalPhotoMenuAction();
+    d->mainWindowController().ChangeLocalPhotoMenuAction();
     EXPECT_TRUE(panel->isHidden());
     // Nor do they open over the local view.
-    d->libraryPanels.StartPhotoLibEditViewAction();
+    d->libraryPanels().StartPhotoLibEditViewAction();
     EXPECT_TRUE(panel->isHidden());
 }
 
@@ -441,24 +444,25 @@ TEST_F(LibraryEditTest, PanelsLieUnderTheBarAndKeepTheirPlaceWithOrWithoutAMap) 
             QApplication::processEvents();
     };
     const auto placeOf = [area](QWidget *w) { return QRect(w->mapTo(area, QPoint()), w->size()); };
-    const QList<QWidget *> bar = {
-        d->mainWindow.filterPhotolibBtn,     d->mainWindow.showPhotoTypelibBtn,
-        d->mainWindow.PhotolibQuickBtn,      d->mainWindow.PhotolibEditExifBtn,
-        d->mergeWindow.photolibMergeBtn,     d->mainWindow.photoliblocalphotoBtn,
-        d->mainWindow.photolibcameraphotoBtn};
+    const QList<QWidget *> bar = {drive(*d).find<PRButton>("filterPhotolibBtn"),
+                                  drive(*d).find<PRButton>("showPhotoTypelibBtn"),
+                                  drive(*d).find<PRButton>("PhotolibQuickBtn"),
+                                  drive(*d).find<PRButton>("PhotolibEditExifBtn"),
+                                  drive(*d).find<PRButton>("photolibMergeBtn"),
+                                  drive(*d).find<PRButton>("photoliblocalphotoBtn"),
+                                  drive(*d).find<PRButton>("photolibcameraphotoBtn")};
     struct Side {
         QWidget *panel;
-        void (AppDelegate::*open)();
+        void (LibraryPanels::*open)();
         PKMapView *map;
         QLineEdit *field;
     };
     const Side sides[] = {
-        {d->mainWindow.photolibEditView,
-         &AppDelegate::forward<&LibraryPanelsPart::StartPhotoLibEditViewAction>,
-         d->libraryPanels.photolibEiteMapView, d->libraryPanels.photolibEiteTitlelab},
-        {d->mainWindow.photoOriginalEditView,
-         &AppDelegate::forward<&LibraryPanelsPart::StartPhotoOriginalEditViewAction>,
-         d->libraryPanels.originalPhotolibMapView, d->libraryPanels.originalPhotolibTitlelab}};
+        {drive(*d).find<QWidget>("photolibEditView"), &LibraryPanels::StartPhotoLibEditViewAction,
+         drive(*d).find<PKMapView>("photolibEiteMapView"), field("photolibEiteTitlelab")},
+        {drive(*d).find<QWidget>("photoOriginalEditView"),
+         &LibraryPanels::StartPhotoOriginalEditViewAction,
+         drive(*d).find<PKMapView>("originalPhotolibMapView"), field("originalPhotolibTitlelab")}};
     // The default size, then the least the window takes (the panels follow a resize).
     for (const QSize size : {QSize(1200, 750), d->window->minimumSize()}) {
         SCOPED_TRACE(size.width());
@@ -466,7 +470,7 @@ TEST_F(LibraryEditTest, PanelsLieUnderTheBarAndKeepTheirPlaceWithOrWithoutAMap) 
         settle();
         for (const Side &side : sides) {
             select({"St James Park.jpg"}); // placed, in the library and in its file
-            (d.get()->*side.open)();
+            (d->libraryPanels().*side.open)();
             QTest::qWait(300); // the slide
             settle();
             const QRect panel = placeOf(side.panel);
@@ -500,9 +504,9 @@ TEST_F(LibraryEditTest, PanelsLieUnderTheBarAndKeepTheirPlaceWithOrWithoutAMap) 
         }
     }
     // Six keywords make a line longer than the panel: shortened, whole in its tooltip.
-    d->libraryPanels.StartPhotoLibEditViewAction();
+    d->libraryPanels().StartPhotoLibEditViewAction();
     QTest::qWait(300);
-    auto *keywords = static_cast<PanelValueLabel *>(d->libraryPanels.photolibkeywordslab);
+    auto *keywords = static_cast<PanelValueLabel *>(drive(*d).find<QLabel>("photolibkeywordslab"));
     EXPECT_TRUE(keywords->text().endsWith("UK,London")) << keywords->text().toStdString();
     EXPECT_NE(keywords->shownText(), keywords->text());
     EXPECT_LE(keywords->mapTo(area, QPoint(keywords->width(), 0)).x(), area->width());
@@ -511,7 +515,7 @@ TEST_F(LibraryEditTest, PanelsLieUnderTheBarAndKeepTheirPlaceWithOrWithoutAMap) 
 TEST_F(LibraryEditTest, TheRightColumnKeepsItsLinesApartAtEverySize) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     d->window->show();
-    MainWindowPart &m = d->mainWindow;
+    MainWindowController &m = d->mainWindowController();
     QWidget *column = m.previewContentView->parentWidget();
     const auto placeOf = [column](QWidget *w) {
         return QRect(w->mapTo(column, QPoint()), w->size());

@@ -1,4 +1,5 @@
 #include "LibraryEditTestSupport.h"
+#include "browser/MainWindowController.h"
 
 #include "LibraryTestSupport.h"
 #include "app/core/Settings.h"
@@ -56,23 +57,23 @@ bool LibraryEditTest::openLibrary(const QString &name,
     panel->setOption(QFileDialog::DontUseNativeDialog, true);
     panel->setFileMode(QFileDialog::AnyFile);
     panel->selectFile(libraryPath);
-    d->mainWindow.openPanelDidEnd8(panel, 1);
+    d->mainWindowController().openPanelDidEnd8(panel, 1);
     delete panel;
     QDeadlineTimer deadline(120000);
-    while (!d->library.scanComplete && !deadline.hasExpired())
+    while (!d->library().scanComplete && !deadline.hasExpired())
         QTest::qWait(5);
     takeSheets();
     // The library view, as the user sees it after the open.
-    d->mainWindow.ChangePhotoLibraryMenuAction();
-    return d->library.scanComplete && !d->library.photoLibBroserArray.isEmpty();
+    d->mainWindowController().ChangePhotoLibraryMenuAction();
+    return d->library().scanComplete && !d->library().photoLibBroserArray.isEmpty();
 }
 
 QString LibraryEditTest::database() const {
-    return d->library.originalPhotolibDatabasePath;
+    return d->library().originalPhotolibDatabasePath;
 }
 
 IKImageItemPtr LibraryEditTest::item(const QString &fileName) const {
-    for (const IKImageItemPtr &i : d->library.photoLibBroserArray)
+    for (const IKImageItemPtr &i : d->library().photoLibBroserArray)
         if (i->fileName == fileName)
             return i;
     ADD_FAILURE() << "no library photo " << fileName.toStdString();
@@ -87,14 +88,16 @@ PRPicFileInfo &LibraryEditTest::record(const QString &fileName) const {
 
 void LibraryEditTest::select(const QStringList &fileNames) {
     QItemSelection chosen;
-    QAbstractItemModel *model = d->mainWindow.photoLibBrowserView->model();
+    QAbstractItemModel *model = drive(*d).find<QListView>("photoLibBrowserView")->model();
     for (const QString &name : fileNames) {
-        const int row = int(d->library.photoLibBroserArray.indexOf(item(name)));
+        const int row = int(d->library().photoLibBroserArray.indexOf(item(name)));
         ASSERT_GE(row, 0) << name.toStdString();
         chosen.select(model->index(row, 0), model->index(row, 0));
     }
-    d->mainWindow.photoLibBrowserView->selectionModel()->select(
-        chosen, QItemSelectionModel::ClearAndSelect);
+    drive(*d)
+        .find<QListView>("photoLibBrowserView")
+        ->selectionModel()
+        ->select(chosen, QItemSelectionModel::ClearAndSelect);
 }
 
 void LibraryEditTest::type(QLineEdit *field, const QString &text) {

@@ -5,17 +5,18 @@
 // the library's own database.
 #include "app/AppDelegate.h"
 #include "platform/core/PhotosApplication.h"
+#include "support/AppDriver.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
-class QLineEdit;
 
 struct SheetText {
     QString text, informative;
@@ -30,7 +31,7 @@ class LibraryEditTest : public ::testing::Test {
     // `prepare` changes the copy (its package path given) before the open.
     bool openLibrary(const QString &name,
                      const std::function<void(const QString &package)> &prepare = {});
-    bool currentSchema() const { return d->library.bScanNewPhotosLib; }
+    bool currentSchema() const { return d->library().bScanNewPhotosLib; }
     // The library's own database (inside the package).
     QString database() const;
 
@@ -40,6 +41,9 @@ class LibraryEditTest : public ::testing::Test {
     void select(const QStringList &fileNames);
     // What the user does in a field: the text as typed, and the field's edit signal.
     void type(QLineEdit *field, const QString &text);
+    void type(const char *field, const QString &text) { type(this->field(field), text); }
+    // The field of the program's windows named `name`.
+    QLineEdit *field(const char *name) const { return drive(*d).find<QLineEdit>(name); }
 
     // The sheets open on the main window, closed once read.
     QList<SheetText> takeSheets();

@@ -3,9 +3,11 @@
 #include "LibraryTestSupport.h"
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
+#include "browser/MainWindowController.h"
 #include "browser/PRButton.h"
 #include "library/core/LibrarySort.h"
 #include "platform/core/PhotosApplication.h"
+#include "support/AppDriver.h"
 
 #include <QAction>
 #include <QApplication>
@@ -50,12 +52,12 @@ class LibraryFilters : public ::testing::Test {
         setPhotosApplication(nullptr);
     }
     bool open() {
-        if (!d->mainWindow.LoadPhotosLibraryItemThreader(lib))
+        if (!d->mainWindowController().LoadPhotosLibraryItemThreader(lib))
             return false;
         QDeadlineTimer deadline(120000);
-        while (!d->library.scanComplete && !deadline.hasExpired())
+        while (!d->library().scanComplete && !deadline.hasExpired())
             QTest::qWait(5);
-        return d->library.scanComplete;
+        return d->library().scanComplete;
     }
     QMessageBox *visibleSheet() {
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -71,9 +73,11 @@ class LibraryFilters : public ::testing::Test {
     // The filter button names the view; the toolbar's layout places every button whole,
     // none over another, each wide enough for its text.
     void expectButtons(const char *filterImage, const QString &title) {
-        EXPECT_EQ(d->mainWindow.showPhotoTypelibBtn->imageName(), QLatin1String(filterImage));
-        EXPECT_EQ(d->mainWindow.showPhotoTypelibBtn->toolTip(), QStringLiteral("Show: ") + title);
-        EXPECT_EQ(d->mainWindow.filterPhotolibBtn->imageName(),
+        EXPECT_EQ(drive(*d).find<PRButton>("showPhotoTypelibBtn")->imageName(),
+                  QLatin1String(filterImage));
+        EXPECT_EQ(drive(*d).find<PRButton>("showPhotoTypelibBtn")->toolTip(),
+                  QStringLiteral("Show: ") + title);
+        EXPECT_EQ(drive(*d).find<PRButton>("filterPhotolibBtn")->imageName(),
                   QStringLiteral("sortphotobydate.png"));
         expectToolbarInShape();
     }
@@ -81,15 +85,16 @@ class LibraryFilters : public ::testing::Test {
         // The window's own default size (the offscreen screen is smaller), then its least.
         d->window->resize(1200, 750);
         d->window->show();
-        d->mainWindow.localphotoView->hide();
-        d->mainWindow.photolibView->show();
+        drive(*d).find<QWidget>("localphotoView")->hide();
+        drive(*d).find<QWidget>("photolibView")->show();
         for (const QSize size : {QSize(1200, 750), QSize(leastWidth, 500)}) {
             SCOPED_TRACE(size.width());
             d->window->resize(size);
             QApplication::sendPostedEvents();
             QList<QWidget *> bar;
-            for (PRButton *b :
-                 d->mainWindow.photolibView->findChildren<PRButton *>(Qt::FindDirectChildrenOnly))
+            for (PRButton *b : drive(*d)
+                                   .find<QWidget>("photolibView")
+                                   ->findChildren<PRButton *>(Qt::FindDirectChildrenOnly))
                 if (b->isVisible())
                     bar << b;
             ASSERT_GE(bar.size(), 5);
@@ -97,7 +102,7 @@ class LibraryFilters : public ::testing::Test {
                 const auto *button = static_cast<PRButton *>(a);
                 EXPECT_GE(a->width(), a->fontMetrics().horizontalAdvance(button->shownText()))
                     << button->shownText().toStdString();
-                EXPECT_LE(a->geometry().right(), d->mainWindow.photolibView->width())
+                EXPECT_LE(a->geometry().right(), drive(*d).find<QWidget>("photolibView")->width())
                     << a->objectName().toStdString();
                 for (QWidget *b : bar)
                     EXPECT_TRUE(a == b || !a->geometry().intersects(b->geometry()))
@@ -122,33 +127,33 @@ class LibraryFilters : public ::testing::Test {
 
 TEST_F(LibraryFilters, EachFilterShowsItsListNewestFirstAndMarksTheButtons) {
     ASSERT_TRUE(open());
-    const LibraryState &l = d->library;
+    const LibraryState &l = d->library();
     // Right after the load, and after a sort, the toolbar keeps its shape.
     expectToolbarInShape();
-    EXPECT_EQ(d->mainWindow.showPhotoTypelibBtn->text(),
+    EXPECT_EQ(drive(*d).find<PRButton>("showPhotoTypelibBtn")->text(),
               QStringLiteral("Show: All Photos and Videos"));
     // A sort first, so the filters have a sort button to reset.
-    d->mainWindow.SortAllPhotosLibraryByFileNameAction();
+    d->mainWindowController().SortAllPhotosLibraryByFileNameAction();
     expectToolbarInShape();
     const QList<IKImageItemPtr> jpegs = l.jpgPhotosItemArray;
     ASSERT_GT(jpegs.size(), 5);
-    d->mainWindow.ShowJPGPhotoBtninPhotoLibraryAction();
+    d->mainWindowController().ShowJPGPhotoBtninPhotoLibraryAction();
     EXPECT_EQ(l.photoLibBroserArray, newest(jpegs));
     EXPECT_NE(l.photoLibBroserArray, jpegs) << "the scan order is not newest first here";
     EXPECT_EQ(l.jpgPhotosItemArray, jpegs) << "the source keeps its order";
     expectButtons("showjpgphotobtn.png", QStringLiteral("JPEG Photos"));
     // The sorts now sort the JPEG list.
-    d->mainWindow.SortAllPhotosLibraryByFileSizeAction();
+    d->mainWindowController().SortAllPhotosLibraryByFileSizeAction();
     EXPECT_EQ(l.photoLibBroserArray.size(), jpegs.size());
 
-    d->mainWindow.ShowVideosBtninPhotoLibraryAction();
+    d->mainWindowController().ShowVideosBtninPhotoLibraryAction();
     EXPECT_EQ(names(l.photoLibBroserArray).size(), 2);
     for (const IKImageItemPtr &v : l.photoLibBroserArray)
         EXPECT_EQ(v->fileType, QStringLiteral("Movie"));
     expectButtons("showvideobtn.png", QStringLiteral("Videos"));
 
     // Lost files come in the order the check found them, not by date.
-    d->mainWindow.ShowLostReferencePhotosinPhotoLibraryAction();
+    d->mainWindowController().ShowLostReferencePhotosinPhotoLibraryAction();
     EXPECT_EQ(l.photoLibBroserArray, l.lostReferencePhotoItemArray);
     QStringList lost = names(l.photoLibBroserArray);
     lost.sort();
@@ -156,56 +161,56 @@ TEST_F(LibraryFilters, EachFilterShowsItsListNewestFirstAndMarksTheButtons) {
     expectButtons("missreferencephoto.png",
                   QStringLiteral("Referenced Photos Whose File Is Missing"));
 
-    d->mainWindow.ShowAllItemsBtninPhotoLibraryAction();
+    d->mainWindowController().ShowAllItemsBtninPhotoLibraryAction();
     EXPECT_EQ(l.photoLibBroserArray, newest(l.backupdifPhotoLibItemArray));
     expectButtons("showallitembtn.png", QStringLiteral("All Photos and Videos"));
 }
 
 TEST_F(LibraryFilters, EveryFilterActionShowsItsOwnList) {
     ASSERT_TRUE(open());
-    LibraryState &l = d->library;
+    LibraryState &l = d->library();
     using A = AppDelegate;
     using M = QList<IKImageItemPtr> LibraryLists::*;
     const std::tuple<void (A::*)(), M, const char *> filters[] = {
-        {&A::forward<&MainWindowPart::ShowAllItemsBtninPhotoLibraryAction>,
+        {&A::forward<&MainWindowController::ShowAllItemsBtninPhotoLibraryAction>,
          &LibraryLists::backupdifPhotoLibItemArray, "showallitembtn.png"},
-        {&A::forward<&MainWindowPart::ShowLivePhotoBtninPhotoLibraryAction>,
+        {&A::forward<&MainWindowController::ShowLivePhotoBtninPhotoLibraryAction>,
          &LibraryLists::livesPhotosItemArray, "showlivephotosbtn.png"},
-        {&A::forward<&MainWindowPart::ShowJPGPhotoBtninPhotoLibraryAction>,
+        {&A::forward<&MainWindowController::ShowJPGPhotoBtninPhotoLibraryAction>,
          &LibraryLists::jpgPhotosItemArray, "showjpgphotobtn.png"},
-        {&A::forward<&MainWindowPart::ShowUnDownloadediCloudPhotoLibraryAction>,
+        {&A::forward<&MainWindowController::ShowUnDownloadediCloudPhotoLibraryAction>,
          &LibraryLists::unDownloadPhotosItemArray, "icloudphotosbtn.png"},
-        {&A::forward<&MainWindowPart::ShowRAWPhotoBtninPhotoLibraryAction>,
+        {&A::forward<&MainWindowController::ShowRAWPhotoBtninPhotoLibraryAction>,
          &LibraryLists::rawPhotosItemArray, "showrawphotobtn.png"},
-        {&A::forward<&MainWindowPart::ShowPNGPhotoBtninPhotoLibraryAction>,
+        {&A::forward<&MainWindowController::ShowPNGPhotoBtninPhotoLibraryAction>,
          &LibraryLists::pngPhotosItemArray, "showpngphotobtn.png"},
-        {&A::forward<&MainWindowPart::ShowFavortePhotoBtninPhotoLibraryAction>,
+        {&A::forward<&MainWindowController::ShowFavortePhotoBtninPhotoLibraryAction>,
          &LibraryLists::favPhotosItemArray, "favbtn.png"},
-        {&A::forward<&MainWindowPart::ShowEditedPhotoBtninPhotoLibraryAction>,
+        {&A::forward<&MainWindowController::ShowEditedPhotoBtninPhotoLibraryAction>,
          &LibraryLists::editPhotosItemArray, "showedited.png"},
-        {&A::forward<&MainWindowPart::ShowNoAlbumPhotoBtninPhotoLibraryAction>,
+        {&A::forward<&MainWindowController::ShowNoAlbumPhotoBtninPhotoLibraryAction>,
          &LibraryLists::noAlbumPhotosItemArray, "photosnoablum.png"},
-        {&A::forward<&MainWindowPart::ShowNoTitlePhotoBtninPhotoLibraryAction>,
+        {&A::forward<&MainWindowController::ShowNoTitlePhotoBtninPhotoLibraryAction>,
          &LibraryLists::noTitlePhotosItemArray, "photosnotitle.png"},
-        {&A::forward<&MainWindowPart::ShowNoCaptionPhotoBtninPhotoLibraryAction>,
+        {&A::forward<&MainWindowController::ShowNoCaptionPhotoBtninPhotoLibraryAction>,
          &LibraryLists::noCaptionPhotosItemArray, "photosnocaption.png"},
-        {&A::forward<&MainWindowPart::ShowNoLocationPhotoBtninPhotoLibraryAction>,
+        {&A::forward<&MainWindowController::ShowNoLocationPhotoBtninPhotoLibraryAction>,
          &LibraryLists::noLocationPhotosItemArray, "photosnolocation.png"},
-        {&A::forward<&MainWindowPart::ShowNoKeywordsPhotoBtninPhotoLibraryAction>,
+        {&A::forward<&MainWindowController::ShowNoKeywordsPhotoBtninPhotoLibraryAction>,
          &LibraryLists::noKeywordsPhotosItemArray, "photosnokeywords.png"},
-        {&A::forward<&MainWindowPart::ShowTwentyfourHoursinPhotoLibraryAction>,
+        {&A::forward<&MainWindowController::ShowTwentyfourHoursinPhotoLibraryAction>,
          &LibraryLists::twentyfourhoursItemArray, "last24hourbtn.png"},
-        {&A::forward<&MainWindowPart::ShowSevenDaysinPhotoLibraryAction>,
+        {&A::forward<&MainWindowController::ShowSevenDaysinPhotoLibraryAction>,
          &LibraryLists::sevendaysItemArray, "last7daysbtn.png"},
-        {&A::forward<&MainWindowPart::ShowThirtyDaysinPhotoLibraryAction>,
+        {&A::forward<&MainWindowController::ShowThirtyDaysinPhotoLibraryAction>,
          &LibraryLists::thirtydaysItemArray, "last30daysbtn.png"},
-        {&A::forward<&MainWindowPart::ShowNineDaysinPhotoLibraryAction>,
+        {&A::forward<&MainWindowController::ShowNineDaysinPhotoLibraryAction>,
          &LibraryLists::ninetydaysItemArray, "last90daysbtn.png"},
-        {&A::forward<&MainWindowPart::ShowOneYearDaysinPhotoLibraryAction>,
+        {&A::forward<&MainWindowController::ShowOneYearDaysinPhotoLibraryAction>,
          &LibraryLists::oneyearsItemArray, "last365daysbtn.png"},
-        {&A::forward<&MainWindowPart::ShowVideosBtninPhotoLibraryAction>,
+        {&A::forward<&MainWindowController::ShowVideosBtninPhotoLibraryAction>,
          &LibraryLists::videosItemArray, "showvideobtn.png"},
-        {&A::forward<&MainWindowPart::ShowReferencePhotosinPhotoLibraryAction>,
+        {&A::forward<&MainWindowController::ShowReferencePhotosinPhotoLibraryAction>,
          &LibraryLists::referencePhotoItemArray, "showreferencephotos.png"},
     };
     // Each list told apart from the others by a marker item of its own.
@@ -218,19 +223,20 @@ TEST_F(LibraryFilters, EveryFilterActionShowsItsOwnList) {
         (d.get()->*action)();
         EXPECT_EQ(l.photoLibBroserArray, newest(l.*list)) << image;
         EXPECT_TRUE(names(l.photoLibBroserArray).contains(QLatin1String(image))) << image;
-        EXPECT_EQ(d->mainWindow.showPhotoTypelibBtn->imageName(), QLatin1String(image));
+        EXPECT_EQ(drive(*d).find<PRButton>("showPhotoTypelibBtn")->imageName(),
+                  QLatin1String(image));
         // The sorts find the same list again through the button's picture.
-        EXPECT_EQ(
-            &d->mainWindow.libraryListForFilter(d->mainWindow.showPhotoTypelibBtn->imageName()),
-            &(l.*list));
+        EXPECT_EQ(&d->mainWindowController().libraryListForFilter(
+                      drive(*d).find<PRButton>("showPhotoTypelibBtn")->imageName()),
+                  &(l.*list));
     }
 }
 
 TEST_F(LibraryFilters, AnAlbumFromItsMenuItemShowsNewestFirstAndKeepsScanOrder) {
     ASSERT_TRUE(open());
-    const LibraryState &l = d->library;
+    const LibraryState &l = d->library();
     QAction *item = nullptr;
-    for (QAction *a : d->mainWindow.albumsFolderMenuItem->menu()->actions())
+    for (QAction *a : drive(*d).find<QAction>("albumsFolderMenuItem")->menu()->actions())
         if (a->data().toString() == QLatin1String("Pumpkin Farm"))
             item = a;
     ASSERT_TRUE(item);
@@ -241,61 +247,64 @@ TEST_F(LibraryFilters, AnAlbumFromItsMenuItemShowsNewestFirstAndKeepsScanOrder) 
     EXPECT_EQ(l.photoLibBroserArray, newest(album));
     expectButtons("showalbums.png", QStringLiteral("Pumpkin Farm"));
     // A sort afterwards sorts the album, not the whole library.
-    d->mainWindow.SortAllPhotosLibraryByFileNameAction();
+    d->mainWindowController().SortAllPhotosLibraryByFileNameAction();
     EXPECT_EQ(l.photoLibBroserArray.size(), 3);
 
     // A title with "&" is shown escaped and found by the item's data.
     const QList<IKImageItemPtr> kids = {album.first()};
-    d->library.albumDictionary.insert(QStringLiteral("Kids & Dogs"), kids);
-    d->mainWindow.showLibraryAlbumMenu();
+    d->library().albumDictionary.insert(QStringLiteral("Kids & Dogs"), kids);
+    d->mainWindowController().showLibraryAlbumMenu();
     QAction *amp = nullptr;
-    for (QAction *a : d->mainWindow.albumsFolderMenuItem->menu()->actions())
+    for (QAction *a : drive(*d).find<QAction>("albumsFolderMenuItem")->menu()->actions())
         if (a->text() == QLatin1String("Kids && Dogs"))
             amp = a;
     ASSERT_TRUE(amp);
     amp->trigger();
     EXPECT_EQ(l.currentAlbumArray, kids);
-    EXPECT_EQ(d->mainWindow.showPhotoTypelibBtn->text(), QStringLiteral("Show: Kids && Dogs"));
+    EXPECT_EQ(drive(*d).find<PRButton>("showPhotoTypelibBtn")->text(),
+              QStringLiteral("Show: Kids && Dogs"));
 
     // A title longer than the bar has room for is shortened, whole in the tooltip.
     const QString longTitle = QStringLiteral("Summer in the Mountains with the Whole Family, 2019");
-    d->library.albumDictionary.insert(longTitle, kids);
-    d->mainWindow.FilterSelectOneAlbumsAction(longTitle);
+    d->library().albumDictionary.insert(longTitle, kids);
+    d->mainWindowController().FilterSelectOneAlbumsAction(longTitle);
     expectButtons("showalbums.png", longTitle);
     d->window->resize(leastWidth, 500);
     QApplication::sendPostedEvents();
-    EXPECT_TRUE(d->mainWindow.showPhotoTypelibBtn->shownText().contains(QChar(0x2026)));
+    EXPECT_TRUE(
+        drive(*d).find<PRButton>("showPhotoTypelibBtn")->shownText().contains(QChar(0x2026)));
     // The bar asks for no more than the window's least width gives it.
-    EXPECT_LE(d->mainWindow.photolibView->layout()->minimumSize().width(),
-              d->mainWindow.photolibView->width());
+    EXPECT_LE(drive(*d).find<QWidget>("photolibView")->layout()->minimumSize().width(),
+              drive(*d).find<QWidget>("photolibView")->width());
 
     // An album title the last scan does not know changes nothing.
     const QList<IKImageItemPtr> shown = l.photoLibBroserArray;
-    d->mainWindow.FilterSelectOneAlbumsAction(QStringLiteral("No Such Album"));
+    d->mainWindowController().FilterSelectOneAlbumsAction(QStringLiteral("No Such Album"));
     EXPECT_EQ(l.photoLibBroserArray, shown);
     EXPECT_EQ(l.currentAlbumArray, kids);
 }
 
 TEST_F(LibraryFilters, SelectionsKeepTheFilterAndSameNamesComeGroupedByName) {
     ASSERT_TRUE(open());
-    const LibraryState &l = d->library;
-    d->mainWindow.ShowVideosBtninPhotoLibraryAction();
-    d->mainWindow.SelectAllissuesPhotosAction();
+    const LibraryState &l = d->library();
+    d->mainWindowController().ShowVideosBtninPhotoLibraryAction();
+    d->mainWindowController().SelectAllissuesPhotosAction();
     EXPECT_EQ(l.photoLibBroserArray, l.difPhotoLibItemArray);
-    EXPECT_EQ(d->mainWindow.showPhotoTypelibBtn->imageName(), QStringLiteral("showvideobtn.png"));
-    EXPECT_EQ(d->mainWindow.filterPhotolibBtn->imageName(),
+    EXPECT_EQ(drive(*d).find<PRButton>("showPhotoTypelibBtn")->imageName(),
+              QStringLiteral("showvideobtn.png"));
+    EXPECT_EQ(drive(*d).find<PRButton>("filterPhotolibBtn")->imageName(),
               QStringLiteral("allincorrectphotos.png"));
     expectToolbarInShape();
     // The sort still sorts the videos.
-    d->mainWindow.SortAllPhotosLibraryByDateAction();
+    d->mainWindowController().SortAllPhotosLibraryByDateAction();
     EXPECT_EQ(l.photoLibBroserArray, newest(l.videosItemArray));
 
-    d->mainWindow.SelectAllPhotosLibraryAction();
+    d->mainWindowController().SelectAllPhotosLibraryAction();
     EXPECT_EQ(l.photoLibBroserArray, l.backupdifPhotoLibItemArray);
-    EXPECT_EQ(d->mainWindow.filterPhotolibBtn->imageName(),
+    EXPECT_EQ(drive(*d).find<PRButton>("filterPhotolibBtn")->imageName(),
               QStringLiteral("allphotoinphotolib.png"));
 
-    d->mainWindow.FindSameFileNameinPhotoLibraryAction();
+    d->mainWindowController().FindSameFileNameinPhotoLibraryAction();
     QStringList groups = names(l.photoLibBroserArray);
     groups.removeDuplicates();
     QStringList composed = groups;
@@ -314,14 +323,15 @@ TEST_F(LibraryFilters, SelectionsKeepTheFilterAndSameNamesComeGroupedByName) {
 
 TEST_F(LibraryFilters, CustomRangeOverThePickers) {
     ASSERT_TRUE(open());
-    const LibraryState &l = d->library;
-    d->mainWindow.ensureDateRangePickers();
-    ASSERT_TRUE(d->libraryWindows.startDatePicker && d->libraryWindows.endDatePicker);
+    const LibraryState &l = d->library();
+    d->mainWindowController().ensureDateRangePickers();
+    ASSERT_TRUE(drive(*d).find<QDateTimeEdit>("startDatePicker") &&
+                drive(*d).find<QDateTimeEdit>("endDatePicker"));
     // The title is not cut: room for it, bold, beside a title bar's buttons.
-    QFont bold = d->libraryWindows.dateRangeWindow->font();
+    QFont bold = drive(*d).find<QWidget>("dateRangeWindow")->font();
     bold.setBold(true);
-    EXPECT_GE(std::max(d->libraryWindows.dateRangeWindow->sizeHint().width(),
-                       d->libraryWindows.dateRangeWindow->minimumWidth()),
+    EXPECT_GE(std::max(drive(*d).find<QWidget>("dateRangeWindow")->sizeHint().width(),
+                       drive(*d).find<QWidget>("dateRangeWindow")->minimumWidth()),
               QFontMetrics(bold).horizontalAdvance("Custom Date Range") + 150);
     // One photo dated in the future, one with a dashed date text.
     const IKImageItemPtr future = l.backupdifPhotoLibItemArray.at(0);
@@ -331,31 +341,33 @@ TEST_F(LibraryFilters, CustomRangeOverThePickers) {
         now.addDays(2).toString(QStringLiteral("yyyy:MM:dd HH:mm:ss")));
     dashed->photoLibFileNode->createDate.setText(QStringLiteral("1999-07-01 10:00:00"));
 
-    d->libraryWindows.startDatePicker->setDateTime(now.addDays(1));
-    d->libraryWindows.endDatePicker->setDateTime(now.addDays(3));
-    d->mainWindow.ShowCustomRangePhotoLibraryAction();
+    drive(*d).find<QDateTimeEdit>("startDatePicker")->setDateTime(now.addDays(1));
+    drive(*d).find<QDateTimeEdit>("endDatePicker")->setDateTime(now.addDays(3));
+    d->mainWindowController().ShowCustomRangePhotoLibraryAction();
     EXPECT_EQ(l.photoLibBroserArray, (QList<IKImageItemPtr>{future}));
     EXPECT_EQ(l.currentAlbumArray, (QList<IKImageItemPtr>{future}));
     expectButtons("daterangebtn.png", QStringLiteral("Custom Date Range"));
 
     // Both ends are included.
     const QDateTime ten(QDate(1999, 7, 1), QTime(10, 0));
-    d->libraryWindows.startDatePicker->setDateTime(ten);
-    d->libraryWindows.endDatePicker->setDateTime(ten);
-    d->mainWindow.ShowCustomRangePhotoLibraryAction();
+    drive(*d).find<QDateTimeEdit>("startDatePicker")->setDateTime(ten);
+    drive(*d).find<QDateTimeEdit>("endDatePicker")->setDateTime(ten);
+    d->mainWindowController().ShowCustomRangePhotoLibraryAction();
     EXPECT_EQ(l.photoLibBroserArray, (QList<IKImageItemPtr>{dashed}));
 
-    d->libraryWindows.startDatePicker->setDateTime(now.addDays(3));
-    d->libraryWindows.endDatePicker->setDateTime(now.addDays(1));
-    d->mainWindow.ShowCustomRangePhotoLibraryAction();
+    drive(*d).find<QDateTimeEdit>("startDatePicker")->setDateTime(now.addDays(3));
+    drive(*d).find<QDateTimeEdit>("endDatePicker")->setDateTime(now.addDays(1));
+    d->mainWindowController().ShowCustomRangePhotoLibraryAction();
     EXPECT_TRUE(l.photoLibBroserArray.isEmpty());
     EXPECT_TRUE(l.currentAlbumArray.isEmpty());
 
     // Every dated photo of the library lies between 1990 and the day after tomorrow, in
     // scan order behind the view.
-    d->libraryWindows.startDatePicker->setDateTime(QDateTime(QDate(1990, 1, 1), QTime(0, 0)));
-    d->libraryWindows.endDatePicker->setDateTime(now.addDays(3));
-    d->mainWindow.ShowCustomRangePhotoLibraryAction();
+    drive(*d)
+        .find<QDateTimeEdit>("startDatePicker")
+        ->setDateTime(QDateTime(QDate(1990, 1, 1), QTime(0, 0)));
+    drive(*d).find<QDateTimeEdit>("endDatePicker")->setDateTime(now.addDays(3));
+    d->mainWindowController().ShowCustomRangePhotoLibraryAction();
     EXPECT_EQ(l.photoLibBroserArray, newest(l.currentAlbumArray));
     EXPECT_GE(l.currentAlbumArray.size(), l.backupdifPhotoLibItemArray.size() - 2);
     for (qsizetype i = 1; i < l.currentAlbumArray.size(); ++i)
@@ -364,12 +376,12 @@ TEST_F(LibraryFilters, CustomRangeOverThePickers) {
 }
 
 TEST_F(LibraryFilters, WhileALoadRunsEveryViewSaysTheScanIsNotComplete) {
-    ASSERT_TRUE(d->mainWindow.LoadPhotosLibraryItemThreader(lib));
+    ASSERT_TRUE(d->mainWindowController().LoadPhotosLibraryItemThreader(lib));
     for (void (AppDelegate::*action)() :
-         {&AppDelegate::forward<&MainWindowPart::ShowJPGPhotoBtninPhotoLibraryAction>,
-          &AppDelegate::forward<&MainWindowPart::SelectAllissuesPhotosAction>,
-          &AppDelegate::forward<&MainWindowPart::SelectSamePhotosNameAction>,
-          &AppDelegate::forward<&MainWindowPart::ShowCustomRangePhotoLibraryAction>}) {
+         {&AppDelegate::forward<&MainWindowController::ShowJPGPhotoBtninPhotoLibraryAction>,
+          &AppDelegate::forward<&MainWindowController::SelectAllissuesPhotosAction>,
+          &AppDelegate::forward<&MainWindowController::SelectSamePhotosNameAction>,
+          &AppDelegate::forward<&MainWindowController::ShowCustomRangePhotoLibraryAction>}) {
         (d.get()->*action)();
         QMessageBox *sheet = visibleSheet();
         ASSERT_TRUE(sheet);
@@ -378,12 +390,12 @@ TEST_F(LibraryFilters, WhileALoadRunsEveryViewSaysTheScanIsNotComplete) {
                   QStringLiteral("Please wait a while to complete the scan."));
         closeSheets();
     }
-    d->mainWindow.FilterSelectOneAlbumsAction(QStringLiteral("Pumpkin Farm"));
+    d->mainWindowController().FilterSelectOneAlbumsAction(QStringLiteral("Pumpkin Farm"));
     EXPECT_TRUE(visibleSheet());
     closeSheets();
-    EXPECT_TRUE(d->library.currentAlbumArray.isEmpty());
+    EXPECT_TRUE(d->library().currentAlbumArray.isEmpty());
     QDeadlineTimer deadline(120000);
-    while (!d->library.scanComplete && !deadline.hasExpired())
+    while (!d->library().scanComplete && !deadline.hasExpired())
         QTest::qWait(5);
-    ASSERT_TRUE(d->library.scanComplete);
+    ASSERT_TRUE(d->library().scanComplete);
 }

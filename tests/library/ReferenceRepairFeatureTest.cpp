@@ -4,8 +4,11 @@
 #include "LibraryTestSupport.h"
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
+#include "browser/MainWindowController.h"
+#include "library/LibraryWindows.h"
 #include "library/core/ReferenceRepair.h"
 #include "platform/core/PhotosApplication.h"
+#include "support/AppDriver.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -44,13 +47,13 @@ class ReferenceRepair : public ::testing::Test {
         lib = copyLibrary(QLatin1String(libraryName()), dir.path());
         database = lib + (older() ? QStringLiteral("/database/photos.db")
                                   : QStringLiteral("/database/Photos.sqlite"));
-        ASSERT_TRUE(d->mainWindow.LoadPhotosLibraryItemThreader(lib));
+        ASSERT_TRUE(d->mainWindowController().LoadPhotosLibraryItemThreader(lib));
         QDeadlineTimer deadline(120000);
-        while (!d->library.scanComplete && !deadline.hasExpired())
+        while (!d->library().scanComplete && !deadline.hasExpired())
             QTest::qWait(5);
-        ASSERT_TRUE(d->library.scanComplete);
+        ASSERT_TRUE(d->library().scanComplete);
         closeSheets();
-        for (const IKImageItemPtr &i : d->library.photoLibBroserArray) {
+        for (const IKImageItemPtr &i : d->library().photoLibBroserArray) {
             if (i->fileName == QLatin1String("Pumpkins4.jpg"))
                 pumpkins = i;
             if (i->fileName == QLatin1String("wedding.jpg"))
@@ -66,11 +69,13 @@ class ReferenceRepair : public ::testing::Test {
     virtual const char *libraryName() const { return "Test-10.15.7"; }
     bool older() const { return QLatin1String(libraryName()) == QLatin1String("Test-10.14.6"); }
     void select(const QList<IKImageItemPtr> &items) {
-        QItemSelectionModel *m = d->mainWindow.photoLibBrowserView->selectionModel();
+        QItemSelectionModel *m = drive(*d).find<QListView>("photoLibBrowserView")->selectionModel();
         m->clearSelection();
         for (const IKImageItemPtr &i : items)
-            m->select(d->mainWindow.photoLibBrowserView->model()->index(
-                          int(d->library.photoLibBroserArray.indexOf(i)), 0),
+            m->select(drive(*d)
+                          .find<QListView>("photoLibBrowserView")
+                          ->model()
+                          ->index(int(d->library().photoLibBroserArray.indexOf(i)), 0),
                       QItemSelectionModel::Select);
     }
     // The folder panel's end with `root` chosen.
@@ -79,7 +84,7 @@ class ReferenceRepair : public ::testing::Test {
         panel->setOption(QFileDialog::DontUseNativeDialog, true);
         panel->setFileMode(QFileDialog::AnyFile);
         panel->selectFile(root);
-        d->libraryWindows.openPanelDidEnd18(panel, 1);
+        d->libraryWindows().openPanelDidEnd18(panel, 1);
         delete panel;
     }
     QMessageBox *visibleSheet() {
@@ -103,13 +108,13 @@ class ReferenceRepair : public ::testing::Test {
     }
     // The library loaded again after a change of its database: the photo of `asset`.
     IKImageItemPtr reloaded(int asset) {
-        if (!d->mainWindow.LoadPhotosLibraryItemThreader(lib))
+        if (!d->mainWindowController().LoadPhotosLibraryItemThreader(lib))
             return nullptr;
         QDeadlineTimer deadline(120000);
-        while (!d->library.scanComplete && !deadline.hasExpired())
+        while (!d->library().scanComplete && !deadline.hasExpired())
             QTest::qWait(5);
         closeSheets();
-        for (const IKImageItemPtr &i : d->library.photoLibBroserArray)
+        for (const IKImageItemPtr &i : d->library().photoLibBroserArray)
             if (i->photoLibFileNode && i->photoLibFileNode->photoAssetID == asset)
                 return i;
         return nullptr;
@@ -143,14 +148,14 @@ TEST_F(ReferenceRepair, AMovedFileOfTheRecordsSizeIsRelinkedAndTheOthersListed) 
     QFile::remove(root + QStringLiteral("/Shared/two.jpg"));
     writeSized(root + QStringLiteral("/Shared/Pumpkins4.jpg"), kPumpkinsSize);
     // From the view of the photos whose file is missing, which lets go of it once relinked.
-    d->mainWindow.ShowLostReferencePhotosinPhotoLibraryAction();
-    ASSERT_TRUE(d->library.photoLibBroserArray.contains(pumpkins));
-    d->library.photoLibBroserArray << wedding;
-    d->mainWindow.LoadImportedPhotoLibraryonMainThread();
+    d->mainWindowController().ShowLostReferencePhotosinPhotoLibraryAction();
+    ASSERT_TRUE(d->library().photoLibBroserArray.contains(pumpkins));
+    d->library().photoLibBroserArray << wedding;
+    d->mainWindowController().LoadImportedPhotoLibraryonMainThread();
     select({pumpkins, wedding});
     chooseRoot(root);
-    EXPECT_FALSE(d->library.photoLibBroserArray.contains(pumpkins));
-    EXPECT_TRUE(d->library.photoLibBroserArray.contains(wedding)) << "not relinked: stays";
+    EXPECT_FALSE(d->library().photoLibBroserArray.contains(pumpkins));
+    EXPECT_TRUE(d->library().photoLibBroserArray.contains(wedding)) << "not relinked: stays";
     sheet = visibleSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("1 referenced photo(s) relinked: the library browser "
@@ -160,7 +165,7 @@ TEST_F(ReferenceRepair, AMovedFileOfTheRecordsSizeIsRelinkedAndTheOthersListed) 
     EXPECT_EQ(assetRow().value(0), root + QStringLiteral("/Shared"));
     EXPECT_EQ(pumpkins->filePath, root + QStringLiteral("/Shared/Pumpkins4.jpg"));
     EXPECT_FALSE(pumpkins->photoLibFileNode->bLostReferencePhoto);
-    EXPECT_FALSE(d->library.lostReferencePhotoItemArray.contains(pumpkins));
+    EXPECT_FALSE(d->library().lostReferencePhotoItemArray.contains(pumpkins));
     EXPECT_EQ(sqliteValue(database, QStringLiteral("PRAGMA integrity_check")),
               QStringLiteral("ok"));
     EXPECT_NE(before, assetRow().value(0));
@@ -178,16 +183,16 @@ TEST_F(ReferenceRepair, ARenamedFileIsWrittenIntoTheLibraryOrRenamedBackWithoutR
     ASSERT_TRUE(QFile::rename(pumpkins->filePath, root + QStringLiteral("/Shared/Kürbis 4.jpeg")));
     writeSized(root + QStringLiteral("/Shared/small.jpg"), 10);
     select({pumpkins}); // the relink reloaded the browser
-    d->libraryWindows.FixReferencedPhotosAction();
-    ASSERT_TRUE(d->libraryWindows.fixReferencedNameWindow->isVisible());
-    EXPECT_TRUE(d->libraryWindows.copyOrigFileNameBtn->isChecked());
+    d->libraryWindows().FixReferencedPhotosAction();
+    ASSERT_TRUE(drive(*d).find<QWidget>("fixReferencedNameWindow")->isVisible());
+    EXPECT_TRUE(drive(*d).find<QCheckBox>("copyOrigFileNameBtn")->isChecked());
     // The two boxes stay opposite.
-    d->libraryWindows.copyPhotoLibFileNameBtn->click();
-    EXPECT_FALSE(d->libraryWindows.copyOrigFileNameBtn->isChecked());
-    d->libraryWindows.copyOrigFileNameBtn->click();
-    EXPECT_FALSE(d->libraryWindows.copyPhotoLibFileNameBtn->isChecked());
-    d->libraryWindows.StartCopyFileNameReferenceFileAction();
-    EXPECT_FALSE(d->libraryWindows.fixReferencedNameWindow->isVisible());
+    drive(*d).find<QCheckBox>("copyPhotoLibFileNameBtn")->click();
+    EXPECT_FALSE(drive(*d).find<QCheckBox>("copyOrigFileNameBtn")->isChecked());
+    drive(*d).find<QCheckBox>("copyOrigFileNameBtn")->click();
+    EXPECT_FALSE(drive(*d).find<QCheckBox>("copyPhotoLibFileNameBtn")->isChecked());
+    d->libraryWindows().StartCopyFileNameReferenceFileAction();
+    EXPECT_FALSE(drive(*d).find<QWidget>("fixReferencedNameWindow")->isVisible());
     QMessageBox *sheet = visibleSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("1 referenced photo(s) relinked: the library browser "
@@ -205,10 +210,10 @@ TEST_F(ReferenceRepair, ARenamedFileIsWrittenIntoTheLibraryOrRenamedBackWithoutR
     const QString libraryName = pumpkins->filePath;
     ASSERT_TRUE(QFile::rename(libraryName, root + QStringLiteral("/Shared/IMG 9.jpg")));
     ASSERT_TRUE(QFile::link(root + QStringLiteral("/nowhere"), libraryName));
-    d->libraryWindows.copyPhotoLibFileNameBtn->click();
-    ASSERT_TRUE(d->libraryWindows.copyPhotoLibFileNameBtn->isChecked());
+    drive(*d).find<QCheckBox>("copyPhotoLibFileNameBtn")->click();
+    ASSERT_TRUE(drive(*d).find<QCheckBox>("copyPhotoLibFileNameBtn")->isChecked());
     select({pumpkins});
-    d->libraryWindows.StartCopyFileNameReferenceFileAction();
+    d->libraryWindows().StartCopyFileNameReferenceFileAction();
     sheet = visibleSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("No selected referenced photo was relinked."));
@@ -221,37 +226,36 @@ TEST_F(ReferenceRepair, ARenamedFileIsWrittenIntoTheLibraryOrRenamedBackWithoutR
     closeSheets();
     QFile::remove(libraryName);
     select({pumpkins});
-    d->libraryWindows.StartCopyFileNameReferenceFileAction();
+    d->libraryWindows().StartCopyFileNameReferenceFileAction();
     EXPECT_TRUE(QFileInfo(libraryName).isFile());
     EXPECT_FALSE(QFile::exists(root + QStringLiteral("/Shared/IMG 9.jpg")));
     EXPECT_EQ(assetRow().value(1), QStringLiteral("Kürbis 4.jpeg")) << "the library is unchanged";
 }
 
 TEST_F(ReferenceRepair, NothingSelectedOrAHeldLibraryIsSaidBeforeAnyPanelOpens) {
-    d->mainWindow.photoLibBrowserView->selectionModel()->clearSelection();
-    for (void (LibraryWindowsPart::*repair)() :
-         {&LibraryWindowsPart::FixMovedReferencedPhotosAction,
-          &LibraryWindowsPart::FixReferencedPhotosAction}) {
-        (d->libraryWindows.*repair)();
+    drive(*d).find<QListView>("photoLibBrowserView")->selectionModel()->clearSelection();
+    for (void (LibraryWindows::*repair)() : {&LibraryWindows::FixMovedReferencedPhotosAction,
+                                             &LibraryWindows::FixReferencedPhotosAction}) {
+        (d->libraryWindows().*repair)();
         QMessageBox *sheet = visibleSheet();
         ASSERT_TRUE(sheet);
         EXPECT_EQ(sheet->text(), QStringLiteral("The referenced photos were not repaired."));
         EXPECT_TRUE(sheet->informativeText().startsWith(QStringLiteral("No photo is selected.")));
         EXPECT_FALSE(d->window->findChild<QFileDialog *>());
-        EXPECT_FALSE(d->libraryWindows.fixReferencedNameWindow->isVisible());
+        EXPECT_FALSE(drive(*d).find<QWidget>("fixReferencedNameWindow")->isVisible());
         closeSheets();
     }
 
     photos.heldBy << DatabaseHolder{4242, QStringLiteral("Photos"), QStringLiteral("lock")};
     select({pumpkins});
-    d->libraryWindows.FixMovedReferencedPhotosAction();
+    d->libraryWindows().FixMovedReferencedPhotosAction();
     QMessageBox *sheet = visibleSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("You need to quit the running Photos application."));
     EXPECT_FALSE(d->window->findChild<QFileDialog *>());
     closeSheets();
     writeSized(roots.path() + QStringLiteral("/Pumpkins4.jpg"), kPumpkinsSize);
-    d->libraryWindows.StartCopyFileNameReferenceFileAction();
+    d->libraryWindows().StartCopyFileNameReferenceFileAction();
     ASSERT_TRUE(visibleSheet());
     EXPECT_EQ(visibleSheet()->text(),
               QStringLiteral("You need to quit the running Photos application."));
@@ -274,9 +278,9 @@ TEST_F(ReferenceRepair, NothingIsRenamedInAFolderReachedThroughALink) {
     const IKImageItemPtr hostile = reloaded(asset);
     ASSERT_TRUE(hostile);
     const QStringList before = treeListing(roots.path());
-    d->libraryWindows.copyPhotoLibFileNameBtn->setChecked(true); // rename files on disk
+    drive(*d).find<QCheckBox>("copyPhotoLibFileNameBtn")->setChecked(true); // rename files on disk
     select({hostile});
-    d->libraryWindows.StartCopyFileNameReferenceFileAction();
+    d->libraryWindows().StartCopyFileNameReferenceFileAction();
     ASSERT_TRUE(visibleSheet());
     EXPECT_EQ(visibleSheet()->text(), QStringLiteral("No selected referenced photo was relinked."));
     EXPECT_TRUE(visibleSheet()->informativeText().contains(QStringLiteral("through a link")))
@@ -312,7 +316,7 @@ TEST_F(OlderReferenceRepair, TheMastersImagePathFollowsTheMovedAndRenamedFile) {
 
     ASSERT_TRUE(QFile::rename(pumpkins->filePath, root + QStringLiteral("/Shared/Kürbis.jpg")));
     select({pumpkins});
-    d->libraryWindows.StartCopyFileNameReferenceFileAction();
+    d->libraryWindows().StartCopyFileNameReferenceFileAction();
     ASSERT_TRUE(visibleSheet());
     EXPECT_EQ(masterRow(), (QStringList{root + QStringLiteral("/Shared/Kürbis.jpg"), "Kürbis"}));
     EXPECT_EQ(pumpkins->filePath, root + QStringLiteral("/Shared/Kürbis.jpg"));
@@ -338,9 +342,9 @@ TEST_F(ReferenceRepair, ALostReferenceWhoseNameClimbsOutOfItsFolderIsNeverRepair
     const QStringList row = assetRow();
     const QStringList before = treeListing(roots.path());
 
-    d->libraryWindows.copyPhotoLibFileNameBtn->setChecked(true); // rename files on disk
+    drive(*d).find<QCheckBox>("copyPhotoLibFileNameBtn")->setChecked(true); // rename files on disk
     select({hostile});
-    d->libraryWindows.StartCopyFileNameReferenceFileAction();
+    d->libraryWindows().StartCopyFileNameReferenceFileAction();
     QMessageBox *sheet = visibleSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("No selected referenced photo was relinked."));

@@ -1,8 +1,10 @@
 // The editing features on photos of a folder-backed camera (libgphoto2's "Directory
 // Browse"): each downloads the selected photos and edits the copies, never the card.
 #include "app/AppDelegate.h"
+#include "app/Jobs.h"
 #include "app/core/Settings.h"
 #include "browser/LocalPhotoModel.h"
+#include "browser/MainWindowController.h"
 #include "platform/core/CameraDevice.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/FreeFileName.h"
@@ -68,7 +70,7 @@ class CameraRoads : public ::testing::Test {
         d = std::make_unique<AppDelegate>();
         d->launch();
         d->cameraWindow.mDeviceBrowser->setAutodetectEnabled(false);
-        d->preferences.storagelocation = storage.path();
+        d->preferences().storagelocation = storage.path();
         card = cards.filePath("card");
         QDir().mkpath(card + "/DCIM/100TEST");
         for (const char *f : {"wedding.jpg", "St James Park.jpg", "IMG_1994.JPG"})
@@ -235,12 +237,12 @@ TEST_F(CameraRoads, CameraButtonPopsTheRemovalMenuForTheCamera) {
     ASSERT_TRUE(d->cameraWindow.removeExifBtn->isEnabled());
     d->cameraWindow.removeExifBtn->click();
     EXPECT_TRUE(d->removalMenuFromCamera);
-    EXPECT_TRUE(d->mainWindow.removeExifMenu->isVisible());
+    EXPECT_TRUE(d->mainWindowController().removeExifMenu->isVisible());
     EXPECT_TRUE(d->cameraWindow.cameraIsSource());
     // The user picks a removal from the open menu.
     d->metadataMenus.RemoveExifDataFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
-    d->mainWindow.removeExifMenu->hide();
+    d->mainWindowController().removeExifMenu->hide();
     const QString out = storage.filePath("NoExif_St James Park.jpg");
     ASSERT_TRUE(waitFor([&] { return QFile::exists(out) && settled() && openSheet(); }));
     answerSheet();
@@ -249,7 +251,7 @@ TEST_F(CameraRoads, CameraButtonPopsTheRemovalMenuForTheCamera) {
     const QJsonObject json = exiftool(out);
     EXPECT_FALSE(json.contains("ExifIFD:DateTimeOriginal"));
     EXPECT_TRUE(json.contains("GPS:GPSLatitude")); // the position stays
-    EXPECT_TRUE(d->localPhotoItemArray.isEmpty());
+    EXPECT_TRUE(d->localLists().localPhotoItemArray.isEmpty());
 }
 
 TEST_F(CameraRoads, NothingSelectedSaysSo) {
@@ -321,8 +323,8 @@ TEST_F(CameraRoads, GpsWindowOpensOnTheCopyAndSavesIntoIt) {
 TEST_F(CameraRoads, EditSheetChecksWhatItWritesThenEditsTheCopies) {
     select({"wedding.jpg", "IMG_1994.JPG"});
     // The sheet opens empty for camera photos, whatever a local photo showed before.
-    d->selection.oldTitleStr = "A local photo's title";
-    d->selection.oldArtistStr = "A local artist";
+    d->selection().oldTitleStr = "A local photo's title";
+    d->selection().oldArtistStr = "A local artist";
     d->editSheet.StartEditViewAction();
     EXPECT_TRUE(d->editSheet.titlelab->text().isEmpty());
     EXPECT_TRUE(d->editSheet.artistlab->text().isEmpty());

@@ -2,6 +2,7 @@
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
+#include "browser/MainWindowController.h"
 #include "metadata/core/MetadataClipboard.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
@@ -37,19 +38,19 @@ class Clipboard : public ::testing::Test {
         d->launch();
         park = copyFixture("St James Park.jpg", dir.path());
         wedding = copyFixture("wedding.jpg", dir.path());
-        d->localPhotoItemArray = {itemFor(park), itemFor(wedding)};
+        d->localLists().localPhotoItemArray = {itemFor(park), itemFor(wedding)};
         model.setRowCount(2);
         model.setColumnCount(1);
-        d->mainWindow.localImageBrowserView->setModel(&model);
+        d->mainWindowController().localImageBrowserView->setModel(&model);
     }
     void TearDown() override {
-        d->mainWindow.localImageBrowserView->setModel(nullptr);
+        d->mainWindowController().localImageBrowserView->setModel(nullptr);
         d.reset();
         Workspace::setRevealer({});
         Workspace::setUrlOpener({});
     }
     void select(int row) {
-        d->mainWindow.localImageBrowserView->selectionModel()->select(
+        d->mainWindowController().localImageBrowserView->selectionModel()->select(
             model.index(row, 0), QItemSelectionModel::ClearAndSelect);
     }
     QMessageBox *openSheet() {
@@ -68,7 +69,7 @@ class Clipboard : public ::testing::Test {
 } // namespace
 
 TEST_F(Clipboard, PasteBeforeCopyTellsWhatToDo) {
-    EXPECT_FALSE(d->mainWindow.pasteGPSMenuItem->isEnabled());
+    EXPECT_FALSE(d->mainWindowController().pasteGPSMenuItem->isEnabled());
     select(1);
     d->clipboard.ClickPasteGPSDataAction();
     ASSERT_TRUE(waitForJobs(*d));
@@ -95,8 +96,8 @@ TEST_F(Clipboard, GpsAndIptcGoOverSectionBySection) {
     d->clipboard.ClickCopyOnePhotoIPTCAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(d->clipboard.bCopyGPSData);
-    EXPECT_TRUE(d->mainWindow.pasteGPSMenuItem->isEnabled());
-    EXPECT_FALSE(d->mainWindow.pasteExifMenuItem->isEnabled());
+    EXPECT_TRUE(d->mainWindowController().pasteGPSMenuItem->isEnabled());
+    EXPECT_FALSE(d->mainWindowController().pasteExifMenuItem->isEnabled());
     select(1);
     d->clipboard.ClickPasteGPSDataAction();
     ASSERT_TRUE(waitForJobs(*d));
@@ -108,7 +109,7 @@ TEST_F(Clipboard, GpsAndIptcGoOverSectionBySection) {
     EXPECT_EQ(json.value("IPTC:Keywords").toString(), "wedding");
 
     // The IPTC paste replaces the section whole: the old keyword goes.
-    d->localPhotoItemArray[1] = itemFor(out);
+    d->localLists().localPhotoItemArray[1] = itemFor(out);
     d->clipboard.ClickPasteIPTCDataAction();
     ASSERT_TRUE(waitForJobs(*d));
     json = exiftool(out);
@@ -172,11 +173,11 @@ TEST(PasteRules, PixelDescriptionsStayTheTargets) {
 }
 
 TEST_F(Clipboard, MenusReachTheActions) {
-    ASSERT_TRUE(d->mainWindow.removeExifMenu);
-    EXPECT_EQ(d->mainWindow.removeExifMenu->actions().size(), 7);
+    ASSERT_TRUE(d->mainWindowController().removeExifMenu);
+    EXPECT_EQ(d->mainWindowController().removeExifMenu->actions().size(), 7);
     select(0);
-    d->mainWindow.pasteTIFFMenuItem->setEnabled(true);
-    d->mainWindow.pasteTIFFMenuItem->trigger();
+    d->mainWindowController().pasteTIFFMenuItem->setEnabled(true);
+    d->mainWindowController().pasteTIFFMenuItem->trigger();
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "First you need to copy TIFF data from a photo.");

@@ -1,8 +1,11 @@
 // The end of a job: what the completion sheet says, its icon, and its one reveal.
 #include "app/AppDelegate.h"
+#include "app/Jobs.h"
+#include "app/Sheets.h"
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
 #include "browser/LocalPhotoModel.h"
+#include "browser/MainWindowController.h"
 #include "browser/core/LocalImport.h"
 #include "metadata/core/RecipeJobReport.h"
 #include "platform/AlertSheet.h"
@@ -54,13 +57,13 @@ class CompletionSheet : public ::testing::Test {
         return path;
     }
     void addPath(const QString &path) {
-        d->mainWindow.appendLocalItem(makeLocalItem(path));
-        d->mainWindow.LoadImportedPhotsonMainThread();
+        d->mainWindowController().appendLocalItem(makeLocalItem(path));
+        d->mainWindowController().LoadImportedPhotsonMainThread();
     }
     void selectAll() {
-        auto *selection = d->mainWindow.localImageBrowserView->selectionModel();
-        for (int row = 0; row < d->mainWindow.localPhotoModel->rowCount(); ++row)
-            selection->select(d->mainWindow.localPhotoModel->index(row),
+        auto *selection = d->mainWindowController().localImageBrowserView->selectionModel();
+        for (int row = 0; row < d->mainWindowController().localPhotoModel->rowCount(); ++row)
+            selection->select(d->mainWindowController().localPhotoModel->index(row),
                               QItemSelectionModel::Select);
     }
     // What the user does: picks the item of `menu` titled `text`.
@@ -94,7 +97,7 @@ class CompletionSheet : public ::testing::Test {
 } // namespace
 
 TEST_F(CompletionSheet, SuppressionBoxStoresOnlyWhenChecked) {
-    EXPECT_TRUE(d->LocalPhotoMetadataChangedCompletedAlert(JobReport{}));
+    EXPECT_TRUE(d->sheets().LocalPhotoMetadataChangedCompletedAlert(JobReport{}));
     QPointer<QMessageBox> sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "Photo metadata updated successfully.");
@@ -103,7 +106,7 @@ TEST_F(CompletionSheet, SuppressionBoxStoresOnlyWhenChecked) {
     EXPECT_FALSE(userDefaults()->contains("LocalPhotoMetadataAlertSuppress"));
 
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    d->LocalPhotoMetadataChangedCompletedAlert(JobReport{});
+    d->sheets().LocalPhotoMetadataChangedCompletedAlert(JobReport{});
     sheet = openSheet();
     ASSERT_TRUE(sheet);
     suppressionButton(sheet)->setChecked(true);
@@ -111,7 +114,7 @@ TEST_F(CompletionSheet, SuppressionBoxStoresOnlyWhenChecked) {
     EXPECT_TRUE(userDefaults()->value("LocalPhotoMetadataAlertSuppress").toBool());
 
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(d->LocalPhotoMetadataChangedCompletedAlert(JobReport{}));
+    EXPECT_FALSE(d->sheets().LocalPhotoMetadataChangedCompletedAlert(JobReport{}));
     EXPECT_EQ(openSheet(), nullptr);
 }
 
@@ -119,7 +122,7 @@ TEST_F(CompletionSheet, FailuresAreToldEvenWhenSuppressed) {
     userDefaults()->setValue("LocalPhotoMetadataAlertSuppress", true);
     JobReport report;
     report.notWritten = QStringList{"broken.jpg: not an image", "empty.png: empty file"};
-    EXPECT_TRUE(d->LocalPhotoMetadataChangedCompletedAlert(report));
+    EXPECT_TRUE(d->sheets().LocalPhotoMetadataChangedCompletedAlert(report));
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "Some photos could not be changed.");
@@ -138,7 +141,7 @@ TEST_F(CompletionSheet, FailuresAreToldEvenWhenSuppressed) {
     JobReport nothing;
     nothing.message = "No duplicate photos found.";
     nothing.nothingToDo = true;
-    d->finishJob(nothing, &own);
+    d->jobs().finishJob(nothing, &own);
     QMessageBox *words = own.findChild<QMessageBox *>();
     ASSERT_TRUE(words);
     EXPECT_TRUE(words->isVisible());
@@ -151,7 +154,7 @@ TEST_F(CompletionSheet, NamesTheMenuItemAndTheFolderAndRevealsOnlyFromItsButton)
     add("St James Park.jpg");
     add("wedding.jpg");
     selectAll();
-    choose(d->mainWindow.removeExifMenu, "Remove Exif and GPS Data");
+    choose(d->mainWindowController().removeExifMenu, "Remove Exif and GPS Data");
     ASSERT_TRUE(waitForJobs(*d));
 
     QMessageBox *sheet = openSheet();
@@ -176,7 +179,8 @@ TEST_F(CompletionSheet, NamesTheMenuItemAndTheFolderAndRevealsOnlyFromItsButton)
 TEST_F(CompletionSheet, AQuietJobThatWentWellRevealsAtOnce) {
     add("St James Park.jpg");
     selectAll();
-    choose(d->mainWindow.removeExifMenu, "Remove GPS Data"); // says nothing when all went well
+    choose(d->mainWindowController().removeExifMenu,
+           "Remove GPS Data"); // says nothing when all went well
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(openSheet(), nullptr);
     EXPECT_EQ(revealed, QStringList{out("St James Park.jpg")});
@@ -188,7 +192,7 @@ TEST_F(CompletionSheet, PhotosNotWrittenMakeAWarningThatStillShowsTheOthers) {
     addPath(broken);
     add("St James Park.jpg");
     selectAll();
-    choose(d->mainWindow.removeExifMenu, "Remove GPS Data");
+    choose(d->mainWindowController().removeExifMenu, "Remove GPS Data");
     ASSERT_TRUE(waitForJobs(*d));
 
     QMessageBox *sheet = openSheet();
@@ -207,8 +211,8 @@ TEST_F(CompletionSheet, PhotosNotWrittenMakeAWarningThatStillShowsTheOthers) {
 TEST_F(CompletionSheet, AJobStartedInAWindowTakesTheItemThatOpenedItAndSaysOriginalsWereReplaced) {
     const QString park = add("St James Park.jpg");
     selectAll();
-    d->preferences.overwrite = true;
-    choose(d->mainWindow.editExifMenu, "Edit Photo Metadata…");
+    d->preferences().overwrite = true;
+    choose(d->mainWindowController().editExifMenu, "Edit Photo Metadata…");
     ASSERT_TRUE(d->editSheet.eidtMetaWindow->isVisible());
     QApplication::processEvents(); // the menu item's handling is over: only the sheet knows it
     d->editSheet.titlelab->setFocus();
@@ -234,7 +238,7 @@ TEST_F(CompletionSheet, AWindowOpenedByAMenuItemStartsThatItemsJob) {
     ASSERT_TRUE(writeAll(broken, QByteArray(4000, 'q')));
     addPath(broken);
     selectAll();
-    choose(d->mainWindow.editExifMenu, "Change Lens Make and Model…");
+    choose(d->mainWindowController().editExifMenu, "Change Lens Make and Model…");
     ASSERT_TRUE(d->lensWindow.changelensWindow->isVisible());
     QApplication::processEvents(); // the item's handling is over: only its window knows it
     d->lensWindow.lensMakelab->setText("Kestry");
@@ -254,13 +258,13 @@ TEST_F(CompletionSheet, WithoutASheetTheResultIsRevealedOnce) {
     quiet.revealPath = "/x/a.jpg";
     quiet.revealRoot = "/x";
     quiet.sheetOnSuccess = false;
-    d->finishJob(quiet);
+    d->jobs().finishJob(quiet);
     EXPECT_EQ(openSheet(), nullptr);
     EXPECT_EQ(revealed, QStringList{"/x/a.jpg"});
 
     userDefaults()->setValue("LocalPhotoMetadataAlertSuppress", true);
     quiet.sheetOnSuccess = true;
-    d->finishJob(quiet);
+    d->jobs().finishJob(quiet);
     EXPECT_EQ(openSheet(), nullptr);
     EXPECT_EQ(revealed, (QStringList{"/x/a.jpg", "/x/a.jpg"}));
 }
@@ -274,7 +278,7 @@ TEST_F(CompletionSheet, OwnWordsAreShownAsTheyAreWithTheResultRevealedBeside) {
     merged.written = 1;
     merged.revealPath = "/x/a.jpg";
     merged.revealRoot = "/x";
-    QMessageBox *sheet = d->finishJob(merged);
+    QMessageBox *sheet = d->jobs().finishJob(merged);
     ASSERT_TRUE(sheet);
     EXPECT_EQ(openSheet(), sheet);
     EXPECT_EQ(sheet->text(), merged.message);
@@ -296,7 +300,7 @@ TEST_F(CompletionSheet, OwnWordsAreShownAsTheyAreWithTheResultRevealedBeside) {
     merged.notWritten = QStringList{"b.xmp: no photo"};
     merged.revealPath.clear(); // the folder alone: no D-Bus is asked
     merged.button = " OK ";
-    sheet = d->finishJob(merged, &jobWindow);
+    sheet = d->jobs().finishJob(merged, &jobWindow);
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->parentWidget(), &jobWindow);
     EXPECT_EQ(sheet->icon(), QMessageBox::Warning);
@@ -312,7 +316,7 @@ TEST_F(CompletionSheet, OwnWordsAreShownAsTheyAreWithTheResultRevealedBeside) {
     JobReport done;
     done.written = 1;
     done.revealRoot = "/x";
-    sheet = d->finishJob(done, &jobWindow);
+    sheet = d->jobs().finishJob(done, &jobWindow);
     ASSERT_TRUE(sheet);
     ASSERT_EQ(sheet->buttons().size(), 2);
     sheet->buttons().at(1)->click(); // "Show in Folder"
@@ -326,7 +330,7 @@ TEST_F(CompletionSheet, OwnWordsAreShownAsTheyAreWithTheResultRevealedBeside) {
     EXPECT_EQ(openSheet(), nullptr);
     JobReport refused;
     refused.message = "The photos were not removed from the Photo Library.";
-    EXPECT_EQ(d->finishJob(refused)->icon(), QMessageBox::Warning);
+    EXPECT_EQ(d->jobs().finishJob(refused)->icon(), QMessageBox::Warning);
 }
 
 TEST(Reveal, RecordedWhenReplaced) {

@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
+#include "browser/MainWindowController.h"
 #include "browser/core/LocalImport.h"
 #include "metadata/core/DateCopies.h"
 #include "platform/ImageView.h"
@@ -86,10 +87,10 @@ class DateFeature : public ::testing::Test {
         Workspace::setRevealer([this](const QString &p, const QString &) { revealed << p; });
         d = std::make_unique<AppDelegate>();
         d->launch();
-        d->mainWindow.localImageBrowserView->setModel(&model);
+        d->mainWindowController().localImageBrowserView->setModel(&model);
     }
     void TearDown() override {
-        d->mainWindow.localImageBrowserView->setModel(nullptr);
+        d->mainWindowController().localImageBrowserView->setModel(nullptr);
         d.reset();
         Workspace::setRevealer({});
         Workspace::setUrlOpener({});
@@ -101,16 +102,16 @@ class DateFeature : public ::testing::Test {
     }
     // Puts the photos into the local list and selects them all.
     void selectPhotos(const QStringList &paths) {
-        d->localPhotoItemArray.clear();
+        d->localLists().localPhotoItemArray.clear();
         for (const QString &p : paths)
-            d->localPhotoItemArray << makeLocalItem(p);
+            d->localLists().localPhotoItemArray << makeLocalItem(p);
         model.clear();
         model.setRowCount(int(paths.size()));
         model.setColumnCount(1);
         for (int i = 0; i < paths.size(); ++i)
-            d->mainWindow.localImageBrowserView->selectionModel()->select(
+            d->mainWindowController().localImageBrowserView->selectionModel()->select(
                 model.index(i, 0), QItemSelectionModel::Select);
-        d->selection.currentChooseFilePath = paths.value(0);
+        d->selection().currentChooseFilePath = paths.value(0);
     }
     QString copy(const QString &fixture, const QString &as = QString()) {
         const QString path = copyFixture(fixture, dir.path());
@@ -398,7 +399,7 @@ TEST_F(DateFeature, CreatedDateToCameraDateAndBack) {
 TEST_F(DateFeature, VideosGetTheirCreationDateAndAreNeverReplaced) {
     const QString clip = copy("clip.mp4");
     const QByteArray before = digestOf(clip);
-    d->preferences.overwrite = true;
+    d->preferences().overwrite = true;
     selectPhotos({clip});
     d->dateWindows.ClickCopyExifDateToCreateDateAction();
     ASSERT_TRUE(waitForJobs(*d));
@@ -414,7 +415,7 @@ TEST_F(DateFeature, FileDatesIntoEachOtherWithOverwrite) {
     const QByteArray before = digestOf(w);
     ASSERT_TRUE(FileDates::setCreationDate(w, local(2011, 1, 2, 3, 4, 5)));
     ASSERT_TRUE(FileDates::setModificationDate(w, local(2012, 1, 2, 3, 4, 5)));
-    d->preferences.overwrite = true;
+    d->preferences().overwrite = true;
     selectPhotos({w});
     d->dateWindows.ClickCopyCreatedDateToModifyDateAction();
     ASSERT_TRUE(waitForJobs(*d));
@@ -422,7 +423,7 @@ TEST_F(DateFeature, FileDatesIntoEachOtherWithOverwrite) {
     EXPECT_EQ(FileDates::modificationDate(w), local(2011, 1, 2, 3, 4, 5));
     EXPECT_FALSE(QFile::exists(out("wedding.jpg")));
 
-    d->preferences.overwrite = false;
+    d->preferences().overwrite = false;
     ASSERT_TRUE(FileDates::setModificationDate(w, local(2013, 1, 2, 3, 4, 5)));
     d->dateWindows.ClickCopyModiyDateToCreateDateAction();
     ASSERT_TRUE(waitForJobs(*d));
@@ -539,7 +540,7 @@ TEST_F(DateFeature, ReferencePhotoFromThePanelIsClearedOnReset) {
     EXPECT_EQ(d->dateWindows.beforeorignalDatelab->text(), "2018:10:13 09:18:12");
     EXPECT_EQ(d->dateWindows.beforediginalDatelab->text(), "2018:10:13 09:18:12");
     EXPECT_TRUE(d->dateWindows.dateChoosePhotoBtn->isHidden());
-    EXPECT_EQ(d->selection.currentChooseFilePath, park);
+    EXPECT_EQ(d->selection().currentChooseFilePath, park);
     d->dateWindows.ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(d->dateWindows.dateImageview->image().isNull());

@@ -4,6 +4,7 @@
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
 #include "browser/LocalPhotoModel.h"
+#include "browser/MainWindowController.h"
 #include "browser/core/LocalImport.h"
 #include "platform/core/Workspace.h"
 #include "support/DatedPhotos.h"
@@ -54,14 +55,15 @@ class DateTwins : public ::testing::Test {
         tzset();
     }
     void add(const QString &path) {
-        d->mainWindow.appendLocalItem(makeLocalItem(path));
-        d->mainWindow.LoadImportedPhotsonMainThread();
+        d->mainWindowController().appendLocalItem(makeLocalItem(path));
+        d->mainWindowController().LoadImportedPhotsonMainThread();
     }
     void select(std::initializer_list<int> rows) {
-        QItemSelectionModel *s = d->mainWindow.localImageBrowserView->selectionModel();
+        QItemSelectionModel *s = d->mainWindowController().localImageBrowserView->selectionModel();
         s->clearSelection();
         for (int row : rows)
-            s->select(d->mainWindow.localPhotoModel->index(row), QItemSelectionModel::Select);
+            s->select(d->mainWindowController().localPhotoModel->index(row),
+                      QItemSelectionModel::Select);
     }
     void type(QLineEdit *field, const QString &text) {
         d->editSheet.control(field);

@@ -2,6 +2,7 @@
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
 #include "browser/LocalPhotoModel.h"
+#include "browser/MainWindowController.h"
 #include "browser/core/LocalImport.h"
 #include "metadata/core/EditSheetChanges.h"
 #include "platform/MapView.h"
@@ -71,13 +72,14 @@ class EditSheet : public ::testing::Test {
         if (!planted.isEmpty()) {
             EXPECT_TRUE(exiftoolWrite(path, planted));
         }
-        d->mainWindow.appendLocalItem(makeLocalItem(path));
-        d->mainWindow.LoadImportedPhotsonMainThread();
+        d->mainWindowController().appendLocalItem(makeLocalItem(path));
+        d->mainWindowController().LoadImportedPhotsonMainThread();
         return path;
     }
     void selectRow(int row) {
-        d->mainWindow.localImageBrowserView->selectionModel()->select(
-            d->mainWindow.localPhotoModel->index(row), QItemSelectionModel::ClearAndSelect);
+        d->mainWindowController().localImageBrowserView->selectionModel()->select(
+            d->mainWindowController().localPhotoModel->index(row),
+            QItemSelectionModel::ClearAndSelect);
     }
     // What typing into a field does: the text changes and the delegate hears of it.
     void type(QLineEdit *field, const QString &text) {
@@ -221,7 +223,7 @@ TEST_F(EditSheet, ApplyWritesEachChangedFieldAndNothingElse) {
     d->editSheet.StartEditViewAction();
     ASSERT_TRUE(d->editSheet.eidtMetaWindow->isVisible());
     EXPECT_EQ(d->editSheet.cameraModelab->text(), "NIKON D7000");
-    EXPECT_EQ(d->editSheet.imageExpotimelab->text(), d->selection.oldimageExpotimeStr);
+    EXPECT_EQ(d->editSheet.imageExpotimelab->text(), d->selection().oldimageExpotimeStr);
     type(d->editSheet.titlelab, "Horse Guards");
     type(d->editSheet.artistlab, "");
     type(d->editSheet.imageFNumberlab, "2.8");
@@ -288,7 +290,7 @@ TEST_F(EditSheet, ClickingIntoThePositionRewritesNothing) {
     // Keywords stay a list when one is added.
     selectRow(1);
     d->editSheet.StartEditViewAction();
-    EXPECT_EQ(d->editSheet.keywordslab->text(), d->selection.oldKeywordStr);
+    EXPECT_EQ(d->editSheet.keywordslab->text(), d->selection().oldKeywordStr);
     type(d->editSheet.keywordslab, d->editSheet.keywordslab->text() + ",Beach");
     d->editSheet.ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
@@ -317,7 +319,7 @@ TEST_F(EditSheet, APositionThatIsNoNumberIsRefusedAndNothingIsWritten) {
     // Cancel forgets what was typed: the next opening shows the photo's values.
     d->editSheet.HideEditViewAction();
     d->editSheet.StartEditViewAction();
-    EXPECT_EQ(d->editSheet.gpsLatilab->text(), d->selection.oldGpsLatiStr);
+    EXPECT_EQ(d->editSheet.gpsLatilab->text(), d->selection().oldGpsLatiStr);
     EXPECT_FALSE(d->editSheet.gpsInfoChange);
 }
 
@@ -335,9 +337,9 @@ TEST_F(EditSheet, ARawOriginalIsNeverReplacedByItsPreview) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(rawBytes);
     file.close();
-    d->mainWindow.appendLocalItem(makeLocalItem(raw));
-    d->mainWindow.LoadImportedPhotsonMainThread();
-    d->preferences.overwrite = true;
+    d->mainWindowController().appendLocalItem(makeLocalItem(raw));
+    d->mainWindowController().LoadImportedPhotsonMainThread();
+    d->preferences().overwrite = true;
     selectRow(0);
     d->editSheet.StartEditViewAction();
     type(d->editSheet.titlelab, "Green field");
@@ -455,11 +457,11 @@ TEST_F(EditSheet, EachFieldReachesEveryCopyThePhotoHas) {
         if (paths.isEmpty())
             tags << "-IPTC:By-line=Old Name";
         ASSERT_TRUE(exiftoolWrite(path, tags));
-        d->mainWindow.appendLocalItem(makeLocalItem(path));
-        d->mainWindow.LoadImportedPhotsonMainThread();
+        d->mainWindowController().appendLocalItem(makeLocalItem(path));
+        d->mainWindowController().LoadImportedPhotsonMainThread();
         paths << path;
     }
-    d->mainWindow.localImageBrowserView->selectAll();
+    d->mainWindowController().localImageBrowserView->selectAll();
     d->editSheet.StartEditViewAction();
     type(d->editSheet.artistlab, "New Name");
     type(d->editSheet.titlelab, "New title");
@@ -513,8 +515,8 @@ TEST_F(EditSheet, AHeicsXmpCopiesTakeTheFields) {
          "-XMP-dc:Description=Old caption", "-EXIF:Copyright=Old owner", "-XMP-dc:Rights=Old owner",
          "-XMP-dc:Title=Old title", "-XMP-dc:Subject=Old", "-XMP-lr:HierarchicalSubject=Old",
          "-XMP-digiKam:TagsList=Old", "-XMP-microsoft:LastKeywordXMP=Old"}));
-    d->mainWindow.appendLocalItem(makeLocalItem(path));
-    d->mainWindow.LoadImportedPhotsonMainThread();
+    d->mainWindowController().appendLocalItem(makeLocalItem(path));
+    d->mainWindowController().LoadImportedPhotsonMainThread();
     selectRow(0);
     d->editSheet.StartEditViewAction();
     type(d->editSheet.artistlab, "New Name");
@@ -552,7 +554,7 @@ TEST_F(EditSheet, APositionReachesItsXmpCopies) {
                             "-GPSLongitudeRef=W", "-GPSAltitude=2.6", "-GPSAltitudeRef=0",
                             "-XMP-exif:GPSLatitude=51.5", "-XMP-exif:GPSLongitude=-0.13",
                             "-XMP-exif:GPSAltitude=2.6", "-XMP-exif:GPSAltitudeRef=0"});
-    d->mainWindow.localImageBrowserView->selectAll();
+    d->mainWindowController().localImageBrowserView->selectAll();
     d->editSheet.StartEditViewAction();
     type(d->editSheet.gpsLatilab, "-33.85");
     type(d->editSheet.gpsLongtlab, "151.21");

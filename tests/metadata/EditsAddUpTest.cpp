@@ -4,6 +4,7 @@
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
 #include "browser/LocalPhotoModel.h"
+#include "browser/MainWindowController.h"
 #include "browser/core/LocalImport.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/core/FileDates.h"
@@ -46,19 +47,21 @@ class EditsAddUp : public ::testing::Test {
     }
     QString add(const QString &fixture) {
         const QString path = copyFixture(fixture, dir.filePath("photos"));
-        d->mainWindow.appendLocalItem(makeLocalItem(path));
-        d->mainWindow.LoadImportedPhotsonMainThread();
+        d->mainWindowController().appendLocalItem(makeLocalItem(path));
+        d->mainWindowController().LoadImportedPhotsonMainThread();
         return path;
     }
     void select(std::initializer_list<int> rows) {
-        QItemSelectionModel *s = d->mainWindow.localImageBrowserView->selectionModel();
+        QItemSelectionModel *s = d->mainWindowController().localImageBrowserView->selectionModel();
         s->clearSelection();
         for (int row : rows)
-            s->select(d->mainWindow.localPhotoModel->index(row), QItemSelectionModel::Select);
+            s->select(d->mainWindowController().localPhotoModel->index(row),
+                      QItemSelectionModel::Select);
     }
     void selectFirst() {
-        d->mainWindow.localImageBrowserView->selectionModel()->select(
-            d->mainWindow.localPhotoModel->index(0), QItemSelectionModel::ClearAndSelect);
+        d->mainWindowController().localImageBrowserView->selectionModel()->select(
+            d->mainWindowController().localPhotoModel->index(0),
+            QItemSelectionModel::ClearAndSelect);
     }
     void typeTitle(const QString &text) {
         d->editSheet.StartEditViewAction();
@@ -78,7 +81,7 @@ TEST_F(EditsAddUp, ATitleThenRemoveGpsLeaveACopyWithTheTitleAndNoPosition) {
     const QString park = add("St James Park.jpg");
     const QByteArray original = readAll(park);
     selectFirst();
-    ASSERT_EQ(d->selection.oldTitleStr, "St. James's Park");
+    ASSERT_EQ(d->selection().oldTitleStr, "St. James's Park");
     typeTitle("Horse Guards");
     d->metadataMenus.RemoveGPSDataFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
@@ -93,12 +96,12 @@ TEST_F(EditsAddUp, ATitleThenRemoveGpsLeaveACopyWithTheTitleAndNoPosition) {
     EXPECT_EQ(readAll(park), original);
 
     // The item keeps both paths, and the panels and the edit sheet read the copy.
-    const IKImageItemPtr item = d->localPhotoItemArray.first();
+    const IKImageItemPtr item = d->localLists().localPhotoItemArray.first();
     EXPECT_EQ(item->filePath, park);
     EXPECT_EQ(item->rare().editedCopyPath, copy);
-    EXPECT_EQ(d->selection.oldTitleStr, "Horse Guards");
-    EXPECT_EQ(d->mainWindow.photoTitlelab->text(), "Horse Guards");
-    EXPECT_TRUE(d->selection.oldGpsLatiStr.isEmpty());
+    EXPECT_EQ(d->selection().oldTitleStr, "Horse Guards");
+    EXPECT_EQ(d->mainWindowController().photoTitlelab->text(), "Horse Guards");
+    EXPECT_TRUE(d->selection().oldGpsLatiStr.isEmpty());
     d->editSheet.StartEditViewAction();
     EXPECT_EQ(d->editSheet.titlelab->text(), "Horse Guards");
 }
@@ -113,7 +116,7 @@ TEST_F(EditsAddUp, ThreeTitlesOneAfterTheOtherRewriteTheOneCopy) {
     ASSERT_EQ(files, QStringList{"IMG_3092.heic"});
     EXPECT_EQ(exiftoolNumbers(dir.filePath("out/IMG_3092.heic"))["XMP-dc:Title"].toString(),
               "three");
-    EXPECT_EQ(d->selection.oldTitleStr, "three");
+    EXPECT_EQ(d->selection().oldTitleStr, "three");
 }
 
 TEST_F(EditsAddUp, TheTitleJustTypedNamesTheRenamedCopy) {
@@ -142,10 +145,10 @@ TEST_F(EditsAddUp, ATitleThenAnHourOnUndatedPngsLeaveOneCopyEachWithTheTitle) {
     QList<QDateTime> created;
     for (int i = 0; i < names.size(); ++i) {
         const QString photo = dir.filePath("photos/" + names[i]);
-        d->mainWindow.appendLocalItem(makeLocalItem(photo));
+        d->mainWindowController().appendLocalItem(makeLocalItem(photo));
         created << FileDates::creationDate(photo);
     }
-    d->mainWindow.LoadImportedPhotsonMainThread();
+    d->mainWindowController().LoadImportedPhotsonMainThread();
     for (int row : {0, 1}) {
         select({row});
         typeTitle(QStringLiteral("Title %1").arg(row));
@@ -168,8 +171,10 @@ TEST_F(EditsAddUp, ATitleThenAnHourOnUndatedPngsLeaveOneCopyEachWithTheTitle) {
         EXPECT_EQ(FileDates::creationDate(copy), created[i]);
         EXPECT_EQ(FileDates::modificationDate(copy), created[i]);
         // The copy is still the photo's: its next edit starts from it again.
-        EXPECT_EQ(d->localPhotoItemArray[i]->rare().editedCopyPath, copy);
-        EXPECT_EQ(editedCopyToStartFrom(*d->localPhotoItemArray[i], dir.filePath("out")), copy);
+        EXPECT_EQ(d->localLists().localPhotoItemArray[i]->rare().editedCopyPath, copy);
+        EXPECT_EQ(
+            editedCopyToStartFrom(*d->localLists().localPhotoItemArray[i], dir.filePath("out")),
+            copy);
     }
 }
 
@@ -182,8 +187,8 @@ TEST_F(EditsAddUp, ATitleThenEachFileDateActionLeaveOneCopyEachWithTheTitle) {
     for (const QString &name : names)
         originals << copyFixture(name, dir.filePath("photos"));
     for (const QString &photo : originals)
-        d->mainWindow.appendLocalItem(makeLocalItem(photo));
-    d->mainWindow.LoadImportedPhotsonMainThread();
+        d->mainWindowController().appendLocalItem(makeLocalItem(photo));
+    d->mainWindowController().LoadImportedPhotsonMainThread();
     QList<QByteArray> before;
     for (int row = 0; row < names.size(); ++row) {
         before << readAll(originals[row]);
@@ -210,8 +215,8 @@ TEST_F(EditsAddUp, ATitleThenEachFileDateActionLeaveOneCopyEachWithTheTitle) {
     ASSERT_TRUE(waitForJobs(*d));
     expectDates({set, set, set}, {set, set, set}, "change file dates");
     // The panels show the dates of the copy just dated.
-    EXPECT_TRUE(d->mainWindow.photoCreateDatelab->text().contains("2001"))
-        << d->mainWindow.photoCreateDatelab->text().toStdString();
+    EXPECT_TRUE(d->mainWindowController().photoCreateDatelab->text().contains("2001"))
+        << d->mainWindowController().photoCreateDatelab->text().toStdString();
 
     // The hour goes onto the copies' dates, not the originals'.
     const QDateTime later = set.addSecs(3600);
@@ -247,7 +252,7 @@ TEST_F(EditsAddUp, ATitleThenEachFileDateActionLeaveOneCopyEachWithTheTitle) {
         EXPECT_EQ(tool[i == 0 ? "ItemList:Title" : "XMP-dc:Title"].toString(),
                   QStringLiteral("Title %1").arg(i));
         EXPECT_EQ(readAll(originals[i]), before[i]);
-        EXPECT_EQ(d->localPhotoItemArray[i]->rare().editedCopyPath, copyOf(i));
+        EXPECT_EQ(d->localLists().localPhotoItemArray[i]->rare().editedCopyPath, copyOf(i));
     }
 
     // A copy another program changed stays as it is; the dates go onto a new copy of the

@@ -2,6 +2,7 @@
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
 #include "browser/LocalPhotoModel.h"
+#include "browser/MainWindowController.h"
 #include "browser/core/LocalImport.h"
 #include "metadata/core/GpsChanges.h"
 #include "platform/MapView.h"
@@ -54,13 +55,14 @@ class GpsWindow : public ::testing::Test {
     IKImageItemPtr add(const QString &fixture) {
         const QString path = copyFixture(fixture, dir.path());
         IKImageItemPtr item = makeLocalItem(path);
-        d->mainWindow.appendLocalItem(item);
-        d->mainWindow.LoadImportedPhotsonMainThread();
+        d->mainWindowController().appendLocalItem(item);
+        d->mainWindowController().LoadImportedPhotsonMainThread();
         return item;
     }
     void selectRow(int row) {
-        d->mainWindow.localImageBrowserView->selectionModel()->select(
-            d->mainWindow.localPhotoModel->index(row), QItemSelectionModel::ClearAndSelect);
+        d->mainWindowController().localImageBrowserView->selectionModel()->select(
+            d->mainWindowController().localPhotoModel->index(row),
+            QItemSelectionModel::ClearAndSelect);
     }
     QMessageBox *visibleAlert() {
         for (QMessageBox *box : d->window->findChildren<QMessageBox *>())
@@ -260,7 +262,7 @@ TEST_F(GpsWindow, PlaceNameFromALocalGeocoder) {
     ASSERT_TRUE(server.isListening());
     qputenv("PHOTOKESTRY_GEOCODER_URL", server.base().toString().toUtf8());
     const IKImageItemPtr item = add("St James Park.jpg");
-    d->selection.currentCoords = QPointF(51.503572, -0.131806);
+    d->selection().currentCoords = QPointF(51.503572, -0.131806);
     d->gpsWindow.GetCityInfowithFileThreader(item);
     EXPECT_TRUE(waitFor([&] { return d->gpsWindow.getLocation; }));
     EXPECT_EQ(item->rare().GPSLocationfileName, "St. James's, London, United Kingdom");

@@ -1,7 +1,9 @@
 // The one ending of a window job: one sheet naming what was not written, one reveal.
 #include "app/AppDelegate.h"
+#include "app/Jobs.h"
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
+#include "browser/MainWindowController.h"
 #include "metadata/core/RecipeJobReport.h"
 #include "platform/core/JobRunner.h"
 #include "platform/core/Workspace.h"
@@ -37,19 +39,19 @@ class JobEnding : public ::testing::Test {
         d->launch();
     }
     void TearDown() override {
-        if (d && d->mainWindow.localImageBrowserView)
-            d->mainWindow.localImageBrowserView->setModel(nullptr);
+        if (d && d->mainWindowController().localImageBrowserView)
+            d->mainWindowController().localImageBrowserView->setModel(nullptr);
         d.reset();
         Workspace::setRevealer({});
         Workspace::setUrlOpener({});
     }
     void select(const QStringList &paths) {
         for (const QString &p : paths)
-            d->localPhotoItemArray << itemFor(p);
+            d->localLists().localPhotoItemArray << itemFor(p);
         model = std::make_unique<QStandardItemModel>(int(paths.size()), 1);
-        d->mainWindow.localImageBrowserView->setModel(model.get());
+        d->mainWindowController().localImageBrowserView->setModel(model.get());
         for (int i = 0; i < paths.size(); ++i)
-            d->mainWindow.localImageBrowserView->selectionModel()->select(
+            d->mainWindowController().localImageBrowserView->selectionModel()->select(
                 model->index(i, 0), QItemSelectionModel::Select);
     }
     QList<QMessageBox *> openSheets() {
@@ -78,7 +80,7 @@ TEST_F(JobEnding, OneSheetNamesEveryPhotoNotWrittenAndOneRevealShowsTheFirst) {
     d->lensWindow.lensMakelab->setText("Kestry");
     d->lensWindow.lensModellab->setText("One Ending");
     d->lensWindow.ChangeCameLensModel();
-    EXPECT_EQ(d->runningJobCount(), 1) << "the window does not wait for the photos";
+    EXPECT_EQ(d->jobs().runningJobCount(), 1) << "the window does not wait for the photos";
     ASSERT_TRUE(waitForJobs(*d));
 
     const QList<QMessageBox *> sheets = openSheets();
@@ -129,7 +131,7 @@ TEST_F(JobEnding, ACancelledJobNamesThePhotosItNeverReached) {
 
 TEST_F(JobEnding, NothingWrittenAndNothingFailedEndsQuietly) {
     JobReport report;
-    d->finishJob(report);
+    d->jobs().finishJob(report);
     EXPECT_TRUE(openSheets().isEmpty());
     EXPECT_TRUE(revealed.isEmpty());
 
@@ -137,7 +139,7 @@ TEST_F(JobEnding, NothingWrittenAndNothingFailedEndsQuietly) {
     report.revealPath = "/x/a.jpg";
     report.revealRoot = "/x";
     report.sheetOnSuccess = false;
-    d->finishJob(report);
+    d->jobs().finishJob(report);
     EXPECT_TRUE(openSheets().isEmpty()) << "a quiet job says nothing when all went well";
     EXPECT_EQ(revealed, QStringList{"/x/a.jpg"});
 }

@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 #include "browser/DropTargets.h"
 #include "browser/LocalPhotoModel.h"
+#include "browser/MainWindowController.h"
 #include "browser/core/LocalImport.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/PropertyList.h"
@@ -34,13 +35,13 @@ class PlistFeature : public ::testing::Test {
             [this](const QString &p, const QString &root) { revealed << p << root; });
         d = std::make_unique<AppDelegate>();
         d->launch();
-        d->preferences.storagelocation = work.filePath("store/Changed");
+        d->preferences().storagelocation = work.filePath("store/Changed");
         QDir().mkpath(work.filePath("photos"));
         park = copyFixture("St James Park.jpg", work.filePath("photos"));
         palm = copyFixture("IMG_1994.JPG", work.filePath("photos"));
-        d->mainWindow.appendLocalItem(makeLocalItem(park));
-        d->mainWindow.appendLocalItem(makeLocalItem(palm));
-        d->mainWindow.LoadImportedPhotsonMainThread();
+        d->mainWindowController().appendLocalItem(makeLocalItem(park));
+        d->mainWindowController().appendLocalItem(makeLocalItem(palm));
+        d->mainWindowController().LoadImportedPhotsonMainThread();
     }
     void TearDown() override {
         d.reset();
@@ -48,9 +49,10 @@ class PlistFeature : public ::testing::Test {
         Workspace::setUrlOpener({});
     }
     void selectAll() {
-        auto *sel = d->mainWindow.localImageBrowserView->selectionModel();
-        for (int i = 0; i < d->localPhotoItemArray.size(); ++i)
-            sel->select(d->mainWindow.localPhotoModel->index(i), QItemSelectionModel::Select);
+        auto *sel = d->mainWindowController().localImageBrowserView->selectionModel();
+        for (int i = 0; i < d->localLists().localPhotoItemArray.size(); ++i)
+            sel->select(d->mainWindowController().localPhotoModel->index(i),
+                        QItemSelectionModel::Select);
     }
     QMessageBox *openSheet() {
         for (QMessageBox *s : d->window->findChildren<QMessageBox *>())
@@ -61,7 +63,7 @@ class PlistFeature : public ::testing::Test {
     // Runs an import action and answers its panel with `file`.
     void answerPanel(void (AppDelegate::*action)(), const QString &file) {
         (d.get()->*action)();
-        QFileDialog *panel = d->mainWindow.theOpenPanel;
+        QFileDialog *panel = d->mainWindowController().theOpenPanel;
         ASSERT_TRUE(panel);
         EXPECT_EQ(panel->fileMode(), QFileDialog::ExistingFile);
         panel->setDirectory(QFileInfo(file).absolutePath());
@@ -79,10 +81,11 @@ class PlistFeature : public ::testing::Test {
 } // namespace
 
 TEST_F(PlistFeature, MenuHoldsTheThirteenCommands) {
-    ASSERT_TRUE(d->mainWindow.importandExportMenu);
-    EXPECT_EQ(d->mainWindow.exportandimportActionMenu->menu(), d->mainWindow.importandExportMenu);
+    ASSERT_TRUE(d->mainWindowController().importandExportMenu);
+    EXPECT_EQ(d->mainWindowController().exportandimportActionMenu->menu(),
+              d->mainWindowController().importandExportMenu);
     int commands = 0;
-    for (QAction *a : d->mainWindow.importandExportMenu->actions())
+    for (QAction *a : d->mainWindowController().importandExportMenu->actions())
         commands += a->isSeparator() ? 0 : 1;
     EXPECT_EQ(commands, 13);
 }
@@ -90,9 +93,9 @@ TEST_F(PlistFeature, MenuHoldsTheThirteenCommands) {
 TEST_F(PlistFeature, ExportIsRevealedInTheFolderItWasWrittenTo) {
     selectAll();
     d->metadataMenus.ExportExifAndGPSDataToPlist();
-    const QString path = d->preferences.storagelocation + "/ExportExifandGPSInfo.plist";
+    const QString path = d->preferences().storagelocation + "/ExportExifandGPSInfo.plist";
     // The folder a sheet names where no file manager answers: the storage folder itself.
-    EXPECT_EQ(revealed, (QStringList{path, d->preferences.storagelocation}));
+    EXPECT_EQ(revealed, (QStringList{path, d->preferences().storagelocation}));
     const QJsonObject root = readPlistOutside(path)["value"].toObject();
     EXPECT_TRUE(root.contains("St James Park.jpg"));
     EXPECT_TRUE(root.contains("IMG_1994.JPG"));
@@ -102,8 +105,8 @@ TEST_F(PlistFeature, ExportIsRevealedInTheFolderItWasWrittenTo) {
 TEST_F(PlistFeature, SameNamedPhotosAreToldAfterTheExport) {
     QDir().mkpath(work.filePath("other"));
     const QString twin = copyFixture("IMG_1994.JPG", work.filePath("other"));
-    d->mainWindow.appendLocalItem(makeLocalItem(twin));
-    d->mainWindow.LoadImportedPhotsonMainThread();
+    d->mainWindowController().appendLocalItem(makeLocalItem(twin));
+    d->mainWindowController().LoadImportedPhotsonMainThread();
     selectAll();
     d->metadataMenus.ExportTIFFtoPlistAction();
     QMessageBox *sheet = openSheet();
@@ -118,7 +121,7 @@ TEST_F(PlistFeature, TemplateFromTheEditSheetAndTheShownPhoto) {
     d->editSheet.gpsLatilab->setText("48.8566");
     d->editSheet.sheetLensMakelab->setText("Nikkor");
     d->metadataMenus.ExportTemplateDataToPlist();
-    const QString path = d->preferences.storagelocation + "/templatefile.plist";
+    const QString path = d->preferences().storagelocation + "/templatefile.plist";
     ASSERT_EQ(revealed.value(0), path);
     const QJsonObject v = readPlistOutside(path)["value"].toObject();
     EXPECT_EQ(v["Artist"]["v"].toString(), "Ann");
@@ -126,10 +129,10 @@ TEST_F(PlistFeature, TemplateFromTheEditSheetAndTheShownPhoto) {
     EXPECT_DOUBLE_EQ(v["Latitude"]["v"].toDouble(), 48.856601715087891);
     EXPECT_EQ(v.size(), 25);
 
-    d->mainWindow.localImageBrowserView->selectionModel()->select(
-        d->mainWindow.localPhotoModel->index(1), QItemSelectionModel::ClearAndSelect);
+    d->mainWindowController().localImageBrowserView->selectionModel()->select(
+        d->mainWindowController().localPhotoModel->index(1), QItemSelectionModel::ClearAndSelect);
     d->metadataMenus.WriteSelectedItemsExifDataToPlist();
-    const QString shown = d->preferences.storagelocation + "/IMG_1994.plist";
+    const QString shown = d->preferences().storagelocation + "/IMG_1994.plist";
     EXPECT_EQ(revealed.value(2), shown);
     EXPECT_TRUE(PropertyList::read(shown).root.toMap().contains("{Exif}"));
 }
@@ -137,7 +140,7 @@ TEST_F(PlistFeature, TemplateFromTheEditSheetAndTheShownPhoto) {
 TEST_F(PlistFeature, ImportThroughThePanel) {
     selectAll();
     d->metadataMenus.ExportExiftoPlistAction();
-    const QString exported = d->preferences.storagelocation + "/ExportExifInfo.plist";
+    const QString exported = d->preferences().storagelocation + "/ExportExifInfo.plist";
     revealed.clear();
 
     // A file that is not a property list: a clear alert, and no photo written.
@@ -157,15 +160,15 @@ TEST_F(PlistFeature, ImportThroughThePanel) {
 
     // Cancel does nothing.
     d->metadataMenus.ImportExiFtoPlistAction();
-    ASSERT_TRUE(d->mainWindow.theOpenPanel);
-    d->mainWindow.theOpenPanel->reject();
+    ASSERT_TRUE(d->mainWindowController().theOpenPanel);
+    d->mainWindowController().theOpenPanel->reject();
     QApplication::processEvents();
     EXPECT_TRUE(revealed.isEmpty());
 
     // The exported file applied again writes both photos, the first one revealed.
     answerPanel(&AppDelegate::forward<&MetadataMenusPart::ImportExiFtoPlistAction>, exported);
-    EXPECT_EQ(revealed.value(0), d->preferences.storagelocation + "/St James Park.jpg");
-    EXPECT_EQ(ImageSource::fromPath(d->preferences.storagelocation + "/IMG_1994.JPG")
+    EXPECT_EQ(revealed.value(0), d->preferences().storagelocation + "/St James Park.jpg");
+    EXPECT_EQ(ImageSource::fromPath(d->preferences().storagelocation + "/IMG_1994.JPG")
                   .properties(0)
                   .value("{Exif}")
                   .toMap()

@@ -2,6 +2,7 @@
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
+#include "browser/MainWindowController.h"
 #include "metadata/core/GpsChanges.h"
 #include "metadata/core/MetadataRemoval.h"
 #include "metadata/core/WriteRecipe.h"
@@ -262,9 +263,9 @@ TEST(RemovalAction, EmptySelectionAsksAndTheOriginalIsNeverReplaced) {
         f.open(QIODevice::ReadOnly);
         const QByteArray before = QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
         f.close();
-        d.localPhotoItemArray = {itemFor(a)};
+        d.localLists().localPhotoItemArray = {itemFor(a)};
         QStandardItemModel model(1, 1);
-        d.mainWindow.localImageBrowserView->setModel(&model);
+        d.mainWindowController().localImageBrowserView->setModel(&model);
         d.metadataMenus.RemoveGPSDataFromPhoto();
         ASSERT_TRUE(waitForJobs(d));
         QMessageBox *sheet = d.window->findChild<QMessageBox *>();
@@ -273,8 +274,8 @@ TEST(RemovalAction, EmptySelectionAsksAndTheOriginalIsNeverReplaced) {
         EXPECT_EQ(sheet->informativeText(), "Please select at least one item to process.");
         sheet->close();
 
-        d.mainWindow.localImageBrowserView->selectionModel()->select(model.index(0, 0),
-                                                                     QItemSelectionModel::Select);
+        d.mainWindowController().localImageBrowserView->selectionModel()->select(
+            model.index(0, 0), QItemSelectionModel::Select);
         d.metadataMenus.RemoveGPSDataFromPhoto();
         ASSERT_TRUE(waitForJobs(d));
         f.open(QIODevice::ReadOnly);
@@ -284,7 +285,7 @@ TEST(RemovalAction, EmptySelectionAsksAndTheOriginalIsNeverReplaced) {
 
         // A photo without a position anywhere is named, as a video without one is, and no
         // copy of it is made.
-        d.localPhotoItemArray = {itemFor(copyFixture("wedding.jpg", dir.path()))};
+        d.localLists().localPhotoItemArray = {itemFor(copyFixture("wedding.jpg", dir.path()))};
         d.metadataMenus.RemoveGPSDataFromPhoto();
         ASSERT_TRUE(waitForJobs(d));
         QMessageBox *named = nullptr;
@@ -295,7 +296,7 @@ TEST(RemovalAction, EmptySelectionAsksAndTheOriginalIsNeverReplaced) {
         EXPECT_TRUE(named->informativeText().contains("wedding.jpg: it holds no GPS position"))
             << named->informativeText().toStdString();
         EXPECT_FALSE(QFileInfo::exists(dir.filePath("out/wedding.jpg")));
-        d.mainWindow.localImageBrowserView->setModel(nullptr);
+        d.mainWindowController().localImageBrowserView->setModel(nullptr);
     }
     Workspace::setRevealer({});
     Workspace::setUrlOpener({});

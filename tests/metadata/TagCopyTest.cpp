@@ -2,6 +2,7 @@
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
+#include "browser/MainWindowController.h"
 #include "metadata/core/SafeFileName.h"
 #include "metadata/core/TagCopies.h"
 #include "metadata/core/WriteRecipe.h"
@@ -50,21 +51,21 @@ class TagCopy : public ::testing::Test {
         d->launch();
     }
     void TearDown() override {
-        d->mainWindow.localImageBrowserView->setModel(nullptr);
+        d->mainWindowController().localImageBrowserView->setModel(nullptr);
         d.reset();
         Workspace::setRevealer({});
         Workspace::setUrlOpener({});
     }
     // Shows `paths` in the local list and selects them all.
     void show(const QStringList &paths) {
-        d->localPhotoItemArray.clear();
+        d->localLists().localPhotoItemArray.clear();
         for (const QString &p : paths)
-            d->localPhotoItemArray << itemFor(p);
+            d->localLists().localPhotoItemArray << itemFor(p);
         model.setRowCount(int(paths.size()));
         model.setColumnCount(1);
-        d->mainWindow.localImageBrowserView->setModel(&model);
+        d->mainWindowController().localImageBrowserView->setModel(&model);
         for (int i = 0; i < paths.size(); ++i)
-            d->mainWindow.localImageBrowserView->selectionModel()->select(
+            d->mainWindowController().localImageBrowserView->selectionModel()->select(
                 model.index(i, 0), QItemSelectionModel::Select);
     }
     QString out(const QString &name) { return dir.filePath("out/" + name); }
@@ -151,7 +152,7 @@ TEST_F(TagCopy, PersonsToKeywordsWithoutDuplicates) {
     ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject json = exiftool(out("wedding.jpg"));
     EXPECT_EQ(json.value("IPTC:Keywords").toArray(), (QJsonArray{"wedding", "Maria"}));
-    d->localPhotoItemArray[0] = itemFor(out("wedding.jpg"));
+    d->localLists().localPhotoItemArray[0] = itemFor(out("wedding.jpg"));
     d->metadataMenus.ClickCopyPersonShownToKeywordsAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(iptcOf(out("wedding.jpg")).value("Keywords").toStringList(),
@@ -234,8 +235,8 @@ TEST_F(TagCopy, PlaceRenameGoesOnPastAPhotoWithoutGps) {
     QDir().mkpath(dir.filePath("c"));
     const QString park2 = copyFixture("St James Park.jpg", dir.filePath("c"));
     show({park, wedding, park2});
-    d->localPhotoItemArray[0]->editRare().GPSLocationfileName = "London/Westminster";
-    d->localPhotoItemArray[2]->editRare().GPSLocationfileName = "London/Westminster";
+    d->localLists().localPhotoItemArray[0]->editRare().GPSLocationfileName = "London/Westminster";
+    d->localLists().localPhotoItemArray[2]->editRare().GPSLocationfileName = "London/Westminster";
     d->metadataMenus.ClickCopyPhotoGPSNameToFilenameAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(QFile::exists(out("London-Westminster.jpg")));
@@ -244,8 +245,8 @@ TEST_F(TagCopy, PlaceRenameGoesOnPastAPhotoWithoutGps) {
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_TRUE(sheet->informativeText().contains("wedding.jpg: no GPS data"));
-    EXPECT_NEAR(d->selection.currentCoords.x(), 51.5036, 1e-3);
-    EXPECT_LT(d->selection.currentCoords.y(), 0);
+    EXPECT_NEAR(d->selection().currentCoords.x(), 51.5036, 1e-3);
+    EXPECT_LT(d->selection().currentCoords.y(), 0);
     sheet->close();
 
     // Only photos without a position: the sheet asks for one that has it.
@@ -258,7 +259,7 @@ TEST_F(TagCopy, PlaceRenameGoesOnPastAPhotoWithoutGps) {
     sheet->close();
 
     show({park, park2});
-    d->localPhotoItemArray[0]->editRare().GPSLocationfileName = "London/Westminster";
+    d->localLists().localPhotoItemArray[0]->editRare().GPSLocationfileName = "London/Westminster";
     d->metadataMenus.ClickCopyPhotoGPSNameToFilenameAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(QFile::exists(out("London-Westminster (3).jpg")));
@@ -269,10 +270,10 @@ TEST_F(TagCopy, PlaceRenameKeepsTheImportedFolderLayoutForPhotosWithoutAPlace) {
     QDir().mkpath(dir.filePath("import/sub"));
     const QString park = copyFixture("St James Park.jpg", dir.filePath("import/sub"));
     const QString other = copyFixture("St James Park.jpg", dir.filePath("import"));
-    d->mainWindow.bImportLocalFolder = true;
-    d->mainWindow.bImportLocalPath = dir.path();
+    d->mainWindowController().bImportLocalFolder = true;
+    d->mainWindowController().bImportLocalPath = dir.path();
     show({park, other});
-    d->localPhotoItemArray[1]->editRare().GPSLocationfileName = "Westminster";
+    d->localLists().localPhotoItemArray[1]->editRare().GPSLocationfileName = "Westminster";
     d->metadataMenus.ClickCopyPhotoGPSNameToFilenameAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(readAll(out("import/sub/St James Park.jpg")), readAll(park));
@@ -289,7 +290,7 @@ TEST_F(TagCopy, ARawOriginalIsNeverReplacedEvenWhenOverwriting) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(dng);
     }
-    d->preferences.overwrite = true;
+    d->preferences().overwrite = true;
     show({raw});
     d->metadataMenus.ClickCopyFileNameToCommentsAction();
     ASSERT_TRUE(waitForJobs(*d));

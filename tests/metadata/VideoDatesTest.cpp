@@ -4,6 +4,7 @@
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
+#include "browser/MainWindowController.h"
 #include "browser/core/LocalImport.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/SafeWrite.h"
@@ -93,7 +94,7 @@ class VideoDates : public ::testing::Test {
         Workspace::setRevealer([](const QString &, const QString &) {});
         d = std::make_unique<AppDelegate>();
         d->launch();
-        d->mainWindow.localImageBrowserView->setModel(&model);
+        d->mainWindowController().localImageBrowserView->setModel(&model);
         // The iPhone video: a Keys date in -08:00 and two "mebx" timed-metadata tracks. The
         // other has only the movie header's UTC date, shown in local time.
         for (const auto &[name, shown, zone] :
@@ -114,7 +115,7 @@ class VideoDates : public ::testing::Test {
         }
     }
     void TearDown() override {
-        d->mainWindow.localImageBrowserView->setModel(nullptr);
+        d->mainWindowController().localImageBrowserView->setModel(nullptr);
         d.reset();
         Workspace::setRevealer({});
         Workspace::setUrlOpener({});
@@ -125,16 +126,16 @@ class VideoDates : public ::testing::Test {
         tzset();
     }
     void select(const QStringList &paths) {
-        d->localPhotoItemArray.clear();
+        d->localLists().localPhotoItemArray.clear();
         for (const QString &p : paths)
-            d->localPhotoItemArray << makeLocalItem(p);
+            d->localLists().localPhotoItemArray << makeLocalItem(p);
         model.clear();
         model.setRowCount(int(paths.size()));
         model.setColumnCount(1);
         for (int i = 0; i < paths.size(); ++i)
-            d->mainWindow.localImageBrowserView->selectionModel()->select(
+            d->mainWindowController().localImageBrowserView->selectionModel()->select(
                 model.index(i, 0), QItemSelectionModel::Select);
-        d->selection.currentChooseFilePath = paths.value(0);
+        d->selection().currentChooseFilePath = paths.value(0);
     }
     // The written video holds `wallClock` (with the video's own offset) in all three date
     // boxes and every track and packet of the original.
@@ -234,7 +235,7 @@ TEST_F(VideoDates, SingleWindowShowsAndWritesTheCreationDateIntoACopy) {
 }
 
 TEST_F(VideoDates, BatchHourShiftOverwritesTheVideosInPlace) {
-    d->preferences.overwrite = true;
+    d->preferences().overwrite = true;
     select({videos[0].path, videos[1].path});
     d->dateWindows.ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));

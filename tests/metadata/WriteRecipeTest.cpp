@@ -2,6 +2,7 @@
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
+#include "browser/MainWindowController.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
@@ -153,13 +154,13 @@ TEST(LensWindow, WritesTheSelectedPhotosAndRevealsTheFirst) {
         const QString a = copyFixture("St James Park.jpg", dir.path());
         const QString b = copyFixture("wedding.jpg", dir.path());
         const QString c = copyFixture("Fritest.jpeg", dir.path());
-        d.localPhotoItemArray = {itemFor(a), itemFor(b), itemFor(c)};
+        d.localLists().localPhotoItemArray = {itemFor(a), itemFor(b), itemFor(c)};
         QStandardItemModel model(3, 1);
-        d.mainWindow.localImageBrowserView->setModel(&model);
-        d.mainWindow.localImageBrowserView->selectionModel()->select(model.index(2, 0),
-                                                                     QItemSelectionModel::Select);
-        d.mainWindow.localImageBrowserView->selectionModel()->select(model.index(0, 0),
-                                                                     QItemSelectionModel::Select);
+        d.mainWindowController().localImageBrowserView->setModel(&model);
+        d.mainWindowController().localImageBrowserView->selectionModel()->select(
+            model.index(2, 0), QItemSelectionModel::Select);
+        d.mainWindowController().localImageBrowserView->selectionModel()->select(
+            model.index(0, 0), QItemSelectionModel::Select);
         d.lensWindow.ShowCameLensModel();
         d.lensWindow.lensMakelab->setText("Sigma");
         d.lensWindow.lensModellab->setText("");
@@ -171,7 +172,7 @@ TEST(LensWindow, WritesTheSelectedPhotosAndRevealsTheFirst) {
         EXPECT_EQ(exiftool(dir.filePath("out/Fritest.jpeg")).value("EXIF:LensMake").toString(),
                   "Sigma");
         EXPECT_FALSE(QFile::exists(dir.filePath("out/wedding.jpg")));
-        d.mainWindow.localImageBrowserView->setModel(nullptr);
+        d.mainWindowController().localImageBrowserView->setModel(nullptr);
     }
     Workspace::setRevealer({});
     Workspace::setUrlOpener({});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppDelegate.h"
+#include "app/Jobs.h"
 
 #include <QDeadlineTimer>
 #include <QMainWindow>
@@ -12,9 +13,9 @@
 // is still running after `ms`.
 inline bool waitForJobs(AppDelegate &d, int ms = 120000) {
     QDeadlineTimer deadline(ms);
-    while (d.runningJobCount() > 0 && !deadline.hasExpired())
+    while (d.jobs().runningJobCount() > 0 && !deadline.hasExpired())
         QTest::qWait(5);
-    return d.runningJobCount() == 0;
+    return d.jobs().runningJobCount() == 0;
 }
 
 // The Cancel of the running job, once the status bar shows it (a job that lasts); null when

@@ -54,4 +54,12 @@ struct LibraryState : LibraryLists {
     bool bScanNewPhotosLib = false; // the current schema ("Photos.sqlite") rather than the older
     QStringList photolibraryAddedArray;
     QList<IKImageItemPtr> currentAlbumArray; // the chosen album's or date range's items
+    QString loadNote;                        // what the last load could not show, and why
+};
+
+// The local browser's lists and the library's records as the last scan read them.
+struct LocalLists {
+    QList<IKImageItemPtr> localPhotoItemArray;       // what the local browser shows
+    QList<IKImageItemPtr> localImportPhotoItemArray; // every import, in import order
+    QList<PRPicFileInfoPtr> photoLibraryItemArray;   // the library's records, from the last scan
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Browsers.h"
 #include "app/PartBasics.h"
 
 #include <QElapsedTimer>
@@ -27,11 +28,32 @@ class QWidget;
 class ReverseGeocoder;
 
 // The main window: its two views, the browsers, the right column's local panels, the
-// toolbar buttons and menus, and the import state of the local list.
-struct MainWindowPart {
+// toolbar buttons and menus, and the import state of the local list. What the other pieces
+// ask of its browsers they ask through Browsers.
+struct MainWindowController : Browsers {
     AppDelegate &d; // the application object: the shared state and the other parts
 
-    explicit MainWindowPart(AppDelegate &app) : d(app) {}
+    explicit MainWindowController(AppDelegate &app) : d(app) {}
+
+    // Browsers (browser/MainWindowBrowsers.cpp).
+    QList<IKImageItemPtr> selectedLocalItems() const override;
+    QList<IKImageItemPtr> selectedLibraryItems() const override;
+    QList<int> selectedLibraryRows() const override;
+    bool libraryInSight() const override;
+    void showLocalSelection() override;
+    void showLibrarySelection() override;
+    void showEditedPhotos(const WriteRecipeReport &report) override;
+    void showRewrittenPhotos(const QList<IKImageItemPtr> &items,
+                             const QList<JobResult> &results) override;
+    void refreshLocalCells() override;
+    void refreshLibraryCells() override;
+    void showLocalBrowser() override;
+    void addLocalItem(const IKImageItemPtr &item) override;
+    void reloadLocalBrowser() override;
+    void reloadLibraryBrowser() override;
+    void reloadLibraryBrowserKeepingSelection() override;
+    bool loadLibrary(const QString &path) override;
+    bool libraryShowsMissingFiles() const override;
 
     QLabel *photoExposurelab = nullptr;
     QLabel *localMapPlaceholder = nullptr;
@@ -82,6 +104,8 @@ struct MainWindowPart {
     QAction *albumsFolderMenuItem = nullptr; // the album submenu of showPhotoTypeMenu
     QAction *openPhotoLibraryMenuItem = nullptr;
     QWidget *aboutWindow = nullptr;
+    QWidget *dateRangeWindow = nullptr; // the custom date range's sheet
+    class QDateTimeEdit *startDatePicker = nullptr, *endDatePicker = nullptr;
     QWidget *mapWindow = nullptr;
     PKMapView *currentMapView = nullptr;
     QProgressBar *taskProgressor = nullptr;
@@ -132,6 +156,10 @@ struct MainWindowPart {
     void ClearLeftPhotosWithoutExifDateMainThread(const QList<IKImageItemPtr> &toRemove);
     // The selection handler: fills the panels from the first selected photo.
     void imageBrowserSelectionDidChange(QListView *browser);
+    // Its library case (browser/LibrarySelection.cpp): the right column and the library panels.
+    void libraryBrowserSelectionDidChange();
+    // Where the library panels live (browser/LibrarySelection.cpp).
+    struct LibraryPanelHosts libraryPanelHosts() const;
     void getCityInfowithlonglab(double longitude, double latitude, const IKImageItemPtr &item);
     // Notification handlers of the custom controls (registered by init).
     void MyClosebuttonMouseDownHandle(QObject *sender);

@@ -1,37 +1,47 @@
 #pragma once
 
-#include "app/PartBasics.h"
+#include "model/IKImageItem.h"
 
+#include <QCoreApplication>
+#include <QList>
+#include <QPointer>
+#include <QString>
 #include <QtGlobal>
 
-#include <memory>
-
+class AppServices;
+class LibraryDatabase;
+class LibraryPanels;
 class PKImageView;
 class QCheckBox;
+class QFileDialog;
 class QLabel;
+class QMenu;
 class QProgressBar;
 class QWidget;
+struct EditSheetPart;
+struct ExportEntry;
+struct LibraryDeletionReport;
+struct ReferenceRepairReport;
 
-// The library's secondary windows: the renamed-file repair, the iCloud download and the
-// custom date range.
-struct LibraryWindowsPart {
-    AppDelegate &d; // the application object: the shared state and the other parts
+// The library's secondary windows and the commands of its actions menu: the exports of the
+// selected photos, the iCloud download, the deletions, and the repairs of referenced photos
+// with the renamed-file repair's sheet.
+class LibraryWindows {
+    Q_DECLARE_TR_FUNCTIONS(LibraryWindows)
+  public:
+    // The export with the library's values takes the altitude typed into the edit sheet.
+    LibraryWindows(AppServices &app, LibraryPanels &panels, LibraryDatabase &database,
+                   EditSheetPart &editSheet);
+    ~LibraryWindows();
 
-    explicit LibraryWindowsPart(AppDelegate &app) : d(app) {}
-
-    bool bDownloadinYear = false, bDownloadinAlum = false;
-    QWidget *fixReferencedNameWindow = nullptr;
-    PKImageView *fixReferencedNameImgView = nullptr;
-    QCheckBox *copyPhotoLibFileNameBtn = nullptr, *copyOrigFileNameBtn = nullptr;
-    QWidget *downloadiCloudPhotosWindow = nullptr;
-    PKImageView *downloadiCloudPhotosImgView = nullptr;
-    QWidget *downloadPhotosWindow = nullptr; // the download window, shown as a sheet
-    QProgressBar *downloadPhotosProgressor = nullptr;
-    QLabel *downloadiCloudPhotoInfolab = nullptr, *downloadiCloudPhotoProcesslab = nullptr;
-    int allDownloadiCloudNum = 0;
-    quint64 allDownloadiCloudPhotoSize = 0;
-    QWidget *dateRangeWindow = nullptr;
-    class QDateTimeEdit *startDatePicker = nullptr, *endDatePicker = nullptr;
+    // Builds the renamed-file repair's sheet and the iCloud download window.
+    void build();
+    // The items of the library's actions menu: the repairs, the deletion, the exports up to
+    // the iCloud download, and the reveal of an original after the other pieces' items.
+    void addRepairItems(QMenu *libraryActions);
+    void addDeleteItem(QMenu *libraryActions);
+    void addExportItems(QMenu *exports);
+    void addShowOriginalItem(QMenu *exports);
 
     // Library exports (export/LibraryExports.cpp): copies of the selected library photos
     // into the storage folder, plain or with the library's values written in. None replaces
@@ -69,21 +79,19 @@ struct LibraryWindowsPart {
     void DownloadICloudsfromphotolibraryAction();
     void downloadAssetResourceonMainThread(int finished, int total);
     void ShowphotoinFinderAction();
-    // End of library filters and selections.
+
     // Deleting photos from the library (library/LibraryDeleteActions.cpp). Every road checks
     // that no other program holds the library; the rows of all photos go in one transaction
     // and one copy back, and only then their files go to the Trash.
     void DeleteSelectedPhotosinPhotoLibraryAction(); // asks first; savePanelDidEnd9 deletes
     void savePanelDidEnd9(QWidget *sheet, int returnCode, void *contextInfo = nullptr);
     void DeletePhotoinPhotoLibraryAction(); // without asking, and without "_3.mov" companions
-    // The files ticked in the duplicate window's groups.
-    void DeleteDuplicatePhotosinPhotoLibraryAction();
     // Deletes the photos' rows (`withCloud`: their cloud master too), copies back, trashes
     // their files (`companions`: and "_3.mov" halves) and drops them from every list.
-    struct LibraryDeletionReport deleteLibraryPhotos(const QList<IKImageItemPtr> &items,
-                                                     bool withCloud, bool companions);
+    LibraryDeletionReport deleteLibraryPhotos(const QList<IKImageItemPtr> &items, bool withCloud,
+                                              bool companions);
     void showLibraryDeletionResult(const LibraryDeletionReport &report, const QString &doneMessage);
-    // End of deleting photos.
+
     // Repairing referenced photos (library/ReferenceRepairActions.cpp): files moved under a
     // new root folder, or renamed in their own folder, are found and relinked; only lost
     // referenced photos are searched.
@@ -92,8 +100,8 @@ struct LibraryWindowsPart {
     // The folder under `root` that now holds the record's file; empty with `why` when none.
     QString getcurrentphotolocationwithNewFolderPath(const QString &root,
                                                      const PRPicFileInfoPtr &node, QString *why);
-    struct ReferenceRepairReport relinkMovedReferencedPhotos(const QString &root,
-                                                             const QList<IKImageItemPtr> &items);
+    ReferenceRepairReport relinkMovedReferencedPhotos(const QString &root,
+                                                      const QList<IKImageItemPtr> &items);
     void FixReferencedPhotosAction(); // fixReferencedNameWindow as a sheet
     void CheckCopyOrigFileNameReferenceFileAction();
     void CheckCopyPhotoLibFileNameReferenceFileAction();
@@ -112,4 +120,33 @@ struct LibraryWindowsPart {
     void showReferenceRepairResult(const ReferenceRepairReport &report, bool renamedRepair = false);
     // True, with the sheet saying so, when no library photo is selected.
     bool refuseRepairWithoutSelection();
+
+  private:
+    void buildFixReferencedNameWindow();
+    void buildICloudDownloadWindow();
+    // The iCloud download (export/ICloudDownload.cpp): its window's controls, its run and
+    // its window's last words.
+    void prepareDownloadWindow();
+    void startCloudDownload(const QList<ExportEntry> &entries, bool withWindow);
+    void endCloudDownloadWindow(int downloaded);
+    // The record and item now point at `path`, which exists.
+    void relinkItem(const IKImageItemPtr &item, const QString &path);
+
+    AppServices &app;
+    LibraryPanels &panels;
+    LibraryDatabase &database;
+    EditSheetPart &editSheet;
+    QList<QWidget *> ownWindows; // the windows built without a parent
+
+    QWidget *fixReferencedNameWindow = nullptr;
+    PKImageView *fixReferencedNameImgView = nullptr;
+    QCheckBox *copyPhotoLibFileNameBtn = nullptr, *copyOrigFileNameBtn = nullptr;
+    QPointer<QFileDialog> openPanel; // the root folder panel of the moved-photo repair
+    QWidget *downloadiCloudPhotosWindow = nullptr;
+    PKImageView *downloadiCloudPhotosImgView = nullptr;
+    QWidget *downloadPhotosWindow = nullptr; // the download window, shown as a sheet
+    QProgressBar *downloadPhotosProgressor = nullptr;
+    QLabel *downloadiCloudPhotoInfolab = nullptr, *downloadiCloudPhotoProcesslab = nullptr;
+    int allDownloadiCloudNum = 0;
+    quint64 allDownloadiCloudPhotoSize = 0;
 };

@@ -10,7 +10,7 @@
 #include <memory>
 #include <optional>
 
-class AppDelegate;
+class LibraryEditSession;
 
 // Which rows a library photo is, as the scan read them.
 struct LibraryPhotoKeys {
@@ -26,12 +26,13 @@ struct LibraryPhotoKeys {
         : LibraryPhotoKeys(r.photoID, r.photoAssetID, r.iCloudphotoID, r.versionID) {}
 };
 
-// Each write goes into the open library edit, or, called alone, into an edit of its own
-// (AppDelegate's writers in LibraryWriters.cpp), and says whether the photo was written.
+// Each write goes into the session's open edit, or, called alone, into an edit of its own,
+// and says whether the photo was written.
 class LibraryWriter {
   public:
     // The writer of the current schema ("Photos.sqlite") or of the older one ("photos.db").
-    static std::unique_ptr<LibraryWriter> forSchema(AppDelegate &d, bool currentSchema);
+    static std::unique_ptr<LibraryWriter> forSchema(LibraryEditSession &session,
+                                                    bool currentSchema);
     virtual ~LibraryWriter() = default;
 
     // The current schema shows one column as both camera and creation date.
