@@ -34,9 +34,6 @@ set(PK_APPDELEGATE_WAITING
   export/DuplicateTables.cpp
   export/DuplicateWindow.cpp
   export/DuplicateWindowPart.h
-  export/LibraryMerge.cpp
-  export/LibraryMergeProcessWindow.cpp
-  export/LibraryMergeWindow.cpp
   export/MergeWindowPart.h
   library/LibraryBatchDates.cpp
   library/LibraryFilterActions.cpp

@@ -6,6 +6,7 @@
 #include "app/WindowDescription.h"
 #include "browser/MainWindowController.h"
 #include "browser/core/DragRules.h"
+#include "export/MergeWindow.h"
 #include "library/LibraryDatabase.h"
 #include "library/LibraryPanels.h"
 #include "library/LibraryWindows.h"
@@ -31,7 +32,8 @@ AppDelegate::AppDelegate()
       m_libraryDatabase(std::make_unique<LibraryDatabase>(*this)),
       m_libraryPanels(std::make_unique<LibraryPanels>(*this, *m_libraryDatabase)),
       m_libraryWindows(std::make_unique<LibraryWindows>(*this, *m_libraryPanels, *m_libraryDatabase,
-                                                        editSheet)) {
+                                                        editSheet)),
+      m_mergeWindow(std::make_unique<MergeWindow>(*this)) {
     connect(m_libraryPanels.get(), &LibraryPanels::originalValuesExportRequested, m_jobs.get(),
             [this] { m_libraryWindows->ApplyOriginalPhotoMetadataChangeAction(); });
     // The menus and windows not yet given their pieces connect to the application object:
@@ -139,8 +141,7 @@ void AppDelegate::loadWindowDescription() {
     buildXmpMergeWindow(*this);
     buildJsonMergeWindow(*this);
     m_libraryWindows->build();
-    buildLibraryMergeWindow(*this);
-    buildLibraryMergeProcessWindow(*this);
+    m_mergeWindow->build();
     buildDuplicateWindow(*this);
     buildAboutWindow(*this);
     buildMapWindow(*this);

@@ -9,7 +9,6 @@
 #include "batch/SidecarMergesPart.h"
 #include "browser/CameraWindowPart.h"
 #include "export/DuplicateWindowPart.h"
-#include "export/MergeWindowPart.h"
 #include "metadata/ClipboardPart.h"
 #include "metadata/DateWindowsPart.h"
 #include "metadata/EditSheetPart.h"
@@ -40,6 +39,7 @@
 class LibraryDatabase;
 class LibraryPanels;
 class LibraryWindows;
+class MergeWindow;
 struct MainWindowController;
 
 // The application object: one for the program's lifetime. It owns the state the windows
@@ -110,7 +110,6 @@ class AppDelegate : public QObject, public AppServices {
     SidecarMergesPart sidecarMerges{*this};
     ImageOutputPart imageOutput{*this};
     DuplicateWindowPart duplicateWindow{*this};
-    MergeWindowPart mergeWindow{*this};
 
     bool blocalMode = true;
 
@@ -136,6 +135,7 @@ class AppDelegate : public QObject, public AppServices {
     LibraryDatabase &libraryDatabase() { return *m_libraryDatabase; }
     LibraryPanels &libraryPanels() { return *m_libraryPanels; }
     LibraryWindows &libraryWindows() { return *m_libraryWindows; }
+    MergeWindow &mergeWindow() { return *m_mergeWindow; }
 
     QMainWindow *window = nullptr;
     QByteArray theImageData;
@@ -186,8 +186,7 @@ class AppDelegate : public QObject, public AppServices {
     template <class P> P &part() {
         return std::get<P &>(std::tie(editSheet, gpsWindow, dateWindows, lensWindow, clipboard,
                                       metadataMenus, *m_mainWindow, cameraWindow, preferencesWindow,
-                                      namingWindows, sidecarMerges, imageOutput, duplicateWindow,
-                                      mergeWindow));
+                                      namingWindows, sidecarMerges, imageOutput, duplicateWindow));
     }
 
   private:
@@ -201,6 +200,7 @@ class AppDelegate : public QObject, public AppServices {
     std::unique_ptr<LibraryDatabase> m_libraryDatabase;
     std::unique_ptr<LibraryPanels> m_libraryPanels;
     std::unique_ptr<LibraryWindows> m_libraryWindows;
+    std::unique_ptr<MergeWindow> m_mergeWindow;
     void loadWindowDescription();
     void restoreSettings();
 };

@@ -4,6 +4,7 @@
 #include "app/WindowDescription.h"
 #include "batch/core/StampLayout.h"
 #include "browser/MainWindowController.h"
+#include "export/MergeWindow.h"
 #include "library/LibraryDatabase.h"
 #include "library/LibraryPanels.h"
 #include "library/LibraryWindows.h"
@@ -207,8 +208,7 @@ void buildPopupMenus(AppDelegate &d) {
         QMenu *exports = quick->addMenu(AppDelegate::tr("Export"));
         exports->setObjectName(QStringLiteral("libraryExportMenu"));
         d.libraryWindows().addExportItems(exports);
-        addItem(d, exports, AppDelegate::tr("Merge Photo Libraries..."),
-                &AppDelegate::forward<&MergeWindowPart::ClickMergePhotoLibraryAction>);
+        d.mergeWindow().addMergeItem(exports);
         d.libraryWindows().addShowOriginalItem(exports);
     }
     // Library edits: each item changes the selected library photos at once.

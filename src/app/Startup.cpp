@@ -150,12 +150,6 @@ void AppDelegate::awakeFromNib() {
          QStringLiteral("Rename photos by removing and keeping the current filename string")},
         {namingWindows.metaFileNameBtn,
          QStringLiteral("Rename photos with photo metadata tag(s):")},
-        {mergeWindow.photolibDoNotImportDupBtn,
-         QStringLiteral("Do not copy duplicates while merging")},
-        {mergeWindow.photolibKeepAblumBtn, QStringLiteral("Keep photo albums while merging")},
-        {mergeWindow.photolibKeepPhotoMetaBtn,
-         QStringLiteral("Keep edited photo metadata tags(Title, Caption, keywords, GPS data) in "
-                        "photo library")},
     };
     for (const auto &[box, title] : titles)
         setTitle(box, title);

@@ -54,6 +54,7 @@ struct MainWindowController : Browsers {
     void reloadLibraryBrowserKeepingSelection() override;
     bool loadLibrary(const QString &path) override;
     bool libraryShowsMissingFiles() const override;
+    void rememberOpenPanel(QFileDialog *panel) override;
 
     QLabel *photoExposurelab = nullptr;
     QLabel *localMapPlaceholder = nullptr;
