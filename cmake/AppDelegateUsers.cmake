@@ -30,9 +30,6 @@ set(PK_APPDELEGATE_WAITING
   browser/MapWindow.cpp
   browser/ModeSwitch.cpp
   browser/SelectionHandler.cpp
-  export/DuplicateScanFeature.cpp
-  export/DuplicateTables.cpp
-  export/DuplicateWindow.cpp
   export/DuplicateWindowPart.h
   export/MergeWindowPart.h
   library/LibraryBatchDates.cpp

@@ -6,6 +6,7 @@
 #include "app/WindowDescription.h"
 #include "browser/MainWindowController.h"
 #include "browser/core/DragRules.h"
+#include "export/DuplicateWindow.h"
 #include "export/MergeWindow.h"
 #include "library/LibraryDatabase.h"
 #include "library/LibraryPanels.h"
@@ -33,7 +34,9 @@ AppDelegate::AppDelegate()
       m_libraryPanels(std::make_unique<LibraryPanels>(*this, *m_libraryDatabase)),
       m_libraryWindows(std::make_unique<LibraryWindows>(*this, *m_libraryPanels, *m_libraryDatabase,
                                                         editSheet)),
-      m_mergeWindow(std::make_unique<MergeWindow>(*this)) {
+      m_mergeWindow(std::make_unique<MergeWindow>(*this)),
+      m_duplicateWindow(
+          std::make_unique<DuplicateWindow>(*this, *m_libraryDatabase, *m_libraryWindows)) {
     connect(m_libraryPanels.get(), &LibraryPanels::originalValuesExportRequested, m_jobs.get(),
             [this] { m_libraryWindows->ApplyOriginalPhotoMetadataChangeAction(); });
     // The menus and windows not yet given their pieces connect to the application object:
@@ -142,7 +145,7 @@ void AppDelegate::loadWindowDescription() {
     buildJsonMergeWindow(*this);
     m_libraryWindows->build();
     m_mergeWindow->build();
-    buildDuplicateWindow(*this);
+    m_duplicateWindow->build();
     buildAboutWindow(*this);
     buildMapWindow(*this);
     // Edit sheet and GPS window.
@@ -165,10 +168,6 @@ Browsers &AppDelegate::browsers() {
 
 const Browsers &AppDelegate::browsers() const {
     return *m_mainWindow;
-}
-
-bool AppDelegate::duplicateScanRunning() const {
-    return m_jobs->runningJob(Jobs::OneAtATime::DuplicateScan);
 }
 
 QWidget *newAuxiliaryWindow(QList<QWidget *> &owner, const char *objectName, const QString &title) {

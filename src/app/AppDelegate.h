@@ -8,7 +8,6 @@
 #include "batch/NamingWindowsPart.h"
 #include "batch/SidecarMergesPart.h"
 #include "browser/CameraWindowPart.h"
-#include "export/DuplicateWindowPart.h"
 #include "metadata/ClipboardPart.h"
 #include "metadata/DateWindowsPart.h"
 #include "metadata/EditSheetPart.h"
@@ -38,6 +37,7 @@
 // The classes the declarations below name are declared in app/PartBasics.h.
 class LibraryDatabase;
 class LibraryPanels;
+class DuplicateWindow;
 class LibraryWindows;
 class MergeWindow;
 struct MainWindowController;
@@ -75,8 +75,6 @@ class AppDelegate : public QObject, public AppServices {
     IKImageItemPtr imageBrowser(QListView *browser, int index) const;
     void imageBrowser(QListView *browser, CellWasDoubleClicked, int index);
 
-    bool duplicateScanRunning() const;
-
     // The main window's size and place: kept at every close, put back at launch.
     void saveWindowGeometry();
     void restoreWindowGeometry();
@@ -109,7 +107,6 @@ class AppDelegate : public QObject, public AppServices {
     NamingWindowsPart namingWindows{*this};
     SidecarMergesPart sidecarMerges{*this};
     ImageOutputPart imageOutput{*this};
-    DuplicateWindowPart duplicateWindow{*this};
 
     bool blocalMode = true;
 
@@ -136,6 +133,7 @@ class AppDelegate : public QObject, public AppServices {
     LibraryPanels &libraryPanels() { return *m_libraryPanels; }
     LibraryWindows &libraryWindows() { return *m_libraryWindows; }
     MergeWindow &mergeWindow() { return *m_mergeWindow; }
+    DuplicateWindow &duplicateWindow() { return *m_duplicateWindow; }
 
     QMainWindow *window = nullptr;
     QByteArray theImageData;
@@ -186,7 +184,7 @@ class AppDelegate : public QObject, public AppServices {
     template <class P> P &part() {
         return std::get<P &>(std::tie(editSheet, gpsWindow, dateWindows, lensWindow, clipboard,
                                       metadataMenus, *m_mainWindow, cameraWindow, preferencesWindow,
-                                      namingWindows, sidecarMerges, imageOutput, duplicateWindow));
+                                      namingWindows, sidecarMerges, imageOutput));
     }
 
   private:
@@ -201,6 +199,7 @@ class AppDelegate : public QObject, public AppServices {
     std::unique_ptr<LibraryPanels> m_libraryPanels;
     std::unique_ptr<LibraryWindows> m_libraryWindows;
     std::unique_ptr<MergeWindow> m_mergeWindow;
+    std::unique_ptr<DuplicateWindow> m_duplicateWindow;
     void loadWindowDescription();
     void restoreSettings();
 };

@@ -4,6 +4,7 @@
 #include "app/WindowDescription.h"
 #include "batch/core/StampLayout.h"
 #include "browser/MainWindowController.h"
+#include "export/DuplicateWindow.h"
 #include "export/MergeWindow.h"
 #include "library/LibraryDatabase.h"
 #include "library/LibraryPanels.h"
@@ -200,8 +201,7 @@ void buildPopupMenus(AppDelegate &d) {
     d.libraryWindows().addDeleteItem(quick);
     quick->addSeparator();
     // Duplicate photos of the open library.
-    addItem(d, quick, AppDelegate::tr("Find Duplicate Photos…"),
-            &AppDelegate::forward<&DuplicateWindowPart::FindDuplicatePhotosAction>);
+    d.duplicateWindow().addFindItem(quick);
     quick->addSeparator();
     {
         // Library exports: copies of the selected photos into the storage folder.

@@ -93,7 +93,7 @@ void AppDelegate::awakeFromNib() {
     setBackground(cameraWindow.devicebottomWindowImageView, "bottomwindow.png");
     for (PKImageView *v :
          {cameraWindow.hasDeviceImageView, mainWindowController().localPhotoViewImageView,
-          mainWindowController().photoLibraryImageView, duplicateWindow.dupGroudImageView})
+          mainWindowController().photoLibraryImageView})
         setBackground(v, "bgroud.png");
     for (PKImageView *v :
          {mainWindowController().editImageView, mainWindowController().photolibEiteBGImageView,
@@ -192,11 +192,6 @@ void AppDelegate::awakeFromNib() {
         mainWindowController().scanProcesser->hide();
     if (mainWindowController().scanninginfolab)
         mainWindowController().scanninginfolab->hide();
-    if (duplicateWindow.previewDupContentView && duplicateWindow.previewDupImageView &&
-        duplicateWindow.previewDupplayerView) {
-        duplicateWindow.previewDupImageView->show();
-        duplicateWindow.previewDupplayerView->hide();
-    }
 
     for (QAction *item :
          {mainWindowController().pasteExifMenuItem, mainWindowController().pasteIPTCMenuItem,
@@ -275,7 +270,6 @@ void AppDelegate::applicationDidFinishLaunching() {
              mainWindowController().previewOriginalphtoinfolab,
              mainWindowController().filterPhotolibBtn, mainWindowController().showPhotoTypelibBtn,
              mainWindowController().photolibEditView, mainWindowController().photoOriginalEditView,
-             duplicateWindow.scanDupProcesser, duplicateWindow.scanningDupinfolab,
              mainWindowController().sortLocalPhotoBtn})
         if (w)
             w->hide();

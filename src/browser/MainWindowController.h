@@ -60,7 +60,6 @@ struct MainWindowController : Browsers {
     QLabel *localMapPlaceholder = nullptr;
     bool bImportLocalFolder = false;
     QString bImportLocalPath;
-    bool bPreivewFlag = false;
     QWidget *MainView = nullptr;
     QWidget *localphotoView = nullptr;
     QWidget *photolibView = nullptr;
