@@ -3,8 +3,6 @@
 # file that no longer does.
 set(PK_APPDELEGATE_WAITING
   batch/BatchTitleWindow.cpp
-  batch/ImageOutputFeature.cpp
-  batch/ImageOutputPart.h
   batch/JsonMergeWindow.cpp
   batch/LibraryNamingJobs.cpp
   batch/NamingJobs.cpp
@@ -13,7 +11,6 @@ set(PK_APPDELEGATE_WAITING
   batch/RenameWindow.cpp
   batch/SidecarMergeActions.cpp
   batch/SidecarMergesPart.h
-  batch/StampFeature.cpp
   batch/XmpMergeWindow.cpp
   browser/CameraFeature.cpp
   browser/CameraWindow.cpp
@@ -30,8 +27,6 @@ set(PK_APPDELEGATE_WAITING
   browser/MapWindow.cpp
   browser/ModeSwitch.cpp
   browser/SelectionHandler.cpp
-  export/DuplicateWindowPart.h
-  export/MergeWindowPart.h
   library/LibraryBatchDates.cpp
   library/LibraryFilterActions.cpp
   library/LibraryLoad.cpp

@@ -4,6 +4,7 @@
 #include "app/Jobs.h"
 #include "app/Sheets.h"
 #include "app/WindowDescription.h"
+#include "batch/ImageOutput.h"
 #include "browser/MainWindowController.h"
 #include "browser/core/DragRules.h"
 #include "export/DuplicateWindow.h"
@@ -36,7 +37,8 @@ AppDelegate::AppDelegate()
                                                         editSheet)),
       m_mergeWindow(std::make_unique<MergeWindow>(*this)),
       m_duplicateWindow(
-          std::make_unique<DuplicateWindow>(*this, *m_libraryDatabase, *m_libraryWindows)) {
+          std::make_unique<DuplicateWindow>(*this, *m_libraryDatabase, *m_libraryWindows)),
+      m_imageOutput(std::make_unique<ImageOutput>(*this)) {
     connect(m_libraryPanels.get(), &LibraryPanels::originalValuesExportRequested, m_jobs.get(),
             [this] { m_libraryWindows->ApplyOriginalPhotoMetadataChangeAction(); });
     // The menus and windows not yet given their pieces connect to the application object:
