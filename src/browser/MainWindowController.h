@@ -3,7 +3,9 @@
 #include "app/Browsers.h"
 #include "app/PartBasics.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QKeySequence>
 #include <QPointer>
 #include <QString>
 #include <QtGlobal>
@@ -31,9 +33,25 @@ class ReverseGeocoder;
 // toolbar buttons and menus, and the import state of the local list. What the other pieces
 // ask of its browsers they ask through Browsers.
 struct MainWindowController : Browsers {
+    Q_DECLARE_TR_FUNCTIONS(MainWindowController)
+
+  public:
     AppDelegate &d; // the application object: the shared state and the other parts
 
     explicit MainWindowController(AppDelegate &app) : d(app) {}
+
+    // The window's own menu items (browser/MainWindowMenus.cpp). File: the imports and the
+    // opening of a library; Actions: the local list's sorts and removals; Help.
+    void addFileItems(QMenu *file);
+    void addLocalListItems(QMenu *actions);
+    void addHelpItems(QMenu *help);
+    // The pop-up menus of the toolbar buttons: imports, the local list's sorts and removals,
+    // the map, the library's sorts and selections, its filters with the album submenu.
+    void addImportItems(QMenu *menu);
+    void addLocalListPopupItems(QMenu *menu);
+    void addShowMapItem(QMenu *menu);
+    void addSortAndSelectItems(QMenu *menu);
+    void addFilterItems(QMenu *menu);
 
     // Browsers (browser/MainWindowBrowsers.cpp).
     QList<IKImageItemPtr> selectedLocalItems() const override;
@@ -247,4 +265,10 @@ struct MainWindowController : Browsers {
     void appendLibraryBatch(const LibraryLists &batch);
     void showLibraryBatches();
     void showLibraryAlbumMenu();
+
+  private:
+    QAction *addItem(QMenu *menu, const QString &title, void (MainWindowController::*action)(),
+                     const QKeySequence &shortcut = {}, const char *name = nullptr);
+    void addLocalSortItems(QMenu *menu);
+    QAction *addLocalRemoveItems(QMenu *menu); // returns Remove Selected
 };

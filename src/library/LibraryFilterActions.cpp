@@ -186,8 +186,8 @@ void MainWindowController::ensureDateRangePickers() {
     form->addRow(buttons);
     d.connect(buttons, &QDialogButtonBox::accepted, sheet, &QDialog::accept);
     d.connect(buttons, &QDialogButtonBox::rejected, sheet, &QDialog::reject);
-    d.connect(sheet, &QDialog::accepted, &d,
-              &AppDelegate::forward<&MainWindowController::ShowCustomRangePhotoLibraryAction>);
+    QObject::connect(sheet, &QDialog::accepted, sheet,
+                     [this] { ShowCustomRangePhotoLibraryAction(); });
     // Wide enough that a title bar shows the title whole beside its buttons.
     QFont bold = sheet->font();
     bold.setBold(true);

@@ -43,9 +43,8 @@ void startScanIndicator(AppDelegate &d) {
         d.mainWindowController().scanninginfolab->show();
     if (!d.mainWindowController().scanGifTimer) {
         d.mainWindowController().scanGifTimer = new QTimer(&d);
-        QObject::connect(
-            d.mainWindowController().scanGifTimer, &QTimer::timeout, &d,
-            &AppDelegate::forward<&MainWindowController::StartScanningGIFImageViewTimer>);
+        QObject::connect(d.mainWindowController().scanGifTimer, &QTimer::timeout, &d,
+                         [&c = d.mainWindowController()] { c.StartScanningGIFImageViewTimer(); });
     }
     d.mainWindowController().scanGifTimer->start(100);
 }
