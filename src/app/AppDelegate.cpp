@@ -27,7 +27,7 @@ AppDelegate *sharedDelegate = nullptr;
 
 AppDelegate::AppDelegate()
     : m_sheets(std::make_unique<Sheets>(*this)), m_jobs(std::make_unique<Jobs>(*this)),
-      m_mainWindow(std::make_unique<MainWindowController>(*this)),
+      m_mainWindow(std::make_unique<MainWindowController>(*this, *this)),
       m_libraryDatabase(std::make_unique<LibraryDatabase>(*this)),
       m_libraryPanels(std::make_unique<LibraryPanels>(*this, *m_libraryDatabase)),
       m_libraryWindows(std::make_unique<LibraryWindows>(*this, *m_libraryPanels, *m_libraryDatabase,
@@ -140,7 +140,7 @@ void AppDelegate::loadWindowDescription() {
     buildLibraryMergeProcessWindow(*this);
     buildDuplicateWindow(*this);
     buildAboutWindow(*this);
-    buildMapWindow(*this);
+    m_mainWindow->buildMapWindow();
     // Edit sheet and GPS window.
     buildEditSheetWindow(*this);
     buildGpsWindow(*this);

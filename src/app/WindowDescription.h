@@ -31,7 +31,6 @@ void buildLibraryMergeProcessWindow(AppDelegate &d); // export/LibraryMergeProce
 void buildDuplicateWindow(AppDelegate &d);           // export/DuplicateWindow.cpp
 void buildPopupMenus(AppDelegate &d);                // app/PopupMenus.cpp
 void buildAboutWindow(AppDelegate &d);               // app/AboutWindow.cpp
-void buildMapWindow(AppDelegate &d);                 // browser/MapWindow.cpp
 // Edit sheet and GPS window.
 void buildEditSheetWindow(AppDelegate &d); // metadata/EditSheetWindow.cpp
 void buildGpsWindow(AppDelegate &d);       // metadata/GpsWindow.cpp

@@ -1,6 +1,6 @@
 // The main window's own menu items: the local list's imports, sorts and removals, the
 // library browser's sorts, selections and filters, the opening of a library and Help.
-#include "app/AppDelegate.h"
+#include "app/AppServices.h"
 #include "app/Jobs.h"
 #include "browser/MainWindowController.h"
 
@@ -16,7 +16,7 @@ using Action = void (MainWindowController::*)();
 QAction *MainWindowController::addItem(QMenu *menu, const QString &title,
                                        void (MainWindowController::*action)(),
                                        const QKeySequence &shortcut, const char *name) {
-    QAction *item = d.jobs().addMenuItem(menu, title, [this, action] { (this->*action)(); });
+    QAction *item = app.jobs().addMenuItem(menu, title, [this, action] { (this->*action)(); });
     if (!shortcut.isEmpty())
         item->setShortcut(shortcut);
     if (name)
