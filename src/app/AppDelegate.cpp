@@ -30,7 +30,7 @@ AppDelegate *sharedDelegate = nullptr;
 
 AppDelegate::AppDelegate()
     : m_sheets(std::make_unique<Sheets>(*this)), m_jobs(std::make_unique<Jobs>(*this)),
-      m_mainWindow(std::make_unique<MainWindowController>(*this)),
+      m_mainWindow(std::make_unique<MainWindowController>(*this, *this)),
       m_libraryDatabase(std::make_unique<LibraryDatabase>(*this)),
       m_libraryPanels(std::make_unique<LibraryPanels>(*this, *m_libraryDatabase)),
       m_libraryWindows(std::make_unique<LibraryWindows>(*this, *m_libraryPanels, *m_libraryDatabase,
@@ -49,24 +49,21 @@ AppDelegate::AppDelegate()
                            [&path](const auto &copy) { return copy.second == path; });
     });
     NotificationCenter &nc = NotificationCenter::defaultCenter();
-    const std::pair<const char *, void (AppDelegate::*)(QObject *)> observations[] = {
-        {kMyClosebuttonMouseDown,
-         &AppDelegate::forward<&MainWindowController::MyClosebuttonMouseDownHandle>},
-        {kMybuttonMouseDown, &AppDelegate::forward<&MainWindowController::MybuttonMouseDownHandle>},
-        {kPRbuttonMouseEntered,
-         &AppDelegate::forward<&MainWindowController::PRbuttonMouseEnteredHandle>},
-        {kPRbuttonMouseExited,
-         &AppDelegate::forward<&MainWindowController::PRbuttonMouseExitedHandle>},
-        {kNSDragOperationImageNote,
-         &AppDelegate::forward<&MainWindowController::PRDragOperationImageNoteHandle>},
-        {kNSDragOperationImageViewNote,
-         &AppDelegate::forward<&MainWindowController::NSDragOperationImageViewNoteHandle>},
-        {kNSDragOperationImageViewFolderNote,
-         &AppDelegate::forward<&MainWindowController::NSDragOperationImageViewFolderNoteHandle>},
+    // The custom controls' notifications go to the main window's handlers.
+    using C = MainWindowController;
+    const std::pair<const char *, void (C::*)(QObject *)> observations[] = {
+        {kMyClosebuttonMouseDown, &C::MyClosebuttonMouseDownHandle},
+        {kMybuttonMouseDown, &C::MybuttonMouseDownHandle},
+        {kPRbuttonMouseEntered, &C::PRbuttonMouseEnteredHandle},
+        {kPRbuttonMouseExited, &C::PRbuttonMouseExitedHandle},
+        {kNSDragOperationImageNote, &C::PRDragOperationImageNoteHandle},
+        {kNSDragOperationImageViewNote, &C::NSDragOperationImageViewNoteHandle},
+        {kNSDragOperationImageViewFolderNote, &C::NSDragOperationImageViewFolderNoteHandle},
     };
     for (const auto &[name, handler] : observations)
-        nc.addObserver(this, QLatin1String(name),
-                       [this, handler = handler](QObject *sender) { (this->*handler)(sender); });
+        nc.addObserver(this, QLatin1String(name), [this, handler = handler](QObject *sender) {
+            (m_mainWindow.get()->*handler)(sender);
+        });
     sharedDelegate = this;
     // Every flag, list and remembered field starts as its member initialiser says:
     // flags clear, lists empty, texts empty, local mode on, quality 0.9.
@@ -149,7 +146,7 @@ void AppDelegate::loadWindowDescription() {
     m_mergeWindow->build();
     m_duplicateWindow->build();
     buildAboutWindow(*this);
-    buildMapWindow(*this);
+    m_mainWindow->buildMapWindow();
     // Edit sheet and GPS window.
     buildEditSheetWindow(*this);
     buildGpsWindow(*this);

@@ -128,7 +128,6 @@ class AppDelegate : public QObject, public AppServices {
 
     QMainWindow *window = nullptr;
     QByteArray theImageData;
-    bool bdifResultView = false;
     int macOsVer = 10, macOSmajor = 10;
 
     class PRUpdateController *updateController = nullptr;
@@ -141,12 +140,6 @@ class AppDelegate : public QObject, public AppServices {
     QList<std::pair<std::weak_ptr<PKCameraFile>, QString>> cameraCopies;
     // Set while the removal menu popped from the camera window's button is open.
     bool removalMenuFromCamera = false;
-
-    // Library load (library/LibraryLoad.cpp).
-    std::shared_ptr<class LibraryLoadJob> libraryLoad; // the running load, if any
-    // The load's clock for the date windows; tests set it.
-    std::function<QDateTime()> libraryLoadClock;
-    int libraryReloadCount = 0; // hand-backs of the current load
 
     // A method of a part as a method of the application object, for the tables and
     // connections that hold methods of the application object.

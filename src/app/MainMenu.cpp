@@ -36,19 +36,7 @@ void addItems(AppDelegate &d, QMenu *menu, std::initializer_list<std::pair<QStri
 void buildFileMenu(AppDelegate &d, QMainWindow *w) {
     QMenu *file = w->menuBar()->addMenu(AppDelegate::tr("&File"));
     file->setObjectName(QStringLiteral("fileMenu"));
-    addItem(d, file, AppDelegate::tr("Add Photos…"),
-            &AppDelegate::forward<&MainWindowController::OpenComputerFoldertoImportAction>,
-            QKeySequence::Open, "addPhotosMenuItem");
-    addItem(d, file, AppDelegate::tr("Add Photos or Folders…"),
-            &AppDelegate::forward<&MainWindowController::ClickImportPhotosAction>,
-            QKeySequence(QStringLiteral("Ctrl+Shift+O")), "addFoldersMenuItem");
-    addItem(d, file, AppDelegate::tr("Clear and Add Photos…"),
-            &AppDelegate::forward<&MainWindowController::ClickClearandImportPhotosAction>);
-    file->addSeparator();
-    d.mainWindowController().openPhotoLibraryMenuItem =
-        addItem(d, file, AppDelegate::tr("Open Photo Library…"),
-                &AppDelegate::forward<&MainWindowController::OpenPhotoLibraryAction>,
-                QKeySequence(QStringLiteral("Ctrl+Shift+L")), "openPhotoLibraryMenuItem");
+    d.mainWindowController().addFileItems(file);
     file->addSeparator();
     QAction *quit = file->addAction(AppDelegate::tr("&Quit"));
     quit->setObjectName(QStringLiteral("quitMenuItem"));
@@ -206,26 +194,7 @@ void buildCopyTagsMenu(AppDelegate &d, QMenu *actions) {
 void buildActionsMenu(AppDelegate &d, QMainWindow *w) {
     QMenu *actions = w->menuBar()->addMenu(AppDelegate::tr("&Actions"));
     actions->setObjectName(QStringLiteral("actionsMenu"));
-    addItems(d, actions,
-             {{AppDelegate::tr("Sort by Date"),
-               &AppDelegate::forward<&MainWindowController::ClickSortLocalPhotosByDate>},
-              {AppDelegate::tr("Sort by File Name"),
-               &AppDelegate::forward<&MainWindowController::ClickSortLocalPhotosByName>}});
-    QAction *removeSelected =
-        addItem(d, actions, AppDelegate::tr("Remove Selected Photos from List"),
-                &AppDelegate::forward<&MainWindowController::ClearSelectedLeftPhotos>,
-                QKeySequence::Delete, "removeSelectedMenuItem");
-    // Del takes photos off the local list only while that list is where the user works, so
-    // the key never reaches a list that is out of sight; the menu item works everywhere.
-    if (d.mainWindowController().localphotoView) {
-        removeSelected->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        d.mainWindowController().localphotoView->addAction(removeSelected);
-    }
-    addItems(d, actions,
-             {{AppDelegate::tr("Remove Photos without a Date from List"),
-               &AppDelegate::forward<&MainWindowController::ClearLeftPhotosWithoutExifDate>},
-              {AppDelegate::tr("Remove All Photos from List"),
-               &AppDelegate::forward<&MainWindowController::ClearLeftPhotos>}});
+    d.mainWindowController().addLocalListItems(actions);
     actions->addSeparator();
     addItem(d, actions, AppDelegate::tr("Change Lens Make and Model…"),
             &AppDelegate::forward<&LensWindowPart::ShowCameLensModel>);
@@ -282,22 +251,7 @@ void buildActionsMenu(AppDelegate &d, QMainWindow *w) {
 void buildHelpMenu(AppDelegate &d, QMainWindow *w) {
     QMenu *help = w->menuBar()->addMenu(AppDelegate::tr("&Help"));
     help->setObjectName(QStringLiteral("helpMenu"));
-    addItems(
-        d, help,
-        {{AppDelegate::tr("Photo Kestry Guide"),
-          &AppDelegate::forward<&MainWindowController::CLICkProductGuide>},
-         {AppDelegate::tr("Video Guides"),
-          &AppDelegate::forward<&MainWindowController::ClickProductVideoGuide>},
-         {AppDelegate::tr("Support"), &AppDelegate::forward<&MainWindowController::CLICkSupport>}});
-    help->addSeparator();
-    addItem(d, help, AppDelegate::tr("Check for Updates…"),
-            &AppDelegate::forward<&MainWindowController::CheckforUpdateAction>, {},
-            "CheckforUpdateAction");
-    help->addSeparator();
-    QAction *about =
-        addItem(d, help, AppDelegate::tr("About Photo Kestry"),
-                &AppDelegate::forward<&MainWindowController::ClickAbout>, {}, "aboutMenuItem");
-    about->setMenuRole(QAction::AboutRole);
+    d.mainWindowController().addHelpItems(help);
 }
 
 } // namespace

@@ -28,7 +28,6 @@ void buildXmpMergeWindow(AppDelegate &d);            // batch/XmpMergeWindow.cpp
 void buildJsonMergeWindow(AppDelegate &d);           // batch/JsonMergeWindow.cpp
 void buildPopupMenus(AppDelegate &d);                // app/PopupMenus.cpp
 void buildAboutWindow(AppDelegate &d);               // app/AboutWindow.cpp
-void buildMapWindow(AppDelegate &d);                 // browser/MapWindow.cpp
 // Edit sheet and GPS window.
 void buildEditSheetWindow(AppDelegate &d); // metadata/EditSheetWindow.cpp
 void buildGpsWindow(AppDelegate &d);       // metadata/GpsWindow.cpp

@@ -114,9 +114,8 @@ void MainWindowController::MyClosebuttonMouseDownHandle(QObject *sender) {
 }
 
 void MainWindowController::CloseTheMainWindow() {
-    beginAlertSheet(d.window, AppDelegate::tr("Are you sure you want to Exit ?"), QString(),
-                    {AppDelegate::tr(" Exit "), AppDelegate::tr("Cancel")},
-                    [](QMessageBox *, int code) {
+    beginAlertSheet(app.mainWindow(), tr("Are you sure you want to Exit ?"), QString(),
+                    {tr(" Exit "), tr("Cancel")}, [](QMessageBox *, int code) {
                         if (code == 1)
                             QTimer::singleShot(0, qApp, &QCoreApplication::quit);
                     });
