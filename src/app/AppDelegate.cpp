@@ -11,6 +11,7 @@
 #include "library/LibraryWindows.h"
 #include "library/core/LibraryStore.h"
 #include "library/core/LibraryWriter.h"
+#include "metadata/MetadataMenus.h"
 #include "platform/core/NotificationCenter.h"
 
 #include "platform/ImageView.h"
@@ -31,7 +32,9 @@ AppDelegate::AppDelegate()
       m_libraryDatabase(std::make_unique<LibraryDatabase>(*this)),
       m_libraryPanels(std::make_unique<LibraryPanels>(*this, *m_libraryDatabase)),
       m_libraryWindows(std::make_unique<LibraryWindows>(*this, *m_libraryPanels, *m_libraryDatabase,
-                                                        editSheet)) {
+                                                        editSheet)),
+      m_metadataMenus(
+          std::make_unique<MetadataMenus>(*this, cameraWindow, gpsWindow, *m_mainWindow)) {
     connect(m_libraryPanels.get(), &LibraryPanels::originalValuesExportRequested, m_jobs.get(),
             [this] { m_libraryWindows->ApplyOriginalPhotoMetadataChangeAction(); });
     // The menus and windows not yet given their pieces connect to the application object:

@@ -15,7 +15,6 @@
 #include "metadata/EditSheetPart.h"
 #include "metadata/GpsWindowPart.h"
 #include "metadata/LensWindowPart.h"
-#include "metadata/MetadataMenusPart.h"
 #include "model/IKImageItem.h"
 #include "model/PRDuplicateNode.h"
 
@@ -40,6 +39,7 @@
 class LibraryDatabase;
 class LibraryPanels;
 class LibraryWindows;
+class MetadataMenus;
 struct MainWindowController;
 
 // The application object: one for the program's lifetime. It owns the state the windows
@@ -103,7 +103,6 @@ class AppDelegate : public QObject, public AppServices {
     DateWindowsPart dateWindows{*this};
     LensWindowPart lensWindow{*this};
     ClipboardPart clipboard{*this};
-    MetadataMenusPart metadataMenus{*this};
     CameraWindowPart cameraWindow{*this};
     PreferencesWindowPart preferencesWindow{*this};
     NamingWindowsPart namingWindows{*this};
@@ -136,6 +135,7 @@ class AppDelegate : public QObject, public AppServices {
     LibraryDatabase &libraryDatabase() { return *m_libraryDatabase; }
     LibraryPanels &libraryPanels() { return *m_libraryPanels; }
     LibraryWindows &libraryWindows() { return *m_libraryWindows; }
+    MetadataMenus &metadataMenus() { return *m_metadataMenus; }
 
     QMainWindow *window = nullptr;
     QByteArray theImageData;
@@ -185,9 +185,8 @@ class AppDelegate : public QObject, public AppServices {
     // The part of type P.
     template <class P> P &part() {
         return std::get<P &>(std::tie(editSheet, gpsWindow, dateWindows, lensWindow, clipboard,
-                                      metadataMenus, *m_mainWindow, cameraWindow, preferencesWindow,
-                                      namingWindows, sidecarMerges, imageOutput, duplicateWindow,
-                                      mergeWindow));
+                                      *m_mainWindow, cameraWindow, preferencesWindow, namingWindows,
+                                      sidecarMerges, imageOutput, duplicateWindow, mergeWindow));
     }
 
   private:
@@ -201,6 +200,7 @@ class AppDelegate : public QObject, public AppServices {
     std::unique_ptr<LibraryDatabase> m_libraryDatabase;
     std::unique_ptr<LibraryPanels> m_libraryPanels;
     std::unique_ptr<LibraryWindows> m_libraryWindows;
+    std::unique_ptr<MetadataMenus> m_metadataMenus;
     void loadWindowDescription();
     void restoreSettings();
 };
