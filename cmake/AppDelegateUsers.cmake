@@ -19,8 +19,6 @@ set(PK_APPDELEGATE_WAITING
   browser/ControlHandlers.cpp
   browser/LibrarySelection.cpp
   browser/LocalImport.cpp
-  browser/LocalInfoPanel.cpp
-  browser/LocalInfoPanel.h
   browser/LocalSortActions.cpp
   browser/MainWindowBrowsers.cpp
   browser/MainWindowController.h
@@ -28,10 +26,8 @@ set(PK_APPDELEGATE_WAITING
   browser/ModeSwitch.cpp
   browser/SelectionHandler.cpp
   library/LibraryBatchDates.cpp
-  library/LibraryFilterActions.cpp
   library/LibraryLoad.cpp
   library/LibraryOpen.cpp
-  library/LibrarySortActions.cpp
   metadata/BatchDateSave.cpp
   metadata/BatchDateWindow.cpp
   metadata/CameraRoadFeature.cpp
@@ -39,8 +35,6 @@ set(PK_APPDELEGATE_WAITING
   metadata/ClipboardPart.h
   metadata/DateCopyFeature.cpp
   metadata/DateFeature.cpp
-  metadata/DateFeatureSupport.cpp
-  metadata/DateFeatureSupport.h
   metadata/DateWindowsPart.h
   metadata/EditSheetFeature.cpp
   metadata/EditSheetPart.h
@@ -53,11 +47,5 @@ set(PK_APPDELEGATE_WAITING
   metadata/LensFeature.cpp
   metadata/LensWindow.cpp
   metadata/LensWindowPart.h
-  metadata/MetadataMenusPart.h
-  metadata/PropertyListFeature.cpp
-  metadata/PropertyListImportFeature.cpp
-  metadata/RemovalFeature.cpp
-  metadata/RenameFeature.cpp
   metadata/SingleDateWindow.cpp
-  metadata/TagCopyFeature.cpp
 )

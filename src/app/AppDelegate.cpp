@@ -14,6 +14,7 @@
 #include "library/LibraryWindows.h"
 #include "library/core/LibraryStore.h"
 #include "library/core/LibraryWriter.h"
+#include "metadata/MetadataMenus.h"
 #include "platform/core/NotificationCenter.h"
 
 #include "platform/ImageView.h"
@@ -38,7 +39,9 @@ AppDelegate::AppDelegate()
       m_mergeWindow(std::make_unique<MergeWindow>(*this)),
       m_duplicateWindow(
           std::make_unique<DuplicateWindow>(*this, *m_libraryDatabase, *m_libraryWindows)),
-      m_imageOutput(std::make_unique<ImageOutput>(*this)) {
+      m_imageOutput(std::make_unique<ImageOutput>(*this)),
+      m_metadataMenus(
+          std::make_unique<MetadataMenus>(*this, cameraWindow, gpsWindow, *m_mainWindow)) {
     connect(m_libraryPanels.get(), &LibraryPanels::originalValuesExportRequested, m_jobs.get(),
             [this] { m_libraryWindows->ApplyOriginalPhotoMetadataChangeAction(); });
     // The menus and windows not yet given their pieces connect to the application object:

@@ -12,7 +12,6 @@
 #include "metadata/EditSheetPart.h"
 #include "metadata/GpsWindowPart.h"
 #include "metadata/LensWindowPart.h"
-#include "metadata/MetadataMenusPart.h"
 #include "model/IKImageItem.h"
 #include "model/PRDuplicateNode.h"
 
@@ -40,6 +39,7 @@ class LibraryPanels;
 class DuplicateWindow;
 class LibraryWindows;
 class MergeWindow;
+class MetadataMenus;
 struct MainWindowController;
 
 // The application object: one for the program's lifetime. It owns the state the windows
@@ -91,7 +91,6 @@ class AppDelegate : public QObject, public AppServices {
     DateWindowsPart dateWindows{*this};
     LensWindowPart lensWindow{*this};
     ClipboardPart clipboard{*this};
-    MetadataMenusPart metadataMenus{*this};
     CameraWindowPart cameraWindow{*this};
     PreferencesWindowPart preferencesWindow{*this};
     NamingWindowsPart namingWindows{*this};
@@ -125,6 +124,7 @@ class AppDelegate : public QObject, public AppServices {
     DuplicateWindow &duplicateWindow() { return *m_duplicateWindow; }
     // Image output: recompression, resizing, conversion and stamps.
     ImageOutput &imageOutput() { return *m_imageOutput; }
+    MetadataMenus &metadataMenus() { return *m_metadataMenus; }
 
     QMainWindow *window = nullptr;
     QByteArray theImageData;
@@ -167,8 +167,8 @@ class AppDelegate : public QObject, public AppServices {
     // The part of type P.
     template <class P> P &part() {
         return std::get<P &>(std::tie(editSheet, gpsWindow, dateWindows, lensWindow, clipboard,
-                                      metadataMenus, *m_mainWindow, cameraWindow, preferencesWindow,
-                                      namingWindows, sidecarMerges));
+                                      *m_mainWindow, cameraWindow, preferencesWindow, namingWindows,
+                                      sidecarMerges));
     }
 
   private:
@@ -185,6 +185,7 @@ class AppDelegate : public QObject, public AppServices {
     std::unique_ptr<MergeWindow> m_mergeWindow;
     std::unique_ptr<DuplicateWindow> m_duplicateWindow;
     std::unique_ptr<ImageOutput> m_imageOutput;
+    std::unique_ptr<MetadataMenus> m_metadataMenus;
     void loadWindowDescription();
     void restoreSettings();
 };

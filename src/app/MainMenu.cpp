@@ -7,6 +7,7 @@
 
 #include "browser/DropTargets.h"
 #include "metadata/JobTitles.h"
+#include "metadata/MetadataMenus.h"
 
 #include <QAction>
 #include <QListView>
@@ -122,73 +123,13 @@ void buildDatesMenu(AppDelegate &d, QMenu *actions) {
 
 // Metadata property lists: exports, imports and templates.
 void buildPlistMenu(AppDelegate &d, QMenu *m) {
-    const std::pair<QString, Action> plistActions[] = {
-        {AppDelegate::tr("Export TIFF Metadata to Plist"),
-         &AppDelegate::forward<&MetadataMenusPart::ExportTIFFtoPlistAction>},
-        {AppDelegate::tr("Export Exif Metadata to Plist"),
-         &AppDelegate::forward<&MetadataMenusPart::ExportExiftoPlistAction>},
-        {AppDelegate::tr("Export Exif and TIFF Metadata to Plist"),
-         &AppDelegate::forward<&MetadataMenusPart::ExportExifAndIiFFDataToPlist>},
-        {AppDelegate::tr("Export Exif and GPS Metadata to Plist"),
-         &AppDelegate::forward<&MetadataMenusPart::ExportExifAndGPSDataToPlist>},
-        {AppDelegate::tr("Export All Metadata to Plist"),
-         &AppDelegate::forward<&MetadataMenusPart::WriteExifDataToPlist>},
-        {AppDelegate::tr("Export Shown Photo's Metadata to Plist"),
-         &AppDelegate::forward<&MetadataMenusPart::WriteSelectedItemsExifDataToPlist>},
-        {AppDelegate::tr("Export Edit Sheet as Template"),
-         &AppDelegate::forward<&MetadataMenusPart::ExportTemplateDataToPlist>},
-        {QString(), nullptr},
-        {AppDelegate::tr("Import TIFF Metadata from Plist…"),
-         &AppDelegate::forward<&MetadataMenusPart::ImportTIFFtoPlistAction>},
-        {AppDelegate::tr("Import Exif Metadata from Plist…"),
-         &AppDelegate::forward<&MetadataMenusPart::ImportExiFtoPlistAction>},
-        {AppDelegate::tr("Import Exif and TIFF Metadata from Plist…"),
-         &AppDelegate::forward<&MetadataMenusPart::ImportExiFAndTiffPlistAction>},
-        {AppDelegate::tr("Import Exif and GPS Metadata from Plist…"),
-         &AppDelegate::forward<&MetadataMenusPart::ImportExiFAndGPSPlistAction>},
-        {AppDelegate::tr("Import All Metadata from Plist…"),
-         &AppDelegate::forward<&MetadataMenusPart::ImportMetaDataPlistAction>},
-        {AppDelegate::tr("Apply Template…"),
-         &AppDelegate::forward<&MetadataMenusPart::ImportTemplateDataPlistAction>},
-    };
-    for (const auto &[title, action] : plistActions) {
-        if (action)
-            addItem(d, m, title, action);
-        else
-            m->addSeparator();
-    }
+    d.metadataMenus().addPropertyListItems(m);
 }
 
 void buildCopyTagsMenu(AppDelegate &d, QMenu *actions) {
     QMenu *tags = actions->addMenu(AppDelegate::tr("Copy Tags"));
     tags->setObjectName(QStringLiteral("copyTagsMenu"));
-    addItems(d, tags,
-             {{AppDelegate::tr("TIFF Date to Exif Dates"),
-               &AppDelegate::forward<&MetadataMenusPart::ClickCopyTIFFandIPTCtoExifAction>},
-              {AppDelegate::tr("Exif Date to TIFF Date"),
-               &AppDelegate::forward<&MetadataMenusPart::ClickCopyExiftoTIFFandIPTCAction>},
-              {AppDelegate::tr("Title to Caption"),
-               &AppDelegate::forward<&MetadataMenusPart::ClickCopyTitletoCaptionAction>},
-              {AppDelegate::tr("Keywords to Caption"),
-               &AppDelegate::forward<&MetadataMenusPart::ClickCopyKeywordstoCaptionAction>},
-              {AppDelegate::tr("Caption to Title"),
-               &AppDelegate::forward<&MetadataMenusPart::ClickCopyCaptionToTitleAction>},
-              {AppDelegate::tr("Add Persons Shown…"),
-               &AppDelegate::forward<&MetadataMenusPart::ClickAddPersonShownAction>},
-              {AppDelegate::tr("Persons Shown to Keywords"),
-               &AppDelegate::forward<&MetadataMenusPart::ClickCopyPersonShownToKeywordsAction>},
-              {AppDelegate::tr("Camera Date to Title"),
-               &AppDelegate::forward<&MetadataMenusPart::ClickCopyCameraDateToTitleAction>},
-              {AppDelegate::tr("File Name to Title"),
-               &AppDelegate::forward<&MetadataMenusPart::ClickCopyFileNameToTitleAction>},
-              {AppDelegate::tr("File Name to Comments"),
-               &AppDelegate::forward<&MetadataMenusPart::ClickCopyFileNameToCommentsAction>}});
-    tags->addSeparator();
-    addItems(d, tags,
-             {{AppDelegate::tr("Name Copies after the Title"),
-               &AppDelegate::forward<&MetadataMenusPart::ClickCopyPhotoTitleToFilenameAction>},
-              {AppDelegate::tr("Name Copies after the Place"),
-               &AppDelegate::forward<&MetadataMenusPart::ClickCopyPhotoGPSNameToFilenameAction>}});
+    d.metadataMenus().addTagCopyItems(tags);
 }
 
 void buildActionsMenu(AppDelegate &d, QMainWindow *w) {
@@ -200,21 +141,7 @@ void buildActionsMenu(AppDelegate &d, QMainWindow *w) {
             &AppDelegate::forward<&LensWindowPart::ShowCameLensModel>);
     buildDatesMenu(d, actions);
     d.mainWindowController().removeExifMenu = new QMenu(AppDelegate::tr("Remove Metadata"), w);
-    addItems(d, d.mainWindowController().removeExifMenu,
-             {{AppDelegate::tr("Remove Exif and GPS Data"),
-               &AppDelegate::forward<&MetadataMenusPart::DeleteExifAndGPSData>},
-              {AppDelegate::tr("Remove All Metadata"),
-               &AppDelegate::forward<&MetadataMenusPart::DeleteAllPhotoMetadataData>},
-              {AppDelegate::tr("Remove IPTC and TIFF Data"),
-               &AppDelegate::forward<&MetadataMenusPart::RemoveIPTCandTIFFTagsDataFromPhoto>},
-              {AppDelegate::tr("Remove TIFF Data"),
-               &AppDelegate::forward<&MetadataMenusPart::RemoveTIFFTagsDataFromPhoto>},
-              {AppDelegate::tr("Remove IPTC Data"),
-               &AppDelegate::forward<&MetadataMenusPart::RemoveIPTCDataFromPhoto>},
-              {AppDelegate::tr("Remove Exif Data"),
-               &AppDelegate::forward<&MetadataMenusPart::RemoveExifDataFromPhoto>},
-              {AppDelegate::tr("Remove GPS Data"),
-               &AppDelegate::forward<&MetadataMenusPart::RemoveGPSDataFromPhoto>}});
+    d.metadataMenus().addRemovalItems(d.mainWindowController().removeExifMenu);
     d.mainWindowController().importandExportMenu =
         new QMenu(AppDelegate::tr("Import and Export Metadata"), w);
     buildPlistMenu(d, d.mainWindowController().importandExportMenu);
