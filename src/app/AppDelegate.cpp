@@ -4,6 +4,7 @@
 #include "app/Jobs.h"
 #include "app/Sheets.h"
 #include "app/WindowDescription.h"
+#include "batch/ImageOutput.h"
 #include "browser/MainWindowController.h"
 #include "browser/core/DragRules.h"
 #include "library/LibraryDatabase.h"
@@ -31,7 +32,8 @@ AppDelegate::AppDelegate()
       m_libraryDatabase(std::make_unique<LibraryDatabase>(*this)),
       m_libraryPanels(std::make_unique<LibraryPanels>(*this, *m_libraryDatabase)),
       m_libraryWindows(std::make_unique<LibraryWindows>(*this, *m_libraryPanels, *m_libraryDatabase,
-                                                        editSheet)) {
+                                                        editSheet)),
+      m_imageOutput(std::make_unique<ImageOutput>(*this)) {
     connect(m_libraryPanels.get(), &LibraryPanels::originalValuesExportRequested, m_jobs.get(),
             [this] { m_libraryWindows->ApplyOriginalPhotoMetadataChangeAction(); });
     // The menus and windows not yet given their pieces connect to the application object:

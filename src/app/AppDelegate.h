@@ -4,7 +4,6 @@
 #include "app/PartBasics.h"
 #include "app/PreferencesWindowPart.h"
 #include "app/core/AppState.h"
-#include "batch/ImageOutputPart.h"
 #include "batch/NamingWindowsPart.h"
 #include "batch/SidecarMergesPart.h"
 #include "browser/CameraWindowPart.h"
@@ -37,6 +36,7 @@
 #include <tuple>
 
 // The classes the declarations below name are declared in app/PartBasics.h.
+class ImageOutput;
 class LibraryDatabase;
 class LibraryPanels;
 class LibraryWindows;
@@ -83,16 +83,6 @@ class AppDelegate : public QObject, public AppServices {
     // Adds the photos, videos and folders named on the command line to the local list.
     void openLaunchPaths(const QStringList &paths);
 
-    // How an image-output job shows its result: the storage folder, the first output, or the
-    // output of the list's first item only.
-    enum class OutputReveal { StorageFolder, FirstOutput, FirstOutputIfFirstItem };
-    // `prepare` encodes on the workers; the outputs are written in list order, so that the
-    // first photo of two with one output name keeps the name.
-    using PrepareOutput = std::function<struct PreparedOutput(const IKImageItemPtr &item)>;
-    void startImageOutputJob(const QList<IKImageItemPtr> &items, PrepareOutput prepare,
-                             OutputReveal reveal, const QStringList &failedBefore = {},
-                             const IKImageItemPtr &firstListItem = {});
-
   signals:
     void camerasChanged();
 
@@ -108,7 +98,6 @@ class AppDelegate : public QObject, public AppServices {
     PreferencesWindowPart preferencesWindow{*this};
     NamingWindowsPart namingWindows{*this};
     SidecarMergesPart sidecarMerges{*this};
-    ImageOutputPart imageOutput{*this};
     DuplicateWindowPart duplicateWindow{*this};
     MergeWindowPart mergeWindow{*this};
 
@@ -136,6 +125,8 @@ class AppDelegate : public QObject, public AppServices {
     LibraryDatabase &libraryDatabase() { return *m_libraryDatabase; }
     LibraryPanels &libraryPanels() { return *m_libraryPanels; }
     LibraryWindows &libraryWindows() { return *m_libraryWindows; }
+    // Image output: recompression, resizing, conversion and stamps.
+    ImageOutput &imageOutput() { return *m_imageOutput; }
 
     QMainWindow *window = nullptr;
     QByteArray theImageData;
@@ -186,7 +177,7 @@ class AppDelegate : public QObject, public AppServices {
     template <class P> P &part() {
         return std::get<P &>(std::tie(editSheet, gpsWindow, dateWindows, lensWindow, clipboard,
                                       metadataMenus, *m_mainWindow, cameraWindow, preferencesWindow,
-                                      namingWindows, sidecarMerges, imageOutput, duplicateWindow,
+                                      namingWindows, sidecarMerges, duplicateWindow,
                                       mergeWindow));
     }
 
@@ -201,6 +192,7 @@ class AppDelegate : public QObject, public AppServices {
     std::unique_ptr<LibraryDatabase> m_libraryDatabase;
     std::unique_ptr<LibraryPanels> m_libraryPanels;
     std::unique_ptr<LibraryWindows> m_libraryWindows;
+    std::unique_ptr<ImageOutput> m_imageOutput;
     void loadWindowDescription();
     void restoreSettings();
 };

@@ -2,7 +2,7 @@
 // A menu item runs its feature's action; the buttons only pop the menus (click router).
 #include "app/AppDelegate.h"
 #include "app/WindowDescription.h"
-#include "batch/core/StampLayout.h"
+#include "batch/ImageOutput.h"
 #include "browser/MainWindowController.h"
 #include "library/LibraryDatabase.h"
 #include "library/LibraryPanels.h"
@@ -74,34 +74,9 @@ void buildPopupMenus(AppDelegate &d) {
     }
 
     // Image output: recompression, resizing, conversion and stamps, a submenu of the
-    // local edit menu. The recompression and resize items pass their own titles.
-    d.imageOutput.imageOutputMenu =
-        newMenu(owner, "imageOutputMenu", AppDelegate::tr("Image Output"));
-    {
-        QMenu *compress =
-            d.imageOutput.imageOutputMenu->addMenu(AppDelegate::tr("Recompress Photos"));
-        compress->setObjectName(QStringLiteral("compressPhotoMenu"));
-        for (const char *title : {"20%", "40%", "80%"})
-            addMenuItem(d, compress, QLatin1String(title), [&d, title] {
-                d.imageOutput.CompressPhotosWithOptions(QLatin1String(title));
-            });
-        QMenu *resize = d.imageOutput.imageOutputMenu->addMenu(AppDelegate::tr("Resize Photos"));
-        resize->setObjectName(QStringLiteral("resizePhotoMenu"));
-        for (const QString &title : resizeTitles())
-            addMenuItem(d, resize, title,
-                        [&d, title] { d.imageOutput.ResizePhotosWithOptions(title); });
-        addItem(d, d.imageOutput.imageOutputMenu, AppDelegate::tr("Convert HEIC to JPEG"),
-                &AppDelegate::forward<&ImageOutputPart::ClickConvertHEICtoJPEGAction>);
-        d.imageOutput.imageOutputMenu->addSeparator();
-        addItem(d, d.imageOutput.imageOutputMenu, AppDelegate::tr("Add Date Stamp"),
-                &AppDelegate::forward<&ImageOutputPart::AddDateStampsOnPhotoAction>);
-        addItem(d, d.imageOutput.imageOutputMenu, AppDelegate::tr("Add Copyright Stamp"),
-                &AppDelegate::forward<&ImageOutputPart::AddCopyrightOnPhotoAction>);
-        addItem(d, d.imageOutput.imageOutputMenu, AppDelegate::tr("Add Place Stamp"),
-                &AppDelegate::forward<&ImageOutputPart::AddLocationPlaceOnPhotoAction>);
-        d.mainWindowController().editExifMenu->addSeparator();
-        d.mainWindowController().editExifMenu->addMenu(d.imageOutput.imageOutputMenu);
-    }
+    // local edit menu.
+    d.mainWindowController().editExifMenu->addSeparator();
+    d.mainWindowController().editExifMenu->addMenu(d.imageOutput().buildMenu(owner));
 
     // The library's menus; their items come with the library features.
     d.mainWindowController().issuePhotoMenu = newMenu(owner, "issuePhotoMenu");
@@ -233,9 +208,8 @@ void buildPopupMenus(AppDelegate &d) {
         d.window ? d.window->findChild<QMenu *>(QStringLiteral("actionsMenu")) : nullptr;
     if (!actions)
         return;
-    if (d.imageOutput.imageOutputMenu)
-        actions->insertMenu(d.mainWindowController().quickActionMenu,
-                            d.imageOutput.imageOutputMenu);
+    if (d.imageOutput().menu())
+        actions->insertMenu(d.mainWindowController().quickActionMenu, d.imageOutput().menu());
     for (QAction *a : actions->actions())
         if (a != d.mainWindowController().quickActionMenu)
             a->setProperty("pkMode", QStringLiteral("local"));
