@@ -5,6 +5,7 @@
 #include "app/Sheets.h"
 #include "app/WindowDescription.h"
 #include "batch/ImageOutput.h"
+#include "batch/SidecarMerges.h"
 #include "browser/MainWindowController.h"
 #include "browser/core/DragRules.h"
 #include "library/LibraryDatabase.h"
@@ -33,7 +34,8 @@ AppDelegate::AppDelegate()
       m_libraryPanels(std::make_unique<LibraryPanels>(*this, *m_libraryDatabase)),
       m_libraryWindows(std::make_unique<LibraryWindows>(*this, *m_libraryPanels, *m_libraryDatabase,
                                                         editSheet)),
-      m_imageOutput(std::make_unique<ImageOutput>(*this)) {
+      m_imageOutput(std::make_unique<ImageOutput>(*this)),
+      m_sidecarMerges(std::make_unique<SidecarMerges>(*this)) {
     connect(m_libraryPanels.get(), &LibraryPanels::originalValuesExportRequested, m_jobs.get(),
             [this] { m_libraryWindows->ApplyOriginalPhotoMetadataChangeAction(); });
     // The menus and windows not yet given their pieces connect to the application object:
@@ -138,8 +140,7 @@ void AppDelegate::loadWindowDescription() {
     buildSingleDateWindow(*this);
     buildRenameWindow(*this);
     buildBatchTitleWindow(*this);
-    buildXmpMergeWindow(*this);
-    buildJsonMergeWindow(*this);
+    m_sidecarMerges->build();
     m_libraryWindows->build();
     buildLibraryMergeWindow(*this);
     buildLibraryMergeProcessWindow(*this);

@@ -5,7 +5,6 @@
 #include "app/PreferencesWindowPart.h"
 #include "app/core/AppState.h"
 #include "batch/NamingWindowsPart.h"
-#include "batch/SidecarMergesPart.h"
 #include "browser/CameraWindowPart.h"
 #include "export/DuplicateWindowPart.h"
 #include "export/MergeWindowPart.h"
@@ -40,6 +39,7 @@ class ImageOutput;
 class LibraryDatabase;
 class LibraryPanels;
 class LibraryWindows;
+class SidecarMerges;
 struct MainWindowController;
 
 // The application object: one for the program's lifetime. It owns the state the windows
@@ -97,7 +97,6 @@ class AppDelegate : public QObject, public AppServices {
     CameraWindowPart cameraWindow{*this};
     PreferencesWindowPart preferencesWindow{*this};
     NamingWindowsPart namingWindows{*this};
-    SidecarMergesPart sidecarMerges{*this};
     DuplicateWindowPart duplicateWindow{*this};
     MergeWindowPart mergeWindow{*this};
 
@@ -127,6 +126,8 @@ class AppDelegate : public QObject, public AppServices {
     LibraryWindows &libraryWindows() { return *m_libraryWindows; }
     // Image output: recompression, resizing, conversion and stamps.
     ImageOutput &imageOutput() { return *m_imageOutput; }
+    // The Takeout JSON and XMP merge windows.
+    SidecarMerges &sidecarMerges() { return *m_sidecarMerges; }
 
     QMainWindow *window = nullptr;
     QByteArray theImageData;
@@ -177,7 +178,7 @@ class AppDelegate : public QObject, public AppServices {
     template <class P> P &part() {
         return std::get<P &>(std::tie(editSheet, gpsWindow, dateWindows, lensWindow, clipboard,
                                       metadataMenus, *m_mainWindow, cameraWindow, preferencesWindow,
-                                      namingWindows, sidecarMerges, duplicateWindow,
+                                      namingWindows, duplicateWindow,
                                       mergeWindow));
     }
 
@@ -193,6 +194,7 @@ class AppDelegate : public QObject, public AppServices {
     std::unique_ptr<LibraryPanels> m_libraryPanels;
     std::unique_ptr<LibraryWindows> m_libraryWindows;
     std::unique_ptr<ImageOutput> m_imageOutput;
+    std::unique_ptr<SidecarMerges> m_sidecarMerges;
     void loadWindowDescription();
     void restoreSettings();
 };

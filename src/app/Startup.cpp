@@ -97,8 +97,7 @@ void AppDelegate::awakeFromNib() {
         setBackground(v, "bgroud.png");
     for (PKImageView *v :
          {mainWindowController().editImageView, mainWindowController().photolibEiteBGImageView,
-          mainWindowController().photoOrigEiteBGImageView, namingWindows.renameActionImgView,
-          sidecarMerges.writeXmpImgView, sidecarMerges.writeJsonImgView})
+          mainWindowController().photoOrigEiteBGImageView, namingWindows.renameActionImgView})
         setBackground(v, "editimageview.png");
 
     for (QListView *b : std::initializer_list<QListView *>{
@@ -225,8 +224,6 @@ void AppDelegate::awakeFromNib() {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
-    if (sidecarMerges.writeXmpProcesser)
-        sidecarMerges.writeXmpProcesser->hide();
     theImageData.clear();
     cameraWindow.cameItemArray.clear();
     m_localLists.localPhotoItemArray.clear();

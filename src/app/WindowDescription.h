@@ -24,8 +24,6 @@ void buildBatchDateWindow(AppDelegate &d);   // metadata/BatchDateWindow.cpp
 void buildSingleDateWindow(AppDelegate &d);          // metadata/SingleDateWindow.cpp
 void buildRenameWindow(AppDelegate &d);              // batch/RenameWindow.cpp
 void buildBatchTitleWindow(AppDelegate &d);          // batch/BatchTitleWindow.cpp
-void buildXmpMergeWindow(AppDelegate &d);            // batch/XmpMergeWindow.cpp
-void buildJsonMergeWindow(AppDelegate &d);           // batch/JsonMergeWindow.cpp
 void buildLibraryMergeWindow(AppDelegate &d);        // export/LibraryMergeWindow.cpp
 void buildLibraryMergeProcessWindow(AppDelegate &d); // export/LibraryMergeProcessWindow.cpp
 void buildDuplicateWindow(AppDelegate &d);           // export/DuplicateWindow.cpp

@@ -88,11 +88,6 @@ void MainWindowController::MybuttonMouseDownHandle(QObject *sender) {
              else
                  d.dateWindows.ClickMutiDateChangedSavePhotoLibAction();
          }},
-        // Sidecar merges.
-        {d.sidecarMerges.writeJsonBtn, [&] { d.sidecarMerges.BatchWriteJsonFileToPhotos(); }},
-        {d.sidecarMerges.CancelJsonBtn, [&] { d.sidecarMerges.CanelJsonMetadataToPhotosAction(); }},
-        {d.sidecarMerges.writeXmpBtn, [&] { d.sidecarMerges.BatchWriteXMPFileToFile(); }},
-        {d.sidecarMerges.CancelXmpBtn, [&] { d.sidecarMerges.CanelXMPMetadataToPhotosAction(); }},
         // Library merge.
         {d.mergeWindow.photolibMergeBtn, [&] { d.mergeWindow.ClickMergePhotoLibraryAction(); }},
         {d.mergeWindow.photolibAddBtn, [&] { d.mergeWindow.AddPhotoLibraryintoTableView(); }},
