@@ -5,6 +5,7 @@
 #include "app/Sheets.h"
 #include "app/WindowDescription.h"
 #include "batch/ImageOutput.h"
+#include "batch/NamingWindows.h"
 #include "batch/SidecarMerges.h"
 #include "browser/MainWindowController.h"
 #include "browser/core/DragRules.h"
@@ -35,7 +36,9 @@ AppDelegate::AppDelegate()
       m_libraryWindows(std::make_unique<LibraryWindows>(*this, *m_libraryPanels, *m_libraryDatabase,
                                                         editSheet)),
       m_imageOutput(std::make_unique<ImageOutput>(*this)),
-      m_sidecarMerges(std::make_unique<SidecarMerges>(*this)) {
+      m_sidecarMerges(std::make_unique<SidecarMerges>(*this)),
+      m_namingWindows(std::make_unique<NamingWindows>(*this, *m_libraryDatabase,
+                                                      [this] { return blocalMode; })) {
     connect(m_libraryPanels.get(), &LibraryPanels::originalValuesExportRequested, m_jobs.get(),
             [this] { m_libraryWindows->ApplyOriginalPhotoMetadataChangeAction(); });
     // The menus and windows not yet given their pieces connect to the application object:
@@ -71,9 +74,7 @@ AppDelegate::AppDelegate()
     selection().currentChooseFilePath = QString();
     blocalMode = true;
     const QString empty = QStringLiteral("");
-    for (QString *s : {&namingWindows.currentRenameLabStr,
-                       &namingWindows.currentRenameTitleStr,
-                       &selection().oldTitleStr,
+    for (QString *s : {&selection().oldTitleStr,
                        &selection().oldArtistStr,
                        &selection().oldImageDescStr,
                        &selection().oldCopyrightStr,
@@ -138,8 +139,7 @@ void AppDelegate::loadWindowDescription() {
     buildBatchDateWindow(*this);
     // Date features.
     buildSingleDateWindow(*this);
-    buildRenameWindow(*this);
-    buildBatchTitleWindow(*this);
+    m_namingWindows->build();
     m_sidecarMerges->build();
     m_libraryWindows->build();
     buildLibraryMergeWindow(*this);

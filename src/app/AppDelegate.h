@@ -4,7 +4,6 @@
 #include "app/PartBasics.h"
 #include "app/PreferencesWindowPart.h"
 #include "app/core/AppState.h"
-#include "batch/NamingWindowsPart.h"
 #include "browser/CameraWindowPart.h"
 #include "export/DuplicateWindowPart.h"
 #include "export/MergeWindowPart.h"
@@ -39,6 +38,7 @@ class ImageOutput;
 class LibraryDatabase;
 class LibraryPanels;
 class LibraryWindows;
+class NamingWindows;
 class SidecarMerges;
 struct MainWindowController;
 
@@ -96,7 +96,6 @@ class AppDelegate : public QObject, public AppServices {
     MetadataMenusPart metadataMenus{*this};
     CameraWindowPart cameraWindow{*this};
     PreferencesWindowPart preferencesWindow{*this};
-    NamingWindowsPart namingWindows{*this};
     DuplicateWindowPart duplicateWindow{*this};
     MergeWindowPart mergeWindow{*this};
 
@@ -128,6 +127,8 @@ class AppDelegate : public QObject, public AppServices {
     ImageOutput &imageOutput() { return *m_imageOutput; }
     // The Takeout JSON and XMP merge windows.
     SidecarMerges &sidecarMerges() { return *m_sidecarMerges; }
+    // The rename and batch title windows.
+    NamingWindows &namingWindows() { return *m_namingWindows; }
 
     QMainWindow *window = nullptr;
     QByteArray theImageData;
@@ -178,8 +179,7 @@ class AppDelegate : public QObject, public AppServices {
     template <class P> P &part() {
         return std::get<P &>(std::tie(editSheet, gpsWindow, dateWindows, lensWindow, clipboard,
                                       metadataMenus, *m_mainWindow, cameraWindow, preferencesWindow,
-                                      namingWindows, duplicateWindow,
-                                      mergeWindow));
+                                      duplicateWindow, mergeWindow));
     }
 
   private:
@@ -195,6 +195,7 @@ class AppDelegate : public QObject, public AppServices {
     std::unique_ptr<LibraryWindows> m_libraryWindows;
     std::unique_ptr<ImageOutput> m_imageOutput;
     std::unique_ptr<SidecarMerges> m_sidecarMerges;
+    std::unique_ptr<NamingWindows> m_namingWindows;
     void loadWindowDescription();
     void restoreSettings();
 };

@@ -22,8 +22,6 @@ void buildLensWindow(AppDelegate &d);        // metadata/LensWindow.cpp
 void buildBatchDateWindow(AppDelegate &d);   // metadata/BatchDateWindow.cpp
 // Date features.
 void buildSingleDateWindow(AppDelegate &d);          // metadata/SingleDateWindow.cpp
-void buildRenameWindow(AppDelegate &d);              // batch/RenameWindow.cpp
-void buildBatchTitleWindow(AppDelegate &d);          // batch/BatchTitleWindow.cpp
 void buildLibraryMergeWindow(AppDelegate &d);        // export/LibraryMergeWindow.cpp
 void buildLibraryMergeProcessWindow(AppDelegate &d); // export/LibraryMergeProcessWindow.cpp
 void buildDuplicateWindow(AppDelegate &d);           // export/DuplicateWindow.cpp
