@@ -2,16 +2,6 @@
 # cmake/CheckAppDelegateUse.cmake refuses any other file that names it, and a listed
 # file that no longer does.
 set(PK_APPDELEGATE_WAITING
-  batch/BatchTitleWindow.cpp
-  batch/JsonMergeWindow.cpp
-  batch/LibraryNamingJobs.cpp
-  batch/NamingJobs.cpp
-  batch/NamingSettings.h
-  batch/NamingWindowsPart.h
-  batch/RenameWindow.cpp
-  batch/SidecarMergeActions.cpp
-  batch/SidecarMergesPart.h
-  batch/XmpMergeWindow.cpp
   browser/CameraFeature.cpp
   browser/CameraWindow.cpp
   browser/CameraWindowPart.h

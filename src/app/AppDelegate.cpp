@@ -5,6 +5,8 @@
 #include "app/Sheets.h"
 #include "app/WindowDescription.h"
 #include "batch/ImageOutput.h"
+#include "batch/NamingWindows.h"
+#include "batch/SidecarMerges.h"
 #include "browser/MainWindowController.h"
 #include "browser/core/DragRules.h"
 #include "export/DuplicateWindow.h"
@@ -41,7 +43,10 @@ AppDelegate::AppDelegate()
           std::make_unique<DuplicateWindow>(*this, *m_libraryDatabase, *m_libraryWindows)),
       m_imageOutput(std::make_unique<ImageOutput>(*this)),
       m_metadataMenus(
-          std::make_unique<MetadataMenus>(*this, cameraWindow, gpsWindow, *m_mainWindow)) {
+          std::make_unique<MetadataMenus>(*this, cameraWindow, gpsWindow, *m_mainWindow)),
+      m_sidecarMerges(std::make_unique<SidecarMerges>(*this)),
+      m_namingWindows(std::make_unique<NamingWindows>(*this, *m_libraryDatabase,
+                                                      [this] { return blocalMode; })) {
     connect(m_libraryPanels.get(), &LibraryPanels::originalValuesExportRequested, m_jobs.get(),
             [this] { m_libraryWindows->ApplyOriginalPhotoMetadataChangeAction(); });
     // The menus and windows not yet given their pieces connect to the application object:
@@ -74,9 +79,7 @@ AppDelegate::AppDelegate()
     selection().currentChooseFilePath = QString();
     blocalMode = true;
     const QString empty = QStringLiteral("");
-    for (QString *s : {&namingWindows.currentRenameLabStr,
-                       &namingWindows.currentRenameTitleStr,
-                       &selection().oldTitleStr,
+    for (QString *s : {&selection().oldTitleStr,
                        &selection().oldArtistStr,
                        &selection().oldImageDescStr,
                        &selection().oldCopyrightStr,
@@ -141,10 +144,8 @@ void AppDelegate::loadWindowDescription() {
     buildBatchDateWindow(*this);
     // Date features.
     buildSingleDateWindow(*this);
-    buildRenameWindow(*this);
-    buildBatchTitleWindow(*this);
-    buildXmpMergeWindow(*this);
-    buildJsonMergeWindow(*this);
+    m_namingWindows->build();
+    m_sidecarMerges->build();
     m_libraryWindows->build();
     m_mergeWindow->build();
     m_duplicateWindow->build();

@@ -4,8 +4,6 @@
 #include "app/PartBasics.h"
 #include "app/PreferencesWindowPart.h"
 #include "app/core/AppState.h"
-#include "batch/NamingWindowsPart.h"
-#include "batch/SidecarMergesPart.h"
 #include "browser/CameraWindowPart.h"
 #include "metadata/ClipboardPart.h"
 #include "metadata/DateWindowsPart.h"
@@ -40,6 +38,8 @@ class DuplicateWindow;
 class LibraryWindows;
 class MergeWindow;
 class MetadataMenus;
+class NamingWindows;
+class SidecarMerges;
 struct MainWindowController;
 
 // The application object: one for the program's lifetime. It owns the state the windows
@@ -93,8 +93,6 @@ class AppDelegate : public QObject, public AppServices {
     ClipboardPart clipboard{*this};
     CameraWindowPart cameraWindow{*this};
     PreferencesWindowPart preferencesWindow{*this};
-    NamingWindowsPart namingWindows{*this};
-    SidecarMergesPart sidecarMerges{*this};
 
     bool blocalMode = true;
 
@@ -125,6 +123,10 @@ class AppDelegate : public QObject, public AppServices {
     // Image output: recompression, resizing, conversion and stamps.
     ImageOutput &imageOutput() { return *m_imageOutput; }
     MetadataMenus &metadataMenus() { return *m_metadataMenus; }
+    // The Takeout JSON and XMP merge windows.
+    SidecarMerges &sidecarMerges() { return *m_sidecarMerges; }
+    // The rename and batch title windows.
+    NamingWindows &namingWindows() { return *m_namingWindows; }
 
     QMainWindow *window = nullptr;
     QByteArray theImageData;
@@ -167,8 +169,7 @@ class AppDelegate : public QObject, public AppServices {
     // The part of type P.
     template <class P> P &part() {
         return std::get<P &>(std::tie(editSheet, gpsWindow, dateWindows, lensWindow, clipboard,
-                                      *m_mainWindow, cameraWindow, preferencesWindow, namingWindows,
-                                      sidecarMerges));
+                                      *m_mainWindow, cameraWindow, preferencesWindow));
     }
 
   private:
@@ -186,6 +187,8 @@ class AppDelegate : public QObject, public AppServices {
     std::unique_ptr<DuplicateWindow> m_duplicateWindow;
     std::unique_ptr<ImageOutput> m_imageOutput;
     std::unique_ptr<MetadataMenus> m_metadataMenus;
+    std::unique_ptr<SidecarMerges> m_sidecarMerges;
+    std::unique_ptr<NamingWindows> m_namingWindows;
     void loadWindowDescription();
     void restoreSettings();
 };

@@ -2,7 +2,9 @@
 // Devices, Help. No menu carries the program's name; Preferences lives in Edit, Quit in
 // File, About and the update check in Help.
 #include "app/AppDelegate.h"
+#include "app/Jobs.h"
 #include "app/WindowDescription.h"
+#include "batch/SidecarMerges.h"
 #include "browser/MainWindowController.h"
 
 #include "browser/DropTargets.h"
@@ -166,12 +168,14 @@ void buildActionsMenu(AppDelegate &d, QMainWindow *w) {
 
     // Sidecar merges.
     actions->addSeparator();
-    addItem(d, actions, AppDelegate::tr("Merge Google Takeout Metadata…"),
-            &AppDelegate::forward<&SidecarMergesPart::MergeJsonMetadataToPhotosAction>, {},
-            "MergeJsonMetadataToPhotosAction");
-    addItem(d, actions, AppDelegate::tr("Merge XMP Sidecar Files…"),
-            &AppDelegate::forward<&SidecarMergesPart::WriteXMPMetadataToPhotosAction>, {},
-            "WriteXMPMetadataToPhotosAction");
+    d.jobs()
+        .addMenuItem(actions, AppDelegate::tr("Merge Google Takeout Metadata…"),
+                     [&p = d.sidecarMerges()] { p.MergeJsonMetadataToPhotosAction(); })
+        ->setObjectName(QStringLiteral("MergeJsonMetadataToPhotosAction"));
+    d.jobs()
+        .addMenuItem(actions, AppDelegate::tr("Merge XMP Sidecar Files…"),
+                     [&p = d.sidecarMerges()] { p.WriteXMPMetadataToPhotosAction(); })
+        ->setObjectName(QStringLiteral("WriteXMPMetadataToPhotosAction"));
     buildCopyTagsMenu(d, actions);
 }
 

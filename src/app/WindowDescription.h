@@ -22,10 +22,6 @@ void buildLensWindow(AppDelegate &d);        // metadata/LensWindow.cpp
 void buildBatchDateWindow(AppDelegate &d);   // metadata/BatchDateWindow.cpp
 // Date features.
 void buildSingleDateWindow(AppDelegate &d);          // metadata/SingleDateWindow.cpp
-void buildRenameWindow(AppDelegate &d);              // batch/RenameWindow.cpp
-void buildBatchTitleWindow(AppDelegate &d);          // batch/BatchTitleWindow.cpp
-void buildXmpMergeWindow(AppDelegate &d);            // batch/XmpMergeWindow.cpp
-void buildJsonMergeWindow(AppDelegate &d);           // batch/JsonMergeWindow.cpp
 void buildPopupMenus(AppDelegate &d);                // app/PopupMenus.cpp
 void buildAboutWindow(AppDelegate &d);               // app/AboutWindow.cpp
 // Edit sheet and GPS window.

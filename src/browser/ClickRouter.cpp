@@ -88,11 +88,6 @@ void MainWindowController::MybuttonMouseDownHandle(QObject *sender) {
              else
                  d.dateWindows.ClickMutiDateChangedSavePhotoLibAction();
          }},
-        // Sidecar merges.
-        {d.sidecarMerges.writeJsonBtn, [&] { d.sidecarMerges.BatchWriteJsonFileToPhotos(); }},
-        {d.sidecarMerges.CancelJsonBtn, [&] { d.sidecarMerges.CanelJsonMetadataToPhotosAction(); }},
-        {d.sidecarMerges.writeXmpBtn, [&] { d.sidecarMerges.BatchWriteXMPFileToFile(); }},
-        {d.sidecarMerges.CancelXmpBtn, [&] { d.sidecarMerges.CanelXMPMetadataToPhotosAction(); }},
     };
     for (const Route &route : routes) {
         if (route.button && route.button == sender) {
