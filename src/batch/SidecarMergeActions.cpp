@@ -2,6 +2,7 @@
 #include "batch/SidecarMerges.h"
 
 #include "app/AppServices.h"
+#include "app/Browsers.h"
 #include "app/Jobs.h"
 #include "app/Sheets.h"
 
@@ -93,7 +94,7 @@ QFileDialog *SidecarMerges::folderPanel(const QString &message, bool several, QW
         for (QAbstractItemView *view : panel->findChildren<QAbstractItemView *>())
             view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     }
-    openPanel = panel;
+    app.browsers().rememberOpenPanel(panel);
     return panel;
 }
 

@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QList>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -74,5 +73,4 @@ class SidecarMerges {
     QProgressBar *writeJsonProcesser = nullptr;
     PRButton *writeJsonBtn = nullptr, *CancelJsonBtn = nullptr, *writeXmpBtn = nullptr,
              *CancelXmpBtn = nullptr;
-    QPointer<QFileDialog> openPanel; // the folder panel now open
 };
