@@ -109,7 +109,6 @@ struct MainWindowController : QObject, Browsers {
     QTreeWidget *localExifDataView = nullptr;
     bool bMapPreview = false;
     ReverseGeocoder *geocoder = nullptr;
-    quint64 currentGeocodeRequest = 0;
     PRButton *sortLocalPhotoBtn = nullptr;
     PRButton *importPhotobtn = nullptr, *editMetaDataLocalBtn = nullptr,
              *remoMetaDataLocalBtn = nullptr, *importandExportBtn = nullptr,
@@ -121,18 +120,8 @@ struct MainWindowController : QObject, Browsers {
     QMenu *editExifMenu = nullptr, *importPhotoMenu = nullptr, *issuePhotoMenu = nullptr,
           *showPhotoTypeMenu = nullptr, *sortLocalPhotoMenu = nullptr, *PhotolibQuickMenu = nullptr,
           *PhotolibEditExifMenu = nullptr;
-    QTimer *scanGifTimer = nullptr;
-    // While a library loads, the browser catches up with its batches on this timer once
-    // the wait since libraryShownClock has passed.
-    QTimer *libraryShowTimer = nullptr;
-    QElapsedTimer libraryShownClock;
     QAction *albumsFolderMenuItem = nullptr; // the album submenu of showPhotoTypeMenu
-    QAction *openPhotoLibraryMenuItem = nullptr;
     QWidget *aboutWindow = nullptr;
-    QWidget *dateRangeWindow = nullptr; // the custom date range's sheet
-    class QDateTimeEdit *startDatePicker = nullptr, *endDatePicker = nullptr;
-    QWidget *mapWindow = nullptr;
-    PKMapView *currentMapView = nullptr;
     QProgressBar *taskProgressor = nullptr;
     QProgressBar *previewProgressor = nullptr;
     QProgressBar *scanProcesser = nullptr;
@@ -150,7 +139,6 @@ struct MainWindowController : QObject, Browsers {
     QPointer<QFileDialog> theOpenPanel;
     LocalPhotoModel *localPhotoModel = nullptr;
     PKImageView *playerFrameView = nullptr; // the video's first picture, in theplayerView
-    QString playerFilePath;                 // the video the player shows
 
     // Empties every panel of the local selection: information lines, tree, map, place and
     // the values the edit sheet is filled from.
@@ -214,9 +202,6 @@ struct MainWindowController : QObject, Browsers {
     // The load's hand-backs, on the main thread.
     void LoadImportedPhotoLibraryonMainThread();
     void CompletedScanPhotoLibraryonMainThread();
-    // The load running opened the default library, which the user did not choose: its end
-    // says how to open another.
-    bool loadOfDefaultLibrary = false;
     void savePanelDidEnd12(QMessageBox *alert, int returnCode, void *contextInfo = nullptr);
     // Library browser sorts (library/LibrarySortActions.cpp).
     void SortAllPhotosLibraryByDateAction();
@@ -275,9 +260,6 @@ struct MainWindowController : QObject, Browsers {
     // The map window (browser/MapWindow.cpp).
     void buildMapWindow();
 
-    // The running library load, if any; its runner cancels and waits for it when the window
-    // goes.
-    std::shared_ptr<LibraryLoadJob> libraryLoad;
     // The load's clock for the date windows; tests set it.
     std::function<QDateTime()> libraryLoadClock;
     int libraryReloadCount = 0; // hand-backs of the current load
@@ -288,4 +270,24 @@ struct MainWindowController : QObject, Browsers {
     void addLocalSortItems(QMenu *menu);
     QAction *addLocalRemoveItems(QMenu *menu); // returns Remove Selected
     QList<QWidget *> ownWindows;               // the windows built here without a parent
+    void startScanIndicator();
+
+    quint64 currentGeocodeRequest = 0;
+    QTimer *scanGifTimer = nullptr;
+    // While a library loads, the browser catches up with its batches on this timer once
+    // the wait since libraryShownClock has passed.
+    QTimer *libraryShowTimer = nullptr;
+    QElapsedTimer libraryShownClock;
+    QAction *openPhotoLibraryMenuItem = nullptr;
+    QWidget *dateRangeWindow = nullptr; // the custom date range's sheet
+    class QDateTimeEdit *startDatePicker = nullptr, *endDatePicker = nullptr;
+    QWidget *mapWindow = nullptr;
+    PKMapView *currentMapView = nullptr;
+    QString playerFilePath; // the video the player shows
+    // The load running opened the default library, which the user did not choose: its end
+    // says how to open another.
+    bool loadOfDefaultLibrary = false;
+    // The running library load, if any; its runner cancels and waits for it when the window
+    // goes.
+    std::shared_ptr<LibraryLoadJob> libraryLoad;
 };

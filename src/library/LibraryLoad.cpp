@@ -35,20 +35,18 @@ class LibraryLoadJob {
     QString path;
 };
 
-namespace {
-void startScanIndicator(MainWindowController &w) {
-    if (w.scanProcesser)
-        w.scanProcesser->show();
-    if (w.scanninginfolab)
-        w.scanninginfolab->show();
-    if (!w.scanGifTimer) {
-        w.scanGifTimer = new QTimer(&w);
-        QObject::connect(w.scanGifTimer, &QTimer::timeout, &w,
-                         [&w] { w.StartScanningGIFImageViewTimer(); });
+void MainWindowController::startScanIndicator() {
+    if (scanProcesser)
+        scanProcesser->show();
+    if (scanninginfolab)
+        scanninginfolab->show();
+    if (!scanGifTimer) {
+        scanGifTimer = new QTimer(this);
+        QObject::connect(scanGifTimer, &QTimer::timeout, this,
+                         [this] { StartScanningGIFImageViewTimer(); });
     }
-    w.scanGifTimer->start(100);
+    scanGifTimer->start(100);
 }
-} // namespace
 
 bool MainWindowController::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
     if (app.library().scanPhotoLibStart) {
@@ -59,7 +57,7 @@ bool MainWindowController::LoadPhotosLibraryItemThreader(const QString &libraryP
                         [this](QMessageBox *a, int c) { app.sheets().savePanelDidEnd3(a, c); });
         return false;
     }
-    startScanIndicator(*this);
+    startScanIndicator();
     loadOfDefaultLibrary = false;
     app.library().scanComplete = false;
     app.library().scanPhotoLibStart = true;

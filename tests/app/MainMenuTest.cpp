@@ -4,6 +4,7 @@
 #include "browser/DropTargets.h"
 #include "browser/MainWindowController.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/JobWait.h"
 #include "support/TestSupport.h"
 
@@ -103,7 +104,7 @@ TEST_F(MainMenu, FileHoldsTheWaysInAndQuit) {
     EXPECT_EQ(item("File", "Open Photo Library…")->shortcut(), QKeySequence("Ctrl+Shift+L"));
     EXPECT_EQ(item("File", "Quit")->shortcut(), QKeySequence("Ctrl+Q"));
     EXPECT_EQ(item("File", "Open Photo Library…"),
-              d->mainWindowController().openPhotoLibraryMenuItem);
+              drive(*d).find<QAction>("openPhotoLibraryMenuItem"));
 }
 
 TEST_F(MainMenu, PreferencesInEditAboutAndUpdatesInHelp) {

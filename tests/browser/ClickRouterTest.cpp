@@ -9,6 +9,7 @@
 #include "platform/MapView.h"
 #include "platform/core/NotificationCenter.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -246,7 +247,7 @@ TEST_F(ClickRouter, MapWindowAndDoubleClick) {
     EXPECT_EQ(sheet->text(), "No GPS Data");
     EXPECT_EQ(sheet->informativeText(), "This photo does not contain GPS information.");
     sheet->buttons().first()->click();
-    EXPECT_FALSE(d->mainWindowController().mapWindow->isVisible());
+    EXPECT_FALSE(drive(*d).find<QWidget>("mapWindow")->isVisible());
 
     QTemporaryDir dir;
     const QString park = copyFixture("St James Park.jpg", dir.path());
@@ -257,9 +258,10 @@ TEST_F(ClickRouter, MapWindowAndDoubleClick) {
     ASSERT_TRUE(d->mainWindowController().bMapPreview);
     d->mainWindowController().ShowMapAction();
     d->mainWindowController().ShowMapAction();
-    EXPECT_TRUE(d->mainWindowController().mapWindow->isVisible());
-    EXPECT_NEAR(d->mainWindowController().currentMapView->centerLatitude(), 51.503572, 1e-5);
-    EXPECT_EQ(d->mainWindowController().currentMapView->annotationCount(), 2); // earlier pins stay
+    EXPECT_TRUE(drive(*d).find<QWidget>("mapWindow")->isVisible());
+    EXPECT_NEAR(drive(*d).find<PKMapView>("currentMapView")->centerLatitude(), 51.503572, 1e-5);
+    EXPECT_EQ(drive(*d).find<PKMapView>("currentMapView")->annotationCount(),
+              2); // earlier pins stay
 
     EXPECT_EQ(d->numberOfItemsInImageBrowser(d->mainWindowController().localImageBrowserView), 1);
     EXPECT_EQ(d->numberOfItemsInImageBrowser(nullptr), 0);
