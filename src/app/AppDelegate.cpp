@@ -2,6 +2,7 @@
 
 #include "app/AppLook.h"
 #include "app/Jobs.h"
+#include "app/PreferencesWindow.h"
 #include "app/Sheets.h"
 #include "app/WindowDescription.h"
 #include "batch/ImageOutput.h"
@@ -46,7 +47,8 @@ AppDelegate::AppDelegate()
           std::make_unique<MetadataMenus>(*this, cameraWindow, gpsWindow, *m_mainWindow)),
       m_sidecarMerges(std::make_unique<SidecarMerges>(*this)),
       m_namingWindows(std::make_unique<NamingWindows>(*this, *m_libraryDatabase,
-                                                      [this] { return blocalMode; })) {
+                                                      [this] { return blocalMode; })),
+      m_preferencesWindow(std::make_unique<PreferencesWindow>(*this)) {
     connect(m_libraryPanels.get(), &LibraryPanels::originalValuesExportRequested, m_jobs.get(),
             [this] { m_libraryWindows->ApplyOriginalPhotoMetadataChangeAction(); });
     // The menus and windows not yet given their pieces connect to the application object:
@@ -138,7 +140,7 @@ void AppDelegate::launch() {
 
 void AppDelegate::loadWindowDescription() {
     buildMainWindow(*this);
-    buildPreferencesWindow(*this);
+    m_preferencesWindow->build();
     buildCameraWindow(*this);
     buildLensWindow(*this);
     buildBatchDateWindow(*this);

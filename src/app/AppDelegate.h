@@ -2,7 +2,6 @@
 
 #include "app/AppServices.h"
 #include "app/PartBasics.h"
-#include "app/PreferencesWindowPart.h"
 #include "app/core/AppState.h"
 #include "browser/CameraWindowPart.h"
 #include "metadata/ClipboardPart.h"
@@ -40,6 +39,7 @@ class MergeWindow;
 class MetadataMenus;
 class NamingWindows;
 class SidecarMerges;
+class PreferencesWindow;
 struct MainWindowController;
 
 // The application object: one for the program's lifetime. It owns the state the windows
@@ -92,7 +92,6 @@ class AppDelegate : public QObject, public AppServices {
     LensWindowPart lensWindow{*this};
     ClipboardPart clipboard{*this};
     CameraWindowPart cameraWindow{*this};
-    PreferencesWindowPart preferencesWindow{*this};
 
     bool blocalMode = true;
 
@@ -118,6 +117,7 @@ class AppDelegate : public QObject, public AppServices {
     LibraryDatabase &libraryDatabase() { return *m_libraryDatabase; }
     LibraryPanels &libraryPanels() { return *m_libraryPanels; }
     LibraryWindows &libraryWindows() { return *m_libraryWindows; }
+    PreferencesWindow &preferencesWindow() { return *m_preferencesWindow; }
     MergeWindow &mergeWindow() { return *m_mergeWindow; }
     DuplicateWindow &duplicateWindow() { return *m_duplicateWindow; }
     // Image output: recompression, resizing, conversion and stamps.
@@ -169,7 +169,7 @@ class AppDelegate : public QObject, public AppServices {
     // The part of type P.
     template <class P> P &part() {
         return std::get<P &>(std::tie(editSheet, gpsWindow, dateWindows, lensWindow, clipboard,
-                                      *m_mainWindow, cameraWindow, preferencesWindow));
+                                      *m_mainWindow, cameraWindow));
     }
 
   private:
@@ -189,6 +189,7 @@ class AppDelegate : public QObject, public AppServices {
     std::unique_ptr<MetadataMenus> m_metadataMenus;
     std::unique_ptr<SidecarMerges> m_sidecarMerges;
     std::unique_ptr<NamingWindows> m_namingWindows;
+    std::unique_ptr<PreferencesWindow> m_preferencesWindow;
     void loadWindowDescription();
     void restoreSettings();
 };

@@ -3,6 +3,7 @@
 // File, About and the update check in Help.
 #include "app/AppDelegate.h"
 #include "app/Jobs.h"
+#include "app/PreferencesWindow.h"
 #include "app/WindowDescription.h"
 #include "batch/SidecarMerges.h"
 #include "browser/MainWindowController.h"
@@ -97,9 +98,7 @@ void buildEditMenu(AppDelegate &d, QMainWindow *w) {
         addItem(d, edit, AppDelegate::tr("Paste All Metadata"),
                 &AppDelegate::forward<&ClipboardPart::ClickPasteAllPhotoMetaAction>);
     edit->addSeparator();
-    QAction *prefs = addItem(d, edit, AppDelegate::tr("Preferences…"),
-                             &AppDelegate::forward<&PreferencesWindowPart::ShowPreferenceSetting>,
-                             QKeySequence(QStringLiteral("Ctrl+,")), "ShowPreferenceSetting");
+    QAction *prefs = d.preferencesWindow().addShowItem(edit);
     prefs->setMenuRole(QAction::PreferencesRole);
 }
 

@@ -1,6 +1,8 @@
 // The preferences window's actions: show, cancel, folder choice, the overwrite confirmation,
 // save, and the stamp font.
-#include "app/AppDelegate.h"
+#include "app/PreferencesWindow.h"
+
+#include "app/AppServices.h"
 #include "app/Sheets.h"
 
 #include "app/core/Settings.h"
@@ -15,20 +17,21 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-void PreferencesWindowPart::ShowPreferenceSetting() {
+void PreferencesWindow::ShowPreferenceSetting() {
     if (!preferenceWindow)
         return;
-    if (!preferenceWindow->isVisible() && d.window) {
+    if (!preferenceWindow->isVisible() && app.mainWindow()) {
         preferenceWindow->adjustSize();
-        preferenceWindow->move(d.window->geometry().center() - preferenceWindow->rect().center());
+        preferenceWindow->move(app.mainWindow()->geometry().center() -
+                               preferenceWindow->rect().center());
     }
     preferenceWindow->show();
     preferenceWindow->raise();
     preferenceWindow->activateWindow();
 }
 
-void PreferencesWindowPart::showPreferencesInWindow() {
-    const Preferences &p = d.preferences();
+void PreferencesWindow::showPreferencesInWindow() {
+    const Preferences &p = app.preferences();
     if (storePathlab)
         storePathlab->setText(p.storagelocation);
     // In a group of radio buttons only ticking one unticks the other.
@@ -46,38 +49,38 @@ void PreferencesWindowPart::showPreferencesInWindow() {
         colorwell->setColor(p.currentFontColor);
 }
 
-void PreferencesWindowPart::CancelPreferenceSetting() {
+void PreferencesWindow::CancelPreferenceSetting() {
     if (fontPanel)
         fontPanel->hide();
     // A cancelled change must not stay in the window: put back what the program runs with.
     // The font panel changes the font as it goes, so the font comes back from the store.
     auto defaults = userDefaults();
     if (defaults->contains(QLatin1String(SettingsKey::fontName))) {
-        d.preferences().currentFontname =
+        app.preferences().currentFontname =
             installedFontFamily(defaults->value(QLatin1String(SettingsKey::fontName)).toString());
         bool ok = false;
         const int size = defaults->value(QLatin1String(SettingsKey::fontsize)).toInt(&ok);
-        d.preferences().currentFontSize = (ok && size > 0) ? size : kDefaultFontSize;
+        app.preferences().currentFontSize = (ok && size > 0) ? size : kDefaultFontSize;
     }
     showPreferencesInWindow();
     if (preferenceWindow)
         preferenceWindow->hide();
 }
 
-void PreferencesWindowPart::ChangeStoreLocation() {
+void PreferencesWindow::ChangeStoreLocation() {
     auto *panel = new QFileDialog(preferenceWindow);
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setFileMode(QFileDialog::Directory);
     panel->setOption(QFileDialog::ShowDirsOnly, true);
     panel->setWindowModality(Qt::WindowModal);
     theChangePanel = panel;
-    d.connect(panel, &QFileDialog::finished, &d, [this, panel](int result) {
+    QObject::connect(panel, &QFileDialog::finished, panel, [this, panel](int result) {
         openPanelDidEnd5(panel, result == QDialog::Accepted ? 1 : 0);
     });
     panel->open();
 }
 
-void PreferencesWindowPart::openPanelDidEnd5(QFileDialog *panel, int returnCode, void *) {
+void PreferencesWindow::openPanelDidEnd5(QFileDialog *panel, int returnCode, void *) {
     if (returnCode != 1 || !panel)
         return;
     const QStringList chosen = panel->selectedFiles();
@@ -85,26 +88,25 @@ void PreferencesWindowPart::openPanelDidEnd5(QFileDialog *panel, int returnCode,
         storePathlab->setText(chosen.first());
 }
 
-void PreferencesWindowPart::ClickOverwritePhotosSetting() {
+void PreferencesWindow::ClickOverwritePhotosSetting() {
     // Asked only when the tick turns overwriting on, and only until the user has confirmed
     // it once; a setting already on was chosen before.
-    if (!overwritePhotoBtn->isChecked() || d.preferences().overwrite ||
+    if (!overwritePhotoBtn->isChecked() || app.preferences().overwrite ||
         userDefaults()->value(QLatin1String(SettingsKey::OverwriteOriginalsConfirmed)).toBool())
         return;
     auto *question = new QMessageBox(preferenceWindow);
     question->setWindowModality(Qt::WindowModal);
     question->setIcon(QMessageBox::Warning);
-    question->setText(AppDelegate::tr("Overwrite the original photos?"));
-    question->setInformativeText(AppDelegate::tr(
-        "Every edit will then replace the original file of the photo. No copy of the photo as "
-        "it was is kept."));
-    QPushButton *confirm =
-        question->addButton(AppDelegate::tr("Overwrite Originals"), QMessageBox::AcceptRole);
-    QPushButton *cancel = question->addButton(AppDelegate::tr("Cancel"), QMessageBox::RejectRole);
+    question->setText(tr("Overwrite the original photos?"));
+    question->setInformativeText(
+        tr("Every edit will then replace the original file of the photo. No copy of the photo as "
+           "it was is kept."));
+    QPushButton *confirm = question->addButton(tr("Overwrite Originals"), QMessageBox::AcceptRole);
+    QPushButton *cancel = question->addButton(tr("Cancel"), QMessageBox::RejectRole);
     // Return and Escape keep the originals.
     question->setDefaultButton(cancel);
     question->setEscapeButton(cancel);
-    d.connect(question, &QMessageBox::finished, &d, [this, question, confirm] {
+    QObject::connect(question, &QMessageBox::finished, question, [this, question, confirm] {
         if (question->clickedButton() == confirm)
             userDefaults()->setValue(QLatin1String(SettingsKey::OverwriteOriginalsConfirmed), true);
         else if (unoverwritePhotoBtn)
@@ -114,48 +116,55 @@ void PreferencesWindowPart::ClickOverwritePhotosSetting() {
     question->open();
 }
 
-void PreferencesWindowPart::ResetPreferenceSetting() {
+void PreferencesWindow::ResetPreferenceSetting() {
     if (fontPanel)
         fontPanel->hide();
     if (colorwell)
-        d.preferences().currentFontColor = colorwell->color();
-    d.preferences().postion = postionBtn->currentText();
-    d.preferences().dateformat = dateFormatBtn->currentText();
-    d.preferences().storagelocation = storePathlab->text();
-    d.preferences().compress = compressStampPhotoBtn->isChecked();
-    d.preferences().overwrite = overwritePhotoBtn->isChecked();
-    storePreferences(*userDefaults(), d.preferences());
+        app.preferences().currentFontColor = colorwell->color();
+    app.preferences().postion = postionBtn->currentText();
+    app.preferences().dateformat = dateFormatBtn->currentText();
+    app.preferences().storagelocation = storePathlab->text();
+    app.preferences().compress = compressStampPhotoBtn->isChecked();
+    app.preferences().overwrite = overwritePhotoBtn->isChecked();
+    storePreferences(*userDefaults(), app.preferences());
     QString why;
-    if (!createFolder(d.preferences().storagelocation, &why))
-        d.sheets().reportFolderFailure(
-            AppDelegate::tr("The folder for changed photos could not be created."),
-            d.preferences().storagelocation, why);
+    if (!createFolder(app.preferences().storagelocation, &why))
+        app.sheets().reportFolderFailure(tr("The folder for changed photos could not be created."),
+                                         app.preferences().storagelocation, why);
     if (preferenceWindow)
         preferenceWindow->hide();
 }
 
-void PreferencesWindowPart::ShowFontPanelAction() {
+void PreferencesWindow::ShowFontPanelAction() {
     if (!fontPanel) {
         fontPanel = new QFontDialog(preferenceWindow);
         fontPanel->setOption(QFontDialog::NoButtons, true);
-        d.connect(fontPanel, &QFontDialog::currentFontChanged, &d,
-                  &AppDelegate::forward<&PreferencesWindowPart::changeFont>);
+        QObject::connect(fontPanel, &QFontDialog::currentFontChanged, fontPanel,
+                         [this](const QFont &font) { changeFont(font); });
     }
-    QFont start(installedFontFamily(d.preferences().currentFontname));
-    start.setPointSize(d.preferences().currentFontSize);
+    QFont start(installedFontFamily(app.preferences().currentFontname));
+    start.setPointSize(app.preferences().currentFontSize);
     fontPanel->setCurrentFont(start);
     fontPanel->show();
     fontPanel->raise();
 }
 
-void PreferencesWindowPart::changeFont(const QFont &font) {
+void PreferencesWindow::changeFont(const QFont &font) {
     if (font.family().isEmpty())
         return;
-    d.preferences().currentFontname = font.family();
-    d.preferences().currentFontSize =
-        font.pointSize() > 0 ? font.pointSize() : d.preferences().currentFontSize;
+    app.preferences().currentFontname = font.family();
+    app.preferences().currentFontSize =
+        font.pointSize() > 0 ? font.pointSize() : app.preferences().currentFontSize;
     if (showFontlab)
         showFontlab->setText(QStringLiteral("%1 %2")
-                                 .arg(d.preferences().currentFontname)
-                                 .arg(d.preferences().currentFontSize));
+                                 .arg(app.preferences().currentFontname)
+                                 .arg(app.preferences().currentFontSize));
+}
+
+QFileDialog *PreferencesWindow::folderPanel() const {
+    return theChangePanel;
+}
+
+QFontDialog *PreferencesWindow::fontDialog() const {
+    return fontPanel;
 }

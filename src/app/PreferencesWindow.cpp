@@ -1,11 +1,15 @@
 // The preferences window: storage folder, overwrite choice and the stamp settings. Each set of
 // exclusive choices is a group of radio buttons.
-#include "app/AppDelegate.h"
+#include "app/PreferencesWindow.h"
+
+#include "app/AppServices.h"
+#include "app/Jobs.h"
 #include "app/WindowDescription.h"
 
 #include "platform/ChoiceButtons.h"
 #include "platform/ColorWell.h"
 
+#include <QAction>
 #include <QButtonGroup>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -15,94 +19,104 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-void buildPreferencesWindow(AppDelegate &d) {
-    QWidget *w = newAuxiliaryWindow(d, "preferenceWindow", AppDelegate::tr("Preferences"));
-    d.preferencesWindow.preferenceWindow = w;
+PreferencesWindow::PreferencesWindow(AppServices &services) : app(services) {}
+
+PreferencesWindow::~PreferencesWindow() {
+    qDeleteAll(ownWindows);
+}
+
+QAction *PreferencesWindow::addShowItem(QMenu *edit) {
+    QAction *item =
+        app.jobs().addMenuItem(edit, tr("Preferences…"), [this] { ShowPreferenceSetting(); });
+    item->setShortcut(QKeySequence(QStringLiteral("Ctrl+,")));
+    item->setObjectName(QStringLiteral("ShowPreferenceSetting"));
+    return item;
+}
+
+void PreferencesWindow::build() {
+    QWidget *w = newAuxiliaryWindow(ownWindows, "preferenceWindow", tr("Preferences"));
+    preferenceWindow = w;
     // Closing the window from its title bar is a Cancel: the features read these controls.
-    onWindowClose(w, [&d] { d.preferencesWindow.CancelPreferenceSetting(); });
+    onWindowClose(w, [this] { CancelPreferenceSetting(); });
     w->setMinimumWidth(560);
 
     auto *layout = new QVBoxLayout(w);
 
     // Where changed photos go: two exclusive choices, the folder belonging to the first.
-    auto *storage = new QGroupBox(AppDelegate::tr("Changed photos"), w);
+    auto *storage = new QGroupBox(tr("Changed photos"), w);
     auto *storageLayout = new QVBoxLayout(storage);
-    d.preferencesWindow.unoverwritePhotoBtn =
-        new QRadioButton(AppDelegate::tr("Save the changed photos to another location:"), storage);
-    d.preferencesWindow.unoverwritePhotoBtn->setObjectName(QStringLiteral("unoverwritePhotoBtn"));
+    unoverwritePhotoBtn =
+        new QRadioButton(tr("Save the changed photos to another location:"), storage);
+    unoverwritePhotoBtn->setObjectName(QStringLiteral("unoverwritePhotoBtn"));
     auto *pathRow = new QHBoxLayout;
-    d.preferencesWindow.storePathlab = new QLabel(storage);
-    d.preferencesWindow.storePathlab->setObjectName(QStringLiteral("storePathlab"));
-    d.preferencesWindow.storePathlab->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    d.preferencesWindow.storePathlab->setWordWrap(true);
-    auto *choose = new QPushButton(AppDelegate::tr("Choose…"), storage);
+    storePathlab = new QLabel(storage);
+    storePathlab->setObjectName(QStringLiteral("storePathlab"));
+    storePathlab->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    storePathlab->setWordWrap(true);
+    auto *choose = new QPushButton(tr("Choose…"), storage);
     choose->setObjectName(QStringLiteral("ChangeStoreLocation"));
     pathRow->addSpacing(24);
-    pathRow->addWidget(d.preferencesWindow.storePathlab, 1);
+    pathRow->addWidget(storePathlab, 1);
     pathRow->addWidget(choose);
-    d.preferencesWindow.overwritePhotoBtn = new QRadioButton(
-        AppDelegate::tr("Overwrite original photos with the changed photos"), storage);
-    d.preferencesWindow.overwritePhotoBtn->setObjectName(QStringLiteral("overwritePhotoBtn"));
+    overwritePhotoBtn =
+        new QRadioButton(tr("Overwrite original photos with the changed photos"), storage);
+    overwritePhotoBtn->setObjectName(QStringLiteral("overwritePhotoBtn"));
     auto *storageChoice = new QButtonGroup(storage);
-    storageChoice->addButton(d.preferencesWindow.unoverwritePhotoBtn);
-    storageChoice->addButton(d.preferencesWindow.overwritePhotoBtn);
-    storageLayout->addWidget(d.preferencesWindow.unoverwritePhotoBtn);
+    storageChoice->addButton(unoverwritePhotoBtn);
+    storageChoice->addButton(overwritePhotoBtn);
+    storageLayout->addWidget(unoverwritePhotoBtn);
     storageLayout->addLayout(pathRow);
-    storageLayout->addWidget(d.preferencesWindow.overwritePhotoBtn);
+    storageLayout->addWidget(overwritePhotoBtn);
     layout->addWidget(storage);
 
-    auto *stamps = new QGroupBox(AppDelegate::tr("Stamps"), w);
+    auto *stamps = new QGroupBox(tr("Stamps"), w);
     auto *form = new QFormLayout(stamps);
     form->setLabelAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto *fontRow = new QHBoxLayout;
-    d.preferencesWindow.showFontlab = new QLabel(stamps);
-    d.preferencesWindow.showFontlab->setObjectName(QStringLiteral("showFontlab"));
-    auto *fontButton = new QPushButton(AppDelegate::tr("Font…"), stamps);
+    showFontlab = new QLabel(stamps);
+    showFontlab->setObjectName(QStringLiteral("showFontlab"));
+    auto *fontButton = new QPushButton(tr("Font…"), stamps);
     fontButton->setObjectName(QStringLiteral("ShowFontPanelAction"));
-    fontRow->addWidget(d.preferencesWindow.showFontlab, 1);
+    fontRow->addWidget(showFontlab, 1);
     fontRow->addWidget(fontButton);
-    form->addRow(AppDelegate::tr("Font:"), fontRow);
-    d.preferencesWindow.colorwell = new PKColorWell(stamps);
-    d.preferencesWindow.colorwell->setObjectName(QStringLiteral("colorwell"));
-    form->addRow(AppDelegate::tr("Colour:"), d.preferencesWindow.colorwell);
+    form->addRow(tr("Font:"), fontRow);
+    colorwell = new PKColorWell(stamps);
+    colorwell->setObjectName(QStringLiteral("colorwell"));
+    form->addRow(tr("Colour:"), colorwell);
     // The choices are the stored values. The corners lie as on the photo; each date with a
     // time stands beside the same date without one.
-    d.preferencesWindow.postionBtn = new PKChoiceButtons(stamps);
-    d.preferencesWindow.postionBtn->setObjectName(QStringLiteral("postionBtn"));
-    d.preferencesWindow.postionBtn->setChoices(
+    postionBtn = new PKChoiceButtons(stamps);
+    postionBtn->setObjectName(QStringLiteral("postionBtn"));
+    postionBtn->setChoices(
         {QStringLiteral("Upper left corner"), QStringLiteral("Upper right corner"),
          QStringLiteral("Lower left corner"), QStringLiteral("Lower right corner")},
         QStringLiteral("Lower left corner"), 2);
-    form->addRow(AppDelegate::tr("Position:"), d.preferencesWindow.postionBtn);
-    d.preferencesWindow.dateFormatBtn = new PKChoiceButtons(stamps);
-    d.preferencesWindow.dateFormatBtn->setObjectName(QStringLiteral("dateFormatBtn"));
-    d.preferencesWindow.dateFormatBtn->setChoices(
-        {QStringLiteral("MM/DD/YYYY HH:MM"), QStringLiteral("DD/MM/YYYY HH:MM"),
-         QStringLiteral("YYYY/MM/DD HH:MM"), QStringLiteral("MM.DD.YYYY"),
-         QStringLiteral("DD.MM.YYYY"), QStringLiteral("YYYY.MM.DD")},
-        QStringLiteral("MM/DD/YYYY HH:MM"), 2, Qt::Vertical);
-    form->addRow(AppDelegate::tr("Date format:"), d.preferencesWindow.dateFormatBtn);
+    form->addRow(tr("Position:"), postionBtn);
+    dateFormatBtn = new PKChoiceButtons(stamps);
+    dateFormatBtn->setObjectName(QStringLiteral("dateFormatBtn"));
+    dateFormatBtn->setChoices({QStringLiteral("MM/DD/YYYY HH:MM"),
+                               QStringLiteral("DD/MM/YYYY HH:MM"),
+                               QStringLiteral("YYYY/MM/DD HH:MM"), QStringLiteral("MM.DD.YYYY"),
+                               QStringLiteral("DD.MM.YYYY"), QStringLiteral("YYYY.MM.DD")},
+                              QStringLiteral("MM/DD/YYYY HH:MM"), 2, Qt::Vertical);
+    form->addRow(tr("Date format:"), dateFormatBtn);
     auto *compression = new QVBoxLayout;
-    d.preferencesWindow.compressStampPhotoBtn =
-        new QRadioButton(AppDelegate::tr("Lossless compression of changed photos"), stamps);
-    d.preferencesWindow.compressStampPhotoBtn->setObjectName(
-        QStringLiteral("compressStampPhotoBtn"));
-    d.preferencesWindow.uncompressStampPhotoBtn =
-        new QRadioButton(AppDelegate::tr("Do not compress the changed photos"), stamps);
-    d.preferencesWindow.uncompressStampPhotoBtn->setObjectName(
-        QStringLiteral("uncompressStampPhotoBtn"));
+    compressStampPhotoBtn = new QRadioButton(tr("Lossless compression of changed photos"), stamps);
+    compressStampPhotoBtn->setObjectName(QStringLiteral("compressStampPhotoBtn"));
+    uncompressStampPhotoBtn = new QRadioButton(tr("Do not compress the changed photos"), stamps);
+    uncompressStampPhotoBtn->setObjectName(QStringLiteral("uncompressStampPhotoBtn"));
     auto *compressChoice = new QButtonGroup(stamps);
-    compressChoice->addButton(d.preferencesWindow.compressStampPhotoBtn);
-    compressChoice->addButton(d.preferencesWindow.uncompressStampPhotoBtn);
-    compression->addWidget(d.preferencesWindow.compressStampPhotoBtn);
-    compression->addWidget(d.preferencesWindow.uncompressStampPhotoBtn);
-    form->addRow(AppDelegate::tr("Compression:"), compression);
+    compressChoice->addButton(compressStampPhotoBtn);
+    compressChoice->addButton(uncompressStampPhotoBtn);
+    compression->addWidget(compressStampPhotoBtn);
+    compression->addWidget(uncompressStampPhotoBtn);
+    form->addRow(tr("Compression:"), compression);
     layout->addWidget(stamps);
 
     auto *buttons = new QHBoxLayout;
-    auto *cancel = new QPushButton(AppDelegate::tr("Cancel"), w);
+    auto *cancel = new QPushButton(tr("Cancel"), w);
     cancel->setObjectName(QStringLiteral("CancelPreferenceSetting"));
-    auto *save = new QPushButton(AppDelegate::tr("Save"), w);
+    auto *save = new QPushButton(tr("Save"), w);
     save->setObjectName(QStringLiteral("ResetPreferenceSetting"));
     save->setDefault(true);
     buttons->addStretch(1);
@@ -110,14 +124,10 @@ void buildPreferencesWindow(AppDelegate &d) {
     buttons->addWidget(save);
     layout->addLayout(buttons);
 
-    QObject::connect(choose, &QPushButton::clicked, &d,
-                     &AppDelegate::forward<&PreferencesWindowPart::ChangeStoreLocation>);
-    QObject::connect(fontButton, &QPushButton::clicked, &d,
-                     &AppDelegate::forward<&PreferencesWindowPart::ShowFontPanelAction>);
-    QObject::connect(d.preferencesWindow.overwritePhotoBtn, &QRadioButton::clicked, &d,
-                     &AppDelegate::forward<&PreferencesWindowPart::ClickOverwritePhotosSetting>);
-    QObject::connect(cancel, &QPushButton::clicked, &d,
-                     &AppDelegate::forward<&PreferencesWindowPart::CancelPreferenceSetting>);
-    QObject::connect(save, &QPushButton::clicked, &d,
-                     &AppDelegate::forward<&PreferencesWindowPart::ResetPreferenceSetting>);
+    QObject::connect(choose, &QPushButton::clicked, w, [this] { ChangeStoreLocation(); });
+    QObject::connect(fontButton, &QPushButton::clicked, w, [this] { ShowFontPanelAction(); });
+    QObject::connect(overwritePhotoBtn, &QRadioButton::clicked, w,
+                     [this] { ClickOverwritePhotosSetting(); });
+    QObject::connect(cancel, &QPushButton::clicked, w, [this] { CancelPreferenceSetting(); });
+    QObject::connect(save, &QPushButton::clicked, w, [this] { ResetPreferenceSetting(); });
 }

@@ -1,6 +1,7 @@
 // Start-up: what awakeFromNib and applicationDidFinishLaunching prepare, and the
 // settings restored at launch.
 #include "app/AppDelegate.h"
+#include "app/PreferencesWindow.h"
 #include "app/Sheets.h"
 #include "batch/NamingWindows.h"
 #include "browser/MainWindowController.h"
@@ -229,7 +230,7 @@ void AppDelegate::restoreSettings() {
     const LaunchSettings s = restoreLaunchSettings(*defaults);
     m_preferences = s.preferences;
     preferences().currentFontColor = Qt::white;
-    preferencesWindow.showPreferencesInWindow();
+    m_preferencesWindow->showPreferencesInWindow();
 
     QString why;
     if (!createFolder(preferences().storagelocation, &why))

@@ -16,7 +16,6 @@ class PKImageView;
 // Our window description: each window is built in code in its own file and connects
 // its controls to the application object's outlets.
 void buildMainWindow(AppDelegate &d);        // app/MainWindow.cpp
-void buildPreferencesWindow(AppDelegate &d); // app/PreferencesWindow.cpp
 void buildCameraWindow(AppDelegate &d);      // browser/CameraWindow.cpp
 void buildLensWindow(AppDelegate &d);        // metadata/LensWindow.cpp
 void buildBatchDateWindow(AppDelegate &d);   // metadata/BatchDateWindow.cpp

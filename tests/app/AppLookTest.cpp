@@ -2,10 +2,12 @@
 // palette, in which each text reads on its ground; the program has its icon and says its
 // version.
 #include "app/AppDelegate.h"
+#include "app/PreferencesWindow.h"
 #include "app/core/AppPalette.h"
 #include "browser/MainWindowController.h"
 #include "platform/AlertSheet.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/TestSupport.h"
 
 #include <QAbstractButton>
@@ -114,7 +116,7 @@ TEST_F(AppLook, TheApplicationDrawsWithFusionAndOurPalette) {
 }
 
 TEST_F(AppLook, EveryWindowAndSheetHasTheApplicationsPalette) {
-    d->preferencesWindow.ShowPreferenceSetting();
+    d->preferencesWindow().ShowPreferenceSetting();
     d->mainWindowController().ClickAbout();
     QPointer<QMessageBox> sheet =
         beginAlertSheet(d->window, "A question", "Details", {"OK"}, [](QMessageBox *, int) {});
@@ -129,14 +131,14 @@ TEST_F(AppLook, EveryWindowAndSheetHasTheApplicationsPalette) {
     }
     // The main window, Preferences, About and the sheet at least.
     EXPECT_GE(checked, 4);
-    for (QWidget *w : {static_cast<QWidget *>(d->window), d->preferencesWindow.preferenceWindow,
+    for (QWidget *w : {static_cast<QWidget *>(d->window), drive(*d).find("preferenceWindow"),
                        d->mainWindowController().aboutWindow, static_cast<QWidget *>(sheet.data())})
         EXPECT_TRUE(paletteDifferences(w).isEmpty()) << w->objectName().toStdString();
     sheet->buttons().first()->click();
 }
 
 TEST_F(AppLook, EveryControlWithTextReadsOnItsGround) {
-    d->preferencesWindow.ShowPreferenceSetting();
+    d->preferencesWindow().ShowPreferenceSetting();
     d->mainWindowController().ClickAbout();
     QPointer<QMessageBox> sheet = beginAlertSheet(
         d->window, "A question", "Details", {"OK"}, [](QMessageBox *, int) {}, "Do not ask again");
@@ -150,11 +152,12 @@ TEST_F(AppLook, EveryControlWithTextReadsOnItsGround) {
 
 TEST_F(AppLook, ThePreferencesChoicesDrawLightTextOnTheirWindow) {
     // They once drew white text from a style sheet on whatever ground the window had.
-    d->preferencesWindow.ShowPreferenceSetting();
+    d->preferencesWindow().ShowPreferenceSetting();
     for (QAbstractButton *box : std::initializer_list<QAbstractButton *>{
-             d->preferencesWindow.overwritePhotoBtn, d->preferencesWindow.unoverwritePhotoBtn,
-             d->preferencesWindow.compressStampPhotoBtn,
-             d->preferencesWindow.uncompressStampPhotoBtn}) {
+             drive(*d).find<QRadioButton>("overwritePhotoBtn"),
+             drive(*d).find<QRadioButton>("unoverwritePhotoBtn"),
+             drive(*d).find<QRadioButton>("compressStampPhotoBtn"),
+             drive(*d).find<QRadioButton>("uncompressStampPhotoBtn")}) {
         EXPECT_TRUE(box->styleSheet().isEmpty()) << box->objectName().toStdString();
         EXPECT_EQ(box->palette().color(QPalette::WindowText),
                   QApplication::palette().color(QPalette::WindowText));

@@ -1,4 +1,5 @@
 #include "app/AppDelegate.h"
+#include "app/PreferencesWindow.h"
 #include "app/Sheets.h"
 #include "app/core/MakerSite.h"
 #include "app/core/Settings.h"
@@ -95,15 +96,15 @@ TEST_F(Launch, FirstStartWritesEachMissingDefaultOnce) {
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened.first(), welcomePageUrl());
 
-    EXPECT_EQ(d->preferencesWindow.storePathlab->text(), d->preferences().storagelocation);
-    EXPECT_EQ(d->preferencesWindow.showFontlab->text(), defaultFontFamily() + " 14");
+    EXPECT_EQ(drive(*d).find<QLabel>("storePathlab")->text(), d->preferences().storagelocation);
+    EXPECT_EQ(drive(*d).find<QLabel>("showFontlab")->text(), defaultFontFamily() + " 14");
     EXPECT_EQ(d->preferences().currentFontname, defaultFontFamily());
     EXPECT_EQ(d->preferences().currentFontSize, 14);
     EXPECT_EQ(d->preferences().currentFontColor, QColor(Qt::white));
-    EXPECT_TRUE(d->preferencesWindow.compressStampPhotoBtn->isChecked());
-    EXPECT_FALSE(d->preferencesWindow.uncompressStampPhotoBtn->isChecked());
-    EXPECT_TRUE(d->preferencesWindow.unoverwritePhotoBtn->isChecked());
-    EXPECT_FALSE(d->preferencesWindow.overwritePhotoBtn->isChecked());
+    EXPECT_TRUE(drive(*d).find<QRadioButton>("compressStampPhotoBtn")->isChecked());
+    EXPECT_FALSE(drive(*d).find<QRadioButton>("uncompressStampPhotoBtn")->isChecked());
+    EXPECT_TRUE(drive(*d).find<QRadioButton>("unoverwritePhotoBtn")->isChecked());
+    EXPECT_FALSE(drive(*d).find<QRadioButton>("overwritePhotoBtn")->isChecked());
     EXPECT_EQ(drive(*d).find<QLineEdit>("filenameFormatstrlab")->text(), "{ExistingFileName}");
 }
 
@@ -114,8 +115,8 @@ TEST_F(Launch, SecondStartWritesNothingAndOpensNoPage) {
     auto d = launch();
     EXPECT_EQ(storedSettings(), before);
     EXPECT_TRUE(opened.isEmpty());
-    EXPECT_EQ(d->preferencesWindow.postionBtn->currentText(), "Lower left corner");
-    EXPECT_EQ(d->preferencesWindow.dateFormatBtn->currentText(), "MM/DD/YYYY HH:MM");
+    EXPECT_EQ(drive(*d).find<PKChoiceButtons>("postionBtn")->currentText(), "Lower left corner");
+    EXPECT_EQ(drive(*d).find<PKChoiceButtons>("dateFormatBtn")->currentText(), "MM/DD/YYYY HH:MM");
 }
 
 TEST_F(Launch, StoredValuesReachTheControls) {
@@ -134,13 +135,13 @@ TEST_F(Launch, StoredValuesReachTheControls) {
     EXPECT_EQ(d->preferences().storagelocation, testHome() + "/Elsewhere/out");
     EXPECT_TRUE(QFileInfo(d->preferences().storagelocation).isDir());
     EXPECT_EQ(d->preferences().currentFontSize, 14);
-    EXPECT_EQ(d->preferencesWindow.showFontlab->text(), "DejaVu Serif 14");
-    EXPECT_EQ(d->preferencesWindow.postionBtn->currentText(), "Upper right corner");
-    EXPECT_EQ(d->preferencesWindow.dateFormatBtn->currentText(), "YYYY.MM.DD");
-    EXPECT_FALSE(d->preferencesWindow.compressStampPhotoBtn->isChecked());
-    EXPECT_TRUE(d->preferencesWindow.uncompressStampPhotoBtn->isChecked());
-    EXPECT_TRUE(d->preferencesWindow.overwritePhotoBtn->isChecked());
-    EXPECT_FALSE(d->preferencesWindow.unoverwritePhotoBtn->isChecked());
+    EXPECT_EQ(drive(*d).find<QLabel>("showFontlab")->text(), "DejaVu Serif 14");
+    EXPECT_EQ(drive(*d).find<PKChoiceButtons>("postionBtn")->currentText(), "Upper right corner");
+    EXPECT_EQ(drive(*d).find<PKChoiceButtons>("dateFormatBtn")->currentText(), "YYYY.MM.DD");
+    EXPECT_FALSE(drive(*d).find<QRadioButton>("compressStampPhotoBtn")->isChecked());
+    EXPECT_TRUE(drive(*d).find<QRadioButton>("uncompressStampPhotoBtn")->isChecked());
+    EXPECT_TRUE(drive(*d).find<QRadioButton>("overwritePhotoBtn")->isChecked());
+    EXPECT_FALSE(drive(*d).find<QRadioButton>("unoverwritePhotoBtn")->isChecked());
     EXPECT_TRUE(opened.isEmpty());
     EXPECT_FALSE(userDefaults()->contains("fontsize"));
 }
@@ -153,11 +154,11 @@ TEST_F(Launch, AStoredFontThatIsNotInstalledGivesWayToTheDesktopFont) {
     EXPECT_EQ(d->preferences().currentFontname, defaultFontFamily());
     EXPECT_TRUE(QFontDatabase::families().contains(d->preferences().currentFontname));
     EXPECT_EQ(d->preferences().currentFontSize, 18);
-    EXPECT_EQ(d->preferencesWindow.showFontlab->text(), defaultFontFamily() + " 18");
+    EXPECT_EQ(drive(*d).find<QLabel>("showFontlab")->text(), defaultFontFamily() + " 18");
     // The store keeps the name: the font may be installed later.
     EXPECT_EQ(userDefaults()->value("fontName").toString(), "Lucida Grande");
     // A Cancel in the preferences window reads the store again, and falls back again.
-    d->preferencesWindow.CancelPreferenceSetting();
+    d->preferencesWindow().CancelPreferenceSetting();
     EXPECT_EQ(d->preferences().currentFontname, defaultFontFamily());
 }
 
@@ -165,8 +166,8 @@ TEST_F(Launch, AnyOverwriteValueButNoTurnsOverwriteOn) {
     for (const char *value : {"YES", "yes", "1", ""}) {
         userDefaults()->setValue("PhotoOverWrite", QString::fromLatin1(value));
         auto d = launch();
-        EXPECT_TRUE(d->preferencesWindow.overwritePhotoBtn->isChecked()) << value;
-        EXPECT_FALSE(d->preferencesWindow.unoverwritePhotoBtn->isChecked()) << value;
+        EXPECT_TRUE(drive(*d).find<QRadioButton>("overwritePhotoBtn")->isChecked()) << value;
+        EXPECT_FALSE(drive(*d).find<QRadioButton>("unoverwritePhotoBtn")->isChecked()) << value;
     }
 }
 
@@ -253,11 +254,11 @@ TEST_F(Launch, CheckBoxTitlesAndPopUpMenus) {
     EXPECT_EQ(drive(*d).find<QCheckBox>("checkRemoveFirstFileName")->text(),
               "Remove the first part of the filename string (A string of filename separated by "
               "spaces and '-' delimiters.)");
-    EXPECT_EQ(d->preferencesWindow.overwritePhotoBtn->text(),
+    EXPECT_EQ(drive(*d).find<QRadioButton>("overwritePhotoBtn")->text(),
               "Overwrite original photos with the changed photos");
-    EXPECT_EQ(d->preferencesWindow.unoverwritePhotoBtn->text(),
+    EXPECT_EQ(drive(*d).find<QRadioButton>("unoverwritePhotoBtn")->text(),
               "Save the changed photos to another location:");
-    EXPECT_EQ(d->preferencesWindow.compressStampPhotoBtn->text(),
+    EXPECT_EQ(drive(*d).find<QRadioButton>("compressStampPhotoBtn")->text(),
               "Lossless compression of changed photos");
     EXPECT_EQ(
         drive(*d).text("photolibKeepPhotoMetaBtn"),
@@ -268,11 +269,11 @@ TEST_F(Launch, CheckBoxTitlesAndPopUpMenus) {
     EXPECT_EQ(d->dateWindows.AddTimeBtn->text(), "Add Time");
     EXPECT_EQ(d->dateWindows.RemoveTimeBtn->text(), "Subtract Time");
 
-    EXPECT_EQ(d->preferencesWindow.postionBtn->choices(),
+    EXPECT_EQ(drive(*d).find<PKChoiceButtons>("postionBtn")->choices(),
               (QStringList{"Upper left corner", "Upper right corner", "Lower left corner",
                            "Lower right corner"}));
-    EXPECT_EQ(d->preferencesWindow.postionBtn->currentText(), "Lower left corner");
-    EXPECT_EQ(d->preferencesWindow.dateFormatBtn->choices(),
+    EXPECT_EQ(drive(*d).find<PKChoiceButtons>("postionBtn")->currentText(), "Lower left corner");
+    EXPECT_EQ(drive(*d).find<PKChoiceButtons>("dateFormatBtn")->choices(),
               (QStringList{"MM/DD/YYYY HH:MM", "DD/MM/YYYY HH:MM", "YYYY/MM/DD HH:MM", "MM.DD.YYYY",
                            "DD.MM.YYYY", "YYYY.MM.DD"}));
     EXPECT_EQ(drive(*d).find<QComboBox>("renameDateFormatBtn")->count(), 12);

@@ -123,7 +123,7 @@ TEST_F(MainMenu, PreferencesInEditAboutAndUpdatesInHelp) {
               QKeySequence(QKeySequence::Delete));
 
     prefs->trigger();
-    EXPECT_TRUE(d->preferencesWindow.preferenceWindow->isVisible());
+    EXPECT_TRUE(drive(*d).find("preferenceWindow")->isVisible());
     about->trigger();
     EXPECT_TRUE(d->mainWindowController().aboutWindow->isVisible());
 }

@@ -1,8 +1,10 @@
 #include "app/AppDelegate.h"
+#include "app/PreferencesWindow.h"
 #include "app/core/Settings.h"
 #include "platform/ChoiceButtons.h"
 #include "platform/ColorWell.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -29,7 +31,7 @@ class PreferencesWindowTest : public ::testing::Test {
         Workspace::setUrlOpener([](const QUrl &) { return true; });
         d = std::make_unique<AppDelegate>();
         d->launch();
-        d->preferencesWindow.ShowPreferenceSetting();
+        d->preferencesWindow().ShowPreferenceSetting();
     }
     void TearDown() override {
         d.reset();
@@ -38,18 +40,17 @@ class PreferencesWindowTest : public ::testing::Test {
 
     // The user picks `folder` in the folder chooser.
     void chooseFolder(const QString &folder) {
-        d->preferencesWindow.ChangeStoreLocation();
-        ASSERT_TRUE(d->preferencesWindow.theChangePanel);
-        d->preferencesWindow.theChangePanel->setDirectory(QFileInfo(folder).absolutePath());
-        d->preferencesWindow.theChangePanel->selectFile(folder);
-        QMetaObject::invokeMethod(d->preferencesWindow.theChangePanel.data(), "accept");
+        d->preferencesWindow().ChangeStoreLocation();
+        ASSERT_TRUE(d->preferencesWindow().folderPanel());
+        d->preferencesWindow().folderPanel()->setDirectory(QFileInfo(folder).absolutePath());
+        d->preferencesWindow().folderPanel()->selectFile(folder);
+        QMetaObject::invokeMethod(d->preferencesWindow().folderPanel(), "accept");
         QApplication::processEvents();
     }
 
     // The question the preferences window shows, if any.
     QMessageBox *question() {
-        for (QMessageBox *box :
-             d->preferencesWindow.preferenceWindow->findChildren<QMessageBox *>())
+        for (QMessageBox *box : drive(*d).find("preferenceWindow")->findChildren<QMessageBox *>())
             if (box->isVisible())
                 return box;
         return nullptr;
@@ -82,24 +83,25 @@ int ticked(const PKChoiceButtons *choices) {
 
 TEST_F(PreferencesWindowTest, ExclusiveChoicesAreRadioButtonsThatUntickEachOther) {
     confirmOverwriteOnce();
-    d->preferencesWindow.overwritePhotoBtn->click();
-    EXPECT_TRUE(d->preferencesWindow.overwritePhotoBtn->isChecked());
-    EXPECT_FALSE(d->preferencesWindow.unoverwritePhotoBtn->isChecked());
-    d->preferencesWindow.overwritePhotoBtn
+    drive(*d).find<QRadioButton>("overwritePhotoBtn")->click();
+    EXPECT_TRUE(drive(*d).find<QRadioButton>("overwritePhotoBtn")->isChecked());
+    EXPECT_FALSE(drive(*d).find<QRadioButton>("unoverwritePhotoBtn")->isChecked());
+    drive(*d)
+        .find<QRadioButton>("overwritePhotoBtn")
         ->click(); // a second click keeps the choice, as a radio button does
-    EXPECT_TRUE(d->preferencesWindow.overwritePhotoBtn->isChecked());
-    d->preferencesWindow.unoverwritePhotoBtn->click();
-    EXPECT_TRUE(d->preferencesWindow.unoverwritePhotoBtn->isChecked());
-    EXPECT_FALSE(d->preferencesWindow.overwritePhotoBtn->isChecked());
+    EXPECT_TRUE(drive(*d).find<QRadioButton>("overwritePhotoBtn")->isChecked());
+    drive(*d).find<QRadioButton>("unoverwritePhotoBtn")->click();
+    EXPECT_TRUE(drive(*d).find<QRadioButton>("unoverwritePhotoBtn")->isChecked());
+    EXPECT_FALSE(drive(*d).find<QRadioButton>("overwritePhotoBtn")->isChecked());
 
-    d->preferencesWindow.uncompressStampPhotoBtn->click();
-    EXPECT_FALSE(d->preferencesWindow.compressStampPhotoBtn->isChecked());
-    d->preferencesWindow.compressStampPhotoBtn->click();
-    EXPECT_TRUE(d->preferencesWindow.compressStampPhotoBtn->isChecked());
-    EXPECT_FALSE(d->preferencesWindow.uncompressStampPhotoBtn->isChecked());
+    drive(*d).find<QRadioButton>("uncompressStampPhotoBtn")->click();
+    EXPECT_FALSE(drive(*d).find<QRadioButton>("compressStampPhotoBtn")->isChecked());
+    drive(*d).find<QRadioButton>("compressStampPhotoBtn")->click();
+    EXPECT_TRUE(drive(*d).find<QRadioButton>("compressStampPhotoBtn")->isChecked());
+    EXPECT_FALSE(drive(*d).find<QRadioButton>("uncompressStampPhotoBtn")->isChecked());
 
-    for (PKChoiceButtons *choices :
-         {d->preferencesWindow.postionBtn, d->preferencesWindow.dateFormatBtn}) {
+    for (PKChoiceButtons *choices : {drive(*d).find<PKChoiceButtons>("postionBtn"),
+                                     drive(*d).find<PKChoiceButtons>("dateFormatBtn")}) {
         ASSERT_GE(choices->choices().size(), 4);
         for (const QString &c : choices->choices()) {
             choices->button(c)->click();
@@ -107,9 +109,9 @@ TEST_F(PreferencesWindowTest, ExclusiveChoicesAreRadioButtonsThatUntickEachOther
             EXPECT_EQ(ticked(choices), 1) << c.toStdString();
         }
     }
-    d->preferencesWindow.postionBtn->button("Lower right corner")->click();
-    d->preferencesWindow.dateFormatBtn->button("YYYY/MM/DD HH:MM")->click();
-    d->preferencesWindow.ResetPreferenceSetting();
+    drive(*d).find<PKChoiceButtons>("postionBtn")->button("Lower right corner")->click();
+    drive(*d).find<PKChoiceButtons>("dateFormatBtn")->button("YYYY/MM/DD HH:MM")->click();
+    d->preferencesWindow().ResetPreferenceSetting();
     // Stored as the pop-ups stored them, so that earlier settings read back.
     EXPECT_EQ(stored("Postion"), "Lower right corner");
     EXPECT_EQ(stored("Dateformat"), "YYYY/MM/DD HH:MM");
@@ -123,44 +125,44 @@ TEST_F(PreferencesWindowTest, AStoredChoiceThatIsNoLongerOfferedLeavesTheDefault
     d = std::make_unique<AppDelegate>();
     d->launch();
     EXPECT_EQ(d->preferences().postion, "Centre");
-    EXPECT_EQ(d->preferencesWindow.postionBtn->currentText(), "Lower left corner");
-    EXPECT_EQ(ticked(d->preferencesWindow.postionBtn), 1);
+    EXPECT_EQ(drive(*d).find<PKChoiceButtons>("postionBtn")->currentText(), "Lower left corner");
+    EXPECT_EQ(ticked(drive(*d).find<PKChoiceButtons>("postionBtn")), 1);
 }
 
 TEST_F(PreferencesWindowTest, OverwritingOriginalsIsConfirmedOnce) {
-    d->preferencesWindow.overwritePhotoBtn->click();
+    drive(*d).find<QRadioButton>("overwritePhotoBtn")->click();
     QMessageBox *box = question();
     ASSERT_TRUE(box);
     EXPECT_EQ(box->icon(), QMessageBox::Warning);
     EXPECT_EQ(box->windowModality(), Qt::WindowModal);
     EXPECT_TRUE(box->informativeText().contains("replace the original file"));
     answer("Cancel");
-    EXPECT_FALSE(d->preferencesWindow.overwritePhotoBtn->isChecked());
-    EXPECT_TRUE(d->preferencesWindow.unoverwritePhotoBtn->isChecked());
+    EXPECT_FALSE(drive(*d).find<QRadioButton>("overwritePhotoBtn")->isChecked());
+    EXPECT_TRUE(drive(*d).find<QRadioButton>("unoverwritePhotoBtn")->isChecked());
     EXPECT_FALSE(userDefaults()->contains("OverwriteOriginalsConfirmed"));
-    d->preferencesWindow.ResetPreferenceSetting();
+    d->preferencesWindow().ResetPreferenceSetting();
     EXPECT_EQ(stored("PhotoOverWrite"), "NO");
 
-    d->preferencesWindow.ShowPreferenceSetting();
-    d->preferencesWindow.overwritePhotoBtn->click();
+    d->preferencesWindow().ShowPreferenceSetting();
+    drive(*d).find<QRadioButton>("overwritePhotoBtn")->click();
     answer("Overwrite Originals");
-    EXPECT_TRUE(d->preferencesWindow.overwritePhotoBtn->isChecked());
+    EXPECT_TRUE(drive(*d).find<QRadioButton>("overwritePhotoBtn")->isChecked());
     EXPECT_TRUE(userDefaults()->value("OverwriteOriginalsConfirmed").toBool());
 
     // Confirmed once: later ticks, in this window or after a relaunch, ask nothing.
-    d->preferencesWindow.unoverwritePhotoBtn->click();
-    d->preferencesWindow.overwritePhotoBtn->click();
+    drive(*d).find<QRadioButton>("unoverwritePhotoBtn")->click();
+    drive(*d).find<QRadioButton>("overwritePhotoBtn")->click();
     EXPECT_EQ(question(), nullptr);
-    d->preferencesWindow.ResetPreferenceSetting();
+    d->preferencesWindow().ResetPreferenceSetting();
     EXPECT_EQ(stored("PhotoOverWrite"), "YES");
     d.reset();
     d = std::make_unique<AppDelegate>();
     d->launch();
-    d->preferencesWindow.ShowPreferenceSetting();
-    d->preferencesWindow.unoverwritePhotoBtn->click();
-    d->preferencesWindow.overwritePhotoBtn->click();
+    d->preferencesWindow().ShowPreferenceSetting();
+    drive(*d).find<QRadioButton>("unoverwritePhotoBtn")->click();
+    drive(*d).find<QRadioButton>("overwritePhotoBtn")->click();
     EXPECT_EQ(question(), nullptr);
-    EXPECT_TRUE(d->preferencesWindow.overwritePhotoBtn->isChecked());
+    EXPECT_TRUE(drive(*d).find<QRadioButton>("overwritePhotoBtn")->isChecked());
 }
 
 TEST_F(PreferencesWindowTest, ShowingStoredOverwritingAsksNothing) {
@@ -168,9 +170,9 @@ TEST_F(PreferencesWindowTest, ShowingStoredOverwritingAsksNothing) {
     userDefaults()->setValue("PhotoOverWrite", "YES");
     d = std::make_unique<AppDelegate>();
     d->launch();
-    d->preferencesWindow.ShowPreferenceSetting();
-    EXPECT_TRUE(d->preferencesWindow.overwritePhotoBtn->isChecked());
-    d->preferencesWindow.overwritePhotoBtn->click();
+    d->preferencesWindow().ShowPreferenceSetting();
+    EXPECT_TRUE(drive(*d).find<QRadioButton>("overwritePhotoBtn")->isChecked());
+    drive(*d).find<QRadioButton>("overwritePhotoBtn")->click();
     EXPECT_EQ(question(), nullptr) << "the originals were already being replaced";
 }
 
@@ -178,24 +180,24 @@ TEST_F(PreferencesWindowTest, SaveStoresEverySetting) {
     const QString folder = testHome() + "/Chosen/Not yet there";
     QDir().mkpath(folder);
     chooseFolder(folder);
-    EXPECT_EQ(d->preferencesWindow.storePathlab->text(), folder);
+    EXPECT_EQ(drive(*d).find<QLabel>("storePathlab")->text(), folder);
     // Gone again by the time the user saves: Save makes it.
     ASSERT_TRUE(QDir(folder).removeRecursively());
     EXPECT_NE(d->preferences().storagelocation, folder); // only shown until Save
 
-    d->preferencesWindow.overwritePhotoBtn->click();
+    drive(*d).find<QRadioButton>("overwritePhotoBtn")->click();
     answer("Overwrite Originals");
-    d->preferencesWindow.uncompressStampPhotoBtn->click();
-    d->preferencesWindow.postionBtn->setCurrentText("Upper right corner");
-    d->preferencesWindow.dateFormatBtn->setCurrentText("DD.MM.YYYY");
+    drive(*d).find<QRadioButton>("uncompressStampPhotoBtn")->click();
+    drive(*d).find<PKChoiceButtons>("postionBtn")->setCurrentText("Upper right corner");
+    drive(*d).find<PKChoiceButtons>("dateFormatBtn")->setCurrentText("DD.MM.YYYY");
     QFont font("DejaVu Sans");
     font.setPointSize(22);
-    d->preferencesWindow.changeFont(font);
-    EXPECT_EQ(d->preferencesWindow.showFontlab->text(), "DejaVu Sans 22");
-    d->preferencesWindow.colorwell->setColor(Qt::red);
+    d->preferencesWindow().changeFont(font);
+    EXPECT_EQ(drive(*d).find<QLabel>("showFontlab")->text(), "DejaVu Sans 22");
+    drive(*d).find<PKColorWell>("colorwell")->setColor(Qt::red);
 
-    d->preferencesWindow.ResetPreferenceSetting();
-    EXPECT_FALSE(d->preferencesWindow.preferenceWindow->isVisible());
+    d->preferencesWindow().ResetPreferenceSetting();
+    EXPECT_FALSE(drive(*d).find("preferenceWindow")->isVisible());
     EXPECT_EQ(stored("PhotoOverWrite"), "YES");
     EXPECT_EQ(stored("PhotoCompress"), "NO");
     EXPECT_EQ(stored("Postion"), "Upper right corner");
@@ -208,20 +210,20 @@ TEST_F(PreferencesWindowTest, SaveStoresEverySetting) {
     EXPECT_EQ(d->preferences().currentFontColor, QColor(Qt::red));
 
     // Back to the defaults, and the colour is never stored: white again next launch.
-    d->preferencesWindow.unoverwritePhotoBtn->click();
-    d->preferencesWindow.compressStampPhotoBtn->click();
-    d->preferencesWindow.ResetPreferenceSetting();
+    drive(*d).find<QRadioButton>("unoverwritePhotoBtn")->click();
+    drive(*d).find<QRadioButton>("compressStampPhotoBtn")->click();
+    d->preferencesWindow().ResetPreferenceSetting();
     EXPECT_EQ(stored("PhotoOverWrite"), "NO");
     EXPECT_EQ(stored("PhotoCompress"), "YES");
     d.reset();
     d = std::make_unique<AppDelegate>();
     d->launch();
     EXPECT_EQ(d->preferences().currentFontColor, QColor(Qt::white));
-    EXPECT_EQ(d->preferencesWindow.colorwell->color(), QColor(Qt::white));
+    EXPECT_EQ(drive(*d).find<PKColorWell>("colorwell")->color(), QColor(Qt::white));
     EXPECT_EQ(d->preferences().currentFontname, "DejaVu Sans");
     EXPECT_EQ(d->preferences().currentFontSize, 22);
     EXPECT_EQ(d->preferences().storagelocation, folder);
-    EXPECT_EQ(d->preferencesWindow.postionBtn->currentText(), "Upper right corner");
+    EXPECT_EQ(drive(*d).find<PKChoiceButtons>("postionBtn")->currentText(), "Upper right corner");
 }
 
 TEST_F(PreferencesWindowTest, CancelPutsEveryControlBack) {
@@ -230,68 +232,68 @@ TEST_F(PreferencesWindowTest, CancelPutsEveryControlBack) {
     const auto storedBefore = userDefaults()->allKeys();
     QDir().mkpath(testHome() + "/Elsewhere");
     chooseFolder(testHome() + "/Elsewhere");
-    EXPECT_EQ(d->preferencesWindow.storePathlab->text(), testHome() + "/Elsewhere");
-    d->preferencesWindow.overwritePhotoBtn->click();
-    d->preferencesWindow.uncompressStampPhotoBtn->click();
-    d->preferencesWindow.postionBtn->setCurrentText("Upper left corner");
-    d->preferencesWindow.dateFormatBtn->setCurrentText("YYYY.MM.DD");
+    EXPECT_EQ(drive(*d).find<QLabel>("storePathlab")->text(), testHome() + "/Elsewhere");
+    drive(*d).find<QRadioButton>("overwritePhotoBtn")->click();
+    drive(*d).find<QRadioButton>("uncompressStampPhotoBtn")->click();
+    drive(*d).find<PKChoiceButtons>("postionBtn")->setCurrentText("Upper left corner");
+    drive(*d).find<PKChoiceButtons>("dateFormatBtn")->setCurrentText("YYYY.MM.DD");
     QFont font("DejaVu Serif");
     font.setPointSize(30);
-    d->preferencesWindow.changeFont(font);
-    d->preferencesWindow.colorwell->setColor(Qt::blue);
+    d->preferencesWindow().changeFont(font);
+    drive(*d).find<PKColorWell>("colorwell")->setColor(Qt::blue);
 
-    d->preferencesWindow.CancelPreferenceSetting();
-    EXPECT_FALSE(d->preferencesWindow.preferenceWindow->isVisible());
+    d->preferencesWindow().CancelPreferenceSetting();
+    EXPECT_FALSE(drive(*d).find("preferenceWindow")->isVisible());
     EXPECT_EQ(d->preferences().storagelocation, before);
     EXPECT_EQ(stored("storagePath"), before);
-    EXPECT_EQ(d->preferencesWindow.storePathlab->text(), before);
+    EXPECT_EQ(drive(*d).find<QLabel>("storePathlab")->text(), before);
     // The features read these controls: a cancelled overwrite must not stay on.
-    EXPECT_FALSE(d->preferencesWindow.overwritePhotoBtn->isChecked());
-    EXPECT_TRUE(d->preferencesWindow.unoverwritePhotoBtn->isChecked());
-    EXPECT_TRUE(d->preferencesWindow.compressStampPhotoBtn->isChecked());
-    EXPECT_EQ(d->preferencesWindow.postionBtn->currentText(), "Lower left corner");
-    EXPECT_EQ(d->preferencesWindow.dateFormatBtn->currentText(), "MM/DD/YYYY HH:MM");
+    EXPECT_FALSE(drive(*d).find<QRadioButton>("overwritePhotoBtn")->isChecked());
+    EXPECT_TRUE(drive(*d).find<QRadioButton>("unoverwritePhotoBtn")->isChecked());
+    EXPECT_TRUE(drive(*d).find<QRadioButton>("compressStampPhotoBtn")->isChecked());
+    EXPECT_EQ(drive(*d).find<PKChoiceButtons>("postionBtn")->currentText(), "Lower left corner");
+    EXPECT_EQ(drive(*d).find<PKChoiceButtons>("dateFormatBtn")->currentText(), "MM/DD/YYYY HH:MM");
     EXPECT_EQ(d->preferences().currentFontname, defaultFontFamily());
     EXPECT_EQ(d->preferences().currentFontSize, 14);
-    EXPECT_EQ(d->preferencesWindow.showFontlab->text(), defaultFontFamily() + " 14");
-    EXPECT_EQ(d->preferencesWindow.colorwell->color(), QColor(Qt::white));
+    EXPECT_EQ(drive(*d).find<QLabel>("showFontlab")->text(), defaultFontFamily() + " 14");
+    EXPECT_EQ(drive(*d).find<PKColorWell>("colorwell")->color(), QColor(Qt::white));
     EXPECT_EQ(stored("PhotoOverWrite"), "NO");
     EXPECT_EQ(userDefaults()->allKeys(), storedBefore);
 
     // A Save after the Cancel stores what the controls now show.
-    d->preferencesWindow.ResetPreferenceSetting();
+    d->preferencesWindow().ResetPreferenceSetting();
     EXPECT_EQ(stored("storagePath"), before);
     EXPECT_EQ(stored("PhotoOverWrite"), "NO");
 }
 
 TEST_F(PreferencesWindowTest, ClosingTheWindowIsACancel) {
     confirmOverwriteOnce();
-    d->preferencesWindow.overwritePhotoBtn->click();
-    d->preferencesWindow.preferenceWindow->close();
-    EXPECT_FALSE(d->preferencesWindow.overwritePhotoBtn->isChecked());
-    EXPECT_TRUE(d->preferencesWindow.unoverwritePhotoBtn->isChecked());
+    drive(*d).find<QRadioButton>("overwritePhotoBtn")->click();
+    drive(*d).find("preferenceWindow")->close();
+    EXPECT_FALSE(drive(*d).find<QRadioButton>("overwritePhotoBtn")->isChecked());
+    EXPECT_TRUE(drive(*d).find<QRadioButton>("unoverwritePhotoBtn")->isChecked());
 }
 
 TEST_F(PreferencesWindowTest, CancelledFolderChooserChangesNothing) {
-    const QString shown = d->preferencesWindow.storePathlab->text();
-    d->preferencesWindow.ChangeStoreLocation();
-    ASSERT_TRUE(d->preferencesWindow.theChangePanel);
-    QMetaObject::invokeMethod(d->preferencesWindow.theChangePanel.data(), "reject");
+    const QString shown = drive(*d).find<QLabel>("storePathlab")->text();
+    d->preferencesWindow().ChangeStoreLocation();
+    ASSERT_TRUE(d->preferencesWindow().folderPanel());
+    QMetaObject::invokeMethod(d->preferencesWindow().folderPanel(), "reject");
     QApplication::processEvents();
-    EXPECT_EQ(d->preferencesWindow.storePathlab->text(), shown);
+    EXPECT_EQ(drive(*d).find<QLabel>("storePathlab")->text(), shown);
 }
 
 TEST_F(PreferencesWindowTest, FontPanelStartsAtTheChosenFont) {
     QFont font("DejaVu Serif");
     font.setPointSize(20);
-    d->preferencesWindow.changeFont(font);
-    d->preferencesWindow.ShowFontPanelAction();
-    ASSERT_TRUE(d->preferencesWindow.fontPanel);
-    EXPECT_TRUE(d->preferencesWindow.fontPanel->isVisible());
-    EXPECT_EQ(d->preferencesWindow.fontPanel->currentFont().family(), "DejaVu Serif");
+    d->preferencesWindow().changeFont(font);
+    d->preferencesWindow().ShowFontPanelAction();
+    ASSERT_TRUE(d->preferencesWindow().fontDialog());
+    EXPECT_TRUE(d->preferencesWindow().fontDialog()->isVisible());
+    EXPECT_EQ(d->preferencesWindow().fontDialog()->currentFont().family(), "DejaVu Serif");
     EXPECT_EQ(d->preferences().currentFontname, "DejaVu Serif")
         << "opening the panel changes nothing";
     EXPECT_EQ(d->preferences().currentFontSize, 20);
-    d->preferencesWindow.ResetPreferenceSetting();
-    EXPECT_FALSE(d->preferencesWindow.fontPanel->isVisible());
+    d->preferencesWindow().ResetPreferenceSetting();
+    EXPECT_FALSE(d->preferencesWindow().fontDialog()->isVisible());
 }
