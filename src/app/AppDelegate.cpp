@@ -11,6 +11,7 @@
 #include "library/LibraryWindows.h"
 #include "library/core/LibraryStore.h"
 #include "library/core/LibraryWriter.h"
+#include "metadata/LensWindow.h"
 #include "platform/core/NotificationCenter.h"
 
 #include "platform/ImageView.h"
@@ -30,8 +31,9 @@ AppDelegate::AppDelegate()
       m_mainWindow(std::make_unique<MainWindowController>(*this)),
       m_libraryDatabase(std::make_unique<LibraryDatabase>(*this)),
       m_libraryPanels(std::make_unique<LibraryPanels>(*this, *m_libraryDatabase)),
-      m_libraryWindows(std::make_unique<LibraryWindows>(*this, *m_libraryPanels, *m_libraryDatabase,
-                                                        editSheet)) {
+      m_libraryWindows(
+          std::make_unique<LibraryWindows>(*this, *m_libraryPanels, *m_libraryDatabase, editSheet)),
+      m_lensWindow(std::make_unique<LensWindow>(*this, cameraWindow)) {
     connect(m_libraryPanels.get(), &LibraryPanels::originalValuesExportRequested, m_jobs.get(),
             [this] { m_libraryWindows->ApplyOriginalPhotoMetadataChangeAction(); });
     // The menus and windows not yet given their pieces connect to the application object:
@@ -130,7 +132,7 @@ void AppDelegate::loadWindowDescription() {
     buildMainWindow(*this);
     buildPreferencesWindow(*this);
     buildCameraWindow(*this);
-    buildLensWindow(*this);
+    m_lensWindow->build();
     buildBatchDateWindow(*this);
     // Date features.
     buildSingleDateWindow(*this);

@@ -14,7 +14,6 @@
 #include "metadata/DateWindowsPart.h"
 #include "metadata/EditSheetPart.h"
 #include "metadata/GpsWindowPart.h"
-#include "metadata/LensWindowPart.h"
 #include "metadata/MetadataMenusPart.h"
 #include "model/IKImageItem.h"
 #include "model/PRDuplicateNode.h"
@@ -40,6 +39,7 @@
 class LibraryDatabase;
 class LibraryPanels;
 class LibraryWindows;
+class LensWindow;
 struct MainWindowController;
 
 // The application object: one for the program's lifetime. It owns the state the windows
@@ -101,7 +101,6 @@ class AppDelegate : public QObject, public AppServices {
     EditSheetPart editSheet{*this};
     GpsWindowPart gpsWindow{*this};
     DateWindowsPart dateWindows{*this};
-    LensWindowPart lensWindow{*this};
     ClipboardPart clipboard{*this};
     MetadataMenusPart metadataMenus{*this};
     CameraWindowPart cameraWindow{*this};
@@ -136,6 +135,7 @@ class AppDelegate : public QObject, public AppServices {
     LibraryDatabase &libraryDatabase() { return *m_libraryDatabase; }
     LibraryPanels &libraryPanels() { return *m_libraryPanels; }
     LibraryWindows &libraryWindows() { return *m_libraryWindows; }
+    LensWindow &lensWindow() { return *m_lensWindow; }
 
     QMainWindow *window = nullptr;
     QByteArray theImageData;
@@ -184,10 +184,9 @@ class AppDelegate : public QObject, public AppServices {
     }
     // The part of type P.
     template <class P> P &part() {
-        return std::get<P &>(std::tie(editSheet, gpsWindow, dateWindows, lensWindow, clipboard,
-                                      metadataMenus, *m_mainWindow, cameraWindow, preferencesWindow,
-                                      namingWindows, sidecarMerges, imageOutput, duplicateWindow,
-                                      mergeWindow));
+        return std::get<P &>(std::tie(editSheet, gpsWindow, dateWindows, clipboard, metadataMenus,
+                                      *m_mainWindow, cameraWindow, preferencesWindow, namingWindows,
+                                      sidecarMerges, imageOutput, duplicateWindow, mergeWindow));
     }
 
   private:
@@ -201,6 +200,7 @@ class AppDelegate : public QObject, public AppServices {
     std::unique_ptr<LibraryDatabase> m_libraryDatabase;
     std::unique_ptr<LibraryPanels> m_libraryPanels;
     std::unique_ptr<LibraryWindows> m_libraryWindows;
+    std::unique_ptr<LensWindow> m_lensWindow;
     void loadWindowDescription();
     void restoreSettings();
 };

@@ -7,6 +7,7 @@
 
 #include "browser/DropTargets.h"
 #include "metadata/JobTitles.h"
+#include "metadata/LensWindow.h"
 
 #include <QAction>
 #include <QListView>
@@ -227,8 +228,7 @@ void buildActionsMenu(AppDelegate &d, QMainWindow *w) {
               {AppDelegate::tr("Remove All Photos from List"),
                &AppDelegate::forward<&MainWindowController::ClearLeftPhotos>}});
     actions->addSeparator();
-    addItem(d, actions, AppDelegate::tr("Change Lens Make and Model…"),
-            &AppDelegate::forward<&LensWindowPart::ShowCameLensModel>);
+    d.lensWindow().addShowItem(actions);
     buildDatesMenu(d, actions);
     d.mainWindowController().removeExifMenu = new QMenu(AppDelegate::tr("Remove Metadata"), w);
     addItems(d, d.mainWindowController().removeExifMenu,

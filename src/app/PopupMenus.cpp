@@ -8,6 +8,7 @@
 #include "library/LibraryPanels.h"
 #include "library/LibraryWindows.h"
 #include "metadata/JobTitles.h"
+#include "metadata/LensWindow.h"
 
 #include <QAction>
 #include <QMainWindow>
@@ -62,9 +63,7 @@ void buildPopupMenus(AppDelegate &d) {
             &AppDelegate::forward<&GpsWindowPart::AddGPSExifDataPhoto>);
     addItem(d, d.mainWindowController().editExifMenu, AppDelegate::tr("Show Map"),
             &AppDelegate::forward<&MainWindowController::ShowMapAction>);
-    addItem(d, d.mainWindowController().editExifMenu,
-            AppDelegate::tr("Change Lens Make and Model…"),
-            &AppDelegate::forward<&LensWindowPart::ShowCameLensModel>);
+    d.lensWindow().addShowItem(d.mainWindowController().editExifMenu);
     // The dates and tag copies of the main menu, as submenus here too.
     if (d.window) {
         d.mainWindowController().editExifMenu->addSeparator();

@@ -18,7 +18,6 @@ class PKImageView;
 void buildMainWindow(AppDelegate &d);        // app/MainWindow.cpp
 void buildPreferencesWindow(AppDelegate &d); // app/PreferencesWindow.cpp
 void buildCameraWindow(AppDelegate &d);      // browser/CameraWindow.cpp
-void buildLensWindow(AppDelegate &d);        // metadata/LensWindow.cpp
 void buildBatchDateWindow(AppDelegate &d);   // metadata/BatchDateWindow.cpp
 // Date features.
 void buildSingleDateWindow(AppDelegate &d);          // metadata/SingleDateWindow.cpp
