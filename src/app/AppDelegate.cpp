@@ -4,14 +4,20 @@
 #include "app/Jobs.h"
 #include "app/Sheets.h"
 #include "app/WindowDescription.h"
+#include "batch/ImageOutput.h"
+#include "batch/NamingWindows.h"
+#include "batch/SidecarMerges.h"
 #include "browser/MainWindowController.h"
 #include "browser/core/DragRules.h"
+#include "export/DuplicateWindow.h"
+#include "export/MergeWindow.h"
 #include "library/LibraryDatabase.h"
 #include "library/LibraryPanels.h"
 #include "library/LibraryWindows.h"
 #include "library/core/LibraryStore.h"
 #include "library/core/LibraryWriter.h"
 #include "metadata/LensWindow.h"
+#include "metadata/MetadataMenus.h"
 #include "platform/core/NotificationCenter.h"
 
 #include "platform/ImageView.h"
@@ -28,11 +34,20 @@ AppDelegate *sharedDelegate = nullptr;
 
 AppDelegate::AppDelegate()
     : m_sheets(std::make_unique<Sheets>(*this)), m_jobs(std::make_unique<Jobs>(*this)),
-      m_mainWindow(std::make_unique<MainWindowController>(*this)),
+      m_mainWindow(std::make_unique<MainWindowController>(*this, *this)),
       m_libraryDatabase(std::make_unique<LibraryDatabase>(*this)),
       m_libraryPanels(std::make_unique<LibraryPanels>(*this, *m_libraryDatabase)),
-      m_libraryWindows(
-          std::make_unique<LibraryWindows>(*this, *m_libraryPanels, *m_libraryDatabase, editSheet)),
+      m_libraryWindows(std::make_unique<LibraryWindows>(*this, *m_libraryPanels, *m_libraryDatabase,
+                                                        editSheet)),
+      m_mergeWindow(std::make_unique<MergeWindow>(*this)),
+      m_duplicateWindow(
+          std::make_unique<DuplicateWindow>(*this, *m_libraryDatabase, *m_libraryWindows)),
+      m_imageOutput(std::make_unique<ImageOutput>(*this)),
+      m_metadataMenus(
+          std::make_unique<MetadataMenus>(*this, cameraWindow, gpsWindow, *m_mainWindow)),
+      m_sidecarMerges(std::make_unique<SidecarMerges>(*this)),
+      m_namingWindows(std::make_unique<NamingWindows>(*this, *m_libraryDatabase,
+                                                      [this] { return blocalMode; })),
       m_lensWindow(std::make_unique<LensWindow>(*this, cameraWindow)) {
     connect(m_libraryPanels.get(), &LibraryPanels::originalValuesExportRequested, m_jobs.get(),
             [this] { m_libraryWindows->ApplyOriginalPhotoMetadataChangeAction(); });
@@ -44,24 +59,21 @@ AppDelegate::AppDelegate()
                            [&path](const auto &copy) { return copy.second == path; });
     });
     NotificationCenter &nc = NotificationCenter::defaultCenter();
-    const std::pair<const char *, void (AppDelegate::*)(QObject *)> observations[] = {
-        {kMyClosebuttonMouseDown,
-         &AppDelegate::forward<&MainWindowController::MyClosebuttonMouseDownHandle>},
-        {kMybuttonMouseDown, &AppDelegate::forward<&MainWindowController::MybuttonMouseDownHandle>},
-        {kPRbuttonMouseEntered,
-         &AppDelegate::forward<&MainWindowController::PRbuttonMouseEnteredHandle>},
-        {kPRbuttonMouseExited,
-         &AppDelegate::forward<&MainWindowController::PRbuttonMouseExitedHandle>},
-        {kNSDragOperationImageNote,
-         &AppDelegate::forward<&MainWindowController::PRDragOperationImageNoteHandle>},
-        {kNSDragOperationImageViewNote,
-         &AppDelegate::forward<&MainWindowController::NSDragOperationImageViewNoteHandle>},
-        {kNSDragOperationImageViewFolderNote,
-         &AppDelegate::forward<&MainWindowController::NSDragOperationImageViewFolderNoteHandle>},
+    // The custom controls' notifications go to the main window's handlers.
+    using C = MainWindowController;
+    const std::pair<const char *, void (C::*)(QObject *)> observations[] = {
+        {kMyClosebuttonMouseDown, &C::MyClosebuttonMouseDownHandle},
+        {kMybuttonMouseDown, &C::MybuttonMouseDownHandle},
+        {kPRbuttonMouseEntered, &C::PRbuttonMouseEnteredHandle},
+        {kPRbuttonMouseExited, &C::PRbuttonMouseExitedHandle},
+        {kNSDragOperationImageNote, &C::PRDragOperationImageNoteHandle},
+        {kNSDragOperationImageViewNote, &C::NSDragOperationImageViewNoteHandle},
+        {kNSDragOperationImageViewFolderNote, &C::NSDragOperationImageViewFolderNoteHandle},
     };
     for (const auto &[name, handler] : observations)
-        nc.addObserver(this, QLatin1String(name),
-                       [this, handler = handler](QObject *sender) { (this->*handler)(sender); });
+        nc.addObserver(this, QLatin1String(name), [this, handler = handler](QObject *sender) {
+            (m_mainWindow.get()->*handler)(sender);
+        });
     sharedDelegate = this;
     // Every flag, list and remembered field starts as its member initialiser says:
     // flags clear, lists empty, texts empty, local mode on, quality 0.9.
@@ -69,9 +81,7 @@ AppDelegate::AppDelegate()
     selection().currentChooseFilePath = QString();
     blocalMode = true;
     const QString empty = QStringLiteral("");
-    for (QString *s : {&namingWindows.currentRenameLabStr,
-                       &namingWindows.currentRenameTitleStr,
-                       &selection().oldTitleStr,
+    for (QString *s : {&selection().oldTitleStr,
                        &selection().oldArtistStr,
                        &selection().oldImageDescStr,
                        &selection().oldCopyrightStr,
@@ -136,16 +146,13 @@ void AppDelegate::loadWindowDescription() {
     buildBatchDateWindow(*this);
     // Date features.
     buildSingleDateWindow(*this);
-    buildRenameWindow(*this);
-    buildBatchTitleWindow(*this);
-    buildXmpMergeWindow(*this);
-    buildJsonMergeWindow(*this);
+    m_namingWindows->build();
+    m_sidecarMerges->build();
     m_libraryWindows->build();
-    buildLibraryMergeWindow(*this);
-    buildLibraryMergeProcessWindow(*this);
-    buildDuplicateWindow(*this);
+    m_mergeWindow->build();
+    m_duplicateWindow->build();
     buildAboutWindow(*this);
-    buildMapWindow(*this);
+    m_mainWindow->buildMapWindow();
     // Edit sheet and GPS window.
     buildEditSheetWindow(*this);
     buildGpsWindow(*this);
@@ -166,10 +173,6 @@ Browsers &AppDelegate::browsers() {
 
 const Browsers &AppDelegate::browsers() const {
     return *m_mainWindow;
-}
-
-bool AppDelegate::duplicateScanRunning() const {
-    return m_jobs->runningJob(Jobs::OneAtATime::DuplicateScan);
 }
 
 QWidget *newAuxiliaryWindow(QList<QWidget *> &owner, const char *objectName, const QString &title) {

@@ -4,17 +4,11 @@
 #include "app/PartBasics.h"
 #include "app/PreferencesWindowPart.h"
 #include "app/core/AppState.h"
-#include "batch/ImageOutputPart.h"
-#include "batch/NamingWindowsPart.h"
-#include "batch/SidecarMergesPart.h"
 #include "browser/CameraWindowPart.h"
-#include "export/DuplicateWindowPart.h"
-#include "export/MergeWindowPart.h"
 #include "metadata/ClipboardPart.h"
 #include "metadata/DateWindowsPart.h"
 #include "metadata/EditSheetPart.h"
 #include "metadata/GpsWindowPart.h"
-#include "metadata/MetadataMenusPart.h"
 #include "model/IKImageItem.h"
 #include "model/PRDuplicateNode.h"
 
@@ -36,10 +30,16 @@
 #include <tuple>
 
 // The classes the declarations below name are declared in app/PartBasics.h.
+class ImageOutput;
 class LibraryDatabase;
 class LibraryPanels;
+class DuplicateWindow;
 class LibraryWindows;
 class LensWindow;
+class MergeWindow;
+class MetadataMenus;
+class NamingWindows;
+class SidecarMerges;
 struct MainWindowController;
 
 // The application object: one for the program's lifetime. It owns the state the windows
@@ -75,23 +75,11 @@ class AppDelegate : public QObject, public AppServices {
     IKImageItemPtr imageBrowser(QListView *browser, int index) const;
     void imageBrowser(QListView *browser, CellWasDoubleClicked, int index);
 
-    bool duplicateScanRunning() const;
-
     // The main window's size and place: kept at every close, put back at launch.
     void saveWindowGeometry();
     void restoreWindowGeometry();
     // Adds the photos, videos and folders named on the command line to the local list.
     void openLaunchPaths(const QStringList &paths);
-
-    // How an image-output job shows its result: the storage folder, the first output, or the
-    // output of the list's first item only.
-    enum class OutputReveal { StorageFolder, FirstOutput, FirstOutputIfFirstItem };
-    // `prepare` encodes on the workers; the outputs are written in list order, so that the
-    // first photo of two with one output name keeps the name.
-    using PrepareOutput = std::function<struct PreparedOutput(const IKImageItemPtr &item)>;
-    void startImageOutputJob(const QList<IKImageItemPtr> &items, PrepareOutput prepare,
-                             OutputReveal reveal, const QStringList &failedBefore = {},
-                             const IKImageItemPtr &firstListItem = {});
 
   signals:
     void camerasChanged();
@@ -102,14 +90,8 @@ class AppDelegate : public QObject, public AppServices {
     GpsWindowPart gpsWindow{*this};
     DateWindowsPart dateWindows{*this};
     ClipboardPart clipboard{*this};
-    MetadataMenusPart metadataMenus{*this};
     CameraWindowPart cameraWindow{*this};
     PreferencesWindowPart preferencesWindow{*this};
-    NamingWindowsPart namingWindows{*this};
-    SidecarMergesPart sidecarMerges{*this};
-    ImageOutputPart imageOutput{*this};
-    DuplicateWindowPart duplicateWindow{*this};
-    MergeWindowPart mergeWindow{*this};
 
     bool blocalMode = true;
 
@@ -135,11 +117,19 @@ class AppDelegate : public QObject, public AppServices {
     LibraryDatabase &libraryDatabase() { return *m_libraryDatabase; }
     LibraryPanels &libraryPanels() { return *m_libraryPanels; }
     LibraryWindows &libraryWindows() { return *m_libraryWindows; }
+    MergeWindow &mergeWindow() { return *m_mergeWindow; }
+    DuplicateWindow &duplicateWindow() { return *m_duplicateWindow; }
+    // Image output: recompression, resizing, conversion and stamps.
+    ImageOutput &imageOutput() { return *m_imageOutput; }
+    MetadataMenus &metadataMenus() { return *m_metadataMenus; }
+    // The Takeout JSON and XMP merge windows.
+    SidecarMerges &sidecarMerges() { return *m_sidecarMerges; }
+    // The rename and batch title windows.
+    NamingWindows &namingWindows() { return *m_namingWindows; }
     LensWindow &lensWindow() { return *m_lensWindow; }
 
     QMainWindow *window = nullptr;
     QByteArray theImageData;
-    bool bdifResultView = false;
     int macOsVer = 10, macOSmajor = 10;
 
     class PRUpdateController *updateController = nullptr;
@@ -152,12 +142,6 @@ class AppDelegate : public QObject, public AppServices {
     QList<std::pair<std::weak_ptr<PKCameraFile>, QString>> cameraCopies;
     // Set while the removal menu popped from the camera window's button is open.
     bool removalMenuFromCamera = false;
-
-    // Library load (library/LibraryLoad.cpp).
-    std::shared_ptr<class LibraryLoadJob> libraryLoad; // the running load, if any
-    // The load's clock for the date windows; tests set it.
-    std::function<QDateTime()> libraryLoadClock;
-    int libraryReloadCount = 0; // hand-backs of the current load
 
     // A method of a part as a method of the application object, for the tables and
     // connections that hold methods of the application object.
@@ -184,9 +168,8 @@ class AppDelegate : public QObject, public AppServices {
     }
     // The part of type P.
     template <class P> P &part() {
-        return std::get<P &>(std::tie(editSheet, gpsWindow, dateWindows, clipboard, metadataMenus,
-                                      *m_mainWindow, cameraWindow, preferencesWindow, namingWindows,
-                                      sidecarMerges, imageOutput, duplicateWindow, mergeWindow));
+        return std::get<P &>(std::tie(editSheet, gpsWindow, dateWindows, clipboard, *m_mainWindow,
+                                      cameraWindow, preferencesWindow));
     }
 
   private:
@@ -200,6 +183,12 @@ class AppDelegate : public QObject, public AppServices {
     std::unique_ptr<LibraryDatabase> m_libraryDatabase;
     std::unique_ptr<LibraryPanels> m_libraryPanels;
     std::unique_ptr<LibraryWindows> m_libraryWindows;
+    std::unique_ptr<MergeWindow> m_mergeWindow;
+    std::unique_ptr<DuplicateWindow> m_duplicateWindow;
+    std::unique_ptr<ImageOutput> m_imageOutput;
+    std::unique_ptr<MetadataMenus> m_metadataMenus;
+    std::unique_ptr<SidecarMerges> m_sidecarMerges;
+    std::unique_ptr<NamingWindows> m_namingWindows;
     std::unique_ptr<LensWindow> m_lensWindow;
     void loadWindowDescription();
     void restoreSettings();

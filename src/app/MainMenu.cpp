@@ -2,12 +2,15 @@
 // Devices, Help. No menu carries the program's name; Preferences lives in Edit, Quit in
 // File, About and the update check in Help.
 #include "app/AppDelegate.h"
+#include "app/Jobs.h"
 #include "app/WindowDescription.h"
+#include "batch/SidecarMerges.h"
 #include "browser/MainWindowController.h"
 
 #include "browser/DropTargets.h"
 #include "metadata/JobTitles.h"
 #include "metadata/LensWindow.h"
+#include "metadata/MetadataMenus.h"
 
 #include <QAction>
 #include <QListView>
@@ -37,19 +40,7 @@ void addItems(AppDelegate &d, QMenu *menu, std::initializer_list<std::pair<QStri
 void buildFileMenu(AppDelegate &d, QMainWindow *w) {
     QMenu *file = w->menuBar()->addMenu(AppDelegate::tr("&File"));
     file->setObjectName(QStringLiteral("fileMenu"));
-    addItem(d, file, AppDelegate::tr("Add Photos…"),
-            &AppDelegate::forward<&MainWindowController::OpenComputerFoldertoImportAction>,
-            QKeySequence::Open, "addPhotosMenuItem");
-    addItem(d, file, AppDelegate::tr("Add Photos or Folders…"),
-            &AppDelegate::forward<&MainWindowController::ClickImportPhotosAction>,
-            QKeySequence(QStringLiteral("Ctrl+Shift+O")), "addFoldersMenuItem");
-    addItem(d, file, AppDelegate::tr("Clear and Add Photos…"),
-            &AppDelegate::forward<&MainWindowController::ClickClearandImportPhotosAction>);
-    file->addSeparator();
-    d.mainWindowController().openPhotoLibraryMenuItem =
-        addItem(d, file, AppDelegate::tr("Open Photo Library…"),
-                &AppDelegate::forward<&MainWindowController::OpenPhotoLibraryAction>,
-                QKeySequence(QStringLiteral("Ctrl+Shift+L")), "openPhotoLibraryMenuItem");
+    d.mainWindowController().addFileItems(file);
     file->addSeparator();
     QAction *quit = file->addAction(AppDelegate::tr("&Quit"));
     quit->setObjectName(QStringLiteral("quitMenuItem"));
@@ -135,117 +126,24 @@ void buildDatesMenu(AppDelegate &d, QMenu *actions) {
 
 // Metadata property lists: exports, imports and templates.
 void buildPlistMenu(AppDelegate &d, QMenu *m) {
-    const std::pair<QString, Action> plistActions[] = {
-        {AppDelegate::tr("Export TIFF Metadata to Plist"),
-         &AppDelegate::forward<&MetadataMenusPart::ExportTIFFtoPlistAction>},
-        {AppDelegate::tr("Export Exif Metadata to Plist"),
-         &AppDelegate::forward<&MetadataMenusPart::ExportExiftoPlistAction>},
-        {AppDelegate::tr("Export Exif and TIFF Metadata to Plist"),
-         &AppDelegate::forward<&MetadataMenusPart::ExportExifAndIiFFDataToPlist>},
-        {AppDelegate::tr("Export Exif and GPS Metadata to Plist"),
-         &AppDelegate::forward<&MetadataMenusPart::ExportExifAndGPSDataToPlist>},
-        {AppDelegate::tr("Export All Metadata to Plist"),
-         &AppDelegate::forward<&MetadataMenusPart::WriteExifDataToPlist>},
-        {AppDelegate::tr("Export Shown Photo's Metadata to Plist"),
-         &AppDelegate::forward<&MetadataMenusPart::WriteSelectedItemsExifDataToPlist>},
-        {AppDelegate::tr("Export Edit Sheet as Template"),
-         &AppDelegate::forward<&MetadataMenusPart::ExportTemplateDataToPlist>},
-        {QString(), nullptr},
-        {AppDelegate::tr("Import TIFF Metadata from Plist…"),
-         &AppDelegate::forward<&MetadataMenusPart::ImportTIFFtoPlistAction>},
-        {AppDelegate::tr("Import Exif Metadata from Plist…"),
-         &AppDelegate::forward<&MetadataMenusPart::ImportExiFtoPlistAction>},
-        {AppDelegate::tr("Import Exif and TIFF Metadata from Plist…"),
-         &AppDelegate::forward<&MetadataMenusPart::ImportExiFAndTiffPlistAction>},
-        {AppDelegate::tr("Import Exif and GPS Metadata from Plist…"),
-         &AppDelegate::forward<&MetadataMenusPart::ImportExiFAndGPSPlistAction>},
-        {AppDelegate::tr("Import All Metadata from Plist…"),
-         &AppDelegate::forward<&MetadataMenusPart::ImportMetaDataPlistAction>},
-        {AppDelegate::tr("Apply Template…"),
-         &AppDelegate::forward<&MetadataMenusPart::ImportTemplateDataPlistAction>},
-    };
-    for (const auto &[title, action] : plistActions) {
-        if (action)
-            addItem(d, m, title, action);
-        else
-            m->addSeparator();
-    }
+    d.metadataMenus().addPropertyListItems(m);
 }
 
 void buildCopyTagsMenu(AppDelegate &d, QMenu *actions) {
     QMenu *tags = actions->addMenu(AppDelegate::tr("Copy Tags"));
     tags->setObjectName(QStringLiteral("copyTagsMenu"));
-    addItems(d, tags,
-             {{AppDelegate::tr("TIFF Date to Exif Dates"),
-               &AppDelegate::forward<&MetadataMenusPart::ClickCopyTIFFandIPTCtoExifAction>},
-              {AppDelegate::tr("Exif Date to TIFF Date"),
-               &AppDelegate::forward<&MetadataMenusPart::ClickCopyExiftoTIFFandIPTCAction>},
-              {AppDelegate::tr("Title to Caption"),
-               &AppDelegate::forward<&MetadataMenusPart::ClickCopyTitletoCaptionAction>},
-              {AppDelegate::tr("Keywords to Caption"),
-               &AppDelegate::forward<&MetadataMenusPart::ClickCopyKeywordstoCaptionAction>},
-              {AppDelegate::tr("Caption to Title"),
-               &AppDelegate::forward<&MetadataMenusPart::ClickCopyCaptionToTitleAction>},
-              {AppDelegate::tr("Add Persons Shown…"),
-               &AppDelegate::forward<&MetadataMenusPart::ClickAddPersonShownAction>},
-              {AppDelegate::tr("Persons Shown to Keywords"),
-               &AppDelegate::forward<&MetadataMenusPart::ClickCopyPersonShownToKeywordsAction>},
-              {AppDelegate::tr("Camera Date to Title"),
-               &AppDelegate::forward<&MetadataMenusPart::ClickCopyCameraDateToTitleAction>},
-              {AppDelegate::tr("File Name to Title"),
-               &AppDelegate::forward<&MetadataMenusPart::ClickCopyFileNameToTitleAction>},
-              {AppDelegate::tr("File Name to Comments"),
-               &AppDelegate::forward<&MetadataMenusPart::ClickCopyFileNameToCommentsAction>}});
-    tags->addSeparator();
-    addItems(d, tags,
-             {{AppDelegate::tr("Name Copies after the Title"),
-               &AppDelegate::forward<&MetadataMenusPart::ClickCopyPhotoTitleToFilenameAction>},
-              {AppDelegate::tr("Name Copies after the Place"),
-               &AppDelegate::forward<&MetadataMenusPart::ClickCopyPhotoGPSNameToFilenameAction>}});
+    d.metadataMenus().addTagCopyItems(tags);
 }
 
 void buildActionsMenu(AppDelegate &d, QMainWindow *w) {
     QMenu *actions = w->menuBar()->addMenu(AppDelegate::tr("&Actions"));
     actions->setObjectName(QStringLiteral("actionsMenu"));
-    addItems(d, actions,
-             {{AppDelegate::tr("Sort by Date"),
-               &AppDelegate::forward<&MainWindowController::ClickSortLocalPhotosByDate>},
-              {AppDelegate::tr("Sort by File Name"),
-               &AppDelegate::forward<&MainWindowController::ClickSortLocalPhotosByName>}});
-    QAction *removeSelected =
-        addItem(d, actions, AppDelegate::tr("Remove Selected Photos from List"),
-                &AppDelegate::forward<&MainWindowController::ClearSelectedLeftPhotos>,
-                QKeySequence::Delete, "removeSelectedMenuItem");
-    // Del takes photos off the local list only while that list is where the user works, so
-    // the key never reaches a list that is out of sight; the menu item works everywhere.
-    if (d.mainWindowController().localphotoView) {
-        removeSelected->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        d.mainWindowController().localphotoView->addAction(removeSelected);
-    }
-    addItems(d, actions,
-             {{AppDelegate::tr("Remove Photos without a Date from List"),
-               &AppDelegate::forward<&MainWindowController::ClearLeftPhotosWithoutExifDate>},
-              {AppDelegate::tr("Remove All Photos from List"),
-               &AppDelegate::forward<&MainWindowController::ClearLeftPhotos>}});
+    d.mainWindowController().addLocalListItems(actions);
     actions->addSeparator();
     d.lensWindow().addShowItem(actions);
     buildDatesMenu(d, actions);
     d.mainWindowController().removeExifMenu = new QMenu(AppDelegate::tr("Remove Metadata"), w);
-    addItems(d, d.mainWindowController().removeExifMenu,
-             {{AppDelegate::tr("Remove Exif and GPS Data"),
-               &AppDelegate::forward<&MetadataMenusPart::DeleteExifAndGPSData>},
-              {AppDelegate::tr("Remove All Metadata"),
-               &AppDelegate::forward<&MetadataMenusPart::DeleteAllPhotoMetadataData>},
-              {AppDelegate::tr("Remove IPTC and TIFF Data"),
-               &AppDelegate::forward<&MetadataMenusPart::RemoveIPTCandTIFFTagsDataFromPhoto>},
-              {AppDelegate::tr("Remove TIFF Data"),
-               &AppDelegate::forward<&MetadataMenusPart::RemoveTIFFTagsDataFromPhoto>},
-              {AppDelegate::tr("Remove IPTC Data"),
-               &AppDelegate::forward<&MetadataMenusPart::RemoveIPTCDataFromPhoto>},
-              {AppDelegate::tr("Remove Exif Data"),
-               &AppDelegate::forward<&MetadataMenusPart::RemoveExifDataFromPhoto>},
-              {AppDelegate::tr("Remove GPS Data"),
-               &AppDelegate::forward<&MetadataMenusPart::RemoveGPSDataFromPhoto>}});
+    d.metadataMenus().addRemovalItems(d.mainWindowController().removeExifMenu);
     d.mainWindowController().importandExportMenu =
         new QMenu(AppDelegate::tr("Import and Export Metadata"), w);
     buildPlistMenu(d, d.mainWindowController().importandExportMenu);
@@ -270,34 +168,21 @@ void buildActionsMenu(AppDelegate &d, QMainWindow *w) {
 
     // Sidecar merges.
     actions->addSeparator();
-    addItem(d, actions, AppDelegate::tr("Merge Google Takeout Metadata…"),
-            &AppDelegate::forward<&SidecarMergesPart::MergeJsonMetadataToPhotosAction>, {},
-            "MergeJsonMetadataToPhotosAction");
-    addItem(d, actions, AppDelegate::tr("Merge XMP Sidecar Files…"),
-            &AppDelegate::forward<&SidecarMergesPart::WriteXMPMetadataToPhotosAction>, {},
-            "WriteXMPMetadataToPhotosAction");
+    d.jobs()
+        .addMenuItem(actions, AppDelegate::tr("Merge Google Takeout Metadata…"),
+                     [&p = d.sidecarMerges()] { p.MergeJsonMetadataToPhotosAction(); })
+        ->setObjectName(QStringLiteral("MergeJsonMetadataToPhotosAction"));
+    d.jobs()
+        .addMenuItem(actions, AppDelegate::tr("Merge XMP Sidecar Files…"),
+                     [&p = d.sidecarMerges()] { p.WriteXMPMetadataToPhotosAction(); })
+        ->setObjectName(QStringLiteral("WriteXMPMetadataToPhotosAction"));
     buildCopyTagsMenu(d, actions);
 }
 
 void buildHelpMenu(AppDelegate &d, QMainWindow *w) {
     QMenu *help = w->menuBar()->addMenu(AppDelegate::tr("&Help"));
     help->setObjectName(QStringLiteral("helpMenu"));
-    addItems(
-        d, help,
-        {{AppDelegate::tr("Photo Kestry Guide"),
-          &AppDelegate::forward<&MainWindowController::CLICkProductGuide>},
-         {AppDelegate::tr("Video Guides"),
-          &AppDelegate::forward<&MainWindowController::ClickProductVideoGuide>},
-         {AppDelegate::tr("Support"), &AppDelegate::forward<&MainWindowController::CLICkSupport>}});
-    help->addSeparator();
-    addItem(d, help, AppDelegate::tr("Check for Updates…"),
-            &AppDelegate::forward<&MainWindowController::CheckforUpdateAction>, {},
-            "CheckforUpdateAction");
-    help->addSeparator();
-    QAction *about =
-        addItem(d, help, AppDelegate::tr("About Photo Kestry"),
-                &AppDelegate::forward<&MainWindowController::ClickAbout>, {}, "aboutMenuItem");
-    about->setMenuRole(QAction::AboutRole);
+    d.mainWindowController().addHelpItems(help);
 }
 
 } // namespace

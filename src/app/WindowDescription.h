@@ -21,16 +21,8 @@ void buildCameraWindow(AppDelegate &d);      // browser/CameraWindow.cpp
 void buildBatchDateWindow(AppDelegate &d);   // metadata/BatchDateWindow.cpp
 // Date features.
 void buildSingleDateWindow(AppDelegate &d);          // metadata/SingleDateWindow.cpp
-void buildRenameWindow(AppDelegate &d);              // batch/RenameWindow.cpp
-void buildBatchTitleWindow(AppDelegate &d);          // batch/BatchTitleWindow.cpp
-void buildXmpMergeWindow(AppDelegate &d);            // batch/XmpMergeWindow.cpp
-void buildJsonMergeWindow(AppDelegate &d);           // batch/JsonMergeWindow.cpp
-void buildLibraryMergeWindow(AppDelegate &d);        // export/LibraryMergeWindow.cpp
-void buildLibraryMergeProcessWindow(AppDelegate &d); // export/LibraryMergeProcessWindow.cpp
-void buildDuplicateWindow(AppDelegate &d);           // export/DuplicateWindow.cpp
 void buildPopupMenus(AppDelegate &d);                // app/PopupMenus.cpp
 void buildAboutWindow(AppDelegate &d);               // app/AboutWindow.cpp
-void buildMapWindow(AppDelegate &d);                 // browser/MapWindow.cpp
 // Edit sheet and GPS window.
 void buildEditSheetWindow(AppDelegate &d); // metadata/EditSheetWindow.cpp
 void buildGpsWindow(AppDelegate &d);       // metadata/GpsWindow.cpp

@@ -88,17 +88,6 @@ void MainWindowController::MybuttonMouseDownHandle(QObject *sender) {
              else
                  d.dateWindows.ClickMutiDateChangedSavePhotoLibAction();
          }},
-        // Sidecar merges.
-        {d.sidecarMerges.writeJsonBtn, [&] { d.sidecarMerges.BatchWriteJsonFileToPhotos(); }},
-        {d.sidecarMerges.CancelJsonBtn, [&] { d.sidecarMerges.CanelJsonMetadataToPhotosAction(); }},
-        {d.sidecarMerges.writeXmpBtn, [&] { d.sidecarMerges.BatchWriteXMPFileToFile(); }},
-        {d.sidecarMerges.CancelXmpBtn, [&] { d.sidecarMerges.CanelXMPMetadataToPhotosAction(); }},
-        // Library merge.
-        {d.mergeWindow.photolibMergeBtn, [&] { d.mergeWindow.ClickMergePhotoLibraryAction(); }},
-        {d.mergeWindow.photolibAddBtn, [&] { d.mergeWindow.AddPhotoLibraryintoTableView(); }},
-        {d.mergeWindow.photolibSubBtn, [&] { d.mergeWindow.RemovePhotoLibraryFromTableView(); }},
-        {d.mergeWindow.photolibStartBtn,
-         [&] { d.mergeWindow.ClickStartMergePhotoLibraryAction(); }},
     };
     for (const Route &route : routes) {
         if (route.button && route.button == sender) {
@@ -120,9 +109,8 @@ void MainWindowController::MyClosebuttonMouseDownHandle(QObject *sender) {
 }
 
 void MainWindowController::CloseTheMainWindow() {
-    beginAlertSheet(d.window, AppDelegate::tr("Are you sure you want to Exit ?"), QString(),
-                    {AppDelegate::tr(" Exit "), AppDelegate::tr("Cancel")},
-                    [](QMessageBox *, int code) {
+    beginAlertSheet(app.mainWindow(), tr("Are you sure you want to Exit ?"), QString(),
+                    {tr(" Exit "), tr("Cancel")}, [](QMessageBox *, int code) {
                         if (code == 1)
                             QTimer::singleShot(0, qApp, &QCoreApplication::quit);
                     });

@@ -86,7 +86,8 @@ void DateWindowsPart::ClickMutiDateChangedSavePhotoLibAction() {
     const QList<IKImageItemPtr> items = LibraryEditRun::selectedOrSay(d);
     if (items.isEmpty())
         return;
-    const BatchMethod method = chosenBatchMethod(d);
+    const BatchMethod method =
+        chosenBatchMethod(d.dateWindows.dateImageview, d.dateWindows.mutSetDatelab);
     qint64 shift = 0;
     QDateTime start;
     if (method == BatchMethod::Reference) {

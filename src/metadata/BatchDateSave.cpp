@@ -117,7 +117,8 @@ void copyUndatedPhotos(const QList<IKImageItemPtr> &items, const QString &storag
 } // namespace
 
 void DateWindowsPart::ClickMutiDateChangedSaveAction() {
-    const BatchMethod method = chosenBatchMethod(d);
+    const BatchMethod method =
+        chosenBatchMethod(d.dateWindows.dateImageview, d.dateWindows.mutSetDatelab);
     const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
     const bool overwrite = overwriteOn(d);
     auto table = std::make_shared<PhotoDateTable>();
@@ -213,7 +214,8 @@ void DateWindowsPart::ClickMutiDateChangedSaveAction() {
 }
 
 void DateWindowsPart::ClickMutiCreatedDateChangedSaveAction() {
-    const BatchMethod method = chosenBatchMethod(d);
+    const BatchMethod method =
+        chosenBatchMethod(d.dateWindows.dateImageview, d.dateWindows.mutSetDatelab);
     const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
     // Photo i's new date from the creation date of the file it starts from, on its worker;
     // invalid: the photo is not copied.

@@ -1,4 +1,5 @@
 #include "metadata/DateFeatureSupport.h"
+#include "app/AppServices.h"
 #include "app/Jobs.h"
 #include "app/Sheets.h"
 
@@ -27,16 +28,16 @@ void showCentred(QWidget *w) {
     w->activateWindow();
 }
 
-void showInvalidDateAlert(AppDelegate &d, QWidget *parent) {
-    d.sheets().invalidDate(parent);
+void showInvalidDateAlert(AppServices &app, QWidget *parent) {
+    app.sheets().invalidDate(parent);
 }
 
-void showNoSelectionSheet(AppDelegate &d) {
-    d.sheets().noSelection();
+void showNoSelectionSheet(AppServices &app) {
+    app.sheets().noSelection();
 }
 
-bool overwriteOn(const AppDelegate &d) {
-    return d.preferences().overwrite;
+bool overwriteOn(AppServices &app) {
+    return app.preferences().overwrite;
 }
 
 int intValue(const QLineEdit *field) {
@@ -51,15 +52,15 @@ QString text(const QLineEdit *field) {
     return field ? field->text() : QString();
 }
 
-BatchMethod chosenBatchMethod(const AppDelegate &d) {
-    if (d.dateWindows.dateImageview && !d.dateWindows.dateImageview->image().isNull())
+BatchMethod chosenBatchMethod(const PKImageView *reference, const QLineEdit *setDate) {
+    if (reference && !reference->image().isNull())
         return BatchMethod::Reference;
-    if (text(d.dateWindows.mutSetDatelab).size() >= 5)
+    if (text(setDate).size() >= 5)
         return BatchMethod::Fixed;
     return BatchMethod::Amounts;
 }
 
-void finishJob(AppDelegate &d, const QString &revealPath, const QString &revealRoot, int written,
+void finishJob(AppServices &app, const QString &revealPath, const QString &revealRoot, int written,
                const QStringList &notWritten, bool sheetOnSuccess) {
     JobReport report;
     report.written = written;
@@ -69,7 +70,7 @@ void finishJob(AppDelegate &d, const QString &revealPath, const QString &revealR
         report.revealRoot = revealRoot;
     }
     report.sheetOnSuccess = sheetOnSuccess;
-    d.jobs().finishJob(report);
+    app.jobs().finishJob(report);
 }
 
 QStringList applyPhotoDates(const QList<IKImageItemPtr> &items, const WriteRecipeReport &report,

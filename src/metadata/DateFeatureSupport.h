@@ -2,9 +2,9 @@
 
 // Pieces the date features share: their alerts, the reading of the window's fields and the
 // end of a job.
-#include "app/AppDelegate.h"
 #include "metadata/core/DateCopies.h"
 #include "metadata/core/WriteRecipe.h"
+#include "model/IKImageItem.h"
 #include "platform/core/JobRunner.h"
 
 #include <QDateTime>
@@ -13,30 +13,34 @@
 #include <QString>
 #include <QStringList>
 
+class AppServices;
+class PKImageView;
 class QLineEdit;
+class QWidget;
 
 namespace datefeature {
 
 // "Invalid date format", as a sheet on `parent`.
-void showInvalidDateAlert(AppDelegate &d, QWidget *parent);
+void showInvalidDateAlert(AppServices &app, QWidget *parent);
 // "No Item has been selected", as a sheet on the main window (every editing feature).
-void showNoSelectionSheet(AppDelegate &d);
+void showNoSelectionSheet(AppServices &app);
 // A date window shown in the middle of the screen, in front.
 void showCentred(QWidget *w);
 
-bool overwriteOn(const AppDelegate &d);
+bool overwriteOn(AppServices &app);
 // The integer a field holds; 0 for an empty or non-numeric text.
 int intValue(const QLineEdit *field);
 qint64 int64Value(const QLineEdit *field);
 QString text(const QLineEdit *field);
 
-// The three methods of the batch window, chosen by its contents.
+// The three methods of the batch window, chosen by its contents: a reference photo, else a
+// date typed in, else the amounts.
 enum class BatchMethod { Reference, Fixed, Amounts };
-BatchMethod chosenBatchMethod(const AppDelegate &d);
+BatchMethod chosenBatchMethod(const PKImageView *reference, const QLineEdit *setDate);
 
 // The end of a job: reveal what it names and show the completion sheet when anything was
 // written, or the list of photos left alone when some failed. Nothing at all: no sheet.
-void finishJob(AppDelegate &d, const QString &revealPath, const QString &revealRoot, int written,
+void finishJob(AppServices &app, const QString &revealPath, const QString &revealRoot, int written,
                const QStringList &notWritten, bool sheetOnSuccess = true);
 
 // Per-photo dates that a recipe's change step finds on its worker threads.

@@ -2,6 +2,7 @@
 #include "app/AppDelegate.h"
 #include "app/Jobs.h"
 #include "app/WindowDescription.h"
+#include "metadata/MetadataMenus.h"
 
 #include "platform/MapView.h"
 
@@ -166,8 +167,8 @@ void buildEditSheetWindow(AppDelegate &d) {
     auto *templateButton = new QPushButton(AppDelegate::tr("Save as Template"), sheet);
     templateButton->setObjectName(QStringLiteral("editTemplateBtn"));
     templateButton->setAutoDefault(false);
-    QObject::connect(templateButton, &QPushButton::clicked, &d,
-                     &AppDelegate::forward<&MetadataMenusPart::ExportTemplateDataToPlist>);
+    QObject::connect(templateButton, &QPushButton::clicked, &d.jobs(),
+                     [&menus = d.metadataMenus()] { menus.ExportTemplateDataToPlist(); });
     buttons->addWidget(templateButton);
     buttons->addStretch(1);
     buttons->addWidget(cancel);

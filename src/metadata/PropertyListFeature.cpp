@@ -1,8 +1,11 @@
 // Metadata of the selected photos, or of the edit sheet, saved as property lists.
-#include "app/AppDelegate.h"
+#include "metadata/MetadataMenus.h"
+
+#include "app/AppServices.h"
 #include "app/Browsers.h"
 #include "app/Jobs.h"
 #include "app/Sheets.h"
+#include <QMenu>
 
 #include "metadata/DateFeatureSupport.h"
 
@@ -18,53 +21,54 @@ namespace {
 
 // The written file is shown in the file manager; where none answers, the sheet names the
 // folder it was written to.
-void revealExport(AppDelegate &d, const QString &path) {
-    d.jobs().revealJobResult(1, path, QFileInfo(path).absolutePath());
+void revealExport(AppServices &app, const QString &path) {
+    app.jobs().revealJobResult(1, path, QFileInfo(path).absolutePath());
 }
 
-void reportExportFailure(AppDelegate &d, const QString &why) {
-    beginAlertSheet(d.window, AppDelegate::tr("The metadata could not be exported."), why,
-                    {AppDelegate::tr(" Ok ")}, [&d](QMessageBox *alert, int code) {
-                        d.sheets().savePanelDidEnd3(alert, code);
+void reportExportFailure(AppServices &app, const QString &why) {
+    beginAlertSheet(app.mainWindow(), MetadataMenus::tr("The metadata could not be exported."), why,
+                    {MetadataMenus::tr(" Ok ")}, [&app](QMessageBox *alert, int code) {
+                        app.sheets().savePanelDidEnd3(alert, code);
                     });
 }
 
-void exportSelected(AppDelegate &d, PlistExportKind kind) {
+void exportSelected(AppServices &app, PlistExportKind kind) {
     // An empty file would replace the last export and be shown as a success.
-    if (d.browsers().selectedLocalItems().isEmpty())
-        return datefeature::showNoSelectionSheet(d);
-    const PlistExportResult result = exportPhotosToPlist(d.browsers().selectedLocalItems(),
-                                                         d.preferences().storagelocation, kind);
+    if (app.browsers().selectedLocalItems().isEmpty())
+        return datefeature::showNoSelectionSheet(app);
+    const PlistExportResult result = exportPhotosToPlist(app.browsers().selectedLocalItems(),
+                                                         app.preferences().storagelocation, kind);
     if (!result.written) {
-        reportExportFailure(d, result.reason);
+        reportExportFailure(app, result.reason);
         return;
     }
-    revealExport(d, result.path);
+    revealExport(app, result.path);
     QStringList lines;
     if (!result.duplicateNames.isEmpty())
-        lines << AppDelegate::tr("Several selected photos are named %1; the file holds the "
-                                 "metadata of the last of them only.")
+        lines << MetadataMenus::tr("Several selected photos are named %1; the file holds the "
+                                   "metadata of the last of them only.")
                      .arg(result.duplicateNames.join(QStringLiteral(", ")));
     if (!result.unreadable.isEmpty())
-        lines << AppDelegate::tr("These photos could not be read and are not in the file: %1")
+        lines << MetadataMenus::tr("These photos could not be read and are not in the file: %1")
                      .arg(result.unreadable.join(QStringLiteral(", ")));
     if (!result.skippedValues.isEmpty())
-        lines << AppDelegate::tr("These values cannot be stored in a property list and were "
-                                 "left out: %1")
+        lines << MetadataMenus::tr("These values cannot be stored in a property list and were "
+                                   "left out: %1")
                      .arg(shortList(result.skippedValues).join(QStringLiteral(", ")));
     if (!lines.isEmpty())
         beginAlertSheet(
-            d.window, AppDelegate::tr("Some metadata is not in the exported file."),
-            lines.join(QStringLiteral("\n\n")), {AppDelegate::tr(" Ok ")},
-            [&d](QMessageBox *alert, int code) { d.sheets().savePanelDidEnd3(alert, code); });
+            app.mainWindow(), MetadataMenus::tr("Some metadata is not in the exported file."),
+            lines.join(QStringLiteral("\n\n")), {MetadataMenus::tr(" Ok ")},
+            [&app](QMessageBox *alert, int code) { app.sheets().savePanelDidEnd3(alert, code); });
 }
 
 } // namespace
 
-QString MetadataMenusPart::editSheetFieldText(const char *outletName) const {
+QString MetadataMenus::editSheetFieldText(const char *outletName) const {
     const QString name = QLatin1String(outletName);
     const QWidget *sheet =
-        d.window ? d.window->findChild<QWidget *>(QStringLiteral("eidtMetaWindow")) : nullptr;
+        app.mainWindow() ? app.mainWindow()->findChild<QWidget *>(QStringLiteral("eidtMetaWindow"))
+                         : nullptr;
     const QWidget *field = sheet ? sheet->findChild<QWidget *>(name) : nullptr;
     if (!field)
         return {};
@@ -72,46 +76,72 @@ QString MetadataMenusPart::editSheetFieldText(const char *outletName) const {
     return plain.isValid() ? plain.toString() : field->property("text").toString();
 }
 
-void MetadataMenusPart::ExportTIFFtoPlistAction() {
-    exportSelected(d, PlistExportKind::Tiff);
+void MetadataMenus::ExportTIFFtoPlistAction() {
+    exportSelected(app, PlistExportKind::Tiff);
 }
 
-void MetadataMenusPart::ExportExiftoPlistAction() {
-    exportSelected(d, PlistExportKind::Exif);
+void MetadataMenus::ExportExiftoPlistAction() {
+    exportSelected(app, PlistExportKind::Exif);
 }
 
-void MetadataMenusPart::ExportExifAndIiFFDataToPlist() {
-    exportSelected(d, PlistExportKind::ExifAndTiff);
+void MetadataMenus::ExportExifAndIiFFDataToPlist() {
+    exportSelected(app, PlistExportKind::ExifAndTiff);
 }
 
-void MetadataMenusPart::ExportExifAndGPSDataToPlist() {
-    exportSelected(d, PlistExportKind::ExifAndGps);
+void MetadataMenus::ExportExifAndGPSDataToPlist() {
+    exportSelected(app, PlistExportKind::ExifAndGps);
 }
 
-void MetadataMenusPart::WriteExifDataToPlist() {
-    exportSelected(d, PlistExportKind::AllMetadata);
+void MetadataMenus::WriteExifDataToPlist() {
+    exportSelected(app, PlistExportKind::AllMetadata);
 }
 
-void MetadataMenusPart::ExportTemplateDataToPlist() {
+void MetadataMenus::ExportTemplateDataToPlist() {
     const PropertyList::OrderedDictionary dict =
         templateDictionary([this](const char *field) { return editSheetFieldText(field); });
     QString why;
-    const QString path = writeTemplatePlist(d.preferences().storagelocation, dict, &why);
+    const QString path = writeTemplatePlist(app.preferences().storagelocation, dict, &why);
     if (path.isEmpty()) {
-        reportExportFailure(d, why);
+        reportExportFailure(app, why);
         return;
     }
-    revealExport(d, path);
+    revealExport(app, path);
 }
 
-void MetadataMenusPart::WriteSelectedItemsExifDataToPlist() {
+void MetadataMenus::WriteSelectedItemsExifDataToPlist() {
     QString why;
     const QString path =
-        writeShownPhotoPlist(d.preferences().storagelocation, d.selection().currentFileName,
-                             d.selection().currentExifDictionary, &why);
+        writeShownPhotoPlist(app.preferences().storagelocation, app.selection().currentFileName,
+                             app.selection().currentExifDictionary, &why);
     if (path.isEmpty()) {
-        reportExportFailure(d, why);
+        reportExportFailure(app, why);
         return;
     }
-    revealExport(d, path);
+    revealExport(app, path);
+}
+
+void MetadataMenus::addPropertyListItems(QMenu *menu) {
+    const std::pair<const char *, void (MetadataMenus::*)()> items[] = {
+        {"Export TIFF Metadata to Plist", &MetadataMenus::ExportTIFFtoPlistAction},
+        {"Export Exif Metadata to Plist", &MetadataMenus::ExportExiftoPlistAction},
+        {"Export Exif and TIFF Metadata to Plist", &MetadataMenus::ExportExifAndIiFFDataToPlist},
+        {"Export Exif and GPS Metadata to Plist", &MetadataMenus::ExportExifAndGPSDataToPlist},
+        {"Export All Metadata to Plist", &MetadataMenus::WriteExifDataToPlist},
+        {"Export Shown Photo's Metadata to Plist",
+         &MetadataMenus::WriteSelectedItemsExifDataToPlist},
+        {"Export Edit Sheet as Template", &MetadataMenus::ExportTemplateDataToPlist},
+        {nullptr, nullptr},
+        {"Import TIFF Metadata from Plist…", &MetadataMenus::ImportTIFFtoPlistAction},
+        {"Import Exif Metadata from Plist…", &MetadataMenus::ImportExiFtoPlistAction},
+        {"Import Exif and TIFF Metadata from Plist…", &MetadataMenus::ImportExiFAndTiffPlistAction},
+        {"Import Exif and GPS Metadata from Plist…", &MetadataMenus::ImportExiFAndGPSPlistAction},
+        {"Import All Metadata from Plist…", &MetadataMenus::ImportMetaDataPlistAction},
+        {"Apply Template…", &MetadataMenus::ImportTemplateDataPlistAction},
+    };
+    for (const auto &[title, action] : items) {
+        if (action)
+            app.jobs().addMenuItem(menu, tr(title), [this, action = action] { (this->*action)(); });
+        else
+            menu->addSeparator();
+    }
 }

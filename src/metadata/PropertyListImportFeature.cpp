@@ -1,5 +1,7 @@
 // Property lists and templates applied to the selected local photos.
-#include "app/AppDelegate.h"
+#include "metadata/MetadataMenus.h"
+
+#include "app/AppServices.h"
 #include "app/Browsers.h"
 #include "app/Jobs.h"
 #include "app/Sheets.h"
@@ -16,24 +18,10 @@
 
 namespace {
 
-using EndHandler = void (AppDelegate::*)(QFileDialog *, int, void *);
-
-void openPlistPanel(AppDelegate &d, EndHandler end) {
-    auto *panel = new QFileDialog(d.window, AppDelegate::tr("Please select plist to import."));
-    panel->setAttribute(Qt::WA_DeleteOnClose);
-    panel->setWindowModality(Qt::WindowModal);
-    panel->setFileMode(QFileDialog::ExistingFile);
-    d.mainWindowController().theOpenPanel = panel;
-    QObject::connect(panel, &QFileDialog::finished, &d, [&d, panel, end](int r) {
-        (d.*end)(panel, r == QDialog::Accepted ? 1 : 0, nullptr);
-    });
-    panel->open();
-}
-
-void tell(AppDelegate &d, const QString &message, const QString &details) {
+void tell(AppServices &app, const QString &message, const QString &details) {
     beginAlertSheet(
-        d.window, message, details, {AppDelegate::tr(" Ok ")},
-        [&d](QMessageBox *alert, int code) { d.sheets().savePanelDidEnd3(alert, code); });
+        app.mainWindow(), message, details, {MetadataMenus::tr(" Ok ")},
+        [&app](QMessageBox *alert, int code) { app.sheets().savePanelDidEnd3(alert, code); });
 }
 
 QString chosenFile(QFileDialog *panel, int returnCode) {
@@ -42,109 +30,131 @@ QString chosenFile(QFileDialog *panel, int returnCode) {
     return panel->selectedFiles().first();
 }
 
-void finishImport(AppDelegate &d, const WriteRecipeReport &report,
+void finishImport(AppServices &app, const WriteRecipeReport &report,
                   const QStringList &notInFile = {}) {
     QStringList missing;
     for (const QString &name : notInFile)
-        missing << AppDelegate::tr("%1: not in the property list").arg(name);
+        missing << MetadataMenus::tr("%1: not in the property list").arg(name);
     JobReport job = jobReportFromRecipe(report);
     job.notWritten += missing;
     // Only photos left as they were are told: an import that wrote them all ends silently.
     job.sheetOnSuccess = false;
-    d.jobs().finishJob(job);
+    app.jobs().finishJob(job);
 }
 
-void startImport(AppDelegate &d, const QList<IKImageItemPtr> &items, bool overwrite,
+void startImport(AppServices &app, const QList<IKImageItemPtr> &items, bool overwrite,
                  const WriteRecipeOptions &options, const QStringList &notInFile = {}) {
-    AppDelegate *owner = &d;
-    d.jobs().startRecipeJob(items, overwrite, options,
-                            [owner, notInFile](const WriteRecipeReport &report, bool) {
-                                finishImport(*owner, report, notInFile);
-                            });
+    AppServices *owner = &app;
+    app.jobs().startRecipeJob(items, overwrite, options,
+                              [owner, notInFile](const WriteRecipeReport &report, bool) {
+                                  finishImport(*owner, report, notInFile);
+                              });
 }
 
-void importPerPhoto(AppDelegate &d, QFileDialog *panel, int returnCode, PlistExportKind kind) {
+// `cameraDate`: the edit sheet's camera date, for the photos the file gives none.
+void importPerPhoto(AppServices &app, QFileDialog *panel, int returnCode, PlistExportKind kind,
+                    const QString &cameraDate) {
     const QString path = chosenFile(panel, returnCode);
     if (path.isEmpty())
         return;
     const PerPhotoPlist file = loadPerPhotoPlist(path, kind);
     if (!file.ok) {
-        tell(d, AppDelegate::tr("This property list cannot be imported."), file.reason);
+        tell(app, MetadataMenus::tr("This property list cannot be imported."), file.reason);
         return;
     }
-    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
+    const QList<IKImageItemPtr> items = app.browsers().selectedLocalItems();
     if (items.isEmpty())
-        return datefeature::showNoSelectionSheet(d);
-    const bool overwrite = d.preferences().overwrite;
-    const PlistImportPlan plan =
-        planPerPhotoPlist(items, kind, file, d.metadataMenus.editSheetFieldText("cameraDatelab"));
+        return datefeature::showNoSelectionSheet(app);
+    const bool overwrite = app.preferences().overwrite;
+    const PlistImportPlan plan = planPerPhotoPlist(items, kind, file, cameraDate);
     if (plan.named.isEmpty()) {
-        tell(d, AppDelegate::tr("None of the selected photos is in this property list."),
-             AppDelegate::tr("The file holds the metadata of photos named: %1")
+        tell(app, MetadataMenus::tr("None of the selected photos is in this property list."),
+             MetadataMenus::tr("The file holds the metadata of photos named: %1")
                  .arg(shortList(file.order).join(QStringLiteral(", "))));
         return;
     }
-    startImport(d, plan.named, overwrite, plan.options, plan.notInFile);
+    startImport(app, plan.named, overwrite, plan.options, plan.notInFile);
 }
 
 } // namespace
 
-void MetadataMenusPart::ImportTIFFtoPlistAction() {
-    openPlistPanel(d, &AppDelegate::forward<&MetadataMenusPart::openPanelDidEnd10>);
+MetadataMenus::MetadataMenus(AppServices &app, CameraWindowPart &camera, GpsWindowPart &gps,
+                             MainWindowController &mainWindow)
+    : app(app), camera(camera), gps(gps), mainWindow(mainWindow) {}
+
+void MetadataMenus::openPlistPanel(PanelEnd end) {
+    auto *panel = new QFileDialog(app.mainWindow(), tr("Please select plist to import."));
+    panel->setAttribute(Qt::WA_DeleteOnClose);
+    panel->setWindowModality(Qt::WindowModal);
+    panel->setFileMode(QFileDialog::ExistingFile);
+    mainWindow.theOpenPanel = panel;
+    QObject::connect(panel, &QFileDialog::finished, &app.jobs(), [this, panel, end](int r) {
+        (this->*end)(panel, r == QDialog::Accepted ? 1 : 0, nullptr);
+    });
+    panel->open();
 }
 
-void MetadataMenusPart::ImportExiFtoPlistAction() {
-    openPlistPanel(d, &AppDelegate::forward<&MetadataMenusPart::openPanelDidEnd11>);
+void MetadataMenus::ImportTIFFtoPlistAction() {
+    openPlistPanel(&MetadataMenus::openPanelDidEnd10);
 }
 
-void MetadataMenusPart::ImportExiFAndTiffPlistAction() {
-    openPlistPanel(d, &AppDelegate::forward<&MetadataMenusPart::openPanelDidEnd12>);
+void MetadataMenus::ImportExiFtoPlistAction() {
+    openPlistPanel(&MetadataMenus::openPanelDidEnd11);
 }
 
-void MetadataMenusPart::ImportExiFAndGPSPlistAction() {
-    openPlistPanel(d, &AppDelegate::forward<&MetadataMenusPart::openPanelDidEnd16>);
+void MetadataMenus::ImportExiFAndTiffPlistAction() {
+    openPlistPanel(&MetadataMenus::openPanelDidEnd12);
 }
 
-void MetadataMenusPart::ImportMetaDataPlistAction() {
-    openPlistPanel(d, &AppDelegate::forward<&MetadataMenusPart::openPanelDidEnd14>);
+void MetadataMenus::ImportExiFAndGPSPlistAction() {
+    openPlistPanel(&MetadataMenus::openPanelDidEnd16);
 }
 
-void MetadataMenusPart::ImportTemplateDataPlistAction() {
-    openPlistPanel(d, &AppDelegate::forward<&MetadataMenusPart::openPanelDidEnd13>);
+void MetadataMenus::ImportMetaDataPlistAction() {
+    openPlistPanel(&MetadataMenus::openPanelDidEnd14);
 }
 
-void MetadataMenusPart::openPanelDidEnd10(QFileDialog *panel, int returnCode, void *) {
-    importPerPhoto(d, panel, returnCode, PlistExportKind::Tiff);
+void MetadataMenus::ImportTemplateDataPlistAction() {
+    openPlistPanel(&MetadataMenus::openPanelDidEnd13);
 }
 
-void MetadataMenusPart::openPanelDidEnd11(QFileDialog *panel, int returnCode, void *) {
-    importPerPhoto(d, panel, returnCode, PlistExportKind::Exif);
+void MetadataMenus::openPanelDidEnd10(QFileDialog *panel, int returnCode, void *) {
+    importPerPhoto(app, panel, returnCode, PlistExportKind::Tiff,
+                   editSheetFieldText("cameraDatelab"));
 }
 
-void MetadataMenusPart::openPanelDidEnd12(QFileDialog *panel, int returnCode, void *) {
-    importPerPhoto(d, panel, returnCode, PlistExportKind::ExifAndTiff);
+void MetadataMenus::openPanelDidEnd11(QFileDialog *panel, int returnCode, void *) {
+    importPerPhoto(app, panel, returnCode, PlistExportKind::Exif,
+                   editSheetFieldText("cameraDatelab"));
 }
 
-void MetadataMenusPart::openPanelDidEnd16(QFileDialog *panel, int returnCode, void *) {
-    importPerPhoto(d, panel, returnCode, PlistExportKind::ExifAndGps);
+void MetadataMenus::openPanelDidEnd12(QFileDialog *panel, int returnCode, void *) {
+    importPerPhoto(app, panel, returnCode, PlistExportKind::ExifAndTiff,
+                   editSheetFieldText("cameraDatelab"));
 }
 
-void MetadataMenusPart::openPanelDidEnd14(QFileDialog *panel, int returnCode, void *) {
-    importPerPhoto(d, panel, returnCode, PlistExportKind::AllMetadata);
+void MetadataMenus::openPanelDidEnd16(QFileDialog *panel, int returnCode, void *) {
+    importPerPhoto(app, panel, returnCode, PlistExportKind::ExifAndGps,
+                   editSheetFieldText("cameraDatelab"));
 }
 
-void MetadataMenusPart::openPanelDidEnd13(QFileDialog *panel, int returnCode, void *) {
+void MetadataMenus::openPanelDidEnd14(QFileDialog *panel, int returnCode, void *) {
+    importPerPhoto(app, panel, returnCode, PlistExportKind::AllMetadata,
+                   editSheetFieldText("cameraDatelab"));
+}
+
+void MetadataMenus::openPanelDidEnd13(QFileDialog *panel, int returnCode, void *) {
     const QString path = chosenFile(panel, returnCode);
     if (path.isEmpty())
         return;
     const TemplatePlist tpl = loadTemplatePlist(path);
     if (!tpl.ok) {
-        tell(d, AppDelegate::tr("This template cannot be applied."), tpl.reason);
+        tell(app, MetadataMenus::tr("This template cannot be applied."), tpl.reason);
         return;
     }
-    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
+    const QList<IKImageItemPtr> items = app.browsers().selectedLocalItems();
     if (items.isEmpty())
-        return datefeature::showNoSelectionSheet(d);
-    const bool overwrite = d.preferences().overwrite;
-    startImport(d, items, overwrite, templateOptions(tpl));
+        return datefeature::showNoSelectionSheet(app);
+    const bool overwrite = app.preferences().overwrite;
+    startImport(app, items, overwrite, templateOptions(tpl));
 }

@@ -1,8 +1,12 @@
 // Removal of metadata dictionaries from the selected local photos, or from copies of the
 // selected camera photos.
-#include "app/AppDelegate.h"
+#include "metadata/MetadataMenus.h"
+
+#include "app/AppServices.h"
 #include "app/Browsers.h"
 #include "app/Jobs.h"
+#include "browser/CameraWindowPart.h"
+#include <QMenu>
 
 #include "metadata/DateFeatureSupport.h"
 
@@ -31,88 +35,103 @@ WriteRecipeOptions removalOptions(MetadataRemoval removal) {
     return options;
 }
 
-void finishRemoval(AppDelegate &d, MetadataRemoval removal, WriteRecipeReport report,
+void finishRemoval(AppServices &app, MetadataRemoval removal, WriteRecipeReport report,
                    const QStringList &notDownloaded = {}) {
     // A removal changes nothing only in a photo that holds nothing it takes: no copy, and
     // the photo is named with why, as a video without a position is.
     for (WriteRecipeResult &photo : report.photos)
         if (!photo.written && photo.reason == QLatin1String(kNothingToChange) &&
             removal == MetadataRemoval::Gps)
-            photo.reason = AppDelegate::tr("it holds no GPS position");
+            photo.reason = MetadataMenus::tr("it holds no GPS position");
     JobReport job = jobReportFromRecipe(report, notDownloaded);
     job.sheetOnSuccess = removalShowsCompletion(removal);
-    d.jobs().finishJob(job);
+    app.jobs().finishJob(job);
 }
 
 // The recipe as a job of the window, ending in the removal's own ending.
-void startRemoval(AppDelegate &d, MetadataRemoval removal, const QList<IKImageItemPtr> &items,
+void startRemoval(AppServices &app, MetadataRemoval removal, const QList<IKImageItemPtr> &items,
                   const QStringList &notDownloaded = {}, bool addsUp = true) {
-    AppDelegate *owner = &d;
+    AppServices *owner = &app;
     WriteRecipeOptions options = removalOptions(removal);
     options.addsUp = addsUp;
-    d.jobs().startRecipeJob(items, false, options,
-                            [owner, removal, notDownloaded](const WriteRecipeReport &report, bool) {
-                                finishRemoval(*owner, removal, report, notDownloaded);
-                            });
+    app.jobs().startRecipeJob(
+        items, false, options,
+        [owner, removal, notDownloaded](const WriteRecipeReport &report, bool) {
+            finishRemoval(*owner, removal, report, notDownloaded);
+        });
 }
 
 // Camera photos: each downloaded copy stays as it arrived; the removal is written beside
 // it under the removal's prefix, and a result of an earlier run is never replaced.
-void runCameraRemoval(AppDelegate &d, MetadataRemoval removal) {
-    QPointer<AppDelegate> self(&d);
-    d.cameraWindow.withCameraCopies(
-        [self, removal](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
-            if (!self)
-                return;
-            // The recipe gives each output the next free name, so nothing is replaced.
-            QList<IKImageItemPtr> outputs;
-            for (const IKImageItemPtr &copy : copies) {
-                auto output = std::make_shared<IKImageItem>(*copy);
-                output->fileName = cameraRemovalPrefix(removal) + copy->fileName;
-                outputs << output;
-            }
-            startRemoval(*self, removal, outputs, failures, false);
-        });
+void runCameraRemoval(AppServices &app, CameraWindowPart &camera, MetadataRemoval removal) {
+    QPointer<Jobs> alive(&app.jobs());
+    camera.withCameraCopies([alive, services = &app, removal](const QList<IKImageItemPtr> &copies,
+                                                              const QStringList &failures) {
+        if (!alive)
+            return;
+        // The recipe gives each output the next free name, so nothing is replaced.
+        QList<IKImageItemPtr> outputs;
+        for (const IKImageItemPtr &copy : copies) {
+            auto output = std::make_shared<IKImageItem>(*copy);
+            output->fileName = cameraRemovalPrefix(removal) + copy->fileName;
+            outputs << output;
+        }
+        startRemoval(*services, removal, outputs, failures, false);
+    });
 }
 
-void runRemoval(AppDelegate &d, MetadataRemoval removal) {
-    if (d.cameraWindow.cameraIsSource())
-        return runCameraRemoval(d, removal);
-    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
+void runRemoval(AppServices &app, CameraWindowPart &camera, MetadataRemoval removal) {
+    if (camera.cameraIsSource())
+        return runCameraRemoval(app, camera, removal);
+    const QList<IKImageItemPtr> items = app.browsers().selectedLocalItems();
     if (items.isEmpty()) {
-        datefeature::showNoSelectionSheet(d);
+        datefeature::showNoSelectionSheet(app);
         return;
     }
     // A removal never replaces the original, whatever the overwrite setting says.
-    startRemoval(d, removal, items);
+    startRemoval(app, removal, items);
 }
 
 } // namespace
 
-void MetadataMenusPart::DeleteExifAndGPSData() {
-    runRemoval(d, MetadataRemoval::ExifAndGps);
+void MetadataMenus::DeleteExifAndGPSData() {
+    runRemoval(app, camera, MetadataRemoval::ExifAndGps);
 }
 
-void MetadataMenusPart::DeleteAllPhotoMetadataData() {
-    runRemoval(d, MetadataRemoval::AllMetadata);
+void MetadataMenus::DeleteAllPhotoMetadataData() {
+    runRemoval(app, camera, MetadataRemoval::AllMetadata);
 }
 
-void MetadataMenusPart::RemoveIPTCandTIFFTagsDataFromPhoto() {
-    runRemoval(d, MetadataRemoval::IptcAndTiff);
+void MetadataMenus::RemoveIPTCandTIFFTagsDataFromPhoto() {
+    runRemoval(app, camera, MetadataRemoval::IptcAndTiff);
 }
 
-void MetadataMenusPart::RemoveTIFFTagsDataFromPhoto() {
-    runRemoval(d, MetadataRemoval::Tiff);
+void MetadataMenus::RemoveTIFFTagsDataFromPhoto() {
+    runRemoval(app, camera, MetadataRemoval::Tiff);
 }
 
-void MetadataMenusPart::RemoveIPTCDataFromPhoto() {
-    runRemoval(d, MetadataRemoval::Iptc);
+void MetadataMenus::RemoveIPTCDataFromPhoto() {
+    runRemoval(app, camera, MetadataRemoval::Iptc);
 }
 
-void MetadataMenusPart::RemoveExifDataFromPhoto() {
-    runRemoval(d, MetadataRemoval::Exif);
+void MetadataMenus::RemoveExifDataFromPhoto() {
+    runRemoval(app, camera, MetadataRemoval::Exif);
 }
 
-void MetadataMenusPart::RemoveGPSDataFromPhoto() {
-    runRemoval(d, MetadataRemoval::Gps);
+void MetadataMenus::RemoveGPSDataFromPhoto() {
+    runRemoval(app, camera, MetadataRemoval::Gps);
+}
+
+void MetadataMenus::addRemovalItems(QMenu *removals) {
+    const std::pair<const char *, void (MetadataMenus::*)()> items[] = {
+        {"Remove Exif and GPS Data", &MetadataMenus::DeleteExifAndGPSData},
+        {"Remove All Metadata", &MetadataMenus::DeleteAllPhotoMetadataData},
+        {"Remove IPTC and TIFF Data", &MetadataMenus::RemoveIPTCandTIFFTagsDataFromPhoto},
+        {"Remove TIFF Data", &MetadataMenus::RemoveTIFFTagsDataFromPhoto},
+        {"Remove IPTC Data", &MetadataMenus::RemoveIPTCDataFromPhoto},
+        {"Remove Exif Data", &MetadataMenus::RemoveExifDataFromPhoto},
+        {"Remove GPS Data", &MetadataMenus::RemoveGPSDataFromPhoto},
+    };
+    for (const auto &[title, action] : items)
+        app.jobs().addMenuItem(removals, tr(title), [this, action = action] { (this->*action)(); });
 }

@@ -1,9 +1,12 @@
 // Copies of the selected local photos named after their title or their place.
-#include "app/AppDelegate.h"
+#include "metadata/MetadataMenus.h"
+
+#include "app/AppServices.h"
 #include "app/Browsers.h"
 #include "app/Jobs.h"
 #include "app/Sheets.h"
 #include "browser/MainWindowController.h"
+#include "metadata/GpsWindowPart.h"
 
 #include "base/Coordinates.h"
 #include "metadata/DateFeatureSupport.h"
@@ -143,18 +146,18 @@ JobReport reportOf(const QList<IKImageItemPtr> &items, const QList<JobResult> &r
 
 Q_DECLARE_METATYPE(NamedCopy)
 
-void MetadataMenusPart::ClickCopyPhotoTitleToFilenameAction() {
-    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
+void MetadataMenus::ClickCopyPhotoTitleToFilenameAction() {
+    const QList<IKImageItemPtr> items = app.browsers().selectedLocalItems();
     if (items.isEmpty())
-        return datefeature::showNoSelectionSheet(d);
-    const QString storage = d.preferences().storagelocation;
-    JobRunner *runner = d.jobs().startJob();
+        return datefeature::showNoSelectionSheet(app);
+    const QString storage = app.preferences().storagelocation;
+    JobRunner *runner = app.jobs().startJob();
     // Clashing names are numbered in list order.
     runner->setCommitInOrder(true);
-    d.connect(runner, &JobRunner::finished, &d,
-              [this, items, storage](const QList<JobResult> &results) {
-                  d.jobs().finishJob(reportOf(items, results, storage));
-              });
+    QObject::connect(runner, &JobRunner::finished, &app.jobs(),
+                     [this, items, storage](const QList<JobResult> &results) {
+                         app.jobs().finishJob(reportOf(items, results, storage));
+                     });
     const QStringList sources = currentPaths(items);
     runner->start(
         items.size(),
@@ -164,7 +167,7 @@ void MetadataMenusPart::ClickCopyPhotoTitleToFilenameAction() {
             QVariantMap properties;
             if (!readPhoto(sources[i], &bytes, &properties)) {
                 JobResult r;
-                r.reason = AppDelegate::tr("not an image we can read");
+                r.reason = MetadataMenus::tr("not an image we can read");
                 return r;
             }
             const QString title = subDictionary(properties, QStringLiteral("{IPTC}"))
@@ -179,43 +182,43 @@ void MetadataMenusPart::ClickCopyPhotoTitleToFilenameAction() {
         commitCopies);
 }
 
-void MetadataMenusPart::ClickCopyPhotoGPSNameToFilenameAction() {
-    d.gpsWindow.getLocation = false;
-    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
+void MetadataMenus::ClickCopyPhotoGPSNameToFilenameAction() {
+    gps.getLocation = false;
+    const QList<IKImageItemPtr> items = app.browsers().selectedLocalItems();
     if (items.isEmpty())
-        return datefeature::showNoSelectionSheet(d);
-    const QString storage = d.preferences().storagelocation;
-    const QString root = d.mainWindowController().bImportLocalFolder
-                             ? QDir::cleanPath(d.mainWindowController().bImportLocalPath)
-                             : QString();
+        return datefeature::showNoSelectionSheet(app);
+    const QString storage = app.preferences().storagelocation;
+    const QString root =
+        mainWindow.bImportLocalFolder ? QDir::cleanPath(mainWindow.bImportLocalPath) : QString();
     // The place names the geocoder found, read here: workers never touch the items.
     QStringList places;
     for (const IKImageItemPtr &item : items)
         places << item->rare().GPSLocationfileName;
-    JobRunner *runner = d.jobs().startJob();
+    JobRunner *runner = app.jobs().startJob();
     // Clashing names are numbered in list order.
     runner->setCommitInOrder(true);
-    d.connect(
-        runner, &JobRunner::finished, &d, [this, items, storage](const QList<JobResult> &results) {
-            JobReport job = reportOf(items, results, storage);
-            job.sheetOnSuccess = false;
-            int withoutGps = 0;
-            for (const JobResult &r : results) {
-                const NamedCopy copy = r.data.value<NamedCopy>();
-                withoutGps += copy.noGps ? 1 : 0;
-                if (copy.coords)
-                    d.selection().currentCoords = *copy.coords;
-            }
-            if (withoutGps == items.size()) {
-                beginAlertSheet(d.window, AppDelegate::tr("No GPS data"),
-                                AppDelegate::tr("Please select a photo that contains GPS data."),
-                                {AppDelegate::tr(" Ok ")}, [this](QMessageBox *alert, int code) {
-                                    d.sheets().savePanelDidEnd3(alert, code);
-                                });
-                return;
-            }
-            d.jobs().finishJob(job);
-        });
+    QObject::connect(runner, &JobRunner::finished, &app.jobs(),
+                     [this, items, storage](const QList<JobResult> &results) {
+                         JobReport job = reportOf(items, results, storage);
+                         job.sheetOnSuccess = false;
+                         int withoutGps = 0;
+                         for (const JobResult &r : results) {
+                             const NamedCopy copy = r.data.value<NamedCopy>();
+                             withoutGps += copy.noGps ? 1 : 0;
+                             if (copy.coords)
+                                 app.selection().currentCoords = *copy.coords;
+                         }
+                         if (withoutGps == items.size()) {
+                             beginAlertSheet(
+                                 app.mainWindow(), MetadataMenus::tr("No GPS data"),
+                                 MetadataMenus::tr("Please select a photo that contains GPS data."),
+                                 {MetadataMenus::tr(" Ok ")}, [this](QMessageBox *alert, int code) {
+                                     app.sheets().savePanelDidEnd3(alert, code);
+                                 });
+                             return;
+                         }
+                         app.jobs().finishJob(job);
+                     });
     const QStringList sources = currentPaths(items);
     runner->start(
         items.size(),
@@ -225,14 +228,14 @@ void MetadataMenusPart::ClickCopyPhotoGPSNameToFilenameAction() {
             QByteArray bytes;
             QVariantMap properties;
             if (!readPhoto(sources[i], &bytes, &properties)) {
-                r.reason = AppDelegate::tr("not an image we can read");
+                r.reason = MetadataMenus::tr("not an image we can read");
                 return r;
             }
             NamedCopy copy;
             if (!properties.contains(QStringLiteral("{GPS}"))) {
                 // One photo without a position leaves the others of the batch to be named.
                 copy.noGps = true;
-                r.reason = AppDelegate::tr("no GPS data");
+                r.reason = MetadataMenus::tr("no GPS data");
                 r.data = QVariant::fromValue(copy);
                 return r;
             }

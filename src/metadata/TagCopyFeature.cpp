@@ -1,7 +1,10 @@
 // Copies of one tag into another in the selected local photos.
-#include "app/AppDelegate.h"
+#include "metadata/MetadataMenus.h"
+
+#include "app/AppServices.h"
 #include "app/Browsers.h"
 #include "app/Jobs.h"
+#include <QMenu>
 
 #include "metadata/DateFeatureSupport.h"
 #include "metadata/core/FileDateRules.h"
@@ -29,27 +32,27 @@ struct TagCopy {
 };
 
 // Starts the copy as a job of the window; `after` runs on its report before the ending.
-void runTagCopy(AppDelegate &d, const TagCopy &copy,
+void runTagCopy(AppServices &app, const TagCopy &copy,
                 std::function<void(const WriteRecipeReport &)> after = {}) {
-    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
+    const QList<IKImageItemPtr> items = app.browsers().selectedLocalItems();
     if (items.isEmpty())
-        return datefeature::showNoSelectionSheet(d);
-    const bool overwrite = copy.mayOverwrite && d.preferences().overwrite;
+        return datefeature::showNoSelectionSheet(app);
+    const bool overwrite = copy.mayOverwrite && app.preferences().overwrite;
     WriteRecipeOptions options;
     options.change = copy.change;
     options.destinationDictionary = copy.destination;
     options.dates = WriteRecipeOptions::Dates::CopyFromSource;
     options.useRawTemporary = copy.useRawTemporary;
-    AppDelegate *owner = &d;
+    AppServices *owner = &app;
     const bool completion = copy.completion;
-    d.jobs().startRecipeJob(items, overwrite, options,
-                            [owner, completion, after](const WriteRecipeReport &report, bool) {
-                                if (after)
-                                    after(report);
-                                JobReport job = jobReportFromRecipe(report);
-                                job.sheetOnSuccess = completion;
-                                owner->jobs().finishJob(job);
-                            });
+    app.jobs().startRecipeJob(items, overwrite, options,
+                              [owner, completion, after](const WriteRecipeReport &report, bool) {
+                                  if (after)
+                                      after(report);
+                                  JobReport job = jobReportFromRecipe(report);
+                                  job.sheetOnSuccess = completion;
+                                  owner->jobs().finishJob(job);
+                              });
 }
 
 Change plain(bool (*f)(QVariantMap &)) {
@@ -58,9 +61,9 @@ Change plain(bool (*f)(QVariantMap &)) {
 
 } // namespace
 
-void MetadataMenusPart::ClickCopyTIFFandIPTCtoExifAction() {
+void MetadataMenus::ClickCopyTIFFandIPTCtoExifAction() {
     // Each written photo takes its own new camera date as its file dates.
-    runTagCopy(d, {plain(copyTiffDateToExif), QStringLiteral("{TIFF}"), true, false, true},
+    runTagCopy(app, {plain(copyTiffDateToExif), QStringLiteral("{TIFF}"), true, false, true},
                [](const WriteRecipeReport &report) {
                    for (const WriteRecipeResult &r : report.photos) {
                        if (!r.written)
@@ -78,70 +81,94 @@ void MetadataMenusPart::ClickCopyTIFFandIPTCtoExifAction() {
                });
 }
 
-void MetadataMenusPart::ClickCopyExiftoTIFFandIPTCAction() {
-    runTagCopy(d, {plain(copyExifDateToTiff), QStringLiteral("{IPTC}"), false, false, true});
+void MetadataMenus::ClickCopyExiftoTIFFandIPTCAction() {
+    runTagCopy(app, {plain(copyExifDateToTiff), QStringLiteral("{IPTC}"), false, false, true});
 }
 
-void MetadataMenusPart::ClickCopyTitletoCaptionAction() {
-    runTagCopy(d, {plain(copyTitleToCaption), QStringLiteral("{IPTC}")});
+void MetadataMenus::ClickCopyTitletoCaptionAction() {
+    runTagCopy(app, {plain(copyTitleToCaption), QStringLiteral("{IPTC}")});
 }
 
-void MetadataMenusPart::ClickCopyKeywordstoCaptionAction() {
-    runTagCopy(d, {plain(copyKeywordsToCaption), QStringLiteral("{IPTC}")});
+void MetadataMenus::ClickCopyKeywordstoCaptionAction() {
+    runTagCopy(app, {plain(copyKeywordsToCaption), QStringLiteral("{IPTC}")});
 }
 
-void MetadataMenusPart::ClickCopyCaptionToTitleAction() {
-    runTagCopy(d, {plain(copyCaptionToTitle), QStringLiteral("{IPTC}")});
+void MetadataMenus::ClickCopyCaptionToTitleAction() {
+    runTagCopy(app, {plain(copyCaptionToTitle), QStringLiteral("{IPTC}")});
 }
 
-void MetadataMenusPart::ClickAddPersonShownAction() {
-    if (d.browsers().selectedLocalItems().isEmpty())
-        return datefeature::showNoSelectionSheet(d);
+void MetadataMenus::ClickAddPersonShownAction() {
+    if (app.browsers().selectedLocalItems().isEmpty())
+        return datefeature::showNoSelectionSheet(app);
     // The persons are the user's to give: asked in a sheet, written when it is accepted.
-    auto *ask = new QInputDialog(d.window);
+    auto *ask = new QInputDialog(app.mainWindow());
     ask->setObjectName(QStringLiteral("addPersonsShownSheet"));
     ask->setAttribute(Qt::WA_DeleteOnClose);
     ask->setWindowModality(Qt::WindowModal);
-    ask->setWindowTitle(AppDelegate::tr("Add Persons Shown"));
+    ask->setWindowTitle(MetadataMenus::tr("Add Persons Shown"));
     ask->setLabelText(
-        AppDelegate::tr("Persons shown in the selected photos (separated by commas):"));
-    QObject::connect(ask, &QInputDialog::textValueSelected, &d,
+        MetadataMenus::tr("Persons shown in the selected photos (separated by commas):"));
+    QObject::connect(ask, &QInputDialog::textValueSelected, &app.jobs(),
                      [this](const QString &text) { addPersonsShownDidEnd(parsePersonList(text)); });
     ask->open();
 }
 
-void MetadataMenusPart::addPersonsShownDidEnd(const QStringList &persons) {
+void MetadataMenus::addPersonsShownDidEnd(const QStringList &persons) {
     if (persons.isEmpty())
         return;
-    runTagCopy(d, {[persons](QVariantMap &working, const IKImageItem &) {
-                       return setPersonsShown(working, persons);
-                   },
-                   QStringLiteral("{IPTC}")});
+    runTagCopy(app, {[persons](QVariantMap &working, const IKImageItem &) {
+                         return setPersonsShown(working, persons);
+                     },
+                     QStringLiteral("{IPTC}")});
 }
 
-void MetadataMenusPart::ClickCopyPersonShownToKeywordsAction() {
-    runTagCopy(d, {plain(copyPersonsToKeywords), QStringLiteral("{IPTC}")});
+void MetadataMenus::ClickCopyPersonShownToKeywordsAction() {
+    runTagCopy(app, {plain(copyPersonsToKeywords), QStringLiteral("{IPTC}")});
 }
 
-void MetadataMenusPart::ClickCopyCameraDateToTitleAction() {
-    runTagCopy(d, {[](QVariantMap &working, const IKImageItem &item) {
-                       // The photo's own file, never its RAW stand-in.
-                       return copyCameraDateToTitle(working,
-                                                    FileDates::creationDate(item.filePath));
-                   },
-                   QStringLiteral("{IPTC}")});
+void MetadataMenus::ClickCopyCameraDateToTitleAction() {
+    runTagCopy(app, {[](QVariantMap &working, const IKImageItem &item) {
+                         // The photo's own file, never its RAW stand-in.
+                         return copyCameraDateToTitle(working,
+                                                      FileDates::creationDate(item.filePath));
+                     },
+                     QStringLiteral("{IPTC}")});
 }
 
-void MetadataMenusPart::ClickCopyFileNameToTitleAction() {
-    runTagCopy(d, {[](QVariantMap &working, const IKImageItem &item) {
-                       return copyFileNameToTitle(working, item.fileName);
-                   },
-                   QStringLiteral("{IPTC}"), true});
+void MetadataMenus::ClickCopyFileNameToTitleAction() {
+    runTagCopy(app, {[](QVariantMap &working, const IKImageItem &item) {
+                         return copyFileNameToTitle(working, item.fileName);
+                     },
+                     QStringLiteral("{IPTC}"), true});
 }
 
-void MetadataMenusPart::ClickCopyFileNameToCommentsAction() {
-    runTagCopy(d, {[](QVariantMap &working, const IKImageItem &item) {
-                       return copyFileNameToComment(working, item.fileName);
-                   },
-                   QStringLiteral("{TIFF}"), true, true, false});
+void MetadataMenus::ClickCopyFileNameToCommentsAction() {
+    runTagCopy(app, {[](QVariantMap &working, const IKImageItem &item) {
+                         return copyFileNameToComment(working, item.fileName);
+                     },
+                     QStringLiteral("{TIFF}"), true, true, false});
+}
+
+void MetadataMenus::addTagCopyItems(QMenu *tags) {
+    const std::pair<const char *, void (MetadataMenus::*)()> copies[] = {
+        {"TIFF Date to Exif Dates", &MetadataMenus::ClickCopyTIFFandIPTCtoExifAction},
+        {"Exif Date to TIFF Date", &MetadataMenus::ClickCopyExiftoTIFFandIPTCAction},
+        {"Title to Caption", &MetadataMenus::ClickCopyTitletoCaptionAction},
+        {"Keywords to Caption", &MetadataMenus::ClickCopyKeywordstoCaptionAction},
+        {"Caption to Title", &MetadataMenus::ClickCopyCaptionToTitleAction},
+        {"Add Persons Shown…", &MetadataMenus::ClickAddPersonShownAction},
+        {"Persons Shown to Keywords", &MetadataMenus::ClickCopyPersonShownToKeywordsAction},
+        {"Camera Date to Title", &MetadataMenus::ClickCopyCameraDateToTitleAction},
+        {"File Name to Title", &MetadataMenus::ClickCopyFileNameToTitleAction},
+        {"File Name to Comments", &MetadataMenus::ClickCopyFileNameToCommentsAction},
+        {nullptr, nullptr},
+        {"Name Copies after the Title", &MetadataMenus::ClickCopyPhotoTitleToFilenameAction},
+        {"Name Copies after the Place", &MetadataMenus::ClickCopyPhotoGPSNameToFilenameAction},
+    };
+    for (const auto &[title, action] : copies) {
+        if (action)
+            app.jobs().addMenuItem(tags, tr(title), [this, action = action] { (this->*action)(); });
+        else
+            tags->addSeparator();
+    }
 }

@@ -6,6 +6,7 @@
 #include "browser/LocalPhotoModel.h"
 #include "browser/MainWindowController.h"
 #include "metadata/LensWindow.h"
+#include "metadata/MetadataMenus.h"
 #include "platform/core/CameraDevice.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/FreeFileName.h"
@@ -188,7 +189,7 @@ TEST_F(CameraRoads, DownloadKeepsAFileAlreadyInTheStorageFolder) {
 
 TEST_F(CameraRoads, RemovalsWriteBesideTheCopyAndNeverReplace) {
     select({"St James Park.jpg"});
-    d->metadataMenus.RemoveGPSDataFromPhoto();
+    d->metadataMenus().RemoveGPSDataFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     const QString first = storage.filePath("NoGPS_St James Park.jpg");
     ASSERT_TRUE(waitFor([&] { return QFile::exists(first) && settled(); }));
@@ -204,7 +205,7 @@ TEST_F(CameraRoads, RemovalsWriteBesideTheCopyAndNeverReplace) {
 
     // A second run reuses the copy and keeps the first result.
     const QByteArray firstBytes = bytesOf(first);
-    d->metadataMenus.RemoveGPSDataFromPhoto();
+    d->metadataMenus().RemoveGPSDataFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     const QString second = storage.filePath("NoGPS_St James Park (2).jpg");
     ASSERT_TRUE(waitFor([&] { return QFile::exists(second) && settled(); }));
@@ -215,7 +216,7 @@ TEST_F(CameraRoads, RemovalsWriteBesideTheCopyAndNeverReplace) {
 
 TEST_F(CameraRoads, RemovingAllMetadataFromACameraPhotoLeavesNoneOfIt) {
     select({"wedding.jpg"});
-    d->metadataMenus.DeleteAllPhotoMetadataData();
+    d->metadataMenus().DeleteAllPhotoMetadataData();
     ASSERT_TRUE(waitForJobs(*d));
     const QString out = storage.filePath("NoExifAndGPS_wedding.jpg");
     ASSERT_TRUE(waitFor([&] { return QFile::exists(out) && settled() && openSheet(); }));
@@ -242,7 +243,7 @@ TEST_F(CameraRoads, CameraButtonPopsTheRemovalMenuForTheCamera) {
     EXPECT_TRUE(d->mainWindowController().removeExifMenu->isVisible());
     EXPECT_TRUE(d->cameraWindow.cameraIsSource());
     // The user picks a removal from the open menu.
-    d->metadataMenus.RemoveExifDataFromPhoto();
+    d->metadataMenus().RemoveExifDataFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     d->mainWindowController().removeExifMenu->hide();
     const QString out = storage.filePath("NoExif_St James Park.jpg");
@@ -258,7 +259,7 @@ TEST_F(CameraRoads, CameraButtonPopsTheRemovalMenuForTheCamera) {
 
 TEST_F(CameraRoads, NothingSelectedSaysSo) {
     select({});
-    d->metadataMenus.RemoveGPSDataFromPhoto();
+    d->metadataMenus().RemoveGPSDataFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(answerSheet(), "No Item has been selected");
     d->dateWindows.ShowChangeDateWindow();
@@ -364,7 +365,7 @@ TEST_F(CameraRoads, EditSheetChecksWhatItWritesThenEditsTheCopies) {
 TEST_F(CameraRoads, APhotoThatDoesNotArriveIsReportedAndTheOthersAreDone) {
     ASSERT_TRUE(QFile::remove(onCard("wedding.jpg")));
     select({"wedding.jpg", "IMG_1994.JPG"});
-    d->metadataMenus.RemoveExifDataFromPhoto();
+    d->metadataMenus().RemoveExifDataFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     ASSERT_TRUE(waitFor([&] { return settled() && openSheet(); }));
     const QString details = openSheet()->informativeText();

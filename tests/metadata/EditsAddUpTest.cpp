@@ -6,6 +6,7 @@
 #include "browser/LocalPhotoModel.h"
 #include "browser/MainWindowController.h"
 #include "browser/core/LocalImport.h"
+#include "metadata/MetadataMenus.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/Workspace.h"
@@ -83,7 +84,7 @@ TEST_F(EditsAddUp, ATitleThenRemoveGpsLeaveACopyWithTheTitleAndNoPosition) {
     selectFirst();
     ASSERT_EQ(d->selection().oldTitleStr, "St. James's Park");
     typeTitle("Horse Guards");
-    d->metadataMenus.RemoveGPSDataFromPhoto();
+    d->metadataMenus().RemoveGPSDataFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
 
     const QString copy = dir.filePath("out/St James Park.jpg");
@@ -123,7 +124,7 @@ TEST_F(EditsAddUp, TheTitleJustTypedNamesTheRenamedCopy) {
     add("St James Park.jpg");
     selectFirst();
     typeTitle("Horse Guards");
-    d->metadataMenus.ClickCopyPhotoTitleToFilenameAction();
+    d->metadataMenus().ClickCopyPhotoTitleToFilenameAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QString renamed = dir.filePath("out/Horse Guards.jpg");
     ASSERT_TRUE(QFile::exists(renamed))

@@ -5,6 +5,7 @@
 #include "browser/DropTargets.h"
 #include "browser/MainWindowController.h"
 #include "metadata/LensWindow.h"
+#include "metadata/MetadataMenus.h"
 #include "metadata/core/RecipeJobReport.h"
 #include "platform/core/JobRunner.h"
 #include "platform/core/Workspace.h"
@@ -147,7 +148,7 @@ TEST_F(JobEnding, NothingWrittenAndNothingFailedEndsQuietly) {
 }
 
 TEST_F(JobEnding, TagCopyWithoutSelectionShowsTheNoSelectionSheet) {
-    d->metadataMenus.ClickCopyTitletoCaptionAction();
+    d->metadataMenus().ClickCopyTitletoCaptionAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QList<QMessageBox *> sheets = openSheets();
     ASSERT_EQ(sheets.size(), 1);

@@ -3,6 +3,7 @@
 #include "browser/LocalPhotoModel.h"
 #include "browser/MainWindowController.h"
 #include "browser/core/LocalImport.h"
+#include "metadata/MetadataMenus.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/PropertyList.h"
 #include "platform/core/Workspace.h"
@@ -60,9 +61,9 @@ class PlistFeature : public ::testing::Test {
                 return s;
         return nullptr;
     }
-    // Runs an import action and answers its panel with `file`.
-    void answerPanel(void (AppDelegate::*action)(), const QString &file) {
-        (d.get()->*action)();
+    // The Exif import's panel, answered with `file`.
+    void answerImportPanel(const QString &file) {
+        d->metadataMenus().ImportExiFtoPlistAction();
         QFileDialog *panel = d->mainWindowController().theOpenPanel;
         ASSERT_TRUE(panel);
         EXPECT_EQ(panel->fileMode(), QFileDialog::ExistingFile);
@@ -92,7 +93,7 @@ TEST_F(PlistFeature, MenuHoldsTheThirteenCommands) {
 
 TEST_F(PlistFeature, ExportIsRevealedInTheFolderItWasWrittenTo) {
     selectAll();
-    d->metadataMenus.ExportExifAndGPSDataToPlist();
+    d->metadataMenus().ExportExifAndGPSDataToPlist();
     const QString path = d->preferences().storagelocation + "/ExportExifandGPSInfo.plist";
     // The folder a sheet names where no file manager answers: the storage folder itself.
     EXPECT_EQ(revealed, (QStringList{path, d->preferences().storagelocation}));
@@ -108,7 +109,7 @@ TEST_F(PlistFeature, SameNamedPhotosAreToldAfterTheExport) {
     d->mainWindowController().appendLocalItem(makeLocalItem(twin));
     d->mainWindowController().LoadImportedPhotsonMainThread();
     selectAll();
-    d->metadataMenus.ExportTIFFtoPlistAction();
+    d->metadataMenus().ExportTIFFtoPlistAction();
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_TRUE(sheet->informativeText().contains("IMG_1994.JPG"));
@@ -120,7 +121,7 @@ TEST_F(PlistFeature, TemplateFromTheEditSheetAndTheShownPhoto) {
     d->editSheet.artistlab->setText("Ann");
     d->editSheet.gpsLatilab->setText("48.8566");
     d->editSheet.sheetLensMakelab->setText("Nikkor");
-    d->metadataMenus.ExportTemplateDataToPlist();
+    d->metadataMenus().ExportTemplateDataToPlist();
     const QString path = d->preferences().storagelocation + "/templatefile.plist";
     ASSERT_EQ(revealed.value(0), path);
     const QJsonObject v = readPlistOutside(path)["value"].toObject();
@@ -131,7 +132,7 @@ TEST_F(PlistFeature, TemplateFromTheEditSheetAndTheShownPhoto) {
 
     d->mainWindowController().localImageBrowserView->selectionModel()->select(
         d->mainWindowController().localPhotoModel->index(1), QItemSelectionModel::ClearAndSelect);
-    d->metadataMenus.WriteSelectedItemsExifDataToPlist();
+    d->metadataMenus().WriteSelectedItemsExifDataToPlist();
     const QString shown = d->preferences().storagelocation + "/IMG_1994.plist";
     EXPECT_EQ(revealed.value(2), shown);
     EXPECT_TRUE(PropertyList::read(shown).root.toMap().contains("{Exif}"));
@@ -139,7 +140,7 @@ TEST_F(PlistFeature, TemplateFromTheEditSheetAndTheShownPhoto) {
 
 TEST_F(PlistFeature, ImportThroughThePanel) {
     selectAll();
-    d->metadataMenus.ExportExiftoPlistAction();
+    d->metadataMenus().ExportExiftoPlistAction();
     const QString exported = d->preferences().storagelocation + "/ExportExifInfo.plist";
     revealed.clear();
 
@@ -150,7 +151,7 @@ TEST_F(PlistFeature, ImportThroughThePanel) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("no plist here");
     f.close();
-    answerPanel(&AppDelegate::forward<&MetadataMenusPart::ImportExiFtoPlistAction>, bogus);
+    answerImportPanel(bogus);
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "This property list cannot be imported.");
@@ -159,14 +160,14 @@ TEST_F(PlistFeature, ImportThroughThePanel) {
     EXPECT_TRUE(revealed.isEmpty());
 
     // Cancel does nothing.
-    d->metadataMenus.ImportExiFtoPlistAction();
+    d->metadataMenus().ImportExiFtoPlistAction();
     ASSERT_TRUE(d->mainWindowController().theOpenPanel);
     d->mainWindowController().theOpenPanel->reject();
     QApplication::processEvents();
     EXPECT_TRUE(revealed.isEmpty());
 
     // The exported file applied again writes both photos, the first one revealed.
-    answerPanel(&AppDelegate::forward<&MetadataMenusPart::ImportExiFtoPlistAction>, exported);
+    answerImportPanel(exported);
     EXPECT_EQ(revealed.value(0), d->preferences().storagelocation + "/St James Park.jpg");
     EXPECT_EQ(ImageSource::fromPath(d->preferences().storagelocation + "/IMG_1994.JPG")
                   .properties(0)
@@ -181,7 +182,7 @@ TEST_F(PlistFeature, ImportThroughThePanel) {
     ASSERT_TRUE(PropertyList::writeXml(
         one, QVariantMap{{"IMG_1994.JPG", QVariantMap{{"ISOSpeedRatings", QVariantList{100}}}}},
         &error));
-    answerPanel(&AppDelegate::forward<&MetadataMenusPart::ImportExiFtoPlistAction>, one);
+    answerImportPanel(one);
     sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_TRUE(sheet->informativeText().contains("St James Park.jpg"));

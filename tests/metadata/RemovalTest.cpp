@@ -3,6 +3,7 @@
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
 #include "browser/MainWindowController.h"
+#include "metadata/MetadataMenus.h"
 #include "metadata/core/GpsChanges.h"
 #include "metadata/core/MetadataRemoval.h"
 #include "metadata/core/WriteRecipe.h"
@@ -266,7 +267,7 @@ TEST(RemovalAction, EmptySelectionAsksAndTheOriginalIsNeverReplaced) {
         d.localLists().localPhotoItemArray = {itemFor(a)};
         QStandardItemModel model(1, 1);
         d.mainWindowController().localImageBrowserView->setModel(&model);
-        d.metadataMenus.RemoveGPSDataFromPhoto();
+        d.metadataMenus().RemoveGPSDataFromPhoto();
         ASSERT_TRUE(waitForJobs(d));
         QMessageBox *sheet = d.window->findChild<QMessageBox *>();
         ASSERT_TRUE(sheet);
@@ -276,7 +277,7 @@ TEST(RemovalAction, EmptySelectionAsksAndTheOriginalIsNeverReplaced) {
 
         d.mainWindowController().localImageBrowserView->selectionModel()->select(
             model.index(0, 0), QItemSelectionModel::Select);
-        d.metadataMenus.RemoveGPSDataFromPhoto();
+        d.metadataMenus().RemoveGPSDataFromPhoto();
         ASSERT_TRUE(waitForJobs(d));
         f.open(QIODevice::ReadOnly);
         EXPECT_EQ(QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256), before);
@@ -286,7 +287,7 @@ TEST(RemovalAction, EmptySelectionAsksAndTheOriginalIsNeverReplaced) {
         // A photo without a position anywhere is named, as a video without one is, and no
         // copy of it is made.
         d.localLists().localPhotoItemArray = {itemFor(copyFixture("wedding.jpg", dir.path()))};
-        d.metadataMenus.RemoveGPSDataFromPhoto();
+        d.metadataMenus().RemoveGPSDataFromPhoto();
         ASSERT_TRUE(waitForJobs(d));
         QMessageBox *named = nullptr;
         for (QMessageBox *box : d.window->findChildren<QMessageBox *>())

@@ -3,6 +3,7 @@
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
 #include "browser/MainWindowController.h"
+#include "metadata/MetadataMenus.h"
 #include "metadata/core/SafeFileName.h"
 #include "metadata/core/TagCopies.h"
 #include "metadata/core/WriteRecipe.h"
@@ -135,7 +136,7 @@ TEST_F(TagCopy, KeywordsToCaptionSkipsPhotosWithoutKeywordsAndSaysSo) {
     const QString park = copyFixture("St James Park.jpg", dir.path());
     const QString fri = copyFixture("IMG_1994.JPG", dir.path());
     show({park, fri});
-    d->metadataMenus.ClickCopyKeywordstoCaptionAction();
+    d->metadataMenus().ClickCopyKeywordstoCaptionAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(exiftool(out("St James Park.jpg")).value("EXIF:ImageDescription").toString(),
               "UK,England,United Kingdom,London,London 2018,St. James's Park");
@@ -148,12 +149,12 @@ TEST_F(TagCopy, KeywordsToCaptionSkipsPhotosWithoutKeywordsAndSaysSo) {
 TEST_F(TagCopy, PersonsToKeywordsWithoutDuplicates) {
     const QString wedding = copyFixture("wedding.jpg", dir.path());
     show({wedding});
-    d->metadataMenus.ClickCopyPersonShownToKeywordsAction();
+    d->metadataMenus().ClickCopyPersonShownToKeywordsAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject json = exiftool(out("wedding.jpg"));
     EXPECT_EQ(json.value("IPTC:Keywords").toArray(), (QJsonArray{"wedding", "Maria"}));
     d->localLists().localPhotoItemArray[0] = itemFor(out("wedding.jpg"));
-    d->metadataMenus.ClickCopyPersonShownToKeywordsAction();
+    d->metadataMenus().ClickCopyPersonShownToKeywordsAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(iptcOf(out("wedding.jpg")).value("Keywords").toStringList(),
               (QStringList{"wedding", "Maria"}));
@@ -162,7 +163,7 @@ TEST_F(TagCopy, PersonsToKeywordsWithoutDuplicates) {
 TEST_F(TagCopy, PersonsShownAreTheOnesTheUserGives) {
     const QString wedding = copyFixture("wedding.jpg", dir.path());
     show({wedding});
-    d->metadataMenus.ClickAddPersonShownAction();
+    d->metadataMenus().ClickAddPersonShownAction();
     ASSERT_TRUE(waitForJobs(*d));
     auto *ask = d->window->findChild<QInputDialog *>("addPersonsShownSheet");
     ASSERT_TRUE(ask);
@@ -178,11 +179,11 @@ TEST_F(TagCopy, FileNameToTitleAndCaptionToTitle) {
     const QString a = copyFixture("IMG_1994.JPG", dir.path());
     const QString b = copyFixture("wedding.jpg", dir.path());
     show({a});
-    d->metadataMenus.ClickCopyFileNameToTitleAction();
+    d->metadataMenus().ClickCopyFileNameToTitleAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(exiftool(out("IMG_1994.JPG")).value("IPTC:ObjectName").toString(), "IMG_1994");
     show({b});
-    d->metadataMenus.ClickCopyCaptionToTitleAction();
+    d->metadataMenus().ClickCopyCaptionToTitleAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject json = exiftool(out("wedding.jpg"));
     EXPECT_EQ(json.value("IPTC:ObjectName").toString(), "Bride Wedding day");
@@ -192,7 +193,7 @@ TEST_F(TagCopy, FileNameToTitleAndCaptionToTitle) {
 TEST_F(TagCopy, TiffDateToExifSetsEachPhotosOwnFileDates) {
     const QString wedding = copyFixture("wedding.jpg", dir.path());
     show({wedding});
-    d->metadataMenus.ClickCopyTIFFandIPTCtoExifAction();
+    d->metadataMenus().ClickCopyTIFFandIPTCtoExifAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject json = exiftool(out("wedding.jpg"));
     EXPECT_EQ(json.value("EXIF:DateTimeOriginal").toString(), "2019:06:25 15:27:48");
@@ -219,7 +220,7 @@ TEST_F(TagCopy, TitleRenameMakesClashingAndUnsafeTitlesSafe) {
               1);
     const QString c = dir.filePath("titled/wedding.jpg");
     show({a, b, c});
-    d->metadataMenus.ClickCopyPhotoTitleToFilenameAction();
+    d->metadataMenus().ClickCopyPhotoTitleToFilenameAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(readAll(out("St. James's Park.jpg")), readAll(a));
     EXPECT_EQ(readAll(out("St. James's Park (2).jpg")), readAll(b));
@@ -237,7 +238,7 @@ TEST_F(TagCopy, PlaceRenameGoesOnPastAPhotoWithoutGps) {
     show({park, wedding, park2});
     d->localLists().localPhotoItemArray[0]->editRare().GPSLocationfileName = "London/Westminster";
     d->localLists().localPhotoItemArray[2]->editRare().GPSLocationfileName = "London/Westminster";
-    d->metadataMenus.ClickCopyPhotoGPSNameToFilenameAction();
+    d->metadataMenus().ClickCopyPhotoGPSNameToFilenameAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(QFile::exists(out("London-Westminster.jpg")));
     EXPECT_TRUE(QFile::exists(out("London-Westminster (2).jpg")));
@@ -251,7 +252,7 @@ TEST_F(TagCopy, PlaceRenameGoesOnPastAPhotoWithoutGps) {
 
     // Only photos without a position: the sheet asks for one that has it.
     show({wedding});
-    d->metadataMenus.ClickCopyPhotoGPSNameToFilenameAction();
+    d->metadataMenus().ClickCopyPhotoGPSNameToFilenameAction();
     ASSERT_TRUE(waitForJobs(*d));
     sheet = openSheet();
     ASSERT_TRUE(sheet);
@@ -260,7 +261,7 @@ TEST_F(TagCopy, PlaceRenameGoesOnPastAPhotoWithoutGps) {
 
     show({park, park2});
     d->localLists().localPhotoItemArray[0]->editRare().GPSLocationfileName = "London/Westminster";
-    d->metadataMenus.ClickCopyPhotoGPSNameToFilenameAction();
+    d->metadataMenus().ClickCopyPhotoGPSNameToFilenameAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(QFile::exists(out("London-Westminster (3).jpg")));
     EXPECT_TRUE(QFile::exists(out("St James Park.jpg"))); // no place name: its own name
@@ -274,7 +275,7 @@ TEST_F(TagCopy, PlaceRenameKeepsTheImportedFolderLayoutForPhotosWithoutAPlace) {
     d->mainWindowController().bImportLocalPath = dir.path();
     show({park, other});
     d->localLists().localPhotoItemArray[1]->editRare().GPSLocationfileName = "Westminster";
-    d->metadataMenus.ClickCopyPhotoGPSNameToFilenameAction();
+    d->metadataMenus().ClickCopyPhotoGPSNameToFilenameAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(readAll(out("import/sub/St James Park.jpg")), readAll(park));
     EXPECT_TRUE(QFile::exists(out("Westminster.jpg")));
@@ -292,7 +293,7 @@ TEST_F(TagCopy, ARawOriginalIsNeverReplacedEvenWhenOverwriting) {
     }
     d->preferences().overwrite = true;
     show({raw});
-    d->metadataMenus.ClickCopyFileNameToCommentsAction();
+    d->metadataMenus().ClickCopyFileNameToCommentsAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(readAll(raw), dng);
     EXPECT_FALSE(QFile::exists(out("scene.dng")));
@@ -309,7 +310,7 @@ TEST_F(TagCopy, CameraDateToTitleFallsBackOnTheFilesCreationDate) {
     ASSERT_TRUE(FileDates::setCreationDate(plain, created));
     const QString park = copyFixture("St James Park.jpg", dir.path());
     show({plain, park});
-    d->metadataMenus.ClickCopyCameraDateToTitleAction();
+    d->metadataMenus().ClickCopyCameraDateToTitleAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(iptcOf(out("plain.jpg")).value("ObjectName").toString(), "2015-03-04 05:06:07");
     EXPECT_EQ(iptcOf(out("St James Park.jpg")).value("ObjectName").toString(),

@@ -6,6 +6,7 @@
 #include "browser/DropTargets.h"
 #include "browser/MainWindowController.h"
 #include "browser/core/LocalImport.h"
+#include "metadata/MetadataMenus.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/SafeWrite.h"
 #include "platform/core/Workspace.h"
@@ -315,7 +316,7 @@ TEST_F(VideoDates, RemovingGpsTakesThePositionFromEveryBoxAndSaysWhenThereIsNone
     ASSERT_GE(gpsTags(before).size(), 4) << gpsTags(before).join(", ").toStdString();
     const QByteArray packets = streamDigest(video);
     select({video});
-    d->metadataMenus.RemoveGPSDataFromPhoto();
+    d->metadataMenus().RemoveGPSDataFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     const QString written = storage + "/trip.mov";
     const QJsonObject after = exiftoolJson(written, {"-G1", "-a"});
@@ -330,7 +331,7 @@ TEST_F(VideoDates, RemovingGpsTakesThePositionFromEveryBoxAndSaysWhenThereIsNone
     // A video with no position has nothing to remove: it is named, and no copy is made.
     closeSheets();
     select({videos[1].path});
-    d->metadataMenus.RemoveGPSDataFromPhoto();
+    d->metadataMenus().RemoveGPSDataFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(sheetText().contains("clip.mp4")) << sheetText().toStdString();
     EXPECT_FALSE(QFileInfo::exists(storage + "/clip.mp4"));

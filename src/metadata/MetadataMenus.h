@@ -1,15 +1,34 @@
 #pragma once
 
-#include "app/PartBasics.h"
+#include "model/IKImageItem.h"
+
+#include <QCoreApplication>
+#include <QString>
+#include <QStringList>
+
+class AppServices;
+class QFileDialog;
+class QMenu;
+struct CameraWindowPart;
+struct GpsWindowPart;
+struct MainWindowController;
 
 // The local list's metadata menus: removals, tag copies, names from metadata and property
 // lists.
-struct MetadataMenusPart {
-    AppDelegate &d; // the application object: the shared state and the other parts
+class MetadataMenus {
+    Q_DECLARE_TR_FUNCTIONS(MetadataMenus)
+  public:
+    // The camera window gives its photos as copies; the naming after a place stops the GPS
+    // window's place look-up; the property-list panel is the main window's open panel.
+    MetadataMenus(AppServices &app, CameraWindowPart &camera, GpsWindowPart &gps,
+                  MainWindowController &mainWindow);
 
-    explicit MetadataMenusPart(AppDelegate &app) : d(app) {}
+    // The items of the property-list menu (exports, a separator, imports), of the tag-copy
+    // menu (the copies, a separator, the namings) and of the removal menu.
+    void addPropertyListItems(QMenu *menu);
+    void addTagCopyItems(QMenu *tags);
+    void addRemovalItems(QMenu *removals);
 
-    // End of application look and menus.
     // Metadata property lists: export, import and templates.
     void ExportTIFFtoPlistAction();
     void ExportExiftoPlistAction();
@@ -54,4 +73,14 @@ struct MetadataMenusPart {
     void ClickCopyPhotoGPSNameToFilenameAction();
     // Completion of the persons-shown question; writes `persons` into the selected photos.
     void addPersonsShownDidEnd(const QStringList &persons);
+
+  private:
+    using PanelEnd = void (MetadataMenus::*)(QFileDialog *, int, void *);
+    // The property-list panel; its answer goes to `end`.
+    void openPlistPanel(PanelEnd end);
+
+    AppServices &app;
+    CameraWindowPart &camera;
+    GpsWindowPart &gps;
+    MainWindowController &mainWindow;
 };
