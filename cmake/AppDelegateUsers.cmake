@@ -34,8 +34,5 @@ set(PK_APPDELEGATE_WAITING
   metadata/GpsWindowPart.h
   metadata/JobTitles.cpp
   metadata/JobTitles.h
-  metadata/LensFeature.cpp
-  metadata/LensWindow.cpp
-  metadata/LensWindowPart.h
   metadata/SingleDateWindow.cpp
 )

@@ -17,6 +17,7 @@
 #include "library/LibraryWindows.h"
 #include "library/core/LibraryStore.h"
 #include "library/core/LibraryWriter.h"
+#include "metadata/LensWindow.h"
 #include "metadata/MetadataMenus.h"
 #include "platform/core/NotificationCenter.h"
 
@@ -48,7 +49,8 @@ AppDelegate::AppDelegate()
       m_sidecarMerges(std::make_unique<SidecarMerges>(*this)),
       m_namingWindows(std::make_unique<NamingWindows>(*this, *m_libraryDatabase,
                                                       [this] { return blocalMode; })),
-      m_preferencesWindow(std::make_unique<PreferencesWindow>(*this)) {
+      m_preferencesWindow(std::make_unique<PreferencesWindow>(*this)),
+      m_lensWindow(std::make_unique<LensWindow>(*this, cameraWindow)) {
     connect(m_libraryPanels.get(), &LibraryPanels::originalValuesExportRequested, m_jobs.get(),
             [this] { m_libraryWindows->ApplyOriginalPhotoMetadataChangeAction(); });
     // The menus and windows not yet given their pieces connect to the application object:
@@ -142,7 +144,7 @@ void AppDelegate::loadWindowDescription() {
     buildMainWindow(*this);
     m_preferencesWindow->build();
     buildCameraWindow(*this);
-    buildLensWindow(*this);
+    m_lensWindow->build();
     buildBatchDateWindow(*this);
     // Date features.
     buildSingleDateWindow(*this);

@@ -8,7 +8,6 @@
 #include "metadata/DateWindowsPart.h"
 #include "metadata/EditSheetPart.h"
 #include "metadata/GpsWindowPart.h"
-#include "metadata/LensWindowPart.h"
 #include "model/IKImageItem.h"
 #include "model/PRDuplicateNode.h"
 
@@ -35,6 +34,7 @@ class LibraryDatabase;
 class LibraryPanels;
 class DuplicateWindow;
 class LibraryWindows;
+class LensWindow;
 class MergeWindow;
 class MetadataMenus;
 class NamingWindows;
@@ -89,7 +89,6 @@ class AppDelegate : public QObject, public AppServices {
     EditSheetPart editSheet{*this};
     GpsWindowPart gpsWindow{*this};
     DateWindowsPart dateWindows{*this};
-    LensWindowPart lensWindow{*this};
     ClipboardPart clipboard{*this};
     CameraWindowPart cameraWindow{*this};
 
@@ -127,6 +126,7 @@ class AppDelegate : public QObject, public AppServices {
     SidecarMerges &sidecarMerges() { return *m_sidecarMerges; }
     // The rename and batch title windows.
     NamingWindows &namingWindows() { return *m_namingWindows; }
+    LensWindow &lensWindow() { return *m_lensWindow; }
 
     QMainWindow *window = nullptr;
     QByteArray theImageData;
@@ -168,8 +168,8 @@ class AppDelegate : public QObject, public AppServices {
     }
     // The part of type P.
     template <class P> P &part() {
-        return std::get<P &>(std::tie(editSheet, gpsWindow, dateWindows, lensWindow, clipboard,
-                                      *m_mainWindow, cameraWindow));
+        return std::get<P &>(std::tie(editSheet, gpsWindow, dateWindows, clipboard, *m_mainWindow,
+                                      cameraWindow));
     }
 
   private:
@@ -190,6 +190,7 @@ class AppDelegate : public QObject, public AppServices {
     std::unique_ptr<SidecarMerges> m_sidecarMerges;
     std::unique_ptr<NamingWindows> m_namingWindows;
     std::unique_ptr<PreferencesWindow> m_preferencesWindow;
+    std::unique_ptr<LensWindow> m_lensWindow;
     void loadWindowDescription();
     void restoreSettings();
 };

@@ -10,6 +10,7 @@
 
 #include "browser/DropTargets.h"
 #include "metadata/JobTitles.h"
+#include "metadata/LensWindow.h"
 #include "metadata/MetadataMenus.h"
 
 #include <QAction>
@@ -138,8 +139,7 @@ void buildActionsMenu(AppDelegate &d, QMainWindow *w) {
     actions->setObjectName(QStringLiteral("actionsMenu"));
     d.mainWindowController().addLocalListItems(actions);
     actions->addSeparator();
-    addItem(d, actions, AppDelegate::tr("Change Lens Make and Model…"),
-            &AppDelegate::forward<&LensWindowPart::ShowCameLensModel>);
+    d.lensWindow().addShowItem(actions);
     buildDatesMenu(d, actions);
     d.mainWindowController().removeExifMenu = new QMenu(AppDelegate::tr("Remove Metadata"), w);
     d.metadataMenus().addRemovalItems(d.mainWindowController().removeExifMenu);

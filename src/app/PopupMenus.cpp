@@ -10,6 +10,7 @@
 #include "library/LibraryPanels.h"
 #include "library/LibraryWindows.h"
 #include "metadata/JobTitles.h"
+#include "metadata/LensWindow.h"
 
 #include <QAction>
 #include <QMainWindow>
@@ -45,9 +46,7 @@ void buildPopupMenus(AppDelegate &d) {
     addItem(d, d.mainWindowController().editExifMenu, AppDelegate::tr("Add GPS Position…"),
             &AppDelegate::forward<&GpsWindowPart::AddGPSExifDataPhoto>);
     d.mainWindowController().addShowMapItem(d.mainWindowController().editExifMenu);
-    addItem(d, d.mainWindowController().editExifMenu,
-            AppDelegate::tr("Change Lens Make and Model…"),
-            &AppDelegate::forward<&LensWindowPart::ShowCameLensModel>);
+    d.lensWindow().addShowItem(d.mainWindowController().editExifMenu);
     // The dates and tag copies of the main menu, as submenus here too.
     if (d.window) {
         d.mainWindowController().editExifMenu->addSeparator();

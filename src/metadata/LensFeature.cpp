@@ -1,8 +1,11 @@
 // Lens make and model written into the selected local photos, or into copies of the
 // selected camera photos.
-#include "app/AppDelegate.h"
+#include "metadata/LensWindow.h"
+
+#include "app/AppServices.h"
 #include "app/Browsers.h"
 #include "app/Jobs.h"
+#include "browser/CameraWindowPart.h"
 
 #include "metadata/core/RecipeJobReport.h"
 #include "metadata/core/WriteRecipe.h"
@@ -12,12 +15,13 @@
 #include <QMainWindow>
 #include <QPointer>
 
-void LensWindowPart::ShowCameLensModel() {
+void LensWindow::ShowCameLensModel() {
     if (!changelensWindow)
         return;
-    if (!changelensWindow->isVisible() && d.window) {
+    if (!changelensWindow->isVisible() && app.mainWindow()) {
         changelensWindow->adjustSize();
-        changelensWindow->move(d.window->geometry().center() - changelensWindow->rect().center());
+        changelensWindow->move(app.mainWindow()->geometry().center() -
+                               changelensWindow->rect().center());
     }
     changelensWindow->show();
     changelensWindow->raise();
@@ -25,13 +29,13 @@ void LensWindowPart::ShowCameLensModel() {
     lensMakelab->setFocus();
 }
 
-void LensWindowPart::CancleCameLensModel() {
+void LensWindow::CancleCameLensModel() {
     if (changelensWindow)
         changelensWindow->hide();
 }
 
-void LensWindowPart::ChangeCameLensModel() {
-    const bool overwrite = d.preferences().overwrite;
+void LensWindow::ChangeCameLensModel() {
+    const bool overwrite = app.preferences().overwrite;
     const QString make = lensMakelab->text();
     const QString model = lensModellab->text();
     WriteRecipeOptions options;
@@ -43,30 +47,30 @@ void LensWindowPart::ChangeCameLensModel() {
         return true;
     };
     options.dates = WriteRecipeOptions::Dates::CopyFromSource;
-    if (d.cameraWindow.cameraIsSource()) {
+    if (camera.cameraIsSource()) {
         // Camera photos: their downloaded copies are rewritten in place, quietly unless
         // some could not be.
-        QPointer<AppDelegate> self(&d);
-        d.cameraWindow.withCameraCopies(
-            [self, options](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
-                if (!self)
+        QPointer<Jobs> jobs(&app.jobs());
+        camera.withCameraCopies(
+            [jobs, options](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
+                if (!jobs)
                     return;
-                AppDelegate *d = self.data();
-                d->jobs().startRecipeJob(copies, false, options,
-                                         [d, failures](const WriteRecipeReport &report, bool) {
-                                             JobReport job = jobReportFromRecipe(report, failures);
-                                             job.sheetOnSuccess = false;
-                                             job.quiet = true;
-                                             d->jobs().finishJob(job);
-                                         });
+                jobs->startRecipeJob(copies, false, options,
+                                     [jobs, failures](const WriteRecipeReport &report, bool) {
+                                         JobReport job = jobReportFromRecipe(report, failures);
+                                         job.sheetOnSuccess = false;
+                                         job.quiet = true;
+                                         if (jobs)
+                                             jobs->finishJob(job);
+                                     });
             });
     } else {
-        d.jobs().startRecipeJob(d.browsers().selectedLocalItems(), overwrite, options,
-                                [this](const WriteRecipeReport &report, bool) {
-                                    JobReport job = jobReportFromRecipe(report);
-                                    job.sheetOnSuccess = false;
-                                    d.jobs().finishJob(job);
-                                });
+        app.jobs().startRecipeJob(app.browsers().selectedLocalItems(), overwrite, options,
+                                  [this](const WriteRecipeReport &report, bool) {
+                                      JobReport job = jobReportFromRecipe(report);
+                                      job.sheetOnSuccess = false;
+                                      app.jobs().finishJob(job);
+                                  });
     }
     if (changelensWindow)
         changelensWindow->hide();

@@ -5,6 +5,7 @@
 #include "app/core/Settings.h"
 #include "browser/LocalPhotoModel.h"
 #include "browser/MainWindowController.h"
+#include "metadata/LensWindow.h"
 #include "metadata/MetadataMenus.h"
 #include "platform/core/CameraDevice.h"
 #include "platform/core/FileDates.h"
@@ -12,6 +13,7 @@
 #include "platform/core/ImageSource.h"
 #include "platform/core/JobRunner.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/JobWait.h"
 #include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"
@@ -377,9 +379,9 @@ TEST_F(CameraRoads, APhotoThatDoesNotArriveIsReportedAndTheOthersAreDone) {
 
 TEST_F(CameraRoads, LensWindowRewritesTheCopyQuietly) {
     select({"IMG_1994.JPG"});
-    d->lensWindow.lensMakelab->setText("Kestry Optics");
-    d->lensWindow.lensModellab->setText("KO 35mm F2");
-    d->lensWindow.ChangeCameLensModel();
+    drive(*d).type(drive(*d).findIn<QLineEdit>("changelensWindow", "lensMakelab"), "Kestry Optics");
+    drive(*d).type(drive(*d).findIn<QLineEdit>("changelensWindow", "lensModellab"), "KO 35mm F2");
+    drive(*d).lensWindow().ChangeCameLensModel();
     ASSERT_TRUE(waitForJobs(*d));
     const QString copy = storage.filePath("IMG_1994.JPG");
     ASSERT_TRUE(waitFor([&] {

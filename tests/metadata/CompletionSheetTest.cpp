@@ -10,6 +10,7 @@
 #include "metadata/core/RecipeJobReport.h"
 #include "platform/AlertSheet.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/ImageTestHelpers.h"
 #include "support/JobWait.h"
 #include "support/TestSupport.h"
@@ -239,12 +240,11 @@ TEST_F(CompletionSheet, AWindowOpenedByAMenuItemStartsThatItemsJob) {
     addPath(broken);
     selectAll();
     choose(d->mainWindowController().editExifMenu, "Change Lens Make and Model…");
-    ASSERT_TRUE(d->lensWindow.changelensWindow->isVisible());
+    QWidget *lensWindow = drive(*d).find("changelensWindow");
+    ASSERT_TRUE(lensWindow && lensWindow->isVisible());
     QApplication::processEvents(); // the item's handling is over: only its window knows it
-    d->lensWindow.lensMakelab->setText("Kestry");
-    auto *apply = d->lensWindow.changelensWindow->findChild<QPushButton *>("ChangeCameLensModel");
-    ASSERT_TRUE(apply);
-    apply->click();
+    drive(*d).type(drive(*d).findIn<QLineEdit>("changelensWindow", "lensMakelab"), "Kestry");
+    drive(*d).click("ChangeCameLensModel");
     ASSERT_TRUE(waitForJobs(*d));
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);

@@ -4,10 +4,12 @@
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
 #include "browser/MainWindowController.h"
+#include "metadata/LensWindow.h"
 #include "metadata/MetadataMenus.h"
 #include "metadata/core/RecipeJobReport.h"
 #include "platform/core/JobRunner.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/ImageTestHelpers.h"
 #include "support/JobWait.h"
 #include "support/TestSupport.h"
@@ -78,9 +80,9 @@ TEST_F(JobEnding, OneSheetNamesEveryPhotoNotWrittenAndOneRevealShowsTheFirst) {
     const QString empty = dir.filePath("empty.jpg");
     ASSERT_TRUE(writeAll(empty, {}));
     select({broken, park, wedding, empty});
-    d->lensWindow.lensMakelab->setText("Kestry");
-    d->lensWindow.lensModellab->setText("One Ending");
-    d->lensWindow.ChangeCameLensModel();
+    drive(*d).type(drive(*d).findIn<QLineEdit>("changelensWindow", "lensMakelab"), "Kestry");
+    drive(*d).type(drive(*d).findIn<QLineEdit>("changelensWindow", "lensModellab"), "One Ending");
+    drive(*d).lensWindow().ChangeCameLensModel();
     EXPECT_EQ(d->jobs().runningJobCount(), 1) << "the window does not wait for the photos";
     ASSERT_TRUE(waitForJobs(*d));
 
@@ -107,14 +109,14 @@ TEST_F(JobEnding, ACancelledJobNamesThePhotosItNeverReached) {
         paths << path;
     }
     select(paths);
-    d->lensWindow.lensMakelab->setText("Kestry");
-    d->lensWindow.lensModellab->setText("Stopped");
+    drive(*d).type(drive(*d).findIn<QLineEdit>("changelensWindow", "lensMakelab"), "Kestry");
+    drive(*d).type(drive(*d).findIn<QLineEdit>("changelensWindow", "lensModellab"), "Stopped");
     // Every worker busy elsewhere, so that the job is cancelled before any photo starts.
     QSemaphore release;
     const int workers = JobRunner::pool()->maxThreadCount();
     for (int i = 0; i < workers; ++i)
         JobRunner::pool()->start([&release] { release.acquire(); });
-    d->lensWindow.ChangeCameLensModel();
+    drive(*d).lensWindow().ChangeCameLensModel();
     auto *cancel = d->window->statusBar()->findChild<QPushButton *>("JobCancelButton");
     ASSERT_TRUE(cancel);
     cancel->click();

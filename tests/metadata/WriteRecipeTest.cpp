@@ -3,9 +3,11 @@
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
 #include "browser/MainWindowController.h"
+#include "metadata/LensWindow.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/ImageTestHelpers.h"
 #include "support/JobWait.h"
 #include "support/MakeDng.h"
@@ -161,12 +163,12 @@ TEST(LensWindow, WritesTheSelectedPhotosAndRevealsTheFirst) {
             model.index(2, 0), QItemSelectionModel::Select);
         d.mainWindowController().localImageBrowserView->selectionModel()->select(
             model.index(0, 0), QItemSelectionModel::Select);
-        d.lensWindow.ShowCameLensModel();
-        d.lensWindow.lensMakelab->setText("Sigma");
-        d.lensWindow.lensModellab->setText("");
-        d.lensWindow.ChangeCameLensModel();
+        drive(d).lensWindow().ShowCameLensModel();
+        drive(d).type(drive(d).findIn<QLineEdit>("changelensWindow", "lensMakelab"), "Sigma");
+        drive(d).type(drive(d).findIn<QLineEdit>("changelensWindow", "lensModellab"), "");
+        drive(d).lensWindow().ChangeCameLensModel();
         ASSERT_TRUE(waitForJobs(d));
-        EXPECT_FALSE(d.lensWindow.changelensWindow->isVisible());
+        EXPECT_FALSE(drive(d).find("changelensWindow")->isVisible());
         const QString outA = dir.filePath("out/St James Park.jpg");
         EXPECT_EQ(revealed, (QStringList{outA, dir.filePath("out")})); // one reveal per job
         EXPECT_EQ(exiftool(dir.filePath("out/Fritest.jpeg")).value("EXIF:LensMake").toString(),

@@ -1,6 +1,7 @@
 #include "support/AppDriver.h"
 
 #include "app/AppDelegate.h"
+#include "metadata/LensWindow.h"
 
 #include "browser/PRButton.h"
 #include "browser/core/DragRules.h"
@@ -25,6 +26,10 @@ LibraryDatabase &AppDriver::libraryDatabase() {
 
 LibraryPanels &AppDriver::libraryPanels() {
     return d.libraryPanels();
+}
+
+LensWindow &AppDriver::lensWindow() {
+    return d.lensWindow();
 }
 
 LibraryWindows &AppDriver::libraryWindows() {

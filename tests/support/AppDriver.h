@@ -6,12 +6,14 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 class AppDelegate;
 class LibraryDatabase;
 class LibraryPanels;
 class LibraryWindows;
+class LensWindow;
 class QAbstractButton;
 class QLineEdit;
 struct MainWindowController;
@@ -26,6 +28,7 @@ class AppDriver {
     LibraryDatabase &libraryDatabase();
     LibraryPanels &libraryPanels();
     LibraryWindows &libraryWindows();
+    LensWindow &lensWindow();
 
     // The control or menu item named `name` in the main window, else in another window of
     // the program; null, with a failure naming it, when there is none.
@@ -38,6 +41,15 @@ class AppDriver {
     }
     // The same, where none is an answer.
     QObject *lookUp(const QString &name) const;
+    // The control named `name` inside the window named `window`, for names two windows share.
+    template <class W = QWidget> W *findIn(const QString &window, const QString &name) const {
+        QWidget *outer = find(window);
+        W *found = outer ? outer->findChild<W *>(name) : nullptr;
+        if (outer && !found)
+            ADD_FAILURE() << "no " << W::staticMetaObject.className() << " named "
+                          << name.toStdString() << " in " << window.toStdString();
+        return found;
+    }
 
     // Presses a button as the user does: an image button acts on its mouse press, another
     // on its click.
