@@ -1,8 +1,10 @@
 cmake_minimum_required(VERSION 3.25)
 # Plants one include at a time in a small source tree and runs the layer check over it: the
 # allowed order passes, and each kind of forbidden include fails naming the file. Then the
-# same for the check of where threads start, and the install script's choice of package source.
+# same for the check of where threads start, the check of who names the application object,
+# and the install script's choice of package source.
 # Run as: cmake -DCHECK=<CheckCoreLayers.cmake> -DTHREAD_CHECK=<CheckThreadStarts.cmake>
+#   -DAPP_CHECK=<CheckAppDelegateUse.cmake>
 #   -DINSTALL_SCRIPT=<install-deps.sh> -DWORK=<scratch dir>
 #   -DWIDGET_HEADERS=<QtWidgets include dir> -P CoreLayersTest.cmake
 
@@ -83,6 +85,33 @@ foreach(case named none)
     string(APPEND failures "\ninstall script: without a bookworm source it went on: ${out}${err}")
   endif()
 endforeach()
+
+# The application object: src/app/ may name it; a piece outside may not, whether it includes
+# the header or only names the class; a file on the waiting list may, and one on the list
+# that no longer does is named so the list shrinks.
+function(plant_app name file text waiting expect_pass expect_named)
+  set(root ${WORK}/app-${name})
+  file(REMOVE_RECURSE ${root})
+  file(WRITE ${root}/app/AppDelegate.h "#pragma once\nclass AppDelegate {};\n")
+  file(WRITE ${root}/metadata/GpsWindow.cpp "#include \"app/AppServices.h\"\n")
+  file(WRITE ${root}/${file} "${text}")
+  execute_process(COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${root} "-DWAITING=${waiting}"
+    -P ${APP_CHECK} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(expect_pass AND NOT rc EQUAL 0)
+    string(APPEND failures "\napp ${name}: refused:\n${out}")
+  elseif(NOT expect_pass AND (rc EQUAL 0 OR NOT out MATCHES "${expect_named}"))
+    string(APPEND failures "\napp ${name}: ${file} was not named:\n${out}")
+  endif()
+  set(failures ${failures} PARENT_SCOPE)
+endfunction()
+plant_app(own app/MainMenu.cpp "#include \"app/AppDelegate.h\"\n" "" TRUE "")
+plant_app(include batch/Stamp.cpp "#include <QString>\n#include \"app/AppDelegate.h\"\n" ""
+  FALSE "src/batch/Stamp.cpp:2:")
+plant_app(named export/Merge.h "#pragma once\nclass AppDelegate;\n" "" FALSE "src/export/Merge.h:2:")
+plant_app(longer export/Merge.h "#pragma once\nclass AppDelegateUse;\n" "" TRUE "")
+plant_app(waiting export/Merge.cpp "void f(AppDelegate &d);\n" "export/Merge.cpp" TRUE "")
+plant_app(gone export/Merge.cpp "void f(AppServices &app);\n" "export/Merge.cpp" FALSE
+  "list.*src/export/Merge.cpp")
 
 file(REMOVE_RECURSE ${WORK})
 if(failures)

@@ -6,6 +6,8 @@
 #include "app/WindowDescription.h"
 #include "browser/MainWindowController.h"
 #include "browser/core/DragRules.h"
+#include "export/DuplicateWindow.h"
+#include "export/MergeWindow.h"
 #include "library/LibraryDatabase.h"
 #include "library/LibraryPanels.h"
 #include "library/LibraryWindows.h"
@@ -33,6 +35,9 @@ AppDelegate::AppDelegate()
       m_libraryPanels(std::make_unique<LibraryPanels>(*this, *m_libraryDatabase)),
       m_libraryWindows(std::make_unique<LibraryWindows>(*this, *m_libraryPanels, *m_libraryDatabase,
                                                         editSheet)),
+      m_mergeWindow(std::make_unique<MergeWindow>(*this)),
+      m_duplicateWindow(
+          std::make_unique<DuplicateWindow>(*this, *m_libraryDatabase, *m_libraryWindows)),
       m_metadataMenus(
           std::make_unique<MetadataMenus>(*this, cameraWindow, gpsWindow, *m_mainWindow)) {
     connect(m_libraryPanels.get(), &LibraryPanels::originalValuesExportRequested, m_jobs.get(),
@@ -142,9 +147,8 @@ void AppDelegate::loadWindowDescription() {
     buildXmpMergeWindow(*this);
     buildJsonMergeWindow(*this);
     m_libraryWindows->build();
-    buildLibraryMergeWindow(*this);
-    buildLibraryMergeProcessWindow(*this);
-    buildDuplicateWindow(*this);
+    m_mergeWindow->build();
+    m_duplicateWindow->build();
     buildAboutWindow(*this);
     buildMapWindow(*this);
     // Edit sheet and GPS window.
@@ -167,10 +171,6 @@ Browsers &AppDelegate::browsers() {
 
 const Browsers &AppDelegate::browsers() const {
     return *m_mainWindow;
-}
-
-bool AppDelegate::duplicateScanRunning() const {
-    return m_jobs->runningJob(Jobs::OneAtATime::DuplicateScan);
 }
 
 QWidget *newAuxiliaryWindow(QList<QWidget *> &owner, const char *objectName, const QString &title) {

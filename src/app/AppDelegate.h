@@ -8,8 +8,6 @@
 #include "batch/NamingWindowsPart.h"
 #include "batch/SidecarMergesPart.h"
 #include "browser/CameraWindowPart.h"
-#include "export/DuplicateWindowPart.h"
-#include "export/MergeWindowPart.h"
 #include "metadata/ClipboardPart.h"
 #include "metadata/DateWindowsPart.h"
 #include "metadata/EditSheetPart.h"
@@ -38,7 +36,9 @@
 // The classes the declarations below name are declared in app/PartBasics.h.
 class LibraryDatabase;
 class LibraryPanels;
+class DuplicateWindow;
 class LibraryWindows;
+class MergeWindow;
 class MetadataMenus;
 struct MainWindowController;
 
@@ -75,8 +75,6 @@ class AppDelegate : public QObject, public AppServices {
     IKImageItemPtr imageBrowser(QListView *browser, int index) const;
     void imageBrowser(QListView *browser, CellWasDoubleClicked, int index);
 
-    bool duplicateScanRunning() const;
-
     // The main window's size and place: kept at every close, put back at launch.
     void saveWindowGeometry();
     void restoreWindowGeometry();
@@ -108,8 +106,6 @@ class AppDelegate : public QObject, public AppServices {
     NamingWindowsPart namingWindows{*this};
     SidecarMergesPart sidecarMerges{*this};
     ImageOutputPart imageOutput{*this};
-    DuplicateWindowPart duplicateWindow{*this};
-    MergeWindowPart mergeWindow{*this};
 
     bool blocalMode = true;
 
@@ -135,6 +131,8 @@ class AppDelegate : public QObject, public AppServices {
     LibraryDatabase &libraryDatabase() { return *m_libraryDatabase; }
     LibraryPanels &libraryPanels() { return *m_libraryPanels; }
     LibraryWindows &libraryWindows() { return *m_libraryWindows; }
+    MergeWindow &mergeWindow() { return *m_mergeWindow; }
+    DuplicateWindow &duplicateWindow() { return *m_duplicateWindow; }
     MetadataMenus &metadataMenus() { return *m_metadataMenus; }
 
     QMainWindow *window = nullptr;
@@ -186,7 +184,7 @@ class AppDelegate : public QObject, public AppServices {
     template <class P> P &part() {
         return std::get<P &>(std::tie(editSheet, gpsWindow, dateWindows, lensWindow, clipboard,
                                       *m_mainWindow, cameraWindow, preferencesWindow, namingWindows,
-                                      sidecarMerges, imageOutput, duplicateWindow, mergeWindow));
+                                      sidecarMerges, imageOutput));
     }
 
   private:
@@ -200,6 +198,8 @@ class AppDelegate : public QObject, public AppServices {
     std::unique_ptr<LibraryDatabase> m_libraryDatabase;
     std::unique_ptr<LibraryPanels> m_libraryPanels;
     std::unique_ptr<LibraryWindows> m_libraryWindows;
+    std::unique_ptr<MergeWindow> m_mergeWindow;
+    std::unique_ptr<DuplicateWindow> m_duplicateWindow;
     std::unique_ptr<MetadataMenus> m_metadataMenus;
     void loadWindowDescription();
     void restoreSettings();

@@ -4,6 +4,7 @@
 #include "app/WindowDescription.h"
 #include "app/core/WindowPlacement.h"
 #include "browser/MainWindowController.h"
+#include "export/MergeWindow.h"
 
 #include "browser/DropTargets.h"
 #include "browser/LocalInfoPanel.h"
@@ -192,8 +193,9 @@ QWidget *buildLibraryView(AppDelegate &d, QWidget *parent) {
         d.mainWindowController().photolibView, "PhotolibQuickBtn", AppDelegate::tr("Actions"));
     d.mainWindowController().PhotolibEditExifBtn = toolButton(
         d.mainWindowController().photolibView, "PhotolibEditExifBtn", AppDelegate::tr("Edit"));
-    d.mergeWindow.photolibMergeBtn = toolButton(d.mainWindowController().photolibView,
-                                                "photolibMergeBtn", AppDelegate::tr("Merge"));
+    PRButton *mergeBtn = toolButton(d.mainWindowController().photolibView, "photolibMergeBtn",
+                                    AppDelegate::tr("Merge"));
+    PRButton::whenPressed(mergeBtn, [&d] { d.mergeWindow().ClickMergePhotoLibraryAction(); });
     d.mainWindowController().scanProcesser =
         named(new QProgressBar(d.mainWindowController().photolibView), "scanProcesser");
     d.mainWindowController().scanProcesser->setRange(0, 0);
@@ -203,7 +205,7 @@ QWidget *buildLibraryView(AppDelegate &d, QWidget *parent) {
     for (PRButton *b :
          {d.mainWindowController().filterPhotolibBtn, d.mainWindowController().showPhotoTypelibBtn,
           d.mainWindowController().PhotolibQuickBtn, d.mainWindowController().PhotolibEditExifBtn,
-          d.mergeWindow.photolibMergeBtn})
+          mergeBtn})
         bar->addWidget(b);
     bar->addStretch(1);
     bar->addWidget(d.mainWindowController().scanninginfolab);

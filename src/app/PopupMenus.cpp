@@ -4,6 +4,8 @@
 #include "app/WindowDescription.h"
 #include "batch/core/StampLayout.h"
 #include "browser/MainWindowController.h"
+#include "export/DuplicateWindow.h"
+#include "export/MergeWindow.h"
 #include "library/LibraryDatabase.h"
 #include "library/LibraryPanels.h"
 #include "library/LibraryWindows.h"
@@ -199,16 +201,14 @@ void buildPopupMenus(AppDelegate &d) {
     d.libraryWindows().addDeleteItem(quick);
     quick->addSeparator();
     // Duplicate photos of the open library.
-    addItem(d, quick, AppDelegate::tr("Find Duplicate Photos…"),
-            &AppDelegate::forward<&DuplicateWindowPart::FindDuplicatePhotosAction>);
+    d.duplicateWindow().addFindItem(quick);
     quick->addSeparator();
     {
         // Library exports: copies of the selected photos into the storage folder.
         QMenu *exports = quick->addMenu(AppDelegate::tr("Export"));
         exports->setObjectName(QStringLiteral("libraryExportMenu"));
         d.libraryWindows().addExportItems(exports);
-        addItem(d, exports, AppDelegate::tr("Merge Photo Libraries..."),
-                &AppDelegate::forward<&MergeWindowPart::ClickMergePhotoLibraryAction>);
+        d.mergeWindow().addMergeItem(exports);
         d.libraryWindows().addShowOriginalItem(exports);
     }
     // Library edits: each item changes the selected library photos at once.

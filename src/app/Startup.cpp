@@ -93,7 +93,7 @@ void AppDelegate::awakeFromNib() {
     setBackground(cameraWindow.devicebottomWindowImageView, "bottomwindow.png");
     for (PKImageView *v :
          {cameraWindow.hasDeviceImageView, mainWindowController().localPhotoViewImageView,
-          mainWindowController().photoLibraryImageView, duplicateWindow.dupGroudImageView})
+          mainWindowController().photoLibraryImageView})
         setBackground(v, "bgroud.png");
     for (PKImageView *v :
          {mainWindowController().editImageView, mainWindowController().photolibEiteBGImageView,
@@ -150,12 +150,6 @@ void AppDelegate::awakeFromNib() {
          QStringLiteral("Rename photos by removing and keeping the current filename string")},
         {namingWindows.metaFileNameBtn,
          QStringLiteral("Rename photos with photo metadata tag(s):")},
-        {mergeWindow.photolibDoNotImportDupBtn,
-         QStringLiteral("Do not copy duplicates while merging")},
-        {mergeWindow.photolibKeepAblumBtn, QStringLiteral("Keep photo albums while merging")},
-        {mergeWindow.photolibKeepPhotoMetaBtn,
-         QStringLiteral("Keep edited photo metadata tags(Title, Caption, keywords, GPS data) in "
-                        "photo library")},
     };
     for (const auto &[box, title] : titles)
         setTitle(box, title);
@@ -198,11 +192,6 @@ void AppDelegate::awakeFromNib() {
         mainWindowController().scanProcesser->hide();
     if (mainWindowController().scanninginfolab)
         mainWindowController().scanninginfolab->hide();
-    if (duplicateWindow.previewDupContentView && duplicateWindow.previewDupImageView &&
-        duplicateWindow.previewDupplayerView) {
-        duplicateWindow.previewDupImageView->show();
-        duplicateWindow.previewDupplayerView->hide();
-    }
 
     for (QAction *item :
          {mainWindowController().pasteExifMenuItem, mainWindowController().pasteIPTCMenuItem,
@@ -281,7 +270,6 @@ void AppDelegate::applicationDidFinishLaunching() {
              mainWindowController().previewOriginalphtoinfolab,
              mainWindowController().filterPhotolibBtn, mainWindowController().showPhotoTypelibBtn,
              mainWindowController().photolibEditView, mainWindowController().photoOriginalEditView,
-             duplicateWindow.scanDupProcesser, duplicateWindow.scanningDupinfolab,
              mainWindowController().sortLocalPhotoBtn})
         if (w)
             w->hide();

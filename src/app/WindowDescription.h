@@ -26,9 +26,6 @@ void buildRenameWindow(AppDelegate &d);              // batch/RenameWindow.cpp
 void buildBatchTitleWindow(AppDelegate &d);          // batch/BatchTitleWindow.cpp
 void buildXmpMergeWindow(AppDelegate &d);            // batch/XmpMergeWindow.cpp
 void buildJsonMergeWindow(AppDelegate &d);           // batch/JsonMergeWindow.cpp
-void buildLibraryMergeWindow(AppDelegate &d);        // export/LibraryMergeWindow.cpp
-void buildLibraryMergeProcessWindow(AppDelegate &d); // export/LibraryMergeProcessWindow.cpp
-void buildDuplicateWindow(AppDelegate &d);           // export/DuplicateWindow.cpp
 void buildPopupMenus(AppDelegate &d);                // app/PopupMenus.cpp
 void buildAboutWindow(AppDelegate &d);               // app/AboutWindow.cpp
 void buildMapWindow(AppDelegate &d);                 // browser/MapWindow.cpp

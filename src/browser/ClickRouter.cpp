@@ -93,12 +93,6 @@ void MainWindowController::MybuttonMouseDownHandle(QObject *sender) {
         {d.sidecarMerges.CancelJsonBtn, [&] { d.sidecarMerges.CanelJsonMetadataToPhotosAction(); }},
         {d.sidecarMerges.writeXmpBtn, [&] { d.sidecarMerges.BatchWriteXMPFileToFile(); }},
         {d.sidecarMerges.CancelXmpBtn, [&] { d.sidecarMerges.CanelXMPMetadataToPhotosAction(); }},
-        // Library merge.
-        {d.mergeWindow.photolibMergeBtn, [&] { d.mergeWindow.ClickMergePhotoLibraryAction(); }},
-        {d.mergeWindow.photolibAddBtn, [&] { d.mergeWindow.AddPhotoLibraryintoTableView(); }},
-        {d.mergeWindow.photolibSubBtn, [&] { d.mergeWindow.RemovePhotoLibraryFromTableView(); }},
-        {d.mergeWindow.photolibStartBtn,
-         [&] { d.mergeWindow.ClickStartMergePhotoLibraryAction(); }},
     };
     for (const Route &route : routes) {
         if (route.button && route.button == sender) {

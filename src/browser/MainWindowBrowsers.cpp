@@ -10,6 +10,7 @@
 #include "metadata/core/WriteRecipe.h"
 #include "platform/core/JobRunner.h"
 
+#include <QFileDialog>
 #include <QItemSelectionModel>
 #include <QListView>
 #include <QSignalBlocker>
@@ -164,4 +165,8 @@ bool MainWindowController::libraryShowsMissingFiles() const {
     return !filterPhotolibBtn ||
            (filterPhotolibBtn->imageName() != QLatin1String("allphotoinphotolib.png") &&
             filterPhotolibBtn->imageName() != QLatin1String("allincorrectphotos.png"));
+}
+
+void MainWindowController::rememberOpenPanel(QFileDialog *panel) {
+    theOpenPanel = panel;
 }

@@ -54,12 +54,12 @@ struct MainWindowController : Browsers {
     void reloadLibraryBrowserKeepingSelection() override;
     bool loadLibrary(const QString &path) override;
     bool libraryShowsMissingFiles() const override;
+    void rememberOpenPanel(QFileDialog *panel) override;
 
     QLabel *photoExposurelab = nullptr;
     QLabel *localMapPlaceholder = nullptr;
     bool bImportLocalFolder = false;
     QString bImportLocalPath;
-    bool bPreivewFlag = false;
     QWidget *MainView = nullptr;
     QWidget *localphotoView = nullptr;
     QWidget *photolibView = nullptr;

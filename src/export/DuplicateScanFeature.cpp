@@ -1,7 +1,9 @@
 // The duplicate scan: refused until the library has loaded and while another program holds
 // it; otherwise the window comes up over the main window while a job hashes a snapshot of
 // the browser's list, and the groups are shown when it ends.
-#include "app/AppDelegate.h"
+#include "export/DuplicateWindow.h"
+
+#include "app/AppServices.h"
 #include "app/Jobs.h"
 #include "app/Sheets.h"
 #include "library/LibraryDatabase.h"
@@ -22,19 +24,18 @@
 #include <QTimer>
 #include <utility>
 
-void DuplicateWindowPart::FindDuplicatePhotosAction() {
-    const auto end3 = [this](QMessageBox *a, int c) { d.sheets().savePanelDidEnd3(a, c); };
-    if (!d.library().scanComplete) {
-        beginAlertSheet(d.window, AppDelegate::tr("The Scan is not completed."),
-                        AppDelegate::tr("Please wait a while to complete the scan."),
-                        {AppDelegate::tr(" Ok ")}, end3);
+void DuplicateWindow::FindDuplicatePhotosAction() {
+    const auto end3 = [this](QMessageBox *a, int c) { app.sheets().savePanelDidEnd3(a, c); };
+    if (!app.library().scanComplete) {
+        beginAlertSheet(app.mainWindow(), tr("The Scan is not completed."),
+                        tr("Please wait a while to complete the scan."), {tr(" Ok ")}, end3);
         return;
     }
-    if (d.libraryDatabase().CheckPhotosApplicationRun()) {
-        d.libraryDatabase().showQuitPhotosOffer();
+    if (database.CheckPhotosApplicationRun()) {
+        database.showQuitPhotosOffer();
         return;
     }
-    if (d.duplicateScanRunning())
+    if (scanRunning())
         return; // the sheet of the running scan is up; nothing can start a second one
 
     sameFileArray.clear();
@@ -47,35 +48,37 @@ void DuplicateWindowPart::FindDuplicatePhotosAction() {
     reloadDuplicateTable(rightTableView);
     scanDupProcesser->show();
     scanningDupinfolab->show();
-    d.library().scanningcount = 0;
+    app.library().scanningcount = 0;
     if (!scanDupGifTimer) {
-        scanDupGifTimer = new QTimer(&d);
-        d.connect(scanDupGifTimer, &QTimer::timeout, &d,
-                  &AppDelegate::forward<&DuplicateWindowPart::StartScanningDupGIFImageViewTimer>);
+        scanDupGifTimer = new QTimer(dupWindow);
+        scanDupGifTimer->setObjectName(QStringLiteral("scanDupGifTimer"));
+        QObject::connect(scanDupGifTimer, &QTimer::timeout, dupWindow,
+                         [this] { StartScanningDupGIFImageViewTimer(); });
     }
     scanDupGifTimer->start(100);
     hHasRemoved = false;
 
-    // The tasks read only &d copy, never the browser's list or items; each hashes one
+    // The tasks read only this copy, never the browser's list or items; each hashes one
     // thumbnail, so a Cancel leaves the rest unread.
-    const QList<DuplicateScanEntry> entries = duplicateScanEntries(d.library().photoLibBroserArray);
+    const QList<DuplicateScanEntry> entries =
+        duplicateScanEntries(app.library().photoLibBroserArray);
     const QStringList paths = duplicateScanPaths(entries);
-    JobRunner *runner = d.jobs().startJob(Jobs::OneAtATime::DuplicateScan);
-    d.connect(runner, &JobRunner::finished, &d,
-              [this, runner, entries, paths](const QList<JobResult> &results, bool cancelled) {
-                  if (d.jobs().runningJob(Jobs::OneAtATime::DuplicateScan) != runner)
-                      return; // stopped from its window: nothing of it shows
-                  if (cancelled) {
-                      CLickCancleDupAction();
-                      return;
-                  }
-                  d.jobs().forgetJob(Jobs::OneAtATime::DuplicateScan);
-                  QList<ThumbnailKey> read;
-                  for (const JobResult &r : results)
-                      read << ThumbnailKey{r.ok ? r.data.toString() : QString(), r.reason};
-                  ScanDuplicateFinishedHanderToMainThread(
-                      duplicateScanResult(entries, paths, read));
-              });
+    JobRunner *runner = app.jobs().startJob(Jobs::OneAtATime::DuplicateScan);
+    QObject::connect(
+        runner, &JobRunner::finished, dupWindow,
+        [this, runner, entries, paths](const QList<JobResult> &results, bool cancelled) {
+            if (app.jobs().runningJob(Jobs::OneAtATime::DuplicateScan) != runner)
+                return; // stopped from its window: nothing of it shows
+            if (cancelled) {
+                CLickCancleDupAction();
+                return;
+            }
+            app.jobs().forgetJob(Jobs::OneAtATime::DuplicateScan);
+            QList<ThumbnailKey> read;
+            for (const JobResult &r : results)
+                read << ThumbnailKey{r.ok ? r.data.toString() : QString(), r.reason};
+            ScanDuplicateFinishedHanderToMainThread(duplicateScanResult(entries, paths, read));
+        });
     runner->start(paths, [](const QString &path) {
         const ThumbnailKey k = thumbnailKey(path);
         return JobResult{-1, !k.key.isNull(), {}, k.why, k.key};
@@ -86,27 +89,39 @@ void DuplicateWindowPart::FindDuplicatePhotosAction() {
     static_cast<QDialog *>(dupWindow)->open();
 }
 
-void DuplicateWindowPart::stopDuplicateScan() {
-    if (!d.duplicateScanRunning())
+DuplicateWindow::DuplicateWindow(AppServices &app, LibraryDatabase &database,
+                                 LibraryWindows &libraryWindows)
+    : app(app), database(database), libraryWindows(libraryWindows) {}
+
+void DuplicateWindow::addFindItem(QMenu *libraryActions) {
+    app.jobs().addMenuItem(libraryActions, tr("Find Duplicate Photos…"),
+                           [this] { FindDuplicatePhotosAction(); });
+}
+
+bool DuplicateWindow::scanRunning() const {
+    return app.jobs().runningJob(Jobs::OneAtATime::DuplicateScan);
+}
+
+void DuplicateWindow::stopDuplicateScan() {
+    if (!scanRunning())
         return;
     // The thumbnails not begun are left unread; the ending sees it is no longer the scan.
-    d.jobs().forgetJob(Jobs::OneAtATime::DuplicateScan)->cancel();
+    app.jobs().forgetJob(Jobs::OneAtATime::DuplicateScan)->cancel();
     if (scanDupGifTimer)
         scanDupGifTimer->stop();
     scanDupProcesser->hide();
     scanningDupinfolab->hide();
 }
 
-void DuplicateWindowPart::StartScanningDupGIFImageViewTimer() {
-    const int n = d.library().scanningcount++;
+void DuplicateWindow::StartScanningDupGIFImageViewTimer() {
+    const int n = app.library().scanningcount++;
     if (n <= 6)
         scanningDupinfolab->setText(QStringLiteral("Scanning.") + QString(n, QLatin1Char('.')));
     else if (n >= 8)
-        d.library().scanningcount = 0;
+        app.library().scanningcount = 0;
 }
 
-void DuplicateWindowPart::ScanDuplicateFinishedHanderToMainThread(
-    const DuplicateScanResult &result) {
+void DuplicateWindow::ScanDuplicateFinishedHanderToMainThread(const DuplicateScanResult &result) {
     sameFileArray = result.groups;
     duplicatePhotosNum = result.duplicatePhotosNum;
     duplicateVideosNum = result.duplicateVideosNum;
@@ -118,13 +133,13 @@ void DuplicateWindowPart::ScanDuplicateFinishedHanderToMainThread(
     if (sameFileArray.isEmpty()) {
         // Over the duplicate window, which stays up; the thumbnails left out are named.
         JobReport report;
-        report.message = AppDelegate::tr("No duplicate photos found.");
+        report.message = tr("No duplicate photos found.");
         report.nothingToDo = true;
         report.notWritten = result.unreadable;
         if (!result.unreadable.isEmpty())
-            report.informative = AppDelegate::tr("These thumbnails could not be read:\n%1")
+            report.informative = tr("These thumbnails could not be read:\n%1")
                                      .arg(shortList(result.unreadable).join(QLatin1Char('\n')));
-        d.jobs().finishJob(report, dupWindow);
+        app.jobs().finishJob(report, dupWindow);
     }
     leftTableView->clearSelection();
     reloadDuplicateTable(leftTableView);
@@ -140,9 +155,8 @@ void DuplicateWindowPart::ScanDuplicateFinishedHanderToMainThread(
     duplicateResultlab->show();
     if (!duplicateUnreadable.isEmpty()) {
         const qsizetype n = duplicateUnreadable.size();
-        duplicateUnreadablelab->setText(
-            n == 1 ? AppDelegate::tr("1 thumbnail could not be read")
-                   : AppDelegate::tr("%1 thumbnails could not be read").arg(n));
+        duplicateUnreadablelab->setText(n == 1 ? tr("1 thumbnail could not be read")
+                                               : tr("%1 thumbnails could not be read").arg(n));
         duplicateUnreadablelab->setToolTip(duplicateUnreadable.join(QLatin1Char('\n')));
         duplicateUnreadablelab->show();
     }

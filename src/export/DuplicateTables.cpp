@@ -1,7 +1,7 @@
 // The duplicate window's tables: the groups, the files of the selected group with their
 // ticks, the preview, Auto Check, Cancel and the hand-over of the ticked files.
-#include "app/AppDelegate.h"
-#include "browser/MainWindowController.h"
+#include "export/DuplicateWindow.h"
+
 #include "library/LibraryDatabase.h"
 #include "library/LibraryWindows.h"
 #include "library/core/LibraryDeletion.h"
@@ -74,7 +74,7 @@ QLabel *whiteText(const QString &text) {
 }
 } // namespace
 
-int DuplicateWindowPart::numberOfRowsInTableView(QTableView *table) const {
+int DuplicateWindow::numberOfRowsInTableView(QTableView *table) const {
     if (table && table == leftTableView)
         return leftController->count();
     if (table && table == rightTableView)
@@ -82,8 +82,7 @@ int DuplicateWindowPart::numberOfRowsInTableView(QTableView *table) const {
     return 0;
 }
 
-QWidget *DuplicateWindowPart::tableView(QTableView *table, const QString &columnIdentifier,
-                                        int row) {
+QWidget *DuplicateWindow::tableView(QTableView *table, const QString &columnIdentifier, int row) {
     if (row < 0 || !table)
         return nullptr;
     if (table == leftTableView) {
@@ -138,7 +137,7 @@ QWidget *DuplicateWindowPart::tableView(QTableView *table, const QString &column
     return nullptr;
 }
 
-void DuplicateWindowPart::reloadDuplicateTable(QTableView *table) {
+void DuplicateWindow::reloadDuplicateTable(QTableView *table) {
     auto *controller = qobject_cast<PRArrayController *>(table->model());
     if (!controller)
         return;
@@ -150,7 +149,7 @@ void DuplicateWindowPart::reloadDuplicateTable(QTableView *table) {
     table->viewport()->update();
 }
 
-void DuplicateWindowPart::fillDuplicateCellsInSight(QTableView *table) {
+void DuplicateWindow::fillDuplicateCellsInSight(QTableView *table) {
     auto *controller = qobject_cast<PRArrayController *>(table->model());
     if (!controller || controller->count() == 0)
         return;
@@ -167,13 +166,13 @@ void DuplicateWindowPart::fillDuplicateCellsInSight(QTableView *table) {
         }
 }
 
-void DuplicateWindowPart::tableViewSelectionDidChange(QTableView *table) {
+void DuplicateWindow::tableViewSelectionDidChange(QTableView *table) {
     if (table == leftTableView) {
         const int r = selectedRow(leftTableView);
         if (r < 0 || r >= leftController->count())
             return;
         const PRDuplicateNodePtr group = leftController->objectAt<PRDuplicateNode>(r);
-        d.mainWindowController().bPreivewFlag = true;
+        bPreivewFlag = true;
         rightController->removeAllObjects();
         QList<PRDupFileNodePtr> files;
         for (const PRDupFileNodePtr &f : group->fileChildren())
@@ -183,7 +182,7 @@ void DuplicateWindowPart::tableViewSelectionDidChange(QTableView *table) {
         rightController->addObjects(files);
         rightTableView->clearSelection();
         reloadDuplicateTable(rightTableView);
-        d.mainWindowController().bPreivewFlag = false;
+        bPreivewFlag = false;
         if (files.isEmpty())
             return;
         previewFilePath->setText(
@@ -192,7 +191,7 @@ void DuplicateWindowPart::tableViewSelectionDidChange(QTableView *table) {
         return;
     }
     if (table == rightTableView) {
-        if (d.mainWindowController().bPreivewFlag)
+        if (bPreivewFlag)
             return;
         const int r = selectedRow(rightTableView);
         const PRDupFileNodePtr f = rightController->objectAt<PRDupFileNode>(r);
@@ -203,7 +202,7 @@ void DuplicateWindowPart::tableViewSelectionDidChange(QTableView *table) {
     }
 }
 
-void DuplicateWindowPart::showDuplicatePreview(const QString &path) {
+void DuplicateWindow::showDuplicatePreview(const QString &path) {
     const QString ext = QFileInfo(path).suffix();
     if (GetDragImageType(ext) >= 0) {
         previewDupImageView->show();
@@ -231,7 +230,7 @@ void DuplicateWindowPart::showDuplicatePreview(const QString &path) {
     previewDupImageView->setProperty("previewPath", path);
 }
 
-void DuplicateWindowPart::AudoCheckAction() {
+void DuplicateWindow::AudoCheckAction() {
     const QList<PRDuplicateNodePtr> groups = leftController->arrangedObjects<PRDuplicateNode>();
     if (bClickAutoCheck) {
         for (const PRDuplicateNodePtr &g : groups)
@@ -249,7 +248,7 @@ void DuplicateWindowPart::AudoCheckAction() {
     reloadDuplicateTable(rightTableView);
 }
 
-void DuplicateWindowPart::CLickCancleDupAction() {
+void DuplicateWindow::CLickCancleDupAction() {
     if (dupWindow)
         dupWindow->hide();
     // A scan left behind would fill the closed window and pop its alert over nothing.
@@ -257,7 +256,7 @@ void DuplicateWindowPart::CLickCancleDupAction() {
     clearDuplicateTables();
 }
 
-void DuplicateWindowPart::clearDuplicateTables() {
+void DuplicateWindow::clearDuplicateTables() {
     if (!leftController || !rightController)
         return;
     leftController->removeAllObjects();
@@ -266,22 +265,23 @@ void DuplicateWindowPart::clearDuplicateTables() {
     reloadDuplicateTable(rightTableView);
 }
 
-void DuplicateWindowPart::deleteTickedDuplicates() {
+void DuplicateWindow::deleteTickedDuplicates() {
     QList<PRDupFileNodePtr> ticked;
     for (const PRDuplicateNodePtr &g : leftController->arrangedObjects<PRDuplicateNode>())
         for (const PRDupFileNodePtr &f : g->fileChildren())
             if (f->bSelected)
                 ticked << f;
     if (onDeleteTickedDuplicates) {
-        onDeleteTickedDuplicates(ticked);
+        if (onDeleteTickedDuplicates(ticked))
+            hHasRemoved = true;
         return;
     }
     DeleteDuplicatePhotosinPhotoLibraryAction();
 }
 
-void DuplicateWindowPart::DeleteDuplicatePhotosinPhotoLibraryAction() {
-    if (d.libraryDatabase().CheckPhotosApplicationRun()) {
-        d.libraryDatabase().showQuitPhotosOffer();
+void DuplicateWindow::DeleteDuplicatePhotosinPhotoLibraryAction() {
+    if (database.CheckPhotosApplicationRun()) {
+        database.showQuitPhotosOffer();
         return;
     }
     QList<IKImageItemPtr> ticked;
@@ -290,8 +290,7 @@ void DuplicateWindowPart::DeleteDuplicatePhotosinPhotoLibraryAction() {
             for (const PRDupFileNodePtr &file : group->fileChildren())
                 if (file && file->bSelected && file->theItem)
                     ticked << file->theItem;
-    const LibraryDeletionReport report =
-        d.libraryWindows().deleteLibraryPhotos(ticked, false, true);
+    const LibraryDeletionReport report = libraryWindows.deleteLibraryPhotos(ticked, false, true);
     if (report.ok) {
         hHasRemoved = true;
         if (dupWindow)
@@ -301,7 +300,7 @@ void DuplicateWindowPart::DeleteDuplicatePhotosinPhotoLibraryAction() {
         if (previewDupImageView)
             previewDupImageView->setImage(QPixmap());
     }
-    d.libraryWindows().showLibraryDeletionResult(
-        report, AppDelegate::tr("The selected duplicate photo(s) has been removed from Photo "
-                                "Library."));
+    libraryWindows.showLibraryDeletionResult(
+        report, tr("The selected duplicate photo(s) has been removed from Photo "
+                   "Library."));
 }

@@ -1,9 +1,11 @@
 // The library merge: listing two libraries, choosing the destination, the confirmation,
 // the merge as a job and its end sheet.
-#include "app/AppDelegate.h"
+#include "export/MergeWindow.h"
+
+#include "app/AppServices.h"
+#include "app/Browsers.h"
 #include "app/Jobs.h"
 #include "app/Sheets.h"
-#include "browser/MainWindowController.h"
 
 #include "export/core/LibraryMerge.h"
 #include "platform/AlertSheet.h"
@@ -55,54 +57,69 @@ PRPicFileInfoPtr libraryRecord(const QString &path) {
     return r;
 }
 
+} // namespace
+
+MergeWindow::MergeWindow(AppServices &app) : app(app) {}
+
+MergeWindow::~MergeWindow() {
+    qDeleteAll(ownWindows);
+}
+
+void MergeWindow::build() {
+    buildMergeWindow();
+    buildProcessWindow();
+}
+
 // The source and the destination as the table shows them: the selected row is the
 // destination, the other the source.
-bool mergePair(const AppDelegate &d, QString *source, QString *destination) {
-    const int row = d.mergeWindow.photolibTableview->currentIndex().row();
-    if (d.mergeWindow.photolibraryAddedArray.size() != 2 || row < 0 || row > 1)
+bool MergeWindow::mergePair(QString *source, QString *destination) const {
+    const int row = photolibTableview->currentIndex().row();
+    if (photolibraryAddedArray.size() != 2 || row < 0 || row > 1)
         return false;
-    *destination = d.mergeWindow.photolibraryAddedArray.at(row)->fileFullPath;
-    *source = d.mergeWindow.photolibraryAddedArray.at(1 - row)->fileFullPath;
+    *destination = photolibraryAddedArray.at(row)->fileFullPath;
+    *source = photolibraryAddedArray.at(1 - row)->fileFullPath;
     return true;
 }
 
-} // namespace
+void MergeWindow::addMergeItem(QMenu *exports) {
+    app.jobs().addMenuItem(exports, tr("Merge Photo Libraries..."),
+                           [this] { ClickMergePhotoLibraryAction(); });
+}
 
-void MergeWindowPart::ClickMergePhotoLibraryAction() {
+void MergeWindow::ClickMergePhotoLibraryAction() {
     photolibraryAddedArray.clear();
     importPhotoLibraryintoTableViewMainThreader();
     photolibDestLab->setText(QString());
     for (QCheckBox *box :
          {photolibDoNotImportDupBtn, photolibKeepAblumBtn, photolibKeepPhotoMetaBtn})
         box->setChecked(true);
-    d.sheets().showOverMainWindow(photolibMergeWindow);
+    app.sheets().showOverMainWindow(photolibMergeWindow);
 }
 
-void MergeWindowPart::AddPhotoLibraryintoTableView() {
+void MergeWindow::AddPhotoLibraryintoTableView() {
     // Above the merge window it adds to, not behind it on the main window.
-    QWidget *owner =
-        photolibMergeWindow && photolibMergeWindow->isVisible() ? photolibMergeWindow : d.window;
-    auto *panel =
-        new QFileDialog(owner, AppDelegate::tr("Please select the photo libraries to merge."));
+    QWidget *owner = photolibMergeWindow && photolibMergeWindow->isVisible() ? photolibMergeWindow
+                                                                             : app.mainWindow();
+    auto *panel = new QFileDialog(owner, tr("Please select the photo libraries to merge."));
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setWindowModality(Qt::WindowModal);
     // Library packages are folders.
     panel->setFileMode(QFileDialog::Directory);
     panel->setOption(QFileDialog::ShowDirsOnly, true);
-    d.mainWindowController().theOpenPanel = panel;
-    d.connect(panel, &QFileDialog::finished, &d, [this, panel](int r) {
+    app.browsers().rememberOpenPanel(panel);
+    QObject::connect(panel, &QFileDialog::finished, panel, [this, panel](int r) {
         openPanelDidEnd28(panel, r == QDialog::Accepted ? 1 : 0, nullptr);
     });
     panel->open();
 }
 
-void MergeWindowPart::openPanelDidEnd28(QFileDialog *panel, int returnCode, void *) {
+void MergeWindow::openPanelDidEnd28(QFileDialog *panel, int returnCode, void *) {
     if (returnCode != 1 || !panel || panel->selectedFiles().isEmpty())
         return;
     importPhotoLibraryintoTableViewThreader(panel->selectedFiles());
 }
 
-void MergeWindowPart::importPhotoLibraryintoTableViewThreader(const QStringList &paths) {
+void MergeWindow::importPhotoLibraryintoTableViewThreader(const QStringList &paths) {
     // A few existence checks: quick enough for the main thread.
     for (const QString &path : paths)
         if (isLibraryPackage(path))
@@ -111,7 +128,7 @@ void MergeWindowPart::importPhotoLibraryintoTableViewThreader(const QStringList 
     front(photolibMergeWindow);
 }
 
-void MergeWindowPart::importPhotoLibraryintoTableViewMainThreader() {
+void MergeWindow::importPhotoLibraryintoTableViewMainThreader() {
     photolibController->removeRows(0, photolibController->rowCount());
     for (const PRPicFileInfoPtr &r : photolibraryAddedArray) {
         auto *name = new QStandardItem(r->fileName);
@@ -125,7 +142,7 @@ void MergeWindowPart::importPhotoLibraryintoTableViewMainThreader() {
         photolibDestLab->setText(QString());
 }
 
-void MergeWindowPart::RemovePhotoLibraryFromTableView() {
+void MergeWindow::RemovePhotoLibraryFromTableView() {
     const int row = photolibTableview->currentIndex().row();
     if (row < 0 || row >= photolibraryAddedArray.size())
         return;
@@ -133,48 +150,43 @@ void MergeWindowPart::RemovePhotoLibraryFromTableView() {
     importPhotoLibraryintoTableViewMainThreader();
 }
 
-void MergeWindowPart::ClickStartMergePhotoLibraryAction() {
-    if (d.jobs().runningJob(Jobs::OneAtATime::LibraryMerge))
+void MergeWindow::ClickStartMergePhotoLibraryAction() {
+    if (app.jobs().runningJob(Jobs::OneAtATime::LibraryMerge))
         return;
     QString source, destination;
-    if (!mergePair(d, &source, &destination)) {
-        beginAlertSheet(
-            photolibMergeWindow,
-            AppDelegate::tr("You need to add two photo libraries in the table view to merge the "
-                            "photo libraries."),
-            QString(), {AppDelegate::tr(" OK ")}, [](QMessageBox *, int) {});
+    if (!mergePair(&source, &destination)) {
+        beginAlertSheet(photolibMergeWindow,
+                        tr("You need to add two photo libraries in the table view to merge the "
+                           "photo libraries."),
+                        QString(), {tr(" OK ")}, [](QMessageBox *, int) {});
         return;
     }
-    QString info = AppDelegate::tr(
-        "All photo library data will be merged into the Destination Photo Library.");
+    QString info = tr("All photo library data will be merged into the Destination Photo Library.");
     const QString folder = exportFolderFor(source);
     if (dynamic_cast<LinuxPhotosApplication *>(&photosApplication()))
-        info = AppDelegate::tr(
-                   "The photos of %1 are exported to %2. Neither library is changed: the Photos "
-                   "application does not exist on Linux, so nothing is imported into %3.")
+        info = tr("The photos of %1 are exported to %2. Neither library is changed: the Photos "
+                  "application does not exist on Linux, so nothing is imported into %3.")
                    .arg(QFileInfo(source).fileName(), folder, QFileInfo(destination).fileName());
     else
         info += QLatin1Char(' ') +
-                AppDelegate::tr(
-                    "The photos are exported to %1 first; the destination's database is not "
-                    "written by &d program.")
+                tr("The photos are exported to %1 first; the destination's database is not "
+                   "written by this program.")
                     .arg(folder);
-    beginAlertSheet(
-        photolibMergeWindow,
-        AppDelegate::tr("Are you sure you want to choose the %1?").arg(photolibDestLab->text()),
-        info, {AppDelegate::tr(" YES "), AppDelegate::tr(" Cancel ")},
-        [this](QMessageBox *alert, int code) { savePanelDidEnd36(alert, code); });
+    beginAlertSheet(photolibMergeWindow,
+                    tr("Are you sure you want to choose the %1?").arg(photolibDestLab->text()),
+                    info, {tr(" YES "), tr(" Cancel ")},
+                    [this](QMessageBox *alert, int code) { savePanelDidEnd36(alert, code); });
 }
 
-void MergeWindowPart::savePanelDidEnd36(QMessageBox *, int returnCode, void *) {
+void MergeWindow::savePanelDidEnd36(QMessageBox *, int returnCode, void *) {
     if (returnCode != 1)
         return;
     StartMergePhotoLibraryThreader();
 }
 
-void MergeWindowPart::StartMergePhotoLibraryThreader() {
+void MergeWindow::StartMergePhotoLibraryThreader() {
     LibraryMergeSettings settings;
-    if (!mergePair(d, &settings.sourceLibrary, &settings.destinationLibrary))
+    if (!mergePair(&settings.sourceLibrary, &settings.destinationLibrary))
         return;
     // Options are read here, on the main thread; the worker gets its own copy.
     settings.keepAlbums = photolibKeepAblumBtn->isChecked();
@@ -184,20 +196,20 @@ void MergeWindowPart::StartMergePhotoLibraryThreader() {
     photolibMergeProcessWindow->setWindowModality(Qt::ApplicationModal);
     front(photolibMergeProcessWindow);
     PhotosApplication *photos = &photosApplication();
-    JobRunner *runner = d.jobs().startJob(Jobs::OneAtATime::LibraryMerge);
+    JobRunner *runner = app.jobs().startJob(Jobs::OneAtATime::LibraryMerge);
     // The merge window shows its own steps and Cancel: the status bar shows no second pair.
     runner->setOwnProgress(true);
     if (auto *cancel = photolibMergeProcessWindow->findChild<QPushButton *>(
             QStringLiteral("photolibMergeCancelBtn"))) {
         cancel->setEnabled(true);
-        d.connect(cancel, &QPushButton::clicked, runner, [runner, cancel] {
+        QObject::connect(cancel, &QPushButton::clicked, runner, [runner, cancel] {
             cancel->setEnabled(false);
             runner->cancel();
         });
     }
-    d.connect(runner, &JobRunner::progressText, &d,
-              &AppDelegate::forward<&MergeWindowPart::MergePhotoLibraryProcessInMainThread>);
-    d.jobs().startLong<LibraryMergeReport>(
+    QObject::connect(runner, &JobRunner::progressText, photolibMergeWindow,
+                     [this](const QString &text) { MergePhotoLibraryProcessInMainThread(text); });
+    app.jobs().startLong<LibraryMergeReport>(
         runner,
         [settings, photos](JobControl &control) {
             return ImportPhotosfromSourcePhotoLibrary(
@@ -217,63 +229,59 @@ void MergeWindowPart::StartMergePhotoLibraryThreader() {
         });
 }
 
-void MergeWindowPart::MergePhotoLibraryProcessInMainThread(const QString &text) {
+void MergeWindow::MergePhotoLibraryProcessInMainThread(const QString &text) {
     photolibMergeProcessTipLab->setText(QStringLiteral("%1...").arg(text));
 }
 
-void MergeWindowPart::StartMergePhotoLibraryFinshMainThreader(const LibraryMergeReport &report) {
-    d.jobs().forgetJob(Jobs::OneAtATime::LibraryMerge);
+void MergeWindow::StartMergePhotoLibraryFinshMainThreader(const LibraryMergeReport &report) {
+    app.jobs().forgetJob(Jobs::OneAtATime::LibraryMerge);
     photolibMergeProcesser->setRange(0, 1);
     photolibMergeProcessWindow->hide();
     QStringList lines;
     // What this merge did: an earlier one's copies in the folder are counted apart.
     const qsizetype copiedNow = report.exported.size() - report.alreadyThere;
     if (report.alreadyThere == 0)
-        lines << AppDelegate::tr("Exported to %1: %2 photos.")
+        lines << tr("Exported to %1: %2 photos.")
                      .arg(report.exportFolder)
                      .arg(report.exported.size());
     else
-        lines << AppDelegate::tr("Exported to %1: %2 photos, %3 copied now and %4 already there "
-                                 "from an earlier merge.")
+        lines << tr("Exported to %1: %2 photos, %3 copied now and %4 already there "
+                    "from an earlier merge.")
                      .arg(report.exportFolder)
                      .arg(report.exported.size())
                      .arg(copiedNow)
                      .arg(report.alreadyThere);
     if (report.besideOthers > 0)
-        lines << AppDelegate::tr("%1 of the copies went in under a new name beside another file "
-                                 "of their name.")
+        lines << tr("%1 of the copies went in under a new name beside another file "
+                    "of their name.")
                      .arg(report.besideOthers);
     if (report.keptMetadata)
-        lines << AppDelegate::tr("%1 of the photos took the library's title, caption, keywords or "
-                                 "position; the others' files already held them.")
+        lines << tr("%1 of the photos took the library's title, caption, keywords or "
+                    "position; the others' files already held them.")
                      .arg(report.rewritten);
-    lines << AppDelegate::tr(
-                 "Not in the destination library by name (what Photos would import): %1.")
+    lines << tr("Not in the destination library by name (what Photos would import): %1.")
                  .arg(report.lacking.size());
     if (report.imported > 0)
-        lines << AppDelegate::tr("Imported into the destination library: %1.").arg(report.imported);
+        lines << tr("Imported into the destination library: %1.").arg(report.imported);
     if (!report.importsNotTried.isEmpty())
-        lines << AppDelegate::tr("Nothing was imported: %1.").arg(report.importsNotTried);
+        lines << tr("Nothing was imported: %1.").arg(report.importsNotTried);
     if (!report.stopped.isEmpty())
         lines << report.stopped;
     if (report.cancelled)
         lines << (report.imported == 0
-                      ? AppDelegate::tr(
-                            "Nothing was imported: the destination library is as it was.")
-                      : AppDelegate::tr(
-                            "The photos imported before the Cancel stay in the destination "
-                            "library."));
+                      ? tr("Nothing was imported: the destination library is as it was.")
+                      : tr("The photos imported before the Cancel stay in the destination "
+                           "library."));
     if (!report.failed.isEmpty())
-        lines << AppDelegate::tr("Not merged:") << shortList(report.failed);
+        lines << tr("Not merged:") << shortList(report.failed);
     if (!report.remarks.isEmpty())
-        lines << AppDelegate::tr("Exported in part:") << shortList(report.remarks);
+        lines << tr("Exported in part:") << shortList(report.remarks);
     JobReport ending;
-    ending.message = report.cancelled ? AppDelegate::tr("The photo library merge was cancelled.")
-                     : !report.stopped.isEmpty()
-                         ? AppDelegate::tr("The photo library merge stopped.")
+    ending.message = report.cancelled            ? tr("The photo library merge was cancelled.")
+                     : !report.stopped.isEmpty() ? tr("The photo library merge stopped.")
                      : report.imported == 0
-                         ? AppDelegate::tr("The photos were exported, not imported.")
-                         : AppDelegate::tr("The photo library merge task has been completed.");
+                         ? tr("The photos were exported, not imported.")
+                         : tr("The photo library merge task has been completed.");
     ending.informative = lines.join(QLatin1Char('\n'));
     ending.cancelled = report.cancelled;
     ending.written = int(report.exported.size());
@@ -283,5 +291,5 @@ void MergeWindowPart::StartMergePhotoLibraryFinshMainThreader(const LibraryMerge
     for (const QString &why : {report.stopped, report.importsNotTried})
         if (!why.isEmpty())
             ending.notWritten << why;
-    d.jobs().finishJob(ending, photolibMergeWindow);
+    app.jobs().finishJob(ending, photolibMergeWindow);
 }

@@ -1,5 +1,6 @@
 // The progress sheet of a library merge.
-#include "app/AppDelegate.h"
+#include "export/MergeWindow.h"
+
 #include "app/WindowDescription.h"
 
 #include "platform/ImageView.h"
@@ -8,18 +9,18 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-void buildLibraryMergeProcessWindow(AppDelegate &d) {
+void MergeWindow::buildProcessWindow() {
     QVBoxLayout *column =
-        newColumnWindow(d, d.mergeWindow.photolibMergeProcessWindow, "photolibMergeProcessWindow",
-                        AppDelegate::tr("Merging Photo Libraries"));
-    QWidget *w = d.mergeWindow.photolibMergeProcessWindow;
-    PK_OUTLET(column, w, d, mergeWindow.photolibMergeProcesser);
-    d.mergeWindow.photolibMergeProcesser->setRange(0, 1);
-    PK_OUTLET(column, w, d, mergeWindow.photolibMergeProcessTipLab);
-    d.mergeWindow.photolibMergeProcessTipLab->setWordWrap(true);
+        newColumnWindow(ownWindows, photolibMergeProcessWindow, "photolibMergeProcessWindow",
+                        tr("Merging Photo Libraries"));
+    QWidget *w = photolibMergeProcessWindow;
+    addOutlet(column, w, photolibMergeProcesser, "photolibMergeProcesser");
+    photolibMergeProcesser->setRange(0, 1);
+    addOutlet(column, w, photolibMergeProcessTipLab, "photolibMergeProcessTipLab");
+    photolibMergeProcessTipLab->setWordWrap(true);
     column->addStretch(1);
     // The merge's one Cancel: its window covers the status bar's.
-    auto *cancel = new QPushButton(AppDelegate::tr("Cancel"), w);
+    auto *cancel = new QPushButton(tr("Cancel"), w);
     cancel->setObjectName(QStringLiteral("photolibMergeCancelBtn"));
     column->addWidget(cancel, 0, Qt::AlignRight);
     // Room for a phase text and the photo under way on two or three lines.

@@ -1,12 +1,14 @@
 // The library merge window: the two libraries, the destination, the options and the
 // buttons (their clicks go through the click router).
-#include "app/AppDelegate.h"
+#include "export/MergeWindow.h"
+
 #include "app/WindowDescription.h"
 
 #include "browser/PRButton.h"
 #include "browser/PanelValueLabel.h"
 #include "platform/ImageView.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -17,6 +19,7 @@
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QUrl>
+#include <functional>
 
 namespace {
 
@@ -31,7 +34,8 @@ bool offersLibrary(const QMimeData *data) {
 // Libraries dropped on the list are added as the add button adds them.
 class LibraryDropFilter : public QObject {
   public:
-    LibraryDropFilter(AppDelegate &d, QObject *parent) : QObject(parent), d(d) {}
+    LibraryDropFilter(std::function<void(const QStringList &)> add, QObject *parent)
+        : QObject(parent), add(std::move(add)) {}
 
   protected:
     bool eventFilter(QObject *, QEvent *event) override {
@@ -57,7 +61,7 @@ class LibraryDropFilter : public QObject {
             drop->setDropAction(Qt::CopyAction);
             drop->accept();
             if (!paths.isEmpty())
-                d.mergeWindow.importPhotoLibraryintoTableViewThreader(paths);
+                add(paths);
             return true;
         }
         default:
@@ -66,73 +70,83 @@ class LibraryDropFilter : public QObject {
     }
 
   private:
-    AppDelegate &d;
+    std::function<void(const QStringList &)> add;
 };
 
 } // namespace
 
-void buildLibraryMergeWindow(AppDelegate &d) {
-    QVBoxLayout *column =
-        newColumnWindow(d, d.mergeWindow.photolibMergeWindow, "photolibMergeWindow",
-                        AppDelegate::tr("Merge Photo Libraries"));
-    QWidget *w = d.mergeWindow.photolibMergeWindow;
-    PK_OUTLET(column, w, d, mergeWindow.photolibTableview);
-    d.mergeWindow.photolibController = new QStandardItemModel(0, 2, w);
-    d.mergeWindow.photolibController->setHorizontalHeaderLabels(
-        {AppDelegate::tr("Name"), AppDelegate::tr("Date")});
-    d.mergeWindow.photolibTableview->setModel(d.mergeWindow.photolibController);
-    d.mergeWindow.photolibTableview->setSelectionBehavior(QAbstractItemView::SelectRows);
-    d.mergeWindow.photolibTableview->setSelectionMode(QAbstractItemView::SingleSelection);
-    d.mergeWindow.photolibTableview->setEditTriggers(QAbstractItemView::NoEditTriggers);
+void MergeWindow::buildMergeWindow() {
+    QVBoxLayout *column = newColumnWindow(ownWindows, photolibMergeWindow, "photolibMergeWindow",
+                                          tr("Merge Photo Libraries"));
+    QWidget *w = photolibMergeWindow;
+    addOutlet(column, w, photolibTableview, "photolibTableview");
+    photolibController = new QStandardItemModel(0, 2, w);
+    photolibController->setHorizontalHeaderLabels({tr("Name"), tr("Date")});
+    photolibTableview->setModel(photolibController);
+    photolibTableview->setSelectionBehavior(QAbstractItemView::SelectRows);
+    photolibTableview->setSelectionMode(QAbstractItemView::SingleSelection);
+    photolibTableview->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // The names take the room; the dates as much as they need.
-    d.mergeWindow.photolibTableview->horizontalHeader()->setStretchLastSection(false);
-    d.mergeWindow.photolibTableview->horizontalHeader()->setSectionResizeMode(0,
-                                                                              QHeaderView::Stretch);
-    d.mergeWindow.photolibTableview->horizontalHeader()->setSectionResizeMode(
-        1, QHeaderView::ResizeToContents);
-    d.mergeWindow.photolibTableview->setMinimumHeight(120);
+    photolibTableview->horizontalHeader()->setStretchLastSection(false);
+    photolibTableview->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    photolibTableview->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    photolibTableview->setMinimumHeight(120);
     // A name too long for the list keeps its end (".photoslibrary"); its tooltip has the path.
-    d.mergeWindow.photolibTableview->setTextElideMode(Qt::ElideMiddle);
-    d.mergeWindow.photolibTableview->setAcceptDrops(true);
-    d.mergeWindow.photolibTableview->viewport()->setAcceptDrops(true);
-    d.mergeWindow.photolibTableview->viewport()->installEventFilter(
-        new LibraryDropFilter(d, d.mergeWindow.photolibTableview));
-    QObject::connect(
-        d.mergeWindow.photolibTableview->selectionModel(), &QItemSelectionModel::selectionChanged,
-        &d, [&d] {
-            const int row = d.mergeWindow.photolibTableview->currentIndex().row();
-            const bool listed = d.mergeWindow.photolibraryAddedArray.size() > 1 && row >= 0 &&
-                                row < d.mergeWindow.photolibraryAddedArray.size();
-            d.mergeWindow.photolibDestLab->setText(
-                listed ? AppDelegate::tr("Destination Photo Library: %1")
-                             .arg(d.mergeWindow.photolibraryAddedArray.at(row)->fileFullPath)
-                       : QString());
-        });
+    photolibTableview->setTextElideMode(Qt::ElideMiddle);
+    photolibTableview->setAcceptDrops(true);
+    photolibTableview->viewport()->setAcceptDrops(true);
+    photolibTableview->viewport()->installEventFilter(new LibraryDropFilter(
+        [this](const QStringList &paths) { importPhotoLibraryintoTableViewThreader(paths); },
+        photolibTableview));
+    QObject::connect(photolibTableview->selectionModel(), &QItemSelectionModel::selectionChanged, w,
+                     [this] { showDestination(); });
     auto *buttons = new QHBoxLayout;
     auto button = [&](PRButton *&b, const char *name, const QString &text) {
         b = new PRButton(text, w);
         b->setObjectName(QLatin1String(name));
         buttons->addWidget(b);
     };
-    button(d.mergeWindow.photolibAddBtn, "photolibAddBtn", QStringLiteral("+"));
-    button(d.mergeWindow.photolibSubBtn, "photolibSubBtn", QStringLiteral("-"));
+    button(photolibAddBtn, "photolibAddBtn", QStringLiteral("+"));
+    button(photolibSubBtn, "photolibSubBtn", QStringLiteral("-"));
     buttons->addStretch(1);
     column->addLayout(buttons);
     // A long destination path is shortened in the middle, whole in its tooltip: the window
     // keeps its width.
-    d.mergeWindow.photolibDestLab = new PanelValueLabel(w);
-    d.mergeWindow.photolibDestLab->setObjectName(QStringLiteral("photolibDestLab"));
-    column->addWidget(d.mergeWindow.photolibDestLab);
-    PK_OUTLET(column, w, d, mergeWindow.photolibDoNotImportDupBtn);
-    d.mergeWindow.photolibDoNotImportDupBtn->setText(
-        AppDelegate::tr("Do not import photos the destination already holds"));
-    PK_OUTLET(column, w, d, mergeWindow.photolibKeepAblumBtn);
-    d.mergeWindow.photolibKeepAblumBtn->setText(AppDelegate::tr("Keep albums"));
-    PK_OUTLET(column, w, d, mergeWindow.photolibKeepPhotoMetaBtn);
-    d.mergeWindow.photolibKeepPhotoMetaBtn->setText(
-        AppDelegate::tr("Write the library's metadata into the photos"));
-    d.mergeWindow.photolibStartBtn = new PRButton(AppDelegate::tr("Start"), w);
-    d.mergeWindow.photolibStartBtn->setObjectName(QStringLiteral("photolibStartBtn"));
-    column->addWidget(d.mergeWindow.photolibStartBtn, 0, Qt::AlignRight);
+    photolibDestLab = new PanelValueLabel(w);
+    photolibDestLab->setObjectName(QStringLiteral("photolibDestLab"));
+    column->addWidget(photolibDestLab);
+    // The options, all on each time the window opens.
+    const std::pair<QCheckBox *&, QString> options[] = {
+        {photolibDoNotImportDupBtn, QStringLiteral("Do not copy duplicates while merging")},
+        {photolibKeepAblumBtn, QStringLiteral("Keep photo albums while merging")},
+        {photolibKeepPhotoMetaBtn,
+         QStringLiteral("Keep edited photo metadata tags(Title, Caption, keywords, GPS data) in "
+                        "photo library")},
+    };
+    QFont optionFont = QApplication::font();
+    optionFont.setPointSize(12);
+    const char *names[] = {"photolibDoNotImportDupBtn", "photolibKeepAblumBtn",
+                           "photolibKeepPhotoMetaBtn"};
+    for (int i = 0; i < 3; ++i) {
+        QCheckBox *box = addOutlet(column, w, options[i].first, names[i]);
+        box->setText(options[i].second);
+        box->setFont(optionFont);
+    }
+    photolibStartBtn = new PRButton(tr("Start"), w);
+    photolibStartBtn->setObjectName(QStringLiteral("photolibStartBtn"));
+    column->addWidget(photolibStartBtn, 0, Qt::AlignRight);
     column->addStretch(1);
+    PRButton::whenPressed(photolibAddBtn, [this] { AddPhotoLibraryintoTableView(); });
+    PRButton::whenPressed(photolibSubBtn, [this] { RemovePhotoLibraryFromTableView(); });
+    PRButton::whenPressed(photolibStartBtn, [this] { ClickStartMergePhotoLibraryAction(); });
+}
+
+void MergeWindow::showDestination() {
+    const int row = photolibTableview->currentIndex().row();
+    const bool listed =
+        photolibraryAddedArray.size() > 1 && row >= 0 && row < photolibraryAddedArray.size();
+    photolibDestLab->setText(
+        listed
+            ? tr("Destination Photo Library: %1").arg(photolibraryAddedArray.at(row)->fileFullPath)
+            : QString());
 }

@@ -9,6 +9,7 @@
 #include "platform/AlertSheet.h"
 #include "platform/core/FileDates.h"
 
+#include <QCoreApplication>
 #include <QDateTimeEdit>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -33,7 +34,8 @@ void markFilter(AppDelegate &d, const QString &image, const QString &title) {
 }
 
 void markFilter(AppDelegate &d, const LibraryFilterLook &look) {
-    markFilter(d, QLatin1String(look.image), AppDelegate::tr(look.title));
+    markFilter(d, QLatin1String(look.image),
+               QCoreApplication::translate("LibraryFilters", look.title));
 }
 
 void showList(AppDelegate &d, QList<IKImageItemPtr> items) {

@@ -75,7 +75,8 @@ bool MainWindowController::LoadPhotosLibraryItemThreader(const QString &libraryP
     if (showPhotoTypelibBtn) {
         const LibraryFilterLook &all = libraryFilterLook(LibraryFilter::All);
         showPhotoTypelibBtn->setImageName(QLatin1String(all.image));
-        const QString text = AppDelegate::tr("Show: %1").arg(AppDelegate::tr(all.title));
+        const QString text = AppDelegate::tr("Show: %1")
+                                 .arg(QCoreApplication::translate("LibraryFilters", all.title));
         showPhotoTypelibBtn->setFittedText(text);
         showPhotoTypelibBtn->setToolTip(text);
     }

@@ -258,7 +258,7 @@ TEST_F(Launch, CheckBoxTitlesAndPopUpMenus) {
     EXPECT_EQ(d->preferencesWindow.compressStampPhotoBtn->text(),
               "Lossless compression of changed photos");
     EXPECT_EQ(
-        d->mergeWindow.photolibKeepPhotoMetaBtn->text(),
+        drive(*d).text("photolibKeepPhotoMetaBtn"),
         "Keep edited photo metadata tags(Title, Caption, keywords, GPS data) in photo library");
     EXPECT_EQ(drive(*d).find<QCheckBox>("copyOrigFileNameBtn")->text(),
               "Copy the filename from the original photo to the referenced file in the photo "

@@ -1,10 +1,13 @@
+#include "export/DuplicateWindow.h"
 #include "LibraryEditTestSupport.h"
 #include "browser/MainWindowController.h"
 #include "browser/PanelValueLabel.h"
 #include "export/DuplicateCells.h"
 #include "export/PRArrayController.h"
+#include "export/core/DuplicateScan.h"
 #include "platform/ImageView.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/JobWait.h"
 #include "support/TestSupport.h"
 
@@ -48,36 +51,50 @@ QByteArray md5Of(const QString &path) {
     return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Md5);
 }
 
-class DuplicateWindow : public LibraryEditTest {
+class DuplicateWindowSheet : public LibraryEditTest {
   protected:
+    DuplicateWindow &piece() const { return d->duplicateWindow(); }
+    template <class W> W *named(const char *name) const { return drive(*d).find<W>(name); }
+    QWidget *window() const { return named<QWidget>("dupWindow"); }
+    QTableView *groupTable() const { return named<QTableView>("leftTableView"); }
+    QTableView *fileTable() const { return named<QTableView>("rightTableView"); }
+    PRArrayController *groupRows() const {
+        return static_cast<PRArrayController *>(groupTable()->model());
+    }
+    PRArrayController *fileRows() const {
+        return static_cast<PRArrayController *>(fileTable()->model());
+    }
+    PKImageView *preview() const { return named<PKImageView>("previewDupImageView"); }
+    QLabel *previewPath() const { return named<QLabel>("previewFilePath"); }
+    QLabel *resultLabel() const { return named<QLabel>("duplicateResultlab"); }
+    QPushButton *button(const char *name) const { return named<QPushButton>(name); }
+    QTimer *dotsTimer() const { return named<QTimer>("scanDupGifTimer"); }
     // The menu item's action, then the event loop until the scan has handed back.
     bool scan() {
-        d->duplicateWindow.FindDuplicatePhotosAction();
+        piece().FindDuplicatePhotosAction();
         QDeadlineTimer deadline(120000);
-        while (d->duplicateScanRunning() && !deadline.hasExpired())
+        while (piece().scanRunning() && !deadline.hasExpired())
             QTest::qWait(5);
-        return !d->duplicateScanRunning();
+        return !piece().scanRunning();
     }
     QList<QStringList> shownGroups() const {
         QList<QStringList> out;
-        for (const auto &g : d->duplicateWindow.leftController->arrangedObjects<PRDuplicateNode>())
+        for (const auto &g : groupRows()->arrangedObjects<PRDuplicateNode>())
             out << names(g->fileChildren());
         return out;
     }
-    QStringList shownFiles() const {
-        return names(d->duplicateWindow.rightController->arrangedObjects<PRDupFileNode>());
-    }
+    QStringList shownFiles() const { return names(fileRows()->arrangedObjects<PRDupFileNode>()); }
     PRDupFilePathCellView *fileCell(int row) const {
-        return qobject_cast<PRDupFilePathCellView *>(d->duplicateWindow.rightTableView->indexWidget(
-            d->duplicateWindow.rightController->index(row, 0)));
+        return qobject_cast<PRDupFilePathCellView *>(
+            fileTable()->indexWidget(fileRows()->index(row, 0)));
     }
     PRDupNameCellView *groupCell(int row) const {
-        return qobject_cast<PRDupNameCellView *>(d->duplicateWindow.leftTableView->indexWidget(
-            d->duplicateWindow.leftController->index(row, 0)));
+        return qobject_cast<PRDupNameCellView *>(
+            groupTable()->indexWidget(groupRows()->index(row, 0)));
     }
     // The job's ending over the duplicate window, when the scan found nothing.
     QMessageBox *noDuplicatesAlert() const {
-        for (QMessageBox *box : d->duplicateWindow.dupWindow->findChildren<QMessageBox *>())
+        for (QMessageBox *box : window()->findChildren<QMessageBox *>())
             if (box->isVisible() && box->text() == QStringLiteral("No duplicate photos found."))
                 return box;
         return nullptr;
@@ -104,17 +121,18 @@ class DuplicateWindow : public LibraryEditTest {
         }
         return out;
     }
+    // Shows hand-made groups as a scan's end shows its own.
     void show(const QList<PRDuplicateNodePtr> &groups) {
-        static_cast<QDialog *>(d->duplicateWindow.dupWindow)->open();
-        d->duplicateWindow.leftController->setContent(groups);
-        d->duplicateWindow.reloadDuplicateTable(d->duplicateWindow.leftTableView);
-        d->duplicateWindow.leftTableView->selectRow(0);
+        static_cast<QDialog *>(window())->open();
+        DuplicateScanResult result;
+        result.groups = groups;
+        piece().ScanDuplicateFinishedHanderToMainThread(result);
     }
 };
 
 } // namespace
 
-TEST_F(DuplicateWindow, ScanOfTheCurrentLibraryGroupsExactlyItsByteIdenticalThumbnails) {
+TEST_F(DuplicateWindowSheet, ScanOfTheCurrentLibraryGroupsExactlyItsByteIdenticalThumbnails) {
     ASSERT_TRUE(openLibrary(QStringLiteral("Test-10.15.7")));
     // The oracle: items of the browser's list whose thumbnails have the same bytes.
     QHash<QByteArray, QStringList> byBytes;
@@ -145,37 +163,35 @@ TEST_F(DuplicateWindow, ScanOfTheCurrentLibraryGroupsExactlyItsByteIdenticalThum
     EXPECT_EQ(sorted, (QList<QStringList>{
                           {"IMG_1994.JPG", "[2020-08-29] AAF035.jpg", "[2020-08-29] AAF035.jpg"},
                           {"winebottle.jpeg", "winebottle.jpeg"}}));
-    EXPECT_EQ(d->duplicateWindow.duplicateResultlab->text(), QStringLiteral("5 Photos, 0 Videos"));
-    EXPECT_TRUE(d->duplicateWindow.duplicateResultlab->isVisibleTo(d->duplicateWindow.dupWindow));
-    EXPECT_FALSE(d->duplicateWindow.scanDupProcesser->isVisibleTo(d->duplicateWindow.dupWindow));
-    EXPECT_TRUE(d->duplicateWindow.dupWindow->isVisible());
+    EXPECT_EQ(resultLabel()->text(), QStringLiteral("5 Photos, 0 Videos"));
+    EXPECT_TRUE(resultLabel()->isVisibleTo(window()));
+    EXPECT_FALSE(named<QProgressBar>("scanDupProcesser")->isVisibleTo(window()));
+    EXPECT_TRUE(window()->isVisible());
     EXPECT_EQ(noDuplicatesAlert(), nullptr);
 
     // Row 0 selected: its files listed and the first one previewed from its thumbnail.
-    const PRDuplicateNodePtr first =
-        d->duplicateWindow.leftController->objectAt<PRDuplicateNode>(0);
-    EXPECT_EQ(d->duplicateWindow.leftTableView->selectionModel()->selectedRows().value(0).row(), 0);
+    const PRDuplicateNodePtr first = groupRows()->objectAt<PRDuplicateNode>(0);
+    EXPECT_EQ(groupTable()->selectionModel()->selectedRows().value(0).row(), 0);
     EXPECT_EQ(shownFiles(), names(first->fileChildren()));
-    EXPECT_EQ(d->duplicateWindow.previewFilePath->text(),
+    EXPECT_EQ(previewPath()->text(),
               QStringLiteral("Original Photo Path: ") + first->fileChildren().at(0)->fileFullPath);
-    EXPECT_EQ(d->duplicateWindow.previewDupImageView->property("previewPath").toString(),
-              first->fileChildren().at(0)->filePath);
-    EXPECT_FALSE(d->duplicateWindow.previewDupImageView->image().isNull());
+    EXPECT_EQ(preview()->property("previewPath").toString(), first->fileChildren().at(0)->filePath);
+    EXPECT_FALSE(preview()->image().isNull());
 
     // Scanning again gives the same groups in the same order.
     ASSERT_TRUE(scan());
     EXPECT_EQ(shownGroups(), expected);
 }
 
-TEST_F(DuplicateWindow, ScanWithoutDuplicatesSaysSoAndReferencedOrBrokenThumbnailsNeverGroup) {
+TEST_F(DuplicateWindowSheet, ScanWithoutDuplicatesSaysSoAndReferencedOrBrokenThumbnailsNeverGroup) {
     ASSERT_TRUE(openLibrary(QStringLiteral("Test-13.0.0")));
     ASSERT_TRUE(scan());
     ASSERT_NE(noDuplicatesAlert(), nullptr);
     EXPECT_EQ(noDuplicatesAlert()->text(), QStringLiteral("No duplicate photos found."));
-    EXPECT_EQ(d->duplicateWindow.duplicateResultlab->text(), QStringLiteral("0 Photos, 0 Videos"));
-    EXPECT_EQ(d->duplicateWindow.leftController->count(), 0);
-    EXPECT_TRUE(d->duplicateWindow.dupWindow->isVisible());
-    const qsizetype unreadableBefore = d->duplicateWindow.duplicateUnreadable.size();
+    EXPECT_EQ(resultLabel()->text(), QStringLiteral("0 Photos, 0 Videos"));
+    EXPECT_EQ(groupRows()->count(), 0);
+    EXPECT_TRUE(window()->isVisible());
+    const qsizetype unreadableBefore = piece().unreadableThumbnails().size();
     noDuplicatesAlert()->close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
@@ -199,13 +215,12 @@ TEST_F(DuplicateWindow, ScanWithoutDuplicatesSaysSoAndReferencedOrBrokenThumbnai
     }
     referenced.at(0)->fileThumbPath = plain.at(0)->fileThumbPath;
     ASSERT_TRUE(scan());
-    EXPECT_EQ(d->duplicateWindow.leftController->count(), 0);
-    EXPECT_EQ(d->duplicateWindow.duplicateUnreadable.size(), unreadableBefore + 2);
-    EXPECT_TRUE(
-        d->duplicateWindow.duplicateUnreadablelab->isVisibleTo(d->duplicateWindow.dupWindow));
+    EXPECT_EQ(groupRows()->count(), 0);
+    EXPECT_EQ(piece().unreadableThumbnails().size(), unreadableBefore + 2);
+    EXPECT_TRUE(named<QLabel>("duplicateUnreadablelab")->isVisibleTo(window()));
 }
 
-TEST_F(DuplicateWindow, RefusesBeforeTheLoadEndsAndWhileAnotherProgramHoldsTheLibrary) {
+TEST_F(DuplicateWindowSheet, RefusesBeforeTheLoadEndsAndWhileAnotherProgramHoldsTheLibrary) {
     // From the library menu's item, as the user starts it.
     QAction *item = nullptr;
     for (QAction *a : d->mainWindowController().PhotolibQuickMenu->actions())
@@ -218,41 +233,46 @@ TEST_F(DuplicateWindow, RefusesBeforeTheLoadEndsAndWhileAnotherProgramHoldsTheLi
     EXPECT_EQ(sheets.at(0).text, QStringLiteral("The Scan is not completed."));
     EXPECT_EQ(sheets.at(0).informative,
               QStringLiteral("Please wait a while to complete the scan."));
-    EXPECT_FALSE(d->duplicateWindow.dupWindow->isVisible());
-    EXPECT_FALSE(d->duplicateScanRunning());
+    EXPECT_FALSE(window()->isVisible());
+    EXPECT_FALSE(piece().scanRunning());
 
     ASSERT_TRUE(openLibrary(QStringLiteral("Test-10.15.7")));
-    d->duplicateWindow.hHasRemoved = true;
+    // A deletion from the window leaves its mark.
+    show(groupsOf({2}));
+    piece().setTickedDeletion([](const QList<PRDupFileNodePtr> &) { return true; });
+    button("deleteDupBtn")->click();
+    ASSERT_TRUE(piece().tickedFilesWentOut());
+    piece().CLickCancleDupAction();
     photos.heldBy = {DatabaseHolder{4242, QStringLiteral("sqlitebrowser"), QStringLiteral("lock")}};
-    d->duplicateWindow.FindDuplicatePhotosAction();
+    piece().FindDuplicatePhotosAction();
     sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets.at(0).text, QStringLiteral("The library is in use by another program."));
     EXPECT_TRUE(sheets.at(0).informative.contains(QStringLiteral("sqlitebrowser (4242)")));
-    EXPECT_FALSE(d->duplicateWindow.dupWindow->isVisible());
-    EXPECT_FALSE(d->duplicateScanRunning());
-    EXPECT_TRUE(d->duplicateWindow.hHasRemoved);
+    EXPECT_FALSE(window()->isVisible());
+    EXPECT_FALSE(piece().scanRunning());
+    EXPECT_TRUE(piece().tickedFilesWentOut());
 
     // Once nothing holds it, a scan starts and clears the mark of the last deletion.
     photos.heldBy.clear();
     ASSERT_TRUE(scan());
-    EXPECT_FALSE(d->duplicateWindow.hHasRemoved);
+    EXPECT_FALSE(piece().tickedFilesWentOut());
 }
 
-TEST_F(DuplicateWindow, ScanningLabelRunsANineTickCycleFromZero) {
+TEST_F(DuplicateWindowSheet, ScanningLabelRunsANineTickCycleFromZero) {
     d->library().scanningcount = 5; // left over by a library load
     ASSERT_TRUE(openLibrary(QStringLiteral("Test-13.0.0")));
     d->library().scanningcount = 5;
-    d->duplicateWindow.FindDuplicatePhotosAction();
+    piece().FindDuplicatePhotosAction();
     EXPECT_EQ(d->library().scanningcount, 0);
     ASSERT_TRUE(scan()); // let the first one end; the ticks below are driven by hand
-    d->duplicateWindow.scanDupGifTimer->stop();
+    dotsTimer()->stop();
     d->library().scanningcount = 0;
-    d->duplicateWindow.scanningDupinfolab->setText(QString());
+    named<QLabel>("scanningDupinfolab")->setText(QString());
     QStringList seen;
     for (int tick = 0; tick < 18; ++tick) {
-        d->duplicateWindow.StartScanningDupGIFImageViewTimer();
-        seen << d->duplicateWindow.scanningDupinfolab->text();
+        piece().StartScanningDupGIFImageViewTimer();
+        seen << named<QLabel>("scanningDupinfolab")->text();
     }
     const QStringList cycle = {"Scanning.",       "Scanning..",      "Scanning...",
                                "Scanning....",    "Scanning.....",   "Scanning......",
@@ -260,7 +280,7 @@ TEST_F(DuplicateWindow, ScanningLabelRunsANineTickCycleFromZero) {
     EXPECT_EQ(seen, cycle + cycle);
 }
 
-TEST_F(DuplicateWindow, CellsFitThePictureAndShowTheFile) {
+TEST_F(DuplicateWindowSheet, CellsFitThePictureAndShowTheFile) {
     const QString wide = dir.filePath(QStringLiteral("wide.jpg"));
     const QString tall = dir.filePath(QStringLiteral("tall.jpg"));
     QImage w(4000, 3000, QImage::Format_RGB32), t(3000, 4000, QImage::Format_RGB32);
@@ -287,8 +307,7 @@ TEST_F(DuplicateWindow, CellsFitThePictureAndShowTheFile) {
     QApplication::processEvents();
 
     // Every header text fits its section, and the sections the table's width.
-    for (QTableView *table :
-         {d->duplicateWindow.leftTableView, d->duplicateWindow.rightTableView}) {
+    for (QTableView *table : {groupTable(), fileTable()}) {
         QHeaderView *header = table->horizontalHeader();
         int sum = 0;
         for (int i = 0; i < header->count(); ++i) {
@@ -306,14 +325,12 @@ TEST_F(DuplicateWindow, CellsFitThePictureAndShowTheFile) {
     EXPECT_EQ(groupCell(0)->fileSizelab->text(), QStringLiteral("2.31 MB"));
     // A picture that cannot be loaded shows the file's icon.
     EXPECT_FALSE(groupCell(2)->imageView->pixmap().isNull());
-    auto *count = qobject_cast<QLabel *>(d->duplicateWindow.leftTableView->indexWidget(
-        d->duplicateWindow.leftController->index(0, 1)));
+    auto *count = qobject_cast<QLabel *>(groupTable()->indexWidget(groupRows()->index(0, 1)));
     ASSERT_NE(count, nullptr);
     EXPECT_EQ(count->text(), QStringLiteral("2"));
     // The fitted picture is kept: a reload does not read the thumbnail again.
-    ASSERT_NE(d->duplicateWindow.imageCache.object(wide), nullptr);
     QFile::remove(wide);
-    d->duplicateWindow.reloadDuplicateTable(d->duplicateWindow.leftTableView);
+    piece().reloadDuplicateTable(groupTable());
     EXPECT_EQ(groupCell(0)->imageView->pixmap().size(), QSize(48, 27));
 
     EXPECT_EQ(fileCell(0)->fileNamelab->text(), QStringLiteral("0 KB"));
@@ -327,9 +344,8 @@ TEST_F(DuplicateWindow, CellsFitThePictureAndShowTheFile) {
     for (QLabel *label : {cell->fileNamelab, cell->fileDatelab})
         EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()));
     EXPECT_TRUE(cell->rect().contains(cell->findBtn->geometry()));
-    EXPECT_LE(
-        cell->mapTo(d->duplicateWindow.rightTableView->viewport(), QPoint(cell->width(), 0)).x(),
-        d->duplicateWindow.rightTableView->viewport()->width());
+    EXPECT_LE(cell->mapTo(fileTable()->viewport(), QPoint(cell->width(), 0)).x(),
+              fileTable()->viewport()->width());
 
     // The reveal button shows the row's file.
     QStringList revealed;
@@ -348,16 +364,16 @@ TEST_F(DuplicateWindow, CellsFitThePictureAndShowTheFile) {
             paths << url.toLocalFile();
         return paths;
     };
-    EXPECT_EQ(dragged(d->duplicateWindow.rightTableView, 1), QStringList{real});
-    EXPECT_EQ(dragged(d->duplicateWindow.leftTableView, 0),
+    EXPECT_EQ(dragged(fileTable(), 1), QStringList{real});
+    EXPECT_EQ(dragged(groupTable(), 0),
               (QStringList{groups[0]->fileChildren().at(0)->fileFullPath, real}));
 }
 
-TEST_F(DuplicateWindow, AutoCheckKeepsEachFirstFileAndASecondClickUnticksAll) {
+TEST_F(DuplicateWindowSheet, AutoCheckKeepsEachFirstFileAndASecondClickUnticksAll) {
     const QList<PRDuplicateNodePtr> groups = groupsOf({2, 3, 5});
     show(groups);
     groups[1]->fileChildren().at(0)->bSelected = true; // ticked by hand
-    d->duplicateWindow.autoCheckDupBtn->click();
+    button("autoCheckDupBtn")->click();
     QList<int> ticked;
     for (const auto &g : groups) {
         int n = 0;
@@ -372,14 +388,16 @@ TEST_F(DuplicateWindow, AutoCheckKeepsEachFirstFileAndASecondClickUnticksAll) {
     EXPECT_FALSE(fileCell(0)->checkBtn->isChecked());
     EXPECT_TRUE(fileCell(1)->checkBtn->isChecked());
 
-    d->duplicateWindow.AudoCheckAction();
+    piece().AudoCheckAction();
     for (const auto &g : groups)
         for (const auto &f : g->fileChildren())
             EXPECT_FALSE(f->bSelected) << f->fileName.toStdString();
-    EXPECT_FALSE(d->duplicateWindow.bClickAutoCheck);
+    // A third click ticks again.
+    piece().AudoCheckAction();
+    EXPECT_TRUE(groups[0]->fileChildren().at(1)->bSelected);
 }
 
-TEST_F(DuplicateWindow, TicksFeedTheDeletionAndADeletionHidesTheTickedFiles) {
+TEST_F(DuplicateWindowSheet, TicksFeedTheDeletionAndADeletionHidesTheTickedFiles) {
     const QList<PRDuplicateNodePtr> groups = groupsOf({3, 2});
     show(groups);
     // The user ticks the second and third files of group 0, unticks the third again and
@@ -388,31 +406,31 @@ TEST_F(DuplicateWindow, TicksFeedTheDeletionAndADeletionHidesTheTickedFiles) {
     fileCell(2)->checkBtn->click();
     fileCell(2)->checkBtn->click();
     fileCell(2)->checkBtn->click();
-    d->duplicateWindow.leftTableView->selectRow(1);
+    groupTable()->selectRow(1);
     fileCell(1)->checkBtn->click();
     // Ticks live in the records: back in group 0 they show again.
-    d->duplicateWindow.leftTableView->selectRow(0);
+    groupTable()->selectRow(0);
     EXPECT_TRUE(fileCell(1)->checkBtn->isChecked());
     EXPECT_TRUE(fileCell(2)->checkBtn->isChecked());
     EXPECT_FALSE(fileCell(0)->checkBtn->isChecked());
 
     QList<PRDupFileNodePtr> handed;
-    d->duplicateWindow.onDeleteTickedDuplicates = [&](const QList<PRDupFileNodePtr> &ticked) {
+    piece().setTickedDeletion([&](const QList<PRDupFileNodePtr> &ticked) {
         handed = ticked;
-        d->duplicateWindow.hHasRemoved = true; // as the deletion leaves it
-    };
-    d->duplicateWindow.deleteDupBtn->click();
+        return true; // they went
+    });
+    button("deleteDupBtn")->click();
     EXPECT_EQ(names(handed), (QStringList{"g0-1", "g0-2", "g1-1"}));
     EXPECT_EQ(handed.at(0)->theItem, groups[0]->fileChildren().at(1)->theItem);
 
     // After the deletion a group lists only the files left in the library.
-    d->duplicateWindow.leftTableView->selectRow(1);
+    groupTable()->selectRow(1);
     EXPECT_EQ(shownFiles(), QStringList{"g1-0"});
-    d->duplicateWindow.leftTableView->selectRow(0);
+    groupTable()->selectRow(0);
     EXPECT_EQ(shownFiles(), QStringList{"g0-0"});
 }
 
-TEST_F(DuplicateWindow, PreviewFollowsTheFileRowButNotTheRebuildOfTheList) {
+TEST_F(DuplicateWindowSheet, PreviewFollowsTheFileRowButNotTheRebuildOfTheList) {
     QList<PRDuplicateNodePtr> groups = groupsOf({2, 2});
     for (const auto &g : groups)
         for (const auto &f : g->fileChildren()) {
@@ -423,83 +441,72 @@ TEST_F(DuplicateWindow, PreviewFollowsTheFileRowButNotTheRebuildOfTheList) {
         }
     show(groups);
     const QString path0 = groups[0]->fileChildren().at(0)->filePath;
-    EXPECT_EQ(d->duplicateWindow.previewDupImageView->property("previewPath").toString(), path0);
+    EXPECT_EQ(preview()->property("previewPath").toString(), path0);
 
-    d->duplicateWindow.rightTableView->selectRow(1);
-    EXPECT_EQ(d->duplicateWindow.previewFilePath->text(),
-              QStringLiteral("Original Photo Path: ") +
-                  groups[0]->fileChildren().at(1)->fileFullPath);
-
-    // A file row chosen while a group rebuilds the list leaves the preview alone.
-    d->mainWindowController().bPreivewFlag = true;
-    d->duplicateWindow.rightTableView->selectRow(0);
-    EXPECT_EQ(d->duplicateWindow.previewFilePath->text(),
-              QStringLiteral("Original Photo Path: ") +
-                  groups[0]->fileChildren().at(1)->fileFullPath);
-    d->mainWindowController().bPreivewFlag = false;
+    fileTable()->selectRow(1);
+    EXPECT_EQ(previewPath()->text(), QStringLiteral("Original Photo Path: ") +
+                                         groups[0]->fileChildren().at(1)->fileFullPath);
 
     // Choosing the other group previews its first file, not the row chosen before.
-    d->duplicateWindow.rightTableView->selectRow(1);
-    d->duplicateWindow.leftTableView->selectRow(1);
-    EXPECT_EQ(d->duplicateWindow.previewDupImageView->property("previewPath").toString(),
+    fileTable()->selectRow(1);
+    groupTable()->selectRow(1);
+    EXPECT_EQ(preview()->property("previewPath").toString(),
               groups[1]->fileChildren().at(0)->filePath);
-    EXPECT_FALSE(d->mainWindowController().bPreivewFlag);
-    EXPECT_TRUE(d->duplicateWindow.rightTableView->selectionModel()->selectedRows().isEmpty());
+    EXPECT_TRUE(fileTable()->selectionModel()->selectedRows().isEmpty());
 
     // A video shows its first frame in the player view.
-    d->duplicateWindow.showDuplicatePreview(fixturePath(QStringLiteral("clip.mp4")));
-    EXPECT_FALSE(d->duplicateWindow.previewDupImageView->isVisibleTo(d->duplicateWindow.dupWindow));
-    EXPECT_TRUE(d->duplicateWindow.previewDupplayerView->isVisibleTo(d->duplicateWindow.dupWindow));
-    EXPECT_FALSE(d->duplicateWindow.previewDupFrameView->image().isNull());
+    piece().showDuplicatePreview(fixturePath(QStringLiteral("clip.mp4")));
+    EXPECT_FALSE(preview()->isVisibleTo(window()));
+    EXPECT_TRUE(named<QWidget>("previewDupplayerView")->isVisibleTo(window()));
+    EXPECT_FALSE(named<PKImageView>("previewDupFrameView")->image().isNull());
 
     // A file that is no picture or video shows its icon.
-    d->duplicateWindow.showDuplicatePreview(dir.filePath(QStringLiteral("notes.txt")));
-    EXPECT_TRUE(d->duplicateWindow.previewDupImageView->isVisibleTo(d->duplicateWindow.dupWindow));
-    EXPECT_FALSE(
-        d->duplicateWindow.previewDupplayerView->isVisibleTo(d->duplicateWindow.dupWindow));
-    EXPECT_FALSE(d->duplicateWindow.previewDupImageView->image().isNull());
+    piece().showDuplicatePreview(dir.filePath(QStringLiteral("notes.txt")));
+    EXPECT_TRUE(preview()->isVisibleTo(window()));
+    EXPECT_FALSE(named<QWidget>("previewDupplayerView")->isVisibleTo(window()));
+    EXPECT_FALSE(preview()->image().isNull());
 }
 
-TEST_F(DuplicateWindow, CancelClosesTheWindowAndEmptiesBothTables) {
+TEST_F(DuplicateWindowSheet, CancelClosesTheWindowAndEmptiesBothTables) {
     ASSERT_TRUE(openLibrary(QStringLiteral("Test-10.15.7")));
     ASSERT_TRUE(scan());
-    ASSERT_GT(d->duplicateWindow.leftController->count(), 0);
-    const int groups = int(d->duplicateWindow.sameFileArray.size());
-    d->duplicateWindow.cancelDupBtn->click();
-    EXPECT_FALSE(d->duplicateWindow.dupWindow->isVisible());
-    EXPECT_EQ(d->duplicateWindow.leftController->count(), 0);
-    EXPECT_EQ(d->duplicateWindow.rightController->count(), 0);
-    EXPECT_EQ(d->duplicateWindow.sameFileArray.size(), groups); // kept until the next scan
+    ASSERT_GT(groupRows()->count(), 0);
+    const int groups = int(piece().groups().size());
+    button("cancelDupBtn")->click();
+    EXPECT_FALSE(window()->isVisible());
+    EXPECT_EQ(groupRows()->count(), 0);
+    EXPECT_EQ(fileRows()->count(), 0);
+    EXPECT_EQ(piece().groups().size(), groups); // kept until the next scan
 }
 
-TEST_F(DuplicateWindow, CancelDuringAScanStopsItAndNothingShowsAfterwards) {
+TEST_F(DuplicateWindowSheet, CancelDuringAScanStopsItAndNothingShowsAfterwards) {
     ASSERT_TRUE(openLibrary(QStringLiteral("Test-13.0.0")));
-    d->duplicateWindow.FindDuplicatePhotosAction();
-    ASSERT_TRUE(d->duplicateScanRunning());
-    d->duplicateWindow.cancelDupBtn->click();
-    EXPECT_FALSE(d->duplicateScanRunning());
+    piece().FindDuplicatePhotosAction();
+    ASSERT_TRUE(piece().scanRunning());
+    button("cancelDupBtn")->click();
+    EXPECT_FALSE(piece().scanRunning());
     // Whatever the worker had finished before the Cancel never reaches the window.
     QTest::qWait(200);
     EXPECT_EQ(noDuplicatesAlert(), nullptr);
-    EXPECT_FALSE(d->duplicateWindow.dupWindow->isVisible());
-    EXPECT_FALSE(d->duplicateWindow.duplicateResultlab->isVisibleTo(d->duplicateWindow.dupWindow));
-    EXPECT_FALSE(d->duplicateWindow.scanDupGifTimer->isActive());
+    EXPECT_FALSE(window()->isVisible());
+    EXPECT_FALSE(resultLabel()->isVisibleTo(window()));
+    EXPECT_FALSE(dotsTimer()->isActive());
 
     // The status bar's Cancel ends the scan the same way: the window goes, no groups shown.
-    d->duplicateWindow.FindDuplicatePhotosAction();
-    ASSERT_TRUE(d->duplicateScanRunning());
+    piece().FindDuplicatePhotosAction();
+    ASSERT_TRUE(piece().scanRunning());
     const auto cancels = d->window->findChildren<QPushButton *>(QStringLiteral("JobCancelButton"));
     ASSERT_FALSE(cancels.isEmpty());
     cancels.last()->click();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_FALSE(d->duplicateScanRunning());
+    EXPECT_FALSE(piece().scanRunning());
     EXPECT_EQ(noDuplicatesAlert(), nullptr);
-    EXPECT_FALSE(d->duplicateWindow.dupWindow->isVisible());
-    EXPECT_EQ(d->duplicateWindow.leftController->count(), 0);
-    EXPECT_FALSE(d->duplicateWindow.scanDupGifTimer->isActive());
+    EXPECT_FALSE(window()->isVisible());
+    EXPECT_EQ(groupRows()->count(), 0);
+    EXPECT_FALSE(dotsTimer()->isActive());
 }
 
-TEST_F(DuplicateWindow, ManyGroupsGetTheirCellsAsTheyScrollIntoSight) {
+TEST_F(DuplicateWindowSheet, ManyGroupsGetTheirCellsAsTheyScrollIntoSight) {
     const QList<PRDuplicateNodePtr> groups = groupsOf(QList<int>(300, 2));
     show(groups);
     const auto made = [&] {
@@ -511,7 +518,7 @@ TEST_F(DuplicateWindow, ManyGroupsGetTheirCellsAsTheyScrollIntoSight) {
     EXPECT_GT(made(), 0);
     EXPECT_LT(made(), 50) << "every thumbnail read before the window answers";
     EXPECT_EQ(groupCell(299), nullptr);
-    d->duplicateWindow.leftTableView->scrollToBottom();
+    groupTable()->scrollToBottom();
     ASSERT_NE(groupCell(299), nullptr);
     EXPECT_EQ(groupCell(299)->fileNamelab->text(), QStringLiteral("g299"));
 }

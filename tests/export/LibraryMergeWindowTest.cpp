@@ -5,7 +5,9 @@
 #include "browser/MainWindowController.h"
 #include "browser/PRButton.h"
 #include "browser/PanelValueLabel.h"
+#include "export/MergeWindow.h"
 #include "platform/core/PhotosApplication.h"
+#include "support/AppDriver.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -41,10 +43,32 @@ class LibraryMergeWindow : public LibraryEditTest {
         destination = copyLibrary("Test-13.0.0", dir.filePath("b"));
         QDir(QDir::homePath() + "/Pictures/Test-10.15.7").removeRecursively();
     }
+    // The merge window's controls, found by name as the user sees them.
+    QWidget *mergeWindow() { return drive(*d).find<QWidget>("photolibMergeWindow"); }
+    QWidget *processWindow() { return drive(*d).find<QWidget>("photolibMergeProcessWindow"); }
+    QTableView *table() { return drive(*d).find<QTableView>("photolibTableview"); }
+    QStandardItemModel *rows() { return static_cast<QStandardItemModel *>(table()->model()); }
+    // The path of a listed library: its name's tooltip.
+    QString listed(int row) { return rows()->item(row, 0)->toolTip(); }
+    QLabel *destinationLabel() { return drive(*d).find<QLabel>("photolibDestLab"); }
+    QCheckBox *option(const char *name) { return drive(*d).find<QCheckBox>(name); }
+    void press(const char *name) { drive(*d).click(name); }
+    // Starts the merge of the two listed libraries and answers its sheet with YES.
+    void startMerge() {
+        press("photolibStartBtn");
+        QMessageBox *asked = nullptr;
+        for (QMessageBox *box : mergeWindow()->findChildren<QMessageBox *>())
+            if (box->isVisible())
+                asked = box;
+        ASSERT_TRUE(asked);
+        for (QAbstractButton *b : asked->buttons())
+            if (b->text() == " YES ")
+                b->click();
+    }
     // The alerts open on the merge window, closed once read.
     QList<SheetText> mergeSheets() {
         QList<SheetText> out;
-        for (QMessageBox *box : d->mergeWindow.photolibMergeWindow->findChildren<QMessageBox *>()) {
+        for (QMessageBox *box : mergeWindow()->findChildren<QMessageBox *>()) {
             if (!box->isVisible())
                 continue;
             out << SheetText{box->text(), box->informativeText()};
@@ -66,75 +90,72 @@ bool waitForMerge(AppDelegate &d) {
 
 TEST_F(LibraryMergeWindow, ListsOnlyLibraryPackagesAndRemovesTheSelectedOne) {
     d->window->show();
-    d->mergeWindow.ClickMergePhotoLibraryAction();
+    d->mergeWindow().ClickMergePhotoLibraryAction();
     // Centred over the main window, whole on the screen.
-    const QRect merge = d->mergeWindow.photolibMergeWindow->geometry();
+    const QRect merge = mergeWindow()->geometry();
     EXPECT_LE((merge.center() - d->window->frameGeometry().center()).manhattanLength(), 2)
         << merge.x() << "," << merge.y();
     EXPECT_TRUE(d->window->screen()->availableGeometry().contains(merge));
-    EXPECT_TRUE(d->mergeWindow.photolibKeepAblumBtn->isChecked());
+    EXPECT_TRUE(option("photolibKeepAblumBtn")->isChecked());
     // The add button's panel stays above the merge window.
-    d->mainWindowController().MybuttonMouseDownHandle(d->mergeWindow.photolibAddBtn);
+    press("photolibAddBtn");
     ASSERT_TRUE(d->mainWindowController().theOpenPanel);
-    EXPECT_EQ(d->mainWindowController().theOpenPanel->parentWidget(),
-              d->mergeWindow.photolibMergeWindow);
+    EXPECT_EQ(d->mainWindowController().theOpenPanel->parentWidget(), mergeWindow());
     d->mainWindowController().theOpenPanel->reject();
-    EXPECT_TRUE(d->mergeWindow.photolibKeepPhotoMetaBtn->isChecked());
-    EXPECT_EQ(d->mergeWindow.photolibController->headerData(0, Qt::Horizontal).toString(), "Name");
-    EXPECT_EQ(d->mergeWindow.photolibController->headerData(1, Qt::Horizontal).toString(), "Date");
+    EXPECT_TRUE(option("photolibKeepPhotoMetaBtn")->isChecked());
+    EXPECT_EQ(rows()->headerData(0, Qt::Horizontal).toString(), "Name");
+    EXPECT_EQ(rows()->headerData(1, Qt::Horizontal).toString(), "Date");
     // Deep enough that its path is wider than the window.
     const QString other = dir.filePath(QString(180, 'x') + "/Other.photolibrary"),
                   wrongCase = dir.filePath("X.PhotosLibrary"), plain = dir.filePath("plain");
     for (const QString &f : {other, wrongCase, plain})
         QDir().mkpath(f);
-    d->mergeWindow.importPhotoLibraryintoTableViewThreader(
+    d->mergeWindow().importPhotoLibraryintoTableViewThreader(
         {destination, wrongCase, plain, dir.filePath("missing.photoslibrary")});
-    EXPECT_EQ(d->mergeWindow.photolibController->rowCount(), 1);
-    EXPECT_TRUE(
-        d->mergeWindow.photolibDestLab->text().isEmpty()); // one library: no destination yet
-    d->mergeWindow.importPhotoLibraryintoTableViewThreader({source, other});
-    ASSERT_EQ(d->mergeWindow.photolibController->rowCount(), 3);
-    EXPECT_EQ(d->mergeWindow.photolibController->item(0, 0)->text(), "Test-13.0.0.photoslibrary");
+    EXPECT_EQ(rows()->rowCount(), 1);
+    EXPECT_TRUE(destinationLabel()->text().isEmpty()); // one library: no destination yet
+    d->mergeWindow().importPhotoLibraryintoTableViewThreader({source, other});
+    ASSERT_EQ(rows()->rowCount(), 3);
+    EXPECT_EQ(rows()->item(0, 0)->text(), "Test-13.0.0.photoslibrary");
     // Names and dates are shown whole.
     QApplication::sendPostedEvents();
     for (int column : {0, 1})
         for (int row = 0; row < 3; ++row)
-            EXPECT_GE(d->mergeWindow.photolibTableview->columnWidth(column),
-                      d->mergeWindow.photolibTableview->fontMetrics().horizontalAdvance(
-                          d->mergeWindow.photolibController->item(row, column)->text()))
+            EXPECT_GE(table()->columnWidth(column),
+                      table()->fontMetrics().horizontalAdvance(rows()->item(row, column)->text()))
                 << row << "," << column;
-    EXPECT_EQ(d->mergeWindow.photolibDestLab->text(), "Destination Photo Library: " + destination);
+    EXPECT_EQ(destinationLabel()->text(), "Destination Photo Library: " + destination);
     // A destination path longer than the window is shortened, whole in the text and tooltip.
-    const int width = d->mergeWindow.photolibMergeWindow->width();
-    d->mergeWindow.photolibTableview->selectRow(2);
+    const int width = mergeWindow()->width();
+    table()->selectRow(2);
     QApplication::processEvents();
-    EXPECT_EQ(d->mergeWindow.photolibDestLab->text(), "Destination Photo Library: " + other);
-    EXPECT_EQ(d->mergeWindow.photolibMergeWindow->width(), width);
-    EXPECT_NE(static_cast<PanelValueLabel *>(d->mergeWindow.photolibDestLab)->shownText(),
-              d->mergeWindow.photolibDestLab->text());
+    EXPECT_EQ(destinationLabel()->text(), "Destination Photo Library: " + other);
+    EXPECT_EQ(mergeWindow()->width(), width);
+    EXPECT_NE(static_cast<PanelValueLabel *>(destinationLabel())->shownText(),
+              destinationLabel()->text());
 
     // Three listed: Start is refused.
-    d->mainWindowController().MybuttonMouseDownHandle(d->mergeWindow.photolibStartBtn);
+    press("photolibStartBtn");
     QList<SheetText> sheets = mergeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "You need to add two photo libraries in the table view to merge "
                               "the photo libraries.");
     EXPECT_FALSE(d->jobs().runningJob(Jobs::OneAtATime::LibraryMerge));
 
-    d->mergeWindow.photolibTableview->selectRow(2);
-    d->mainWindowController().MybuttonMouseDownHandle(d->mergeWindow.photolibSubBtn);
-    ASSERT_EQ(d->mergeWindow.photolibController->rowCount(), 2);
-    EXPECT_EQ(d->mergeWindow.photolibraryAddedArray.at(1)->fileFullPath, source);
+    table()->selectRow(2);
+    press("photolibSubBtn");
+    ASSERT_EQ(rows()->rowCount(), 2);
+    EXPECT_EQ(listed(1), source);
     // Removing selects the first row again: the destination.
-    d->mainWindowController().MybuttonMouseDownHandle(d->mergeWindow.photolibSubBtn);
-    EXPECT_EQ(d->mergeWindow.photolibController->rowCount(), 1);
-    d->mainWindowController().MybuttonMouseDownHandle(d->mergeWindow.photolibStartBtn);
+    press("photolibSubBtn");
+    EXPECT_EQ(rows()->rowCount(), 1);
+    press("photolibStartBtn");
     EXPECT_EQ(mergeSheets().size(), 1);
 }
 
 TEST_F(LibraryMergeWindow, DroppedLibrariesAreListedByTheAddButtonsChecks) {
-    d->mergeWindow.ClickMergePhotoLibraryAction();
-    QWidget *list = d->mergeWindow.photolibTableview->viewport();
+    d->mergeWindow().ClickMergePhotoLibraryAction();
+    QWidget *list = table()->viewport();
     const QString wrongCase = dir.filePath("X.PhotosLibrary");
     QDir().mkpath(wrongCase);
     // Whether a drag is taken, and the rows the drop leaves.
@@ -157,21 +178,21 @@ TEST_F(LibraryMergeWindow, DroppedLibrariesAreListedByTheAddButtonsChecks) {
     EXPECT_FALSE(drag({wrongCase}, false));
     EXPECT_FALSE(drag({dir.filePath("plain.jpg")}, false));
     EXPECT_TRUE(drag({destination, wrongCase}, true));
-    ASSERT_EQ(d->mergeWindow.photolibController->rowCount(), 1); // the wrong case stays out
+    ASSERT_EQ(rows()->rowCount(), 1); // the wrong case stays out
     EXPECT_TRUE(drag({source}, true));
-    ASSERT_EQ(d->mergeWindow.photolibController->rowCount(), 2);
-    EXPECT_EQ(d->mergeWindow.photolibraryAddedArray.at(1)->fileFullPath, source);
-    EXPECT_EQ(d->mergeWindow.photolibDestLab->text(), "Destination Photo Library: " + destination);
+    ASSERT_EQ(rows()->rowCount(), 2);
+    EXPECT_EQ(listed(1), source);
+    EXPECT_EQ(destinationLabel()->text(), "Destination Photo Library: " + destination);
 }
 
 TEST_F(LibraryMergeWindow, OnLinuxTheEndSheetSaysThePhotosWereExportedNotImported) {
     setPhotosApplication(nullptr); // the Linux layer
     const QStringList sourceBefore = folderHashes(source),
                       destinationBefore = folderHashes(destination);
-    d->mergeWindow.ClickMergePhotoLibraryAction();
-    d->mergeWindow.importPhotoLibraryintoTableViewThreader({destination, source});
-    d->mergeWindow.photolibKeepPhotoMetaBtn->setChecked(false);
-    d->mainWindowController().MybuttonMouseDownHandle(d->mergeWindow.photolibStartBtn);
+    d->mergeWindow().ClickMergePhotoLibraryAction();
+    d->mergeWindow().importPhotoLibraryintoTableViewThreader({destination, source});
+    option("photolibKeepPhotoMetaBtn")->setChecked(false);
+    press("photolibStartBtn");
     const QString folder = QDir::homePath() + "/Pictures/Test-10.15.7";
     QList<SheetText> sheets = mergeSheets();
     ASSERT_EQ(sheets.size(), 1);
@@ -180,10 +201,10 @@ TEST_F(LibraryMergeWindow, OnLinuxTheEndSheetSaysThePhotosWereExportedNotImporte
     EXPECT_TRUE(sheets[0].informative.contains(folder)) << sheets[0].informative;
     EXPECT_TRUE(sheets[0].informative.contains("Neither library is changed"));
 
-    d->mergeWindow.savePanelDidEnd36(nullptr, 1);
-    EXPECT_TRUE(d->mergeWindow.photolibMergeProcessWindow->isVisible());
+    startMerge();
+    EXPECT_TRUE(processWindow()->isVisible());
     ASSERT_TRUE(waitForMerge(*d));
-    EXPECT_FALSE(d->mergeWindow.photolibMergeProcessWindow->isVisible());
+    EXPECT_FALSE(processWindow()->isVisible());
     sheets = mergeSheets();
     ASSERT_EQ(sheets.size(), 1);
     EXPECT_EQ(sheets[0].text, "The photos were exported, not imported.");
@@ -197,12 +218,12 @@ TEST_F(LibraryMergeWindow, OnLinuxTheEndSheetSaysThePhotosWereExportedNotImporte
     EXPECT_TRUE(sheets[0].informative.contains(
         "Nothing was imported: The Photos application does not exist on Linux."));
     EXPECT_TRUE(sheets[0].informative.contains("IMG_2000.JPG: the original is not on disk"));
-    EXPECT_TRUE(d->mergeWindow.photolibMergeProcessTipLab->text().endsWith("..."));
+    EXPECT_TRUE(drive(*d).find<QLabel>("photolibMergeProcessTipLab")->text().endsWith("..."));
 
     // Again with the metadata option, into the same folder: the sheet counts what this merge
     // copied and what the first one had left there, and the folder holds both.
-    d->mergeWindow.photolibKeepPhotoMetaBtn->setChecked(true);
-    d->mergeWindow.savePanelDidEnd36(nullptr, 1);
+    option("photolibKeepPhotoMetaBtn")->setChecked(true);
+    startMerge();
     ASSERT_TRUE(waitForMerge(*d));
     sheets = mergeSheets();
     ASSERT_EQ(sheets.size(), 1);
@@ -228,12 +249,11 @@ TEST_F(LibraryMergeWindow, OnLinuxTheEndSheetSaysThePhotosWereExportedNotImporte
 
 TEST_F(LibraryMergeWindow, ACancelledMergeStopsAndLeavesTheDestinationAsItWas) {
     const QStringList destinationBefore = folderHashes(destination);
-    d->mergeWindow.ClickMergePhotoLibraryAction();
-    d->mergeWindow.importPhotoLibraryintoTableViewThreader({destination, source});
-    d->mergeWindow.savePanelDidEnd36(nullptr, 1);
+    d->mergeWindow().ClickMergePhotoLibraryAction();
+    d->mergeWindow().importPhotoLibraryintoTableViewThreader({destination, source});
+    startMerge();
     // The process window's Cancel is the merge's only one.
-    auto *cancel = d->mergeWindow.photolibMergeProcessWindow->findChild<QPushButton *>(
-        "photolibMergeCancelBtn");
+    auto *cancel = processWindow()->findChild<QPushButton *>("photolibMergeCancelBtn");
     ASSERT_TRUE(cancel);
     EXPECT_TRUE(cancel->isVisible());
     cancel->click();

@@ -5,6 +5,8 @@
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
 #include "browser/MainWindowController.h"
+#include "export/DuplicateWindow.h"
+#include "export/core/DuplicateScan.h"
 #include "library/LibraryDatabase.h"
 #include "library/LibraryWindows.h"
 #include "library/core/LibraryDeletion.h"
@@ -353,7 +355,7 @@ TEST_F(LibraryDelete, AHeldLibraryIsOfferedTheQuitAndNothingIsDeleted) {
     for (const std::function<void()> &road : std::initializer_list<std::function<void()>>{
              [this] { d->libraryWindows().DeleteSelectedPhotosinPhotoLibraryAction(); },
              [this] { d->libraryWindows().DeletePhotoinPhotoLibraryAction(); },
-             [this] { d->duplicateWindow.DeleteDuplicatePhotosinPhotoLibraryAction(); }}) {
+             [this] { d->duplicateWindow().DeleteDuplicatePhotosinPhotoLibraryAction(); }}) {
         road();
         QMessageBox *sheet = visibleSheet();
         ASSERT_TRUE(sheet);
@@ -435,13 +437,15 @@ TEST_F(LibraryDelete, TickedDuplicatesGoWithCompanionsAndAnUntrashableFileIsList
     tulipFile->theItem = tulips;
     tulipFile->bSelected = true;
     tulipGroup->fileChildren().append(tulipFile);
-    d->duplicateWindow.sameFileArray = {group, untouched, tulipGroup};
+    DuplicateScanResult found;
+    found.groups = {group, untouched, tulipGroup};
+    d->duplicateWindow().ScanDuplicateFinishedHanderToMainThread(found);
 
-    d->duplicateWindow.DeleteDuplicatePhotosinPhotoLibraryAction();
+    d->duplicateWindow().DeleteDuplicatePhotosinPhotoLibraryAction();
     EXPECT_EQ(fake.trashed,
               (QStringList{other->filePath, livePhotoCompanionPath(other->filePath)}));
-    EXPECT_TRUE(d->duplicateWindow.hHasRemoved);
-    EXPECT_TRUE(d->duplicateWindow.sameFileArray.isEmpty());
+    EXPECT_TRUE(d->duplicateWindow().tickedFilesWentOut());
+    EXPECT_TRUE(d->duplicateWindow().groups().isEmpty());
     QMessageBox *sheet = visibleSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(

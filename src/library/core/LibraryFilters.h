@@ -42,7 +42,7 @@ struct LibraryFilterLook {
     bool newestFirst;   // false: the list's own order
     const char *image;  // the filter button's picture, which the sorts read back
     int width;          // the filter button's width
-    const char *title;  // what the filter button says, untranslated (context AppDelegate)
+    const char *title;  // what the filter button says, untranslated (context LibraryFilters)
 };
 const LibraryFilterLook &libraryFilterLook(LibraryFilter filter);
 
