@@ -32,19 +32,13 @@ set(PK_APPDELEGATE_WAITING
   browser/SelectionHandler.cpp
   export/DuplicateWindowPart.h
   export/MergeWindowPart.h
-  library/LibraryBatchDates.cpp
   library/LibraryFilterActions.cpp
   library/LibraryLoad.cpp
   library/LibraryOpen.cpp
   library/LibrarySortActions.cpp
-  metadata/BatchDateSave.cpp
-  metadata/BatchDateWindow.cpp
   metadata/CameraRoadFeature.cpp
   metadata/ClipboardFeature.cpp
   metadata/ClipboardPart.h
-  metadata/DateCopyFeature.cpp
-  metadata/DateFeature.cpp
-  metadata/DateWindowsPart.h
   metadata/EditSheetFeature.cpp
   metadata/EditSheetPart.h
   metadata/EditSheetWindow.cpp
@@ -56,5 +50,4 @@ set(PK_APPDELEGATE_WAITING
   metadata/LensFeature.cpp
   metadata/LensWindow.cpp
   metadata/LensWindowPart.h
-  metadata/SingleDateWindow.cpp
 )

@@ -13,6 +13,7 @@
 #include "library/LibraryWindows.h"
 #include "library/core/LibraryStore.h"
 #include "library/core/LibraryWriter.h"
+#include "metadata/DateWindows.h"
 #include "metadata/MetadataMenus.h"
 #include "platform/core/NotificationCenter.h"
 
@@ -39,7 +40,10 @@ AppDelegate::AppDelegate()
       m_duplicateWindow(
           std::make_unique<DuplicateWindow>(*this, *m_libraryDatabase, *m_libraryWindows)),
       m_metadataMenus(
-          std::make_unique<MetadataMenus>(*this, cameraWindow, gpsWindow, *m_mainWindow)) {
+          std::make_unique<MetadataMenus>(*this, cameraWindow, gpsWindow, *m_mainWindow)),
+      m_dateWindows(std::make_unique<DateWindows>(*this, cameraWindow, *m_mainWindow,
+                                                  *m_libraryDatabase, *m_libraryPanels,
+                                                  [this] { return blocalMode; })) {
     connect(m_libraryPanels.get(), &LibraryPanels::originalValuesExportRequested, m_jobs.get(),
             [this] { m_libraryWindows->ApplyOriginalPhotoMetadataChangeAction(); });
     // The menus and windows not yet given their pieces connect to the application object:
@@ -139,9 +143,9 @@ void AppDelegate::loadWindowDescription() {
     buildPreferencesWindow(*this);
     buildCameraWindow(*this);
     buildLensWindow(*this);
-    buildBatchDateWindow(*this);
+    m_dateWindows->buildBatchWindow();
     // Date features.
-    buildSingleDateWindow(*this);
+    m_dateWindows->buildSingleWindow();
     buildRenameWindow(*this);
     buildBatchTitleWindow(*this);
     buildXmpMergeWindow(*this);

@@ -9,7 +9,6 @@
 #include "batch/SidecarMergesPart.h"
 #include "browser/CameraWindowPart.h"
 #include "metadata/ClipboardPart.h"
-#include "metadata/DateWindowsPart.h"
 #include "metadata/EditSheetPart.h"
 #include "metadata/GpsWindowPart.h"
 #include "metadata/LensWindowPart.h"
@@ -36,6 +35,7 @@
 // The classes the declarations below name are declared in app/PartBasics.h.
 class LibraryDatabase;
 class LibraryPanels;
+class DateWindows;
 class DuplicateWindow;
 class LibraryWindows;
 class MergeWindow;
@@ -98,7 +98,6 @@ class AppDelegate : public QObject, public AppServices {
     // ---- Window parts: each owns its window's widgets and state ----
     EditSheetPart editSheet{*this};
     GpsWindowPart gpsWindow{*this};
-    DateWindowsPart dateWindows{*this};
     LensWindowPart lensWindow{*this};
     ClipboardPart clipboard{*this};
     CameraWindowPart cameraWindow{*this};
@@ -134,6 +133,7 @@ class AppDelegate : public QObject, public AppServices {
     MergeWindow &mergeWindow() { return *m_mergeWindow; }
     DuplicateWindow &duplicateWindow() { return *m_duplicateWindow; }
     MetadataMenus &metadataMenus() { return *m_metadataMenus; }
+    DateWindows &dateWindows() { return *m_dateWindows; }
 
     QMainWindow *window = nullptr;
     QByteArray theImageData;
@@ -182,9 +182,9 @@ class AppDelegate : public QObject, public AppServices {
     }
     // The part of type P.
     template <class P> P &part() {
-        return std::get<P &>(std::tie(editSheet, gpsWindow, dateWindows, lensWindow, clipboard,
-                                      *m_mainWindow, cameraWindow, preferencesWindow, namingWindows,
-                                      sidecarMerges, imageOutput));
+        return std::get<P &>(std::tie(editSheet, gpsWindow, lensWindow, clipboard, *m_mainWindow,
+                                      cameraWindow, preferencesWindow, namingWindows, sidecarMerges,
+                                      imageOutput));
     }
 
   private:
@@ -201,6 +201,7 @@ class AppDelegate : public QObject, public AppServices {
     std::unique_ptr<MergeWindow> m_mergeWindow;
     std::unique_ptr<DuplicateWindow> m_duplicateWindow;
     std::unique_ptr<MetadataMenus> m_metadataMenus;
+    std::unique_ptr<DateWindows> m_dateWindows;
     void loadWindowDescription();
     void restoreSettings();
 };

@@ -12,6 +12,7 @@
 #include "browser/PRButton.h"
 #include "browser/core/LibraryLocation.h"
 #include "library/core/LibraryWorkingCopy.h"
+#include "metadata/DateWindows.h"
 #include "platform/AlertSheet.h"
 #include "platform/Artwork.h"
 #include "platform/ColorWell.h"
@@ -123,15 +124,7 @@ void AppDelegate::awakeFromNib() {
         mainWindowController().changtoiOSmodemenu->setEnabled(false);
     gpsWindow.bAddGPS = false;
 
-    if (dateWindows.dateCustomView && dateWindows.dateChoosePhotoBtn && dateWindows.dateImageview) {
-        dateWindows.dateChoosePhotoBtn->setParent(dateWindows.dateCustomView);
-        dateWindows.dateImageview->setParent(dateWindows.dateCustomView);
-        dateWindows.dateChoosePhotoBtn->show();
-        dateWindows.dateImageview->hide();
-    }
-
-    setTitle(dateWindows.AddTimeBtn, tr("Add Time"));
-    setTitle(dateWindows.RemoveTimeBtn, tr("Subtract Time"));
+    m_dateWindows->restoreLaunchState(systemFont12());
 
     const QString partHint =
         QStringLiteral(" part of the filename string (A string of filename separated by spaces "
@@ -172,9 +165,6 @@ void AppDelegate::awakeFromNib() {
                QStringLiteral("Camera Make"), QStringLiteral("Camera Model"),
                QStringLiteral("Camera Date"), QStringLiteral("Insert photo metadata tag(s)")},
               QStringLiteral("Insert photo metadata tag(s)"));
-    fillPopUp(dateWindows.AddDateUnitBtn,
-              {QStringLiteral("Second"), QStringLiteral("Minute"), QStringLiteral("Hour")},
-              QStringLiteral("Second"));
     fillPopUp(namingWindows.useFileNameAsTitlePopButton,
               {QStringLiteral("Use entire File Name as Photo Title"),
                QStringLiteral("Add some Text to File Name as Photo Title"),

@@ -19,9 +19,6 @@ void buildMainWindow(AppDelegate &d);        // app/MainWindow.cpp
 void buildPreferencesWindow(AppDelegate &d); // app/PreferencesWindow.cpp
 void buildCameraWindow(AppDelegate &d);      // browser/CameraWindow.cpp
 void buildLensWindow(AppDelegate &d);        // metadata/LensWindow.cpp
-void buildBatchDateWindow(AppDelegate &d);   // metadata/BatchDateWindow.cpp
-// Date features.
-void buildSingleDateWindow(AppDelegate &d);          // metadata/SingleDateWindow.cpp
 void buildRenameWindow(AppDelegate &d);              // batch/RenameWindow.cpp
 void buildBatchTitleWindow(AppDelegate &d);          // batch/BatchTitleWindow.cpp
 void buildXmpMergeWindow(AppDelegate &d);            // batch/XmpMergeWindow.cpp

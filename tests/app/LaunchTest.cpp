@@ -5,6 +5,7 @@
 #include "app/core/WindowPlacement.h"
 #include "browser/DropTargets.h"
 #include "browser/MainWindowController.h"
+#include "metadata/DateWindows.h"
 #include "platform/ChoiceButtons.h"
 #include "platform/core/Workspace.h"
 #include "support/AppDriver.h"
@@ -263,8 +264,8 @@ TEST_F(Launch, CheckBoxTitlesAndPopUpMenus) {
     EXPECT_EQ(drive(*d).find<QCheckBox>("copyOrigFileNameBtn")->text(),
               "Copy the filename from the original photo to the referenced file in the photo "
               "library");
-    EXPECT_EQ(d->dateWindows.AddTimeBtn->text(), "Add Time");
-    EXPECT_EQ(d->dateWindows.RemoveTimeBtn->text(), "Subtract Time");
+    EXPECT_EQ(drive(*d).find<QPushButton>("AddTimeBtn")->text(), "Add Time");
+    EXPECT_EQ(drive(*d).find<QPushButton>("RemoveTimeBtn")->text(), "Subtract Time");
 
     EXPECT_EQ(d->preferencesWindow.postionBtn->choices(),
               (QStringList{"Upper left corner", "Upper right corner", "Lower left corner",
@@ -281,8 +282,9 @@ TEST_F(Launch, CheckBoxTitlesAndPopUpMenus) {
     EXPECT_EQ(d->namingWindows.tagpostionButton->currentIndex(), 0);
     EXPECT_EQ(d->namingWindows.addTagsButton->count(), 11);
     EXPECT_EQ(d->namingWindows.addTagsButton->currentText(), "Insert photo metadata tag(s)");
-    EXPECT_EQ(itemsOf(d->dateWindows.AddDateUnitBtn), (QStringList{"Second", "Minute", "Hour"}));
-    EXPECT_EQ(d->dateWindows.AddDateUnitBtn->currentText(), "Second");
+    EXPECT_EQ(itemsOf(drive(*d).find<QComboBox>("AddDateUnitBtn")),
+              (QStringList{"Second", "Minute", "Hour"}));
+    EXPECT_EQ(drive(*d).find<QComboBox>("AddDateUnitBtn")->currentText(), "Second");
     EXPECT_EQ(d->namingWindows.useFileNameAsTitlePopButton->currentText(),
               "Use entire File Name as Photo Title");
     EXPECT_EQ(d->namingWindows.useFileNameAsTitlePopButton->count(), 3);
