@@ -4,6 +4,7 @@
 #include "app/AppDelegate.h"
 #include "app/Jobs.h"
 #include "app/core/Settings.h"
+#include "batch/ImageOutput.h"
 #include "browser/DropTargets.h"
 #include "browser/MainWindowController.h"
 #include "browser/core/LocalImport.h"
@@ -72,7 +73,7 @@ int main(int argc, char **argv) {
     const double cpuBefore = cpu(RUSAGE_SELF);
     QElapsedTimer t;
     t.start();
-    d.imageOutput.ClickConvertHEICtoJPEGAction();
+    d.imageOutput().ClickConvertHEICtoJPEGAction();
     // Sleeps between events, as the program's own event loop does: a spinning wait would take
     // a core from the job it times.
     while (d.jobs().runningJobCount() > 0)

@@ -2,19 +2,6 @@
 # cmake/CheckAppDelegateUse.cmake refuses any other file that names it, and a listed
 # file that no longer does.
 set(PK_APPDELEGATE_WAITING
-  batch/BatchTitleWindow.cpp
-  batch/ImageOutputFeature.cpp
-  batch/ImageOutputPart.h
-  batch/JsonMergeWindow.cpp
-  batch/LibraryNamingJobs.cpp
-  batch/NamingJobs.cpp
-  batch/NamingSettings.h
-  batch/NamingWindowsPart.h
-  batch/RenameWindow.cpp
-  batch/SidecarMergeActions.cpp
-  batch/SidecarMergesPart.h
-  batch/StampFeature.cpp
-  batch/XmpMergeWindow.cpp
   browser/CameraFeature.cpp
   browser/CameraWindow.cpp
   browser/CameraWindowPart.h
@@ -22,20 +9,14 @@ set(PK_APPDELEGATE_WAITING
   browser/ControlHandlers.cpp
   browser/LibrarySelection.cpp
   browser/LocalImport.cpp
-  browser/LocalInfoPanel.cpp
-  browser/LocalInfoPanel.h
   browser/LocalSortActions.cpp
   browser/MainWindowBrowsers.cpp
   browser/MainWindowController.h
   browser/MapWindow.cpp
   browser/ModeSwitch.cpp
   browser/SelectionHandler.cpp
-  export/DuplicateWindowPart.h
-  export/MergeWindowPart.h
-  library/LibraryFilterActions.cpp
   library/LibraryLoad.cpp
   library/LibraryOpen.cpp
-  library/LibrarySortActions.cpp
   metadata/CameraRoadFeature.cpp
   metadata/ClipboardFeature.cpp
   metadata/ClipboardPart.h

@@ -4,6 +4,9 @@
 #include "app/Jobs.h"
 #include "app/Sheets.h"
 #include "app/WindowDescription.h"
+#include "batch/ImageOutput.h"
+#include "batch/NamingWindows.h"
+#include "batch/SidecarMerges.h"
 #include "browser/MainWindowController.h"
 #include "browser/core/DragRules.h"
 #include "export/DuplicateWindow.h"
@@ -31,7 +34,7 @@ AppDelegate *sharedDelegate = nullptr;
 
 AppDelegate::AppDelegate()
     : m_sheets(std::make_unique<Sheets>(*this)), m_jobs(std::make_unique<Jobs>(*this)),
-      m_mainWindow(std::make_unique<MainWindowController>(*this)),
+      m_mainWindow(std::make_unique<MainWindowController>(*this, *this)),
       m_libraryDatabase(std::make_unique<LibraryDatabase>(*this)),
       m_libraryPanels(std::make_unique<LibraryPanels>(*this, *m_libraryDatabase)),
       m_libraryWindows(std::make_unique<LibraryWindows>(*this, *m_libraryPanels, *m_libraryDatabase,
@@ -39,8 +42,13 @@ AppDelegate::AppDelegate()
       m_mergeWindow(std::make_unique<MergeWindow>(*this)),
       m_duplicateWindow(
           std::make_unique<DuplicateWindow>(*this, *m_libraryDatabase, *m_libraryWindows)),
+      m_imageOutput(std::make_unique<ImageOutput>(*this)),
       m_metadataMenus(
           std::make_unique<MetadataMenus>(*this, cameraWindow, gpsWindow, *m_mainWindow)),
+      m_sidecarMerges(std::make_unique<SidecarMerges>(*this)),
+      m_namingWindows(std::make_unique<NamingWindows>(*this, *m_libraryDatabase,
+                                                      [this] { return blocalMode; })),
+
       m_dateWindows(std::make_unique<DateWindows>(*this, cameraWindow, *m_mainWindow,
                                                   *m_libraryDatabase, *m_libraryPanels,
                                                   [this] { return blocalMode; })) {
@@ -54,24 +62,21 @@ AppDelegate::AppDelegate()
                            [&path](const auto &copy) { return copy.second == path; });
     });
     NotificationCenter &nc = NotificationCenter::defaultCenter();
-    const std::pair<const char *, void (AppDelegate::*)(QObject *)> observations[] = {
-        {kMyClosebuttonMouseDown,
-         &AppDelegate::forward<&MainWindowController::MyClosebuttonMouseDownHandle>},
-        {kMybuttonMouseDown, &AppDelegate::forward<&MainWindowController::MybuttonMouseDownHandle>},
-        {kPRbuttonMouseEntered,
-         &AppDelegate::forward<&MainWindowController::PRbuttonMouseEnteredHandle>},
-        {kPRbuttonMouseExited,
-         &AppDelegate::forward<&MainWindowController::PRbuttonMouseExitedHandle>},
-        {kNSDragOperationImageNote,
-         &AppDelegate::forward<&MainWindowController::PRDragOperationImageNoteHandle>},
-        {kNSDragOperationImageViewNote,
-         &AppDelegate::forward<&MainWindowController::NSDragOperationImageViewNoteHandle>},
-        {kNSDragOperationImageViewFolderNote,
-         &AppDelegate::forward<&MainWindowController::NSDragOperationImageViewFolderNoteHandle>},
+    // The custom controls' notifications go to the main window's handlers.
+    using C = MainWindowController;
+    const std::pair<const char *, void (C::*)(QObject *)> observations[] = {
+        {kMyClosebuttonMouseDown, &C::MyClosebuttonMouseDownHandle},
+        {kMybuttonMouseDown, &C::MybuttonMouseDownHandle},
+        {kPRbuttonMouseEntered, &C::PRbuttonMouseEnteredHandle},
+        {kPRbuttonMouseExited, &C::PRbuttonMouseExitedHandle},
+        {kNSDragOperationImageNote, &C::PRDragOperationImageNoteHandle},
+        {kNSDragOperationImageViewNote, &C::NSDragOperationImageViewNoteHandle},
+        {kNSDragOperationImageViewFolderNote, &C::NSDragOperationImageViewFolderNoteHandle},
     };
     for (const auto &[name, handler] : observations)
-        nc.addObserver(this, QLatin1String(name),
-                       [this, handler = handler](QObject *sender) { (this->*handler)(sender); });
+        nc.addObserver(this, QLatin1String(name), [this, handler = handler](QObject *sender) {
+            (m_mainWindow.get()->*handler)(sender);
+        });
     sharedDelegate = this;
     // Every flag, list and remembered field starts as its member initialiser says:
     // flags clear, lists empty, texts empty, local mode on, quality 0.9.
@@ -79,9 +84,7 @@ AppDelegate::AppDelegate()
     selection().currentChooseFilePath = QString();
     blocalMode = true;
     const QString empty = QStringLiteral("");
-    for (QString *s : {&namingWindows.currentRenameLabStr,
-                       &namingWindows.currentRenameTitleStr,
-                       &selection().oldTitleStr,
+    for (QString *s : {&selection().oldTitleStr,
                        &selection().oldArtistStr,
                        &selection().oldImageDescStr,
                        &selection().oldCopyrightStr,
@@ -146,15 +149,13 @@ void AppDelegate::loadWindowDescription() {
     m_dateWindows->buildBatchWindow();
     // Date features.
     m_dateWindows->buildSingleWindow();
-    buildRenameWindow(*this);
-    buildBatchTitleWindow(*this);
-    buildXmpMergeWindow(*this);
-    buildJsonMergeWindow(*this);
+    m_namingWindows->build();
+    m_sidecarMerges->build();
     m_libraryWindows->build();
     m_mergeWindow->build();
     m_duplicateWindow->build();
     buildAboutWindow(*this);
-    buildMapWindow(*this);
+    m_mainWindow->buildMapWindow();
     // Edit sheet and GPS window.
     buildEditSheetWindow(*this);
     buildGpsWindow(*this);

@@ -4,9 +4,6 @@
 #include "app/PartBasics.h"
 #include "app/PreferencesWindowPart.h"
 #include "app/core/AppState.h"
-#include "batch/ImageOutputPart.h"
-#include "batch/NamingWindowsPart.h"
-#include "batch/SidecarMergesPart.h"
 #include "browser/CameraWindowPart.h"
 #include "metadata/ClipboardPart.h"
 #include "metadata/EditSheetPart.h"
@@ -33,6 +30,7 @@
 #include <tuple>
 
 // The classes the declarations below name are declared in app/PartBasics.h.
+class ImageOutput;
 class LibraryDatabase;
 class LibraryPanels;
 class DateWindows;
@@ -40,6 +38,8 @@ class DuplicateWindow;
 class LibraryWindows;
 class MergeWindow;
 class MetadataMenus;
+class NamingWindows;
+class SidecarMerges;
 struct MainWindowController;
 
 // The application object: one for the program's lifetime. It owns the state the windows
@@ -81,16 +81,6 @@ class AppDelegate : public QObject, public AppServices {
     // Adds the photos, videos and folders named on the command line to the local list.
     void openLaunchPaths(const QStringList &paths);
 
-    // How an image-output job shows its result: the storage folder, the first output, or the
-    // output of the list's first item only.
-    enum class OutputReveal { StorageFolder, FirstOutput, FirstOutputIfFirstItem };
-    // `prepare` encodes on the workers; the outputs are written in list order, so that the
-    // first photo of two with one output name keeps the name.
-    using PrepareOutput = std::function<struct PreparedOutput(const IKImageItemPtr &item)>;
-    void startImageOutputJob(const QList<IKImageItemPtr> &items, PrepareOutput prepare,
-                             OutputReveal reveal, const QStringList &failedBefore = {},
-                             const IKImageItemPtr &firstListItem = {});
-
   signals:
     void camerasChanged();
 
@@ -102,9 +92,6 @@ class AppDelegate : public QObject, public AppServices {
     ClipboardPart clipboard{*this};
     CameraWindowPart cameraWindow{*this};
     PreferencesWindowPart preferencesWindow{*this};
-    NamingWindowsPart namingWindows{*this};
-    SidecarMergesPart sidecarMerges{*this};
-    ImageOutputPart imageOutput{*this};
 
     bool blocalMode = true;
 
@@ -132,12 +119,17 @@ class AppDelegate : public QObject, public AppServices {
     LibraryWindows &libraryWindows() { return *m_libraryWindows; }
     MergeWindow &mergeWindow() { return *m_mergeWindow; }
     DuplicateWindow &duplicateWindow() { return *m_duplicateWindow; }
+    // Image output: recompression, resizing, conversion and stamps.
+    ImageOutput &imageOutput() { return *m_imageOutput; }
     MetadataMenus &metadataMenus() { return *m_metadataMenus; }
+    // The Takeout JSON and XMP merge windows.
+    SidecarMerges &sidecarMerges() { return *m_sidecarMerges; }
+    // The rename and batch title windows.
+    NamingWindows &namingWindows() { return *m_namingWindows; }
     DateWindows &dateWindows() { return *m_dateWindows; }
 
     QMainWindow *window = nullptr;
     QByteArray theImageData;
-    bool bdifResultView = false;
     int macOsVer = 10, macOSmajor = 10;
 
     class PRUpdateController *updateController = nullptr;
@@ -150,12 +142,6 @@ class AppDelegate : public QObject, public AppServices {
     QList<std::pair<std::weak_ptr<PKCameraFile>, QString>> cameraCopies;
     // Set while the removal menu popped from the camera window's button is open.
     bool removalMenuFromCamera = false;
-
-    // Library load (library/LibraryLoad.cpp).
-    std::shared_ptr<class LibraryLoadJob> libraryLoad; // the running load, if any
-    // The load's clock for the date windows; tests set it.
-    std::function<QDateTime()> libraryLoadClock;
-    int libraryReloadCount = 0; // hand-backs of the current load
 
     // A method of a part as a method of the application object, for the tables and
     // connections that hold methods of the application object.
@@ -183,8 +169,7 @@ class AppDelegate : public QObject, public AppServices {
     // The part of type P.
     template <class P> P &part() {
         return std::get<P &>(std::tie(editSheet, gpsWindow, lensWindow, clipboard, *m_mainWindow,
-                                      cameraWindow, preferencesWindow, namingWindows, sidecarMerges,
-                                      imageOutput));
+                                      cameraWindow, preferencesWindow));
     }
 
   private:
@@ -200,7 +185,10 @@ class AppDelegate : public QObject, public AppServices {
     std::unique_ptr<LibraryWindows> m_libraryWindows;
     std::unique_ptr<MergeWindow> m_mergeWindow;
     std::unique_ptr<DuplicateWindow> m_duplicateWindow;
+    std::unique_ptr<ImageOutput> m_imageOutput;
     std::unique_ptr<MetadataMenus> m_metadataMenus;
+    std::unique_ptr<SidecarMerges> m_sidecarMerges;
+    std::unique_ptr<NamingWindows> m_namingWindows;
     std::unique_ptr<DateWindows> m_dateWindows;
     void loadWindowDescription();
     void restoreSettings();

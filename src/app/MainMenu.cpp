@@ -2,7 +2,9 @@
 // Devices, Help. No menu carries the program's name; Preferences lives in Edit, Quit in
 // File, About and the update check in Help.
 #include "app/AppDelegate.h"
+#include "app/Jobs.h"
 #include "app/WindowDescription.h"
+#include "batch/SidecarMerges.h"
 #include "browser/MainWindowController.h"
 
 #include "browser/DropTargets.h"
@@ -38,19 +40,7 @@ void addItems(AppDelegate &d, QMenu *menu, std::initializer_list<std::pair<QStri
 void buildFileMenu(AppDelegate &d, QMainWindow *w) {
     QMenu *file = w->menuBar()->addMenu(AppDelegate::tr("&File"));
     file->setObjectName(QStringLiteral("fileMenu"));
-    addItem(d, file, AppDelegate::tr("Add Photos…"),
-            &AppDelegate::forward<&MainWindowController::OpenComputerFoldertoImportAction>,
-            QKeySequence::Open, "addPhotosMenuItem");
-    addItem(d, file, AppDelegate::tr("Add Photos or Folders…"),
-            &AppDelegate::forward<&MainWindowController::ClickImportPhotosAction>,
-            QKeySequence(QStringLiteral("Ctrl+Shift+O")), "addFoldersMenuItem");
-    addItem(d, file, AppDelegate::tr("Clear and Add Photos…"),
-            &AppDelegate::forward<&MainWindowController::ClickClearandImportPhotosAction>);
-    file->addSeparator();
-    d.mainWindowController().openPhotoLibraryMenuItem =
-        addItem(d, file, AppDelegate::tr("Open Photo Library…"),
-                &AppDelegate::forward<&MainWindowController::OpenPhotoLibraryAction>,
-                QKeySequence(QStringLiteral("Ctrl+Shift+L")), "openPhotoLibraryMenuItem");
+    d.mainWindowController().addFileItems(file);
     file->addSeparator();
     QAction *quit = file->addAction(AppDelegate::tr("&Quit"));
     quit->setObjectName(QStringLiteral("quitMenuItem"));
@@ -134,26 +124,7 @@ void buildCopyTagsMenu(AppDelegate &d, QMenu *actions) {
 void buildActionsMenu(AppDelegate &d, QMainWindow *w) {
     QMenu *actions = w->menuBar()->addMenu(AppDelegate::tr("&Actions"));
     actions->setObjectName(QStringLiteral("actionsMenu"));
-    addItems(d, actions,
-             {{AppDelegate::tr("Sort by Date"),
-               &AppDelegate::forward<&MainWindowController::ClickSortLocalPhotosByDate>},
-              {AppDelegate::tr("Sort by File Name"),
-               &AppDelegate::forward<&MainWindowController::ClickSortLocalPhotosByName>}});
-    QAction *removeSelected =
-        addItem(d, actions, AppDelegate::tr("Remove Selected Photos from List"),
-                &AppDelegate::forward<&MainWindowController::ClearSelectedLeftPhotos>,
-                QKeySequence::Delete, "removeSelectedMenuItem");
-    // Del takes photos off the local list only while that list is where the user works, so
-    // the key never reaches a list that is out of sight; the menu item works everywhere.
-    if (d.mainWindowController().localphotoView) {
-        removeSelected->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        d.mainWindowController().localphotoView->addAction(removeSelected);
-    }
-    addItems(d, actions,
-             {{AppDelegate::tr("Remove Photos without a Date from List"),
-               &AppDelegate::forward<&MainWindowController::ClearLeftPhotosWithoutExifDate>},
-              {AppDelegate::tr("Remove All Photos from List"),
-               &AppDelegate::forward<&MainWindowController::ClearLeftPhotos>}});
+    d.mainWindowController().addLocalListItems(actions);
     actions->addSeparator();
     addItem(d, actions, AppDelegate::tr("Change Lens Make and Model…"),
             &AppDelegate::forward<&LensWindowPart::ShowCameLensModel>);
@@ -184,34 +155,21 @@ void buildActionsMenu(AppDelegate &d, QMainWindow *w) {
 
     // Sidecar merges.
     actions->addSeparator();
-    addItem(d, actions, AppDelegate::tr("Merge Google Takeout Metadata…"),
-            &AppDelegate::forward<&SidecarMergesPart::MergeJsonMetadataToPhotosAction>, {},
-            "MergeJsonMetadataToPhotosAction");
-    addItem(d, actions, AppDelegate::tr("Merge XMP Sidecar Files…"),
-            &AppDelegate::forward<&SidecarMergesPart::WriteXMPMetadataToPhotosAction>, {},
-            "WriteXMPMetadataToPhotosAction");
+    d.jobs()
+        .addMenuItem(actions, AppDelegate::tr("Merge Google Takeout Metadata…"),
+                     [&p = d.sidecarMerges()] { p.MergeJsonMetadataToPhotosAction(); })
+        ->setObjectName(QStringLiteral("MergeJsonMetadataToPhotosAction"));
+    d.jobs()
+        .addMenuItem(actions, AppDelegate::tr("Merge XMP Sidecar Files…"),
+                     [&p = d.sidecarMerges()] { p.WriteXMPMetadataToPhotosAction(); })
+        ->setObjectName(QStringLiteral("WriteXMPMetadataToPhotosAction"));
     buildCopyTagsMenu(d, actions);
 }
 
 void buildHelpMenu(AppDelegate &d, QMainWindow *w) {
     QMenu *help = w->menuBar()->addMenu(AppDelegate::tr("&Help"));
     help->setObjectName(QStringLiteral("helpMenu"));
-    addItems(
-        d, help,
-        {{AppDelegate::tr("Photo Kestry Guide"),
-          &AppDelegate::forward<&MainWindowController::CLICkProductGuide>},
-         {AppDelegate::tr("Video Guides"),
-          &AppDelegate::forward<&MainWindowController::ClickProductVideoGuide>},
-         {AppDelegate::tr("Support"), &AppDelegate::forward<&MainWindowController::CLICkSupport>}});
-    help->addSeparator();
-    addItem(d, help, AppDelegate::tr("Check for Updates…"),
-            &AppDelegate::forward<&MainWindowController::CheckforUpdateAction>, {},
-            "CheckforUpdateAction");
-    help->addSeparator();
-    QAction *about =
-        addItem(d, help, AppDelegate::tr("About Photo Kestry"),
-                &AppDelegate::forward<&MainWindowController::ClickAbout>, {}, "aboutMenuItem");
-    about->setMenuRole(QAction::AboutRole);
+    d.mainWindowController().addHelpItems(help);
 }
 
 } // namespace

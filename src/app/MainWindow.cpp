@@ -309,8 +309,8 @@ QWidget *buildPreviewColumn(AppDelegate &d, QWidget *parent) {
               "previewPhotolibinfolab");
     d.mainWindowController().previewOriginalphtoinfolab =
         named(new QLabel(lines), "previewOriginalphtoinfolab");
-    QFormLayout *info = buildLocalInformationLines(d, lines);
-    QWidget *mapSlot = buildLocalMapSlot(d, lines);
+    QFormLayout *info = buildLocalInformationLines(d.mainWindowController(), lines);
+    QWidget *mapSlot = buildLocalMapSlot(d.mainWindowController(), lines);
     d.mainWindowController().localExifDataView = named(new QTreeWidget(lines), "localExifDataView");
     d.mainWindowController().localExifDataView->setHeaderLabels(
         {AppDelegate::tr("Property"), AppDelegate::tr("Value")});
@@ -368,7 +368,7 @@ void buildMainWindow(AppDelegate &d) {
     row->addWidget(d.mainWindowController().MainView, 1);
     row->addWidget(buildPreviewColumn(d, central));
     w->setCentralWidget(central);
-    useFittedCellTitles(d);
+    useFittedCellTitles(d.mainWindowController());
 
     buildMainMenu(d, w);
     buildPopupMenus(d);

@@ -2,7 +2,7 @@
 // A menu item runs its feature's action; the buttons only pop the menus (click router).
 #include "app/AppDelegate.h"
 #include "app/WindowDescription.h"
-#include "batch/core/StampLayout.h"
+#include "batch/ImageOutput.h"
 #include "browser/MainWindowController.h"
 #include "export/DuplicateWindow.h"
 #include "export/MergeWindow.h"
@@ -32,28 +32,10 @@ void buildPopupMenus(AppDelegate &d) {
     QWidget *owner = d.window;
 
     d.mainWindowController().importPhotoMenu = newMenu(owner, "importPhotoMenu");
-    addItem(d, d.mainWindowController().importPhotoMenu, AppDelegate::tr("Add Photos or Folders…"),
-            &AppDelegate::forward<&MainWindowController::ClickImportPhotosAction>);
-    addItem(d, d.mainWindowController().importPhotoMenu, AppDelegate::tr("Add Photo Files…"),
-            &AppDelegate::forward<&MainWindowController::OpenComputerFoldertoImportAction>);
-    addItem(d, d.mainWindowController().importPhotoMenu, AppDelegate::tr("Clear and Add Photos…"),
-            &AppDelegate::forward<&MainWindowController::ClickClearandImportPhotosAction>);
+    d.mainWindowController().addImportItems(d.mainWindowController().importPhotoMenu);
 
     d.mainWindowController().sortLocalPhotoMenu = newMenu(owner, "sortLocalPhotoMenu");
-    addItem(d, d.mainWindowController().sortLocalPhotoMenu, AppDelegate::tr("Sort by Date"),
-            &AppDelegate::forward<&MainWindowController::ClickSortLocalPhotosByDate>);
-    addItem(d, d.mainWindowController().sortLocalPhotoMenu, AppDelegate::tr("Sort by File Name"),
-            &AppDelegate::forward<&MainWindowController::ClickSortLocalPhotosByName>);
-    d.mainWindowController().sortLocalPhotoMenu->addSeparator();
-    addItem(d, d.mainWindowController().sortLocalPhotoMenu,
-            AppDelegate::tr("Remove Selected Photos from List"),
-            &AppDelegate::forward<&MainWindowController::ClearSelectedLeftPhotos>);
-    addItem(d, d.mainWindowController().sortLocalPhotoMenu,
-            AppDelegate::tr("Remove Photos without a Date from List"),
-            &AppDelegate::forward<&MainWindowController::ClearLeftPhotosWithoutExifDate>);
-    addItem(d, d.mainWindowController().sortLocalPhotoMenu,
-            AppDelegate::tr("Remove All Photos from List"),
-            &AppDelegate::forward<&MainWindowController::ClearLeftPhotos>);
+    d.mainWindowController().addLocalListPopupItems(d.mainWindowController().sortLocalPhotoMenu);
 
     // The editing features of local photos.
     d.mainWindowController().editExifMenu = newMenu(owner, "editExifMenu");
@@ -63,8 +45,7 @@ void buildPopupMenus(AppDelegate &d) {
             &AppDelegate::forward<&GpsWindowPart::EditeGPSExifDataPhoto>);
     addItem(d, d.mainWindowController().editExifMenu, AppDelegate::tr("Add GPS Position…"),
             &AppDelegate::forward<&GpsWindowPart::AddGPSExifDataPhoto>);
-    addItem(d, d.mainWindowController().editExifMenu, AppDelegate::tr("Show Map"),
-            &AppDelegate::forward<&MainWindowController::ShowMapAction>);
+    d.mainWindowController().addShowMapItem(d.mainWindowController().editExifMenu);
     addItem(d, d.mainWindowController().editExifMenu,
             AppDelegate::tr("Change Lens Make and Model…"),
             &AppDelegate::forward<&LensWindowPart::ShowCameLensModel>);
@@ -77,121 +58,15 @@ void buildPopupMenus(AppDelegate &d) {
     }
 
     // Image output: recompression, resizing, conversion and stamps, a submenu of the
-    // local edit menu. The recompression and resize items pass their own titles.
-    d.imageOutput.imageOutputMenu =
-        newMenu(owner, "imageOutputMenu", AppDelegate::tr("Image Output"));
-    {
-        QMenu *compress =
-            d.imageOutput.imageOutputMenu->addMenu(AppDelegate::tr("Recompress Photos"));
-        compress->setObjectName(QStringLiteral("compressPhotoMenu"));
-        for (const char *title : {"20%", "40%", "80%"})
-            addMenuItem(d, compress, QLatin1String(title), [&d, title] {
-                d.imageOutput.CompressPhotosWithOptions(QLatin1String(title));
-            });
-        QMenu *resize = d.imageOutput.imageOutputMenu->addMenu(AppDelegate::tr("Resize Photos"));
-        resize->setObjectName(QStringLiteral("resizePhotoMenu"));
-        for (const QString &title : resizeTitles())
-            addMenuItem(d, resize, title,
-                        [&d, title] { d.imageOutput.ResizePhotosWithOptions(title); });
-        addItem(d, d.imageOutput.imageOutputMenu, AppDelegate::tr("Convert HEIC to JPEG"),
-                &AppDelegate::forward<&ImageOutputPart::ClickConvertHEICtoJPEGAction>);
-        d.imageOutput.imageOutputMenu->addSeparator();
-        addItem(d, d.imageOutput.imageOutputMenu, AppDelegate::tr("Add Date Stamp"),
-                &AppDelegate::forward<&ImageOutputPart::AddDateStampsOnPhotoAction>);
-        addItem(d, d.imageOutput.imageOutputMenu, AppDelegate::tr("Add Copyright Stamp"),
-                &AppDelegate::forward<&ImageOutputPart::AddCopyrightOnPhotoAction>);
-        addItem(d, d.imageOutput.imageOutputMenu, AppDelegate::tr("Add Place Stamp"),
-                &AppDelegate::forward<&ImageOutputPart::AddLocationPlaceOnPhotoAction>);
-        d.mainWindowController().editExifMenu->addSeparator();
-        d.mainWindowController().editExifMenu->addMenu(d.imageOutput.imageOutputMenu);
-    }
+    // local edit menu.
+    d.mainWindowController().editExifMenu->addSeparator();
+    d.mainWindowController().editExifMenu->addMenu(d.imageOutput().buildMenu(owner));
 
     // The library's menus; their items come with the library features.
     d.mainWindowController().issuePhotoMenu = newMenu(owner, "issuePhotoMenu");
     d.mainWindowController().showPhotoTypeMenu = newMenu(owner, "showPhotoTypeMenu");
-    addItem(d, d.mainWindowController().issuePhotoMenu,
-            AppDelegate::tr("Sort by Date (Newest First)"),
-            &AppDelegate::forward<&MainWindowController::SortAllPhotosLibraryByDateAction>);
-    addItem(d, d.mainWindowController().issuePhotoMenu,
-            AppDelegate::tr("Sort by Date (Oldest First)"),
-            &AppDelegate::forward<&MainWindowController::SortAllPhotosLibraryByOldToNewDateAction>);
-    addItem(d, d.mainWindowController().issuePhotoMenu, AppDelegate::tr("Sort by Title"),
-            &AppDelegate::forward<&MainWindowController::SortAllPhotosLibraryByTitleAction>);
-    addItem(d, d.mainWindowController().issuePhotoMenu, AppDelegate::tr("Sort by File Name"),
-            &AppDelegate::forward<&MainWindowController::SortAllPhotosLibraryByFileNameAction>);
-    addItem(d, d.mainWindowController().issuePhotoMenu, AppDelegate::tr("Sort by File Size"),
-            &AppDelegate::forward<&MainWindowController::SortAllPhotosLibraryByFileSizeAction>);
-    d.mainWindowController().issuePhotoMenu->addSeparator();
-    addItem(d, d.mainWindowController().issuePhotoMenu, AppDelegate::tr("All Photos"),
-            &AppDelegate::forward<&MainWindowController::SelectAllPhotosLibraryAction>);
-    addItem(d, d.mainWindowController().issuePhotoMenu,
-            AppDelegate::tr("All Photos with Differing Metadata"),
-            &AppDelegate::forward<&MainWindowController::SelectAllissuesPhotosAction>);
-    addItem(d, d.mainWindowController().issuePhotoMenu,
-            AppDelegate::tr("Photos with the Same File Name"),
-            &AppDelegate::forward<&MainWindowController::SelectSamePhotosNameAction>);
-    const std::pair<const char *, void (AppDelegate::*)()> filters[] = {
-        {QT_TR_NOOP("All Photos and Videos"),
-         &AppDelegate::forward<&MainWindowController::ShowAllItemsBtninPhotoLibraryAction>},
-        {QT_TR_NOOP("Live Photos"),
-         &AppDelegate::forward<&MainWindowController::ShowLivePhotoBtninPhotoLibraryAction>},
-        {QT_TR_NOOP("JPEG Photos"),
-         &AppDelegate::forward<&MainWindowController::ShowJPGPhotoBtninPhotoLibraryAction>},
-        {QT_TR_NOOP("RAW Photos"),
-         &AppDelegate::forward<&MainWindowController::ShowRAWPhotoBtninPhotoLibraryAction>},
-        {QT_TR_NOOP("PNG Photos"),
-         &AppDelegate::forward<&MainWindowController::ShowPNGPhotoBtninPhotoLibraryAction>},
-        {QT_TR_NOOP("Videos"),
-         &AppDelegate::forward<&MainWindowController::ShowVideosBtninPhotoLibraryAction>},
-        {QT_TR_NOOP("Favorites"),
-         &AppDelegate::forward<&MainWindowController::ShowFavortePhotoBtninPhotoLibraryAction>},
-        {QT_TR_NOOP("Edited Photos"),
-         &AppDelegate::forward<&MainWindowController::ShowEditedPhotoBtninPhotoLibraryAction>},
-        {QT_TR_NOOP("Not Downloaded from iCloud"),
-         &AppDelegate::forward<&MainWindowController::ShowUnDownloadediCloudPhotoLibraryAction>},
-        {nullptr, nullptr},
-        {QT_TR_NOOP("Without Title"),
-         &AppDelegate::forward<&MainWindowController::ShowNoTitlePhotoBtninPhotoLibraryAction>},
-        {QT_TR_NOOP("Without Caption"),
-         &AppDelegate::forward<&MainWindowController::ShowNoCaptionPhotoBtninPhotoLibraryAction>},
-        {QT_TR_NOOP("Without Keywords"),
-         &AppDelegate::forward<&MainWindowController::ShowNoKeywordsPhotoBtninPhotoLibraryAction>},
-        {QT_TR_NOOP("Without Location"),
-         &AppDelegate::forward<&MainWindowController::ShowNoLocationPhotoBtninPhotoLibraryAction>},
-        {QT_TR_NOOP("In No Album"),
-         &AppDelegate::forward<&MainWindowController::ShowNoAlbumPhotoBtninPhotoLibraryAction>},
-        {nullptr, nullptr},
-        {QT_TR_NOOP("Last 24 Hours"),
-         &AppDelegate::forward<&MainWindowController::ShowTwentyfourHoursinPhotoLibraryAction>},
-        {QT_TR_NOOP("Last 7 Days"),
-         &AppDelegate::forward<&MainWindowController::ShowSevenDaysinPhotoLibraryAction>},
-        {QT_TR_NOOP("Last 30 Days"),
-         &AppDelegate::forward<&MainWindowController::ShowThirtyDaysinPhotoLibraryAction>},
-        {QT_TR_NOOP("Last 90 Days"),
-         &AppDelegate::forward<&MainWindowController::ShowNineDaysinPhotoLibraryAction>},
-        {QT_TR_NOOP("Last 365 Days"),
-         &AppDelegate::forward<&MainWindowController::ShowOneYearDaysinPhotoLibraryAction>},
-        {QT_TR_NOOP("Custom Date Range…"),
-         &AppDelegate::forward<&MainWindowController::ShowCustomRangeWindow>},
-        {nullptr, nullptr},
-        {QT_TR_NOOP("Referenced Photos"),
-         &AppDelegate::forward<&MainWindowController::ShowReferencePhotosinPhotoLibraryAction>},
-        {QT_TR_NOOP("Referenced Photos Whose File Is Missing"),
-         &AppDelegate::forward<&MainWindowController::ShowLostReferencePhotosinPhotoLibraryAction>},
-    };
-    for (const auto &[title, action] : filters) {
-        if (title)
-            addItem(d, d.mainWindowController().showPhotoTypeMenu, AppDelegate::tr(title), action);
-        else
-            d.mainWindowController().showPhotoTypeMenu->addSeparator();
-    }
-    d.mainWindowController().showPhotoTypeMenu->addSeparator();
-    // Its submenu is built at the end of each library load.
-    d.mainWindowController().albumsFolderMenuItem =
-        d.mainWindowController().showPhotoTypeMenu->addAction(AppDelegate::tr("Albums"));
-    d.mainWindowController().albumsFolderMenuItem->setObjectName(
-        QStringLiteral("albumsFolderMenuItem"));
-    d.mainWindowController().albumsFolderMenuItem->setEnabled(false);
+    d.mainWindowController().addSortAndSelectItems(d.mainWindowController().issuePhotoMenu);
+    d.mainWindowController().addFilterItems(d.mainWindowController().showPhotoTypeMenu);
     d.mainWindowController().PhotolibQuickMenu =
         newMenu(owner, "PhotolibQuickMenu", AppDelegate::tr("Library Actions"));
     QMenu *quick = d.mainWindowController().PhotolibQuickMenu;
@@ -233,9 +108,8 @@ void buildPopupMenus(AppDelegate &d) {
         d.window ? d.window->findChild<QMenu *>(QStringLiteral("actionsMenu")) : nullptr;
     if (!actions)
         return;
-    if (d.imageOutput.imageOutputMenu)
-        actions->insertMenu(d.mainWindowController().quickActionMenu,
-                            d.imageOutput.imageOutputMenu);
+    if (d.imageOutput().menu())
+        actions->insertMenu(d.mainWindowController().quickActionMenu, d.imageOutput().menu());
     for (QAction *a : actions->actions())
         if (a != d.mainWindowController().quickActionMenu)
             a->setProperty("pkMode", QStringLiteral("local"));

@@ -2,6 +2,7 @@
 // settings restored at launch.
 #include "app/AppDelegate.h"
 #include "app/Sheets.h"
+#include "batch/NamingWindows.h"
 #include "browser/MainWindowController.h"
 
 #include "app/core/MakerSite.h"
@@ -62,22 +63,6 @@ QFont systemFont12() {
     return f;
 }
 
-// The text colour comes from the application's palette, like every other control's.
-void setTitle(QAbstractButton *b, const QString &title) {
-    if (!b)
-        return;
-    b->setText(title);
-    b->setFont(systemFont12());
-}
-
-void fillPopUp(QComboBox *popUp, const QStringList &items, const QString &selected) {
-    if (!popUp)
-        return;
-    popUp->clear();
-    popUp->addItems(items);
-    popUp->setCurrentIndex(int(items.indexOf(selected)));
-}
-
 } // namespace
 
 void AppDelegate::awakeFromNib() {
@@ -98,8 +83,7 @@ void AppDelegate::awakeFromNib() {
         setBackground(v, "bgroud.png");
     for (PKImageView *v :
          {mainWindowController().editImageView, mainWindowController().photolibEiteBGImageView,
-          mainWindowController().photoOrigEiteBGImageView, namingWindows.renameActionImgView,
-          sidecarMerges.writeXmpImgView, sidecarMerges.writeJsonImgView})
+          mainWindowController().photoOrigEiteBGImageView})
         setBackground(v, "editimageview.png");
 
     for (QListView *b : std::initializer_list<QListView *>{
@@ -126,57 +110,8 @@ void AppDelegate::awakeFromNib() {
 
     m_dateWindows->restoreLaunchState(systemFont12());
 
-    const QString partHint =
-        QStringLiteral(" part of the filename string (A string of filename separated by spaces "
-                       "and '-' delimiters.)");
-    const std::pair<QCheckBox *, QString> titles[] = {
-        {namingWindows.keepFileNameBtn, QStringLiteral("Keep existing file name text")},
-        {namingWindows.replaceInvaidStrBtn, QStringLiteral("Replace invalid characters with _")},
-        {namingWindows.seqNumBtn, QStringLiteral("Start number at: 1")},
-        {namingWindows.checkKeepLastFileName, QStringLiteral("Keep the last") + partHint},
-        {namingWindows.checkKeepFirstFileName, QStringLiteral("Keep the first") + partHint},
-        {namingWindows.checkRemoveFirstFileName, QStringLiteral("Remove the first") + partHint},
-        {namingWindows.checkRemoveLastFileName, QStringLiteral("Remove the last") + partHint},
-        {namingWindows.customerFileNameBtn,
-         QStringLiteral("Rename photos by replacing filenames with custom text:")},
-        {namingWindows.keepCurrentFileNameBtn,
-         QStringLiteral("Rename photos by removing and keeping the current filename string")},
-        {namingWindows.metaFileNameBtn,
-         QStringLiteral("Rename photos with photo metadata tag(s):")},
-    };
-    for (const auto &[box, title] : titles)
-        setTitle(box, title);
+    m_namingWindows->prepareControls();
 
-    fillPopUp(namingWindows.renameDateFormatBtn,
-              {QStringLiteral("Please Choose Date format"), QStringLiteral("MM:DD:YYYY HH:MM:ss"),
-               QStringLiteral("DD:MM:YYYY HH:MM:ss"), QStringLiteral("YYYY:MM:DD HH:MM:ss"),
-               QStringLiteral("YYYY_MM_DD HH.MM.ss"), QStringLiteral("MM_DD_YYYY HH.MM.ss"),
-               QStringLiteral("DD_MM_YYYY HH.MM.ss"), QStringLiteral("YYYY_MM_DD"),
-               QStringLiteral("YYYYMMDD"), QStringLiteral("YYYYMMDD HHMMss"),
-               QStringLiteral("MMDDYYYY HHMMss"), QStringLiteral("DDMMYYYY HHMMss")},
-              QStringLiteral("Please Choose Date format"));
-    fillPopUp(namingWindows.tagpostionButton,
-              {QStringLiteral("the beginning of filename"), QStringLiteral("the end of filename")},
-              QStringLiteral("the beginning of filename"));
-    fillPopUp(namingWindows.addTagsButton,
-              {QStringLiteral("Title"), QStringLiteral("Artist"), QStringLiteral("Description"),
-               QStringLiteral("Copyright"), QStringLiteral("Dimensions"),
-               QStringLiteral("Keywords"), QStringLiteral("Comments"),
-               QStringLiteral("Camera Make"), QStringLiteral("Camera Model"),
-               QStringLiteral("Camera Date"), QStringLiteral("Insert photo metadata tag(s)")},
-              QStringLiteral("Insert photo metadata tag(s)"));
-    fillPopUp(namingWindows.useFileNameAsTitlePopButton,
-              {QStringLiteral("Use entire File Name as Photo Title"),
-               QStringLiteral("Add some Text to File Name as Photo Title"),
-               QStringLiteral("Replace some text of File Name as Photo Title")},
-              QStringLiteral("Use entire File Name as Photo Title"));
-    fillPopUp(namingWindows.changephotoTitle_addPhotoTagsPopButton,
-              {QStringLiteral("File Name"), QStringLiteral("Artist"),
-               QStringLiteral("Caption/Description"), QStringLiteral("Copyright"),
-               QStringLiteral("Dimensions"), QStringLiteral("Keywords"), QStringLiteral("Comments"),
-               QStringLiteral("Camera Make"), QStringLiteral("Camera Model"),
-               QStringLiteral("Camera Date"), QStringLiteral("Add photo metadata tag(s)")},
-              QStringLiteral("Add photo metadata tag(s)"));
 
     if (mainWindowController().scanProcesser)
         mainWindowController().scanProcesser->hide();
@@ -204,8 +139,6 @@ void AppDelegate::awakeFromNib() {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
-    if (sidecarMerges.writeXmpProcesser)
-        sidecarMerges.writeXmpProcesser->hide();
     theImageData.clear();
     cameraWindow.cameItemArray.clear();
     m_localLists.localPhotoItemArray.clear();
@@ -263,8 +196,6 @@ void AppDelegate::applicationDidFinishLaunching() {
              mainWindowController().sortLocalPhotoBtn})
         if (w)
             w->hide();
-    if (namingWindows.renameDateFormatBtn)
-        namingWindows.renameDateFormatBtn->setEnabled(false);
 }
 
 void AppDelegate::restoreSettings() {
@@ -289,8 +220,6 @@ void AppDelegate::restoreSettings() {
              {"/database/Photos.sqlite", "/database/photos.db", "/Database/apdb/Library.apdb"})
             if (QFileInfo(package + QLatin1String(database)).isFile())
                 removeLibraryLeftovers(package + QLatin1String(database));
-    if (namingWindows.filenameFormatstrlab)
-        namingWindows.filenameFormatstrlab->setText(QStringLiteral("{ExistingFileName}"));
 
     if (s.firstStart) {
         if (!createFolder(backupFolder(), &why))

@@ -19,13 +19,8 @@ void buildMainWindow(AppDelegate &d);        // app/MainWindow.cpp
 void buildPreferencesWindow(AppDelegate &d); // app/PreferencesWindow.cpp
 void buildCameraWindow(AppDelegate &d);      // browser/CameraWindow.cpp
 void buildLensWindow(AppDelegate &d);        // metadata/LensWindow.cpp
-void buildRenameWindow(AppDelegate &d);              // batch/RenameWindow.cpp
-void buildBatchTitleWindow(AppDelegate &d);          // batch/BatchTitleWindow.cpp
-void buildXmpMergeWindow(AppDelegate &d);            // batch/XmpMergeWindow.cpp
-void buildJsonMergeWindow(AppDelegate &d);           // batch/JsonMergeWindow.cpp
 void buildPopupMenus(AppDelegate &d);                // app/PopupMenus.cpp
 void buildAboutWindow(AppDelegate &d);               // app/AboutWindow.cpp
-void buildMapWindow(AppDelegate &d);                 // browser/MapWindow.cpp
 // Edit sheet and GPS window.
 void buildEditSheetWindow(AppDelegate &d); // metadata/EditSheetWindow.cpp
 void buildGpsWindow(AppDelegate &d);       // metadata/GpsWindow.cpp

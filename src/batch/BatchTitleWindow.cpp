@@ -1,12 +1,14 @@
 // The batch title and caption window, its actions, and the menu items of the naming tools.
-#include "app/AppDelegate.h"
+#include "batch/NamingWindows.h"
+
+#include "app/AppServices.h"
+#include "app/Jobs.h"
 #include "app/Sheets.h"
 #include "app/WindowDescription.h"
 #include "library/LibraryDatabase.h"
 
 #include "batch/core/NamingEngine.h"
 #include "library/core/LibraryWorkingCopy.h"
-#include "metadata/JobTitles.h"
 #include "platform/AlertSheet.h"
 #include "platform/ImageView.h"
 #include "platform/core/PhotosApplication.h"
@@ -22,16 +24,6 @@
 #include <algorithm>
 
 namespace {
-
-using Action = void (AppDelegate::*)();
-
-void onClick(AppDelegate &d, QAbstractButton *button, Action action) {
-    QObject::connect(button, &QAbstractButton::clicked, &d, [&d, action] { (d.*action)(); });
-}
-
-void onChoice(AppDelegate &d, QComboBox *popUp, Action action) {
-    QObject::connect(popUp, &QComboBox::activated, &d, [&d, action] { (d.*action)(); });
-}
 
 void setShown(std::initializer_list<QWidget *> widgets, bool shown) {
     for (QWidget *w : widgets)
@@ -58,57 +50,50 @@ void fill(QComboBox *popUp, const QStringList &items, int selected) {
     popUp->setCurrentIndex(selected);
 }
 
-void hideTextControls(AppDelegate &d) {
-    setShown({d.namingWindows.addTextFileNametoTitleDisplayLab,
-              d.namingWindows.addTextFileNametoTitleLab,
-              d.namingWindows.beReplacedTextFileNametoTitleDisplayLab,
-              d.namingWindows.beReplacedTextFileNametoTitleLab,
-              d.namingWindows.replaceTextFileNametoTitleDisplayLab,
-              d.namingWindows.replaceTextFileNametoTitleLab},
+} // namespace
+
+void NamingWindows::hideTextControls() {
+    setShown({addTextFileNametoTitleDisplayLab, addTextFileNametoTitleLab,
+              beReplacedTextFileNametoTitleDisplayLab, beReplacedTextFileNametoTitleLab,
+              replaceTextFileNametoTitleDisplayLab, replaceTextFileNametoTitleLab},
              false);
 }
 
-void enableTemplateControls(AppDelegate &d, bool enabled) {
-    setEnabled({d.namingWindows.changephotoTitle_keepPhotoTitleBtn,
-                d.namingWindows.changephotoTitle_PhotoTitleStrLab,
-                d.namingWindows.changephotoTitle_addPhotoTagsPopButton},
+void NamingWindows::enableTemplateControls(bool enabled) {
+    setEnabled({changephotoTitle_keepPhotoTitleBtn, changephotoTitle_PhotoTitleStrLab,
+                changephotoTitle_addPhotoTagsPopButton},
                enabled);
 }
 
-QString existingTag(const AppDelegate &d) {
-    return d.namingWindows.bChangePhotoLibCaption ? QStringLiteral("{Existing Photo Caption}")
-                                                  : QStringLiteral("{Existing Photo Title}");
+QString NamingWindows::existingTag() const {
+    return bChangePhotoLibCaption ? QStringLiteral("{Existing Photo Caption}")
+                                  : QStringLiteral("{Existing Photo Title}");
 }
 
-void showTitleWindow(AppDelegate &d, naming::TextKind kind) {
+void NamingWindows::showTitleWindow(naming::TextKind kind) {
     const bool title = kind == naming::TextKind::Title;
-    setOn(d.namingWindows.useFileNameAsTitleBtn, true);
-    setOn(d.namingWindows.useTagsAsTitleBtn, false);
-    hideTextControls(d);
-    d.sheets().showOverMainWindow(d.namingWindows.batchTitleWindow);
-    enableTemplateControls(d, false);
+    setOn(useFileNameAsTitleBtn, true);
+    setOn(useTagsAsTitleBtn, false);
+    hideTextControls();
+    app.sheets().showOverMainWindow(batchTitleWindow);
+    enableTemplateControls(false);
     const QString what = title ? QStringLiteral("Title") : QStringLiteral("Caption");
     const QString lower = title ? QStringLiteral("title") : QStringLiteral("caption");
-    if (d.namingWindows.batchTitleWindow)
-        d.namingWindows.batchTitleWindow->setWindowTitle(
-            AppDelegate::tr("Change Photo %1").arg(what));
-    if (d.namingWindows.useFileNameAsTitleBtn)
-        d.namingWindows.useFileNameAsTitleBtn->setText(
-            AppDelegate::tr("Use Photo File Name as Photo %1:").arg(what));
-    if (d.namingWindows.useTagsAsTitleBtn)
-        d.namingWindows.useTagsAsTitleBtn->setText(
-            AppDelegate::tr("Use Photo Metadata tag as the Photo %1").arg(what));
-    fill(d.namingWindows.useFileNameAsTitlePopButton, naming::fileNameModeTitles(kind), 0);
-    if (d.namingWindows.changephotoTitle_keepPhotoTitleBtn)
-        d.namingWindows.changephotoTitle_keepPhotoTitleBtn->setText(
-            AppDelegate::tr("Keep the current photo %1").arg(lower));
-    if (d.namingWindows.changephotoTitle_PhotoTitleFormatDiplayLab)
-        d.namingWindows.changephotoTitle_PhotoTitleFormatDiplayLab->setText(
-            AppDelegate::tr("Photo %1 Format String").arg(what));
-    d.namingWindows.bChangePhotoLibTitle = title;
-    d.namingWindows.bChangePhotoLibCaption = !title;
-    if (d.namingWindows.changephotoTitle_PhotoTitleStrLab)
-        d.namingWindows.changephotoTitle_PhotoTitleStrLab->setText(existingTag(d));
+    if (batchTitleWindow)
+        batchTitleWindow->setWindowTitle(tr("Change Photo %1").arg(what));
+    if (useFileNameAsTitleBtn)
+        useFileNameAsTitleBtn->setText(tr("Use Photo File Name as Photo %1:").arg(what));
+    if (useTagsAsTitleBtn)
+        useTagsAsTitleBtn->setText(tr("Use Photo Metadata tag as the Photo %1").arg(what));
+    fill(useFileNameAsTitlePopButton, naming::fileNameModeTitles(kind), 0);
+    if (changephotoTitle_keepPhotoTitleBtn)
+        changephotoTitle_keepPhotoTitleBtn->setText(tr("Keep the current photo %1").arg(lower));
+    if (changephotoTitle_PhotoTitleFormatDiplayLab)
+        changephotoTitle_PhotoTitleFormatDiplayLab->setText(tr("Photo %1 Format String").arg(what));
+    bChangePhotoLibTitle = title;
+    bChangePhotoLibCaption = !title;
+    if (changephotoTitle_PhotoTitleStrLab)
+        changephotoTitle_PhotoTitleStrLab->setText(existingTag());
     const QStringList tags =
         title ? QStringList{QStringLiteral("File Name"), QStringLiteral("Artist"),
                             QStringLiteral("Caption/Description")}
@@ -119,8 +104,10 @@ void showTitleWindow(AppDelegate &d, naming::TextKind kind) {
           << QStringLiteral("Keywords") << QStringLiteral("Comments")
           << QStringLiteral("Camera Make") << QStringLiteral("Camera Model")
           << QStringLiteral("Camera Date") << QStringLiteral("Add photo metadata tag(s)");
-    fill(d.namingWindows.changephotoTitle_addPhotoTagsPopButton, items, int(items.size()) - 1);
+    fill(changephotoTitle_addPhotoTagsPopButton, items, int(items.size()) - 1);
 }
+
+namespace {
 
 QLabel *label(QVBoxLayout *column, QWidget *parent, QLabel *&outlet, const char *name,
               const QString &text) {
@@ -130,93 +117,91 @@ QLabel *label(QVBoxLayout *column, QWidget *parent, QLabel *&outlet, const char 
 
 } // namespace
 
-void buildBatchTitleWindow(AppDelegate &d) {
-    QVBoxLayout *column = newColumnWindow(d, d.namingWindows.batchTitleWindow, "batchTitleWindow",
-                                          AppDelegate::tr("Change Photo Title"));
-    QWidget *w = d.namingWindows.batchTitleWindow;
-    onClick(d, PK_OUTLET(column, w, d, namingWindows.useFileNameAsTitleBtn),
-            &AppDelegate::forward<&NamingWindowsPart::ClickChangePhotoTitleFromFileNameAction>);
-    onChoice(d, PK_OUTLET(column, w, d, namingWindows.useFileNameAsTitlePopButton),
-             &AppDelegate::forward<&NamingWindowsPart::ChangePhotoTitleFromFileNameAction>);
-    label(column, w, d.namingWindows.addTextFileNametoTitleDisplayLab,
-          "addTextFileNametoTitleDisplayLab",
-          AppDelegate::tr("Text to put in front of the file name:"));
-    PK_OUTLET(column, w, d, namingWindows.addTextFileNametoTitleLab);
-    label(column, w, d.namingWindows.beReplacedTextFileNametoTitleDisplayLab,
-          "beReplacedTextFileNametoTitleDisplayLab", AppDelegate::tr("Find:"));
-    PK_OUTLET(column, w, d, namingWindows.beReplacedTextFileNametoTitleLab);
-    label(column, w, d.namingWindows.replaceTextFileNametoTitleDisplayLab,
-          "replaceTextFileNametoTitleDisplayLab", AppDelegate::tr("Replace with:"));
-    PK_OUTLET(column, w, d, namingWindows.replaceTextFileNametoTitleLab);
-    onClick(d, PK_OUTLET(column, w, d, namingWindows.useTagsAsTitleBtn),
-            &AppDelegate::forward<&NamingWindowsPart::ClickChangePhotoTitleFromPhotoTagsAction>);
-    onClick(d, PK_OUTLET(column, w, d, namingWindows.changephotoTitle_keepPhotoTitleBtn),
-            &AppDelegate::forward<&NamingWindowsPart::KeepExistingPhotoTitleAction>);
-    label(column, w, d.namingWindows.changephotoTitle_PhotoTitleFormatDiplayLab,
-          "changephotoTitle_PhotoTitleFormatDiplayLab",
-          AppDelegate::tr("Photo Title Format String"));
-    PK_OUTLET(column, w, d, namingWindows.changephotoTitle_PhotoTitleStrLab);
-    onChoice(d, PK_OUTLET(column, w, d, namingWindows.changephotoTitle_addPhotoTagsPopButton),
-             &AppDelegate::forward<&NamingWindowsPart::InsertPhotoTagsPhotoTitleAction>);
+void NamingWindows::buildBatchTitleWindow() {
+    QVBoxLayout *column =
+        newColumnWindow(ownWindows, batchTitleWindow, "batchTitleWindow", tr("Change Photo Title"));
+    QWidget *w = batchTitleWindow;
+    onClick(addOutlet(column, w, useFileNameAsTitleBtn, "namingWindows.useFileNameAsTitleBtn"),
+            &NamingWindows::ClickChangePhotoTitleFromFileNameAction);
+    onChoice(addOutlet(column, w, useFileNameAsTitlePopButton,
+                       "namingWindows.useFileNameAsTitlePopButton"),
+             &NamingWindows::ChangePhotoTitleFromFileNameAction);
+    label(column, w, addTextFileNametoTitleDisplayLab, "addTextFileNametoTitleDisplayLab",
+          tr("Text to put in front of the file name:"));
+    addOutlet(column, w, addTextFileNametoTitleLab, "namingWindows.addTextFileNametoTitleLab");
+    label(column, w, beReplacedTextFileNametoTitleDisplayLab,
+          "beReplacedTextFileNametoTitleDisplayLab", tr("Find:"));
+    addOutlet(column, w, beReplacedTextFileNametoTitleLab,
+              "namingWindows.beReplacedTextFileNametoTitleLab");
+    label(column, w, replaceTextFileNametoTitleDisplayLab, "replaceTextFileNametoTitleDisplayLab",
+          tr("Replace with:"));
+    addOutlet(column, w, replaceTextFileNametoTitleLab,
+              "namingWindows.replaceTextFileNametoTitleLab");
+    onClick(addOutlet(column, w, useTagsAsTitleBtn, "namingWindows.useTagsAsTitleBtn"),
+            &NamingWindows::ClickChangePhotoTitleFromPhotoTagsAction);
+    onClick(addOutlet(column, w, changephotoTitle_keepPhotoTitleBtn,
+                      "namingWindows.changephotoTitle_keepPhotoTitleBtn"),
+            &NamingWindows::KeepExistingPhotoTitleAction);
+    label(column, w, changephotoTitle_PhotoTitleFormatDiplayLab,
+          "changephotoTitle_PhotoTitleFormatDiplayLab", tr("Photo Title Format String"));
+    addOutlet(column, w, changephotoTitle_PhotoTitleStrLab,
+              "namingWindows.changephotoTitle_PhotoTitleStrLab");
+    onChoice(addOutlet(column, w, changephotoTitle_addPhotoTagsPopButton,
+                       "namingWindows.changephotoTitle_addPhotoTagsPopButton"),
+             &NamingWindows::InsertPhotoTagsPhotoTitleAction);
     auto *buttons = new QHBoxLayout;
     column->addLayout(buttons);
-    d.namingWindows.changePhotoTitleCancelBtn = new QPushButton(AppDelegate::tr("Cancel"), w);
-    d.namingWindows.changePhotoTitleCancelBtn->setObjectName(
-        QStringLiteral("changePhotoTitleCancelBtn"));
-    d.namingWindows.changePhotoTitleSaveBtn = new QPushButton(AppDelegate::tr("Save"), w);
-    d.namingWindows.changePhotoTitleSaveBtn->setObjectName(
-        QStringLiteral("changePhotoTitleSaveBtn"));
+    changePhotoTitleCancelBtn = new QPushButton(tr("Cancel"), w);
+    changePhotoTitleCancelBtn->setObjectName(QStringLiteral("changePhotoTitleCancelBtn"));
+    changePhotoTitleSaveBtn = new QPushButton(tr("Save"), w);
+    changePhotoTitleSaveBtn->setObjectName(QStringLiteral("changePhotoTitleSaveBtn"));
     buttons->addStretch(1);
-    buttons->addWidget(d.namingWindows.changePhotoTitleCancelBtn);
-    buttons->addWidget(d.namingWindows.changePhotoTitleSaveBtn);
-    onClick(d, d.namingWindows.changePhotoTitleCancelBtn,
-            &AppDelegate::forward<&NamingWindowsPart::ClickCancleChangePhotoTitleAction>);
-    onClick(d, d.namingWindows.changePhotoTitleSaveBtn,
-            &AppDelegate::forward<&NamingWindowsPart::ClickSaveChangePhotoTitleAction>);
+    buttons->addWidget(changePhotoTitleCancelBtn);
+    buttons->addWidget(changePhotoTitleSaveBtn);
+    onClick(changePhotoTitleCancelBtn, &NamingWindows::ClickCancleChangePhotoTitleAction);
+    onClick(changePhotoTitleSaveBtn, &NamingWindows::ClickSaveChangePhotoTitleAction);
     column->addStretch(1);
 
     // A submenu of Actions, so the menu bar keeps the desktop's order with Help last.
-    auto *actions =
-        d.window ? d.window->findChild<QMenu *>(QStringLiteral("actionsMenu")) : nullptr;
+    auto *actions = app.mainWindow()
+                        ? app.mainWindow()->findChild<QMenu *>(QStringLiteral("actionsMenu"))
+                        : nullptr;
     if (!actions)
         return;
     actions->addSeparator();
-    QMenu *menu = actions->addMenu(AppDelegate::tr("Batch"));
+    QMenu *menu = actions->addMenu(tr("Batch"));
     menu->setObjectName(QStringLiteral("batchNamingMenu"));
-    const std::pair<QString, Action> items[] = {
-        {AppDelegate::tr("Change Photo Titles…"),
-         &AppDelegate::forward<&NamingWindowsPart::BatchChangePhotoTitleAction>},
-        {AppDelegate::tr("Change Photo Captions…"),
-         &AppDelegate::forward<&NamingWindowsPart::BatchChangePhotoCaptionAction>},
-        {AppDelegate::tr("Rename Photos…"),
-         &AppDelegate::forward<&NamingWindowsPart::ShowRenameWindowAction>}};
+    const std::pair<QString, void (NamingWindows::*)()> items[] = {
+        {tr("Change Photo Titles…"), &NamingWindows::BatchChangePhotoTitleAction},
+        {tr("Change Photo Captions…"), &NamingWindows::BatchChangePhotoCaptionAction},
+        {tr("Rename Photos…"), &NamingWindows::ShowRenameWindowAction}};
     for (const auto &[title, action] : items)
-        addMenuItem(d, menu, title, action);
+        app.jobs().addMenuItem(menu, title, [this, action = action] { (this->*action)(); });
 }
 
-void NamingWindowsPart::BatchChangePhotoTitleAction() {
-    showTitleWindow(d, naming::TextKind::Title);
+void NamingWindows::BatchChangePhotoTitleAction() {
+    showTitleWindow(naming::TextKind::Title);
 }
 
-void NamingWindowsPart::BatchChangePhotoCaptionAction() {
-    showTitleWindow(d, naming::TextKind::Caption);
+void NamingWindows::BatchChangePhotoCaptionAction() {
+    showTitleWindow(naming::TextKind::Caption);
 }
 
-void NamingWindowsPart::ClickChangePhotoTitleFromFileNameAction() {
+void NamingWindows::ClickChangePhotoTitleFromFileNameAction() {
     setOn(useFileNameAsTitleBtn, true);
     setOn(useTagsAsTitleBtn, false);
-    hideTextControls(d);
-    enableTemplateControls(d, false);
+    hideTextControls();
+    enableTemplateControls(false);
 }
 
-void NamingWindowsPart::ClickChangePhotoTitleFromPhotoTagsAction() {
+void NamingWindows::ClickChangePhotoTitleFromPhotoTagsAction() {
     setOn(useFileNameAsTitleBtn, false);
     setOn(useTagsAsTitleBtn, true);
-    hideTextControls(d);
-    enableTemplateControls(d, true);
+    hideTextControls();
+    enableTemplateControls(true);
 }
 
-void NamingWindowsPart::ChangePhotoTitleFromFileNameAction() {
+void NamingWindows::ChangePhotoTitleFromFileNameAction() {
     if (!useFileNameAsTitlePopButton)
         return;
     const QString chosen = useFileNameAsTitlePopButton->currentText();
@@ -229,7 +214,7 @@ void NamingWindowsPart::ChangePhotoTitleFromFileNameAction() {
         beReplacedTextFileNametoTitleDisplayLab, beReplacedTextFileNametoTitleLab,
         replaceTextFileNametoTitleDisplayLab, replaceTextFileNametoTitleLab};
     if (mode == 0) {
-        hideTextControls(d);
+        hideTextControls();
     } else if (mode == 1) {
         setShown(add, true);
         setShown(replace, false);
@@ -239,10 +224,10 @@ void NamingWindowsPart::ChangePhotoTitleFromFileNameAction() {
     }
 }
 
-void NamingWindowsPart::KeepExistingPhotoTitleAction() {
+void NamingWindows::KeepExistingPhotoTitleAction() {
     if (!changephotoTitle_keepPhotoTitleBtn || !changephotoTitle_PhotoTitleStrLab)
         return;
-    const QString tag = existingTag(d);
+    const QString tag = existingTag();
     if (changephotoTitle_keepPhotoTitleBtn->isChecked())
         changephotoTitle_PhotoTitleStrLab->setText(tag);
     else
@@ -250,7 +235,7 @@ void NamingWindowsPart::KeepExistingPhotoTitleAction() {
             changephotoTitle_PhotoTitleStrLab->text().remove(tag));
 }
 
-void NamingWindowsPart::InsertPhotoTagsPhotoTitleAction() {
+void NamingWindows::InsertPhotoTagsPhotoTitleAction() {
     QComboBox *menu = changephotoTitle_addPhotoTagsPopButton;
     if (!menu || !changephotoTitle_PhotoTitleStrLab)
         return;
@@ -265,49 +250,44 @@ void NamingWindowsPart::InsertPhotoTagsPhotoTitleAction() {
     menu->setCurrentIndex(heading);
 }
 
-void NamingWindowsPart::ClickCancleChangePhotoTitleAction() {
+void NamingWindows::ClickCancleChangePhotoTitleAction() {
     if (batchTitleWindow)
         batchTitleWindow->hide();
 }
 
-bool NamingWindowsPart::alertWhilePhotosRuns() {
-    const QList<DatabaseHolder> held = d.libraryDatabase().holders();
+bool NamingWindows::alertWhilePhotosRuns() {
+    const QList<DatabaseHolder> held = database.holders();
     if (held.isEmpty())
         return false;
     if (std::all_of(held.begin(), held.end(),
                     [](const DatabaseHolder &h) { return h.onAnotherComputer(); })) {
-        d.libraryDatabase().showTakeOverOffer(held);
+        database.showTakeOverOffer(held);
         return true;
     }
     const bool photos = std::all_of(held.begin(), held.end(), isPhotosApplication);
     beginAlertSheet(
-        d.window,
-        photos ? AppDelegate::tr("You need to quit the running Photos application.")
-               : AppDelegate::tr("The library is in use by another program."),
-        photos ? QString() : d.libraryDatabase().libraryInUseText(held), {AppDelegate::tr(" OK ")},
-        [this](QMessageBox *alert, int code) { d.sheets().savePanelDidEnd3(alert, code); });
+        app.mainWindow(),
+        photos ? tr("You need to quit the running Photos application.")
+               : tr("The library is in use by another program."),
+        photos ? QString() : database.libraryInUseText(held), {tr(" OK ")},
+        [this](QMessageBox *alert, int code) { app.sheets().savePanelDidEnd3(alert, code); });
     return true;
 }
 
-void NamingWindowsPart::ClickSaveChangePhotoTitleAction() {
+void NamingWindows::ClickSaveChangePhotoTitleAction() {
     if (batchTitleWindow)
         batchTitleWindow->hide();
-    if (!d.blocalMode && alertWhilePhotosRuns())
+    if (!localMode() && alertWhilePhotosRuns())
         return;
-    Action job = nullptr;
+    void (NamingWindows::*job)() = nullptr;
     if (bChangePhotoLibTitle)
-        job = d.blocalMode ? &AppDelegate::forward<
-                                 &NamingWindowsPart::ChangePhotoTitleLocalPhotowithFileThreader>
-                           : &AppDelegate::forward<
-                                 &NamingWindowsPart::ChangePhotoTitlePhotoLibrarywithFileThreader>;
+        job = localMode() ? &NamingWindows::ChangePhotoTitleLocalPhotowithFileThreader
+                          : &NamingWindows::ChangePhotoTitlePhotoLibrarywithFileThreader;
     else if (bChangePhotoLibCaption)
-        job = d.blocalMode
-                  ? &AppDelegate::forward<
-                        &NamingWindowsPart::ChangePhotoCaptionLocalPhotowithFileThreader>
-                  : &AppDelegate::forward<
-                        &NamingWindowsPart::ChangePhotoCaptionPhotoLibrarywithFileThreader>;
+        job = localMode() ? &NamingWindows::ChangePhotoCaptionLocalPhotowithFileThreader
+                          : &NamingWindows::ChangePhotoCaptionPhotoLibrarywithFileThreader;
     if (!job)
         return;
     showRenameActionWindow();
-    (d.*job)();
+    (this->*job)();
 }

@@ -1,5 +1,7 @@
 // Recompression, resizing and conversion to JPEG of the selected local photos.
-#include "app/AppDelegate.h"
+#include "batch/ImageOutput.h"
+
+#include "app/AppServices.h"
 #include "app/Browsers.h"
 #include "app/Jobs.h"
 
@@ -11,6 +13,7 @@
 #include "platform/core/SafeWrite.h"
 
 #include <QFileInfo>
+#include <QMenu>
 #include <QSet>
 
 #include <vector>
@@ -23,41 +26,69 @@ QString nameOf(const IKImageItemPtr &item) {
 
 } // namespace
 
-void AppDelegate::startImageOutputJob(const QList<IKImageItemPtr> &items, PrepareOutput prepare,
+ImageOutput::ImageOutput(AppServices &services) : app(services) {}
+
+QMenu *ImageOutput::buildMenu(QWidget *owner) {
+    imageOutputMenu = new QMenu(tr("Image Output"), owner);
+    imageOutputMenu->setObjectName(QStringLiteral("imageOutputMenu"));
+    // The recompression and resize items pass their own titles.
+    QMenu *compress = imageOutputMenu->addMenu(tr("Recompress Photos"));
+    compress->setObjectName(QStringLiteral("compressPhotoMenu"));
+    for (const char *title : {"20%", "40%", "80%"})
+        app.jobs().addMenuItem(compress, QLatin1String(title),
+                               [this, title] { CompressPhotosWithOptions(QLatin1String(title)); });
+    QMenu *resize = imageOutputMenu->addMenu(tr("Resize Photos"));
+    resize->setObjectName(QStringLiteral("resizePhotoMenu"));
+    for (const QString &title : resizeTitles())
+        app.jobs().addMenuItem(resize, title, [this, title] { ResizePhotosWithOptions(title); });
+    app.jobs().addMenuItem(imageOutputMenu, tr("Convert HEIC to JPEG"),
+                           [this] { ClickConvertHEICtoJPEGAction(); });
+    imageOutputMenu->addSeparator();
+    app.jobs().addMenuItem(imageOutputMenu, tr("Add Date Stamp"),
+                           [this] { AddDateStampsOnPhotoAction(); });
+    app.jobs().addMenuItem(imageOutputMenu, tr("Add Copyright Stamp"),
+                           [this] { AddCopyrightOnPhotoAction(); });
+    app.jobs().addMenuItem(imageOutputMenu, tr("Add Place Stamp"),
+                           [this] { AddLocationPlaceOnPhotoAction(); });
+    return imageOutputMenu;
+}
+
+void ImageOutput::startImageOutputJob(const QList<IKImageItemPtr> &items, PrepareOutput prepare,
                                       OutputReveal reveal, const QStringList &failedBefore,
                                       const IKImageItemPtr &firstListItem) {
-    JobRunner *runner = jobs().startJob();
+    JobRunner *runner = app.jobs().startJob();
     // One slot per photo: its task fills it, the commit writes and empties it.
     auto prepared = std::make_shared<std::vector<PreparedOutput>>(size_t(items.size()));
-    const QString storage = preferences().storagelocation;
-    connect(runner, &JobRunner::finished, this,
-            [this, items, reveal, failedBefore, firstListItem,
-             storage](const QList<JobResult> &results, bool cancelled) {
-                JobReport report;
-                report.sheetOnSuccess = false;
-                report.cancelled = cancelled;
-                report.notWritten = failedBefore;
-                QString firstOutput;
-                for (const JobResult &r : results) {
-                    const IKImageItemPtr item = items.value(r.index);
-                    if (!r.ok) {
-                        report.notWritten << QStringLiteral("%1: %2").arg(
-                            QFileInfo(item->filePath).fileName(), r.reason);
-                        continue;
-                    }
-                    if (++report.written == 1)
-                        firstOutput = r.outputPath;
-                    if (reveal == OutputReveal::FirstOutputIfFirstItem && item == firstListItem)
-                        report.revealPath = r.outputPath;
-                }
-                if (reveal == OutputReveal::StorageFolder && report.written > 0)
-                    report.revealRoot = storage;
-                if (reveal == OutputReveal::FirstOutput)
-                    report.revealPath = firstOutput;
-                if (!report.revealPath.isEmpty())
-                    report.revealRoot = QFileInfo(report.revealPath).absolutePath();
-                jobs().finishJob(report);
-            });
+    const QString storage = app.preferences().storagelocation;
+    QObject::connect(runner, &JobRunner::finished, &app.jobs(),
+                     [this, items, reveal, failedBefore, firstListItem,
+                      storage](const QList<JobResult> &results, bool cancelled) {
+                         JobReport report;
+                         report.sheetOnSuccess = false;
+                         report.cancelled = cancelled;
+                         report.notWritten = failedBefore;
+                         QString firstOutput;
+                         for (const JobResult &r : results) {
+                             const IKImageItemPtr item = items.value(r.index);
+                             if (!r.ok) {
+                                 report.notWritten << QStringLiteral("%1: %2").arg(
+                                     QFileInfo(item->filePath).fileName(), r.reason);
+                                 continue;
+                             }
+                             if (++report.written == 1)
+                                 firstOutput = r.outputPath;
+                             if (reveal == OutputReveal::FirstOutputIfFirstItem &&
+                                 item == firstListItem)
+                                 report.revealPath = r.outputPath;
+                         }
+                         if (reveal == OutputReveal::StorageFolder && report.written > 0)
+                             report.revealRoot = storage;
+                         if (reveal == OutputReveal::FirstOutput)
+                             report.revealPath = firstOutput;
+                         if (!report.revealPath.isEmpty())
+                             report.revealRoot = QFileInfo(report.revealPath).absolutePath();
+                         app.jobs().finishJob(report);
+                     });
     // Only outputs whose names can meet wait for one another: the first keeps the name.
     QStringList groups;
     for (const IKImageItemPtr &item : items)
@@ -103,51 +134,51 @@ void AppDelegate::startImageOutputJob(const QList<IKImageItemPtr> &items, Prepar
         });
 }
 
-void ImageOutputPart::CompressPhotosWithOptions(const QString &title) {
-    d.preferences().currentCompressNum =
-        compressQualityForTitle(title, d.preferences().currentCompressNum);
-    const float quality = d.preferences().currentCompressNum;
-    const QString storage = d.preferences().storagelocation;
-    d.startImageOutputJob(
-        d.browsers().selectedLocalItems(),
+void ImageOutput::CompressPhotosWithOptions(const QString &title) {
+    app.preferences().currentCompressNum =
+        compressQualityForTitle(title, app.preferences().currentCompressNum);
+    const float quality = app.preferences().currentCompressNum;
+    const QString storage = app.preferences().storagelocation;
+    startImageOutputJob(
+        app.browsers().selectedLocalItems(),
         [quality, storage](const IKImageItemPtr &item) {
             return prepareRecompression(item->filePath, nameOf(item), storage, quality);
         },
-        AppDelegate::OutputReveal::StorageFolder);
+        OutputReveal::StorageFolder);
 }
 
-void ImageOutputPart::ResizePhotosWithOptions(const QString &title) {
-    compressReSizePhotowithArrayThreader(d.browsers().selectedLocalItems(), title);
+void ImageOutput::ResizePhotosWithOptions(const QString &title) {
+    compressReSizePhotowithArrayThreader(app.browsers().selectedLocalItems(), title);
 }
 
-void ImageOutputPart::compressReSizePhotowithArrayThreader(const QList<IKImageItemPtr> &items,
-                                                           const QString &title) {
+void ImageOutput::compressReSizePhotowithArrayThreader(const QList<IKImageItemPtr> &items,
+                                                       const QString &title) {
     // The quality of the last recompression applies to every later resize.
-    const float quality = d.preferences().currentCompressNum;
-    const QString storage = d.preferences().storagelocation;
-    d.startImageOutputJob(
+    const float quality = app.preferences().currentCompressNum;
+    const QString storage = app.preferences().storagelocation;
+    startImageOutputJob(
         items,
         [quality, storage, title](const IKImageItemPtr &item) {
             return prepareResize(item->filePath, nameOf(item), storage, title, quality);
         },
-        AppDelegate::OutputReveal::StorageFolder);
+        OutputReveal::StorageFolder);
 }
 
-void ImageOutputPart::ClickConvertHEICtoJPEGAction() {
-    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
-    const bool firstSelected = !items.isEmpty() && !d.localLists().localPhotoItemArray.isEmpty() &&
-                               items.first() == d.localLists().localPhotoItemArray.first();
+void ImageOutput::ClickConvertHEICtoJPEGAction() {
+    const QList<IKImageItemPtr> items = app.browsers().selectedLocalItems();
+    const bool firstSelected = !items.isEmpty() &&
+                               !app.localLists().localPhotoItemArray.isEmpty() &&
+                               items.first() == app.localLists().localPhotoItemArray.first();
     ConvertHEICtoJPEGThreader(items, firstSelected);
 }
 
-void ImageOutputPart::ConvertHEICtoJPEGThreader(const QList<IKImageItemPtr> &items,
-                                                bool revealFirst) {
-    const QString storage = d.preferences().storagelocation;
-    d.startImageOutputJob(
+void ImageOutput::ConvertHEICtoJPEGThreader(const QList<IKImageItemPtr> &items, bool revealFirst) {
+    const QString storage = app.preferences().storagelocation;
+    startImageOutputJob(
         items,
         [storage](const IKImageItemPtr &item) {
             return prepareJpegConversion(item->filePath, nameOf(item), storage);
         },
-        AppDelegate::OutputReveal::FirstOutputIfFirstItem, {},
+        OutputReveal::FirstOutputIfFirstItem, {},
         revealFirst && !items.isEmpty() ? items.first() : IKImageItemPtr());
 }

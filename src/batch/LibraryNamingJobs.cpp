@@ -1,12 +1,12 @@
 // Batch titles, captions and names of library photos: workers make the texts from each
 // photo's record and original file; the main thread writes them in one transaction of the
 // working copy, copied back once, and only then changes the records that were written.
-#include "batch/NamingSettings.h"
+#include "batch/NamingWindows.h"
 
-#include "app/AppDelegate.h"
+#include "app/AppServices.h"
 #include "app/Browsers.h"
 #include "app/Jobs.h"
-#include "browser/MainWindowController.h"
+#include "batch/NamingSettings.h"
 #include "library/LibraryDatabase.h"
 #include "library/core/LibraryStore.h"
 #include "library/core/LibraryWorkingCopy.h"
@@ -25,7 +25,7 @@
 
 namespace {
 
-enum class Job { Title, Caption, Rename };
+using Job = NamingWindows::LibraryJob;
 
 // What a worker may read of one selected library photo, copied on the main thread.
 struct LibraryPhoto {
@@ -36,8 +36,8 @@ struct LibraryPhoto {
 };
 
 // The selected photos that are the library's.
-QList<IKImageItemPtr> selectedLibraryItems(const AppDelegate &d) {
-    QList<IKImageItemPtr> out = d.browsers().selectedLibraryItems();
+QList<IKImageItemPtr> selectedLibraryItems(AppServices &app) {
+    QList<IKImageItemPtr> out = app.browsers().selectedLibraryItems();
     out.removeIf([](const IKImageItemPtr &item) { return !item->photoLibFileNode; });
     return out;
 }
@@ -79,8 +79,9 @@ QString textFor(Job job, const naming::TitleSettings &t, const naming::RenameSet
     return naming::cleanUp(naming::replaceTitleTokens(t.kind, t.templateText, valuesOf(p)), false);
 }
 
-LibraryWriteResult write(AppDelegate &d, Job job, const LibraryPhoto &p, const QString &text) {
-    LibraryWriter &writer = d.libraryDatabase().session().writer();
+LibraryWriteResult write(LibraryDatabase &database, Job job, const LibraryPhoto &p,
+                         const QString &text) {
+    LibraryWriter &writer = database.session().writer();
     switch (job) {
     case Job::Title:
         return writer.title(p.keys, text);
@@ -93,11 +94,11 @@ LibraryWriteResult write(AppDelegate &d, Job job, const LibraryPhoto &p, const Q
 }
 
 // Writes every text in one transaction, copies back once, then changes the records.
-JobReport writeTexts(AppDelegate &d, Job job, const QList<IKImageItemPtr> &items,
+JobReport writeTexts(LibraryDatabase &database, Job job, const QList<IKImageItemPtr> &items,
                      const QList<LibraryPhoto> &photos, const QList<JobResult> &results) {
     JobReport report;
     QString why;
-    if (!d.libraryDatabase().session().begin(&why)) {
+    if (!database.session().begin(&why)) {
         for (const IKImageItemPtr &item : items)
             report.notWritten << QStringLiteral("%1: %2").arg(item->fileName, why);
         return report;
@@ -113,11 +114,11 @@ JobReport writeTexts(AppDelegate &d, Job job, const QList<IKImageItemPtr> &items
         // An empty text changes neither the library nor the record.
         if (text.isEmpty())
             continue;
-        const LibraryWriteResult w = write(d, job, p, text);
+        const LibraryWriteResult w = write(database, job, p, text);
         if (!w.ok) {
             // One failed step undoes the whole action: a writer of several statements may
             // have done half of its work.
-            d.libraryDatabase().session().abandon();
+            database.session().abandon();
             report.notWritten << QStringLiteral("%1: %2").arg(p.fileName, w.reason);
             for (const Change &c : changes)
                 report.notWritten << QCoreApplication::translate("LibraryNaming",
@@ -135,7 +136,7 @@ JobReport writeTexts(AppDelegate &d, Job job, const QList<IKImageItemPtr> &items
     }
     // One commit and one copy back; a library that does not take the change leaves the
     // working copy as it was too, and the records unchanged.
-    const LibraryStepResult end = d.libraryDatabase().session().end();
+    const LibraryStepResult end = database.session().end();
     if (!end.ok) {
         for (const Change &c : changes)
             report.notWritten << QStringLiteral("%1: %2").arg(c.item->fileName, end.reason);
@@ -162,8 +163,10 @@ JobReport writeTexts(AppDelegate &d, Job job, const QList<IKImageItemPtr> &items
     return report;
 }
 
-void startLibraryJob(AppDelegate &d, Job job) {
-    const QList<IKImageItemPtr> items = selectedLibraryItems(d);
+} // namespace
+
+void NamingWindows::startLibraryJob(LibraryJob job) {
+    const QList<IKImageItemPtr> items = selectedLibraryItems(app);
     QList<LibraryPhoto> photos;
     for (const IKImageItemPtr &item : items) {
         const PRPicFileInfo &record = *item->photoLibFileNode;
@@ -171,21 +174,19 @@ void startLibraryJob(AppDelegate &d, Job job) {
                                record.fileTitle, record.fileDescription, record.fileKeywords,
                                record.fileName};
     }
-    const naming::TitleSettings t = titleSettingsOf(
-        d, job == Job::Caption ? naming::TextKind::Caption : naming::TextKind::Title);
-    const naming::RenameSettings r = renameSettingsOf(d);
-    JobRunner *runner = d.jobs().startJob();
-    connectRenameProgress(d, runner);
-    AppDelegate *owner = &d;
-    QObject::connect(runner, &JobRunner::finished, owner,
-                     [owner, job, items, photos](const QList<JobResult> &results, bool cancelled) {
-                         JobReport report = writeTexts(*owner, job, items, photos, results);
+    const naming::TitleSettings t =
+        titleSettings(job == Job::Caption ? naming::TextKind::Caption : naming::TextKind::Title);
+    const naming::RenameSettings r = renameSettings();
+    JobRunner *runner = app.jobs().startJob();
+    connectRenameProgress(runner);
+    QObject::connect(runner, &JobRunner::finished, &app.jobs(),
+                     [this, job, items, photos](const QList<JobResult> &results, bool cancelled) {
+                         JobReport report = writeTexts(database, job, items, photos, results);
                          report.cancelled = cancelled;
                          if (job == Job::Rename)
-                             owner->namingWindows.RenamePhotoFinishedHanderToMainThread(report);
+                             RenamePhotoFinishedHanderToMainThread(report);
                          else
-                             owner->namingWindows.ChangePhotoTitlePhotoLibraryCompleteToMainThread(
-                                 report);
+                             ChangePhotoTitlePhotoLibraryCompleteToMainThread(report);
                      });
     runner->start(photos.size(), [job, t, r, photos](qsizetype i) {
         JobResult result;
@@ -195,16 +196,14 @@ void startLibraryJob(AppDelegate &d, Job job) {
     });
 }
 
-} // namespace
-
-void NamingWindowsPart::ChangePhotoTitlePhotoLibrarywithFileThreader() {
-    startLibraryJob(d, Job::Title);
+void NamingWindows::ChangePhotoTitlePhotoLibrarywithFileThreader() {
+    startLibraryJob(Job::Title);
 }
 
-void NamingWindowsPart::ChangePhotoCaptionPhotoLibrarywithFileThreader() {
-    startLibraryJob(d, Job::Caption);
+void NamingWindows::ChangePhotoCaptionPhotoLibrarywithFileThreader() {
+    startLibraryJob(Job::Caption);
 }
 
-void NamingWindowsPart::ReNamePhotoLibrarywithFileThreader() {
-    startLibraryJob(d, Job::Rename);
+void NamingWindows::ReNamePhotoLibrarywithFileThreader() {
+    startLibraryJob(Job::Rename);
 }

@@ -1,13 +1,13 @@
 // Batch titles, captions and renames of local photos, and the progress and end steps that
 // the library jobs share.
-#include "batch/NamingSettings.h"
+#include "batch/NamingWindows.h"
 
-#include "app/AppDelegate.h"
+#include "app/AppServices.h"
 #include "app/Browsers.h"
 #include "app/Jobs.h"
+#include "batch/NamingSettings.h"
 #include "batch/core/BatchRename.h"
 #include "browser/DropTargets.h"
-#include "browser/MainWindowController.h"
 #include "metadata/core/RecipeJobReport.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/core/FileDates.h"
@@ -34,9 +34,11 @@ QString textOf(const QLineEdit *field) {
     return field ? field->text() : QString();
 }
 
-void startLocalTitleJob(AppDelegate &d, naming::TextKind kind) {
-    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
-    const naming::TitleSettings s = titleSettingsOf(d, kind);
+} // namespace
+
+void NamingWindows::startLocalTitleJob(naming::TextKind kind) {
+    const QList<IKImageItemPtr> items = app.browsers().selectedLocalItems();
+    const naming::TitleSettings s = titleSettings(kind);
     WriteRecipeOptions options;
     options.useRawTemporary = true;
     options.destinationDictionary = QStringLiteral("{IPTC}");
@@ -66,19 +68,16 @@ void startLocalTitleJob(AppDelegate &d, naming::TextKind kind) {
         working.insert(QStringLiteral("{IPTC}"), iptc);
         return true;
     };
-    JobRunner *runner = d.jobs().startJob();
-    connectRenameProgress(d, runner);
-    AppDelegate *owner = &d;
+    JobRunner *runner = app.jobs().startJob();
+    connectRenameProgress(runner);
     // Always copies: this tool never replaces an original, whatever the setting says.
-    startWriteRecipe(*runner, items, d.preferences().storagelocation, false, options,
-                     [owner](const WriteRecipeReport &report, bool cancelled) {
+    startWriteRecipe(*runner, items, app.preferences().storagelocation, false, options,
+                     [this](const WriteRecipeReport &report, bool cancelled) {
                          JobReport job = jobReportFromRecipe(report);
                          job.cancelled = cancelled;
-                         owner->namingWindows.ChangePhotoTitlePhotoLibraryCompleteToMainThread(job);
+                         ChangePhotoTitlePhotoLibraryCompleteToMainThread(job);
                      });
 }
-
-} // namespace
 
 QString baseNameOf(const QString &fileName) {
     const QFileInfo info(fileName);
@@ -87,88 +86,82 @@ QString baseNameOf(const QString &fileName) {
     return fileName.left(fileName.size() - info.suffix().size() - 1);
 }
 
-naming::TitleSettings titleSettingsOf(const AppDelegate &d, naming::TextKind kind) {
+naming::TitleSettings NamingWindows::titleSettings(naming::TextKind kind) const {
     naming::TitleSettings s;
     s.kind = kind;
-    s.fileNameMode = isOn(d.namingWindows.useFileNameAsTitleBtn);
-    s.modeTitle = d.namingWindows.useFileNameAsTitlePopButton
-                      ? d.namingWindows.useFileNameAsTitlePopButton->currentText()
-                      : QString();
-    s.addText = textOf(d.namingWindows.addTextFileNametoTitleLab);
-    s.findText = textOf(d.namingWindows.beReplacedTextFileNametoTitleLab);
-    s.replaceText = textOf(d.namingWindows.replaceTextFileNametoTitleLab);
-    s.templateText = textOf(d.namingWindows.changephotoTitle_PhotoTitleStrLab);
+    s.fileNameMode = isOn(useFileNameAsTitleBtn);
+    s.modeTitle =
+        useFileNameAsTitlePopButton ? useFileNameAsTitlePopButton->currentText() : QString();
+    s.addText = textOf(addTextFileNametoTitleLab);
+    s.findText = textOf(beReplacedTextFileNametoTitleLab);
+    s.replaceText = textOf(replaceTextFileNametoTitleLab);
+    s.templateText = textOf(changephotoTitle_PhotoTitleStrLab);
     return s;
 }
 
-naming::RenameSettings renameSettingsOf(const AppDelegate &d) {
+naming::RenameSettings NamingWindows::renameSettings() const {
     naming::RenameSettings s;
-    s.useCustomName = d.namingWindows.useCustomName;
-    s.startNumber = isOn(d.namingWindows.checkStartNumber);
-    s.customText = textOf(d.namingWindows.customNamelab);
-    if (isOn(d.namingWindows.checkKeepLastFileName))
+    s.useCustomName = useCustomName;
+    s.startNumber = isOn(checkStartNumber);
+    s.customText = textOf(customNamelab);
+    if (isOn(checkKeepLastFileName))
         s.segment = naming::NameSegment::KeepLast;
-    else if (isOn(d.namingWindows.checkKeepFirstFileName))
+    else if (isOn(checkKeepFirstFileName))
         s.segment = naming::NameSegment::KeepFirst;
-    else if (isOn(d.namingWindows.checkRemoveLastFileName))
+    else if (isOn(checkRemoveLastFileName))
         s.segment = naming::NameSegment::RemoveLast;
-    else if (isOn(d.namingWindows.checkRemoveFirstFileName))
+    else if (isOn(checkRemoveFirstFileName))
         s.segment = naming::NameSegment::RemoveFirst;
-    s.templateText = d.namingWindows.currentRenameLabStr;
-    s.dateFormatTitle = d.namingWindows.currentRenameTitleStr;
-    s.counter = isOn(d.namingWindows.seqNumBtn);
+    s.templateText = currentRenameLabStr;
+    s.dateFormatTitle = currentRenameTitleStr;
+    s.counter = isOn(seqNumBtn);
     return s;
 }
 
-void connectRenameProgress(AppDelegate &d, JobRunner *runner) {
-    QObject::connect(runner, &JobRunner::progress, &d, [&d](int done, int total) {
-        d.namingWindows.RefreshRenamePhotoProcessToMainThread(
-            QStringLiteral("%1/%2").arg(done).arg(total));
+void NamingWindows::connectRenameProgress(JobRunner *runner) {
+    QObject::connect(runner, &JobRunner::progress, &app.jobs(), [this](int done, int total) {
+        RefreshRenamePhotoProcessToMainThread(QStringLiteral("%1/%2").arg(done).arg(total));
     });
 }
 
-void NamingWindowsPart::showRenameActionWindow() {
+void NamingWindows::showRenameActionWindow() {
     if (renameActionProcesser) {
         renameActionProcesser->setRange(0, 0);
         renameActionProcesser->show();
     }
     if (renameActionLab)
-        renameActionLab->setText(AppDelegate::tr("Applying changes..."));
+        renameActionLab->setText(tr("Applying changes..."));
     if (auto *sheet = qobject_cast<QDialog *>(renameActionWindow))
         sheet->open();
 }
 
-void NamingWindowsPart::RefreshRenamePhotoProcessToMainThread(const QString &progress) {
+void NamingWindows::RefreshRenamePhotoProcessToMainThread(const QString &progress) {
     if (renameActionLab)
         renameActionLab->setText(kApplying + QString(14, QLatin1Char(' ')) + progress);
 }
 
-namespace {
-
-void endProgressSheet(AppDelegate &d) {
-    if (auto *sheet = qobject_cast<QDialog *>(d.namingWindows.renameActionWindow))
+void NamingWindows::endProgressSheet() {
+    if (auto *sheet = qobject_cast<QDialog *>(renameActionWindow))
         sheet->done(QDialog::Accepted);
-    if (d.namingWindows.renameActionLab)
-        d.namingWindows.renameActionLab->setText(kApplying);
-    if (d.namingWindows.renameActionProcesser)
-        d.namingWindows.renameActionProcesser->setRange(0, 1);
+    if (renameActionLab)
+        renameActionLab->setText(kApplying);
+    if (renameActionProcesser)
+        renameActionProcesser->setRange(0, 1);
 }
 
-} // namespace
-
-void NamingWindowsPart::ChangePhotoTitlePhotoLibraryCompleteToMainThread(const JobReport &report) {
-    endProgressSheet(d);
-    if (d.blocalMode) {
-        d.jobs().finishJob(report);
+void NamingWindows::ChangePhotoTitlePhotoLibraryCompleteToMainThread(const JobReport &report) {
+    endProgressSheet();
+    if (localMode()) {
+        app.jobs().finishJob(report);
     } else {
         // The library job has copied its working copy back; the browser shows the records.
-        d.browsers().refreshLibraryCells();
-        d.browsers().showLibrarySelection();
+        app.browsers().refreshLibraryCells();
+        app.browsers().showLibrarySelection();
         JobReport failures = report;
         failures.sheetOnSuccess = false;
         failures.revealPath.clear();
         failures.revealRoot.clear();
-        d.jobs().finishJob(failures);
+        app.jobs().finishJob(failures);
     }
     if (useFileNameAsTitleBtn && !useFileNameAsTitleBtn->isChecked()) {
         if (useTagsAsTitleBtn)
@@ -178,78 +171,79 @@ void NamingWindowsPart::ChangePhotoTitlePhotoLibraryCompleteToMainThread(const J
     }
 }
 
-void NamingWindowsPart::RenamePhotoFinishedHanderToMainThread(const JobReport &report) {
-    endProgressSheet(d);
-    if (!d.blocalMode) {
-        d.browsers().refreshLibraryCells();
-        d.browsers().showLibrarySelection();
+void NamingWindows::RenamePhotoFinishedHanderToMainThread(const JobReport &report) {
+    endProgressSheet();
+    if (!localMode()) {
+        app.browsers().refreshLibraryCells();
+        app.browsers().showLibrarySelection();
     }
     // Only what went wrong is told; a rename that went well shows its first result.
     JobReport job = report;
     job.sheetOnSuccess = false;
-    if (!d.blocalMode)
+    if (!localMode())
         job.revealPath.clear(), job.revealRoot.clear();
-    d.jobs().finishJob(job);
+    app.jobs().finishJob(job);
     if (keepFileNameBtn)
         keepFileNameBtn->setChecked(true);
     if (filenameFormatstrlab)
         filenameFormatstrlab->setText(QStringLiteral("{ExistingFileName}"));
 }
 
-void NamingWindowsPart::ChangePhotoTitleLocalPhotowithFileThreader() {
-    startLocalTitleJob(d, naming::TextKind::Title);
+void NamingWindows::ChangePhotoTitleLocalPhotowithFileThreader() {
+    startLocalTitleJob(naming::TextKind::Title);
 }
 
-void NamingWindowsPart::ChangePhotoCaptionLocalPhotowithFileThreader() {
-    startLocalTitleJob(d, naming::TextKind::Caption);
+void NamingWindows::ChangePhotoCaptionLocalPhotowithFileThreader() {
+    startLocalTitleJob(naming::TextKind::Caption);
 }
 
-void NamingWindowsPart::ReNameLocalphotowithFileThreader() {
-    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
+void NamingWindows::ReNameLocalphotowithFileThreader() {
+    const QList<IKImageItemPtr> items = app.browsers().selectedLocalItems();
     batchrename::Settings s;
-    s.naming = renameSettingsOf(d);
-    s.overwrite = d.preferences().overwrite;
-    s.storage = d.preferences().storagelocation;
+    s.naming = renameSettings();
+    s.overwrite = app.preferences().overwrite;
+    s.storage = app.preferences().storagelocation;
     QList<batchrename::Photo> photos;
     for (const IKImageItemPtr &item : items)
         photos << batchrename::Photo{item->filePath, item->fileName};
-    JobRunner *runner = d.jobs().startJob();
-    connectRenameProgress(d, runner);
-    d.connect(runner, &JobRunner::finished, &d,
-              [this, items, s](const QList<JobResult> &results, bool cancelled) {
-                  JobReport report;
-                  report.cancelled = cancelled;
-                  for (const JobResult &r : results) {
-                      const IKImageItemPtr &item = items[r.index];
-                      if (!r.ok) {
-                          report.notWritten
-                              << QStringLiteral("%1: %2").arg(item->fileName, r.reason);
-                          continue;
-                      }
-                      if (++report.written == 1) {
-                          report.revealPath = r.outputPath;
-                          report.revealRoot =
-                              s.overwrite ? QFileInfo(r.outputPath).absolutePath() : s.storage;
-                      }
-                      // Renamed in place: the item and its records follow the file. A copy
-                      // leaves the photo as it was.
-                      if (!s.overwrite)
-                          continue;
-                      const QString name = QFileInfo(r.outputPath).fileName();
-                      item->filePath = r.outputPath;
-                      item->fileThumbPath = r.outputPath;
-                      item->fileName = name;
-                      for (const PRPicFileInfoPtr &record :
-                           {item->originalFileNode, item->photoLibFileNode})
-                          if (record) {
-                              record->fileName = name;
-                              if (!record->fileFullPath.isEmpty())
-                                  record->fileFullPath = r.outputPath;
-                          }
-                  }
-                  if (s.overwrite)
-                      d.browsers().refreshLocalCells();
-                  RenamePhotoFinishedHanderToMainThread(report);
-              });
+    JobRunner *runner = app.jobs().startJob();
+    connectRenameProgress(runner);
+    QObject::connect(runner, &JobRunner::finished, &app.jobs(),
+                     [this, items, s](const QList<JobResult> &results, bool cancelled) {
+                         JobReport report;
+                         report.cancelled = cancelled;
+                         for (const JobResult &r : results) {
+                             const IKImageItemPtr &item = items[r.index];
+                             if (!r.ok) {
+                                 report.notWritten
+                                     << QStringLiteral("%1: %2").arg(item->fileName, r.reason);
+                                 continue;
+                             }
+                             if (++report.written == 1) {
+                                 report.revealPath = r.outputPath;
+                                 report.revealRoot = s.overwrite
+                                                         ? QFileInfo(r.outputPath).absolutePath()
+                                                         : s.storage;
+                             }
+                             // Renamed in place: the item and its records follow the file. A copy
+                             // leaves the photo as it was.
+                             if (!s.overwrite)
+                                 continue;
+                             const QString name = QFileInfo(r.outputPath).fileName();
+                             item->filePath = r.outputPath;
+                             item->fileThumbPath = r.outputPath;
+                             item->fileName = name;
+                             for (const PRPicFileInfoPtr &record :
+                                  {item->originalFileNode, item->photoLibFileNode})
+                                 if (record) {
+                                     record->fileName = name;
+                                     if (!record->fileFullPath.isEmpty())
+                                         record->fileFullPath = r.outputPath;
+                                 }
+                         }
+                         if (s.overwrite)
+                             app.browsers().refreshLocalCells();
+                         RenamePhotoFinishedHanderToMainThread(report);
+                     });
     batchrename::start(*runner, s, photos);
 }

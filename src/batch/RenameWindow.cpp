@@ -1,13 +1,17 @@
 // The batch rename window, its actions, and the progress sheet of the naming jobs.
-#include "app/AppDelegate.h"
+#include "batch/NamingWindows.h"
+
+#include "app/AppServices.h"
 #include "app/Browsers.h"
+#include "app/Jobs.h"
 #include "app/Sheets.h"
 #include "app/WindowDescription.h"
-#include "browser/MainWindowController.h"
 
 #include "batch/NamingSettings.h"
+#include "platform/Artwork.h"
 #include "platform/ImageView.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -20,34 +24,6 @@
 
 namespace {
 
-using Action = void (AppDelegate::*)();
-
-void onClick(AppDelegate &d, QAbstractButton *button, Action action) {
-    QObject::connect(button, &QAbstractButton::clicked, &d, [&d, action] { (d.*action)(); });
-}
-
-void buildProgressSheet(AppDelegate &d) {
-    auto *sheet = new QDialog(d.window);
-    sheet->setObjectName(QStringLiteral("renameActionWindow"));
-    sheet->setWindowModality(Qt::WindowModal);
-    // The job ends the sheet; Escape would leave the job running without it.
-    sheet->setWindowFlag(Qt::WindowCloseButtonHint, false);
-    auto *layout = new QVBoxLayout(sheet);
-    d.namingWindows.renameActionLab = new QLabel(AppDelegate::tr("Applying changes..."), sheet);
-    d.namingWindows.renameActionLab->setObjectName(QStringLiteral("renameActionLab"));
-    d.namingWindows.renameActionProcesser = new QProgressBar(sheet);
-    d.namingWindows.renameActionProcesser->setObjectName(QStringLiteral("renameActionProcesser"));
-    d.namingWindows.renameActionProcesser->setTextVisible(false);
-    layout->addWidget(d.namingWindows.renameActionLab);
-    layout->addWidget(d.namingWindows.renameActionProcesser);
-    d.namingWindows.renameActionWindow = sheet;
-}
-
-QList<QCheckBox *> segmentBoxes(AppDelegate &d) {
-    return {d.namingWindows.checkKeepLastFileName, d.namingWindows.checkKeepFirstFileName,
-            d.namingWindows.checkRemoveLastFileName, d.namingWindows.checkRemoveFirstFileName};
-}
-
 void setEnabled(std::initializer_list<QWidget *> widgets, bool enabled) {
     for (QWidget *w : widgets)
         if (w)
@@ -59,138 +35,179 @@ void setOn(QCheckBox *box, bool on) {
         box->setChecked(on);
 }
 
-enum class RenameMode { Custom, CurrentName, Metadata };
+} // namespace
 
-void chooseRenameMode(AppDelegate &d, RenameMode mode) {
-    setOn(d.namingWindows.customerFileNameBtn, mode == RenameMode::Custom);
-    setOn(d.namingWindows.keepCurrentFileNameBtn, mode == RenameMode::CurrentName);
-    setOn(d.namingWindows.metaFileNameBtn, mode == RenameMode::Metadata);
+NamingWindows::NamingWindows(AppServices &services, LibraryDatabase &libraryDatabase,
+                             std::function<bool()> inLocalMode)
+    : app(services), database(libraryDatabase), localMode(std::move(inLocalMode)) {}
+
+NamingWindows::~NamingWindows() {
+    qDeleteAll(ownWindows);
+}
+
+void NamingWindows::build() {
+    buildRenameWindow();
+    buildBatchTitleWindow();
+    if (renameActionImgView)
+        renameActionImgView->setImage(namedImage(QStringLiteral("editimageview.png")));
+}
+
+void NamingWindows::onClick(QAbstractButton *button, void (NamingWindows::*action)()) {
+    QObject::connect(button, &QAbstractButton::clicked, &app.jobs(),
+                     [this, action] { (this->*action)(); });
+}
+
+void NamingWindows::onChoice(QComboBox *popUp, void (NamingWindows::*action)()) {
+    QObject::connect(popUp, &QComboBox::activated, &app.jobs(),
+                     [this, action] { (this->*action)(); });
+}
+
+void NamingWindows::buildProgressSheet() {
+    auto *sheet = new QDialog(app.mainWindow());
+    sheet->setObjectName(QStringLiteral("renameActionWindow"));
+    sheet->setWindowModality(Qt::WindowModal);
+    // The job ends the sheet; Escape would leave the job running without it.
+    sheet->setWindowFlag(Qt::WindowCloseButtonHint, false);
+    auto *layout = new QVBoxLayout(sheet);
+    renameActionLab = new QLabel(tr("Applying changes..."), sheet);
+    renameActionLab->setObjectName(QStringLiteral("renameActionLab"));
+    renameActionProcesser = new QProgressBar(sheet);
+    renameActionProcesser->setObjectName(QStringLiteral("renameActionProcesser"));
+    renameActionProcesser->setTextVisible(false);
+    layout->addWidget(renameActionLab);
+    layout->addWidget(renameActionProcesser);
+    renameActionWindow = sheet;
+}
+
+QList<QCheckBox *> NamingWindows::segmentBoxes() const {
+    return {checkKeepLastFileName, checkKeepFirstFileName, checkRemoveLastFileName,
+            checkRemoveFirstFileName};
+}
+
+void NamingWindows::chooseRenameMode(RenameMode mode) {
+    setOn(customerFileNameBtn, mode == RenameMode::Custom);
+    setOn(keepCurrentFileNameBtn, mode == RenameMode::CurrentName);
+    setOn(metaFileNameBtn, mode == RenameMode::Metadata);
     const bool tags = mode == RenameMode::Metadata;
-    d.namingWindows.useCustomName = !tags;
-    setEnabled({d.namingWindows.addTagsButton, d.namingWindows.tagpostionButton,
-                d.namingWindows.filenameFormatstrlab, d.namingWindows.keepFileNameBtn,
-                d.namingWindows.seqNumBtn},
+    useCustomName = !tags;
+    setEnabled({addTagsButton, tagpostionButton, filenameFormatstrlab, keepFileNameBtn, seqNumBtn},
                tags);
     if (!tags) {
-        if (d.namingWindows.renameDateFormatBtn) {
-            d.namingWindows.renameDateFormatBtn->setEnabled(false);
-            d.namingWindows.renameDateFormatBtn->setCurrentIndex(0);
+        if (renameDateFormatBtn) {
+            renameDateFormatBtn->setEnabled(false);
+            renameDateFormatBtn->setCurrentIndex(0);
         }
-        setOn(d.namingWindows.seqNumBtn, false);
-        if (d.namingWindows.customNamelab) {
-            d.namingWindows.customNamelab->setText(QString());
-            const QList<IKImageItemPtr> selected = d.browsers().selectedLocalItems();
+        setOn(seqNumBtn, false);
+        if (customNamelab) {
+            customNamelab->setText(QString());
+            const QList<IKImageItemPtr> selected = app.browsers().selectedLocalItems();
             if (!selected.isEmpty())
-                d.namingWindows.customNamelab->setText(baseNameOf(selected.first()->fileName));
+                customNamelab->setText(baseNameOf(selected.first()->fileName));
         }
     }
-    setEnabled({d.namingWindows.customNamelab, d.namingWindows.checkStartNumber},
-               mode == RenameMode::Custom);
+    setEnabled({customNamelab, checkStartNumber}, mode == RenameMode::Custom);
     // A counter left on from the custom text would win over the segment boxes.
     if (mode == RenameMode::CurrentName)
-        setOn(d.namingWindows.checkStartNumber, false);
-    for (QCheckBox *box : segmentBoxes(d)) {
+        setOn(checkStartNumber, false);
+    for (QCheckBox *box : segmentBoxes()) {
         setOn(box, false);
         if (box)
             box->setEnabled(mode == RenameMode::CurrentName);
     }
 }
 
-void chooseSegment(AppDelegate &d, QCheckBox *chosen) {
-    for (QCheckBox *box : segmentBoxes(d))
+void NamingWindows::chooseSegment(QCheckBox *chosen) {
+    for (QCheckBox *box : segmentBoxes())
         setOn(box, box == chosen);
 }
 
-} // namespace
-
-void buildRenameWindow(AppDelegate &d) {
-    QVBoxLayout *column =
-        newColumnWindow(d, d.namingWindows.renameWindow, "renameWindow",
-                        AppDelegate::tr("Rename Photos"), &d.namingWindows.renameActionImgView);
-    QWidget *w = d.namingWindows.renameWindow;
-    onClick(d, PK_OUTLET(column, w, d, namingWindows.customerFileNameBtn),
-            &AppDelegate::forward<&NamingWindowsPart::ClickRenamewithCustomtextAction>);
-    PK_OUTLET(column, w, d, namingWindows.customNamelab);
-    PK_OUTLET(column, w, d, namingWindows.checkStartNumber)
-        ->setText(AppDelegate::tr("Start number at: 1"));
-    onClick(d, PK_OUTLET(column, w, d, namingWindows.keepCurrentFileNameBtn),
-            &AppDelegate::forward<&NamingWindowsPart::ClickRenameCurrentFileNameAction>);
-    onClick(d, PK_OUTLET(column, w, d, namingWindows.checkKeepFirstFileName),
-            &AppDelegate::forward<&NamingWindowsPart::KeepFirstPartCurrentFileNameAction>);
-    onClick(d, PK_OUTLET(column, w, d, namingWindows.checkKeepLastFileName),
-            &AppDelegate::forward<&NamingWindowsPart::KeepLastPartCurrentFileNameAction>);
-    onClick(d, PK_OUTLET(column, w, d, namingWindows.checkRemoveFirstFileName),
-            &AppDelegate::forward<&NamingWindowsPart::RemoveFirstPartCurrentFileNameAction>);
-    onClick(d, PK_OUTLET(column, w, d, namingWindows.checkRemoveLastFileName),
-            &AppDelegate::forward<&NamingWindowsPart::RemoveLastPartCurrentFileNameAction>);
-    onClick(d, PK_OUTLET(column, w, d, namingWindows.metaFileNameBtn),
-            &AppDelegate::forward<&NamingWindowsPart::ClickRenamewithMetadataAction>);
-    PK_OUTLET(column, w, d, namingWindows.filenameFormatstrlab);
-    onClick(d, PK_OUTLET(column, w, d, namingWindows.keepFileNameBtn),
-            &AppDelegate::forward<&NamingWindowsPart::KeepExistingFileNameAction>);
-    QObject::connect(PK_OUTLET(column, w, d, namingWindows.addTagsButton), &QComboBox::activated,
-                     &d, [&d] { d.namingWindows.InsertPhotoTagsFileNameAction(); });
-    PK_OUTLET(column, w, d, namingWindows.tagpostionButton);
-    PK_OUTLET(column, w, d, namingWindows.renameDateFormatBtn);
-    PK_OUTLET(column, w, d, namingWindows.seqNumBtn);
-    PK_OUTLET(column, w, d, namingWindows.replaceInvaidStrBtn);
+void NamingWindows::buildRenameWindow() {
+    QVBoxLayout *column = newColumnWindow(ownWindows, renameWindow, "renameWindow",
+                                          tr("Rename Photos"), &renameActionImgView);
+    QWidget *w = renameWindow;
+    onClick(addOutlet(column, w, customerFileNameBtn, "namingWindows.customerFileNameBtn"),
+            &NamingWindows::ClickRenamewithCustomtextAction);
+    addOutlet(column, w, customNamelab, "namingWindows.customNamelab");
+    addOutlet(column, w, checkStartNumber, "namingWindows.checkStartNumber")
+        ->setText(tr("Start number at: 1"));
+    onClick(addOutlet(column, w, keepCurrentFileNameBtn, "namingWindows.keepCurrentFileNameBtn"),
+            &NamingWindows::ClickRenameCurrentFileNameAction);
+    onClick(addOutlet(column, w, checkKeepFirstFileName, "namingWindows.checkKeepFirstFileName"),
+            &NamingWindows::KeepFirstPartCurrentFileNameAction);
+    onClick(addOutlet(column, w, checkKeepLastFileName, "namingWindows.checkKeepLastFileName"),
+            &NamingWindows::KeepLastPartCurrentFileNameAction);
+    onClick(
+        addOutlet(column, w, checkRemoveFirstFileName, "namingWindows.checkRemoveFirstFileName"),
+        &NamingWindows::RemoveFirstPartCurrentFileNameAction);
+    onClick(addOutlet(column, w, checkRemoveLastFileName, "namingWindows.checkRemoveLastFileName"),
+            &NamingWindows::RemoveLastPartCurrentFileNameAction);
+    onClick(addOutlet(column, w, metaFileNameBtn, "namingWindows.metaFileNameBtn"),
+            &NamingWindows::ClickRenamewithMetadataAction);
+    addOutlet(column, w, filenameFormatstrlab, "namingWindows.filenameFormatstrlab");
+    onClick(addOutlet(column, w, keepFileNameBtn, "namingWindows.keepFileNameBtn"),
+            &NamingWindows::KeepExistingFileNameAction);
+    QObject::connect(addOutlet(column, w, addTagsButton, "namingWindows.addTagsButton"),
+                     &QComboBox::activated, &app.jobs(),
+                     [this] { InsertPhotoTagsFileNameAction(); });
+    addOutlet(column, w, tagpostionButton, "namingWindows.tagpostionButton");
+    addOutlet(column, w, renameDateFormatBtn, "namingWindows.renameDateFormatBtn");
+    addOutlet(column, w, seqNumBtn, "namingWindows.seqNumBtn");
+    addOutlet(column, w, replaceInvaidStrBtn, "namingWindows.replaceInvaidStrBtn");
     auto *buttons = new QHBoxLayout;
     column->addLayout(buttons);
-    d.namingWindows.renameCloseBtn = new QPushButton(AppDelegate::tr("Close"), w);
-    d.namingWindows.renameCloseBtn->setObjectName(QStringLiteral("renameCloseBtn"));
-    d.namingWindows.renameSaveBtn = new QPushButton(AppDelegate::tr("Rename"), w);
-    d.namingWindows.renameSaveBtn->setObjectName(QStringLiteral("renameSaveBtn"));
+    renameCloseBtn = new QPushButton(tr("Close"), w);
+    renameCloseBtn->setObjectName(QStringLiteral("renameCloseBtn"));
+    renameSaveBtn = new QPushButton(tr("Rename"), w);
+    renameSaveBtn->setObjectName(QStringLiteral("renameSaveBtn"));
     buttons->addStretch(1);
-    buttons->addWidget(d.namingWindows.renameCloseBtn);
-    buttons->addWidget(d.namingWindows.renameSaveBtn);
-    onClick(d, d.namingWindows.renameCloseBtn,
-            &AppDelegate::forward<&NamingWindowsPart::CloseRenameWindowAction>);
-    onClick(d, d.namingWindows.renameSaveBtn,
-            &AppDelegate::forward<&NamingWindowsPart::SaveChangesRenameWindowAction>);
+    buttons->addWidget(renameCloseBtn);
+    buttons->addWidget(renameSaveBtn);
+    onClick(renameCloseBtn, &NamingWindows::CloseRenameWindowAction);
+    onClick(renameSaveBtn, &NamingWindows::SaveChangesRenameWindowAction);
     column->addStretch(1);
-    buildProgressSheet(d);
+    buildProgressSheet();
 }
 
-void NamingWindowsPart::ShowRenameWindowAction() {
-    d.sheets().showOverMainWindow(renameWindow);
+void NamingWindows::ShowRenameWindowAction() {
+    app.sheets().showOverMainWindow(renameWindow);
     ClickRenamewithCustomtextAction();
 }
 
-void NamingWindowsPart::ClickRenamewithCustomtextAction() {
-    chooseRenameMode(d, RenameMode::Custom);
+void NamingWindows::ClickRenamewithCustomtextAction() {
+    chooseRenameMode(RenameMode::Custom);
 }
 
-void NamingWindowsPart::ClickRenameCurrentFileNameAction() {
-    chooseRenameMode(d, RenameMode::CurrentName);
+void NamingWindows::ClickRenameCurrentFileNameAction() {
+    chooseRenameMode(RenameMode::CurrentName);
 }
 
-void NamingWindowsPart::ClickRenamewithMetadataAction() {
-    chooseRenameMode(d, RenameMode::Metadata);
+void NamingWindows::ClickRenamewithMetadataAction() {
+    chooseRenameMode(RenameMode::Metadata);
 }
 
-void NamingWindowsPart::KeepLastPartCurrentFileNameAction() {
-    chooseSegment(d, checkKeepLastFileName);
+void NamingWindows::KeepLastPartCurrentFileNameAction() {
+    chooseSegment(checkKeepLastFileName);
 }
 
-void NamingWindowsPart::KeepFirstPartCurrentFileNameAction() {
-    chooseSegment(d, checkKeepFirstFileName);
+void NamingWindows::KeepFirstPartCurrentFileNameAction() {
+    chooseSegment(checkKeepFirstFileName);
 }
 
-void NamingWindowsPart::RemoveLastPartCurrentFileNameAction() {
-    chooseSegment(d, checkRemoveLastFileName);
+void NamingWindows::RemoveLastPartCurrentFileNameAction() {
+    chooseSegment(checkRemoveLastFileName);
 }
 
-void NamingWindowsPart::RemoveFirstPartCurrentFileNameAction() {
-    chooseSegment(d, checkRemoveFirstFileName);
+void NamingWindows::RemoveFirstPartCurrentFileNameAction() {
+    chooseSegment(checkRemoveFirstFileName);
 }
 
-void NamingWindowsPart::KeepExistingFileNameAction() {
+void NamingWindows::KeepExistingFileNameAction() {
     if (keepFileNameBtn && filenameFormatstrlab)
         filenameFormatstrlab->setText(
             keepFileNameBtn->isChecked() ? QStringLiteral("{ExistingFileName}") : QString());
 }
 
-void NamingWindowsPart::InsertPhotoTagsFileNameAction() {
+void NamingWindows::InsertPhotoTagsFileNameAction() {
     if (!addTagsButton || !filenameFormatstrlab)
         return;
     const int heading = addTagsButton->count() - 1;
@@ -206,18 +223,18 @@ void NamingWindowsPart::InsertPhotoTagsFileNameAction() {
     addTagsButton->setCurrentIndex(heading);
 }
 
-void NamingWindowsPart::CloseRenameWindowAction() {
+void NamingWindows::CloseRenameWindowAction() {
     if (filenameFormatstrlab)
         filenameFormatstrlab->setText(QStringLiteral("{ExistingFileName}"));
     if (renameWindow)
         renameWindow->hide();
 }
 
-void NamingWindowsPart::SaveChangesRenameWindowAction() {
+void NamingWindows::SaveChangesRenameWindowAction() {
     if (renameWindow)
         renameWindow->hide();
-    const bool libraryShown = d.browsers().libraryInSight();
-    if (!libraryShown && !d.blocalMode)
+    const bool libraryShown = app.browsers().libraryInSight();
+    if (!libraryShown && !localMode())
         return;
     if (libraryShown && alertWhilePhotosRuns())
         return;
@@ -228,4 +245,82 @@ void NamingWindowsPart::SaveChangesRenameWindowAction() {
         ReNamePhotoLibrarywithFileThreader();
     else
         ReNameLocalphotowithFileThreader();
+}
+
+namespace {
+
+void setTitle(QAbstractButton *b, const QString &title) {
+    if (!b)
+        return;
+    QFont font = QApplication::font();
+    font.setPointSize(12);
+    b->setText(title);
+    b->setFont(font);
+}
+
+void fillPopUp(QComboBox *popUp, const QStringList &items, const QString &selected) {
+    if (!popUp)
+        return;
+    popUp->clear();
+    popUp->addItems(items);
+    popUp->setCurrentIndex(int(items.indexOf(selected)));
+}
+
+} // namespace
+
+void NamingWindows::prepareControls() {
+    const QString partHint =
+        QStringLiteral(" part of the filename string (A string of filename separated by spaces "
+                       "and '-' delimiters.)");
+    const std::pair<QCheckBox *, QString> titles[] = {
+        {keepFileNameBtn, QStringLiteral("Keep existing file name text")},
+        {replaceInvaidStrBtn, QStringLiteral("Replace invalid characters with _")},
+        {seqNumBtn, QStringLiteral("Start number at: 1")},
+        {checkKeepLastFileName, QStringLiteral("Keep the last") + partHint},
+        {checkKeepFirstFileName, QStringLiteral("Keep the first") + partHint},
+        {checkRemoveFirstFileName, QStringLiteral("Remove the first") + partHint},
+        {checkRemoveLastFileName, QStringLiteral("Remove the last") + partHint},
+        {customerFileNameBtn,
+         QStringLiteral("Rename photos by replacing filenames with custom text:")},
+        {keepCurrentFileNameBtn,
+         QStringLiteral("Rename photos by removing and keeping the current filename string")},
+        {metaFileNameBtn, QStringLiteral("Rename photos with photo metadata tag(s):")},
+    };
+    for (const auto &[box, title] : titles)
+        setTitle(box, title);
+
+    fillPopUp(renameDateFormatBtn,
+              {QStringLiteral("Please Choose Date format"), QStringLiteral("MM:DD:YYYY HH:MM:ss"),
+               QStringLiteral("DD:MM:YYYY HH:MM:ss"), QStringLiteral("YYYY:MM:DD HH:MM:ss"),
+               QStringLiteral("YYYY_MM_DD HH.MM.ss"), QStringLiteral("MM_DD_YYYY HH.MM.ss"),
+               QStringLiteral("DD_MM_YYYY HH.MM.ss"), QStringLiteral("YYYY_MM_DD"),
+               QStringLiteral("YYYYMMDD"), QStringLiteral("YYYYMMDD HHMMss"),
+               QStringLiteral("MMDDYYYY HHMMss"), QStringLiteral("DDMMYYYY HHMMss")},
+              QStringLiteral("Please Choose Date format"));
+    fillPopUp(tagpostionButton,
+              {QStringLiteral("the beginning of filename"), QStringLiteral("the end of filename")},
+              QStringLiteral("the beginning of filename"));
+    fillPopUp(addTagsButton,
+              {QStringLiteral("Title"), QStringLiteral("Artist"), QStringLiteral("Description"),
+               QStringLiteral("Copyright"), QStringLiteral("Dimensions"),
+               QStringLiteral("Keywords"), QStringLiteral("Comments"),
+               QStringLiteral("Camera Make"), QStringLiteral("Camera Model"),
+               QStringLiteral("Camera Date"), QStringLiteral("Insert photo metadata tag(s)")},
+              QStringLiteral("Insert photo metadata tag(s)"));
+    fillPopUp(useFileNameAsTitlePopButton,
+              {QStringLiteral("Use entire File Name as Photo Title"),
+               QStringLiteral("Add some Text to File Name as Photo Title"),
+               QStringLiteral("Replace some text of File Name as Photo Title")},
+              QStringLiteral("Use entire File Name as Photo Title"));
+    fillPopUp(changephotoTitle_addPhotoTagsPopButton,
+              {QStringLiteral("File Name"), QStringLiteral("Artist"),
+               QStringLiteral("Caption/Description"), QStringLiteral("Copyright"),
+               QStringLiteral("Dimensions"), QStringLiteral("Keywords"), QStringLiteral("Comments"),
+               QStringLiteral("Camera Make"), QStringLiteral("Camera Model"),
+               QStringLiteral("Camera Date"), QStringLiteral("Add photo metadata tag(s)")},
+              QStringLiteral("Add photo metadata tag(s)"));
+    if (renameDateFormatBtn)
+        renameDateFormatBtn->setEnabled(false);
+    if (filenameFormatstrlab)
+        filenameFormatstrlab->setText(QStringLiteral("{ExistingFileName}"));
 }

@@ -1,12 +1,16 @@
 // The Takeout JSON and XMP sidecar merges: their panels, runs and one ending each.
-#include "app/AppDelegate.h"
+#include "batch/SidecarMerges.h"
+
+#include "app/AppServices.h"
+#include "app/Browsers.h"
 #include "app/Jobs.h"
 #include "app/Sheets.h"
-#include "browser/MainWindowController.h"
 
 #include "batch/core/SidecarMerge.h"
 #include "browser/PRButton.h"
 #include "platform/AlertSheet.h"
+#include "platform/Artwork.h"
+#include "platform/ImageView.h"
 #include "platform/core/JobReport.h"
 #include "platform/core/JobRunner.h"
 
@@ -20,31 +24,6 @@
 #include <memory>
 
 namespace {
-
-// Opened from `from` when it is shown, so that the panel stays above the window it serves.
-QFileDialog *folderPanel(AppDelegate &d, const QString &message, bool several,
-                         QWidget *from = nullptr) {
-    QWidget *owner = from && from->isVisible() ? from : d.window;
-    auto *panel = new QFileDialog(owner, message, QDir::homePath());
-    panel->setAttribute(Qt::WA_DeleteOnClose);
-    panel->setWindowModality(Qt::WindowModal);
-    panel->setOption(QFileDialog::DontUseNativeDialog, true);
-    panel->setOption(QFileDialog::ShowDirsOnly, true);
-    panel->setFileMode(QFileDialog::Directory);
-    panel->setLabelText(QFileDialog::LookIn, message);
-    // The long message wraps rather than being cut beside the folder box.
-    if (auto *lookIn = panel->findChild<QLabel *>(QStringLiteral("lookInLabel")))
-        lookIn->setWordWrap(true);
-    // Room for the folder box's path beside it.
-    panel->resize(860, 520);
-    // Qt's folder dialog picks one folder; its views take several when asked.
-    if (several) {
-        for (QAbstractItemView *view : panel->findChildren<QAbstractItemView *>())
-            view->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    }
-    d.mainWindowController().theOpenPanel = panel;
-    return panel;
-}
 
 void showWindow(QWidget *w) {
     w->adjustSize();
@@ -77,18 +56,59 @@ void showIdle(QWidget *window, QWidget *bar, PRButton *a, PRButton *b) {
 
 constexpr Jobs::OneAtATime mergeKind = Jobs::OneAtATime::SidecarMerge;
 
-bool refuseSecondRun(AppDelegate &d) {
-    if (!d.jobs().runningJob(mergeKind))
+} // namespace
+
+SidecarMerges::SidecarMerges(AppServices &services) : app(services) {}
+
+SidecarMerges::~SidecarMerges() {
+    qDeleteAll(ownWindows);
+}
+
+void SidecarMerges::build() {
+    buildXmpMergeWindow();
+    buildJsonMergeWindow();
+    for (PKImageView *v : {writeXmpImgView, writeJsonImgView})
+        v->setImage(namedImage(QStringLiteral("editimageview.png")));
+    // The XMP walk's bar shows only while it runs.
+    writeXmpProcesser->hide();
+}
+
+// Opened from `from` when it is shown, so that the panel stays above the window it serves.
+QFileDialog *SidecarMerges::folderPanel(const QString &message, bool several, QWidget *from) {
+    QWidget *owner = from && from->isVisible() ? from : app.mainWindow();
+    auto *panel = new QFileDialog(owner, message, QDir::homePath());
+    panel->setObjectName(QStringLiteral("sidecarFolderPanel"));
+    panel->setAttribute(Qt::WA_DeleteOnClose);
+    panel->setWindowModality(Qt::WindowModal);
+    panel->setOption(QFileDialog::DontUseNativeDialog, true);
+    panel->setOption(QFileDialog::ShowDirsOnly, true);
+    panel->setFileMode(QFileDialog::Directory);
+    panel->setLabelText(QFileDialog::LookIn, message);
+    // The long message wraps rather than being cut beside the folder box.
+    if (auto *lookIn = panel->findChild<QLabel *>(QStringLiteral("lookInLabel")))
+        lookIn->setWordWrap(true);
+    // Room for the folder box's path beside it.
+    panel->resize(860, 520);
+    // Qt's folder dialog picks one folder; its views take several when asked.
+    if (several) {
+        for (QAbstractItemView *view : panel->findChildren<QAbstractItemView *>())
+            view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    }
+    app.browsers().rememberOpenPanel(panel);
+    return panel;
+}
+
+bool SidecarMerges::refuseSecondRun() {
+    if (!app.jobs().runningJob(mergeKind))
         return false;
-    beginAlertSheet(d.window, AppDelegate::tr("A merge is already running."),
-                    AppDelegate::tr("Wait until it has ended, then start the next one."),
-                    {AppDelegate::tr(" Ok ")}, {});
+    beginAlertSheet(app.mainWindow(), tr("A merge is already running."),
+                    tr("Wait until it has ended, then start the next one."), {tr(" Ok ")}, {});
     return true;
 }
 
 // The run's one ending: its summary, and the folder or first photo shown beside it.
-void showSummary(AppDelegate &d, const QString &heading, const SidecarMergeSummary &summary,
-                 const QString &revealPath, const QString &revealRoot) {
+void SidecarMerges::showSummary(const QString &heading, const SidecarMergeSummary &summary,
+                                const QString &revealPath, const QString &revealRoot) {
     JobReport report;
     report.message = heading;
     report.informative = summary.text();
@@ -96,53 +116,52 @@ void showSummary(AppDelegate &d, const QString &heading, const SidecarMergeSumma
     report.notWritten = summary.unpaired + summary.skipped;
     report.revealPath = revealPath;
     report.revealRoot = revealRoot;
-    d.sidecarMerges.sidecarSummarySheet = d.jobs().finishJob(report);
+    app.jobs().finishJob(report);
 }
 
-// A merge of either kind as the one merge job; `end` gets the summary the task leaves.
-JobRunner *startMergeJob(AppDelegate &d) {
-    JobRunner *runner = d.jobs().startJob(mergeKind);
+// A merge of either kind as the one merge job.
+JobRunner *SidecarMerges::startMergeJob() {
+    JobRunner *runner = app.jobs().startJob(mergeKind);
     // The merge window has its own bar and Cancel: the status bar shows no second pair.
     runner->setOwnProgress(true);
     return runner;
 }
 
 // The merge's walk on `runner`; its summary goes to `end`.
-void runMerge(AppDelegate &d, JobRunner *runner,
-              std::function<SidecarMergeSummary(JobControl &control)> walk,
-              void (SidecarMergesPart::*end)(const SidecarMergeSummary &)) {
-    d.jobs().startLong<SidecarMergeSummary>(runner, std::move(walk),
-                                            [&d, runner, end](SidecarMergeSummary &&summary, bool) {
-                                                // The next merge may start once the summary shows.
-                                                if (d.jobs().runningJob(mergeKind) == runner)
-                                                    d.jobs().forgetJob(mergeKind);
-                                                (d.sidecarMerges.*end)(summary);
-                                            });
+void SidecarMerges::runMerge(JobRunner *runner,
+                             std::function<SidecarMergeSummary(JobControl &control)> walk,
+                             void (SidecarMerges::*end)(const SidecarMergeSummary &)) {
+    app.jobs().startLong<SidecarMergeSummary>(
+        runner, std::move(walk), [this, runner, end](SidecarMergeSummary &&summary, bool) {
+            // The next merge may start once the summary shows.
+            if (app.jobs().runningJob(mergeKind) == runner)
+                app.jobs().forgetJob(mergeKind);
+            (this->*end)(summary);
+        });
 }
 
-void cancelMerge(AppDelegate &d) {
-    if (JobRunner *runner = d.jobs().runningJob(mergeKind))
+void SidecarMerges::cancelMerge() {
+    if (JobRunner *runner = app.jobs().runningJob(mergeKind))
         runner->cancel();
 }
 
-} // namespace
-
-void SidecarMergesPart::MergeJsonMetadataToPhotosAction() {
+void SidecarMerges::MergeJsonMetadataToPhotosAction() {
     BatchWriteJsonFileToPhotos();
 }
 
-void SidecarMergesPart::BatchWriteJsonFileToPhotos() {
-    if (refuseSecondRun(d))
+void SidecarMerges::BatchWriteJsonFileToPhotos() {
+    if (refuseSecondRun())
         return;
-    QFileDialog *panel = folderPanel(
-        d, AppDelegate::tr("Select one or more downloaded Google Takeout Photos folders to merge."),
-        true, writeJsonWindow);
-    d.connect(panel, &QFileDialog::finished, &d,
-              [this, panel](int r) { openPanelDidEnd19(panel, r == QDialog::Accepted ? 1 : 0); });
+    QFileDialog *panel =
+        folderPanel(tr("Select one or more downloaded Google Takeout Photos folders to merge."),
+                    true, writeJsonWindow);
+    QObject::connect(panel, &QFileDialog::finished, &app.jobs(), [this, panel](int r) {
+        openPanelDidEnd19(panel, r == QDialog::Accepted ? 1 : 0);
+    });
     panel->open();
 }
 
-void SidecarMergesPart::openPanelDidEnd19(QFileDialog *panel, int returnCode, void *) {
+void SidecarMerges::openPanelDidEnd19(QFileDialog *panel, int returnCode, void *) {
     if (returnCode != 1 || !panel)
         return;
     const QStringList folders = panel->selectedFiles();
@@ -150,23 +169,21 @@ void SidecarMergesPart::openPanelDidEnd19(QFileDialog *panel, int returnCode, vo
         startJsonMerge(folders);
 }
 
-bool SidecarMergesPart::startJsonMerge(const QStringList &folders) {
-    if (folders.isEmpty() || refuseSecondRun(d))
+bool SidecarMerges::startJsonMerge(const QStringList &folders) {
+    if (folders.isEmpty() || refuseSecondRun())
         return false;
     totalJsonFiles = countJsonFiles = 0;
     if (writeGooglePhotoLab) {
         writeGooglePhotoLab->setText(
             folders.size() == 1
-                ? AppDelegate::tr(
-                      "The merge process will match the json files and photos in the Google "
-                      "Takeout folder, and automatically batch merge the json metadata into the "
-                      "corresponding photos.")
-                : AppDelegate::tr(
-                      "The merge process first combines all selected Google Takeout folder "
-                      "structures and files into a single Google Takeout folder. It then matches "
-                      "all JSON files and photos within the Google Takeout folder and "
-                      "automatically merges the JSON metadata into the corresponding photos in "
-                      "batches."));
+                ? tr("The merge process will match the json files and photos in the Google "
+                     "Takeout folder, and automatically batch merge the json metadata into the "
+                     "corresponding photos.")
+                : tr("The merge process first combines all selected Google Takeout folder "
+                     "structures and files into a single Google Takeout folder. It then matches "
+                     "all JSON files and photos within the Google Takeout folder and "
+                     "automatically merges the JSON metadata into the corresponding photos in "
+                     "batches."));
     }
     currentJosnFilePathStr = folders.first();
     if (writeJsonProcesser)
@@ -176,11 +193,12 @@ bool SidecarMergesPart::startJsonMerge(const QStringList &folders) {
     if (CancelJsonBtn)
         CancelJsonBtn->show();
 
-    JobRunner *runner = startMergeJob(d);
-    d.connect(runner, &JobRunner::progress, &d,
-              &AppDelegate::forward<&SidecarMergesPart::ScanJsonUpdatProgessItemToMainThread>);
+    JobRunner *runner = startMergeJob();
+    QObject::connect(runner, &JobRunner::progress, &app.jobs(), [this](int done, int total) {
+        ScanJsonUpdatProgessItemToMainThread(done, total);
+    });
     runMerge(
-        d, runner,
+        runner,
         [folders](JobControl &control) {
             const QStringList notMoved = mergeFolderswithSourceArray(folders);
             SidecarMergeSummary summary = ScanJsonPhotosItemThreader(
@@ -190,64 +208,64 @@ bool SidecarMergesPart::startJsonMerge(const QStringList &folders) {
             summary.skipped = notMoved + summary.skipped;
             return summary;
         },
-        &SidecarMergesPart::BatchScanJsonPhotosItemToMainThread);
+        &SidecarMerges::BatchScanJsonPhotosItemToMainThread);
     return true;
 }
 
-void SidecarMergesPart::ScanJsonUpdatProgessItemToMainThread(int done, int total) {
+void SidecarMerges::ScanJsonUpdatProgessItemToMainThread(int done, int total) {
     countJsonFiles = done;
     totalJsonFiles = total;
     if (writeJsonProcesser && total > 0)
         writeJsonProcesser->setValue(done * 95 / total);
 }
 
-void SidecarMergesPart::BatchScanJsonPhotosItemToMainThread(const SidecarMergeSummary &summary) {
+void SidecarMerges::BatchScanJsonPhotosItemToMainThread(const SidecarMergeSummary &summary) {
     if (writeJsonProcesser)
         writeJsonProcesser->setValue(100);
     showIdle(writeJsonWindow, writeJsonProcesser, writeJsonBtn, CancelJsonBtn);
-    showSummary(d, AppDelegate::tr("The Google Takeout merge has ended."), summary, QString(),
+    showSummary(tr("The Google Takeout merge has ended."), summary, QString(),
                 currentJosnFilePathStr);
 }
 
-void SidecarMergesPart::CanelJsonMetadataToPhotosAction() {
-    cancelMerge(d);
+void SidecarMerges::CanelJsonMetadataToPhotosAction() {
+    cancelMerge();
     if (writeJsonWindow)
         writeJsonWindow->hide();
 }
 
-void SidecarMergesPart::WriteXMPMetadataToPhotosAction() {
-    if (refuseSecondRun(d))
+void SidecarMerges::WriteXMPMetadataToPhotosAction() {
+    if (refuseSecondRun())
         return;
     showIdle(nullptr, writeXmpProcesser, writeXmpBtn, CancelXmpBtn);
-    d.sheets().showOverMainWindow(writeXmpWindow);
+    app.sheets().showOverMainWindow(writeXmpWindow);
 }
 
-void SidecarMergesPart::BatchWriteXMPFileToFile() {
+void SidecarMerges::BatchWriteXMPFileToFile() {
     if (writeXmpWindow)
         writeXmpWindow->hide();
-    if (refuseSecondRun(d))
+    if (refuseSecondRun())
         return;
-    QFileDialog *panel =
-        folderPanel(d, AppDelegate::tr("Choose an XMP folder to open."), false, writeXmpWindow);
-    d.connect(panel, &QFileDialog::finished, &d,
-              [this, panel](int r) { openPanelDidEnd9(panel, r == QDialog::Accepted ? 1 : 0); });
+    QFileDialog *panel = folderPanel(tr("Choose an XMP folder to open."), false, writeXmpWindow);
+    QObject::connect(panel, &QFileDialog::finished, &app.jobs(), [this, panel](int r) {
+        openPanelDidEnd9(panel, r == QDialog::Accepted ? 1 : 0);
+    });
     panel->open();
 }
 
-void SidecarMergesPart::CanelXMPMetadataToPhotosAction() {
-    cancelMerge(d);
+void SidecarMerges::CanelXMPMetadataToPhotosAction() {
+    cancelMerge();
     if (writeXmpWindow)
         writeXmpWindow->hide();
 }
 
-void SidecarMergesPart::openPanelDidEnd9(QFileDialog *panel, int returnCode, void *) {
+void SidecarMerges::openPanelDidEnd9(QFileDialog *panel, int returnCode, void *) {
     if (returnCode != 1 || !panel || panel->selectedFiles().isEmpty())
         return;
     startXmpMerge(panel->selectedFiles().first());
 }
 
-bool SidecarMergesPart::startXmpMerge(const QString &folder) {
-    if (folder.isEmpty() || refuseSecondRun(d))
+bool SidecarMerges::startXmpMerge(const QString &folder) {
+    if (folder.isEmpty() || refuseSecondRun())
         return false;
     if (writeXmpProcesser)
         writeXmpProcesser->setRange(0, 0); // busy: the walk does not know its end
@@ -255,18 +273,18 @@ bool SidecarMergesPart::startXmpMerge(const QString &folder) {
     if (CancelXmpBtn)
         CancelXmpBtn->show();
     runMerge(
-        d, startMergeJob(d),
+        startMergeJob(),
         [folder](JobControl &control) {
             return ScnXmpPhotosItemThreader(folder, {}, control.cancelFlag());
         },
-        &SidecarMergesPart::BatchScanXmpPhotosItemToMainThread);
+        &SidecarMerges::BatchScanXmpPhotosItemToMainThread);
     return true;
 }
 
-void SidecarMergesPart::BatchScanXmpPhotosItemToMainThread(const SidecarMergeSummary &summary) {
+void SidecarMerges::BatchScanXmpPhotosItemToMainThread(const SidecarMergeSummary &summary) {
     showIdle(writeXmpWindow, writeXmpProcesser, writeXmpBtn, CancelXmpBtn);
     // One reveal for the run: its first merged photo.
     const QString first = summary.merged.value(0);
-    showSummary(d, AppDelegate::tr("The XMP merge has ended."), summary, first,
+    showSummary(tr("The XMP merge has ended."), summary, first,
                 first.isEmpty() ? QString() : QFileInfo(first).absolutePath());
 }

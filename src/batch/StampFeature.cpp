@@ -1,5 +1,7 @@
 // The date, copyright and place stamps drawn into the selected local photos.
-#include "app/AppDelegate.h"
+#include "batch/ImageOutput.h"
+
+#include "app/AppServices.h"
 #include "app/Browsers.h"
 #include "app/Jobs.h"
 
@@ -82,42 +84,42 @@ QString nameOf(const IKImageItemPtr &item) {
 
 } // namespace
 
-void ImageOutputPart::AddDateStampsOnPhotoAction() {
-    if (d.preferences().compress)
+void ImageOutput::AddDateStampsOnPhotoAction() {
+    if (app.preferences().compress)
         AddDateOnPhotoAction();
     else
         AddDateOnPhotoWithOutCompassAction();
 }
 
-void ImageOutputPart::AddDateOnPhotoAction() {
-    const StampSettings s = stampSettingsOf(d.preferences(), StampKind::Date, true);
-    d.startImageOutputJob(
-        d.browsers().selectedLocalItems(),
+void ImageOutput::AddDateOnPhotoAction() {
+    const StampSettings s = stampSettingsOf(app.preferences(), StampKind::Date, true);
+    startImageOutputJob(
+        app.browsers().selectedLocalItems(),
         [s](const IKImageItemPtr &item) { return stampResult(s, item); },
-        AppDelegate::OutputReveal::FirstOutput);
+        OutputReveal::FirstOutput);
 }
 
-void ImageOutputPart::AddDateOnPhotoWithOutCompassAction() {
-    const StampSettings s = stampSettingsOf(d.preferences(), StampKind::Date, false);
-    d.startImageOutputJob(
-        d.browsers().selectedLocalItems(),
+void ImageOutput::AddDateOnPhotoWithOutCompassAction() {
+    const StampSettings s = stampSettingsOf(app.preferences(), StampKind::Date, false);
+    startImageOutputJob(
+        app.browsers().selectedLocalItems(),
         [s](const IKImageItemPtr &item) { return stampResult(s, item); },
-        AppDelegate::OutputReveal::FirstOutput);
+        OutputReveal::FirstOutput);
 }
 
-void ImageOutputPart::AddCopyrightOnPhotoAction() {
-    const StampSettings s = stampSettingsOf(d.preferences(), StampKind::Copyright, true);
-    d.startImageOutputJob(
-        d.browsers().selectedLocalItems(),
+void ImageOutput::AddCopyrightOnPhotoAction() {
+    const StampSettings s = stampSettingsOf(app.preferences(), StampKind::Copyright, true);
+    startImageOutputJob(
+        app.browsers().selectedLocalItems(),
         [s](const IKImageItemPtr &item) { return stampResult(s, item); },
-        AppDelegate::OutputReveal::FirstOutput);
+        OutputReveal::FirstOutput);
 }
 
-void ImageOutputPart::AddLocationPlaceOnPhotoAction() {
+void ImageOutput::AddLocationPlaceOnPhotoAction() {
     constexpr auto kind = Jobs::OneAtATime::PlaceStamp;
-    if (d.jobs().runningJob(kind))
+    if (app.jobs().runningJob(kind))
         return;
-    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
+    const QList<IKImageItemPtr> items = app.browsers().selectedLocalItems();
     if (items.isEmpty())
         return;
     QStringList paths;
@@ -127,9 +129,9 @@ void ImageOutputPart::AddLocationPlaceOnPhotoAction() {
     none.texts.resize(items.size());
     none.failures.resize(items.size());
     // A main-thread object: the walk hands it each position and waits for the answer.
-    auto *geocoder = new ReverseGeocoder(&d);
-    const StampSettings s = stampSettingsOf(d.preferences(), StampKind::Place, true);
-    JobRunner *runner = d.jobs().startJob(kind);
+    auto *geocoder = new ReverseGeocoder(&app.jobs());
+    const StampSettings s = stampSettingsOf(app.preferences(), StampKind::Place, true);
+    JobRunner *runner = app.jobs().startJob(kind);
     const auto ending = [this, geocoder, items, s](PlaceWalk &&walk, bool cancelled) {
         geocoder->deleteLater();
         QStringList failures;
@@ -151,29 +153,29 @@ void ImageOutputPart::AddLocationPlaceOnPhotoAction() {
             report.cancelled = true;
             report.sheetOnSuccess = false;
             report.notWritten = failures;
-            d.jobs().finishJob(report);
+            app.jobs().finishJob(report);
             return;
         }
         // Only positions waited for the server; no photo was decoded before now.
-        d.startImageOutputJob(
+        startImageOutputJob(
             found,
             [s, texts](const IKImageItemPtr &item) {
                 return stampResult(s, item, texts.value(item.get()));
             },
-            AppDelegate::OutputReveal::FirstOutput, failures);
+            OutputReveal::FirstOutput, failures);
     };
     const auto task = [paths, none, asker = QPointer(geocoder)](JobControl &control) {
         PlaceWalk walk = none;
         const int total = int(paths.size());
         for (int i = 0; i < total && !control.isCancelled(); ++i) {
             const QString name = QFileInfo(paths[i]).fileName();
-            control.setProgress(i, total, AppDelegate::tr("Finding the place of %1").arg(name));
+            control.setProgress(i, total, ImageOutput::tr("Finding the place of %1").arg(name));
             const ImageSource source = ImageSource::fromPath(paths[i]);
             const SignedGpsCoordinates position =
                 signedCoordinates(source.properties(0).value(QStringLiteral("{GPS}")).toMap());
             if (!source.isValid() || !position.latitude || !position.longitude) {
-                walk.failures[i] = source.isValid() ? AppDelegate::tr("it has no position")
-                                                    : AppDelegate::tr("not an image we can read");
+                walk.failures[i] = source.isValid() ? ImageOutput::tr("it has no position")
+                                                    : ImageOutput::tr("not an image we can read");
                 continue;
             }
             // One position at a time: the geocoder keeps the server's pace and answers a
@@ -194,11 +196,11 @@ void ImageOutputPart::AddLocationPlaceOnPhotoAction() {
                 walk.texts[i] = answer->text;
             else
                 walk.failures[i] = answer->error.isEmpty()
-                                       ? AppDelegate::tr("no place is known there")
+                                       ? ImageOutput::tr("no place is known there")
                                        : answer->error;
         }
         control.setProgress(total, total);
         return walk;
     };
-    d.jobs().startLong<PlaceWalk>(runner, task, ending, [none] { return none; });
+    app.jobs().startLong<PlaceWalk>(runner, task, ending, [none] { return none; });
 }

@@ -1,7 +1,7 @@
 // The XMP sidecar merge window.
-#include "app/AppDelegate.h"
-#include "app/WindowDescription.h"
+#include "batch/SidecarMerges.h"
 
+#include "app/WindowDescription.h"
 #include "browser/PRButton.h"
 #include "platform/ImageView.h"
 
@@ -9,26 +9,27 @@
 #include <QLabel>
 #include <QProgressBar>
 
-void buildXmpMergeWindow(AppDelegate &d) {
-    QVBoxLayout *column = newColumnWindow(d, d.sidecarMerges.writeXmpWindow, "writeXmpWindow",
-                                          AppDelegate::tr("Merge XMP Sidecar Files"),
-                                          &d.sidecarMerges.writeXmpImgView);
-    QWidget *w = d.sidecarMerges.writeXmpWindow;
-    auto *text = new QLabel(AppDelegate::tr("Choose a folder: each XMP sidecar file in it and "
-                                            "its subfolders is merged into the photo of the "
-                                            "same name."),
+void SidecarMerges::buildXmpMergeWindow() {
+    QVBoxLayout *column = newColumnWindow(ownWindows, writeXmpWindow, "writeXmpWindow",
+                                          tr("Merge XMP Sidecar Files"), &writeXmpImgView);
+    QWidget *w = writeXmpWindow;
+    auto *text = new QLabel(tr("Choose a folder: each XMP sidecar file in it and "
+                               "its subfolders is merged into the photo of the "
+                               "same name."),
                             w);
     text->setWordWrap(true);
     column->addWidget(text);
-    PK_OUTLET(column, w, d, sidecarMerges.writeXmpProcesser);
+    addOutlet(column, w, writeXmpProcesser, "sidecarMerges.writeXmpProcesser");
     auto *buttons = new QHBoxLayout;
-    d.sidecarMerges.CancelXmpBtn = new PRButton(AppDelegate::tr("Cancel"), w);
-    d.sidecarMerges.CancelXmpBtn->setObjectName(QStringLiteral("CancelXmpBtn"));
-    d.sidecarMerges.writeXmpBtn = new PRButton(AppDelegate::tr("Choose XMP Folder…"), w);
-    d.sidecarMerges.writeXmpBtn->setObjectName(QStringLiteral("writeXmpBtn"));
+    CancelXmpBtn = new PRButton(tr("Cancel"), w);
+    CancelXmpBtn->setObjectName(QStringLiteral("CancelXmpBtn"));
+    writeXmpBtn = new PRButton(tr("Choose XMP Folder…"), w);
+    writeXmpBtn->setObjectName(QStringLiteral("writeXmpBtn"));
     buttons->addStretch(1);
-    buttons->addWidget(d.sidecarMerges.CancelXmpBtn);
-    buttons->addWidget(d.sidecarMerges.writeXmpBtn);
+    buttons->addWidget(CancelXmpBtn);
+    buttons->addWidget(writeXmpBtn);
     column->addLayout(buttons);
     column->addStretch(1);
+    PRButton::whenPressed(writeXmpBtn, [this] { BatchWriteXMPFileToFile(); });
+    PRButton::whenPressed(CancelXmpBtn, [this] { CanelXMPMetadataToPhotosAction(); });
 }

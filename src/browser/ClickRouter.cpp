@@ -82,11 +82,6 @@ void MainWindowController::MybuttonMouseDownHandle(QObject *sender) {
          }},
         // One save button for both kinds of photo: the mode says whose dates change.
         {d.dateWindows().saveButton(), [&] { d.dateWindows().saveButtonPressed(); }},
-        // Sidecar merges.
-        {d.sidecarMerges.writeJsonBtn, [&] { d.sidecarMerges.BatchWriteJsonFileToPhotos(); }},
-        {d.sidecarMerges.CancelJsonBtn, [&] { d.sidecarMerges.CanelJsonMetadataToPhotosAction(); }},
-        {d.sidecarMerges.writeXmpBtn, [&] { d.sidecarMerges.BatchWriteXMPFileToFile(); }},
-        {d.sidecarMerges.CancelXmpBtn, [&] { d.sidecarMerges.CanelXMPMetadataToPhotosAction(); }},
     };
     for (const Route &route : routes) {
         if (route.button && route.button == sender) {
@@ -108,9 +103,8 @@ void MainWindowController::MyClosebuttonMouseDownHandle(QObject *sender) {
 }
 
 void MainWindowController::CloseTheMainWindow() {
-    beginAlertSheet(d.window, AppDelegate::tr("Are you sure you want to Exit ?"), QString(),
-                    {AppDelegate::tr(" Exit "), AppDelegate::tr("Cancel")},
-                    [](QMessageBox *, int code) {
+    beginAlertSheet(app.mainWindow(), tr("Are you sure you want to Exit ?"), QString(),
+                    {tr(" Exit "), tr("Cancel")}, [](QMessageBox *, int code) {
                         if (code == 1)
                             QTimer::singleShot(0, qApp, &QCoreApplication::quit);
                     });

@@ -19,8 +19,8 @@ void MainWindowController::PRbuttonMouseExitedHandle(QObject *sender) {
 }
 
 namespace {
-void importDroppedFiles(AppDelegate &d, const QList<QUrl> &urls) {
-    d.blocalMode = true;
+void importDroppedFiles(MainWindowController &w, const QList<QUrl> &urls) {
+    w.d.blocalMode = true;
     QStringList problems;
     for (const QUrl &url : urls) {
         if (!url.isLocalFile())
@@ -29,22 +29,19 @@ void importDroppedFiles(AppDelegate &d, const QList<QUrl> &urls) {
         item->editRare().unreadableReason = unreadableReason(item->filePath);
         if (!item->rare().unreadableReason.isEmpty())
             problems << QStringLiteral("%1: %2").arg(item->filePath, item->rare().unreadableReason);
-        d.mainWindowController().appendLocalItem(item);
+        w.appendLocalItem(item);
     }
-    d.mainWindowController().LoadImportedPhotsonMainThread();
-    d.mainWindowController().showImportProblems(problems);
-    if (d.mainWindowController().localImageBrowserView &&
-        d.mainWindowController().localPhotoModel &&
-        d.mainWindowController().localPhotoModel->rowCount() > 0)
-        d.mainWindowController().localImageBrowserView->selectionModel()->select(
-            d.mainWindowController().localPhotoModel->index(0),
-            QItemSelectionModel::ClearAndSelect);
+    w.LoadImportedPhotsonMainThread();
+    w.showImportProblems(problems);
+    if (w.localImageBrowserView && w.localPhotoModel && w.localPhotoModel->rowCount() > 0)
+        w.localImageBrowserView->selectionModel()->select(w.localPhotoModel->index(0),
+                                                          QItemSelectionModel::ClearAndSelect);
 }
 } // namespace
 
 void MainWindowController::PRDragOperationImageNoteHandle(QObject *sender) {
     if (sender == localImageBrowserView)
-        importDroppedFiles(d, localImageBrowserView->geturlArray());
+        importDroppedFiles(*this, localImageBrowserView->geturlArray());
 }
 
 void MainWindowController::NSDragOperationImageViewNoteHandle(QObject *sender) {
@@ -52,7 +49,7 @@ void MainWindowController::NSDragOperationImageViewNoteHandle(QObject *sender) {
         return;
     showLocalBrowserPane();
     bImportLocalFolder = false;
-    importDroppedFiles(d, leftTipImageView->geturlArray());
+    importDroppedFiles(*this, leftTipImageView->geturlArray());
 }
 
 void MainWindowController::NSDragOperationImageViewFolderNoteHandle(QObject *sender) {

@@ -28,7 +28,7 @@ void MainWindowController::libraryBrowserSelectionDidChange() {
     for (const QModelIndex &index : photoLibBrowserView->selectionModel()->selectedIndexes())
         if (first < 0 || index.row() < first)
             first = index.row();
-    const QList<IKImageItemPtr> &shown = d.library().photoLibBroserArray;
+    const QList<IKImageItemPtr> &shown = app.library().photoLibBroserArray;
     if (first < 0 || first >= shown.size() || !shown.at(first)) {
         // Nothing selected (also after a reload): the column keeps nothing of an earlier photo,
         // unless it shows the local list.
@@ -48,7 +48,7 @@ void MainWindowController::libraryBrowserSelectionDidChange() {
         previewOriginalphtoinfolab->show();
 
     const IKImageItemPtr item = shown.at(first);
-    const LibraryComparison c = compareLibraryItem(*item, d.library().bScanNewPhotosLib);
+    const LibraryComparison c = compareLibraryItem(*item, app.library().bScanNewPhotosLib);
 
     if (previewOriginalphtoinfolab) {
         previewOriginalphtoinfolab->setText(c.originalCaption);

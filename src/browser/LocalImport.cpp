@@ -25,14 +25,14 @@
 #include <memory>
 
 namespace {
-QFileDialog *openImportPanel(AppDelegate &d, bool foldersToo, const QString &message) {
-    QFileDialog *panel = foldersToo ? new FilesAndFoldersDialog(d.window, message)
-                                    : new QFileDialog(d.window, message);
+QFileDialog *openImportPanel(MainWindowController &w, bool foldersToo, const QString &message) {
+    QFileDialog *panel = foldersToo ? new FilesAndFoldersDialog(w.app.mainWindow(), message)
+                                    : new QFileDialog(w.app.mainWindow(), message);
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setWindowModality(Qt::WindowModal);
     if (!foldersToo)
         panel->setFileMode(QFileDialog::ExistingFiles);
-    d.mainWindowController().theOpenPanel = panel;
+    w.theOpenPanel = panel;
     return panel;
 }
 
@@ -46,18 +46,17 @@ QStringList chosenPaths(QFileDialog *panel) {
 } // namespace
 
 void MainWindowController::OpenComputerFoldertoImportAction() {
-    QFileDialog *panel =
-        openImportPanel(d, false, AppDelegate::tr("Please select photos to import."));
-    d.connect(panel, &QFileDialog::finished, &d,
-              [this, panel](int r) { openPanelDidEnd(panel, r == QDialog::Accepted ? 1 : 0); });
+    QFileDialog *panel = openImportPanel(*this, false, tr("Please select photos to import."));
+    QObject::connect(panel, &QFileDialog::finished, this, [this, panel](int r) {
+        openPanelDidEnd(panel, r == QDialog::Accepted ? 1 : 0);
+    });
     panel->open();
 }
 
 void MainWindowController::ClickClearandImportPhotosAction() {
-    QFileDialog *panel =
-        openImportPanel(d, false, AppDelegate::tr("Please select photos to import."));
+    QFileDialog *panel = openImportPanel(*this, false, tr("Please select photos to import."));
     // The list is cleared only once photos are chosen: a cancel leaves it as it was.
-    d.connect(panel, &QFileDialog::finished, &d, [this, panel](int r) {
+    QObject::connect(panel, &QFileDialog::finished, this, [this, panel](int r) {
         if (r != QDialog::Accepted || chosenPaths(panel).isEmpty())
             return;
         ClearLeftPhotos();
@@ -67,10 +66,11 @@ void MainWindowController::ClickClearandImportPhotosAction() {
 }
 
 void MainWindowController::ClickImportPhotosAction() {
-    QFileDialog *panel = openImportPanel(
-        d, true, AppDelegate::tr("Please select photos or photo folder to import."));
-    d.connect(panel, &QFileDialog::finished, &d,
-              [this, panel](int r) { openPanelDidEnd1(panel, r == QDialog::Accepted ? 1 : 0); });
+    QFileDialog *panel =
+        openImportPanel(*this, true, tr("Please select photos or photo folder to import."));
+    QObject::connect(panel, &QFileDialog::finished, this, [this, panel](int r) {
+        openPanelDidEnd1(panel, r == QDialog::Accepted ? 1 : 0);
+    });
     panel->open();
 }
 
@@ -91,7 +91,7 @@ void MainWindowController::openPanelDidEnd(QFileDialog *panel, int returnCode, v
         d.blocalMode = true;
         showImportProblems(problems);
     }
-    createFolder(d.preferences().storagelocation);
+    createFolder(app.preferences().storagelocation);
 }
 
 void MainWindowController::openPanelDidEnd1(QFileDialog *panel, int returnCode, void *) {
@@ -156,31 +156,31 @@ constexpr qsizetype kFirstBatch = 50;
 Q_DECLARE_METATYPE(ImportedPath)
 
 void MainWindowController::importPhotosItemThreader(const QStringList &paths) {
-    JobRunner *runner = d.jobs().startJob();
+    JobRunner *runner = app.jobs().startJob();
     auto seen = std::make_shared<QSet<QString>>();
     auto problems = std::make_shared<QStringList>();
     // Every change to the lists and flags happens on the main thread, a batch at a time,
     // so the browser never reads a list in the middle of an append.
-    d.connect(runner, &JobRunner::batchReady, &d,
-              [this, paths, seen, problems](const QList<JobResult> &batch) {
-                  for (const JobResult &r : batch) {
-                      const ImportedPath found = r.data.value<ImportedPath>();
-                      *problems << found.problems;
-                      for (qsizetype i = 0; i < found.items.size(); ++i) {
-                          const QString real = found.realPaths[i];
-                          if (!real.isEmpty() && seen->contains(real))
-                              continue;
-                          seen->insert(real);
-                          appendLocalItem(found.items[i]);
-                      }
-                      bImportLocalFolder = found.folder;
-                      if (found.folder)
-                          bImportLocalPath = QFileInfo(paths.value(r.index)).absolutePath();
-                  }
-                  LoadImportedPhotsonMainThread();
-              });
-    d.connect(runner, &JobRunner::finished, &d,
-              [this, problems] { showImportProblems(*problems); });
+    QObject::connect(runner, &JobRunner::batchReady, this,
+                     [this, paths, seen, problems](const QList<JobResult> &batch) {
+                         for (const JobResult &r : batch) {
+                             const ImportedPath found = r.data.value<ImportedPath>();
+                             *problems << found.problems;
+                             for (qsizetype i = 0; i < found.items.size(); ++i) {
+                                 const QString real = found.realPaths[i];
+                                 if (!real.isEmpty() && seen->contains(real))
+                                     continue;
+                                 seen->insert(real);
+                                 appendLocalItem(found.items[i]);
+                             }
+                             bImportLocalFolder = found.folder;
+                             if (found.folder)
+                                 bImportLocalPath = QFileInfo(paths.value(r.index)).absolutePath();
+                         }
+                         LoadImportedPhotsonMainThread();
+                     });
+    QObject::connect(runner, &JobRunner::finished, this,
+                     [this, problems] { showImportProblems(*problems); });
     runner->startLong([paths](JobControl &control) {
         QList<JobResult> batch; // not handed back yet
         qsizetype waiting = 0;  // their items
@@ -242,13 +242,12 @@ void MainWindowController::showImportProblems(const QStringList &problems) {
         return;
     const QStringList lines = shortList(problems);
     QMessageBox *sheet = beginAlertSheet(
-        d.window, AppDelegate::tr("Some files or folders could not be read."),
-        AppDelegate::tr(
-            "Files listed here are shown as unreadable and cannot be edited; folders were "
-            "skipped:\n%1")
+        app.mainWindow(), tr("Some files or folders could not be read."),
+        tr("Files listed here are shown as unreadable and cannot be edited; folders were "
+           "skipped:\n%1")
             .arg(lines.join(QLatin1Char('\n'))),
-        {AppDelegate::tr(" Ok ")},
-        [this](QMessageBox *alert, int code) { d.sheets().savePanelDidEnd3(alert, code); });
+        {tr(" Ok ")},
+        [this](QMessageBox *alert, int code) { app.sheets().savePanelDidEnd3(alert, code); });
     if (sheet)
         sheet->setObjectName(QStringLiteral("importProblemsAlert"));
 }
@@ -256,8 +255,8 @@ void MainWindowController::showImportProblems(const QStringList &problems) {
 void MainWindowController::appendLocalItem(const IKImageItemPtr &item) {
     if (!item)
         return;
-    d.localLists().localPhotoItemArray << item;
-    d.localLists().localImportPhotoItemArray << item;
+    app.localLists().localPhotoItemArray << item;
+    app.localLists().localImportPhotoItemArray << item;
 }
 
 void MainWindowController::showLocalBrowserPane() {

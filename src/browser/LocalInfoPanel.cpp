@@ -1,7 +1,7 @@
 // The local panel's captioned information lines and the map's fixed slot.
 #include "browser/LocalInfoPanel.h"
 
-#include "app/AppDelegate.h"
+#include "app/AppServices.h"
 #include "browser/DropTargets.h"
 #include "browser/LocalCellDelegate.h"
 #include "browser/MainWindowController.h"
@@ -17,7 +17,7 @@ namespace {
 constexpr int kMapHeight = 160;
 } // namespace
 
-QFormLayout *buildLocalInformationLines(AppDelegate &d, QWidget *column) {
+QFormLayout *buildLocalInformationLines(MainWindowController &w, QWidget *column) {
     auto *form = new QFormLayout;
     form->setContentsMargins(0, 0, 0, 0);
     form->setHorizontalSpacing(8);
@@ -31,20 +31,16 @@ QFormLayout *buildLocalInformationLines(AppDelegate &d, QWidget *column) {
         QString caption;
     };
     const Line lines[] = {
-        {&d.mainWindowController().photoNamelab, "photoNamelab", AppDelegate::tr("Name:")},
-        {&d.mainWindowController().photoTitlelab, "photoTitlelab", AppDelegate::tr("Title:")},
-        {&d.mainWindowController().photoModDatelab, "photoModDatelab", AppDelegate::tr("Taken:")},
-        {&d.mainWindowController().photoDPIlab, "photoDPIlab", AppDelegate::tr("Camera:")},
-        {&d.mainWindowController().photoLensInfolab, "photoLensInfolab", AppDelegate::tr("Lens:")},
-        {&d.mainWindowController().photoExposurelab, "photoExposurelab",
-         AppDelegate::tr("Exposure:")},
-        {&d.mainWindowController().photoImageSizelab, "photoImageSizelab",
-         AppDelegate::tr("Dimensions:")},
-        {&d.mainWindowController().photoFileSizelab, "photoFileSizelab",
-         AppDelegate::tr("File size:")},
-        {&d.mainWindowController().photoCreateDatelab, "photoCreateDatelab",
-         AppDelegate::tr("Created:")},
-        {&d.mainWindowController().locationCitylab, "locationCitylab", AppDelegate::tr("Place:")},
+        {&w.photoNamelab, "photoNamelab", MainWindowController::tr("Name:")},
+        {&w.photoTitlelab, "photoTitlelab", MainWindowController::tr("Title:")},
+        {&w.photoModDatelab, "photoModDatelab", MainWindowController::tr("Taken:")},
+        {&w.photoDPIlab, "photoDPIlab", MainWindowController::tr("Camera:")},
+        {&w.photoLensInfolab, "photoLensInfolab", MainWindowController::tr("Lens:")},
+        {&w.photoExposurelab, "photoExposurelab", MainWindowController::tr("Exposure:")},
+        {&w.photoImageSizelab, "photoImageSizelab", MainWindowController::tr("Dimensions:")},
+        {&w.photoFileSizelab, "photoFileSizelab", MainWindowController::tr("File size:")},
+        {&w.photoCreateDatelab, "photoCreateDatelab", MainWindowController::tr("Created:")},
+        {&w.locationCitylab, "locationCitylab", MainWindowController::tr("Place:")},
     };
     for (const Line &line : lines) {
         auto *value = new PanelValueLabel(column);
@@ -61,31 +57,28 @@ QFormLayout *buildLocalInformationLines(AppDelegate &d, QWidget *column) {
     return form;
 }
 
-QWidget *buildLocalMapSlot(AppDelegate &d, QWidget *column) {
+QWidget *buildLocalMapSlot(MainWindowController &w, QWidget *column) {
     auto *slot = new QWidget(column);
     slot->setObjectName(QStringLiteral("localMapSlot"));
     slot->setFixedHeight(kMapHeight);
     auto *stack = new QGridLayout(slot);
     stack->setContentsMargins(0, 0, 0, 0);
-    d.mainWindowController().localMapPlaceholder = new QLabel(slot);
-    d.mainWindowController().localMapPlaceholder->setObjectName(
-        QStringLiteral("localMapPlaceholder"));
-    d.mainWindowController().localMapPlaceholder->setAlignment(Qt::AlignCenter);
-    d.mainWindowController().localMapPlaceholder->setStyleSheet(
+    w.localMapPlaceholder = new QLabel(slot);
+    w.localMapPlaceholder->setObjectName(QStringLiteral("localMapPlaceholder"));
+    w.localMapPlaceholder->setAlignment(Qt::AlignCenter);
+    w.localMapPlaceholder->setStyleSheet(
         QStringLiteral("QLabel { background: #4a4443; color: #a9a4a2; }"));
-    d.mainWindowController().currentlocalMapView = new PKMapView(slot);
-    d.mainWindowController().currentlocalMapView->setObjectName(
-        QStringLiteral("currentlocalMapView"));
+    w.currentlocalMapView = new PKMapView(slot);
+    w.currentlocalMapView->setObjectName(QStringLiteral("currentlocalMapView"));
     // Both share the cell; the map, laid out last, covers the placeholder while shown.
-    stack->addWidget(d.mainWindowController().localMapPlaceholder, 0, 0);
-    stack->addWidget(d.mainWindowController().currentlocalMapView, 0, 0);
+    stack->addWidget(w.localMapPlaceholder, 0, 0);
+    stack->addWidget(w.currentlocalMapView, 0, 0);
     return slot;
 }
 
-void useFittedCellTitles(AppDelegate &d) {
+void useFittedCellTitles(MainWindowController &w) {
     for (QListView *view :
-         {static_cast<QListView *>(d.mainWindowController().localImageBrowserView),
-          d.mainWindowController().photoLibBrowserView})
+         {static_cast<QListView *>(w.localImageBrowserView), w.photoLibBrowserView})
         if (view)
             view->setItemDelegate(new LocalCellDelegate(view));
 }

@@ -15,21 +15,21 @@
 namespace {
 // Dates are read and a copy of the list sorted on the runner; the shown list is replaced here,
 // on the main thread, when the sort ran to its end (photos imported meanwhile follow it).
-void showSorted(AppDelegate &d, LocalSortOrder order) {
-    const QList<IKImageItemPtr> snapshot = d.localLists().localImportPhotoItemArray;
+void showSorted(MainWindowController &w, LocalSortOrder order) {
+    const QList<IKImageItemPtr> snapshot = w.app.localLists().localImportPhotoItemArray;
     // The last order asked for wins, however long the earlier sort would take.
-    if (JobRunner *earlier = d.jobs().runningJob(Jobs::OneAtATime::LocalSort))
+    if (JobRunner *earlier = w.app.jobs().runningJob(Jobs::OneAtATime::LocalSort))
         earlier->cancel();
-    JobRunner *runner = d.jobs().startJob(Jobs::OneAtATime::LocalSort);
-    QObject::connect(runner, &JobRunner::finished, &d,
-                     [&d](const QList<JobResult> &results, bool cancelled) {
+    JobRunner *runner = w.app.jobs().startJob(Jobs::OneAtATime::LocalSort);
+    QObject::connect(runner, &JobRunner::finished, &w,
+                     [&w](const QList<JobResult> &results, bool cancelled) {
                          if (cancelled || results.isEmpty() || !results.first().ok)
                              return;
-                         d.localLists().localPhotoItemArray =
+                         w.app.localLists().localPhotoItemArray =
                              sortedAsNow(results.first().data.value<QList<IKImageItemPtr>>(),
-                                         d.localLists().localImportPhotoItemArray);
-                         if (d.mainWindowController().localPhotoModel)
-                             d.mainWindowController().localPhotoModel->reload();
+                                         w.app.localLists().localImportPhotoItemArray);
+                         if (w.localPhotoModel)
+                             w.localPhotoModel->reload();
                      });
     runner->startLong([snapshot, order](JobControl &control) {
         QElapsedTimer sinceProgress;
@@ -53,17 +53,18 @@ void showSorted(AppDelegate &d, LocalSortOrder order) {
 } // namespace
 
 void MainWindowController::ClickSortLocalPhotosByDate() {
-    showSorted(d, LocalSortOrder::ByCreationDate);
+    showSorted(*this, LocalSortOrder::ByCreationDate);
 }
 
 void MainWindowController::ClickSortLocalPhotosByName() {
-    showSorted(d, LocalSortOrder::ByFileName);
+    showSorted(*this, LocalSortOrder::ByFileName);
 }
 
 void MainWindowController::ClearSelectedLeftPhotos() {
     if (d.blocalMode)
-        removeItems(d.localLists().localPhotoItemArray, d.localLists().localImportPhotoItemArray,
-                    d.browsers().selectedLocalItems());
+        removeItems(app.localLists().localPhotoItemArray,
+                    app.localLists().localImportPhotoItemArray,
+                    app.browsers().selectedLocalItems());
     if (localPhotoModel)
         localPhotoModel->reload();
 }
@@ -73,15 +74,16 @@ void MainWindowController::ClearLeftPhotosWithoutExifDate() {
         return;
     // The workers read their own copy; only the main thread changes the lists. After Cancel
     // the photos already read still go.
-    const QList<IKImageItemPtr> snapshot = d.localLists().localPhotoItemArray;
-    JobRunner *runner = d.jobs().startJob();
-    d.connect(runner, &JobRunner::finished, &d, [this, snapshot](const QList<JobResult> &results) {
-        QList<IKImageItemPtr> toRemove;
-        for (const JobResult &r : results)
-            if (r.ok && r.data.toBool())
-                toRemove << snapshot[r.index];
-        ClearLeftPhotosWithoutExifDateMainThread(toRemove);
-    });
+    const QList<IKImageItemPtr> snapshot = app.localLists().localPhotoItemArray;
+    JobRunner *runner = app.jobs().startJob();
+    QObject::connect(runner, &JobRunner::finished, this,
+                     [this, snapshot](const QList<JobResult> &results) {
+                         QList<IKImageItemPtr> toRemove;
+                         for (const JobResult &r : results)
+                             if (r.ok && r.data.toBool())
+                                 toRemove << snapshot[r.index];
+                         ClearLeftPhotosWithoutExifDateMainThread(toRemove);
+                     });
     runner->start(snapshot.size(), [snapshot](qsizetype i) {
         JobResult r;
         r.ok = true;
@@ -92,14 +94,15 @@ void MainWindowController::ClearLeftPhotosWithoutExifDate() {
 
 void MainWindowController::ClearLeftPhotosWithoutExifDateMainThread(
     const QList<IKImageItemPtr> &toRemove) {
-    removeItems(d.localLists().localPhotoItemArray, d.localLists().localImportPhotoItemArray,
+    removeItems(app.localLists().localPhotoItemArray, app.localLists().localImportPhotoItemArray,
                 toRemove);
     if (localPhotoModel)
         localPhotoModel->reload();
 }
 
 void MainWindowController::ClearLeftPhotos() {
-    removeAllItems(d.localLists().localPhotoItemArray, d.localLists().localImportPhotoItemArray);
+    removeAllItems(app.localLists().localPhotoItemArray,
+                   app.localLists().localImportPhotoItemArray);
     if (localPhotoModel)
         localPhotoModel->reload();
     clearLocalPanels();

@@ -1,6 +1,6 @@
 // What the other pieces ask of the main window's two browsers: the selection, showing an
 // item again after a write, reloading the library browser.
-#include "app/AppDelegate.h"
+#include "app/AppServices.h"
 #include "browser/MainWindowController.h"
 
 #include "browser/DropTargets.h"
@@ -15,6 +15,13 @@
 #include <QListView>
 #include <QSignalBlocker>
 #include <algorithm>
+
+MainWindowController::MainWindowController(AppServices &services, AppDelegate &pieces)
+    : app(services), d(pieces) {}
+
+MainWindowController::~MainWindowController() {
+    qDeleteAll(ownWindows);
+}
 
 namespace {
 
@@ -43,7 +50,7 @@ QList<int> selectedRows(const QListView *browser) {
 QList<IKImageItemPtr> MainWindowController::selectedLocalItems() const {
     QList<IKImageItemPtr> out;
     // In the order of the list, as the jobs walk it.
-    const QList<IKImageItemPtr> &shown = d.localLists().localPhotoItemArray;
+    const QList<IKImageItemPtr> &shown = app.localLists().localPhotoItemArray;
     for (int row : selectedRows(localImageBrowserView))
         if (row >= 0 && row < shown.size())
             out << shown.at(row);
@@ -52,7 +59,7 @@ QList<IKImageItemPtr> MainWindowController::selectedLocalItems() const {
 
 QList<IKImageItemPtr> MainWindowController::selectedLibraryItems() const {
     QList<IKImageItemPtr> out;
-    const QList<IKImageItemPtr> &shown = d.library().photoLibBroserArray;
+    const QList<IKImageItemPtr> &shown = app.library().photoLibBroserArray;
     for (int row : selectedRows(photoLibBrowserView))
         if (row >= 0 && row < shown.size() && shown.at(row))
             out << shown.at(row);
@@ -139,7 +146,7 @@ void MainWindowController::reloadLibraryBrowserKeepingSelection() {
         model->reload();
     QItemSelectionModel *selectionModel = photoLibBrowserView->selectionModel();
     QAbstractItemModel *model = photoLibBrowserView->model();
-    const QList<IKImageItemPtr> &shown = d.library().photoLibBroserArray;
+    const QList<IKImageItemPtr> &shown = app.library().photoLibBroserArray;
     if (selectionModel && model) {
         // A reset forgets the selection; the same photos are chosen again, once.
         QItemSelection again;

@@ -3,11 +3,18 @@
 #include "app/Browsers.h"
 #include "app/PartBasics.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
+#include <QKeySequence>
+#include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QtGlobal>
+#include <functional>
+#include <memory>
 
+class AppServices;
+class LibraryLoadJob;
 class LocalPhotoModel;
 class NSDragImageBrowserView;
 class PKImageView;
@@ -30,10 +37,28 @@ class ReverseGeocoder;
 // The main window: its two views, the browsers, the right column's local panels, the
 // toolbar buttons and menus, and the import state of the local list. What the other pieces
 // ask of its browsers they ask through Browsers.
-struct MainWindowController : Browsers {
-    AppDelegate &d; // the application object: the shared state and the other parts
+struct MainWindowController : QObject, Browsers {
+    Q_OBJECT
 
-    explicit MainWindowController(AppDelegate &app) : d(app) {}
+  public:
+    AppServices &app; // the shared state and services
+    AppDelegate &d;   // the other pieces, until each has its own door
+
+    MainWindowController(AppServices &services, AppDelegate &pieces);
+    ~MainWindowController() override;
+
+    // The window's own menu items (browser/MainWindowMenus.cpp). File: the imports and the
+    // opening of a library; Actions: the local list's sorts and removals; Help.
+    void addFileItems(QMenu *file);
+    void addLocalListItems(QMenu *actions);
+    void addHelpItems(QMenu *help);
+    // The pop-up menus of the toolbar buttons: imports, the local list's sorts and removals,
+    // the map, the library's sorts and selections, its filters with the album submenu.
+    void addImportItems(QMenu *menu);
+    void addLocalListPopupItems(QMenu *menu);
+    void addShowMapItem(QMenu *menu);
+    void addSortAndSelectItems(QMenu *menu);
+    void addFilterItems(QMenu *menu);
 
     // Browsers (browser/MainWindowBrowsers.cpp).
     QList<IKImageItemPtr> selectedLocalItems() const override;
@@ -247,4 +272,20 @@ struct MainWindowController : Browsers {
     void appendLibraryBatch(const LibraryLists &batch);
     void showLibraryBatches();
     void showLibraryAlbumMenu();
+    // The map window (browser/MapWindow.cpp).
+    void buildMapWindow();
+
+    // The running library load, if any; its runner cancels and waits for it when the window
+    // goes.
+    std::shared_ptr<LibraryLoadJob> libraryLoad;
+    // The load's clock for the date windows; tests set it.
+    std::function<QDateTime()> libraryLoadClock;
+    int libraryReloadCount = 0; // hand-backs of the current load
+
+  private:
+    QAction *addItem(QMenu *menu, const QString &title, void (MainWindowController::*action)(),
+                     const QKeySequence &shortcut = {}, const char *name = nullptr);
+    void addLocalSortItems(QMenu *menu);
+    QAction *addLocalRemoveItems(QMenu *menu); // returns Remove Selected
+    QList<QWidget *> ownWindows;               // the windows built here without a parent
 };

@@ -16,31 +16,31 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-void buildMapWindow(AppDelegate &d) {
-    d.mainWindowController().mapWindow = newAuxiliaryWindow(d, "mapWindow", AppDelegate::tr("Map"));
-    d.mainWindowController().mapWindow->resize(640, 480);
-    auto *layout = new QVBoxLayout(d.mainWindowController().mapWindow);
+void MainWindowController::buildMapWindow() {
+    mapWindow = newAuxiliaryWindow(ownWindows, "mapWindow", tr("Map"));
+    mapWindow->resize(640, 480);
+    auto *layout = new QVBoxLayout(mapWindow);
     layout->setContentsMargins(0, 0, 0, 0);
-    d.mainWindowController().currentMapView = new PKMapView(d.mainWindowController().mapWindow);
-    d.mainWindowController().currentMapView->setObjectName(QStringLiteral("currentMapView"));
-    layout->addWidget(d.mainWindowController().currentMapView);
+    currentMapView = new PKMapView(mapWindow);
+    currentMapView->setObjectName(QStringLiteral("currentMapView"));
+    layout->addWidget(currentMapView);
 }
 
 void MainWindowController::ShowMapAction() {
     if (!bMapPreview) {
-        beginAlertSheet(d.window, AppDelegate::tr("No GPS Data"),
-                        AppDelegate::tr("This photo does not contain GPS information."),
-                        {AppDelegate::tr(" Ok ")}, [this](QMessageBox *alert, int code) {
-                            d.sheets().savePanelDidEnd3(alert, code);
-                        });
+        beginAlertSheet(
+            app.mainWindow(), tr("No GPS Data"), tr("This photo does not contain GPS information."),
+            {tr(" Ok ")},
+            [this](QMessageBox *alert, int code) { app.sheets().savePanelDidEnd3(alert, code); });
         return;
     }
     if (!mapWindow || !currentMapView)
         return;
     if (!mapWindow->isVisible())
         mapWindow->show();
-    currentMapView->setRegion(d.selection().currentCoords.x(), d.selection().currentCoords.y());
-    currentMapView->addAnnotation(d.selection().currentCoords.x(), d.selection().currentCoords.y());
+    currentMapView->setRegion(app.selection().currentCoords.x(), app.selection().currentCoords.y());
+    currentMapView->addAnnotation(app.selection().currentCoords.x(),
+                                  app.selection().currentCoords.y());
 }
 
 int AppDelegate::numberOfItemsInImageBrowser(QListView *browser) const {

@@ -9,7 +9,7 @@
 void MainWindowController::ChangeToImportComputerPhoto() {
     if (leftTipCameraImageView)
         leftTipCameraImageView->hide();
-    const bool empty = d.localLists().localPhotoItemArray.isEmpty();
+    const bool empty = app.localLists().localPhotoItemArray.isEmpty();
     if (leftphotoScrView)
         leftphotoScrView->setVisible(!empty);
     if (leftTipView)

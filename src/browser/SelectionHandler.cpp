@@ -35,55 +35,54 @@ void addNodes(QTreeWidgetItem *parent, QTreeWidget *tree, const QList<PropertyNo
 
 // The right column's lines, table and map for one description; only a local photo (`item`)
 // has its place looked up.
-void showColumnLines(AppDelegate &d, const LocalPhotoPanels &panels, const IKImageItemPtr &item) {
-    SelectionState &selection = d.selection();
+void showColumnLines(MainWindowController &w, const LocalPhotoPanels &panels,
+                     const IKImageItemPtr &item) {
+    SelectionState &selection = w.app.selection();
     for (auto [label, text] : std::initializer_list<std::pair<QLabel *, QString>>{
-             {d.mainWindowController().photoNamelab, panels.photoNameText},
-             {d.mainWindowController().photoCreateDatelab, panels.photoCreateDateText},
-             {d.mainWindowController().photoFileSizelab, panels.photoFileSizeText},
-             {d.mainWindowController().photoImageSizelab, panels.photoImageSizeText},
-             {d.mainWindowController().photoDPIlab, panels.photoDPIText},
-             {d.mainWindowController().photoLensInfolab, panels.photoLensInfoText},
-             {d.mainWindowController().photoTitlelab, panels.photoTitleText},
-             {d.mainWindowController().photoModDatelab, panels.photoModDateText},
-             {d.mainWindowController().photoExposurelab, panels.photoExposureText}})
+             {w.photoNamelab, panels.photoNameText},
+             {w.photoCreateDatelab, panels.photoCreateDateText},
+             {w.photoFileSizelab, panels.photoFileSizeText},
+             {w.photoImageSizelab, panels.photoImageSizeText},
+             {w.photoDPIlab, panels.photoDPIText},
+             {w.photoLensInfolab, panels.photoLensInfoText},
+             {w.photoTitlelab, panels.photoTitleText},
+             {w.photoModDatelab, panels.photoModDateText},
+             {w.photoExposurelab, panels.photoExposureText}})
         if (label)
             label->setText(text);
 
-    if (d.mainWindowController().localExifDataView) {
-        d.mainWindowController().localExifDataView->clear();
-        addNodes(nullptr, d.mainWindowController().localExifDataView, panels.propertyTree);
+    if (w.localExifDataView) {
+        w.localExifDataView->clear();
+        addNodes(nullptr, w.localExifDataView, panels.propertyTree);
     }
 
-    d.mainWindowController().bMapPreview = panels.bMapPreview;
-    if (d.mainWindowController().localMapPlaceholder)
-        d.mainWindowController().localMapPlaceholder->setText(
-            panels.currentFileName.isEmpty() ? QString() : AppDelegate::tr("No position"));
+    w.bMapPreview = panels.bMapPreview;
+    if (w.localMapPlaceholder)
+        w.localMapPlaceholder->setText(
+            panels.currentFileName.isEmpty() ? QString() : MainWindowController::tr("No position"));
     if (panels.bMapPreview) {
         selection.currentCoords = QPointF(panels.latitude, panels.longitude);
-        if (d.mainWindowController().currentlocalMapView) {
-            d.mainWindowController().currentlocalMapView->setRegion(panels.latitude,
-                                                                    panels.longitude);
-            d.mainWindowController().currentlocalMapView->setPin(panels.latitude, panels.longitude);
-            d.mainWindowController().currentlocalMapView->show();
+        if (w.currentlocalMapView) {
+            w.currentlocalMapView->setRegion(panels.latitude, panels.longitude);
+            w.currentlocalMapView->setPin(panels.latitude, panels.longitude);
+            w.currentlocalMapView->show();
         }
         if (panels.startsGeocoding && item)
-            d.mainWindowController().getCityInfowithlonglab(panels.longitude, panels.latitude,
-                                                            item);
-        else if (d.mainWindowController().locationCitylab)
-            d.mainWindowController().locationCitylab->clear();
+            w.getCityInfowithlonglab(panels.longitude, panels.latitude, item);
+        else if (w.locationCitylab)
+            w.locationCitylab->clear();
     } else {
-        if (d.mainWindowController().currentlocalMapView)
-            d.mainWindowController().currentlocalMapView->hide();
-        if (d.mainWindowController().locationCitylab)
-            d.mainWindowController().locationCitylab->clear();
+        if (w.currentlocalMapView)
+            w.currentlocalMapView->hide();
+        if (w.locationCitylab)
+            w.locationCitylab->clear();
     }
 }
 
 // Sets every local panel from one description; `item` gets the place name when one is found.
-void showLocalPanels(AppDelegate &d, const LocalPhotoPanels &panels,
+void showLocalPanels(MainWindowController &w, const LocalPhotoPanels &panels,
                      const IKImageItemPtr &item = nullptr) {
-    SelectionState &selection = d.selection();
+    SelectionState &selection = w.app.selection();
     selection.currentChooseFilePath = panels.currentChooseFilePath;
     selection.currentExifDictionary = panels.currentExifDictionary;
     selection.currentFileName = panels.currentFileName;
@@ -112,9 +111,9 @@ void showLocalPanels(AppDelegate &d, const LocalPhotoPanels &panels,
     selection.oldGpsAitStr = panels.oldGpsAitStr;
     selection.oldGpsLatiStr = panels.oldGpsLatiStr;
     selection.oldGpsLongtStr = panels.oldGpsLongtStr;
-    d.editSheet.fillEditFieldsFromRememberedValues();
+    w.d.editSheet.fillEditFieldsFromRememberedValues();
 
-    showColumnLines(d, panels, item);
+    showColumnLines(w, panels, item);
 }
 
 // `image` whole and centred in `box`: the view stretches what it is given.
@@ -130,24 +129,22 @@ QPixmap fitted(const QImage &image, const QSize &box) {
 
 // The selected photo as it is now (its latest edited copy, if any), made off the main thread;
 // a picture that arrives after the selection moved on is dropped.
-void showPreview(AppDelegate &d, const IKImageItemPtr &item, bool library) {
-    if (!d.mainWindowController().previewImageView)
+void showPreview(MainWindowController &w, const IKImageItemPtr &item, bool library) {
+    if (!w.previewImageView)
         return;
-    d.mainWindowController().previewImageView->setImage(QPixmap());
-    if (d.mainWindowController().theplayerView)
-        d.mainWindowController().theplayerView->hide();
+    w.previewImageView->setImage(QPixmap());
+    if (w.theplayerView)
+        w.theplayerView->hide();
     if (!item || !item->rare().unreadableReason.isEmpty()) {
-        d.mainWindowController().previewImageView->hide();
+        w.previewImageView->hide();
         return;
     }
-    d.mainWindowController().previewImageView->show();
+    w.previewImageView->show();
     // A library photo not downloaded shows its thumbnail.
     const QString path = library && !QFileInfo::exists(item->currentPath()) ? item->fileThumbPath
                                                                             : item->currentPath();
-    const QSize box = d.mainWindowController().previewContentView
-                          ? d.mainWindowController().previewContentView->size()
-                          : QSize(300, 240);
-    QPointer<AppDelegate> self(&d);
+    const QSize box = w.previewContentView ? w.previewContentView->size() : QSize(300, 240);
+    QPointer<MainWindowController> self(&w);
     std::weak_ptr<IKImageItem> weak = item;
     JobRunner::runOn(JobRunner::Lane::Preview, [self, weak, path, box, library] {
         QImage image = Thumbnails::cached(path);
@@ -155,12 +152,12 @@ void showPreview(AppDelegate &d, const IKImageItemPtr &item, bool library) {
             image = Thumbnails::make(path, 256);
         JobRunner::handTo(self, [self, weak, image, box, library] {
             const IKImageItemPtr shown = weak.lock();
-            if (!self || !shown || !self->mainWindowController().previewImageView || image.isNull())
+            if (!self || !shown || !self->previewImageView || image.isNull())
                 return;
-            const QList<IKImageItemPtr> selected = library ? self->browsers().selectedLibraryItems()
-                                                           : self->browsers().selectedLocalItems();
+            const QList<IKImageItemPtr> selected =
+                library ? self->selectedLibraryItems() : self->selectedLocalItems();
             if (!selected.isEmpty() && selected.first() == shown)
-                self->mainWindowController().previewImageView->setImage(fitted(image, box));
+                self->previewImageView->setImage(fitted(image, box));
         });
     });
 }
@@ -168,15 +165,15 @@ void showPreview(AppDelegate &d, const IKImageItemPtr &item, bool library) {
 } // namespace
 
 void MainWindowController::clearLocalPanels() {
-    showLocalPanels(d, LocalPhotoPanels{});
+    showLocalPanels(*this, LocalPhotoPanels{});
 }
 
 void MainWindowController::showPhotoInColumn(const IKImageItemPtr &item, bool library) {
-    showColumnLines(d, item ? describeLocalPhoto(*item) : LocalPhotoPanels{},
+    showColumnLines(*this, item ? describeLocalPhoto(*item) : LocalPhotoPanels{},
                     library ? nullptr : item);
     // A library video plays in its own view.
     if (!library || !item || GetViedoType(item->filePath) < 0) {
-        showPreview(d, item, library);
+        showPreview(*this, item, library);
     } else {
         if (previewImageView)
             previewImageView->hide();
@@ -192,29 +189,29 @@ void MainWindowController::imageBrowserSelectionDidChange(QListView *browser) {
     }
     if (!browser || browser != localImageBrowserView)
         return;
-    const QList<IKImageItemPtr> selected = d.browsers().selectedLocalItems();
+    const QList<IKImageItemPtr> selected = app.browsers().selectedLocalItems();
     if (selected.isEmpty()) {
         clearLocalPanels();
-        showPreview(d, nullptr, false);
+        showPreview(*this, nullptr, false);
         return;
     }
     const IKImageItemPtr item = selected.first();
-    // Every panel is set from &d file alone, an unreadable one too: what the panels or the
+    // Every panel is set from this file alone, an unreadable one too: what the panels or the
     // edit sheet show never comes from the photo selected before.
-    showLocalPanels(d, describeLocalPhoto(*item), item);
-    showPreview(d, item, false);
+    showLocalPanels(*this, describeLocalPhoto(*item), item);
+    showPreview(*this, item, false);
 }
 
 void MainWindowController::getCityInfowithlonglab(double longitude, double latitude,
                                                   const IKImageItemPtr &item) {
-    d.selection().currentLocationStr = QStringLiteral("");
+    app.selection().currentLocationStr = QStringLiteral("");
     if (locationCitylab)
         locationCitylab->clear();
     if (!geocoder)
-        geocoder = new ReverseGeocoder(&d);
+        geocoder = new ReverseGeocoder(this);
     std::weak_ptr<IKImageItem> weakItem = item;
     currentGeocodeRequest = geocoder->reverseGeocode(
-        latitude, longitude, &d, [this, weakItem](const Placemark &place, const QString &error) {
+        latitude, longitude, this, [this, weakItem](const Placemark &place, const QString &error) {
             if (!error.isEmpty())
                 qCWarning(lcBrowser) << "Reverse geocoding failed==" << error;
             const QString name = error.isEmpty() ? placeNameFrom(place) : QString();
@@ -222,18 +219,18 @@ void MainWindowController::getCityInfowithlonglab(double longitude, double latit
             if (name.isEmpty()) {
                 // Offline, without a server or without a known place, the label says so
                 // rather than staying blank as if still asking.
-                const QList<IKImageItemPtr> selected = d.browsers().selectedLocalItems();
+                const QList<IKImageItemPtr> selected = app.browsers().selectedLocalItems();
                 if (target && !selected.isEmpty() && selected.first() == target && locationCitylab)
-                    locationCitylab->setText(AppDelegate::tr("Place unknown"));
+                    locationCitylab->setText(tr("Place unknown"));
                 return;
             }
             if (target)
                 target->editRare().GPSLocationfileName = name;
             // A late answer for a photo that is no longer shown stays with its item only.
-            const QList<IKImageItemPtr> selected = d.browsers().selectedLocalItems();
+            const QList<IKImageItemPtr> selected = app.browsers().selectedLocalItems();
             if (!target || selected.isEmpty() || selected.first() != target)
                 return;
-            d.selection().currentLocationStr = name;
+            app.selection().currentLocationStr = name;
             if (locationCitylab)
                 locationCitylab->setText(name);
         });

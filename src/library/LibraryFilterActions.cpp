@@ -1,6 +1,6 @@
 // The library browser's filters and selections: each puts one list of the last scan on
 // screen and marks it on the filter button, which the sorts read back.
-#include "app/AppDelegate.h"
+#include "app/AppServices.h"
 #include "app/Sheets.h"
 #include "browser/MainWindowController.h"
 
@@ -22,43 +22,42 @@ namespace {
 
 // Marks the view on the filter button, which names it, and resets the sort button to newest
 // first. The toolbar's layout places and sizes both buttons.
-void markFilter(AppDelegate &d, const QString &image, const QString &title) {
-    if (PRButton *b = d.mainWindowController().showPhotoTypelibBtn) {
+void markFilter(MainWindowController &w, const QString &image, const QString &title) {
+    if (PRButton *b = w.showPhotoTypelibBtn) {
         b->setImageName(image);
-        const QString text = AppDelegate::tr("Show: %1").arg(title);
+        const QString text = MainWindowController::tr("Show: %1").arg(title);
         b->setFittedText(text);
         b->setToolTip(text);
     }
-    if (PRButton *b = d.mainWindowController().filterPhotolibBtn)
+    if (PRButton *b = w.filterPhotolibBtn)
         b->setImageName(QStringLiteral("sortphotobydate.png"));
 }
 
-void markFilter(AppDelegate &d, const LibraryFilterLook &look) {
-    markFilter(d, QLatin1String(look.image),
+void markFilter(MainWindowController &w, const LibraryFilterLook &look) {
+    markFilter(w, QLatin1String(look.image),
                QCoreApplication::translate("LibraryFilters", look.title));
 }
 
-void showList(AppDelegate &d, QList<IKImageItemPtr> items) {
-    d.library().photoLibBroserArray = std::move(items);
-    d.mainWindowController().LoadImportedPhotoLibraryonMainThread();
+void showList(MainWindowController &w, QList<IKImageItemPtr> items) {
+    w.app.library().photoLibBroserArray = std::move(items);
+    w.LoadImportedPhotoLibraryonMainThread();
 }
 
-void showFilter(AppDelegate &d, LibraryFilter filter) {
-    if (d.mainWindowController().libraryScanNotCompleted())
+void showFilter(MainWindowController &w, LibraryFilter filter) {
+    if (w.libraryScanNotCompleted())
         return;
     const LibraryFilterLook &look = libraryFilterLook(filter);
-    showList(d, libraryFilterShownList(
-                    d.mainWindowController().libraryListForFilter(QLatin1String(look.image)),
-                    look.newestFirst));
-    markFilter(d, look);
+    showList(w, libraryFilterShownList(w.libraryListForFilter(QLatin1String(look.image)),
+                                       look.newestFirst));
+    markFilter(w, look);
 }
 
-void showSelection(AppDelegate &d, const QList<IKImageItemPtr> &items, const char *image) {
-    if (d.mainWindowController().libraryScanNotCompleted())
+void showSelection(MainWindowController &w, const QList<IKImageItemPtr> &items, const char *image) {
+    if (w.libraryScanNotCompleted())
         return;
-    showList(d, items);
+    showList(w, items);
     // The filter button keeps its picture: a sort afterwards still sorts the filter's list.
-    if (PRButton *b = d.mainWindowController().filterPhotolibBtn)
+    if (PRButton *b = w.filterPhotolibBtn)
         b->setImageName(QLatin1String(image));
 }
 
@@ -66,89 +65,88 @@ void showSelection(AppDelegate &d, const QList<IKImageItemPtr> &items, const cha
 
 bool MainWindowController::libraryScanNotCompleted() {
     // While a load runs its lists are still being filled: no view of them yet.
-    if (d.library().scanComplete && !d.library().scanPhotoLibStart)
+    if (app.library().scanComplete && !app.library().scanPhotoLibStart)
         return false;
-    beginAlertSheet(d.window, AppDelegate::tr("The Scan is not completed."),
-                    AppDelegate::tr("Please wait a while to complete the scan."),
-                    {AppDelegate::tr(" Ok ")},
-                    [this](QMessageBox *a, int c) { d.sheets().savePanelDidEnd3(a, c); });
+    beginAlertSheet(app.mainWindow(), tr("The Scan is not completed."),
+                    tr("Please wait a while to complete the scan."), {tr(" Ok ")},
+                    [this](QMessageBox *a, int c) { app.sheets().savePanelDidEnd3(a, c); });
     return true;
 }
 
 void MainWindowController::ShowAllItemsBtninPhotoLibraryAction() {
-    showFilter(d, LibraryFilter::All);
+    showFilter(*this, LibraryFilter::All);
 }
 void MainWindowController::ShowLivePhotoBtninPhotoLibraryAction() {
-    showFilter(d, LibraryFilter::LivePhotos);
+    showFilter(*this, LibraryFilter::LivePhotos);
 }
 void MainWindowController::ShowJPGPhotoBtninPhotoLibraryAction() {
-    showFilter(d, LibraryFilter::Jpeg);
+    showFilter(*this, LibraryFilter::Jpeg);
 }
 void MainWindowController::ShowUnDownloadediCloudPhotoLibraryAction() {
-    showFilter(d, LibraryFilter::NotDownloaded);
+    showFilter(*this, LibraryFilter::NotDownloaded);
 }
 void MainWindowController::ShowRAWPhotoBtninPhotoLibraryAction() {
-    showFilter(d, LibraryFilter::Raw);
+    showFilter(*this, LibraryFilter::Raw);
 }
 void MainWindowController::ShowPNGPhotoBtninPhotoLibraryAction() {
-    showFilter(d, LibraryFilter::Png);
+    showFilter(*this, LibraryFilter::Png);
 }
 void MainWindowController::ShowFavortePhotoBtninPhotoLibraryAction() {
-    showFilter(d, LibraryFilter::Favourites);
+    showFilter(*this, LibraryFilter::Favourites);
 }
 void MainWindowController::ShowEditedPhotoBtninPhotoLibraryAction() {
-    showFilter(d, LibraryFilter::Edited);
+    showFilter(*this, LibraryFilter::Edited);
 }
 void MainWindowController::ShowNoAlbumPhotoBtninPhotoLibraryAction() {
-    showFilter(d, LibraryFilter::NoAlbum);
+    showFilter(*this, LibraryFilter::NoAlbum);
 }
 void MainWindowController::ShowNoTitlePhotoBtninPhotoLibraryAction() {
-    showFilter(d, LibraryFilter::NoTitle);
+    showFilter(*this, LibraryFilter::NoTitle);
 }
 void MainWindowController::ShowNoCaptionPhotoBtninPhotoLibraryAction() {
-    showFilter(d, LibraryFilter::NoCaption);
+    showFilter(*this, LibraryFilter::NoCaption);
 }
 void MainWindowController::ShowNoLocationPhotoBtninPhotoLibraryAction() {
-    showFilter(d, LibraryFilter::NoLocation);
+    showFilter(*this, LibraryFilter::NoLocation);
 }
 void MainWindowController::ShowNoKeywordsPhotoBtninPhotoLibraryAction() {
-    showFilter(d, LibraryFilter::NoKeywords);
+    showFilter(*this, LibraryFilter::NoKeywords);
 }
 void MainWindowController::ShowTwentyfourHoursinPhotoLibraryAction() {
-    showFilter(d, LibraryFilter::Last24Hours);
+    showFilter(*this, LibraryFilter::Last24Hours);
 }
 void MainWindowController::ShowSevenDaysinPhotoLibraryAction() {
-    showFilter(d, LibraryFilter::Last7Days);
+    showFilter(*this, LibraryFilter::Last7Days);
 }
 void MainWindowController::ShowThirtyDaysinPhotoLibraryAction() {
-    showFilter(d, LibraryFilter::Last30Days);
+    showFilter(*this, LibraryFilter::Last30Days);
 }
 void MainWindowController::ShowNineDaysinPhotoLibraryAction() {
-    showFilter(d, LibraryFilter::Last90Days);
+    showFilter(*this, LibraryFilter::Last90Days);
 }
 void MainWindowController::ShowOneYearDaysinPhotoLibraryAction() {
-    showFilter(d, LibraryFilter::LastYear);
+    showFilter(*this, LibraryFilter::LastYear);
 }
 void MainWindowController::ShowVideosBtninPhotoLibraryAction() {
-    showFilter(d, LibraryFilter::Videos);
+    showFilter(*this, LibraryFilter::Videos);
 }
 void MainWindowController::ShowReferencePhotosinPhotoLibraryAction() {
-    showFilter(d, LibraryFilter::Referenced);
+    showFilter(*this, LibraryFilter::Referenced);
 }
 void MainWindowController::ShowLostReferencePhotosinPhotoLibraryAction() {
-    showFilter(d, LibraryFilter::LostReferenced);
+    showFilter(*this, LibraryFilter::LostReferenced);
 }
 
 void MainWindowController::FilterSelectOneAlbumsAction(const QString &albumTitle) {
     if (libraryScanNotCompleted())
         return;
-    const auto album = d.library().albumDictionary.constFind(albumTitle);
-    if (album == d.library().albumDictionary.cend())
+    const auto album = app.library().albumDictionary.constFind(albumTitle);
+    if (album == app.library().albumDictionary.cend())
         return;
     const LibraryFilterLook &look = libraryFilterLook(LibraryFilter::Album);
-    showList(d, libraryFilterShownList(album.value(), true));
-    d.library().currentAlbumArray = album.value();
-    markFilter(d, QLatin1String(look.image), albumTitle);
+    showList(*this, libraryFilterShownList(album.value(), true));
+    app.library().currentAlbumArray = album.value();
+    markFilter(*this, QLatin1String(look.image), albumTitle);
 }
 
 void MainWindowController::ShowCustomRangePhotoLibraryAction() {
@@ -156,21 +154,21 @@ void MainWindowController::ShowCustomRangePhotoLibraryAction() {
         return;
     ensureDateRangePickers();
     const QList<IKImageItemPtr> kept =
-        libraryItemsInRange(d.library().backupdifPhotoLibItemArray, startDatePicker->dateTime(),
+        libraryItemsInRange(app.library().backupdifPhotoLibItemArray, startDatePicker->dateTime(),
                             endDatePicker->dateTime(), QDateTime::currentDateTime(),
                             [](const QString &path) { return FileDates::creationDate(path); });
     const LibraryFilterLook &look = libraryFilterLook(LibraryFilter::CustomRange);
-    showList(d, libraryFilterShownList(kept, true));
-    d.library().currentAlbumArray = kept;
-    markFilter(d, look);
+    showList(*this, libraryFilterShownList(kept, true));
+    app.library().currentAlbumArray = kept;
+    markFilter(*this, look);
 }
 
 void MainWindowController::ensureDateRangePickers() {
     if (dateRangeWindow)
         return;
-    auto *sheet = new QDialog(d.window);
+    auto *sheet = new QDialog(app.mainWindow());
     sheet->setObjectName(QStringLiteral("dateRangeWindow"));
-    sheet->setWindowTitle(AppDelegate::tr("Custom Date Range"));
+    sheet->setWindowTitle(tr("Custom Date Range"));
     sheet->setWindowModality(Qt::WindowModal);
     auto *form = new QFormLayout(sheet);
     const QDateTime now = QDateTime::currentDateTime();
@@ -182,14 +180,14 @@ void MainWindowController::ensureDateRangePickers() {
         picker->setCalendarPopup(true);
         picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     }
-    form->addRow(AppDelegate::tr("From:"), startDatePicker);
-    form->addRow(AppDelegate::tr("To:"), endDatePicker);
+    form->addRow(tr("From:"), startDatePicker);
+    form->addRow(tr("To:"), endDatePicker);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, sheet);
     form->addRow(buttons);
-    d.connect(buttons, &QDialogButtonBox::accepted, sheet, &QDialog::accept);
-    d.connect(buttons, &QDialogButtonBox::rejected, sheet, &QDialog::reject);
-    d.connect(sheet, &QDialog::accepted, &d,
-              &AppDelegate::forward<&MainWindowController::ShowCustomRangePhotoLibraryAction>);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, sheet, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, sheet, &QDialog::reject);
+    QObject::connect(sheet, &QDialog::accepted, sheet,
+                     [this] { ShowCustomRangePhotoLibraryAction(); });
     // Wide enough that a title bar shows the title whole beside its buttons.
     QFont bold = sheet->font();
     bold.setBold(true);
@@ -205,23 +203,22 @@ void MainWindowController::ShowCustomRangeWindow() {
 }
 
 void MainWindowController::SelectAllPhotosLibraryAction() {
-    showSelection(d, d.library().backupdifPhotoLibItemArray, "allphotoinphotolib.png");
+    showSelection(*this, app.library().backupdifPhotoLibItemArray, "allphotoinphotolib.png");
 }
 
 void MainWindowController::SelectAllissuesPhotosAction() {
-    showSelection(d, d.library().difPhotoLibItemArray, "allincorrectphotos.png");
+    showSelection(*this, app.library().difPhotoLibItemArray, "allincorrectphotos.png");
 }
 
 void MainWindowController::SelectSamePhotosNameAction() {
     if (libraryScanNotCompleted())
         return;
-    showList(d, sameFileNameItems(d.library().nameDictionary));
+    showList(*this, sameFileNameItems(app.library().nameDictionary));
     if (filterPhotolibBtn)
         filterPhotolibBtn->show();
     if (showPhotoTypelibBtn)
         showPhotoTypelibBtn->show();
-    markFilter(d, QStringLiteral("samephotoname.png"),
-               AppDelegate::tr("Photos with the Same File Name"));
+    markFilter(*this, QStringLiteral("samephotoname.png"), tr("Photos with the Same File Name"));
 }
 
 void MainWindowController::FindSameFileNameinPhotoLibraryAction() {

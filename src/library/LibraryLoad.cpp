@@ -36,47 +36,46 @@ class LibraryLoadJob {
 };
 
 namespace {
-void startScanIndicator(AppDelegate &d) {
-    if (d.mainWindowController().scanProcesser)
-        d.mainWindowController().scanProcesser->show();
-    if (d.mainWindowController().scanninginfolab)
-        d.mainWindowController().scanninginfolab->show();
-    if (!d.mainWindowController().scanGifTimer) {
-        d.mainWindowController().scanGifTimer = new QTimer(&d);
-        QObject::connect(
-            d.mainWindowController().scanGifTimer, &QTimer::timeout, &d,
-            &AppDelegate::forward<&MainWindowController::StartScanningGIFImageViewTimer>);
+void startScanIndicator(MainWindowController &w) {
+    if (w.scanProcesser)
+        w.scanProcesser->show();
+    if (w.scanninginfolab)
+        w.scanninginfolab->show();
+    if (!w.scanGifTimer) {
+        w.scanGifTimer = new QTimer(&w);
+        QObject::connect(w.scanGifTimer, &QTimer::timeout, &w,
+                         [&w] { w.StartScanningGIFImageViewTimer(); });
     }
-    d.mainWindowController().scanGifTimer->start(100);
+    w.scanGifTimer->start(100);
 }
 } // namespace
 
 bool MainWindowController::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
-    if (d.library().scanPhotoLibStart) {
-        beginAlertSheet(d.window, AppDelegate::tr("A photo library is still loading."),
-                        AppDelegate::tr("Wait until \"%1\" has loaded, then open \"%2\".")
-                            .arg(d.libraryLoad ? d.libraryLoad->path : QString(), libraryPath),
-                        {AppDelegate::tr(" Ok ")},
-                        [this](QMessageBox *a, int c) { d.sheets().savePanelDidEnd3(a, c); });
+    if (app.library().scanPhotoLibStart) {
+        beginAlertSheet(app.mainWindow(), tr("A photo library is still loading."),
+                        tr("Wait until \"%1\" has loaded, then open \"%2\".")
+                            .arg(libraryLoad ? libraryLoad->path : QString(), libraryPath),
+                        {tr(" Ok ")},
+                        [this](QMessageBox *a, int c) { app.sheets().savePanelDidEnd3(a, c); });
         return false;
     }
-    startScanIndicator(d);
+    startScanIndicator(*this);
     loadOfDefaultLibrary = false;
-    d.library().scanComplete = false;
-    d.library().scanPhotoLibStart = true;
+    app.library().scanComplete = false;
+    app.library().scanPhotoLibStart = true;
     // Nothing of the last library stays on screen, nor can an edit reach it.
-    static_cast<LibraryLists &>(d.library()) = LibraryLists{};
-    d.library().currentAlbumArray.clear();
-    d.localLists().photoLibraryItemArray.clear();
+    static_cast<LibraryLists &>(app.library()) = LibraryLists{};
+    app.library().currentAlbumArray.clear();
+    app.localLists().photoLibraryItemArray.clear();
     d.libraryDatabase().useLibraryWorkingCopy(nullptr);
-    d.library().currentPhotolibPath = libraryPath;
-    d.libraryReloadCount = 0;
-    d.library().loadNote.clear();
+    app.library().currentPhotolibPath = libraryPath;
+    libraryReloadCount = 0;
+    app.library().loadNote.clear();
     if (showPhotoTypelibBtn) {
         const LibraryFilterLook &all = libraryFilterLook(LibraryFilter::All);
         showPhotoTypelibBtn->setImageName(QLatin1String(all.image));
-        const QString text = AppDelegate::tr("Show: %1")
-                                 .arg(QCoreApplication::translate("LibraryFilters", all.title));
+        const QString text =
+            tr("Show: %1").arg(QCoreApplication::translate("LibraryFilters", all.title));
         showPhotoTypelibBtn->setFittedText(text);
         showPhotoTypelibBtn->setToolTip(text);
     }
@@ -94,10 +93,10 @@ bool MainWindowController::LoadPhotosLibraryItemThreader(const QString &libraryP
 
     LibraryLoadSettings settings;
     settings.libraryPath = libraryPath;
-    settings.now = d.libraryLoadClock ? d.libraryLoadClock() : QDateTime::currentDateTime();
+    settings.now = libraryLoadClock ? libraryLoadClock() : QDateTime::currentDateTime();
     auto job = std::make_shared<LibraryLoadJob>();
     job->path = libraryPath;
-    d.libraryLoad = job;
+    libraryLoad = job;
     // One long task streaming its batches; they and the end reach only the runner that is
     // still the application's, since the job and its runner go together.
     job->runner.startLong([this, settings](JobControl &control) {
@@ -108,24 +107,24 @@ bool MainWindowController::LoadPhotosLibraryItemThreader(const QString &libraryP
                 [this, &control](LibraryLoadBatch &&batch) {
                     control.handBack(std::move(batch), [this](LibraryLoadBatch &&shown) {
                         if (shown.restart) {
-                            static_cast<LibraryLists &>(d.library()) = LibraryLists{};
-                            d.localLists().photoLibraryItemArray.clear();
+                            static_cast<LibraryLists &>(app.library()) = LibraryLists{};
+                            app.localLists().photoLibraryItemArray.clear();
                             libraryShownClock.invalidate(); // nothing stale stays shown
                         }
-                        d.localLists().photoLibraryItemArray.append(shown.records);
+                        app.localLists().photoLibraryItemArray.append(shown.records);
                         appendLibraryBatch(shown.lists);
                     });
                 },
                 control.cancelFlag());
         } catch (const std::exception &e) {
             qCWarning(lcLibrary).noquote() << "LoadPhotosLibraryItemThreader==" << e.what();
-            outcome.note = AppDelegate::tr("The library could not be loaded: %1").arg(e.what());
+            outcome.note = tr("The library could not be loaded: %1").arg(e.what());
         }
         control.handBack(std::move(outcome), [this](LibraryLoadOutcome &&end) {
             if (end.workingCopy)
                 d.libraryDatabase().useLibraryWorkingCopy(end.workingCopy);
             d.libraryDatabase().chooseLibrarySchema(end.bScanNewPhotosLib);
-            d.library().loadNote = end.note;
+            app.library().loadNote = end.note;
             CompletedScanPhotoLibraryonMainThread();
         });
         JobResult done;
@@ -142,19 +141,20 @@ constexpr qint64 kShowWaitPerThousand = 1;
 constexpr qint64 kLongestShowWait = 1000;
 
 void MainWindowController::appendLibraryBatch(const LibraryLists &batch) {
-    d.library().append(batch);
-    const qint64 wait = std::min(kLongestShowWait, qint64(d.library().photoLibBroserArray.size()) /
-                                                       1000 * kShowWaitPerThousand);
+    app.library().append(batch);
+    const qint64 wait =
+        std::min(kLongestShowWait,
+                 qint64(app.library().photoLibBroserArray.size()) / 1000 * kShowWaitPerThousand);
     const qint64 since = libraryShownClock.isValid() ? libraryShownClock.elapsed() : wait;
     if (since >= wait) {
         showLibraryBatches();
         return;
     }
     if (!libraryShowTimer) {
-        libraryShowTimer = new QTimer(&d);
+        libraryShowTimer = new QTimer(this);
         libraryShowTimer->setSingleShot(true);
-        QObject::connect(libraryShowTimer, &QTimer::timeout, &d, [this] {
-            if (d.library().scanPhotoLibStart)
+        QObject::connect(libraryShowTimer, &QTimer::timeout, this, [this] {
+            if (app.library().scanPhotoLibStart)
                 showLibraryBatches();
         });
     }
@@ -170,7 +170,7 @@ void MainWindowController::showLibraryBatches() {
 }
 
 void MainWindowController::LoadImportedPhotoLibraryonMainThread() {
-    ++d.libraryReloadCount;
+    ++libraryReloadCount;
     if (photoLibBrowserView)
         if (auto *model = qobject_cast<LocalPhotoModel *>(photoLibBrowserView->model()))
             model->reload();
@@ -180,8 +180,8 @@ void MainWindowController::LoadImportedPhotoLibraryonMainThread() {
 
 void MainWindowController::CompletedScanPhotoLibraryonMainThread() {
     const bool unasked = std::exchange(loadOfDefaultLibrary, false);
-    d.library().scanComplete = true;
-    d.library().scanPhotoLibStart = false;
+    app.library().scanComplete = true;
+    app.library().scanPhotoLibStart = false;
     if (libraryShowTimer)
         libraryShowTimer->stop(); // the whole list is shown below
     if (scanGifTimer)
@@ -198,12 +198,11 @@ void MainWindowController::CompletedScanPhotoLibraryonMainThread() {
     SortAllPhotosLibraryByDateAction();
     showLibraryAlbumMenu();
 
-    const auto end3 = [this](QMessageBox *a, int c) { d.sheets().savePanelDidEnd3(a, c); };
-    if (!d.library().loadNote.isEmpty()) {
+    const auto end3 = [this](QMessageBox *a, int c) { app.sheets().savePanelDidEnd3(a, c); };
+    if (!app.library().loadNote.isEmpty()) {
         // A load that could not show the library says why instead of the usual hint.
-        beginAlertSheet(d.window,
-                        AppDelegate::tr("The photo library could not be read as a whole."),
-                        d.library().loadNote, {AppDelegate::tr(" Ok ")}, end3);
+        beginAlertSheet(app.mainWindow(), tr("The photo library could not be read as a whole."),
+                        app.library().loadNote, {tr(" Ok ")}, end3);
         return;
     }
     if (const QList<DatabaseHolder> away = d.libraryDatabase().otherComputersHolding();
@@ -213,24 +212,23 @@ void MainWindowController::CompletedScanPhotoLibraryonMainThread() {
     }
     if (!d.libraryDatabase().readOnlyReason().isEmpty()) {
         // Shown, but edits would not reach the library: say so now, not at the first edit.
-        beginAlertSheet(d.window, AppDelegate::tr("The photo library is open read-only."),
-                        d.libraryDatabase().readOnlyReason(), {AppDelegate::tr(" Ok ")}, end3);
+        beginAlertSheet(app.mainWindow(), tr("The photo library is open read-only."),
+                        d.libraryDatabase().readOnlyReason(), {tr(" Ok ")}, end3);
         return;
     }
     // How to open another library is worth saying only where the user did not choose this
     // one, or where it shows nothing.
-    if (!unasked && !d.library().photoLibBroserArray.isEmpty())
+    if (!unasked && !app.library().photoLibBroserArray.isEmpty())
         return;
     if (userDefaults()->value(QLatin1String(SettingsKey::ExampleAlertSuppress)).toBool()) {
         qCDebug(lcLibrary) << "ExampleAlert suppressed";
         return;
     }
     beginAlertSheet(
-        d.window, AppDelegate::tr("If you want to select a different Photo Library to Scan"),
-        AppDelegate::tr(
-            "Go to File Menu -> Open Photo Library…  to open and scan another photo library."),
-        {AppDelegate::tr(" Ok ")}, [this](QMessageBox *a, int c) { savePanelDidEnd12(a, c); },
-        AppDelegate::tr("Do not show this message again"));
+        app.mainWindow(), tr("If you want to select a different Photo Library to Scan"),
+        tr("Go to File Menu -> Open Photo Library…  to open and scan another photo library."),
+        {tr(" Ok ")}, [this](QMessageBox *a, int c) { savePanelDidEnd12(a, c); },
+        tr("Do not show this message again"));
 }
 
 void MainWindowController::savePanelDidEnd12(QMessageBox *alert, int returnCode, void *) {
@@ -245,16 +243,16 @@ void MainWindowController::savePanelDidEnd12(QMessageBox *alert, int returnCode,
 void MainWindowController::showLibraryAlbumMenu() {
     if (!albumsFolderMenuItem)
         return;
-    auto *menu = new QMenu(d.window);
+    auto *menu = new QMenu(app.mainWindow());
     menu->setObjectName(QStringLiteral("albumsMenu"));
-    for (const QString &title : sortedAlbumTitles(d.library().albumDictionary)) {
+    for (const QString &title : sortedAlbumTitles(app.library().albumDictionary)) {
         // Shown with "&" escaped, which would otherwise mark a mnemonic; the title itself
         // travels as the item's data.
         QAction *item =
             menu->addAction(QString(title).replace(QLatin1Char('&'), QLatin1String("&&")));
         item->setData(title);
-        d.connect(item, &QAction::triggered, &d,
-                  [this, item] { FilterSelectOneAlbumsAction(item->data().toString()); });
+        QObject::connect(item, &QAction::triggered, this,
+                         [this, item] { FilterSelectOneAlbumsAction(item->data().toString()); });
     }
     if (QMenu *old = albumsFolderMenuItem->menu())
         old->deleteLater();

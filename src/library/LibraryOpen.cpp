@@ -20,16 +20,14 @@
 #include <QTimer>
 
 namespace {
-void setModeImages(AppDelegate &d, bool library) {
-    for (PRButton *b :
-         {d.mainWindowController().cameraphotoBtn, d.mainWindowController().photolibcameraphotoBtn})
+void setModeImages(MainWindowController &w, bool library) {
+    for (PRButton *b : {w.cameraphotoBtn, w.photolibcameraphotoBtn})
         if (b) {
             b->setImageName(library ? QStringLiteral("cameraphotodown.png")
                                     : QStringLiteral("cameraphotonom.png"));
             b->setChecked(library);
         }
-    for (PRButton *b :
-         {d.mainWindowController().localphotoBtn, d.mainWindowController().photoliblocalphotoBtn})
+    for (PRButton *b : {w.localphotoBtn, w.photoliblocalphotoBtn})
         if (b) {
             b->setImageName(library ? QStringLiteral("localphotonom.png")
                                     : QStringLiteral("localphotodown.png"));
@@ -37,33 +35,33 @@ void setModeImages(AppDelegate &d, bool library) {
         }
 }
 
-void showLibraryView(AppDelegate &d) {
-    if (d.mainWindowController().localphotoView)
-        d.mainWindowController().localphotoView->hide();
-    if (d.mainWindowController().photolibView)
-        d.mainWindowController().photolibView->show();
+void showLibraryView(MainWindowController &w) {
+    if (w.localphotoView)
+        w.localphotoView->hide();
+    if (w.photolibView)
+        w.photolibView->show();
 }
 
-void showOpenPanel(AppDelegate &d) {
-    auto *panel =
-        new QFileDialog(d.window, AppDelegate::tr("Please select Photos Library to open."),
-                        QDir(QDir::homePath()).filePath(QStringLiteral("Pictures")));
+void showOpenPanel(MainWindowController &w) {
+    auto *panel = new QFileDialog(w.app.mainWindow(),
+                                  MainWindowController::tr("Please select Photos Library to open."),
+                                  QDir(QDir::homePath()).filePath(QStringLiteral("Pictures")));
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setWindowModality(Qt::WindowModal);
     // A library is a package, that is a folder: Qt's own dialog lets one be chosen.
     panel->setOption(QFileDialog::DontUseNativeDialog, true);
     panel->setFileMode(QFileDialog::Directory);
     panel->setObjectName(QStringLiteral("openPhotoLibraryPanel"));
-    d.mainWindowController().theOpenPanel = panel;
-    QObject::connect(panel, &QFileDialog::finished, &d, [&d, panel](int r) {
-        d.mainWindowController().openPanelDidEnd8(panel, r == QDialog::Accepted ? 1 : 0);
+    w.theOpenPanel = panel;
+    QObject::connect(panel, &QFileDialog::finished, &w, [&w, panel](int r) {
+        w.openPanelDidEnd8(panel, r == QDialog::Accepted ? 1 : 0);
     });
     panel->open();
 }
 } // namespace
 
 void MainWindowController::ChangeLocalPhotoMenuAction() {
-    setModeImages(d, false);
+    setModeImages(*this, false);
     d.showActionsForMode(false);
     if (localphotoView)
         localphotoView->show();
@@ -75,18 +73,18 @@ void MainWindowController::ChangeLocalPhotoMenuAction() {
     if (exportandimportActionMenu)
         exportandimportActionMenu->setVisible(false);
     ChangeToImportComputerPhoto();
-    // The right column shows &d mode's selection again.
-    const QList<IKImageItemPtr> selected = d.browsers().selectedLocalItems();
+    // The right column shows this mode's selection again.
+    const QList<IKImageItemPtr> selected = app.browsers().selectedLocalItems();
     showPhotoInColumn(selected.isEmpty() ? nullptr : selected.first(), false);
 }
 
 void MainWindowController::ChangePhotoLibraryMenuAction() {
-    const bool scanRunning = d.library().scanPhotoLibStart;
-    setModeImages(d, true);
+    const bool scanRunning = app.library().scanPhotoLibStart;
+    setModeImages(*this, true);
     d.showActionsForMode(true);
-    showLibraryView(d);
-    // The right column shows &d mode's selection again; the panels keep what is typed.
-    const QList<IKImageItemPtr> selected = d.browsers().selectedLibraryItems();
+    showLibraryView(*this);
+    // The right column shows this mode's selection again; the panels keep what is typed.
+    const QList<IKImageItemPtr> selected = app.browsers().selectedLibraryItems();
     showPhotoInColumn(selected.isEmpty() ? nullptr : selected.first(), true);
     if (scanRunning)
         return;
@@ -95,23 +93,22 @@ void MainWindowController::ChangePhotoLibraryMenuAction() {
         quickActionMenu->setMenu(PhotolibQuickMenu);
     if (exportandimportActionMenu)
         exportandimportActionMenu->setVisible(false);
-    if (d.library().scanComplete)
+    if (app.library().scanComplete)
         return;
 
     const DefaultPhotoLibrary found = findDefaultPhotoLibrary(QDir::homePath());
     if (!found.exists) {
-        showOpenPanel(d);
+        showOpenPanel(*this);
         return;
     }
     if (!canListLibraryPackage(found.path)) {
         // Linux has no privacy pane: the folder's permissions decide, so say which folder.
-        beginAlertSheet(
-            d.window, AppDelegate::tr("The photo library cannot be opened."),
-            AppDelegate::tr("\"%1\" cannot be listed: its permissions do not allow Photo Kestry "
-                            "to read it.")
-                .arg(found.path),
-            {AppDelegate::tr(" Ok ")},
-            [this](QMessageBox *a, int c) { d.sheets().savePanelDidEnd3(a, c); });
+        beginAlertSheet(app.mainWindow(), tr("The photo library cannot be opened."),
+                        tr("\"%1\" cannot be listed: its permissions do not allow Photo Kestry "
+                           "to read it.")
+                            .arg(found.path),
+                        {tr(" Ok ")},
+                        [this](QMessageBox *a, int c) { app.sheets().savePanelDidEnd3(a, c); });
         return;
     }
     if (LoadPhotosLibraryItemThreader(found.path))
@@ -119,10 +116,10 @@ void MainWindowController::ChangePhotoLibraryMenuAction() {
 }
 
 void MainWindowController::OpenPhotoLibraryAction() {
-    showOpenPanel(d);
-    setModeImages(d, true);
+    showOpenPanel(*this);
+    setModeImages(*this, true);
     d.showActionsForMode(true);
-    showLibraryView(d);
+    showLibraryView(*this);
 }
 
 void MainWindowController::openPanelDidEnd8(QFileDialog *panel, int returnCode, void *) {
@@ -134,11 +131,11 @@ void MainWindowController::openPanelDidEnd8(QFileDialog *panel, int returnCode, 
 }
 
 void MainWindowController::StartScanningGIFImageViewTimer() {
-    const int n = d.library().scanningcount++;
+    const int n = app.library().scanningcount++;
     if (n <= 6) {
         if (scanninginfolab)
             scanninginfolab->setText(QStringLiteral("Scanning.") + QString(n, QLatin1Char('.')));
     } else if (n > 10) {
-        d.library().scanningcount = 0;
+        app.library().scanningcount = 0;
     }
 }

@@ -1,5 +1,5 @@
 // The library browser's five sorts: the current filter's list, sorted into the shown list.
-#include "app/AppDelegate.h"
+#include "app/AppServices.h"
 #include "browser/MainWindowController.h"
 
 #include "browser/PRButton.h"
@@ -8,25 +8,23 @@
 #include <QListView>
 
 namespace {
-void sortShownList(AppDelegate &d, LibrarySortOrder order, const char *image) {
-    const QString filter = d.mainWindowController().showPhotoTypelibBtn
-                               ? d.mainWindowController().showPhotoTypelibBtn->imageName()
-                               : QString();
+void sortShownList(MainWindowController &w, LibrarySortOrder order, const char *image) {
+    const QString filter = w.showPhotoTypelibBtn ? w.showPhotoTypelibBtn->imageName() : QString();
     // Copy first: the source may be the shown list itself.
-    const QList<IKImageItemPtr> source = d.mainWindowController().libraryListForFilter(filter);
+    const QList<IKImageItemPtr> source = w.libraryListForFilter(filter);
     // The list it replaces goes first (clear() would keep its room): a million-photo
     // library's shown list is 16 MB.
-    d.library().photoLibBroserArray = QList<IKImageItemPtr>();
-    d.library().photoLibBroserArray = sortedLibraryItems(source, order);
-    d.mainWindowController().LoadImportedPhotoLibraryonMainThread();
+    w.app.library().photoLibBroserArray = QList<IKImageItemPtr>();
+    w.app.library().photoLibBroserArray = sortedLibraryItems(source, order);
+    w.LoadImportedPhotoLibraryonMainThread();
     // The toolbar's layout places the button; only its mark changes.
-    if (PRButton *b = d.mainWindowController().filterPhotolibBtn)
+    if (PRButton *b = w.filterPhotolibBtn)
         b->setImageName(QLatin1String(image));
 }
 } // namespace
 
 QList<IKImageItemPtr> &MainWindowController::libraryListForFilter(const QString &imageName) {
-    LibraryState &l = d.library();
+    LibraryState &l = app.library();
     switch (libraryListForFilterImage(imageName)) {
     case LibraryListId::All:
         return l.backupdifPhotoLibItemArray;
@@ -80,17 +78,17 @@ QList<IKImageItemPtr> &MainWindowController::libraryListForFilter(const QString 
 }
 
 void MainWindowController::SortAllPhotosLibraryByDateAction() {
-    sortShownList(d, LibrarySortOrder::NewestFirst, "sortphotobydate.png");
+    sortShownList(*this, LibrarySortOrder::NewestFirst, "sortphotobydate.png");
 }
 void MainWindowController::SortAllPhotosLibraryByOldToNewDateAction() {
-    sortShownList(d, LibrarySortOrder::OldestFirst, "sortbyolddate.png");
+    sortShownList(*this, LibrarySortOrder::OldestFirst, "sortbyolddate.png");
 }
 void MainWindowController::SortAllPhotosLibraryByTitleAction() {
-    sortShownList(d, LibrarySortOrder::Title, "sortbytitle.png");
+    sortShownList(*this, LibrarySortOrder::Title, "sortbytitle.png");
 }
 void MainWindowController::SortAllPhotosLibraryByFileNameAction() {
-    sortShownList(d, LibrarySortOrder::FileName, "sortbyname.png");
+    sortShownList(*this, LibrarySortOrder::FileName, "sortbyname.png");
 }
 void MainWindowController::SortAllPhotosLibraryByFileSizeAction() {
-    sortShownList(d, LibrarySortOrder::FileSize, "sortbyfilesize.png");
+    sortShownList(*this, LibrarySortOrder::FileSize, "sortbyfilesize.png");
 }

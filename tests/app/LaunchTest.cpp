@@ -3,6 +3,7 @@
 #include "app/core/MakerSite.h"
 #include "app/core/Settings.h"
 #include "app/core/WindowPlacement.h"
+#include "batch/NamingWindows.h"
 #include "browser/DropTargets.h"
 #include "browser/MainWindowController.h"
 #include "metadata/DateWindows.h"
@@ -104,7 +105,7 @@ TEST_F(Launch, FirstStartWritesEachMissingDefaultOnce) {
     EXPECT_FALSE(d->preferencesWindow.uncompressStampPhotoBtn->isChecked());
     EXPECT_TRUE(d->preferencesWindow.unoverwritePhotoBtn->isChecked());
     EXPECT_FALSE(d->preferencesWindow.overwritePhotoBtn->isChecked());
-    EXPECT_EQ(d->namingWindows.filenameFormatstrlab->text(), "{ExistingFileName}");
+    EXPECT_EQ(drive(*d).find<QLineEdit>("filenameFormatstrlab")->text(), "{ExistingFileName}");
 }
 
 TEST_F(Launch, SecondStartWritesNothingAndOpensNoPage) {
@@ -215,7 +216,7 @@ TEST_F(Launch, MainWindowFitsTheScreenAndKeepsAMinimum) {
     EXPECT_FALSE(d->mainWindowController().pasteExifMenuItem->isEnabled());
     EXPECT_FALSE(d->mainWindowController().pasteAllPhotoMetaMenuItem->isEnabled());
     EXPECT_FALSE(d->cameraWindow.deletePhotoBtn->isEnabled());
-    EXPECT_FALSE(d->namingWindows.renameDateFormatBtn->isEnabled());
+    EXPECT_FALSE(drive(*d).find<QComboBox>("renameDateFormatBtn")->isEnabled());
     EXPECT_EQ(d->mainWindowController().quickActionMenu->menu(),
               d->mainWindowController().removeExifMenu);
     EXPECT_EQ(d->mainWindowController().exportandimportActionMenu->menu(),
@@ -243,13 +244,14 @@ TEST_F(Launch, InitialStateOfTheApplicationObject) {
 
 TEST_F(Launch, CheckBoxTitlesAndPopUpMenus) {
     auto d = launch();
-    EXPECT_EQ(d->namingWindows.keepFileNameBtn->text(), "Keep existing file name text");
-    EXPECT_EQ(d->namingWindows.replaceInvaidStrBtn->text(), "Replace invalid characters with _");
-    EXPECT_EQ(d->namingWindows.seqNumBtn->text(), "Start number at: 1");
-    EXPECT_EQ(d->namingWindows.checkKeepLastFileName->text(),
+    EXPECT_EQ(drive(*d).find<QCheckBox>("keepFileNameBtn")->text(), "Keep existing file name text");
+    EXPECT_EQ(drive(*d).find<QCheckBox>("replaceInvaidStrBtn")->text(),
+              "Replace invalid characters with _");
+    EXPECT_EQ(drive(*d).find<QCheckBox>("seqNumBtn")->text(), "Start number at: 1");
+    EXPECT_EQ(drive(*d).find<QCheckBox>("checkKeepLastFileName")->text(),
               "Keep the last part of the filename string (A string of filename separated by "
               "spaces and '-' delimiters.)");
-    EXPECT_EQ(d->namingWindows.checkRemoveFirstFileName->text(),
+    EXPECT_EQ(drive(*d).find<QCheckBox>("checkRemoveFirstFileName")->text(),
               "Remove the first part of the filename string (A string of filename separated by "
               "spaces and '-' delimiters.)");
     EXPECT_EQ(d->preferencesWindow.overwritePhotoBtn->text(),
@@ -274,23 +276,25 @@ TEST_F(Launch, CheckBoxTitlesAndPopUpMenus) {
     EXPECT_EQ(d->preferencesWindow.dateFormatBtn->choices(),
               (QStringList{"MM/DD/YYYY HH:MM", "DD/MM/YYYY HH:MM", "YYYY/MM/DD HH:MM", "MM.DD.YYYY",
                            "DD.MM.YYYY", "YYYY.MM.DD"}));
-    EXPECT_EQ(d->namingWindows.renameDateFormatBtn->count(), 12);
-    EXPECT_EQ(d->namingWindows.renameDateFormatBtn->currentText(), "Please Choose Date format");
-    EXPECT_EQ(d->namingWindows.renameDateFormatBtn->itemText(11), "DDMMYYYY HHMMss");
-    EXPECT_EQ(itemsOf(d->namingWindows.tagpostionButton),
+    EXPECT_EQ(drive(*d).find<QComboBox>("renameDateFormatBtn")->count(), 12);
+    EXPECT_EQ(drive(*d).find<QComboBox>("renameDateFormatBtn")->currentText(),
+              "Please Choose Date format");
+    EXPECT_EQ(drive(*d).find<QComboBox>("renameDateFormatBtn")->itemText(11), "DDMMYYYY HHMMss");
+    EXPECT_EQ(itemsOf(drive(*d).find<QComboBox>("tagpostionButton")),
               (QStringList{"the beginning of filename", "the end of filename"}));
-    EXPECT_EQ(d->namingWindows.tagpostionButton->currentIndex(), 0);
-    EXPECT_EQ(d->namingWindows.addTagsButton->count(), 11);
-    EXPECT_EQ(d->namingWindows.addTagsButton->currentText(), "Insert photo metadata tag(s)");
+    EXPECT_EQ(drive(*d).find<QComboBox>("tagpostionButton")->currentIndex(), 0);
+    EXPECT_EQ(drive(*d).find<QComboBox>("addTagsButton")->count(), 11);
+    EXPECT_EQ(drive(*d).find<QComboBox>("addTagsButton")->currentText(),
+              "Insert photo metadata tag(s)");
     EXPECT_EQ(itemsOf(drive(*d).find<QComboBox>("AddDateUnitBtn")),
               (QStringList{"Second", "Minute", "Hour"}));
     EXPECT_EQ(drive(*d).find<QComboBox>("AddDateUnitBtn")->currentText(), "Second");
-    EXPECT_EQ(d->namingWindows.useFileNameAsTitlePopButton->currentText(),
+    EXPECT_EQ(drive(*d).find<QComboBox>("useFileNameAsTitlePopButton")->currentText(),
               "Use entire File Name as Photo Title");
-    EXPECT_EQ(d->namingWindows.useFileNameAsTitlePopButton->count(), 3);
-    EXPECT_EQ(d->namingWindows.changephotoTitle_addPhotoTagsPopButton->itemText(2),
+    EXPECT_EQ(drive(*d).find<QComboBox>("useFileNameAsTitlePopButton")->count(), 3);
+    EXPECT_EQ(drive(*d).find<QComboBox>("changephotoTitle_addPhotoTagsPopButton")->itemText(2),
               "Caption/Description");
-    EXPECT_EQ(d->namingWindows.changephotoTitle_addPhotoTagsPopButton->currentText(),
+    EXPECT_EQ(drive(*d).find<QComboBox>("changephotoTitle_addPhotoTagsPopButton")->currentText(),
               "Add photo metadata tag(s)");
 }
 

@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 #include "app/Jobs.h"
 #include "app/core/Settings.h"
+#include "batch/ImageOutput.h"
 #include "batch/core/UprightDecode.h"
 #include "browser/DropTargets.h"
 #include "browser/MainWindowController.h"
@@ -93,7 +94,7 @@ TEST_F(ImageOutputFeature, RecompressionNamesWhatGaveNoOutputInOneMessage) {
     const QString empty = dir.filePath("empty.jpg");
     ASSERT_TRUE(writeAll(empty, {}));
     show({park, video, empty});
-    d->imageOutput.CompressPhotosWithOptions("40%");
+    d->imageOutput().CompressPhotosWithOptions("40%");
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_FLOAT_EQ(d->preferences().currentCompressNum, 0.4f);
     EXPECT_EQ(outputs(), QStringList{"St James Park.jpg"}) << "a video gives no output";
@@ -134,7 +135,7 @@ TEST_F(ImageOutputFeature, ConversionRevealsOnlyWhenTheListsFirstItemIsSelected)
     const QString heic = copyFixture("IMG_3092.heic", dir.path());
     const QString wedding = copyFixture("wedding.jpg", dir.path());
     show({heic, wedding}, {1});
-    d->imageOutput.ClickConvertHEICtoJPEGAction();
+    d->imageOutput().ClickConvertHEICtoJPEGAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(outputs(), QStringList{"wedding.jpg"});
     EXPECT_TRUE(revealed.isEmpty());
@@ -144,7 +145,7 @@ TEST_F(ImageOutputFeature, ConversionRevealsOnlyWhenTheListsFirstItemIsSelected)
     openSheets().first()->close();
 
     show({heic, wedding});
-    d->imageOutput.ClickConvertHEICtoJPEGAction();
+    d->imageOutput().ClickConvertHEICtoJPEGAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(outputs(), (QStringList{"IMG_3092.jpg", "wedding (2).jpg", "wedding.jpg"}));
     ASSERT_EQ(revealed.size(), 1);
@@ -157,7 +158,7 @@ TEST_F(ImageOutputFeature, DateStampWithAndWithoutRecompressionAndOverwrite) {
     const QByteArray before = readAll(park);
     show({park});
     d->preferences().compress = false;
-    d->imageOutput.AddDateStampsOnPhotoAction();
+    d->imageOutput().AddDateStampsOnPhotoAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(outputs(), QStringList{"St James Park.tiff"});
     ASSERT_EQ(revealed.size(), 1);
@@ -165,7 +166,7 @@ TEST_F(ImageOutputFeature, DateStampWithAndWithoutRecompressionAndOverwrite) {
 
     d->preferences().compress = true;
     d->preferences().overwrite = true;
-    d->imageOutput.AddDateStampsOnPhotoAction();
+    d->imageOutput().AddDateStampsOnPhotoAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(outputs(), QStringList{"St James Park.tiff"}) << "the original took the result";
     EXPECT_NE(readAll(park), before);
@@ -189,10 +190,10 @@ TEST_F(ImageOutputFeature, PlaceStampNamesThePhotoWithoutAPosition) {
     const QString wedding = copyFixture("wedding.jpg", dir.path()); // no position
     show({park, wedding, second});
     constexpr auto walk = Jobs::OneAtATime::PlaceStamp;
-    d->imageOutput.AddLocationPlaceOnPhotoAction();
+    d->imageOutput().AddLocationPlaceOnPhotoAction();
     JobRunner *const first = d->jobs().runningJob(walk);
     ASSERT_TRUE(first);
-    d->imageOutput.AddLocationPlaceOnPhotoAction(); // refused while the walk runs
+    d->imageOutput().AddLocationPlaceOnPhotoAction(); // refused while the walk runs
     EXPECT_EQ(d->jobs().runningJob(walk), first);
     ASSERT_TRUE(waitForJobs(*d));
     // The copy has the same position: its place comes from the geocoder's cache.
@@ -210,7 +211,7 @@ TEST_F(ImageOutputFeature, PlaceStampNamesThePhotoWithoutAPosition) {
     ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
     qputenv("PHOTOKESTRY_GEOCODER_URL",
             QByteArray("http://127.0.0.1:") + QByteArray::number(silent.serverPort()));
-    d->imageOutput.AddLocationPlaceOnPhotoAction();
+    d->imageOutput().AddLocationPlaceOnPhotoAction();
     ASSERT_TRUE(waitFor([&] { return silent.hasPendingConnections(); }));
     ASSERT_TRUE(d->jobs().runningJob(walk));
     d->jobs().runningJob(walk)->cancel();
@@ -225,14 +226,14 @@ TEST_F(ImageOutputFeature, PlaceStampNamesThePhotoWithoutAPosition) {
 TEST_F(ImageOutputFeature, ResizeEncodesAtTheLastRecompressionsQuality) {
     const QString park = copyFixture("St James Park.jpg", dir.path());
     show({park});
-    d->imageOutput.ResizePhotosWithOptions("1920 x 1080");
+    d->imageOutput().ResizePhotosWithOptions("1920 x 1080");
     ASSERT_TRUE(waitForJobs(*d));
     const QString atStart = out() + "/St James Park.jpg";
     ASSERT_TRUE(QFileInfo::exists(atStart));
     ASSERT_TRUE(QFile::rename(atStart, dir.filePath("resized at 0.9.jpg")));
-    d->imageOutput.CompressPhotosWithOptions("20%");
+    d->imageOutput().CompressPhotosWithOptions("20%");
     ASSERT_TRUE(waitForJobs(*d));
-    d->imageOutput.ResizePhotosWithOptions("1920 x 1080");
+    d->imageOutput().ResizePhotosWithOptions("1920 x 1080");
     ASSERT_TRUE(waitForJobs(*d));
     const QString after = out() + "/St James Park (2).jpg";
     EXPECT_EQ(decodeUprightFile(after).image.size(), QSize(1920, 1080));
@@ -241,10 +242,10 @@ TEST_F(ImageOutputFeature, ResizeEncodesAtTheLastRecompressionsQuality) {
 
 TEST_F(ImageOutputFeature, NothingSelectedDoesNothing) {
     show({copyFixture("wedding.jpg", dir.path())}, {5});
-    d->imageOutput.CompressPhotosWithOptions("80%");
-    d->imageOutput.ClickConvertHEICtoJPEGAction();
-    d->imageOutput.AddCopyrightOnPhotoAction();
-    d->imageOutput.AddLocationPlaceOnPhotoAction();
+    d->imageOutput().CompressPhotosWithOptions("80%");
+    d->imageOutput().ClickConvertHEICtoJPEGAction();
+    d->imageOutput().AddCopyrightOnPhotoAction();
+    d->imageOutput().AddLocationPlaceOnPhotoAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_FALSE(d->jobs().runningJob(Jobs::OneAtATime::PlaceStamp));
     EXPECT_TRUE(outputs().isEmpty());
@@ -259,7 +260,7 @@ TEST_F(ImageOutputFeature, OfTwoOutputsOfOneNameTheFirstInTheListKeepsTheName) {
     ASSERT_TRUE(QFile::copy(fixturePath("IMG_3092.heic"), heic));
     ASSERT_TRUE(QFile::copy(fixturePath("Fritest.jpeg"), jpeg));
     show({heic, jpeg});
-    d->imageOutput.ClickConvertHEICtoJPEGAction();
+    d->imageOutput().ClickConvertHEICtoJPEGAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(decodeUprightFile(out() + "/IMG_1.jpg").image.size(), QSize(3024, 4032));
     EXPECT_EQ(decodeUprightFile(out() + "/IMG_1 (2).jpg").image.size(), QSize(1080, 601));

@@ -4,6 +4,7 @@
 #include "app/AppDelegate.h"
 #include "app/Jobs.h"
 #include "app/core/Settings.h"
+#include "batch/NamingWindows.h"
 #include "browser/MainWindowController.h"
 #include "library/LibraryDatabase.h"
 #include "platform/core/PhotosApplication.h"
@@ -119,10 +120,10 @@ class LibraryNaming : public ::testing::TestWithParam<LibraryCase> {
         EXPECT_EQ(sqliteValue(db, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
     }
     void runTitleWindow(bool caption, const std::function<void()> &setUp) {
-        caption ? d->namingWindows.BatchChangePhotoCaptionAction()
-                : d->namingWindows.BatchChangePhotoTitleAction();
+        caption ? d->namingWindows().BatchChangePhotoCaptionAction()
+                : d->namingWindows().BatchChangePhotoTitleAction();
         setUp();
-        d->namingWindows.ClickSaveChangePhotoTitleAction();
+        d->namingWindows().ClickSaveChangePhotoTitleAction();
         ASSERT_TRUE(waitForJobs(*d));
     }
     QMessageBox *openSheet() {
@@ -151,8 +152,8 @@ TEST_P(LibraryNaming, TitlesCaptionsAndNamesReachDatabaseAndRecords) {
               weddingId = wedding->photoLibFileNode->photoID;
 
     runTitleWindow(false, [&] {
-        d->namingWindows.useFileNameAsTitlePopButton->setCurrentIndex(1);
-        d->namingWindows.addTextFileNametoTitleLab->setText(QStringLiteral("Owner's"));
+        drive(*d).find<QComboBox>("useFileNameAsTitlePopButton")->setCurrentIndex(1);
+        drive(*d).find<QLineEdit>("addTextFileNametoTitleLab")->setText(QStringLiteral("Owner's"));
     });
     EXPECT_EQ(titleInDatabase(parkId), QStringLiteral("Owner's St James Park"));
     EXPECT_EQ(titleInDatabase(weddingId), QStringLiteral("Owner's wedding"));
@@ -167,9 +168,10 @@ TEST_P(LibraryNaming, TitlesCaptionsAndNamesReachDatabaseAndRecords) {
     // A caption twice: the second replaces the first, one caption row per photo.
     for (const QString &text : {QStringLiteral("first"), QStringLiteral("second")}) {
         runTitleWindow(true, [&] {
-            d->namingWindows.useTagsAsTitleBtn->click();
-            d->namingWindows.changephotoTitle_PhotoTitleStrLab->setText(
-                text + QStringLiteral(" {File Name}"));
+            drive(*d).find<QCheckBox>("useTagsAsTitleBtn")->click();
+            drive(*d)
+                .find<QLineEdit>("changephotoTitle_PhotoTitleStrLab")
+                ->setText(text + QStringLiteral(" {File Name}"));
         });
         EXPECT_EQ(captionsInDatabase(parkId), QStringList{text + QStringLiteral(" St James Park")});
         EXPECT_EQ(captionsInDatabase(weddingId), QStringList{text + QStringLiteral(" wedding")});
@@ -179,8 +181,10 @@ TEST_P(LibraryNaming, TitlesCaptionsAndNamesReachDatabaseAndRecords) {
     // A template that gives nothing changes neither the library nor the record.
     select({QStringLiteral("wedding.jpg")});
     runTitleWindow(false, [&] {
-        d->namingWindows.useTagsAsTitleBtn->click();
-        d->namingWindows.changephotoTitle_PhotoTitleStrLab->setText(QStringLiteral("{Comments}"));
+        drive(*d).find<QCheckBox>("useTagsAsTitleBtn")->click();
+        drive(*d)
+            .find<QLineEdit>("changephotoTitle_PhotoTitleStrLab")
+            ->setText(QStringLiteral("{Comments}"));
     });
     EXPECT_EQ(titleInDatabase(weddingId), QStringLiteral("Owner's wedding"));
     EXPECT_EQ(wedding->photoLibFileNode->fileTitle, QStringLiteral("Owner's wedding"));
@@ -188,10 +192,10 @@ TEST_P(LibraryNaming, TitlesCaptionsAndNamesReachDatabaseAndRecords) {
     // Names: custom text with the counter, counted over the selection.
     select({QStringLiteral("St James Park.jpg"), QStringLiteral("wedding.jpg")});
     d->mainWindowController().photolibView->show();
-    d->namingWindows.ShowRenameWindowAction();
-    d->namingWindows.customNamelab->setText(QStringLiteral("Trip"));
-    d->namingWindows.checkStartNumber->setChecked(true);
-    d->namingWindows.SaveChangesRenameWindowAction();
+    d->namingWindows().ShowRenameWindowAction();
+    drive(*d).find<QLineEdit>("customNamelab")->setText(QStringLiteral("Trip"));
+    drive(*d).find<QCheckBox>("checkStartNumber")->setChecked(true);
+    d->namingWindows().SaveChangesRenameWindowAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QString first = items[0]->fileName, second = items[1]->fileName;
     EXPECT_EQ(first, QStringLiteral("Trip000001.jpg"));
@@ -199,9 +203,10 @@ TEST_P(LibraryNaming, TitlesCaptionsAndNamesReachDatabaseAndRecords) {
     EXPECT_EQ(items[0]->photoLibFileNode->fileName, first);
     EXPECT_EQ(nameInDatabase(items[0]->photoLibFileNode->photoID), first);
     EXPECT_EQ(nameInDatabase(items[1]->photoLibFileNode->photoID), second);
-    EXPECT_EQ(d->namingWindows.filenameFormatstrlab->text(), QStringLiteral("{ExistingFileName}"));
+    EXPECT_EQ(drive(*d).find<QLineEdit>("filenameFormatstrlab")->text(),
+              QStringLiteral("{ExistingFileName}"));
     expectWhole();
-    EXPECT_FALSE(d->namingWindows.renameActionWindow->isVisible());
+    EXPECT_FALSE(drive(*d).find("renameActionWindow")->isVisible());
 }
 
 TEST_P(LibraryNaming, TemplatesReadTheRecordAndTheOriginalFile) {
@@ -214,9 +219,10 @@ TEST_P(LibraryNaming, TemplatesReadTheRecordAndTheOriginalFile) {
     for (const char *gone : {" ", "\n", ","})
         keywords.remove(QLatin1String(gone));
     runTitleWindow(true, [&] {
-        d->namingWindows.useTagsAsTitleBtn->click();
-        d->namingWindows.changephotoTitle_PhotoTitleStrLab->setText(
-            QStringLiteral("{Keywords} {Camera Make}"));
+        drive(*d).find<QCheckBox>("useTagsAsTitleBtn")->click();
+        drive(*d)
+            .find<QLineEdit>("changephotoTitle_PhotoTitleStrLab")
+            ->setText(QStringLiteral("{Keywords} {Camera Make}"));
     });
     EXPECT_EQ(captionsInDatabase(id), QStringList{keywords + QStringLiteral(" NIKON CORPORATION")});
 
@@ -224,10 +230,10 @@ TEST_P(LibraryNaming, TemplatesReadTheRecordAndTheOriginalFile) {
     const QString title = record.fileTitle;
     ASSERT_FALSE(title.isEmpty());
     d->mainWindowController().photolibView->show();
-    d->namingWindows.ShowRenameWindowAction();
-    d->namingWindows.metaFileNameBtn->click();
-    d->namingWindows.filenameFormatstrlab->setText(QStringLiteral("{Title}"));
-    d->namingWindows.SaveChangesRenameWindowAction();
+    d->namingWindows().ShowRenameWindowAction();
+    drive(*d).find<QCheckBox>("metaFileNameBtn")->click();
+    drive(*d).find<QLineEdit>("filenameFormatstrlab")->setText(QStringLiteral("{Title}"));
+    d->namingWindows().SaveChangesRenameWindowAction();
     ASSERT_TRUE(waitForJobs(*d));
     QString expected = title;
     for (const char *gone : {"{", "}", ",", "(", ")", "/"})
@@ -236,13 +242,13 @@ TEST_P(LibraryNaming, TemplatesReadTheRecordAndTheOriginalFile) {
     EXPECT_EQ(nameInDatabase(id), expected + QStringLiteral(".jpg"));
 
     // A custom name of two megabytes of accented letters is cut once to one file name.
-    d->namingWindows.ShowRenameWindowAction();
-    d->namingWindows.customerFileNameBtn->click();
+    d->namingWindows().ShowRenameWindowAction();
+    drive(*d).find<QCheckBox>("customerFileNameBtn")->click();
     QString huge;
     for (int i = 0; i < 500000; ++i)
         huge += QStringLiteral("e\u0301 ");
-    d->namingWindows.customNamelab->setText(huge);
-    d->namingWindows.SaveChangesRenameWindowAction();
+    drive(*d).find<QLineEdit>("customNamelab")->setText(huge);
+    d->namingWindows().SaveChangesRenameWindowAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QByteArray stored = nameInDatabase(id).toUtf8();
     EXPECT_TRUE(stored.startsWith("e\xcc\x81 e")) << stored.left(40).toStdString();
@@ -275,10 +281,10 @@ TEST_P(LibraryNaming, WhilePhotosRunsNothingStarts) {
     select({QStringLiteral("wedding.jpg")});
     const QByteArray before = sqliteDump(db);
     photos.heldBy << DatabaseHolder{4242, QStringLiteral("Photos"), QStringLiteral("lock")};
-    d->namingWindows.BatchChangePhotoTitleAction();
-    d->namingWindows.ClickSaveChangePhotoTitleAction();
+    d->namingWindows().BatchChangePhotoTitleAction();
+    d->namingWindows().ClickSaveChangePhotoTitleAction();
     EXPECT_EQ(d->jobs().runningJobCount(), 0);
-    EXPECT_FALSE(d->namingWindows.batchTitleWindow->isVisible());
+    EXPECT_FALSE(drive(*d).find("batchTitleWindow")->isVisible());
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), QStringLiteral("You need to quit the running Photos application."));
@@ -287,12 +293,12 @@ TEST_P(LibraryNaming, WhilePhotosRunsNothingStarts) {
     sheet->buttons().first()->click();
 
     d->mainWindowController().photolibView->show();
-    d->namingWindows.ShowRenameWindowAction();
-    d->namingWindows.customNamelab->setText(QStringLiteral("Trip"));
-    d->namingWindows.SaveChangesRenameWindowAction();
+    d->namingWindows().ShowRenameWindowAction();
+    drive(*d).find<QLineEdit>("customNamelab")->setText(QStringLiteral("Trip"));
+    d->namingWindows().SaveChangesRenameWindowAction();
     EXPECT_EQ(d->jobs().runningJobCount(), 0);
     EXPECT_TRUE(openSheet());
-    EXPECT_FALSE(d->namingWindows.renameActionWindow->isVisible());
+    EXPECT_FALSE(drive(*d).find("renameActionWindow")->isVisible());
     EXPECT_EQ(sqliteDump(db), before);
     EXPECT_TRUE(photos.ended.isEmpty());
 }

@@ -2,9 +2,11 @@
 // the real photos.
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
+#include "batch/NamingWindows.h"
 #include "browser/DropTargets.h"
 #include "browser/MainWindowController.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/ImageTestHelpers.h"
 #include "support/JobWait.h"
 #include "support/MakeDng.h"
@@ -86,13 +88,13 @@ TEST_F(LocalNaming, CaptionTemplateWritesCaptionAndDescriptionAndKeepsTheRest) {
     const QByteArray original = readAll(park);
     const QJsonObject before = exiftoolJson(park);
     show({park});
-    d->namingWindows.BatchChangePhotoCaptionAction();
-    ASSERT_TRUE(d->namingWindows.batchTitleWindow->isVisible());
-    d->namingWindows.useTagsAsTitleBtn->click();
-    EXPECT_TRUE(d->namingWindows.changephotoTitle_PhotoTitleStrLab->isEnabled());
-    d->namingWindows.changephotoTitle_PhotoTitleStrLab->setText("Trip/2019, {Title}");
-    d->namingWindows.ClickSaveChangePhotoTitleAction();
-    EXPECT_FALSE(d->namingWindows.batchTitleWindow->isVisible());
+    d->namingWindows().BatchChangePhotoCaptionAction();
+    ASSERT_TRUE(drive(*d).find("batchTitleWindow")->isVisible());
+    drive(*d).find<QCheckBox>("useTagsAsTitleBtn")->click();
+    EXPECT_TRUE(drive(*d).find<QLineEdit>("changephotoTitle_PhotoTitleStrLab")->isEnabled());
+    drive(*d).find<QLineEdit>("changephotoTitle_PhotoTitleStrLab")->setText("Trip/2019, {Title}");
+    d->namingWindows().ClickSaveChangePhotoTitleAction();
+    EXPECT_FALSE(drive(*d).find("batchTitleWindow")->isVisible());
     ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject after = exiftoolJson(out("St James Park.jpg"));
     EXPECT_EQ(after["Caption-Abstract"].toString(), "Trip2019 St. James's Park");
@@ -103,23 +105,25 @@ TEST_F(LocalNaming, CaptionTemplateWritesCaptionAndDescriptionAndKeepsTheRest) {
     EXPECT_EQ(readAll(park), original);
     EXPECT_EQ(revealed, QStringList{out("St James Park.jpg")});
     // The end step puts the window back into template mode, and the progress sheet is gone.
-    EXPECT_FALSE(d->namingWindows.renameActionWindow->isVisible());
-    EXPECT_EQ(d->namingWindows.renameActionLab->text(), "Applying changes...");
+    EXPECT_FALSE(drive(*d).find("renameActionWindow")->isVisible());
+    EXPECT_EQ(drive(*d).find<QLabel>("renameActionLab")->text(), "Applying changes...");
 }
 
 TEST_F(LocalNaming, TitlesFromFileNamesAndEmptyTemplatesNameTheSkippedPhotos) {
     const QString park = copyFixture("St James Park.jpg", dir.filePath("in"));
     const QString wedding = copyFixture("wedding.jpg", dir.filePath("in"));
     show({park, wedding});
-    d->namingWindows.BatchChangePhotoTitleAction();
-    choose(d->namingWindows.useFileNameAsTitlePopButton,
+    d->namingWindows().BatchChangePhotoTitleAction();
+    choose(drive(*d).find<QComboBox>("useFileNameAsTitlePopButton"),
            "Add some Text to File Name as Photo Title");
-    EXPECT_TRUE(
-        d->namingWindows.addTextFileNametoTitleLab->isVisibleTo(d->namingWindows.batchTitleWindow));
-    EXPECT_FALSE(d->namingWindows.replaceTextFileNametoTitleLab->isVisibleTo(
-        d->namingWindows.batchTitleWindow));
-    d->namingWindows.addTextFileNametoTitleLab->setText("London");
-    d->namingWindows.ClickSaveChangePhotoTitleAction();
+    EXPECT_TRUE(drive(*d)
+                    .find<QLineEdit>("addTextFileNametoTitleLab")
+                    ->isVisibleTo(drive(*d).find("batchTitleWindow")));
+    EXPECT_FALSE(drive(*d)
+                     .find<QLineEdit>("replaceTextFileNametoTitleLab")
+                     ->isVisibleTo(drive(*d).find("batchTitleWindow")));
+    drive(*d).find<QLineEdit>("addTextFileNametoTitleLab")->setText("London");
+    d->namingWindows().ClickSaveChangePhotoTitleAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(exiftoolJson(out("St James Park.jpg"))["ObjectName"].toString(),
               "London St James Park");
@@ -129,9 +133,9 @@ TEST_F(LocalNaming, TitlesFromFileNamesAndEmptyTemplatesNameTheSkippedPhotos) {
     // wedding.jpg has no title: "{Existing Photo Title}" gives it nothing, so no copy, and
     // the sheet names it.
     QDir(dir.filePath("out")).removeRecursively();
-    d->namingWindows.BatchChangePhotoTitleAction();
-    d->namingWindows.useTagsAsTitleBtn->click();
-    d->namingWindows.ClickSaveChangePhotoTitleAction();
+    d->namingWindows().BatchChangePhotoTitleAction();
+    drive(*d).find<QCheckBox>("useTagsAsTitleBtn")->click();
+    d->namingWindows().ClickSaveChangePhotoTitleAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(outFiles(), QStringList{"St James Park.jpg"});
     QMessageBox *sheet = openSheet();
@@ -141,71 +145,82 @@ TEST_F(LocalNaming, TitlesFromFileNamesAndEmptyTemplatesNameTheSkippedPhotos) {
 }
 
 TEST_F(LocalNaming, TitleWindowControls) {
-    d->namingWindows.BatchChangePhotoTitleAction();
-    EXPECT_TRUE(d->namingWindows.useFileNameAsTitleBtn->isChecked());
-    EXPECT_EQ(d->namingWindows.useFileNameAsTitlePopButton->currentText(),
+    d->namingWindows().BatchChangePhotoTitleAction();
+    EXPECT_TRUE(drive(*d).find<QCheckBox>("useFileNameAsTitleBtn")->isChecked());
+    EXPECT_EQ(drive(*d).find<QComboBox>("useFileNameAsTitlePopButton")->currentText(),
               "Use entire File Name as Photo Title");
-    EXPECT_FALSE(
-        d->namingWindows.addTextFileNametoTitleLab->isVisibleTo(d->namingWindows.batchTitleWindow));
-    EXPECT_FALSE(d->namingWindows.changephotoTitle_PhotoTitleStrLab->isEnabled());
-    d->namingWindows.useTagsAsTitleBtn->click();
-    choose(d->namingWindows.changephotoTitle_addPhotoTagsPopButton, "Keywords");
-    EXPECT_EQ(d->namingWindows.changephotoTitle_PhotoTitleStrLab->text(),
+    EXPECT_FALSE(drive(*d)
+                     .find<QLineEdit>("addTextFileNametoTitleLab")
+                     ->isVisibleTo(drive(*d).find("batchTitleWindow")));
+    EXPECT_FALSE(drive(*d).find<QLineEdit>("changephotoTitle_PhotoTitleStrLab")->isEnabled());
+    drive(*d).find<QCheckBox>("useTagsAsTitleBtn")->click();
+    choose(drive(*d).find<QComboBox>("changephotoTitle_addPhotoTagsPopButton"), "Keywords");
+    EXPECT_EQ(drive(*d).find<QLineEdit>("changephotoTitle_PhotoTitleStrLab")->text(),
               "{Existing Photo Title} {Keywords}");
-    EXPECT_EQ(d->namingWindows.changephotoTitle_addPhotoTagsPopButton->currentText(),
+    EXPECT_EQ(drive(*d).find<QComboBox>("changephotoTitle_addPhotoTagsPopButton")->currentText(),
               "Add photo metadata tag(s)");
-    choose(d->namingWindows.changephotoTitle_addPhotoTagsPopButton, "Caption/Description");
-    d->namingWindows.changephotoTitle_PhotoTitleStrLab->setText(
-        d->namingWindows.changephotoTitle_PhotoTitleStrLab->text() + " {Existing Photo Title}");
+    choose(drive(*d).find<QComboBox>("changephotoTitle_addPhotoTagsPopButton"),
+           "Caption/Description");
+    drive(*d)
+        .find<QLineEdit>("changephotoTitle_PhotoTitleStrLab")
+        ->setText(drive(*d).find<QLineEdit>("changephotoTitle_PhotoTitleStrLab")->text() +
+                  " {Existing Photo Title}");
     // Off: every copy of the existing tag goes, the other tags stay.
-    d->namingWindows.changephotoTitle_keepPhotoTitleBtn->setChecked(false);
-    d->namingWindows.KeepExistingPhotoTitleAction();
-    EXPECT_EQ(d->namingWindows.changephotoTitle_PhotoTitleStrLab->text(), " {Keywords} {Caption} ");
-    d->namingWindows.changephotoTitle_keepPhotoTitleBtn->setChecked(true);
-    d->namingWindows.KeepExistingPhotoTitleAction();
-    EXPECT_EQ(d->namingWindows.changephotoTitle_PhotoTitleStrLab->text(), "{Existing Photo Title}");
+    drive(*d).find<QCheckBox>("changephotoTitle_keepPhotoTitleBtn")->setChecked(false);
+    d->namingWindows().KeepExistingPhotoTitleAction();
+    EXPECT_EQ(drive(*d).find<QLineEdit>("changephotoTitle_PhotoTitleStrLab")->text(),
+              " {Keywords} {Caption} ");
+    drive(*d).find<QCheckBox>("changephotoTitle_keepPhotoTitleBtn")->setChecked(true);
+    d->namingWindows().KeepExistingPhotoTitleAction();
+    EXPECT_EQ(drive(*d).find<QLineEdit>("changephotoTitle_PhotoTitleStrLab")->text(),
+              "{Existing Photo Title}");
 
-    d->namingWindows.BatchChangePhotoCaptionAction();
-    EXPECT_EQ(d->namingWindows.batchTitleWindow->windowTitle(), "Change Photo Caption");
-    EXPECT_EQ(d->namingWindows.changephotoTitle_PhotoTitleStrLab->text(),
+    d->namingWindows().BatchChangePhotoCaptionAction();
+    EXPECT_EQ(drive(*d).find("batchTitleWindow")->windowTitle(), "Change Photo Caption");
+    EXPECT_EQ(drive(*d).find<QLineEdit>("changephotoTitle_PhotoTitleStrLab")->text(),
               "{Existing Photo Caption}");
-    EXPECT_TRUE(d->namingWindows.bChangePhotoLibCaption);
-    EXPECT_FALSE(d->namingWindows.bChangePhotoLibTitle);
+    // The caption window keeps the existing caption, not the title.
+    drive(*d).find<QCheckBox>("changephotoTitle_keepPhotoTitleBtn")->setChecked(true);
+    d->namingWindows().KeepExistingPhotoTitleAction();
+    EXPECT_EQ(drive(*d).find<QLineEdit>("changephotoTitle_PhotoTitleStrLab")->text(),
+              "{Existing Photo Caption}");
 }
 
 TEST_F(LocalNaming, RenameWindowModes) {
     const QString park = copyFixture("St James Park.jpg", dir.filePath("in"));
     show({park});
-    d->namingWindows.ShowRenameWindowAction();
-    EXPECT_TRUE(d->namingWindows.customerFileNameBtn->isChecked());
-    EXPECT_EQ(d->namingWindows.customNamelab->text(), "St James Park");
-    EXPECT_TRUE(d->namingWindows.useCustomName);
-    d->namingWindows.checkStartNumber->setChecked(true);
-    d->namingWindows.keepCurrentFileNameBtn->click();
-    EXPECT_FALSE(d->namingWindows.checkStartNumber->isChecked());
-    EXPECT_TRUE(d->namingWindows.checkKeepFirstFileName->isEnabled());
-    d->namingWindows.checkKeepFirstFileName->click();
-    d->namingWindows.checkRemoveLastFileName->click();
-    EXPECT_FALSE(d->namingWindows.checkKeepFirstFileName->isChecked());
-    EXPECT_TRUE(d->namingWindows.checkRemoveLastFileName->isChecked());
+    d->namingWindows().ShowRenameWindowAction();
+    EXPECT_TRUE(drive(*d).find<QCheckBox>("customerFileNameBtn")->isChecked());
+    EXPECT_EQ(drive(*d).find<QLineEdit>("customNamelab")->text(), "St James Park");
+    // Custom text: no tag template.
+    EXPECT_FALSE(drive(*d).find<QLineEdit>("filenameFormatstrlab")->isEnabled());
+    drive(*d).find<QCheckBox>("checkStartNumber")->setChecked(true);
+    drive(*d).find<QCheckBox>("keepCurrentFileNameBtn")->click();
+    EXPECT_FALSE(drive(*d).find<QCheckBox>("checkStartNumber")->isChecked());
+    EXPECT_TRUE(drive(*d).find<QCheckBox>("checkKeepFirstFileName")->isEnabled());
+    drive(*d).find<QCheckBox>("checkKeepFirstFileName")->click();
+    drive(*d).find<QCheckBox>("checkRemoveLastFileName")->click();
+    EXPECT_FALSE(drive(*d).find<QCheckBox>("checkKeepFirstFileName")->isChecked());
+    EXPECT_TRUE(drive(*d).find<QCheckBox>("checkRemoveLastFileName")->isChecked());
 
-    d->namingWindows.metaFileNameBtn->click();
-    EXPECT_FALSE(d->namingWindows.useCustomName);
-    EXPECT_FALSE(d->namingWindows.checkRemoveLastFileName->isChecked());
-    EXPECT_FALSE(d->namingWindows.renameDateFormatBtn->isEnabled());
-    choose(d->namingWindows.addTagsButton, "Camera Date");
-    EXPECT_EQ(d->namingWindows.filenameFormatstrlab->text(), "{Camera Date} {ExistingFileName}");
-    EXPECT_TRUE(d->namingWindows.renameDateFormatBtn->isEnabled());
-    d->namingWindows.tagpostionButton->setCurrentIndex(1);
-    choose(d->namingWindows.addTagsButton, "Title");
-    EXPECT_EQ(d->namingWindows.filenameFormatstrlab->text(),
+    drive(*d).find<QCheckBox>("metaFileNameBtn")->click();
+    EXPECT_TRUE(drive(*d).find<QLineEdit>("filenameFormatstrlab")->isEnabled());
+    EXPECT_FALSE(drive(*d).find<QCheckBox>("checkRemoveLastFileName")->isChecked());
+    EXPECT_FALSE(drive(*d).find<QComboBox>("renameDateFormatBtn")->isEnabled());
+    choose(drive(*d).find<QComboBox>("addTagsButton"), "Camera Date");
+    EXPECT_EQ(drive(*d).find<QLineEdit>("filenameFormatstrlab")->text(),
+              "{Camera Date} {ExistingFileName}");
+    EXPECT_TRUE(drive(*d).find<QComboBox>("renameDateFormatBtn")->isEnabled());
+    drive(*d).find<QComboBox>("tagpostionButton")->setCurrentIndex(1);
+    choose(drive(*d).find<QComboBox>("addTagsButton"), "Title");
+    EXPECT_EQ(drive(*d).find<QLineEdit>("filenameFormatstrlab")->text(),
               "{Camera Date} {ExistingFileName} {Title}");
-    d->namingWindows.keepFileNameBtn->setChecked(false);
-    d->namingWindows.KeepExistingFileNameAction();
-    EXPECT_TRUE(d->namingWindows.filenameFormatstrlab->text().isEmpty());
-    d->namingWindows.CloseRenameWindowAction();
-    EXPECT_EQ(d->namingWindows.filenameFormatstrlab->text(), "{ExistingFileName}");
-    EXPECT_FALSE(d->namingWindows.renameWindow->isVisible());
+    drive(*d).find<QCheckBox>("keepFileNameBtn")->setChecked(false);
+    d->namingWindows().KeepExistingFileNameAction();
+    EXPECT_TRUE(drive(*d).find<QLineEdit>("filenameFormatstrlab")->text().isEmpty());
+    d->namingWindows().CloseRenameWindowAction();
+    EXPECT_EQ(drive(*d).find<QLineEdit>("filenameFormatstrlab")->text(), "{ExistingFileName}");
+    EXPECT_FALSE(drive(*d).find("renameWindow")->isVisible());
 }
 
 TEST_F(LocalNaming, ThreePhotosNamedTripWithAndWithoutOverwrite) {
@@ -215,21 +230,21 @@ TEST_F(LocalNaming, ThreePhotosNamedTripWithAndWithoutOverwrite) {
         ASSERT_TRUE(writeAll(paths.last(), QByteArray("photo ") + n));
     }
     show(paths);
-    d->namingWindows.ShowRenameWindowAction();
-    d->namingWindows.customNamelab->setText("Trip");
-    d->namingWindows.SaveChangesRenameWindowAction();
+    d->namingWindows().ShowRenameWindowAction();
+    drive(*d).find<QLineEdit>("customNamelab")->setText("Trip");
+    d->namingWindows().SaveChangesRenameWindowAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(outFiles(), (QStringList{"Trip (2).jpg", "Trip (3).jpg", "Trip.jpg"}));
     // A copy leaves the photos and their items as they were; all went well: no sheet.
     EXPECT_EQ(d->localLists().localPhotoItemArray[0]->filePath, in("a.jpg"));
     EXPECT_FALSE(openSheet());
     EXPECT_EQ(revealed, QStringList{out("Trip.jpg")});
-    EXPECT_EQ(d->namingWindows.filenameFormatstrlab->text(), "{ExistingFileName}");
+    EXPECT_EQ(drive(*d).find<QLineEdit>("filenameFormatstrlab")->text(), "{ExistingFileName}");
 
     d->preferences().overwrite = true;
-    d->namingWindows.ShowRenameWindowAction();
-    d->namingWindows.customNamelab->setText("Trip");
-    d->namingWindows.SaveChangesRenameWindowAction();
+    d->namingWindows().ShowRenameWindowAction();
+    drive(*d).find<QLineEdit>("customNamelab")->setText("Trip");
+    d->namingWindows().SaveChangesRenameWindowAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(QDir(dir.filePath("in")).entryList(QDir::Files, QDir::Name),
               (QStringList{"Trip (2).jpg", "Trip (3).jpg", "Trip.jpg"}));
@@ -242,9 +257,9 @@ TEST_F(LocalNaming, ThreePhotosNamedTripWithAndWithoutOverwrite) {
 TEST_F(LocalNaming, AnEmptyNameIsListedAtTheEnd) {
     ASSERT_TRUE(writeAll(in("a.jpg"), "a"));
     show({in("a.jpg")});
-    d->namingWindows.ShowRenameWindowAction();
-    d->namingWindows.customNamelab->setText("..");
-    d->namingWindows.SaveChangesRenameWindowAction();
+    d->namingWindows().ShowRenameWindowAction();
+    drive(*d).find<QLineEdit>("customNamelab")->setText("..");
+    d->namingWindows().SaveChangesRenameWindowAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(outFiles().isEmpty());
     QMessageBox *sheet = openSheet();
@@ -254,24 +269,25 @@ TEST_F(LocalNaming, AnEmptyNameIsListedAtTheEnd) {
 
 TEST_F(LocalNaming, WithNothingSelectedEveryJobEndsAndTakesItsSheetAway) {
     show({});
-    const std::function<void()> saves[] = {[&] {
-                                               d->namingWindows.BatchChangePhotoTitleAction();
-                                               d->namingWindows.ClickSaveChangePhotoTitleAction();
-                                           },
-                                           [&] {
-                                               d->namingWindows.BatchChangePhotoCaptionAction();
-                                               d->namingWindows.useTagsAsTitleBtn->click();
-                                               d->namingWindows.ClickSaveChangePhotoTitleAction();
-                                           },
-                                           [&] {
-                                               d->namingWindows.ShowRenameWindowAction();
-                                               d->namingWindows.SaveChangesRenameWindowAction();
-                                           }};
+    const std::function<void()> saves[] = {
+        [&] {
+            d->namingWindows().BatchChangePhotoTitleAction();
+            d->namingWindows().ClickSaveChangePhotoTitleAction();
+        },
+        [&] {
+            d->namingWindows().BatchChangePhotoCaptionAction();
+            drive(*d).find<QCheckBox>("useTagsAsTitleBtn")->click();
+            d->namingWindows().ClickSaveChangePhotoTitleAction();
+        },
+        [&] {
+            d->namingWindows().ShowRenameWindowAction();
+            d->namingWindows().SaveChangesRenameWindowAction();
+        }};
     for (const auto &save : saves) {
         save();
         ASSERT_TRUE(waitForJobs(*d));
         QTest::qWait(10);
-        EXPECT_FALSE(d->namingWindows.renameActionWindow->isVisible());
+        EXPECT_FALSE(drive(*d).find("renameActionWindow")->isVisible());
         EXPECT_FALSE(openSheet());
     }
     EXPECT_TRUE(outFiles().isEmpty());
@@ -289,10 +305,12 @@ TEST_F(LocalNaming, ARawPhotoIsTitledThroughItsJpegStandIn) {
     const QByteArray dng = makeMinimalDng(preview, "Kestry", "Cam", "2021:06:15 12:34:56");
     ASSERT_TRUE(writeAll(raw, dng));
     show({raw});
-    d->namingWindows.BatchChangePhotoTitleAction();
-    d->namingWindows.useTagsAsTitleBtn->click();
-    d->namingWindows.changephotoTitle_PhotoTitleStrLab->setText("{Camera Make} {Camera Date}");
-    d->namingWindows.ClickSaveChangePhotoTitleAction();
+    d->namingWindows().BatchChangePhotoTitleAction();
+    drive(*d).find<QCheckBox>("useTagsAsTitleBtn")->click();
+    drive(*d)
+        .find<QLineEdit>("changephotoTitle_PhotoTitleStrLab")
+        ->setText("{Camera Make} {Camera Date}");
+    d->namingWindows().ClickSaveChangePhotoTitleAction();
     ASSERT_TRUE(waitForJobs(*d));
     // The JPEG bytes never go out under the RAW's name; the RAW stays as it was.
     EXPECT_EQ(outFiles(), QStringList{"IMG_1.jpg"});

@@ -2,10 +2,12 @@
 #include "app/AppDelegate.h"
 #include "app/Jobs.h"
 #include "app/core/Settings.h"
+#include "batch/SidecarMerges.h"
 #include "browser/MainWindowController.h"
 #include "browser/PRButton.h"
 #include "platform/core/JobRunner.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/ImageTestHelpers.h"
 #include "support/JobWait.h"
 #include "support/TestSupport.h"
@@ -43,12 +45,24 @@ class SidecarMergeWindows : public ::testing::Test {
         Workspace::setRevealer({});
         Workspace::setUrlOpener({});
     }
-    QString visibleSheetText() {
+    QMessageBox *visibleSheet() {
         for (QMessageBox *s : d->window->findChildren<QMessageBox *>())
             if (s->isVisible())
-                return s->text() + QLatin1Char('\n') + s->informativeText();
-        return {};
+                return s;
+        return nullptr;
     }
+    QString visibleSheetText() {
+        QMessageBox *s = visibleSheet();
+        return s ? s->text() + QLatin1Char('\n') + s->informativeText() : QString();
+    }
+    // The folder panel a merge button opened.
+    QFileDialog *panel() { return drive(*d).find<QFileDialog>("sidecarFolderPanel"); }
+    // Closes the open panel, gone at once as after the user's Cancel.
+    void rejectPanel() {
+        panel()->reject();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    bool windowShown(const char *name) { return drive(*d).find(name)->isVisible(); }
     QTemporaryDir dir;
     std::unique_ptr<AppDelegate> d;
     QStringList revealed;
@@ -68,14 +82,12 @@ QByteArray takeout(qint64 timestamp) {
 } // namespace
 
 TEST_F(SidecarMergeWindows, ButtonsOpenTheirPanels) {
-    ASSERT_TRUE(d->sidecarMerges.writeJsonBtn && d->sidecarMerges.CancelJsonBtn &&
-                d->sidecarMerges.writeXmpBtn && d->sidecarMerges.CancelXmpBtn);
-    d->mainWindowController().MybuttonMouseDownHandle(d->sidecarMerges.writeJsonBtn);
-    ASSERT_TRUE(d->mainWindowController().theOpenPanel);
-    EXPECT_TRUE(d->mainWindowController().theOpenPanel->isVisible());
-    EXPECT_EQ(d->mainWindowController().theOpenPanel->fileMode(), QFileDialog::Directory);
+    drive(*d).click("writeJsonBtn");
+    ASSERT_TRUE(panel());
+    EXPECT_TRUE(panel()->isVisible());
+    EXPECT_EQ(panel()->fileMode(), QFileDialog::Directory);
     // The long message is shown whole, wrapped beside the folder box.
-    auto *lookIn = d->mainWindowController().theOpenPanel->findChild<QLabel *>("lookInLabel");
+    auto *lookIn = panel()->findChild<QLabel *>("lookInLabel");
     ASSERT_TRUE(lookIn);
     QApplication::sendPostedEvents();
     EXPECT_TRUE(lookIn->text().startsWith("Select one or more downloaded Google Takeout"));
@@ -83,20 +95,20 @@ TEST_F(SidecarMergeWindows, ButtonsOpenTheirPanels) {
         EXPECT_GE(lookIn->height(), lookIn->heightForWidth(lookIn->width()));
     else
         EXPECT_GE(lookIn->width(), lookIn->fontMetrics().horizontalAdvance(lookIn->text()));
-    auto *folder = d->mainWindowController().theOpenPanel->findChild<QComboBox *>("lookInCombo");
+    auto *folder = panel()->findChild<QComboBox *>("lookInCombo");
     ASSERT_TRUE(folder);
     EXPECT_GE(folder->width(), folder->fontMetrics().horizontalAdvance(folder->currentText()) + 40)
         << folder->currentText().toStdString();
-    d->mainWindowController().theOpenPanel->reject();
+    rejectPanel();
     EXPECT_EQ(d->jobs().runningJobCount(), 0);
 
-    d->sidecarMerges.WriteXMPMetadataToPhotosAction();
-    EXPECT_TRUE(d->sidecarMerges.writeXmpWindow->isVisible());
-    d->mainWindowController().MybuttonMouseDownHandle(d->sidecarMerges.writeXmpBtn);
-    EXPECT_FALSE(d->sidecarMerges.writeXmpWindow->isVisible());
-    ASSERT_TRUE(d->mainWindowController().theOpenPanel);
-    d->mainWindowController().theOpenPanel->reject();
-    d->mainWindowController().MybuttonMouseDownHandle(d->sidecarMerges.CancelXmpBtn);
+    d->sidecarMerges().WriteXMPMetadataToPhotosAction();
+    EXPECT_TRUE(windowShown("writeXmpWindow"));
+    drive(*d).click("writeXmpBtn");
+    EXPECT_FALSE(windowShown("writeXmpWindow"));
+    ASSERT_TRUE(panel());
+    rejectPanel();
+    drive(*d).click("CancelXmpBtn");
     EXPECT_EQ(d->jobs().runningJobCount(), 0);
 }
 
@@ -114,37 +126,37 @@ TEST_F(SidecarMergeWindows, TakeoutRunEndsWithItsSummary) {
     ASSERT_TRUE(QFile::link(outside, b + "/Photos from 2017/park.jpg"));
     ASSERT_TRUE(writeAll(b + "/Photos from 2017/park.jpg.json", takeout(1500000000)));
 
-    ASSERT_TRUE(d->sidecarMerges.startJsonMerge({a, b}));
-    EXPECT_TRUE(d->sidecarMerges.writeJsonWindow->isVisible());
+    ASSERT_TRUE(d->sidecarMerges().startJsonMerge({a, b}));
+    EXPECT_TRUE(windowShown("writeJsonWindow"));
     // One run at a time: a second one, of either kind, is refused with a sheet.
-    EXPECT_FALSE(d->sidecarMerges.startXmpMerge(a));
-    EXPECT_FALSE(d->sidecarMerges.startJsonMerge({a}));
+    EXPECT_FALSE(d->sidecarMerges().startXmpMerge(a));
+    EXPECT_FALSE(d->sidecarMerges().startJsonMerge({a}));
     EXPECT_TRUE(visibleSheetText().contains("already running"));
     for (QMessageBox *sheet : d->window->findChildren<QMessageBox *>())
         sheet->done(0);
-    EXPECT_TRUE(d->sidecarMerges.writeGooglePhotoLab->text().startsWith(
-        "The merge process first combines"));
+    EXPECT_TRUE(
+        drive(*d).text("writeGooglePhotoLab").startsWith("The merge process first combines"));
     ASSERT_TRUE(waitForJobs(*d));
 
     const QString merged = a + "/Photos from 2017/wedding.jpg";
     EXPECT_EQ(exiftool(merged).value("EXIF:ImageDescription").toString(), "From the window");
-    EXPECT_EQ(d->sidecarMerges.writeJsonProcesser->value(), 100);
-    EXPECT_FALSE(d->sidecarMerges.writeJsonWindow->isVisible());
+    EXPECT_EQ(drive(*d).find<QProgressBar>("writeJsonProcesser")->value(), 100);
+    EXPECT_FALSE(windowShown("writeJsonWindow"));
     EXPECT_EQ(revealed, QStringList{a});
     const QString sheet = visibleSheetText();
     EXPECT_TRUE(sheet.contains("1 files merged from 3 sidecars")) << sheet.toStdString();
     EXPECT_TRUE(sheet.contains("lost.jpg.json")) << sheet.toStdString();
     EXPECT_TRUE(sheet.contains("park.jpg: a link: links are left alone")) << sheet.toStdString();
     // Something was not done: the summary warns.
-    ASSERT_TRUE(d->sidecarMerges.sidecarSummarySheet);
-    EXPECT_EQ(d->sidecarMerges.sidecarSummarySheet->icon(), QMessageBox::Warning);
+    ASSERT_TRUE(visibleSheet());
+    EXPECT_EQ(visibleSheet()->icon(), QMessageBox::Warning);
     EXPECT_TRUE(QFileInfo(b + "/Photos from 2017/park.jpg").isSymLink());
     EXPECT_EQ(readAll(outside), outsideBytes);
     EXPECT_FALSE(QDir(dir.filePath("storage")).exists() &&
                  !QDir(dir.filePath("storage")).isEmpty(QDir::Files | QDir::NoDotAndDotDot));
 
     // The window's Cancel stops the next run before it writes the photo.
-    d->sidecarMerges.sidecarSummarySheet->done(0);
+    visibleSheet()->done(0);
     ASSERT_TRUE(writeAll(merged + ".json", takeout(1600000000)));
     const QByteArray mergedBytes = readAll(merged);
     // Every worker busy elsewhere, so that the Cancel comes before the run starts.
@@ -152,9 +164,9 @@ TEST_F(SidecarMergeWindows, TakeoutRunEndsWithItsSummary) {
     const int workers = JobRunner::pool()->maxThreadCount();
     for (int i = 0; i < workers; ++i)
         JobRunner::pool()->start([&release] { release.acquire(); });
-    ASSERT_TRUE(d->sidecarMerges.startJsonMerge({a}));
-    d->mainWindowController().MybuttonMouseDownHandle(d->sidecarMerges.CancelJsonBtn);
-    EXPECT_FALSE(d->sidecarMerges.writeJsonWindow->isVisible());
+    ASSERT_TRUE(d->sidecarMerges().startJsonMerge({a}));
+    drive(*d).click("CancelJsonBtn");
+    EXPECT_FALSE(windowShown("writeJsonWindow"));
     release.release(workers);
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(readAll(merged), mergedBytes);
@@ -168,14 +180,14 @@ TEST_F(SidecarMergeWindows, XmpRunRevealsItsFirstPhotoOnce) {
 <rdf:Description rdf:about="" xmlns:dc="http://purl.org/dc/elements/1.1/">
 <dc:subject><rdf:Bag><rdf:li>One</rdf:li><rdf:li>Two words</rdf:li></rdf:Bag></dc:subject>
 </rdf:Description></rdf:RDF></x:xmpmeta>)"));
-    ASSERT_TRUE(d->sidecarMerges.startXmpMerge(dir.path()));
+    ASSERT_TRUE(d->sidecarMerges().startXmpMerge(dir.path()));
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(revealed, QStringList{photo});
-    EXPECT_FALSE(d->sidecarMerges.writeXmpWindow->isVisible());
+    EXPECT_FALSE(windowShown("writeXmpWindow"));
     EXPECT_EQ(exiftoolJson(photo, {"-G1"}).value("IPTC:Keywords").toArray(),
               (QJsonArray{"One", "Two words"}));
     EXPECT_TRUE(visibleSheetText().contains("1 files merged from 1 sidecars"));
     // Everything merged: no warning sign on the summary.
-    ASSERT_TRUE(d->sidecarMerges.sidecarSummarySheet);
-    EXPECT_EQ(d->sidecarMerges.sidecarSummarySheet->icon(), QMessageBox::Information);
+    ASSERT_TRUE(visibleSheet());
+    EXPECT_EQ(visibleSheet()->icon(), QMessageBox::Information);
 }

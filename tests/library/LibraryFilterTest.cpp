@@ -169,49 +169,48 @@ TEST_F(LibraryFilters, EachFilterShowsItsListNewestFirstAndMarksTheButtons) {
 TEST_F(LibraryFilters, EveryFilterActionShowsItsOwnList) {
     ASSERT_TRUE(open());
     LibraryState &l = d->library();
-    using A = AppDelegate;
+    using C = MainWindowController;
     using M = QList<IKImageItemPtr> LibraryLists::*;
-    const std::tuple<void (A::*)(), M, const char *> filters[] = {
-        {&A::forward<&MainWindowController::ShowAllItemsBtninPhotoLibraryAction>,
-         &LibraryLists::backupdifPhotoLibItemArray, "showallitembtn.png"},
-        {&A::forward<&MainWindowController::ShowLivePhotoBtninPhotoLibraryAction>,
-         &LibraryLists::livesPhotosItemArray, "showlivephotosbtn.png"},
-        {&A::forward<&MainWindowController::ShowJPGPhotoBtninPhotoLibraryAction>,
-         &LibraryLists::jpgPhotosItemArray, "showjpgphotobtn.png"},
-        {&A::forward<&MainWindowController::ShowUnDownloadediCloudPhotoLibraryAction>,
-         &LibraryLists::unDownloadPhotosItemArray, "icloudphotosbtn.png"},
-        {&A::forward<&MainWindowController::ShowRAWPhotoBtninPhotoLibraryAction>,
-         &LibraryLists::rawPhotosItemArray, "showrawphotobtn.png"},
-        {&A::forward<&MainWindowController::ShowPNGPhotoBtninPhotoLibraryAction>,
-         &LibraryLists::pngPhotosItemArray, "showpngphotobtn.png"},
-        {&A::forward<&MainWindowController::ShowFavortePhotoBtninPhotoLibraryAction>,
-         &LibraryLists::favPhotosItemArray, "favbtn.png"},
-        {&A::forward<&MainWindowController::ShowEditedPhotoBtninPhotoLibraryAction>,
-         &LibraryLists::editPhotosItemArray, "showedited.png"},
-        {&A::forward<&MainWindowController::ShowNoAlbumPhotoBtninPhotoLibraryAction>,
-         &LibraryLists::noAlbumPhotosItemArray, "photosnoablum.png"},
-        {&A::forward<&MainWindowController::ShowNoTitlePhotoBtninPhotoLibraryAction>,
-         &LibraryLists::noTitlePhotosItemArray, "photosnotitle.png"},
-        {&A::forward<&MainWindowController::ShowNoCaptionPhotoBtninPhotoLibraryAction>,
-         &LibraryLists::noCaptionPhotosItemArray, "photosnocaption.png"},
-        {&A::forward<&MainWindowController::ShowNoLocationPhotoBtninPhotoLibraryAction>,
-         &LibraryLists::noLocationPhotosItemArray, "photosnolocation.png"},
-        {&A::forward<&MainWindowController::ShowNoKeywordsPhotoBtninPhotoLibraryAction>,
-         &LibraryLists::noKeywordsPhotosItemArray, "photosnokeywords.png"},
-        {&A::forward<&MainWindowController::ShowTwentyfourHoursinPhotoLibraryAction>,
-         &LibraryLists::twentyfourhoursItemArray, "last24hourbtn.png"},
-        {&A::forward<&MainWindowController::ShowSevenDaysinPhotoLibraryAction>,
-         &LibraryLists::sevendaysItemArray, "last7daysbtn.png"},
-        {&A::forward<&MainWindowController::ShowThirtyDaysinPhotoLibraryAction>,
-         &LibraryLists::thirtydaysItemArray, "last30daysbtn.png"},
-        {&A::forward<&MainWindowController::ShowNineDaysinPhotoLibraryAction>,
-         &LibraryLists::ninetydaysItemArray, "last90daysbtn.png"},
-        {&A::forward<&MainWindowController::ShowOneYearDaysinPhotoLibraryAction>,
-         &LibraryLists::oneyearsItemArray, "last365daysbtn.png"},
-        {&A::forward<&MainWindowController::ShowVideosBtninPhotoLibraryAction>,
-         &LibraryLists::videosItemArray, "showvideobtn.png"},
-        {&A::forward<&MainWindowController::ShowReferencePhotosinPhotoLibraryAction>,
-         &LibraryLists::referencePhotoItemArray, "showreferencephotos.png"},
+    const std::tuple<void (C::*)(), M, const char *> filters[] = {
+        {&C::ShowAllItemsBtninPhotoLibraryAction, &LibraryLists::backupdifPhotoLibItemArray,
+         "showallitembtn.png"},
+        {&C::ShowLivePhotoBtninPhotoLibraryAction, &LibraryLists::livesPhotosItemArray,
+         "showlivephotosbtn.png"},
+        {&C::ShowJPGPhotoBtninPhotoLibraryAction, &LibraryLists::jpgPhotosItemArray,
+         "showjpgphotobtn.png"},
+        {&C::ShowUnDownloadediCloudPhotoLibraryAction, &LibraryLists::unDownloadPhotosItemArray,
+         "icloudphotosbtn.png"},
+        {&C::ShowRAWPhotoBtninPhotoLibraryAction, &LibraryLists::rawPhotosItemArray,
+         "showrawphotobtn.png"},
+        {&C::ShowPNGPhotoBtninPhotoLibraryAction, &LibraryLists::pngPhotosItemArray,
+         "showpngphotobtn.png"},
+        {&C::ShowFavortePhotoBtninPhotoLibraryAction, &LibraryLists::favPhotosItemArray,
+         "favbtn.png"},
+        {&C::ShowEditedPhotoBtninPhotoLibraryAction, &LibraryLists::editPhotosItemArray,
+         "showedited.png"},
+        {&C::ShowNoAlbumPhotoBtninPhotoLibraryAction, &LibraryLists::noAlbumPhotosItemArray,
+         "photosnoablum.png"},
+        {&C::ShowNoTitlePhotoBtninPhotoLibraryAction, &LibraryLists::noTitlePhotosItemArray,
+         "photosnotitle.png"},
+        {&C::ShowNoCaptionPhotoBtninPhotoLibraryAction, &LibraryLists::noCaptionPhotosItemArray,
+         "photosnocaption.png"},
+        {&C::ShowNoLocationPhotoBtninPhotoLibraryAction, &LibraryLists::noLocationPhotosItemArray,
+         "photosnolocation.png"},
+        {&C::ShowNoKeywordsPhotoBtninPhotoLibraryAction, &LibraryLists::noKeywordsPhotosItemArray,
+         "photosnokeywords.png"},
+        {&C::ShowTwentyfourHoursinPhotoLibraryAction, &LibraryLists::twentyfourhoursItemArray,
+         "last24hourbtn.png"},
+        {&C::ShowSevenDaysinPhotoLibraryAction, &LibraryLists::sevendaysItemArray,
+         "last7daysbtn.png"},
+        {&C::ShowThirtyDaysinPhotoLibraryAction, &LibraryLists::thirtydaysItemArray,
+         "last30daysbtn.png"},
+        {&C::ShowNineDaysinPhotoLibraryAction, &LibraryLists::ninetydaysItemArray,
+         "last90daysbtn.png"},
+        {&C::ShowOneYearDaysinPhotoLibraryAction, &LibraryLists::oneyearsItemArray,
+         "last365daysbtn.png"},
+        {&C::ShowVideosBtninPhotoLibraryAction, &LibraryLists::videosItemArray, "showvideobtn.png"},
+        {&C::ShowReferencePhotosinPhotoLibraryAction, &LibraryLists::referencePhotoItemArray,
+         "showreferencephotos.png"},
     };
     // Each list told apart from the others by a marker item of its own.
     for (const auto &[action, list, image] : filters) {
@@ -220,7 +219,7 @@ TEST_F(LibraryFilters, EveryFilterActionShowsItsOwnList) {
         (l.*list).append(marker);
     }
     for (const auto &[action, list, image] : filters) {
-        (d.get()->*action)();
+        (d->mainWindowController().*action)();
         EXPECT_EQ(l.photoLibBroserArray, newest(l.*list)) << image;
         EXPECT_TRUE(names(l.photoLibBroserArray).contains(QLatin1String(image))) << image;
         EXPECT_EQ(drive(*d).find<PRButton>("showPhotoTypelibBtn")->imageName(),
@@ -377,12 +376,12 @@ TEST_F(LibraryFilters, CustomRangeOverThePickers) {
 
 TEST_F(LibraryFilters, WhileALoadRunsEveryViewSaysTheScanIsNotComplete) {
     ASSERT_TRUE(d->mainWindowController().LoadPhotosLibraryItemThreader(lib));
-    for (void (AppDelegate::*action)() :
-         {&AppDelegate::forward<&MainWindowController::ShowJPGPhotoBtninPhotoLibraryAction>,
-          &AppDelegate::forward<&MainWindowController::SelectAllissuesPhotosAction>,
-          &AppDelegate::forward<&MainWindowController::SelectSamePhotosNameAction>,
-          &AppDelegate::forward<&MainWindowController::ShowCustomRangePhotoLibraryAction>}) {
-        (d.get()->*action)();
+    for (void (MainWindowController::*action)() :
+         {&MainWindowController::ShowJPGPhotoBtninPhotoLibraryAction,
+          &MainWindowController::SelectAllissuesPhotosAction,
+          &MainWindowController::SelectSamePhotosNameAction,
+          &MainWindowController::ShowCustomRangePhotoLibraryAction}) {
+        (d->mainWindowController().*action)();
         QMessageBox *sheet = visibleSheet();
         ASSERT_TRUE(sheet);
         EXPECT_EQ(sheet->text(), QStringLiteral("The Scan is not completed."));
