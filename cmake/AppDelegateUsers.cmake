@@ -15,17 +15,11 @@ set(PK_APPDELEGATE_WAITING
   browser/MapWindow.cpp
   browser/ModeSwitch.cpp
   browser/SelectionHandler.cpp
-  library/LibraryBatchDates.cpp
   library/LibraryLoad.cpp
   library/LibraryOpen.cpp
-  metadata/BatchDateSave.cpp
-  metadata/BatchDateWindow.cpp
   metadata/CameraRoadFeature.cpp
   metadata/ClipboardFeature.cpp
   metadata/ClipboardPart.h
-  metadata/DateCopyFeature.cpp
-  metadata/DateFeature.cpp
-  metadata/DateWindowsPart.h
   metadata/EditSheetFeature.cpp
   metadata/EditSheetPart.h
   metadata/EditSheetWindow.cpp
@@ -34,5 +28,4 @@ set(PK_APPDELEGATE_WAITING
   metadata/GpsWindowPart.h
   metadata/JobTitles.cpp
   metadata/JobTitles.h
-  metadata/SingleDateWindow.cpp
 )

@@ -18,6 +18,7 @@
 #include "library/core/LibraryStore.h"
 #include "library/core/LibraryWriter.h"
 #include "metadata/LensWindow.h"
+#include "metadata/DateWindows.h"
 #include "metadata/MetadataMenus.h"
 #include "platform/core/NotificationCenter.h"
 
@@ -50,7 +51,11 @@ AppDelegate::AppDelegate()
       m_namingWindows(std::make_unique<NamingWindows>(*this, *m_libraryDatabase,
                                                       [this] { return blocalMode; })),
       m_preferencesWindow(std::make_unique<PreferencesWindow>(*this)),
-      m_lensWindow(std::make_unique<LensWindow>(*this, cameraWindow)) {
+      m_lensWindow(std::make_unique<LensWindow>(*this, cameraWindow)),
+
+      m_dateWindows(std::make_unique<DateWindows>(*this, cameraWindow, *m_mainWindow,
+                                                  *m_libraryDatabase, *m_libraryPanels,
+                                                  [this] { return blocalMode; })) {
     connect(m_libraryPanels.get(), &LibraryPanels::originalValuesExportRequested, m_jobs.get(),
             [this] { m_libraryWindows->ApplyOriginalPhotoMetadataChangeAction(); });
     // The menus and windows not yet given their pieces connect to the application object:
@@ -145,9 +150,9 @@ void AppDelegate::loadWindowDescription() {
     m_preferencesWindow->build();
     buildCameraWindow(*this);
     m_lensWindow->build();
-    buildBatchDateWindow(*this);
+    m_dateWindows->buildBatchWindow();
     // Date features.
-    buildSingleDateWindow(*this);
+    m_dateWindows->buildSingleWindow();
     m_namingWindows->build();
     m_sidecarMerges->build();
     m_libraryWindows->build();

@@ -5,7 +5,6 @@
 #include "app/core/AppState.h"
 #include "browser/CameraWindowPart.h"
 #include "metadata/ClipboardPart.h"
-#include "metadata/DateWindowsPart.h"
 #include "metadata/EditSheetPart.h"
 #include "metadata/GpsWindowPart.h"
 #include "model/IKImageItem.h"
@@ -32,6 +31,7 @@
 class ImageOutput;
 class LibraryDatabase;
 class LibraryPanels;
+class DateWindows;
 class DuplicateWindow;
 class LibraryWindows;
 class LensWindow;
@@ -88,7 +88,6 @@ class AppDelegate : public QObject, public AppServices {
     // ---- Window parts: each owns its window's widgets and state ----
     EditSheetPart editSheet{*this};
     GpsWindowPart gpsWindow{*this};
-    DateWindowsPart dateWindows{*this};
     ClipboardPart clipboard{*this};
     CameraWindowPart cameraWindow{*this};
 
@@ -127,6 +126,7 @@ class AppDelegate : public QObject, public AppServices {
     // The rename and batch title windows.
     NamingWindows &namingWindows() { return *m_namingWindows; }
     LensWindow &lensWindow() { return *m_lensWindow; }
+    DateWindows &dateWindows() { return *m_dateWindows; }
 
     QMainWindow *window = nullptr;
     QByteArray theImageData;
@@ -168,8 +168,7 @@ class AppDelegate : public QObject, public AppServices {
     }
     // The part of type P.
     template <class P> P &part() {
-        return std::get<P &>(std::tie(editSheet, gpsWindow, dateWindows, clipboard, *m_mainWindow,
-                                      cameraWindow));
+        return std::get<P &>(std::tie(editSheet, gpsWindow, clipboard, *m_mainWindow, cameraWindow));
     }
 
   private:
@@ -191,6 +190,7 @@ class AppDelegate : public QObject, public AppServices {
     std::unique_ptr<NamingWindows> m_namingWindows;
     std::unique_ptr<PreferencesWindow> m_preferencesWindow;
     std::unique_ptr<LensWindow> m_lensWindow;
+    std::unique_ptr<DateWindows> m_dateWindows;
     void loadWindowDescription();
     void restoreSettings();
 };

@@ -9,6 +9,7 @@
 #include "browser/MainWindowController.h"
 
 #include "browser/DropTargets.h"
+#include "metadata/DateWindows.h"
 #include "metadata/JobTitles.h"
 #include "metadata/LensWindow.h"
 #include "metadata/MetadataMenus.h"
@@ -106,21 +107,7 @@ void buildEditMenu(AppDelegate &d, QMainWindow *w) {
 void buildDatesMenu(AppDelegate &d, QMenu *actions) {
     QMenu *dates = actions->addMenu(AppDelegate::tr("Dates"));
     dates->setObjectName(QStringLiteral("changePhotoDateMenu"));
-    addItems(d, dates,
-             {{AppDelegate::tr("Change Date…"),
-               &AppDelegate::forward<&DateWindowsPart::ShowChangeDateWindow>},
-              {AppDelegate::tr("Batch Change Dates…"),
-               &AppDelegate::forward<&DateWindowsPart::ChangeDateExifFromPhoto>},
-              {AppDelegate::tr("Camera Date from File Name"),
-               &AppDelegate::forward<&DateWindowsPart::ClickSetCameraDateFromFileNameAction>},
-              {AppDelegate::tr("Copy Camera Date to File Dates"),
-               &AppDelegate::forward<&DateWindowsPart::ClickCopyExifDateToCreateDateAction>},
-              {AppDelegate::tr("Copy Creation Date to Camera Date"),
-               &AppDelegate::forward<&DateWindowsPart::ClickCopyCreatedDateToCameraDateAction>},
-              {AppDelegate::tr("Copy Creation Date to Modification Date"),
-               &AppDelegate::forward<&DateWindowsPart::ClickCopyCreatedDateToModifyDateAction>},
-              {AppDelegate::tr("Copy Modification Date to Creation Date"),
-               &AppDelegate::forward<&DateWindowsPart::ClickCopyModiyDateToCreateDateAction>}});
+    d.dateWindows().addDateItems(dates);
 }
 
 // Metadata property lists: exports, imports and templates.

@@ -9,6 +9,7 @@
 #include "library/LibraryDatabase.h"
 #include "library/LibraryPanels.h"
 #include "library/LibraryWindows.h"
+#include "metadata/DateWindows.h"
 #include "metadata/JobTitles.h"
 #include "metadata/LensWindow.h"
 
@@ -89,8 +90,7 @@ void buildPopupMenus(AppDelegate &d) {
     d.mainWindowController().PhotolibEditExifMenu = newMenu(owner, "PhotolibEditExifMenu");
     QMenu *edits = d.mainWindowController().PhotolibEditExifMenu;
     d.libraryPanels().addFieldItems(edits);
-    addItem(d, edits, AppDelegate::tr("Batch Change Dates…"),
-            &AppDelegate::forward<&DateWindowsPart::ChangePhotoLibraryPhotoDateAction>);
+    d.dateWindows().addLibraryDateItem(edits);
     d.libraryPanels().addCopyItems(edits);
 
     // The main menu's item whose submenu follows the mode, and the import/export item.

@@ -14,6 +14,7 @@
 #include "browser/PRButton.h"
 #include "browser/core/LibraryLocation.h"
 #include "library/core/LibraryWorkingCopy.h"
+#include "metadata/DateWindows.h"
 #include "platform/AlertSheet.h"
 #include "platform/Artwork.h"
 #include "platform/ColorWell.h"
@@ -63,22 +64,6 @@ QFont systemFont12() {
     return f;
 }
 
-// The text colour comes from the application's palette, like every other control's.
-void setTitle(QAbstractButton *b, const QString &title) {
-    if (!b)
-        return;
-    b->setText(title);
-    b->setFont(systemFont12());
-}
-
-void fillPopUp(QComboBox *popUp, const QStringList &items, const QString &selected) {
-    if (!popUp)
-        return;
-    popUp->clear();
-    popUp->addItems(items);
-    popUp->setCurrentIndex(int(items.indexOf(selected)));
-}
-
 } // namespace
 
 void AppDelegate::awakeFromNib() {
@@ -124,21 +109,10 @@ void AppDelegate::awakeFromNib() {
         mainWindowController().changtoiOSmodemenu->setEnabled(false);
     gpsWindow.bAddGPS = false;
 
-    if (dateWindows.dateCustomView && dateWindows.dateChoosePhotoBtn && dateWindows.dateImageview) {
-        dateWindows.dateChoosePhotoBtn->setParent(dateWindows.dateCustomView);
-        dateWindows.dateImageview->setParent(dateWindows.dateCustomView);
-        dateWindows.dateChoosePhotoBtn->show();
-        dateWindows.dateImageview->hide();
-    }
-
-    setTitle(dateWindows.AddTimeBtn, tr("Add Time"));
-    setTitle(dateWindows.RemoveTimeBtn, tr("Subtract Time"));
+    m_dateWindows->restoreLaunchState(systemFont12());
 
     m_namingWindows->prepareControls();
 
-    fillPopUp(dateWindows.AddDateUnitBtn,
-              {QStringLiteral("Second"), QStringLiteral("Minute"), QStringLiteral("Hour")},
-              QStringLiteral("Second"));
 
     if (mainWindowController().scanProcesser)
         mainWindowController().scanProcesser->hide();

@@ -17,9 +17,6 @@ class PKImageView;
 // its controls to the application object's outlets.
 void buildMainWindow(AppDelegate &d);        // app/MainWindow.cpp
 void buildCameraWindow(AppDelegate &d);      // browser/CameraWindow.cpp
-void buildBatchDateWindow(AppDelegate &d);   // metadata/BatchDateWindow.cpp
-// Date features.
-void buildSingleDateWindow(AppDelegate &d);          // metadata/SingleDateWindow.cpp
 void buildPopupMenus(AppDelegate &d);                // app/PopupMenus.cpp
 void buildAboutWindow(AppDelegate &d);               // app/AboutWindow.cpp
 // Edit sheet and GPS window.

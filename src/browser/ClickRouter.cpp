@@ -4,6 +4,7 @@
 #include "browser/MainWindowController.h"
 
 #include "browser/PRButton.h"
+#include "metadata/DateWindows.h"
 #include "platform/AlertSheet.h"
 
 #include <QApplication>
@@ -80,14 +81,7 @@ void MainWindowController::MybuttonMouseDownHandle(QObject *sender) {
                              quarter(PhotolibEditExifBtn));
          }},
         // One save button for both kinds of photo: the mode says whose dates change.
-        {d.dateWindows.changeMutiPhotoDateBtn,
-         [&] {
-             d.dateWindows.changeMutiPhotoDateBtn->setImageName(QStringLiteral("savechanges.png"));
-             if (d.blocalMode)
-                 d.dateWindows.ClickMutiDateChangedSaveAction();
-             else
-                 d.dateWindows.ClickMutiDateChangedSavePhotoLibAction();
-         }},
+        {d.dateWindows().saveButton(), [&] { d.dateWindows().saveButtonPressed(); }},
     };
     for (const Route &route : routes) {
         if (route.button && route.button == sender) {

@@ -1,7 +1,9 @@
 // The batch date window for library photos: its opening and its save into the library's
 // camera dates (a sample photo's shift, one date stepped from photo to photo, or amounts
 // added or subtracted).
-#include "app/AppDelegate.h"
+#include "metadata/DateWindows.h"
+
+#include "app/AppServices.h"
 #include "app/Browsers.h"
 #include "library/LibraryDatabase.h"
 #include "library/LibraryPanels.h"
@@ -29,21 +31,14 @@ using namespace datefeature;
 
 namespace {
 
-QPushButton *fileDatesButton(const AppDelegate &d) {
-    return d.dateWindows.changeMutiDateWindow
-               ? d.dateWindows.changeMutiDateWindow->findChild<QPushButton *>(
-                     QStringLiteral("ClickMutiCreatedDateChangedSaveAction"))
-               : nullptr;
-}
-
 QDateTime dateOf(const QLineEdit *field) {
     return parseMetadataDate(text(field).trimmed());
 }
 
 // The camera date the open edit holds for the record, with the fraction of a second that
 // the record's text leaves out, so that a shift moves the date by the shift alone.
-std::optional<double> heldCameraSeconds(AppDelegate &d, const PRPicFileInfo &r) {
-    return d.libraryDatabase().session().writer().heldCameraSeconds(r);
+std::optional<double> heldCameraSeconds(LibraryDatabase &database, const PRPicFileInfo &r) {
+    return database.session().writer().heldCameraSeconds(r);
 }
 
 QDateTime dateFromLibrarySeconds(double seconds) {
@@ -53,25 +48,31 @@ QDateTime dateFromLibrarySeconds(double seconds) {
 
 } // namespace
 
-void DateWindowsPart::ChangePhotoLibraryPhotoDateAction() {
-    if (d.browsers().selectedLibraryItems().isEmpty()) {
-        showNoSelectionSheet(d);
+QPushButton *DateWindows::fileDatesButton() const {
+    return changeMutiDateWindow ? changeMutiDateWindow->findChild<QPushButton *>(
+                                      QStringLiteral("ClickMutiCreatedDateChangedSaveAction"))
+                                : nullptr;
+}
+
+void DateWindows::ChangePhotoLibraryPhotoDateAction() {
+    if (app.browsers().selectedLibraryItems().isEmpty()) {
+        showNoSelectionSheet(app);
         return;
     }
     EditDateHeadInfolab->setText(
-        AppDelegate::tr("Choose One of Three Methods to Batch Modify Photo Library Photo Dates:"));
-    if (d.window) {
-        d.window->raise();
-        d.window->activateWindow();
+        DateWindows::tr("Choose One of Three Methods to Batch Modify Photo Library Photo Dates:"));
+    if (app.mainWindow()) {
+        app.mainWindow()->raise();
+        app.mainWindow()->activateWindow();
     }
-    const QString shown = d.libraryPanels().shownCameraDate();
+    const QString shown = panels.shownCameraDate();
     const QStringList parts = shown.split(QLatin1Char(' '));
     QString placeholder = parts.size() == 3 ? parts[0] + QLatin1Char(' ') + parts[1] : shown;
     if (placeholder.isEmpty())
         placeholder = QStringLiteral("YYYY:MM:DD HH:MM:SS");
     mutSetDatelab->setPlaceholderText(placeholder);
     // Library photos have no file dates to change from here.
-    if (QPushButton *fileDates = fileDatesButton(d))
+    if (QPushButton *fileDates = fileDatesButton())
         fileDates->hide();
     showCentred(changeMutiDateWindow);
     resetMutiDateWindowTexts();
@@ -80,28 +81,27 @@ void DateWindowsPart::ChangePhotoLibraryPhotoDateAction() {
     AddDateUnitBtn->setCurrentIndex(AddDateUnitBtn->findText(QStringLiteral("Second")));
 }
 
-void DateWindowsPart::ClickMutiDateChangedSavePhotoLibAction() {
-    if (!d.libraryDatabase().mayEdit())
+void DateWindows::ClickMutiDateChangedSavePhotoLibAction() {
+    if (!database.mayEdit())
         return;
-    const QList<IKImageItemPtr> items = LibraryEditRun::selectedOrSay(d);
+    const QList<IKImageItemPtr> items = LibraryEditRun::selectedOrSay(app);
     if (items.isEmpty())
         return;
-    const BatchMethod method =
-        chosenBatchMethod(d.dateWindows.dateImageview, d.dateWindows.mutSetDatelab);
+    const BatchMethod method = chosenBatchMethod(dateImageview, mutSetDatelab);
     qint64 shift = 0;
     QDateTime start;
     if (method == BatchMethod::Reference) {
         // The shift uses the two original dates, so both must be dates.
         const QDateTime before = dateOf(beforeorignalDatelab), after = dateOf(afterorignalDatelab);
         if (!before.isValid() || !after.isValid()) {
-            showInvalidDateAlert(d, changeMutiDateWindow);
+            showInvalidDateAlert(app, changeMutiDateWindow);
             return;
         }
         shift = before.secsTo(after);
     } else if (method == BatchMethod::Fixed) {
         start = dateOf(mutSetDatelab);
         if (!start.isValid()) {
-            showInvalidDateAlert(d, changeMutiDateWindow);
+            showInvalidDateAlert(app, changeMutiDateWindow);
             return;
         }
     }
@@ -111,9 +111,9 @@ void DateWindowsPart::ClickMutiDateChangedSavePhotoLibAction() {
     const bool add = AddTimeBtn && AddTimeBtn->isChecked();
     const int amounts[] = {intValue(yearVaulab), intValue(monthVaulab), intValue(dayVaulab),
                            intValue(hourVaulab), intValue(minuVaulab),  intValue(secVaulab)};
-    const bool current = d.libraryDatabase().session().writer().isCurrentSchema();
+    const bool current = database.session().writer().isCurrentSchema();
 
-    LibraryEditRun run(d, d.libraryDatabase());
+    LibraryEditRun run(app, database);
     if (!run.begin())
         return;
     qint64 step = 0;
@@ -126,7 +126,7 @@ void DateWindowsPart::ClickMutiDateChangedSavePhotoLibAction() {
             ++step;
         }
         if (!r) {
-            run.skip(item, AppDelegate::tr("it is not in the library's database"));
+            run.skip(item, DateWindows::tr("it is not in the library's database"));
             continue;
         }
         if (method != BatchMethod::Fixed) {
@@ -134,10 +134,10 @@ void DateWindowsPart::ClickMutiDateChangedSavePhotoLibAction() {
             if (!own.isValid()) {
                 run.skip(
                     item,
-                    AppDelegate::tr("its camera date \"%1\" is no date").arg(r->cameraDate.text()));
+                    DateWindows::tr("its camera date \"%1\" is no date").arg(r->cameraDate.text()));
                 continue;
             }
-            if (const std::optional<double> held = heldCameraSeconds(d, *r))
+            if (const std::optional<double> held = heldCameraSeconds(database, *r))
                 own = dateFromLibrarySeconds(*held);
             if (method == BatchMethod::Reference)
                 date = own.addSecs(shift);
@@ -148,11 +148,11 @@ void DateWindowsPart::ClickMutiDateChangedSavePhotoLibAction() {
                                                     amounts[3], amounts[4], amounts[5]);
         }
         if (!date.isValid()) {
-            run.skip(item, AppDelegate::tr("the new date is no date"));
+            run.skip(item, DateWindows::tr("the new date is no date"));
             continue;
         }
         const double seconds = librarySeconds(date);
-        const LibraryWriteResult w = d.libraryDatabase().session().writer().cameraDate(*r, seconds);
+        const LibraryWriteResult w = database.session().writer().cameraDate(*r, seconds);
         if (!run.take(item, w,
                       [r, w, seconds, current] { setRecordCameraDate(*r, w, seconds, current); }))
             return;

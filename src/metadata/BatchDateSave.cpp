@@ -1,5 +1,7 @@
 // The saves of the batch date window: into the photos' metadata, or into their file dates.
-#include "app/AppDelegate.h"
+#include "metadata/DateWindows.h"
+
+#include "app/AppServices.h"
 #include "app/Browsers.h"
 #include "app/Jobs.h"
 
@@ -21,27 +23,24 @@
 
 using namespace datefeature;
 
-namespace {
-
-struct Amounts {
+struct DateWindows::Amounts {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
     bool add = true;
 };
 
-Amounts readAmounts(const AppDelegate &d) {
+DateWindows::Amounts DateWindows::readAmounts() const {
     Amounts a;
-    a.year = intValue(d.dateWindows.yearVaulab);
-    a.month = intValue(d.dateWindows.monthVaulab);
-    a.day = intValue(d.dateWindows.dayVaulab);
-    a.hour = intValue(d.dateWindows.hourVaulab);
-    a.minute = intValue(d.dateWindows.minuVaulab);
-    a.second = intValue(d.dateWindows.secVaulab);
-    a.add = d.dateWindows.AddTimeBtn && d.dateWindows.AddTimeBtn->isChecked();
+    a.year = intValue(yearVaulab);
+    a.month = intValue(monthVaulab);
+    a.day = intValue(dayVaulab);
+    a.hour = intValue(hourVaulab);
+    a.minute = intValue(minuVaulab);
+    a.second = intValue(secVaulab);
+    a.add = AddTimeBtn && AddTimeBtn->isChecked();
     return a;
 }
 
-// The moved date, through the text form the calendar operations give.
-QDateTime moveByAmounts(const QDateTime &base, const Amounts &a) {
+QDateTime DateWindows::moveByAmounts(const QDateTime &base, const Amounts &a) {
     const QString text =
         a.add ? AddTimeIntwithDate(base, a.year, a.month, a.day, a.hour, a.minute, a.second)
               : SubTimeIntwithDate(base, a.year, a.month, a.day, a.hour, a.minute, a.second);
@@ -50,17 +49,17 @@ QDateTime moveByAmounts(const QDateTime &base, const Amounts &a) {
 }
 
 // The reference shift: the four dates must all be dates.
-struct Shift {
+struct DateWindows::Shift {
     qint64 original = 0, digitized = 0;
     bool valid = false;
 };
 
-Shift readShift(const AppDelegate &d) {
+DateWindows::Shift DateWindows::readShift() const {
     Shift s;
-    const QDateTime bo = parseMetadataDate(text(d.dateWindows.beforeorignalDatelab).trimmed());
-    const QDateTime bg = parseMetadataDate(text(d.dateWindows.beforediginalDatelab).trimmed());
-    const QDateTime ao = parseMetadataDate(text(d.dateWindows.afterorignalDatelab).trimmed());
-    const QDateTime ag = parseMetadataDate(text(d.dateWindows.afterdiginalDatelab).trimmed());
+    const QDateTime bo = parseMetadataDate(text(beforeorignalDatelab).trimmed());
+    const QDateTime bg = parseMetadataDate(text(beforediginalDatelab).trimmed());
+    const QDateTime ao = parseMetadataDate(text(afterorignalDatelab).trimmed());
+    const QDateTime ag = parseMetadataDate(text(afterdiginalDatelab).trimmed());
     if (!bo.isValid() || !ao.isValid() || !ag.isValid())
         return s;
     s.original = bo.secsTo(ao);
@@ -71,16 +70,17 @@ Shift readShift(const AppDelegate &d) {
 }
 
 // The fixed date of each photo, stepped by its place in the job.
-QList<QDateTime> fixedDates(const AppDelegate &d, const QDateTime &start, qsizetype count) {
+QList<QDateTime> DateWindows::fixedDates(const QDateTime &start, qsizetype count) const {
     QList<QDateTime> dates;
-    const bool stepping = d.dateWindows.AddDateNumBtn && d.dateWindows.AddDateNumBtn->isChecked();
-    const qint64 number = int64Value(d.dateWindows.AddDateNumlab);
-    const QString unit =
-        d.dateWindows.AddDateUnitBtn ? d.dateWindows.AddDateUnitBtn->currentText() : QString();
+    const bool stepping = AddDateNumBtn && AddDateNumBtn->isChecked();
+    const qint64 number = int64Value(AddDateNumlab);
+    const QString unit = AddDateUnitBtn ? AddDateUnitBtn->currentText() : QString();
     for (qsizetype k = 0; k < count; ++k)
         dates << (stepping ? start.addSecs(stepSeconds(number, k, unit)) : start);
     return dates;
 }
+
+namespace {
 
 void setAllDateTags(QVariantMap &working, const QDateTime &original, const QDateTime &digitized) {
     setCameraDateTags(working, exifDateText(original), exifDateText(digitized));
@@ -116,11 +116,10 @@ void copyUndatedPhotos(const QList<IKImageItemPtr> &items, const QString &storag
 
 } // namespace
 
-void DateWindowsPart::ClickMutiDateChangedSaveAction() {
-    const BatchMethod method =
-        chosenBatchMethod(d.dateWindows.dateImageview, d.dateWindows.mutSetDatelab);
-    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
-    const bool overwrite = overwriteOn(d);
+void DateWindows::ClickMutiDateChangedSaveAction() {
+    const BatchMethod method = chosenBatchMethod(dateImageview, mutSetDatelab);
+    const QList<IKImageItemPtr> items = app.browsers().selectedLocalItems();
+    const bool overwrite = overwriteOn(app);
     auto table = std::make_shared<PhotoDateTable>();
     WriteRecipeOptions options;
     options.verify = true;
@@ -128,12 +127,12 @@ void DateWindowsPart::ClickMutiDateChangedSaveAction() {
     bool copyUndated = false;
 
     if (method == BatchMethod::Reference) {
-        const Shift shift = readShift(d);
+        const Shift shift = readShift();
         if (!CheckDateFormatWithDateString(text(afterdiginalDatelab).trimmed()) || !shift.valid) {
-            showInvalidDateAlert(d, changeMutiDateWindow);
+            showInvalidDateAlert(app, changeMutiDateWindow);
             return;
         }
-        if (d.blocalMode) {
+        if (localMode()) {
             options.change = [shift, table](QVariantMap &working, const IKImageItem &item) {
                 const QVariantMap exif = subDictionary(working, QStringLiteral("{Exif}"));
                 QString o = exif.value(QStringLiteral("DateTimeOriginal")).toString();
@@ -168,10 +167,10 @@ void DateWindowsPart::ClickMutiDateChangedSaveAction() {
     } else if (method == BatchMethod::Fixed) {
         const QDateTime start = parseMetadataDate(text(mutSetDatelab).trimmed());
         if (!start.isValid()) {
-            showInvalidDateAlert(d, changeMutiDateWindow);
+            showInvalidDateAlert(app, changeMutiDateWindow);
             return;
         }
-        const QList<QDateTime> dates = fixedDates(d, start, items.size());
+        const QList<QDateTime> dates = fixedDates(start, items.size());
         for (qsizetype k = 0; k < items.size(); ++k)
             table->put(items[k].get(), {dates[k], dates[k]});
         options.change = [table](QVariantMap &working, const IKImageItem &item) {
@@ -180,7 +179,7 @@ void DateWindowsPart::ClickMutiDateChangedSaveAction() {
             return true;
         };
     } else {
-        const Amounts amounts = readAmounts(d);
+        const Amounts amounts = readAmounts();
         copyUndated = true;
         options.change = [amounts, table](QVariantMap &working, const IKImageItem &item) {
             const QString text = subDictionary(working, QStringLiteral("{Exif}"))
@@ -196,35 +195,34 @@ void DateWindowsPart::ClickMutiDateChangedSaveAction() {
         };
     }
 
-    const QString storage = d.preferences().storagelocation;
-    d.jobs().startRecipeJob(
+    const QString storage = app.preferences().storagelocation;
+    app.jobs().startRecipeJob(
         items, overwrite, options,
         [this, items, table, copyUndated, overwrite, storage](WriteRecipeReport report, bool) {
             if (copyUndated) {
                 copyUndatedPhotos(items, storage, overwrite, report);
-                d.browsers().showEditedPhotos(report);
+                app.browsers().showEditedPhotos(report);
             }
             const QStringList failures =
                 report.notWritten() + applyPhotoDates(items, report, *table);
-            datefeature::finishJob(d, report.revealPath, report.revealRoot, report.writtenCount(),
+            datefeature::finishJob(app, report.revealPath, report.revealRoot, report.writtenCount(),
                                    failures, false);
         });
     resetMutiDateWindowTexts();
     changeMutiDateWindow->hide();
 }
 
-void DateWindowsPart::ClickMutiCreatedDateChangedSaveAction() {
-    const BatchMethod method =
-        chosenBatchMethod(d.dateWindows.dateImageview, d.dateWindows.mutSetDatelab);
-    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
+void DateWindows::ClickMutiCreatedDateChangedSaveAction() {
+    const BatchMethod method = chosenBatchMethod(dateImageview, mutSetDatelab);
+    const QList<IKImageItemPtr> items = app.browsers().selectedLocalItems();
     // Photo i's new date from the creation date of the file it starts from, on its worker;
     // invalid: the photo is not copied.
     std::function<QDateTime(qsizetype, const QDateTime &)> dateOf;
 
     if (method == BatchMethod::Reference) {
-        const Shift shift = readShift(d);
+        const Shift shift = readShift();
         if (!CheckDateFormatWithDateString(text(afterdiginalDatelab).trimmed()) || !shift.valid) {
-            showInvalidDateAlert(d, changeMutiDateWindow);
+            showInvalidDateAlert(app, changeMutiDateWindow);
             return;
         }
         dateOf = [shift](qsizetype, const QDateTime &created) {
@@ -233,36 +231,36 @@ void DateWindowsPart::ClickMutiCreatedDateChangedSaveAction() {
     } else if (method == BatchMethod::Fixed) {
         const QDateTime start = parseMetadataDate(text(mutSetDatelab).trimmed());
         if (!start.isValid()) {
-            showInvalidDateAlert(d, changeMutiDateWindow);
+            showInvalidDateAlert(app, changeMutiDateWindow);
             return;
         }
-        dateOf = [dates = fixedDates(d, start, items.size())](qsizetype i, const QDateTime &) {
+        dateOf = [dates = fixedDates(start, items.size())](qsizetype i, const QDateTime &) {
             return dates[i];
         };
     } else {
-        dateOf = [amounts = readAmounts(d)](qsizetype, const QDateTime &created) {
+        dateOf = [amounts = readAmounts()](qsizetype, const QDateTime &created) {
             return created.isValid() ? moveByAmounts(created, amounts) : QDateTime();
         };
     }
 
-    const bool overwrite = overwriteOn(d);
-    const DateCopyStarts starts(items, d.preferences().storagelocation, overwrite);
+    const bool overwrite = overwriteOn(app);
+    const DateCopyStarts starts(items, app.preferences().storagelocation, overwrite);
     resetMutiDateWindowTexts();
     changeMutiDateWindow->hide();
     // A device's photos have no file dates to shift: nothing is copied.
-    if (method == BatchMethod::Reference && !d.blocalMode)
+    if (method == BatchMethod::Reference && !localMode())
         return;
-    d.jobs().startPhotoJob(
+    app.jobs().startPhotoJob(
         items,
         [starts, dateOf, overwrite](qsizetype i) {
             const DateCopyStart start = starts.at(i);
             const QDateTime date = dateOf(i, FileDates::creationDate(start.source));
             if (!date.isValid()) {
                 JobResult r;
-                r.reason = AppDelegate::tr("has no creation date to start from");
+                r.reason = DateWindows::tr("has no creation date to start from");
                 return r;
             }
             return dateCopyResult(copyPhotoWithDates(start, date, date, overwrite));
         },
-        overwrite ? QString() : d.preferences().storagelocation, true);
+        overwrite ? QString() : app.preferences().storagelocation, true);
 }

@@ -1,7 +1,10 @@
 // Dates from file names and the copies of one date of a photo into another place.
-#include "app/AppDelegate.h"
+#include "metadata/DateWindows.h"
+
+#include "app/AppServices.h"
 #include "app/Browsers.h"
 #include "app/Jobs.h"
+#include "browser/CameraWindowPart.h"
 #include "browser/MainWindowController.h"
 
 #include "base/FileTypes.h"
@@ -58,14 +61,14 @@ QDateTime cameraDateOf(const QVariantMap &properties, const QString &sourcePath)
 JobResult copyVideoWithItsDate(const DateCopyStart &start) {
     JobResult r;
     if (!QFileInfo(start.source).isFile()) {
-        r.reason = AppDelegate::tr("cannot be copied");
+        r.reason = DateWindows::tr("cannot be copied");
         return r;
     }
     const QDateTime date = VideoMetadata::creationDate(start.source);
     const DateCopyOutcome c = copyPhotoWithDates(start, date, date, false);
     if (!c.written) {
         qCWarning(lcMetadata) << "video copy failed==" << start.source << c.reason;
-        r.reason = AppDelegate::tr("cannot be copied");
+        r.reason = DateWindows::tr("cannot be copied");
         return r;
     }
     r.ok = true;
@@ -79,19 +82,19 @@ JobResult copyVideoWithItsDate(const DateCopyStart &start) {
 JobResult cameraDateToFileDates(const QString &copy) {
     JobResult r;
     if (GetViedoType(copy) >= 0) {
-        r.reason = AppDelegate::tr("videos are not handled here");
+        r.reason = DateWindows::tr("videos are not handled here");
         return r;
     }
     const ImageSource source = ImageSource::fromPath(copy);
     const QDateTime date =
         source.isValid() ? cameraDateOf(source.properties(0), QString()) : QDateTime();
     if (!date.isValid()) {
-        r.reason = source.isValid() ? AppDelegate::tr("has no camera date")
-                                    : AppDelegate::tr("not an image we can read");
+        r.reason = source.isValid() ? DateWindows::tr("has no camera date")
+                                    : DateWindows::tr("not an image we can read");
         return r;
     }
     if (!FileDates::setCreationDate(copy, date) || !FileDates::setModificationDate(copy, date)) {
-        r.reason = AppDelegate::tr("its dates cannot be set");
+        r.reason = DateWindows::tr("its dates cannot be set");
         return r;
     }
     r.ok = true;
@@ -101,8 +104,8 @@ JobResult cameraDateToFileDates(const QString &copy) {
 
 } // namespace
 
-void DateWindowsPart::ClickSetCameraDateFromFileNameAction() {
-    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
+void DateWindows::ClickSetCameraDateFromFileNameAction() {
+    const QList<IKImageItemPtr> items = app.browsers().selectedLocalItems();
     if (items.isEmpty())
         return;
     auto table = std::make_shared<PhotoDateTable>();
@@ -129,66 +132,68 @@ void DateWindowsPart::ClickSetCameraDateFromFileNameAction() {
     options.verify = true;
     options.dates = WriteRecipeOptions::Dates::Keep;
     options.skippedCountsAsHandled = true;
-    d.jobs().startRecipeJob(
-        items, overwriteOn(d), options,
+    app.jobs().startRecipeJob(
+        items, overwriteOn(app), options,
         [this, items, found, table](WriteRecipeReport report, bool) {
             for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i)
                 if (!report.photos[i].written && !found->value(items[i].get()).valid)
-                    report.photos[i].reason = AppDelegate::tr("no date in the file name");
-            datefeature::finishJob(d, report.revealPath, report.revealRoot, report.writtenCount(),
+                    report.photos[i].reason = DateWindows::tr("no date in the file name");
+            datefeature::finishJob(app, report.revealPath, report.revealRoot, report.writtenCount(),
                                    report.notWritten() + applyPhotoDates(items, report, *table));
         });
 }
 
-void DateWindowsPart::ClickCopyExifDateToCreateDateAction() {
+void DateWindows::ClickCopyExifDateToCreateDateAction() {
     ensureExiv2Initialised();
-    if (d.cameraWindow.cameraIsSource()) {
+    if (camera.cameraIsSource()) {
         // Camera photos: the downloaded copies take their camera dates as file dates, each
         // on a worker, with progress and Cancel, once the copies are in.
-        QPointer<AppDelegate> self(&d);
-        d.cameraWindow.withCameraCopies(
-            [self](const QList<IKImageItemPtr> &copies, const QStringList &downloadFailures) {
-                if (!self)
-                    return;
-                self->jobs().startPhotoJob(
-                    copies,
-                    [copies](qsizetype i) { return cameraDateToFileDates(copies[i]->filePath); },
-                    self->preferences().storagelocation, true, downloadFailures);
-            });
+        QPointer<Jobs> alive(&app.jobs()); // gone with the application
+        camera.withCameraCopies([this, alive](const QList<IKImageItemPtr> &copies,
+                                              const QStringList &downloadFailures) {
+            if (!alive)
+                return;
+            app.jobs().startPhotoJob(
+                copies,
+                [copies](qsizetype i) { return cameraDateToFileDates(copies[i]->filePath); },
+                app.preferences().storagelocation, true, downloadFailures);
+        });
         return;
     }
     // Each photo is read and copied on a worker: a few hundred would freeze the window.
-    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
-    const bool overwrite = overwriteOn(d);
-    const QString storage = d.preferences().storagelocation;
+    const QList<IKImageItemPtr> items = app.browsers().selectedLocalItems();
+    const bool overwrite = overwriteOn(app);
+    const QString storage = app.preferences().storagelocation;
     const DateCopyStarts starts(items, storage, overwrite);
-    const bool importedFolder = d.mainWindowController().bImportLocalFolder;
-    const QString importedPath = d.mainWindowController().bImportLocalPath;
-    JobRunner *runner = d.jobs().startJob();
-    d.connect(runner, &JobRunner::finished, &d,
-              [this, items, overwrite, storage](const QList<JobResult> &results) {
-                  d.browsers().showRewrittenPhotos(items, results);
-                  QString revealPath, revealRoot;
-                  QStringList failures;
-                  int written = 0;
-                  for (const JobResult &r : results) {
-                      const IKImageItemPtr &item = items[r.index];
-                      if (!r.ok) {
-                          failures << QStringLiteral("%1: %2").arg(nameOf(item), r.reason);
-                          continue;
-                      }
-                      ++written;
-                      // A video shows its copy at once, as a photo's copy waits for the sheet.
-                      if (GetViedoType(item->filePath) >= 0) {
-                          if (r.data.toBool())
-                              Workspace::selectFile(r.outputPath, storage);
-                      } else if (revealPath.isEmpty()) {
-                          revealPath = r.outputPath;
-                          revealRoot = overwrite ? QFileInfo(r.outputPath).absolutePath() : storage;
-                      }
-                  }
-                  datefeature::finishJob(d, revealPath, revealRoot, written, failures);
-              });
+    const bool importedFolder = mainWindow.bImportLocalFolder;
+    const QString importedPath = mainWindow.bImportLocalPath;
+    JobRunner *runner = app.jobs().startJob();
+    QObject::connect(runner, &JobRunner::finished, &app.jobs(),
+                     [this, items, overwrite, storage](const QList<JobResult> &results) {
+                         app.browsers().showRewrittenPhotos(items, results);
+                         QString revealPath, revealRoot;
+                         QStringList failures;
+                         int written = 0;
+                         for (const JobResult &r : results) {
+                             const IKImageItemPtr &item = items[r.index];
+                             if (!r.ok) {
+                                 failures << QStringLiteral("%1: %2").arg(nameOf(item), r.reason);
+                                 continue;
+                             }
+                             ++written;
+                             // A video shows its copy at once, as a photo's copy waits for the
+                             // sheet.
+                             if (GetViedoType(item->filePath) >= 0) {
+                                 if (r.data.toBool())
+                                     Workspace::selectFile(r.outputPath, storage);
+                             } else if (revealPath.isEmpty()) {
+                                 revealPath = r.outputPath;
+                                 revealRoot =
+                                     overwrite ? QFileInfo(r.outputPath).absolutePath() : storage;
+                             }
+                         }
+                         datefeature::finishJob(app, revealPath, revealRoot, written, failures);
+                     });
     runner->start(items.size(), [items, starts, overwrite, storage, importedFolder,
                                  importedPath](qsizetype i) {
         const IKImageItemPtr &item = items[i];
@@ -203,12 +208,12 @@ void DateWindowsPart::ClickCopyExifDateToCreateDateAction() {
                                      : start.source;
         const ImageSource source = ImageSource::fromPath(readPath);
         if (!source.isValid()) {
-            r.reason = AppDelegate::tr("not an image we can read");
+            r.reason = DateWindows::tr("not an image we can read");
             return r;
         }
         const QDateTime date = cameraDateOf(source.properties(0), start.source);
         if (!date.isValid()) {
-            r.reason = AppDelegate::tr("has no camera date");
+            r.reason = DateWindows::tr("has no camera date");
             return r;
         }
         // The copy is of the photo itself, also for a RAW photo.
@@ -216,20 +221,20 @@ void DateWindowsPart::ClickCopyExifDateToCreateDateAction() {
     });
 }
 
-bool DateWindowsPart::CopyVideoExifdataWithItem(const IKImageItemPtr &item) {
+bool DateWindows::CopyVideoExifdataWithItem(const IKImageItemPtr &item) {
     if (!item)
         return false;
-    const JobResult r =
-        copyVideoWithItsDate(DateCopyStarts({item}, d.preferences().storagelocation, false).at(0));
+    const JobResult r = copyVideoWithItsDate(
+        DateCopyStarts({item}, app.preferences().storagelocation, false).at(0));
     if (!r.ok)
         return false;
     if (r.data.toBool())
-        Workspace::selectFile(r.outputPath, d.preferences().storagelocation);
+        Workspace::selectFile(r.outputPath, app.preferences().storagelocation);
     return true;
 }
 
-void DateWindowsPart::ClickCopyCreatedDateToCameraDateAction() {
-    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
+void DateWindows::ClickCopyCreatedDateToCameraDateAction() {
+    const QList<IKImageItemPtr> items = app.browsers().selectedLocalItems();
     auto texts = std::make_shared<QHash<const IKImageItem *, QString>>();
     for (const IKImageItemPtr &item : items) {
         const QDateTime created = FileDates::creationDate(item->filePath);
@@ -247,24 +252,22 @@ void DateWindowsPart::ClickCopyCreatedDateToCameraDateAction() {
     options.verify = true;
     options.dates = WriteRecipeOptions::Dates::CopyFromSource;
     options.skippedCountsAsHandled = true;
-    d.jobs().startRecipeJob(
-        items, overwriteOn(d), options, [this, items, texts](WriteRecipeReport report, bool) {
+    app.jobs().startRecipeJob(
+        items, overwriteOn(app), options, [this, items, texts](WriteRecipeReport report, bool) {
             for (qsizetype i = 0; i < items.size() && i < report.photos.size(); ++i)
                 if (!report.photos[i].written && !texts->contains(items[i].get()))
-                    report.photos[i].reason = AppDelegate::tr("has no creation date");
-            datefeature::finishJob(d, report.revealPath, report.revealRoot, report.writtenCount(),
+                    report.photos[i].reason = DateWindows::tr("has no creation date");
+            datefeature::finishJob(app, report.revealPath, report.revealRoot, report.writtenCount(),
                                    report.notWritten());
         });
 }
 
-namespace {
-
 // One file date of a byte copy from the other date of its original.
-void copyOneFileDate(AppDelegate &d, bool creationToModification) {
-    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
-    const bool overwrite = overwriteOn(d);
-    const DateCopyStarts starts(items, d.preferences().storagelocation, overwrite);
-    d.jobs().startPhotoJob(
+void DateWindows::copyOneFileDate(bool creationToModification) {
+    const QList<IKImageItemPtr> items = app.browsers().selectedLocalItems();
+    const bool overwrite = overwriteOn(app);
+    const DateCopyStarts starts(items, app.preferences().storagelocation, overwrite);
+    app.jobs().startPhotoJob(
         items,
         [starts, overwrite, creationToModification](qsizetype i) {
             const DateCopyStart start = starts.at(i);
@@ -273,27 +276,25 @@ void copyOneFileDate(AppDelegate &d, bool creationToModification) {
                                        : FileDates::modificationDate(start.source);
             if (!from.isValid()) {
                 JobResult r;
-                r.reason = AppDelegate::tr("has no such file date");
+                r.reason = DateWindows::tr("has no such file date");
                 return r;
             }
             return dateCopyResult(creationToModification
                                       ? copyPhotoWithDates(start, QDateTime(), from, overwrite)
                                       : copyPhotoWithDates(start, from, QDateTime(), overwrite));
         },
-        overwrite ? QString() : d.preferences().storagelocation, true);
+        overwrite ? QString() : app.preferences().storagelocation, true);
 }
 
-} // namespace
-
-void DateWindowsPart::ClickCopyCreatedDateToModifyDateAction() {
-    copyOneFileDate(d, true);
+void DateWindows::ClickCopyCreatedDateToModifyDateAction() {
+    copyOneFileDate(true);
 }
 
-void DateWindowsPart::ClickCopyModiyDateToCreateDateAction() {
-    copyOneFileDate(d, false);
+void DateWindows::ClickCopyModiyDateToCreateDateAction() {
+    copyOneFileDate(false);
 }
 
-bool DateWindowsPart::ChangeRawPhotoWithDate(const QString &dateText, const QString &path) {
+bool DateWindows::ChangeRawPhotoWithDate(const QString &dateText, const QString &path) {
     // Only a real date reaches the file's date tags.
     const QDateTime date = parseMetadataDate(dateText.trimmed());
     if (!date.isValid())
@@ -301,6 +302,6 @@ bool DateWindowsPart::ChangeRawPhotoWithDate(const QString &dateText, const QStr
     return runExifToolCommandWithArguments(exifToolDateArguments(exifDateText(date), path));
 }
 
-bool DateWindowsPart::runExifToolCommandWithArguments(const QStringList &arguments) {
+bool DateWindows::runExifToolCommandWithArguments(const QStringList &arguments) {
     return ::runExifToolCommandWithArguments(arguments);
 }

@@ -1,10 +1,14 @@
 // The single date window, the opening of the date windows and the batch date change of the
 // photos' metadata.
-#include "app/AppDelegate.h"
+#include "metadata/DateWindows.h"
+
+#include "app/AppServices.h"
 #include "app/Browsers.h"
 #include "app/Jobs.h"
 #include "app/Sheets.h"
+#include "browser/CameraWindowPart.h"
 #include "browser/MainWindowController.h"
+#include "browser/PRButton.h"
 
 #include "base/Logging.h"
 #include "base/SharedHelpers.h"
@@ -24,11 +28,13 @@
 #include <QDebug>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFont>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMainWindow>
+#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -39,15 +45,78 @@ namespace {
 
 // The photo whose dates the windows show: the one the selection handler read, else the
 // first selected one.
-QString shownPhotoPath(const AppDelegate &d, const QList<IKImageItemPtr> &selected) {
-    if (!d.selection().currentChooseFilePath.isEmpty())
-        return d.selection().currentChooseFilePath;
+QString shownPhotoPath(AppServices &app, const QList<IKImageItemPtr> &selected) {
+    if (!app.selection().currentChooseFilePath.isEmpty())
+        return app.selection().currentChooseFilePath;
     return selected.isEmpty() ? QString() : selected.first()->currentPath();
 }
 
 } // namespace
 
-void DateWindowsPart::resetMutiDateWindowTexts() {
+DateWindows::DateWindows(AppServices &app, CameraWindowPart &camera,
+                         MainWindowController &mainWindow, LibraryDatabase &database,
+                         LibraryPanels &panels, std::function<bool()> localMode)
+    : app(app), camera(camera), mainWindow(mainWindow), database(database), panels(panels),
+      localMode(std::move(localMode)) {}
+
+DateWindows::~DateWindows() {
+    qDeleteAll(ownWindows);
+}
+
+void DateWindows::addDateItems(QMenu *dates) {
+    const std::pair<const char *, void (DateWindows::*)()> items[] = {
+        {"Change Date…", &DateWindows::ShowChangeDateWindow},
+        {"Batch Change Dates…", &DateWindows::ChangeDateExifFromPhoto},
+        {"Camera Date from File Name", &DateWindows::ClickSetCameraDateFromFileNameAction},
+        {"Copy Camera Date to File Dates", &DateWindows::ClickCopyExifDateToCreateDateAction},
+        {"Copy Creation Date to Camera Date", &DateWindows::ClickCopyCreatedDateToCameraDateAction},
+        {"Copy Creation Date to Modification Date",
+         &DateWindows::ClickCopyCreatedDateToModifyDateAction},
+        {"Copy Modification Date to Creation Date",
+         &DateWindows::ClickCopyModiyDateToCreateDateAction},
+    };
+    for (const auto &[title, action] : items)
+        app.jobs().addMenuItem(dates, tr(title), [this, action = action] { (this->*action)(); });
+}
+
+void DateWindows::addLibraryDateItem(QMenu *libraryEdits) {
+    app.jobs().addMenuItem(libraryEdits, tr("Batch Change Dates…"),
+                           [this] { ChangePhotoLibraryPhotoDateAction(); });
+}
+
+void DateWindows::restoreLaunchState(const QFont &titleFont) {
+    if (dateCustomView && dateChoosePhotoBtn && dateImageview) {
+        dateChoosePhotoBtn->setParent(dateCustomView);
+        dateImageview->setParent(dateCustomView);
+        dateChoosePhotoBtn->show();
+        dateImageview->hide();
+    }
+    const std::pair<QPushButton *, QString> titles[] = {{AddTimeBtn, tr("Add Time")},
+                                                        {RemoveTimeBtn, tr("Subtract Time")}};
+    for (const auto &[button, title] : titles) {
+        if (!button)
+            continue;
+        button->setText(title);
+        button->setFont(titleFont);
+    }
+    if (AddDateUnitBtn) {
+        const QStringList units = {QStringLiteral("Second"), QStringLiteral("Minute"),
+                                   QStringLiteral("Hour")};
+        AddDateUnitBtn->clear();
+        AddDateUnitBtn->addItems(units);
+        AddDateUnitBtn->setCurrentIndex(0);
+    }
+}
+
+void DateWindows::saveButtonPressed() {
+    changeMutiPhotoDateBtn->setImageName(QStringLiteral("savechanges.png"));
+    if (localMode())
+        ClickMutiDateChangedSaveAction();
+    else
+        ClickMutiDateChangedSavePhotoLibAction();
+}
+
+void DateWindows::resetMutiDateWindowTexts() {
     for (QLineEdit *field : {mutSetDatelab, beforeorignalDatelab, beforediginalDatelab,
                              afterorignalDatelab, afterdiginalDatelab, yearVaulab, monthVaulab,
                              dayVaulab, hourVaulab, minuVaulab, secVaulab})
@@ -63,66 +132,65 @@ void DateWindowsPart::resetMutiDateWindowTexts() {
         dateChoosePhotoBtn->show();
 }
 
-void DateWindowsPart::ShowChangeDateWindow() {
-    if (d.cameraWindow.cameraIsSource()) {
+void DateWindows::ShowChangeDateWindow() {
+    if (camera.cameraIsSource()) {
         // The window shows the dates of the first copy once the copies are here.
-        QPointer<AppDelegate> self(&d);
-        d.cameraWindow.withCameraCopies(
-            [self](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
-                if (!self)
+        QPointer<Jobs> alive(&app.jobs()); // gone with the application
+        camera.withCameraCopies(
+            [this, alive](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
+                if (!alive)
                     return;
                 if (copies.isEmpty()) {
                     beginAlertSheet(
-                        self->window, AppDelegate::tr("The photo could not be downloaded."),
-                        failures.join(QLatin1Char('\n')), {AppDelegate::tr(" Ok ")},
-                        [self](QMessageBox *a, int c) { self->sheets().savePanelDidEnd3(a, c); });
+                        app.mainWindow(), DateWindows::tr("The photo could not be downloaded."),
+                        failures.join(QLatin1Char('\n')), {DateWindows::tr(" Ok ")},
+                        [this](QMessageBox *a, int c) { app.sheets().savePanelDidEnd3(a, c); });
                     return;
                 }
                 const auto [original, digitized] = readTwoDatesOfFile(copies.first()->filePath);
-                self->dateWindows.orignalDatelab->setText(cutZonePart(original));
-                self->dateWindows.diginalDatelab->setText(cutZonePart(digitized));
-                showCentred(self->dateWindows.changeDateWindow);
+                orignalDatelab->setText(cutZonePart(original));
+                diginalDatelab->setText(cutZonePart(digitized));
+                showCentred(changeDateWindow);
             });
         return;
     }
-    const QList<IKImageItemPtr> selected = d.browsers().selectedLocalItems();
+    const QList<IKImageItemPtr> selected = app.browsers().selectedLocalItems();
     if (selected.isEmpty()) {
-        showNoSelectionSheet(d);
+        showNoSelectionSheet(app);
         return;
     }
-    const auto [original, digitized] = readTwoDatesOfFile(shownPhotoPath(d, selected));
+    const auto [original, digitized] = readTwoDatesOfFile(shownPhotoPath(app, selected));
     orignalDatelab->setText(cutZonePart(original));
     diginalDatelab->setText(cutZonePart(digitized));
     showCentred(changeDateWindow);
 }
 
-void DateWindowsPart::ChangeDateExifFromPhoto() {
-    const QList<IKImageItemPtr> selected = d.browsers().selectedLocalItems();
-    if (!d.blocalMode && d.browsers().libraryInSight()) {
+void DateWindows::ChangeDateExifFromPhoto() {
+    const QList<IKImageItemPtr> selected = app.browsers().selectedLocalItems();
+    if (!localMode() && app.browsers().libraryInSight()) {
         ChangePhotoLibraryPhotoDateAction(); // the library's photos, in the same window
         return;
     }
-    if (!d.blocalMode) {
+    if (!localMode()) {
         // Photos on a camera are read from their downloaded copies by the camera feature.
         qCDebug(lcMetadata)
             << "ChangeDateExifFromPhoto: camera mode is handled by the camera feature";
         return;
     }
     if (selected.isEmpty()) {
-        showNoSelectionSheet(d);
+        showNoSelectionSheet(app);
         return;
     }
     EditDateHeadInfolab->setText(
-        AppDelegate::tr("Choose One of Three Methods to Batch Modify Exif and Creation Dates:"));
-    const auto [original, digitized] = readTwoDatesOfFile(shownPhotoPath(d, selected));
+        DateWindows::tr("Choose One of Three Methods to Batch Modify Exif and Creation Dates:"));
+    const auto [original, digitized] = readTwoDatesOfFile(shownPhotoPath(app, selected));
     orignalDatelab->setText(cutZonePart(original));
     diginalDatelab->setText(cutZonePart(digitized));
     qCDebug(lcMetadata).noquote() << QString::number(selected.size());
-    if (d.window)
-        d.window->activateWindow();
-    const QString created = d.mainWindowController().photoCreateDatelab
-                                ? d.mainWindowController().photoCreateDatelab->text()
-                                : QString();
+    if (app.mainWindow())
+        app.mainWindow()->activateWindow();
+    const QString created =
+        mainWindow.photoCreateDatelab ? mainWindow.photoCreateDatelab->text() : QString();
     mutSetDatelab->setPlaceholderText(created.isEmpty() ? QStringLiteral("YYYY:MM:DD HH:MM:SS")
                                                         : cutZonePart(created));
     showCentred(changeMutiDateWindow);
@@ -136,12 +204,12 @@ void DateWindowsPart::ChangeDateExifFromPhoto() {
     AddDateUnitBtn->setCurrentIndex(AddDateUnitBtn->findText(QStringLiteral("Second")));
 }
 
-void DateWindowsPart::ClickDateChangedSaveAction() {
+void DateWindows::ClickDateChangedSaveAction() {
     // Both texts go into date tags, so both must be dates.
     const QDateTime original = parseMetadataDate(orignalDatelab->text().trimmed());
     const QDateTime digitized = parseMetadataDate(diginalDatelab->text().trimmed());
     if (!original.isValid() || !digitized.isValid()) {
-        showInvalidDateAlert(d, changeDateWindow);
+        showInvalidDateAlert(app, changeDateWindow);
         return;
     }
     const QString o = exifDateText(original), g = exifDateText(digitized);
@@ -157,43 +225,43 @@ void DateWindowsPart::ClickDateChangedSaveAction() {
     options.dateText = o;
     options.skippedCountsAsHandled = true;
     // Camera photos: their downloaded copies are rewritten in place.
-    if (d.cameraWindow.cameraIsSource()) {
+    if (camera.cameraIsSource()) {
         changeDateWindow->hide();
-        QPointer<AppDelegate> self(&d);
-        d.cameraWindow.withCameraCopies([self, options](const QList<IKImageItemPtr> &copies,
-                                                        const QStringList &failures) {
-            if (!self)
+        QPointer<Jobs> alive(&app.jobs()); // gone with the application
+        camera.withCameraCopies([this, alive, options](const QList<IKImageItemPtr> &copies,
+                                                       const QStringList &failures) {
+            if (!alive)
                 return;
-            AppDelegate *d = self.data();
-            d->jobs().startRecipeJob(
-                copies, false, options, [d, failures](const WriteRecipeReport &report, bool) {
-                    datefeature::finishJob(*d, report.revealPath, report.revealRoot,
+            app.jobs().startRecipeJob(
+                copies, false, options, [this, failures](const WriteRecipeReport &report, bool) {
+                    datefeature::finishJob(app, report.revealPath, report.revealRoot,
                                            report.writtenCount(), failures + report.notWritten());
                 });
         });
         return;
     }
-    d.jobs().startRecipeJob(d.browsers().selectedLocalItems(), overwriteOn(d), options,
-                            [this](const WriteRecipeReport &report, bool) {
-                                datefeature::finishJob(d, report.revealPath, report.revealRoot,
-                                                       report.writtenCount(), report.notWritten());
-                            });
+    app.jobs().startRecipeJob(app.browsers().selectedLocalItems(), overwriteOn(app), options,
+                              [this](const WriteRecipeReport &report, bool) {
+                                  datefeature::finishJob(app, report.revealPath, report.revealRoot,
+                                                         report.writtenCount(),
+                                                         report.notWritten());
+                              });
     changeDateWindow->hide();
 }
 
-void DateWindowsPart::ClickCreatedDateChangedSaveAction() {
+void DateWindows::ClickCreatedDateChangedSaveAction() {
     const QDateTime original = parseMetadataDate(orignalDatelab->text().trimmed());
     if (!original.isValid() || !CheckDateFormatWithDateString(diginalDatelab->text().trimmed())) {
-        showInvalidDateAlert(d, changeDateWindow);
+        showInvalidDateAlert(app, changeDateWindow);
         return;
     }
     // Camera photos: the downloaded copies are the copies, so only their dates change.
-    if (d.cameraWindow.cameraIsSource()) {
+    if (camera.cameraIsSource()) {
         changeDateWindow->hide();
-        QPointer<AppDelegate> self(&d);
-        d.cameraWindow.withCameraCopies([self, original](const QList<IKImageItemPtr> &copies,
-                                                         const QStringList &downloadFailures) {
-            if (!self)
+        QPointer<Jobs> alive(&app.jobs()); // gone with the application
+        camera.withCameraCopies([this, alive, original](const QList<IKImageItemPtr> &copies,
+                                                        const QStringList &downloadFailures) {
+            if (!alive)
                 return;
             QStringList failures = downloadFailures;
             QString revealPath;
@@ -201,90 +269,90 @@ void DateWindowsPart::ClickCreatedDateChangedSaveAction() {
             for (const IKImageItemPtr &copy : copies) {
                 if (!FileDates::setCreationDate(copy->filePath, original) ||
                     !FileDates::setModificationDate(copy->filePath, original)) {
-                    failures << AppDelegate::tr("%1: its dates cannot be set").arg(copy->fileName);
+                    failures << DateWindows::tr("%1: its dates cannot be set").arg(copy->fileName);
                     continue;
                 }
                 if (++written == 1)
                     revealPath = copy->filePath;
             }
-            datefeature::finishJob(*self, revealPath, self->preferences().storagelocation, written,
+            datefeature::finishJob(app, revealPath, app.preferences().storagelocation, written,
                                    failures, false);
         });
         return;
     }
-    const bool overwrite = overwriteOn(d);
-    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
-    const DateCopyStarts starts(items, d.preferences().storagelocation, overwrite);
-    d.jobs().startPhotoJob(
+    const bool overwrite = overwriteOn(app);
+    const QList<IKImageItemPtr> items = app.browsers().selectedLocalItems();
+    const DateCopyStarts starts(items, app.preferences().storagelocation, overwrite);
+    app.jobs().startPhotoJob(
         items,
         [starts, original, overwrite](qsizetype i) {
             return dateCopyResult(copyPhotoWithDates(starts.at(i), original, original, overwrite));
         },
-        overwrite ? QString() : d.preferences().storagelocation, false);
+        overwrite ? QString() : app.preferences().storagelocation, false);
     changeDateWindow->hide();
 }
 
-void DateWindowsPart::ClickDateChangedCancelAction() {
+void DateWindows::ClickDateChangedCancelAction() {
     // Camera photos only ever open the single date window.
-    if (d.cameraWindow.cameraIsSource()) {
+    if (camera.cameraIsSource()) {
         changeDateWindow->hide();
         return;
     }
-    const qsizetype count = d.browsers().selectedLocalItems().size();
+    const qsizetype count = app.browsers().selectedLocalItems().size();
     if (count == 1)
         changeDateWindow->hide();
     else if (count >= 2)
         changeMutiDateWindow->hide();
 }
 
-void DateWindowsPart::ClickAddTimeAction() {
+void DateWindows::ClickAddTimeAction() {
     if (AddTimeBtn->isChecked())
         RemoveTimeBtn->setChecked(false);
 }
 
-void DateWindowsPart::ClickRemoveTimeAction() {
+void DateWindows::ClickRemoveTimeAction() {
     if (RemoveTimeBtn->isChecked())
         AddTimeBtn->setChecked(false);
 }
 
-void DateWindowsPart::ChoosePhotosAction() {
+void DateWindows::ChoosePhotosAction() {
     auto *panel = new QFileDialog(changeMutiDateWindow);
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setObjectName(QStringLiteral("ChoosePhotosPanel"));
     panel->setFileMode(QFileDialog::ExistingFiles);
     panel->setLabelText(QFileDialog::LookIn,
-                        AppDelegate::tr("Please select one photo to change the date."));
-    panel->setWindowTitle(AppDelegate::tr("Please select one photo to change the date."));
+                        DateWindows::tr("Please select one photo to change the date."));
+    panel->setWindowTitle(DateWindows::tr("Please select one photo to change the date."));
     panel->setWindowModality(Qt::WindowModal);
-    d.mainWindowController().theOpenPanel = panel;
-    d.connect(panel, &QFileDialog::finished, &d, [this, panel](int result) {
+    app.browsers().rememberOpenPanel(panel);
+    QObject::connect(panel, &QFileDialog::finished, panel, [this, panel](int result) {
         openPanelDidEnd3(panel, result == QDialog::Accepted ? 1 : 0);
     });
     panel->open();
 }
 
-void DateWindowsPart::openPanelDidEnd3(QFileDialog *panel, int returnCode, void *) {
+void DateWindows::openPanelDidEnd3(QFileDialog *panel, int returnCode, void *) {
     if (returnCode != 1 || !panel)
         return;
     const QStringList chosen = panel->selectedFiles();
     if (chosen.isEmpty())
         return;
-    d.selection().currentChooseFilePath = chosen.first();
-    QImageReader reader(d.selection().currentChooseFilePath);
+    app.selection().currentChooseFilePath = chosen.first();
+    QImageReader reader(app.selection().currentChooseFilePath);
     reader.setAutoTransform(true);
     QImage image = reader.read();
     if (image.isNull()) // HEIC and RAW photos through our own reader
-        image = ImageSource::fromPath(d.selection().currentChooseFilePath).thumbnail(512);
+        image = ImageSource::fromPath(app.selection().currentChooseFilePath).thumbnail(512);
     if (!image.isNull())
         dateImageview->setImage(QPixmap::fromImage(image));
-    const auto [original, digitized] = readTwoDatesOfFile(d.selection().currentChooseFilePath);
+    const auto [original, digitized] = readTwoDatesOfFile(app.selection().currentChooseFilePath);
     beforeorignalDatelab->setText(cutZonePart(original));
     beforediginalDatelab->setText(cutZonePart(digitized));
     dateChoosePhotoBtn->hide();
     dateImageview->show();
 }
 
-void DateWindowsPart::ClickMutiDateChangedCancelAction() {
+void DateWindows::ClickMutiDateChangedCancelAction() {
     resetMutiDateWindowTexts();
     changeMutiDateWindow->hide();
 }

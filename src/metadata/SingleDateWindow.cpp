@@ -1,5 +1,8 @@
 // The single date window: the original and digitized dates of the selected photo.
-#include "app/AppDelegate.h"
+#include "metadata/DateWindows.h"
+
+#include "app/AppServices.h"
+#include "app/Jobs.h"
 #include "app/WindowDescription.h"
 
 #include <QFormLayout>
@@ -7,29 +10,29 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-void buildSingleDateWindow(AppDelegate &d) {
-    QVBoxLayout *column = newColumnWindow(d, d.dateWindows.changeDateWindow, "changeDateWindow",
-                                          AppDelegate::tr("Change Date"));
-    QWidget *w = d.dateWindows.changeDateWindow;
+void DateWindows::buildSingleWindow() {
+    QVBoxLayout *column = newColumnWindow(ownWindows, changeDateWindow, "changeDateWindow",
+                                          DateWindows::tr("Change Date"));
+    QWidget *w = changeDateWindow;
     auto *form = new QFormLayout;
-    d.dateWindows.orignalDatelab = new QLineEdit(w);
-    d.dateWindows.orignalDatelab->setObjectName(QStringLiteral("orignalDatelab"));
-    d.dateWindows.diginalDatelab = new QLineEdit(w);
-    d.dateWindows.diginalDatelab->setObjectName(QStringLiteral("diginalDatelab"));
-    for (QLineEdit *field : {d.dateWindows.orignalDatelab, d.dateWindows.diginalDatelab}) {
+    orignalDatelab = new QLineEdit(w);
+    orignalDatelab->setObjectName(QStringLiteral("orignalDatelab"));
+    diginalDatelab = new QLineEdit(w);
+    diginalDatelab->setObjectName(QStringLiteral("diginalDatelab"));
+    for (QLineEdit *field : {orignalDatelab, diginalDatelab}) {
         field->setPlaceholderText(QStringLiteral("YYYY:MM:DD HH:MM:SS"));
         field->setMinimumWidth(220);
     }
-    form->addRow(AppDelegate::tr("Original date:"), d.dateWindows.orignalDatelab);
-    form->addRow(AppDelegate::tr("Digitized date:"), d.dateWindows.diginalDatelab);
+    form->addRow(DateWindows::tr("Original date:"), orignalDatelab);
+    form->addRow(DateWindows::tr("Digitized date:"), diginalDatelab);
     column->addLayout(form);
 
     auto *buttons = new QHBoxLayout;
-    auto *cancel = new QPushButton(AppDelegate::tr("Cancel"), w);
+    auto *cancel = new QPushButton(DateWindows::tr("Cancel"), w);
     cancel->setObjectName(QStringLiteral("ClickDateChangedCancelAction"));
-    auto *fileDates = new QPushButton(AppDelegate::tr("Save as File Dates"), w);
+    auto *fileDates = new QPushButton(DateWindows::tr("Save as File Dates"), w);
     fileDates->setObjectName(QStringLiteral("ClickCreatedDateChangedSaveAction"));
-    auto *save = new QPushButton(AppDelegate::tr("Save"), w);
+    auto *save = new QPushButton(DateWindows::tr("Save"), w);
     save->setObjectName(QStringLiteral("ClickDateChangedSaveAction"));
     save->setDefault(true);
     buttons->addStretch(1);
@@ -37,10 +40,11 @@ void buildSingleDateWindow(AppDelegate &d) {
     buttons->addWidget(fileDates);
     buttons->addWidget(save);
     column->addLayout(buttons);
-    QObject::connect(cancel, &QPushButton::clicked, &d,
-                     &AppDelegate::forward<&DateWindowsPart::ClickDateChangedCancelAction>);
-    QObject::connect(fileDates, &QPushButton::clicked, &d,
-                     &AppDelegate::forward<&DateWindowsPart::ClickCreatedDateChangedSaveAction>);
-    QObject::connect(save, &QPushButton::clicked, &d,
-                     &AppDelegate::forward<&DateWindowsPart::ClickDateChangedSaveAction>);
+    // Through the jobs: a job started here is named after this window.
+    QObject::connect(cancel, &QPushButton::clicked, &app.jobs(),
+                     [this] { ClickDateChangedCancelAction(); });
+    QObject::connect(fileDates, &QPushButton::clicked, &app.jobs(),
+                     [this] { ClickCreatedDateChangedSaveAction(); });
+    QObject::connect(save, &QPushButton::clicked, &app.jobs(),
+                     [this] { ClickDateChangedSaveAction(); });
 }

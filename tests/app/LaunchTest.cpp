@@ -7,6 +7,7 @@
 #include "batch/NamingWindows.h"
 #include "browser/DropTargets.h"
 #include "browser/MainWindowController.h"
+#include "metadata/DateWindows.h"
 #include "platform/ChoiceButtons.h"
 #include "platform/core/Workspace.h"
 #include "support/AppDriver.h"
@@ -266,8 +267,8 @@ TEST_F(Launch, CheckBoxTitlesAndPopUpMenus) {
     EXPECT_EQ(drive(*d).find<QCheckBox>("copyOrigFileNameBtn")->text(),
               "Copy the filename from the original photo to the referenced file in the photo "
               "library");
-    EXPECT_EQ(d->dateWindows.AddTimeBtn->text(), "Add Time");
-    EXPECT_EQ(d->dateWindows.RemoveTimeBtn->text(), "Subtract Time");
+    EXPECT_EQ(drive(*d).find<QPushButton>("AddTimeBtn")->text(), "Add Time");
+    EXPECT_EQ(drive(*d).find<QPushButton>("RemoveTimeBtn")->text(), "Subtract Time");
 
     EXPECT_EQ(drive(*d).find<PKChoiceButtons>("postionBtn")->choices(),
               (QStringList{"Upper left corner", "Upper right corner", "Lower left corner",
@@ -286,8 +287,9 @@ TEST_F(Launch, CheckBoxTitlesAndPopUpMenus) {
     EXPECT_EQ(drive(*d).find<QComboBox>("addTagsButton")->count(), 11);
     EXPECT_EQ(drive(*d).find<QComboBox>("addTagsButton")->currentText(),
               "Insert photo metadata tag(s)");
-    EXPECT_EQ(itemsOf(d->dateWindows.AddDateUnitBtn), (QStringList{"Second", "Minute", "Hour"}));
-    EXPECT_EQ(d->dateWindows.AddDateUnitBtn->currentText(), "Second");
+    EXPECT_EQ(itemsOf(drive(*d).find<QComboBox>("AddDateUnitBtn")),
+              (QStringList{"Second", "Minute", "Hour"}));
+    EXPECT_EQ(drive(*d).find<QComboBox>("AddDateUnitBtn")->currentText(), "Second");
     EXPECT_EQ(drive(*d).find<QComboBox>("useFileNameAsTitlePopButton")->currentText(),
               "Use entire File Name as Photo Title");
     EXPECT_EQ(drive(*d).find<QComboBox>("useFileNameAsTitlePopButton")->count(), 3);

@@ -6,6 +6,7 @@
 #include "browser/MainWindowController.h"
 #include "browser/PRButton.h"
 #include "library/LibraryPanels.h"
+#include "metadata/DateWindows.h"
 #include "platform/ImageView.h"
 #include "platform/core/FileDates.h"
 #include "support/JobWait.h"
@@ -30,7 +31,7 @@ const char kApplied[] = "New Photo Library metadata tag(s) has been applied.";
 class LibraryBatch : public LibraryEditTest, public ::testing::WithParamInterface<const char *> {
   protected:
     void openDateWindow() {
-        d->dateWindows.ChangePhotoLibraryPhotoDateAction();
+        d->dateWindows().ChangePhotoLibraryPhotoDateAction();
         ASSERT_TRUE(drive(*d).find<QWidget>("changeMutiDateWindow")->isVisible());
     }
     void saveDates() { drive(*d).click("changeMutiPhotoDateBtn"); }
@@ -128,7 +129,7 @@ TEST_F(LibraryEditTest, TheSampleShiftNeedsBothDatesAndUndatedPhotosAreNamed) {
     const PRPicFileInfo &wedding = record("wedding.jpg");
     const double before = libraryCameraDate(wedding);
     const QStringList hashes = databaseHashes();
-    d->dateWindows.ChangePhotoLibraryPhotoDateAction();
+    d->dateWindows().ChangePhotoLibraryPhotoDateAction();
     QPixmap sample(8, 8);
     sample.fill(Qt::gray);
     drive(*d).find<PKImageView>("dateImageview")->setImage(sample);
@@ -154,7 +155,7 @@ TEST_F(LibraryEditTest, TheSampleShiftNeedsBothDatesAndUndatedPhotosAreNamed) {
 TEST_F(LibraryEditTest, TheDateWindowsLibrarySaveAsksWhetherTheLibraryIsFree) {
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     select({"wedding.jpg"});
-    d->dateWindows.ChangePhotoLibraryPhotoDateAction();
+    d->dateWindows().ChangePhotoLibraryPhotoDateAction();
     auto *fileDates = drive(*d)
                           .find<QWidget>("changeMutiDateWindow")
                           ->findChild<QPushButton *>("ClickMutiCreatedDateChangedSaveAction");
@@ -379,7 +380,7 @@ TEST_P(FromOriginal, TheOriginalWinsWhereItSaysSomethingAndIsNamedWhereNot) {
 TEST_F(LibraryEditTest, TheMainMenusBatchDateItemServesTheLibraryInLibraryMode) {
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     select({"wedding.jpg"});
-    d->dateWindows.ChangeDateExifFromPhoto();
+    d->dateWindows().ChangeDateExifFromPhoto();
     EXPECT_TRUE(drive(*d).find<QWidget>("changeMutiDateWindow")->isVisible());
     EXPECT_EQ(drive(*d).find<QLabel>("EditDateHeadInfolab")->text(),
               "Choose One of Three Methods to Batch Modify Photo Library Photo Dates:");

@@ -5,6 +5,7 @@
 #include "app/core/Settings.h"
 #include "browser/LocalPhotoModel.h"
 #include "browser/MainWindowController.h"
+#include "metadata/DateWindows.h"
 #include "metadata/LensWindow.h"
 #include "metadata/MetadataMenus.h"
 #include "platform/core/CameraDevice.h"
@@ -262,32 +263,33 @@ TEST_F(CameraRoads, NothingSelectedSaysSo) {
     d->metadataMenus().RemoveGPSDataFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(answerSheet(), "No Item has been selected");
-    d->dateWindows.ShowChangeDateWindow();
+    d->dateWindows().ShowChangeDateWindow();
     EXPECT_EQ(answerSheet(), "No Item has been selected");
     EXPECT_TRUE(storageFiles().isEmpty());
 }
 
 TEST_F(CameraRoads, SingleDateWindowEditsTheDownloadedCopy) {
     select({"IMG_1994.JPG"});
-    d->dateWindows.ShowChangeDateWindow();
-    ASSERT_TRUE(waitFor([&] { return d->dateWindows.changeDateWindow->isVisible() && settled(); }));
-    EXPECT_EQ(d->dateWindows.orignalDatelab->text(), "2020:04:15 10:25:51");
+    d->dateWindows().ShowChangeDateWindow();
+    ASSERT_TRUE(waitFor(
+        [&] { return drive(*d).find<QWidget>("changeDateWindow")->isVisible() && settled(); }));
+    EXPECT_EQ(drive(*d).find<QLineEdit>("orignalDatelab")->text(), "2020:04:15 10:25:51");
 
     // A text that is no date writes nothing and keeps the window open.
-    d->dateWindows.orignalDatelab->setText("yesterday");
-    d->dateWindows.ClickDateChangedSaveAction();
+    drive(*d).find<QLineEdit>("orignalDatelab")->setText("yesterday");
+    d->dateWindows().ClickDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(answerSheet(), "Invalid date format");
-    EXPECT_TRUE(d->dateWindows.changeDateWindow->isVisible());
+    EXPECT_TRUE(drive(*d).find<QWidget>("changeDateWindow")->isVisible());
 
     const QByteArray downloaded = bytesOf(storage.filePath("IMG_1994.JPG"));
-    d->dateWindows.orignalDatelab->setText("2001:02:03 04:05:06");
-    d->dateWindows.diginalDatelab->setText("2001-02-03 04:05:07");
-    d->dateWindows.ClickDateChangedSaveAction();
+    drive(*d).find<QLineEdit>("orignalDatelab")->setText("2001:02:03 04:05:06");
+    drive(*d).find<QLineEdit>("diginalDatelab")->setText("2001-02-03 04:05:07");
+    d->dateWindows().ClickDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     ASSERT_TRUE(waitFor([&] { return settled() && openSheet(); }));
     EXPECT_EQ(answerSheet(), "Photo metadata updated successfully.");
-    EXPECT_FALSE(d->dateWindows.changeDateWindow->isVisible());
+    EXPECT_FALSE(drive(*d).find<QWidget>("changeDateWindow")->isVisible());
     const QString copy = storage.filePath("IMG_1994.JPG");
     EXPECT_NE(bytesOf(copy), downloaded);
     const QJsonObject json = exiftool(copy);
@@ -401,7 +403,7 @@ TEST_F(CameraRoads, LensWindowRewritesTheCopyQuietly) {
 
 TEST_F(CameraRoads, CameraDateBecomesTheFileDatesOfEachCopy) {
     select({"wedding.jpg", "IMG_1994.JPG"});
-    d->dateWindows.ClickCopyExifDateToCreateDateAction();
+    d->dateWindows().ClickCopyExifDateToCreateDateAction();
     ASSERT_TRUE(waitForJobs(*d));
     ASSERT_TRUE(waitFor([&] { return settled() && openSheet(); }));
     EXPECT_EQ(answerSheet("Show in Folder"), "Photo metadata updated successfully.");
@@ -426,7 +428,7 @@ TEST_F(CameraRoads, CameraDateBecomesTheFileDatesOfEachCopy) {
     const int workers = JobRunner::pool()->maxThreadCount();
     for (int i = 0; i < workers; ++i)
         JobRunner::pool()->start([&release] { release.acquire(); });
-    d->dateWindows.ClickCopyExifDateToCreateDateAction();
+    d->dateWindows().ClickCopyExifDateToCreateDateAction();
     QPushButton *cancel = shownJobCancel(*d);
     ASSERT_TRUE(cancel);
     cancel->click();

@@ -5,11 +5,13 @@
 #include "browser/DropTargets.h"
 #include "browser/MainWindowController.h"
 #include "browser/core/LocalImport.h"
+#include "metadata/DateWindows.h"
 #include "metadata/core/DateCopies.h"
 #include "platform/ImageView.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/ImageTestHelpers.h"
 #include "support/JobWait.h"
 #include "support/TestSupport.h"
@@ -141,16 +143,16 @@ class DateFeature : public ::testing::Test {
 
 TEST_F(DateFeature, FixedDateStepsFiveMinutesOverThreePhotos) {
     selectPhotos({copy("St James Park.jpg"), copy("wedding.jpg"), copy("Fritest.jpeg")});
-    d->dateWindows.ChangeDateExifFromPhoto();
+    d->dateWindows().ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_TRUE(d->dateWindows.changeMutiDateWindow->isVisible());
-    d->dateWindows.mutSetDatelab->setText("2021-03-04 05:06:07");
-    d->dateWindows.AddDateNumBtn->setChecked(true);
-    d->dateWindows.AddDateNumlab->setText("5");
-    d->dateWindows.AddDateUnitBtn->setCurrentText("Minute");
-    d->dateWindows.ClickMutiDateChangedSaveAction();
+    EXPECT_TRUE(drive(*d).find<QWidget>("changeMutiDateWindow")->isVisible());
+    drive(*d).find<QLineEdit>("mutSetDatelab")->setText("2021-03-04 05:06:07");
+    drive(*d).find<QCheckBox>("AddDateNumBtn")->setChecked(true);
+    drive(*d).find<QLineEdit>("AddDateNumlab")->setText("5");
+    drive(*d).find<QComboBox>("AddDateUnitBtn")->setCurrentText("Minute");
+    d->dateWindows().ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_FALSE(d->dateWindows.changeMutiDateWindow->isVisible());
+    EXPECT_FALSE(drive(*d).find<QWidget>("changeMutiDateWindow")->isVisible());
     const QStringList names = {"St James Park.jpg", "wedding.jpg", "Fritest.jpeg"};
     for (int k = 0; k < 3; ++k) {
         SCOPED_TRACE(names[k].toStdString());
@@ -179,24 +181,24 @@ TEST_F(DateFeature, AmountsCarryAcrossTheYearAndBackOverFebruary) {
     exiftoolSet(a, {"-DateTimeOriginal=2021:12:31 23:30:00"});
     exiftoolSet(b, {"-DateTimeOriginal=2021:03:01 10:00:00"});
     selectPhotos({a});
-    d->dateWindows.ChangeDateExifFromPhoto();
+    d->dateWindows().ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
-    d->dateWindows.hourVaulab->setText("1");
-    d->dateWindows.AddTimeBtn->setChecked(true);
-    d->dateWindows.ClickMutiDateChangedSaveAction();
+    drive(*d).find<QLineEdit>("hourVaulab")->setText("1");
+    drive(*d).find<QPushButton>("AddTimeBtn")->setChecked(true);
+    d->dateWindows().ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(exiftool(out("a.jpg"))["EXIF:DateTimeOriginal"].toString(), "2022:01:01 00:30:00");
     EXPECT_EQ(FileDates::creationDate(out("a.jpg")), local(2022, 1, 1, 0, 30, 0));
 
     selectPhotos({b});
-    d->dateWindows.ChangeDateExifFromPhoto();
+    d->dateWindows().ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
-    d->dateWindows.dayVaulab->setText("1");
-    d->dateWindows.RemoveTimeBtn->setChecked(true);
-    d->dateWindows.ClickRemoveTimeAction();
+    drive(*d).find<QLineEdit>("dayVaulab")->setText("1");
+    drive(*d).find<QPushButton>("RemoveTimeBtn")->setChecked(true);
+    d->dateWindows().ClickRemoveTimeAction();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_FALSE(d->dateWindows.AddTimeBtn->isChecked());
-    d->dateWindows.ClickMutiDateChangedSaveAction();
+    EXPECT_FALSE(drive(*d).find<QPushButton>("AddTimeBtn")->isChecked());
+    d->dateWindows().ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(exifOriginal(out("b.jpg")), "2021:02:28 10:00:00");
 }
@@ -209,10 +211,10 @@ TEST_F(DateFeature, AmountsOnAPhotoWithoutADateGiveAPlainCopy) {
     const QDateTime created = local(2015, 6, 7, 8, 9, 10);
     ASSERT_TRUE(FileDates::setCreationDate(plain, created));
     selectPhotos({plain});
-    d->dateWindows.ChangeDateExifFromPhoto();
+    d->dateWindows().ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
-    d->dateWindows.dayVaulab->setText("3");
-    d->dateWindows.ClickMutiDateChangedSaveAction();
+    drive(*d).find<QLineEdit>("dayVaulab")->setText("3");
+    d->dateWindows().ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(digestOf(out("plain.jpg")), digestOf(plain));
     EXPECT_EQ(FileDates::creationDate(out("plain.jpg")), created);
@@ -222,14 +224,14 @@ TEST_F(DateFeature, AmountsOnAPhotoWithoutADateGiveAPlainCopy) {
 TEST_F(DateFeature, ReferenceShiftMovesEachDateByItsOwnShift) {
     const QString park = copy("St James Park.jpg");
     selectPhotos({park});
-    d->dateWindows.ChangeDateExifFromPhoto();
+    d->dateWindows().ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
-    d->dateWindows.dateImageview->setImage(QPixmap(4, 4));
-    d->dateWindows.beforeorignalDatelab->setText("2018:10:13 09:18:12");
-    d->dateWindows.beforediginalDatelab->setText("2018:10:13 09:18:12");
-    d->dateWindows.afterorignalDatelab->setText("2018:10:14 09:18:12");
-    d->dateWindows.afterdiginalDatelab->setText("2018-10-13 10:18:12");
-    d->dateWindows.ClickMutiDateChangedSaveAction();
+    drive(*d).find<PKImageView>("dateImageview")->setImage(QPixmap(4, 4));
+    drive(*d).find<QLineEdit>("beforeorignalDatelab")->setText("2018:10:13 09:18:12");
+    drive(*d).find<QLineEdit>("beforediginalDatelab")->setText("2018:10:13 09:18:12");
+    drive(*d).find<QLineEdit>("afterorignalDatelab")->setText("2018:10:14 09:18:12");
+    drive(*d).find<QLineEdit>("afterdiginalDatelab")->setText("2018-10-13 10:18:12");
+    d->dateWindows().ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject j = exiftool(out("St James Park.jpg"));
     EXPECT_EQ(j["EXIF:DateTimeOriginal"].toString(), "2018:10:14 09:18:12");
@@ -238,54 +240,54 @@ TEST_F(DateFeature, ReferenceShiftMovesEachDateByItsOwnShift) {
     EXPECT_EQ(FileDates::modificationDate(out("St James Park.jpg")),
               local(2018, 10, 13, 10, 18, 12));
     // The reference goes with its dates, so the next save is not steered into method 1.
-    EXPECT_TRUE(d->dateWindows.dateImageview->image().isNull());
-    EXPECT_TRUE(d->dateWindows.afterorignalDatelab->text().isEmpty());
+    EXPECT_TRUE(drive(*d).find<PKImageView>("dateImageview")->image().isNull());
+    EXPECT_TRUE(drive(*d).find<QLineEdit>("afterorignalDatelab")->text().isEmpty());
 }
 
 TEST_F(DateFeature, InvalidDatesWriteNothingAndKeepTheWindow) {
     selectPhotos({copy("wedding.jpg")});
-    d->dateWindows.ChangeDateExifFromPhoto();
+    d->dateWindows().ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
-    d->dateWindows.mutSetDatelab->setText("2021-13-45 99:00:00");
-    d->dateWindows.ClickMutiDateChangedSaveAction();
+    drive(*d).find<QLineEdit>("mutSetDatelab")->setText("2021-13-45 99:00:00");
+    d->dateWindows().ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
-    QMessageBox *sheet = openSheet(d->dateWindows.changeMutiDateWindow);
+    QMessageBox *sheet = openSheet(drive(*d).find<QWidget>("changeMutiDateWindow"));
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "Invalid date format");
     EXPECT_EQ(sheet->informativeText(),
               "Input the valid date format: YYYY:MM:DD HH:MM:SS or YYYY-MM-DD HH:MM:SS");
     sheet->buttons().first()->click();
-    EXPECT_TRUE(d->dateWindows.changeMutiDateWindow->isVisible());
-    EXPECT_EQ(d->dateWindows.mutSetDatelab->text(), "2021-13-45 99:00:00");
+    EXPECT_TRUE(drive(*d).find<QWidget>("changeMutiDateWindow")->isVisible());
+    EXPECT_EQ(drive(*d).find<QLineEdit>("mutSetDatelab")->text(), "2021-13-45 99:00:00");
     EXPECT_FALSE(QFile::exists(out("wedding.jpg")));
 
-    d->dateWindows.ClickMutiCreatedDateChangedSaveAction();
+    d->dateWindows().ClickMutiCreatedDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_FALSE(QFile::exists(out("wedding.jpg")));
 }
 
 TEST_F(DateFeature, EmptySelectionAsksForAPhoto) {
     selectPhotos({});
-    d->dateWindows.ChangeDateExifFromPhoto();
+    d->dateWindows().ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     QMessageBox *sheet = openSheet(d->window);
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "No Item has been selected");
     EXPECT_EQ(sheet->informativeText(), "Please select at least one item to process.");
-    EXPECT_FALSE(d->dateWindows.changeMutiDateWindow->isVisible());
+    EXPECT_FALSE(drive(*d).find<QWidget>("changeMutiDateWindow")->isVisible());
 }
 
 TEST_F(DateFeature, FileDatesBatchStepsAndLeavesTheBytes) {
     const QStringList photos = {copy("St James Park.jpg"), copy("wedding.jpg"),
                                 copy("Fritest.jpeg")};
     selectPhotos(photos);
-    d->dateWindows.ChangeDateExifFromPhoto();
+    d->dateWindows().ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
-    d->dateWindows.mutSetDatelab->setText("2020:02:29 23:55:00");
-    d->dateWindows.AddDateNumBtn->setChecked(true);
-    d->dateWindows.AddDateNumlab->setText("5");
-    d->dateWindows.AddDateUnitBtn->setCurrentText("Minute");
-    d->dateWindows.ClickMutiCreatedDateChangedSaveAction();
+    drive(*d).find<QLineEdit>("mutSetDatelab")->setText("2020:02:29 23:55:00");
+    drive(*d).find<QCheckBox>("AddDateNumBtn")->setChecked(true);
+    drive(*d).find<QLineEdit>("AddDateNumlab")->setText("5");
+    drive(*d).find<QComboBox>("AddDateUnitBtn")->setCurrentText("Minute");
+    d->dateWindows().ClickMutiCreatedDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     for (int k = 0; k < 3; ++k) {
         const QString o = out(QFileInfo(photos[k]).fileName());
@@ -302,14 +304,14 @@ TEST_F(DateFeature, FileDatesBatchStepsAndLeavesTheBytes) {
 TEST_F(DateFeature, SingleWindowWritesBothDatesAndTheFileDates) {
     const QString park = copy("St James Park.jpg");
     selectPhotos({park});
-    d->dateWindows.ShowChangeDateWindow();
-    EXPECT_TRUE(d->dateWindows.changeDateWindow->isVisible());
-    EXPECT_EQ(d->dateWindows.orignalDatelab->text(), "2018:10:13 09:18:12");
-    d->dateWindows.orignalDatelab->setText("2021-03-04 05:06:07");
-    d->dateWindows.diginalDatelab->setText("2021-03-05 06:07:08");
-    d->dateWindows.ClickDateChangedSaveAction();
+    d->dateWindows().ShowChangeDateWindow();
+    EXPECT_TRUE(drive(*d).find<QWidget>("changeDateWindow")->isVisible());
+    EXPECT_EQ(drive(*d).find<QLineEdit>("orignalDatelab")->text(), "2018:10:13 09:18:12");
+    drive(*d).find<QLineEdit>("orignalDatelab")->setText("2021-03-04 05:06:07");
+    drive(*d).find<QLineEdit>("diginalDatelab")->setText("2021-03-05 06:07:08");
+    d->dateWindows().ClickDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_FALSE(d->dateWindows.changeDateWindow->isVisible());
+    EXPECT_FALSE(drive(*d).find<QWidget>("changeDateWindow")->isVisible());
     const QJsonObject j = exiftool(out("St James Park.jpg"));
     EXPECT_EQ(j["EXIF:DateTimeOriginal"].toString(), "2021:03:04 05:06:07");
     EXPECT_EQ(j["EXIF:CreateDate"].toString(), "2021:03:05 06:07:08");
@@ -321,23 +323,23 @@ TEST_F(DateFeature, SingleWindowWritesBothDatesAndTheFileDates) {
 
 TEST_F(DateFeature, SingleWindowRefusesATextThatIsNotADate) {
     selectPhotos({copy("wedding.jpg")});
-    d->dateWindows.ShowChangeDateWindow();
-    d->dateWindows.orignalDatelab->setText("next tuesday");
-    d->dateWindows.diginalDatelab->setText("2021:03:05 06:07:08");
-    d->dateWindows.ClickDateChangedSaveAction();
+    d->dateWindows().ShowChangeDateWindow();
+    drive(*d).find<QLineEdit>("orignalDatelab")->setText("next tuesday");
+    drive(*d).find<QLineEdit>("diginalDatelab")->setText("2021:03:05 06:07:08");
+    d->dateWindows().ClickDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
-    ASSERT_TRUE(openSheet(d->dateWindows.changeDateWindow));
-    EXPECT_TRUE(d->dateWindows.changeDateWindow->isVisible());
+    ASSERT_TRUE(openSheet(drive(*d).find<QWidget>("changeDateWindow")));
+    EXPECT_TRUE(drive(*d).find<QWidget>("changeDateWindow")->isVisible());
     EXPECT_FALSE(QFile::exists(out("wedding.jpg")));
 }
 
 TEST_F(DateFeature, SingleWindowFileDatesKeepTheContent) {
     const QString w = copy("wedding.jpg");
     selectPhotos({w});
-    d->dateWindows.ShowChangeDateWindow();
-    d->dateWindows.orignalDatelab->setText("2001:02:03 04:05:06");
-    d->dateWindows.diginalDatelab->setText("2001:02:03 04:05:06");
-    d->dateWindows.ClickCreatedDateChangedSaveAction();
+    d->dateWindows().ShowChangeDateWindow();
+    drive(*d).find<QLineEdit>("orignalDatelab")->setText("2001:02:03 04:05:06");
+    drive(*d).find<QLineEdit>("diginalDatelab")->setText("2001:02:03 04:05:06");
+    d->dateWindows().ClickCreatedDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(digestOf(out("wedding.jpg")), digestOf(w));
     EXPECT_EQ(FileDates::creationDate(out("wedding.jpg")), local(2001, 2, 3, 4, 5, 6));
@@ -349,7 +351,7 @@ TEST_F(DateFeature, CameraDateFromFileNames) {
     const QString detected = copy("Fritest.jpeg", "party 5 January 2019.jpeg");
     const QString none = copy("St James Park.jpg", "holiday.jpg");
     selectPhotos({named, detected, none});
-    d->dateWindows.ClickSetCameraDateFromFileNameAction();
+    d->dateWindows().ClickSetCameraDateFromFileNameAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject j = exiftool(out("IMG_20200105_123045.jpg"));
     EXPECT_EQ(j["EXIF:DateTimeOriginal"].toString(), "2020:01:05 12:30:45");
@@ -371,7 +373,7 @@ TEST_F(DateFeature, CreatedDateToCameraDateAndBack) {
     const QString w = copy("wedding.jpg");
     ASSERT_TRUE(FileDates::setCreationDate(w, local(2010, 5, 6, 7, 8, 9)));
     selectPhotos({w});
-    d->dateWindows.ClickCopyCreatedDateToCameraDateAction();
+    d->dateWindows().ClickCopyCreatedDateToCameraDateAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject j = exiftool(out("wedding.jpg"));
     EXPECT_EQ(j["EXIF:DateTimeOriginal"].toString(), "2010:05:06 07:08:09");
@@ -386,7 +388,7 @@ TEST_F(DateFeature, CreatedDateToCameraDateAndBack) {
     stale.write("stale");
     stale.close();
     selectPhotos({park});
-    d->dateWindows.ClickCopyExifDateToCreateDateAction();
+    d->dateWindows().ClickCopyExifDateToCreateDateAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(readAll(out("St James Park.jpg")), "stale");
     EXPECT_EQ(digestOf(out("St James Park (2).jpg")), digestOf(park));
@@ -401,7 +403,7 @@ TEST_F(DateFeature, VideosGetTheirCreationDateAndAreNeverReplaced) {
     const QByteArray before = digestOf(clip);
     d->preferences().overwrite = true;
     selectPhotos({clip});
-    d->dateWindows.ClickCopyExifDateToCreateDateAction();
+    d->dateWindows().ClickCopyExifDateToCreateDateAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(digestOf(clip), before);
     EXPECT_EQ(digestOf(out("clip.mp4")), before);
@@ -417,7 +419,7 @@ TEST_F(DateFeature, FileDatesIntoEachOtherWithOverwrite) {
     ASSERT_TRUE(FileDates::setModificationDate(w, local(2012, 1, 2, 3, 4, 5)));
     d->preferences().overwrite = true;
     selectPhotos({w});
-    d->dateWindows.ClickCopyCreatedDateToModifyDateAction();
+    d->dateWindows().ClickCopyCreatedDateToModifyDateAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(digestOf(w), before);
     EXPECT_EQ(FileDates::modificationDate(w), local(2011, 1, 2, 3, 4, 5));
@@ -425,18 +427,18 @@ TEST_F(DateFeature, FileDatesIntoEachOtherWithOverwrite) {
 
     d->preferences().overwrite = false;
     ASSERT_TRUE(FileDates::setModificationDate(w, local(2013, 1, 2, 3, 4, 5)));
-    d->dateWindows.ClickCopyModiyDateToCreateDateAction();
+    d->dateWindows().ClickCopyModiyDateToCreateDateAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(FileDates::creationDate(out("wedding.jpg")), local(2013, 1, 2, 3, 4, 5));
 }
 
 TEST_F(DateFeature, NothingSelectedShowsNoCompletionSheet) {
     selectPhotos({});
-    d->dateWindows.ClickCopyCreatedDateToModifyDateAction();
+    d->dateWindows().ClickCopyCreatedDateToModifyDateAction();
     ASSERT_TRUE(waitForJobs(*d));
-    d->dateWindows.ClickSetCameraDateFromFileNameAction();
+    d->dateWindows().ClickSetCameraDateFromFileNameAction();
     ASSERT_TRUE(waitForJobs(*d));
-    d->dateWindows.ClickCopyExifDateToCreateDateAction();
+    d->dateWindows().ClickCopyExifDateToCreateDateAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(openSheet(d->window), nullptr);
 }
@@ -444,41 +446,41 @@ TEST_F(DateFeature, NothingSelectedShowsNoCompletionSheet) {
 TEST_F(DateFeature, FixedDateWithoutSteppingAndReferenceOutsideLocalMode) {
     const QString a = copy("wedding.jpg"), b = copy("Fritest.jpeg");
     selectPhotos({a, b});
-    d->dateWindows.ChangeDateExifFromPhoto();
+    d->dateWindows().ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
-    d->dateWindows.mutSetDatelab->setText("2019-08-07 06:05:04");
-    d->dateWindows.ClickMutiDateChangedSaveAction();
+    drive(*d).find<QLineEdit>("mutSetDatelab")->setText("2019-08-07 06:05:04");
+    d->dateWindows().ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(exifOriginal(out("wedding.jpg")), "2019:08:07 06:05:04");
     EXPECT_EQ(exifOriginal(out("Fritest.jpeg")), "2019:08:07 06:05:04");
 
     // The reference method changes local photos only.
     QFile::remove(out("wedding.jpg"));
-    d->dateWindows.dateImageview->setImage(QPixmap(4, 4));
-    d->dateWindows.beforeorignalDatelab->setText("2019:08:07 06:05:04");
-    d->dateWindows.beforediginalDatelab->setText("2019:08:07 06:05:04");
-    d->dateWindows.afterorignalDatelab->setText("2019:08:08 06:05:04");
-    d->dateWindows.afterdiginalDatelab->setText("2019:08:08 06:05:04");
+    drive(*d).find<PKImageView>("dateImageview")->setImage(QPixmap(4, 4));
+    drive(*d).find<QLineEdit>("beforeorignalDatelab")->setText("2019:08:07 06:05:04");
+    drive(*d).find<QLineEdit>("beforediginalDatelab")->setText("2019:08:07 06:05:04");
+    drive(*d).find<QLineEdit>("afterorignalDatelab")->setText("2019:08:08 06:05:04");
+    drive(*d).find<QLineEdit>("afterdiginalDatelab")->setText("2019:08:08 06:05:04");
     d->blocalMode = false;
-    d->dateWindows.ClickMutiDateChangedSaveAction();
+    d->dateWindows().ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     d->blocalMode = true;
     EXPECT_FALSE(QFile::exists(out("wedding.jpg")));
-    EXPECT_FALSE(d->dateWindows.changeMutiDateWindow->isVisible());
-    EXPECT_TRUE(d->dateWindows.beforeorignalDatelab->text().isEmpty());
+    EXPECT_FALSE(drive(*d).find<QWidget>("changeMutiDateWindow")->isVisible());
+    EXPECT_TRUE(drive(*d).find<QLineEdit>("beforeorignalDatelab")->text().isEmpty());
 }
 
 TEST_F(DateFeature, ExiftoolSetsAllDatesOfOneFile) {
     const QString w = copy("wedding.jpg");
-    EXPECT_TRUE(d->dateWindows.ChangeRawPhotoWithDate("2022-02-03 04:05:06", w));
+    EXPECT_TRUE(d->dateWindows().ChangeRawPhotoWithDate("2022-02-03 04:05:06", w));
     const QJsonObject j = exiftool(w);
     EXPECT_EQ(j["EXIF:DateTimeOriginal"].toString(), "2022:02:03 04:05:06");
     EXPECT_EQ(j["EXIF:CreateDate"].toString(), "2022:02:03 04:05:06");
     EXPECT_EQ(j["EXIF:ModifyDate"].toString(), "2022:02:03 04:05:06");
     const QByteArray before = digestOf(w);
-    EXPECT_FALSE(d->dateWindows.ChangeRawPhotoWithDate("soon", w));
+    EXPECT_FALSE(d->dateWindows().ChangeRawPhotoWithDate("soon", w));
     EXPECT_EQ(digestOf(w), before);
-    EXPECT_FALSE(d->dateWindows.runExifToolCommandWithArguments(
+    EXPECT_FALSE(d->dateWindows().runExifToolCommandWithArguments(
         {"-AllDates=2022:01:01 00:00:00", dir.filePath("missing.jpg")}));
 }
 
@@ -524,41 +526,42 @@ TEST(DateCopies, FreshCopiesAndSafeReplacement) {
 TEST_F(DateFeature, ReferencePhotoFromThePanelIsClearedOnReset) {
     const QString park = copy("St James Park.jpg");
     selectPhotos({park, copy("wedding.jpg")});
-    d->dateWindows.ChangeDateExifFromPhoto();
+    d->dateWindows().ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
     QFileDialog panel;
     panel.setOption(QFileDialog::DontUseNativeDialog);
     panel.setDirectory(dir.path());
     panel.selectFile(park);
     ASSERT_EQ(panel.selectedFiles().value(0), park);
-    d->dateWindows.openPanelDidEnd3(&panel, 0);
+    d->dateWindows().openPanelDidEnd3(&panel, 0);
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_TRUE(d->dateWindows.dateImageview->image().isNull()); // cancel takes nothing
-    d->dateWindows.openPanelDidEnd3(&panel, 1);
+    EXPECT_TRUE(
+        drive(*d).find<PKImageView>("dateImageview")->image().isNull()); // cancel takes nothing
+    d->dateWindows().openPanelDidEnd3(&panel, 1);
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_FALSE(d->dateWindows.dateImageview->image().isNull());
-    EXPECT_EQ(d->dateWindows.beforeorignalDatelab->text(), "2018:10:13 09:18:12");
-    EXPECT_EQ(d->dateWindows.beforediginalDatelab->text(), "2018:10:13 09:18:12");
-    EXPECT_TRUE(d->dateWindows.dateChoosePhotoBtn->isHidden());
+    EXPECT_FALSE(drive(*d).find<PKImageView>("dateImageview")->image().isNull());
+    EXPECT_EQ(drive(*d).find<QLineEdit>("beforeorignalDatelab")->text(), "2018:10:13 09:18:12");
+    EXPECT_EQ(drive(*d).find<QLineEdit>("beforediginalDatelab")->text(), "2018:10:13 09:18:12");
+    EXPECT_TRUE(drive(*d).find<QPushButton>("dateChoosePhotoBtn")->isHidden());
     EXPECT_EQ(d->selection().currentChooseFilePath, park);
-    d->dateWindows.ChangeDateExifFromPhoto();
+    d->dateWindows().ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_TRUE(d->dateWindows.dateImageview->image().isNull());
-    EXPECT_TRUE(d->dateWindows.beforeorignalDatelab->text().isEmpty());
-    EXPECT_FALSE(d->dateWindows.dateChoosePhotoBtn->isHidden());
+    EXPECT_TRUE(drive(*d).find<PKImageView>("dateImageview")->image().isNull());
+    EXPECT_TRUE(drive(*d).find<QLineEdit>("beforeorignalDatelab")->text().isEmpty());
+    EXPECT_FALSE(drive(*d).find<QPushButton>("dateChoosePhotoBtn")->isHidden());
 }
 
 TEST_F(DateFeature, CancelClosesTheWindowOfTheSelection) {
     selectPhotos({copy("wedding.jpg"), copy("Fritest.jpeg")});
-    d->dateWindows.ChangeDateExifFromPhoto();
+    d->dateWindows().ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
-    d->dateWindows.changeDateWindow->show();
-    d->dateWindows.ClickDateChangedCancelAction();
+    drive(*d).find<QWidget>("changeDateWindow")->show();
+    d->dateWindows().ClickDateChangedCancelAction();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_FALSE(d->dateWindows.changeMutiDateWindow->isVisible());
-    EXPECT_TRUE(d->dateWindows.changeDateWindow->isVisible());
+    EXPECT_FALSE(drive(*d).find<QWidget>("changeMutiDateWindow")->isVisible());
+    EXPECT_TRUE(drive(*d).find<QWidget>("changeDateWindow")->isVisible());
     selectPhotos({copy("St James Park.jpg")});
-    d->dateWindows.ClickDateChangedCancelAction();
+    d->dateWindows().ClickDateChangedCancelAction();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_FALSE(d->dateWindows.changeDateWindow->isVisible());
+    EXPECT_FALSE(drive(*d).find<QWidget>("changeDateWindow")->isVisible());
 }

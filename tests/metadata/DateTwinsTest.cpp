@@ -6,7 +6,9 @@
 #include "browser/LocalPhotoModel.h"
 #include "browser/MainWindowController.h"
 #include "browser/core/LocalImport.h"
+#include "metadata/DateWindows.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/DatedPhotos.h"
 #include "support/HeifPixels.h"
 #include "support/ImageTestHelpers.h"
@@ -73,12 +75,12 @@ class DateTwins : public ::testing::Test {
     QString out(const QString &name) { return dir.filePath("out/" + name); }
     // The batch window's amounts: one hour added to the selected photos.
     bool addOneHour() {
-        d->dateWindows.ChangeDateExifFromPhoto();
+        d->dateWindows().ChangeDateExifFromPhoto();
         if (!waitForJobs(*d))
             return false;
-        d->dateWindows.hourVaulab->setText("1");
-        d->dateWindows.AddTimeBtn->setChecked(true);
-        d->dateWindows.ClickMutiDateChangedSaveAction();
+        drive(*d).find<QLineEdit>("hourVaulab")->setText("1");
+        drive(*d).find<QPushButton>("AddTimeBtn")->setChecked(true);
+        d->dateWindows().ClickMutiDateChangedSaveAction();
         return waitForJobs(*d);
     }
 
@@ -283,10 +285,10 @@ TEST_F(DateTwins, CopiesWithTheirOwnZoneKeepItWhenExifNamesNone) {
     }
 
     select({1});
-    d->dateWindows.ShowChangeDateWindow();
-    d->dateWindows.orignalDatelab->setText("2021-03-04 05:06:07");
-    d->dateWindows.diginalDatelab->setText("2021-03-04 05:06:07");
-    d->dateWindows.ClickDateChangedSaveAction();
+    d->dateWindows().ShowChangeDateWindow();
+    drive(*d).find<QLineEdit>("orignalDatelab")->setText("2021-03-04 05:06:07");
+    drive(*d).find<QLineEdit>("diginalDatelab")->setText("2021-03-04 05:06:07");
+    d->dateWindows().ClickDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     {
         SCOPED_TRACE("a typed date");

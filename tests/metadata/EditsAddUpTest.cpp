@@ -6,10 +6,12 @@
 #include "browser/LocalPhotoModel.h"
 #include "browser/MainWindowController.h"
 #include "browser/core/LocalImport.h"
+#include "metadata/DateWindows.h"
 #include "metadata/MetadataMenus.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/ImageTestHelpers.h"
 #include "support/JobWait.h"
 #include "support/TestSupport.h"
@@ -155,11 +157,11 @@ TEST_F(EditsAddUp, ATitleThenAnHourOnUndatedPngsLeaveOneCopyEachWithTheTitle) {
         typeTitle(QStringLiteral("Title %1").arg(row));
     }
     select({0, 1});
-    d->dateWindows.ChangeDateExifFromPhoto();
+    d->dateWindows().ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
-    d->dateWindows.hourVaulab->setText("1");
-    d->dateWindows.AddTimeBtn->setChecked(true);
-    d->dateWindows.ClickMutiDateChangedSaveAction();
+    drive(*d).find<QLineEdit>("hourVaulab")->setText("1");
+    drive(*d).find<QPushButton>("AddTimeBtn")->setChecked(true);
+    d->dateWindows().ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
 
     EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files | QDir::Hidden), names);
@@ -209,10 +211,10 @@ TEST_F(EditsAddUp, ATitleThenEachFileDateActionLeaveOneCopyEachWithTheTitle) {
     select({0, 1, 2});
 
     const QDateTime set(QDate(2001, 2, 3), QTime(4, 5, 6));
-    d->dateWindows.ShowChangeDateWindow();
-    d->dateWindows.orignalDatelab->setText("2001:02:03 04:05:06");
-    d->dateWindows.diginalDatelab->setText("2001:02:03 04:05:06");
-    d->dateWindows.ClickCreatedDateChangedSaveAction();
+    d->dateWindows().ShowChangeDateWindow();
+    drive(*d).find<QLineEdit>("orignalDatelab")->setText("2001:02:03 04:05:06");
+    drive(*d).find<QLineEdit>("diginalDatelab")->setText("2001:02:03 04:05:06");
+    d->dateWindows().ClickCreatedDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     expectDates({set, set, set}, {set, set, set}, "change file dates");
     // The panels show the dates of the copy just dated.
@@ -221,20 +223,20 @@ TEST_F(EditsAddUp, ATitleThenEachFileDateActionLeaveOneCopyEachWithTheTitle) {
 
     // The hour goes onto the copies' dates, not the originals'.
     const QDateTime later = set.addSecs(3600);
-    d->dateWindows.ChangeDateExifFromPhoto();
+    d->dateWindows().ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
-    d->dateWindows.hourVaulab->setText("1");
-    d->dateWindows.AddTimeBtn->setChecked(true);
-    d->dateWindows.ClickMutiCreatedDateChangedSaveAction();
+    drive(*d).find<QLineEdit>("hourVaulab")->setText("1");
+    drive(*d).find<QPushButton>("AddTimeBtn")->setChecked(true);
+    d->dateWindows().ClickMutiCreatedDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     expectDates({later, later, later}, {later, later, later}, "batch file dates");
 
     const QDateTime touched(QDate(2012, 1, 2), QTime(3, 4, 5));
     for (int i = 0; i < names.size(); ++i)
         ASSERT_TRUE(FileDates::setModificationDate(copyOf(i), touched));
-    d->dateWindows.ClickCopyModiyDateToCreateDateAction();
+    d->dateWindows().ClickCopyModiyDateToCreateDateAction();
     ASSERT_TRUE(waitForJobs(*d));
-    d->dateWindows.ClickCopyCreatedDateToModifyDateAction();
+    d->dateWindows().ClickCopyCreatedDateToModifyDateAction();
     ASSERT_TRUE(waitForJobs(*d));
     expectDates({touched, touched, touched}, {touched, touched, touched},
                 "file dates into each other");
@@ -243,7 +245,7 @@ TEST_F(EditsAddUp, ATitleThenEachFileDateActionLeaveOneCopyEachWithTheTitle) {
         QDateTime(QDate(2020, 12, 5), QTime(5, 21, 52), QTimeZone::utc()).toLocalTime(),
         QDateTime(QDate(2018, 10, 13), QTime(9, 18, 12)),
         QDateTime(QDate(2019, 4, 15), QTime(14, 40, 24))};
-    d->dateWindows.ClickCopyExifDateToCreateDateAction();
+    d->dateWindows().ClickCopyExifDateToCreateDateAction();
     ASSERT_TRUE(waitForJobs(*d));
     expectDates(camera, camera, "camera date to file dates");
 
@@ -264,10 +266,10 @@ TEST_F(EditsAddUp, ATitleThenEachFileDateActionLeaveOneCopyEachWithTheTitle) {
     changed.close();
     const QByteArray elsewhere = readAll(copyOf(2));
     select({2});
-    d->dateWindows.ShowChangeDateWindow();
-    d->dateWindows.orignalDatelab->setText("2001:02:03 04:05:06");
-    d->dateWindows.diginalDatelab->setText("2001:02:03 04:05:06");
-    d->dateWindows.ClickCreatedDateChangedSaveAction();
+    d->dateWindows().ShowChangeDateWindow();
+    drive(*d).find<QLineEdit>("orignalDatelab")->setText("2001:02:03 04:05:06");
+    drive(*d).find<QLineEdit>("diginalDatelab")->setText("2001:02:03 04:05:06");
+    d->dateWindows().ClickCreatedDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(readAll(copyOf(2)), elsewhere);
     EXPECT_EQ(readAll(dir.filePath("out/wedding (2).jpg")), before[2]);

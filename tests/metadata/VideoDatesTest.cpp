@@ -6,10 +6,12 @@
 #include "browser/DropTargets.h"
 #include "browser/MainWindowController.h"
 #include "browser/core/LocalImport.h"
+#include "metadata/DateWindows.h"
 #include "metadata/MetadataMenus.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/SafeWrite.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/ImageTestHelpers.h"
 #include "support/JobWait.h"
 #include "support/TestSupport.h"
@@ -208,12 +210,12 @@ TEST_F(VideoDates, SingleWindowShowsAndWritesTheCreationDateIntoACopy) {
     for (const Video &v : videos) {
         SCOPED_TRACE(v.name.toStdString());
         select({v.path});
-        d->dateWindows.ShowChangeDateWindow();
-        EXPECT_EQ(d->dateWindows.orignalDatelab->text(), v.shown);
-        EXPECT_EQ(d->dateWindows.diginalDatelab->text(), v.shown);
-        d->dateWindows.orignalDatelab->setText("2021-03-04 05:06:07");
-        d->dateWindows.diginalDatelab->setText("2021-03-04 05:06:07");
-        d->dateWindows.ClickDateChangedSaveAction();
+        d->dateWindows().ShowChangeDateWindow();
+        EXPECT_EQ(drive(*d).find<QLineEdit>("orignalDatelab")->text(), v.shown);
+        EXPECT_EQ(drive(*d).find<QLineEdit>("diginalDatelab")->text(), v.shown);
+        drive(*d).find<QLineEdit>("orignalDatelab")->setText("2021-03-04 05:06:07");
+        drive(*d).find<QLineEdit>("diginalDatelab")->setText("2021-03-04 05:06:07");
+        d->dateWindows().ClickDateChangedSaveAction();
         ASSERT_TRUE(waitForJobs(*d));
         const QString written = storage + "/" + v.name;
         expectWritten(v, written, "2021:03:04 05:06:07", utc[int(&v - &videos[0])]);
@@ -222,10 +224,10 @@ TEST_F(VideoDates, SingleWindowShowsAndWritesTheCreationDateIntoACopy) {
         EXPECT_EQ(fileDigest(v.path), v.bytes);
     }
     // A second write of the same video goes on in its copy: the edits add up there.
-    d->dateWindows.ShowChangeDateWindow();
-    d->dateWindows.orignalDatelab->setText("2022-01-02 03:04:05");
-    d->dateWindows.diginalDatelab->setText("2022-01-02 03:04:05");
-    d->dateWindows.ClickDateChangedSaveAction();
+    d->dateWindows().ShowChangeDateWindow();
+    drive(*d).find<QLineEdit>("orignalDatelab")->setText("2022-01-02 03:04:05");
+    drive(*d).find<QLineEdit>("diginalDatelab")->setText("2022-01-02 03:04:05");
+    d->dateWindows().ClickDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QStringList names = QDir(storage).entryList(QDir::Files);
     EXPECT_EQ(names, (QStringList{"clip.mp4", "IMG_0123.mov"})) << names.join(", ").toStdString();
@@ -238,11 +240,11 @@ TEST_F(VideoDates, SingleWindowShowsAndWritesTheCreationDateIntoACopy) {
 TEST_F(VideoDates, BatchHourShiftOverwritesTheVideosInPlace) {
     d->preferences().overwrite = true;
     select({videos[0].path, videos[1].path});
-    d->dateWindows.ChangeDateExifFromPhoto();
+    d->dateWindows().ChangeDateExifFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
-    d->dateWindows.hourVaulab->setText("1");
-    d->dateWindows.AddTimeBtn->setChecked(true);
-    d->dateWindows.ClickMutiDateChangedSaveAction();
+    drive(*d).find<QLineEdit>("hourVaulab")->setText("1");
+    drive(*d).find<QPushButton>("AddTimeBtn")->setChecked(true);
+    d->dateWindows().ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QStringList utc = {"2020:01:05 23:13:13", "2020:12:05 06:21:52"};
     for (int k = 0; k < 2; ++k) {
@@ -267,10 +269,10 @@ TEST_F(VideoDates, AFileThatIsNoVideoIsNamedAndLeavesNothing) {
     f.close();
     const QByteArray before = fileDigest(broken);
     select({broken});
-    d->dateWindows.ShowChangeDateWindow();
-    d->dateWindows.orignalDatelab->setText("2021-03-04 05:06:07");
-    d->dateWindows.diginalDatelab->setText("2021-03-04 05:06:07");
-    d->dateWindows.ClickDateChangedSaveAction();
+    d->dateWindows().ShowChangeDateWindow();
+    drive(*d).find<QLineEdit>("orignalDatelab")->setText("2021-03-04 05:06:07");
+    drive(*d).find<QLineEdit>("diginalDatelab")->setText("2021-03-04 05:06:07");
+    d->dateWindows().ClickDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(fileDigest(broken), before);
     const QString said = sheetText();
@@ -284,7 +286,7 @@ TEST_F(VideoDates, CreationDateOfTheFileBecomesTheVideosCameraDate) {
     const QDateTime created(QDate(2019, 7, 8), QTime(9, 10, 11));
     ASSERT_TRUE(FileDates::setCreationDate(v.path, created));
     select({v.path});
-    d->dateWindows.ClickCopyCreatedDateToCameraDateAction();
+    d->dateWindows().ClickCopyCreatedDateToCameraDateAction();
     ASSERT_TRUE(waitForJobs(*d));
     expectWritten(v, storage + "/" + v.name, "2019:07:08 09:10:11", "2019:07:08 00:10:11");
     EXPECT_EQ(fileDigest(v.path), v.bytes);
