@@ -4,6 +4,8 @@ cmake_minimum_required(VERSION 3.25)
 # worker thread. Names the file and line of each offence.
 # Run as: cmake -DSOURCE_DIR=<src> -P CheckThreadStarts.cmake
 
+include(${CMAKE_CURRENT_LIST_DIR}/LinesMatching.cmake)
+
 set(allowed platform/core/JobRunner.h platform/core/JobRunner.cpp platform/core/CameraDevice.cpp)
 set(words "QMetaObject::invokeMethod|QtConcurrent|QThread|std::j?thread|std::async|pthread_create")
 
@@ -18,18 +20,7 @@ foreach(where ${sources})
   if(NOT hits)
     continue()
   endif()
-  file(READ ${SOURCE_DIR}/${where} text)
-  # Characters that would split or join the list's elements wrongly carry no word.
-  string(REGEX REPLACE "[][;\\\\]" " " text "${text}")
-  string(REPLACE "\n" ";" lines "${text}")
-  set(number 0)
-  foreach(line IN LISTS lines)
-    math(EXPR number "${number} + 1")
-    if(line MATCHES "${words}")
-      string(STRIP "${line}" line)
-      string(APPEND offences "\n  src/${where}:${number}: ${line}")
-    endif()
-  endforeach()
+  pk_lines_matching(${SOURCE_DIR} ${where} "${words}" offences)
 endforeach()
 if(offences)
   message(FATAL_ERROR "Threads start only in the job runner (platform/core/JobRunner) and the "

@@ -17,8 +17,8 @@
 #include "library/LibraryWindows.h"
 #include "library/core/LibraryStore.h"
 #include "library/core/LibraryWriter.h"
-#include "metadata/LensWindow.h"
 #include "metadata/DateWindows.h"
+#include "metadata/LensWindow.h"
 #include "metadata/MetadataMenus.h"
 #include "platform/core/NotificationCenter.h"
 
@@ -39,8 +39,8 @@ AppDelegate::AppDelegate()
       m_mainWindow(std::make_unique<MainWindowController>(*this, *this)),
       m_libraryDatabase(std::make_unique<LibraryDatabase>(*this)),
       m_libraryPanels(std::make_unique<LibraryPanels>(*this, *m_libraryDatabase)),
-      m_libraryWindows(std::make_unique<LibraryWindows>(*this, *m_libraryPanels, *m_libraryDatabase,
-                                                        editSheet)),
+      m_libraryWindows(
+          std::make_unique<LibraryWindows>(*this, *m_libraryPanels, *m_libraryDatabase, editSheet)),
       m_mergeWindow(std::make_unique<MergeWindow>(*this)),
       m_duplicateWindow(
           std::make_unique<DuplicateWindow>(*this, *m_libraryDatabase, *m_libraryWindows)),

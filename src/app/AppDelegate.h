@@ -168,7 +168,8 @@ class AppDelegate : public QObject, public AppServices {
     }
     // The part of type P.
     template <class P> P &part() {
-        return std::get<P &>(std::tie(editSheet, gpsWindow, clipboard, *m_mainWindow, cameraWindow));
+        return std::get<P &>(
+            std::tie(editSheet, gpsWindow, clipboard, *m_mainWindow, cameraWindow));
     }
 
   private:

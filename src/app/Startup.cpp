@@ -113,7 +113,6 @@ void AppDelegate::awakeFromNib() {
 
     m_namingWindows->prepareControls();
 
-
     if (mainWindowController().scanProcesser)
         mainWindowController().scanProcesser->hide();
     if (mainWindowController().scanninginfolab)
