@@ -6,6 +6,12 @@
 #include <QStyle>
 #include <QStyleFactory>
 
+QFont optionFont() {
+    QFont f = QApplication::font();
+    f.setPointSize(12);
+    return f;
+}
+
 QIcon applicationIcon() {
     QIcon icon;
     for (int size : {48, 128, 256})

@@ -1,6 +1,7 @@
 // Start-up: what awakeFromNib and applicationDidFinishLaunching prepare, and the
 // settings restored at launch.
 #include "app/AppDelegate.h"
+#include "app/AppLook.h"
 #include "app/PreferencesWindow.h"
 #include "app/Sheets.h"
 #include "batch/NamingWindows.h"
@@ -25,7 +26,6 @@
 #include "platform/core/Workspace.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -56,12 +56,6 @@ void prepareBrowser(QListView *browser) {
     browser->setMovement(QListView::Static);
     browser->setSelectionMode(QAbstractItemView::ExtendedSelection);
     browser->setUniformItemSizes(true);
-}
-
-QFont systemFont12() {
-    QFont f = QApplication::font();
-    f.setPointSize(12);
-    return f;
 }
 
 } // namespace
@@ -109,7 +103,7 @@ void AppDelegate::awakeFromNib() {
         mainWindowController().changtoiOSmodemenu->setEnabled(false);
     gpsWindow.bAddGPS = false;
 
-    m_dateWindows->restoreLaunchState(systemFont12());
+    m_dateWindows->restoreLaunchState(optionFont());
 
     m_namingWindows->prepareControls();
 

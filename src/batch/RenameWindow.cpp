@@ -1,6 +1,7 @@
 // The batch rename window, its actions, and the progress sheet of the naming jobs.
 #include "batch/NamingWindows.h"
 
+#include "app/AppLook.h"
 #include "app/AppServices.h"
 #include "app/Browsers.h"
 #include "app/Jobs.h"
@@ -11,7 +12,6 @@
 #include "platform/Artwork.h"
 #include "platform/ImageView.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -252,10 +252,8 @@ namespace {
 void setTitle(QAbstractButton *b, const QString &title) {
     if (!b)
         return;
-    QFont font = QApplication::font();
-    font.setPointSize(12);
     b->setText(title);
-    b->setFont(font);
+    b->setFont(optionFont());
 }
 
 void fillPopUp(QComboBox *popUp, const QStringList &items, const QString &selected) {

@@ -2,13 +2,13 @@
 // buttons (their clicks go through the click router).
 #include "export/MergeWindow.h"
 
+#include "app/AppLook.h"
 #include "app/WindowDescription.h"
 
 #include "browser/PRButton.h"
 #include "browser/PanelValueLabel.h"
 #include "platform/ImageView.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -123,14 +123,12 @@ void MergeWindow::buildMergeWindow() {
          QStringLiteral("Keep edited photo metadata tags(Title, Caption, keywords, GPS data) in "
                         "photo library")},
     };
-    QFont optionFont = QApplication::font();
-    optionFont.setPointSize(12);
     const char *names[] = {"photolibDoNotImportDupBtn", "photolibKeepAblumBtn",
                            "photolibKeepPhotoMetaBtn"};
     for (int i = 0; i < 3; ++i) {
         QCheckBox *box = addOutlet(column, w, options[i].first, names[i]);
         box->setText(options[i].second);
-        box->setFont(optionFont);
+        box->setFont(optionFont());
     }
     photolibStartBtn = new PRButton(tr("Start"), w);
     photolibStartBtn->setObjectName(QStringLiteral("photolibStartBtn"));

@@ -2,13 +2,13 @@
 // and the iCloud originals download window.
 #include "library/LibraryWindows.h"
 
+#include "app/AppLook.h"
 #include "app/AppServices.h"
 #include "app/Jobs.h"
 #include "app/WindowDescription.h"
 #include "platform/Artwork.h"
 #include "platform/ImageView.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -45,8 +45,7 @@ void LibraryWindows::buildFixReferencedNameWindow() {
     auto *column = new QVBoxLayout;
     column->setContentsMargins(16, 16, 16, 16);
     grid->addLayout(column, 0, 0);
-    QFont font = QApplication::font();
-    font.setPointSize(12);
+    const QFont font = optionFont();
     const std::pair<QCheckBox **, const char *> boxes[] = {
         {&copyPhotoLibFileNameBtn, "copyPhotoLibFileNameBtn"},
         {&copyOrigFileNameBtn, "copyOrigFileNameBtn"}};
