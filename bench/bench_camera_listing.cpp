@@ -4,6 +4,7 @@
 // The photos are hard links to one JPEG made here (`tiny`, the default) or to the fixture
 // photos (`photos`: real JPEGs without previews, whose pictures are made from the file).
 #include "app/AppDelegate.h"
+#include "browser/CameraWindow.h"
 #include "platform/core/CameraDevice.h"
 #include "support/BenchEnvironment.h"
 
@@ -21,6 +22,14 @@
 #include <unistd.h>
 
 namespace {
+
+// The camera window itself, found by its name among the program's windows.
+QWidget *cameraWindowWidget() {
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (top->objectName() == QLatin1String("deviceWindow"))
+            return top;
+    return nullptr;
+}
 
 bool makeCard(const QString &card, int count, bool photos) {
     const QString folder = card + QStringLiteral("/DCIM/100TEST");
@@ -75,15 +84,15 @@ int main(int argc, char **argv) {
 
     AppDelegate d;
     d.launch();
-    d.cameraWindow.mDeviceBrowser->setAutodetectEnabled(false);
-    d.cameraWindow.mDeviceBrowser->addFolderDevice(card);
-    d.cameraWindow.mDeviceBrowser->pollNow();
-    if (!spinUntil([&] { return !d.cameraWindow.mCameras.isEmpty(); }, 30000)) {
+    d.cameraWindow().deviceBrowser()->setAutodetectEnabled(false);
+    d.cameraWindow().deviceBrowser()->addFolderDevice(card);
+    d.cameraWindow().deviceBrowser()->pollNow();
+    if (!spinUntil([&] { return d.cameraWindow().cameraCount() > 0; }, 30000)) {
         std::fprintf(stderr, "the folder device did not show up\n");
         return 1;
     }
-    auto device = d.cameraWindow.currentDevice.lock();
-    d.cameraWindow.ChangeToImportiOSDevicePhoto();
+    auto device = d.cameraWindow().currentCamera();
+    d.cameraWindow().ChangeToImportiOSDevicePhoto();
 
     // The whole listing, with a 10 ms tick measuring the event loop's longest gap.
     QElapsedTimer clock;
@@ -95,7 +104,7 @@ int main(int argc, char **argv) {
         const qint64 now = clock.elapsed();
         longest = std::max(longest, now - last);
         last = now;
-        if (firstItem < 0 && !d.cameraWindow.cameItemArray.isEmpty())
+        if (firstItem < 0 && !d.cameraWindow().photos().isEmpty())
             firstItem = now / 1000.0;
     });
     bool opened = false, stopped = false;
@@ -103,39 +112,39 @@ int main(int argc, char **argv) {
     QObject::connect(device.get(), &PKCameraDevice::didStopListing, [&] { stopped = true; });
     clock.start();
     tick.start();
-    d.cameraWindow.OpenDeviceAction();
+    d.cameraWindow().OpenDeviceAction();
     if (!spinUntil([&] { return opened; }, 600000)) {
         std::fprintf(stderr, "gave up after 600 s (%lld listed)\n",
-                     static_cast<long long>(d.cameraWindow.cameItemArray.size()));
+                     static_cast<long long>(d.cameraWindow().photos().size()));
         return 1;
     }
     const double listed = clock.elapsed() / 1000.0;
     tick.stop();
-    const qsizetype items = d.cameraWindow.cameItemArray.size();
+    const qsizetype items = d.cameraWindow().photos().size();
 
     // A second camera over the same card, closed while it lists: from the close to the
     // listing's end, and the items that came after the close.
-    d.cameraWindow.deviceWindow->close();
-    d.cameraWindow.mDeviceBrowser->removeFolderDevice(card);
-    d.cameraWindow.mDeviceBrowser->pollNow();
-    spinUntil([&] { return d.cameraWindow.mCameras.isEmpty(); }, 30000);
-    d.cameraWindow.mDeviceBrowser->addFolderDevice(card);
-    d.cameraWindow.mDeviceBrowser->pollNow();
-    spinUntil([&] { return !d.cameraWindow.mCameras.isEmpty(); }, 30000);
-    auto again = d.cameraWindow.currentDevice.lock();
+    cameraWindowWidget()->close();
+    d.cameraWindow().deviceBrowser()->removeFolderDevice(card);
+    d.cameraWindow().deviceBrowser()->pollNow();
+    spinUntil([&] { return d.cameraWindow().cameraCount() == 0; }, 30000);
+    d.cameraWindow().deviceBrowser()->addFolderDevice(card);
+    d.cameraWindow().deviceBrowser()->pollNow();
+    spinUntil([&] { return d.cameraWindow().cameraCount() > 0; }, 30000);
+    auto again = d.cameraWindow().currentCamera();
     stopped = false;
     qsizetype atClose = -1;
     QElapsedTimer sinceClose;
     QObject::connect(again.get(), &PKCameraDevice::didStopListing, [&] { stopped = true; });
     QObject::connect(again.get(), &PKCameraDevice::didAddItems, [&] {
-        if (atClose < 0 && d.cameraWindow.cameItemArray.size() >= 200) {
-            d.cameraWindow.deviceWindow->close();
-            atClose = d.cameraWindow.cameItemArray.size();
+        if (atClose < 0 && d.cameraWindow().photos().size() >= 200) {
+            cameraWindowWidget()->close();
+            atClose = d.cameraWindow().photos().size();
             sinceClose.start();
         }
     });
-    d.cameraWindow.ChangeToImportiOSDevicePhoto();
-    d.cameraWindow.OpenDeviceAction();
+    d.cameraWindow().ChangeToImportiOSDevicePhoto();
+    d.cameraWindow().OpenDeviceAction();
     spinUntil([&] { return stopped || again->hasOpenSession(); }, 600000);
     const double stopMs = stopped ? sinceClose.nsecsElapsed() / 1e6 : -1;
 
@@ -145,6 +154,6 @@ int main(int argc, char **argv) {
                 firstItem, bench::sizeKey(count).constData(), listed,
                 static_cast<long long>(longest));
     std::printf("camera_close_to_stop_ms=%.1f camera_items_after_close=%lld\n", stopMs,
-                static_cast<long long>(d.cameraWindow.cameItemArray.size() - atClose));
+                static_cast<long long>(d.cameraWindow().photos().size() - atClose));
     return 0;
 }

@@ -2,9 +2,6 @@
 # cmake/CheckAppDelegateUse.cmake refuses any other file that names it, and a listed
 # file that no longer does.
 set(PK_APPDELEGATE_WAITING
-  browser/CameraFeature.cpp
-  browser/CameraWindow.cpp
-  browser/CameraWindowPart.h
   browser/ClickRouter.cpp
   browser/ControlHandlers.cpp
   browser/LibrarySelection.cpp
@@ -17,7 +14,6 @@ set(PK_APPDELEGATE_WAITING
   browser/SelectionHandler.cpp
   library/LibraryLoad.cpp
   library/LibraryOpen.cpp
-  metadata/CameraRoadFeature.cpp
   metadata/ClipboardFeature.cpp
   metadata/ClipboardPart.h
   metadata/EditSheetFeature.cpp

@@ -8,6 +8,7 @@
 #include "batch/ImageOutput.h"
 #include "batch/NamingWindows.h"
 #include "batch/SidecarMerges.h"
+#include "browser/CameraWindow.h"
 #include "browser/MainWindowController.h"
 #include "browser/core/DragRules.h"
 #include "export/DuplicateWindow.h"
@@ -45,15 +46,17 @@ AppDelegate::AppDelegate()
       m_duplicateWindow(
           std::make_unique<DuplicateWindow>(*this, *m_libraryDatabase, *m_libraryWindows)),
       m_imageOutput(std::make_unique<ImageOutput>(*this)),
+      m_cameraWindow(
+          std::make_unique<CameraWindow>(*this, *m_mainWindow, [this] { return blocalMode; })),
       m_metadataMenus(
-          std::make_unique<MetadataMenus>(*this, cameraWindow, gpsWindow, *m_mainWindow)),
+          std::make_unique<MetadataMenus>(*this, *m_cameraWindow, gpsWindow, *m_mainWindow)),
       m_sidecarMerges(std::make_unique<SidecarMerges>(*this)),
       m_namingWindows(std::make_unique<NamingWindows>(*this, *m_libraryDatabase,
                                                       [this] { return blocalMode; })),
       m_preferencesWindow(std::make_unique<PreferencesWindow>(*this)),
-      m_lensWindow(std::make_unique<LensWindow>(*this, cameraWindow)),
+      m_lensWindow(std::make_unique<LensWindow>(*this, *m_cameraWindow)),
 
-      m_dateWindows(std::make_unique<DateWindows>(*this, cameraWindow, *m_mainWindow,
+      m_dateWindows(std::make_unique<DateWindows>(*this, *m_cameraWindow, *m_mainWindow,
                                                   *m_libraryDatabase, *m_libraryPanels,
                                                   [this] { return blocalMode; })) {
     connect(m_libraryPanels.get(), &LibraryPanels::originalValuesExportRequested, m_jobs.get(),
@@ -61,10 +64,8 @@ AppDelegate::AppDelegate()
     // The menus and windows not yet given their pieces connect to the application object:
     // a job started there is named after the window its sender belongs to.
     m_jobs->setSenderSource([this] { return sender(); });
-    m_sheets->setCameraCopyTest([this](const QString &path) {
-        return std::any_of(cameraCopies.cbegin(), cameraCopies.cend(),
-                           [&path](const auto &copy) { return copy.second == path; });
-    });
+    m_sheets->setCameraCopyTest(
+        [this](const QString &path) { return m_cameraWindow->isCameraCopy(path); });
     NotificationCenter &nc = NotificationCenter::defaultCenter();
     // The custom controls' notifications go to the main window's handlers.
     using C = MainWindowController;
@@ -142,13 +143,13 @@ void AppDelegate::launch() {
     awakeFromNib();
     applicationDidFinishLaunching();
     // Camera and iOS device import.
-    cameraWindow.startDeviceBrowser();
+    m_cameraWindow->startDeviceBrowser();
 }
 
 void AppDelegate::loadWindowDescription() {
     buildMainWindow(*this);
     m_preferencesWindow->build();
-    buildCameraWindow(*this);
+    m_cameraWindow->build();
     m_lensWindow->build();
     m_dateWindows->buildBatchWindow();
     // Date features.

@@ -3,7 +3,6 @@
 #include "app/AppServices.h"
 #include "app/PartBasics.h"
 #include "app/core/AppState.h"
-#include "browser/CameraWindowPart.h"
 #include "metadata/ClipboardPart.h"
 #include "metadata/EditSheetPart.h"
 #include "metadata/GpsWindowPart.h"
@@ -31,6 +30,7 @@
 class ImageOutput;
 class LibraryDatabase;
 class LibraryPanels;
+class CameraWindow;
 class DateWindows;
 class DuplicateWindow;
 class LibraryWindows;
@@ -81,15 +81,10 @@ class AppDelegate : public QObject, public AppServices {
     // Adds the photos, videos and folders named on the command line to the local list.
     void openLaunchPaths(const QStringList &paths);
 
-  signals:
-    void camerasChanged();
-
-  public:
     // ---- Window parts: each owns its window's widgets and state ----
     EditSheetPart editSheet{*this};
     GpsWindowPart gpsWindow{*this};
     ClipboardPart clipboard{*this};
-    CameraWindowPart cameraWindow{*this};
 
     bool blocalMode = true;
 
@@ -127,6 +122,7 @@ class AppDelegate : public QObject, public AppServices {
     NamingWindows &namingWindows() { return *m_namingWindows; }
     LensWindow &lensWindow() { return *m_lensWindow; }
     DateWindows &dateWindows() { return *m_dateWindows; }
+    CameraWindow &cameraWindow() { return *m_cameraWindow; }
 
     QMainWindow *window = nullptr;
     QByteArray theImageData;
@@ -137,11 +133,6 @@ class AppDelegate : public QObject, public AppServices {
 
     // Everything a window builder creates without a parent window is owned here.
     QList<QWidget *> ownedWindows;
-
-    // The camera file of each copy made, and where it lies.
-    QList<std::pair<std::weak_ptr<PKCameraFile>, QString>> cameraCopies;
-    // Set while the removal menu popped from the camera window's button is open.
-    bool removalMenuFromCamera = false;
 
     // A method of a part as a method of the application object, for the tables and
     // connections that hold methods of the application object.
@@ -168,8 +159,7 @@ class AppDelegate : public QObject, public AppServices {
     }
     // The part of type P.
     template <class P> P &part() {
-        return std::get<P &>(
-            std::tie(editSheet, gpsWindow, clipboard, *m_mainWindow, cameraWindow));
+        return std::get<P &>(std::tie(editSheet, gpsWindow, clipboard, *m_mainWindow));
     }
 
   private:
@@ -186,6 +176,7 @@ class AppDelegate : public QObject, public AppServices {
     std::unique_ptr<MergeWindow> m_mergeWindow;
     std::unique_ptr<DuplicateWindow> m_duplicateWindow;
     std::unique_ptr<ImageOutput> m_imageOutput;
+    std::unique_ptr<CameraWindow> m_cameraWindow;
     std::unique_ptr<MetadataMenus> m_metadataMenus;
     std::unique_ptr<SidecarMerges> m_sidecarMerges;
     std::unique_ptr<NamingWindows> m_namingWindows;

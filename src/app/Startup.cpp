@@ -5,6 +5,7 @@
 #include "app/PreferencesWindow.h"
 #include "app/Sheets.h"
 #include "batch/NamingWindows.h"
+#include "browser/CameraWindow.h"
 #include "browser/MainWindowController.h"
 
 #include "app/core/MakerSite.h"
@@ -70,11 +71,9 @@ void AppDelegate::awakeFromNib() {
         major > 0)
         macOSmajor = major;
 
-    setBackground(cameraWindow.deviceWindowImageView, "mainwindow.png");
-    setBackground(cameraWindow.devicebottomWindowImageView, "bottomwindow.png");
-    for (PKImageView *v :
-         {cameraWindow.hasDeviceImageView, mainWindowController().localPhotoViewImageView,
-          mainWindowController().photoLibraryImageView})
+    m_cameraWindow->prepareControls();
+    for (PKImageView *v : {mainWindowController().localPhotoViewImageView,
+                           mainWindowController().photoLibraryImageView})
         setBackground(v, "bgroud.png");
     for (PKImageView *v :
          {mainWindowController().editImageView, mainWindowController().photolibEiteBGImageView,
@@ -82,23 +81,16 @@ void AppDelegate::awakeFromNib() {
         setBackground(v, "editimageview.png");
 
     for (QListView *b : std::initializer_list<QListView *>{
-             cameraWindow.imageBrowserView, mainWindowController().localImageBrowserView,
+             m_cameraWindow->photoBrowser(), mainWindowController().localImageBrowserView,
              mainWindowController().photoLibBrowserView})
         prepareBrowser(b);
 
-    for (QPushButton *b :
-         {cameraWindow.deletePhotoBtn, cameraWindow.downloadPhotoBtn,
-          cameraWindow.importEditPhotoBtn, cameraWindow.viewExifBtn, cameraWindow.removeExifBtn})
-        if (b)
-            b->setEnabled(false);
     if (mainWindowController().taskProgressor) {
         mainWindowController().taskProgressor->hide();
         mainWindowController().taskProgressor->setValue(0);
     }
     if (mainWindowController().previewProgressor)
         mainWindowController().previewProgressor->hide();
-    if (cameraWindow.camerataskProgressor)
-        cameraWindow.camerataskProgressor->hide();
     if (mainWindowController().changtoiOSmodemenu)
         mainWindowController().changtoiOSmodemenu->setEnabled(false);
     gpsWindow.bAddGPS = false;
@@ -134,7 +126,7 @@ void AppDelegate::awakeFromNib() {
 
 void AppDelegate::applicationDidFinishLaunching() {
     theImageData.clear();
-    cameraWindow.cameItemArray.clear();
+    m_cameraWindow->clearPhotos();
     m_localLists.localPhotoItemArray.clear();
     m_localLists.localImportPhotoItemArray.clear();
 
@@ -154,9 +146,6 @@ void AppDelegate::applicationDidFinishLaunching() {
         mainWindowController().theplayerView->hide();
 
     restoreWindowGeometry();
-
-    cameraWindow.bNeedViewExif = false;
-    cameraWindow.bDownloadandimportToEdit = false;
 
     const bool modern = macOsVer > 9;
     const std::pair<QPushButton *, const char *> titleButtons[] = {

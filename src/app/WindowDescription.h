@@ -15,10 +15,9 @@ class PKImageView;
 
 // Our window description: each window is built in code in its own file and connects
 // its controls to the application object's outlets.
-void buildMainWindow(AppDelegate &d);   // app/MainWindow.cpp
-void buildCameraWindow(AppDelegate &d); // browser/CameraWindow.cpp
-void buildPopupMenus(AppDelegate &d);   // app/PopupMenus.cpp
-void buildAboutWindow(AppDelegate &d);  // app/AboutWindow.cpp
+void buildMainWindow(AppDelegate &d);  // app/MainWindow.cpp
+void buildPopupMenus(AppDelegate &d);  // app/PopupMenus.cpp
+void buildAboutWindow(AppDelegate &d); // app/AboutWindow.cpp
 // Edit sheet and GPS window.
 void buildEditSheetWindow(AppDelegate &d); // metadata/EditSheetWindow.cpp
 void buildGpsWindow(AppDelegate &d);       // metadata/GpsWindow.cpp

@@ -1,7 +1,9 @@
 // Cameras and iOS devices: discovery, the camera browser, downloads, deletion and the
 // metadata view. Device work runs on each device's own thread; everything here runs on
 // the main thread.
-#include "app/AppDelegate.h"
+#include "browser/CameraWindow.h"
+
+#include "app/AppServices.h"
 #include "app/Browsers.h"
 #include "app/Sheets.h"
 #include "app/WindowDescription.h"
@@ -24,15 +26,16 @@
 #include <QLabel>
 #include <QListView>
 #include <QMainWindow>
+#include <QPointer>
 #include <QProgressBar>
 
-namespace {
-QWidget *sheetWindow(AppDelegate &d) {
-    if (d.cameraWindow.deviceWindow && d.cameraWindow.deviceWindow->isVisible())
-        return d.cameraWindow.deviceWindow;
-    return d.window;
+QWidget *CameraWindow::sheetWindow() const {
+    if (deviceWindow && deviceWindow->isVisible())
+        return deviceWindow;
+    return app.mainWindow();
 }
 
+namespace {
 void spin(QProgressBar *bar, bool on) {
     if (!bar)
         return;
@@ -42,26 +45,26 @@ void spin(QProgressBar *bar, bool on) {
 }
 } // namespace
 
-void CameraWindowPart::startDeviceBrowser() {
+void CameraWindow::startDeviceBrowser() {
     if (mDeviceBrowser)
         return;
-    mDeviceBrowser = new PKDeviceBrowser(&d);
-    d.connect(mDeviceBrowser, &PKDeviceBrowser::didAddDevice, &d,
-              &AppDelegate::forward<&CameraWindowPart::deviceBrowserDidAddDevice>);
-    d.connect(mDeviceBrowser, &PKDeviceBrowser::didRemoveDevice, &d,
-              &AppDelegate::forward<&CameraWindowPart::deviceBrowserDidRemoveDevice>);
+    mDeviceBrowser = new PKDeviceBrowser(this);
+    connect(mDeviceBrowser, &PKDeviceBrowser::didAddDevice, this,
+            &CameraWindow::deviceBrowserDidAddDevice);
+    connect(mDeviceBrowser, &PKDeviceBrowser::didRemoveDevice, this,
+            &CameraWindow::deviceBrowserDidRemoveDevice);
     mDeviceBrowser->start();
 }
 
-void CameraWindowPart::startProgreess() {
+void CameraWindow::startProgreess() {
     spin(camerataskProgressor, true);
 }
 
-void CameraWindowPart::endProgress() {
+void CameraWindow::endProgress() {
     spin(camerataskProgressor, false);
 }
 
-bool CameraWindowPart::cameraRequestsPending() const {
+bool CameraWindow::cameraRequestsPending() const {
     for (const auto &object : mCameras)
         if (auto *device = qobject_cast<PKCameraDevice *>(object.get()))
             if (device->pendingRequests() > 0)
@@ -69,7 +72,7 @@ bool CameraWindowPart::cameraRequestsPending() const {
     return false;
 }
 
-QList<IKImageItemPtr> CameraWindowPart::selectedCameraItems() const {
+QList<IKImageItemPtr> CameraWindow::selectedCameraItems() const {
     QList<IKImageItemPtr> items;
     if (!imageBrowserView || !imageBrowserView->selectionModel())
         return items;
@@ -81,14 +84,14 @@ QList<IKImageItemPtr> CameraWindowPart::selectedCameraItems() const {
 
 // ---- Devices ----
 
-void CameraWindowPart::deviceBrowserDidAddDevice(const PKCameraDevicePtr &device, bool) {
+void CameraWindow::deviceBrowserDidAddDevice(const PKCameraDevicePtr &device, bool) {
     if (!device)
         return;
     if (deviceNamelab)
         deviceNamelab->setText(device->name());
     if (device->type() & kPKDeviceTypeCamera) {
         mCameras << device;
-        emit d.camerasChanged();
+        emit camerasChanged();
         // The camera no longer shown stops reading thumbnails for the one now chosen.
         if (auto previous = currentDevice.lock())
             previous->stopListing();
@@ -97,36 +100,35 @@ void CameraWindowPart::deviceBrowserDidAddDevice(const PKCameraDevicePtr &device
         // Each file's thumbnail is kept on disk on the device's thread, as it is listed.
         raw->setListingHook(
             [id = device->identifier()](PKCameraFile &file) { cacheCameraThumbnail(file, id); });
-        d.connect(
-            raw, &PKCameraDevice::didAddItems, &d,
-            [this, raw](const QList<PKCameraFilePtr> &f) { cameraDeviceDidAddItems(raw, f); });
-        d.connect(raw, &PKCameraDevice::didRemoveItem, &d,
-                  [this, raw](const PKCameraFilePtr &f) { cameraDeviceDidRemoveItem(raw, f); });
-        d.connect(raw, &PKCameraDevice::didOpenSession, &d,
-                  [this, raw](const QString &e) { deviceDidOpenSessionWithError(raw, e); });
-        d.connect(raw, &PKCameraDevice::didStopListing, &d, [this, raw] {
+        connect(raw, &PKCameraDevice::didAddItems, this,
+                [this, raw](const QList<PKCameraFilePtr> &f) { cameraDeviceDidAddItems(raw, f); });
+        connect(raw, &PKCameraDevice::didRemoveItem, this,
+                [this, raw](const PKCameraFilePtr &f) { cameraDeviceDidRemoveItem(raw, f); });
+        connect(raw, &PKCameraDevice::didOpenSession, this,
+                [this, raw](const QString &e) { deviceDidOpenSessionWithError(raw, e); });
+        connect(raw, &PKCameraDevice::didStopListing, this, [this, raw] {
             qCInfo(lcBrowser).noquote() << "device: \n" << raw->name() << "\nlisting stopped";
             if (!cameraRequestsPending())
                 endProgress();
         });
-        d.connect(raw, &PKCameraDevice::didFailToDeleteItem, &d,
-                  [this](const PKCameraFilePtr &f, const QString &error) {
-                      beginAlertSheet(
-                          sheetWindow(d), AppDelegate::tr("The photo could not be deleted."),
-                          QStringLiteral("%1\n%2").arg(f->name, error), {AppDelegate::tr(" Ok ")},
-                          [this](QMessageBox *a, int c) { d.sheets().savePanelDidEnd3(a, c); });
-                  });
-        d.connect(raw, &PKCameraDevice::didEncounterError, &d, [raw](const QString &error) {
+        connect(raw, &PKCameraDevice::didFailToDeleteItem, this,
+                [this](const PKCameraFilePtr &f, const QString &error) {
+                    beginAlertSheet(
+                        sheetWindow(), tr("The photo could not be deleted."),
+                        QStringLiteral("%1\n%2").arg(f->name, error), {tr(" Ok ")},
+                        [this](QMessageBox *a, int c) { app.sheets().savePanelDidEnd3(a, c); });
+                });
+        connect(raw, &PKCameraDevice::didEncounterError, this, [raw](const QString &error) {
             qCWarning(lcBrowser).noquote() << "device: \n"
                                            << raw->name() << "\ndidEncounterError: \n"
                                            << error;
         });
     }
-    if (d.mainWindowController().changtoiOSmodemenu)
-        d.mainWindowController().changtoiOSmodemenu->setEnabled(true);
+    if (mainWindow.changtoiOSmodemenu)
+        mainWindow.changtoiOSmodemenu->setEnabled(true);
 }
 
-void CameraWindowPart::deviceBrowserDidRemoveDevice(const PKCameraDevicePtr &device, bool) {
+void CameraWindow::deviceBrowserDidRemoveDevice(const PKCameraDevicePtr &device, bool) {
     qCInfo(lcBrowser).noquote() << "deviceBrowser:didRemoveDevice: \n"
                                 << (device ? device->name() : "") << "\n";
     if (!device)
@@ -152,20 +154,19 @@ void CameraWindowPart::deviceBrowserDidRemoveDevice(const PKCameraDevicePtr &dev
         endProgress();
 }
 
-void CameraWindowPart::ChangeToImportiOSDevicePhoto() {
+void CameraWindow::ChangeToImportiOSDevicePhoto() {
     if (!mCameras.isEmpty() && deviceWindow) {
-        showCentredOnScreen(deviceWindow, d.window);
+        showCentredOnScreen(deviceWindow, app.mainWindow());
         return;
     }
-    beginAlertSheet(d.window, AppDelegate::tr("No camera detected"),
-                    AppDelegate::tr("Please connect the camera to the computer by USB cable."),
-                    {AppDelegate::tr(" Ok ")}, [this](QMessageBox *alert, int code) {
-                        d.sheets().savePanelDidEnd3(alert, code);
-                    });
+    beginAlertSheet(
+        app.mainWindow(), tr("No camera detected"),
+        tr("Please connect the camera to the computer by USB cable."), {tr(" Ok ")},
+        [this](QMessageBox *alert, int code) { app.sheets().savePanelDidEnd3(alert, code); });
 }
 
-void CameraWindowPart::OpenDeviceAction() {
-    createFolder(d.preferences().storagelocation);
+void CameraWindow::OpenDeviceAction() {
+    createFolder(app.preferences().storagelocation);
     auto device = currentDevice.lock();
     if (!device)
         return;
@@ -173,7 +174,7 @@ void CameraWindowPart::OpenDeviceAction() {
     device->requestOpenSession();
 }
 
-void CameraWindowPart::deviceDidOpenSessionWithError(PKCameraDevice *device, const QString &error) {
+void CameraWindow::deviceDidOpenSessionWithError(PKCameraDevice *device, const QString &error) {
     qCInfo(lcBrowser).noquote() << "device:didOpenSessionWithError: \n"
                                 << device->name() << "\n"
                                 << error << "\n"
@@ -181,13 +182,12 @@ void CameraWindowPart::deviceDidOpenSessionWithError(PKCameraDevice *device, con
     if (!cameraRequestsPending())
         endProgress();
     if (!error.isEmpty())
-        beginAlertSheet(sheetWindow(d), AppDelegate::tr("The device could not be opened."),
-                        QStringLiteral("%1\n%2").arg(device->name(), error),
-                        {AppDelegate::tr(" Ok ")},
-                        [this](QMessageBox *a, int c) { d.sheets().savePanelDidEnd3(a, c); });
+        beginAlertSheet(sheetWindow(), tr("The device could not be opened."),
+                        QStringLiteral("%1\n%2").arg(device->name(), error), {tr(" Ok ")},
+                        [this](QMessageBox *a, int c) { app.sheets().savePanelDidEnd3(a, c); });
 }
 
-void CameraWindowPart::stopListings() {
+void CameraWindow::stopListings() {
     for (const auto &object : mCameras)
         if (auto *device = qobject_cast<PKCameraDevice *>(object.get()))
             device->stopListing();
@@ -195,8 +195,8 @@ void CameraWindowPart::stopListings() {
 
 // ---- Items ----
 
-void CameraWindowPart::cameraDeviceDidAddItems(PKCameraDevice *device,
-                                               const QList<PKCameraFilePtr> &files) {
+void CameraWindow::cameraDeviceDidAddItems(PKCameraDevice *device,
+                                           const QList<PKCameraFilePtr> &files) {
     if (!device)
         return;
     const qsizetype before = cameItemArray.size();
@@ -213,8 +213,7 @@ void CameraWindowPart::cameraDeviceDidAddItems(PKCameraDevice *device,
         cameraPhotoModel->reload();
 }
 
-void CameraWindowPart::cameraDeviceDidRemoveItem(PKCameraDevice *device,
-                                                 const PKCameraFilePtr &file) {
+void CameraWindow::cameraDeviceDidRemoveItem(PKCameraDevice *device, const PKCameraFilePtr &file) {
     qCDebug(lcBrowser).noquote() << "cameraDevice: \n"
                                  << device->name() << "\ndidRemoveItem: \n"
                                  << file->name;
@@ -236,11 +235,7 @@ struct DownloadJob {
     int waiting = 0;
 };
 
-void endDownloadJob(AppDelegate &d, const DownloadJob &job) {
-    if (!job.failures.isEmpty())
-        beginAlertSheet(sheetWindow(d), AppDelegate::tr("The photo could not be downloaded."),
-                        job.failures.join(QLatin1Char('\n')), {AppDelegate::tr(" Ok ")},
-                        [&d](QMessageBox *a, int c) { d.sheets().savePanelDidEnd3(a, c); });
+void revealFirst(const DownloadJob &job) {
     for (const QString &path : job.arrived) {
         if (path.isEmpty())
             continue;
@@ -249,10 +244,14 @@ void endDownloadJob(AppDelegate &d, const DownloadJob &job) {
     }
 }
 
-// Asks each item's camera for its file (`saveAs` gives the name; empty: the camera's);
-// false when nothing could be asked.
-bool downloadAsOneJob(AppDelegate &d, const QList<IKImageItemPtr> &items, bool importToEdit,
-                      const std::function<QString(const IKImageItemPtr &)> &saveAs) {
+QString ownName(const IKImageItemPtr &item) {
+    return item->fileName;
+}
+
+} // namespace
+
+bool CameraWindow::downloadAsOneJob(const QList<IKImageItemPtr> &items, bool importToEdit,
+                                    const std::function<QString(const IKImageItemPtr &)> &saveAs) {
     auto job = std::make_shared<DownloadJob>();
     QList<std::pair<PKCameraFilePtr, QString>> requests;
     for (const IKImageItemPtr &item : items) {
@@ -262,61 +261,63 @@ bool downloadAsOneJob(AppDelegate &d, const QList<IKImageItemPtr> &items, bool i
     }
     if (requests.isEmpty())
         return false;
-    createFolder(d.preferences().storagelocation);
+    createFolder(app.preferences().storagelocation);
     job->arrived = QStringList(requests.size(), QString());
     job->waiting = int(requests.size());
-    QPointer<AppDelegate> self(&d);
+    QPointer<CameraWindow> self(this);
     for (qsizetype i = 0; i < requests.size(); ++i) {
         const PKCameraFilePtr &file = requests[i].first;
         file->device()->requestDownloadFile(
-            file, d.preferences().storagelocation, requests[i].second,
+            file, app.preferences().storagelocation, requests[i].second,
             [self, job, i, importToEdit](const PKDownloadResult &r) {
                 if (!self)
                     return;
-                self->cameraWindow.didDownloadFile(r, importToEdit);
+                self->didDownloadFile(r, importToEdit);
                 if (r.reason.isEmpty())
                     job->arrived[i] = r.path;
                 else
                     job->failures << QStringLiteral("%1\n%2").arg(r.file ? r.file->name : QString(),
                                                                   r.reason);
-                if (--job->waiting == 0)
-                    endDownloadJob(*self, *job);
+                if (--job->waiting != 0)
+                    return;
+                if (!job->failures.isEmpty())
+                    beginAlertSheet(self->sheetWindow(), tr("The photo could not be downloaded."),
+                                    job->failures.join(QLatin1Char('\n')), {tr(" Ok ")},
+                                    [self](QMessageBox *a, int c) {
+                                        if (self)
+                                            self->app.sheets().savePanelDidEnd3(a, c);
+                                    });
+                revealFirst(*job);
             });
     }
     return true;
 }
 
-QString ownName(const IKImageItemPtr &item) {
-    return item->fileName;
-}
-
-} // namespace
-
-bool CameraWindowPart::requestCameraDownload(const IKImageItemPtr &item, const QString &saveAsName,
-                                             bool importToEdit) {
-    return downloadAsOneJob(d, {item}, importToEdit,
+bool CameraWindow::requestCameraDownload(const IKImageItemPtr &item, const QString &saveAsName,
+                                         bool importToEdit) {
+    return downloadAsOneJob({item}, importToEdit,
                             [saveAsName](const IKImageItemPtr &) { return saveAsName; });
 }
 
-void CameraWindowPart::DownloadPhotoAction() {
+void CameraWindow::DownloadPhotoAction() {
     startProgreess();
     bDownloadandimportToEdit = false;
-    const bool sent = downloadAsOneJob(d, selectedCameraItems(), false, ownName);
+    const bool sent = downloadAsOneJob(selectedCameraItems(), false, ownName);
     // Nothing was asked of a device, so no completion will stop the spinner.
     if (!sent && !cameraRequestsPending())
         endProgress();
 }
 
-void CameraWindowPart::DownloadImportEditePhotoAction() {
-    d.browsers().showLocalBrowser();
+void CameraWindow::DownloadImportEditePhotoAction() {
+    app.browsers().showLocalBrowser();
     startProgreess();
     bDownloadandimportToEdit = true;
-    const bool sent = downloadAsOneJob(d, selectedCameraItems(), true, ownName);
+    const bool sent = downloadAsOneJob(selectedCameraItems(), true, ownName);
     if (!sent && !cameraRequestsPending())
         endProgress();
 }
 
-void CameraWindowPart::didDownloadFile(const PKDownloadResult &result, bool importToEdit) {
+void CameraWindow::didDownloadFile(const PKDownloadResult &result, bool importToEdit) {
     qCDebug(lcBrowser).noquote() << "didDownloadFile called with:\n"
                                  << (result.file ? result.file->name : QString()) << "\n"
                                  << result.reason << "\n"
@@ -324,27 +325,26 @@ void CameraWindowPart::didDownloadFile(const PKDownloadResult &result, bool impo
                                  << result.path;
     if (!cameraRequestsPending()) {
         endProgress();
-        if (d.mainWindowController().previewProgressor)
-            d.mainWindowController().previewProgressor->hide();
+        if (mainWindow.previewProgressor)
+            mainWindow.previewProgressor->hide();
     }
     // A copy that did not arrive is neither listed nor shown; the job's end tells of it.
     if (result.reason.isEmpty() && importToEdit) {
-        d.browsers().addLocalItem(makeLocalItem(result.path));
-        d.browsers().reloadLocalBrowser();
+        app.browsers().addLocalItem(makeLocalItem(result.path));
+        app.browsers().reloadLocalBrowser();
     }
 }
 
 // ---- Delete and view ----
 
-void CameraWindowPart::DeletePhotoAction() {
+void CameraWindow::DeletePhotoAction() {
     const QList<IKImageItemPtr> items = selectedCameraItems();
     if (items.isEmpty())
         return;
-    beginAlertSheet(sheetWindow(d),
-                    AppDelegate::tr("Are you sure you want to delete the selected photo ?"),
-                    QString(), {AppDelegate::tr(" Delete "), AppDelegate::tr("Cancel")},
+    beginAlertSheet(sheetWindow(), tr("Are you sure you want to delete the selected photo ?"),
+                    QString(), {tr(" Delete "), tr("Cancel")},
                     [this, items](QMessageBox *alert, int code) {
-                        d.sheets().savePanelDidEnd3(alert, code);
+                        app.sheets().savePanelDidEnd3(alert, code);
                         if (code != 1)
                             return;
                         // Each camera is asked for its own files; items leave the list
@@ -358,10 +358,10 @@ void CameraWindowPart::DeletePhotoAction() {
                     });
 }
 
-void CameraWindowPart::ViewExifData() {
-    if (d.mainWindowController().previewProgressor) {
-        d.mainWindowController().previewProgressor->setRange(0, 0);
-        d.mainWindowController().previewProgressor->show();
+void CameraWindow::ViewExifData() {
+    if (mainWindow.previewProgressor) {
+        mainWindow.previewProgressor->setRange(0, 0);
+        mainWindow.previewProgressor->show();
     }
     QList<IKImageItemPtr> photos;
     for (const IKImageItemPtr &item : selectedCameraItems()) {
@@ -373,11 +373,11 @@ void CameraWindowPart::ViewExifData() {
         auto file = item->rare().cameraItem.lock();
         if (file && file->device()) {
             photos << item;
-            d.selection().currentFileName = item->fileName;
+            app.selection().currentFileName = item->fileName;
         }
     }
     const bool sent =
-        downloadAsOneJob(d, photos, false, [](const IKImageItemPtr &) { return QString(); });
-    if (!sent && !cameraRequestsPending() && d.mainWindowController().previewProgressor)
-        d.mainWindowController().previewProgressor->hide();
+        downloadAsOneJob(photos, false, [](const IKImageItemPtr &) { return QString(); });
+    if (!sent && !cameraRequestsPending() && mainWindow.previewProgressor)
+        mainWindow.previewProgressor->hide();
 }

@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 #include "app/Sheets.h"
 #include "app/WindowDescription.h"
+#include "browser/CameraWindow.h"
 #include "browser/MainWindowController.h"
 
 #include "browser/DropTargets.h"
@@ -50,8 +51,8 @@ int AppDelegate::numberOfItemsInImageBrowser(QListView *browser) const {
         return int(localLists().localPhotoItemArray.size());
     if (browser == mainWindowController().photoLibBrowserView)
         return int(library().photoLibBroserArray.size());
-    if (browser == cameraWindow.imageBrowserView)
-        return int(cameraWindow.cameItemArray.size());
+    if (browser == m_cameraWindow->photoBrowser())
+        return int(m_cameraWindow->photos().size());
     return 0;
 }
 
@@ -63,8 +64,8 @@ IKImageItemPtr AppDelegate::imageBrowser(QListView *browser, int index) const {
         items = &localLists().localPhotoItemArray;
     else if (browser == mainWindowController().photoLibBrowserView)
         items = &library().photoLibBroserArray;
-    else if (browser == cameraWindow.imageBrowserView)
-        items = &cameraWindow.cameItemArray;
+    else if (browser == m_cameraWindow->photoBrowser())
+        items = &m_cameraWindow->photos();
     if (!items || index < 0 || index >= items->size())
         return nullptr;
     return items->at(index);
@@ -72,7 +73,7 @@ IKImageItemPtr AppDelegate::imageBrowser(QListView *browser, int index) const {
 
 void AppDelegate::imageBrowser(QListView *browser, CellWasDoubleClicked, int index) {
     // The camera's files are not on disk: nothing to open.
-    if (!browser || browser == cameraWindow.imageBrowserView)
+    if (!browser || browser == m_cameraWindow->photoBrowser())
         return;
     const IKImageItemPtr item = imageBrowser(browser, index);
     if (item && !item->filePath.isEmpty())

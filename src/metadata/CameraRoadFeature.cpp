@@ -1,6 +1,8 @@
 // Photos still on a camera are edited through copies in the storage folder: the selected
 // camera photos are downloaded first, then each feature's local road runs on the copies.
-#include "app/AppDelegate.h"
+#include "browser/CameraWindow.h"
+
+#include "app/AppServices.h"
 
 #include "app/core/Settings.h"
 #include "base/Logging.h"
@@ -11,16 +13,19 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 
-bool CameraWindowPart::cameraIsSource() const {
-    return !d.blocalMode || d.removalMenuFromCamera;
+#include <algorithm>
+
+bool CameraWindow::cameraIsSource() const {
+    return !localMode() || removalMenuFromCamera;
 }
 
-bool CameraWindowPart::withCameraCopies(
+bool CameraWindow::withCameraCopies(
     std::function<void(const QList<IKImageItemPtr> &, const QStringList &)> then) {
     const QList<IKImageItemPtr> items = selectedCameraItems();
     if (items.isEmpty()) {
-        datefeature::showNoSelectionSheet(d);
+        datefeature::showNoSelectionSheet(app);
         return false;
     }
     struct Job {
@@ -43,29 +48,28 @@ bool CameraWindowPart::withCameraCopies(
     };
 
     QString folderError;
-    if (!createFolder(d.preferences().storagelocation, &folderError)) {
-        job->failures << AppDelegate::tr("The storage folder %1 cannot be created: %2")
-                             .arg(d.preferences().storagelocation, folderError);
+    if (!createFolder(app.preferences().storagelocation, &folderError)) {
+        job->failures << tr("The storage folder %1 cannot be created: %2")
+                             .arg(app.preferences().storagelocation, folderError);
         finish();
         return true;
     }
     // Copies whose camera file has gone are of no further use.
-    d.cameraCopies.removeIf([](const auto &copy) { return copy.first.expired(); });
+    cameraCopies.removeIf([](const auto &copy) { return copy.first.expired(); });
     startProgreess();
-    QPointer<AppDelegate> self(&d);
+    QPointer<CameraWindow> self(this);
     for (qsizetype i = 0; i < items.size(); ++i) {
         const IKImageItemPtr &item = items[i];
         const PKCameraFilePtr file = item->rare().cameraItem.lock();
         if (!file || !file->device()) {
-            job->failures
-                << AppDelegate::tr("%1: the camera is no longer connected").arg(item->fileName);
+            job->failures << tr("%1: the camera is no longer connected").arg(item->fileName);
             continue;
         }
         // A copy already made is edited again rather than downloaded a second time.
         QString known;
-        for (const auto &copy : d.cameraCopies)
+        for (const auto &copy : cameraCopies)
             if (copy.first.lock() == file && QFileInfo(copy.second).isFile() &&
-                QFileInfo(copy.second).absoluteDir() == QDir(d.preferences().storagelocation))
+                QFileInfo(copy.second).absoluteDir() == QDir(app.preferences().storagelocation))
                 known = copy.second;
         if (!known.isEmpty()) {
             job->paths[i] = known;
@@ -73,7 +77,7 @@ bool CameraWindowPart::withCameraCopies(
         }
         ++job->waiting;
         file->device()->requestDownloadFile(
-            file, d.preferences().storagelocation, item->fileName,
+            file, app.preferences().storagelocation, item->fileName,
             [self, job, i, file, finish](const PKDownloadResult &r) {
                 if (!self)
                     return;
@@ -87,8 +91,8 @@ bool CameraWindowPart::withCameraCopies(
                 } else {
                     job->failures << QStringLiteral("%1: %2").arg(file->name, r.reason);
                 }
-                if (!self->cameraWindow.cameraRequestsPending())
-                    self->cameraWindow.endProgress();
+                if (!self->cameraRequestsPending())
+                    self->endProgress();
                 if (--job->waiting == 0)
                     finish();
             });
@@ -99,4 +103,9 @@ bool CameraWindowPart::withCameraCopies(
         finish();
     }
     return true;
+}
+
+bool CameraWindow::isCameraCopy(const QString &path) const {
+    return std::any_of(cameraCopies.cbegin(), cameraCopies.cend(),
+                       [&path](const auto &copy) { return copy.second == path; });
 }

@@ -6,7 +6,7 @@
 #include "app/Browsers.h"
 #include "app/Jobs.h"
 #include "app/Sheets.h"
-#include "browser/CameraWindowPart.h"
+#include "browser/CameraWindow.h"
 #include "browser/MainWindowController.h"
 #include "browser/PRButton.h"
 
@@ -53,9 +53,9 @@ QString shownPhotoPath(AppServices &app, const QList<IKImageItemPtr> &selected) 
 
 } // namespace
 
-DateWindows::DateWindows(AppServices &app, CameraWindowPart &camera,
-                         MainWindowController &mainWindow, LibraryDatabase &database,
-                         LibraryPanels &panels, std::function<bool()> localMode)
+DateWindows::DateWindows(AppServices &app, CameraWindow &camera, MainWindowController &mainWindow,
+                         LibraryDatabase &database, LibraryPanels &panels,
+                         std::function<bool()> localMode)
     : app(app), camera(camera), mainWindow(mainWindow), database(database), panels(panels),
       localMode(std::move(localMode)) {}
 

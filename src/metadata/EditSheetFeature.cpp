@@ -3,6 +3,7 @@
 #include "app/Browsers.h"
 #include "app/Jobs.h"
 #include "app/Sheets.h"
+#include "browser/CameraWindow.h"
 #include "browser/MainWindowController.h"
 #include "library/LibraryPanels.h"
 
@@ -167,7 +168,7 @@ void EditSheetPart::StartEditViewAction() {
     basicInfoChange = false;
     cameraInfoChange = false;
     gpsInfoChange = false;
-    if (d.cameraWindow.cameraIsSource()) {
+    if (d.cameraWindow().cameraIsSource()) {
         // Camera photos have no values shown here: the sheet opens empty, and only what
         // the user types is written to them.
         for (QLineEdit *field : {titlelab,
@@ -271,7 +272,7 @@ void EditSheetPart::ClickApplyChangeAction() {
     auto *sheet = qobject_cast<QDialog *>(eidtMetaWindow);
     if (!sheet)
         return;
-    const bool camera = d.cameraWindow.cameraIsSource();
+    const bool camera = d.cameraWindow().cameraIsSource();
     const EditSheetTexts fields = fieldTexts(d);
     // A camera photo has no remembered values: every field with a text is written to it,
     // and an empty field leaves its tag as the photo has it.
@@ -306,8 +307,8 @@ void EditSheetPart::ClickApplyChangeAction() {
     if (camera) {
         // Camera photos: their downloaded copies are rewritten in place.
         QPointer<AppDelegate> self(&d);
-        d.cameraWindow.withCameraCopies([self, options](const QList<IKImageItemPtr> &copies,
-                                                        const QStringList &failures) {
+        d.cameraWindow().withCameraCopies([self, options](const QList<IKImageItemPtr> &copies,
+                                                          const QStringList &failures) {
             if (!self)
                 return;
             AppDelegate *d = self.data();

@@ -4,6 +4,7 @@
 #include "app/Browsers.h"
 #include "app/Jobs.h"
 #include "app/Sheets.h"
+#include "browser/CameraWindow.h"
 #include "browser/MainWindowController.h"
 
 #include "base/Coordinates.h"
@@ -75,7 +76,7 @@ void showGpsWindow(AppDelegate &d) {
 // Photos on a camera open the window once their copies are here, showing the first copy.
 void openWithCameraCopies(AppDelegate &d, void (*open)(AppDelegate &, const QString &)) {
     QPointer<AppDelegate> self(&d);
-    d.cameraWindow.withCameraCopies(
+    d.cameraWindow().withCameraCopies(
         [self, open](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
             if (!self)
                 return;
@@ -130,7 +131,7 @@ void offerToAddGps(AppDelegate &d, const QString &path) {
 void GpsWindowPart::EditeGPSExifDataPhoto() {
     if (!changeGPSWindow)
         return;
-    if (d.cameraWindow.cameraIsSource())
+    if (d.cameraWindow().cameraIsSource())
         return openWithCameraCopies(d, openGpsForEditing);
     if (d.browsers().selectedLocalItems().isEmpty()) {
         datefeature::showNoSelectionSheet(d);
@@ -142,7 +143,7 @@ void GpsWindowPart::EditeGPSExifDataPhoto() {
 void GpsWindowPart::AddGPSExifDataPhoto() {
     if (!changeGPSWindow)
         return;
-    if (d.cameraWindow.cameraIsSource())
+    if (d.cameraWindow().cameraIsSource())
         return openWithCameraCopies(d, openGpsForAdding);
     if (d.browsers().selectedLocalItems().isEmpty()) {
         datefeature::showNoSelectionSheet(d);
@@ -268,10 +269,10 @@ void GpsWindowPart::ClickSaveChangeGPSAction() {
             });
     };
     changeGPSWindow->hide();
-    if (d.cameraWindow.cameraIsSource()) {
+    if (d.cameraWindow().cameraIsSource()) {
         // Camera photos: their downloaded copies are rewritten in place.
         QPointer<AppDelegate> self(&d);
-        d.cameraWindow.withCameraCopies(
+        d.cameraWindow().withCameraCopies(
             [self, write](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
                 if (self)
                     write(*self, copies, false, failures);

@@ -6,14 +6,14 @@ class AppServices;
 class QLineEdit;
 class QMenu;
 class QWidget;
-struct CameraWindowPart;
+class CameraWindow;
 
 // The camera lens window: the lens make and model written into the selected local photos,
 // or into copies of the selected camera photos.
 class LensWindow {
     Q_DECLARE_TR_FUNCTIONS(LensWindow)
   public:
-    LensWindow(AppServices &app, CameraWindowPart &camera);
+    LensWindow(AppServices &app, CameraWindow &camera);
     ~LensWindow();
 
     void build();
@@ -26,7 +26,7 @@ class LensWindow {
 
   private:
     AppServices &app;
-    CameraWindowPart &camera;
+    CameraWindow &camera;
     QList<QWidget *> ownWindows; // the windows built without a parent
 
     QWidget *changelensWindow = nullptr;

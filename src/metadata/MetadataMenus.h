@@ -9,7 +9,7 @@
 class AppServices;
 class QFileDialog;
 class QMenu;
-struct CameraWindowPart;
+class CameraWindow;
 struct GpsWindowPart;
 struct MainWindowController;
 
@@ -20,7 +20,7 @@ class MetadataMenus {
   public:
     // The camera window gives its photos as copies; the naming after a place stops the GPS
     // window's place look-up; the property-list panel is the main window's open panel.
-    MetadataMenus(AppServices &app, CameraWindowPart &camera, GpsWindowPart &gps,
+    MetadataMenus(AppServices &app, CameraWindow &camera, GpsWindowPart &gps,
                   MainWindowController &mainWindow);
 
     // The items of the property-list menu (exports, a separator, imports), of the tag-copy
@@ -80,7 +80,7 @@ class MetadataMenus {
     void openPlistPanel(PanelEnd end);
 
     AppServices &app;
-    CameraWindowPart &camera;
+    CameraWindow &camera;
     GpsWindowPart &gps;
     MainWindowController &mainWindow;
 };

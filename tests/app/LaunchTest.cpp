@@ -208,15 +208,16 @@ TEST_F(Launch, MainWindowFitsTheScreenAndKeepsAMinimum) {
     EXPECT_FALSE(d->mainWindowController().photolibView->isVisible());
     EXPECT_TRUE(d->mainWindowController().leftTipView->isVisible());
     EXPECT_FALSE(d->mainWindowController().leftphotoScrView->isVisible());
-    for (QListView *b : std::initializer_list<QListView *>{
-             d->cameraWindow.imageBrowserView, d->mainWindowController().localImageBrowserView,
-             d->mainWindowController().photoLibBrowserView}) {
+    for (QListView *b :
+         std::initializer_list<QListView *>{drive(*d).find<QListView>("imageBrowserView"),
+                                            d->mainWindowController().localImageBrowserView,
+                                            d->mainWindowController().photoLibBrowserView}) {
         EXPECT_EQ(b->iconSize(), QSize(85, 85));
         EXPECT_EQ(b->viewMode(), QListView::IconMode);
     }
     EXPECT_FALSE(d->mainWindowController().pasteExifMenuItem->isEnabled());
     EXPECT_FALSE(d->mainWindowController().pasteAllPhotoMetaMenuItem->isEnabled());
-    EXPECT_FALSE(d->cameraWindow.deletePhotoBtn->isEnabled());
+    EXPECT_FALSE(drive(*d).find<QPushButton>("deletePhotoBtn")->isEnabled());
     EXPECT_FALSE(drive(*d).find<QComboBox>("renameDateFormatBtn")->isEnabled());
     EXPECT_EQ(d->mainWindowController().quickActionMenu->menu(),
               d->mainWindowController().removeExifMenu);

@@ -1,12 +1,14 @@
 // The camera window against folder-backed cameras (libgphoto2's "Directory Browse").
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
+#include "browser/CameraWindow.h"
 #include "browser/LocalPhotoModel.h"
 #include "browser/MainWindowController.h"
 #include "browser/core/CameraItems.h"
 #include "platform/core/CameraDevice.h"
 #include "platform/core/PrivateFolder.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"
 
@@ -41,7 +43,7 @@ class CameraFeature : public ::testing::Test {
         Workspace::setRevealer([this](const QString &p, const QString &) { revealed << p; });
         d = std::make_unique<AppDelegate>();
         d->launch();
-        d->cameraWindow.mDeviceBrowser->setAutodetectEnabled(false);
+        camera().deviceBrowser()->setAutodetectEnabled(false);
         d->preferences().storagelocation = storage.path();
     }
     void TearDown() override {
@@ -58,25 +60,24 @@ class CameraFeature : public ::testing::Test {
         return card;
     }
     void plugIn(const QString &card) {
-        const qsizetype before = d->cameraWindow.mCameras.size();
-        d->cameraWindow.mDeviceBrowser->addFolderDevice(card);
-        d->cameraWindow.mDeviceBrowser->pollNow();
-        ASSERT_TRUE(waitFor([&] { return d->cameraWindow.mCameras.size() == before + 1; }));
+        const qsizetype before = camera().cameraCount();
+        camera().deviceBrowser()->addFolderDevice(card);
+        camera().deviceBrowser()->pollNow();
+        ASSERT_TRUE(waitFor([&] { return camera().cameraCount() == before + 1; }));
     }
     void openCurrent(qsizetype expectedItems) {
-        d->cameraWindow.OpenDeviceAction();
+        camera().OpenDeviceAction();
         ASSERT_TRUE(waitFor([&] {
-            return d->cameraWindow.cameItemArray.size() == expectedItems &&
-                   !d->cameraWindow.cameraRequestsPending();
+            return camera().photos().size() == expectedItems && !camera().cameraRequestsPending();
         }));
     }
+    CameraWindow &camera() { return drive(*d).cameraWindow(); }
     void select(const QStringList &names) {
-        QItemSelectionModel *sel = d->cameraWindow.imageBrowserView->selectionModel();
-        sel->clear();
-        for (int i = 0; i < d->cameraWindow.cameItemArray.size(); ++i)
-            if (names.contains(d->cameraWindow.cameItemArray[i]->fileName))
-                sel->select(d->cameraWindow.cameraPhotoModel->index(i),
-                            QItemSelectionModel::Select);
+        QList<int> rows;
+        for (int i = 0; i < camera().photos().size(); ++i)
+            if (names.contains(camera().photos()[i]->fileName))
+                rows << i;
+        drive(*d).selectRows("imageBrowserView", rows);
     }
     QMessageBox *openSheet() {
         for (QWidget *top : QApplication::topLevelWidgets())
@@ -106,61 +107,62 @@ class CameraFeature : public ::testing::Test {
 
 TEST_F(CameraFeature, NoCameraSheetAndMenuStaysOff) {
     EXPECT_FALSE(d->mainWindowController().changtoiOSmodemenu->isEnabled());
-    d->cameraWindow.ChangeToImportiOSDevicePhoto();
+    camera().ChangeToImportiOSDevicePhoto();
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "No camera detected");
     EXPECT_EQ(sheet->informativeText(), "Please connect the camera to the computer by USB cable.");
-    EXPECT_FALSE(d->cameraWindow.deviceWindow->isVisible());
+    EXPECT_FALSE(drive(*d).find("deviceWindow")->isVisible());
     answer(sheet, " Ok ");
     // With no device the actions send nothing and leave no spinner running.
-    d->cameraWindow.OpenDeviceAction();
-    d->cameraWindow.DownloadPhotoAction();
-    EXPECT_FALSE(d->cameraWindow.camerataskProgressor->isVisible());
+    camera().OpenDeviceAction();
+    camera().DownloadPhotoAction();
+    EXPECT_FALSE(drive(*d).find<QProgressBar>("camerataskProgressor")->isVisible());
 }
 
 TEST_F(CameraFeature, DiscoveryListingAndThumbnails) {
     const QString card = makeCard("one", {"wedding.jpg", "IMG_1994.JPG", "IMG_0123.mov"});
     plugIn(card);
     EXPECT_TRUE(d->mainWindowController().changtoiOSmodemenu->isEnabled());
-    EXPECT_EQ(d->cameraWindow.deviceNamelab->text(), "Directory Browse");
-    ASSERT_TRUE(d->cameraWindow.currentDevice.lock());
-    d->cameraWindow.ChangeToImportiOSDevicePhoto();
-    EXPECT_TRUE(d->cameraWindow.deviceWindow->isVisible());
+    EXPECT_EQ(drive(*d).text("deviceNamelab"), "Directory Browse");
+    ASSERT_TRUE(camera().currentCamera());
+    camera().ChangeToImportiOSDevicePhoto();
+    EXPECT_TRUE(drive(*d).find("deviceWindow")->isVisible());
     EXPECT_EQ(openSheet(), nullptr);
     // In the middle of the screen.
     const QRect area = d->window->screen()->availableGeometry();
-    EXPECT_LE((d->cameraWindow.deviceWindow->geometry().center() - area.center()).manhattanLength(),
-              2);
+    EXPECT_LE(
+        (drive(*d).find("deviceWindow")->geometry().center() - area.center()).manhattanLength(), 2);
 
     // Nothing is selected yet, so no action is offered.
-    const QList<QPushButton *> actions{
-        d->cameraWindow.downloadPhotoBtn, d->cameraWindow.importEditPhotoBtn,
-        d->cameraWindow.deletePhotoBtn, d->cameraWindow.viewExifBtn, d->cameraWindow.removeExifBtn};
+    QList<QPushButton *> actions;
+    for (const char *name : {"downloadPhotoBtn", "importEditPhotoBtn", "deletePhotoBtn",
+                             "viewExifBtn", "removeExifBtn"})
+        actions << drive(*d).find<QPushButton>(name);
     for (QPushButton *b : actions)
         EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
 
     openCurrent(3);
-    EXPECT_FALSE(d->cameraWindow.camerataskProgressor->isVisible());
-    EXPECT_EQ(d->cameraWindow.cameraPhotoModel->rowCount(), 3);
+    EXPECT_FALSE(drive(*d).find<QProgressBar>("camerataskProgressor")->isVisible());
+    EXPECT_EQ(camera().photoBrowser()->model()->rowCount(), 3);
     for (QPushButton *b : actions)
         EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
     select({"wedding.jpg"});
     for (QPushButton *b : actions)
         EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
     select({});
-    EXPECT_FALSE(d->cameraWindow.importEditPhotoBtn->isEnabled());
+    EXPECT_FALSE(drive(*d).find<QPushButton>("importEditPhotoBtn")->isEnabled());
     QStringList thumbPaths;
     for (int row = 0; row < 3; ++row) {
-        const IKImageItemPtr &item = d->cameraWindow.cameItemArray[row];
+        const IKImageItemPtr &item = camera().photos()[row];
         // Every cell shows the file's name under a picture that fits the cell: a picture
         // larger than the icon pushes the name out of it.
-        const QModelIndex cell = d->cameraWindow.cameraPhotoModel->index(row);
+        const QModelIndex cell = camera().photoBrowser()->model()->index(row, 0);
         EXPECT_EQ(cell.data(Qt::DisplayRole).toString(), item->fileName);
         const QImage picture = cell.data(Qt::DecorationRole).value<QImage>();
         ASSERT_FALSE(picture.isNull()) << item->fileName.toStdString();
         const QSizeF shown = picture.deviceIndependentSize();
-        const QSize icon = d->cameraWindow.imageBrowserView->iconSize();
+        const QSize icon = camera().photoBrowser()->iconSize();
         EXPECT_LE(shown.width(), icon.width()) << item->fileName.toStdString();
         EXPECT_LE(shown.height(), icon.height()) << item->fileName.toStdString();
         // The photo without a preview of its own and the video show themselves (their
@@ -177,14 +179,14 @@ TEST_F(CameraFeature, DiscoveryListingAndThumbnails) {
     }
     // A second opening lists nothing twice.
     openCurrent(3);
-    EXPECT_EQ(d->cameraWindow.cameItemArray.size(), 3);
+    EXPECT_EQ(camera().photos().size(), 3);
 
     // A second camera with a file of the same name keeps its own thumbnail file.
     const QString other = makeCard("two", {"IMG_1994.JPG"});
     plugIn(other);
     openCurrent(4);
-    const QString newest = d->cameraWindow.cameItemArray.last()->filePath;
-    EXPECT_EQ(d->cameraWindow.cameItemArray.last()->fileName, "IMG_1994.JPG");
+    const QString newest = camera().photos().last()->filePath;
+    EXPECT_EQ(camera().photos().last()->fileName, "IMG_1994.JPG");
     EXPECT_FALSE(thumbPaths.contains(newest));
 }
 
@@ -196,24 +198,24 @@ TEST_F(CameraFeature, UnpluggingOneOfTwoKeepsTheOtherUsable) {
     plugIn(second);
     openCurrent(3);
     ASSERT_TRUE(QDir(second).removeRecursively());
-    d->cameraWindow.mDeviceBrowser->pollNow();
-    ASSERT_TRUE(waitFor([&] { return d->cameraWindow.mCameras.size() == 1; }));
+    camera().deviceBrowser()->pollNow();
+    ASSERT_TRUE(waitFor([&] { return camera().cameraCount() == 1; }));
     // The gone camera's item leaves; the other camera is current and still answers.
-    EXPECT_EQ(d->cameraWindow.cameItemArray.size(), 2);
-    ASSERT_TRUE(d->cameraWindow.currentDevice.lock());
-    EXPECT_EQ(d->cameraWindow.currentDevice.lock()->address().port, "disk:" + first);
+    EXPECT_EQ(camera().photos().size(), 2);
+    ASSERT_TRUE(camera().currentCamera());
+    EXPECT_EQ(camera().currentCamera()->address().port, "disk:" + first);
     select({"wedding.jpg"});
-    d->cameraWindow.DownloadPhotoAction();
+    camera().DownloadPhotoAction();
     ASSERT_TRUE(waitFor([&] { return !revealed.isEmpty(); }));
     EXPECT_TRUE(sameBytes(storage.filePath("wedding.jpg"), fixturePath("wedding.jpg")));
 
-    d->cameraWindow.deviceWindow->show();
+    drive(*d).find("deviceWindow")->show();
     ASSERT_TRUE(QDir(first).removeRecursively());
-    d->cameraWindow.mDeviceBrowser->pollNow();
-    ASSERT_TRUE(waitFor([&] { return d->cameraWindow.mCameras.isEmpty(); }));
-    EXPECT_TRUE(d->cameraWindow.cameItemArray.isEmpty());
-    EXPECT_FALSE(d->cameraWindow.currentDevice.lock());
-    EXPECT_FALSE(d->cameraWindow.deviceWindow->isVisible());
+    camera().deviceBrowser()->pollNow();
+    ASSERT_TRUE(waitFor([&] { return camera().cameraCount() == 0; }));
+    EXPECT_TRUE(camera().photos().isEmpty());
+    EXPECT_FALSE(camera().currentCamera());
+    EXPECT_FALSE(drive(*d).find("deviceWindow")->isVisible());
 }
 
 TEST_F(CameraFeature, DownloadAndDownloadAndEdit) {
@@ -221,9 +223,8 @@ TEST_F(CameraFeature, DownloadAndDownloadAndEdit) {
     plugIn(card);
     openCurrent(3);
     select({"wedding.jpg", "IMG_0123.mov"});
-    d->cameraWindow.DownloadPhotoAction();
-    ASSERT_TRUE(
-        waitFor([&] { return !revealed.isEmpty() && !d->cameraWindow.cameraRequestsPending(); }));
+    camera().DownloadPhotoAction();
+    ASSERT_TRUE(waitFor([&] { return !revealed.isEmpty() && !camera().cameraRequestsPending(); }));
     QApplication::processEvents();
     // One reveal per download job: the first photo of the list.
     ASSERT_EQ(revealed.size(), 1);
@@ -231,7 +232,7 @@ TEST_F(CameraFeature, DownloadAndDownloadAndEdit) {
                 revealed.first() == storage.filePath("IMG_0123.mov"));
     EXPECT_TRUE(QFile::exists(storage.filePath("IMG_0123.mov")));
     EXPECT_TRUE(d->localLists().localPhotoItemArray.isEmpty());
-    EXPECT_FALSE(d->cameraWindow.camerataskProgressor->isVisible());
+    EXPECT_FALSE(drive(*d).find<QProgressBar>("camerataskProgressor")->isVisible());
     // An outside reader sees the video whole.
     QProcess probe;
     probe.start("ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0",
@@ -242,9 +243,8 @@ TEST_F(CameraFeature, DownloadAndDownloadAndEdit) {
 
     revealed.clear();
     select({"wedding.jpg", "IMG_1994.JPG"});
-    d->cameraWindow.DownloadImportEditePhotoAction();
-    ASSERT_TRUE(
-        waitFor([&] { return !revealed.isEmpty() && !d->cameraWindow.cameraRequestsPending(); }));
+    camera().DownloadImportEditePhotoAction();
+    ASSERT_TRUE(waitFor([&] { return !revealed.isEmpty() && !camera().cameraRequestsPending(); }));
     QApplication::processEvents();
     ASSERT_EQ(revealed.size(), 1);
     ASSERT_EQ(d->localLists().localPhotoItemArray.size(), 2);
@@ -271,13 +271,13 @@ TEST_F(CameraFeature, FailedDownloadIsReportedNotListedNorRevealed) {
     openCurrent(1);
     ASSERT_TRUE(QFile::remove(card + "/DCIM/100TEST/wedding.jpg"));
     select({"wedding.jpg"});
-    d->cameraWindow.DownloadImportEditePhotoAction();
+    camera().DownloadImportEditePhotoAction();
     ASSERT_TRUE(waitFor([&] { return openSheet() != nullptr; }));
     EXPECT_EQ(openSheet()->text(), "The photo could not be downloaded.");
     EXPECT_TRUE(revealed.isEmpty());
     EXPECT_TRUE(d->localLists().localPhotoItemArray.isEmpty());
     EXPECT_FALSE(QFile::exists(storage.filePath("wedding.jpg")));
-    EXPECT_FALSE(d->cameraWindow.camerataskProgressor->isVisible());
+    EXPECT_FALSE(drive(*d).find<QProgressBar>("camerataskProgressor")->isVisible());
     answer(openSheet(), " Ok ");
 }
 
@@ -285,27 +285,27 @@ TEST_F(CameraFeature, DeleteWaitsForTheDeviceAndCancelKeepsAll) {
     const QString card = makeCard("card", {"wedding.jpg", "IMG_1994.JPG", "IMG_0123.mov"});
     plugIn(card);
     openCurrent(3);
-    d->cameraWindow.deviceWindow->show();
+    drive(*d).find("deviceWindow")->show();
     select({"wedding.jpg", "IMG_0123.mov"});
-    d->cameraWindow.DeletePhotoAction();
+    camera().DeletePhotoAction();
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "Are you sure you want to delete the selected photo ?");
     answer(sheet, "Cancel");
-    EXPECT_EQ(d->cameraWindow.cameItemArray.size(), 3);
+    EXPECT_EQ(camera().photos().size(), 3);
     EXPECT_TRUE(QFile::exists(card + "/DCIM/100TEST/wedding.jpg"));
 
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     // One of the two vanished from the card: only the confirmed one leaves the list.
     ASSERT_TRUE(QFile::remove(card + "/DCIM/100TEST/IMG_0123.mov"));
-    d->cameraWindow.DeletePhotoAction();
+    camera().DeletePhotoAction();
     sheet = openSheet();
     ASSERT_TRUE(sheet);
     answer(sheet, " Delete ");
-    EXPECT_EQ(d->cameraWindow.cameItemArray.size(), 3); // nothing leaves before the device answers
-    ASSERT_TRUE(waitFor([&] { return !d->cameraWindow.cameraRequestsPending(); }));
+    EXPECT_EQ(camera().photos().size(), 3); // nothing leaves before the device answers
+    ASSERT_TRUE(waitFor([&] { return !camera().cameraRequestsPending(); }));
     QStringList left;
-    for (const auto &item : d->cameraWindow.cameItemArray)
+    for (const auto &item : camera().photos())
         left << item->fileName;
     left.sort();
     EXPECT_EQ(left, (QStringList{"IMG_0123.mov", "IMG_1994.JPG"}));
@@ -321,9 +321,8 @@ TEST_F(CameraFeature, ViewMetadataSkipsVideosWithoutStopping) {
     plugIn(card);
     openCurrent(4);
     select({"IMG_1994.JPG", "IMG_0123.mov", "wedding.jpg", "clip.mp4"});
-    d->cameraWindow.ViewExifData();
-    ASSERT_TRUE(
-        waitFor([&] { return !revealed.isEmpty() && !d->cameraWindow.cameraRequestsPending(); }));
+    camera().ViewExifData();
+    ASSERT_TRUE(waitFor([&] { return !revealed.isEmpty() && !camera().cameraRequestsPending(); }));
     QApplication::processEvents();
     EXPECT_EQ(revealed, QStringList{storage.filePath("IMG_1994.JPG")}) << "one reveal per job";
     EXPECT_TRUE(QFile::exists(storage.filePath("IMG_1994.JPG")));
@@ -369,8 +368,8 @@ TEST_F(CameraFeature, ListingThousandsOfPhotosNeverStallsTheWindow) {
     // thread stalls every one.
     const auto listingStall = [&]() -> qint64 {
         plugIn(card);
-        d->cameraWindow.ChangeToImportiOSDevicePhoto();
-        EXPECT_TRUE(d->cameraWindow.deviceWindow->isVisible());
+        camera().ChangeToImportiOSDevicePhoto();
+        EXPECT_TRUE(drive(*d).find("deviceWindow")->isVisible());
         QElapsedTimer clock;
         qint64 last = 0, lastQueued = runQueueWaitMs(), longest = 0;
         QTimer tick;
@@ -382,27 +381,27 @@ TEST_F(CameraFeature, ListingThousandsOfPhotosNeverStallsTheWindow) {
             lastQueued = queued;
         });
         bool opened = false;
-        QObject::connect(d->cameraWindow.currentDevice.lock().get(),
-                         &PKCameraDevice::didOpenSession, [&] { opened = true; });
+        QObject::connect(camera().currentCamera().get(), &PKCameraDevice::didOpenSession,
+                         [&] { opened = true; });
         clock.start();
         tick.start();
-        d->cameraWindow.OpenDeviceAction();
+        camera().OpenDeviceAction();
         EXPECT_TRUE(waitFor([&] { return opened; }, 120000));
         return opened ? longest : std::numeric_limits<qint64>::max();
     };
     qint64 best = listingStall();
     for (int run = 1; run < 3 && best >= 100; ++run) {
         // The card unplugged and plugged in again lists afresh.
-        d->cameraWindow.mDeviceBrowser->removeFolderDevice(card);
-        d->cameraWindow.mDeviceBrowser->pollNow();
-        ASSERT_TRUE(waitFor([&] { return d->cameraWindow.mCameras.isEmpty(); }));
+        camera().deviceBrowser()->removeFolderDevice(card);
+        camera().deviceBrowser()->pollNow();
+        ASSERT_TRUE(waitFor([&] { return camera().cameraCount() == 0; }));
         best = std::min(best, listingStall());
     }
     EXPECT_LT(best, 100) << "the window stalled for " << best << " ms";
-    ASSERT_EQ(d->cameraWindow.cameItemArray.size(), kPhotos);
-    EXPECT_EQ(d->cameraWindow.cameraPhotoModel->rowCount(), kPhotos);
+    ASSERT_EQ(camera().photos().size(), kPhotos);
+    EXPECT_EQ(camera().photoBrowser()->model()->rowCount(), kPhotos);
     // Every item has its picture, also on disk.
-    const IKImageItemPtr lastItem = d->cameraWindow.cameItemArray.last();
+    const IKImageItemPtr lastItem = camera().photos().last();
     EXPECT_FALSE(lastItem->rare().fileImage.isNull());
     EXPECT_EQ(QImageReader(lastItem->filePath).size(), QSize(24, 16));
 }
@@ -410,67 +409,67 @@ TEST_F(CameraFeature, ListingThousandsOfPhotosNeverStallsTheWindow) {
 TEST_F(CameraFeature, ClosingTheWindowOrChoosingAnotherCameraStopsTheListing) {
     constexpr int kPhotos = 300;
     plugIn(makeBigCard(cards.filePath("big"), kPhotos));
-    auto device = d->cameraWindow.currentDevice.lock();
+    auto device = camera().currentCamera();
     ASSERT_TRUE(device);
     int opened = 0, stopped = 0;
     QObject::connect(device.get(), &PKCameraDevice::didOpenSession, [&] { ++opened; });
     QObject::connect(device.get(), &PKCameraDevice::didStopListing, [&] { ++stopped; });
     // At the first photo: a download is asked for, then the window closes.
-    d->cameraWindow.ChangeToImportiOSDevicePhoto();
+    camera().ChangeToImportiOSDevicePhoto();
     auto first = std::make_shared<QMetaObject::Connection>();
     qsizetype atClose = -1;
     *first = QObject::connect(device.get(), &PKCameraDevice::didAddItems, [&, first] {
         QObject::disconnect(*first);
-        select({d->cameraWindow.cameItemArray.first()->fileName});
-        d->cameraWindow.DownloadPhotoAction();
-        d->cameraWindow.deviceWindow->close();
-        atClose = d->cameraWindow.cameItemArray.size();
+        select({camera().photos().first()->fileName});
+        camera().DownloadPhotoAction();
+        drive(*d).find("deviceWindow")->close();
+        atClose = camera().photos().size();
     });
-    d->cameraWindow.OpenDeviceAction();
-    ASSERT_TRUE(waitFor([&] { return stopped == 1 && !d->cameraWindow.cameraRequestsPending(); }));
+    camera().OpenDeviceAction();
+    ASSERT_TRUE(waitFor([&] { return stopped == 1 && !camera().cameraRequestsPending(); }));
     QApplication::processEvents();
     // The listing ended with what it had when the window closed: no file came after; the
     // download sent before the close still arrived.
-    const qsizetype partial = d->cameraWindow.cameItemArray.size();
+    const qsizetype partial = camera().photos().size();
     EXPECT_EQ(partial, atClose);
     EXPECT_GE(partial, 1);
     EXPECT_LT(partial, kPhotos);
     EXPECT_EQ(opened, 0);
     EXPECT_FALSE(device->hasOpenSession());
     EXPECT_EQ(openSheet(), nullptr);
-    EXPECT_FALSE(d->cameraWindow.camerataskProgressor->isVisible());
+    EXPECT_FALSE(drive(*d).find<QProgressBar>("camerataskProgressor")->isVisible());
     ASSERT_EQ(revealed.size(), 1);
     EXPECT_TRUE(QFile::exists(revealed.first()));
 
     // Opened again, the device lists the rest: every photo once.
-    d->cameraWindow.ChangeToImportiOSDevicePhoto();
+    camera().ChangeToImportiOSDevicePhoto();
     openCurrent(kPhotos);
     EXPECT_EQ(opened, 1);
     QSet<QString> names;
-    for (const IKImageItemPtr &item : d->cameraWindow.cameItemArray)
+    for (const IKImageItemPtr &item : camera().photos())
         names.insert(item->fileName);
     EXPECT_EQ(names.size(), kPhotos);
 
     // Another camera arriving while one lists becomes the chosen one and stops that listing;
     // asked to open again before the stop has ended, the stopped camera lists the rest.
     plugIn(makeBigCard(cards.filePath("second"), kPhotos));
-    auto second = d->cameraWindow.currentDevice.lock();
+    auto second = camera().currentCamera();
     ASSERT_TRUE(second && second != device);
     stopped = 0;
     QObject::connect(second.get(), &PKCameraDevice::didStopListing, [&] { ++stopped; });
     *first = QObject::connect(second.get(), &PKCameraDevice::didAddItems, [&, first] {
         QObject::disconnect(*first);
         const QString third = makeCard("third", {"wedding.jpg"});
-        d->cameraWindow.deviceBrowserDidAddDevice(
+        camera().deviceBrowserDidAddDevice(
             std::make_shared<PKCameraDevice>(PKDeviceAddress{"Directory Browse", "disk:" + third}),
             false);
         second->requestOpenSession();
     });
-    d->cameraWindow.OpenDeviceAction();
-    ASSERT_TRUE(waitFor([&] { return stopped == 1 && !d->cameraWindow.cameraRequestsPending(); }));
-    EXPECT_EQ(d->cameraWindow.mCameras.size(), 3);
+    camera().OpenDeviceAction();
+    ASSERT_TRUE(waitFor([&] { return stopped == 1 && !camera().cameraRequestsPending(); }));
+    EXPECT_EQ(camera().cameraCount(), 3);
     EXPECT_TRUE(second->hasOpenSession());
-    EXPECT_EQ(d->cameraWindow.cameItemArray.size(), 2 * kPhotos);
+    EXPECT_EQ(camera().photos().size(), 2 * kPhotos);
 }
 
 TEST(CameraItems, ThumbnailPathsStayInOurFolderAndApartPerDeviceAndFolder) {

@@ -270,7 +270,8 @@ TEST_F(ClickRouter, MapWindowAndDoubleClick) {
                     AppDelegate::CellWasDoubleClicked{}, 0);
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened[0].toLocalFile(), park);
-    d->imageBrowser(d->cameraWindow.imageBrowserView, AppDelegate::CellWasDoubleClicked{}, 0);
+    d->imageBrowser(drive(*d).find<QListView>("imageBrowserView"),
+                    AppDelegate::CellWasDoubleClicked{}, 0);
     EXPECT_EQ(opened.size(), 1);
 }
 

@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 #include "app/Jobs.h"
 #include "app/core/Settings.h"
+#include "browser/CameraWindow.h"
 #include "browser/LocalPhotoModel.h"
 #include "browser/MainWindowController.h"
 #include "metadata/DateWindows.h"
@@ -73,20 +74,18 @@ class CameraRoads : public ::testing::Test {
         Workspace::setRevealer([this](const QString &p, const QString &) { revealed << p; });
         d = std::make_unique<AppDelegate>();
         d->launch();
-        d->cameraWindow.mDeviceBrowser->setAutodetectEnabled(false);
+        camera().deviceBrowser()->setAutodetectEnabled(false);
         d->preferences().storagelocation = storage.path();
         card = cards.filePath("card");
         QDir().mkpath(card + "/DCIM/100TEST");
         for (const char *f : {"wedding.jpg", "St James Park.jpg", "IMG_1994.JPG"})
             EXPECT_FALSE(copyFixture(f, card + "/DCIM/100TEST").isEmpty());
-        d->cameraWindow.mDeviceBrowser->addFolderDevice(card);
-        d->cameraWindow.mDeviceBrowser->pollNow();
-        ASSERT_TRUE(waitFor([&] { return d->cameraWindow.mCameras.size() == 1; }));
-        d->cameraWindow.OpenDeviceAction();
-        ASSERT_TRUE(waitFor([&] {
-            return d->cameraWindow.cameItemArray.size() == 3 &&
-                   !d->cameraWindow.cameraRequestsPending();
-        }));
+        camera().deviceBrowser()->addFolderDevice(card);
+        camera().deviceBrowser()->pollNow();
+        ASSERT_TRUE(waitFor([&] { return camera().cameraCount() == 1; }));
+        camera().OpenDeviceAction();
+        ASSERT_TRUE(waitFor(
+            [&] { return camera().photos().size() == 3 && !camera().cameraRequestsPending(); }));
         d->blocalMode = false; // the camera is the source
     }
     void TearDown() override {
@@ -95,13 +94,13 @@ class CameraRoads : public ::testing::Test {
         Workspace::setUrlOpener({});
         Workspace::setRevealer({});
     }
+    CameraWindow &camera() { return drive(*d).cameraWindow(); }
     void select(const QStringList &names) {
-        QItemSelectionModel *sel = d->cameraWindow.imageBrowserView->selectionModel();
-        sel->clear();
-        for (int i = 0; i < d->cameraWindow.cameItemArray.size(); ++i)
-            if (names.contains(d->cameraWindow.cameItemArray[i]->fileName))
-                sel->select(d->cameraWindow.cameraPhotoModel->index(i),
-                            QItemSelectionModel::Select);
+        QList<int> rows;
+        for (int i = 0; i < camera().photos().size(); ++i)
+            if (names.contains(camera().photos()[i]->fileName))
+                rows << i;
+        drive(*d).selectRows("imageBrowserView", rows);
     }
     QMessageBox *openSheet() {
         for (QWidget *top : QApplication::topLevelWidgets())
@@ -126,8 +125,8 @@ class CameraRoads : public ::testing::Test {
         return text;
     }
     bool settled() {
-        return !d->cameraWindow.cameraRequestsPending() &&
-               !d->cameraWindow.camerataskProgressor->isVisible();
+        return !camera().cameraRequestsPending() &&
+               !drive(*d).find<QProgressBar>("camerataskProgressor")->isVisible();
     }
     QString onCard(const QString &name) { return card + "/DCIM/100TEST/" + name; }
     QStringList storageFiles() {
@@ -178,7 +177,7 @@ TEST_F(CameraRoads, DownloadKeepsAFileAlreadyInTheStorageFolder) {
         mine.write("the user's own file");
     }
     select({"wedding.jpg"});
-    d->cameraWindow.DownloadPhotoAction();
+    camera().DownloadPhotoAction();
     ASSERT_TRUE(waitFor([&] { return revealed.size() == 1 && settled(); }));
     EXPECT_EQ(bytesOf(storage.filePath("wedding.jpg")), "the user's own file");
     EXPECT_EQ(revealed.first(), storage.filePath("wedding (2).jpg"));
@@ -234,15 +233,16 @@ TEST_F(CameraRoads, RemovingAllMetadataFromACameraPhotoLeavesNoneOfIt) {
 TEST_F(CameraRoads, CameraButtonPopsTheRemovalMenuForTheCamera) {
     d->blocalMode = true; // the main window is in local mode with nothing selected
     select({});
-    EXPECT_FALSE(d->cameraWindow.removeExifBtn->isEnabled()); // nothing to remove from
-    EXPECT_FALSE(d->cameraWindow.downloadPhotoBtn->isEnabled());
+    EXPECT_FALSE(
+        drive(*d).find<QPushButton>("removeExifBtn")->isEnabled()); // nothing to remove from
+    EXPECT_FALSE(drive(*d).find<QPushButton>("downloadPhotoBtn")->isEnabled());
     select({"St James Park.jpg"});
-    EXPECT_TRUE(d->cameraWindow.downloadPhotoBtn->isEnabled());
-    ASSERT_TRUE(d->cameraWindow.removeExifBtn->isEnabled());
-    d->cameraWindow.removeExifBtn->click();
-    EXPECT_TRUE(d->removalMenuFromCamera);
+    EXPECT_TRUE(drive(*d).find<QPushButton>("downloadPhotoBtn")->isEnabled());
+    ASSERT_TRUE(drive(*d).find<QPushButton>("removeExifBtn")->isEnabled());
+    drive(*d).click("removeExifBtn");
+    EXPECT_TRUE(camera().removalMenuIsFromCamera());
     EXPECT_TRUE(d->mainWindowController().removeExifMenu->isVisible());
-    EXPECT_TRUE(d->cameraWindow.cameraIsSource());
+    EXPECT_TRUE(camera().cameraIsSource());
     // The user picks a removal from the open menu.
     d->metadataMenus().RemoveExifDataFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
@@ -250,8 +250,8 @@ TEST_F(CameraRoads, CameraButtonPopsTheRemovalMenuForTheCamera) {
     const QString out = storage.filePath("NoExif_St James Park.jpg");
     ASSERT_TRUE(waitFor([&] { return QFile::exists(out) && settled() && openSheet(); }));
     answerSheet();
-    EXPECT_FALSE(d->removalMenuFromCamera);
-    EXPECT_FALSE(d->cameraWindow.cameraIsSource());
+    EXPECT_FALSE(camera().removalMenuIsFromCamera());
+    EXPECT_FALSE(camera().cameraIsSource());
     const QJsonObject json = exiftool(out);
     EXPECT_FALSE(json.contains("ExifIFD:DateTimeOriginal"));
     EXPECT_TRUE(json.contains("GPS:GPSLatitude")); // the position stays
