@@ -6,7 +6,6 @@
 #include "browser/CameraWindowPart.h"
 #include "metadata/ClipboardPart.h"
 #include "metadata/EditSheetPart.h"
-#include "metadata/GpsWindowPart.h"
 #include "model/IKImageItem.h"
 #include "model/PRDuplicateNode.h"
 
@@ -32,6 +31,7 @@ class ImageOutput;
 class LibraryDatabase;
 class LibraryPanels;
 class DateWindows;
+class GpsWindow;
 class DuplicateWindow;
 class LibraryWindows;
 class LensWindow;
@@ -87,7 +87,6 @@ class AppDelegate : public QObject, public AppServices {
   public:
     // ---- Window parts: each owns its window's widgets and state ----
     EditSheetPart editSheet{*this};
-    GpsWindowPart gpsWindow{*this};
     ClipboardPart clipboard{*this};
     CameraWindowPart cameraWindow{*this};
 
@@ -127,6 +126,7 @@ class AppDelegate : public QObject, public AppServices {
     NamingWindows &namingWindows() { return *m_namingWindows; }
     LensWindow &lensWindow() { return *m_lensWindow; }
     DateWindows &dateWindows() { return *m_dateWindows; }
+    GpsWindow &gpsWindow() { return *m_gpsWindow; }
 
     QMainWindow *window = nullptr;
     QByteArray theImageData;
@@ -168,8 +168,7 @@ class AppDelegate : public QObject, public AppServices {
     }
     // The part of type P.
     template <class P> P &part() {
-        return std::get<P &>(
-            std::tie(editSheet, gpsWindow, clipboard, *m_mainWindow, cameraWindow));
+        return std::get<P &>(std::tie(editSheet, clipboard, *m_mainWindow, cameraWindow));
     }
 
   private:
@@ -186,6 +185,7 @@ class AppDelegate : public QObject, public AppServices {
     std::unique_ptr<MergeWindow> m_mergeWindow;
     std::unique_ptr<DuplicateWindow> m_duplicateWindow;
     std::unique_ptr<ImageOutput> m_imageOutput;
+    std::unique_ptr<GpsWindow> m_gpsWindow;
     std::unique_ptr<MetadataMenus> m_metadataMenus;
     std::unique_ptr<SidecarMerges> m_sidecarMerges;
     std::unique_ptr<NamingWindows> m_namingWindows;
