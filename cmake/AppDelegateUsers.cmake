@@ -19,9 +19,6 @@ set(PK_APPDELEGATE_WAITING
   metadata/EditSheetFeature.cpp
   metadata/EditSheetPart.h
   metadata/EditSheetWindow.cpp
-  metadata/GpsFeature.cpp
-  metadata/GpsWindow.cpp
-  metadata/GpsWindowPart.h
   metadata/JobTitles.cpp
   metadata/JobTitles.h
 )

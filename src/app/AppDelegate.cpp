@@ -19,6 +19,7 @@
 #include "library/core/LibraryStore.h"
 #include "library/core/LibraryWriter.h"
 #include "metadata/DateWindows.h"
+#include "metadata/GpsWindow.h"
 #include "metadata/LensWindow.h"
 #include "metadata/MetadataMenus.h"
 #include "platform/core/NotificationCenter.h"
@@ -48,8 +49,9 @@ AppDelegate::AppDelegate()
       m_imageOutput(std::make_unique<ImageOutput>(*this)),
       m_cameraWindow(
           std::make_unique<CameraWindow>(*this, *m_mainWindow, [this] { return blocalMode; })),
+      m_gpsWindow(std::make_unique<GpsWindow>(*this, *m_cameraWindow, *m_mainWindow)),
       m_metadataMenus(
-          std::make_unique<MetadataMenus>(*this, *m_cameraWindow, gpsWindow, *m_mainWindow)),
+          std::make_unique<MetadataMenus>(*this, *m_cameraWindow, *m_gpsWindow, *m_mainWindow)),
       m_sidecarMerges(std::make_unique<SidecarMerges>(*this)),
       m_namingWindows(std::make_unique<NamingWindows>(*this, *m_libraryDatabase,
                                                       [this] { return blocalMode; })),
@@ -163,7 +165,7 @@ void AppDelegate::loadWindowDescription() {
     m_mainWindow->buildMapWindow();
     // Edit sheet and GPS window.
     buildEditSheetWindow(*this);
-    buildGpsWindow(*this);
+    m_gpsWindow->build();
     // Update check and library comparison panels.
     buildUpdateController(*this);
     m_libraryPanels->build(m_mainWindow->libraryPanelHosts());

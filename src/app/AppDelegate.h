@@ -5,7 +5,6 @@
 #include "app/core/AppState.h"
 #include "metadata/ClipboardPart.h"
 #include "metadata/EditSheetPart.h"
-#include "metadata/GpsWindowPart.h"
 #include "model/IKImageItem.h"
 #include "model/PRDuplicateNode.h"
 
@@ -32,6 +31,7 @@ class LibraryDatabase;
 class LibraryPanels;
 class CameraWindow;
 class DateWindows;
+class GpsWindow;
 class DuplicateWindow;
 class LibraryWindows;
 class LensWindow;
@@ -83,7 +83,6 @@ class AppDelegate : public QObject, public AppServices {
 
     // ---- Window parts: each owns its window's widgets and state ----
     EditSheetPart editSheet{*this};
-    GpsWindowPart gpsWindow{*this};
     ClipboardPart clipboard{*this};
 
     bool blocalMode = true;
@@ -123,6 +122,7 @@ class AppDelegate : public QObject, public AppServices {
     LensWindow &lensWindow() { return *m_lensWindow; }
     DateWindows &dateWindows() { return *m_dateWindows; }
     CameraWindow &cameraWindow() { return *m_cameraWindow; }
+    GpsWindow &gpsWindow() { return *m_gpsWindow; }
 
     QMainWindow *window = nullptr;
     QByteArray theImageData;
@@ -159,7 +159,7 @@ class AppDelegate : public QObject, public AppServices {
     }
     // The part of type P.
     template <class P> P &part() {
-        return std::get<P &>(std::tie(editSheet, gpsWindow, clipboard, *m_mainWindow));
+        return std::get<P &>(std::tie(editSheet, clipboard, *m_mainWindow));
     }
 
   private:
@@ -177,6 +177,7 @@ class AppDelegate : public QObject, public AppServices {
     std::unique_ptr<DuplicateWindow> m_duplicateWindow;
     std::unique_ptr<ImageOutput> m_imageOutput;
     std::unique_ptr<CameraWindow> m_cameraWindow;
+    std::unique_ptr<GpsWindow> m_gpsWindow;
     std::unique_ptr<MetadataMenus> m_metadataMenus;
     std::unique_ptr<SidecarMerges> m_sidecarMerges;
     std::unique_ptr<NamingWindows> m_namingWindows;

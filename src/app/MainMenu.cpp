@@ -10,6 +10,7 @@
 
 #include "browser/DropTargets.h"
 #include "metadata/DateWindows.h"
+#include "metadata/GpsWindow.h"
 #include "metadata/JobTitles.h"
 #include "metadata/LensWindow.h"
 #include "metadata/MetadataMenus.h"
@@ -146,11 +147,9 @@ void buildActionsMenu(AppDelegate &d, QMainWindow *w) {
     addItem(d, actions, AppDelegate::tr("Edit Photo Metadata…"),
             &AppDelegate::forward<&EditSheetPart::ClickEditPhotoExifDataMenuAction>,
             QKeySequence(QStringLiteral("Ctrl+E")), "ClickEditPhotoExifDataMenuAction");
-    addItem(d, actions, AppDelegate::tr("Edit GPS Position…"),
-            &AppDelegate::forward<&GpsWindowPart::EditeGPSExifDataPhoto>, {},
-            "EditeGPSExifDataPhoto");
-    addItem(d, actions, AppDelegate::tr("Add GPS Position…"),
-            &AppDelegate::forward<&GpsWindowPart::AddGPSExifDataPhoto>, {}, "AddGPSExifDataPhoto");
+    const auto [editGps, addGps] = d.gpsWindow().addEditItems(actions);
+    editGps->setObjectName(QStringLiteral("EditeGPSExifDataPhoto"));
+    addGps->setObjectName(QStringLiteral("AddGPSExifDataPhoto"));
 
     // Sidecar merges.
     actions->addSeparator();

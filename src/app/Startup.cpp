@@ -17,6 +17,7 @@
 #include "browser/core/LibraryLocation.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "metadata/DateWindows.h"
+#include "metadata/GpsWindow.h"
 #include "platform/AlertSheet.h"
 #include "platform/Artwork.h"
 #include "platform/ColorWell.h"
@@ -93,7 +94,7 @@ void AppDelegate::awakeFromNib() {
         mainWindowController().previewProgressor->hide();
     if (mainWindowController().changtoiOSmodemenu)
         mainWindowController().changtoiOSmodemenu->setEnabled(false);
-    gpsWindow.bAddGPS = false;
+    m_gpsWindow->restoreLaunchState();
 
     m_dateWindows->restoreLaunchState(optionFont());
 

@@ -2,6 +2,7 @@
 
 #include "app/AppDelegate.h"
 #include "browser/CameraWindow.h"
+#include "metadata/GpsWindow.h"
 #include "metadata/LensWindow.h"
 
 #include "browser/PRButton.h"
@@ -35,6 +36,10 @@ LensWindow &AppDriver::lensWindow() {
 
 CameraWindow &AppDriver::cameraWindow() {
     return d.cameraWindow();
+}
+
+GpsWindow &AppDriver::gpsWindow() {
+    return d.gpsWindow();
 }
 
 LibraryWindows &AppDriver::libraryWindows() {

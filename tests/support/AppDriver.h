@@ -11,6 +11,7 @@
 
 class AppDelegate;
 class CameraWindow;
+class GpsWindow;
 class LibraryDatabase;
 class LibraryPanels;
 class LibraryWindows;
@@ -31,6 +32,7 @@ class AppDriver {
     LibraryWindows &libraryWindows();
     LensWindow &lensWindow();
     CameraWindow &cameraWindow();
+    GpsWindow &gpsWindow();
 
     // The control or menu item named `name` in the main window, else in another window of
     // the program; null, with a failure naming it, when there is none.
