@@ -20,9 +20,6 @@ set(PK_APPDELEGATE_WAITING
   metadata/CameraRoadFeature.cpp
   metadata/ClipboardFeature.cpp
   metadata/ClipboardPart.h
-  metadata/EditSheetFeature.cpp
-  metadata/EditSheetPart.h
-  metadata/EditSheetWindow.cpp
   metadata/GpsFeature.cpp
   metadata/GpsWindow.cpp
   metadata/GpsWindowPart.h

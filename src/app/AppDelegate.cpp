@@ -18,6 +18,7 @@
 #include "library/core/LibraryStore.h"
 #include "library/core/LibraryWriter.h"
 #include "metadata/DateWindows.h"
+#include "metadata/EditSheet.h"
 #include "metadata/LensWindow.h"
 #include "metadata/MetadataMenus.h"
 #include "platform/core/NotificationCenter.h"
@@ -39,8 +40,11 @@ AppDelegate::AppDelegate()
       m_mainWindow(std::make_unique<MainWindowController>(*this, *this)),
       m_libraryDatabase(std::make_unique<LibraryDatabase>(*this)),
       m_libraryPanels(std::make_unique<LibraryPanels>(*this, *m_libraryDatabase)),
-      m_libraryWindows(
-          std::make_unique<LibraryWindows>(*this, *m_libraryPanels, *m_libraryDatabase, editSheet)),
+      m_editSheet(std::make_unique<EditSheet>(
+          *this, cameraWindow, *m_mainWindow, *m_libraryPanels,
+          [this] { m_metadataMenus->ExportTemplateDataToPlist(); }, [this] { return blocalMode; })),
+      m_libraryWindows(std::make_unique<LibraryWindows>(*this, *m_libraryPanels, *m_libraryDatabase,
+                                                        *m_editSheet)),
       m_mergeWindow(std::make_unique<MergeWindow>(*this)),
       m_duplicateWindow(
           std::make_unique<DuplicateWindow>(*this, *m_libraryDatabase, *m_libraryWindows)),
@@ -161,7 +165,7 @@ void AppDelegate::loadWindowDescription() {
     buildAboutWindow(*this);
     m_mainWindow->buildMapWindow();
     // Edit sheet and GPS window.
-    buildEditSheetWindow(*this);
+    m_editSheet->build();
     buildGpsWindow(*this);
     // Update check and library comparison panels.
     buildUpdateController(*this);

@@ -5,7 +5,6 @@
 #include "app/core/AppState.h"
 #include "browser/CameraWindowPart.h"
 #include "metadata/ClipboardPart.h"
-#include "metadata/EditSheetPart.h"
 #include "metadata/GpsWindowPart.h"
 #include "model/IKImageItem.h"
 #include "model/PRDuplicateNode.h"
@@ -33,6 +32,7 @@ class LibraryDatabase;
 class LibraryPanels;
 class DateWindows;
 class DuplicateWindow;
+class EditSheet;
 class LibraryWindows;
 class LensWindow;
 class MergeWindow;
@@ -86,7 +86,6 @@ class AppDelegate : public QObject, public AppServices {
 
   public:
     // ---- Window parts: each owns its window's widgets and state ----
-    EditSheetPart editSheet{*this};
     GpsWindowPart gpsWindow{*this};
     ClipboardPart clipboard{*this};
     CameraWindowPart cameraWindow{*this};
@@ -127,6 +126,7 @@ class AppDelegate : public QObject, public AppServices {
     NamingWindows &namingWindows() { return *m_namingWindows; }
     LensWindow &lensWindow() { return *m_lensWindow; }
     DateWindows &dateWindows() { return *m_dateWindows; }
+    EditSheet &editSheet() { return *m_editSheet; }
 
     QMainWindow *window = nullptr;
     QByteArray theImageData;
@@ -168,8 +168,7 @@ class AppDelegate : public QObject, public AppServices {
     }
     // The part of type P.
     template <class P> P &part() {
-        return std::get<P &>(
-            std::tie(editSheet, gpsWindow, clipboard, *m_mainWindow, cameraWindow));
+        return std::get<P &>(std::tie(gpsWindow, clipboard, *m_mainWindow, cameraWindow));
     }
 
   private:
@@ -182,6 +181,7 @@ class AppDelegate : public QObject, public AppServices {
     std::unique_ptr<MainWindowController> m_mainWindow;
     std::unique_ptr<LibraryDatabase> m_libraryDatabase;
     std::unique_ptr<LibraryPanels> m_libraryPanels;
+    std::unique_ptr<EditSheet> m_editSheet;
     std::unique_ptr<LibraryWindows> m_libraryWindows;
     std::unique_ptr<MergeWindow> m_mergeWindow;
     std::unique_ptr<DuplicateWindow> m_duplicateWindow;

@@ -10,6 +10,7 @@
 
 #include "browser/DropTargets.h"
 #include "metadata/DateWindows.h"
+#include "metadata/EditSheet.h"
 #include "metadata/JobTitles.h"
 #include "metadata/LensWindow.h"
 #include "metadata/MetadataMenus.h"
@@ -143,9 +144,7 @@ void buildActionsMenu(AppDelegate &d, QMainWindow *w) {
 
     // Edit sheet and GPS window.
     actions->addSeparator();
-    addItem(d, actions, AppDelegate::tr("Edit Photo Metadata…"),
-            &AppDelegate::forward<&EditSheetPart::ClickEditPhotoExifDataMenuAction>,
-            QKeySequence(QStringLiteral("Ctrl+E")), "ClickEditPhotoExifDataMenuAction");
+    d.editSheet().addActionsItem(actions);
     addItem(d, actions, AppDelegate::tr("Edit GPS Position…"),
             &AppDelegate::forward<&GpsWindowPart::EditeGPSExifDataPhoto>, {},
             "EditeGPSExifDataPhoto");

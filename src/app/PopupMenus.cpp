@@ -10,6 +10,7 @@
 #include "library/LibraryPanels.h"
 #include "library/LibraryWindows.h"
 #include "metadata/DateWindows.h"
+#include "metadata/EditSheet.h"
 #include "metadata/JobTitles.h"
 #include "metadata/LensWindow.h"
 
@@ -40,8 +41,7 @@ void buildPopupMenus(AppDelegate &d) {
 
     // The editing features of local photos.
     d.mainWindowController().editExifMenu = newMenu(owner, "editExifMenu");
-    addItem(d, d.mainWindowController().editExifMenu, AppDelegate::tr("Edit Photo Metadata…"),
-            &AppDelegate::forward<&EditSheetPart::ClickEditPhotoExifDataMenuAction>);
+    d.editSheet().addEditItem(d.mainWindowController().editExifMenu);
     addItem(d, d.mainWindowController().editExifMenu, AppDelegate::tr("Edit GPS Position…"),
             &AppDelegate::forward<&GpsWindowPart::EditeGPSExifDataPhoto>);
     addItem(d, d.mainWindowController().editExifMenu, AppDelegate::tr("Add GPS Position…"),

@@ -20,7 +20,6 @@ void buildCameraWindow(AppDelegate &d); // browser/CameraWindow.cpp
 void buildPopupMenus(AppDelegate &d);   // app/PopupMenus.cpp
 void buildAboutWindow(AppDelegate &d);  // app/AboutWindow.cpp
 // Edit sheet and GPS window.
-void buildEditSheetWindow(AppDelegate &d); // metadata/EditSheetWindow.cpp
 void buildGpsWindow(AppDelegate &d);       // metadata/GpsWindow.cpp
 // Update check.
 void buildUpdateController(AppDelegate &d); // app/UpdateFeature.cpp

@@ -1,6 +1,7 @@
 #include "support/AppDriver.h"
 
 #include "app/AppDelegate.h"
+#include "metadata/EditSheet.h"
 #include "metadata/LensWindow.h"
 
 #include "browser/PRButton.h"
@@ -30,6 +31,10 @@ LibraryPanels &AppDriver::libraryPanels() {
 
 LensWindow &AppDriver::lensWindow() {
     return d.lensWindow();
+}
+
+EditSheet &AppDriver::editSheet() {
+    return d.editSheet();
 }
 
 LibraryWindows &AppDriver::libraryWindows() {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 class AppDelegate;
+class EditSheet;
 class LibraryDatabase;
 class LibraryPanels;
 class LibraryWindows;
@@ -29,6 +30,7 @@ class AppDriver {
     LibraryPanels &libraryPanels();
     LibraryWindows &libraryWindows();
     LensWindow &lensWindow();
+    EditSheet &editSheet();
 
     // The control or menu item named `name` in the main window, else in another window of
     // the program; null, with a failure naming it, when there is none.
