@@ -20,9 +20,6 @@ set(PK_APPDELEGATE_WAITING
   metadata/CameraRoadFeature.cpp
   metadata/ClipboardFeature.cpp
   metadata/ClipboardPart.h
-  metadata/GpsFeature.cpp
-  metadata/GpsWindow.cpp
-  metadata/GpsWindowPart.h
   metadata/JobTitles.cpp
   metadata/JobTitles.h
 )

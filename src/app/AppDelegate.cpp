@@ -19,6 +19,7 @@
 #include "library/core/LibraryWriter.h"
 #include "metadata/DateWindows.h"
 #include "metadata/EditSheet.h"
+#include "metadata/GpsWindow.h"
 #include "metadata/LensWindow.h"
 #include "metadata/MetadataMenus.h"
 #include "platform/core/NotificationCenter.h"
@@ -49,8 +50,9 @@ AppDelegate::AppDelegate()
       m_duplicateWindow(
           std::make_unique<DuplicateWindow>(*this, *m_libraryDatabase, *m_libraryWindows)),
       m_imageOutput(std::make_unique<ImageOutput>(*this)),
+      m_gpsWindow(std::make_unique<GpsWindow>(*this, cameraWindow, *m_mainWindow)),
       m_metadataMenus(
-          std::make_unique<MetadataMenus>(*this, cameraWindow, gpsWindow, *m_mainWindow)),
+          std::make_unique<MetadataMenus>(*this, cameraWindow, *m_gpsWindow, *m_mainWindow)),
       m_sidecarMerges(std::make_unique<SidecarMerges>(*this)),
       m_namingWindows(std::make_unique<NamingWindows>(*this, *m_libraryDatabase,
                                                       [this] { return blocalMode; })),
@@ -166,7 +168,7 @@ void AppDelegate::loadWindowDescription() {
     m_mainWindow->buildMapWindow();
     // Edit sheet and GPS window.
     m_editSheet->build();
-    buildGpsWindow(*this);
+    m_gpsWindow->build();
     // Update check and library comparison panels.
     buildUpdateController(*this);
     m_libraryPanels->build(m_mainWindow->libraryPanelHosts());

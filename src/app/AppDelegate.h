@@ -5,7 +5,6 @@
 #include "app/core/AppState.h"
 #include "browser/CameraWindowPart.h"
 #include "metadata/ClipboardPart.h"
-#include "metadata/GpsWindowPart.h"
 #include "model/IKImageItem.h"
 #include "model/PRDuplicateNode.h"
 
@@ -31,6 +30,7 @@ class ImageOutput;
 class LibraryDatabase;
 class LibraryPanels;
 class DateWindows;
+class GpsWindow;
 class DuplicateWindow;
 class EditSheet;
 class LibraryWindows;
@@ -86,7 +86,6 @@ class AppDelegate : public QObject, public AppServices {
 
   public:
     // ---- Window parts: each owns its window's widgets and state ----
-    GpsWindowPart gpsWindow{*this};
     ClipboardPart clipboard{*this};
     CameraWindowPart cameraWindow{*this};
 
@@ -126,6 +125,7 @@ class AppDelegate : public QObject, public AppServices {
     NamingWindows &namingWindows() { return *m_namingWindows; }
     LensWindow &lensWindow() { return *m_lensWindow; }
     DateWindows &dateWindows() { return *m_dateWindows; }
+    GpsWindow &gpsWindow() { return *m_gpsWindow; }
     EditSheet &editSheet() { return *m_editSheet; }
 
     QMainWindow *window = nullptr;
@@ -168,7 +168,7 @@ class AppDelegate : public QObject, public AppServices {
     }
     // The part of type P.
     template <class P> P &part() {
-        return std::get<P &>(std::tie(gpsWindow, clipboard, *m_mainWindow, cameraWindow));
+        return std::get<P &>(std::tie(clipboard, *m_mainWindow, cameraWindow));
     }
 
   private:
@@ -186,6 +186,7 @@ class AppDelegate : public QObject, public AppServices {
     std::unique_ptr<MergeWindow> m_mergeWindow;
     std::unique_ptr<DuplicateWindow> m_duplicateWindow;
     std::unique_ptr<ImageOutput> m_imageOutput;
+    std::unique_ptr<GpsWindow> m_gpsWindow;
     std::unique_ptr<MetadataMenus> m_metadataMenus;
     std::unique_ptr<SidecarMerges> m_sidecarMerges;
     std::unique_ptr<NamingWindows> m_namingWindows;

@@ -11,6 +11,7 @@
 #include "browser/DropTargets.h"
 #include "metadata/DateWindows.h"
 #include "metadata/EditSheet.h"
+#include "metadata/GpsWindow.h"
 #include "metadata/JobTitles.h"
 #include "metadata/LensWindow.h"
 #include "metadata/MetadataMenus.h"
@@ -145,11 +146,9 @@ void buildActionsMenu(AppDelegate &d, QMainWindow *w) {
     // Edit sheet and GPS window.
     actions->addSeparator();
     d.editSheet().addActionsItem(actions);
-    addItem(d, actions, AppDelegate::tr("Edit GPS Position…"),
-            &AppDelegate::forward<&GpsWindowPart::EditeGPSExifDataPhoto>, {},
-            "EditeGPSExifDataPhoto");
-    addItem(d, actions, AppDelegate::tr("Add GPS Position…"),
-            &AppDelegate::forward<&GpsWindowPart::AddGPSExifDataPhoto>, {}, "AddGPSExifDataPhoto");
+    const auto [editGps, addGps] = d.gpsWindow().addEditItems(actions);
+    editGps->setObjectName(QStringLiteral("EditeGPSExifDataPhoto"));
+    addGps->setObjectName(QStringLiteral("AddGPSExifDataPhoto"));
 
     // Sidecar merges.
     actions->addSeparator();

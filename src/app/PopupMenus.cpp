@@ -11,6 +11,7 @@
 #include "library/LibraryWindows.h"
 #include "metadata/DateWindows.h"
 #include "metadata/EditSheet.h"
+#include "metadata/GpsWindow.h"
 #include "metadata/JobTitles.h"
 #include "metadata/LensWindow.h"
 
@@ -42,10 +43,7 @@ void buildPopupMenus(AppDelegate &d) {
     // The editing features of local photos.
     d.mainWindowController().editExifMenu = newMenu(owner, "editExifMenu");
     d.editSheet().addEditItem(d.mainWindowController().editExifMenu);
-    addItem(d, d.mainWindowController().editExifMenu, AppDelegate::tr("Edit GPS Position…"),
-            &AppDelegate::forward<&GpsWindowPart::EditeGPSExifDataPhoto>);
-    addItem(d, d.mainWindowController().editExifMenu, AppDelegate::tr("Add GPS Position…"),
-            &AppDelegate::forward<&GpsWindowPart::AddGPSExifDataPhoto>);
+    d.gpsWindow().addEditItems(d.mainWindowController().editExifMenu);
     d.mainWindowController().addShowMapItem(d.mainWindowController().editExifMenu);
     d.lensWindow().addShowItem(d.mainWindowController().editExifMenu);
     // The dates and tag copies of the main menu, as submenus here too.

@@ -16,6 +16,7 @@
 #include "browser/core/LibraryLocation.h"
 #include "library/core/LibraryWorkingCopy.h"
 #include "metadata/DateWindows.h"
+#include "metadata/GpsWindow.h"
 #include "platform/AlertSheet.h"
 #include "platform/Artwork.h"
 #include "platform/ColorWell.h"
@@ -101,7 +102,7 @@ void AppDelegate::awakeFromNib() {
         cameraWindow.camerataskProgressor->hide();
     if (mainWindowController().changtoiOSmodemenu)
         mainWindowController().changtoiOSmodemenu->setEnabled(false);
-    gpsWindow.bAddGPS = false;
+    m_gpsWindow->restoreLaunchState();
 
     m_dateWindows->restoreLaunchState(optionFont());
 

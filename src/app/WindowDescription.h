@@ -19,8 +19,6 @@ void buildMainWindow(AppDelegate &d);   // app/MainWindow.cpp
 void buildCameraWindow(AppDelegate &d); // browser/CameraWindow.cpp
 void buildPopupMenus(AppDelegate &d);   // app/PopupMenus.cpp
 void buildAboutWindow(AppDelegate &d);  // app/AboutWindow.cpp
-// Edit sheet and GPS window.
-void buildGpsWindow(AppDelegate &d);       // metadata/GpsWindow.cpp
 // Update check.
 void buildUpdateController(AppDelegate &d); // app/UpdateFeature.cpp
 // The main window's menu bar, in the desktop's order; built by buildMainWindow.

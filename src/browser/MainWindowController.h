@@ -174,6 +174,8 @@ struct MainWindowController : QObject, Browsers {
     // Where the library panels live (browser/LibrarySelection.cpp).
     struct LibraryPanelHosts libraryPanelHosts() const;
     void getCityInfowithlonglab(double longitude, double latitude, const IKImageItemPtr &item);
+    // The geocoder the main window and the GPS window share, made on first use.
+    ReverseGeocoder &reverseGeocoder();
     // Notification handlers of the custom controls (registered by init).
     void MyClosebuttonMouseDownHandle(QObject *sender);
     void MybuttonMouseDownHandle(QObject *sender);

@@ -203,15 +203,19 @@ void MainWindowController::imageBrowserSelectionDidChange(QListView *browser) {
     showPreview(*this, item, false);
 }
 
+ReverseGeocoder &MainWindowController::reverseGeocoder() {
+    if (!geocoder)
+        geocoder = new ReverseGeocoder(this);
+    return *geocoder;
+}
+
 void MainWindowController::getCityInfowithlonglab(double longitude, double latitude,
                                                   const IKImageItemPtr &item) {
     app.selection().currentLocationStr = QStringLiteral("");
     if (locationCitylab)
         locationCitylab->clear();
-    if (!geocoder)
-        geocoder = new ReverseGeocoder(this);
     std::weak_ptr<IKImageItem> weakItem = item;
-    currentGeocodeRequest = geocoder->reverseGeocode(
+    currentGeocodeRequest = reverseGeocoder().reverseGeocode(
         latitude, longitude, this, [this, weakItem](const Placemark &place, const QString &error) {
             if (!error.isEmpty())
                 qCWarning(lcBrowser) << "Reverse geocoding failed==" << error;

@@ -1,9 +1,12 @@
 // The GPS window: editing and adding a position with its stamps, the map preview, the save,
 // and the reverse geocoding of the current position.
-#include "app/AppDelegate.h"
+#include "metadata/GpsWindow.h"
+
+#include "app/AppServices.h"
 #include "app/Browsers.h"
 #include "app/Jobs.h"
 #include "app/Sheets.h"
+#include "browser/CameraWindowPart.h"
 #include "browser/MainWindowController.h"
 
 #include "base/Coordinates.h"
@@ -64,174 +67,162 @@ std::optional<QVariantMap> readProperties(const QString &path) {
     return source.properties(0);
 }
 
-void showGpsWindow(AppDelegate &d) {
-    d.gpsWindow.bAddGPS = true;
-    d.gpsWindow.changeGPSWindow->show();
-    d.gpsWindow.changeGPSWindow->raise();
-    d.gpsWindow.changeGPSWindow->activateWindow();
-    d.gpsWindow.latitudelab->setFocus();
+} // namespace
+
+void GpsWindow::showWindow() {
+    bAddGPS = true;
+    changeGPSWindow->show();
+    changeGPSWindow->raise();
+    changeGPSWindow->activateWindow();
+    latitudelab->setFocus();
 }
 
-// Photos on a camera open the window once their copies are here, showing the first copy.
-void openWithCameraCopies(AppDelegate &d, void (*open)(AppDelegate &, const QString &)) {
-    QPointer<AppDelegate> self(&d);
-    d.cameraWindow.withCameraCopies(
-        [self, open](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
-            if (!self)
-                return;
-            if (copies.isEmpty()) {
-                beginAlertSheet(
-                    self->window, AppDelegate::tr("The photo could not be downloaded."),
-                    failures.join(QLatin1Char('\n')), {AppDelegate::tr(" Ok ")},
-                    [self](QMessageBox *a, int c) { self->sheets().savePanelDidEnd3(a, c); });
-                return;
-            }
-            open(*self, copies.first()->filePath);
-        });
+void GpsWindow::openWithCameraCopies(Opener open) {
+    QPointer<Jobs> alive(&app.jobs()); // gone with the application
+    camera.withCameraCopies([this, alive, open](const QList<IKImageItemPtr> &copies,
+                                                const QStringList &failures) {
+        if (!alive)
+            return;
+        if (copies.isEmpty()) {
+            beginAlertSheet(app.mainWindow(), tr("The photo could not be downloaded."),
+                            failures.join(QLatin1Char('\n')), {tr(" Ok ")},
+                            [this](QMessageBox *a, int c) { app.sheets().savePanelDidEnd3(a, c); });
+            return;
+        }
+        (this->*open)(copies.first()->filePath);
+    });
 }
 
 // Stamps the photo lacks show as placeholders, never as another photo's stamps.
-void showGpsStamps(AppDelegate &d, const QVariantMap &gps) {
-    d.gpsWindow.dateStamplab->setText(
-        gps.contains(QStringLiteral("DateStamp"))
-            ? propertyValueText(gps.value(QStringLiteral("DateStamp")))
-            : QString::fromLatin1(kGpsDatePlaceholder));
-    d.gpsWindow.timeStamplab->setText(
-        gps.contains(QStringLiteral("TimeStamp"))
-            ? propertyValueText(gps.value(QStringLiteral("TimeStamp")))
-            : QString::fromLatin1(kGpsTimePlaceholder));
+void GpsWindow::showStamps(const QVariantMap &gps) {
+    dateStamplab->setText(gps.contains(QStringLiteral("DateStamp"))
+                              ? propertyValueText(gps.value(QStringLiteral("DateStamp")))
+                              : QString::fromLatin1(kGpsDatePlaceholder));
+    timeStamplab->setText(gps.contains(QStringLiteral("TimeStamp"))
+                              ? propertyValueText(gps.value(QStringLiteral("TimeStamp")))
+                              : QString::fromLatin1(kGpsTimePlaceholder));
 }
 
-void openGpsForEditing(AppDelegate &d, const QString &path);
-void openGpsForAdding(AppDelegate &d, const QString &path);
-
 // Editing a position the photo lacks becomes adding one, if the user wants that.
-void offerToAddGps(AppDelegate &d, const QString &path) {
+void GpsWindow::offerToAdd(const QString &path) {
     // The window's save is still the job of the item the user chose.
-    const QString title = d.jobs().jobActionTitle();
-    QPointer<AppDelegate> self(&d);
-    QMessageBox *question = beginAlertSheet(
-        d.window, AppDelegate::tr("This photo has no GPS position. Add one?"),
-        AppDelegate::tr("The GPS window opens for a new position; the photo changes only when "
-                        "you save it there."),
-        {AppDelegate::tr("Add GPS Position…"), AppDelegate::tr("Cancel")},
-        [self, path, title](QMessageBox *, int code) {
-            if (!self || code != 1)
-                return;
-            if (!title.isEmpty())
-                self->jobs().setJobActionTitle(self->gpsWindow.changeGPSWindow, title);
-            openGpsForAdding(*self, path);
-        });
+    const QString title = app.jobs().jobActionTitle();
+    QPointer<Jobs> alive(&app.jobs()); // gone with the application
+    QMessageBox *question =
+        beginAlertSheet(app.mainWindow(), tr("This photo has no GPS position. Add one?"),
+                        tr("The GPS window opens for a new position; the photo changes only when "
+                           "you save it there."),
+                        {tr("Add GPS Position…"), tr("Cancel")},
+                        [this, alive, path, title](QMessageBox *, int code) {
+                            if (!alive || code != 1)
+                                return;
+                            if (!title.isEmpty())
+                                app.jobs().setJobActionTitle(changeGPSWindow, title);
+                            openForAdding(path);
+                        });
     question->setIcon(QMessageBox::Question);
 }
 
-} // namespace
-
-void GpsWindowPart::EditeGPSExifDataPhoto() {
+void GpsWindow::EditeGPSExifDataPhoto() {
     if (!changeGPSWindow)
         return;
-    if (d.cameraWindow.cameraIsSource())
-        return openWithCameraCopies(d, openGpsForEditing);
-    if (d.browsers().selectedLocalItems().isEmpty()) {
-        datefeature::showNoSelectionSheet(d);
+    if (camera.cameraIsSource())
+        return openWithCameraCopies(&GpsWindow::openForEditing);
+    if (app.browsers().selectedLocalItems().isEmpty()) {
+        datefeature::showNoSelectionSheet(app);
         return;
     }
-    openGpsForEditing(d, d.selection().currentChooseFilePath);
+    openForEditing(app.selection().currentChooseFilePath);
 }
 
-void GpsWindowPart::AddGPSExifDataPhoto() {
+void GpsWindow::AddGPSExifDataPhoto() {
     if (!changeGPSWindow)
         return;
-    if (d.cameraWindow.cameraIsSource())
-        return openWithCameraCopies(d, openGpsForAdding);
-    if (d.browsers().selectedLocalItems().isEmpty()) {
-        datefeature::showNoSelectionSheet(d);
+    if (camera.cameraIsSource())
+        return openWithCameraCopies(&GpsWindow::openForAdding);
+    if (app.browsers().selectedLocalItems().isEmpty()) {
+        datefeature::showNoSelectionSheet(app);
         return;
     }
-    openGpsForAdding(d, d.selection().currentChooseFilePath);
+    openForAdding(app.selection().currentChooseFilePath);
 }
 
-namespace {
-
-void openGpsForEditing(AppDelegate &d, const QString &path) {
+void GpsWindow::openForEditing(const QString &path) {
     const std::optional<QVariantMap> properties = readProperties(path);
     if (properties) {
         const QVariantMap gps = subDictionary(*properties, QStringLiteral("{GPS}"));
         // Stamps or an altitude alone are no position: there is nothing to edit yet.
         const SignedGpsCoordinates position = signedCoordinates(gps);
         if (!position.latitude || !position.longitude) {
-            offerToAddGps(d, path);
+            offerToAdd(path);
             return;
         }
-        showGpsStamps(d, gps);
-        d.gpsWindow.latitudelab->setText(degreesText(*position.latitude));
-        d.gpsWindow.longtitudelab->setText(degreesText(*position.longitude));
+        showStamps(gps);
+        latitudelab->setText(degreesText(*position.latitude));
+        longtitudelab->setText(degreesText(*position.longitude));
         const std::optional<double> altitude = signedAltitude(
             gps.value(QStringLiteral("Altitude")), gps.value(QStringLiteral("AltitudeRef")));
         if (altitude)
-            d.gpsWindow.altitudelab->setText(degreesText(*altitude));
+            altitudelab->setText(degreesText(*altitude));
         else
-            d.gpsWindow.altitudelab->clear();
+            altitudelab->clear();
     }
     // The place name found for the shown photo belongs to that photo alone.
-    d.gpsWindow.gpsLocationCitylab->setText(path == d.selection().currentChooseFilePath
-                                                ? d.selection().currentLocationStr
-                                                : QStringLiteral(""));
+    gpsLocationCitylab->setText(path == app.selection().currentChooseFilePath
+                                    ? app.selection().currentLocationStr
+                                    : QStringLiteral(""));
     // The map follows the fields, also when the photo could not be read.
     QString problem;
-    if (const auto position = parseGpsPosition(d.gpsWindow.latitudelab->text(),
-                                               d.gpsWindow.longtitudelab->text(), &problem))
-        pinOnMap(d.gpsWindow.previewMapView, position->latitude, position->longitude);
-    showGpsWindow(d);
+    if (const auto position =
+            parseGpsPosition(latitudelab->text(), longtitudelab->text(), &problem))
+        pinOnMap(previewMapView, position->latitude, position->longitude);
+    showWindow();
 }
 
-void openGpsForAdding(AppDelegate &d, const QString &path) {
+void GpsWindow::openForAdding(const QString &path) {
     if (const std::optional<QVariantMap> properties = readProperties(path)) {
         const QVariantMap gps = subDictionary(*properties, QStringLiteral("{GPS}"));
-        showGpsStamps(d, gps);
+        showStamps(gps);
     }
-    showGpsWindow(d);
+    showWindow();
 }
 
-} // namespace
-
-void GpsWindowPart::PreviewCurrentGPSInMap() {
+void GpsWindow::PreviewCurrentGPSInMap() {
     QString problem;
     const auto position = parseGpsPosition(latitudelab->text(), longtitudelab->text(), &problem);
     if (!position) {
         beginAlertSheet(
-            changeGPSWindow, AppDelegate::tr("Value Error"), problem, {AppDelegate::tr(" Ok ")},
-            [this](QMessageBox *alert, int code) { d.sheets().savePanelDidEnd3(alert, code); });
+            changeGPSWindow, tr("Value Error"), problem, {tr(" Ok ")},
+            [this](QMessageBox *alert, int code) { app.sheets().savePanelDidEnd3(alert, code); });
         return;
     }
     pinOnMap(previewMapView, position->latitude, position->longitude);
 }
 
-void GpsWindowPart::ClickCancleSaveGPSAction() {
+void GpsWindow::ClickCancleSaveGPSAction() {
     if (changeGPSWindow)
         changeGPSWindow->hide();
 }
 
-void GpsWindowPart::ClickSaveChangeGPSAction() {
+void GpsWindow::ClickSaveChangeGPSAction() {
     if (!changeGPSWindow)
         return;
     auto refuse = [this](const QString &message, const QString &informative) {
         // Nothing is written; the window stays open so the value can be corrected.
         beginAlertSheet(
-            changeGPSWindow, message, informative, {AppDelegate::tr(" Ok ")},
-            [this](QMessageBox *alert, int code) { d.sheets().savePanelDidEnd3(alert, code); });
+            changeGPSWindow, message, informative, {tr(" Ok ")},
+            [this](QMessageBox *alert, int code) { app.sheets().savePanelDidEnd3(alert, code); });
     };
     for (QLineEdit *field : {latitudelab, longtitudelab, timeStamplab, dateStamplab})
         if (field->text().trimmed().isEmpty())
-            return refuse(AppDelegate::tr("Value Error"),
-                          AppDelegate::tr("Each value cannot be empty."));
+            return refuse(tr("Value Error"), tr("Each value cannot be empty."));
     QString problem;
     const auto position = parseGpsPosition(latitudelab->text(), longtitudelab->text(), &problem);
     if (!position)
-        return refuse(AppDelegate::tr("Value Error"), problem);
+        return refuse(tr("Value Error"), problem);
     const auto stamps = parseGpsStamps(dateStamplab->text(), timeStamplab->text(), &problem);
     if (!stamps)
-        return refuse(AppDelegate::tr("Value Error"), problem);
+        return refuse(tr("Value Error"), problem);
 
     WriteRecipeOptions options;
     const GpsPosition where = *position;
@@ -247,10 +238,10 @@ void GpsWindowPart::ClickSaveChangeGPSAction() {
     // photo keeps the dates of its original.
     options.dates =
         when.given ? WriteRecipeOptions::Dates::Keep : WriteRecipeOptions::Dates::CopyFromSource;
-    auto write = [when, options](AppDelegate &d, const QList<IKImageItemPtr> &items, bool overwrite,
-                                 const QStringList &failures) {
-        AppDelegate *owner = &d;
-        d.jobs().startRecipeJob(
+    auto write = [this, when, options](const QList<IKImageItemPtr> &items, bool overwrite,
+                                       const QStringList &failures) {
+        Jobs *owner = &app.jobs();
+        owner->startRecipeJob(
             items, overwrite, options,
             [owner, when, failures](const WriteRecipeReport &report, bool) {
                 QStringList datesNotSet;
@@ -264,30 +255,28 @@ void GpsWindowPart::ClickSaveChangeGPSAction() {
                 JobReport job = jobReportFromRecipe(report, failures);
                 job.notWritten += datesNotSet;
                 job.sheetOnSuccess = false;
-                owner->jobs().finishJob(job);
+                owner->finishJob(job);
             });
     };
     changeGPSWindow->hide();
-    if (d.cameraWindow.cameraIsSource()) {
+    if (camera.cameraIsSource()) {
         // Camera photos: their downloaded copies are rewritten in place.
-        QPointer<AppDelegate> self(&d);
-        d.cameraWindow.withCameraCopies(
-            [self, write](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
-                if (self)
-                    write(*self, copies, false, failures);
+        QPointer<Jobs> alive(&app.jobs()); // gone with the application
+        camera.withCameraCopies(
+            [alive, write](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
+                if (alive)
+                    write(copies, false, failures);
             });
         return;
     }
-    write(d, d.browsers().selectedLocalItems(), d.preferences().overwrite, {});
+    write(app.browsers().selectedLocalItems(), app.preferences().overwrite, {});
 }
 
-void GpsWindowPart::GetCityInfowithFileThreader(const IKImageItemPtr &item) {
-    d.selection().currentLocationStr = QStringLiteral("");
-    if (!d.mainWindowController().geocoder)
-        d.mainWindowController().geocoder = new ReverseGeocoder(&d);
+void GpsWindow::GetCityInfowithFileThreader(const IKImageItemPtr &item) {
+    app.selection().currentLocationStr = QStringLiteral("");
     std::weak_ptr<IKImageItem> weakItem = item;
-    d.mainWindowController().geocoder->reverseGeocode(
-        d.selection().currentCoords.x(), d.selection().currentCoords.y(), &d,
+    mainWindow.reverseGeocoder().reverseGeocode(
+        app.selection().currentCoords.x(), app.selection().currentCoords.y(), &app.jobs(),
         [this, weakItem](const Placemark &place, const QString &error) {
             if (!error.isEmpty()) {
                 qCWarning(lcMetadata) << "Reverse geocoding failed==" << error;
@@ -304,8 +293,8 @@ void GpsWindowPart::GetCityInfowithFileThreader(const IKImageItemPtr &item) {
                 return;
             target->editRare().GPSLocationfileName = name;
             getLocation = true;
-            const QList<IKImageItemPtr> selected = d.browsers().selectedLocalItems();
+            const QList<IKImageItemPtr> selected = app.browsers().selectedLocalItems();
             if (!selected.isEmpty() && selected.first() == target)
-                d.selection().currentLocationStr = name;
+                app.selection().currentLocationStr = name;
         });
 }

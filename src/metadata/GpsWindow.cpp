@@ -1,6 +1,8 @@
 // The GPS window: position and stamps of the selected photos, with a map preview.
-#include "app/AppDelegate.h"
-#include "app/WindowDescription.h"
+#include "metadata/GpsWindow.h"
+
+#include "app/AppServices.h"
+#include "app/Jobs.h"
 
 #include "platform/MapView.h"
 
@@ -10,58 +12,59 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMenu>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-void buildGpsWindow(AppDelegate &d) {
-    auto *w = new QDialog(d.window);
+GpsWindow::GpsWindow(AppServices &app, CameraWindowPart &camera, MainWindowController &mainWindow)
+    : app(app), camera(camera), mainWindow(mainWindow) {}
+
+void GpsWindow::build() {
+    auto *w = new QDialog(app.mainWindow());
     w->setObjectName(QStringLiteral("changeGPSWindow"));
-    w->setWindowTitle(AppDelegate::tr("GPS Position"));
+    w->setWindowTitle(tr("GPS Position"));
     // The rest of the program waits while the window is open, without blocking the caller.
     w->setWindowModality(Qt::ApplicationModal);
-    d.gpsWindow.changeGPSWindow = w;
+    changeGPSWindow = w;
 
     auto *form = new QFormLayout;
-    const std::pair<QLineEdit * GpsWindowPart::*, const char *> fields[] = {
-        {&GpsWindowPart::latitudelab, "latitudelab"},
-        {&GpsWindowPart::longtitudelab, "longtitudelab"},
-        {&GpsWindowPart::altitudelab, "altitudelab"},
-        {&GpsWindowPart::dateStamplab, "dateStamplab"},
-        {&GpsWindowPart::timeStamplab, "timeStamplab"}};
+    const std::pair<QLineEdit * GpsWindow::*, const char *> fields[] = {
+        {&GpsWindow::latitudelab, "latitudelab"},
+        {&GpsWindow::longtitudelab, "longtitudelab"},
+        {&GpsWindow::altitudelab, "altitudelab"},
+        {&GpsWindow::dateStamplab, "dateStamplab"},
+        {&GpsWindow::timeStamplab, "timeStamplab"}};
     for (const auto &[outlet, name] : fields) {
-        d.gpsWindow.*outlet = new QLineEdit(w);
-        (d.gpsWindow.*outlet)->setObjectName(QLatin1String(name));
+        this->*outlet = new QLineEdit(w);
+        (this->*outlet)->setObjectName(QLatin1String(name));
     }
-    d.gpsWindow.latitudelab->setPlaceholderText(
-        AppDelegate::tr("decimal degrees, negative for south"));
-    d.gpsWindow.longtitudelab->setPlaceholderText(
-        AppDelegate::tr("decimal degrees, negative for west"));
+    latitudelab->setPlaceholderText(tr("decimal degrees, negative for south"));
+    longtitudelab->setPlaceholderText(tr("decimal degrees, negative for west"));
     // The altitude is shown for reference; a save keeps the photo's own.
-    d.gpsWindow.altitudelab->setReadOnly(true);
-    d.gpsWindow.altitudelab->setToolTip(
-        AppDelegate::tr("The altitude is kept as the photo has it."));
-    form->addRow(AppDelegate::tr("Latitude:"), d.gpsWindow.latitudelab);
-    form->addRow(AppDelegate::tr("Longitude:"), d.gpsWindow.longtitudelab);
-    form->addRow(AppDelegate::tr("Altitude (m):"), d.gpsWindow.altitudelab);
-    form->addRow(AppDelegate::tr("Date stamp (UTC):"), d.gpsWindow.dateStamplab);
-    form->addRow(AppDelegate::tr("Time stamp (UTC):"), d.gpsWindow.timeStamplab);
-    d.gpsWindow.gpsLocationCitylab = new QLabel(w);
-    d.gpsWindow.gpsLocationCitylab->setObjectName(QStringLiteral("gpsLocationCitylab"));
-    d.gpsWindow.gpsLocationCitylab->setWordWrap(true);
-    form->addRow(AppDelegate::tr("Place:"), d.gpsWindow.gpsLocationCitylab);
+    altitudelab->setReadOnly(true);
+    altitudelab->setToolTip(tr("The altitude is kept as the photo has it."));
+    form->addRow(tr("Latitude:"), latitudelab);
+    form->addRow(tr("Longitude:"), longtitudelab);
+    form->addRow(tr("Altitude (m):"), altitudelab);
+    form->addRow(tr("Date stamp (UTC):"), dateStamplab);
+    form->addRow(tr("Time stamp (UTC):"), timeStamplab);
+    gpsLocationCitylab = new QLabel(w);
+    gpsLocationCitylab->setObjectName(QStringLiteral("gpsLocationCitylab"));
+    gpsLocationCitylab->setWordWrap(true);
+    form->addRow(tr("Place:"), gpsLocationCitylab);
 
-    d.gpsWindow.previewMapView = new PKMapView(w);
-    d.gpsWindow.previewMapView->setObjectName(QStringLiteral("previewMapView"));
-    d.gpsWindow.previewMapView->setMinimumSize(420, 260);
+    previewMapView = new PKMapView(w);
+    previewMapView->setObjectName(QStringLiteral("previewMapView"));
+    previewMapView->setMinimumSize(420, 260);
 
     auto *buttons = new QHBoxLayout;
-    auto *preview = new QPushButton(AppDelegate::tr("Preview in Map"), w);
+    auto *preview = new QPushButton(tr("Preview in Map"), w);
     preview->setObjectName(QStringLiteral("PreviewCurrentGPSInMap"));
     preview->setAutoDefault(false);
-    auto *cancel = new QPushButton(AppDelegate::tr("Cancel"), w);
+    auto *cancel = new QPushButton(tr("Cancel"), w);
     cancel->setObjectName(QStringLiteral("ClickCancleSaveGPSAction"));
     cancel->setAutoDefault(false);
-    auto *save = new QPushButton(AppDelegate::tr("Save"), w);
+    auto *save = new QPushButton(tr("Save"), w);
     save->setObjectName(QStringLiteral("ClickSaveChangeGPSAction"));
     save->setDefault(true);
     buttons->addWidget(preview);
@@ -71,14 +74,19 @@ void buildGpsWindow(AppDelegate &d) {
 
     auto *column = new QVBoxLayout(w);
     column->addLayout(form);
-    column->addWidget(d.gpsWindow.previewMapView, 1);
+    column->addWidget(previewMapView, 1);
     column->addLayout(buttons);
-    QObject::connect(preview, &QPushButton::clicked, &d,
-                     &AppDelegate::forward<&GpsWindowPart::PreviewCurrentGPSInMap>);
-    QObject::connect(cancel, &QPushButton::clicked, &d,
-                     &AppDelegate::forward<&GpsWindowPart::ClickCancleSaveGPSAction>);
-    QObject::connect(save, &QPushButton::clicked, &d,
-                     &AppDelegate::forward<&GpsWindowPart::ClickSaveChangeGPSAction>);
-    QObject::connect(w, &QDialog::rejected, &d,
-                     &AppDelegate::forward<&GpsWindowPart::ClickCancleSaveGPSAction>);
+    // Connected through the jobs object: a save's job is named after the item that opened
+    // the window.
+    Jobs *jobs = &app.jobs();
+    QObject::connect(preview, &QPushButton::clicked, jobs, [this] { PreviewCurrentGPSInMap(); });
+    QObject::connect(cancel, &QPushButton::clicked, jobs, [this] { ClickCancleSaveGPSAction(); });
+    QObject::connect(save, &QPushButton::clicked, jobs, [this] { ClickSaveChangeGPSAction(); });
+    QObject::connect(w, &QDialog::rejected, jobs, [this] { ClickCancleSaveGPSAction(); });
+}
+
+std::pair<QAction *, QAction *> GpsWindow::addEditItems(QMenu *menu) {
+    return {
+        app.jobs().addMenuItem(menu, tr("Edit GPS Position…"), [this] { EditeGPSExifDataPhoto(); }),
+        app.jobs().addMenuItem(menu, tr("Add GPS Position…"), [this] { AddGPSExifDataPhoto(); })};
 }

@@ -7,10 +7,10 @@
 #include <QStringList>
 
 class AppServices;
+class GpsWindow;
 class QFileDialog;
 class QMenu;
 struct CameraWindowPart;
-struct GpsWindowPart;
 struct MainWindowController;
 
 // The local list's metadata menus: removals, tag copies, names from metadata and property
@@ -20,7 +20,7 @@ class MetadataMenus {
   public:
     // The camera window gives its photos as copies; the naming after a place stops the GPS
     // window's place look-up; the property-list panel is the main window's open panel.
-    MetadataMenus(AppServices &app, CameraWindowPart &camera, GpsWindowPart &gps,
+    MetadataMenus(AppServices &app, CameraWindowPart &camera, GpsWindow &gps,
                   MainWindowController &mainWindow);
 
     // The items of the property-list menu (exports, a separator, imports), of the tag-copy
@@ -81,6 +81,6 @@ class MetadataMenus {
 
     AppServices &app;
     CameraWindowPart &camera;
-    GpsWindowPart &gps;
+    GpsWindow &gps;
     MainWindowController &mainWindow;
 };

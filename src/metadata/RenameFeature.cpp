@@ -6,7 +6,7 @@
 #include "app/Jobs.h"
 #include "app/Sheets.h"
 #include "browser/MainWindowController.h"
-#include "metadata/GpsWindowPart.h"
+#include "metadata/GpsWindow.h"
 
 #include "base/Coordinates.h"
 #include "metadata/DateFeatureSupport.h"
@@ -183,7 +183,7 @@ void MetadataMenus::ClickCopyPhotoTitleToFilenameAction() {
 }
 
 void MetadataMenus::ClickCopyPhotoGPSNameToFilenameAction() {
-    gps.getLocation = false;
+    gps.forgetPlaceFound();
     const QList<IKImageItemPtr> items = app.browsers().selectedLocalItems();
     if (items.isEmpty())
         return datefeature::showNoSelectionSheet(app);

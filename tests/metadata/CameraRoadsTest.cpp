@@ -7,6 +7,7 @@
 #include "browser/MainWindowController.h"
 #include "metadata/DateWindows.h"
 #include "metadata/EditSheet.h"
+#include "metadata/GpsWindow.h"
 #include "metadata/LensWindow.h"
 #include "metadata/MetadataMenus.h"
 #include "platform/core/CameraDevice.h"
@@ -303,16 +304,17 @@ TEST_F(CameraRoads, SingleDateWindowEditsTheDownloadedCopy) {
 
 TEST_F(CameraRoads, GpsWindowOpensOnTheCopyAndSavesIntoIt) {
     select({"St James Park.jpg"});
-    d->gpsWindow.EditeGPSExifDataPhoto();
-    ASSERT_TRUE(waitFor([&] { return d->gpsWindow.changeGPSWindow->isVisible() && settled(); }));
-    EXPECT_NEAR(d->gpsWindow.latitudelab->text().toDouble(), 51.5036, 1e-3);
-    EXPECT_NEAR(d->gpsWindow.longtitudelab->text().toDouble(), -0.1318, 1e-3);
+    drive(*d).gpsWindow().EditeGPSExifDataPhoto();
+    ASSERT_TRUE(waitFor(
+        [&] { return drive(*d).find<QWidget>("changeGPSWindow")->isVisible() && settled(); }));
+    EXPECT_NEAR(drive(*d).text("latitudelab").toDouble(), 51.5036, 1e-3);
+    EXPECT_NEAR(drive(*d).text("longtitudelab").toDouble(), -0.1318, 1e-3);
 
-    d->gpsWindow.latitudelab->setText("-33.5");
-    d->gpsWindow.longtitudelab->setText("151.25");
-    d->gpsWindow.dateStamplab->setText("2020:01:02");
-    d->gpsWindow.timeStamplab->setText("03:04:05");
-    d->gpsWindow.ClickSaveChangeGPSAction();
+    drive(*d).type("latitudelab", "-33.5");
+    drive(*d).type("longtitudelab", "151.25");
+    drive(*d).type("dateStamplab", "2020:01:02");
+    drive(*d).type("timeStamplab", "03:04:05");
+    drive(*d).gpsWindow().ClickSaveChangeGPSAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QString copy = storage.filePath("St James Park.jpg");
     ASSERT_TRUE(waitFor(

@@ -249,6 +249,24 @@ TEST_F(CompletionSheet, AWindowOpenedByAMenuItemStartsThatItemsJob) {
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(),
               "\u201cChange Lens Make and Model\u201d: some photos could not be changed.");
+    sheet->buttons().first()->click();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // The GPS window's save is the job of the item that opened it.
+    choose(d->mainWindowController().editExifMenu, "Edit GPS Position…");
+    QWidget *gpsWindow = drive(*d).find("changeGPSWindow");
+    ASSERT_TRUE(gpsWindow && gpsWindow->isVisible());
+    QApplication::processEvents();
+    drive(*d).type("latitudelab", "48.8584");
+    drive(*d).type("longtitudelab", "2.2945");
+    drive(*d).type("dateStamplab", "YYYY:MM:DD");
+    drive(*d).type("timeStamplab", "HH:MM:SS");
+    drive(*d).click("ClickSaveChangeGPSAction");
+    ASSERT_TRUE(waitForJobs(*d));
+    EXPECT_FALSE(gpsWindow->isVisible());
+    sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->text(), "\u201cEdit GPS Position\u201d: some photos could not be changed.");
 }
 
 TEST_F(CompletionSheet, WithoutASheetTheResultIsRevealedOnce) {

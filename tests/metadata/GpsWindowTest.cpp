@@ -1,3 +1,4 @@
+#include "metadata/GpsWindow.h"
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
@@ -9,6 +10,7 @@
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/ImageTestHelpers.h"
 #include "support/JobWait.h"
 #include "support/LocalHttpServer.h"
@@ -33,7 +35,7 @@
 
 namespace {
 
-class GpsWindow : public ::testing::Test {
+class GpsPositionWindow : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
@@ -116,24 +118,24 @@ TEST(GpsStampsText, UtcStampsPlaceholdersAndRefusals) {
     EXPECT_DOUBLE_EQ(*signedCoordinates({{"Latitude", 5.0}}).latitude, 5.0); // no letter
 }
 
-TEST_F(GpsWindow, SaveOnStJamesParkKeepsTheAltitudeAndTakesUtcStamps) {
+TEST_F(GpsPositionWindow, SaveOnStJamesParkKeepsTheAltitudeAndTakesUtcStamps) {
     add("St James Park.jpg");
     selectRow(0);
-    d->gpsWindow.EditeGPSExifDataPhoto();
-    ASSERT_TRUE(d->gpsWindow.changeGPSWindow->isVisible());
-    EXPECT_NEAR(d->gpsWindow.latitudelab->text().toDouble(), 51.503572, 1e-5);
-    EXPECT_NEAR(d->gpsWindow.longtitudelab->text().toDouble(), -0.131806, 1e-5);
-    EXPECT_EQ(d->gpsWindow.dateStamplab->text(), kGpsDatePlaceholder); // the photo has no stamps
-    EXPECT_NEAR(d->gpsWindow.previewMapView->centerLatitude(), 51.503572, 1e-5);
+    drive(*d).trigger("EditeGPSExifDataPhoto");
+    ASSERT_TRUE(drive(*d).find<QWidget>("changeGPSWindow")->isVisible());
+    EXPECT_NEAR(drive(*d).text("latitudelab").toDouble(), 51.503572, 1e-5);
+    EXPECT_NEAR(drive(*d).text("longtitudelab").toDouble(), -0.131806, 1e-5);
+    EXPECT_EQ(drive(*d).text("dateStamplab"), kGpsDatePlaceholder); // the photo has no stamps
+    EXPECT_NEAR(drive(*d).find<PKMapView>("previewMapView")->centerLatitude(), 51.503572, 1e-5);
 
-    d->gpsWindow.latitudelab->setText("-33.5");
-    d->gpsWindow.PreviewCurrentGPSInMap();
-    EXPECT_NEAR(d->gpsWindow.previewMapView->centerLatitude(), -33.5, 1e-9);
-    d->gpsWindow.dateStamplab->setText("2020:05:01");
-    d->gpsWindow.timeStamplab->setText("12:30:00");
-    d->gpsWindow.ClickSaveChangeGPSAction();
+    drive(*d).type("latitudelab", "-33.5");
+    drive(*d).click("PreviewCurrentGPSInMap");
+    EXPECT_NEAR(drive(*d).find<PKMapView>("previewMapView")->centerLatitude(), -33.5, 1e-9);
+    drive(*d).type("dateStamplab", "2020:05:01");
+    drive(*d).type("timeStamplab", "12:30:00");
+    drive(*d).click("ClickSaveChangeGPSAction");
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_FALSE(d->gpsWindow.changeGPSWindow->isVisible());
+    EXPECT_FALSE(drive(*d).find<QWidget>("changeGPSWindow")->isVisible());
     EXPECT_EQ(visibleAlert(), nullptr);
 
     const QString written = out("St James Park.jpg");
@@ -157,8 +159,8 @@ TEST_F(GpsWindow, SaveOnStJamesParkKeepsTheAltitudeAndTakesUtcStamps) {
                 51.503572, 1e-4);
 }
 
-TEST_F(GpsWindow, BadValuesAreRefusedAndNothingIsWritten) {
-    d->gpsWindow.EditeGPSExifDataPhoto();
+TEST_F(GpsPositionWindow, BadValuesAreRefusedAndNothingIsWritten) {
+    drive(*d).gpsWindow().EditeGPSExifDataPhoto();
     QMessageBox *alert = visibleAlert();
     ASSERT_TRUE(alert);
     EXPECT_EQ(alert->text(), "No Item has been selected");
@@ -166,26 +168,26 @@ TEST_F(GpsWindow, BadValuesAreRefusedAndNothingIsWritten) {
 
     add("IMG_1994.JPG"); // no position
     selectRow(0);
-    d->gpsWindow.AddGPSExifDataPhoto();
-    ASSERT_TRUE(d->gpsWindow.changeGPSWindow->isVisible());
-    EXPECT_EQ(d->gpsWindow.dateStamplab->text(), "YYYY:MM:DD");
-    EXPECT_EQ(d->gpsWindow.timeStamplab->text(), "HH:MM:SS");
+    drive(*d).gpsWindow().AddGPSExifDataPhoto();
+    ASSERT_TRUE(drive(*d).find<QWidget>("changeGPSWindow")->isVisible());
+    EXPECT_EQ(drive(*d).text("dateStamplab"), "YYYY:MM:DD");
+    EXPECT_EQ(drive(*d).text("timeStamplab"), "HH:MM:SS");
     for (const auto &[lat, lon] : std::initializer_list<std::pair<QString, QString>>{
              {"", "10"}, {"north", "10"}, {"10", "200"}}) {
-        d->gpsWindow.latitudelab->setText(lat);
-        d->gpsWindow.longtitudelab->setText(lon);
-        d->gpsWindow.ClickSaveChangeGPSAction();
+        drive(*d).type("latitudelab", lat);
+        drive(*d).type("longtitudelab", lon);
+        drive(*d).gpsWindow().ClickSaveChangeGPSAction();
         ASSERT_TRUE(waitForJobs(*d));
         alert = visibleAlert();
         ASSERT_TRUE(alert) << lat.toStdString();
         EXPECT_EQ(alert->text(), "Value Error");
         alert->buttons().first()->click();
-        EXPECT_TRUE(d->gpsWindow.changeGPSWindow->isVisible());
+        EXPECT_TRUE(drive(*d).find<QWidget>("changeGPSWindow")->isVisible());
     }
-    d->gpsWindow.latitudelab->setText("48.8584");
-    d->gpsWindow.longtitudelab->setText("2.2945");
-    d->gpsWindow.timeStamplab->setText("noon");
-    d->gpsWindow.ClickSaveChangeGPSAction();
+    drive(*d).type("latitudelab", "48.8584");
+    drive(*d).type("longtitudelab", "2.2945");
+    drive(*d).type("timeStamplab", "noon");
+    drive(*d).gpsWindow().ClickSaveChangeGPSAction();
     ASSERT_TRUE(waitForJobs(*d));
     ASSERT_TRUE(visibleAlert());
     visibleAlert()->buttons().first()->click();
@@ -193,8 +195,8 @@ TEST_F(GpsWindow, BadValuesAreRefusedAndNothingIsWritten) {
 
     // Both placeholders left alone: the position is written without stamps, and the
     // photo keeps its original's file dates.
-    d->gpsWindow.timeStamplab->setText("HH:MM:SS");
-    d->gpsWindow.ClickSaveChangeGPSAction();
+    drive(*d).type("timeStamplab", "HH:MM:SS");
+    drive(*d).gpsWindow().ClickSaveChangeGPSAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QString written = out("IMG_1994.JPG");
     ASSERT_TRUE(QFile::exists(written));
@@ -207,34 +209,34 @@ TEST_F(GpsWindow, BadValuesAreRefusedAndNothingIsWritten) {
               FileDates::modificationDate(dir.filePath("IMG_1994.JPG")));
 }
 
-TEST_F(GpsWindow, EditingAPositionThePhotoLacksOffersToAddOne) {
+TEST_F(GpsPositionWindow, EditingAPositionThePhotoLacksOffersToAddOne) {
     const IKImageItemPtr item = add("IMG_1994.JPG"); // no position
     selectRow(0);
-    d->gpsWindow.EditeGPSExifDataPhoto();
+    drive(*d).gpsWindow().EditeGPSExifDataPhoto();
     QMessageBox *question = visibleAlert();
     ASSERT_TRUE(question);
     EXPECT_EQ(question->text(), "This photo has no GPS position. Add one?");
     EXPECT_EQ(question->windowModality(), Qt::WindowModal);
-    EXPECT_FALSE(d->gpsWindow.changeGPSWindow->isVisible());
+    EXPECT_FALSE(drive(*d).find<QWidget>("changeGPSWindow")->isVisible());
     ASSERT_EQ(question->buttons().size(), 2);
     answer(question, "Cancel");
-    EXPECT_FALSE(d->gpsWindow.changeGPSWindow->isVisible());
+    EXPECT_FALSE(drive(*d).find<QWidget>("changeGPSWindow")->isVisible());
     EXPECT_EQ(visibleAlert(), nullptr);
 
-    d->gpsWindow.EditeGPSExifDataPhoto();
+    drive(*d).gpsWindow().EditeGPSExifDataPhoto();
     answer(visibleAlert(), "Add GPS Position…");
-    ASSERT_TRUE(d->gpsWindow.changeGPSWindow->isVisible());
-    EXPECT_EQ(d->gpsWindow.dateStamplab->text(), "YYYY:MM:DD");
-    d->gpsWindow.latitudelab->setText("48.8584");
-    d->gpsWindow.longtitudelab->setText("2.2945");
-    d->gpsWindow.ClickSaveChangeGPSAction();
+    ASSERT_TRUE(drive(*d).find<QWidget>("changeGPSWindow")->isVisible());
+    EXPECT_EQ(drive(*d).text("dateStamplab"), "YYYY:MM:DD");
+    drive(*d).type("latitudelab", "48.8584");
+    drive(*d).type("longtitudelab", "2.2945");
+    drive(*d).gpsWindow().ClickSaveChangeGPSAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject tool = exiftoolNumbers(out("IMG_1994.JPG"));
     EXPECT_NEAR(tool["GPS:GPSLatitude"].toVariant().toDouble(), 48.8584, 1e-4);
     EXPECT_FALSE(exiftoolNumbers(item->filePath).contains("GPS:GPSLatitude"));
 }
 
-TEST_F(GpsWindow, StampsWithoutAPositionAreNoPositionToEdit) {
+TEST_F(GpsPositionWindow, StampsWithoutAPositionAreNoPositionToEdit) {
     const IKImageItemPtr item = add("wedding.jpg");
     QProcess tool;
     tool.start("exiftool", {"-q", "-overwrite_original", "-GPSDateStamp=2020:05:01",
@@ -242,15 +244,15 @@ TEST_F(GpsWindow, StampsWithoutAPositionAreNoPositionToEdit) {
     ASSERT_TRUE(tool.waitForFinished(30000));
     ASSERT_EQ(tool.exitCode(), 0);
     selectRow(0);
-    d->gpsWindow.EditeGPSExifDataPhoto();
+    drive(*d).gpsWindow().EditeGPSExifDataPhoto();
     ASSERT_TRUE(visibleAlert());
     answer(visibleAlert(), "Add GPS Position…");
-    ASSERT_TRUE(d->gpsWindow.changeGPSWindow->isVisible());
-    EXPECT_EQ(d->gpsWindow.dateStamplab->text(), "2020:05:01"); // the photo's own stamps
-    EXPECT_EQ(d->gpsWindow.timeStamplab->text(), "12:30:00");
+    ASSERT_TRUE(drive(*d).find<QWidget>("changeGPSWindow")->isVisible());
+    EXPECT_EQ(drive(*d).text("dateStamplab"), "2020:05:01"); // the photo's own stamps
+    EXPECT_EQ(drive(*d).text("timeStamplab"), "12:30:00");
 }
 
-TEST_F(GpsWindow, PlaceNameFromALocalGeocoder) {
+TEST_F(GpsPositionWindow, PlaceNameFromALocalGeocoder) {
     QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
     CannedHttpServer server([](const QByteArray &) {
         const QByteArray body = R"({"address":{"suburb":"St. James's","city":"London",
@@ -263,8 +265,8 @@ TEST_F(GpsWindow, PlaceNameFromALocalGeocoder) {
     qputenv("PHOTOKESTRY_GEOCODER_URL", server.base().toString().toUtf8());
     const IKImageItemPtr item = add("St James Park.jpg");
     d->selection().currentCoords = QPointF(51.503572, -0.131806);
-    d->gpsWindow.GetCityInfowithFileThreader(item);
-    EXPECT_TRUE(waitFor([&] { return d->gpsWindow.getLocation; }));
+    drive(*d).gpsWindow().GetCityInfowithFileThreader(item);
+    EXPECT_TRUE(waitFor([&] { return drive(*d).gpsWindow().placeFound(); }));
     EXPECT_EQ(item->rare().GPSLocationfileName, "St. James's, London, United Kingdom");
     ASSERT_FALSE(server.targets.isEmpty());
     EXPECT_TRUE(server.targets.last().contains("lat=51.50357"));

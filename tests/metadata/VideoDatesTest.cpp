@@ -8,6 +8,7 @@
 #include "browser/core/LocalImport.h"
 #include "metadata/DateWindows.h"
 #include "metadata/EditSheet.h"
+#include "metadata/GpsWindow.h"
 #include "metadata/MetadataMenus.h"
 #include "platform/core/FileDates.h"
 #include "platform/core/SafeWrite.h"
@@ -381,12 +382,12 @@ TEST_F(VideoDates, EditSheetAndGpsWindowWriteTitleArtistAndPositionAndLeaveTheDa
     // The GPS window shows the video's position as now written and writes only the position,
     // into the same copy.
     closeSheets();
-    d->gpsWindow.EditeGPSExifDataPhoto();
-    ASSERT_TRUE(d->gpsWindow.changeGPSWindow->isVisible());
-    EXPECT_NEAR(d->gpsWindow.latitudelab->text().toDouble(), -33.85, 1e-4);
-    d->gpsWindow.latitudelab->setText("10.5");
-    d->gpsWindow.longtitudelab->setText("-20.25");
-    d->gpsWindow.ClickSaveChangeGPSAction();
+    drive(*d).gpsWindow().EditeGPSExifDataPhoto();
+    ASSERT_TRUE(drive(*d).find<QWidget>("changeGPSWindow")->isVisible());
+    EXPECT_NEAR(drive(*d).text("latitudelab").toDouble(), -33.85, 1e-4);
+    drive(*d).type("latitudelab", "10.5");
+    drive(*d).type("longtitudelab", "-20.25");
+    drive(*d).gpsWindow().ClickSaveChangeGPSAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(sheetText().isEmpty()) << sheetText().toStdString();
     after = exiftoolJson(written, {"-G1", "-a", "-n"});

@@ -2,6 +2,7 @@
 
 #include "app/AppDelegate.h"
 #include "metadata/EditSheet.h"
+#include "metadata/GpsWindow.h"
 #include "metadata/LensWindow.h"
 
 #include "browser/PRButton.h"
@@ -31,6 +32,10 @@ LibraryPanels &AppDriver::libraryPanels() {
 
 LensWindow &AppDriver::lensWindow() {
     return d.lensWindow();
+}
+
+GpsWindow &AppDriver::gpsWindow() {
+    return d.gpsWindow();
 }
 
 EditSheet &AppDriver::editSheet() {

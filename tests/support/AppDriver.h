@@ -11,6 +11,7 @@
 
 class AppDelegate;
 class EditSheet;
+class GpsWindow;
 class LibraryDatabase;
 class LibraryPanels;
 class LibraryWindows;
@@ -30,6 +31,7 @@ class AppDriver {
     LibraryPanels &libraryPanels();
     LibraryWindows &libraryWindows();
     LensWindow &lensWindow();
+    GpsWindow &gpsWindow();
     EditSheet &editSheet();
 
     // The control or menu item named `name` in the main window, else in another window of
