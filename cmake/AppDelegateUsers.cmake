@@ -16,9 +16,6 @@ set(PK_APPDELEGATE_WAITING
   library/LibraryOpen.cpp
   metadata/ClipboardFeature.cpp
   metadata/ClipboardPart.h
-  metadata/EditSheetFeature.cpp
-  metadata/EditSheetPart.h
-  metadata/EditSheetWindow.cpp
   metadata/JobTitles.cpp
   metadata/JobTitles.h
 )

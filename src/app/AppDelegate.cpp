@@ -19,6 +19,7 @@
 #include "library/core/LibraryStore.h"
 #include "library/core/LibraryWriter.h"
 #include "metadata/DateWindows.h"
+#include "metadata/EditSheet.h"
 #include "metadata/GpsWindow.h"
 #include "metadata/LensWindow.h"
 #include "metadata/MetadataMenus.h"
@@ -41,14 +42,17 @@ AppDelegate::AppDelegate()
       m_mainWindow(std::make_unique<MainWindowController>(*this, *this)),
       m_libraryDatabase(std::make_unique<LibraryDatabase>(*this)),
       m_libraryPanels(std::make_unique<LibraryPanels>(*this, *m_libraryDatabase)),
-      m_libraryWindows(
-          std::make_unique<LibraryWindows>(*this, *m_libraryPanels, *m_libraryDatabase, editSheet)),
+      m_cameraWindow(
+          std::make_unique<CameraWindow>(*this, *m_mainWindow, [this] { return blocalMode; })),
+      m_editSheet(std::make_unique<EditSheet>(
+          *this, *m_cameraWindow, *m_mainWindow, *m_libraryPanels,
+          [this] { m_metadataMenus->ExportTemplateDataToPlist(); }, [this] { return blocalMode; })),
+      m_libraryWindows(std::make_unique<LibraryWindows>(*this, *m_libraryPanels, *m_libraryDatabase,
+                                                        *m_editSheet)),
       m_mergeWindow(std::make_unique<MergeWindow>(*this)),
       m_duplicateWindow(
           std::make_unique<DuplicateWindow>(*this, *m_libraryDatabase, *m_libraryWindows)),
       m_imageOutput(std::make_unique<ImageOutput>(*this)),
-      m_cameraWindow(
-          std::make_unique<CameraWindow>(*this, *m_mainWindow, [this] { return blocalMode; })),
       m_gpsWindow(std::make_unique<GpsWindow>(*this, *m_cameraWindow, *m_mainWindow)),
       m_metadataMenus(
           std::make_unique<MetadataMenus>(*this, *m_cameraWindow, *m_gpsWindow, *m_mainWindow)),
@@ -164,7 +168,7 @@ void AppDelegate::loadWindowDescription() {
     buildAboutWindow(*this);
     m_mainWindow->buildMapWindow();
     // Edit sheet and GPS window.
-    buildEditSheetWindow(*this);
+    m_editSheet->build();
     m_gpsWindow->build();
     // Update check and library comparison panels.
     buildUpdateController(*this);

@@ -4,7 +4,6 @@
 #include "app/PartBasics.h"
 #include "app/core/AppState.h"
 #include "metadata/ClipboardPart.h"
-#include "metadata/EditSheetPart.h"
 #include "model/IKImageItem.h"
 #include "model/PRDuplicateNode.h"
 
@@ -33,6 +32,7 @@ class CameraWindow;
 class DateWindows;
 class GpsWindow;
 class DuplicateWindow;
+class EditSheet;
 class LibraryWindows;
 class LensWindow;
 class MergeWindow;
@@ -82,7 +82,6 @@ class AppDelegate : public QObject, public AppServices {
     void openLaunchPaths(const QStringList &paths);
 
     // ---- Window parts: each owns its window's widgets and state ----
-    EditSheetPart editSheet{*this};
     ClipboardPart clipboard{*this};
 
     bool blocalMode = true;
@@ -123,6 +122,7 @@ class AppDelegate : public QObject, public AppServices {
     DateWindows &dateWindows() { return *m_dateWindows; }
     CameraWindow &cameraWindow() { return *m_cameraWindow; }
     GpsWindow &gpsWindow() { return *m_gpsWindow; }
+    EditSheet &editSheet() { return *m_editSheet; }
 
     QMainWindow *window = nullptr;
     QByteArray theImageData;
@@ -159,7 +159,7 @@ class AppDelegate : public QObject, public AppServices {
     }
     // The part of type P.
     template <class P> P &part() {
-        return std::get<P &>(std::tie(editSheet, clipboard, *m_mainWindow));
+        return std::get<P &>(std::tie(clipboard, *m_mainWindow));
     }
 
   private:
@@ -172,11 +172,12 @@ class AppDelegate : public QObject, public AppServices {
     std::unique_ptr<MainWindowController> m_mainWindow;
     std::unique_ptr<LibraryDatabase> m_libraryDatabase;
     std::unique_ptr<LibraryPanels> m_libraryPanels;
+    std::unique_ptr<CameraWindow> m_cameraWindow;
+    std::unique_ptr<EditSheet> m_editSheet;
     std::unique_ptr<LibraryWindows> m_libraryWindows;
     std::unique_ptr<MergeWindow> m_mergeWindow;
     std::unique_ptr<DuplicateWindow> m_duplicateWindow;
     std::unique_ptr<ImageOutput> m_imageOutput;
-    std::unique_ptr<CameraWindow> m_cameraWindow;
     std::unique_ptr<GpsWindow> m_gpsWindow;
     std::unique_ptr<MetadataMenus> m_metadataMenus;
     std::unique_ptr<SidecarMerges> m_sidecarMerges;

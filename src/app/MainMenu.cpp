@@ -10,6 +10,7 @@
 
 #include "browser/DropTargets.h"
 #include "metadata/DateWindows.h"
+#include "metadata/EditSheet.h"
 #include "metadata/GpsWindow.h"
 #include "metadata/JobTitles.h"
 #include "metadata/LensWindow.h"
@@ -144,9 +145,7 @@ void buildActionsMenu(AppDelegate &d, QMainWindow *w) {
 
     // Edit sheet and GPS window.
     actions->addSeparator();
-    addItem(d, actions, AppDelegate::tr("Edit Photo Metadata…"),
-            &AppDelegate::forward<&EditSheetPart::ClickEditPhotoExifDataMenuAction>,
-            QKeySequence(QStringLiteral("Ctrl+E")), "ClickEditPhotoExifDataMenuAction");
+    d.editSheet().addActionsItem(actions);
     const auto [editGps, addGps] = d.gpsWindow().addEditItems(actions);
     editGps->setObjectName(QStringLiteral("EditeGPSExifDataPhoto"));
     addGps->setObjectName(QStringLiteral("AddGPSExifDataPhoto"));

@@ -10,6 +10,7 @@
 #include "library/LibraryPanels.h"
 #include "library/LibraryWindows.h"
 #include "metadata/DateWindows.h"
+#include "metadata/EditSheet.h"
 #include "metadata/GpsWindow.h"
 #include "metadata/JobTitles.h"
 #include "metadata/LensWindow.h"
@@ -41,8 +42,7 @@ void buildPopupMenus(AppDelegate &d) {
 
     // The editing features of local photos.
     d.mainWindowController().editExifMenu = newMenu(owner, "editExifMenu");
-    addItem(d, d.mainWindowController().editExifMenu, AppDelegate::tr("Edit Photo Metadata…"),
-            &AppDelegate::forward<&EditSheetPart::ClickEditPhotoExifDataMenuAction>);
+    d.editSheet().addEditItem(d.mainWindowController().editExifMenu);
     d.gpsWindow().addEditItems(d.mainWindowController().editExifMenu);
     d.mainWindowController().addShowMapItem(d.mainWindowController().editExifMenu);
     d.lensWindow().addShowItem(d.mainWindowController().editExifMenu);

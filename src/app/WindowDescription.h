@@ -18,8 +18,6 @@ class PKImageView;
 void buildMainWindow(AppDelegate &d);  // app/MainWindow.cpp
 void buildPopupMenus(AppDelegate &d);  // app/PopupMenus.cpp
 void buildAboutWindow(AppDelegate &d); // app/AboutWindow.cpp
-// Edit sheet and GPS window.
-void buildEditSheetWindow(AppDelegate &d); // metadata/EditSheetWindow.cpp
 // Update check.
 void buildUpdateController(AppDelegate &d); // app/UpdateFeature.cpp
 // The main window's menu bar, in the desktop's order; built by buildMainWindow.

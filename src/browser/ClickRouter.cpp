@@ -5,6 +5,7 @@
 
 #include "browser/PRButton.h"
 #include "metadata/DateWindows.h"
+#include "metadata/EditSheet.h"
 #include "platform/AlertSheet.h"
 
 #include <QApplication>
@@ -57,7 +58,7 @@ void MainWindowController::MybuttonMouseDownHandle(QObject *sender) {
         {localeditexifBtn,
          [&] {
              withImage(localeditexifBtn, "editexifnom.png",
-                       [&] { d.editSheet.StartEditViewAction(); });
+                       [&] { d.editSheet().StartEditViewAction(); });
          }},
         {cameraphotoBtn, [&] { ChangePhotoLibraryMenuAction(); }},
         {photolibcameraphotoBtn, [&] { ChangePhotoLibraryMenuAction(); }},

@@ -2,6 +2,7 @@
 #include "app/AppDelegate.h"
 #include "app/Browsers.h"
 #include "browser/MainWindowController.h"
+#include "metadata/EditSheet.h"
 
 #include "base/FileTypes.h"
 #include "base/Logging.h"
@@ -111,7 +112,7 @@ void showLocalPanels(MainWindowController &w, const LocalPhotoPanels &panels,
     selection.oldGpsAitStr = panels.oldGpsAitStr;
     selection.oldGpsLatiStr = panels.oldGpsLatiStr;
     selection.oldGpsLongtStr = panels.oldGpsLongtStr;
-    w.d.editSheet.fillEditFieldsFromRememberedValues();
+    w.d.editSheet().fillEditFieldsFromRememberedValues();
 
     showColumnLines(w, panels, item);
 }

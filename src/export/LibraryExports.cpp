@@ -9,7 +9,7 @@
 #include "export/core/LibraryMetadataExport.h"
 #include "export/core/PlainExport.h"
 #include "library/LibraryPanels.h"
-#include "metadata/EditSheetPart.h"
+#include "metadata/EditSheet.h"
 #include "platform/AlertSheet.h"
 #include "platform/core/JobReport.h"
 #include "platform/core/JobRunner.h"
@@ -102,7 +102,7 @@ bool stillsOnly(const QList<ExportEntry> &entries, const LibraryExportSettings &
 }
 
 // The copies with library values go through the write recipe, photos side by side.
-void metadataExport(AppServices &app, LibraryWindows &windows, const EditSheetPart &sheet,
+void metadataExport(AppServices &app, LibraryWindows &windows, const EditSheet &sheet,
                     LibraryExportSettings settings) {
     if (app.library().photoLibBroserArray.isEmpty())
         return;

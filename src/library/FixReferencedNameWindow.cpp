@@ -17,7 +17,7 @@
 #include <QPushButton>
 
 LibraryWindows::LibraryWindows(AppServices &services, LibraryPanels &libraryPanels,
-                               LibraryDatabase &libraryDatabase, EditSheetPart &sheet)
+                               LibraryDatabase &libraryDatabase, EditSheet &sheet)
     : app(services), panels(libraryPanels), database(libraryDatabase), editSheet(sheet) {}
 
 LibraryWindows::~LibraryWindows() {

@@ -9,6 +9,7 @@
 #include <QtGlobal>
 
 class AppServices;
+class EditSheet;
 class LibraryDatabase;
 class LibraryPanels;
 class PKImageView;
@@ -18,7 +19,6 @@ class QLabel;
 class QMenu;
 class QProgressBar;
 class QWidget;
-struct EditSheetPart;
 struct ExportEntry;
 struct LibraryDeletionReport;
 struct ReferenceRepairReport;
@@ -31,7 +31,7 @@ class LibraryWindows {
   public:
     // The export with the library's values takes the altitude typed into the edit sheet.
     LibraryWindows(AppServices &app, LibraryPanels &panels, LibraryDatabase &database,
-                   EditSheetPart &editSheet);
+                   EditSheet &editSheet);
     ~LibraryWindows();
 
     // Builds the renamed-file repair's sheet and the iCloud download window.
@@ -135,7 +135,7 @@ class LibraryWindows {
     AppServices &app;
     LibraryPanels &panels;
     LibraryDatabase &database;
-    EditSheetPart &editSheet;
+    EditSheet &editSheet;
     QList<QWidget *> ownWindows; // the windows built without a parent
 
     QWidget *fixReferencedNameWindow = nullptr;

@@ -1,5 +1,7 @@
 // The edit sheet: opening, the text delegates and the apply that writes changed fields.
-#include "app/AppDelegate.h"
+#include "metadata/EditSheet.h"
+
+#include "app/AppServices.h"
 #include "app/Browsers.h"
 #include "app/Jobs.h"
 #include "app/Sheets.h"
@@ -26,59 +28,31 @@
 
 namespace {
 
-EditSheetTexts fieldTexts(const AppDelegate &d) {
+EditSheetTexts rememberedTexts(const SelectionState &s) {
     EditSheetTexts t;
-    t.title = d.editSheet.titlelab->text();
-    t.artist = d.editSheet.artistlab->text();
-    t.imageDescription = d.editSheet.imageDescrilab->text();
-    t.copyright = d.editSheet.copyrightlab->text();
-    t.comment = d.editSheet.commentslab->text();
-    t.keywords = d.editSheet.keywordslab->text();
-    t.cameraMake = d.editSheet.cameraMakelab->text();
-    t.cameraModel = d.editSheet.cameraModelab->text();
-    t.cameraDate = d.editSheet.cameraDatelab->text();
-    t.lensMake = d.editSheet.sheetLensMakelab->text();
-    t.lensModel = d.editSheet.sheetLensModellab->text();
-    t.lensSerialNumber = d.editSheet.lensSerialNumlab->text();
-    t.orientation = d.editSheet.imageOrientationlab->text();
-    t.isoSpeed = d.editSheet.imageISOSpeedlab->text();
-    t.fNumber = d.editSheet.imageFNumberlab->text();
-    t.focalLength35mm = d.editSheet.imageFlen35mmlab->text();
-    t.brightness = d.editSheet.imageBrightlab->text();
-    t.aperture = d.editSheet.imageAperturelab->text();
-    t.whiteBalance = d.editSheet.imageWhiteBalancelab->text();
-    t.exposureTime = d.editSheet.imageExpotimelab->text();
-    t.gpsAltitude = d.editSheet.gpsAitlab->text();
-    t.gpsLatitude = d.editSheet.gpsLatilab->text();
-    t.gpsLongitude = d.editSheet.gpsLongtlab->text();
-    return t;
-}
-
-EditSheetTexts rememberedTexts(const AppDelegate &d) {
-    EditSheetTexts t;
-    t.title = d.selection().oldTitleStr;
-    t.artist = d.selection().oldArtistStr;
-    t.imageDescription = d.selection().oldImageDescStr;
-    t.copyright = d.selection().oldCopyrightStr;
-    t.comment = d.selection().oldCommentStr;
-    t.keywords = d.selection().oldKeywordStr;
-    t.cameraMake = d.selection().oldCameraMakeStr;
-    t.cameraModel = d.selection().oldCameraModeStr;
-    t.cameraDate = d.selection().oldCameraDateStr;
-    t.lensMake = d.selection().oldlensMakeStr;
-    t.lensModel = d.selection().oldlenModelStr;
-    t.lensSerialNumber = d.selection().oldlensSerialNumStr;
-    t.orientation = d.selection().oldimageOrientationStr;
-    t.isoSpeed = d.selection().oldimageISOSpeedStr;
-    t.fNumber = d.selection().oldimageFNumberStr;
-    t.focalLength35mm = d.selection().oldimageFlen35mmStr;
-    t.brightness = d.selection().oldimageBrightStr;
-    t.aperture = d.selection().oldimageApertureStr;
-    t.whiteBalance = d.selection().oldimageWhiteBalanceStr;
-    t.exposureTime = d.selection().oldimageExpotimeStr;
-    t.gpsAltitude = d.selection().oldGpsAitStr;
-    t.gpsLatitude = d.selection().oldGpsLatiStr;
-    t.gpsLongitude = d.selection().oldGpsLongtStr;
+    t.title = s.oldTitleStr;
+    t.artist = s.oldArtistStr;
+    t.imageDescription = s.oldImageDescStr;
+    t.copyright = s.oldCopyrightStr;
+    t.comment = s.oldCommentStr;
+    t.keywords = s.oldKeywordStr;
+    t.cameraMake = s.oldCameraMakeStr;
+    t.cameraModel = s.oldCameraModeStr;
+    t.cameraDate = s.oldCameraDateStr;
+    t.lensMake = s.oldlensMakeStr;
+    t.lensModel = s.oldlenModelStr;
+    t.lensSerialNumber = s.oldlensSerialNumStr;
+    t.orientation = s.oldimageOrientationStr;
+    t.isoSpeed = s.oldimageISOSpeedStr;
+    t.fNumber = s.oldimageFNumberStr;
+    t.focalLength35mm = s.oldimageFlen35mmStr;
+    t.brightness = s.oldimageBrightStr;
+    t.aperture = s.oldimageApertureStr;
+    t.whiteBalance = s.oldimageWhiteBalanceStr;
+    t.exposureTime = s.oldimageExpotimeStr;
+    t.gpsAltitude = s.oldGpsAitStr;
+    t.gpsLatitude = s.oldGpsLatiStr;
+    t.gpsLongitude = s.oldGpsLongtStr;
     return t;
 }
 
@@ -100,8 +74,8 @@ void previewOnMap(PKMapView *map, double latitude, double longitude) {
 
 // A video's panels show none of its values, but the sheet opens on its own title, artist and
 // position, remembered so that an apply rewrites only what the user changed.
-void rememberVideoValues(AppDelegate &d) {
-    const QList<IKImageItemPtr> selected = d.browsers().selectedLocalItems();
+void rememberVideoValues(AppServices &app) {
+    const QList<IKImageItemPtr> selected = app.browsers().selectedLocalItems();
     if (selected.isEmpty() || GetViedoType(selected.first()->currentPath()) < 0)
         return;
     QString why;
@@ -111,42 +85,77 @@ void rememberVideoValues(AppDelegate &d) {
         return;
     LocalPhotoPanels video;
     fillPanelsFromProperties(video, VideoEdits::propertiesOf(*tags, QDateTime()));
-    d.selection().oldTitleStr = video.oldTitleStr;
-    d.selection().oldArtistStr = video.oldArtistStr;
-    d.selection().oldGpsLatiStr = video.oldGpsLatiStr;
-    d.selection().oldGpsLongtStr = video.oldGpsLongtStr;
-    d.selection().oldGpsAitStr = video.oldGpsAitStr;
+    app.selection().oldTitleStr = video.oldTitleStr;
+    app.selection().oldArtistStr = video.oldArtistStr;
+    app.selection().oldGpsLatiStr = video.oldGpsLatiStr;
+    app.selection().oldGpsLongtStr = video.oldGpsLongtStr;
+    app.selection().oldGpsAitStr = video.oldGpsAitStr;
 }
 
 } // namespace
 
-void EditSheetPart::fillEditFieldsFromRememberedValues() {
+EditSheet::EditSheet(AppServices &app, CameraWindow &camera, MainWindowController &mainWindow,
+                     LibraryPanels &libraryPanels, std::function<void()> saveTemplate,
+                     std::function<bool()> localMode)
+    : app(app), camera(camera), mainWindow(mainWindow), libraryPanels(libraryPanels),
+      saveTemplate(std::move(saveTemplate)), localMode(std::move(localMode)) {}
+
+EditSheetTexts EditSheet::fieldTexts() const {
+    EditSheetTexts t;
+    t.title = titlelab->text();
+    t.artist = artistlab->text();
+    t.imageDescription = imageDescrilab->text();
+    t.copyright = copyrightlab->text();
+    t.comment = commentslab->text();
+    t.keywords = keywordslab->text();
+    t.cameraMake = cameraMakelab->text();
+    t.cameraModel = cameraModelab->text();
+    t.cameraDate = cameraDatelab->text();
+    t.lensMake = sheetLensMakelab->text();
+    t.lensModel = sheetLensModellab->text();
+    t.lensSerialNumber = lensSerialNumlab->text();
+    t.orientation = imageOrientationlab->text();
+    t.isoSpeed = imageISOSpeedlab->text();
+    t.fNumber = imageFNumberlab->text();
+    t.focalLength35mm = imageFlen35mmlab->text();
+    t.brightness = imageBrightlab->text();
+    t.aperture = imageAperturelab->text();
+    t.whiteBalance = imageWhiteBalancelab->text();
+    t.exposureTime = imageExpotimelab->text();
+    t.gpsAltitude = gpsAitlab->text();
+    t.gpsLatitude = gpsLatilab->text();
+    t.gpsLongitude = gpsLongtlab->text();
+    return t;
+}
+
+void EditSheet::fillEditFieldsFromRememberedValues() {
     if (!titlelab)
         return;
+    const SelectionState &s = app.selection();
     const std::pair<QLineEdit *, const QString *> fields[] = {
-        {titlelab, &d.selection().oldTitleStr},
-        {artistlab, &d.selection().oldArtistStr},
-        {imageDescrilab, &d.selection().oldImageDescStr},
-        {copyrightlab, &d.selection().oldCopyrightStr},
-        {commentslab, &d.selection().oldCommentStr},
-        {keywordslab, &d.selection().oldKeywordStr},
-        {cameraMakelab, &d.selection().oldCameraMakeStr},
-        {cameraModelab, &d.selection().oldCameraModeStr},
-        {cameraDatelab, &d.selection().oldCameraDateStr},
-        {sheetLensMakelab, &d.selection().oldlensMakeStr},
-        {sheetLensModellab, &d.selection().oldlenModelStr},
-        {lensSerialNumlab, &d.selection().oldlensSerialNumStr},
-        {imageOrientationlab, &d.selection().oldimageOrientationStr},
-        {imageISOSpeedlab, &d.selection().oldimageISOSpeedStr},
-        {imageFNumberlab, &d.selection().oldimageFNumberStr},
-        {imageFlen35mmlab, &d.selection().oldimageFlen35mmStr},
-        {imageBrightlab, &d.selection().oldimageBrightStr},
-        {imageAperturelab, &d.selection().oldimageApertureStr},
-        {imageWhiteBalancelab, &d.selection().oldimageWhiteBalanceStr},
-        {imageExpotimelab, &d.selection().oldimageExpotimeStr},
-        {gpsAitlab, &d.selection().oldGpsAitStr},
-        {gpsLatilab, &d.selection().oldGpsLatiStr},
-        {gpsLongtlab, &d.selection().oldGpsLongtStr},
+        {titlelab, &s.oldTitleStr},
+        {artistlab, &s.oldArtistStr},
+        {imageDescrilab, &s.oldImageDescStr},
+        {copyrightlab, &s.oldCopyrightStr},
+        {commentslab, &s.oldCommentStr},
+        {keywordslab, &s.oldKeywordStr},
+        {cameraMakelab, &s.oldCameraMakeStr},
+        {cameraModelab, &s.oldCameraModeStr},
+        {cameraDatelab, &s.oldCameraDateStr},
+        {sheetLensMakelab, &s.oldlensMakeStr},
+        {sheetLensModellab, &s.oldlenModelStr},
+        {lensSerialNumlab, &s.oldlensSerialNumStr},
+        {imageOrientationlab, &s.oldimageOrientationStr},
+        {imageISOSpeedlab, &s.oldimageISOSpeedStr},
+        {imageFNumberlab, &s.oldimageFNumberStr},
+        {imageFlen35mmlab, &s.oldimageFlen35mmStr},
+        {imageBrightlab, &s.oldimageBrightStr},
+        {imageAperturelab, &s.oldimageApertureStr},
+        {imageWhiteBalancelab, &s.oldimageWhiteBalanceStr},
+        {imageExpotimelab, &s.oldimageExpotimeStr},
+        {gpsAitlab, &s.oldGpsAitStr},
+        {gpsLatilab, &s.oldGpsLatiStr},
+        {gpsLongtlab, &s.oldGpsLongtStr},
     };
     for (const auto &[field, value] : fields) {
         field->setText(*value);
@@ -154,21 +163,21 @@ void EditSheetPart::fillEditFieldsFromRememberedValues() {
     }
     // A photo with its lens model only in "{ExifAux}" shows that one, while the
     // remembered model stays "" (so an apply writes it into "{Exif}" too).
-    if (d.selection().oldlenModelStr.isEmpty()) {
+    if (s.oldlenModelStr.isEmpty()) {
         LocalPhotoPanels panels;
-        fillPanelsFromProperties(panels, d.selection().currentExifDictionary);
+        fillPanelsFromProperties(panels, s.currentExifDictionary);
         sheetLensModellab->setText(panels.lensModelFieldText);
     }
 }
 
-void EditSheetPart::StartEditViewAction() {
+void EditSheet::StartEditViewAction() {
     auto *sheet = qobject_cast<QDialog *>(eidtMetaWindow);
     if (!sheet)
         return;
     basicInfoChange = false;
     cameraInfoChange = false;
     gpsInfoChange = false;
-    if (d.cameraWindow().cameraIsSource()) {
+    if (camera.cameraIsSource()) {
         // Camera photos have no values shown here: the sheet opens empty, and only what
         // the user types is written to them.
         for (QLineEdit *field : {titlelab,
@@ -201,15 +210,15 @@ void EditSheetPart::StartEditViewAction() {
         titlelab->setFocus();
         return;
     }
-    rememberVideoValues(d);
+    rememberVideoValues(app);
     // Texts typed before a Cancel are not kept: the sheet always opens on the photo's values.
     fillEditFieldsFromRememberedValues();
-    sheetLocationCitylab->setText(d.selection().currentLocationStr.isEmpty()
+    sheetLocationCitylab->setText(app.selection().currentLocationStr.isEmpty()
                                       ? QStringLiteral("")
-                                      : d.selection().currentLocationStr);
+                                      : app.selection().currentLocationStr);
     bool okLat = false, okLon = false;
-    const double lat = d.selection().oldGpsLatiStr.toDouble(&okLat);
-    const double lon = d.selection().oldGpsLongtStr.toDouble(&okLon);
+    const double lat = app.selection().oldGpsLatiStr.toDouble(&okLat);
+    const double lon = app.selection().oldGpsLongtStr.toDouble(&okLon);
     if (okLat && okLon)
         previewOnMap(editMetaMapView, lat, lon);
     else
@@ -218,26 +227,26 @@ void EditSheetPart::StartEditViewAction() {
     titlelab->setFocus();
 }
 
-void EditSheetPart::HideEditViewAction() {
+void EditSheet::HideEditViewAction() {
     if (eidtMetaWindow)
         eidtMetaWindow->hide();
 }
 
-std::optional<QString> EditSheetPart::typedAltitude() const {
+std::optional<QString> EditSheet::typedAltitude() const {
     if (!gpsAitlab)
         return std::nullopt;
     return gpsAitlab->text();
 }
 
-void EditSheetPart::ClickEditPhotoExifDataMenuAction() {
-    if (!d.blocalMode) {
-        d.libraryPanels().StartPhotoLibEditViewAction();
+void EditSheet::ClickEditPhotoExifDataMenuAction() {
+    if (!localMode()) {
+        libraryPanels.StartPhotoLibEditViewAction();
         return;
     }
     StartEditViewAction();
 }
 
-bool EditSheetPart::control(QObject *control) {
+bool EditSheet::control(QObject *control) {
     if (isOneOf(control,
                 {titlelab, artistlab, imageDescrilab, copyrightlab, commentslab, keywordslab}))
         basicInfoChange = true;
@@ -251,7 +260,7 @@ bool EditSheetPart::control(QObject *control) {
     return true;
 }
 
-void EditSheetPart::controlTextDidChange(QObject *field) {
+void EditSheet::controlTextDidChange(QObject *field) {
     control(field);
     if (!isOneOf(field, {gpsLatilab, gpsLongtlab}))
         return;
@@ -261,32 +270,31 @@ void EditSheetPart::controlTextDidChange(QObject *field) {
     const auto position = parseGpsPosition(gpsLatilab->text(), gpsLongtlab->text(), &problem);
     if (!position)
         return;
-    d.selection().currentCoords = QPointF(position->latitude, position->longitude);
-    d.mainWindowController().bMapPreview = true;
+    app.selection().currentCoords = QPointF(position->latitude, position->longitude);
+    mainWindow.bMapPreview = true;
     previewOnMap(editMetaMapView, position->latitude, position->longitude);
-    previewOnMap(d.mainWindowController().currentlocalMapView, position->latitude,
-                 position->longitude);
+    previewOnMap(mainWindow.currentlocalMapView, position->latitude, position->longitude);
 }
 
-void EditSheetPart::ClickApplyChangeAction() {
+void EditSheet::ClickApplyChangeAction() {
     auto *sheet = qobject_cast<QDialog *>(eidtMetaWindow);
     if (!sheet)
         return;
-    const bool camera = d.cameraWindow().cameraIsSource();
-    const EditSheetTexts fields = fieldTexts(d);
+    const bool fromCamera = camera.cameraIsSource();
+    const EditSheetTexts fields = fieldTexts();
     // A camera photo has no remembered values: every field with a text is written to it,
     // and an empty field leaves its tag as the photo has it.
-    const EditSheetTexts remembered = camera ? EditSheetTexts{} : rememberedTexts(d);
+    const EditSheetTexts remembered =
+        fromCamera ? EditSheetTexts{} : rememberedTexts(app.selection());
     const EditSheetGroups groups =
-        camera ? EditSheetGroups{true, true, true}
-               : EditSheetGroups{basicInfoChange, cameraInfoChange, gpsInfoChange};
+        fromCamera ? EditSheetGroups{true, true, true}
+                   : EditSheetGroups{basicInfoChange, cameraInfoChange, gpsInfoChange};
     const QStringList problems = editSheetProblems(fields, remembered, groups);
     if (!problems.isEmpty()) {
         // Nothing is written; the sheet stays open so the value can be corrected.
-        beginAlertSheet(sheet, AppDelegate::tr("Invalid value"), problems.join(QLatin1Char('\n')),
-                        {AppDelegate::tr(" Ok ")}, [this](QMessageBox *alert, int code) {
-                            d.sheets().savePanelDidEnd3(alert, code);
-                        });
+        beginAlertSheet(
+            sheet, tr("Invalid value"), problems.join(QLatin1Char('\n')), {tr(" Ok ")},
+            [this](QMessageBox *alert, int code) { app.sheets().savePanelDidEnd3(alert, code); });
         return;
     }
     sheet->hide();
@@ -304,25 +312,25 @@ void EditSheetPart::ClickApplyChangeAction() {
     } else {
         options.dates = WriteRecipeOptions::Dates::CopyFromSource;
     }
-    if (camera) {
+    if (fromCamera) {
         // Camera photos: their downloaded copies are rewritten in place.
-        QPointer<AppDelegate> self(&d);
-        d.cameraWindow().withCameraCopies([self, options](const QList<IKImageItemPtr> &copies,
-                                                          const QStringList &failures) {
-            if (!self)
-                return;
-            AppDelegate *d = self.data();
-            d->jobs().startRecipeJob(copies, false, options,
-                                     [d, failures](const WriteRecipeReport &report, bool) {
-                                         d->jobs().finishJob(jobReportFromRecipe(report, failures));
+        QPointer<Jobs> jobs(&app.jobs()); // gone with the application
+        camera.withCameraCopies(
+            [jobs, options](const QList<IKImageItemPtr> &copies, const QStringList &failures) {
+                if (!jobs)
+                    return;
+                jobs->startRecipeJob(copies, false, options,
+                                     [jobs, failures](const WriteRecipeReport &report, bool) {
+                                         if (jobs)
+                                             jobs->finishJob(jobReportFromRecipe(report, failures));
                                      });
-        });
+            });
         return;
     }
-    const QList<IKImageItemPtr> items = d.browsers().selectedLocalItems();
-    const bool overwrite = d.preferences().overwrite;
-    d.jobs().startRecipeJob(items, overwrite, options,
-                            [this](const WriteRecipeReport &report, bool) {
-                                d.jobs().finishJob(jobReportFromRecipe(report));
-                            });
+    const QList<IKImageItemPtr> items = app.browsers().selectedLocalItems();
+    const bool overwrite = app.preferences().overwrite;
+    app.jobs().startRecipeJob(items, overwrite, options,
+                              [this](const WriteRecipeReport &report, bool) {
+                                  app.jobs().finishJob(jobReportFromRecipe(report));
+                              });
 }

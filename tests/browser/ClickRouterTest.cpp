@@ -6,6 +6,7 @@
 #include "browser/PRButton.h"
 #include "browser/core/LibraryLocation.h"
 #include "browser/core/LocalImport.h"
+#include "metadata/EditSheet.h"
 #include "platform/MapView.h"
 #include "platform/core/NotificationCenter.h"
 #include "platform/core/Workspace.h"
@@ -284,11 +285,12 @@ TEST_F(ClickRouter, EditButtonOpensTheSheetOnTheSelectedPhotosValues) {
     d->mainWindowController().localImageBrowserView->selectionModel()->select(
         d->mainWindowController().localPhotoModel->index(0), QItemSelectionModel::ClearAndSelect);
     // The selection fills the sheet's fields from the remembered values.
-    EXPECT_EQ(d->editSheet.cameraModelab->text(), "NIKON D7000");
+    EXPECT_EQ(drive(*d).findIn<QLineEdit>("eidtMetaWindow", "cameraModelab")->text(),
+              "NIKON D7000");
     click(d->mainWindowController().localeditexifBtn);
     auto *sheet = d->window->findChild<QWidget *>("eidtMetaWindow");
     ASSERT_TRUE(sheet);
     EXPECT_TRUE(sheet->isVisible());
     EXPECT_EQ(d->mainWindowController().localeditexifBtn->imageName(), "editexifnom.png");
-    d->editSheet.HideEditViewAction();
+    drive(*d).editSheet().HideEditViewAction();
 }

@@ -8,8 +8,10 @@
 #include "browser/LocalPhotoModel.h"
 #include "browser/MainWindowController.h"
 #include "browser/core/LocalImport.h"
+#include "metadata/EditSheet.h"
 #include "platform/MapView.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"
 
@@ -79,14 +81,13 @@ class LocalPanels : public ::testing::Test {
             EXPECT_TRUE(value->isEmpty()) << value->toStdString();
 
         // The edit sheet opens with empty fields, whatever it was filled with before.
-        d->editSheet.StartEditViewAction();
-        for (QLineEdit *field :
-             {d->editSheet.titlelab, d->editSheet.cameraMakelab, d->editSheet.cameraModelab,
-              d->editSheet.cameraDatelab, d->editSheet.gpsLatilab, d->editSheet.gpsLongtlab,
-              d->editSheet.imageExpotimelab, d->editSheet.sheetLensModellab})
-            EXPECT_TRUE(field->text().isEmpty()) << field->text().toStdString();
-        EXPECT_TRUE(d->editSheet.sheetLocationCitylab->text().isEmpty());
-        if (auto *sheet = qobject_cast<QDialog *>(d->editSheet.eidtMetaWindow))
+        drive(*d).editSheet().StartEditViewAction();
+        for (const char *name : {"titlelab", "cameraMakelab", "cameraModelab", "cameraDatelab",
+                                 "gpsLatilab", "gpsLongtlab", "imageExpotimelab", "lensModellab"})
+            EXPECT_TRUE(drive(*d).findIn<QLineEdit>("eidtMetaWindow", name)->text().isEmpty())
+                << name;
+        EXPECT_TRUE(drive(*d).text("sheetLocationCitylab").isEmpty());
+        if (auto *sheet = qobject_cast<QDialog *>(drive(*d).find("eidtMetaWindow")))
             sheet->reject();
     }
     std::unique_ptr<AppDelegate> d;
@@ -114,9 +115,10 @@ TEST_F(LocalPanels, AVideoAnEmptyFileOrGarbageAfterAPhotoShowNoneOfThePhoto) {
         ASSERT_FALSE(d->selection().oldGpsLatiStr.isEmpty());
         ASSERT_GT(d->mainWindowController().localExifDataView->topLevelItemCount(), 0);
         ASSERT_TRUE(d->mainWindowController().currentlocalMapView->isVisible());
-        d->editSheet.StartEditViewAction();
-        ASSERT_EQ(d->editSheet.cameraModelab->text(), "NIKON D7000");
-        qobject_cast<QDialog *>(d->editSheet.eidtMetaWindow)->reject();
+        drive(*d).editSheet().StartEditViewAction();
+        ASSERT_EQ(drive(*d).findIn<QLineEdit>("eidtMetaWindow", "cameraModelab")->text(),
+                  "NIKON D7000");
+        qobject_cast<QDialog *>(drive(*d).find("eidtMetaWindow"))->reject();
 
         selectRow(row);
         expectNoPhotoData(d->localLists().localPhotoItemArray[row]->fileName);

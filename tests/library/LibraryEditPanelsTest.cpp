@@ -377,7 +377,7 @@ TEST_F(LibraryEditTest, PanelsSlideInAtTheWindowsRightEdgeAndTheirButtonsRoute) 
     ASSERT_TRUE(openLibrary("Test-13.0.0"));
     select({"wedding.jpg"});
     QWidget *panel = drive(*d).find<QWidget>("photolibEditView");
-    d->editSheet.ClickEditPhotoExifDataMenuAction(); // library mode: the library panel
+    drive(*d).trigger("ClickEditPhotoExifDataMenuAction"); // library mode: the library panel
     ASSERT_TRUE(panel->isVisible());
     auto *slide = panel->findChild<QPropertyAnimation *>();
     ASSERT_TRUE(slide);

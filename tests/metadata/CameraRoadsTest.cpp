@@ -7,6 +7,7 @@
 #include "browser/LocalPhotoModel.h"
 #include "browser/MainWindowController.h"
 #include "metadata/DateWindows.h"
+#include "metadata/EditSheet.h"
 #include "metadata/GpsWindow.h"
 #include "metadata/LensWindow.h"
 #include "metadata/MetadataMenus.h"
@@ -332,19 +333,22 @@ TEST_F(CameraRoads, EditSheetChecksWhatItWritesThenEditsTheCopies) {
     // The sheet opens empty for camera photos, whatever a local photo showed before.
     d->selection().oldTitleStr = "A local photo's title";
     d->selection().oldArtistStr = "A local artist";
-    d->editSheet.StartEditViewAction();
-    EXPECT_TRUE(d->editSheet.titlelab->text().isEmpty());
-    EXPECT_TRUE(d->editSheet.artistlab->text().isEmpty());
-    d->editSheet.titlelab->setText("From the camera");
-    d->editSheet.imageFNumberlab->setText("two point eight");
-    d->editSheet.ClickApplyChangeAction();
+    drive(*d).editSheet().StartEditViewAction();
+    const auto field = [this](const char *name) {
+        return drive(*d).findIn<QLineEdit>("eidtMetaWindow", name);
+    };
+    EXPECT_TRUE(field("titlelab")->text().isEmpty());
+    EXPECT_TRUE(field("artistlab")->text().isEmpty());
+    field("titlelab")->setText("From the camera");
+    field("imageFNumberlab")->setText("two point eight");
+    drive(*d).editSheet().ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(answerSheet(), "Invalid value");
     QApplication::processEvents();
     EXPECT_TRUE(storageFiles().isEmpty()); // nothing downloaded, nothing written
 
-    d->editSheet.imageFNumberlab->setText("2.8");
-    d->editSheet.ClickApplyChangeAction();
+    field("imageFNumberlab")->setText("2.8");
+    drive(*d).editSheet().ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
     ASSERT_TRUE(waitFor([&] { return settled() && openSheet(); }));
     EXPECT_TRUE(revealed.isEmpty()) << "the sheet's button is the reveal";

@@ -214,14 +214,13 @@ TEST_F(CompletionSheet, AJobStartedInAWindowTakesTheItemThatOpenedItAndSaysOrigi
     selectAll();
     d->preferences().overwrite = true;
     choose(d->mainWindowController().editExifMenu, "Edit Photo Metadata…");
-    ASSERT_TRUE(d->editSheet.eidtMetaWindow->isVisible());
+    ASSERT_TRUE(drive(*d).find("eidtMetaWindow")->isVisible());
     QApplication::processEvents(); // the menu item's handling is over: only the sheet knows it
-    d->editSheet.titlelab->setFocus();
-    d->editSheet.titlelab->setText("Horse Guards Road");
-    d->editSheet.controlTextDidChange(d->editSheet.titlelab);
-    auto *apply = d->editSheet.eidtMetaWindow->findChild<QPushButton *>("ClickApplyChangeAction");
-    ASSERT_TRUE(apply);
-    apply->click();
+    QLineEdit *title = drive(*d).findIn<QLineEdit>("eidtMetaWindow", "titlelab");
+    ASSERT_TRUE(title);
+    title->setFocus();
+    drive(*d).type(title, "Horse Guards Road");
+    drive(*d).click(drive(*d).findIn<QPushButton>("eidtMetaWindow", "ClickApplyChangeAction"));
     ASSERT_TRUE(waitForJobs(*d));
 
     QMessageBox *sheet = openSheet();

@@ -7,6 +7,7 @@
 #include "browser/MainWindowController.h"
 #include "browser/core/LocalImport.h"
 #include "metadata/DateWindows.h"
+#include "metadata/EditSheet.h"
 #include "platform/core/Workspace.h"
 #include "support/AppDriver.h"
 #include "support/DatedPhotos.h"
@@ -67,10 +68,9 @@ class DateTwins : public ::testing::Test {
             s->select(d->mainWindowController().localPhotoModel->index(row),
                       QItemSelectionModel::Select);
     }
-    void type(QLineEdit *field, const QString &text) {
-        d->editSheet.control(field);
-        field->setText(text);
-        d->editSheet.controlTextDidChange(field);
+    // Types into the edit sheet's field `name`.
+    void type(const char *name, const QString &text) {
+        drive(*d).type(drive(*d).findIn<QLineEdit>("eidtMetaWindow", name), text);
     }
     QString out(const QString &name) { return dir.filePath("out/" + name); }
     // The batch window's amounts: one hour added to the selected photos.
@@ -159,13 +159,13 @@ TEST_F(DateTwins, TheEditSheetSavesDateTitleKeywordsAndPositionOfAHeicInOneGo) {
     const QString heic = copyFixture("IMG_3092.heic", dir.path());
     add(heic);
     select({0});
-    d->editSheet.StartEditViewAction();
-    type(d->editSheet.cameraDatelab, "2021-03-04 05:06:07");
-    type(d->editSheet.titlelab, "Harbour");
-    type(d->editSheet.keywordslab, "Sydney, Ferry");
-    type(d->editSheet.gpsLatilab, "-33.8568");
-    type(d->editSheet.gpsLongtlab, "151.2153");
-    d->editSheet.ClickApplyChangeAction();
+    drive(*d).editSheet().StartEditViewAction();
+    type("cameraDatelab", "2021-03-04 05:06:07");
+    type("titlelab", "Harbour");
+    type("keywordslab", "Sydney, Ferry");
+    type("gpsLatilab", "-33.8568");
+    type("gpsLongtlab", "151.2153");
+    drive(*d).editSheet().ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
 
     const QString written = out("IMG_3092.heic");
@@ -199,9 +199,9 @@ TEST_F(DateTwins, TheEditSheetKeepsEachCopyInThePhotosZone) {
     ASSERT_FALSE(jpeg.isEmpty());
     add(jpeg);
     select({0});
-    d->editSheet.StartEditViewAction();
-    type(d->editSheet.cameraDatelab, "2021-03-04 05:06:07");
-    d->editSheet.ClickApplyChangeAction();
+    drive(*d).editSheet().StartEditViewAction();
+    type("cameraDatelab", "2021-03-04 05:06:07");
+    drive(*d).editSheet().ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
 
     const QString written = out("zoned-dates.jpg");

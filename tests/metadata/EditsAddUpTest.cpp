@@ -7,6 +7,7 @@
 #include "browser/MainWindowController.h"
 #include "browser/core/LocalImport.h"
 #include "metadata/DateWindows.h"
+#include "metadata/EditSheet.h"
 #include "metadata/MetadataMenus.h"
 #include "metadata/core/WriteRecipe.h"
 #include "platform/core/FileDates.h"
@@ -67,11 +68,9 @@ class EditsAddUp : public ::testing::Test {
             QItemSelectionModel::ClearAndSelect);
     }
     void typeTitle(const QString &text) {
-        d->editSheet.StartEditViewAction();
-        d->editSheet.control(d->editSheet.titlelab);
-        d->editSheet.titlelab->setText(text);
-        d->editSheet.controlTextDidChange(d->editSheet.titlelab);
-        d->editSheet.ClickApplyChangeAction();
+        drive(*d).editSheet().StartEditViewAction();
+        drive(*d).type(drive(*d).findIn<QLineEdit>("eidtMetaWindow", "titlelab"), text);
+        drive(*d).editSheet().ClickApplyChangeAction();
         ASSERT_TRUE(waitForJobs(*d));
     }
     QTemporaryDir dir;
@@ -105,8 +104,8 @@ TEST_F(EditsAddUp, ATitleThenRemoveGpsLeaveACopyWithTheTitleAndNoPosition) {
     EXPECT_EQ(d->selection().oldTitleStr, "Horse Guards");
     EXPECT_EQ(d->mainWindowController().photoTitlelab->text(), "Horse Guards");
     EXPECT_TRUE(d->selection().oldGpsLatiStr.isEmpty());
-    d->editSheet.StartEditViewAction();
-    EXPECT_EQ(d->editSheet.titlelab->text(), "Horse Guards");
+    drive(*d).editSheet().StartEditViewAction();
+    EXPECT_EQ(drive(*d).findIn<QLineEdit>("eidtMetaWindow", "titlelab")->text(), "Horse Guards");
 }
 
 TEST_F(EditsAddUp, ThreeTitlesOneAfterTheOtherRewriteTheOneCopy) {

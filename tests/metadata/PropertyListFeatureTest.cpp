@@ -7,6 +7,7 @@
 #include "platform/core/ImageSource.h"
 #include "platform/core/PropertyList.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/JobWait.h"
 #include "support/PlistReader.h"
 #include "support/TestSupport.h"
@@ -118,9 +119,9 @@ TEST_F(PlistFeature, SameNamedPhotosAreToldAfterTheExport) {
 
 TEST_F(PlistFeature, TemplateFromTheEditSheetAndTheShownPhoto) {
     // The template takes what the edit sheet's fields hold.
-    d->editSheet.artistlab->setText("Ann");
-    d->editSheet.gpsLatilab->setText("48.8566");
-    d->editSheet.sheetLensMakelab->setText("Nikkor");
+    drive(*d).findIn<QLineEdit>("eidtMetaWindow", "artistlab")->setText("Ann");
+    drive(*d).findIn<QLineEdit>("eidtMetaWindow", "gpsLatilab")->setText("48.8566");
+    drive(*d).findIn<QLineEdit>("eidtMetaWindow", "lensMakelab")->setText("Nikkor");
     d->metadataMenus().ExportTemplateDataToPlist();
     const QString path = d->preferences().storagelocation + "/templatefile.plist";
     ASSERT_EQ(revealed.value(0), path);

@@ -7,6 +7,7 @@
 #include "browser/MainWindowController.h"
 #include "browser/core/LocalImport.h"
 #include "metadata/DateWindows.h"
+#include "metadata/EditSheet.h"
 #include "metadata/GpsWindow.h"
 #include "metadata/MetadataMenus.h"
 #include "platform/core/FileDates.h"
@@ -187,12 +188,11 @@ class VideoDates : public ::testing::Test {
         for (QMessageBox *sheet : d->window->findChildren<QMessageBox *>())
             sheet->hide();
     }
-    // What typing into a field does: the text changes and the delegate hears of it.
-    void type(QLineEdit *field, const QString &text) {
-        d->editSheet.control(field);
-        field->setText(text);
-        d->editSheet.controlTextDidChange(field);
+    // The edit sheet's field `name`, and typing into it.
+    QLineEdit *field(const char *name) {
+        return drive(*d).findIn<QLineEdit>("eidtMetaWindow", name);
     }
+    void type(const char *name, const QString &text) { drive(*d).type(field(name), text); }
 
     QByteArray oldTz;
     QTemporaryDir dir;
@@ -345,18 +345,18 @@ TEST_F(VideoDates, EditSheetAndGpsWindowWriteTitleArtistAndPositionAndLeaveTheDa
     const QJsonObject before = exiftoolJson(video, {"-G1", "-a", "-n"});
     const QByteArray packets = streamDigest(video);
     select({video});
-    d->editSheet.StartEditViewAction();
+    drive(*d).editSheet().StartEditViewAction();
     // The sheet opens on the video's own values.
-    EXPECT_EQ(d->editSheet.titlelab->text(), "Old");
-    EXPECT_EQ(d->editSheet.artistlab->text(), "Ann");
-    EXPECT_NEAR(d->editSheet.gpsLatilab->text().toDouble(), 48.8583, 1e-4);
-    EXPECT_NEAR(d->editSheet.gpsLongtlab->text().toDouble(), 2.2945, 1e-4);
-    type(d->editSheet.titlelab, "Harbour");
-    type(d->editSheet.artistlab, "Kim");
-    type(d->editSheet.copyrightlab, "Kim 2020");
-    type(d->editSheet.gpsLatilab, "-33.85");
-    type(d->editSheet.gpsLongtlab, "151.21");
-    d->editSheet.ClickApplyChangeAction();
+    EXPECT_EQ(field("titlelab")->text(), "Old");
+    EXPECT_EQ(field("artistlab")->text(), "Ann");
+    EXPECT_NEAR(field("gpsLatilab")->text().toDouble(), 48.8583, 1e-4);
+    EXPECT_NEAR(field("gpsLongtlab")->text().toDouble(), 2.2945, 1e-4);
+    type("titlelab", "Harbour");
+    type("artistlab", "Kim");
+    type("copyrightlab", "Kim 2020");
+    type("gpsLatilab", "-33.85");
+    type("gpsLongtlab", "151.21");
+    drive(*d).editSheet().ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QString written = storage + "/harbour.mov";
     QJsonObject after = exiftoolJson(written, {"-G1", "-a", "-n"});
@@ -402,13 +402,13 @@ TEST_F(VideoDates, EditSheetAndGpsWindowWriteTitleArtistAndPositionAndLeaveTheDa
 
     // Opened again, the sheet shows the copy's values; a new title alone rewrites no other box.
     closeSheets();
-    d->editSheet.StartEditViewAction();
-    EXPECT_EQ(d->editSheet.titlelab->text(), "Harbour");
-    EXPECT_EQ(d->editSheet.artistlab->text(), "Kim");
-    EXPECT_NEAR(d->editSheet.gpsLatilab->text().toDouble(), 10.5, 1e-4);
+    drive(*d).editSheet().StartEditViewAction();
+    EXPECT_EQ(field("titlelab")->text(), "Harbour");
+    EXPECT_EQ(field("artistlab")->text(), "Kim");
+    EXPECT_NEAR(field("gpsLatilab")->text().toDouble(), 10.5, 1e-4);
     const QJsonObject copy = exiftoolJson(written, {"-G1", "-a"});
-    type(d->editSheet.titlelab, "Quay");
-    d->editSheet.ClickApplyChangeAction();
+    type("titlelab", "Quay");
+    drive(*d).editSheet().ClickApplyChangeAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_TRUE(sheetText().contains("updated successfully")) << sheetText().toStdString();
     const QJsonObject last = exiftoolJson(written, {"-G1", "-a"});

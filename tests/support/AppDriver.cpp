@@ -2,6 +2,7 @@
 
 #include "app/AppDelegate.h"
 #include "browser/CameraWindow.h"
+#include "metadata/EditSheet.h"
 #include "metadata/GpsWindow.h"
 #include "metadata/LensWindow.h"
 
@@ -40,6 +41,10 @@ CameraWindow &AppDriver::cameraWindow() {
 
 GpsWindow &AppDriver::gpsWindow() {
     return d.gpsWindow();
+}
+
+EditSheet &AppDriver::editSheet() {
+    return d.editSheet();
 }
 
 LibraryWindows &AppDriver::libraryWindows() {

@@ -11,6 +11,7 @@
 
 class AppDelegate;
 class CameraWindow;
+class EditSheet;
 class GpsWindow;
 class LibraryDatabase;
 class LibraryPanels;
@@ -33,6 +34,7 @@ class AppDriver {
     LensWindow &lensWindow();
     CameraWindow &cameraWindow();
     GpsWindow &gpsWindow();
+    EditSheet &editSheet();
 
     // The control or menu item named `name` in the main window, else in another window of
     // the program; null, with a failure naming it, when there is none.
