@@ -14,8 +14,6 @@ set(PK_APPDELEGATE_WAITING
   browser/SelectionHandler.cpp
   library/LibraryLoad.cpp
   library/LibraryOpen.cpp
-  metadata/ClipboardFeature.cpp
-  metadata/ClipboardPart.h
   metadata/JobTitles.cpp
   metadata/JobTitles.h
 )

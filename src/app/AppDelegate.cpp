@@ -18,6 +18,7 @@
 #include "library/LibraryWindows.h"
 #include "library/core/LibraryStore.h"
 #include "library/core/LibraryWriter.h"
+#include "metadata/Clipboard.h"
 #include "metadata/DateWindows.h"
 #include "metadata/EditSheet.h"
 #include "metadata/GpsWindow.h"
@@ -64,7 +65,8 @@ AppDelegate::AppDelegate()
 
       m_dateWindows(std::make_unique<DateWindows>(*this, *m_cameraWindow, *m_mainWindow,
                                                   *m_libraryDatabase, *m_libraryPanels,
-                                                  [this] { return blocalMode; })) {
+                                                  [this] { return blocalMode; })),
+      m_clipboard(std::make_unique<Clipboard>(*this)) {
     connect(m_libraryPanels.get(), &LibraryPanels::originalValuesExportRequested, m_jobs.get(),
             [this] { m_libraryWindows->ApplyOriginalPhotoMetadataChangeAction(); });
     // The menus and windows not yet given their pieces connect to the application object:

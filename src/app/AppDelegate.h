@@ -3,7 +3,6 @@
 #include "app/AppServices.h"
 #include "app/PartBasics.h"
 #include "app/core/AppState.h"
-#include "metadata/ClipboardPart.h"
 #include "model/IKImageItem.h"
 #include "model/PRDuplicateNode.h"
 
@@ -31,6 +30,7 @@ class LibraryPanels;
 class CameraWindow;
 class DateWindows;
 class GpsWindow;
+class Clipboard;
 class DuplicateWindow;
 class EditSheet;
 class LibraryWindows;
@@ -81,9 +81,6 @@ class AppDelegate : public QObject, public AppServices {
     // Adds the photos, videos and folders named on the command line to the local list.
     void openLaunchPaths(const QStringList &paths);
 
-    // ---- Window parts: each owns its window's widgets and state ----
-    ClipboardPart clipboard{*this};
-
     bool blocalMode = true;
 
     // The shared state and services (AppServices).
@@ -123,6 +120,8 @@ class AppDelegate : public QObject, public AppServices {
     CameraWindow &cameraWindow() { return *m_cameraWindow; }
     GpsWindow &gpsWindow() { return *m_gpsWindow; }
     EditSheet &editSheet() { return *m_editSheet; }
+    // The metadata sections copied for the paste items.
+    Clipboard &clipboard() { return *m_clipboard; }
 
     QMainWindow *window = nullptr;
     QByteArray theImageData;
@@ -158,9 +157,7 @@ class AppDelegate : public QObject, public AppServices {
         return (part<typename PartOf<Fn>::Part>().*Fn)(a, b, c);
     }
     // The part of type P.
-    template <class P> P &part() {
-        return std::get<P &>(std::tie(clipboard, *m_mainWindow));
-    }
+    template <class P> P &part() { return std::get<P &>(std::tie(*m_mainWindow)); }
 
   private:
     Preferences m_preferences;
@@ -185,6 +182,7 @@ class AppDelegate : public QObject, public AppServices {
     std::unique_ptr<PreferencesWindow> m_preferencesWindow;
     std::unique_ptr<LensWindow> m_lensWindow;
     std::unique_ptr<DateWindows> m_dateWindows;
+    std::unique_ptr<Clipboard> m_clipboard;
     void loadWindowDescription();
     void restoreSettings();
 };

@@ -9,10 +9,10 @@
 #include "browser/MainWindowController.h"
 
 #include "browser/DropTargets.h"
+#include "metadata/Clipboard.h"
 #include "metadata/DateWindows.h"
 #include "metadata/EditSheet.h"
 #include "metadata/GpsWindow.h"
-#include "metadata/JobTitles.h"
 #include "metadata/LensWindow.h"
 #include "metadata/MetadataMenus.h"
 
@@ -23,23 +23,6 @@
 #include <QMenuBar>
 
 namespace {
-
-using Action = void (AppDelegate::*)();
-
-QAction *addItem(AppDelegate &d, QMenu *menu, const QString &title, Action action,
-                 const QKeySequence &shortcut = {}, const char *name = nullptr) {
-    QAction *item = addMenuItem(d, menu, title, action);
-    if (!shortcut.isEmpty())
-        item->setShortcut(shortcut);
-    if (name)
-        item->setObjectName(QLatin1String(name));
-    return item;
-}
-
-void addItems(AppDelegate &d, QMenu *menu, std::initializer_list<std::pair<QString, Action>> list) {
-    for (const auto &[title, action] : list)
-        addItem(d, menu, title, action);
-}
 
 void buildFileMenu(AppDelegate &d, QMainWindow *w) {
     QMenu *file = w->menuBar()->addMenu(AppDelegate::tr("&File"));
@@ -74,33 +57,7 @@ void buildEditMenu(AppDelegate &d, QMainWindow *w) {
     QObject::connect(selectAll, &QAction::triggered, &d, [&d] { selectAllInShownBrowser(d); });
     edit->addSeparator();
     // Metadata copy and paste of sections between photos.
-    addItems(d, edit,
-             {{AppDelegate::tr("Copy Exif data from a selected photo"),
-               &AppDelegate::forward<&ClipboardPart::ClickCopyOnePhotoExifAction>},
-              {AppDelegate::tr("Copy IPTC data from a selected photo"),
-               &AppDelegate::forward<&ClipboardPart::ClickCopyOnePhotoIPTCAction>},
-              {AppDelegate::tr("Copy TIFF data from a selected photo"),
-               &AppDelegate::forward<&ClipboardPart::ClickCopyOnePhotoTIFFAction>},
-              {AppDelegate::tr("Copy GPS data from a selected photo"),
-               &AppDelegate::forward<&ClipboardPart::ClickCopyOnePhotoGPSAction>},
-              {AppDelegate::tr("Copy All Photo metadata from a selected photo"),
-               &AppDelegate::forward<&ClipboardPart::ClickCopyOneAllPhotoMetadataAction>}});
-    edit->addSeparator();
-    d.mainWindowController().pasteExifMenuItem =
-        addItem(d, edit, AppDelegate::tr("Paste Exif Metadata"),
-                &AppDelegate::forward<&ClipboardPart::ClickPasteExifDataAction>);
-    d.mainWindowController().pasteIPTCMenuItem =
-        addItem(d, edit, AppDelegate::tr("Paste IPTC Metadata"),
-                &AppDelegate::forward<&ClipboardPart::ClickPasteIPTCDataAction>);
-    d.mainWindowController().pasteTIFFMenuItem =
-        addItem(d, edit, AppDelegate::tr("Paste TIFF Metadata"),
-                &AppDelegate::forward<&ClipboardPart::ClickPasteTIFFDataAction>);
-    d.mainWindowController().pasteGPSMenuItem =
-        addItem(d, edit, AppDelegate::tr("Paste GPS Metadata"),
-                &AppDelegate::forward<&ClipboardPart::ClickPasteGPSDataAction>);
-    d.mainWindowController().pasteAllPhotoMetaMenuItem =
-        addItem(d, edit, AppDelegate::tr("Paste All Metadata"),
-                &AppDelegate::forward<&ClipboardPart::ClickPasteAllPhotoMetaAction>);
+    d.clipboard().addItems(edit);
     edit->addSeparator();
     QAction *prefs = d.preferencesWindow().addShowItem(edit);
     prefs->setMenuRole(QAction::PreferencesRole);

@@ -16,6 +16,7 @@
 #include "browser/PRButton.h"
 #include "browser/core/LibraryLocation.h"
 #include "library/core/LibraryWorkingCopy.h"
+#include "metadata/Clipboard.h"
 #include "metadata/DateWindows.h"
 #include "metadata/GpsWindow.h"
 #include "platform/AlertSheet.h"
@@ -105,14 +106,7 @@ void AppDelegate::awakeFromNib() {
     if (mainWindowController().scanninginfolab)
         mainWindowController().scanninginfolab->hide();
 
-    for (QAction *item :
-         {mainWindowController().pasteExifMenuItem, mainWindowController().pasteIPTCMenuItem,
-          mainWindowController().pasteTIFFMenuItem, mainWindowController().pasteGPSMenuItem,
-          mainWindowController().pasteAllPhotoMetaMenuItem})
-        if (item)
-            item->setEnabled(false);
-    clipboard.bCopyExifData = clipboard.bCopyIPTCData = clipboard.bCopyTIFFData =
-        clipboard.bCopyGPSData = clipboard.bCopyAllPhotoMetaData = false;
+    m_clipboard->forgetCopies();
 
     if (mainWindowController().quickActionMenu && mainWindowController().removeExifMenu)
         mainWindowController().quickActionMenu->setMenu(mainWindowController().removeExifMenu);

@@ -133,9 +133,7 @@ struct MainWindowController : QObject, Browsers {
     PKImageView *editImageView = nullptr;
     QAction *quickActionMenu = nullptr, *exportandimportActionMenu = nullptr;
     QMenu *removeExifMenu = nullptr, *importandExportMenu = nullptr;
-    QAction *pasteExifMenuItem = nullptr, *pasteIPTCMenuItem = nullptr,
-            *pasteTIFFMenuItem = nullptr, *pasteGPSMenuItem = nullptr,
-            *pasteAllPhotoMetaMenuItem = nullptr, *changtoiOSmodemenu = nullptr;
+    QAction *changtoiOSmodemenu = nullptr;
     QPointer<QFileDialog> theOpenPanel;
     LocalPhotoModel *localPhotoModel = nullptr;
     PKImageView *playerFrameView = nullptr; // the video's first picture, in theplayerView

@@ -7,6 +7,7 @@
 #include "batch/NamingWindows.h"
 #include "browser/DropTargets.h"
 #include "browser/MainWindowController.h"
+#include "metadata/Clipboard.h"
 #include "metadata/DateWindows.h"
 #include "platform/ChoiceButtons.h"
 #include "platform/core/Workspace.h"
@@ -215,8 +216,8 @@ TEST_F(Launch, MainWindowFitsTheScreenAndKeepsAMinimum) {
         EXPECT_EQ(b->iconSize(), QSize(85, 85));
         EXPECT_EQ(b->viewMode(), QListView::IconMode);
     }
-    EXPECT_FALSE(d->mainWindowController().pasteExifMenuItem->isEnabled());
-    EXPECT_FALSE(d->mainWindowController().pasteAllPhotoMetaMenuItem->isEnabled());
+    EXPECT_FALSE(drive(*d).find<QAction>("pasteExifMenuItem")->isEnabled());
+    EXPECT_FALSE(drive(*d).find<QAction>("pasteAllPhotoMetaMenuItem")->isEnabled());
     EXPECT_FALSE(drive(*d).find<QPushButton>("deletePhotoBtn")->isEnabled());
     EXPECT_FALSE(drive(*d).find<QComboBox>("renameDateFormatBtn")->isEnabled());
     EXPECT_EQ(d->mainWindowController().quickActionMenu->menu(),
@@ -238,8 +239,8 @@ TEST_F(Launch, InitialStateOfTheApplicationObject) {
         EXPECT_FALSE(s->isNull());
     }
     EXPECT_TRUE(d->localLists().localPhotoItemArray.isEmpty());
-    EXPECT_TRUE(d->clipboard.copyGPSDictionary.isEmpty());
-    EXPECT_FALSE(d->clipboard.bCopyExifData);
+    EXPECT_TRUE(drive(*d).clipboard().copied(Clipboard::Section::Gps).isEmpty());
+    EXPECT_FALSE(drive(*d).clipboard().holds(Clipboard::Section::Exif));
     d.reset();
     EXPECT_EQ(AppDelegate::GetAppDelegater(), nullptr);
 }

@@ -1,4 +1,5 @@
 // Copy from "St James Park.jpg", paste onto "wedding.jpg", section by section.
+#include "metadata/Clipboard.h"
 #include "app/AppDelegate.h"
 #include "app/core/Settings.h"
 #include "browser/DropTargets.h"
@@ -6,6 +7,7 @@
 #include "metadata/core/MetadataClipboard.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/ImageTestHelpers.h"
 #include "support/JobWait.h"
 #include "support/TestSupport.h"
@@ -27,7 +29,7 @@
 
 namespace {
 
-class Clipboard : public ::testing::Test {
+class CopyPaste : public ::testing::Test {
   protected:
     void SetUp() override {
         Workspace::setUrlOpener([](const QUrl &) { return true; });
@@ -53,6 +55,8 @@ class Clipboard : public ::testing::Test {
         d->mainWindowController().localImageBrowserView->selectionModel()->select(
             model.index(row, 0), QItemSelectionModel::ClearAndSelect);
     }
+    Clipboard &clipboard() { return drive(*d).clipboard(); }
+    QAction *item(const char *name) { return drive(*d).find<QAction>(QLatin1String(name)); }
     QMessageBox *openSheet() {
         for (QMessageBox *s : d->window->findChildren<QMessageBox *>())
             if (s->isVisible())
@@ -68,10 +72,10 @@ class Clipboard : public ::testing::Test {
 
 } // namespace
 
-TEST_F(Clipboard, PasteBeforeCopyTellsWhatToDo) {
-    EXPECT_FALSE(d->mainWindowController().pasteGPSMenuItem->isEnabled());
+TEST_F(CopyPaste, PasteBeforeCopyTellsWhatToDo) {
+    EXPECT_FALSE(item("pasteGPSMenuItem")->isEnabled());
     select(1);
-    d->clipboard.ClickPasteGPSDataAction();
+    clipboard().ClickPasteGPSDataAction();
     ASSERT_TRUE(waitForJobs(*d));
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
@@ -80,7 +84,7 @@ TEST_F(Clipboard, PasteBeforeCopyTellsWhatToDo) {
                                         "from a selected photo menu item.");
     sheet->close();
     delete sheet;
-    d->clipboard.ClickPasteAllPhotoMetaAction();
+    clipboard().ClickPasteAllPhotoMetaAction();
     ASSERT_TRUE(waitForJobs(*d));
     sheet = openSheet();
     ASSERT_TRUE(sheet);
@@ -89,17 +93,17 @@ TEST_F(Clipboard, PasteBeforeCopyTellsWhatToDo) {
     EXPECT_FALSE(QFile::exists(dir.filePath("out/wedding.jpg")));
 }
 
-TEST_F(Clipboard, GpsAndIptcGoOverSectionBySection) {
+TEST_F(CopyPaste, GpsAndIptcGoOverSectionBySection) {
     select(0);
-    d->clipboard.ClickCopyOnePhotoGPSAction();
+    clipboard().ClickCopyOnePhotoGPSAction();
     ASSERT_TRUE(waitForJobs(*d));
-    d->clipboard.ClickCopyOnePhotoIPTCAction();
+    clipboard().ClickCopyOnePhotoIPTCAction();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_TRUE(d->clipboard.bCopyGPSData);
-    EXPECT_TRUE(d->mainWindowController().pasteGPSMenuItem->isEnabled());
-    EXPECT_FALSE(d->mainWindowController().pasteExifMenuItem->isEnabled());
+    EXPECT_TRUE(clipboard().holds(Clipboard::Section::Gps));
+    EXPECT_TRUE(item("pasteGPSMenuItem")->isEnabled());
+    EXPECT_FALSE(item("pasteExifMenuItem")->isEnabled());
     select(1);
-    d->clipboard.ClickPasteGPSDataAction();
+    clipboard().ClickPasteGPSDataAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QString out = dir.filePath("out/wedding.jpg");
     EXPECT_EQ(revealed, QStringList{out});
@@ -110,7 +114,7 @@ TEST_F(Clipboard, GpsAndIptcGoOverSectionBySection) {
 
     // The IPTC paste replaces the section whole: the old keyword goes.
     d->localLists().localPhotoItemArray[1] = itemFor(out);
-    d->clipboard.ClickPasteIPTCDataAction();
+    clipboard().ClickPasteIPTCDataAction();
     ASSERT_TRUE(waitForJobs(*d));
     json = exiftool(out);
     EXPECT_EQ(json.value("IPTC:ObjectName").toString(), "St. James's Park");
@@ -121,24 +125,24 @@ TEST_F(Clipboard, GpsAndIptcGoOverSectionBySection) {
     EXPECT_FALSE(propertiesOf(wedding).contains("{GPS}"));
 }
 
-TEST_F(Clipboard, CopyOfAPhotoWithoutGpsPastesAnEmptySection) {
+TEST_F(CopyPaste, CopyOfAPhotoWithoutGpsPastesAnEmptySection) {
     select(1);
-    d->clipboard.ClickCopyOnePhotoGPSAction();
+    clipboard().ClickCopyOnePhotoGPSAction();
     ASSERT_TRUE(waitForJobs(*d));
-    EXPECT_TRUE(d->clipboard.bCopyGPSData);
-    EXPECT_TRUE(d->clipboard.copyGPSDictionary.isEmpty());
+    EXPECT_TRUE(clipboard().holds(Clipboard::Section::Gps));
+    EXPECT_TRUE(clipboard().copied(Clipboard::Section::Gps).isEmpty());
     select(0);
-    d->clipboard.ClickPasteGPSDataAction();
+    clipboard().ClickPasteGPSDataAction();
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_FALSE(propertiesOf(dir.filePath("out/St James Park.jpg")).contains("{GPS}"));
 }
 
-TEST_F(Clipboard, AllPasteKeepsTheTargetsPixelsAndOrientation) {
+TEST_F(CopyPaste, AllPasteKeepsTheTargetsPixelsAndOrientation) {
     select(0);
-    d->clipboard.ClickCopyOneAllPhotoMetadataAction();
+    clipboard().ClickCopyOneAllPhotoMetadataAction();
     ASSERT_TRUE(waitForJobs(*d));
     select(1);
-    d->clipboard.ClickPasteAllPhotoMetaAction();
+    clipboard().ClickPasteAllPhotoMetaAction();
     ASSERT_TRUE(waitForJobs(*d));
     const QJsonObject json = exiftool(dir.filePath("out/wedding.jpg"));
     EXPECT_EQ(json.value("EXIF:Model").toString(), "NIKON D7000");
@@ -172,12 +176,12 @@ TEST(PasteRules, PixelDescriptionsStayTheTargets) {
     EXPECT_EQ(exif.value("{TIFF}"), target.value("{TIFF}"));
 }
 
-TEST_F(Clipboard, MenusReachTheActions) {
+TEST_F(CopyPaste, MenusReachTheActions) {
     ASSERT_TRUE(d->mainWindowController().removeExifMenu);
     EXPECT_EQ(d->mainWindowController().removeExifMenu->actions().size(), 7);
     select(0);
-    d->mainWindowController().pasteTIFFMenuItem->setEnabled(true);
-    d->mainWindowController().pasteTIFFMenuItem->trigger();
+    item("pasteTIFFMenuItem")->setEnabled(true);
+    item("pasteTIFFMenuItem")->trigger();
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "First you need to copy TIFF data from a photo.");

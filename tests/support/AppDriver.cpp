@@ -2,6 +2,7 @@
 
 #include "app/AppDelegate.h"
 #include "browser/CameraWindow.h"
+#include "metadata/Clipboard.h"
 #include "metadata/EditSheet.h"
 #include "metadata/GpsWindow.h"
 #include "metadata/LensWindow.h"
@@ -45,6 +46,10 @@ GpsWindow &AppDriver::gpsWindow() {
 
 EditSheet &AppDriver::editSheet() {
     return d.editSheet();
+}
+
+Clipboard &AppDriver::clipboard() {
+    return d.clipboard();
 }
 
 LibraryWindows &AppDriver::libraryWindows() {

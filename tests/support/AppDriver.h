@@ -13,6 +13,7 @@ class AppDelegate;
 class CameraWindow;
 class EditSheet;
 class GpsWindow;
+class Clipboard;
 class LibraryDatabase;
 class LibraryPanels;
 class LibraryWindows;
@@ -35,6 +36,7 @@ class AppDriver {
     CameraWindow &cameraWindow();
     GpsWindow &gpsWindow();
     EditSheet &editSheet();
+    Clipboard &clipboard();
 
     // The control or menu item named `name` in the main window, else in another window of
     // the program; null, with a failure naming it, when there is none.
