@@ -14,6 +14,4 @@ set(PK_APPDELEGATE_WAITING
   browser/SelectionHandler.cpp
   library/LibraryLoad.cpp
   library/LibraryOpen.cpp
-  metadata/JobTitles.cpp
-  metadata/JobTitles.h
 )
