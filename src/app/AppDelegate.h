@@ -6,7 +6,6 @@
 #include "model/IKImageItem.h"
 #include "model/PRDuplicateNode.h"
 
-#include "app/PartMethod.h"
 #include <QCache>
 #include <QColor>
 #include <QDateTime>
@@ -21,7 +20,6 @@
 #include <QVariantMap>
 #include <functional>
 #include <memory>
-#include <tuple>
 
 // The classes the declarations below name are declared in app/PartBasics.h.
 class ImageOutput;
@@ -132,32 +130,6 @@ class AppDelegate : public QObject, public AppServices {
 
     // Everything a window builder creates without a parent window is owned here.
     QList<QWidget *> ownedWindows;
-
-    // A method of a part as a method of the application object, for the tables and
-    // connections that hold methods of the application object.
-    template <auto Fn> using PartOf = PartMethod<decltype(Fn)>;
-    template <auto Fn>
-    requires(PartOf<Fn>::arity == 0) decltype(auto) forward() {
-        return (part<typename PartOf<Fn>::Part>().*Fn)();
-    }
-    template <auto Fn>
-    requires(PartOf<Fn>::arity == 1) decltype(auto)
-        forward(typename PartOf<Fn>::template Arg<0> a) {
-        return (part<typename PartOf<Fn>::Part>().*Fn)(a);
-    }
-    template <auto Fn>
-    requires(PartOf<Fn>::arity == 2) decltype(auto)
-        forward(typename PartOf<Fn>::template Arg<0> a, typename PartOf<Fn>::template Arg<1> b) {
-        return (part<typename PartOf<Fn>::Part>().*Fn)(a, b);
-    }
-    template <auto Fn>
-    requires(PartOf<Fn>::arity == 3) decltype(auto)
-        forward(typename PartOf<Fn>::template Arg<0> a, typename PartOf<Fn>::template Arg<1> b,
-                typename PartOf<Fn>::template Arg<2> c) {
-        return (part<typename PartOf<Fn>::Part>().*Fn)(a, b, c);
-    }
-    // The part of type P.
-    template <class P> P &part() { return std::get<P &>(std::tie(*m_mainWindow)); }
 
   private:
     Preferences m_preferences;

@@ -12,7 +12,6 @@
 #include "metadata/DateWindows.h"
 #include "metadata/EditSheet.h"
 #include "metadata/GpsWindow.h"
-#include "metadata/JobTitles.h"
 #include "metadata/LensWindow.h"
 
 #include <QAction>
@@ -24,10 +23,6 @@ QMenu *newMenu(QWidget *owner, const char *name, const QString &title = {}) {
     auto *menu = new QMenu(title, owner);
     menu->setObjectName(QLatin1String(name));
     return menu;
-}
-
-void addItem(AppDelegate &d, QMenu *menu, const QString &title, void (AppDelegate::*action)()) {
-    addMenuItem(d, menu, title, action);
 }
 } // namespace
 
