@@ -27,6 +27,8 @@
 #include <QApplication>
 #include <QEvent>
 #include <QGridLayout>
+#include <QListView>
+#include <QMainWindow>
 #include <QTimer>
 #include <QWidget>
 
@@ -58,6 +60,12 @@ AppDelegate::AppDelegate()
                                                   [this] { return blocalMode; })) {
     connect(m_libraryPanels.get(), &LibraryPanels::originalValuesExportRequested, m_jobs.get(),
             [this] { m_libraryWindows->ApplyOriginalPhotoMetadataChangeAction(); });
+    connect(m_mainWindow.get(), &MainWindowController::cellDoubleClicked, this,
+            [this](QListView *browser, int index) {
+                imageBrowser(browser, CellWasDoubleClicked{}, index);
+            });
+    connect(m_mainWindow.get(), &MainWindowController::mergeLibraryRequested, this,
+            [this] { m_mergeWindow->ClickMergePhotoLibraryAction(); });
     // The menus and windows not yet given their pieces connect to the application object:
     // a job started there is named after the window its sender belongs to.
     m_jobs->setSenderSource([this] { return sender(); });
@@ -146,7 +154,10 @@ void AppDelegate::launch() {
 }
 
 void AppDelegate::loadWindowDescription() {
-    buildMainWindow(*this);
+    window = m_mainWindow->buildWindow([this] { return windowShouldClose(); });
+    ownedWindows << window;
+    buildMainMenu(*this, window);
+    buildPopupMenus(*this);
     m_preferencesWindow->build();
     buildCameraWindow(*this);
     m_lensWindow->build();

@@ -26,6 +26,7 @@ class QAction;
 class QFileDialog;
 class QLabel;
 class QListView;
+class QMainWindow;
 class QMenu;
 class QProgressBar;
 class QPushButton;
@@ -46,6 +47,10 @@ struct MainWindowController : QObject, Browsers {
 
     MainWindowController(AppServices &services, AppDelegate &pieces);
     ~MainWindowController() override;
+
+    // Builds the window's views, browsers and right column (browser/MainWindowWindow.cpp)
+    // and returns the window; closing it asks `shouldClose` first.
+    QMainWindow *buildWindow(std::function<bool()> shouldClose);
 
     // The window's own menu items (browser/MainWindowMenus.cpp). File: the imports and the
     // opening of a library; Actions: the local list's sorts and removals; Help.
@@ -264,7 +269,17 @@ struct MainWindowController : QObject, Browsers {
     std::function<QDateTime()> libraryLoadClock;
     int libraryReloadCount = 0; // hand-backs of the current load
 
+  signals:
+    // A cell of the local or library browser was double-clicked.
+    void cellDoubleClicked(QListView *browser, int index);
+    // The library view's Merge button.
+    void mergeLibraryRequested();
+
   private:
+    QWidget *buildLocalView(QWidget *parent);
+    QWidget *buildLocalContent(QWidget *parent);
+    QWidget *buildLibraryView(QWidget *parent);
+    QWidget *buildPreviewColumn(QWidget *parent);
     QAction *addItem(QMenu *menu, const QString &title, void (MainWindowController::*action)(),
                      const QKeySequence &shortcut = {}, const char *name = nullptr);
     void addLocalSortItems(QMenu *menu);

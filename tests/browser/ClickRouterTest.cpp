@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QListView>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMessageBox>
@@ -266,8 +267,9 @@ TEST_F(ClickRouter, MapWindowAndDoubleClick) {
     EXPECT_EQ(d->numberOfItemsInImageBrowser(d->mainWindowController().localImageBrowserView), 1);
     EXPECT_EQ(d->numberOfItemsInImageBrowser(nullptr), 0);
     EXPECT_EQ(d->imageBrowser(d->mainWindowController().localImageBrowserView, 5), nullptr);
-    d->imageBrowser(d->mainWindowController().localImageBrowserView,
-                    AppDelegate::CellWasDoubleClicked{}, 0);
+    // A double-click in the browser opens the photo.
+    auto *browser = drive(*d).find<QListView>("localImageBrowserView");
+    emit browser->doubleClicked(browser->model()->index(0, 0));
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened[0].toLocalFile(), park);
     d->imageBrowser(d->cameraWindow.imageBrowserView, AppDelegate::CellWasDoubleClicked{}, 0);
