@@ -6,17 +6,10 @@ set(PK_APPDELEGATE_WAITING
   browser/CameraWindow.cpp
   browser/CameraWindowPart.h
   browser/ClickRouter.cpp
-  browser/ControlHandlers.cpp
-  browser/LibrarySelection.cpp
-  browser/LocalImport.cpp
-  browser/LocalSortActions.cpp
   browser/MainWindowBrowsers.cpp
   browser/MainWindowController.h
   browser/MapWindow.cpp
-  browser/ModeSwitch.cpp
   browser/SelectionHandler.cpp
-  library/LibraryLoad.cpp
-  library/LibraryOpen.cpp
   metadata/CameraRoadFeature.cpp
   metadata/ClipboardFeature.cpp
   metadata/ClipboardPart.h

@@ -9,6 +9,7 @@
 #include "batch/NamingWindows.h"
 #include "batch/SidecarMerges.h"
 #include "browser/MainWindowController.h"
+#include "browser/PRButton.h"
 #include "browser/core/DragRules.h"
 #include "export/DuplicateWindow.h"
 #include "export/MergeWindow.h"
@@ -38,9 +39,10 @@ AppDelegate *sharedDelegate = nullptr;
 
 AppDelegate::AppDelegate()
     : m_sheets(std::make_unique<Sheets>(*this)), m_jobs(std::make_unique<Jobs>(*this)),
-      m_mainWindow(std::make_unique<MainWindowController>(*this, *this)),
       m_libraryDatabase(std::make_unique<LibraryDatabase>(*this)),
       m_libraryPanels(std::make_unique<LibraryPanels>(*this, *m_libraryDatabase)),
+      m_mainWindow(std::make_unique<MainWindowController>(
+          *this, *m_libraryDatabase, *m_libraryPanels, [this] { return macOsVer > 9; }, *this)),
       m_libraryWindows(
           std::make_unique<LibraryWindows>(*this, *m_libraryPanels, *m_libraryDatabase, editSheet)),
       m_mergeWindow(std::make_unique<MergeWindow>(*this)),
@@ -50,14 +52,14 @@ AppDelegate::AppDelegate()
       m_metadataMenus(
           std::make_unique<MetadataMenus>(*this, cameraWindow, gpsWindow, *m_mainWindow)),
       m_sidecarMerges(std::make_unique<SidecarMerges>(*this)),
-      m_namingWindows(std::make_unique<NamingWindows>(*this, *m_libraryDatabase,
-                                                      [this] { return blocalMode; })),
+      m_namingWindows(std::make_unique<NamingWindows>(
+          *this, *m_libraryDatabase, [this] { return m_mainWindow->localMode(); })),
       m_preferencesWindow(std::make_unique<PreferencesWindow>(*this)),
       m_lensWindow(std::make_unique<LensWindow>(*this, cameraWindow)),
 
       m_dateWindows(std::make_unique<DateWindows>(*this, cameraWindow, *m_mainWindow,
                                                   *m_libraryDatabase, *m_libraryPanels,
-                                                  [this] { return blocalMode; })) {
+                                                  [this] { return m_mainWindow->localMode(); })) {
     connect(m_libraryPanels.get(), &LibraryPanels::originalValuesExportRequested, m_jobs.get(),
             [this] { m_libraryWindows->ApplyOriginalPhotoMetadataChangeAction(); });
     connect(m_mainWindow.get(), &MainWindowController::cellDoubleClicked, this,
@@ -66,6 +68,14 @@ AppDelegate::AppDelegate()
             });
     connect(m_mainWindow.get(), &MainWindowController::mergeLibraryRequested, this,
             [this] { m_mergeWindow->ClickMergePhotoLibraryAction(); });
+    connect(m_mainWindow.get(), &MainWindowController::modeChanged, this,
+            &AppDelegate::showActionsForMode);
+    // One save button for both kinds of photo: the mode says whose dates change.
+    connect(m_mainWindow.get(), &MainWindowController::otherButtonPressed, this,
+            [this](QObject *button) {
+                if (QObject *save = m_dateWindows->saveButton(); save && save == button)
+                    m_dateWindows->saveButtonPressed();
+            });
     // The menus and windows not yet given their pieces connect to the application object:
     // a job started there is named after the window its sender belongs to.
     m_jobs->setSenderSource([this] { return sender(); });
@@ -94,7 +104,7 @@ AppDelegate::AppDelegate()
     // flags clear, lists empty, texts empty, local mode on, quality 0.9.
     selection().currentExifDictionary = QVariantMap();
     selection().currentChooseFilePath = QString();
-    blocalMode = true;
+    m_mainWindow->setLocalMode(true);
     const QString empty = QStringLiteral("");
     for (QString *s : {&selection().oldTitleStr,
                        &selection().oldArtistStr,
@@ -138,6 +148,10 @@ AppDelegate::~AppDelegate() {
     ownedWindows.clear();
     if (sharedDelegate == this)
         sharedDelegate = nullptr;
+}
+
+AppDelegate::LocalModeFlag::operator bool() const {
+    return d->mainWindowController().localMode();
 }
 
 AppDelegate *AppDelegate::GetAppDelegater() {

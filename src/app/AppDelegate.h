@@ -91,7 +91,12 @@ class AppDelegate : public QObject, public AppServices {
     ClipboardPart clipboard{*this};
     CameraWindowPart cameraWindow{*this};
 
-    bool blocalMode = true;
+    // The main window's mode under the name the pieces not yet handed
+    // MainWindowController::localMode() read.
+    struct LocalModeFlag {
+        const AppDelegate *d;
+        operator bool() const;
+    } blocalMode{this};
 
     // The shared state and services (AppServices).
     QMainWindow *mainWindow() const override { return window; }
@@ -179,9 +184,9 @@ class AppDelegate : public QObject, public AppServices {
     LocalLists m_localLists;
     std::unique_ptr<Sheets> m_sheets;
     std::unique_ptr<Jobs> m_jobs;
-    std::unique_ptr<MainWindowController> m_mainWindow;
     std::unique_ptr<LibraryDatabase> m_libraryDatabase;
     std::unique_ptr<LibraryPanels> m_libraryPanels;
+    std::unique_ptr<MainWindowController> m_mainWindow;
     std::unique_ptr<LibraryWindows> m_libraryWindows;
     std::unique_ptr<MergeWindow> m_mergeWindow;
     std::unique_ptr<DuplicateWindow> m_duplicateWindow;

@@ -14,7 +14,9 @@
 #include <memory>
 
 class AppServices;
+class LibraryDatabase;
 class LibraryLoadJob;
+class LibraryPanels;
 class LocalPhotoModel;
 class NSDragImageBrowserView;
 class PKImageView;
@@ -43,10 +45,18 @@ struct MainWindowController : QObject, Browsers {
 
   public:
     AppServices &app; // the shared state and services
-    AppDelegate &d;   // the other pieces, until each has its own door
+    // Only for the edit sheet, the GPS window, the clipboard and the camera window, until
+    // each has its own door.
+    AppDelegate &d;
 
-    MainWindowController(AppServices &services, AppDelegate &pieces);
+    // `modernTitleBar` says which pictures the hidden title bar's buttons take.
+    MainWindowController(AppServices &services, LibraryDatabase &database, LibraryPanels &panels,
+                         std::function<bool()> modernTitleBar, AppDelegate &pieces);
     ~MainWindowController() override;
+
+    // The local list's mode (true) or the library's: whose photos the actions reach.
+    bool localMode() const { return m_localMode; }
+    void setLocalMode(bool local) { m_localMode = local; }
 
     // Builds the window's views, browsers and right column (browser/MainWindowWindow.cpp)
     // and returns the window; closing it asks `shouldClose` first.
@@ -274,8 +284,17 @@ struct MainWindowController : QObject, Browsers {
     void cellDoubleClicked(QListView *browser, int index);
     // The library view's Merge button.
     void mergeLibraryRequested();
+    // One of the two views came up: the menu bar's Actions shows its items.
+    void modeChanged(bool libraryMode);
+    // A button of another window posted its click; none of the main window's took it.
+    void otherButtonPressed(QObject *button);
 
   private:
+    LibraryDatabase &libraryDatabase;
+    LibraryPanels &libraryPanels;
+    std::function<bool()> modernTitleBar;
+    bool m_localMode = true;
+
     QWidget *buildLocalView(QWidget *parent);
     QWidget *buildLocalContent(QWidget *parent);
     QWidget *buildLibraryView(QWidget *parent);

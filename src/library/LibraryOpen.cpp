@@ -1,6 +1,6 @@
 // The two views of the main window, the road to a library (the default one in ~/Pictures or
 // one chosen in the open panel) and the "Scanning." label while it loads.
-#include "app/AppDelegate.h"
+#include "app/AppServices.h"
 #include "app/Browsers.h"
 #include "app/Sheets.h"
 #include "browser/MainWindowController.h"
@@ -62,12 +62,12 @@ void showOpenPanel(MainWindowController &w) {
 
 void MainWindowController::ChangeLocalPhotoMenuAction() {
     setModeImages(*this, false);
-    d.showActionsForMode(false);
+    emit modeChanged(false);
     if (localphotoView)
         localphotoView->show();
     if (photolibView)
         photolibView->hide();
-    d.blocalMode = true;
+    setLocalMode(true);
     if (quickActionMenu)
         quickActionMenu->setMenu(removeExifMenu);
     if (exportandimportActionMenu)
@@ -81,14 +81,14 @@ void MainWindowController::ChangeLocalPhotoMenuAction() {
 void MainWindowController::ChangePhotoLibraryMenuAction() {
     const bool scanRunning = app.library().scanPhotoLibStart;
     setModeImages(*this, true);
-    d.showActionsForMode(true);
+    emit modeChanged(true);
     showLibraryView(*this);
     // The right column shows this mode's selection again; the panels keep what is typed.
     const QList<IKImageItemPtr> selected = app.browsers().selectedLibraryItems();
     showPhotoInColumn(selected.isEmpty() ? nullptr : selected.first(), true);
     if (scanRunning)
         return;
-    d.blocalMode = false;
+    setLocalMode(false);
     if (quickActionMenu)
         quickActionMenu->setMenu(PhotolibQuickMenu);
     if (exportandimportActionMenu)
@@ -118,7 +118,7 @@ void MainWindowController::ChangePhotoLibraryMenuAction() {
 void MainWindowController::OpenPhotoLibraryAction() {
     showOpenPanel(*this);
     setModeImages(*this, true);
-    d.showActionsForMode(true);
+    emit modeChanged(true);
     showLibraryView(*this);
 }
 
@@ -127,7 +127,7 @@ void MainWindowController::openPanelDidEnd8(QFileDialog *panel, int returnCode, 
         return;
     const QString chosen = panel->selectedFiles().first();
     if (LoadPhotosLibraryItemThreader(chosen))
-        d.blocalMode = false;
+        setLocalMode(false);
 }
 
 void MainWindowController::StartScanningGIFImageViewTimer() {

@@ -226,7 +226,7 @@ TEST_F(Launch, MainWindowFitsTheScreenAndKeepsAMinimum) {
 
 TEST_F(Launch, InitialStateOfTheApplicationObject) {
     auto d = launch();
-    EXPECT_TRUE(d->blocalMode);
+    EXPECT_TRUE(d->mainWindowController().localMode());
     EXPECT_FLOAT_EQ(d->preferences().currentCompressNum, 0.9f);
     EXPECT_TRUE(d->selection().currentExifDictionary.isEmpty());
     EXPECT_TRUE(d->selection().currentChooseFilePath.isNull());

@@ -76,13 +76,13 @@ TEST_F(ClickRouter, ButtonsPopTheirMenusAndUnknownButtonsDoNothing) {
     d->mainWindowController().sortLocalPhotoMenu->hide();
 
     PRButton stranger(QStringLiteral("?"));
-    const bool modeBefore = d->blocalMode;
+    const bool modeBefore = d->mainWindowController().localMode();
     click(&stranger);
     for (QMenu *m :
          {d->mainWindowController().importPhotoMenu, d->mainWindowController().sortLocalPhotoMenu,
           d->mainWindowController().editExifMenu, d->mainWindowController().removeExifMenu})
         EXPECT_FALSE(m->isVisible());
-    EXPECT_EQ(d->blocalMode, modeBefore);
+    EXPECT_EQ(d->mainWindowController().localMode(), modeBefore);
 
     // The real mouse press reaches the router through the notification.
     QTest::mousePress(d->mainWindowController().importPhotobtn, Qt::LeftButton);
@@ -126,7 +126,7 @@ TEST_F(ClickRouter, LibraryModeWithoutDefaultLibraryOpensThePanelEachTime) {
     const QStringList library = shownActions();
     EXPECT_EQ(library, (QStringList{"Sort and Select", "Show", "Edit Library Metadata",
                                     "Library Actions", "Batch"}));
-    EXPECT_FALSE(d->blocalMode);
+    EXPECT_FALSE(d->mainWindowController().localMode());
     EXPECT_TRUE(d->mainWindowController().photolibView->isVisibleTo(d->window));
     EXPECT_FALSE(d->mainWindowController().localphotoView->isVisibleTo(d->window));
     EXPECT_EQ(d->mainWindowController().cameraphotoBtn->imageName(), "cameraphotodown.png");
@@ -147,7 +147,7 @@ TEST_F(ClickRouter, LibraryModeWithoutDefaultLibraryOpensThePanelEachTime) {
     d->mainWindowController().theOpenPanel->reject();
 
     click(d->mainWindowController().photoliblocalphotoBtn);
-    EXPECT_TRUE(d->blocalMode);
+    EXPECT_TRUE(d->mainWindowController().localMode());
     EXPECT_TRUE(d->mainWindowController().localphotoView->isVisibleTo(d->window));
     EXPECT_EQ(d->mainWindowController().quickActionMenu->menu(),
               d->mainWindowController().removeExifMenu);
@@ -163,7 +163,7 @@ TEST_F(ClickRouter, LibraryModeDuringAScanOrAfterOneOnlySwapsTheView) {
     d->window->show();
     d->library().scanPhotoLibStart = true;
     click(d->mainWindowController().cameraphotoBtn);
-    EXPECT_TRUE(d->blocalMode); // untouched while the scan runs
+    EXPECT_TRUE(d->mainWindowController().localMode()); // untouched while the scan runs
     EXPECT_EQ(d->mainWindowController().quickActionMenu->menu(),
               d->mainWindowController().removeExifMenu);
     EXPECT_TRUE(d->mainWindowController().photolibView->isVisibleTo(d->window));
@@ -172,7 +172,7 @@ TEST_F(ClickRouter, LibraryModeDuringAScanOrAfterOneOnlySwapsTheView) {
     d->library().scanPhotoLibStart = false;
     d->library().scanComplete = true;
     click(d->mainWindowController().cameraphotoBtn);
-    EXPECT_FALSE(d->blocalMode);
+    EXPECT_FALSE(d->mainWindowController().localMode());
     EXPECT_FALSE(d->mainWindowController().theOpenPanel); // a loaded library is not scanned again
 }
 

@@ -182,7 +182,7 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
     {
         AppDelegate d;
         d.launch();
-        d.blocalMode = false;
+        d.mainWindowController().setLocalMode(false);
         d.mainWindowController().photolibView->show();
         d.library().bScanNewPhotosLib = true;
         auto lib = record("St James Park.jpg");

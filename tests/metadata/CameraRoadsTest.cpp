@@ -87,7 +87,7 @@ class CameraRoads : public ::testing::Test {
             return d->cameraWindow.cameItemArray.size() == 3 &&
                    !d->cameraWindow.cameraRequestsPending();
         }));
-        d->blocalMode = false; // the camera is the source
+        d->mainWindowController().setLocalMode(false); // the camera is the source
     }
     void TearDown() override {
         d.reset();
@@ -232,7 +232,8 @@ TEST_F(CameraRoads, RemovingAllMetadataFromACameraPhotoLeavesNoneOfIt) {
 }
 
 TEST_F(CameraRoads, CameraButtonPopsTheRemovalMenuForTheCamera) {
-    d->blocalMode = true; // the main window is in local mode with nothing selected
+    d->mainWindowController().setLocalMode(
+        true); // the main window is in local mode with nothing selected
     select({});
     EXPECT_FALSE(d->cameraWindow.removeExifBtn->isEnabled()); // nothing to remove from
     EXPECT_FALSE(d->cameraWindow.downloadPhotoBtn->isEnabled());
