@@ -103,10 +103,8 @@ struct MainWindowController : QObject, Browsers {
     QWidget *MainView = nullptr;
     QWidget *localphotoView = nullptr;
     QWidget *photolibView = nullptr;
-    QWidget *leftContentView = nullptr;
     QWidget *leftphotoScrView = nullptr;
     QWidget *leftTipView = nullptr;
-    PRDragImageView *leftTipImageView = nullptr;
     PKImageView *leftTipCameraImageView = nullptr;
     QWidget *previewContentView = nullptr;
     PKImageView *previewImageView = nullptr;
@@ -125,17 +123,9 @@ struct MainWindowController : QObject, Browsers {
     bool bMapPreview = false;
     ReverseGeocoder *geocoder = nullptr;
     PRButton *sortLocalPhotoBtn = nullptr;
-    PRButton *importPhotobtn = nullptr, *editMetaDataLocalBtn = nullptr,
-             *remoMetaDataLocalBtn = nullptr, *importandExportBtn = nullptr,
-             *localeditexifBtn = nullptr;
-    // The mode buttons, one copy on each of the two views.
-    PRButton *localphotoBtn = nullptr, *photoliblocalphotoBtn = nullptr, *cameraphotoBtn = nullptr,
-             *photolibcameraphotoBtn = nullptr;
-    PRButton *PhotolibQuickBtn = nullptr, *PhotolibEditExifBtn = nullptr;
     QMenu *editExifMenu = nullptr, *importPhotoMenu = nullptr, *issuePhotoMenu = nullptr,
           *showPhotoTypeMenu = nullptr, *sortLocalPhotoMenu = nullptr, *PhotolibQuickMenu = nullptr,
           *PhotolibEditExifMenu = nullptr;
-    QAction *albumsFolderMenuItem = nullptr; // the album submenu of showPhotoTypeMenu
     QWidget *aboutWindow = nullptr;
     QProgressBar *taskProgressor = nullptr;
     QProgressBar *previewProgressor = nullptr;
@@ -151,9 +141,9 @@ struct MainWindowController : QObject, Browsers {
     QAction *pasteExifMenuItem = nullptr, *pasteIPTCMenuItem = nullptr,
             *pasteTIFFMenuItem = nullptr, *pasteGPSMenuItem = nullptr,
             *pasteAllPhotoMetaMenuItem = nullptr, *changtoiOSmodemenu = nullptr;
+    QAction *albumsFolderMenuItem = nullptr; // the album submenu of showPhotoTypeMenu
     QPointer<QFileDialog> theOpenPanel;
     LocalPhotoModel *localPhotoModel = nullptr;
-    PKImageView *playerFrameView = nullptr; // the video's first picture, in theplayerView
 
     // Empties every panel of the local selection: information lines, tree, map, place and
     // the values the edit sheet is filled from.
@@ -277,7 +267,8 @@ struct MainWindowController : QObject, Browsers {
 
     // The load's clock for the date windows; tests set it.
     std::function<QDateTime()> libraryLoadClock;
-    int libraryReloadCount = 0; // hand-backs of the current load
+    // The hand-backs of the current library load so far.
+    int libraryHandBacks() const { return libraryReloadCount; }
 
   signals:
     // A cell of the local or library browser was double-clicked.
@@ -294,6 +285,20 @@ struct MainWindowController : QObject, Browsers {
     LibraryPanels &libraryPanels;
     std::function<bool()> modernTitleBar;
     bool m_localMode = true;
+
+    QWidget *leftContentView = nullptr;
+    PRDragImageView *leftTipImageView = nullptr;
+    PRButton *importPhotobtn = nullptr, *editMetaDataLocalBtn = nullptr,
+             *remoMetaDataLocalBtn = nullptr, *importandExportBtn = nullptr,
+             *localeditexifBtn = nullptr;
+    // The mode buttons, one copy on each of the two views.
+    PRButton *localphotoBtn = nullptr, *photoliblocalphotoBtn = nullptr, *cameraphotoBtn = nullptr,
+             *photolibcameraphotoBtn = nullptr;
+    PRButton *PhotolibQuickBtn = nullptr, *PhotolibEditExifBtn = nullptr;
+    PKImageView *playerFrameView = nullptr; // the video's first picture, in theplayerView
+    int libraryReloadCount = 0;             // hand-backs of the current load
+    // Checks the mode buttons of `library`'s mode and shows their pictures.
+    void showModeButtons(bool library);
 
     QWidget *buildLocalView(QWidget *parent);
     QWidget *buildLocalContent(QWidget *parent);

@@ -19,21 +19,22 @@
 #include <QProgressBar>
 #include <QTimer>
 
-namespace {
-void setModeImages(MainWindowController &w, bool library) {
-    for (PRButton *b : {w.cameraphotoBtn, w.photolibcameraphotoBtn})
+void MainWindowController::showModeButtons(bool library) {
+    for (PRButton *b : {cameraphotoBtn, photolibcameraphotoBtn})
         if (b) {
             b->setImageName(library ? QStringLiteral("cameraphotodown.png")
                                     : QStringLiteral("cameraphotonom.png"));
             b->setChecked(library);
         }
-    for (PRButton *b : {w.localphotoBtn, w.photoliblocalphotoBtn})
+    for (PRButton *b : {localphotoBtn, photoliblocalphotoBtn})
         if (b) {
             b->setImageName(library ? QStringLiteral("localphotonom.png")
                                     : QStringLiteral("localphotodown.png"));
             b->setChecked(!library);
         }
 }
+
+namespace {
 
 void showLibraryView(MainWindowController &w) {
     if (w.localphotoView)
@@ -61,7 +62,7 @@ void showOpenPanel(MainWindowController &w) {
 } // namespace
 
 void MainWindowController::ChangeLocalPhotoMenuAction() {
-    setModeImages(*this, false);
+    showModeButtons(false);
     emit modeChanged(false);
     if (localphotoView)
         localphotoView->show();
@@ -80,7 +81,7 @@ void MainWindowController::ChangeLocalPhotoMenuAction() {
 
 void MainWindowController::ChangePhotoLibraryMenuAction() {
     const bool scanRunning = app.library().scanPhotoLibStart;
-    setModeImages(*this, true);
+    showModeButtons(true);
     emit modeChanged(true);
     showLibraryView(*this);
     // The right column shows this mode's selection again; the panels keep what is typed.
@@ -117,7 +118,7 @@ void MainWindowController::ChangePhotoLibraryMenuAction() {
 
 void MainWindowController::OpenPhotoLibraryAction() {
     showOpenPanel(*this);
-    setModeImages(*this, true);
+    showModeButtons(true);
     emit modeChanged(true);
     showLibraryView(*this);
 }

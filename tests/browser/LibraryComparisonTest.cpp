@@ -232,7 +232,7 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
         d.mainWindowController().libraryBrowserSelectionDidChange();
         EXPECT_TRUE(d.mainWindowController().previewImageView->isHidden());
         EXPECT_FALSE(d.mainWindowController().theplayerView->isHidden());
-        EXPECT_FALSE(d.mainWindowController().playerFrameView->image().isNull());
+        EXPECT_FALSE(drive(d).find<PKImageView>("playerFrameView")->image().isNull());
         EXPECT_EQ(drive(d).find<QLabel>("photolibNamelab")->text(), "File Name: clip.mp4");
         EXPECT_EQ(drive(d).find<QLabel>("origphotolensLatitudelab")->text(), "Latitude: 10.000000");
         EXPECT_TRUE(
