@@ -76,10 +76,7 @@ void AppDelegate::awakeFromNib() {
          {cameraWindow.hasDeviceImageView, mainWindowController().localPhotoViewImageView,
           mainWindowController().photoLibraryImageView})
         setBackground(v, "bgroud.png");
-    for (PKImageView *v :
-         {mainWindowController().editImageView, mainWindowController().photolibEiteBGImageView,
-          mainWindowController().photoOrigEiteBGImageView})
-        setBackground(v, "editimageview.png");
+    mainWindowController().prepareViews();
 
     for (QListView *b : std::initializer_list<QListView *>{
              cameraWindow.imageBrowserView, mainWindowController().localImageBrowserView,
@@ -91,10 +88,6 @@ void AppDelegate::awakeFromNib() {
           cameraWindow.importEditPhotoBtn, cameraWindow.viewExifBtn, cameraWindow.removeExifBtn})
         if (b)
             b->setEnabled(false);
-    if (mainWindowController().taskProgressor) {
-        mainWindowController().taskProgressor->hide();
-        mainWindowController().taskProgressor->setValue(0);
-    }
     if (mainWindowController().previewProgressor)
         mainWindowController().previewProgressor->hide();
     if (cameraWindow.camerataskProgressor)
@@ -106,11 +99,6 @@ void AppDelegate::awakeFromNib() {
     m_dateWindows->restoreLaunchState(optionFont());
 
     m_namingWindows->prepareControls();
-
-    if (mainWindowController().scanProcesser)
-        mainWindowController().scanProcesser->hide();
-    if (mainWindowController().scanninginfolab)
-        mainWindowController().scanninginfolab->hide();
 
     for (QAction *item :
          {mainWindowController().pasteExifMenuItem, mainWindowController().pasteIPTCMenuItem,
@@ -138,39 +126,14 @@ void AppDelegate::applicationDidFinishLaunching() {
     m_localLists.localPhotoItemArray.clear();
     m_localLists.localImportPhotoItemArray.clear();
 
-    if (mainWindowController().localphotoView && mainWindowController().photolibView) {
-        mainWindowController().localphotoView->show();
-        mainWindowController().photolibView->hide();
-    }
-    if (mainWindowController().leftphotoScrView && mainWindowController().leftTipView &&
-        mainWindowController().leftTipCameraImageView) {
-        mainWindowController().leftphotoScrView->hide();
-        mainWindowController().leftTipCameraImageView->hide();
-        mainWindowController().leftTipView->show();
-    }
-    if (mainWindowController().previewImageView)
-        mainWindowController().previewImageView->hide();
-    if (mainWindowController().theplayerView)
-        mainWindowController().theplayerView->hide();
+    mainWindowController().showFirstView();
 
     restoreWindowGeometry();
 
     cameraWindow.bNeedViewExif = false;
     cameraWindow.bDownloadandimportToEdit = false;
 
-    const bool modern = macOsVer > 9;
-    const std::pair<QPushButton *, const char *> titleButtons[] = {
-        {static_cast<QPushButton *>(mainWindowController().closedButton),
-         modern ? "Close_Nom.png" : "titlebarred.png"},
-        {mainWindowController().minButton, modern ? "Min_Nom.png" : "titlebaryellow.png"},
-        {mainWindowController().maxButton, modern ? "Resize_Nom.png" : "titlebargreen.png"},
-    };
-    for (const auto &[button, image] : titleButtons) {
-        if (button) {
-            button->setIcon(QIcon(namedImage(QLatin1String(image))));
-            button->setObjectName(QLatin1String(image));
-        }
-    }
+    mainWindowController().showTitleBarPictures();
 
     if (mainWindowController().currentlocalMapView)
         mainWindowController().currentlocalMapView->hide();
@@ -182,14 +145,7 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     restoreSettings();
 
-    for (QWidget *w : std::initializer_list<QWidget *>{
-             mainWindowController().previewPhotolibinfolab,
-             mainWindowController().previewOriginalphtoinfolab,
-             mainWindowController().filterPhotolibBtn, mainWindowController().showPhotoTypelibBtn,
-             mainWindowController().photolibEditView, mainWindowController().photoOriginalEditView,
-             mainWindowController().sortLocalPhotoBtn})
-        if (w)
-            w->hide();
+    mainWindowController().hideUntilNeeded();
 }
 
 void AppDelegate::restoreSettings() {

@@ -61,6 +61,14 @@ struct MainWindowController : QObject, Browsers {
     // Builds the window's views, browsers and right column (browser/MainWindowWindow.cpp)
     // and returns the window; closing it asks `shouldClose` first.
     QMainWindow *buildWindow(std::function<bool()> shouldClose);
+    // At launch: the edit views' backgrounds, the progress bars and the scanning label hidden.
+    void prepareViews();
+    // Then the local view with its drop pane, the preview empty.
+    void showFirstView();
+    // The hidden title bar's buttons take their pictures.
+    void showTitleBarPictures();
+    // The library's labels, panels and buttons, and the local sort button, wait hidden.
+    void hideUntilNeeded();
 
     // The window's own menu items (browser/MainWindowMenus.cpp). File: the imports and the
     // opening of a library; Actions: the local list's sorts and removals; Help.
@@ -105,7 +113,6 @@ struct MainWindowController : QObject, Browsers {
     QWidget *photolibView = nullptr;
     QWidget *leftphotoScrView = nullptr;
     QWidget *leftTipView = nullptr;
-    PKImageView *leftTipCameraImageView = nullptr;
     QWidget *previewContentView = nullptr;
     PKImageView *previewImageView = nullptr;
     QWidget *theplayerView = nullptr;
@@ -114,7 +121,6 @@ struct MainWindowController : QObject, Browsers {
     NSDragImageBrowserView *localImageBrowserView = nullptr;
     QListView *photoLibBrowserView = nullptr;
     PRClosedButton *closedButton = nullptr;
-    QPushButton *minButton = nullptr, *maxButton = nullptr;
     PKMapView *currentlocalMapView = nullptr;
     QLabel *photoNamelab = nullptr, *photoCreateDatelab = nullptr, *photoFileSizelab = nullptr,
            *photoImageSizelab = nullptr, *photoDPIlab = nullptr, *photoLensInfolab = nullptr,
@@ -127,15 +133,9 @@ struct MainWindowController : QObject, Browsers {
           *showPhotoTypeMenu = nullptr, *sortLocalPhotoMenu = nullptr, *PhotolibQuickMenu = nullptr,
           *PhotolibEditExifMenu = nullptr;
     QWidget *aboutWindow = nullptr;
-    QProgressBar *taskProgressor = nullptr;
     QProgressBar *previewProgressor = nullptr;
-    QProgressBar *scanProcesser = nullptr;
-    QLabel *scanninginfolab = nullptr;
-    QLabel *previewPhotolibinfolab = nullptr, *previewOriginalphtoinfolab = nullptr;
+    QLabel *previewOriginalphtoinfolab = nullptr;
     PRButton *filterPhotolibBtn = nullptr, *showPhotoTypelibBtn = nullptr;
-    QWidget *photolibEditView = nullptr, *photoOriginalEditView = nullptr;
-    PKImageView *photolibEiteBGImageView = nullptr, *photoOrigEiteBGImageView = nullptr;
-    PKImageView *editImageView = nullptr;
     QAction *quickActionMenu = nullptr, *exportandimportActionMenu = nullptr;
     QMenu *removeExifMenu = nullptr, *importandExportMenu = nullptr;
     QAction *pasteExifMenuItem = nullptr, *pasteIPTCMenuItem = nullptr,
@@ -285,6 +285,16 @@ struct MainWindowController : QObject, Browsers {
     LibraryPanels &libraryPanels;
     std::function<bool()> modernTitleBar;
     bool m_localMode = true;
+
+    PKImageView *leftTipCameraImageView = nullptr;
+    QPushButton *minButton = nullptr, *maxButton = nullptr;
+    QProgressBar *taskProgressor = nullptr;
+    QProgressBar *scanProcesser = nullptr;
+    QLabel *scanninginfolab = nullptr;
+    QLabel *previewPhotolibinfolab = nullptr;
+    QWidget *photolibEditView = nullptr, *photoOriginalEditView = nullptr;
+    PKImageView *photolibEiteBGImageView = nullptr, *photoOrigEiteBGImageView = nullptr;
+    PKImageView *editImageView = nullptr;
 
     QWidget *leftContentView = nullptr;
     PRDragImageView *leftTipImageView = nullptr;

@@ -8,6 +8,7 @@
 #include "browser/LocalInfoPanel.h"
 #include "browser/LocalPhotoModel.h"
 #include "browser/PRButton.h"
+#include "platform/Artwork.h"
 #include "platform/ImageView.h"
 #include "platform/MapView.h"
 
@@ -326,4 +327,57 @@ QMainWindow *MainWindowController::buildWindow(std::function<bool()> shouldClose
     w->setCentralWidget(central);
     useFittedCellTitles(*this);
     return w;
+}
+
+void MainWindowController::prepareViews() {
+    for (PKImageView *v : {editImageView, photolibEiteBGImageView, photoOrigEiteBGImageView})
+        if (v)
+            v->setImage(namedImage(QStringLiteral("editimageview.png")));
+    if (taskProgressor) {
+        taskProgressor->hide();
+        taskProgressor->setValue(0);
+    }
+    if (scanProcesser)
+        scanProcesser->hide();
+    if (scanninginfolab)
+        scanninginfolab->hide();
+}
+
+void MainWindowController::showFirstView() {
+    if (localphotoView && photolibView) {
+        localphotoView->show();
+        photolibView->hide();
+    }
+    if (leftphotoScrView && leftTipView && leftTipCameraImageView) {
+        leftphotoScrView->hide();
+        leftTipCameraImageView->hide();
+        leftTipView->show();
+    }
+    if (previewImageView)
+        previewImageView->hide();
+    if (theplayerView)
+        theplayerView->hide();
+}
+
+void MainWindowController::showTitleBarPictures() {
+    const bool modern = modernTitleBar();
+    const std::pair<QPushButton *, const char *> titleButtons[] = {
+        {static_cast<QPushButton *>(closedButton), modern ? "Close_Nom.png" : "titlebarred.png"},
+        {minButton, modern ? "Min_Nom.png" : "titlebaryellow.png"},
+        {maxButton, modern ? "Resize_Nom.png" : "titlebargreen.png"},
+    };
+    for (const auto &[button, image] : titleButtons) {
+        if (button) {
+            button->setIcon(QIcon(namedImage(QLatin1String(image))));
+            button->setObjectName(QLatin1String(image));
+        }
+    }
+}
+
+void MainWindowController::hideUntilNeeded() {
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             previewPhotolibinfolab, previewOriginalphtoinfolab, filterPhotolibBtn,
+             showPhotoTypelibBtn, photolibEditView, photoOriginalEditView, sortLocalPhotoBtn})
+        if (w)
+            w->hide();
 }
