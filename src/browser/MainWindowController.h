@@ -111,8 +111,6 @@ struct MainWindowController : QObject, Browsers {
     QWidget *MainView = nullptr;
     QWidget *localphotoView = nullptr;
     QWidget *photolibView = nullptr;
-    QWidget *leftphotoScrView = nullptr;
-    QWidget *leftTipView = nullptr;
     QWidget *previewContentView = nullptr;
     PKImageView *previewImageView = nullptr;
     QWidget *theplayerView = nullptr;
@@ -128,13 +126,11 @@ struct MainWindowController : QObject, Browsers {
     QTreeWidget *localExifDataView = nullptr;
     bool bMapPreview = false;
     ReverseGeocoder *geocoder = nullptr;
-    PRButton *sortLocalPhotoBtn = nullptr;
     QMenu *editExifMenu = nullptr, *importPhotoMenu = nullptr, *issuePhotoMenu = nullptr,
           *showPhotoTypeMenu = nullptr, *sortLocalPhotoMenu = nullptr, *PhotolibQuickMenu = nullptr,
           *PhotolibEditExifMenu = nullptr;
     QWidget *aboutWindow = nullptr;
     QProgressBar *previewProgressor = nullptr;
-    QLabel *previewOriginalphtoinfolab = nullptr;
     PRButton *filterPhotolibBtn = nullptr, *showPhotoTypelibBtn = nullptr;
     QAction *quickActionMenu = nullptr, *exportandimportActionMenu = nullptr;
     QMenu *removeExifMenu = nullptr, *importandExportMenu = nullptr;
@@ -286,7 +282,11 @@ struct MainWindowController : QObject, Browsers {
     std::function<bool()> modernTitleBar;
     bool m_localMode = true;
 
+    QWidget *leftphotoScrView = nullptr;
+    QWidget *leftTipView = nullptr;
     PKImageView *leftTipCameraImageView = nullptr;
+    PRButton *sortLocalPhotoBtn = nullptr;
+    QLabel *previewOriginalphtoinfolab = nullptr;
     QPushButton *minButton = nullptr, *maxButton = nullptr;
     QProgressBar *taskProgressor = nullptr;
     QProgressBar *scanProcesser = nullptr;

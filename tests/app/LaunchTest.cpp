@@ -206,8 +206,8 @@ TEST_F(Launch, MainWindowFitsTheScreenAndKeepsAMinimum) {
     EXPECT_GE(d->window->height(), d->window->minimumHeight());
     EXPECT_TRUE(d->mainWindowController().localphotoView->isVisible());
     EXPECT_FALSE(d->mainWindowController().photolibView->isVisible());
-    EXPECT_TRUE(d->mainWindowController().leftTipView->isVisible());
-    EXPECT_FALSE(d->mainWindowController().leftphotoScrView->isVisible());
+    EXPECT_TRUE(drive(*d).find("leftTipView")->isVisible());
+    EXPECT_FALSE(drive(*d).find("leftphotoScrView")->isVisible());
     for (QListView *b : std::initializer_list<QListView *>{
              d->cameraWindow.imageBrowserView, d->mainWindowController().localImageBrowserView,
              d->mainWindowController().photoLibBrowserView}) {

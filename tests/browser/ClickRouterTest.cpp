@@ -73,7 +73,7 @@ TEST_F(ClickRouter, ButtonsPopTheirMenusAndUnknownButtonsDoNothing) {
     click(button("importPhotobtn"));
     EXPECT_TRUE(d->mainWindowController().importPhotoMenu->isVisible());
     d->mainWindowController().importPhotoMenu->hide();
-    click(d->mainWindowController().sortLocalPhotoBtn);
+    click(button("sortLocalPhotoBtn"));
     EXPECT_TRUE(d->mainWindowController().sortLocalPhotoMenu->isVisible());
     d->mainWindowController().sortLocalPhotoMenu->hide();
 
@@ -156,8 +156,8 @@ TEST_F(ClickRouter, LibraryModeWithoutDefaultLibraryOpensThePanelEachTime) {
     EXPECT_TRUE(shownActions().contains("Image Output"));
     EXPECT_EQ(button("localphotoBtn")->imageName(), "localphotodown.png");
     // An empty list shows the drop pane.
-    EXPECT_TRUE(d->mainWindowController().leftTipView->isVisibleTo(d->window));
-    EXPECT_FALSE(d->mainWindowController().leftphotoScrView->isVisibleTo(d->window));
+    EXPECT_TRUE(drive(*d).find("leftTipView")->isVisibleTo(d->window));
+    EXPECT_FALSE(drive(*d).find("leftphotoScrView")->isVisibleTo(d->window));
 }
 
 TEST_F(ClickRouter, LibraryModeDuringAScanOrAfterOneOnlySwapsTheView) {

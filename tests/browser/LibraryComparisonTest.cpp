@@ -217,7 +217,7 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
                     1e-3);
         EXPECT_TRUE(drive(d).find<PKMapView>("photolibEiteMapView")->hasPin());
         EXPECT_FALSE(drive(d).find<PKMapView>("photolibEiteMapView")->isHidden());
-        EXPECT_EQ(d.mainWindowController().previewOriginalphtoinfolab->text(),
+        EXPECT_EQ(drive(d).find<QLabel>("previewOriginalphtoinfolab")->text(),
                   "Photo metadata of original file");
         // The right column is this photo's, not the last local photo's.
         EXPECT_EQ(d.mainWindowController().photoNamelab->text(), "St James Park.jpg");
@@ -257,7 +257,7 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
         EXPECT_TRUE(d.mainWindowController().photoNamelab->text().isEmpty());
         EXPECT_EQ(d.mainWindowController().localExifDataView->topLevelItemCount(), 0);
         EXPECT_TRUE(d.mainWindowController().previewImageView->isHidden());
-        EXPECT_TRUE(d.mainWindowController().previewOriginalphtoinfolab->text().isEmpty());
+        EXPECT_TRUE(drive(d).find<QLabel>("previewOriginalphtoinfolab")->text().isEmpty());
         d.mainWindowController().photoLibBrowserView->setModel(nullptr);
     }
     Workspace::setUrlOpener({});
