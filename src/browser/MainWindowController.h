@@ -131,7 +131,6 @@ struct MainWindowController : QObject, Browsers {
           *PhotolibEditExifMenu = nullptr;
     QWidget *aboutWindow = nullptr;
     QProgressBar *previewProgressor = nullptr;
-    PRButton *filterPhotolibBtn = nullptr, *showPhotoTypelibBtn = nullptr;
     QAction *quickActionMenu = nullptr, *exportandimportActionMenu = nullptr;
     QMenu *removeExifMenu = nullptr, *importandExportMenu = nullptr;
     QAction *pasteExifMenuItem = nullptr, *pasteIPTCMenuItem = nullptr,
@@ -212,6 +211,13 @@ struct MainWindowController : QObject, Browsers {
     void SortAllPhotosLibraryByFileSizeAction();
     // The list behind a filter image of showPhotoTypelibBtn.
     QList<IKImageItemPtr> &libraryListForFilter(const QString &imageName);
+    // The library view shown, named on the Show button, whose picture says which list it is;
+    // the sort button goes back to newest first.
+    void markLibraryFilter(const QString &image, const QString &title);
+    // The sort button's picture, the order of the list shown.
+    void markLibrarySort(const QString &image);
+    // The Show button's picture: which list the sorts sort.
+    QString libraryFilterImage() const;
     // Shows one album's items (the album menu's action).
     void FilterSelectOneAlbumsAction(const QString &albumTitle);
     void ShowMapAction();
@@ -287,6 +293,7 @@ struct MainWindowController : QObject, Browsers {
     PKImageView *leftTipCameraImageView = nullptr;
     PRButton *sortLocalPhotoBtn = nullptr;
     QLabel *previewOriginalphtoinfolab = nullptr;
+    PRButton *filterPhotolibBtn = nullptr, *showPhotoTypelibBtn = nullptr;
     QPushButton *minButton = nullptr, *maxButton = nullptr;
     QProgressBar *taskProgressor = nullptr;
     QProgressBar *scanProcesser = nullptr;
