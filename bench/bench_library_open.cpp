@@ -148,7 +148,7 @@ int main(int argc, char **argv) {
     std::printf("lib_open_%s_s=%.3f first_items_s=%.3f items=%lld reloads=%d sorted=%d "
                 "peak_rss_mb=%ld peak_anon_mb=%ld peak_file_mb=%ld anon_after_mb=%ld load1=%s\n",
                 bench::sizeKey(count).constData(), open, firstItems, qlonglong(shown.size()),
-                d.mainWindowController().libraryReloadCount, sorted ? 1 : 0, peakRssMb(), peakAnon,
+                d.mainWindowController().libraryHandBacks(), sorted ? 1 : 0, peakRssMb(), peakAnon,
                 peakFile, anonAfter, loadAverage().constData());
     setPhotosApplication(nullptr);
     return 0;

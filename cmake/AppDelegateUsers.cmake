@@ -3,15 +3,8 @@
 # file that no longer does.
 set(PK_APPDELEGATE_WAITING
   browser/ClickRouter.cpp
-  browser/ControlHandlers.cpp
-  browser/LibrarySelection.cpp
-  browser/LocalImport.cpp
-  browser/LocalSortActions.cpp
   browser/MainWindowBrowsers.cpp
   browser/MainWindowController.h
   browser/MapWindow.cpp
-  browser/ModeSwitch.cpp
   browser/SelectionHandler.cpp
-  library/LibraryLoad.cpp
-  library/LibraryOpen.cpp
 )

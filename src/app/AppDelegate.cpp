@@ -10,6 +10,7 @@
 #include "batch/SidecarMerges.h"
 #include "browser/CameraWindow.h"
 #include "browser/MainWindowController.h"
+#include "browser/PRButton.h"
 #include "browser/core/DragRules.h"
 #include "export/DuplicateWindow.h"
 #include "export/MergeWindow.h"
@@ -31,6 +32,8 @@
 #include <QApplication>
 #include <QEvent>
 #include <QGridLayout>
+#include <QListView>
+#include <QMainWindow>
 #include <QTimer>
 #include <QWidget>
 
@@ -40,14 +43,16 @@ AppDelegate *sharedDelegate = nullptr;
 
 AppDelegate::AppDelegate()
     : m_sheets(std::make_unique<Sheets>(*this)), m_jobs(std::make_unique<Jobs>(*this)),
-      m_mainWindow(std::make_unique<MainWindowController>(*this, *this)),
       m_libraryDatabase(std::make_unique<LibraryDatabase>(*this)),
       m_libraryPanels(std::make_unique<LibraryPanels>(*this, *m_libraryDatabase)),
-      m_cameraWindow(
-          std::make_unique<CameraWindow>(*this, *m_mainWindow, [this] { return blocalMode; })),
+      m_mainWindow(std::make_unique<MainWindowController>(
+          *this, *m_libraryDatabase, *m_libraryPanels, [this] { return macOsVer > 9; }, *this)),
+      m_cameraWindow(std::make_unique<CameraWindow>(*this, *m_mainWindow,
+                                                    [this] { return m_mainWindow->localMode(); })),
       m_editSheet(std::make_unique<EditSheet>(
           *this, *m_cameraWindow, *m_mainWindow, *m_libraryPanels,
-          [this] { m_metadataMenus->ExportTemplateDataToPlist(); }, [this] { return blocalMode; })),
+          [this] { m_metadataMenus->ExportTemplateDataToPlist(); },
+          [this] { return m_mainWindow->localMode(); })),
       m_libraryWindows(std::make_unique<LibraryWindows>(*this, *m_libraryPanels, *m_libraryDatabase,
                                                         *m_editSheet)),
       m_mergeWindow(std::make_unique<MergeWindow>(*this)),
@@ -58,17 +63,31 @@ AppDelegate::AppDelegate()
       m_metadataMenus(
           std::make_unique<MetadataMenus>(*this, *m_cameraWindow, *m_gpsWindow, *m_mainWindow)),
       m_sidecarMerges(std::make_unique<SidecarMerges>(*this)),
-      m_namingWindows(std::make_unique<NamingWindows>(*this, *m_libraryDatabase,
-                                                      [this] { return blocalMode; })),
+      m_namingWindows(std::make_unique<NamingWindows>(
+          *this, *m_libraryDatabase, [this] { return m_mainWindow->localMode(); })),
       m_preferencesWindow(std::make_unique<PreferencesWindow>(*this)),
       m_lensWindow(std::make_unique<LensWindow>(*this, *m_cameraWindow)),
 
       m_dateWindows(std::make_unique<DateWindows>(*this, *m_cameraWindow, *m_mainWindow,
                                                   *m_libraryDatabase, *m_libraryPanels,
-                                                  [this] { return blocalMode; })),
+                                                  [this] { return m_mainWindow->localMode(); })),
       m_clipboard(std::make_unique<Clipboard>(*this)) {
     connect(m_libraryPanels.get(), &LibraryPanels::originalValuesExportRequested, m_jobs.get(),
             [this] { m_libraryWindows->ApplyOriginalPhotoMetadataChangeAction(); });
+    connect(m_mainWindow.get(), &MainWindowController::cellDoubleClicked, this,
+            [this](QListView *browser, int index) {
+                imageBrowser(browser, CellWasDoubleClicked{}, index);
+            });
+    connect(m_mainWindow.get(), &MainWindowController::mergeLibraryRequested, this,
+            [this] { m_mergeWindow->ClickMergePhotoLibraryAction(); });
+    connect(m_mainWindow.get(), &MainWindowController::modeChanged, this,
+            &AppDelegate::showActionsForMode);
+    // One save button for both kinds of photo: the mode says whose dates change.
+    connect(m_mainWindow.get(), &MainWindowController::otherButtonPressed, this,
+            [this](QObject *button) {
+                if (QObject *save = m_dateWindows->saveButton(); save && save == button)
+                    m_dateWindows->saveButtonPressed();
+            });
     // The menus and windows not yet given their pieces connect to the application object:
     // a job started there is named after the window its sender belongs to.
     m_jobs->setSenderSource([this] { return sender(); });
@@ -95,7 +114,7 @@ AppDelegate::AppDelegate()
     // flags clear, lists empty, texts empty, local mode on, quality 0.9.
     selection().currentExifDictionary = QVariantMap();
     selection().currentChooseFilePath = QString();
-    blocalMode = true;
+    m_mainWindow->setLocalMode(true);
     const QString empty = QStringLiteral("");
     for (QString *s : {&selection().oldTitleStr,
                        &selection().oldArtistStr,
@@ -155,7 +174,10 @@ void AppDelegate::launch() {
 }
 
 void AppDelegate::loadWindowDescription() {
-    buildMainWindow(*this);
+    window = m_mainWindow->buildWindow([this] { return windowShouldClose(); });
+    ownedWindows << window;
+    buildMainMenu(*this, window);
+    buildPopupMenus(*this);
     m_preferencesWindow->build();
     m_cameraWindow->build();
     m_lensWindow->build();

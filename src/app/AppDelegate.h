@@ -79,8 +79,6 @@ class AppDelegate : public QObject, public AppServices {
     // Adds the photos, videos and folders named on the command line to the local list.
     void openLaunchPaths(const QStringList &paths);
 
-    bool blocalMode = true;
-
     // The shared state and services (AppServices).
     QMainWindow *mainWindow() const override { return window; }
     Preferences &preferences() override { return m_preferences; }
@@ -138,9 +136,9 @@ class AppDelegate : public QObject, public AppServices {
     LocalLists m_localLists;
     std::unique_ptr<Sheets> m_sheets;
     std::unique_ptr<Jobs> m_jobs;
-    std::unique_ptr<MainWindowController> m_mainWindow;
     std::unique_ptr<LibraryDatabase> m_libraryDatabase;
     std::unique_ptr<LibraryPanels> m_libraryPanels;
+    std::unique_ptr<MainWindowController> m_mainWindow;
     std::unique_ptr<CameraWindow> m_cameraWindow;
     std::unique_ptr<EditSheet> m_editSheet;
     std::unique_ptr<LibraryWindows> m_libraryWindows;

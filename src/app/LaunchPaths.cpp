@@ -8,5 +8,5 @@ void AppDelegate::openLaunchPaths(const QStringList &paths) {
         return;
     mainWindowController().showLocalBrowserPane();
     mainWindowController().importPhotosItemThreader(paths);
-    blocalMode = true;
+    mainWindowController().setLocalMode(true);
 }

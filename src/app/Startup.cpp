@@ -77,20 +77,13 @@ void AppDelegate::awakeFromNib() {
     for (PKImageView *v : {mainWindowController().localPhotoViewImageView,
                            mainWindowController().photoLibraryImageView})
         setBackground(v, "bgroud.png");
-    for (PKImageView *v :
-         {mainWindowController().editImageView, mainWindowController().photolibEiteBGImageView,
-          mainWindowController().photoOrigEiteBGImageView})
-        setBackground(v, "editimageview.png");
+    mainWindowController().prepareViews();
 
     for (QListView *b : std::initializer_list<QListView *>{
              m_cameraWindow->photoBrowser(), mainWindowController().localImageBrowserView,
              mainWindowController().photoLibBrowserView})
         prepareBrowser(b);
 
-    if (mainWindowController().taskProgressor) {
-        mainWindowController().taskProgressor->hide();
-        mainWindowController().taskProgressor->setValue(0);
-    }
     if (mainWindowController().previewProgressor)
         mainWindowController().previewProgressor->hide();
     if (mainWindowController().changtoiOSmodemenu)
@@ -100,11 +93,6 @@ void AppDelegate::awakeFromNib() {
     m_dateWindows->restoreLaunchState(optionFont());
 
     m_namingWindows->prepareControls();
-
-    if (mainWindowController().scanProcesser)
-        mainWindowController().scanProcesser->hide();
-    if (mainWindowController().scanninginfolab)
-        mainWindowController().scanninginfolab->hide();
 
     m_clipboard->forgetCopies();
 
@@ -125,36 +113,11 @@ void AppDelegate::applicationDidFinishLaunching() {
     m_localLists.localPhotoItemArray.clear();
     m_localLists.localImportPhotoItemArray.clear();
 
-    if (mainWindowController().localphotoView && mainWindowController().photolibView) {
-        mainWindowController().localphotoView->show();
-        mainWindowController().photolibView->hide();
-    }
-    if (mainWindowController().leftphotoScrView && mainWindowController().leftTipView &&
-        mainWindowController().leftTipCameraImageView) {
-        mainWindowController().leftphotoScrView->hide();
-        mainWindowController().leftTipCameraImageView->hide();
-        mainWindowController().leftTipView->show();
-    }
-    if (mainWindowController().previewImageView)
-        mainWindowController().previewImageView->hide();
-    if (mainWindowController().theplayerView)
-        mainWindowController().theplayerView->hide();
+    mainWindowController().showFirstView();
 
     restoreWindowGeometry();
 
-    const bool modern = macOsVer > 9;
-    const std::pair<QPushButton *, const char *> titleButtons[] = {
-        {static_cast<QPushButton *>(mainWindowController().closedButton),
-         modern ? "Close_Nom.png" : "titlebarred.png"},
-        {mainWindowController().minButton, modern ? "Min_Nom.png" : "titlebaryellow.png"},
-        {mainWindowController().maxButton, modern ? "Resize_Nom.png" : "titlebargreen.png"},
-    };
-    for (const auto &[button, image] : titleButtons) {
-        if (button) {
-            button->setIcon(QIcon(namedImage(QLatin1String(image))));
-            button->setObjectName(QLatin1String(image));
-        }
-    }
+    mainWindowController().showTitleBarPictures();
 
     if (mainWindowController().currentlocalMapView)
         mainWindowController().currentlocalMapView->hide();
@@ -166,14 +129,7 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     restoreSettings();
 
-    for (QWidget *w : std::initializer_list<QWidget *>{
-             mainWindowController().previewPhotolibinfolab,
-             mainWindowController().previewOriginalphtoinfolab,
-             mainWindowController().filterPhotolibBtn, mainWindowController().showPhotoTypelibBtn,
-             mainWindowController().photolibEditView, mainWindowController().photoOriginalEditView,
-             mainWindowController().sortLocalPhotoBtn})
-        if (w)
-            w->hide();
+    mainWindowController().hideUntilNeeded();
 }
 
 void AppDelegate::restoreSettings() {

@@ -15,12 +15,11 @@ class PKImageView;
 
 // Our window description: each window is built in code in its own file and connects
 // its controls to the application object's outlets.
-void buildMainWindow(AppDelegate &d);  // app/MainWindow.cpp
 void buildPopupMenus(AppDelegate &d);  // app/PopupMenus.cpp
 void buildAboutWindow(AppDelegate &d); // app/AboutWindow.cpp
 // Update check.
 void buildUpdateController(AppDelegate &d); // app/UpdateFeature.cpp
-// The main window's menu bar, in the desktop's order; built by buildMainWindow.
+// The main window's menu bar, in the desktop's order; built right after the window.
 void buildMainMenu(AppDelegate &d, QMainWindow *w); // app/MainMenu.cpp
 
 // A secondary window: a top-level widget owned by the application object, or by the list of

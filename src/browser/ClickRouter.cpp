@@ -4,7 +4,6 @@
 #include "browser/MainWindowController.h"
 
 #include "browser/PRButton.h"
-#include "metadata/DateWindows.h"
 #include "metadata/EditSheet.h"
 #include "platform/AlertSheet.h"
 
@@ -81,8 +80,6 @@ void MainWindowController::MybuttonMouseDownHandle(QObject *sender) {
              popUpButtonMenu(PhotolibEditExifMenu, PhotolibEditExifBtn,
                              quarter(PhotolibEditExifBtn));
          }},
-        // One save button for both kinds of photo: the mode says whose dates change.
-        {d.dateWindows().saveButton(), [&] { d.dateWindows().saveButtonPressed(); }},
     };
     for (const Route &route : routes) {
         if (route.button && route.button == sender) {
@@ -90,12 +87,13 @@ void MainWindowController::MybuttonMouseDownHandle(QObject *sender) {
             return; // the first match decides
         }
     }
+    emit otherButtonPressed(sender);
 }
 
 void MainWindowController::MyClosebuttonMouseDownHandle(QObject *sender) {
     if (!closedButton || sender != closedButton)
         return;
-    const bool modern = d.macOsVer > 9;
+    const bool modern = modernTitleBar();
     closedButton->setProperty("imageName", modern ? QStringLiteral("Close_Down.png")
                                                   : QStringLiteral("titlebarreddown.png"));
     CloseTheMainWindow();

@@ -1,6 +1,6 @@
 // What the custom controls' notifications do. Each handler knows its control by
 // comparing the sender with the outlets.
-#include "app/AppDelegate.h"
+#include "app/AppServices.h"
 #include "browser/MainWindowController.h"
 
 #include "browser/DropTargets.h"
@@ -20,7 +20,7 @@ void MainWindowController::PRbuttonMouseExitedHandle(QObject *sender) {
 
 namespace {
 void importDroppedFiles(MainWindowController &w, const QList<QUrl> &urls) {
-    w.d.blocalMode = true;
+    w.setLocalMode(true);
     QStringList problems;
     for (const QUrl &url : urls) {
         if (!url.isLocalFile())
@@ -62,6 +62,6 @@ void MainWindowController::NSDragOperationImageViewFolderNoteHandle(QObject *sen
     if (paths.isEmpty())
         return;
     showLocalBrowserPane();
-    d.blocalMode = true;
+    setLocalMode(true);
     importPhotosItemThreader(paths);
 }

@@ -1,6 +1,6 @@
 // The library case of the selection handler: the first selected library photo in the right
 // column, with its preview, and its two records side by side in the library panels.
-#include "app/AppDelegate.h"
+#include "app/AppServices.h"
 #include "browser/MainWindowController.h"
 
 #include "base/Logging.h"
@@ -75,7 +75,7 @@ void MainWindowController::libraryBrowserSelectionDidChange() {
             }
         }
     }
-    d.libraryPanels().showComparison(c);
+    libraryPanels.showComparison(c);
 }
 
 LibraryPanelHosts MainWindowController::libraryPanelHosts() const {

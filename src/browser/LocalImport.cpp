@@ -1,6 +1,6 @@
 // Local photos come in by open panel, by drop on the browser and by drop on the empty
 // pane; folders are walked on a worker thread.
-#include "app/AppDelegate.h"
+#include "app/AppServices.h"
 #include "app/Jobs.h"
 #include "app/Sheets.h"
 #include "browser/MainWindowController.h"
@@ -88,7 +88,7 @@ void MainWindowController::openPanelDidEnd(QFileDialog *panel, int returnCode, v
                 problems << QStringLiteral("%1: %2").arg(path, item->rare().unreadableReason);
             appendLocalItem(item);
         }
-        d.blocalMode = true;
+        setLocalMode(true);
         showImportProblems(problems);
     }
     createFolder(app.preferences().storagelocation);
@@ -99,7 +99,7 @@ void MainWindowController::openPanelDidEnd1(QFileDialog *panel, int returnCode, 
         return;
     showLocalBrowserPane();
     importPhotosItemThreader(chosenPaths(panel));
-    d.blocalMode = true;
+    setLocalMode(true);
 }
 
 namespace {

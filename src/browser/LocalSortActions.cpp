@@ -1,5 +1,5 @@
 // Sorting the local list and taking photos out of it.
-#include "app/AppDelegate.h"
+#include "app/AppServices.h"
 #include "app/Browsers.h"
 #include "app/Jobs.h"
 #include "browser/MainWindowController.h"
@@ -61,7 +61,7 @@ void MainWindowController::ClickSortLocalPhotosByName() {
 }
 
 void MainWindowController::ClearSelectedLeftPhotos() {
-    if (d.blocalMode)
+    if (m_localMode)
         removeItems(app.localLists().localPhotoItemArray,
                     app.localLists().localImportPhotoItemArray,
                     app.browsers().selectedLocalItems());
@@ -70,7 +70,7 @@ void MainWindowController::ClearSelectedLeftPhotos() {
 }
 
 void MainWindowController::ClearLeftPhotosWithoutExifDate() {
-    if (!d.blocalMode)
+    if (!m_localMode)
         return;
     // The workers read their own copy; only the main thread changes the lists. After Cancel
     // the photos already read still go.

@@ -16,8 +16,12 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
-MainWindowController::MainWindowController(AppServices &services, AppDelegate &pieces)
-    : app(services), d(pieces) {}
+MainWindowController::MainWindowController(AppServices &services, LibraryDatabase &database,
+                                           LibraryPanels &panels,
+                                           std::function<bool()> modernPictures,
+                                           AppDelegate &pieces)
+    : app(services), d(pieces), libraryDatabase(database), libraryPanels(panels),
+      modernTitleBar(std::move(modernPictures)) {}
 
 MainWindowController::~MainWindowController() {
     qDeleteAll(ownWindows);

@@ -14,7 +14,9 @@
 #include <memory>
 
 class AppServices;
+class LibraryDatabase;
 class LibraryLoadJob;
+class LibraryPanels;
 class LocalPhotoModel;
 class NSDragImageBrowserView;
 class PKImageView;
@@ -26,6 +28,7 @@ class QAction;
 class QFileDialog;
 class QLabel;
 class QListView;
+class QMainWindow;
 class QMenu;
 class QProgressBar;
 class QPushButton;
@@ -42,10 +45,30 @@ struct MainWindowController : QObject, Browsers {
 
   public:
     AppServices &app; // the shared state and services
-    AppDelegate &d;   // the other pieces, until each has its own door
+    // Only for the edit sheet, the GPS window, the clipboard and the camera window, until
+    // each has its own door.
+    AppDelegate &d;
 
-    MainWindowController(AppServices &services, AppDelegate &pieces);
+    // `modernTitleBar` says which pictures the hidden title bar's buttons take.
+    MainWindowController(AppServices &services, LibraryDatabase &database, LibraryPanels &panels,
+                         std::function<bool()> modernTitleBar, AppDelegate &pieces);
     ~MainWindowController() override;
+
+    // The local list's mode (true) or the library's: whose photos the actions reach.
+    bool localMode() const { return m_localMode; }
+    void setLocalMode(bool local) { m_localMode = local; }
+
+    // Builds the window's views, browsers and right column (browser/MainWindowWindow.cpp)
+    // and returns the window; closing it asks `shouldClose` first.
+    QMainWindow *buildWindow(std::function<bool()> shouldClose);
+    // At launch: the edit views' backgrounds, the progress bars and the scanning label hidden.
+    void prepareViews();
+    // Then the local view with its drop pane, the preview empty.
+    void showFirstView();
+    // The hidden title bar's buttons take their pictures.
+    void showTitleBarPictures();
+    // The library's labels, panels and buttons, and the local sort button, wait hidden.
+    void hideUntilNeeded();
 
     // The window's own menu items (browser/MainWindowMenus.cpp). File: the imports and the
     // opening of a library; Actions: the local list's sorts and removals; Help.
@@ -88,11 +111,6 @@ struct MainWindowController : QObject, Browsers {
     QWidget *MainView = nullptr;
     QWidget *localphotoView = nullptr;
     QWidget *photolibView = nullptr;
-    QWidget *leftContentView = nullptr;
-    QWidget *leftphotoScrView = nullptr;
-    QWidget *leftTipView = nullptr;
-    PRDragImageView *leftTipImageView = nullptr;
-    PKImageView *leftTipCameraImageView = nullptr;
     QWidget *previewContentView = nullptr;
     PKImageView *previewImageView = nullptr;
     QWidget *theplayerView = nullptr;
@@ -101,7 +119,6 @@ struct MainWindowController : QObject, Browsers {
     NSDragImageBrowserView *localImageBrowserView = nullptr;
     QListView *photoLibBrowserView = nullptr;
     PRClosedButton *closedButton = nullptr;
-    QPushButton *minButton = nullptr, *maxButton = nullptr;
     PKMapView *currentlocalMapView = nullptr;
     QLabel *photoNamelab = nullptr, *photoCreateDatelab = nullptr, *photoFileSizelab = nullptr,
            *photoImageSizelab = nullptr, *photoDPIlab = nullptr, *photoLensInfolab = nullptr,
@@ -109,34 +126,17 @@ struct MainWindowController : QObject, Browsers {
     QTreeWidget *localExifDataView = nullptr;
     bool bMapPreview = false;
     ReverseGeocoder *geocoder = nullptr;
-    PRButton *sortLocalPhotoBtn = nullptr;
-    PRButton *importPhotobtn = nullptr, *editMetaDataLocalBtn = nullptr,
-             *remoMetaDataLocalBtn = nullptr, *importandExportBtn = nullptr,
-             *localeditexifBtn = nullptr;
-    // The mode buttons, one copy on each of the two views.
-    PRButton *localphotoBtn = nullptr, *photoliblocalphotoBtn = nullptr, *cameraphotoBtn = nullptr,
-             *photolibcameraphotoBtn = nullptr;
-    PRButton *PhotolibQuickBtn = nullptr, *PhotolibEditExifBtn = nullptr;
     QMenu *editExifMenu = nullptr, *importPhotoMenu = nullptr, *issuePhotoMenu = nullptr,
           *showPhotoTypeMenu = nullptr, *sortLocalPhotoMenu = nullptr, *PhotolibQuickMenu = nullptr,
           *PhotolibEditExifMenu = nullptr;
-    QAction *albumsFolderMenuItem = nullptr; // the album submenu of showPhotoTypeMenu
     QWidget *aboutWindow = nullptr;
-    QProgressBar *taskProgressor = nullptr;
     QProgressBar *previewProgressor = nullptr;
-    QProgressBar *scanProcesser = nullptr;
-    QLabel *scanninginfolab = nullptr;
-    QLabel *previewPhotolibinfolab = nullptr, *previewOriginalphtoinfolab = nullptr;
-    PRButton *filterPhotolibBtn = nullptr, *showPhotoTypelibBtn = nullptr;
-    QWidget *photolibEditView = nullptr, *photoOriginalEditView = nullptr;
-    PKImageView *photolibEiteBGImageView = nullptr, *photoOrigEiteBGImageView = nullptr;
-    PKImageView *editImageView = nullptr;
     QAction *quickActionMenu = nullptr, *exportandimportActionMenu = nullptr;
     QMenu *removeExifMenu = nullptr, *importandExportMenu = nullptr;
     QAction *changtoiOSmodemenu = nullptr;
+    QAction *albumsFolderMenuItem = nullptr; // the album submenu of showPhotoTypeMenu
     QPointer<QFileDialog> theOpenPanel;
     LocalPhotoModel *localPhotoModel = nullptr;
-    PKImageView *playerFrameView = nullptr; // the video's first picture, in theplayerView
 
     // Empties every panel of the local selection: information lines, tree, map, place and
     // the values the edit sheet is filled from.
@@ -211,6 +211,13 @@ struct MainWindowController : QObject, Browsers {
     void SortAllPhotosLibraryByFileSizeAction();
     // The list behind a filter image of showPhotoTypelibBtn.
     QList<IKImageItemPtr> &libraryListForFilter(const QString &imageName);
+    // The library view shown, named on the Show button, whose picture says which list it is;
+    // the sort button goes back to newest first.
+    void markLibraryFilter(const QString &image, const QString &title);
+    // The sort button's picture, the order of the list shown.
+    void markLibrarySort(const QString &image);
+    // The Show button's picture: which list the sorts sort.
+    QString libraryFilterImage() const;
     // Shows one album's items (the album menu's action).
     void FilterSelectOneAlbumsAction(const QString &albumTitle);
     void ShowMapAction();
@@ -262,9 +269,58 @@ struct MainWindowController : QObject, Browsers {
 
     // The load's clock for the date windows; tests set it.
     std::function<QDateTime()> libraryLoadClock;
-    int libraryReloadCount = 0; // hand-backs of the current load
+    // The hand-backs of the current library load so far.
+    int libraryHandBacks() const { return libraryReloadCount; }
+
+  signals:
+    // A cell of the local or library browser was double-clicked.
+    void cellDoubleClicked(QListView *browser, int index);
+    // The library view's Merge button.
+    void mergeLibraryRequested();
+    // One of the two views came up: the menu bar's Actions shows its items.
+    void modeChanged(bool libraryMode);
+    // A button of another window posted its click; none of the main window's took it.
+    void otherButtonPressed(QObject *button);
 
   private:
+    LibraryDatabase &libraryDatabase;
+    LibraryPanels &libraryPanels;
+    std::function<bool()> modernTitleBar;
+    bool m_localMode = true;
+
+    QWidget *leftphotoScrView = nullptr;
+    QWidget *leftTipView = nullptr;
+    PKImageView *leftTipCameraImageView = nullptr;
+    PRButton *sortLocalPhotoBtn = nullptr;
+    QLabel *previewOriginalphtoinfolab = nullptr;
+    PRButton *filterPhotolibBtn = nullptr, *showPhotoTypelibBtn = nullptr;
+    QPushButton *minButton = nullptr, *maxButton = nullptr;
+    QProgressBar *taskProgressor = nullptr;
+    QProgressBar *scanProcesser = nullptr;
+    QLabel *scanninginfolab = nullptr;
+    QLabel *previewPhotolibinfolab = nullptr;
+    QWidget *photolibEditView = nullptr, *photoOriginalEditView = nullptr;
+    PKImageView *photolibEiteBGImageView = nullptr, *photoOrigEiteBGImageView = nullptr;
+    PKImageView *editImageView = nullptr;
+
+    QWidget *leftContentView = nullptr;
+    PRDragImageView *leftTipImageView = nullptr;
+    PRButton *importPhotobtn = nullptr, *editMetaDataLocalBtn = nullptr,
+             *remoMetaDataLocalBtn = nullptr, *importandExportBtn = nullptr,
+             *localeditexifBtn = nullptr;
+    // The mode buttons, one copy on each of the two views.
+    PRButton *localphotoBtn = nullptr, *photoliblocalphotoBtn = nullptr, *cameraphotoBtn = nullptr,
+             *photolibcameraphotoBtn = nullptr;
+    PRButton *PhotolibQuickBtn = nullptr, *PhotolibEditExifBtn = nullptr;
+    PKImageView *playerFrameView = nullptr; // the video's first picture, in theplayerView
+    int libraryReloadCount = 0;             // hand-backs of the current load
+    // Checks the mode buttons of `library`'s mode and shows their pictures.
+    void showModeButtons(bool library);
+
+    QWidget *buildLocalView(QWidget *parent);
+    QWidget *buildLocalContent(QWidget *parent);
+    QWidget *buildLibraryView(QWidget *parent);
+    QWidget *buildPreviewColumn(QWidget *parent);
     QAction *addItem(QMenu *menu, const QString &title, void (MainWindowController::*action)(),
                      const QKeySequence &shortcut = {}, const char *name = nullptr);
     void addLocalSortItems(QMenu *menu);

@@ -1,5 +1,5 @@
 // The local-photos view's tip: the list when it has photos, else the tip view.
-#include "app/AppDelegate.h"
+#include "app/AppServices.h"
 #include "browser/MainWindowController.h"
 
 #include "platform/ImageView.h"
@@ -14,5 +14,5 @@ void MainWindowController::ChangeToImportComputerPhoto() {
         leftphotoScrView->setVisible(!empty);
     if (leftTipView)
         leftTipView->setVisible(empty);
-    d.blocalMode = true;
+    setLocalMode(true);
 }

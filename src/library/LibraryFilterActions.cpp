@@ -18,24 +18,31 @@
 #include <QListView>
 #include <QMainWindow>
 
-namespace {
-
-// Marks the view on the filter button, which names it, and resets the sort button to newest
-// first. The toolbar's layout places and sizes both buttons.
-void markFilter(MainWindowController &w, const QString &image, const QString &title) {
-    if (PRButton *b = w.showPhotoTypelibBtn) {
+// The toolbar's layout places and sizes both buttons; only their marks change here.
+void MainWindowController::markLibraryFilter(const QString &image, const QString &title) {
+    if (PRButton *b = showPhotoTypelibBtn) {
         b->setImageName(image);
-        const QString text = MainWindowController::tr("Show: %1").arg(title);
+        const QString text = tr("Show: %1").arg(title);
         b->setFittedText(text);
         b->setToolTip(text);
     }
-    if (PRButton *b = w.filterPhotolibBtn)
-        b->setImageName(QStringLiteral("sortphotobydate.png"));
+    markLibrarySort(QStringLiteral("sortphotobydate.png"));
 }
 
+void MainWindowController::markLibrarySort(const QString &image) {
+    if (PRButton *b = filterPhotolibBtn)
+        b->setImageName(image);
+}
+
+QString MainWindowController::libraryFilterImage() const {
+    return showPhotoTypelibBtn ? showPhotoTypelibBtn->imageName() : QString();
+}
+
+namespace {
+
 void markFilter(MainWindowController &w, const LibraryFilterLook &look) {
-    markFilter(w, QLatin1String(look.image),
-               QCoreApplication::translate("LibraryFilters", look.title));
+    w.markLibraryFilter(QLatin1String(look.image),
+                        QCoreApplication::translate("LibraryFilters", look.title));
 }
 
 void showList(MainWindowController &w, QList<IKImageItemPtr> items) {
@@ -57,8 +64,7 @@ void showSelection(MainWindowController &w, const QList<IKImageItemPtr> &items, 
         return;
     showList(w, items);
     // The filter button keeps its picture: a sort afterwards still sorts the filter's list.
-    if (PRButton *b = w.filterPhotolibBtn)
-        b->setImageName(QLatin1String(image));
+    w.markLibrarySort(QLatin1String(image));
 }
 
 } // namespace
@@ -146,7 +152,7 @@ void MainWindowController::FilterSelectOneAlbumsAction(const QString &albumTitle
     const LibraryFilterLook &look = libraryFilterLook(LibraryFilter::Album);
     showList(*this, libraryFilterShownList(album.value(), true));
     app.library().currentAlbumArray = album.value();
-    markFilter(*this, QLatin1String(look.image), albumTitle);
+    markLibraryFilter(QLatin1String(look.image), albumTitle);
 }
 
 void MainWindowController::ShowCustomRangePhotoLibraryAction() {
@@ -218,7 +224,7 @@ void MainWindowController::SelectSamePhotosNameAction() {
         filterPhotolibBtn->show();
     if (showPhotoTypelibBtn)
         showPhotoTypelibBtn->show();
-    markFilter(*this, QStringLiteral("samephotoname.png"), tr("Photos with the Same File Name"));
+    markLibraryFilter(QStringLiteral("samephotoname.png"), tr("Photos with the Same File Name"));
 }
 
 void MainWindowController::FindSameFileNameinPhotoLibraryAction() {

@@ -1,6 +1,6 @@
 // The library load: started on the main thread, run on a worker, its batches appended and
 // its end shown on the main thread. The worker never touches the lists the browser draws.
-#include "app/AppDelegate.h"
+#include "app/AppServices.h"
 #include "app/Sheets.h"
 #include "browser/MainWindowController.h"
 #include "library/LibraryDatabase.h"
@@ -65,7 +65,7 @@ bool MainWindowController::LoadPhotosLibraryItemThreader(const QString &libraryP
     static_cast<LibraryLists &>(app.library()) = LibraryLists{};
     app.library().currentAlbumArray.clear();
     app.localLists().photoLibraryItemArray.clear();
-    d.libraryDatabase().useLibraryWorkingCopy(nullptr);
+    libraryDatabase.useLibraryWorkingCopy(nullptr);
     app.library().currentPhotolibPath = libraryPath;
     libraryReloadCount = 0;
     app.library().loadNote.clear();
@@ -120,8 +120,8 @@ bool MainWindowController::LoadPhotosLibraryItemThreader(const QString &libraryP
         }
         control.handBack(std::move(outcome), [this](LibraryLoadOutcome &&end) {
             if (end.workingCopy)
-                d.libraryDatabase().useLibraryWorkingCopy(end.workingCopy);
-            d.libraryDatabase().chooseLibrarySchema(end.bScanNewPhotosLib);
+                libraryDatabase.useLibraryWorkingCopy(end.workingCopy);
+            libraryDatabase.chooseLibrarySchema(end.bScanNewPhotosLib);
             app.library().loadNote = end.note;
             CompletedScanPhotoLibraryonMainThread();
         });
@@ -203,15 +203,15 @@ void MainWindowController::CompletedScanPhotoLibraryonMainThread() {
                         app.library().loadNote, {tr(" Ok ")}, end3);
         return;
     }
-    if (const QList<DatabaseHolder> away = d.libraryDatabase().otherComputersHolding();
+    if (const QList<DatabaseHolder> away = libraryDatabase.otherComputersHolding();
         !away.isEmpty()) {
-        d.libraryDatabase().showTakeOverOffer(away);
+        libraryDatabase.showTakeOverOffer(away);
         return;
     }
-    if (!d.libraryDatabase().readOnlyReason().isEmpty()) {
+    if (!libraryDatabase.readOnlyReason().isEmpty()) {
         // Shown, but edits would not reach the library: say so now, not at the first edit.
         beginAlertSheet(app.mainWindow(), tr("The photo library is open read-only."),
-                        d.libraryDatabase().readOnlyReason(), {tr(" Ok ")}, end3);
+                        libraryDatabase.readOnlyReason(), {tr(" Ok ")}, end3);
         return;
     }
     // How to open another library is worth saying only where the user did not choose this

@@ -1,6 +1,6 @@
 // The two views of the main window, the road to a library (the default one in ~/Pictures or
 // one chosen in the open panel) and the "Scanning." label while it loads.
-#include "app/AppDelegate.h"
+#include "app/AppServices.h"
 #include "app/Browsers.h"
 #include "app/Sheets.h"
 #include "browser/MainWindowController.h"
@@ -19,21 +19,22 @@
 #include <QProgressBar>
 #include <QTimer>
 
-namespace {
-void setModeImages(MainWindowController &w, bool library) {
-    for (PRButton *b : {w.cameraphotoBtn, w.photolibcameraphotoBtn})
+void MainWindowController::showModeButtons(bool library) {
+    for (PRButton *b : {cameraphotoBtn, photolibcameraphotoBtn})
         if (b) {
             b->setImageName(library ? QStringLiteral("cameraphotodown.png")
                                     : QStringLiteral("cameraphotonom.png"));
             b->setChecked(library);
         }
-    for (PRButton *b : {w.localphotoBtn, w.photoliblocalphotoBtn})
+    for (PRButton *b : {localphotoBtn, photoliblocalphotoBtn})
         if (b) {
             b->setImageName(library ? QStringLiteral("localphotonom.png")
                                     : QStringLiteral("localphotodown.png"));
             b->setChecked(!library);
         }
 }
+
+namespace {
 
 void showLibraryView(MainWindowController &w) {
     if (w.localphotoView)
@@ -61,13 +62,13 @@ void showOpenPanel(MainWindowController &w) {
 } // namespace
 
 void MainWindowController::ChangeLocalPhotoMenuAction() {
-    setModeImages(*this, false);
-    d.showActionsForMode(false);
+    showModeButtons(false);
+    emit modeChanged(false);
     if (localphotoView)
         localphotoView->show();
     if (photolibView)
         photolibView->hide();
-    d.blocalMode = true;
+    setLocalMode(true);
     if (quickActionMenu)
         quickActionMenu->setMenu(removeExifMenu);
     if (exportandimportActionMenu)
@@ -80,15 +81,15 @@ void MainWindowController::ChangeLocalPhotoMenuAction() {
 
 void MainWindowController::ChangePhotoLibraryMenuAction() {
     const bool scanRunning = app.library().scanPhotoLibStart;
-    setModeImages(*this, true);
-    d.showActionsForMode(true);
+    showModeButtons(true);
+    emit modeChanged(true);
     showLibraryView(*this);
     // The right column shows this mode's selection again; the panels keep what is typed.
     const QList<IKImageItemPtr> selected = app.browsers().selectedLibraryItems();
     showPhotoInColumn(selected.isEmpty() ? nullptr : selected.first(), true);
     if (scanRunning)
         return;
-    d.blocalMode = false;
+    setLocalMode(false);
     if (quickActionMenu)
         quickActionMenu->setMenu(PhotolibQuickMenu);
     if (exportandimportActionMenu)
@@ -117,8 +118,8 @@ void MainWindowController::ChangePhotoLibraryMenuAction() {
 
 void MainWindowController::OpenPhotoLibraryAction() {
     showOpenPanel(*this);
-    setModeImages(*this, true);
-    d.showActionsForMode(true);
+    showModeButtons(true);
+    emit modeChanged(true);
     showLibraryView(*this);
 }
 
@@ -127,7 +128,7 @@ void MainWindowController::openPanelDidEnd8(QFileDialog *panel, int returnCode, 
         return;
     const QString chosen = panel->selectedFiles().first();
     if (LoadPhotosLibraryItemThreader(chosen))
-        d.blocalMode = false;
+        setLocalMode(false);
 }
 
 void MainWindowController::StartScanningGIFImageViewTimer() {

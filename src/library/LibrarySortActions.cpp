@@ -9,7 +9,7 @@
 
 namespace {
 void sortShownList(MainWindowController &w, LibrarySortOrder order, const char *image) {
-    const QString filter = w.showPhotoTypelibBtn ? w.showPhotoTypelibBtn->imageName() : QString();
+    const QString filter = w.libraryFilterImage();
     // Copy first: the source may be the shown list itself.
     const QList<IKImageItemPtr> source = w.libraryListForFilter(filter);
     // The list it replaces goes first (clear() would keep its room): a million-photo
@@ -18,8 +18,7 @@ void sortShownList(MainWindowController &w, LibrarySortOrder order, const char *
     w.app.library().photoLibBroserArray = sortedLibraryItems(source, order);
     w.LoadImportedPhotoLibraryonMainThread();
     // The toolbar's layout places the button; only its mark changes.
-    if (PRButton *b = w.filterPhotolibBtn)
-        b->setImageName(QLatin1String(image));
+    w.markLibrarySort(QLatin1String(image));
 }
 } // namespace
 

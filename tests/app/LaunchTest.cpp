@@ -207,8 +207,8 @@ TEST_F(Launch, MainWindowFitsTheScreenAndKeepsAMinimum) {
     EXPECT_GE(d->window->height(), d->window->minimumHeight());
     EXPECT_TRUE(d->mainWindowController().localphotoView->isVisible());
     EXPECT_FALSE(d->mainWindowController().photolibView->isVisible());
-    EXPECT_TRUE(d->mainWindowController().leftTipView->isVisible());
-    EXPECT_FALSE(d->mainWindowController().leftphotoScrView->isVisible());
+    EXPECT_TRUE(drive(*d).find("leftTipView")->isVisible());
+    EXPECT_FALSE(drive(*d).find("leftphotoScrView")->isVisible());
     for (QListView *b :
          std::initializer_list<QListView *>{drive(*d).find<QListView>("imageBrowserView"),
                                             d->mainWindowController().localImageBrowserView,
@@ -228,7 +228,7 @@ TEST_F(Launch, MainWindowFitsTheScreenAndKeepsAMinimum) {
 
 TEST_F(Launch, InitialStateOfTheApplicationObject) {
     auto d = launch();
-    EXPECT_TRUE(d->blocalMode);
+    EXPECT_TRUE(d->mainWindowController().localMode());
     EXPECT_FLOAT_EQ(d->preferences().currentCompressNum, 0.9f);
     EXPECT_TRUE(d->selection().currentExifDictionary.isEmpty());
     EXPECT_TRUE(d->selection().currentChooseFilePath.isNull());

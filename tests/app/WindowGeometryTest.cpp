@@ -5,6 +5,7 @@
 #include "app/core/WindowPlacement.h"
 #include "browser/MainWindowController.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/JobWait.h"
 #include "support/TestSupport.h"
 
@@ -108,8 +109,8 @@ TEST_F(WindowGeometry, PhotosNamedAtLaunchArriveInTheLocalList) {
     for (const IKImageItemPtr &item : d->localLists().localPhotoItemArray)
         paths << item->filePath;
     EXPECT_EQ(paths, (QStringList{photo, video}));
-    EXPECT_TRUE(d->mainWindowController().leftphotoScrView->isVisible());
-    EXPECT_FALSE(d->mainWindowController().leftTipView->isVisible());
+    EXPECT_TRUE(drive(*d).find("leftphotoScrView")->isVisible());
+    EXPECT_FALSE(drive(*d).find("leftTipView")->isVisible());
     // The missing one is named, not silently dropped.
     auto *alert = d->window->findChild<QWidget *>("importProblemsAlert");
     ASSERT_NE(alert, nullptr);

@@ -61,7 +61,7 @@ class LibraryNaming : public ::testing::TestWithParam<LibraryCase> {
         ASSERT_TRUE(d->libraryDatabase().readOnlyReason().isEmpty())
             << d->libraryDatabase().readOnlyReason().toStdString();
         ASSERT_EQ(d->library().bScanNewPhotosLib, GetParam().current);
-        d->blocalMode = false;
+        d->mainWindowController().setLocalMode(false);
     }
     void TearDown() override {
         d.reset();

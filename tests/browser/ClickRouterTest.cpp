@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QListView>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMessageBox>
@@ -57,6 +58,8 @@ class ClickRouter : public ::testing::Test {
                 return s;
         return nullptr;
     }
+    // A button of the main window, by its name.
+    PRButton *button(const char *name) { return drive(*d).find<PRButton>(QLatin1String(name)); }
     void click(QObject *button) {
         NotificationCenter::defaultCenter().postNotificationName(
             QStringLiteral("MybuttonMouseDown"), button);
@@ -68,24 +71,24 @@ class ClickRouter : public ::testing::Test {
 
 TEST_F(ClickRouter, ButtonsPopTheirMenusAndUnknownButtonsDoNothing) {
     d->window->show();
-    click(d->mainWindowController().importPhotobtn);
+    click(button("importPhotobtn"));
     EXPECT_TRUE(d->mainWindowController().importPhotoMenu->isVisible());
     d->mainWindowController().importPhotoMenu->hide();
-    click(d->mainWindowController().sortLocalPhotoBtn);
+    click(button("sortLocalPhotoBtn"));
     EXPECT_TRUE(d->mainWindowController().sortLocalPhotoMenu->isVisible());
     d->mainWindowController().sortLocalPhotoMenu->hide();
 
     PRButton stranger(QStringLiteral("?"));
-    const bool modeBefore = d->blocalMode;
+    const bool modeBefore = d->mainWindowController().localMode();
     click(&stranger);
     for (QMenu *m :
          {d->mainWindowController().importPhotoMenu, d->mainWindowController().sortLocalPhotoMenu,
           d->mainWindowController().editExifMenu, d->mainWindowController().removeExifMenu})
         EXPECT_FALSE(m->isVisible());
-    EXPECT_EQ(d->blocalMode, modeBefore);
+    EXPECT_EQ(d->mainWindowController().localMode(), modeBefore);
 
     // The real mouse press reaches the router through the notification.
-    QTest::mousePress(d->mainWindowController().importPhotobtn, Qt::LeftButton);
+    QTest::mousePress(button("importPhotobtn"), Qt::LeftButton);
     EXPECT_TRUE(d->mainWindowController().importPhotoMenu->isVisible());
     d->mainWindowController().importPhotoMenu->hide();
 
@@ -93,19 +96,18 @@ TEST_F(ClickRouter, ButtonsPopTheirMenusAndUnknownButtonsDoNothing) {
     // presses it as the mouse does.
     d->window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(d->window));
-    for (int i = 0;
-         i < 60 && QApplication::focusWidget() != d->mainWindowController().importPhotobtn; ++i)
+    for (int i = 0; i < 60 && QApplication::focusWidget() != button("importPhotobtn"); ++i)
         QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : d->window,
                         Qt::Key_Tab);
-    ASSERT_EQ(QApplication::focusWidget(), d->mainWindowController().importPhotobtn);
-    QTest::keyClick(d->mainWindowController().importPhotobtn, Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), d->mainWindowController().localeditexifBtn);
-    QTest::keyClick(d->mainWindowController().localeditexifBtn, Qt::Key_Backtab);
+    ASSERT_EQ(QApplication::focusWidget(), button("importPhotobtn"));
+    QTest::keyClick(button("importPhotobtn"), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), button("localeditexifBtn"));
+    QTest::keyClick(button("localeditexifBtn"), Qt::Key_Backtab);
     QStyleOptionButton option;
-    option.initFrom(d->mainWindowController().importPhotobtn);
+    option.initFrom(button("importPhotobtn"));
     EXPECT_TRUE(option.state & QStyle::State_HasFocus);
     EXPECT_TRUE(option.state & QStyle::State_KeyboardFocusChange);
-    QTest::keyClick(d->mainWindowController().importPhotobtn, Qt::Key_Space);
+    QTest::keyClick(button("importPhotobtn"), Qt::Key_Space);
     EXPECT_TRUE(d->mainWindowController().importPhotoMenu->isVisible());
 }
 
@@ -122,15 +124,15 @@ TEST_F(ClickRouter, LibraryModeWithoutDefaultLibraryOpensThePanelEachTime) {
     };
     EXPECT_TRUE(shownActions().contains("Image Output"));
     EXPECT_FALSE(shownActions().contains("Sort and Select"));
-    click(d->mainWindowController().cameraphotoBtn);
+    click(button("cameraphotoBtn"));
     const QStringList library = shownActions();
     EXPECT_EQ(library, (QStringList{"Sort and Select", "Show", "Edit Library Metadata",
                                     "Library Actions", "Batch"}));
-    EXPECT_FALSE(d->blocalMode);
+    EXPECT_FALSE(d->mainWindowController().localMode());
     EXPECT_TRUE(d->mainWindowController().photolibView->isVisibleTo(d->window));
     EXPECT_FALSE(d->mainWindowController().localphotoView->isVisibleTo(d->window));
-    EXPECT_EQ(d->mainWindowController().cameraphotoBtn->imageName(), "cameraphotodown.png");
-    EXPECT_EQ(d->mainWindowController().localphotoBtn->imageName(), "localphotonom.png");
+    EXPECT_EQ(button("cameraphotoBtn")->imageName(), "cameraphotodown.png");
+    EXPECT_EQ(button("localphotoBtn")->imageName(), "localphotonom.png");
     EXPECT_EQ(d->mainWindowController().quickActionMenu->menu(),
               d->mainWindowController().PhotolibQuickMenu);
     ASSERT_TRUE(d->mainWindowController().theOpenPanel);
@@ -142,28 +144,28 @@ TEST_F(ClickRouter, LibraryModeWithoutDefaultLibraryOpensThePanelEachTime) {
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(d->mainWindowController().theOpenPanel);
 
-    click(d->mainWindowController().photolibcameraphotoBtn);
+    click(button("photolibcameraphotoBtn"));
     ASSERT_TRUE(d->mainWindowController().theOpenPanel);
     d->mainWindowController().theOpenPanel->reject();
 
-    click(d->mainWindowController().photoliblocalphotoBtn);
-    EXPECT_TRUE(d->blocalMode);
+    click(button("photoliblocalphotoBtn"));
+    EXPECT_TRUE(d->mainWindowController().localMode());
     EXPECT_TRUE(d->mainWindowController().localphotoView->isVisibleTo(d->window));
     EXPECT_EQ(d->mainWindowController().quickActionMenu->menu(),
               d->mainWindowController().removeExifMenu);
     EXPECT_TRUE(shownActions().contains("Remove Metadata"));
     EXPECT_TRUE(shownActions().contains("Image Output"));
-    EXPECT_EQ(d->mainWindowController().localphotoBtn->imageName(), "localphotodown.png");
+    EXPECT_EQ(button("localphotoBtn")->imageName(), "localphotodown.png");
     // An empty list shows the drop pane.
-    EXPECT_TRUE(d->mainWindowController().leftTipView->isVisibleTo(d->window));
-    EXPECT_FALSE(d->mainWindowController().leftphotoScrView->isVisibleTo(d->window));
+    EXPECT_TRUE(drive(*d).find("leftTipView")->isVisibleTo(d->window));
+    EXPECT_FALSE(drive(*d).find("leftphotoScrView")->isVisibleTo(d->window));
 }
 
 TEST_F(ClickRouter, LibraryModeDuringAScanOrAfterOneOnlySwapsTheView) {
     d->window->show();
     d->library().scanPhotoLibStart = true;
-    click(d->mainWindowController().cameraphotoBtn);
-    EXPECT_TRUE(d->blocalMode); // untouched while the scan runs
+    click(button("cameraphotoBtn"));
+    EXPECT_TRUE(d->mainWindowController().localMode()); // untouched while the scan runs
     EXPECT_EQ(d->mainWindowController().quickActionMenu->menu(),
               d->mainWindowController().removeExifMenu);
     EXPECT_TRUE(d->mainWindowController().photolibView->isVisibleTo(d->window));
@@ -171,8 +173,8 @@ TEST_F(ClickRouter, LibraryModeDuringAScanOrAfterOneOnlySwapsTheView) {
 
     d->library().scanPhotoLibStart = false;
     d->library().scanComplete = true;
-    click(d->mainWindowController().cameraphotoBtn);
-    EXPECT_FALSE(d->blocalMode);
+    click(button("cameraphotoBtn"));
+    EXPECT_FALSE(d->mainWindowController().localMode());
     EXPECT_FALSE(d->mainWindowController().theOpenPanel); // a loaded library is not scanned again
 }
 
@@ -267,8 +269,9 @@ TEST_F(ClickRouter, MapWindowAndDoubleClick) {
     EXPECT_EQ(d->numberOfItemsInImageBrowser(d->mainWindowController().localImageBrowserView), 1);
     EXPECT_EQ(d->numberOfItemsInImageBrowser(nullptr), 0);
     EXPECT_EQ(d->imageBrowser(d->mainWindowController().localImageBrowserView, 5), nullptr);
-    d->imageBrowser(d->mainWindowController().localImageBrowserView,
-                    AppDelegate::CellWasDoubleClicked{}, 0);
+    // A double-click in the browser opens the photo.
+    auto *browser = drive(*d).find<QListView>("localImageBrowserView");
+    emit browser->doubleClicked(browser->model()->index(0, 0));
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened[0].toLocalFile(), park);
     d->imageBrowser(drive(*d).find<QListView>("imageBrowserView"),
@@ -287,10 +290,10 @@ TEST_F(ClickRouter, EditButtonOpensTheSheetOnTheSelectedPhotosValues) {
     // The selection fills the sheet's fields from the remembered values.
     EXPECT_EQ(drive(*d).findIn<QLineEdit>("eidtMetaWindow", "cameraModelab")->text(),
               "NIKON D7000");
-    click(d->mainWindowController().localeditexifBtn);
+    click(button("localeditexifBtn"));
     auto *sheet = d->window->findChild<QWidget *>("eidtMetaWindow");
     ASSERT_TRUE(sheet);
     EXPECT_TRUE(sheet->isVisible());
-    EXPECT_EQ(d->mainWindowController().localeditexifBtn->imageName(), "editexifnom.png");
+    EXPECT_EQ(button("localeditexifBtn")->imageName(), "editexifnom.png");
     drive(*d).editSheet().HideEditViewAction();
 }

@@ -182,7 +182,7 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
     {
         AppDelegate d;
         d.launch();
-        d.blocalMode = false;
+        d.mainWindowController().setLocalMode(false);
         d.mainWindowController().photolibView->show();
         d.library().bScanNewPhotosLib = true;
         auto lib = record("St James Park.jpg");
@@ -217,7 +217,7 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
                     1e-3);
         EXPECT_TRUE(drive(d).find<PKMapView>("photolibEiteMapView")->hasPin());
         EXPECT_FALSE(drive(d).find<PKMapView>("photolibEiteMapView")->isHidden());
-        EXPECT_EQ(d.mainWindowController().previewOriginalphtoinfolab->text(),
+        EXPECT_EQ(drive(d).find<QLabel>("previewOriginalphtoinfolab")->text(),
                   "Photo metadata of original file");
         // The right column is this photo's, not the last local photo's.
         EXPECT_EQ(d.mainWindowController().photoNamelab->text(), "St James Park.jpg");
@@ -232,7 +232,7 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
         d.mainWindowController().libraryBrowserSelectionDidChange();
         EXPECT_TRUE(d.mainWindowController().previewImageView->isHidden());
         EXPECT_FALSE(d.mainWindowController().theplayerView->isHidden());
-        EXPECT_FALSE(d.mainWindowController().playerFrameView->image().isNull());
+        EXPECT_FALSE(drive(d).find<PKImageView>("playerFrameView")->image().isNull());
         EXPECT_EQ(drive(d).find<QLabel>("photolibNamelab")->text(), "File Name: clip.mp4");
         EXPECT_EQ(drive(d).find<QLabel>("origphotolensLatitudelab")->text(), "Latitude: 10.000000");
         EXPECT_TRUE(
@@ -257,7 +257,7 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
         EXPECT_TRUE(d.mainWindowController().photoNamelab->text().isEmpty());
         EXPECT_EQ(d.mainWindowController().localExifDataView->topLevelItemCount(), 0);
         EXPECT_TRUE(d.mainWindowController().previewImageView->isHidden());
-        EXPECT_TRUE(d.mainWindowController().previewOriginalphtoinfolab->text().isEmpty());
+        EXPECT_TRUE(drive(d).find<QLabel>("previewOriginalphtoinfolab")->text().isEmpty());
         d.mainWindowController().photoLibBrowserView->setModel(nullptr);
     }
     Workspace::setUrlOpener({});

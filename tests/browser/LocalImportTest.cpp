@@ -7,6 +7,7 @@
 #include "browser/LocalPhotoModel.h"
 #include "browser/MainWindowController.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -86,8 +87,9 @@ TEST(LocalImport, FolderWalkFillsBothListsOnTheMainThread) {
         EXPECT_EQ(d.mainWindowController().bImportLocalPath, QDir(dir.path()).absolutePath());
 
         // A drop of files on the empty pane selects the first item of the whole list.
-        d.mainWindowController().leftTipImageView->performDrop(
-            {QUrl::fromLocalFile(dir.filePath("A/B/wedding.jpg"))});
+        drive(d)
+            .find<PRDragImageView>("leftTipImageView")
+            ->performDrop({QUrl::fromLocalFile(dir.filePath("A/B/wedding.jpg"))});
         EXPECT_EQ(d.localLists().localPhotoItemArray.size(), 4);
         const auto selected =
             d.mainWindowController().localImageBrowserView->selectionModel()->selectedIndexes();

@@ -532,7 +532,7 @@ TEST_F(LibraryEditTest, TheRightColumnKeepsItsLinesApartAtEverySize) {
                                    m.photoFileSizelab,
                                    m.photoCreateDatelab,
                                    m.locationCitylab,
-                                   m.previewOriginalphtoinfolab,
+                                   drive(*d).find("previewOriginalphtoinfolab"),
                                    column->findChild<QWidget *>("localMapSlot"),
                                    m.localExifDataView};
     for (const QSize size : {QSize(1200, 750), d->window->minimumSize()}) {
@@ -541,7 +541,7 @@ TEST_F(LibraryEditTest, TheRightColumnKeepsItsLinesApartAtEverySize) {
         select({"St James Park.jpg"});
         for (int i = 0; i < 5; ++i)
             QApplication::processEvents();
-        ASSERT_TRUE(m.previewOriginalphtoinfolab->isVisible());
+        ASSERT_TRUE(drive(*d).find("previewOriginalphtoinfolab")->isVisible());
         // The preview keeps a useful height; nothing is drawn over anything else.
         EXPECT_GE(m.previewContentView->height(), 120);
         int below = 0;

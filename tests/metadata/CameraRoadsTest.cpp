@@ -88,7 +88,7 @@ class CameraRoads : public ::testing::Test {
         camera().OpenDeviceAction();
         ASSERT_TRUE(waitFor(
             [&] { return camera().photos().size() == 3 && !camera().cameraRequestsPending(); }));
-        d->blocalMode = false; // the camera is the source
+        d->mainWindowController().setLocalMode(false); // the camera is the source
     }
     void TearDown() override {
         d.reset();
@@ -233,7 +233,8 @@ TEST_F(CameraRoads, RemovingAllMetadataFromACameraPhotoLeavesNoneOfIt) {
 }
 
 TEST_F(CameraRoads, CameraButtonPopsTheRemovalMenuForTheCamera) {
-    d->blocalMode = true; // the main window is in local mode with nothing selected
+    d->mainWindowController().setLocalMode(
+        true); // the main window is in local mode with nothing selected
     select({});
     EXPECT_FALSE(
         drive(*d).find<QPushButton>("removeExifBtn")->isEnabled()); // nothing to remove from

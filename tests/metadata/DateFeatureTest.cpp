@@ -461,10 +461,10 @@ TEST_F(DateFeature, FixedDateWithoutSteppingAndReferenceOutsideLocalMode) {
     drive(*d).find<QLineEdit>("beforediginalDatelab")->setText("2019:08:07 06:05:04");
     drive(*d).find<QLineEdit>("afterorignalDatelab")->setText("2019:08:08 06:05:04");
     drive(*d).find<QLineEdit>("afterdiginalDatelab")->setText("2019:08:08 06:05:04");
-    d->blocalMode = false;
+    d->mainWindowController().setLocalMode(false);
     d->dateWindows().ClickMutiDateChangedSaveAction();
     ASSERT_TRUE(waitForJobs(*d));
-    d->blocalMode = true;
+    d->mainWindowController().setLocalMode(true);
     EXPECT_FALSE(QFile::exists(out("wedding.jpg")));
     EXPECT_FALSE(drive(*d).find<QWidget>("changeMutiDateWindow")->isVisible());
     EXPECT_TRUE(drive(*d).find<QLineEdit>("beforeorignalDatelab")->text().isEmpty());
