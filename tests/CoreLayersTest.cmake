@@ -87,15 +87,14 @@ foreach(case named none)
 endforeach()
 
 # The application object: src/app/ may name it; a piece outside may not, whether it includes
-# the header or only names the class; a file on the waiting list may, and one on the list
-# that no longer does is named so the list shrinks.
-function(plant_app name file text waiting expect_pass expect_named)
+# the header or only names the class.
+function(plant_app name file text expect_pass expect_named)
   set(root ${WORK}/app-${name})
   file(REMOVE_RECURSE ${root})
   file(WRITE ${root}/app/AppDelegate.h "#pragma once\nclass AppDelegate {};\n")
   file(WRITE ${root}/metadata/GpsWindow.cpp "#include \"app/AppServices.h\"\n")
   file(WRITE ${root}/${file} "${text}")
-  execute_process(COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${root} "-DWAITING=${waiting}"
+  execute_process(COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${root}
     -P ${APP_CHECK} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
   if(expect_pass AND NOT rc EQUAL 0)
     string(APPEND failures "\napp ${name}: refused:\n${out}")
@@ -104,14 +103,13 @@ function(plant_app name file text waiting expect_pass expect_named)
   endif()
   set(failures ${failures} PARENT_SCOPE)
 endfunction()
-plant_app(own app/MainMenu.cpp "#include \"app/AppDelegate.h\"\n" "" TRUE "")
-plant_app(include batch/Stamp.cpp "#include <QString>\n#include \"app/AppDelegate.h\"\n" ""
+plant_app(own app/MainMenu.cpp "#include \"app/AppDelegate.h\"\n" TRUE "")
+plant_app(include batch/Stamp.cpp "#include <QString>\n#include \"app/AppDelegate.h\"\n"
   FALSE "src/batch/Stamp.cpp:2:")
-plant_app(named export/Merge.h "#pragma once\nclass AppDelegate;\n" "" FALSE "src/export/Merge.h:2:")
-plant_app(longer export/Merge.h "#pragma once\nclass AppDelegateUse;\n" "" TRUE "")
-plant_app(waiting export/Merge.cpp "void f(AppDelegate &d);\n" "export/Merge.cpp" TRUE "")
-plant_app(gone export/Merge.cpp "void f(AppServices &app);\n" "export/Merge.cpp" FALSE
-  "list.*src/export/Merge.cpp")
+plant_app(named export/Merge.h "#pragma once\nclass AppDelegate;\n" FALSE "src/export/Merge.h:2:")
+plant_app(longer export/Merge.h "#pragma once\nclass AppDelegateUse;\n" TRUE "")
+plant_app(both export/Merge.cpp "// AppDelegateUse\nvoid f(AppDelegate &d);\n" FALSE
+  "src/export/Merge.cpp:2:")
 
 file(REMOVE_RECURSE ${WORK})
 if(failures)

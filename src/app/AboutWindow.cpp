@@ -50,7 +50,7 @@ void buildAboutWindow(AppDelegate &d) {
 }
 
 void MainWindowController::ClickAbout() {
-    showCentredOnScreen(aboutWindow, d.window);
+    showCentredOnScreen(aboutWindow, app.mainWindow());
 }
 
 void MainWindowController::CLICkProductGuide() {

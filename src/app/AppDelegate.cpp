@@ -46,7 +46,7 @@ AppDelegate::AppDelegate()
       m_libraryDatabase(std::make_unique<LibraryDatabase>(*this)),
       m_libraryPanels(std::make_unique<LibraryPanels>(*this, *m_libraryDatabase)),
       m_mainWindow(std::make_unique<MainWindowController>(
-          *this, *m_libraryDatabase, *m_libraryPanels, [this] { return macOsVer > 9; }, *this)),
+          *this, *m_libraryDatabase, *m_libraryPanels, [this] { return macOsVer > 9; })),
       m_cameraWindow(std::make_unique<CameraWindow>(*this, *m_mainWindow,
                                                     [this] { return m_mainWindow->localMode(); })),
       m_editSheet(std::make_unique<EditSheet>(
@@ -78,6 +78,12 @@ AppDelegate::AppDelegate()
             [this](QListView *browser, int index) {
                 imageBrowser(browser, CellWasDoubleClicked{}, index);
             });
+    connect(m_mainWindow.get(), &MainWindowController::updateCheckRequested, this,
+            &AppDelegate::checkForUpdate);
+    connect(m_mainWindow.get(), &MainWindowController::editSheetRequested, this,
+            [this] { m_editSheet->StartEditViewAction(); });
+    connect(m_mainWindow.get(), &MainWindowController::localValuesRemembered, this,
+            [this] { m_editSheet->fillEditFieldsFromRememberedValues(); });
     connect(m_mainWindow.get(), &MainWindowController::mergeLibraryRequested, this,
             [this] { m_mergeWindow->ClickMergePhotoLibraryAction(); });
     connect(m_mainWindow.get(), &MainWindowController::modeChanged, this,

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app/AppServices.h"
-#include "app/PartBasics.h"
 #include "app/core/AppState.h"
 #include "model/IKImageItem.h"
 #include "model/PRDuplicateNode.h"
@@ -21,7 +20,9 @@
 #include <functional>
 #include <memory>
 
-// The classes the declarations below name are declared in app/PartBasics.h.
+class QListView;
+class QMainWindow;
+class QWidget;
 class ImageOutput;
 class LibraryDatabase;
 class LibraryPanels;
@@ -78,6 +79,8 @@ class AppDelegate : public QObject, public AppServices {
     void restoreWindowGeometry();
     // Adds the photos, videos and folders named on the command line to the local list.
     void openLaunchPaths(const QStringList &paths);
+    // Help's update check: the update window, made at its first use.
+    void checkForUpdate();
 
     // The shared state and services (AppServices).
     QMainWindow *mainWindow() const override { return window; }
@@ -120,11 +123,9 @@ class AppDelegate : public QObject, public AppServices {
     Clipboard &clipboard() { return *m_clipboard; }
 
     QMainWindow *window = nullptr;
-    QByteArray theImageData;
     int macOsVer = 10, macOSmajor = 10;
 
     class PRUpdateController *updateController = nullptr;
-    bool bhasThumImage = false;
 
     // Everything a window builder creates without a parent window is owned here.
     QList<QWidget *> ownedWindows;

@@ -108,7 +108,7 @@ void AppDelegate::awakeFromNib() {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
-    theImageData.clear();
+    m_mainWindow->forgetRawExifPicture();
     m_cameraWindow->clearPhotos();
     m_localLists.localPhotoItemArray.clear();
     m_localLists.localImportPhotoItemArray.clear();

@@ -1,4 +1,4 @@
-// The update check menu item and the application object's utility methods.
+// The update check and the main window's utility methods.
 #include "app/AppDelegate.h"
 #include "browser/MainWindowController.h"
 
@@ -13,11 +13,15 @@ void buildUpdateController(AppDelegate &d) {
     d.updateController->hidUpdateWindow();
 }
 
+void AppDelegate::checkForUpdate() {
+    if (!updateController)
+        buildUpdateController(*this);
+    updateController->checkUpdate = true;
+    updateController->checkServerVersion();
+}
+
 void MainWindowController::CheckforUpdateAction() {
-    if (!d.updateController)
-        buildUpdateController(d);
-    d.updateController->checkUpdate = true;
-    d.updateController->checkServerVersion();
+    emit updateCheckRequested();
 }
 
 void MainWindowController::getSystemVersionMajor(int *major, int *minor, int *bugFix) {
@@ -25,9 +29,5 @@ void MainWindowController::getSystemVersionMajor(int *major, int *minor, int *bu
 }
 
 QStringList MainWindowController::ReadExifDataFromPiture(const QString &path) {
-    RawExifState state{d.bhasThumImage, d.theImageData};
-    const QStringList log = ::ReadExifDataFromPiture(path, state);
-    d.bhasThumImage = state.bhasThumImage;
-    d.theImageData = state.theImageData;
-    return log;
+    return ::ReadExifDataFromPiture(path, rawExif);
 }

@@ -1,10 +1,9 @@
 // The click router: every image button posts its click, and this is where a click of the
 // main window's buttons, and of the windows not yet given their own, gets its effect.
-#include "app/AppDelegate.h"
 #include "browser/MainWindowController.h"
+#include "app/AppServices.h"
 
 #include "browser/PRButton.h"
-#include "metadata/EditSheet.h"
 #include "platform/AlertSheet.h"
 
 #include <QApplication>
@@ -57,7 +56,7 @@ void MainWindowController::MybuttonMouseDownHandle(QObject *sender) {
         {localeditexifBtn,
          [&] {
              withImage(localeditexifBtn, "editexifnom.png",
-                       [&] { d.editSheet().StartEditViewAction(); });
+                       [&] { emit editSheetRequested(); });
          }},
         {cameraphotoBtn, [&] { ChangePhotoLibraryMenuAction(); }},
         {photolibcameraphotoBtn, [&] { ChangePhotoLibraryMenuAction(); }},

@@ -18,9 +18,8 @@
 
 MainWindowController::MainWindowController(AppServices &services, LibraryDatabase &database,
                                            LibraryPanels &panels,
-                                           std::function<bool()> modernPictures,
-                                           AppDelegate &pieces)
-    : app(services), d(pieces), libraryDatabase(database), libraryPanels(panels),
+                                           std::function<bool()> modernPictures)
+    : app(services), libraryDatabase(database), libraryPanels(panels),
       modernTitleBar(std::move(modernPictures)) {}
 
 MainWindowController::~MainWindowController() {

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "app/Browsers.h"
-#include "app/PartBasics.h"
+#include "model/IKImageItem.h"
+#include "platform/core/RawExifReader.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -14,6 +15,12 @@
 #include <memory>
 
 class AppServices;
+class LibraryDatabase;
+class LibraryPanels;
+class QMessageBox;
+struct LibraryLists;
+struct JobResult;
+struct WriteRecipeReport;
 class LibraryDatabase;
 class LibraryLoadJob;
 class LibraryPanels;
@@ -45,13 +52,10 @@ struct MainWindowController : QObject, Browsers {
 
   public:
     AppServices &app; // the shared state and services
-    // Only for the edit sheet, the GPS window, the clipboard and the camera window, until
-    // each has its own door.
-    AppDelegate &d;
 
     // `modernTitleBar` says which pictures the hidden title bar's buttons take.
     MainWindowController(AppServices &services, LibraryDatabase &database, LibraryPanels &panels,
-                         std::function<bool()> modernTitleBar, AppDelegate &pieces);
+                         std::function<bool()> modernTitleBar);
     ~MainWindowController() override;
 
     // The local list's mode (true) or the library's: whose photos the actions reach.
@@ -225,6 +229,9 @@ struct MainWindowController : QObject, Browsers {
     void getSystemVersionMajor(int *major, int *minor, int *bugFix);
     // The raw EXIF reader's log lines (also written to the log).
     QStringList ReadExifDataFromPiture(const QString &path);
+    // Whether the last file read held a thumbnail; forgetting drops its picture.
+    bool rawExifHeldThumbnail() const { return rawExif.bhasThumImage; }
+    void forgetRawExifPicture() { rawExif.theImageData.clear(); }
     // Library filters and selections (library/LibraryFilterActions.cpp). While a load runs
     // every one of them answers with the not-completed alert.
     bool libraryScanNotCompleted(); // true, with the alert shown, until the scan has ended
@@ -281,8 +288,16 @@ struct MainWindowController : QObject, Browsers {
     void modeChanged(bool libraryMode);
     // A button of another window posted its click; none of the main window's took it.
     void otherButtonPressed(QObject *button);
+    // Help's "Check for Updates…".
+    void updateCheckRequested();
+    // The local view's edit button: the edit sheet opens over the window.
+    void editSheetRequested();
+    // A local photo's values were remembered for the edits to compare with: the edit sheet's
+    // fields take them.
+    void localValuesRemembered();
 
   private:
+    RawExifState rawExif; // what the raw EXIF reader keeps between files
     LibraryDatabase &libraryDatabase;
     LibraryPanels &libraryPanels;
     std::function<bool()> modernTitleBar;

@@ -1,6 +1,6 @@
 // The selection handler: the panels of the first selected local photo, its map and place.
-#include "app/AppDelegate.h"
 #include "app/Browsers.h"
+#include "app/AppServices.h"
 #include "browser/MainWindowController.h"
 #include "metadata/EditSheet.h"
 
@@ -112,7 +112,7 @@ void showLocalPanels(MainWindowController &w, const LocalPhotoPanels &panels,
     selection.oldGpsAitStr = panels.oldGpsAitStr;
     selection.oldGpsLatiStr = panels.oldGpsLatiStr;
     selection.oldGpsLongtStr = panels.oldGpsLongtStr;
-    w.d.editSheet().fillEditFieldsFromRememberedValues();
+    emit w.localValuesRemembered();
 
     showColumnLines(w, panels, item);
 }

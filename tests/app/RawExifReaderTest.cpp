@@ -72,12 +72,12 @@ TEST(RawExifReader, LogsTheTagsOfTheFixtures) {
     EXPECT_TRUE(g10.contains("ISOSpeedRatings====80"));
     EXPECT_TRUE(canon.bhasThumImage); // the embedded preview ends before the file does
 
-    // Through the application object, which keeps the thumbnail flag.
+    // Through the main window, which keeps the thumbnail flag.
     AppDelegate d;
     EXPECT_TRUE(d.mainWindowController()
                     .ReadExifDataFromPiture(fixturePath("IMG_1994.JPG"))
                     .contains("makeString====Canon"));
-    EXPECT_TRUE(d.bhasThumImage);
+    EXPECT_TRUE(d.mainWindowController().rawExifHeldThumbnail());
 }
 
 TEST(RawExifReader, NonJpegAndTruncatedFilesStopQuietly) {
