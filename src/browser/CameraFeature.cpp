@@ -124,8 +124,8 @@ void CameraWindow::deviceBrowserDidAddDevice(const PKCameraDevicePtr &device, bo
                                            << error;
         });
     }
-    if (mainWindow.changtoiOSmodemenu)
-        mainWindow.changtoiOSmodemenu->setEnabled(true);
+    if (QAction *item = mainWindow.cameraModeItem())
+        item->setEnabled(true);
 }
 
 void CameraWindow::deviceBrowserDidRemoveDevice(const PKCameraDevicePtr &device, bool) {
@@ -325,8 +325,7 @@ void CameraWindow::didDownloadFile(const PKDownloadResult &result, bool importTo
                                  << result.path;
     if (!cameraRequestsPending()) {
         endProgress();
-        if (mainWindow.previewProgressor)
-            mainWindow.previewProgressor->hide();
+        mainWindow.showPreviewBusy(false);
     }
     // A copy that did not arrive is neither listed nor shown; the job's end tells of it.
     if (result.reason.isEmpty() && importToEdit) {
@@ -359,10 +358,7 @@ void CameraWindow::DeletePhotoAction() {
 }
 
 void CameraWindow::ViewExifData() {
-    if (mainWindow.previewProgressor) {
-        mainWindow.previewProgressor->setRange(0, 0);
-        mainWindow.previewProgressor->show();
-    }
+    mainWindow.showPreviewBusy(true);
     QList<IKImageItemPtr> photos;
     for (const IKImageItemPtr &item : selectedCameraItems()) {
         // Videos carry no photo metadata to view; the photos after them still do.
@@ -378,6 +374,6 @@ void CameraWindow::ViewExifData() {
     }
     const bool sent =
         downloadAsOneJob(photos, false, [](const IKImageItemPtr &) { return QString(); });
-    if (!sent && !cameraRequestsPending() && mainWindow.previewProgressor)
-        mainWindow.previewProgressor->hide();
+    if (!sent && !cameraRequestsPending())
+        mainWindow.showPreviewBusy(false);
 }

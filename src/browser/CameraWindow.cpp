@@ -97,7 +97,7 @@ void CameraWindow::build() {
     updateButtons();
     // The removal menu from here works on the camera's photos, until it closes.
     connect(removeExifBtn, &QPushButton::clicked, this, [this] {
-        QMenu *menu = mainWindow.removeExifMenu;
+        QMenu *menu = mainWindow.removalMenu();
         if (!menu)
             return;
         if (!menu->property("pkCameraHook").toBool()) {
@@ -110,8 +110,8 @@ void CameraWindow::build() {
         removalMenuFromCamera = true;
         mainWindow.popUpButtonMenu(menu, removeExifBtn, removeExifBtn->height() / 4.0);
     });
-    if (mainWindow.changtoiOSmodemenu)
-        connect(mainWindow.changtoiOSmodemenu, &QAction::triggered, this,
+    if (QAction *item = mainWindow.cameraModeItem())
+        connect(item, &QAction::triggered, this,
                 [this] { ChangeToImportiOSDevicePhoto(); });
 }
 

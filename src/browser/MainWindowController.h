@@ -145,6 +145,18 @@ struct MainWindowController : QObject, Browsers {
     // Empties every panel of the local selection: information lines, tree, map, place and
     // the values the edit sheet is filled from.
     void clearLocalPanels();
+    // What the other windows ask of the main window's column and menus.
+    // A position typed elsewhere, shown on the column's map (and by Show Map).
+    void previewPosition(double latitude, double longitude);
+    // The creation date the column shows for the selected photo.
+    QString shownCreationDate() const;
+    // The folder the local list was imported from, when it was one folder; else empty.
+    QString importedFolder() const;
+    // The Remove pop-up menu, the Actions item that opens the camera window, and the bar
+    // under the preview that runs while a camera file is fetched for viewing.
+    QMenu *removalMenu() const { return removeExifMenu; }
+    QAction *cameraModeItem() const { return changtoiOSmodemenu; }
+    void showPreviewBusy(bool busy);
     // The right column's lines, property table and preview for `item` of the library or the
     // local list (null: an empty column); the local selection's values stay untouched.
     void showPhotoInColumn(const IKImageItemPtr &item, bool library);

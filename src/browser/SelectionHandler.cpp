@@ -2,7 +2,6 @@
 #include "app/Browsers.h"
 #include "app/AppServices.h"
 #include "browser/MainWindowController.h"
-#include "metadata/EditSheet.h"
 
 #include "base/FileTypes.h"
 #include "base/Logging.h"
@@ -20,6 +19,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPointer>
+#include <QProgressBar>
 #include <QTreeWidget>
 
 namespace {
@@ -164,6 +164,32 @@ void showPreview(MainWindowController &w, const IKImageItemPtr &item, bool libra
 }
 
 } // namespace
+
+void MainWindowController::previewPosition(double latitude, double longitude) {
+    bMapPreview = true;
+    if (!currentlocalMapView)
+        return;
+    currentlocalMapView->show();
+    currentlocalMapView->setRegion(latitude, longitude);
+    currentlocalMapView->setPin(latitude, longitude);
+    currentlocalMapView->update();
+}
+
+QString MainWindowController::shownCreationDate() const {
+    return photoCreateDatelab ? photoCreateDatelab->text() : QString();
+}
+
+QString MainWindowController::importedFolder() const {
+    return bImportLocalFolder ? bImportLocalPath : QString();
+}
+
+void MainWindowController::showPreviewBusy(bool busy) {
+    if (!previewProgressor)
+        return;
+    if (busy)
+        previewProgressor->setRange(0, 0);
+    previewProgressor->setVisible(busy);
+}
 
 void MainWindowController::clearLocalPanels() {
     showLocalPanels(*this, LocalPhotoPanels{});

@@ -165,8 +165,8 @@ void DateWindows::ClickCopyExifDateToCreateDateAction() {
     const bool overwrite = overwriteOn(app);
     const QString storage = app.preferences().storagelocation;
     const DateCopyStarts starts(items, storage, overwrite);
-    const bool importedFolder = mainWindow.bImportLocalFolder;
-    const QString importedPath = mainWindow.bImportLocalPath;
+    const QString importedPath = mainWindow.importedFolder();
+    const bool importedFolder = !importedPath.isEmpty();
     JobRunner *runner = app.jobs().startJob();
     QObject::connect(runner, &JobRunner::finished, &app.jobs(),
                      [this, items, overwrite, storage](const QList<JobResult> &results) {

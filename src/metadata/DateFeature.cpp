@@ -189,8 +189,7 @@ void DateWindows::ChangeDateExifFromPhoto() {
     qCDebug(lcMetadata).noquote() << QString::number(selected.size());
     if (app.mainWindow())
         app.mainWindow()->activateWindow();
-    const QString created =
-        mainWindow.photoCreateDatelab ? mainWindow.photoCreateDatelab->text() : QString();
+    const QString created = mainWindow.shownCreationDate();
     mutSetDatelab->setPlaceholderText(created.isEmpty() ? QStringLiteral("YYYY:MM:DD HH:MM:SS")
                                                         : cutZonePart(created));
     showCentred(changeMutiDateWindow);

@@ -271,9 +271,8 @@ void EditSheet::controlTextDidChange(QObject *field) {
     if (!position)
         return;
     app.selection().currentCoords = QPointF(position->latitude, position->longitude);
-    mainWindow.bMapPreview = true;
     previewOnMap(editMetaMapView, position->latitude, position->longitude);
-    previewOnMap(mainWindow.currentlocalMapView, position->latitude, position->longitude);
+    mainWindow.previewPosition(position->latitude, position->longitude);
 }
 
 void EditSheet::ClickApplyChangeAction() {

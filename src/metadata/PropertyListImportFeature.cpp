@@ -87,7 +87,7 @@ void MetadataMenus::openPlistPanel(PanelEnd end) {
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setWindowModality(Qt::WindowModal);
     panel->setFileMode(QFileDialog::ExistingFile);
-    mainWindow.theOpenPanel = panel;
+    mainWindow.rememberOpenPanel(panel);
     QObject::connect(panel, &QFileDialog::finished, &app.jobs(), [this, panel, end](int r) {
         (this->*end)(panel, r == QDialog::Accepted ? 1 : 0, nullptr);
     });

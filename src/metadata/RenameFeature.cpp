@@ -188,8 +188,8 @@ void MetadataMenus::ClickCopyPhotoGPSNameToFilenameAction() {
     if (items.isEmpty())
         return datefeature::showNoSelectionSheet(app);
     const QString storage = app.preferences().storagelocation;
-    const QString root =
-        mainWindow.bImportLocalFolder ? QDir::cleanPath(mainWindow.bImportLocalPath) : QString();
+    const QString folder = mainWindow.importedFolder();
+    const QString root = folder.isEmpty() ? QString() : QDir::cleanPath(folder);
     // The place names the geocoder found, read here: workers never touch the items.
     QStringList places;
     for (const IKImageItemPtr &item : items)
