@@ -132,7 +132,7 @@ TEST_F(AppLook, EveryWindowAndSheetHasTheApplicationsPalette) {
     // The main window, Preferences, About and the sheet at least.
     EXPECT_GE(checked, 4);
     for (QWidget *w : {static_cast<QWidget *>(d->window), drive(*d).find("preferenceWindow"),
-                       d->mainWindowController().aboutWindow, static_cast<QWidget *>(sheet.data())})
+                       drive(*d).find("aboutWindow"), static_cast<QWidget *>(sheet.data())})
         EXPECT_TRUE(paletteDifferences(w).isEmpty()) << w->objectName().toStdString();
     sheet->buttons().first()->click();
 }
@@ -180,16 +180,16 @@ TEST_F(AppLook, TheProgramHasItsIconAtEachSize) {
 
 TEST_F(AppLook, AboutSaysTheVersionTheBuildWasMadeAs) {
     d->mainWindowController().ClickAbout();
-    ASSERT_TRUE(d->mainWindowController().aboutWindow->isVisible());
-    auto *version = d->mainWindowController().aboutWindow->findChild<QLabel *>("aboutVersionlab");
+    QWidget *about = drive(*d).find("aboutWindow");
+    ASSERT_TRUE(about && about->isVisible());
+    auto *version = about->findChild<QLabel *>("aboutVersionlab");
     ASSERT_NE(version, nullptr);
     EXPECT_EQ(version->text(), QStringLiteral("Version " PK_EXPECTED_VERSION));
     EXPECT_FALSE(QStringLiteral(PK_EXPECTED_VERSION).isEmpty());
-    auto *description =
-        d->mainWindowController().aboutWindow->findChild<QLabel *>("aboutDescriptionlab");
+    auto *description = about->findChild<QLabel *>("aboutDescriptionlab");
     ASSERT_NE(description, nullptr);
     EXPECT_FALSE(description->text().isEmpty());
-    auto *icon = d->mainWindowController().aboutWindow->findChild<QLabel *>("aboutIconlab");
+    auto *icon = about->findChild<QLabel *>("aboutIconlab");
     ASSERT_NE(icon, nullptr);
     EXPECT_FALSE(icon->pixmap().isNull());
 }

@@ -205,14 +205,14 @@ TEST_F(Launch, MainWindowFitsTheScreenAndKeepsAMinimum) {
     d->window->resize(200, 150);
     EXPECT_GE(d->window->width(), d->window->minimumWidth());
     EXPECT_GE(d->window->height(), d->window->minimumHeight());
-    EXPECT_TRUE(d->mainWindowController().localphotoView->isVisible());
-    EXPECT_FALSE(d->mainWindowController().photolibView->isVisible());
+    EXPECT_TRUE(drive(*d).find("localphotoView")->isVisible());
+    EXPECT_FALSE(drive(*d).find("photolibView")->isVisible());
     EXPECT_TRUE(drive(*d).find("leftTipView")->isVisible());
     EXPECT_FALSE(drive(*d).find("leftphotoScrView")->isVisible());
     for (QListView *b :
          std::initializer_list<QListView *>{drive(*d).find<QListView>("imageBrowserView"),
-                                            d->mainWindowController().localImageBrowserView,
-                                            d->mainWindowController().photoLibBrowserView}) {
+                                            drive(*d).find<QListView>("localImageBrowserView"),
+                                            drive(*d).find<QListView>("photoLibBrowserView")}) {
         EXPECT_EQ(b->iconSize(), QSize(85, 85));
         EXPECT_EQ(b->viewMode(), QListView::IconMode);
     }
@@ -220,10 +220,10 @@ TEST_F(Launch, MainWindowFitsTheScreenAndKeepsAMinimum) {
     EXPECT_FALSE(drive(*d).find<QAction>("pasteAllPhotoMetaMenuItem")->isEnabled());
     EXPECT_FALSE(drive(*d).find<QPushButton>("deletePhotoBtn")->isEnabled());
     EXPECT_FALSE(drive(*d).find<QComboBox>("renameDateFormatBtn")->isEnabled());
-    EXPECT_EQ(d->mainWindowController().quickActionMenu->menu(),
-              d->mainWindowController().removeExifMenu);
-    EXPECT_EQ(d->mainWindowController().exportandimportActionMenu->menu(),
-              d->mainWindowController().importandExportMenu);
+    EXPECT_EQ(drive(*d).find<QAction>("quickActionMenu")->menu(),
+              drive(*d).find<QMenu>("removeExifMenu"));
+    EXPECT_EQ(drive(*d).find<QAction>("exportandimportActionMenu")->menu(),
+              drive(*d).find<QMenu>("importandExportMenu"));
 }
 
 TEST_F(Launch, InitialStateOfTheApplicationObject) {

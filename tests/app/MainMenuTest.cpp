@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QItemSelectionModel>
+#include <QListView>
 #include <QMainWindow>
 #include <QMap>
 #include <QMenu>
@@ -118,14 +119,14 @@ TEST_F(MainMenu, PreferencesInEditAboutAndUpdatesInHelp) {
     EXPECT_NE(item("Help", "Check for Updates…"), nullptr);
     for (const char *title : {"Photo Kestry Guide", "Video Guides", "Support"})
         EXPECT_NE(item("Help", title), nullptr) << title;
-    EXPECT_EQ(item("Devices", "Show iOS Devices"), d->mainWindowController().changtoiOSmodemenu);
+    EXPECT_EQ(item("Devices", "Show iOS Devices"), drive(*d).find<QAction>("changtoiOSmodemenu"));
     EXPECT_EQ(item("Actions", "Remove Selected Photos from List")->shortcut(),
               QKeySequence(QKeySequence::Delete));
 
     prefs->trigger();
     EXPECT_TRUE(drive(*d).find("preferenceWindow")->isVisible());
     about->trigger();
-    EXPECT_TRUE(d->mainWindowController().aboutWindow->isVisible());
+    EXPECT_TRUE(drive(*d).find("aboutWindow")->isVisible());
 }
 
 TEST_F(MainMenu, NoTwoActionsShareAShortcut) {
@@ -191,21 +192,22 @@ TEST_F(MainMenu, SelectAllAndDelActOnTheLocalList) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(d->window));
     // From the menu, wherever the focus is.
     item("Edit", "Select All")->trigger();
-    EXPECT_EQ(
-        d->mainWindowController().localImageBrowserView->selectionModel()->selectedIndexes().size(),
-        2);
+    auto *localList = drive(*d).find<QListView>("localImageBrowserView");
+    auto *libraryList = drive(*d).find<QListView>("photoLibBrowserView");
+    ASSERT_TRUE(localList && libraryList);
+    EXPECT_EQ(localList->selectionModel()->selectedIndexes().size(), 2);
 
     // In the library view, Del must not take anything off the hidden local list.
-    d->mainWindowController().localphotoView->hide();
-    d->mainWindowController().photolibView->show();
-    d->mainWindowController().photoLibBrowserView->setFocus();
-    QTest::keyClick(d->mainWindowController().photoLibBrowserView, Qt::Key_Delete);
+    drive(*d).find("localphotoView")->hide();
+    drive(*d).find("photolibView")->show();
+    libraryList->setFocus();
+    QTest::keyClick(libraryList, Qt::Key_Delete);
     EXPECT_EQ(d->localLists().localPhotoItemArray.size(), 2);
 
-    d->mainWindowController().photolibView->hide();
-    d->mainWindowController().localphotoView->show();
-    d->mainWindowController().localImageBrowserView->setFocus();
-    QTest::keyClick(d->mainWindowController().localImageBrowserView, Qt::Key_Delete);
+    drive(*d).find("photolibView")->hide();
+    drive(*d).find("localphotoView")->show();
+    localList->setFocus();
+    QTest::keyClick(localList, Qt::Key_Delete);
     EXPECT_TRUE(d->localLists().localPhotoItemArray.isEmpty());
     // Off the list only: the files stay.
     for (const QString &f : files)

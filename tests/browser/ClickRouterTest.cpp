@@ -60,6 +60,20 @@ class ClickRouter : public ::testing::Test {
     }
     // A button of the main window, by its name.
     PRButton *button(const char *name) { return drive(*d).find<PRButton>(QLatin1String(name)); }
+    QMenu *menu(const char *name) { return drive(*d).find<QMenu>(QLatin1String(name)); }
+    QWidget *view(const char *name) { return drive(*d).find(QLatin1String(name)); }
+    // The menu the menu bar's Actions offers for the mode's quick actions.
+    QMenu *quickActions() {
+        auto *item = drive(*d).find<QAction>(QStringLiteral("quickActionMenu"));
+        return item ? item->menu() : nullptr;
+    }
+    // The file dialog the main window has open, if any.
+    QFileDialog *openPanel() { return d->window->findChild<QFileDialog *>(); }
+    PKMapView *localMap() {
+        return drive(*d).find<PKMapView>(QStringLiteral("currentlocalMapView"));
+    }
+    // The window's close button; its name follows the picture it shows.
+    PRClosedButton *closeButton() { return d->window->findChild<PRClosedButton *>(); }
     void click(QObject *button) {
         NotificationCenter::defaultCenter().postNotificationName(
             QStringLiteral("MybuttonMouseDown"), button);
@@ -72,25 +86,24 @@ class ClickRouter : public ::testing::Test {
 TEST_F(ClickRouter, ButtonsPopTheirMenusAndUnknownButtonsDoNothing) {
     d->window->show();
     click(button("importPhotobtn"));
-    EXPECT_TRUE(d->mainWindowController().importPhotoMenu->isVisible());
-    d->mainWindowController().importPhotoMenu->hide();
+    EXPECT_TRUE(menu("importPhotoMenu")->isVisible());
+    menu("importPhotoMenu")->hide();
     click(button("sortLocalPhotoBtn"));
-    EXPECT_TRUE(d->mainWindowController().sortLocalPhotoMenu->isVisible());
-    d->mainWindowController().sortLocalPhotoMenu->hide();
+    EXPECT_TRUE(menu("sortLocalPhotoMenu")->isVisible());
+    menu("sortLocalPhotoMenu")->hide();
 
     PRButton stranger(QStringLiteral("?"));
     const bool modeBefore = d->mainWindowController().localMode();
     click(&stranger);
-    for (QMenu *m :
-         {d->mainWindowController().importPhotoMenu, d->mainWindowController().sortLocalPhotoMenu,
-          d->mainWindowController().editExifMenu, d->mainWindowController().removeExifMenu})
+    for (QMenu *m : {menu("importPhotoMenu"), menu("sortLocalPhotoMenu"), menu("editExifMenu"),
+                     menu("removeExifMenu")})
         EXPECT_FALSE(m->isVisible());
     EXPECT_EQ(d->mainWindowController().localMode(), modeBefore);
 
     // The real mouse press reaches the router through the notification.
     QTest::mousePress(button("importPhotobtn"), Qt::LeftButton);
-    EXPECT_TRUE(d->mainWindowController().importPhotoMenu->isVisible());
-    d->mainWindowController().importPhotoMenu->hide();
+    EXPECT_TRUE(menu("importPhotoMenu")->isVisible());
+    menu("importPhotoMenu")->hide();
 
     // Tab walks through the bar's buttons, the one in hand drawn with its focus, and Space
     // presses it as the mouse does.
@@ -108,7 +121,7 @@ TEST_F(ClickRouter, ButtonsPopTheirMenusAndUnknownButtonsDoNothing) {
     EXPECT_TRUE(option.state & QStyle::State_HasFocus);
     EXPECT_TRUE(option.state & QStyle::State_KeyboardFocusChange);
     QTest::keyClick(button("importPhotobtn"), Qt::Key_Space);
-    EXPECT_TRUE(d->mainWindowController().importPhotoMenu->isVisible());
+    EXPECT_TRUE(menu("importPhotoMenu")->isVisible());
 }
 
 TEST_F(ClickRouter, LibraryModeWithoutDefaultLibraryOpensThePanelEachTime) {
@@ -129,30 +142,27 @@ TEST_F(ClickRouter, LibraryModeWithoutDefaultLibraryOpensThePanelEachTime) {
     EXPECT_EQ(library, (QStringList{"Sort and Select", "Show", "Edit Library Metadata",
                                     "Library Actions", "Batch"}));
     EXPECT_FALSE(d->mainWindowController().localMode());
-    EXPECT_TRUE(d->mainWindowController().photolibView->isVisibleTo(d->window));
-    EXPECT_FALSE(d->mainWindowController().localphotoView->isVisibleTo(d->window));
+    EXPECT_TRUE(view("photolibView")->isVisibleTo(d->window));
+    EXPECT_FALSE(view("localphotoView")->isVisibleTo(d->window));
     EXPECT_EQ(button("cameraphotoBtn")->imageName(), "cameraphotodown.png");
     EXPECT_EQ(button("localphotoBtn")->imageName(), "localphotonom.png");
-    EXPECT_EQ(d->mainWindowController().quickActionMenu->menu(),
-              d->mainWindowController().PhotolibQuickMenu);
-    ASSERT_TRUE(d->mainWindowController().theOpenPanel);
-    EXPECT_EQ(d->mainWindowController().theOpenPanel->windowTitle(),
-              "Please select Photos Library to open.");
-    EXPECT_EQ(QDir(d->mainWindowController().theOpenPanel->directory()).absolutePath(),
+    EXPECT_EQ(quickActions(), menu("PhotolibQuickMenu"));
+    ASSERT_TRUE(openPanel());
+    EXPECT_EQ(openPanel()->windowTitle(), "Please select Photos Library to open.");
+    EXPECT_EQ(QDir(openPanel()->directory()).absolutePath(),
               QDir(testHome() + "/Pictures").absolutePath());
-    d->mainWindowController().theOpenPanel->reject();
+    openPanel()->reject();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(d->mainWindowController().theOpenPanel);
+    EXPECT_FALSE(openPanel());
 
     click(button("photolibcameraphotoBtn"));
-    ASSERT_TRUE(d->mainWindowController().theOpenPanel);
-    d->mainWindowController().theOpenPanel->reject();
+    ASSERT_TRUE(openPanel());
+    openPanel()->reject();
 
     click(button("photoliblocalphotoBtn"));
     EXPECT_TRUE(d->mainWindowController().localMode());
-    EXPECT_TRUE(d->mainWindowController().localphotoView->isVisibleTo(d->window));
-    EXPECT_EQ(d->mainWindowController().quickActionMenu->menu(),
-              d->mainWindowController().removeExifMenu);
+    EXPECT_TRUE(view("localphotoView")->isVisibleTo(d->window));
+    EXPECT_EQ(quickActions(), menu("removeExifMenu"));
     EXPECT_TRUE(shownActions().contains("Remove Metadata"));
     EXPECT_TRUE(shownActions().contains("Image Output"));
     EXPECT_EQ(button("localphotoBtn")->imageName(), "localphotodown.png");
@@ -166,16 +176,15 @@ TEST_F(ClickRouter, LibraryModeDuringAScanOrAfterOneOnlySwapsTheView) {
     d->library().scanPhotoLibStart = true;
     click(button("cameraphotoBtn"));
     EXPECT_TRUE(d->mainWindowController().localMode()); // untouched while the scan runs
-    EXPECT_EQ(d->mainWindowController().quickActionMenu->menu(),
-              d->mainWindowController().removeExifMenu);
-    EXPECT_TRUE(d->mainWindowController().photolibView->isVisibleTo(d->window));
-    EXPECT_FALSE(d->mainWindowController().theOpenPanel);
+    EXPECT_EQ(quickActions(), menu("removeExifMenu"));
+    EXPECT_TRUE(view("photolibView")->isVisibleTo(d->window));
+    EXPECT_FALSE(openPanel());
 
     d->library().scanPhotoLibStart = false;
     d->library().scanComplete = true;
     click(button("cameraphotoBtn"));
     EXPECT_FALSE(d->mainWindowController().localMode());
-    EXPECT_FALSE(d->mainWindowController().theOpenPanel); // a loaded library is not scanned again
+    EXPECT_FALSE(openPanel()); // a loaded library is not scanned again
 }
 
 TEST(LibraryLocation, CandidatesAreTriedInOrder) {
@@ -202,7 +211,7 @@ TEST_F(ClickRouter, ExitConfirmationCancelKeepsTheProgramRunning) {
     QObject other;
     d->mainWindowController().MyClosebuttonMouseDownHandle(&other);
     EXPECT_EQ(openSheet(), nullptr);
-    d->mainWindowController().MyClosebuttonMouseDownHandle(d->mainWindowController().closedButton);
+    d->mainWindowController().MyClosebuttonMouseDownHandle(closeButton());
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->text(), "Are you sure you want to Exit ?");
@@ -214,14 +223,14 @@ TEST_F(ClickRouter, ExitConfirmationCancelKeepsTheProgramRunning) {
     ASSERT_TRUE(cancel);
     cancel->click();
     EXPECT_TRUE(d->window->isVisible());
-    EXPECT_EQ(d->mainWindowController().closedButton->property("imageName").toString(),
-              "Close_Nom.png");
+    EXPECT_EQ(closeButton()->property("imageName").toString(), "Close_Nom.png");
 }
 
 TEST_F(ClickRouter, AboutAndWebPages) {
-    EXPECT_FALSE(d->mainWindowController().aboutWindow->isVisible());
+    QWidget *about = view("aboutWindow");
+    ASSERT_TRUE(about);
+    EXPECT_FALSE(about->isVisible());
     d->mainWindowController().ClickAbout();
-    QWidget *about = d->mainWindowController().aboutWindow;
     ASSERT_TRUE(about->isVisible());
     // In the middle of the screen, and Esc closes it.
     const QRect area = d->window->screen()->availableGeometry();
@@ -243,7 +252,8 @@ TEST_F(ClickRouter, AboutAndWebPages) {
 
 TEST_F(ClickRouter, MapWindowAndDoubleClick) {
     d->window->show();
-    d->mainWindowController().bMapPreview = false;
+    // Nothing is selected yet: no position to show.
+    EXPECT_FALSE(localMap()->hasPin());
     d->mainWindowController().ShowMapAction();
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
@@ -256,9 +266,9 @@ TEST_F(ClickRouter, MapWindowAndDoubleClick) {
     const QString park = copyFixture("St James Park.jpg", dir.path());
     d->mainWindowController().appendLocalItem(makeLocalItem(park));
     d->mainWindowController().LoadImportedPhotsonMainThread();
-    d->mainWindowController().localImageBrowserView->selectionModel()->select(
-        d->mainWindowController().localPhotoModel->index(0), QItemSelectionModel::ClearAndSelect);
-    ASSERT_TRUE(d->mainWindowController().bMapPreview);
+    drive(*d).selectRows("localImageBrowserView", {0});
+    ASSERT_TRUE(localMap()->hasPin());
+    ASSERT_FALSE(localMap()->isHidden());
     d->mainWindowController().ShowMapAction();
     d->mainWindowController().ShowMapAction();
     EXPECT_TRUE(drive(*d).find<QWidget>("mapWindow")->isVisible());
@@ -266,9 +276,10 @@ TEST_F(ClickRouter, MapWindowAndDoubleClick) {
     EXPECT_EQ(drive(*d).find<PKMapView>("currentMapView")->annotationCount(),
               2); // earlier pins stay
 
-    EXPECT_EQ(d->numberOfItemsInImageBrowser(d->mainWindowController().localImageBrowserView), 1);
+    EXPECT_EQ(d->numberOfItemsInImageBrowser(drive(*d).find<QListView>("localImageBrowserView")),
+              1);
     EXPECT_EQ(d->numberOfItemsInImageBrowser(nullptr), 0);
-    EXPECT_EQ(d->imageBrowser(d->mainWindowController().localImageBrowserView, 5), nullptr);
+    EXPECT_EQ(d->imageBrowser(drive(*d).find<QListView>("localImageBrowserView"), 5), nullptr);
     // A double-click in the browser opens the photo.
     auto *browser = drive(*d).find<QListView>("localImageBrowserView");
     emit browser->doubleClicked(browser->model()->index(0, 0));
@@ -285,8 +296,7 @@ TEST_F(ClickRouter, EditButtonOpensTheSheetOnTheSelectedPhotosValues) {
     const QString park = copyFixture("St James Park.jpg", dir.path());
     d->mainWindowController().appendLocalItem(makeLocalItem(park));
     d->mainWindowController().LoadImportedPhotsonMainThread();
-    d->mainWindowController().localImageBrowserView->selectionModel()->select(
-        d->mainWindowController().localPhotoModel->index(0), QItemSelectionModel::ClearAndSelect);
+    drive(*d).selectRows("localImageBrowserView", {0});
     // The selection fills the sheet's fields from the remembered values.
     EXPECT_EQ(drive(*d).findIn<QLineEdit>("eidtMetaWindow", "cameraModelab")->text(),
               "NIKON D7000");

@@ -183,7 +183,7 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
         AppDelegate d;
         d.launch();
         d.mainWindowController().setLocalMode(false);
-        d.mainWindowController().photolibView->show();
+        drive(d).find("photolibView")->show();
         d.library().bScanNewPhotosLib = true;
         auto lib = record("St James Park.jpg");
         lib->fileTitle = "Another title";
@@ -196,10 +196,14 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
             libraryItem(park, "St James Park.jpg", lib),
             libraryItem(clip, "clip.mp4", video, "Movie"),
             libraryItem(heic, "IMG_3092.heic", record("IMG_3092.heic"))};
+        auto *browser = drive(d).find<QListView>("photoLibBrowserView");
+        auto *preview = drive(d).find<PKImageView>("previewImageView");
+        auto *player = drive(d).find("theplayerView");
+        auto *exif = drive(d).find<QTreeWidget>("localExifDataView");
+        ASSERT_TRUE(browser && preview && player && exif);
         QStandardItemModel model(3, 1);
-        d.mainWindowController().photoLibBrowserView->setModel(&model);
-        d.mainWindowController().photoLibBrowserView->selectionModel()->select(
-            model.index(0, 0), QItemSelectionModel::ClearAndSelect);
+        browser->setModel(&model);
+        browser->selectionModel()->select(model.index(0, 0), QItemSelectionModel::ClearAndSelect);
         d.mainWindowController().libraryBrowserSelectionDidChange();
 
         EXPECT_EQ(drive(d).find<QLabel>("photolibtitlelab")->text(), "Title: Another title");
@@ -220,45 +224,41 @@ TEST(LibrarySelection, ColumnsMapsAndPreviewOfTheSelectedPhoto) {
         EXPECT_EQ(drive(d).find<QLabel>("previewOriginalphtoinfolab")->text(),
                   "Photo metadata of original file");
         // The right column is this photo's, not the last local photo's.
-        EXPECT_EQ(d.mainWindowController().photoNamelab->text(), "St James Park.jpg");
-        EXPECT_EQ(d.mainWindowController().photoDPIlab->text(), "NIKON D7000");
-        EXPECT_GT(d.mainWindowController().localExifDataView->topLevelItemCount(), 0);
-        EXPECT_TRUE(QTest::qWaitFor(
-            [&] { return !d.mainWindowController().previewImageView->image().isNull(); }));
-        EXPECT_TRUE(d.mainWindowController().theplayerView->isHidden());
+        EXPECT_EQ(drive(d).text("photoNamelab"), "St James Park.jpg");
+        EXPECT_EQ(drive(d).text("photoDPIlab"), "NIKON D7000");
+        EXPECT_GT(exif->topLevelItemCount(), 0);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !preview->image().isNull(); }));
+        EXPECT_TRUE(player->isHidden());
 
-        d.mainWindowController().photoLibBrowserView->selectionModel()->select(
-            model.index(1, 0), QItemSelectionModel::ClearAndSelect);
+        browser->selectionModel()->select(model.index(1, 0), QItemSelectionModel::ClearAndSelect);
         d.mainWindowController().libraryBrowserSelectionDidChange();
-        EXPECT_TRUE(d.mainWindowController().previewImageView->isHidden());
-        EXPECT_FALSE(d.mainWindowController().theplayerView->isHidden());
+        EXPECT_TRUE(preview->isHidden());
+        EXPECT_FALSE(player->isHidden());
         EXPECT_FALSE(drive(d).find<PKImageView>("playerFrameView")->image().isNull());
         EXPECT_EQ(drive(d).find<QLabel>("photolibNamelab")->text(), "File Name: clip.mp4");
         EXPECT_EQ(drive(d).find<QLabel>("origphotolensLatitudelab")->text(), "Latitude: 10.000000");
         EXPECT_TRUE(
             drive(d).find<QLabel>("origphotolensLatitudelab")->styleSheet().contains("#ffffff"));
-        EXPECT_EQ(d.mainWindowController().photoNamelab->text(), "clip.mp4");
+        EXPECT_EQ(drive(d).text("photoNamelab"), "clip.mp4");
 
         // A library HEIC, upright: shown whole, bars left and right, nothing stretched.
-        d.mainWindowController().photoLibBrowserView->selectionModel()->select(
-            model.index(2, 0), QItemSelectionModel::ClearAndSelect);
+        browser->selectionModel()->select(model.index(2, 0), QItemSelectionModel::ClearAndSelect);
         d.mainWindowController().libraryBrowserSelectionDidChange();
-        EXPECT_EQ(d.mainWindowController().photoNamelab->text(), "IMG_3092.heic");
-        EXPECT_FALSE(d.mainWindowController().previewImageView->isHidden());
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return !d.mainWindowController().previewImageView->image().isNull(); }));
-        const QImage shown = d.mainWindowController().previewImageView->image().toImage();
+        EXPECT_EQ(drive(d).text("photoNamelab"), "IMG_3092.heic");
+        EXPECT_FALSE(preview->isHidden());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !preview->image().isNull(); }));
+        const QImage shown = preview->image().toImage();
         EXPECT_EQ(qAlpha(shown.pixel(0, shown.height() / 2)), 0);
         EXPECT_EQ(qAlpha(shown.pixel(shown.width() / 2, shown.height() / 2)), 255);
 
         // Nothing selected: the column lets go of the photo.
-        d.mainWindowController().photoLibBrowserView->selectionModel()->clearSelection();
+        browser->selectionModel()->clearSelection();
         d.mainWindowController().libraryBrowserSelectionDidChange();
-        EXPECT_TRUE(d.mainWindowController().photoNamelab->text().isEmpty());
-        EXPECT_EQ(d.mainWindowController().localExifDataView->topLevelItemCount(), 0);
-        EXPECT_TRUE(d.mainWindowController().previewImageView->isHidden());
+        EXPECT_TRUE(drive(d).text("photoNamelab").isEmpty());
+        EXPECT_EQ(exif->topLevelItemCount(), 0);
+        EXPECT_TRUE(preview->isHidden());
         EXPECT_TRUE(drive(d).find<QLabel>("previewOriginalphtoinfolab")->text().isEmpty());
-        d.mainWindowController().photoLibBrowserView->setModel(nullptr);
+        browser->setModel(nullptr);
     }
     Workspace::setUrlOpener({});
 }
