@@ -88,15 +88,20 @@ void buildActionsMenu(AppDelegate &d, QMainWindow *w) {
     d.lensWindow().addShowItem(actions);
     buildDatesMenu(d, actions);
     d.mainWindowController().removeExifMenu = new QMenu(AppDelegate::tr("Remove Metadata"), w);
+    d.mainWindowController().removeExifMenu->setObjectName(QStringLiteral("removeExifMenu"));
     d.metadataMenus().addRemovalItems(d.mainWindowController().removeExifMenu);
     d.mainWindowController().importandExportMenu =
         new QMenu(AppDelegate::tr("Import and Export Metadata"), w);
+    d.mainWindowController().importandExportMenu->setObjectName(
+        QStringLiteral("importandExportMenu"));
     buildPlistMenu(d, d.mainWindowController().importandExportMenu);
     d.mainWindowController().quickActionMenu =
         actions->addAction(AppDelegate::tr("Remove Metadata"));
     d.mainWindowController().quickActionMenu->setMenu(d.mainWindowController().removeExifMenu);
     d.mainWindowController().exportandimportActionMenu =
         actions->addAction(AppDelegate::tr("Import and Export Metadata"));
+    d.mainWindowController().exportandimportActionMenu->setObjectName(
+        QStringLiteral("exportandimportActionMenu"));
     d.mainWindowController().exportandimportActionMenu->setMenu(
         d.mainWindowController().importandExportMenu);
 
