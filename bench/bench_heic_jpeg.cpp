@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QListView>
+#include <QMainWindow>
 #include <QProcess>
 #include <QStandardItemModel>
 #include <QStandardPaths>
@@ -62,8 +63,9 @@ int main(int argc, char **argv) {
     for (const QString &path : files)
         d.localLists().localPhotoItemArray << makeLocalItem(path);
     QStandardItemModel model(int(files.size()), 1);
-    d.mainWindowController().localImageBrowserView->setModel(&model);
-    d.mainWindowController().localImageBrowserView->selectAll();
+    auto *browser = d.window->findChild<QListView *>(QStringLiteral("localImageBrowserView"));
+    browser->setModel(&model);
+    browser->selectAll();
     const auto cpu = [](int who) {
         rusage u{};
         getrusage(who, &u);
@@ -81,7 +83,7 @@ int main(int argc, char **argv) {
     const double oursSeconds = t.nsecsElapsed() / 1e9;
     const double oursCpu = cpu(RUSAGE_SELF) - cpuBefore, childrenBefore = cpu(RUSAGE_CHILDREN);
     const int converted = int(QDir(ours).entryList({"*.jpg"}, QDir::Files).size());
-    d.mainWindowController().localImageBrowserView->setModel(nullptr);
+    browser->setModel(nullptr);
 
     const QString theirs = dir.filePath("theirs");
     QDir().mkpath(theirs);

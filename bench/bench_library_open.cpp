@@ -92,9 +92,9 @@ int main(int argc, char **argv) {
         const QString library = copyPackage(QLatin1String(name), dirPath + QLatin1Char('/') + name);
         choose(d, library);
         waitForLoad();
-        const QMenu *albums = d.mainWindowController().albumsFolderMenuItem
-                                  ? d.mainWindowController().albumsFolderMenuItem->menu()
-                                  : nullptr;
+        const auto *albumsItem =
+            d.window->findChild<QAction *>(QStringLiteral("albumsFolderMenuItem"));
+        const QMenu *albums = albumsItem ? albumsItem->menu() : nullptr;
         std::printf("open_fixture=%s shown=%lld albums=%lld\n", name,
                     qlonglong(d.library().photoLibBroserArray.size()),
                     qlonglong(albums ? albums->actions().size() : 0));

@@ -9,6 +9,7 @@
 #include "browser/MainWindowController.h"
 #include "platform/core/JobRunner.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/ImageTestHelpers.h"
 #include "support/JobWait.h"
 #include "support/LocalHttpServer.h"
@@ -27,6 +28,11 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+// The local photo browser.
+QListView *localBrowser(AppDelegate &d) {
+    return drive(d).find<QListView>("localImageBrowserView");
+}
 
 QByteArray httpAnswer(const QByteArray &body) {
     return "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nConnection: close\r\n"
@@ -52,8 +58,8 @@ class ImageOutputFeature : public ::testing::Test {
         d->launch();
     }
     void TearDown() override {
-        if (d && d->mainWindowController().localImageBrowserView)
-            d->mainWindowController().localImageBrowserView->setModel(nullptr);
+        if (d && localBrowser(*d))
+            localBrowser(*d)->setModel(nullptr);
         d.reset();
         Workspace::setRevealer({});
         Workspace::setUrlOpener({});
@@ -65,11 +71,11 @@ class ImageOutputFeature : public ::testing::Test {
         for (const QString &p : paths)
             d->localLists().localPhotoItemArray << itemFor(p);
         model = std::make_unique<QStandardItemModel>(int(paths.size()), 1);
-        d->mainWindowController().localImageBrowserView->setModel(model.get());
+        localBrowser(*d)->setModel(model.get());
         for (int i = 0; i < paths.size(); ++i)
             if (rows.isEmpty() || rows.contains(i))
-                d->mainWindowController().localImageBrowserView->selectionModel()->select(
-                    model->index(i, 0), QItemSelectionModel::Select);
+                localBrowser(*d)->selectionModel()->select(model->index(i, 0),
+                                                           QItemSelectionModel::Select);
     }
     QList<QMessageBox *> openSheets() {
         QList<QMessageBox *> open;

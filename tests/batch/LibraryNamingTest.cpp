@@ -29,6 +29,11 @@
 
 namespace {
 
+// The library browser.
+QListView *libraryBrowser(AppDelegate &d) {
+    return drive(d).find<QListView>("photoLibBrowserView");
+}
+
 struct LibraryCase {
     const char *name;
     const char *database;
@@ -72,15 +77,13 @@ class LibraryNaming : public ::testing::TestWithParam<LibraryCase> {
     // Selects the library items of these file names; returns them in list order.
     QList<IKImageItemPtr> select(const QStringList &names) {
         QList<IKImageItemPtr> out;
-        QItemSelectionModel *selection =
-            d->mainWindowController().photoLibBrowserView->selectionModel();
+        QItemSelectionModel *selection = libraryBrowser(*d)->selectionModel();
         selection->clearSelection();
         const QList<IKImageItemPtr> &list = d->library().photoLibBroserArray;
         for (int i = 0; i < list.size(); ++i)
             if (names.contains(list[i]->fileName)) {
-                selection->select(
-                    d->mainWindowController().photoLibBrowserView->model()->index(i, 0),
-                    QItemSelectionModel::Select);
+                selection->select(libraryBrowser(*d)->model()->index(i, 0),
+                                  QItemSelectionModel::Select);
                 out << list[i];
             }
         EXPECT_EQ(out.size(), names.size());
@@ -191,7 +194,7 @@ TEST_P(LibraryNaming, TitlesCaptionsAndNamesReachDatabaseAndRecords) {
 
     // Names: custom text with the counter, counted over the selection.
     select({QStringLiteral("St James Park.jpg"), QStringLiteral("wedding.jpg")});
-    d->mainWindowController().photolibView->show();
+    drive(*d).find<QWidget>("photolibView")->show();
     d->namingWindows().ShowRenameWindowAction();
     drive(*d).find<QLineEdit>("customNamelab")->setText(QStringLiteral("Trip"));
     drive(*d).find<QCheckBox>("checkStartNumber")->setChecked(true);
@@ -229,7 +232,7 @@ TEST_P(LibraryNaming, TemplatesReadTheRecordAndTheOriginalFile) {
     // A metadata name from the record's title, made fit for a file name.
     const QString title = record.fileTitle;
     ASSERT_FALSE(title.isEmpty());
-    d->mainWindowController().photolibView->show();
+    drive(*d).find<QWidget>("photolibView")->show();
     d->namingWindows().ShowRenameWindowAction();
     drive(*d).find<QCheckBox>("metaFileNameBtn")->click();
     drive(*d).find<QLineEdit>("filenameFormatstrlab")->setText(QStringLiteral("{Title}"));
@@ -292,7 +295,7 @@ TEST_P(LibraryNaming, WhilePhotosRunsNothingStarts) {
     EXPECT_EQ(sheet->buttons().first()->text(), QStringLiteral(" OK "));
     sheet->buttons().first()->click();
 
-    d->mainWindowController().photolibView->show();
+    drive(*d).find<QWidget>("photolibView")->show();
     d->namingWindows().ShowRenameWindowAction();
     drive(*d).find<QLineEdit>("customNamelab")->setText(QStringLiteral("Trip"));
     d->namingWindows().SaveChangesRenameWindowAction();

@@ -29,6 +29,11 @@
 
 namespace {
 
+// The local photo browser.
+QListView *localBrowser(AppDelegate &d) {
+    return drive(d).find<QListView>("localImageBrowserView");
+}
+
 class LocalNaming : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -42,7 +47,7 @@ class LocalNaming : public ::testing::Test {
         QDir().mkpath(dir.filePath("in"));
     }
     void TearDown() override {
-        d->mainWindowController().localImageBrowserView->setModel(nullptr);
+        localBrowser(*d)->setModel(nullptr);
         d.reset();
         Workspace::setRevealer({});
         Workspace::setUrlOpener({});
@@ -53,10 +58,10 @@ class LocalNaming : public ::testing::Test {
             d->localLists().localPhotoItemArray << itemFor(p);
         model.setRowCount(int(paths.size()));
         model.setColumnCount(1);
-        d->mainWindowController().localImageBrowserView->setModel(&model);
+        localBrowser(*d)->setModel(&model);
         for (int i = 0; i < paths.size(); ++i)
-            d->mainWindowController().localImageBrowserView->selectionModel()->select(
-                model.index(i, 0), QItemSelectionModel::Select);
+            localBrowser(*d)->selectionModel()->select(model.index(i, 0),
+                                                       QItemSelectionModel::Select);
     }
     QString in(const QString &name) { return dir.filePath("in/" + name); }
     QString out(const QString &name) { return dir.filePath("out/" + name); }

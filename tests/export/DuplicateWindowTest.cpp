@@ -223,7 +223,7 @@ TEST_F(DuplicateWindowSheet, ScanWithoutDuplicatesSaysSoAndReferencedOrBrokenThu
 TEST_F(DuplicateWindowSheet, RefusesBeforeTheLoadEndsAndWhileAnotherProgramHoldsTheLibrary) {
     // From the library menu's item, as the user starts it.
     QAction *item = nullptr;
-    for (QAction *a : d->mainWindowController().PhotolibQuickMenu->actions())
+    for (QAction *a : drive(*d).find<QMenu>("PhotolibQuickMenu")->actions())
         if (a->text() == QStringLiteral("Find Duplicate Photos…"))
             item = a;
     ASSERT_NE(item, nullptr);

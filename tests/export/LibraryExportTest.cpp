@@ -9,6 +9,7 @@
 #include "platform/core/JobRunner.h"
 #include "platform/core/PrivateFolder.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/JobWait.h"
 
 #include <QAction>
@@ -39,6 +40,11 @@
 #include <unistd.h>
 
 namespace {
+
+// The library browser.
+QListView *libraryBrowser(AppDelegate &d) {
+    return drive(d).find<QListView>("photoLibBrowserView");
+}
 
 QByteArray sha256(const QString &path) {
     QFile f(path);
@@ -117,13 +123,12 @@ class LibraryExport : public LibraryEditTest {
     // Selects these very items (several may share one name).
     void selectItems(const QList<IKImageItemPtr> &items) {
         QItemSelection chosen;
-        QAbstractItemModel *model = d->mainWindowController().photoLibBrowserView->model();
+        QAbstractItemModel *model = libraryBrowser(*d)->model();
         for (const IKImageItemPtr &i : items) {
             const int row = int(d->library().photoLibBroserArray.indexOf(i));
             chosen.select(model->index(row, 0), model->index(row, 0));
         }
-        d->mainWindowController().photoLibBrowserView->selectionModel()->select(
-            chosen, QItemSelectionModel::ClearAndSelect);
+        libraryBrowser(*d)->selectionModel()->select(chosen, QItemSelectionModel::ClearAndSelect);
     }
     QList<IKImageItemPtr> named(const QString &name) const {
         QList<IKImageItemPtr> out;
@@ -266,7 +271,7 @@ TEST_F(LibraryExport, OlderLibrariesHaveNoRendersAndTheOriginalGoesOut) {
     Workspace::setRevealer({});
     Workspace::setUrlOpener([](const QUrl &) { return false; });
     QAction *item = nullptr;
-    for (QAction *a : d->mainWindowController().PhotolibQuickMenu->findChildren<QAction *>())
+    for (QAction *a : drive(*d).find<QMenu>("PhotolibQuickMenu")->findChildren<QAction *>())
         if (a->text() == "Export Originals")
             item = a;
     ASSERT_TRUE(item);

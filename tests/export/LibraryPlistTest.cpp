@@ -4,6 +4,7 @@
 #include "browser/MainWindowController.h"
 #include "library/LibraryWindows.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/PlistReader.h"
 
 #include <QDir>
@@ -15,6 +16,11 @@
 #include <sys/stat.h>
 
 namespace {
+
+// The library browser.
+QListView *libraryBrowser(AppDelegate &d) {
+    return drive(d).find<QListView>("photoLibBrowserView");
+}
 
 class LibraryPlist : public LibraryEditTest {
   protected:
@@ -104,11 +110,10 @@ TEST_F(LibraryPlist, AFolderThatCannotBeMadeIsSaidAndSameNamesAreNamed) {
     QItemSelection chosen;
     for (const IKImageItemPtr &i : same) {
         const int row = int(d->library().photoLibBroserArray.indexOf(i));
-        chosen.select(d->mainWindowController().photoLibBrowserView->model()->index(row, 0),
-                      d->mainWindowController().photoLibBrowserView->model()->index(row, 0));
+        chosen.select(libraryBrowser(*d)->model()->index(row, 0),
+                      libraryBrowser(*d)->model()->index(row, 0));
     }
-    d->mainWindowController().photoLibBrowserView->selectionModel()->select(
-        chosen, QItemSelectionModel::ClearAndSelect);
+    libraryBrowser(*d)->selectionModel()->select(chosen, QItemSelectionModel::ClearAndSelect);
     d->libraryWindows().ExportPhotoLibraryMetaToPlistAction();
     sheets = takeSheets();
     ASSERT_EQ(sheets.size(), 1);

@@ -244,12 +244,12 @@ TEST_F(CameraRoads, CameraButtonPopsTheRemovalMenuForTheCamera) {
     ASSERT_TRUE(drive(*d).find<QPushButton>("removeExifBtn")->isEnabled());
     drive(*d).click("removeExifBtn");
     EXPECT_TRUE(camera().removalMenuIsFromCamera());
-    EXPECT_TRUE(d->mainWindowController().removeExifMenu->isVisible());
+    EXPECT_TRUE(drive(*d).find<QMenu>("removeExifMenu")->isVisible());
     EXPECT_TRUE(camera().cameraIsSource());
     // The user picks a removal from the open menu.
     d->metadataMenus().RemoveExifDataFromPhoto();
     ASSERT_TRUE(waitForJobs(*d));
-    d->mainWindowController().removeExifMenu->hide();
+    drive(*d).find<QMenu>("removeExifMenu")->hide();
     const QString out = storage.filePath("NoExif_St James Park.jpg");
     ASSERT_TRUE(waitFor([&] { return QFile::exists(out) && settled() && openSheet(); }));
     answerSheet();

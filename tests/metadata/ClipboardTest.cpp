@@ -29,6 +29,11 @@
 
 namespace {
 
+// The local photo browser.
+QListView *localBrowser(AppDelegate &d) {
+    return drive(d).find<QListView>("localImageBrowserView");
+}
+
 class CopyPaste : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -43,17 +48,17 @@ class CopyPaste : public ::testing::Test {
         d->localLists().localPhotoItemArray = {itemFor(park), itemFor(wedding)};
         model.setRowCount(2);
         model.setColumnCount(1);
-        d->mainWindowController().localImageBrowserView->setModel(&model);
+        localBrowser(*d)->setModel(&model);
     }
     void TearDown() override {
-        d->mainWindowController().localImageBrowserView->setModel(nullptr);
+        localBrowser(*d)->setModel(nullptr);
         d.reset();
         Workspace::setRevealer({});
         Workspace::setUrlOpener({});
     }
     void select(int row) {
-        d->mainWindowController().localImageBrowserView->selectionModel()->select(
-            model.index(row, 0), QItemSelectionModel::ClearAndSelect);
+        localBrowser(*d)->selectionModel()->select(model.index(row, 0),
+                                                   QItemSelectionModel::ClearAndSelect);
     }
     Clipboard &clipboard() { return drive(*d).clipboard(); }
     QAction *item(const char *name) { return drive(*d).find<QAction>(QLatin1String(name)); }
@@ -177,8 +182,8 @@ TEST(PasteRules, PixelDescriptionsStayTheTargets) {
 }
 
 TEST_F(CopyPaste, MenusReachTheActions) {
-    ASSERT_TRUE(d->mainWindowController().removeExifMenu);
-    EXPECT_EQ(d->mainWindowController().removeExifMenu->actions().size(), 7);
+    ASSERT_TRUE(drive(*d).find<QMenu>("removeExifMenu"));
+    EXPECT_EQ(drive(*d).find<QMenu>("removeExifMenu")->actions().size(), 7);
     select(0);
     item("pasteTIFFMenuItem")->setEnabled(true);
     item("pasteTIFFMenuItem")->trigger();

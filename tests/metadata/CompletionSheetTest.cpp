@@ -22,6 +22,7 @@
 #include <QDir>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMessageBox>
@@ -31,6 +32,12 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+// The local photo browser.
+QListView *localBrowser(AppDelegate &d) {
+    return drive(d).find<QListView>("localImageBrowserView");
+}
+
 class CompletionSheet : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -62,9 +69,9 @@ class CompletionSheet : public ::testing::Test {
         d->mainWindowController().LoadImportedPhotsonMainThread();
     }
     void selectAll() {
-        auto *selection = d->mainWindowController().localImageBrowserView->selectionModel();
-        for (int row = 0; row < d->mainWindowController().localPhotoModel->rowCount(); ++row)
-            selection->select(d->mainWindowController().localPhotoModel->index(row),
+        auto *selection = localBrowser(*d)->selectionModel();
+        for (int row = 0; row < localBrowser(*d)->model()->rowCount(); ++row)
+            selection->select(localBrowser(*d)->model()->index(row, 0),
                               QItemSelectionModel::Select);
     }
     // What the user does: picks the item of `menu` titled `text`.
@@ -155,7 +162,7 @@ TEST_F(CompletionSheet, NamesTheMenuItemAndTheFolderAndRevealsOnlyFromItsButton)
     add("St James Park.jpg");
     add("wedding.jpg");
     selectAll();
-    choose(d->mainWindowController().removeExifMenu, "Remove Exif and GPS Data");
+    choose(drive(*d).find<QMenu>("removeExifMenu"), "Remove Exif and GPS Data");
     ASSERT_TRUE(waitForJobs(*d));
 
     QMessageBox *sheet = openSheet();
@@ -180,7 +187,7 @@ TEST_F(CompletionSheet, NamesTheMenuItemAndTheFolderAndRevealsOnlyFromItsButton)
 TEST_F(CompletionSheet, AQuietJobThatWentWellRevealsAtOnce) {
     add("St James Park.jpg");
     selectAll();
-    choose(d->mainWindowController().removeExifMenu,
+    choose(drive(*d).find<QMenu>("removeExifMenu"),
            "Remove GPS Data"); // says nothing when all went well
     ASSERT_TRUE(waitForJobs(*d));
     EXPECT_EQ(openSheet(), nullptr);
@@ -193,7 +200,7 @@ TEST_F(CompletionSheet, PhotosNotWrittenMakeAWarningThatStillShowsTheOthers) {
     addPath(broken);
     add("St James Park.jpg");
     selectAll();
-    choose(d->mainWindowController().removeExifMenu, "Remove GPS Data");
+    choose(drive(*d).find<QMenu>("removeExifMenu"), "Remove GPS Data");
     ASSERT_TRUE(waitForJobs(*d));
 
     QMessageBox *sheet = openSheet();
@@ -213,7 +220,7 @@ TEST_F(CompletionSheet, AJobStartedInAWindowTakesTheItemThatOpenedItAndSaysOrigi
     const QString park = add("St James Park.jpg");
     selectAll();
     d->preferences().overwrite = true;
-    choose(d->mainWindowController().editExifMenu, "Edit Photo Metadata…");
+    choose(drive(*d).find<QMenu>("editExifMenu"), "Edit Photo Metadata…");
     ASSERT_TRUE(drive(*d).find("eidtMetaWindow")->isVisible());
     QApplication::processEvents(); // the menu item's handling is over: only the sheet knows it
     QLineEdit *title = drive(*d).findIn<QLineEdit>("eidtMetaWindow", "titlelab");
@@ -238,7 +245,7 @@ TEST_F(CompletionSheet, AWindowOpenedByAMenuItemStartsThatItemsJob) {
     ASSERT_TRUE(writeAll(broken, QByteArray(4000, 'q')));
     addPath(broken);
     selectAll();
-    choose(d->mainWindowController().editExifMenu, "Change Lens Make and Model…");
+    choose(drive(*d).find<QMenu>("editExifMenu"), "Change Lens Make and Model…");
     QWidget *lensWindow = drive(*d).find("changelensWindow");
     ASSERT_TRUE(lensWindow && lensWindow->isVisible());
     QApplication::processEvents(); // the item's handling is over: only its window knows it
@@ -253,7 +260,7 @@ TEST_F(CompletionSheet, AWindowOpenedByAMenuItemStartsThatItemsJob) {
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     // The GPS window's save is the job of the item that opened it.
-    choose(d->mainWindowController().editExifMenu, "Edit GPS Position…");
+    choose(drive(*d).find<QMenu>("editExifMenu"), "Edit GPS Position…");
     QWidget *gpsWindow = drive(*d).find("changeGPSWindow");
     ASSERT_TRUE(gpsWindow && gpsWindow->isVisible());
     QApplication::processEvents();

@@ -39,6 +39,11 @@
 
 namespace {
 
+// The local photo browser.
+QListView *localBrowser(AppDelegate &d) {
+    return drive(d).find<QListView>("localImageBrowserView");
+}
+
 void exiftoolSet(const QString &path, const QStringList &assignments) {
     QProcess p;
     p.start("exiftool", assignments + QStringList{"-overwrite_original", path});
@@ -89,10 +94,10 @@ class DateFeature : public ::testing::Test {
         Workspace::setRevealer([this](const QString &p, const QString &) { revealed << p; });
         d = std::make_unique<AppDelegate>();
         d->launch();
-        d->mainWindowController().localImageBrowserView->setModel(&model);
+        localBrowser(*d)->setModel(&model);
     }
     void TearDown() override {
-        d->mainWindowController().localImageBrowserView->setModel(nullptr);
+        localBrowser(*d)->setModel(nullptr);
         d.reset();
         Workspace::setRevealer({});
         Workspace::setUrlOpener({});
@@ -111,8 +116,8 @@ class DateFeature : public ::testing::Test {
         model.setRowCount(int(paths.size()));
         model.setColumnCount(1);
         for (int i = 0; i < paths.size(); ++i)
-            d->mainWindowController().localImageBrowserView->selectionModel()->select(
-                model.index(i, 0), QItemSelectionModel::Select);
+            localBrowser(*d)->selectionModel()->select(model.index(i, 0),
+                                                       QItemSelectionModel::Select);
         d->selection().currentChooseFilePath = paths.value(0);
     }
     QString copy(const QString &fixture, const QString &as = QString()) {

@@ -29,6 +29,11 @@
 
 namespace {
 
+// The local photo browser.
+QListView *localBrowser(AppDelegate &d) {
+    return drive(d).find<QListView>("localImageBrowserView");
+}
+
 class DateTwins : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -62,11 +67,10 @@ class DateTwins : public ::testing::Test {
         d->mainWindowController().LoadImportedPhotsonMainThread();
     }
     void select(std::initializer_list<int> rows) {
-        QItemSelectionModel *s = d->mainWindowController().localImageBrowserView->selectionModel();
+        QItemSelectionModel *s = localBrowser(*d)->selectionModel();
         s->clearSelection();
         for (int row : rows)
-            s->select(d->mainWindowController().localPhotoModel->index(row),
-                      QItemSelectionModel::Select);
+            s->select(localBrowser(*d)->model()->index(row, 0), QItemSelectionModel::Select);
     }
     // Types into the edit sheet's field `name`.
     void type(const char *name, const QString &text) {

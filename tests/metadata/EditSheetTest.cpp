@@ -31,6 +31,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
+#include <QListView>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QProcess>
@@ -41,6 +42,11 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+// The local photo browser.
+QListView *localBrowser(AppDelegate &d) {
+    return drive(d).find<QListView>("localImageBrowserView");
+}
 
 // Numbers as numbers (-n), so references read "S" and exposure times as decimals.
 QVariantMap readBack(const QString &path) {
@@ -79,9 +85,8 @@ class EditSheetTest : public ::testing::Test {
         return path;
     }
     void selectRow(int row) {
-        d->mainWindowController().localImageBrowserView->selectionModel()->select(
-            d->mainWindowController().localPhotoModel->index(row),
-            QItemSelectionModel::ClearAndSelect);
+        localBrowser(*d)->selectionModel()->select(localBrowser(*d)->model()->index(row, 0),
+                                                   QItemSelectionModel::ClearAndSelect);
     }
     EditSheet &sheet() { return drive(*d).editSheet(); }
     QWidget *window() { return drive(*d).find("eidtMetaWindow"); }
@@ -477,7 +482,7 @@ TEST_F(EditSheetTest, EachFieldReachesEveryCopyThePhotoHas) {
         d->mainWindowController().LoadImportedPhotsonMainThread();
         paths << path;
     }
-    d->mainWindowController().localImageBrowserView->selectAll();
+    localBrowser(*d)->selectAll();
     sheet().StartEditViewAction();
     type("artistlab", "New Name");
     type("titlelab", "New title");
@@ -570,7 +575,7 @@ TEST_F(EditSheetTest, APositionReachesItsXmpCopies) {
                             "-GPSLongitudeRef=W", "-GPSAltitude=2.6", "-GPSAltitudeRef=0",
                             "-XMP-exif:GPSLatitude=51.5", "-XMP-exif:GPSLongitude=-0.13",
                             "-XMP-exif:GPSAltitude=2.6", "-XMP-exif:GPSAltitudeRef=0"});
-    d->mainWindowController().localImageBrowserView->selectAll();
+    localBrowser(*d)->selectAll();
     sheet().StartEditViewAction();
     type("gpsLatilab", "-33.85");
     type("gpsLongtlab", "151.21");

@@ -29,6 +29,11 @@
 
 namespace {
 
+// The local photo browser.
+QListView *localBrowser(AppDelegate &d) {
+    return drive(d).find<QListView>("localImageBrowserView");
+}
+
 class EditsAddUp : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -56,16 +61,14 @@ class EditsAddUp : public ::testing::Test {
         return path;
     }
     void select(std::initializer_list<int> rows) {
-        QItemSelectionModel *s = d->mainWindowController().localImageBrowserView->selectionModel();
+        QItemSelectionModel *s = localBrowser(*d)->selectionModel();
         s->clearSelection();
         for (int row : rows)
-            s->select(d->mainWindowController().localPhotoModel->index(row),
-                      QItemSelectionModel::Select);
+            s->select(localBrowser(*d)->model()->index(row, 0), QItemSelectionModel::Select);
     }
     void selectFirst() {
-        d->mainWindowController().localImageBrowserView->selectionModel()->select(
-            d->mainWindowController().localPhotoModel->index(0),
-            QItemSelectionModel::ClearAndSelect);
+        localBrowser(*d)->selectionModel()->select(localBrowser(*d)->model()->index(0, 0),
+                                                   QItemSelectionModel::ClearAndSelect);
     }
     void typeTitle(const QString &text) {
         drive(*d).editSheet().StartEditViewAction();
@@ -102,7 +105,7 @@ TEST_F(EditsAddUp, ATitleThenRemoveGpsLeaveACopyWithTheTitleAndNoPosition) {
     EXPECT_EQ(item->filePath, park);
     EXPECT_EQ(item->rare().editedCopyPath, copy);
     EXPECT_EQ(d->selection().oldTitleStr, "Horse Guards");
-    EXPECT_EQ(d->mainWindowController().photoTitlelab->text(), "Horse Guards");
+    EXPECT_EQ(drive(*d).text("photoTitlelab"), "Horse Guards");
     EXPECT_TRUE(d->selection().oldGpsLatiStr.isEmpty());
     drive(*d).editSheet().StartEditViewAction();
     EXPECT_EQ(drive(*d).findIn<QLineEdit>("eidtMetaWindow", "titlelab")->text(), "Horse Guards");
@@ -217,8 +220,8 @@ TEST_F(EditsAddUp, ATitleThenEachFileDateActionLeaveOneCopyEachWithTheTitle) {
     ASSERT_TRUE(waitForJobs(*d));
     expectDates({set, set, set}, {set, set, set}, "change file dates");
     // The panels show the dates of the copy just dated.
-    EXPECT_TRUE(d->mainWindowController().photoCreateDatelab->text().contains("2001"))
-        << d->mainWindowController().photoCreateDatelab->text().toStdString();
+    EXPECT_TRUE(drive(*d).text("photoCreateDatelab").contains("2001"))
+        << drive(*d).text("photoCreateDatelab").toStdString();
 
     // The hour goes onto the copies' dates, not the originals'.
     const QDateTime later = set.addSecs(3600);

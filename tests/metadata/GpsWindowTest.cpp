@@ -25,6 +25,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QNetworkProxy>
@@ -34,6 +35,11 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+// The local photo browser.
+QListView *localBrowser(AppDelegate &d) {
+    return drive(d).find<QListView>("localImageBrowserView");
+}
 
 class GpsPositionWindow : public ::testing::Test {
   protected:
@@ -62,9 +68,8 @@ class GpsPositionWindow : public ::testing::Test {
         return item;
     }
     void selectRow(int row) {
-        d->mainWindowController().localImageBrowserView->selectionModel()->select(
-            d->mainWindowController().localPhotoModel->index(row),
-            QItemSelectionModel::ClearAndSelect);
+        localBrowser(*d)->selectionModel()->select(localBrowser(*d)->model()->index(row, 0),
+                                                   QItemSelectionModel::ClearAndSelect);
     }
     QMessageBox *visibleAlert() {
         for (QMessageBox *box : d->window->findChildren<QMessageBox *>())

@@ -30,6 +30,11 @@
 
 namespace {
 
+// The local photo browser.
+QListView *localBrowser(AppDelegate &d) {
+    return drive(d).find<QListView>("localImageBrowserView");
+}
+
 class JobEnding : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -42,8 +47,8 @@ class JobEnding : public ::testing::Test {
         d->launch();
     }
     void TearDown() override {
-        if (d && d->mainWindowController().localImageBrowserView)
-            d->mainWindowController().localImageBrowserView->setModel(nullptr);
+        if (d && localBrowser(*d))
+            localBrowser(*d)->setModel(nullptr);
         d.reset();
         Workspace::setRevealer({});
         Workspace::setUrlOpener({});
@@ -52,10 +57,10 @@ class JobEnding : public ::testing::Test {
         for (const QString &p : paths)
             d->localLists().localPhotoItemArray << itemFor(p);
         model = std::make_unique<QStandardItemModel>(int(paths.size()), 1);
-        d->mainWindowController().localImageBrowserView->setModel(model.get());
+        localBrowser(*d)->setModel(model.get());
         for (int i = 0; i < paths.size(); ++i)
-            d->mainWindowController().localImageBrowserView->selectionModel()->select(
-                model->index(i, 0), QItemSelectionModel::Select);
+            localBrowser(*d)->selectionModel()->select(model->index(i, 0),
+                                                       QItemSelectionModel::Select);
     }
     QList<QMessageBox *> openSheets() {
         QList<QMessageBox *> open;

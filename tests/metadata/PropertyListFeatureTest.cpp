@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMessageBox>
@@ -27,6 +28,11 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+// The local photo browser.
+QListView *localBrowser(AppDelegate &d) {
+    return drive(d).find<QListView>("localImageBrowserView");
+}
 
 class PlistFeature : public ::testing::Test {
   protected:
@@ -51,10 +57,9 @@ class PlistFeature : public ::testing::Test {
         Workspace::setUrlOpener({});
     }
     void selectAll() {
-        auto *sel = d->mainWindowController().localImageBrowserView->selectionModel();
+        auto *sel = localBrowser(*d)->selectionModel();
         for (int i = 0; i < d->localLists().localPhotoItemArray.size(); ++i)
-            sel->select(d->mainWindowController().localPhotoModel->index(i),
-                        QItemSelectionModel::Select);
+            sel->select(localBrowser(*d)->model()->index(i, 0), QItemSelectionModel::Select);
     }
     QMessageBox *openSheet() {
         for (QMessageBox *s : d->window->findChildren<QMessageBox *>())
@@ -62,10 +67,17 @@ class PlistFeature : public ::testing::Test {
                 return s;
         return nullptr;
     }
+    // The open file panel the user sees.
+    QFileDialog *openPanel() {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *panel = qobject_cast<QFileDialog *>(w); panel && panel->isVisible())
+                return panel;
+        return nullptr;
+    }
     // The Exif import's panel, answered with `file`.
     void answerImportPanel(const QString &file) {
         d->metadataMenus().ImportExiFtoPlistAction();
-        QFileDialog *panel = d->mainWindowController().theOpenPanel;
+        QFileDialog *panel = openPanel();
         ASSERT_TRUE(panel);
         EXPECT_EQ(panel->fileMode(), QFileDialog::ExistingFile);
         panel->setDirectory(QFileInfo(file).absolutePath());
@@ -83,11 +95,11 @@ class PlistFeature : public ::testing::Test {
 } // namespace
 
 TEST_F(PlistFeature, MenuHoldsTheThirteenCommands) {
-    ASSERT_TRUE(d->mainWindowController().importandExportMenu);
-    EXPECT_EQ(d->mainWindowController().exportandimportActionMenu->menu(),
-              d->mainWindowController().importandExportMenu);
+    ASSERT_TRUE(drive(*d).find<QMenu>("importandExportMenu"));
+    EXPECT_EQ(drive(*d).find<QAction>("exportandimportActionMenu")->menu(),
+              drive(*d).find<QMenu>("importandExportMenu"));
     int commands = 0;
-    for (QAction *a : d->mainWindowController().importandExportMenu->actions())
+    for (QAction *a : drive(*d).find<QMenu>("importandExportMenu")->actions())
         commands += a->isSeparator() ? 0 : 1;
     EXPECT_EQ(commands, 13);
 }
@@ -131,8 +143,8 @@ TEST_F(PlistFeature, TemplateFromTheEditSheetAndTheShownPhoto) {
     EXPECT_DOUBLE_EQ(v["Latitude"]["v"].toDouble(), 48.856601715087891);
     EXPECT_EQ(v.size(), 25);
 
-    d->mainWindowController().localImageBrowserView->selectionModel()->select(
-        d->mainWindowController().localPhotoModel->index(1), QItemSelectionModel::ClearAndSelect);
+    localBrowser(*d)->selectionModel()->select(localBrowser(*d)->model()->index(1, 0),
+                                               QItemSelectionModel::ClearAndSelect);
     d->metadataMenus().WriteSelectedItemsExifDataToPlist();
     const QString shown = d->preferences().storagelocation + "/IMG_1994.plist";
     EXPECT_EQ(revealed.value(2), shown);
@@ -162,8 +174,8 @@ TEST_F(PlistFeature, ImportThroughThePanel) {
 
     // Cancel does nothing.
     d->metadataMenus().ImportExiFtoPlistAction();
-    ASSERT_TRUE(d->mainWindowController().theOpenPanel);
-    d->mainWindowController().theOpenPanel->reject();
+    ASSERT_TRUE(openPanel());
+    openPanel()->reject();
     QApplication::processEvents();
     EXPECT_TRUE(revealed.isEmpty());
 

@@ -9,6 +9,7 @@
 #include "metadata/core/WriteRecipe.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/DatedPhotos.h"
 #include "support/ImageTestHelpers.h"
 #include "support/JobWait.h"
@@ -31,6 +32,11 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+// The local photo browser.
+QListView *localBrowser(AppDelegate &d) {
+    return drive(d).find<QListView>("localImageBrowserView");
+}
 
 QStringList groupKeys(const QJsonObject &json, const QString &group) {
     QStringList out;
@@ -266,7 +272,7 @@ TEST(RemovalAction, EmptySelectionAsksAndTheOriginalIsNeverReplaced) {
         f.close();
         d.localLists().localPhotoItemArray = {itemFor(a)};
         QStandardItemModel model(1, 1);
-        d.mainWindowController().localImageBrowserView->setModel(&model);
+        localBrowser(d)->setModel(&model);
         d.metadataMenus().RemoveGPSDataFromPhoto();
         ASSERT_TRUE(waitForJobs(d));
         QMessageBox *sheet = d.window->findChild<QMessageBox *>();
@@ -275,8 +281,7 @@ TEST(RemovalAction, EmptySelectionAsksAndTheOriginalIsNeverReplaced) {
         EXPECT_EQ(sheet->informativeText(), "Please select at least one item to process.");
         sheet->close();
 
-        d.mainWindowController().localImageBrowserView->selectionModel()->select(
-            model.index(0, 0), QItemSelectionModel::Select);
+        localBrowser(d)->selectionModel()->select(model.index(0, 0), QItemSelectionModel::Select);
         d.metadataMenus().RemoveGPSDataFromPhoto();
         ASSERT_TRUE(waitForJobs(d));
         f.open(QIODevice::ReadOnly);
@@ -297,7 +302,7 @@ TEST(RemovalAction, EmptySelectionAsksAndTheOriginalIsNeverReplaced) {
         EXPECT_TRUE(named->informativeText().contains("wedding.jpg: it holds no GPS position"))
             << named->informativeText().toStdString();
         EXPECT_FALSE(QFileInfo::exists(dir.filePath("out/wedding.jpg")));
-        d.mainWindowController().localImageBrowserView->setModel(nullptr);
+        localBrowser(d)->setModel(nullptr);
     }
     Workspace::setRevealer({});
     Workspace::setUrlOpener({});

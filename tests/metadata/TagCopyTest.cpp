@@ -10,6 +10,7 @@
 #include "platform/core/FileDates.h"
 #include "platform/core/ImageSource.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/ImageTestHelpers.h"
 #include "support/JobWait.h"
 #include "support/MakeDng.h"
@@ -36,6 +37,11 @@
 
 namespace {
 
+// The local photo browser.
+QListView *localBrowser(AppDelegate &d) {
+    return drive(d).find<QListView>("localImageBrowserView");
+}
+
 QVariantMap iptcOf(const QString &path) {
     return ImageSource(readAll(path)).properties(0).value("{IPTC}").toMap();
 }
@@ -52,7 +58,7 @@ class TagCopy : public ::testing::Test {
         d->launch();
     }
     void TearDown() override {
-        d->mainWindowController().localImageBrowserView->setModel(nullptr);
+        localBrowser(*d)->setModel(nullptr);
         d.reset();
         Workspace::setRevealer({});
         Workspace::setUrlOpener({});
@@ -64,10 +70,10 @@ class TagCopy : public ::testing::Test {
             d->localLists().localPhotoItemArray << itemFor(p);
         model.setRowCount(int(paths.size()));
         model.setColumnCount(1);
-        d->mainWindowController().localImageBrowserView->setModel(&model);
+        localBrowser(*d)->setModel(&model);
         for (int i = 0; i < paths.size(); ++i)
-            d->mainWindowController().localImageBrowserView->selectionModel()->select(
-                model.index(i, 0), QItemSelectionModel::Select);
+            localBrowser(*d)->selectionModel()->select(model.index(i, 0),
+                                                       QItemSelectionModel::Select);
     }
     QString out(const QString &name) { return dir.filePath("out/" + name); }
     QMessageBox *openSheet() {
@@ -271,8 +277,9 @@ TEST_F(TagCopy, PlaceRenameKeepsTheImportedFolderLayoutForPhotosWithoutAPlace) {
     QDir().mkpath(dir.filePath("import/sub"));
     const QString park = copyFixture("St James Park.jpg", dir.filePath("import/sub"));
     const QString other = copyFixture("St James Park.jpg", dir.filePath("import"));
-    d->mainWindowController().bImportLocalFolder = true;
-    d->mainWindowController().bImportLocalPath = dir.path();
+    // The folder imported as a whole: the copies keep their places under its parent.
+    d->mainWindowController().importPhotosItemThreader({dir.filePath("import")});
+    ASSERT_TRUE(waitForJobs(*d));
     show({park, other});
     d->localLists().localPhotoItemArray[1]->editRare().GPSLocationfileName = "Westminster";
     d->metadataMenus().ClickCopyPhotoGPSNameToFilenameAction();

@@ -37,6 +37,11 @@
 
 namespace {
 
+// The local photo browser.
+QListView *localBrowser(AppDelegate &d) {
+    return drive(d).find<QListView>("localImageBrowserView");
+}
+
 QByteArray fileDigest(const QString &path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
@@ -99,7 +104,7 @@ class VideoDates : public ::testing::Test {
         Workspace::setRevealer([](const QString &, const QString &) {});
         d = std::make_unique<AppDelegate>();
         d->launch();
-        d->mainWindowController().localImageBrowserView->setModel(&model);
+        localBrowser(*d)->setModel(&model);
         // The iPhone video: a Keys date in -08:00 and two "mebx" timed-metadata tracks. The
         // other has only the movie header's UTC date, shown in local time.
         for (const auto &[name, shown, zone] :
@@ -120,7 +125,7 @@ class VideoDates : public ::testing::Test {
         }
     }
     void TearDown() override {
-        d->mainWindowController().localImageBrowserView->setModel(nullptr);
+        localBrowser(*d)->setModel(nullptr);
         d.reset();
         Workspace::setRevealer({});
         Workspace::setUrlOpener({});
@@ -138,8 +143,8 @@ class VideoDates : public ::testing::Test {
         model.setRowCount(int(paths.size()));
         model.setColumnCount(1);
         for (int i = 0; i < paths.size(); ++i)
-            d->mainWindowController().localImageBrowserView->selectionModel()->select(
-                model.index(i, 0), QItemSelectionModel::Select);
+            localBrowser(*d)->selectionModel()->select(model.index(i, 0),
+                                                       QItemSelectionModel::Select);
         d->selection().currentChooseFilePath = paths.value(0);
     }
     // The written video holds `wallClock` (with the video's own offset) in all three date

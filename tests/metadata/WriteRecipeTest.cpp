@@ -31,6 +31,11 @@
 
 namespace {
 
+// The local photo browser.
+QListView *localBrowser(AppDelegate &d) {
+    return drive(d).find<QListView>("localImageBrowserView");
+}
+
 QByteArray digest(const QString &path) {
     QFile f(path);
     f.open(QIODevice::ReadOnly);
@@ -158,11 +163,9 @@ TEST(LensWindow, WritesTheSelectedPhotosAndRevealsTheFirst) {
         const QString c = copyFixture("Fritest.jpeg", dir.path());
         d.localLists().localPhotoItemArray = {itemFor(a), itemFor(b), itemFor(c)};
         QStandardItemModel model(3, 1);
-        d.mainWindowController().localImageBrowserView->setModel(&model);
-        d.mainWindowController().localImageBrowserView->selectionModel()->select(
-            model.index(2, 0), QItemSelectionModel::Select);
-        d.mainWindowController().localImageBrowserView->selectionModel()->select(
-            model.index(0, 0), QItemSelectionModel::Select);
+        localBrowser(d)->setModel(&model);
+        localBrowser(d)->selectionModel()->select(model.index(2, 0), QItemSelectionModel::Select);
+        localBrowser(d)->selectionModel()->select(model.index(0, 0), QItemSelectionModel::Select);
         drive(d).lensWindow().ShowCameLensModel();
         drive(d).type(drive(d).findIn<QLineEdit>("changelensWindow", "lensMakelab"), "Sigma");
         drive(d).type(drive(d).findIn<QLineEdit>("changelensWindow", "lensModellab"), "");
@@ -174,7 +177,7 @@ TEST(LensWindow, WritesTheSelectedPhotosAndRevealsTheFirst) {
         EXPECT_EQ(exiftool(dir.filePath("out/Fritest.jpeg")).value("EXIF:LensMake").toString(),
                   "Sigma");
         EXPECT_FALSE(QFile::exists(dir.filePath("out/wedding.jpg")));
-        d.mainWindowController().localImageBrowserView->setModel(nullptr);
+        localBrowser(d)->setModel(nullptr);
     }
     Workspace::setRevealer({});
     Workspace::setUrlOpener({});
