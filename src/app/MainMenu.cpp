@@ -136,5 +136,7 @@ void buildMainMenu(AppDelegate &d, QMainWindow *w) {
     devices->setObjectName(QStringLiteral("devicesMenu"));
     d.mainWindowController().changtoiOSmodemenu =
         devices->addAction(AppDelegate::tr("Show iOS Devices"));
+    d.mainWindowController().changtoiOSmodemenu->setObjectName(
+        QStringLiteral("changtoiOSmodemenu"));
     buildHelpMenu(d, w);
 }

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QItemSelectionModel>
+#include <QListView>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -35,6 +36,11 @@ QStringList names(const QList<IKImageItemPtr> &items) {
     for (const auto &i : items)
         out << i->fileName;
     return out;
+}
+// The local browser's rows, as the grid shows them.
+QAbstractItemModel *localModel(AppDelegate &d) {
+    auto *view = drive(d).find<QListView>("localImageBrowserView");
+    return view ? view->model() : nullptr;
 }
 } // namespace
 
@@ -78,7 +84,7 @@ TEST(LocalImport, FolderWalkFillsBothListsOnTheMainThread) {
         EXPECT_EQ(d.mainWindowController().bImportLocalPath, QDir(dir.path()).absolutePath());
         EXPECT_EQ(names(d.localLists().localImportPhotoItemArray),
                   names(d.localLists().localPhotoItemArray));
-        EXPECT_EQ(d.mainWindowController().localPhotoModel->rowCount(), 2);
+        EXPECT_EQ(localModel(d)->rowCount(), 2);
 
         // A single file afterwards: the flag turns off, the folder path stays.
         d.mainWindowController().importPhotosItemThreader({dir.filePath("St James Park.jpg")});
@@ -92,7 +98,7 @@ TEST(LocalImport, FolderWalkFillsBothListsOnTheMainThread) {
             ->performDrop({QUrl::fromLocalFile(dir.filePath("A/B/wedding.jpg"))});
         EXPECT_EQ(d.localLists().localPhotoItemArray.size(), 4);
         const auto selected =
-            d.mainWindowController().localImageBrowserView->selectionModel()->selectedIndexes();
+            drive(d).find<QListView>("localImageBrowserView")->selectionModel()->selectedIndexes();
         ASSERT_EQ(selected.size(), 1);
         EXPECT_EQ(selected.first().row(), 0);
         EXPECT_EQ(d.browsers().selectedLocalItems().first()->filePath,
@@ -109,7 +115,7 @@ TEST(LocalImport, FolderWalkFillsBothListsOnTheMainThread) {
                 0);
         QList<int> inserted;
         QObject::connect(
-            d.mainWindowController().localPhotoModel, &QAbstractItemModel::rowsInserted,
+            localModel(d), &QAbstractItemModel::rowsInserted,
             [&](const QModelIndex &, int first, int last) { inserted << last - first + 1; });
         d.mainWindowController().importPhotosItemThreader({dir.filePath("many")});
         QTRY_COMPARE_WITH_TIMEOUT(d.localLists().localPhotoItemArray.size(), 74, 10000);
@@ -146,7 +152,7 @@ TEST(LocalImport, PathsChosenTogetherAddEachPhotoOnceInTheirOrder) {
         EXPECT_EQ(walked.size(), 30);
         EXPECT_EQ(sorted.first(), "photo00.jpg");
         EXPECT_TRUE(d.mainWindowController().bImportLocalFolder); // the last path was a folder
-        EXPECT_EQ(d.mainWindowController().localPhotoModel->rowCount(), 32);
+        EXPECT_EQ(localModel(d)->rowCount(), 32);
     }
     Workspace::setUrlOpener({});
 }
@@ -179,10 +185,9 @@ TEST(LocalImport, UnreadableEntriesAreNamedAndMarkedWhenAdded) {
         QTRY_COMPARE_WITH_TIMEOUT(d.jobs().runningJobCount(), 0, 20000);
         // The unreadable files are in the grid, marked; the readable ones are not marked.
         QStringList marked, plain;
-        for (int row = 0; row < d.mainWindowController().localPhotoModel->rowCount(); ++row) {
+        for (int row = 0; row < localModel(d)->rowCount(); ++row) {
             const IKImageItemPtr &item = d.localLists().localPhotoItemArray[row];
-            const QString title =
-                d.mainWindowController().localPhotoModel->index(row).data().toString();
+            const QString title = localModel(d)->index(row, 0).data().toString();
             if (item->rare().unreadableReason.isEmpty()) {
                 plain << item->fileName;
                 EXPECT_EQ(title, item->fileName);
