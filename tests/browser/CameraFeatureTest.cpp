@@ -106,7 +106,7 @@ class CameraFeature : public ::testing::Test {
 } // namespace
 
 TEST_F(CameraFeature, NoCameraSheetAndMenuStaysOff) {
-    EXPECT_FALSE(d->mainWindowController().changtoiOSmodemenu->isEnabled());
+    EXPECT_FALSE(drive(*d).find<QAction>("changtoiOSmodemenu")->isEnabled());
     camera().ChangeToImportiOSDevicePhoto();
     QMessageBox *sheet = openSheet();
     ASSERT_TRUE(sheet);
@@ -123,7 +123,7 @@ TEST_F(CameraFeature, NoCameraSheetAndMenuStaysOff) {
 TEST_F(CameraFeature, DiscoveryListingAndThumbnails) {
     const QString card = makeCard("one", {"wedding.jpg", "IMG_1994.JPG", "IMG_0123.mov"});
     plugIn(card);
-    EXPECT_TRUE(d->mainWindowController().changtoiOSmodemenu->isEnabled());
+    EXPECT_TRUE(drive(*d).find<QAction>("changtoiOSmodemenu")->isEnabled());
     EXPECT_EQ(drive(*d).text("deviceNamelab"), "Directory Browse");
     ASSERT_TRUE(camera().currentCamera());
     camera().ChangeToImportiOSDevicePhoto();
@@ -261,7 +261,7 @@ TEST_F(CameraFeature, DownloadAndDownloadAndEdit) {
                 revealed.first() == storage.filePath("IMG_1994.JPG"));
     EXPECT_TRUE(sameBytes(storage.filePath("wedding (2).jpg"), fixturePath("wedding.jpg")));
     EXPECT_TRUE(sameBytes(storage.filePath("IMG_1994.JPG"), fixturePath("IMG_1994.JPG")));
-    EXPECT_EQ(d->mainWindowController().localPhotoModel->rowCount(), 2);
+    EXPECT_EQ(drive(*d).find<QListView>("localImageBrowserView")->model()->rowCount(), 2);
     EXPECT_EQ(openSheet(), nullptr);
 }
 
@@ -329,7 +329,7 @@ TEST_F(CameraFeature, ViewMetadataSkipsVideosWithoutStopping) {
     EXPECT_TRUE(QFile::exists(storage.filePath("wedding.jpg")));
     EXPECT_FALSE(QFile::exists(storage.filePath("IMG_0123.mov")));
     EXPECT_FALSE(QFile::exists(storage.filePath("clip.mp4")));
-    EXPECT_FALSE(d->mainWindowController().previewProgressor->isVisible());
+    EXPECT_FALSE(drive(*d).find<QProgressBar>("previewProgressor")->isVisible());
     EXPECT_FALSE(d->selection().currentFileName.isEmpty());
     // The downloaded copy reads back as the photo, metadata and all.
     QProcess exiftool;

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileSystemModel>
+#include <QMainWindow>
 #include <QSortFilterProxyModel>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -56,8 +57,10 @@ TEST(ImportPanel, FoldersAndFilesChosenTogetherAreImported) {
         AppDelegate d;
         d.launch();
         d.mainWindowController().ClickImportPhotosAction();
-        auto *panel =
-            qobject_cast<FilesAndFoldersDialog *>(d.mainWindowController().theOpenPanel.data());
+        FilesAndFoldersDialog *panel = nullptr;
+        for (auto *shown : d.window->findChildren<FilesAndFoldersDialog *>())
+            if (shown->isVisible())
+                panel = shown;
         ASSERT_TRUE(panel);
         panel->setDirectory(dir.path());
         ASSERT_TRUE(selectInView(panel, {"trip", "St James Park.jpg"}));

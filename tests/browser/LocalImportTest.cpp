@@ -6,14 +6,18 @@
 #include "browser/DropTargets.h"
 #include "browser/LocalPhotoModel.h"
 #include "browser/MainWindowController.h"
+#include "metadata/DateWindows.h"
 #include "platform/core/Workspace.h"
 #include "support/AppDriver.h"
+#include "support/JobWait.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QItemSelectionModel>
+#include <QListView>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -36,6 +40,45 @@ QStringList names(const QList<IKImageItemPtr> &items) {
         out << i->fileName;
     return out;
 }
+// The local browser's rows, as the grid shows them.
+QAbstractItemModel *localModel(AppDelegate &d) {
+    auto *view = drive(d).find<QListView>("localImageBrowserView");
+    return view ? view->model() : nullptr;
+}
+// The files under `folder`, relative to it.
+QStringList filesUnder(const QString &folder) {
+    QStringList out;
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out << QDir(folder).relativeFilePath(it.next());
+    out.sort();
+    return out;
+}
+
+// The files a camera-date copy of the local photo `name` adds to `storage`, relative to it: a
+// photo of an imported folder keeps its place under the folder's parent, another goes to the
+// top.
+QStringList dateCopiesOf(AppDelegate &d, const QString &name, const QString &storage) {
+    EXPECT_TRUE(waitForJobs(d)); // the import's end first
+    const QStringList before = filesUnder(storage);
+    d.preferences().storagelocation = storage;
+    const auto &items = d.localLists().localPhotoItemArray;
+    for (int row = 0; row < items.size(); ++row)
+        if (items[row]->fileName == name) {
+            drive(d).selectRows("localImageBrowserView", {row});
+            break;
+        }
+    d.dateWindows().ClickCopyExifDateToCreateDateAction();
+    EXPECT_TRUE(waitForJobs(d));
+    for (QMessageBox *sheet : d.window->findChildren<QMessageBox *>())
+        if (sheet->isVisible())
+            sheet->reject();
+    QStringList added = filesUnder(storage);
+    for (const QString &old : before)
+        added.removeOne(old);
+    return added;
+}
+
 } // namespace
 
 TEST(LocalImport, ItemsByTypeAndWalkThatEndsOnLinkLoops) {
@@ -63,7 +106,8 @@ TEST(LocalImport, ItemsByTypeAndWalkThatEndsOnLinkLoops) {
 TEST(LocalImport, FolderWalkFillsBothListsOnTheMainThread) {
     clearUserDefaults();
     Workspace::setUrlOpener([](const QUrl &) { return true; });
-    QTemporaryDir dir;
+    Workspace::setRevealer([](const QString &, const QString &) {});
+    QTemporaryDir dir, storage;
     copyFixture("St James Park.jpg", dir.filePath(""));
     QDir().mkpath(dir.filePath("A/B"));
     copyFixture("wedding.jpg", dir.filePath("A/B"));
@@ -74,16 +118,16 @@ TEST(LocalImport, FolderWalkFillsBothListsOnTheMainThread) {
         d.launch();
         d.mainWindowController().importPhotosItemThreader({dir.filePath("A")});
         QTRY_COMPARE_WITH_TIMEOUT(d.localLists().localPhotoItemArray.size(), 2, 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(d.mainWindowController().bImportLocalFolder, 10000);
-        EXPECT_EQ(d.mainWindowController().bImportLocalPath, QDir(dir.path()).absolutePath());
+        // The folder's photos keep their places under its parent when copied.
+        EXPECT_EQ(dateCopiesOf(d, "wedding.jpg", storage.path()), QStringList{"A/B/wedding.jpg"});
         EXPECT_EQ(names(d.localLists().localImportPhotoItemArray),
                   names(d.localLists().localPhotoItemArray));
-        EXPECT_EQ(d.mainWindowController().localPhotoModel->rowCount(), 2);
+        EXPECT_EQ(localModel(d)->rowCount(), 2);
 
-        // A single file afterwards: the flag turns off, the folder path stays.
+        // A single file afterwards: its copies go to the top again; the folder path stays.
         d.mainWindowController().importPhotosItemThreader({dir.filePath("St James Park.jpg")});
         QTRY_COMPARE_WITH_TIMEOUT(d.localLists().localPhotoItemArray.size(), 3, 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(!d.mainWindowController().bImportLocalFolder, 10000);
+        EXPECT_EQ(dateCopiesOf(d, "wedding.jpg", storage.path()), QStringList{"wedding.jpg"});
         EXPECT_EQ(d.mainWindowController().bImportLocalPath, QDir(dir.path()).absolutePath());
 
         // A drop of files on the empty pane selects the first item of the whole list.
@@ -92,7 +136,7 @@ TEST(LocalImport, FolderWalkFillsBothListsOnTheMainThread) {
             ->performDrop({QUrl::fromLocalFile(dir.filePath("A/B/wedding.jpg"))});
         EXPECT_EQ(d.localLists().localPhotoItemArray.size(), 4);
         const auto selected =
-            d.mainWindowController().localImageBrowserView->selectionModel()->selectedIndexes();
+            drive(d).find<QListView>("localImageBrowserView")->selectionModel()->selectedIndexes();
         ASSERT_EQ(selected.size(), 1);
         EXPECT_EQ(selected.first().row(), 0);
         EXPECT_EQ(d.browsers().selectedLocalItems().first()->filePath,
@@ -109,7 +153,7 @@ TEST(LocalImport, FolderWalkFillsBothListsOnTheMainThread) {
                 0);
         QList<int> inserted;
         QObject::connect(
-            d.mainWindowController().localPhotoModel, &QAbstractItemModel::rowsInserted,
+            localModel(d), &QAbstractItemModel::rowsInserted,
             [&](const QModelIndex &, int first, int last) { inserted << last - first + 1; });
         d.mainWindowController().importPhotosItemThreader({dir.filePath("many")});
         QTRY_COMPARE_WITH_TIMEOUT(d.localLists().localPhotoItemArray.size(), 74, 10000);
@@ -118,12 +162,14 @@ TEST(LocalImport, FolderWalkFillsBothListsOnTheMainThread) {
         EXPECT_EQ(d.localLists().localPhotoItemArray[4]->fileName, QStringLiteral("000.jpg"));
     }
     Workspace::setUrlOpener({});
+    Workspace::setRevealer({});
 }
 
 TEST(LocalImport, PathsChosenTogetherAddEachPhotoOnceInTheirOrder) {
     clearUserDefaults();
     Workspace::setUrlOpener([](const QUrl &) { return true; });
-    QTemporaryDir dir;
+    Workspace::setRevealer([](const QString &, const QString &) {});
+    QTemporaryDir dir, storage;
     QDir().mkpath(dir.filePath("A/B"));
     copyFixture("wedding.jpg", dir.filePath("A/B"));
     copyFixture("St James Park.jpg", dir.filePath(""));
@@ -145,10 +191,12 @@ TEST(LocalImport, PathsChosenTogetherAddEachPhotoOnceInTheirOrder) {
         sorted.sort();
         EXPECT_EQ(walked.size(), 30);
         EXPECT_EQ(sorted.first(), "photo00.jpg");
-        EXPECT_TRUE(d.mainWindowController().bImportLocalFolder); // the last path was a folder
-        EXPECT_EQ(d.mainWindowController().localPhotoModel->rowCount(), 32);
+        // The last path was a folder: the copies keep their places under its parent.
+        EXPECT_EQ(dateCopiesOf(d, "wedding.jpg", storage.path()), QStringList{"A/B/wedding.jpg"});
+        EXPECT_EQ(localModel(d)->rowCount(), 32);
     }
     Workspace::setUrlOpener({});
+    Workspace::setRevealer({});
 }
 
 TEST(LocalImport, UnreadableEntriesAreNamedAndMarkedWhenAdded) {
@@ -179,10 +227,9 @@ TEST(LocalImport, UnreadableEntriesAreNamedAndMarkedWhenAdded) {
         QTRY_COMPARE_WITH_TIMEOUT(d.jobs().runningJobCount(), 0, 20000);
         // The unreadable files are in the grid, marked; the readable ones are not marked.
         QStringList marked, plain;
-        for (int row = 0; row < d.mainWindowController().localPhotoModel->rowCount(); ++row) {
+        for (int row = 0; row < localModel(d)->rowCount(); ++row) {
             const IKImageItemPtr &item = d.localLists().localPhotoItemArray[row];
-            const QString title =
-                d.mainWindowController().localPhotoModel->index(row).data().toString();
+            const QString title = localModel(d)->index(row, 0).data().toString();
             if (item->rare().unreadableReason.isEmpty()) {
                 plain << item->fileName;
                 EXPECT_EQ(title, item->fileName);

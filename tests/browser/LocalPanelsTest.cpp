@@ -24,6 +24,8 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMainWindow>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -52,25 +54,45 @@ class LocalPanels : public ::testing::Test {
         d->mainWindowController().appendLocalItem(makeLocalItem(path));
         d->mainWindowController().LoadImportedPhotsonMainThread();
     }
-    void selectRow(int row) {
-        d->mainWindowController().localImageBrowserView->selectionModel()->select(
-            d->mainWindowController().localPhotoModel->index(row),
-            QItemSelectionModel::ClearAndSelect);
+    void selectRow(int row) { drive(*d).selectRows("localImageBrowserView", {row}); }
+    QListView *browser() { return drive(*d).find<QListView>("localImageBrowserView"); }
+    QTreeWidget *tree() { return drive(*d).find<QTreeWidget>("localExifDataView"); }
+    PKMapView *map() { return drive(*d).find<PKMapView>("currentlocalMapView"); }
+    QLabel *label(const char *name) { return drive(*d).find<QLabel>(QLatin1String(name)); }
+    // The import panel on screen, if one is.
+    QFileDialog *openPanel() {
+        for (QFileDialog *panel : d->window->findChildren<QFileDialog *>())
+            if (panel->isVisible())
+                return panel;
+        return nullptr;
+    }
+    // Whether Show Map has a position to show; without one it says so in a sheet, closed here.
+    bool showMapFindsAPosition() {
+        d->mainWindowController().ShowMapAction();
+        for (QMessageBox *sheet : d->window->findChildren<QMessageBox *>())
+            if (sheet->isVisible() && sheet->text() == "No GPS Data") {
+                sheet->buttons().first()->click();
+                return false;
+            }
+        QWidget *mapWindow = drive(*d).find("mapWindow");
+        const bool shown = mapWindow && mapWindow->isVisible();
+        if (mapWindow)
+            mapWindow->hide();
+        return shown;
     }
     // Every place a photo's values reach: none may hold any after `name` is selected.
     void expectNoPhotoData(const QString &name) {
         SCOPED_TRACE(name.toStdString());
         EXPECT_EQ(d->selection().currentFileName, name);
-        EXPECT_EQ(d->mainWindowController().photoNamelab->text(), name);
+        EXPECT_EQ(drive(*d).text("photoNamelab"), name);
         for (QLabel *label :
-             {d->mainWindowController().photoImageSizelab, d->mainWindowController().photoDPIlab,
-              d->mainWindowController().photoLensInfolab, d->mainWindowController().photoTitlelab,
-              d->mainWindowController().photoModDatelab, d->mainWindowController().photoExposurelab,
-              d->mainWindowController().locationCitylab})
+             {label("photoImageSizelab"), label("photoDPIlab"), label("photoLensInfolab"),
+              label("photoTitlelab"), label("photoModDatelab"), label("photoExposurelab"),
+              label("locationCitylab")})
             EXPECT_TRUE(label->text().isEmpty()) << label->text().toStdString();
-        EXPECT_EQ(d->mainWindowController().localExifDataView->topLevelItemCount(), 0);
-        EXPECT_FALSE(d->mainWindowController().bMapPreview);
-        EXPECT_FALSE(d->mainWindowController().currentlocalMapView->isVisible());
+        EXPECT_EQ(tree()->topLevelItemCount(), 0);
+        EXPECT_FALSE(showMapFindsAPosition());
+        EXPECT_FALSE(map()->isVisible());
         EXPECT_TRUE(d->selection().currentExifDictionary.isEmpty());
         EXPECT_TRUE(d->selection().currentLocationStr.isEmpty());
         for (const QString *value :
@@ -106,15 +128,14 @@ TEST_F(LocalPanels, AVideoAnEmptyFileOrGarbageAfterAPhotoShowNoneOfThePhoto) {
 
     // No place-name server answers in tests: the label says the place is unknown.
     selectRow(0);
-    EXPECT_TRUE(waitFor(
-        [&] { return d->mainWindowController().locationCitylab->text() == "Place unknown"; }));
+    EXPECT_TRUE(waitFor([&] { return drive(*d).text("locationCitylab") == "Place unknown"; }));
 
     for (int row : {1, 2, 3}) {
         selectRow(0);
         ASSERT_EQ(d->selection().oldCameraModeStr, "NIKON D7000");
         ASSERT_FALSE(d->selection().oldGpsLatiStr.isEmpty());
-        ASSERT_GT(d->mainWindowController().localExifDataView->topLevelItemCount(), 0);
-        ASSERT_TRUE(d->mainWindowController().currentlocalMapView->isVisible());
+        ASSERT_GT(tree()->topLevelItemCount(), 0);
+        ASSERT_TRUE(map()->isVisible());
         drive(*d).editSheet().StartEditViewAction();
         ASSERT_EQ(drive(*d).findIn<QLineEdit>("eidtMetaWindow", "cameraModelab")->text(),
                   "NIKON D7000");
@@ -124,15 +145,15 @@ TEST_F(LocalPanels, AVideoAnEmptyFileOrGarbageAfterAPhotoShowNoneOfThePhoto) {
         expectNoPhotoData(d->localLists().localPhotoItemArray[row]->fileName);
     }
     // The file's own lines are still given: an empty file says so.
-    EXPECT_TRUE(d->mainWindowController().photoFileSizelab->text().contains("0 bytes") ||
-                d->mainWindowController().photoFileSizelab->text().contains("4096 bytes"));
+    EXPECT_TRUE(drive(*d).text("photoFileSizelab").contains("0 bytes") ||
+                drive(*d).text("photoFileSizelab").contains("4096 bytes"));
 
     // With nothing selected nothing is shown either.
     selectRow(0);
-    d->mainWindowController().localImageBrowserView->selectionModel()->clearSelection();
+    browser()->selectionModel()->clearSelection();
     EXPECT_TRUE(d->selection().oldCameraModeStr.isEmpty());
-    EXPECT_EQ(d->mainWindowController().localExifDataView->topLevelItemCount(), 0);
-    EXPECT_TRUE(d->mainWindowController().photoNamelab->text().isEmpty());
+    EXPECT_EQ(tree()->topLevelItemCount(), 0);
+    EXPECT_TRUE(drive(*d).text("photoNamelab").isEmpty());
 }
 
 TEST_F(LocalPanels, ClearAndAddKeepsTheListUntilPhotosAreChosen) {
@@ -143,16 +164,16 @@ TEST_F(LocalPanels, ClearAndAddKeepsTheListUntilPhotosAreChosen) {
     selectRow(0);
 
     d->mainWindowController().ClickClearandImportPhotosAction();
-    QFileDialog *panel = d->mainWindowController().theOpenPanel.data();
+    QFileDialog *panel = openPanel();
     ASSERT_TRUE(panel);
     panel->reject();
     EXPECT_EQ(d->localLists().localPhotoItemArray.size(), 2);
     EXPECT_EQ(d->localLists().localImportPhotoItemArray.size(), 2);
-    EXPECT_EQ(d->mainWindowController().localPhotoModel->rowCount(), 2);
+    EXPECT_EQ(browser()->model()->rowCount(), 2);
     EXPECT_EQ(d->selection().oldCameraModeStr, "NIKON D7000");
 
     d->mainWindowController().ClickClearandImportPhotosAction();
-    panel = d->mainWindowController().theOpenPanel.data();
+    panel = openPanel();
     ASSERT_TRUE(panel);
     panel->setDirectory(dir.path());
     panel->selectFile(fri);
@@ -162,24 +183,23 @@ TEST_F(LocalPanels, ClearAndAddKeepsTheListUntilPhotosAreChosen) {
     EXPECT_EQ(d->localLists().localPhotoItemArray.first()->fileName, "Fritest.jpeg");
     // The cleared photo's panels went with it.
     EXPECT_TRUE(d->selection().oldCameraModeStr.isEmpty());
-    EXPECT_EQ(d->mainWindowController().localExifDataView->topLevelItemCount(), 0);
+    EXPECT_EQ(tree()->topLevelItemCount(), 0);
 }
 
 TEST_F(LocalPanels, EveryInformationLineHasItsCaptionAndReadableValues) {
     QTemporaryDir dir;
     add(copyFixture("St James Park.jpg", dir.path()));
     add(copyFixture("clip.mp4", dir.path()));
-    const std::pair<QLabel *, QString> lines[] = {
-        {d->mainWindowController().photoNamelab, "Name:"},
-        {d->mainWindowController().photoTitlelab, "Title:"},
-        {d->mainWindowController().photoModDatelab, "Taken:"},
-        {d->mainWindowController().photoDPIlab, "Camera:"},
-        {d->mainWindowController().photoLensInfolab, "Lens:"},
-        {d->mainWindowController().photoExposurelab, "Exposure:"},
-        {d->mainWindowController().photoImageSizelab, "Dimensions:"},
-        {d->mainWindowController().photoFileSizelab, "File size:"},
-        {d->mainWindowController().photoCreateDatelab, "Created:"},
-        {d->mainWindowController().locationCitylab, "Place:"}};
+    const std::pair<QLabel *, QString> lines[] = {{label("photoNamelab"), "Name:"},
+                                                  {label("photoTitlelab"), "Title:"},
+                                                  {label("photoModDatelab"), "Taken:"},
+                                                  {label("photoDPIlab"), "Camera:"},
+                                                  {label("photoLensInfolab"), "Lens:"},
+                                                  {label("photoExposurelab"), "Exposure:"},
+                                                  {label("photoImageSizelab"), "Dimensions:"},
+                                                  {label("photoFileSizelab"), "File size:"},
+                                                  {label("photoCreateDatelab"), "Created:"},
+                                                  {label("locationCitylab"), "Place:"}};
     auto captionOf = [&](QLabel *value) {
         const auto captions = d->window->findChildren<QLabel *>();
         for (QLabel *label : captions)
@@ -202,9 +222,8 @@ TEST_F(LocalPanels, EveryInformationLineHasItsCaptionAndReadableValues) {
         EXPECT_LT(label->geometry().right(), value->geometry().left());
         EXPECT_LE(value->geometry().right(), value->parentWidget()->width());
     }
-    EXPECT_EQ(d->mainWindowController().photoModDatelab->text(), "2018-10-13 09:18:12");
-    EXPECT_EQ(d->mainWindowController().photoExposurelab->text(),
-              "1/2000 s, ISO 200, 22 mm, -1.7 EV");
+    EXPECT_EQ(drive(*d).text("photoModDatelab"), "2018-10-13 09:18:12");
+    EXPECT_EQ(drive(*d).text("photoExposurelab"), "1/2000 s, ISO 200, 22 mm, -1.7 EV");
     // The edit sheet keeps the Exif form for what it writes.
     EXPECT_EQ(d->selection().oldCameraDateStr, "2018:10:13 09:18:12");
     EXPECT_EQ(d->selection().oldimageExpotimeStr, "0.0005");
@@ -213,9 +232,8 @@ TEST_F(LocalPanels, EveryInformationLineHasItsCaptionAndReadableValues) {
     selectRow(1);
     for (const auto &[value, caption] : lines) {
         EXPECT_TRUE(captionOf(value)->isVisible()) << caption.toStdString();
-        if (value != d->mainWindowController().photoNamelab &&
-            value != d->mainWindowController().photoFileSizelab &&
-            value != d->mainWindowController().photoCreateDatelab) {
+        if (value != label("photoNamelab") && value != label("photoFileSizelab") &&
+            value != label("photoCreateDatelab")) {
             EXPECT_TRUE(value->text().isEmpty()) << caption.toStdString();
         }
     }
@@ -231,37 +249,35 @@ TEST_F(LocalPanels, ThePropertyTreeKeepsItsHeightWhenTheMapShows) {
             QApplication::processEvents();
     };
     settle();
-    const int before = d->mainWindowController().localExifDataView->height();
+    const int before = tree()->height();
 
     selectRow(0);
     settle();
-    ASSERT_TRUE(d->mainWindowController().currentlocalMapView->isVisible());
-    const int withMap = d->mainWindowController().localExifDataView->height();
-    const QRect mapArea = d->mainWindowController().currentlocalMapView->geometry();
+    ASSERT_TRUE(map()->isVisible());
+    const int withMap = tree()->height();
+    const QRect mapArea = map()->geometry();
 
     selectRow(1);
     settle();
-    ASSERT_FALSE(d->mainWindowController().currentlocalMapView->isVisible());
-    EXPECT_EQ(d->mainWindowController().localExifDataView->height(), withMap);
-    EXPECT_EQ(d->mainWindowController().localExifDataView->height(), before);
-    EXPECT_EQ(d->mainWindowController().localMapPlaceholder->text(), "No position");
-    EXPECT_TRUE(d->mainWindowController().localMapPlaceholder->isVisible());
-    EXPECT_EQ(d->mainWindowController().localMapPlaceholder->geometry(), mapArea);
+    ASSERT_FALSE(map()->isVisible());
+    EXPECT_EQ(tree()->height(), withMap);
+    EXPECT_EQ(tree()->height(), before);
+    EXPECT_EQ(drive(*d).text("localMapPlaceholder"), "No position");
+    EXPECT_TRUE(label("localMapPlaceholder")->isVisible());
+    EXPECT_EQ(label("localMapPlaceholder")->geometry(), mapArea);
     // Room for more than a handful of rows.
-    EXPECT_GE(d->mainWindowController().localExifDataView->height(),
-              8 * d->mainWindowController().localExifDataView->fontMetrics().height());
+    EXPECT_GE(tree()->height(), 8 * tree()->fontMetrics().height());
     // A short window too keeps more than three rows under the header.
     d->window->resize(1000, 560);
     settle();
-    EXPECT_GE(d->mainWindowController().localExifDataView->viewport()->height(),
-              4 * (d->mainWindowController().localExifDataView->fontMetrics().height() + 4));
+    EXPECT_GE(tree()->viewport()->height(), 4 * (tree()->fontMetrics().height() + 4));
     d->window->resize(1200, 750);
     settle();
 
-    d->mainWindowController().localImageBrowserView->selectionModel()->clearSelection();
+    browser()->selectionModel()->clearSelection();
     settle();
-    EXPECT_EQ(d->mainWindowController().localExifDataView->height(), withMap);
-    EXPECT_TRUE(d->mainWindowController().localMapPlaceholder->text().isEmpty());
+    EXPECT_EQ(tree()->height(), withMap);
+    EXPECT_TRUE(drive(*d).text("localMapPlaceholder").isEmpty());
 }
 
 TEST_F(LocalPanels, GridTitlesAreShortenedInTheMiddleAndFitTheirCells) {
@@ -273,11 +289,11 @@ TEST_F(LocalPanels, GridTitlesAreShortenedInTheMiddleAndFitTheirCells) {
     d->window->resize(1200, 750);
     QApplication::processEvents();
 
-    QListView *view = d->mainWindowController().localImageBrowserView;
+    QListView *view = browser();
     auto *delegate = qobject_cast<LocalCellDelegate *>(view->itemDelegate());
     ASSERT_TRUE(delegate);
     for (int row : {0, 1}) {
-        const QModelIndex index = d->mainWindowController().localPhotoModel->index(row);
+        const QModelIndex index = browser()->model()->index(row, 0);
         QStyleOptionViewItem option;
         option.initFrom(view);
         option.widget = view;

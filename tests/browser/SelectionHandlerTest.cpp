@@ -8,18 +8,37 @@
 #include "platform/MapView.h"
 #include "platform/core/JobRunner.h"
 #include "platform/core/Workspace.h"
+#include "support/AppDriver.h"
 #include "support/JobWait.h"
 #include "support/TestSupport.h"
 
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <algorithm>
 #include <gtest/gtest.h>
+
+namespace {
+// Whether Show Map has a position to show; without one it says so in a sheet, closed here.
+bool showMapFindsAPosition(AppDelegate &d) {
+    d.mainWindowController().ShowMapAction();
+    for (QMessageBox *sheet : d.window->findChildren<QMessageBox *>())
+        if (sheet->isVisible() && sheet->text() == "No GPS Data") {
+            sheet->buttons().first()->click();
+            return false;
+        }
+    QWidget *mapWindow = drive(d).find("mapWindow");
+    const bool shown = mapWindow && mapWindow->isVisible();
+    if (mapWindow)
+        mapWindow->hide();
+    return shown;
+}
+} // namespace
 
 TEST(SelectionHandler, FirstSelectedPhotoFillsTheState) {
     clearUserDefaults();
@@ -33,28 +52,25 @@ TEST(SelectionHandler, FirstSelectedPhotoFillsTheState) {
         d.mainWindowController().appendLocalItem(makeLocalItem(palm));
         d.mainWindowController().appendLocalItem(makeLocalItem(park));
         d.mainWindowController().LoadImportedPhotsonMainThread();
-        auto *sel = d.mainWindowController().localImageBrowserView->selectionModel();
-        sel->select(d.mainWindowController().localPhotoModel->index(1),
-                    QItemSelectionModel::ClearAndSelect);
+        drive(d).selectRows("localImageBrowserView", {1});
         EXPECT_EQ(d.selection().currentChooseFilePath, park);
         EXPECT_EQ(d.selection().currentFileName, "St James Park.jpg");
         EXPECT_EQ(d.selection().oldCameraModeStr, "NIKON D7000");
         EXPECT_EQ(d.selection().oldCameraDateStr, "2018:10:13 09:18:12");
-        EXPECT_TRUE(d.mainWindowController().bMapPreview);
+        EXPECT_TRUE(showMapFindsAPosition(d));
         EXPECT_NEAR(d.selection().currentCoords.x(), 51.503572, 1e-5);
         EXPECT_NEAR(d.selection().currentCoords.y(), -0.131806, 1e-5);
-        EXPECT_TRUE(d.mainWindowController().currentlocalMapView->hasPin());
-        EXPECT_GT(d.mainWindowController().localExifDataView->topLevelItemCount(), 3);
-        EXPECT_FALSE(d.mainWindowController().photoNamelab->text().isEmpty());
+        EXPECT_TRUE(drive(d).find<PKMapView>("currentlocalMapView")->hasPin());
+        EXPECT_GT(drive(d).find<QTreeWidget>("localExifDataView")->topLevelItemCount(), 3);
+        EXPECT_FALSE(drive(d).text("photoNamelab").isEmpty());
         EXPECT_TRUE(d.selection().currentExifDictionary.contains("{GPS}"));
 
         // A photo without a position hides the map and keeps the old coordinates.
-        sel->select(d.mainWindowController().localPhotoModel->index(0),
-                    QItemSelectionModel::ClearAndSelect);
+        drive(d).selectRows("localImageBrowserView", {0});
         EXPECT_EQ(d.selection().currentFileName, "IMG_1994.JPG");
-        EXPECT_FALSE(d.mainWindowController().bMapPreview);
-        EXPECT_FALSE(d.mainWindowController().currentlocalMapView->isVisible());
-        EXPECT_TRUE(d.mainWindowController().locationCitylab->text().isEmpty());
+        EXPECT_FALSE(showMapFindsAPosition(d));
+        EXPECT_FALSE(drive(d).find<PKMapView>("currentlocalMapView")->isVisible());
+        EXPECT_TRUE(drive(d).text("locationCitylab").isEmpty());
         EXPECT_NEAR(d.selection().currentCoords.x(), 51.503572, 1e-5);
 
         // Sorting by name runs as a job: Cancel leaves the list as it was, the end replaces it.
@@ -78,7 +94,7 @@ TEST(SelectionHandler, FirstSelectedPhotoFillsTheState) {
         d.mainWindowController().ClearLeftPhotos();
         EXPECT_TRUE(d.localLists().localPhotoItemArray.isEmpty());
         EXPECT_TRUE(d.localLists().localImportPhotoItemArray.isEmpty());
-        EXPECT_TRUE(d.mainWindowController().photoNamelab->text().isEmpty());
+        EXPECT_TRUE(drive(d).text("photoNamelab").isEmpty());
     }
     Workspace::setUrlOpener({});
 }
