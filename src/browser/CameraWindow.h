@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browser/CameraCopies.h"
 #include "model/IKImageItem.h"
 
 #include <QList>
@@ -25,7 +26,7 @@ class PKCameraFile;
 struct PKDownloadResult;
 
 // The camera window: the device browser, the camera's photos and their buttons.
-class CameraWindow : public QObject {
+class CameraWindow : public QObject, public CameraCopies {
     Q_OBJECT
   public:
     // `localMode` says whether the main window shows the local list (else the camera's
@@ -83,19 +84,13 @@ class CameraWindow : public QObject {
     // The items selected in the camera browser, in list order.
     QList<IKImageItemPtr> selectedCameraItems() const;
 
-    // Camera roads of the editing features.
-    // Whether the editing features work on the camera browser's selection: outside local
-    // mode, or while the removal menu was opened from the camera window.
-    bool cameraIsSource() const;
+    // Camera roads of the editing features (CameraCopies).
+    bool cameraIsSource() const override;
     // Whether the removal menu popped from the window's button is open.
     bool removalMenuIsFromCamera() const { return removalMenuFromCamera; }
-    // Copies the selected camera photos into the storage folder (a copy this session
-    // already made and which is still there is used again), then calls `then` on the main
-    // thread with one local item per copy, in list order, and "name: reason" for each
-    // photo that did not arrive. False, with the no-selection sheet shown, when nothing
-    // is selected.
     bool withCameraCopies(
-        std::function<void(const QList<IKImageItemPtr> &copies, const QStringList &failures)> then);
+        std::function<void(const QList<IKImageItemPtr> &copies, const QStringList &failures)> then)
+        override;
     // Whether `path` is a copy of a camera photo made this session.
     bool isCameraCopy(const QString &path) const;
 

@@ -4,7 +4,7 @@
 #include "app/AppServices.h"
 #include "app/Browsers.h"
 #include "app/Jobs.h"
-#include "browser/CameraWindow.h"
+#include "browser/CameraCopies.h"
 #include "browser/MainWindowController.h"
 
 #include "base/FileTypes.h"

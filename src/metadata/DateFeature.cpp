@@ -6,7 +6,7 @@
 #include "app/Browsers.h"
 #include "app/Jobs.h"
 #include "app/Sheets.h"
-#include "browser/CameraWindow.h"
+#include "browser/CameraCopies.h"
 #include "browser/MainWindowController.h"
 #include "browser/PRButton.h"
 
@@ -53,7 +53,7 @@ QString shownPhotoPath(AppServices &app, const QList<IKImageItemPtr> &selected) 
 
 } // namespace
 
-DateWindows::DateWindows(AppServices &app, CameraWindow &camera, MainWindowController &mainWindow,
+DateWindows::DateWindows(AppServices &app, CameraCopies &camera, MainWindowController &mainWindow,
                          LibraryDatabase &database, LibraryPanels &panels,
                          std::function<bool()> localMode)
     : app(app), camera(camera), mainWindow(mainWindow), database(database), panels(panels),

@@ -24,7 +24,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QWidget;
-class CameraWindow;
+class CameraCopies;
 struct MainWindowController;
 
 // The single and the batch date windows, and the date commands of the actions menu.
@@ -34,7 +34,7 @@ class DateWindows {
     // The camera window gives its photos as copies; the main window holds the open panel and
     // the shown photo's creation date; the library's photos change through its database.
     // `localMode` says whether the local list, not a library or a camera, is the source.
-    DateWindows(AppServices &app, CameraWindow &camera, MainWindowController &mainWindow,
+    DateWindows(AppServices &app, CameraCopies &camera, MainWindowController &mainWindow,
                 LibraryDatabase &database, LibraryPanels &panels, std::function<bool()> localMode);
     ~DateWindows();
 
@@ -94,7 +94,7 @@ class DateWindows {
     void copyOneFileDate(bool creationToModification);
 
     AppServices &app;
-    CameraWindow &camera;
+    CameraCopies &camera;
     MainWindowController &mainWindow;
     LibraryDatabase &database;
     LibraryPanels &panels;

@@ -14,7 +14,7 @@ class QLineEdit;
 class QMenu;
 class QObject;
 class QWidget;
-class CameraWindow;
+class CameraCopies;
 struct EditSheetTexts;
 struct MainWindowController;
 
@@ -26,7 +26,7 @@ class EditSheet {
     // The camera window gives its photos as copies; the main window shows a typed position
     // on its map; in the library mode the library's own panel opens instead. `saveTemplate`
     // saves the fields as a template; `localMode` says whether the local list is the source.
-    EditSheet(AppServices &app, CameraWindow &camera, MainWindowController &mainWindow,
+    EditSheet(AppServices &app, CameraCopies &camera, MainWindowController &mainWindow,
               LibraryPanels &libraryPanels, std::function<void()> saveTemplate,
               std::function<bool()> localMode);
 
@@ -56,7 +56,7 @@ class EditSheet {
     EditSheetTexts fieldTexts() const;
 
     AppServices &app;
-    CameraWindow &camera;
+    CameraCopies &camera;
     MainWindowController &mainWindow;
     LibraryPanels &libraryPanels;
     std::function<void()> saveTemplate;

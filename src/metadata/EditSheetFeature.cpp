@@ -5,7 +5,7 @@
 #include "app/Browsers.h"
 #include "app/Jobs.h"
 #include "app/Sheets.h"
-#include "browser/CameraWindow.h"
+#include "browser/CameraCopies.h"
 #include "browser/MainWindowController.h"
 #include "library/LibraryPanels.h"
 
@@ -94,7 +94,7 @@ void rememberVideoValues(AppServices &app) {
 
 } // namespace
 
-EditSheet::EditSheet(AppServices &app, CameraWindow &camera, MainWindowController &mainWindow,
+EditSheet::EditSheet(AppServices &app, CameraCopies &camera, MainWindowController &mainWindow,
                      LibraryPanels &libraryPanels, std::function<void()> saveTemplate,
                      std::function<bool()> localMode)
     : app(app), camera(camera), mainWindow(mainWindow), libraryPanels(libraryPanels),

@@ -6,7 +6,7 @@
 #include "app/Browsers.h"
 #include "app/Jobs.h"
 #include "app/Sheets.h"
-#include "browser/CameraWindow.h"
+#include "browser/CameraCopies.h"
 #include "browser/MainWindowController.h"
 
 #include "base/Coordinates.h"

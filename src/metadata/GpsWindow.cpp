@@ -16,7 +16,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-GpsWindow::GpsWindow(AppServices &app, CameraWindow &camera, MainWindowController &mainWindow)
+GpsWindow::GpsWindow(AppServices &app, CameraCopies &camera, MainWindowController &mainWindow)
     : app(app), camera(camera), mainWindow(mainWindow) {}
 
 void GpsWindow::build() {

@@ -14,7 +14,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QWidget;
-class CameraWindow;
+class CameraCopies;
 struct MainWindowController;
 
 // The GPS window: position and stamp fields, its place line and its map.
@@ -22,7 +22,7 @@ class GpsWindow {
     Q_DECLARE_TR_FUNCTIONS(GpsWindow)
   public:
     // The camera window gives its photos as copies; the main window's geocoder names places.
-    GpsWindow(AppServices &app, CameraWindow &camera, MainWindowController &mainWindow);
+    GpsWindow(AppServices &app, CameraCopies &camera, MainWindowController &mainWindow);
 
     void build();
     // The items that open the window for editing and for adding a position, in that order.
@@ -53,7 +53,7 @@ class GpsWindow {
     void offerToAdd(const QString &path);
 
     AppServices &app;
-    CameraWindow &camera;
+    CameraCopies &camera;
     MainWindowController &mainWindow;
 
     QWidget *changeGPSWindow = nullptr; // a QDialog, application-modal

@@ -5,7 +5,7 @@
 #include "app/AppServices.h"
 #include "app/Browsers.h"
 #include "app/Jobs.h"
-#include "browser/CameraWindow.h"
+#include "browser/CameraCopies.h"
 
 #include "metadata/core/RecipeJobReport.h"
 #include "metadata/core/WriteRecipe.h"

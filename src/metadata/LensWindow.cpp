@@ -11,7 +11,7 @@
 #include <QMenu>
 #include <QPushButton>
 
-LensWindow::LensWindow(AppServices &app, CameraWindow &camera) : app(app), camera(camera) {}
+LensWindow::LensWindow(AppServices &app, CameraCopies &camera) : app(app), camera(camera) {}
 
 LensWindow::~LensWindow() {
     qDeleteAll(ownWindows);

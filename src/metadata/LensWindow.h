@@ -6,14 +6,14 @@ class AppServices;
 class QLineEdit;
 class QMenu;
 class QWidget;
-class CameraWindow;
+class CameraCopies;
 
 // The camera lens window: the lens make and model written into the selected local photos,
 // or into copies of the selected camera photos.
 class LensWindow {
     Q_DECLARE_TR_FUNCTIONS(LensWindow)
   public:
-    LensWindow(AppServices &app, CameraWindow &camera);
+    LensWindow(AppServices &app, CameraCopies &camera);
     ~LensWindow();
 
     void build();
@@ -26,7 +26,7 @@ class LensWindow {
 
   private:
     AppServices &app;
-    CameraWindow &camera;
+    CameraCopies &camera;
     QList<QWidget *> ownWindows; // the windows built without a parent
 
     QWidget *changelensWindow = nullptr;

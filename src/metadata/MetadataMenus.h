@@ -10,7 +10,7 @@ class AppServices;
 class GpsWindow;
 class QFileDialog;
 class QMenu;
-class CameraWindow;
+class CameraCopies;
 struct MainWindowController;
 
 // The local list's metadata menus: removals, tag copies, names from metadata and property
@@ -20,7 +20,7 @@ class MetadataMenus {
   public:
     // The camera window gives its photos as copies; the naming after a place stops the GPS
     // window's place look-up; the property-list panel is the main window's open panel.
-    MetadataMenus(AppServices &app, CameraWindow &camera, GpsWindow &gps,
+    MetadataMenus(AppServices &app, CameraCopies &camera, GpsWindow &gps,
                   MainWindowController &mainWindow);
 
     // The items of the property-list menu (exports, a separator, imports), of the tag-copy
@@ -80,7 +80,7 @@ class MetadataMenus {
     void openPlistPanel(PanelEnd end);
 
     AppServices &app;
-    CameraWindow &camera;
+    CameraCopies &camera;
     GpsWindow &gps;
     MainWindowController &mainWindow;
 };

@@ -78,7 +78,7 @@ void importPerPhoto(AppServices &app, QFileDialog *panel, int returnCode, PlistE
 
 } // namespace
 
-MetadataMenus::MetadataMenus(AppServices &app, CameraWindow &camera, GpsWindow &gps,
+MetadataMenus::MetadataMenus(AppServices &app, CameraCopies &camera, GpsWindow &gps,
                              MainWindowController &mainWindow)
     : app(app), camera(camera), gps(gps), mainWindow(mainWindow) {}
 

@@ -5,7 +5,7 @@
 #include "app/AppServices.h"
 #include "app/Browsers.h"
 #include "app/Jobs.h"
-#include "browser/CameraWindow.h"
+#include "browser/CameraCopies.h"
 #include <QMenu>
 
 #include "metadata/DateFeatureSupport.h"
@@ -63,7 +63,7 @@ void startRemoval(AppServices &app, MetadataRemoval removal, const QList<IKImage
 
 // Camera photos: each downloaded copy stays as it arrived; the removal is written beside
 // it under the removal's prefix, and a result of an earlier run is never replaced.
-void runCameraRemoval(AppServices &app, CameraWindow &camera, MetadataRemoval removal) {
+void runCameraRemoval(AppServices &app, CameraCopies &camera, MetadataRemoval removal) {
     QPointer<Jobs> alive(&app.jobs());
     camera.withCameraCopies([alive, services = &app, removal](const QList<IKImageItemPtr> &copies,
                                                               const QStringList &failures) {
@@ -80,7 +80,7 @@ void runCameraRemoval(AppServices &app, CameraWindow &camera, MetadataRemoval re
     });
 }
 
-void runRemoval(AppServices &app, CameraWindow &camera, MetadataRemoval removal) {
+void runRemoval(AppServices &app, CameraCopies &camera, MetadataRemoval removal) {
     if (camera.cameraIsSource())
         return runCameraRemoval(app, camera, removal);
     const QList<IKImageItemPtr> items = app.browsers().selectedLocalItems();
