@@ -148,40 +148,6 @@ struct MainWindowController : QObject, Browsers {
     bool libraryShowsMissingFiles() const override;
     void rememberOpenPanel(QFileDialog *panel) override;
 
-    QLabel *photoExposurelab = nullptr;
-    QLabel *localMapPlaceholder = nullptr;
-    bool bImportLocalFolder = false;
-    QString bImportLocalPath;
-    QWidget *MainView = nullptr;
-    QWidget *localphotoView = nullptr;
-    QWidget *photolibView = nullptr;
-    QWidget *previewContentView = nullptr;
-    PKImageView *previewImageView = nullptr;
-    QWidget *theplayerView = nullptr;
-    PKImageView *localPhotoViewImageView = nullptr;
-    PKImageView *photoLibraryImageView = nullptr;
-    NSDragImageBrowserView *localImageBrowserView = nullptr;
-    QListView *photoLibBrowserView = nullptr;
-    PRClosedButton *closedButton = nullptr;
-    PKMapView *currentlocalMapView = nullptr;
-    QLabel *photoNamelab = nullptr, *photoCreateDatelab = nullptr, *photoFileSizelab = nullptr,
-           *photoImageSizelab = nullptr, *photoDPIlab = nullptr, *photoLensInfolab = nullptr,
-           *photoTitlelab = nullptr, *photoModDatelab = nullptr, *locationCitylab = nullptr;
-    QTreeWidget *localExifDataView = nullptr;
-    bool bMapPreview = false;
-    ReverseGeocoder *geocoder = nullptr;
-    QMenu *editExifMenu = nullptr, *importPhotoMenu = nullptr, *issuePhotoMenu = nullptr,
-          *showPhotoTypeMenu = nullptr, *sortLocalPhotoMenu = nullptr, *PhotolibQuickMenu = nullptr,
-          *PhotolibEditExifMenu = nullptr;
-    QWidget *aboutWindow = nullptr;
-    QProgressBar *previewProgressor = nullptr;
-    QAction *quickActionMenu = nullptr, *exportandimportActionMenu = nullptr;
-    QMenu *removeExifMenu = nullptr, *importandExportMenu = nullptr;
-    QAction *changtoiOSmodemenu = nullptr;
-    QAction *albumsFolderMenuItem = nullptr; // the album submenu of showPhotoTypeMenu
-    QPointer<QFileDialog> theOpenPanel;
-    LocalPhotoModel *localPhotoModel = nullptr;
-
     // Empties every panel of the local selection: information lines, tree, map, place and
     // the values the edit sheet is filled from.
     void clearLocalPanels();
@@ -355,6 +321,40 @@ struct MainWindowController : QObject, Browsers {
     std::function<bool()> modernTitleBar;
     bool m_localMode = true;
 
+    // The window's own widgets, menus and import state.
+    QLabel *photoExposurelab = nullptr;
+    QLabel *localMapPlaceholder = nullptr;
+    bool bImportLocalFolder = false;
+    QString bImportLocalPath;
+    QWidget *MainView = nullptr;
+    QWidget *localphotoView = nullptr;
+    QWidget *photolibView = nullptr;
+    QWidget *previewContentView = nullptr;
+    PKImageView *previewImageView = nullptr;
+    QWidget *theplayerView = nullptr;
+    PKImageView *localPhotoViewImageView = nullptr;
+    PKImageView *photoLibraryImageView = nullptr;
+    NSDragImageBrowserView *localImageBrowserView = nullptr;
+    QListView *photoLibBrowserView = nullptr;
+    PRClosedButton *closedButton = nullptr;
+    PKMapView *currentlocalMapView = nullptr;
+    QLabel *photoNamelab = nullptr, *photoCreateDatelab = nullptr, *photoFileSizelab = nullptr,
+           *photoImageSizelab = nullptr, *photoDPIlab = nullptr, *photoLensInfolab = nullptr,
+           *photoTitlelab = nullptr, *photoModDatelab = nullptr, *locationCitylab = nullptr;
+    QTreeWidget *localExifDataView = nullptr;
+    bool bMapPreview = false;
+    ReverseGeocoder *geocoder = nullptr;
+    QMenu *editExifMenu = nullptr, *importPhotoMenu = nullptr, *issuePhotoMenu = nullptr,
+          *showPhotoTypeMenu = nullptr, *sortLocalPhotoMenu = nullptr, *PhotolibQuickMenu = nullptr,
+          *PhotolibEditExifMenu = nullptr;
+    QWidget *aboutWindow = nullptr;
+    QProgressBar *previewProgressor = nullptr;
+    QAction *quickActionMenu = nullptr, *exportandimportActionMenu = nullptr;
+    QMenu *removeExifMenu = nullptr, *importandExportMenu = nullptr;
+    QAction *changtoiOSmodemenu = nullptr;
+    QAction *albumsFolderMenuItem = nullptr; // the album submenu of showPhotoTypeMenu
+    QPointer<QFileDialog> theOpenPanel;
+    LocalPhotoModel *localPhotoModel = nullptr;
 
     // The local panel's information lines: each value after its caption, one line each, so
     // the panel's height never changes with what a photo holds (browser/LocalInfoPanel.cpp).
