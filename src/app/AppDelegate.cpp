@@ -150,10 +150,8 @@ AppDelegate::AppDelegate()
                        &selection().currentLocationStr,
                        &library().currentPhotolibDatabasePath,
                        &library().originalPhotolibDatabasePath,
-                       &library().currentPhotolibPath,
-                       &m_mainWindow->bImportLocalPath})
+                       &library().currentPhotolibPath})
         *s = empty;
-    m_mainWindow->bImportLocalFolder = false;
     preferences().currentCompressNum = 0.9f;
 }
 
@@ -195,7 +193,7 @@ void AppDelegate::loadWindowDescription() {
     m_libraryWindows->build();
     m_mergeWindow->build();
     m_duplicateWindow->build();
-    buildAboutWindow(*this);
+    m_mainWindow->buildAboutWindow();
     m_mainWindow->buildMapWindow();
     // Edit sheet and GPS window.
     m_editSheet->build();

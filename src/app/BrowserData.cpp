@@ -11,9 +11,9 @@
 int AppDelegate::numberOfItemsInImageBrowser(QListView *browser) const {
     if (!browser)
         return 0;
-    if (browser == mainWindowController().localImageBrowserView)
+    if (mainWindowController().isLocalBrowser(browser))
         return int(localLists().localPhotoItemArray.size());
-    if (browser == mainWindowController().photoLibBrowserView)
+    if (mainWindowController().isLibraryBrowser(browser))
         return int(library().photoLibBroserArray.size());
     if (browser == m_cameraWindow->photoBrowser())
         return int(m_cameraWindow->photos().size());
@@ -24,9 +24,9 @@ IKImageItemPtr AppDelegate::imageBrowser(QListView *browser, int index) const {
     const QList<IKImageItemPtr> *items = nullptr;
     if (!browser)
         return nullptr;
-    if (browser == mainWindowController().localImageBrowserView)
+    if (mainWindowController().isLocalBrowser(browser))
         items = &localLists().localPhotoItemArray;
-    else if (browser == mainWindowController().photoLibBrowserView)
+    else if (mainWindowController().isLibraryBrowser(browser))
         items = &library().photoLibBroserArray;
     else if (browser == m_cameraWindow->photoBrowser())
         items = &m_cameraWindow->photos();

@@ -38,23 +38,14 @@ void buildFileMenu(AppDelegate &d, QMainWindow *w) {
     QObject::connect(quit, &QAction::triggered, w, &QWidget::close);
 }
 
-// Select All acts on the browser in sight; a text field keeps Ctrl+A for its own text.
-void selectAllInShownBrowser(AppDelegate &d) {
-    const bool library =
-        d.mainWindowController().photolibView && d.mainWindowController().photolibView->isVisible();
-    QListView *view = library ? d.mainWindowController().photoLibBrowserView
-                              : d.mainWindowController().localImageBrowserView;
-    if (view)
-        view->selectAll();
-}
-
 void buildEditMenu(AppDelegate &d, QMainWindow *w) {
     QMenu *edit = w->menuBar()->addMenu(AppDelegate::tr("&Edit"));
     edit->setObjectName(QStringLiteral("editMenu"));
     QAction *selectAll = edit->addAction(AppDelegate::tr("Select All"));
     selectAll->setObjectName(QStringLiteral("selectAllMenuItem"));
     selectAll->setShortcut(QKeySequence::SelectAll);
-    QObject::connect(selectAll, &QAction::triggered, &d, [&d] { selectAllInShownBrowser(d); });
+    QObject::connect(selectAll, &QAction::triggered, &d,
+                     [&d] { d.mainWindowController().selectAllInShownBrowser(); });
     edit->addSeparator();
     // Metadata copy and paste of sections between photos.
     d.clipboard().addItems(edit);
@@ -87,24 +78,11 @@ void buildActionsMenu(AppDelegate &d, QMainWindow *w) {
     actions->addSeparator();
     d.lensWindow().addShowItem(actions);
     buildDatesMenu(d, actions);
-    d.mainWindowController().removeExifMenu = new QMenu(AppDelegate::tr("Remove Metadata"), w);
-    d.mainWindowController().removeExifMenu->setObjectName(QStringLiteral("removeExifMenu"));
-    d.metadataMenus().addRemovalItems(d.mainWindowController().removeExifMenu);
-    d.mainWindowController().importandExportMenu =
-        new QMenu(AppDelegate::tr("Import and Export Metadata"), w);
-    d.mainWindowController().importandExportMenu->setObjectName(
-        QStringLiteral("importandExportMenu"));
-    buildPlistMenu(d, d.mainWindowController().importandExportMenu);
-    d.mainWindowController().quickActionMenu =
-        actions->addAction(AppDelegate::tr("Remove Metadata"));
-    d.mainWindowController().quickActionMenu->setObjectName(QStringLiteral("quickActionMenu"));
-    d.mainWindowController().quickActionMenu->setMenu(d.mainWindowController().removeExifMenu);
-    d.mainWindowController().exportandimportActionMenu =
-        actions->addAction(AppDelegate::tr("Import and Export Metadata"));
-    d.mainWindowController().exportandimportActionMenu->setObjectName(
-        QStringLiteral("exportandimportActionMenu"));
-    d.mainWindowController().exportandimportActionMenu->setMenu(
-        d.mainWindowController().importandExportMenu);
+    MainWindowController &main = d.mainWindowController();
+    main.buildMetadataSubmenus(w);
+    d.metadataMenus().addRemovalItems(main.removalMenu());
+    buildPlistMenu(d, main.metadataExchangeMenu());
+    main.addMetadataSubmenuItems(actions);
 
     // Edit sheet and GPS window.
     actions->addSeparator();
@@ -140,9 +118,6 @@ void buildMainMenu(AppDelegate &d, QMainWindow *w) {
     buildActionsMenu(d, w);
     QMenu *devices = w->menuBar()->addMenu(AppDelegate::tr("&Devices"));
     devices->setObjectName(QStringLiteral("devicesMenu"));
-    d.mainWindowController().changtoiOSmodemenu =
-        devices->addAction(AppDelegate::tr("Show iOS Devices"));
-    d.mainWindowController().changtoiOSmodemenu->setObjectName(
-        QStringLiteral("changtoiOSmodemenu"));
+    d.mainWindowController().addDevicesItems(devices);
     buildHelpMenu(d, w);
 }

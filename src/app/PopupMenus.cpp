@@ -18,50 +18,33 @@
 #include <QMainWindow>
 #include <QMenu>
 
-namespace {
-QMenu *newMenu(QWidget *owner, const char *name, const QString &title = {}) {
-    auto *menu = new QMenu(title, owner);
-    menu->setObjectName(QLatin1String(name));
-    return menu;
-}
-} // namespace
-
 void buildPopupMenus(AppDelegate &d) {
     QWidget *owner = d.window;
-
-    d.mainWindowController().importPhotoMenu = newMenu(owner, "importPhotoMenu");
-    d.mainWindowController().addImportItems(d.mainWindowController().importPhotoMenu);
-
-    d.mainWindowController().sortLocalPhotoMenu = newMenu(owner, "sortLocalPhotoMenu");
-    d.mainWindowController().addLocalListPopupItems(d.mainWindowController().sortLocalPhotoMenu);
+    MainWindowController &main = d.mainWindowController();
+    main.buildLocalPopupMenus(owner);
 
     // The editing features of local photos.
-    d.mainWindowController().editExifMenu = newMenu(owner, "editExifMenu");
-    d.editSheet().addEditItem(d.mainWindowController().editExifMenu);
-    d.gpsWindow().addEditItems(d.mainWindowController().editExifMenu);
-    d.mainWindowController().addShowMapItem(d.mainWindowController().editExifMenu);
-    d.lensWindow().addShowItem(d.mainWindowController().editExifMenu);
+    QMenu *localEdits = main.localEditMenu();
+    d.editSheet().addEditItem(localEdits);
+    d.gpsWindow().addEditItems(localEdits);
+    main.addShowMapItem(localEdits);
+    d.lensWindow().addShowItem(localEdits);
     // The dates and tag copies of the main menu, as submenus here too.
     if (d.window) {
-        d.mainWindowController().editExifMenu->addSeparator();
+        localEdits->addSeparator();
         for (const char *name : {"changePhotoDateMenu", "copyTagsMenu"})
             if (auto *sub = d.window->findChild<QMenu *>(QLatin1String(name)))
-                d.mainWindowController().editExifMenu->addMenu(sub);
+                localEdits->addMenu(sub);
     }
 
     // Image output: recompression, resizing, conversion and stamps, a submenu of the
     // local edit menu.
-    d.mainWindowController().editExifMenu->addSeparator();
-    d.mainWindowController().editExifMenu->addMenu(d.imageOutput().buildMenu(owner));
+    localEdits->addSeparator();
+    localEdits->addMenu(d.imageOutput().buildMenu(owner));
 
     // The library's menus; their items come with the library features.
-    d.mainWindowController().issuePhotoMenu = newMenu(owner, "issuePhotoMenu");
-    d.mainWindowController().showPhotoTypeMenu = newMenu(owner, "showPhotoTypeMenu");
-    d.mainWindowController().addSortAndSelectItems(d.mainWindowController().issuePhotoMenu);
-    d.mainWindowController().addFilterItems(d.mainWindowController().showPhotoTypeMenu);
-    d.mainWindowController().PhotolibQuickMenu =
-        newMenu(owner, "PhotolibQuickMenu", AppDelegate::tr("Library Actions"));
-    QMenu *quick = d.mainWindowController().PhotolibQuickMenu;
+    main.buildLibraryPopupMenus(owner);
+    QMenu *quick = main.libraryActionsMenu();
     d.libraryDatabase().addMenuItems(quick);
     quick->addSeparator();
     d.libraryWindows().addRepairItems(quick);
@@ -80,19 +63,13 @@ void buildPopupMenus(AppDelegate &d) {
         d.libraryWindows().addShowOriginalItem(exports);
     }
     // Library edits: each item changes the selected library photos at once.
-    d.mainWindowController().PhotolibEditExifMenu = newMenu(owner, "PhotolibEditExifMenu");
-    QMenu *edits = d.mainWindowController().PhotolibEditExifMenu;
+    QMenu *edits = main.libraryEditMenu();
     d.libraryPanels().addFieldItems(edits);
     d.dateWindows().addLibraryDateItem(edits);
     d.libraryPanels().addCopyItems(edits);
 
     // The main menu's item whose submenu follows the mode, and the import/export item.
-    if (d.mainWindowController().quickActionMenu && d.mainWindowController().removeExifMenu)
-        d.mainWindowController().quickActionMenu->setMenu(d.mainWindowController().removeExifMenu);
-    if (d.mainWindowController().exportandimportActionMenu &&
-        d.mainWindowController().importandExportMenu)
-        d.mainWindowController().exportandimportActionMenu->setMenu(
-            d.mainWindowController().importandExportMenu);
+    main.restoreMetadataSubmenus();
 
     // The menu bar's Actions follows the mode: the local list's items with Image Output, or
     // the library browser's menus.
@@ -100,22 +77,21 @@ void buildPopupMenus(AppDelegate &d) {
         d.window ? d.window->findChild<QMenu *>(QStringLiteral("actionsMenu")) : nullptr;
     if (!actions)
         return;
+    QAction *modeItem = main.modeActionsItem();
     if (d.imageOutput().menu())
-        actions->insertMenu(d.mainWindowController().quickActionMenu, d.imageOutput().menu());
+        actions->insertMenu(modeItem, d.imageOutput().menu());
     for (QAction *a : actions->actions())
-        if (a != d.mainWindowController().quickActionMenu)
+        if (a != modeItem)
             a->setProperty("pkMode", QStringLiteral("local"));
     const std::pair<QMenu *, const char *> library[] = {
-        {d.mainWindowController().issuePhotoMenu,
-         QT_TRANSLATE_NOOP("AppDelegate", "Sort and Select")},
-        {d.mainWindowController().showPhotoTypeMenu, QT_TRANSLATE_NOOP("AppDelegate", "Show")},
-        {d.mainWindowController().PhotolibEditExifMenu,
-         QT_TRANSLATE_NOOP("AppDelegate", "Edit Library Metadata")}};
+        {main.librarySortMenu(), QT_TRANSLATE_NOOP("AppDelegate", "Sort and Select")},
+        {main.libraryShowMenu(), QT_TRANSLATE_NOOP("AppDelegate", "Show")},
+        {main.libraryEditMenu(), QT_TRANSLATE_NOOP("AppDelegate", "Edit Library Metadata")}};
     for (const auto &[menu, title] : library) {
         if (!menu)
             continue;
         menu->setTitle(AppDelegate::tr(title));
-        QAction *item = actions->insertMenu(d.mainWindowController().quickActionMenu, menu);
+        QAction *item = actions->insertMenu(modeItem, menu);
         item->setProperty("pkMode", QStringLiteral("library"));
         item->setVisible(false);
     }
@@ -131,9 +107,8 @@ void AppDelegate::showActionsForMode(bool libraryMode) {
         if (!its.isEmpty())
             a->setVisible(its == mode);
     }
-    if (mainWindowController().quickActionMenu)
-        mainWindowController().quickActionMenu->setText(libraryMode ? tr("Library Actions")
-                                                                    : tr("Remove Metadata"));
+    if (QAction *modeItem = mainWindowController().modeActionsItem())
+        modeItem->setText(libraryMode ? tr("Library Actions") : tr("Remove Metadata"));
     // The edit shortcut belongs to the edit item in sight: the edit sheet's, hidden in the
     // library mode and so deaf to its key, or the library fields'. Never both at once, or
     // the key would be ambiguous and do nothing.

@@ -41,28 +41,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-namespace {
-
-void setBackground(PKImageView *view, const char *name) {
-    if (view)
-        view->setImage(namedImage(QLatin1String(name)));
-}
-
-void prepareBrowser(QListView *browser) {
-    if (!browser)
-        return;
-    browser->setViewMode(QListView::IconMode);
-    browser->setIconSize(QSize(85, 85));
-    browser->setGridSize(QSize(85 + 25, 85 + 35));
-    browser->setWordWrap(true);
-    browser->setResizeMode(QListView::Adjust);
-    browser->setMovement(QListView::Static);
-    browser->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    browser->setUniformItemSizes(true);
-}
-
-} // namespace
-
 void AppDelegate::awakeFromNib() {
     macOsVer = minorSystemVersion(systemVersionString());
     // "Version 13.0 (Build …)": the first number; texts without one keep 10.
@@ -74,20 +52,8 @@ void AppDelegate::awakeFromNib() {
         macOSmajor = major;
 
     m_cameraWindow->prepareControls();
-    for (PKImageView *v : {mainWindowController().localPhotoViewImageView,
-                           mainWindowController().photoLibraryImageView})
-        setBackground(v, "bgroud.png");
     mainWindowController().prepareViews();
-
-    for (QListView *b : std::initializer_list<QListView *>{
-             m_cameraWindow->photoBrowser(), mainWindowController().localImageBrowserView,
-             mainWindowController().photoLibBrowserView})
-        prepareBrowser(b);
-
-    if (mainWindowController().previewProgressor)
-        mainWindowController().previewProgressor->hide();
-    if (mainWindowController().changtoiOSmodemenu)
-        mainWindowController().changtoiOSmodemenu->setEnabled(false);
+    MainWindowController::prepareBrowser(m_cameraWindow->photoBrowser());
     m_gpsWindow->restoreLaunchState();
 
     m_dateWindows->restoreLaunchState(optionFont());
@@ -96,15 +62,8 @@ void AppDelegate::awakeFromNib() {
 
     m_clipboard->forgetCopies();
 
-    if (mainWindowController().quickActionMenu && mainWindowController().removeExifMenu)
-        mainWindowController().quickActionMenu->setMenu(mainWindowController().removeExifMenu);
+    mainWindowController().restoreMetadataSubmenus();
     showActionsForMode(false);
-    if (mainWindowController().exportandimportActionMenu &&
-        mainWindowController().importandExportMenu) {
-        mainWindowController().exportandimportActionMenu->setMenu(
-            mainWindowController().importandExportMenu);
-        mainWindowController().exportandimportActionMenu->setVisible(true);
-    }
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
@@ -119,8 +78,7 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     mainWindowController().showTitleBarPictures();
 
-    if (mainWindowController().currentlocalMapView)
-        mainWindowController().currentlocalMapView->hide();
+    mainWindowController().hideLocalMap();
     if (window) {
         window->show();
         window->raise();

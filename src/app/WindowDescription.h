@@ -15,8 +15,7 @@ class PKImageView;
 
 // Our window description: each window is built in code in its own file and connects
 // its controls to the application object's outlets.
-void buildPopupMenus(AppDelegate &d);  // app/PopupMenus.cpp
-void buildAboutWindow(AppDelegate &d); // app/AboutWindow.cpp
+void buildPopupMenus(AppDelegate &d); // app/PopupMenus.cpp
 // Update check.
 void buildUpdateController(AppDelegate &d); // app/UpdateFeature.cpp
 // The main window's menu bar, in the desktop's order; built right after the window.

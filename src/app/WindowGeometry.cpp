@@ -60,16 +60,8 @@ void AppDelegate::restoreWindowGeometry() {
     // Never narrower than the views' bars need: a squeezed bar cuts its mode buttons off.
     // Both views count, the hidden one too (called before the library view's buttons hide).
     QSize least = kMainWindowMinimumSize;
-    if (QWidget *content = window->centralWidget(); content && mainWindowController().MainView) {
-        int views = 0;
-        for (QWidget *view :
-             {mainWindowController().localphotoView, mainWindowController().photolibView})
-            if (view && view->layout())
-                views = std::max(views, view->layout()->minimumSize().width());
-        least.setWidth(std::max(
-            least.width(), content->minimumSizeHint().width() -
-                               mainWindowController().MainView->minimumSizeHint().width() + views));
-    }
+    least.setWidth(
+        std::max(least.width(), mainWindowController().leastContentWidth(window->centralWidget())));
     window->setMinimumSize(minimumWindowSize(area, least));
     // restoreGeometry moves a window whose screen has gone onto one that is there.
     const QByteArray kept = storedMainWindowGeometry(*userDefaults());

@@ -18,9 +18,8 @@ void MainWindowController::PRbuttonMouseExitedHandle(QObject *sender) {
     (void)sender;
 }
 
-namespace {
-void importDroppedFiles(MainWindowController &w, const QList<QUrl> &urls) {
-    w.setLocalMode(true);
+void MainWindowController::importDroppedFiles(const QList<QUrl> &urls) {
+    setLocalMode(true);
     QStringList problems;
     for (const QUrl &url : urls) {
         if (!url.isLocalFile())
@@ -29,19 +28,18 @@ void importDroppedFiles(MainWindowController &w, const QList<QUrl> &urls) {
         item->editRare().unreadableReason = unreadableReason(item->filePath);
         if (!item->rare().unreadableReason.isEmpty())
             problems << QStringLiteral("%1: %2").arg(item->filePath, item->rare().unreadableReason);
-        w.appendLocalItem(item);
+        appendLocalItem(item);
     }
-    w.LoadImportedPhotsonMainThread();
-    w.showImportProblems(problems);
-    if (w.localImageBrowserView && w.localPhotoModel && w.localPhotoModel->rowCount() > 0)
-        w.localImageBrowserView->selectionModel()->select(w.localPhotoModel->index(0),
-                                                          QItemSelectionModel::ClearAndSelect);
+    LoadImportedPhotsonMainThread();
+    showImportProblems(problems);
+    if (localImageBrowserView && localPhotoModel && localPhotoModel->rowCount() > 0)
+        localImageBrowserView->selectionModel()->select(localPhotoModel->index(0),
+                                                        QItemSelectionModel::ClearAndSelect);
 }
-} // namespace
 
 void MainWindowController::PRDragOperationImageNoteHandle(QObject *sender) {
     if (sender == localImageBrowserView)
-        importDroppedFiles(*this, localImageBrowserView->geturlArray());
+        importDroppedFiles(localImageBrowserView->geturlArray());
 }
 
 void MainWindowController::NSDragOperationImageViewNoteHandle(QObject *sender) {
@@ -49,7 +47,7 @@ void MainWindowController::NSDragOperationImageViewNoteHandle(QObject *sender) {
         return;
     showLocalBrowserPane();
     bImportLocalFolder = false;
-    importDroppedFiles(*this, leftTipImageView->geturlArray());
+    importDroppedFiles(leftTipImageView->geturlArray());
 }
 
 void MainWindowController::NSDragOperationImageViewFolderNoteHandle(QObject *sender) {

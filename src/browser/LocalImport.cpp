@@ -24,18 +24,18 @@
 #include <QPushButton>
 #include <memory>
 
-namespace {
-QFileDialog *openImportPanel(MainWindowController &w, bool foldersToo, const QString &message) {
-    QFileDialog *panel = foldersToo ? new FilesAndFoldersDialog(w.app.mainWindow(), message)
-                                    : new QFileDialog(w.app.mainWindow(), message);
+QFileDialog *MainWindowController::openImportPanel(bool foldersToo, const QString &message) {
+    QFileDialog *panel = foldersToo ? new FilesAndFoldersDialog(app.mainWindow(), message)
+                                    : new QFileDialog(app.mainWindow(), message);
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setWindowModality(Qt::WindowModal);
     if (!foldersToo)
         panel->setFileMode(QFileDialog::ExistingFiles);
-    w.theOpenPanel = panel;
+    theOpenPanel = panel;
     return panel;
 }
 
+namespace {
 // What the user chose: the folders too where the panel takes them.
 QStringList chosenPaths(QFileDialog *panel) {
     if (auto *both = qobject_cast<FilesAndFoldersDialog *>(panel))
@@ -46,7 +46,7 @@ QStringList chosenPaths(QFileDialog *panel) {
 } // namespace
 
 void MainWindowController::OpenComputerFoldertoImportAction() {
-    QFileDialog *panel = openImportPanel(*this, false, tr("Please select photos to import."));
+    QFileDialog *panel = openImportPanel(false, tr("Please select photos to import."));
     QObject::connect(panel, &QFileDialog::finished, this, [this, panel](int r) {
         openPanelDidEnd(panel, r == QDialog::Accepted ? 1 : 0);
     });
@@ -54,7 +54,7 @@ void MainWindowController::OpenComputerFoldertoImportAction() {
 }
 
 void MainWindowController::ClickClearandImportPhotosAction() {
-    QFileDialog *panel = openImportPanel(*this, false, tr("Please select photos to import."));
+    QFileDialog *panel = openImportPanel(false, tr("Please select photos to import."));
     // The list is cleared only once photos are chosen: a cancel leaves it as it was.
     QObject::connect(panel, &QFileDialog::finished, this, [this, panel](int r) {
         if (r != QDialog::Accepted || chosenPaths(panel).isEmpty())
@@ -67,7 +67,7 @@ void MainWindowController::ClickClearandImportPhotosAction() {
 
 void MainWindowController::ClickImportPhotosAction() {
     QFileDialog *panel =
-        openImportPanel(*this, true, tr("Please select photos or photo folder to import."));
+        openImportPanel(true, tr("Please select photos or photo folder to import."));
     QObject::connect(panel, &QFileDialog::finished, this, [this, panel](int r) {
         openPanelDidEnd1(panel, r == QDialog::Accepted ? 1 : 0);
     });

@@ -1,10 +1,9 @@
 // The local panel's captioned information lines and the map's fixed slot.
-#include "browser/LocalInfoPanel.h"
+#include "browser/MainWindowController.h"
 
 #include "app/AppServices.h"
 #include "browser/DropTargets.h"
 #include "browser/LocalCellDelegate.h"
-#include "browser/MainWindowController.h"
 #include "browser/PanelValueLabel.h"
 #include "platform/MapView.h"
 
@@ -17,7 +16,7 @@ namespace {
 constexpr int kMapHeight = 160;
 } // namespace
 
-QFormLayout *buildLocalInformationLines(MainWindowController &w, QWidget *column) {
+QFormLayout *MainWindowController::buildLocalInformationLines(QWidget *column) {
     auto *form = new QFormLayout;
     form->setContentsMargins(0, 0, 0, 0);
     form->setHorizontalSpacing(8);
@@ -31,16 +30,16 @@ QFormLayout *buildLocalInformationLines(MainWindowController &w, QWidget *column
         QString caption;
     };
     const Line lines[] = {
-        {&w.photoNamelab, "photoNamelab", MainWindowController::tr("Name:")},
-        {&w.photoTitlelab, "photoTitlelab", MainWindowController::tr("Title:")},
-        {&w.photoModDatelab, "photoModDatelab", MainWindowController::tr("Taken:")},
-        {&w.photoDPIlab, "photoDPIlab", MainWindowController::tr("Camera:")},
-        {&w.photoLensInfolab, "photoLensInfolab", MainWindowController::tr("Lens:")},
-        {&w.photoExposurelab, "photoExposurelab", MainWindowController::tr("Exposure:")},
-        {&w.photoImageSizelab, "photoImageSizelab", MainWindowController::tr("Dimensions:")},
-        {&w.photoFileSizelab, "photoFileSizelab", MainWindowController::tr("File size:")},
-        {&w.photoCreateDatelab, "photoCreateDatelab", MainWindowController::tr("Created:")},
-        {&w.locationCitylab, "locationCitylab", MainWindowController::tr("Place:")},
+        {&photoNamelab, "photoNamelab", MainWindowController::tr("Name:")},
+        {&photoTitlelab, "photoTitlelab", MainWindowController::tr("Title:")},
+        {&photoModDatelab, "photoModDatelab", MainWindowController::tr("Taken:")},
+        {&photoDPIlab, "photoDPIlab", MainWindowController::tr("Camera:")},
+        {&photoLensInfolab, "photoLensInfolab", MainWindowController::tr("Lens:")},
+        {&photoExposurelab, "photoExposurelab", MainWindowController::tr("Exposure:")},
+        {&photoImageSizelab, "photoImageSizelab", MainWindowController::tr("Dimensions:")},
+        {&photoFileSizelab, "photoFileSizelab", MainWindowController::tr("File size:")},
+        {&photoCreateDatelab, "photoCreateDatelab", MainWindowController::tr("Created:")},
+        {&locationCitylab, "locationCitylab", MainWindowController::tr("Place:")},
     };
     for (const Line &line : lines) {
         auto *value = new PanelValueLabel(column);
@@ -57,28 +56,27 @@ QFormLayout *buildLocalInformationLines(MainWindowController &w, QWidget *column
     return form;
 }
 
-QWidget *buildLocalMapSlot(MainWindowController &w, QWidget *column) {
+QWidget *MainWindowController::buildLocalMapSlot(QWidget *column) {
     auto *slot = new QWidget(column);
     slot->setObjectName(QStringLiteral("localMapSlot"));
     slot->setFixedHeight(kMapHeight);
     auto *stack = new QGridLayout(slot);
     stack->setContentsMargins(0, 0, 0, 0);
-    w.localMapPlaceholder = new QLabel(slot);
-    w.localMapPlaceholder->setObjectName(QStringLiteral("localMapPlaceholder"));
-    w.localMapPlaceholder->setAlignment(Qt::AlignCenter);
-    w.localMapPlaceholder->setStyleSheet(
+    localMapPlaceholder = new QLabel(slot);
+    localMapPlaceholder->setObjectName(QStringLiteral("localMapPlaceholder"));
+    localMapPlaceholder->setAlignment(Qt::AlignCenter);
+    localMapPlaceholder->setStyleSheet(
         QStringLiteral("QLabel { background: #4a4443; color: #a9a4a2; }"));
-    w.currentlocalMapView = new PKMapView(slot);
-    w.currentlocalMapView->setObjectName(QStringLiteral("currentlocalMapView"));
+    currentlocalMapView = new PKMapView(slot);
+    currentlocalMapView->setObjectName(QStringLiteral("currentlocalMapView"));
     // Both share the cell; the map, laid out last, covers the placeholder while shown.
-    stack->addWidget(w.localMapPlaceholder, 0, 0);
-    stack->addWidget(w.currentlocalMapView, 0, 0);
+    stack->addWidget(localMapPlaceholder, 0, 0);
+    stack->addWidget(currentlocalMapView, 0, 0);
     return slot;
 }
 
-void useFittedCellTitles(MainWindowController &w) {
-    for (QListView *view :
-         {static_cast<QListView *>(w.localImageBrowserView), w.photoLibBrowserView})
+void MainWindowController::useFittedCellTitles() {
+    for (QListView *view : {static_cast<QListView *>(localImageBrowserView), photoLibBrowserView})
         if (view)
             view->setItemDelegate(new LocalCellDelegate(view));
 }

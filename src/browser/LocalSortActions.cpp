@@ -12,24 +12,23 @@
 #include <QElapsedTimer>
 #include <QItemSelectionModel>
 
-namespace {
 // Dates are read and a copy of the list sorted on the runner; the shown list is replaced here,
 // on the main thread, when the sort ran to its end (photos imported meanwhile follow it).
-void showSorted(MainWindowController &w, LocalSortOrder order) {
-    const QList<IKImageItemPtr> snapshot = w.app.localLists().localImportPhotoItemArray;
+void MainWindowController::showSorted(LocalSortOrder order) {
+    const QList<IKImageItemPtr> snapshot = app.localLists().localImportPhotoItemArray;
     // The last order asked for wins, however long the earlier sort would take.
-    if (JobRunner *earlier = w.app.jobs().runningJob(Jobs::OneAtATime::LocalSort))
+    if (JobRunner *earlier = app.jobs().runningJob(Jobs::OneAtATime::LocalSort))
         earlier->cancel();
-    JobRunner *runner = w.app.jobs().startJob(Jobs::OneAtATime::LocalSort);
-    QObject::connect(runner, &JobRunner::finished, &w,
-                     [&w](const QList<JobResult> &results, bool cancelled) {
+    JobRunner *runner = app.jobs().startJob(Jobs::OneAtATime::LocalSort);
+    QObject::connect(runner, &JobRunner::finished, this,
+                     [this](const QList<JobResult> &results, bool cancelled) {
                          if (cancelled || results.isEmpty() || !results.first().ok)
                              return;
-                         w.app.localLists().localPhotoItemArray =
+                         app.localLists().localPhotoItemArray =
                              sortedAsNow(results.first().data.value<QList<IKImageItemPtr>>(),
-                                         w.app.localLists().localImportPhotoItemArray);
-                         if (w.localPhotoModel)
-                             w.localPhotoModel->reload();
+                                         app.localLists().localImportPhotoItemArray);
+                         if (localPhotoModel)
+                             localPhotoModel->reload();
                      });
     runner->startLong([snapshot, order](JobControl &control) {
         QElapsedTimer sinceProgress;
@@ -50,14 +49,13 @@ void showSorted(MainWindowController &w, LocalSortOrder order) {
         return r;
     });
 }
-} // namespace
 
 void MainWindowController::ClickSortLocalPhotosByDate() {
-    showSorted(*this, LocalSortOrder::ByCreationDate);
+    showSorted(LocalSortOrder::ByCreationDate);
 }
 
 void MainWindowController::ClickSortLocalPhotosByName() {
-    showSorted(*this, LocalSortOrder::ByFileName);
+    showSorted(LocalSortOrder::ByFileName);
 }
 
 void MainWindowController::ClearSelectedLeftPhotos() {

@@ -19,6 +19,8 @@ class LibraryDatabase;
 class LibraryPanels;
 class QMessageBox;
 struct LibraryLists;
+struct LocalPhotoPanels;
+enum class LocalSortOrder;
 struct JobResult;
 struct WriteRecipeReport;
 class LibraryDatabase;
@@ -33,6 +35,7 @@ class PRClosedButton;
 class PRDragImageView;
 class QAction;
 class QFileDialog;
+class QFormLayout;
 class QLabel;
 class QListView;
 class QMainWindow;
@@ -41,6 +44,7 @@ class QProgressBar;
 class QPushButton;
 class QTimer;
 class QTreeWidget;
+class QUrl;
 class QWidget;
 class ReverseGeocoder;
 
@@ -65,7 +69,8 @@ struct MainWindowController : QObject, Browsers {
     // Builds the window's views, browsers and right column (browser/MainWindowWindow.cpp)
     // and returns the window; closing it asks `shouldClose` first.
     QMainWindow *buildWindow(std::function<bool()> shouldClose);
-    // At launch: the edit views' backgrounds, the progress bars and the scanning label hidden.
+    // At launch: the views' and edit views' backgrounds, the progress bars and the scanning
+    // label hidden, the browsers' look, Show iOS Devices off until a device is found.
     void prepareViews();
     // Then the local view with its drop pane, the preview empty.
     void showFirstView();
@@ -73,6 +78,23 @@ struct MainWindowController : QObject, Browsers {
     void showTitleBarPictures();
     // The library's labels, panels and buttons, and the local sort button, wait hidden.
     void hideUntilNeeded();
+    // The local column's map waits hidden until a photo with a position is selected.
+    void hideLocalMap();
+    // The Actions items of the two metadata submenus take them again, the import/export one
+    // in sight.
+    void restoreMetadataSubmenus();
+    // The look of an image browser: icons in a grid, several selected at once.
+    static void prepareBrowser(QListView *browser);
+    // The least width of the window's `content` with the wider of the two views in place of
+    // both; 0 before the views are built.
+    int leastContentWidth(const QWidget *content) const;
+    // Whether `browser` is the local list's or the library's.
+    bool isLocalBrowser(const QListView *browser) const;
+    bool isLibraryBrowser(const QListView *browser) const;
+    // Select All in the browser in sight.
+    void selectAllInShownBrowser();
+    // The About window (browser/AboutWindow.cpp).
+    void buildAboutWindow();
 
     // The window's own menu items (browser/MainWindowMenus.cpp). File: the imports and the
     // opening of a library; Actions: the local list's sorts and removals; Help.
@@ -86,6 +108,24 @@ struct MainWindowController : QObject, Browsers {
     void addShowMapItem(QMenu *menu);
     void addSortAndSelectItems(QMenu *menu);
     void addFilterItems(QMenu *menu);
+    // The menus this window owns, made as children of `owner`; the other pieces add their
+    // items through the accessors below. The local ones: imports, the local list's sorts and
+    // removals, local edits; the library's: sorts and selections, filters, actions, edits.
+    void buildLocalPopupMenus(QWidget *owner);
+    void buildLibraryPopupMenus(QWidget *owner);
+    // Actions' Remove Metadata and Import and Export Metadata submenus, made as children of
+    // `owner`, then their items in `actions`; and Devices' Show iOS Devices.
+    void buildMetadataSubmenus(QWidget *owner);
+    void addMetadataSubmenuItems(QMenu *actions);
+    void addDevicesItems(QMenu *devices);
+    QMenu *localEditMenu() const { return editExifMenu; }
+    QMenu *librarySortMenu() const { return issuePhotoMenu; }
+    QMenu *libraryShowMenu() const { return showPhotoTypeMenu; }
+    QMenu *libraryActionsMenu() const { return PhotolibQuickMenu; }
+    QMenu *libraryEditMenu() const { return PhotolibEditExifMenu; }
+    QMenu *metadataExchangeMenu() const { return importandExportMenu; }
+    // The Actions item whose submenu follows the mode.
+    QAction *modeActionsItem() const { return quickActionMenu; }
 
     // Browsers (browser/MainWindowBrowsers.cpp).
     QList<IKImageItemPtr> selectedLocalItems() const override;
@@ -107,40 +147,6 @@ struct MainWindowController : QObject, Browsers {
     bool loadLibrary(const QString &path) override;
     bool libraryShowsMissingFiles() const override;
     void rememberOpenPanel(QFileDialog *panel) override;
-
-    QLabel *photoExposurelab = nullptr;
-    QLabel *localMapPlaceholder = nullptr;
-    bool bImportLocalFolder = false;
-    QString bImportLocalPath;
-    QWidget *MainView = nullptr;
-    QWidget *localphotoView = nullptr;
-    QWidget *photolibView = nullptr;
-    QWidget *previewContentView = nullptr;
-    PKImageView *previewImageView = nullptr;
-    QWidget *theplayerView = nullptr;
-    PKImageView *localPhotoViewImageView = nullptr;
-    PKImageView *photoLibraryImageView = nullptr;
-    NSDragImageBrowserView *localImageBrowserView = nullptr;
-    QListView *photoLibBrowserView = nullptr;
-    PRClosedButton *closedButton = nullptr;
-    PKMapView *currentlocalMapView = nullptr;
-    QLabel *photoNamelab = nullptr, *photoCreateDatelab = nullptr, *photoFileSizelab = nullptr,
-           *photoImageSizelab = nullptr, *photoDPIlab = nullptr, *photoLensInfolab = nullptr,
-           *photoTitlelab = nullptr, *photoModDatelab = nullptr, *locationCitylab = nullptr;
-    QTreeWidget *localExifDataView = nullptr;
-    bool bMapPreview = false;
-    ReverseGeocoder *geocoder = nullptr;
-    QMenu *editExifMenu = nullptr, *importPhotoMenu = nullptr, *issuePhotoMenu = nullptr,
-          *showPhotoTypeMenu = nullptr, *sortLocalPhotoMenu = nullptr, *PhotolibQuickMenu = nullptr,
-          *PhotolibEditExifMenu = nullptr;
-    QWidget *aboutWindow = nullptr;
-    QProgressBar *previewProgressor = nullptr;
-    QAction *quickActionMenu = nullptr, *exportandimportActionMenu = nullptr;
-    QMenu *removeExifMenu = nullptr, *importandExportMenu = nullptr;
-    QAction *changtoiOSmodemenu = nullptr;
-    QAction *albumsFolderMenuItem = nullptr; // the album submenu of showPhotoTypeMenu
-    QPointer<QFileDialog> theOpenPanel;
-    LocalPhotoModel *localPhotoModel = nullptr;
 
     // Empties every panel of the local selection: information lines, tree, map, place and
     // the values the edit sheet is filled from.
@@ -314,6 +320,67 @@ struct MainWindowController : QObject, Browsers {
     LibraryPanels &libraryPanels;
     std::function<bool()> modernTitleBar;
     bool m_localMode = true;
+
+    // The window's own widgets, menus and import state.
+    QLabel *photoExposurelab = nullptr;
+    QLabel *localMapPlaceholder = nullptr;
+    bool bImportLocalFolder = false;
+    QString bImportLocalPath;
+    QWidget *MainView = nullptr;
+    QWidget *localphotoView = nullptr;
+    QWidget *photolibView = nullptr;
+    QWidget *previewContentView = nullptr;
+    PKImageView *previewImageView = nullptr;
+    QWidget *theplayerView = nullptr;
+    PKImageView *localPhotoViewImageView = nullptr;
+    PKImageView *photoLibraryImageView = nullptr;
+    NSDragImageBrowserView *localImageBrowserView = nullptr;
+    QListView *photoLibBrowserView = nullptr;
+    PRClosedButton *closedButton = nullptr;
+    PKMapView *currentlocalMapView = nullptr;
+    QLabel *photoNamelab = nullptr, *photoCreateDatelab = nullptr, *photoFileSizelab = nullptr,
+           *photoImageSizelab = nullptr, *photoDPIlab = nullptr, *photoLensInfolab = nullptr,
+           *photoTitlelab = nullptr, *photoModDatelab = nullptr, *locationCitylab = nullptr;
+    QTreeWidget *localExifDataView = nullptr;
+    bool bMapPreview = false;
+    ReverseGeocoder *geocoder = nullptr;
+    QMenu *editExifMenu = nullptr, *importPhotoMenu = nullptr, *issuePhotoMenu = nullptr,
+          *showPhotoTypeMenu = nullptr, *sortLocalPhotoMenu = nullptr, *PhotolibQuickMenu = nullptr,
+          *PhotolibEditExifMenu = nullptr;
+    QWidget *aboutWindow = nullptr;
+    QProgressBar *previewProgressor = nullptr;
+    QAction *quickActionMenu = nullptr, *exportandimportActionMenu = nullptr;
+    QMenu *removeExifMenu = nullptr, *importandExportMenu = nullptr;
+    QAction *changtoiOSmodemenu = nullptr;
+    QAction *albumsFolderMenuItem = nullptr; // the album submenu of showPhotoTypeMenu
+    QPointer<QFileDialog> theOpenPanel;
+    LocalPhotoModel *localPhotoModel = nullptr;
+
+    // The local panel's information lines: each value after its caption, one line each, so
+    // the panel's height never changes with what a photo holds (browser/LocalInfoPanel.cpp).
+    QFormLayout *buildLocalInformationLines(QWidget *column);
+    // The map's slot, always the same height: the map when the photo has a position, else a
+    // plain "No position" in its place, so the property tree below never jumps.
+    QWidget *buildLocalMapSlot(QWidget *column);
+    // The local and library grids' cells, with titles shortened in the middle.
+    void useFittedCellTitles();
+    // The right column's lines, table and map for one description; only a local photo
+    // (`item`) has its place looked up (browser/SelectionHandler.cpp).
+    void showColumnLines(const LocalPhotoPanels &panels, const IKImageItemPtr &item);
+    // Sets every local panel from one description; `item` gets the place name when one is
+    // found.
+    void showLocalPanels(const LocalPhotoPanels &panels, const IKImageItemPtr &item = nullptr);
+    // The selected photo as it is now, made off the main thread.
+    void showPreview(const IKImageItemPtr &item, bool library);
+    // Dropped files join the local list, the first one selected.
+    void importDroppedFiles(const QList<QUrl> &urls);
+    // The import panel, remembered as the open one.
+    QFileDialog *openImportPanel(bool foldersToo, const QString &message);
+    // Sorts the local list on the runner and shows it sorted.
+    void showSorted(LocalSortOrder order);
+    // The library's view in place of the local one, and the panel choosing a library.
+    void showLibraryView();
+    void showOpenPanel();
 
     QWidget *leftphotoScrView = nullptr;
     QWidget *leftTipView = nullptr;

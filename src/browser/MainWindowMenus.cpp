@@ -154,3 +154,56 @@ void MainWindowController::addFilterItems(QMenu *menu) {
     albumsFolderMenuItem->setObjectName(QStringLiteral("albumsFolderMenuItem"));
     albumsFolderMenuItem->setEnabled(false);
 }
+
+namespace {
+QMenu *newMenu(QWidget *owner, const char *name, const QString &title = {}) {
+    auto *menu = new QMenu(title, owner);
+    menu->setObjectName(QLatin1String(name));
+    return menu;
+}
+} // namespace
+
+void MainWindowController::buildLocalPopupMenus(QWidget *owner) {
+    importPhotoMenu = newMenu(owner, "importPhotoMenu");
+    addImportItems(importPhotoMenu);
+    sortLocalPhotoMenu = newMenu(owner, "sortLocalPhotoMenu");
+    addLocalListPopupItems(sortLocalPhotoMenu);
+    editExifMenu = newMenu(owner, "editExifMenu");
+}
+
+void MainWindowController::buildLibraryPopupMenus(QWidget *owner) {
+    issuePhotoMenu = newMenu(owner, "issuePhotoMenu");
+    showPhotoTypeMenu = newMenu(owner, "showPhotoTypeMenu");
+    addSortAndSelectItems(issuePhotoMenu);
+    addFilterItems(showPhotoTypeMenu);
+    PhotolibQuickMenu = newMenu(owner, "PhotolibQuickMenu", tr("Library Actions"));
+    PhotolibEditExifMenu = newMenu(owner, "PhotolibEditExifMenu");
+}
+
+void MainWindowController::buildMetadataSubmenus(QWidget *owner) {
+    removeExifMenu = newMenu(owner, "removeExifMenu", tr("Remove Metadata"));
+    importandExportMenu = newMenu(owner, "importandExportMenu", tr("Import and Export Metadata"));
+}
+
+void MainWindowController::addMetadataSubmenuItems(QMenu *actions) {
+    quickActionMenu = actions->addAction(tr("Remove Metadata"));
+    quickActionMenu->setObjectName(QStringLiteral("quickActionMenu"));
+    quickActionMenu->setMenu(removeExifMenu);
+    exportandimportActionMenu = actions->addAction(tr("Import and Export Metadata"));
+    exportandimportActionMenu->setObjectName(QStringLiteral("exportandimportActionMenu"));
+    exportandimportActionMenu->setMenu(importandExportMenu);
+}
+
+void MainWindowController::restoreMetadataSubmenus() {
+    if (quickActionMenu && removeExifMenu)
+        quickActionMenu->setMenu(removeExifMenu);
+    if (exportandimportActionMenu && importandExportMenu) {
+        exportandimportActionMenu->setMenu(importandExportMenu);
+        exportandimportActionMenu->setVisible(true);
+    }
+}
+
+void MainWindowController::addDevicesItems(QMenu *devices) {
+    changtoiOSmodemenu = devices->addAction(tr("Show iOS Devices"));
+    changtoiOSmodemenu->setObjectName(QStringLiteral("changtoiOSmodemenu"));
+}

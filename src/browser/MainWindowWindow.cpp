@@ -5,13 +5,13 @@
 #include "browser/MainWindowController.h"
 
 #include "browser/DropTargets.h"
-#include "browser/LocalInfoPanel.h"
 #include "browser/LocalPhotoModel.h"
 #include "browser/PRButton.h"
 #include "platform/Artwork.h"
 #include "platform/ImageView.h"
 #include "platform/MapView.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -273,8 +273,8 @@ QWidget *MainWindowController::buildPreviewColumn(QWidget *parent) {
         named(new QLabel(MainWindowController::tr("Photo metadata in the library"), lines),
               "previewPhotolibinfolab");
     previewOriginalphtoinfolab = named(new QLabel(lines), "previewOriginalphtoinfolab");
-    QFormLayout *info = buildLocalInformationLines(*this, lines);
-    QWidget *mapSlot = buildLocalMapSlot(*this, lines);
+    QFormLayout *info = buildLocalInformationLines(lines);
+    QWidget *mapSlot = buildLocalMapSlot(lines);
     localExifDataView = named(new QTreeWidget(lines), "localExifDataView");
     localExifDataView->setHeaderLabels(
         {MainWindowController::tr("Property"), MainWindowController::tr("Value")});
@@ -325,11 +325,14 @@ QMainWindow *MainWindowController::buildWindow(std::function<bool()> shouldClose
     row->addWidget(MainView, 1);
     row->addWidget(buildPreviewColumn(central));
     w->setCentralWidget(central);
-    useFittedCellTitles(*this);
+    useFittedCellTitles();
     return w;
 }
 
 void MainWindowController::prepareViews() {
+    for (PKImageView *v : {localPhotoViewImageView, photoLibraryImageView})
+        if (v)
+            v->setImage(namedImage(QStringLiteral("bgroud.png")));
     for (PKImageView *v : {editImageView, photolibEiteBGImageView, photoOrigEiteBGImageView})
         if (v)
             v->setImage(namedImage(QStringLiteral("editimageview.png")));
@@ -341,6 +344,12 @@ void MainWindowController::prepareViews() {
         scanProcesser->hide();
     if (scanninginfolab)
         scanninginfolab->hide();
+    prepareBrowser(localImageBrowserView);
+    prepareBrowser(photoLibBrowserView);
+    if (previewProgressor)
+        previewProgressor->hide();
+    if (changtoiOSmodemenu)
+        changtoiOSmodemenu->setEnabled(false);
 }
 
 void MainWindowController::showFirstView() {
@@ -380,4 +389,47 @@ void MainWindowController::hideUntilNeeded() {
              showPhotoTypelibBtn, photolibEditView, photoOriginalEditView, sortLocalPhotoBtn})
         if (w)
             w->hide();
+}
+
+void MainWindowController::hideLocalMap() {
+    if (currentlocalMapView)
+        currentlocalMapView->hide();
+}
+
+void MainWindowController::prepareBrowser(QListView *browser) {
+    if (!browser)
+        return;
+    browser->setViewMode(QListView::IconMode);
+    browser->setIconSize(QSize(85, 85));
+    browser->setGridSize(QSize(85 + 25, 85 + 35));
+    browser->setWordWrap(true);
+    browser->setResizeMode(QListView::Adjust);
+    browser->setMovement(QListView::Static);
+    browser->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    browser->setUniformItemSizes(true);
+}
+
+int MainWindowController::leastContentWidth(const QWidget *content) const {
+    if (!content || !MainView)
+        return 0;
+    int views = 0;
+    for (QWidget *view : {localphotoView, photolibView})
+        if (view && view->layout())
+            views = std::max(views, view->layout()->minimumSize().width());
+    return content->minimumSizeHint().width() - MainView->minimumSizeHint().width() + views;
+}
+
+bool MainWindowController::isLocalBrowser(const QListView *browser) const {
+    return browser && browser == localImageBrowserView;
+}
+
+bool MainWindowController::isLibraryBrowser(const QListView *browser) const {
+    return browser && browser == photoLibBrowserView;
+}
+
+void MainWindowController::selectAllInShownBrowser() {
+    const bool library = photolibView && photolibView->isVisible();
+    QListView *view = library ? photoLibBrowserView : localImageBrowserView;
+    if (view)
+        view->selectAll();
 }

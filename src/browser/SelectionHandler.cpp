@@ -34,56 +34,58 @@ void addNodes(QTreeWidgetItem *parent, QTreeWidget *tree, const QList<PropertyNo
     }
 }
 
+} // namespace
+
 // The right column's lines, table and map for one description; only a local photo (`item`)
 // has its place looked up.
-void showColumnLines(MainWindowController &w, const LocalPhotoPanels &panels,
-                     const IKImageItemPtr &item) {
-    SelectionState &selection = w.app.selection();
+void MainWindowController::showColumnLines(const LocalPhotoPanels &panels,
+                                           const IKImageItemPtr &item) {
+    SelectionState &selection = app.selection();
     for (auto [label, text] : std::initializer_list<std::pair<QLabel *, QString>>{
-             {w.photoNamelab, panels.photoNameText},
-             {w.photoCreateDatelab, panels.photoCreateDateText},
-             {w.photoFileSizelab, panels.photoFileSizeText},
-             {w.photoImageSizelab, panels.photoImageSizeText},
-             {w.photoDPIlab, panels.photoDPIText},
-             {w.photoLensInfolab, panels.photoLensInfoText},
-             {w.photoTitlelab, panels.photoTitleText},
-             {w.photoModDatelab, panels.photoModDateText},
-             {w.photoExposurelab, panels.photoExposureText}})
+             {photoNamelab, panels.photoNameText},
+             {photoCreateDatelab, panels.photoCreateDateText},
+             {photoFileSizelab, panels.photoFileSizeText},
+             {photoImageSizelab, panels.photoImageSizeText},
+             {photoDPIlab, panels.photoDPIText},
+             {photoLensInfolab, panels.photoLensInfoText},
+             {photoTitlelab, panels.photoTitleText},
+             {photoModDatelab, panels.photoModDateText},
+             {photoExposurelab, panels.photoExposureText}})
         if (label)
             label->setText(text);
 
-    if (w.localExifDataView) {
-        w.localExifDataView->clear();
-        addNodes(nullptr, w.localExifDataView, panels.propertyTree);
+    if (localExifDataView) {
+        localExifDataView->clear();
+        addNodes(nullptr, localExifDataView, panels.propertyTree);
     }
 
-    w.bMapPreview = panels.bMapPreview;
-    if (w.localMapPlaceholder)
-        w.localMapPlaceholder->setText(
+    bMapPreview = panels.bMapPreview;
+    if (localMapPlaceholder)
+        localMapPlaceholder->setText(
             panels.currentFileName.isEmpty() ? QString() : MainWindowController::tr("No position"));
     if (panels.bMapPreview) {
         selection.currentCoords = QPointF(panels.latitude, panels.longitude);
-        if (w.currentlocalMapView) {
-            w.currentlocalMapView->setRegion(panels.latitude, panels.longitude);
-            w.currentlocalMapView->setPin(panels.latitude, panels.longitude);
-            w.currentlocalMapView->show();
+        if (currentlocalMapView) {
+            currentlocalMapView->setRegion(panels.latitude, panels.longitude);
+            currentlocalMapView->setPin(panels.latitude, panels.longitude);
+            currentlocalMapView->show();
         }
         if (panels.startsGeocoding && item)
-            w.getCityInfowithlonglab(panels.longitude, panels.latitude, item);
-        else if (w.locationCitylab)
-            w.locationCitylab->clear();
+            getCityInfowithlonglab(panels.longitude, panels.latitude, item);
+        else if (locationCitylab)
+            locationCitylab->clear();
     } else {
-        if (w.currentlocalMapView)
-            w.currentlocalMapView->hide();
-        if (w.locationCitylab)
-            w.locationCitylab->clear();
+        if (currentlocalMapView)
+            currentlocalMapView->hide();
+        if (locationCitylab)
+            locationCitylab->clear();
     }
 }
 
 // Sets every local panel from one description; `item` gets the place name when one is found.
-void showLocalPanels(MainWindowController &w, const LocalPhotoPanels &panels,
-                     const IKImageItemPtr &item = nullptr) {
-    SelectionState &selection = w.app.selection();
+void MainWindowController::showLocalPanels(const LocalPhotoPanels &panels,
+                                           const IKImageItemPtr &item) {
+    SelectionState &selection = app.selection();
     selection.currentChooseFilePath = panels.currentChooseFilePath;
     selection.currentExifDictionary = panels.currentExifDictionary;
     selection.currentFileName = panels.currentFileName;
@@ -112,11 +114,12 @@ void showLocalPanels(MainWindowController &w, const LocalPhotoPanels &panels,
     selection.oldGpsAitStr = panels.oldGpsAitStr;
     selection.oldGpsLatiStr = panels.oldGpsLatiStr;
     selection.oldGpsLongtStr = panels.oldGpsLongtStr;
-    emit w.localValuesRemembered();
+    emit localValuesRemembered();
 
-    showColumnLines(w, panels, item);
+    showColumnLines(panels, item);
 }
 
+namespace {
 // `image` whole and centred in `box`: the view stretches what it is given.
 QPixmap fitted(const QImage &image, const QSize &box) {
     QPixmap out(box);
@@ -127,25 +130,26 @@ QPixmap fitted(const QImage &image, const QSize &box) {
                       scaled);
     return out;
 }
+} // namespace
 
 // The selected photo as it is now (its latest edited copy, if any), made off the main thread;
 // a picture that arrives after the selection moved on is dropped.
-void showPreview(MainWindowController &w, const IKImageItemPtr &item, bool library) {
-    if (!w.previewImageView)
+void MainWindowController::showPreview(const IKImageItemPtr &item, bool library) {
+    if (!previewImageView)
         return;
-    w.previewImageView->setImage(QPixmap());
-    if (w.theplayerView)
-        w.theplayerView->hide();
+    previewImageView->setImage(QPixmap());
+    if (theplayerView)
+        theplayerView->hide();
     if (!item || !item->rare().unreadableReason.isEmpty()) {
-        w.previewImageView->hide();
+        previewImageView->hide();
         return;
     }
-    w.previewImageView->show();
+    previewImageView->show();
     // A library photo not downloaded shows its thumbnail.
     const QString path = library && !QFileInfo::exists(item->currentPath()) ? item->fileThumbPath
                                                                             : item->currentPath();
-    const QSize box = w.previewContentView ? w.previewContentView->size() : QSize(300, 240);
-    QPointer<MainWindowController> self(&w);
+    const QSize box = previewContentView ? previewContentView->size() : QSize(300, 240);
+    QPointer<MainWindowController> self(this);
     std::weak_ptr<IKImageItem> weak = item;
     JobRunner::runOn(JobRunner::Lane::Preview, [self, weak, path, box, library] {
         QImage image = Thumbnails::cached(path);
@@ -162,8 +166,6 @@ void showPreview(MainWindowController &w, const IKImageItemPtr &item, bool libra
         });
     });
 }
-
-} // namespace
 
 void MainWindowController::previewPosition(double latitude, double longitude) {
     bMapPreview = true;
@@ -192,15 +194,15 @@ void MainWindowController::showPreviewBusy(bool busy) {
 }
 
 void MainWindowController::clearLocalPanels() {
-    showLocalPanels(*this, LocalPhotoPanels{});
+    showLocalPanels(LocalPhotoPanels{});
 }
 
 void MainWindowController::showPhotoInColumn(const IKImageItemPtr &item, bool library) {
-    showColumnLines(*this, item ? describeLocalPhoto(*item) : LocalPhotoPanels{},
+    showColumnLines(item ? describeLocalPhoto(*item) : LocalPhotoPanels{},
                     library ? nullptr : item);
     // A library video plays in its own view.
     if (!library || !item || GetViedoType(item->filePath) < 0) {
-        showPreview(*this, item, library);
+        showPreview(item, library);
     } else {
         if (previewImageView)
             previewImageView->hide();
@@ -219,14 +221,14 @@ void MainWindowController::imageBrowserSelectionDidChange(QListView *browser) {
     const QList<IKImageItemPtr> selected = app.browsers().selectedLocalItems();
     if (selected.isEmpty()) {
         clearLocalPanels();
-        showPreview(*this, nullptr, false);
+        showPreview(nullptr, false);
         return;
     }
     const IKImageItemPtr item = selected.first();
     // Every panel is set from this file alone, an unreadable one too: what the panels or the
     // edit sheet show never comes from the photo selected before.
-    showLocalPanels(*this, describeLocalPhoto(*item), item);
-    showPreview(*this, item, false);
+    showLocalPanels(describeLocalPhoto(*item), item);
+    showPreview(item, false);
 }
 
 ReverseGeocoder &MainWindowController::reverseGeocoder() {

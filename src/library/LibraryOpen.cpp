@@ -34,17 +34,15 @@ void MainWindowController::showModeButtons(bool library) {
         }
 }
 
-namespace {
-
-void showLibraryView(MainWindowController &w) {
-    if (w.localphotoView)
-        w.localphotoView->hide();
-    if (w.photolibView)
-        w.photolibView->show();
+void MainWindowController::showLibraryView() {
+    if (localphotoView)
+        localphotoView->hide();
+    if (photolibView)
+        photolibView->show();
 }
 
-void showOpenPanel(MainWindowController &w) {
-    auto *panel = new QFileDialog(w.app.mainWindow(),
+void MainWindowController::showOpenPanel() {
+    auto *panel = new QFileDialog(app.mainWindow(),
                                   MainWindowController::tr("Please select Photos Library to open."),
                                   QDir(QDir::homePath()).filePath(QStringLiteral("Pictures")));
     panel->setAttribute(Qt::WA_DeleteOnClose);
@@ -53,13 +51,12 @@ void showOpenPanel(MainWindowController &w) {
     panel->setOption(QFileDialog::DontUseNativeDialog, true);
     panel->setFileMode(QFileDialog::Directory);
     panel->setObjectName(QStringLiteral("openPhotoLibraryPanel"));
-    w.theOpenPanel = panel;
-    QObject::connect(panel, &QFileDialog::finished, &w, [&w, panel](int r) {
-        w.openPanelDidEnd8(panel, r == QDialog::Accepted ? 1 : 0);
+    theOpenPanel = panel;
+    QObject::connect(panel, &QFileDialog::finished, this, [this, panel](int r) {
+        openPanelDidEnd8(panel, r == QDialog::Accepted ? 1 : 0);
     });
     panel->open();
 }
-} // namespace
 
 void MainWindowController::ChangeLocalPhotoMenuAction() {
     showModeButtons(false);
@@ -83,7 +80,7 @@ void MainWindowController::ChangePhotoLibraryMenuAction() {
     const bool scanRunning = app.library().scanPhotoLibStart;
     showModeButtons(true);
     emit modeChanged(true);
-    showLibraryView(*this);
+    showLibraryView();
     // The right column shows this mode's selection again; the panels keep what is typed.
     const QList<IKImageItemPtr> selected = app.browsers().selectedLibraryItems();
     showPhotoInColumn(selected.isEmpty() ? nullptr : selected.first(), true);
@@ -99,7 +96,7 @@ void MainWindowController::ChangePhotoLibraryMenuAction() {
 
     const DefaultPhotoLibrary found = findDefaultPhotoLibrary(QDir::homePath());
     if (!found.exists) {
-        showOpenPanel(*this);
+        showOpenPanel();
         return;
     }
     if (!canListLibraryPackage(found.path)) {
@@ -117,10 +114,10 @@ void MainWindowController::ChangePhotoLibraryMenuAction() {
 }
 
 void MainWindowController::OpenPhotoLibraryAction() {
-    showOpenPanel(*this);
+    showOpenPanel();
     showModeButtons(true);
     emit modeChanged(true);
-    showLibraryView(*this);
+    showLibraryView();
 }
 
 void MainWindowController::openPanelDidEnd8(QFileDialog *panel, int returnCode, void *) {

@@ -232,12 +232,13 @@ TEST_F(Launch, InitialStateOfTheApplicationObject) {
     EXPECT_FLOAT_EQ(d->preferences().currentCompressNum, 0.9f);
     EXPECT_TRUE(d->selection().currentExifDictionary.isEmpty());
     EXPECT_TRUE(d->selection().currentChooseFilePath.isNull());
-    for (const QString *s : {&d->selection().oldTitleStr, &d->selection().oldGpsTimeStr,
-                             &d->selection().currentLocationStr, &d->library().currentPhotolibPath,
-                             &d->mainWindowController().bImportLocalPath}) {
+    for (const QString *s :
+         {&d->selection().oldTitleStr, &d->selection().oldGpsTimeStr,
+          &d->selection().currentLocationStr, &d->library().currentPhotolibPath}) {
         EXPECT_TRUE(s->isEmpty());
         EXPECT_FALSE(s->isNull());
     }
+    EXPECT_TRUE(d->mainWindowController().importedFolder().isEmpty());
     EXPECT_TRUE(d->localLists().localPhotoItemArray.isEmpty());
     EXPECT_TRUE(drive(*d).clipboard().copied(Clipboard::Section::Gps).isEmpty());
     EXPECT_FALSE(drive(*d).clipboard().holds(Clipboard::Section::Exif));

@@ -124,11 +124,11 @@ TEST(LocalImport, FolderWalkFillsBothListsOnTheMainThread) {
                   names(d.localLists().localPhotoItemArray));
         EXPECT_EQ(localModel(d)->rowCount(), 2);
 
-        // A single file afterwards: its copies go to the top again; the folder path stays.
+        // A single file afterwards: its copies go to the top again; no folder is named.
         d.mainWindowController().importPhotosItemThreader({dir.filePath("St James Park.jpg")});
         QTRY_COMPARE_WITH_TIMEOUT(d.localLists().localPhotoItemArray.size(), 3, 10000);
         EXPECT_EQ(dateCopiesOf(d, "wedding.jpg", storage.path()), QStringList{"wedding.jpg"});
-        EXPECT_EQ(d.mainWindowController().bImportLocalPath, QDir(dir.path()).absolutePath());
+        EXPECT_TRUE(d.mainWindowController().importedFolder().isEmpty());
 
         // A drop of files on the empty pane selects the first item of the whole list.
         drive(d)

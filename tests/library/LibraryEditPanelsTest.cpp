@@ -383,9 +383,8 @@ TEST_F(LibraryEditTest, PanelsSlideInAtTheWindowsRightEdgeAndTheirButtonsRoute) 
     ASSERT_TRUE(slide);
     EXPECT_EQ(slide->duration(), 200);
     // From the top of the browser down: the bar above stays in sight.
-    const int top = d->mainWindowController()
-                        .photoLibBrowserView->mapTo(d->window->centralWidget(), QPoint())
-                        .y();
+    const int top =
+        drive(*d).find("photoLibBrowserView")->mapTo(d->window->centralWidget(), QPoint()).y();
     EXPECT_EQ(slide->startValue().toPoint(),
               QPoint(drive(*d).find<PKImageView>("localPhotoViewImageView")->width(), top));
     const QPoint end(d->window->width() - panel->width(), top);
@@ -515,26 +514,26 @@ TEST_F(LibraryEditTest, PanelsLieUnderTheBarAndKeepTheirPlaceWithOrWithoutAMap) 
 TEST_F(LibraryEditTest, TheRightColumnKeepsItsLinesApartAtEverySize) {
     ASSERT_TRUE(openLibrary("Test-10.15.7"));
     d->window->show();
-    MainWindowController &m = d->mainWindowController();
-    QWidget *column = m.previewContentView->parentWidget();
+    QWidget *preview = drive(*d).find("previewContentView");
+    QWidget *column = preview->parentWidget();
     const auto placeOf = [column](QWidget *w) {
         return QRect(w->mapTo(column, QPoint()), w->size());
     };
     // Top to bottom, as the column shows them.
-    const QList<QWidget *> rows = {static_cast<QWidget *>(m.previewContentView),
-                                   m.photoNamelab,
-                                   m.photoTitlelab,
-                                   m.photoModDatelab,
-                                   m.photoDPIlab,
-                                   m.photoLensInfolab,
-                                   m.photoExposurelab,
-                                   m.photoImageSizelab,
-                                   m.photoFileSizelab,
-                                   m.photoCreateDatelab,
-                                   m.locationCitylab,
+    const QList<QWidget *> rows = {preview,
+                                   drive(*d).find("photoNamelab"),
+                                   drive(*d).find("photoTitlelab"),
+                                   drive(*d).find("photoModDatelab"),
+                                   drive(*d).find("photoDPIlab"),
+                                   drive(*d).find("photoLensInfolab"),
+                                   drive(*d).find("photoExposurelab"),
+                                   drive(*d).find("photoImageSizelab"),
+                                   drive(*d).find("photoFileSizelab"),
+                                   drive(*d).find("photoCreateDatelab"),
+                                   drive(*d).find("locationCitylab"),
                                    drive(*d).find("previewOriginalphtoinfolab"),
                                    column->findChild<QWidget *>("localMapSlot"),
-                                   m.localExifDataView};
+                                   drive(*d).find("localExifDataView")};
     for (const QSize size : {QSize(1200, 750), d->window->minimumSize()}) {
         SCOPED_TRACE(size.height());
         d->window->resize(size);
@@ -543,7 +542,7 @@ TEST_F(LibraryEditTest, TheRightColumnKeepsItsLinesApartAtEverySize) {
             QApplication::processEvents();
         ASSERT_TRUE(drive(*d).find("previewOriginalphtoinfolab")->isVisible());
         // The preview keeps a useful height; nothing is drawn over anything else.
-        EXPECT_GE(m.previewContentView->height(), 120);
+        EXPECT_GE(preview->height(), 120);
         int below = 0;
         for (QWidget *row : rows) {
             ASSERT_TRUE(row);
@@ -557,6 +556,7 @@ TEST_F(LibraryEditTest, TheRightColumnKeepsItsLinesApartAtEverySize) {
                 EXPECT_LE(place.bottom(), column->height()) << row->objectName().toStdString();
             }
         }
-        EXPECT_GE(m.localExifDataView->height(), m.localExifDataView->minimumHeight());
+        QWidget *tree = drive(*d).find("localExifDataView");
+        EXPECT_GE(tree->height(), tree->minimumHeight());
     }
 }
