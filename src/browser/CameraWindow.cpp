@@ -111,8 +111,7 @@ void CameraWindow::build() {
         mainWindow.popUpButtonMenu(menu, removeExifBtn, removeExifBtn->height() / 4.0);
     });
     if (QAction *item = mainWindow.cameraModeItem())
-        connect(item, &QAction::triggered, this,
-                [this] { ChangeToImportiOSDevicePhoto(); });
+        connect(item, &QAction::triggered, this, [this] { ChangeToImportiOSDevicePhoto(); });
 }
 
 void CameraWindow::prepareControls() {

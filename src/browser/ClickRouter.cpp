@@ -1,7 +1,7 @@
 // The click router: every image button posts its click, and this is where a click of the
 // main window's buttons, and of the windows not yet given their own, gets its effect.
-#include "browser/MainWindowController.h"
 #include "app/AppServices.h"
+#include "browser/MainWindowController.h"
 
 #include "browser/PRButton.h"
 #include "platform/AlertSheet.h"
@@ -55,8 +55,7 @@ void MainWindowController::MybuttonMouseDownHandle(QObject *sender) {
          }},
         {localeditexifBtn,
          [&] {
-             withImage(localeditexifBtn, "editexifnom.png",
-                       [&] { emit editSheetRequested(); });
+             withImage(localeditexifBtn, "editexifnom.png", [&] { emit editSheetRequested(); });
          }},
         {cameraphotoBtn, [&] { ChangePhotoLibraryMenuAction(); }},
         {photolibcameraphotoBtn, [&] { ChangePhotoLibraryMenuAction(); }},

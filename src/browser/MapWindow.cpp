@@ -1,7 +1,7 @@
 // The map window of the selected photo's position.
+#include "app/AppServices.h"
 #include "app/Sheets.h"
 #include "app/WindowDescription.h"
-#include "app/AppServices.h"
 #include "browser/MainWindowController.h"
 
 #include "platform/AlertSheet.h"

@@ -1,6 +1,6 @@
 // The selection handler: the panels of the first selected local photo, its map and place.
-#include "app/Browsers.h"
 #include "app/AppServices.h"
+#include "app/Browsers.h"
 #include "browser/MainWindowController.h"
 
 #include "base/FileTypes.h"
