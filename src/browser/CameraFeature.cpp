@@ -7,7 +7,7 @@
 #include "app/Browsers.h"
 #include "app/Sheets.h"
 #include "app/WindowDescription.h"
-#include "browser/MainWindowController.h"
+#include "browser/MainWindow.h"
 
 #include "app/core/Settings.h"
 #include "base/FileTypes.h"

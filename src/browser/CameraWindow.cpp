@@ -3,7 +3,7 @@
 
 #include "app/AppServices.h"
 #include "app/WindowDescription.h"
-#include "browser/MainWindowController.h"
+#include "browser/MainWindow.h"
 
 #include "browser/LocalPhotoModel.h"
 #include "platform/Artwork.h"
@@ -20,7 +20,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-CameraWindow::CameraWindow(AppServices &app, MainWindowController &mainWindow,
+CameraWindow::CameraWindow(AppServices &app, MainWindow &mainWindow,
                            std::function<bool()> localMode)
     : app(app), mainWindow(mainWindow), localMode(std::move(localMode)) {}
 

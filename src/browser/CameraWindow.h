@@ -21,7 +21,7 @@ class QListView;
 class QProgressBar;
 class QPushButton;
 class QWidget;
-struct MainWindowController;
+class MainWindow;
 class PKCameraFile;
 struct PKDownloadResult;
 
@@ -31,7 +31,7 @@ class CameraWindow : public QObject, public CameraCopies {
   public:
     // `localMode` says whether the main window shows the local list (else the camera's
     // photos are what the editing features work on).
-    CameraWindow(AppServices &app, MainWindowController &mainWindow,
+    CameraWindow(AppServices &app, MainWindow &mainWindow,
                  std::function<bool()> localMode);
     ~CameraWindow() override;
 
@@ -106,7 +106,7 @@ class CameraWindow : public QObject, public CameraCopies {
                           const std::function<QString(const IKImageItemPtr &)> &saveAs);
 
     AppServices &app;
-    MainWindowController &mainWindow;
+    MainWindow &mainWindow;
     std::function<bool()> localMode;
     QList<QWidget *> ownWindows; // the windows built without a parent
 

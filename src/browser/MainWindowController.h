@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Browsers.h"
+#include "browser/MainWindow.h"
 #include "model/IKImageItem.h"
 #include "platform/core/RawExifReader.h"
 
@@ -51,7 +52,7 @@ class ReverseGeocoder;
 // The main window: its two views, the browsers, the right column's local panels, the
 // toolbar buttons and menus, and the import state of the local list. What the other pieces
 // ask of its browsers they ask through Browsers.
-struct MainWindowController : QObject, Browsers {
+struct MainWindowController : QObject, Browsers, MainWindow {
     Q_OBJECT
 
   public:
@@ -151,18 +152,15 @@ struct MainWindowController : QObject, Browsers {
     // Empties every panel of the local selection: information lines, tree, map, place and
     // the values the edit sheet is filled from.
     void clearLocalPanels();
-    // What the other windows ask of the main window's column and menus.
-    // A position typed elsewhere, shown on the column's map (and by Show Map).
-    void previewPosition(double latitude, double longitude);
-    // The creation date the column shows for the selected photo.
-    QString shownCreationDate() const;
-    // The folder the local list was imported from, when it was one folder; else empty.
-    QString importedFolder() const;
-    // The Remove pop-up menu, the Actions item that opens the camera window, and the bar
-    // under the preview that runs while a camera file is fetched for viewing.
-    QMenu *removalMenu() const { return removeExifMenu; }
-    QAction *cameraModeItem() const { return changtoiOSmodemenu; }
-    void showPreviewBusy(bool busy);
+    // What the other windows ask of the main window (MainWindow).
+    void previewPosition(double latitude, double longitude) override;
+    QString shownCreationDate() const override;
+    QString importedFolder() const override;
+    ReverseGeocoder &reverseGeocoder() override;
+    QMenu *removalMenu() const override { return removeExifMenu; }
+    QAction *cameraModeItem() const override { return changtoiOSmodemenu; }
+    void showPreviewBusy(bool busy) override;
+    void popUpButtonMenu(QMenu *menu, QWidget *button, qreal offset) override;
     // The right column's lines, property table and preview for `item` of the library or the
     // local list (null: an empty column); the local selection's values stay untouched.
     void showPhotoInColumn(const IKImageItemPtr &item, bool library);
@@ -194,8 +192,6 @@ struct MainWindowController : QObject, Browsers {
     // Where the library panels live (browser/LibrarySelection.cpp).
     struct LibraryPanelHosts libraryPanelHosts() const;
     void getCityInfowithlonglab(double longitude, double latitude, const IKImageItemPtr &item);
-    // The geocoder the main window and the GPS window share, made on first use.
-    ReverseGeocoder &reverseGeocoder();
     // Notification handlers of the custom controls (registered by init).
     void MyClosebuttonMouseDownHandle(QObject *sender);
     void MybuttonMouseDownHandle(QObject *sender);
@@ -205,7 +201,6 @@ struct MainWindowController : QObject, Browsers {
     void NSDragOperationImageViewNoteHandle(QObject *sender);
     void NSDragOperationImageViewFolderNoteHandle(QObject *sender);
     // Click router, hover pictures, exit confirmation and window actions.
-    void popUpButtonMenu(QMenu *menu, QWidget *button, qreal offset);
     void CloseTheMainWindow();
     void ClickAbout();
     void CLICkProductGuide();

@@ -5,7 +5,7 @@
 #include "app/Browsers.h"
 #include "app/Jobs.h"
 #include "browser/CameraCopies.h"
-#include "browser/MainWindowController.h"
+#include "browser/MainWindow.h"
 
 #include "base/FileTypes.h"
 #include "base/Logging.h"

@@ -7,7 +7,7 @@
 #include "app/Jobs.h"
 #include "app/Sheets.h"
 #include "browser/CameraCopies.h"
-#include "browser/MainWindowController.h"
+#include "browser/MainWindow.h"
 #include "browser/PRButton.h"
 
 #include "base/Logging.h"
@@ -53,7 +53,7 @@ QString shownPhotoPath(AppServices &app, const QList<IKImageItemPtr> &selected) 
 
 } // namespace
 
-DateWindows::DateWindows(AppServices &app, CameraCopies &camera, MainWindowController &mainWindow,
+DateWindows::DateWindows(AppServices &app, CameraCopies &camera, MainWindow &mainWindow,
                          LibraryDatabase &database, LibraryPanels &panels,
                          std::function<bool()> localMode)
     : app(app), camera(camera), mainWindow(mainWindow), database(database), panels(panels),

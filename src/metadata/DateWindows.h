@@ -25,7 +25,7 @@ class QMenu;
 class QPushButton;
 class QWidget;
 class CameraCopies;
-struct MainWindowController;
+class MainWindow;
 
 // The single and the batch date windows, and the date commands of the actions menu.
 class DateWindows {
@@ -34,7 +34,7 @@ class DateWindows {
     // The camera window gives its photos as copies; the main window holds the open panel and
     // the shown photo's creation date; the library's photos change through its database.
     // `localMode` says whether the local list, not a library or a camera, is the source.
-    DateWindows(AppServices &app, CameraCopies &camera, MainWindowController &mainWindow,
+    DateWindows(AppServices &app, CameraCopies &camera, MainWindow &mainWindow,
                 LibraryDatabase &database, LibraryPanels &panels, std::function<bool()> localMode);
     ~DateWindows();
 
@@ -95,7 +95,7 @@ class DateWindows {
 
     AppServices &app;
     CameraCopies &camera;
-    MainWindowController &mainWindow;
+    MainWindow &mainWindow;
     LibraryDatabase &database;
     LibraryPanels &panels;
     std::function<bool()> localMode;

@@ -16,7 +16,7 @@ class QObject;
 class QWidget;
 class CameraCopies;
 struct EditSheetTexts;
-struct MainWindowController;
+class MainWindow;
 
 // The edit sheet: the metadata of the selected photos in fields the user may change, and
 // which of its groups the user changed.
@@ -26,7 +26,7 @@ class EditSheet {
     // The camera window gives its photos as copies; the main window shows a typed position
     // on its map; in the library mode the library's own panel opens instead. `saveTemplate`
     // saves the fields as a template; `localMode` says whether the local list is the source.
-    EditSheet(AppServices &app, CameraCopies &camera, MainWindowController &mainWindow,
+    EditSheet(AppServices &app, CameraCopies &camera, MainWindow &mainWindow,
               LibraryPanels &libraryPanels, std::function<void()> saveTemplate,
               std::function<bool()> localMode);
 
@@ -57,7 +57,7 @@ class EditSheet {
 
     AppServices &app;
     CameraCopies &camera;
-    MainWindowController &mainWindow;
+    MainWindow &mainWindow;
     LibraryPanels &libraryPanels;
     std::function<void()> saveTemplate;
     std::function<bool()> localMode;

@@ -6,7 +6,7 @@
 #include "app/Jobs.h"
 #include "app/Sheets.h"
 #include "browser/CameraCopies.h"
-#include "browser/MainWindowController.h"
+#include "browser/MainWindow.h"
 #include "library/LibraryPanels.h"
 
 #include "base/FileTypes.h"
@@ -94,7 +94,7 @@ void rememberVideoValues(AppServices &app) {
 
 } // namespace
 
-EditSheet::EditSheet(AppServices &app, CameraCopies &camera, MainWindowController &mainWindow,
+EditSheet::EditSheet(AppServices &app, CameraCopies &camera, MainWindow &mainWindow,
                      LibraryPanels &libraryPanels, std::function<void()> saveTemplate,
                      std::function<bool()> localMode)
     : app(app), camera(camera), mainWindow(mainWindow), libraryPanels(libraryPanels),

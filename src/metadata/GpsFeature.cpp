@@ -7,7 +7,7 @@
 #include "app/Jobs.h"
 #include "app/Sheets.h"
 #include "browser/CameraCopies.h"
-#include "browser/MainWindowController.h"
+#include "browser/MainWindow.h"
 
 #include "base/Coordinates.h"
 #include "base/Logging.h"

@@ -16,7 +16,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-GpsWindow::GpsWindow(AppServices &app, CameraCopies &camera, MainWindowController &mainWindow)
+GpsWindow::GpsWindow(AppServices &app, CameraCopies &camera, MainWindow &mainWindow)
     : app(app), camera(camera), mainWindow(mainWindow) {}
 
 void GpsWindow::build() {

@@ -15,14 +15,14 @@ class QLineEdit;
 class QMenu;
 class QWidget;
 class CameraCopies;
-struct MainWindowController;
+class MainWindow;
 
 // The GPS window: position and stamp fields, its place line and its map.
 class GpsWindow {
     Q_DECLARE_TR_FUNCTIONS(GpsWindow)
   public:
     // The camera window gives its photos as copies; the main window's geocoder names places.
-    GpsWindow(AppServices &app, CameraCopies &camera, MainWindowController &mainWindow);
+    GpsWindow(AppServices &app, CameraCopies &camera, MainWindow &mainWindow);
 
     void build();
     // The items that open the window for editing and for adding a position, in that order.
@@ -54,7 +54,7 @@ class GpsWindow {
 
     AppServices &app;
     CameraCopies &camera;
-    MainWindowController &mainWindow;
+    MainWindow &mainWindow;
 
     QWidget *changeGPSWindow = nullptr; // a QDialog, application-modal
     QLineEdit *latitudelab = nullptr, *longtitudelab = nullptr, *altitudelab = nullptr,

@@ -11,7 +11,7 @@ class GpsWindow;
 class QFileDialog;
 class QMenu;
 class CameraCopies;
-struct MainWindowController;
+class MainWindow;
 
 // The local list's metadata menus: removals, tag copies, names from metadata and property
 // lists.
@@ -21,7 +21,7 @@ class MetadataMenus {
     // The camera window gives its photos as copies; the naming after a place stops the GPS
     // window's place look-up; the property-list panel is the main window's open panel.
     MetadataMenus(AppServices &app, CameraCopies &camera, GpsWindow &gps,
-                  MainWindowController &mainWindow);
+                  MainWindow &mainWindow);
 
     // The items of the property-list menu (exports, a separator, imports), of the tag-copy
     // menu (the copies, a separator, the namings) and of the removal menu.
@@ -82,5 +82,5 @@ class MetadataMenus {
     AppServices &app;
     CameraCopies &camera;
     GpsWindow &gps;
-    MainWindowController &mainWindow;
+    MainWindow &mainWindow;
 };

@@ -5,7 +5,7 @@
 #include "app/Browsers.h"
 #include "app/Jobs.h"
 #include "app/Sheets.h"
-#include "browser/MainWindowController.h"
+#include "browser/MainWindow.h"
 
 #include "metadata/DateFeatureSupport.h"
 #include "metadata/core/PropertyListImport.h"
@@ -79,7 +79,7 @@ void importPerPhoto(AppServices &app, QFileDialog *panel, int returnCode, PlistE
 } // namespace
 
 MetadataMenus::MetadataMenus(AppServices &app, CameraCopies &camera, GpsWindow &gps,
-                             MainWindowController &mainWindow)
+                             MainWindow &mainWindow)
     : app(app), camera(camera), gps(gps), mainWindow(mainWindow) {}
 
 void MetadataMenus::openPlistPanel(PanelEnd end) {
@@ -87,7 +87,7 @@ void MetadataMenus::openPlistPanel(PanelEnd end) {
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setWindowModality(Qt::WindowModal);
     panel->setFileMode(QFileDialog::ExistingFile);
-    mainWindow.rememberOpenPanel(panel);
+    app.browsers().rememberOpenPanel(panel);
     QObject::connect(panel, &QFileDialog::finished, &app.jobs(), [this, panel, end](int r) {
         (this->*end)(panel, r == QDialog::Accepted ? 1 : 0, nullptr);
     });

@@ -5,7 +5,7 @@
 #include "app/Browsers.h"
 #include "app/Jobs.h"
 #include "app/Sheets.h"
-#include "browser/MainWindowController.h"
+#include "browser/MainWindow.h"
 #include "metadata/GpsWindow.h"
 
 #include "base/Coordinates.h"
