@@ -88,15 +88,6 @@ AppDelegate::AppDelegate()
             [this] { m_mergeWindow->ClickMergePhotoLibraryAction(); });
     connect(m_mainWindow.get(), &MainWindowController::modeChanged, this,
             &AppDelegate::showActionsForMode);
-    // One save button for both kinds of photo: the mode says whose dates change.
-    connect(m_mainWindow.get(), &MainWindowController::otherButtonPressed, this,
-            [this](QObject *button) {
-                if (QObject *save = m_dateWindows->saveButton(); save && save == button)
-                    m_dateWindows->saveButtonPressed();
-            });
-    // The menus and windows not yet given their pieces connect to the application object:
-    // a job started there is named after the window its sender belongs to.
-    m_jobs->setSenderSource([this] { return sender(); });
     m_sheets->setCameraCopyTest(
         [this](const QString &path) { return m_cameraWindow->isCameraCopy(path); });
     NotificationCenter &nc = NotificationCenter::defaultCenter();
@@ -226,10 +217,6 @@ QWidget *newAuxiliaryWindow(QList<QWidget *> &owner, const char *objectName, con
     return w;
 }
 
-QWidget *newAuxiliaryWindow(AppDelegate &d, const char *objectName, const QString &title) {
-    return newAuxiliaryWindow(d.ownedWindows, objectName, title);
-}
-
 namespace {
 class CloseWatcher : public QObject {
   public:
@@ -248,11 +235,6 @@ class CloseWatcher : public QObject {
 
 void onWindowClose(QWidget *window, std::function<void()> then) {
     window->installEventFilter(new CloseWatcher(std::move(then), window));
-}
-
-QVBoxLayout *newColumnWindow(AppDelegate &d, QWidget *&window, const char *objectName,
-                             const QString &title, PKImageView **background) {
-    return newColumnWindow(d.ownedWindows, window, objectName, title, background);
 }
 
 QVBoxLayout *newColumnWindow(QList<QWidget *> &owner, QWidget *&window, const char *objectName,

@@ -45,8 +45,8 @@ struct MainWindowController;
 // share (preferences, selection, the library, the local lists), the jobs and sheets, and
 // one piece per window or panel; each piece owns its window's controls ("outlets", filled in
 // by the window builders) and state, and its actions are the piece's methods, implemented in
-// the files of their feature. The pieces see the shared state as AppServices; those not yet
-// given their neighbours reach the others through the application object as `d`.
+// the files of their feature. Each piece sees the shared state as AppServices and is given
+// the neighbours it calls by its constructor; this object only builds and wires them.
 class AppDelegate : public QObject, public AppServices {
     Q_OBJECT
   public:
@@ -79,7 +79,7 @@ class AppDelegate : public QObject, public AppServices {
     void restoreWindowGeometry();
     // Adds the photos, videos and folders named on the command line to the local list.
     void openLaunchPaths(const QStringList &paths);
-    // Help's update check: the update window, made at its first use.
+    // Help's update check, on the update window built at launch.
     void checkForUpdate();
 
     // The shared state and services (AppServices).
@@ -127,7 +127,7 @@ class AppDelegate : public QObject, public AppServices {
 
     class PRUpdateController *updateController = nullptr;
 
-    // Everything a window builder creates without a parent window is owned here.
+    // The windows built here without a parent: the main window.
     QList<QWidget *> ownedWindows;
 
   private:

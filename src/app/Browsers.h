@@ -5,7 +5,6 @@
 #include <QList>
 #include <QString>
 
-class QFileDialog;
 struct JobResult;
 struct WriteRecipeReport;
 
@@ -56,6 +55,4 @@ class Browsers {
     virtual bool loadLibrary(const QString &path) = 0;
     // Whether the library browser shows only the referenced photos whose file is missing.
     virtual bool libraryShowsMissingFiles() const = 0;
-    // The open panel a piece shows now, kept while it is open (Esc and the tests find it).
-    virtual void rememberOpenPanel(QFileDialog *panel) = 0;
 };

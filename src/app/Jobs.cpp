@@ -206,10 +206,7 @@ void Jobs::revealJobResult(int written, const QString &path, const QString &root
 QString Jobs::jobActionTitle() {
     if (!currentActionTitle.isEmpty())
         return currentActionTitle;
-    QObject *from = sender();
-    if (!from && senderSource)
-        from = senderSource();
-    if (auto *widget = qobject_cast<QWidget *>(from)) {
+    if (auto *widget = qobject_cast<QWidget *>(sender())) {
         const QString opened = widget->window()->property(kWindowTitleProperty).toString();
         if (!opened.isEmpty())
             return opened;

@@ -90,9 +90,6 @@ class Jobs : public QObject {
     // named by the item's words, and so are the jobs started later from the buttons of a
     // window it opened.
     QAction *addMenuItem(QMenu *menu, const QString &text, std::function<void()> handler);
-    // The object whose signal runs the handler now, when it is not this one's (the
-    // connections made with the application object as their receiver).
-    void setSenderSource(std::function<QObject *()> source) { senderSource = std::move(source); }
 
   private:
     AppServices &app;
@@ -101,7 +98,6 @@ class Jobs : public QObject {
     QHash<int, JobRunner *> jobsOfKind;
     QString currentActionTitle; // while a triggered menu item is handled
     QString endingJobTitle;     // while a job's ending runs
-    std::function<QObject *()> senderSource;
 };
 
 template <class Report>

@@ -13,17 +13,16 @@ class QMainWindow;
 class QWidget;
 class PKImageView;
 
-// Our window description: each window is built in code in its own file and connects
-// its controls to the application object's outlets.
+// Our window description: each piece builds its own window in code; these build what the
+// application object wires itself: the pop-up menus' other items, the update window, the
+// menu bar.
 void buildPopupMenus(AppDelegate &d); // app/PopupMenus.cpp
 // Update check.
 void buildUpdateController(AppDelegate &d); // app/UpdateFeature.cpp
 // The main window's menu bar, in the desktop's order; built right after the window.
 void buildMainMenu(AppDelegate &d, QMainWindow *w); // app/MainMenu.cpp
 
-// A secondary window: a top-level widget owned by the application object, or by the list of
-// its piece.
-QWidget *newAuxiliaryWindow(AppDelegate &d, const char *objectName, const QString &title);
+// A secondary window: a top-level widget owned by the list of windows of its piece.
 QWidget *newAuxiliaryWindow(QList<QWidget *> &owner, const char *objectName, const QString &title);
 
 // Opens a hidden secondary window centred on the screen of `owner` (the primary screen
@@ -36,8 +35,6 @@ void onWindowClose(QWidget *window, std::function<void()> then);
 
 // A secondary window whose controls stand in a column over an optional background
 // picture; returns the column. `background`, when given, receives the picture's view.
-QVBoxLayout *newColumnWindow(AppDelegate &d, QWidget *&window, const char *objectName,
-                             const QString &title, PKImageView **background = nullptr);
 QVBoxLayout *newColumnWindow(QList<QWidget *> &owner, QWidget *&window, const char *objectName,
                              const QString &title, PKImageView **background = nullptr);
 
@@ -49,4 +46,3 @@ T *addOutlet(QVBoxLayout *column, QWidget *parent, T *&outlet, const char *name)
     column->addWidget(outlet);
     return outlet;
 }
-#define PK_OUTLET(column, parent, d, member) addOutlet((column), (parent), (d).member, #member)

@@ -94,7 +94,6 @@ QFileDialog *SidecarMerges::folderPanel(const QString &message, bool several, QW
         for (QAbstractItemView *view : panel->findChildren<QAbstractItemView *>())
             view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     }
-    app.browsers().rememberOpenPanel(panel);
     return panel;
 }
 

@@ -91,7 +91,6 @@ void CameraWindow::deviceBrowserDidAddDevice(const PKCameraDevicePtr &device, bo
         deviceNamelab->setText(device->name());
     if (device->type() & kPKDeviceTypeCamera) {
         mCameras << device;
-        emit camerasChanged();
         // The camera no longer shown stops reading thumbnails for the one now chosen.
         if (auto previous = currentDevice.lock())
             previous->stopListing();
@@ -159,10 +158,8 @@ void CameraWindow::ChangeToImportiOSDevicePhoto() {
         showCentredOnScreen(deviceWindow, app.mainWindow());
         return;
     }
-    beginAlertSheet(
-        app.mainWindow(), tr("No camera detected"),
-        tr("Please connect the camera to the computer by USB cable."), {tr(" Ok ")},
-        [this](QMessageBox *alert, int code) { app.sheets().savePanelDidEnd3(alert, code); });
+    app.sheets().alert(tr("No camera detected"),
+                       tr("Please connect the camera to the computer by USB cable."));
 }
 
 void CameraWindow::OpenDeviceAction() {
@@ -301,7 +298,6 @@ bool CameraWindow::requestCameraDownload(const IKImageItemPtr &item, const QStri
 
 void CameraWindow::DownloadPhotoAction() {
     startProgreess();
-    bDownloadandimportToEdit = false;
     const bool sent = downloadAsOneJob(selectedCameraItems(), false, ownName);
     // Nothing was asked of a device, so no completion will stop the spinner.
     if (!sent && !cameraRequestsPending())
@@ -311,7 +307,6 @@ void CameraWindow::DownloadPhotoAction() {
 void CameraWindow::DownloadImportEditePhotoAction() {
     app.browsers().showLocalBrowser();
     startProgreess();
-    bDownloadandimportToEdit = true;
     const bool sent = downloadAsOneJob(selectedCameraItems(), true, ownName);
     if (!sent && !cameraRequestsPending())
         endProgress();

@@ -130,6 +130,4 @@ void CameraWindow::prepareControls() {
 
 void CameraWindow::clearPhotos() {
     cameItemArray.clear();
-    bNeedViewExif = false;
-    bDownloadandimportToEdit = false;
 }

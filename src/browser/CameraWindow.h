@@ -94,9 +94,6 @@ class CameraWindow : public QObject, public CameraCopies {
     // Whether `path` is a copy of a camera photo made this session.
     bool isCameraCopy(const QString &path) const;
 
-  signals:
-    void camerasChanged();
-
   private:
     // The window the device sheets open on: this one while it shows, else the main one.
     QWidget *sheetWindow() const;
@@ -117,7 +114,6 @@ class CameraWindow : public QObject, public CameraCopies {
     QPushButton *opendeviceBtn = nullptr, *importEditPhotoBtn = nullptr;
     QList<std::shared_ptr<QObject>> mCameras;
     QList<IKImageItemPtr> cameItemArray;
-    bool bNeedViewExif = false, bDownloadandimportToEdit = false;
     QWidget *deviceWindow = nullptr;
     QListView *imageBrowserView = nullptr;
     PKImageView *deviceWindowImageView = nullptr, *devicebottomWindowImageView = nullptr,

@@ -1,5 +1,5 @@
 // The click router: every image button posts its click, and this is where a click of the
-// main window's buttons, and of the windows not yet given their own, gets its effect.
+// main window's buttons gets its effect.
 #include "app/AppServices.h"
 #include "browser/MainWindowController.h"
 
@@ -85,7 +85,6 @@ void MainWindowController::MybuttonMouseDownHandle(QObject *sender) {
             return; // the first match decides
         }
     }
-    emit otherButtonPressed(sender);
 }
 
 void MainWindowController::MyClosebuttonMouseDownHandle(QObject *sender) {

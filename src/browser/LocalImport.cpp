@@ -31,7 +31,6 @@ QFileDialog *MainWindowController::openImportPanel(bool foldersToo, const QStrin
     panel->setWindowModality(Qt::WindowModal);
     if (!foldersToo)
         panel->setFileMode(QFileDialog::ExistingFiles);
-    theOpenPanel = panel;
     return panel;
 }
 
@@ -241,13 +240,11 @@ void MainWindowController::showImportProblems(const QStringList &problems) {
     if (problems.isEmpty())
         return;
     const QStringList lines = shortList(problems);
-    QMessageBox *sheet = beginAlertSheet(
-        app.mainWindow(), tr("Some files or folders could not be read."),
+    QMessageBox *sheet = app.sheets().alert(
+        tr("Some files or folders could not be read."),
         tr("Files listed here are shown as unreadable and cannot be edited; folders were "
            "skipped:\n%1")
-            .arg(lines.join(QLatin1Char('\n'))),
-        {tr(" Ok ")},
-        [this](QMessageBox *alert, int code) { app.sheets().savePanelDidEnd3(alert, code); });
+            .arg(lines.join(QLatin1Char('\n'))));
     if (sheet)
         sheet->setObjectName(QStringLiteral("importProblemsAlert"));
 }

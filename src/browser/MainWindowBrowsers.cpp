@@ -176,7 +176,3 @@ bool MainWindowController::libraryShowsMissingFiles() const {
            (filterPhotolibBtn->imageName() != QLatin1String("allphotoinphotolib.png") &&
             filterPhotolibBtn->imageName() != QLatin1String("allincorrectphotos.png"));
 }
-
-void MainWindowController::rememberOpenPanel(QFileDialog *panel) {
-    theOpenPanel = panel;
-}

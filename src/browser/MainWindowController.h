@@ -147,7 +147,6 @@ struct MainWindowController : QObject, Browsers, MainWindow {
     void reloadLibraryBrowserKeepingSelection() override;
     bool loadLibrary(const QString &path) override;
     bool libraryShowsMissingFiles() const override;
-    void rememberOpenPanel(QFileDialog *panel) override;
 
     // Empties every panel of the local selection: information lines, tree, map, place and
     // the values the edit sheet is filled from.
@@ -299,8 +298,6 @@ struct MainWindowController : QObject, Browsers, MainWindow {
     void mergeLibraryRequested();
     // One of the two views came up: the menu bar's Actions shows its items.
     void modeChanged(bool libraryMode);
-    // A button of another window posted its click; none of the main window's took it.
-    void otherButtonPressed(QObject *button);
     // Help's "Check for Updates…".
     void updateCheckRequested();
     // The local view's edit button: the edit sheet opens over the window.
@@ -348,7 +345,6 @@ struct MainWindowController : QObject, Browsers, MainWindow {
     QMenu *removeExifMenu = nullptr, *importandExportMenu = nullptr;
     QAction *changtoiOSmodemenu = nullptr;
     QAction *albumsFolderMenuItem = nullptr; // the album submenu of showPhotoTypeMenu
-    QPointer<QFileDialog> theOpenPanel;
     LocalPhotoModel *localPhotoModel = nullptr;
 
     // The local panel's information lines: each value after its caption, one line each, so

@@ -1,5 +1,6 @@
 // The main window: the drop tip on the left, the local and library browsers in the
-// middle, the preview column on the right. Its menus are in app/MainMenu.cpp.
+// middle, the preview column on the right. Its own menu items are in
+// browser/MainWindowMenus.cpp.
 #include "app/AppServices.h"
 #include "app/core/WindowPlacement.h"
 #include "browser/MainWindowController.h"

@@ -22,10 +22,7 @@ void MainWindowController::buildMapWindow() {
 
 void MainWindowController::ShowMapAction() {
     if (!bMapPreview) {
-        beginAlertSheet(
-            app.mainWindow(), tr("No GPS Data"), tr("This photo does not contain GPS information."),
-            {tr(" Ok ")},
-            [this](QMessageBox *alert, int code) { app.sheets().savePanelDidEnd3(alert, code); });
+        app.sheets().alert(tr("No GPS Data"), tr("This photo does not contain GPS information."));
         return;
     }
     if (!mapWindow || !currentMapView)

@@ -66,8 +66,7 @@ void MainWindowController::showColumnLines(const LocalPhotoPanels &panels,
     if (panels.bMapPreview) {
         selection.currentCoords = QPointF(panels.latitude, panels.longitude);
         if (currentlocalMapView) {
-            currentlocalMapView->setRegion(panels.latitude, panels.longitude);
-            currentlocalMapView->setPin(panels.latitude, panels.longitude);
+            currentlocalMapView->showPosition(panels.latitude, panels.longitude);
             currentlocalMapView->show();
         }
         if (panels.startsGeocoding && item)
@@ -172,9 +171,7 @@ void MainWindowController::previewPosition(double latitude, double longitude) {
     if (!currentlocalMapView)
         return;
     currentlocalMapView->show();
-    currentlocalMapView->setRegion(latitude, longitude);
-    currentlocalMapView->setPin(latitude, longitude);
-    currentlocalMapView->update();
+    currentlocalMapView->showPosition(latitude, longitude);
 }
 
 QString MainWindowController::shownCreationDate() const {

@@ -58,12 +58,11 @@ class DuplicateWindow {
     void setTickedDeletion(std::function<bool(const QList<PRDupFileNodePtr> &ticked)> deletion) {
         onDeleteTickedDuplicates = std::move(deletion);
     }
-    // The files ticked in the groups go out of the library (LibraryWindows' deletion); true
-    // when they went.
+    // The files ticked in the groups go out of the library (LibraryWindows' deletion).
     void DeleteDuplicatePhotosinPhotoLibraryAction();
-    // Whether the last deletion took ticked files out (a new scan clears it).
     // Shows `path` in the preview: a picture, a video's first frame, or the file's icon.
     void showDuplicatePreview(const QString &path);
+    // Whether the last deletion took ticked files out (a new scan clears it).
     bool tickedFilesWentOut() const { return hHasRemoved; }
     // The groups of the last scan, kept until the next one, and the thumbnails it could not
     // read, with why.

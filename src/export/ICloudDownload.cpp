@@ -191,10 +191,7 @@ void LibraryWindows::ShowphotoinFinderAction() {
                                    "some time to download.");
         QString why;
         if (!cloudPhotoLibrary().isAvailable(&why)) {
-            beginAlertSheet(app.mainWindow(), message, why, {tr(" Ok ")},
-                            [this](QMessageBox *alert, int code) {
-                                app.sheets().savePanelDidEnd3(alert, code);
-                            });
+            app.sheets().alert(message, why);
             continue;
         }
         const ExportEntry one = e;

@@ -106,7 +106,6 @@ void MergeWindow::AddPhotoLibraryintoTableView() {
     // Library packages are folders.
     panel->setFileMode(QFileDialog::Directory);
     panel->setOption(QFileDialog::ShowDirsOnly, true);
-    app.browsers().rememberOpenPanel(panel);
     QObject::connect(panel, &QFileDialog::finished, panel, [this, panel](int r) {
         openPanelDidEnd28(panel, r == QDialog::Accepted ? 1 : 0, nullptr);
     });

@@ -1,5 +1,5 @@
 // The library merge window: the two libraries, the destination, the options and the
-// buttons (their clicks go through the click router).
+// buttons.
 #include "export/MergeWindow.h"
 
 #include "app/AppLook.h"
@@ -115,7 +115,7 @@ void MergeWindow::buildMergeWindow() {
     photolibDestLab = new PanelValueLabel(w);
     photolibDestLab->setObjectName(QStringLiteral("photolibDestLab"));
     column->addWidget(photolibDestLab);
-    // The options, all on each time the window opens.
+    // The options (all ticked each time the window opens), in the option font.
     const std::pair<QCheckBox *&, QString> options[] = {
         {photolibDoNotImportDupBtn, QStringLiteral("Do not copy duplicates while merging")},
         {photolibKeepAblumBtn, QStringLiteral("Keep photo albums while merging")},

@@ -73,9 +73,8 @@ bool MainWindowController::libraryScanNotCompleted() {
     // While a load runs its lists are still being filled: no view of them yet.
     if (app.library().scanComplete && !app.library().scanPhotoLibStart)
         return false;
-    beginAlertSheet(app.mainWindow(), tr("The Scan is not completed."),
-                    tr("Please wait a while to complete the scan."), {tr(" Ok ")},
-                    [this](QMessageBox *a, int c) { app.sheets().savePanelDidEnd3(a, c); });
+    app.sheets().alert(tr("The Scan is not completed."),
+                       tr("Please wait a while to complete the scan."));
     return true;
 }
 

@@ -28,7 +28,7 @@
 
 #include <utility>
 
-// The running load: its runner cancels and waits for it when the application object goes.
+// The running load: its runner cancels and waits for it when the main window goes.
 class LibraryLoadJob {
   public:
     JobRunner runner;
@@ -50,11 +50,9 @@ void MainWindowController::startScanIndicator() {
 
 bool MainWindowController::LoadPhotosLibraryItemThreader(const QString &libraryPath) {
     if (app.library().scanPhotoLibStart) {
-        beginAlertSheet(app.mainWindow(), tr("A photo library is still loading."),
-                        tr("Wait until \"%1\" has loaded, then open \"%2\".")
-                            .arg(libraryLoad ? libraryLoad->path : QString(), libraryPath),
-                        {tr(" Ok ")},
-                        [this](QMessageBox *a, int c) { app.sheets().savePanelDidEnd3(a, c); });
+        app.sheets().alert(tr("A photo library is still loading."),
+                           tr("Wait until \"%1\" has loaded, then open \"%2\".")
+                               .arg(libraryLoad ? libraryLoad->path : QString(), libraryPath));
         return false;
     }
     startScanIndicator();
@@ -96,7 +94,7 @@ bool MainWindowController::LoadPhotosLibraryItemThreader(const QString &libraryP
     job->path = libraryPath;
     libraryLoad = job;
     // One long task streaming its batches; they and the end reach only the runner that is
-    // still the application's, since the job and its runner go together.
+    // still the main window's, since the job and its runner go together.
     job->runner.startLong([this, settings](JobControl &control) {
         LibraryLoadOutcome outcome;
         try {

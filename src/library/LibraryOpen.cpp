@@ -51,7 +51,6 @@ void MainWindowController::showOpenPanel() {
     panel->setOption(QFileDialog::DontUseNativeDialog, true);
     panel->setFileMode(QFileDialog::Directory);
     panel->setObjectName(QStringLiteral("openPhotoLibraryPanel"));
-    theOpenPanel = panel;
     QObject::connect(panel, &QFileDialog::finished, this, [this, panel](int r) {
         openPanelDidEnd8(panel, r == QDialog::Accepted ? 1 : 0);
     });
@@ -101,12 +100,10 @@ void MainWindowController::ChangePhotoLibraryMenuAction() {
     }
     if (!canListLibraryPackage(found.path)) {
         // Linux has no privacy pane: the folder's permissions decide, so say which folder.
-        beginAlertSheet(app.mainWindow(), tr("The photo library cannot be opened."),
-                        tr("\"%1\" cannot be listed: its permissions do not allow Photo Kestry "
-                           "to read it.")
-                            .arg(found.path),
-                        {tr(" Ok ")},
-                        [this](QMessageBox *a, int c) { app.sheets().savePanelDidEnd3(a, c); });
+        app.sheets().alert(tr("The photo library cannot be opened."),
+                           tr("\"%1\" cannot be listed: its permissions do not allow Photo Kestry "
+                              "to read it.")
+                               .arg(found.path));
         return;
     }
     if (LoadPhotosLibraryItemThreader(found.path))

@@ -136,9 +136,10 @@ void DateWindows::buildBatchWindow() {
     cancel->setObjectName(QStringLiteral("ClickMutiDateChangedCancelAction"));
     auto *fileDates = new QPushButton(DateWindows::tr("Change File Dates"), w);
     fileDates->setObjectName(QStringLiteral("ClickMutiCreatedDateChangedSaveAction"));
-    // An image button: the click router saves local or library photos by the mode.
+    // One image button for both kinds of photo: the mode says whose dates change.
     changeMutiPhotoDateBtn = new PRButton(DateWindows::tr("Change Photo Dates"), w);
     changeMutiPhotoDateBtn->setObjectName(QStringLiteral("changeMutiPhotoDateBtn"));
+    PRButton::whenPressed(changeMutiPhotoDateBtn, [this] { saveButtonPressed(); });
     buttons->addStretch(1);
     buttons->addWidget(cancel);
     buttons->addWidget(fileDates);

@@ -165,8 +165,7 @@ void DateWindows::ClickCopyExifDateToCreateDateAction() {
     const bool overwrite = overwriteOn(app);
     const QString storage = app.preferences().storagelocation;
     const DateCopyStarts starts(items, storage, overwrite);
-    const QString importedPath = mainWindow.importedFolder();
-    const bool importedFolder = !importedPath.isEmpty();
+    const QString importedPath = mainWindow.importedFolder(); // empty: not one folder
     JobRunner *runner = app.jobs().startJob();
     QObject::connect(runner, &JobRunner::finished, &app.jobs(),
                      [this, items, overwrite, storage](const QList<JobResult> &results) {
@@ -194,15 +193,15 @@ void DateWindows::ClickCopyExifDateToCreateDateAction() {
                          }
                          datefeature::finishJob(app, revealPath, revealRoot, written, failures);
                      });
-    runner->start(items.size(), [items, starts, overwrite, storage, importedFolder,
-                                 importedPath](qsizetype i) {
+    runner->start(items.size(), [items, starts, overwrite, storage, importedPath](qsizetype i) {
         const IKImageItemPtr &item = items[i];
         if (GetViedoType(item->filePath) >= 0)
             return copyVideoWithItsDate(starts.at(i));
         JobResult r;
-        const DateCopyStart start = starts.at(
-            i, importedFolder ? importedFolderOutputPath(storage, item->filePath, importedPath)
-                              : QString());
+        const DateCopyStart start =
+            starts.at(i, importedPath.isEmpty()
+                             ? QString()
+                             : importedFolderOutputPath(storage, item->filePath, importedPath));
         const QString readPath = GetSupportRAWImageType(start.source) >= 0
                                      ? GetJPGImageFromRAWPhotowithImagePath(start.source)
                                      : start.source;
@@ -219,18 +218,6 @@ void DateWindows::ClickCopyExifDateToCreateDateAction() {
         // The copy is of the photo itself, also for a RAW photo.
         return dateCopyResult(copyPhotoWithDates(start, date, date, overwrite));
     });
-}
-
-bool DateWindows::CopyVideoExifdataWithItem(const IKImageItemPtr &item) {
-    if (!item)
-        return false;
-    const JobResult r = copyVideoWithItsDate(
-        DateCopyStarts({item}, app.preferences().storagelocation, false).at(0));
-    if (!r.ok)
-        return false;
-    if (r.data.toBool())
-        Workspace::selectFile(r.outputPath, app.preferences().storagelocation);
-    return true;
 }
 
 void DateWindows::ClickCopyCreatedDateToCameraDateAction() {

@@ -65,14 +65,17 @@ DateWindows::~DateWindows() {
 
 void DateWindows::addDateItems(QMenu *dates) {
     const std::pair<const char *, void (DateWindows::*)()> items[] = {
-        {"Change Date…", &DateWindows::ShowChangeDateWindow},
-        {"Batch Change Dates…", &DateWindows::ChangeDateExifFromPhoto},
-        {"Camera Date from File Name", &DateWindows::ClickSetCameraDateFromFileNameAction},
-        {"Copy Camera Date to File Dates", &DateWindows::ClickCopyExifDateToCreateDateAction},
-        {"Copy Creation Date to Camera Date", &DateWindows::ClickCopyCreatedDateToCameraDateAction},
-        {"Copy Creation Date to Modification Date",
+        {QT_TR_NOOP("Change Date…"), &DateWindows::ShowChangeDateWindow},
+        {QT_TR_NOOP("Batch Change Dates…"), &DateWindows::ChangeDateExifFromPhoto},
+        {QT_TR_NOOP("Camera Date from File Name"),
+         &DateWindows::ClickSetCameraDateFromFileNameAction},
+        {QT_TR_NOOP("Copy Camera Date to File Dates"),
+         &DateWindows::ClickCopyExifDateToCreateDateAction},
+        {QT_TR_NOOP("Copy Creation Date to Camera Date"),
+         &DateWindows::ClickCopyCreatedDateToCameraDateAction},
+        {QT_TR_NOOP("Copy Creation Date to Modification Date"),
          &DateWindows::ClickCopyCreatedDateToModifyDateAction},
-        {"Copy Modification Date to Creation Date",
+        {QT_TR_NOOP("Copy Modification Date to Creation Date"),
          &DateWindows::ClickCopyModiyDateToCreateDateAction},
     };
     for (const auto &[title, action] : items)
@@ -194,8 +197,7 @@ void DateWindows::ChangeDateExifFromPhoto() {
                                                         : cutZonePart(created));
     showCentred(changeMutiDateWindow);
     // Hidden while the window served library photos, which have no file dates here.
-    if (auto *fileDates = changeMutiDateWindow->findChild<QPushButton *>(
-            QStringLiteral("ClickMutiCreatedDateChangedSaveAction")))
+    if (QPushButton *fileDates = fileDatesButton())
         fileDates->show();
     resetMutiDateWindowTexts();
     AddDateNumBtn->setChecked(false);
@@ -323,7 +325,6 @@ void DateWindows::ChoosePhotosAction() {
                         DateWindows::tr("Please select one photo to change the date."));
     panel->setWindowTitle(DateWindows::tr("Please select one photo to change the date."));
     panel->setWindowModality(Qt::WindowModal);
-    app.browsers().rememberOpenPanel(panel);
     QObject::connect(panel, &QFileDialog::finished, panel, [this, panel](int result) {
         openPanelDidEnd3(panel, result == QDialog::Accepted ? 1 : 0);
     });

@@ -31,8 +31,9 @@ class MainWindow;
 class DateWindows {
     Q_DECLARE_TR_FUNCTIONS(DateWindows)
   public:
-    // The camera window gives its photos as copies; the main window holds the open panel and
-    // the shown photo's creation date; the library's photos change through its database.
+    // The camera window gives its photos as copies; the main window gives the shown photo's
+    // creation date and the folder the local list came from; the library's photos change
+    // through its database.
     // `localMode` says whether the local list, not a library or a camera, is the source.
     DateWindows(AppServices &app, CameraCopies &camera, MainWindow &mainWindow,
                 LibraryDatabase &database, LibraryPanels &panels, std::function<bool()> localMode);
@@ -47,9 +48,8 @@ class DateWindows {
     // The controls as the program starts: no reference photo, the amounts' titles in
     // `titleFont`, the step unit in seconds.
     void restoreLaunchState(const QFont &titleFont);
-    // The batch window's save button, an image button the click router presses; the press
-    // saves the local photos' or the library photos' dates, by the mode.
-    PRButton *saveButton() const { return changeMutiPhotoDateBtn; }
+    // The batch window's save button: saves the local photos' or the library photos' dates,
+    // by the mode.
     void saveButtonPressed();
 
     // Single date window and the opening of both date windows.
@@ -69,8 +69,6 @@ class DateWindows {
     // Dates from file names and date copies.
     void ClickSetCameraDateFromFileNameAction();
     void ClickCopyExifDateToCreateDateAction();
-    // Returns whether the copy was written.
-    bool CopyVideoExifdataWithItem(const IKImageItemPtr &item);
     void ClickCopyCreatedDateToCameraDateAction();
     void ClickCopyCreatedDateToModifyDateAction();
     void ClickCopyModiyDateToCreateDateAction();

@@ -67,9 +67,7 @@ void previewOnMap(PKMapView *map, double latitude, double longitude) {
     if (!map)
         return;
     map->show();
-    map->setRegion(latitude, longitude);
-    map->setPin(latitude, longitude);
-    map->update();
+    map->showPosition(latitude, longitude);
 }
 
 // A video's panels show none of its values, but the sheet opens on its own title, artist and

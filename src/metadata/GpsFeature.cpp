@@ -38,12 +38,6 @@
 
 namespace {
 
-void pinOnMap(PKMapView *map, double latitude, double longitude) {
-    map->setRegion(latitude, longitude);
-    map->setPin(latitude, longitude);
-    map->update();
-}
-
 // Twelve significant digits, shown as the panels show numbers: never with an exponent.
 QString degreesText(double value) {
     return propertyValueText(QString::number(value, 'g', 12).toDouble());
@@ -84,9 +78,8 @@ void GpsWindow::openWithCameraCopies(Opener open) {
         if (!alive)
             return;
         if (copies.isEmpty()) {
-            beginAlertSheet(app.mainWindow(), tr("The photo could not be downloaded."),
-                            failures.join(QLatin1Char('\n')), {tr(" Ok ")},
-                            [this](QMessageBox *a, int c) { app.sheets().savePanelDidEnd3(a, c); });
+            app.sheets().alert(tr("The photo could not be downloaded."),
+                               failures.join(QLatin1Char('\n')));
             return;
         }
         (this->*open)(copies.first()->filePath);
@@ -175,7 +168,7 @@ void GpsWindow::openForEditing(const QString &path) {
     QString problem;
     if (const auto position =
             parseGpsPosition(latitudelab->text(), longtitudelab->text(), &problem))
-        pinOnMap(previewMapView, position->latitude, position->longitude);
+        previewMapView->showPosition(position->latitude, position->longitude);
     showWindow();
 }
 
@@ -191,12 +184,10 @@ void GpsWindow::PreviewCurrentGPSInMap() {
     QString problem;
     const auto position = parseGpsPosition(latitudelab->text(), longtitudelab->text(), &problem);
     if (!position) {
-        beginAlertSheet(
-            changeGPSWindow, tr("Value Error"), problem, {tr(" Ok ")},
-            [this](QMessageBox *alert, int code) { app.sheets().savePanelDidEnd3(alert, code); });
+        app.sheets().alert(tr("Value Error"), problem, changeGPSWindow);
         return;
     }
-    pinOnMap(previewMapView, position->latitude, position->longitude);
+    previewMapView->showPosition(position->latitude, position->longitude);
 }
 
 void GpsWindow::ClickCancleSaveGPSAction() {

@@ -21,7 +21,7 @@ class MainWindow;
 class GpsWindow {
     Q_DECLARE_TR_FUNCTIONS(GpsWindow)
   public:
-    // The camera window gives its photos as copies; the main window's geocoder names places.
+    // The camera window gives its photos as copies; the main window shares its geocoder.
     GpsWindow(AppServices &app, CameraCopies &camera, MainWindow &mainWindow);
 
     void build();

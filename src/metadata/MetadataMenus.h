@@ -18,8 +18,8 @@ class MainWindow;
 class MetadataMenus {
     Q_DECLARE_TR_FUNCTIONS(MetadataMenus)
   public:
-    // The camera window gives its photos as copies; the naming after a place stops the GPS
-    // window's place look-up; the property-list panel is the main window's open panel.
+    // The camera window gives its photos as copies; the naming after a place clears the GPS
+    // window's found place; the main window gives the folder the local list came from.
     MetadataMenus(AppServices &app, CameraCopies &camera, GpsWindow &gps,
                   MainWindow &mainWindow);
 

@@ -87,7 +87,6 @@ void MetadataMenus::openPlistPanel(PanelEnd end) {
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setWindowModality(Qt::WindowModal);
     panel->setFileMode(QFileDialog::ExistingFile);
-    app.browsers().rememberOpenPanel(panel);
     QObject::connect(panel, &QFileDialog::finished, &app.jobs(), [this, panel, end](int r) {
         (this->*end)(panel, r == QDialog::Accepted ? 1 : 0, nullptr);
     });

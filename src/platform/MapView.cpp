@@ -95,6 +95,11 @@ void PKMapView::setPin(double lat, double lon) {
     update();
 }
 
+void PKMapView::showPosition(double lat, double lon) {
+    setRegion(lat, lon);
+    setPin(lat, lon);
+}
+
 void PKMapView::clearPin() {
     m_hasPin = false;
     update();

@@ -35,6 +35,8 @@ class PKMapView : public QWidget {
     void setRegion(double centerLat, double centerLon, double spanLat = kDefaultSpanLat,
                    double spanLon = kDefaultSpanLon);
     void setPin(double lat, double lon);
+    // Centres the map on one position at the default span and pins it there.
+    void showPosition(double lat, double lon);
     void clearPin();
     bool hasPin() const { return m_hasPin; }
     // Pins that stay, however often the region or the one pin moves.
